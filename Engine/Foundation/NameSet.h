@@ -1,0 +1,74 @@
+#pragma once
+
+#include "Engine/Foundation/StringView.h"
+
+#include <cstdint>
+#include <deque>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace Lumvek
+{
+
+// An indexed set of names: each distinct name (exact bytes, case-sensitive) gets a 32-bit index in
+// order of first registration, and keeps it for the life of the set. Sets only grow.
+// Adding takes no lock: two threads must not add to the same set at once, nor read it while one adds.
+class NameSet
+{
+public:
+    NameSet() = default;
+    NameSet(const NameSet&) = delete;
+    NameSet& operator=(const NameSet&) = delete;
+
+    // The index of the name, appending it when it is new.
+    uint32_t Add(StringView name);
+    // The stored name; an empty view for an index at or beyond the count, so callers print or look up
+    // the empty name instead of failing. The view stays valid while the set lives.
+    StringView GetName(uint32_t index) const;
+    uint32_t Count() const { return static_cast<uint32_t>(names.size()); }
+
+    // Sound names: an index here is what the audio device plays and releases.
+    static NameSet& Global();
+
+private:
+    struct Fnv1a
+    {
+        size_t operator()(std::string_view name) const;
+    };
+
+    // A deque never moves its elements, so the lookup's keys and the views handed out stay valid.
+    std::deque<std::string> names;
+    std::unordered_map<std::string_view, uint32_t, Fnv1a> lookup;
+};
+
+// Image names: the texture regions of the game's definitions and user interface.
+NameSet& NameTableA();
+// Names of loaded resources: an index here is the id of the resource in the resource table.
+NameSet& NameTableB();
+// Names of graphics resources: an index here is a slot of the graphics device.
+NameSet& NameTableC();
+
+// A fixed list of names, the position of each being its enumeration value.
+class NameList
+{
+public:
+    NameList(std::initializer_list<StringView> names) : names(names) {}
+
+    // Stores the position of the first entry equal to the whole text, ignoring letter case; false and
+    // out untouched when none is.
+    bool ParseName(uint32_t& out, StringView text) const;
+    // The entry's text; an empty view beyond the list.
+    StringView GetName(uint32_t index) const { return index < Count() ? names[index] : StringView(); }
+    uint32_t Count() const { return static_cast<uint32_t>(names.size()); }
+
+private:
+    std::vector<StringView> names;
+};
+
+// "ColorBuffer4x8", "ColorTarget4x8", "DepthStencilTarget24_8", in the order of the texture formats.
+const NameList& TextureFormatNames();
+
+} // namespace Lumvek
