@@ -70,6 +70,13 @@ class StringReader
 public:
     StringReader() = default;
     explicit StringReader(StringView text, bool ignoreCase = false) : ignoreCase(ignoreCase), text(text) {}
+    template <size_t N>
+    explicit StringReader(const char (&literal)[N], bool ignoreCase = false)
+        : StringReader(StringView(literal), ignoreCase)
+    {
+    }
+    // The reader only views its text: a temporary string would be gone before the first read.
+    StringReader(std::string&&, bool = false) = delete;
 
     StringView Text() const { return text; }
     uint32_t Position() const { return position; }
