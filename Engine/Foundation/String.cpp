@@ -159,6 +159,9 @@ uint32_t LastIndexOf(StringView text, StringView find)
 {
     if (find.length > text.length)
         return NotFound;
+    // Answered first: the loop's start below would wrap for a text of the largest length.
+    if (find.length == 0)
+        return text.length;
     for (uint32_t i = text.length - find.length + 1; i-- > 0;)
         if (SameBytes(text.data + i, find.data, find.length, false))
             return i;

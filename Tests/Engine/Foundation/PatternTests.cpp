@@ -27,12 +27,6 @@ std::vector<std::string> Items(StringView pattern, bool& complete)
     return texts;
 }
 
-const ParseError& LastError(const StringReader& reader)
-{
-    static const ParseError none{"no error", 0, 0, StringView(), 0};
-    return reader.errors.empty() ? none : reader.errors.back();
-}
-
 } // namespace
 
 TEST(FormatPattern, SplitsIntoLiteralsAndPlaceholders)
@@ -45,8 +39,6 @@ TEST(FormatPattern, SplitsIntoLiteralsAndPlaceholders)
         bool complete;
     };
     const Case cases[] = {
-        {"", {}, true},
-        {"plain", {"L:plain"}, true},
         {"{} and {}", {"P::", "L: and ", "P::"}, true},
         {"{1}x{0:abc}", {"P:1:", "L:x", "P:0:abc"}, true},
         {"{-:a:b}", {"P:-:a:b"}, true},
@@ -55,7 +47,6 @@ TEST(FormatPattern, SplitsIntoLiteralsAndPlaceholders)
         {"{{{0}}}", {"L:{", "P:0:", "L:}}"}, true},
         {"{0:abc", {"L:0:abc"}, false},
         {"ab{", {"L:ab", "L:"}, false},
-        {"x{}{", {"L:x", "P::", "L:"}, false},
     };
     for (const Case& c : cases)
     {
@@ -77,13 +68,10 @@ TEST(FormatString, PlacesArgumentsByOrderOrIndex)
         {"{1} {0}", "b a"},
         {"{1}{}", "b"}, // the index counts on from 2, past the last argument
         {"{2}{}", ""},  // no such argument: nothing is appended and the index stays
-        {"{0}{0}{}", "aab"},
         {"{{}", "{}"},
         {"{0:spec}", "a"}, // the spec is ignored
         {"{x}{}", "ab"},   // a head that is no number keeps the index
         {"{0x1}", "b"},
-        {"{ 1}", "b"},
-        {"x}y", "x}y"},
         {"a{0:never closed", "a0:never closed"},
         {"{-1}{}", ""}, // a negative index selects nothing, and stays
         {"{2147483647}{}", ""},
@@ -100,43 +88,22 @@ TEST(FormatString, PrintsEachTypeInItsToStringForm)
     const std::string folder = "Assets";
     StringView name = "Map.json";
     EXPECT_EQ(Format("{}\\{}", folder, name), "Assets\\Map.json");
-    EXPECT_EQ(Format("Degrees({})", 90.0f), "Degrees(90.0)");
-    EXPECT_EQ(Format("Cost: {}", 1.25), "Cost: 1.25");
-    EXPECT_EQ(Format("{} {} {} {}", -3, 4u, int64_t(-5000000000), uint64_t(18446744073709551615u)),
-              "-3 4 -5000000000 18446744073709551615");
-    EXPECT_EQ(Format("{} {} {}", true, 'c', uint8_t(10)), "true c 0A");
-
-    BufferWriter writer;
-    writer.WriteText("head ");
-    FormatString(writer, "{}", 7);
-    EXPECT_EQ(writer.ToString(), "head 7");
+    EXPECT_EQ(Format("Degrees({}) {} {} {}", 90.0f, -3, uint64_t(18446744073709551615u), true),
+              "Degrees(90.0) -3 18446744073709551615 true");
 }
 
 TEST(Parse, ReadsOutputsInPatternOrder)
 {
     float x = 0, y = 0;
     StringReader reader("1.5 2");
-    EXPECT_TRUE(Parse(reader, "{} {}", x, y));
+    EXPECT_TRUE(Parse(reader, "{1} {0}", y, x));
     EXPECT_EQ(x, 1.5f);
     EXPECT_EQ(y, 2.0f);
-    EXPECT_TRUE(reader.AtEnd());
 
-    int32_t a = 0, b = 0;
-    StringReader swapped("1 2");
-    EXPECT_TRUE(Parse(swapped, "{1} {0}", a, b));
-    EXPECT_EQ(a, 2);
-    EXPECT_EQ(b, 1);
-
-    float degrees = 0;
     StringReader trailing("Degrees(90)xyz");
-    EXPECT_TRUE(Parse(trailing, "Degrees({})", degrees));
-    EXPECT_EQ(degrees, 90.0f);
+    EXPECT_TRUE(Parse(trailing, "Degrees({})", x));
+    EXPECT_EQ(x, 90.0f);
     EXPECT_EQ(trailing.Rest(), StringView("xyz"));
-
-    int32_t ticks = 0;
-    StringReader hex("0x10_ticks");
-    EXPECT_TRUE(Parse(hex, "{}_ticks", ticks));
-    EXPECT_EQ(ticks, 16);
 
     double wide = 0;
     uint64_t count = 0;
@@ -144,25 +111,21 @@ TEST(Parse, ReadsOutputsInPatternOrder)
     uint32_t small = 0;
     StringReader mixed("2.5/18446744073709551615/-9000000000/7");
     EXPECT_TRUE(Parse(mixed, "{}/{}/{}/{}", wide, count, offset, small));
-    EXPECT_EQ(wide, 2.5);
-    EXPECT_EQ(count, 18446744073709551615u);
-    EXPECT_EQ(offset, -9000000000);
-    EXPECT_EQ(small, 7u);
-
-    EXPECT_TRUE(reader.errors.empty() && swapped.errors.empty() && trailing.errors.empty() && mixed.errors.empty());
+    EXPECT_EQ(Format("{} {} {} {}", wide, count, offset, small), "2.5 18446744073709551615 -9000000000 7");
+    EXPECT_TRUE(reader.errors.empty() && trailing.errors.empty() && mixed.errors.empty());
 }
 
-TEST(Parse, TextOutputsTakeTheRestOrWhatTheSpecMatches)
+TEST(Parse, SpecsSkipOrSelectText)
 {
     StringView key, rest;
     int32_t value = 0;
-    StringReader reader("Speed=12 and more");
-    EXPECT_TRUE(Parse(reader, "{:[A-Za-z]+}={} {}", key, value, rest));
+    StringReader reader(" \t\nSpeed=12 and more");
+    EXPECT_TRUE(Parse(reader, "{-:\\s*}{:[A-Za-z]+}={} {}", key, value, rest));
     EXPECT_EQ(key, StringView("Speed"));
     EXPECT_EQ(value, 12);
     EXPECT_EQ(rest, StringView("and more"));
     // Without a spec the text output consumes nothing.
-    EXPECT_EQ(reader.Position(), 9u);
+    EXPECT_EQ(reader.Position(), 12u);
     EXPECT_TRUE(reader.expression.IsEmpty());
 
     StringView literal;
@@ -170,22 +133,6 @@ TEST(Parse, TextOutputsTakeTheRestOrWhatTheSpecMatches)
     EXPECT_TRUE(Parse(quoted, "\"{:(?:[^\"\\\\]|\\\\.)*}\"", literal));
     EXPECT_EQ(literal, StringView("a\\\"b"));
     EXPECT_EQ(quoted.Rest(), StringView(" tail"));
-}
-
-TEST(Parse, SkipsWhatAnExpressionMatches)
-{
-    int32_t value = 0;
-    StringReader reader(" \t\n 5");
-    EXPECT_TRUE(Parse(reader, "{-:\\s*}{}", value));
-    EXPECT_EQ(value, 5);
-
-    StringReader caseless("BEGIN 3", true);
-    EXPECT_TRUE(Parse(caseless, "{-:begin} {}", value));
-    EXPECT_EQ(value, 3);
-
-    StringReader exact("BEGIN 3");
-    EXPECT_FALSE(Parse(exact, "{-:begin} {}", value));
-    EXPECT_EQ(LastError(exact).message, StringView("expression mismatch"));
 }
 
 TEST(Parse, FailuresRecordWhereAndWhy)
@@ -202,11 +149,9 @@ TEST(Parse, FailuresRecordWhereAndWhy)
         {"{0:x", "missing closing brace", 0},
         {"{}{-:[a-z]}", "expression mismatch", 3},
         {"{x}", "invalid index", 1},
-        {"{1}", "not enough parameters", 1},
         {"{-1}", "not enough parameters", 1},
         {"{}{}", "not enough parameters", 3},
         {"1.5,{2147483648}", "invalid index", 5},
-        {"{}:", "text mismatch", 2},
         {"1.5,{}", "failed to parse item", 5},
     };
     for (const Case& c : cases)
@@ -231,62 +176,19 @@ TEST(Parse, FailureKeepsOutputsAlreadyReadAndTheErrorsOfEarlierAttempts)
     int32_t a = 0, b = 0, c = 0;
     StringReader reader("1 2 x");
     EXPECT_FALSE(Parse(reader, "{} {} {}", a, b, c));
-    EXPECT_EQ(a, 1);
-    EXPECT_EQ(b, 2);
-    EXPECT_EQ(c, 0);
-    EXPECT_EQ(LastError(reader).message, StringView("failed to parse item"));
-
-    float x = 0;
-    StringReader letters("abc");
-    EXPECT_FALSE(Parse(letters, "{}", x));
-    EXPECT_FALSE(Parse(letters, "{} {}", x, x));
-    EXPECT_EQ(letters.errors.size(), 2u);
-    EXPECT_EQ(letters.Position(), 0u);
+    EXPECT_FALSE(Parse(reader, "{} {}:", a, b));
+    EXPECT_EQ(Format("{} {} {}", a, b, c), "1 2 0");
+    EXPECT_EQ(reader.errors.size(), 2u);
 }
 
 TEST(Parse, NumbersAtTheEndOfAnUnterminatedTextReadOnlyTheirDigits)
 {
-    // The text has no terminating zero: the address sanitizer stops any read past it.
-    const char source[] = {'7', ' ', '4', '2'};
-    std::unique_ptr<char[]> text(new char[sizeof(source)]);
-    std::copy(source, source + sizeof(source), text.get());
+    // No terminating zero after the text: the address sanitizer stops any read past it.
+    std::unique_ptr<char[]> text(new char[4]{'7', ' ', '4', '2'});
     int32_t a = 0, b = 0;
-    StringReader reader(StringView(text.get(), sizeof(source)));
+    StringReader reader(StringView(text.get(), 4));
     EXPECT_TRUE(Parse(reader, "{} {}", a, b));
-    EXPECT_EQ(a, 7);
     EXPECT_EQ(b, 42);
-
-    // Digits after the reader's text are not part of it.
-    StringReader cut(StringView("1234", 2));
-    EXPECT_TRUE(Parse(cut, "{}", a));
-    EXPECT_EQ(a, 12);
-}
-
-TEST(StringReader, CursorOperations)
-{
-    StringReader reader(" \t\r\nx");
-    EXPECT_EQ(reader.Peek(), ' ');
-    reader.SkipWhitespace();
-    EXPECT_EQ(reader.Peek(), 'x');
-    reader.Advance(5);
-    EXPECT_TRUE(reader.AtEnd());
-    EXPECT_EQ(reader.Peek(), '\0');
-    reader.SkipWhitespace();
-    reader.SetPosition(100);
-    EXPECT_EQ(reader.Position(), 5u);
-
-    StringView rest;
-    reader.SetPosition(4);
-    EXPECT_TRUE(reader.Remaining(rest));
-    EXPECT_EQ(rest, StringView("x"));
-    EXPECT_EQ(reader.Position(), 4u);
-
-    reader.AddError("custom");
-    const ParseError& error = LastError(reader);
-    EXPECT_EQ(error.message, StringView("custom"));
-    EXPECT_EQ(error.line, 2u);
-    EXPECT_EQ(error.column, 1u);
-    EXPECT_TRUE(error.pattern.IsEmpty());
 }
 
 TEST(StringReader, MatchIsAnchoredAtThePosition)
@@ -300,16 +202,13 @@ TEST(StringReader, MatchIsAnchoredAtThePosition)
         int32_t length;
     };
     const Case cases[] = {
-        {"abc123", 0, "[a-z]+", false, 3}, {"abc123", 3, "\\d+", false, 3},
-        {"abc123", 0, "\\d+", false, -1}, // must begin at the position
-        {"abc123", 3, "^1", false, 1},    // "^" is the position
-        {"abc", 0, "a|ab", false, 1},     // alternatives in order, as ECMAScript
-        {"ABC", 0, "abc", true, 3},        {"ABC", 0, "abc", false, -1},
-        {"a\nb", 0, "a.b", false, -1},                                    // "." stops at line breaks
-        {"ab", 0, "ab$", false, 2},        {"ab\n", 0, "ab$", false, -1}, // "$" is the very end only
-        {"abc", 0, "", false, 0},          {"abc", 0, "(", false, -1},    // an invalid expression matches nothing
-        {"abc", 0, "[]", false, -1},       {"abc", 0, "[^]+", false, 3},
-        {"\x41z", 0, "\\x41", false, 1},
+        {"abc123", 3, "\\d+", false, 3}, {"abc123", 0, "\\d+", false, -1}, // must begin at the position
+        {"abc123", 3, "^1", false, 1},                                     // "^" is the position
+        {"abc", 0, "a|ab", false, 1},                                      // alternatives in order, as ECMAScript
+        {"ABC", 0, "abc", true, 3},      {"a\nb", 0, "a.b", false, -1},    // "." stops at line breaks
+        {"ab\n", 0, "ab$", false, -1},                                     // "$" is the very end only
+        {"abc", 0, "(", false, -1},                                        // an invalid expression matches nothing
+        {"abc", 0, "[^]+", false, 3},
     };
     for (const Case& c : cases)
     {

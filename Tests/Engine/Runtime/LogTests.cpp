@@ -31,19 +31,13 @@ struct Capture
     CapturePrinter printer;
 };
 
-// Records the calls a printer receives.
+// Records the section calls a printer receives.
 class CallPrinter : public LogPrinter
 {
 public:
     void SectionBegun(StringView title) override { calls.push_back("begin " + title.ToString()); }
     void SectionEnded() override { calls.push_back("end"); }
-    void Write(std::span<const std::string> sections, StringView message) override
-    {
-        std::string call = "write";
-        for (const std::string& title : sections)
-            call += " " + title;
-        calls.push_back(call + ": " + message.ToString());
-    }
+    void Write(std::span<const std::string>, StringView) override {}
     void WriteText(StringView) override {}
 
     std::vector<std::string> calls;
@@ -51,21 +45,10 @@ public:
 
 } // namespace
 
-TEST(Log, MessagesOutsideSectionsAreNotIndented)
-{
-    Capture capture;
-    Log::Write("plain");
-    Log::Write("value {} of {}", 3, "four");
-    EXPECT_EQ(capture.Output(), "plain\nvalue 3 of four\n");
-}
-
 TEST(Log, SectionTitlesAppearOnceBeforeTheFirstMessageInside)
 {
     Capture capture;
-    {
-        LogSection a = Log::BeginSection("A");
-        LogSection quiet = Log::BeginSection("Quiet");
-    }
+    Log::Write("value {} of {}", 3, "four");
     {
         LogSection a = Log::BeginSection("A");
         {
@@ -80,28 +63,14 @@ TEST(Log, SectionTitlesAppearOnceBeforeTheFirstMessageInside)
         LogSection c = Log::BeginSection("C");
         Log::Write("in C");
     }
-    EXPECT_EQ(capture.Output(), "A\n"
+    EXPECT_EQ(capture.Output(), "value 3 of four\n"
+                                "A\n"
                                 "\tLoading Texture 7 from Data:\n"
                                 "\t\tm\n"
                                 "\t\tx\n\t\ty\n"
                                 "\tback in A\n"
                                 "\tC\n"
                                 "\t\tin C\n");
-}
-
-TEST(Log, PrintersSeeSectionsAndMessagesInOrder)
-{
-    CallPrinter printer;
-    Log::AddPrinter(&printer);
-    {
-        LogSection outer = Log::BeginSection("Outer");
-        LogSection inner = Log::BeginSection("Inner");
-        Log::Write("m");
-    }
-    Log::RemovePrinter(&printer);
-    Log::Write("not seen");
-    EXPECT_EQ(printer.calls,
-              (std::vector<std::string>{"begin Outer", "begin Inner", "write Outer Inner: m", "end", "end"}));
 }
 
 TEST(Log, GuardsEndTheirSectionOnceUnlessDismissed)
