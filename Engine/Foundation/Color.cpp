@@ -1,0 +1,119 @@
+#include "Engine/Foundation/Color.h"
+
+#include "Engine/Foundation/String.h"
+#include "Engine/Foundation/ToString.h"
+
+namespace Lumvek
+{
+
+namespace
+{
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// One channel of the "#" form: one or two hexadecimal digits.
+bool ReadHexChannel(StringReader& reader, uint8_t& channel)
+{
+    StringView rest = reader.Rest();
+    int high = rest.length > 0 ? HexDigit(rest.data[0]) : -1;
+    if (high < 0)
+        return false;
+    int low = rest.length > 1 ? HexDigit(rest.data[1]) : -1;
+    if (low < 0)
+    {
+        channel = static_cast<uint8_t>(high);
+        reader.Advance(1);
+    }
+    else
+    {
+        channel = static_cast<uint8_t>(high * 16 + low);
+        reader.Advance(2);
+    }
+    return true;
+}
+
+uint8_t LowByte(int32_t value)
+{
+    return static_cast<uint8_t>(static_cast<uint32_t>(value) & 0xFFu);
+}
+
+uint8_t ChannelByte(float value)
+{
+    float scaled = value * 256.0f;
+    // Written so that NaN fails the first test; huge values never reach the integer conversion.
+    if (!(scaled > 0.0f))
+        return 0;
+    if (scaled >= 255.0f)
+        return 255;
+    return static_cast<uint8_t>(scaled);
+}
+
+} // namespace
+
+bool Color::Parse(Color& color, StringReader& reader)
+{
+    if (reader.Peek() == '#')
+    {
+        reader.Advance(1);
+        return ReadHexChannel(reader, color.r) && ReadHexChannel(reader, color.g) && ReadHexChannel(reader, color.b) &&
+               ReadHexChannel(reader, color.a);
+    }
+
+    for (const NamedColor& named : NamedColors)
+        if (MatchName(color, reader, named.name, named.color))
+            return true;
+
+    int32_t r = 0, g = 0, b = 0, a = 255;
+    if (Lumvek::Parse(reader, "{} {} {} {}", r, g, b, a) || Lumvek::Parse(reader, "{} {} {}", r, g, b))
+    {
+        color = {LowByte(r), LowByte(g), LowByte(b), LowByte(a)};
+        return true;
+    }
+    return false;
+}
+
+void Color::ToName(const Color& color, BufferWriter& writer)
+{
+    for (const NamedColor& named : NamedColors)
+    {
+        if (named.color == color)
+        {
+            writer.WriteText(named.name);
+            return;
+        }
+    }
+    writer.WriteText("#");
+    for (uint8_t channel : {color.r, color.g, color.b, color.a})
+        ToString(writer, channel);
+}
+
+void Color::ToBytes(const float channels[4], Color& color)
+{
+    color = {ChannelByte(channels[0]), ChannelByte(channels[1]), ChannelByte(channels[2]), ChannelByte(channels[3])};
+}
+
+bool Color::MatchName(Color& color, StringReader& reader, StringView name, const Color& value)
+{
+    StringView rest = reader.Rest();
+    if (rest.length < name.length || !String::Equals(rest.Sub(0, name.length), name, true))
+        return false;
+    color = value;
+    reader.Advance(name.length);
+    return true;
+}
+
+void ToString(BufferWriter& writer, const Color& color)
+{
+    Color::ToName(color, writer);
+}
+
+} // namespace Lumvek

@@ -1,0 +1,115 @@
+#include "Engine/Foundation/Color.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+using namespace Lumvek;
+
+namespace
+{
+
+std::string Name(const Color& color)
+{
+    BufferWriter writer;
+    Color::ToName(color, writer);
+    return writer.ToString();
+}
+
+std::string Channels(const Color& color)
+{
+    return Format("{} {} {} {}", int(color.r), int(color.g), int(color.b), int(color.a));
+}
+
+} // namespace
+
+TEST(Color, ParsesEveryTextForm)
+{
+    struct Case
+    {
+        std::string text;
+        std::string channels;
+        std::string rest; // what is left after the colour
+    };
+    const Case cases[] = {
+        {"White", "255 255 255 255", ""},
+        {"WHITE", "255 255 255 255", ""},
+        {"Whitesmoke", "255 255 255 255", "smoke"},
+        {"Reddish", "255 0 0 255", "dish"},
+        {"TransparentWhite", "255 255 255 0", ""},
+        {"transparent ", "0 0 0 0", " "},
+        {"#FF000080", "255 0 0 128", ""},
+        {"#0a141e28;", "10 20 30 40", ";"},
+        {"#1234567", "18 52 86 7", ""}, // a channel takes at most two digits
+        {"10 20 30", "10 20 30 255", ""},
+        {"10 20 30 x", "10 20 30 255", " x"},
+        {"300 -1 0x10", "44 255 16 255", ""}, // the low 8 bits of each number
+    };
+    for (const Case& c : cases)
+    {
+        StringReader reader(c.text);
+        Color color = Color::Black;
+        EXPECT_TRUE(Color::Parse(color, reader)) << c.text;
+        EXPECT_EQ(Channels(color), c.channels) << c.text;
+        EXPECT_EQ(reader.Rest(), StringView(c.rest)) << c.text;
+    }
+}
+
+TEST(Color, RefusesOtherTexts)
+{
+    for (const std::string text : {"#GG000000", "#FF0000", "#", "10,20,30", "10 20", "Bleu", ""})
+    {
+        StringReader reader(text);
+        Color color = Color::Turquoise;
+        EXPECT_FALSE(Color::Parse(color, reader)) << text;
+        if (text[0] != '#')
+        {
+            EXPECT_EQ(color, Color::Turquoise) << text;
+            EXPECT_EQ(reader.Position(), 0u) << text;
+            // Both number forms were tried and left their errors.
+            EXPECT_EQ(reader.errors.size(), 2u) << text;
+        }
+    }
+
+    // A failed "#" form keeps the channels read before the failure.
+    StringReader reader("#FF0000");
+    Color color = Color::Turquoise;
+    EXPECT_FALSE(Color::Parse(color, reader));
+    EXPECT_EQ(Channels(color), "255 0 0 255");
+}
+
+TEST(Color, NamesAndHexadecimalTextRoundTrip)
+{
+    EXPECT_EQ(Name(Color{128, 128, 128, 255}), "Grey");
+    EXPECT_EQ(Name(Color{10, 20, 30, 40}), "#0A141E28");
+    EXPECT_EQ(Format("fill {}", Color::TransparentWhite), "fill TransparentWhite");
+
+    NamedColor unnamed{"", Color{10, 20, 30, 40}};
+    for (const NamedColor& named : {NamedColors[0], NamedColors[8], NamedColors[9], NamedColors[10], unnamed})
+    {
+        std::string text = Name(named.color);
+        StringReader reader(text);
+        Color color;
+        EXPECT_TRUE(Color::Parse(color, reader));
+        EXPECT_EQ(color, named.color) << named.name.ToString();
+    }
+}
+
+TEST(Color, ToBytesScalesTruncatesAndClamps)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float channels[][4] = {
+        {1.0f, 0.5f, 0.25f, 0.999f},
+        {-0.5f, 2.0f, 0.0f, 0.003f},
+        {nan, std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(), 1e30f},
+    };
+    const char* expected[] = {"255 128 64 255", "0 255 0 0", "0 255 0 255"};
+    for (int i = 0; i < 3; ++i)
+    {
+        Color color;
+        Color::ToBytes(channels[i], color);
+        EXPECT_EQ(Channels(color), expected[i]) << i;
+    }
+}
