@@ -1,0 +1,29 @@
+#include "Engine/Foundation/Resource.h"
+
+namespace Lumvek
+{
+
+Resource* ResourceTable::Insert(uint32_t id, uint32_t typeId, std::unique_ptr<Resource> resource)
+{
+    if (id == InvalidId || !resource)
+        return nullptr;
+    if (id >= resources.size())
+        resources.resize(size_t(id) + 1);
+    if (resources[id])
+        return nullptr;
+    resource->id = id;
+    resource->typeId = typeId;
+    resource->table = this;
+    resources[id] = std::move(resource);
+    return resources[id].get();
+}
+
+bool ResourceTable::Destroy(uint32_t id)
+{
+    if (id >= resources.size() || !resources[id])
+        return false;
+    resources[id].reset();
+    return true;
+}
+
+} // namespace Lumvek

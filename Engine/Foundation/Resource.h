@@ -1,0 +1,96 @@
+#pragma once
+
+#include "Engine/Foundation/TypeRegistry.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace Lumvek
+{
+
+class FileManager;
+class ResourceTable;
+class Texture;
+class Sound;
+
+constexpr uint32_t InvalidId = 0xFFFFFFFFu;
+
+// Loaded content kept in a ResourceTable and addressed by the index of its name in NameTableB.
+class Resource
+{
+public:
+    virtual ~Resource() = default;
+
+    uint32_t id = InvalidId;
+    uint32_t typeId = InvalidId;
+    ResourceTable* table = nullptr;
+};
+
+// A resource the graphics device uploads: every edit raises the version, and the device uploads a
+// resource whose version differs from the one it uploaded last, unless it is locked.
+class GraphicsResource : public Resource
+{
+public:
+    // Drops the CPU-side copy of the data once the device holds it.
+    virtual void ReleaseData() {}
+
+    // An edit: raises the version unless a batch of edits is in progress.
+    void MarkChanged()
+    {
+        if (!locked)
+        {
+            ++version;
+            uploaded = 0;
+        }
+    }
+    // Ends a batch of edits and forces an upload.
+    void FinishChanges()
+    {
+        ++version;
+        locked = 0;
+        uploaded = 0;
+    }
+
+    uint8_t locked = 0;
+    uint8_t uploaded = 0;
+    uint32_t deviceSlot = InvalidId;
+    uint32_t usage = 0;
+    uint32_t version = 0;
+};
+
+// Owns every loaded resource of the program, indexed by id. Not locked: resources are created by the
+// application thread and by loader threads in their own phases.
+class ResourceTable
+{
+public:
+    explicit ResourceTable(FileManager* files = nullptr) : files(files) {}
+
+    // Stores a resource at id, setting its id, type id and table; null (and the table unchanged)
+    // for the invalid id or an occupied entry. The refused resource is destroyed.
+    Resource* Insert(uint32_t id, uint32_t typeId, std::unique_ptr<Resource> resource);
+    // Deletes the resource at id; false when there is none.
+    bool Destroy(uint32_t id);
+    Resource* Get(uint32_t id) const { return id < resources.size() ? resources[id].get() : nullptr; }
+    template <class T> T* Find(uint32_t id) const { return dynamic_cast<T*>(Get(id)); }
+    uint32_t Count() const { return static_cast<uint32_t>(resources.size()); }
+
+    // Creates a default resource of kind T at id; null when the id is refused.
+    template <class T> T* Create(uint32_t id)
+    {
+        auto resource = std::make_unique<T>();
+        T* created = resource.get();
+        return Insert(id, TypeIndex<T, ResourceTypes>(), std::move(resource)) ? created : nullptr;
+    }
+    Texture* CreateTexture(uint32_t id);
+    Sound* CreateSound(uint32_t id);
+
+    FileManager* files = nullptr;
+    // When set, loads through this table register hot-reload watches.
+    uint8_t watch = 0;
+
+private:
+    std::vector<std::unique_ptr<Resource>> resources;
+};
+
+} // namespace Lumvek
