@@ -231,7 +231,12 @@ int ReliableOrderedChannel::SelectPacketData(uint16_t packetSequence, int availa
         return 0;
     int bits = CountBits();
     uint16_t previous = 0;
-    for (uint16_t id = oldestUnackedId; id != sendMessageId && numSelected < config.maxMessagesPerPacket; ++id)
+    // The other end keeps at most its receive queue's worth past what it has handed on, and
+    // refuses a packet holding a message beyond that; both ends share one configuration.
+    uint16_t end = sendMessageId;
+    if (uint16_t(end - oldestUnackedId) > config.messageReceiveQueueSize)
+        end = uint16_t(oldestUnackedId + config.messageReceiveQueueSize);
+    for (uint16_t id = oldestUnackedId; id != end && numSelected < config.maxMessagesPerPacket; ++id)
     {
         SendEntry* entry = sendQueue.Find(id);
         if (!entry || (entry->timeLastSent >= 0.0 && time < entry->timeLastSent + config.messageResendTime))

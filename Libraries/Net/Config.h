@@ -15,12 +15,13 @@ enum ChannelType
     CHANNEL_TYPE_UNRELIABLE_UNORDERED = 1,
 };
 
-// One message channel of a connection.
+// One message channel of a connection. Both ends of a connection use the same settings.
 struct ChannelConfig
 {
     ChannelType type = CHANNEL_TYPE_RELIABLE_ORDERED;
-    // Packets remembered for matching acks to the reliable messages they carried.
-    int sentPacketBufferSize = 1024;
+    // Packets remembered for matching acks to the reliable messages they carried; acks of older
+    // packets are not reported by the reliability layer anyway.
+    int sentPacketBufferSize = 256;
     int messageSendQueueSize = 1024;
     int messageReceiveQueueSize = 1024;
     int maxMessagesPerPacket = 256;

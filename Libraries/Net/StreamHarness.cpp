@@ -75,6 +75,13 @@ ConnectionConfig SampleConnectionConfig()
     config.numChannels = 2;
     config.channel[0].type = CHANNEL_TYPE_RELIABLE_ORDERED;
     config.channel[1].type = CHANNEL_TYPE_UNRELIABLE_UNORDERED;
+    // Small queues keep each run cheap; nothing here depends on their size.
+    for (int i = 0; i < 2; ++i)
+    {
+        config.channel[i].sentPacketBufferSize = 32;
+        config.channel[i].messageSendQueueSize = 64;
+        config.channel[i].messageReceiveQueueSize = 64;
+    }
     return config;
 }
 
