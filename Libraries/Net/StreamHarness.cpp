@@ -320,7 +320,7 @@ size_t MakeReliablePacketsSample(uint8_t* buffer, size_t maxBytes)
     ReliableEndpoint endpoint(config, allocator, 0.0);
     uint8_t payload[8 * 1024];
     // A packet large enough to travel in fragments, then a small one.
-    QueueSampleMessages(connection, factory, 30, 3);
+    QueueSampleMessages(connection, factory, 50, 3);
     for (int i = 0; i < 2; ++i)
     {
         int bytes = connection.GeneratePacket(nullptr, endpoint.NextPacketSequence(), payload, int(sizeof(payload)));
