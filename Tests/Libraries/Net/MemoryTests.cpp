@@ -1,3 +1,4 @@
+#include "Net/Adapter.h"
 #include "Net/Memory.h"
 #include "Net/Message.h"
 #include "NetTestSupport.h"
@@ -132,6 +133,31 @@ TEST(BlockAllocator, DeletesThroughABaseThatIsNotAtTheStart)
     BlockAllocator tiny(block->bytes, 8);
     EXPECT_EQ(NET_NEW(tiny, Derived, destroyed), nullptr);
     EXPECT_EQ(tiny.GetErrorLevel(), ALLOCATOR_ERROR_OUT_OF_MEMORY);
+}
+
+TEST(Adapter, ConfinesEachConnectionToTheBlockItIsGiven)
+{
+    struct GameAdapter : Adapter
+    {
+        MessageFactory* CreateMessageFactory(Allocator& allocator) override
+        {
+            return NET_NEW(allocator, NetTest::TestMessageFactory, allocator);
+        }
+    } adapter;
+    DefaultAllocator global;
+    auto block = std::make_unique<Block>();
+    Allocator* allocator = adapter.CreateAllocator(global, block->bytes, 4096);
+    ASSERT_NE(allocator, nullptr);
+    MessageFactory* factory = adapter.CreateMessageFactory(*allocator);
+    ASSERT_NE(factory, nullptr);
+    std::vector<Message*> messages;
+    while (Message* message = factory->CreateMessage(NetTest::NUMBER_MESSAGE))
+        messages.push_back(message);
+    EXPECT_LT(messages.size() * sizeof(NetTest::NumberMessage), 4096u);
+    for (Message* message : messages)
+        factory->ReleaseMessage(message);
+    NET_DELETE(*allocator, factory);
+    NET_DELETE(global, allocator);
 }
 
 TEST(MessageFactory, CreatesKnownTypesAndDestroysOnTheLastRelease)
