@@ -64,7 +64,8 @@ void NetcodeClient::Connect(const uint8_t connectToken[ConnectTokenBytes])
     payloads.Clear();
     clientIndex = -1;
     maxClients = 0;
-    sequence = 0;
+    // The packet sequence carries on from earlier connections: the same token again would
+    // otherwise repeat nonces under its key.
     if (!connectToken || !ReadConnectToken(connectToken, token))
     {
         NET_LOG_ERROR("client: the connect token does not read");

@@ -16,9 +16,12 @@ namespace
 // Bounds the work of one update under a flood; whatever remains waits for the next.
 constexpr int MaxPacketsPerUpdate = 4096;
 
-// Sequences of packets sent before a client has a slot start here, so they never share a nonce
-// with a slot's own sequence, which counts up from zero under the same key.
-constexpr uint64_t GlobalSequenceStart = 1ull << 63;
+// Sequences of packets sent before a client has a slot have the top bit set, so they never share
+// a nonce with a slot's own sequence, which counts up from zero under the same key. Below that bit
+// each start picks a random point, so restarted servers, or several servers named in one token,
+// do not repeat each other's nonces either; sequences that high take eight bytes anyway.
+constexpr uint64_t GlobalSequenceBit = 1ull << 63;
+constexpr uint64_t GlobalSequenceStartMask = (1ull << 62) - 1;
 
 const char* ReasonText(PacketReadResult reason)
 {
@@ -56,6 +59,7 @@ struct NetcodeServer::ClientSlot
     uint8_t sendKey[KeyBytes] = {};
     uint8_t receiveKey[KeyBytes] = {};
     uint8_t userData[UserDataBytes] = {};
+    uint8_t tokenMac[MacBytes] = {};
     int32_t timeoutSeconds = 0;
     double lastReceiveTime = 0.0;
     double lastSendTime = 0.0;
@@ -71,18 +75,22 @@ struct NetcodeServer::PendingConnection
     Address address;
     uint8_t sendKey[KeyBytes] = {};
     uint8_t receiveKey[KeyBytes] = {};
+    uint8_t tokenMac[MacBytes] = {};
     int32_t timeoutSeconds = 0;
     double lastAccessTime = 0.0;
     double expireTime = 0.0;
 };
 
-// A connect token seen in a request, known by its tag, and the address that first used it.
+// A connect token seen in a request, known by its tag, and the address that first used it. A token
+// that connects again carries on from the sequence its last connection reached, since its keys
+// are the same and a nonce must not repeat under them.
 struct NetcodeServer::TokenUse
 {
     bool used = false;
     uint8_t mac[MacBytes] = {};
     Address address;
     double time = 0.0;
+    uint64_t nextSequence = 0;
 };
 
 NetcodeServer::NetcodeServer(const NetcodeServerConfig& config, Transport* transport, double time)
@@ -120,7 +128,8 @@ bool NetcodeServer::Start(int clientCount)
     tokenUses = std::vector<TokenUse>(static_cast<size_t>(maxClients) * 8);
     GenerateKey(challengeKey);
     challengeSequence = 0;
-    globalSequence = GlobalSequenceStart;
+    RandomBytes(reinterpret_cast<uint8_t*>(&globalSequence), sizeof(globalSequence));
+    globalSequence = GlobalSequenceBit | (globalSequence & GlobalSequenceStartMask);
     running = true;
     char text[64];
     NET_LOG_INFO("server: started on %s with %d client slots", publicAddress.ToString(text, sizeof(text)), maxClients);
@@ -220,7 +229,8 @@ void NetcodeServer::ProcessConnectionRequest(const Address& from, const uint8_t*
         named = token.serverAddresses[i] == publicAddress;
     if (!named || FindClientByAddress(from) >= 0 || FindClientById(token.clientId) >= 0)
         return Drop(PACKET_READ_REFUSED, from);
-    if (!RecordTokenUse(request.privateData + PrivateConnectTokenBytes - MacBytes, from))
+    const uint8_t* mac = request.privateData + PrivateConnectTokenBytes - MacBytes;
+    if (!RecordTokenUse(mac, from))
         return Drop(PACKET_READ_REFUSED, from);
 
     if (FindFreeSlot() < 0)
@@ -237,6 +247,7 @@ void NetcodeServer::ProcessConnectionRequest(const Address& from, const uint8_t*
     PendingConnection* connection = AddPendingConnection(from, token, request.expireTimestamp);
     if (!connection)
         return Drop(PACKET_READ_QUEUE_FULL, from);
+    std::memcpy(connection->tokenMac, mac, MacBytes);
     ++counters.packetsReceived;
 
     ChallengeToken challenge;
@@ -287,7 +298,9 @@ void NetcodeServer::ProcessConnectionResponse(const Address& from, PendingConnec
     slot.timeoutSeconds = connection.timeoutSeconds;
     slot.lastReceiveTime = time;
     slot.lastSendTime = time;
-    slot.sequence = 0;
+    std::memcpy(slot.tokenMac, connection.tokenMac, MacBytes);
+    TokenUse* use = FindTokenUse(slot.tokenMac);
+    slot.sequence = use ? use->nextSequence : 0;
     slot.replay.Reset();
     slot.payloads.Clear();
     // The slot holds the keys now; the pending entry is done.
@@ -455,6 +468,14 @@ const uint8_t* NetcodeServer::GetClientUserData(int clientIndex) const
     return IsClientConnected(clientIndex) ? clients[static_cast<size_t>(clientIndex)].userData : nullptr;
 }
 
+NetcodeServer::TokenUse* NetcodeServer::FindTokenUse(const uint8_t mac[MacBytes])
+{
+    for (TokenUse& use : tokenUses)
+        if (use.used && sodium_memcmp(use.mac, mac, MacBytes) == 0)
+            return &use;
+    return nullptr;
+}
+
 bool NetcodeServer::RecordTokenUse(const uint8_t mac[MacBytes], const Address& from)
 {
     TokenUse* oldest = nullptr;
@@ -476,6 +497,7 @@ bool NetcodeServer::RecordTokenUse(const uint8_t mac[MacBytes], const Address& f
     std::memcpy(oldest->mac, mac, MacBytes);
     oldest->address = from;
     oldest->time = time;
+    oldest->nextSequence = 0;
     return true;
 }
 
@@ -578,6 +600,8 @@ void NetcodeServer::ResetClient(int clientIndex)
     ClientSlot& slot = clients[static_cast<size_t>(clientIndex)];
     if (config.connectCallback)
         config.connectCallback(config.callbackContext, clientIndex, false);
+    if (TokenUse* use = FindTokenUse(slot.tokenMac))
+        use->nextSequence = slot.sequence;
     slot.connected = false;
     slot.confirmed = false;
     slot.payloads.Clear();

@@ -89,6 +89,7 @@ private:
     void SendKeepAlives();
     void CheckTimeouts();
 
+    TokenUse* FindTokenUse(const uint8_t mac[MacBytes]);
     bool RecordTokenUse(const uint8_t mac[MacBytes], const Address& from);
     PendingConnection* AddPendingConnection(const Address& from, const PrivateConnectToken& token,
                                             uint64_t expireTimestamp);

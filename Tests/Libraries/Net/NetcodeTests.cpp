@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -204,6 +206,33 @@ std::vector<uint8_t> ReceiveAll(NetcodeClient& client)
     return all;
 }
 
+// Sequences of the sealed packets in [begin, end) of a tap, leaving out those sent before a slot
+// existed (top bit set) and the unsealed requests.
+std::vector<uint64_t> SlotSequences(const Tap& tap, size_t begin, size_t end)
+{
+    std::vector<uint64_t> sequences;
+    for (size_t i = begin; i < end; ++i)
+    {
+        const std::vector<uint8_t>& packet = tap.sent[i].second;
+        uint64_t sequence = 0;
+        for (int byte = 0; byte < (packet[0] >> 4); ++byte)
+            sequence |= static_cast<uint64_t>(packet[1 + static_cast<size_t>(byte)]) << (8 * byte);
+        if (packet[0] != PACKET_CONNECTION_REQUEST && sequence < (1ull << 63))
+            sequences.push_back(sequence);
+    }
+    return sequences;
+}
+uint64_t LowestSequence(const Tap& tap, size_t begin, size_t end)
+{
+    std::vector<uint64_t> sequences = SlotSequences(tap, begin, end);
+    return sequences.empty() ? 0 : *std::min_element(sequences.begin(), sequences.end());
+}
+uint64_t HighestSequence(const Tap& tap, size_t begin, size_t end)
+{
+    std::vector<uint64_t> sequences = SlotSequences(tap, begin, end);
+    return sequences.empty() ? 0 : *std::max_element(sequences.begin(), sequences.end());
+}
+
 } // namespace
 
 TEST_F(NetcodeTest, ConnectsExchangesPayloadsAndDisconnects)
@@ -211,7 +240,8 @@ TEST_F(NetcodeTest, ConnectsExchangesPayloadsAndDisconnects)
     StartServer(4);
     NetcodeClient& client = AddPlayer(Address(10, 0, 0, 2, 50000));
     EXPECT_FALSE(client.SendPayload(Bytes("early").data(), 5));
-    ASSERT_TRUE(Connect(client, Token(1001)));
+    std::vector<uint8_t> token = Token(1001);
+    ASSERT_TRUE(Connect(client, token));
     EXPECT_EQ(client.ClientIndex(), 0);
     EXPECT_EQ(client.MaxClients(), 4);
     ASSERT_TRUE(server->IsClientConnected(0));
@@ -251,9 +281,16 @@ TEST_F(NetcodeTest, ConnectsExchangesPayloadsAndDisconnects)
     EXPECT_FALSE(server->IsClientConnected(0));
     EXPECT_EQ(events.list.back(), std::make_pair(0, false));
 
-    // The slot is free again; this time the server ends it.
-    ASSERT_TRUE(Connect(client, Token(1002)));
-    EXPECT_EQ(server->GetClientId(0), 1002u);
+    // The slot is free again and the same token connects again. Its keys are the same, so neither
+    // side may start its sequence over: every sealed packet of the second connection is numbered
+    // above every one of the first.
+    Tap& clientTap = PlayerOf(client).tap;
+    size_t serverMark = serverTap.sent.size(), clientMark = clientTap.sent.size();
+    ASSERT_TRUE(Connect(client, token));
+    EXPECT_GT(LowestSequence(serverTap, serverMark, serverTap.sent.size()), HighestSequence(serverTap, 0, serverMark));
+    EXPECT_GT(LowestSequence(clientTap, clientMark, clientTap.sent.size()), HighestSequence(clientTap, 0, clientMark));
+
+    // This time the server ends it.
     server->DisconnectClient(0);
     EXPECT_FALSE(server->IsClientConnected(0));
     Tick();
@@ -541,18 +578,20 @@ TEST(NetcodeUdp, ConnectsExchangesAndDisconnectsOverLoopback)
 
     Address address = serverSocket.GetAddress();
     uint8_t token[ConnectTokenBytes];
-    ASSERT_TRUE(GenerateConnectToken(1, &address, 60, 5, 4242, ProtocolId, 0, privateKey, nullptr, token));
+    ASSERT_TRUE(GenerateConnectToken(1, &address, 600, 60, 4242, ProtocolId, 0, privateKey, nullptr, token));
     client.Connect(token);
 
-    // Simulated time moves slowly per pass, so many passes fit before any timeout.
+    // Simulated time moves slowly per pass, so a slow loopback still answers long before the
+    // token's minute of timeout; yielding lets the system deliver between passes.
     double time = 0.0;
     auto runUntil = [&](const std::function<bool()>& done)
     {
-        for (int i = 0; i < 20000 && !done(); ++i)
+        for (int i = 0; i < 50000 && !done(); ++i)
         {
             time += 0.001;
             client.Update(time);
             server.Update(time);
+            std::this_thread::yield();
         }
         return done();
     };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace Net;
@@ -14,8 +15,11 @@ namespace
 int ReceiveWithin(Transport& transport, Address& from, uint8_t* data, int maxBytes)
 {
     for (int attempt = 0; attempt < 100000; ++attempt)
+    {
         if (int bytes = transport.Receive(from, data, maxBytes))
             return bytes;
+        std::this_thread::yield();
+    }
     return 0;
 }
 
