@@ -22,4 +22,11 @@ size_t MakeMessagesSample(uint8_t* buffer, size_t maxBytes);
 size_t MakeConnectionPacketSample(uint8_t* buffer, size_t maxBytes);
 size_t MakeReliablePacketsSample(uint8_t* buffer, size_t maxBytes);
 
+// Feeds one input to the connection layer: the first byte picks the reader (sealed packet,
+// connection request, connect token and address forms, contents sealed under a known key, or a
+// live server and client over the in-memory network), the rest is the input. Aborts when an
+// invariant breaks: a packet that reads must write back to the same bytes, and no input may
+// disconnect the connected client. Returns 0.
+int NetcodePacket(const uint8_t* data, size_t size);
+
 } // namespace Net::Fuzz
