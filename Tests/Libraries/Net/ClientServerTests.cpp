@@ -529,6 +529,14 @@ TEST_P(ClientServerTest, EachClientLivesWithinItsOwnMemory)
     for (int i = 0; i < 3; ++i)
         Tick();
     EXPECT_EQ(ends[1].Receive(0), std::vector<uint32_t>{5});
+
+    // A message the client's channel refuses breaks the client's side of the connection.
+    auto* ranged = static_cast<RangedMessage*>(client.CreateMessage(RANGED_MESSAGE));
+    ranged->value = 9;
+    EXPECT_FALSE(client.SendMessage(0, ranged));
+    Tick();
+    EXPECT_TRUE(client.ConnectionFailed());
+    EXPECT_TRUE(TickUntil([&] { return !server->IsClientConnected(0); }));
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, ClientServerTest, testing::Values(IN_MEMORY, UDP),
