@@ -162,10 +162,15 @@ bool ReadMember(BlueprintReader& reader, StringView key, Angle& value)
 
 bool ReadMember(BlueprintReader& reader, StringView key, Name& value)
 {
-    const Blueprint* member = FindMember(reader, key, BlueprintType::String);
+    const Blueprint& current = reader.GetCurrent();
+    if (current.GetType() != BlueprintType::Object)
+        return false;
+    const Blueprint* member = current.GetObject().Find(key);
     if (!member)
         return false;
-    value.index = NameSet::Global().Add(member->GetString());
+    // A name member that holds no text names the empty name; it is still a name.
+    StringView text = member->GetType() == BlueprintType::String ? member->GetString() : StringView();
+    value.index = NameSet::Global().Add(text);
     return true;
 }
 

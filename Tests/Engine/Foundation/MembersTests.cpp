@@ -100,6 +100,14 @@ TEST(Members, WritesEveryTypeInItsFormAndReadsItBack)
     Name name;
     EXPECT_TRUE(ReadMember(reader, "Name", name));
     EXPECT_EQ(NameSet::Global().GetName(name.index), StringView("Hero"));
+    // Any other type than a String reads as the empty name.
+    BlueprintWriter other;
+    other.PushMember("Name");
+    other.GetCurrent().SetUnsignedInteger(3);
+    other.Pop();
+    BlueprintReader otherReader(other.GetRoot());
+    EXPECT_TRUE(ReadMember(otherReader, "Name", name));
+    EXPECT_EQ(NameSet::Global().GetName(name.index), StringView(""));
 }
 
 TEST(Members, VectorsAnglesColoursAndBoneTransforms)
