@@ -122,35 +122,67 @@ TEST(TextFormats, TextThatDoesNotParseIsLoggedAndLeavesTheTree)
     }
 }
 
-TEST(TextFormats, BinaryReadTakesTheRestAndMovesToTheEnd)
+TEST(TextFormats, CutOrDamagedTextNeverLeavesAHalfReadTree)
 {
-    BinFormat format;
-    const char bytes[] = "head:body";
-    BufferReader reader(bytes, 9);
-    reader.Skip(5);
-    Buffer content;
-    EXPECT_TRUE(format.Read(reader, content));
-    EXPECT_EQ(content.ToString(), "body");
-    EXPECT_TRUE(reader.AtEnd());
+    Files files;
+    const Blueprint tree = Tree();
+    const std::string samples[][2] = {
+        {"json", JsonFormat::SaveBlueprint(tree)},
+        {"lon", LonFormat::SaveBlueprint(tree)},
+        {"xml", "<Sketch Name=\"S\"><Ink Dark=\"true\">dark</Ink><!-- note --></Sketch>"},
+    };
+    for (const auto& sample : samples)
+    {
+        ContentFormat<Blueprint>* format = files.manager.FindFormat<Blueprint>(sample[0]);
+        std::vector<std::string> inputs;
+        for (size_t length = 0; length < sample[1].size(); ++length)
+            inputs.push_back(sample[1].substr(0, length));
+        for (size_t at = 0; at < sample[1].size(); ++at)
+        {
+            inputs.push_back(sample[1]);
+            inputs.back()[at] ^= 0x5A;
+        }
+        for (const std::string& input : inputs)
+        {
+            // Exactly as long as the input, so the sanitizer sees any read beyond it.
+            std::unique_ptr<char[]> bytes(new char[input.size()]);
+            std::copy(input.begin(), input.end(), bytes.get());
+            Blueprint loaded = tree;
+            LogCapture log;
+            format->Load("", StringView(bytes.get(), static_cast<uint32_t>(input.size())), loaded);
+            EXPECT_TRUE(log.messages.empty() || loaded == tree) << sample[0] << ": " << input;
+        }
+    }
 }
 
-TEST(TextFormats, RegisteredFormatsServeTheirExtensionAndTypeOnly)
+TEST(TextFormats, RegisteredFormatsServeTheirExtensionAndTypeFirstAddedFirst)
 {
     FileManager files;
     files.RegisterFormats();
-    EXPECT_NE(files.FindFormat<Archive>("zip"), nullptr);
-    EXPECT_NE(files.FindFormat<Buffer>("bin"), nullptr);
-    EXPECT_NE(files.FindFormat<PlainText>("txt"), nullptr);
-    EXPECT_NE(files.FindFormat<Blueprint>("json"), nullptr);
-    EXPECT_NE(files.FindFormat<Blueprint>("lon"), nullptr);
-    EXPECT_NE(files.FindFormat<Blueprint>("xml"), nullptr);
-    EXPECT_EQ(files.FindFormat<Buffer>("txt"), nullptr);
-    EXPECT_EQ(files.FindFormat<PlainText>("bin"), nullptr);
-    EXPECT_EQ(files.FindFormat<Archive>("ZIP"), nullptr);
-    class Format* zip = files.FindFormat(TypeIndex<Archive>(), "zip");
-    EXPECT_EQ(zip->manager, &files);
-    EXPECT_EQ(zip->extension, "zip");
-    EXPECT_EQ(zip->contentTypeId, TypeIndex<Archive>());
+    files.AddFormat(TypeIndex<PlainText>(), "txt", std::make_unique<TxtFormat>());
+    const struct
+    {
+        uint32_t type;
+        const char* extension;
+        bool found;
+    } cases[] = {
+        {TypeIndex<Archive>(), "zip", true},    {TypeIndex<Blueprint>(), "json", true},
+        {TypeIndex<Blueprint>(), "lon", true},  {TypeIndex<Blueprint>(), "xml", true},
+        {TypeIndex<Buffer>(), "bin", true},     {TypeIndex<PlainText>(), "txt", true},
+        {TypeIndex<Buffer>(), "txt", false},    {TypeIndex<Archive>(), "ZIP", false},
+        {TypeIndex<PlainText>(), "bin", false},
+    };
+    for (const auto& c : cases)
+    {
+        class Format* format = files.FindFormat(c.type, StringView::FromCString(c.extension));
+        ASSERT_EQ(format != nullptr, c.found) << c.extension;
+        if (format)
+        {
+            EXPECT_EQ(format->manager, &files);
+            EXPECT_EQ(format->extension, c.extension);
+            EXPECT_EQ(format->contentTypeId, c.type);
+        }
+    }
 }
 
 } // namespace
