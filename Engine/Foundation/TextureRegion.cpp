@@ -141,14 +141,15 @@ float TextureFontRegion::MeasureText(StringView text) const
 
 bool TextureStreamRegion::SetCellSize(uint32_t newCellWidth, uint32_t newCellHeight)
 {
-    if (newCellWidth == 0 || newCellHeight == 0)
+    if (newCellWidth == 0 || newCellHeight == 0 ||
+        uint64_t(width / newCellWidth) * (height / newCellHeight) > MaximumCells)
         return false;
     cellWidth = newCellWidth;
     cellHeight = newCellHeight;
     columns = width / cellWidth;
     rows = height / cellHeight;
     frames.clear();
-    const uint32_t count = columns * rows; // at most 8192 x 8192 cells of one pixel
+    const uint32_t count = columns * rows;
     cells.resize(count);
     for (uint32_t i = 0; i < count; ++i)
         cells[i] = {i, 0, i == 0 ? None : i - 1, i + 1 == count ? None : i + 1};

@@ -175,10 +175,14 @@ public:
         uint32_t useCount = 0; // the cell's use count when it was handed to this frame
     };
 
+    // Beyond this many cells a cell size is refused: streamed images are far larger than a pixel or
+    // two, and a size read from a file must not exhaust memory.
+    static constexpr uint64_t MaximumCells = 1u << 20;
+
     using TextureRegion::TextureRegion;
 
     // Divides the region into cells, all unused, linked in index order; forgets every frame.
-    // Refused (false, nothing changed) for a zero cell width or height.
+    // Refused (false, nothing changed) for a zero cell width or height, or beyond MaximumCells.
     bool SetCellSize(uint32_t width, uint32_t height);
     // Hands the least recently used cell to the frame, placing the frame's region (created under
     // the frame id, or moved when the frame had one) over the cell and marking the cell's area for

@@ -265,6 +265,14 @@ TEST(TextureStreamRegion, CellsAreReusedLeastRecentlyUsedFirst)
     EXPECT_EQ(stream->AddFrame(1), nullptr); // no cells yet
     EXPECT_FALSE(stream->SetCellSize(0, 16));
     EXPECT_FALSE(stream->SetCellSize(16, 0));
+    texture.SetSize(2048, 2048, TextureFormat::ColorBuffer4x8);
+    stream = texture.AddRegionOf<TextureStreamRegion>(InvalidId, 0, 0);
+    stream->SetSize(2048, 2048);
+    EXPECT_FALSE(stream->SetCellSize(1, 1)); // four million cells
+    EXPECT_TRUE(stream->SetCellSize(2, 2));
+    texture.SetSize(64, 64, TextureFormat::ColorBuffer4x8);
+    stream = texture.AddRegionOf<TextureStreamRegion>(InvalidId, 0, 0);
+    stream->SetSize(64, 32);
     ASSERT_TRUE(stream->SetCellSize(32, 16));
     EXPECT_EQ(std::tie(stream->columns, stream->rows), std::make_tuple(2u, 2u));
     EXPECT_EQ(std::tie(stream->head, stream->tail), std::make_tuple(0u, 3u));
