@@ -31,7 +31,8 @@ struct TextureHeader
 
 // Turns the bytes of one file extension into one content type and back. Owned by the file manager,
 // which finds a format by content type id and extension. Formats keep no state between calls, so
-// any loader thread may use one.
+// any loader thread may use one. The pattern language's Format function shares the name: outside
+// the format classes, name this class as `class Format`.
 class Format
 {
 public:

@@ -10,7 +10,21 @@ namespace Net
 namespace
 {
 std::atomic<PrintFunction> printFunction{&std::printf};
-std::atomic<int> logLevel{LOG_LEVEL_NONE};
+std::atomic<int> logLevels[LOG_LAYER_COUNT] = {LOG_LEVEL_NONE, LOG_LEVEL_NONE, LOG_LEVEL_NONE};
+
+bool ValidLayer(LogLayer layer)
+{
+    return layer >= 0 && layer < LOG_LAYER_COUNT;
+}
+
+void Print(LogLayer layer, int level, const char* format, va_list arguments)
+{
+    if (level > logLevels[layer] || level <= LOG_LEVEL_NONE)
+        return;
+    char message[1024];
+    std::vsnprintf(message, sizeof(message), format, arguments);
+    printFunction.load()("%s\n", message);
+}
 } // namespace
 
 void SetPrintFunction(PrintFunction function)
@@ -20,24 +34,42 @@ void SetPrintFunction(PrintFunction function)
 
 void SetLogLevel(int level)
 {
-    logLevel = level;
+    for (std::atomic<int>& layerLevel : logLevels)
+        layerLevel = level;
+}
+
+void SetLogLevel(LogLayer layer, int level)
+{
+    if (ValidLayer(layer))
+        logLevels[layer] = level;
 }
 
 int GetLogLevel()
 {
-    return logLevel;
+    return logLevels[LOG_LAYER_LIBRARY];
+}
+
+int GetLogLevel(LogLayer layer)
+{
+    return ValidLayer(layer) ? logLevels[layer].load() : LOG_LEVEL_NONE;
 }
 
 void Log(int level, const char* format, ...)
 {
-    if (level > logLevel || level <= LOG_LEVEL_NONE)
-        return;
-    char message[1024];
     va_list arguments;
     va_start(arguments, format);
-    std::vsnprintf(message, sizeof(message), format, arguments);
+    Print(LOG_LAYER_LIBRARY, level, format, arguments);
     va_end(arguments);
-    printFunction.load()("%s\n", message);
+}
+
+void LogTo(LogLayer layer, int level, const char* format, ...)
+{
+    if (!ValidLayer(layer))
+        return;
+    va_list arguments;
+    va_start(arguments, format);
+    Print(layer, level, format, arguments);
+    va_end(arguments);
 }
 
 } // namespace Net

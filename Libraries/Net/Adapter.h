@@ -1,0 +1,30 @@
+#pragma once
+
+#include "Net/Memory.h"
+#include "Net/Message.h"
+
+#include <cstddef>
+
+namespace Net
+{
+
+// What a game plugs into the library: the allocator each connection lives in, its message factory,
+// and the server's connection notices. The client and the server each use one and do not own it.
+class Adapter
+{
+public:
+    virtual ~Adapter() = default;
+
+    // An allocator confined to `memory` (bytes long), made from `allocator`; the library destroys
+    // it with NET_DELETE on the same allocator. The default is a BlockAllocator.
+    virtual Allocator* CreateAllocator(Allocator& allocator, void* memory, size_t bytes);
+
+    // A message factory that allocates from `allocator`; the library destroys it with NET_DELETE on
+    // the same allocator.
+    virtual MessageFactory* CreateMessageFactory(Allocator& allocator) = 0;
+
+    virtual void OnServerClientConnected(int clientIndex);
+    virtual void OnServerClientDisconnected(int clientIndex);
+};
+
+} // namespace Net

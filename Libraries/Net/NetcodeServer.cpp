@@ -1,0 +1,624 @@
+#include "Net/NetcodeServer.h"
+
+#include "Net/Log.h"
+
+#include <cmath>
+#include <cstring>
+#include <ctime>
+#include <sodium.h>
+
+namespace Net
+{
+
+namespace
+{
+
+// Bounds the work of one update under a flood; whatever remains waits for the next.
+constexpr int MaxPacketsPerUpdate = 4096;
+
+// Sequences of packets sent before a client has a slot have the top bit set, so they never share
+// a nonce with a slot's own sequence, which counts up from zero under the same key. Below that bit
+// each start picks a random point, so restarted servers, or several servers named in one token,
+// do not repeat each other's nonces either; sequences that high take eight bytes anyway.
+constexpr uint64_t GlobalSequenceBit = 1ull << 63;
+constexpr uint64_t GlobalSequenceStartMask = (1ull << 62) - 1;
+
+const char* ReasonText(PacketReadResult reason)
+{
+    switch (reason)
+    {
+    case PACKET_READ_MALFORMED:
+        return "malformed";
+    case PACKET_READ_WRONG_PROTOCOL:
+        return "wrong protocol";
+    case PACKET_READ_NOT_EXPECTED:
+        return "not expected";
+    case PACKET_READ_EXPIRED:
+        return "token expired";
+    case PACKET_READ_FORGED:
+        return "failed to open";
+    case PACKET_READ_REPLAYED:
+        return "replayed";
+    case PACKET_READ_REFUSED:
+        return "refused";
+    case PACKET_READ_QUEUE_FULL:
+        return "queue full";
+    default:
+        return "ok";
+    }
+}
+
+} // namespace
+
+struct NetcodeServer::ClientSlot
+{
+    bool connected = false;
+    bool confirmed = false;
+    uint64_t clientId = 0;
+    Address address;
+    uint8_t sendKey[KeyBytes] = {};
+    uint8_t receiveKey[KeyBytes] = {};
+    uint8_t userData[UserDataBytes] = {};
+    uint8_t tokenMac[MacBytes] = {};
+    int32_t timeoutSeconds = 0;
+    double lastReceiveTime = 0.0;
+    double lastSendTime = 0.0;
+    uint64_t sequence = 0;
+    ReplayProtection replay;
+    PayloadQueue payloads;
+};
+
+// Keys for an address that sent a valid request but holds no slot yet.
+struct NetcodeServer::PendingConnection
+{
+    bool used = false;
+    Address address;
+    uint8_t sendKey[KeyBytes] = {};
+    uint8_t receiveKey[KeyBytes] = {};
+    uint8_t tokenMac[MacBytes] = {};
+    int32_t timeoutSeconds = 0;
+    double lastAccessTime = 0.0;
+    double expireTime = 0.0;
+};
+
+// A connect token seen in a request, known by its tag, and the address that first used it. A token
+// that connects again carries on from the sequence its last connection reached, since its keys
+// are the same and a nonce must not repeat under them.
+struct NetcodeServer::TokenUse
+{
+    bool used = false;
+    uint8_t mac[MacBytes] = {};
+    Address address;
+    double time = 0.0;
+    uint64_t nextSequence = 0;
+};
+
+NetcodeServer::NetcodeServer(const NetcodeServerConfig& config, Transport* transport, double time)
+    : config(config), transport(transport), time(time), startTime(time)
+{
+    InitializeCrypto();
+    publicAddress = config.publicAddress.IsValid() || !transport ? config.publicAddress : transport->GetAddress();
+    startTimestamp = config.timestampAtStart ? config.timestampAtStart : static_cast<uint64_t>(std::time(nullptr));
+    if (this->config.payloadQueueSize < 1)
+        this->config.payloadQueueSize = 1;
+}
+
+NetcodeServer::~NetcodeServer()
+{
+    Stop();
+    sodium_memzero(challengeKey, sizeof(challengeKey));
+    sodium_memzero(config.privateKey, sizeof(config.privateKey));
+}
+
+bool NetcodeServer::Start(int clientCount)
+{
+    if (clientCount < 1 || clientCount > NetcodeMaxClients)
+    {
+        NET_LOG_ERROR("server: cannot start with %d clients, expected 1 to %d", clientCount, NetcodeMaxClients);
+        return false;
+    }
+    if (running)
+        Stop();
+    maxClients = clientCount;
+    clients = std::vector<ClientSlot>(static_cast<size_t>(maxClients));
+    for (ClientSlot& slot : clients)
+        slot.payloads.Allocate(config.payloadQueueSize);
+    // Room for every slot to be renegotiated a few times over while tokens are live.
+    pending = std::vector<PendingConnection>(static_cast<size_t>(maxClients) * 4);
+    tokenUses = std::vector<TokenUse>(static_cast<size_t>(maxClients) * 8);
+    GenerateKey(challengeKey);
+    challengeSequence = 0;
+    RandomBytes(reinterpret_cast<uint8_t*>(&globalSequence), sizeof(globalSequence));
+    globalSequence = GlobalSequenceBit | (globalSequence & GlobalSequenceStartMask);
+    running = true;
+    char text[64];
+    NET_LOG_INFO("server: started on %s with %d client slots", publicAddress.ToString(text, sizeof(text)), maxClients);
+    return true;
+}
+
+void NetcodeServer::Stop()
+{
+    if (!running)
+        return;
+    DisconnectAllClients();
+    for (ClientSlot& slot : clients)
+    {
+        sodium_memzero(slot.sendKey, KeyBytes);
+        sodium_memzero(slot.receiveKey, KeyBytes);
+    }
+    for (PendingConnection& connection : pending)
+        sodium_memzero(&connection, sizeof(connection));
+    clients.clear();
+    pending.clear();
+    tokenUses.clear();
+    maxClients = 0;
+    running = false;
+    NET_LOG_INFO("server: stopped");
+}
+
+void NetcodeServer::Update(double newTime)
+{
+    time = newTime;
+    if (!running)
+        return;
+    ReceivePackets();
+    SendKeepAlives();
+    CheckTimeouts();
+}
+
+void NetcodeServer::ReceivePackets()
+{
+    if (!transport)
+        return;
+    for (int i = 0; i < MaxPacketsPerUpdate; ++i)
+    {
+        Address from;
+        int bytes = transport->Receive(from, receiveBuffer, sizeof(receiveBuffer));
+        if (bytes <= 0)
+            break;
+        ProcessPacket(from, receiveBuffer, bytes);
+    }
+}
+
+void NetcodeServer::ProcessPacket(const Address& from, uint8_t* data, int bytes)
+{
+    if (bytes < 1)
+        return Drop(PACKET_READ_MALFORMED, from);
+    if (data[0] == PACKET_CONNECTION_REQUEST)
+        return ProcessConnectionRequest(from, data, bytes);
+
+    Packet packet;
+    PacketReadContext context;
+    context.protocolId = config.protocolId;
+    int clientIndex = FindClientByAddress(from);
+    if (clientIndex >= 0)
+    {
+        ClientSlot& slot = clients[static_cast<size_t>(clientIndex)];
+        context.key = slot.receiveKey;
+        context.replay = &slot.replay;
+        context.allowedTypes = PacketTypeBit(PACKET_CONNECTION_RESPONSE) | PacketTypeBit(PACKET_KEEP_ALIVE) |
+                               PacketTypeBit(PACKET_PAYLOAD) | PacketTypeBit(PACKET_DISCONNECT);
+        PacketReadResult result = ReadPacket(data, bytes, context, packet);
+        if (result != PACKET_READ_OK)
+            return Drop(result, from);
+        return ProcessClientPacket(clientIndex, packet);
+    }
+
+    PendingConnection* connection = FindPendingConnection(from);
+    if (!connection)
+        return Drop(PACKET_READ_NOT_EXPECTED, from);
+    context.key = connection->receiveKey;
+    context.allowedTypes = PacketTypeBit(PACKET_CONNECTION_RESPONSE);
+    PacketReadResult result = ReadPacket(data, bytes, context, packet);
+    if (result != PACKET_READ_OK)
+        return Drop(result, from);
+    ProcessConnectionResponse(from, *connection, packet);
+}
+
+void NetcodeServer::ProcessConnectionRequest(const Address& from, const uint8_t* data, int bytes)
+{
+    ConnectionRequestPacket request;
+    PrivateConnectToken token;
+    PacketReadResult result =
+        ReadConnectionRequest(data, bytes, config.protocolId, NowTimestamp(), config.privateKey, request, token);
+    if (result != PACKET_READ_OK)
+        return Drop(result, from);
+
+    bool named = false;
+    for (int i = 0; i < token.numServerAddresses && !named; ++i)
+        named = token.serverAddresses[i] == publicAddress;
+    if (!named || FindClientByAddress(from) >= 0 || FindClientById(token.clientId) >= 0)
+        return Drop(PACKET_READ_REFUSED, from);
+    const uint8_t* mac = request.privateData + PrivateConnectTokenBytes - MacBytes;
+    if (!RecordTokenUse(mac, from))
+        return Drop(PACKET_READ_REFUSED, from);
+
+    if (FindFreeSlot() < 0)
+    {
+        Packet denied;
+        denied.type = PACKET_CONNECTION_DENIED;
+        SendToUnconnected(from, denied, token.serverToClientKey);
+        ++counters.packetsReceived;
+        char text[64];
+        NET_LOG_DEBUG("server: denied %s, full", from.ToString(text, sizeof(text)));
+        return;
+    }
+
+    PendingConnection* connection = AddPendingConnection(from, token, request.expireTimestamp);
+    if (!connection)
+        return Drop(PACKET_READ_QUEUE_FULL, from);
+    std::memcpy(connection->tokenMac, mac, MacBytes);
+    ++counters.packetsReceived;
+
+    ChallengeToken challenge;
+    challenge.clientId = token.clientId;
+    std::memcpy(challenge.userData, token.userData, UserDataBytes);
+    Packet packet;
+    packet.type = PACKET_CONNECTION_CHALLENGE;
+    packet.challengeSequence = challengeSequence++;
+    WriteChallengeToken(challenge, packet.challengeData);
+    if (!SealChallengeToken(packet.challengeData, packet.challengeSequence, challengeKey))
+        return;
+    SendToUnconnected(from, packet, connection->sendKey);
+    sodium_memzero(&token, sizeof(token));
+}
+
+void NetcodeServer::ProcessConnectionResponse(const Address& from, PendingConnection& connection, const Packet& packet)
+{
+    if (packet.type != PACKET_CONNECTION_RESPONSE)
+        return Drop(PACKET_READ_NOT_EXPECTED, from);
+    uint8_t sealed[ChallengeTokenBytes];
+    std::memcpy(sealed, packet.challengeData, sizeof(sealed));
+    if (!OpenChallengeToken(sealed, packet.challengeSequence, challengeKey))
+        return Drop(PACKET_READ_FORGED, from);
+    ChallengeToken challenge;
+    ReadChallengeToken(sealed, challenge);
+    if (FindClientById(challenge.clientId) >= 0)
+        return Drop(PACKET_READ_REFUSED, from);
+    connection.lastAccessTime = time;
+    ++counters.packetsReceived;
+
+    int clientIndex = FindFreeSlot();
+    if (clientIndex < 0)
+    {
+        Packet denied;
+        denied.type = PACKET_CONNECTION_DENIED;
+        SendToUnconnected(from, denied, connection.sendKey);
+        return;
+    }
+
+    ClientSlot& slot = clients[static_cast<size_t>(clientIndex)];
+    slot.connected = true;
+    slot.confirmed = false;
+    slot.clientId = challenge.clientId;
+    slot.address = from;
+    std::memcpy(slot.sendKey, connection.sendKey, KeyBytes);
+    std::memcpy(slot.receiveKey, connection.receiveKey, KeyBytes);
+    std::memcpy(slot.userData, challenge.userData, UserDataBytes);
+    slot.timeoutSeconds = connection.timeoutSeconds;
+    slot.lastReceiveTime = time;
+    slot.lastSendTime = time;
+    std::memcpy(slot.tokenMac, connection.tokenMac, MacBytes);
+    TokenUse* use = FindTokenUse(slot.tokenMac);
+    slot.sequence = use ? use->nextSequence : 0;
+    slot.replay.Reset();
+    slot.payloads.Clear();
+    // The slot holds the keys now; the pending entry is done.
+    sodium_memzero(&connection, sizeof(connection));
+
+    char text[64];
+    NET_LOG_INFO("server: client %d connected from %s", clientIndex, from.ToString(text, sizeof(text)));
+    Packet keepAlive;
+    keepAlive.type = PACKET_KEEP_ALIVE;
+    keepAlive.clientIndex = static_cast<uint32_t>(clientIndex);
+    keepAlive.maxClients = static_cast<uint32_t>(maxClients);
+    SendToClient(clientIndex, keepAlive);
+    if (config.connectCallback)
+        config.connectCallback(config.callbackContext, clientIndex, true);
+}
+
+void NetcodeServer::ProcessClientPacket(int clientIndex, const Packet& packet)
+{
+    ClientSlot& slot = clients[static_cast<size_t>(clientIndex)];
+    switch (packet.type)
+    {
+    case PACKET_KEEP_ALIVE:
+        slot.lastReceiveTime = time;
+        slot.confirmed = true;
+        break;
+    case PACKET_PAYLOAD:
+        slot.lastReceiveTime = time;
+        slot.confirmed = true;
+        if (!slot.payloads.Push(packet.payload, packet.payloadBytes, packet.sequence))
+            return Drop(PACKET_READ_QUEUE_FULL, slot.address);
+        break;
+    case PACKET_DISCONNECT:
+    {
+        ++counters.packetsReceived;
+        char text[64];
+        NET_LOG_INFO("server: client %d at %s disconnected", clientIndex, slot.address.ToString(text, sizeof(text)));
+        ResetClient(clientIndex);
+        return;
+    }
+    default:
+        // A response that crossed the keep-alive admitting this client: it has its slot already.
+        return Drop(PACKET_READ_NOT_EXPECTED, slot.address);
+    }
+    ++counters.packetsReceived;
+}
+
+void NetcodeServer::SendKeepAlives()
+{
+    for (int i = 0; i < maxClients; ++i)
+    {
+        ClientSlot& slot = clients[static_cast<size_t>(i)];
+        if (!slot.connected || slot.lastSendTime + NetcodePacketInterval > time)
+            continue;
+        Packet keepAlive;
+        keepAlive.type = PACKET_KEEP_ALIVE;
+        keepAlive.clientIndex = static_cast<uint32_t>(i);
+        keepAlive.maxClients = static_cast<uint32_t>(maxClients);
+        SendToClient(i, keepAlive);
+    }
+}
+
+void NetcodeServer::CheckTimeouts()
+{
+    for (int i = 0; i < maxClients; ++i)
+    {
+        ClientSlot& slot = clients[static_cast<size_t>(i)];
+        if (!slot.connected || slot.timeoutSeconds < 0 || slot.lastReceiveTime + slot.timeoutSeconds >= time)
+            continue;
+        char text[64];
+        NET_LOG_INFO("server: client %d at %s timed out", i, slot.address.ToString(text, sizeof(text)));
+        ResetClient(i);
+    }
+    for (PendingConnection& connection : pending)
+        if (connection.used && IsExpired(connection))
+            sodium_memzero(&connection, sizeof(connection));
+}
+
+bool NetcodeServer::SendPayload(int clientIndex, const uint8_t* data, int bytes)
+{
+    if (!IsClientConnected(clientIndex) || !data || bytes < 1 || bytes > MaxPayloadBytes)
+        return false;
+    ClientSlot& slot = clients[static_cast<size_t>(clientIndex)];
+    // Until the client answers, each payload carries its slot number in a keep-alive ahead of it,
+    // in case the keep-alive that admitted it was lost.
+    if (!slot.confirmed)
+    {
+        Packet keepAlive;
+        keepAlive.type = PACKET_KEEP_ALIVE;
+        keepAlive.clientIndex = static_cast<uint32_t>(clientIndex);
+        keepAlive.maxClients = static_cast<uint32_t>(maxClients);
+        SendToClient(clientIndex, keepAlive);
+    }
+    Packet packet;
+    packet.type = PACKET_PAYLOAD;
+    packet.payload = data;
+    packet.payloadBytes = bytes;
+    SendToClient(clientIndex, packet);
+    return true;
+}
+
+const uint8_t* NetcodeServer::ReceivePayload(int clientIndex, int& bytes, uint64_t& sequence)
+{
+    if (!IsClientConnected(clientIndex))
+        return nullptr;
+    return clients[static_cast<size_t>(clientIndex)].payloads.Pop(bytes, sequence);
+}
+
+void NetcodeServer::FreePayload(const uint8_t* payload)
+{
+    if (!payload)
+        return;
+    for (ClientSlot& slot : clients)
+        if (slot.payloads.Free(payload))
+            return;
+    NET_LOG_ERROR("server: freed a payload it did not hand out");
+}
+
+void NetcodeServer::DisconnectClient(int clientIndex)
+{
+    if (!IsClientConnected(clientIndex))
+        return;
+    for (int i = 0; i < NetcodeDisconnectPackets; ++i)
+    {
+        Packet packet;
+        packet.type = PACKET_DISCONNECT;
+        SendToClient(clientIndex, packet);
+    }
+    char text[64];
+    NET_LOG_INFO("server: disconnected client %d at %s", clientIndex,
+                 clients[static_cast<size_t>(clientIndex)].address.ToString(text, sizeof(text)));
+    ResetClient(clientIndex);
+}
+
+void NetcodeServer::DisconnectAllClients()
+{
+    for (int i = 0; i < maxClients; ++i)
+        DisconnectClient(i);
+}
+
+int NetcodeServer::GetNumConnectedClients() const
+{
+    int count = 0;
+    for (const ClientSlot& slot : clients)
+        count += slot.connected ? 1 : 0;
+    return count;
+}
+
+bool NetcodeServer::IsClientConnected(int clientIndex) const
+{
+    return clientIndex >= 0 && clientIndex < maxClients && clients[static_cast<size_t>(clientIndex)].connected;
+}
+
+uint64_t NetcodeServer::GetClientId(int clientIndex) const
+{
+    return IsClientConnected(clientIndex) ? clients[static_cast<size_t>(clientIndex)].clientId : 0;
+}
+
+Address NetcodeServer::GetClientAddress(int clientIndex) const
+{
+    return IsClientConnected(clientIndex) ? clients[static_cast<size_t>(clientIndex)].address : Address();
+}
+
+const uint8_t* NetcodeServer::GetClientUserData(int clientIndex) const
+{
+    return IsClientConnected(clientIndex) ? clients[static_cast<size_t>(clientIndex)].userData : nullptr;
+}
+
+NetcodeServer::TokenUse* NetcodeServer::FindTokenUse(const uint8_t mac[MacBytes])
+{
+    for (TokenUse& use : tokenUses)
+        if (use.used && sodium_memcmp(use.mac, mac, MacBytes) == 0)
+            return &use;
+    return nullptr;
+}
+
+bool NetcodeServer::RecordTokenUse(const uint8_t mac[MacBytes], const Address& from)
+{
+    TokenUse* oldest = nullptr;
+    for (TokenUse& use : tokenUses)
+    {
+        if (use.used && sodium_memcmp(use.mac, mac, MacBytes) == 0)
+        {
+            if (use.address != from)
+                return false;
+            use.time = time;
+            return true;
+        }
+        if (!oldest || !use.used || (oldest->used && use.time < oldest->time))
+            oldest = &use;
+    }
+    if (!oldest)
+        return false;
+    oldest->used = true;
+    std::memcpy(oldest->mac, mac, MacBytes);
+    oldest->address = from;
+    oldest->time = time;
+    oldest->nextSequence = 0;
+    return true;
+}
+
+NetcodeServer::PendingConnection*
+NetcodeServer::AddPendingConnection(const Address& from, const PrivateConnectToken& token, uint64_t expireTimestamp)
+{
+    // The address's own entry first, live or not, so an address never holds two.
+    PendingConnection* connection = nullptr;
+    for (PendingConnection& candidate : pending)
+        if (candidate.used && candidate.address == from)
+            connection = &candidate;
+    for (size_t i = 0; i < pending.size() && !connection; ++i)
+        if (!pending[i].used || IsExpired(pending[i]))
+            connection = &pending[i];
+    if (!connection)
+        return nullptr;
+    connection->used = true;
+    connection->address = from;
+    std::memcpy(connection->sendKey, token.serverToClientKey, KeyBytes);
+    std::memcpy(connection->receiveKey, token.clientToServerKey, KeyBytes);
+    connection->timeoutSeconds = token.timeoutSeconds;
+    connection->lastAccessTime = time;
+    connection->expireTime = time + static_cast<double>(expireTimestamp - NowTimestamp());
+    return connection;
+}
+
+NetcodeServer::PendingConnection* NetcodeServer::FindPendingConnection(const Address& from)
+{
+    for (PendingConnection& connection : pending)
+        if (connection.used && connection.address == from)
+            return IsExpired(connection) ? nullptr : &connection;
+    return nullptr;
+}
+
+bool NetcodeServer::IsExpired(const PendingConnection& connection) const
+{
+    bool idle = connection.timeoutSeconds >= 0 && connection.lastAccessTime + connection.timeoutSeconds < time;
+    return idle || connection.expireTime <= time;
+}
+
+int NetcodeServer::FindClientByAddress(const Address& from) const
+{
+    for (int i = 0; i < maxClients; ++i)
+        if (clients[static_cast<size_t>(i)].connected && clients[static_cast<size_t>(i)].address == from)
+            return i;
+    return -1;
+}
+
+int NetcodeServer::FindClientById(uint64_t clientId) const
+{
+    for (int i = 0; i < maxClients; ++i)
+        if (clients[static_cast<size_t>(i)].connected && clients[static_cast<size_t>(i)].clientId == clientId)
+            return i;
+    return -1;
+}
+
+int NetcodeServer::FindFreeSlot() const
+{
+    for (int i = 0; i < maxClients; ++i)
+        if (!clients[static_cast<size_t>(i)].connected)
+            return i;
+    return -1;
+}
+
+uint64_t NetcodeServer::NowTimestamp() const
+{
+    double elapsed = time - startTime;
+    return startTimestamp + (elapsed > 0.0 ? static_cast<uint64_t>(std::floor(elapsed)) : 0);
+}
+
+void NetcodeServer::SendToUnconnected(const Address& to, Packet& packet, const uint8_t key[KeyBytes])
+{
+    packet.sequence = globalSequence++;
+    int bytes = WritePacket(packet, sendBuffer, sizeof(sendBuffer), key, config.protocolId);
+    if (bytes > 0)
+        SendRaw(to, sendBuffer, bytes);
+}
+
+void NetcodeServer::SendToClient(int clientIndex, Packet& packet)
+{
+    ClientSlot& slot = clients[static_cast<size_t>(clientIndex)];
+    packet.sequence = slot.sequence++;
+    int bytes = WritePacket(packet, sendBuffer, sizeof(sendBuffer), slot.sendKey, config.protocolId);
+    if (bytes <= 0)
+        return;
+    SendRaw(slot.address, sendBuffer, bytes);
+    slot.lastSendTime = time;
+}
+
+void NetcodeServer::SendRaw(const Address& to, const uint8_t* data, int bytes)
+{
+    bool sent = config.sendFunction ? config.sendFunction(config.sendContext, to, data, bytes)
+                                    : transport && transport->Send(to, data, bytes);
+    if (sent)
+        ++counters.packetsSent;
+}
+
+void NetcodeServer::ResetClient(int clientIndex)
+{
+    ClientSlot& slot = clients[static_cast<size_t>(clientIndex)];
+    if (config.connectCallback)
+        config.connectCallback(config.callbackContext, clientIndex, false);
+    if (TokenUse* use = FindTokenUse(slot.tokenMac))
+        use->nextSequence = slot.sequence;
+    slot.connected = false;
+    slot.confirmed = false;
+    slot.payloads.Clear();
+    slot.replay.Reset();
+    sodium_memzero(slot.sendKey, KeyBytes);
+    sodium_memzero(slot.receiveKey, KeyBytes);
+    std::memset(slot.userData, 0, UserDataBytes);
+}
+
+void NetcodeServer::Drop(PacketReadResult reason, const Address& from)
+{
+    ++counters.packetsDropped[reason];
+    if (GetLogLevel() >= LOG_LEVEL_DEBUG)
+    {
+        char text[64];
+        NET_LOG_DEBUG("server: dropped packet from %s: %s", from.ToString(text, sizeof(text)), ReasonText(reason));
+    }
+}
+
+} // namespace Net

@@ -1,0 +1,130 @@
+#pragma once
+
+#include "Net/Address.h"
+#include "Net/ConnectToken.h"
+#include "Net/Packet.h"
+#include "Net/PayloadQueue.h"
+#include "Net/Socket.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace Net
+{
+
+// Told when a slot gains a client (connected true) or loses one; on loss it runs while the slot
+// still holds the client's id and address.
+using ClientConnectFunction = void (*)(void* context, int clientIndex, bool connected);
+
+struct NetcodeServerConfig
+{
+    uint64_t protocolId = 0;
+    uint8_t privateKey[KeyBytes] = {}; // shared with whoever makes connect tokens
+    // The address connect tokens must name. When invalid, the transport's own address.
+    Address publicAddress;
+    ClientConnectFunction connectCallback = nullptr;
+    void* callbackContext = nullptr;
+    // When set, outgoing packets go here instead of to the transport.
+    PacketSendFunction sendFunction = nullptr;
+    void* sendContext = nullptr;
+    // Unix seconds at the time given to the constructor, against which token expiry is checked;
+    // 0 reads the system clock.
+    uint64_t timestampAtStart = 0;
+    // Payloads kept per client until the application receives them.
+    int payloadQueueSize = 256;
+};
+
+// The dedicated server's side of the connection protocol: it admits clients that hold valid
+// connect tokens into a fixed number of slots and moves opaque payloads between them and the
+// application. Everything runs in the caller's thread, in Update and the calls below; the transport
+// is used, not owned, and must outlive the server.
+class NetcodeServer
+{
+public:
+    NetcodeServer(const NetcodeServerConfig& config, Transport* transport, double time);
+    ~NetcodeServer();
+    NetcodeServer(const NetcodeServer&) = delete;
+    NetcodeServer& operator=(const NetcodeServer&) = delete;
+
+    // Opens maxClients slots (1 to NetcodeMaxClients) and makes a fresh challenge key; restarts a
+    // running server. False when the count is out of range.
+    bool Start(int maxClients);
+    // Disconnects every client and frees the slots; payloads still held become invalid.
+    void Stop();
+    bool IsRunning() const { return running; }
+
+    // Reads every waiting packet, sends keep-alives to quiet clients and drops those timed out.
+    void Update(double time);
+
+    // Sends bytes (1 to MaxPayloadBytes) to a connected client. False otherwise.
+    bool SendPayload(int clientIndex, const uint8_t* data, int bytes);
+    // The oldest payload from a client, or null. The buffer stays valid until FreePayload.
+    const uint8_t* ReceivePayload(int clientIndex, int& bytes, uint64_t& sequence);
+    void FreePayload(const uint8_t* payload);
+
+    // Sends the redundant disconnect packets and frees the slot.
+    void DisconnectClient(int clientIndex);
+    void DisconnectAllClients();
+
+    int GetMaxClients() const { return maxClients; }
+    int GetNumConnectedClients() const;
+    bool IsClientConnected(int clientIndex) const;
+    uint64_t GetClientId(int clientIndex) const;
+    Address GetClientAddress(int clientIndex) const;
+    // UserDataBytes from the client's connect token, or null for a free slot.
+    const uint8_t* GetClientUserData(int clientIndex) const;
+    Address GetAddress() const { return publicAddress; }
+    const NetcodeCounters& GetCounters() const { return counters; }
+
+private:
+    struct ClientSlot;
+    struct PendingConnection;
+    struct TokenUse;
+
+    void ReceivePackets();
+    void ProcessPacket(const Address& from, uint8_t* data, int bytes);
+    void ProcessConnectionRequest(const Address& from, const uint8_t* data, int bytes);
+    void ProcessConnectionResponse(const Address& from, PendingConnection& pending, const Packet& packet);
+    void ProcessClientPacket(int clientIndex, const Packet& packet);
+    void SendKeepAlives();
+    void CheckTimeouts();
+
+    TokenUse* FindTokenUse(const uint8_t mac[MacBytes]);
+    bool RecordTokenUse(const uint8_t mac[MacBytes], const Address& from);
+    PendingConnection* AddPendingConnection(const Address& from, const PrivateConnectToken& token,
+                                            uint64_t expireTimestamp);
+    PendingConnection* FindPendingConnection(const Address& from);
+    bool IsExpired(const PendingConnection& connection) const;
+    int FindClientByAddress(const Address& from) const;
+    int FindClientById(uint64_t clientId) const;
+    int FindFreeSlot() const;
+    uint64_t NowTimestamp() const;
+
+    // Packets to peers without a slot: sequence numbers from the server-wide counter.
+    void SendToUnconnected(const Address& to, Packet& packet, const uint8_t key[KeyBytes]);
+    void SendToClient(int clientIndex, Packet& packet);
+    void SendRaw(const Address& to, const uint8_t* data, int bytes);
+    void ResetClient(int clientIndex);
+    void Drop(PacketReadResult reason, const Address& from);
+
+    NetcodeServerConfig config;
+    Transport* transport;
+    Address publicAddress;
+    double time;
+    double startTime;
+    uint64_t startTimestamp;
+    bool running = false;
+    int maxClients = 0;
+    uint8_t challengeKey[KeyBytes] = {};
+    uint64_t challengeSequence = 0;
+    uint64_t globalSequence = 0;
+    std::vector<ClientSlot> clients;
+    std::vector<PendingConnection> pending;
+    std::vector<TokenUse> tokenUses;
+    NetcodeCounters counters;
+    // Larger than any valid packet, so an oversized one still arrives whole and is counted.
+    uint8_t receiveBuffer[2048];
+    uint8_t sendBuffer[MaxPacketBytes];
+};
+
+} // namespace Net

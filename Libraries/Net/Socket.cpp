@@ -1,0 +1,307 @@
+#include "Net/Socket.h"
+
+#include "Net/Log.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace Net
+{
+
+namespace
+{
+
+socklen_t ToSocketAddress(const Address& address, sockaddr_storage& storage)
+{
+    std::memset(&storage, 0, sizeof(storage));
+    if (address.GetType() == ADDRESS_IPV4)
+    {
+        auto* socketAddress = reinterpret_cast<sockaddr_in*>(&storage);
+        socketAddress->sin_family = AF_INET;
+        socketAddress->sin_port = htons(address.GetPort());
+        std::memcpy(&socketAddress->sin_addr.s_addr, address.GetIPv4(), 4);
+        return sizeof(sockaddr_in);
+    }
+    if (address.GetType() == ADDRESS_IPV6)
+    {
+        auto* socketAddress = reinterpret_cast<sockaddr_in6*>(&storage);
+        socketAddress->sin6_family = AF_INET6;
+        socketAddress->sin6_port = htons(address.GetPort());
+        for (int i = 0; i < 8; ++i)
+        {
+            socketAddress->sin6_addr.s6_addr[i * 2] = static_cast<uint8_t>(address.GetIPv6()[i] >> 8);
+            socketAddress->sin6_addr.s6_addr[i * 2 + 1] = static_cast<uint8_t>(address.GetIPv6()[i]);
+        }
+        return sizeof(sockaddr_in6);
+    }
+    return 0;
+}
+
+Address FromSocketAddress(const sockaddr_storage& storage)
+{
+    if (storage.ss_family == AF_INET)
+    {
+        const auto* socketAddress = reinterpret_cast<const sockaddr_in*>(&storage);
+        uint8_t host[4];
+        std::memcpy(host, &socketAddress->sin_addr.s_addr, 4);
+        return Address(host[0], host[1], host[2], host[3], ntohs(socketAddress->sin_port));
+    }
+    if (storage.ss_family == AF_INET6)
+    {
+        const auto* socketAddress = reinterpret_cast<const sockaddr_in6*>(&storage);
+        uint16_t groups[8];
+        for (int i = 0; i < 8; ++i)
+            groups[i] = static_cast<uint16_t>((socketAddress->sin6_addr.s6_addr[i * 2] << 8) |
+                                              socketAddress->sin6_addr.s6_addr[i * 2 + 1]);
+        return Address(groups, ntohs(socketAddress->sin6_port));
+    }
+    return Address();
+}
+
+} // namespace
+
+UdpSocket::UdpSocket(const Address& bindAddress, int sendBufferBytes, int receiveBufferBytes)
+{
+    char text[64];
+    sockaddr_storage storage;
+    socklen_t length = ToSocketAddress(bindAddress, storage);
+    if (length == 0)
+    {
+        NET_LOG_ERROR("udp socket: cannot bind to invalid address %s", bindAddress.ToString(text, sizeof(text)));
+        return;
+    }
+    int family = bindAddress.GetType() == ADDRESS_IPV6 ? AF_INET6 : AF_INET;
+    handle = socket(family, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_UDP);
+    if (handle < 0)
+    {
+        NET_LOG_ERROR("udp socket: socket() failed: %s", std::strerror(errno));
+        return;
+    }
+    if (family == AF_INET6)
+    {
+        // One socket per family keeps the bound address the one peers see.
+        int only = 1;
+        setsockopt(handle, IPPROTO_IPV6, IPV6_V6ONLY, &only, sizeof(only));
+    }
+    // Buffer sizes are a wish: the system caps them, and the socket works either way.
+    setsockopt(handle, SOL_SOCKET, SO_SNDBUF, &sendBufferBytes, sizeof(sendBufferBytes));
+    setsockopt(handle, SOL_SOCKET, SO_RCVBUF, &receiveBufferBytes, sizeof(receiveBufferBytes));
+
+    if (bind(handle, reinterpret_cast<const sockaddr*>(&storage), length) != 0)
+    {
+        NET_LOG_ERROR("udp socket: bind to %s failed: %s", bindAddress.ToString(text, sizeof(text)),
+                      std::strerror(errno));
+        close(handle);
+        handle = -1;
+        return;
+    }
+    sockaddr_storage bound;
+    socklen_t boundLength = sizeof(bound);
+    if (getsockname(handle, reinterpret_cast<sockaddr*>(&bound), &boundLength) != 0)
+    {
+        NET_LOG_ERROR("udp socket: getsockname failed: %s", std::strerror(errno));
+        close(handle);
+        handle = -1;
+        return;
+    }
+    address = bindAddress;
+    address.SetPort(FromSocketAddress(bound).GetPort());
+}
+
+UdpSocket::~UdpSocket()
+{
+    if (handle >= 0)
+        close(handle);
+}
+
+bool UdpSocket::Send(const Address& to, const uint8_t* data, int bytes)
+{
+    if (handle < 0 || !data || bytes <= 0 || to.GetType() != address.GetType())
+        return false;
+    sockaddr_storage storage;
+    socklen_t length = ToSocketAddress(to, storage);
+    ssize_t sent = sendto(handle, data, static_cast<size_t>(bytes), MSG_DONTWAIT,
+                          reinterpret_cast<const sockaddr*>(&storage), length);
+    return sent == bytes;
+}
+
+int UdpSocket::Receive(Address& from, uint8_t* data, int maxBytes)
+{
+    if (handle < 0 || !data || maxBytes <= 0)
+        return 0;
+    // Each pass takes one datagram off the socket, so the loop ends when the socket is drained.
+    for (;;)
+    {
+        sockaddr_storage storage;
+        socklen_t length = sizeof(storage);
+        ssize_t received = recvfrom(handle, data, static_cast<size_t>(maxBytes), MSG_TRUNC,
+                                    reinterpret_cast<sockaddr*>(&storage), &length);
+        if (received < 0)
+        {
+            if (errno == EINTR)
+                continue;
+            if (errno != EAGAIN && errno != EWOULDBLOCK)
+                NET_LOG_ERROR("udp socket: recvfrom failed: %s", std::strerror(errno));
+            return 0;
+        }
+        // MSG_TRUNC reports the datagram's full size: a cut datagram would read as a different packet.
+        if (received == 0 || received > maxBytes)
+            continue;
+        Address sender = FromSocketAddress(storage);
+        if (!sender.IsValid())
+            continue;
+        from = sender;
+        return static_cast<int>(received);
+    }
+}
+
+struct MemoryNetwork::Endpoint
+{
+    Address address;
+    std::unique_ptr<uint8_t[]> storage;
+    std::unique_ptr<int[]> sizes;
+    std::unique_ptr<Address[]> senders;
+    int head = 0;
+    int count = 0;
+};
+
+MemoryNetwork::MemoryNetwork(int queueCapacity, int maxPacketBytes)
+    : queueCapacity(queueCapacity > 0 ? queueCapacity : 1), maxPacketBytes(maxPacketBytes > 0 ? maxPacketBytes : 1)
+{
+}
+
+MemoryNetwork::~MemoryNetwork() = default;
+
+MemoryNetwork::Endpoint* MemoryNetwork::Attach(Address& address)
+{
+    if (!address.IsValid())
+        return nullptr;
+    auto taken = [this](const Address& candidate)
+    {
+        for (const auto& endpoint : endpoints)
+            if (endpoint->address == candidate)
+                return true;
+        return false;
+    };
+    if (address.GetPort() == 0)
+    {
+        // Ephemeral ports, as a system picks them: the next one not in use, wrapping in the range.
+        bool found = false;
+        for (int attempt = 0; attempt < 16384 && !found; ++attempt)
+        {
+            address.SetPort(nextPort);
+            nextPort = nextPort == 65535 ? 49152 : static_cast<uint16_t>(nextPort + 1);
+            found = !taken(address);
+        }
+        if (!found)
+            return nullptr;
+    }
+    else if (taken(address))
+        return nullptr;
+
+    auto endpoint = std::make_unique<Endpoint>();
+    endpoint->address = address;
+    endpoint->storage = std::make_unique<uint8_t[]>(static_cast<size_t>(queueCapacity) * maxPacketBytes);
+    endpoint->sizes = std::make_unique<int[]>(static_cast<size_t>(queueCapacity));
+    endpoint->senders = std::make_unique<Address[]>(static_cast<size_t>(queueCapacity));
+    endpoints.push_back(std::move(endpoint));
+    return endpoints.back().get();
+}
+
+void MemoryNetwork::Detach(Endpoint* endpoint)
+{
+    for (size_t i = 0; i < endpoints.size(); ++i)
+    {
+        if (endpoints[i].get() == endpoint)
+        {
+            endpoints.erase(endpoints.begin() + static_cast<std::ptrdiff_t>(i));
+            return;
+        }
+    }
+}
+
+bool MemoryNetwork::Deliver(const Address& from, const Address& to, const uint8_t* data, int bytes)
+{
+    if (!data || bytes <= 0 || bytes > maxPacketBytes)
+    {
+        ++droppedPackets;
+        return false;
+    }
+    for (const auto& endpoint : endpoints)
+    {
+        if (endpoint->address != to)
+            continue;
+        if (endpoint->count == queueCapacity)
+        {
+            ++droppedPackets;
+            return true;
+        }
+        int slot = (endpoint->head + endpoint->count) % queueCapacity;
+        std::memcpy(endpoint->storage.get() + static_cast<size_t>(slot) * maxPacketBytes, data,
+                    static_cast<size_t>(bytes));
+        endpoint->sizes[slot] = bytes;
+        endpoint->senders[slot] = from;
+        ++endpoint->count;
+        return true;
+    }
+    ++droppedPackets;
+    return true;
+}
+
+int MemoryNetwork::Take(Endpoint& endpoint, Address& from, uint8_t* data, int maxBytes)
+{
+    while (endpoint.count > 0)
+    {
+        int slot = endpoint.head;
+        endpoint.head = (endpoint.head + 1) % queueCapacity;
+        --endpoint.count;
+        int bytes = endpoint.sizes[slot];
+        if (bytes > maxBytes)
+        {
+            ++droppedPackets;
+            continue;
+        }
+        std::memcpy(data, endpoint.storage.get() + static_cast<size_t>(slot) * maxPacketBytes,
+                    static_cast<size_t>(bytes));
+        from = endpoint.senders[slot];
+        return bytes;
+    }
+    return 0;
+}
+
+MemoryTransport::MemoryTransport(MemoryNetwork& network, const Address& bindAddress)
+    : network(network), address(bindAddress)
+{
+    endpoint = network.Attach(address);
+    if (!endpoint)
+    {
+        char text[64];
+        NET_LOG_ERROR("memory transport: cannot attach at %s", bindAddress.ToString(text, sizeof(text)));
+    }
+}
+
+MemoryTransport::~MemoryTransport()
+{
+    if (endpoint)
+        network.Detach(endpoint);
+}
+
+bool MemoryTransport::Send(const Address& to, const uint8_t* data, int bytes)
+{
+    if (!endpoint)
+        return false;
+    return network.Deliver(address, to, data, bytes);
+}
+
+int MemoryTransport::Receive(Address& from, uint8_t* data, int maxBytes)
+{
+    if (!endpoint || !data || maxBytes <= 0)
+        return 0;
+    return network.Take(*endpoint, from, data, maxBytes);
+}
+
+} // namespace Net

@@ -1,0 +1,106 @@
+#pragma once
+
+#include "Net/Address.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace Net
+{
+
+// Where an endpoint's datagrams go and come from: a UDP socket, or an in-memory network in tests
+// and local play. Used by one thread.
+class Transport
+{
+public:
+    virtual ~Transport() = default;
+
+    // Queues one datagram. False when it cannot go (no such destination family, too large, full);
+    // like UDP, true does not mean it arrives.
+    virtual bool Send(const Address& to, const uint8_t* data, int bytes) = 0;
+    // Takes the next waiting datagram: its size, or 0 when none waits. Datagrams larger than
+    // maxBytes are discarded, never returned cut short.
+    virtual int Receive(Address& from, uint8_t* data, int maxBytes) = 0;
+    // The address this transport is bound to, with the port it really got.
+    virtual Address GetAddress() const = 0;
+};
+
+// Lets a caller take over outgoing packets, for example to pass them through a network simulator
+// before they reach the transport. Returns what Transport::Send would.
+using PacketSendFunction = bool (*)(void* context, const Address& to, const uint8_t* data, int bytes);
+
+// A non-blocking UDP socket bound to one address; port 0 lets the system pick one.
+class UdpSocket final : public Transport
+{
+public:
+    // Opening failures are logged and leave the socket closed: IsOpen() is false, Send fails and
+    // Receive returns 0.
+    explicit UdpSocket(const Address& address, int sendBufferBytes = 1 << 20, int receiveBufferBytes = 1 << 20);
+    ~UdpSocket() override;
+    UdpSocket(const UdpSocket&) = delete;
+    UdpSocket& operator=(const UdpSocket&) = delete;
+
+    bool IsOpen() const { return handle >= 0; }
+    bool Send(const Address& to, const uint8_t* data, int bytes) override;
+    int Receive(Address& from, uint8_t* data, int maxBytes) override;
+    Address GetAddress() const override { return address; }
+
+private:
+    int handle = -1;
+    Address address;
+};
+
+// An in-process packet switch: transports attach at an address and datagrams sent to it wait in
+// its queue, in order, until it receives them. Delivery is immediate and nothing is lost unless a
+// queue is full, the destination unknown or the datagram too large; each case is counted. Every
+// queue is allocated when its transport attaches. One thread; it must outlive its transports.
+class MemoryNetwork
+{
+public:
+    explicit MemoryNetwork(int queueCapacity = 256, int maxPacketBytes = 2048);
+    ~MemoryNetwork();
+    MemoryNetwork(const MemoryNetwork&) = delete;
+    MemoryNetwork& operator=(const MemoryNetwork&) = delete;
+
+    int GetMaxPacketBytes() const { return maxPacketBytes; }
+    uint64_t GetDroppedPackets() const { return droppedPackets; }
+
+private:
+    friend class MemoryTransport;
+    struct Endpoint;
+
+    Endpoint* Attach(Address& address);
+    void Detach(Endpoint* endpoint);
+    bool Deliver(const Address& from, const Address& to, const uint8_t* data, int bytes);
+    int Take(Endpoint& endpoint, Address& from, uint8_t* data, int maxBytes);
+
+    int queueCapacity;
+    int maxPacketBytes;
+    uint16_t nextPort = 49152;
+    uint64_t droppedPackets = 0;
+    std::vector<std::unique_ptr<Endpoint>> endpoints;
+};
+
+// One endpoint on a MemoryNetwork. Port 0 picks a free port; an address already taken leaves the
+// transport closed (IsOpen() false), like a failed bind.
+class MemoryTransport final : public Transport
+{
+public:
+    MemoryTransport(MemoryNetwork& network, const Address& address);
+    ~MemoryTransport() override;
+    MemoryTransport(const MemoryTransport&) = delete;
+    MemoryTransport& operator=(const MemoryTransport&) = delete;
+
+    bool IsOpen() const { return endpoint != nullptr; }
+    bool Send(const Address& to, const uint8_t* data, int bytes) override;
+    int Receive(Address& from, uint8_t* data, int maxBytes) override;
+    Address GetAddress() const override { return address; }
+
+private:
+    MemoryNetwork& network;
+    MemoryNetwork::Endpoint* endpoint = nullptr;
+    Address address;
+};
+
+} // namespace Net
