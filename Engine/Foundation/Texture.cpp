@@ -1,5 +1,9 @@
 #include "Engine/Foundation/Texture.h"
 
+#include "Engine/Foundation/FileManager.h"
+#include "Engine/Foundation/NameSet.h"
+#include "Engine/Runtime/Log.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -32,6 +36,37 @@ bool Texture::SetSize(uint32_t newWidth, uint32_t newHeight, TextureFormat newFo
     }
     MarkChanged();
     return true;
+}
+
+namespace
+{
+
+// Loads through the file manager of the texture's resource table, under the texture's name.
+FormatHandle LoadInto(const Texture& texture, StringView path, auto& content)
+{
+    FileManager* files = texture.table ? texture.table->files : nullptr;
+    if (!files)
+    {
+        Log::Write("no file manager to load {}", path);
+        return FormatHandle();
+    }
+    return files->Load(files->ResolvePath(path), content, NameTableB().GetName(texture.id), texture.table->watch != 0);
+}
+
+} // namespace
+
+void Texture::Load(StringView newPath)
+{
+    path = newPath.ToString();
+    if (!path.empty())
+        handle = LoadInto(*this, path, *this);
+}
+
+void TextureRegion::Load(StringView newPath)
+{
+    path = newPath.ToString();
+    if (!path.empty())
+        handle = LoadInto(*texture, path, *this);
 }
 
 void Texture::ReleaseData()

@@ -1,7 +1,10 @@
 #include "Engine/Foundation/ImageFormats.h"
-#include "Engine/Foundation/NameSet.h"
 
+#include "Engine/Foundation/File.h"
+#include "Engine/Foundation/FileManager.h"
+#include "Engine/Foundation/NameSet.h"
 #include "Tests/Engine/Foundation/TextureTestSupport.h"
+#include "Tests/TestFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +15,7 @@
 
 using namespace Lumvek;
 using namespace Lumvek::Testing;
+using Lumvek::Testing::TestFolder;
 
 namespace
 {
@@ -246,4 +250,52 @@ TEST(JpgFormat, LeavesTheTextureAsItWasWithoutAMessage)
     EXPECT_EQ(JpgFormat().ReadHeaderFromBytes("", "\xFF\xD8").width, 0u);
     EXPECT_EQ(JpgFormat().Save("", texture).Size(), 0u);
     EXPECT_TRUE(log.messages.empty());
+}
+
+TEST(ImageFormats, TexturesAndRegionsLoadByPathThroughTheirTablesFileManager)
+{
+    TestFolder folder;
+    FileManager files(folder.Root(), folder.Root(), folder.Root(), folder.Root());
+    files.RegisterFormats();
+    const std::string png = PatternPng(6, 4);
+    ASSERT_TRUE(File::WriteAllText(folder.Path("Images/Picture.png"), png));
+    ASSERT_TRUE(File::WriteAllText(folder.Path("Images/Photo.jpg"), png));
+
+    ResourceTable table(&files);
+    table.watch = 1;
+    Texture* texture = table.CreateTexture(NameTableB().Add("ImageFormatTestTexture"));
+    LogCapture log;
+    texture->Load("Data:Images/Picture.png");
+    EXPECT_EQ(texture->path, "Data:Images/Picture.png");
+    EXPECT_TRUE(texture->handle.IsLoaded());
+    ASSERT_EQ(files.GetWatches().size(), 1u);
+    ExpectPattern(*texture, 0, 0, 6, 4);
+    EXPECT_EQ(log.sections.back(),
+              "Loading Lumvek.Texture ImageFormatTestTexture from " + folder.Path("Images/Picture.png"));
+
+    // The same extension loads into a region through the region's format.
+    texture->SetSize(16, 16, TextureFormat::ColorBuffer4x8);
+    TextureRegion* region = texture->AddRegion(0, 8, 8);
+    region->Load("Images/Picture.png");
+    EXPECT_EQ(std::tie(region->width, region->height), std::make_tuple(6u, 4u));
+    ExpectPattern(*texture, 8, 8, 6, 4);
+    EXPECT_EQ(files.GetWatches().size(), 2u);
+
+    // An empty path keeps the last load; resizing drops the region and its watch with it.
+    region->Load("");
+    EXPECT_TRUE(region->handle.IsLoaded());
+    texture->SetSize(2, 2, TextureFormat::ColorBuffer4x8);
+    EXPECT_EQ(files.GetWatches().size(), 1u);
+
+    texture->Load("Images/Photo.jpg");
+    EXPECT_EQ(texture->width, 2u);
+    texture->Load("Images/Missing.png");
+    EXPECT_FALSE(texture->handle.IsLoaded());
+    EXPECT_TRUE(files.GetWatches().empty());
+    EXPECT_EQ(log.messages, (std::vector<std::string>{"file does not exist"}));
+
+    // Without a table there is no file manager to load with.
+    Texture loose;
+    loose.Load("Images/Picture.png");
+    EXPECT_EQ(log.messages.back(), "no file manager to load Images/Picture.png");
 }

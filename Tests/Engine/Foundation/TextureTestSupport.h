@@ -2,7 +2,7 @@
 
 #include "Engine/Foundation/Buffer.h"
 #include "Engine/Foundation/Texture.h"
-#include "Engine/Runtime/Log.h"
+#include "Tests/LogCapture.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
@@ -14,21 +14,6 @@
 
 namespace Lumvek::Testing
 {
-
-// Keeps every message logged while it lives.
-class LogCapture : public LogPrinter
-{
-public:
-    LogCapture() { Log::AddPrinter(this); }
-    ~LogCapture() override { Log::RemovePrinter(this); }
-
-    void SectionBegun(StringView) override {}
-    void SectionEnded() override {}
-    void Write(std::span<const std::string>, StringView message) override { messages.push_back(message.ToString()); }
-    void WriteText(StringView) override {}
-
-    std::vector<std::string> messages;
-};
 
 // A recognisable RGBA value for each pixel.
 inline uint32_t PatternPixel(uint32_t x, uint32_t y)
