@@ -4,6 +4,7 @@
 #include "Engine/Foundation/ImageFormats.h"
 #include "Engine/Foundation/Json.h"
 #include "Engine/Foundation/Lon.h"
+#include "Engine/Foundation/LtdFormat.h"
 #include "Engine/Foundation/Path.h"
 #include "Engine/Foundation/SdfFormat.h"
 #include "Engine/Foundation/String.h"
@@ -62,6 +63,7 @@ void FileManager::RegisterFormats()
     Register<JpgFormat>(*this, "jpg");
     Register<PngFormat>(*this, "png");
     Register<LtaFormat>(*this, "lta");
+    Register<LtdFormat>(*this, "ltd");
     Register<SdfFormat>(*this, "sdf");
     Register<PngRegionFormat>(*this, "png");
 }
