@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,77 +45,52 @@ struct Descriptions
 
 TEST(LtdFormat, EachTypeBuildsItsRegionOverTheImageOrTheGivenSize)
 {
-    struct Case
-    {
-        std::string text;
-        std::function<void(Texture&, TextureRegion&)> check;
-    };
-    const Case cases[] = {
-        {R"({ Type = "Plain" Filename = "Sheet.png" })",
-         [](Texture& texture, TextureRegion& region)
-         {
-             EXPECT_EQ(std::tie(texture.width, texture.height), std::make_tuple(256u, 128u));
-             EXPECT_EQ(std::tie(region.width, region.height), std::make_tuple(256u, 128u));
-             EXPECT_EQ(TexturePixel(texture, 200, 100), PatternPixel(200, 100));
-         }},
-        {R"({ Width = 64 Height = 32 })",
-         [](Texture& texture, TextureRegion& region)
-         {
-             EXPECT_EQ(texture.pixels.Size(), 64u * 32 * 4);
-             EXPECT_EQ(std::tie(region.width, region.height), std::make_tuple(64u, 32u));
-         }},
-        {R"({ Type = "cellsize" Filename = "Sheet.png" FrameCount = 30 CellWidth = 32 CellHeight = 32 })",
-         [](Texture&, TextureRegion& region)
-         {
-             auto& sheet = dynamic_cast<TextureFramesRegion&>(region);
-             ASSERT_EQ(sheet.frames.size(), 30u);
-             EXPECT_FLOAT_EQ(sheet.frames[9].x, 0.125f); // row 1 of an 8 x 4 grid
-             EXPECT_FLOAT_EQ(sheet.frames[9].y, 0.25f);
-         }},
-        {R"({ Type = "CellCount" Filename = "Sheet.png" FrameCount = 3 HorizontalCount = 2 VerticalCount = 1 })",
-         [](Texture&, TextureRegion& region)
-         {
-             auto& sheet = dynamic_cast<TextureFramesRegion&>(region);
-             ASSERT_EQ(sheet.frames.size(), 3u);
-             EXPECT_FLOAT_EQ(sheet.frames[1].x, 0.5f);
-             EXPECT_FLOAT_EQ(sheet.frames[1].height, 1.0f);
-         }},
-        {R"({ Type = "NineSlice" Width = 8 Height = 8 Inset = 4 InsetHorizontal = 1 InsetLeft = 2 })",
-         [](Texture&, TextureRegion& region)
-         {
-             auto& slices = dynamic_cast<TextureNineSliceRegion&>(region);
-             EXPECT_EQ(std::tie(slices.left, slices.right, slices.bottom, slices.top), std::make_tuple(4u, 4u, 4u, 4u));
-         }},
-        {R"({ Type = "NineSlice" Width = 8 Height = 8 InsetHorizontal = 1 InsetVertical = 2 InsetLeft = 3 })",
-         [](Texture&, TextureRegion& region)
-         {
-             auto& slices = dynamic_cast<TextureNineSliceRegion&>(region);
-             EXPECT_EQ(std::tie(slices.left, slices.right, slices.bottom, slices.top), std::make_tuple(1u, 1u, 2u, 2u));
-         }},
-        {R"({ Type = "NineSlice" Width = 8 Height = 8 InsetLeft = 1 InsetRight = 2 InsetBottom = 3 InsetTop = 4 })",
-         [](Texture&, TextureRegion& region)
-         {
-             auto& slices = dynamic_cast<TextureNineSliceRegion&>(region);
-             EXPECT_EQ(std::tie(slices.left, slices.right, slices.bottom, slices.top), std::make_tuple(1u, 2u, 3u, 4u));
-         }},
-        {R"({ Type = "Streaming" Width = 8192 Height = 64 X = 0 CellWidth = 64 CellHeight = 32 })",
-         [](Texture&, TextureRegion& region)
-         {
-             auto& stream = dynamic_cast<TextureStreamRegion&>(region);
-             EXPECT_EQ(std::tie(stream.columns, stream.rows), std::make_tuple(128u, 2u));
-         }},
-    };
     Descriptions descriptions;
-    for (const Case& test : cases)
+    LogCapture log;
+    Texture& image = descriptions.Load(R"({ Type = "Plain" Filename = "Sheet.png" })");
+    const TextureRegion* whole = image.GetRegion(InvalidId);
+    ASSERT_NE(whole, nullptr);
+    EXPECT_EQ(std::tie(image.width, image.height, whole->width, whole->height),
+              std::make_tuple(256u, 128u, 256u, 128u));
+    EXPECT_EQ(TexturePixel(image, 200, 100), PatternPixel(200, 100));
+    whole = descriptions.Load(R"({ Width = 64 Height = 32 })").GetRegion(InvalidId);
+    ASSERT_NE(whole, nullptr);
+    EXPECT_EQ(std::tie(whole->width, whole->height), std::make_tuple(64u, 32u));
+
+    auto* cells =
+        descriptions
+            .Load(R"({ Type = "cellsize" Filename = "Sheet.png" FrameCount = 30 CellWidth = 32 CellHeight = 32 })")
+            .FindRegion<TextureFramesRegion>(InvalidId);
+    ASSERT_NE(cells, nullptr);
+    ASSERT_EQ(cells->frames.size(), 30u);
+    EXPECT_EQ(std::tie(cells->frames[9].x, cells->frames[9].y), std::make_tuple(0.125f, 0.25f)); // in an 8 x 4 grid
+    auto* counted =
+        descriptions
+            .Load(
+                R"({ Type = "CellCount" Filename = "Sheet.png" FrameCount = 3 HorizontalCount = 2 VerticalCount = 1 })")
+            .FindRegion<TextureFramesRegion>(InvalidId);
+    ASSERT_NE(counted, nullptr);
+    ASSERT_EQ(counted->frames.size(), 3u);
+    EXPECT_EQ(std::tie(counted->frames[1].x, counted->frames[1].height), std::make_tuple(0.5f, 1.0f));
+    auto* stream =
+        descriptions.Load(R"({ Type = "Streaming" Width = 8192 Height = 64 CellWidth = 64 CellHeight = 32 })")
+            .FindRegion<TextureStreamRegion>(InvalidId);
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(std::tie(stream->columns, stream->rows), std::make_tuple(128u, 2u));
+
+    const std::tuple<std::string, std::tuple<uint32_t, uint32_t, uint32_t, uint32_t>> insets[] = {
+        {"Inset = 4 InsetHorizontal = 1 InsetLeft = 2", {4, 4, 4, 4}},
+        {"InsetHorizontal = 1 InsetVertical = 2 InsetLeft = 3", {1, 1, 2, 2}},
+        {"InsetLeft = 1 InsetRight = 2 InsetBottom = 3 InsetTop = 4", {1, 2, 3, 4}},
+    };
+    for (const auto& [keys, expected] : insets)
     {
-        LogCapture log;
-        Texture& texture = descriptions.Load(test.text);
-        EXPECT_TRUE(log.messages.empty()) << test.text;
-        TextureRegion* region = texture.GetRegion(InvalidId);
-        ASSERT_NE(region, nullptr) << test.text;
-        SCOPED_TRACE(test.text);
-        test.check(texture, *region);
+        auto* slices = descriptions.Load(R"({ Type = "NineSlice" Width = 8 Height = 8 )" + keys + " }")
+                           .FindRegion<TextureNineSliceRegion>(InvalidId);
+        ASSERT_NE(slices, nullptr) << keys;
+        EXPECT_EQ(std::tie(slices->left, slices->right, slices->bottom, slices->top), expected) << keys;
     }
+    EXPECT_TRUE(log.messages.empty());
 }
 
 TEST(LtdFormat, AtlasesPackTheirRegionsWithExtrudedBordersAndSkipOnlyFaultyEntries)
