@@ -1,0 +1,25 @@
+#pragma once
+
+#include "Engine/Foundation/Blueprint.h"
+#include "Engine/Foundation/StringView.h"
+
+#include <string>
+
+namespace Lumvek
+{
+
+// Converts between JSON text and Blueprint trees. Only an object or an array is a document.
+class JsonFormat
+{
+public:
+    // Parses standard JSON (no comments, no trailing commas). Integers from 0 to 4294967295 become
+    // UnsignedInteger, from -2147483648 to -1 Integer, other integers Invalid; numbers with a fraction
+    // or an exponent become Number. A repeated key keeps its first position and its last value.
+    // False, with target untouched, for a syntax error or a root that is neither object nor array.
+    static bool LoadBlueprint(StringView text, Blueprint& target);
+    // Pretty text indented with one tab per level; Invalid members and elements are left out.
+    // A root that is neither Object nor Array gives "null".
+    static std::string SaveBlueprint(const Blueprint& value);
+};
+
+} // namespace Lumvek

@@ -1,0 +1,219 @@
+#include "Engine/Foundation/Json.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+using namespace Lumvek;
+
+namespace
+{
+
+Blueprint Load(StringView text)
+{
+    Blueprint value;
+    EXPECT_TRUE(JsonFormat::LoadBlueprint(text, value)) << text.ToStdView();
+    return value;
+}
+
+} // namespace
+
+TEST(Json, NumbersAndLiteralsMapToTheirTypes)
+{
+    struct Case
+    {
+        const char* text;
+        BlueprintType type;
+        int64_t integer;
+        uint64_t unsignedInteger;
+        double number;
+    };
+    const Case cases[] = {
+        {"0", BlueprintType::UnsignedInteger, 0, 0, 0},
+        {"-0", BlueprintType::UnsignedInteger, 0, 0, 0},
+        {"4294967295", BlueprintType::UnsignedInteger, 0, 4294967295u, 0},
+        {"4294967296", BlueprintType::Invalid, 0, 0, 0},
+        {"9223372036854775807", BlueprintType::Invalid, 0, 0, 0},
+        {"-1", BlueprintType::Integer, -1, 0, 0},
+        {"-2147483648", BlueprintType::Integer, INT32_MIN, 0, 0},
+        {"-2147483649", BlueprintType::Invalid, 0, 0, 0},
+        {"1.0", BlueprintType::Number, 0, 0, 1.0},
+        {"-0.5", BlueprintType::Number, 0, 0, -0.5},
+        {"1e2", BlueprintType::Number, 0, 0, 100.0},
+        {"18446744073709551616", BlueprintType::Number, 0, 0, 18446744073709551616.0},
+        {"-9223372036854775809", BlueprintType::Number, 0, 0, -9223372036854775809.0},
+        {"true", BlueprintType::Boolean, 0, 0, 0},
+        {"null", BlueprintType::Null, 0, 0, 0},
+    };
+    for (const Case& c : cases)
+    {
+        Blueprint value = Load("[" + std::string(c.text) + "]");
+        ASSERT_EQ(value.GetCount(), 1u) << c.text;
+        const Blueprint& element = value.GetElement(0);
+        EXPECT_EQ(element.GetType(), c.type) << c.text;
+        EXPECT_EQ(element.GetInteger(), c.integer) << c.text;
+        EXPECT_EQ(element.GetUnsignedInteger(), c.unsignedInteger) << c.text;
+        EXPECT_EQ(element.GetNumber(), c.number) << c.text;
+    }
+
+    Blueprint object = Load(R"({"a": 1, "b": -1, "c": 1.0, "d": 4294967296, "e": -2147483649, "f": false})");
+    const ValueObject& members = object.GetObject();
+    ASSERT_EQ(members.GetCount(), 6u);
+    EXPECT_EQ(members.Find("a")->GetUnsignedInteger(), 1u);
+    EXPECT_EQ(members.Find("b")->GetInteger(), -1);
+    EXPECT_EQ(members.Find("c")->GetNumber(), 1.0);
+    EXPECT_EQ(members.Find("d")->GetType(), BlueprintType::Invalid);
+    EXPECT_EQ(members.Find("e")->GetType(), BlueprintType::Invalid);
+    EXPECT_EQ(members.Find("f")->GetType(), BlueprintType::Boolean);
+}
+
+TEST(Json, StringsKeepEveryByte)
+{
+    Blueprint value = Load(R"(["a\u0000b", "\u00e9\n\"\\", "a fairly long string past the inline size"])");
+    EXPECT_EQ(value.GetElement(0).GetString(), StringView("a\0b", 3));
+    EXPECT_EQ(value.GetElement(1).GetString(), StringView("\xC3\xA9\n\"\\"));
+    EXPECT_EQ(value.GetElement(2).GetString(), StringView("a fairly long string past the inline size"));
+}
+
+TEST(Json, RepeatedKeyKeepsItsPlaceAndTheLastValue)
+{
+    Blueprint value = Load(R"({"k": 1, "x": [2], "k": {"y": 3}})");
+    const ValueObject& members = value.GetObject();
+    ASSERT_EQ(members.GetCount(), 2u);
+    EXPECT_EQ(members.GetName(0), StringView("k"));
+    EXPECT_EQ(members.GetValue(0).GetObject().Find("y")->GetUnsignedInteger(), 3u);
+    EXPECT_EQ(members.GetName(1), StringView("x"));
+}
+
+TEST(Json, MalformedTextsFailAndLeaveTheTarget)
+{
+    const std::string deep(100000, '[');
+    const std::string texts[] = {
+        "",           " ",          "5",      "\"s\"",    "true",          "null", "{",        "[1,]", R"({"a":1,})",
+        R"({"a" 1})", "[1] x",      "[] []",  "// c\n{}", "{'a':1}",       "[01]", "[1.]",     "[-]",  R"(["\x"])",
+        R"(["abc)",   "[\"a\nb\"]", "{1: 2}", "[nul]",    "[\"\\ud800\"]", deep,   deep + "1",
+    };
+    for (const std::string& text : texts)
+    {
+        Blueprint target;
+        target.SetObject().AddMember("kept");
+        EXPECT_FALSE(JsonFormat::LoadBlueprint(text, target)) << text.substr(0, 20);
+        EXPECT_EQ(target.GetObject().FindMember("kept"), 0u);
+    }
+    // The view ends where its length says, whatever follows in memory.
+    const char bytes[] = "[1]]";
+    Blueprint target;
+    EXPECT_TRUE(JsonFormat::LoadBlueprint(StringView(bytes, 3), target));
+    EXPECT_FALSE(JsonFormat::LoadBlueprint(StringView(bytes, 2), target));
+}
+
+TEST(Json, AnyNestingDepthLoads)
+{
+    for (uint32_t depth : {1u, 63u, 64u, 65u, 66u, 1000u, 100000u})
+    {
+        std::string open, close;
+        for (uint32_t i = 0; i < depth; ++i)
+        {
+            open += "[{\"k\": ";
+            close += ", \"after\": 7}]";
+        }
+        Blueprint value = Load(open + "\"x\"" + close);
+        const Blueprint* level = &value;
+        for (uint32_t i = 0; i < depth; ++i)
+        {
+            ASSERT_EQ(level->GetType(), BlueprintType::Array) << depth;
+            const ValueObject& members = level->GetElement(0).GetObject();
+            ASSERT_EQ(members.GetCount(), 2u) << depth;
+            EXPECT_EQ(members.Find("after")->GetUnsignedInteger(), 7u);
+            level = members.Find("k");
+        }
+        EXPECT_EQ(level->GetString(), StringView("x")) << depth;
+
+        Blueprint target;
+        EXPECT_FALSE(JsonFormat::LoadBlueprint(open + "\"x\"" + close.substr(1), target)) << depth;
+        EXPECT_EQ(target.GetType(), BlueprintType::Invalid);
+    }
+}
+
+TEST(Json, SavesPrettyTextWithTabs)
+{
+    Blueprint value = Load(R"({"a": 1, "b": [true, "x", null, {}], "c": {"d": -5, "e": 2.5}, "f": []})");
+    value.MakeObject().AddMember("skipped");
+    value.MakeObject().Find("b")->AppendElement();
+    // Names end at their first zero byte.
+    value.MakeObject().AddMember(StringView("g\0h", 3)).SetBoolean(false);
+    EXPECT_EQ(JsonFormat::SaveBlueprint(value), "{\n"
+                                                "\t\"a\": 1,\n"
+                                                "\t\"b\": [\n"
+                                                "\t\ttrue,\n"
+                                                "\t\t\"x\",\n"
+                                                "\t\tnull,\n"
+                                                "\t\t{}\n"
+                                                "\t],\n"
+                                                "\t\"c\": {\n"
+                                                "\t\t\"d\": -5,\n"
+                                                "\t\t\"e\": 2.5\n"
+                                                "\t},\n"
+                                                "\t\"f\": [],\n"
+                                                "\t\"g\": false\n"
+                                                "}");
+
+    Blueprint scalar;
+    scalar.SetUnsignedInteger(3);
+    EXPECT_EQ(JsonFormat::SaveBlueprint(scalar), "null");
+    EXPECT_EQ(JsonFormat::SaveBlueprint(Blueprint()), "null");
+}
+
+TEST(Json, SavedScalarsReadBackAsTheTableSays)
+{
+    struct Case
+    {
+        Blueprint value;
+        const char* text;
+    };
+    Case cases[10];
+    cases[0].value.SetInteger(5), cases[0].text = "5";
+    cases[1].value.SetInteger(-5), cases[1].text = "-5";
+    cases[2].value.SetUnsignedInteger(9223372036854775809u), cases[2].text = "9223372036854775809";
+    cases[3].value.SetNumber(1.0), cases[3].text = "1.0";
+    cases[4].value.SetNumber(0.1), cases[4].text = "0.1";
+    cases[5].value.SetNumber(std::numeric_limits<double>::quiet_NaN()), cases[5].text = "null";
+    cases[6].value.SetNumber(-std::numeric_limits<double>::infinity()), cases[6].text = "null";
+    cases[7].value.SetString(StringView("a\0\"\n", 4)), cases[7].text = R"("a\u0000\"\n")";
+    cases[8].value.SetBoolean(false), cases[8].text = "false";
+    cases[9].value.SetNull(), cases[9].text = "null";
+    for (const Case& c : cases)
+    {
+        Blueprint array;
+        array.AppendElement(c.value);
+        EXPECT_EQ(JsonFormat::SaveBlueprint(array), "[\n\t" + std::string(c.text) + "\n]");
+    }
+
+    Blueprint round;
+    for (const Case& c : cases)
+        round.AppendElement(c.value);
+    Blueprint back = Load(JsonFormat::SaveBlueprint(round));
+    EXPECT_EQ(back.GetElement(0).GetType(), BlueprintType::UnsignedInteger);
+    EXPECT_EQ(back.GetElement(0).GetUnsignedInteger(), 5u);
+    EXPECT_EQ(back.GetElement(1).GetInteger(), -5);
+    EXPECT_EQ(back.GetElement(2).GetType(), BlueprintType::Invalid);
+    EXPECT_EQ(back.GetElement(4).GetNumber(), 0.1);
+    EXPECT_EQ(back.GetElement(7).GetString(), StringView("a\0\"\n", 4));
+}
+
+TEST(Json, TreesRoundTrip)
+{
+    const char text[] = R"({"Name": "Blaster", "Damage": 12, "Offset": -3, "Scale": 0.75,
+        "Tags": ["a", "b", "a string that is longer than the inline storage"],
+        "Nested": {"Deeper": {"Deepest": [[], {}, [1, [2, [3]]]]}}, "Flag": true, "Nothing": null})";
+    Blueprint value = Load(text);
+    EXPECT_TRUE(Load(JsonFormat::SaveBlueprint(value)) == value);
+    EXPECT_EQ(Load("{}").GetType(), BlueprintType::Object);
+    EXPECT_EQ(Load(" [ ] \n").GetType(), BlueprintType::Array);
+
+    const uint32_t depth = 2000;
+    Blueprint deep = Load(std::string(depth, '[') + std::string(depth, ']'));
+    EXPECT_TRUE(Load(JsonFormat::SaveBlueprint(deep)) == deep);
+}
