@@ -1,10 +1,14 @@
 #include "Engine/Runtime/Sdl/SdlApplication.h"
 
 #include "Engine/Runtime/AudioDevice.h"
+#include "Engine/Runtime/ControllerToMotionEmulator.h"
 #include "Engine/Runtime/GraphicsDevice.h"
-#include "Engine/Runtime/Input.h"
 #include "Engine/Runtime/Log.h"
+#include "Engine/Runtime/MouseToTouchEmulator.h"
 #include "Engine/Runtime/Sdl/Platform.h"
+#include "Engine/Runtime/Sdl/SdlControllerDevice.h"
+#include "Engine/Runtime/Sdl/SdlKeyboardDevice.h"
+#include "Engine/Runtime/Sdl/SdlMouseDevice.h"
 
 namespace Lumvek
 {
@@ -42,6 +46,17 @@ SdlApplication::SdlApplication(StringView name, StringView language, const Appli
         initializedSubsystems |= SDL_INIT_GAMECONTROLLER;
     else
         Log::Write("{}: {}", "failed to open game controllers", SDL_GetError());
+
+    // The graphics and audio devices come with their own libraries; until then frames skip them.
+    keyboardDevice = std::make_unique<SdlKeyboardDevice>(keyboardRing);
+    auto mouse = std::make_unique<SdlMouseDevice>(mouseRing, wheelTotals, window);
+    touchDevice = std::make_unique<MouseToTouchEmulator>(*mouse);
+    mouseDevice = std::move(mouse);
+    // Without SDL's controller support the device finds no pads and reports nothing pressed.
+    auto controller = std::make_unique<SdlControllerDevice>();
+    controllers = controller.get();
+    motionDevice = std::make_unique<ControllerToMotionEmulator>(*controller);
+    controllerDevice = std::move(controller);
 }
 
 SdlApplication::~SdlApplication()
@@ -49,6 +64,7 @@ SdlApplication::~SdlApplication()
     // A program that never ran its message loop still ends its thread before anything goes.
     Quit();
     JoinThread();
+    controllers = nullptr;
     ReleaseSystemsAndDevices();
     if (window)
         SDL_DestroyWindow(window);
@@ -144,6 +160,31 @@ void SdlApplication::HandleEvent(const SDL_Event& event)
     case SDL_WINDOWEVENT:
         if (window && event.window.windowID == windowId)
             HandleSdlWindowEvent(event.window);
+        break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        // Held keys repeat as further downs, as the input code expects of a keyboard.
+        keyboardRing.Push(
+            {event.type == SDL_KEYDOWN ? uint8_t(1) : uint8_t(0), SdlScancodeToVirtualKey(event.key.keysym.scancode)});
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        if (const uint64_t mask = SdlMouseButtonToMask(event.button.button))
+            mouseRing.Push({event.type == SDL_MOUSEBUTTONDOWN ? uint8_t(1) : uint8_t(0), mask});
+        break;
+    case SDL_MOUSEWHEEL:
+    {
+        // Whole notches, positive away from the user and to the right, whatever the system's setting.
+        const float direction = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -1.0f : 1.0f;
+        wheelTotals.Add(direction * static_cast<float>(event.wheel.x), direction * static_cast<float>(event.wheel.y));
+        break;
+    }
+    case SDL_CONTROLLERDEVICEADDED:
+    case SDL_CONTROLLERDEVICEREMOVED:
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+        if (controllers)
+            controllers->HandleEvent(event);
         break;
     default:
         break;

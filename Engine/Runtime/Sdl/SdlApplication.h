@@ -11,6 +11,8 @@
 namespace Lumvek
 {
 
+class SdlControllerDevice;
+
 // The application host on SDL: one window, the devices, and two threads. The main thread, the one
 // that created the host, pumps SDL's events in MessageLoop and turns them into state requests and
 // input events; the application thread runs the frame loop. Owned by the program entry, which
@@ -59,6 +61,8 @@ private:
 
     SDL_Window* window = nullptr;
     uint32_t windowId = 0;
+    // The controller device, which takes SDL's controller events on the main thread.
+    SdlControllerDevice* controllers = nullptr;
     // Set from construction, so that a Quit that comes before the loop begins is not lost.
     std::atomic<bool> running{true};
     // Set by the application thread as its frame loop returns.

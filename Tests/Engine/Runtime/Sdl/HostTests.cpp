@@ -6,6 +6,7 @@
 #include "Engine/Foundation/File.h"
 #include "Engine/Foundation/ToString.h"
 #include "Engine/Runtime/Directory.h"
+#include "Engine/Runtime/Input.h"
 #include "Engine/Runtime/Sdl/Platform.h"
 
 #include <gtest/gtest.h>
@@ -81,7 +82,9 @@ TEST(Platform, FoldersFollowTheUsersEnvironment)
         EXPECT_EQ(folders.temporary, "/tmp/Vantorel");
         const std::string binary = LUMVEK_BINARY_DIR;
         if (binary.starts_with(LUMVEK_SOURCE_DIR "/build/"))
+        {
             EXPECT_EQ(folders.application, LUMVEK_SOURCE_DIR);
+        }
     }
     for (const char* ignored : {static_cast<const char*>(nullptr), "", "relative/data"})
     {
@@ -379,4 +382,59 @@ TEST(SdlApplication, AQuitBeforeTheLoopBeginsIsNotLost)
     host.application->MessageLoop();
     EXPECT_EQ(host.system->updates, 0);
     EXPECT_EQ(host.system->calls, RunOnce);
+}
+
+namespace
+{
+
+void PushEvent(SDL_Event event)
+{
+    SDL_PushEvent(&event);
+}
+
+} // namespace
+
+TEST(SdlApplication, KeyMouseAndWheelEventsReachTheInputDevices)
+{
+    Host host;
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN;
+    key.key.keysym.scancode = SDL_SCANCODE_A;
+    PushEvent(key);
+    key.key.keysym.scancode = SDL_SCANCODE_LSHIFT;
+    PushEvent(key);
+    key.type = SDL_KEYUP;
+    PushEvent(key);
+    SDL_Event button{};
+    button.type = SDL_MOUSEBUTTONDOWN;
+    button.button.button = SDL_BUTTON_RIGHT;
+    PushEvent(button);
+    SDL_Event wheel{};
+    wheel.type = SDL_MOUSEWHEEL;
+    wheel.wheel.y = 2;
+    wheel.wheel.x = -1;
+    PushEvent(wheel);
+    wheel.wheel.direction = SDL_MOUSEWHEEL_FLIPPED;
+    wheel.wheel.y = 1;
+    wheel.wheel.x = 0;
+    PushEvent(wheel);
+    PushWindowEvent(host.windowId, SDL_WINDOWEVENT_CLOSE);
+    host.application->Run();
+    host.application->MessageLoop();
+
+    KeyboardState keys;
+    host.application->GetKeyboardDevice()->Update(keys, 0);
+    EXPECT_EQ(keys.held[Key::A], 1);
+    EXPECT_EQ(keys.pressed[Key::LeftShift], 1);
+    EXPECT_EQ(keys.released[Key::LeftShift], 1);
+    EXPECT_EQ(keys.held[Key::LeftShift], 0);
+
+    MouseState mouse;
+    host.application->GetMouseDevice()->Update(mouse, 0);
+    EXPECT_EQ(mouse.held[MouseButton::Right], 1);
+    EXPECT_EQ(mouse.wheel.x, -1.0f);
+    EXPECT_EQ(mouse.wheel.y, 1.0f);
+    EXPECT_NE(host.application->GetTouchDevice(), nullptr);
+    EXPECT_NE(host.application->GetControllerDevice(), nullptr);
+    EXPECT_NE(host.application->GetMotionDevice(), nullptr);
 }
