@@ -10,9 +10,10 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <future>
+#include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,61 +32,60 @@ public:
     {
         std::lock_guard lock(mutex);
         calls.push_back(std::move(call));
-        threads.push_back(std::this_thread::get_id());
+        callsOnTestThread += std::this_thread::get_id() == testThread;
     }
     Strings Take()
     {
         std::lock_guard lock(mutex);
-        threads.clear();
         return std::exchange(calls, {});
     }
-    std::vector<std::thread::id> Threads()
-    {
-        std::lock_guard lock(mutex);
-        return threads;
-    }
+
+    std::atomic<int> callsOnTestThread{0};
 
 private:
     std::mutex mutex;
     Strings calls;
-    std::vector<std::thread::id> threads;
+    const std::thread::id testThread = std::this_thread::get_id();
 };
 
+// "A.Setup", "B.Setup", "A.Begin", ... : each operation of every system, in the order the systems were
+// added.
+Strings Each(std::initializer_list<const char*> operations, std::initializer_list<const char*> systems = {"A"})
+{
+    Strings calls;
+    for (const char* operation : operations)
+        for (const char* system : systems)
+            calls.push_back(std::string(system) + "." + operation);
+    return calls;
+}
+
 // Writes "name.Operation" for each call, with the elapsed time of the frame operations unless told
-// to keep the frames out of the log.
+// to keep the frames out of the log, and then calls the test's hook.
 class Recorder : public System
 {
 public:
-    Recorder(CallLog& log, std::string name, bool frames = true) : log(log), name(std::move(name)), frames(frames) {}
+    Recorder(CallLog& log, std::string name, bool frames) : log(log), name(std::move(name)), frames(frames) {}
 
-    void Setup() override { log.Add(name + ".Setup"); }
-    void Start() override { log.Add(name + ".Start"); }
-    void Resume() override { log.Add(name + ".Resume"); }
-    void Pause() override { log.Add(name + ".Pause"); }
-    void Stop() override { log.Add(name + ".Stop"); }
-    void Unload() override
-    {
-        log.Add(name + ".Unload");
-        if (unloaded)
-            unloaded->set_value();
-        unloaded.reset();
-    }
-    void Begin() override
-    {
-        log.Add(name + ".Begin");
-        if (begun)
-            begun->set_value();
-        begun.reset();
-    }
+    void Setup() override { Call("Setup"); }
+    void Start() override { Call("Start"); }
+    void Resume() override { Call("Resume"); }
+    void Pause() override { Call("Pause"); }
+    void Stop() override { Call("Stop"); }
+    void Unload() override { Call("Unload"); }
+    void Begin() override { Call("Begin"); }
     void Update(int64_t elapsed) override { Frame("Update", elapsed); }
     void LateUpdate(int64_t elapsed) override { Frame("LateUpdate", elapsed); }
     void Render(int64_t elapsed) override { Frame("Render", elapsed); }
 
-    // Each fulfilled once, on the application thread.
-    std::optional<std::promise<void>> begun;
-    std::optional<std::promise<void>> unloaded;
+    std::function<void(const std::string& operation)> after;
 
 private:
+    void Call(const std::string& operation)
+    {
+        log.Add(name + "." + operation);
+        if (after)
+            after(operation);
+    }
     void Frame(const char* operation, int64_t elapsed)
     {
         if (frames)
@@ -96,6 +96,19 @@ private:
     std::string name;
     bool frames;
 };
+
+// Fulfilled when the recorder's operation of that name runs for the first time.
+std::future<void> WhenCalled(Recorder& recorder, const std::string& operation)
+{
+    auto promise = std::make_shared<std::promise<void>>();
+    recorder.after = [promise, operation, done = false](const std::string& called) mutable
+    {
+        if (!done && called == operation)
+            promise->set_value();
+        done = done || called == operation;
+    };
+    return promise->get_future();
+}
 
 // Tells when it is destroyed.
 class Mortal : public System
@@ -155,7 +168,7 @@ private:
 
 struct Fixture
 {
-    Recorder& Add(const std::string& name, bool frames = true)
+    Recorder& Add(const std::string& name, bool frames)
     {
         auto recorder = std::make_unique<Recorder>(log, name, frames);
         Recorder& added = *recorder;
@@ -179,10 +192,9 @@ TEST(Application, AddsSystemsUntilItsThreadHasBegun)
     EXPECT_EQ(first.GetApplication(), &fixture.application);
     EXPECT_FALSE(fixture.application.IsInitialized());
 
-    first.begun.emplace();
-    std::future<void> hasBegun = first.begun->get_future();
+    std::future<void> begun = WhenCalled(first, "Begin");
     fixture.application.Run();
-    hasBegun.wait();
+    begun.wait();
 
     bool destroyed = false;
     EXPECT_EQ(fixture.application.AddSystem(std::make_unique<Mortal>(destroyed)), nullptr);
@@ -202,42 +214,18 @@ TEST(Application, AddsSystemsUntilItsThreadHasBegun)
 TEST(Application, RunsEverySystemInOrderAndAllUpdatesBeforeAllLateUpdates)
 {
     Fixture fixture;
-    fixture.Add("A");
-    fixture.Add("B");
+    fixture.Add("A", true);
+    fixture.Add("B", true);
     fixture.application.frames = 3;
     fixture.application.tick = 1000;
     fixture.application.Run();
     fixture.application.JoinThread();
 
     // The first frame after the start only records the times; a frame reads the clock four times.
-    const Strings expected = {
-        "A.Setup",
-        "B.Setup",
-        "A.Begin",
-        "B.Begin",
-        "A.Start",
-        "B.Start",
-        "A.Resume",
-        "B.Resume",
-        "A.Update(4000)",
-        "B.Update(4000)",
-        "A.LateUpdate(4000)",
-        "B.LateUpdate(4000)",
-        "A.Render(4000)",
-        "B.Render(4000)",
-        "A.Update(4000)",
-        "B.Update(4000)",
-        "A.LateUpdate(4000)",
-        "B.LateUpdate(4000)",
-        "A.Render(4000)",
-        "B.Render(4000)",
-        "A.Pause",
-        "B.Pause",
-        "A.Stop",
-        "B.Stop",
-        "A.Unload",
-        "B.Unload",
-    };
+    const Strings expected =
+        Each({"Setup", "Begin", "Start", "Resume", "Update(4000)", "LateUpdate(4000)", "Render(4000)", "Update(4000)",
+              "LateUpdate(4000)", "Render(4000)", "Pause", "Stop", "Unload"},
+             {"A", "B"});
     EXPECT_EQ(fixture.log.Take(), expected);
 }
 
@@ -245,7 +233,7 @@ TEST(Application, TheFirstFrameAfterAStartOrResumeOnlyRecordsTheTime)
 {
     // Requests made off the user-interface thread are performed at once, so frames can be driven here.
     Fixture fixture;
-    fixture.Add("A");
+    fixture.Add("A", true);
     TestApplication& application = fixture.application;
     auto frameAt = [&](int64_t time)
     {
@@ -280,18 +268,21 @@ TEST(Application, WindowEventsMoveTheStateAsTheTableSays)
         ApplicationState state;
         Strings calls;
     } cases[] = {
-        {{StateRequest::Stop}, WindowEvent::FocusGained, ApplicationState::Running, {"A.Start", "A.Resume"}},
-        {{StateRequest::Start}, WindowEvent::FocusGained, ApplicationState::Running, {"A.Resume"}},
+        {{StateRequest::Stop}, WindowEvent::FocusGained, ApplicationState::Running, Each({"Start", "Resume"})},
+        {{StateRequest::Start}, WindowEvent::FocusGained, ApplicationState::Running, Each({"Resume"})},
         {{StateRequest::Start, StateRequest::Resume}, WindowEvent::FocusGained, ApplicationState::Running, {}},
-        {{StateRequest::Start, StateRequest::Resume}, WindowEvent::FocusLost, ApplicationState::Started, {"A.Pause"}},
+        {{StateRequest::Start, StateRequest::Resume},
+         WindowEvent::FocusLost,
+         ApplicationState::Started,
+         Each({"Pause"})},
         {{StateRequest::Start}, WindowEvent::FocusLost, ApplicationState::Started, {}},
         {{StateRequest::Stop}, WindowEvent::FocusLost, ApplicationState::Stopped, {}},
         {{StateRequest::Start, StateRequest::Resume},
          WindowEvent::Minimized,
          ApplicationState::Stopped,
-         {"A.Pause", "A.Stop", "A.Unload"}},
-        {{StateRequest::Start}, WindowEvent::Minimized, ApplicationState::Stopped, {"A.Stop", "A.Unload"}},
-        {{StateRequest::Stop}, WindowEvent::Restored, ApplicationState::Started, {"A.Start"}},
+         Each({"Pause", "Stop", "Unload"})},
+        {{StateRequest::Start}, WindowEvent::Minimized, ApplicationState::Stopped, Each({"Stop", "Unload"})},
+        {{StateRequest::Stop}, WindowEvent::Restored, ApplicationState::Started, Each({"Start"})},
         {{StateRequest::Start, StateRequest::Resume}, WindowEvent::Maximized, ApplicationState::Running, {}},
     };
     for (size_t i = 0; i < std::size(cases); ++i)
@@ -310,9 +301,7 @@ TEST(Application, WindowEventsMoveTheStateAsTheTableSays)
 TEST(Application, RequestsOfTheUserInterfaceThreadReturnOnceTheApplicationThreadHasServedThem)
 {
     Fixture fixture;
-    Recorder& recorder = fixture.Add("A", false);
-    recorder.begun.emplace();
-    std::future<void> begun = recorder.begun->get_future();
+    std::future<void> begun = WhenCalled(fixture.Add("A", false), "Begin");
     TestApplication& application = fixture.application;
     application.Run();
     begun.wait();
@@ -324,29 +313,25 @@ TEST(Application, RequestsOfTheUserInterfaceThreadReturnOnceTheApplicationThread
 
     application.HandleWindowEvent(WindowEvent::Minimized);
     EXPECT_EQ(application.GetState(), ApplicationState::Stopped);
-    EXPECT_EQ(fixture.log.Threads().size(), 3u);
-    for (std::thread::id thread : fixture.log.Threads())
-        EXPECT_NE(thread, std::this_thread::get_id());
-    EXPECT_EQ(fixture.log.Take(), (Strings{"A.Pause", "A.Stop", "A.Unload"}));
+    EXPECT_EQ(fixture.log.Take(), Each({"Pause", "Stop", "Unload"}));
 
     // While stopped, Update still serves requests.
     application.HandleWindowEvent(WindowEvent::Restored);
     EXPECT_EQ(application.GetState(), ApplicationState::Started);
     application.HandleWindowEvent(WindowEvent::FocusGained);
     EXPECT_EQ(application.GetState(), ApplicationState::Running);
-    EXPECT_EQ(fixture.log.Take(), (Strings{"A.Start", "A.Resume"}));
+    EXPECT_EQ(fixture.log.Take(), Each({"Start", "Resume"}));
 
     application.Quit();
     application.JoinThread();
-    EXPECT_EQ(fixture.log.Take(), (Strings{"A.Pause", "A.Stop", "A.Unload"}));
+    EXPECT_EQ(fixture.log.Take(), Each({"Pause", "Stop", "Unload"}));
+    EXPECT_EQ(fixture.log.callsOnTestThread, 0);
 }
 
 TEST(Application, RequestsAfterTheLoopHasEndedReturnWithoutEffect)
 {
     Fixture fixture;
-    Recorder& recorder = fixture.Add("A", false);
-    recorder.unloaded.emplace();
-    std::future<void> unloaded = recorder.unloaded->get_future();
+    std::future<void> unloaded = WhenCalled(fixture.Add("A", false), "Unload");
     TestApplication& application = fixture.application;
     application.frames = 0;
     application.Run();

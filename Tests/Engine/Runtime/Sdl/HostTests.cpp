@@ -295,40 +295,6 @@ TEST(SdlApplication, QuittingFromTheApplicationSideEndsTheProgramWithOrWithoutAW
     }
 }
 
-TEST(SdlApplication, WindowEventsPauseStopAndRunTheSystemsAgain)
-{
-    Host host;
-    host.system->onUpdate = [&](int update)
-    {
-        if (update != 1)
-            return;
-        PushWindowEvent(host.windowId, SDL_WINDOWEVENT_MAXIMIZED);
-        PushWindowEvent(host.windowId, SDL_WINDOWEVENT_FOCUS_LOST);
-    };
-    // Losing the focus pauses and gaining it resumes; minimising stops, restoring starts and the focus
-    // that follows resumes. Each event is sent once the one before it has been served.
-    int paused = 0, resumed = 0, unloaded = 0;
-    host.system->onCall = [&](const std::string& operation)
-    {
-        if (operation == "Pause" && ++paused == 1)
-            PushWindowEvent(host.windowId, SDL_WINDOWEVENT_FOCUS_GAINED);
-        else if (operation == "Resume" && ++resumed == 2)
-            PushWindowEvent(host.windowId, SDL_WINDOWEVENT_MINIMIZED);
-        else if (operation == "Resume" && resumed == 3)
-            PushWindowEvent(host.windowId, SDL_WINDOWEVENT_CLOSE);
-        else if (operation == "Unload" && ++unloaded == 1)
-        {
-            PushWindowEvent(host.windowId, SDL_WINDOWEVENT_RESTORED);
-            PushWindowEvent(host.windowId, SDL_WINDOWEVENT_FOCUS_GAINED);
-        }
-    };
-    host.application->Run();
-    host.application->MessageLoop();
-    const Strings expected = {"Setup", "Begin",  "Start", "Resume", "Pause", "Resume", "Pause",
-                              "Stop",  "Unload", "Start", "Resume", "Pause", "Stop",   "Unload"};
-    EXPECT_EQ(host.system->calls, expected);
-}
-
 TEST(SdlApplication, FocusAfterTheLoopHasStoppedDoesNotHangTheMainThread)
 {
     Host host;
