@@ -219,7 +219,8 @@ class ControllerDevice
 public:
     virtual ~ControllerDevice() = default;
     virtual uint32_t Update(ControllerStates& states, uint32_t cursor) = 0;
-    // Starts rumble on a pad until changed; 0 and 0 stop it. Values above 65.535 saturate.
+    // Runs a pad's motors until changed; 0 and 0 stop them. A strength of 65.535 is a motor's full
+    // speed: more saturates, less than 0 is off.
     virtual void SetVibration(float highFrequency, float lowFrequency, uint32_t padIndex) = 0;
 
     // The strengths a pad's motors were last set to: the game decays them each frame and sets them

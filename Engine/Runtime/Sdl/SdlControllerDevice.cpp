@@ -112,9 +112,7 @@ SdlControllerDevice::SdlControllerDevice(float deadZone) : deadZone(deadZone)
 {
     for (auto& slot : slots)
         slot.store(-1, std::memory_order_relaxed);
-    const int count = SDL_NumJoysticks();
-    for (int deviceIndex = 0; deviceIndex < count; ++deviceIndex)
-        Connect(deviceIndex);
+    ConnectWaiting(-1);
 }
 
 SdlControllerDevice::~SdlControllerDevice()
@@ -122,6 +120,8 @@ SdlControllerDevice::~SdlControllerDevice()
     for (auto& slot : slots)
     {
         const SDL_JoystickID instance = slot.exchange(-1);
+        if (instance < 0)
+            continue;
         // Looked up rather than kept: SDL closes every pad itself when it quits first.
         JoystickLock lock;
         if (SDL_GameController* controller = SDL_GameControllerFromInstanceID(instance))
@@ -142,7 +142,7 @@ void SdlControllerDevice::HandleEvent(const SDL_Event& event)
     case SDL_CONTROLLERBUTTONDOWN:
     case SDL_CONTROLLERBUTTONUP:
     {
-        const int slot = FindSlot(event.cbutton.which);
+        const int slot = event.cbutton.which >= 0 ? FindSlot(event.cbutton.which) : -1;
         const ControllerButton button = ButtonFromSdl(event.cbutton.button);
         if (slot < 0 || button == ControllerButton::Unknown)
             break;
@@ -180,9 +180,21 @@ void SdlControllerDevice::Disconnect(SDL_JoystickID instance)
     if (instance < 0 || slot < 0)
         return;
     slots[slot].store(-1, std::memory_order_release);
-    JoystickLock lock;
-    if (SDL_GameController* controller = SDL_GameControllerFromInstanceID(instance))
-        SDL_GameControllerClose(controller);
+    {
+        JoystickLock lock;
+        if (SDL_GameController* controller = SDL_GameControllerFromInstanceID(instance))
+            SDL_GameControllerClose(controller);
+    }
+    // A pad that found every slot taken when it arrived gets the one just freed.
+    ConnectWaiting(instance);
+}
+
+void SdlControllerDevice::ConnectWaiting(SDL_JoystickID except)
+{
+    const int count = SDL_NumJoysticks();
+    for (int deviceIndex = 0; deviceIndex < count; ++deviceIndex)
+        if (SDL_JoystickGetDeviceInstanceID(deviceIndex) != except)
+            Connect(deviceIndex);
 }
 
 int SdlControllerDevice::FindSlot(SDL_JoystickID instance) const

@@ -19,7 +19,7 @@ namespace Lumvek
 class SdlControllerDevice : public ControllerDevice
 {
 public:
-    // Opens the game controllers already attached. deadZone raises the built-in dead zones of sticks
+    // Opens the game controllers already attached, up to four. deadZone raises the built-in dead zones of sticks
     // and triggers, on the 0 to 1 scale.
     explicit SdlControllerDevice(float deadZone = 0.0f);
     ~SdlControllerDevice() override;
@@ -34,6 +34,8 @@ public:
 private:
     void Connect(int deviceIndex);
     void Disconnect(SDL_JoystickID instance);
+    // Gives free slots to attached pads that have none, except the one named.
+    void ConnectWaiting(SDL_JoystickID except);
     int FindSlot(SDL_JoystickID instance) const;
     // Sends the pad's vibration when it changed since it was last sent or SDL is about to end it.
     void SendVibration(uint32_t padIndex, SDL_GameController* controller);

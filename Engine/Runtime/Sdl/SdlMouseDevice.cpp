@@ -5,12 +5,13 @@ namespace Lumvek
 
 uint32_t SdlMouseDevice::Update(MouseState& state, uint32_t cursor)
 {
-    if (window && SDL_GetMouseFocus() == window)
+    if (window)
     {
         int x = 0;
         int y = 0;
         int width = 0;
         int height = 0;
+        // SDL keeps the last position it saw over the window; outside it only while a button is held.
         SDL_GetMouseState(&x, &y);
         SDL_GetWindowSize(window, &width, &height);
         if (x >= 0 && x < width && y >= 0 && y < height)
