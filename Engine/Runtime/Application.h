@@ -127,8 +127,8 @@ public:
 
     // One half of a frame each, on the application thread: Update serves a pending request, then in the
     // Started and Running states polls the watched files and runs every system's Update and LateUpdate;
-    // Render runs every system's Render and replays the frame on the graphics device. The first Update
-    // after a resume and the first Render after a start only record the time.
+    // Render runs every system's Render. The first Update after a resume and the first Render after a
+    // start only record the time.
     void Update();
     void Render();
 
