@@ -4,6 +4,7 @@
 #include "Engine/Foundation/Path.h"
 #include "Engine/Foundation/String.h"
 #include "Engine/Foundation/TextFormats.h"
+#include "Engine/Foundation/Wav.h"
 #include "Engine/Foundation/Zip.h"
 #include "Engine/Runtime/Log.h"
 
@@ -49,6 +50,7 @@ void FileManager::RegisterFormats()
 {
     Register<ZipFormat>(*this, "zip");
     Register<BinFormat>(*this, "bin");
+    Register<WavFormat>(*this, "wav");
     Register<TxtFormat>(*this, "txt");
 }
 
