@@ -1,0 +1,295 @@
+#include "Net/Server.h"
+
+#include "Net/Log.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+namespace Net
+{
+
+namespace
+{
+// Packets handed from the simulator to the connection layer per batch.
+constexpr int SimulatorBatch = 64;
+} // namespace
+
+Server::Server(Allocator& allocator, const uint8_t privateKey[KeyBytes], const Address& address,
+               const ClientServerConfig& config, Adapter& adapter, double time)
+    : Server(allocator, privateKey, std::make_unique<UdpSocket>(address), nullptr, config, adapter, time)
+{
+}
+
+Server::Server(Allocator& allocator, const uint8_t privateKey[KeyBytes], Transport& transport,
+               const ClientServerConfig& config, Adapter& adapter, double time)
+    : Server(allocator, privateKey, nullptr, &transport, config, adapter, time)
+{
+}
+
+Server::Server(Allocator& allocator, const uint8_t privateKey[KeyBytes], std::unique_ptr<UdpSocket> ownedSocket,
+               Transport* transport, const ClientServerConfig& config, Adapter& adapter, double time)
+    : allocator(allocator), adapter(adapter), config(config), socket(std::move(ownedSocket)),
+      netcode(MakeNetcodeConfig(privateKey, config.protocolId, this), socket ? socket.get() : transport, time),
+      time(time)
+{
+    size_t globalBytes = size_t(std::max(config.serverGlobalMemory, 0));
+    globalMemory = NET_ALLOCATE(allocator, globalBytes);
+    if (globalMemory)
+        globalAllocator = adapter.CreateAllocator(allocator, globalMemory, globalBytes);
+    if (!globalAllocator)
+    {
+        NET_LOG_ERROR("server: could not set up its %zu bytes of memory", globalBytes);
+        return;
+    }
+    if (config.networkSimulator)
+    {
+        simulator = NET_NEW(*globalAllocator, NetworkSimulator, *globalAllocator, config.maxSimulatorPackets, time);
+        if (!simulator)
+            NET_LOG_ERROR("server: no memory for the network simulator");
+    }
+}
+
+Server::~Server()
+{
+    Stop();
+    if (globalAllocator)
+        NET_DELETE(*globalAllocator, simulator);
+    NET_DELETE(allocator, globalAllocator);
+    NET_FREE(allocator, globalMemory);
+}
+
+NetcodeServerConfig Server::MakeNetcodeConfig(const uint8_t privateKey[KeyBytes], uint64_t protocolId, Server* server)
+{
+    NetcodeServerConfig netcodeConfig;
+    netcodeConfig.protocolId = protocolId;
+    std::memcpy(netcodeConfig.privateKey, privateKey, KeyBytes);
+    netcodeConfig.connectCallback = &Server::OnClientConnection;
+    netcodeConfig.callbackContext = server;
+    return netcodeConfig;
+}
+
+bool Server::Start(int clientCount)
+{
+    Stop();
+    if (clientCount < 1 || clientCount > NetcodeMaxClients)
+    {
+        NET_LOG_ERROR("server: cannot start with %d clients, expected 1 to %d", clientCount, NetcodeMaxClients);
+        return false;
+    }
+    if (!globalAllocator)
+        return false;
+    if (socket && !socket->IsOpen())
+    {
+        NET_LOG_ERROR("server: cannot start without its socket");
+        return false;
+    }
+    slots = static_cast<ConnectionEndpoint*>(
+        NET_ALLOCATE(*globalAllocator, sizeof(ConnectionEndpoint) * size_t(clientCount)));
+    if (!slots)
+    {
+        NET_LOG_ERROR("server: no memory for %d client slots", clientCount);
+        return false;
+    }
+    maxClients = clientCount;
+    for (int i = 0; i < maxClients; ++i)
+        new (&slots[i]) ConnectionEndpoint();
+    size_t slotBytes = size_t(std::max(config.serverPerClientMemory, 0));
+    for (int i = 0; i < maxClients; ++i)
+    {
+        if (!slots[i].Create(allocator, slotBytes, adapter, config, i, &Server::TransmitPacket, this, time))
+        {
+            DestroySlots();
+            return false;
+        }
+    }
+    if (!netcode.Start(maxClients))
+    {
+        DestroySlots();
+        return false;
+    }
+    running = true;
+    return true;
+}
+
+void Server::Stop()
+{
+    if (!running)
+        return;
+    // The connection layer reports each client's departure while the slots still exist.
+    netcode.Stop();
+    if (simulator)
+        simulator->DiscardPackets();
+    DestroySlots();
+    running = false;
+}
+
+void Server::DestroySlots()
+{
+    if (!slots)
+        return;
+    for (int i = 0; i < maxClients; ++i)
+        slots[i].~ConnectionEndpoint();
+    NET_FREE(*globalAllocator, slots);
+    slots = nullptr;
+    maxClients = 0;
+}
+
+void Server::OnClientConnection(void* context, int clientIndex, bool connected)
+{
+    Server& server = *static_cast<Server*>(context);
+    if (!server.slots || clientIndex < 0 || clientIndex >= server.maxClients)
+        return;
+    // Nothing queued for or from the slot's previous client may reach the next one.
+    if (connected)
+    {
+        server.slots[clientIndex].Reset();
+        if (server.simulator)
+            server.simulator->DiscardPacketsTo(clientIndex);
+        server.adapter.OnServerClientConnected(clientIndex);
+    }
+    else
+    {
+        server.adapter.OnServerClientDisconnected(clientIndex);
+        server.slots[clientIndex].Reset();
+        if (server.simulator)
+            server.simulator->DiscardPacketsTo(clientIndex);
+    }
+}
+
+void Server::TransmitPacket(void* context, int clientIndex, const uint8_t* packet, int bytes)
+{
+    Server& server = *static_cast<Server*>(context);
+    if (server.simulator)
+        server.simulator->SendPacket(clientIndex, packet, bytes);
+    else
+        server.netcode.SendPayload(clientIndex, packet, bytes);
+}
+
+void Server::FlushSimulator()
+{
+    if (!simulator)
+        return;
+    NetworkSimulator::Packet packets[SimulatorBatch];
+    while (int count = simulator->ReceivePackets(SimulatorBatch, packets))
+        for (int i = 0; i < count; ++i)
+            if (IsClientConnected(packets[i].to))
+                netcode.SendPayload(packets[i].to, packets[i].data, packets[i].bytes);
+}
+
+void Server::SendPackets()
+{
+    if (!running)
+        return;
+    for (int i = 0; i < maxClients; ++i)
+        if (netcode.IsClientConnected(i))
+            slots[i].SendPacket();
+    FlushSimulator();
+}
+
+void Server::ReceivePackets()
+{
+    if (!running)
+        return;
+    for (int i = 0; i < maxClients; ++i)
+    {
+        if (!netcode.IsClientConnected(i))
+            continue;
+        int bytes = 0;
+        uint64_t sequence = 0;
+        while (const uint8_t* payload = netcode.ReceivePayload(i, bytes, sequence))
+        {
+            slots[i].ReceivePacket(payload, bytes);
+            netcode.FreePayload(payload);
+        }
+        slots[i].ProcessAcks();
+    }
+}
+
+void Server::AdvanceTime(double newTime)
+{
+    time = newTime;
+    netcode.Update(time);
+    if (simulator)
+    {
+        simulator->AdvanceTime(time);
+        FlushSimulator();
+    }
+    if (!running)
+        return;
+    for (int i = 0; i < maxClients; ++i)
+    {
+        if (!netcode.IsClientConnected(i))
+            continue;
+        slots[i].AdvanceTime(time);
+        if (int error = slots[i].GetErrorLevel(); error != CONNECTION_ERROR_NONE)
+        {
+            NET_LOG_ERROR("server: client %d's connection failed (error %d), disconnecting it", i, error);
+            netcode.DisconnectClient(i);
+        }
+    }
+}
+
+void Server::DisconnectClient(int clientIndex)
+{
+    if (ValidSlot(clientIndex))
+        netcode.DisconnectClient(clientIndex);
+}
+
+void Server::DisconnectAllClients()
+{
+    if (running)
+        netcode.DisconnectAllClients();
+}
+
+Message* Server::CreateMessage(int clientIndex, int type)
+{
+    return ValidSlot(clientIndex) ? slots[clientIndex].GetMessageFactory().CreateMessage(type) : nullptr;
+}
+
+bool Server::CanSendMessage(int clientIndex, int channelIndex) const
+{
+    return IsClientConnected(clientIndex) && slots[clientIndex].GetConnection().CanSendMessage(channelIndex);
+}
+
+bool Server::SendMessage(int clientIndex, int channelIndex, Message* message)
+{
+    if (!message)
+        return false;
+    if (!ValidSlot(clientIndex))
+    {
+        NET_LOG_ERROR("server: message sent to client %d, which has no slot", clientIndex);
+        return false;
+    }
+    if (!IsClientConnected(clientIndex))
+    {
+        slots[clientIndex].GetMessageFactory().ReleaseMessage(message);
+        return false;
+    }
+    return slots[clientIndex].GetConnection().SendMessage(channelIndex, message);
+}
+
+Message* Server::ReceiveMessage(int clientIndex, int channelIndex)
+{
+    return IsClientConnected(clientIndex) ? slots[clientIndex].GetConnection().ReceiveMessage(channelIndex) : nullptr;
+}
+
+void Server::ReleaseMessage(int clientIndex, Message* message)
+{
+    if (ValidSlot(clientIndex))
+        slots[clientIndex].GetMessageFactory().ReleaseMessage(message);
+    else if (message)
+        NET_LOG_ERROR("server: message released to client %d, which has no slot", clientIndex);
+}
+
+MessageFactory* Server::GetMessageFactory(int clientIndex)
+{
+    return ValidSlot(clientIndex) ? &slots[clientIndex].GetMessageFactory() : nullptr;
+}
+
+void Server::GetNetworkInfo(int clientIndex, NetworkInfo& info) const
+{
+    info = IsClientConnected(clientIndex) ? slots[clientIndex].GetNetworkInfo() : NetworkInfo();
+}
+
+} // namespace Net
