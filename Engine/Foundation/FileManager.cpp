@@ -9,6 +9,7 @@
 #include "Engine/Foundation/SdfFormat.h"
 #include "Engine/Foundation/String.h"
 #include "Engine/Foundation/TextFormats.h"
+#include "Engine/Foundation/Wav.h"
 #include "Engine/Foundation/Xml.h"
 #include "Engine/Foundation/Zip.h"
 #include "Engine/Runtime/Log.h"
@@ -58,6 +59,7 @@ void FileManager::RegisterFormats()
     Register<LonFormat>(*this, "lon");
     Register<XmlFormat>(*this, "xml");
     Register<BinFormat>(*this, "bin");
+    Register<WavFormat>(*this, "wav");
     Register<TxtFormat>(*this, "txt");
     Register<JpgFormat>(*this, "jpeg");
     Register<JpgFormat>(*this, "jpg");
