@@ -1,6 +1,7 @@
 #include "Engine/Foundation/FileManager.h"
 
 #include "Engine/Foundation/File.h"
+#include "Engine/Foundation/GeometryFormats.h"
 #include "Engine/Foundation/Path.h"
 #include "Engine/Foundation/String.h"
 #include "Engine/Foundation/TextFormats.h"
@@ -49,6 +50,9 @@ void FileManager::RegisterFormats()
 {
     Register<ZipFormat>(*this, "zip");
     Register<BinFormat>(*this, "bin");
+    Register<LcbFormat>(*this, "lcb");
+    Register<LixFormat>(*this, "lix");
+    Register<LvbFormat>(*this, "lvb");
     Register<TxtFormat>(*this, "txt");
 }
 

@@ -1,6 +1,8 @@
 #include "Engine/Foundation/Format.h"
 
+#include "Engine/Foundation/Blueprint.h"
 #include "Engine/Foundation/File.h"
+#include "Engine/Foundation/Lon.h"
 #include "Engine/Runtime/Log.h"
 
 namespace Lumvek
@@ -21,5 +23,26 @@ Buffer ReadAllBytes(StringView path)
 }
 
 } // namespace File
+
+namespace FormatDetail
+{
+
+void ParseLon(StringView text, const std::function<void(const Blueprint&)>& use)
+{
+    Blueprint tree;
+    LonFormat::LoadBlueprint(text, tree);
+    use(tree);
+}
+
+Buffer SaveLon(const std::function<void(Blueprint&)>& fill)
+{
+    Blueprint tree;
+    fill(tree);
+    Buffer bytes;
+    bytes.Append(LonFormat::SaveBlueprint(tree));
+    return bytes;
+}
+
+} // namespace FormatDetail
 
 } // namespace Lumvek
