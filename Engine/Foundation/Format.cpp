@@ -29,8 +29,9 @@ namespace FormatDetail
 
 void ParseLon(StringView text, const std::function<void(const Blueprint&)>& use)
 {
+    // A text that is not LON is logged by the LON format and leaves the tree invalid.
     Blueprint tree;
-    LonFormat::LoadBlueprint(text, tree);
+    LonFormat().Load("", text, tree);
     use(tree);
 }
 
@@ -38,9 +39,7 @@ Buffer SaveLon(const std::function<void(Blueprint&)>& fill)
 {
     Blueprint tree;
     fill(tree);
-    Buffer bytes;
-    bytes.Append(LonFormat::SaveBlueprint(tree));
-    return bytes;
+    return LonFormat().Save("", tree);
 }
 
 } // namespace FormatDetail
