@@ -2,9 +2,11 @@
 
 #include "Engine/Foundation/File.h"
 #include "Engine/Foundation/GeometryFormats.h"
+#include "Engine/Foundation/ImageFormats.h"
 #include "Engine/Foundation/Json.h"
 #include "Engine/Foundation/Lon.h"
 #include "Engine/Foundation/Path.h"
+#include "Engine/Foundation/SdfFormat.h"
 #include "Engine/Foundation/String.h"
 #include "Engine/Foundation/TextFormats.h"
 #include "Engine/Foundation/Xml.h"
@@ -60,6 +62,12 @@ void FileManager::RegisterFormats()
     Register<LixFormat>(*this, "lix");
     Register<LvbFormat>(*this, "lvb");
     Register<TxtFormat>(*this, "txt");
+    Register<JpgFormat>(*this, "jpeg");
+    Register<JpgFormat>(*this, "jpg");
+    Register<PngFormat>(*this, "png");
+    Register<LtaFormat>(*this, "lta");
+    Register<SdfFormat>(*this, "sdf");
+    Register<PngRegionFormat>(*this, "png");
 }
 
 std::string FileManager::ResolvePath(StringView path) const
