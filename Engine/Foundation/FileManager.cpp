@@ -1,6 +1,7 @@
 #include "Engine/Foundation/FileManager.h"
 
 #include "Engine/Foundation/File.h"
+#include "Engine/Foundation/GeometryFormats.h"
 #include "Engine/Foundation/ImageFormats.h"
 #include "Engine/Foundation/Json.h"
 #include "Engine/Foundation/Lon.h"
@@ -59,6 +60,9 @@ void FileManager::RegisterFormats()
     Register<LonFormat>(*this, "lon");
     Register<XmlFormat>(*this, "xml");
     Register<BinFormat>(*this, "bin");
+    Register<LcbFormat>(*this, "lcb");
+    Register<LixFormat>(*this, "lix");
+    Register<LvbFormat>(*this, "lvb");
     Register<WavFormat>(*this, "wav");
     Register<TxtFormat>(*this, "txt");
     Register<JpgFormat>(*this, "jpeg");

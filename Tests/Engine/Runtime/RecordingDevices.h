@@ -2,7 +2,6 @@
 
 #include "Engine/Foundation/Sound.h"
 #include "Engine/Runtime/AudioDevice.h"
-#include "Engine/Runtime/GraphicsDevice.h"
 
 #include <memory>
 #include <string>
@@ -16,36 +15,6 @@ namespace Lumvek::Testing
 struct DeviceCalls
 {
     std::vector<std::string> calls;
-    int handlesAlive = 0;
-    int handlesMade = 0;
-};
-
-// A graphics device without a platform: its handles only count themselves.
-class RecordingGraphicsDevice : public GraphicsDevice
-{
-public:
-    class Handle : public ResourceHandle
-    {
-    public:
-        explicit Handle(DeviceCalls& record) : record(record), number(++record.handlesMade) { ++record.handlesAlive; }
-        ~Handle() override { --record.handlesAlive; }
-
-        DeviceCalls& record;
-        int number;
-    };
-
-    RecordingGraphicsDevice(ResourceTable* resources, DeviceCalls& record)
-        : GraphicsDevice("Recording", resources), record(record)
-    {
-    }
-
-    std::unique_ptr<ResourceHandle> CreateTextureHandle() override
-    {
-        record.calls.push_back("CreateTextureHandle");
-        return std::make_unique<Handle>(record);
-    }
-
-    DeviceCalls& record;
 };
 
 // An audio device without a platform: plays every sound under ids counting from 0 and records the
