@@ -1,9 +1,11 @@
 #include "Engine/Foundation/FileManager.h"
 
 #include "Engine/Foundation/File.h"
+#include "Engine/Foundation/ImageFormats.h"
 #include "Engine/Foundation/Json.h"
 #include "Engine/Foundation/Lon.h"
 #include "Engine/Foundation/Path.h"
+#include "Engine/Foundation/SdfFormat.h"
 #include "Engine/Foundation/String.h"
 #include "Engine/Foundation/TextFormats.h"
 #include "Engine/Foundation/Xml.h"
@@ -56,6 +58,12 @@ void FileManager::RegisterFormats()
     Register<XmlFormat>(*this, "xml");
     Register<BinFormat>(*this, "bin");
     Register<TxtFormat>(*this, "txt");
+    Register<JpgFormat>(*this, "jpeg");
+    Register<JpgFormat>(*this, "jpg");
+    Register<PngFormat>(*this, "png");
+    Register<LtaFormat>(*this, "lta");
+    Register<SdfFormat>(*this, "sdf");
+    Register<PngRegionFormat>(*this, "png");
 }
 
 std::string FileManager::ResolvePath(StringView path) const
