@@ -125,17 +125,13 @@ TEST(GameTypeConfigurations, ScoringReadsItsTextFormAndItsNameIgnoringCase)
     };
     const Case cases[] = {
         {R"({"Scoring": "<ScoreType:1>"})", TeamScoring::TeamMaximum},
-        {R"({"Scoring": "<ScoreType:2>"})", TeamScoring::TeamMinimum},
         {R"({"Scoring": "teamminimum"})", TeamScoring::TeamMinimum},
-        {R"({"Scoring": "TEAMMAXIMUM"})", TeamScoring::TeamMaximum},
         // Anything else keeps the rule it had (TeamMaximum here).
         {R"({"Scoring": "<ScoreType:3>"})", TeamScoring::TeamMaximum},
-        {R"({"Scoring": "<ScoreType:-1>"})", TeamScoring::TeamMaximum},
         {R"({"Scoring": "<TeamScoring:0>"})", TeamScoring::TeamMaximum},
         {R"({"Scoring": "<ScoreType:0>x"})", TeamScoring::TeamMaximum},
         {R"({"Scoring": "SumOfTeam "})", TeamScoring::TeamMaximum},
         {R"({"Scoring": 0})", TeamScoring::TeamMaximum},
-        {R"({})", TeamScoring::TeamMaximum},
     };
     for (const Case& test : cases)
     {
@@ -147,32 +143,6 @@ TEST(GameTypeConfigurations, ScoringReadsItsTextFormAndItsNameIgnoringCase)
         configuration.Read(reader);
         EXPECT_EQ(configuration.scoring, test.expected);
     }
-}
-
-TEST(GameTypeData, WritesItsDataTypeBeforeTheSharedKeys)
-{
-    const DataTypeMap<GameTypeData>& types = GameTypeDataTypes();
-    const std::string names[] = {"Deathmatch", "CaptureTheFlag", "Keepaway", "Race"};
-    for (uint32_t slot = 0; slot < 4; ++slot)
-    {
-        SCOPED_TRACE(names[slot]);
-        EXPECT_EQ(types.Find(names[slot]), slot);
-        std::unique_ptr<GameTypeData> data = types.Create(names[slot]);
-        ASSERT_NE(data, nullptr);
-        EXPECT_EQ(data->GetFolder(), Lumvek::StringView("GameTypes"));
-        EXPECT_EQ(data->icon, Lumvek::InvalidId);
-
-        BlueprintWriter bare;
-        data->Write(bare);
-        EXPECT_EQ(bare.GetRoot(), Json(R"({"DataType": ")" + names[slot] + "\"}"));
-
-        data->description = "About";
-        data->displayName = "Shown";
-        BlueprintWriter full;
-        data->Write(full);
-        EXPECT_EQ(MemberNames(full.GetRoot()), (std::vector<std::string>{"DataType", "DisplayName", "Description"}));
-    }
-    EXPECT_EQ(types.Create("Item"), nullptr);
 }
 
 TEST(GameTypeData, LoadsTheMapObjectsOfItsMode)
