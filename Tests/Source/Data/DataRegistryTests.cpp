@@ -210,11 +210,11 @@ TEST(DataRegistry, ASavedDefinitionLoadsBackAsItWas)
     EXPECT_EQ(again->icon, trap.icon);
     EXPECT_EQ(reloaded.gameTypes.Find("Race")->displayName, "Race!");
 
-    // A definition with nothing to write still saves an object that loads.
-    HazardTestData& deep = *reloaded.hazards.Find("Deep");
-    deep.description.clear();
-    EXPECT_TRUE(reloaded.Save(deep));
-    EXPECT_EQ(assets.ReadJson("Hazards/Deep/Data.json"), Json(R"({"Damage": 10.0})"));
+    // A definition with nothing to write still saves an object, which loads.
+    TriggerTestData bare;
+    bare.name = "Bare";
+    EXPECT_TRUE(reloaded.Save(bare));
+    EXPECT_EQ(assets.ReadJson("Triggers/Bare/Data.json"), Json("{}"));
 }
 
 TEST(DataRegistry, ASaveThatCannotWriteReportsTheFailure)
