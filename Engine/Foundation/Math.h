@@ -83,6 +83,25 @@ constexpr float Cross(Vector2 a, Vector2 b)
     return a.x * b.y - a.y * b.x;
 }
 
+// An angle in radians. A type of its own so that overloads tell it from a plain float: its text
+// form in files is "Degrees({})" or "Radians({})".
+struct Angle
+{
+    float radians = 0.0f;
+
+    constexpr bool operator==(const Angle&) const = default;
+};
+
+// Where a bone sits relative to its parent: a position and a rotation in radians.
+struct BoneTransform
+{
+    float x = 0.0f;
+    float y = 0.0f;
+    float angle = 0.0f;
+
+    constexpr bool operator==(const BoneTransform&) const = default;
+};
+
 // An axis-aligned rectangle from its corner (x, y) and its size.
 struct Rectangle
 {

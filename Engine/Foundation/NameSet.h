@@ -44,6 +44,15 @@ private:
     std::unordered_map<std::string_view, uint32_t, Fnv1a> lookup;
 };
 
+// A name kept as its index in NameSet::Global(), so that comparing and storing names costs an
+// integer. The default index names nothing and is written as the empty text.
+struct Name
+{
+    uint32_t index = 0xFFFFFFFFu;
+
+    constexpr bool operator==(const Name&) const = default;
+};
+
 // Image names: the texture regions of the game's definitions and user interface.
 NameSet& NameTableA();
 // Names of loaded resources: an index here is the id of the resource in the resource table.

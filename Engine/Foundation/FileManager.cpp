@@ -1,0 +1,186 @@
+#include "Engine/Foundation/FileManager.h"
+
+#include "Engine/Foundation/File.h"
+#include "Engine/Foundation/Path.h"
+#include "Engine/Foundation/String.h"
+#include "Engine/Foundation/TextFormats.h"
+#include "Engine/Foundation/Zip.h"
+#include "Engine/Runtime/Log.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+
+namespace Lumvek
+{
+
+namespace
+{
+
+// One row of the format table: the format F, made for its own content type under the extension.
+template <class F> void Register(FileManager& files, StringView extension)
+{
+    uint32_t contentType = TypeIndex<typename F::Content>();
+    files.AddFormat(contentType, extension, std::make_unique<F>(&files, contentType, extension));
+}
+
+} // namespace
+
+void FormatHandle::Release()
+{
+    if (manager)
+        manager->ReleaseHandle(*this);
+    watchId = -1;
+}
+
+FileManager::FileManager(StringView applicationRoot, StringView dataRoot, StringView documentsRoot,
+                         StringView temporaryRoot)
+    : applicationRoot(Path::Clean(applicationRoot)), dataRoot(Path::Clean(dataRoot)),
+      documentsRoot(Path::Clean(documentsRoot)), temporaryRoot(Path::Clean(temporaryRoot))
+{
+}
+
+FileManager::~FileManager() = default;
+
+// The order matters only where one extension serves two content types: the first format added for
+// an extension and type is the one that loads it.
+void FileManager::RegisterFormats()
+{
+    Register<ZipFormat>(*this, "zip");
+    Register<BinFormat>(*this, "bin");
+    Register<TxtFormat>(*this, "txt");
+}
+
+std::string FileManager::ResolvePath(StringView path) const
+{
+    const struct
+    {
+        StringView prefix;
+        const std::string& root;
+    } roots[] = {
+        {"Application:", applicationRoot},
+        {"Data:", dataRoot},
+        {"Documents:", documentsRoot},
+        {"Temporary:", temporaryRoot},
+    };
+    for (const auto& root : roots)
+        if (path.length >= root.prefix.length && std::memcmp(path.data, root.prefix.data, root.prefix.length) == 0)
+            return Path::Append(root.root, path.Sub(root.prefix.length));
+    return Path::Append(applicationRoot, path);
+}
+
+void FileManager::AddFormat(uint32_t contentTypeId, StringView extension, std::unique_ptr<class Format> format)
+{
+    if (format)
+        formats[extension.ToString()].push_back({contentTypeId, std::move(format)});
+}
+
+class Format* FileManager::FindFormat(uint32_t contentTypeId, StringView extension) const
+{
+    auto found = formats.find(extension.ToString());
+    if (found == formats.end())
+        return nullptr;
+    for (const FormatEntry& entry : found->second)
+        if (entry.contentTypeId == contentTypeId)
+            return entry.format.get();
+    return nullptr;
+}
+
+FormatHandle FileManager::LoadAs(StringView path, uint32_t contentType, StringView typeName, void* content,
+                                 StringView name, bool watch)
+{
+    LogSection section = Log::BeginSection("Loading {} {} from {}", typeName, name, path);
+    if (!File::Exists(path))
+    {
+        Log::Write("file does not exist");
+        return FormatHandle();
+    }
+    std::string extension = Path::GetExtension(path);
+    class Format* format = FindFormat(contentType, extension);
+    // A format listed under another type's id loads nothing, and counts as none.
+    if (!format || !format->LoadContent(path, contentType, content))
+    {
+        Log::Write("no format has been registered for extension {}", extension);
+        return FormatHandle();
+    }
+    return watch ? Watch(path, format, contentType, content) : FormatHandle(this, -1);
+}
+
+FormatHandle FileManager::LoadFromAnyAs(StringView paths, uint32_t contentType, StringView typeName, void* content,
+                                        StringView name, bool watch)
+{
+    LogSection section = Log::BeginSection("Loading {} {} from one of {}", typeName, name, paths);
+    for (StringView piece : String::Split(paths, "|"))
+    {
+        std::string path = ResolvePath(piece);
+        if (!File::Exists(path))
+            continue;
+        LogSection selected = Log::BeginSection("Selected file {}", path);
+        class Format* format = FindFormat(contentType, Path::GetExtension(path));
+        if (format && format->LoadContent(path, contentType, content))
+            return watch ? Watch(path, format, contentType, content) : FormatHandle(this, -1);
+    }
+    Log::Write("no format has been registered for any of the existing files");
+    return FormatHandle();
+}
+
+FormatHandle FileManager::Watch(StringView path, class Format* format, uint32_t contentType, void* content)
+{
+    FileWatch watch;
+    watch.id = nextWatchId++;
+    watch.format = format;
+    watch.contentType = contentType;
+    watch.content = content;
+    watch.lastWriteTime = LastWriteTime(path);
+    watch.path = path.ToString();
+    watches.push_back(std::move(watch));
+    return FormatHandle(this, static_cast<int32_t>(watches.back().id));
+}
+
+void FileManager::ReleaseHandle(FormatHandle& handle)
+{
+    if (handle.manager && handle.watchId >= 0)
+    {
+        uint32_t id = static_cast<uint32_t>(handle.watchId);
+        std::erase_if(watches, [id](const FileWatch& watch) { return watch.id == id; });
+    }
+    handle.manager = nullptr;
+    handle.watchId = -1;
+}
+
+void FileManager::PollWatches()
+{
+    for (size_t i = 0; i < watches.size(); ++i)
+    {
+        int64_t time = LastWriteTime(watches[i].path);
+        if (time <= watches[i].lastWriteTime)
+            continue;
+        watches[i].lastWriteTime = time;
+        // The reload may add or remove watches, so nothing of the record is used after it: the walk
+        // goes on after this id's place in the list as it is then.
+        uint32_t id = watches[i].id;
+        std::string path = watches[i].path;
+        watches[i].format->LoadContent(path, watches[i].contentType, watches[i].content);
+        auto next = std::upper_bound(watches.begin(), watches.end(), id,
+                                     [](uint32_t value, const FileWatch& watch) { return value < watch.id; });
+        i = static_cast<size_t>(next - watches.begin()) - 1;
+    }
+}
+
+int64_t FileManager::LastWriteTime(StringView path)
+{
+    // A zero byte would cut the name short and examine another file.
+    if (path.IsEmpty() || std::find(path.begin(), path.end(), '\0') != path.end())
+        return 0;
+    std::string native = path.ToString();
+    std::replace(native.begin(), native.end(), '\\', '/');
+    std::error_code error;
+    std::filesystem::file_time_type time = std::filesystem::last_write_time(native, error);
+    if (error)
+        return 0;
+    auto sinceEpoch = std::chrono::file_clock::to_sys(time).time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(sinceEpoch).count() * 1000000;
+}
+
+} // namespace Lumvek

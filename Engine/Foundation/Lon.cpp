@@ -1,0 +1,355 @@
+#include "Engine/Foundation/Lon.h"
+
+#include "Engine/Foundation/String.h"
+#include "Engine/Foundation/ToString.h"
+
+#include <climits>
+#include <cmath>
+#include <vector>
+
+namespace Lumvek
+{
+
+namespace
+{
+
+// Quotes around any run of characters other than a quote or a backslash, and of backslash pairs
+// that do not escape a line break: a backslash before a line break ends the match, so the closing
+// quote is missing and the string fails. The expression is written as runs between escapes rather
+// than as one alternation per character, which gives the same match but lets the matcher take a
+// run in one step instead of keeping a backtracking record for every character of a long string.
+constexpr StringView StringLiteralPattern = "\"{:[^\"\\\\]*(?:\\\\.[^\"\\\\]*)*}\"";
+
+bool IsOneOf(char c, StringView set)
+{
+    for (char member : set)
+        if (c == member)
+            return true;
+    return false;
+}
+
+// The characters from the position up to the first one of terminators, moving past them. When no
+// terminator follows, the run is empty and nothing is consumed.
+StringView ReadUntil(StringReader& reader, StringView terminators)
+{
+    const StringView rest = reader.Rest();
+    for (uint32_t i = 0; i < rest.length; ++i)
+    {
+        if (IsOneOf(rest.data[i], terminators))
+        {
+            reader.Advance(i);
+            return rest.Sub(0, i);
+        }
+    }
+    return rest.Sub(0, 0);
+}
+
+bool ParseString(StringReader& reader, Blueprint& value)
+{
+    StringView text;
+    if (!Parse(reader, StringLiteralPattern, text))
+    {
+        reader.AddError("expected a string");
+        return false;
+    }
+    value.SetString(String::Unescape(text));
+    return true;
+}
+
+bool ParseLiteral(StringReader& reader, Blueprint& value)
+{
+    const uint32_t start = reader.Position();
+    const StringView token = ReadUntil(reader, "\r\n\t ]}");
+    if (token == "true")
+        value.SetBoolean(true);
+    else if (token == "false")
+        value.SetBoolean(false);
+    else if (token == "invalid")
+        value.Clear();
+    else if (token == "null")
+        value.SetNull();
+    else
+    {
+        // Only a prefix of the token has to be a number: «12abc» reads as 12.
+        bool read = false;
+        if (String::IndexOf(token, ".") != String::NotFound)
+        {
+            double number = 0.0;
+            read = String::ScanNumber(token, number) > 0;
+            if (read)
+                value.SetNumber(number);
+        }
+        else if (!token.IsEmpty() && (token.data[0] == '+' || token.data[0] == '-'))
+        {
+            int64_t integer = 0;
+            read = String::ScanNumber(token, integer) > 0;
+            if (read)
+                value.SetInteger(integer);
+        }
+        else
+        {
+            uint64_t integer = 0;
+            read = String::ScanNumber(token, integer) > 0;
+            if (read)
+                value.SetUnsignedInteger(integer);
+        }
+        if (!read)
+        {
+            reader.SetPosition(start);
+            reader.AddError("expected a number");
+            return false;
+        }
+    }
+    return true;
+}
+
+// Consumes the opening bracket of a container and makes value that empty container.
+bool OpenContainer(StringReader& reader, Blueprint& value, char bracket)
+{
+    reader.SkipWhitespace();
+    if (reader.Peek() != bracket)
+    {
+        reader.AddError(bracket == '{' ? StringView("expected '{'") : StringView("expected '['"));
+        return false;
+    }
+    reader.Advance(1);
+    if (bracket == '{')
+        value.SetObject();
+    else
+        value.SetArray();
+    return true;
+}
+
+// Reads a value by its first character. A container is only opened and joins the open list; its
+// contents are read by the loop in ParseTree.
+bool StartValue(StringReader& reader, Blueprint& value, std::vector<Blueprint*>& open)
+{
+    switch (reader.Peek())
+    {
+    case '[':
+    case '{':
+        if (!OpenContainer(reader, value, reader.Peek()))
+            return false;
+        open.push_back(&value);
+        return true;
+    case '"':
+        return ParseString(reader, value);
+    default:
+        return ParseLiteral(reader, value);
+    }
+}
+
+// Reads containers with a list of the open ones instead of recursing, so that hostile nesting costs
+// heap and never the stack. The open values stay where they are while their children are read:
+// a container only grows once every child opened after it has closed.
+bool ParseTree(StringReader& reader, Blueprint& root)
+{
+    std::vector<Blueprint*> open;
+    reader.SkipWhitespace();
+    if (!StartValue(reader, root, open))
+        return false;
+    while (!open.empty())
+    {
+        Blueprint& container = *open.back();
+        reader.SkipWhitespace();
+        if (container.GetType() == BlueprintType::Array)
+        {
+            if (reader.Peek() == ']')
+            {
+                reader.Advance(1);
+                open.pop_back();
+                continue;
+            }
+            if (!StartValue(reader, container.AppendElement(), open))
+                return false;
+            continue;
+        }
+
+        if (reader.Peek() == '}')
+        {
+            reader.Advance(1);
+            open.pop_back();
+            continue;
+        }
+        // A repeated key reads into the member it already has, so the last value wins.
+        Blueprint& member = container.MakeObject().AddMember(ReadUntil(reader, " \t\r\n=:[{"));
+        reader.SkipWhitespace();
+        switch (reader.Peek())
+        {
+        case '=':
+        {
+            reader.Advance(1);
+            reader.SkipWhitespace();
+            const bool read = reader.Peek() == '"' ? ParseString(reader, member) : ParseLiteral(reader, member);
+            if (!read)
+                return false;
+            break;
+        }
+        case '[':
+        case '{':
+            if (!StartValue(reader, member, open))
+                return false;
+            break;
+        default:
+            reader.AddError("expected '}'");
+            return false;
+        }
+    }
+    return true;
+}
+
+void WriteTabs(BufferWriter& writer, int count)
+{
+    static constexpr char tabs[] = "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t";
+    constexpr int chunk = sizeof tabs - 1;
+    for (; count > 0; count -= chunk)
+        writer.WriteBytes(tabs, static_cast<uint32_t>(count < chunk ? count : chunk));
+}
+
+void WriteScalar(BufferWriter& writer, const Blueprint& value, bool pretty, bool isMember)
+{
+    if (isMember)
+        writer.WriteText(pretty ? StringView("= ") : StringView("="));
+    switch (value.GetType())
+    {
+    case BlueprintType::Null:
+        writer.WriteText("null");
+        break;
+    case BlueprintType::Boolean:
+        writer.WriteText(value.GetBoolean() ? StringView("true") : StringView("false"));
+        break;
+    case BlueprintType::Integer:
+        if (value.GetInteger() >= 0)
+            writer.WriteText("+");
+        AppendPrinted(writer, "%lli", static_cast<long long>(value.GetInteger()));
+        break;
+    case BlueprintType::UnsignedInteger:
+        AppendPrinted(writer, "%llu", static_cast<unsigned long long>(value.GetUnsignedInteger()));
+        break;
+    case BlueprintType::Number:
+        ToString(writer, value.GetNumber());
+        // "%f" prints infinities and NaN without a point, which would read back as a failed
+        // integer and lose the whole text; with ".0" they read back as the Number they were.
+        if (!std::isfinite(value.GetNumber()))
+            writer.WriteText(".0");
+        break;
+    case BlueprintType::String:
+        writer.WriteText("\"");
+        writer.WriteText(String::Escape(value.GetString()));
+        writer.WriteText("\"");
+        break;
+    default:
+        writer.WriteText("invalid");
+        break;
+    }
+}
+
+// Writes the opening bracket of a container, and the line feed that starts its first member
+// when it is written pretty.
+void WriteOpening(BufferWriter& writer, const Blueprint& container, bool pretty)
+{
+    writer.WriteText(container.GetType() == BlueprintType::Object ? StringView("{") : StringView("["));
+    if (pretty && container.GetCount() > 0)
+        writer.WriteText("\n");
+}
+
+} // namespace
+
+bool Lon::Parse(StringReader& reader, Blueprint& value)
+{
+    Blueprint root;
+    if (!ParseTree(reader, root))
+        return false;
+    value = std::move(root);
+    return true;
+}
+
+bool Lon::Parse(StringView text, Blueprint& value)
+{
+    StringReader reader(text);
+    return Parse(reader, value);
+}
+
+void LonFormat::WriteValue(BufferWriter& writer, const Blueprint& value, int indent, bool isMember, bool isLast)
+{
+    if (!value.IsContainer())
+    {
+        WriteScalar(writer, value, indent > 0, isMember);
+        if (indent <= 0 && !isLast)
+            writer.WriteText(" ");
+        return;
+    }
+
+    // Containers are walked with a list of the open ones, so a deep tree costs no call depth.
+    struct Frame
+    {
+        const Blueprint* container;
+        uint32_t next;
+        int indent;
+        bool isLast;
+    };
+    std::vector<Frame> open;
+    WriteOpening(writer, value, indent > 0);
+    open.push_back({&value, 0, indent, isLast});
+    while (!open.empty())
+    {
+        Frame& frame = open.back();
+        const Blueprint& container = *frame.container;
+        const bool object = container.GetType() == BlueprintType::Object;
+        const bool pretty = frame.indent > 0;
+        const uint32_t count = container.GetCount();
+        if (frame.next == count)
+        {
+            if (pretty && count > 0)
+                WriteTabs(writer, frame.indent - 1);
+            writer.WriteText(object ? StringView("}") : StringView("]"));
+            if (!pretty && !frame.isLast)
+                writer.WriteText(" ");
+            open.pop_back();
+            if (!open.empty() && open.back().indent > 0)
+                writer.WriteText("\n");
+            continue;
+        }
+
+        const uint32_t position = frame.next++;
+        if (pretty)
+            WriteTabs(writer, frame.indent);
+        if (object)
+        {
+            const StringView name = container.GetObject().GetName(position);
+            if (!name.IsEmpty())
+            {
+                writer.WriteText(name);
+                writer.WriteText(" ");
+            }
+        }
+        const Blueprint& child = container.GetChild(position);
+        const int childIndent = pretty ? (frame.indent < INT_MAX ? frame.indent + 1 : INT_MAX) : 0;
+        const bool childIsLast = position + 1 == count;
+        if (child.IsContainer())
+        {
+            WriteOpening(writer, child, pretty);
+            open.push_back({&child, 0, childIndent, childIsLast});
+            continue;
+        }
+        WriteScalar(writer, child, pretty, object);
+        if (!pretty && !childIsLast)
+            writer.WriteText(" ");
+        if (pretty)
+            writer.WriteText("\n");
+    }
+}
+
+bool LonFormat::LoadBlueprint(StringView text, Blueprint& target)
+{
+    return Lon::Parse(text, target);
+}
+
+std::string LonFormat::SaveBlueprint(const Blueprint& value)
+{
+    BufferWriter writer;
+    WriteValue(writer, value, 1, false, true);
+    return writer.ToString();
+}
+
+} // namespace Lumvek

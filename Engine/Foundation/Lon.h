@@ -1,0 +1,45 @@
+#pragma once
+
+#include "Engine/Foundation/Blueprint.h"
+#include "Engine/Foundation/Buffer.h"
+#include "Engine/Foundation/Pattern.h"
+#include "Engine/Foundation/StringView.h"
+
+#include <string>
+
+// LON, the engine's own text form of a Blueprint tree: braces for objects, brackets for arrays,
+// "Name = value" for scalar members, "Name {" and "Name [" for container members, whitespace as
+// the only separator. A literal's written form decides its type: a token holding "." is a Number,
+// one starting with "+" or "-" an Integer, any other an UnsignedInteger.
+namespace Lumvek
+{
+
+// The LON reader. It keeps no state: the caller owns the text, the reader and the tree.
+class Lon
+{
+public:
+    // Parses one value. On failure the reason is in the reader's error list ("expected '{'",
+    // "expected '}'", "expected '['", "expected a string", "expected a number") and value is left
+    // as it was. Nesting costs heap, not call depth, so any depth of hostile text is safe.
+    static bool Parse(StringReader& reader, Blueprint& value);
+    // The same with a reader of its own, whose errors end with the call.
+    static bool Parse(StringView text, Blueprint& value);
+};
+
+// The LON writer, and the load and save pair that the file formats call as they call JsonFormat's.
+class LonFormat
+{
+public:
+    // Appends the text of one value. An indent of 1 or more writes one member or element per line,
+    // indented with tabs; 0 writes everything on one line. isMember puts the "=" before a scalar;
+    // isLast leaves out the blank that separates compact values.
+    static void WriteValue(BufferWriter& writer, const Blueprint& value, int indent, bool isMember, bool isLast);
+
+    // Parses the value at the start of text (what follows it is not read); false, with target
+    // untouched, when it is not LON.
+    static bool LoadBlueprint(StringView text, Blueprint& target);
+    // The pretty text of a root value.
+    static std::string SaveBlueprint(const Blueprint& value);
+};
+
+} // namespace Lumvek

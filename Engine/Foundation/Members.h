@@ -1,0 +1,100 @@
+#pragma once
+
+#include "Engine/Foundation/Blueprint.h"
+#include "Engine/Foundation/Color.h"
+#include "Engine/Foundation/Math.h"
+#include "Engine/Foundation/NameSet.h"
+#include "Engine/Foundation/StringView.h"
+
+#include <cstdint>
+#include <string>
+
+// Typed members: files are read and written member by member, and the field's type decides which
+// Blueprint tag and which text form its member has.
+//
+// ReadMember(reader, key, field) reads the member key of the reader's current Object. The member's
+// tag must be exactly the one the field's type reads (no conversion: a Number is not an integer, an
+// UnsignedInteger is not a float). The field is written only on success, and the reader's cursor is
+// where it was afterwards.
+//
+// WriteMember(writer, key, field) makes the writer's current value an Object unless it is one,
+// finds or adds the member (an existing one is overwritten in place), stores the field and returns
+// the writer to the Object. It answers true.
+//
+// Other types join the family with overloads of their own beside them.
+namespace Lumvek
+{
+
+// A span of time in ticks of the fixed simulation step.
+struct Duration
+{
+    // Seconds per tick: the float nearest to 1/60.
+    static constexpr float TickSeconds = 0.016666668f;
+
+    uint32_t ticks = 0;
+
+    constexpr bool operator==(const Duration&) const = default;
+};
+
+bool ReadMember(BlueprintReader& reader, StringView key, bool& value);
+// From a Number, narrowed.
+bool ReadMember(BlueprintReader& reader, StringView key, float& value);
+bool ReadMember(BlueprintReader& reader, StringView key, double& value);
+// Signed fields read Integer members, unsigned fields UnsignedInteger members; the 32-bit fields
+// keep the low 32 bits.
+bool ReadMember(BlueprintReader& reader, StringView key, int32_t& value);
+bool ReadMember(BlueprintReader& reader, StringView key, uint32_t& value);
+bool ReadMember(BlueprintReader& reader, StringView key, int64_t& value);
+bool ReadMember(BlueprintReader& reader, StringView key, uint64_t& value);
+bool ReadMember(BlueprintReader& reader, StringView key, std::string& value);
+// A String "x y".
+bool ReadMember(BlueprintReader& reader, StringView key, Vector2& value);
+// A String "Degrees(d)", wrapped into [0, 2π), or "Radians(r)", kept as it is. Infinite and NaN
+// angles are refused.
+bool ReadMember(BlueprintReader& reader, StringView key, Angle& value);
+// A String, added to NameSet::Global().
+bool ReadMember(BlueprintReader& reader, StringView key, Name& value);
+// An Object with "Position" (a Vector2 text) and "Rotation" (an Angle text). True whenever the
+// Object is there; a part that is missing or unreadable keeps its field.
+bool ReadMember(BlueprintReader& reader, StringView key, BoneTransform& value);
+// A String in any of Color::Parse's forms.
+bool ReadMember(BlueprintReader& reader, StringView key, Color& value);
+// Any form ReadDuration reads.
+bool ReadMember(BlueprintReader& reader, StringView key, Duration& value);
+
+bool WriteMember(BlueprintWriter& writer, StringView key, bool value);
+// As a Number.
+bool WriteMember(BlueprintWriter& writer, StringView key, float value);
+bool WriteMember(BlueprintWriter& writer, StringView key, double value);
+bool WriteMember(BlueprintWriter& writer, StringView key, int32_t value);
+bool WriteMember(BlueprintWriter& writer, StringView key, uint32_t value);
+bool WriteMember(BlueprintWriter& writer, StringView key, int64_t value);
+bool WriteMember(BlueprintWriter& writer, StringView key, uint64_t value);
+bool WriteMember(BlueprintWriter& writer, StringView key, StringView value);
+// A string literal would otherwise be taken for a bool.
+bool WriteMember(BlueprintWriter& writer, StringView key, const char* value) = delete;
+// As "x y" (WriteVector2Text).
+bool WriteMember(BlueprintWriter& writer, StringView key, Vector2 value);
+// As "Degrees(d)".
+bool WriteMember(BlueprintWriter& writer, StringView key, Angle value);
+// As the global name of the index; the empty text for an index the set does not hold.
+bool WriteMember(BlueprintWriter& writer, StringView key, Name value);
+// As Color::ToName's text.
+bool WriteMember(BlueprintWriter& writer, StringView key, const Color& value);
+// As a Number of seconds.
+bool WriteMember(BlueprintWriter& writer, StringView key, Duration value);
+
+// Reads "x y" at the start of text (blanks before each number and text after the second one are
+// allowed). The vector is written only on success.
+bool ParseVector2(StringView text, Vector2& value);
+// Makes the writer's current value the String "x y", each number in the trimmed float form.
+bool WriteVector2Text(BlueprintWriter& writer, Vector2 value);
+
+// Reads the reader's current value as a tick count: an Integer or UnsignedInteger is ticks (low 32
+// bits); a Number, a String "{}_seconds" and a String "{}_hertz" (one period) are seconds rounded to
+// the nearest tick; a String "{}_ticks" is ticks. Negative, infinite and NaN seconds and rates that
+// are not above zero are refused; a count beyond 32 bits becomes the largest one. ticks is written
+// only on success.
+bool ReadDuration(BlueprintReader& reader, uint32_t& ticks);
+
+} // namespace Lumvek

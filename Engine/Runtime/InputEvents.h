@@ -1,0 +1,118 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
+
+namespace Lumvek
+{
+
+// A key going down or up, named by its Windows virtual-key code: bindings and key names were made
+// for those codes, so every platform translates its own key codes into them.
+struct KeyEvent
+{
+    uint8_t down = 0;
+    uint64_t virtualKey = 0;
+};
+
+// A mouse button going down or up. Masks: 1 left, 2 right, 16 middle, 32 and 64 the extra buttons.
+struct MouseEvent
+{
+    uint8_t down = 0;
+    uint64_t buttonMask = 0;
+};
+
+// A controller button going down or up on one of the four pad slots. connection names the pad that
+// sat in the slot when the event happened, so that a reader can drop events of a pad that has left.
+struct ControllerEvent
+{
+    uint32_t padIndex = 0;
+    uint32_t down = 0;
+    uint32_t button = 0; // a ControllerButton code
+    int32_t connection = -1;
+};
+
+// A fixed ring of the latest events, written by one thread and read by any number of readers on
+// other threads, each with its own cursor. A reader that falls more than Capacity events behind
+// sees the latest Capacity of them. Entries are stored in atomic words so that a reader racing a
+// writer that laps it reads no torn entry: such an entry is dropped instead.
+template <typename Event, uint32_t Size> class EventRing
+{
+    static_assert(std::is_trivially_copyable_v<Event>);
+
+public:
+    static constexpr uint32_t Capacity = Size;
+
+    // Writer thread only.
+    void Push(const Event& event)
+    {
+        const uint32_t index = writeIndex.load(std::memory_order_relaxed);
+        uint64_t words[WordCount] = {};
+        std::memcpy(words, &event, sizeof(Event));
+        overwriting.store(index, std::memory_order_relaxed);
+        // Orders the claim above before the entry's words, for readers checking it after a read.
+        std::atomic_thread_fence(std::memory_order_release);
+        for (uint32_t w = 0; w < WordCount; ++w)
+            entries[index % Size][w].store(words[w], std::memory_order_relaxed);
+        writeIndex.store(Next(index), std::memory_order_release);
+    }
+
+    // Calls visit(const Event&) for each event written since the cursor, oldest first, and returns
+    // the cursor to pass next time. A new reader starts with cursor 0.
+    template <typename Visitor> uint32_t Read(uint32_t cursor, Visitor&& visit) const
+    {
+        const uint32_t end = writeIndex.load(std::memory_order_acquire);
+        cursor %= Limit;
+        if (Distance(cursor, end) > Size)
+            cursor = (end + Limit - Size) % Limit;
+        for (; cursor != end; cursor = Next(cursor))
+        {
+            uint64_t words[WordCount];
+            for (uint32_t w = 0; w < WordCount; ++w)
+                words[w] = entries[cursor % Size][w].load(std::memory_order_relaxed);
+            std::atomic_thread_fence(std::memory_order_acquire);
+            if (Distance(cursor, overwriting.load(std::memory_order_relaxed)) >= Size)
+                continue; // lapped while being read
+            Event event;
+            std::memcpy(&event, words, sizeof(Event));
+            visit(static_cast<const Event&>(event));
+        }
+        return cursor;
+    }
+
+    // The cursor a reader would get back after reading everything written so far.
+    uint32_t WriteIndex() const { return writeIndex.load(std::memory_order_acquire); }
+
+private:
+    static constexpr uint32_t WordCount = (sizeof(Event) + 7) / 8;
+    // The counter wraps at a multiple of the size, so the entry of a count never jumps at the wrap.
+    static constexpr uint32_t Limit = static_cast<uint32_t>(0x100000000ull / Size * Size);
+
+    static uint32_t Next(uint32_t index) { return (index + 1) % Limit; }
+    static uint64_t Distance(uint32_t from, uint32_t to) { return (uint64_t(to) + Limit - from) % Limit; }
+
+    std::array<std::array<std::atomic<uint64_t>, WordCount>, Size> entries{};
+    std::atomic<uint32_t> writeIndex{0};
+    std::atomic<uint32_t> overwriting{0};
+};
+
+using KeyboardRing = EventRing<KeyEvent, 10>;
+using MouseRing = EventRing<MouseEvent, 10>;
+using ControllerRing = EventRing<ControllerEvent, 40>;
+
+// Mouse wheel notches since start, never reset; written by the thread that receives wheel events.
+struct WheelTotals
+{
+    void Add(float horizontalNotches, float verticalNotches)
+    {
+        horizontal.fetch_add(horizontalNotches, std::memory_order_relaxed);
+        vertical.fetch_add(verticalNotches, std::memory_order_relaxed);
+    }
+
+    std::atomic<float> horizontal{0.0f};
+    std::atomic<float> vertical{0.0f};
+};
+
+} // namespace Lumvek

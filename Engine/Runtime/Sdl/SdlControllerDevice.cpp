@@ -1,0 +1,305 @@
+#include "Engine/Runtime/Sdl/SdlControllerDevice.h"
+
+#include "Engine/Runtime/Log.h"
+
+#include <cmath>
+
+namespace Lumvek
+{
+
+namespace
+{
+
+constexpr float TriggerThreshold = 30.0f / 255.0f;
+constexpr float LeftStickThreshold = 7849.0f / 32767.0f;
+constexpr float RightStickThreshold = 8689.0f / 32767.0f;
+constexpr float TriggerPressedAbove = 0.2f;
+constexpr float StickPressedBeyond = 0.5f;
+// SDL ends a rumble after at most 65 seconds; sending it again well before keeps it until changed.
+constexpr uint64_t VibrationResendMilliseconds = 30000;
+constexpr uint32_t DigitalButtonCount = static_cast<uint32_t>(ControllerButton::LeftTrigger);
+
+// The pad button of each SDL game controller button; Unknown for those the Xbox layout lacks.
+ControllerButton ButtonFromSdl(uint8_t button)
+{
+    // clang-format off
+    static constexpr ControllerButton buttons[SDL_CONTROLLER_BUTTON_MAX] = {
+        ControllerButton::A, ControllerButton::B, ControllerButton::X, ControllerButton::Y,
+        ControllerButton::Back, ControllerButton::Unknown, ControllerButton::Start,
+        ControllerButton::LeftStick, ControllerButton::RightStick,
+        ControllerButton::LeftBumper, ControllerButton::RightBumper,
+        ControllerButton::Up, ControllerButton::Down, ControllerButton::Left, ControllerButton::Right,
+        ControllerButton::Unknown, ControllerButton::Unknown, ControllerButton::Unknown, ControllerButton::Unknown,
+        ControllerButton::Unknown, ControllerButton::Unknown};
+    // clang-format on
+    return button < SDL_CONTROLLER_BUTTON_MAX ? buttons[button] : ControllerButton::Unknown;
+}
+
+// 0 below the threshold, 1 above 1, and the range between stretched to 0 to 1.
+float ApplyTriggerDeadZone(float value, float threshold)
+{
+    if (value > 1.0f)
+        return 1.0f;
+    if (value < threshold)
+        return 0.0f;
+    return (value - threshold) / (1.0f - threshold);
+}
+
+// The stick keeps its direction; its length goes through the same curve as a trigger.
+InputVector ApplyStickDeadZone(InputVector stick, float threshold)
+{
+    const float length = std::sqrt(stick.x * stick.x + stick.y * stick.y);
+    const float target = ApplyTriggerDeadZone(length, threshold);
+    if (target < 0.0001f)
+        return {};
+    return {stick.x / length * target, stick.y / length * target};
+}
+
+float Stick(SDL_GameController* controller, SDL_GameControllerAxis axis)
+{
+    return static_cast<float>(SDL_GameControllerGetAxis(controller, axis)) / 32768.0f;
+}
+
+float Trigger(SDL_GameController* controller, SDL_GameControllerAxis axis)
+{
+    return static_cast<float>(SDL_GameControllerGetAxis(controller, axis)) / 32767.0f;
+}
+
+void SetDerived(ControllerState& state, ControllerButton button, bool condition)
+{
+    const bool before = state.held[button] != 0;
+    state.held[button] = condition;
+    state.pressed[button] = condition && !before;
+    state.released[button] = before && !condition;
+}
+
+void DeriveButtons(ControllerState& state)
+{
+    SetDerived(state, ControllerButton::LeftTrigger, state.leftTrigger > TriggerPressedAbove);
+    SetDerived(state, ControllerButton::RightTrigger, state.rightTrigger > TriggerPressedAbove);
+    SetDerived(state, ControllerButton::LeftStickLeft, state.leftStick.x < -StickPressedBeyond);
+    SetDerived(state, ControllerButton::LeftStickRight, state.leftStick.x > StickPressedBeyond);
+    SetDerived(state, ControllerButton::LeftStickUp, state.leftStick.y > StickPressedBeyond);
+    SetDerived(state, ControllerButton::LeftStickDown, state.leftStick.y < -StickPressedBeyond);
+    SetDerived(state, ControllerButton::RightStickLeft, state.rightStick.x < -StickPressedBeyond);
+    SetDerived(state, ControllerButton::RightStickRight, state.rightStick.x > StickPressedBeyond);
+    SetDerived(state, ControllerButton::RightStickUp, state.rightStick.y > StickPressedBeyond);
+    SetDerived(state, ControllerButton::RightStickDown, state.rightStick.y < -StickPressedBeyond);
+}
+
+// A motor speed: the value times 1000, kept inside what a motor takes.
+Uint16 MotorSpeed(float value)
+{
+    const float speed = value * 1000.0f;
+    if (!(speed > 0.0f))
+        return 0;
+    return speed >= 65535.0f ? 65535 : static_cast<Uint16>(speed);
+}
+
+// Holds SDL's joystick lock, so the main thread cannot close a pad while this thread uses it.
+class JoystickLock
+{
+public:
+    JoystickLock() { SDL_LockJoysticks(); }
+    ~JoystickLock() { SDL_UnlockJoysticks(); }
+    JoystickLock(const JoystickLock&) = delete;
+    JoystickLock& operator=(const JoystickLock&) = delete;
+};
+
+} // namespace
+
+SdlControllerDevice::SdlControllerDevice(float deadZone) : deadZone(deadZone)
+{
+    for (auto& slot : slots)
+        slot.store(-1, std::memory_order_relaxed);
+    ConnectWaiting(-1);
+}
+
+SdlControllerDevice::~SdlControllerDevice()
+{
+    for (auto& slot : slots)
+    {
+        const SDL_JoystickID instance = slot.exchange(-1);
+        if (instance < 0)
+            continue;
+        // Looked up rather than kept: SDL closes every pad itself when it quits first.
+        JoystickLock lock;
+        if (SDL_GameController* controller = SDL_GameControllerFromInstanceID(instance))
+            SDL_GameControllerClose(controller);
+    }
+}
+
+void SdlControllerDevice::HandleEvent(const SDL_Event& event)
+{
+    switch (event.type)
+    {
+    case SDL_CONTROLLERDEVICEADDED:
+        Connect(event.cdevice.which);
+        break;
+    case SDL_CONTROLLERDEVICEREMOVED:
+        Disconnect(event.cdevice.which);
+        break;
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+    {
+        const int slot = event.cbutton.which >= 0 ? FindSlot(event.cbutton.which) : -1;
+        const ControllerButton button = ButtonFromSdl(event.cbutton.button);
+        if (slot < 0 || button == ControllerButton::Unknown)
+            break;
+        ring.Push({static_cast<uint32_t>(slot), event.cbutton.state == SDL_PRESSED ? 1u : 0u,
+                   static_cast<uint32_t>(button), event.cbutton.which});
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void SdlControllerDevice::Connect(int deviceIndex)
+{
+    if (deviceIndex < 0 || deviceIndex >= SDL_NumJoysticks() || !SDL_IsGameController(deviceIndex))
+        return;
+    const SDL_JoystickID instance = SDL_JoystickGetDeviceInstanceID(deviceIndex);
+    // SDL also announces the pads that were attached before the device opened them.
+    if (instance < 0 || FindSlot(instance) >= 0)
+        return;
+    const int free = FindSlot(-1);
+    if (free < 0)
+        return;
+    if (!SDL_GameControllerOpen(deviceIndex))
+    {
+        Log::Write("failed to open game controller {}: {}", deviceIndex, StringView::FromCString(SDL_GetError()));
+        return;
+    }
+    slots[free].store(instance, std::memory_order_release);
+}
+
+void SdlControllerDevice::Disconnect(SDL_JoystickID instance)
+{
+    const int slot = FindSlot(instance);
+    if (instance < 0 || slot < 0)
+        return;
+    slots[slot].store(-1, std::memory_order_release);
+    {
+        JoystickLock lock;
+        if (SDL_GameController* controller = SDL_GameControllerFromInstanceID(instance))
+            SDL_GameControllerClose(controller);
+    }
+    // A pad that found every slot taken when it arrived gets the one just freed.
+    ConnectWaiting(instance);
+}
+
+void SdlControllerDevice::ConnectWaiting(SDL_JoystickID except)
+{
+    const int count = SDL_NumJoysticks();
+    for (int deviceIndex = 0; deviceIndex < count; ++deviceIndex)
+        if (SDL_JoystickGetDeviceInstanceID(deviceIndex) != except)
+            Connect(deviceIndex);
+}
+
+int SdlControllerDevice::FindSlot(SDL_JoystickID instance) const
+{
+    for (uint32_t i = 0; i < ControllerCount; ++i)
+        if (slots[i].load(std::memory_order_acquire) == instance)
+            return static_cast<int>(i);
+    return -1;
+}
+
+uint32_t SdlControllerDevice::Update(ControllerStates& states, uint32_t cursor)
+{
+    // The pad each slot held during this poll: button events of any other pad are stale.
+    std::array<SDL_JoystickID, ControllerCount> polled;
+    for (uint32_t pad = 0; pad < ControllerCount; ++pad)
+    {
+        ControllerState& state = states[pad];
+        polled[pad] = slots[pad].load(std::memory_order_acquire);
+        InputVector left;
+        InputVector right;
+        float leftTrigger = 0.0f;
+        float rightTrigger = 0.0f;
+        bool connected = false;
+        {
+            JoystickLock lock;
+            SDL_GameController* controller = polled[pad] >= 0 ? SDL_GameControllerFromInstanceID(polled[pad]) : nullptr;
+            if (controller && SDL_GameControllerGetAttached(controller))
+            {
+                connected = true;
+                // SDL's y axes grow downwards.
+                left = {Stick(controller, SDL_CONTROLLER_AXIS_LEFTX), -Stick(controller, SDL_CONTROLLER_AXIS_LEFTY)};
+                right = {Stick(controller, SDL_CONTROLLER_AXIS_RIGHTX), -Stick(controller, SDL_CONTROLLER_AXIS_RIGHTY)};
+                leftTrigger = Trigger(controller, SDL_CONTROLLER_AXIS_TRIGGERLEFT);
+                rightTrigger = Trigger(controller, SDL_CONTROLLER_AXIS_TRIGGERRIGHT);
+                SendVibration(pad, controller);
+            }
+        }
+
+        state.connected = connected;
+        if (!connected)
+        {
+            polled[pad] = -1;
+            state.leftTrigger = 0.0f;
+            state.rightTrigger = 0.0f;
+            state.leftStick = {};
+            state.rightStick = {};
+            // Nothing held and nothing pressed, and no releases either: the pad is just gone.
+            state.held.Clear();
+            state.pressed.Clear();
+            state.released.Clear();
+            continue;
+        }
+
+        const float triggerThreshold = std::max(TriggerThreshold, deadZone);
+        state.leftTrigger = ApplyTriggerDeadZone(leftTrigger, triggerThreshold);
+        state.rightTrigger = ApplyTriggerDeadZone(rightTrigger, triggerThreshold);
+        state.leftStick = ApplyStickDeadZone(left, std::max(LeftStickThreshold, deadZone));
+        state.rightStick = ApplyStickDeadZone(right, std::max(RightStickThreshold, deadZone));
+        for (uint32_t button = 0; button < DigitalButtonCount; ++button)
+        {
+            state.pressed.values[button] = 0;
+            state.released.values[button] = 0;
+        }
+        DeriveButtons(state);
+    }
+
+    return ring.Read(cursor,
+                     [&states, &polled](const ControllerEvent& event)
+                     {
+                         if (event.padIndex >= ControllerCount || event.button >= DigitalButtonCount ||
+                             event.connection < 0 || polled[event.padIndex] != event.connection)
+                             return;
+                         ControllerState& state = states[event.padIndex];
+                         const uint8_t down = event.down ? 1 : 0;
+                         state.held.values[event.button] = down;
+                         (down ? state.pressed : state.released).values[event.button] = 1;
+                     });
+}
+
+void SdlControllerDevice::SetVibration(float highFrequency, float lowFrequency, uint32_t padIndex)
+{
+    if (padIndex >= ControllerCount)
+        return;
+    vibrations[padIndex] = {highFrequency, lowFrequency};
+    const SDL_JoystickID instance = slots[padIndex].load(std::memory_order_acquire);
+    JoystickLock lock;
+    if (SDL_GameController* controller = instance >= 0 ? SDL_GameControllerFromInstanceID(instance) : nullptr)
+        SendVibration(padIndex, controller);
+}
+
+void SdlControllerDevice::SendVibration(uint32_t padIndex, SDL_GameController* controller)
+{
+    const Vibration& wanted = vibrations[padIndex];
+    SentVibration& last = sent[padIndex];
+    const SDL_JoystickID instance = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(controller));
+    const uint64_t now = SDL_GetTicks64();
+    const Uint16 low = MotorSpeed(wanted.lowFrequency);
+    const Uint16 high = MotorSpeed(wanted.highFrequency);
+    const bool changed = last.instance != instance || MotorSpeed(last.vibration.lowFrequency) != low ||
+                         MotorSpeed(last.vibration.highFrequency) != high;
+    const bool running = low != 0 || high != 0;
+    if (!changed && !(running && now - last.ticks >= VibrationResendMilliseconds))
+        return;
+    SDL_GameControllerRumble(controller, low, high, running ? SDL_HAPTIC_INFINITY : 0);
+    last = {instance, wanted, now};
+}
+
+} // namespace Lumvek

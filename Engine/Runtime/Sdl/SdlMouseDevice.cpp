@@ -1,0 +1,53 @@
+#include "Engine/Runtime/Sdl/SdlMouseDevice.h"
+
+namespace Lumvek
+{
+
+uint32_t SdlMouseDevice::Update(MouseState& state, uint32_t cursor)
+{
+    if (window)
+    {
+        int x = 0;
+        int y = 0;
+        int width = 0;
+        int height = 0;
+        // SDL keeps the last position it saw over the window; outside it only while a button is held.
+        SDL_GetMouseState(&x, &y);
+        SDL_GetWindowSize(window, &width, &height);
+        if (x >= 0 && x < width && y >= 0 && y < height)
+            state.position = {static_cast<float>(x), static_cast<float>(y)};
+    }
+    state.wheel = {wheel.horizontal.load(std::memory_order_relaxed), wheel.vertical.load(std::memory_order_relaxed)};
+
+    state.pressed.Clear();
+    state.released.Clear();
+    return ring.Read(cursor,
+                     [&state](const MouseEvent& event)
+                     {
+                         const MouseButton button = MouseButtonFromMask(event.buttonMask);
+                         const uint8_t down = event.down ? 1 : 0;
+                         state.held[button] = down;
+                         (down ? state.pressed : state.released)[button] = 1;
+                     });
+}
+
+uint64_t SdlMouseButtonToMask(uint8_t button)
+{
+    switch (button)
+    {
+    case SDL_BUTTON_LEFT:
+        return 1;
+    case SDL_BUTTON_RIGHT:
+        return 2;
+    case SDL_BUTTON_MIDDLE:
+        return 16;
+    case SDL_BUTTON_X1:
+        return 32;
+    case SDL_BUTTON_X2:
+        return 64;
+    default:
+        return 0;
+    }
+}
+
+} // namespace Lumvek

@@ -1,0 +1,160 @@
+#include "Engine/Foundation/Lon.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace Lumvek;
+
+namespace
+{
+
+std::string Write(const Blueprint& value, int indent)
+{
+    BufferWriter writer;
+    LonFormat::WriteValue(writer, value, indent, false, true);
+    return writer.ToString();
+}
+
+Blueprint Read(const std::string& text)
+{
+    Blueprint value;
+    EXPECT_TRUE(Lon::Parse(text, value)) << text.substr(0, 200);
+    return value;
+}
+
+} // namespace
+
+TEST(Lon, WritesPrettyWithTabsAndCompactOnOneLine)
+{
+    const std::string pretty = "{\n\tName = \"A\"\n\tCount = 3\n\tOffset = -2\n\tScale = 1.5\n"
+                               "\tTags [\n\t\t\"x\"\n\t\t\"y\"\n\t]\n\tChild {\n\t\tOn = true\n\t}\n}";
+    EXPECT_EQ(LonFormat::SaveBlueprint(Read(pretty)), pretty);
+
+    const std::string compact = "{Tags [\"x\" \"y\"] Child {On =true}}";
+    EXPECT_EQ(Write(Read(compact), 0), compact);
+
+    // A compact value that is not last in its container is followed by a blank.
+    BufferWriter writer;
+    LonFormat::WriteValue(writer, Read("{A = +0}").GetChild(0), 0, true, false);
+    LonFormat::WriteValue(writer, Read("[7]").GetChild(0), 3, true, true);
+    EXPECT_EQ(writer.ToString(), "=+0 = 7");
+}
+
+TEST(Lon, WrittenTextsReadBackByteForByte)
+{
+    const std::string trees[] = {
+        "{}",
+        "[]",
+        "{A [] B {} C [[] {}] =1 E {{}}}",
+        "[invalid null false true +0 -1 -9223372036854775808 +9223372036854775807 0 18446744073709551615]",
+        "[0.0 -0.25 2.0 123456.5 100000000000000000000.0 -0.000001 inf.0 -inf.0]",
+        "[\"\" \"\\\" \\\\ \\b \\f \\n \\r \\t \x01 \xC3\xA9 \x7F\" \"" + std::string(300, 'x') + "\"]",
+        std::string("[\"a\0b\"]", 7),
+        "{Invalid =invalid Null =null Deep [{X [[\"]}\"]]}] a}b =\"{[=:\" caf\xC3\xA9 =+5}",
+    };
+    for (const std::string& compact : trees)
+    {
+        const Blueprint tree = Read(compact);
+        EXPECT_EQ(Write(tree, 0), compact);
+        for (int indent : {1, 3})
+        {
+            const std::string text = Write(tree, indent);
+            const Blueprint back = Read(text);
+            EXPECT_EQ(back, tree) << text;
+            EXPECT_EQ(Write(back, indent), text);
+        }
+    }
+}
+
+TEST(Lon, LiteralsTakeTheTypeOfTheirWrittenForm)
+{
+    // Written again compact, the form tells the type: a sign for an Integer, a point for a Number.
+    struct Case
+    {
+        std::string text;
+        std::string compact;
+    };
+    const Case cases[] = {
+        {" \r\n\t[ ] ", "[]"},
+        {"{ A [ ] B { } }", "{A [] B {}}"},
+        {"{ A = 1 B = +1 C = -1 D = 1.0 E = .5 }", "{A =1 B =+1 C =-1 D =1.0 E =0.5}"},
+        {"{ A=1 B=2\n}", "{A =1 B =2}"},
+        {"{ A { X = 1 } B = 2 A [ 3 ] }", "{A [3] B =2}"}, // a repeated key keeps its place, the last value wins
+        {"[12abc 1e5 0x10 +0x10 -010 1.5e3 1.23456789 0.0000001]", "[12 1 0 +16 -8 1500.0 1.234568 0.0]"},
+        {"[nan.0]", "[nan.0]"},
+        {"[\"a\\\"b\" \"\\q\\n\"]", "[\"a\\\"b\" \"\\n\"]"},
+        {"5 ", "5"},
+        {"\"lone\"", "\"lone\""},
+        {"[1]trailing", "[1]"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Write(Read(c.text), 0), c.compact) << c.text;
+}
+
+TEST(Lon, MalformedTextsFailWithTheReadersMessage)
+{
+    struct Case
+    {
+        std::string text;
+        std::vector<std::string> messages;
+        uint32_t line;
+        uint32_t column;
+    };
+    const Case cases[] = {
+        {"", {"expected a number"}, 1, 1},
+        {"5", {"expected a number"}, 1, 1},
+        {"{ A: 1 }", {"expected '}'"}, 1, 4},
+        {"{ A = 1 ", {"expected '}'"}, 1, 9},
+        {"{ A = 1", {"expected a number"}, 1, 7},
+        {"{ A = B }", {"expected a number"}, 1, 7},
+        {"{ A = - }", {"expected a number"}, 1, 7},
+        {"{ A = 99999999999999999999 }", {"expected a number"}, 1, 7},
+        {"{ A = [1] }", {"expected a number"}, 1, 7},
+        {"{ = }", {"expected a number"}, 1, 5},
+        {"{\n\tA\n}", {"expected '}'"}, 3, 1},
+        {"[1 2", {"expected a number"}, 1, 4},
+        {"[ \"abc ]", {"text mismatch", "expected a string"}, 1, 3},
+        {"[\"a\\\nb\"]", {"text mismatch", "expected a string"}, 1, 2},
+        {"[[[[", {"expected a number"}, 1, 5},
+    };
+    for (const Case& c : cases)
+    {
+        StringReader reader(c.text);
+        Blueprint value = Read("[42]");
+        EXPECT_FALSE(Lon::Parse(reader, value)) << c.text;
+        EXPECT_EQ(value, Read("[42]")) << c.text;
+        ASSERT_EQ(reader.errors.size(), c.messages.size()) << c.text;
+        for (size_t i = 0; i < c.messages.size(); ++i)
+            EXPECT_EQ(reader.errors[i].message, StringView(c.messages[i])) << c.text;
+        EXPECT_EQ(reader.errors.back().line, c.line) << c.text;
+        EXPECT_EQ(reader.errors.back().column, c.column) << c.text;
+    }
+    Blueprint target = Read("[42]");
+    EXPECT_FALSE(LonFormat::LoadBlueprint("{ A: 1 }", target));
+    EXPECT_EQ(target, Read("[42]"));
+}
+
+TEST(Lon, DeepNestingAndLongStringsCostNoStack)
+{
+    constexpr uint32_t depth = 200000;
+    const std::string arrays = std::string(depth, '[') + std::string(depth, ']');
+    EXPECT_TRUE(Write(Read(arrays), 0) == arrays);
+
+    StringReader unclosed(std::string_view(arrays).substr(0, depth));
+    Blueprint value;
+    EXPECT_FALSE(Lon::Parse(unclosed, value));
+    EXPECT_EQ(unclosed.errors.size(), 1u);
+
+    const std::string indented = Write(Read(std::string(300, '[') + "1" + std::string(300, ']')), 1);
+    EXPECT_EQ(indented.substr(indented.find('1') - 301, 303), "\n" + std::string(300, '\t') + "1\n");
+
+    const std::string plain(8 << 20, 'a');
+    std::string escaped;
+    for (int i = 0; i < (1 << 18); ++i)
+        escaped += "\\n\\\"";
+    value = Read("[\"" + plain + "\" \"" + escaped + "\"]");
+    EXPECT_EQ(value.GetElement(0).GetString().length, plain.size());
+    EXPECT_EQ(value.GetElement(1).GetString().length, 2u << 18);
+}

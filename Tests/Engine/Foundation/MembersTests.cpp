@@ -1,0 +1,216 @@
+#include "Engine/Foundation/Members.h"
+
+#include "Engine/Foundation/Lon.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+
+using namespace Lumvek;
+
+namespace
+{
+
+constexpr float Pi = 3.14159265f;
+
+Blueprint ReadLon(const std::string& text)
+{
+    Blueprint value;
+    EXPECT_TRUE(Lon::Parse(text, value)) << text;
+    return value;
+}
+
+// Reads every member of a tree holding one member of each tag into a field holding sentinel: only
+// the accepted key may be read, and a refused read leaves the field and the cursor alone.
+template <class T> void ExpectOnlyKeyRead(StringView accepted, const T& sentinel, const T& expected)
+{
+    const Blueprint tree =
+        ReadLon("{ B = true I = -5 U = 5 N = 2.5 S = \"1 2 3\" O { X = 1 } A [ 1 ] Z = null W = invalid }");
+    BlueprintReader reader(tree);
+    for (StringView key : std::initializer_list<StringView>{"B", "I", "U", "N", "S", "O", "A", "Z", "W", "Missing"})
+    {
+        T field = sentinel;
+        const bool read = ReadMember(reader, key, field);
+        EXPECT_EQ(read, key == accepted) << key.ToStdView();
+        EXPECT_EQ(field, read ? expected : sentinel) << key.ToStdView();
+        EXPECT_EQ(&reader.GetCurrent(), &tree);
+        EXPECT_EQ(reader.GetDepth(), 0u);
+    }
+}
+
+// A member holding text, read back through a tree.
+template <class T> bool ReadText(const std::string& text, T& field)
+{
+    BlueprintWriter writer;
+    WriteMember(writer, "Key", StringView(text));
+    BlueprintReader reader(writer.GetRoot());
+    return ReadMember(reader, "Key", field);
+}
+
+} // namespace
+
+TEST(Members, ReadOnlyTheirExactTag)
+{
+    ExpectOnlyKeyRead<bool>("B", false, true);
+    ExpectOnlyKeyRead<float>("N", 0.0f, 2.5f);
+    ExpectOnlyKeyRead<double>("N", 0.0, 2.5);
+    ExpectOnlyKeyRead<int32_t>("I", 7, -5);
+    ExpectOnlyKeyRead<int64_t>("I", 7, -5);
+    ExpectOnlyKeyRead<uint32_t>("U", 7, 5);
+    ExpectOnlyKeyRead<uint64_t>("U", 7, 5);
+    ExpectOnlyKeyRead<std::string>("S", "x", "1 2 3");
+    ExpectOnlyKeyRead<Vector2>("S", Vector2(9, 9), Vector2(1, 2));
+    ExpectOnlyKeyRead<Color>("S", Color::Red, Color{1, 2, 3, 255});
+    ExpectOnlyKeyRead<BoneTransform>("O", BoneTransform{3, 4, 5}, BoneTransform{3, 4, 5});
+
+    // Off an Object nothing is read.
+    const Blueprint tree = ReadLon("[ { U = 1 } ]");
+    BlueprintReader reader(tree);
+    uint32_t field = 7;
+    EXPECT_FALSE(ReadMember(reader, "U", field));
+    EXPECT_EQ(field, 7u);
+}
+
+TEST(Members, WritesEveryTypeInItsFormAndReadsItBack)
+{
+    BlueprintWriter writer;
+    writer.GetRoot().SetUnsignedInteger(3); // becomes the Object
+    WriteMember(writer, "Flag", true);
+    WriteMember(writer, "Float", 1.5f);
+    WriteMember(writer, "Int32", int32_t(-3));
+    WriteMember(writer, "UInt64", uint64_t(18000000000000000000u));
+    WriteMember(writer, "Text", std::string("a \"b\""));
+    WriteMember(writer, "Position", Vector2(1.5f, -2.0f));
+    WriteMember(writer, "Rotation", Angle{Pi});
+    WriteMember(writer, "Name", Name{NameSet::Global().Add("Hero")});
+    WriteMember(writer, "Nameless", Name{});
+    WriteMember(writer, "Tint", Color{10, 20, 30, 40});
+    WriteMember(writer, "Grey", Color::Grey);
+    WriteMember(writer, "Delay", Duration{30});
+    EXPECT_TRUE(WriteMember(writer, "Flag", false)); // in place
+    EXPECT_EQ(writer.GetDepth(), 0u);
+    EXPECT_EQ(LonFormat::SaveBlueprint(writer.GetRoot()),
+              "{\n\tFlag = false\n\tFloat = 1.5\n\tInt32 = -3\n\tUInt64 = 18000000000000000000\n"
+              "\tText = \"a \\\"b\\\"\"\n\tPosition = \"1.5 -2.0\"\n\tRotation = \"Degrees(180.0)\"\n"
+              "\tName = \"Hero\"\n\tNameless = \"\"\n\tTint = \"#0A141E28\"\n\tGrey = \"Grey\"\n\tDelay = 0.5\n}");
+
+    BlueprintReader reader(writer.GetRoot());
+    Name name;
+    EXPECT_TRUE(ReadMember(reader, "Name", name));
+    EXPECT_EQ(NameSet::Global().GetName(name.index), StringView("Hero"));
+    // Any other type than a String reads as the empty name.
+    BlueprintWriter other;
+    other.PushMember("Name");
+    other.GetCurrent().SetUnsignedInteger(3);
+    other.Pop();
+    BlueprintReader otherReader(other.GetRoot());
+    EXPECT_TRUE(ReadMember(otherReader, "Name", name));
+    EXPECT_EQ(NameSet::Global().GetName(name.index), StringView(""));
+}
+
+TEST(Members, VectorsAnglesColoursAndBoneTransforms)
+{
+    Vector2 vector(7, 7);
+    EXPECT_TRUE(ReadText(" -1 3e2 and more", vector));
+    EXPECT_EQ(vector, Vector2(-1, 300));
+    for (const char* refused : {"1,2", "1", ""})
+        EXPECT_FALSE(ParseVector2(StringView::FromCString(refused), vector)) << refused;
+    EXPECT_EQ(vector, Vector2(-1, 300));
+
+    constexpr float Refused = -100.0f;
+    struct Case
+    {
+        std::string text;
+        float radians;
+    };
+    const Case angles[] = {
+        {"Degrees(450)", Pi / 2},  {"Degrees(-90)", 3 * Pi / 2}, {"Degrees(90)xyz", Pi / 2},
+        {"Radians(7)", 7.0f},      {"Radians(-1)", -1.0f},       {"Degrees(inf)", Refused},
+        {"Degrees(nan)", Refused}, {"Radians(inf)", Refused},    {"degrees(90)", Refused},
+    };
+    for (const Case& c : angles)
+    {
+        Angle angle{Refused};
+        EXPECT_EQ(ReadText(c.text, angle), c.radians != Refused) << c.text;
+        EXPECT_NEAR(angle.radians, c.radians, 1e-5) << c.text;
+    }
+    // Far beyond the reach of the float wrapping loop, still inside one turn.
+    for (const char* text : {"Degrees(1e30)", "Degrees(-3e38)", "Degrees(2e10)"})
+    {
+        Angle angle;
+        EXPECT_TRUE(ReadText(text, angle)) << text;
+        EXPECT_TRUE(angle.radians >= 0.0f && angle.radians <= 6.2831855f) << text;
+    }
+
+    Color color = Color::Blue;
+    EXPECT_TRUE(ReadText("red", color));
+    EXPECT_EQ(color, Color::Red);
+    EXPECT_FALSE(ReadText("#FF0000", color));
+    EXPECT_EQ(color, Color::Red);
+
+    const Blueprint tree = ReadLon("{ Full { Position = \"1 2\" Rotation = \"Degrees(90)\" }"
+                                   "  Part { Rotation = \"Radians(1)\" Position = \"oops\" } }");
+    BlueprintReader reader(tree);
+    BoneTransform transform{9, 9, 9};
+    EXPECT_TRUE(ReadMember(reader, "Full", transform));
+    EXPECT_EQ(transform.x, 1.0f);
+    EXPECT_EQ(transform.y, 2.0f);
+    EXPECT_NEAR(transform.angle, Pi / 2, 1e-6);
+    transform = {9, 9, 9};
+    EXPECT_TRUE(ReadMember(reader, "Part", transform));
+    EXPECT_EQ(transform, (BoneTransform{9, 9, 1}));
+    EXPECT_EQ(reader.GetDepth(), 0u);
+}
+
+TEST(Members, DurationsInEveryForm)
+{
+    constexpr uint32_t Refused = 12345;
+    struct Case
+    {
+        std::string value; // LON
+        uint32_t ticks;
+    };
+    const Case cases[] = {{"0.5", 30},
+                          {"30", 30},
+                          {"-1", 4294967295u},
+                          {"\"1_seconds\"", 60},
+                          {"\"45_ticks\"", 45},
+                          {"\"010_ticks\"", 8},
+                          {"\"30_hertz\"", 2},
+                          {"\"20_hertz\"", 3},
+                          {"0.0083334", 1},
+                          {"1e12.0", 4294967295u},
+                          {"\"fast\"", Refused},
+                          {"\"1.5_ticks\"", Refused},
+                          {"\"0_hertz\"", Refused},
+                          {"\"-30_hertz\"", Refused},
+                          {"\"inf_hertz\"", Refused},
+                          {"\"-1_seconds\"", Refused},
+                          {"-0.5", Refused},
+                          {"inf.0", Refused},
+                          {"nan.0", Refused},
+                          {"true", Refused}};
+    for (const Case& c : cases)
+    {
+        const Blueprint tree = ReadLon("{ Delay = " + c.value + " }");
+        BlueprintReader reader(tree);
+        Duration duration{Refused};
+        EXPECT_EQ(ReadMember(reader, "Delay", duration), c.ticks != Refused) << c.value;
+        EXPECT_EQ(duration.ticks, c.ticks) << c.value;
+        EXPECT_EQ(reader.GetDepth(), 0u);
+    }
+
+    // Written as seconds, read back as the same count, the largest included.
+    for (uint32_t ticks : {0u, 1u, 59u, 3600u, 123456u, 4294967295u})
+    {
+        BlueprintWriter writer;
+        WriteMember(writer, "Delay", Duration{ticks});
+        const Blueprint back = ReadLon(LonFormat::SaveBlueprint(writer.GetRoot()));
+        BlueprintReader reader(back);
+        Duration duration;
+        EXPECT_TRUE(ReadMember(reader, "Delay", duration));
+        EXPECT_EQ(duration.ticks, ticks);
+    }
+}
