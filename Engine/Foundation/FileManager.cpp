@@ -1,7 +1,9 @@
 #include "Engine/Foundation/FileManager.h"
 
 #include "Engine/Foundation/File.h"
+#include "Engine/Foundation/ImageFormats.h"
 #include "Engine/Foundation/Path.h"
+#include "Engine/Foundation/SdfFormat.h"
 #include "Engine/Foundation/String.h"
 #include "Engine/Foundation/TextFormats.h"
 #include "Engine/Foundation/Zip.h"
@@ -50,6 +52,12 @@ void FileManager::RegisterFormats()
     Register<ZipFormat>(*this, "zip");
     Register<BinFormat>(*this, "bin");
     Register<TxtFormat>(*this, "txt");
+    Register<JpgFormat>(*this, "jpeg");
+    Register<JpgFormat>(*this, "jpg");
+    Register<PngFormat>(*this, "png");
+    Register<LtaFormat>(*this, "lta");
+    Register<SdfFormat>(*this, "sdf");
+    Register<PngRegionFormat>(*this, "png");
 }
 
 std::string FileManager::ResolvePath(StringView path) const
