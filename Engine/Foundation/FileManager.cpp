@@ -1,11 +1,15 @@
 #include "Engine/Foundation/FileManager.h"
 
 #include "Engine/Foundation/File.h"
+#include "Engine/Foundation/GeometryFormats.h"
 #include "Engine/Foundation/ImageFormats.h"
+#include "Engine/Foundation/Json.h"
+#include "Engine/Foundation/Lon.h"
 #include "Engine/Foundation/Path.h"
 #include "Engine/Foundation/SdfFormat.h"
 #include "Engine/Foundation/String.h"
 #include "Engine/Foundation/TextFormats.h"
+#include "Engine/Foundation/Xml.h"
 #include "Engine/Foundation/Zip.h"
 #include "Engine/Runtime/Log.h"
 
@@ -50,7 +54,13 @@ FileManager::~FileManager() = default;
 void FileManager::RegisterFormats()
 {
     Register<ZipFormat>(*this, "zip");
+    Register<JsonFormat>(*this, "json");
+    Register<LonFormat>(*this, "lon");
+    Register<XmlFormat>(*this, "xml");
     Register<BinFormat>(*this, "bin");
+    Register<LcbFormat>(*this, "lcb");
+    Register<LixFormat>(*this, "lix");
+    Register<LvbFormat>(*this, "lvb");
     Register<TxtFormat>(*this, "txt");
     Register<JpgFormat>(*this, "jpeg");
     Register<JpgFormat>(*this, "jpg");

@@ -1,6 +1,8 @@
 #include "Engine/Foundation/Format.h"
 
+#include "Engine/Foundation/Blueprint.h"
 #include "Engine/Foundation/File.h"
+#include "Engine/Foundation/Lon.h"
 #include "Engine/Runtime/Log.h"
 
 namespace Lumvek
@@ -21,5 +23,25 @@ Buffer ReadAllBytes(StringView path)
 }
 
 } // namespace File
+
+namespace FormatDetail
+{
+
+void ParseLon(StringView text, const std::function<void(const Blueprint&)>& use)
+{
+    // A text that is not LON is logged by the LON format and leaves the tree invalid.
+    Blueprint tree;
+    LonFormat().Load("", text, tree);
+    use(tree);
+}
+
+Buffer SaveLon(const std::function<void(Blueprint&)>& fill)
+{
+    Blueprint tree;
+    fill(tree);
+    return LonFormat().Save("", tree);
+}
+
+} // namespace FormatDetail
 
 } // namespace Lumvek

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Engine/Foundation/Blueprint.h"
+#include "Engine/Foundation/Format.h"
 #include "Engine/Foundation/StringView.h"
 
 #include <string>
@@ -8,10 +9,13 @@
 namespace Lumvek
 {
 
-// Converts between JSON text and Blueprint trees. Only an object or an array is a document.
-class JsonFormat
+// Converts between JSON text and Blueprint trees. Only an object or an array is a document. As the
+// "json" format it reads and writes files through the statics.
+class JsonFormat : public TextFormat<Blueprint>
 {
 public:
+    using TextFormat::TextFormat;
+
     // Parses standard JSON (no comments, no trailing commas). Integers from 0 to 4294967295 become
     // UnsignedInteger, from -2147483648 to -1 Integer, other integers Invalid; numbers with a fraction
     // or an exponent become Number. A repeated key keeps its first position and its last value.
@@ -20,6 +24,10 @@ public:
     // Pretty text indented with one tab per level; Invalid members and elements are left out.
     // A root that is neither Object nor Array gives "null".
     static std::string SaveBlueprint(const Blueprint& value);
+
+    // Logs "json parsing failed" when the text is no document.
+    bool Read(StringReader& reader, Blueprint& content) override;
+    bool Write(BufferWriter& writer, const Blueprint& content) override;
 };
 
 } // namespace Lumvek

@@ -2,6 +2,7 @@
 
 #include "Engine/Foundation/Blueprint.h"
 #include "Engine/Foundation/Buffer.h"
+#include "Engine/Foundation/Format.h"
 #include "Engine/Foundation/Pattern.h"
 #include "Engine/Foundation/StringView.h"
 
@@ -26,10 +27,13 @@ public:
     static bool Parse(StringView text, Blueprint& value);
 };
 
-// The LON writer, and the load and save pair that the file formats call as they call JsonFormat's.
-class LonFormat
+// The LON writer, and the load and save pair that the file formats call as they call JsonFormat's;
+// also the "lon" format.
+class LonFormat : public TextFormat<Blueprint>
 {
 public:
+    using TextFormat::TextFormat;
+
     // Appends the text of one value. An indent of 1 or more writes one member or element per line,
     // indented with tabs; 0 writes everything on one line. isMember puts the "=" before a scalar;
     // isLast leaves out the blank that separates compact values.
@@ -40,6 +44,10 @@ public:
     static bool LoadBlueprint(StringView text, Blueprint& target);
     // The pretty text of a root value.
     static std::string SaveBlueprint(const Blueprint& value);
+
+    // Logs each of the reader's errors, then "lon parsing failed", when the text is not LON.
+    bool Read(StringReader& reader, Blueprint& content) override;
+    bool Write(BufferWriter& writer, const Blueprint& content) override;
 };
 
 } // namespace Lumvek

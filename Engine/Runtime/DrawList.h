@@ -67,8 +67,8 @@ public:
     // marks the template skipped. False when the list holds nothing but its template.
     bool Batch();
     bool Merge() { return Batch(); }
-    // Appends the commands of every item not skipped to the device's queue, each state only when it
-    // differs from what the list set before it.
+    // Appends the commands of every item but the template and those skipped to the device's queue,
+    // each state only when it differs from what the list set before it.
     void Submit(GraphicsDevice& device) const;
     // Empties the list and adds a fresh template.
     void Reset();

@@ -157,6 +157,8 @@ public:
     }
     GraphicsDevice(const GraphicsDevice&) = delete;
     GraphicsDevice& operator=(const GraphicsDevice&) = delete;
+    // Destroys the slots' handles. A platform device whose handles need it alive (to free their
+    // platform objects) empties the slots in its own destructor.
     virtual ~GraphicsDevice();
 
     // The virtual operations, in their slot order.
@@ -191,7 +193,9 @@ public:
     virtual std::unique_ptr<ResourceHandle> CreateTextureHandle() = 0;
     // Called under the device mutex with the handle the device made for the resource's slot. A
     // texture upload may copy only the texture's dirty rectangle when the handle already holds a
-    // texture of the same size; the rectangle is reset after the call.
+    // texture of the same size; the rectangle is never empty here (an edit that reported no area
+    // sends the whole texture) and is reset after the call. A geometry's byte size is data.Size().
+    // Data of an upload-once resource may already have been dropped: expect empty buffers.
     virtual void UploadGeometry(ResourceHandle& handle, const Geometry& geometry) = 0;
     virtual void UploadMaterial(ResourceHandle& handle, const Material& material) = 0;
     virtual void UploadTexture(ResourceHandle& handle, const Texture& texture) = 0;

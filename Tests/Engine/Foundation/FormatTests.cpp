@@ -1,5 +1,8 @@
 #include "Engine/Foundation/Format.h"
 
+#include "Engine/Foundation/Blueprint.h"
+#include "Engine/Foundation/Lon.h"
+
 #include "Tests/LogCapture.h"
 #include "Tests/TestFolder.h"
 
@@ -48,6 +51,29 @@ public:
     }
 };
 
+// A width kept in a tree as "Width"; the header reads it as well.
+class WidthFormat : public BlueprintFormat<uint64_t, TextureHeader>
+{
+public:
+    bool Read(const Blueprint& tree, uint64_t& content) override
+    {
+        const Blueprint* width = tree.GetObject().Find("Width");
+        content = width ? width->GetUnsignedInteger() : 0;
+        return width != nullptr;
+    }
+    bool Write(Blueprint& tree, const uint64_t& content) override
+    {
+        tree.SetObject().AddMember("Width").SetUnsignedInteger(content);
+        return true;
+    }
+    TextureHeader ReadHeader(const Blueprint& tree) override
+    {
+        uint64_t width = 0;
+        Read(tree, width);
+        return TextureHeader{static_cast<uint32_t>(width), 1, 0};
+    }
+};
+
 TEST(Format, KindsHandTheBytesToTheirReadersAndSaveOnlyWhatWriteProduced)
 {
     EchoFormat text;
@@ -67,6 +93,24 @@ TEST(Format, KindsHandTheBytesToTheirReadersAndSaveOnlyWhatWriteProduced)
     EXPECT_EQ(big.ReadHeaderFromBytes("", bytes).width, 0x0102u);
     EXPECT_EQ(big.Save("", 0x0A0B).ToString(), "\x0A\x0B");
     EXPECT_EQ(little.Save("", 0x0A0B).ToString(), "\x0B\x0A");
+}
+
+TEST(Format, BlueprintKindGoesThroughLonText)
+{
+    WidthFormat format;
+    uint64_t width = 0;
+    format.Load("", "{ Width = 640 }", width);
+    EXPECT_EQ(width, 640u);
+    EXPECT_EQ(format.ReadHeaderFromBytes("", "{\n\tWidth = 32\n}").width, 32u);
+
+    Blueprint written;
+    written.SetObject().AddMember("Width").SetUnsignedInteger(1024);
+    EXPECT_EQ(format.Save("", 1024).ToString(), LonFormat::SaveBlueprint(written));
+
+    Testing::LogCapture log;
+    format.Load("", "{ Width = wide }", width);
+    EXPECT_EQ(width, 0u);
+    EXPECT_EQ(log.messages.back(), "lon parsing failed");
 }
 
 TEST(Format, LoadsOnlyItsOwnTypeAndAnUnreadableFileAsEmptyBytes)

@@ -5,6 +5,9 @@
 
 #include "Engine/Foundation/File.h"
 #include "Engine/Foundation/FileManager.h"
+#include "Engine/Foundation/Json.h"
+#include "Engine/Foundation/Lon.h"
+#include "Engine/Foundation/Xml.h"
 #include "Engine/Foundation/Zip.h"
 
 #include <gtest/gtest.h>
@@ -54,32 +57,132 @@ TEST(TextFormats, PlainTextAndBytesLoadUnchangedAndSaveExactly)
     }
 }
 
-TEST(TextFormats, BinaryReadTakesTheRestAndMovesToTheEnd)
+Blueprint Tree()
 {
-    BinFormat format;
-    const char bytes[] = "head:body";
-    BufferReader reader(bytes, 9);
-    reader.Skip(5);
-    Buffer content;
-    EXPECT_TRUE(format.Read(reader, content));
-    EXPECT_EQ(content.ToString(), "body");
-    EXPECT_TRUE(reader.AtEnd());
+    Blueprint tree;
+    EXPECT_TRUE(JsonFormat::LoadBlueprint(R"({"Name": "Sketch", "Size": [2, 3.5], "Ink": {"Dark": true}})", tree));
+    return tree;
 }
 
-TEST(TextFormats, RegisteredFormatsServeTheirExtensionAndTypeOnly)
+TEST(TextFormats, TreesSaveAsTheirTextAndLoadAsTheirTextReads)
+{
+    Files files;
+    const Blueprint tree = Tree();
+    const struct
+    {
+        std::string extension;
+        std::string saved;
+        std::string loaded;
+        bool (*load)(StringView, Blueprint&);
+    } cases[] = {
+        {"json", JsonFormat::SaveBlueprint(tree), JsonFormat::SaveBlueprint(tree), JsonFormat::LoadBlueprint},
+        {"lon", LonFormat::SaveBlueprint(tree), LonFormat::SaveBlueprint(tree), LonFormat::LoadBlueprint},
+        {"xml", XmlFormat::SaveBlueprint(tree), "<Sketch Name=\"S\"><Ink>dark</Ink></Sketch>",
+         XmlFormat::LoadBlueprint},
+    };
+    for (const auto& c : cases)
+    {
+        ContentFormat<Blueprint>* format = files.manager.FindFormat<Blueprint>(c.extension);
+        ASSERT_NE(format, nullptr) << c.extension;
+        EXPECT_EQ(format->Save("", tree).ToString(), c.saved) << c.extension;
+
+        std::string path = files.Write("Tree." + c.extension, c.loaded);
+        LogCapture log;
+        Blueprint loaded, expected;
+        EXPECT_TRUE(files.manager.Load(path, loaded, "tree", false).IsLoaded());
+        EXPECT_TRUE(log.messages.empty()) << c.extension;
+        ASSERT_TRUE(c.load(c.loaded, expected));
+        EXPECT_TRUE(loaded == expected) << c.extension;
+        EXPECT_TRUE(c.extension == "xml" || loaded == tree) << c.extension;
+    }
+}
+
+TEST(TextFormats, TextThatDoesNotParseIsLoggedAndLeavesTheTree)
+{
+    Files files;
+    const struct
+    {
+        const char* file;
+        const char* text;
+        std::vector<std::string> messages;
+    } cases[] = {
+        {"Bad.json", "{\"a\": }", {"json parsing failed"}},
+        {"Bad.xml", "<a><b></a>", {"xml parsing failed"}},
+        {"Bad.lon", "{\n\tA: 1 }", {"expected '}' at line 2, column 3", "lon parsing failed"}},
+        {"Empty.json", "", {"json parsing failed"}},
+    };
+    for (const auto& c : cases)
+    {
+        std::string path = files.Write(StringView::FromCString(c.file), StringView::FromCString(c.text));
+        Blueprint tree = Tree();
+        LogCapture log;
+        EXPECT_TRUE(files.manager.Load(path, tree, "bad", false).IsLoaded());
+        EXPECT_EQ(log.messages, c.messages) << c.file;
+        EXPECT_TRUE(tree == Tree()) << c.file;
+    }
+}
+
+TEST(TextFormats, CutOrDamagedTextNeverLeavesAHalfReadTree)
+{
+    Files files;
+    const Blueprint tree = Tree();
+    const std::string samples[][2] = {
+        {"json", JsonFormat::SaveBlueprint(tree)},
+        {"lon", LonFormat::SaveBlueprint(tree)},
+        {"xml", "<Sketch Name=\"S\"><Ink Dark=\"true\">dark</Ink><!-- note --></Sketch>"},
+    };
+    for (const auto& sample : samples)
+    {
+        ContentFormat<Blueprint>* format = files.manager.FindFormat<Blueprint>(sample[0]);
+        std::vector<std::string> inputs;
+        for (size_t length = 0; length < sample[1].size(); ++length)
+            inputs.push_back(sample[1].substr(0, length));
+        for (size_t at = 0; at < sample[1].size(); ++at)
+        {
+            inputs.push_back(sample[1]);
+            inputs.back()[at] ^= 0x5A;
+        }
+        for (const std::string& input : inputs)
+        {
+            // Exactly as long as the input, so the sanitizer sees any read beyond it.
+            std::unique_ptr<char[]> bytes(new char[input.size()]);
+            std::copy(input.begin(), input.end(), bytes.get());
+            Blueprint loaded = tree;
+            LogCapture log;
+            format->Load("", StringView(bytes.get(), static_cast<uint32_t>(input.size())), loaded);
+            EXPECT_TRUE(log.messages.empty() || loaded == tree) << sample[0] << ": " << input;
+        }
+    }
+}
+
+TEST(TextFormats, RegisteredFormatsServeTheirExtensionAndTypeFirstAddedFirst)
 {
     FileManager files;
     files.RegisterFormats();
-    EXPECT_NE(files.FindFormat<Archive>("zip"), nullptr);
-    EXPECT_NE(files.FindFormat<Buffer>("bin"), nullptr);
-    EXPECT_NE(files.FindFormat<PlainText>("txt"), nullptr);
-    EXPECT_EQ(files.FindFormat<Buffer>("txt"), nullptr);
-    EXPECT_EQ(files.FindFormat<PlainText>("bin"), nullptr);
-    EXPECT_EQ(files.FindFormat<Archive>("ZIP"), nullptr);
-    class Format* zip = files.FindFormat(TypeIndex<Archive>(), "zip");
-    EXPECT_EQ(zip->manager, &files);
-    EXPECT_EQ(zip->extension, "zip");
-    EXPECT_EQ(zip->contentTypeId, TypeIndex<Archive>());
+    files.AddFormat(TypeIndex<PlainText>(), "txt", std::make_unique<TxtFormat>());
+    const struct
+    {
+        uint32_t type;
+        const char* extension;
+        bool found;
+    } cases[] = {
+        {TypeIndex<Archive>(), "zip", true},    {TypeIndex<Blueprint>(), "json", true},
+        {TypeIndex<Blueprint>(), "lon", true},  {TypeIndex<Blueprint>(), "xml", true},
+        {TypeIndex<Buffer>(), "bin", true},     {TypeIndex<PlainText>(), "txt", true},
+        {TypeIndex<Buffer>(), "txt", false},    {TypeIndex<Archive>(), "ZIP", false},
+        {TypeIndex<PlainText>(), "bin", false},
+    };
+    for (const auto& c : cases)
+    {
+        class Format* format = files.FindFormat(c.type, StringView::FromCString(c.extension));
+        ASSERT_EQ(format != nullptr, c.found) << c.extension;
+        if (format)
+        {
+            EXPECT_EQ(format->manager, &files);
+            EXPECT_EQ(format->extension, c.extension);
+            EXPECT_EQ(format->contentTypeId, c.type);
+        }
+    }
 }
 
 } // namespace

@@ -277,6 +277,8 @@ TEST(TextureStreamRegion, CellsAreReusedLeastRecentlyUsedFirst)
     EXPECT_EQ(std::tie(stream->columns, stream->rows), std::make_tuple(2u, 2u));
     EXPECT_EQ(std::tie(stream->head, stream->tail), std::make_tuple(0u, 3u));
 
+    // A resized texture is dirty all over until uploaded; start as an upload leaves it.
+    texture.dirty = {};
     // Without use the tail cell is handed out each time, and each hand-out makes the last one stale.
     for (uint32_t id = 10; id < 14; ++id)
         EXPECT_EQ(stream->AddFrame(id)->index, 3u);
