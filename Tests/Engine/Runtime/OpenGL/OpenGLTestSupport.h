@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace Lumvek::Testing
@@ -53,8 +54,11 @@ protected:
         window = SDL_CreateWindow("OpenGLTests", 0, 0, Width, Height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
         ASSERT_NE(window, nullptr) << SDL_GetError();
         device = std::make_unique<OpenGL::OpenGLGraphicsDevice>(&table, 1.0f, 1);
-        device->SetWindow(window, Width, Height, 1.0f);
+        // The host hands the window over from its own thread; the context is made where it is used.
+        std::thread([&] { device->SetWindow(window, Width, Height, 1.0f); }).join();
+        EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
         ASSERT_TRUE(device->MakeReady());
+        ASSERT_NE(SDL_GL_GetCurrentContext(), nullptr);
     }
 
     void TearDown() override
