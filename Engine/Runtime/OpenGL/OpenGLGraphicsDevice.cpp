@@ -360,6 +360,9 @@ bool OpenGLGraphicsDevice::CreateContext()
     gl.GenVertexArrays(1, &vertexArray);
     gl.BindVertexArray(vertexArray);
     gl.GenFramebuffers(1, &targetFramebuffer);
+    // Nothing is read from the draw framebuffer; naming no read buffer keeps depth-only targets complete.
+    gl.BindFramebuffer(GL_FRAMEBUFFER, targetFramebuffer);
+    gl.ReadBuffer(GL_NONE);
     gl.GenFramebuffers(1, &backBufferFramebuffer);
     gl.GenFramebuffers(1, &copyFrom);
     gl.GenFramebuffers(1, &copyTo);
@@ -633,12 +636,16 @@ void OpenGLGraphicsDevice::Resolve(OpenGLTextureHandle& target)
     target.drawn = false;
     const GLenum attachment = target.depth ? GL_DEPTH_STENCIL_ATTACHMENT : GL_COLOR_ATTACHMENT0;
     const GLenum other = target.depth ? GL_COLOR_ATTACHMENT0 : GL_DEPTH_STENCIL_ATTACHMENT;
+    // A depth copy names no colour buffer, or GL 3.3 finds the framebuffers incomplete.
+    const GLenum colorBuffer = target.depth ? GL_NONE : GL_COLOR_ATTACHMENT0;
     gl.BindFramebuffer(GL_FRAMEBUFFER, copyFrom);
     gl.FramebufferRenderbuffer(GL_FRAMEBUFFER, other, GL_RENDERBUFFER, 0);
     gl.FramebufferRenderbuffer(GL_FRAMEBUFFER, attachment, GL_RENDERBUFFER, target.surface);
+    gl.ReadBuffer(colorBuffer);
     gl.BindFramebuffer(GL_FRAMEBUFFER, copyTo);
     gl.FramebufferTexture2D(GL_FRAMEBUFFER, other, GL_TEXTURE_2D, 0, 0);
     gl.FramebufferTexture2D(GL_FRAMEBUFFER, attachment, GL_TEXTURE_2D, target.texture, 0);
+    gl.DrawBuffers(1, &colorBuffer);
     CopyFlipped(copyFrom, copyTo, target.width, target.height,
                 target.depth ? GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT : GL_COLOR_BUFFER_BIT);
 }
@@ -673,6 +680,8 @@ bool OpenGLGraphicsDevice::ReadPixels(ResourceHandle* handle, std::vector<uint8_
         gl.BindFramebuffer(GL_FRAMEBUFFER, copyTo);
         gl.FramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_TEXTURE_2D, 0, 0);
         gl.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, scratch);
+        const GLenum colorBuffer = GL_COLOR_ATTACHMENT0;
+        gl.DrawBuffers(1, &colorBuffer);
         CopyFlipped(backBufferFramebuffer, copyTo, readWidth, readHeight, GL_COLOR_BUFFER_BIT);
     }
     rgba.assign(size_t(readWidth) * readHeight * 4, 0);

@@ -364,6 +364,17 @@ TEST_F(OpenGLDevice, DepthTestKeepsTheNearestAndNoColourWritesDepthOnly)
     EXPECT_TRUE(Near(image.At(24, 8), Blue));
     EXPECT_TRUE(Near(image.At(8, 24), Green));
     EXPECT_TRUE(Near(image.At(24, 24), Red));
+
+    // The depth target sampled shows its depths in red, right side up.
+    Push(GraphicsCommand::SetColorTarget(InvalidId, 0));
+    Push(GraphicsCommand::SetDepthTarget(InvalidId));
+    Show(depth);
+    device->Render();
+    const Image depths = Read(nullptr, "DepthSampled");
+    EXPECT_TRUE(Near(depths.At(16, 12), {64, 0, 0, 255}));
+    EXPECT_TRUE(Near(depths.At(48, 12), {77, 0, 0, 255}));
+    EXPECT_TRUE(Near(depths.At(16, 36), {26, 0, 0, 255}));
+    EXPECT_TRUE(Near(depths.At(48, 36), {26, 0, 0, 255}));
 }
 
 TEST_F(OpenGLDevice, TheClipRectangleCountsFromTheTopLeftAndAClearIgnoresIt)

@@ -11,7 +11,6 @@ namespace
 {
 
 using ::testing::HasSubstr;
-using ::testing::Not;
 
 constexpr std::string_view Source = R"(
 cbuffer Frame : register(b1) { float4x4 viewProjection; float4 tint; };
@@ -34,11 +33,6 @@ PixelInput vertex_main(VertexInput input)
 float4 pixel_main(PixelInput input) : SV_TARGET
 {
     return Read(image, imageSampler, input.uv) * input.color * mask.Load(int3(0, 0, 0)).a;
-}
-[maxvertexcount(3)]
-void geometry_main(point PixelInput points[1], inout TriangleStream<PixelInput> stream)
-{
-    for (int i = 0; i < 3; ++i) { PixelInput v = points[0]; v.position.x += i; stream.Append(v); }
 }
 )";
 
@@ -78,12 +72,6 @@ TEST(ShaderCompiler, VertexInputsAreKnownBySemanticAndConstantBuffersByStageAndR
     EXPECT_EQ(vertex.blocks[0].name, "VertexConstants1");
     EXPECT_EQ(vertex.blocks[0].slot, 1u);
     EXPECT_EQ(vertex.blocks[1].name, "VertexConstants3");
-    EXPECT_THAT(vertex.source, HasSubstr("#version 330"));
-    EXPECT_THAT(vertex.source, HasSubstr("uniform VertexConstants1"));
-    EXPECT_THAT(vertex.source, HasSubstr("out vec2 VaryingToPixel0;"));
-    EXPECT_THAT(vertex.source, HasSubstr("out vec4 VaryingToPixel1;"));
-    // Depth moves from [0, 1] to [-1, 1] in the stage that feeds the rasterizer.
-    EXPECT_THAT(vertex.source, HasSubstr("gl_Position.z = 2.0 * gl_Position.z - gl_Position.w;"));
 }
 
 TEST(ShaderCompiler, TexturesBecomeSamplersNamedAfterThemOnTheirRegisters)
@@ -102,22 +90,7 @@ TEST(ShaderCompiler, TexturesBecomeSamplersNamedAfterThemOnTheirRegisters)
     EXPECT_EQ(mask->textureUnit, 0u);
     EXPECT_EQ(mask->samplerSlot, InvalidSampler);
     EXPECT_THAT(pixel.source, HasSubstr("uniform sampler2D image;"));
-    EXPECT_THAT(pixel.source, HasSubstr("in vec2 VaryingToPixel0;"));
-    EXPECT_THAT(pixel.source, HasSubstr("origin_upper_left"));
     EXPECT_TRUE(pixel.attributes.empty());
-}
-
-TEST(ShaderCompiler, AGeometryStageTakesTheVertexOutputsAndMovesDepthAtEachVertex)
-{
-    const GlslShader vertex = Translate(Compile("vertex_main", ShaderStage::Vertex), ShaderStage::Vertex, true);
-    EXPECT_THAT(vertex.source, HasSubstr("out vec2 VaryingToGeometry0;"));
-    EXPECT_THAT(vertex.source, Not(HasSubstr("gl_Position.z = 2.0")));
-
-    const GlslShader geometry =
-        Translate(Compile("geometry_main", ShaderStage::Geometry), ShaderStage::Geometry, false);
-    EXPECT_THAT(geometry.source, HasSubstr("in vec2 VaryingToGeometry0[1];"));
-    EXPECT_THAT(geometry.source, HasSubstr("out vec2 VaryingToPixel0;"));
-    EXPECT_THAT(geometry.source, HasSubstr("#define EmitVertex()"));
 }
 
 TEST(ShaderCompiler, FailuresCarryTheCompilersText)
