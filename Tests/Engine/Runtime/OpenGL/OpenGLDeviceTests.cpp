@@ -501,6 +501,31 @@ TEST_F(OpenGLDevice, ATextureReuploadsOnlyItsDirtyRectangle)
     EXPECT_TRUE(Near(image.At(48, 36), White)) << "outside the rectangle, the old pixels stay";
 }
 
+TEST_F(OpenGLDevice, ADynamicGeometryDrawsWhatItWasLastFilledWith)
+{
+    Material* material = MakeMaterial(ColorShader, ColorElements);
+    Geometry* geometry = MakeGeometry(GeometryDataType::TriangleList, Quad(-1, -1, 0, 1, Red), sizeof(ColorVertex),
+                                      ResourceUsage::Dynamic);
+    // Shrunk into the buffer it has, then grown past it.
+    const std::vector<ColorVertex> fills[] = {Quad(0, -1, 1, 1, Blue),
+                                              Join(Quad(-1, -1, 0, 1, Green), Quad(0, -1, 1, 1, Green))};
+    const std::vector<ColorVertex> smaller(fills[0].begin(), fills[0].begin() + 3);
+    const Rgba expected[3][2] = {{Red, Black}, {Black, Blue}, {Green, Green}};
+    for (uint32_t frame = 0; frame < 3; ++frame)
+    {
+        if (frame == 1)
+            Fill(*geometry, smaller, sizeof(ColorVertex));
+        if (frame == 2)
+            Fill(*geometry, fills[1], sizeof(ColorVertex));
+        Push(GraphicsCommand::Clear(0, 0, 0, 1));
+        DrawAll(material, geometry);
+        device->Render();
+        const Image image = Read(nullptr, "Dynamic" + std::to_string(frame));
+        EXPECT_TRUE(Near(image.At(8, 24), expected[frame][0])) << frame;
+        EXPECT_TRUE(Near(image.At(60, 4), expected[frame][1])) << frame;
+    }
+}
+
 TEST(OpenGLDeviceSizes, BackBufferAspectResolutionsAndSampleCounts)
 {
     const struct
