@@ -169,8 +169,12 @@ void OpenGLGraphicsDevice::UpdateSize(float newWidth, float newHeight, float new
 
 void OpenGLGraphicsDevice::SetScale(float newScale)
 {
-    scale = newScale;
-    UpdateSize(windowWidth, windowHeight, displayScale);
+    {
+        std::lock_guard lock(windowMutex);
+        scale = newScale;
+        BackBufferSize(scale, windowWidth, windowHeight, width, height);
+        windowChanged.store(true, std::memory_order_release);
+    }
     ResizeTargets();
 }
 
@@ -326,8 +330,7 @@ bool OpenGLGraphicsDevice::Prepare()
 bool OpenGLGraphicsDevice::CreateContext()
 {
     PrepareWindowAttributes();
-    if (debug)
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, SDL_GL_CONTEXT_DEBUG_FLAG);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, debug ? SDL_GL_CONTEXT_DEBUG_FLAG : 0);
     SDL_GLContext created = SDL_GL_CreateContext(window);
     if (!created)
     {

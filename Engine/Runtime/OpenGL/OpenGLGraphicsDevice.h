@@ -196,8 +196,8 @@ public:
                               uint32_t instanceCount) override;
     void Present() override;
 
-    // The GL attributes our windows are made with; call before creating the window that SetWindow
-    // will get, and create it with SDL_WINDOW_OPENGL.
+    // The GL attributes our windows are made with; call once SDL's video is initialised and before
+    // creating the window that SetWindow will get, and create that window with SDL_WINDOW_OPENGL.
     static void PrepareWindowAttributes();
     // The back-buffer size for a window: scaled, then cut to an aspect between 4:3 and 16:9.
     static void BackBufferSize(float scale, float windowWidth, float windowHeight, uint32_t& width, uint32_t& height);
