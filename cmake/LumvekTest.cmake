@@ -16,7 +16,7 @@ function(lumvek_test name)
     if(arg_PIXEL)
         set(asan "ASAN_OPTIONS=detect_leaks=0")
     endif()
-    set(environment "${asan}" "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
+    set(environment "${asan}" "ALSOFT_DRIVERS=null" "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
         "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/Tests/lsan.supp" ${arg_ENVIRONMENT})
     gtest_discover_tests(${name}
         WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
