@@ -3,8 +3,6 @@
 #include "Engine/Foundation/Blueprint.h"
 #include "Engine/Foundation/Members.h"
 
-#include <cmath>
-
 namespace Lumvek::Effects
 {
 
@@ -111,34 +109,6 @@ template <class V> void WriteTimelineOf(BlueprintWriter& writer, StringView key,
 }
 
 } // namespace
-
-uint8_t ToChannel(float value)
-{
-    if (!(value > 0.0f))
-        return 0;
-    return value >= 255.0f ? 255 : static_cast<uint8_t>(value);
-}
-
-float Interpolate(float from, float to, float t)
-{
-    return from + (to - from) * t;
-}
-
-uint8_t Interpolate(uint8_t from, uint8_t to, float t)
-{
-    // Truncated towards zero before it is added, so that a fall from 255 keeps the upper value.
-    return ToChannel(float(from) + std::trunc(t * (float(to) - float(from))));
-}
-
-float Draw(float from, float to, float u)
-{
-    return from + (to - from) * u;
-}
-
-uint8_t Draw(uint8_t from, uint8_t to, float u)
-{
-    return ToChannel(std::round(float(from) + (float(to) - float(from)) * u));
-}
 
 void ReadPair(BlueprintReader& reader, StringView key, ValuePair<float>& pair)
 {

@@ -40,14 +40,45 @@ template <class V> struct TimelineKey
 
 template <class V> using Timeline = std::vector<TimelineKey<V>>;
 
-// Float arithmetic into a colour channel: NaN gives 0 and values past the ends stop there.
-uint8_t ToChannel(float value);
-// from + (to - from) * t; for channels from + truncate(t * (to - from)).
-float Interpolate(float from, float to, float t);
-uint8_t Interpolate(uint8_t from, uint8_t to, float t);
-// from + (to - from) * u; channels are rounded to the nearest value.
-float Draw(float from, float to, float u);
-uint8_t Draw(uint8_t from, uint8_t to, float u);
+// Float arithmetic into a colour channel: NaN gives 0 and values past the ends stop there. These run
+// for every particle of every frame, so they stay inline and off the maths library.
+inline uint8_t ToChannel(float value)
+{
+    if (!(value > 0.0f))
+        return 0;
+    return value >= 255.0f ? 255 : static_cast<uint8_t>(value);
+}
+
+// from + (to - from) * t.
+inline float Interpolate(float from, float to, float t)
+{
+    return from + (to - from) * t;
+}
+
+// from + truncate(t * (to - from)): truncated before it is added, so that a fall from 255 at a half
+// keeps the upper value (128).
+inline uint8_t Interpolate(uint8_t from, uint8_t to, float t)
+{
+    float delta = t * (float(to) - float(from));
+    if (delta != delta)
+        return 0;
+    // Held within a byte's reach first: converting a float beyond an int's range is undefined.
+    delta = delta < -255.0f ? -255.0f : (delta > 255.0f ? 255.0f : delta);
+    const int value = int(from) + static_cast<int>(delta);
+    return static_cast<uint8_t>(value < 0 ? 0 : (value > 255 ? 255 : value));
+}
+
+// from + (to - from) * u.
+inline float Draw(float from, float to, float u)
+{
+    return from + (to - from) * u;
+}
+
+// The same for a channel, rounded to the nearest value (halves up).
+inline uint8_t Draw(uint8_t from, uint8_t to, float u)
+{
+    return ToChannel(float(from) + (float(to) - float(from)) * u + 0.5f);
+}
 
 // The timeline at t: false with fewer than two keys or when no key lies after t. Otherwise the
 // segment ending at the first key after t (from key 1 on) gives the value, extrapolated before the

@@ -65,6 +65,21 @@ void EmitterState::Remove(uint32_t i)
     lifetime[i] = lifetime[last];
 }
 
+namespace
+{
+
+// The bytes of one instance, as the particle material reads them.
+struct InstanceRecord
+{
+    float transform[16];
+    UvRectangle uv;
+    uint8_t color[4];
+    float depth;
+};
+static_assert(sizeof(InstanceRecord) == ParticleSystem::RecordSize);
+
+} // namespace
+
 uint32_t ParticleSystem::ClockSeed()
 {
     return static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
@@ -202,17 +217,27 @@ ParticleInstances ParticleSystem::Render(const Texture& texture, float depth, Ge
                 py = y + lx * sine + ly * cosine;
                 degrees += rotationDegrees;
             }
-            float radians = std::fmod(degrees * RadiansPerDegree, FullTurn);
-            if (radians < 0.0f)
-                radians += FullTurn;
+            float radians = degrees * RadiansPerDegree;
+            if (!(radians >= 0.0f && radians < FullTurn))
+            {
+                radians = std::fmod(radians, FullTurn);
+                if (radians < 0.0f)
+                    radians += FullTurn;
+            }
 
-            // The unit quad centred on the origin, scaled, turned and moved to the particle.
-            const Matrix4x4 transform = Matrix3x3::Compose(px, py, width, height, radians, 0.5f, 0.5f).ToMatrix4x4();
-            const uint8_t color[4] = {state.red[i], state.green[i], state.blue[i], state.alpha[i]};
-            std::memcpy(record, transform.m, 64);
-            std::memcpy(record + 64, &uv, 16);
-            std::memcpy(record + 80, color, 4);
-            std::memcpy(record + 84, &depth, 4);
+            // The unit quad moved by (-0.5, -0.5), scaled, turned and moved to the particle: the
+            // rows of Matrix3x3::Compose laid out as a 4x4 matrix, written out here because this runs
+            // for every particle of every frame.
+            const float c = std::cos(radians);
+            const float s = std::sin(radians);
+            const float ox = -0.5f * width;
+            const float oy = -0.5f * height;
+            InstanceRecord instance = {{width * c, width * s, 0.0f, 0.0f, -height * s, height * c, 0.0f, 0.0f, 0.0f,
+                                        0.0f, 1.0f, 0.0f, ox * c - oy * s + px, ox * s + oy * c + py, 0.0f, 1.0f},
+                                       uv,
+                                       {state.red[i], state.green[i], state.blue[i], state.alpha[i]},
+                                       depth};
+            std::memcpy(record, &instance, RecordSize);
             record += RecordSize;
         }
     }
@@ -253,18 +278,6 @@ void ParticleSystem::Offset(EmitterState& state, uint32_t i, float dx, float dy)
     }
     state.x[i] += dx;
     state.y[i] += dy;
-}
-
-float EmitterFraction(const EmitterState& state)
-{
-    const float duration = state.data->duration;
-    return duration > 0.0f ? state.elapsed / duration : 0.0f;
-}
-
-float LifeFraction(const EmitterState& state, uint32_t i)
-{
-    const float lifetime = state.lifetime[i];
-    return lifetime > 0.0f ? std::min(state.age[i] / lifetime, 1.0f) : 1.0f;
 }
 
 } // namespace Lumvek::Effects

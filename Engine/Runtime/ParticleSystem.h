@@ -5,6 +5,7 @@
 #include "Engine/Foundation/Resource.h"
 #include "Engine/Foundation/StringView.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <random>
@@ -224,10 +225,23 @@ private:
 
 // The emitter's progress through its duration, for initializers; 0 for an emitter without a positive
 // duration.
-float EmitterFraction(const EmitterState& state);
+inline float EmitterFraction(const EmitterState& state)
+{
+    const float duration = state.data->duration;
+    return duration > 0.0f ? state.elapsed / duration : 0.0f;
+}
+
 // A particle's progress through its life, in [0, 1], for updaters; 1 for a particle without a
-// positive lifetime.
-float LifeFraction(const EmitterState& state, uint32_t i);
+// positive lifetime. Inline: updaters call it for every particle of every frame.
+inline float LifeFraction(float age, float lifetime)
+{
+    return lifetime > 0.0f ? std::min(age / lifetime, 1.0f) : 1.0f;
+}
+
+inline float LifeFraction(const EmitterState& state, uint32_t i)
+{
+    return LifeFraction(state.age[i], state.lifetime[i]);
+}
 
 // The rule registries, by exact type name. Create gives null for a name that is not registered;
 // GetName gives the registered name of a rule's type, or an empty view.

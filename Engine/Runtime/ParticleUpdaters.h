@@ -18,11 +18,24 @@ public:
 
     void Update(EmitterState& state, uint32_t first, float) const override
     {
+        // Each particle's fraction, a division, is found once for all components. Everything the
+        // loop reads is held in locals: stores of channel bytes may alias anything, which would
+        // otherwise reload the count and the pointers for every particle.
+        const uint32_t count = state.count;
+        const float* age = state.age.data();
+        const float* lifetime = state.lifetime.data();
+        Value* arrays[Family::Components];
+        ValuePair<Value> ends[Family::Components];
         for (uint32_t c = 0; c < Family::Components; ++c)
         {
-            Value* array = Family::Array(state, c);
-            for (uint32_t i = first; i < state.count; ++i)
-                array[i] = Interpolate(pairs[c].from, pairs[c].to, LifeFraction(state, i));
+            arrays[c] = Family::Array(state, c);
+            ends[c] = pairs[c];
+        }
+        for (uint32_t i = first; i < count; ++i)
+        {
+            const float f = LifeFraction(age[i], lifetime[i]);
+            for (uint32_t c = 0; c < Family::Components; ++c)
+                arrays[c][i] = Interpolate(ends[c].from, ends[c].to, f);
         }
     }
     void Read(BlueprintReader& reader) override
@@ -52,7 +65,8 @@ public:
             if (timelines[c].size() < 2)
                 continue;
             Value* array = Family::Array(state, c);
-            for (uint32_t i = first; i < state.count; ++i)
+            const uint32_t count = state.count;
+            for (uint32_t i = first; i < count; ++i)
                 Evaluate(timelines[c], LifeFraction(state, i), array[i]);
         }
     }

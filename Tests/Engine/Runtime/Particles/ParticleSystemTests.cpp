@@ -139,6 +139,34 @@ TEST(ParticleGenerators, TimelineKeysFireOncePerSystemWhenSystemsShareTheEffect)
     EXPECT_THAT(CountsAfterSteps(first, 1), ElementsAre(2));
 }
 
+TEST(ParticleSystem, NewbornsTakeTheUpdatersValuesAtTheirAgeAndUpdatersCarryThemThroughTheirLives)
+{
+    auto effect = OneEmitter(R"(Generators [ { Type = "Burst" Count = 1 } ]
+        Initializers [ { Type = "LifetimeSet" Lifetime { Value = 1.0 } }
+                       { Type = "VelocitySet" VelocityX { Value = 4.0 } } ]
+        Updaters [ { Type = "ColorInterpolate" Red { From = 255 To = 255 } Alpha { From = 255 To = 0 } }
+                   { Type = "ScaleInterpolate" Width { From = 1.0 To = 2.0 } Height { From = 1.0 To = 1.0 } }
+                   { Type = "PositionMotion" } ])");
+    ParticleSystem system(effect.get(), 1);
+    const EmitterState& state = *system.emitters[0];
+    struct Step
+    {
+        uint8_t alpha;
+        float width, x;
+    };
+    // Born a quarter through its life; motion starts with the next advance.
+    const Step steps[] = {{192, 1.25f, 0.0f}, {128, 1.5f, 1.0f}, {64, 1.75f, 2.0f}};
+    for (const Step& step : steps)
+    {
+        system.Advance(0.25f);
+        ASSERT_EQ(state.count, 1u);
+        EXPECT_EQ(std::make_tuple(state.red[0], state.alpha[0], state.scaleX[0], state.scaleY[0], state.x[0]),
+                  std::make_tuple(255, step.alpha, step.width, 1.0f, step.x));
+    }
+    system.Advance(0.25f);
+    EXPECT_EQ(state.count, 0u);
+}
+
 TEST(ParticleSystem, AFullEmitterBirthsAgainOnceAParticleDies)
 {
     auto effect = OneEmitter(R"(MaximumParticles = 2 Lifetime = 10.0
