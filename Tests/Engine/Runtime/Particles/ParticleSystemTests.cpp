@@ -33,45 +33,42 @@ std::vector<uint32_t> CountsAfterSteps(ParticleSystem& system, uint32_t steps, f
     return counts;
 }
 
-TEST(ParticleGenerators, TimedGeneratorsBirthWhenTheirTimesFallDue)
+TEST(ParticleGenerators, GeneratorsBirthWhenTheirTimesFallDue)
 {
-    // Advances of 1/8 s; births fall due at the emitter times listed in each comment.
-    struct Case
-    {
-        std::string generator;
-        std::string emitter;
-        std::vector<uint32_t> counts;
-    } cases[] = {
-        // 0, 0.25, 0.5, 0.75 and 1.0, then never: the next birth would fall past the duration.
-        {R"({ Type = "Stream" TimeBetweenEmissions = 0.25 })",
-         "Lifetime = 1.0",
-         {1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 5, 5, 5, 5, 5, 5}},
-        // Looping: the clock winds back by the duration and births go on every 0.25 s.
-        {R"({ Type = "Stream" TimeBetweenEmissions = 0.25 })",
-         "Lifetime = 1.0 Loop = true",
-         {1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7, 8, 8}},
+    // The live count after each advance of 1/8 s; particles live 100 s unless the emitter says
+    // otherwise (its keys come last and win).
+    const std::tuple<std::string, std::string, std::vector<uint32_t>> cases[] = {
+        // Births at 0, 0.25, 0.5, 0.75 and 1.0, then never: the next would fall past the duration.
+        {R"({ Type = "Stream" TimeBetweenEmissions = 0.25 })", "", {1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 5, 5, 5, 5}},
+        // Looping: the clock winds back by the duration and births go on.
+        {R"({ Type = "Stream" TimeBetweenEmissions = 0.25 })", "Loop = true", {1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6}},
+        {R"({ Type = "Stream" TimeBetweenEmissions = 0.0001 })", "", {0, 0}},
         // An interval of 0.5 - 0.25 e: births at 0, 15/32 and 27/32 s, after which 1.125 passes 1.
         {R"({ Type = "Interpolate" StartTimeBetweenEmissions = 0.5 EndTimeBetweenEmissions = 0.25 })",
-         "Lifetime = 1.0",
+         "",
          {1, 1, 1, 2, 2, 2, 3, 3, 3, 3}},
-        // Intervals of 0.0001 s or less emit nothing.
-        {R"({ Type = "Stream" TimeBetweenEmissions = 0.0001 })", "Lifetime = 1.0", {0, 0, 0}},
-        // A duration of 0 has no progress to divide: the start interval holds, and the first
-        // birth's successor already falls past the end.
-        {R"({ Type = "Interpolate" StartTimeBetweenEmissions = 0.5 })", "Lifetime = 0.0", {1, 1, 1, 1, 1}},
-        // Two bursts at the start of the spans of keys 0 and 1; the last key closes the span.
+        // A duration of 0 has no progress to divide by: the start interval holds.
+        {R"({ Type = "Interpolate" StartTimeBetweenEmissions = 0.5 })", "Lifetime = 0.0", {1, 1, 1, 1}},
+        // Bursts as the clock enters the spans of keys 0 and 1; the last key only closes a span.
         {R"({ Type = "Timeline" Keys [ { Time = 0.0 Value = 2 } { Time = 0.5 Value = 3 } { Time = 1.0 Value = 9 } ] })",
-         "Lifetime = 1.0",
-         {2, 2, 2, 5, 5, 5, 5, 5, 5, 5}},
-        {R"({ Type = "Timeline" Keys [ { Time = 0.0 Value = 2 } ] })", "Lifetime = 1.0", {0, 0}},
-        {R"({ Type = "Burst" Count = 3 })", "Lifetime = 1.0", {3, 3, 3}},
+         "",
+         {2, 2, 2, 5, 5, 5, 5, 5, 5}},
+        {R"({ Type = "Timeline" Keys [ { Time = 0.0 Value = 2 } ] })", "", {0, 0}},
+        {R"({ Type = "Burst" Count = 3 })", "", {3, 3, 3}},
+        // A count from a file far past the maximum births the maximum and stops at once.
+        {R"({ Type = "Burst" Count = 4000000000 })", "MaximumParticles = 10", {10, 10}},
+        // A full emitter births again once a particle dies: the first dies at 0.5 s.
+        {R"({ Type = "Stream" TimeBetweenEmissions = 0.125 })",
+         R"(MaximumParticles = 2 Lifetime = 10.0 Initializers [ { Type = "LifetimeSet" Lifetime { Value = 0.5 } } ])",
+         {1, 2, 2, 2, 2, 2}},
     };
-    for (const Case& c : cases)
+    for (const auto& [generator, emitter, counts] : cases)
     {
-        auto effect = OneEmitter(c.emitter + " MaximumParticles = 1000 Generators [ " + c.generator + " ] " + KeepAll);
+        auto effect = OneEmitter("Lifetime = 1.0 MaximumParticles = 1000 " + KeepAll + " Generators [ " + generator +
+                                 " ] " + emitter);
         ParticleSystem system(effect.get(), 1);
-        EXPECT_THAT(CountsAfterSteps(system, static_cast<uint32_t>(c.counts.size())), ElementsAreArray(c.counts))
-            << c.generator << " " << c.emitter;
+        EXPECT_THAT(CountsAfterSteps(system, static_cast<uint32_t>(counts.size())), ElementsAreArray(counts))
+            << generator << " " << emitter;
     }
 }
 
@@ -85,31 +82,28 @@ TEST(ParticleGenerators, StreamBirthsAreAgedByTheTimeLeftInTheirAdvance)
     EXPECT_THAT(Live(state.age, state.count), ElementsAre(0.125f, 0.375f, 0.625f));
     // A birth at 1.0 winds the clock back: 1.125 becomes 0.125, with the next birth at 0.25.
     system.Advance(0.5f);
-    EXPECT_EQ(state.count, 5u);
-    EXPECT_EQ(state.elapsed, 0.125f);
-    EXPECT_EQ(state.next, 0.25f);
-    EXPECT_FALSE(system.IsFinished());
+    EXPECT_EQ(std::make_tuple(state.count, state.elapsed, state.next), std::make_tuple(5u, 0.125f, 0.25f));
 }
 
-TEST(ParticleGenerators, ABurstFiresOnceAfterEachResetAndNeverPastTheMaximum)
+TEST(ParticleGenerators, BurstsFireOncePerResetAndTimelinesOncePerSystem)
 {
-    auto effect = OneEmitter(R"(MaximumParticles = 10 Generators [ { Type = "Burst" Count = 4 } ])" + KeepAll);
-    ParticleSystem system(effect.get(), 1);
-    // Advances of no time (a paused effect) do not fire it over and over.
+    // Advances of no time (a paused effect) do not fire a burst again and again.
+    auto burst = OneEmitter(R"(Generators [ { Type = "Burst" Count = 4 } ])" + KeepAll);
+    ParticleSystem system(burst.get(), 1);
     system.Advance(0.0f);
     system.Advance(0.0f);
     system.Advance(0.1f);
-    EXPECT_EQ(system.emitters[0]->count, 4u);
-    EXPECT_THAT(Live(system.emitters[0]->age, 4), ElementsAre(0.1f, 0.1f, 0.1f, 0.1f));
+    EXPECT_THAT(Live(system.emitters[0]->age, system.emitters[0]->count), ElementsAre(0.1f, 0.1f, 0.1f, 0.1f));
     system.SyncEmitters();
-    system.Advance(0.1f);
-    EXPECT_EQ(system.emitters[0]->count, 4u);
+    EXPECT_THAT(CountsAfterSteps(system, 2), ElementsAre(4, 4));
 
-    // A count from a file far past the maximum births the maximum and stops at once.
-    auto huge = OneEmitter(R"(MaximumParticles = 10 Generators [ { Type = "Burst" Count = 4000000000 } ])");
-    ParticleSystem full(huge.get(), 1);
-    full.Advance(0.1f);
-    EXPECT_EQ(full.emitters[0]->count, 10u);
+    // What a timeline fired is remembered per system, not in the effect they share.
+    auto timeline = OneEmitter(
+        R"(Generators [ { Type = "Timeline" Keys [ { Time = 0.0 Value = 2 } { Time = 1.0 Value = 0 } ] } ])" + KeepAll);
+    ParticleSystem first(timeline.get(), 1);
+    ParticleSystem second(timeline.get(), 2);
+    EXPECT_THAT(CountsAfterSteps(first, 2), ElementsAre(2, 2));
+    EXPECT_THAT(CountsAfterSteps(second, 2), ElementsAre(2, 2));
 }
 
 TEST(ParticleGenerators, RandomBirthsOnceUnlessTheDrawStaysAtOrBelowTheChance)
@@ -127,78 +121,48 @@ TEST(ParticleGenerators, RandomBirthsOnceUnlessTheDrawStaysAtOrBelowTheChance)
     }
 }
 
-TEST(ParticleGenerators, TimelineKeysFireOncePerSystemWhenSystemsShareTheEffect)
-{
-    auto effect = OneEmitter(
-        R"(Generators [ { Type = "Timeline" Keys [ { Time = 0.0 Value = 2 } { Time = 1.0 Value = 0 } ] } ])" + KeepAll);
-    ParticleSystem first(effect.get(), 1);
-    ParticleSystem second(effect.get(), 2);
-    EXPECT_THAT(CountsAfterSteps(first, 3), ElementsAre(2, 2, 2));
-    EXPECT_THAT(CountsAfterSteps(second, 3), ElementsAre(2, 2, 2));
-    first.SyncEmitters();
-    EXPECT_THAT(CountsAfterSteps(first, 1), ElementsAre(2));
-}
-
 TEST(ParticleSystem, NewbornsTakeTheUpdatersValuesAtTheirAgeAndUpdatersCarryThemThroughTheirLives)
 {
     auto effect = OneEmitter(R"(Generators [ { Type = "Burst" Count = 1 } ]
-        Initializers [ { Type = "LifetimeSet" Lifetime { Value = 1.0 } }
-                       { Type = "VelocitySet" VelocityX { Value = 4.0 } } ]
+        Initializers [ { Type = "VelocitySet" VelocityX { Value = 4.0 } } ]
         Updaters [ { Type = "ColorInterpolate" Red { From = 255 To = 255 } Alpha { From = 255 To = 0 } }
                    { Type = "ScaleInterpolate" Width { From = 1.0 To = 2.0 } Height { From = 1.0 To = 1.0 } }
                    { Type = "PositionMotion" } ])");
     ParticleSystem system(effect.get(), 1);
     const EmitterState& state = *system.emitters[0];
-    struct Step
-    {
-        uint8_t alpha;
-        float width, x;
-    };
-    // Born a quarter through its life; motion starts with the next advance.
-    const Step steps[] = {{192, 1.25f, 0.0f}, {128, 1.5f, 1.0f}, {64, 1.75f, 2.0f}};
-    for (const Step& step : steps)
+    // Born a quarter through its life of 1 s; motion starts with the next advance.
+    const std::tuple<int, int, float, float, float> steps[] = {
+        {255, 192, 1.25f, 1.0f, 0.0f}, {255, 128, 1.5f, 1.0f, 1.0f}, {255, 64, 1.75f, 1.0f, 2.0f}};
+    for (const auto& step : steps)
     {
         system.Advance(0.25f);
         ASSERT_EQ(state.count, 1u);
-        EXPECT_EQ(std::make_tuple(state.red[0], state.alpha[0], state.scaleX[0], state.scaleY[0], state.x[0]),
-                  std::make_tuple(255, step.alpha, step.width, 1.0f, step.x));
+        EXPECT_EQ(std::make_tuple(int(state.red[0]), int(state.alpha[0]), state.scaleX[0], state.scaleY[0], state.x[0]),
+                  step);
     }
     system.Advance(0.25f);
     EXPECT_EQ(state.count, 0u);
-}
-
-TEST(ParticleSystem, AFullEmitterBirthsAgainOnceAParticleDies)
-{
-    auto effect = OneEmitter(R"(MaximumParticles = 2 Lifetime = 10.0
-        Generators [ { Type = "Stream" TimeBetweenEmissions = 0.125 } ]
-        Initializers [ { Type = "LifetimeSet" Lifetime { Value = 0.5 } } ])");
-    ParticleSystem system(effect.get(), 1);
-    EXPECT_THAT(CountsAfterSteps(system, 4), ElementsAre(1, 2, 2, 2));
-    // The first particle died at 0.5 s and the birth due at 0.375 s took its place.
-    const EmitterState& state = *system.emitters[0];
-    EXPECT_THAT(Live(state.age, state.count), ElementsAre(0.125f, 0.375f));
 }
 
 TEST(ParticleSystem, EmittingFlagsStopBirthsAndLetTheEffectFinish)
 {
     auto effect = ParseEffect(R"({ Emitters [
         { Loop = true Generators [ { Type = "Stream" TimeBetweenEmissions = 0.25 } ] }
-        { Lifetime = 0.5 Generators [ { Type = "Burst" Count = 1 } ] } ] })");
+        { Lifetime = 0.5 Generators [ { Type = "Stream" TimeBetweenEmissions = 0.125 } ] } ] })");
     ParticleSystem system(effect.get(), 1);
-    EXPECT_FALSE(system.IsFinished());
-    system.Advance(0.125f);
-    EXPECT_EQ(system.emitters[0]->count, 1u);
-    EXPECT_EQ(system.emitters[1]->count, 1u);
-
-    // One emitter stopped: its particles still age and die, the other goes on.
+    // The second emitter's last birth is at 0.5 s and lives 1 s; the first stops emitting at once.
     system.emitters[0]->emitting = 0;
-    for (int i = 0; i < 8; ++i)
+    std::vector<bool> finished;
+    for (int i = 0; i < 12; ++i)
+    {
         system.Advance(0.125f);
+        finished.push_back(system.IsFinished());
+    }
     EXPECT_EQ(system.emitters[0]->count, 0u);
-    EXPECT_EQ(system.emitters[1]->count, 0u);
-    EXPECT_TRUE(system.IsFinished());
+    EXPECT_THAT(finished,
+                ElementsAre(false, false, false, false, false, false, false, false, false, false, false, true));
 
-    // A looping emitter never finishes while it emits; clearing the system's flag ends it.
+    // A looping emitter never finishes while it emits; clearing the system's flag lets it die out.
     system.SyncEmitters();
     system.emitters[0]->emitting = 1;
     for (int i = 0; i < 40; ++i)
@@ -208,35 +172,15 @@ TEST(ParticleSystem, EmittingFlagsStopBirthsAndLetTheEffectFinish)
     system.Advance(0.5f);
     EXPECT_FALSE(system.IsFinished());
     system.Advance(0.5f);
-    EXPECT_EQ(system.emitters[0]->count, 0u);
     EXPECT_TRUE(system.IsFinished());
 }
 
-TEST(ParticleSystem, ANonLoopingEmitterFinishesOnceItsDurationHasPassedAndItsParticlesDied)
-{
-    auto effect = OneEmitter(R"(Lifetime = 0.5 Generators [ { Type = "Stream" TimeBetweenEmissions = 0.125 } ])");
-    ParticleSystem system(effect.get(), 1);
-    std::vector<bool> finished;
-    for (int i = 0; i < 12; ++i)
-    {
-        system.Advance(0.125f);
-        finished.push_back(system.IsFinished());
-    }
-    // The last birth is at 0.5 s and lives 1 s.
-    EXPECT_THAT(finished,
-                ElementsAre(false, false, false, false, false, false, false, false, false, false, false, true));
-}
-
-TEST(ParticleSystem, SyncKeepsStatesAndTheirFlagsAndReplacesArraysOnlyWhenTheMaximumChanges)
+TEST(ParticleSystem, SyncKeepsStatesAndFlagsAndSizesArraysByTheMaximumUpToTheLargestCapacity)
 {
     auto effect = ParseEffect(R"({ Emitters [ { MaximumParticles = 5 } { MaximumParticles = 7 } ] })");
     ParticleSystem system(effect.get(), 1);
-    ASSERT_EQ(system.emitters.size(), 2u);
     EmitterState* first = system.emitters[0].get();
-    EXPECT_EQ(first->capacity, 5u);
-    EXPECT_EQ(first->x.size(), 5u);
-    EXPECT_EQ(first->alpha.size(), 5u);
-    system.Advance(0.1f);
+    EXPECT_EQ(std::make_tuple(first->capacity, first->x.size(), first->alpha.size()), std::make_tuple(5u, 5u, 5u));
     first->emitting = 0;
     system.Emit(*first, 0.0f);
 
@@ -245,14 +189,12 @@ TEST(ParticleSystem, SyncKeepsStatesAndTheirFlagsAndReplacesArraysOnlyWhenTheMax
     system.SyncEmitters();
     ASSERT_EQ(system.emitters.size(), 1u);
     EXPECT_EQ(system.emitters[0].get(), first);
-    EXPECT_EQ(first->emitting, 0);
-    EXPECT_EQ(std::make_tuple(first->count, first->capacity, first->elapsed), std::make_tuple(0u, 3u, 0.0f));
-    EXPECT_EQ(first->lifetime.size(), 3u);
+    EXPECT_EQ(std::make_tuple(first->emitting, first->count, first->capacity, first->lifetime.size()),
+              std::make_tuple(0, 0u, 3u, 3u));
 
     // A maximum from a file that would need gigabytes is held to the largest capacity.
     auto greedy = OneEmitter("MaximumParticles = 4000000000");
-    ParticleSystem capped(greedy.get(), 1);
-    EXPECT_EQ(capped.emitters[0]->capacity, ParticleSystem::MaximumCapacity);
+    EXPECT_EQ(ParticleSystem(greedy.get(), 1).emitters[0]->capacity, ParticleSystem::MaximumCapacity);
 }
 
 TEST(ParticleSystem, ABrokenClockNeitherHangsNorMakesParticlesImmortal)
@@ -260,25 +202,21 @@ TEST(ParticleSystem, ABrokenClockNeitherHangsNorMakesParticlesImmortal)
     auto effect = OneEmitter(R"(MaximumParticles = 50 Lifetime = 1.0 Loop = true
         Generators [ { Type = "Stream" TimeBetweenEmissions = 0.001 } ])");
     ParticleSystem system(effect.get(), 1);
-    system.Advance(0.0015f);
     EmitterState& state = *system.emitters[0];
-    ASSERT_EQ(state.count, 2u);
-    const std::vector<float> ages(state.age.begin(), state.age.begin() + 2);
+    system.Advance(0.0015f);
+    const std::vector<float> ages = Live(state.age, state.count);
+    ASSERT_EQ(ages.size(), 2u);
+    // NaN, infinite and negative times count as no time, whether given or made by the time scale.
     for (float dt : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(), -1.0f})
-    {
         system.Advance(dt);
-        EXPECT_EQ(std::vector<float>(state.age.begin(), state.age.begin() + 2), ages) << dt;
-    }
     system.timeScale = std::numeric_limits<float>::quiet_NaN();
     system.Advance(0.1f);
-    EXPECT_EQ(std::vector<float>(state.age.begin(), state.age.begin() + 2), ages);
+    EXPECT_EQ(Live(state.age, state.count), ages);
 
     // A frame of days: the backlog of births is dropped and the clock lands inside the duration.
     system.timeScale = 1.0f;
     system.Advance(1.0e6f);
-    EXPECT_GE(state.elapsed, 0.0f);
-    EXPECT_LT(state.elapsed, 1.0f);
-    EXPECT_EQ(state.next, state.elapsed);
+    EXPECT_TRUE(state.elapsed >= 0.0f && state.elapsed < 1.0f) << state.elapsed;
 
     // A clock so large that the interval no longer moves it stops the stream.
     state.elapsed = 1.0e8f;
@@ -286,8 +224,7 @@ TEST(ParticleSystem, ABrokenClockNeitherHangsNorMakesParticlesImmortal)
     effect->emitters[0]->loop = false;
     effect->emitters[0]->duration = 1.0e30f;
     system.Advance(0.0f);
-    EXPECT_EQ(state.next, FLT_MAX);
-    EXPECT_EQ(state.count, 1u);
+    EXPECT_EQ(std::make_tuple(state.next, state.count), std::make_tuple(FLT_MAX, 1u));
 
     // Particles with a NaN lifetime die at once.
     state.lifetime[0] = std::numeric_limits<float>::quiet_NaN();
@@ -300,8 +237,6 @@ TEST(ParticleSystem, AReloadedEffectRebuildsTheStatesOfSystemsRunningIt)
     auto effect = OneEmitter(R"(Generators [ { Type = "Burst" Count = 5 } ])");
     ParticleSystem system(effect.get(), 1);
     system.Advance(0.1f);
-    ASSERT_EQ(system.emitters[0]->count, 5u);
-
     // A hot reload replaces the emitters the states point into.
     LteFormat format(nullptr, TypeIndex<EffectData>(), "lte");
     format.Load("Test.lte", R"({ Emitters [ { MaximumParticles = 2 Generators [ { Type = "Burst" } ] } {} ] })",
@@ -311,38 +246,6 @@ TEST(ParticleSystem, AReloadedEffectRebuildsTheStatesOfSystemsRunningIt)
     ASSERT_EQ(system.emitters.size(), 2u);
     EXPECT_EQ(system.emitters[0]->data, effect->emitters[0].get());
     EXPECT_EQ(system.emitters[0]->count, 2u);
-
-    // So does one the owner switched to another effect.
-    auto other = OneEmitter("");
-    system.effect = other.get();
-    Geometry instances;
-    instances.dataType = GeometryDataType::InstanceData;
-    Texture texture;
-    EXPECT_EQ(system.Render(texture, 0.0f, instances).count, 0u);
-    EXPECT_EQ(system.emitters.size(), 1u);
-}
-
-TEST(ParticleSystem, EmitAndOffsetTurnWithTheSystemUnlessTheEmitterIsLocal)
-{
-    for (bool local : {false, true})
-    {
-        auto effect = OneEmitter(local ? "LinkParticles = true" : "");
-        ParticleSystem system(effect.get(), 1);
-        system.x = 10.0f;
-        system.y = 20.0f;
-        system.rotation = 1.5707964f;
-        EmitterState& state = *system.emitters[0];
-        system.Emit(state, 0.25f);
-        system.Offset(state, 0, 2.0f, 1.0f);
-        const float expected[][3] = {{9.0f, 22.0f, 90.0f}, {2.0f, 1.0f, 0.0f}};
-        EXPECT_NEAR(state.x[0], expected[local][0], 1e-5f) << local;
-        EXPECT_NEAR(state.y[0], expected[local][1], 1e-5f) << local;
-        EXPECT_NEAR(state.angle[0], expected[local][2], 1e-4f) << local;
-        EXPECT_EQ(std::make_tuple(state.scaleX[0], state.scaleY[0], state.velocityX[0], state.rotation[0]),
-                  std::make_tuple(1.0f, 1.0f, 0.0f, 0.0f));
-        EXPECT_EQ(std::make_tuple(state.red[0], state.alpha[0], state.age[0], state.lifetime[0]),
-                  std::make_tuple(255, 255, 0.25f, 1.0f));
-    }
 }
 
 // The parts of one instance record.
