@@ -282,7 +282,7 @@ void Profile::LoadAll(ProfileCollection& profiles, StringView applicationRoot, c
             Log::Write("skipped the profile {}: the file cannot be read", path);
             continue;
         }
-        ReadProfileText(profiles.Add(Path::GetFileName(file)), text, path, registry);
+        ReadProfileText(profiles.Add(Path::GetFileName(path)), text, path, registry);
     }
 }
 

@@ -1,0 +1,214 @@
+#include "Source/Data/Profile.h"
+
+#include "Engine/Foundation/File.h"
+#include "Engine/Foundation/Json.h"
+#include "Source/Data/GameConfiguration.h"
+#include "Tests/LogCapture.h"
+#include "Tests/Source/Data/RegistryTestFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+using namespace Lumvek;
+using DataTesting::RegistryTestFolder;
+
+namespace
+{
+
+class ProfileTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        assets.WriteStandardDefinitions();
+        assets.registry.LoadAll();
+    }
+
+    Profile Read(const std::string& json)
+    {
+        Blueprint root;
+        EXPECT_TRUE(JsonFormat::LoadBlueprint(json, root)) << json;
+        Profile profile;
+        BlueprintReader reader(root);
+        EXPECT_TRUE(profile.Read(reader, assets.registry));
+        return profile;
+    }
+
+    std::string ReadFile(const std::string& relative) const
+    {
+        return File::ReadAllText(assets.folder.Path(relative)).second;
+    }
+
+    RegistryTestFolder assets;
+};
+
+} // namespace
+
+TEST_F(ProfileTest, ReadsEveryMember)
+{
+    Testing::LogCapture log;
+    const Profile profile = Read(R"({
+        "Name": "Ada", "Gold": 12, "Ink": 3, "ActiveLoadout": 7,
+        "Controller": {"SwapSticks": true, "JumpButton": "b"},
+        "Keyboard": {"JumpButton": "Keyboard J"},
+        "Loadouts": [{"Name": "Fast", "Head": "Antenna", "Core": "Box", "Arms": "Hooks", "Legs": "Springs"},
+                     {"Head": "Crown", "Core": ""}, 3, {}, {}, {"Name": "Sixth"}, {"Name": "Seventh"}],
+        "Heads": {"Cap": {"Unlocked": true}, "Helmet": {}, "Cap": {"Unlocked": false}},
+        "Cores": {"Cap": {"Unlocked": true}, "Box": {"Unlocked": "yes"}},
+        "Legs": {"Springs": {"Unlocked": true}},
+        "Arms": []
+    })");
+    EXPECT_EQ(profile.name, "Ada");
+    EXPECT_EQ(profile.gold, 12u);
+    EXPECT_EQ(profile.ink, 3u);
+    EXPECT_EQ(profile.activeLoadout, 7u);
+    EXPECT_TRUE(profile.controller.swapSticks);
+    EXPECT_EQ(profile.controller[PlayerAction::Jump], static_cast<uint32_t>(ControllerButton::B));
+    EXPECT_EQ(profile.keyboard[PlayerAction::Jump], KeyBinding::Of(Key::J));
+
+    EXPECT_EQ(profile.loadouts[0], (ProfileLoadout{"Fast", 2, 1, 1, 1}));
+    // An unknown part keeps its index, with a message.
+    EXPECT_EQ(profile.loadouts[1], ProfileLoadout());
+    EXPECT_TRUE(log.Logged("no definition is named Crown in Parts/Heads"));
+    EXPECT_EQ(log.messages.size(), 1u);
+    EXPECT_EQ(profile.loadouts[4], ProfileLoadout());
+
+    // A name given twice keeps one entry with the later flag.
+    ASSERT_EQ(profile.heads.Count(), 2u);
+    EXPECT_EQ(profile.heads.GetName(0), StringView("Cap"));
+    EXPECT_FALSE(*profile.heads.Find("Cap"));
+    EXPECT_FALSE(*profile.heads.Find("Helmet"));
+    EXPECT_EQ(profile.arms.Count(), 0u);
+    // The first set holding the name decides.
+    EXPECT_FALSE(profile.IsUnlocked("Cap"));
+    EXPECT_TRUE(profile.IsUnlocked("Springs"));
+    EXPECT_FALSE(profile.IsUnlocked("Box"));
+    EXPECT_FALSE(profile.IsUnlocked("Wheels"));
+
+    // A slot takes its parts from the active loadout only when one is active.
+    EXPECT_EQ(PlayerSlot(const_cast<Profile*>(&profile), 0).loadout, Loadout());
+    Profile active = profile;
+    active.activeLoadout = 0;
+    const PlayerSlot slot(&active, 1);
+    EXPECT_EQ(slot.loadout.head, 2u);
+    EXPECT_EQ(slot.loadout.legs, 1u);
+    EXPECT_EQ(slot.loadout.startingWeapon, Loadout::None);
+}
+
+TEST_F(ProfileTest, LoadAllTakesEveryProfileFileInNameOrder)
+{
+    assets.WriteFile("Assets/Zed.profile", R"({"Name": "Zed", "Gold": 5})");
+    assets.WriteFile("Assets/Amy.profile", "{}");
+    assets.WriteFile("Assets/Capital.Profile", R"({"Name": "Capital"})");
+    assets.WriteFile("Assets/Notes.txt", "{}");
+    assets.WriteFile("Assets/Sub/Deep.profile", "{}");
+
+    ProfileCollection profiles;
+    Profile::LoadAll(profiles, assets.Root(), assets.registry);
+    EXPECT_EQ(profiles.GetKeys(), (std::vector<std::string>{"Amy", "Zed"}));
+    ASSERT_NE(profiles.Find("Zed"), nullptr);
+    EXPECT_EQ(profiles.Find("Zed")->gold, 5u);
+    EXPECT_EQ(profiles.Find("Zed")->key, "Zed");
+    EXPECT_EQ(profiles.Find("Amy")->name, "");
+    EXPECT_EQ(profiles.Find("Capital"), nullptr);
+    EXPECT_EQ(&profiles.At(1), profiles.Find("Zed"));
+}
+
+TEST_F(ProfileTest, SaveWritesWhatLoadReadsBack)
+{
+    Profile profile;
+    profile.key = "Old";
+    profile.name = "New";
+    profile.gold = 40;
+    profile.activeLoadout = 2;
+    profile.controller[PlayerAction::Drop] = static_cast<uint32_t>(ControllerButton::Start);
+    profile.keyboard[PlayerAction::Scope] = KeyBinding::Of(Key::F5);
+    profile.keyboard.moveLeft = KeyBinding::Of(Key::Left);
+    profile.loadouts[3] = ProfileLoadout{"Heavy", 1, 1, 0, 1};
+    profile.loadouts[4].head = 40; // no such head: saved as no name, read back as the default
+    profile.heads.Set("Antenna", true);
+    profile.legs.Set("Wheels", false);
+    assets.WriteFile("Assets/Old.profile", R"({"Name": "Old"})");
+
+    ASSERT_TRUE(profile.Save(assets.Root(), assets.registry));
+    EXPECT_EQ(ReadFile("Assets/Old.profile"), R"({"Name": "Old"})");
+
+    Blueprint written;
+    ASSERT_TRUE(JsonFormat::LoadBlueprint(ReadFile("Assets/New.profile"), written));
+    const ValueObject& members = written.GetObject();
+    const char* order[] = {"Name",     "Controller", "Keyboard", "Gold", "Ink", "ActiveLoadout",
+                           "Loadouts", "Heads",      "Cores",    "Arms", "Legs"};
+    ASSERT_EQ(members.GetCount(), std::size(order));
+    for (uint32_t i = 0; i < std::size(order); ++i)
+        EXPECT_EQ(members.GetName(i), StringView::FromCString(order[i]));
+    EXPECT_EQ(members.Find("Loadouts")->GetCount(), Profile::LoadoutCount);
+    EXPECT_EQ(members.Find("Loadouts")->GetElement(3).GetObject().Find("Head")->GetString(), StringView("Cap"));
+    EXPECT_EQ(members.Find("Cores")->GetType(), BlueprintType::Object);
+
+    Profile loaded;
+    ASSERT_TRUE(loaded.Load(assets.folder.Path("Assets/New.profile"), assets.registry));
+    Profile expected = profile;
+    expected.keyboard.moveLeft = KeyBinding::Of(Key::A);
+    expected.loadouts[4].head = 0;
+    EXPECT_EQ(loaded.name, expected.name);
+    EXPECT_EQ(loaded.gold, expected.gold);
+    EXPECT_EQ(loaded.activeLoadout, expected.activeLoadout);
+    EXPECT_EQ(loaded.controller, expected.controller);
+    EXPECT_EQ(loaded.keyboard, expected.keyboard);
+    EXPECT_EQ(loaded.loadouts, expected.loadouts);
+    EXPECT_EQ(loaded.heads, expected.heads);
+    EXPECT_EQ(loaded.legs, expected.legs);
+    EXPECT_FALSE(loaded.damaged);
+}
+
+TEST_F(ProfileTest, NamesThatLeaveAssetsAreNotSaved)
+{
+    const char* names[] = {"", "../Escaped", "..", "Sub/Inner", "Sub\\Inner", "/tmp/Absolute", "Line\nBreak"};
+    for (const char* name : names)
+    {
+        Testing::LogCapture log;
+        Profile profile;
+        profile.name = name;
+        EXPECT_FALSE(Profile::IsFileName(profile.name)) << name;
+        EXPECT_FALSE(profile.Save(assets.Root(), assets.registry)) << name;
+        EXPECT_TRUE(
+            log.Logged("did not save the profile \"" + profile.name + "\": its name cannot name a file in Assets"))
+            << name;
+    }
+    EXPECT_FALSE(std::filesystem::exists(assets.folder.Path("Escaped.profile")));
+    EXPECT_FALSE(std::filesystem::exists(assets.folder.Path("Assets/Sub")));
+    EXPECT_TRUE(Profile::IsFileName("Player One.2"));
+}
+
+TEST_F(ProfileTest, ADamagedFileIsReportedAndKept)
+{
+    const std::string damaged = R"({"Name": "Ada", "Gold": 9000,)";
+    assets.WriteFile("Assets/Ada.profile", damaged);
+    assets.WriteFile("Assets/List.profile", "[1, 2]");
+
+    Testing::LogCapture log;
+    ProfileCollection profiles;
+    Profile::LoadAll(profiles, assets.Root(), assets.registry);
+    ASSERT_EQ(profiles.Count(), 2u);
+    Profile& ada = *profiles.Find("Ada");
+    EXPECT_TRUE(ada.damaged);
+    EXPECT_EQ(ada.gold, 0u);
+    EXPECT_TRUE(profiles.Find("List")->damaged);
+    EXPECT_TRUE(log.Logged("the profile " + assets.folder.Path("Assets/Ada.profile") +
+                           " is no JSON object: it keeps its defaults and its file is not saved over"));
+
+    ada.name = "Ada";
+    EXPECT_FALSE(ada.Save(assets.Root(), assets.registry));
+    EXPECT_EQ(ReadFile("Assets/Ada.profile"), damaged);
+    // Under another name it is a new file, which is saved.
+    ada.name = "Ada2";
+    EXPECT_TRUE(ada.Save(assets.Root(), assets.registry));
+
+    // A profile without a file keeps its defaults.
+    Profile missing;
+    EXPECT_TRUE(missing.Load(assets.folder.Path("Assets/Nobody.profile"), assets.registry));
+    EXPECT_FALSE(missing.damaged);
+    EXPECT_EQ(missing.loadouts[0], ProfileLoadout());
+}
