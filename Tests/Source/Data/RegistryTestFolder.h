@@ -4,7 +4,6 @@
 #include "Engine/Foundation/FileManager.h"
 #include "Engine/Foundation/Path.h"
 #include "Source/Data/DataRegistry.h"
-#include "Source/Data/GameConfiguration.h"
 #include "Source/Data/Loadout.h"
 #include "Tests/TestFolder.h"
 
@@ -13,7 +12,6 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace DataTesting
@@ -38,12 +36,6 @@ public:
                  "Maps", "Themes", "Parts/Heads", "Parts/Cores", "Parts/Arms", "Parts/Legs", "Weapons"})
             if (!FindCollection(registry, plain))
                 plainCollections.push_back(std::make_unique<DataCollection<PlainDefinition>>(registry, plain, 1));
-        configurations = FindConfigurations();
-        if (!configurations)
-        {
-            ownConfigurations = std::make_unique<DataCollection<GameConfiguration>>(registry, "Configurations", 16);
-            configurations = ownConfigurations.get();
-        }
     }
 
     // Writes a text file at a path relative to the application folder.
@@ -82,22 +74,13 @@ public:
     }
 
     std::string Root() const { return folder.Root(); }
-    DataCollection<GameConfiguration>& Configurations() { return *configurations; }
 
     Lumvek::Testing::TestFolder folder;
     Lumvek::FileManager files;
     DataRegistry registry;
 
 private:
-    DataCollection<GameConfiguration>* FindConfigurations() const
-    {
-        return dynamic_cast<DataCollection<GameConfiguration>*>(
-            const_cast<DataCollectionBase*>(FindCollection(registry, "Configurations")));
-    }
-
     std::vector<std::unique_ptr<DataCollection<PlainDefinition>>> plainCollections;
-    std::unique_ptr<DataCollection<GameConfiguration>> ownConfigurations;
-    DataCollection<GameConfiguration>* configurations = nullptr;
 };
 
 } // namespace DataTesting
