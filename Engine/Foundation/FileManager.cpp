@@ -1,13 +1,16 @@
 #include "Engine/Foundation/FileManager.h"
 
 #include "Engine/Foundation/File.h"
+#include "Engine/Foundation/GeometryFormats.h"
 #include "Engine/Foundation/ImageFormats.h"
 #include "Engine/Foundation/Json.h"
 #include "Engine/Foundation/Lon.h"
+#include "Engine/Foundation/LtdFormat.h"
 #include "Engine/Foundation/Path.h"
 #include "Engine/Foundation/SdfFormat.h"
 #include "Engine/Foundation/String.h"
 #include "Engine/Foundation/TextFormats.h"
+#include "Engine/Foundation/Wav.h"
 #include "Engine/Foundation/Xml.h"
 #include "Engine/Foundation/Zip.h"
 #include "Engine/Runtime/Log.h"
@@ -57,11 +60,16 @@ void FileManager::RegisterFormats()
     Register<LonFormat>(*this, "lon");
     Register<XmlFormat>(*this, "xml");
     Register<BinFormat>(*this, "bin");
+    Register<LcbFormat>(*this, "lcb");
+    Register<LixFormat>(*this, "lix");
+    Register<LvbFormat>(*this, "lvb");
+    Register<WavFormat>(*this, "wav");
     Register<TxtFormat>(*this, "txt");
     Register<JpgFormat>(*this, "jpeg");
     Register<JpgFormat>(*this, "jpg");
     Register<PngFormat>(*this, "png");
     Register<LtaFormat>(*this, "lta");
+    Register<LtdFormat>(*this, "ltd");
     Register<SdfFormat>(*this, "sdf");
     Register<PngRegionFormat>(*this, "png");
 }

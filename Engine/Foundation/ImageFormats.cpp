@@ -158,6 +158,7 @@ bool PngRegionFormat::ReadPng(BufferReader& reader, TextureRegion& region)
     }
     if (!decoder.Finish(region.Pixels(), region.texture->RowPitch()))
         return false;
+    region.texture->GrowDirtyRectangle(region.x, region.y, region.x + region.width, region.y + region.height);
     region.texture->MarkChanged();
     SkipPng(reader);
     return true;

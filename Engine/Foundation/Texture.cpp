@@ -34,6 +34,8 @@ bool Texture::SetSize(uint32_t newWidth, uint32_t newHeight, TextureFormat newFo
         const uint64_t size = uint64_t(newWidth) * newHeight * 4;
         pixels.Reserve(static_cast<uint32_t>(size));
     }
+    // Every pixel is new, and an area grown for the old size may lie outside the new one.
+    dirty = {0, 0, newWidth, newHeight};
     MarkChanged();
     return true;
 }
@@ -107,6 +109,8 @@ void Texture::FillPixels(uint32_t sourceX, uint32_t sourceY, uint32_t x0, uint32
     for (uint32_t row = y0; row < y1; ++row)
         for (uint32_t column = x0; column < x1; ++column)
             std::memcpy(data + row * pitch + size_t(column) * 4, source, 4);
+    if (x0 < x1 && y0 < y1)
+        GrowDirtyRectangle(x0, y0, x1, y1);
 }
 
 namespace

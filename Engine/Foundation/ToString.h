@@ -12,6 +12,10 @@ namespace Lumvek
 // A 16-byte identifier, printed in the 8-4-4-4-12 grouping.
 struct Guid
 {
+    // A new random identifier in the version-4 layout; 16 zero bytes when the platform cannot make
+    // one. Provided by the platform layer.
+    static Guid Create();
+
     uint8_t bytes[16] = {};
 };
 

@@ -18,6 +18,12 @@ uint32_t ResourceIdOf(uint32_t soundIndex)
 
 } // namespace
 
+const NameList& AudioGroupNames()
+{
+    static const NameList names{"Music", "Sound", "Effect"};
+    return names;
+}
+
 void SoundInstance::Release()
 {
     if (device)

@@ -2,6 +2,7 @@
 
 #include "Engine/Foundation/StringView.h"
 
+#include <bit>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -12,7 +13,9 @@
 namespace Lumvek
 {
 
+class Geometry;
 class GraphicsResource;
+class Material;
 class ResourceTable;
 class Texture;
 
@@ -23,6 +26,17 @@ enum class ResourceKind : uint32_t
     Geometry = 1,
     Material = 2,
     Texture = 3,
+};
+
+// How a graphics resource's data is kept on the device; any value other than Dynamic and UploadOnce
+// is static.
+enum class ResourceUsage : uint32_t
+{
+    Static = 0,
+    // Refilled often: the device keeps a buffer the CPU can write.
+    Dynamic = 2,
+    // Uploaded once, after which the CPU-side copy is dropped (GraphicsResource::ReleaseData).
+    UploadOnce = 3,
 };
 
 // The device's own object for one resource (buffers, textures, programs). Owned by its slot.
@@ -44,39 +58,208 @@ struct GraphicsResourceSlot
     uint32_t uploadedVersion = 0;
 };
 
-// The engine's drawing interface. Owned by the application; the slot table is shared by the
-// application thread and the loader threads that create resources, and guarded by the device mutex.
+// The operation a GraphicsCommand replays.
+enum class GraphicsCommandCode : uint32_t
+{
+    SetColorTarget = 0,
+    SetDepthTarget = 1,
+    Clear = 2,
+    ClearDepth = 3,
+    SetMaterial = 4,
+    SetTexture = 5,
+    SetGeometry = 6,
+    SetInstances = 7,
+    SetIndices = 8,
+    SetConstants = 9,
+    SetClip = 10,
+    Draw = 11,
+};
+
+// One queued device call: a code and five 32-bit operands, floats stored by their bits. Resource
+// operands are device slots. Operands per code:
+//   SetColorTarget: texture, target index.      SetDepthTarget: texture.
+//   Clear: red, green, blue, alpha (floats).    ClearDepth: depth (float), stencil.
+//   SetMaterial: material.                      SetTexture: texture, texture slot.
+//   SetGeometry / SetInstances / SetIndices: geometry, stride (0 = the geometry's own).
+//   SetConstants: geometry, first constant, constant count, constant-buffer slot, stage flags
+//                 (low byte vertex stage, next byte pixel stage).
+//   SetClip: x, y, width, height (floats).      Draw: first element, element count (0 = all).
+struct GraphicsCommand
+{
+    uint32_t code = 0;
+    uint32_t op1 = 0;
+    uint32_t op2 = 0;
+    uint32_t op3 = 0;
+    uint32_t op4 = 0;
+    uint32_t op5 = 0;
+
+    static uint32_t FromFloat(float value) { return std::bit_cast<uint32_t>(value); }
+    static float ToFloat(uint32_t bits) { return std::bit_cast<float>(bits); }
+    static uint32_t StageFlags(uint8_t vertexStage, uint8_t pixelStage)
+    {
+        return vertexStage | uint32_t(pixelStage) << 8;
+    }
+
+    static GraphicsCommand Make(GraphicsCommandCode code, uint32_t op1 = 0, uint32_t op2 = 0, uint32_t op3 = 0,
+                                uint32_t op4 = 0, uint32_t op5 = 0)
+    {
+        return {static_cast<uint32_t>(code), op1, op2, op3, op4, op5};
+    }
+    static GraphicsCommand SetColorTarget(uint32_t texture, uint32_t index)
+    {
+        return Make(GraphicsCommandCode::SetColorTarget, texture, index);
+    }
+    static GraphicsCommand SetDepthTarget(uint32_t texture)
+    {
+        return Make(GraphicsCommandCode::SetDepthTarget, texture);
+    }
+    static GraphicsCommand Clear(float red, float green, float blue, float alpha)
+    {
+        return Make(GraphicsCommandCode::Clear, FromFloat(red), FromFloat(green), FromFloat(blue), FromFloat(alpha));
+    }
+    static GraphicsCommand ClearDepth(float depth, uint8_t stencil)
+    {
+        return Make(GraphicsCommandCode::ClearDepth, FromFloat(depth), stencil);
+    }
+    static GraphicsCommand SetClip(float x, float y, float width, float height)
+    {
+        return Make(GraphicsCommandCode::SetClip, FromFloat(x), FromFloat(y), FromFloat(width), FromFloat(height));
+    }
+};
+
+// One entry of GetResolutions.
+struct Resolution
+{
+    uint32_t width = 0;
+    uint32_t height = 0;
+    // Derived from the desktop size rather than a fixed mode.
+    bool scaled = false;
+
+    bool operator==(const Resolution&) const = default;
+};
+
+// The engine's drawing interface. Owned by the application. The slot table is shared by the
+// application thread and the loader threads that create resources, and is guarded by the device
+// mutex, which the application thread also holds for the whole upload, replay and present of a
+// frame. The command queue is filled and replayed on the application thread.
+//
+// Platform devices implement the virtual operations; the Set operations receive the resource a
+// command names and its handle, or two nulls when the id names nothing of the right kind.
 class GraphicsDevice
 {
 public:
     using ResourceHandle = GraphicsResourceHandle;
 
-    GraphicsDevice(StringView name, ResourceTable* resources) : name(name.ToString()), resources(resources) {}
+    GraphicsDevice(StringView name, ResourceTable* resources, float scale = 1.0f, uint32_t multisampleCount = 1,
+                   bool debug = false)
+        : scale(scale), multisampleCount(multisampleCount), name(name.ToString()), debug(debug), resources(resources)
+    {
+    }
     GraphicsDevice(const GraphicsDevice&) = delete;
     GraphicsDevice& operator=(const GraphicsDevice&) = delete;
+    // Destroys the slots' handles. A platform device whose handles need it alive (to free their
+    // platform objects) empties the slots in its own destructor.
     virtual ~GraphicsDevice();
+
+    // The virtual operations, in their slot order.
+
+    // The back-buffer sizes offered for a desktop of the given size.
+    virtual std::vector<Resolution> GetResolutions(uint32_t desktopWidth, uint32_t desktopHeight) = 0;
+    // The multisample counts the platform supports, 1 first.
+    virtual std::vector<uint32_t> GetMultisampleCounts() = 0;
+    virtual void SetScale(float scale) = 0;
+    virtual void SetMultisampleCount(uint32_t count) = 0;
+    // Clears every bound colour target.
+    virtual void Clear(float red, float green, float blue, float alpha) = 0;
+    virtual void SetDepthTarget(const Texture* texture, ResourceHandle* handle) = 0;
+    // Top-left pixel coordinates; a width or height <= 0 means the whole target.
+    virtual void SetClip(float x, float y, float width, float height) = 0;
+    virtual void SetMaterial(const Material* material, ResourceHandle* handle) = 0;
+    virtual void SetTexture(const Texture* texture, ResourceHandle* handle, uint32_t slot) = 0;
+    // Stride in bytes, never 0 with a geometry; the replay resolves a command's 0 to the geometry's own.
+    virtual void SetGeometry(const Geometry* geometry, ResourceHandle* handle, uint32_t stride) = 0;
+    virtual void SetInstances(const Geometry* geometry, ResourceHandle* handle, uint32_t stride) = 0;
+    virtual void SetIndices(const Geometry* geometry, ResourceHandle* handle, uint32_t stride) = 0;
+    // Binds count 16-byte constants from the first to the slot of each stage whose flag is set.
+    virtual void SetConstants(const Geometry* geometry, ResourceHandle* handle, uint8_t vertexStage, uint8_t pixelStage,
+                              uint32_t first, uint32_t count, uint32_t slot) = 0;
+    // window: the platform's window object (an SDL_Window on Linux).
+    virtual void SetWindow(void* window, float width, float height, float displayScale) = 0;
+    virtual void SetSize(float width, float height, float displayScale) = 0;
+    // Holds a slot no caller uses; platform devices leave it empty.
+    virtual void Reserved() = 0;
+    virtual std::unique_ptr<ResourceHandle> CreateGeometryHandle() = 0;
+    virtual std::unique_ptr<ResourceHandle> CreateMaterialHandle() = 0;
+    virtual std::unique_ptr<ResourceHandle> CreateTextureHandle() = 0;
+    // Called under the device mutex with the handle the device made for the resource's slot. A
+    // texture upload may copy only the texture's dirty rectangle when the handle already holds a
+    // texture of the same size; the rectangle is never empty here (an edit that reported no area
+    // sends the whole texture) and is reset after the call. A geometry's byte size is data.Size().
+    // Data of an upload-once resource may already have been dropped: expect empty buffers.
+    virtual void UploadGeometry(ResourceHandle& handle, const Geometry& geometry) = 0;
+    virtual void UploadMaterial(ResourceHandle& handle, const Material& material) = 0;
+    virtual void UploadTexture(ResourceHandle& handle, const Texture& texture) = 0;
+    virtual void BeginFrame() = 0;
+    // Cuts the bound colour targets to index entries and appends the texture (the back buffer for
+    // none); an index beyond the bound count changes nothing.
+    virtual void SetColorTarget(const Texture* texture, ResourceHandle* handle, uint32_t index) = 0;
+    virtual void ClearDepth(float depth, uint8_t stencil) = 0;
+    virtual void Draw(uint32_t first, uint32_t count) = 0;
+    virtual void DrawIndexed(uint32_t first, uint32_t count) = 0;
+    virtual void DrawInstanced(uint32_t firstVertex, uint32_t vertexCount, uint32_t firstInstance,
+                               uint32_t instanceCount) = 0;
+    virtual void DrawIndexedInstanced(uint32_t firstIndex, uint32_t indexCount, uint32_t firstInstance,
+                                      uint32_t instanceCount) = 0;
+    virtual void Present() = 0;
 
     StringView GetName() const { return name; }
 
-    // Creates the texture of a slot: the resource table makes it under the index, in NameTableB, of
-    // the slot's name in NameTableC, and it starts locked, so that it is uploaded once its creator
-    // has filled it and called FinishChanges. Null when the slot is taken or the table refuses.
+    // Resource creation, from any thread. Each makes the resource in the resource table under the
+    // index, in NameTableB, of the slot's name in NameTableC, and fills the slot with a new handle.
+    // Null when the slot already holds a resource or the table refuses the id.
+    Geometry* CreateGeometry(uint32_t id, uint32_t usage, uint8_t locked);
+    // Materials start locked: they are uploaded once their creator has filled them and called
+    // FinishChanges.
+    Material* CreateMaterial(uint32_t id);
+    Material* AddMaterial(uint32_t id) { return CreateMaterial(id); }
+    // Textures start locked too, like materials.
     Texture* CreateTexture(uint32_t slot, uint32_t usage);
     // The texture of a slot; null when the slot holds no texture.
     Texture* GetTexture(uint32_t slot);
+    // Destroys the resource of a slot holding one of the kind and empties the slot; false otherwise.
+    bool DestroyResource(uint32_t id, ResourceKind kind);
 
-    virtual std::unique_ptr<ResourceHandle> CreateTextureHandle() = 0;
+    // One frame's work at render time, under the device mutex: uploads the changed resources, begins
+    // the frame, replays the queue, presents, resets the bound counts, empties the queue and drops the
+    // CPU copies of the upload-once resources that are on the device.
+    void Render();
+    // Uploads every unlocked resource whose version differs from the one last uploaded. The caller
+    // holds the mutex.
+    void UploadChangedResources();
+    // Replays the queue onto the virtual operations. The caller holds the mutex.
+    void ExecuteCommands();
+    // Resizes every colour and depth-stencil target texture to the device size. Takes the mutex;
+    // platform devices call it after their size or multisample count changed.
+    void ResizeTargets();
 
     float scale = 1.0f;
     uint32_t multisampleCount = 1;
     std::string name;
     bool debug = false;
+    // The back-buffer size in pixels.
     uint32_t width = 0;
     uint32_t height = 0;
     // The table the device's resources live in; not owned.
     ResourceTable* resources = nullptr;
+    // The frame's queue, reused frame after frame.
+    std::vector<GraphicsCommand> commands;
     std::vector<GraphicsResourceSlot> slots;
     std::mutex mutex;
+    // Element counts of the buffers bound by the last replayed SetGeometry, SetInstances and
+    // SetIndices; 0 after every frame.
+    uint32_t vertexCount = 0;
+    uint32_t instanceCount = 0;
+    uint32_t indexCount = 0;
 
 protected:
     // Creates a resource of the kind for a slot, shared by every kind: create makes it in the table
@@ -89,6 +272,11 @@ protected:
 
 private:
     std::unique_ptr<ResourceHandle> CreateHandle(ResourceKind kind);
+    // The slot of an id when it holds a resource of the kind; null otherwise. The caller holds the mutex.
+    GraphicsResourceSlot* Resolve(uint32_t id, ResourceKind kind);
+    // Binds a geometry for SetGeometry, SetInstances or SetIndices and returns its element count.
+    uint32_t BindBuffer(const GraphicsCommand& command,
+                        void (GraphicsDevice::*bind)(const Geometry*, ResourceHandle*, uint32_t));
 };
 
 } // namespace Lumvek

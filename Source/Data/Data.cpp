@@ -131,10 +131,12 @@ void Data::LoadNineSliceImage(Texture& texture, uint32_t regionId, StringView fi
 void Data::LoadFramesImage(Texture& texture, uint32_t regionId, StringView file, uint32_t columns, uint32_t rows,
                            uint32_t count) const
 {
+    // Cell counts come from definition files; a grid needs at least one cell each way.
     if (columns == 0 || rows == 0)
     {
-        Log::Write("{} of {} has no frames", file, name);
-        return;
+        Log::Write("{} of {} has a cell count of 0; 1 is used", file, name);
+        columns = columns ? columns : 1;
+        rows = rows ? rows : 1;
     }
     std::string path;
     uint32_t width = 0;

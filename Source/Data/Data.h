@@ -63,8 +63,8 @@ public:
     // As LoadImage, with a nine-slice region of the given margins in pixels.
     void LoadNineSliceImage(Lumvek::Texture& texture, uint32_t regionId, Lumvek::StringView file, uint32_t left,
                             uint32_t right, uint32_t bottom, uint32_t top) const;
-    // As LoadImage, with a region cut into columns x rows frames, count of them in all. Nothing is
-    // loaded when columns or rows is 0.
+    // As LoadImage, with a region cut into columns x rows frames, count of them in all. A count of 0
+    // columns or rows is taken as 1, logged.
     void LoadFramesImage(Lumvek::Texture& texture, uint32_t regionId, Lumvek::StringView file, uint32_t columns,
                          uint32_t rows, uint32_t count) const;
     // soundId is an index in NameSet::Global; its name, added to NameTableB, gives the slot of the

@@ -39,7 +39,7 @@ bool IsPlainPath(StringView path)
 
 } // namespace
 
-std::vector<std::string> ListFiles(const FileManager& files, StringView folder, bool itemFolders)
+std::vector<std::string> DataRegistry::ListFiles(const FileManager& files, StringView folder, bool itemFolders)
 {
     std::vector<std::string> paths;
     std::string collectionFolder = Path::AppendCopy(files.applicationRoot, "Assets");
@@ -77,7 +77,7 @@ std::vector<std::string> ListFiles(const FileManager& files, StringView folder, 
     return paths;
 }
 
-bool LoadDataFile(StringView path, Blueprint& blueprint)
+bool DataRegistry::LoadDataFile(StringView path, Blueprint& blueprint)
 {
     auto [read, text] = File::ReadAllText(path);
     if (read && JsonFormat::LoadBlueprint(text, blueprint))

@@ -22,14 +22,6 @@ class FileManager;
 
 class DataRegistry;
 
-// The full paths of the items a collection's list file Assets/<folder>/<leaf>.json names, in list
-// order: <name>/Data.json files with itemFolders, <name>.data files without. Empty, logged, when the
-// list is missing, no JSON, or not an array of strings. Entries that would leave the collection's
-// folder ("..", ".", empty components) are skipped, logged.
-std::vector<std::string> ListFiles(const Lumvek::FileManager& files, Lumvek::StringView folder, bool itemFolders);
-// Reads the file as JSON into the blueprint; false, logged, when it is missing or no JSON.
-bool LoadDataFile(Lumvek::StringView path, Lumvek::Blueprint& blueprint);
-
 // What the registry asks of the items of a configuration collection (files "<name>.data" read by the
 // item itself): the registry sets the key and the index, then the item reads itself, looking up
 // the definitions it names in the registry.
@@ -157,28 +149,7 @@ public:
         return items[slot].get();
     }
 
-    void Load() override
-    {
-        constexpr bool definitions = std::derived_from<T, Data>;
-        static_assert(definitions || RegistryConfiguration<T>, "a collection holds definitions or configurations");
-        for (const std::string& path : ListFiles(GetFileManager(), GetFolder(), definitions))
-        {
-            Lumvek::Blueprint blueprint;
-            if (!LoadDataFile(path, blueprint))
-                continue;
-            std::string name = DataDetail::ItemName(path, definitions);
-            if constexpr (definitions)
-            {
-                std::unique_ptr<T> item = Create(blueprint, name);
-                if (item)
-                    Add(name, blueprint, std::move(item));
-            }
-            else
-            {
-                AddConfiguration(name, blueprint);
-            }
-        }
-    }
+    void Load() override;
 
 private:
     std::unique_ptr<T> Create(const Lumvek::Blueprint& blueprint, Lumvek::StringView name) const
@@ -231,6 +202,15 @@ public:
     // logged, when the file could not be written.
     bool Save(const Data& data) const;
 
+    // The full paths of the items a collection's list file Assets/<folder>/<leaf>.json names, in list
+    // order: <name>/Data.json files with itemFolders, <name>.data files without. Empty, logged, when
+    // the list is missing, no JSON, or not an array of strings. Entries that would leave the
+    // collection's folder ("..", ".", empty components, '\') are skipped, logged.
+    static std::vector<std::string> ListFiles(const Lumvek::FileManager& files, Lumvek::StringView folder,
+                                              bool itemFolders);
+    // Reads the file as JSON into the blueprint; false, logged, when it is missing or no JSON.
+    static bool LoadDataFile(Lumvek::StringView path, Lumvek::Blueprint& blueprint);
+
     // The definition of that name in the collection loaded from that folder; null when either is
     // missing. Lets a definition find those of another family by name.
     Data* FindData(Lumvek::StringView folder, Lumvek::StringView name) const;
@@ -248,7 +228,33 @@ private:
     std::vector<DataCollectionBase*> collections;
 
 public:
-    // The collections, each with its folder and its load step. Declared after the list above, which
-    // they join as they are constructed.
+    // The collections, each with its folder and its load step; a family is one line here. Declared
+    // after the list above, which they join as they are constructed. The steps leave room for the
+    // families loaded around them: hazards 1, interactions 2, maps 3, themes 4, triggers 5, zones 6,
+    // characters 8, heads to legs 9 to 12, items 13, projectiles 14, weapons 15, and the configuration
+    // collections 16 to 19 after every definition they name.
     DataCollection<GameTypeData> gameTypes{*this, "GameTypes", 7, GameTypeDataTypes()};
 };
+
+template <class T> void DataCollection<T>::Load()
+{
+    constexpr bool definitions = std::derived_from<T, Data>;
+    static_assert(definitions || RegistryConfiguration<T>, "a collection holds definitions or configurations");
+    for (const std::string& path : DataRegistry::ListFiles(GetFileManager(), GetFolder(), definitions))
+    {
+        Lumvek::Blueprint blueprint;
+        if (!DataRegistry::LoadDataFile(path, blueprint))
+            continue;
+        std::string name = DataDetail::ItemName(path, definitions);
+        if constexpr (definitions)
+        {
+            std::unique_ptr<T> item = Create(blueprint, name);
+            if (item)
+                Add(name, blueprint, std::move(item));
+        }
+        else
+        {
+            AddConfiguration(name, blueprint);
+        }
+    }
+}

@@ -29,6 +29,25 @@ bool IsObject(const BlueprintReader& reader)
     return reader.GetCurrent().GetType() == BlueprintType::Object;
 }
 
+// A modifier set is an Object member of its own.
+void ReadModifiers(BlueprintReader& reader, StringView key, Attributes& modifiers)
+{
+    if (!reader.GetMember(key))
+        return;
+    if (reader.GetCurrent().GetType() == BlueprintType::Object)
+        modifiers.Read(reader);
+    reader.Pop();
+}
+
+void WriteModifiers(BlueprintWriter& writer, StringView key, const Attributes& modifiers)
+{
+    writer.PushMember(key);
+    // An all-zero set writes no component; the member is still an Object.
+    writer.GetCurrent().SetObject();
+    modifiers.Write(writer);
+    writer.Pop();
+}
+
 // The enumeration text form's type name.
 constexpr StringView ScoringTypeName = "ScoreType";
 
@@ -72,6 +91,7 @@ bool DeathmatchConfiguration::Copy(const GameTypeConfiguration& other)
     killsOfLeaderBonus = source->killsOfLeaderBonus;
     showLeader = source->showLeader;
     modifyLeader = source->modifyLeader;
+    leaderModifiers = source->leaderModifiers;
     return true;
 }
 
@@ -89,6 +109,7 @@ bool DeathmatchConfiguration::Read(BlueprintReader& reader)
     ReadInteger(reader, "KillsOfLeaderBonus", killsOfLeaderBonus);
     ReadMember(reader, "ShowLeader", showLeader);
     ReadMember(reader, "ModifyLeader", modifyLeader);
+    ReadModifiers(reader, "LeaderModifiers", leaderModifiers);
     return true;
 }
 
@@ -104,6 +125,7 @@ void DeathmatchConfiguration::Write(BlueprintWriter& writer) const
     WriteMember(writer, "KillsOfLeaderBonus", killsOfLeaderBonus);
     WriteMember(writer, "ShowLeader", showLeader);
     WriteMember(writer, "ModifyLeader", modifyLeader);
+    WriteModifiers(writer, "LeaderModifiers", leaderModifiers);
 }
 
 bool CaptureTheFlagConfiguration::Copy(const GameTypeConfiguration& other)
@@ -150,6 +172,8 @@ bool KeepawayConfiguration::Copy(const GameTypeConfiguration& other)
     showHolder = source->showHolder;
     modifyHolder = source->modifyHolder;
     modifyLeader = source->modifyLeader;
+    holderModifiers = source->holderModifiers;
+    leaderModifiers = source->leaderModifiers;
     return true;
 }
 
@@ -164,6 +188,8 @@ bool KeepawayConfiguration::Read(BlueprintReader& reader)
     ReadMember(reader, "ShowHolder", showHolder);
     ReadMember(reader, "ModifyHolder", modifyHolder);
     ReadMember(reader, "ModifyLeader", modifyLeader);
+    ReadModifiers(reader, "HolderModifiers", holderModifiers);
+    ReadModifiers(reader, "LeaderModifiers", leaderModifiers);
     return true;
 }
 
@@ -176,6 +202,8 @@ void KeepawayConfiguration::Write(BlueprintWriter& writer) const
     WriteMember(writer, "ShowHolder", showHolder);
     WriteMember(writer, "ModifyHolder", modifyHolder);
     WriteMember(writer, "ModifyLeader", modifyLeader);
+    WriteModifiers(writer, "HolderModifiers", holderModifiers);
+    WriteModifiers(writer, "LeaderModifiers", leaderModifiers);
 }
 
 bool RaceConfiguration::Copy(const GameTypeConfiguration& other)

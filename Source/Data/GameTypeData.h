@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Source/Data/Attributes.h"
 #include "Source/Data/Data.h"
 #include "Source/Data/NameTables.h"
 
@@ -45,6 +46,8 @@ public:
     int32_t killsOfLeaderBonus = 0;
     bool showLeader = false;
     bool modifyLeader = false;
+    // Added to the leader's attributes while modifyLeader is set.
+    Attributes leaderModifiers = Attributes::Modifiers();
 };
 
 // Flags carried to the own team's stand.
@@ -79,6 +82,10 @@ public:
     bool showHolder = true;
     bool modifyHolder = false;
     bool modifyLeader = false;
+    // Added to a token holder's attributes while modifyHolder is set.
+    Attributes holderModifiers = Attributes::Modifiers();
+    // Added to the leader's attributes while modifyLeader is set.
+    Attributes leaderModifiers = Attributes::Modifiers();
 };
 
 // Checkpoints touched in order.

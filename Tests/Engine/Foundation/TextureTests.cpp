@@ -1,31 +1,23 @@
 #include "Engine/Foundation/Texture.h"
 #include "Engine/Foundation/UnitRectangle.h"
 
+#include "Tests/Engine/Foundation/TextureTestSupport.h"
+
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <set>
 #include <tuple>
 #include <vector>
 
 using namespace Lumvek;
+using Lumvek::Testing::TexturePixel;
 
 namespace
 {
 
-void ExpectUv(const UvRectangle& uv, float x, float y, float width, float height)
+std::tuple<float, float, float, float> Uv(const UvRectangle& uv)
 {
-    EXPECT_FLOAT_EQ(uv.x, x);
-    EXPECT_FLOAT_EQ(uv.y, y);
-    EXPECT_FLOAT_EQ(uv.width, width);
-    EXPECT_FLOAT_EQ(uv.height, height);
-}
-
-uint32_t PixelAt(const Texture& texture, uint32_t x, uint32_t y)
-{
-    uint32_t pixel = 0;
-    std::memcpy(&pixel, texture.pixels.Data() + (size_t(y) * texture.width + x) * 4, 4);
-    return pixel;
+    return {uv.x, uv.y, uv.width, uv.height};
 }
 
 void SetPixel(Texture& texture, uint32_t x, uint32_t y, uint32_t pixel)
@@ -41,73 +33,48 @@ TEST(Texture, SetSizeReplacesPixelsAndRegionsWithinTheSizeLimit)
     Texture* texture = table.CreateTexture(3);
     ASSERT_NE(texture, nullptr);
     EXPECT_EQ(table.CreateTexture(3), nullptr);
-    EXPECT_EQ(texture->deviceSlot, InvalidId);
+    EXPECT_EQ(texture->AddRegion(0, 0, 0), nullptr); // no pixels yet
 
     ASSERT_TRUE(texture->SetSize(16, 8, TextureFormat::ColorBuffer4x8));
     EXPECT_EQ(texture->pixels.Size(), 16u * 8 * 4);
-    EXPECT_EQ(texture->bytesPerPixel, 4u);
     EXPECT_EQ(texture->version, 1u);
     ASSERT_NE(texture->AddRegion(InvalidId, 0, 0), nullptr);
-    texture->pixelBuffers.push_back(std::make_unique<uint8_t[]>(16));
 
     // Refused sizes leave everything in place; 8192 on a side is the largest accepted.
     EXPECT_FALSE(texture->SetSize(Texture::MaximumSize + 1, 1, TextureFormat::ColorBuffer4x8));
     EXPECT_FALSE(texture->SetSize(0x40000000u, 0x40000000u, TextureFormat::ColorBuffer4x8));
     EXPECT_EQ(texture->width, 16u);
     EXPECT_NE(texture->GetRegion(InvalidId), nullptr);
-    EXPECT_EQ(texture->pixelBuffers.size(), 1u);
-
     ASSERT_TRUE(texture->SetSize(Texture::MaximumSize, 2, TextureFormat::ColorBuffer4x8));
     EXPECT_EQ(texture->pixels.Size(), Texture::MaximumSize * 2u * 4);
     EXPECT_EQ(texture->GetRegion(InvalidId), nullptr);
-    EXPECT_TRUE(texture->pixelBuffers.empty());
 
     // Render targets keep no pixels on this side, so no region can be cut from them.
     ASSERT_TRUE(texture->SetSize(4, 4, TextureFormat::ColorTarget4x8));
-    EXPECT_EQ(texture->bytesPerPixel, 4u);
     EXPECT_EQ(texture->pixels.Size(), 0u);
     EXPECT_EQ(texture->AddRegion(InvalidId, 0, 0), nullptr);
 }
 
-TEST(Texture, RegionsSitAtTheirIndexPlusOneAndRefuseTakenIndicesOrOutsidePlaces)
-{
-    Texture texture;
-    EXPECT_EQ(texture.AddRegion(0, 0, 0), nullptr); // no pixels yet
-    texture.SetSize(64, 32, TextureFormat::ColorBuffer4x8);
-
-    TextureRegion* whole = texture.AddRegion(InvalidId, 0, 0);
-    TextureRegion* first = texture.AddFramesRegion(0, 8, 4);
-    ASSERT_NE(whole, nullptr);
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(texture.regions[0].get(), whole);
-    EXPECT_EQ(texture.regions[1].get(), first);
-    EXPECT_NE(texture.FindRegion<TextureFramesRegion>(0), nullptr);
-    EXPECT_EQ(texture.FindRegion<TextureNineSliceRegion>(0), nullptr);
-    ExpectUv(first->uv, -1, -1, -1, -1);
-
-    EXPECT_EQ(texture.AddNineSliceRegion(0, 0, 0), nullptr);
-    EXPECT_EQ(texture.AddRegion(5, 65, 0), nullptr);
-    EXPECT_EQ(texture.AddRegion(5, 0, 33), nullptr);
-    EXPECT_EQ(texture.regions.size(), 2u);
-    EXPECT_NE(texture.AddRegion(5, 64, 32), nullptr); // an empty region on the far corner
-    EXPECT_EQ(texture.regions.size(), 7u);
-}
-
-TEST(TextureRegion, SetSizeComputesTextureCoordinatesAndRefusesToReachPastTheEdge)
+TEST(TextureRegion, RegionsSitAtTheirIndexPlusOneAndStayInsideTheTexture)
 {
     Texture texture;
     texture.SetSize(200, 100, TextureFormat::ColorBuffer4x8);
-    TextureRegion* region = texture.AddRegion(1, 50, 25);
-    const uint32_t version = texture.version;
+    TextureRegion* whole = texture.AddRegion(InvalidId, 0, 0);
+    TextureRegion* region = texture.AddFramesRegion(0, 50, 25);
+    EXPECT_EQ(texture.regions[0].get(), whole);
+    EXPECT_EQ(texture.regions[1].get(), region);
+    EXPECT_EQ(Uv(region->uv), std::make_tuple(-1.0f, -1.0f, -1.0f, -1.0f));
+    EXPECT_EQ(texture.AddNineSliceRegion(0, 0, 0), nullptr);
+    EXPECT_EQ(texture.AddRegion(5, 201, 0), nullptr);
+    EXPECT_EQ(texture.AddRegion(5, 0, 101), nullptr);
+    EXPECT_NE(texture.AddRegion(5, 200, 100), nullptr); // an empty region on the far corner
 
     ASSERT_TRUE(region->SetSize(100, 50));
-    ExpectUv(region->uv, 0.25f, 0.25f, 0.5f, 0.5f);
-    EXPECT_EQ(texture.version, version + 1);
+    EXPECT_EQ(Uv(region->uv), std::make_tuple(0.25f, 0.25f, 0.5f, 0.5f));
     EXPECT_EQ(region->Pixels(), texture.pixels.Data() + (25 * 200 + 50) * 4);
-
-    const std::tuple<uint32_t, uint32_t, bool> cases[] = {
+    const std::tuple<uint32_t, uint32_t, bool> sizes[] = {
         {150, 75, true}, {151, 75, false}, {150, 76, false}, {0xFFFFFFFFu, 1, false}, {0, 0, true}};
-    for (auto [width, height, accepted] : cases)
+    for (auto [width, height, accepted] : sizes)
     {
         region->SetSize(100, 50);
         EXPECT_EQ(region->SetSize(width, height), accepted) << width << "x" << height;
@@ -121,17 +88,16 @@ TEST(TextureAtlasRegion, PacksIntoTheFirstLeafThatFitsAndSplitsAlongTheLongerRes
     texture.SetSize(100, 100, TextureFormat::ColorBuffer4x8);
     auto* atlas = texture.AddRegionOf<TextureAtlasRegion>(InvalidId, 0, 0);
     atlas->SetSize(100, 100);
+    auto place = [](const TextureAtlasRegion::Node& node)
+    { return std::make_tuple(node.x, node.y, node.width, node.height); };
 
     uint32_t x = 99, y = 99;
     ASSERT_TRUE(atlas->Pack(60, 20, x, y));
     EXPECT_EQ(std::tie(x, y), std::make_tuple(0u, 0u));
     ASSERT_EQ(atlas->nodes.size(), 3u);
-    const auto& below = atlas->nodes[1];
-    const auto& right = atlas->nodes[2];
-    EXPECT_EQ(std::tie(below.x, below.y, below.width, below.height), std::make_tuple(0u, 20u, 100u, 80u));
-    EXPECT_EQ(std::tie(right.x, right.y, right.width, right.height), std::make_tuple(60u, 0u, 40u, 20u));
-    EXPECT_EQ(std::tie(atlas->nodes[0].width, atlas->nodes[0].height), std::make_tuple(60u, 20u));
-
+    EXPECT_EQ(place(atlas->nodes[0]), std::make_tuple(0u, 0u, 60u, 20u));
+    EXPECT_EQ(place(atlas->nodes[1]), std::make_tuple(0u, 20u, 100u, 80u));
+    EXPECT_EQ(place(atlas->nodes[2]), std::make_tuple(60u, 0u, 40u, 20u));
     ASSERT_TRUE(atlas->Pack(50, 50, x, y));
     EXPECT_EQ(std::tie(x, y), std::make_tuple(0u, 20u));
     const auto nodes = atlas->nodes.size();
@@ -139,16 +105,14 @@ TEST(TextureAtlasRegion, PacksIntoTheFirstLeafThatFitsAndSplitsAlongTheLongerRes
     EXPECT_EQ(atlas->nodes.size(), nodes);
 
     // A rectangle of exactly the leaf's size leaves two empty strips.
-    TextureAtlasRegion* exact = texture.AddRegionOf<TextureAtlasRegion>(0, 10, 10);
+    auto* exact = texture.AddRegionOf<TextureAtlasRegion>(0, 10, 10);
     exact->SetSize(30, 20);
     ASSERT_TRUE(exact->Pack(30, 20, x, y));
-    EXPECT_EQ(std::tie(x, y), std::make_tuple(0u, 0u));
-    EXPECT_EQ(std::tie(exact->nodes[1].width, exact->nodes[1].height), std::make_tuple(30u, 0u));
-    EXPECT_EQ(std::tie(exact->nodes[2].width, exact->nodes[2].height), std::make_tuple(0u, 20u));
+    EXPECT_EQ(place(exact->nodes[1]), std::make_tuple(0u, 20u, 30u, 0u));
+    EXPECT_EQ(place(exact->nodes[2]), std::make_tuple(30u, 0u, 0u, 20u));
     EXPECT_FALSE(exact->Pack(1, 1, x, y));
-    EXPECT_TRUE(exact->Pack(0, 0, x, y));
 
-    // Many small images make a deep tree; every one finds its own place.
+    // Many small images make a deep tree; every one finds a place of its own.
     std::set<std::pair<uint32_t, uint32_t>> places;
     while (atlas->Pack(1, 1, x, y))
         EXPECT_TRUE(places.emplace(x, y).second);
@@ -160,16 +124,10 @@ TEST(TextureFramesRegion, GridCutsTheRegionRowByRowThenKeepsTheCount)
     Texture texture;
     texture.SetSize(256, 256, TextureFormat::ColorBuffer4x8);
     TextureFramesRegion* sheet = texture.AddFramesRegion(0, 128, 0);
-    ASSERT_TRUE(sheet->SetSize(128, 64));
-    ExpectUv(sheet->uv, 0.5f, 0.0f, 0.5f, 0.25f);
-
-    ASSERT_TRUE(sheet->SetGrid(4, 2, 32, 32, 8));
-    ASSERT_EQ(sheet->frames.size(), 8u);
-    ExpectUv(sheet->frames[5], 0.625f, 0.125f, 0.125f, 0.125f);
-    ExpectUv(sheet->frames[3], 0.875f, 0.0f, 0.125f, 0.125f);
-
+    sheet->SetSize(128, 64);
     ASSERT_TRUE(sheet->SetGrid(4, 2, 32, 32, 10));
-    ExpectUv(sheet->frames[9], 0, 0, 1, 1);
+    EXPECT_EQ(Uv(sheet->frames[5]), std::make_tuple(0.625f, 0.125f, 0.125f, 0.125f));
+    EXPECT_EQ(Uv(sheet->frames[9]), std::make_tuple(0.0f, 0.0f, 1.0f, 1.0f));
     ASSERT_TRUE(sheet->SetGrid(4, 2, 32, 32, 3));
     EXPECT_EQ(sheet->frames.size(), 3u);
 
@@ -189,41 +147,27 @@ TEST(Texture, ExtrusionRepeatsEdgePixelsOutwardAndStaysInsideTheTexture)
     SetPixel(texture, 4, 3, 0x22);
     SetPixel(texture, 3, 4, 0x33);
     SetPixel(texture, 4, 4, 0x44);
+    texture.ExtrudeRegionTop(*region, 1);
+    EXPECT_EQ(TexturePixel(texture, 3, 2), 0x11u);
+    EXPECT_EQ(TexturePixel(texture, 2, 3), 0u);
 
-    texture.ExtrudeRegion(*region, 0);
-    EXPECT_EQ(PixelAt(texture, 2, 3), 0u);
-
-    texture.ExtrudeRegion(*region, 2);
     // Each pixel of the 6 x 6 block around the region takes the nearest pixel of the region.
-    for (uint32_t y = 1; y < 7; ++y)
-        for (uint32_t x = 1; x < 7; ++x)
+    texture.ExtrudeRegion(*region, 2);
+    for (uint32_t y = 0; y < 8; ++y)
+        for (uint32_t x = 0; x < 8; ++x)
         {
-            const uint32_t expected = (y < 4 ? (x < 4 ? 0x11 : 0x22) : (x < 4 ? 0x33 : 0x44));
-            EXPECT_EQ(PixelAt(texture, x, y), expected) << x << "," << y;
+            const bool inside = x >= 1 && x < 7 && y >= 1 && y < 7;
+            const uint32_t nearest = y < 4 ? (x < 4 ? 0x11 : 0x22) : (x < 4 ? 0x33 : 0x44);
+            EXPECT_EQ(TexturePixel(texture, x, y), inside ? nearest : 0u) << x << "," << y;
         }
-    EXPECT_EQ(PixelAt(texture, 0, 0), 0u);
-    EXPECT_EQ(PixelAt(texture, 7, 3), 0u);
-
-    // One side at a time touches only that side.
-    Texture single;
-    single.SetSize(4, 4, TextureFormat::ColorBuffer4x8);
-    TextureRegion* middle = single.AddRegion(0, 1, 1);
-    middle->SetSize(2, 2);
-    SetPixel(single, 1, 1, 7);
-    single.ExtrudeRegionTop(*middle, 1);
-    EXPECT_EQ(PixelAt(single, 1, 0), 7u);
-    EXPECT_EQ(PixelAt(single, 0, 1), 0u);
-    single.ExtrudeRegionLeft(*middle, 1);
-    EXPECT_EQ(PixelAt(single, 0, 1), 7u);
-    EXPECT_EQ(PixelAt(single, 0, 0), 0u);
 
     // Regions on the texture's edges extrude as far as the texture goes, and no further.
-    TextureRegion* corner = single.AddRegion(1, 0, 0);
-    corner->SetSize(4, 4);
-    single.ExtrudeRegion(*corner, 3);
-    single.ExtrudeRegionRight(*corner, 0xFFFFFFFFu);
-    single.ExtrudeRegionBottom(*corner, 0xFFFFFFFFu);
-    EXPECT_EQ(single.pixels.Size(), 64u);
+    TextureRegion* corner = texture.AddRegion(1, 0, 0);
+    corner->SetSize(8, 8);
+    texture.ExtrudeRegion(*corner, 3);
+    texture.ExtrudeRegionRight(*corner, 0xFFFFFFFFu);
+    texture.ExtrudeRegionBottom(*corner, 0xFFFFFFFFu);
+    EXPECT_EQ(TexturePixel(texture, 1, 1), 0x11u);
 }
 
 TEST(TextureFontRegion, MeasureTextAddsAdvancesAndKerningOfEachPair)
@@ -239,11 +183,8 @@ TEST(TextureFontRegion, MeasureTextAddsAdvancesAndKerningOfEachPair)
     font->glyphs['A'].SetKerning('V', -2);
     font->glyphs['A'].SetKerning('V', -1.5f);
     font->glyphs['V'].SetKerning(' ', -0.25f);
-
-    EXPECT_EQ(font->GetKerning('A', 'V'), -1.5f);
     EXPECT_EQ(font->GetKerning('V', 'A'), 0.0f);
     EXPECT_EQ(font->GetKerning('\xC3', 'A'), 0.0f);
-    EXPECT_EQ(font->glyphs['A'].kerningAmounts.size(), 1u);
 
     const std::tuple<StringView, float> cases[] = {
         {"", 0.0f},
@@ -259,32 +200,28 @@ TEST(TextureFontRegion, MeasureTextAddsAdvancesAndKerningOfEachPair)
 TEST(TextureStreamRegion, CellsAreReusedLeastRecentlyUsedFirst)
 {
     Texture texture;
-    texture.SetSize(64, 64, TextureFormat::ColorBuffer4x8);
+    texture.SetSize(2048, 2048, TextureFormat::ColorBuffer4x8);
     auto* stream = texture.AddRegionOf<TextureStreamRegion>(InvalidId, 0, 0);
-    stream->SetSize(64, 32);
+    stream->SetSize(2048, 2048);
     EXPECT_EQ(stream->AddFrame(1), nullptr); // no cells yet
     EXPECT_FALSE(stream->SetCellSize(0, 16));
-    EXPECT_FALSE(stream->SetCellSize(16, 0));
-    texture.SetSize(2048, 2048, TextureFormat::ColorBuffer4x8);
-    stream = texture.AddRegionOf<TextureStreamRegion>(InvalidId, 0, 0);
-    stream->SetSize(2048, 2048);
     EXPECT_FALSE(stream->SetCellSize(1, 1)); // four million cells
     EXPECT_TRUE(stream->SetCellSize(2, 2));
+
     texture.SetSize(64, 64, TextureFormat::ColorBuffer4x8);
     stream = texture.AddRegionOf<TextureStreamRegion>(InvalidId, 0, 0);
     stream->SetSize(64, 32);
     ASSERT_TRUE(stream->SetCellSize(32, 16));
-    EXPECT_EQ(std::tie(stream->columns, stream->rows), std::make_tuple(2u, 2u));
-    EXPECT_EQ(std::tie(stream->head, stream->tail), std::make_tuple(0u, 3u));
+    EXPECT_EQ(std::tie(stream->columns, stream->rows, stream->head, stream->tail), std::make_tuple(2u, 2u, 0u, 3u));
 
+    // A resized texture is dirty all over until uploaded; start as an upload leaves it.
+    texture.dirty = {};
     // Without use the tail cell is handed out each time, and each hand-out makes the last one stale.
     for (uint32_t id = 10; id < 14; ++id)
         EXPECT_EQ(stream->AddFrame(id)->index, 3u);
     EXPECT_FALSE(stream->HoldsFrame(10));
     EXPECT_TRUE(stream->HoldsFrame(13));
-    EXPECT_EQ(stream->cells[3].useCount, 4u);
-    EXPECT_EQ(texture.GetRegion(12)->x, 32u);
-    EXPECT_EQ(texture.GetRegion(12)->y, 16u);
+    EXPECT_EQ(std::tie(texture.GetRegion(12)->x, texture.GetRegion(12)->y), std::make_tuple(32u, 16u));
     EXPECT_EQ(std::tie(texture.dirty.left, texture.dirty.top, texture.dirty.right, texture.dirty.bottom),
               std::make_tuple(32u, 16u, 64u, 32u));
 
@@ -293,27 +230,18 @@ TEST(TextureStreamRegion, CellsAreReusedLeastRecentlyUsedFirst)
     std::vector<uint32_t> handedOut;
     bool added = false;
     for (uint32_t id = 20; id < 24; ++id)
-    {
         handedOut.push_back(stream->UseFrame(id, added)->index);
-        EXPECT_TRUE(added);
-    }
     EXPECT_EQ(handedOut, (std::vector<uint32_t>{3, 2, 1, 0}));
 
-    // Using frame 20 again keeps its cell and makes it the most recent, so the next new frame takes
-    // the cell of frame 21, now the least recently used.
+    // Frame 20, used again, keeps its cell, so the next new frame takes frame 21's.
     EXPECT_EQ(stream->UseFrame(20, added)->index, 3u);
     EXPECT_FALSE(added);
-    EXPECT_EQ(stream->head, 3u);
     EXPECT_EQ(stream->UseFrame(24, added)->index, 2u);
     EXPECT_TRUE(added);
     EXPECT_FALSE(stream->HoldsFrame(21));
-    EXPECT_EQ(stream->FindFrame(21)->cell, 2u);
-    EXPECT_EQ(stream->FindFrame(99), nullptr);
 
     // Frame 21 comes back: its region moves to the cell it gets now, off frame 24's cell.
-    const auto* cell = stream->UseFrame(21, added);
-    EXPECT_TRUE(added);
-    EXPECT_EQ(cell->index, 1u);
+    EXPECT_EQ(stream->UseFrame(21, added)->index, 1u);
     EXPECT_EQ(std::tie(texture.GetRegion(21)->x, texture.GetRegion(21)->y), std::make_tuple(32u, 0u));
     EXPECT_EQ(std::tie(texture.GetRegion(24)->x, texture.GetRegion(24)->y), std::make_tuple(0u, 16u));
 
@@ -322,14 +250,13 @@ TEST(TextureStreamRegion, CellsAreReusedLeastRecentlyUsedFirst)
     for (uint32_t at = stream->head; at != TextureStreamRegion::None; at = stream->cells[at].next)
         order.push_back(at);
     EXPECT_EQ(order, (std::vector<uint32_t>{1, 2, 3, 0}));
-    EXPECT_EQ(stream->tail, 0u);
-    EXPECT_EQ(stream->cells[0].previous, 3u);
+    EXPECT_EQ(std::tie(stream->tail, stream->cells[0].previous), std::make_tuple(0u, 3u));
 }
 
 TEST(UnitRectangle, ResolvesEachUnitAgainstTheParent)
 {
     using U = UnitRectangle;
-    const std::tuple<U, U::Resolved> cases[] = {
+    const std::tuple<U, std::tuple<float, float, float, float>> cases[] = {
         {U{}, {0, 0, 200, 100}},
         {U{{U::Pixels, 5}, {U::Pixels, 6}, {U::Pixels, 7}, {U::Pixels, 8}}, {5, 6, 7, 8}},
         {U{{U::Percent, 10}, {U::Percent, 10}, {U::Percent, 50}, {U::Percent, 50}}, {20, 10, 100, 50}},
@@ -338,9 +265,6 @@ TEST(UnitRectangle, ResolvesEachUnitAgainstTheParent)
     for (const auto& [rectangle, expected] : cases)
     {
         const U::Resolved resolved = rectangle.Resolve(200, 100);
-        EXPECT_FLOAT_EQ(resolved.x, expected.x);
-        EXPECT_FLOAT_EQ(resolved.y, expected.y);
-        EXPECT_FLOAT_EQ(resolved.width, expected.width);
-        EXPECT_FLOAT_EQ(resolved.height, expected.height);
+        EXPECT_EQ(std::make_tuple(resolved.x, resolved.y, resolved.width, resolved.height), expected);
     }
 }

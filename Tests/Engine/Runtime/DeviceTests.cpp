@@ -12,7 +12,6 @@ namespace
 
 using Testing::DeviceCalls;
 using Testing::RecordingAudioDevice;
-using Testing::RecordingGraphicsDevice;
 
 using Calls = std::vector<std::string>;
 

@@ -2,7 +2,6 @@
 
 #include "Engine/Foundation/Sound.h"
 #include "Engine/Runtime/AudioDevice.h"
-#include "Engine/Runtime/GraphicsDevice.h"
 
 #include <memory>
 #include <string>
@@ -16,36 +15,6 @@ namespace Lumvek::Testing
 struct DeviceCalls
 {
     std::vector<std::string> calls;
-    int handlesAlive = 0;
-    int handlesMade = 0;
-};
-
-// A graphics device without a platform: its handles only count themselves.
-class RecordingGraphicsDevice : public GraphicsDevice
-{
-public:
-    class Handle : public ResourceHandle
-    {
-    public:
-        explicit Handle(DeviceCalls& record) : record(record), number(++record.handlesMade) { ++record.handlesAlive; }
-        ~Handle() override { --record.handlesAlive; }
-
-        DeviceCalls& record;
-        int number;
-    };
-
-    RecordingGraphicsDevice(ResourceTable* resources, DeviceCalls& record)
-        : GraphicsDevice("Recording", resources), record(record)
-    {
-    }
-
-    std::unique_ptr<ResourceHandle> CreateTextureHandle() override
-    {
-        record.calls.push_back("CreateTextureHandle");
-        return std::make_unique<Handle>(record);
-    }
-
-    DeviceCalls& record;
 };
 
 // An audio device without a platform: plays every sound under ids counting from 0 and records the
@@ -70,6 +39,33 @@ public:
         record.calls.push_back("RemoveListener " + std::to_string(id));
         return true;
     }
+    void SetSoundData(const Sound& sound) override
+    {
+        record.calls.push_back("SetSoundData " + std::to_string(sound.samples.Size()));
+    }
+
+    // The operations no test here looks at.
+    void SetVolume(uint32_t, float) override {}
+    void SetMixerVolume(AudioGroup, float) override {}
+    void SetMasterVolume(float) override {}
+    float GetVolume(uint32_t) const override { return 0.0f; }
+    float GetMixerVolume(AudioGroup) const override { return 0.0f; }
+    float GetMasterVolume() const override { return 0.0f; }
+    void Resume(uint32_t) override {}
+    void ResumeMixer(AudioGroup) override {}
+    void ResumeAll() override {}
+    void Pause(uint32_t) override {}
+    void PauseMixer(AudioGroup) override {}
+    void PauseAll() override {}
+    void StopMixer(AudioGroup) override {}
+    void StopAll() override {}
+    void AddSound(uint32_t, AudioGroup, bool) override {}
+    uint8_t AddListener() override { return InvalidListener; }
+    void SetListener(uint8_t, Vector2, Vector2) override {}
+    bool IsPlaying(uint32_t) const override { return false; }
+    void ReleaseWhenDone(uint32_t) override {}
+    void SetPosition(uint32_t, Vector2, Vector2) override {}
+    void Update() override {}
 
     DeviceCalls& record;
     uint32_t nextInstance = 0;

@@ -1,0 +1,236 @@
+#include "Engine/Runtime/Sdl/SdlApplication.h"
+
+#include "Engine/Runtime/AudioDevice.h"
+#include "Engine/Runtime/ControllerToMotionEmulator.h"
+#include "Engine/Runtime/GraphicsDevice.h"
+#include "Engine/Runtime/Log.h"
+#include "Engine/Runtime/MouseToTouchEmulator.h"
+#include "Engine/Runtime/Sdl/Platform.h"
+#include "Engine/Runtime/Sdl/SdlControllerDevice.h"
+#include "Engine/Runtime/Sdl/SdlKeyboardDevice.h"
+#include "Engine/Runtime/Sdl/SdlMouseDevice.h"
+
+namespace Lumvek
+{
+
+std::unique_ptr<SdlApplication> SdlApplication::Create(StringView name, const ApplicationConfig& config)
+{
+    LogSection section = Log::BeginSection("Creating Linux Application");
+    const std::string language = Platform::FindLanguage();
+    Arguments arguments = Platform::FindArguments();
+    const Platform::Folders folders = Platform::FindFolders(name);
+    return std::make_unique<SdlApplication>(name, language, config, std::move(arguments), folders.application,
+                                            folders.data, folders.documents, folders.temporary);
+}
+
+SdlApplication::SdlApplication(StringView name, StringView language, const ApplicationConfig& config,
+                               Arguments arguments, StringView applicationFolder, StringView dataFolder,
+                               StringView documentsFolder, StringView temporaryFolder)
+    : Application(name, "Linux", language, config, std::move(arguments), applicationFolder, dataFolder, documentsFolder,
+                  temporaryFolder)
+{
+    if (SDL_InitSubSystem(SDL_INIT_EVENTS) == 0)
+        initializedSubsystems |= SDL_INIT_EVENTS;
+    else
+        Log::Write("{}: {}", "failed to start the event queue", SDL_GetError());
+
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0)
+    {
+        initializedSubsystems |= SDL_INIT_VIDEO;
+        CreateWindow(config);
+    }
+    else
+        Log::Write("{}: {}", "failed to create window class", SDL_GetError());
+
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0)
+        initializedSubsystems |= SDL_INIT_GAMECONTROLLER;
+    else
+        Log::Write("{}: {}", "failed to open game controllers", SDL_GetError());
+
+    // The graphics and audio devices come with their own libraries; until then frames skip them.
+    keyboardDevice = std::make_unique<SdlKeyboardDevice>(keyboardRing);
+    auto mouse = std::make_unique<SdlMouseDevice>(mouseRing, wheelTotals, window);
+    touchDevice = std::make_unique<MouseToTouchEmulator>(*mouse);
+    mouseDevice = std::move(mouse);
+    // Without SDL's controller support the device finds no pads and reports nothing pressed.
+    auto controller = std::make_unique<SdlControllerDevice>();
+    controllers = controller.get();
+    motionDevice = std::make_unique<ControllerToMotionEmulator>(*controller);
+    controllerDevice = std::move(controller);
+}
+
+SdlApplication::~SdlApplication()
+{
+    // A program that never ran its message loop still ends its thread before anything goes.
+    Quit();
+    JoinThread();
+    controllers = nullptr;
+    ReleaseSystemsAndDevices();
+    if (window)
+        SDL_DestroyWindow(window);
+    // One at a time and in reverse: each of them holds the event queue too, and only when the last
+    // lets go is the queue emptied, so that no event of this host reaches a later one.
+    for (uint32_t subsystem : {SDL_INIT_GAMECONTROLLER, SDL_INIT_VIDEO, SDL_INIT_EVENTS})
+        if (initializedSubsystems & subsystem)
+            SDL_QuitSubSystem(subsystem);
+    if (SDL_WasInit(0) == 0)
+        SDL_Quit();
+}
+
+void SdlApplication::CreateWindow(const ApplicationConfig& config)
+{
+    SDL_Rect desktop{0, 0, 1920, 1080};
+    SDL_DisplayMode mode;
+    if (SDL_GetDesktopDisplayMode(0, &mode) == 0)
+    {
+        SDL_GetDisplayBounds(0, &desktop);
+        desktop.w = mode.w;
+        desktop.h = mode.h;
+    }
+    // A size that is not positive takes the desktop's; both at -1 make a borderless full-size window.
+    const int width = config.width > 0 ? config.width : desktop.w;
+    const int height = config.height > 0 ? config.height : desktop.h;
+    const bool borderless = config.width == -1 && config.height == -1;
+    const int left = desktop.x + desktop.w / 2 - width / 2;
+    const int top = desktop.y + desktop.h / 2 - height / 2;
+
+    window = SDL_CreateWindow(GetName().c_str(), left, top, width, height, borderless ? SDL_WINDOW_BORDERLESS : 0);
+    if (!window)
+    {
+        Log::Write("{}: {}", "failed to create window", SDL_GetError());
+        return;
+    }
+    windowId = SDL_GetWindowID(window);
+}
+
+void SdlApplication::Quit()
+{
+    running.store(false);
+}
+
+void SdlApplication::FrameLoop()
+{
+    ChangeState(StateRequest::Start);
+    ChangeState(StateRequest::Resume);
+    while (running.load())
+    {
+        Update();
+        Render();
+    }
+    if (GetState() == ApplicationState::Running)
+        ChangeState(StateRequest::Pause);
+    ChangeState(StateRequest::Stop);
+
+    // The main thread destroys the window and ends; it is told even without a window, since nothing
+    // else would end its message loop.
+    frameLoopEnded.store(true);
+    SDL_Event event{};
+    event.type = SDL_QUIT;
+    event.quit.timestamp = SDL_GetTicks();
+    SDL_PushEvent(&event);
+}
+
+int32_t SdlApplication::MessageLoop()
+{
+    if (!(initializedSubsystems & SDL_INIT_EVENTS))
+    {
+        // No event can arrive: only the application side can end the program.
+        JoinThread();
+        ended = true;
+    }
+    while (!ended)
+    {
+        SDL_Event event;
+        // The timeout is a safeguard for a loop-ended event that could not be queued.
+        if (SDL_WaitEventTimeout(&event, 100))
+            HandleEvent(event);
+        else if (frameLoopEnded.load())
+            Destroy();
+    }
+    return GetExitCode();
+}
+
+void SdlApplication::HandleEvent(const SDL_Event& event)
+{
+    switch (event.type)
+    {
+    case SDL_QUIT:
+        Destroy();
+        break;
+    case SDL_WINDOWEVENT:
+        if (window && event.window.windowID == windowId)
+            HandleSdlWindowEvent(event.window);
+        break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        // Held keys repeat as further downs, as the input code expects of a keyboard.
+        keyboardRing.Push(
+            {event.type == SDL_KEYDOWN ? uint8_t(1) : uint8_t(0), SdlScancodeToVirtualKey(event.key.keysym.scancode)});
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        if (const uint64_t mask = SdlMouseButtonToMask(event.button.button))
+            mouseRing.Push({event.type == SDL_MOUSEBUTTONDOWN ? uint8_t(1) : uint8_t(0), mask});
+        break;
+    case SDL_MOUSEWHEEL:
+    {
+        // Whole notches, positive away from the user and to the right, whatever the system's setting.
+        const float direction = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -1.0f : 1.0f;
+        wheelTotals.Add(direction * static_cast<float>(event.wheel.x), direction * static_cast<float>(event.wheel.y));
+        break;
+    }
+    case SDL_CONTROLLERDEVICEADDED:
+    case SDL_CONTROLLERDEVICEREMOVED:
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+        if (controllers)
+            controllers->HandleEvent(event);
+        break;
+    default:
+        break;
+    }
+}
+
+void SdlApplication::HandleSdlWindowEvent(const SDL_WindowEvent& event)
+{
+    switch (event.event)
+    {
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        HandleWindowEvent(WindowEvent::FocusGained);
+        break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        HandleWindowEvent(WindowEvent::FocusLost);
+        break;
+    case SDL_WINDOWEVENT_MINIMIZED:
+        HandleWindowEvent(WindowEvent::Minimized);
+        break;
+    case SDL_WINDOWEVENT_RESTORED:
+        HandleWindowEvent(WindowEvent::Restored);
+        break;
+    case SDL_WINDOWEVENT_MAXIMIZED:
+        HandleWindowEvent(WindowEvent::Maximized);
+        break;
+    case SDL_WINDOWEVENT_CLOSE:
+        Destroy();
+        break;
+    default:
+        break;
+    }
+}
+
+void SdlApplication::Destroy()
+{
+    if (ended)
+        return;
+    // The window goes only once the thread that draws into it has finished its last frame.
+    Quit();
+    JoinThread();
+    if (window)
+    {
+        SDL_DestroyWindow(window);
+        window = nullptr;
+    }
+    ended = true;
+}
+
+} // namespace Lumvek

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "Engine/Runtime/Application.h"
+#include "Engine/Runtime/InputEvents.h"
+
+#include <SDL.h>
+
+#include <atomic>
+#include <memory>
+
+namespace Lumvek
+{
+
+class SdlControllerDevice;
+
+// The application host on SDL: one window, the devices, and two threads. The main thread, the one
+// that created the host, pumps SDL's events in MessageLoop and turns them into state requests and
+// input events; the application thread runs the frame loop. Owned by the program entry, which
+// destroys it on the main thread after MessageLoop has returned.
+class SdlApplication : public Application
+{
+public:
+    // Gathers the language, the command line and the folders from the system and creates the host.
+    static std::unique_ptr<SdlApplication> Create(StringView name, const ApplicationConfig& config);
+
+    // Opens the window and creates the devices. Without a usable video system the program goes on
+    // without a window.
+    SdlApplication(StringView name, StringView language, const ApplicationConfig& config, Arguments arguments,
+                   StringView applicationFolder, StringView dataFolder, StringView documentsFolder,
+                   StringView temporaryFolder);
+    ~SdlApplication() override;
+
+    // Ends the frame loop after its current frame; any thread.
+    void Quit() override;
+
+    // Main thread: handles events until the application has ended and its thread has been joined,
+    // then returns the exit code. Ends when the window is closed or the frame loop quits.
+    int32_t MessageLoop();
+
+    // Null when there is no window, and once it has been destroyed.
+    SDL_Window* GetWindow() const { return window; }
+
+    // Written by the main thread from SDL's events, read by the input devices on the application
+    // thread.
+    KeyboardRing keyboardRing;
+    MouseRing mouseRing;
+    WheelTotals wheelTotals;
+
+protected:
+    // Starts and resumes the systems, runs frames while the running flag is set, then pauses and
+    // stops them and tells the main thread that the loop has ended.
+    void FrameLoop() override;
+
+private:
+    void CreateWindow(const ApplicationConfig& config);
+    void HandleEvent(const SDL_Event& event);
+    void HandleSdlWindowEvent(const SDL_WindowEvent& event);
+    // What closing the window does: ends the frame loop, joins the application thread, destroys the
+    // window and ends the message loop.
+    void Destroy();
+
+    SDL_Window* window = nullptr;
+    uint32_t windowId = 0;
+    // The controller device, which takes SDL's controller events on the main thread.
+    SdlControllerDevice* controllers = nullptr;
+    // Set from construction, so that a Quit that comes before the loop begins is not lost.
+    std::atomic<bool> running{true};
+    // Set by the application thread as its frame loop returns.
+    std::atomic<bool> frameLoopEnded{false};
+    uint32_t initializedSubsystems = 0;
+    // Main thread only.
+    bool ended = false;
+};
+
+} // namespace Lumvek
