@@ -208,7 +208,8 @@ void Application::Update()
             system->Update(elapsed);
         for (auto& system : systems)
             system->LateUpdate(elapsed);
-        // The audio device's per-frame update belongs here, after every system, once devices have one.
+        if (audioDevice)
+            audioDevice->Update();
     }
     lastUpdateTime = now;
     lastUpdateDuration = ReadClock() - now;
@@ -224,7 +225,9 @@ void Application::Render()
         const int64_t elapsed = now - lastRenderTime;
         for (auto& system : systems)
             system->Render(elapsed);
-        // The graphics device's replay and present belong here, under its mutex, once devices have them.
+        // Uploads, replays the frame's commands and presents, under the device mutex.
+        if (graphicsDevice)
+            graphicsDevice->Render();
     }
     lastRenderTime = now;
     lastRenderDuration = ReadClock() - now;

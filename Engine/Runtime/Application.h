@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Engine/Foundation/FileManager.h"
+#include "Engine/Foundation/Resource.h"
 #include "Engine/Foundation/StringView.h"
 #include "Engine/Runtime/System.h"
 
@@ -141,6 +142,8 @@ public:
     ControllerDevice* GetControllerDevice() const { return controllerDevice.get(); }
     MotionDevice* GetMotionDevice() const { return motionDevice.get(); }
     FileManager& GetFileManager() { return fileManager; }
+    // Every loaded resource of the program; the devices keep a pointer to it.
+    ResourceTable& GetResources() { return resources; }
     const std::vector<std::unique_ptr<System>>& GetSystems() const { return systems; }
     ApplicationState GetState() const { return state.load(); }
     const std::string& GetName() const { return name; }
@@ -194,6 +197,7 @@ private:
     std::atomic<ApplicationState> state{ApplicationState::Created};
     std::atomic<int32_t> exitCode{0};
     FileManager fileManager;
+    ResourceTable resources{&fileManager};
 
     std::atomic<bool> initialized{false};
     // Declared after the devices and the file manager, so the systems go first.

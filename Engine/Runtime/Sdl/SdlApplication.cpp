@@ -1,6 +1,7 @@
 #include "Engine/Runtime/Sdl/SdlApplication.h"
 
 #include "Engine/Runtime/AudioDevice.h"
+#include "Engine/Runtime/OpenAL/OpenALAudioDevice.h"
 #include "Engine/Runtime/ControllerToMotionEmulator.h"
 #include "Engine/Runtime/GraphicsDevice.h"
 #include "Engine/Runtime/Log.h"
@@ -47,7 +48,9 @@ SdlApplication::SdlApplication(StringView name, StringView language, const Appli
     else
         Log::Write("{}: {}", "failed to open game controllers", SDL_GetError());
 
-    // The graphics and audio devices come with their own libraries; until then frames skip them.
+    // Without an output device the audio device still works and answers with its failure values.
+    audioDevice = std::make_unique<OpenAL::OpenALAudioDevice>(&GetResources(), false, config.musicVolume,
+                                                              config.soundVolume, config.effectVolume);
     keyboardDevice = std::make_unique<SdlKeyboardDevice>(keyboardRing);
     auto mouse = std::make_unique<SdlMouseDevice>(mouseRing, wheelTotals, window);
     touchDevice = std::make_unique<MouseToTouchEmulator>(*mouse);
