@@ -26,11 +26,6 @@ protected:
         assets.registry.LoadAll();
     }
 
-    std::string ReadFile(const std::string& relative) const
-    {
-        return File::ReadAllText(assets.folder.Path(relative)).second;
-    }
-
     RegistryTestFolder assets;
 };
 
@@ -80,11 +75,11 @@ TEST_F(ProfileTest, ReadsEveryMember)
 
 TEST_F(ProfileTest, LoadAllTakesEveryProfileFileInNameOrder)
 {
-    assets.WriteFile("Assets/Zed.profile", R"({"Gold": 5})");
-    assets.WriteFile("Assets/Amy.profile", "{}");
-    assets.WriteFile("Assets/Capital.Profile", "{}");
-    assets.WriteFile("Assets/Notes.txt", "{}");
-    assets.WriteFile("Assets/Sub/Deep.profile", "{}");
+    assets.Write("Zed.profile", R"({"Gold": 5})");
+    assets.Write("Amy.profile", "{}");
+    assets.Write("Capital.Profile", "{}");
+    assets.Write("Notes.txt", "{}");
+    assets.Write("Sub/Deep.profile", "{}");
 
     ProfileCollection profiles;
     Profile::LoadAll(profiles, assets.Root(), assets.registry);
@@ -106,17 +101,13 @@ TEST_F(ProfileTest, SaveWritesWhatLoadReadsBack)
     profile.loadouts[3] = ProfileLoadout{"Heavy", 1, 1, 0, 1};
     profile.loadouts[4].head = 40; // no such head: saved as no name, read back as the default
     profile.heads.Set("Antenna", true);
-    assets.WriteFile("Assets/Old.profile", "{}");
+    assets.Write("Old.profile", "{}");
 
     ASSERT_TRUE(profile.Save(assets.Root(), assets.registry));
-    EXPECT_EQ(ReadFile("Assets/Old.profile"), "{}");
-    Blueprint written;
-    ASSERT_TRUE(JsonFormat::LoadBlueprint(ReadFile("Assets/New.profile"), written));
-    std::vector<std::string> members;
-    for (const BlueprintMember& member : written.GetObject())
-        members.push_back(member.name.View().ToString());
-    EXPECT_EQ(members, (std::vector<std::string>{"Name", "Controller", "Keyboard", "Gold", "Ink", "ActiveLoadout",
-                                                 "Loadouts", "Heads", "Cores", "Arms", "Legs"}));
+    EXPECT_EQ(assets.ReadText("Old.profile"), "{}");
+    EXPECT_EQ(DataTesting::MemberNames(assets.ReadJson("New.profile")),
+              (std::vector<std::string>{"Name", "Controller", "Keyboard", "Gold", "Ink", "ActiveLoadout", "Loadouts",
+                                        "Heads", "Cores", "Arms", "Legs"}));
 
     Profile loaded;
     ASSERT_TRUE(loaded.Load(assets.folder.Path("Assets/New.profile"), assets.registry));
@@ -151,8 +142,8 @@ TEST_F(ProfileTest, NamesThatLeaveAssetsAreNotSaved)
 TEST_F(ProfileTest, ADamagedFileIsReportedAndKeptAndAMissingOneGivesTheDefaults)
 {
     const std::string damaged = R"({"Name": "Ada", "Gold": 9000,)";
-    assets.WriteFile("Assets/Ada.profile", damaged);
-    assets.WriteFile("Assets/List.profile", "[1, 2]");
+    assets.Write("Ada.profile", damaged);
+    assets.Write("List.profile", "[1, 2]");
 
     Testing::LogCapture log;
     ProfileCollection profiles;
@@ -167,7 +158,7 @@ TEST_F(ProfileTest, ADamagedFileIsReportedAndKeptAndAMissingOneGivesTheDefaults)
 
     ada.name = "Ada";
     EXPECT_FALSE(ada.Save(assets.Root(), assets.registry));
-    EXPECT_EQ(ReadFile("Assets/Ada.profile"), damaged);
+    EXPECT_EQ(assets.ReadText("Ada.profile"), damaged);
     ada.name = "Ada2";
     EXPECT_TRUE(ada.Save(assets.Root(), assets.registry));
 

@@ -1,13 +1,8 @@
 #pragma once
 
-#include "Engine/Foundation/File.h"
-#include "Engine/Foundation/FileManager.h"
-#include "Engine/Foundation/Path.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/Loadout.h"
-#include "Tests/TestFolder.h"
-
-#include <gtest/gtest.h>
+#include "Tests/Source/Data/DataTestSupport.h"
 
 #include <initializer_list>
 #include <memory>
@@ -24,44 +19,32 @@ public:
     Lumvek::StringView GetFolder() const override { return "Plain"; }
 };
 
-// An application folder with an "Assets" tree, a file manager rooted there and a registry over it.
-// Collections the loadouts and configurations look definitions up in are added when the registry has
-// none for their folders, so the same files load either way.
-class RegistryTestFolder
+// An assets folder with the game's registry over it. Collections that loadouts and configurations look
+// definitions up in are added when the registry has none for their folders, so the same files load
+// either way.
+class RegistryTestFolder : public AssetsFolder
 {
 public:
-    RegistryTestFolder() : files(folder.Root(), folder.Root(), folder.Root(), folder.Root()), registry(files)
+    RegistryTestFolder() : registry(files)
     {
-        for (Lumvek::StringView plain : std::initializer_list<Lumvek::StringView>{
-                 "Maps", "Themes", "Parts/Heads", "Parts/Cores", "Parts/Arms", "Parts/Legs", "Weapons"})
+        for (StringView plain : std::initializer_list<StringView>{"Maps", "Themes", "Parts/Heads", "Parts/Cores",
+                                                                  "Parts/Arms", "Parts/Legs", "Weapons"})
             if (!FindCollection(registry, plain))
                 plainCollections.push_back(std::make_unique<DataCollection<PlainDefinition>>(registry, plain, 1));
     }
 
-    // Writes a text file at a path relative to the application folder.
-    void WriteFile(const std::string& relative, const std::string& text) const
+    // A collection's list and one definition per name, each with the DataType its family reads (the
+    // name itself when none is given).
+    void WriteDefinitions(const std::string& collection, std::initializer_list<std::string> names,
+                          const std::string& dataType = std::string())
     {
-        ASSERT_TRUE(Lumvek::File::WriteAllText(folder.Path(relative), text)) << relative;
-    }
-
-    // Writes a collection's list file and one definition file per name, each with the DataType its
-    // family reads.
-    void WriteDefinitions(const std::string& collectionFolder, std::initializer_list<std::string> names,
-                          const std::string& dataType = std::string()) const
-    {
-        std::string list;
+        WriteList(collection, names);
         for (const std::string& name : names)
-        {
-            list += (list.empty() ? "\"" : ", \"") + name + "\"";
-            const std::string type = dataType.empty() ? name : dataType;
-            WriteFile("Assets/" + collectionFolder + "/" + name + "/Data.json", "{\"DataType\": \"" + type + "\"}");
-        }
-        WriteFile("Assets/" + collectionFolder + "/" + Lumvek::Path::GetLastComponent(collectionFolder) + ".json",
-                  "[" + list + "]");
+            WriteDefinition(collection, name, "{\"DataType\": \"" + (dataType.empty() ? name : dataType) + "\"}");
     }
 
-    // Three heads, two of every other part, two weapons, a map, a theme and the four game types.
-    void WriteStandardDefinitions() const
+    // Two maps, a theme, the four game types, three heads, two of every other part and two weapons.
+    void WriteStandardDefinitions()
     {
         WriteDefinitions("Maps", {"Mountain", "Harbour"}, "Map");
         WriteDefinitions("Themes", {"Snow"}, "Theme");
@@ -74,9 +57,11 @@ public:
     }
 
     std::string Root() const { return folder.Root(); }
+    std::string ReadText(const std::string& relative) const
+    {
+        return Lumvek::File::ReadAllText(folder.Path("Assets/" + relative)).second;
+    }
 
-    Lumvek::Testing::TestFolder folder;
-    Lumvek::FileManager files;
     DataRegistry registry;
 
 private:
