@@ -127,8 +127,9 @@ private:
 class ThemeData : public Data
 {
 public:
-    // False when "Backgrounds" or "Objects" is no Array (the list is emptied) or a "DataMap" entry is
-    // no String (its name maps to the empty text); everything readable is read regardless.
+    // False when "Backgrounds" or "Objects" is no Array (the list is emptied), "DataMap" is no Object,
+    // or one of its entries is no String (its name maps to the empty text); everything readable is
+    // read regardless.
     bool Read(Lumvek::BlueprintReader& reader) override;
     void Write(Lumvek::BlueprintWriter& writer) const override;
     Lumvek::StringView GetFolder() const override { return "Themes"; }
