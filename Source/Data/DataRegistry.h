@@ -6,6 +6,7 @@
 #include "Source/Data/Data.h"
 #include "Source/Data/GameConfiguration.h"
 #include "Source/Data/GameTypeData.h"
+#include "Source/Data/ThemeData.h"
 
 #include <concepts>
 #include <cstdint>
@@ -234,6 +235,7 @@ public:
     // families loaded around them: hazards 1, interactions 2, maps 3, themes 4, triggers 5, zones 6,
     // characters 8, heads to legs 9 to 12, items 13, projectiles 14, weapons 15, and the configuration
     // collections 16 to 19 after every definition they name.
+    DataCollection<ThemeData> themes{*this, "Themes", 4};
     DataCollection<GameTypeData> gameTypes{*this, "GameTypes", 7, GameTypeDataTypes()};
     DataCollection<GameConfiguration> configurations{*this, "Configurations", 16};
     DataCollection<GameConfiguration> challenges{*this, "Challenges", 17};

@@ -25,6 +25,9 @@ void WriteFixture(AssetsFolder& assets)
     // Members of the wrong type leave their fields.
     assets.WriteDefinition("Hazards", "Acid", R"({"DisplayName": 7, "Damage": "much"})");
 
+    // An empty list loads nothing and says nothing.
+    assets.WriteList("Themes", {});
+
     assets.WriteList("Parts/Things", {"Trap", "Bouncer", "Ghost", "Plain"});
     assets.WriteDefinition("Parts/Things", "Trap", R"({"DataType": "Spike", "Hazard": "Acid", "Spikes": 5})");
     assets.WriteDefinition("Parts/Things", "Bouncer", R"({"DataType": "Spring", "DisplayName": "Boing"})");
