@@ -206,11 +206,18 @@ public:
             Add("MouseMove(" + Number(x) + "," + Number(y) + ")");
     }
 
-    void Add(const std::string& call) { calls.push_back(name + "." + call); }
+    void Add(const std::string& call)
+    {
+        calls.push_back(name + "." + call);
+        if (after)
+            after(call);
+    }
 
     Calls& calls;
     std::string name;
     std::function<void(TestMenu&)> build;
+    // Runs after each call the menu writes.
+    std::function<void(const std::string& call)> after;
     bool logUpdates = false;
     bool logMouseMoves = false;
 };
