@@ -1,0 +1,182 @@
+#include "Source/Data/Data.h"
+
+#include "Engine/Foundation/File.h"
+#include "Engine/Foundation/FileManager.h"
+#include "Engine/Foundation/Format.h"
+#include "Engine/Foundation/Members.h"
+#include "Engine/Foundation/NameSet.h"
+#include "Engine/Foundation/Pattern.h"
+#include "Engine/Foundation/Sound.h"
+#include "Engine/Foundation/Texture.h"
+#include "Engine/Runtime/AudioDevice.h"
+#include "Engine/Runtime/Log.h"
+#include "Source/Data/DataRegistry.h"
+
+using namespace Lumvek;
+
+namespace
+{
+
+// Places a width x height region under regionId in the texture's atlas, whose root is the
+// whole-image region, added over the whole texture the first time. Null when the image does not
+// fit, the id already has a region, or the whole-image region is no atlas.
+template <class T> T* AllocateRegion(Texture& texture, uint32_t regionId, uint32_t width, uint32_t height)
+{
+    TextureAtlasRegion* root = texture.FindRegion<TextureAtlasRegion>(InvalidId);
+    if (!root && !texture.GetRegion(InvalidId))
+    {
+        root = texture.AddRegionOf<TextureAtlasRegion>(InvalidId, 0, 0);
+        if (root && !root->SetSize(texture.width, texture.height))
+            root = nullptr;
+    }
+    uint32_t x = 0;
+    uint32_t y = 0;
+    if (!root || !root->Pack(width, height, x, y))
+        return nullptr;
+    T* region = texture.AddRegionOf<T>(regionId, x, y);
+    if (region && !region->SetSize(width, height))
+        return nullptr;
+    return region;
+}
+
+} // namespace
+
+Data::~Data() = default;
+
+void Data::Load(Texture&, Texture&) {}
+
+void Data::Unload() {}
+
+bool Data::Read(BlueprintReader& reader)
+{
+    ReadMember(reader, "DisplayName", displayName);
+    ReadMember(reader, "Description", description);
+    // Every definition gets both ids, whether or not such images exist: the images behind them are
+    // loaded by whoever needs them.
+    icon = NameTableA().Add(name + "Icon");
+    sketch = NameTableA().Add(name + "Sketch");
+    return true;
+}
+
+void Data::Write(BlueprintWriter& writer) const
+{
+    if (!displayName.empty())
+        WriteMember(writer, "DisplayName", StringView(displayName));
+    if (!description.empty())
+        WriteMember(writer, "Description", StringView(description));
+}
+
+std::string Data::GetAssetPath(StringView file, StringView extension) const
+{
+    return Format("Assets/{}/{}/{}{}", GetFolder(), name, file, extension);
+}
+
+bool Data::HasAsset(StringView file, StringView extension) const
+{
+    return registry && File::Exists(registry->GetFiles().ResolvePath(GetAssetPath(file, extension)));
+}
+
+bool Data::PrepareImage(Texture& texture, uint32_t regionId, StringView file, std::string& path, uint32_t& width,
+                        uint32_t& height) const
+{
+    if (regionId == InvalidId || !registry || texture.GetRegion(regionId))
+        return false;
+    path = GetAssetPath(file, ".png");
+    const FileManager& files = registry->GetFiles();
+    auto* format = dynamic_cast<HeaderFormat<Texture, TextureHeader>*>(files.FindFormat(TypeIndex<Texture>(), "png"));
+    TextureHeader header;
+    std::string resolved = files.ResolvePath(path);
+    if (format && File::Exists(resolved))
+        header = format->ReadHeaderFromBytes(resolved, File::ReadAllBytes(resolved).View());
+    width = header.width;
+    height = header.height;
+    // An empty region would take whatever size the image loader found later, over its neighbours.
+    if (width == 0 || height == 0)
+    {
+        Log::Write("image {} is missing or unreadable", path);
+        return false;
+    }
+    return true;
+}
+
+void Data::LoadImage(Texture& texture, uint32_t regionId, StringView file) const
+{
+    std::string path;
+    uint32_t width = 0;
+    uint32_t height = 0;
+    if (!PrepareImage(texture, regionId, file, path, width, height))
+        return;
+    if (TextureRegion* region = AllocateRegion<TextureRegion>(texture, regionId, width, height))
+        region->Load(path);
+}
+
+void Data::LoadNineSliceImage(Texture& texture, uint32_t regionId, StringView file, uint32_t left, uint32_t right,
+                              uint32_t bottom, uint32_t top) const
+{
+    std::string path;
+    uint32_t width = 0;
+    uint32_t height = 0;
+    if (!PrepareImage(texture, regionId, file, path, width, height))
+        return;
+    if (auto* region = AllocateRegion<TextureNineSliceRegion>(texture, regionId, width, height))
+    {
+        region->left = left;
+        region->right = right;
+        region->bottom = bottom;
+        region->top = top;
+        region->Load(path);
+    }
+}
+
+void Data::LoadFramesImage(Texture& texture, uint32_t regionId, StringView file, uint32_t columns, uint32_t rows,
+                           uint32_t count) const
+{
+    // Cell counts come from definition files; a grid needs at least one cell each way.
+    if (columns == 0 || rows == 0)
+    {
+        Log::Write("{} of {} has a cell count of 0; 1 is used", file, name);
+        columns = columns ? columns : 1;
+        rows = rows ? rows : 1;
+    }
+    std::string path;
+    uint32_t width = 0;
+    uint32_t height = 0;
+    if (!PrepareImage(texture, regionId, file, path, width, height))
+        return;
+    if (auto* region = AllocateRegion<TextureFramesRegion>(texture, regionId, width, height))
+    {
+        region->SetGrid(columns, rows, width / columns, height / rows, count);
+        region->Load(path);
+    }
+}
+
+void Data::LoadSound(uint32_t soundId, StringView file, uint32_t mixer, bool loop) const
+{
+    if (soundId == InvalidId || !registry || !registry->GetAudio() || !registry->GetAudio()->resources)
+        return;
+    AudioDevice& audio = *registry->GetAudio();
+    StringView soundName = NameSet::Global().GetName(soundId);
+    uint32_t slot = NameTableB().Add(soundName);
+    if (audio.resources->Get(slot))
+        return;
+    Sound* sound = audio.resources->CreateSound(slot);
+    if (!sound)
+        return;
+    sound->device = &audio;
+    sound->soundId = soundId;
+    sound->mixer = mixer;
+    sound->looping = loop;
+    sound->path = GetAssetPath(file, ".wav");
+    FileManager& files = registry->GetFiles();
+    sound->handle = files.Load(files.ResolvePath(sound->path), *sound, soundName, false);
+}
+
+namespace DataDetail
+{
+
+size_t NameHash::operator()(std::string_view name) const
+{
+    return static_cast<size_t>(HashMemberName(StringView(name)));
+}
+
+} // namespace DataDetail

@@ -1,0 +1,246 @@
+#include "Source/Data/DataRegistry.h"
+
+#include "Source/Data/GameTypeData.h"
+#include "Tests/LogCapture.h"
+#include "Tests/Source/Data/DataTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace DataTesting;
+using Lumvek::InvalidId;
+using Lumvek::Testing::LogCapture;
+
+namespace
+{
+
+// Hazards, things, game types and configurations, with a missing, a broken and an unknown item.
+void WriteFixture(AssetsFolder& assets)
+{
+    assets.WriteList("Hazards", {"Lava", "Missing", "Pits/Deep", "Acid"});
+    assets.WriteDefinition("Hazards", "Lava", R"({"DisplayName": "Hot Lava", "Damage": 25.0})");
+    assets.WriteDefinition("Hazards", "Pits/Deep", R"({"Description": "Far down"})");
+    // Members of the wrong type leave their fields.
+    assets.WriteDefinition("Hazards", "Acid", R"({"DisplayName": 7, "Damage": "much"})");
+
+    assets.WriteList("Parts/Things", {"Trap", "Bouncer", "Ghost", "Plain"});
+    assets.WriteDefinition("Parts/Things", "Trap", R"({"DataType": "Spike", "Hazard": "Acid", "Spikes": 5})");
+    assets.WriteDefinition("Parts/Things", "Bouncer", R"({"DataType": "Spring", "DisplayName": "Boing"})");
+    assets.WriteDefinition("Parts/Things", "Ghost", R"({"DataType": "Phantom"})");
+    assets.WriteDefinition("Parts/Things", "Plain", R"({"DisplayName": "No type"})");
+
+    assets.WriteList("GameTypes", {"Race", "Deathmatch", "Broken", "Flags"});
+    assets.WriteDefinition("GameTypes", "Race", R"({"DataType": "Race", "DisplayName": "Race"})");
+    assets.WriteDefinition("GameTypes", "Deathmatch", R"({"DataType": "Deathmatch"})");
+    assets.WriteDefinition("GameTypes", "Broken", "{not json");
+    assets.WriteDefinition("GameTypes", "Flags", R"({"DataType": "CaptureTheFlag"})");
+
+    assets.WriteList("Configurations", {"Quick", "Long"});
+    assets.Write("Configurations/Quick.data", R"({"Name": "Quick Race", "GameType": "Race"})");
+    assets.Write("Configurations/Long.data", R"({"Name": "Long Fight", "GameType": "Deathmatch"})");
+}
+
+} // namespace
+
+TEST(DataRegistry, LoadsEveryCollectionInListOrderWithConsecutiveIndices)
+{
+    AssetsFolder assets;
+    WriteFixture(assets);
+    TestRegistry registry(assets.files);
+    LogCapture log;
+    registry.LoadAll();
+
+    // Skipped items take no index; a nested entry is named by its last component.
+    EXPECT_EQ(registry.hazards.GetNames(), (std::vector<std::string>{"Lava", "Deep", "Acid"}));
+    for (uint32_t i = 0; i < registry.hazards.Count(); ++i)
+    {
+        EXPECT_EQ(registry.hazards.At(i).index, i);
+        EXPECT_EQ(registry.hazards.At(i).name, registry.hazards.GetNames()[i]);
+        EXPECT_EQ(registry.hazards.At(i).registry, &registry);
+    }
+    EXPECT_EQ(registry.hazards.Find("Lava")->displayName, "Hot Lava");
+    EXPECT_EQ(registry.hazards.Find("Lava")->damage, 25.0f);
+    EXPECT_EQ(registry.hazards.Find("Deep")->description, "Far down");
+    EXPECT_EQ(registry.hazards.Find("Acid")->displayName, "");
+    EXPECT_EQ(registry.hazards.Find("Acid")->damage, 10.0f);
+    EXPECT_EQ(registry.hazards.Find("lava"), nullptr);
+    EXPECT_EQ(registry.hazards.Find("Pits/Deep"), nullptr);
+    EXPECT_EQ(registry.hazards.FindIndex("Acid"), 2u);
+    EXPECT_EQ(registry.hazards.FindIndex("Missing"), InvalidId);
+    EXPECT_EQ(registry.hazards.Get(3), nullptr);
+    EXPECT_THROW(registry.hazards.At(3), Lumvek::InvalidIndex);
+    EXPECT_EQ(registry.hazards.LastIndex(), 2u);
+    EXPECT_EQ(registry.triggers.LastIndex(), InvalidId);
+
+    // "DataType" picks the class; a missing or unknown one skips the item.
+    ASSERT_EQ(registry.things.GetNames(), (std::vector<std::string>{"Trap", "Bouncer"}));
+    auto* trap = dynamic_cast<SpikeData*>(registry.things.Find("Trap"));
+    ASSERT_NE(trap, nullptr);
+    EXPECT_EQ(trap->spikes, 5u);
+    EXPECT_EQ(trap->hazard, 2u) << "hazards load before the things that name them";
+    EXPECT_NE(dynamic_cast<SpringData*>(registry.things.Find("Bouncer")), nullptr);
+    EXPECT_EQ(registry.things.At(1).displayName, "Boing");
+
+    ASSERT_EQ(registry.gameTypes.GetNames(), (std::vector<std::string>{"Race", "Deathmatch", "Flags"}));
+    EXPECT_NE(dynamic_cast<RaceData*>(registry.gameTypes.Find("Race")), nullptr);
+    EXPECT_NE(dynamic_cast<DeathmatchData*>(&registry.gameTypes.At(1)), nullptr);
+    EXPECT_NE(dynamic_cast<CaptureTheFlagData*>(registry.gameTypes.Find("Flags")), nullptr);
+    EXPECT_EQ(registry.FindData("GameTypes", "Flags"), registry.gameTypes.Find("Flags"));
+    EXPECT_EQ(registry.FindData("Parts/Things", "Trap"), trap);
+    EXPECT_EQ(registry.FindData("Weapons", "Trap"), nullptr);
+    EXPECT_EQ(registry.FindData("Configurations", "Quick"), nullptr);
+
+    // Configurations load after every definition, so they find the game types they name.
+    ASSERT_EQ(registry.configurations.GetNames(), (std::vector<std::string>{"Quick", "Long"}));
+    const TestConfiguration& quick = registry.configurations.At(0);
+    EXPECT_EQ(quick.key, "Quick");
+    EXPECT_EQ(quick.registryIndex, 0u);
+    EXPECT_EQ(quick.title, "Quick Race");
+    EXPECT_EQ(quick.gameType, 0u);
+    EXPECT_EQ(registry.configurations.Find("Long")->gameType, 1u);
+
+    EXPECT_EQ(log.messages, (std::vector<std::string>{
+                                "Failed to read JSON data for Data in Missing",
+                                "Failed to read JSON description file for Triggers",
+                                "Failed to read JSON data for Data in Broken",
+                                "Skipped Ghost in Parts/Things: no definition class has the DataType \"Phantom\"",
+                                "Skipped Plain in Parts/Things: no definition class has the DataType \"\"",
+                                "Failed to read JSON description file for Items",
+                                "Failed to read JSON description file for Challenges",
+                                "Failed to read JSON description file for DemoConfigurations",
+                                "Failed to read JSON description file for DemoChallenges",
+                            }));
+}
+
+TEST(DataRegistry, AListThatIsNoArrayOfNamesLoadsNothingOfItsCollection)
+{
+    struct Case
+    {
+        const char* list;
+        std::vector<std::string> names;
+        std::vector<std::string> messages;
+    };
+    const Case cases[] = {
+        {nullptr, {}, {"Failed to read JSON description file for Parts/Things"}},
+        {"[\"Trap\",", {}, {"Failed to read JSON description file for Parts/Things"}},
+        {"{\"Trap\": 1}", {}, {"Failed to parse JSON description data for Parts/Things"}},
+        {"[\"Trap\", 3, \"Other\"]", {}, {"Failed to parse JSON description data for Parts/Things"}},
+        {"[]", {}, {}},
+        // Entries that would reach out of the collection's folder are skipped on their own.
+        {"[\"../Things/Trap\", \"\", \"Trap/..\", \"a\\\\b\", \"Trap\"]",
+         {"Trap"},
+         {"Skipped the entry \"../Things/Trap\" of Parts/Things: not a name inside the folder",
+          "Skipped the entry \"\" of Parts/Things: not a name inside the folder",
+          "Skipped the entry \"Trap/..\" of Parts/Things: not a name inside the folder",
+          "Skipped the entry \"a\\b\" of Parts/Things: not a name inside the folder"}},
+    };
+    for (const Case& test : cases)
+    {
+        SCOPED_TRACE(test.list ? test.list : "no list");
+        AssetsFolder assets;
+        if (test.list)
+            assets.Write("Parts/Things/Things.json", Lumvek::StringView::FromCString(test.list));
+        assets.WriteDefinition("Parts/Things", "Trap", R"({"DataType": "Spike"})");
+        TestRegistry registry(assets.files);
+        LogCapture log;
+        registry.things.Load();
+        EXPECT_EQ(registry.things.GetNames(), test.names);
+        EXPECT_EQ(log.messages, test.messages);
+    }
+}
+
+TEST(DataRegistry, ARepeatedNameKeepsOneItemUnderItsFirstIndex)
+{
+    AssetsFolder assets;
+    assets.WriteList("Hazards", {"Lava", "Acid", "Old/Lava"});
+    assets.WriteDefinition("Hazards", "Lava", R"({"DisplayName": "First"})");
+    assets.WriteDefinition("Hazards", "Acid", "{}");
+    assets.WriteDefinition("Hazards", "Old/Lava", R"({"DisplayName": "Second"})");
+    assets.WriteList("Configurations", {"Quick", "Other", "Quick"});
+    assets.Write("Configurations/Quick.data", R"({"Name": "Quick"})");
+    assets.Write("Configurations/Other.data", "{}");
+    TestRegistry registry(assets.files);
+    registry.LoadAll();
+
+    // A definition read later replaces the earlier one in its slot.
+    ASSERT_EQ(registry.hazards.GetNames(), (std::vector<std::string>{"Lava", "Acid"}));
+    EXPECT_EQ(registry.hazards.At(0).displayName, "Second");
+    EXPECT_EQ(registry.hazards.At(0).index, 0u);
+    EXPECT_EQ(registry.hazards.At(1).index, 1u);
+
+    // A configuration is read again into the one stored first.
+    ASSERT_EQ(registry.configurations.GetNames(), (std::vector<std::string>{"Quick", "Other"}));
+    EXPECT_EQ(registry.configurations.At(0).reads, 2);
+    EXPECT_EQ(registry.configurations.At(0).registryIndex, 0u);
+    EXPECT_EQ(registry.configurations.At(1).registryIndex, 1u);
+}
+
+TEST(DataRegistry, ASavedDefinitionLoadsBackAsItWas)
+{
+    AssetsFolder assets;
+    WriteFixture(assets);
+    TestRegistry registry(assets.files);
+    registry.LoadAll();
+
+    auto& trap = dynamic_cast<SpikeData&>(*registry.things.Find("Trap"));
+    trap.displayName = "Spike trap";
+    trap.description = "Sharp";
+    trap.spikes = 9;
+    RaceData& race = dynamic_cast<RaceData&>(*registry.gameTypes.Find("Race"));
+    race.displayName = "Race!";
+    LogCapture log;
+    EXPECT_TRUE(registry.Save(trap));
+    EXPECT_TRUE(registry.Save(race));
+    EXPECT_EQ(log.messages, (std::vector<std::string>{"saved Trap to Assets/Parts/Things/Trap/Data.json",
+                                                      "saved Race to Assets/GameTypes/Race/Data.json"}));
+
+    // Exactly what Write gives: "DataType" first, empty texts left out.
+    EXPECT_EQ(MemberNames(assets.ReadJson("Parts/Things/Trap/Data.json")),
+              (std::vector<std::string>{"DataType", "DisplayName", "Description", "Hazard", "Spikes"}));
+    EXPECT_EQ(assets.ReadJson("GameTypes/Race/Data.json"), Json(R"({"DataType": "Race", "DisplayName": "Race!"})"));
+
+    TestRegistry reloaded(assets.files);
+    reloaded.LoadAll();
+    auto* again = dynamic_cast<SpikeData*>(reloaded.things.Find("Trap"));
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->displayName, "Spike trap");
+    EXPECT_EQ(again->description, "Sharp");
+    EXPECT_EQ(again->spikes, 9u);
+    EXPECT_EQ(again->hazard, 2u);
+    EXPECT_EQ(again->index, trap.index);
+    EXPECT_EQ(again->icon, trap.icon);
+    EXPECT_EQ(reloaded.gameTypes.Find("Race")->displayName, "Race!");
+
+    // A definition with nothing to write still saves an object, which loads.
+    TriggerTestData bare;
+    bare.name = "Bare";
+    EXPECT_TRUE(reloaded.Save(bare));
+    EXPECT_EQ(assets.ReadJson("Triggers/Bare/Data.json"), Json("{}"));
+}
+
+TEST(DataRegistry, ASaveThatCannotWriteReportsTheFailure)
+{
+    AssetsFolder assets;
+    WriteFixture(assets);
+    TestRegistry registry(assets.files);
+    registry.LoadAll();
+
+    // A folder where the file should be: the write fails and the folder stays.
+    ASSERT_TRUE(Lumvek::File::CreateDirectories(assets.folder.Path("Assets/Hazards/Deep/Data.json")));
+    // Names that would write outside the collection's folder are refused.
+    HazardTestData outside;
+    outside.name = "..";
+    HazardTestData unnamed;
+
+    LogCapture log;
+    EXPECT_FALSE(registry.Save(*registry.hazards.Find("Deep")));
+    EXPECT_FALSE(registry.Save(outside));
+    EXPECT_FALSE(registry.Save(unnamed));
+    EXPECT_EQ(log.messages, (std::vector<std::string>{"failed to save Deep to Assets/Hazards/Deep/Data.json",
+                                                      "failed to save ..: the name is no folder name",
+                                                      "failed to save : the name is no folder name"}));
+    EXPECT_FALSE(Lumvek::File::Exists(assets.folder.Path("Assets/Hazards/Data.json")));
+    EXPECT_FALSE(Lumvek::File::Exists(assets.folder.Path("Assets/Hazards/Hazards/Data.json")));
+}
