@@ -3,6 +3,7 @@
 #include "Source/Data/GameTypeData.h"
 #include "Tests/LogCapture.h"
 #include "Tests/Source/Data/DataTestSupport.h"
+#include "Tests/Source/Data/DefinitionTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -251,4 +252,68 @@ TEST(DataRegistry, ASaveThatCannotWriteReportsTheFailure)
                                                       "failed to save : the name is no folder name"}));
     EXPECT_FALSE(Lumvek::File::Exists(assets.folder.Path("Assets/Perils/Data.json")));
     EXPECT_FALSE(Lumvek::File::Exists(assets.folder.Path("Assets/Perils/Perils/Data.json")));
+}
+
+TEST(DataRegistry, LoadsEveryGameFamilyFromItsFolder)
+{
+    AssetsFolder assets;
+    assets.WriteList("Hazards", {"Lava"});
+    assets.WriteDefinition("Hazards", "Lava", R"({"Damage": 5.0})");
+    assets.WriteList("Interactions", {"Lever"});
+    assets.WriteDefinition("Interactions", "Lever", "{}");
+    assets.WriteList("Maps", {"Harbour"});
+    assets.WriteDefinition("Maps", "Harbour", R"({"DisplayName": "Harbour", "WorldBounds": "0 0 10 10"})");
+    assets.WriteList("Triggers", {"Checkpoint"});
+    assets.WriteDefinition("Triggers", "Checkpoint", R"({"EnterAction": "CheckpointAction"})");
+    assets.WriteList("Zones", {"Mud"});
+    assets.WriteDefinition("Zones", "Mud", R"({"Agility": -0.5})");
+    assets.WriteList("Characters", {"Robot"});
+    assets.WriteDefinition("Characters", "Robot", R"({"Attributes": {"Hops": 12.0},
+                                                      "Skeleton": {"Root": {"Name": "Pelvis"}}})");
+    // A plain item and one without a DataType have no class to be made of.
+    assets.WriteList("Items", {"RedFlag", "Token", "Thing", "Untyped"});
+    assets.WriteDefinition("Items", "RedFlag", R"({"DataType": "Flag", "Team": 0})");
+    assets.WriteDefinition("Items", "Token", R"({"DataType": "Token"})");
+    assets.WriteDefinition("Items", "Thing", R"({"DataType": "Item"})");
+    assets.WriteDefinition("Items", "Untyped", "{}");
+    assets.WriteList("Projectiles", {"Bolt", "Grenade", "Generic"});
+    assets.WriteDefinition("Projectiles", "Bolt", R"({"DataType": "LinearProjectile"})");
+    assets.WriteDefinition("Projectiles", "Grenade", R"({"DataType": "DynamicProjectile"})");
+    assets.WriteDefinition("Projectiles", "Generic", R"({"DataType": "Projectile"})");
+    assets.WriteList("Weapons", {"Rifle", "Longshot", "Lobber"});
+    assets.WriteDefinition("Weapons", "Rifle", R"({"DataType": "Weapon", "Projectile": "Bolt"})");
+    assets.WriteDefinition("Weapons", "Longshot", R"({"DataType": "SniperRifle", "Projectile": "Bolt"})");
+    assets.WriteDefinition("Weapons", "Lobber", R"({"DataType": "GrenadeLauncher", "Projectile": "Grenade"})");
+    DataRegistry registry(assets.files);
+    LogCapture log;
+    registry.LoadAll();
+
+    EXPECT_EQ(registry.hazards.Find("Lava")->damage, 5.0f);
+    EXPECT_NE(registry.interactions.Find("Lever"), nullptr);
+    EXPECT_EQ(registry.maps.Find("Harbour")->displayName, "Harbour");
+    EXPECT_EQ(registry.triggers.Find("Checkpoint")->enterAction, TriggerAction::CheckpointAction);
+    EXPECT_EQ(registry.zones.Find("Mud")->modifiers.agility, -0.5f);
+    ASSERT_EQ(registry.items.GetNames(), (std::vector<std::string>{"RedFlag", "Token"}));
+    EXPECT_NE(dynamic_cast<FlagData*>(registry.items.Find("RedFlag")), nullptr);
+    EXPECT_NE(dynamic_cast<TokenData*>(&registry.items.At(1)), nullptr);
+    ASSERT_EQ(registry.projectiles.GetNames(), (std::vector<std::string>{"Bolt", "Grenade"}));
+    EXPECT_NE(dynamic_cast<DynamicProjectileData*>(registry.projectiles.Find("Grenade")), nullptr);
+    ASSERT_EQ(registry.weapons.GetNames(), (std::vector<std::string>{"Rifle", "Longshot", "Lobber"}));
+    EXPECT_NE(dynamic_cast<SniperRifleData*>(registry.weapons.Find("Longshot")), nullptr);
+    EXPECT_EQ(registry.weapons.Find("Lobber")->projectile, registry.projectiles.Find("Grenade"));
+    EXPECT_TRUE(log.Logged("Skipped Thing in Items: no definition class has the DataType \"Item\""));
+    EXPECT_TRUE(log.Logged("Skipped Untyped in Items: no definition class has the DataType \"\""));
+    EXPECT_TRUE(log.Logged("Skipped Generic in Projectiles: no definition class has the DataType \"Projectile\""));
+
+    // A character keeps its skeleton as read and writes its attributes whole; a map writes only what
+    // every definition has.
+    CharacterData& robot = *registry.characters.Find("Robot");
+    EXPECT_EQ(robot.attributes.hops, 12.0f);
+    EXPECT_EQ(robot.attributes.agility, Attributes().agility);
+    EXPECT_TRUE(robot.root.empty());
+    Lumvek::Blueprint character = Written(robot);
+    EXPECT_EQ(MemberNames(character), (std::vector<std::string>{"Attributes", "Skeleton"}));
+    EXPECT_EQ(character.GetObject().Find("Attributes")->GetCount(), Attributes::Count);
+    EXPECT_EQ(*character.GetObject().Find("Skeleton"), Json(R"({"Root": {"Name": "Pelvis"}})"));
+    EXPECT_EQ(Written(*registry.maps.Find("Harbour")), Json(R"({"DisplayName": "Harbour"})"));
 }

@@ -19,7 +19,7 @@ namespace DataTesting
 {
 
 // Reads the JSON text into the definition, as the registry does with a file.
-inline void ReadJson(Data& definition, const std::string& json)
+inline void ReadDefinition(Data& definition, const std::string& json)
 {
     Lumvek::Blueprint root = Json(StringView(json));
     BlueprintReader reader(root);
