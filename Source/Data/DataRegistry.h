@@ -6,6 +6,7 @@
 #include "Source/Data/Data.h"
 #include "Source/Data/GameConfiguration.h"
 #include "Source/Data/GameTypeData.h"
+#include "Source/Data/PartData.h"
 
 #include <concepts>
 #include <cstdint>
@@ -235,6 +236,10 @@ public:
     // characters 8, heads to legs 9 to 12, items 13, projectiles 14, weapons 15, and the configuration
     // collections 16 to 19 after every definition they name.
     DataCollection<GameTypeData> gameTypes{*this, "GameTypes", 7, GameTypeDataTypes()};
+    DataCollection<HeadData> heads{*this, "Parts/Heads", 9, HeadDataTypes()};
+    DataCollection<CoreData> cores{*this, "Parts/Cores", 10, CoreDataTypes()};
+    DataCollection<ArmsData> arms{*this, "Parts/Arms", 11, ArmsDataTypes()};
+    DataCollection<LegsData> legs{*this, "Parts/Legs", 12, LegsDataTypes()};
     DataCollection<GameConfiguration> configurations{*this, "Configurations", 16};
     DataCollection<GameConfiguration> challenges{*this, "Challenges", 17};
     DataCollection<GameConfiguration> demoConfigurations{*this, "DemoConfigurations", 18};
