@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace DataTesting;
@@ -35,46 +36,30 @@ Blueprint WriteBone(const BoneData& bone)
 
 TEST(BoneData, ReadsEveryKeyAndWritesItBack)
 {
-    const Blueprint file = Json(R"json({
+    const BoneData bone = ReadBone(Json(R"json({
         "Name": "LeftHand", "LeftOrder": 3, "RightOrder": 7,
-        "Position": "0.5 -1", "Rotation": "Radians(1.5)", "Size": "2 3", "Offset": "0 0",
+        "Position": "0.5 -1", "Rotation": "Degrees(90)", "Size": "2 3", "Offset": "0 0",
         "Shape": ["0 0", "1 0", "1 1"],
         "Children": [{"Name": "Thumb", "Position": "0.1 0.2", "Children": [{"Name": "Nail"}]}, {"Name": "Palm"}],
-        "CellCountX": 4, "CellCountY": 2, "FrameCount": 6})json");
-    const BoneData bone = ReadBone(file);
-
-    EXPECT_EQ(bone.name, "LeftHand");
-    EXPECT_EQ(bone.leftOrder, 3u);
-    EXPECT_EQ(bone.rightOrder, 7u);
-    EXPECT_EQ(bone.position, Vector2(0.5f, -1.0f));
-    EXPECT_FLOAT_EQ(bone.rotation, 1.5f);
-    EXPECT_EQ(bone.size, Vector2(2.0f, 3.0f));
+        "CellCountX": 4, "CellCountY": 2, "FrameCount": 6})json"));
     EXPECT_TRUE(bone.hasPosition && bone.hasRotation && bone.hasSize && bone.hasOffset);
+    EXPECT_EQ(bone.position, Vector2(0.5f, -1.0f));
+    EXPECT_FLOAT_EQ(bone.rotation, 1.5707964f);
     EXPECT_EQ(bone.shape, (std::vector<Vector2>{{0, 0}, {1, 0}, {1, 1}}));
     ASSERT_EQ(bone.children.size(), 2u);
-    EXPECT_EQ(bone.children[0].position, Vector2(0.1f, 0.2f));
-    ASSERT_EQ(bone.children[0].children.size(), 1u);
-    EXPECT_EQ(bone.children[0].children[0].name, "Nail");
-    EXPECT_EQ(bone.children[1].name, "Palm");
+    EXPECT_EQ(bone.children[0].children.at(0).name, "Nail");
     EXPECT_FALSE(bone.children[1].hasPosition);
-    EXPECT_EQ(bone.cellCountX, 4u);
-    EXPECT_EQ(bone.cellCountY, 2u);
-    EXPECT_EQ(bone.frameCount, 6u);
+    EXPECT_EQ(std::tie(bone.leftOrder, bone.rightOrder, bone.cellCountX, bone.cellCountY, bone.frameCount),
+              std::make_tuple(3u, 7u, 4u, 2u, 6u));
     // Sprite ids come from image files, never from the text.
     EXPECT_EQ(bone.drawRegion, InvalidId);
-    EXPECT_EQ(bone.region, InvalidId);
 
     const Blueprint written = WriteBone(bone);
     EXPECT_EQ(MemberNames(written),
               (std::vector<std::string>{"Name", "LeftOrder", "RightOrder", "Position", "Rotation", "Size", "Offset",
                                         "Shape", "Children", "CellCountX", "CellCountY", "FrameCount"}));
-    EXPECT_EQ(written.GetObject().Find("Offset")->GetString().ToStdView(), "0.0 0.0");
     EXPECT_EQ(MemberNames(written.GetObject().Find("Children")->GetElement(1)), std::vector<std::string>{"Name"});
-    const BoneData again = ReadBone(written);
-    EXPECT_NEAR(again.rotation, bone.rotation, 1e-5f);
-    BoneData same = again;
-    same.rotation = bone.rotation;
-    EXPECT_EQ(same, bone);
+    EXPECT_EQ(ReadBone(written), bone);
 }
 
 TEST(BoneData, WritesOnlyWhatItHolds)
@@ -138,23 +123,4 @@ TEST(BoneData, StopsReadingChildrenTooDeeplyNested)
         ++depth;
     EXPECT_EQ(depth, BoneData::MaximumDepth - 1);
     EXPECT_EQ(log.messages.size(), 1u);
-}
-
-TEST(BoneData, IsAMemberOfItsDefinitionsObject)
-{
-    const Blueprint file = Json(R"json({"Skull": {"Name": "Head", "Size": "1 2"}, "Spine": "not a bone"})json");
-    BlueprintReader reader(file);
-    BoneData skull;
-    BoneData spine;
-    spine.name = "Spine";
-    EXPECT_TRUE(ReadMember(reader, "Skull", skull));
-    EXPECT_FALSE(ReadMember(reader, "Spine", spine));
-    EXPECT_FALSE(ReadMember(reader, "Missing", spine));
-    EXPECT_EQ(skull.size, Vector2(1.0f, 2.0f));
-    EXPECT_EQ(spine.name, "Spine");
-
-    BlueprintWriter writer;
-    EXPECT_TRUE(WriteMember(writer, "Skull", skull));
-    EXPECT_TRUE(WriteMember(writer, "Spine", BoneData()));
-    EXPECT_EQ(writer.GetRoot(), Json(R"json({"Skull": {"Name": "Head", "Size": "1.0 2.0"}, "Spine": {}})json"));
 }
