@@ -44,6 +44,9 @@ public:
 // The cost of a part of that classification unless its file says otherwise: 10, 20, 50, 100.
 uint32_t PartClassificationCost(PartClassification classification);
 
+// The four kinds read and write their size and their bones after the common keys. A top-level bone is
+// named after its key whatever its file says, since the skeleton finds it by that name, and its sprites
+// (and its children's) are found among the definition's images as it is read.
 class HeadData : public PartData
 {
 public:
