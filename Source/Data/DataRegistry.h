@@ -11,6 +11,7 @@
 #include "Source/Data/InteractionData.h"
 #include "Source/Data/ItemData.h"
 #include "Source/Data/MapData.h"
+#include "Source/Data/PartData.h"
 #include "Source/Data/ProjectileData.h"
 #include "Source/Data/ThemeData.h"
 #include "Source/Data/TriggerData.h"
@@ -252,6 +253,10 @@ public:
     DataCollection<ZoneData> zones{*this, "Zones", 6};
     DataCollection<GameTypeData> gameTypes{*this, "GameTypes", 7, GameTypeDataTypes()};
     DataCollection<CharacterData> characters{*this, "Characters", 8};
+    DataCollection<HeadData> heads{*this, "Parts/Heads", 9, HeadDataTypes()};
+    DataCollection<CoreData> cores{*this, "Parts/Cores", 10, CoreDataTypes()};
+    DataCollection<ArmsData> arms{*this, "Parts/Arms", 11, ArmsDataTypes()};
+    DataCollection<LegsData> legs{*this, "Parts/Legs", 12, LegsDataTypes()};
     DataCollection<ItemData> items{*this, "Items", 13, ItemDataTypes()};
     // Before the weapons, which find the projectile they fire by name while they are read.
     DataCollection<ProjectileData> projectiles{*this, "Projectiles", 14, ProjectileDataTypes()};
