@@ -10,6 +10,7 @@
 #include "Engine/Foundation/Texture.h"
 #include "Engine/Runtime/AudioDevice.h"
 #include "Engine/Runtime/Log.h"
+#include "Engine/Runtime/ParticleSystem.h"
 #include "Source/Data/DataRegistry.h"
 
 using namespace Lumvek;
@@ -180,11 +181,30 @@ void Data::ReleaseSound(uint32_t soundId) const
         registry->GetAudio()->Release(soundId);
 }
 
+namespace
+{
+
+// The application's resource table, which the audio device shares; effects live there too.
+ResourceTable* EffectTable(const DataRegistry* registry)
+{
+    return registry && registry->GetAudio() ? registry->GetAudio()->resources : nullptr;
+}
+
+} // namespace
+
+void Data::LoadEffect(uint32_t effectId, StringView file) const
+{
+    ResourceTable* table = EffectTable(registry);
+    if (effectId == InvalidId || !table || table->Get(effectId))
+        return;
+    if (Effects::EffectData* effect = table->Create<Effects::EffectData>(effectId))
+        effect->Load(GetAssetPath(file, ".lte"));
+}
+
 void Data::ReleaseEffect(uint32_t effectId) const
 {
-    if (effectId == InvalidId || !registry || !registry->GetAudio() || !registry->GetAudio()->resources)
-        return;
-    registry->GetAudio()->resources->Destroy(effectId);
+    if (ResourceTable* table = EffectTable(registry); table && effectId != InvalidId)
+        table->Destroy(effectId);
 }
 
 namespace DataDetail

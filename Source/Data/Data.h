@@ -72,6 +72,9 @@ public:
     void LoadSound(uint32_t soundId, Lumvek::StringView file, uint32_t mixer, bool loop) const;
     // Has the audio device forget the sound of that id and drop its resource; nothing for -1.
     void ReleaseSound(uint32_t soundId) const;
+    // effectId is an id in NameTableB and the effect's slot in the resource table the audio device
+    // shares with the application; an empty slot receives a particle effect loaded from <file>.lte.
+    void LoadEffect(uint32_t effectId, Lumvek::StringView file) const;
     // Destroys the resource in slot effectId of the resource table the audio device shares with the
     // application, where the definition's particle effect is kept; nothing for -1 or an empty slot,
     // so releasing twice destroys the effect once.

@@ -34,6 +34,7 @@ void HazardData::Write(BlueprintWriter& writer) const
 
 void HazardData::Load(Texture& texture, Texture&)
 {
+    LoadEffect(effect, "Effect");
     if (image != InvalidId)
         tiles.LoadImage(*this, texture, image);
 }

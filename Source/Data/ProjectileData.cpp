@@ -36,12 +36,16 @@ void ProjectileData::Load(Texture& texture, Texture&)
         trail = NameTableA().Add(name + "Trail");
         LoadImage(texture, trail, "Trail");
     }
-    // Only the effects' slots are named here: the definition has no particle effect resource to load
-    // their files into, so the slots stay empty until something fills them.
     if (HasAsset("Trail", ".lte"))
+    {
         trailEffect = NameTableB().Add(name + "TrailEffect");
+        LoadEffect(trailEffect, "Trail");
+    }
     if (HasAsset("Explosion", ".lte"))
+    {
         explosionEffect = NameTableB().Add(name + "ExplosionEffect");
+        LoadEffect(explosionEffect, "Explosion");
+    }
     if (HasAsset("Explosion", ".wav"))
     {
         explosionSound = NameSet::Global().Add(name + "ExplosionSound");

@@ -57,11 +57,14 @@ void JetpackData::Load(Texture& spriteTexture, Texture& drawTexture)
     sound = SoundId(*this);
     CoreData::Load(spriteTexture, drawTexture);
     LoadSound(sound, "Active", AbilityMixer, true);
+    if (HasAsset("Trail", ".lte"))
+        LoadEffect(trail, "Trail");
 }
 
 void JetpackData::Unload()
 {
     ReleaseSound(sound);
+    ReleaseEffect(trail);
 }
 
 bool JetpackData::Read(BlueprintReader& reader)

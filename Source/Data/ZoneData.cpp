@@ -27,6 +27,7 @@ void ZoneData::Write(BlueprintWriter& writer) const
 
 void ZoneData::Load(Texture& texture, Texture&)
 {
+    LoadEffect(effect, "Effect");
     if (image != InvalidId)
         tiles.LoadImage(*this, texture, image);
 }

@@ -5,6 +5,8 @@
 
 #include "Tests/Source/Data/DefinitionTestSupport.h"
 
+#include "Engine/Runtime/ParticleSystem.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -111,8 +113,11 @@ TEST(MapElementData, ElementsNameAndLoadTheAssetsTheirFoldersHold)
     EXPECT_EQ(std::tie(slices->left, slices->right, slices->bottom, slices->top), std::make_tuple(2u, 0u, 0u, 8u));
     EXPECT_EQ(slices->width, 12u);
 
-    // Unloading destroys the effect in its slot once; an element without one releases nothing.
-    folder.FillSlot(lava.effect);
+    // The effect file loads into the effect's slot; unloading destroys it once, and an element
+    // without one releases nothing.
+    auto* effect = folder.table.Find<Lumvek::Effects::EffectData>(lava.effect);
+    ASSERT_NE(effect, nullptr);
+    EXPECT_EQ(effect->path, "Assets/Hazards/Lava/Effect.lte");
     lava.Unload();
     EXPECT_EQ(folder.table.Get(lava.effect), nullptr);
     folder.FillSlot(lava.effect);
