@@ -100,7 +100,7 @@ void FileManager::AddFormat(uint32_t contentTypeId, StringView extension, std::u
         formats[extension.ToString()].push_back({contentTypeId, std::move(format)});
 }
 
-class Format* FileManager::FindFormat(uint32_t contentTypeId, StringView extension) const
+Format* FileManager::FindFormat(uint32_t contentTypeId, StringView extension) const
 {
     auto found = formats.find(extension.ToString());
     if (found == formats.end())
@@ -121,7 +121,7 @@ FormatHandle FileManager::LoadAs(StringView path, uint32_t contentType, StringVi
         return FormatHandle();
     }
     std::string extension = Path::GetExtension(path);
-    class Format* format = FindFormat(contentType, extension);
+    Format* format = FindFormat(contentType, extension);
     // A format listed under another type's id loads nothing, and counts as none.
     if (!format || !format->LoadContent(path, contentType, content))
     {
@@ -141,7 +141,7 @@ FormatHandle FileManager::LoadFromAnyAs(StringView paths, uint32_t contentType, 
         if (!File::Exists(path))
             continue;
         LogSection selected = Log::BeginSection("Selected file {}", path);
-        class Format* format = FindFormat(contentType, Path::GetExtension(path));
+        Format* format = FindFormat(contentType, Path::GetExtension(path));
         if (format && format->LoadContent(path, contentType, content))
             return watch ? Watch(path, format, contentType, content) : FormatHandle(this, -1);
     }
@@ -149,7 +149,7 @@ FormatHandle FileManager::LoadFromAnyAs(StringView paths, uint32_t contentType, 
     return FormatHandle();
 }
 
-FormatHandle FileManager::Watch(StringView path, class Format* format, uint32_t contentType, void* content)
+FormatHandle FileManager::Watch(StringView path, Format* format, uint32_t contentType, void* content)
 {
     FileWatch watch;
     watch.id = nextWatchId++;

@@ -18,7 +18,7 @@ namespace Lumvek
 struct FileWatch
 {
     uint32_t id = 0;
-    class Format* format = nullptr;
+    Format* format = nullptr;
     // The id of the content's type, so that a reload hands the format only what it loads.
     uint32_t contentType = 0xFFFFFFFFu;
     // Kept alive by its owner for as long as the watch's FormatHandle is held.
@@ -53,7 +53,7 @@ public:
     // Appends the format to those of the extension (exact bytes) and takes it; a null format is ignored.
     void AddFormat(uint32_t contentTypeId, StringView extension, std::unique_ptr<class Format> format);
     // The first format added for the extension and content type; null when there is none.
-    class Format* FindFormat(uint32_t contentTypeId, StringView extension) const;
+    Format* FindFormat(uint32_t contentTypeId, StringView extension) const;
     template <class T> ContentFormat<T>* FindFormat(StringView extension) const
     {
         return dynamic_cast<ContentFormat<T>*>(FindFormat(TypeIndex<T>(), extension));
@@ -76,7 +76,7 @@ public:
 
     // Starts watching a loaded file; content must be an object of the type contentType names, and
     // stay alive while the returned handle is held.
-    FormatHandle Watch(StringView path, class Format* format, uint32_t contentType, void* content);
+    FormatHandle Watch(StringView path, Format* format, uint32_t contentType, void* content);
     // Removes the handle's watch, if any, and leaves the handle {null, -1}.
     void ReleaseHandle(FormatHandle& handle);
     // Reloads every watched file whose last write is later than the one recorded. Reloads may watch or

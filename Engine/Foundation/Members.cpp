@@ -286,7 +286,7 @@ bool WriteMember(BlueprintWriter& writer, StringView key, Vector2 value)
 bool WriteMember(BlueprintWriter& writer, StringView key, Angle value)
 {
     const float degrees = value.radians * DegreesPerRadian;
-    return StoreMember(writer, key, [&](Blueprint& member) { member.SetString(Format("Degrees({})", degrees)); });
+    return StoreMember(writer, key, [&](Blueprint& member) { member.SetString(FormatText("Degrees({})", degrees)); });
 }
 
 bool WriteMember(BlueprintWriter& writer, StringView key, Name value)
@@ -336,7 +336,7 @@ bool ParseVector2(StringView text, Vector2& value)
 
 bool WriteVector2Text(BlueprintWriter& writer, Vector2 value)
 {
-    return writer.WriteString(Format("{} {}", value.x, value.y));
+    return writer.WriteString(FormatText("{} {}", value.x, value.y));
 }
 
 bool ReadDuration(BlueprintReader& reader, uint32_t& ticks)

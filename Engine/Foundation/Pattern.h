@@ -183,7 +183,7 @@ template <class... Args> void FormatString(BufferWriter& writer, StringView patt
 }
 
 // FormatString into a new string.
-template <class... Args> std::string Format(StringView pattern, const Args&... args)
+template <class... Args> std::string FormatText(StringView pattern, const Args&... args)
 {
     BufferWriter writer;
     FormatString(writer, pattern, args...);

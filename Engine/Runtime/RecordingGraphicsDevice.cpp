@@ -40,7 +40,7 @@ RecordingGraphicsDevice::~RecordingGraphicsDevice()
 
 std::vector<Resolution> RecordingGraphicsDevice::GetResolutions(uint32_t desktopWidth, uint32_t desktopHeight)
 {
-    calls.push_back(Format("GetResolutions {} {}", desktopWidth, desktopHeight));
+    calls.push_back(FormatText("GetResolutions {} {}", desktopWidth, desktopHeight));
     return {{desktopWidth, desktopHeight, false}};
 }
 
@@ -52,71 +52,71 @@ std::vector<uint32_t> RecordingGraphicsDevice::GetMultisampleCounts()
 
 void RecordingGraphicsDevice::SetScale(float newScale)
 {
-    calls.push_back(Format("SetScale {}", newScale));
+    calls.push_back(FormatText("SetScale {}", newScale));
     scale = newScale;
 }
 
 void RecordingGraphicsDevice::SetMultisampleCount(uint32_t count)
 {
-    calls.push_back(Format("SetMultisampleCount {}", count));
+    calls.push_back(FormatText("SetMultisampleCount {}", count));
     multisampleCount = count;
 }
 
 void RecordingGraphicsDevice::Clear(float red, float green, float blue, float alpha)
 {
-    calls.push_back(Format("Clear {} {} {} {}", red, green, blue, alpha));
+    calls.push_back(FormatText("Clear {} {} {} {}", red, green, blue, alpha));
 }
 
 void RecordingGraphicsDevice::SetDepthTarget(const Texture* texture, ResourceHandle*)
 {
-    calls.push_back(Format("SetDepthTarget {}", Slot(texture)));
+    calls.push_back(FormatText("SetDepthTarget {}", Slot(texture)));
 }
 
 void RecordingGraphicsDevice::SetClip(float x, float y, float clipWidth, float clipHeight)
 {
-    calls.push_back(Format("SetClip {} {} {} {}", x, y, clipWidth, clipHeight));
+    calls.push_back(FormatText("SetClip {} {} {} {}", x, y, clipWidth, clipHeight));
 }
 
 void RecordingGraphicsDevice::SetMaterial(const Material* material, ResourceHandle*)
 {
-    calls.push_back(Format("SetMaterial {}", Slot(material)));
+    calls.push_back(FormatText("SetMaterial {}", Slot(material)));
 }
 
 void RecordingGraphicsDevice::SetTexture(const Texture* texture, ResourceHandle*, uint32_t slot)
 {
-    calls.push_back(Format("SetTexture {} {}", Slot(texture), slot));
+    calls.push_back(FormatText("SetTexture {} {}", Slot(texture), slot));
 }
 
 void RecordingGraphicsDevice::SetGeometry(const Geometry* geometry, ResourceHandle*, uint32_t stride)
 {
-    calls.push_back(Format("SetGeometry {} {}", Slot(geometry), stride));
+    calls.push_back(FormatText("SetGeometry {} {}", Slot(geometry), stride));
 }
 
 void RecordingGraphicsDevice::SetInstances(const Geometry* geometry, ResourceHandle*, uint32_t stride)
 {
-    calls.push_back(Format("SetInstances {} {}", Slot(geometry), stride));
+    calls.push_back(FormatText("SetInstances {} {}", Slot(geometry), stride));
 }
 
 void RecordingGraphicsDevice::SetIndices(const Geometry* geometry, ResourceHandle*, uint32_t stride)
 {
-    calls.push_back(Format("SetIndices {} {}", Slot(geometry), stride));
+    calls.push_back(FormatText("SetIndices {} {}", Slot(geometry), stride));
 }
 
 void RecordingGraphicsDevice::SetConstants(const Geometry* geometry, ResourceHandle*, uint8_t vertexStage,
                                            uint8_t pixelStage, uint32_t first, uint32_t count, uint32_t slot)
 {
-    calls.push_back(Format("SetConstants {} {} {} {} {} {}", Slot(geometry), uint32_t(vertexStage),
+    calls.push_back(FormatText("SetConstants {} {} {} {} {} {}", Slot(geometry), uint32_t(vertexStage),
                            uint32_t(pixelStage), first, count, slot));
 }
 
 void RecordingGraphicsDevice::SetWindow(void*, float windowWidth, float windowHeight, float displayScale)
 {
-    calls.push_back(Format("SetWindow {} {} {}", windowWidth, windowHeight, displayScale));
+    calls.push_back(FormatText("SetWindow {} {} {}", windowWidth, windowHeight, displayScale));
 }
 
 void RecordingGraphicsDevice::SetSize(float newWidth, float newHeight, float displayScale)
 {
-    calls.push_back(Format("SetSize {} {} {}", newWidth, newHeight, displayScale));
+    calls.push_back(FormatText("SetSize {} {} {}", newWidth, newHeight, displayScale));
     width = static_cast<uint32_t>(newWidth);
     height = static_cast<uint32_t>(newHeight);
     ResizeTargets();
@@ -145,19 +145,19 @@ std::unique_ptr<GraphicsDevice::ResourceHandle> RecordingGraphicsDevice::CreateT
 void RecordingGraphicsDevice::UploadGeometry(ResourceHandle& handle, const Geometry& geometry)
 {
     CountUpload(handle);
-    calls.push_back(Format("UploadGeometry {} {}", Slot(&geometry), geometry.data.Size()));
+    calls.push_back(FormatText("UploadGeometry {} {}", Slot(&geometry), geometry.data.Size()));
 }
 
 void RecordingGraphicsDevice::UploadMaterial(ResourceHandle& handle, const Material& material)
 {
     CountUpload(handle);
-    calls.push_back(Format("UploadMaterial {}", Slot(&material)));
+    calls.push_back(FormatText("UploadMaterial {}", Slot(&material)));
 }
 
 void RecordingGraphicsDevice::UploadTexture(ResourceHandle& handle, const Texture& texture)
 {
     CountUpload(handle);
-    calls.push_back(Format("UploadTexture {} {} {} {} {}", Slot(&texture), texture.dirty.left, texture.dirty.top,
+    calls.push_back(FormatText("UploadTexture {} {} {} {} {}", Slot(&texture), texture.dirty.left, texture.dirty.top,
                            texture.dirty.right, texture.dirty.bottom));
 }
 
@@ -168,34 +168,34 @@ void RecordingGraphicsDevice::BeginFrame()
 
 void RecordingGraphicsDevice::SetColorTarget(const Texture* texture, ResourceHandle*, uint32_t index)
 {
-    calls.push_back(Format("SetColorTarget {} {}", Slot(texture), index));
+    calls.push_back(FormatText("SetColorTarget {} {}", Slot(texture), index));
 }
 
 void RecordingGraphicsDevice::ClearDepth(float depth, uint8_t stencil)
 {
-    calls.push_back(Format("ClearDepth {} {}", depth, uint32_t(stencil)));
+    calls.push_back(FormatText("ClearDepth {} {}", depth, uint32_t(stencil)));
 }
 
 void RecordingGraphicsDevice::Draw(uint32_t first, uint32_t count)
 {
-    calls.push_back(Format("Draw {} {}", first, count));
+    calls.push_back(FormatText("Draw {} {}", first, count));
 }
 
 void RecordingGraphicsDevice::DrawIndexed(uint32_t first, uint32_t count)
 {
-    calls.push_back(Format("DrawIndexed {} {}", first, count));
+    calls.push_back(FormatText("DrawIndexed {} {}", first, count));
 }
 
 void RecordingGraphicsDevice::DrawInstanced(uint32_t firstVertex, uint32_t vertexCount, uint32_t firstInstance,
                                             uint32_t instanceCount)
 {
-    calls.push_back(Format("DrawInstanced {} {} {} {}", firstVertex, vertexCount, firstInstance, instanceCount));
+    calls.push_back(FormatText("DrawInstanced {} {} {} {}", firstVertex, vertexCount, firstInstance, instanceCount));
 }
 
 void RecordingGraphicsDevice::DrawIndexedInstanced(uint32_t firstIndex, uint32_t indexCount, uint32_t firstInstance,
                                                    uint32_t instanceCount)
 {
-    calls.push_back(Format("DrawIndexedInstanced {} {} {} {}", firstIndex, indexCount, firstInstance, instanceCount));
+    calls.push_back(FormatText("DrawIndexedInstanced {} {} {} {}", firstIndex, indexCount, firstInstance, instanceCount));
 }
 
 void RecordingGraphicsDevice::Present()

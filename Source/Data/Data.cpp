@@ -69,7 +69,7 @@ void Data::Write(BlueprintWriter& writer) const
 
 std::string Data::GetAssetPath(StringView file, StringView extension) const
 {
-    return Format("Assets/{}/{}/{}{}", GetFolder(), name, file, extension);
+    return FormatText("Assets/{}/{}/{}{}", GetFolder(), name, file, extension);
 }
 
 bool Data::HasAsset(StringView file, StringView extension) const

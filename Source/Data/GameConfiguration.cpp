@@ -237,7 +237,7 @@ void GameConfiguration::NameBots(std::mt19937& random)
             bot.team = NoTeam;
         bot.loadout = ResolveLoadout(loadout, bot.loadout, registry, random);
         bot.id = static_cast<uint8_t>(playerCount + k - 1);
-        bot.name = Format("BOT {}", k);
+        bot.name = FormatText("BOT {}", k);
     }
 }
 

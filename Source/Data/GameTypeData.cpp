@@ -73,7 +73,7 @@ bool ReadScoring(BlueprintReader& reader, TeamScoring& scoring)
 
 void WriteScoring(BlueprintWriter& writer, TeamScoring scoring)
 {
-    WriteMember(writer, "Scoring", StringView(Format("<{}:{}>", ScoringTypeName, static_cast<int32_t>(scoring))));
+    WriteMember(writer, "Scoring", StringView(FormatText("<{}:{}>", ScoringTypeName, static_cast<int32_t>(scoring))));
 }
 
 bool DeathmatchConfiguration::Copy(const GameTypeConfiguration& other)
@@ -256,7 +256,7 @@ void CaptureTheFlagData::Load(Texture& imageTexture, Texture& drawTexture, uint3
     // A free-for-all game still has the first team's flag; no team past the fourth has one.
     const uint32_t teams = teamCount < MaximumTeamCount ? teamCount : MaximumTeamCount;
     for (uint32_t team = 0; team < teams; ++team)
-        if (Data* flag = registry->FindData("Items", Format("{}Flag", GetTeamColor(team).name)))
+        if (Data* flag = registry->FindData("Items", FormatText("{}Flag", GetTeamColor(team).name)))
             flag->Load(imageTexture, drawTexture);
 }
 

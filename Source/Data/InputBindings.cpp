@@ -73,10 +73,10 @@ bool KeyBinding::Parse(StringView text)
 std::string KeyBinding::ToText() const
 {
     if (!IsMouse())
-        return Format("{} {}", KeyboardWord, KeyNames().GetName(key));
+        return FormatText("{} {}", KeyboardWord, KeyNames().GetName(key));
     if (mouseButton >= NoMouseButton)
         return std::string();
-    return Format("{} {}", MouseWord, MouseButtonNames().GetName(mouseButton));
+    return FormatText("{} {}", MouseWord, MouseButtonNames().GetName(mouseButton));
 }
 
 bool KeyboardBindings::Read(BlueprintReader& reader)

@@ -230,7 +230,7 @@ bool Profile::Save(StringView applicationRoot, const DataRegistry& registry) con
         Log::Write("did not save the profile {}: its file could not be read and is kept as it is", name);
         return false;
     }
-    const std::string relative = Format("Assets/{}.profile", name);
+    const std::string relative = FormatText("Assets/{}.profile", name);
     BlueprintWriter writer;
     Write(writer, registry);
     const std::string text = JsonFormat::SaveBlueprint(writer.GetRoot());

@@ -69,7 +69,7 @@ constexpr ThemeSound ThemeSounds[] = {
 
 std::string ThemeImagePath(StringView themeName, StringView image)
 {
-    return Format("Assets/Themes/{}/{}.png", themeName, image);
+    return FormatText("Assets/Themes/{}/{}.png", themeName, image);
 }
 
 // The n pixels before start, clipped at 0.

@@ -20,7 +20,7 @@ std::string Name(const Color& color)
 
 std::string Channels(const Color& color)
 {
-    return Format("{} {} {} {}", int(color.r), int(color.g), int(color.b), int(color.a));
+    return FormatText("{} {} {} {}", int(color.r), int(color.g), int(color.b), int(color.a));
 }
 
 } // namespace
@@ -84,7 +84,7 @@ TEST(Color, NamesAndHexadecimalTextRoundTrip)
 {
     EXPECT_EQ(Name(Color{128, 128, 128, 255}), "Grey");
     EXPECT_EQ(Name(Color{10, 20, 30, 40}), "#0A141E28");
-    EXPECT_EQ(Format("fill {}", Color::TransparentWhite), "fill TransparentWhite");
+    EXPECT_EQ(FormatText("fill {}", Color::TransparentWhite), "fill TransparentWhite");
 
     NamedColor unnamed{"", Color{10, 20, 30, 40}};
     for (const NamedColor& named : {NamedColors[0], NamedColors[8], NamedColors[9], NamedColors[10], unnamed})

@@ -78,17 +78,17 @@ TEST(FormatString, PlacesArgumentsByOrderOrIndex)
         {"{99999999999}{}", "ab"}, // no 32-bit number: the index stays at 0
     };
     for (const Case& c : cases)
-        EXPECT_EQ(Format(c.pattern, "a", std::string("b")), c.expected) << c.pattern;
+        EXPECT_EQ(FormatText(c.pattern, "a", std::string("b")), c.expected) << c.pattern;
 
-    EXPECT_EQ(Format("no arguments {}"), "no arguments ");
+    EXPECT_EQ(FormatText("no arguments {}"), "no arguments ");
 }
 
 TEST(FormatString, PrintsEachTypeInItsToStringForm)
 {
     const std::string folder = "Assets";
     StringView name = "Map.json";
-    EXPECT_EQ(Format("{}\\{}", folder, name), "Assets\\Map.json");
-    EXPECT_EQ(Format("Degrees({}) {} {} {}", 90.0f, -3, uint64_t(18446744073709551615u), true),
+    EXPECT_EQ(FormatText("{}\\{}", folder, name), "Assets\\Map.json");
+    EXPECT_EQ(FormatText("Degrees({}) {} {} {}", 90.0f, -3, uint64_t(18446744073709551615u), true),
               "Degrees(90.0) -3 18446744073709551615 true");
 }
 
@@ -111,7 +111,7 @@ TEST(Parse, ReadsOutputsInPatternOrder)
     uint32_t small = 0;
     StringReader mixed("2.5/18446744073709551615/-9000000000/7");
     EXPECT_TRUE(Parse(mixed, "{}/{}/{}/{}", wide, count, offset, small));
-    EXPECT_EQ(Format("{} {} {} {}", wide, count, offset, small), "2.5 18446744073709551615 -9000000000 7");
+    EXPECT_EQ(FormatText("{} {} {} {}", wide, count, offset, small), "2.5 18446744073709551615 -9000000000 7");
     EXPECT_TRUE(reader.errors.empty() && trailing.errors.empty() && mixed.errors.empty());
 }
 
@@ -177,7 +177,7 @@ TEST(Parse, FailureKeepsOutputsAlreadyReadAndTheErrorsOfEarlierAttempts)
     StringReader reader("1 2 x");
     EXPECT_FALSE(Parse(reader, "{} {} {}", a, b, c));
     EXPECT_FALSE(Parse(reader, "{} {}:", a, b));
-    EXPECT_EQ(Format("{} {} {}", a, b, c), "1 2 0");
+    EXPECT_EQ(FormatText("{} {} {}", a, b, c), "1 2 0");
     EXPECT_EQ(reader.errors.size(), 2u);
 }
 

@@ -174,7 +174,7 @@ TEST(TextFormats, RegisteredFormatsServeTheirExtensionAndTypeFirstAddedFirst)
     };
     for (const auto& c : cases)
     {
-        class Format* format = files.FindFormat(c.type, StringView::FromCString(c.extension));
+        Format* format = files.FindFormat(c.type, StringView::FromCString(c.extension));
         ASSERT_EQ(format != nullptr, c.found) << c.extension;
         if (format)
         {
