@@ -197,6 +197,8 @@ private:
     // Declared after the handler lists: the menus' elements erase their handlers as they go.
     std::vector<std::unique_ptr<MenuRecord>> records;
     std::vector<MenuRecord*> drawOrder;
+    // The draw order as a render walks it, kept between frames so that a render allocates nothing.
+    std::vector<MenuRecord*> renderOrder;
 };
 
 } // namespace Lumvek

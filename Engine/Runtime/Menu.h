@@ -91,12 +91,13 @@ public:
 
     // The element registered under the name; null when there is none.
     Element* GetElement(StringView name) const;
-    // Registers the element under the name, dropping its previous name; "" only drops it. False, with
-    // nothing changed beyond the old name's removal, when another element holds the name already.
+    // Registers the element under the name in place of its previous one; "" only drops the previous
+    // one. False, with nothing changed, when another element holds the name or the element belongs
+    // to another menu.
     bool SetElementName(Element& element, StringView name);
 
     // Appends the element to the focused elements and calls its actions' Focus; nothing when it is
-    // focused already.
+    // focused already or belongs to another menu.
     void FocusElement(Element& element);
     // Removes the element from the focused elements and calls its actions' Blur; nothing when it is
     // not focused.
@@ -137,6 +138,10 @@ private:
 
     uint32_t index = 0;
     Gui* gui = nullptr;
+    // The element the pointer pass is about to make the hovered one; cleared if it is destroyed first.
+    Element* pointerTarget = nullptr;
+    // Nesting depth of ForEachFocused, which owns focusedCopy only at the outermost level.
+    uint32_t focusedPasses = 0;
 
 public:
     // Copied from the Gui's record when the menu is set up.
