@@ -1,11 +1,12 @@
 include(GoogleTest)
 
-# lumvek_test(<name> LABEL <label> SOURCES <files...> LIBRARIES <targets...> [PIXEL])
+# lumvek_test(<name> LABEL <label> SOURCES <files...> LIBRARIES <targets...> [ENVIRONMENT <VAR=value...>] [PIXEL])
 # One test program, its cases registered with CTest under the subsystem's label.
 # PIXEL marks programs that drive Mesa: its driver is unloaded before exit, so its leaks
 # cannot be suppressed by name and leak detection is turned off for those programs alone.
+# ENVIRONMENT adds variables to every case's environment (a video driver, for example).
 function(lumvek_test name)
-    cmake_parse_arguments(arg "PIXEL" "LABEL" "SOURCES;LIBRARIES" ${ARGN})
+    cmake_parse_arguments(arg "PIXEL" "LABEL" "SOURCES;LIBRARIES;ENVIRONMENT" ${ARGN})
     add_executable(${name} ${arg_SOURCES})
     target_link_libraries(${name} PRIVATE ${arg_LIBRARIES} GTest::gtest GTest::gmock GTest::gtest_main)
     target_compile_definitions(${name} PRIVATE LUMVEK_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
@@ -16,7 +17,7 @@ function(lumvek_test name)
         set(asan "ASAN_OPTIONS=detect_leaks=0")
     endif()
     set(environment "${asan}" "ALSOFT_DRIVERS=null" "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
-        "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/Tests/lsan.supp")
+        "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/Tests/lsan.supp" ${arg_ENVIRONMENT})
     gtest_discover_tests(${name}
         WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
         DISCOVERY_TIMEOUT 60

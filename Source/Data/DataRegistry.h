@@ -4,6 +4,7 @@
 #include "Engine/Foundation/Exceptions.h"
 #include "Engine/Foundation/StringView.h"
 #include "Source/Data/Data.h"
+#include "Source/Data/GameConfiguration.h"
 #include "Source/Data/GameTypeData.h"
 
 #include <concepts>
@@ -234,6 +235,10 @@ public:
     // characters 8, heads to legs 9 to 12, items 13, projectiles 14, weapons 15, and the configuration
     // collections 16 to 19 after every definition they name.
     DataCollection<GameTypeData> gameTypes{*this, "GameTypes", 7, GameTypeDataTypes()};
+    DataCollection<GameConfiguration> configurations{*this, "Configurations", 16};
+    DataCollection<GameConfiguration> challenges{*this, "Challenges", 17};
+    DataCollection<GameConfiguration> demoConfigurations{*this, "DemoConfigurations", 18};
+    DataCollection<GameConfiguration> demoChallenges{*this, "DemoChallenges", 19};
 };
 
 template <class T> void DataCollection<T>::Load()

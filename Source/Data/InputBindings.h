@@ -88,7 +88,11 @@ struct KeyBinding
     // The text Parse reads; a mouse binding without a button gives the empty text.
     std::string ToText() const;
 
-    bool operator==(const KeyBinding&) const = default;
+    // The button of a key binding is not part of what it binds.
+    bool operator==(const KeyBinding& other) const
+    {
+        return key == other.key && (!IsMouse() || mouseButton == other.mouseButton);
+    }
 
     uint32_t key = NoKey;
     // Only used when key is NoKey.

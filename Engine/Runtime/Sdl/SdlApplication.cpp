@@ -2,6 +2,7 @@
 
 #include "Engine/Runtime/AudioDevice.h"
 #include "Engine/Runtime/OpenAL/OpenALAudioDevice.h"
+#include "Engine/Runtime/OpenGL/OpenGLGraphicsDevice.h"
 #include "Engine/Runtime/ControllerToMotionEmulator.h"
 #include "Engine/Runtime/GraphicsDevice.h"
 #include "Engine/Runtime/Log.h"
@@ -51,6 +52,8 @@ SdlApplication::SdlApplication(StringView name, StringView language, const Appli
     // Without an output device the audio device still works and answers with its failure values.
     audioDevice = std::make_unique<OpenAL::OpenALAudioDevice>(&GetResources(), false, config.musicVolume,
                                                               config.soundVolume, config.effectVolume);
+    graphicsDevice = std::make_unique<OpenGL::OpenGLGraphicsDevice>(&GetResources(), config.scale,
+                                                                    static_cast<uint32_t>(config.multisampleCount));
     keyboardDevice = std::make_unique<SdlKeyboardDevice>(keyboardRing);
     auto mouse = std::make_unique<SdlMouseDevice>(mouseRing, wheelTotals, window);
     touchDevice = std::make_unique<MouseToTouchEmulator>(*mouse);
@@ -60,6 +63,16 @@ SdlApplication::SdlApplication(StringView name, StringView language, const Appli
     controllers = controller.get();
     motionDevice = std::make_unique<ControllerToMotionEmulator>(*controller);
     controllerDevice = std::move(controller);
+
+    // The device makes its context on the application thread, where it renders.
+    if (window && windowHasGl)
+    {
+        int width = 0;
+        int height = 0;
+        SDL_GetWindowSize(window, &width, &height);
+        std::lock_guard lock(graphicsDevice->mutex);
+        graphicsDevice->SetWindow(window, static_cast<float>(width), static_cast<float>(height), 1.0f);
+    }
 }
 
 SdlApplication::~SdlApplication()
@@ -97,7 +110,18 @@ void SdlApplication::CreateWindow(const ApplicationConfig& config)
     const int left = desktop.x + desktop.w / 2 - width / 2;
     const int top = desktop.y + desktop.h / 2 - height / 2;
 
-    window = SDL_CreateWindow(GetName().c_str(), left, top, width, height, borderless ? SDL_WINDOW_BORDERLESS : 0);
+    const uint32_t style = borderless ? SDL_WINDOW_BORDERLESS : 0;
+    OpenGL::OpenGLGraphicsDevice::PrepareWindowAttributes();
+    window = SDL_CreateWindow(GetName().c_str(), left, top, width, height, style | SDL_WINDOW_OPENGL);
+    if (window)
+        windowHasGl = true;
+    else
+    {
+        // A video driver without OpenGL still gets its window, so that the program runs and quits as
+        // usual; the graphics device then has nothing to draw into.
+        Log::Write("{}: {}", "failed to create an OpenGL window", SDL_GetError());
+        window = SDL_CreateWindow(GetName().c_str(), left, top, width, height, style);
+    }
     if (!window)
     {
         Log::Write("{}: {}", "failed to create window", SDL_GetError());

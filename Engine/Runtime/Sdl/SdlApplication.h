@@ -61,6 +61,8 @@ private:
 
     SDL_Window* window = nullptr;
     uint32_t windowId = 0;
+    // Whether the window can take an OpenGL context (a driver without OpenGL gives a plain one).
+    bool windowHasGl = false;
     // The controller device, which takes SDL's controller events on the main thread.
     SdlControllerDevice* controllers = nullptr;
     // Set from construction, so that a Quit that comes before the loop begins is not lost.

@@ -108,6 +108,9 @@ TEST(DataRegistry, LoadsEveryCollectionInListOrderWithConsecutiveIndices)
                                 "Skipped Ghost in Parts/Things: no definition class has the DataType \"Phantom\"",
                                 "Skipped Plain in Parts/Things: no definition class has the DataType \"\"",
                                 "Failed to read JSON description file for Items",
+                                "Failed to read JSON description file for Challenges",
+                                "Failed to read JSON description file for DemoConfigurations",
+                                "Failed to read JSON description file for DemoChallenges",
                             }));
 }
 

@@ -6,6 +6,7 @@
 #include "Engine/Foundation/File.h"
 #include "Engine/Foundation/ToString.h"
 #include "Engine/Runtime/Directory.h"
+#include "Engine/Runtime/GraphicsDevice.h"
 #include "Engine/Runtime/Input.h"
 #include "Engine/Runtime/Sdl/Platform.h"
 
@@ -259,6 +260,8 @@ TEST(SdlApplication, ClosingTheWindowEndsTheProgramWithItsExitCode)
     EXPECT_EQ(host.application->GetPlatform(), "Linux");
     // The audio device exists even without sound hardware, and its frame update runs with the rest.
     ASSERT_NE(host.application->GetAudioDevice(), nullptr);
+    ASSERT_NE(host.application->GetGraphicsDevice(), nullptr);
+    EXPECT_EQ(host.application->GetGraphicsDevice()->GetName(), "OpenGL");
     host.system->onUpdate = [&](int update)
     {
         if (update != 3)

@@ -1,0 +1,169 @@
+#include "Source/Data/Profile.h"
+
+#include "Engine/Foundation/File.h"
+#include "Engine/Foundation/Json.h"
+#include "Source/Data/GameConfiguration.h"
+#include "Tests/LogCapture.h"
+#include "Tests/Source/Data/RegistryTestFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+using namespace Lumvek;
+using DataTesting::RegistryTestFolder;
+
+namespace
+{
+
+class ProfileTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        assets.WriteStandardDefinitions();
+        assets.registry.LoadAll();
+    }
+
+    RegistryTestFolder assets;
+};
+
+} // namespace
+
+TEST_F(ProfileTest, ReadsEveryMember)
+{
+    Blueprint root;
+    ASSERT_TRUE(JsonFormat::LoadBlueprint(R"({
+        "Name": "Ada", "Gold": 12, "ActiveLoadout": 7,
+        "Controller": {"SwapSticks": true}, "Keyboard": {"JumpButton": "Keyboard J"},
+        "Loadouts": [{"Name": "Fast", "Head": "Antenna", "Core": "Box", "Arms": "Hooks", "Legs": "Springs"},
+                     {"Head": "Crown", "Core": ""}, 3, {}, {}, {"Name": "Sixth"}, {"Name": "Seventh"}],
+        "Heads": {"Cap": {"Unlocked": true}, "Helmet": {}, "Cap": {"Unlocked": false}},
+        "Cores": {"Cap": {"Unlocked": true}, "Box": {"Unlocked": "yes"}},
+        "Legs": {"Springs": {"Unlocked": true}}
+    })",
+                                          root));
+    Testing::LogCapture log;
+    Profile profile;
+    BlueprintReader reader(root);
+    profile.Read(reader, assets.registry);
+    EXPECT_EQ(profile.name, "Ada");
+    EXPECT_EQ(profile.gold, 12u);
+    EXPECT_EQ(profile.activeLoadout, 7u);
+    EXPECT_TRUE(profile.controller.swapSticks);
+    EXPECT_EQ(profile.keyboard[PlayerAction::Jump], KeyBinding::Of(Key::J));
+    EXPECT_EQ(profile.loadouts[0], (ProfileLoadout{"Fast", 2, 1, 1, 1}));
+    // An unknown part keeps its index, with a message; elements past the fifth are ignored.
+    EXPECT_EQ(profile.loadouts[1], ProfileLoadout());
+    EXPECT_EQ(log.messages, std::vector<std::string>{"no definition is named Crown in Parts/Heads"});
+    EXPECT_EQ(profile.loadouts[4], ProfileLoadout());
+
+    // A name given twice keeps one entry with the later flag; the first set holding a name decides.
+    EXPECT_EQ(profile.heads.Count(), 2u);
+    EXPECT_FALSE(profile.IsUnlocked("Cap"));
+    EXPECT_TRUE(profile.IsUnlocked("Springs"));
+    EXPECT_FALSE(profile.IsUnlocked("Box"));
+
+    // A slot takes its parts from the active loadout only when one is active.
+    EXPECT_EQ(PlayerSlot(&profile, 0).loadout, Loadout());
+    profile.activeLoadout = 0;
+    const PlayerSlot slot(&profile, 1);
+    EXPECT_EQ(slot.loadout.head, 2u);
+    EXPECT_EQ(slot.loadout.startingWeapon, Loadout::None);
+}
+
+TEST_F(ProfileTest, LoadAllTakesEveryProfileFileInNameOrder)
+{
+    assets.Write("Zed.profile", R"({"Gold": 5})");
+    assets.Write("Amy.profile", "{}");
+    assets.Write("Capital.Profile", "{}");
+    assets.Write("Notes.txt", "{}");
+    assets.Write("Sub/Deep.profile", "{}");
+
+    ProfileCollection profiles;
+    Profile::LoadAll(profiles, assets.Root(), assets.registry);
+    EXPECT_EQ(profiles.GetKeys(), (std::vector<std::string>{"Amy", "Zed"}));
+    ASSERT_NE(profiles.Find("Zed"), nullptr);
+    EXPECT_EQ(profiles.Find("Zed")->gold, 5u);
+    EXPECT_EQ(profiles.Find("Zed")->key, "Zed");
+}
+
+TEST_F(ProfileTest, SaveWritesWhatLoadReadsBack)
+{
+    Profile profile;
+    profile.key = "Old";
+    profile.name = "New";
+    profile.gold = 40;
+    profile.controller[PlayerAction::Drop] = static_cast<uint32_t>(ControllerButton::Start);
+    profile.keyboard[PlayerAction::Scope] = KeyBinding::Of(Key::F5);
+    profile.keyboard.moveLeft = KeyBinding::Of(Key::Left);
+    profile.loadouts[3] = ProfileLoadout{"Heavy", 1, 1, 0, 1};
+    profile.loadouts[4].head = 40; // no such head: saved as no name, read back as the default
+    profile.heads.Set("Antenna", true);
+    assets.Write("Old.profile", "{}");
+
+    ASSERT_TRUE(profile.Save(assets.Root(), assets.registry));
+    EXPECT_EQ(assets.ReadText("Old.profile"), "{}");
+    EXPECT_EQ(DataTesting::MemberNames(assets.ReadJson("New.profile")),
+              (std::vector<std::string>{"Name", "Controller", "Keyboard", "Gold", "Ink", "ActiveLoadout", "Loadouts",
+                                        "Heads", "Cores", "Arms", "Legs"}));
+
+    Profile loaded;
+    ASSERT_TRUE(loaded.Load(assets.folder.Path("Assets/New.profile"), assets.registry));
+    Profile expected = profile;
+    expected.keyboard.moveLeft = KeyBinding::Of(Key::A);
+    expected.loadouts[4].head = 0;
+    EXPECT_EQ(loaded.name, expected.name);
+    EXPECT_EQ(loaded.gold, expected.gold);
+    EXPECT_EQ(loaded.controller, expected.controller);
+    EXPECT_EQ(loaded.keyboard, expected.keyboard);
+    EXPECT_EQ(loaded.loadouts, expected.loadouts);
+    EXPECT_EQ(loaded.heads, expected.heads);
+}
+
+TEST_F(ProfileTest, NamesThatLeaveAssetsAreNotSaved)
+{
+    for (const char* name : {"", "../Escaped", "..", "Sub/Inner", "Sub\\Inner", "/tmp/Absolute", "Line\nBreak"})
+    {
+        Testing::LogCapture log;
+        Profile profile;
+        profile.name = name;
+        EXPECT_FALSE(profile.Save(assets.Root(), assets.registry)) << name;
+        EXPECT_TRUE(
+            log.Logged("did not save the profile \"" + profile.name + "\": its name cannot name a file in Assets"))
+            << name;
+    }
+    EXPECT_FALSE(std::filesystem::exists(assets.folder.Path("Escaped.profile")));
+    EXPECT_FALSE(std::filesystem::exists(assets.folder.Path("Assets/Sub")));
+    EXPECT_TRUE(Profile::IsFileName("Player One.2"));
+}
+
+TEST_F(ProfileTest, ADamagedFileIsReportedAndKeptAndAMissingOneGivesTheDefaults)
+{
+    const std::string damaged = R"({"Name": "Ada", "Gold": 9000,)";
+    assets.Write("Ada.profile", damaged);
+    assets.Write("List.profile", "[1, 2]");
+
+    Testing::LogCapture log;
+    ProfileCollection profiles;
+    Profile::LoadAll(profiles, assets.Root(), assets.registry);
+    ASSERT_EQ(profiles.Count(), 2u);
+    Profile& ada = *profiles.Find("Ada");
+    EXPECT_TRUE(ada.damaged);
+    EXPECT_EQ(ada.gold, 0u);
+    EXPECT_TRUE(profiles.Find("List")->damaged);
+    EXPECT_TRUE(log.Logged("the profile " + assets.folder.Path("Assets/Ada.profile") +
+                           " is no JSON object: it keeps its defaults and its file is not saved over"));
+
+    ada.name = "Ada";
+    EXPECT_FALSE(ada.Save(assets.Root(), assets.registry));
+    EXPECT_EQ(assets.ReadText("Ada.profile"), damaged);
+    ada.name = "Ada2";
+    EXPECT_TRUE(ada.Save(assets.Root(), assets.registry));
+
+    Profile missing;
+    EXPECT_TRUE(missing.Load(assets.folder.Path("Assets/Nobody.profile"), assets.registry));
+    EXPECT_FALSE(missing.damaged);
+    EXPECT_EQ(missing.loadouts[0], ProfileLoadout());
+}
