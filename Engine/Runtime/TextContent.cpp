@@ -9,6 +9,7 @@
 #include "Engine/Runtime/Menu.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace Lumvek
 {
@@ -261,7 +262,8 @@ void MultilineTextContent::Render(float, DrawList& drawList, Geometry& vertexBuf
     // A colour code holds for the rest of the text, across line breaks.
     Pen pen = MakePen(drawList, vertexBuffer, indexBuffer, device, *fontRegion, lineSize);
     const StringView all(text);
-    float left = rectangle.x + rectangle.width, right = rectangle.x;
+    // The block's extent: from the leftmost line start to the rightmost line end.
+    float left = std::numeric_limits<float>::max(), right = std::numeric_limits<float>::lowest();
     for (size_t line = 0; line < lines.size(); ++line)
     {
         const auto [first, last] = lines[line];
@@ -273,7 +275,7 @@ void MultilineTextContent::Render(float, DrawList& drawList, Geometry& vertexBuf
         if (!DrawLine(pen, first, last, x, y + float(line + 1) * lineSize))
             break;
     }
-    drawnRectangle = {std::min(left, right), y, std::max(right - left, 0.0f), blockHeight};
+    drawnRectangle = {left, y, right - left, blockHeight};
 }
 
 } // namespace Lumvek
