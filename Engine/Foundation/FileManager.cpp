@@ -14,6 +14,7 @@
 #include "Engine/Foundation/Xml.h"
 #include "Engine/Foundation/Zip.h"
 #include "Engine/Runtime/Log.h"
+#include "Engine/Runtime/LteFormat.h"
 
 #include <algorithm>
 #include <chrono>
@@ -60,6 +61,7 @@ void FileManager::RegisterFormats()
     Register<LonFormat>(*this, "lon");
     Register<XmlFormat>(*this, "xml");
     Register<BinFormat>(*this, "bin");
+    Register<LteFormat>(*this, "lte");
     Register<LcbFormat>(*this, "lcb");
     Register<LixFormat>(*this, "lix");
     Register<LvbFormat>(*this, "lvb");

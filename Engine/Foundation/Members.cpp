@@ -213,6 +213,28 @@ bool ReadMember(BlueprintReader& reader, StringView key, Duration& value)
     return read;
 }
 
+bool ReadMember(BlueprintReader& reader, StringView key, std::vector<Vector2>& points)
+{
+    const Blueprint& current = reader.GetCurrent();
+    const Blueprint* member = current.GetType() == BlueprintType::Object ? current.GetObject().Find(key) : nullptr;
+    if (!member)
+        return false;
+    points.clear();
+    if (member->GetType() != BlueprintType::Array)
+        return false;
+    bool all = true;
+    points.reserve(member->GetCount());
+    for (uint32_t i = 0; i < member->GetCount(); ++i)
+    {
+        const Blueprint& element = member->GetElement(i);
+        Vector2 point(0.0f, 0.0f);
+        if (element.GetType() != BlueprintType::String || !ParseVector2(element.GetString(), point))
+            all = false;
+        points.push_back(point);
+    }
+    return all;
+}
+
 bool WriteMember(BlueprintWriter& writer, StringView key, bool value)
 {
     return StoreMember(writer, key, [&](Blueprint& member) { member.SetBoolean(value); });
@@ -284,6 +306,21 @@ bool WriteMember(BlueprintWriter& writer, StringView key, Duration value)
 {
     const float seconds = static_cast<float>(value.ticks) * Duration::TickSeconds;
     return StoreMember(writer, key, [&](Blueprint& member) { member.SetNumber(seconds); });
+}
+
+bool WriteMember(BlueprintWriter& writer, StringView key, const std::vector<Vector2>& points)
+{
+    writer.PushMember(key);
+    // An empty list is still an Array, so it reads back as an empty list.
+    writer.GetCurrent().SetArray();
+    for (uint32_t i = 0; i < points.size(); ++i)
+    {
+        writer.PushElement(i);
+        WriteVector2Text(writer, points[i]);
+        writer.Pop();
+    }
+    writer.Pop();
+    return true;
 }
 
 bool ParseVector2(StringView text, Vector2& value)

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Typed members: files are read and written member by member, and the field's type decides which
 // Blueprint tag and which text form its member has.
@@ -61,6 +62,10 @@ bool ReadMember(BlueprintReader& reader, StringView key, BoneTransform& value);
 bool ReadMember(BlueprintReader& reader, StringView key, Color& value);
 // Any form ReadDuration reads.
 bool ReadMember(BlueprintReader& reader, StringView key, Duration& value);
+// An Array of "x y" texts. A member that is present always replaces the list: it is emptied, and
+// each element appends one point, (0, 0) for an element that is no vector text. True only when the
+// member is an Array and every element was read.
+bool ReadMember(BlueprintReader& reader, StringView key, std::vector<Vector2>& points);
 
 bool WriteMember(BlueprintWriter& writer, StringView key, bool value);
 // As a Number.
@@ -83,6 +88,8 @@ bool WriteMember(BlueprintWriter& writer, StringView key, Name value);
 bool WriteMember(BlueprintWriter& writer, StringView key, const Color& value);
 // As a Number of seconds.
 bool WriteMember(BlueprintWriter& writer, StringView key, Duration value);
+// As an Array of "x y" texts.
+bool WriteMember(BlueprintWriter& writer, StringView key, const std::vector<Vector2>& points);
 
 // Reads "x y" at the start of text (blanks before each number and text after the second one are
 // allowed). The vector is written only on success.

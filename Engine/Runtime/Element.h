@@ -85,8 +85,7 @@ public:
     // Also takes the element out of its menu's focus, hover and name index.
     ~Element();
 
-    // A new last child, positioned absolutely unless this element's flow flag is set; its actions are
-    // attached.
+    // A new last child, positioned absolutely unless this element's flow flag is set.
     Element& AddChild();
     // Destroys the children last first, each after its own children, detaching their actions and
     // dropping their names from the menu's index.

@@ -110,8 +110,11 @@ template <class Call> void Menu::ForEachFocused(Call call)
     elements.assign(focused.begin(), focused.end());
     ++focusedPasses;
     for (Element* element : elements)
-        if (IsFocused(*element) && element->actions)
+    {
+        // Compared by address only: an element destroyed meanwhile is no longer in the list.
+        if (std::find(focused.begin(), focused.end(), element) != focused.end() && element->actions)
             call(*element->actions);
+    }
     --focusedPasses;
 }
 

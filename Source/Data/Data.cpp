@@ -167,8 +167,24 @@ void Data::LoadSound(uint32_t soundId, StringView file, uint32_t mixer, bool loo
     sound->mixer = mixer;
     sound->looping = loop;
     sound->path = GetAssetPath(file, ".wav");
+    // The device plays only sounds registered on a mixer, and takes the samples for that
+    // registration while the file loads.
+    audio.AddSound(soundId, static_cast<AudioGroup>(mixer), loop);
     FileManager& files = registry->GetFiles();
     sound->handle = files.Load(files.ResolvePath(sound->path), *sound, soundName, false);
+}
+
+void Data::ReleaseSound(uint32_t soundId) const
+{
+    if (soundId != InvalidId && registry && registry->GetAudio())
+        registry->GetAudio()->Release(soundId);
+}
+
+void Data::ReleaseEffect(uint32_t effectId) const
+{
+    if (effectId == InvalidId || !registry || !registry->GetAudio() || !registry->GetAudio()->resources)
+        return;
+    registry->GetAudio()->resources->Destroy(effectId);
 }
 
 namespace DataDetail

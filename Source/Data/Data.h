@@ -70,6 +70,12 @@ public:
     // soundId is an index in NameSet::Global; its name, added to NameTableB, gives the slot of the
     // audio device's resource table that receives <file>.wav, played on mixer, looping or not.
     void LoadSound(uint32_t soundId, Lumvek::StringView file, uint32_t mixer, bool loop) const;
+    // Has the audio device forget the sound of that id and drop its resource; nothing for -1.
+    void ReleaseSound(uint32_t soundId) const;
+    // Destroys the resource in slot effectId of the resource table the audio device shares with the
+    // application, where the definition's particle effect is kept; nothing for -1 or an empty slot,
+    // so releasing twice destroys the effect once.
+    void ReleaseEffect(uint32_t effectId) const;
 
     std::string displayName;
     std::string description;

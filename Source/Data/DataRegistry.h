@@ -3,9 +3,20 @@
 #include "Engine/Foundation/Blueprint.h"
 #include "Engine/Foundation/Exceptions.h"
 #include "Engine/Foundation/StringView.h"
+#include "Source/Data/CharacterData.h"
 #include "Source/Data/Data.h"
 #include "Source/Data/GameConfiguration.h"
 #include "Source/Data/GameTypeData.h"
+#include "Source/Data/HazardData.h"
+#include "Source/Data/InteractionData.h"
+#include "Source/Data/ItemData.h"
+#include "Source/Data/MapData.h"
+#include "Source/Data/PartData.h"
+#include "Source/Data/ProjectileData.h"
+#include "Source/Data/ThemeData.h"
+#include "Source/Data/TriggerData.h"
+#include "Source/Data/WeaponData.h"
+#include "Source/Data/ZoneData.h"
 
 #include <concepts>
 #include <cstdint>
@@ -234,7 +245,22 @@ public:
     // families loaded around them: hazards 1, interactions 2, maps 3, themes 4, triggers 5, zones 6,
     // characters 8, heads to legs 9 to 12, items 13, projectiles 14, weapons 15, and the configuration
     // collections 16 to 19 after every definition they name.
+    DataCollection<HazardData> hazards{*this, "Hazards", 1};
+    DataCollection<InteractionData> interactions{*this, "Interactions", 2};
+    DataCollection<MapData> maps{*this, "Maps", 3};
+    DataCollection<ThemeData> themes{*this, "Themes", 4};
+    DataCollection<TriggerData> triggers{*this, "Triggers", 5};
+    DataCollection<ZoneData> zones{*this, "Zones", 6};
     DataCollection<GameTypeData> gameTypes{*this, "GameTypes", 7, GameTypeDataTypes()};
+    DataCollection<CharacterData> characters{*this, "Characters", 8};
+    DataCollection<HeadData> heads{*this, "Parts/Heads", 9, HeadDataTypes()};
+    DataCollection<CoreData> cores{*this, "Parts/Cores", 10, CoreDataTypes()};
+    DataCollection<ArmsData> arms{*this, "Parts/Arms", 11, ArmsDataTypes()};
+    DataCollection<LegsData> legs{*this, "Parts/Legs", 12, LegsDataTypes()};
+    DataCollection<ItemData> items{*this, "Items", 13, ItemDataTypes()};
+    // Before the weapons, which find the projectile they fire by name while they are read.
+    DataCollection<ProjectileData> projectiles{*this, "Projectiles", 14, ProjectileDataTypes()};
+    DataCollection<WeaponData> weapons{*this, "Weapons", 15, WeaponDataTypes()};
     DataCollection<GameConfiguration> configurations{*this, "Configurations", 16};
     DataCollection<GameConfiguration> challenges{*this, "Challenges", 17};
     DataCollection<GameConfiguration> demoConfigurations{*this, "DemoConfigurations", 18};

@@ -34,6 +34,11 @@ public:
     }
     void Stop(uint32_t id) override { record.calls.push_back("Stop " + std::to_string(id)); }
     void RemoveSound(uint32_t soundId) override { record.calls.push_back("RemoveSound " + std::to_string(soundId)); }
+    void AddSound(uint32_t soundId, AudioGroup mixer, bool looping) override
+    {
+        record.calls.push_back("AddSound " + std::to_string(soundId) + " " +
+                               std::to_string(static_cast<uint32_t>(mixer)) + (looping ? " looping" : ""));
+    }
     bool RemoveListener(uint8_t id) override
     {
         record.calls.push_back("RemoveListener " + std::to_string(id));
@@ -59,7 +64,6 @@ public:
     void PauseAll() override {}
     void StopMixer(AudioGroup) override {}
     void StopAll() override {}
-    void AddSound(uint32_t, AudioGroup, bool) override {}
     uint8_t AddListener() override { return InvalidListener; }
     void SetListener(uint8_t, Vector2, Vector2) override {}
     bool IsPlaying(uint32_t) const override { return false; }

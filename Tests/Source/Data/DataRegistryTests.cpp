@@ -3,9 +3,11 @@
 #include "Source/Data/GameTypeData.h"
 #include "Tests/LogCapture.h"
 #include "Tests/Source/Data/DataTestSupport.h"
+#include "Tests/Source/Data/DefinitionTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -16,17 +18,20 @@ using Lumvek::Testing::LogCapture;
 namespace
 {
 
-// Hazards, things, game types and configurations, with a missing, a broken and an unknown item.
+// Perils, things, game types and configurations, with a missing, a broken and an unknown item.
 void WriteFixture(AssetsFolder& assets)
 {
-    assets.WriteList("Hazards", {"Lava", "Missing", "Pits/Deep", "Acid"});
-    assets.WriteDefinition("Hazards", "Lava", R"({"DisplayName": "Hot Lava", "Damage": 25.0})");
-    assets.WriteDefinition("Hazards", "Pits/Deep", R"({"Description": "Far down"})");
+    assets.WriteList("Perils", {"Lava", "Missing", "Pits/Deep", "Acid"});
+    assets.WriteDefinition("Perils", "Lava", R"({"DisplayName": "Hot Lava", "Damage": 25.0})");
+    assets.WriteDefinition("Perils", "Pits/Deep", R"({"Description": "Far down"})");
     // Members of the wrong type leave their fields.
-    assets.WriteDefinition("Hazards", "Acid", R"({"DisplayName": 7, "Damage": "much"})");
+    assets.WriteDefinition("Perils", "Acid", R"({"DisplayName": 7, "Damage": "much"})");
+
+    // An empty list loads nothing and says nothing.
+    assets.WriteList("Themes", {});
 
     assets.WriteList("Parts/Things", {"Trap", "Bouncer", "Ghost", "Plain"});
-    assets.WriteDefinition("Parts/Things", "Trap", R"({"DataType": "Spike", "Hazard": "Acid", "Spikes": 5})");
+    assets.WriteDefinition("Parts/Things", "Trap", R"({"DataType": "Spike", "Peril": "Acid", "Spikes": 5})");
     assets.WriteDefinition("Parts/Things", "Bouncer", R"({"DataType": "Spring", "DisplayName": "Boing"})");
     assets.WriteDefinition("Parts/Things", "Ghost", R"({"DataType": "Phantom"})");
     assets.WriteDefinition("Parts/Things", "Plain", R"({"DisplayName": "No type"})");
@@ -53,25 +58,25 @@ TEST(DataRegistry, LoadsEveryCollectionInListOrderWithConsecutiveIndices)
     registry.LoadAll();
 
     // Skipped items take no index; a nested entry is named by its last component.
-    EXPECT_EQ(registry.hazards.GetNames(), (std::vector<std::string>{"Lava", "Deep", "Acid"}));
-    for (uint32_t i = 0; i < registry.hazards.Count(); ++i)
+    EXPECT_EQ(registry.perils.GetNames(), (std::vector<std::string>{"Lava", "Deep", "Acid"}));
+    for (uint32_t i = 0; i < registry.perils.Count(); ++i)
     {
-        EXPECT_EQ(registry.hazards.At(i).index, i);
-        EXPECT_EQ(registry.hazards.At(i).name, registry.hazards.GetNames()[i]);
-        EXPECT_EQ(registry.hazards.At(i).registry, &registry);
+        EXPECT_EQ(registry.perils.At(i).index, i);
+        EXPECT_EQ(registry.perils.At(i).name, registry.perils.GetNames()[i]);
+        EXPECT_EQ(registry.perils.At(i).registry, &registry);
     }
-    EXPECT_EQ(registry.hazards.Find("Lava")->displayName, "Hot Lava");
-    EXPECT_EQ(registry.hazards.Find("Lava")->damage, 25.0f);
-    EXPECT_EQ(registry.hazards.Find("Deep")->description, "Far down");
-    EXPECT_EQ(registry.hazards.Find("Acid")->displayName, "");
-    EXPECT_EQ(registry.hazards.Find("Acid")->damage, 10.0f);
-    EXPECT_EQ(registry.hazards.Find("lava"), nullptr);
-    EXPECT_EQ(registry.hazards.Find("Pits/Deep"), nullptr);
-    EXPECT_EQ(registry.hazards.FindIndex("Acid"), 2u);
-    EXPECT_EQ(registry.hazards.FindIndex("Missing"), InvalidId);
-    EXPECT_EQ(registry.hazards.Get(3), nullptr);
-    EXPECT_THROW(registry.hazards.At(3), Lumvek::InvalidIndex);
-    EXPECT_EQ(registry.hazards.LastIndex(), 2u);
+    EXPECT_EQ(registry.perils.Find("Lava")->displayName, "Hot Lava");
+    EXPECT_EQ(registry.perils.Find("Lava")->damage, 25.0f);
+    EXPECT_EQ(registry.perils.Find("Deep")->description, "Far down");
+    EXPECT_EQ(registry.perils.Find("Acid")->displayName, "");
+    EXPECT_EQ(registry.perils.Find("Acid")->damage, 10.0f);
+    EXPECT_EQ(registry.perils.Find("lava"), nullptr);
+    EXPECT_EQ(registry.perils.Find("Pits/Deep"), nullptr);
+    EXPECT_EQ(registry.perils.FindIndex("Acid"), 2u);
+    EXPECT_EQ(registry.perils.FindIndex("Missing"), InvalidId);
+    EXPECT_EQ(registry.perils.Get(3), nullptr);
+    EXPECT_THROW(registry.perils.At(3), Lumvek::InvalidIndex);
+    EXPECT_EQ(registry.perils.LastIndex(), 2u);
     EXPECT_EQ(registry.triggers.LastIndex(), InvalidId);
 
     // "DataType" picks the class; a missing or unknown one skips the item.
@@ -79,7 +84,7 @@ TEST(DataRegistry, LoadsEveryCollectionInListOrderWithConsecutiveIndices)
     auto* trap = dynamic_cast<SpikeData*>(registry.things.Find("Trap"));
     ASSERT_NE(trap, nullptr);
     EXPECT_EQ(trap->spikes, 5u);
-    EXPECT_EQ(trap->hazard, 2u) << "hazards load before the things that name them";
+    EXPECT_EQ(trap->peril, 2u) << "perils load before the things that name them";
     EXPECT_NE(dynamic_cast<SpringData*>(registry.things.Find("Bouncer")), nullptr);
     EXPECT_EQ(registry.things.At(1).displayName, "Boing");
 
@@ -101,16 +106,23 @@ TEST(DataRegistry, LoadsEveryCollectionInListOrderWithConsecutiveIndices)
     EXPECT_EQ(quick.gameType, 0u);
     EXPECT_EQ(registry.configurations.Find("Long")->gameType, 1u);
 
-    EXPECT_EQ(log.messages, (std::vector<std::string>{
+    // Every collection without a list file says so, in load order; the fixture's items speak for
+    // themselves.
+    const std::vector<std::string> listed{"Perils", "Themes", "Parts/Things", "GameTypes", "Configurations"};
+    std::vector<std::string> missingLists;
+    for (const DataCollectionBase* collection : registry.GetCollections())
+        if (std::find(listed.begin(), listed.end(), collection->GetFolder()) == listed.end())
+            missingLists.push_back("Failed to read JSON description file for " + collection->GetFolder());
+    std::vector<std::string> listMessages;
+    std::vector<std::string> itemMessages;
+    for (const std::string& message : log.messages)
+        (message.starts_with("Failed to read JSON description file") ? listMessages : itemMessages).push_back(message);
+    EXPECT_EQ(listMessages, missingLists);
+    EXPECT_EQ(itemMessages, (std::vector<std::string>{
                                 "Failed to read JSON data for Data in Missing",
-                                "Failed to read JSON description file for Triggers",
                                 "Failed to read JSON data for Data in Broken",
                                 "Skipped Ghost in Parts/Things: no definition class has the DataType \"Phantom\"",
                                 "Skipped Plain in Parts/Things: no definition class has the DataType \"\"",
-                                "Failed to read JSON description file for Items",
-                                "Failed to read JSON description file for Challenges",
-                                "Failed to read JSON description file for DemoConfigurations",
-                                "Failed to read JSON description file for DemoChallenges",
                             }));
 }
 
@@ -154,10 +166,10 @@ TEST(DataRegistry, AListThatIsNoArrayOfNamesLoadsNothingOfItsCollection)
 TEST(DataRegistry, ARepeatedNameKeepsOneItemUnderItsFirstIndex)
 {
     AssetsFolder assets;
-    assets.WriteList("Hazards", {"Lava", "Acid", "Old/Lava"});
-    assets.WriteDefinition("Hazards", "Lava", R"({"DisplayName": "First"})");
-    assets.WriteDefinition("Hazards", "Acid", "{}");
-    assets.WriteDefinition("Hazards", "Old/Lava", R"({"DisplayName": "Second"})");
+    assets.WriteList("Perils", {"Lava", "Acid", "Old/Lava"});
+    assets.WriteDefinition("Perils", "Lava", R"({"DisplayName": "First"})");
+    assets.WriteDefinition("Perils", "Acid", "{}");
+    assets.WriteDefinition("Perils", "Old/Lava", R"({"DisplayName": "Second"})");
     assets.WriteList("Configurations", {"Quick", "Other", "Quick"});
     assets.Write("Configurations/Quick.data", R"({"Name": "Quick"})");
     assets.Write("Configurations/Other.data", "{}");
@@ -165,10 +177,10 @@ TEST(DataRegistry, ARepeatedNameKeepsOneItemUnderItsFirstIndex)
     registry.LoadAll();
 
     // A definition read later replaces the earlier one in its slot.
-    ASSERT_EQ(registry.hazards.GetNames(), (std::vector<std::string>{"Lava", "Acid"}));
-    EXPECT_EQ(registry.hazards.At(0).displayName, "Second");
-    EXPECT_EQ(registry.hazards.At(0).index, 0u);
-    EXPECT_EQ(registry.hazards.At(1).index, 1u);
+    ASSERT_EQ(registry.perils.GetNames(), (std::vector<std::string>{"Lava", "Acid"}));
+    EXPECT_EQ(registry.perils.At(0).displayName, "Second");
+    EXPECT_EQ(registry.perils.At(0).index, 0u);
+    EXPECT_EQ(registry.perils.At(1).index, 1u);
 
     // A configuration is read again into the one stored first.
     ASSERT_EQ(registry.configurations.GetNames(), (std::vector<std::string>{"Quick", "Other"}));
@@ -198,7 +210,7 @@ TEST(DataRegistry, ASavedDefinitionLoadsBackAsItWas)
 
     // Exactly what Write gives: "DataType" first, empty texts left out.
     EXPECT_EQ(MemberNames(assets.ReadJson("Parts/Things/Trap/Data.json")),
-              (std::vector<std::string>{"DataType", "DisplayName", "Description", "Hazard", "Spikes"}));
+              (std::vector<std::string>{"DataType", "DisplayName", "Description", "Peril", "Spikes"}));
     EXPECT_EQ(assets.ReadJson("GameTypes/Race/Data.json"), Json(R"({"DataType": "Race", "DisplayName": "Race!"})"));
 
     TestRegistry reloaded(assets.files);
@@ -208,16 +220,16 @@ TEST(DataRegistry, ASavedDefinitionLoadsBackAsItWas)
     EXPECT_EQ(again->displayName, "Spike trap");
     EXPECT_EQ(again->description, "Sharp");
     EXPECT_EQ(again->spikes, 9u);
-    EXPECT_EQ(again->hazard, 2u);
+    EXPECT_EQ(again->peril, 2u);
     EXPECT_EQ(again->index, trap.index);
     EXPECT_EQ(again->icon, trap.icon);
     EXPECT_EQ(reloaded.gameTypes.Find("Race")->displayName, "Race!");
 
     // A definition with nothing to write still saves an object, which loads.
-    TriggerTestData bare;
+    MapData bare;
     bare.name = "Bare";
     EXPECT_TRUE(reloaded.Save(bare));
-    EXPECT_EQ(assets.ReadJson("Triggers/Bare/Data.json"), Json("{}"));
+    EXPECT_EQ(assets.ReadJson("Maps/Bare/Data.json"), Json("{}"));
 }
 
 TEST(DataRegistry, ASaveThatCannotWriteReportsTheFailure)
@@ -228,19 +240,83 @@ TEST(DataRegistry, ASaveThatCannotWriteReportsTheFailure)
     registry.LoadAll();
 
     // A folder where the file should be: the write fails and the folder stays.
-    ASSERT_TRUE(Lumvek::File::CreateDirectories(assets.folder.Path("Assets/Hazards/Deep/Data.json")));
+    ASSERT_TRUE(Lumvek::File::CreateDirectories(assets.folder.Path("Assets/Perils/Deep/Data.json")));
     // Names that would write outside the collection's folder are refused.
-    HazardTestData outside;
+    PerilTestData outside;
     outside.name = "..";
-    HazardTestData unnamed;
+    PerilTestData unnamed;
 
     LogCapture log;
-    EXPECT_FALSE(registry.Save(*registry.hazards.Find("Deep")));
+    EXPECT_FALSE(registry.Save(*registry.perils.Find("Deep")));
     EXPECT_FALSE(registry.Save(outside));
     EXPECT_FALSE(registry.Save(unnamed));
-    EXPECT_EQ(log.messages, (std::vector<std::string>{"failed to save Deep to Assets/Hazards/Deep/Data.json",
+    EXPECT_EQ(log.messages, (std::vector<std::string>{"failed to save Deep to Assets/Perils/Deep/Data.json",
                                                       "failed to save ..: the name is no folder name",
                                                       "failed to save : the name is no folder name"}));
-    EXPECT_FALSE(Lumvek::File::Exists(assets.folder.Path("Assets/Hazards/Data.json")));
-    EXPECT_FALSE(Lumvek::File::Exists(assets.folder.Path("Assets/Hazards/Hazards/Data.json")));
+    EXPECT_FALSE(Lumvek::File::Exists(assets.folder.Path("Assets/Perils/Data.json")));
+    EXPECT_FALSE(Lumvek::File::Exists(assets.folder.Path("Assets/Perils/Perils/Data.json")));
+}
+
+TEST(DataRegistry, LoadsEveryGameFamilyFromItsFolder)
+{
+    AssetsFolder assets;
+    assets.WriteList("Hazards", {"Lava"});
+    assets.WriteDefinition("Hazards", "Lava", R"({"Damage": 5.0})");
+    assets.WriteList("Interactions", {"Lever"});
+    assets.WriteDefinition("Interactions", "Lever", "{}");
+    assets.WriteList("Maps", {"Harbour"});
+    assets.WriteDefinition("Maps", "Harbour", R"({"DisplayName": "Harbour", "WorldBounds": "0 0 10 10"})");
+    assets.WriteList("Triggers", {"Checkpoint"});
+    assets.WriteDefinition("Triggers", "Checkpoint", R"({"EnterAction": "CheckpointAction"})");
+    assets.WriteList("Zones", {"Mud"});
+    assets.WriteDefinition("Zones", "Mud", R"({"Agility": -0.5})");
+    assets.WriteList("Characters", {"Robot"});
+    assets.WriteDefinition("Characters", "Robot", R"({"Attributes": {"Hops": 12.0},
+                                                      "Skeleton": {"Root": {"Name": "Pelvis"}}})");
+    // A plain item and one without a DataType have no class to be made of.
+    assets.WriteList("Items", {"RedFlag", "Token", "Thing", "Untyped"});
+    assets.WriteDefinition("Items", "RedFlag", R"({"DataType": "Flag", "Team": 0})");
+    assets.WriteDefinition("Items", "Token", R"({"DataType": "Token"})");
+    assets.WriteDefinition("Items", "Thing", R"({"DataType": "Item"})");
+    assets.WriteDefinition("Items", "Untyped", "{}");
+    assets.WriteList("Projectiles", {"Bolt", "Grenade", "Generic"});
+    assets.WriteDefinition("Projectiles", "Bolt", R"({"DataType": "LinearProjectile"})");
+    assets.WriteDefinition("Projectiles", "Grenade", R"({"DataType": "DynamicProjectile"})");
+    assets.WriteDefinition("Projectiles", "Generic", R"({"DataType": "Projectile"})");
+    assets.WriteList("Weapons", {"Rifle", "Longshot", "Lobber"});
+    assets.WriteDefinition("Weapons", "Rifle", R"({"DataType": "Weapon", "Projectile": "Bolt"})");
+    assets.WriteDefinition("Weapons", "Longshot", R"({"DataType": "SniperRifle", "Projectile": "Bolt"})");
+    assets.WriteDefinition("Weapons", "Lobber", R"({"DataType": "GrenadeLauncher", "Projectile": "Grenade"})");
+    DataRegistry registry(assets.files);
+    LogCapture log;
+    registry.LoadAll();
+
+    EXPECT_EQ(registry.hazards.Find("Lava")->damage, 5.0f);
+    EXPECT_NE(registry.interactions.Find("Lever"), nullptr);
+    EXPECT_EQ(registry.maps.Find("Harbour")->displayName, "Harbour");
+    EXPECT_EQ(registry.triggers.Find("Checkpoint")->enterAction, TriggerAction::CheckpointAction);
+    EXPECT_EQ(registry.zones.Find("Mud")->modifiers.agility, -0.5f);
+    ASSERT_EQ(registry.items.GetNames(), (std::vector<std::string>{"RedFlag", "Token"}));
+    EXPECT_NE(dynamic_cast<FlagData*>(registry.items.Find("RedFlag")), nullptr);
+    EXPECT_NE(dynamic_cast<TokenData*>(&registry.items.At(1)), nullptr);
+    ASSERT_EQ(registry.projectiles.GetNames(), (std::vector<std::string>{"Bolt", "Grenade"}));
+    EXPECT_NE(dynamic_cast<DynamicProjectileData*>(registry.projectiles.Find("Grenade")), nullptr);
+    ASSERT_EQ(registry.weapons.GetNames(), (std::vector<std::string>{"Rifle", "Longshot", "Lobber"}));
+    EXPECT_NE(dynamic_cast<SniperRifleData*>(registry.weapons.Find("Longshot")), nullptr);
+    EXPECT_EQ(registry.weapons.Find("Lobber")->projectile, registry.projectiles.Find("Grenade"));
+    EXPECT_TRUE(log.Logged("Skipped Thing in Items: no definition class has the DataType \"Item\""));
+    EXPECT_TRUE(log.Logged("Skipped Untyped in Items: no definition class has the DataType \"\""));
+    EXPECT_TRUE(log.Logged("Skipped Generic in Projectiles: no definition class has the DataType \"Projectile\""));
+
+    // A character keeps its skeleton as read and writes its attributes whole; a map writes only what
+    // every definition has.
+    CharacterData& robot = *registry.characters.Find("Robot");
+    EXPECT_EQ(robot.attributes.hops, 12.0f);
+    EXPECT_EQ(robot.attributes.agility, Attributes().agility);
+    EXPECT_TRUE(robot.root.empty());
+    Lumvek::Blueprint character = Written(robot);
+    EXPECT_EQ(MemberNames(character), (std::vector<std::string>{"Attributes", "Skeleton"}));
+    EXPECT_EQ(character.GetObject().Find("Attributes")->GetCount(), Attributes::Count);
+    EXPECT_EQ(*character.GetObject().Find("Skeleton"), Json(R"({"Root": {"Name": "Pelvis"}})"));
+    EXPECT_EQ(Written(*registry.maps.Find("Harbour")), Json(R"({"DisplayName": "Harbour"})"));
 }

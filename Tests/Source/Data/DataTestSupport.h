@@ -21,7 +21,7 @@ using Lumvek::BlueprintWriter;
 using Lumvek::StringView;
 
 // A plain family with a field of its own.
-class HazardTestData : public Data
+class PerilTestData : public Data
 {
 public:
     bool Read(BlueprintReader& reader) override
@@ -35,12 +35,12 @@ public:
         Data::Write(writer);
         WriteMember(writer, "Damage", damage);
     }
-    StringView GetFolder() const override { return "Hazards"; }
+    StringView GetFolder() const override { return "Perils"; }
 
     float damage = 10.0f;
 };
 
-// A polymorphic family in a nested folder, whose members name a hazard by its name.
+// A polymorphic family in a nested folder, whose members name a peril by its name.
 class ThingData : public Data
 {
 public:
@@ -48,9 +48,9 @@ public:
     void Write(BlueprintWriter& writer) const override;
     StringView GetFolder() const override { return "Parts/Things"; }
 
-    std::string hazardName;
-    // The hazard's index, looked up while reading: hazards load before things.
-    uint32_t hazard = Lumvek::InvalidId;
+    std::string perilName;
+    // The peril's index, looked up while reading: perils load before things.
+    uint32_t peril = Lumvek::InvalidId;
 };
 
 class SpikeData final : public ThingData
@@ -85,9 +85,9 @@ inline const DataTypeMap<ThingData>& ThingTypes()
 inline bool ThingData::Read(BlueprintReader& reader)
 {
     Data::Read(reader);
-    if (ReadMember(reader, "Hazard", hazardName))
-        if (Data* found = registry->FindData("Hazards", hazardName))
-            hazard = found->index;
+    if (ReadMember(reader, "Peril", perilName))
+        if (Data* found = registry->FindData("Perils", perilName))
+            peril = found->index;
     return true;
 }
 
@@ -95,30 +95,9 @@ inline void ThingData::Write(BlueprintWriter& writer) const
 {
     WriteMember(writer, "DataType", ThingTypes().NameOf(*this));
     Data::Write(writer);
-    if (!hazardName.empty())
-        WriteMember(writer, "Hazard", StringView(hazardName));
+    if (!perilName.empty())
+        WriteMember(writer, "Peril", StringView(perilName));
 }
-
-// Definitions that count their loads, as the map objects the game modes load.
-class CountingData : public Data
-{
-public:
-    void Load(Lumvek::Texture&, Lumvek::Texture&) override { ++loads; }
-
-    int loads = 0;
-};
-
-class TriggerTestData final : public CountingData
-{
-public:
-    StringView GetFolder() const override { return "Triggers"; }
-};
-
-class ItemTestData final : public CountingData
-{
-public:
-    StringView GetFolder() const override { return "Items"; }
-};
 
 // A configuration family: one "<name>.data" file per item.
 struct TestConfiguration
@@ -146,10 +125,8 @@ class TestRegistry : public DataRegistry
 public:
     using DataRegistry::DataRegistry;
 
-    DataCollection<HazardTestData> hazards{*this, "Hazards", 1};
-    DataCollection<TriggerTestData> triggers{*this, "Triggers", 5};
+    DataCollection<PerilTestData> perils{*this, "Perils", 1};
     DataCollection<ThingData> things{*this, "Parts/Things", 9, ThingTypes()};
-    DataCollection<ItemTestData> items{*this, "Items", 13};
     DataCollection<TestConfiguration> configurations{*this, "Configurations", 16};
 };
 

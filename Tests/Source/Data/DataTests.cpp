@@ -26,17 +26,17 @@ using Lumvek::Testing::LogCapture;
 
 TEST(Data, ReadsAndWritesTheKeysEveryDefinitionShares)
 {
-    HazardTestData hazard;
-    hazard.name = "Pending";
-    hazard.description = "Kept";
+    PerilTestData peril;
+    peril.name = "Pending";
+    peril.description = "Kept";
     Blueprint file = Json(R"({"DisplayName": "Waiting", "Description": 12})");
     BlueprintReader reader(file);
-    hazard.Read(reader);
-    EXPECT_EQ(hazard.displayName, "Waiting");
-    EXPECT_EQ(hazard.description, "Kept");
+    peril.Read(reader);
+    EXPECT_EQ(peril.displayName, "Waiting");
+    EXPECT_EQ(peril.description, "Kept");
     // Every definition gets both image ids; a name that makes a fixed image name shares its id.
-    EXPECT_EQ(hazard.icon, Images::PendingIcon);
-    EXPECT_EQ(hazard.sketch, Images::PendingSketch);
+    EXPECT_EQ(peril.icon, Images::PendingIcon);
+    EXPECT_EQ(peril.sketch, Images::PendingSketch);
 
     // Definitions of different families with one name share their images.
     SpringData spring;
@@ -44,18 +44,18 @@ TEST(Data, ReadsAndWritesTheKeysEveryDefinitionShares)
     Blueprint empty = Json("{}");
     BlueprintReader emptyReader(empty);
     spring.Read(emptyReader);
-    EXPECT_EQ(spring.icon, hazard.icon);
+    EXPECT_EQ(spring.icon, peril.icon);
     EXPECT_EQ(NameTableA().GetName(spring.sketch), Lumvek::StringView("PendingSketch"));
 
     // Empty texts are not written, and the name, index and ids never are.
-    hazard.description.clear();
+    peril.description.clear();
     BlueprintWriter writer;
-    hazard.Write(writer);
+    peril.Write(writer);
     EXPECT_EQ(writer.GetRoot(), Json(R"({"DisplayName": "Waiting", "Damage": 10.0})"));
-    HazardTestData again;
+    PerilTestData again;
     BlueprintReader written(writer.GetRoot());
     again.Read(written);
-    EXPECT_EQ(std::tie(again.displayName, again.description), std::tie(hazard.displayName, hazard.description));
+    EXPECT_EQ(std::tie(again.displayName, again.description), std::tie(peril.displayName, peril.description));
 }
 
 TEST(DataTypeMap, CreatesTheClassRegisteredUnderADataTypeName)
@@ -94,11 +94,11 @@ class AssetLoaders : public testing::Test
 protected:
     AssetLoaders() : audio(&table, calls), registry(assets.files, &audio)
     {
-        assets.Write("Hazards/Lava/LavaImage.png", Lumvek::Testing::PatternPng(8, 4));
-        assets.Write("Hazards/Lava/Sheet.png", Lumvek::Testing::PatternPng(12, 6));
-        assets.Write("Hazards/Lava/Frame.png", Lumvek::Testing::PatternPng(10, 10));
-        assets.Write("Hazards/Lava/Huge.png", Lumvek::Testing::PatternPng(40, 8));
-        assets.Write("Hazards/Lava/Bubble.wav", "RIFF");
+        assets.Write("Perils/Lava/LavaImage.png", Lumvek::Testing::PatternPng(8, 4));
+        assets.Write("Perils/Lava/Sheet.png", Lumvek::Testing::PatternPng(12, 6));
+        assets.Write("Perils/Lava/Frame.png", Lumvek::Testing::PatternPng(10, 10));
+        assets.Write("Perils/Lava/Huge.png", Lumvek::Testing::PatternPng(40, 8));
+        assets.Write("Perils/Lava/Bubble.wav", "RIFF");
         lava.name = "Lava";
         lava.registry = &registry;
         texture = table.CreateTexture(Lumvek::NameTableB().Add("DataTestTexture"));
@@ -113,7 +113,7 @@ protected:
     Lumvek::Testing::DeviceCalls calls;
     Lumvek::Testing::RecordingAudioDevice audio;
     TestRegistry registry;
-    HazardTestData lava;
+    PerilTestData lava;
     Lumvek::Texture* texture = nullptr;
 };
 
@@ -131,7 +131,7 @@ TEST_F(AssetLoaders, AnImageTakesARegionOfItsOwnSizeAndLoadsOnce)
     EXPECT_EQ(std::tie(region->width, region->height), std::make_tuple(8u, 4u));
     EXPECT_EQ(Lumvek::Testing::TexturePixel(*texture, region->x + 7, region->y + 3),
               Lumvek::Testing::PatternPixel(7, 3));
-    EXPECT_EQ(region->path, "Assets/Hazards/Lava/LavaImage.png");
+    EXPECT_EQ(region->path, "Assets/Perils/Lava/LavaImage.png");
 
     // The first load of an id wins, whichever file a later one names.
     lava.LoadImage(*texture, id, "Sheet");
@@ -151,7 +151,7 @@ TEST_F(AssetLoaders, AnImageTakesARegionOfItsOwnSizeAndLoadsOnce)
     EXPECT_EQ(texture->GetRegion(RegionId("Huge")), nullptr);
     EXPECT_EQ(texture->GetRegion(RegionId("Missing")), nullptr);
     EXPECT_EQ(log.messages,
-              (std::vector<std::string>{"image Assets/Hazards/Lava/Missing.png is missing or unreadable"}));
+              (std::vector<std::string>{"image Assets/Perils/Lava/Missing.png is missing or unreadable"}));
 }
 
 TEST_F(AssetLoaders, NineSliceAndFrameImagesKeepTheirLayout)
@@ -190,8 +190,10 @@ TEST_F(AssetLoaders, ASoundIsCreatedOnceUnderItsName)
     ASSERT_NE(sound, nullptr);
     EXPECT_EQ(sound->device, &audio);
     EXPECT_EQ(std::tie(sound->soundId, sound->mixer, sound->looping), std::make_tuple(Sounds::HitPlayer, 2u, true));
-    EXPECT_EQ(sound->path, "Assets/Hazards/Lava/Bubble.wav");
+    EXPECT_EQ(sound->path, "Assets/Perils/Lava/Bubble.wav");
     EXPECT_EQ(log.sections.size(), 1u);
+    // The device plays only what it was told about, on the sound's mixer.
+    EXPECT_EQ(calls.calls, (std::vector<std::string>{"AddSound " + std::to_string(Sounds::HitPlayer) + " 2 looping"}));
 
     lava.LoadSound(Sounds::HitPlayer, "Other", 0, false);
     EXPECT_EQ(table.Find<Lumvek::Sound>(slot), sound);

@@ -152,8 +152,9 @@ TEST(GameTypeData, LoadsTheMapObjectsOfItsMode)
     assets.WriteList("Items", {"RedFlag", "BlueFlag", "GreenFlag", "YellowFlag", "NeutralFlag", "Token"});
     for (const char* trigger : {"FlagStand", "Checkpoint"})
         assets.WriteDefinition("Triggers", trigger, "{}");
-    for (const char* item : {"RedFlag", "BlueFlag", "GreenFlag", "YellowFlag", "NeutralFlag", "Token"})
-        assets.WriteDefinition("Items", item, "{}");
+    for (const char* item : {"RedFlag", "BlueFlag", "GreenFlag", "YellowFlag", "NeutralFlag"})
+        assets.WriteDefinition("Items", item, R"({"DataType": "Flag"})");
+    assets.WriteDefinition("Items", "Token", R"({"DataType": "Token"})");
     assets.WriteList("GameTypes", {"Flags", "Keepaway", "Race", "Deathmatch"});
     assets.WriteDefinition("GameTypes", "Flags", R"({"DataType": "CaptureTheFlag"})");
     assets.WriteDefinition("GameTypes", "Keepaway", R"({"DataType": "Keepaway"})");
@@ -172,30 +173,31 @@ TEST(GameTypeData, LoadsTheMapObjectsOfItsMode)
     Lumvek::Texture* drawings = table.CreateTexture(Lumvek::NameTableB().Add("GameTypeTestDrawings"));
     ASSERT_TRUE(images->SetSize(32, 32, Lumvek::TextureFormat::ColorBuffer4x8));
     ASSERT_TRUE(drawings->SetSize(32, 32, Lumvek::TextureFormat::ColorBuffer4x8));
-    auto loads = [&](DataCollectionBase& collection)
+    // Items and triggers name their image when they load.
+    auto loaded = [](const auto& collection)
     {
-        std::vector<int> counts;
-        for (uint32_t i = 0; i < collection.Count(); ++i)
-            counts.push_back(static_cast<CountingData*>(collection.FindData(collection.GetNames()[i]))->loads);
-        return counts;
+        std::vector<bool> flags;
+        for (const auto& item : collection.GetItems())
+            flags.push_back(item->image != Lumvek::InvalidId);
+        return flags;
     };
 
     // Capture the flag: the stand and the flag of each playing team, never more than four.
     auto& flags = dynamic_cast<CaptureTheFlagData&>(*registry.gameTypes.Find("Flags"));
     flags.Load(*images, *drawings, 2);
-    EXPECT_EQ(loads(registry.items), (std::vector<int>{1, 1, 0, 0, 0, 0}));
+    EXPECT_EQ(loaded(registry.items), (std::vector<bool>{true, true, false, false, false, false}));
     flags.Load(*images, *drawings, 9);
-    EXPECT_EQ(loads(registry.items), (std::vector<int>{2, 2, 1, 1, 0, 0}));
-    EXPECT_EQ(loads(registry.triggers), (std::vector<int>{2, 0}));
+    EXPECT_EQ(loaded(registry.items), (std::vector<bool>{true, true, true, true, false, false}));
+    EXPECT_EQ(loaded(registry.triggers), (std::vector<bool>{true, false}));
 
     registry.gameTypes.Find("Keepaway")->Load(*images, *drawings);
     registry.gameTypes.Find("Deathmatch")->Load(*images, *drawings);
-    EXPECT_EQ(loads(registry.items), (std::vector<int>{2, 2, 1, 1, 0, 1}));
+    EXPECT_EQ(loaded(registry.items), (std::vector<bool>{true, true, true, true, false, true}));
 
     // Race: the checkpoint's icon images, the checkpoint itself and the mode's sound.
     registry.gameTypes.Find("Race")->Load(*images, *drawings);
     const Data& checkpoint = *registry.triggers.Find("Checkpoint");
-    EXPECT_EQ(loads(registry.triggers), (std::vector<int>{2, 1}));
+    EXPECT_EQ(loaded(registry.triggers), (std::vector<bool>{true, true}));
     Lumvek::TextureRegion* icon = images->GetRegion(checkpoint.icon);
     Lumvek::TextureRegion* sketch = images->GetRegion(checkpoint.sketch);
     ASSERT_NE(icon, nullptr);

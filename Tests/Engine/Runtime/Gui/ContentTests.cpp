@@ -60,7 +60,7 @@ protected:
     {
         app.gui->imageMaterial = NameTableC().Add("ContentTests.ImageMaterial");
         app.gui->textMaterial = NameTableC().Add("ContentTests.TextMaterial");
-        menu = app.gui->AddMenu(std::make_unique<TestMenu>(calls), nullptr, nullptr, Whole(), false);
+        menu = app.gui->AddMenu(std::make_unique<TestMenu>(calls), nullptr, nullptr, UnitRectangle(), false);
         list.Add();
 
         auto* fontRegion = MakeTexture<TextureFontRegion>("ContentTests.Font", 256, 128, font);
@@ -416,7 +416,7 @@ TEST_F(ContentTest, ContentsDrawThroughTheMenuIntoTheDevice)
         std::tie(frame->texture, frame->region, frame->borderSize) = std::tuple(image, 3u, Pixels(8));
         AddBox(built.GetRoot(), 0, 200, 100, 50).content = std::move(frame);
     };
-    app.gui->AddMenu(std::make_unique<TestMenu>(calls, "Contents", build), nullptr, nullptr, Whole(), false);
+    app.gui->AddMenu(std::make_unique<TestMenu>(calls, "Contents", build), nullptr, nullptr, UnitRectangle(), false);
     app.Frame();
     app.device->ClearCalls();
     app.device->Render();

@@ -2,11 +2,11 @@
 
 #include "Engine/Runtime/Application.h"
 #include "Engine/Runtime/Gui.h"
-#include "Engine/Runtime/Input.h"
 #include "Engine/Runtime/RecordingGraphicsDevice.h"
 
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,115 +15,88 @@ namespace Lumvek::GuiTesting
 
 using Calls = std::vector<std::string>;
 
-inline std::string Number(float value)
+// Values joined by the separator, floats in their shortest form.
+template <class... Args> std::string Join(const char* separator, const Args&... args)
 {
-    std::string text = std::to_string(value);
-    text.erase(text.find_last_not_of('0') + 1);
-    if (text.back() == '.')
-        text.pop_back();
-    return text;
+    std::ostringstream text;
+    const char* before = "";
+    ((text << before << args, before = separator), ...);
+    return text.str();
 }
 
-// A keyboard whose next poll reports what the test put in `next`.
-class TestKeyboard : public KeyboardDevice
+// "Name(1,0.5)": a call with its arguments.
+template <class... Args> std::string Call(const std::string& name, const Args&... args)
 {
-public:
+    return name + "(" + Join(",", args...) + ")";
+}
+
+// Input devices whose next poll reports what the test put in `next`, pressed and released once.
+struct TestKeyboard : KeyboardDevice
+{
     uint32_t Update(KeyboardState& state, uint32_t cursor) override
     {
-        state = next;
-        next.pressed.Clear();
-        next.released.Clear();
+        state = std::exchange(next, {});
         return cursor + 1;
     }
-    void Press(Key key)
-    {
-        next.pressed[key] = 1;
-        next.held[key] = 1;
-    }
-    void Release(Key key)
-    {
-        next.released[key] = 1;
-        next.held[key] = 0;
-    }
-
     KeyboardState next;
 };
-
-class TestMouse : public MouseDevice
+struct TestMouse : MouseDevice
 {
-public:
     uint32_t Update(MouseState& state, uint32_t cursor) override
     {
-        state.position = position;
-        state.wheel = wheel;
-        state.pressed = pressed;
-        state.released = released;
-        pressed.Clear();
-        released.Clear();
+        state.position = next.position;
+        state.wheel = next.wheel;
+        state.pressed = std::exchange(next.pressed, {});
+        state.released = std::exchange(next.released, {});
         return cursor + 1;
     }
-
-    InputVector position;
-    InputVector wheel;
-    InputFlags<MouseButton, MouseButtonCount> pressed;
-    InputFlags<MouseButton, MouseButtonCount> released;
+    MouseState next;
 };
-
-class TestControllers : public ControllerDevice
+struct TestControllers : ControllerDevice
 {
-public:
-    // Writes the current values of each pad; previous values are the reader's.
+    // Leaves the previous values, which are the reader's, alone.
     uint32_t Update(ControllerStates& states, uint32_t cursor) override
     {
         for (uint32_t pad = 0; pad < ControllerCount; ++pad)
         {
             ControllerState& state = states[pad];
-            const ControllerState& source = next[pad];
-            state.connected = source.connected;
-            state.leftTrigger = source.leftTrigger;
-            state.rightTrigger = source.rightTrigger;
-            state.leftStick = source.leftStick;
-            state.rightStick = source.rightStick;
-            state.pressed = source.pressed;
-            state.released = source.released;
-            next[pad].pressed.Clear();
-            next[pad].released.Clear();
+            state.connected = next[pad].connected;
+            state.leftTrigger = next[pad].leftTrigger;
+            state.rightTrigger = next[pad].rightTrigger;
+            state.leftStick = next[pad].leftStick;
+            state.rightStick = next[pad].rightStick;
+            state.pressed = std::exchange(next[pad].pressed, {});
+            state.released = std::exchange(next[pad].released, {});
         }
         return cursor + 1;
     }
     void SetVibration(float, float, uint32_t) override {}
-
     ControllerStates next{};
 };
 
-// An application that never runs its thread: a test drives the Gui's operations itself, on a
-// recording device of 1000 x 500 pixels and input devices it fills.
+// An application that never runs its thread: the test drives the Gui itself, on a recording device
+// of 1000 x 500 pixels and input devices it fills.
 class TestApplication : public Application
 {
 public:
-    TestApplication(uint32_t width = 1000, uint32_t height = 500)
+    TestApplication()
         : Application("GuiTest", "Test", "en-US", ApplicationConfig(), Arguments(), "/tmp/GuiTest", "/tmp/GuiTest/Data",
                       "/tmp/GuiTest/Documents", "/tmp/GuiTest/Temporary")
     {
-        auto recording = std::make_unique<RecordingGraphicsDevice>(&GetResources(), width, height);
-        device = recording.get();
-        graphicsDevice = std::move(recording);
-        auto keys = std::make_unique<TestKeyboard>();
-        keyboard = keys.get();
-        keyboardDevice = std::move(keys);
-        auto pointer = std::make_unique<TestMouse>();
-        mouse = pointer.get();
-        mouseDevice = std::move(pointer);
-        auto pads = std::make_unique<TestControllers>();
-        controllers = pads.get();
-        controllerDevice = std::move(pads);
+        graphicsDevice = std::make_unique<RecordingGraphicsDevice>(&GetResources(), 1000, 500);
+        keyboardDevice = std::make_unique<TestKeyboard>();
+        mouseDevice = std::make_unique<TestMouse>();
+        controllerDevice = std::make_unique<TestControllers>();
+        device = static_cast<RecordingGraphicsDevice*>(graphicsDevice.get());
+        keyboard = static_cast<TestKeyboard*>(keyboardDevice.get());
+        mouse = static_cast<TestMouse*>(mouseDevice.get());
+        controllers = static_cast<TestControllers*>(controllerDevice.get());
         gui = static_cast<Gui*>(AddSystem(std::make_unique<Gui>()));
         gui->Setup();
     }
-
     void Quit() override {}
 
-    // One frame of the Gui: late update, then render, with the given frame time.
+    // One frame of the Gui with the given frame time.
     void Frame(float seconds = 0.0f)
     {
         const auto nanoseconds = static_cast<int64_t>(double(seconds) * 1e9);
@@ -142,13 +115,52 @@ protected:
     void FrameLoop() override {}
 };
 
-// A menu that builds its tree with a callable in Setup and writes its calls to a log the test owns.
-class TestMenu : public Menu
+// Writes "name.Call(arguments)" for each input operation that menus and element actions share, then
+// runs the test's hook.
+template <class Base> class Recording : public Base
 {
 public:
-    explicit TestMenu(Calls& calls, std::string name = "M", std::function<void(TestMenu&)> build = {})
-        : calls(calls), name(std::move(name)), build(std::move(build))
+    Recording(Calls& calls, std::string name) : calls(calls), name(std::move(name)) {}
+
+    void Update(float) override { Add(logUpdates ? "Update" : ""); }
+    void LeftTriggerChanged(uint32_t p, float v) override { Add(Call("LeftTriggerChanged", p, v)); }
+    void RightTriggerChanged(uint32_t p, float v) override { Add(Call("RightTriggerChanged", p, v)); }
+    void LeftStickChanged(uint32_t p, float x, float y) override { Add(Call("LeftStickChanged", p, x, y)); }
+    void RightStickChanged(uint32_t p, float x, float y) override { Add(Call("RightStickChanged", p, x, y)); }
+    void MouseButtonPressed(uint32_t b) override { Add(Call("MouseButtonPressed", b)); }
+    void ButtonPressed(uint32_t p, uint32_t b) override { Add(Call("ButtonPressed", p, b)); }
+    void MouseButtonReleased(uint32_t b) override { Add(Call("MouseButtonReleased", b)); }
+    void ButtonReleased(uint32_t p, uint32_t b) override { Add(Call("ButtonReleased", p, b)); }
+    void KeyPressed(uint32_t k) override { Add(Call("KeyPressed", k)); }
+    void KeyReleased(uint32_t k) override { Add(Call("KeyReleased", k)); }
+    void MouseScroll(float x, float y) override { Add(Call("MouseScroll", x, y)); }
+    void MouseMove(float x, float y) override { Add(logMoves ? Call("MouseMove", x, y) : ""); }
+
+    // Empty calls are left out.
+    void Add(const std::string& call)
     {
+        if (call.empty())
+            return;
+        calls.push_back(name + "." + call);
+        if (after)
+            after(call);
+    }
+
+    Calls& calls;
+    std::string name;
+    bool logUpdates = false;
+    bool logMoves = true;
+    std::function<void(const std::string& call)> after;
+};
+
+// A menu that builds its tree with a callable in Setup.
+class TestMenu : public Recording<Menu>
+{
+public:
+    TestMenu(Calls& calls, std::string name = "M", std::function<void(TestMenu&)> build = {})
+        : Recording(calls, std::move(name)), build(std::move(build))
+    {
+        logMoves = false;
     }
     ~TestMenu() override { Add("Destroyed"); }
 
@@ -159,125 +171,29 @@ public:
             build(*this);
     }
     void Activate() override { Add("Activate"); }
-    void Update(float) override
-    {
-        if (logUpdates)
-            Add("Update");
-    }
     void Deactivate() override { Add("Deactivate"); }
     void Close() override { Add("Close"); }
-    void ControllerConnected(uint32_t player) override { Add("ControllerConnected(" + std::to_string(player) + ")"); }
-    void ControllerDisconnected(uint32_t player) override
-    {
-        Add("ControllerDisconnected(" + std::to_string(player) + ")");
-    }
-    void LeftTriggerChanged(uint32_t player, float value) override
-    {
-        Add("LeftTriggerChanged(" + std::to_string(player) + "," + Number(value) + ")");
-    }
-    void RightTriggerChanged(uint32_t player, float value) override
-    {
-        Add("RightTriggerChanged(" + std::to_string(player) + "," + Number(value) + ")");
-    }
-    void LeftStickChanged(uint32_t player, float x, float y) override
-    {
-        Add("LeftStickChanged(" + std::to_string(player) + "," + Number(x) + "," + Number(y) + ")");
-    }
-    void RightStickChanged(uint32_t player, float x, float y) override
-    {
-        Add("RightStickChanged(" + std::to_string(player) + "," + Number(x) + "," + Number(y) + ")");
-    }
-    void MouseButtonPressed(uint32_t button) override { Add("MouseButtonPressed(" + std::to_string(button) + ")"); }
-    void ButtonPressed(uint32_t player, uint32_t button) override
-    {
-        Add("ButtonPressed(" + std::to_string(player) + "," + std::to_string(button) + ")");
-    }
-    void MouseButtonReleased(uint32_t button) override { Add("MouseButtonReleased(" + std::to_string(button) + ")"); }
-    void ButtonReleased(uint32_t player, uint32_t button) override
-    {
-        Add("ButtonReleased(" + std::to_string(player) + "," + std::to_string(button) + ")");
-    }
-    void KeyPressed(uint32_t key) override { Add("KeyPressed(" + std::to_string(key) + ")"); }
-    void KeyReleased(uint32_t key) override { Add("KeyReleased(" + std::to_string(key) + ")"); }
-    void MouseScroll(float x, float y) override { Add("MouseScroll(" + Number(x) + "," + Number(y) + ")"); }
-    void MouseMove(float x, float y) override
-    {
-        if (logMouseMoves)
-            Add("MouseMove(" + Number(x) + "," + Number(y) + ")");
-    }
+    void ControllerConnected(uint32_t p) override { Add(Call("ControllerConnected", p)); }
+    void ControllerDisconnected(uint32_t p) override { Add(Call("ControllerDisconnected", p)); }
 
-    void Add(const std::string& call) { calls.push_back(name + "." + call); }
-
-    Calls& calls;
-    std::string name;
     std::function<void(TestMenu&)> build;
-    bool logUpdates = false;
-    bool logMouseMoves = false;
 };
 
-// Element actions that write their calls, and run a hook the test gives after each.
-class TestActions : public ElementActions
+class TestActions : public Recording<ElementActions>
 {
 public:
-    TestActions(Calls& calls, std::string name) : calls(calls), name(std::move(name)) {}
+    using Recording::Recording;
     ~TestActions() override { Add("Destroyed"); }
 
     void Attach() override { Add("Attach"); }
     void Detach() override { Add("Detach"); }
     void Focus() override { Add("Focus"); }
     void Blur() override { Add("Blur"); }
-    void Update(float) override
-    {
-        if (logUpdates)
-            Add("Update");
-    }
-    void LeftTriggerChanged(uint32_t player, float value) override
-    {
-        Add("LeftTriggerChanged(" + std::to_string(player) + "," + Number(value) + ")");
-    }
-    void RightTriggerChanged(uint32_t player, float value) override
-    {
-        Add("RightTriggerChanged(" + std::to_string(player) + "," + Number(value) + ")");
-    }
-    void LeftStickChanged(uint32_t player, float x, float y) override
-    {
-        Add("LeftStickChanged(" + std::to_string(player) + "," + Number(x) + "," + Number(y) + ")");
-    }
-    void RightStickChanged(uint32_t player, float x, float y) override
-    {
-        Add("RightStickChanged(" + std::to_string(player) + "," + Number(x) + "," + Number(y) + ")");
-    }
-    void MouseButtonPressed(uint32_t button) override { Add("MouseButtonPressed(" + std::to_string(button) + ")"); }
-    void ButtonPressed(uint32_t player, uint32_t button) override
-    {
-        Add("ButtonPressed(" + std::to_string(player) + "," + std::to_string(button) + ")");
-    }
-    void MouseButtonReleased(uint32_t button) override { Add("MouseButtonReleased(" + std::to_string(button) + ")"); }
-    void ButtonReleased(uint32_t player, uint32_t button) override
-    {
-        Add("ButtonReleased(" + std::to_string(player) + "," + std::to_string(button) + ")");
-    }
-    void KeyPressed(uint32_t key) override { Add("KeyPressed(" + std::to_string(key) + ")"); }
-    void KeyReleased(uint32_t key) override { Add("KeyReleased(" + std::to_string(key) + ")"); }
-    void MouseScroll(float x, float y) override { Add("MouseScroll(" + Number(x) + "," + Number(y) + ")"); }
-    void MouseMove(float x, float y) override { Add("MouseMove(" + Number(x) + "," + Number(y) + ")"); }
-    void MouseEnter(float x, float y) override { Add("MouseEnter(" + Number(x) + "," + Number(y) + ")"); }
-    void MouseLeave(float x, float y) override { Add("MouseLeave(" + Number(x) + "," + Number(y) + ")"); }
-
-    void Add(const std::string& call)
-    {
-        calls.push_back(name + "." + call);
-        if (after)
-            after(call);
-    }
-
-    Calls& calls;
-    std::string name;
-    bool logUpdates = false;
-    std::function<void(const std::string& call)> after;
+    void MouseEnter(float x, float y) override { Add(Call("MouseEnter", x, y)); }
+    void MouseLeave(float x, float y) override { Add(Call("MouseLeave", x, y)); }
 };
 
-// Adds an absolutely placed child in points.
+// A child placed absolutely in points.
 inline Element& AddBox(Element& parent, float left, float top, float width, float height)
 {
     Element& child = parent.AddChild();
@@ -288,20 +204,21 @@ inline Element& AddBox(Element& parent, float left, float top, float width, floa
     return child;
 }
 
-// The whole device, in pixels.
-inline UnitRectangle Whole()
-{
-    return UnitRectangle();
-}
-
 inline UnitRectangle Pixels(float x, float y, float width, float height)
 {
-    UnitRectangle placement;
-    placement.x = {UnitRectangle::Pixels, x};
-    placement.y = {UnitRectangle::Pixels, y};
-    placement.width = {UnitRectangle::Pixels, width};
-    placement.height = {UnitRectangle::Pixels, height};
-    return placement;
+    return {{UnitRectangle::Pixels, x},
+            {UnitRectangle::Pixels, y},
+            {UnitRectangle::Pixels, width},
+            {UnitRectangle::Pixels, height}};
+}
+
+// Opens a menu over the whole device built by build.
+inline TestMenu& Open(TestApplication& app, Calls& calls, const std::string& name,
+                      std::function<void(TestMenu&)> build = {}, const UnitRectangle& placement = {},
+                      bool covering = false, std::unique_ptr<Transition> transition = nullptr)
+{
+    return static_cast<TestMenu&>(*app.gui->AddMenu(std::make_unique<TestMenu>(calls, name, std::move(build)),
+                                                    std::move(transition), nullptr, placement, covering));
 }
 
 } // namespace Lumvek::GuiTesting

@@ -211,7 +211,7 @@ TEST_F(GuiPixelTest, AMenuShowsCrispTextInBothFontsAnImageAndAFrame)
             std::tuple(Gold, 0.1f, 0.3f);
         AddBox(root, stroked.x, stroked.y, stroked.width, stroked.height).content = std::move(outlined);
     };
-    gui->AddMenu(std::make_unique<TestMenu>(calls, "Showcase", build), nullptr, nullptr, Whole(), false);
+    gui->AddMenu(std::make_unique<TestMenu>(calls, "Showcase", build), nullptr, nullptr, UnitRectangle(), false);
     Testing::LogCapture log;
     const Testing::Image image = Draw("Showcase");
     EXPECT_TRUE(log.messages.empty()) << log.messages.front();

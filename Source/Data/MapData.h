@@ -1,0 +1,11 @@
+#pragma once
+
+#include "Source/Data/Data.h"
+
+// A map as the registry knows it: its name, display name and description. The map's contents (its
+// bounds, spawn points and entities) are read from the same file by the world when a match loads it.
+class MapData : public Data
+{
+public:
+    Lumvek::StringView GetFolder() const override { return "Maps"; }
+};

@@ -1,0 +1,329 @@
+#include "Source/Data/ThemeData.h"
+
+#include "Engine/Foundation/Members.h"
+#include "Engine/Foundation/NameSet.h"
+#include "Engine/Foundation/Texture.h"
+#include "Engine/Runtime/GraphicsDevice.h"
+#include "Engine/Runtime/Log.h"
+#include "Source/Data/DataRegistry.h"
+#include "Source/Data/ImageRef.h"
+
+#include <algorithm>
+
+using namespace Lumvek;
+
+namespace
+{
+
+// A layer's texture is sized so that 120 of its pixels span one world unit.
+constexpr float PixelsPerUnit = 120.0f;
+
+// Edges at their extremes are the defaults and are not written.
+void WriteEdges(BlueprintWriter& writer, float left, float right, float bottom, float top)
+{
+    if (left != ThemeBackground::Lowest)
+        WriteMember(writer, "Left", left);
+    if (right != ThemeBackground::Highest)
+        WriteMember(writer, "Right", right);
+    if (bottom != ThemeBackground::Lowest)
+        WriteMember(writer, "Bottom", bottom);
+    if (top != ThemeBackground::Highest)
+        WriteMember(writer, "Top", top);
+}
+
+void ReadEdges(BlueprintReader& reader, float& left, float& right, float& bottom, float& top)
+{
+    ReadMember(reader, "Left", left);
+    ReadMember(reader, "Right", right);
+    ReadMember(reader, "Bottom", bottom);
+    ReadMember(reader, "Top", top);
+}
+
+// A value in [-variance, variance] from one draw of the generator.
+float Jitter(std::mt19937& random, float variance)
+{
+    constexpr float Scale = 0x1p-32f;
+    const float low = -variance;
+    const float high = variance;
+    return low + static_cast<float>(random()) * (high - low) * Scale;
+}
+
+// How messages name an object: by its image.
+StringView ObjectName(uint32_t texture)
+{
+    return texture == InvalidId ? StringView("without an image") : NameTableA().GetName(texture);
+}
+
+template <class T> bool ReadList(BlueprintReader& reader, std::vector<T>& list)
+{
+    list.clear();
+    const Blueprint& array = reader.GetCurrent();
+    if (array.GetType() != BlueprintType::Array)
+        return false;
+    list.resize(array.GetCount());
+    for (uint32_t i = 0; i < array.GetCount(); ++i)
+    {
+        if (!reader.GetElement(i))
+            continue;
+        list[i].Read(reader);
+        reader.Pop();
+    }
+    return true;
+}
+
+template <class T> bool WriteList(BlueprintWriter& writer, StringView key, const std::vector<T>& list)
+{
+    writer.PushMember(key);
+    writer.GetCurrent().SetArray();
+    for (uint32_t i = 0; i < list.size(); ++i)
+    {
+        writer.PushElement(i);
+        writer.GetCurrent().SetObject();
+        list[i].Write(writer);
+        writer.Pop();
+    }
+    writer.Pop();
+    return true;
+}
+
+// Reads the member key as a list when it is present; false when it is there and no Array.
+template <class T> bool ReadListMember(BlueprintReader& reader, StringView key, std::vector<T>& list)
+{
+    if (!reader.GetMember(key))
+        return true;
+    const bool read = ReadArray(reader, list);
+    reader.Pop();
+    return read;
+}
+
+} // namespace
+
+ThemeBounds ClampToWorld(const ThemeBounds& edges, const Rectangle& world)
+{
+    return {std::max(edges.left, world.x - 1.0f), std::min(edges.right, world.x + world.width + 1.0f),
+            std::max(edges.bottom, world.y - 1.0f), std::min(edges.top, world.y + world.height + 1.0f)};
+}
+
+bool ThemeBackground::Read(BlueprintReader& reader)
+{
+    ImageRef::Read(reader, "Texture", texture, NameTableC());
+    ReadMember(reader, "BottomColor", bottomColor);
+    ReadMember(reader, "TopColor", topColor);
+    ReadEdges(reader, left, right, bottom, top);
+    ReadMember(reader, "Depth", depth);
+    ReadMember(reader, "ScrollX", scrollX);
+    ReadMember(reader, "ScrollY", scrollY);
+    ReadMember(reader, "PinLeft", pinLeft);
+    ReadMember(reader, "PinRight", pinRight);
+    ReadMember(reader, "PinBottom", pinBottom);
+    ReadMember(reader, "PinTop", pinTop);
+    if (scrollX)
+        pinLeft = pinRight = true;
+    if (scrollY)
+        pinBottom = pinTop = true;
+    return true;
+}
+
+void ThemeBackground::Write(BlueprintWriter& writer) const
+{
+    if (texture == InvalidId)
+    {
+        WriteMember(writer, "BottomColor", bottomColor);
+        WriteMember(writer, "TopColor", topColor);
+    }
+    else
+    {
+        ImageRef::Write(writer, "Texture", texture, NameTableC());
+    }
+    WriteEdges(writer, left, right, bottom, top);
+    WriteMember(writer, "Depth", depth);
+    if (scrollX)
+        WriteMember(writer, "ScrollX", true);
+    if (scrollY)
+        WriteMember(writer, "ScrollY", true);
+    // A scrolling axis pins both of its edges when read, so its pins need not be written.
+    if (!scrollX)
+    {
+        if (pinLeft)
+            WriteMember(writer, "PinLeft", true);
+        if (pinRight)
+            WriteMember(writer, "PinRight", true);
+    }
+    if (!scrollY)
+    {
+        if (pinBottom)
+            WriteMember(writer, "PinBottom", true);
+        if (pinTop)
+            WriteMember(writer, "PinTop", true);
+    }
+}
+
+void ThemeBackground::UpdateBounds(const Rectangle& world, GraphicsDevice* device)
+{
+    bounds = ClampToWorld({left, right, bottom, top}, world);
+    const Texture* image = device && texture != InvalidId ? device->GetTexture(texture) : nullptr;
+    // A texture whose file was missing has no size to scale by.
+    if (!image || image->width == 0 || image->height == 0)
+        return;
+    const float width = static_cast<float>(image->width);
+    const float height = static_cast<float>(image->height);
+    textureAspect = height / width;
+    textureScaleX = PixelsPerUnit / width;
+    textureScaleY = PixelsPerUnit / height;
+}
+
+bool ThemeObject::Read(BlueprintReader& reader)
+{
+    ImageRef::Read(reader, "Texture", texture);
+    ReadEdges(reader, left, right, bottom, top);
+    ReadMember(reader, "Depth", depth);
+    ReadMember(reader, "Spacing", spacing);
+    ReadMember(reader, "Size", size);
+    ReadMember(reader, "SpacingVariance", spacingVariance);
+    ReadMember(reader, "SizeVariance", sizeVariance);
+    return true;
+}
+
+void ThemeObject::Write(BlueprintWriter& writer) const
+{
+    ImageRef::Write(writer, "Texture", texture);
+    WriteEdges(writer, left, right, bottom, top);
+    WriteMember(writer, "Depth", depth);
+    WriteMember(writer, "Spacing", spacing);
+    WriteMember(writer, "Size", size);
+    WriteMember(writer, "SpacingVariance", spacingVariance);
+    WriteMember(writer, "SizeVariance", sizeVariance);
+}
+
+void ThemeObject::Scatter(const Rectangle& world, std::mt19937& random)
+{
+    placements.clear();
+    // Written so that NaN fails too: the walk advances by the spacing and would never end.
+    if (!(spacing.x > 0.0f && spacing.y > 0.0f))
+    {
+        Log::Write("the theme object {} has the spacing {} {}; it needs a spacing above 0 both ways and is not placed",
+                   ObjectName(texture), spacing.x, spacing.y);
+        return;
+    }
+    const ThemeBounds area = ClampToWorld({left, right, bottom, top}, world);
+    if (!(area.top > area.bottom && area.right > area.left))
+        return;
+    for (float row = area.bottom; row < area.top; row += spacing.y)
+    {
+        float x = area.left;
+        while (x < area.right)
+        {
+            if (placements.size() >= MaximumPlacements)
+            {
+                Log::Write("the theme object {} stopped at {} placements; the rest of its area stays empty",
+                           ObjectName(texture), MaximumPlacements);
+                return;
+            }
+            // The horizontal jitter carries along the row; the vertical one is from the row each time.
+            x += Jitter(random, spacingVariance.x);
+            const float y = row + Jitter(random, spacingVariance.y);
+            const float width = size.x + Jitter(random, sizeVariance.x);
+            const float height = size.y + Jitter(random, sizeVariance.y);
+            placements.push_back({x, y, width, height});
+            x += spacing.x;
+        }
+    }
+}
+
+void ThemeNameMap::Set(StringView name, StringView replacement)
+{
+    auto [found, added] = lookup.try_emplace(name.ToString(), static_cast<uint32_t>(entries.size()));
+    if (added)
+        entries.emplace_back(name.ToString(), replacement.ToString());
+    else
+        entries[found->second].second = replacement.ToString();
+}
+
+const std::string* ThemeNameMap::Find(StringView name) const
+{
+    auto found = lookup.find(name.ToStdView());
+    return found == lookup.end() ? nullptr : &entries[found->second].second;
+}
+
+bool ThemeData::Read(BlueprintReader& reader)
+{
+    Data::Read(reader);
+    bool read = ReadListMember(reader, "Backgrounds", backgrounds);
+    read = ReadListMember(reader, "Objects", objects) && read;
+    ReadMember(reader, "TileSize", tileSize);
+    ReadMember(reader, "ConveyerSize", conveyerSize);
+    if (reader.GetMember("DataMap"))
+    {
+        const Blueprint& map = reader.GetCurrent();
+        if (map.GetType() != BlueprintType::Object)
+            read = false;
+        for (const BlueprintMember& member : map.GetObject())
+        {
+            if (member.value.GetType() != BlueprintType::String)
+            {
+                Log::Write("the replacement of {} in the theme {} is no name", member.name.View(), name);
+                read = false;
+            }
+            dataMap.Set(member.name.View(), member.value.GetString());
+        }
+        reader.Pop();
+    }
+    return read;
+}
+
+void ThemeData::Write(BlueprintWriter& writer) const
+{
+    Data::Write(writer);
+    WriteMember(writer, "Backgrounds", backgrounds);
+    WriteMember(writer, "Objects", objects);
+    WriteMember(writer, "TileSize", tileSize);
+    WriteMember(writer, "ConveyerSize", conveyerSize);
+    writer.PushMember("DataMap");
+    writer.GetCurrent().SetObject();
+    for (const auto& [element, replacement] : dataMap.GetEntries())
+        WriteMember(writer, element, StringView(replacement));
+    writer.Pop();
+}
+
+Data* ThemeData::FindElement(StringView folder, StringView element) const
+{
+    if (!registry)
+        return nullptr;
+    const std::string* replacement = dataMap.Find(element);
+    return registry->FindData(folder, replacement ? StringView(*replacement) : element);
+}
+
+Data* ThemeData::GetHazard(StringView element) const
+{
+    return FindElement("Hazards", element);
+}
+
+Data* ThemeData::GetInteraction(StringView element) const
+{
+    return FindElement("Interactions", element);
+}
+
+Data* ThemeData::GetZone(StringView element) const
+{
+    return FindElement("Zones", element);
+}
+
+bool ReadArray(BlueprintReader& reader, std::vector<ThemeBackground>& list)
+{
+    return ReadList(reader, list);
+}
+
+bool ReadArray(BlueprintReader& reader, std::vector<ThemeObject>& list)
+{
+    return ReadList(reader, list);
+}
+
+bool WriteMember(BlueprintWriter& writer, StringView key, const std::vector<ThemeBackground>& list)
+{
+    return WriteList(writer, key, list);
+}
+
+bool WriteMember(BlueprintWriter& writer, StringView key, const std::vector<ThemeObject>& list)
+{
+    return WriteList(writer, key, list);
+}
