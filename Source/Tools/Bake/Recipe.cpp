@@ -1,0 +1,40 @@
+#include "Source/Tools/Bake/Recipe.h"
+
+#include "Engine/Foundation/File.h"
+#include "Engine/Runtime/Log.h"
+
+using namespace Lumvek;
+
+std::vector<std::unique_ptr<Recipe>> AllRecipes()
+{
+    std::vector<std::unique_ptr<Recipe>> recipes;
+    AddFontRecipes(recipes);
+    return recipes;
+}
+
+bool BakeAll(const std::string& assets)
+{
+    bool baked = true;
+    for (const auto& recipe : AllRecipes())
+    {
+        const std::string name = recipe->Name();
+        auto section = Log::BeginSection("Baking {}", name);
+        if (!recipe->Bake(assets))
+        {
+            Log::Write("failed to bake {}", name);
+            baked = false;
+        }
+    }
+    return baked;
+}
+
+bool WriteAsset(const std::string& assets, StringView relative, StringView bytes)
+{
+    const std::string path = assets + "/" + relative.ToString();
+    if (!File::WriteAllText(path, bytes))
+    {
+        Log::Write("cannot write {}", path);
+        return false;
+    }
+    return true;
+}

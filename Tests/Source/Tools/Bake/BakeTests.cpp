@@ -1,0 +1,122 @@
+#include "Source/Tools/Bake/FontRecipe.h"
+#include "Source/Tools/Bake/Recipe.h"
+
+#include "Engine/Foundation/File.h"
+#include "Engine/Foundation/SdfFormat.h"
+#include "Tests/LogCapture.h"
+#include "Tests/TestFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+
+using namespace Lumvek;
+using namespace Lumvek::Testing;
+
+namespace
+{
+
+const std::string CommittedAssets = std::string(LUMVEK_SOURCE_DIR) + "/Assets";
+
+// Every file under the folder by its relative path, with its bytes.
+std::map<std::string, std::string> FilesUnder(const std::string& folder)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        if (entry.is_regular_file())
+            files[std::filesystem::relative(entry.path(), folder)] = File::ReadAllText(entry.path().string()).second;
+    return files;
+}
+
+} // namespace
+
+TEST(BakeAssets, BakingTwiceGivesTheCommittedFilesByteForByte)
+{
+    TestFolder first, second;
+    LogCapture log;
+    ASSERT_TRUE(BakeAll(first.Root()) && BakeAll(second.Root()));
+    EXPECT_TRUE(log.messages.empty()) << log.messages.front();
+    const auto baked = FilesUnder(first.Root());
+    EXPECT_TRUE(baked.count("Ui/Fonts/HeadingFont.sdf") && baked.count("Ui/Fonts/ScriptFont.sdf") &&
+                baked.count("Licenses/fonts-cabinsketch.txt") && baked.count("Licenses/fonts-comic-neue.txt"));
+    EXPECT_TRUE(baked == FilesUnder(second.Root()));
+    for (const auto& [path, bytes] : baked)
+        EXPECT_EQ(File::ReadAllText(CommittedAssets + "/" + path).second, bytes)
+            << path << " differs from the committed file: run scripts/bake-assets";
+}
+
+TEST(BakeAssets, CommittedFontsLoadWithEveryPrintableCharacter)
+{
+    for (const char* name : {"HeadingFont", "ScriptFont"})
+    {
+        SCOPED_TRACE(name);
+        Texture texture;
+        LogCapture log;
+        SdfFormat().Load("", File::ReadAllText(CommittedAssets + "/Ui/Fonts/" + name + ".sdf").second, texture);
+        EXPECT_TRUE(log.messages.empty());
+        const auto* font = texture.FindRegion<TextureFontRegion>(InvalidId);
+        ASSERT_NE(font, nullptr);
+        // One font unit spans the line from descent to ascent, the size text is drawn at.
+        EXPECT_NEAR(font->ascent - font->descent, 1.0f, 1e-5f);
+        EXPECT_EQ(font->spaceAdvance, font->glyphs[' '].advance);
+        const auto distance = [&](const FontGlyph& glyph, float u, float v)
+        {
+            const auto x = uint32_t((glyph.uv.x + u * glyph.uv.width) * float(texture.width));
+            const auto y = uint32_t((glyph.uv.y + v * glyph.uv.height) * float(texture.height));
+            return texture.pixels.Data()[(size_t(y) * texture.width + x) * 4 + 3];
+        };
+        bool kerned = false;
+        for (uint32_t code = 0; code < TextureFontRegion::GlyphCount; ++code)
+        {
+            const FontGlyph& glyph = font->glyphs[code];
+            const bool printable = code >= 32 && code <= 126;
+            EXPECT_EQ(glyph.advance > 0.0f, printable) << code;
+            if (!printable || code == ' ')
+                continue;
+            EXPECT_TRUE(glyph.width > 0.0f && glyph.height > 0.0f && glyph.uv.x >= 0.0f && glyph.uv.y >= 0.0f &&
+                        glyph.uv.x + glyph.uv.width <= 1.0f && glyph.uv.y + glyph.uv.height <= 1.0f)
+                << code;
+            // The field is padded: the image's corners lie outside every outline.
+            EXPECT_LT(std::max({distance(glyph, 0, 0), distance(glyph, 0.99f, 0), distance(glyph, 0, 0.99f),
+                                distance(glyph, 0.99f, 0.99f)}),
+                      128)
+                << code;
+            for (char next = 32; next <= 126; ++next)
+                kerned = kerned || font->GetKerning(char(code), next) != 0.0f;
+        }
+        EXPECT_TRUE(kerned);
+        // An 'l' is a stem on the baseline: its centre is inside the outline, its top well up the line.
+        const FontGlyph& l = font->glyphs['l'];
+        EXPECT_GT(distance(l, 0.5f, 0.5f), 128);
+        EXPECT_TRUE(l.offsetY < 0.0f && l.offsetY + l.height > 0.5f * font->ascent);
+    }
+}
+
+TEST(BakeAssets, FontsThatCannotBeReadOrPlacedAreRefused)
+{
+    const std::string font = File::ReadAllText("/usr/share/fonts/opentype/comic-neue/ComicNeue-Regular.otf").second;
+    SdfFontSettings narrow;
+    narrow.atlasWidth = 40;
+    const std::tuple<std::string, SdfFontSettings, const char*> cases[] = {
+        {"", {}, "the font file holds no font"},
+        {font.substr(0, 200), {}, "the font file holds no font"},
+        {font, narrow, "the glyphs do not fit an atlas 40 pixels wide"},
+    };
+    for (const auto& [bytes, settings, message] : cases)
+    {
+        LogCapture log;
+        Buffer sdf;
+        EXPECT_FALSE(BakeSdfFont(bytes, settings, sdf));
+        EXPECT_TRUE(log.Logged(message)) << message;
+        EXPECT_EQ(sdf.Size(), 0u);
+    }
+
+    TestFolder folder;
+    LogCapture log;
+    EXPECT_FALSE(
+        FontRecipe("Ui/Fonts/Missing.sdf", "/usr/share/fonts/NoSuchFont.ttf", "fonts-cabinsketch").Bake(folder.Root()));
+    EXPECT_TRUE(log.Logged("cannot read /usr/share/fonts/NoSuchFont.ttf: is the package fonts-cabinsketch installed?"));
+    EXPECT_TRUE(FilesUnder(folder.Root()).empty());
+}
