@@ -107,7 +107,7 @@ public:
     void LineAndColumn(uint32_t at, uint32_t& line, uint32_t& column) const;
 
     bool ignoreCase = false;
-    StringView expression; // the spec of the placeholder being read; empty between items
+    StringView expression; // the expression of the placeholder being read; empty between items
     std::vector<ParseError> errors;
 
 private:
@@ -126,7 +126,7 @@ bool ParseItem(StringReader& reader, int32_t& value);
 bool ParseItem(StringReader& reader, int64_t& value);
 bool ParseItem(StringReader& reader, uint32_t& value);
 bool ParseItem(StringReader& reader, uint64_t& value);
-// The whole rest of the text without a spec (consuming nothing), the text the spec matches with one.
+// The whole rest of the text without an expression (consuming nothing), else the text it matches.
 bool ParseItem(StringReader& reader, StringView& value);
 
 namespace PatternDetail
@@ -167,7 +167,7 @@ bool ParseOutputs(StringReader& reader, StringView pattern, const ParseOutput* o
 
 // Appends the pattern to the writer with each placeholder replaced by its argument's ToString text.
 // "{}" takes the next argument, "{n}" argument n (then counting on from n + 1); a placeholder whose
-// index has no argument appends nothing, and the spec is ignored. An unmatched "{" is dropped and the
+// index has no argument appends nothing, and what follows a colon is ignored. An unmatched "{" is dropped and the
 // text after it is written as it is. Formatting cannot fail.
 template <class... Args> void FormatString(BufferWriter& writer, StringView pattern, const Args&... args)
 {

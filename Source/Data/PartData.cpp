@@ -1,7 +1,7 @@
 #include "Source/Data/PartData.h"
 
 #include "Source/Data/BoneSprites.h"
-#include "Source/Data/SpecialPartData.h"
+#include "Source/Data/AbilityPartData.h"
 
 #include <array>
 #include <utility>

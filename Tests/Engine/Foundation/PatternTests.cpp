@@ -69,7 +69,7 @@ TEST(FormatString, PlacesArgumentsByOrderOrIndex)
         {"{1}{}", "b"}, // the index counts on from 2, past the last argument
         {"{2}{}", ""},  // no such argument: nothing is appended and the index stays
         {"{{}", "{}"},
-        {"{0:spec}", "a"}, // the spec is ignored
+        {"{0:spec}", "a"}, // what follows the colon is ignored
         {"{x}{}", "ab"},   // a head that is no number keeps the index
         {"{0x1}", "b"},
         {"a{0:never closed", "a0:never closed"},

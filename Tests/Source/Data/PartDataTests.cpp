@@ -3,7 +3,7 @@
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Sound.h"
 #include "Engine/Foundation/Texture.h"
-#include "Source/Data/SpecialPartData.h"
+#include "Source/Data/AbilityPartData.h"
 #include "Tests/Engine/Foundation/TextureTestSupport.h"
 #include "Tests/Engine/Runtime/RecordingDevices.h"
 #include "Tests/Source/Data/DataTestSupport.h"

@@ -1,7 +1,7 @@
 #include "Source/World/Part.h"
 
 #include "Source/Data/PartData.h"
-#include "Source/World/SpecialParts.h"
+#include "Source/World/AbilityParts.h"
 
 #include <gtest/gtest.h>
 

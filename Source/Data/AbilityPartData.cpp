@@ -1,4 +1,4 @@
-#include "Source/Data/SpecialPartData.h"
+#include "Source/Data/AbilityPartData.h"
 
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Runtime/AudioDevice.h"

@@ -1,6 +1,6 @@
-#include "Source/World/SpecialParts.h"
+#include "Source/World/AbilityParts.h"
 
-#include "Source/Data/SpecialPartData.h"
+#include "Source/Data/AbilityPartData.h"
 
 #include <memory>
 
