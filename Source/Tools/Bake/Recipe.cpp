@@ -9,6 +9,7 @@ std::vector<std::unique_ptr<Recipe>> AllRecipes()
 {
     std::vector<std::unique_ptr<Recipe>> recipes;
     AddFontRecipes(recipes);
+    AddUiRecipes(recipes);
     return recipes;
 }
 

@@ -37,3 +37,8 @@ inline bool WriteAsset(const std::string& assets, Lumvek::StringView relative, c
 
 // The recipes of each recipe file, gathered by AllRecipes.
 void AddFontRecipes(std::vector<std::unique_ptr<Recipe>>& recipes);
+void AddUiRecipes(std::vector<std::unique_ptr<Recipe>>& recipes);
+
+// Writes one PNG that shows every PNG under the Assets folder, scaled into a grid of cells in path
+// order, so a person can look over the content in one picture; false, logged, when it cannot.
+bool WriteContactSheet(const std::string& assets, const std::string& file);
