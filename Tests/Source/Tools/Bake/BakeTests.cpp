@@ -15,6 +15,7 @@
 
 #include <filesystem>
 #include <map>
+#include <sstream>
 #include <string>
 
 using namespace Lumvek;
@@ -41,6 +42,11 @@ TEST(BakeAssets, BakingTwiceGivesTheCommittedFilesByteForByte)
 {
     TestFolder first, second;
     LogCapture log;
+    // Each bake also makes what the committed list of requested files asks for.
+    const std::string requested = File::ReadAllText(CommittedAssets + "/Bake/Requested.txt").second;
+    ASSERT_FALSE(requested.empty());
+    for (const TestFolder* folder : {&first, &second})
+        File::WriteAllText(folder->Root() + "/Bake/Requested.txt", requested);
     ASSERT_TRUE(BakeAll(first.Root()) && BakeAll(second.Root()));
     EXPECT_TRUE(log.messages.empty()) << log.messages.front();
     const auto baked = FilesUnder(first.Root());
@@ -49,6 +55,9 @@ TEST(BakeAssets, BakingTwiceGivesTheCommittedFilesByteForByte)
           "Licenses/fonts-comic-neue.txt", "Ui/Textures/MakerLogo.png", "Ui/Textures/CanvasBackground.png",
           "Ui/Textures/TallLogo.png", "Ui/Textures/WideLogo.png", "Ui/Textures/Ui.ltd", "Ui/Textures/Preview.ltd"})
         EXPECT_TRUE(baked.count(path)) << path;
+    std::istringstream lines(requested);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_TRUE(baked.count(line.substr(std::string("Assets/").size()))) << line;
     EXPECT_TRUE(baked == FilesUnder(second.Root()));
     for (const auto& [path, bytes] : baked)
     {
@@ -183,4 +192,19 @@ TEST(BakeAssets, FontsThatCannotBeReadOrPlacedAreRefused)
         FontRecipe("Ui/Fonts/Missing.sdf", "/usr/share/fonts/NoSuchFont.ttf", "fonts-cabinsketch").Bake(folder.Root()));
     EXPECT_TRUE(log.Logged("cannot read /usr/share/fonts/NoSuchFont.ttf: is the package fonts-cabinsketch installed?"));
     EXPECT_TRUE(FilesUnder(folder.Root()).empty());
+}
+
+TEST(BakeAssets, RequestsNoRecipeMakesAreReportedAndTheRestKept)
+{
+    LogCapture log;
+    std::vector<std::unique_ptr<Recipe>> recipes;
+    EXPECT_FALSE(AddRequestedRecipes("Assets/Items/RedFlag/Image.png\r\n\nAssets/Notes/Readme.txt\n"
+                                     "Outside/Image.png\nAssets/../Escape.png\nAssets/Weapons/Rifle/Fire.wav\n",
+                                     recipes));
+    ASSERT_EQ(recipes.size(), 2u);
+    EXPECT_EQ(recipes[0]->Name(), "Items/RedFlag/Image.png");
+    EXPECT_EQ(recipes[1]->Name(), "Weapons/Rifle/Fire.wav");
+    EXPECT_EQ(log.messages,
+              (std::vector<std::string>{"no recipe makes Assets/Notes/Readme.txt", "no recipe makes Outside/Image.png",
+                                        "no recipe makes Assets/../Escape.png"}));
 }
