@@ -9,13 +9,21 @@ std::vector<std::unique_ptr<Recipe>> AllRecipes()
 {
     std::vector<std::unique_ptr<Recipe>> recipes;
     AddFontRecipes(recipes);
+    AddUiRecipes(recipes);
     return recipes;
 }
 
 bool BakeAll(const std::string& assets)
 {
     bool baked = true;
-    for (const auto& recipe : AllRecipes())
+    std::vector<std::unique_ptr<Recipe>> recipes = AllRecipes();
+    const std::string requested = assets + "/Bake/Requested.txt";
+    if (File::Exists(requested))
+    {
+        const auto [read, text] = File::ReadAllText(requested);
+        baked = read && AddRequestedRecipes(text, recipes);
+    }
+    for (const auto& recipe : recipes)
     {
         const std::string name = recipe->Name();
         auto section = Log::BeginSection("Baking {}", name);

@@ -25,7 +25,8 @@ public:
 // Every recipe of the generator, in the order they are baked.
 std::vector<std::unique_ptr<Recipe>> AllRecipes();
 
-// Runs every recipe into the folder and goes on after a failed one; true when all succeeded.
+// Runs every recipe into the folder, and one for each image and sound its "Bake/Requested.txt"
+// names, going on after a failed one; true when all succeeded.
 bool BakeAll(const std::string& assets);
 
 // Writes bytes to assets/relative, creating missing folders; logs and returns false on failure.
@@ -37,3 +38,12 @@ inline bool WriteAsset(const std::string& assets, Lumvek::StringView relative, c
 
 // The recipes of each recipe file, gathered by AllRecipes.
 void AddFontRecipes(std::vector<std::unique_ptr<Recipe>>& recipes);
+void AddUiRecipes(std::vector<std::unique_ptr<Recipe>>& recipes);
+
+// A recipe for each image and sound a list names (one path under "Assets/" a line), chosen by what the
+// path names; false, logged, for a line no recipe makes.
+bool AddRequestedRecipes(const std::string& requested, std::vector<std::unique_ptr<Recipe>>& recipes);
+
+// Writes one PNG that shows every PNG under the Assets folder, scaled into a grid of cells in path
+// order, so a person can look over the content in one picture; false, logged, when it cannot.
+bool WriteContactSheet(const std::string& assets, const std::string& file);

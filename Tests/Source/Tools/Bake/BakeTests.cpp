@@ -2,7 +2,12 @@
 #include "Source/Tools/Bake/Recipe.h"
 
 #include "Engine/Foundation/File.h"
+#include "Engine/Foundation/FileManager.h"
+#include "Engine/Foundation/ImageFormats.h"
+#include "Engine/Foundation/LtdFormat.h"
+#include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/SdfFormat.h"
+#include "Engine/Foundation/Wav.h"
 #include "Tests/LogCapture.h"
 #include "Tests/TestFolder.h"
 
@@ -10,6 +15,7 @@
 
 #include <filesystem>
 #include <map>
+#include <sstream>
 #include <string>
 
 using namespace Lumvek;
@@ -36,15 +42,82 @@ TEST(BakeAssets, BakingTwiceGivesTheCommittedFilesByteForByte)
 {
     TestFolder first, second;
     LogCapture log;
+    // Each bake also makes what the committed list of requested files asks for.
+    const std::string requested = File::ReadAllText(CommittedAssets + "/Bake/Requested.txt").second;
+    ASSERT_FALSE(requested.empty());
+    for (const TestFolder* folder : {&first, &second})
+        File::WriteAllText(folder->Root() + "/Bake/Requested.txt", requested);
     ASSERT_TRUE(BakeAll(first.Root()) && BakeAll(second.Root()));
     EXPECT_TRUE(log.messages.empty()) << log.messages.front();
     const auto baked = FilesUnder(first.Root());
-    EXPECT_TRUE(baked.count("Ui/Fonts/HeadingFont.sdf") && baked.count("Ui/Fonts/ScriptFont.sdf") &&
-                baked.count("Licenses/fonts-cabinsketch.txt") && baked.count("Licenses/fonts-comic-neue.txt"));
+    for (const char* path :
+         {"Ui/Fonts/HeadingFont.sdf", "Ui/Fonts/ScriptFont.sdf", "Licenses/fonts-cabinsketch.txt",
+          "Licenses/fonts-comic-neue.txt", "Ui/Textures/MakerLogo.png", "Ui/Textures/CanvasBackground.png",
+          "Ui/Textures/TallLogo.png", "Ui/Textures/WideLogo.png", "Ui/Textures/Ui.ltd", "Ui/Textures/Preview.ltd"})
+        EXPECT_TRUE(baked.count(path)) << path;
+    std::istringstream lines(requested);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_TRUE(baked.count(line.substr(std::string("Assets/").size()))) << line;
     EXPECT_TRUE(baked == FilesUnder(second.Root()));
     for (const auto& [path, bytes] : baked)
-        EXPECT_EQ(File::ReadAllText(CommittedAssets + "/" + path).second, bytes)
+    {
+        EXPECT_TRUE(File::ReadAllText(CommittedAssets + "/" + path).second == bytes)
             << path << " differs from the committed file: run scripts/bake-assets";
+        const std::string extension = std::filesystem::path(path).extension();
+        Texture texture;
+        Sound sound;
+        BufferReader reader(bytes.data(), uint32_t(bytes.size()), extension == ".png" ? ReversedOrder : MemoryOrder);
+        if (extension == ".png")
+        {
+            EXPECT_TRUE(PngFormat::ReadPng(reader, texture) && texture.width > 0) << path;
+        }
+        else if (extension == ".wav")
+        {
+            EXPECT_TRUE(WavFormat().Read(reader, sound)) << path;
+        }
+    }
+    // A picture of everything, for a person to look over.
+    EXPECT_TRUE(WriteContactSheet(first.Root(), std::string(LUMVEK_BINARY_DIR) + "/ContactSheet.png"));
+    EXPECT_TRUE(log.messages.empty());
+}
+
+TEST(BakeAssets, TextureDescriptionsBuildEveryRegionTheFrontEndNames)
+{
+    FileManager files(LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR);
+    files.RegisterFormats();
+    ResourceTable table(&files);
+    LogCapture log;
+    Texture* ui = table.CreateTexture(table.Count());
+    ui->Load("Assets/Ui/Textures/Ui.ltd");
+    Texture* preview = table.CreateTexture(table.Count());
+    preview->Load("Assets/Ui/Textures/Preview.ltd");
+    EXPECT_TRUE(log.messages.empty()) << log.messages.front();
+
+    std::vector<std::string> names = {
+        "SmallLogo",   "CircleSketch",  "CircleSelection", "CircleDraw",  "CircleBackground",
+        "PendingIcon", "PendingSketch", "SelectLeft",      "SelectRight", "StartButton",
+        "BackButton",  "AButton",       "BButton",         "XButton",     "YButton",
+        "LeftTrigger", "LeftBumper",    "RightTrigger",    "RightBumper", "LeftStick",
+        "RightStick",  "Left",          "Right",           "Up",          "Down",
+        "Star",        "Ink",           "PartLeft",        "PartRight",   "PartUp",
+        "PartDown",    "Indicator"};
+    for (const char* icon : {"Notebook", "Play",     "Store",   "Matchmaking",  "Challenges",  "CustomGame", "Loadout",
+                             "Quit",     "Controls", "Leader",  "SinglePlayer", "Multiplayer", "GameType",   "Map",
+                             "Theme",    "Teams",    "Weapons", "Attributes",   "Custom",      "None",       "Random"})
+        for (const char* suffix : {"Icon", "IconSketch"})
+            names.push_back(std::string(icon) + suffix);
+    for (const std::string& name : names)
+    {
+        const TextureRegion* region = ui->GetRegion(NameTableA().Add(name));
+        EXPECT_TRUE(region && region->width > 0) << name;
+    }
+    for (const char* name : {"Outline", "SketchOutline", "VerticalDivider"})
+        EXPECT_NE(ui->FindRegion<TextureNineSliceRegion>(NameTableA().Add(std::string(name))), nullptr) << name;
+    const auto* icons = ui->FindRegion<TextureStreamRegion>(NameTableA().Add("Icons"));
+    const auto* bones = preview->FindRegion<TextureStreamRegion>(NameTableA().Add("Bones"));
+    ASSERT_TRUE(icons && bones);
+    EXPECT_GE(icons->columns * icons->rows, 100u);
+    EXPECT_GE(bones->columns * bones->rows, 100u);
 }
 
 TEST(BakeAssets, CommittedFontsLoadWithEveryPrintableCharacter)
@@ -119,4 +192,19 @@ TEST(BakeAssets, FontsThatCannotBeReadOrPlacedAreRefused)
         FontRecipe("Ui/Fonts/Missing.sdf", "/usr/share/fonts/NoSuchFont.ttf", "fonts-cabinsketch").Bake(folder.Root()));
     EXPECT_TRUE(log.Logged("cannot read /usr/share/fonts/NoSuchFont.ttf: is the package fonts-cabinsketch installed?"));
     EXPECT_TRUE(FilesUnder(folder.Root()).empty());
+}
+
+TEST(BakeAssets, RequestsNoRecipeMakesAreReportedAndTheRestKept)
+{
+    LogCapture log;
+    std::vector<std::unique_ptr<Recipe>> recipes;
+    EXPECT_FALSE(AddRequestedRecipes("Assets/Items/RedFlag/Image.png\r\n\nAssets/Notes/Readme.txt\n"
+                                     "Outside/Image.png\nAssets/../Escape.png\nAssets/Weapons/Rifle/Fire.wav\n",
+                                     recipes));
+    ASSERT_EQ(recipes.size(), 2u);
+    EXPECT_EQ(recipes[0]->Name(), "Items/RedFlag/Image.png");
+    EXPECT_EQ(recipes[1]->Name(), "Weapons/Rifle/Fire.wav");
+    EXPECT_EQ(log.messages,
+              (std::vector<std::string>{"no recipe makes Assets/Notes/Readme.txt", "no recipe makes Outside/Image.png",
+                                        "no recipe makes Assets/../Escape.png"}));
 }
