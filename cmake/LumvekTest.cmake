@@ -21,5 +21,13 @@ function(lumvek_test name)
     gtest_discover_tests(${name}
         WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
         DISCOVERY_TIMEOUT 60
-        PROPERTIES LABELS "${arg_LABEL}" ENVIRONMENT "${environment}")
+        PROPERTIES LABELS "${arg_LABEL}")
+    # Discovery hands its properties on through unquoted lists, which would keep the first variable
+    # alone; CTest reads this file after the discovered list and gives every case the whole list.
+    set(environment_file "${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake")
+    file(WRITE "${environment_file}"
+        "if(${name}_TESTS)\n"
+        "    set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT [==[${environment}]==])\n"
+        "endif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${environment_file}")
 endfunction()

@@ -328,6 +328,10 @@ std::unique_ptr<Recipe> RecipeFor(const std::string& path)
             return image(512, 256, BackdropDrawing(stem));
         if (Contains(stem, "Tree") || Contains(stem, "Flower") || Contains(stem, "Rock") || Contains(stem, "Snowflake"))
             return image(128, 128, ObjectDrawing(stem));
+        // The conveyer's three pieces sit 50 pixels apart in the tile atlas, the middle one with a
+        // 5-pixel border each side, and the last ends 54 pixels before the atlas's edge.
+        if (Contains(stem, "Conveyer"))
+            return image(40, 64, TileDrawing(stem, ground));
         return image(64, 64, TileDrawing(stem, ground));
     }
     if (stem == "Laser")
