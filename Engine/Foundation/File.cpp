@@ -186,7 +186,7 @@ void FlushFolder(const std::string& target)
 {
     std::string folder = Path::GetDirectory(target);
     if (folder.empty())
-        folder = target.front() == '/' ? "/" : ".";
+        folder.assign(1, target.front() == '/' ? '/' : '.');
     int fd = OpenRetrying(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0)
     {

@@ -66,7 +66,7 @@ void Climb(std::string& path)
         return;
     if (FindLast(path, '/') == 0)
     {
-        path = "/";
+        path.assign(1, '/');
         return;
     }
     Path::RemoveFileName(path);
