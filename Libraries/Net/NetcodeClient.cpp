@@ -130,16 +130,9 @@ void NetcodeClient::Update(double newTime)
 
 void NetcodeClient::ReceivePackets()
 {
-    if (!transport)
-        return;
-    for (int i = 0; i < MaxPacketsPerUpdate; ++i)
-    {
-        Address from;
-        int bytes = transport->Receive(from, receiveBuffer, sizeof(receiveBuffer));
-        if (bytes <= 0)
-            break;
-        ProcessPacket(from, receiveBuffer, bytes);
-    }
+    if (transport)
+        ReceiveEach(*transport, receiveBuffer, sizeof(receiveBuffer), MaxPacketsPerUpdate,
+                    [this](const Address& from, uint8_t* data, int bytes) { ProcessPacket(from, data, bytes); });
 }
 
 void NetcodeClient::ProcessPacket(const Address& from, uint8_t* data, int bytes)

@@ -26,6 +26,21 @@ public:
     virtual Address GetAddress() const = 0;
 };
 
+// Hands each waiting datagram to process(from, data, bytes), at most maxPackets of them, so that a
+// flood cannot hold one update up for ever.
+template <class Process>
+void ReceiveEach(Transport& transport, uint8_t* buffer, int bufferBytes, int maxPackets, Process process)
+{
+    for (int i = 0; i < maxPackets; ++i)
+    {
+        Address from;
+        const int bytes = transport.Receive(from, buffer, bufferBytes);
+        if (bytes <= 0)
+            break;
+        process(from, buffer, bytes);
+    }
+}
+
 // Lets a caller take over outgoing packets, for example to pass them through a network simulator
 // before they reach the transport. Returns what Transport::Send would.
 using PacketSendFunction = bool (*)(void* context, const Address& to, const uint8_t* data, int bytes);
