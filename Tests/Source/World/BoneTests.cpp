@@ -10,10 +10,6 @@
 #include <vector>
 
 using Lumvek::Blueprint;
-using Lumvek::BlueprintReader;
-using Lumvek::BlueprintWriter;
-using Lumvek::InvalidId;
-using Lumvek::Matrix3x3;
 using Lumvek::Vector2;
 
 namespace
@@ -28,18 +24,15 @@ Bone MakeBone(std::string name, Vector2 position = Vector2(), Vector2 scale = Ve
     return bone;
 }
 
-BoneData MakeDefinition(std::string name)
+Vector2 WorldPoint(Bone& bone)
 {
-    BoneData definition;
-    definition.name = std::move(name);
-    return definition;
+    return bone.GetWorldTransform().TransformPoint(Vector2());
 }
 
-Blueprint Json(Lumvek::StringView text)
+void ExpectNear(Vector2 actual, Vector2 expected)
 {
-    Blueprint blueprint;
-    EXPECT_TRUE(Lumvek::JsonFormat::LoadBlueprint(text, blueprint)) << text.ToStdView();
-    return blueprint;
+    EXPECT_NEAR(actual.x, expected.x, 1e-5f);
+    EXPECT_NEAR(actual.y, expected.y, 1e-5f);
 }
 
 std::vector<std::string> MemberNames(const Blueprint& object)
@@ -50,67 +43,47 @@ std::vector<std::string> MemberNames(const Blueprint& object)
     return names;
 }
 
-// Where the bone's own point lies in the world, and how long its x axis is drawn there.
-Vector2 WorldPoint(Bone& bone, Vector2 point = Vector2())
-{
-    return bone.GetWorldTransform().TransformPoint(point);
-}
-
-float DrawnWidth(Bone& bone)
-{
-    const Matrix3x3& transform = bone.GetWorldTransform();
-    return std::hypot(transform.m[0], transform.m[1]);
-}
-
-void ExpectNear(Vector2 actual, Vector2 expected)
-{
-    EXPECT_NEAR(actual.x, expected.x, 1e-5f);
-    EXPECT_NEAR(actual.y, expected.y, 1e-5f);
-}
-
 } // namespace
 
 TEST(Bone, ChildrenTakeTheirParentsFlipAndPlacementButNotItsSize)
 {
     struct Case
     {
-        const char* what;
         Vector2 rootScale;
         Vector2 childAt;
-        float childWidth;
     };
-    const Case cases[] = {
-        {"a mirrored root mirrors its child", {-1.0f, 1.0f}, {-1.0f, 0.0f}, 1.0f},
-        {"a doubled root places its child twice as far", {2.0f, 2.0f}, {2.0f, 0.0f}, 1.0f},
-        {"a plain root", {1.0f, 1.0f}, {1.0f, 0.0f}, 1.0f},
-    };
+    const Case cases[] = {{{-1.0f, 1.0f}, {-1.0f, 0.0f}}, {{2.0f, 2.0f}, {2.0f, 0.0f}}, {{1.0f, 1.0f}, {1.0f, 0.0f}}};
     for (const Case& test : cases)
     {
-        SCOPED_TRACE(test.what);
         Bone root = MakeBone("Root", Vector2(), test.rootScale);
         root.children.push_back(MakeBone("Arm", Vector2(1.0f, 0.0f)));
         root.SetParent(nullptr);
         Bone& arm = root.children[0];
         ExpectNear(WorldPoint(arm), test.childAt);
-        EXPECT_NEAR(DrawnWidth(arm), test.childWidth, 1e-5f);
+        // Drawn at its own size whatever the root's.
+        const float* m = arm.GetWorldTransform().m;
+        EXPECT_NEAR(std::hypot(m[0], m[1]), 1.0f, 1e-5f) << test.rootScale.x;
     }
 }
 
-TEST(Bone, TransformsFollowAMarkedChangeAndUseTheRenderPositionOnlyAtTheRoot)
+TEST(Bone, ACopiedTreeFollowsItsOwnRootOnceRelinked)
 {
-    Bone root = MakeBone("Root", Vector2(10.0f, 0.0f));
-    root.children.push_back(MakeBone("Spine", Vector2(0.0f, 1.0f)));
-    root.children[0].children.push_back(MakeBone("Skull", Vector2(0.0f, 2.0f)));
-    root.SetParent(nullptr);
-    Bone& skull = root.children[0].children[0];
-    ExpectNear(WorldPoint(skull), {10.0f, 3.0f});
+    Bone source = MakeBone("Root", Vector2(10.0f, 0.0f));
+    source.children.push_back(MakeBone("Spine", Vector2(0.0f, 1.0f)));
+    source.children[0].children.push_back(MakeBone("Skull", Vector2(0.0f, 2.0f)));
+    source.SetParent(nullptr);
+    ExpectNear(WorldPoint(source.children[0].children[0]), {10.0f, 3.0f});
 
-    // Turning the root a quarter turn about its position swings the whole chain round it.
-    root.rotation = 1.5707964f;
-    root.renderPosition = Vector2(20.0f, 0.0f);
-    root.MarkDirty();
+    Bone copy = source;
+    copy.SetParent(nullptr);
+    // A quarter turn of the root swings the cached chain round it; the drawn root may lie elsewhere.
+    copy.rotation = 1.5707964f;
+    copy.renderPosition = Vector2(20.0f, 0.0f);
+    copy.MarkDirty();
+    Bone& skull = copy.children[0].children[0];
     ExpectNear(WorldPoint(skull), {7.0f, 0.0f});
     ExpectNear(skull.GetRenderTransform().TransformPoint(Vector2()), {17.0f, 0.0f});
+    ExpectNear(WorldPoint(source.children[0].children[0]), {10.0f, 3.0f});
 }
 
 TEST(Bone, WorldRotationAddsTheParentsAndWrapsBelowAFullTurn)
@@ -121,10 +94,7 @@ TEST(Bone, WorldRotationAddsTheParentsAndWrapsBelowAFullTurn)
     root.children[0].rotation = 3.0f;
     root.SetParent(nullptr);
     EXPECT_FLOAT_EQ(root.children[0].GetWorldRotation(), 7.0f - 6.2831855f);
-    // A root keeps its own rotation as it is.
-    root.rotation = 7.0f;
-    EXPECT_FLOAT_EQ(root.GetWorldRotation(), 7.0f);
-    // An absurd rotation from a file still ends.
+    // An absurd rotation from a file still ends in range.
     root.children[0].rotation = 3.0e30f;
     const float wrapped = root.children[0].GetWorldRotation();
     EXPECT_TRUE(wrapped >= 0.0f && wrapped < 6.2831855f) << wrapped;
@@ -136,81 +106,56 @@ TEST(Bone, FindSearchesDepthFirstAndNeverTheBoneItself)
     root.children.push_back(MakeBone("Arm"));
     root.children[0].children.push_back(MakeBone("Hand"));
     root.children.push_back(MakeBone("Hand"));
-    root.SetParent(nullptr);
-
     EXPECT_EQ(root.Find("Hand", true), &root.children[0].children[0]);
     EXPECT_EQ(root.Find("Hand", false), &root.children[1]);
     EXPECT_EQ(root.Find("Han", true), nullptr);
-    EXPECT_EQ(root.Find("Nothing", true), nullptr);
 }
 
 TEST(Bone, ApplyTakesOnlyWhatTheDefinitionHoldsAndAddsMissingChildrenWhole)
 {
     Bone root = MakeBone("Root", Vector2(3.0f, 4.0f), Vector2(2.0f, 2.0f));
-    root.children.push_back(MakeBone("Spine", Vector2(0.0f, 1.0f)));
-    root.SetParent(nullptr);
-    const Bone before = root;
-
-    BoneData turn = MakeDefinition("Root");
-    turn.rotation = 0.5f;
-    turn.hasRotation = true;
-    turn.position = Vector2(9.0f, 9.0f); // no flag: not taken
-    root.Apply(turn);
-    EXPECT_EQ(root.rotation, 0.5f);
-    EXPECT_EQ(root.position, before.position);
-    EXPECT_EQ(root.scale, before.scale);
-    EXPECT_EQ(root.frameCount, 1u);
-    EXPECT_EQ(root.children.size(), 1u);
-
-    BoneData withChild = MakeDefinition("Root");
-    BoneData antenna = MakeDefinition("Antenna");
+    BoneData definition;
+    definition.rotation = 0.5f;
+    definition.hasRotation = true;
+    definition.position = Vector2(9.0f, 9.0f); // not flagged: not taken
+    BoneData& antenna = definition.children.emplace_back();
+    antenna.name = "Antenna";
     antenna.position = Vector2(0.0f, 2.0f);
     antenna.size = Vector2(0.5f, 3.0f);
-    antenna.leftOrder = 4;
     antenna.region = 77;
-    antenna.children.push_back(MakeDefinition("Tip"));
-    withChild.children.push_back(antenna);
-    BoneData spine = MakeDefinition("Spine");
-    spine.offset = Vector2(0.25f, 0.0f);
-    spine.hasOffset = true;
-    withChild.children.push_back(spine);
-    root.Apply(withChild);
+    antenna.children.emplace_back().name = "Tip";
+    root.Apply(definition);
 
-    ASSERT_EQ(root.children.size(), 2u);
-    EXPECT_EQ(root.children[0].offset, Vector2(0.25f, 0.0f));
-    EXPECT_EQ(root.children[0].position, Vector2(0.0f, 1.0f));
-    const Bone& added = root.children[1];
+    EXPECT_EQ(root.rotation, 0.5f);
+    EXPECT_EQ(root.position, Vector2(3.0f, 4.0f));
+    EXPECT_EQ(root.scale, Vector2(2.0f, 2.0f));
+    ASSERT_EQ(root.children.size(), 1u);
+    const Bone& added = root.children[0];
     // Every value of the definition, flags or not.
     EXPECT_EQ(added.position, Vector2(0.0f, 2.0f));
     EXPECT_EQ(added.scale, Vector2(0.5f, 3.0f));
-    EXPECT_EQ(added.leftOrder, 4u);
     EXPECT_EQ(added.region, 77u);
-    EXPECT_EQ(added.drawRegion, InvalidId);
     EXPECT_EQ(added.parent, &root);
-    ASSERT_EQ(added.children.size(), 1u);
-    EXPECT_EQ(added.children[0].parent, &added);
+    EXPECT_EQ(added.children.at(0).parent, &added);
 }
 
-TEST(Bone, AddedBonesWithoutSizeOrFramesStayUsable)
+TEST(Bone, BonesAddedWithoutSizeOrFramesStayUsable)
 {
     // A part file that names a new bone and gives it neither "Size" nor "FrameCount".
     Bone root = MakeBone("Root");
-    BoneData hat = MakeDefinition("Hat");
-    BoneData feather = MakeDefinition("Feather");
+    BoneData hat;
+    hat.name = "Hat";
+    BoneData& feather = hat.children.emplace_back();
     feather.position = Vector2(1.0f, 0.0f);
     feather.size = Vector2(1.0f, 1.0f);
-    hat.children.push_back(feather);
     Bone& added = root.AddChild(hat);
 
     // An animation takes its frame modulo the count.
     EXPECT_EQ(added.frameCount, 1u);
-    EXPECT_EQ(added.scale, Vector2(0.0f, 0.0f));
-    // The hat is squashed to nothing, but its child is still placed where it belongs, not at infinity.
-    Bone& child = added.children[0];
-    const Matrix3x3& transform = child.GetWorldTransform();
-    for (float value : transform.m)
+    // The hat is squashed to nothing, but its child is placed as under a hat of size 1, not at infinity.
+    for (float value : added.children[0].GetWorldTransform().m)
         EXPECT_TRUE(std::isfinite(value));
-    ExpectNear(WorldPoint(child), {0.0f, 0.0f});
+    ExpectNear(WorldPoint(added.children[0]), {0.0f, 0.0f});
 }
 
 TEST(Bone, AddingChildrenKeepsTheGrandchildrenLinkedToTheirMovedParents)
@@ -218,102 +163,46 @@ TEST(Bone, AddingChildrenKeepsTheGrandchildrenLinkedToTheirMovedParents)
     Bone root = MakeBone("Root", Vector2(5.0f, 0.0f));
     for (int i = 0; i < 40; ++i)
     {
-        BoneData limb = MakeDefinition("Limb" + std::to_string(i));
-        BoneData end = MakeDefinition("End");
-        end.position = Vector2(0.0f, 1.0f);
-        limb.children.push_back(end);
+        BoneData limb;
         limb.size = Vector2(1.0f, 1.0f);
+        limb.children.emplace_back().position = Vector2(0.0f, 1.0f);
         root.AddChild(limb);
     }
-    // The first limbs were moved by every growth of the list; their ends must follow them, not read
-    // the freed places (the sanitizer stops on that).
+    // Each growth of the list moved the first limbs; their ends must follow them, not read the freed
+    // places (the sanitizer stops on that).
     for (Bone& limb : root.children)
-    {
-        ASSERT_EQ(limb.parent, &root);
         ASSERT_EQ(limb.children[0].parent, &limb);
-    }
     ExpectNear(WorldPoint(root.children[0].children[0]), {5.0f, 1.0f});
-}
-
-TEST(Bone, ACopiedTreeIsItsOwnOnceRelinked)
-{
-    Bone source = MakeBone("Root");
-    source.children.push_back(MakeBone("Spine", Vector2(0.0f, 1.0f)));
-    source.children[0].children.push_back(MakeBone("Skull", Vector2(0.0f, 1.0f)));
-    source.SetParent(nullptr);
-
-    Bone copy = source;
-    copy.SetParent(nullptr);
-    copy.position = Vector2(-4.0f, 0.0f);
-    copy.MarkDirty();
-    Bone& skull = copy.children[0].children[0];
-    EXPECT_EQ(skull.parent, &copy.children[0]);
-    ExpectNear(WorldPoint(skull), {-4.0f, 2.0f});
-    ExpectNear(WorldPoint(source.children[0].children[0]), {0.0f, 2.0f});
-}
-
-TEST(Bone, CopyRotationsFollowsNamesAndLeavesUnmatchedBonesAlone)
-{
-    Bone pose = MakeBone("Root");
-    pose.children.push_back(MakeBone("Arm"));
-    pose.children.push_back(MakeBone("Leg"));
-    pose.children[1].rotation = 2.0f;
-    pose.children[1].children.push_back(MakeBone("Foot"));
-    pose.children[1].children[0].rotation = 0.25f;
-
-    Bone skeleton = MakeBone("Root");
-    skeleton.rotation = 1.0f;
-    skeleton.children.push_back(MakeBone("Leg"));
-    skeleton.children[0].children.push_back(MakeBone("Foot"));
-    skeleton.children[0].children[0].rotation = 3.0f;
-    skeleton.children.push_back(MakeBone("Tail"));
-    skeleton.children[1].rotation = 1.5f;
-
-    pose.CopyRotations(skeleton);
-    EXPECT_EQ(pose.rotation, 1.0f);
-    EXPECT_EQ(pose.children[0].rotation, 0.0f);
-    EXPECT_EQ(pose.children[1].rotation, 0.0f);
-    EXPECT_EQ(pose.children[1].children[0].rotation, 3.0f);
 }
 
 TEST(Bone, ReadsItsTextAndWritesOnlyWhatDiffersFromANewBone)
 {
-    const Blueprint text = Json(R"json({
-        "Name": "Root", "Position": "1 2", "Rotation": "Degrees(90)", "Size": "-1 1", "Offset": "0.5 0",
-        "LeftOrder": 2, "Shape": ["0 0", "1 0", "0 1"],
+    Blueprint text;
+    ASSERT_TRUE(Lumvek::JsonFormat::LoadBlueprint(R"json({
+        "Name": "Root", "Position": "1 2", "Rotation": "Degrees(90)", "Size": "-1 1", "LeftOrder": 2,
         "Children": [{"Name": "Hat", "FrameCount": 4, "CellCountX": 2, "CellCountY": 2,
-                      "Children": [{"Name": "Brim", "FrameCount": 0}]}, 7]})json");
+                      "Children": [{"Name": "Brim", "FrameCount": 0}]}, 7]})json",
+                                                  text));
     Bone bone;
-    BlueprintReader reader(text);
+    Lumvek::BlueprintReader reader(text);
     ASSERT_TRUE(bone.Read(reader));
-    EXPECT_EQ(bone.position, Vector2(1.0f, 2.0f));
     EXPECT_FLOAT_EQ(bone.rotation, 1.5707964f);
     EXPECT_EQ(bone.scale, Vector2(-1.0f, 1.0f));
-    EXPECT_EQ(bone.leftOrder, 2u);
-    EXPECT_EQ(bone.rightOrder, InvalidId);
     ASSERT_EQ(bone.children.size(), 1u);
     Bone& hat = bone.children[0];
-    EXPECT_EQ(hat.frameCount, 4u);
-    EXPECT_EQ(hat.parent, &bone);
     EXPECT_EQ(hat.children.at(0).parent, &hat);
     EXPECT_EQ(hat.children[0].frameCount, 1u);
 
-    BlueprintWriter writer;
+    Lumvek::BlueprintWriter writer;
     writer.GetCurrent().SetObject();
     bone.Write(writer);
     const Blueprint& written = writer.GetRoot();
-    EXPECT_EQ(MemberNames(written), (std::vector<std::string>{"Name", "Position", "LeftOrder", "Rotation", "Size",
-                                                              "Offset", "Shape", "Children"}));
+    EXPECT_EQ(MemberNames(written),
+              (std::vector<std::string>{"Name", "Position", "LeftOrder", "Rotation", "Size", "Children"}));
     const Blueprint& hatText = written.GetObject().Find("Children")->GetElement(0);
     EXPECT_EQ(MemberNames(hatText),
               (std::vector<std::string>{"Name", "Position", "Children", "CellCountX", "CellCountY", "FrameCount"}));
     // A single frame is no animation: its layout is left out.
     EXPECT_EQ(MemberNames(hatText.GetObject().Find("Children")->GetElement(0)),
               (std::vector<std::string>{"Name", "Position"}));
-
-    Bone again;
-    BlueprintReader back(written);
-    again.Read(back);
-    EXPECT_EQ(again.children[0].children[0].name, "Brim");
-    ExpectNear(WorldPoint(again.children[0]), WorldPoint(bone.children[0]));
 }

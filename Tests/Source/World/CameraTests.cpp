@@ -6,8 +6,9 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <tuple>
+#include <utility>
 
-using Lumvek::Matrix4x4;
 using Lumvek::Rectangle;
 using Lumvek::Vector2;
 
@@ -86,43 +87,20 @@ constexpr Rectangle Everywhere{-1000.0f, -1000.0f, 2000.0f, 2000.0f};
 
 } // namespace
 
-TEST(Camera, TheReferenceTranscriptionGivesThePublishedValue)
+TEST(Camera, NoiseMatchesTheReferenceOffTheLatticeAndIsOneHalfOnIt)
 {
-    // The value printed by the published reference program: it anchors the reference used below.
-    EXPECT_NEAR(Reference::Noise(3.14, 42, 7), 0.13691995878400012, 1e-12);
-    std::array<bool, 256> seen{};
-    for (int value : Reference::Permutation)
-        seen.at(static_cast<size_t>(value)) = true;
-    EXPECT_EQ(std::count(seen.begin(), seen.end(), true), 256);
-}
-
-TEST(Camera, NoiseMatchesTheReferenceOffTheLattice)
-{
+    // The value the published reference program prints anchors the transcription above.
+    ASSERT_NEAR(Reference::Noise(3.14, 42, 7), 0.13691995878400012, 1e-12);
     const std::array<float, 3> points[] = {
-        {3.14f, 42.0f, 7.0f},       {0.5f, 0.5f, 0.5f},        {0.25f, 0.0f, 0.0f},    {0.0f, 0.75f, 0.0f},
-        {-0.3f, 1.7f, 2.2f},        {-5.5f, -3.25f, -0.125f},  {255.9f, 1.1f, 254.6f}, {256.3f, 511.8f, -256.2f},
-        {1000.37f, -77.77f, 13.1f}, {12.625f, 0.0f, 99.0625f}, {0.999f, 0.001f, 0.5f}, {-0.001f, -0.999f, 3.5f},
+        {3.14f, 42.0f, 7.0f},     {0.5f, 0.5f, 0.5f},     {0.25f, 0.0f, 0.0f},       {0.0f, 0.75f, 0.0f},
+        {-5.5f, -3.25f, -0.125f}, {255.9f, 1.1f, 254.6f}, {256.3f, 511.8f, -256.2f}, {1000.37f, -77.77f, 13.1f},
     };
     for (const auto& [x, y, z] : points)
-    {
-        const double expected = (Reference::Noise(x, y, z) + 1.0) / 2.0;
-        EXPECT_NEAR(ImprovedNoise(x, y, z), expected, 2e-5) << x << " " << y << " " << z;
-    }
-}
+        EXPECT_NEAR(ImprovedNoise(x, y, z), (Reference::Noise(x, y, z) + 1.0) / 2.0, 2e-5) << x << " " << y << " " << z;
 
-TEST(Camera, NoiseIsOneHalfOnTheLatticeAndForUnusableInput)
-{
     const float infinity = std::numeric_limits<float>::infinity();
-    const std::array<float, 3> points[] = {
-        {0, 0, 0},
-        {1, 2, 3},
-        {-7, 300, -256},
-        {255, 256, 257},
-        {1.0e9f, 0, 0},
-        {infinity, 0, 0},
-        {0, std::numeric_limits<float>::quiet_NaN(), 0},
-    };
-    for (const auto& [x, y, z] : points)
+    const std::array<float, 3> lattice[] = {{1, 2, 3}, {-7, 300, -256}, {1.0e9f, 0, 0}, {infinity, 0, 0}};
+    for (const auto& [x, y, z] : lattice)
         EXPECT_EQ(ImprovedNoise(x, y, z), 0.5f) << x << " " << y << " " << z;
 }
 
@@ -130,15 +108,13 @@ TEST(Camera, LookAheadTurnsAtTwentyUnitsASecond)
 {
     Camera camera;
     camera.lookOffset = Vector2(1.0f, 0.0f);
-    const CameraFocus left{Vector2(-1.0f, 0.0f)};
     const float expected[] = {2.0f / 3.0f, 1.0f / 3.0f, 0.0f, -1.0f / 3.0f, -2.0f / 3.0f, -1.0f, -1.0f};
     for (float x : expected)
     {
-        camera.Step(Frame, BaseWidth, Aspect, Vector2(), left, Everywhere);
+        camera.Step(Frame, BaseWidth, Aspect, Vector2(), CameraFocus{Vector2(-1.0f, 0.0f)}, Everywhere);
         EXPECT_NEAR(camera.lookOffset.x, x, 1e-5f);
     }
-    EXPECT_EQ(camera.lookOffset, Vector2(-1.0f, 0.0f));
-    // The view looks ahead by the aim, scaled by the weapon's zoom level, from a unit above the player.
+    // The view looks ahead of a point a unit above the player.
     EXPECT_EQ(camera.position, Vector2(-1.0f, 1.0f));
 }
 
@@ -152,50 +128,36 @@ TEST(Camera, ZoomChangesEaseInQuadraticallyUnlessSnapped)
     EXPECT_NEAR(camera.zoom.x, 1.25f, 1e-5f);
     EXPECT_NEAR(camera.zoom.y, 1.5f, 1e-5f);
     EXPECT_NEAR(camera.viewSize.x, BaseWidth * 1.25f, 1e-4f);
-    EXPECT_NEAR(camera.viewSize.y, BaseWidth * Aspect * 1.25f, 1e-4f);
-    for (int step = 0; step < 3; ++step)
-        camera.Step(0.05f, BaseWidth, Aspect, Vector2(), zoomedOut, Everywhere);
-    EXPECT_EQ(camera.zoom, Vector2(2.0f, 3.0f));
 
+    // A snap lands on the final zoom and place at once and stops a shake.
     Camera snapped;
     snapped.snap = true;
     snapped.shakeAmplitude = 50.0f;
-    snapped.shakeFrequency = 3.0f;
     snapped.shakeDuration = 1.0f;
     snapped.shakeTime = 1.0f;
-    snapped.lookOffset = Vector2(-1.0f, 0.0f);
     snapped.Step(Frame, BaseWidth, Aspect, Vector2(10.0f, 20.0f), zoomedOut, Everywhere);
-    EXPECT_EQ(snapped.zoom, Vector2(2.0f, 3.0f));
     EXPECT_EQ(snapped.viewSize, Vector2(32.0f, 16.0f));
     EXPECT_EQ(snapped.position, Vector2(13.0f, 21.0f));
     EXPECT_EQ(snapped.shakeTime, 0.0f);
-    EXPECT_EQ(snapped.shakeOffset, Vector2());
     EXPECT_FALSE(snapped.snap);
 }
 
 TEST(Camera, TheViewStaysInsideTheWorldBounds)
 {
-    struct Case
-    {
-        const char* what;
-        Rectangle bounds;
-        Vector2 followed;
-        Vector2 position;
-    };
     // The view is 16 by 8 units; the camera sits a unit above the followed point and looks a unit right.
-    const Case cases[] = {
-        {"inside", {0, 0, 100, 50}, {50, 20}, {51, 21}},
-        {"past the left and bottom edges", {0, 0, 100, 50}, {-10, -30}, {8, 4}},
-        {"past the right and top edges", {0, 0, 100, 50}, {99, 49}, {92, 46}},
-        {"bounds narrower and lower than the view keep to their left and bottom", {10, 5, 4, 2}, {12, 6}, {18, 9}},
+    const std::tuple<Rectangle, Vector2, Vector2> cases[] = {
+        {{0, 0, 100, 50}, {50, 20}, {51, 21}},
+        {{0, 0, 100, 50}, {-10, -30}, {8, 4}},
+        {{0, 0, 100, 50}, {99, 49}, {92, 46}},
+        // Bounds smaller than the view: it keeps to their left and bottom edges.
+        {{10, 5, 4, 2}, {12, 6}, {18, 9}},
     };
-    for (const Case& test : cases)
+    for (const auto& [bounds, followed, position] : cases)
     {
-        SCOPED_TRACE(test.what);
         Camera camera;
         camera.snap = true;
-        camera.Step(Frame, BaseWidth, Aspect, test.followed, CameraFocus(), test.bounds);
-        EXPECT_EQ(camera.position, test.position);
+        camera.Step(Frame, BaseWidth, Aspect, followed, CameraFocus(), bounds);
+        EXPECT_EQ(camera.position, position) << followed.x << " " << followed.y;
     }
 }
 
@@ -210,18 +172,16 @@ TEST(Camera, AShakeRunsStrongThenFadesAndEnds)
     float strongest = 0.0f;
     for (int frame = 0; frame < 40; ++frame)
     {
-        const float before = camera.shakeTime;
         camera.Step(Frame, BaseWidth, Aspect, Vector2(50.0f, 50.0f), CameraFocus(), Everywhere);
-        const float progress = 1.0f - camera.shakeTime / 0.5f;
-        const float limit = before > Frame ? 600.0f * Frame * (progress < 0.5f ? 1.0f : 2.0f - 2.0f * progress) : 0.0f;
-        EXPECT_LE(std::fabs(camera.shakeOffset.x), limit + 1e-5f) << frame;
-        EXPECT_LE(std::fabs(camera.shakeOffset.y), limit + 1e-5f) << frame;
+        // Full strength (amplitude times the frame) for the first half, falling to nothing by the end.
+        const float progress = camera.shakeTime > 0.0f ? 1.0f - camera.shakeTime / 0.5f : 1.0f;
+        const float limit = 10.0f * std::min(1.0f, 2.0f - 2.0f * progress) + 1e-5f;
+        EXPECT_TRUE(std::fabs(camera.shakeOffset.x) <= limit && std::fabs(camera.shakeOffset.y) <= limit) << frame;
         EXPECT_EQ(camera.position, Vector2(51.0f, 51.0f) + camera.shakeOffset);
         strongest = std::max(strongest, std::fabs(camera.shakeOffset.x) + std::fabs(camera.shakeOffset.y));
     }
     EXPECT_GT(strongest, 0.5f);
     EXPECT_EQ(camera.shakeOffset, Vector2());
-    EXPECT_EQ(camera.shakeAmplitude, 0.0f);
 
     // A shake given a time but no length ends instead of spreading infinities through the view.
     Camera broken;
@@ -233,35 +193,23 @@ TEST(Camera, AShakeRunsStrongThenFadesAndEnds)
 
 TEST(Camera, TheTransformPutsTheViewCentreAtTheCentreOfItsPixels)
 {
-    struct Case
+    // The whole window, and the top right quarter of a four-way split.
+    const std::pair<Rectangle, Vector2> cases[] = {{{0.0f, 0.0f, 1.0f, 1.0f}, {400.0f, 300.0f}},
+                                                   {{0.5f, 0.5f, 0.5f, 0.5f}, {600.0f, 450.0f}}};
+    for (const auto& [viewRect, pixel] : cases)
     {
-        const char* what;
-        Rectangle viewRect;
-        Vector2 pixel;
-    };
-    const Case cases[] = {
-        {"the whole window", {0.0f, 0.0f, 1.0f, 1.0f}, {400.0f, 300.0f}},
-        {"the right half", {0.5f, 0.0f, 0.5f, 1.0f}, {600.0f, 300.0f}},
-        {"the top right quarter", {0.5f, 0.5f, 0.5f, 0.5f}, {600.0f, 450.0f}},
-    };
-    for (const Case& test : cases)
-    {
-        SCOPED_TRACE(test.what);
         Camera camera;
-        camera.viewRect = test.viewRect;
+        camera.viewRect = viewRect;
         camera.pixelRect = {0.0f, 0.0f, 800.0f, 600.0f};
         camera.position = Vector2(10.0f, 5.0f);
         camera.viewSize = Vector2(16.0f, 12.0f);
         camera.baseTransform.m[12] = 1.0f; // applied last, in pixels
-        const Matrix4x4 transform = camera.GetTransform();
-        const auto apply = [&](Vector2 point)
-        {
-            return Vector2(point.x * transform.m[0] + point.y * transform.m[4] + transform.m[12],
-                           point.x * transform.m[1] + point.y * transform.m[5] + transform.m[13]);
-        };
-        EXPECT_EQ(apply(camera.position), test.pixel + Vector2(1.0f, 0.0f));
-        // The view's width of the world fills the view's width of pixels.
-        const Vector2 right = apply(camera.position + Vector2(8.0f, 0.0f));
-        EXPECT_FLOAT_EQ(right.x - test.pixel.x - 1.0f, 400.0f * test.viewRect.width);
+        const Lumvek::Matrix4x4 transform = camera.GetTransform();
+        const float* m = transform.m;
+        const auto apply = [m](Vector2 p)
+        { return Vector2(p.x * m[0] + p.y * m[4] + m[12], p.x * m[1] + p.y * m[5] + m[13]); };
+        EXPECT_EQ(apply(camera.position), pixel + Vector2(1.0f, 0.0f));
+        // The view's half width of the world fills half the view's pixels.
+        EXPECT_FLOAT_EQ(apply(camera.position + Vector2(8.0f, 0.0f)).x - pixel.x - 1.0f, 400.0f * viewRect.width);
     }
 }
