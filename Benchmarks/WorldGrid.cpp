@@ -21,7 +21,8 @@ std::string ApplicationFolder()
 {
     const std::string program = std::filesystem::read_symlink("/proc/self/exe").string();
     const size_t build = program.find("/build/");
-    return build == std::string::npos ? std::filesystem::path(program).parent_path().string() : program.substr(0, build);
+    return build == std::string::npos ? std::filesystem::path(program).parent_path().string()
+                                      : program.substr(0, build);
 }
 
 // The larger of the shipped maps loaded into a world, with moving entities scattered over it: visuals
@@ -35,9 +36,9 @@ public:
     {
         files.RegisterFormats();
         registry = &ownRegistry;
-        for (DataCollectionBase* collection : std::initializer_list<DataCollectionBase*>{
-                 &ownRegistry.hazards, &ownRegistry.interactions, &ownRegistry.maps, &ownRegistry.themes,
-                 &ownRegistry.zones})
+        for (DataCollectionBase* collection :
+             std::initializer_list<DataCollectionBase*>{&ownRegistry.hazards, &ownRegistry.interactions,
+                                                        &ownRegistry.maps, &ownRegistry.themes, &ownRegistry.zones})
             collection->Load();
         float largest = 0.0f;
         for (const auto& map : ownRegistry.maps.GetItems())
@@ -60,10 +61,9 @@ public:
         Lumvek::RandomGenerator random(7);
         const Lumvek::Rectangle& b = world->bounds;
         for (int i = 0; i < MovingEntities; ++i)
-            if (Visual* visual =
-                    CreateVisualEntity(*world, {random.NextRange(b.x, b.x + b.width), random.NextRange(b.y, b.y + b.height)},
-                                       {0.5f, 0.5f}, {}, 0.0f, 75.0f, false, false, 1, Lumvek::InvalidId,
-                                       Lumvek::InvalidId, -1, 0, 1))
+            if (Visual* visual = CreateVisualEntity(
+                    *world, {random.NextRange(b.x, b.x + b.width), random.NextRange(b.y, b.y + b.height)}, {0.5f, 0.5f},
+                    {}, 0.0f, 75.0f, false, false, 1, Lumvek::InvalidId, Lumvek::InvalidId, -1, 0, 1))
                 moving.push_back(visual);
     }
 

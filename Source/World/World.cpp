@@ -24,8 +24,7 @@ Body* BodyOf(b2Fixture* fixture)
 
 } // namespace
 
-World::World(GameContext& context, uint32_t seed)
-    : botRandom(seed), gameRandom(seed ^ 0x9E3779B9u), context(context)
+World::World(GameContext& context, uint32_t seed) : botRandom(seed), gameRandom(seed ^ 0x9E3779B9u), context(context)
 {
     LayOutGrids();
 }
@@ -58,7 +57,8 @@ void World::Reset(Vector2 gravity)
 
 bool World::LayOutGrids()
 {
-    const auto layOut = [this](const Rectangle& area) {
+    const auto layOut = [this](const Rectangle& area)
+    {
         return hazardGrid.Layout(area, CellSize, CellSize) && interactionGrid.Layout(area, CellSize, CellSize) &&
                pickupGrid.Layout(area, CellSize, CellSize) && platformGrid.Layout(area, FineCellSize, FineCellSize) &&
                projectileGrid.Layout(area, FineCellSize, FineCellSize) &&
@@ -346,8 +346,8 @@ void ContactListener::PreSolve(b2Contact* contact, const b2Manifold*)
     b2Body* mover = moverFixture->GetBody();
     if (!other)
         return;
-    if (const auto* platform = dynamic_cast<PlatformBody*>(other); platform && platform->platform &&
-                                                                     platform->platform->oneWay)
+    if (const auto* platform = dynamic_cast<PlatformBody*>(other);
+        platform && platform->platform && platform->platform->oneWay)
     {
         b2WorldManifold manifold;
         contact->GetWorldManifold(&manifold);

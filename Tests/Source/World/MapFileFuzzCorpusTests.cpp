@@ -48,8 +48,8 @@ TEST(MapFileFuzzCorpus, ShippedAndDamagedMapsLoadStepAndSave)
     for (const char* bounds : {"0 0 -20 10", "0 0 10 -1e9", "nan nan nan nan", "0 0 1e30 1e30", "1e38 1e38 1e38 1e38",
                                "0 0 100000 100000", "0 0", "", "0 0 0.0001 0.0001"})
         corpus.push_back(Map(bounds, R"("Platforms": [{"Position": "1 1", "Size": "2 2"}])"));
-    for (const char* path : {"", R"(, "Path": [])", R"(, "Path": 5)", R"(, "Path": [1, "two", null])",
-                             R"(, "Path": [{"Time": 1.0}])"})
+    for (const char* path :
+         {"", R"(, "Path": [])", R"(, "Path": 5)", R"(, "Path": [1, "two", null])", R"(, "Path": [{"Time": 1.0}])"})
         corpus.push_back(Map("0 0 50 50", Lift(path)));
     // Keys of equal times, and times and positions no number can hold.
     corpus.push_back(Map("0 0 50 50", Lift(R"(, "Path": [

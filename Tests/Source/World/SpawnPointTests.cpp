@@ -60,7 +60,8 @@ TEST(SpawnQuery, TakesEveryMatchOncePerShuffledPassAndRepeatsUnderASeed)
     std::vector<SpawnPoint> points(5);
     for (size_t i = 0; i < points.size(); ++i)
         points[i] = {static_cast<float>(i), 0.0f, 0.0f, 0.0f, 0.0f, false, {i == 4 ? 0u : 1u}};
-    auto take = [&](uint32_t seed) {
+    auto take = [&](uint32_t seed)
+    {
         Lumvek::RandomGenerator random(seed);
         SpawnQuery query(points, SpawnMask{1});
         std::vector<float> taken;
