@@ -32,11 +32,19 @@ World::World(GameContext& context, uint32_t seed) : botRandom(seed), gameRandom(
 World::~World()
 {
     // Entities destroy their Box2D bodies in the Box2D world, which must still be there.
-    Reset(Vector2());
+    ClearEntities();
     physics.reset();
 }
 
 void World::Reset(Vector2 gravity)
+{
+    ClearEntities();
+    LayOutGrids();
+    physics = std::make_unique<b2World>(b2Vec2(gravity.x, gravity.y));
+    physics->SetContactListener(&contacts);
+}
+
+void World::ClearEntities()
 {
     deferredRemovals.clear();
     movingPlatforms.clear();
@@ -50,9 +58,6 @@ void World::Reset(Vector2 gravity)
     triggers.Clear();
     visuals.Clear();
     zones.Clear();
-    LayOutGrids();
-    physics = std::make_unique<b2World>(b2Vec2(gravity.x, gravity.y));
-    physics->SetContactListener(&contacts);
 }
 
 bool World::LayOutGrids()
