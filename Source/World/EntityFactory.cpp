@@ -1,7 +1,7 @@
 #include "Source/World/EntityFactory.h"
 
-#include "Engine/Foundation/Log.h"
 #include "Engine/Runtime/Audio/AudioDevice.h"
+#include "Engine/Foundation/Log.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/World/Collision.h"
 #include "Source/World/Projectile.h"

@@ -1,7 +1,7 @@
 #include "Source/World/Platform.h"
 
-#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Members.h"
+#include "Engine/Foundation/Log.h"
 #include "Source/World/Collision.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/World.h"
