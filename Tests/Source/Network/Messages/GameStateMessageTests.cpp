@@ -119,29 +119,6 @@ TEST_F(GameStateTest, EachRecordMeasuresWhatItsPresentFieldsTake)
     }
 }
 
-// What a place does not hold does not travel, and reads as the receiver's marks for nothing.
-TEST_F(GameStateTest, AbsentFieldsStayOffTheWire)
-{
-    FullPlayerState& own = AddOwnPlayer();
-    own.platform = 12;
-    own.clip = 50;
-    own.reserve = 60;
-    own.pickedUpWeaponTransform.rotation = 90.0f;
-    PlayerState& other = AddPlayer();
-    other.platform = 3;
-    ProjectileState& projectile = State().projectiles[State().projectileCount++];
-    projectile.owner = 4;
-
-    auto read = RoundTrip();
-    const GameState& state = read->state;
-    EXPECT_EQ(state.ownPlayers[0].platform, FullPlayerState::NoPlatform);
-    EXPECT_EQ(state.ownPlayers[0].clip, 0u);
-    EXPECT_EQ(state.ownPlayers[0].reserve, 0u);
-    EXPECT_EQ(state.ownPlayers[0].pickedUpWeaponTransform, HeldTransform());
-    EXPECT_EQ(state.players[0].platform, FullPlayerState::NoPlatform);
-    EXPECT_EQ(state.projectiles[0].owner, ProjectileState::NoOwner);
-}
-
 // A clip, reserve or timer past what its field holds would otherwise fail the whole state, so the client
 // would see nothing at all; it goes as the nearest value the field holds.
 TEST_F(GameStateTest, ValuesPastTheirFieldsTravelAsTheNearestTheyHold)
