@@ -3,7 +3,7 @@
 #include "Source/GameTypes/GameType.h"
 
 #include "Engine/Foundation/Pattern.h"
-#include "Engine/Runtime/Log.h"
+#include "Engine/Foundation/Log.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/GameTypeData.h"
 #include "Source/Data/NameTables.h"

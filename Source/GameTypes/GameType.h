@@ -3,7 +3,7 @@
 #include "Engine/Foundation/Color.h"
 #include "Engine/Foundation/Math.h"
 #include "Engine/Foundation/Random.h"
-#include "Engine/Runtime/AudioDevice.h"
+#include "Engine/Runtime/Audio/AudioDevice.h"
 #include "Source/Data/GameConfiguration.h"
 #include "Source/World/EntityStorage.h"
 #include "Source/World/SpawnPoint.h"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Engine/Foundation/File.h"
 #include "Engine/Foundation/FileManager.h"
 #include "Engine/Foundation/Json.h"
 #include "Source/Data/DataRegistry.h"
@@ -24,6 +25,12 @@ inline Lumvek::Blueprint Json(Lumvek::StringView text)
     return blueprint;
 }
 
+// A tree as JSON text, so that a failed comparison shows what differs.
+inline std::string Text(const Lumvek::Blueprint& blueprint)
+{
+    return Lumvek::JsonFormat::SaveBlueprint(blueprint);
+}
+
 // A game context over a registry of its own in a scratch folder: the definitions a test adds, one
 // theme and one map whose file the test writes.
 class TestGame : public GameContext
@@ -33,7 +40,8 @@ public:
     {
         files.RegisterFormats();
         registry = &ownRegistry;
-        configuration.map = Add(ownRegistry.maps, "Test", R"({"DisplayName": "Test", "Description": "A test map."})")->index;
+        configuration.map =
+            Add(ownRegistry.maps, "Test", R"({"DisplayName": "Test", "Description": "A test map."})")->index;
         configuration.theme = Add(ownRegistry.themes, "Plain", "{}")->index;
         Add(ownRegistry.hazards, "Spikes", R"({"Damage": 10.0})");
         Add(ownRegistry.hazards, "Icicles", R"({"Damage": 20.0})");
@@ -74,6 +82,7 @@ public:
     ShippedGame() : files(folder.Root(), folder.Root(), folder.Root(), folder.Root()), ownRegistry(files)
     {
         files.RegisterFormats();
+        std::filesystem::create_directories(folder.Path("Assets"));
         for (const char* collection : {"Maps", "Hazards", "Zones", "Interactions", "Themes", "Triggers"})
             std::filesystem::copy(std::filesystem::path(LUMVEK_SOURCE_DIR) / "Assets" / collection,
                                   std::filesystem::path(folder.Path("Assets")) / collection,
@@ -85,11 +94,11 @@ public:
         registry = &ownRegistry;
     }
 
-    // Chooses the map of that name and the first theme.
-    void Choose(Lumvek::StringView map)
+    // Chooses the map and the theme of those names.
+    void Choose(Lumvek::StringView map, Lumvek::StringView theme = "Glacier")
     {
         configuration.map = ownRegistry.maps.FindIndex(map);
-        configuration.theme = 0;
+        configuration.theme = ownRegistry.themes.FindIndex(theme);
     }
     std::string MapPath(Lumvek::StringView map) const
     {
