@@ -113,7 +113,7 @@ void World::UpdateAwareness(Player& observer, float dt)
             markers.erase(markers.begin() + static_cast<std::ptrdiff_t>(i));
     }
 
-    const float awareness = observer.baseAttributes.awareness + observer.modifiers.awareness;
+    const float awareness = observer.baseAttributes.awareness + observer.modifiers[&Attributes::awareness];
     const Vector2 seen(observer.body.x, observer.body.y);
     for (Player* other : activePlayers)
     {
@@ -133,7 +133,7 @@ void World::UpdateAwareness(Player& observer, float dt)
         const float distanceSquared = dx * dx + dy * dy;
         if (distanceSquared >= FarDistanceSquared)
             continue;
-        const float noise = other->GetNoise() * other->modifiers.noisiness;
+        const float noise = other->GetNoise() * other->modifiers[&Attributes::noisiness];
         if (distanceSquared < NearDistanceSquared ||
             noise * (1.0f - (distanceSquared - NearDistanceSquared) * NoiseFalloff) >= PerfectAwareness - awareness)
             Notice(markers, AwarenessMarker::PlayerKind, other->index, {body.x, body.y + body.boxHeight});

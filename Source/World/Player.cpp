@@ -1,7 +1,7 @@
 #include "Source/World/Player.h"
 
-#include "Engine/Runtime/Audio/AudioDevice.h"
 #include "Engine/Foundation/Log.h"
+#include "Engine/Runtime/Audio/AudioDevice.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/InteractionData.h"
 #include "Source/Data/PartData.h"
@@ -39,13 +39,13 @@ const Definition* FindPart(const DataCollection<Definition>& table, uint32_t par
 {
     if (table.Count() == 0)
     {
-        Lumvek::Log::Write("player {} has no {} to wear: the registry holds none", player, kind);
+        Lumvek::Log::Write("player {} has no {} to wear: the registry holds none", uint32_t(player), kind);
         return nullptr;
     }
     if (partIndex >= table.Count())
     {
         Lumvek::Log::Write("player {} wears the first {} instead of index {}, which is not among the {} there are",
-                           player, kind, partIndex, table.Count());
+                           uint32_t(player), kind, partIndex, table.Count());
         partIndex = 0;
     }
     return &table.At(partIndex);
@@ -77,8 +77,8 @@ bool Player::IsAdditive(float Attributes::*attribute)
 
 float Player::GetEffective(float Attributes::*attribute) const
 {
-    return IsAdditive(attribute) ? modifiers.*attribute + baseAttributes.*attribute
-                                 : modifiers.*attribute * baseAttributes.*attribute;
+    return IsAdditive(attribute) ? modifiers[attribute] + baseAttributes.*attribute
+                                 : modifiers[attribute] * baseAttributes.*attribute;
 }
 
 GameContext& Player::GetContext() const

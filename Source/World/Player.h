@@ -9,6 +9,7 @@
 #include "Source/World/Part.h"
 #include "Source/World/PlayerBody.h"
 #include "Source/World/PlayerInput.h"
+#include "Source/World/PlayerModifiers.h"
 #include "Source/World/Weapon.h"
 
 #include <cstdint>
@@ -157,7 +158,7 @@ public:
     // From the character. Its Noisiness is the player's current noise level instead.
     Attributes baseAttributes;
     // The parts', weapons', zones' and modes' modifiers over IdentityModifiers.
-    Attributes modifiers = IdentityModifiers();
+    PlayerModifiers modifiers{IdentityModifiers()};
     float health = 0.0f;
     // Set while the record is in use.
     bool present = false;
