@@ -2,8 +2,8 @@
 
 #include "Source/GameTypes/GameType.h"
 
-#include "Engine/Foundation/Pattern.h"
 #include "Engine/Foundation/Log.h"
+#include "Engine/Foundation/Pattern.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/GameTypeData.h"
 #include "Source/Data/NameTables.h"

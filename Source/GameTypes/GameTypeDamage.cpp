@@ -3,8 +3,8 @@
 
 #include "Source/GameTypes/GameType.h"
 
-#include "Engine/Runtime/Input/Input.h"
 #include "Engine/Foundation/Log.h"
+#include "Engine/Runtime/Input/Input.h"
 #include "Source/Data/NamedAssets.h"
 #include "Source/GameTypes/HitInfo.h"
 #include "Source/World/EntityFactory.h"

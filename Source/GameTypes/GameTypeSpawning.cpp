@@ -3,8 +3,8 @@
 
 #include "Source/GameTypes/GameType.h"
 
-#include "Engine/Foundation/Pattern.h"
 #include "Engine/Foundation/Log.h"
+#include "Engine/Foundation/Pattern.h"
 #include "Source/Data/CharacterData.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/GameTypeData.h"
