@@ -80,7 +80,8 @@ void PlayerBody::ClearMovement()
     jumpTime = NoHang;
     lastPlatform = nullptr;
     passThroughPlatforms.clear();
-    physicsBody = nullptr;
+    // What it touched where it was before: riding or landing on it from elsewhere would be wrong.
+    contacts = {};
     flinchAngle = 0.0f;
 }
 
@@ -88,8 +89,8 @@ void PlayerBody::Reset()
 {
     ClearMovement();
     ownSpeed = 0.0f;
-    contacts = {};
     edges.clear();
+    physicsBody = nullptr;
 }
 
 void PlayerBody::Reset(Vector2 position, bool facingLeft)
