@@ -202,9 +202,6 @@ private:
     void ClearMovement();
     // Applies the Bottom contact's platform movement to the position.
     void Ride(float dt);
-    // Drops platforms the grid no longer finds, and starts a drop through the one-way platform stood
-    // on when asked to.
-    void UpdatePassThrough(const Platform* standingOn, float dt);
 
     // Reused by every ResolveContacts.
     std::vector<Candidate> candidates;
