@@ -82,6 +82,7 @@ void PlayerBody::ClearMovement()
     passThroughPlatforms.clear();
     // What it touched where it was before: riding or landing on it from elsewhere would be wrong.
     contacts = {};
+    flinchAngle = 0.0f;
 }
 
 void PlayerBody::Reset()
