@@ -46,8 +46,7 @@ TEST(Part, EachDefinitionMakesItsPartWithFullEnergyAndNothingElse)
         EXPECT_FALSE(part->selected || part->discharging || part->rechargeDelay || part->usedTime);
     }
     // No sound plays yet, and new boots may jump in the air at once.
-    EXPECT_EQ(dynamic_cast<const HelicopterHat&>(*cases[1].first).voice, InvalidId);
-    EXPECT_EQ(dynamic_cast<const Jetpack&>(*cases[4].first).voice, InvalidId);
-    EXPECT_EQ(dynamic_cast<const BonusHitops&>(*cases[7].first).voice, InvalidId);
+    EXPECT_EQ(dynamic_cast<const HelicopterHat&>(*cases[1].first).voice.id, InvalidId);
+    EXPECT_EQ(dynamic_cast<const Jetpack&>(*cases[4].first).voice.id, InvalidId);
     EXPECT_TRUE(dynamic_cast<const SpaceBoots&>(*cases[8].first).armed);
 }
