@@ -1,0 +1,137 @@
+#include "Source/Data/DataRegistry.h"
+#include "Source/Network/LocalNetwork.h"
+#include "Tests/Source/Game/GameTestSupport.h"
+
+#include <filesystem>
+
+using namespace GameTesting;
+using namespace Lumvek;
+
+namespace
+{
+
+using Strings = std::vector<std::string>;
+
+// The size of a journal of a match with no local players: its set-up, then four bytes a tick.
+constexpr uint64_t JournalHeaderBytes = 173;
+
+// A headless game over a copy of the shipped Assets, ready to play the "Default" configuration locally.
+struct LocalMatch : GameFixture
+{
+    LocalMatch()
+    {
+        Start();
+        const GameConfiguration* chosen = game->registry->configurations.Find("Default");
+        EXPECT_NE(chosen, nullptr);
+        if (chosen)
+            game->configuration = *chosen;
+    }
+
+    LocalNetwork& Role() { return *static_cast<LocalNetwork*>(game->network); }
+
+    // The match flow after every frame until the condition holds, without repeats.
+    Strings FlowUntil(const std::function<bool()>& condition)
+    {
+        Strings flows;
+        const auto note = [&]
+        {
+            const std::string flow = std::to_string(static_cast<int32_t>(game->GetMatchFlow()));
+            if (flows.empty() || flows.back() != flow)
+                flows.push_back(flow);
+        };
+        note();
+        for (int32_t frame = 0; frame < 5000 && !condition(); ++frame)
+        {
+            Frame();
+            note();
+        }
+        EXPECT_TRUE(condition());
+        return flows;
+    }
+
+    // Plays one match from the vote to its end: ticks of play, then the game rules' end, then the
+    // results until the match is left. The flows seen on the way.
+    Strings Play(uint64_t ticks)
+    {
+        const uint64_t start = game->GetMatchTicks();
+        Strings flows = FlowUntil([this] { return game->GetMatchFlow() == MatchFlow::Running; });
+        Strings playing = FlowUntil([&] { return game->GetMatchTicks() - start == ticks; });
+        // What the game rules do when a match is won.
+        game->network->SaveJournal();
+        Strings ended = FlowUntil([this] { return game->network->GetState() == NetworkState::Waiting; });
+        for (const Strings* more : {&playing, &ended})
+            for (const std::string& flow : *more)
+                if (flows.back() != flow)
+                    flows.push_back(flow);
+        return flows;
+    }
+};
+
+} // namespace
+
+TEST(MatchFlow, AHeadlessStartUpLoadsTheDefinitionsWithoutProfiles)
+{
+    GameFixture fixture;
+    fixture.Start();
+    EXPECT_EQ(fixture.recorder.Take(), (Strings{"P0", "S1", "P33", "P66", "S2"}));
+    EXPECT_NE(fixture.game->registry->configurations.Find("Default"), nullptr);
+    EXPECT_EQ(fixture.game->profiles.Count(), 0u);
+    EXPECT_EQ(fixture.game->GetMatchFlow(), MatchFlow::FrontEnd);
+}
+
+TEST(MatchFlow, OneLocalMatchRunsEveryLoadStateAndFlowInOrder)
+{
+    LocalMatch match;
+    match.recorder.Take();
+    match.game->StartLocalGame()->BeginVoting();
+    const Strings flows = match.Play(30);
+
+    EXPECT_EQ(flows, (Strings{"1", "2", "3", "4", "1"}));
+    EXPECT_EQ(match.recorder.Take(), (Strings{"P0", "S3", "P25", "P50", "P75", "P100", "S4", "P0", "S5", "P50", "P80",
+                                              "S6", "P0", "S7", "P100", "S8"}));
+    EXPECT_EQ(match.game->world, nullptr);
+    EXPECT_TRUE(match.game->configuration.bots.size() > 0);
+    EXPECT_EQ(match.game->configuration.bots[0].player, nullptr);
+    // The match is the map's: the world it ran had the map's platforms.
+    EXPECT_TRUE(std::filesystem::exists(match.Role().GetSavedJournal()));
+}
+
+TEST(MatchFlow, EachJournalHoldsOnlyItsOwnMatchsTicks)
+{
+    LocalMatch match;
+    LocalNetwork* role = match.game->StartLocalGame();
+    role->BeginVoting();
+    match.Play(40);
+    const std::string first = role->GetSavedJournal();
+
+    role->BeginVoting();
+    match.Play(25);
+    const std::string second = role->GetSavedJournal();
+
+    ASSERT_NE(first, second);
+    // No local player: every tick is its count of inputs, 0.
+    EXPECT_EQ(std::filesystem::file_size(first), JournalHeaderBytes + 4 * 40);
+    EXPECT_EQ(std::filesystem::file_size(second), JournalHeaderBytes + 4 * 25);
+    EXPECT_EQ(std::filesystem::path(first).parent_path(), std::filesystem::path(match.folder.Path("Journals")));
+}
+
+TEST(MatchFlow, ALeaveWhileTheMatchLoadsWaitsForTheLoader)
+{
+    LocalMatch match;
+    match.game->StartLocalGame()->BeginVoting();
+    // Frames without waiting for loaders, until the match loader has just been started.
+    for (int32_t frame = 0; frame < 1000 && match.game->load.GetState() != LoadState::MatchLoading; ++frame)
+        match.game->LateUpdate(Vantorel_::StepLength);
+    ASSERT_EQ(match.game->load.GetState(), LoadState::MatchLoading);
+    match.recorder.Take();
+
+    match.game->LeaveGame();
+    // The loader finished filling the world before the leave deleted it.
+    const Strings events = match.recorder.Take();
+    ASSERT_GE(events.size(), 4u);
+    EXPECT_EQ(Strings(events.end() - 4, events.end()), (Strings{"P0", "S7", "P100", "S8"}));
+    const auto loaded = std::find(events.begin(), events.end(), "S4");
+    ASSERT_NE(loaded, events.end());
+    EXPECT_LT(loaded - events.begin(), static_cast<std::ptrdiff_t>(events.size()) - 4);
+    EXPECT_EQ(match.game->world, nullptr);
+}
