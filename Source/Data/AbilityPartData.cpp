@@ -1,8 +1,8 @@
 #include "Source/Data/AbilityPartData.h"
 
 #include "Engine/Foundation/NameSet.h"
-#include "Engine/Runtime/AudioDevice.h"
-#include "Engine/Runtime/Log.h"
+#include "Engine/Foundation/Log.h"
+#include "Engine/Runtime/Audio/AudioDevice.h"
 #include "Source/Data/DataRegistry.h"
 
 #include <cmath>

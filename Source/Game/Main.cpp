@@ -5,8 +5,9 @@
 // 1 for a bad command line or configuration; 2 when --ticks ran out before the match ended; 3 when the
 // match ended but its journal could not be written.
 
-#include "Engine/Runtime/Gui.h"
-#include "Engine/Runtime/Log.h"
+#include "Engine/Foundation/Log.h"
+#include "Engine/Runtime/Core/RuntimeFormats.h"
+#include "Engine/Runtime/Gui/Gui.h"
 #include "Engine/Runtime/Sdl/SdlApplication.h"
 #include "Source/Game/HashLog.h"
 #include "Source/Game/LaunchOptions.h"
@@ -45,6 +46,7 @@ int main(int argc, char** argv)
 
     std::unique_ptr<Lumvek::SdlApplication> application = Lumvek::SdlApplication::Create("Vantorel", config);
     application->GetFileManager().RegisterFormats();
+    Lumvek::RegisterRuntimeFormats(application->GetFileManager());
     application->AddSystem(std::make_unique<Vantorel_>(options, std::move(hashLog)));
     application->AddSystem(std::make_unique<Lumvek::Gui>());
     application->Run();

@@ -1,9 +1,9 @@
 // The game system's way from the front end into a match and back, and the local match a command line
 // asks for.
 
-#include "Engine/Runtime/Application.h"
-#include "Engine/Runtime/AudioDevice.h"
-#include "Engine/Runtime/Log.h"
+#include "Engine/Foundation/Log.h"
+#include "Engine/Runtime/Audio/AudioDevice.h"
+#include "Engine/Runtime/Core/Application.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Game/Vantorel.h"
 #include "Source/Network/LocalNetwork.h"

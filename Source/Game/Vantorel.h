@@ -2,7 +2,7 @@
 
 #include "Engine/Foundation/Random.h"
 #include "Engine/Foundation/StringView.h"
-#include "Engine/Runtime/System.h"
+#include "Engine/Runtime/Core/System.h"
 #include "Libraries/Net/Memory.h"
 #include "Source/Data/Profile.h"
 #include "Source/Game/HashLog.h"

@@ -2,7 +2,7 @@
 
 #include "Engine/Foundation/File.h"
 #include "Engine/Foundation/FileManager.h"
-#include "Engine/Runtime/Log.h"
+#include "Engine/Foundation/Log.h"
 
 #include <bit>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Engine/Runtime/Input.h"
+#include "Engine/Runtime/Input/Input.h"
 #include "Source/Network/Journal.h"
 #include "Source/Network/Network.h"
 #include "Source/World/PlayerInput.h"

@@ -1,6 +1,6 @@
 #include "Source/Network/Network.h"
 
-#include "Engine/Runtime/Log.h"
+#include "Engine/Foundation/Log.h"
 
 #include <cstdarg>
 #include <cstdio>

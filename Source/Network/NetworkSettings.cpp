@@ -2,9 +2,9 @@
 
 #include "Engine/Foundation/File.h"
 #include "Engine/Foundation/FileManager.h"
+#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Lon.h"
 #include "Engine/Foundation/Members.h"
-#include "Engine/Runtime/Log.h"
 
 #include <cfloat>
 #include <cmath>

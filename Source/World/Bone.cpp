@@ -1,7 +1,7 @@
 #include "Source/World/Bone.h"
 
+#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Members.h"
-#include "Engine/Runtime/Log.h"
 #include "Source/Data/BoneData.h"
 #include "Source/Data/BoneSprites.h"
 

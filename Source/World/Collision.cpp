@@ -38,7 +38,8 @@ bool SetPolygon(b2PolygonShape& shape, const b2Vec2* points, int32 count)
     if (n < 3)
         return false;
     // The hull's area, as Box2D's centroid needs it above its epsilon.
-    std::sort(distinct, distinct + n, [](const b2Vec2& a, const b2Vec2& b) { return a.x < b.x || (a.x == b.x && a.y < b.y); });
+    std::sort(distinct, distinct + n,
+              [](const b2Vec2& a, const b2Vec2& b) { return a.x < b.x || (a.x == b.x && a.y < b.y); });
     b2Vec2 hull[2 * b2_maxPolygonVertices];
     int32 k = 0;
     for (int32 i = 0; i < n; ++i)
@@ -67,8 +68,8 @@ bool SetPolygon(b2PolygonShape& shape, const b2Vec2* points, int32 count)
 
 bool IsValidBox(float centerX, float centerY, float halfWidth, float halfHeight)
 {
-    return std::isfinite(centerX) && std::isfinite(centerY) && std::isfinite(halfWidth) &&
-           std::isfinite(halfHeight) && halfWidth > 0.0f && halfHeight > 0.0f;
+    return std::isfinite(centerX) && std::isfinite(centerY) && std::isfinite(halfWidth) && std::isfinite(halfHeight) &&
+           halfWidth > 0.0f && halfHeight > 0.0f;
 }
 
 } // namespace Collision

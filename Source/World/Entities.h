@@ -2,7 +2,7 @@
 
 #include "Engine/Foundation/Math.h"
 #include "Engine/Foundation/Resource.h"
-#include "Engine/Runtime/ParticleSystem.h"
+#include "Engine/Runtime/Particles/ParticleSystem.h"
 #include "Source/Data/NameTables.h"
 #include "Source/World/Action.h"
 #include "Source/World/Body.h"

@@ -1,7 +1,7 @@
 #include "Source/World/EntityFactory.h"
 
-#include "Engine/Runtime/AudioDevice.h"
-#include "Engine/Runtime/Log.h"
+#include "Engine/Runtime/Audio/AudioDevice.h"
+#include "Engine/Foundation/Log.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/World/Collision.h"
 #include "Source/World/Projectile.h"
@@ -17,7 +17,6 @@ namespace
 {
 
 constexpr float EntityImageDepth = 95.0f;
-constexpr float MapEffectDepth = 75.0f;
 
 void SetUpBody(World& world, Body& body, Vector2 position, Vector2 size)
 {
@@ -282,8 +281,8 @@ void CreateDynamicBody(World& world, Visual& visual, Vector2 position, Vector2 s
     visual.sound = InvalidId;
 }
 
-Pickup* CreateWeaponPickupEntity(World& world, const SpawnPoint& placement, float angle, Vector2 velocity,
-                                 bool rotates, std::unique_ptr<Weapon>& weapon, int32_t lifetime, uint8_t fade)
+Pickup* CreateWeaponPickupEntity(World& world, const SpawnPoint& placement, float angle, Vector2 velocity, bool rotates,
+                                 std::unique_ptr<Weapon>& weapon, int32_t lifetime, uint8_t fade)
 {
     if (!weapon || !weapon->data)
         return nullptr;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Engine/Foundation/Math.h"
-#include "Engine/Runtime/ParticleSystem.h"
+#include "Engine/Runtime/Particles/ParticleSystem.h"
 #include "Source/World/Entities.h"
 #include "Source/World/Platform.h"
 #include "Source/World/SpawnPoint.h"

@@ -54,9 +54,9 @@ constexpr uint64_t MaximumGridCells = 1u << 18;
 // or needs more than MaximumGridCells.
 inline uint64_t CountGridCells(const Lumvek::Rectangle& area, float cellWidth, float cellHeight)
 {
-    if (!std::isfinite(area.x) || !std::isfinite(area.y) || !std::isfinite(area.width) ||
-        !std::isfinite(area.height) || !(area.width > 0.0f) || !(area.height > 0.0f) ||
-        !std::isfinite(area.x + area.width) || !std::isfinite(area.y + area.height))
+    if (!std::isfinite(area.x) || !std::isfinite(area.y) || !std::isfinite(area.width) || !std::isfinite(area.height) ||
+        !(area.width > 0.0f) || !(area.height > 0.0f) || !std::isfinite(area.x + area.width) ||
+        !std::isfinite(area.y + area.height))
         return 0;
     const double columns = std::ceil(static_cast<double>(area.width) / cellWidth);
     const double rows = std::ceil(static_cast<double>(area.height) / cellHeight);

@@ -7,7 +7,7 @@
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Path.h"
 #include "Engine/Foundation/Pattern.h"
-#include "Engine/Runtime/Log.h"
+#include "Engine/Foundation/Log.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/ImageRef.h"
 #include "Source/World/EntityFactory.h"
@@ -61,9 +61,9 @@ template <class Definition> const Definition* FindDefinition(const World& world,
     const ThemeData* theme = world.theme;
     Data* found = nullptr;
     if (theme)
-        found = folder == StringView("Hazards")     ? theme->GetHazard(name)
-                : folder == StringView("Zones")     ? theme->GetZone(name)
-                                                    : theme->GetInteraction(name);
+        found = folder == StringView("Hazards") ? theme->GetHazard(name)
+                : folder == StringView("Zones") ? theme->GetZone(name)
+                                                : theme->GetInteraction(name);
     else if (const DataRegistry* registry = world.GetContext().registry)
         found = registry->FindData(folder, name);
     return dynamic_cast<const Definition*>(found);
@@ -101,75 +101,86 @@ void ReadAction(BlueprintReader& reader, StringView key, World& world, const Map
 
 void ReadEntities(World& world, MapNames& names, const Blueprint& entities)
 {
-    ReadElements(entities, "Platforms", [&](BlueprintReader& reader, const ElementBase& element) {
-        Platform* platform = ReadPlatform(reader, world, element.position, element.size, element.name);
-        if (!platform)
-            return;
-        platform->fromMap = true;
-        if (!element.name.empty())
-            names.platforms.Set(element.name, platform);
-    });
+    ReadElements(entities, "Platforms",
+                 [&](BlueprintReader& reader, const ElementBase& element)
+                 {
+                     Platform* platform = ReadPlatform(reader, world, element.position, element.size, element.name);
+                     if (!platform)
+                         return;
+                     platform->fromMap = true;
+                     if (!element.name.empty())
+                         names.platforms.Set(element.name, platform);
+                 });
     // Each platform's renderable prepares itself here, with the game renderer.
-    ReadElements(entities, "Hazards", [&](BlueprintReader& reader, const ElementBase& element) {
-        std::string dataName;
-        ReadMember(reader, "Data", dataName);
-        const HazardData* data = FindDefinition<HazardData>(world, "Hazards", dataName);
-        if (!data)
-            return;
-        Hazard* hazard = CreateHazardEntity(world, element.position, element.size, *data);
-        if (!hazard)
-            return;
-        ReadMember(reader, "WindDirection", hazard->windDirection);
-        hazard->body.rotation = element.rotation;
-        hazard->fromMap = true;
-        if (!element.name.empty())
-            names.hazards.Set(element.name, hazard);
-    });
-    ReadElements(entities, "Visuals", [&](BlueprintReader& reader, const ElementBase& element) {
-        uint32_t texture = InvalidId;
-        ImageRef::Read(reader, "Texture", texture);
-        uint32_t effect = InvalidId;
-        std::string effectName;
-        if (ReadMember(reader, "Effect", effectName) && !effectName.empty())
-            effect = NameTableB().Add(effectName);
-        Visual* visual = CreateVisualEntity(world, element.position, element.size, Vector2(), element.rotation, 75.0f,
+    ReadElements(entities, "Hazards",
+                 [&](BlueprintReader& reader, const ElementBase& element)
+                 {
+                     std::string dataName;
+                     ReadMember(reader, "Data", dataName);
+                     const HazardData* data = FindDefinition<HazardData>(world, "Hazards", dataName);
+                     if (!data)
+                         return;
+                     Hazard* hazard = CreateHazardEntity(world, element.position, element.size, *data);
+                     if (!hazard)
+                         return;
+                     ReadMember(reader, "WindDirection", hazard->windDirection);
+                     hazard->body.rotation = element.rotation;
+                     hazard->fromMap = true;
+                     if (!element.name.empty())
+                         names.hazards.Set(element.name, hazard);
+                 });
+    ReadElements(entities, "Visuals",
+                 [&](BlueprintReader& reader, const ElementBase& element)
+                 {
+                     uint32_t texture = InvalidId;
+                     ImageRef::Read(reader, "Texture", texture);
+                     uint32_t effect = InvalidId;
+                     std::string effectName;
+                     if (ReadMember(reader, "Effect", effectName) && !effectName.empty())
+                         effect = NameTableB().Add(effectName);
+                     Visual* visual =
+                         CreateVisualEntity(world, element.position, element.size, Vector2(), element.rotation, 75.0f,
                                             false, false, texture, effect, InvalidId, -1, 0, 0);
-        if (!visual)
-            return;
-        visual->fromMap = true;
-        if (!element.name.empty())
-            names.visuals.Set(element.name, visual);
-    });
-    ReadElements(entities, "Zones", [&](BlueprintReader& reader, const ElementBase& element) {
-        std::string dataName;
-        ReadMember(reader, "Data", dataName);
-        const ZoneData* data = FindDefinition<ZoneData>(world, "Zones", dataName);
-        if (!data)
-            return;
-        Zone* zone = CreateZoneEntity(world, element.position, element.size, *data);
-        if (!zone)
-            return;
-        zone->fromMap = true;
-        if (!element.name.empty())
-            names.zones.Set(element.name, zone);
-    });
-    ReadElements(entities, "Interactions", [&](BlueprintReader& reader, const ElementBase& element) {
-        std::string dataName;
-        ReadMember(reader, "Data", dataName);
-        const InteractionData* data = FindDefinition<InteractionData>(world, "Interactions", dataName);
-        if (!data)
-            return;
-        Interaction* interaction =
-            CreateInteractionEntity(world, "Interaction", element.position, element.size, *data);
-        if (!interaction)
-            return;
-        interaction->body.rotation = element.rotation;
-        ReadAction(reader, "Interact", world, names, *interaction, false);
-        ReadAction(reader, "Hit", world, names, *interaction, true);
-        interaction->fromMap = true;
-        if (!element.name.empty())
-            names.interactions.Set(element.name, interaction);
-    });
+                     if (!visual)
+                         return;
+                     visual->fromMap = true;
+                     if (!element.name.empty())
+                         names.visuals.Set(element.name, visual);
+                 });
+    ReadElements(entities, "Zones",
+                 [&](BlueprintReader& reader, const ElementBase& element)
+                 {
+                     std::string dataName;
+                     ReadMember(reader, "Data", dataName);
+                     const ZoneData* data = FindDefinition<ZoneData>(world, "Zones", dataName);
+                     if (!data)
+                         return;
+                     Zone* zone = CreateZoneEntity(world, element.position, element.size, *data);
+                     if (!zone)
+                         return;
+                     zone->fromMap = true;
+                     if (!element.name.empty())
+                         names.zones.Set(element.name, zone);
+                 });
+    ReadElements(entities, "Interactions",
+                 [&](BlueprintReader& reader, const ElementBase& element)
+                 {
+                     std::string dataName;
+                     ReadMember(reader, "Data", dataName);
+                     const InteractionData* data = FindDefinition<InteractionData>(world, "Interactions", dataName);
+                     if (!data)
+                         return;
+                     Interaction* interaction =
+                         CreateInteractionEntity(world, "Interaction", element.position, element.size, *data);
+                     if (!interaction)
+                         return;
+                     interaction->body.rotation = element.rotation;
+                     ReadAction(reader, "Interact", world, names, *interaction, false);
+                     ReadAction(reader, "Hit", world, names, *interaction, true);
+                     interaction->fromMap = true;
+                     if (!element.name.empty())
+                         names.interactions.Set(element.name, interaction);
+                 });
 }
 
 // Opens one element object of an array member; the element's common members come first.
@@ -217,51 +228,62 @@ void WriteAction(BlueprintWriter& writer, StringView key, TriggerAction kind, co
 
 void WriteEntities(BlueprintWriter& writer, World& world, const MapNames& names)
 {
-    WriteElements(writer, "Platforms", world.platforms.View(), [&](const Platform& platform) {
-        WriteElementBase(writer, names.platforms, platform);
-        if (platform.conveyance != 0.0f)
-            WriteMember(writer, "Conveyance", platform.conveyance);
-        if (platform.hidden)
-            WriteMember(writer, "Hidden", true);
-        if (platform.oneWay)
-            WriteMember(writer, "OneWay", true);
-        if (platform.hotZone)
-            WriteMember(writer, "HotZone", true);
-        if (const PathedBody* body = platform.GetPathedBody(); body && !body->path.empty())
-        {
-            WriteMember(writer, "Moving", true);
-            // The body moves during play; the path starts where the map put the platform.
-            WriteMember(writer, "Position", Vector2(body->path.front().x, body->path.front().y));
-            writer.PushMember("Path");
-            WritePath(writer, body->path);
-            writer.Pop();
-        }
-        if (platform.impassable)
-            WriteMember(writer, "Impassable", true);
-    });
-    WriteElements(writer, "Hazards", world.hazards.View(), [&](const Hazard& hazard) {
-        WriteElementBase(writer, names.hazards, hazard);
-        WriteMember(writer, "Data", GenericName(world, *hazard.data));
-        if (!(hazard.windDirection.x == 0.0f && hazard.windDirection.y == 0.0f))
-            WriteMember(writer, "WindDirection", hazard.windDirection);
-    });
-    WriteElements(writer, "Visuals", world.visuals.View(), [&](const Visual& visual) {
-        WriteElementBase(writer, names.visuals, visual);
-        if (visual.texture != InvalidId)
-            ImageRef::Write(writer, "Texture", visual.texture);
-        if (visual.effectId != InvalidId)
-            WriteMember(writer, "Effect", NameTableB().GetName(visual.effectId));
-    });
-    WriteElements(writer, "Zones", world.zones.View(), [&](const Zone& zone) {
-        WriteElementBase(writer, names.zones, zone);
-        WriteMember(writer, "Data", GenericName(world, *zone.data));
-    });
-    WriteElements(writer, "Interactions", world.interactions.View(), [&](const Interaction& interaction) {
-        WriteElementBase(writer, names.interactions, interaction);
-        WriteMember(writer, "Data", GenericName(world, *interaction.data));
-        WriteAction(writer, "Interact", interaction.interactKind, interaction.interactAction.get(), names);
-        WriteAction(writer, "Hit", interaction.hitKind, interaction.hitAction.get(), names);
-    });
+    WriteElements(writer, "Platforms", world.platforms.View(),
+                  [&](const Platform& platform)
+                  {
+                      WriteElementBase(writer, names.platforms, platform);
+                      if (platform.conveyance != 0.0f)
+                          WriteMember(writer, "Conveyance", platform.conveyance);
+                      if (platform.hidden)
+                          WriteMember(writer, "Hidden", true);
+                      if (platform.oneWay)
+                          WriteMember(writer, "OneWay", true);
+                      if (platform.hotZone)
+                          WriteMember(writer, "HotZone", true);
+                      if (const PathedBody* body = platform.GetPathedBody(); body && !body->path.empty())
+                      {
+                          WriteMember(writer, "Moving", true);
+                          // The body moves during play; the path starts where the map put the platform.
+                          WriteMember(writer, "Position", Vector2(body->path.front().x, body->path.front().y));
+                          writer.PushMember("Path");
+                          WritePath(writer, body->path);
+                          writer.Pop();
+                      }
+                      if (platform.impassable)
+                          WriteMember(writer, "Impassable", true);
+                  });
+    WriteElements(writer, "Hazards", world.hazards.View(),
+                  [&](const Hazard& hazard)
+                  {
+                      WriteElementBase(writer, names.hazards, hazard);
+                      WriteMember(writer, "Data", GenericName(world, *hazard.data));
+                      if (!(hazard.windDirection.x == 0.0f && hazard.windDirection.y == 0.0f))
+                          WriteMember(writer, "WindDirection", hazard.windDirection);
+                  });
+    WriteElements(writer, "Visuals", world.visuals.View(),
+                  [&](const Visual& visual)
+                  {
+                      WriteElementBase(writer, names.visuals, visual);
+                      if (visual.texture != InvalidId)
+                          ImageRef::Write(writer, "Texture", visual.texture);
+                      if (visual.effectId != InvalidId)
+                          WriteMember(writer, "Effect", NameTableB().GetName(visual.effectId));
+                  });
+    WriteElements(writer, "Zones", world.zones.View(),
+                  [&](const Zone& zone)
+                  {
+                      WriteElementBase(writer, names.zones, zone);
+                      WriteMember(writer, "Data", GenericName(world, *zone.data));
+                  });
+    WriteElements(writer, "Interactions", world.interactions.View(),
+                  [&](const Interaction& interaction)
+                  {
+                      WriteElementBase(writer, names.interactions, interaction);
+                      WriteMember(writer, "Data", GenericName(world, *interaction.data));
+                      WriteAction(writer, "Interact", interaction.interactKind, interaction.interactAction.get(),
+                                  names);
+                      WriteAction(writer, "Hit", interaction.hitKind, interaction.hitAction.get(), names);
+                  });
 }
 
 } // namespace
@@ -272,7 +294,7 @@ std::string GetMapPath(const World& world)
     const MapData* map = context.registry ? context.registry->maps.Get(context.configuration.map) : nullptr;
     if (!map)
         return std::string();
-    return Path::AppendCopy(context.registry->GetFiles().applicationRoot,
+    return Lumvek::Path::AppendCopy(context.registry->GetFiles().applicationRoot,
                             FormatText("Assets/Maps/{}/Data.json", map->name));
 }
 
@@ -320,8 +342,8 @@ bool LoadMapText(World& world, MapNames& names, StringView text, StringView mapN
     }
     if (!world.LayOutGrids())
     {
-        Log::Write("the map {} has bounds the world cannot hold: {} {} {} {}", mapName, world.bounds.x,
-                   world.bounds.y, world.bounds.width, world.bounds.height);
+        Log::Write("the map {} has bounds the world cannot hold: {} {} {} {}", mapName, world.bounds.x, world.bounds.y,
+                   world.bounds.width, world.bounds.height);
         world.bounds = Rectangle{0.0f, 0.0f, 1.0f, 1.0f};
         return false;
     }

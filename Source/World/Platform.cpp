@@ -1,7 +1,7 @@
 #include "Source/World/Platform.h"
 
 #include "Engine/Foundation/Members.h"
-#include "Engine/Runtime/Log.h"
+#include "Engine/Foundation/Log.h"
 #include "Source/World/Collision.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/World.h"
@@ -263,9 +263,9 @@ Platform* ReadPlatform(BlueprintReader& reader, World& world, Vector2 position, 
             ReadPath(reader, path);
             reader.Pop();
         }
-        const bool finite = std::all_of(path.begin(), path.end(), [](const PathKey& key) {
-            return std::isfinite(key.time) && std::isfinite(key.x) && std::isfinite(key.y);
-        });
+        const bool finite = std::all_of(
+            path.begin(), path.end(),
+            [](const PathKey& key) { return std::isfinite(key.time) && std::isfinite(key.x) && std::isfinite(key.y); });
         // A moving platform needs a place to be at every moment; without keys, or with keys that name
         // no place, it stands still.
         if (path.empty() || !finite)

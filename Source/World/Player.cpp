@@ -1,7 +1,7 @@
 #include "Source/World/Player.h"
 
-#include "Engine/Runtime/AudioDevice.h"
-#include "Engine/Runtime/Log.h"
+#include "Engine/Foundation/Log.h"
+#include "Engine/Runtime/Audio/AudioDevice.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/InteractionData.h"
 #include "Source/Data/PartData.h"

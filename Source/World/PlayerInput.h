@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Engine/Foundation/Math.h"
-#include "Engine/Runtime/Input.h"
+#include "Engine/Runtime/Input/Input.h"
 #include "Source/Data/InputBindings.h"
 
 #include <array>

@@ -136,8 +136,8 @@ const SpawnPoint& SpawnQuery::TakeRandom(RandomGenerator& random)
     for (uint32_t i = count - 1; i >= 1; --i)
     {
         const uint32_t draw = random.Next();
-        const uint32_t j = static_cast<uint32_t>(
-            std::nearbyint(static_cast<float>(draw) * (static_cast<float>(i) * 2.3283064e-10f)));
+        const uint32_t j =
+            static_cast<uint32_t>(std::nearbyint(static_cast<float>(draw) * (static_cast<float>(i) * 2.3283064e-10f)));
         std::swap(shuffled[i], shuffled[std::min(j, i)]);
     }
     next = 0;

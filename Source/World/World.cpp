@@ -24,8 +24,7 @@ Body* BodyOf(b2Fixture* fixture)
 
 } // namespace
 
-World::World(GameContext& context, uint32_t seed)
-    : botRandom(seed), gameRandom(seed ^ 0x9E3779B9u), context(context)
+World::World(GameContext& context, uint32_t seed) : botRandom(seed), gameRandom(seed ^ 0x9E3779B9u), context(context)
 {
     LayOutGrids();
 }
@@ -33,11 +32,19 @@ World::World(GameContext& context, uint32_t seed)
 World::~World()
 {
     // Entities destroy their Box2D bodies in the Box2D world, which must still be there.
-    Reset(Vector2());
+    ClearEntities();
     physics.reset();
 }
 
 void World::Reset(Vector2 gravity)
+{
+    ClearEntities();
+    LayOutGrids();
+    physics = std::make_unique<b2World>(b2Vec2(gravity.x, gravity.y));
+    physics->SetContactListener(&contacts);
+}
+
+void World::ClearEntities()
 {
     deferredRemovals.clear();
     movingPlatforms.clear();
@@ -52,14 +59,12 @@ void World::Reset(Vector2 gravity)
     visuals.Clear();
     zones.Clear();
     ClearPlayers();
-    LayOutGrids();
-    physics = std::make_unique<b2World>(b2Vec2(gravity.x, gravity.y));
-    physics->SetContactListener(&contacts);
 }
 
 bool World::LayOutGrids()
 {
-    const auto layOut = [this](const Rectangle& area) {
+    const auto layOut = [this](const Rectangle& area)
+    {
         playerList.Clear(area);
         return hazardGrid.Layout(area, CellSize, CellSize) && interactionGrid.Layout(area, CellSize, CellSize) &&
                pickupGrid.Layout(area, CellSize, CellSize) && platformGrid.Layout(area, FineCellSize, FineCellSize) &&
@@ -342,8 +347,8 @@ void ContactListener::PreSolve(b2Contact* contact, const b2Manifold*)
     b2Body* mover = moverFixture->GetBody();
     if (!other)
         return;
-    if (const auto* platform = dynamic_cast<PlatformBody*>(other); platform && platform->platform &&
-                                                                     platform->platform->oneWay)
+    if (const auto* platform = dynamic_cast<PlatformBody*>(other);
+        platform && platform->platform && platform->platform->oneWay)
     {
         b2WorldManifold manifold;
         contact->GetWorldManifold(&manifold);

@@ -140,6 +140,8 @@ private:
         void (World::*finish)(uint64_t);
     };
 
+    // Every entity, spawn point and pending removal goes; their Box2D bodies with them.
+    void ClearEntities();
     void FinishPickupRemoval(uint64_t id);
     void FinishProjectileRemoval(uint64_t id);
     void FinishTriggerRemoval(uint64_t id);

@@ -1,7 +1,7 @@
 #include "Source/Tools/Bake/ImageRecipe.h"
 #include "Source/Tools/Bake/Symbols.h"
 
-#include "Engine/Runtime/Log.h"
+#include "Engine/Foundation/Log.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,9 +1,10 @@
 #pragma once
 
 #include "Engine/Foundation/File.h"
-#include "Engine/Runtime/Application.h"
-#include "Engine/Runtime/GraphicsDevice.h"
-#include "Engine/Runtime/Input.h"
+#include "Engine/Runtime/Core/Application.h"
+#include "Engine/Runtime/Core/RuntimeFormats.h"
+#include "Engine/Runtime/Graphics/GraphicsDevice.h"
+#include "Engine/Runtime/Input/Input.h"
 #include "Source/Game/Vantorel.h"
 #include "Source/Network/Network.h"
 #include "Tests/TestFolder.h"
@@ -29,6 +30,7 @@ public:
                       root + "/Data", root + "/Documents", root + "/Temporary")
     {
         GetFileManager().RegisterFormats();
+        Lumvek::RegisterRuntimeFormats(GetFileManager());
     }
 
     void Quit() override { ++quits; }

@@ -2,7 +2,7 @@
 #include "Engine/Foundation/ImageFormats.h"
 #include "Engine/Foundation/Texture.h"
 #include "Engine/Foundation/TextureRegion.h"
-#include "Engine/Runtime/RecordingGraphicsDevice.h"
+#include "Engine/Runtime/Graphics/RecordingGraphicsDevice.h"
 #include "Tests/Source/Game/GameTestSupport.h"
 
 #include <array>

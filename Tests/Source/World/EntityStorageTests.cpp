@@ -1,6 +1,6 @@
+#include "Source/World/Body.h"
 #include "Source/World/EntityGrid.h"
 #include "Source/World/EntityStorage.h"
-#include "Source/World/Body.h"
 
 #include <gtest/gtest.h>
 
@@ -102,7 +102,8 @@ TEST(EntityStorage, NeverHandsOutTheIdThatMeansNoEntity)
     {
         SCOPED_TRACE(capacity);
         std::set<EntityId> seen;
-        auto check = [&](auto& storage) {
+        auto check = [&](auto& storage)
+        {
             // Allocating and removing repeatedly walks one slot through every generation, twice over.
             for (uint32_t i = 0; i < 2 * 65536 / capacity + 2; ++i)
             {
@@ -165,11 +166,9 @@ TEST(EntityGrid, RefusesBodiesThatTouchOrLeaveTheAreaAndListsEachEntityOnce)
         bool inserted;
     };
     const Case cases[] = {
-        {0.0f, 0.0f, 5.0f, 5.0f, true},
-        {95.0f, 10.0f, 5.0f, 5.0f, false}, // touches the right edge
-        {10.0f, 45.0f, 5.0f, 5.0f, false}, // touches the top edge
-        {-0.5f, 10.0f, 5.0f, 5.0f, false},
-        {99.0f, 49.0f, 0.5f, 0.5f, true},
+        {0.0f, 0.0f, 5.0f, 5.0f, true},    {95.0f, 10.0f, 5.0f, 5.0f, false}, // touches the right edge
+        {10.0f, 45.0f, 5.0f, 5.0f, false},                                    // touches the top edge
+        {-0.5f, 10.0f, 5.0f, 5.0f, false}, {99.0f, 49.0f, 0.5f, 0.5f, true},
     };
     std::vector<std::unique_ptr<Thing>> things;
     for (const Case& test : cases)
@@ -183,8 +182,7 @@ TEST(EntityGrid, RefusesBodiesThatTouchOrLeaveTheAreaAndListsEachEntityOnce)
     Thing wide;
     Place(wide, 5.0f, 5.0f, 40.0f, 30.0f);
     ASSERT_TRUE(grid->Insert(wide));
-    EXPECT_EQ(Listed(grid->Query({0.0f, 0.0f, 60.0f, 40.0f})),
-              (std::vector<Thing*>{things[0].get(), &wide}));
+    EXPECT_EQ(Listed(grid->Query({0.0f, 0.0f, 60.0f, 40.0f})), (std::vector<Thing*>{things[0].get(), &wide}));
     // Inactive entities are not listed; removed ones give their nodes back.
     wide.body->active = 0;
     EXPECT_EQ(grid->Query({20.0f, 20.0f, 1.0f, 1.0f}).count, 0u);

@@ -45,16 +45,16 @@ TEST(MapFile, LaysTheGridsOverTheBoundsGrownByTen)
 
 TEST(MapFile, RefusesBoundsTheGridsCannotHoldAndSaysWhichMap)
 {
-    for (const char* bounds : {"0 0 -20 10", "0 0 10 -25", "0 0 0 10", "0 0 nan 10", "0 0 1e30 1e30",
-                               "0 0 100000 100000", "1e38 0 1e38 10"})
+    for (const char* bounds :
+         {"0 0 -20 10", "0 0 10 -25", "0 0 0 10", "0 0 nan 10", "0 0 1e30 1e30", "0 0 100000 100000", "1e38 0 1e38 10"})
     {
         SCOPED_TRACE(bounds);
         TestGame game;
         MapNames names;
         LogCapture log;
         World world(game, 1);
-        EXPECT_FALSE(LoadMapText(world, names,
-                                 MapWith(bounds, R"("Platforms": [{"Position": "1 1", "Size": "2 2"}])"), "Skyway"));
+        EXPECT_FALSE(LoadMapText(world, names, MapWith(bounds, R"("Platforms": [{"Position": "1 1", "Size": "2 2"}])"),
+                                 "Skyway"));
         EXPECT_TRUE(LoggedContaining(log, "Skyway")) << (log.messages.empty() ? "" : log.messages[0]);
         // The world stays empty over the default area.
         EXPECT_EQ(world.platforms.Count(), 0u);
@@ -119,7 +119,8 @@ TEST(MapFile, SkipsElementsWhoseDefinitionIsMissingAndWritesTheRestBackUnderThei
     auto world = game.Load(MapWith("0 0 50 50", R"("Hazards": [
         {"Name": "Pit", "Position": "1 1", "Size": "2 1", "Data": "Spikes", "WindDirection": "0 1"},
         {"Name": "Lava", "Position": "5 1", "Size": "2 1", "Data": "Lava"}],
-        "Zones": [{"Position": "1 5", "Size": "2 2", "Data": "Quicksand"}])"), names);
+        "Zones": [{"Position": "1 5", "Size": "2 2", "Data": "Quicksand"}])"),
+                           names);
     ASSERT_EQ(world->hazards.Count(), 1u);
     EXPECT_EQ(world->hazards[0].data->name, "Icicles");
     EXPECT_EQ(world->zones.Count(), 0u);
@@ -151,7 +152,8 @@ TEST(MapFile, AMovingPlatformWithoutKeysStandsStillWithAMessage)
         LogCapture log;
         auto world = game.Load(
             MapWith("0 0 50 50", std::string(R"("Platforms": [{"Name": "Lift", "Position": "1 1", "Size": "2 1",
-                                                               "Moving": true)") + path + "}]"),
+                                                               "Moving": true)") +
+                                     path + "}]"),
             names);
         ASSERT_EQ(world->platforms.Count(), 1u);
         EXPECT_FALSE(world->platforms[0].moving);
@@ -198,10 +200,11 @@ TEST(MapFile, HeadlessMakesBodiesButNoImagesEffectsOrVisuals)
         game.headless = headless;
         game.ownRegistry.hazards.Find("Spikes")->image = 3;
         MapNames names;
-        auto world = game.Load(MapWith("0 0 50 50", R"("Hazards": [{"Position": "1 1", "Size": "2 1", "Data": "Spikes"}],
+        auto world =
+            game.Load(MapWith("0 0 50 50", R"("Hazards": [{"Position": "1 1", "Size": "2 1", "Data": "Spikes"}],
             "Visuals": [{"Position": "5 5", "Size": "1 1", "Texture": "Cloud"}],
             "Platforms": [{"Position": "1 10", "Size": "4 1"}])"),
-                               names);
+                      names);
         ASSERT_EQ(world->hazards.Count(), 1u);
         EXPECT_EQ(world->hazards[0].image != nullptr, !headless);
         EXPECT_EQ(world->visuals.Count(), headless ? 0u : 1u);

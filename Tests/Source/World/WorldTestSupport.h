@@ -40,7 +40,8 @@ public:
     {
         files.RegisterFormats();
         registry = &ownRegistry;
-        configuration.map = Add(ownRegistry.maps, "Test", R"({"DisplayName": "Test", "Description": "A test map."})")->index;
+        configuration.map =
+            Add(ownRegistry.maps, "Test", R"({"DisplayName": "Test", "Description": "A test map."})")->index;
         configuration.theme = Add(ownRegistry.themes, "Plain", "{}")->index;
         Add(ownRegistry.hazards, "Spikes", R"({"Damage": 10.0})");
         Add(ownRegistry.hazards, "Icicles", R"({"Damage": 20.0})");

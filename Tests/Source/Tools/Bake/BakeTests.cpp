@@ -7,7 +7,8 @@
 #include "Engine/Foundation/LtdFormat.h"
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/SdfFormat.h"
-#include "Engine/Foundation/Wav.h"
+#include "Engine/Runtime/Audio/Wav.h"
+#include "Engine/Runtime/Core/RuntimeFormats.h"
 #include "Tests/LogCapture.h"
 #include "Tests/TestFolder.h"
 
@@ -87,6 +88,7 @@ TEST(BakeAssets, TextureDescriptionsBuildEveryRegionTheFrontEndNames)
 {
     FileManager files(LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR);
     files.RegisterFormats();
+    Lumvek::RegisterRuntimeFormats(files);
     ResourceTable table(&files);
     LogCapture log;
     Texture* ui = table.CreateTexture(table.Count());

@@ -1,6 +1,6 @@
 #include "Source/Tools/Bake/Synth.h"
 
-#include "Engine/Foundation/Wav.h"
+#include "Engine/Runtime/Audio/Wav.h"
 
 #include <gtest/gtest.h>
 
