@@ -1,7 +1,7 @@
 #include "Source/Data/AbilityPartData.h"
 
-#include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Log.h"
+#include "Engine/Foundation/NameSet.h"
 #include "Engine/Runtime/Audio/AudioDevice.h"
 #include "Source/Data/DataRegistry.h"
 

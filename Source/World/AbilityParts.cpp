@@ -128,16 +128,10 @@ void HelicopterHat::OnUseStarted()
         voice = PlayLoop(*owner, hat.sound, WorldPosition(*spine));
     else
         voice = PlayLoop(*owner, hat.sound, Position(*owner));
-    Attributes& modifiers = owner->modifiers;
-    changes[0].before = modifiers.aerodynamics;
-    changes[1].before = modifiers.maneuverability;
-    changes[2].before = modifiers.maximumFallingSpeed;
-    modifiers.aerodynamics += hat.aerodynamicsModifier;
-    modifiers.maneuverability += hat.maneuverabilityModifier;
-    modifiers.maximumFallingSpeed *= hat.maximumFallingSpeedModifier;
-    changes[0].after = modifiers.aerodynamics;
-    changes[1].after = modifiers.maneuverability;
-    changes[2].after = modifiers.maximumFallingSpeed;
+    PlayerModifiers& modifiers = owner->modifiers;
+    modifiers.Add(&Attributes::aerodynamics, hat.aerodynamicsModifier);
+    modifiers.Add(&Attributes::maneuverability, hat.maneuverabilityModifier);
+    modifiers.Multiply(&Attributes::maximumFallingSpeed, hat.maximumFallingSpeedModifier);
 }
 
 void HelicopterHat::OnUsing()
@@ -151,14 +145,10 @@ void HelicopterHat::OnUsing()
 void HelicopterHat::OnUseEnded()
 {
     const HelicopterHatData& hat = GetData();
-    Attributes& modifiers = owner->modifiers;
-    // A value nobody changed during the use goes back to exactly what it was; one that something else
-    // changed meanwhile (a weapon taken out, a zone) loses only the hat's share.
-    const auto undo = [](float& value, const Change& change, float undone)
-    { value = value == change.after ? change.before : undone; };
-    undo(modifiers.aerodynamics, changes[0], modifiers.aerodynamics - hat.aerodynamicsModifier);
-    undo(modifiers.maneuverability, changes[1], modifiers.maneuverability - hat.maneuverabilityModifier);
-    undo(modifiers.maximumFallingSpeed, changes[2], modifiers.maximumFallingSpeed / hat.maximumFallingSpeedModifier);
+    PlayerModifiers& modifiers = owner->modifiers;
+    modifiers.Add(&Attributes::aerodynamics, -hat.aerodynamicsModifier);
+    modifiers.Add(&Attributes::maneuverability, -hat.maneuverabilityModifier);
+    modifiers.Divide(&Attributes::maximumFallingSpeed, hat.maximumFallingSpeedModifier);
     voice.Release();
 }
 
@@ -278,13 +268,13 @@ void BonusHitops::OnUseStarted()
     if (!boosted && owner->body.IsOnGround())
     {
         boosted = true;
-        Attributes& modifiers = owner->modifiers;
+        PlayerModifiers& modifiers = owner->modifiers;
         rechargeBoosted = WearsOxygenMask(*owner);
         if (rechargeBoosted)
-            modifiers.energyRecharge += hitops.oxygenMaskRechargeBoost;
-        modifiers.maximumForwardSpeed += hitops.speedBoost;
-        modifiers.maximumBackwardSpeed += hitops.speedBoost;
-        modifiers.agility += hitops.speedBoost;
+            modifiers.Add(&Attributes::energyRecharge, hitops.oxygenMaskRechargeBoost);
+        modifiers.Add(&Attributes::maximumForwardSpeed, hitops.speedBoost);
+        modifiers.Add(&Attributes::maximumBackwardSpeed, hitops.speedBoost);
+        modifiers.Add(&Attributes::agility, hitops.speedBoost);
     }
     owner->GetContext().PlaySound(hitops.sound, Position(*owner), owner->body.velocity, 1.0f);
 }
@@ -295,14 +285,14 @@ void BonusHitops::OnUseEnded()
         return;
     const BonusHitopsData& hitops = GetData();
     boosted = false;
-    Attributes& modifiers = owner->modifiers;
+    PlayerModifiers& modifiers = owner->modifiers;
     // The recharge boost goes exactly when it came, whatever head is worn now.
     if (rechargeBoosted)
-        modifiers.energyRecharge -= hitops.oxygenMaskRechargeBoost;
+        modifiers.Add(&Attributes::energyRecharge, -hitops.oxygenMaskRechargeBoost);
     rechargeBoosted = false;
-    modifiers.maximumForwardSpeed -= hitops.speedBoost;
-    modifiers.maximumBackwardSpeed -= hitops.speedBoost;
-    modifiers.agility -= hitops.speedBoost;
+    modifiers.Add(&Attributes::maximumForwardSpeed, -hitops.speedBoost);
+    modifiers.Add(&Attributes::maximumBackwardSpeed, -hitops.speedBoost);
+    modifiers.Add(&Attributes::agility, -hitops.speedBoost);
 }
 
 const SpaceBootsData& SpaceBoots::GetData() const

@@ -4,7 +4,6 @@
 #include "Source/World/EntityStorage.h"
 #include "Source/World/Part.h"
 
-#include <array>
 #include <cstdint>
 
 class Bone;
@@ -38,16 +37,6 @@ public:
     // The blades run their frames forwards and backwards in turn.
     bool reverse = false;
     float accumulatedTime = 0.0f;
-
-private:
-    // One modifier a use changed: what it was and what the use made it, so that ending the use gives
-    // back exactly the value it found.
-    struct Change
-    {
-        float before = 0.0f;
-        float after = 0.0f;
-    };
-    std::array<Change, 3> changes{};
 };
 
 // Keeps the weapon in hand loaded from its reserve, with no energy and no use.

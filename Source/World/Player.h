@@ -8,6 +8,7 @@
 #include "Source/World/Part.h"
 #include "Source/World/PlayerBody.h"
 #include "Source/World/PlayerInput.h"
+#include "Source/World/PlayerModifiers.h"
 #include "Source/World/Weapon.h"
 
 #include <cstdint>
@@ -90,6 +91,8 @@ public:
     // The current noise level, which the movement step and weapons make.
     float GetNoise() const { return baseAttributes.noisiness; }
     GameContext& GetContext() const;
+    // What a camera following the player reads: its aim, its camera zoom and its weapon's zoom level.
+    CameraFocus GetCameraFocus() const;
     PlayerBody& GetBody() { return body; }
     const PlayerBody& GetBody() const { return body; }
     Part* GetPart(uint32_t position) const;
@@ -154,7 +157,7 @@ public:
     // From the character. Its Noisiness is the player's current noise level instead.
     Attributes baseAttributes;
     // The parts', weapons', zones' and modes' modifiers over IdentityModifiers.
-    Attributes modifiers = IdentityModifiers();
+    PlayerModifiers modifiers{IdentityModifiers()};
     float health = 0.0f;
     // Set while the record is in use.
     bool present = false;

@@ -235,7 +235,7 @@ void PlayerBody::UpdateVelocity(float dt)
 {
     const Player& player = *owner;
     const Attributes& base = player.baseAttributes;
-    float weightModifier = player.modifiers.weight;
+    float weightModifier = player.modifiers[&Attributes::weight];
     if (player.stowedWeapon && player.stowedWeapon->data)
         weightModifier += player.stowedWeapon->data->modifiers.weight;
     const float weight = weightModifier * base.weight;
