@@ -6,6 +6,7 @@
 #include "Engine/Runtime/Core/Application.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Game/Vantorel.h"
+#include "Source/GameTypes/GameType.h"
 #include "Source/Network/LocalNetwork.h"
 #include "Source/World/World.h"
 #include "Source/World/WorldHash.h"
@@ -15,12 +16,20 @@ using namespace Lumvek;
 void Vantorel_::StartGame()
 {
     configuration.NameBots(random.engine);
-    // The world's generators take their seed from the game's, so one seed replays the whole run.
+    // The world's and the rules' generators take their seeds from the game's, so one seed replays the
+    // whole run.
+    gameType = nullptr;
+    gameTypeOwner.reset();
+    world = nullptr;
     worldOwner.reset();
     worldOwner = std::make_unique<World>(*this, random.Next());
     world = worldOwner.get();
-    Log::Write("the game rules are not part of the game yet: the match runs without them and does not end by "
-               "itself");
+    const uint32_t rulesSeed = random.Next();
+    if (const GameTypeData* rules = registry ? registry->gameTypes.Get(configuration.gameType) : nullptr)
+        gameTypeOwner = rules->CreateGameType(*this, rulesSeed);
+    else
+        Log::Write("the configuration {} names no game type: the match runs without rules", configuration.name);
+    gameType = gameTypeOwner.get();
 
     load.SetProgress(0);
     load.SetState(LoadState::MatchLoading);
@@ -31,6 +40,8 @@ void Vantorel_::StartGame()
 void Vantorel_::BeginPlay()
 {
     world->Begin();
+    if (authority && gameType)
+        gameType->Start();
     load.SetProgress(0);
     load.SetState(LoadState::RenderResourcesLoading);
     StartLoader(&Loader::LoadRenderResources);
@@ -50,6 +61,8 @@ void Vantorel_::LeaveGame()
     load.SetProgress(100);
     load.SetState(LoadState::MatchUnloaded);
 
+    gameType = nullptr;
+    gameTypeOwner.reset();
     world = nullptr;
     worldOwner.reset();
     if (network)
@@ -162,6 +175,13 @@ void Vantorel_::RecordTick()
     {
         WorldHash hash;
         hash.AddWorld(*world);
+        if (gameType)
+        {
+            for (const ScoreEntry& score : gameType->GetTeamScores())
+                hash.AddScore(score.index, score.score);
+            for (const ScoreEntry& score : gameType->GetPlayerScores())
+                hash.AddScore(score.index, score.score);
+        }
         hashLog->Write(matchTicks, hash.Get());
     }
     // A match that has ended is only showing its results: its journal is written already.

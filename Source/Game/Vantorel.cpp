@@ -10,6 +10,7 @@
 #include "Libraries/Net/Log.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/NamedAssets.h"
+#include "Source/GameTypes/GameType.h"
 #include "Source/Network/LocalNetwork.h"
 #include "Source/World/World.h"
 
@@ -135,8 +136,14 @@ void Vantorel_::LateUpdate(int64_t elapsed)
     case NetworkState::Prepared:
         if (loadState == LoadState::RenderResourcesLoaded)
         {
-            // The game rules set up their objectives here once they are part of the match, and the
-            // game screens open here once there are screens.
+            if (gameType)
+            {
+                if (authority)
+                    gameType->SetupObjectives();
+                else
+                    gameType->ResetPlayers();
+            }
+            // The game screens open here once there are screens.
             network->BeginStarting();
             accumulator = 0;
             matchFlow = MatchFlow::Running;

@@ -16,6 +16,7 @@
 #include <string>
 
 class DataRegistry;
+class GameType;
 class LocalNetwork;
 class Network;
 class World;
@@ -81,8 +82,9 @@ public:
     void RenderFrame(double dt, double alpha);
 
     // The match flow. StartGame: the network configured a match and nothing loads: makes the world and
-    // starts the match loader. BeginPlay: the match loaded: begins the world and starts the render
-    // resources. LeaveGame: waits for a running loader, then deletes the match's objects.
+    // the game type and starts the match loader. BeginPlay: the match loaded: begins the world and the
+    // rules and starts the render resources. LeaveGame: waits for a running loader, then deletes the
+    // match's objects.
     // ShowStartScreen: the role stopped: deletes it and returns to the front end.
     void StartGame();
     void BeginPlay();
@@ -143,7 +145,7 @@ private:
     // A loader is due: it starts now unless an image is in flight, in which case the render starts it.
     void StartLoader(void (*loader)(Vantorel_&));
     // The match has objects to leave.
-    bool HasMatch() const { return world != nullptr; }
+    bool HasMatch() const { return world != nullptr || gameType != nullptr; }
     void DecayRumble(int64_t elapsed);
 
     // The command line's local match: starts it once the definitions are loaded, counts its ticks,
@@ -159,6 +161,7 @@ private:
 
     std::unique_ptr<DataRegistry> registryOwner;
     std::unique_ptr<Network> networkOwner;
+    std::unique_ptr<GameType> gameTypeOwner;
     std::unique_ptr<World> worldOwner;
 
     // The networking library's memory of last resort, and whether its cryptography started.

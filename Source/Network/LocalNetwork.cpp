@@ -4,6 +4,7 @@
 #include "Engine/Foundation/Pattern.h"
 #include "Engine/Foundation/ToString.h"
 #include "Source/Data/Profile.h"
+#include "Source/GameTypes/GameType.h"
 #include "Source/World/GameContext.h"
 #include "Source/World/World.h"
 
@@ -105,7 +106,8 @@ void LocalNetwork::Step(float dt)
 
     if (context.world)
         context.world->Step(dt);
-    // The game rules' tick follows the world's once the game types are part of the match.
+    if (context.gameType)
+        context.gameType->Update(dt);
 }
 
 void LocalNetwork::SaveJournal()

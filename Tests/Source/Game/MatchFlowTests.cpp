@@ -1,4 +1,5 @@
 #include "Source/Data/DataRegistry.h"
+#include "Source/GameTypes/GameType.h"
 #include "Source/Network/LocalNetwork.h"
 #include "Tests/Source/Game/GameTestSupport.h"
 
@@ -56,8 +57,10 @@ struct LocalMatch : GameFixture
         const uint64_t start = game->GetMatchTicks();
         Strings flows = FlowUntil([this] { return game->GetMatchFlow() == MatchFlow::Running; });
         Strings playing = FlowUntil([&] { return game->GetMatchTicks() - start == ticks; });
-        // What the game rules do when a match is won.
-        game->network->SaveJournal();
+        // A match is won: the rules end it and the role records it.
+        EXPECT_NE(game->gameType, nullptr);
+        if (game->gameType)
+            game->gameType->EndAndNotify();
         Strings ended = FlowUntil([this] { return game->network->GetState() == NetworkState::Waiting; });
         for (const Strings* more : {&playing, &ended})
             for (const std::string& flow : *more)
@@ -90,9 +93,9 @@ TEST(MatchFlow, OneLocalMatchRunsEveryLoadStateAndFlowInOrder)
     EXPECT_EQ(match.recorder.Take(), (Strings{"P0", "S3", "P25", "P50", "P75", "P100", "S4", "P0", "S5", "P50", "P80",
                                               "S6", "P0", "S7", "P100", "S8"}));
     EXPECT_EQ(match.game->world, nullptr);
+    EXPECT_EQ(match.game->gameType, nullptr);
     EXPECT_TRUE(match.game->configuration.bots.size() > 0);
     EXPECT_EQ(match.game->configuration.bots[0].player, nullptr);
-    // The match is the map's: the world it ran had the map's platforms.
     EXPECT_TRUE(std::filesystem::exists(match.Role().GetSavedJournal()));
 }
 

@@ -122,20 +122,26 @@ TEST_F(Program, AHeadlessLocalMatchStopsAtItsTickLimitWithoutAJournal)
     EXPECT_FALSE(fs::exists(folder.root / "Journals"));
 }
 
-TEST_F(Program, TwoRunsOfOneSeedWriteTheSameHashes)
+TEST_F(Program, TwoRunsOfOneSeedWriteTheSameHashesAndAnotherSeedOthers)
 {
     const std::vector<std::string> common{"--headless", "--local", "Short", "--ticks", "90", "--seed", "7"};
     std::vector<std::string> first = common;
     first.insert(first.end(), {"--hash-log", (folder.root / "first.txt").string()});
     std::vector<std::string> second = common;
     second.insert(second.end(), {"--hash-log", (folder.root / "second.txt").string()});
+    std::vector<std::string> other{"--headless", "--local",    "Short",
+                                   "--ticks",    "90",         "--seed",
+                                   "8",          "--hash-log", (folder.root / "other.txt").string()};
     ASSERT_EQ(Run(first), 2) << lastOutput;
     ASSERT_EQ(Run(second), 2) << lastOutput;
+    ASSERT_EQ(Run(other), 2) << lastOutput;
 
     const std::string hashes = Read("first.txt");
     EXPECT_EQ(std::count(hashes.begin(), hashes.end(), '\n'), 90);
     EXPECT_EQ(hashes.substr(0, 2), "1 ");
     EXPECT_EQ(hashes, Read("second.txt"));
+    // The bots' parts and spawn points are drawn from the seed.
+    EXPECT_NE(hashes, Read("other.txt"));
 }
 
 TEST_F(Program, BadCommandLinesEndWithAMessageAndCode1)
