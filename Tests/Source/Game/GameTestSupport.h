@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Engine/Foundation/File.h"
+#include "Engine/Runtime/Audio/AudioDevice.h"
 #include "Engine/Runtime/Core/Application.h"
 #include "Engine/Runtime/Core/RuntimeFormats.h"
 #include "Engine/Runtime/Graphics/GraphicsDevice.h"
@@ -36,6 +37,7 @@ public:
     void Quit() override { ++quits; }
 
     void SetGraphicsDevice(std::unique_ptr<Lumvek::GraphicsDevice> device) { graphicsDevice = std::move(device); }
+    void SetAudioDevice(std::unique_ptr<Lumvek::AudioDevice> device) { audioDevice = std::move(device); }
     void SetControllerDevice(std::unique_ptr<Lumvek::ControllerDevice> device) { controllerDevice = std::move(device); }
 
     int32_t quits = 0;

@@ -1,6 +1,9 @@
+#include "Engine/Foundation/NameSet.h"
+#include "Engine/Runtime/Audio/Sound.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/GameTypes/GameType.h"
 #include "Source/Network/LocalNetwork.h"
+#include "Tests/Engine/Runtime/Audio/RecordingDevices.h"
 #include "Tests/Source/Game/GameTestSupport.h"
 
 #include <filesystem>
@@ -137,4 +140,30 @@ TEST(MatchFlow, ALeaveWhileTheMatchLoadsWaitsForTheLoader)
     ASSERT_NE(loaded, events.end());
     EXPECT_LT(loaded - events.begin(), static_cast<std::ptrdiff_t>(events.size()) - 4);
     EXPECT_EQ(match.game->world, nullptr);
+}
+
+TEST(MatchFlow, ASoundPlaysOnceAndFinishesUnlessHeadlessOrNone)
+{
+    struct Case
+    {
+        bool headless;
+        bool none;
+        bool plays;
+    };
+    const Case cases[] = {{false, false, true}, {true, false, false}, {false, true, false}};
+    const uint32_t sound = NameSet::Global().Add("MatchFlowTestSound");
+    for (const Case& test : cases)
+    {
+        GameFixture fixture(test.headless, false);
+        Testing::DeviceCalls record;
+        fixture.application->SetAudioDevice(
+            std::make_unique<Testing::RecordingAudioDevice>(&fixture.application->GetResources(), record));
+        const uint32_t resource = NameTableB().Add(NameSet::Global().GetName(sound));
+        ASSERT_NE(fixture.application->GetResources().Create<Sound>(resource), nullptr);
+
+        fixture.game->PlaySound(test.none ? InvalidId : sound, {1.0f, 2.0f}, {}, 0.5f);
+        // Nothing stops it: the device lets the voice go when the sound has ended.
+        EXPECT_EQ(record.calls, test.plays ? Strings{"Play " + std::to_string(resource)} : Strings{})
+            << test.headless << test.none;
+    }
 }
