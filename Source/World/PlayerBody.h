@@ -118,8 +118,8 @@ public:
     void Reset() override;
 
     // Places a spawning player at the position, facing left or right, with no movement and nothing
-    // touched, and lets it drop through the one-way platforms its box overlaps there rather than snap
-    // on top of them. Its Box2D body stays.
+    // touched, no flinch, and lets it drop through the one-way platforms its box overlaps there rather
+    // than snap on top of them. Its Box2D body stays.
     void Reset(Lumvek::Vector2 position, bool facingLeft);
     // One tick of dt seconds.
     void Move(float dt);
