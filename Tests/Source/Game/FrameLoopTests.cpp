@@ -186,15 +186,3 @@ TEST(FrameLoop, RumbleFadesAtFiftyASecondAndStopsAPadOnceBothMotorsAreBelowZero)
     EXPECT_EQ(recording.calls.size(), 2u);
     EXPECT_EQ(recording.vibrations[2].highFrequency, 0.0f);
 }
-
-TEST(FrameLoop, AHeadlessGameRendersNothing)
-{
-    GameFixture fixture(true, false);
-    auto pads = std::make_unique<RecordingPads>();
-    RecordingPads& recording = *pads;
-    fixture.application->SetControllerDevice(std::move(pads));
-    recording.vibrations[0] = {0.3f, 0.0f};
-    fixture.game->Render(Vantorel_::StepLength);
-    EXPECT_EQ(recording.vibrations[0].highFrequency, 0.3f);
-    EXPECT_TRUE(recording.calls.empty());
-}

@@ -162,18 +162,6 @@ TEST(Streaming, AQueuedRequestWaitsWhileALoaderMayRun)
     }
 }
 
-TEST(Streaming, ARequestForAnAtlasWithoutItsTextureIsDropped)
-{
-    GameFixture fixture(true, false);
-    auto recording = std::make_unique<RecordingGraphicsDevice>(&fixture.application->GetResources());
-    RecordingGraphicsDevice* device = recording.get();
-    fixture.application->SetGraphicsDevice(std::move(recording));
-    fixture.game->previewAtlas.RequestTextureRegion(device, 1, "Assets/Missing.png");
-    fixture.game->previewAtlas.RequestTextureRegion(nullptr, 1, "Assets/Missing.png");
-    EXPECT_EQ(fixture.game->previewAtlas.GetState(), Loader::StreamingAtlasInfo::Idle);
-    EXPECT_EQ(fixture.game->previewAtlas.GetPendingCount(), 0u);
-}
-
 TEST(Streaming, ALoaderDueWhileAnImageLoadsStartsOnceTheAtlasIsIdle)
 {
     Streaming streaming;

@@ -203,23 +203,6 @@ TEST(NetworkRoles, TheLocalRoleRecordsOneInputPerLocalPlayerInSlotOrder)
     }
 }
 
-TEST(NetworkRoles, AnInputIsRecordedInFiveBytesWithEveryPressedButtonAsOneBit)
-{
-    PlayerInput input;
-    input.move = -5;
-    input.aimX = 7;
-    input.aimY = -9;
-    input[PlayerAction::FallThrough] = 2;
-    input[PlayerAction::Scope] = 1;
-    input[PlayerAction::ToggleView] = 255;
-    const JournalInput recorded = ToJournalInput(input);
-    EXPECT_EQ(recorded.move, -5);
-    EXPECT_EQ(recorded.aimX, 7);
-    EXPECT_EQ(recorded.aimY, -9);
-    EXPECT_EQ(recorded.buttons[0], 0x81);
-    EXPECT_EQ(recorded.buttons[1], 0x01);
-}
-
 TEST(NetworkRoles, TheLibrarysMessagesReachTheLogCutTo1023Characters)
 {
     struct Case
