@@ -120,7 +120,9 @@ TEST(FrameLoop, ConfiguredStartsAMatchOnlyOnceNothingLoads)
         EXPECT_EQ(loop.game->world != nullptr, test.starts) << state;
         EXPECT_EQ(loop.role->calls, test.starts ? std::vector<std::string>{"BeginLoading"} : std::vector<std::string>{})
             << state;
-        EXPECT_EQ(loop.game->load.GetState(), test.starts ? LoadState::MatchLoading : test.loadState) << state;
+        // A start hands the match to the match loader.
+        loop.game->WaitForLoader();
+        EXPECT_EQ(loop.game->load.GetState(), test.starts ? LoadState::MatchLoaded : test.loadState) << state;
     }
 }
 
