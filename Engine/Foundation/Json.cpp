@@ -167,6 +167,10 @@ private:
 // stack is on the heap.
 constexpr uint32_t RecursiveDepth = 64;
 
+// Full precision makes a number read back as the very double that was written; without it
+// RapidJSON's fast path may land an ulp or two away, and every load and save would move it.
+constexpr unsigned ParseFlags = rapidjson::kParseFullPrecisionFlag;
+
 // RapidJSON parses fastest in place, decoding strings inside a mutable copy of the text; the copy
 // also carries the terminating zero that the view lacks.
 template <unsigned Flags> bool Parse(StringView text, TreeBuilder& builder)
@@ -199,11 +203,27 @@ public:
         used = 0;
     }
 
+    // The writer's indentation, one tab per level, is cut at MaximumIndent: a deep tree would
+    // otherwise write text growing with the square of its depth. Readers ignore indentation.
+    void PutIndent(Ch c, size_t count)
+    {
+        for (size_t i = 0; i < count && i < MaximumIndent; ++i)
+            Put(c);
+    }
+
 private:
+    static constexpr size_t MaximumIndent = 32;
+
     std::string& text;
     char chunk[4096];
     uint32_t used = 0;
 };
+
+// Found by argument-dependent lookup where the pretty writer indents, in place of RapidJSON's own.
+void PutN(ChunkOutput& output, char c, size_t count)
+{
+    output.PutIndent(c, count);
+}
 
 using JsonWriter = rapidjson::PrettyWriter<ChunkOutput>;
 
@@ -260,7 +280,7 @@ void WriteScalar(JsonWriter& writer, const Blueprint& value)
 bool JsonFormat::LoadBlueprint(StringView text, Blueprint& target)
 {
     TreeBuilder builder(RecursiveDepth);
-    if (Parse<rapidjson::kParseNoFlags>(text, builder))
+    if (Parse<ParseFlags>(text, builder))
     {
         target = builder.TakeRoot();
         return true;
@@ -268,7 +288,7 @@ bool JsonFormat::LoadBlueprint(StringView text, Blueprint& target)
     if (!builder.TooDeep())
         return false;
     TreeBuilder deepBuilder(UINT32_MAX);
-    if (!Parse<rapidjson::kParseIterativeFlag>(text, deepBuilder))
+    if (!Parse<ParseFlags | rapidjson::kParseIterativeFlag>(text, deepBuilder))
         return false;
     target = deepBuilder.TakeRoot();
     return true;
