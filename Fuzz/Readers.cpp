@@ -21,6 +21,8 @@
 #include <memory>
 #include <system_error>
 #include <unistd.h>
+#include <utility>
+#include <zlib.h>
 
 namespace Lumvek::Fuzz
 {
@@ -393,25 +395,90 @@ std::vector<std::string> WavSeeds(const std::string& sourceRoot)
     return AssetSeeds(sourceRoot, {".wav"});
 }
 
-// Archives of a few Assets files.
+// Raw deflate, as zip entries of method 8 hold it.
+std::string Deflate(const std::string& data)
+{
+    z_stream stream{};
+    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+    std::string out(deflateBound(&stream, static_cast<uLong>(data.size())), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    stream.avail_in = static_cast<uInt>(data.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = static_cast<uInt>(out.size());
+    deflate(&stream, Z_FINISH);
+    out.resize(stream.total_out);
+    deflateEnd(&stream);
+    return out;
+}
+
+void Put(std::string& out, uint32_t value, int width)
+{
+    for (int i = 0; i < width; ++i)
+        out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+// Archives of a few Assets files, as archivers write them (the engine saves no archives): local
+// headers with the data, stored or deflated in turn, the central directory and the end record.
 std::vector<std::string> ZipSeeds(const std::string& sourceRoot)
 {
     std::vector<std::string> seeds;
-    ContentFormat<Archive>* zip = Files().FindFormat<Archive>("zip");
-    const std::vector<std::filesystem::path> files = AssetFiles(sourceRoot, {".json", ".ltd", ".wav"});
+    const std::vector<std::filesystem::path> files = AssetFiles(sourceRoot, {".json", ".ltd", ".lte"});
     for (size_t first = 0; first < files.size() && seeds.size() < 4; first += 7)
     {
-        Archive archive;
-        for (size_t i = first; i < std::min(files.size(), first + 3); ++i)
+        std::string archive;
+        std::string directory;
+        uint32_t count = 0;
+        for (size_t i = first; i < std::min(files.size(), first + 3); ++i, ++count)
         {
-            const std::string text = ReadFile(files[i]);
-            if (text.size() > 64 * 1024)
-                continue;
-            Buffer& entry = archive.Add(files[i].filename().string());
-            entry.Append(text.data(), static_cast<uint32_t>(text.size()));
+            const std::string name = files[i].filename().string();
+            const std::string data = ReadFile(files[i]);
+            const bool deflated = count % 2 == 1;
+            const std::string stored = deflated ? Deflate(data) : data;
+            const uint32_t method = deflated ? 8 : 0;
+            const uint32_t offset = static_cast<uint32_t>(archive.size());
+            for (auto [value, width] : {std::pair<uint32_t, int>{0x04034b50, 4},
+                                        {20, 2},
+                                        {0, 2},
+                                        {method, 2},
+                                        {0, 4},
+                                        {0, 4},
+                                        {uint32_t(stored.size()), 4},
+                                        {uint32_t(data.size()), 4},
+                                        {uint32_t(name.size()), 2},
+                                        {0, 2}})
+                Put(archive, value, width);
+            archive += name + stored;
+            for (auto [value, width] : {std::pair<uint32_t, int>{0x02014b50, 4},
+                                        {20, 2},
+                                        {20, 2},
+                                        {0, 2},
+                                        {method, 2},
+                                        {0, 4},
+                                        {0, 4},
+                                        {uint32_t(stored.size()), 4},
+                                        {uint32_t(data.size()), 4},
+                                        {uint32_t(name.size()), 2},
+                                        {0, 2},
+                                        {0, 2},
+                                        {0, 2},
+                                        {0, 2},
+                                        {0, 4},
+                                        {offset, 4}})
+                Put(directory, value, width);
+            directory += name;
         }
-        const Buffer saved = zip->Save("Seed.zip", archive);
-        seeds.emplace_back(saved.View().data, saved.View().length);
+        const uint32_t directoryOffset = static_cast<uint32_t>(archive.size());
+        archive += directory;
+        for (auto [value, width] : {std::pair<uint32_t, int>{0x06054b50, 4},
+                                    {0, 2},
+                                    {0, 2},
+                                    {count, 2},
+                                    {count, 2},
+                                    {uint32_t(directory.size()), 4},
+                                    {directoryOffset, 4},
+                                    {0, 2}})
+            Put(archive, value, width);
+        seeds.push_back(std::move(archive));
     }
     return seeds;
 }
