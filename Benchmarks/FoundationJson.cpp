@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <time.h>
 
 using namespace Lumvek;
 
@@ -90,9 +91,23 @@ struct Timing
 };
 
 // Load returns what it built; the result is destroyed after the clock for the load stops.
+// The calling thread's processor time: on a shared machine wall time would count other programs.
+struct ThreadClock
+{
+    using duration = std::chrono::nanoseconds;
+    using time_point = std::chrono::time_point<ThreadClock, duration>;
+
+    static time_point now()
+    {
+        timespec time{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &time);
+        return time_point(duration(int64_t(time.tv_sec) * 1000000000 + time.tv_nsec));
+    }
+};
+
 template <class Load> Timing TimedLoop(benchmark::State& state, Load load)
 {
-    using Clock = std::chrono::steady_clock;
+    using Clock = ThreadClock;
     Clock::duration parsing{};
     Clock::duration freeing{};
     int64_t count = 0;

@@ -3,9 +3,13 @@
 #include <rapidjson/prettywriter.h>
 #include <rapidjson/reader.h>
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace Lumvek
@@ -58,7 +62,43 @@ public:
         value->SetNumber(number);
         return true;
     }
-    bool RawNumber(const char*, rapidjson::SizeType, bool) { return false; }
+    // Numbers arrive as their text and are converted here, exactly: RapidJSON's fast conversion may
+    // land an ulp away, and its full-precision one computes the leading zeros of zero for a zero
+    // significand with a large exponent ("0e55"), which is undefined. The text has passed RapidJSON's
+    // number grammar. Integers keep the types the handlers above give them; an integer beyond 64
+    // bits is a Number, and a number beyond the doubles fails the text, as RapidJSON has it.
+    bool RawNumber(const char* text, rapidjson::SizeType length, bool)
+    {
+        const char* end = text + length;
+        if (std::find_if(text, end, [](char c) { return c == '.' || c == 'e' || c == 'E'; }) == end)
+        {
+            if (text[0] == '-')
+            {
+                int64_t number = 0;
+                if (std::from_chars(text, end, number).ec == std::errc())
+                    return Integer(number);
+            }
+            else
+            {
+                uint64_t number = 0;
+                if (std::from_chars(text, end, number).ec == std::errc())
+                    return Uint64(number);
+            }
+        }
+        double number = 0.0;
+        const std::from_chars_result result = std::from_chars(text, end, number);
+        if (result.ec == std::errc::result_out_of_range)
+        {
+            // Too large or too small for a double: strtod tells which (infinity or the nearest).
+            const std::string copy(text, length);
+            number = std::strtod(copy.c_str(), nullptr);
+            if (std::isinf(number))
+                return false;
+        }
+        else if (result.ec != std::errc())
+            return false;
+        return Double(number);
+    }
     bool String(const char* text, rapidjson::SizeType length, bool)
     {
         Blueprint* value = Slot();
@@ -167,9 +207,9 @@ private:
 // stack is on the heap.
 constexpr uint32_t RecursiveDepth = 64;
 
-// Full precision makes a number read back as the very double that was written; without it
-// RapidJSON's fast path may land an ulp or two away, and every load and save would move it.
-constexpr unsigned ParseFlags = rapidjson::kParseFullPrecisionFlag;
+// Numbers come to TreeBuilder::RawNumber as text, which converts them exactly, so that a number
+// reads back as the very double that was written.
+constexpr unsigned ParseFlags = rapidjson::kParseNumbersAsStringsFlag;
 
 // RapidJSON parses fastest in place, decoding strings inside a mutable copy of the text; the copy
 // also carries the terminating zero that the view lacks.

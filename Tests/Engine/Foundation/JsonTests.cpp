@@ -262,3 +262,27 @@ TEST(Json, DeepTreesSaveInLinearSize)
     EXPECT_EQ(text.find(std::string(33, '\t')), std::string::npos);
     EXPECT_TRUE(Load(text) == deep);
 }
+
+TEST(Json, ZeroSignificandsAndNumbersAtTheEdgesOfTheDoubles)
+{
+    // A zero with a large exponent once reached undefined behaviour in the exact conversion.
+    Blueprint value = Load("[0e55, -0e300, 0.000e-500, 1e-400, 4.9e-324, 1.7976931348623157e308, "
+                           "18446744073709551616, 4294967296, -2147483649, 1E2]");
+    const double expected[] = {0.0, -0.0, 0.0, 0.0, 5e-324, 1.7976931348623157e308, 18446744073709551616.0};
+    for (uint32_t i = 0; i < 7; ++i)
+    {
+        ASSERT_EQ(value.GetElement(i).GetType(), BlueprintType::Number) << i;
+        EXPECT_EQ(value.GetElement(i).GetNumber(), expected[i]) << i;
+        EXPECT_EQ(std::signbit(value.GetElement(i).GetNumber()), std::signbit(expected[i])) << i;
+    }
+    EXPECT_EQ(value.GetElement(7).GetType(), BlueprintType::Invalid);
+    EXPECT_EQ(value.GetElement(8).GetType(), BlueprintType::Invalid);
+    EXPECT_EQ(value.GetElement(9).GetNumber(), 100.0);
+
+    Blueprint target;
+    EXPECT_FALSE(JsonFormat::LoadBlueprint("[1e400]", target));
+    EXPECT_FALSE(JsonFormat::LoadBlueprint("[-1e400]", target));
+    // RapidJSON refuses an exponent past the doubles' range whatever the significand.
+    EXPECT_FALSE(JsonFormat::LoadBlueprint("[0e400]", target));
+    EXPECT_EQ(target.GetType(), BlueprintType::Invalid);
+}
