@@ -79,7 +79,8 @@ const std::string& Document()
 }
 
 // Seconds per parse of the last run of each benchmark; RapidJSON's runs first. Both sides parse the
-// same way: a copy of the text parsed in place, with full precision for numbers. Each side's tree
+// same way: a copy of the text parsed in place, every number converted to the exact double
+// (RapidJSON with its full-precision flag, our load from the number's text). Each side's tree
 // is destroyed outside the timed part, and that time is shown apart (free_ms): RapidJSON's pool
 // drops its document in a few frees, while a Blueprint returns every block it holds.
 double rapidJsonSeconds = 0.0;
