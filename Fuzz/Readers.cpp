@@ -6,13 +6,14 @@
 #include "Engine/Foundation/Json.h"
 #include "Engine/Foundation/Lon.h"
 #include "Engine/Foundation/NameSet.h"
-#include "Engine/Foundation/Sound.h"
 #include "Engine/Foundation/Texture.h"
 #include "Engine/Foundation/TextureRegion.h"
 #include "Engine/Foundation/Xml.h"
 #include "Engine/Foundation/Zip.h"
-#include "Engine/Runtime/Geometry.h"
-#include "Engine/Runtime/ParticleSystem.h"
+#include "Engine/Runtime/Audio/Sound.h"
+#include "Engine/Runtime/Core/RuntimeFormats.h"
+#include "Engine/Runtime/Graphics/Geometry.h"
+#include "Engine/Runtime/Particles/ParticleSystem.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/Profile.h"
 
@@ -56,6 +57,7 @@ public:
         std::filesystem::create_directories(root + "/Assets", error);
         files = std::make_unique<FileManager>(root, root, root, root);
         files->RegisterFormats();
+        RegisterRuntimeFormats(*files);
     }
     ~Scratch()
     {

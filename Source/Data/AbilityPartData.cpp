@@ -1,7 +1,7 @@
 #include "Source/Data/AbilityPartData.h"
 
 #include "Engine/Foundation/NameSet.h"
-#include "Engine/Runtime/AudioDevice.h"
+#include "Engine/Runtime/Audio/AudioDevice.h"
 #include "Source/Data/DataRegistry.h"
 
 using namespace Lumvek;
