@@ -517,8 +517,13 @@ std::vector<std::string> DefinitionSeeds(const std::string& sourceRoot)
             for (const std::string& path : DataRegistry::ListFiles(files, collections[i]->GetFolder(), itemFolders))
             {
                 std::error_code error;
-                if (std::filesystem::is_regular_file(path, error))
-                    seeds.push_back(std::string(1, char(i)) + ReadFile(path));
+                if (!std::filesystem::is_regular_file(path, error))
+                    continue;
+                // Appended rather than added with +, which g++ 12's release build misreads as an
+                // overlapping copy.
+                std::string seed(1, char(i));
+                seed += ReadFile(path);
+                seeds.push_back(std::move(seed));
             }
         }
     }
