@@ -2,8 +2,8 @@
 
 #include "Source/GameTypes/GameType.h"
 
-#include "Engine/Foundation/Pattern.h"
 #include "Engine/Foundation/Log.h"
+#include "Engine/Foundation/Pattern.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/GameTypeData.h"
 #include "Source/Data/NameTables.h"
@@ -99,7 +99,10 @@ std::unique_ptr<Item> GameType::CreateItem(uint32_t)
     return nullptr;
 }
 
-void GameType::ReturnItem(std::unique_ptr<Item>) {}
+void GameType::ReturnItem(std::unique_ptr<Item>& item)
+{
+    item.reset();
+}
 
 const SpawnPoint& GameType::ChooseSpawn(Player&, SpawnQuery& query)
 {
