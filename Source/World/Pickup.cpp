@@ -128,12 +128,24 @@ void Pickup::GiveTo(Player& player)
     }
 }
 
+namespace
+{
+
+// With every pickup in use no pickup can be made, and trying would only log the failure again.
+bool HasFreePickup(const World& world)
+{
+    return world.pickups.Count() < decltype(world.pickups)::Capacity;
+}
+
+} // namespace
+
 void World::PlaceItem(std::unique_ptr<Item> item, const SpawnPoint& placement, float angle, Vector2 velocity,
                       bool rotates)
 {
     if (!item)
         return;
-    CreatePickupEntity(*this, placement, angle, velocity, rotates, item, -1);
+    if (HasFreePickup(*this))
+        CreatePickupEntity(*this, placement, angle, velocity, rotates, item, -1);
     if (item)
         ReturnItem(std::move(item));
 }
@@ -142,7 +154,7 @@ void World::ReturnItem(std::unique_ptr<Item> item)
 {
     if (!item)
         return;
-    if (context.gameType)
+    if (context.gameType && HasFreePickup(*this))
         context.gameType->ReturnItem(item);
     if (!item)
         return;
@@ -153,10 +165,9 @@ void World::ReturnItem(std::unique_ptr<Item> item)
 
 void World::PlaceUnplacedItems()
 {
-    for (size_t i = 0; i < unplacedItems.size();)
+    for (size_t i = 0; i < unplacedItems.size() && context.gameType && HasFreePickup(*this);)
     {
-        if (context.gameType)
-            context.gameType->ReturnItem(unplacedItems[i]);
+        context.gameType->ReturnItem(unplacedItems[i]);
         if (unplacedItems[i])
             ++i;
         else
