@@ -358,7 +358,11 @@ void Player::TakeAmmo(Weapon& source, Weapon& target)
     if (!target.data)
         return;
     const uint32_t maximum = target.data->maxAmmo;
-    const uint32_t room = target.reserve < maximum ? maximum - target.reserve : 0;
+    // A reserve already at or above MaxAmmo (a file may give more by default) takes nothing and keeps
+    // what it has.
+    if (target.reserve >= maximum)
+        return;
+    const uint32_t room = maximum - target.reserve;
     const uint64_t available = static_cast<uint64_t>(source.clip) + source.reserve;
     uint32_t taken = 0;
     if (available <= room)
