@@ -237,7 +237,12 @@ void LinearBody::Step(float dt)
         if (lastHit.kind != ContactKind::None)
             owner->OnContact({lastHit.player, lastHit.interaction, lastHit.platform, lastHit.kind}, lastHit.point);
     }
-    x += velocityX * dt;
-    y += velocityY * dt;
+    // A body that hit something rests where it hit: moved on by the rest of the step it would explode,
+    // and take the side of its spin, beyond the wall or the player it met.
+    if (lastHit.kind == ContactKind::None)
+    {
+        x += velocityX * dt;
+        y += velocityY * dt;
+    }
     rotation = WrapAngle(rotation + dt * angularVelocity);
 }

@@ -37,7 +37,7 @@ public:
     void Place(Lumvek::Vector2 position, Lumvek::Vector2 velocity, float newRotation) override;
     // Falls by the gravity, turns along the velocity when oriented, sweeps the move against the
     // world's players, interactions and platforms when it has an owner, whom it tells what it met, then
-    // moves and spins.
+    // moves (unless it met something, where it stays) and spins.
     void Step(float dt) override;
 
     // What the segment s from the origin meets among the candidates inside the sweep box.
