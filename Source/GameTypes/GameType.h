@@ -225,10 +225,11 @@ public:
     };
     const SharedKinds& GetSharedKinds() const { return sharedKinds; }
 
-protected:
     // The player a base bot chases: the first local player's, none without local players (a dedicated
     // server), when the bot keeps the goal it has.
     Player* FindBaseBotTarget() const;
+
+protected:
     // Sorts the list highest score first.
     static void SortScores(std::vector<ScoreEntry>& scores);
     // The player's entry in the list, or null.
