@@ -1,5 +1,6 @@
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/WeaponData.h"
+#include "Source/GameTypes/HitInfo.h"
 #include "Source/World/Entities.h"
 #include "Tests/LogCapture.h"
 #include "Tests/Source/World/WeaponTestSupport.h"
@@ -224,4 +225,28 @@ TEST(Pickup, AnItemNoPickupCanBeMadeForWaitsUntilOneCan)
     player.DropItem(player.carriedItem);
     EXPECT_TRUE(world.GetUnplacedItems().empty());
     EXPECT_TRUE(log.Logged("failed to add Pickup to database"));
+}
+
+// A killed player lets go of everything it held: the item on its body and the one on its way into
+// its hand both lie where it fell, and it comes back with neither.
+TEST(Pickup, AKilledPlayerDropsTheItemsItHeld)
+{
+    Match match;
+    World& world = match.LoadText(Ground);
+    Player& player = match.AddPlayer({10.0f, 2.0f});
+    player.carriedItem = match.MakeItem("Token");
+    player.HoldItem(match.MakeItem<TestFlag>("BlueFlag"), {10.0f, 3.0f}, 0.0f, false);
+    const Item* carried = player.carriedItem.get();
+    const Item* inHand = player.handItem.get();
+    HitInfo hit;
+    match.rules->KillPlayer(player, hit);
+    EXPECT_EQ(player.carriedItem, nullptr);
+    EXPECT_EQ(player.handItem, nullptr);
+    ASSERT_EQ(world.pickups.Count(), 2u);
+    for (const Pickup& pickup : world.pickups.View())
+    {
+        EXPECT_TRUE(pickup.item.get() == carried || pickup.item.get() == inHand);
+        EXPECT_EQ(pickup.item->holder, nullptr);
+        EXPECT_EQ(pickup.lifetime, -1);
+    }
 }
