@@ -46,6 +46,8 @@ void World::Reset(Vector2 gravity)
 
 void World::ClearEntities()
 {
+    // The graph's nodes point at the platforms that go here.
+    navigator.ClearGraph();
     deferredRemovals.clear();
     movingPlatforms.clear();
     hotZonePlatforms.clear();

@@ -3,6 +3,7 @@
 #include "Engine/Foundation/Blueprint.h"
 #include "Engine/Foundation/Math.h"
 #include "Engine/Foundation/Random.h"
+#include "Source/World/BotNavigator.h"
 #include "Source/World/Entities.h"
 #include "Source/World/EntityGrid.h"
 #include "Source/World/EntityStorage.h"
@@ -96,6 +97,8 @@ public:
     // The map's "Backgrounds" as read, written back unchanged while no renderer holds them.
     Lumvek::Blueprint backgrounds;
 
+    // The bots' records and the graph of platforms they find their way over.
+    BotNavigator navigator;
     // The bots' draws and the game modes' random picks.
     Lumvek::RandomGenerator botRandom;
     Lumvek::RandomGenerator gameRandom;
