@@ -17,6 +17,9 @@ struct Platform;
 // path search and the steering simulate jumps and walk-offs with it.
 struct BotMotion
 {
+    // The player's effective values under its game's gravity; its weight counts its stowed weapon's.
+    static BotMotion Of(const Player& player);
+
     // The larger of the forward and backward speeds.
     float speed = 0.0f;
     // Change of speed per second in the air.

@@ -185,6 +185,8 @@ private:
     void BeginPlayers();
     // Frees every player record.
     void ClearPlayers();
+    // A fresh state for the player of each bot slot.
+    void BeginBots();
 
     GameContext& context;
     std::unique_ptr<b2World> physics;

@@ -3,6 +3,7 @@
 #include "Source/Data/Attributes.h"
 #include "Source/World/BotSteering.h"
 #include "Source/World/World.h"
+#include "Tests/Source/World/BotTestSupport.h"
 #include "Tests/Source/World/WorldTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -13,24 +14,10 @@
 #include <vector>
 
 using namespace WorldTesting;
+using BotTesting::BaseMotion;
 
 namespace
 {
-
-// A character of the base attributes under the default gravity.
-BotMotion BaseMotion()
-{
-    const Attributes base;
-    BotMotion motion;
-    motion.speed = std::max(base.maximumForwardSpeed, base.maximumBackwardSpeed);
-    motion.maneuverability = base.maneuverability;
-    motion.agility = base.agility;
-    motion.hops = base.hops;
-    motion.hangAmount = base.hangAmount;
-    motion.hangTicks = static_cast<int32_t>(std::lround(base.hangTime * 60.0f));
-    motion.fall = -10.0f * base.weight;
-    return motion;
-}
 
 struct PlatformSpec
 {
@@ -263,45 +250,6 @@ TEST(BotNavigator, NoGraphWithoutBots)
     MapNames names;
     auto world = game.Load(MapOf({{"Ground", "0 0", "30 1"}}), names);
     EXPECT_TRUE(world->navigator.GetNodes().empty());
-}
-
-TEST(BotSteering, JumpsAndWalkOffsEndAndSayNoWithoutGravity)
-{
-    BotMotion weightless = BaseMotion();
-    weightless.fall = 0.0f;
-    BotMotion still = BaseMotion();
-    still.speed = 0.0f;
-    struct Case
-    {
-        const char* name;
-        BotMotion motion;
-        Lumvek::Vector2 to;
-        bool jumps;
-    };
-    const Case cases[] = {
-        {"onto a ledge in reach", BaseMotion(), {2.0f, 2.0f}, true},
-        {"onto a ledge too high", BaseMotion(), {2.0f, 4.0f}, false},
-        {"weightless, in reach", weightless, {2.0f, 2.0f}, false},
-        {"weightless, out of reach", weightless, {1000.0f, 2.0f}, false},
-        {"standing still, beside", still, {2.0f, 0.5f}, false},
-    };
-    for (const Case& test : cases)
-    {
-        SCOPED_TRACE(test.name);
-        EXPECT_EQ(BotSteering::CanJumpTo(test.motion, {0.0f, 0.0f}, test.to, test.motion.speed), test.jumps);
-    }
-
-    // A body on a ledge walks off its right edge onto lower ground across a gap.
-    const Lumvek::Rectangle body{3.0f, 5.0f, 0.8f, 2.0f};
-    const Lumvek::Rectangle ledge{0.0f, 4.0f, 4.0f, 1.0f};
-    const Lumvek::Rectangle ground{5.0f, 0.0f, 10.0f, 1.0f};
-    const Lumvek::Rectangle farGround{30.0f, 0.0f, 10.0f, 1.0f};
-    EXPECT_TRUE(BotSteering::CanWalkOffTo(BaseMotion(), body, ledge, ground, 0.0f));
-    EXPECT_FALSE(BotSteering::CanWalkOffTo(BaseMotion(), body, ledge, farGround, 0.0f));
-    EXPECT_FALSE(BotSteering::CanWalkOffTo(weightless, body, ledge, ground, 0.0f));
-    // Overlapping below is a drop; anything higher is no walk at all.
-    EXPECT_TRUE(BotSteering::CanWalkOffTo(weightless, body, ledge, {2.0f, 0.0f, 4.0f, 1.0f}, 0.0f));
-    EXPECT_FALSE(BotSteering::CanWalkOffTo(BaseMotion(), body, ledge, {5.0f, 5.0f, 4.0f, 1.0f}, 0.0f));
 }
 
 // Every platform a player spawns on can be reached from every other one with the base attributes.
