@@ -100,6 +100,13 @@ bool Blocked(World& world, Vector2 from, Vector2 to, const Platform* first, cons
 
 void BotNavigator::ClearGraph()
 {
+    // Nothing of the bots may point into the graph once it is gone.
+    for (BotState& bot : bots)
+    {
+        bot.goal = bot.previousGoal = nullptr;
+        bot.lastStart = nullptr;
+        bot.path.clear();
+    }
     nodes.clear();
     platformNodes.clear();
     generation = 0;

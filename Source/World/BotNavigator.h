@@ -122,7 +122,7 @@ public:
     BotNavigator(const BotNavigator&) = delete;
     BotNavigator& operator=(const BotNavigator&) = delete;
 
-    // Forgets the graph (not the bots).
+    // Forgets the graph, and the bots' goals and paths in it.
     void ClearGraph();
     // Clears the graph and builds it anew over the world's platforms.
     void Build(World& world);
