@@ -1,6 +1,7 @@
 #include "Source/World/PlayerBody.h"
 
 #include "Source/Data/NamedAssets.h"
+#include "Source/World/PlayerRenderable.h"
 #include "Tests/Source/World/PlayerTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -477,4 +478,37 @@ TEST(PlayerBody, AScriptedRunOverCrossroadsReplaysBitForBit)
         positions.push_back(first[i]);
     std::sort(positions.begin(), positions.end());
     EXPECT_GT(std::unique(positions.begin(), positions.end()) - positions.begin(), 300);
+}
+
+TEST(PlayerBody, AClientsResimulationFromItsInputHistoryRetracesTheTicks)
+{
+    const std::string ledge = Ground + R"(, {"Position": "12 3.5", "Size": "6 0.5", "OneWay": true})";
+    const auto script = [](PlayerInput& input, uint32_t frame)
+    {
+        input.move = static_cast<int8_t>(frame < 50 ? 127 : -100);
+        input.aimX = static_cast<int8_t>(frame < 70 ? 127 : -127);
+        input[PlayerAction::Jump] = frame % 30 < 14;
+        input[PlayerAction::FallThrough] = frame > 80 && frame < 84;
+    };
+    Scene played(ledge);
+    Scene replayed(ledge);
+    for (uint32_t frame = 0; frame < 99; ++frame)
+    {
+        script(played.player.input, frame);
+        played.player.input.SaveHistory(frame);
+        Step(*played.world);
+        script(replayed.player.input, frame);
+        replayed.player.input.SaveHistory(frame);
+    }
+    replayed.world->Resimulate({}, 0, 99);
+    const PlayerBody& a = played.player.body;
+    const PlayerBody& b = replayed.player.body;
+    EXPECT_GT(std::fabs(a.x - 10.0f), 1.0f);
+    EXPECT_EQ(std::bit_cast<uint32_t>(a.x), std::bit_cast<uint32_t>(b.x));
+    EXPECT_EQ(std::bit_cast<uint32_t>(a.y), std::bit_cast<uint32_t>(b.y));
+    EXPECT_EQ(a.velocity, b.velocity);
+    EXPECT_EQ(played.player.movementState, replayed.player.movementState);
+    EXPECT_EQ(played.player.airState, replayed.player.airState);
+    ASSERT_NE(replayed.player.visual, nullptr);
+    EXPECT_TRUE(replayed.player.visual->moved);
 }
