@@ -86,8 +86,6 @@ void GameType::End()
 
 void GameType::NotifyEnd() {}
 
-void GameType::ChooseBotTarget(BotState&) {}
-
 Player* GameType::FindBaseBotTarget() const
 {
     const std::vector<PlayerSlot>& locals = context.configuration.players;

@@ -1,6 +1,7 @@
 #include "Source/World/BotSteering.h"
 
 #include "Source/Data/WeaponData.h"
+#include "Source/GameTypes/GameType.h"
 #include "Source/World/Player.h"
 #include "Source/World/World.h"
 
@@ -116,9 +117,10 @@ void BotSteering::Tick(BotState& bot, float dt)
     input[PlayerAction::Reload] = emptyClip || topUp ? 1 : 0;
 }
 
-void BotSteering::ChooseTarget(BotState&)
+void BotSteering::ChooseTarget(BotState& bot)
 {
-    // The game mode's choice is asked for here once the game modes choose for bots.
+    if (GameType* gameType = world.GetContext().gameType)
+        gameType->ChooseBotTarget(bot);
 }
 
 void BotSteering::Steer(BotState& bot)
