@@ -214,4 +214,3 @@ Player* Deathmatch::FindNearestEnemy(const Player& bot) const
     }
     return nearest;
 }
-
