@@ -5,12 +5,14 @@
 #include "Engine/Foundation/FileManager.h"
 #include "Source/Data/Attributes.h"
 #include "Source/Data/DataRegistry.h"
+#include "Source/GameTypes/GameType.h"
 #include "Source/World/BotNavigator.h"
 #include "Source/World/GameContext.h"
 #include "Source/World/MapFile.h"
 #include "Source/World/World.h"
 
 #include <benchmark/benchmark.h>
+#include <box2d/box2d.h>
 
 #include <algorithm>
 #include <chrono>
@@ -97,13 +99,108 @@ void BotPathSearchCrossroads(benchmark::State& state)
     {
         const NavNode& start = *nodes[pair % nodes.size()];
         const NavNode& goal = *nodes[(pair / nodes.size()) % nodes.size()];
-        navigator.FindPath(motion, start, goal, path);
+        navigator.FindPath(motion, start, start.bounds.x, goal, goal.Right(), path);
         benchmark::DoNotOptimize(path.data());
         ++pair;
     }
     state.SetItemsProcessed(state.iterations());
 }
 
+// The "Brawl" configuration (sixteen bots, each for himself, on Crossroads) as a local game plays it,
+// headless: the world begun, the rules started and the objectives set up.
+class Brawl : public GameContext
+{
+public:
+    explicit Brawl(uint32_t seed)
+        : files(ApplicationFolder(), ApplicationFolder(), ApplicationFolder(), ApplicationFolder())
+    {
+        files.RegisterFormats();
+        registry = &ownRegistry;
+        headless = true;
+        ownRegistry.LoadAll();
+        const GameConfiguration* brawl = ownRegistry.configurations.Find("Brawl");
+        if (!brawl || brawl->bots.size() != World::PlayerCount)
+            return;
+        configuration = *brawl;
+        std::mt19937 names(seed);
+        configuration.NameBots(names);
+        ownWorld = std::make_unique<World>(*this, seed);
+        world = ownWorld.get();
+        MapNames mapNames;
+        if (!LoadMapData(*ownWorld, mapNames))
+            return;
+        ownWorld->Begin();
+        rules = ownRegistry.gameTypes.At(configuration.gameType).CreateGameType(*this, seed);
+        gameType = rules.get();
+        if (!rules)
+            return;
+        rules->Start();
+        rules->SetupObjectives();
+        ready = true;
+    }
+    ~Brawl() override
+    {
+        // The rules name the world's players.
+        gameType = nullptr;
+        rules.reset();
+        world = nullptr;
+        ownWorld.reset();
+    }
+
+    void Tick()
+    {
+        ownWorld->Step(World::TickSeconds);
+        rules->Update(World::TickSeconds);
+    }
+
+    bool ready = false;
+    std::unique_ptr<World> ownWorld;
+    std::unique_ptr<GameType> rules;
+
+private:
+    Lumvek::FileManager files;
+    DataRegistry ownRegistry{files};
+};
+
+// One tick of the brawl. Printed: the tick's share of the 1/60 s tick, the shares of the Box2D step
+// and of the path searches within it, searches per tick and the time of one search.
+void BotBrawlSixteenBotsTick(benchmark::State& state)
+{
+    Brawl brawl(1);
+    if (!brawl.ready)
+    {
+        state.SkipWithError("the Brawl configuration could not be started");
+        return;
+    }
+    // A few seconds of play first, so that the bots are spread over the map and about their business.
+    for (int i = 0; i < 300; ++i)
+        brawl.Tick();
+    BotNavigator& navigator = brawl.ownWorld->navigator;
+    navigator.timeSearches = true;
+    navigator.searchNanoseconds = 0;
+    const uint64_t searchesBefore = navigator.searchCount;
+    b2World& physics = *brawl.ownWorld->GetPhysics();
+    double seconds = 0.0;
+    double physicsMilliseconds = 0.0;
+    for (auto _ : state)
+    {
+        const auto start = std::chrono::steady_clock::now();
+        brawl.Tick();
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        physicsMilliseconds += physics.GetProfile().step;
+    }
+    const double ticks = static_cast<double>(state.iterations());
+    const double tickMilliseconds = seconds * 1000.0 / ticks;
+    const double searches = static_cast<double>(navigator.searchCount - searchesBefore);
+    const double searchMilliseconds = static_cast<double>(navigator.searchNanoseconds) / 1e6;
+    state.counters["TickShare%"] = tickMilliseconds / TickMilliseconds * 100.0;
+    state.counters["Box2DShare%"] = physicsMilliseconds / ticks / TickMilliseconds * 100.0;
+    state.counters["SearchShare%"] = searchMilliseconds / ticks / TickMilliseconds * 100.0;
+    state.counters["SearchesPerTick"] = searches / ticks;
+    state.counters["usPerSearch"] = searches > 0.0 ? searchMilliseconds * 1000.0 / searches : 0.0;
+}
+
 } // namespace
 
 BENCHMARK(BotPathSearchCrossroads);
+BENCHMARK(BotBrawlSixteenBotsTick);

@@ -81,7 +81,11 @@ void Fetch(World& world, BotState& bot)
     }
     if (nearest)
         point = {nearest->body->x, nearest->body->y};
-    NavNode* node = world.navigator.FindNearestNode(world, point, PickupNodeRadius);
+    // The platform the pickup lies on, rather than a step above it whose centre is nearer but from
+    // which the bot could not reach down to it.
+    NavNode* node = world.navigator.FindNearestNode(world, point, PickupNodeRadius, true);
+    if (!node)
+        node = world.navigator.FindNearestNode(world, point, PickupNodeRadius);
     if (!node)
     {
         Wander(world, bot);

@@ -6,6 +6,7 @@
 #include <box2d/box2d.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 using namespace Lumvek;
@@ -35,6 +36,16 @@ bool EntirelyLeftOf(const NavNode& node, const NavNode& of)
 bool EntirelyRightOf(const NavNode& node, const NavNode& of)
 {
     return node.bounds.x >= of.Right();
+}
+
+// The node's waypoint nearest x; the first of two as near. The node has waypoints.
+Waypoint* NearestWaypoint(const NavNode& node, float x)
+{
+    Waypoint* nearest = node.waypoints.front().get();
+    for (const std::unique_ptr<Waypoint>& waypoint : node.waypoints)
+        if (std::fabs(waypoint->x - x) < std::fabs(nearest->x - x))
+            nearest = waypoint.get();
+    return nearest;
 }
 
 float Distance(const Waypoint& a, const Waypoint& b)
@@ -248,8 +259,16 @@ void BotNavigator::BuildWaypoints(World& world)
         std::stable_sort(waypoints.begin(), waypoints.end(),
                          [](const std::unique_ptr<Waypoint>& a, const std::unique_ptr<Waypoint>& b)
                          { return a->x < b->x; });
+        // A solid platform standing on the top (a wall, a bunker) parts the waypoints either side of it:
+        // walking along the top runs into it.
+        const float above = owner->Top() + Probe;
         for (size_t k = 1; k < waypoints.size(); ++k)
-            Join(*waypoints[k - 1], *waypoints[k], Distance(*waypoints[k - 1], *waypoints[k]));
+        {
+            Waypoint& a = *waypoints[k - 1];
+            Waypoint& b = *waypoints[k];
+            if (!Blocked(world, {a.x, above}, {b.x, above}, owner->platform, owner->platform))
+                Join(a, b, Distance(a, b));
+        }
     }
 }
 
@@ -286,7 +305,7 @@ NavNode* BotNavigator::NodeOf(const Platform* platform) const
     return node && node->platform == platform ? node : nullptr;
 }
 
-NavNode* BotNavigator::FindNearestNode(World& world, Vector2 point, float radius) const
+NavNode* BotNavigator::FindNearestNode(World& world, Vector2 point, float radius, bool underPoint) const
 {
     NavNode* nearest = nullptr;
     float nearestDistance = 0.0f;
@@ -294,7 +313,7 @@ NavNode* BotNavigator::FindNearestNode(World& world, Vector2 point, float radius
     for (Platform& platform : world.platformGrid.Query(square))
     {
         NavNode* node = NodeOf(&platform);
-        if (!node)
+        if (!node || (underPoint && node->Top() > point.y + SameX))
             continue;
         const Rectangle& b = node->bounds;
         const float dx = point.x - std::clamp(point.x, b.x, b.x + b.width);
@@ -313,11 +332,25 @@ NavNode* BotNavigator::FindNearestNode(World& world, Vector2 point, float radius
     return nearest;
 }
 
-void BotNavigator::FindPath(const BotMotion& motion, const NavNode& start, const NavNode& goal,
-                            std::vector<Waypoint*>& path)
+void BotNavigator::FindPath(const BotMotion& motion, const NavNode& start, float startX, const NavNode& goal,
+                            float goalX, std::vector<Waypoint*>& path)
+{
+    ++searchCount;
+    if (!timeSearches)
+    {
+        Search(motion, start, startX, goal, goalX, path);
+        return;
+    }
+    const auto begin = std::chrono::steady_clock::now();
+    Search(motion, start, startX, goal, goalX, path);
+    searchNanoseconds += static_cast<uint64_t>(
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - begin).count());
+}
+
+void BotNavigator::Search(const BotMotion& motion, const NavNode& start, float startX, const NavNode& goal, float goalX,
+                          std::vector<Waypoint*>& path)
 {
     path.clear();
-    ++searchCount;
     // Stamps run on; when they wrap, every waypoint forgets its old ones so none is taken for current.
     if (++generation == 0)
     {
@@ -328,8 +361,8 @@ void BotNavigator::FindPath(const BotMotion& motion, const NavNode& start, const
     }
     if (start.waypoints.empty() || goal.waypoints.empty())
         return;
-    Waypoint* const s = start.waypoints.front().get();
-    Waypoint* const g = goal.waypoints.front().get();
+    Waypoint* const s = NearestWaypoint(start, startX);
+    Waypoint* const g = NearestWaypoint(goal, goalX);
     Waypoint* best = s;
     float bestH = Distance(*g, *s);
     const float speed = motion.speed;

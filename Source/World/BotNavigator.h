@@ -136,13 +136,17 @@ public:
     // The platform's node, or null for a platform left out of the graph.
     NavNode* NodeOf(const Platform* platform) const;
     // Of the nodes whose bounds come closer to the point than radius, the one whose centre is nearest;
-    // null when there is none.
-    NavNode* FindNearestNode(World& world, Lumvek::Vector2 point, float radius) const;
+    // null when there is none. Under the point: only nodes whose top is not above it, where something
+    // lying at the point rests.
+    NavNode* FindNearestNode(World& world, Lumvek::Vector2 point, float radius, bool underPoint = false) const;
 
-    // A* from the start node's first waypoint to the goal node's: the path from start to goal, or to
-    // the waypoint nearest the goal when the goal cannot be reached. A step between two platforms is
-    // taken only where a jump with the motion reaches. Empty when either node has no waypoint.
-    void FindPath(const BotMotion& motion, const NavNode& start, const NavNode& goal, std::vector<Waypoint*>& path);
+    // A* from the start node's waypoint nearest startX (where the bot stands) to the goal node's
+    // waypoint nearest goalX: the path from start to goal, or to the waypoint nearest the goal when the
+    // goal cannot be reached. A step between two platforms is taken only where a jump with the motion
+    // reaches. Empty when either node has no waypoint. (Starting from a node's first waypoint instead
+    // would start a bot beyond a wall that parts its platform from wherever it stands.)
+    void FindPath(const BotMotion& motion, const NavNode& start, float startX, const NavNode& goal, float goalX,
+                  std::vector<Waypoint*>& path);
 
     std::span<const std::unique_ptr<NavNode>> GetNodes() const { return nodes; }
     // The path cost of the waypoint the last search ended on.
@@ -151,8 +155,10 @@ public:
     std::vector<BotState> bots;
     // While set, bots choose targets and paths but are not steered.
     uint8_t paused = 0;
-    // Searches run so far, for measurements.
+    // Measurements: the searches run so far, and the time they took while timing is on.
     uint64_t searchCount = 0;
+    bool timeSearches = false;
+    uint64_t searchNanoseconds = 0;
 
 private:
     struct OpenEntry
@@ -163,6 +169,8 @@ private:
     };
 
     Waypoint& WaypointAt(NavNode& node, float x, float y);
+    void Search(const BotMotion& motion, const NavNode& start, float startX, const NavNode& goal, float goalX,
+                std::vector<Waypoint*>& path);
 
     // Sorted higher top first, then by smaller x.
     std::vector<std::unique_ptr<NavNode>> nodes;

@@ -91,7 +91,7 @@ void BotSteering::Tick(BotState& bot, float dt)
     NavNode* start = navigator.NodeOf(standing);
     if (start && bot.goal && (bot.goal != bot.previousGoal || standing != bot.lastStart))
     {
-        navigator.FindPath(BotMotion::Of(player), *start, *bot.goal, bot.path);
+        navigator.FindPath(BotMotion::Of(player), *start, player.body.x, *bot.goal, bot.goalX, bot.path);
         bot.lastStart = standing;
     }
 

@@ -132,7 +132,8 @@ TEST(BotTargets, FetchesAWeaponLyingWithinTen)
         float pickupX;
         bool fetches;
     };
-    const Case cases[] = {{27.0f, true}, {10.5f, true}, {30.5f, false}};
+    // At 13 the pickup lies under a step whose centre is nearer than the ground's, out of the bot's reach.
+    const Case cases[] = {{27.0f, true}, {10.5f, true}, {13.0f, true}, {30.5f, false}};
     for (const Case& test : cases)
     {
         SCOPED_TRACE(test.pickupX);

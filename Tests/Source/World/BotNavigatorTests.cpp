@@ -81,6 +81,16 @@ public:
     std::unique_ptr<World> world;
 };
 
+// The node's waypoint nearest x.
+Waypoint* NearestWaypoint(const NavNode& node, float x)
+{
+    Waypoint* nearest = nullptr;
+    for (const auto& waypoint : node.waypoints)
+        if (!nearest || std::fabs(waypoint->x - x) < std::fabs(nearest->x - x))
+            nearest = waypoint.get();
+    return nearest;
+}
+
 } // namespace
 
 TEST(BotNavigator, SideBySidePlatformsAreJoinedWithoutAGap)
@@ -95,9 +105,9 @@ TEST(BotNavigator, SideBySidePlatformsAreJoinedWithoutAGap)
     EXPECT_TRUE(game.Joined(game.Node("A"), game.Node("B")));
 
     std::vector<Waypoint*> path;
-    game.world->navigator.FindPath(BaseMotion(), game.Node("A"), game.Node("B"), path);
+    game.world->navigator.FindPath(BaseMotion(), game.Node("A"), 1.0f, game.Node("B"), 6.0f, path);
     ASSERT_FALSE(path.empty());
-    EXPECT_EQ(path.back(), game.Node("B").waypoints.front().get());
+    EXPECT_EQ(path.back(), NearestWaypoint(game.Node("B"), 6.0f));
 }
 
 TEST(BotNavigator, AGapNarrowerThanAQuarterIsNoWayDown)
@@ -175,6 +185,29 @@ TEST(BotNavigator, AWayBlockedByASolidPlatformHasNoEdge)
     }
 }
 
+TEST(BotNavigator, ABlockStandingOnAPlatformPartsTheWayAlongIt)
+{
+    for (bool block : {false, true})
+    {
+        SCOPED_TRACE(block ? "with the block" : "without");
+        BotGame game;
+        // Ledges over both ends of the ground give it waypoints at either end; the block stands between.
+        std::vector<PlatformSpec> platforms{
+            {"Ground", "0 0", "20 1"}, {"Left", "1 3", "2 0.5", OneWay}, {"Right", "17 3", "2 0.5", OneWay}};
+        if (block)
+            platforms.push_back({"Block", "9 1", "2 5"});
+        game.LoadPlatforms(platforms);
+        NavNode& ground = game.Node("Ground");
+        ASSERT_GE(ground.waypoints.size(), 2u);
+        bool crosses = false;
+        for (const auto& waypoint : ground.waypoints)
+            for (const Waypoint::Neighbour& neighbour : waypoint->neighbours)
+                crosses = crosses || (neighbour.waypoint->node == &ground &&
+                                      (waypoint->x < 9.0f) != (neighbour.waypoint->x < 9.0f));
+        EXPECT_EQ(crosses, !block);
+    }
+}
+
 TEST(BotNavigator, AnUnreachableGoalEndsAtTheWaypointNearestIt)
 {
     BotGame game;
@@ -184,10 +217,10 @@ TEST(BotNavigator, AnUnreachableGoalEndsAtTheWaypointNearestIt)
     NavNode& roof = game.Node("Roof");
     ASSERT_FALSE(roof.waypoints.empty());
     std::vector<Waypoint*> path;
-    game.world->navigator.FindPath(BaseMotion(), ground, roof, path);
+    game.world->navigator.FindPath(BaseMotion(), ground, 2.0f, roof, 22.0f, path);
     ASSERT_FALSE(path.empty());
-    EXPECT_EQ(path.front(), ground.waypoints.front().get());
-    const Waypoint& goal = *roof.waypoints.front();
+    EXPECT_EQ(path.front(), NearestWaypoint(ground, 2.0f));
+    const Waypoint& goal = *NearestWaypoint(roof, 22.0f);
     const Waypoint* nearest = nullptr;
     for (const auto& waypoint : ground.waypoints)
         if (!nearest || std::hypot(waypoint->x - goal.x, waypoint->y - goal.y) <
@@ -196,23 +229,30 @@ TEST(BotNavigator, AnUnreachableGoalEndsAtTheWaypointNearestIt)
     EXPECT_EQ(path.back(), nearest);
 
     // Downwards the same pair is a path to the goal itself.
-    game.world->navigator.FindPath(BaseMotion(), roof, ground, path);
+    game.world->navigator.FindPath(BaseMotion(), roof, 22.0f, ground, 2.0f, path);
     ASSERT_FALSE(path.empty());
-    EXPECT_EQ(path.back(), ground.waypoints.front().get());
+    EXPECT_EQ(path.back(), NearestWaypoint(ground, 2.0f));
 }
 
-TEST(BotNavigator, StartAndGoalOnOnePlatformGiveItsFirstWaypoint)
+TEST(BotNavigator, StartAndGoalOnOnePlatformStayOnIt)
 {
     BotGame game;
     game.LoadPlatforms(
         {{"Ground", "0 0", "40 1"}, {"Ledge", "10 3", "4 0.5", OneWay}, {"Shelf", "25 3", "4 0.5", OneWay}});
     NavNode& ground = game.Node("Ground");
     ASSERT_GT(ground.waypoints.size(), 1u);
+    // At one place: that place's waypoint alone.
     std::vector<Waypoint*> path;
-    game.world->navigator.FindPath(BaseMotion(), ground, ground, path);
+    game.world->navigator.FindPath(BaseMotion(), ground, 11.0f, ground, 13.0f, path);
     ASSERT_EQ(path.size(), 1u);
-    EXPECT_EQ(path.front(), ground.waypoints.front().get());
+    EXPECT_EQ(path.front(), NearestWaypoint(ground, 12.0f));
     EXPECT_EQ(game.world->navigator.GetLastCost(), 0.0f);
+    // Far apart: along the top, never over the ledges.
+    game.world->navigator.FindPath(BaseMotion(), ground, 1.0f, ground, 39.0f, path);
+    ASSERT_GT(path.size(), 1u);
+    for (const Waypoint* waypoint : path)
+        EXPECT_EQ(waypoint->node, &ground);
+    EXPECT_EQ(path.back(), NearestWaypoint(ground, 39.0f));
 }
 
 TEST(BotNavigator, FindsPlatformsByTheirTopAndNodesNearAPoint)
@@ -270,8 +310,8 @@ TEST_P(ShippedMapGraph, HasANodeForEveryStaticPlatformAndJoinsThePlayersSpawns)
         EXPECT_EQ(navigator.NodeOf(&platform) != nullptr, !platform.moving && !platform.impassable)
             << "platform " << platform.id;
 
-    // The platform each player spawn point stands on.
-    std::vector<NavNode*> spawns;
+    // The platform each player spawn point stands on, and where.
+    std::vector<std::pair<NavNode*, float>> spawns;
     SpawnMask player;
     player.Parse("Player");
     for (const SpawnPoint& point : world->spawnPoints)
@@ -282,8 +322,7 @@ TEST_P(ShippedMapGraph, HasANodeForEveryStaticPlatformAndJoinsThePlayersSpawns)
         ASSERT_NE(platform, nullptr) << point.x << " " << point.y;
         NavNode* node = navigator.NodeOf(platform);
         ASSERT_NE(node, nullptr) << point.x << " " << point.y;
-        if (std::find(spawns.begin(), spawns.end(), node) == spawns.end())
-            spawns.push_back(node);
+        spawns.emplace_back(node, point.x);
     }
     const auto nameOf = [&names](const NavNode* node)
     {
@@ -291,12 +330,12 @@ TEST_P(ShippedMapGraph, HasANodeForEveryStaticPlatformAndJoinsThePlayersSpawns)
         return name ? *name : std::string("?");
     };
     std::vector<Waypoint*> path;
-    for (NavNode* from : spawns)
-        for (NavNode* to : spawns)
+    for (const auto& [from, fromX] : spawns)
+        for (const auto& [to, toX] : spawns)
         {
-            navigator.FindPath(BaseMotion(), *from, *to, path);
-            EXPECT_TRUE(!path.empty() && path.back() == to->waypoints.front().get())
-                << "no way from " << nameOf(from) << " to " << nameOf(to);
+            navigator.FindPath(BaseMotion(), *from, fromX, *to, toX, path);
+            EXPECT_TRUE(!path.empty() && path.back() == NearestWaypoint(*to, toX))
+                << "no way from " << nameOf(from) << " at " << fromX << " to " << nameOf(to) << " at " << toX;
         }
 }
 

@@ -231,8 +231,8 @@ TEST(BotSteering, APausedNavigatorStillPlansAndClearsTheButtons)
         EXPECT_EQ(input[action], 0);
 }
 
-// Bots walk, jump and drop on their own across a shipped map: from the ground spawn to each of these
-// platforms and down again.
+// Bots walk, jump and drop on their own across a shipped map: from the ground spawn on the left to
+// each of these platforms in turn, down to the ground on the right and back over the bunker.
 TEST(BotSteering, FindsItsWayAcrossCrossroads)
 {
     PlayerGame game;
@@ -242,7 +242,7 @@ TEST(BotSteering, FindsItsWayAcrossCrossroads)
     Player& player = game.AddPlayer(*world, {3.0f, 2.0f}, game.MakeLoadout());
     BotState& bot = world->navigator.bots.emplace_back();
     bot.player = &player;
-    for (const char* goal : {"Bunker", "LeftPerch", "Bridge", "RightPerch", "RightLedge", "Ground"})
+    for (const char* goal : {"Bunker", "LeftPerch", "Bridge", "RightPerch", "RightLedge", "Ground", "LeftLedge"})
     {
         SCOPED_TRACE(goal);
         Platform* platform = game.names.platforms.Find(std::string_view(goal));
