@@ -8,6 +8,7 @@
 #include "Source/Data/GameTypeData.h"
 #include "Source/Data/NameTables.h"
 #include "Source/Data/WeaponData.h"
+#include "Source/Network/Network.h"
 #include "Source/World/GameContext.h"
 #include "Source/World/Item.h"
 #include "Source/World/Player.h"
@@ -84,7 +85,11 @@ void GameType::End()
     ended = true;
 }
 
-void GameType::NotifyEnd() {}
+void GameType::NotifyEnd()
+{
+    if (context.network)
+        context.network->SaveJournal();
+}
 
 Player* GameType::FindBaseBotTarget() const
 {

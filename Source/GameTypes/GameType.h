@@ -283,8 +283,7 @@ private:
     // What a killed player held falls where it died. The holding operations come with the weapons and
     // items; until then a player holds nothing to drop.
     void DropHeldThings(Player& victim);
-    // The match's end reaches the network role, which records the journal and enters its ending. The
-    // network states come with the network roles; until then the match only ends here.
+    // The match's end reaches the network role, which records the journal and enters its ending.
     void NotifyEnd();
     // The texts a format is filled with; empty names and the neutral colour for indices outside their
     // tables.

@@ -116,10 +116,12 @@ void HandOverLoadoutWeapons(Player&) {}
 void Player::Spawn(const SpawnPoint& point)
 {
     aimDirection = point.flipped ? Vector2(-1.0f, 0.0f) : Vector2(1.0f, 0.0f);
-    // Resetting the body forgets its Box2D box without destroying it: one left would stay in the
-    // Box2D world for good.
+    // A spawning player is not physical until its spawn-in ends, which gives it a box where it now is.
     if (body.physicsBody)
+    {
         body.physicsBody->GetWorld()->DestroyBody(body.physicsBody);
+        body.physicsBody = nullptr;
+    }
     body.Reset({point.x, point.y}, point.flipped);
     ResetPose(body.skeleton, character);
     HandOverLoadoutWeapons(*this);

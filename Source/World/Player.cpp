@@ -5,6 +5,7 @@
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/InteractionData.h"
 #include "Source/Data/PartData.h"
+#include "Source/Data/WeaponData.h"
 #include "Source/World/AttributeDivisor.h"
 #include "Source/World/Entities.h"
 #include "Source/World/GameContext.h"
@@ -238,11 +239,12 @@ float DistanceTo(const Lumvek::Rectangle& rectangle, Vector2 point)
 
 // The nearest record by its centre among those in the grid whose rectangle comes strictly within reach
 // of the point and that the test accepts; null when there is none.
-template <class Grid, class Accept> auto FindNearest(const Grid& grid, Vector2 point, float reach, Accept accept)
+template <class Record, uint32_t N, class Accept>
+Record* FindNearest(const EntityGrid<Record, N>& grid, Vector2 point, float reach, Accept accept)
 {
-    decltype(&*grid.Query({}).begin()) nearest = nullptr;
+    Record* nearest = nullptr;
     float nearestDistance = 0.0f;
-    for (auto& record : grid.Query({point.x - reach, point.y - reach, reach * 2.0f, reach * 2.0f}))
+    for (Record& record : grid.Query({point.x - reach, point.y - reach, reach * 2.0f, reach * 2.0f}))
     {
         if (!(DistanceTo(record.GetBody().GetBounds(), point) < reach) || !accept(record))
             continue;
@@ -317,6 +319,24 @@ void Player::UpdatePredicted(float dt)
     UpdateStates();
     if (input[PlayerAction::ToggleView])
         viewToggle = !viewToggle;
+}
+
+CameraFocus Player::GetCameraFocus() const
+{
+    CameraFocus focus;
+    focus.aimDirection = aimDirection;
+    float zoomModifier = modifiers[&Attributes::cameraZoom];
+    if (pendingWeapon && pendingWeapon->data)
+        zoomModifier += pendingWeapon->data->modifiers.cameraZoom;
+    focus.cameraZoom = zoomModifier * baseAttributes.cameraZoom;
+    // The zoom level the weapon in hand is at, else the one being picked up.
+    for (const Weapon* candidate : {weapon.get(), pendingWeapon.get()})
+        if (candidate && candidate->data && candidate->zoomIndex < candidate->data->zoomLevels.size())
+        {
+            focus.weaponZoom = candidate->data->zoomLevels[candidate->zoomIndex];
+            break;
+        }
+    return focus;
 }
 
 void Player::UpdateWeapon()

@@ -94,6 +94,8 @@ public:
     // The current noise level, which the movement step and weapons make.
     float GetNoise() const { return baseAttributes.noisiness; }
     GameContext& GetContext() const;
+    // What a camera following the player reads: its aim, its camera zoom and its weapon's zoom level.
+    CameraFocus GetCameraFocus() const;
     PlayerBody& GetBody() { return body; }
     const PlayerBody& GetBody() const { return body; }
     Part* GetPart(uint32_t position) const;

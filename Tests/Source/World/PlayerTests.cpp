@@ -1,5 +1,6 @@
 #include "Source/World/Player.h"
 
+#include "Source/Data/WeaponData.h"
 #include "Source/World/AttributeDivisor.h"
 #include "Tests/LogCapture.h"
 #include "Tests/Source/World/PlayerTestSupport.h"
@@ -229,4 +230,57 @@ TEST(AttributeDivisor, DivisorsStayAtLeastATenthAndTicksWithinTheirTimers)
         EXPECT_EQ(DivideTicks(test.ticks, test.attribute), test.expected) << test.ticks << " / " << test.attribute;
     EXPECT_EQ(RoundTicks(3000.0f, 4000), 3000);
     EXPECT_EQ(AttributeDivisor(0.25f), 0.25f);
+}
+
+TEST(Player, TheCameraFollowsTheZoomOfTheWeaponInHandElseOfTheOneBeingPickedUp)
+{
+    Standing standing;
+    Player& player = standing.player;
+    EXPECT_EQ(player.GetCameraFocus().weaponZoom, 1.0f);
+    WeaponData rifle;
+    rifle.zoomLevels = {1.0f, 2.5f};
+    rifle.modifiers.cameraZoom = 0.5f;
+    player.pendingWeapon = std::make_unique<Weapon>();
+    player.pendingWeapon->data = &rifle;
+    player.pendingWeapon->zoomIndex = 1;
+    CameraFocus focus = player.GetCameraFocus();
+    EXPECT_EQ(focus.weaponZoom, 2.5f);
+    EXPECT_EQ(focus.cameraZoom, 1.5f);
+    WeaponData pistol;
+    pistol.zoomLevels = {1.25f};
+    player.weapon = std::make_unique<Weapon>();
+    player.weapon->data = &pistol;
+    player.aimDirection = {0.0f, -1.0f};
+    focus = player.GetCameraFocus();
+    EXPECT_EQ(focus.weaponZoom, 1.25f);
+    EXPECT_EQ(focus.aimDirection, Vector2(0.0f, -1.0f));
+}
+
+TEST(Player, InteractMustBeHeldFifteenTicksOnOneTargetAndReleasedBeforeTheNextUse)
+{
+    PlayerGame game;
+    std::unique_ptr<World> world = game.LoadShipped("Hilltop");
+    // Beside the ferry's lever on the right balcony.
+    Player& player = game.AddPlayer(*world, {33.0f, 12.5f}, game.MakeLoadout());
+    PathedBody* ferry = nullptr;
+    for (Platform* platform : world->GetMovingPlatforms())
+        ferry = platform->GetPathedBody();
+    ASSERT_NE(ferry, nullptr);
+    ASSERT_TRUE(ferry->stopped);
+    PlayerTesting::Step(*world, 3);
+    ASSERT_NE(player.interactionId, Player::NoInteraction);
+
+    player.input[PlayerAction::Interact] = 1;
+    PlayerTesting::Step(*world, 14);
+    EXPECT_TRUE(ferry->stopped);
+    PlayerTesting::Step(*world);
+    EXPECT_FALSE(ferry->stopped);
+    // Still held: the lever is not used again.
+    PlayerTesting::Step(*world, 30);
+    EXPECT_FALSE(ferry->stopped);
+    player.input[PlayerAction::Interact] = 0;
+    PlayerTesting::Step(*world);
+    player.input[PlayerAction::Interact] = 1;
+    PlayerTesting::Step(*world, 15);
+    EXPECT_TRUE(ferry->stopped);
 }
