@@ -6,13 +6,17 @@
 #include "Source/World/BotSteering.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/World.h"
+#include "Source/World/WorldHash.h"
+#include "Tests/LogCapture.h"
 #include "Tests/Source/GameTypes/MatchTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <memory>
+#include <random>
 #include <string>
+#include <vector>
 
 using MatchTesting::Match;
 
@@ -153,6 +157,25 @@ TEST(BotTargets, FetchesAWeaponLyingWithinTen)
     }
 }
 
+TEST(BotTargets, ABotSentToFetchAWeaponTakesIt)
+{
+    BotArena arena;
+    Player& bot = arena.Stand(0, 20.0f);
+    arena.Bot().weapon.reset();
+    arena.Bot().stowedWeapon.reset();
+    Pickup* pickup = arena.DropWeapon(27.0f);
+    ASSERT_NE(pickup, nullptr);
+    const EntityId id = pickup->id;
+    int ticks = 0;
+    while (!bot.weapon && !bot.pendingWeapon && ticks < 10 * 60)
+    {
+        arena.match.Tick();
+        ++ticks;
+    }
+    EXPECT_TRUE(bot.weapon || bot.pendingWeapon) << "at " << bot.body.x << " after " << ticks << " ticks";
+    EXPECT_EQ(arena.match.world->pickups.Find(id), nullptr);
+}
+
 TEST(BotTargets, WandersToANodeTheGameGeneratorPicksAndKeepsItOnTheWay)
 {
     BotArena arena;
@@ -199,4 +222,92 @@ TEST(BotTargets, APausedNavigatorStillChoosesAndPlansButLeavesTheControlsAlone)
     EXPECT_EQ(input.move, 0);
     EXPECT_EQ(input[PlayerAction::Jump], 0);
     EXPECT_EQ(input[PlayerAction::Primary], 0);
+}
+
+namespace
+{
+
+// A match of the shipped "Default" configuration (two bots, one a team, on Crossroads) with five
+// points to win, as a local game plays it: the world begun, the rules started, their objectives set
+// up, then the world's tick and the rules' tick in turn. Every tick's world hash, with the scores, is
+// kept.
+class BotMatchRun : public GameContext
+{
+public:
+    BotMatchRun() : files(LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR), registry(files)
+    {
+        files.RegisterFormats();
+        registry.LoadAll();
+        GameContext::registry = &registry;
+        headless = true;
+    }
+    ~BotMatchRun() override
+    {
+        gameType = nullptr;
+        rules.reset();
+        world = nullptr;
+        ownWorld.reset();
+    }
+
+    // Plays from the seed until the match ends or the ticks run out; true when it ended.
+    bool Play(uint32_t seed, uint32_t maximumTicks)
+    {
+        const GameConfiguration* shipped = registry.configurations.Find("Default");
+        EXPECT_NE(shipped, nullptr);
+        if (!shipped)
+            return false;
+        configuration = *shipped;
+        dynamic_cast<DeathmatchConfiguration&>(*configuration.gameTypeSettings).pointsToWin = 5;
+        std::mt19937 names(seed);
+        configuration.NameBots(names);
+        ownWorld = std::make_unique<World>(*this, seed);
+        world = ownWorld.get();
+        MapNames mapNames;
+        EXPECT_TRUE(LoadMapData(*world, mapNames));
+        world->Begin();
+        rules = registry.gameTypes.At(configuration.gameType).CreateGameType(*this, seed);
+        gameType = rules.get();
+        rules->Start();
+        rules->SetupObjectives();
+        hashes.clear();
+        for (uint32_t tick = 0; tick < maximumTicks && !rules->IsEnded(); ++tick)
+        {
+            world->Step(World::TickSeconds);
+            rules->Update(World::TickSeconds);
+            WorldHash hash;
+            hash.AddWorld(*world);
+            for (const ScoreEntry& score : rules->GetPlayerScores())
+                hash.AddScore(score.index, score.score);
+            hashes.push_back(hash.Get());
+        }
+        return rules->IsEnded();
+    }
+
+    Lumvek::FileManager files;
+    DataRegistry registry;
+    std::unique_ptr<World> ownWorld;
+    std::unique_ptr<GameType> rules;
+    std::vector<uint64_t> hashes;
+};
+
+constexpr uint32_t TenMinutes = 10 * 60 * 60;
+
+} // namespace
+
+TEST(BotMatch, TwoBotsPlayADeathmatchToItsEndAlikeUnderOneSeed)
+{
+    Lumvek::Testing::LogCapture log;
+    BotMatchRun first;
+    ASSERT_TRUE(first.Play(7, TenMinutes)) << "no end after ten minutes";
+    EXPECT_TRUE(log.messages.empty()) << log.messages.front();
+
+    BotMatchRun again;
+    again.Play(7, TenMinutes);
+    ASSERT_EQ(again.hashes.size(), first.hashes.size());
+    for (size_t tick = 0; tick < first.hashes.size(); ++tick)
+        ASSERT_EQ(again.hashes[tick], first.hashes[tick]) << "tick " << tick + 1;
+
+    BotMatchRun other;
+    other.Play(8, static_cast<uint32_t>(first.hashes.size()));
+    EXPECT_NE(other.hashes, first.hashes);
 }
