@@ -9,6 +9,7 @@
 #include "Source/World/WorldHash.h"
 #include "Tests/LogCapture.h"
 #include "Tests/Source/GameTypes/MatchTestSupport.h"
+#include "Tests/TestPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -234,7 +235,10 @@ namespace
 class BotMatchRun : public GameContext
 {
 public:
-    BotMatchRun() : files(LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR), registry(files)
+    BotMatchRun()
+        : files(Lumvek::Testing::SourceFolder(), Lumvek::Testing::SourceFolder(), Lumvek::Testing::SourceFolder(),
+                Lumvek::Testing::SourceFolder()),
+          registry(files)
     {
         files.RegisterFormats();
         registry.LoadAll();
