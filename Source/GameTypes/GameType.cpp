@@ -91,8 +91,6 @@ void GameType::NotifyEnd()
         context.network->SaveJournal();
 }
 
-void GameType::ChooseBotTarget(BotState&) {}
-
 Player* GameType::FindBaseBotTarget() const
 {
     const std::vector<PlayerSlot>& locals = context.configuration.players;

@@ -138,8 +138,8 @@ public:
     virtual void Update(float dt);
     // A client's tick: spawn-ins and lines.
     virtual void UpdateCommon(float dt);
-    // A bot's choice of target and goal, each tick before it plans its path. The bots' records and
-    // navigation come with the bots, and fill this in; until then a bot chooses nothing here.
+    // A bot's choice of target and goal, each tick before it plans its path: the base makes for the
+    // first local player's platform and the player on it (BotTargets.cpp).
     virtual void ChooseBotTarget(BotState& bot);
     // The item of a pickup a client places from the server's state; the modes without items give none.
     virtual std::unique_ptr<Item> CreateItem(uint32_t itemIndex);

@@ -4,6 +4,7 @@
 #include "Source/Data/ZoneData.h"
 #include "Source/GameTypes/GameType.h"
 #include "Source/GameTypes/HitInfo.h"
+#include "Source/World/BotSteering.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/LinearBody.h"
 
@@ -49,6 +50,8 @@ void World::Reset(Vector2 gravity)
 
 void World::ClearEntities()
 {
+    // The graph's nodes point at the platforms that go here.
+    navigator.ClearGraph();
     deferredRemovals.clear();
     unplacedItems.clear();
     movingPlatforms.clear();
@@ -93,7 +96,7 @@ void World::Begin()
     for (Zone& zone : GetZones())
         zone.effect = zone.data ? CreateParticleSystem(*this, zone.data->effect) : nullptr;
     BeginPlayers();
-    // Each bot's state is made here with the bots.
+    BeginBots();
 }
 
 void World::Step(float dt)
@@ -323,7 +326,25 @@ void World::RunDeferredRemovals()
 // The parts of the tick below belong to the players, bots, pickups, projectiles, map actions and game
 // modes, which call into the world from here when they arrive.
 
-void World::StepBots(float) {}
+void World::StepBots(float dt)
+{
+    BotSteering steering(*this);
+    for (BotState& bot : navigator.bots)
+        steering.Tick(bot, dt);
+}
+
+void World::BeginBots()
+{
+    navigator.bots.clear();
+    for (BotSlot& slot : context.configuration.bots)
+    {
+        if (slot.removed || !slot.player)
+            continue;
+        BotState& bot = navigator.bots.emplace_back();
+        bot.player = slot.player;
+        bot.randomOffset = static_cast<float>(botRandom.Next()) * 4.656613e-10f - 1.0f;
+    }
+}
 
 void World::StepHazards(float dt)
 {

@@ -3,6 +3,7 @@
 #include "Engine/Foundation/Blueprint.h"
 #include "Engine/Foundation/Math.h"
 #include "Engine/Foundation/Random.h"
+#include "Source/World/BotNavigator.h"
 #include "Source/World/Entities.h"
 #include "Source/World/EntityGrid.h"
 #include "Source/World/EntityStorage.h"
@@ -127,6 +128,8 @@ public:
     // The map's "Backgrounds" as read, written back unchanged while no renderer holds them.
     Lumvek::Blueprint backgrounds;
 
+    // The bots' records and the graph of platforms they find their way over.
+    BotNavigator navigator;
     // The bots' draws and the game modes' random picks.
     Lumvek::RandomGenerator botRandom;
     Lumvek::RandomGenerator gameRandom;
@@ -208,6 +211,8 @@ private:
     void BeginPlayers();
     // Frees every player record.
     void ClearPlayers();
+    // A fresh state for the player of each bot slot.
+    void BeginBots();
 
     // The items waiting for a pickup (see PlaceItem).
     std::vector<std::unique_ptr<Item>> unplacedItems;
