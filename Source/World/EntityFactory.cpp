@@ -1,8 +1,13 @@
 #include "Source/World/EntityFactory.h"
 
-#include "Engine/Runtime/Audio/AudioDevice.h"
 #include "Engine/Foundation/Log.h"
+#include "Engine/Runtime/Audio/AudioDevice.h"
 #include "Source/Data/DataRegistry.h"
+#include "Source/Data/ProjectileData.h"
+#include "Source/Data/TriggerData.h"
+#include "Source/Data/WeaponData.h"
+#include "Source/Network/Messages/EventMessages.h"
+#include "Source/Network/Messages/GameState.h"
 #include "Source/World/Collision.h"
 #include "Source/World/Projectile.h"
 #include "Source/World/World.h"
@@ -353,4 +358,148 @@ Projectile* CreateProjectileEntity(World& world, float angle, float speed, const
     }
     // The projectile's image, and its start (trail and launch sound), come with projectiles themselves.
     return &projectile;
+}
+
+// A client places what the server made under the server's ids. A record still in the slot (its
+// removal deferred, or its removal message not yet here) leaves its grid and physics first.
+namespace
+{
+
+constexpr float ReceivedRadiansPerDegree = 0.017453292f;
+
+} // namespace
+
+Pickup* PlacePickupFromState(World& world, const PickupState& state)
+{
+    const DataRegistry* registry = world.GetContext().registry;
+    const WeaponData* data = state.holdsWeapon && registry ? registry->weapons.Get(state.definition) : nullptr;
+    // Items lie in pickups once the game modes hand them out; until then a pickup holds a weapon.
+    std::unique_ptr<Weapon> weapon = data ? data->Create() : nullptr;
+    if (!weapon)
+        return Refuse<Pickup>("Pickup");
+    weapon->data = data;
+    Pickup* pickup = world.pickups.Place(state.id,
+                                         [&world](Pickup& occupant)
+                                         {
+                                             occupant.body->DestroyFixture();
+                                             occupant.body->active = 0;
+                                             world.pickupGrid.Remove(occupant);
+                                         });
+    if (!pickup)
+        return Refuse<Pickup>("Pickup");
+    DynamicBody& body = *pickup->body;
+    SetUpBody(world, body, state.position, data->size);
+    body.pivotX = data->offset.x;
+    body.pivotY = data->offset.y;
+    // The server's rotation is already mirrored for a flipped pickup.
+    body.rotation = WrapAngle(state.rotation * ReceivedRadiansPerDegree);
+    body.flipY = state.flipY ? 1 : 0;
+    body.density = 1.0f;
+    body.restitution = 0.4f;
+    body.friction = 0.4f;
+    body.rotates = state.rotates ? 1 : 0;
+    body.SetPoints(data->shape, state.velocity);
+    body.CreateFixture();
+    pickup->image = CreateImage(world, data->image, 75.0f);
+    pickup->weapon = std::move(weapon);
+    pickup->lifetime = -1;
+    pickup->fade = 0;
+    pickup->highlightTeam = pickup->highlightPlayer = 255;
+    if (!world.pickupGrid.Insert(*pickup))
+    {
+        LogNotAdded("Pickup");
+        body.DestroyFixture();
+        pickup->image.reset();
+        pickup->weapon.reset();
+        world.pickups.Remove(pickup->id);
+        return nullptr;
+    }
+    return pickup;
+}
+
+Projectile* PlaceProjectileFromState(World& world, const ProjectileState& state)
+{
+    const DataRegistry* registry = world.GetContext().registry;
+    const WeaponData* weapon = registry ? registry->weapons.Get(state.definition) : nullptr;
+    if (!weapon || !weapon->projectile)
+        return Refuse<Projectile>("Projectile");
+    std::unique_ptr<Projectile>* slot =
+        world.projectiles.Place(state.id,
+                                [&world](std::unique_ptr<Projectile>& occupant)
+                                {
+                                    if (!occupant)
+                                        return;
+                                    static_cast<TransformBody&>(*occupant->body).DestroyFixture();
+                                    occupant->body->active = 0;
+                                    world.projectileGrid.Remove(*occupant);
+                                });
+    if (!slot)
+        return Refuse<Projectile>("Projectile");
+    *slot = weapon->projectile->Create();
+    if (!*slot)
+    {
+        world.projectiles.Remove(state.id);
+        return Refuse<Projectile>("Projectile");
+    }
+    Projectile& projectile = **slot;
+    projectile.id = state.id;
+    auto& body = static_cast<MovingBody&>(*projectile.body);
+    SetUpBody(world, body, state.position, weapon->projectile->size);
+    body.pivotX = weapon->projectile->offset.x;
+    body.pivotY = weapon->projectile->offset.y;
+    body.rotation = WrapAngle(state.rotation * ReceivedRadiansPerDegree);
+    body.flipY = state.flipY ? 1 : 0;
+    body.SetUp(&projectile, *weapon, state.velocity);
+    body.CreateFixture();
+    projectile.weapon = weapon;
+    projectile.owner = nullptr;
+    if (state.hasOwner && state.owner < World::PlayerCount && world.players[state.owner].present)
+        projectile.owner = &world.players[state.owner];
+    if (!world.projectileGrid.Insert(projectile))
+    {
+        LogNotAdded("Projectile");
+        body.DestroyFixture();
+        world.projectiles.Remove(state.id);
+        return nullptr;
+    }
+    return &projectile;
+}
+
+Trigger* CreateTriggerFromMessage(World& world, const TriggerCreatedMessage& message)
+{
+    const DataRegistry* registry = world.GetContext().registry;
+    const TriggerData* data = registry ? registry->triggers.Get(message.definition) : nullptr;
+    if (!data)
+        return Refuse<Trigger>("Trigger");
+    Trigger* trigger = world.triggers.Place(message.trigger,
+                                            [&world](Trigger& occupant)
+                                            {
+                                                occupant.body->active = 0;
+                                                world.triggerGrid.Remove(occupant);
+                                            });
+    if (!trigger)
+        return Refuse<Trigger>("Trigger");
+    TransformBody& body = *trigger->body;
+    SetUpBody(world, body, message.position, message.size);
+    body.pivotX = message.pivot.x;
+    body.pivotY = message.pivot.y;
+    body.rotation = WrapAngle(message.rotation * ReceivedRadiansPerDegree);
+    body.flipX = message.flipped ? 1 : 0;
+    trigger->image = CreateImage(world, data->image, EntityImageDepth);
+    trigger->data = data;
+    // What a trigger does happens on the server; a client's trigger only shows and is touched.
+    trigger->enterAction.reset();
+    trigger->stayAction.reset();
+    trigger->leaveAction.reset();
+    trigger->counter = -1;
+    trigger->highlightTeam = trigger->highlightPlayer = 255;
+    if (!world.triggerGrid.Insert(*trigger))
+    {
+        LogNotAdded("Trigger");
+        trigger->image.reset();
+        world.triggers.Remove(trigger->id);
+        return nullptr;
+    }
+    trigger->touches.clear();
+    return trigger;
 }
