@@ -43,11 +43,12 @@ Rectangle ViewOf(const Player& player)
     return {player.camera.position.x - size.x * 0.5f, player.camera.position.y - size.y * 0.5f, size.x, size.y};
 }
 
-HeldTransform TransformOf(const Bone* node)
+// Whether the pickup chain's root is mirrored, which the hold operations mark in its vertical scale.
+HeldTransform ChainTransformOf(const Bone* root)
 {
-    if (!node)
+    if (!root)
         return {};
-    return {node->position, node->rotation * DegreesPerRadian, node->scale.x < 0.0f};
+    return {root->position, root->rotation * DegreesPerRadian, root->scale.y < 0.0f};
 }
 
 // The player in the slot of the index, or null when it has none or has left.
@@ -98,9 +99,9 @@ template <class Record> void CollectCommon(Record& record, const Player& player)
     record.carriedItem = DefinitionIndex(player.carriedItem, items);
     record.pickedUpItem = DefinitionIndex(player.handItem, items);
     record.pickedUpWeaponTransform =
-        player.pendingWeapon ? TransformOf(body.GetBone(PlayerBone::RightPickup)) : HeldTransform{};
+        player.pendingWeapon ? ChainTransformOf(body.GetBone(PlayerBone::RightPickup)) : HeldTransform{};
     record.pickedUpItemTransform =
-        player.handItem ? TransformOf(body.GetBone(PlayerBone::LeftPickup)) : HeldTransform{};
+        player.handItem ? ChainTransformOf(body.GetBone(PlayerBone::LeftPickup)) : HeldTransform{};
     record.airState = static_cast<uint32_t>(player.airState);
     record.weaponState = static_cast<uint32_t>(player.weaponState);
     record.weaponTimer = player.weaponTimer;
@@ -108,17 +109,24 @@ template <class Record> void CollectCommon(Record& record, const Player& player)
     record.handTimer = player.handTimer;
 }
 
-void CollectPickup(PickupState& record, const Pickup& pickup)
+// False for a pickup a state cannot carry: one holding nothing the registry knows.
+bool CollectPickup(PickupState& record, const Pickup& pickup)
 {
     const DynamicBody& body = *pickup.body;
+    if (pickup.weapon && pickup.weapon->data)
+        record.definition = pickup.weapon->data->index;
+    else if (pickup.item && pickup.item->data)
+        record.definition = pickup.item->data->index;
+    else
+        return false;
     record.id = pickup.id;
     record.holdsWeapon = pickup.weapon != nullptr;
-    record.definition = pickup.weapon && pickup.weapon->data ? pickup.weapon->data->index : 0;
     record.position = {body.x, body.y};
     record.velocity = {body.velocityX, body.velocityY};
     record.rotation = body.rotation * DegreesPerRadian;
     record.flipY = body.flipY;
     record.rotates = body.rotates;
+    return true;
 }
 
 void CollectProjectile(ProjectileState& record, const Projectile& projectile)
@@ -141,7 +149,8 @@ void CollectAround(World& world, GameState& state, const Rectangle& view)
     {
         if (state.pickupCount == GameState::MaxPickups)
             break;
-        CollectPickup(state.pickups[state.pickupCount++], pickup);
+        if (CollectPickup(state.pickups[state.pickupCount], pickup))
+            ++state.pickupCount;
     }
     for (const Platform* platform : world.GetMovingPlatforms())
     {
@@ -216,60 +225,35 @@ template <class Record> void ApplyStates(const Record& record, Player& player)
     player.handTimer = record.handTimer;
 }
 
-void HideNode(Player& player, PlayerBone which)
-{
-    if (Bone* node = player.body.GetBone(which))
-        node->region = InvalidId;
-}
-
-void PlaceNode(Player& player, PlayerBone which, Vector2 position, float rotation, bool mirrored)
-{
-    Bone* node = player.body.GetBone(which);
-    if (!node)
-        return;
-    node->position = position;
-    node->rotation = rotation;
-    node->scale.x = mirrored ? -std::abs(node->scale.x) : std::abs(node->scale.x);
-    node->MarkDirty();
-}
-
 std::unique_ptr<Weapon> MakeWeapon(Player& player, uint32_t index)
 {
-    const WeaponData* data = player.GetContext().registry->weapons.Get(index);
+    const DataRegistry* registry = player.GetContext().registry;
+    const WeaponData* data = registry ? registry->weapons.Get(index) : nullptr;
     std::unique_ptr<Weapon> weapon = data ? data->Create() : nullptr;
-    if (!weapon)
-        return nullptr;
-    weapon->data = data;
-    weapon->owner = &player;
+    if (weapon)
+        weapon->data = data;
     return weapon;
 }
 
 std::unique_ptr<Item> MakeItem(Player& player, uint32_t index)
 {
     GameType* rules = player.GetContext().gameType;
-    std::unique_ptr<Item> item = rules ? rules->CreateItem(index) : nullptr;
-    if (item)
-        item->holder = &player;
-    return item;
+    return rules ? rules->CreateItem(index) : nullptr;
 }
 
-// The rule every equipped place follows: keep an object of the received definition, let go of any
-// other, and make one of the received definition when the place is (now) empty.
-template <class Object, class Make>
-bool SyncPlace(std::unique_ptr<Object>& place, uint32_t index, uint32_t count, Player& player, PlayerBone node,
-               Make&& make)
+// The game mode may point at its items, so one let go of goes back to it rather than away.
+void GiveBackItem(Player& player, std::unique_ptr<Item>& item)
 {
-    if (place && place->data && place->data->index == index)
-        return false;
-    if (place)
-    {
-        place.reset();
-        HideNode(player, node);
-    }
-    if (index >= count)
-        return false;
-    place = make(player, index);
-    return place != nullptr;
+    if (GameType* rules = player.GetContext().gameType)
+        rules->ReturnItem(item);
+    item.reset();
+}
+
+// Whether the place must let go of what it holds for the received index: it holds something of
+// another definition, or the index says empty.
+template <class Object> bool Differs(const std::unique_ptr<Object>& place, uint32_t index)
+{
+    return place && !(place->data && place->data->index == index);
 }
 
 } // namespace
@@ -418,17 +402,41 @@ void ApplyGameState(GameContext& context, const GameState& state)
     }
 }
 
+// Each place lets go of an object of another definition the way the player would, then makes one of
+// the received definition when it is empty and the index names one.
 void SyncSecondaryWeapon(Player& player, uint32_t index)
 {
-    SyncPlace(player.stowedWeapon, index, WeaponCount(player), player, PlayerBone::Holster, MakeWeapon);
+    if (Differs(player.stowedWeapon, index))
+    {
+        player.stowedWeapon->OnUnstowed();
+        player.stowedWeapon->OnDropped();
+        player.stowedWeapon.reset();
+        player.HideSprite(PlayerBone::Holster);
+    }
+    if (player.stowedWeapon || index >= WeaponCount(player))
+        return;
+    if (std::unique_ptr<Weapon> weapon = MakeWeapon(player, index))
+    {
+        weapon->OnPickedUp(player);
+        player.StowWeapon(std::move(weapon));
+    }
 }
 
 void SyncCurrentWeapon(Player& player, uint32_t index, uint32_t clip, uint32_t reserve, bool secondaryUnchanged)
 {
-    // Whether the weapon came out of an unchanged holster decides how the player shows it once it takes
-    // weapons out itself; a weapon made here is shown by the rig as it is.
-    static_cast<void>(secondaryUnchanged);
-    SyncPlace(player.weapon, index, WeaponCount(player), player, PlayerBone::Weapon, MakeWeapon);
+    if (Differs(player.weapon, index))
+    {
+        player.weapon->PutAway();
+        player.weapon->OnDropped();
+        player.weapon.reset();
+        player.HideSprite(PlayerBone::Weapon);
+    }
+    if (!player.weapon && index < WeaponCount(player))
+        if (std::unique_ptr<Weapon> weapon = MakeWeapon(player, index))
+        {
+            weapon->OnPickedUp(player);
+            player.EquipWeapon(std::move(weapon), secondaryUnchanged);
+        }
     if (player.weapon)
     {
         player.weapon->clip = clip;
@@ -438,17 +446,44 @@ void SyncCurrentWeapon(Player& player, uint32_t index, uint32_t clip, uint32_t r
 
 void SyncPickedUpWeapon(Player& player, uint32_t index, Vector2 position, float rotation, bool mirrored)
 {
-    if (SyncPlace(player.pendingWeapon, index, WeaponCount(player), player, PlayerBone::RightPickup, MakeWeapon))
-        PlaceNode(player, PlayerBone::RightPickup, position, rotation, mirrored);
+    if (Differs(player.pendingWeapon, index))
+    {
+        player.pendingWeapon->OnDropped();
+        player.pendingWeapon.reset();
+        player.HideSprite(PlayerBone::RightPickup);
+    }
+    if (player.pendingWeapon || index >= WeaponCount(player))
+        return;
+    // Holding it makes it the player's.
+    player.HoldWeapon(MakeWeapon(player, index), position, rotation, mirrored);
 }
 
 void SyncCarriedItem(Player& player, uint32_t index)
 {
-    SyncPlace(player.carriedItem, index, ItemCount(player), player, PlayerBone::Item, MakeItem);
+    if (Differs(player.carriedItem, index))
+    {
+        player.carriedItem->Release();
+        GiveBackItem(player, player.carriedItem);
+        player.HideSprite(PlayerBone::Item);
+    }
+    if (player.carriedItem || index >= ItemCount(player))
+        return;
+    if (std::unique_ptr<Item> item = MakeItem(player, index))
+    {
+        item->PickUp(player);
+        player.CarryItem(std::move(item));
+    }
 }
 
 void SyncPickedUpItem(Player& player, uint32_t index, Vector2 position, float rotation, bool mirrored)
 {
-    if (SyncPlace(player.handItem, index, ItemCount(player), player, PlayerBone::LeftPickup, MakeItem))
-        PlaceNode(player, PlayerBone::LeftPickup, position, rotation, mirrored);
+    if (Differs(player.handItem, index))
+    {
+        player.handItem->Release();
+        GiveBackItem(player, player.handItem);
+        player.HideSprite(PlayerBone::LeftPickup);
+    }
+    if (player.handItem || index >= ItemCount(player))
+        return;
+    player.HoldItem(MakeItem(player, index), position, rotation, mirrored);
 }

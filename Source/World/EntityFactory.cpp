@@ -3,9 +3,11 @@
 #include "Engine/Foundation/Log.h"
 #include "Engine/Runtime/Audio/AudioDevice.h"
 #include "Source/Data/DataRegistry.h"
+#include "Source/Data/ItemData.h"
 #include "Source/Data/ProjectileData.h"
 #include "Source/Data/TriggerData.h"
 #include "Source/Data/WeaponData.h"
+#include "Source/GameTypes/GameType.h"
 #include "Source/Network/Messages/EventMessages.h"
 #include "Source/Network/Messages/GameState.h"
 #include "Source/World/Collision.h"
@@ -309,6 +311,7 @@ Pickup* CreateWeaponPickupEntity(World& world, const SpawnPoint& placement, floa
     body.SetPoints(data.shape, velocity);
     body.CreateFixture();
     pickup->image = CreateImage(world, data.image, 75.0f);
+    pickup->item.reset();
     pickup->weapon = std::move(weapon);
     pickup->lifetime = lifetime;
     pickup->fade = fade;
@@ -318,9 +321,51 @@ Pickup* CreateWeaponPickupEntity(World& world, const SpawnPoint& placement, floa
         LogNotAdded("Pickup");
         // The Box2D body goes with the record, or a later pickup in this slot would leave it behind.
         body.DestroyFixture();
+        weapon = std::move(pickup->weapon);
+        pickup->image.reset();
         world.pickups.Remove(pickup->id);
         return nullptr;
     }
+    return pickup;
+}
+
+Pickup* CreatePickupEntity(World& world, const SpawnPoint& placement, float angle, Vector2 velocity, bool rotates,
+                           std::unique_ptr<Item>& item, int32_t lifetime)
+{
+    if (!item || !item->data)
+        return nullptr;
+    Pickup* pickup = world.pickups.Allocate();
+    if (!pickup)
+        return Refuse<Pickup>("Pickup");
+    const ItemData& data = *item->data;
+    DynamicBody& body = *pickup->body;
+    SetUpBody(world, body, {placement.x, placement.y}, data.size);
+    body.pivotX = data.offset.x;
+    body.pivotY = data.offset.y;
+    body.rotation = WrapAngle(placement.flipped ? 180.0f * 0.017453292f - angle : angle);
+    body.flipY = placement.flipped;
+    body.density = 1.0f;
+    body.restitution = 0.4f;
+    body.friction = 0.4f;
+    body.rotates = rotates;
+    body.SetPoints(data.shape, velocity);
+    body.CreateFixture();
+    pickup->image = CreateImage(world, data.image, 75.0f);
+    pickup->weapon.reset();
+    pickup->item = std::move(item);
+    pickup->lifetime = lifetime;
+    pickup->fade = 0;
+    pickup->highlightTeam = pickup->highlightPlayer = 255;
+    if (!world.pickupGrid.Insert(*pickup))
+    {
+        LogNotAdded("Pickup");
+        body.DestroyFixture();
+        item = std::move(pickup->item);
+        pickup->image.reset();
+        world.pickups.Remove(pickup->id);
+        return nullptr;
+    }
+    pickup->item->OnDropped();
     return pickup;
 }
 
@@ -347,6 +392,7 @@ Projectile* CreateProjectileEntity(World& world, float angle, float speed, const
     body.flipY = placement.flipped;
     body.SetUp(&projectile, weapon, {std::cos(angle) * speed, std::sin(angle) * speed});
     body.CreateFixture();
+    projectile.image = CreateImage(world, weapon.projectile->image, 20.0f);
     projectile.weapon = &weapon;
     projectile.owner = owner;
     if (!world.projectileGrid.Insert(projectile))
@@ -356,7 +402,7 @@ Projectile* CreateProjectileEntity(World& world, float angle, float speed, const
         world.projectiles.Remove(id);
         return nullptr;
     }
-    // The projectile's image, and its start (trail and launch sound), come with projectiles themselves.
+    projectile.Begin();
     return &projectile;
 }
 
@@ -371,26 +417,51 @@ constexpr float ReceivedRadiansPerDegree = 0.017453292f;
 
 Pickup* PlacePickupFromState(World& world, const PickupState& state)
 {
-    const DataRegistry* registry = world.GetContext().registry;
-    const WeaponData* data = state.holdsWeapon && registry ? registry->weapons.Get(state.definition) : nullptr;
-    // Items lie in pickups once the game modes hand them out; until then a pickup holds a weapon.
-    std::unique_ptr<Weapon> weapon = data ? data->Create() : nullptr;
-    if (!weapon)
+    GameContext& context = world.GetContext();
+    const WeaponData* weaponData =
+        state.holdsWeapon && context.registry ? context.registry->weapons.Get(state.definition) : nullptr;
+    std::unique_ptr<Weapon> weapon = weaponData ? weaponData->Create() : nullptr;
+    std::unique_ptr<Item> item;
+    if (weapon)
+        weapon->data = weaponData;
+    else if (!state.holdsWeapon && context.gameType)
+        item = context.gameType->CreateItem(state.definition);
+    if (!weapon && !(item && item->data))
+    {
+        if (item)
+            context.gameType->ReturnItem(item);
         return Refuse<Pickup>("Pickup");
-    weapon->data = data;
+    }
+    // The game mode may point at an item the record still holds, so it goes back to the mode.
+    const auto giveBack = [&context](std::unique_ptr<Item>& held)
+    {
+        if (held && context.gameType)
+            context.gameType->ReturnItem(held);
+        held.reset();
+    };
     Pickup* pickup = world.pickups.Place(state.id,
-                                         [&world](Pickup& occupant)
+                                         [&world, &giveBack](Pickup& occupant)
                                          {
                                              occupant.body->DestroyFixture();
                                              occupant.body->active = 0;
                                              world.pickupGrid.Remove(occupant);
+                                             occupant.weapon.reset();
+                                             giveBack(occupant.item);
                                          });
     if (!pickup)
+    {
+        giveBack(item);
         return Refuse<Pickup>("Pickup");
+    }
+    giveBack(pickup->item);
+    const Vector2 size = weapon ? weaponData->size : item->data->size;
+    const Vector2 offset = weapon ? weaponData->offset : item->data->offset;
+    const std::vector<Vector2>& shape = weapon ? weaponData->shape : item->data->shape;
+    const uint32_t image = weapon ? weaponData->image : item->data->image;
     DynamicBody& body = *pickup->body;
-    SetUpBody(world, body, state.position, data->size);
-    body.pivotX = data->offset.x;
-    body.pivotY = data->offset.y;
+    SetUpBody(world, body, state.position, size);
+    body.pivotX = offset.x;
+    body.pivotY = offset.y;
     // The server's rotation is already mirrored for a flipped pickup.
     body.rotation = WrapAngle(state.rotation * ReceivedRadiansPerDegree);
     body.flipY = state.flipY ? 1 : 0;
@@ -398,10 +469,11 @@ Pickup* PlacePickupFromState(World& world, const PickupState& state)
     body.restitution = 0.4f;
     body.friction = 0.4f;
     body.rotates = state.rotates ? 1 : 0;
-    body.SetPoints(data->shape, state.velocity);
+    body.SetPoints(shape, state.velocity);
     body.CreateFixture();
-    pickup->image = CreateImage(world, data->image, 75.0f);
+    pickup->image = CreateImage(world, image, 75.0f);
     pickup->weapon = std::move(weapon);
+    pickup->item = std::move(item);
     pickup->lifetime = -1;
     pickup->fade = 0;
     pickup->highlightTeam = pickup->highlightPlayer = 255;
@@ -411,9 +483,12 @@ Pickup* PlacePickupFromState(World& world, const PickupState& state)
         body.DestroyFixture();
         pickup->image.reset();
         pickup->weapon.reset();
+        giveBack(pickup->item);
         world.pickups.Remove(pickup->id);
         return nullptr;
     }
+    if (pickup->item)
+        pickup->item->OnDropped();
     return pickup;
 }
 

@@ -1,3 +1,4 @@
+#include "Source/Data/ItemData.h"
 #include "Source/Data/ProjectileData.h"
 #include "Source/Data/TriggerData.h"
 #include "Source/Data/WeaponData.h"
@@ -19,6 +20,30 @@ using MatchTesting::Match;
 
 namespace
 {
+
+// A mode that hands out the items a client is told about, as the modes with items do.
+class ItemGame final : public GameType
+{
+public:
+    using GameType::GameType;
+
+    float GetProgress(int32_t) const override { return 0.0f; }
+    std::unique_ptr<Item> CreateItem(uint32_t index) override
+    {
+        auto item = std::make_unique<Item>();
+        item->data = GetContext().registry->items.Get(index);
+        ++made;
+        return item;
+    }
+    void ReturnItem(std::unique_ptr<Item>& item) override
+    {
+        ++returned;
+        item.reset();
+    }
+
+    uint32_t made = 0;
+    uint32_t returned = 0;
+};
 
 constexpr uint32_t ServerClient = 1;
 constexpr uint32_t OtherClient = 2;
@@ -130,6 +155,10 @@ TEST(WorldState, PlayersAppliedOnTheClientCollectAsTheServerSentThem)
     sent.weapon->data = &shotgun;
     sent.weapon->clip = 5;
     sent.weapon->reserve = 30;
+    const WeaponData& sniper = *worlds.server.ownRegistry.weapons.Find("SniperRifle");
+    std::unique_ptr<Weapon> lying = sniper.Create();
+    lying->data = &sniper;
+    sent.HoldWeapon(std::move(lying), {0.5f, 1.25f}, 0.75f, true);
     // More platforms passed through than a state holds: the first six go.
     for (uint16_t index = 0; index < 8; ++index)
         sent.body.passThroughPlatforms.push_back(&worlds.server.world->platforms[index]);
@@ -144,6 +173,8 @@ TEST(WorldState, PlayersAppliedOnTheClientCollectAsTheServerSentThem)
     ASSERT_NE(received.weapon, nullptr);
     EXPECT_EQ(received.weapon->data, worlds.client.ownRegistry.weapons.Find("Shotgun"));
     EXPECT_EQ(received.body.passThroughPlatforms.size(), 6u);
+    ASSERT_NE(received.pendingWeapon, nullptr);
+    EXPECT_EQ(received.pendingWeapon->owner, &received);
     FullPlayerState again;
     CollectFullPlayerState(again, received);
     EXPECT_EQ(again, state.ownPlayers[0]);
@@ -377,4 +408,43 @@ TEST(WorldState, AClientTriggerHasNoActionsAndAnOccupiedSlotIsTakenOver)
     // A definition the client lacks makes nothing.
     message.definition = worlds.client.ownRegistry.triggers.Count();
     EXPECT_EQ(CreateTriggerFromMessage(world, message), nullptr);
+}
+
+TEST(WorldState, ATokenTravelsWithItsItemIndex)
+{
+    TwoWorlds worlds;
+    ItemGame clientGame(worlds.client, 1);
+    worlds.client.gameType = &clientGame;
+    const ItemData& token = *worlds.server.ownRegistry.items.Find("Token");
+    auto item = std::make_unique<Item>();
+    item->data = &token;
+    Pickup* lying = CreatePickupEntity(*worlds.server.world, At(9.0f, 6.0f), 0.0f, {}, false, item, -1);
+    ASSERT_NE(lying, nullptr);
+    worlds.server.PlayerOf(1).camera.position = {40.0f, 20.0f};
+
+    const GameState state = worlds.Collect(ServerClient);
+    ASSERT_EQ(state.pickupCount, 1u);
+    EXPECT_FALSE(state.pickups[0].holdsWeapon);
+    EXPECT_EQ(state.pickups[0].definition, token.index);
+    ApplyGameState(worlds.client, state);
+    Pickup* placed = worlds.client.world->pickups.Find(lying->id);
+    ASSERT_NE(placed, nullptr);
+    ASSERT_NE(placed->item, nullptr);
+    EXPECT_EQ(placed->item->data->index, token.index);
+    EXPECT_EQ(placed->weapon, nullptr);
+
+    // Carried, the token is made once and kept; dropped, it goes back to the mode.
+    Player& player = worlds.client.PlayerOf(0);
+    SyncCarriedItem(player, token.index);
+    const Item* carried = player.carriedItem.get();
+    ASSERT_NE(carried, nullptr);
+    EXPECT_EQ(carried->holder, &player);
+    SyncCarriedItem(player, token.index);
+    EXPECT_EQ(player.carriedItem.get(), carried);
+    const uint32_t returned = clientGame.returned;
+    SyncCarriedItem(player, worlds.client.ownRegistry.items.Count());
+    EXPECT_EQ(player.carriedItem, nullptr);
+    EXPECT_EQ(clientGame.returned, returned + 1);
+    EXPECT_EQ(clientGame.made, 2u);
+    worlds.client.gameType = nullptr;
 }
