@@ -185,8 +185,11 @@ template <class Record> void ApplyMovement(const Record& record, Player& player)
     body.GetContact(CollisionSide::Bottom).platform = PlatformAt(world, record.platform);
     body.passThroughPlatforms.clear();
     const uint32_t count = std::min(record.passThroughCount, FullPlayerState::MaxPassThroughPlatforms);
+    // A platform this world does not have cannot be passed through; the movement step expects none
+    // to be null.
     for (uint32_t i = 0; i < count; ++i)
-        body.passThroughPlatforms.push_back(PlatformAt(world, record.passThroughPlatforms[i]));
+        if (Platform* platform = PlatformAt(world, record.passThroughPlatforms[i]))
+            body.passThroughPlatforms.push_back(platform);
 }
 
 template <class Record> void ApplyAbilityPart(const Record& record, Player& player)

@@ -179,6 +179,15 @@ TEST(WorldState, PlayersAppliedOnTheClientCollectAsTheServerSentThem)
     CollectFullPlayerState(again, received);
     EXPECT_EQ(again, state.ownPlayers[0]);
 
+    // A platform the client does not have is neither ground nor passed through.
+    FullPlayerState unknown = state.ownPlayers[0];
+    unknown.onPlatform = true;
+    unknown.platform = 1023;
+    unknown.passThroughPlatforms[2] = 1023;
+    ApplyFullPlayerState(unknown, received);
+    EXPECT_EQ(received.body.GetContact(CollisionSide::Bottom).platform, nullptr);
+    EXPECT_EQ(received.body.passThroughPlatforms.size(), 5u);
+
     // The other client's view of the same player carries its controls instead of health and ammunition.
     GameState other = worlds.Collect(OtherClient);
     ASSERT_EQ(other.playerCount, 2u);
