@@ -11,6 +11,9 @@
 #include <vector>
 
 class HazardData;
+class TriggerCreatedMessage;
+struct PickupState;
+struct ProjectileState;
 class InteractionData;
 class Player;
 class Projectile;
@@ -59,3 +62,12 @@ Pickup* CreatePickupEntity(World& world, const SpawnPoint& placement, float angl
 // A shot of the weapon's projectile flying at the angle and speed from the placement, begun.
 Projectile* CreateProjectileEntity(World& world, float angle, float speed, const SpawnPoint& placement,
                                    const WeaponData& weapon, Player* owner);
+
+// A client's copies of what the server made, under the server's ids: a pickup or projectile from a
+// game state's record, a trigger from its creation message. Rotations arrive in degrees and are kept
+// as they came (a flipped pickup's is not mirrored again); a trigger on a client gets no actions and
+// is drawn at the map's depth. A record still holding the id is taken out of its grid and physics
+// first. Null after "failed to create {}" when the definition or the object cannot be had.
+Pickup* PlacePickupFromState(World& world, const PickupState& state);
+Projectile* PlaceProjectileFromState(World& world, const ProjectileState& state);
+Trigger* CreateTriggerFromMessage(World& world, const TriggerCreatedMessage& message);
