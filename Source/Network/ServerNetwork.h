@@ -13,6 +13,7 @@
 #include <vector>
 
 class GameContext;
+class AddPlayerMessage;
 struct LoadoutParts;
 
 // The key connect tokens are sealed with; the client role holds the same one.
@@ -76,7 +77,7 @@ private:
     double Now() const { return static_cast<double>(elapsed) / 1e9; }
     void AcceptClients();
     void HandleMessage(int client, Net::Message& message);
-    void AddPlayers(int client, const struct AddPlayerMessage& message);
+    void AddPlayers(int client, const AddPlayerMessage& message);
     void RemoveClient(int client);
     void ChooseOptions();
     void TallyVotes();
