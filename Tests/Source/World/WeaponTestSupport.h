@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Tests/TestPaths.h"
 #include "Engine/Foundation/FileManager.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/ItemData.h"
@@ -79,7 +80,7 @@ public:
 class Match : public GameContext
 {
 public:
-    Match() : files(LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR), ownRegistry(files)
+    Match() : files(Lumvek::Testing::SourceFolder(), Lumvek::Testing::SourceFolder(), Lumvek::Testing::SourceFolder(), Lumvek::Testing::SourceFolder()), ownRegistry(files)
     {
         files.RegisterFormats();
         ownRegistry.LoadAll();
