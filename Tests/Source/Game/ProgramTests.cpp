@@ -158,6 +158,10 @@ TEST_F(Program, BadCommandLinesEndWithAMessageAndCode1)
         {{"--headless", "--local", "Short", "--seed", "seven"}, "--seed takes a whole number"},
         {{"--headless", "--local", "Short", "--ticks", "0"}, "--ticks takes a whole number of ticks above 0"},
         {{"--headless", "--ticks", "5"}, "--ticks needs --local"},
+        {{"--server", "--client"}, "--server and --client exclude each other"},
+        {{"--client", "--local", "Short"}, "--local excludes --server and --client"},
+        {{"--headless", "--matches", "2"}, "--matches needs --server or --client"},
+        {{"--server", "--matches", "0"}, "--matches takes a whole number of matches above 0"},
         {{"--headless", "--local", "Nowhere"}, "there is no game configuration named Nowhere"},
     };
     for (const Case& test : cases)

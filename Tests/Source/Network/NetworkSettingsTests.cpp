@@ -85,6 +85,10 @@ TEST(NetworkSettings, KeysTakeOnlyTheirKindAndUsableValues)
         {"EndDuration = 1.0e39", [](auto& s) { return s.endDuration == 5.0f; }, "EndDuration"},
         // Its low 32 bits would be 2.
         {"MaximumPlayers = 4294967298", [](auto& s) { return s.maximumPlayers == 8; }, "MaximumPlayers"},
+        // Player ids and loadout lists on the wire hold at most 15 players.
+        {"MaximumPlayers = 16", [](auto& s) { return s.maximumPlayers == 15; }, "MaximumPlayers"},
+        {"MaximumPlayers = 0", [](auto& s) { return s.maximumPlayers == 1; }, "MaximumPlayers"},
+        {"MaximumPlayers = 15", [](auto& s) { return s.maximumPlayers == 15; }},
     };
     for (const Case& test : cases)
     {
