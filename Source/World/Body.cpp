@@ -150,13 +150,3 @@ void FixtureBody::DestroyFixture()
     physicsBody = nullptr;
     owner = nullptr;
 }
-
-Vector2 PlayerBody::GetCenter() const
-{
-    return {x, y + boxHeight * 0.5f};
-}
-
-Rectangle PlayerBody::GetBounds() const
-{
-    return {x - 1.0f, y - 0.5f, 2.0f, 2.0f};
-}

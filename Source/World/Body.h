@@ -127,18 +127,3 @@ public:
     float velocityX = 0.0f;
     float velocityY = 0.0f;
 };
-
-// A player's body: the box of its hit zones standing on its position. The movement that fills it and
-// the rig whose root it is drawn with come with the player's own movement.
-class PlayerBody final : public Body
-{
-public:
-    Lumvek::Vector2 GetCenter() const override;
-    // A fixed 2 by 2 box around the feet, whatever the player's size.
-    Lumvek::Rectangle GetBounds() const override;
-    void Reset() override {}
-
-    // The player's box, set from its loadout; 0 until then.
-    float boxWidth = 0.0f;
-    float boxHeight = 0.0f;
-};

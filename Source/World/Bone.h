@@ -77,6 +77,9 @@ public:
     uint32_t cellCountX = 1;
     uint32_t cellCountY = 1;
     uint32_t frameCount = 1;
+    // The frame of the sprite sheet shown, below frameCount: what a part's animation (the helicopter
+    // hat's blades) sets.
+    uint32_t frame = 0;
     // Draw orders when facing left and right; -1 for unset.
     uint32_t leftOrder = Lumvek::InvalidId;
     uint32_t rightOrder = Lumvek::InvalidId;

@@ -58,12 +58,14 @@ void World::ClearEntities()
     triggers.Clear();
     visuals.Clear();
     zones.Clear();
+    ClearPlayers();
 }
 
 bool World::LayOutGrids()
 {
     const auto layOut = [this](const Rectangle& area)
     {
+        playerList.Clear(area);
         return hazardGrid.Layout(area, CellSize, CellSize) && interactionGrid.Layout(area, CellSize, CellSize) &&
                pickupGrid.Layout(area, CellSize, CellSize) && platformGrid.Layout(area, FineCellSize, FineCellSize) &&
                projectileGrid.Layout(area, FineCellSize, FineCellSize) &&
@@ -86,8 +88,8 @@ void World::Begin()
         hazard.effect = hazard.data ? CreateParticleSystem(*this, hazard.data->effect) : nullptr;
     for (Zone& zone : GetZones())
         zone.effect = zone.data ? CreateParticleSystem(*this, zone.data->effect) : nullptr;
-    // The player records of the active slots, local, remote then bots, and each bot's state are made
-    // here with the players and the bots.
+    BeginPlayers();
+    // Each bot's state is made here with the bots.
 }
 
 void World::Step(float dt)
@@ -315,13 +317,9 @@ void World::RunDeferredRemovals()
 
 void World::StepBots(float) {}
 
-void World::StepPlayerMovement(float, bool) {}
-
 void World::StepHazards(float) {}
 
 void World::StepPickups(float) {}
-
-void World::StepPlayers(float, bool) {}
 
 void World::StepProjectiles(float, bool) {}
 
@@ -332,8 +330,6 @@ void World::StepZoneTouches() {}
 void World::StepAwareness(float) {}
 
 void World::HandBackPickup(Pickup&) {}
-
-void World::ResimulatePlayers(uint32_t) {}
 
 void ContactListener::BeginContact(b2Contact*)
 {

@@ -8,11 +8,13 @@
 #include "Source/World/EntityStorage.h"
 #include "Source/World/GameContext.h"
 #include "Source/World/Platform.h"
+#include "Source/World/Player.h"
 #include "Source/World/Projectile.h"
 #include "Source/World/SpawnPoint.h"
 
 #include <box2d/box2d.h>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -42,6 +44,8 @@ public:
     static constexpr float TickSeconds = 0.016666668f;
     // A client's input history holds this many frames.
     static constexpr uint32_t InputHistoryFrames = 100;
+    // Player indices run below this.
+    static constexpr uint8_t PlayerCount = 16;
 
     // Both generators (the bots' and the game modes') are seeded from the seed, so a match can be
     // replayed.
@@ -83,6 +87,9 @@ public:
     // The spawn points carrying every tag of the mask.
     SpawnQuery QuerySpawnPoints(SpawnMask mask) const { return SpawnQuery(spawnPoints, mask); }
 
+    // Takes the player out of the active players, keeping the order of the others, and frees its record.
+    void DropActivePlayer(Player& player);
+
     std::span<Hazard> GetHazards() { return hazards.View(); }
     std::span<Zone> GetZones() { return zones.View(); }
     std::vector<Platform*>& GetMovingPlatforms() { return movingPlatforms; }
@@ -118,6 +125,12 @@ public:
     EntityStorage<Trigger, 256> triggers;
     EntityStorage<Visual, 256> visuals;
     EntityArray<Zone, 256> zones;
+
+    // The player table by index, the players in the order they were made, and the list the hazards and
+    // projectiles find players through.
+    std::array<Player, PlayerCount> players;
+    std::vector<Player*> activePlayers;
+    PlayerList<Player, PlayerCount> playerList;
 
 private:
     // A removal run at the end of the tick: the finishing function looks the id up again.
@@ -165,6 +178,10 @@ private:
     void HandBackPickup(Pickup& pickup);
     // One re-simulated frame of the client's own players.
     void ResimulatePlayers(uint32_t frame);
+    // The player records of the active slots, local players, remote players then bots.
+    void BeginPlayers();
+    // Frees every player record.
+    void ClearPlayers();
 
     GameContext& context;
     std::unique_ptr<b2World> physics;
