@@ -81,6 +81,7 @@ void PlayerBody::ClearMovement()
     lastPlatform = nullptr;
     passThroughPlatforms.clear();
     physicsBody = nullptr;
+    flinchAngle = 0.0f;
 }
 
 void PlayerBody::Reset()

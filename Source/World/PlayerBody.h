@@ -114,7 +114,7 @@ public:
     // The world transform of the skeleton's root.
     Lumvek::Matrix3x3 GetTransform() const override;
     // Forgets all movement: flags, velocities, the platforms it stood on and passes through, its
-    // Box2D body (without destroying it); in the air, unable to hang.
+    // Box2D body (without destroying it), its flinch; in the air, unable to hang.
     void Reset() override;
 
     // Places a spawning player at the position, facing left or right, and lets it drop through the
@@ -183,6 +183,9 @@ public:
     // The player's box, set from its loadout; 0 until then.
     float boxWidth = 0.0f;
     float boxHeight = 0.0f;
+    // Radians the player leans after hits, added to its limbs by the animation and eased back to 0
+    // there; not read by movement, cleared by resets.
+    float flinchAngle = 0.0f;
 
 private:
     // What one platform offers the box: its least penetrated face.
