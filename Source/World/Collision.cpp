@@ -38,8 +38,17 @@ bool SetPolygon(b2PolygonShape& shape, const b2Vec2* points, int32 count)
     if (n < 3)
         return false;
     // The hull's area, as Box2D's centroid needs it above its epsilon.
-    std::sort(distinct, distinct + n,
-              [](const b2Vec2& a, const b2Vec2& b) { return a.x < b.x || (a.x == b.x && a.y < b.y); });
+    // At most eight points: an insertion sort by x, then y (std::sort's unrolled loops make g++'s
+    // release build warn about bounds it cannot see).
+    for (int32 i = 1; i < n; ++i)
+    {
+        const b2Vec2 point = distinct[i];
+        int32 j = i;
+        for (; j > 0 && (point.x < distinct[j - 1].x || (point.x == distinct[j - 1].x && point.y < distinct[j - 1].y));
+             --j)
+            distinct[j] = distinct[j - 1];
+        distinct[j] = point;
+    }
     b2Vec2 hull[2 * b2_maxPolygonVertices];
     int32 k = 0;
     for (int32 i = 0; i < n; ++i)

@@ -109,6 +109,10 @@ struct Trigger : Entity<Trigger>
     std::unique_ptr<Action> leaveAction;
     int32_t counter = -1;
     std::vector<Touch> touches;
+    // Who sees the trigger marked (the next checkpoint of a race): a team (4 every team) and a player
+    // (16 every player), 255 for none.
+    uint8_t highlightTeam = 255;
+    uint8_t highlightPlayer = 255;
 };
 
 // An image, particle effect or sound placed in the world: map decoration, effects of play, debris.
@@ -150,4 +154,7 @@ struct Pickup : Entity<Pickup>
     // Ticks left; -1 never expires.
     int32_t lifetime = -1;
     uint8_t fade = 0;
+    // Who sees the pickup marked: a team (4 every team) and a player (16 every player), 255 for none.
+    uint8_t highlightTeam = 255;
+    uint8_t highlightPlayer = 255;
 };

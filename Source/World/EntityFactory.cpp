@@ -202,6 +202,7 @@ Trigger* CreateTriggerEntity(World& world, const SpawnPoint& placement, Vector2 
     trigger->stayAction = CreateAction(data.stayAction, world);
     trigger->leaveAction = CreateAction(data.leaveAction, world);
     trigger->counter = -1;
+    trigger->highlightTeam = trigger->highlightPlayer = 255;
     if (!world.triggerGrid.Insert(*trigger))
     {
         LogNotAdded("Trigger");
@@ -306,6 +307,7 @@ Pickup* CreateWeaponPickupEntity(World& world, const SpawnPoint& placement, floa
     pickup->weapon = std::move(weapon);
     pickup->lifetime = lifetime;
     pickup->fade = fade;
+    pickup->highlightTeam = pickup->highlightPlayer = 255;
     if (!world.pickupGrid.Insert(*pickup))
     {
         LogNotAdded("Pickup");

@@ -5,6 +5,11 @@
 
 #include <cstdint>
 
+namespace Lumvek
+{
+class ControllerDevice;
+}
+
 class DataRegistry;
 class GameRenderer;
 class GameType;
@@ -43,4 +48,6 @@ public:
     // A dedicated server: no images, particle effects, visuals, sounds or renderables are made, while
     // bodies and physics are made as usual.
     bool headless = false;
+    // Not owned; the pads local players play with, which hits rumble. Null without pads.
+    Lumvek::ControllerDevice* controllers = nullptr;
 };

@@ -482,6 +482,10 @@ Player* CreatePlayerEntity(World& world, const PlayerPlacement& placement)
         return nullptr;
     }
     player.Reset();
-    // Placing the player at the placement is the spawn rule's, which comes with the game modes.
+    // A record used before keeps nothing of what the game mode knew of its last player.
+    player.respawnPenalty = 0;
+    player.leaderMarker = false;
+    player.awareness.clear();
+    player.Spawn({placement.position.x, placement.position.y, 0.0f, 0.0f, 0.0f, placement.flipped, SpawnMask()});
     return &player;
 }

@@ -4,6 +4,7 @@
 #include "Source/Data/Attributes.h"
 #include "Source/Data/Loadout.h"
 #include "Source/Data/NameTables.h"
+#include "Source/GameTypes/Awareness.h"
 #include "Source/World/AnimationPlayback.h"
 #include "Source/World/Camera.h"
 #include "Source/World/Part.h"
@@ -14,6 +15,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace Lumvek
 {
@@ -24,6 +26,7 @@ class CharacterData;
 class GameContext;
 class Item;
 class PlayerRenderable;
+struct SpawnPoint;
 class World;
 template <class Record> struct GridNode;
 
@@ -164,6 +167,17 @@ public:
     float health = 0.0f;
     // Set while the record is in use.
     bool present = false;
+
+    // What the game mode keeps of the player.
+    // Puts the player at the point, facing the point's way, with its pose reset and its loadout's
+    // weapons in hand.
+    void Spawn(const SpawnPoint& point);
+    // Seconds added to the next respawn's wait by the suicides and betrayals since the last one.
+    uint32_t respawnPenalty = 0;
+    // Set while the player leads a deathmatch that shows its leader.
+    bool leaderMarker = false;
+    // The players, pickups and triggers the player is aware of, refreshed every full tick.
+    std::vector<AwarenessMarker> awareness;
 
 private:
     // Replaces the part in the slot by the definition's, taking back the old one's modifiers.

@@ -80,7 +80,8 @@ void PlayerBody::ClearMovement()
     jumpTime = NoHang;
     lastPlatform = nullptr;
     passThroughPlatforms.clear();
-    physicsBody = nullptr;
+    // What it touched where it was before: riding or landing on it from elsewhere would be wrong.
+    contacts = {};
     flinchAngle = 0.0f;
 }
 
@@ -88,8 +89,8 @@ void PlayerBody::Reset()
 {
     ClearMovement();
     ownSpeed = 0.0f;
-    contacts = {};
     edges.clear();
+    physicsBody = nullptr;
 }
 
 void PlayerBody::Reset(Vector2 position, bool facingLeft)
@@ -120,7 +121,7 @@ void PlayerBody::Ride(float dt)
     const Platform* standingOn = GetContact(CollisionSide::Bottom).platform;
     if (!standingOn)
         return;
-    if (const auto* pathed = dynamic_cast<const PathedBody*>(standingOn->body.get()))
+    if (const PathedBody* pathed = standingOn->GetPathedBody())
     {
         x += pathed->x - pathed->previousX;
         y += pathed->y - pathed->previousY;
@@ -456,7 +457,9 @@ void PlayerBody::ResolveContacts(const Rectangle& box)
             overlap = high > edge.to ? edge.to - low : edge.from - high;
         else
             overlap = high > edge.to ? edge.to - low : high - low;
-        overlap /= vertical ? box.height : box.width;
+        // A box without a size (no loadout yet) has no fractions to speak of.
+        const float size = vertical ? box.height : box.width;
+        overlap = size > 0.0f ? overlap / size : 0.0f;
 
         auto existing = std::find_if(candidates.begin(), candidates.end(),
                                      [&](const Candidate& candidate) { return candidate.platform == edge.platform; });

@@ -117,8 +117,9 @@ public:
     // Box2D body (without destroying it), its flinch; in the air, unable to hang.
     void Reset() override;
 
-    // Places a spawning player at the position, facing left or right, and lets it drop through the
-    // one-way platforms its box overlaps there rather than snap on top of them.
+    // Places a spawning player at the position, facing left or right, with no movement and nothing
+    // touched, no flinch, and lets it drop through the one-way platforms its box overlaps there rather
+    // than snap on top of them. Its Box2D body stays.
     void Reset(Lumvek::Vector2 position, bool facingLeft);
     // One tick of dt seconds.
     void Move(float dt);
@@ -201,9 +202,6 @@ private:
     void ClearMovement();
     // Applies the Bottom contact's platform movement to the position.
     void Ride(float dt);
-    // Drops platforms the grid no longer finds, and starts a drop through the one-way platform stood
-    // on when asked to.
-    void UpdatePassThrough(const Platform* standingOn, float dt);
 
     // Reused by every ResolveContacts.
     std::vector<Candidate> candidates;

@@ -2,6 +2,8 @@
 
 #include "Source/Data/HazardData.h"
 #include "Source/Data/ZoneData.h"
+#include "Source/GameTypes/GameType.h"
+#include "Source/GameTypes/HitInfo.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/LinearBody.h"
 
@@ -317,7 +319,34 @@ void World::RunDeferredRemovals()
 
 void World::StepBots(float) {}
 
-void World::StepHazards(float) {}
+void World::StepHazards(float dt)
+{
+    for (Hazard& hazard : GetHazards())
+    {
+        if (!hazard.body.active || !hazard.data)
+            continue;
+        const HazardData& data = *hazard.data;
+        const Rectangle area = hazard.body.GetBounds();
+        for (Player& player : playerList.Query(area))
+        {
+            PlayerBody& body = player.body;
+            const Rectangle box{body.x - body.boxWidth * 0.5f, body.y, body.boxWidth, body.boxHeight};
+            if (!EntityDetail::Overlaps(box, area))
+                continue;
+            if (data.damage > 0.0f && context.gameType)
+            {
+                HitInfo hit;
+                hit.damage = data.damage * dt;
+                hit.spin = hit.damage * 0.5f * 0.017453292f;
+                hit.firstRumble = hit.secondRumble = hit.damage * 0.5f;
+                hit.zone = HitInfo::BodyZone;
+                context.gameType->DamagePlayer(player, hit);
+            }
+            body.windImpulse += data.windImpulse * hazard.windDirection;
+            body.windSpeed += data.windSpeed * hazard.windDirection;
+        }
+    }
+}
 
 void World::StepPickups(float) {}
 
@@ -327,9 +356,25 @@ void World::StepTriggerTouches() {}
 
 void World::StepZoneTouches() {}
 
-void World::StepAwareness(float) {}
+void World::StepAwareness(float dt)
+{
+    const auto update = [this, dt](auto& slots)
+    {
+        for (auto& slot : slots)
+            if (!slot.removed && slot.player)
+                UpdateAwareness(*slot.player, dt);
+    };
+    update(context.configuration.players);
+    update(context.configuration.remotePlayers);
+    update(context.configuration.bots);
+}
 
-void World::HandBackPickup(Pickup&) {}
+void World::HandBackPickup(Pickup& pickup)
+{
+    // An item goes back through the game mode's ReturnItem once pickups hold items.
+    if (pickup.weapon && context.gameType)
+        context.gameType->QueueWeaponSpawn(std::move(pickup.weapon));
+}
 
 void ContactListener::BeginContact(b2Contact*)
 {

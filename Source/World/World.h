@@ -90,6 +90,18 @@ public:
     // Takes the player out of the active players, keeping the order of the others, and frees its record.
     void DropActivePlayer(Player& player);
 
+    // What the game modes do in the world, in their own files.
+    // Ages the observer's awareness markers and notices the players it sees or hears and the pickups
+    // and triggers highlighted for it.
+    void UpdateAwareness(Player& observer, float dt);
+    // Refreshes the marker of that kind and identifier, or appends one, standing just above position.
+    static void Notice(std::vector<AwarenessMarker>& markers, uint32_t kind, uint64_t identifier,
+                       Lumvek::Vector2 position);
+    // Breaks the rig from the node down into pieces of debris flying from velocity along angle at
+    // about speed. The draws are made headless too, where no debris is made.
+    void CreateDebris(Lumvek::RandomGenerator& random, Bone& node, bool facingLeft, Lumvek::Vector2 velocity,
+                      float angle, float speed);
+
     std::span<Hazard> GetHazards() { return hazards.View(); }
     std::span<Zone> GetZones() { return zones.View(); }
     std::vector<Platform*>& GetMovingPlatforms() { return movingPlatforms; }

@@ -3,6 +3,8 @@
 
 #include "Source/World/World.h"
 
+#include "Source/GameTypes/GameType.h"
+#include "Source/GameTypes/HitInfo.h"
 #include "Source/World/PlayerRenderable.h"
 
 #include <algorithm>
@@ -61,9 +63,16 @@ void World::StepPlayerMovement(float dt, bool killOutOfBounds)
         if (!body.active)
             continue;
         body.Move(dt);
-        // Leaving the bounds below, or far above, kills the player: the game mode's kill comes with
-        // the game modes.
-        static_cast<void>(killOutOfBounds);
+        // Leaving the bounds below, or far above, kills the player.
+        if (!killOutOfBounds || !context.gameType)
+            continue;
+        const float floor = bounds.y + 1.0f;
+        if (body.y < floor || body.y + body.boxHeight > floor + bounds.height + 1.0f)
+        {
+            HitInfo hit;
+            hit.zone = HitInfo::BodyZone;
+            context.gameType->KillPlayer(*player, hit);
+        }
     }
 }
 

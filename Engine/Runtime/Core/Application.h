@@ -38,6 +38,9 @@ struct ApplicationConfig
     // The window's client size; -1 takes the desktop's size in that direction.
     int32_t width = 1920;
     int32_t height = 1080;
+    // No output at all, for runs nobody watches: the host opens no window and starts no video system,
+    // and the audio device mixes into a device of its own that nothing plays.
+    bool headless = false;
 };
 
 // The command line as parallel lists of names and values. Arguments given without a name carry an

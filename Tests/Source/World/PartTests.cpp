@@ -42,7 +42,8 @@ TEST(Part, EachDefinitionMakesItsPartWithFullEnergyAndNothingElse)
     for (const auto& [part, type] : cases)
     {
         ASSERT_NE(part, nullptr) << type->name();
-        EXPECT_EQ(typeid(*part), *type);
+        const Part& made = *part;
+        EXPECT_EQ(typeid(made), *type);
         EXPECT_EQ(part->energy, 1000u);
         // The wearer and the definition are the taker's to set.
         EXPECT_EQ(part->owner, nullptr);
