@@ -233,8 +233,7 @@ TEST(Character, FilesBecomeTheirChannelsAnimationsAndUnreadableFilesAreLoggedAnd
 }
 
 // A Basic player through a match's moves: every channel chooses an animation in every state it passes,
-// a dead player holds its pose, and no bone of the rig ever leaves the finite numbers. The weapon
-// states are set here as the weapons would set them.
+// a dead player holds its pose, and no bone of the rig ever leaves the finite numbers.
 TEST(Character, ABasicPlayerAnimatesThroughEveryMoveOfAMatch)
 {
     Scene scene({5.0f, 2.0f});
@@ -259,7 +258,6 @@ TEST(Character, ABasicPlayerAnimatesThroughEveryMoveOfAMatch)
         for (uint32_t i = 0; i < count; ++i)
         {
             PlayerTesting::Step(*scene.world);
-            player.weaponTimer = std::max(player.weaponTimer - 1, 0);
             Character::UpdateAnimations(player, Frame, 0.5f);
             ++frames;
             const CharacterState state = CharacterState::Of(player);
@@ -299,40 +297,42 @@ TEST(Character, ABasicPlayerAnimatesThroughEveryMoveOfAMatch)
     player.input.aimX = -PlayerInput::AxisRange;
     tick(20);
 
-    // With a weapon: aiming, reloading, switching to the stowed one, picking one up.
+    // With a weapon: aiming, reloading, switching to the stowed one, picking one up with both hands full.
     const WeaponData& rifle = game.ownRegistry.weapons.At(0);
     const WeaponData& other = game.ownRegistry.weapons.At(1);
-    player.weapon = rifle.Create();
-    player.weapon->data = &rifle;
-    player.stowedWeapon = other.Create();
-    player.stowedWeapon->data = &other;
-    const auto state = [&](WeaponState weaponState, int32_t ticks)
+    const auto make = [](const WeaponData& data)
     {
-        player.weaponState = weaponState;
-        player.weaponTimer = ticks;
-        tick(static_cast<uint32_t>(ticks) + 2);
+        std::unique_ptr<Weapon> weapon = data.Create();
+        weapon->data = &data;
+        weapon->reserve = data.clipSize;
+        return weapon;
     };
-    state(WeaponState::Aiming, 20);
-    state(WeaponState::Reloading, 40);
-    state(WeaponState::FinishingReload, 20);
-    state(WeaponState::PuttingAway, 12);
-    std::swap(player.weapon, player.stowedWeapon);
-    state(WeaponState::TakingOut, 12);
-    player.pendingWeapon = other.Create();
-    player.pendingWeapon->data = &other;
-    state(WeaponState::PickingUp, 24);
-    player.pendingWeapon.reset();
-    state(WeaponState::Aiming, 10);
+    player.EquipWeapon(make(rifle), false);
+    player.StowWeapon(make(other));
+    const auto press = [&](PlayerAction action, uint32_t ticks)
+    {
+        player.input[action] = 1;
+        tick();
+        player.input[action] = 0;
+        tick(ticks);
+    };
+    tick(10);
+    EXPECT_EQ(player.weaponState, WeaponState::Aiming);
+    press(PlayerAction::Reload, rifle.reloadTime.ticks + 10);
+    press(PlayerAction::SwitchWeapon, other.putAwayTime.ticks + other.takeOutTime.ticks + 10);
+    player.HoldWeapon(make(rifle), player.body.GetCenter() + Vector2(0.5f, 0.0f), 0.0f, false);
+    tick(rifle.putAwayTime.ticks + rifle.takeOutTime.ticks * 2 + 10);
+    EXPECT_EQ(player.weaponState, WeaponState::Aiming);
 
     // The flag into the left hand while walking back, shot at and hurt.
-    player.handItem = std::make_unique<Item>();
-    player.handItem->data = game.ownRegistry.items.Find("RedFlag");
+    auto flag = std::make_unique<Item>();
+    flag->data = game.ownRegistry.items.Find("RedFlag");
+    player.HoldItem(std::move(flag), player.body.GetCenter() + Vector2(-0.5f, 0.0f), 0.0f, false);
     player.input.move = -PlayerInput::AxisRange;
     player.input.aimX = PlayerInput::AxisRange;
     player.body.flinchAngle = 0.6f;
     player.health = player.GetEffective(&Attributes::maximumHealth) * 0.5f;
     tick(20);
-    player.handItem.reset();
     player.health = player.GetEffective(&Attributes::maximumHealth) * 0.1f;
     tick(20);
 
