@@ -25,6 +25,7 @@
 #include "Source/Data/WeaponData.h"
 #include "Source/Data/ZoneData.h"
 #include "Tests/LogCapture.h"
+#include "Tests/TestPaths.h"
 
 #include <SDL.h>
 #include <gmock/gmock.h>
@@ -47,7 +48,7 @@ namespace
 
 namespace fs = std::filesystem;
 
-const std::string SourceRoot = LUMVEK_SOURCE_DIR;
+const std::string SourceRoot = Lumvek::Testing::SourceFolder();
 constexpr const char* EffectAtlasPath = "Assets/Particles/Particles.ltd";
 
 // Every file under Assets/ with the extension, as paths relative to the root, sorted.

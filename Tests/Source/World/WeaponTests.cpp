@@ -71,9 +71,12 @@ TEST(Weapon, EachDefinitionMakesItsKindWithNoAmmunitionAndNoOwner)
     const SniperRifleData rifle;
     const GrenadeLauncherData launcher;
     std::unique_ptr<Weapon> weapons[] = {plain.Create(), rifle.Create(), launcher.Create()};
-    EXPECT_EQ(typeid(*weapons[0]), typeid(Weapon));
-    EXPECT_EQ(typeid(*weapons[1]), typeid(SniperRifle));
-    EXPECT_EQ(typeid(*weapons[2]), typeid(GrenadeLauncher));
+    const auto& first = *weapons[0];
+    const auto& second = *weapons[1];
+    const auto& third = *weapons[2];
+    EXPECT_EQ(typeid(first), typeid(Weapon));
+    EXPECT_EQ(typeid(second), typeid(SniperRifle));
+    EXPECT_EQ(typeid(third), typeid(GrenadeLauncher));
     for (const std::unique_ptr<Weapon>& weapon : weapons)
     {
         EXPECT_EQ(std::tie(weapon->data, weapon->owner), std::make_tuple(nullptr, nullptr));
