@@ -12,6 +12,7 @@
 #include "Source/World/IkAnimation.h"
 #include "Source/World/TimelineAnimation.h"
 #include "Tests/LogCapture.h"
+#include "Tests/TestPaths.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -25,7 +26,7 @@ using namespace Lumvek;
 namespace
 {
 
-const std::string SourceRoot = LUMVEK_SOURCE_DIR;
+const std::string SourceRoot = Lumvek::Testing::SourceFolder();
 
 constexpr AnimationChannel Channels[] = {AnimationChannel::Head, AnimationChannel::Core, AnimationChannel::LeftArm,
                                          AnimationChannel::RightArm};

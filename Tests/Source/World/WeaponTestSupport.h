@@ -12,6 +12,7 @@
 #include "Source/World/MapFile.h"
 #include "Source/World/Player.h"
 #include "Source/World/World.h"
+#include "Tests/TestPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -79,7 +80,10 @@ public:
 class Match : public GameContext
 {
 public:
-    Match() : files(LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR), ownRegistry(files)
+    Match()
+        : files(Lumvek::Testing::SourceFolder(), Lumvek::Testing::SourceFolder(), Lumvek::Testing::SourceFolder(),
+                Lumvek::Testing::SourceFolder()),
+          ownRegistry(files)
     {
         files.RegisterFormats();
         ownRegistry.LoadAll();
