@@ -55,12 +55,14 @@ void CharacterData::Write(BlueprintWriter& writer) const
 
 void CharacterData::Load(Texture&, Texture&)
 {
+    animations.Load(*this);
     for (const CharacterSound& sound : CharacterSounds)
         LoadSound(*sound.id, sound.file, 2, false);
 }
 
 void CharacterData::Unload()
 {
+    animations.Clear();
     for (const CharacterSound& sound : CharacterSounds)
         ReleaseSound(*sound.id);
 }

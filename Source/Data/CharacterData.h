@@ -3,6 +3,7 @@
 #include "Engine/Foundation/Blueprint.h"
 #include "Source/Data/Attributes.h"
 #include "Source/Data/Data.h"
+#include "Source/World/CharacterAnimations.h"
 
 #include <memory>
 #include <vector>
@@ -24,11 +25,12 @@ public:
     bool Read(Lumvek::BlueprintReader& reader) override;
     // The shared keys, "Attributes" with all 24 values, and the skeleton as read.
     void Write(Lumvek::BlueprintWriter& writer) const override;
-    // The seven sounds every player makes ("Hit", "Death", "Empty", "PickUpWeapon", "PickUpAmmo",
-    // "PutAway", "TakeOut" under the fixed ids the world plays them by). A sound an earlier character
-    // loaded keeps playing: the first character supplies them.
+    // The mappings and animations of the four channels, then the seven sounds every player makes
+    // ("Hit", "Death", "Empty", "PickUpWeapon", "PickUpAmmo", "PutAway", "TakeOut" under the fixed ids
+    // the world plays them by). A sound an earlier character loaded keeps playing: the first character
+    // supplies them.
     void Load(Lumvek::Texture& imageTexture, Lumvek::Texture& drawTexture) override;
-    // Releases the sounds.
+    // Destroys the animations and releases the sounds.
     void Unload() override;
     Lumvek::StringView GetFolder() const override { return "Characters"; }
 
@@ -36,6 +38,9 @@ public:
     BoneSet leftPickup;
     BoneSet rightPickup;
     BoneSet root;
+    // The mappings and animations of the four channels, from the character's folder; empty until Load,
+    // emptied by Unload.
+    CharacterAnimations animations;
     // The bone trees stay in their file form until the world builds bones from them; saving a
     // character writes them back unchanged, so nothing of the file is lost.
     Lumvek::Blueprint skeleton;

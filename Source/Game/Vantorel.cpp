@@ -12,6 +12,7 @@
 #include "Source/Data/NamedAssets.h"
 #include "Source/GameTypes/GameType.h"
 #include "Source/Network/LocalNetwork.h"
+#include "Source/World/Character.h"
 #include "Source/World/World.h"
 
 #include <chrono>
@@ -245,11 +246,17 @@ void Vantorel_::DecayRumble(int64_t elapsed)
     }
 }
 
-void Vantorel_::VisualUpdate(double, double)
+void Vantorel_::VisualUpdate(double dt, double alpha)
 {
     const int64_t start = Now();
-    // Characters, animated visuals and the cameras of the renderer's views are updated here once the
-    // game renderer is part of the game.
+    // The characters are posed once the world's players exist and the loaders are done with them: in
+    // the states that step the world.
+    const NetworkState state = network ? network->GetState() : NetworkState::Stopped;
+    if (world && (state == NetworkState::Prepared || state == NetworkState::Playing || state == NetworkState::Ended))
+        for (Player* player : world->activePlayers)
+            Character::UpdateAnimations(*player, static_cast<float>(dt), static_cast<float>(alpha));
+    // Animated visuals and the cameras of the renderer's views are updated here once the game renderer
+    // is part of the game.
     visualDuration = Now() - start;
 }
 

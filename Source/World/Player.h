@@ -5,6 +5,7 @@
 #include "Source/Data/Loadout.h"
 #include "Source/Data/NameTables.h"
 #include "Source/GameTypes/Awareness.h"
+#include "Source/World/AnimationPlayback.h"
 #include "Source/World/Camera.h"
 #include "Source/World/Part.h"
 #include "Source/World/PlayerBody.h"
@@ -129,6 +130,8 @@ public:
     Lumvek::Vector2 aimDirection{1.0f, 0.0f};
     // The first character of the registry.
     const CharacterData* character = nullptr;
+    // What the character animation of each channel plays, and how far.
+    AnimationState animation;
     std::unique_ptr<Weapon> weapon;
     // Carried on the body (a flag or the token).
     std::unique_ptr<Item> carriedItem;
