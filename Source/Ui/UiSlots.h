@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+
+namespace Lumvek
+{
+class Geometry;
+class GraphicsDevice;
+} // namespace Lumvek
+
+// The device slots of the resources the front end draws its transitions with, and, for the
+// geometries it refills, their ids in the resource table. Named once on the application thread,
+// before any loader thread adds names (Get is first called by the UI set-up).
+struct UiSlots
+{
+    uint32_t transitionTarget = 0;
+    uint32_t colorTransitionVertices = 0;
+    uint32_t quadIndices = 0;
+    uint32_t coloredImageMaterial = 0;
+    uint32_t pageMaterial = 0;
+    uint32_t pageConstants = 0;
+    uint32_t pageVertices = 0;
+    uint32_t pageIndices = 0;
+    uint32_t canvasBackground = 0;
+    // Resource-table ids of the geometries above.
+    uint32_t colorTransitionVerticesId = 0;
+    uint32_t quadIndicesId = 0;
+    uint32_t pageConstantsId = 0;
+    uint32_t pageVerticesId = 0;
+    uint32_t pageIndicesId = 0;
+
+    static const UiSlots& Get();
+};
+
+// The page mesh's quads: 16 columns by 9 rows, four vertices each.
+inline constexpr uint32_t PageColumns = 16;
+inline constexpr uint32_t PageRows = 9;
+inline constexpr uint32_t PageVertexCount = PageColumns * PageRows * 4;
+// Indices of one face of the page.
+inline constexpr uint32_t PageFaceIndexCount = PageColumns * PageRows * 6;
+
+// Fills the page's index list: every quad once with front winding, then again with the opposite
+// winding, so that the back of the page can be drawn with its own texture. out holds 2 faces' worth.
+void BuildPageIndices(uint16_t (&out)[PageFaceIndexCount * 2]);
+
+// Creates the geometries the transitions write and read: the colour quad, its six indices, the page
+// constants and vertices (refilled every frame) and the page indices (built once). Application
+// thread, at UI set-up. Geometries that exist already are kept. False when one could not be made.
+bool CreateTransitionGeometries(Lumvek::GraphicsDevice& device);
+
+// The geometry of a resource-table id, looked up under the device mutex (loader threads add to the
+// table); null when there is none.
+Lumvek::Geometry* FindGeometry(Lumvek::GraphicsDevice& device, uint32_t id);
