@@ -2,7 +2,8 @@
 
 #include "Engine/Runtime/Graphics/Geometry.h"
 #include "Engine/Runtime/Graphics/GraphicsDevice.h"
-#include "Source/Ui/UiSlots.h"
+#include "Source/Data/NamedAssets.h"
+#include "Source/Ui/UiResources.h"
 
 #include <algorithm>
 #include <cmath>
@@ -69,13 +70,13 @@ FadeTransition::FadeTransition(float seconds, uint8_t fadeDirection) : direction
     duration = seconds;
     clear = 1;
     clearColor = Lumvek::Color{0, 0, 0, 0};
-    renderTarget = UiSlots::Get().transitionTarget;
+    renderTarget = GraphicsResources::TransitionTarget;
 }
 
 void FadeTransition::Start(const Lumvek::Rectangle& bounds, Lumvek::GraphicsDevice& device)
 {
     (void)bounds;
-    vertices = Find(device, UiSlots::Get().colorTransitionVerticesId);
+    vertices = Find(device, TransitionGeometryIds::Get().colorTransitionVertices);
 }
 
 uint8_t FadeTransition::Alpha() const
@@ -113,12 +114,12 @@ void FadeTransition::Draw(float seconds, Lumvek::GraphicsDevice& device, uint32_
     }
     if (!range.bytes || range.first != 0)
         return;
-    const UiSlots& slots = UiSlots::Get();
+    namespace Slots = GraphicsResources;
     device.commands.push_back(GraphicsCommand::SetColorTarget(None, 0));
     device.commands.push_back(GraphicsCommand::Clear(0.0f, 0.0f, 0.0f, 1.0f));
-    Push(device, GraphicsCommandCode::SetMaterial, slots.coloredImageMaterial);
-    Push(device, GraphicsCommandCode::SetGeometry, slots.colorTransitionVertices, sizeof(FadeVertex));
-    Push(device, GraphicsCommandCode::SetIndices, slots.quadIndices);
+    Push(device, GraphicsCommandCode::SetMaterial, Slots::ColoredImageMaterial);
+    Push(device, GraphicsCommandCode::SetGeometry, Slots::ColorTransitionVertices, sizeof(FadeVertex));
+    Push(device, GraphicsCommandCode::SetIndices, Slots::QuadIndices);
     Push(device, GraphicsCommandCode::SetTexture, target, 0);
     Push(device, GraphicsCommandCode::Draw, 0, 6);
     Push(device, GraphicsCommandCode::SetTexture, None, 0);
@@ -130,15 +131,15 @@ PageTransition::PageTransition(float seconds, uint8_t pageDirection) : direction
     duration = seconds;
     clear = 1;
     clearColor = Lumvek::Color{0, 0, 0, 0};
-    renderTarget = UiSlots::Get().transitionTarget;
+    renderTarget = GraphicsResources::TransitionTarget;
 }
 
 void PageTransition::Start(const Lumvek::Rectangle& bounds, Lumvek::GraphicsDevice& device)
 {
     (void)bounds;
     projection = Lumvek::Matrix4x4::Perspective(90.0f * Degrees, 1.0f, 1.0f, PageDistance);
-    constants = Find(device, UiSlots::Get().pageConstantsId);
-    vertices = Find(device, UiSlots::Get().pageVerticesId);
+    constants = Find(device, TransitionGeometryIds::Get().pageConstants);
+    vertices = Find(device, TransitionGeometryIds::Get().pageVertices);
     Update(0.0f);
 }
 
@@ -250,18 +251,18 @@ void PageTransition::Draw(float seconds, Lumvek::GraphicsDevice& device, uint32_
     if (!frontRange.bytes || !backRange.bytes || !mesh.bytes || mesh.first != 0)
         return;
 
-    const UiSlots& slots = UiSlots::Get();
+    namespace Slots = GraphicsResources;
     const uint32_t stages = GraphicsCommand::StageFlags(1, 1);
     constexpr uint32_t recordConstants = sizeof(FaceConstants) / 16;
     device.commands.push_back(GraphicsCommand::SetColorTarget(None, 0));
-    Push(device, GraphicsCommandCode::SetMaterial, slots.pageMaterial);
-    Push(device, GraphicsCommandCode::SetGeometry, slots.pageVertices, sizeof(Vertex));
-    Push(device, GraphicsCommandCode::SetIndices, slots.pageIndices);
-    Push(device, GraphicsCommandCode::SetConstants, slots.pageConstants, frontRange.first, recordConstants, 0, stages);
+    Push(device, GraphicsCommandCode::SetMaterial, Slots::PageMaterial);
+    Push(device, GraphicsCommandCode::SetGeometry, Slots::PageVertices, sizeof(Vertex));
+    Push(device, GraphicsCommandCode::SetIndices, Slots::PageIndices);
+    Push(device, GraphicsCommandCode::SetConstants, Slots::PageConstants, frontRange.first, recordConstants, 0, stages);
     Push(device, GraphicsCommandCode::SetTexture, target, 0);
     Push(device, GraphicsCommandCode::Draw, 0, PageFaceIndexCount);
-    Push(device, GraphicsCommandCode::SetConstants, slots.pageConstants, backRange.first, recordConstants, 0, stages);
-    Push(device, GraphicsCommandCode::SetTexture, slots.canvasBackground, 0);
+    Push(device, GraphicsCommandCode::SetConstants, Slots::PageConstants, backRange.first, recordConstants, 0, stages);
+    Push(device, GraphicsCommandCode::SetTexture, Slots::CanvasBackground, 0);
     Push(device, GraphicsCommandCode::Draw, PageFaceIndexCount, PageFaceIndexCount);
     Push(device, GraphicsCommandCode::SetTexture, None, 0);
 }

@@ -1,6 +1,7 @@
 #include "Engine/Runtime/Graphics/Geometry.h"
+#include "Source/Data/NamedAssets.h"
 #include "Source/Ui/Transitions.h"
-#include "Source/Ui/UiSlots.h"
+#include "Source/Ui/UiResources.h"
 #include "Tests/Engine/Runtime/Gui/GuiTesting.h"
 
 #include <gtest/gtest.h>
@@ -169,12 +170,12 @@ TEST_F(Transitions, AFadeFrameDrawsTheMenuImageOverBlack)
     const size_t from = app.device->commands.size();
     Calls calls;
     TestMenu menu(calls);
-    fade.Draw(0.0f, *app.device, UiSlots::Get().transitionTarget, menu);
+    fade.Draw(0.0f, *app.device, GraphicsResources::TransitionTarget, menu);
     EXPECT_EQ(Commands(*app.device, from),
               (std::vector<std::string>{"SetColorTarget none", "Clear(0,0,0,1)", "SetMaterial ColoredImageMaterial",
                                         "SetGeometry(ColorTransitionVertices,20)", "SetIndices(QuadIndices,0)",
                                         "SetTexture(TransitionTarget,0)", "Draw(0,6)", "SetTexture(none,0)"}));
-    Lumvek::Geometry* vertices = FindGeometry(*app.device, UiSlots::Get().colorTransitionVerticesId);
+    Lumvek::Geometry* vertices = FindGeometry(*app.device, TransitionGeometryIds::Get().colorTransitionVertices);
     ASSERT_NE(vertices, nullptr);
     ASSERT_EQ(vertices->used, 80u);
     // Each vertex: x, y, u, v, then the colour, white with half the alpha.
@@ -190,7 +191,7 @@ TEST_F(Transitions, APageFrameDrawsTheFrontWithTheMenuAndTheBackWithPaper)
     const size_t from = app.device->commands.size();
     Calls calls;
     TestMenu menu(calls);
-    page.Draw(0.0f, *app.device, UiSlots::Get().transitionTarget, menu);
+    page.Draw(0.0f, *app.device, GraphicsResources::TransitionTarget, menu);
     const uint32_t stages = GraphicsCommand::StageFlags(1, 1);
     EXPECT_EQ(
         Commands(*app.device, from),
@@ -200,9 +201,9 @@ TEST_F(Transitions, APageFrameDrawsTheFrontWithTheMenuAndTheBackWithPaper)
                                   Call("SetConstants", "PageConstants", 16, 5, 0, stages),
                                   "SetTexture(CanvasBackground,0)", "Draw(864,864)", "SetTexture(none,0)"}));
 
-    const UiSlots& slots = UiSlots::Get();
-    Lumvek::Geometry* vertices = FindGeometry(*app.device, slots.pageVerticesId);
-    Lumvek::Geometry* constants = FindGeometry(*app.device, slots.pageConstantsId);
+    const TransitionGeometryIds& ids = TransitionGeometryIds::Get();
+    Lumvek::Geometry* vertices = FindGeometry(*app.device, ids.pageVertices);
+    Lumvek::Geometry* constants = FindGeometry(*app.device, ids.pageConstants);
     ASSERT_TRUE(vertices && constants);
     EXPECT_EQ(vertices->used, 576u * 32u);
     // The vertex of the last quad's bottom-right corner is the page's far corner.
@@ -221,7 +222,7 @@ TEST_F(Transitions, APageFrameDrawsTheFrontWithTheMenuAndTheBackWithPaper)
 
     // After the device took the frame, the next frame's mesh starts over at the first vertex.
     app.device->Render();
-    page.Draw(0.0f, *app.device, slots.transitionTarget, menu);
+    page.Draw(0.0f, *app.device, GraphicsResources::TransitionTarget, menu);
     EXPECT_EQ(vertices->used, 576u * 32u);
 }
 

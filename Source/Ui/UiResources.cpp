@@ -1,37 +1,28 @@
-#include "Source/Ui/UiSlots.h"
+#include "Source/Ui/UiResources.h"
 
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Resource.h"
 #include "Engine/Runtime/Graphics/Geometry.h"
 #include "Engine/Runtime/Graphics/GraphicsDevice.h"
+#include "Source/Data/NamedAssets.h"
 
 #include <cstring>
 #include <mutex>
-#include <string_view>
 
 namespace
 {
 
-UiSlots NameSlots()
+TransitionGeometryIds NameIds()
 {
-    UiSlots slots;
-    auto slot = [](std::string_view name) { return Lumvek::NameTableC().Add(name); };
-    auto id = [](std::string_view name) { return Lumvek::NameTableB().Add(name); };
-    slots.transitionTarget = slot("TransitionTarget");
-    slots.colorTransitionVertices = slot("ColorTransitionVertices");
-    slots.quadIndices = slot("QuadIndices");
-    slots.coloredImageMaterial = slot("ColoredImageMaterial");
-    slots.pageMaterial = slot("PageMaterial");
-    slots.pageConstants = slot("PageConstants");
-    slots.pageVertices = slot("PageVertices");
-    slots.pageIndices = slot("PageIndices");
-    slots.canvasBackground = slot("CanvasBackground");
-    slots.colorTransitionVerticesId = id("ColorTransitionVertices");
-    slots.quadIndicesId = id("QuadIndices");
-    slots.pageConstantsId = id("PageConstants");
-    slots.pageVerticesId = id("PageVertices");
-    slots.pageIndicesId = id("PageIndices");
-    return slots;
+    // A graphics resource lives in the table under its slot's name.
+    auto id = [](uint32_t slot) { return Lumvek::NameTableB().Add(Lumvek::NameTableC().GetName(slot)); };
+    TransitionGeometryIds ids;
+    ids.colorTransitionVertices = id(GraphicsResources::ColorTransitionVertices);
+    ids.quadIndices = id(GraphicsResources::QuadIndices);
+    ids.pageConstants = id(GraphicsResources::PageConstants);
+    ids.pageVertices = id(GraphicsResources::PageVertices);
+    ids.pageIndices = id(GraphicsResources::PageIndices);
+    return ids;
 }
 
 // A static geometry holding the indices, or the one already in the slot.
@@ -66,17 +57,17 @@ bool CreateDynamic(Lumvek::GraphicsDevice& device, uint32_t slot, uint32_t id, L
 
 } // namespace
 
-const UiSlots& UiSlots::Get()
+const TransitionGeometryIds& TransitionGeometryIds::Get()
 {
-    static const UiSlots slots = NameSlots();
-    return slots;
+    static const TransitionGeometryIds ids = NameIds();
+    return ids;
 }
 
 void BuildPageIndices(uint16_t (&out)[PageFaceIndexCount * 2])
 {
     // Quad corners in the order the page writes them: top left, top right, bottom left, bottom right.
     constexpr uint16_t front[6] = {0, 1, 2, 2, 1, 3};
-    constexpr uint16_t back[6] = {0, 2, 1, 2, 3, 1};
+    constexpr uint16_t back[6] = {3, 1, 2, 2, 1, 0};
     for (uint32_t quad = 0; quad < PageColumns * PageRows; ++quad)
         for (uint32_t corner = 0; corner < 6; ++corner)
         {
@@ -87,17 +78,17 @@ void BuildPageIndices(uint16_t (&out)[PageFaceIndexCount * 2])
 
 bool CreateTransitionGeometries(Lumvek::GraphicsDevice& device)
 {
-    const UiSlots& slots = UiSlots::Get();
+    const TransitionGeometryIds& ids = TransitionGeometryIds::Get();
+    namespace Slots = GraphicsResources;
     static constexpr uint16_t quad[6] = {0, 1, 2, 2, 1, 3};
     static uint16_t page[PageFaceIndexCount * 2];
     BuildPageIndices(page);
-    bool created = CreateIndices(device, slots.quadIndices, slots.quadIndicesId, quad, 6);
-    created &= CreateIndices(device, slots.pageIndices, slots.pageIndicesId, page, PageFaceIndexCount * 2);
-    created &= CreateDynamic(device, slots.colorTransitionVertices, slots.colorTransitionVerticesId,
+    bool created = CreateIndices(device, Slots::QuadIndices, ids.quadIndices, quad, 6);
+    created &= CreateIndices(device, Slots::PageIndices, ids.pageIndices, page, PageFaceIndexCount * 2);
+    created &= CreateDynamic(device, Slots::ColorTransitionVertices, ids.colorTransitionVertices,
                              Lumvek::GeometryDataType::TriangleList);
-    created &= CreateDynamic(device, slots.pageVertices, slots.pageVerticesId, Lumvek::GeometryDataType::TriangleList);
-    created &=
-        CreateDynamic(device, slots.pageConstants, slots.pageConstantsId, Lumvek::GeometryDataType::ConstantData);
+    created &= CreateDynamic(device, Slots::PageVertices, ids.pageVertices, Lumvek::GeometryDataType::TriangleList);
+    created &= CreateDynamic(device, Slots::PageConstants, ids.pageConstants, Lumvek::GeometryDataType::ConstantData);
     return created;
 }
 

@@ -8,28 +8,18 @@ class Geometry;
 class GraphicsDevice;
 } // namespace Lumvek
 
-// The device slots of the resources the front end draws its transitions with, and, for the
-// geometries it refills, their ids in the resource table. Named once on the application thread,
-// before any loader thread adds names (Get is first called by the UI set-up).
-struct UiSlots
+// The resource-table ids of the geometries the transitions write and read (their device slots are
+// GraphicsResources'). Named once on the application thread, before any loader thread adds names:
+// Get is first called by the UI set-up.
+struct TransitionGeometryIds
 {
-    uint32_t transitionTarget = 0;
     uint32_t colorTransitionVertices = 0;
     uint32_t quadIndices = 0;
-    uint32_t coloredImageMaterial = 0;
-    uint32_t pageMaterial = 0;
     uint32_t pageConstants = 0;
     uint32_t pageVertices = 0;
     uint32_t pageIndices = 0;
-    uint32_t canvasBackground = 0;
-    // Resource-table ids of the geometries above.
-    uint32_t colorTransitionVerticesId = 0;
-    uint32_t quadIndicesId = 0;
-    uint32_t pageConstantsId = 0;
-    uint32_t pageVerticesId = 0;
-    uint32_t pageIndicesId = 0;
 
-    static const UiSlots& Get();
+    static const TransitionGeometryIds& Get();
 };
 
 // The page mesh's quads: 16 columns by 9 rows, four vertices each.
