@@ -1,13 +1,20 @@
 #include "Source/Ui/UiResources.h"
 
+#include "Engine/Foundation/FileManager.h"
+#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Resource.h"
+#include "Engine/Foundation/Texture.h"
 #include "Engine/Runtime/Graphics/Geometry.h"
 #include "Engine/Runtime/Graphics/GraphicsDevice.h"
+#include "Engine/Runtime/Graphics/Material.h"
+#include "Engine/Runtime/Gui/Gui.h"
 #include "Source/Data/NamedAssets.h"
 
 #include <cstring>
 #include <mutex>
+#include <string_view>
+#include <vector>
 
 namespace
 {
@@ -55,7 +62,123 @@ bool CreateDynamic(Lumvek::GraphicsDevice& device, uint32_t slot, uint32_t id, L
     return true;
 }
 
+using Lumvek::VertexElement;
+using Format = Lumvek::VertexElementFormat;
+using Semantic = Lumvek::VertexSemantic;
+
+const VertexElement Position{"Position", Format::Float2, Semantic::Position, 0};
+const VertexElement Coordinate{"TextureCoordinate", Format::Float2, Semantic::TextureCoordinate, 0};
+const VertexElement Tint{"Color", Format::Color, Semantic::Color, 0};
+const VertexElement Texture{"Texture", Format::Float2, Semantic::TextureCoordinate, 0};
+const VertexElement Time{"Time", Format::Float, Semantic::TextureCoordinate, 1};
+const std::vector<VertexElement> TextInputs = {Position,
+                                               Texture,
+                                               {"FillColor", Format::Color, Semantic::Color, 0},
+                                               {"StrokeColor", Format::Color, Semantic::Color, 1},
+                                               {"InnerStrokeRadius", Format::Float, Semantic::TextureCoordinate, 1},
+                                               {"OuterStrokeRadius", Format::Float, Semantic::TextureCoordinate, 2}};
+
+enum class Sampling
+{
+    None,
+    Clamped,
+    Wrapping,
+};
+
+// Makes a material of the shader file with alpha blending; text keeps the destination's alpha where
+// the glyph is clear. A material that exists already is kept; a shader that does not load is logged.
+void CreateMaterial(Lumvek::GraphicsDevice& device, Lumvek::FileManager& files, uint32_t slot, std::string_view path,
+                    std::vector<VertexElement> inputs, Sampling sampling, bool text)
+{
+    Lumvek::Material* material = device.CreateMaterial(slot);
+    if (!material)
+        return;
+    if (!files.Load(files.ResolvePath(path), *material, Lumvek::NameTableC().GetName(slot), false).IsLoaded())
+        Lumvek::Log::Write("the shader {} did not load: what it draws stays blank", path);
+    using Lumvek::BlendFactor;
+    using Lumvek::BlendOperation;
+    const Lumvek::BlendState color{BlendFactor::SourceAlpha, BlendFactor::InverseSourceAlpha, BlendOperation::Add};
+    const Lumvek::BlendState alpha =
+        text ? Lumvek::BlendState{BlendFactor::SourceAlpha, BlendFactor::One, BlendOperation::Add} : color;
+    material->SetBlend(color, alpha);
+    if (sampling != Sampling::None)
+    {
+        const auto address =
+            sampling == Sampling::Wrapping ? Lumvek::SamplerAddress::Wrap : Lumvek::SamplerAddress::Clamp;
+        material->SetSampler({Lumvek::SamplerFilter::Linear, address, address});
+    }
+    material->vertexElements = std::move(inputs);
+    material->FinishChanges();
+}
+
+// A texture, font or atlas of a file, uploaded once.
+void CreateTexture(Lumvek::GraphicsDevice& device, uint32_t slot, std::string_view path)
+{
+    Lumvek::Texture* texture = device.CreateTexture(slot, static_cast<uint32_t>(Lumvek::ResourceUsage::UploadOnce));
+    if (!texture)
+        return;
+    texture->Load(path);
+    texture->FinishChanges();
+}
+
 } // namespace
+
+namespace UiResources
+{
+
+void LoadBasic(Lumvek::Gui& gui, Lumvek::GraphicsDevice& device, Lumvek::FileManager& files)
+{
+    namespace Slots = GraphicsResources;
+    // Named here, on the application thread, before the start-up loader adds names of its own.
+    (void)TransitionGeometryIds::Get();
+    gui.colorMaterial = Slots::QuadMaterial;
+    gui.imageMaterial = Slots::ColoredImageMaterial;
+    gui.textMaterial = Slots::TextMaterial;
+    CreateMaterial(device, files, Slots::QuadMaterial, "Assets/Ui/Materials/Color.hlsl", {Position, Tint},
+                   Sampling::None, false);
+    CreateMaterial(device, files, Slots::ColoredImageMaterial, "Assets/Ui/Materials/ColoredImage.hlsl",
+                   {Position, Coordinate, Tint}, Sampling::Clamped, false);
+    CreateMaterial(device, files, Slots::TextMaterial, "Assets/Ui/Materials/TextElement.hlsl", TextInputs,
+                   Sampling::Clamped, true);
+    if (!CreateTransitionGeometries(device))
+        Lumvek::Log::Write("the transition geometries could not be made: transitions only delay");
+    CreateTexture(device, Slots::MakerLogo, "Assets/Ui/Textures/MakerLogo.png");
+}
+
+void Load(Lumvek::GraphicsDevice& device, Lumvek::FileManager& files)
+{
+    namespace Slots = GraphicsResources;
+    CreateMaterial(device, files, Slots::ImageMaterial, "Assets/Ui/Materials/Image.hlsl", {Position, Coordinate},
+                   Sampling::Clamped, false);
+    CreateMaterial(device, files, Slots::TiledImageMaterial, "Assets/Ui/Materials/Image.hlsl", {Position, Coordinate},
+                   Sampling::Wrapping, false);
+    std::vector<VertexElement> drawInText = TextInputs;
+    drawInText.push_back({"Time", Format::Float, Semantic::TextureCoordinate, 3});
+    CreateMaterial(device, files, Slots::DrawInTextMaterial, "Assets/Ui/Materials/DrawInText.hlsl",
+                   std::move(drawInText), Sampling::Clamped, true);
+    CreateMaterial(device, files, Slots::DrawInImageMaterial, "Assets/Ui/Materials/DrawInImage.hlsl",
+                   {Position, Texture, Tint, Time}, Sampling::Clamped, false);
+    CreateMaterial(device, files, Slots::PageMaterial, "Assets/Ui/Materials/Page.hlsl",
+                   {{"Position", Format::Float3, Semantic::Position, 0},
+                    {"Normal", Format::Float3, Semantic::Normal, 0},
+                    Coordinate},
+                   Sampling::Clamped, false);
+
+    if (Lumvek::Texture* target = device.CreateTexture(Slots::TransitionTarget, 0))
+    {
+        target->SetSize(device.width, device.height, Lumvek::TextureFormat::ColorTarget4x8);
+        target->FinishChanges();
+    }
+    CreateTexture(device, Slots::HeadingFont, "Assets/Ui/Fonts/HeadingFont.sdf");
+    CreateTexture(device, Slots::ScriptFont, "Assets/Ui/Fonts/ScriptFont.sdf");
+    CreateTexture(device, Slots::CanvasBackground, "Assets/Ui/Textures/CanvasBackground.png");
+    CreateTexture(device, Slots::TallLogo, "Assets/Ui/Textures/TallLogo.png");
+    CreateTexture(device, Slots::WideLogo, "Assets/Ui/Textures/WideLogo.png");
+    CreateTexture(device, Slots::UiAtlas, "Assets/Ui/Textures/Ui.ltd");
+    CreateTexture(device, Slots::PreviewAtlas, "Assets/Ui/Textures/Preview.ltd");
+}
+
+} // namespace UiResources
 
 const TransitionGeometryIds& TransitionGeometryIds::Get()
 {

@@ -4,9 +4,29 @@
 
 namespace Lumvek
 {
+class FileManager;
 class Geometry;
 class GraphicsDevice;
+class Gui;
 } // namespace Lumvek
+
+// Front-end text and outlines: bytes R 0x41, G 0x40, B 0x42, A 0xFF.
+inline constexpr uint32_t InkColor = 0xFF424041;
+
+// The materials, geometries, fonts and textures every screen is drawn with, made in two steps so
+// that the splash can be drawn while the rest loads.
+namespace UiResources
+{
+
+// At the game system's set-up, on the application thread: gives the Gui its three drawing materials
+// and makes them, the transition geometries and the splash's logo.
+void LoadBasic(Lumvek::Gui& gui, Lumvek::GraphicsDevice& device, Lumvek::FileManager& files);
+// On the start-up loader thread: the remaining materials, the page's material, the transition's
+// target at the device's size, the fonts, the logos, the paper and the atlases. Creation goes
+// through the device under its mutex.
+void Load(Lumvek::GraphicsDevice& device, Lumvek::FileManager& files);
+
+} // namespace UiResources
 
 // The resource-table ids of the geometries the transitions write and read (their device slots are
 // GraphicsResources'). Named once on the application thread, before any loader thread adds names:
