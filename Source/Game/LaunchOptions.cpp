@@ -20,7 +20,7 @@ bool ParseNumber(const std::string& text, uint64_t largest, uint64_t& value)
 
 bool ParseLaunchOptions(std::span<const std::string> arguments, LaunchOptions& options, std::string& error)
 {
-    bool seen[5] = {};
+    bool seen[7] = {};
     const auto once = [&](uint32_t option, const std::string& name)
     {
         if (seen[option])
@@ -42,8 +42,16 @@ bool ParseLaunchOptions(std::span<const std::string> arguments, LaunchOptions& o
             options.headless = true;
             continue;
         }
+        if (name == "--start-screen")
+        {
+            if (!once(5, name))
+                return false;
+            options.startScreen = true;
+            continue;
+        }
 
-        const bool takesValue = name == "--local" || name == "--seed" || name == "--ticks" || name == "--hash-log";
+        const bool takesValue =
+            name == "--local" || name == "--seed" || name == "--ticks" || name == "--hash-log" || name == "--window";
         if (!takesValue)
         {
             error = "unknown option " + name;
@@ -84,6 +92,22 @@ bool ParseLaunchOptions(std::span<const std::string> arguments, LaunchOptions& o
             }
             options.tickLimit = number;
         }
+        else if (name == "--window")
+        {
+            if (!once(6, name))
+                return false;
+            const size_t cross = value.find('x');
+            uint64_t width = 0;
+            uint64_t height = 0;
+            if (cross == std::string::npos || !ParseNumber(value.substr(0, cross), 16384, width) ||
+                !ParseNumber(value.substr(cross + 1), 16384, height) || width == 0 || height == 0)
+            {
+                error = "--window takes <width>x<height>, each from 1 to 16384, not " + value;
+                return false;
+            }
+            options.windowWidth = static_cast<uint32_t>(width);
+            options.windowHeight = static_cast<uint32_t>(height);
+        }
         else
         {
             if (!once(4, name))
@@ -104,9 +128,12 @@ bool ParseLaunchOptions(std::span<const std::string> arguments, LaunchOptions& o
 const char* LaunchUsage()
 {
     return "usage: Vantorel [--headless] [--local <configuration> [--seed <n>] [--ticks <n>] [--hash-log <file>]]\n"
+           "               [--start-screen] [--window <width>x<height>]\n"
            "  --headless                no window, sound or screens; a local match runs as fast as it can\n"
            "  --local <configuration>   plays a local match of the named game configuration\n"
            "  --seed <n>                seeds every random generator of the game (0 to 4294967295)\n"
            "  --ticks <n>               gives up after n ticks of the match, with exit code 2\n"
-           "  --hash-log <file>         writes the world's hash after every tick of the match, a line a tick";
+           "  --hash-log <file>         writes the world's hash after every tick of the match, a line a tick\n"
+           "  --start-screen            the splash leads to the full game's start screen, not the demo's\n"
+           "  --window <width>x<height> the window's size in pixels (a test hook; 1920x1080 without it)";
 }

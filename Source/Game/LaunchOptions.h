@@ -20,11 +20,16 @@ struct LaunchOptions
     uint64_t tickLimit = 0;
     // Where a line with the world's hash goes after every tick of the match; empty for nowhere.
     std::string hashLogPath;
+    // The splash leads to the full game's start screen instead of the demo's title.
+    bool startScreen = false;
+    // The window's size in pixels; 0 for the program's own.
+    uint32_t windowWidth = 0;
+    uint32_t windowHeight = 0;
 };
 
 // The options of the arguments that follow the program's name. False, with error describing the first
 // argument that is wrong, for an unknown option, a missing or malformed value, an option given twice,
-// or --ticks and --hash-log without --local.
+// --ticks and --hash-log without --local, or a window size that is not <width>x<height> of 1 to 16384.
 bool ParseLaunchOptions(std::span<const std::string> arguments, LaunchOptions& options, std::string& error);
 
 // What the program accepts, one option a line, for the message about a bad command line.

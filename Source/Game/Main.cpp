@@ -40,8 +40,8 @@ int main(int argc, char** argv)
     config.effectVolume = 1.0f;
     config.scale = 1.0f;
     config.multisampleCount = 8;
-    config.width = 1920;
-    config.height = 1080;
+    config.width = options.windowWidth != 0 ? options.windowWidth : 1920;
+    config.height = options.windowHeight != 0 ? options.windowHeight : 1080;
     config.headless = options.headless;
 
     std::unique_ptr<Lumvek::SdlApplication> application = Lumvek::SdlApplication::Create("Vantorel", config);

@@ -5,6 +5,7 @@
 #include "Engine/Runtime/Audio/AudioDevice.h"
 #include "Engine/Runtime/Core/Application.h"
 #include "Engine/Runtime/Graphics/GraphicsDevice.h"
+#include "Engine/Runtime/Gui/Gui.h"
 #include "Engine/Runtime/Input/Input.h"
 #include "Libraries/Net/ConnectToken.h"
 #include "Libraries/Net/Log.h"
@@ -12,6 +13,10 @@
 #include "Source/Data/NamedAssets.h"
 #include "Source/GameTypes/GameType.h"
 #include "Source/Network/LocalNetwork.h"
+#include "Source/Ui/Screens/SplashScreen.h"
+#include "Source/Ui/Screens/StartScreen.h"
+#include "Source/Ui/Transitions.h"
+#include "Source/Ui/UiResources.h"
 #include "Source/World/World.h"
 
 #include <chrono>
@@ -93,12 +98,34 @@ void Vantorel_::Setup()
         std::make_unique<DataRegistry>(application.GetFileManager(), headless ? nullptr : application.GetAudioDevice());
     registry = registryOwner.get();
     if (!headless)
-        Log::Write("the screens, the user interface and the game renderer are not part of the game yet: the window "
-                   "shows nothing of the game");
+        OpenSplash(application);
 
     load.SetProgress(0);
     load.SetState(LoadState::StartupLoading);
     StartLoader(&Loader::LoadStartup);
+}
+
+void Vantorel_::OpenSplash(Application& application)
+{
+    for (const std::unique_ptr<System>& system : application.GetSystems())
+        if ((ui.gui = dynamic_cast<Gui*>(system.get())))
+            break;
+    GraphicsDevice* device = application.GetGraphicsDevice();
+    if (!ui.gui || !device)
+    {
+        Log::Write("the program has no Gui or no graphics device: no screens are shown");
+        ui.gui = nullptr;
+        return;
+    }
+    UiResources::LoadBasic(*ui.gui, *device, application.GetFileManager());
+    SplashScreen::NextScreen next;
+    if (options.startScreen)
+        next = [](Gui& gui, std::unique_ptr<Transition> opening)
+        { Screen::Open<StartScreen>(gui, std::move(opening), Screen::EveryPlayer); };
+    else
+        Log::Write("the demo title is not part of the game yet: run with --start-screen for the start screen");
+    Screen::Open<SplashScreen>(*ui.gui, MakeFadeTransition(0.25f, FadeTransition::Forward), Screen::EveryPlayer, load,
+                               std::move(next));
 }
 
 void Vantorel_::StartLoader(void (*loader)(Vantorel_&))

@@ -15,6 +15,12 @@
 #include <memory>
 #include <string>
 
+namespace Lumvek
+{
+class Application;
+class Gui;
+} // namespace Lumvek
+
 class DataRegistry;
 class GameType;
 class LocalNetwork;
@@ -117,6 +123,11 @@ public:
     uint64_t GetMatchTicks() const { return matchTicks; }
 
     LoadStatus load;
+    // What the screens reach the engine's Gui through; no Gui when headless.
+    struct UiContext
+    {
+        Lumvek::Gui* gui = nullptr;
+    } ui;
     Loader::StreamingAtlasInfo iconAtlas;
     Loader::StreamingAtlasInfo previewAtlas;
     ProfileCollection profiles;
@@ -142,6 +153,8 @@ private:
     friend void Loader::LoadMatch(Vantorel_&);
     friend void Loader::LoadRenderResources(Vantorel_&);
 
+    // Makes the basic UI resources and opens the splash, fading in, for every player.
+    void OpenSplash(Lumvek::Application& application);
     // A loader is due: it starts now unless an image is in flight, in which case the render starts it.
     void StartLoader(void (*loader)(Vantorel_&));
     // The match has objects to leave.

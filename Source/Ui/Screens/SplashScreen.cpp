@@ -1,5 +1,6 @@
 #include "Source/Ui/Screens/SplashScreen.h"
 
+#include "Engine/Foundation/Log.h"
 #include "Source/Data/NamedAssets.h"
 #include "Source/Ui/Builders.h"
 
@@ -19,11 +20,18 @@ void SplashScreen::Update(float seconds)
     timer += seconds;
     if (left || timer < MinimumSeconds || load.GetState() < LoadState::StartupLoaded)
         return;
+    if (!next)
+    {
+        // The title this run asks for is not part of the game yet: the logo stays rather than leaving
+        // the window empty.
+        left = true;
+        Lumvek::Log::Write("the splash has no title screen to open: it stays");
+        return;
+    }
     // Closing only deactivates: without this a second update before the page has turned would open
     // the title twice.
     left = true;
     Lumvek::Gui& gui = GetScreenGui();
     std::unique_ptr<Lumvek::Transition> opening = CloseForward();
-    if (next)
-        next(gui, std::move(opening));
+    next(gui, std::move(opening));
 }

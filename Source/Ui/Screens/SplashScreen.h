@@ -15,7 +15,8 @@ public:
     // Opens the title screen that follows the splash, given the transition it opens with.
     using NextScreen = std::function<void(Lumvek::Gui& gui, std::unique_ptr<Lumvek::Transition> transition)>;
 
-    // load: the game system's load status, which outlives the screen.
+    // load: the game system's load status, which outlives the screen. Without a next screen the splash
+    // logs that it has none and stays.
     SplashScreen(const LoadStatus& load, NextScreen next);
 
     void Setup() override;
