@@ -56,19 +56,56 @@ Lumvek::ImageContent& AddImageContent(Element& element)
     return added;
 }
 
+namespace
+{
+
+void FillText(Lumvek::TextContent& content, float size, const std::string& text, uint32_t font, uint32_t color,
+              TextAlignment alignment)
+{
+    content.text = text;
+    content.font = font;
+    content.size = {Lumvek::UnitRectangle::Percent, size};
+    content.fillColor = UnpackColor(color);
+    content.strokeColor = Lumvek::Color::Black;
+    content.horizontalAlignment = static_cast<uint32_t>(alignment);
+    content.verticalAlignment = static_cast<uint32_t>(Lumvek::ContentAlignment::Center);
+    content.letterSpacing = 0.25f;
+    content.colorCodes = 1;
+}
+
+} // namespace
+
+DrawInText& AddDrawInText(Element& element, float size, float duration, const std::string& text, uint32_t font,
+                          uint32_t color, TextAlignment alignment)
+{
+    auto content = std::make_unique<DrawInText>();
+    FillText(*content, size, text, font, color, alignment);
+    content->clock.duration = duration;
+    DrawInText& added = *content;
+    element.content = std::move(content);
+    return added;
+}
+
+DrawInImage& AddDrawInImage(Element& element, float duration, uint32_t texture, uint32_t region)
+{
+    auto image = std::make_unique<DrawInImage>();
+    image->texture = texture;
+    image->region = region;
+    image->width = {Lumvek::UnitRectangle::Automatic, 0.0f};
+    image->height = {Lumvek::UnitRectangle::Percent, 100.0f};
+    image->horizontalAlignment = static_cast<uint32_t>(Lumvek::ContentAlignment::Center);
+    image->verticalAlignment = static_cast<uint32_t>(Lumvek::ContentAlignment::Center);
+    image->clock.duration = duration;
+    DrawInImage& added = *image;
+    element.content = std::move(image);
+    return added;
+}
+
 Lumvek::TextContent& AddText(Element& element, float size, const std::string& text, uint32_t font, uint32_t color,
                              TextAlignment alignment)
 {
     auto content = std::make_unique<Lumvek::TextContent>();
-    content->text = text;
-    content->font = font;
-    content->size = {Lumvek::UnitRectangle::Percent, size};
-    content->fillColor = UnpackColor(color);
-    content->strokeColor = Lumvek::Color::Black;
-    content->horizontalAlignment = static_cast<uint32_t>(alignment);
-    content->verticalAlignment = static_cast<uint32_t>(Lumvek::ContentAlignment::Center);
-    content->letterSpacing = 0.25f;
-    content->colorCodes = 1;
+    FillText(*content, size, text, font, color, alignment);
     Lumvek::TextContent& added = *content;
     element.content = std::move(content);
     return added;

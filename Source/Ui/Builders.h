@@ -3,6 +3,7 @@
 #include "Engine/Runtime/Gui/Element.h"
 #include "Engine/Runtime/Gui/ImageContent.h"
 #include "Engine/Runtime/Gui/TextContent.h"
+#include "Source/Ui/Kit/DrawIn.h"
 
 #include <cstdint>
 #include <string>
@@ -32,6 +33,13 @@ Lumvek::ImageContent& AddImageContent(Lumvek::Element& element);
 // A line of text size percent of the element's height high, ink-stroked in black, centred vertically.
 Lumvek::TextContent& AddText(Lumvek::Element& element, float size, const std::string& text, uint32_t font,
                              uint32_t color, TextAlignment alignment);
+
+// As AddText, writing itself in over the duration once a screen sets its direction; idle until then.
+DrawInText& AddDrawInText(Lumvek::Element& element, float size, float duration, const std::string& text, uint32_t font,
+                          uint32_t color, TextAlignment alignment);
+// The region drawn in over the duration, keeping its aspect at the element's height, centred; idle
+// until a screen sets its direction or elapsed time.
+DrawInImage& AddDrawInImage(Lumvek::Element& element, float duration, uint32_t texture, uint32_t region);
 
 // Placement helpers for the builders' callers.
 void SetOffset(Lumvek::Element& element, YGEdge edge, float percent);

@@ -1,6 +1,6 @@
 // An image that draws itself in like an ink stroke: as Time runs from 0 to 1 it is revealed clockwise
 // from the top around the centre of its quad, tinted by its vertex colour. Each image is one quad of
-// four vertices in the order top left, bottom left, top right, bottom right, written at a vertex index
+// four vertices in the order bottom left, top left, bottom right, top right, written at a vertex index
 // that is a multiple of four: the corner a vertex stands for comes from its index.
 
 Texture2D image : register(t0);
@@ -34,7 +34,7 @@ PixelInput vertex_main(VertexInput input)
     output.textureCoordinate = input.textureCoordinate;
     output.color = input.color;
     uint corner = input.vertexIndex % 4;
-    output.local = float2(corner >= 2 ? 1.0 : 0.0, (corner % 2) == 1 ? 1.0 : 0.0);
+    output.local = float2(corner >= 2 ? 1.0 : 0.0, (corner % 2) == 0 ? 1.0 : 0.0);
     output.time = input.time;
     return output;
 }

@@ -1,7 +1,7 @@
 // Gui text that writes itself in: each glyph's quad carries its own Time, 0 before the glyph starts
 // and 1 once it is written, and the glyph wipes in from left to right as it runs. The rest is the
-// signed-distance text of TextElement.hlsl. Each glyph is one quad of four vertices in the order top
-// left, bottom left, top right, bottom right, written at a vertex index that is a multiple of four.
+// signed-distance text of TextElement.hlsl. Each glyph is one quad of four vertices in the order bottom
+// left, top left, bottom right, top right, written at a vertex index that is a multiple of four.
 
 Texture2D glyphs : register(t0);
 SamplerState glyphSampler : register(s0);

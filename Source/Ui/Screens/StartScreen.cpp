@@ -17,10 +17,21 @@ void StartScreen::Setup()
     SetOffset(logo, YGEdgeTop, 25.0f);
 
     Lumvek::Element& prompt = AddElement(GetRoot(), 0.0f, 2.5f, 0);
-    AddText(prompt, 100.0f, "PRESS START", GraphicsResources::ScriptFont, InkColor, TextAlignment::Centre);
+    AddDrawInText(prompt, 100.0f, 1.0f, "PRESS START", GraphicsResources::ScriptFont, InkColor, TextAlignment::Centre);
     SetElementName(prompt, "Start");
     AlignCentre(prompt);
     SetOffset(prompt, YGEdgeBottom, 25.0f);
+}
+
+void StartScreen::Activate()
+{
+    // The prompt writes itself once the page has come in.
+    if (Lumvek::Element* prompt = GetElement("Start"))
+        if (auto* text = dynamic_cast<DrawInText*>(prompt->content.get()))
+        {
+            text->clock.direction = 1;
+            text->clock.speed = 1.0f;
+        }
 }
 
 void StartScreen::OnStart(uint32_t player)

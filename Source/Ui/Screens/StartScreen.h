@@ -8,5 +8,6 @@ class StartScreen final : public Screen
 {
 public:
     void Setup() override;
+    void Activate() override;
     void OnStart(uint32_t player) override;
 };
