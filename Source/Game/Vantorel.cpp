@@ -13,6 +13,7 @@
 #include "Source/Data/NamedAssets.h"
 #include "Source/GameTypes/GameType.h"
 #include "Source/Network/LocalNetwork.h"
+#include "Source/Ui/Screens/DemoScreens.h"
 #include "Source/Ui/Screens/SplashScreen.h"
 #include "Source/Ui/Screens/StartScreen.h"
 #include "Source/Ui/Transitions.h"
@@ -118,12 +119,14 @@ void Vantorel_::OpenSplash(Application& application)
         return;
     }
     UiResources::LoadBasic(*ui.gui, *device, application.GetFileManager());
+    demo = std::make_unique<DemoFrontEnd>(DemoFrontEnd{profiles, configuration, {}, {}});
     SplashScreen::NextScreen next;
     if (options.startScreen)
         next = [](Gui& gui, std::unique_ptr<Transition> opening)
         { Screen::Open<StartScreen>(gui, std::move(opening), Screen::EveryPlayer); };
     else
-        Log::Write("the demo title is not part of the game yet: run with --start-screen for the start screen");
+        next = [this](Gui& gui, std::unique_ptr<Transition> opening)
+        { Screen::Open<DemoStartScreen>(gui, std::move(opening), Screen::EveryPlayer, *demo); };
     Screen::Open<SplashScreen>(*ui.gui, MakeFadeTransition(0.25f, FadeTransition::Forward), Screen::EveryPlayer, load,
                                std::move(next));
 }

@@ -22,6 +22,7 @@ class Gui;
 } // namespace Lumvek
 
 class DataRegistry;
+struct DemoFrontEnd;
 class GameType;
 class LocalNetwork;
 class Network;
@@ -128,6 +129,8 @@ public:
     {
         Lumvek::Gui* gui = nullptr;
     } ui;
+    // What the demo's screens reach the game system through; made with the splash.
+    std::unique_ptr<DemoFrontEnd> demo;
     Loader::StreamingAtlasInfo iconAtlas;
     Loader::StreamingAtlasInfo previewAtlas;
     ProfileCollection profiles;

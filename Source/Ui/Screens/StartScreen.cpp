@@ -3,6 +3,7 @@
 #include "Engine/Foundation/Log.h"
 #include "Source/Data/NamedAssets.h"
 #include "Source/Ui/Builders.h"
+#include "Source/Ui/Screens/DemoScreens.h"
 #include "Source/Ui/UiResources.h"
 
 void StartScreen::Setup()
@@ -25,13 +26,7 @@ void StartScreen::Setup()
 
 void StartScreen::Activate()
 {
-    // The prompt writes itself once the page has come in.
-    if (Lumvek::Element* prompt = GetElement("Start"))
-        if (auto* text = dynamic_cast<DrawInText*>(prompt->content.get()))
-        {
-            text->clock.direction = 1;
-            text->clock.speed = 1.0f;
-        }
+    StartPressStartText(*this);
 }
 
 void StartScreen::OnStart(uint32_t player)
