@@ -14,8 +14,8 @@
 #include "Source/GameTypes/GameType.h"
 #include "Source/Network/LocalNetwork.h"
 #include "Source/Ui/Screens/DemoScreens.h"
+#include "Source/Ui/Screens/Menus.h"
 #include "Source/Ui/Screens/SplashScreen.h"
-#include "Source/Ui/Screens/StartScreen.h"
 #include "Source/Ui/Transitions.h"
 #include "Source/Ui/UiResources.h"
 #include "Source/World/World.h"
@@ -119,16 +119,48 @@ void Vantorel_::OpenSplash(Application& application)
         return;
     }
     UiResources::LoadBasic(*ui.gui, *device, application.GetFileManager());
-    demo = std::make_unique<DemoFrontEnd>(DemoFrontEnd{profiles, configuration, {}, {}});
+    demo = std::make_unique<FrontEnd>(FrontEnd{profiles, configuration, {}, {}, [this] { return StartDemoMatch(); }});
     SplashScreen::NextScreen next;
     if (options.startScreen)
-        next = [](Gui& gui, std::unique_ptr<Transition> opening)
-        { Screen::Open<StartScreen>(gui, std::move(opening), Screen::EveryPlayer); };
+        next = [this](Gui& gui, std::unique_ptr<Transition> opening)
+        { Screen::Open<StartScreen>(gui, std::move(opening), Screen::EveryPlayer, *demo); };
     else
         next = [this](Gui& gui, std::unique_ptr<Transition> opening)
         { Screen::Open<DemoStartScreen>(gui, std::move(opening), Screen::EveryPlayer, *demo); };
     Screen::Open<SplashScreen>(*ui.gui, MakeFadeTransition(0.25f, FadeTransition::Forward), Screen::EveryPlayer, load,
                                std::move(next));
+}
+
+PlayMenu* Vantorel_::OpenPlayMenu(std::unique_ptr<Transition> transition, uint32_t owner, uint32_t selection)
+{
+    if (!ui.gui || !demo)
+        return nullptr;
+    return &PlayMenu::Open(*ui.gui, *demo, std::move(transition), owner, selection);
+}
+
+bool Vantorel_::StartDemoMatch()
+{
+    // Checked before anything closes: without the set-up the front end stays as it was.
+    const GameConfiguration* demoSetup = registry ? registry->configurations.Find("Demo") : nullptr;
+    if (!demoSetup)
+    {
+        Log::Write("no configuration \"Demo\": the demo match cannot start");
+        return false;
+    }
+    if (ui.gui)
+        for (uint32_t index = ui.gui->GetMenuCount(); index-- > 0;)
+            ui.gui->CloseMenu(*ui.gui->GetRecord(index).menu, nullptr);
+    Profile* profile = profiles.Find("player1");
+    if (!profile)
+        Log::Write("no profile \"player1\": the player on controller 0 plays without a loadout");
+    LocalNetwork* local = StartLocalGame();
+    std::vector<PlayerSlot> players = std::move(configuration.players);
+    configuration = *demoSetup;
+    configuration.players = std::move(players);
+    configuration.players.emplace_back(profile, 0);
+    if (local)
+        local->BeginVoting();
+    return true;
 }
 
 void Vantorel_::StartLoader(void (*loader)(Vantorel_&))

@@ -74,7 +74,7 @@ void DemoStartScreen::OnStart(uint32_t player)
     DemoMenu::Open(gui, frontEnd, CloseForward(), player);
 }
 
-DemoMenu& DemoMenu::Open(Lumvek::Gui& gui, DemoFrontEnd& frontEnd, std::unique_ptr<Lumvek::Transition> transition,
+DemoMenu& DemoMenu::Open(Lumvek::Gui& gui, FrontEnd& frontEnd, std::unique_ptr<Lumvek::Transition> transition,
                          uint32_t player)
 {
     return Screen::Open<DemoMenu>(gui, std::move(transition), player, frontEnd);
@@ -104,7 +104,7 @@ void DemoMenu::Setup()
 void DemoMenu::OnSelect(uint32_t player)
 {
     (void)player;
-    const DemoFrontEnd::Opener& open = selection == 0 ? frontEnd.openSinglePlayer : frontEnd.openMultiplayer;
+    const FrontEnd::Opener& open = selection == 0 ? frontEnd.openSinglePlayer : frontEnd.openMultiplayer;
     if (!open)
     {
         Lumvek::Log::Write("the demo's {} set-up is not part of the game yet",

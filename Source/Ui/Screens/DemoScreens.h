@@ -7,10 +7,10 @@
 class GameConfiguration;
 class ProfileCollection;
 
-// What the demo's screens take from the game system: its profiles, its current set-up and the
-// openers of the demo's set-up screens (empty while those are not part of the game). Outlives every
-// screen that holds it.
-struct DemoFrontEnd
+// What the front end's screens take from the game system: its profiles, its current set-up, the
+// openers of screens other parts of the game provide (empty while those are not part of the game)
+// and the start of the demo match. Outlives every screen that holds it.
+struct FrontEnd
 {
     using Opener =
         std::function<void(Lumvek::Gui& gui, std::unique_ptr<Lumvek::Transition> transition, uint32_t owner)>;
@@ -19,6 +19,9 @@ struct DemoFrontEnd
     GameConfiguration& configuration;
     Opener openSinglePlayer;
     Opener openMultiplayer;
+    // Closes every menu and starts the "Demo" match for controller 0; false, with nothing changed,
+    // when it cannot.
+    std::function<bool()> startDemoMatch;
 };
 
 // The demo's title page: the paper, the tall logo, "PRESS START" writing itself and a welcome. The
@@ -26,14 +29,14 @@ struct DemoFrontEnd
 class DemoStartScreen final : public Screen
 {
 public:
-    explicit DemoStartScreen(DemoFrontEnd& frontEnd) : frontEnd(frontEnd) {}
+    explicit DemoStartScreen(FrontEnd& frontEnd) : frontEnd(frontEnd) {}
 
     void Setup() override;
     void Activate() override;
     void OnStart(uint32_t player) override;
 
 private:
-    DemoFrontEnd& frontEnd;
+    FrontEnd& frontEnd;
     bool taken = false;
 };
 
@@ -42,9 +45,9 @@ private:
 class DemoMenu final : public Screen
 {
 public:
-    explicit DemoMenu(DemoFrontEnd& frontEnd) : frontEnd(frontEnd) {}
+    explicit DemoMenu(FrontEnd& frontEnd) : frontEnd(frontEnd) {}
 
-    static DemoMenu& Open(Lumvek::Gui& gui, DemoFrontEnd& frontEnd, std::unique_ptr<Lumvek::Transition> transition,
+    static DemoMenu& Open(Lumvek::Gui& gui, FrontEnd& frontEnd, std::unique_ptr<Lumvek::Transition> transition,
                           uint32_t player);
 
     void Setup() override;
@@ -58,7 +61,7 @@ public:
 private:
     void Move(uint32_t to);
 
-    DemoFrontEnd& frontEnd;
+    FrontEnd& frontEnd;
 };
 
 // Starts the "PRESS START" draw-in of a title page, once its page has come in.

@@ -50,11 +50,13 @@ protected:
     ProfileCollection profiles;
     GameConfiguration configuration;
     std::vector<std::string> opened;
-    DemoFrontEnd frontEnd{profiles, configuration,
-                          [this](Lumvek::Gui&, std::unique_ptr<Lumvek::Transition>, uint32_t owner)
-                          { opened.push_back(Call("single", owner)); },
-                          [this](Lumvek::Gui&, std::unique_ptr<Lumvek::Transition>, uint32_t owner)
-                          { opened.push_back(Call("multi", owner)); }};
+    FrontEnd frontEnd{profiles,
+                      configuration,
+                      [this](Lumvek::Gui&, std::unique_ptr<Lumvek::Transition>, uint32_t owner)
+                      { opened.push_back(Call("single", owner)); },
+                      [this](Lumvek::Gui&, std::unique_ptr<Lumvek::Transition>, uint32_t owner)
+                      { opened.push_back(Call("multi", owner)); },
+                      {}};
     DemoStartScreen* title = nullptr;
 };
 
