@@ -1,0 +1,138 @@
+// The front end drawn by the OpenGL device on llvmpipe (SDL's offscreen driver) with the game's own
+// shaders, fonts and textures; each frame is kept as a PNG under the build folder.
+
+#include "Engine/Foundation/FileManager.h"
+#include "Engine/Runtime/Core/RuntimeFormats.h"
+#include "Engine/Runtime/Gui/Gui.h"
+#include "Source/Game/LoadStatus.h"
+#include "Source/Ui/Screens/SplashScreen.h"
+#include "Source/Ui/Transitions.h"
+#include "Source/Ui/UiResources.h"
+#include "Tests/Engine/Runtime/Gui/GuiTesting.h"
+#include "Tests/Engine/Runtime/OpenGL/OpenGLTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <tuple>
+
+namespace
+{
+
+using namespace Lumvek;
+
+constexpr uint32_t Width = 640;
+constexpr uint32_t Height = 360;
+
+// An application over the checkout whose thread never runs, with the OpenGL device the test made.
+class PixelApplication : public Application
+{
+public:
+    PixelApplication()
+        : Application("UiPixelTests", "Linux", "en-US", ApplicationConfig(), Arguments(), LUMVEK_SOURCE_DIR,
+                      "/tmp/UiPixelTests/Data", "/tmp/UiPixelTests/Documents", "/tmp/UiPixelTests/Temporary")
+    {
+        GetFileManager().RegisterFormats();
+        RegisterRuntimeFormats(GetFileManager());
+    }
+    void Install(std::unique_ptr<GraphicsDevice> device) { graphicsDevice = std::move(device); }
+    void Release() { ReleaseSystemsAndDevices(); }
+    void Quit() override {}
+
+protected:
+    void FrameLoop() override {}
+};
+
+class UiPixels : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+        OpenGL::OpenGLGraphicsDevice::PrepareWindowAttributes();
+        window = SDL_CreateWindow("UiPixelTests", 0, 0, Width, Height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+        ASSERT_NE(window, nullptr) << SDL_GetError();
+        auto made = std::make_unique<OpenGL::OpenGLGraphicsDevice>(&app.GetResources(), 1.0f, 1);
+        device = made.get();
+        std::thread([&] { device->SetWindow(window, Width, Height, 1.0f); }).join();
+        ASSERT_TRUE(device->MakeReady());
+        app.Install(std::move(made));
+        gui = static_cast<Gui*>(app.AddSystem(std::make_unique<Gui>()));
+        gui->Setup();
+        UiResources::LoadBasic(*gui, *device, app.GetFileManager());
+    }
+    void TearDown() override
+    {
+        app.Release();
+        if (window)
+            SDL_DestroyWindow(window);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+
+    // One frame of the given length, read back and kept as name.png.
+    Testing::Image Frame(float seconds, const std::string& name)
+    {
+        const auto nanoseconds = static_cast<int64_t>(double(seconds) * 1e9);
+        gui->Update(nanoseconds);
+        gui->LateUpdate(nanoseconds);
+        gui->Render(nanoseconds);
+        device->Render();
+        Testing::Image image;
+        EXPECT_TRUE(device->ReadPixels(nullptr, image.rgba, image.width, image.height));
+        const auto folder = std::filesystem::path(LUMVEK_BINARY_DIR) / "UiPixelTests";
+        std::filesystem::create_directories(folder);
+        png_image png{};
+        std::tie(png.version, png.width, png.height, png.format) =
+            std::tuple(PNG_IMAGE_VERSION, image.width, image.height, PNG_FORMAT_RGBA);
+        EXPECT_NE(png_image_write_to_file(&png, (folder / (name + ".png")).c_str(), 0, image.rgba.data(), 0, nullptr),
+                  0);
+        return image;
+    }
+
+    PixelApplication app;
+    SDL_Window* window = nullptr;
+    OpenGL::OpenGLGraphicsDevice* device = nullptr;
+    Gui* gui = nullptr;
+};
+
+TEST_F(UiPixels, TheSplashShowsTheLogoInTheMiddleOnBlackOnceFadedIn)
+{
+    LoadStatus load;
+    Screen::Open<SplashScreen>(*gui, MakeFadeTransition(0.25f, FadeTransition::Forward), Screen::EveryPlayer, load,
+                               nullptr);
+    // Half way through the fade the logo is dimmer than once it is in.
+    Frame(0.0f, "SplashStart");
+    const Testing::Image half = Frame(0.125f, "SplashFading");
+    Frame(0.13f, "SplashFaded");
+    const Testing::Image image = Frame(0.0f, "Splash");
+    ASSERT_EQ(image.width, Width);
+    ASSERT_EQ(image.height, Height);
+
+    // The logo's box: 30 % of the window each way, 35 % from the top, centred across.
+    const uint32_t left = Width * 35 / 100, right = Width * 65 / 100;
+    const uint32_t top = Height * 35 / 100, bottom = Height * 65 / 100;
+    uint32_t inkInside = 0, inkOutside = 0, brightnessInside = 0, brightnessHalf = 0;
+    for (uint32_t y = 0; y < Height; ++y)
+        for (uint32_t x = 0; x < Width; ++x)
+        {
+            const Testing::Rgba pixel = image.At(x, y);
+            const uint32_t brightness = pixel[0] + pixel[1] + pixel[2];
+            const bool inside = x >= left && x < right && y >= top && y < bottom;
+            const bool ink = brightness > 3 * 24;
+            (inside ? inkInside : inkOutside) += ink ? 1 : 0;
+            if (inside)
+            {
+                brightnessInside += brightness;
+                const Testing::Rgba dim = half.At(x, y);
+                brightnessHalf += dim[0] + dim[1] + dim[2];
+            }
+        }
+    EXPECT_GT(inkInside, (right - left) * (bottom - top) / 50) << "the logo shows";
+    EXPECT_EQ(inkOutside, 0u) << "black around it";
+    EXPECT_LT(brightnessHalf, brightnessInside) << "the fade brightens";
+}
+
+} // namespace
