@@ -88,7 +88,8 @@ enum class Sampling
 // Makes a material of the shader file with alpha blending; text keeps the destination's alpha where
 // the glyph is clear. A material that exists already is kept; a shader that does not load is logged.
 void CreateMaterial(Lumvek::GraphicsDevice& device, Lumvek::FileManager& files, uint32_t slot, std::string_view path,
-                    std::vector<VertexElement> inputs, Sampling sampling, bool text)
+                    std::vector<VertexElement> inputs, Sampling sampling, bool text,
+                    Lumvek::CullMode cull = Lumvek::CullMode::None)
 {
     Lumvek::Material* material = device.CreateMaterial(slot);
     if (!material)
@@ -108,6 +109,7 @@ void CreateMaterial(Lumvek::GraphicsDevice& device, Lumvek::FileManager& files, 
         material->SetSampler({Lumvek::SamplerFilter::Linear, address, address});
     }
     material->vertexElements = std::move(inputs);
+    material->cullMode = cull;
     material->FinishChanges();
 }
 
@@ -162,7 +164,10 @@ void Load(Lumvek::GraphicsDevice& device, Lumvek::FileManager& files)
                    {{"Position", Format::Float3, Semantic::Position, 0},
                     {"Normal", Format::Float3, Semantic::Normal, 0},
                     Coordinate},
-                   Sampling::Clamped, false);
+                   // Each face is drawn only where it faces the viewer: the menu in front, paper behind.
+                   // The page's front triangles wind anticlockwise on screen, which the devices take
+                   // for back faces, so the culled side is the clockwise one.
+                   Sampling::Clamped, false, Lumvek::CullMode::Front);
 
     if (Lumvek::Texture* target = device.CreateTexture(Slots::TransitionTarget, 0))
     {

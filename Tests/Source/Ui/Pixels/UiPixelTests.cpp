@@ -135,4 +135,44 @@ TEST_F(UiPixels, TheSplashShowsTheLogoInTheMiddleOnBlackOnceFadedIn)
     EXPECT_LT(brightnessHalf, brightnessInside) << "the fade brightens";
 }
 
+// A screen of one colour over the whole window.
+class Plain final : public Screen
+{
+public:
+    explicit Plain(Color color) : color(color) {}
+    void Setup() override { GetRoot().background = color; }
+    Color color;
+};
+
+TEST_F(UiPixels, AForwardPageTurnShowsTheNewScreenWhereTheOldPageHasCurledAway)
+{
+    UiResources::Load(*device, app.GetFileManager());
+    const Color red{200, 30, 30, 255}, blue{30, 30, 200, 255};
+    Plain& old = Screen::Open<Plain>(*gui, nullptr, Screen::EveryPlayer, red);
+    Frame(0.0f, "PageBefore");
+    Screen::Open<Plain>(*gui, old.CloseForward(), Screen::EveryPlayer, blue);
+    Frame(0.0f, "PageStart");
+    // A third of the way the page still shows mostly its front.
+    const Testing::Image turning = Frame(0.1f, "PageTurning1");
+    uint32_t redFront = 0;
+    for (uint32_t y = 0; y < turning.height; ++y)
+        for (uint32_t x = 0; x < turning.width; ++x)
+            redFront += turning.At(x, y)[0] > 120 && turning.At(x, y)[2] < 90 ? 1 : 0;
+    EXPECT_GT(redFront, turning.width * turning.height / 3);
+    const Testing::Image image = Frame(0.1f, "PageTurning2");
+    // The old page: its red front, or the paper of its back where it has curled over.
+    uint32_t oldPage = 0, blues = 0;
+    for (uint32_t y = 0; y < image.height; ++y)
+        for (uint32_t x = 0; x < image.width; ++x)
+        {
+            const Testing::Rgba pixel = image.At(x, y);
+            const bool blue = pixel[2] > 120 && pixel[0] < 90;
+            blues += blue ? 1 : 0;
+            oldPage += !blue && pixel[0] > 120 ? 1 : 0;
+        }
+    const uint32_t all = image.width * image.height;
+    EXPECT_GT(blues, all / 20) << "part of the window already shows the new screen";
+    EXPECT_GT(oldPage, all / 20) << "part still shows the old page";
+}
+
 } // namespace
