@@ -4,7 +4,10 @@
 #include "Engine/Foundation/FileManager.h"
 #include "Engine/Runtime/Core/RuntimeFormats.h"
 #include "Engine/Runtime/Gui/Gui.h"
+#include "Source/Data/GameConfiguration.h"
+#include "Source/Data/Profile.h"
 #include "Source/Game/LoadStatus.h"
+#include "Source/Ui/Screens/DemoScreens.h"
 #include "Source/Ui/Screens/SplashScreen.h"
 #include "Source/Ui/Transitions.h"
 #include "Source/Ui/UiResources.h"
@@ -173,6 +176,42 @@ TEST_F(UiPixels, AForwardPageTurnShowsTheNewScreenWhereTheOldPageHasCurledAway)
     const uint32_t all = image.width * image.height;
     EXPECT_GT(blues, all / 20) << "part of the window already shows the new screen";
     EXPECT_GT(oldPage, all / 20) << "part still shows the old page";
+}
+
+TEST_F(UiPixels, TheDemoMenuIsPaperWithTheHighlightedButtonInked)
+{
+    UiResources::Load(*device, app.GetFileManager());
+    ProfileCollection profiles;
+    GameConfiguration configuration;
+    FrontEnd frontEnd{profiles, configuration, {}, {}, {}};
+    DemoMenu::Open(*gui, frontEnd, nullptr, 0);
+    Frame(0.0f, "DemoMenuFirst");
+    const Testing::Image image = Frame(0.0f, "DemoMenu");
+    const Testing::Rgba paper = image.At(4, image.height / 2);
+    // Ink: markedly darker than the paper.
+    const auto ink = [&](uint32_t x, uint32_t y)
+    {
+        const Testing::Rgba pixel = image.At(x, y);
+        return pixel[0] + pixel[1] + pixel[2] + 90 < paper[0] + paper[1] + paper[2];
+    };
+    uint32_t paperPixels = 0;
+    for (uint32_t y = 0; y < image.height; ++y)
+        for (uint32_t x = 0; x < image.width; ++x)
+            paperPixels += ink(x, y) ? 0 : 1;
+    EXPECT_GT(paperPixels, image.width * image.height * 3 / 4);
+    // The two buttons' boxes: the row's upper part, a quarter in from either side.
+    const auto inkIn = [&](uint32_t left, uint32_t right)
+    {
+        uint32_t count = 0;
+        for (uint32_t y = image.height * 35 / 100; y < image.height * 65 / 100; ++y)
+            for (uint32_t x = left; x < right; ++x)
+                count += ink(x, y) ? 1 : 0;
+        return count;
+    };
+    const uint32_t leftInk = inkIn(image.width * 20 / 100, image.width * 50 / 100);
+    const uint32_t rightInk = inkIn(image.width * 50 / 100, image.width * 80 / 100);
+    EXPECT_GT(leftInk, rightInk);
+    EXPECT_GT(rightInk, 0u);
 }
 
 } // namespace
