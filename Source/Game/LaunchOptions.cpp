@@ -20,7 +20,7 @@ bool ParseNumber(const std::string& text, uint64_t largest, uint64_t& value)
 
 bool ParseLaunchOptions(std::span<const std::string> arguments, LaunchOptions& options, std::string& error)
 {
-    bool seen[7] = {};
+    bool seen[9] = {};
     const auto once = [&](uint32_t option, const std::string& name)
     {
         if (seen[option])
@@ -42,6 +42,13 @@ bool ParseLaunchOptions(std::span<const std::string> arguments, LaunchOptions& o
             options.headless = true;
             continue;
         }
+        if (name == "--fixed-step")
+        {
+            if (!once(8, name))
+                return false;
+            options.fixedStep = true;
+            continue;
+        }
         if (name == "--start-screen")
         {
             if (!once(5, name))
@@ -50,8 +57,8 @@ bool ParseLaunchOptions(std::span<const std::string> arguments, LaunchOptions& o
             continue;
         }
 
-        const bool takesValue =
-            name == "--local" || name == "--seed" || name == "--ticks" || name == "--hash-log" || name == "--window";
+        const bool takesValue = name == "--local" || name == "--seed" || name == "--ticks" || name == "--hash-log" ||
+                                name == "--window" || name == "--script";
         if (!takesValue)
         {
             error = "unknown option " + name;
@@ -92,6 +99,12 @@ bool ParseLaunchOptions(std::span<const std::string> arguments, LaunchOptions& o
             }
             options.tickLimit = number;
         }
+        else if (name == "--script")
+        {
+            if (!once(7, name))
+                return false;
+            options.scriptPath = value;
+        }
         else if (name == "--window")
         {
             if (!once(6, name))
@@ -128,12 +141,14 @@ bool ParseLaunchOptions(std::span<const std::string> arguments, LaunchOptions& o
 const char* LaunchUsage()
 {
     return "usage: Vantorel [--headless] [--local <configuration> [--seed <n>] [--ticks <n>] [--hash-log <file>]]\n"
-           "               [--start-screen] [--window <width>x<height>]\n"
+           "               [--start-screen] [--window <width>x<height>] [--script <file>] [--fixed-step]\n"
            "  --headless                no window, sound or screens; a local match runs as fast as it can\n"
            "  --local <configuration>   plays a local match of the named game configuration\n"
            "  --seed <n>                seeds every random generator of the game (0 to 4294967295)\n"
            "  --ticks <n>               gives up after n ticks of the match, with exit code 2\n"
            "  --hash-log <file>         writes the world's hash after every tick of the match, a line a tick\n"
            "  --start-screen            the splash leads to the full game's start screen, not the demo's\n"
-           "  --window <width>x<height> the window's size in pixels (a test hook; 1920x1080 without it)";
+           "  --window <width>x<height> the window's size in pixels (a test hook; 1920x1080 without it)\n"
+           "  --script <file>           plays the test script's steps against the program (a test hook)\n"
+           "  --fixed-step              one tick of 1/60 s a frame instead of the wall clock (a test hook)";
 }

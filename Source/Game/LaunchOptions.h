@@ -22,6 +22,10 @@ struct LaunchOptions
     std::string hashLogPath;
     // The splash leads to the full game's start screen instead of the demo's title.
     bool startScreen = false;
+    // Test hooks: a script of steps to play against the program, and the simulated clock of one tick
+    // of 1/60 s a frame.
+    std::string scriptPath;
+    bool fixedStep = false;
     // The window's size in pixels; 0 for the program's own.
     uint32_t windowWidth = 0;
     uint32_t windowHeight = 0;

@@ -62,7 +62,7 @@ Vantorel_::Vantorel_(const LaunchOptions& launch, std::unique_ptr<HashLog> log)
     if (options.seed)
         random.Seed(*options.seed);
     GameContext::headless = headless;
-    simulatedClock = headless && !options.localConfiguration.empty();
+    simulatedClock = (headless && !options.localConfiguration.empty()) || options.fixedStep;
 
     Net::SetPrintFunction(&NetworkLogHook);
     Net::SetLogLevel(Net::LOG_LEVEL_ERROR);
