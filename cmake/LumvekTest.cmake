@@ -9,14 +9,15 @@ function(lumvek_test name)
     cmake_parse_arguments(arg "PIXEL" "LABEL" "SOURCES;LIBRARIES;ENVIRONMENT" ${ARGN})
     add_executable(${name} ${arg_SOURCES})
     target_link_libraries(${name} PRIVATE ${arg_LIBRARIES} GTest::gtest GTest::gmock GTest::gtest_main)
-    target_compile_definitions(${name} PRIVATE LUMVEK_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
-                                               LUMVEK_BINARY_DIR="${CMAKE_BINARY_DIR}")
     lumvek_warnings(${name})
     set(asan "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1")
     if(arg_PIXEL)
         set(asan "ASAN_OPTIONS=detect_leaks=0")
     endif()
+    # The checkout and build folders reach the tests at run time (Tests/TestPaths.h): compiled in,
+    # they would make every clone's test objects differ and miss the compiler cache.
     set(environment "${asan}" "ALSOFT_DRIVERS=null" "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
+        "LUMVEK_SOURCE_DIR=${CMAKE_SOURCE_DIR}" "LUMVEK_BINARY_DIR=${CMAKE_BINARY_DIR}"
         "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/Tests/lsan.supp" ${arg_ENVIRONMENT})
     gtest_discover_tests(${name}
         WORKING_DIRECTORY ${CMAKE_BINARY_DIR}

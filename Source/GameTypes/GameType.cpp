@@ -104,7 +104,10 @@ std::unique_ptr<Item> GameType::CreateItem(uint32_t)
     return nullptr;
 }
 
-void GameType::ReturnItem(std::unique_ptr<Item>) {}
+void GameType::ReturnItem(std::unique_ptr<Item>& item)
+{
+    item.reset();
+}
 
 const SpawnPoint& GameType::ChooseSpawn(Player&, SpawnQuery& query)
 {

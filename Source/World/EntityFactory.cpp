@@ -1,8 +1,10 @@
 #include "Source/World/EntityFactory.h"
 
-#include "Engine/Runtime/Audio/AudioDevice.h"
 #include "Engine/Foundation/Log.h"
+#include "Engine/Runtime/Audio/AudioDevice.h"
 #include "Source/Data/DataRegistry.h"
+#include "Source/Data/ItemData.h"
+#include "Source/Data/WeaponData.h"
 #include "Source/World/Collision.h"
 #include "Source/World/Projectile.h"
 #include "Source/World/World.h"
@@ -304,6 +306,7 @@ Pickup* CreateWeaponPickupEntity(World& world, const SpawnPoint& placement, floa
     body.SetPoints(data.shape, velocity);
     body.CreateFixture();
     pickup->image = CreateImage(world, data.image, 75.0f);
+    pickup->item.reset();
     pickup->weapon = std::move(weapon);
     pickup->lifetime = lifetime;
     pickup->fade = fade;
@@ -313,9 +316,51 @@ Pickup* CreateWeaponPickupEntity(World& world, const SpawnPoint& placement, floa
         LogNotAdded("Pickup");
         // The Box2D body goes with the record, or a later pickup in this slot would leave it behind.
         body.DestroyFixture();
+        weapon = std::move(pickup->weapon);
+        pickup->image.reset();
         world.pickups.Remove(pickup->id);
         return nullptr;
     }
+    return pickup;
+}
+
+Pickup* CreatePickupEntity(World& world, const SpawnPoint& placement, float angle, Vector2 velocity, bool rotates,
+                           std::unique_ptr<Item>& item, int32_t lifetime)
+{
+    if (!item || !item->data)
+        return nullptr;
+    Pickup* pickup = world.pickups.Allocate();
+    if (!pickup)
+        return Refuse<Pickup>("Pickup");
+    const ItemData& data = *item->data;
+    DynamicBody& body = *pickup->body;
+    SetUpBody(world, body, {placement.x, placement.y}, data.size);
+    body.pivotX = data.offset.x;
+    body.pivotY = data.offset.y;
+    body.rotation = WrapAngle(placement.flipped ? 180.0f * 0.017453292f - angle : angle);
+    body.flipY = placement.flipped;
+    body.density = 1.0f;
+    body.restitution = 0.4f;
+    body.friction = 0.4f;
+    body.rotates = rotates;
+    body.SetPoints(data.shape, velocity);
+    body.CreateFixture();
+    pickup->image = CreateImage(world, data.image, 75.0f);
+    pickup->weapon.reset();
+    pickup->item = std::move(item);
+    pickup->lifetime = lifetime;
+    pickup->fade = 0;
+    pickup->highlightTeam = pickup->highlightPlayer = 255;
+    if (!world.pickupGrid.Insert(*pickup))
+    {
+        LogNotAdded("Pickup");
+        body.DestroyFixture();
+        item = std::move(pickup->item);
+        pickup->image.reset();
+        world.pickups.Remove(pickup->id);
+        return nullptr;
+    }
+    pickup->item->OnDropped();
     return pickup;
 }
 
@@ -342,6 +387,7 @@ Projectile* CreateProjectileEntity(World& world, float angle, float speed, const
     body.flipY = placement.flipped;
     body.SetUp(&projectile, weapon, {std::cos(angle) * speed, std::sin(angle) * speed});
     body.CreateFixture();
+    projectile.image = CreateImage(world, weapon.projectile->image, 20.0f);
     projectile.weapon = &weapon;
     projectile.owner = owner;
     if (!world.projectileGrid.Insert(projectile))
@@ -351,6 +397,6 @@ Projectile* CreateProjectileEntity(World& world, float angle, float speed, const
         world.projectiles.Remove(id);
         return nullptr;
     }
-    // The projectile's image, and its start (trail and launch sound), come with projectiles themselves.
+    projectile.Begin();
     return &projectile;
 }

@@ -51,7 +51,8 @@ TEST(Buffer, CopiesAreDeep)
     b.Data()[0] = 'q';
     EXPECT_EQ(a.ToString(), "xyz");
     EXPECT_EQ(b.ToString(), "qyz");
-    a = a;
+    Buffer& same = a;
+    a = same;
     EXPECT_EQ(a.ToString(), "xyz");
 }
 
@@ -153,20 +154,27 @@ TEST(ToString, NumbersInTheEngineForms)
         std::string text;
         std::string expected;
     };
-    auto print = [](auto value) {
+    auto print = [](auto value)
+    {
         BufferWriter writer;
         ToString(writer, value);
         return writer.ToString();
     };
     std::vector<Case> cases = {
-        {print(1.5f), "1.5"},          {print(2.0f), "2.0"},
-        {print(100.0), "100.0"},       {print(0.25), "0.25"},
-        {print(1.234567), "1.234567"}, {print(-0.5f), "-0.5"},
-        {print(true), "true"},         {print(false), "false"},
-        {print(-7), "-7"},             {print(4294967295u), "4294967295"},
+        {print(1.5f), "1.5"},
+        {print(2.0f), "2.0"},
+        {print(100.0), "100.0"},
+        {print(0.25), "0.25"},
+        {print(1.234567), "1.234567"},
+        {print(-0.5f), "-0.5"},
+        {print(true), "true"},
+        {print(false), "false"},
+        {print(-7), "-7"},
+        {print(4294967295u), "4294967295"},
         {print(int64_t(-1) << 40), "-1099511627776"},
         {print(uint64_t(1) << 63), "9223372036854775808"},
-        {print(uint8_t(0x0A)), "0A"},  {print(std::string("text")), "text"},
+        {print(uint8_t(0x0A)), "0A"},
+        {print(std::string("text")), "text"},
         {print(StringView("view")), "view"},
     };
     for (const Case& c : cases)

@@ -1,6 +1,7 @@
 // The Vantorel program itself, run as a user runs it, from a scratch application folder outside the
 // checkout: a copy of the Assets folder with the program beside it, where its journals land.
 
+#include "Tests/TestPaths.h"
 #include "Engine/Foundation/File.h"
 
 #include <gtest/gtest.h>
@@ -59,7 +60,7 @@ struct Program : testing::Test
     {
         const char* program = std::getenv("VANTOREL_PROGRAM");
         ASSERT_NE(program, nullptr) << "VANTOREL_PROGRAM names the program under test";
-        fs::copy(fs::path(LUMVEK_SOURCE_DIR) / "Assets", folder.root / "Assets", fs::copy_options::recursive);
+        fs::copy(fs::path(Lumvek::Testing::SourceFolder()) / "Assets", folder.root / "Assets", fs::copy_options::recursive);
         // A link costs nothing where the file system allows it.
         std::error_code error;
         fs::create_hard_link(program, Path(), error);

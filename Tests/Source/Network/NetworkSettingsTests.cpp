@@ -4,6 +4,7 @@
 #include "Engine/Foundation/FileManager.h"
 #include "Tests/LogCapture.h"
 #include "Tests/TestFolder.h"
+#include "Tests/TestPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +35,8 @@ bool LoggedAbout(const LogCapture& log, const std::string& key)
 TEST(NetworkSettings, ShippedRoleFilesAreReadWithoutMessages)
 {
     LogCapture log;
-    FileManager files(LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR);
+    const std::string source = Lumvek::Testing::SourceFolder();
+    FileManager files(source, source, source, source);
     EXPECT_EQ(LoadRoleFile<NetworkSettings>(files, LocalRoleFile), NetworkSettings{});
     const ServerSettings server = LoadRoleFile<ServerSettings>(files, ServerRoleFile);
     EXPECT_EQ(server.hostingIp, "127.0.0.1");
