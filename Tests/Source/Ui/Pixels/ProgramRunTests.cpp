@@ -2,6 +2,7 @@
 // script on the simulated clock, from a scratch application folder outside the checkout.
 
 #include "Engine/Foundation/File.h"
+#include "Tests/TestPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +29,7 @@ protected:
         root = fs::temp_directory_path() /
                ("VantorelScreens-" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1)));
         fs::create_directories(root);
-        fs::copy(fs::path(LUMVEK_SOURCE_DIR) / "Assets", root / "Assets", fs::copy_options::recursive);
+        fs::copy(fs::path(Lumvek::Testing::SourceFolder()) / "Assets", root / "Assets", fs::copy_options::recursive);
         fs::copy_file(program, root / "Vantorel");
     }
     void TearDown() override
@@ -66,7 +67,8 @@ TEST_F(ProgramRun, TheDemoGoesFromTheSplashToItsMenuOnPadZero)
     for (const char* failure : {"did not load", "not found", "cannot", "could not"})
         EXPECT_EQ(output.find(failure), std::string::npos) << output;
     std::error_code error;
-    fs::copy_file(root / "demo-menu.png", fs::path(LUMVEK_BINARY_DIR) / "UiPixelTests" / "ProgramDemoMenu.png",
+    fs::copy_file(root / "demo-menu.png",
+                  fs::path(Lumvek::Testing::BinaryFolder()) / "UiPixelTests" / "ProgramDemoMenu.png",
                   fs::copy_options::overwrite_existing, error);
 }
 

@@ -13,6 +13,7 @@
 #include "Source/Ui/UiResources.h"
 #include "Tests/Engine/Runtime/Gui/GuiTesting.h"
 #include "Tests/Engine/Runtime/OpenGL/OpenGLTestSupport.h"
+#include "Tests/TestPaths.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
@@ -35,7 +36,7 @@ class PixelApplication : public Application
 {
 public:
     PixelApplication()
-        : Application("UiPixelTests", "Linux", "en-US", ApplicationConfig(), Arguments(), LUMVEK_SOURCE_DIR,
+        : Application("UiPixelTests", "Linux", "en-US", ApplicationConfig(), Arguments(), Testing::SourceFolder(),
                       "/tmp/UiPixelTests/Data", "/tmp/UiPixelTests/Documents", "/tmp/UiPixelTests/Temporary")
     {
         GetFileManager().RegisterFormats();
@@ -85,7 +86,7 @@ protected:
         device->Render();
         Testing::Image image;
         EXPECT_TRUE(device->ReadPixels(nullptr, image.rgba, image.width, image.height));
-        const auto folder = std::filesystem::path(LUMVEK_BINARY_DIR) / "UiPixelTests";
+        const auto folder = std::filesystem::path(Testing::BinaryFolder()) / "UiPixelTests";
         std::filesystem::create_directories(folder);
         png_image png{};
         std::tie(png.version, png.width, png.height, png.format) =
