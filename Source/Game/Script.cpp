@@ -3,6 +3,7 @@
 #include "Engine/Foundation/Log.h"
 #include "Engine/Runtime/Core/Application.h"
 #include "Engine/Runtime/Gui/Gui.h"
+#include "Engine/Runtime/Input/Input.h"
 #include "Engine/Runtime/OpenGL/OpenGLGraphicsDevice.h"
 
 #include <cxxabi.h>
@@ -16,26 +17,38 @@
 namespace
 {
 
+using Lumvek::ControllerButton;
+
 struct ButtonName
 {
     const char* name;
     SDL_GameControllerButton button;
+    ControllerButton code;
 };
 
 constexpr ButtonName Buttons[] = {
-    {"A", SDL_CONTROLLER_BUTTON_A},
-    {"B", SDL_CONTROLLER_BUTTON_B},
-    {"X", SDL_CONTROLLER_BUTTON_X},
-    {"Y", SDL_CONTROLLER_BUTTON_Y},
-    {"Back", SDL_CONTROLLER_BUTTON_BACK},
-    {"Start", SDL_CONTROLLER_BUTTON_START},
-    {"LeftBumper", SDL_CONTROLLER_BUTTON_LEFTSHOULDER},
-    {"RightBumper", SDL_CONTROLLER_BUTTON_RIGHTSHOULDER},
-    {"Up", SDL_CONTROLLER_BUTTON_DPAD_UP},
-    {"Down", SDL_CONTROLLER_BUTTON_DPAD_DOWN},
-    {"Left", SDL_CONTROLLER_BUTTON_DPAD_LEFT},
-    {"Right", SDL_CONTROLLER_BUTTON_DPAD_RIGHT},
+    {"A", SDL_CONTROLLER_BUTTON_A, ControllerButton::A},
+    {"B", SDL_CONTROLLER_BUTTON_B, ControllerButton::B},
+    {"X", SDL_CONTROLLER_BUTTON_X, ControllerButton::X},
+    {"Y", SDL_CONTROLLER_BUTTON_Y, ControllerButton::Y},
+    {"Back", SDL_CONTROLLER_BUTTON_BACK, ControllerButton::Back},
+    {"Start", SDL_CONTROLLER_BUTTON_START, ControllerButton::Start},
+    {"LeftBumper", SDL_CONTROLLER_BUTTON_LEFTSHOULDER, ControllerButton::LeftBumper},
+    {"RightBumper", SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, ControllerButton::RightBumper},
+    {"Up", SDL_CONTROLLER_BUTTON_DPAD_UP, ControllerButton::Up},
+    {"Down", SDL_CONTROLLER_BUTTON_DPAD_DOWN, ControllerButton::Down},
+    {"Left", SDL_CONTROLLER_BUTTON_DPAD_LEFT, ControllerButton::Left},
+    {"Right", SDL_CONTROLLER_BUTTON_DPAD_RIGHT, ControllerButton::Right},
 };
+
+// The engine's code of an SDL button the scripts name.
+ControllerButton CodeOf(int32_t button)
+{
+    for (const ButtonName& entry : Buttons)
+        if (entry.button == button)
+            return entry.code;
+    return ControllerButton::Unknown;
+}
 
 bool ReadNumber(std::istringstream& words, uint32_t largest, uint32_t& value)
 {
@@ -176,6 +189,16 @@ void ScriptRunner::Setup()
 
 bool ScriptRunner::ConditionHolds(const ScriptStep& step) const
 {
+    // A press made before the program has the pad, or while its last change is still on the way,
+    // would be lost: the pad must be connected and its button in the other state.
+    if (step.action == ScriptStep::Action::Down || step.action == ScriptStep::Action::Up)
+    {
+        if (!gui || step.pad >= Lumvek::ControllerCount)
+            return false;
+        const Lumvek::ControllerState& pad = gui->GetInput().controllers[step.pad];
+        if (!pad.connected || pad.held[CodeOf(step.button)] != (step.action == ScriptStep::Action::Up ? 1 : 0))
+            return false;
+    }
     if (step.load != LoadState::None && static_cast<int32_t>(load.GetState()) < static_cast<int32_t>(step.load))
         return false;
     if (step.screen.empty())
@@ -219,7 +242,8 @@ void ScriptRunner::Act(const ScriptStep& step)
     case ScriptStep::Action::Up:
         if (step.pad < pads.size() && pads[step.pad])
             SDL_JoystickSetVirtualButton(pads[step.pad], step.button, step.action == ScriptStep::Action::Down);
-        // Held for a few frames, so that SDL pumps the change before anything else happens.
+        // Held for a few frames, so that SDL pumps the change before anything else happens; the next
+        // change of the pad also waits for the Gui to have seen this one.
         settle = 3;
         break;
     case ScriptStep::Action::Screenshot:
