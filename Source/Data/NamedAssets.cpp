@@ -40,6 +40,7 @@ const uint32_t PageConstants = Lumvek::NameTableC().Add("PageConstants");
 const uint32_t PageMaterial = Lumvek::NameTableC().Add("PageMaterial");
 const uint32_t PageVertices = Lumvek::NameTableC().Add("PageVertices");
 const uint32_t PageIndices = Lumvek::NameTableC().Add("PageIndices");
+const uint32_t MakerLogo = Lumvek::NameTableC().Add("MakerLogo");
 } // namespace GraphicsResources
 
 namespace Images

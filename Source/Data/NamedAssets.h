@@ -40,6 +40,7 @@ extern const uint32_t PageConstants;
 extern const uint32_t PageMaterial;
 extern const uint32_t PageVertices;
 extern const uint32_t PageIndices;
+extern const uint32_t MakerLogo;
 } // namespace GraphicsResources
 
 // Ids in NameTableA: texture regions.

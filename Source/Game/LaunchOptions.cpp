@@ -20,7 +20,7 @@ bool ParseNumber(const std::string& text, uint64_t largest, uint64_t& value)
 
 bool ParseLaunchOptions(std::span<const std::string> arguments, LaunchOptions& options, std::string& error)
 {
-    bool seen[8] = {};
+    bool seen[12] = {};
     const auto once = [&](uint32_t option, const std::string& name)
     {
         if (seen[option])
@@ -50,8 +50,23 @@ bool ParseLaunchOptions(std::span<const std::string> arguments, LaunchOptions& o
             continue;
         }
 
-        const bool takesValue =
-            name == "--local" || name == "--seed" || name == "--ticks" || name == "--hash-log" || name == "--matches";
+        if (name == "--fixed-step")
+        {
+            if (!once(11, name))
+                return false;
+            options.fixedStep = true;
+            continue;
+        }
+        if (name == "--start-screen")
+        {
+            if (!once(8, name))
+                return false;
+            options.startScreen = true;
+            continue;
+        }
+
+        const bool takesValue = name == "--local" || name == "--seed" || name == "--ticks" || name == "--hash-log" ||
+                                name == "--matches" || name == "--window" || name == "--script";
         if (!takesValue)
         {
             error = "unknown option " + name;
@@ -103,6 +118,28 @@ bool ParseLaunchOptions(std::span<const std::string> arguments, LaunchOptions& o
             }
             options.matchLimit = number;
         }
+        else if (name == "--script")
+        {
+            if (!once(10, name))
+                return false;
+            options.scriptPath = value;
+        }
+        else if (name == "--window")
+        {
+            if (!once(9, name))
+                return false;
+            const size_t cross = value.find('x');
+            uint64_t width = 0;
+            uint64_t height = 0;
+            if (cross == std::string::npos || !ParseNumber(value.substr(0, cross), 16384, width) ||
+                !ParseNumber(value.substr(cross + 1), 16384, height) || width == 0 || height == 0)
+            {
+                error = "--window takes <width>x<height>, each from 1 to 16384, not " + value;
+                return false;
+            }
+            options.windowWidth = static_cast<uint32_t>(width);
+            options.windowHeight = static_cast<uint32_t>(height);
+        }
         else
         {
             if (!once(4, name))
@@ -137,6 +174,7 @@ const char* LaunchUsage()
 {
     return "usage: Vantorel [--headless] [--local <configuration> [--seed <n>] [--ticks <n>] [--hash-log <file>]]\n"
            "       Vantorel [--headless] (--server | --client) [--matches <n>] [--seed <n>]\n"
+           "               [--start-screen] [--window <width>x<height>] [--script <file>] [--fixed-step]\n"
            "  --headless                no window, sound or screens; a local match runs as fast as it can\n"
            "  --local <configuration>   plays a local match of the named game configuration\n"
            "  --seed <n>                seeds every random generator of the game (0 to 4294967295)\n"
@@ -144,5 +182,9 @@ const char* LaunchUsage()
            "  --hash-log <file>         writes the world's hash after every tick of the match, a line a tick\n"
            "  --server                  runs a dedicated server from Assets/server.config\n"
            "  --client                  joins the server of Assets/client.config with one local player\n"
-           "  --matches <n>             a server or client ends with exit code 0 after n matches";
+           "  --matches <n>             a server or client ends with exit code 0 after n matches\n"
+           "  --start-screen            the splash leads to the full game's start screen, not the demo's\n"
+           "  --window <width>x<height> the window's size in pixels (a test hook; 1920x1080 without it)\n"
+           "  --script <file>           plays the test script's steps against the program (a test hook)\n"
+           "  --fixed-step              one tick of 1/60 s a frame instead of the wall clock (a test hook)";
 }

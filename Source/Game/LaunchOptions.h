@@ -26,11 +26,21 @@ struct LaunchOptions
     bool client = false;
     // The matches a server or client plays before it ends with exit code 0; 0 to go on for ever.
     uint64_t matchLimit = 0;
+    // The splash leads to the full game's start screen instead of the demo's title.
+    bool startScreen = false;
+    // Test hooks: a script of steps to play against the program, and the simulated clock of one tick
+    // of 1/60 s a frame.
+    std::string scriptPath;
+    bool fixedStep = false;
+    // The window's size in pixels; 0 for the program's own.
+    uint32_t windowWidth = 0;
+    uint32_t windowHeight = 0;
 };
 
 // The options of the arguments that follow the program's name. False, with error describing the first
 // argument that is wrong, for an unknown option, a missing or malformed value, an option given twice,
-// --ticks and --hash-log without --local, --server with --client or --local, or --matches without a role.
+// --ticks and --hash-log without --local, --server with --client or --local, --matches without a role,
+// or a window size that is not <width>x<height> of 1 to 16384.
 bool ParseLaunchOptions(std::span<const std::string> arguments, LaunchOptions& options, std::string& error);
 
 // What the program accepts, one option a line, for the message about a bad command line.

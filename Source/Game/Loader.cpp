@@ -1,5 +1,9 @@
 #include "Source/Game/Loader.h"
 
+#include "Engine/Runtime/Core/Application.h"
+#include "Engine/Runtime/Graphics/GraphicsDevice.h"
+#include "Source/Ui/UiResources.h"
+
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Texture.h"
 #include "Engine/Foundation/TextureRegion.h"
@@ -39,11 +43,14 @@ void LoadStartup(Vantorel_& game)
         {
             game.registryOwner->LoadAll();
             game.load.SetProgress(33);
-            // Profiles name the parts of their loadouts by the definitions just loaded. The user
-            // interface's resources load here too once there are screens.
+            // Profiles name the parts of their loadouts by the definitions just loaded.
             if (!game.IsHeadless())
-                Profile::LoadAll(game.profiles, game.GetApplication()->GetFileManager().applicationRoot,
-                                 *game.registryOwner);
+            {
+                Lumvek::Application& application = *game.GetApplication();
+                Profile::LoadAll(game.profiles, application.GetFileManager().applicationRoot, *game.registryOwner);
+                if (Lumvek::GraphicsDevice* device = application.GetGraphicsDevice(); device && game.ui.gui)
+                    UiResources::Load(*device, application.GetFileManager());
+            }
             game.load.SetProgress(66);
             game.load.SetState(LoadState::StartupLoaded);
         });

@@ -5,12 +5,14 @@
 // 1 for a bad command line or configuration; 2 when --ticks ran out before the match ended; 3 when the
 // match ended but its journal could not be written.
 
+#include "Engine/Foundation/File.h"
 #include "Engine/Foundation/Log.h"
 #include "Engine/Runtime/Core/RuntimeFormats.h"
 #include "Engine/Runtime/Gui/Gui.h"
 #include "Engine/Runtime/Sdl/SdlApplication.h"
 #include "Source/Game/HashLog.h"
 #include "Source/Game/LaunchOptions.h"
+#include "Source/Game/Script.h"
 #include "Source/Game/Vantorel.h"
 
 #include <cstdio>
@@ -40,15 +42,24 @@ int main(int argc, char** argv)
     config.effectVolume = 1.0f;
     config.scale = 1.0f;
     config.multisampleCount = 8;
-    config.width = 1920;
-    config.height = 1080;
+    config.width = options.windowWidth != 0 ? options.windowWidth : 1920;
+    config.height = options.windowHeight != 0 ? options.windowHeight : 1080;
     config.headless = options.headless;
 
     std::unique_ptr<Lumvek::SdlApplication> application = Lumvek::SdlApplication::Create("Vantorel", config);
     application->GetFileManager().RegisterFormats();
     Lumvek::RegisterRuntimeFormats(application->GetFileManager());
-    application->AddSystem(std::make_unique<Vantorel_>(options, std::move(hashLog)));
+    auto game = std::make_unique<Vantorel_>(options, std::move(hashLog));
+    const LoadStatus& load = game->load;
+    application->AddSystem(std::move(game));
     application->AddSystem(std::make_unique<Lumvek::Gui>());
+    if (!options.scriptPath.empty())
+    {
+        auto [read, text] = Lumvek::File::ReadAllText(options.scriptPath);
+        if (!read)
+            Lumvek::Log::Write("the script {} cannot be read: no steps are played", options.scriptPath);
+        application->AddSystem(std::make_unique<ScriptRunner>(ParseScript(text), load));
+    }
     application->Run();
     const int32_t exitCode = application->MessageLoop();
     application.reset();

@@ -5,6 +5,7 @@
 #include "Engine/Runtime/Audio/AudioDevice.h"
 #include "Engine/Runtime/Core/Application.h"
 #include "Engine/Runtime/Graphics/GraphicsDevice.h"
+#include "Engine/Runtime/Gui/Gui.h"
 #include "Engine/Runtime/Input/Input.h"
 #include "Libraries/Net/ConnectToken.h"
 #include "Libraries/Net/Log.h"
@@ -12,6 +13,11 @@
 #include "Source/Data/NamedAssets.h"
 #include "Source/GameTypes/GameType.h"
 #include "Source/Network/LocalNetwork.h"
+#include "Source/Ui/Screens/DemoScreens.h"
+#include "Source/Ui/Screens/Menus.h"
+#include "Source/Ui/Screens/SplashScreen.h"
+#include "Source/Ui/Transitions.h"
+#include "Source/Ui/UiResources.h"
 #include "Source/World/Character.h"
 #include "Source/World/World.h"
 
@@ -57,7 +63,7 @@ Vantorel_::Vantorel_(const LaunchOptions& launch, std::unique_ptr<HashLog> log)
     if (options.seed)
         random.Seed(*options.seed);
     GameContext::headless = headless;
-    simulatedClock = headless && !options.localConfiguration.empty();
+    simulatedClock = (headless && !options.localConfiguration.empty()) || options.fixedStep;
 
     Net::SetPrintFunction(&NetworkLogHook);
     Net::SetLogLevel(Net::LOG_LEVEL_ERROR);
@@ -94,12 +100,68 @@ void Vantorel_::Setup()
         std::make_unique<DataRegistry>(application.GetFileManager(), headless ? nullptr : application.GetAudioDevice());
     registry = registryOwner.get();
     if (!headless)
-        Log::Write("the screens, the user interface and the game renderer are not part of the game yet: the window "
-                   "shows nothing of the game");
+        OpenSplash(application);
 
     load.SetProgress(0);
     load.SetState(LoadState::StartupLoading);
     StartLoader(&Loader::LoadStartup);
+}
+
+void Vantorel_::OpenSplash(Application& application)
+{
+    for (const std::unique_ptr<System>& system : application.GetSystems())
+        if ((ui.gui = dynamic_cast<Gui*>(system.get())))
+            break;
+    GraphicsDevice* device = application.GetGraphicsDevice();
+    if (!ui.gui || !device)
+    {
+        Log::Write("the program has no Gui or no graphics device: no screens are shown");
+        ui.gui = nullptr;
+        return;
+    }
+    UiResources::LoadBasic(*ui.gui, *device, application.GetFileManager());
+    demo = std::make_unique<FrontEnd>(FrontEnd{profiles, configuration, {}, {}, [this] { return StartDemoMatch(); }});
+    SplashScreen::NextScreen next;
+    if (options.startScreen)
+        next = [this](Gui& gui, std::unique_ptr<Transition> opening)
+        { Screen::Open<StartScreen>(gui, std::move(opening), Screen::EveryPlayer, *demo); };
+    else
+        next = [this](Gui& gui, std::unique_ptr<Transition> opening)
+        { Screen::Open<DemoStartScreen>(gui, std::move(opening), Screen::EveryPlayer, *demo); };
+    Screen::Open<SplashScreen>(*ui.gui, MakeFadeTransition(0.25f, FadeTransition::Forward), Screen::EveryPlayer, load,
+                               std::move(next));
+}
+
+PlayMenu* Vantorel_::OpenPlayMenu(std::unique_ptr<Transition> transition, uint32_t owner, uint32_t selection)
+{
+    if (!ui.gui || !demo)
+        return nullptr;
+    return &PlayMenu::Open(*ui.gui, *demo, std::move(transition), owner, selection);
+}
+
+bool Vantorel_::StartDemoMatch()
+{
+    // Checked before anything closes: without the set-up the front end stays as it was.
+    const GameConfiguration* demoSetup = registry ? registry->configurations.Find("Demo") : nullptr;
+    if (!demoSetup)
+    {
+        Log::Write("no configuration \"Demo\": the demo match cannot start");
+        return false;
+    }
+    if (ui.gui)
+        for (uint32_t index = ui.gui->GetMenuCount(); index-- > 0;)
+            ui.gui->CloseMenu(*ui.gui->GetRecord(index).menu, nullptr);
+    Profile* profile = profiles.Find("player1");
+    if (!profile)
+        Log::Write("no profile \"player1\": the player on controller 0 plays without a loadout");
+    LocalNetwork* local = StartLocalGame();
+    std::vector<PlayerSlot> players = std::move(configuration.players);
+    configuration = *demoSetup;
+    configuration.players = std::move(players);
+    configuration.players.emplace_back(profile, 0);
+    if (local)
+        local->BeginVoting();
+    return true;
 }
 
 void Vantorel_::StartLoader(void (*loader)(Vantorel_&))

@@ -15,7 +15,19 @@
 #include <memory>
 #include <string>
 
+namespace Lumvek
+{
+class Application;
+class Gui;
+} // namespace Lumvek
+
 class DataRegistry;
+struct FrontEnd;
+class PlayMenu;
+namespace Lumvek
+{
+class Transition;
+}
 class GameType;
 class LocalNetwork;
 class Network;
@@ -92,6 +104,8 @@ public:
     void ShowStartScreen();
     // Makes a local role from "Assets/local.config" the current one; returns it.
     LocalNetwork* StartLocalGame();
+    // Opens the play menu on the entry for the player; null without screens.
+    PlayMenu* OpenPlayMenu(std::unique_ptr<Lumvek::Transition> transition, uint32_t owner, uint32_t selection = 1);
     // Plays the sound once at the position, unless headless or the id is -1.
     void PlaySound(uint32_t soundId, Lumvek::Vector2 position, Lumvek::Vector2 velocity, float volume) override;
 
@@ -117,6 +131,13 @@ public:
     uint64_t GetMatchTicks() const { return matchTicks; }
 
     LoadStatus load;
+    // What the screens reach the engine's Gui through; no Gui when headless.
+    struct UiContext
+    {
+        Lumvek::Gui* gui = nullptr;
+    } ui;
+    // What the demo's screens reach the game system through; made with the splash.
+    std::unique_ptr<FrontEnd> demo;
     Loader::StreamingAtlasInfo iconAtlas;
     Loader::StreamingAtlasInfo previewAtlas;
     ProfileCollection profiles;
@@ -142,6 +163,11 @@ private:
     friend void Loader::LoadMatch(Vantorel_&);
     friend void Loader::LoadRenderResources(Vantorel_&);
 
+    // Closes every menu and starts the "Demo" set-up as a local match for controller 0; false, with
+    // nothing changed, when there is no such set-up.
+    bool StartDemoMatch();
+    // Makes the basic UI resources and opens the splash, fading in, for every player.
+    void OpenSplash(Lumvek::Application& application);
     // A loader is due: it starts now unless an image is in flight, in which case the render starts it.
     void StartLoader(void (*loader)(Vantorel_&));
     // The match has objects to leave.

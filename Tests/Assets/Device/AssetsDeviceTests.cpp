@@ -116,6 +116,24 @@ std::map<std::string, std::vector<VertexElement>> DeclaredInputs()
           {"StrokeColor", Format::Color, Semantic::Color, 1},
           {"InnerStrokeRadius", Format::Float, Semantic::TextureCoordinate, 1},
           {"OuterStrokeRadius", Format::Float, Semantic::TextureCoordinate, 2}}},
+        {"Assets/Ui/Materials/Image.hlsl", {position, coordinate}},
+        {"Assets/Ui/Materials/DrawInImage.hlsl",
+         {position,
+          {"Texture", Format::Float2, Semantic::TextureCoordinate, 0},
+          color,
+          {"Time", Format::Float, Semantic::TextureCoordinate, 1}}},
+        {"Assets/Ui/Materials/DrawInText.hlsl",
+         {position,
+          {"Texture", Format::Float2, Semantic::TextureCoordinate, 0},
+          {"FillColor", Format::Color, Semantic::Color, 0},
+          {"StrokeColor", Format::Color, Semantic::Color, 1},
+          {"InnerStrokeRadius", Format::Float, Semantic::TextureCoordinate, 1},
+          {"OuterStrokeRadius", Format::Float, Semantic::TextureCoordinate, 2},
+          {"Time", Format::Float, Semantic::TextureCoordinate, 3}}},
+        {"Assets/Ui/Materials/Page.hlsl",
+         {{"Position", Format::Float3, Semantic::Position, 0},
+          {"Normal", Format::Float3, Semantic::Normal, 0},
+          coordinate}},
     };
 }
 
@@ -351,6 +369,59 @@ TEST_F(AssetsOnDevices, EveryTextureDescriptionLoads)
         EXPECT_GT(texture->width, 0u) << path;
         EXPECT_FALSE(texture->regions.empty()) << path;
     }
+    graphics->Render();
+    EXPECT_THAT(Described(log), testing::IsEmpty());
+}
+
+// The front end finds these regions by name in the UI atlas: its builders, its screens' circle buttons
+// and button hints, and the icons the game screen and the tools' menus show.
+TEST_F(AssetsOnDevices, TheUiAtlasHoldsEveryRegionTheFrontEndNames)
+{
+    const Texture* atlas = LoadDescription("Assets/Ui/Textures/Ui.ltd");
+    ASSERT_NE(atlas, nullptr);
+    std::vector<std::string> names = {"SmallLogo",
+                                      "CircleSketch",
+                                      "CircleSelection",
+                                      "CircleDraw",
+                                      "PendingIcon",
+                                      "PendingSketch",
+                                      "SelectLeft",
+                                      "SelectRight",
+                                      "Outline",
+                                      "SketchOutline",
+                                      "VerticalDivider",
+                                      "StartButton",
+                                      "BackButton",
+                                      "AButton",
+                                      "BButton",
+                                      "XButton",
+                                      "YButton",
+                                      "LeftTrigger",
+                                      "LeftBumper",
+                                      "RightTrigger",
+                                      "RightBumper",
+                                      "LeftStick",
+                                      "RightStick",
+                                      "Left",
+                                      "Right",
+                                      "Up",
+                                      "Down",
+                                      "Star",
+                                      "Ink",
+                                      "CircleBackground",
+                                      "PartLeft",
+                                      "PartRight",
+                                      "PartUp",
+                                      "PartDown"};
+    for (const char* icon : {"Notebook", "Play",     "Store",   "Matchmaking",  "Challenges",  "CustomGame", "Loadout",
+                             "Quit",     "Controls", "Leader",  "SinglePlayer", "Multiplayer", "GameType",   "Map",
+                             "Theme",    "Teams",    "Weapons", "Attributes",   "Custom",      "None",       "Random"})
+    {
+        names.push_back(std::string(icon) + "Icon");
+        names.push_back(std::string(icon) + "IconSketch");
+    }
+    for (const std::string& name : names)
+        EXPECT_NE(atlas->GetRegion(NameTableA().Add(name)), nullptr) << name;
     graphics->Render();
     EXPECT_THAT(Described(log), testing::IsEmpty());
 }

@@ -1,0 +1,56 @@
+// Gui text that writes itself in: each glyph's quad carries its own Time, 0 before the glyph starts
+// and 1 once it is written, and the glyph wipes in from left to right as it runs. The rest is the
+// signed-distance text of TextElement.hlsl. Each glyph is one quad of four vertices in the order bottom
+// left, top left, bottom right, top right, written at a vertex index that is a multiple of four.
+
+Texture2D glyphs : register(t0);
+SamplerState glyphSampler : register(s0);
+
+struct VertexInput
+{
+    float2 position : POSITION;
+    float2 textureCoordinate : TEXCOORD0;
+    float4 fillColor : COLOR0;
+    float4 strokeColor : COLOR1;
+    float innerStrokeRadius : TEXCOORD1;
+    float outerStrokeRadius : TEXCOORD2;
+    float time : TEXCOORD3;
+    uint vertexIndex : SV_VertexID;
+};
+
+struct PixelInput
+{
+    float4 position : SV_Position;
+    float2 textureCoordinate : TEXCOORD0;
+    float4 fillColor : COLOR0;
+    float4 strokeColor : COLOR1;
+    float2 strokeRadii : TEXCOORD1;
+    // x: how far across the glyph, 0 at its left edge; y: the glyph's Time.
+    float2 wipe : TEXCOORD2;
+};
+
+PixelInput vertex_main(VertexInput input)
+{
+    PixelInput output;
+    output.position = float4(input.position, 0.0, 1.0);
+    output.textureCoordinate = input.textureCoordinate;
+    output.fillColor = input.fillColor;
+    output.strokeColor = input.strokeColor;
+    output.strokeRadii = float2(input.innerStrokeRadius, input.outerStrokeRadius);
+    output.wipe = float2(input.vertexIndex % 4 >= 2 ? 1.0 : 0.0, input.time);
+    return output;
+}
+
+float4 pixel_main(PixelInput input) : SV_Target
+{
+    if (input.wipe.x > input.wipe.y)
+        discard;
+    float distance = glyphs.Sample(glyphSampler, input.textureCoordinate).a;
+    float smoothing = max(fwidth(distance) * 0.5, 0.0001);
+    float fillEdge = 0.5 + input.strokeRadii.x;
+    float strokeEdge = 0.5 - input.strokeRadii.y;
+    float fill = smoothstep(fillEdge - smoothing, fillEdge + smoothing, distance);
+    float coverage = smoothstep(strokeEdge - smoothing, strokeEdge + smoothing, distance);
+    float4 color = lerp(input.strokeColor, input.fillColor, fill);
+    return float4(color.rgb, color.a * coverage);
+}

@@ -1,0 +1,150 @@
+// Front-end frames on the recording device, CPU side only: what a page turn adds to a menu's frame,
+// and what a text costs while it writes itself compared with once it is written.
+
+#include "Engine/Foundation/Texture.h"
+#include "Engine/Foundation/TextureRegion.h"
+#include "Engine/Runtime/Core/Application.h"
+#include "Engine/Runtime/Graphics/DrawList.h"
+#include "Engine/Runtime/Graphics/Geometry.h"
+#include "Engine/Runtime/Graphics/RecordingGraphicsDevice.h"
+#include "Engine/Runtime/Gui/Gui.h"
+#include "Source/Data/GameConfiguration.h"
+#include "Source/Data/NamedAssets.h"
+#include "Source/Data/Profile.h"
+#include "Source/Ui/Kit/DrawIn.h"
+#include "Source/Ui/Screens/DemoScreens.h"
+#include "Source/Ui/Transitions.h"
+#include "Source/Ui/UiResources.h"
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+
+using namespace Lumvek;
+
+namespace
+{
+
+// The Gui on a 1920 x 1080 recording device whose thread never runs, with the two fonts the screens
+// use made of plain glyphs so that text is laid out and drawn as on a real device.
+class BenchmarkApplication : public Application
+{
+public:
+    BenchmarkApplication()
+        : Application("UiBenchmark", "Benchmark", "en-US", ApplicationConfig(), Arguments(), "/tmp/UiBenchmark",
+                      "/tmp/UiBenchmark/Data", "/tmp/UiBenchmark/Documents", "/tmp/UiBenchmark/Temporary")
+    {
+        graphicsDevice = std::make_unique<RecordingGraphicsDevice>(&GetResources(), 1920, 1080);
+        device = static_cast<RecordingGraphicsDevice*>(graphicsDevice.get());
+        gui = static_cast<Gui*>(AddSystem(std::make_unique<Gui>()));
+        gui->Setup();
+        gui->colorMaterial = GraphicsResources::QuadMaterial;
+        gui->imageMaterial = GraphicsResources::ColoredImageMaterial;
+        gui->textMaterial = GraphicsResources::TextMaterial;
+        CreateTransitionGeometries(*device);
+        for (uint32_t slot : {GraphicsResources::HeadingFont, GraphicsResources::ScriptFont})
+        {
+            Texture* texture = device->CreateTexture(slot, 0);
+            texture->SetSize(256, 256, TextureFormat::ColorBuffer4x8);
+            auto* font = texture->AddRegionOf<TextureFontRegion>(InvalidId, 0, 0);
+            font->spaceAdvance = 0.3f;
+            for (uint32_t c = 33; c < 127; ++c)
+            {
+                FontGlyph& glyph = font->glyphs[c];
+                glyph.width = 0.5f;
+                glyph.height = 0.7f;
+                glyph.advance = 0.55f;
+            }
+        }
+    }
+    void Quit() override {}
+
+    // One frame of the Gui of a sixtieth of a second; the queued commands are dropped, not replayed.
+    void Frame()
+    {
+        gui->Update(16'666'666);
+        gui->LateUpdate(16'666'666);
+        gui->Render(16'666'666);
+        device->commands.clear();
+        device->Render();
+    }
+
+    RecordingGraphicsDevice* device = nullptr;
+    Gui* gui = nullptr;
+
+protected:
+    void FrameLoop() override {}
+};
+
+// The demo menu alone, or with the title page turning away above it for as long as the benchmark
+// runs.
+void MenuFrame(benchmark::State& state, bool pageTurn)
+{
+    BenchmarkApplication app;
+    ProfileCollection profiles;
+    GameConfiguration configuration;
+    FrontEnd frontEnd{profiles, configuration, {}, {}, {}};
+    DemoMenu::Open(*app.gui, frontEnd, nullptr, 0);
+    if (pageTurn)
+    {
+        Screen& title = Screen::Open<DemoStartScreen>(*app.gui, nullptr, Screen::EveryPlayer, frontEnd);
+        app.Frame();
+        app.gui->CloseMenu(title, MakePageTransition(1e9f, PageTransition::Forward));
+    }
+    app.Frame();
+    for (auto _ : state)
+        app.Frame();
+}
+
+void MenuWithoutTransition(benchmark::State& state)
+{
+    MenuFrame(state, false);
+}
+void MenuUnderPageTurn(benchmark::State& state)
+{
+    MenuFrame(state, true);
+}
+
+// A 40-character line written half way, or written out (drawn as plain text).
+void DrawInTextFrame(benchmark::State& state, float progress)
+{
+    BenchmarkApplication app;
+    DrawInText text;
+    text.text = "PRESS START TO PLAY THE VANTOREL DEMO NOW";
+    text.text.resize(40);
+    text.font = GraphicsResources::HeadingFont;
+    text.size = {UnitRectangle::Percent, 100.0f};
+    text.clock.elapsed = progress * text.clock.duration;
+    text.clock.direction = 0;
+    Geometry& vertices = *app.gui->GetVertexBuffer();
+    Geometry& indices = *app.gui->GetIndexBuffer();
+    DrawList list;
+    struct Idle : Menu
+    {
+        void Setup() override {}
+    } menu;
+    for (auto _ : state)
+    {
+        vertices.used = indices.used = 0;
+        list.Reset();
+        text.Render(0.0f, list, vertices, indices, *app.device, menu, {100.0f, 100.0f, 1200.0f, 60.0f});
+        benchmark::DoNotOptimize(vertices.used);
+    }
+}
+
+void DrawInTextWriting(benchmark::State& state)
+{
+    DrawInTextFrame(state, 0.5f);
+}
+void DrawInTextWritten(benchmark::State& state)
+{
+    DrawInTextFrame(state, 1.0f);
+}
+
+} // namespace
+
+BENCHMARK(MenuWithoutTransition);
+BENCHMARK(MenuUnderPageTurn);
+BENCHMARK(DrawInTextWriting);
+BENCHMARK(DrawInTextWritten);

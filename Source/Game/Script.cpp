@@ -1,0 +1,273 @@
+#include "Source/Game/Script.h"
+
+#include "Engine/Foundation/Log.h"
+#include "Engine/Runtime/Core/Application.h"
+#include "Engine/Runtime/Gui/Gui.h"
+#include "Engine/Runtime/Input/Input.h"
+#include "Engine/Runtime/OpenGL/OpenGLGraphicsDevice.h"
+
+#include <cxxabi.h>
+#include <png.h>
+
+#include <cstdlib>
+#include <memory>
+#include <sstream>
+#include <typeinfo>
+
+namespace
+{
+
+using Lumvek::ControllerButton;
+
+struct ButtonName
+{
+    const char* name;
+    SDL_GameControllerButton button;
+    ControllerButton code;
+};
+
+constexpr ButtonName Buttons[] = {
+    {"A", SDL_CONTROLLER_BUTTON_A, ControllerButton::A},
+    {"B", SDL_CONTROLLER_BUTTON_B, ControllerButton::B},
+    {"X", SDL_CONTROLLER_BUTTON_X, ControllerButton::X},
+    {"Y", SDL_CONTROLLER_BUTTON_Y, ControllerButton::Y},
+    {"Back", SDL_CONTROLLER_BUTTON_BACK, ControllerButton::Back},
+    {"Start", SDL_CONTROLLER_BUTTON_START, ControllerButton::Start},
+    {"LeftBumper", SDL_CONTROLLER_BUTTON_LEFTSHOULDER, ControllerButton::LeftBumper},
+    {"RightBumper", SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, ControllerButton::RightBumper},
+    {"Up", SDL_CONTROLLER_BUTTON_DPAD_UP, ControllerButton::Up},
+    {"Down", SDL_CONTROLLER_BUTTON_DPAD_DOWN, ControllerButton::Down},
+    {"Left", SDL_CONTROLLER_BUTTON_DPAD_LEFT, ControllerButton::Left},
+    {"Right", SDL_CONTROLLER_BUTTON_DPAD_RIGHT, ControllerButton::Right},
+};
+
+// The engine's code of an SDL button the scripts name.
+ControllerButton CodeOf(int32_t button)
+{
+    for (const ButtonName& entry : Buttons)
+        if (entry.button == button)
+            return entry.code;
+    return ControllerButton::Unknown;
+}
+
+bool ReadNumber(std::istringstream& words, uint32_t largest, uint32_t& value)
+{
+    std::string word;
+    if (!(words >> word) || word.empty() || word.find_first_not_of("0123456789") != std::string::npos ||
+        word.size() > 9)
+        return false;
+    value = static_cast<uint32_t>(std::stoul(word));
+    return value <= largest;
+}
+
+bool ReadStep(const std::string& line, ScriptStep& step)
+{
+    std::istringstream words(line);
+    std::string word;
+    while (words >> word)
+    {
+        uint32_t number = 0;
+        if (word == "screen")
+        {
+            if (!(words >> step.screen))
+                return false;
+        }
+        else if (word == "load")
+        {
+            if (!ReadNumber(words, 8, number))
+                return false;
+            step.load = static_cast<LoadState>(number);
+        }
+        else if (word == "frames")
+        {
+            if (!ReadNumber(words, 100000, step.frames))
+                return false;
+        }
+        else if (word == "down" || word == "up")
+        {
+            step.action = word == "down" ? ScriptStep::Action::Down : ScriptStep::Action::Up;
+            std::string name;
+            if (!ReadNumber(words, 3, step.pad) || !(words >> name))
+                return false;
+            for (const ButtonName& button : Buttons)
+                if (name == button.name)
+                {
+                    step.button = button.button;
+                    return !(words >> word);
+                }
+            return false;
+        }
+        else if (word == "screenshot")
+        {
+            step.action = ScriptStep::Action::Screenshot;
+            return (words >> step.argument) && !(words >> word);
+        }
+        else if (word == "exit")
+        {
+            step.action = ScriptStep::Action::Exit;
+            uint32_t code = 0;
+            if (words >> word)
+            {
+                std::istringstream codeWords(word);
+                if (!ReadNumber(codeWords, 255, code))
+                    return false;
+            }
+            step.argument = std::to_string(code);
+            return !(words >> word);
+        }
+        else
+            return false;
+    }
+    return false;
+}
+
+// The class name of a menu, as scripts name screens.
+std::string ClassName(const Lumvek::Menu& menu)
+{
+    int status = 0;
+    std::unique_ptr<char, void (*)(void*)> name(abi::__cxa_demangle(typeid(menu).name(), nullptr, nullptr, &status),
+                                                std::free);
+    return status == 0 && name ? std::string(name.get()) : std::string(typeid(menu).name());
+}
+
+} // namespace
+
+std::vector<ScriptStep> ParseScript(const std::string& text)
+{
+    std::vector<ScriptStep> steps;
+    std::istringstream lines(text);
+    std::string line;
+    for (uint32_t number = 1; std::getline(lines, line); ++number)
+    {
+        line = line.substr(0, line.find('#'));
+        if (line.find_first_not_of(" \t\r") == std::string::npos)
+            continue;
+        ScriptStep step;
+        if (ReadStep(line, step))
+            steps.push_back(step);
+        else
+            Lumvek::Log::Write("script line {} does not read and is skipped: {}", number, line);
+    }
+    return steps;
+}
+
+ScriptRunner::ScriptRunner(std::vector<ScriptStep> scriptSteps, const LoadStatus& loadStatus)
+    : steps(std::move(scriptSteps)), load(loadStatus)
+{
+}
+
+ScriptRunner::~ScriptRunner()
+{
+    for (SDL_Joystick* pad : pads)
+        if (pad)
+            SDL_JoystickClose(pad);
+}
+
+void ScriptRunner::Setup()
+{
+    for (const std::unique_ptr<Lumvek::System>& system : GetApplication()->GetSystems())
+        if (auto* found = dynamic_cast<Lumvek::Gui*>(system.get()))
+            gui = found;
+    // A hidden or unfocused test window would otherwise never see the pads' buttons.
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    uint32_t padCount = 0;
+    for (const ScriptStep& step : steps)
+        if (step.action == ScriptStep::Action::Down || step.action == ScriptStep::Action::Up)
+            padCount = std::max(padCount, step.pad + 1);
+    // Attached in order, so that pad n takes the game's controller slot n.
+    for (uint32_t pad = 0; pad < padCount; ++pad)
+    {
+        const int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
+                                                    SDL_CONTROLLER_BUTTON_MAX, 0);
+        SDL_Joystick* joystick = index >= 0 ? SDL_JoystickOpen(index) : nullptr;
+        if (!joystick)
+            Lumvek::Log::Write("the script's pad {} could not be attached: {}", pad,
+                               Lumvek::StringView::FromCString(SDL_GetError()));
+        pads.push_back(joystick);
+    }
+}
+
+bool ScriptRunner::ConditionHolds(const ScriptStep& step) const
+{
+    // A press made before the program has the pad, or while its last change is still on the way,
+    // would be lost: the pad must be connected and its button in the other state.
+    if (step.action == ScriptStep::Action::Down || step.action == ScriptStep::Action::Up)
+    {
+        if (!gui || step.pad >= Lumvek::ControllerCount)
+            return false;
+        const Lumvek::ControllerState& pad = gui->GetInput().controllers[step.pad];
+        if (!pad.connected || pad.held[CodeOf(step.button)] != (step.action == ScriptStep::Action::Up ? 1 : 0))
+            return false;
+    }
+    if (step.load != LoadState::None && static_cast<int32_t>(load.GetState()) < static_cast<int32_t>(step.load))
+        return false;
+    if (step.screen.empty())
+        return true;
+    if (!gui)
+        return false;
+    for (const Lumvek::MenuRecord* record : gui->GetDrawOrder())
+        if (record->active && ClassName(*record->menu) == step.screen)
+            return true;
+    return false;
+}
+
+void ScriptRunner::Update(int64_t elapsed)
+{
+    (void)elapsed;
+    if (settle > 0)
+    {
+        --settle;
+        return;
+    }
+    if (next >= steps.size())
+        return;
+    const ScriptStep& step = steps[next];
+    if (!ConditionHolds(step))
+        return;
+    if (waited < step.frames)
+    {
+        ++waited;
+        return;
+    }
+    waited = 0;
+    ++next;
+    Act(step);
+}
+
+void ScriptRunner::Act(const ScriptStep& step)
+{
+    switch (step.action)
+    {
+    case ScriptStep::Action::Down:
+    case ScriptStep::Action::Up:
+        if (step.pad < pads.size() && pads[step.pad])
+            SDL_JoystickSetVirtualButton(pads[step.pad], step.button, step.action == ScriptStep::Action::Down);
+        // Held for a few frames, so that SDL pumps the change before anything else happens; the next
+        // change of the pad also waits for the Gui to have seen this one.
+        settle = 3;
+        break;
+    case ScriptStep::Action::Screenshot:
+    {
+        auto* device = dynamic_cast<Lumvek::OpenGL::OpenGLGraphicsDevice*>(GetApplication()->GetGraphicsDevice());
+        std::vector<uint8_t> rgba;
+        uint32_t width = 0, height = 0;
+        if (!device || !device->ReadPixels(nullptr, rgba, width, height))
+        {
+            Lumvek::Log::Write("the screenshot {} could not be taken", step.argument);
+            break;
+        }
+        png_image png{};
+        png.version = PNG_IMAGE_VERSION;
+        png.width = width;
+        png.height = height;
+        png.format = PNG_FORMAT_RGBA;
+        if (!png_image_write_to_file(&png, step.argument.c_str(), 0, rgba.data(), 0, nullptr))
+            Lumvek::Log::Write("the screenshot {} could not be written", step.argument);
+        break;
+    }
+    case ScriptStep::Action::Exit:
+        GetApplication()->SetExitCode(std::atoi(step.argument.c_str()));
+        GetApplication()->Quit();
+        break;
+    }
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "Engine/Runtime/Core/System.h"
+#include "Source/Game/LoadStatus.h"
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace Lumvek
+{
+class Gui;
+}
+
+// One step of a test script: wait for a condition, then for a number of frames, then act.
+struct ScriptStep
+{
+    enum class Action
+    {
+        Down,
+        Up,
+        Screenshot,
+        Exit,
+    };
+
+    // The screen's class that must be active; empty for none.
+    std::string screen;
+    // The load state that must have been reached; None for none.
+    LoadState load = LoadState::None;
+    uint32_t frames = 0;
+    Action action = Action::Exit;
+    uint32_t pad = 0;
+    // An SDL game-controller button.
+    int32_t button = 0;
+    // The screenshot's file, or the exit code as text.
+    std::string argument;
+};
+
+// Reads a script: one step a line, "#" starts a comment. A line is
+//   [screen <Class>] [load <state>] [frames <n>] <action>
+// with action "down <pad> <button>", "up <pad> <button>", "screenshot <file.png>" or "exit [code]".
+// Lines that do not read are logged with their number and skipped.
+std::vector<ScriptStep> ParseScript(const std::string& text);
+
+// A test hook that plays a script against the running program: presses and releases buttons of
+// virtual pads, takes screenshots of the back buffer and ends the program. Added after the Gui; runs on
+// the application thread. Frame counts only delay a step once its condition holds: loaders run in wall
+// time, so no step is decided by frames alone.
+class ScriptRunner final : public Lumvek::System
+{
+public:
+    ScriptRunner(std::vector<ScriptStep> steps, const LoadStatus& load);
+    ~ScriptRunner() override;
+
+    void Setup() override;
+    void Update(int64_t elapsed) override;
+
+private:
+    bool ConditionHolds(const ScriptStep& step) const;
+    void Act(const ScriptStep& step);
+
+    std::vector<ScriptStep> steps;
+    const LoadStatus& load;
+    Lumvek::Gui* gui = nullptr;
+    size_t next = 0;
+    uint32_t waited = 0;
+    // Frames left before the next step may start, so that SDL pumps a button's event before the next
+    // change of the same pad.
+    uint32_t settle = 0;
+    std::vector<SDL_Joystick*> pads;
+};

@@ -1,0 +1,162 @@
+#include "Source/Ui/Kit/CircleButtons.h"
+
+#include "Engine/Runtime/Gui/ImageContent.h"
+#include "Engine/Runtime/Gui/TextContent.h"
+#include "Source/Data/NamedAssets.h"
+#include "Source/Ui/Builders.h"
+#include "Source/Ui/UiResources.h"
+
+#include <memory>
+
+using Lumvek::Element;
+
+namespace
+{
+
+constexpr float UnfocusedCircle = 74.07407f;
+
+void ShowButton(Lumvek::Menu& menu, uint32_t index, bool highlighted)
+{
+    Element* row = menu.GetElement("Container");
+    if (!row || index >= row->GetChildren().size())
+        return;
+    Element& button = *row->GetChildren()[index];
+    auto* item = dynamic_cast<CircleIconScrollItem*>(button.actions.get());
+    if (!item)
+        return;
+    button.SetHeight({Lumvek::ElementLength::Percent, highlighted ? 100.0f : UnfocusedCircle});
+    if (auto* image = dynamic_cast<Lumvek::ImageContent*>(button.content.get()))
+        image->region = highlighted ? Images::CircleSelection : Images::CircleSketch;
+    const auto& children = button.GetChildren();
+    if (!children.empty())
+        if (auto* icon = dynamic_cast<Lumvek::ImageContent*>(children[0]->content.get()))
+        {
+            icon->region = highlighted ? item->icon : item->sketch;
+            icon->fallbackRegion = highlighted ? Images::PendingIcon : Images::PendingSketch;
+        }
+    if (children.size() > 1)
+        if (auto* label = dynamic_cast<Lumvek::TextContent*>(children[1]->content.get()))
+            label->font = highlighted ? GraphicsResources::HeadingFont : GraphicsResources::ScriptFont;
+    for (size_t child = 2; child < children.size(); ++child)
+        children[child]->visible = highlighted ? 1 : 0;
+}
+
+} // namespace
+
+void SketchScrollItem::MouseButtonReleased(uint32_t button)
+{
+    (void)button;
+    Activate();
+}
+
+void SketchScrollItem::ButtonReleased(uint32_t player, uint32_t button)
+{
+    (void)player;
+    if (button == 4)
+        Activate();
+}
+
+CircleIconScrollItem& AttachCircleIconItem(Element& element)
+{
+    auto item = std::make_unique<CircleIconScrollItem>(element);
+    CircleIconScrollItem& attached = *item;
+    element.actions = std::move(item);
+    return attached;
+}
+
+Element& AddMultilineText(Element& parent, float width, float height, float size, const std::string& text,
+                          uint32_t font, uint32_t color)
+{
+    Element& element = AddElement(parent, width, height, 0);
+    auto content = std::make_unique<Lumvek::MultilineTextContent>();
+    content->text = text;
+    content->font = font;
+    content->size = {Lumvek::UnitRectangle::Percent, size};
+    content->fillColor = UnpackColor(color);
+    content->strokeColor = Lumvek::Color::Black;
+    content->horizontalAlignment = static_cast<uint32_t>(Lumvek::ContentAlignment::Center);
+    content->verticalAlignment = static_cast<uint32_t>(Lumvek::ContentAlignment::Center);
+    content->letterSpacing = 0.25f;
+    element.content = std::move(content);
+    return element;
+}
+
+Element& AddButtonRow(Element& parent)
+{
+    Element& row = AddElement(parent, 100.0f, 30.0f, 0);
+    if (Lumvek::Menu* menu = row.GetOwner())
+        menu->SetElementName(row, "Container");
+    SetOffset(row, YGEdgeTop, 35.0f);
+    YGNodeStyleSetJustifyContent(row.GetNode(), YGJustifyCenter);
+    return row;
+}
+
+Element& AddCircleButton(Element& row, const std::string& label, const std::string& description, uint32_t icon,
+                         uint32_t sketch, bool leftArrow, bool rightArrow)
+{
+    const uint32_t atlas = GraphicsResources::UiAtlas;
+    Element& button = AddElement(row, 16.875f, UnfocusedCircle, 0);
+    SetImage(button, atlas, Images::CircleSketch, Images::PendingIcon).color = UnpackColor(InkColor);
+    CircleIconScrollItem& item = AttachCircleIconItem(button);
+    item.label = label;
+    item.icon = icon;
+    item.sketch = sketch;
+
+    Element& iconElement = AddElement(button, 100.0f, 75.0f, 0);
+    SetImage(iconElement, atlas, sketch, Images::PendingSketch);
+    SetOffset(iconElement, YGEdgeTop, 12.5f);
+
+    Element& labelElement = AddElement(button, 100.0f, 10.0f, 0);
+    AddText(labelElement, 100.0f, label, GraphicsResources::HeadingFont, InkColor, TextAlignment::Centre);
+    SetOffset(labelElement, YGEdgeTop, 115.0f);
+
+    Element& descriptionElement =
+        AddMultilineText(button, 150.0f, 12.5f, 50.0f, description, GraphicsResources::ScriptFont, InkColor);
+    AlignCentre(descriptionElement);
+    SetOffset(descriptionElement, YGEdgeTop, 135.0f);
+    descriptionElement.visible = 0;
+
+    if (rightArrow)
+    {
+        Element& arrow = AddElement(button, 0.0f, 20.0f, 0);
+        SetImage(arrow, atlas, Images::SelectRight, Images::PendingIcon);
+        SetOffset(arrow, YGEdgeLeft, 115.0f);
+        SetOffset(arrow, YGEdgeTop, 40.0f);
+        arrow.visible = 0;
+    }
+    if (leftArrow)
+    {
+        Element& arrow = AddElement(button, 0.0f, 20.0f, 0);
+        SetImage(arrow, atlas, Images::SelectLeft, Images::PendingIcon);
+        SetOffset(arrow, YGEdgeRight, 115.0f);
+        SetOffset(arrow, YGEdgeTop, 40.0f);
+        arrow.visible = 0;
+    }
+    return button;
+}
+
+Element& AddButtonHint(Element& parent, uint32_t glyph, const std::string& text, float width, float glyphWidth,
+                       float bottomOffset)
+{
+    Element& hint = AddElement(parent, width, 3.2f, 0);
+    hint.flow = 1;
+    YGNodeStyleSetFlexDirection(hint.GetNode(), YGFlexDirectionRow);
+    YGNodeStyleSetAlignItems(hint.GetNode(), YGAlignCenter);
+    AlignCentre(hint);
+    SetOffset(hint, YGEdgeBottom, bottomOffset);
+    Element& glyphElement = AddElement(hint, glyphWidth, 100.0f, 0);
+    SetImage(glyphElement, GraphicsResources::UiAtlas, glyph, Images::PendingIcon);
+    Element& label = AddElement(hint, 0.0f, 70.0f, 0);
+    AddText(label, 100.0f, text, GraphicsResources::HeadingFont, InkColor, TextAlignment::Start);
+    return hint;
+}
+
+void HighlightButton(Lumvek::Menu& menu, uint32_t index)
+{
+    ShowButton(menu, index, true);
+}
+
+void UnhighlightButton(Lumvek::Menu& menu, uint32_t index)
+{
+    ShowButton(menu, index, false);
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "Source/Ui/Screen.h"
+
+#include <functional>
+
+class GameConfiguration;
+class ProfileCollection;
+
+// What the front end's screens take from the game system: its profiles, its current set-up, the
+// openers of screens other parts of the game provide (empty while those are not part of the game)
+// and the start of the demo match. Outlives every screen that holds it.
+struct FrontEnd
+{
+    using Opener =
+        std::function<void(Lumvek::Gui& gui, std::unique_ptr<Lumvek::Transition> transition, uint32_t owner)>;
+
+    ProfileCollection& profiles;
+    GameConfiguration& configuration;
+    Opener openSinglePlayer;
+    Opener openMultiplayer;
+    // Closes every menu and starts the "Demo" match for controller 0; false, with nothing changed,
+    // when it cannot.
+    std::function<bool()> startDemoMatch;
+};
+
+// The demo's title page: the paper, the tall logo, "PRESS START" writing itself and a welcome. The
+// player who presses Start is taken in and drives the demo menu. Owned by the Gui; application thread.
+class DemoStartScreen final : public Screen
+{
+public:
+    explicit DemoStartScreen(FrontEnd& frontEnd) : frontEnd(frontEnd) {}
+
+    void Setup() override;
+    void Activate() override;
+    void OnStart(uint32_t player) override;
+
+private:
+    FrontEnd& frontEnd;
+    bool taken = false;
+};
+
+// The demo's menu of two circle buttons, single player and multiplayer, driven by the player the
+// title page took in. Owned by the Gui; application thread.
+class DemoMenu final : public Screen
+{
+public:
+    explicit DemoMenu(FrontEnd& frontEnd) : frontEnd(frontEnd) {}
+
+    static DemoMenu& Open(Lumvek::Gui& gui, FrontEnd& frontEnd, std::unique_ptr<Lumvek::Transition> transition,
+                          uint32_t player);
+
+    void Setup() override;
+    void OnSelect(uint32_t player) override;
+    void OnLeft(uint32_t player) override;
+    void OnRight(uint32_t player) override;
+
+    // The highlighted entry: 0 single player, 1 multiplayer.
+    uint32_t selection = 0;
+
+private:
+    void Move(uint32_t to);
+
+    FrontEnd& frontEnd;
+};
+
+// Starts the "PRESS START" draw-in of a title page, once its page has come in.
+void StartPressStartText(Screen& screen);

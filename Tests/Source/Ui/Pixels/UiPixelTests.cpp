@@ -1,0 +1,218 @@
+// The front end drawn by the OpenGL device on llvmpipe (SDL's offscreen driver) with the game's own
+// shaders, fonts and textures; each frame is kept as a PNG under the build folder.
+
+#include "Engine/Foundation/FileManager.h"
+#include "Engine/Runtime/Core/RuntimeFormats.h"
+#include "Engine/Runtime/Gui/Gui.h"
+#include "Source/Data/GameConfiguration.h"
+#include "Source/Data/Profile.h"
+#include "Source/Game/LoadStatus.h"
+#include "Source/Ui/Screens/DemoScreens.h"
+#include "Source/Ui/Screens/SplashScreen.h"
+#include "Source/Ui/Transitions.h"
+#include "Source/Ui/UiResources.h"
+#include "Tests/Engine/Runtime/Gui/GuiTesting.h"
+#include "Tests/Engine/Runtime/OpenGL/OpenGLTestSupport.h"
+#include "Tests/TestPaths.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <tuple>
+
+namespace
+{
+
+using namespace Lumvek;
+
+constexpr uint32_t Width = 640;
+constexpr uint32_t Height = 360;
+
+// An application over the checkout whose thread never runs, with the OpenGL device the test made.
+class PixelApplication : public Application
+{
+public:
+    PixelApplication()
+        : Application("UiPixelTests", "Linux", "en-US", ApplicationConfig(), Arguments(), Testing::SourceFolder(),
+                      "/tmp/UiPixelTests/Data", "/tmp/UiPixelTests/Documents", "/tmp/UiPixelTests/Temporary")
+    {
+        GetFileManager().RegisterFormats();
+        RegisterRuntimeFormats(GetFileManager());
+    }
+    void Install(std::unique_ptr<GraphicsDevice> device) { graphicsDevice = std::move(device); }
+    void Release() { ReleaseSystemsAndDevices(); }
+    void Quit() override {}
+
+protected:
+    void FrameLoop() override {}
+};
+
+class UiPixels : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+        OpenGL::OpenGLGraphicsDevice::PrepareWindowAttributes();
+        window = SDL_CreateWindow("UiPixelTests", 0, 0, Width, Height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+        ASSERT_NE(window, nullptr) << SDL_GetError();
+        auto made = std::make_unique<OpenGL::OpenGLGraphicsDevice>(&app.GetResources(), 1.0f, 1);
+        device = made.get();
+        std::thread([&] { device->SetWindow(window, Width, Height, 1.0f); }).join();
+        ASSERT_TRUE(device->MakeReady());
+        app.Install(std::move(made));
+        gui = static_cast<Gui*>(app.AddSystem(std::make_unique<Gui>()));
+        gui->Setup();
+        UiResources::LoadBasic(*gui, *device, app.GetFileManager());
+    }
+    void TearDown() override
+    {
+        app.Release();
+        if (window)
+            SDL_DestroyWindow(window);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+
+    // One frame of the given length, read back and kept as name.png.
+    Testing::Image Frame(float seconds, const std::string& name)
+    {
+        const auto nanoseconds = static_cast<int64_t>(double(seconds) * 1e9);
+        gui->Update(nanoseconds);
+        gui->LateUpdate(nanoseconds);
+        gui->Render(nanoseconds);
+        device->Render();
+        Testing::Image image;
+        EXPECT_TRUE(device->ReadPixels(nullptr, image.rgba, image.width, image.height));
+        const auto folder = std::filesystem::path(Testing::BinaryFolder()) / "UiPixelTests";
+        std::filesystem::create_directories(folder);
+        png_image png{};
+        std::tie(png.version, png.width, png.height, png.format) =
+            std::tuple(PNG_IMAGE_VERSION, image.width, image.height, PNG_FORMAT_RGBA);
+        EXPECT_NE(png_image_write_to_file(&png, (folder / (name + ".png")).c_str(), 0, image.rgba.data(), 0, nullptr),
+                  0);
+        return image;
+    }
+
+    PixelApplication app;
+    SDL_Window* window = nullptr;
+    OpenGL::OpenGLGraphicsDevice* device = nullptr;
+    Gui* gui = nullptr;
+};
+
+TEST_F(UiPixels, TheSplashShowsTheLogoInTheMiddleOnBlackOnceFadedIn)
+{
+    LoadStatus load;
+    Screen::Open<SplashScreen>(*gui, MakeFadeTransition(0.25f, FadeTransition::Forward), Screen::EveryPlayer, load,
+                               nullptr);
+    // Half way through the fade the logo is dimmer than once it is in.
+    Frame(0.0f, "SplashStart");
+    const Testing::Image half = Frame(0.125f, "SplashFading");
+    Frame(0.13f, "SplashFaded");
+    const Testing::Image image = Frame(0.0f, "Splash");
+    ASSERT_EQ(image.width, Width);
+    ASSERT_EQ(image.height, Height);
+
+    // The logo's box: 30 % of the window each way, 35 % from the top, centred across.
+    const uint32_t left = Width * 35 / 100, right = Width * 65 / 100;
+    const uint32_t top = Height * 35 / 100, bottom = Height * 65 / 100;
+    uint32_t inkInside = 0, inkOutside = 0, brightnessInside = 0, brightnessHalf = 0;
+    for (uint32_t y = 0; y < Height; ++y)
+        for (uint32_t x = 0; x < Width; ++x)
+        {
+            const Testing::Rgba pixel = image.At(x, y);
+            const uint32_t brightness = pixel[0] + pixel[1] + pixel[2];
+            const bool inside = x >= left && x < right && y >= top && y < bottom;
+            const bool ink = brightness > 3 * 24;
+            (inside ? inkInside : inkOutside) += ink ? 1 : 0;
+            if (inside)
+            {
+                brightnessInside += brightness;
+                const Testing::Rgba dim = half.At(x, y);
+                brightnessHalf += dim[0] + dim[1] + dim[2];
+            }
+        }
+    EXPECT_GT(inkInside, (right - left) * (bottom - top) / 50) << "the logo shows";
+    EXPECT_EQ(inkOutside, 0u) << "black around it";
+    EXPECT_LT(brightnessHalf, brightnessInside) << "the fade brightens";
+}
+
+// A screen of one colour over the whole window.
+class Plain final : public Screen
+{
+public:
+    explicit Plain(Color color) : color(color) {}
+    void Setup() override { GetRoot().background = color; }
+    Color color;
+};
+
+TEST_F(UiPixels, AForwardPageTurnShowsTheNewScreenWhereTheOldPageHasCurledAway)
+{
+    UiResources::Load(*device, app.GetFileManager());
+    const Color red{200, 30, 30, 255}, blue{30, 30, 200, 255};
+    Plain& old = Screen::Open<Plain>(*gui, nullptr, Screen::EveryPlayer, red);
+    Frame(0.0f, "PageBefore");
+    Screen::Open<Plain>(*gui, old.CloseForward(), Screen::EveryPlayer, blue);
+    Frame(0.0f, "PageStart");
+    // A third of the way the page still shows mostly its front.
+    const Testing::Image turning = Frame(0.1f, "PageTurning1");
+    uint32_t redFront = 0;
+    for (uint32_t y = 0; y < turning.height; ++y)
+        for (uint32_t x = 0; x < turning.width; ++x)
+            redFront += turning.At(x, y)[0] > 120 && turning.At(x, y)[2] < 90 ? 1 : 0;
+    EXPECT_GT(redFront, turning.width * turning.height / 3);
+    const Testing::Image image = Frame(0.1f, "PageTurning2");
+    // The old page: its red front, or the paper of its back where it has curled over.
+    uint32_t oldPage = 0, blues = 0;
+    for (uint32_t y = 0; y < image.height; ++y)
+        for (uint32_t x = 0; x < image.width; ++x)
+        {
+            const Testing::Rgba pixel = image.At(x, y);
+            const bool blue = pixel[2] > 120 && pixel[0] < 90;
+            blues += blue ? 1 : 0;
+            oldPage += !blue && pixel[0] > 120 ? 1 : 0;
+        }
+    const uint32_t all = image.width * image.height;
+    EXPECT_GT(blues, all / 20) << "part of the window already shows the new screen";
+    EXPECT_GT(oldPage, all / 20) << "part still shows the old page";
+}
+
+TEST_F(UiPixels, TheDemoMenuIsPaperWithTheHighlightedButtonInked)
+{
+    UiResources::Load(*device, app.GetFileManager());
+    ProfileCollection profiles;
+    GameConfiguration configuration;
+    FrontEnd frontEnd{profiles, configuration, {}, {}, {}};
+    DemoMenu::Open(*gui, frontEnd, nullptr, 0);
+    Frame(0.0f, "DemoMenuFirst");
+    const Testing::Image image = Frame(0.0f, "DemoMenu");
+    const Testing::Rgba paper = image.At(4, image.height / 2);
+    // Ink: markedly darker than the paper.
+    const auto ink = [&](uint32_t x, uint32_t y)
+    {
+        const Testing::Rgba pixel = image.At(x, y);
+        return pixel[0] + pixel[1] + pixel[2] + 90 < paper[0] + paper[1] + paper[2];
+    };
+    uint32_t paperPixels = 0;
+    for (uint32_t y = 0; y < image.height; ++y)
+        for (uint32_t x = 0; x < image.width; ++x)
+            paperPixels += ink(x, y) ? 0 : 1;
+    EXPECT_GT(paperPixels, image.width * image.height * 3 / 4);
+    // The two buttons' boxes: the row's upper part, a quarter in from either side.
+    const auto inkIn = [&](uint32_t left, uint32_t right)
+    {
+        uint32_t count = 0;
+        for (uint32_t y = image.height * 35 / 100; y < image.height * 65 / 100; ++y)
+            for (uint32_t x = left; x < right; ++x)
+                count += ink(x, y) ? 1 : 0;
+        return count;
+    };
+    const uint32_t leftInk = inkIn(image.width * 20 / 100, image.width * 50 / 100);
+    const uint32_t rightInk = inkIn(image.width * 50 / 100, image.width * 80 / 100);
+    EXPECT_GT(leftInk, rightInk);
+    EXPECT_GT(rightInk, 0u);
+}
+
+} // namespace
