@@ -43,6 +43,31 @@ TEST(Buffer, ReserveToASmallerSizeKeepsCapacityAndBytes)
     EXPECT_EQ(buffer.ToString(), "ab");
 }
 
+TEST(Buffer, BytesAReserveAddsAreZeroAlsoInReusedCapacity)
+{
+    // After a Clear or a smaller size, old bytes still lie in the capacity; growing again must not
+    // hand them back as if they were new.
+    const struct
+    {
+        const char* name;
+        void (*shrink)(Buffer&);
+    } cases[] = {
+        {"clear", [](Buffer& buffer) { buffer.Clear(); }},
+        {"smaller size", [](Buffer& buffer) { buffer.Reserve(2); }},
+    };
+    for (const auto& c : cases)
+    {
+        Buffer buffer;
+        buffer.Append("abcdefgh");
+        const uint32_t capacity = buffer.Capacity();
+        c.shrink(buffer);
+        const uint32_t kept = buffer.Size();
+        buffer.Reserve(8);
+        EXPECT_EQ(buffer.Capacity(), capacity) << c.name;
+        EXPECT_EQ(buffer.ToString(), std::string("ab", kept) + std::string(8 - kept, '\0')) << c.name;
+    }
+}
+
 TEST(Buffer, CopiesAreDeep)
 {
     Buffer a;
@@ -153,20 +178,27 @@ TEST(ToString, NumbersInTheEngineForms)
         std::string text;
         std::string expected;
     };
-    auto print = [](auto value) {
+    auto print = [](auto value)
+    {
         BufferWriter writer;
         ToString(writer, value);
         return writer.ToString();
     };
     std::vector<Case> cases = {
-        {print(1.5f), "1.5"},          {print(2.0f), "2.0"},
-        {print(100.0), "100.0"},       {print(0.25), "0.25"},
-        {print(1.234567), "1.234567"}, {print(-0.5f), "-0.5"},
-        {print(true), "true"},         {print(false), "false"},
-        {print(-7), "-7"},             {print(4294967295u), "4294967295"},
+        {print(1.5f), "1.5"},
+        {print(2.0f), "2.0"},
+        {print(100.0), "100.0"},
+        {print(0.25), "0.25"},
+        {print(1.234567), "1.234567"},
+        {print(-0.5f), "-0.5"},
+        {print(true), "true"},
+        {print(false), "false"},
+        {print(-7), "-7"},
+        {print(4294967295u), "4294967295"},
         {print(int64_t(-1) << 40), "-1099511627776"},
         {print(uint64_t(1) << 63), "9223372036854775808"},
-        {print(uint8_t(0x0A)), "0A"},  {print(std::string("text")), "text"},
+        {print(uint8_t(0x0A)), "0A"},
+        {print(std::string("text")), "text"},
         {print(StringView("view")), "view"},
     };
     for (const Case& c : cases)
