@@ -16,7 +16,10 @@ function(lumvek_test name)
     if(arg_PIXEL)
         set(asan "ASAN_OPTIONS=detect_leaks=0")
     endif()
-    set(environment "${asan}" "ALSOFT_DRIVERS=null" "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
+    # A ThreadSanitizer report fails the case; reports from the system's own uninstrumented libraries
+    # are suppressed by library name in tsan.supp.
+    set(tsan "TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=${CMAKE_SOURCE_DIR}/Tests/tsan.supp")
+    set(environment "${asan}" "${tsan}" "ALSOFT_DRIVERS=null" "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
         "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/Tests/lsan.supp" ${arg_ENVIRONMENT})
     gtest_discover_tests(${name}
         WORKING_DIRECTORY ${CMAKE_BINARY_DIR}

@@ -28,14 +28,13 @@ void CountUpload(GraphicsDevice::ResourceHandle& handle)
 RecordingGraphicsDevice::RecordingGraphicsDevice(ResourceTable* resources, uint32_t width, uint32_t height)
     : GraphicsDevice("Recording", resources)
 {
-    this->width = width;
-    this->height = height;
+    SetBackBufferSize(width, height);
 }
 
 // The slots hold handles that count down on this device as they go.
 RecordingGraphicsDevice::~RecordingGraphicsDevice()
 {
-    slots.clear();
+    ClearSlots();
 }
 
 std::vector<Resolution> RecordingGraphicsDevice::GetResolutions(uint32_t desktopWidth, uint32_t desktopHeight)
@@ -106,7 +105,7 @@ void RecordingGraphicsDevice::SetConstants(const Geometry* geometry, ResourceHan
                                            uint8_t pixelStage, uint32_t first, uint32_t count, uint32_t slot)
 {
     calls.push_back(FormatText("SetConstants {} {} {} {} {} {}", Slot(geometry), uint32_t(vertexStage),
-                           uint32_t(pixelStage), first, count, slot));
+                               uint32_t(pixelStage), first, count, slot));
 }
 
 void RecordingGraphicsDevice::SetWindow(void*, float windowWidth, float windowHeight, float displayScale)
@@ -117,8 +116,7 @@ void RecordingGraphicsDevice::SetWindow(void*, float windowWidth, float windowHe
 void RecordingGraphicsDevice::SetSize(float newWidth, float newHeight, float displayScale)
 {
     calls.push_back(FormatText("SetSize {} {} {}", newWidth, newHeight, displayScale));
-    width = static_cast<uint32_t>(newWidth);
-    height = static_cast<uint32_t>(newHeight);
+    SetBackBufferSize(static_cast<uint32_t>(newWidth), static_cast<uint32_t>(newHeight));
     ResizeTargets();
 }
 
@@ -158,7 +156,7 @@ void RecordingGraphicsDevice::UploadTexture(ResourceHandle& handle, const Textur
 {
     CountUpload(handle);
     calls.push_back(FormatText("UploadTexture {} {} {} {} {}", Slot(&texture), texture.dirty.left, texture.dirty.top,
-                           texture.dirty.right, texture.dirty.bottom));
+                               texture.dirty.right, texture.dirty.bottom));
 }
 
 void RecordingGraphicsDevice::BeginFrame()
@@ -195,7 +193,8 @@ void RecordingGraphicsDevice::DrawInstanced(uint32_t firstVertex, uint32_t verte
 void RecordingGraphicsDevice::DrawIndexedInstanced(uint32_t firstIndex, uint32_t indexCount, uint32_t firstInstance,
                                                    uint32_t instanceCount)
 {
-    calls.push_back(FormatText("DrawIndexedInstanced {} {} {} {}", firstIndex, indexCount, firstInstance, instanceCount));
+    calls.push_back(
+        FormatText("DrawIndexedInstanced {} {} {} {}", firstIndex, indexCount, firstInstance, instanceCount));
 }
 
 void RecordingGraphicsDevice::Present()
