@@ -1,6 +1,7 @@
 #include "Source/Data/DataRegistry.h"
 #include "Engine/Foundation/File.h"
 #include "Engine/Foundation/FileManager.h"
+#include "Engine/Runtime/Core/RuntimeFormats.h"
 
 #include <benchmark/benchmark.h>
 
@@ -26,6 +27,7 @@ public:
           files(root.string(), root.string(), root.string(), root.string())
     {
         files.RegisterFormats();
+        Lumvek::RegisterRuntimeFormats(files);
         DataRegistry registry(files);
         for (const DataCollectionBase* collection : registry.GetCollections())
             WriteList(collection->GetFolder(), {});

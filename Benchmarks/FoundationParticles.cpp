@@ -1,7 +1,7 @@
 #include "Engine/Foundation/Texture.h"
-#include "Engine/Runtime/Geometry.h"
-#include "Engine/Runtime/LteFormat.h"
-#include "Engine/Runtime/ParticleSystem.h"
+#include "Engine/Runtime/Graphics/Geometry.h"
+#include "Engine/Runtime/Particles/LteFormat.h"
+#include "Engine/Runtime/Particles/ParticleSystem.h"
 
 #include <benchmark/benchmark.h>
 

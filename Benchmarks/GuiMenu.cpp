@@ -1,6 +1,6 @@
-#include "Engine/Runtime/Application.h"
-#include "Engine/Runtime/Gui.h"
-#include "Engine/Runtime/RecordingGraphicsDevice.h"
+#include "Engine/Runtime/Core/Application.h"
+#include "Engine/Runtime/Graphics/RecordingGraphicsDevice.h"
+#include "Engine/Runtime/Gui/Gui.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Engine/Runtime/Log.h"
+#include "Engine/Foundation/Log.h"
 
 #include <algorithm>
 #include <span>

@@ -1,20 +1,17 @@
 #include "Engine/Foundation/FileManager.h"
 
 #include "Engine/Foundation/File.h"
-#include "Engine/Foundation/GeometryFormats.h"
 #include "Engine/Foundation/ImageFormats.h"
 #include "Engine/Foundation/Json.h"
+#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Lon.h"
 #include "Engine/Foundation/LtdFormat.h"
 #include "Engine/Foundation/Path.h"
 #include "Engine/Foundation/SdfFormat.h"
 #include "Engine/Foundation/String.h"
 #include "Engine/Foundation/TextFormats.h"
-#include "Engine/Foundation/Wav.h"
 #include "Engine/Foundation/Xml.h"
 #include "Engine/Foundation/Zip.h"
-#include "Engine/Runtime/Log.h"
-#include "Engine/Runtime/LteFormat.h"
 
 #include <algorithm>
 #include <chrono>
@@ -53,7 +50,8 @@ FileManager::FileManager(StringView applicationRoot, StringView dataRoot, String
 FileManager::~FileManager() = default;
 
 // The order matters only where one extension serves two content types: the first format added for
-// an extension and type is the one that loads it.
+// an extension and type is the one that loads it. The runtime's formats (geometry, particle effects,
+// sounds) are registered by the runtime, beside their content types.
 void FileManager::RegisterFormats()
 {
     Register<ZipFormat>(*this, "zip");
@@ -61,11 +59,6 @@ void FileManager::RegisterFormats()
     Register<LonFormat>(*this, "lon");
     Register<XmlFormat>(*this, "xml");
     Register<BinFormat>(*this, "bin");
-    Register<LteFormat>(*this, "lte");
-    Register<LcbFormat>(*this, "lcb");
-    Register<LixFormat>(*this, "lix");
-    Register<LvbFormat>(*this, "lvb");
-    Register<WavFormat>(*this, "wav");
     Register<TxtFormat>(*this, "txt");
     Register<JpgFormat>(*this, "jpeg");
     Register<JpgFormat>(*this, "jpg");

@@ -43,7 +43,8 @@ public:
     FileManager& operator=(const FileManager&) = delete;
     virtual ~FileManager();
 
-    // Registers every content format the engine has, each under its extension.
+    // Registers the formats of the foundation's own content types, each under its extension; the
+    // libraries above add theirs (RegisterRuntimeFormats, the OpenGL device's "hlsl").
     void RegisterFormats();
 
     // A path starting with "Application:", "Data:", "Documents:" or "Temporary:" (exact case) continues

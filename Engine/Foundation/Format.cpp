@@ -2,8 +2,8 @@
 
 #include "Engine/Foundation/Blueprint.h"
 #include "Engine/Foundation/File.h"
+#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Lon.h"
-#include "Engine/Runtime/Log.h"
 
 namespace Lumvek
 {

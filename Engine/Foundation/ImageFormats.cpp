@@ -1,7 +1,7 @@
 #include "Engine/Foundation/ImageFormats.h"
 
+#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/NameSet.h"
-#include "Engine/Runtime/Log.h"
 
 #include <png.h>
 

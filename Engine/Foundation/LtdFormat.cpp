@@ -3,10 +3,10 @@
 #include "Engine/Foundation/Blueprint.h"
 #include "Engine/Foundation/File.h"
 #include "Engine/Foundation/FileManager.h"
+#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Members.h"
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Path.h"
-#include "Engine/Runtime/Log.h"
 
 #include <string>
 #include <utility>

@@ -12,7 +12,6 @@ namespace Lumvek
 class FileManager;
 class ResourceTable;
 class Texture;
-class Sound;
 
 constexpr uint32_t InvalidId = 0xFFFFFFFFu;
 
@@ -83,7 +82,6 @@ public:
         return Insert(id, TypeIndex<T, ResourceTypes>(), std::move(resource)) ? created : nullptr;
     }
     Texture* CreateTexture(uint32_t id);
-    Sound* CreateSound(uint32_t id);
 
     FileManager* files = nullptr;
     // When set, loads through this table register hot-reload watches.

@@ -1,7 +1,7 @@
 #include "Engine/Foundation/SdfFormat.h"
 
 #include "Engine/Foundation/ImageFormats.h"
-#include "Engine/Runtime/Log.h"
+#include "Engine/Foundation/Log.h"
 
 #include <string>
 

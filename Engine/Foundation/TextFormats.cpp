@@ -1,9 +1,9 @@
 #include "Engine/Foundation/TextFormats.h"
 
 #include "Engine/Foundation/Json.h"
+#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Lon.h"
 #include "Engine/Foundation/Xml.h"
-#include "Engine/Runtime/Log.h"
 
 namespace Lumvek
 {

@@ -1,8 +1,8 @@
 #include "Engine/Foundation/Texture.h"
 
 #include "Engine/Foundation/FileManager.h"
+#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/NameSet.h"
-#include "Engine/Runtime/Log.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "Engine/Foundation/Zip.h"
 
-#include "Engine/Runtime/Log.h"
+#include "Engine/Foundation/Log.h"
 
 #include <new>
 

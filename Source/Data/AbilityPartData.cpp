@@ -1,8 +1,11 @@
 #include "Source/Data/AbilityPartData.h"
 
+#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/NameSet.h"
-#include "Engine/Runtime/AudioDevice.h"
+#include "Engine/Runtime/Audio/AudioDevice.h"
 #include "Source/Data/DataRegistry.h"
+
+#include <cmath>
 
 using namespace Lumvek;
 
@@ -38,6 +41,14 @@ bool HelicopterHatData::Read(BlueprintReader& reader)
     ReadMember(reader, "AerodynamicsModifier", aerodynamicsModifier);
     ReadMember(reader, "ManeuverabilityModifier", maneuverabilityModifier);
     ReadMember(reader, "MaximumFallingSpeedModifier", maximumFallingSpeedModifier);
+    // The end of a use divides the falling speed by the factor again: 0 would leave no falling speed to
+    // come back to.
+    if (maximumFallingSpeedModifier == 0.0f || !std::isfinite(maximumFallingSpeedModifier))
+    {
+        Log::Write("{}: a MaximumFallingSpeedModifier of {} cannot be undone; it counts as 1", name,
+                   maximumFallingSpeedModifier);
+        maximumFallingSpeedModifier = 1.0f;
+    }
     return read;
 }
 

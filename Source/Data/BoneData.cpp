@@ -1,7 +1,7 @@
 #include "Source/Data/BoneData.h"
 
+#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Members.h"
-#include "Engine/Runtime/Log.h"
 
 using namespace Lumvek;
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-struct Bone;
+class Bone;
 
 // The character every player is built on: its base attributes and the bone trees of its skeleton
 // (the two pickup points and the root). Held by the registry's character collection; players use the

@@ -3,14 +3,14 @@
 #include "Engine/Foundation/File.h"
 #include "Engine/Foundation/FileManager.h"
 #include "Engine/Foundation/Format.h"
+#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Members.h"
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Pattern.h"
-#include "Engine/Foundation/Sound.h"
 #include "Engine/Foundation/Texture.h"
-#include "Engine/Runtime/AudioDevice.h"
-#include "Engine/Runtime/Log.h"
-#include "Engine/Runtime/ParticleSystem.h"
+#include "Engine/Runtime/Audio/AudioDevice.h"
+#include "Engine/Runtime/Audio/Sound.h"
+#include "Engine/Runtime/Particles/ParticleSystem.h"
 #include "Source/Data/DataRegistry.h"
 
 using namespace Lumvek;
@@ -160,7 +160,7 @@ void Data::LoadSound(uint32_t soundId, StringView file, uint32_t mixer, bool loo
     uint32_t slot = NameTableB().Add(soundName);
     if (audio.resources->Get(slot))
         return;
-    Sound* sound = audio.resources->CreateSound(slot);
+    Sound* sound = audio.resources->Create<Sound>(slot);
     if (!sound)
         return;
     sound->device = &audio;

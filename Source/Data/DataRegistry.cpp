@@ -3,10 +3,10 @@
 #include "Engine/Foundation/File.h"
 #include "Engine/Foundation/FileManager.h"
 #include "Engine/Foundation/Json.h"
+#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Path.h"
 #include "Engine/Foundation/Pattern.h"
 #include "Engine/Foundation/String.h"
-#include "Engine/Runtime/Log.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #include "Source/Data/GameConfiguration.h"
 
+#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Members.h"
 #include "Engine/Foundation/Pattern.h"
-#include "Engine/Runtime/Log.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/NameTables.h"
 #include "Source/Data/Profile.h"

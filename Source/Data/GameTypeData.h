@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <memory>
 
+class GameContext;
+class GameType;
+
 // A game mode's own settings, made by its game-type definition and owned by a game configuration,
 // which reads them from its "GameTypeSettings" object, writes them back and copies them when the
 // configuration is assigned.
@@ -112,12 +115,16 @@ public:
 
     // A new configuration of the mode, with its defaults.
     virtual std::unique_ptr<GameTypeConfiguration> CreateConfiguration() const = 0;
+    // The rules of a match of this mode, whose random picks follow the seed. Defined with the game
+    // modes; null, logged, for a mode whose rules are not there.
+    virtual std::unique_ptr<GameType> CreateGameType(GameContext& context, uint32_t seed) const;
 };
 
 class DeathmatchData final : public GameTypeData
 {
 public:
     std::unique_ptr<GameTypeConfiguration> CreateConfiguration() const override;
+    std::unique_ptr<GameType> CreateGameType(GameContext& context, uint32_t seed) const override;
 };
 
 class CaptureTheFlagData final : public GameTypeData

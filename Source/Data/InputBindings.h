@@ -2,7 +2,7 @@
 
 #include "Engine/Foundation/Blueprint.h"
 #include "Engine/Foundation/StringView.h"
-#include "Engine/Runtime/Input.h"
+#include "Engine/Runtime/Input/Input.h"
 
 #include <cstdint>
 #include <string>

@@ -1,8 +1,8 @@
 #include "Source/Data/Loadout.h"
 
 #include "Engine/Foundation/Exceptions.h"
+#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Members.h"
-#include "Engine/Runtime/Log.h"
 #include "Source/Data/DataRegistry.h"
 
 #include <cmath>

@@ -2,11 +2,11 @@
 
 #include "Engine/Foundation/File.h"
 #include "Engine/Foundation/Json.h"
+#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Members.h"
 #include "Engine/Foundation/Path.h"
 #include "Engine/Foundation/Pattern.h"
 #include "Engine/Foundation/String.h"
-#include "Engine/Runtime/Log.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/Loadout.h"
 

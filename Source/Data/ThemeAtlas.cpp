@@ -4,7 +4,7 @@
 #include "Engine/Foundation/Pattern.h"
 #include "Engine/Foundation/Resource.h"
 #include "Engine/Foundation/Texture.h"
-#include "Engine/Runtime/GraphicsDevice.h"
+#include "Engine/Runtime/Graphics/GraphicsDevice.h"
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/ThemeData.h"
 

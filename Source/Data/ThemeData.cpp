@@ -1,10 +1,10 @@
 #include "Source/Data/ThemeData.h"
 
+#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Members.h"
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Texture.h"
-#include "Engine/Runtime/GraphicsDevice.h"
-#include "Engine/Runtime/Log.h"
+#include "Engine/Runtime/Graphics/GraphicsDevice.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/ImageRef.h"
 

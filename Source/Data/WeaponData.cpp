@@ -1,7 +1,7 @@
 #include "Source/Data/WeaponData.h"
 
+#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/NameSet.h"
-#include "Engine/Runtime/Log.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/ProjectileData.h"
 

@@ -1,8 +1,64 @@
 #include "Source/World/AbilityParts.h"
 
 #include "Source/Data/AbilityPartData.h"
+#include "Source/Data/DataRegistry.h"
+#include "Source/Data/WeaponData.h"
+#include "Source/World/Bone.h"
+#include "Source/World/EntityFactory.h"
+#include "Source/World/GameContext.h"
+#include "Source/World/Player.h"
+#include "Source/World/World.h"
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
+
+using Lumvek::Vector2;
+
+namespace
+{
+
+// Trails are drawn behind the player's sprites.
+constexpr float TrailDepth = 75.0f;
+
+// The rig node of that name below the wearer's skeleton root, or the root itself.
+Bone& FindNode(Player& owner, Lumvek::StringView name)
+{
+    Bone* node = owner.body.skeleton.Find(name, true);
+    return node ? *node : owner.body.skeleton;
+}
+
+// Where the bone's pivot lies in the world.
+Vector2 WorldPosition(Bone& bone)
+{
+    return bone.GetWorldTransform().TransformPoint(bone.offset);
+}
+
+Vector2 Position(const Player& owner)
+{
+    return {owner.body.x, owner.body.y};
+}
+
+// The audio device looping ability sounds play on; null when the game runs headless or has none.
+Lumvek::AudioDevice* GetAudio(const Player& owner)
+{
+    const GameContext& context = owner.GetContext();
+    return context.headless || !context.registry ? nullptr : context.registry->GetAudio();
+}
+
+// Starts the looping sound at the position; nothing plays without an audio device.
+Lumvek::SoundInstance PlayLoop(const Player& owner, uint32_t sound, Vector2 position)
+{
+    Lumvek::AudioDevice* audio = GetAudio(owner);
+    if (!audio || sound == Lumvek::InvalidId)
+        return Lumvek::SoundInstance();
+    Lumvek::SoundInstance instance = audio->Play(sound);
+    if (instance.id != Lumvek::InvalidId)
+        audio->SetPosition(instance.id, position, owner.body.velocity);
+    return instance;
+}
+
+} // namespace
 
 std::unique_ptr<Head> HelicopterHatData::CreatePart() const
 {
@@ -27,4 +83,237 @@ std::unique_ptr<Legs> BonusHitopsData::CreatePart() const
 std::unique_ptr<Legs> SpaceBootsData::CreatePart() const
 {
     return std::make_unique<SpaceBoots>();
+}
+
+// The definitions made these parts, so their data are of the definitions' own kinds.
+
+const HelicopterHatData& HelicopterHat::GetData() const
+{
+    return static_cast<const HelicopterHatData&>(*data);
+}
+
+void HelicopterHat::Attach()
+{
+    hatNode = &FindNode(*owner, "Hat");
+    frame = 0;
+    hatNode->frame = 0;
+    const float frameRate = GetData().frameRate;
+    // No rate, or a negative one, leaves the blades on their first frame.
+    frameTime = frameRate > 0.0f && std::isfinite(frameRate) ? 1.0f / frameRate : 0.0f;
+}
+
+void HelicopterHat::Animate(float dt)
+{
+    if (!discharging || !hatNode || !(frameTime > 0.0f) || !(dt > 0.0f))
+        return;
+    accumulatedTime += dt;
+    if (!(accumulatedTime > frameTime))
+        return;
+    // The frames passed in one go: what subtracting the frame time while more than it is left would
+    // count, without a loop as long as the rate is high.
+    const double steps = std::ceil(static_cast<double>(accumulatedTime) / frameTime) - 1.0;
+    accumulatedTime -= static_cast<float>(steps * frameTime);
+    const uint32_t count = std::max(hatNode->frameCount, 1u);
+    const uint64_t advanced = frame + static_cast<uint64_t>(std::min(steps, 4294967295.0));
+    if (advanced >= count)
+        reverse = !reverse;
+    frame = static_cast<uint32_t>(advanced % count);
+    hatNode->frame = reverse ? count - 1 - frame : frame;
+}
+
+void HelicopterHat::OnUseStarted()
+{
+    const HelicopterHatData& hat = GetData();
+    if (Bone* spine = owner->body.GetBone(PlayerBone::Spine))
+        voice = PlayLoop(*owner, hat.sound, WorldPosition(*spine));
+    else
+        voice = PlayLoop(*owner, hat.sound, Position(*owner));
+    PlayerModifiers& modifiers = owner->modifiers;
+    modifiers.Add(&Attributes::aerodynamics, hat.aerodynamicsModifier);
+    modifiers.Add(&Attributes::maneuverability, hat.maneuverabilityModifier);
+    modifiers.Multiply(&Attributes::maximumFallingSpeed, hat.maximumFallingSpeedModifier);
+}
+
+void HelicopterHat::OnUsing()
+{
+    Lumvek::AudioDevice* audio = voice.device;
+    Bone* spine = owner->body.GetBone(PlayerBone::Spine);
+    if (audio && spine)
+        audio->SetPosition(voice.id, WorldPosition(*spine), owner->body.velocity);
+}
+
+void HelicopterHat::OnUseEnded()
+{
+    const HelicopterHatData& hat = GetData();
+    PlayerModifiers& modifiers = owner->modifiers;
+    modifiers.Add(&Attributes::aerodynamics, -hat.aerodynamicsModifier);
+    modifiers.Add(&Attributes::maneuverability, -hat.maneuverabilityModifier);
+    modifiers.Divide(&Attributes::maximumFallingSpeed, hat.maximumFallingSpeedModifier);
+    voice.Release();
+}
+
+void AmmoBelt::Update(float, bool, bool)
+{
+    Weapon* weapon = owner->weapon.get();
+    if (!weapon || !weapon->data || weapon->clip >= weapon->data->clipSize)
+        return;
+    const uint32_t needed = weapon->data->clipSize - weapon->clip;
+    if (needed <= weapon->reserve)
+    {
+        weapon->clip = weapon->data->clipSize;
+        weapon->reserve -= needed;
+    }
+    else
+    {
+        weapon->clip += weapon->reserve;
+        weapon->reserve = 0;
+    }
+}
+
+const JetpackData& Jetpack::GetData() const
+{
+    return static_cast<const JetpackData&>(*data);
+}
+
+void Jetpack::SetEmitting(bool emitting)
+{
+    Visual* visual = owner->body.world->visuals.Find(trail);
+    if (!visual || !visual->effect)
+        return;
+    visual->effect->emitting = emitting ? 1 : 0;
+    if (emitting)
+        visual->effect->SyncEmitters();
+}
+
+void Jetpack::RemoveTrail()
+{
+    World& world = *owner->body.world;
+    if (Visual* visual = world.visuals.Find(trail))
+        world.RemoveVisual(*visual);
+    trail = NoEntity;
+}
+
+void Jetpack::OnSelected(float)
+{
+    RemoveTrail();
+    Bone& node = FindNode(*owner, "EmissionPoint");
+    const float parentRotation = node.parent ? node.parent->GetWorldRotation() : 0.0f;
+    const Vector2 size(std::fabs(node.scale.x), std::fabs(node.scale.y));
+    Visual* visual = CreateVisualEntity(*owner->body.world, WorldPosition(node), size, Vector2(0.5f, 0.5f),
+                                        WrapAngle(node.rotation + parentRotation), TrailDepth, false, false,
+                                        Lumvek::InvalidId, GetData().trail, Lumvek::InvalidId, -1, 0, 0);
+    if (!visual)
+        return;
+    trail = visual->id;
+    if (visual->effect)
+        visual->effect->emitting = 0;
+}
+
+void Jetpack::OnDeselected(float)
+{
+    RemoveTrail();
+}
+
+void Jetpack::Animate(float)
+{
+    Visual* visual = owner->body.world->visuals.Find(trail);
+    if (!visual)
+        return;
+    Bone& node = FindNode(*owner, "EmissionPoint");
+    // Drawn where the player is drawn, between its last two simulated positions.
+    const Bone& root = owner->body.skeleton;
+    const Vector2 point = WorldPosition(node) + (root.renderPosition - root.position);
+    TransformBody& body = *visual->body;
+    body.previousX = body.x = point.x;
+    body.previousY = body.y = point.y;
+    const float parentRotation = node.parent ? node.parent->GetWorldRotation() : 0.0f;
+    body.rotation = WrapAngle(node.rotation + parentRotation);
+}
+
+void Jetpack::OnUseStarted()
+{
+    SetEmitting(true);
+    voice = PlayLoop(*owner, GetData().sound, Position(*owner));
+}
+
+void Jetpack::OnUsing()
+{
+    owner->body.impulse.y += GetData().thrust;
+}
+
+void Jetpack::OnUseEnded()
+{
+    SetEmitting(false);
+    voice.Release();
+}
+
+const BonusHitopsData& BonusHitops::GetData() const
+{
+    return static_cast<const BonusHitopsData&>(*data);
+}
+
+namespace
+{
+
+bool WearsOxygenMask(const Player& owner)
+{
+    return owner.head && owner.head->data && owner.head->data->name == "OxygenMask";
+}
+
+} // namespace
+
+void BonusHitops::OnUseStarted()
+{
+    const BonusHitopsData& hitops = GetData();
+    if (!boosted && owner->body.IsOnGround())
+    {
+        boosted = true;
+        PlayerModifiers& modifiers = owner->modifiers;
+        rechargeBoosted = WearsOxygenMask(*owner);
+        if (rechargeBoosted)
+            modifiers.Add(&Attributes::energyRecharge, hitops.oxygenMaskRechargeBoost);
+        modifiers.Add(&Attributes::maximumForwardSpeed, hitops.speedBoost);
+        modifiers.Add(&Attributes::maximumBackwardSpeed, hitops.speedBoost);
+        modifiers.Add(&Attributes::agility, hitops.speedBoost);
+    }
+    owner->GetContext().PlaySound(hitops.sound, Position(*owner), owner->body.velocity, 1.0f);
+}
+
+void BonusHitops::OnUseEnded()
+{
+    if (!boosted)
+        return;
+    const BonusHitopsData& hitops = GetData();
+    boosted = false;
+    PlayerModifiers& modifiers = owner->modifiers;
+    // The recharge boost goes exactly when it came, whatever head is worn now.
+    if (rechargeBoosted)
+        modifiers.Add(&Attributes::energyRecharge, -hitops.oxygenMaskRechargeBoost);
+    rechargeBoosted = false;
+    modifiers.Add(&Attributes::maximumForwardSpeed, -hitops.speedBoost);
+    modifiers.Add(&Attributes::maximumBackwardSpeed, -hitops.speedBoost);
+    modifiers.Add(&Attributes::agility, -hitops.speedBoost);
+}
+
+const SpaceBootsData& SpaceBoots::GetData() const
+{
+    return static_cast<const SpaceBootsData&>(*data);
+}
+
+void SpaceBoots::SelectedTick(float)
+{
+    if (owner->body.IsOnGround())
+        armed = true;
+}
+
+void SpaceBoots::OnUseStarted()
+{
+    if (!armed)
+        return;
+    PlayerBody& body = owner->body;
+    body.velocity.y = 0.0f;
+    body.jumpTime = PlayerBody::NoHang;
+    body.impulse.y += GetData().jumpImpulse;
+    owner->GetContext().PlaySound(GetData().sound, Position(*owner), body.velocity, 1.0f);
+    armed = false;
 }

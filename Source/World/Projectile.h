@@ -1,13 +1,13 @@
 #pragma once
 
 #include "Source/World/Body.h"
+#include "Source/World/EntityStorage.h"
 
 #include <cstdint>
 #include <memory>
 
 class Player;
 class WeaponData;
-struct GridNode;
 struct Interaction;
 
 // What a projectile touched: a player (with the zone that was hit) or an interaction entity, and the
@@ -22,7 +22,7 @@ struct ProjectileContact
 
 // A shot in flight: its body, who fired it with which weapon, its trail, what it touched and how old it
 // is. Made by its projectile definition and owned by the world's projectile storage.
-class Projectile
+class Projectile : public Entity<Projectile>
 {
 public:
     Projectile(const Projectile&) = delete;
@@ -30,12 +30,10 @@ public:
     virtual ~Projectile();
 
     // The entity id that means none.
-    static constexpr uint16_t NoEntity = 0xFFFF;
+    static constexpr uint16_t NoEntity = ::NoEntity;
 
-    // The entity header: the id in the projectile storage and the first of its nodes in the world's
-    // projectile grid.
-    uint16_t id = 0;
-    GridNode* firstNode = nullptr;
+    Body& GetBody() const { return *body; }
+
     // Never null: each kind makes its own body with it.
     const std::unique_ptr<Body> body;
     // Who fired it; may be null.

@@ -11,13 +11,14 @@
 #include "Engine/Foundation/Resource.h"
 #include "Engine/Foundation/String.h"
 #include "Engine/Foundation/Texture.h"
-#include "Engine/Runtime/RecordingGraphicsDevice.h"
+#include "Engine/Runtime/Core/RuntimeFormats.h"
+#include "Engine/Runtime/Graphics/RecordingGraphicsDevice.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/NameTables.h"
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/Profile.h"
 #include "Source/Data/WeaponData.h"
-#include "Tests/Engine/Runtime/RecordingDevices.h"
+#include "Tests/Engine/Runtime/Audio/RecordingDevices.h"
 #include "Tests/LogCapture.h"
 #include "Tests/TestFolder.h"
 
@@ -53,6 +54,7 @@ struct LoadedAssets
     explicit LoadedAssets(const std::string& root) : files(root, root, root, root), registry(files)
     {
         files.RegisterFormats();
+        Lumvek::RegisterRuntimeFormats(files);
         registry.LoadAll();
         Profile::LoadAll(profiles, root, registry);
     }
@@ -411,6 +413,7 @@ std::vector<std::string> RequestedFiles()
 
     FileManager files(root, root, root, root);
     files.RegisterFormats();
+    Lumvek::RegisterRuntimeFormats(files);
     ResourceTable table{&files};
     Testing::DeviceCalls calls;
     Testing::RecordingAudioDevice audio(&table, calls);

@@ -1,8 +1,8 @@
 #include "Engine/Runtime/OpenAL/OpenALAudioDevice.h"
 
+#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/NameSet.h"
-#include "Engine/Foundation/Sound.h"
-#include "Engine/Runtime/Log.h"
+#include "Engine/Runtime/Audio/Sound.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Engine/Runtime/AudioDevice.h"
+#include "Engine/Runtime/Audio/AudioDevice.h"
 
 #include <AL/al.h>
 #include <AL/alc.h>

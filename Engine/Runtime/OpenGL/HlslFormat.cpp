@@ -1,8 +1,8 @@
 #include "Engine/Runtime/OpenGL/HlslFormat.h"
 
 #include "Engine/Foundation/FileManager.h"
-#include "Engine/Runtime/GraphicsDevice.h"
-#include "Engine/Runtime/Log.h"
+#include "Engine/Foundation/Log.h"
+#include "Engine/Runtime/Graphics/GraphicsDevice.h"
 #include "Engine/Runtime/OpenGL/ShaderCompiler.h"
 
 #include <memory>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Engine/Foundation/Format.h"
-#include "Engine/Runtime/Material.h"
+#include "Engine/Runtime/Graphics/Material.h"
 
 namespace Lumvek
 {

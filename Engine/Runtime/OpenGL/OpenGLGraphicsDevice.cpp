@@ -1,9 +1,10 @@
 #include "Engine/Runtime/OpenGL/OpenGLGraphicsDevice.h"
 
+#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Texture.h"
-#include "Engine/Runtime/Geometry.h"
-#include "Engine/Runtime/Log.h"
-#include "Engine/Runtime/Material.h"
+#include "Engine/Runtime/Graphics/Geometry.h"
+#include "Engine/Runtime/Graphics/Material.h"
+#include "Engine/Runtime/OpenGL/HlslFormat.h"
 
 #include <SDL.h>
 
@@ -60,6 +61,9 @@ OpenGLGraphicsDevice::OpenGLGraphicsDevice(ResourceTable* resources, float scale
 {
     colorTargets.reserve(MaximumColorTargets);
     colorTargets.push_back({nullptr, true});
+    // Materials load through the file manager of the device's resource table once the device exists.
+    if (resources && resources->files)
+        RegisterHlslFormat(*resources->files, *this, debug);
 }
 
 OpenGLGraphicsDevice::~OpenGLGraphicsDevice()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Engine/Runtime/GraphicsDevice.h"
+#include "Engine/Runtime/Graphics/GraphicsDevice.h"
 #include "Engine/Runtime/OpenGL/GlFunctions.h"
 #include "Engine/Runtime/OpenGL/ShaderCompiler.h"
 

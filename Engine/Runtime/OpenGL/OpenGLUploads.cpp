@@ -1,9 +1,9 @@
 // The OpenGL device's uploads: geometry into buffers, materials into programs with their states,
 // samplers and vertex layouts, textures into textures and target surfaces.
+#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Texture.h"
-#include "Engine/Runtime/Geometry.h"
-#include "Engine/Runtime/Log.h"
-#include "Engine/Runtime/Material.h"
+#include "Engine/Runtime/Graphics/Geometry.h"
+#include "Engine/Runtime/Graphics/Material.h"
 #include "Engine/Runtime/OpenGL/OpenGLGraphicsDevice.h"
 
 #include <algorithm>

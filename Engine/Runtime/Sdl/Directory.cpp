@@ -1,4 +1,4 @@
-#include "Engine/Runtime/Directory.h"
+#include "Engine/Runtime/Core/Directory.h"
 
 #include "Engine/Foundation/Path.h"
 

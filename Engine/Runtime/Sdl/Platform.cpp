@@ -1,8 +1,8 @@
 #include "Engine/Runtime/Sdl/Platform.h"
 
+#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Path.h"
 #include "Engine/Foundation/ToString.h"
-#include "Engine/Runtime/Log.h"
 
 #include <sodium.h>
 

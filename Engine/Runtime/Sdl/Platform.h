@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Engine/Foundation/StringView.h"
-#include "Engine/Runtime/Application.h"
+#include "Engine/Runtime/Core/Application.h"
 
 #include <string>
 

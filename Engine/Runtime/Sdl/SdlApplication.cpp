@@ -1,10 +1,10 @@
 #include "Engine/Runtime/Sdl/SdlApplication.h"
 
-#include "Engine/Runtime/AudioDevice.h"
-#include "Engine/Runtime/ControllerToMotionEmulator.h"
-#include "Engine/Runtime/GraphicsDevice.h"
-#include "Engine/Runtime/Log.h"
-#include "Engine/Runtime/MouseToTouchEmulator.h"
+#include "Engine/Foundation/Log.h"
+#include "Engine/Runtime/Audio/AudioDevice.h"
+#include "Engine/Runtime/Graphics/GraphicsDevice.h"
+#include "Engine/Runtime/Input/ControllerToMotionEmulator.h"
+#include "Engine/Runtime/Input/MouseToTouchEmulator.h"
 #include "Engine/Runtime/OpenAL/OpenALAudioDevice.h"
 #include "Engine/Runtime/OpenGL/OpenGLGraphicsDevice.h"
 #include "Engine/Runtime/Sdl/Platform.h"
@@ -36,7 +36,9 @@ SdlApplication::SdlApplication(StringView name, StringView language, const Appli
     else
         Log::Write("{}: {}", "failed to start the event queue", SDL_GetError());
 
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0)
+    if (config.headless)
+        Log::Write("running headless: no window and no sound");
+    else if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0)
     {
         initializedSubsystems |= SDL_INIT_VIDEO;
         CreateWindow(config);
@@ -50,8 +52,9 @@ SdlApplication::SdlApplication(StringView name, StringView language, const Appli
         Log::Write("{}: {}", "failed to open game controllers", SDL_GetError());
 
     // Without an output device the audio device still works and answers with its failure values.
-    audioDevice = std::make_unique<OpenAL::OpenALAudioDevice>(&GetResources(), false, config.musicVolume,
-                                                              config.soundVolume, config.effectVolume);
+    audioDevice = std::make_unique<OpenAL::OpenALAudioDevice>(
+        &GetResources(), false, config.musicVolume, config.soundVolume, config.effectVolume,
+        config.headless ? OpenAL::AudioOutput::Loopback : OpenAL::AudioOutput::System);
     graphicsDevice = std::make_unique<OpenGL::OpenGLGraphicsDevice>(&GetResources(), config.scale,
                                                                     static_cast<uint32_t>(config.multisampleCount));
     keyboardDevice = std::make_unique<SdlKeyboardDevice>(keyboardRing);

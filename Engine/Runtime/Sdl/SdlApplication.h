@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Engine/Runtime/Application.h"
-#include "Engine/Runtime/InputEvents.h"
+#include "Engine/Runtime/Core/Application.h"
+#include "Engine/Runtime/Input/InputEvents.h"
 
 #include <SDL.h>
 
@@ -23,8 +23,8 @@ public:
     // Gathers the language, the command line and the folders from the system and creates the host.
     static std::unique_ptr<SdlApplication> Create(StringView name, const ApplicationConfig& config);
 
-    // Opens the window and creates the devices. Without a usable video system the program goes on
-    // without a window.
+    // Opens the window (none when the config is headless) and creates the devices. Without a usable
+    // video system the program goes on without a window.
     SdlApplication(StringView name, StringView language, const ApplicationConfig& config, Arguments arguments,
                    StringView applicationFolder, StringView dataFolder, StringView documentsFolder,
                    StringView temporaryFolder);

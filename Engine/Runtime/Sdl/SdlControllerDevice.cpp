@@ -1,6 +1,6 @@
 #include "Engine/Runtime/Sdl/SdlControllerDevice.h"
 
-#include "Engine/Runtime/Log.h"
+#include "Engine/Foundation/Log.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Engine/Runtime/Input.h"
-#include "Engine/Runtime/InputEvents.h"
+#include "Engine/Runtime/Input/Input.h"
+#include "Engine/Runtime/Input/InputEvents.h"
 
 #include <SDL.h>
 

@@ -341,6 +341,17 @@ Path Arc(float cx, float cy, float r, float a0, float a1, int segments)
     return path;
 }
 
+Path EllipseArc(float cx, float cy, float rx, float ry, float a0, float a1, int segments)
+{
+    Path path;
+    for (int i = 0; i <= segments; ++i)
+    {
+        const float a = a0 + (a1 - a0) * float(i) / float(segments);
+        path.push_back({cx + rx * std::cos(a), cy + ry * std::sin(a)});
+    }
+    return path;
+}
+
 Path Rect(float x, float y, float w, float h)
 {
     return {{x, y}, {x + w, y}, {x + w, y + h}, {x, y + h}};

@@ -127,6 +127,7 @@ inline Path Circle(float cx, float cy, float r)
 }
 // An open arc from angle a0 to a1 (radians, clockwise on screen).
 Path Arc(float cx, float cy, float r, float a0, float a1, int segments = 24);
+Path EllipseArc(float cx, float cy, float rx, float ry, float a0, float a1, int segments = 24);
 Path Rect(float x, float y, float w, float h);
 Path RoundedRect(float x, float y, float w, float h, float radius);
 Path Star(float cx, float cy, float outer, float inner, int points);

@@ -3,8 +3,8 @@
 
 #include "Engine/Foundation/File.h"
 #include "Engine/Foundation/ImageFormats.h"
+#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Texture.h"
-#include "Engine/Runtime/Log.h"
 
 #include <algorithm>
 #include <cstring>

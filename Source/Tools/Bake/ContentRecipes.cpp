@@ -1,11 +1,13 @@
 #include "Source/Tools/Bake/ImageRecipe.h"
 #include "Source/Tools/Bake/Symbols.h"
 
-#include "Engine/Runtime/Log.h"
+#include "Engine/Foundation/Log.h"
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 #include <string_view>
+#include <vector>
 
 using namespace Lumvek;
 using namespace Paths;
@@ -64,6 +66,10 @@ Look LookOf(std::string_view kind, std::string_view name)
             return {"Arm", Contains(name, "Basic") ? Palette::Neutral : Palette::Blue};
         if (Contains(name, "Core") || Contains(name, "plate"))
             return {"Core", Contains(name, "Basic") ? Palette::Neutral : Palette::Metal};
+        if (Contains(name, "Helmet"))
+            return {"Helmet", Palette::Metal};
+        if (Contains(name, "Mask"))
+            return {"Mask", Palette::Blue};
         return {"Head", Contains(name, "Basic") ? Palette::Skin : Palette::Metal};
     }
     if (kind == "Weapons")
@@ -111,13 +117,37 @@ ImageRecipe::Drawing SymbolDrawing(Look look, bool sketch)
     };
 }
 
-// A bone of a character, drawn to fill its image: the image is stretched over the bone's box.
-ImageRecipe::Drawing BoneDrawing(std::string bone, Rgba color, bool sketch)
+// A bone of a character, drawn to fill its image: the image is stretched over the bone's box. A
+// head part's skull wears what the part's icon shows (a helmet, a mask) over a bare face.
+ImageRecipe::Drawing BoneDrawing(std::string bone, Rgba color, bool sketch, std::string gear)
 {
     return [=](Canvas&, Pen& pen)
     {
         pen.lineWidth = 5.0f;
-        if (bone == "Skull")
+        if (bone == "Skull" && gear == "Helmet")
+        {
+            // Outlined only where the helmet leaves it bare, so the sketch has no hidden lines.
+            if (!sketch)
+                pen.Fill(Ellipse(50, 54, 44, 42), Palette::Skin);
+            pen.Stroke(EllipseArc(50, 54, 44, 42, -0.29f, 3.43f, 20), false);
+            pen.Shape(Circle(30, 54, 7), Palette::White, sketch);
+            pen.Stroke(Arc(42, 68, 14, 0.4f, 2.6f, 10), false);
+            const Path dome = EllipseArc(54, 36, 44, 34, 3.1416f, 6.2832f, 16);
+            if (!sketch)
+                pen.Fill(dome, color);
+            pen.Stroke(dome, false);
+            pen.Shape(RoundedRect(2, 32, 96, 10, 4), color, sketch);
+        }
+        else if (bone == "Skull" && gear == "Mask")
+        {
+            pen.Shape(Ellipse(50, 50, 44, 44), Palette::Skin, sketch);
+            pen.Shape(Circle(30, 38, 7), Palette::White, sketch);
+            pen.Line({36, 62}, {94, 48});
+            pen.Stroke({{22, 84}, {30, 96}, {50, 98}}, false);
+            pen.Shape(RoundedRect(4, 52, 38, 34, 12), color, sketch);
+            pen.Shape(Circle(22, 69, 7), Palette::Metal, sketch);
+        }
+        else if (bone == "Skull")
         {
             pen.Shape(Ellipse(50, 50, 44, 44), color, sketch);
             pen.Shape(Circle(30, 42, 8), Palette::White, sketch);
@@ -136,6 +166,214 @@ ImageRecipe::Drawing BoneDrawing(std::string bone, Rgba color, bool sketch)
             pen.Shape(Arc(50, 96, 46, 3.1416f, 6.2832f, 16), color, sketch);
         else
             pen.Shape(RoundedRect(10, 4, 80, 92, 36), color, sketch);
+    };
+}
+
+// A piece of a map's layout in world units (y up, from the bottom left), as its Data.json places it.
+struct MapPiece
+{
+    enum Kind
+    {
+        Solid,
+        Ledge, // one-way
+        Belt,  // conveyer
+        Lift,  // moving, to (toX, toY)
+        Spikes,
+        Draft, // blowing upward
+        Air,   // low gravity
+        Mud,
+        Switch, // a lever or a button
+        Spawn,  // where team `team` starts
+    };
+
+    Kind kind;
+    float x, y, w, h;
+    float toX = 0.0f, toY = 0.0f;
+    int team = 0;
+};
+
+struct MapLayout
+{
+    const char* name;
+    float width, height;
+    std::vector<MapPiece> pieces;
+};
+
+// What each map's icon shows: its platforms, hazards, zones and switches and the four teams' bases,
+// copied from the map's Data.json (a map edited there keeps its old icon until this follows).
+const MapLayout* FindMapLayout(std::string_view name)
+{
+    using enum MapPiece::Kind;
+    static const MapLayout layouts[] = {
+        {"Hilltop",
+         40,
+         30,
+         {{Air, 16, 17.5f, 8, 5},
+          {Draft, 24, 5, 2, 10},
+          {Solid, 0, 0, 40, 2},
+          {Solid, 14, 2, 12, 3},
+          {Solid, 17, 5, 6, 4},
+          {Mud, 14, 5, 3, 0.5f},
+          {Spikes, 12, 2, 1.5f, 0.5f},
+          {Ledge, 9, 6, 5, 0.5f},
+          {Ledge, 26, 6, 5, 0.5f},
+          {Ledge, 1, 12, 7, 0.5f},
+          {Ledge, 32, 12, 7, 0.5f},
+          {Ledge, 16, 17, 8, 0.5f},
+          {Belt, 9, 12, 6, 0.5f},
+          {Lift, 27, 12, 3, 0.5f, 24, 17},
+          {Switch, 32.5f, 12.5f, 0.5f, 0.8f},
+          {Switch, 22, 17.5f, 0.5f, 0.8f},
+          {Spawn, 4, 2, 0, 0, 0, 0, 0},
+          {Spawn, 36, 2, 0, 0, 0, 0, 1},
+          {Spawn, 4, 12.5f, 0, 0, 0, 0, 2},
+          {Spawn, 36, 12.5f, 0, 0, 0, 0, 3}}},
+        {"Crossroads",
+         48,
+         24,
+         {{Air, 18, 10.5f, 12, 6},
+          {Draft, 19, 2, 2, 8},
+          {Solid, 0, 0, 48, 2},
+          {Solid, 21, 2, 6, 3},
+          {Mud, 13, 2, 4, 0.5f},
+          {Mud, 31, 2, 4, 0.5f},
+          {Spikes, 27, 2, 3, 0.5f},
+          {Ledge, 6, 6, 8, 0.5f},
+          {Ledge, 34, 6, 8, 0.5f},
+          {Ledge, 18, 10, 12, 0.5f},
+          {Ledge, 4, 14, 8, 0.5f},
+          {Ledge, 36, 14, 8, 0.5f},
+          {Lift, 15, 2.5f, 3, 0.5f, 15, 13.5f},
+          {Lift, 30, 13.5f, 3, 0.5f, 30, 2.5f},
+          {Switch, 27, 3, 0.3f, 0.5f},
+          {Spawn, 4, 2, 0, 0, 0, 0, 0},
+          {Spawn, 44, 2, 0, 0, 0, 0, 1},
+          {Spawn, 7.5f, 14.5f, 0, 0, 0, 0, 2},
+          {Spawn, 40.5f, 14.5f, 0, 0, 0, 0, 3}}},
+    };
+    for (const MapLayout& layout : layouts)
+        if (name == layout.name)
+            return &layout;
+    return nullptr;
+}
+
+// A map's icon: its layout seen from the side, in a framed patch of sky.
+ImageRecipe::Drawing MapDrawing(const MapLayout& layout, bool sketch)
+{
+    return [&layout, sketch](Canvas& canvas, Pen& pen)
+    {
+        const float side = float(std::min(canvas.width, canvas.height));
+        pen.SetFrame((float(canvas.width) - side) / 2.0f, (float(canvas.height) - side) / 2.0f, side);
+        pen.wobble = 0.4f;
+        const float scale = 88.0f / std::max(layout.width, layout.height);
+        const float left = 50.0f - layout.width * scale / 2.0f;
+        const float top = 50.0f - layout.height * scale / 2.0f;
+        const auto at = [&](float x, float y) { return Point{left + x * scale, top + (layout.height - y) * scale}; };
+        // Thin pieces are drawn thicker than they are, so they still show at an icon's size.
+        const auto box = [&](const MapPiece& piece, float thinnest)
+        {
+            const Point corner = at(piece.x, piece.y + piece.h);
+            return Rect(corner.x, corner.y, piece.w * scale, std::max(piece.h * scale, thinnest));
+        };
+        const Rgba team[] = {Palette::Red, Palette::Blue, Palette::Green, Palette::Yellow};
+
+        pen.lineWidth = 3.0f;
+        pen.Shape(RoundedRect(left - 3, top - 3, layout.width * scale + 6, layout.height * scale + 6, 4),
+                  Rgba{0xD6, 0xE8, 0xF2, 255}, sketch);
+        pen.lineWidth = 2.0f;
+        for (const MapPiece& piece : layout.pieces)
+        {
+            const Point base = at(piece.x + piece.w / 2.0f, piece.y);
+            switch (piece.kind)
+            {
+            case MapPiece::Solid:
+            {
+                const Path block = box(piece, 0.0f);
+                if (!sketch)
+                {
+                    pen.Fill(block, Palette::Wood);
+                    pen.Fill(Rect(block[0].x, block[0].y, piece.w * scale, 2.5f), Palette::Green);
+                }
+                pen.Stroke(block, true);
+                break;
+            }
+            case MapPiece::Ledge:
+                pen.Shape(box(piece, 2.5f), Palette::Wood, sketch);
+                break;
+            case MapPiece::Belt:
+                pen.Shape(box(piece, 2.5f), Palette::Metal, sketch);
+                for (float x = 1.0f; x < piece.w; x += 2.0f)
+                    pen.Shape(Circle(at(piece.x + x, 0).x, at(0, piece.y + piece.h).y + 1.2f, 0.8f), Palette::Ink,
+                              false);
+                break;
+            case MapPiece::Lift:
+            {
+                const Point from = at(piece.x + piece.w / 2.0f, piece.y);
+                const Point to = at(piece.toX + piece.w / 2.0f, piece.toY);
+                const float length = std::hypot(to.x - from.x, to.y - from.y);
+                const Point along{(to.x - from.x) / length, (to.y - from.y) / length};
+                // A dashed track ending in an arrowhead, the platform at its start.
+                for (float d = 3.0f; d + 2.0f < length - 3.0f; d += 4.0f)
+                    pen.Line({from.x + along.x * d, from.y + along.y * d},
+                             {from.x + along.x * (d + 2.0f), from.y + along.y * (d + 2.0f)});
+                const Point tip{to.x - along.x * 1.0f, to.y - along.y * 1.0f};
+                pen.Stroke({{tip.x - along.x * 3.5f - along.y * 3.0f, tip.y - along.y * 3.5f + along.x * 3.0f},
+                            tip,
+                            {tip.x - along.x * 3.5f + along.y * 3.0f, tip.y - along.y * 3.5f - along.x * 3.0f}},
+                           false);
+                pen.Shape(box(piece, 2.5f), Palette::Metal, sketch);
+                break;
+            }
+            case MapPiece::Spikes:
+            {
+                const float width = piece.w * scale;
+                const int teeth = std::max(2, int(width / 3.0f));
+                const Point corner = at(piece.x, piece.y);
+                Path spikes = {corner};
+                for (int i = 0; i < teeth; ++i)
+                {
+                    spikes.push_back({corner.x + width * (float(i) + 0.5f) / float(teeth), corner.y - 4.0f});
+                    spikes.push_back({corner.x + width * float(i + 1) / float(teeth), corner.y});
+                }
+                pen.Shape(spikes, Palette::Metal, sketch);
+                break;
+            }
+            case MapPiece::Draft:
+            {
+                // A wavy line rising to an arrowhead.
+                const float height = piece.h * scale;
+                Path gust;
+                for (int i = 0; i <= 12; ++i)
+                    gust.push_back({base.x + 1.5f * std::sin(float(i) * 1.3f), base.y - height * float(i) / 12.0f});
+                const Rgba blue = sketch ? Palette::Ink : Palette::Blue;
+                pen.Stroke(gust, false, blue);
+                pen.Stroke(
+                    {{base.x - 3, base.y - height + 3}, {base.x, base.y - height}, {base.x + 3, base.y - height + 3}},
+                    false, blue);
+                break;
+            }
+            case MapPiece::Air:
+                if (sketch)
+                {
+                    pen.lineWidth = 1.0f;
+                    pen.Stroke(box(piece, 0.0f), true);
+                    pen.lineWidth = 2.0f;
+                }
+                else
+                    pen.Fill(box(piece, 0.0f), Rgba{0x3F, 0x7F, 0xD6, 70});
+                break;
+            case MapPiece::Mud:
+                pen.Shape(box(piece, 2.0f), Rgba{0x6E, 0x4A, 0x2A, 255}, sketch);
+                break;
+            case MapPiece::Switch:
+                pen.Line(base, {base.x + 1.5f, base.y - 4.0f});
+                pen.Shape(Circle(base.x + 1.5f, base.y - 4.5f, 1.8f), Palette::Red, sketch);
+                break;
+            case MapPiece::Spawn:
+                pen.Shape(Circle(base.x, base.y - 3.2f, 2.8f), team[piece.team % 4], sketch);
+                break;
+            }
+        }
     };
 }
 
@@ -228,12 +466,26 @@ ImageRecipe::Drawing ObjectDrawing(std::string name)
     };
 }
 
-// How a requested sound is synthesised: the name tells what it accompanies.
-SoundRecipe::Synthesis SoundFor(std::string name)
+// How long a requested sound's file is.
+float SoundSeconds(std::string_view name)
+{
+    return name == "Ambience" ? 4.0f : name == "Explosion" ? 1.2f : 0.7f;
+}
+
+// How a requested sound is synthesised: the file's name tells what it accompanies, and the folder's
+// (a theme, a part, an interaction) which one of its kind, so that no two of them sound alike.
+SoundRecipe::Synthesis SoundFor(std::string owner, std::string name)
 {
     return [=](Synth& s)
     {
-        if (name == "Jump")
+        const bool icy = Contains(owner, "Glacier");
+        if (name == "Jump" && icy)
+        {
+            // A light hop off ice, with a glint of frost on top.
+            s.Tone(Wave::Triangle, 0, 0.16f, 330, 990, 0.35f, {0.004f, 0.07f});
+            s.Tone(Wave::Sine, 0.03f, 0.1f, 2400, 3200, 0.12f, {0.002f, 0.03f});
+        }
+        else if (name == "Jump")
             s.Tone(Wave::Square, 0, 0.18f, 220, 660, 0.3f, {0.005f, 0.08f});
         else if (name == "Land" || name == "HitPlatform")
             s.Noise(0, 0.15f, 900, 120, 0.8f, {0.002f, 0.04f});
@@ -255,6 +507,12 @@ SoundRecipe::Synthesis SoundFor(std::string name)
         }
         else if (name == "Hit")
             s.Noise(0, 0.12f, 3000, 600, 0.7f, {0.001f, 0.03f});
+        else if (name == "Bounce" && icy)
+        {
+            // Struck glass: a rising ring with the clang of a bell's upper partial.
+            s.Tone(Wave::Sine, 0, 0.3f, 520, 1560, 0.45f, {0.001f, 0.09f});
+            s.Tone(Wave::Sine, 0, 0.15f, 1435, 4300, 0.2f, {0.001f, 0.03f});
+        }
         else if (name == "Bounce")
             s.Tone(Wave::Sine, 0, 0.2f, 300, 900, 0.5f, {0.002f, 0.08f});
         else if (name == "Reload" || name == "TakeOut" || name == "PutAway")
@@ -269,6 +527,62 @@ SoundRecipe::Synthesis SoundFor(std::string name)
             // Wind moving slowly from side to side.
             s.Noise(0, 2.0f, 300, 600, 0.4f, {0.8f, 0.0f}, -0.6f);
             s.Noise(1.5f, 2.5f, 500, 250, 0.4f, {0.8f, 0.0f}, 0.6f);
+        }
+        else if (name == "PickUpAmmo")
+        {
+            // Rounds pushed into a magazine, click after click, and the magazine seated with a clack.
+            for (int round = 0; round < 3; ++round)
+            {
+                const float at = 0.055f * float(round);
+                s.Noise(at, 0.03f, 7000, 3000, 0.5f, {0.0005f, 0.006f});
+                s.Tone(Wave::Square, at, 0.025f, 2600.0f + 300.0f * float(round), 2200.0f + 300.0f * float(round), 0.2f,
+                       {0.0005f, 0.006f});
+            }
+            s.Noise(0.2f, 0.06f, 4000, 1200, 0.7f, {0.001f, 0.015f});
+            s.Tone(Wave::Square, 0.2f, 0.04f, 900, 600, 0.2f, {0.001f, 0.01f});
+        }
+        else if (name == "Interact" && Contains(owner, "Lever"))
+        {
+            // A lever thrown: the swish of the handle, then a heavy clunk as it lands.
+            s.Noise(0, 0.12f, 1500, 4000, 0.25f, {0.06f, 0.0f});
+            s.Tone(Wave::Sine, 0.11f, 0.22f, 160, 55, 0.9f, {0.001f, 0.05f});
+            s.Noise(0.11f, 0.08f, 1200, 200, 0.7f, {0.001f, 0.02f});
+        }
+        else if (name == "Interact")
+        {
+            // A button pressed home with a dull thump, then springing back with a light click.
+            s.Tone(Wave::Sine, 0, 0.12f, 220, 90, 0.8f, {0.001f, 0.03f});
+            s.Noise(0, 0.04f, 2500, 600, 0.6f, {0.001f, 0.01f});
+            s.Noise(0.14f, 0.03f, 5000, 2500, 0.4f, {0.0005f, 0.008f});
+            s.Tone(Wave::Square, 0.14f, 0.02f, 1800, 1500, 0.12f, {0.0005f, 0.005f});
+        }
+        else if (name == "Active" && Contains(owner, "Jetpack"))
+        {
+            // The jet's hiss over a low roar, level from end to end because it loops.
+            s.Noise(0, SoundSeconds(name), 5000, 5000, 0.6f, {0.01f, 0.0f});
+            s.Noise(0, SoundSeconds(name), 250, 250, 0.6f, {0.01f, 0.0f});
+        }
+        else if (name == "Active")
+        {
+            // Rotor blades chopping the air over a small motor's whine; it loops, so a whole number
+            // of chops fills it.
+            const float seconds = SoundSeconds(name);
+            const float chop = seconds / 8.0f;
+            for (int blade = 0; blade < 8; ++blade)
+                s.Noise(chop * float(blade), chop, 1400, 400, 0.8f, {0.004f, 0.02f});
+            s.Tone(Wave::Saw, 0, seconds, 140, 140, 0.12f, {0.01f, 0.0f}, 0.0f, {1.0f / chop, 0.03f});
+        }
+        else if (name == "Activate" && Contains(owner, "Space"))
+        {
+            // A sci-fi chirp: two quick rising sweeps with a shimmer.
+            s.Tone(Wave::Sine, 0, 0.09f, 700, 2800, 0.5f, {0.002f, 0.05f}, 0.0f, {45.0f, 0.04f});
+            s.Tone(Wave::Square, 0.1f, 0.14f, 1100, 4200, 0.25f, {0.002f, 0.06f}, 0.0f, {60.0f, 0.05f});
+        }
+        else if (name == "Activate")
+        {
+            // A spring let go: the snap of its release, then a wobbling rise.
+            s.Tone(Wave::Triangle, 0, 0.05f, 90, 60, 0.4f, {0.001f, 0.01f});
+            s.Tone(Wave::Sine, 0, 0.45f, 150, 420, 0.8f, {0.003f, 0.12f}, 0.0f, {16.0f, 0.22f});
         }
         else
         {
@@ -300,10 +614,7 @@ std::unique_ptr<Recipe> RecipeFor(const std::string& path)
 
     if (extension == ".wav")
         return std::make_unique<SoundRecipe>(relative, name == "Ambience" || stem == "Ambience" ? 2 : 1,
-                                             stem == "Ambience"    ? 4.0f
-                                             : stem == "Explosion" ? 1.2f
-                                                                   : 0.7f,
-                                             SoundFor(stem));
+                                             SoundSeconds(stem), SoundFor(name, stem));
     if (extension != ".png")
         return nullptr;
     const auto image = [&](uint32_t width, uint32_t height, ImageRecipe::Drawing drawing)
@@ -311,7 +622,11 @@ std::unique_ptr<Recipe> RecipeFor(const std::string& path)
 
     const Look look = LookOf(kind, name);
     if (stem == "IconImage" || stem == "IconSketch")
+    {
+        if (const MapLayout* layout = kind == "Maps" ? FindMapLayout(name) : nullptr)
+            return image(128, 128, MapDrawing(*layout, stem == "IconSketch"));
         return image(128, 128, SymbolDrawing(look, stem == "IconSketch"));
+    }
     if (stem == "HatAnimation")
         return image(256, 64, [](Canvas& canvas, Pen& pen) { PropellerFrames(canvas, pen, false); });
     for (const char* bone : {"Skull", "Spine", "Humerus", "Radius", "Hand", "Femur", "Tibia", "Foot", "Hat"})
@@ -319,7 +634,8 @@ std::unique_ptr<Recipe> RecipeFor(const std::string& path)
         {
             const bool round = std::string_view(bone) == "Hand" || std::string_view(bone) == "Skull";
             const Rgba color = kind == "Characters" ? Palette::Neutral : look.color;
-            return image(64, round ? 64 : 128, BoneDrawing(bone, color, EndsWith(stem, "Draw")));
+            return image(64, round ? 64 : 128,
+                         BoneDrawing(bone, color, EndsWith(stem, "Draw"), kind == "Parts" ? look.symbol : ""));
         }
     if (kind == "Themes")
     {

@@ -2,9 +2,9 @@
 
 #include "Engine/Foundation/File.h"
 #include "Engine/Foundation/ImageFormats.h"
+#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/SdfFormat.h"
 #include "Engine/Foundation/Texture.h"
-#include "Engine/Runtime/Log.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H

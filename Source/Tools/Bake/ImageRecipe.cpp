@@ -1,6 +1,6 @@
 #include "Source/Tools/Bake/ImageRecipe.h"
 
-#include "Engine/Runtime/Log.h"
+#include "Engine/Foundation/Log.h"
 
 using namespace Lumvek;
 

@@ -1,7 +1,7 @@
 #include "Source/Tools/Bake/Recipe.h"
 
 #include "Engine/Foundation/File.h"
-#include "Engine/Runtime/Log.h"
+#include "Engine/Foundation/Log.h"
 
 using namespace Lumvek;
 

@@ -55,6 +55,42 @@ void Head(Pen& pen, Rgba color, bool sketch)
     pen.Stroke(Arc(50, 60, 14, 0.3f, Pi - 0.3f, 10), false);
 }
 
+// Part of a drawing hidden behind what is drawn over it: filled, but outlined only along the given
+// stretch, so that its sketch shows no line the picture covers.
+void Behind(Pen& pen, const Path& shape, const Path& outline, Rgba color, bool sketch)
+{
+    if (!sketch)
+        pen.Fill(shape, color);
+    pen.Stroke(outline, false);
+}
+
+// A face under a round steel helmet with a brim and a rivet on top.
+void Helmet(Pen& pen, Rgba color, bool sketch)
+{
+    // The face shows below the brim only, the dome above it.
+    Behind(pen, Ellipse(50, 60, 30, 32), EllipseArc(50, 60, 30, 32, -0.13f, Pi + 0.13f, 20), Palette::Skin, sketch);
+    Behind(pen, EllipseArc(50, 50, 36, 40, Pi, 2.0f * Pi, 20), EllipseArc(50, 50, 36, 40, Pi, 2.0f * Pi, 20), color,
+           sketch);
+    pen.Shape(RoundedRect(6, 44, 88, 12, 5), color, sketch);
+    pen.Shape(Circle(50, 26, 4), Palette::White, sketch);
+    pen.Shape(Circle(39, 68, 4), Palette::White, sketch);
+    pen.Shape(Circle(61, 68, 4), Palette::White, sketch);
+    pen.Line({42, 80}, {58, 80});
+}
+
+// A face with a breathing mask over nose and mouth, strapped on, its hose hanging down.
+void Mask(Pen& pen, Rgba color, bool sketch)
+{
+    pen.Shape(Ellipse(50, 48, 32, 36), Palette::Skin, sketch);
+    pen.Shape(Circle(38, 38, 5), Palette::White, sketch);
+    pen.Shape(Circle(62, 38, 5), Palette::White, sketch);
+    pen.Line({18, 50}, {30, 58});
+    pen.Line({82, 50}, {70, 58});
+    pen.Stroke({{50, 78}, {52, 88}, {64, 94}, {84, 92}, {92, 84}}, false);
+    pen.Shape(RoundedRect(28, 50, 44, 32, 14), color, sketch);
+    pen.Shape(Circle(50, 68, 7), Palette::Metal, sketch);
+}
+
 void Core(Pen& pen, Rgba color, bool sketch)
 {
     pen.Shape({{26, 14}, {74, 14}, {80, 40}, {70, 88}, {30, 88}, {20, 40}}, color, sketch);
@@ -429,6 +465,8 @@ const std::pair<const char*, SymbolDrawing> Symbols[] = {
     {"Gun", Gun},
     {"Launcher", Launcher},
     {"Head", Head},
+    {"Helmet", Helmet},
+    {"Mask", Mask},
     {"Core", Core},
     {"Arm", Arm},
     {"Boot", Boot},

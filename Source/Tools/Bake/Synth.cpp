@@ -67,15 +67,16 @@ void Synth::Add(float start, float duration, float volume, Envelope envelope, fl
 }
 
 void Synth::Tone(Wave wave, float start, float duration, float fromHz, float toHz, float volume, Envelope envelope,
-                 float pan)
+                 float pan, Vibrato vibrato)
 {
     float phase = 0.0f;
     Add(start, duration, volume, envelope, pan,
-        [&](float, float progress)
+        [&](float t, float progress)
         {
             const float value = Oscillate(wave, phase);
             // Glides exponentially, the way pitch is heard.
-            const float hz = fromHz * std::pow(toHz / fromHz, progress);
+            const float hz = fromHz * std::pow(toHz / fromHz, progress) *
+                             (1.0f + vibrato.depth * std::sin(2.0f * Pi * vibrato.hz * t));
             phase += hz / float(SampleRate);
             phase -= std::floor(phase);
             return value;

@@ -24,6 +24,13 @@ struct Envelope
     float halfLife = 0.0f;
 };
 
+// A periodic swing of a tone's pitch, as a fraction of its frequency either way (0 leaves it steady).
+struct Vibrato
+{
+    float hz = 0.0f;
+    float depth = 0.0f;
+};
+
 // A sound being synthesised from voices (tones, sweeps, noise bursts) mixed into floating-point
 // samples, then written as 16-bit PCM in a RIFF WAV. Noise is seeded by the sound's name, so a sound
 // comes out the same every time.
@@ -36,7 +43,7 @@ public:
 
     // A tone gliding from one frequency to another; pan runs from -1 (left) to 1 (right).
     void Tone(Wave wave, float start, float duration, float fromHz, float toHz, float volume, Envelope envelope,
-              float pan = 0.0f);
+              float pan = 0.0f, Vibrato vibrato = {});
     // White noise through a one-pole low-pass filter whose cut-off glides between two frequencies.
     void Noise(float start, float duration, float fromHz, float toHz, float volume, Envelope envelope,
                float pan = 0.0f);

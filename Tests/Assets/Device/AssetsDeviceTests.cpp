@@ -7,12 +7,13 @@
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Resource.h"
 #include "Engine/Foundation/Texture.h"
-#include "Engine/Runtime/Material.h"
+#include "Engine/Runtime/Core/RuntimeFormats.h"
+#include "Engine/Runtime/Graphics/Material.h"
 #include "Engine/Runtime/OpenAL/OpenALAudioDevice.h"
 #include "Engine/Runtime/OpenGL/HlslFormat.h"
 #include "Engine/Runtime/OpenGL/OpenGLGraphicsDevice.h"
 #include "Engine/Runtime/OpenGL/ShaderCompiler.h"
-#include "Engine/Runtime/ParticleSystem.h"
+#include "Engine/Runtime/Particles/ParticleSystem.h"
 #include "Source/Data/AbilityPartData.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/HazardData.h"
@@ -121,6 +122,7 @@ protected:
     void SetUp() override
     {
         files.RegisterFormats();
+        Lumvek::RegisterRuntimeFormats(files);
         ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
         OpenGL::OpenGLGraphicsDevice::PrepareWindowAttributes();
         window = SDL_CreateWindow("AssetsDeviceTests", 0, 0, 64, 64, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
@@ -128,7 +130,6 @@ protected:
         graphics = std::make_unique<OpenGL::OpenGLGraphicsDevice>(&table, 1.0f, 1);
         std::thread([&] { graphics->SetWindow(window, 64, 64, 1.0f); }).join();
         ASSERT_TRUE(graphics->MakeReady());
-        OpenGL::RegisterHlslFormat(files, *graphics, false);
         audio = std::make_unique<OpenAL::OpenALAudioDevice>(&table, false, 1.0f, 1.0f, 1.0f);
     }
 

@@ -5,6 +5,7 @@
 #include "Engine/Foundation/FileManager.h"
 #include "Engine/Foundation/Json.h"
 #include "Engine/Foundation/Members.h"
+#include "Engine/Runtime/Core/RuntimeFormats.h"
 #include "Source/Data/DataRegistry.h"
 #include "Tests/TestFolder.h"
 
@@ -134,7 +135,11 @@ public:
 class AssetsFolder
 {
 public:
-    AssetsFolder() : files(folder.Root(), folder.Root(), folder.Root(), folder.Root()) { files.RegisterFormats(); }
+    AssetsFolder() : files(folder.Root(), folder.Root(), folder.Root(), folder.Root())
+    {
+        files.RegisterFormats();
+        Lumvek::RegisterRuntimeFormats(files);
+    }
 
     // A file below Assets.
     void Write(const std::string& relative, StringView text)

@@ -1,12 +1,12 @@
 #include "Source/Data/Data.h"
 
 #include "Engine/Foundation/NameSet.h"
-#include "Engine/Foundation/Sound.h"
 #include "Engine/Foundation/Texture.h"
+#include "Engine/Runtime/Audio/Sound.h"
 #include "Source/Data/GameTypeData.h"
 #include "Source/Data/NamedAssets.h"
 #include "Tests/Engine/Foundation/TextureTestSupport.h"
-#include "Tests/Engine/Runtime/RecordingDevices.h"
+#include "Tests/Engine/Runtime/Audio/RecordingDevices.h"
 #include "Tests/LogCapture.h"
 #include "Tests/Source/Data/DataTestSupport.h"
 

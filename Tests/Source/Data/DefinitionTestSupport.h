@@ -3,11 +3,11 @@
 #include "Engine/Foundation/Blueprint.h"
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Resource.h"
-#include "Engine/Foundation/Sound.h"
 #include "Engine/Foundation/Texture.h"
+#include "Engine/Runtime/Audio/Sound.h"
 #include "Source/Data/DataRegistry.h"
 #include "Tests/Engine/Foundation/TextureTestSupport.h"
-#include "Tests/Engine/Runtime/RecordingDevices.h"
+#include "Tests/Engine/Runtime/Audio/RecordingDevices.h"
 #include "Tests/Source/Data/DataTestSupport.h"
 
 #include <gtest/gtest.h>

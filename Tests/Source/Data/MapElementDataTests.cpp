@@ -5,7 +5,7 @@
 
 #include "Tests/Source/Data/DefinitionTestSupport.h"
 
-#include "Engine/Runtime/ParticleSystem.h"
+#include "Engine/Runtime/Particles/ParticleSystem.h"
 
 #include <gtest/gtest.h>
 

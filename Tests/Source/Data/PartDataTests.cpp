@@ -1,11 +1,11 @@
 #include "Source/Data/PartData.h"
 
 #include "Engine/Foundation/NameSet.h"
-#include "Engine/Foundation/Sound.h"
 #include "Engine/Foundation/Texture.h"
+#include "Engine/Runtime/Audio/Sound.h"
 #include "Source/Data/AbilityPartData.h"
 #include "Tests/Engine/Foundation/TextureTestSupport.h"
-#include "Tests/Engine/Runtime/RecordingDevices.h"
+#include "Tests/Engine/Runtime/Audio/RecordingDevices.h"
 #include "Tests/Source/Data/DataTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,13 +1,13 @@
 #include "Source/Data/ThemeAtlas.h"
 
 #include "Engine/Foundation/NameSet.h"
-#include "Engine/Foundation/Sound.h"
 #include "Engine/Foundation/Texture.h"
-#include "Engine/Runtime/RecordingGraphicsDevice.h"
+#include "Engine/Runtime/Audio/Sound.h"
+#include "Engine/Runtime/Graphics/RecordingGraphicsDevice.h"
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/ThemeData.h"
 #include "Tests/Engine/Foundation/TextureTestSupport.h"
-#include "Tests/Engine/Runtime/RecordingDevices.h"
+#include "Tests/Engine/Runtime/Audio/RecordingDevices.h"
 #include "Tests/LogCapture.h"
 #include "Tests/Source/Data/DataTestSupport.h"
 

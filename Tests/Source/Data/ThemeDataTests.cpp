@@ -3,7 +3,7 @@
 #include "Engine/Foundation/Json.h"
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Texture.h"
-#include "Engine/Runtime/RecordingGraphicsDevice.h"
+#include "Engine/Runtime/Graphics/RecordingGraphicsDevice.h"
 #include "Source/Data/Loadout.h"
 #include "Tests/LogCapture.h"
 #include "Tests/Source/Data/RegistryTestFolder.h"

@@ -1,5 +1,5 @@
-#include "Engine/Runtime/DrawList.h"
-#include "Engine/Runtime/RecordingGraphicsDevice.h"
+#include "Engine/Runtime/Graphics/DrawList.h"
+#include "Engine/Runtime/Graphics/RecordingGraphicsDevice.h"
 
 #include <gtest/gtest.h>
 

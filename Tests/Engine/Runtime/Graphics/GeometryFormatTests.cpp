@@ -1,5 +1,6 @@
 #include "Engine/Foundation/FileManager.h"
-#include "Engine/Foundation/GeometryFormats.h"
+#include "Engine/Runtime/Core/RuntimeFormats.h"
+#include "Engine/Runtime/Graphics/GeometryFormats.h"
 #include "Tests/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +20,7 @@ using Messages = std::vector<std::string>;
 Messages Load(const std::string& extension, const std::string& text, Geometry& geometry)
 {
     static FileManager files;
-    static const bool registered = (files.RegisterFormats(), true);
+    static const bool registered = (files.RegisterFormats(), Lumvek::RegisterRuntimeFormats(files), true);
     (void)registered;
     Testing::LogCapture log;
     ContentFormat<Geometry>* format = files.FindFormat<Geometry>(extension);
@@ -136,6 +137,7 @@ TEST(GeometryFormats, RegisteredForTheirExtensionsAndNeverSaved)
 {
     FileManager files;
     files.RegisterFormats();
+    Lumvek::RegisterRuntimeFormats(files);
     EXPECT_NE(dynamic_cast<LcbFormat*>(files.FindFormat<Geometry>("lcb")), nullptr);
     EXPECT_NE(dynamic_cast<LixFormat*>(files.FindFormat<Geometry>("lix")), nullptr);
     EXPECT_NE(dynamic_cast<LvbFormat*>(files.FindFormat<Geometry>("lvb")), nullptr);

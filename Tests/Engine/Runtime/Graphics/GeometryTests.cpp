@@ -1,4 +1,4 @@
-#include "Engine/Runtime/Geometry.h"
+#include "Engine/Runtime/Graphics/Geometry.h"
 
 #include <gtest/gtest.h>
 

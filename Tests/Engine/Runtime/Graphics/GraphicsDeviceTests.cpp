@@ -2,9 +2,9 @@
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Resource.h"
 #include "Engine/Foundation/Texture.h"
-#include "Engine/Runtime/Geometry.h"
-#include "Engine/Runtime/Material.h"
-#include "Engine/Runtime/RecordingGraphicsDevice.h"
+#include "Engine/Runtime/Graphics/Geometry.h"
+#include "Engine/Runtime/Graphics/Material.h"
+#include "Engine/Runtime/Graphics/RecordingGraphicsDevice.h"
 #include "Tests/LogCapture.h"
 
 #include <gtest/gtest.h>

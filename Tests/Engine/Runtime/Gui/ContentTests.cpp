@@ -1,8 +1,8 @@
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Texture.h"
-#include "Engine/Runtime/Geometry.h"
-#include "Engine/Runtime/ImageContent.h"
-#include "Engine/Runtime/TextContent.h"
+#include "Engine/Runtime/Graphics/Geometry.h"
+#include "Engine/Runtime/Gui/ImageContent.h"
+#include "Engine/Runtime/Gui/TextContent.h"
 #include "Tests/Engine/Runtime/Gui/GuiTesting.h"
 #include "Tests/LogCapture.h"
 

@@ -1,6 +1,6 @@
 #include "Tests/Engine/Runtime/Gui/GuiTesting.h"
 
-#include "Engine/Runtime/Geometry.h"
+#include "Engine/Runtime/Graphics/Geometry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+#include "Engine/Runtime/Core/RuntimeFormats.h"
 #include "Engine/Runtime/OpenAL/OpenALAudioDevice.h"
 
 #include "Tests/LogCapture.h"
@@ -8,7 +9,7 @@
 #include "Engine/Foundation/FileManager.h"
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Resource.h"
-#include "Engine/Foundation/Sound.h"
+#include "Engine/Runtime/Audio/Sound.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +45,7 @@ struct Mix
     // Registers a sound as a definition's loader does; its samples come from a file or from Add.
     Sound* Register(const std::string& name, AudioGroup mixer, bool looping)
     {
-        Sound* sound = table.CreateSound(NameTableB().Add(name));
+        Sound* sound = table.Create<Sound>(NameTableB().Add(name));
         sound->device = &device;
         sound->soundId = NameSet::Global().Add(name);
         device.AddSound(sound->soundId, mixer, looping);
@@ -92,6 +93,7 @@ TEST(OpenALAudioDevice, PlaysWavFilesOfEveryPcmLayout)
     TestFolder folder;
     FileManager files(folder.Root(), "", "", "");
     files.RegisterFormats();
+    Lumvek::RegisterRuntimeFormats(files);
     Mix mix;
     for (uint16_t bits : {8, 16, 24, 32})
     {

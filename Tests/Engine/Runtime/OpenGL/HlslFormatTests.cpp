@@ -1,7 +1,7 @@
 #include "Engine/Foundation/FileManager.h"
+#include "Engine/Runtime/Graphics/RecordingGraphicsDevice.h"
 #include "Engine/Runtime/OpenGL/HlslFormat.h"
 #include "Engine/Runtime/OpenGL/OpenGLGraphicsDevice.h"
-#include "Engine/Runtime/RecordingGraphicsDevice.h"
 #include "Tests/LogCapture.h"
 
 #include <gmock/gmock.h>
@@ -105,6 +105,21 @@ TEST(HlslFormat, IsRegisteredForTheOpenGLDeviceOnly)
         EXPECT_EQ(format != nullptr, c.registered);
         EXPECT_EQ(dynamic_cast<HlslDebugFormat*>(format) != nullptr, c.registered && c.debug);
     }
+}
+
+TEST(HlslFormat, TheOpenGLDeviceRegistersItWithTheFileManagerOfItsTable)
+{
+    for (bool debug : {false, true})
+    {
+        FileManager files;
+        ResourceTable table(&files);
+        OpenGL::OpenGLGraphicsDevice opengl(&table, 1.0f, 1, debug);
+        ContentFormat<Material>* format = files.FindFormat<Material>("hlsl");
+        ASSERT_NE(format, nullptr);
+        EXPECT_EQ(dynamic_cast<HlslDebugFormat*>(format) != nullptr, debug);
+    }
+    ResourceTable detached;
+    OpenGL::OpenGLGraphicsDevice withoutFiles(&detached, 1.0f, 1);
 }
 
 } // namespace

@@ -3,8 +3,8 @@
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Resource.h"
 #include "Engine/Foundation/Texture.h"
-#include "Engine/Runtime/Geometry.h"
-#include "Engine/Runtime/Material.h"
+#include "Engine/Runtime/Graphics/Geometry.h"
+#include "Engine/Runtime/Graphics/Material.h"
 #include "Engine/Runtime/OpenGL/HlslFormat.h"
 #include "Engine/Runtime/OpenGL/OpenGLGraphicsDevice.h"
 

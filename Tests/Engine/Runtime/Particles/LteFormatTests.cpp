@@ -1,9 +1,10 @@
 #include "Engine/Foundation/File.h"
 #include "Engine/Foundation/FileManager.h"
 #include "Engine/Foundation/NameSet.h"
-#include "Engine/Runtime/ParticleGenerators.h"
-#include "Engine/Runtime/ParticleInitializers.h"
-#include "Engine/Runtime/ParticleUpdaters.h"
+#include "Engine/Runtime/Core/RuntimeFormats.h"
+#include "Engine/Runtime/Particles/ParticleGenerators.h"
+#include "Engine/Runtime/Particles/ParticleInitializers.h"
+#include "Engine/Runtime/Particles/ParticleUpdaters.h"
 #include "Tests/Engine/Runtime/Particles/ParticleTestSupport.h"
 #include "Tests/LogCapture.h"
 #include "Tests/TestFolder.h"
@@ -159,6 +160,7 @@ TEST(LteFormat, EffectsLoadThroughTheFileManagerAndReloadInPlace)
     TestFolder folder;
     FileManager files(folder.Root(), folder.Root(), folder.Root(), folder.Root());
     files.RegisterFormats();
+    Lumvek::RegisterRuntimeFormats(files);
     EXPECT_NE(files.FindFormat<EffectData>("lte"), nullptr);
     ResourceTable table(&files);
     table.watch = 1;

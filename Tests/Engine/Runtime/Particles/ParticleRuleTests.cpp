@@ -1,6 +1,6 @@
-#include "Engine/Runtime/ParticleGenerators.h"
-#include "Engine/Runtime/ParticleInitializers.h"
-#include "Engine/Runtime/ParticleUpdaters.h"
+#include "Engine/Runtime/Particles/ParticleGenerators.h"
+#include "Engine/Runtime/Particles/ParticleInitializers.h"
+#include "Engine/Runtime/Particles/ParticleUpdaters.h"
 #include "Tests/Engine/Runtime/Particles/ParticleTestSupport.h"
 
 #include <gmock/gmock.h>

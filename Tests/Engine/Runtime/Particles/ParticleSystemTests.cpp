@@ -1,6 +1,6 @@
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Texture.h"
-#include "Engine/Runtime/Geometry.h"
+#include "Engine/Runtime/Graphics/Geometry.h"
 #include "Tests/Engine/Runtime/Particles/ParticleTestSupport.h"
 
 #include <gmock/gmock.h>

@@ -2,8 +2,8 @@
 
 #include "Engine/Foundation/Blueprint.h"
 #include "Engine/Foundation/Lon.h"
-#include "Engine/Runtime/LteFormat.h"
-#include "Engine/Runtime/ParticleSystem.h"
+#include "Engine/Runtime/Particles/LteFormat.h"
+#include "Engine/Runtime/Particles/ParticleSystem.h"
 
 #include <gtest/gtest.h>
 

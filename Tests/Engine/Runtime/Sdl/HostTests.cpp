@@ -5,9 +5,9 @@
 
 #include "Engine/Foundation/File.h"
 #include "Engine/Foundation/ToString.h"
-#include "Engine/Runtime/Directory.h"
-#include "Engine/Runtime/GraphicsDevice.h"
-#include "Engine/Runtime/Input.h"
+#include "Engine/Runtime/Core/Directory.h"
+#include "Engine/Runtime/Graphics/GraphicsDevice.h"
+#include "Engine/Runtime/Input/Input.h"
 #include "Engine/Runtime/Sdl/Platform.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "Source/Tools/Bake/Synth.h"
 
-#include "Engine/Foundation/Wav.h"
+#include "Engine/Runtime/Audio/Wav.h"
 
 #include <gtest/gtest.h>
 
@@ -63,4 +63,25 @@ TEST(Synth, LoudMixesAreScaledBelowClippingAndVoicesEndSilent)
     // The end fade brings the voices to rest without a click, and nothing plays after them.
     EXPECT_LT(std::abs(int(SampleAt(sound, size_t(0.1f * Synth::SampleRate) - 1))), 2000);
     EXPECT_EQ(SampleAt(sound, size_t(0.15f * Synth::SampleRate)), 0);
+}
+
+TEST(Synth, VibratoSwingsThePitchAroundTheTone)
+{
+    // Zero crossings count the pitch: in the first half of a 5 Hz swing the tone runs sharp, in the
+    // second flat; a steady tone crosses as often in both.
+    const auto crossings = [](Vibrato vibrato)
+    {
+        Synth synth("whirr", 1, 0.2f);
+        synth.Tone(Wave::Sine, 0.0f, 0.2f, 1000.0f, 1000.0f, 0.5f, {}, 0.0f, vibrato);
+        std::pair<int, int> halves;
+        for (uint32_t i = 1; i < Synth::SampleRate / 5; ++i)
+            if ((synth.samples[i - 1] < 0.0f) != (synth.samples[i] < 0.0f))
+                (i < Synth::SampleRate / 10 ? halves.first : halves.second)++;
+        return halves;
+    };
+    const auto [steadyFirst, steadySecond] = crossings({});
+    EXPECT_NEAR(steadyFirst, steadySecond, 2);
+    const auto [sharp, flat] = crossings({5.0f, 0.2f});
+    EXPECT_GT(sharp, steadyFirst + 20);
+    EXPECT_LT(flat, steadySecond - 20);
 }

@@ -1,4 +1,4 @@
-#include "Engine/Runtime/DrawList.h"
+#include "Engine/Runtime/Graphics/DrawList.h"
 #include "Tests/Engine/Runtime/OpenGL/OpenGLTestSupport.h"
 #include "Tests/Engine/Runtime/Particles/ParticleTestSupport.h"
 

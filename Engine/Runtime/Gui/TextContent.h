@@ -1,0 +1,108 @@
+#pragma once
+
+#include "Engine/Foundation/Color.h"
+#include "Engine/Foundation/Resource.h"
+#include "Engine/Foundation/StringView.h"
+#include "Engine/Foundation/UnitRectangle.h"
+#include "Engine/Runtime/Gui/Content.h"
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace Lumvek
+{
+
+class TextureFontRegion;
+
+// A line of text drawn from a distance-field font, placed in its element by the two alignments.
+// With colour codes on, "#RRGGBBAA" in the text colours the glyphs after it and is not drawn itself.
+// Bytes from 128 up have no glyph: they are neither drawn nor measured. Owned by its element;
+// application thread only.
+class TextContent : public Content
+{
+public:
+    // The text's size: the line height in pixels.
+    enum SizeUnit : uint32_t
+    {
+        ElementHeight = 0,
+        Pixels = 1,
+        PercentOfHeight = 2,
+    };
+
+    void Render(float seconds, DrawList& drawList, Geometry& vertexBuffer, Geometry& indexBuffer,
+                GraphicsDevice& device, Menu& menu, const Rectangle& rectangle) override;
+
+    // The line height in pixels in an element of the given height.
+    float ResolveSize(float elementHeight) const;
+
+    // When text[at] starts a colour code that Color::Parse reads whole, stores its colour.
+    static bool ReadColorCode(StringView text, uint32_t at, Color& color);
+    // The width of the text in pixels at line height size: the font's measure of the text without its
+    // colour codes (when colorCodes is set), plus the letter spacing between its glyphs.
+    float MeasureWidth(const TextureFontRegion& font, StringView text, float size);
+
+    std::string text;
+    // Device slot of a texture holding a font region.
+    uint32_t font = InvalidId;
+    UnitRectangle::Measure size;
+    Color fillColor = Color::White;
+    Color strokeColor = Color::Black;
+    // Fractions of the distance field's range; the shader takes them clamped to [0, 0.49] and halved.
+    float innerStrokeRadius = 0.0f;
+    float outerStrokeRadius = 0.0f;
+    // In multiples of the size.
+    float letterSpacing = 0.0f;
+    uint8_t colorCodes = 0;
+
+protected:
+    // What a Render needs after the font was found.
+    struct Pen
+    {
+        DrawList& drawList;
+        Geometry& vertexBuffer;
+        Geometry& indexBuffer;
+        float deviceWidth = 0.0f;
+        float deviceHeight = 0.0f;
+        const TextureFontRegion& font;
+        float size = 0.0f;
+        Color fill;
+        // The radii as drawn; the stroke takes the fill colour when both are nil.
+        float innerRadius = 0.0f;
+        float outerRadius = 0.0f;
+        bool strokeFollowsFill = false;
+    };
+
+    // The font region of the font texture, with the messages of a failed lookup under the caller's name.
+    const TextureFontRegion* FindFont(GraphicsDevice& device, StringView missing, StringView notFont) const;
+    // Points the list's template at the Gui's text material and the font.
+    void PrepareTemplate(DrawList& drawList, const Menu& menu) const;
+    Pen MakePen(DrawList& drawList, Geometry& vertexBuffer, Geometry& indexBuffer, const GraphicsDevice& device,
+                const TextureFontRegion& font, float size) const;
+    // Draws text[first, last) with its left edge at x and the bottom of its line at bottom. False when
+    // the Gui's buffers are full.
+    bool DrawLine(Pen& pen, uint32_t first, uint32_t last, float x, float bottom) const;
+
+    // Reused by every Render, so drawing allocates nothing once it has run.
+    std::string measured;
+};
+
+// Text wrapped at its element's width: lines break at the last space or newline that fits, a word
+// longer than the width breaks before the character that overflows, and every newline starts a line.
+// The lines are S apart and aligned one by one. Owned by its element; application thread only.
+class MultilineTextContent : public TextContent
+{
+public:
+    void Render(float seconds, DrawList& drawList, Geometry& vertexBuffer, Geometry& indexBuffer,
+                GraphicsDevice& device, Menu& menu, const Rectangle& rectangle) override;
+
+    // Splits the text into lines no wider than width pixels at line height size, as [first, last)
+    // ranges of the text without the break characters. Each line holds at least one character, so a
+    // character wider than the width stands on a line of its own.
+    void BreakLines(const TextureFontRegion& font, float size, float width);
+
+    std::vector<std::pair<uint32_t, uint32_t>> lines;
+};
+
+} // namespace Lumvek

@@ -1,0 +1,112 @@
+#include "Source/Game/LaunchOptions.h"
+
+#include <charconv>
+#include <limits>
+
+namespace
+{
+
+// A whole decimal number of at most largest, without sign, space or anything after it.
+bool ParseNumber(const std::string& text, uint64_t largest, uint64_t& value)
+{
+    if (text.empty() || text[0] < '0' || text[0] > '9')
+        return false;
+    const char* end = text.data() + text.size();
+    const auto [last, result] = std::from_chars(text.data(), end, value);
+    return result == std::errc() && last == end && value <= largest;
+}
+
+} // namespace
+
+bool ParseLaunchOptions(std::span<const std::string> arguments, LaunchOptions& options, std::string& error)
+{
+    bool seen[5] = {};
+    const auto once = [&](uint32_t option, const std::string& name)
+    {
+        if (seen[option])
+        {
+            error = name + " is given twice";
+            return false;
+        }
+        seen[option] = true;
+        return true;
+    };
+
+    for (size_t index = 0; index < arguments.size(); ++index)
+    {
+        const std::string& name = arguments[index];
+        if (name == "--headless")
+        {
+            if (!once(0, name))
+                return false;
+            options.headless = true;
+            continue;
+        }
+
+        const bool takesValue = name == "--local" || name == "--seed" || name == "--ticks" || name == "--hash-log";
+        if (!takesValue)
+        {
+            error = "unknown option " + name;
+            return false;
+        }
+        if (index + 1 >= arguments.size() || arguments[index + 1].empty())
+        {
+            error = name + " needs a value";
+            return false;
+        }
+        const std::string& value = arguments[++index];
+        uint64_t number = 0;
+        if (name == "--local")
+        {
+            if (!once(1, name))
+                return false;
+            options.localConfiguration = value;
+        }
+        else if (name == "--seed")
+        {
+            if (!once(2, name))
+                return false;
+            if (!ParseNumber(value, std::numeric_limits<uint32_t>::max(), number))
+            {
+                error = "--seed takes a whole number from 0 to 4294967295, not " + value;
+                return false;
+            }
+            options.seed = static_cast<uint32_t>(number);
+        }
+        else if (name == "--ticks")
+        {
+            if (!once(3, name))
+                return false;
+            if (!ParseNumber(value, std::numeric_limits<uint64_t>::max(), number) || number == 0)
+            {
+                error = "--ticks takes a whole number of ticks above 0, not " + value;
+                return false;
+            }
+            options.tickLimit = number;
+        }
+        else
+        {
+            if (!once(4, name))
+                return false;
+            options.hashLogPath = value;
+        }
+    }
+
+    // Without a local match nothing is stepped for them to apply to.
+    if (options.localConfiguration.empty() && (options.tickLimit != 0 || !options.hashLogPath.empty()))
+    {
+        error = options.tickLimit != 0 ? "--ticks needs --local" : "--hash-log needs --local";
+        return false;
+    }
+    return true;
+}
+
+const char* LaunchUsage()
+{
+    return "usage: Vantorel [--headless] [--local <configuration> [--seed <n>] [--ticks <n>] [--hash-log <file>]]\n"
+           "  --headless                no window, sound or screens; a local match runs as fast as it can\n"
+           "  --local <configuration>   plays a local match of the named game configuration\n"
+           "  --seed <n>                seeds every random generator of the game (0 to 4294967295)\n"
+           "  --ticks <n>               gives up after n ticks of the match, with exit code 2\n"
+           "  --hash-log <file>         writes the world's hash after every tick of the match, a line a tick";
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+// What the program's command line asks for.
+struct LaunchOptions
+{
+    // No window, sound, screens or renderer; a local match then runs on a simulated clock, one tick a
+    // frame, as fast as the machine allows.
+    bool headless = false;
+    // The configuration a local match is played with at once, by its name in the registry; empty for
+    // the front end.
+    std::string localConfiguration;
+    // Seeds every generator of the game; without it they are seeded from the clock.
+    std::optional<uint32_t> seed;
+    // The match's ticks after which the program gives up; 0 for no limit.
+    uint64_t tickLimit = 0;
+    // Where a line with the world's hash goes after every tick of the match; empty for nowhere.
+    std::string hashLogPath;
+};
+
+// The options of the arguments that follow the program's name. False, with error describing the first
+// argument that is wrong, for an unknown option, a missing or malformed value, an option given twice,
+// or --ticks and --hash-log without --local.
+bool ParseLaunchOptions(std::span<const std::string> arguments, LaunchOptions& options, std::string& error);
+
+// What the program accepts, one option a line, for the message about a bad command line.
+const char* LaunchUsage();

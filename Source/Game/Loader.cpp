@@ -1,0 +1,192 @@
+#include "Source/Game/Loader.h"
+
+#include "Engine/Foundation/NameSet.h"
+#include "Engine/Foundation/Texture.h"
+#include "Engine/Foundation/TextureRegion.h"
+#include "Engine/Runtime/Core/Application.h"
+#include "Engine/Runtime/Graphics/GraphicsDevice.h"
+#include "Source/Data/DataRegistry.h"
+#include "Source/Game/Vantorel.h"
+#include "Source/World/MapFile.h"
+#include "Source/World/MapNames.h"
+
+using namespace Lumvek;
+
+namespace Loader
+{
+
+LoaderThread::~LoaderThread()
+{
+    Wait();
+}
+
+void LoaderThread::Start(std::function<void()> work)
+{
+    Wait();
+    thread = std::thread(std::move(work));
+}
+
+void LoaderThread::Wait()
+{
+    if (thread.joinable())
+        thread.join();
+}
+
+void LoadStartup(Vantorel_& game)
+{
+    game.loaderThread.Start(
+        [&game]
+        {
+            game.registryOwner->LoadAll();
+            game.load.SetProgress(33);
+            // Profiles name the parts of their loadouts by the definitions just loaded. The user
+            // interface's resources load here too once there are screens.
+            if (!game.IsHeadless())
+                Profile::LoadAll(game.profiles, game.GetApplication()->GetFileManager().applicationRoot,
+                                 *game.registryOwner);
+            game.load.SetProgress(66);
+            game.load.SetState(LoadState::StartupLoaded);
+        });
+}
+
+void LoadMatch(Vantorel_& game)
+{
+    game.loaderThread.Start(
+        [&game]
+        {
+            game.load.SetProgress(25);
+            // The entity names the map gives are kept for the map editor, which is not part of the game
+            // yet: a set of its own for each load.
+            MapNames names;
+            LoadMapData(*game.worldOwner, names);
+            game.load.SetProgress(50);
+            // The game renderer creates its match resources here once it is part of the game.
+            game.load.SetProgress(75);
+            game.load.SetProgress(100);
+            game.load.SetState(LoadState::MatchLoaded);
+        });
+}
+
+void LoadRenderResources(Vantorel_& game)
+{
+    game.loaderThread.Start(
+        [&game]
+        {
+            // The game renderer loads the players' textures into its atlases here once it is part of
+            // the game.
+            game.load.SetProgress(50);
+            game.load.SetProgress(80);
+            game.load.SetState(LoadState::RenderResourcesLoaded);
+        });
+}
+
+StreamingAtlasInfo::StreamingAtlasInfo(StringView textureName, StringView regionName)
+    : texture(NameTableC().Add(textureName)), region(NameTableA().Add(regionName))
+{
+}
+
+StreamingAtlasInfo::~StreamingAtlasInfo()
+{
+    if (worker.joinable())
+        worker.join();
+}
+
+uint32_t StreamingAtlasInfo::GetPendingCount() const
+{
+    std::lock_guard lock(mutex);
+    return static_cast<uint32_t>(pending.size());
+}
+
+TextureStreamRegion* StreamingAtlasInfo::FindStreamRegion(GraphicsDevice* device, Texture*& atlas) const
+{
+    atlas = device ? device->GetTexture(texture) : nullptr;
+    return atlas ? atlas->FindRegion<TextureStreamRegion>(region) : nullptr;
+}
+
+void StreamingAtlasInfo::RequestTextureRegion(GraphicsDevice* device, uint32_t cell, StringView image)
+{
+    std::lock_guard lock(mutex);
+    Texture* atlas = nullptr;
+    TextureStreamRegion* stream = FindStreamRegion(device, atlas);
+    if (!stream)
+        return;
+    if (stream->HoldsFrame(cell))
+    {
+        stream->MoveToHead(stream->FindFrame(cell)->cell);
+        return;
+    }
+    if (GetState() != Idle)
+    {
+        pending.push_back({cell, image.ToString()});
+        return;
+    }
+    StartStreamingLoad(*device, *atlas, *stream, cell, image.ToString());
+}
+
+void StreamingAtlasInfo::StartStreamingLoad(GraphicsDevice& device, Texture& atlas, TextureStreamRegion& stream,
+                                            uint32_t cell, const std::string& image)
+{
+    {
+        // The device uploads an unlocked texture whose version moved, reading both under its mutex:
+        // taking the cell must not raise the version of a texture the image thread is about to fill.
+        auto deviceLock = device.Lock();
+        const uint8_t wasLocked = atlas.locked;
+        atlas.locked = 1;
+        // A request that waited may find its image loaded by an earlier one of the same id.
+        bool added = false;
+        if (!stream.UseFrame(cell, added) || !added)
+        {
+            atlas.locked = wasLocked;
+            return;
+        }
+    }
+    TextureRegion* target = atlas.GetRegion(cell);
+    state.store(Loading, std::memory_order_release);
+    // The previous image's thread has set Loaded, its last act, before the atlas could become idle.
+    if (worker.joinable())
+        worker.join();
+    worker = std::thread(
+        [this, target, image]
+        {
+            if (target)
+                target->Load(image);
+            state.store(Loaded, std::memory_order_release);
+        });
+}
+
+void StreamingAtlasInfo::ServeStreamingAtlas(GraphicsDevice* device, bool mayStartQueued)
+{
+    std::lock_guard lock(mutex);
+    switch (GetState())
+    {
+    case Loaded:
+    {
+        Texture* atlas = nullptr;
+        FindStreamRegion(device, atlas);
+        if (atlas)
+        {
+            auto deviceLock = device->Lock();
+            atlas->FinishChanges();
+        }
+        state.store(Idle, std::memory_order_release);
+        break;
+    }
+    case Idle:
+    {
+        if (pending.empty() || !mayStartQueued)
+            break;
+        Texture* atlas = nullptr;
+        TextureStreamRegion* stream = FindStreamRegion(device, atlas);
+        if (!stream)
+            break;
+        const Request request = std::move(pending.front());
+        pending.pop_front();
+        StartStreamingLoad(*device, *atlas, *stream, request.cell, request.image);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+} // namespace Loader

@@ -1,0 +1,56 @@
+// The program entry: reads the command line, starts the application on the SDL host with the game's
+// system and the engine's Gui, and pumps the window's events until the application has ended.
+//
+// Exit codes: 0 when the program was closed, or when a local match ended and its journal was written;
+// 1 for a bad command line or configuration; 2 when --ticks ran out before the match ended; 3 when the
+// match ended but its journal could not be written.
+
+#include "Engine/Foundation/Log.h"
+#include "Engine/Runtime/Core/RuntimeFormats.h"
+#include "Engine/Runtime/Gui/Gui.h"
+#include "Engine/Runtime/Sdl/SdlApplication.h"
+#include "Source/Game/HashLog.h"
+#include "Source/Game/LaunchOptions.h"
+#include "Source/Game/Vantorel.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    LaunchOptions options;
+    std::string error;
+    if (!ParseLaunchOptions(arguments, options, error))
+    {
+        std::fprintf(stderr, "Vantorel: %s\n%s\n", error.c_str(), LaunchUsage());
+        return 1;
+    }
+    std::unique_ptr<HashLog> hashLog;
+    if (!options.hashLogPath.empty() && !(hashLog = HashLog::Open(options.hashLogPath, error)))
+    {
+        std::fprintf(stderr, "Vantorel: %s\n", error.c_str());
+        return 1;
+    }
+
+    Lumvek::ApplicationConfig config;
+    config.musicVolume = 1.0f;
+    config.soundVolume = 1.0f;
+    config.effectVolume = 1.0f;
+    config.scale = 1.0f;
+    config.multisampleCount = 8;
+    config.width = 1920;
+    config.height = 1080;
+    config.headless = options.headless;
+
+    std::unique_ptr<Lumvek::SdlApplication> application = Lumvek::SdlApplication::Create("Vantorel", config);
+    application->GetFileManager().RegisterFormats();
+    Lumvek::RegisterRuntimeFormats(application->GetFileManager());
+    application->AddSystem(std::make_unique<Vantorel_>(options, std::move(hashLog)));
+    application->AddSystem(std::make_unique<Lumvek::Gui>());
+    application->Run();
+    const int32_t exitCode = application->MessageLoop();
+    application.reset();
+    return exitCode;
+}

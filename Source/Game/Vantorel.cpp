@@ -1,0 +1,302 @@
+#include "Source/Game/Vantorel.h"
+
+#include "Engine/Foundation/Log.h"
+#include "Engine/Foundation/Texture.h"
+#include "Engine/Runtime/Audio/AudioDevice.h"
+#include "Engine/Runtime/Core/Application.h"
+#include "Engine/Runtime/Graphics/GraphicsDevice.h"
+#include "Engine/Runtime/Input/Input.h"
+#include "Libraries/Net/ConnectToken.h"
+#include "Libraries/Net/Log.h"
+#include "Source/Data/DataRegistry.h"
+#include "Source/Data/NamedAssets.h"
+#include "Source/GameTypes/GameType.h"
+#include "Source/Network/LocalNetwork.h"
+#include "Source/World/World.h"
+
+#include <chrono>
+
+using namespace Lumvek;
+
+namespace
+{
+
+// Written by Setup and the destructor on the application thread; read there by whatever reaches the
+// game through Vantorel_::Get.
+Vantorel_* instance = nullptr;
+
+// Nanoseconds of the steady clock: a 64-bit count of nanoseconds lasts centuries, where scaling a
+// counter by a million first would overflow within hours of boot.
+int64_t Now()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
+
+namespace
+{
+
+LaunchOptions HeadlessOnly(bool headless)
+{
+    LaunchOptions options;
+    options.headless = headless;
+    return options;
+}
+
+} // namespace
+
+Vantorel_::Vantorel_(bool headless) : Vantorel_(HeadlessOnly(headless), nullptr) {}
+
+Vantorel_::Vantorel_(const LaunchOptions& launch, std::unique_ptr<HashLog> log)
+    : iconAtlas("UiAtlas", "Icons"), previewAtlas("PreviewAtlas", "Bones"), headless(launch.headless), options(launch),
+      hashLog(std::move(log))
+{
+    if (options.seed)
+        random.Seed(*options.seed);
+    GameContext::headless = headless;
+    simulatedClock = headless && !options.localConfiguration.empty();
+
+    Net::SetPrintFunction(&NetworkLogHook);
+    Net::SetLogLevel(Net::LOG_LEVEL_ERROR);
+    cryptoReady = Net::InitializeCrypto();
+    if (!cryptoReady)
+        Log::Write("libsodium failed to start: the server and client roles cannot be used");
+}
+
+Vantorel_::~Vantorel_()
+{
+    if (HasMatch())
+        LeaveGame();
+    // A start-up loader may still be filling the registry.
+    loaderThread.Wait();
+    if (networkOwner)
+        networkOwner->Stop();
+    if (instance == this)
+        instance = nullptr;
+    network = nullptr;
+    networkOwner.reset();
+    registry = nullptr;
+}
+
+Vantorel_* Vantorel_::Get()
+{
+    return instance;
+}
+
+void Vantorel_::Setup()
+{
+    instance = this;
+    Application& application = *GetApplication();
+    registryOwner =
+        std::make_unique<DataRegistry>(application.GetFileManager(), headless ? nullptr : application.GetAudioDevice());
+    registry = registryOwner.get();
+    if (!headless)
+        Log::Write("the screens, the user interface and the game renderer are not part of the game yet: the window "
+                   "shows nothing of the game");
+
+    load.SetProgress(0);
+    load.SetState(LoadState::StartupLoading);
+    StartLoader(&Loader::LoadStartup);
+}
+
+void Vantorel_::StartLoader(void (*loader)(Vantorel_&))
+{
+    if (IsStreaming())
+    {
+        loaderPending = true;
+        return;
+    }
+    loader(*this);
+}
+
+void Vantorel_::LateUpdate(int64_t elapsed)
+{
+    if (finished)
+        return;
+    if (simulatedClock)
+        elapsed = StepLength;
+    DriveLocalRun();
+    if (!network || finished)
+        return;
+
+    network->Update(elapsed);
+    const LoadState loadState = load.GetState();
+    switch (network->GetState())
+    {
+    case NetworkState::Configured:
+        if (loadState == LoadState::StartupLoaded || loadState == LoadState::MatchUnloaded)
+            StartGame();
+        break;
+    case NetworkState::Loaded:
+        if (loadState == LoadState::MatchLoaded)
+            BeginPlay();
+        break;
+    case NetworkState::Prepared:
+        if (loadState == LoadState::RenderResourcesLoaded)
+        {
+            if (gameType)
+            {
+                if (authority)
+                    gameType->SetupObjectives();
+                else
+                    gameType->ResetPlayers();
+            }
+            // The game screens open here once there are screens.
+            network->BeginStarting();
+            accumulator = 0;
+            matchFlow = MatchFlow::Running;
+        }
+        FixedUpdate(elapsed);
+        break;
+    case NetworkState::Playing:
+        FixedUpdate(elapsed);
+        break;
+    case NetworkState::Ended:
+        // The scoreboard opens here once there are screens.
+        if (matchFlow == MatchFlow::Running)
+            matchFlow = MatchFlow::Scoreboard;
+        FixedUpdate(elapsed);
+        break;
+    case NetworkState::Leaving:
+        LeaveGame();
+        break;
+    case NetworkState::Stopped:
+        if (HasMatch())
+            LeaveGame();
+        ShowStartScreen();
+        break;
+    default:
+        break;
+    }
+    DriveLocalRun();
+}
+
+void Vantorel_::FixedUpdate(int64_t elapsed)
+{
+    if (paused)
+        return;
+    accumulator += elapsed;
+    if (accumulator > MaximumBacklog)
+        accumulator = 0;
+    while (accumulator >= StepLength && !finished)
+    {
+        Step(static_cast<double>(StepLength) / 1e9);
+        accumulator -= StepLength;
+    }
+}
+
+void Vantorel_::Step(double seconds)
+{
+    const int64_t start = Now();
+    const NetworkState before = network->GetState();
+    network->Step(static_cast<float>(seconds));
+    stepDuration = Now() - start;
+    // A role steps the world only while the match plays or shows its end.
+    if (world && (before == NetworkState::Playing || before == NetworkState::Ended))
+        RecordTick();
+}
+
+void Vantorel_::Render(int64_t elapsed)
+{
+    if (headless)
+        return;
+    if (simulatedClock)
+        elapsed = StepLength;
+
+    if (GraphicsDevice* device = GetApplication()->GetGraphicsDevice())
+    {
+        Texture* target = device->GetTexture(GraphicsResources::TransitionTarget);
+        const DeviceSize size = device->GetSize();
+        if (target && (target->width != size.width || target->height != size.height))
+            target->SetSize(size.width, size.height, TextureFormat::ColorBuffer4x8);
+    }
+    DecayRumble(elapsed);
+
+    const double dt = static_cast<double>(elapsed) / 1e9 * timeScale;
+    const double alpha = interpolate ? static_cast<double>(accumulator) / 1e9 / (1.0 / 60.0) : 1.0;
+    if (!frozen && elapsed < SlowFrame)
+        VisualUpdate(dt, alpha);
+    RenderFrame(dt, alpha);
+}
+
+void Vantorel_::DecayRumble(int64_t elapsed)
+{
+    ControllerDevice* controllers = GetApplication()->GetControllerDevice();
+    if (!controllers)
+        return;
+    const float decay = RumbleDecay * static_cast<float>(static_cast<double>(elapsed) / 1e9);
+    for (uint32_t pad = 0; pad < ControllerCount; ++pad)
+    {
+        ControllerDevice::Vibration& vibration = controllers->vibrations[pad];
+        if (vibration.highFrequency <= 0.0f && vibration.lowFrequency <= 0.0f)
+            continue;
+        vibration.highFrequency -= decay;
+        vibration.lowFrequency -= decay;
+        if (vibration.highFrequency < 0.0f && vibration.lowFrequency < 0.0f)
+        {
+            vibration.highFrequency = 0.0f;
+            vibration.lowFrequency = 0.0f;
+            controllers->SetVibration(0.0f, 0.0f, pad);
+        }
+    }
+}
+
+void Vantorel_::VisualUpdate(double, double)
+{
+    const int64_t start = Now();
+    // Characters, animated visuals and the cameras of the renderer's views are updated here once the
+    // game renderer is part of the game.
+    visualDuration = Now() - start;
+}
+
+void Vantorel_::RenderFrame(double, double)
+{
+    const int64_t start = Now();
+    GraphicsDevice* device = GetApplication()->GetGraphicsDevice();
+    if (loaderPending && !IsStreaming())
+    {
+        loaderPending = false;
+        switch (load.GetState())
+        {
+        case LoadState::StartupLoading:
+            Loader::LoadStartup(*this);
+            break;
+        case LoadState::MatchLoading:
+            Loader::LoadMatch(*this);
+            break;
+        case LoadState::RenderResourcesLoading:
+            Loader::LoadRenderResources(*this);
+            break;
+        default:
+            break;
+        }
+    }
+    else
+    {
+        // Queued images wait while a loader may run, and start one at a time over both atlases.
+        const LoadState state = load.GetState();
+        const bool loaderIdle = state == LoadState::StartupLoaded || state == LoadState::RenderResourcesLoaded;
+        iconAtlas.ServeStreamingAtlas(device, loaderIdle && !IsStreaming());
+        previewAtlas.ServeStreamingAtlas(device, loaderIdle && !IsStreaming());
+    }
+    renderDuration = Now() - start;
+}
+
+void Vantorel_::PlaySound(uint32_t soundId, Vector2 position, Vector2 velocity, float volume)
+{
+    if (headless || soundId == InvalidId)
+        return;
+    AudioDevice* audio = GetApplication() ? GetApplication()->GetAudioDevice() : nullptr;
+    if (!audio)
+        return;
+    SoundInstance sound = audio->Play(soundId);
+    if (sound.id == InvalidId)
+        return;
+    audio->SetVolume(sound.id, volume);
+    audio->SetPosition(sound.id, position, velocity);
+    // Played once and forgotten: the device takes the voice back when the sound has ended.
+    audio->ReleaseWhenDone(sound.id);
+    sound.device = nullptr;
+}

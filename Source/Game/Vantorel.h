@@ -1,0 +1,182 @@
+#pragma once
+
+#include "Engine/Foundation/Random.h"
+#include "Engine/Foundation/StringView.h"
+#include "Engine/Runtime/Core/System.h"
+#include "Libraries/Net/Memory.h"
+#include "Source/Data/Profile.h"
+#include "Source/Game/HashLog.h"
+#include "Source/Game/LaunchOptions.h"
+#include "Source/Game/LoadStatus.h"
+#include "Source/Game/Loader.h"
+#include "Source/World/GameContext.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class DataRegistry;
+class GameType;
+class LocalNetwork;
+class Network;
+class World;
+
+// Where the game stands between the front end and a match.
+enum class MatchFlow : int32_t
+{
+    FrontEnd = 0,
+    // A network role exists and waits for the network to configure a match.
+    NetworkCreated = 1,
+    // Play has begun and the render resources load.
+    PlayBegun = 2,
+    // The match runs.
+    Running = 3,
+    // The match is over and its results show.
+    Scoreboard = 4,
+};
+
+// The game's own system: the one object through which the game reaches its definitions, its profiles,
+// the current game set-up, the current network role and, during a match, the world. It loads on
+// worker threads, creates the network roles, drives each match through its network states, and steps
+// the match in fixed ticks of 1/60 s. Added to the application once and owned by it; everything
+// here runs on the application thread, except the loaders and the image loads (Loader.h), which write
+// only the load status, the streaming atlases and the objects they fill.
+class Vantorel_ final : public Lumvek::System, public GameContext
+{
+public:
+    // One tick of 1/60 s, truncated to whole nanoseconds.
+    static constexpr int64_t StepLength = 16'666'666;
+    // More unsimulated time than this is dropped rather than caught up with.
+    static constexpr int64_t MaximumBacklog = 250'000'000;
+    // A frame that took this long or longer skips the visual update.
+    static constexpr int64_t SlowFrame = 100'000'000;
+    // Rumble strength lost per second.
+    static constexpr float RumbleDecay = 50.0f;
+
+    explicit Vantorel_(bool headless);
+    // A run the command line set up. The hash log, when given, receives the match's ticks.
+    Vantorel_(const LaunchOptions& options, std::unique_ptr<HashLog> hashLog);
+    Vantorel_(const Vantorel_&) = delete;
+    Vantorel_& operator=(const Vantorel_&) = delete;
+    // Leaves a running match, stops the network role, and waits for every loader and image load.
+    ~Vantorel_() override;
+
+    // The game system of the running program; null before its set-up and after its destruction.
+    static Vantorel_* Get();
+
+    // Makes the registry and starts the start-up loader.
+    void Setup() override;
+    // Advances the network role and acts on its state: starts, begins, opens, shows the results of and
+    // leaves matches, and runs the fixed-step loop while the match is prepared, playing or ended.
+    void LateUpdate(int64_t elapsed) override;
+    // Unless headless: rumble decay, the visual update and the render pass.
+    void Render(int64_t elapsed) override;
+
+    // Adds the time to the backlog (unless paused) and runs one Step per whole tick it holds. A backlog
+    // beyond MaximumBacklog is dropped to 0 first.
+    void FixedUpdate(int64_t elapsed);
+    // One tick of the network role, timed into the step duration.
+    void Step(double seconds);
+    void VisualUpdate(double dt, double alpha);
+    // Starts a loader that waited for the streaming atlases, or serves them; then the renderer's pass.
+    void RenderFrame(double dt, double alpha);
+
+    // The match flow. StartGame: the network configured a match and nothing loads: makes the world and
+    // the game type and starts the match loader. BeginPlay: the match loaded: begins the world and the
+    // rules and starts the render resources. LeaveGame: waits for a running loader, then deletes the
+    // match's objects.
+    // ShowStartScreen: the role stopped: deletes it and returns to the front end.
+    void StartGame();
+    void BeginPlay();
+    void LeaveGame();
+    void ShowStartScreen();
+    // Makes a local role from "Assets/local.config" the current one; returns it.
+    LocalNetwork* StartLocalGame();
+    // Plays the sound once at the position, unless headless or the id is -1.
+    void PlaySound(uint32_t soundId, Lumvek::Vector2 position, Lumvek::Vector2 velocity, float volume) override;
+
+    // The network roles from their role files. A file that cannot be read leaves the defaults, logged.
+    // The server and client roles are not part of the game yet: both refuse, with a message, and so
+    // they do when the cryptography library could not start.
+    std::unique_ptr<LocalNetwork> CreateLocalNetwork(Lumvek::StringView path);
+    std::unique_ptr<Network> CreateServerNetwork(Lumvek::StringView path);
+    std::unique_ptr<Network> CreateClientNetwork(Lumvek::StringView path);
+    // Deletes the current role, makes this one current and publishes it; match flow 1.
+    void SetNetwork(std::unique_ptr<Network> role, bool isAuthority, bool interpolates);
+
+    // Waits until no loader runs; what a leave does before it deletes anything.
+    void WaitForLoader() { loaderThread.Wait(); }
+    // Whether either streaming atlas has an image in flight.
+    bool IsStreaming() const { return iconAtlas.IsBusy() || previewAtlas.IsBusy(); }
+
+    MatchFlow GetMatchFlow() const { return matchFlow; }
+    int64_t GetAccumulator() const { return accumulator; }
+    bool IsHeadless() const { return headless; }
+    bool IsLoaderPending() const { return loaderPending; }
+    // The ticks of the match that the world was stepped in, counted from the start of the run.
+    uint64_t GetMatchTicks() const { return matchTicks; }
+
+    LoadStatus load;
+    Loader::StreamingAtlasInfo iconAtlas;
+    Loader::StreamingAtlasInfo previewAtlas;
+    ProfileCollection profiles;
+    // The game's own random choices; seeded from the command line's seed when there is one.
+    Lumvek::RandomGenerator random;
+
+    // Set by whoever makes the network role: true where this machine runs the game rules (a local game
+    // or a server), and whether the render interpolates between ticks.
+    bool authority = false;
+    bool interpolate = true;
+    // Paused stops the fixed-step loop; frozen skips the visual update.
+    bool paused = false;
+    bool frozen = false;
+    // Scales the time the visual update and the render pass are given.
+    double timeScale = 1.0;
+    // Nanoseconds the last step, visual update and render pass took.
+    int64_t stepDuration = 0;
+    int64_t visualDuration = 0;
+    int64_t renderDuration = 0;
+
+private:
+    friend void Loader::LoadStartup(Vantorel_&);
+    friend void Loader::LoadMatch(Vantorel_&);
+    friend void Loader::LoadRenderResources(Vantorel_&);
+
+    // A loader is due: it starts now unless an image is in flight, in which case the render starts it.
+    void StartLoader(void (*loader)(Vantorel_&));
+    // The match has objects to leave.
+    bool HasMatch() const { return world != nullptr || gameType != nullptr; }
+    void DecayRumble(int64_t elapsed);
+
+    // The command line's local match: starts it once the definitions are loaded, counts its ticks,
+    // writes the hash log, and ends the program when the match has been left or the limit is reached.
+    void DriveLocalRun();
+    void RecordTick();
+    void Finish(int32_t exitCode);
+
+    const bool headless;
+    bool loaderPending = false;
+    MatchFlow matchFlow = MatchFlow::FrontEnd;
+    int64_t accumulator = 0;
+
+    std::unique_ptr<DataRegistry> registryOwner;
+    std::unique_ptr<Network> networkOwner;
+    std::unique_ptr<GameType> gameTypeOwner;
+    std::unique_ptr<World> worldOwner;
+
+    // The networking library's memory of last resort, and whether its cryptography started.
+    Net::DefaultAllocator netAllocator;
+    bool cryptoReady = false;
+
+    LaunchOptions options;
+    std::unique_ptr<HashLog> hashLog;
+    // The headless local run steps one tick a frame instead of following the clock.
+    bool simulatedClock = false;
+    bool localRunStarted = false;
+    bool localMatchLeft = false;
+    bool finished = false;
+    uint64_t matchTicks = 0;
+
+    // Declared last, so that it is destroyed first: a running loader fills what is declared above.
+    Loader::LoaderThread loaderThread;
+};

@@ -1,0 +1,293 @@
+#pragma once
+
+#include "Engine/Foundation/Color.h"
+#include "Engine/Foundation/Math.h"
+#include "Engine/Foundation/Random.h"
+#include "Engine/Runtime/Audio/AudioDevice.h"
+#include "Source/Data/GameConfiguration.h"
+#include "Source/World/EntityStorage.h"
+#include "Source/World/SpawnPoint.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+class Bone;
+class GameContext;
+class GameTypeData;
+class Item;
+class Player;
+class ServerNetwork;
+class Weapon;
+class World;
+struct BotState;
+struct HitInfo;
+
+// A team's or a player's score: the team number (a player index in a free-for-all) or the player
+// index, and the points.
+struct ScoreEntry
+{
+    uint8_t index = 0;
+    int32_t score = 0;
+
+    bool operator==(const ScoreEntry&) const = default;
+};
+
+// One line of text for the players' screens: the kind picks the format in the list of its class, a, b
+// and c fill it (player indices, team numbers, definition indices, counts), and player and team say
+// who sees it.
+struct GameTypeEvent
+{
+    static constexpr uint32_t NoArgument = 511;
+    static constexpr uint8_t EveryPlayer = 16;
+    static constexpr uint8_t EveryTeam = 4;
+    // How long a line stays on screen when posted: 3 s.
+    static constexpr int32_t ShownTicks = 180;
+
+    uint32_t kind = 0;
+    uint32_t a = NoArgument;
+    uint32_t b = NoArgument;
+    uint32_t c = NoArgument;
+    uint8_t player = EveryPlayer;
+    uint8_t team = EveryTeam;
+    int32_t ticks = ShownTicks;
+    // Empty until the game type formats it; a kind the mode does not know stays empty.
+    std::string text;
+};
+
+// The three classes of lines: events are queued per screen and shown one after the other, a status
+// line replaces the screen's last one, feed lines are shared by every screen and shown together.
+enum class GameTypeEventClass : uint32_t
+{
+    Event,
+    Status,
+    Feed,
+};
+
+// The rules of one running match: team and player scores, the lines each local screen shows, where
+// players spawn and respawn, the weapons lying at the map's weapon spawns, what hits and kills do, and
+// when the match ends. Exactly one exists while a match runs, made through its mode's definition when
+// the game starts and owned by the game system, which hands it the match's context; each mode derives
+// from it. A local game and a server run the full rules; a client runs the common part and receives
+// events, scores, spawns and kills from the server. Application thread only.
+class GameType
+{
+public:
+    static constexpr uint32_t ScreenCount = 4;
+    static constexpr uint32_t WeaponSpawnCount = GameConfiguration::WeaponSpawnCount;
+    // A spawning player shows for this long before it takes part in the match.
+    static constexpr float SpawnInSeconds = 2.0f;
+    // The furthest a hit leans a player, either way: 40 degrees.
+    static constexpr float MaximumFlinch = 0.6981317f;
+    // Vibration strengths a hit sets are capped here.
+    static constexpr float MaximumRumble = 65.0f;
+
+    // The formats shared by every mode, registered first by every game type in this order.
+    static constexpr const char* PickedUpAmmoFormat = "PICKED UP {} {} AMMO";
+    static constexpr const char* PickedUpWeaponFormat = "PICKED UP A {}";
+    static constexpr const char* DiedFormat = "{}{} #414042FFDIED";
+    static constexpr const char* KilledFormat = "{}{} #414042FFKILLED {}{}";
+
+    // A player waiting to respawn, and the seconds left.
+    struct Respawn
+    {
+        Player* player = nullptr;
+        float seconds = 0.0f;
+    };
+    // A player shown spawning in: the seconds left and the visuals that show it.
+    struct SpawnIn
+    {
+        Player* player = nullptr;
+        float seconds = 0.0f;
+        std::vector<EntityId> visuals;
+    };
+    // A weapon taken from a weapon spawn, waiting to lie there again.
+    struct WeaponRespawn
+    {
+        std::unique_ptr<Weapon> weapon;
+        float seconds = 0.0f;
+    };
+
+    // The definition is the registry's game type the configuration names. The player scores get an
+    // entry per player slot (local, remote, bots); the team scores one per team, or per player in a
+    // free-for-all.
+    GameType(GameContext& context, uint32_t seed);
+    GameType(const GameType&) = delete;
+    GameType& operator=(const GameType&) = delete;
+    // Stops the ambience.
+    virtual ~GameType();
+
+    // When play begins on a local game or a server: the spawn queries of the players, the
+    // configuration's attribute settings on every player, each player at a spawn point, the ambience.
+    virtual void Start();
+    // Plays the ambience again, unless headless.
+    virtual void RestartAmbience();
+    // When play is prepared on a local game or a server: every player spawning in, and the weapons at
+    // their spawns. Modes add their objectives after these.
+    virtual void SetupObjectives();
+    // What a client does instead of SetupObjectives: every player spawning in.
+    virtual void ResetPlayers();
+    // Ends the match and has the network role record it and enter its ending. Once ended, nothing.
+    virtual void EndAndNotify();
+    // Ends the match where it is: scores freeze.
+    virtual void End();
+    // The full rules of one tick (local game, server): spawn-ins, respawns, weapon spawns, lines.
+    virtual void Update(float dt);
+    // A client's tick: spawn-ins and lines.
+    virtual void UpdateCommon(float dt);
+    // A bot's choice of target and goal, each tick before it plans its path. The bots' records and
+    // navigation come with the bots, and fill this in; until then a bot chooses nothing here.
+    virtual void ChooseBotTarget(BotState& bot);
+    // The item of a pickup a client places from the server's state; the modes without items give none.
+    virtual std::unique_ptr<Item> CreateItem(uint32_t itemIndex);
+    // How far a score has come towards the mode's target, from 0 to 1.
+    virtual float GetProgress(int32_t score) const = 0;
+    // An item that left the world goes back where the mode keeps it; without such items it is dropped.
+    virtual void ReturnItem(std::unique_ptr<Item> item);
+    // Where a player appears: the next point of a shuffled pass over the query.
+    virtual const SpawnPoint& ChooseSpawn(Player& player, SpawnQuery& query);
+    // Fill a line's text from its format and arguments; kinds a mode does not know keep no text.
+    virtual void FormatEvent(GameTypeEvent& event);
+    virtual void FormatStatus(GameTypeEvent& event);
+    virtual void FormatFeed(GameTypeEvent& event);
+    // After the damage of a hit was taken, while the match runs.
+    virtual void OnPlayerDamaged(Player& player, const HitInfo& hit);
+    // Before a kill takes effect, while the match runs: where the modes score.
+    virtual void OnPlayerKilled(Player& victim, const HitInfo& hit);
+
+    // Posting a line: kept for the local screens it is meant for, or sent to the clients by a server.
+    void PostEvent(uint32_t kind, uint32_t a, uint32_t b, uint32_t c, uint8_t player, uint8_t team);
+    void PostStatus(uint32_t kind, uint32_t a, uint32_t b, uint32_t c, uint8_t player, uint8_t team);
+    // For every player and team.
+    void PostFeedEvent(uint32_t kind, uint32_t a, uint32_t b, uint32_t c);
+    // Registers a format of a class and returns its kind. The same formats are registered in the same
+    // order on every machine, so kinds agree.
+    uint32_t AddEventFormat(std::string text);
+    uint32_t AddStatusFormat(std::string text);
+    uint32_t AddFeedFormat(std::string text);
+    // How many kinds a line may have: the longest of this game type's three format lists.
+    uint32_t GetKindCount() const;
+    // Counts the shown lines down by one tick.
+    void UpdateEvents();
+    // Counts entry i down; true when it ran out and was erased. False for an i outside the list.
+    static bool ExpireEvent(std::vector<GameTypeEvent>& list, uint32_t i);
+    // One point to the player and to its team (its own entry in a free-for-all); the match ends when
+    // the best team reaches target.
+    void AddPoint(Player& player, int32_t target);
+
+    // A player starts spawning in: shown, not yet physical, for SpawnInSeconds.
+    void SpawnPlayer(Player& player);
+    // Puts the player at a spawn point of its team (of the first query for a free-for-all, a player
+    // without a team or a team without points of its own).
+    void RespawnPlayer(Player& player);
+    // Ends a spawn-in: the visuals go, the player gets its health and its Box2D box and takes part.
+    void FinishSpawn(Player& player, std::span<const EntityId> visuals);
+    // Shows the rig from node down as still images in the world, noted in the spawn-in.
+    void CreateSpawnVisuals(Bone& node, bool facingLeft, SpawnIn& spawnIn);
+    // A weapon taken from a weapon spawn returns there after the spawn's time; any other is dropped.
+    void QueueWeaponSpawn(std::unique_ptr<Weapon> weapon);
+
+    // Health, push, flinch, rumble and shake of a hit; a hit that empties the health kills.
+    void DamagePlayer(Player& player, const HitInfo& hit);
+    // Penalties, the feed line, the debris and death sound, and the respawn of a kill.
+    void KillPlayer(Player& victim, const HitInfo& hit);
+
+    bool IsEnded() const { return ended; }
+    const GameTypeData* GetData() const { return data; }
+    GameContext& GetContext() const { return context; }
+    Lumvek::RandomGenerator& GetRandom() { return random; }
+    // Highest score first.
+    const std::vector<ScoreEntry>& GetTeamScores() const { return teamScores; }
+    const std::vector<ScoreEntry>& GetPlayerScores() const { return playerScores; }
+    int32_t GetLowestScore() const { return lowestScore; }
+    int32_t GetTargetScore() const { return targetScore; }
+    // What a local screen (0 to 3) shows: its queued events, the first one showing, and its status.
+    const std::vector<GameTypeEvent>& GetEvents(uint32_t screen) const { return events.at(screen); }
+    const GameTypeEvent& GetStatus(uint32_t screen) const { return statuses.at(screen); }
+    const std::vector<GameTypeEvent>& GetFeed() const { return feed; }
+    const std::vector<Respawn>& GetRespawns() const { return respawns; }
+    const std::vector<SpawnIn>& GetSpawnIns() const { return spawnIns; }
+    const std::vector<WeaponRespawn>& GetWeaponRespawns() const { return weaponRespawns; }
+    const std::vector<SpawnQuery>& GetPlayerSpawnQueries() const { return playerSpawnQueries; }
+
+    // The kinds of the shared formats.
+    struct SharedKinds
+    {
+        uint32_t pickedUpAmmo = 0;
+        uint32_t pickedUpWeapon = 0;
+        uint32_t died = 0;
+        uint32_t killed = 0;
+    };
+    const SharedKinds& GetSharedKinds() const { return sharedKinds; }
+
+    // The player a base bot chases: the first local player's, none without local players (a dedicated
+    // server), when the bot keeps the goal it has.
+    Player* FindBaseBotTarget() const;
+
+protected:
+    // Sorts the list highest score first.
+    static void SortScores(std::vector<ScoreEntry>& scores);
+    // The player's entry in the list, or null.
+    static ScoreEntry* FindScore(std::vector<ScoreEntry>& scores, uint8_t index);
+    // The index the team list keys a player's team entry by: the player's own index in a free-for-all,
+    // its team otherwise.
+    uint8_t GetTeamKey(const Player& player) const;
+    uint32_t GetTeamCount() const;
+    bool IsServer() const { return server != nullptr; }
+    // The server's messages to its clients. The protocol comes with the network roles; until then
+    // nothing is sent.
+    void SendEvent(GameTypeEventClass eventClass, const GameTypeEvent& event);
+    void SendScores();
+    void SendPlayerSpawned(Player& player);
+    void SendPlayerKilled(Player& victim, const HitInfo& hit);
+
+    GameContext& context;
+    // The registry's definition the configuration names; null when it names none.
+    const GameTypeData* data = nullptr;
+    // Every random pick of the rules, seeded with the match's seed.
+    Lumvek::RandomGenerator random;
+    std::vector<ScoreEntry> teamScores;
+    std::vector<ScoreEntry> playerScores;
+    bool ended = false;
+    // The range the scores travel in and the display shows; set by each mode.
+    int32_t lowestScore = 0;
+    int32_t targetScore = 0;
+    std::array<std::vector<GameTypeEvent>, ScreenCount> events;
+    std::array<GameTypeEvent, ScreenCount> statuses;
+    std::vector<GameTypeEvent> feed;
+    std::vector<std::string> eventFormats;
+    std::vector<std::string> statusFormats;
+    std::vector<std::string> feedFormats;
+    std::array<SpawnQuery, WeaponSpawnCount> weaponSpawnQueries;
+    // One per team in team order, or one for a free-for-all.
+    std::vector<SpawnQuery> playerSpawnQueries;
+    std::vector<Respawn> respawns;
+    std::vector<SpawnIn> spawnIns;
+    std::vector<WeaponRespawn> weaponRespawns;
+    // The network role when it is a server, which the server role sets; null on a local game and a
+    // client.
+    ServerNetwork* server = nullptr;
+    Lumvek::SoundInstance ambience;
+    SharedKinds sharedKinds;
+
+private:
+    // The three count-downs of a tick: spawn-ins ending, players respawning, weapons returning.
+    void StepSpawnIns(float dt);
+    void StepRespawns(float dt);
+    void StepWeaponRespawns(float dt);
+    // Posts or sends a line of the class.
+    void Post(GameTypeEventClass eventClass, GameTypeEvent event);
+    // What a killed player held falls where it died. The holding operations come with the weapons and
+    // items; until then a player holds nothing to drop.
+    void DropHeldThings(Player& victim);
+    // The match's end reaches the network role, which records the journal and enters its ending.
+    void NotifyEnd();
+    // The texts a format is filled with; empty names and the neutral colour for indices outside their
+    // tables.
+    std::string GetPlayerName(uint32_t playerIndex) const;
+    Lumvek::Color GetPlayerColor(uint32_t playerIndex) const;
+    std::string GetWeaponName(uint32_t weaponIndex) const;
+};

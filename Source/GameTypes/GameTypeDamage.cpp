@@ -1,0 +1,174 @@
+// What hits and kills do to a player: health, push, flinch, rumble and shake; penalties, the kill
+// feed, the debris of the rig, the death sound and the respawn.
+
+#include "Source/GameTypes/GameType.h"
+
+#include "Engine/Foundation/Log.h"
+#include "Engine/Runtime/Input/Input.h"
+#include "Source/Data/NamedAssets.h"
+#include "Source/GameTypes/HitInfo.h"
+#include "Source/World/EntityFactory.h"
+#include "Source/World/GameContext.h"
+#include "Source/World/Player.h"
+#include "Source/World/World.h"
+
+#include <box2d/box2d.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+using Lumvek::InvalidId;
+using Lumvek::Vector2;
+
+namespace
+{
+
+constexpr float Pi = 180.0f * 0.017453292f;
+constexpr float DegreesPerRadian = 57.29578f;
+constexpr float RadiansPerDegree = 0.017453292f;
+// Debris flies within this many degrees of the hit's direction, at the hit's push give or take this.
+constexpr float DebrisSpread = 15.0f;
+constexpr float DebrisSpeedSpread = 1.0f;
+// Debris lasts 2.5 s and up to one second more.
+constexpr float DebrisSeconds = 2.5f;
+
+// Each piece of debris is a box over its bone's sprite.
+const std::vector<Vector2>& UnitSquare()
+{
+    static const std::vector<Vector2> square{{0.0f, 0.0f}, {1.0f, 0.0f}, {1.0f, 1.0f}, {0.0f, 1.0f}};
+    return square;
+}
+
+} // namespace
+
+void GameType::DamagePlayer(Player& player, const HitInfo& hit)
+{
+    if (player.IsDead())
+        return;
+    player.health -= hit.damage;
+    if (!ended)
+        OnPlayerDamaged(player, hit);
+    PlayerBody& body = player.body;
+    body.impulse += hit.impulse;
+    body.flinchAngle = std::clamp(body.flinchAngle + hit.spin, -MaximumFlinch, MaximumFlinch);
+    if (hit.damage > 0.0f)
+        player.regenerationDelay = Player::RegenerationDelayTicks;
+    if (player.health <= 0.0f)
+        KillPlayer(player, hit);
+
+    if (context.controllers)
+        for (const PlayerSlot& slot : context.configuration.players)
+        {
+            if (slot.id != player.index)
+                continue;
+            if (slot.player && slot.localIndex < ScreenCount)
+                context.controllers->SetVibration(std::min(hit.secondRumble, MaximumRumble),
+                                                  std::min(hit.firstRumble, MaximumRumble), slot.localIndex);
+            break;
+        }
+
+    Camera& camera = player.camera;
+    camera.shakeAmplitude += hit.shake;
+    camera.shakeFrequency = std::max(camera.shakeFrequency, hit.shakeLevel);
+    camera.shakeDuration = std::max(camera.shakeDuration, hit.shakeTime);
+    camera.shakeTime = camera.shakeDuration;
+}
+
+void GameType::KillPlayer(Player& victim, const HitInfo& hit)
+{
+    if (!ended)
+        OnPlayerKilled(victim, hit);
+    if (IsServer())
+        SendPlayerKilled(victim, hit);
+
+    const GameSettings& settings = context.configuration.settings;
+    const Player* attacker = hit.shooter;
+    if (attacker && attacker != &victim)
+    {
+        // Players without a team are nobody's team-mates.
+        if (victim.team != Player::NoTeam && victim.team == attacker->team)
+            victim.respawnPenalty += settings.betrayalPenalty;
+        PostFeedEvent(sharedKinds.killed, attacker->index, victim.index, GameTypeEvent::NoArgument);
+    }
+    else
+    {
+        victim.respawnPenalty += settings.suicidePenalty;
+        PostFeedEvent(sharedKinds.died, victim.index, GameTypeEvent::NoArgument, GameTypeEvent::NoArgument);
+    }
+
+    victim.interactionId = Player::NoInteraction;
+    victim.health = 0.0f;
+    victim.pickupId = Player::NoPickup;
+    DropHeldThings(victim);
+    victim.UpdateStates();
+    victim.UpdateParts(0.0f);
+
+    PlayerBody& body = victim.body;
+    if (World* world = context.world)
+        world->CreateDebris(random, body.skeleton, body.skeleton.scale.x < 0.0f, body.velocity, hit.angle, hit.push);
+    if (!context.headless)
+        context.PlaySound(Sounds::PlayerDeath, {body.x, body.y}, body.velocity, 1.0f);
+    if (body.physicsBody)
+    {
+        body.physicsBody->GetWorld()->DestroyBody(body.physicsBody);
+        body.physicsBody = nullptr;
+    }
+
+    body.active = 0;
+    const float respawnSpeed = std::max(0.0f, victim.GetEffective(&Attributes::respawnSpeed));
+    const float delay =
+        (static_cast<float>(settings.respawnTime) + static_cast<float>(victim.respawnPenalty)) * respawnSpeed;
+    victim.respawnPenalty = 0;
+    respawns.push_back({&victim, delay});
+}
+
+void GameType::DropHeldThings(Player&) {}
+
+void World::CreateDebris(Lumvek::RandomGenerator& random, Bone& node, bool facingLeft, Vector2 velocity, float angle,
+                         float speed)
+{
+    if (node.region != InvalidId && node.frameCount != 0)
+    {
+        float worldAngle = WrapAngle(node.GetWorldRotation());
+        if (facingLeft)
+            worldAngle = WrapAngle(Pi - worldAngle);
+        const float degrees = angle * DegreesPerRadian;
+        const float direction =
+            WrapAngle(random.NextRange(degrees - DebrisSpread, degrees + DebrisSpread) * RadiansPerDegree);
+        const float pieceSpeed = random.NextRange(speed - DebrisSpeedSpread, speed + DebrisSpeedSpread);
+        const Vector2 pieceVelocity =
+            velocity + Vector2(std::cos(direction) * pieceSpeed, std::sin(direction) * pieceSpeed);
+        const auto lifetime = static_cast<int32_t>(std::lround((random.NextFraction() + DebrisSeconds) / TickSeconds));
+        // The draws are made headless too, so that a server and its clients draw alike.
+        if (!context.headless)
+        {
+            if (Visual* visual = visuals.Allocate(); !visual)
+            {
+                Lumvek::Log::Write("failed to create {}", "Visual");
+            }
+            else
+            {
+                const Vector2 position = node.GetWorldTransform().TransformPoint(node.offset);
+                const Vector2 size(std::fabs(node.scale.x), std::fabs(node.scale.y));
+                // The renderer orders images by their first index.
+                const uint32_t drawOrder = facingLeft ? 50u - node.leftOrder : node.rightOrder;
+                CreateDynamicBody(*this, *visual, position, size, node.offset, worldAngle, false, facingLeft,
+                                  UnitSquare(), pieceVelocity, lifetime, 0, node.region, drawOrder);
+                if (!visualGrid.Insert(*visual))
+                {
+                    Lumvek::Log::Write("failed to add {} to database", "Visual");
+                    visual->body->DestroyFixture();
+                    visual->image.reset();
+                    visuals.Remove(visual->id);
+                }
+                else if (visual->sound != InvalidId)
+                {
+                    context.PlaySound(visual->sound, visual->body->GetCenter(), Vector2(), 1.0f);
+                }
+            }
+        }
+    }
+    for (Bone& child : node.children)
+        CreateDebris(random, child, facingLeft, velocity, angle, speed);
+}

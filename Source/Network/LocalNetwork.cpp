@@ -1,0 +1,129 @@
+#include "Source/Network/LocalNetwork.h"
+
+#include "Engine/Foundation/FileManager.h"
+#include "Engine/Foundation/Pattern.h"
+#include "Engine/Foundation/ToString.h"
+#include "Source/Data/Profile.h"
+#include "Source/GameTypes/GameType.h"
+#include "Source/World/GameContext.h"
+#include "Source/World/World.h"
+
+using namespace Lumvek;
+
+JournalInput ToJournalInput(const PlayerInput& input)
+{
+    static_assert(PlayerActionCount == JournalInput::ButtonCount, "the journal keeps one bit per action");
+    return JournalInput::Pack(input.move, input.aimY, input.aimX, input.buttons);
+}
+
+LocalNetwork::LocalNetwork(GameContext& context, const NetworkSettings& settings, const FileManager& files,
+                           ControllerDevice* controller, KeyboardDevice* keyboard, MouseDevice* mouse,
+                           WindowSize window)
+    : Network(settings), context(context), files(files), controller(controller), keyboard(keyboard), mouse(mouse),
+      window(window)
+{
+    state = NetworkState::Waiting;
+}
+
+void LocalNetwork::BeginVoting()
+{
+    BeginTimedState(NetworkState::Voting, settings.startDuration);
+    for (PlayerSlot& slot : context.configuration.players)
+    {
+        const Profile* profile = slot.profile;
+        if (!profile || profile->activeLoadout >= Profile::LoadoutCount)
+            continue;
+        const ProfileLoadout& active = profile->loadouts[profile->activeLoadout];
+        slot.loadout.head = active.head;
+        slot.loadout.core = active.core;
+        slot.loadout.arms = active.arms;
+        slot.loadout.legs = active.legs;
+    }
+}
+
+void LocalNetwork::Update(int64_t elapsed)
+{
+    switch (state)
+    {
+    case NetworkState::Voting:
+        if (AdvanceTimer(elapsed))
+            state = NetworkState::Configured;
+        break;
+    case NetworkState::Preparing:
+        if (AdvanceTimer(elapsed))
+            state = NetworkState::Prepared;
+        break;
+    case NetworkState::Ended:
+        if (AdvanceTimer(elapsed))
+            state = NetworkState::Leaving;
+        break;
+    default:
+        break;
+    }
+}
+
+void LocalNetwork::BeginLoading()
+{
+    journal.Begin(context.configuration);
+    state = NetworkState::Loaded;
+}
+
+void LocalNetwork::BeginPreparing()
+{
+    BeginTimedState(NetworkState::Preparing, settings.prepareDuration);
+}
+
+void LocalNetwork::BeginStarting()
+{
+    state = NetworkState::Playing;
+}
+
+void LocalNetwork::Step(float dt)
+{
+    if (state != NetworkState::Playing && state != NetworkState::Ended)
+        return;
+
+    for (ControllerState& pad : controllerState)
+        pad.SavePrevious();
+    if (controller)
+        controllerCursor = controller->Update(controllerState, controllerCursor);
+    if (keyboard)
+        keyboardCursor = keyboard->Update(keyboardState, keyboardCursor);
+    mouseState.SavePrevious();
+    if (mouse)
+        mouseCursor = mouse->Update(mouseState, mouseCursor);
+
+    journal.BeginFrame();
+    static const Profile defaultProfile;
+    for (PlayerSlot& slot : context.configuration.players)
+    {
+        const Profile& profile = slot.profile ? *slot.profile : defaultProfile;
+        PlayerInput& input = slot.player ? slot.player->input : spareInput;
+        input.Read(profile.controller, profile.keyboard, controllerState, keyboardState, mouseState, slot.localIndex,
+                   window);
+        journal.AddInput(ToJournalInput(input));
+    }
+
+    if (context.world)
+        context.world->Step(dt);
+    if (context.gameType)
+        context.gameType->Update(dt);
+}
+
+void LocalNetwork::SaveJournal()
+{
+    BeginTimedState(NetworkState::Ended, settings.endDuration);
+    const std::string path = FormatText("Journals/{}.vjrn", Guid::Create());
+    if (journal.Save(files, path))
+        savedJournal = files.ResolvePath(path);
+}
+
+void LocalNetwork::BeginEnding()
+{
+    state = NetworkState::Waiting;
+}
+
+void LocalNetwork::Stop()
+{
+    state = NetworkState::Stopped;
+}

@@ -1,0 +1,220 @@
+#pragma once
+
+#include "Source/Network/Messages/GameMessage.h"
+
+#include <array>
+#include <cstdint>
+
+// The control messages: the server walks its clients through voting, loading, preparing, playing and
+// ending with these, and a client adds its players, changes a loadout and votes with the last three.
+// Player indexes are those of the world's sixteen player records.
+
+// The four part definitions of a loadout, by index in their lists. A part index may equal its list's
+// count: the wire lets that value through, and the receiver decides what it means.
+struct LoadoutParts
+{
+    bool operator==(const LoadoutParts&) const = default;
+
+    template <class Stream> bool Serialize(Stream& stream, const MessageLimits& limits)
+    {
+        return Wire::IndexUpTo(stream, head, limits.heads) && Wire::IndexUpTo(stream, core, limits.cores) &&
+               Wire::IndexUpTo(stream, arms, limits.arms) && Wire::IndexUpTo(stream, legs, limits.legs);
+    }
+
+    uint32_t head = 0;
+    uint32_t core = 0;
+    uint32_t arms = 0;
+    uint32_t legs = 0;
+};
+
+// Server to client: a client's player has joined and has this index.
+class PlayerAddedMessage final : public GameMessage<PlayerAddedMessage, GameMessageType::PlayerAdded>
+{
+public:
+    using GameMessage::GameMessage;
+
+    template <class Stream> bool Serialize(Stream& stream)
+    {
+        return Wire::Ranged(stream, client, 0, 15) && Wire::Ranged(stream, player, 0, 15) &&
+               Wire::Ranged(stream, localSlot, 0, 3);
+    }
+
+    // The owning client's index, and which of its local players this is.
+    uint32_t client = 0;
+    uint32_t player = 0;
+    uint32_t localSlot = 0;
+};
+
+// Server to client: a player has left.
+class PlayerRemovedMessage final : public GameMessage<PlayerRemovedMessage, GameMessageType::PlayerRemoved>
+{
+public:
+    using GameMessage::GameMessage;
+
+    template <class Stream> bool Serialize(Stream& stream) { return Wire::Ranged(stream, player, 0, 15); }
+
+    uint8_t player = 0;
+};
+
+// Server to client: the vote has begun.
+class VotingOptionsMessage final : public GameMessage<VotingOptionsMessage, GameMessageType::VotingOptions>
+{
+public:
+    using GameMessage::GameMessage;
+
+    template <class Stream> bool Serialize(Stream& stream)
+    {
+        if (!Wire::Raw(stream, duration))
+            return false;
+        for (uint32_t& option : options)
+            if (!Wire::Ranged(stream, option, 0, 64))
+                return false;
+        return true;
+    }
+
+    // Seconds the vote lasts.
+    float duration = 0.0f;
+    // The configurations offered, by index in the server's list.
+    std::array<uint32_t, 3> options{};
+};
+
+// Server to client: the configuration the vote chose; loading begins.
+class SetConfigurationMessage final : public GameMessage<SetConfigurationMessage, GameMessageType::SetConfiguration>
+{
+public:
+    using GameMessage::GameMessage;
+
+    template <class Stream> bool Serialize(Stream& stream)
+    {
+        return Wire::Raw(stream, duration) && Wire::Ranged(stream, configuration, 0, 64);
+    }
+
+    // Seconds of loading.
+    float duration = 0.0f;
+    uint32_t configuration = 0;
+};
+
+// Server to client: every player's team and parts; preparing begins.
+class SetLoadoutsMessage final : public GameMessage<SetLoadoutsMessage, GameMessageType::SetLoadouts>
+{
+public:
+    // The count travels in 4 bits, so one of the sixteen slots never does.
+    static constexpr uint32_t MaxEntries = 15;
+
+    struct Entry
+    {
+        bool operator==(const Entry&) const = default;
+
+        uint8_t player = 0;
+        uint8_t team = 0;
+        LoadoutParts parts;
+    };
+
+    using GameMessage::GameMessage;
+
+    template <class Stream> bool Serialize(Stream& stream)
+    {
+        if (!Wire::Raw(stream, duration) || !Wire::Ranged(stream, count, 0, MaxEntries))
+            return false;
+        for (uint32_t i = 0; i < count; ++i)
+        {
+            Entry& entry = entries[i];
+            if (!Wire::Ranged(stream, entry.player, 0, 15) || !Wire::Ranged(stream, entry.team, 0, 15) ||
+                !entry.parts.Serialize(stream, GetLimits()))
+                return false;
+        }
+        return true;
+    }
+
+    // Seconds of preparing.
+    float duration = 0.0f;
+    uint32_t count = 0;
+    std::array<Entry, 16> entries{};
+};
+
+// Server to client: play begins.
+class StartGameMessage final : public GameMessage<StartGameMessage, GameMessageType::StartGame>
+{
+public:
+    using GameMessage::GameMessage;
+
+    template <class Stream> bool Serialize(Stream&) { return true; }
+};
+
+// Server to client: the match has ended.
+class EndGameMessage final : public GameMessage<EndGameMessage, GameMessageType::EndGame>
+{
+public:
+    using GameMessage::GameMessage;
+
+    template <class Stream> bool Serialize(Stream& stream)
+    {
+        return Wire::Raw(stream, duration) && Wire::Raw(stream, intermission);
+    }
+
+    // Seconds the ended match shows, then seconds of the intermission after it.
+    float duration = 0.0f;
+    float intermission = 0.0f;
+};
+
+// Client to server: the client's local players want to join, with their parts.
+class AddPlayerMessage final : public GameMessage<AddPlayerMessage, GameMessageType::AddPlayer>
+{
+public:
+    static constexpr uint32_t MaxPlayers = 4;
+
+    struct Player
+    {
+        bool operator==(const Player&) const = default;
+
+        uint32_t localSlot = 0;
+        LoadoutParts parts;
+    };
+
+    using GameMessage::GameMessage;
+
+    template <class Stream> bool Serialize(Stream& stream)
+    {
+        if (!Wire::Ranged(stream, count, 1, MaxPlayers))
+            return false;
+        for (uint32_t i = 0; i < count; ++i)
+            if (!Wire::Ranged(stream, players[i].localSlot, 0, 3) || !players[i].parts.Serialize(stream, GetLimits()))
+                return false;
+        return true;
+    }
+
+    // 1 to 4; other counts cannot travel.
+    uint8_t count = 0;
+    std::array<Player, MaxPlayers> players{};
+};
+
+// Client to server: one of its players chose other parts.
+class SetLoadoutMessage final : public GameMessage<SetLoadoutMessage, GameMessageType::SetLoadout>
+{
+public:
+    using GameMessage::GameMessage;
+
+    template <class Stream> bool Serialize(Stream& stream)
+    {
+        return Wire::Ranged(stream, player, 0, 15) && parts.Serialize(stream, GetLimits());
+    }
+
+    uint8_t player = 0;
+    LoadoutParts parts;
+};
+
+// Client to server: one of its players voted.
+class SetVoteMessage final : public GameMessage<SetVoteMessage, GameMessageType::SetVote>
+{
+public:
+    using GameMessage::GameMessage;
+
+    template <class Stream> bool Serialize(Stream& stream)
+    {
+        return Wire::Ranged(stream, player, 0, 15) && Wire::Ranged(stream, choice, 0, 2);
+    }
+
+    uint32_t player = 0;
+    // Which of the three options.
+    uint32_t choice = 0;
+};

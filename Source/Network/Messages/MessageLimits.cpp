@@ -1,0 +1,43 @@
+#include "Source/Network/Messages/MessageLimits.h"
+
+#include "Source/Data/DataRegistry.h"
+#include "Source/Data/GameConfiguration.h"
+
+#include <algorithm>
+
+namespace
+{
+// A world has sixteen player records: no score list is longer.
+constexpr uint32_t MaxScoreEntries = 16;
+} // namespace
+
+MessageLimits MessageLimits::FromRegistry(const DataRegistry& registry)
+{
+    MessageLimits limits;
+    limits.heads = registry.heads.Count();
+    limits.cores = registry.cores.Count();
+    limits.arms = registry.arms.Count();
+    limits.legs = registry.legs.Count();
+    limits.items = registry.items.Count();
+    limits.weapons = registry.weapons.Count();
+    limits.triggers = registry.triggers.Count();
+    return limits;
+}
+
+void MessageLimits::SetConfiguration(const GameConfiguration& configuration)
+{
+    teamCount = configuration.teamCount;
+    const size_t players =
+        configuration.players.size() + configuration.remotePlayers.size() + configuration.bots.size();
+    playerCount = static_cast<uint32_t>(std::min<size_t>(players, MaxScoreEntries));
+}
+
+uint32_t MessageLimits::GetTeamScoreCount() const
+{
+    return std::min(TeamScoresByPlayer() ? playerCount : teamCount, MaxScoreEntries);
+}
+
+uint32_t MessageLimits::GetPlayerScoreCount() const
+{
+    return std::min(playerCount, MaxScoreEntries);
+}

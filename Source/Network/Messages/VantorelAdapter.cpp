@@ -1,0 +1,8 @@
+#include "Source/Network/Messages/VantorelAdapter.h"
+
+#include "Source/Network/Messages/VantorelMessageFactory.h"
+
+Net::MessageFactory* VantorelAdapter::CreateMessageFactory(Net::Allocator& allocator)
+{
+    return NET_NEW(allocator, VantorelMessageFactory, allocator, limits);
+}

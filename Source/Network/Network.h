@@ -1,0 +1,95 @@
+#pragma once
+
+#include "Libraries/Net/Config.h"
+#include "Source/Network/NetworkSettings.h"
+
+#include <cstdint>
+
+// Where a network role stands in the match it drives; the game system reads it every frame to decide
+// when to start, load, begin, step, show the results of and leave a match.
+enum class NetworkState : int32_t
+{
+    // Waiting for players (server), for the connection and the first vote (client), or for the menus.
+    Waiting = 0,
+    // A vote on the next game runs for the timer's duration.
+    Voting = 1,
+    // The next match is chosen; the game system starts it and calls BeginLoading.
+    Configured = 2,
+    Loading = 3,
+    // Once its own load has finished the game system begins play and calls BeginPreparing.
+    Loaded = 4,
+    // The countdown before the start.
+    Preparing = 5,
+    // Once its render resources are ready the game system opens the match and calls BeginStarting.
+    Prepared = 6,
+    Playing = 7,
+    // The match is over; the results show for EndDuration.
+    Ended = 8,
+    // The game system leaves the match and calls BeginEnding.
+    Leaving = 9,
+    // The intermission after a match.
+    Ending = 10,
+    // The role has stopped; the game system leaves any match and deletes the role.
+    Stopped = 11,
+};
+
+// The network role of the running game: a local game, a dedicated server or a client. All three drive
+// a match through the same NetworkState machine; the base keeps the state, the timer of timed states,
+// the networking library's configuration and the settings the role was made with. Owned by the game
+// system, which deletes it after Stop; every operation runs on the application thread.
+class Network
+{
+public:
+    // Fills the library's configuration: channel 0 reliable and ordered, channel 1 unreliable,
+    // protocol 0, the simulator exactly when the settings ask for it. The timer, the duration and the
+    // state are the subclass's to set.
+    explicit Network(const NetworkSettings& settings);
+    Network(const Network&) = delete;
+    Network& operator=(const Network&) = delete;
+    virtual ~Network();
+
+    // Once per frame, before the game system reads the state: the library's traffic, and the timed
+    // transitions.
+    virtual void Update(int64_t elapsed) = 0;
+    // The game system started the match in Configured.
+    virtual void BeginLoading() = 0;
+    // The game system began play in Loaded.
+    virtual void BeginPreparing() = 0;
+    // The game system opened the match in Prepared.
+    virtual void BeginStarting() = 0;
+    // One fixed tick of dt seconds while the state is Prepared, Playing or Ended: gathers the input,
+    // steps the world and the game rules.
+    virtual void Step(float dt) = 0;
+    // The game rules ended the match: enters Ended and writes the match's journal.
+    virtual void SaveJournal() = 0;
+    // The game system left the match in Leaving.
+    virtual void BeginEnding() = 0;
+    // Enters Stopped and shuts the library's client or server down; called before the role is deleted.
+    virtual void Stop() = 0;
+    // Hands loss and duplication (percent), latency and jitter (milliseconds) to the library's network
+    // simulator, when the role has one.
+    virtual void ApplySimulatorSettings(float packetLoss, float duplication, float latency, float jitter);
+
+    NetworkState GetState() const { return state; }
+    const NetworkSettings& GetSettings() const { return settings; }
+    const Net::ClientServerConfig& GetConfig() const { return config; }
+
+    // Seconds spent in the current timed state, and how long it lasts: it ends on the update that takes
+    // the timer strictly past the duration.
+    float timer = 0.0f;
+    float duration = 0.0f;
+
+protected:
+    // Adds the frame's time to the timer; true once the timer is strictly past the duration.
+    bool AdvanceTimer(int64_t elapsed);
+    // Starts a timed state.
+    void BeginTimedState(NetworkState next, float seconds);
+
+    NetworkState state = NetworkState::Waiting;
+    Net::ClientServerConfig config;
+    NetworkSettings settings;
+};
+
+// The networking library's print function: formats like printf into at most 1,023 characters and
+// writes the text to the engine log. Returns 0.
+int NetworkLogHook(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -1,0 +1,217 @@
+#include "Source/Network/NetworkSettings.h"
+
+#include "Engine/Foundation/File.h"
+#include "Engine/Foundation/FileManager.h"
+#include "Engine/Foundation/Log.h"
+#include "Engine/Foundation/Lon.h"
+#include "Engine/Foundation/Members.h"
+
+#include <cfloat>
+#include <cmath>
+#include <limits>
+#include <span>
+#include <variant>
+
+using namespace Lumvek;
+
+namespace
+{
+
+// What a number must be for the role to work with it, beyond having the right kind.
+enum class Limit
+{
+    None,
+    // Durations: a negative one would end its state before it began, and a later countdown built on
+    // it would start already expired.
+    NotNegative,
+    // Rates: 0 would ask for a broadcast every instant.
+    Positive,
+};
+
+// One key of a role file and the field it fills; one table per record drives every read.
+template <class Settings> struct SettingKey
+{
+    using Field = std::variant<bool Settings::*, float Settings::*, double Settings::*, uint32_t Settings::*,
+                               uint16_t Settings::*, std::string Settings::*>;
+
+    StringView name;
+    Field field;
+    Limit limit = Limit::None;
+};
+
+const SettingKey<NetworkSettings> NetworkKeys[] = {
+    {"Simulate", &NetworkSettings::simulate},
+    {"PacketLoss", &NetworkSettings::packetLoss},
+    {"PacketDuplication", &NetworkSettings::packetDuplication},
+    {"LatencyAmount", &NetworkSettings::latencyAmount},
+    {"LatencyVariance", &NetworkSettings::latencyVariance},
+    {"PrepareDuration", &NetworkSettings::prepareDuration, Limit::NotNegative},
+    {"StartDuration", &NetworkSettings::startDuration, Limit::NotNegative},
+    {"EndDuration", &NetworkSettings::endDuration, Limit::NotNegative},
+};
+
+const SettingKey<ServerSettings> ServerKeys[] = {
+    {"HostingIp", &ServerSettings::hostingIp},
+    {"HostingPort", &ServerSettings::hostingPort},
+    {"MinimumPlayers", &ServerSettings::minimumPlayers},
+    {"MaximumPlayers", &ServerSettings::maximumPlayers},
+    {"ConnectionTimeout", &ServerSettings::connectionTimeout, Limit::NotNegative},
+    {"IntermissionDuration", &ServerSettings::intermissionDuration, Limit::NotNegative},
+    {"VoteDuration", &ServerSettings::voteDuration, Limit::NotNegative},
+    {"LoadDuration", &ServerSettings::loadDuration, Limit::NotNegative},
+    {"ForceUpdateTimeout", &ServerSettings::forceUpdateTimeout, Limit::NotNegative},
+    {"GameStateUpdateRate", &ServerSettings::gameStateUpdateRate, Limit::Positive},
+};
+
+const SettingKey<ClientSettings> ClientKeys[] = {
+    {"MatcherIp", &ClientSettings::matcherIp},
+    {"MatcherPort", &ClientSettings::matcherPort},
+};
+
+// A number the role can use under the key's limit; anything else is logged.
+bool IsUsable(double value, double largest, Limit limit, StringView key, StringView path)
+{
+    if (!std::isfinite(value) || std::fabs(value) > largest)
+    {
+        Log::Write("{}: {} is too large a number: it keeps its default", path, key);
+        return false;
+    }
+    if ((limit == Limit::NotNegative && value < 0.0) || (limit == Limit::Positive && value <= 0.0))
+    {
+        Log::Write("{}: {} cannot be {} seconds: it keeps its default", path, key, value);
+        return false;
+    }
+    return true;
+}
+
+void ReadKey(BlueprintReader& reader, StringView key, bool& field, Limit, StringView)
+{
+    ReadMember(reader, key, field);
+}
+
+void ReadKey(BlueprintReader& reader, StringView key, std::string& field, Limit, StringView)
+{
+    ReadMember(reader, key, field);
+}
+
+// Read as a double so that a value beyond the float range is refused rather than narrowed.
+void ReadKey(BlueprintReader& reader, StringView key, float& field, Limit limit, StringView path)
+{
+    double value = 0.0;
+    if (ReadMember(reader, key, value) && IsUsable(value, FLT_MAX, limit, key, path))
+        field = static_cast<float>(value);
+}
+
+void ReadKey(BlueprintReader& reader, StringView key, double& field, Limit limit, StringView path)
+{
+    double value = 0.0;
+    if (ReadMember(reader, key, value) && IsUsable(value, DBL_MAX, limit, key, path))
+        field = value;
+}
+
+// A count beyond 32 bits is refused rather than cut to its low bits, which would be another count.
+void ReadKey(BlueprintReader& reader, StringView key, uint32_t& field, Limit, StringView path)
+{
+    uint64_t value = 0;
+    if (!ReadMember(reader, key, value))
+        return;
+    if (value > std::numeric_limits<uint32_t>::max())
+    {
+        Log::Write("{}: {} {} is too large: it keeps its default", path, key, value);
+        return;
+    }
+    field = static_cast<uint32_t>(value);
+}
+
+// The 16-bit fields are ports, which have no default of their own in the file: the role needs one to
+// bind or to join, so a missing or unusable port is named in the log.
+void ReadKey(BlueprintReader& reader, StringView key, uint16_t& field, Limit, StringView path)
+{
+    uint64_t value = 0;
+    if (!ReadMember(reader, key, value))
+    {
+        Log::Write("{} gives no {} as an unsigned integer: using port {}", path, key, DefaultGamePort);
+        field = DefaultGamePort;
+        return;
+    }
+    if (value == 0 || value > std::numeric_limits<uint16_t>::max())
+    {
+        Log::Write("{}: {} {} is not a port from 1 to 65535: using port {}", path, key, value, DefaultGamePort);
+        field = DefaultGamePort;
+        return;
+    }
+    field = static_cast<uint16_t>(value);
+}
+
+template <class Settings>
+void ReadKeys(const Blueprint& root, Settings& settings, std::span<const SettingKey<Settings>> keys, StringView path)
+{
+    BlueprintReader reader(root);
+    for (const SettingKey<Settings>& key : keys)
+        std::visit([&](auto field) { ReadKey(reader, key.name, settings.*field, key.limit, path); }, key.field);
+}
+
+template <class Settings> void ReadSettings(const Blueprint& root, Settings& settings, StringView path)
+{
+    if constexpr (std::is_same_v<Settings, ServerSettings>)
+        ReadServerSettings(root, settings, path);
+    else if constexpr (std::is_same_v<Settings, ClientSettings>)
+        ReadClientSettings(root, settings, path);
+    else
+        ReadNetworkSimulationSettings(root, settings, path);
+}
+
+} // namespace
+
+void ReadNetworkSimulationSettings(const Blueprint& root, NetworkSettings& settings, StringView path)
+{
+    ReadKeys<NetworkSettings>(root, settings, NetworkKeys, path);
+}
+
+bool ReadServerSettings(const Blueprint& root, ServerSettings& settings, StringView path)
+{
+    ReadNetworkSimulationSettings(root, settings, path);
+    ReadKeys<ServerSettings>(root, settings, ServerKeys, path);
+    return true;
+}
+
+void ReadClientSettings(const Blueprint& root, ClientSettings& settings, StringView path)
+{
+    ReadNetworkSimulationSettings(root, settings, path);
+    ReadKeys<ClientSettings>(root, settings, ClientKeys, path);
+}
+
+template <class Settings> Settings ParseRoleFile(StringView text, StringView path)
+{
+    Blueprint root;
+    if (!Lon::Parse(text, root))
+    {
+        Log::Write("the role file {} is not LON text: its settings keep their defaults", path);
+        root = Blueprint();
+    }
+    else if (root.GetType() != BlueprintType::Object)
+        Log::Write("the role file {} holds no object: its settings keep their defaults", path);
+    // Read even an empty tree, so that what the role cannot do without is still named in the log.
+    Settings settings;
+    ReadSettings(root, settings, path);
+    return settings;
+}
+
+template <class Settings> Settings LoadRoleFile(const FileManager& files, StringView path)
+{
+    const std::string resolved = files.ResolvePath(path);
+    const auto [read, text] = File::ReadAllText(resolved);
+    if (read)
+        return ParseRoleFile<Settings>(text, resolved);
+    Log::Write("the role file {} cannot be read: its settings keep their defaults", resolved);
+    Settings settings;
+    ReadSettings(Blueprint(), settings, resolved);
+    return settings;
+}
+
+template NetworkSettings ParseRoleFile<NetworkSettings>(StringView, StringView);
+template ServerSettings ParseRoleFile<ServerSettings>(StringView, StringView);
+template ClientSettings ParseRoleFile<ClientSettings>(StringView, StringView);
+template NetworkSettings LoadRoleFile<NetworkSettings>(const FileManager&, StringView);
+template ServerSettings LoadRoleFile<ServerSettings>(const FileManager&, StringView);
+template ClientSettings LoadRoleFile<ClientSettings>(const FileManager&, StringView);

@@ -1,0 +1,46 @@
+#include "Source/World/Action.h"
+
+#include "Engine/Foundation/Members.h"
+#include "Source/World/World.h"
+
+using namespace Lumvek;
+
+void PathStartAction::Read(BlueprintReader& reader, const NameTable<Platform>& platforms)
+{
+    std::string name;
+    if (!ReadMember(reader, "Platform", name))
+        return;
+    if (const Platform* found = platforms.Find(name))
+        platform = found->id;
+}
+
+void PathStartAction::Write(BlueprintWriter& writer, const NameTable<Platform>& platforms) const
+{
+    if (platform >= world.platforms.Count())
+        return;
+    if (const std::string* name = platforms.FindName(&world.platforms[platform]))
+        WriteMember(writer, "Platform", StringView(*name));
+}
+
+void PathStartAction::Toggle()
+{
+    if (platform >= world.platforms.Count())
+        return;
+    if (PathedBody* body = world.platforms[platform].GetPathedBody())
+        body->stopped = !body->stopped;
+}
+
+std::unique_ptr<Action> CreateAction(TriggerAction kind, World& world)
+{
+    switch (kind)
+    {
+    case TriggerAction::PathStartAction:
+        return std::make_unique<PathStartAction>(world);
+    case TriggerAction::CtfFlagStandAction:
+        return std::make_unique<CtfFlagStandAction>();
+    case TriggerAction::CheckpointAction:
+        return std::make_unique<CheckpointAction>();
+    default:
+        return nullptr;
+    }
+}

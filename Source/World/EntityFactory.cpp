@@ -1,0 +1,356 @@
+#include "Source/World/EntityFactory.h"
+
+#include "Engine/Runtime/Audio/AudioDevice.h"
+#include "Engine/Foundation/Log.h"
+#include "Source/Data/DataRegistry.h"
+#include "Source/World/Collision.h"
+#include "Source/World/Projectile.h"
+#include "Source/World/World.h"
+
+#include <box2d/box2d.h>
+
+#include <cmath>
+
+using namespace Lumvek;
+
+namespace
+{
+
+constexpr float EntityImageDepth = 95.0f;
+
+void SetUpBody(World& world, Body& body, Vector2 position, Vector2 size)
+{
+    body.world = &world;
+    body.previousX = body.x = position.x;
+    body.previousY = body.y = position.y;
+    body.width = size.x;
+    body.height = size.y;
+    body.active = 1;
+    body.Reset();
+}
+
+std::unique_ptr<ImageInstance> CreateImage(const World& world, uint32_t region, float depth)
+{
+    if (world.GetContext().headless || region == InvalidId)
+        return nullptr;
+    auto image = std::make_unique<ImageInstance>();
+    image->region = region;
+    image->depth = depth;
+    return image;
+}
+
+template <class Record> Record* Refuse(Lumvek::StringView kindName)
+{
+    Log::Write("failed to create {}", kindName);
+    return nullptr;
+}
+
+void LogNotAdded(Lumvek::StringView kindName)
+{
+    Log::Write("failed to add {} to database", kindName);
+}
+
+} // namespace
+
+std::unique_ptr<Effects::ParticleSystem> CreateParticleSystem(World& world, uint32_t effect)
+{
+    const GameContext& context = world.GetContext();
+    if (context.headless || effect == InvalidId || !context.registry || !context.registry->GetAudio())
+        return nullptr;
+    const ResourceTable* resources = context.registry->GetAudio()->resources;
+    const auto* data = resources ? resources->Find<Effects::EffectData>(effect) : nullptr;
+    if (!data)
+        return nullptr;
+    auto system = std::make_unique<Effects::ParticleSystem>(data);
+    system->emitting = 1;
+    system->SyncEmitters();
+    return system;
+}
+
+Hazard* CreateHazardEntity(World& world, Vector2 position, Vector2 size, const HazardData& data)
+{
+    Hazard* hazard = world.hazards.Append();
+    if (!hazard)
+        return Refuse<Hazard>("Hazard");
+    SetUpBody(world, hazard->body, position, size);
+    hazard->image = CreateImage(world, data.image, EntityImageDepth);
+    if (hazard->image)
+    {
+        hazard->image->tileSize = data.tiles.tileSize;
+        hazard->image->tileHorizontally = data.tiles.tileHorizontally;
+        hazard->image->tileVertically = data.tiles.tileVertically;
+    }
+    hazard->effect = CreateParticleSystem(world, data.effect);
+    hazard->data = &data;
+    if (!world.hazardGrid.Insert(*hazard))
+    {
+        LogNotAdded("Hazard");
+        return nullptr;
+    }
+    return hazard;
+}
+
+Zone* CreateZoneEntity(World& world, Vector2 position, Vector2 size, const ZoneData& data)
+{
+    Zone* zone = world.zones.Append();
+    if (!zone)
+        return Refuse<Zone>("Zone");
+    SetUpBody(world, zone->body, position, size);
+    zone->image = CreateImage(world, data.image, EntityImageDepth);
+    zone->effect = CreateParticleSystem(world, data.effect);
+    zone->data = &data;
+    if (!world.zoneGrid.Insert(*zone))
+    {
+        LogNotAdded("Zone");
+        return nullptr;
+    }
+    zone->touches.clear();
+    return zone;
+}
+
+Interaction* CreateInteractionEntity(World& world, StringView kindName, Vector2 position, Vector2 size,
+                                     const InteractionData& data)
+{
+    Interaction* interaction = world.interactions.Append();
+    if (!interaction)
+        return Refuse<Interaction>(kindName);
+    SetUpBody(world, interaction->body, position, size);
+    interaction->image = CreateImage(world, data.image, EntityImageDepth);
+    interaction->data = &data;
+    if (!world.interactionGrid.Insert(*interaction))
+    {
+        LogNotAdded(kindName);
+        return nullptr;
+    }
+    return interaction;
+}
+
+void Interaction::SetInteractAction(TriggerAction kind, World& world)
+{
+    interactKind = kind;
+    interactAction = kind == TriggerAction::None ? nullptr : CreateAction(kind, world);
+}
+
+void Interaction::SetHitAction(TriggerAction kind, World& world)
+{
+    hitKind = kind;
+    if (kind == TriggerAction::None)
+    {
+        body.DestroyFixture();
+        hitAction.reset();
+        return;
+    }
+    hitAction = CreateAction(kind, world);
+    body.owner = this;
+    const Vector2 center = body.GetCenter();
+    const float halfWidth = body.width * 0.5f;
+    const float halfHeight = body.height * 0.5f;
+    if (body.physicsBody || !world.GetPhysics() || !Collision::IsValidBox(center.x, center.y, halfWidth, halfHeight))
+        return;
+    b2BodyDef definition;
+    definition.type = b2_staticBody;
+    definition.position.Set(center.x, center.y);
+    definition.angle = body.rotation;
+    body.physicsBody = world.GetPhysics()->CreateBody(&definition);
+    b2PolygonShape box;
+    box.SetAsBox(halfWidth, halfHeight);
+    b2FixtureDef fixture;
+    fixture.shape = &box;
+    fixture.friction = 0.2f;
+    fixture.restitution = 0.0f;
+    fixture.density = 0.0f;
+    fixture.userData.pointer = reinterpret_cast<uintptr_t>(static_cast<Body*>(&body));
+    fixture.filter.categoryBits = Collision::Interaction;
+    fixture.filter.maskBits = Collision::DynamicBody;
+    body.physicsBody->CreateFixture(&fixture);
+}
+
+Platform* CreatePlatformEntity(World& world, Vector2 position, Vector2 size, bool hidden, bool oneWay, bool moving,
+                               bool hotZone)
+{
+    Platform* platform = world.platforms.Append();
+    if (!platform)
+        return Refuse<Platform>("Platform");
+    platform->SetMoving(world, moving);
+    platform->SetHotZone(world, hotZone);
+    platform->hidden = hidden;
+    platform->oneWay = oneWay;
+    SetUpBody(world, *platform->body, position, size);
+    if (!world.platformGrid.Insert(*platform))
+    {
+        LogNotAdded("Platform");
+        return nullptr;
+    }
+    // The platform's renderable is made here once the game renderer exists, unless hidden or headless.
+    return platform;
+}
+
+Trigger* CreateTriggerEntity(World& world, const SpawnPoint& placement, Vector2 size, Vector2 pivot,
+                             const TriggerData& data)
+{
+    Trigger* trigger = world.triggers.Allocate();
+    if (!trigger)
+        return Refuse<Trigger>("Trigger");
+    TransformBody& body = *trigger->body;
+    SetUpBody(world, body, {placement.x, placement.y}, size);
+    body.pivotX = pivot.x;
+    body.pivotY = pivot.y;
+    body.flipX = placement.flipped;
+    trigger->image = CreateImage(world, data.image, 75.0f);
+    trigger->data = &data;
+    trigger->enterAction = CreateAction(data.enterAction, world);
+    trigger->stayAction = CreateAction(data.stayAction, world);
+    trigger->leaveAction = CreateAction(data.leaveAction, world);
+    trigger->counter = -1;
+    trigger->highlightTeam = trigger->highlightPlayer = 255;
+    if (!world.triggerGrid.Insert(*trigger))
+    {
+        LogNotAdded("Trigger");
+        world.triggers.Remove(trigger->id);
+        return nullptr;
+    }
+    trigger->touches.clear();
+    return trigger;
+}
+
+Visual* CreateVisualEntity(World& world, Vector2 position, Vector2 size, Vector2 pivot, float rotation,
+                           float effectDepth, bool flipX, bool flipY, uint32_t image, uint32_t effect, uint32_t sound,
+                           int32_t lifetime, uint8_t erase, uint8_t moving)
+{
+    if (world.GetContext().headless)
+        return nullptr;
+    Visual* visual = world.visuals.Allocate();
+    if (!visual)
+        return Refuse<Visual>("Visual");
+    visual->body = std::make_unique<TransformBody>();
+    TransformBody& body = *visual->body;
+    SetUpBody(world, body, position, size);
+    body.pivotX = pivot.x;
+    body.pivotY = pivot.y;
+    body.rotation = rotation;
+    body.flipX = flipX;
+    body.flipY = flipY;
+    visual->lifetime = lifetime;
+    visual->erase = erase;
+    visual->moving = moving;
+    visual->sound = sound;
+    visual->texture = image;
+    visual->effectId = effect;
+    visual->fromMap = false;
+    visual->image = CreateImage(world, image, EntityImageDepth);
+    visual->effect = CreateParticleSystem(world, effect);
+    visual->effectDepth = effectDepth;
+    if (!world.visualGrid.Insert(*visual))
+    {
+        LogNotAdded("Visual");
+        world.visuals.Remove(visual->id);
+        return nullptr;
+    }
+    if (sound != InvalidId)
+        world.GetContext().PlaySound(sound, body.GetCenter(), Vector2(), 1.0f);
+    return visual;
+}
+
+void CreateDynamicBody(World& world, Visual& visual, Vector2 position, Vector2 size, Vector2 pivot, float rotation,
+                       bool flipX, bool flipY, const std::vector<Vector2>& unitShape, Vector2 velocity,
+                       int32_t lifetime, uint8_t erase, uint32_t image, uint32_t secondIndex)
+{
+    auto body = std::make_unique<DynamicBody>();
+    SetUpBody(world, *body, position, size);
+    body->pivotX = pivot.x;
+    body->pivotY = pivot.y;
+    body->rotation = rotation;
+    body->flipX = flipX;
+    body->flipY = flipY;
+    body->density = 1.0f;
+    body->restitution = 0.4f;
+    body->friction = 0.4f;
+    body->rotates = 1;
+    body->SetPoints(unitShape, velocity);
+    body->CreateFixture();
+    visual.body = std::move(body);
+    visual.lifetime = lifetime;
+    visual.erase = erase;
+    visual.moving = 1;
+    visual.texture = image;
+    visual.effectId = InvalidId;
+    visual.fromMap = false;
+    visual.image = CreateImage(world, image, EntityImageDepth);
+    if (visual.image)
+        visual.image->firstIndex = secondIndex;
+    visual.effect.reset();
+    visual.sound = InvalidId;
+}
+
+Pickup* CreateWeaponPickupEntity(World& world, const SpawnPoint& placement, float angle, Vector2 velocity, bool rotates,
+                                 std::unique_ptr<Weapon>& weapon, int32_t lifetime, uint8_t fade)
+{
+    if (!weapon || !weapon->data)
+        return nullptr;
+    Pickup* pickup = world.pickups.Allocate();
+    if (!pickup)
+        return Refuse<Pickup>("Pickup");
+    const WeaponData& data = *weapon->data;
+    DynamicBody& body = *pickup->body;
+    SetUpBody(world, body, {placement.x, placement.y}, data.size);
+    body.pivotX = data.offset.x;
+    body.pivotY = data.offset.y;
+    body.rotation = WrapAngle(placement.flipped ? 180.0f * 0.017453292f - angle : angle);
+    body.flipY = placement.flipped;
+    body.density = 1.0f;
+    body.restitution = 0.4f;
+    body.friction = 0.4f;
+    body.rotates = rotates;
+    body.SetPoints(data.shape, velocity);
+    body.CreateFixture();
+    pickup->image = CreateImage(world, data.image, 75.0f);
+    pickup->weapon = std::move(weapon);
+    pickup->lifetime = lifetime;
+    pickup->fade = fade;
+    pickup->highlightTeam = pickup->highlightPlayer = 255;
+    if (!world.pickupGrid.Insert(*pickup))
+    {
+        LogNotAdded("Pickup");
+        // The Box2D body goes with the record, or a later pickup in this slot would leave it behind.
+        body.DestroyFixture();
+        world.pickups.Remove(pickup->id);
+        return nullptr;
+    }
+    return pickup;
+}
+
+Projectile* CreateProjectileEntity(World& world, float angle, float speed, const SpawnPoint& placement,
+                                   const WeaponData& weapon, Player* owner)
+{
+    std::unique_ptr<Projectile>* slot = weapon.projectile ? world.projectiles.Allocate() : nullptr;
+    if (!slot)
+        return Refuse<Projectile>("Projectile");
+    const EntityId id = world.projectiles.IdOf(*slot);
+    *slot = weapon.projectile->Create();
+    if (!*slot)
+    {
+        world.projectiles.Remove(id);
+        return Refuse<Projectile>("Projectile");
+    }
+    Projectile& projectile = **slot;
+    projectile.id = id;
+    auto& body = static_cast<MovingBody&>(*projectile.body);
+    SetUpBody(world, body, {placement.x, placement.y}, weapon.projectile->size);
+    body.pivotX = weapon.projectile->offset.x;
+    body.pivotY = weapon.projectile->offset.y;
+    body.rotation = WrapAngle(angle);
+    body.flipY = placement.flipped;
+    body.SetUp(&projectile, weapon, {std::cos(angle) * speed, std::sin(angle) * speed});
+    body.CreateFixture();
+    projectile.weapon = &weapon;
+    projectile.owner = owner;
+    if (!world.projectileGrid.Insert(projectile))
+    {
+        LogNotAdded("Projectile");
+        body.DestroyFixture();
+        world.projectiles.Remove(id);
+        return nullptr;
+    }
+    // The projectile's image, and its start (trail and launch sound), come with projectiles themselves.
+    return &projectile;
+}

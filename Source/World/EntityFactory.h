@@ -1,0 +1,57 @@
+#pragma once
+
+#include "Engine/Foundation/Math.h"
+#include "Engine/Runtime/Particles/ParticleSystem.h"
+#include "Source/World/Entities.h"
+#include "Source/World/Platform.h"
+#include "Source/World/SpawnPoint.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class HazardData;
+class InteractionData;
+class Player;
+class Projectile;
+class TriggerData;
+class WeaponData;
+class World;
+class ZoneData;
+
+// The factories of the world's entity kinds. Each takes a record from its kind's storage, builds its
+// body and presentation and registers it in its kind's grid. A full storage logs "failed to create
+// {}" and a body outside the grid logs "failed to add {} to database", each with the kind's name, and
+// the factory returns null. Application thread, or the match loader on a world nothing steps yet.
+
+// The running effect at that index of the resource table, drawn at depth; null when headless, for the
+// index -1, or when the index holds no effect.
+std::unique_ptr<Lumvek::Effects::ParticleSystem> CreateParticleSystem(World& world, uint32_t effect);
+
+Hazard* CreateHazardEntity(World& world, Lumvek::Vector2 position, Lumvek::Vector2 size, const HazardData& data);
+Zone* CreateZoneEntity(World& world, Lumvek::Vector2 position, Lumvek::Vector2 size, const ZoneData& data);
+// kindName is the name the messages give the kind ("Interaction").
+Interaction* CreateInteractionEntity(World& world, Lumvek::StringView kindName, Lumvek::Vector2 position,
+                                     Lumvek::Vector2 size, const InteractionData& data);
+Platform* CreatePlatformEntity(World& world, Lumvek::Vector2 position, Lumvek::Vector2 size, bool hidden, bool oneWay,
+                               bool moving, bool hotZone);
+// The placement gives the position and the horizontal flip.
+Trigger* CreateTriggerEntity(World& world, const SpawnPoint& placement, Lumvek::Vector2 size, Lumvek::Vector2 pivot,
+                             const TriggerData& data);
+// None at all when headless, and then without a message. A lifetime of -1 never ends.
+Visual* CreateVisualEntity(World& world, Lumvek::Vector2 position, Lumvek::Vector2 size, Lumvek::Vector2 pivot,
+                           float rotation, float effectDepth, bool flipX, bool flipY, uint32_t image, uint32_t effect,
+                           uint32_t sound, int32_t lifetime, uint8_t erase, uint8_t moving);
+// Gives a visual record the dynamic body of a piece of debris; the caller allocated the record and
+// registers it.
+void CreateDynamicBody(World& world, Visual& visual, Lumvek::Vector2 position, Lumvek::Vector2 size,
+                       Lumvek::Vector2 pivot, float rotation, bool flipX, bool flipY,
+                       const std::vector<Lumvek::Vector2>& unitShape, Lumvek::Vector2 velocity, int32_t lifetime,
+                       uint8_t erase, uint32_t image, uint32_t secondIndex);
+// The weapon moves into the pickup once a record is taken; with a full storage it stays with the
+// caller. A flipped placement mirrors the angle.
+Pickup* CreateWeaponPickupEntity(World& world, const SpawnPoint& placement, float angle, Lumvek::Vector2 velocity,
+                                 bool rotates, std::unique_ptr<Weapon>& weapon, int32_t lifetime, uint8_t fade);
+// A shot of the weapon's projectile flying at the angle and speed from the placement.
+Projectile* CreateProjectileEntity(World& world, float angle, float speed, const SpawnPoint& placement,
+                                   const WeaponData& weapon, Player* owner);

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "Engine/Foundation/Math.h"
+#include "Source/Data/GameConfiguration.h"
+
+#include <cstdint>
+
+namespace Lumvek
+{
+class ControllerDevice;
+}
+
+class DataRegistry;
+class GameRenderer;
+class GameType;
+class Network;
+class World;
+
+// What the world, the game mode and the network role read of the game system: the registry, the
+// current match's configuration, the running match's objects and the sound hook. The game system
+// derives from it and fills it; tests make their own, several in one process if they like. The match's
+// objects are handed this context when they are made and never reach for a global. Application thread
+// only, except that the match loader reads it while it fills a world nothing steps yet.
+class GameContext
+{
+public:
+    GameContext() = default;
+    GameContext(const GameContext&) = delete;
+    GameContext& operator=(const GameContext&) = delete;
+    virtual ~GameContext();
+
+    // Plays the sound once as a sound placed in the world. The base has no audio and plays nothing; the
+    // game system plays through its audio device, except when headless or for the id -1.
+    virtual void PlaySound(uint32_t soundId, Lumvek::Vector2 position, Lumvek::Vector2 velocity, float volume);
+
+    // Not owned; the definitions every match object refers to.
+    DataRegistry* registry = nullptr;
+    // The current match's set-up. Its three slot lists are the match's players in this order: local
+    // players, remote players, bots. A slot marked removed is inactive and gets no player record; the
+    // world fills each active slot's player when play begins.
+    GameConfiguration configuration;
+    // The running match's objects, owned by the game system; null outside a match. The renderer is
+    // also null on a dedicated server.
+    Network* network = nullptr;
+    GameType* gameType = nullptr;
+    World* world = nullptr;
+    GameRenderer* renderer = nullptr;
+    // A dedicated server: no images, particle effects, visuals, sounds or renderables are made, while
+    // bodies and physics are made as usual.
+    bool headless = false;
+    // Not owned; the pads local players play with, which hits rumble. Null without pads.
+    Lumvek::ControllerDevice* controllers = nullptr;
+};

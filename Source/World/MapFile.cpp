@@ -1,0 +1,405 @@
+#include "Source/World/MapFile.h"
+
+#include "Engine/Foundation/File.h"
+#include "Engine/Foundation/FileManager.h"
+#include "Engine/Foundation/Json.h"
+#include "Engine/Foundation/Members.h"
+#include "Engine/Foundation/NameSet.h"
+#include "Engine/Foundation/Path.h"
+#include "Engine/Foundation/Pattern.h"
+#include "Engine/Foundation/Log.h"
+#include "Source/Data/DataRegistry.h"
+#include "Source/Data/ImageRef.h"
+#include "Source/World/EntityFactory.h"
+#include "Source/World/World.h"
+
+using namespace Lumvek;
+
+namespace
+{
+
+// The common members of a map element.
+struct ElementBase
+{
+    std::string name;
+    Vector2 position;
+    Vector2 size;
+    float rotation = 0.0f;
+};
+
+ElementBase ReadElementBase(BlueprintReader& reader)
+{
+    ElementBase element;
+    ReadMember(reader, "Name", element.name);
+    ReadMember(reader, "Position", element.position);
+    ReadMember(reader, "Size", element.size);
+    Angle rotation;
+    if (ReadMember(reader, "Rotation", rotation))
+        element.rotation = rotation.radians;
+    return element;
+}
+
+// Calls read for each element of the array member key of the entities object.
+template <class Read> void ReadElements(const Blueprint& entities, StringView key, Read&& read)
+{
+    const Blueprint* list = entities.GetObject().Find(key);
+    if (!list || list->GetType() != BlueprintType::Array)
+        return;
+    for (uint32_t i = 0; i < list->GetCount(); ++i)
+    {
+        const Blueprint& element = list->GetElement(i);
+        if (element.GetType() != BlueprintType::Object)
+            continue;
+        BlueprintReader reader(element);
+        read(reader, ReadElementBase(reader));
+    }
+}
+
+// The element's definition of that folder's family, under the theme's name for it.
+template <class Definition> const Definition* FindDefinition(const World& world, StringView folder, StringView name)
+{
+    const ThemeData* theme = world.theme;
+    Data* found = nullptr;
+    if (theme)
+        found = folder == StringView("Hazards") ? theme->GetHazard(name)
+                : folder == StringView("Zones") ? theme->GetZone(name)
+                                                : theme->GetInteraction(name);
+    else if (const DataRegistry* registry = world.GetContext().registry)
+        found = registry->FindData(folder, name);
+    return dynamic_cast<const Definition*>(found);
+}
+
+// The name a map gives a definition: the theme's own definitions are written under the generic name
+// they replace.
+StringView GenericName(const World& world, const Data& definition)
+{
+    if (world.theme)
+        for (const ThemeNameMap::Entry& entry : world.theme->dataMap.GetEntries())
+            if (entry.second == definition.name)
+                return entry.first;
+    return definition.name;
+}
+
+void ReadAction(BlueprintReader& reader, StringView key, World& world, const MapNames& names, Interaction& interaction,
+                bool hit)
+{
+    TriggerAction kind = TriggerAction::None;
+    if (!reader.GetMember(key))
+        return;
+    if (reader.GetCurrent().GetType() == BlueprintType::Object)
+    {
+        ReadMember(reader, "Action", kind);
+        if (hit)
+            interaction.SetHitAction(kind, world);
+        else
+            interaction.SetInteractAction(kind, world);
+        if (Action* action = hit ? interaction.hitAction.get() : interaction.interactAction.get())
+            action->Read(reader, names.platforms);
+    }
+    reader.Pop();
+}
+
+void ReadEntities(World& world, MapNames& names, const Blueprint& entities)
+{
+    ReadElements(entities, "Platforms",
+                 [&](BlueprintReader& reader, const ElementBase& element)
+                 {
+                     Platform* platform = ReadPlatform(reader, world, element.position, element.size, element.name);
+                     if (!platform)
+                         return;
+                     platform->fromMap = true;
+                     if (!element.name.empty())
+                         names.platforms.Set(element.name, platform);
+                 });
+    // Each platform's renderable prepares itself here, with the game renderer.
+    ReadElements(entities, "Hazards",
+                 [&](BlueprintReader& reader, const ElementBase& element)
+                 {
+                     std::string dataName;
+                     ReadMember(reader, "Data", dataName);
+                     const HazardData* data = FindDefinition<HazardData>(world, "Hazards", dataName);
+                     if (!data)
+                         return;
+                     Hazard* hazard = CreateHazardEntity(world, element.position, element.size, *data);
+                     if (!hazard)
+                         return;
+                     ReadMember(reader, "WindDirection", hazard->windDirection);
+                     hazard->body.rotation = element.rotation;
+                     hazard->fromMap = true;
+                     if (!element.name.empty())
+                         names.hazards.Set(element.name, hazard);
+                 });
+    ReadElements(entities, "Visuals",
+                 [&](BlueprintReader& reader, const ElementBase& element)
+                 {
+                     uint32_t texture = InvalidId;
+                     ImageRef::Read(reader, "Texture", texture);
+                     uint32_t effect = InvalidId;
+                     std::string effectName;
+                     if (ReadMember(reader, "Effect", effectName) && !effectName.empty())
+                         effect = NameTableB().Add(effectName);
+                     Visual* visual =
+                         CreateVisualEntity(world, element.position, element.size, Vector2(), element.rotation, 75.0f,
+                                            false, false, texture, effect, InvalidId, -1, 0, 0);
+                     if (!visual)
+                         return;
+                     visual->fromMap = true;
+                     if (!element.name.empty())
+                         names.visuals.Set(element.name, visual);
+                 });
+    ReadElements(entities, "Zones",
+                 [&](BlueprintReader& reader, const ElementBase& element)
+                 {
+                     std::string dataName;
+                     ReadMember(reader, "Data", dataName);
+                     const ZoneData* data = FindDefinition<ZoneData>(world, "Zones", dataName);
+                     if (!data)
+                         return;
+                     Zone* zone = CreateZoneEntity(world, element.position, element.size, *data);
+                     if (!zone)
+                         return;
+                     zone->fromMap = true;
+                     if (!element.name.empty())
+                         names.zones.Set(element.name, zone);
+                 });
+    ReadElements(entities, "Interactions",
+                 [&](BlueprintReader& reader, const ElementBase& element)
+                 {
+                     std::string dataName;
+                     ReadMember(reader, "Data", dataName);
+                     const InteractionData* data = FindDefinition<InteractionData>(world, "Interactions", dataName);
+                     if (!data)
+                         return;
+                     Interaction* interaction =
+                         CreateInteractionEntity(world, "Interaction", element.position, element.size, *data);
+                     if (!interaction)
+                         return;
+                     interaction->body.rotation = element.rotation;
+                     ReadAction(reader, "Interact", world, names, *interaction, false);
+                     ReadAction(reader, "Hit", world, names, *interaction, true);
+                     interaction->fromMap = true;
+                     if (!element.name.empty())
+                         names.interactions.Set(element.name, interaction);
+                 });
+}
+
+// Opens one element object of an array member; the element's common members come first.
+template <class Record>
+void WriteElementBase(BlueprintWriter& writer, const NameTable<Record>& names, const Record& record)
+{
+    if (const std::string* name = names.FindName(&record))
+        WriteMember(writer, "Name", StringView(*name));
+    const Body& body = record.GetBody();
+    WriteMember(writer, "Position", Vector2(body.x, body.y));
+    WriteMember(writer, "Size", Vector2(body.width, body.height));
+    if (const auto* transform = dynamic_cast<const TransformBody*>(&body); transform && !(transform->rotation == 0.0f))
+        WriteMember(writer, "Rotation", Angle{transform->rotation});
+}
+
+// Writes the array member key with one object per map-made record of the view.
+template <class Records, class Write>
+void WriteElements(BlueprintWriter& writer, StringView key, Records&& records, Write&& write)
+{
+    writer.PushMember(key);
+    writer.GetCurrent().SetArray();
+    uint32_t index = 0;
+    for (const auto& record : records)
+    {
+        if (!record.fromMap)
+            continue;
+        writer.PushElement(index++);
+        writer.GetCurrent().SetObject();
+        write(record);
+        writer.Pop();
+    }
+    writer.Pop();
+}
+
+void WriteAction(BlueprintWriter& writer, StringView key, TriggerAction kind, const Action* action,
+                 const MapNames& names)
+{
+    if (!action)
+        return;
+    writer.PushMember(key);
+    WriteMember(writer, "Action", kind);
+    action->Write(writer, names.platforms);
+    writer.Pop();
+}
+
+void WriteEntities(BlueprintWriter& writer, World& world, const MapNames& names)
+{
+    WriteElements(writer, "Platforms", world.platforms.View(),
+                  [&](const Platform& platform)
+                  {
+                      WriteElementBase(writer, names.platforms, platform);
+                      if (platform.conveyance != 0.0f)
+                          WriteMember(writer, "Conveyance", platform.conveyance);
+                      if (platform.hidden)
+                          WriteMember(writer, "Hidden", true);
+                      if (platform.oneWay)
+                          WriteMember(writer, "OneWay", true);
+                      if (platform.hotZone)
+                          WriteMember(writer, "HotZone", true);
+                      if (const PathedBody* body = platform.GetPathedBody(); body && !body->path.empty())
+                      {
+                          WriteMember(writer, "Moving", true);
+                          // The body moves during play; the path starts where the map put the platform.
+                          WriteMember(writer, "Position", Vector2(body->path.front().x, body->path.front().y));
+                          writer.PushMember("Path");
+                          WritePath(writer, body->path);
+                          writer.Pop();
+                      }
+                      if (platform.impassable)
+                          WriteMember(writer, "Impassable", true);
+                  });
+    WriteElements(writer, "Hazards", world.hazards.View(),
+                  [&](const Hazard& hazard)
+                  {
+                      WriteElementBase(writer, names.hazards, hazard);
+                      WriteMember(writer, "Data", GenericName(world, *hazard.data));
+                      if (!(hazard.windDirection.x == 0.0f && hazard.windDirection.y == 0.0f))
+                          WriteMember(writer, "WindDirection", hazard.windDirection);
+                  });
+    WriteElements(writer, "Visuals", world.visuals.View(),
+                  [&](const Visual& visual)
+                  {
+                      WriteElementBase(writer, names.visuals, visual);
+                      if (visual.texture != InvalidId)
+                          ImageRef::Write(writer, "Texture", visual.texture);
+                      if (visual.effectId != InvalidId)
+                          WriteMember(writer, "Effect", NameTableB().GetName(visual.effectId));
+                  });
+    WriteElements(writer, "Zones", world.zones.View(),
+                  [&](const Zone& zone)
+                  {
+                      WriteElementBase(writer, names.zones, zone);
+                      WriteMember(writer, "Data", GenericName(world, *zone.data));
+                  });
+    WriteElements(writer, "Interactions", world.interactions.View(),
+                  [&](const Interaction& interaction)
+                  {
+                      WriteElementBase(writer, names.interactions, interaction);
+                      WriteMember(writer, "Data", GenericName(world, *interaction.data));
+                      WriteAction(writer, "Interact", interaction.interactKind, interaction.interactAction.get(),
+                                  names);
+                      WriteAction(writer, "Hit", interaction.hitKind, interaction.hitAction.get(), names);
+                  });
+}
+
+} // namespace
+
+std::string GetMapPath(const World& world)
+{
+    const GameContext& context = world.GetContext();
+    const MapData* map = context.registry ? context.registry->maps.Get(context.configuration.map) : nullptr;
+    if (!map)
+        return std::string();
+    return Lumvek::Path::AppendCopy(context.registry->GetFiles().applicationRoot,
+                            FormatText("Assets/Maps/{}/Data.json", map->name));
+}
+
+bool LoadMapData(World& world, MapNames& names)
+{
+    const std::string path = GetMapPath(world);
+    if (path.empty())
+    {
+        world.Reset(world.GetContext().configuration.settings.gravity);
+        Log::Write("no map definition at index {} to load", world.GetContext().configuration.map);
+        return false;
+    }
+    auto [read, text] = File::ReadAllText(path);
+    if (!read)
+    {
+        world.Reset(world.GetContext().configuration.settings.gravity);
+        Log::Write("failed to read the map file {}", path);
+        return false;
+    }
+    return LoadMapText(world, names, text, path);
+}
+
+bool LoadMapText(World& world, MapNames& names, StringView text, StringView mapName)
+{
+    GameContext& context = world.GetContext();
+    names.Clear();
+    world.Reset(context.configuration.settings.gravity);
+    world.bounds = Rectangle{0.0f, 0.0f, 1.0f, 1.0f};
+    world.backgrounds.Clear();
+    world.map = context.registry ? context.registry->maps.Get(context.configuration.map) : nullptr;
+    world.theme = context.registry ? context.registry->themes.Get(context.configuration.theme) : nullptr;
+
+    Blueprint root;
+    if (!JsonFormat::LoadBlueprint(text, root) || root.GetType() != BlueprintType::Object)
+    {
+        Log::Write("the map file {} is no JSON object", mapName);
+        return false;
+    }
+    if (const Blueprint* bounds = root.GetObject().Find("WorldBounds"))
+    {
+        Rectangle read = world.bounds;
+        StringReader reader(bounds->GetString());
+        Parse(reader, "{} {} {} {}", read.x, read.y, read.width, read.height);
+        world.bounds = read;
+    }
+    if (!world.LayOutGrids())
+    {
+        Log::Write("the map {} has bounds the world cannot hold: {} {} {} {}", mapName, world.bounds.x, world.bounds.y,
+                   world.bounds.width, world.bounds.height);
+        world.bounds = Rectangle{0.0f, 0.0f, 1.0f, 1.0f};
+        return false;
+    }
+    ReadSpawnPoints(root, world.spawnPoints);
+    if (const Blueprint* entities = root.GetObject().Find("Entities");
+        entities && entities->GetType() == BlueprintType::Object)
+        ReadEntities(world, names, *entities);
+    // The game renderer reads "Backgrounds" into its layers once it exists; until then the array is
+    // kept as read so that saving writes it back.
+    if (const Blueprint* backgrounds = root.GetObject().Find("Backgrounds"))
+        world.backgrounds = *backgrounds;
+    // With bots in the game, their navigation graph is rebuilt from the platforms here, with the bots.
+    return true;
+}
+
+std::string SaveMapText(World& world, const MapNames& names)
+{
+    BlueprintWriter writer;
+    writer.GetRoot().SetObject();
+    if (world.map)
+    {
+        WriteMember(writer, "DisplayName", StringView(world.map->displayName));
+        WriteMember(writer, "Description", StringView(world.map->description));
+    }
+    const Rectangle& bounds = world.bounds;
+    WriteMember(writer, "WorldBounds",
+                StringView(FormatText("{} {} {} {}", bounds.x, bounds.y, bounds.width, bounds.height)));
+    writer.PushMember("SpawnPoints");
+    WriteSpawnPoints(writer, world.spawnPoints);
+    writer.Pop();
+    writer.PushMember("Entities");
+    writer.GetCurrent().SetObject();
+    WriteEntities(writer, world, names);
+    writer.Pop();
+    if (world.backgrounds.GetType() != BlueprintType::Invalid)
+    {
+        writer.PushMember("Backgrounds");
+        writer.GetCurrent() = world.backgrounds;
+        writer.Pop();
+    }
+    return JsonFormat::SaveBlueprint(writer.GetRoot());
+}
+
+bool SaveMapData(World& world, const MapNames& names)
+{
+    const std::string path = GetMapPath(world);
+    if (path.empty())
+    {
+        Log::Write("no map definition at index {} to save", world.GetContext().configuration.map);
+        return false;
+    }
+    if (!File::WriteAllText(path, SaveMapText(world, names)))
+    {
+        Log::Write("failed to save the map to {}", path);
+        return false;
+    }
+    Log::Write("saved to {}", path);
+    return true;
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "Engine/Foundation/Blueprint.h"
+#include "Engine/Foundation/Random.h"
+#include "Engine/Foundation/StringView.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+// The tags of a spawn point, or of a query for points: bit i is name i of SpawnMaskNames ("Player",
+// "Objective", "Weapon0" to "Weapon5", "Team0" to "Team3", "FreeForAll", then the four modes).
+struct SpawnMask
+{
+    static constexpr uint32_t All = 0x1ffff;
+
+    // Sets the bits the text names: "All" (the whole text, any case) sets every bit; otherwise each
+    // piece between "|" that equals a name ignoring case sets its bit. Bits already set stay set.
+    void Parse(Lumvek::StringView text);
+    // The names of the set bits in bit order, joined by "|"; empty for no bits.
+    std::string Write() const;
+    // Parses the object's member key (a member that is no String as the empty text); false when the
+    // value is no Object or has no such member.
+    static bool Read(const Lumvek::Blueprint& value, Lumvek::StringView key, SpawnMask& mask);
+
+    // A point matches a query when it carries every tag of the query.
+    bool Contains(SpawnMask query) const { return (bits & query.bits) == query.bits; }
+
+    uint32_t bits = 0;
+
+    bool operator==(const SpawnMask&) const = default;
+};
+
+// Where players, objectives and weapons appear. Held in the World's list, read from the map.
+struct SpawnPoint
+{
+    float x = 0.0f;
+    float y = 0.0f;
+    float width = 0.0f;
+    float height = 0.0f;
+    // Radians.
+    float angle = 0.0f;
+    bool flipped = false;
+    SpawnMask mask;
+
+    bool operator==(const SpawnPoint&) const = default;
+};
+
+// Empties the list and reads the "SpawnPoints" array of the map's root value into it.
+void ReadSpawnPoints(const Lumvek::Blueprint& root, std::vector<SpawnPoint>& points);
+// Writes the list as the writer's current value, an Array.
+void WriteSpawnPoints(Lumvek::BlueprintWriter& writer, const std::vector<SpawnPoint>& points);
+
+// The spawn points that carry every tag of a mask, to be taken by position or in shuffled passes.
+// Valid while the point list it was made over is unchanged.
+class SpawnQuery
+{
+public:
+    SpawnQuery() = default;
+    SpawnQuery(std::span<const SpawnPoint> points, SpawnMask mask);
+
+    // The n-th matching point in list order; the empty point when fewer match.
+    const SpawnPoint& GetNth(uint32_t n) const;
+    // The next point of a shuffled pass over the matches: every match is handed out once before any
+    // repeats. The empty point when nothing matches.
+    const SpawnPoint& TakeRandom(Lumvek::RandomGenerator& random);
+    uint32_t Count() const { return count; }
+
+    // One shared all-zero point.
+    static const SpawnPoint& Empty();
+
+private:
+    std::span<const SpawnPoint> points;
+    SpawnMask mask;
+    uint32_t count = 0;
+    std::vector<const SpawnPoint*> shuffled;
+    uint32_t next = 0;
+};

@@ -1,0 +1,416 @@
+#include "Source/World/World.h"
+
+#include "Source/Data/HazardData.h"
+#include "Source/Data/ZoneData.h"
+#include "Source/GameTypes/GameType.h"
+#include "Source/GameTypes/HitInfo.h"
+#include "Source/World/EntityFactory.h"
+#include "Source/World/LinearBody.h"
+
+#include <bitset>
+
+using namespace Lumvek;
+
+namespace
+{
+
+// The grids reach this far beyond the world bounds on every side.
+constexpr float GridMargin = 10.0f;
+constexpr float CellSize = 25.0f;
+constexpr float FineCellSize = 10.0f;
+
+Body* BodyOf(b2Fixture* fixture)
+{
+    return reinterpret_cast<Body*>(fixture->GetUserData().pointer);
+}
+
+} // namespace
+
+World::World(GameContext& context, uint32_t seed) : botRandom(seed), gameRandom(seed ^ 0x9E3779B9u), context(context)
+{
+    LayOutGrids();
+}
+
+World::~World()
+{
+    // Entities destroy their Box2D bodies in the Box2D world, which must still be there.
+    ClearEntities();
+    physics.reset();
+}
+
+void World::Reset(Vector2 gravity)
+{
+    ClearEntities();
+    LayOutGrids();
+    physics = std::make_unique<b2World>(b2Vec2(gravity.x, gravity.y));
+    physics->SetContactListener(&contacts);
+}
+
+void World::ClearEntities()
+{
+    deferredRemovals.clear();
+    movingPlatforms.clear();
+    hotZonePlatforms.clear();
+    spawnPoints.clear();
+    hazards.Clear();
+    interactions.Clear();
+    pickups.Clear();
+    platforms.Clear();
+    projectiles.Clear();
+    triggers.Clear();
+    visuals.Clear();
+    zones.Clear();
+    ClearPlayers();
+}
+
+bool World::LayOutGrids()
+{
+    const auto layOut = [this](const Rectangle& area)
+    {
+        playerList.Clear(area);
+        return hazardGrid.Layout(area, CellSize, CellSize) && interactionGrid.Layout(area, CellSize, CellSize) &&
+               pickupGrid.Layout(area, CellSize, CellSize) && platformGrid.Layout(area, FineCellSize, FineCellSize) &&
+               projectileGrid.Layout(area, FineCellSize, FineCellSize) &&
+               triggerGrid.Layout(area, CellSize, CellSize) && visualGrid.Layout(area, CellSize, CellSize) &&
+               zoneGrid.Layout(area, CellSize, CellSize);
+    };
+    const auto grown = [](const Rectangle& r) {
+        return Rectangle{r.x - GridMargin, r.y - GridMargin, r.width + 2.0f * GridMargin, r.height + 2.0f * GridMargin};
+    };
+    // Bounds that are not positive and finite would leave no cells, or ask for a table without end.
+    if (bounds.width > 0.0f && bounds.height > 0.0f && layOut(grown(bounds)))
+        return true;
+    layOut(grown(Rectangle{0.0f, 0.0f, 1.0f, 1.0f}));
+    return false;
+}
+
+void World::Begin()
+{
+    for (Hazard& hazard : GetHazards())
+        hazard.effect = hazard.data ? CreateParticleSystem(*this, hazard.data->effect) : nullptr;
+    for (Zone& zone : GetZones())
+        zone.effect = zone.data ? CreateParticleSystem(*this, zone.data->effect) : nullptr;
+    BeginPlayers();
+    // Each bot's state is made here with the bots.
+}
+
+void World::Step(float dt)
+{
+    StepBots(dt);
+    StepMovingPlatforms(dt);
+    StepPhysics(dt);
+    StepPlayerMovement(dt, true);
+    StepMovingEntities(dt, true);
+    StepHazards(dt);
+    StepPickups(dt);
+    StepPlayers(dt, false);
+    StepProjectiles(dt, false);
+    StepTriggerTouches();
+    StepVisualLifetimes();
+    StepZoneTouches();
+    RunDeferredRemovals();
+    StepAwareness(dt);
+}
+
+void World::StepPredicted(float dt)
+{
+    StepMovingPlatforms(dt);
+    StepPhysics(dt);
+    StepPlayerMovement(dt, false);
+    StepMovingEntities(dt, false);
+    StepPlayers(dt, true);
+    StepProjectiles(dt, true);
+    StepVisualLifetimes();
+    RunDeferredRemovals();
+}
+
+void World::Resimulate(std::span<const uint16_t> statePlatforms, uint32_t firstFrame, uint32_t lastFrame)
+{
+    // The history holds the last InputHistoryFrames frames, the newest of which may already be
+    // overwritten by the current one: older frames would replay another frame's input.
+    if (lastFrame > firstFrame && lastFrame - firstFrame >= InputHistoryFrames)
+        firstFrame = lastFrame - (InputHistoryFrames - 1);
+    // A platform the state names twice is still one platform, stepped once per frame.
+    std::bitset<decltype(platforms)::Capacity> named;
+    for (uint16_t index : statePlatforms)
+        if (index < platforms.Count())
+            named.set(index);
+    for (uint32_t frame = firstFrame; frame < lastFrame; ++frame)
+    {
+        for (uint32_t index = 0; index < platforms.Count(); ++index)
+        {
+            if (!named.test(index))
+                continue;
+            Platform& platform = platforms[index];
+            if (PathedBody* body = platform.GetPathedBody())
+            {
+                body->Step(TickSeconds);
+                if (!platformGrid.Reinsert(platform))
+                    body->active = 0;
+            }
+        }
+        ResimulatePlayers(frame);
+    }
+}
+
+void World::StepMovingPlatforms(float dt)
+{
+    for (Platform* platform : movingPlatforms)
+    {
+        PathedBody* body = platform->GetPathedBody();
+        if (!body)
+            continue;
+        body->Step(dt);
+        if (body->active && !platformGrid.Reinsert(*platform))
+            body->active = 0;
+    }
+}
+
+void World::StepPhysics(float dt)
+{
+    if (physics)
+        physics->Step(dt, 8, 3);
+}
+
+namespace
+{
+
+// Steps the body and files the record again; false when it left the grid's area.
+template <class Record, class Grid> bool StepAndRefile(Record& record, Grid& grid, float dt)
+{
+    auto& body = static_cast<TransformBody&>(record.GetBody());
+    body.Step(dt);
+    grid.Remove(record);
+    return grid.Insert(record);
+}
+
+} // namespace
+
+void World::StepMovingEntities(float dt, bool handBack)
+{
+    for (Pickup& pickup : pickups.View())
+    {
+        if (!pickup.body->active || StepAndRefile(pickup, pickupGrid, dt))
+            continue;
+        if (handBack)
+            HandBackPickup(pickup);
+        pickup.body->DestroyFixture();
+        pickup.body->active = 0;
+        deferredRemovals.push_back({pickup.id, &World::FinishPickupRemoval});
+    }
+    for (std::unique_ptr<Projectile>& projectile : projectiles.View())
+    {
+        if (!projectile || !projectile->body->active || StepAndRefile(*projectile, projectileGrid, dt))
+            continue;
+        static_cast<TransformBody&>(*projectile->body).DestroyFixture();
+        projectile->body->active = 0;
+        deferredRemovals.push_back({projectile->id, &World::FinishProjectileRemoval});
+    }
+    for (Visual& visual : visuals.View())
+    {
+        if (!visual.moving || !visual.body->active || StepAndRefile(visual, visualGrid, dt))
+            continue;
+        visual.body->DestroyFixture();
+        visual.body->active = 0;
+        deferredRemovals.push_back({visual.id, &World::FinishVisualRemoval});
+    }
+}
+
+void World::StepVisualLifetimes()
+{
+    for (Visual& visual : visuals.View())
+    {
+        // A negative lifetime never runs out.
+        if (!visual.body->active || visual.lifetime < 0)
+            continue;
+        if (--visual.lifetime > 1)
+            continue;
+        visual.lifetime = 0;
+        // An erasing visual waits for its effect to die out; its "Erase1" animation joins the wait
+        // with the renderer's image animations.
+        if (visual.erase && visual.effect && !visual.effect->IsFinished())
+            continue;
+        RemoveVisual(visual);
+    }
+}
+
+void World::RemovePickup(Pickup& pickup)
+{
+    pickup.body->DestroyFixture();
+    pickup.body->active = 0;
+    pickupGrid.Remove(pickup);
+    deferredRemovals.push_back({pickup.id, &World::FinishPickupRemoval});
+}
+
+void World::RemoveProjectile(Projectile& projectile)
+{
+    static_cast<TransformBody&>(*projectile.body).DestroyFixture();
+    projectile.body->active = 0;
+    projectileGrid.Remove(projectile);
+    deferredRemovals.push_back({projectile.id, &World::FinishProjectileRemoval});
+}
+
+void World::RemoveTrigger(Trigger& trigger)
+{
+    trigger.body->active = 0;
+    triggerGrid.Remove(trigger);
+    deferredRemovals.push_back({trigger.id, &World::FinishTriggerRemoval});
+}
+
+void World::RemoveVisual(Visual& visual)
+{
+    visual.body->DestroyFixture();
+    visual.body->active = 0;
+    visualGrid.Remove(visual);
+    deferredRemovals.push_back({visual.id, &World::FinishVisualRemoval});
+}
+
+void World::FinishPickupRemoval(uint64_t id)
+{
+    Pickup* pickup = pickups.Find(static_cast<EntityId>(id));
+    if (!pickup)
+        return;
+    pickupGrid.Remove(*pickup);
+    pickup->image.reset();
+    pickup->weapon.reset();
+    pickups.Remove(pickup->id);
+}
+
+void World::FinishProjectileRemoval(uint64_t id)
+{
+    std::unique_ptr<Projectile>* projectile = projectiles.Find(static_cast<EntityId>(id));
+    if (!projectile || !*projectile)
+        return;
+    projectileGrid.Remove(**projectile);
+    projectiles.Remove(static_cast<EntityId>(id));
+}
+
+void World::FinishTriggerRemoval(uint64_t id)
+{
+    Trigger* trigger = triggers.Find(static_cast<EntityId>(id));
+    if (!trigger)
+        return;
+    // Each player still touching the trigger gets its leave action here, with the players' touches.
+    trigger->touches.clear();
+    triggerGrid.Remove(*trigger);
+    triggers.Remove(trigger->id);
+}
+
+void World::FinishVisualRemoval(uint64_t id)
+{
+    Visual* visual = visuals.Find(static_cast<EntityId>(id));
+    if (!visual)
+        return;
+    visualGrid.Remove(*visual);
+    visual->image.reset();
+    visual->effect.reset();
+    visuals.Remove(visual->id);
+}
+
+void World::RunDeferredRemovals()
+{
+    for (const DeferredRemoval& removal : deferredRemovals)
+        (this->*removal.finish)(removal.id);
+    deferredRemovals.clear();
+}
+
+// The parts of the tick below belong to the players, bots, pickups, projectiles, map actions and game
+// modes, which call into the world from here when they arrive.
+
+void World::StepBots(float) {}
+
+void World::StepHazards(float dt)
+{
+    for (Hazard& hazard : GetHazards())
+    {
+        if (!hazard.body.active || !hazard.data)
+            continue;
+        const HazardData& data = *hazard.data;
+        const Rectangle area = hazard.body.GetBounds();
+        for (Player& player : playerList.Query(area))
+        {
+            PlayerBody& body = player.body;
+            const Rectangle box{body.x - body.boxWidth * 0.5f, body.y, body.boxWidth, body.boxHeight};
+            if (!EntityDetail::Overlaps(box, area))
+                continue;
+            if (data.damage > 0.0f && context.gameType)
+            {
+                HitInfo hit;
+                hit.damage = data.damage * dt;
+                hit.spin = hit.damage * 0.5f * 0.017453292f;
+                hit.firstRumble = hit.secondRumble = hit.damage * 0.5f;
+                hit.zone = HitInfo::BodyZone;
+                context.gameType->DamagePlayer(player, hit);
+            }
+            body.windImpulse += data.windImpulse * hazard.windDirection;
+            body.windSpeed += data.windSpeed * hazard.windDirection;
+        }
+    }
+}
+
+void World::StepPickups(float) {}
+
+void World::StepProjectiles(float, bool) {}
+
+void World::StepTriggerTouches() {}
+
+void World::StepZoneTouches() {}
+
+void World::StepAwareness(float dt)
+{
+    const auto update = [this, dt](auto& slots)
+    {
+        for (auto& slot : slots)
+            if (!slot.removed && slot.player)
+                UpdateAwareness(*slot.player, dt);
+    };
+    update(context.configuration.players);
+    update(context.configuration.remotePlayers);
+    update(context.configuration.bots);
+}
+
+void World::HandBackPickup(Pickup& pickup)
+{
+    // An item goes back through the game mode's ReturnItem once pickups hold items.
+    if (pickup.weapon && context.gameType)
+        context.gameType->QueueWeaponSpawn(std::move(pickup.weapon));
+}
+
+void ContactListener::BeginContact(b2Contact*)
+{
+    // A dynamic projectile's collision report (platform, player or interaction) is made here with
+    // projectiles.
+}
+
+void ContactListener::PreSolve(b2Contact* contact, const b2Manifold*)
+{
+    b2Fixture* moverFixture = contact->GetFixtureB();
+    b2Fixture* otherFixture = contact->GetFixtureA();
+    if (otherFixture->GetBody()->GetType() == b2_dynamicBody)
+        std::swap(moverFixture, otherFixture);
+    Body* other = BodyOf(otherFixture);
+    b2Body* mover = moverFixture->GetBody();
+    if (!other)
+        return;
+    if (const auto* platform = dynamic_cast<PlatformBody*>(other);
+        platform && platform->platform && platform->platform->oneWay)
+    {
+        b2WorldManifold manifold;
+        contact->GetWorldManifold(&manifold);
+        // Box2D's normal points from fixture A to fixture B: turned to point from the platform to the
+        // mover, whichever order the contact holds them in.
+        const float upward = otherFixture == contact->GetFixtureA() ? manifold.normal.y : -manifold.normal.y;
+        if (upward < 0.9f || mover->GetLinearVelocity().y > 0.0f)
+            contact->SetEnabled(false);
+        else if (otherFixture->TestPoint(mover->GetPosition()))
+            contact->SetEnabled(false);
+        return;
+    }
+    if (dynamic_cast<PlayerBody*>(other))
+    {
+        if (mover->GetLinearVelocity().LengthSquared() < 0.05f)
+            contact->SetEnabled(false);
+        else
+            contact->SetRestitution(contact->GetRestitution() * 0.5f);
+    }
+}

@@ -1,0 +1,204 @@
+#pragma once
+
+#include "Engine/Foundation/Blueprint.h"
+#include "Engine/Foundation/Math.h"
+#include "Engine/Foundation/Random.h"
+#include "Source/World/Entities.h"
+#include "Source/World/EntityGrid.h"
+#include "Source/World/EntityStorage.h"
+#include "Source/World/GameContext.h"
+#include "Source/World/Platform.h"
+#include "Source/World/Player.h"
+#include "Source/World/Projectile.h"
+#include "Source/World/SpawnPoint.h"
+
+#include <box2d/box2d.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+class MapData;
+class ThemeData;
+
+// Tells the world's entities about Box2D contacts: lets one-way platforms hold up only what lands on
+// them from above and lets slow bodies pass through players. Embedded in the World and installed in
+// its Box2D world.
+class ContactListener final : public b2ContactListener
+{
+public:
+    void BeginContact(b2Contact* contact) override;
+    void PreSolve(b2Contact* contact, const b2Manifold* oldManifold) override;
+};
+
+// The running match: the Box2D world, one fixed storage and one grid per entity kind, the spawn
+// points, the world bounds and the removals a tick defers to its end. Made by the game system when a
+// match starts, filled by the map loader (on the match-loading thread, before anything steps it), then
+// stepped in ticks of 1/60 s on the application thread. Large: keep it on the heap.
+class World
+{
+public:
+    // The tick every role steps the world by.
+    static constexpr float TickSeconds = 0.016666668f;
+    // A client's input history holds this many frames.
+    static constexpr uint32_t InputHistoryFrames = 100;
+    // Player indices run below this.
+    static constexpr uint8_t PlayerCount = 16;
+
+    // Both generators (the bots' and the game modes') are seeded from the seed, so a match can be
+    // replayed.
+    explicit World(GameContext& context, uint32_t seed = Lumvek::RandomGenerator::ClockSeed());
+    World(const World&) = delete;
+    World& operator=(const World&) = delete;
+    ~World();
+
+    GameContext& GetContext() { return context; }
+    const GameContext& GetContext() const { return context; }
+    b2World* GetPhysics() { return physics.get(); }
+
+    // Empties the world of every entity, spawn point and pending removal, and replaces the Box2D world
+    // by a new one with the gravity.
+    void Reset(Lumvek::Vector2 gravity);
+    // Lays the grids over the bounds grown by 10 on every side: cells of 25, 10 for platforms and
+    // projectiles. False, with the grids over the default bounds instead, when the bounds are not
+    // positive and finite or a grid would need more cells than a grid may have.
+    bool LayOutGrids();
+
+    // Once, when play begins: the map's hazard and zone effects, then the players of the active slots
+    // and the bots' states.
+    void Begin();
+    // The full tick of a local game or a server.
+    void Step(float dt);
+    // A client's tick: only what the client predicts.
+    void StepPredicted(float dt);
+    // After a client applied a state: replays its own players over the frames first to last - 1 from
+    // its input history, stepping each moving platform the state names once per frame. Only the frames
+    // the history still holds (the last 99) are replayed.
+    void Resimulate(std::span<const uint16_t> statePlatforms, uint32_t firstFrame, uint32_t lastFrame);
+
+    // Take an entity out of physics and its grid now, and out of its storage at the end of the tick.
+    void RemovePickup(Pickup& pickup);
+    void RemoveProjectile(Projectile& projectile);
+    void RemoveTrigger(Trigger& trigger);
+    void RemoveVisual(Visual& visual);
+
+    // The spawn points carrying every tag of the mask.
+    SpawnQuery QuerySpawnPoints(SpawnMask mask) const { return SpawnQuery(spawnPoints, mask); }
+
+    // Takes the player out of the active players, keeping the order of the others, and frees its record.
+    void DropActivePlayer(Player& player);
+
+    // What the game modes do in the world, in their own files.
+    // Ages the observer's awareness markers and notices the players it sees or hears and the pickups
+    // and triggers highlighted for it.
+    void UpdateAwareness(Player& observer, float dt);
+    // Refreshes the marker of that kind and identifier, or appends one, standing just above position.
+    static void Notice(std::vector<AwarenessMarker>& markers, uint32_t kind, uint64_t identifier,
+                       Lumvek::Vector2 position);
+    // Breaks the rig from the node down into pieces of debris flying from velocity along angle at
+    // about speed. The draws are made headless too, where no debris is made.
+    void CreateDebris(Lumvek::RandomGenerator& random, Bone& node, bool facingLeft, Lumvek::Vector2 velocity,
+                      float angle, float speed);
+
+    std::span<Hazard> GetHazards() { return hazards.View(); }
+    std::span<Zone> GetZones() { return zones.View(); }
+    std::vector<Platform*>& GetMovingPlatforms() { return movingPlatforms; }
+    std::vector<Platform*>& GetHotZonePlatforms() { return hotZonePlatforms; }
+
+    // Default, 0 0 1 1; read from the map.
+    Lumvek::Rectangle bounds{0.0f, 0.0f, 1.0f, 1.0f};
+    // The match's map and theme, kept by the map loader; null before.
+    const MapData* map = nullptr;
+    const ThemeData* theme = nullptr;
+    // The map's "Backgrounds" as read, written back unchanged while no renderer holds them.
+    Lumvek::Blueprint backgrounds;
+
+    // The bots' draws and the game modes' random picks.
+    Lumvek::RandomGenerator botRandom;
+    Lumvek::RandomGenerator gameRandom;
+    std::vector<SpawnPoint> spawnPoints;
+
+    EntityGrid<Hazard, 512> hazardGrid;
+    EntityGrid<Interaction, 64> interactionGrid;
+    EntityGrid<Pickup, 256> pickupGrid;
+    EntityGrid<Platform, 2048> platformGrid;
+    EntityGrid<Projectile, 2048> projectileGrid;
+    EntityGrid<Trigger, 512> triggerGrid;
+    EntityGrid<Visual, 512> visualGrid;
+    EntityGrid<Zone, 512> zoneGrid;
+
+    EntityArray<Hazard, 256> hazards;
+    EntityArray<Interaction, 48> interactions;
+    EntityStorage<Pickup, 64> pickups;
+    EntityArray<Platform, 1024> platforms;
+    EntityStorage<std::unique_ptr<Projectile>, 1024> projectiles;
+    EntityStorage<Trigger, 256> triggers;
+    EntityStorage<Visual, 256> visuals;
+    EntityArray<Zone, 256> zones;
+
+    // The player table by index, the players in the order they were made, and the list the hazards and
+    // projectiles find players through.
+    std::array<Player, PlayerCount> players;
+    std::vector<Player*> activePlayers;
+    PlayerList<Player, PlayerCount> playerList;
+
+private:
+    // A removal run at the end of the tick: the finishing function looks the id up again.
+    struct DeferredRemoval
+    {
+        uint64_t id;
+        void (World::*finish)(uint64_t);
+    };
+
+    // Every entity, spawn point and pending removal goes; their Box2D bodies with them.
+    void ClearEntities();
+    void FinishPickupRemoval(uint64_t id);
+    void FinishProjectileRemoval(uint64_t id);
+    void FinishTriggerRemoval(uint64_t id);
+    void FinishVisualRemoval(uint64_t id);
+    void RunDeferredRemovals();
+
+    void StepMovingPlatforms(float dt);
+    void StepPhysics(float dt);
+    // Steps the bodies of pickups, projectiles and moving visuals and files them again; one that left
+    // its grid's area is removed. A full tick hands a lost pickup's weapon back first.
+    void StepMovingEntities(float dt, bool handBack);
+    void StepVisualLifetimes();
+
+    // The places where the parts of the tick that later pieces of the game own are called. Each says
+    // what goes there; none does anything yet.
+    // The bots' target choice, path search, steering, aiming and shooting.
+    void StepBots(float dt);
+    // Each active player's movement, and the kill of a player who left the bounds (a full tick only).
+    void StepPlayerMovement(float dt, bool killOutOfBounds);
+    // Hazard damage and wind on the players inside each hazard.
+    void StepHazards(float dt);
+    // The pickups' own update (expiry, fading, items).
+    void StepPickups(float dt);
+    // Each active player's update (full tick), or its health, aim, weapon and states (predicted).
+    void StepPlayers(float dt, bool predicted);
+    // The projectiles' own update (age, lifetime, explosions).
+    void StepProjectiles(float dt, bool predicted);
+    // The touches of players in triggers and zones.
+    void StepTriggerTouches();
+    void StepZoneTouches();
+    // The awareness markers of every player.
+    void StepAwareness(float dt);
+    // The hand-back of a pickup's weapon to its spawn when the pickup leaves the world.
+    void HandBackPickup(Pickup& pickup);
+    // One re-simulated frame of the client's own players.
+    void ResimulatePlayers(uint32_t frame);
+    // The player records of the active slots, local players, remote players then bots.
+    void BeginPlayers();
+    // Frees every player record.
+    void ClearPlayers();
+
+    GameContext& context;
+    std::unique_ptr<b2World> physics;
+    ContactListener contacts;
+    std::vector<DeferredRemoval> deferredRemovals;
+    std::vector<Platform*> movingPlatforms;
+    std::vector<Platform*> hotZonePlatforms;
+};

@@ -1,0 +1,110 @@
+// The world's tick as far as it concerns the players: making them when play begins, moving and
+// updating them every tick, and replaying a client's own players after a state from the server.
+
+#include "Source/World/World.h"
+
+#include "Source/GameTypes/GameType.h"
+#include "Source/GameTypes/HitInfo.h"
+#include "Source/World/PlayerRenderable.h"
+
+#include <algorithm>
+
+namespace
+{
+
+// Calls the function with the player of every active slot that has one, in the order given.
+template <class Slots, class Function> void ForEachSlotPlayer(Slots& slots, Function function)
+{
+    for (auto& slot : slots)
+        if (!slot.removed && slot.player)
+            function(*slot.player);
+}
+
+} // namespace
+
+void World::ClearPlayers()
+{
+    for (Player& player : players)
+    {
+        player.present = false;
+        player.body.active = 0;
+        player.firstNode = nullptr;
+    }
+    activePlayers.clear();
+}
+
+void World::DropActivePlayer(Player& player)
+{
+    const auto found = std::find(activePlayers.begin(), activePlayers.end(), &player);
+    if (found != activePlayers.end())
+        activePlayers.erase(found);
+    player.present = false;
+}
+
+void World::BeginPlayers()
+{
+    GameConfiguration& configuration = context.configuration;
+    const auto begin = [this](auto& slots)
+    {
+        for (auto& slot : slots)
+            if (!slot.removed)
+                slot.player = CreatePlayerEntity(*this, {slot.id, slot.spawnPosition, slot.spawnFlag});
+    };
+    begin(configuration.players);
+    begin(configuration.remotePlayers);
+    begin(configuration.bots);
+}
+
+void World::StepPlayerMovement(float dt, bool killOutOfBounds)
+{
+    for (Player* player : activePlayers)
+    {
+        PlayerBody& body = player->body;
+        if (!body.active)
+            continue;
+        body.Move(dt);
+        // Leaving the bounds below, or far above, kills the player.
+        if (!killOutOfBounds || !context.gameType)
+            continue;
+        const float floor = bounds.y + 1.0f;
+        if (body.y < floor || body.y + body.boxHeight > floor + bounds.height + 1.0f)
+        {
+            HitInfo hit;
+            hit.zone = HitInfo::BodyZone;
+            context.gameType->KillPlayer(*player, hit);
+        }
+    }
+}
+
+void World::StepPlayers(float dt, bool predicted)
+{
+    for (Player* player : activePlayers)
+    {
+        if (!player->body.active)
+            continue;
+        if (predicted)
+            player->UpdatePredicted(dt);
+        else
+            player->Update(dt);
+    }
+}
+
+void World::ResimulatePlayers(uint32_t frame)
+{
+    // Local players replay their own input of the frame; remote players keep the input they hold.
+    const auto replay = [frame](Player& player, bool fromHistory)
+    {
+        if (!player.body.active)
+            return;
+        if (fromHistory)
+            player.input.LoadHistory(frame);
+        player.body.Move(TickSeconds);
+        player.UpdateAim();
+        player.UpdateWeaponPredicted();
+        player.UpdateStates();
+        if (player.visual)
+            player.visual->moved = true;
+    };
+    ForEachSlotPlayer(context.configuration.players, [&](Player& player) { replay(player, true); });
+    ForEachSlotPlayer(context.configuration.remotePlayers, [&](Player& player) { replay(player, false); });
+}

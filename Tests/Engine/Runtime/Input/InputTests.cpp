@@ -1,0 +1,170 @@
+#include "Engine/Runtime/Input/ControllerToMotionEmulator.h"
+#include "Engine/Runtime/Input/Input.h"
+#include "Engine/Runtime/Input/InputEvents.h"
+#include "Engine/Runtime/Input/MouseToTouchEmulator.h"
+
+#include <gtest/gtest.h>
+
+#include <numbers>
+#include <thread>
+#include <vector>
+
+using namespace Lumvek;
+
+TEST(EventRing, ExactlyARingsWorthBetweenPollsIsReadLapAfterLap)
+{
+    KeyboardRing ring;
+    uint32_t cursor = 0;
+    for (uint64_t lap = 0; lap < 25; ++lap)
+    {
+        for (uint64_t i = 0; i < 10; ++i)
+            ring.Push({1, lap * 10 + i});
+        uint64_t expected = lap * 10;
+        cursor = ring.Read(cursor, [&expected](const KeyEvent& event) { EXPECT_EQ(event.virtualKey, expected++); });
+        EXPECT_EQ(expected, lap * 10 + 10);
+    }
+}
+
+TEST(EventRing, AReaderRacingTheWriterSeesWholeEventsInOrder)
+{
+    ControllerRing ring;
+    constexpr uint32_t count = 200000;
+    std::thread writer(
+        [&ring]
+        {
+            for (uint32_t i = 1; i <= count; ++i)
+                ring.Push({i % 4, i & 1, i, static_cast<int32_t>(i * 3)});
+        });
+    uint32_t cursor = 0;
+    uint32_t last = 0;
+    bool whole = true;
+    bool ordered = true;
+    while (last < count)
+    {
+        cursor = ring.Read(cursor,
+                           [&](const ControllerEvent& event)
+                           {
+                               whole = whole && event.padIndex == event.button % 4 &&
+                                       event.down == (event.button & 1) &&
+                                       event.connection == static_cast<int32_t>(event.button * 3);
+                               ordered = ordered && event.button > last;
+                               last = event.button;
+                           });
+    }
+    writer.join();
+    EXPECT_TRUE(whole);
+    EXPECT_TRUE(ordered);
+}
+
+TEST(InputNames, NamesReadBackAsTheirCodes)
+{
+    const NameList* lists[] = {&KeyNames(), &MouseButtonNames(), &ControllerButtonNames()};
+    const uint32_t counts[] = {113, 5, 26};
+    for (int list = 0; list < 3; ++list)
+    {
+        ASSERT_EQ(lists[list]->Count(), counts[list]);
+        for (uint32_t code = 0; code < counts[list]; ++code)
+        {
+            uint32_t parsed = 999;
+            EXPECT_TRUE(lists[list]->ParseName(parsed, lists[list]->GetName(code))) << list << " " << code;
+            EXPECT_EQ(parsed, code);
+        }
+    }
+    const std::pair<const char*, uint32_t> keys[] = {{"Zero", 26},  {"Return", 54},    {"Function", 64},
+                                                     {"Slash", 70}, {"Backslash", 71}, {"NumberLock", 100},
+                                                     {"F13", 101},  {"F24", 112}};
+    for (const auto& [text, code] : keys)
+        EXPECT_EQ(KeyNames().GetName(code).ToString(), text) << code;
+    EXPECT_EQ(ControllerButtonNames().GetName(25), StringView("Count"));
+    // Every other key has no name, so a binding to it writes the empty text.
+    EXPECT_EQ(KeyNames().GetName(static_cast<uint32_t>(Key::Other)), StringView());
+}
+
+namespace
+{
+
+// A mouse that reports what the test set; pressed and released last one poll.
+class ScriptedMouse : public MouseDevice
+{
+public:
+    uint32_t Update(MouseState& state, uint32_t cursor) override
+    {
+        state = next;
+        next.pressed.Clear();
+        next.released.Clear();
+        return cursor + 1;
+    }
+
+    void Set(MouseButton button, bool down)
+    {
+        next.held[button] = down;
+        (down ? next.pressed : next.released)[button] = 1;
+    }
+
+    MouseState next;
+};
+
+class ScriptedController : public ControllerDevice
+{
+public:
+    uint32_t Update(ControllerStates& states, uint32_t cursor) override
+    {
+        states = next;
+        return cursor + 3;
+    }
+    void SetVibration(float, float, uint32_t) override {}
+
+    ControllerStates next{};
+};
+
+} // namespace
+
+TEST(MouseToTouchEmulator, LeftIsOneFingerAndRightPinchesAroundTheCursor)
+{
+    ScriptedMouse mouse;
+    MouseToTouchEmulator touch(mouse);
+    TouchState state;
+    const TouchPoint& first = state.points[0];
+    const TouchPoint& second = state.points[1];
+
+    mouse.next.position = {100, 200};
+    mouse.Set(MouseButton::Left, true);
+    EXPECT_EQ(touch.Update(state), 0u);
+    EXPECT_TRUE(first.active && first.began && !first.ended && !second.active);
+    EXPECT_EQ(first.position.x, 100);
+
+    mouse.Set(MouseButton::Left, false);
+    mouse.next.position = {300, 50};
+    touch.Update(state);
+    EXPECT_TRUE(!first.active && first.ended);
+    EXPECT_EQ(first.position.x, 100); // lifted where it was
+
+    // Turning the wheel while pinching spreads the fingers by twice the wheel total.
+    mouse.Set(MouseButton::Right, true);
+    mouse.next.wheel = {0, 3};
+    touch.Update(state);
+    EXPECT_TRUE(first.active && first.began && second.active && second.began);
+    EXPECT_EQ(first.position.x, 300 - 25 - 3);
+    EXPECT_EQ(second.position.x, 300 + 25 + 3);
+    EXPECT_EQ(second.position.y, 50);
+}
+
+TEST(ControllerToMotionEmulator, OnlyTheFirstPadsSticksTurnIntoAngles)
+{
+    ScriptedController controller;
+    ControllerToMotionEmulator motion(controller);
+    MotionState state;
+    controller.next[0].connected = 1;
+    controller.next[0].leftStick = {0.5f, -0.25f};
+    controller.next[0].rightStick = {1.0f, 0.75f};
+    EXPECT_EQ(motion.Update(state), 3u);
+    constexpr float pi = std::numbers::pi_v<float>;
+    EXPECT_FLOAT_EQ(state.yaw, pi);
+    EXPECT_FLOAT_EQ(state.pitch, -0.25f * pi);
+    EXPECT_FLOAT_EQ(state.roll, 0.5f * pi);
+
+    controller.next[1] = controller.next[0];
+    controller.next[0].connected = 0;
+    EXPECT_EQ(motion.Update(state), 6u);
+    EXPECT_EQ(state.yaw + state.pitch + state.roll, 0.0f);
+}

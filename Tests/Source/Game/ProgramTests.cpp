@@ -1,0 +1,167 @@
+// The Vantorel program itself, run as a user runs it, from a scratch application folder outside the
+// checkout: a copy of the Assets folder with the program beside it, where its journals land.
+
+#include "Engine/Foundation/File.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace
+{
+
+namespace fs = std::filesystem;
+
+// A short deathmatch on the shipped map with its two bots, and a role file whose countdowns are short.
+constexpr const char* ShortMatch = R"({
+    "Name": "Short", "Map": "Crossroads", "Theme": "Meadow", "GameType": "Deathmatch", "TeamCount": 2,
+    "Bots": [{"TeamId": 0, "Loadout": {"Head": "Random", "Core": "Random", "Arms": "Random", "Legs": "Random"}},
+             {"TeamId": 1, "Loadout": {"Head": "Random", "Core": "Random", "Arms": "Random", "Legs": "Random"}}],
+    "Loadout": {"StartingWeapon": "Rifle"},
+    "GameTypeSettings": {"PointsToWin": 1}
+})";
+
+// The application folder of the runs: outside any "build" folder, since the program takes the folder
+// it finds itself in, cut before "/build/", as its application folder.
+class ScratchFolder
+{
+public:
+    ScratchFolder()
+    {
+        static std::atomic<unsigned> counter{0};
+        root = fs::temp_directory_path() /
+               ("VantorelProgram-" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1)));
+        fs::create_directories(root);
+    }
+    ~ScratchFolder()
+    {
+        std::error_code error;
+        fs::remove_all(root, error);
+    }
+
+    fs::path root;
+};
+
+struct Program : testing::Test
+{
+    void SetUp() override
+    {
+        const char* program = std::getenv("VANTOREL_PROGRAM");
+        ASSERT_NE(program, nullptr) << "VANTOREL_PROGRAM names the program under test";
+        fs::copy(fs::path(LUMVEK_SOURCE_DIR) / "Assets", folder.root / "Assets", fs::copy_options::recursive);
+        // A link costs nothing where the file system allows it.
+        std::error_code error;
+        fs::create_hard_link(program, Path(), error);
+        if (error)
+            fs::copy_file(program, Path(), fs::copy_options::overwrite_existing);
+        Write("Assets/Configurations/Short.data", ShortMatch);
+        Write("Assets/Configurations/Configurations.json", R"(["Default", "Short"])");
+        Write("Assets/local.config", "{ StartDuration = 0.1 PrepareDuration = 0.1 EndDuration = 0.1 }");
+    }
+
+    std::string Path() const { return (folder.root / "Vantorel").string(); }
+    void Write(const std::string& relative, const std::string& text)
+    {
+        ASSERT_TRUE(Lumvek::File::WriteAllText((folder.root / relative).string(), text));
+    }
+    std::string Read(const std::string& relative) const
+    {
+        return Lumvek::File::ReadAllText((folder.root / relative).string()).second;
+    }
+
+    // Runs the program with the arguments, its output into a file of the folder; its exit code.
+    int Run(const std::vector<std::string>& arguments)
+    {
+        std::vector<std::string> words{Path()};
+        words.insert(words.end(), arguments.begin(), arguments.end());
+        std::vector<char*> argv;
+        for (std::string& word : words)
+            argv.push_back(word.data());
+        argv.push_back(nullptr);
+
+        const std::string output = (folder.root / "output.txt").string();
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        pid_t child = 0;
+        const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        if (spawned != 0)
+            return -1;
+        int status = 0;
+        if (waitpid(child, &status, 0) != child || !WIFEXITED(status))
+            return -1;
+        lastOutput = Read("output.txt");
+        return WEXITSTATUS(status);
+    }
+
+    ScratchFolder folder;
+    std::string lastOutput;
+};
+
+} // namespace
+
+TEST_F(Program, AHeadlessLocalMatchStopsAtItsTickLimitWithoutAJournal)
+{
+    EXPECT_EQ(Run({"--headless", "--local", "Short", "--seed", "7", "--ticks", "120", "--hash-log", "first.txt"}), 2)
+        << lastOutput;
+    EXPECT_NE(lastOutput.find("the match did not end within 120 ticks: stopping without a journal"), std::string::npos)
+        << lastOutput;
+    EXPECT_FALSE(fs::exists(folder.root / "Journals"));
+}
+
+TEST_F(Program, TwoRunsOfOneSeedWriteTheSameHashesAndAnotherSeedOthers)
+{
+    const std::vector<std::string> common{"--headless", "--local", "Short", "--ticks", "90", "--seed", "7"};
+    std::vector<std::string> first = common;
+    first.insert(first.end(), {"--hash-log", (folder.root / "first.txt").string()});
+    std::vector<std::string> second = common;
+    second.insert(second.end(), {"--hash-log", (folder.root / "second.txt").string()});
+    std::vector<std::string> other{"--headless", "--local",    "Short",
+                                   "--ticks",    "90",         "--seed",
+                                   "8",          "--hash-log", (folder.root / "other.txt").string()};
+    ASSERT_EQ(Run(first), 2) << lastOutput;
+    ASSERT_EQ(Run(second), 2) << lastOutput;
+    ASSERT_EQ(Run(other), 2) << lastOutput;
+
+    const std::string hashes = Read("first.txt");
+    EXPECT_EQ(std::count(hashes.begin(), hashes.end(), '\n'), 90);
+    EXPECT_EQ(hashes.substr(0, 2), "1 ");
+    EXPECT_EQ(hashes, Read("second.txt"));
+    // The bots' parts and spawn points are drawn from the seed.
+    EXPECT_NE(hashes, Read("other.txt"));
+}
+
+TEST_F(Program, BadCommandLinesEndWithAMessageAndCode1)
+{
+    struct Case
+    {
+        std::vector<std::string> arguments;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"--bogus"}, "unknown option --bogus"},
+        {{"--local"}, "--local needs a value"},
+        {{"--headless", "--local", "Short", "--seed", "seven"}, "--seed takes a whole number"},
+        {{"--headless", "--local", "Short", "--ticks", "0"}, "--ticks takes a whole number of ticks above 0"},
+        {{"--headless", "--ticks", "5"}, "--ticks needs --local"},
+        {{"--headless", "--local", "Nowhere"}, "there is no game configuration named Nowhere"},
+    };
+    for (const Case& test : cases)
+    {
+        EXPECT_EQ(Run(test.arguments), 1) << test.message;
+        EXPECT_NE(lastOutput.find(test.message), std::string::npos) << lastOutput;
+    }
+}

@@ -1,0 +1,51 @@
+#include "Tests/Source/Network/Fuzz/GameMessageHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+namespace
+{
+
+int FeedHarness(const std::vector<uint8_t>& input)
+{
+    return FuzzGameMessage(input.data(), input.size());
+}
+
+} // namespace
+
+// The harness traps on a message handed on half read, so surviving is the whole check.
+TEST(GameMessageFuzzCorpus, WholeCutAndDamagedMessagesAreReadWholeOrNotAtAll)
+{
+    const std::vector<std::vector<uint8_t>> seeds = MakeGameMessageSeeds();
+    ASSERT_EQ(seeds.size(), 2u * 20u * 3u);
+    for (const std::vector<uint8_t>& seed : seeds)
+    {
+        EXPECT_EQ(FeedHarness(seed), 0);
+        // Every cut: what a packet that ends early leaves.
+        for (size_t length = 0; length < seed.size(); ++length)
+            EXPECT_EQ(FeedHarness(std::vector<uint8_t>(seed.begin(), seed.begin() + length)), 0);
+        // Each bit of the type and the first fields flipped, and whole bytes set, under the other limits.
+        const size_t flipped = std::min<size_t>(seed.size(), 24) * 8;
+        for (size_t bit = 8; bit < flipped; ++bit)
+        {
+            std::vector<uint8_t> damaged = seed;
+            damaged[bit / 8] ^= static_cast<uint8_t>(1u << (bit % 8));
+            EXPECT_EQ(FeedHarness(damaged), 0);
+        }
+        for (size_t byte = 1; byte < seed.size(); byte += 7)
+        {
+            std::vector<uint8_t> damaged = seed;
+            damaged[byte] = 0xFF;
+            damaged[0] ^= 1;
+            EXPECT_EQ(FeedHarness(damaged), 0);
+        }
+    }
+    // Nothing but a first byte, and type ids past the last, whose 5 bits still fit.
+    EXPECT_EQ(FeedHarness({}), 0);
+    EXPECT_EQ(FeedHarness({0}), 0);
+    for (uint8_t type = 20; type < 32; ++type)
+        EXPECT_EQ(FeedHarness({0, type, 0xFF, 0xFF}), 0);
+}

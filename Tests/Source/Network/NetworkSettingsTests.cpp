@@ -1,0 +1,155 @@
+#include "Source/Network/NetworkSettings.h"
+
+#include "Engine/Foundation/File.h"
+#include "Engine/Foundation/FileManager.h"
+#include "Tests/LogCapture.h"
+#include "Tests/TestFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+using namespace Lumvek;
+using Lumvek::Testing::LogCapture;
+using Lumvek::Testing::TestFolder;
+
+namespace
+{
+
+constexpr StringView TestPath = "Assets/test.config";
+
+// True when a message names the test file and the key.
+bool LoggedAbout(const LogCapture& log, const std::string& key)
+{
+    for (const std::string& message : log.messages)
+        if (message.find(TestPath.ToStdView()) != std::string::npos && message.find(key) != std::string::npos)
+            return true;
+    return false;
+}
+
+} // namespace
+
+TEST(NetworkSettings, ShippedRoleFilesAreReadWithoutMessages)
+{
+    LogCapture log;
+    FileManager files(LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR);
+    EXPECT_EQ(LoadRoleFile<NetworkSettings>(files, LocalRoleFile), NetworkSettings{});
+    const ServerSettings server = LoadRoleFile<ServerSettings>(files, ServerRoleFile);
+    EXPECT_EQ(server.hostingIp, "127.0.0.1");
+    EXPECT_EQ(server.minimumPlayers, 2u);
+    EXPECT_EQ(server.intermissionDuration, 8.0f);
+    EXPECT_EQ(server.gameStateUpdateRate, 1.0 / 30.0);
+    const ClientSettings client = LoadRoleFile<ClientSettings>(files, ClientRoleFile);
+    EXPECT_EQ(client.matcherIp, "127.0.0.1");
+    EXPECT_EQ(client.matcherPort, 40000);
+    EXPECT_TRUE(log.messages.empty()) << log.messages.front();
+}
+
+// A value of another kind than the key's is ignored without a message. A duration of 0 is a state
+// that ends on the first update with time in it, which a role can run; a negative one, a rate of 0,
+// or a number the field cannot hold is logged and leaves the default, so no countdown starts from it.
+TEST(NetworkSettings, KeysTakeOnlyTheirKindAndUsableValues)
+{
+    struct Case
+    {
+        const char* members;
+        std::function<bool(const ServerSettings&)> check;
+        const char* logged = nullptr; // the key the log names
+    };
+    const Case cases[] = {
+        {"Simulate = 1", [](auto& s) { return !s.simulate; }},
+        {"Simulate = true", [](auto& s) { return s.simulate; }},
+        {"PacketLoss = 7", [](auto& s) { return s.packetLoss == 5.0f; }},
+        {"PacketLoss = -7", [](auto& s) { return s.packetLoss == 5.0f; }},
+        {"PacketLoss = \"7.5\"", [](auto& s) { return s.packetLoss == 5.0f; }},
+        {"PacketLoss = 7.5", [](auto& s) { return s.packetLoss == 7.5f; }},
+        {"MinimumPlayers = 3.0", [](auto& s) { return s.minimumPlayers == 6; }},
+        {"MinimumPlayers = +3", [](auto& s) { return s.minimumPlayers == 6; }},
+        {"MinimumPlayers = 3", [](auto& s) { return s.minimumPlayers == 3; }},
+        {"ForceUpdateTimeout = 1", [](auto& s) { return s.forceUpdateTimeout == 0.25; }},
+        {"ForceUpdateTimeout = 0.5", [](auto& s) { return s.forceUpdateTimeout == 0.5; }},
+        {"HostingIp = 5", [](auto& s) { return s.hostingIp.empty(); }},
+        {"HostingIp = \"10.0.0.1\"", [](auto& s) { return s.hostingIp == "10.0.0.1"; }},
+        {"PrepareDuration = 0.0", [](auto& s) { return s.prepareDuration == 0.0f; }},
+        {"ForceUpdateTimeout = 0.0", [](auto& s) { return s.forceUpdateTimeout == 0.0; }},
+        {"PrepareDuration = -1.0", [](auto& s) { return s.prepareDuration == 3.0f; }, "PrepareDuration"},
+        {"EndDuration = -5.0", [](auto& s) { return s.endDuration == 5.0f; }, "EndDuration"},
+        {"VoteDuration = -0.5", [](auto& s) { return s.voteDuration == 3.0f; }, "VoteDuration"},
+        {"ForceUpdateTimeout = -0.25", [](auto& s) { return s.forceUpdateTimeout == 0.25; }, "ForceUpdateTimeout"},
+        {"GameStateUpdateRate = 0.0", [](auto& s) { return s.gameStateUpdateRate == 1.0 / 30; }, "GameStateUpdateRate"},
+        // Beyond the float range, where narrowing is undefined.
+        {"EndDuration = 1.0e39", [](auto& s) { return s.endDuration == 5.0f; }, "EndDuration"},
+        // Its low 32 bits would be 2.
+        {"MaximumPlayers = 4294967298", [](auto& s) { return s.maximumPlayers == 8; }, "MaximumPlayers"},
+    };
+    for (const Case& test : cases)
+    {
+        LogCapture log;
+        const std::string text = std::string("{ HostingPort = 40000 ") + test.members + " }";
+        EXPECT_TRUE(test.check(ParseRoleFile<ServerSettings>(text, TestPath))) << test.members;
+        if (test.logged)
+            EXPECT_TRUE(LoggedAbout(log, test.logged)) << test.members;
+        else
+            EXPECT_TRUE(log.messages.empty()) << test.members << ": " << log.messages.front();
+    }
+}
+
+// The file has no default port: a missing or unusable one is the shipped files' port, with a message
+// naming the file and the key.
+TEST(NetworkSettings, MissingOrUnusablePortsAreTheDefaultPortWithAMessage)
+{
+    struct Case
+    {
+        const char* value; // null for no member
+        uint16_t port;
+    };
+    // 70000 would be port 4464 by its low 16 bits.
+    const Case cases[] = {{nullptr, 40000}, {"40001.0", 40000}, {"+40001", 40000}, {"0", 40000},
+                          {"70000", 40000}, {"65535", 65535},   {"1", 1}};
+    for (const Case& test : cases)
+    {
+        for (const std::string key : {"HostingPort", "MatcherPort"})
+        {
+            LogCapture log;
+            const std::string text = test.value ? "{ " + key + " = " + test.value + " }" : "{ }";
+            const uint16_t port = key == "HostingPort" ? ParseRoleFile<ServerSettings>(text, TestPath).hostingPort
+                                                       : ParseRoleFile<ClientSettings>(text, TestPath).matcherPort;
+            EXPECT_EQ(port, test.port) << text;
+            EXPECT_EQ(LoggedAbout(log, key), port == 40000) << text;
+        }
+    }
+}
+
+// A role is made whatever state its file is in: with the defaults, and a message naming the file.
+TEST(NetworkSettings, MissingUnreadableOrDamagedRoleFilesGiveTheDefaults)
+{
+    struct Case
+    {
+        const char* text; // null for no file
+        bool folder;      // a folder stands where the file should be
+        const char* logged;
+    };
+    const Case cases[] = {
+        {nullptr, false, "cannot be read"},      {nullptr, true, "cannot be read"},
+        {"", false, "is not LON text"},          {"{\n\tSimulate = true\n\tPacketLoss = ", false, "is not LON text"},
+        {"[ 1 2 3 ]", false, "holds no object"},
+    };
+    for (const Case& test : cases)
+    {
+        TestFolder folder;
+        FileManager files(folder.Root(), folder.Root(), folder.Root(), folder.Root());
+        const std::string path = folder.Path("Assets/server.config");
+        if (test.folder)
+            std::filesystem::create_directories(path);
+        if (test.text)
+        {
+            ASSERT_TRUE(File::WriteAllText(path, StringView::FromCString(test.text)));
+        }
+        LogCapture log;
+        EXPECT_EQ(LoadRoleFile<ServerSettings>(files, ServerRoleFile), ServerSettings{}) << test.logged;
+        EXPECT_TRUE(log.Logged("the role file " + path + " " + test.logged + ": its settings keep their defaults"));
+        EXPECT_TRUE(log.Logged(path + " gives no HostingPort as an unsigned integer: using port 40000"));
+    }
+}
