@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Tests/TestPaths.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -51,11 +53,10 @@ public:
 private:
     static std::filesystem::path BaseFolder()
     {
-#ifdef LUMVEK_BINARY_DIR
-        return std::filesystem::path(LUMVEK_BINARY_DIR) / "TestFolders";
-#else
+        const std::string binary = BinaryFolder();
+        if (!binary.empty())
+            return std::filesystem::path(binary) / "TestFolders";
         return std::filesystem::temp_directory_path() / "LumvekTestFolders";
-#endif
     }
 
     static std::string TestName()

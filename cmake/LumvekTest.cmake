@@ -9,8 +9,6 @@ function(lumvek_test name)
     cmake_parse_arguments(arg "PIXEL" "LABEL" "SOURCES;LIBRARIES;ENVIRONMENT" ${ARGN})
     add_executable(${name} ${arg_SOURCES})
     target_link_libraries(${name} PRIVATE ${arg_LIBRARIES} GTest::gtest GTest::gmock GTest::gtest_main)
-    target_compile_definitions(${name} PRIVATE LUMVEK_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
-                                               LUMVEK_BINARY_DIR="${CMAKE_BINARY_DIR}")
     lumvek_warnings(${name})
     set(asan "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1")
     if(arg_PIXEL)
@@ -19,7 +17,10 @@ function(lumvek_test name)
     # A ThreadSanitizer report fails the case; reports from the system's own uninstrumented libraries
     # are suppressed by library name in tsan.supp.
     set(tsan "TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=${CMAKE_SOURCE_DIR}/Tests/tsan.supp")
+    # The checkout and build folders reach the tests at run time (Tests/TestPaths.h): compiled in,
+    # they would make every clone's test objects differ and miss the compiler cache.
     set(environment "${asan}" "${tsan}" "ALSOFT_DRIVERS=null" "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
+        "LUMVEK_SOURCE_DIR=${CMAKE_SOURCE_DIR}" "LUMVEK_BINARY_DIR=${CMAKE_BINARY_DIR}"
         "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/Tests/lsan.supp" ${arg_ENVIRONMENT})
     gtest_discover_tests(${name}
         WORKING_DIRECTORY ${CMAKE_BINARY_DIR}

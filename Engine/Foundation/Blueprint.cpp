@@ -77,12 +77,6 @@ BlueprintMember::BlueprintMember(const BlueprintMember& other) : hash(other.hash
     name.Assign(other.name.View());
 }
 
-BlueprintMember::BlueprintMember(BlueprintMember&& other) noexcept
-    : hash(other.hash), name(other.name), value(std::move(other.value))
-{
-    other.name.SetEmpty();
-}
-
 // ValueObject
 
 uint32_t* ValueObject::Table() const
@@ -259,13 +253,6 @@ const Blueprint& ValueObject::GetValue(uint32_t position) const
 
 // Blueprint: payload management
 
-void Blueprint::TakeFrom(Blueprint& other) noexcept
-{
-    std::memcpy(static_cast<void*>(&payload), &other.payload, sizeof payload);
-    type = other.type;
-    other.type = BlueprintType::Invalid;
-}
-
 void Blueprint::ReleaseShallow() noexcept
 {
     switch (type)
@@ -301,6 +288,31 @@ void Blueprint::DestroyLastChild() noexcept
         payload.object.members[--payload.object.count].~BlueprintMember();
 }
 
+void Blueprint::ReleaseTrailingLeaves() noexcept
+{
+    if (type == BlueprintType::Array)
+    {
+        ArrayStorage& array = payload.array;
+        while (array.count > 0 && !array.elements[array.count - 1].HasChildren())
+        {
+            Blueprint& last = array.elements[--array.count];
+            if (last.OwnsMemory())
+                last.ReleaseShallow();
+        }
+    }
+    else if (type == BlueprintType::Object)
+    {
+        ValueObject& object = payload.object;
+        while (object.count > 0 && !object.members[object.count - 1].value.HasChildren())
+        {
+            BlueprintMember& last = object.members[--object.count];
+            if (last.value.OwnsMemory())
+                last.value.ReleaseShallow();
+            last.name.Release();
+        }
+    }
+}
+
 // Destroys the tree without recursion by pointer reversal: on the way down, the slot a child
 // container is taken from holds the chain of its ancestors, and on the way back up that slot is
 // the one destroyed next. Nothing is allocated, so destruction cannot fail.
@@ -315,6 +327,7 @@ void Blueprint::Release() noexcept
     Blueprint parents;
     for (;;)
     {
+        current.ReleaseTrailingLeaves();
         if (current.HasChildren())
         {
             Blueprint& last = current.LastChild();

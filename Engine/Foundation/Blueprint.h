@@ -3,6 +3,7 @@
 #include "Engine/Foundation/StringView.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -214,8 +215,14 @@ private:
         ValueObject object;
     };
 
-    // Moves other's payload into this value, which owns none; other becomes Invalid.
-    void TakeFrom(Blueprint& other) noexcept;
+    // Moves other's payload into this value, which owns none; other becomes Invalid. Inline: trees
+    // are built and torn down by moves, and a call per move costs a document load dearly.
+    void TakeFrom(Blueprint& other) noexcept
+    {
+        std::memcpy(static_cast<void*>(&payload), &other.payload, sizeof payload);
+        type = other.type;
+        other.type = BlueprintType::Invalid;
+    }
     // Releases the payload of any tree, leaving Invalid; never recurses.
     void Release() noexcept;
     // Release for values that own memory; other payloads are simply overwritten.
@@ -226,6 +233,8 @@ private:
     }
     // Releases a scalar, a string or an empty container.
     void ReleaseShallow() noexcept;
+    // Destroys the last children of a container as long as they hold no children themselves.
+    void ReleaseTrailingLeaves() noexcept;
     bool HasChildren() const { return IsContainer() && GetCount() > 0; }
     bool OwnsMemory() const { return type >= BlueprintType::String; }
     Blueprint& LastChild();
@@ -253,7 +262,11 @@ struct BlueprintMember
     // memberHash is HashMemberName(memberName), or 0 for not computed yet.
     BlueprintMember(StringView memberName, uint64_t memberHash, Blueprint memberValue);
     BlueprintMember(const BlueprintMember& other);
-    BlueprintMember(BlueprintMember&& other) noexcept;
+    BlueprintMember(BlueprintMember&& other) noexcept
+        : hash(other.hash), name(other.name), value(std::move(other.value))
+    {
+        other.name.SetEmpty();
+    }
     BlueprintMember& operator=(const BlueprintMember&) = delete;
     BlueprintMember& operator=(BlueprintMember&&) = delete;
     ~BlueprintMember() { name.Release(); }

@@ -3,9 +3,13 @@
 #include <rapidjson/prettywriter.h>
 #include <rapidjson/reader.h>
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace Lumvek
@@ -58,7 +62,43 @@ public:
         value->SetNumber(number);
         return true;
     }
-    bool RawNumber(const char*, rapidjson::SizeType, bool) { return false; }
+    // Numbers arrive as their text and are converted here, exactly: RapidJSON's fast conversion may
+    // land an ulp away, and its full-precision one computes the leading zeros of zero for a zero
+    // significand with a large exponent ("0e55"), which is undefined. The text has passed RapidJSON's
+    // number grammar. Integers keep the types the handlers above give them; an integer beyond 64
+    // bits is a Number, and a number beyond the doubles fails the text, as RapidJSON has it.
+    bool RawNumber(const char* text, rapidjson::SizeType length, bool)
+    {
+        const char* end = text + length;
+        if (std::find_if(text, end, [](char c) { return c == '.' || c == 'e' || c == 'E'; }) == end)
+        {
+            if (text[0] == '-')
+            {
+                int64_t number = 0;
+                if (std::from_chars(text, end, number).ec == std::errc())
+                    return Integer(number);
+            }
+            else
+            {
+                uint64_t number = 0;
+                if (std::from_chars(text, end, number).ec == std::errc())
+                    return Uint64(number);
+            }
+        }
+        double number = 0.0;
+        const std::from_chars_result result = std::from_chars(text, end, number);
+        if (result.ec == std::errc::result_out_of_range)
+        {
+            // Too large or too small for a double: strtod tells which (infinity or the nearest).
+            const std::string copy(text, length);
+            number = std::strtod(copy.c_str(), nullptr);
+            if (std::isinf(number))
+                return false;
+        }
+        else if (result.ec != std::errc())
+            return false;
+        return Double(number);
+    }
     bool String(const char* text, rapidjson::SizeType length, bool)
     {
         Blueprint* value = Slot();
@@ -167,6 +207,10 @@ private:
 // stack is on the heap.
 constexpr uint32_t RecursiveDepth = 64;
 
+// Numbers come to TreeBuilder::RawNumber as text, which converts them exactly, so that a number
+// reads back as the very double that was written.
+constexpr unsigned ParseFlags = rapidjson::kParseNumbersAsStringsFlag;
+
 // RapidJSON parses fastest in place, decoding strings inside a mutable copy of the text; the copy
 // also carries the terminating zero that the view lacks.
 template <unsigned Flags> bool Parse(StringView text, TreeBuilder& builder)
@@ -199,11 +243,27 @@ public:
         used = 0;
     }
 
+    // The writer's indentation, one tab per level, is cut at MaximumIndent: a deep tree would
+    // otherwise write text growing with the square of its depth. Readers ignore indentation.
+    void PutIndent(Ch c, size_t count)
+    {
+        for (size_t i = 0; i < count && i < MaximumIndent; ++i)
+            Put(c);
+    }
+
 private:
+    static constexpr size_t MaximumIndent = 32;
+
     std::string& text;
     char chunk[4096];
     uint32_t used = 0;
 };
+
+// Found by argument-dependent lookup where the pretty writer indents, in place of RapidJSON's own.
+void PutN(ChunkOutput& output, char c, size_t count)
+{
+    output.PutIndent(c, count);
+}
 
 using JsonWriter = rapidjson::PrettyWriter<ChunkOutput>;
 
@@ -260,7 +320,7 @@ void WriteScalar(JsonWriter& writer, const Blueprint& value)
 bool JsonFormat::LoadBlueprint(StringView text, Blueprint& target)
 {
     TreeBuilder builder(RecursiveDepth);
-    if (Parse<rapidjson::kParseNoFlags>(text, builder))
+    if (Parse<ParseFlags>(text, builder))
     {
         target = builder.TakeRoot();
         return true;
@@ -268,7 +328,7 @@ bool JsonFormat::LoadBlueprint(StringView text, Blueprint& target)
     if (!builder.TooDeep())
         return false;
     TreeBuilder deepBuilder(UINT32_MAX);
-    if (!Parse<rapidjson::kParseIterativeFlag>(text, deepBuilder))
+    if (!Parse<ParseFlags | rapidjson::kParseIterativeFlag>(text, deepBuilder))
         return false;
     target = deepBuilder.TakeRoot();
     return true;

@@ -21,8 +21,8 @@ public:
     // or an exponent become Number. A repeated key keeps its first position and its last value.
     // False, with target untouched, for a syntax error or a root that is neither object nor array.
     static bool LoadBlueprint(StringView text, Blueprint& target);
-    // Pretty text indented with one tab per level; Invalid members and elements are left out.
-    // A root that is neither Object nor Array gives "null".
+    // Pretty text indented with one tab per level up to 32; a Number reads back as the same double; Invalid members and
+    // elements are left out. A root that is neither Object nor Array gives "null".
     static std::string SaveBlueprint(const Blueprint& value);
 
     // Logs "json parsing failed" when the text is no document.

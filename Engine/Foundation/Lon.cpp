@@ -198,12 +198,15 @@ bool ParseTree(StringReader& reader, Blueprint& root)
     return true;
 }
 
+// Lines deeper than this are indented no further: one tab per level would make a deep tree's text
+// grow with the square of its depth. The reader ignores indentation, so the text reads the same.
+constexpr int MaximumIndent = 32;
+
 void WriteTabs(BufferWriter& writer, int count)
 {
-    static constexpr char tabs[] = "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t";
-    constexpr int chunk = sizeof tabs - 1;
-    for (; count > 0; count -= chunk)
-        writer.WriteBytes(tabs, static_cast<uint32_t>(count < chunk ? count : chunk));
+    static constexpr char tabs[MaximumIndent + 1] = "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t";
+    if (count > 0)
+        writer.WriteBytes(tabs, static_cast<uint32_t>(count < MaximumIndent ? count : MaximumIndent));
 }
 
 void WriteScalar(BufferWriter& writer, const Blueprint& value, bool pretty, bool isMember)
@@ -277,6 +280,10 @@ void LonFormat::WriteValue(BufferWriter& writer, const Blueprint& value, int ind
         WriteScalar(writer, value, indent > 0, isMember);
         if (indent <= 0 && !isLast)
             writer.WriteText(" ");
+        // A literal is read up to the blank or line break after it, so a lone value in pretty text
+        // ends its line as every other line does; without it the saved text would not read back.
+        if (indent > 0 && !isMember)
+            writer.WriteText("\n");
         return;
     }
 

@@ -35,7 +35,8 @@ public:
     using TextFormat::TextFormat;
 
     // Appends the text of one value. An indent of 1 or more writes one member or element per line,
-    // indented with tabs; 0 writes everything on one line. isMember puts the "=" before a scalar;
+    // indented with one tab per level up to 32, and ends a lone scalar with a line feed; 0 writes
+    // everything on one line. isMember puts the "=" before a scalar;
     // isLast leaves out the blank that separates compact values.
     static void WriteValue(BufferWriter& writer, const Blueprint& value, int indent, bool isMember, bool isLast);
 

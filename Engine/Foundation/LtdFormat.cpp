@@ -36,6 +36,10 @@ const NameList& DescriptionTypeNames()
 
 constexpr uint32_t Absent = 0xFFFFFFFFu;
 
+// Atlases inside atlases, counting the outermost as the first. Parsing, adding and packing each
+// recurse once per level, so the nesting a file may ask for is bounded here; no texture needs more.
+constexpr uint32_t MaximumAtlasDepth = 16;
+
 struct Description
 {
     uint32_t type = Plain;
@@ -45,7 +49,10 @@ struct Description
     uint32_t width = 0;
     uint32_t height = 0;
     uint32_t border = 0;
-    std::vector<std::pair<std::string, Description>> regions;
+    // The regions of an atlas and their names, at the same positions. Two lists rather than one of
+    // pairs: a pair cannot hold the Description it is declared in.
+    std::vector<std::string> regionNames;
+    std::vector<Description> regions;
     uint32_t frameCount = 0;
     uint32_t horizontalCount = 0;
     uint32_t verticalCount = 0;
@@ -65,7 +72,7 @@ bool IsTextureSide(uint32_t side)
     return side >= 1 && side <= Texture::MaximumSize;
 }
 
-bool Parse(const Blueprint& value, Description& description)
+bool Parse(const Blueprint& value, Description& description, uint32_t depth = 1)
 {
     BlueprintReader reader(value);
     std::string type;
@@ -90,13 +97,21 @@ bool Parse(const Blueprint& value, Description& description)
         const Blueprint* regions = value.GetObject().Find("Regions");
         if (!regions || regions->GetType() != BlueprintType::Object)
             break;
+        if (depth == MaximumAtlasDepth)
+        {
+            Log::Write("atlases nest deeper than {} levels: the regions of this one are skipped", MaximumAtlasDepth);
+            break;
+        }
         for (const BlueprintMember& member : regions->GetObject())
         {
             const StringView name = member.name.View();
             LogSection section = Log::BeginSection("Region {}", name);
             Description nested;
-            if (Parse(member.value, nested))
-                description.regions.emplace_back(name.ToString(), std::move(nested));
+            if (Parse(member.value, nested, depth + 1))
+            {
+                description.regionNames.push_back(name.ToString());
+                description.regions.push_back(std::move(nested));
+            }
         }
         break;
     }
@@ -251,8 +266,10 @@ private:
     void Pack(const Description& description, TextureAtlasRegion& atlas)
     {
         const uint64_t border = description.border;
-        for (const auto& [name, entry] : description.regions)
+        for (size_t i = 0; i < description.regions.size(); ++i)
         {
+            const std::string& name = description.regionNames[i];
+            const Description& entry = description.regions[i];
             LogSection section = Log::BeginSection("Region {}", name);
             uint32_t width = entry.width;
             uint32_t height = entry.height;

@@ -130,7 +130,9 @@ const char* SkipNode(const char* text, bool& opened)
 
 // Follows RapidXML's parse without building anything and answers whether its element nesting,
 // which is its recursion depth, stays within limit. Where RapidXML would fail, the walk stops too:
-// RapidXML never gets further than this walk did.
+// RapidXML never gets further than this walk did. Text before the first element is passed over
+// rather than trusted to stop RapidXML: it skips a byte order mark of its own, so whatever comes
+// first, the elements after it are still counted.
 bool NestsWithin(const char* text, uint32_t limit)
 {
     uint32_t depth = 0;
@@ -141,8 +143,6 @@ bool NestsWithin(const char* text, uint32_t limit)
             return true;
         if (*text != '<')
         {
-            if (depth == 0)
-                return true;
             while (*text && *text != '<')
                 ++text;
             continue;

@@ -3,6 +3,7 @@
 #include "Net/Log.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace Net
 {
@@ -27,8 +28,8 @@ Client::Client(Allocator& allocator, Transport& transport, const ClientServerCon
 
 Client::Client(Allocator& allocator, std::unique_ptr<UdpSocket> ownedSocket, Transport* transport,
                const ClientServerConfig& config, Adapter& adapter, double time)
-    : socket(std::move(ownedSocket)), netcode(NetcodeClientConfig(), socket ? socket.get() : transport, time),
-      time(time)
+    : socket(std::move(ownedSocket)), wire(socket ? socket.get() : transport),
+      netcode(MakeNetcodeConfig(this), wire, time), time(time)
 {
     size_t memoryBytes = size_t(std::max(config.clientMemory, 0));
     if (!endpoint.Create(allocator, memoryBytes, adapter, config, 0, &Client::TransmitPacket, this, time))
@@ -45,9 +46,19 @@ Client::Client(Allocator& allocator, std::unique_ptr<UdpSocket> ownedSocket, Tra
     }
 }
 
+NetcodeClientConfig Client::MakeNetcodeConfig(Client* client)
+{
+    NetcodeClientConfig netcodeConfig;
+    netcodeConfig.sendFunction = &Client::SendRaw;
+    netcodeConfig.sendContext = client;
+    return netcodeConfig;
+}
+
 Client::~Client()
 {
     Disconnect();
+    // The disconnect packets are on their way; a closing client does not hold them back.
+    FlushSimulator(true);
     if (endpoint.IsCreated())
         NET_DELETE(endpoint.GetAllocator(), simulator);
 }
@@ -75,9 +86,9 @@ void Client::Disconnect()
 
 void Client::ResetConnection()
 {
+    // Packets already in the simulator are on the wire: sealed for their connection, they are
+    // the server's to take or drop.
     endpoint.Reset();
-    if (simulator)
-        simulator->DiscardPackets();
 }
 
 void Client::UpdateState()
@@ -98,22 +109,32 @@ void Client::UpdateState()
 
 void Client::TransmitPacket(void* context, int, const uint8_t* packet, int bytes)
 {
-    Client& client = *static_cast<Client*>(context);
-    if (client.simulator)
-        client.simulator->SendPacket(0, packet, bytes);
-    else
-        client.netcode.SendPayload(packet, bytes);
+    static_cast<Client*>(context)->netcode.SendPayload(packet, bytes);
 }
 
-void Client::FlushSimulator()
+bool Client::SendRaw(void* context, const Address& to, const uint8_t* data, int bytes)
 {
-    if (!simulator)
+    Client& client = *static_cast<Client*>(context);
+    if (client.simulator)
+    {
+        client.simulator->SendPacket(0, data, bytes, to);
+        return true;
+    }
+    return client.wire && client.wire->Send(to, data, bytes);
+}
+
+void Client::FlushSimulator(bool everything)
+{
+    if (!simulator || !wire)
         return;
+    if (everything)
+        simulator->AdvanceTime(std::numeric_limits<double>::infinity());
     NetworkSimulator::Packet packets[SimulatorBatch];
     while (int count = simulator->ReceivePackets(SimulatorBatch, packets))
         for (int i = 0; i < count; ++i)
-            if (IsConnected())
-                netcode.SendPayload(packets[i].data, packets[i].bytes);
+            wire->Send(packets[i].address, packets[i].data, packets[i].bytes);
+    if (everything)
+        simulator->AdvanceTime(time);
 }
 
 void Client::SendPackets()
@@ -141,11 +162,11 @@ void Client::ReceivePackets()
 void Client::AdvanceTime(double newTime)
 {
     time = newTime;
+    // The connection layer's clock runs in every state: a Connect after a long idle time stamps
+    // the token's lifetime and the last receive time from it.
+    netcode.Update(time);
     if (state == CLIENT_STATE_CONNECTING || state == CLIENT_STATE_CONNECTED)
-    {
-        netcode.Update(time);
         UpdateState();
-    }
     if (simulator)
     {
         simulator->AdvanceTime(time);

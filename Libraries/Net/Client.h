@@ -89,21 +89,27 @@ public:
     // Zeros unless connected.
     void GetNetworkInfo(NetworkInfo& info) const;
 
-    // Null unless config.networkSimulator was set; outgoing packets then pass through it.
+    // Null unless config.networkSimulator was set; every outgoing packet then passes through it.
     NetworkSimulator* GetNetworkSimulator() { return simulator; }
 
 private:
     Client(Allocator& allocator, std::unique_ptr<UdpSocket> ownedSocket, Transport* transport,
            const ClientServerConfig& config, Adapter& adapter, double time);
 
+    static NetcodeClientConfig MakeNetcodeConfig(Client* client);
     static void TransmitPacket(void* context, int index, const uint8_t* packet, int bytes);
-    void FlushSimulator();
+    // Every packet of the connection layer leaves here, so the simulator also sees requests,
+    // keep-alives and disconnects.
+    static bool SendRaw(void* context, const Address& to, const uint8_t* data, int bytes);
+    // Puts the packets that are due on the wire; all of them when everything must go now.
+    void FlushSimulator(bool everything = false);
     // Follows the connection layer's state; a new connection starts with empty channels.
     void UpdateState();
     void ResetConnection();
 
     // Declared before the connection layer, which sends through it until it disconnects.
     std::unique_ptr<UdpSocket> socket;
+    Transport* wire;
     NetcodeClient netcode;
     ConnectionEndpoint endpoint;
     NetworkSimulator* simulator = nullptr;

@@ -263,7 +263,9 @@ void NetcodeClient::CheckTimeouts()
 
 void NetcodeClient::Disconnect()
 {
-    if (state == NETCODE_CLIENT_STATE_CONNECTED)
+    // A client sending its response may already hold a slot on the server, which would otherwise
+    // keep it for the whole timeout and refuse the client's next attempt as already connected.
+    if (state == NETCODE_CLIENT_STATE_CONNECTED || state == NETCODE_CLIENT_STATE_SENDING_CONNECTION_RESPONSE)
     {
         for (int i = 0; i < NetcodeDisconnectPackets; ++i)
         {

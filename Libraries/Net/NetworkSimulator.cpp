@@ -77,7 +77,7 @@ double NetworkSimulator::Random()
     return double(z >> 11) * (1.0 / 9007199254740992.0);
 }
 
-void NetworkSimulator::Queue(int to, const uint8_t* data, int bytes, double delay)
+void NetworkSimulator::Queue(int to, const uint8_t* data, int bytes, const Address& address, double delay)
 {
     if (!entries || !pool)
         return;
@@ -99,11 +99,11 @@ void NetworkSimulator::Queue(int to, const uint8_t* data, int bytes, double dela
         return;
     }
     std::memcpy(copy, data, size_t(bytes));
-    entries[slot] = {time + delay, copy, bytes, to};
+    entries[slot] = {time + delay, copy, bytes, to, address};
     nextEntry = (slot + 1) % numEntries;
 }
 
-void NetworkSimulator::SendPacket(int to, const uint8_t* data, int bytes)
+void NetworkSimulator::SendPacket(int to, const uint8_t* data, int bytes, const Address& address)
 {
     if (!data || bytes <= 0)
         return;
@@ -114,9 +114,9 @@ void NetworkSimulator::SendPacket(int to, const uint8_t* data, int bytes)
         double variation = jitter > 0.0f ? (Random() * 2.0 - 1.0) * jitter : 0.0;
         return std::max(0.0, (latency + variation) / 1000.0);
     };
-    Queue(to, data, bytes, delay());
+    Queue(to, data, bytes, address, delay());
     if (Random() * 100.0 < duplicates)
-        Queue(to, data, bytes, delay());
+        Queue(to, data, bytes, address, delay());
 }
 
 void NetworkSimulator::FreeDelivered()
@@ -163,7 +163,7 @@ int NetworkSimulator::ReceivePackets(int maxPackets, Packet packets[])
     for (int i = 0; i < numDelivered; ++i)
     {
         const Entry& entry = entries[delivered[i]];
-        packets[i] = {entry.to, entry.data, entry.bytes};
+        packets[i] = {entry.to, entry.data, entry.bytes, entry.address};
     }
     return numDelivered;
 }

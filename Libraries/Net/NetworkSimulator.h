@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Net/Address.h"
 #include "Net/Memory.h"
 
 #include <cstdint>
@@ -23,6 +24,8 @@ public:
         int to;
         const uint8_t* data;
         int bytes;
+        // Where a packet on the wire goes; empty for packets sent to a plain integer only.
+        Address address;
     };
 
     NetworkSimulator(Allocator& allocator, int numPackets, double time);
@@ -38,7 +41,7 @@ public:
     // True when any setting would change a packet's fate.
     bool IsActive() const;
 
-    void SendPacket(int to, const uint8_t* data, int bytes);
+    void SendPacket(int to, const uint8_t* data, int bytes, const Address& address = Address());
     void AdvanceTime(double time);
     // Fills up to maxPackets packets that are due, earliest first; returns how many.
     int ReceivePackets(int maxPackets, Packet packets[]);
@@ -55,10 +58,11 @@ private:
         uint8_t* data;
         int bytes;
         int to;
+        Address address;
     };
 
     double Random();
-    void Queue(int to, const uint8_t* data, int bytes, double delay);
+    void Queue(int to, const uint8_t* data, int bytes, const Address& address, double delay);
     void FreeDelivered();
 
     Allocator& allocator;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <new>
 
 namespace Net
@@ -30,8 +31,8 @@ Server::Server(Allocator& allocator, const uint8_t privateKey[KeyBytes], Transpo
 Server::Server(Allocator& allocator, const uint8_t privateKey[KeyBytes], std::unique_ptr<UdpSocket> ownedSocket,
                Transport* transport, const ClientServerConfig& config, Adapter& adapter, double time)
     : allocator(allocator), adapter(adapter), config(config), socket(std::move(ownedSocket)),
-      netcode(MakeNetcodeConfig(privateKey, config.protocolId, this), socket ? socket.get() : transport, time),
-      time(time)
+      wire(socket ? socket.get() : transport),
+      netcode(MakeNetcodeConfig(privateKey, config.protocolId, this), wire, time), time(time)
 {
     size_t globalBytes = size_t(std::max(config.serverGlobalMemory, 0));
     globalMemory = NET_ALLOCATE(allocator, globalBytes);
@@ -66,6 +67,8 @@ NetcodeServerConfig Server::MakeNetcodeConfig(const uint8_t privateKey[KeyBytes]
     std::memcpy(netcodeConfig.privateKey, privateKey, KeyBytes);
     netcodeConfig.connectCallback = &Server::OnClientConnection;
     netcodeConfig.callbackContext = server;
+    netcodeConfig.sendFunction = &Server::SendRaw;
+    netcodeConfig.sendContext = server;
     return netcodeConfig;
 }
 
@@ -118,8 +121,8 @@ void Server::Stop()
         return;
     // The connection layer reports each client's departure while the slots still exist.
     netcode.Stop();
-    if (simulator)
-        simulator->DiscardPackets();
+    // The disconnect packets are on their way; a stopping server does not hold them back.
+    FlushSimulator(true);
     DestroySlots();
     running = false;
 }
@@ -140,41 +143,48 @@ void Server::OnClientConnection(void* context, int clientIndex, bool connected)
     Server& server = *static_cast<Server*>(context);
     if (!server.slots || clientIndex < 0 || clientIndex >= server.maxClients)
         return;
-    // Nothing queued for or from the slot's previous client may reach the next one.
+    // Nothing queued for or from the slot's previous client may reach the next one. Packets in
+    // the simulator are already on the wire, sealed for the connection they belong to.
     if (connected)
     {
         server.slots[clientIndex].Reset();
-        if (server.simulator)
-            server.simulator->DiscardPacketsTo(clientIndex);
         server.adapter.OnServerClientConnected(clientIndex);
     }
     else
     {
         server.adapter.OnServerClientDisconnected(clientIndex);
         server.slots[clientIndex].Reset();
-        if (server.simulator)
-            server.simulator->DiscardPacketsTo(clientIndex);
     }
 }
 
 void Server::TransmitPacket(void* context, int clientIndex, const uint8_t* packet, int bytes)
 {
-    Server& server = *static_cast<Server*>(context);
-    if (server.simulator)
-        server.simulator->SendPacket(clientIndex, packet, bytes);
-    else
-        server.netcode.SendPayload(clientIndex, packet, bytes);
+    static_cast<Server*>(context)->netcode.SendPayload(clientIndex, packet, bytes);
 }
 
-void Server::FlushSimulator()
+bool Server::SendRaw(void* context, const Address& to, const uint8_t* data, int bytes)
 {
-    if (!simulator)
+    Server& server = *static_cast<Server*>(context);
+    if (server.simulator)
+    {
+        server.simulator->SendPacket(0, data, bytes, to);
+        return true;
+    }
+    return server.wire && server.wire->Send(to, data, bytes);
+}
+
+void Server::FlushSimulator(bool everything)
+{
+    if (!simulator || !wire)
         return;
+    if (everything)
+        simulator->AdvanceTime(std::numeric_limits<double>::infinity());
     NetworkSimulator::Packet packets[SimulatorBatch];
     while (int count = simulator->ReceivePackets(SimulatorBatch, packets))
         for (int i = 0; i < count; ++i)
-            if (IsClientConnected(packets[i].to))
-                netcode.SendPayload(packets[i].to, packets[i].data, packets[i].bytes);
+            wire->Send(packets[i].address, packets[i].data, packets[i].bytes);
+    if (everything)
+        simulator->AdvanceTime(time);
 }
 
 void Server::SendPackets()

@@ -81,7 +81,7 @@ public:
     // Zeros for a slot without a client.
     void GetNetworkInfo(int clientIndex, NetworkInfo& info) const;
 
-    // Null unless config.networkSimulator was set; outgoing packets then pass through it.
+    // Null unless config.networkSimulator was set; every outgoing packet then passes through it.
     NetworkSimulator* GetNetworkSimulator() { return simulator; }
 
 private:
@@ -92,7 +92,11 @@ private:
                                                  Server* server);
     static void OnClientConnection(void* context, int clientIndex, bool connected);
     static void TransmitPacket(void* context, int clientIndex, const uint8_t* packet, int bytes);
-    void FlushSimulator();
+    // Every packet of the connection layer leaves here, so the simulator also sees challenges,
+    // keep-alives and disconnects.
+    static bool SendRaw(void* context, const Address& to, const uint8_t* data, int bytes);
+    // Puts the packets that are due on the wire; all of them when everything must go now.
+    void FlushSimulator(bool everything = false);
     bool ValidSlot(int clientIndex) const { return running && clientIndex >= 0 && clientIndex < maxClients; }
     void DestroySlots();
 
@@ -101,6 +105,7 @@ private:
     ClientServerConfig config;
     // Declared before the connection layer, which sends through it until its last disconnects.
     std::unique_ptr<UdpSocket> socket;
+    Transport* wire;
     NetcodeServer netcode;
     double time;
     bool running = false;

@@ -1,6 +1,28 @@
 #include "Source/Data/CharacterData.h"
 
+#include "Source/Data/NamedAssets.h"
+
 using namespace Lumvek;
+
+namespace
+{
+
+struct CharacterSound
+{
+    const uint32_t* id;
+    Lumvek::StringView file;
+};
+
+// The sounds every player makes, by the id the world plays them under and the file in the
+// character's folder.
+const CharacterSound CharacterSounds[] = {
+    {&Sounds::HitPlayer, "Hit"},         {&Sounds::PlayerDeath, "Death"},
+    {&Sounds::ClipEmpty, "Empty"},       {&Sounds::PickUpWeapon, "PickUpWeapon"},
+    {&Sounds::PickUpAmmo, "PickUpAmmo"}, {&Sounds::PutAwaySound, "PutAway"},
+    {&Sounds::TakeOutSound, "TakeOut"},
+};
+
+} // namespace
 
 bool CharacterData::Read(BlueprintReader& reader)
 {
@@ -29,4 +51,16 @@ void CharacterData::Write(BlueprintWriter& writer) const
         writer.GetCurrent() = skeleton;
         writer.Pop();
     }
+}
+
+void CharacterData::Load(Texture&, Texture&)
+{
+    for (const CharacterSound& sound : CharacterSounds)
+        LoadSound(*sound.id, sound.file, 2, false);
+}
+
+void CharacterData::Unload()
+{
+    for (const CharacterSound& sound : CharacterSounds)
+        ReleaseSound(*sound.id);
 }

@@ -24,6 +24,12 @@ public:
     bool Read(Lumvek::BlueprintReader& reader) override;
     // The shared keys, "Attributes" with all 24 values, and the skeleton as read.
     void Write(Lumvek::BlueprintWriter& writer) const override;
+    // The seven sounds every player makes ("Hit", "Death", "Empty", "PickUpWeapon", "PickUpAmmo",
+    // "PutAway", "TakeOut" under the fixed ids the world plays them by). A sound an earlier character
+    // loaded keeps playing: the first character supplies them.
+    void Load(Lumvek::Texture& imageTexture, Lumvek::Texture& drawTexture) override;
+    // Releases the sounds.
+    void Unload() override;
     Lumvek::StringView GetFolder() const override { return "Characters"; }
 
     Attributes attributes;

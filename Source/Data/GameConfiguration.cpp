@@ -8,6 +8,7 @@
 #include "Source/Data/Profile.h"
 
 #include <algorithm>
+#include <array>
 
 using namespace Lumvek;
 
@@ -229,14 +230,36 @@ void GameConfiguration::NameBots(std::mt19937& random)
             slot.team = NoTeam;
         slot.loadout = ResolveLoadout(loadout, slot.loadout, registry, random);
     }
-    const size_t playerCount = players.size() + remotePlayers.size();
+    // Bots take the lowest ids no player holds: after a remote player left, the ids that remain
+    // have gaps, and counting past the players would hand a bot an id that is taken. Players
+    // still without an id keep the lowest free ones for themselves.
+    std::array<bool, Slot::NoId> taken{};
+    size_t unassigned = 0;
+    auto hold = [&](const Slot& slot)
+    {
+        if (slot.id < Slot::NoId)
+            taken[slot.id] = true;
+        else
+            ++unassigned;
+    };
+    std::for_each(players.begin(), players.end(), hold);
+    std::for_each(remotePlayers.begin(), remotePlayers.end(), hold);
+    size_t next = 0;
+    auto nextFree = [&]
+    {
+        while (next < taken.size() && taken[next])
+            ++next;
+        return next < taken.size() ? next++ : size_t(Slot::NoId);
+    };
+    for (size_t i = 0; i < unassigned; ++i)
+        nextFree();
     for (size_t k = 1; k <= bots.size(); ++k)
     {
         BotSlot& bot = bots[k - 1];
         if (teamCount == 1)
             bot.team = NoTeam;
         bot.loadout = ResolveLoadout(loadout, bot.loadout, registry, random);
-        bot.id = static_cast<uint8_t>(playerCount + k - 1);
+        bot.id = static_cast<uint8_t>(nextFree());
         bot.name = FormatText("BOT {}", k);
     }
 }

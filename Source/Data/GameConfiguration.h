@@ -123,7 +123,8 @@ public:
 
     // Prepares every slot when the match starts: without teams everybody is neutral, each slot's
     // loadout is resolved against the configuration's, local players take their profiles' names, and
-    // bots are numbered after the players and named "BOT 1", "BOT 2", ...
+    // bots take the lowest ids no player holds (players without an id keep the lowest free ones) and
+    // are named "BOT 1", "BOT 2", ...
     void NameBots(std::mt19937& random);
     // Clears what a match left: player records, pending spawns, votes, removed remote players, the
     // loadout rules, spawns, attributes, settings and the mode's settings. Names, map, theme, game

@@ -20,7 +20,7 @@ bool ParseNumber(const std::string& text, uint64_t largest, uint64_t& value)
 
 bool ParseLaunchOptions(std::span<const std::string> arguments, LaunchOptions& options, std::string& error)
 {
-    bool seen[5] = {};
+    bool seen[8] = {};
     const auto once = [&](uint32_t option, const std::string& name)
     {
         if (seen[option])
@@ -42,8 +42,16 @@ bool ParseLaunchOptions(std::span<const std::string> arguments, LaunchOptions& o
             options.headless = true;
             continue;
         }
+        if (name == "--server" || name == "--client")
+        {
+            if (!once(name == "--server" ? 5 : 6, name))
+                return false;
+            (name == "--server" ? options.server : options.client) = true;
+            continue;
+        }
 
-        const bool takesValue = name == "--local" || name == "--seed" || name == "--ticks" || name == "--hash-log";
+        const bool takesValue =
+            name == "--local" || name == "--seed" || name == "--ticks" || name == "--hash-log" || name == "--matches";
         if (!takesValue)
         {
             error = "unknown option " + name;
@@ -84,12 +92,36 @@ bool ParseLaunchOptions(std::span<const std::string> arguments, LaunchOptions& o
             }
             options.tickLimit = number;
         }
+        else if (name == "--matches")
+        {
+            if (!once(7, name))
+                return false;
+            if (!ParseNumber(value, std::numeric_limits<uint64_t>::max(), number) || number == 0)
+            {
+                error = "--matches takes a whole number of matches above 0, not " + value;
+                return false;
+            }
+            options.matchLimit = number;
+        }
         else
         {
             if (!once(4, name))
                 return false;
             options.hashLogPath = value;
         }
+    }
+
+    // One machine plays one role.
+    if (options.server + options.client + !options.localConfiguration.empty() > 1)
+    {
+        error = options.server && options.client ? "--server and --client exclude each other"
+                                                 : "--local excludes --server and --client";
+        return false;
+    }
+    if (options.matchLimit != 0 && !options.server && !options.client)
+    {
+        error = "--matches needs --server or --client";
+        return false;
     }
 
     // Without a local match nothing is stepped for them to apply to.
@@ -104,9 +136,13 @@ bool ParseLaunchOptions(std::span<const std::string> arguments, LaunchOptions& o
 const char* LaunchUsage()
 {
     return "usage: Vantorel [--headless] [--local <configuration> [--seed <n>] [--ticks <n>] [--hash-log <file>]]\n"
+           "       Vantorel [--headless] (--server | --client) [--matches <n>] [--seed <n>]\n"
            "  --headless                no window, sound or screens; a local match runs as fast as it can\n"
            "  --local <configuration>   plays a local match of the named game configuration\n"
            "  --seed <n>                seeds every random generator of the game (0 to 4294967295)\n"
            "  --ticks <n>               gives up after n ticks of the match, with exit code 2\n"
-           "  --hash-log <file>         writes the world's hash after every tick of the match, a line a tick";
+           "  --hash-log <file>         writes the world's hash after every tick of the match, a line a tick\n"
+           "  --server                  runs a dedicated server from Assets/server.config\n"
+           "  --client                  joins the server of Assets/client.config with one local player\n"
+           "  --matches <n>             a server or client ends with exit code 0 after n matches";
 }

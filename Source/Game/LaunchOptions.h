@@ -20,11 +20,17 @@ struct LaunchOptions
     uint64_t tickLimit = 0;
     // Where a line with the world's hash goes after every tick of the match; empty for nowhere.
     std::string hashLogPath;
+    // A dedicated server from Assets/server.config, or a client that joins the server of
+    // Assets/client.config; at most one of them, and neither with --local.
+    bool server = false;
+    bool client = false;
+    // The matches a server or client plays before it ends with exit code 0; 0 to go on for ever.
+    uint64_t matchLimit = 0;
 };
 
 // The options of the arguments that follow the program's name. False, with error describing the first
 // argument that is wrong, for an unknown option, a missing or malformed value, an option given twice,
-// or --ticks and --hash-log without --local.
+// --ticks and --hash-log without --local, --server with --client or --local, or --matches without a role.
 bool ParseLaunchOptions(std::span<const std::string> arguments, LaunchOptions& options, std::string& error);
 
 // What the program accepts, one option a line, for the message about a bad command line.

@@ -7,9 +7,13 @@
 #include "Source/Data/DataRegistry.h"
 #include "Source/Game/Vantorel.h"
 #include "Source/GameTypes/GameType.h"
+#include "Source/Network/ClientNetwork.h"
 #include "Source/Network/LocalNetwork.h"
+#include "Source/Network/ServerNetwork.h"
 #include "Source/World/World.h"
 #include "Source/World/WorldHash.h"
+
+#include <sodium.h>
 
 using namespace Lumvek;
 
@@ -113,19 +117,66 @@ std::unique_ptr<LocalNetwork> Vantorel_::CreateLocalNetwork(StringView path)
 std::unique_ptr<Network> Vantorel_::CreateServerNetwork(StringView path)
 {
     if (!cryptoReady)
+    {
         Log::Write("a dedicated server cannot start without libsodium: {} is not used", path);
-    else
-        Log::Write("a dedicated server is not part of the game yet: {} is not used", path);
-    return nullptr;
+        return nullptr;
+    }
+    const ServerSettings settings = LoadRoleFile<ServerSettings>(GetApplication()->GetFileManager(), path);
+    const uint64_t seed = options.seed ? *options.seed : random.Next();
+    auto role = std::make_unique<ServerNetwork>(*this, settings, seed);
+    if (!role->IsListening())
+        return nullptr;
+    Log::Write("a dedicated server listens on port {}", settings.hostingPort);
+    return role;
 }
 
 std::unique_ptr<Network> Vantorel_::CreateClientNetwork(StringView path)
 {
     if (!cryptoReady)
+    {
         Log::Write("a client cannot join a server without libsodium: {} is not used", path);
+        return nullptr;
+    }
+    const ClientSettings settings = LoadRoleFile<ClientSettings>(GetApplication()->GetFileManager(), path);
+    // A seeded run joins as the same client every time; otherwise the id is random.
+    uint64_t clientId = 0;
+    if (options.seed)
+        clientId = *options.seed;
     else
-        Log::Write("joining a server is not part of the game yet: {} is not used", path);
-    return nullptr;
+        randombytes_buf(&clientId, sizeof(clientId));
+    // Until the front end adds players, the client joins with one.
+    if (configuration.players.empty())
+        configuration.players.emplace_back(nullptr, 0);
+    return std::make_unique<ClientNetwork>(*this, settings, clientId);
+}
+
+void Vantorel_::DriveRoleRun()
+{
+    if ((!options.server && !options.client) || finished)
+        return;
+    if (!roleRunStarted)
+    {
+        if (network || load.GetState() != LoadState::StartupLoaded)
+            return;
+        roleRunStarted = true;
+        std::unique_ptr<Network> role =
+            options.server ? CreateServerNetwork(ServerRoleFile) : CreateClientNetwork(ClientRoleFile);
+        if (!role)
+        {
+            Finish(1);
+            return;
+        }
+        SetNetwork(std::move(role), options.server, options.client);
+        return;
+    }
+    const bool done = options.matchLimit != 0 && matchesLeft >= options.matchLimit;
+    if (done && network && network->GetState() != NetworkState::Stopped)
+        network->Stop();
+    if (!network)
+    {
+        Log::Write("the {} ended after {} matches", options.server ? "server" : "client", matchesLeft);
+        Finish(done ? 0 : 1);
+    }
 }
 
 void Vantorel_::DriveLocalRun()

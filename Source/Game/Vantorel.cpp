@@ -118,6 +118,7 @@ void Vantorel_::LateUpdate(int64_t elapsed)
     if (simulatedClock)
         elapsed = StepLength;
     DriveLocalRun();
+    DriveRoleRun();
     if (!network || finished)
         return;
 
@@ -161,6 +162,7 @@ void Vantorel_::LateUpdate(int64_t elapsed)
         break;
     case NetworkState::Leaving:
         LeaveGame();
+        ++matchesLeft;
         break;
     case NetworkState::Stopped:
         if (HasMatch())
@@ -171,6 +173,7 @@ void Vantorel_::LateUpdate(int64_t elapsed)
         break;
     }
     DriveLocalRun();
+    DriveRoleRun();
 }
 
 void Vantorel_::FixedUpdate(int64_t elapsed)

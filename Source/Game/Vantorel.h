@@ -151,6 +151,9 @@ private:
     // The command line's local match: starts it once the definitions are loaded, counts its ticks,
     // writes the hash log, and ends the program when the match has been left or the limit is reached.
     void DriveLocalRun();
+    // The command line's server or client: made once the definitions are loaded; ends the program
+    // with 0 after --matches matches, or with 1 when the role stops before.
+    void DriveRoleRun();
     void RecordTick();
     void Finish(int32_t exitCode);
 
@@ -174,6 +177,9 @@ private:
     bool simulatedClock = false;
     bool localRunStarted = false;
     bool localMatchLeft = false;
+    bool roleRunStarted = false;
+    // Matches played to their end and left.
+    uint64_t matchesLeft = 0;
     bool finished = false;
     uint64_t matchTicks = 0;
 

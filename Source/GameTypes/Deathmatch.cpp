@@ -214,5 +214,3 @@ Player* Deathmatch::FindNearestEnemy(const Player& bot) const
     }
     return nearest;
 }
-
-void Deathmatch::ChooseBotTarget(BotState&) {}

@@ -35,9 +35,9 @@ public:
     // Scores the kill and recounts.
     void OnPlayerKilled(Player& victim, const HitInfo& hit) override;
     float GetProgress(int32_t score) const override;
-    // Deathmatch bots hunt the nearest enemy they are aware of (FindNearestEnemy), fetch a weapon when
-    // theirs are empty and wander otherwise, over the navigation graph that comes with the bots: until
-    // then a bot's goal is left as it is.
+    // Deathmatch bots hunt the nearest enemy they are aware of (FindNearestEnemy), retreat when only
+    // their stowed weapon is loaded, fetch a weapon when both are empty and wander otherwise, over the
+    // world's navigation graph (BotTargets.cpp).
     void ChooseBotTarget(BotState& bot) override;
 
     // Builds both score lists from the statistics of the players in the world, moves the leader and

@@ -91,8 +91,6 @@ void GameType::NotifyEnd()
         context.network->SaveJournal();
 }
 
-void GameType::ChooseBotTarget(BotState&) {}
-
 Player* GameType::FindBaseBotTarget() const
 {
     const std::vector<PlayerSlot>& locals = context.configuration.players;
@@ -104,7 +102,10 @@ std::unique_ptr<Item> GameType::CreateItem(uint32_t)
     return nullptr;
 }
 
-void GameType::ReturnItem(std::unique_ptr<Item>) {}
+void GameType::ReturnItem(std::unique_ptr<Item>& item)
+{
+    item.reset();
+}
 
 const SpawnPoint& GameType::ChooseSpawn(Player&, SpawnQuery& query)
 {

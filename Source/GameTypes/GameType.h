@@ -138,15 +138,17 @@ public:
     virtual void Update(float dt);
     // A client's tick: spawn-ins and lines.
     virtual void UpdateCommon(float dt);
-    // A bot's choice of target and goal, each tick before it plans its path. The bots' records and
-    // navigation come with the bots, and fill this in; until then a bot chooses nothing here.
+    // A bot's choice of target and goal, each tick before it plans its path: the base makes for the
+    // first local player's platform and the player on it (BotTargets.cpp).
     virtual void ChooseBotTarget(BotState& bot);
     // The item of a pickup a client places from the server's state; the modes without items give none.
     virtual std::unique_ptr<Item> CreateItem(uint32_t itemIndex);
     // How far a score has come towards the mode's target, from 0 to 1.
     virtual float GetProgress(int32_t score) const = 0;
-    // An item that left the world goes back where the mode keeps it; without such items it is dropped.
-    virtual void ReturnItem(std::unique_ptr<Item> item);
+    // An item that left the world, or could not be put down, goes back where the mode keeps it: the
+    // mode takes it out of item when it placed it, and leaves it there when it could not (no pickup
+    // free), for the world to keep until it can. A mode without items drops it.
+    virtual void ReturnItem(std::unique_ptr<Item>& item);
     // Where a player appears: the next point of a shuffled pass over the query.
     virtual const SpawnPoint& ChooseSpawn(Player& player, SpawnQuery& query);
     // Fill a line's text from its format and arguments; kinds a mode does not know keep no text.
@@ -280,8 +282,8 @@ private:
     void StepWeaponRespawns(float dt);
     // Posts or sends a line of the class.
     void Post(GameTypeEventClass eventClass, GameTypeEvent event);
-    // What a killed player held falls where it died. The holding operations come with the weapons and
-    // items; until then a player holds nothing to drop.
+    // What a killed player held falls where it died: its items as pickups, its weapons as pickups or
+    // back to their spawns.
     void DropHeldThings(Player& victim);
     // The match's end reaches the network role, which records the journal and enters its ending.
     void NotifyEnd();

@@ -123,7 +123,37 @@ void GameType::KillPlayer(Player& victim, const HitInfo& hit)
     respawns.push_back({&victim, delay});
 }
 
-void GameType::DropHeldThings(Player&) {}
+void GameType::DropHeldThings(Player& victim)
+{
+    if (victim.carriedItem)
+    {
+        victim.HideSprite(PlayerBone::Item);
+        victim.DropItem(victim.carriedItem);
+    }
+    // An item or weapon on its way into the hands falls too, rather than come back with the player.
+    if (victim.handItem)
+    {
+        victim.HideSprite(PlayerBone::LeftPickup);
+        victim.DropItem(victim.handItem);
+    }
+    if (victim.weapon)
+    {
+        victim.weapon->PutAway();
+        victim.HideSprite(PlayerBone::Weapon);
+        victim.DropWeapon(victim.weapon);
+    }
+    if (victim.stowedWeapon)
+    {
+        victim.stowedWeapon->OnUnstowed();
+        victim.HideSprite(PlayerBone::Holster);
+        victim.DropWeapon(victim.stowedWeapon);
+    }
+    if (victim.pendingWeapon)
+    {
+        victim.HideSprite(PlayerBone::RightPickup);
+        victim.DropWeapon(victim.pendingWeapon);
+    }
+}
 
 void World::CreateDebris(Lumvek::RandomGenerator& random, Bone& node, bool facingLeft, Vector2 velocity, float angle,
                          float speed)

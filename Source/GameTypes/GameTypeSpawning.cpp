@@ -107,9 +107,49 @@ void ResetPose(Bone& skeleton, const CharacterData* character)
     skeleton.MarkDirty();
 }
 
-// The loadout's weapons go into the player's hands through the holding operations, which come with
-// the weapons; until then a player spawns with none.
-void HandOverLoadoutWeapons(Player&) {}
+// Gives up what the player still held, a spawn without a death (the match's start) included: the
+// weapon in hand takes its modifiers back, and weapons from the map's spawns go back there.
+void LetGoOfWeapons(Player& player)
+{
+    GameType* gameType = player.GetContext().gameType;
+    if (player.weapon)
+        player.weapon->PutAway();
+    for (std::unique_ptr<Weapon>* slot : {&player.weapon, &player.stowedWeapon, &player.pendingWeapon})
+    {
+        if (!*slot)
+            continue;
+        (*slot)->OnDropped();
+        if (gameType)
+            gameType->QueueWeaponSpawn(std::move(*slot));
+        slot->reset();
+    }
+}
+
+// The loadout's weapon of that position (the configuration's when the slot has none), full, picked up
+// by the player; null when neither names a weapon.
+std::unique_ptr<Weapon> CreateLoadoutWeapon(Player& player, uint32_t Loadout::*position)
+{
+    GameContext& context = player.GetContext();
+    if (!context.registry)
+        return nullptr;
+    uint32_t index = context.configuration.GetPlayer(player.index).loadout.*position;
+    if (index == Loadout::None)
+        index = context.configuration.loadout.*position;
+    const WeaponData* definition = index == Loadout::None ? nullptr : context.registry->weapons.Get(index);
+    if (!definition)
+        return nullptr;
+    std::unique_ptr<Weapon> weapon = CreateSpawnWeapon(*definition, Weapon::NoSpawn, Weapon::NoSpawn);
+    weapon->OnPickedUp(player);
+    return weapon;
+}
+
+// The loadout's secondary weapon goes into the holster, its starting weapon into the hand.
+void HandOverLoadoutWeapons(Player& player)
+{
+    LetGoOfWeapons(player);
+    player.StowWeapon(CreateLoadoutWeapon(player, &Loadout::secondaryWeapon));
+    player.EquipWeapon(CreateLoadoutWeapon(player, &Loadout::startingWeapon), false);
+}
 
 } // namespace
 

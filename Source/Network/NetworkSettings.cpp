@@ -6,6 +6,7 @@
 #include "Engine/Foundation/Lon.h"
 #include "Engine/Foundation/Members.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <limits>
@@ -172,6 +173,13 @@ bool ReadServerSettings(const Blueprint& root, ServerSettings& settings, StringV
 {
     ReadNetworkSimulationSettings(root, settings, path);
     ReadKeys<ServerSettings>(root, settings, ServerKeys, path);
+    const uint32_t players = std::clamp(settings.maximumPlayers, 1u, MaxServerPlayers);
+    if (players != settings.maximumPlayers)
+    {
+        Log::Write("{}: MaximumPlayers {} is not 1 to {}: using {}", path, settings.maximumPlayers, MaxServerPlayers,
+                   players);
+        settings.maximumPlayers = players;
+    }
     return true;
 }
 

@@ -42,6 +42,10 @@ struct NetworkSettings
 };
 
 // A dedicated server's settings.
+// The most players a server takes: the game messages carry player ids up to 15 and at most 15
+// loadout entries.
+constexpr uint32_t MaxServerPlayers = 15;
+
 struct ServerSettings : NetworkSettings
 {
     bool operator==(const ServerSettings&) const = default;
@@ -51,7 +55,7 @@ struct ServerSettings : NetworkSettings
     uint16_t hostingPort = DefaultGamePort;
     // Players needed to start a vote once no one has connected for connectionTimeout seconds.
     uint32_t minimumPlayers = 6;
-    // The server's client slots; reaching it starts the vote at once.
+    // The server's client slots, 1 to MaxServerPlayers; reaching it starts the vote at once.
     uint32_t maximumPlayers = 8;
     // Seconds.
     float connectionTimeout = 5.0f;

@@ -8,6 +8,7 @@
 #include "Source/World/Body.h"
 #include "Source/World/DynamicBody.h"
 #include "Source/World/EntityStorage.h"
+#include "Source/World/Item.h"
 #include "Source/World/Weapon.h"
 
 #include <cstdint>
@@ -64,6 +65,10 @@ struct Zone : Entity<Zone>
     Body& GetBody() { return body; }
     const Body& GetBody() const { return body; }
 
+    // Puts the definition's modifiers on each player that came in this tick and takes them off each
+    // player that left.
+    void UpdateTouches(World& world);
+
     StaticBody body;
     std::unique_ptr<ImageInstance> image;
     std::unique_ptr<Lumvek::Effects::ParticleSystem> effect;
@@ -100,6 +105,10 @@ struct Trigger : Entity<Trigger>
 {
     Body& GetBody() { return *body; }
     const Body& GetBody() const { return *body; }
+
+    // Runs the enter action for each player that came in this tick, the stay action for each player
+    // still inside and the leave action for each player that left.
+    void UpdateTouches(World& world);
 
     std::unique_ptr<TransformBody> body = std::make_unique<TransformBody>();
     std::unique_ptr<ImageInstance> image;
@@ -141,18 +150,35 @@ struct Visual : Entity<Visual>
     bool fromMap = false;
 };
 
-// A weapon lying in the world to be picked up. Held in the World's pickup storage. Carried items join
-// the record with the items themselves.
+// A weapon or an objective item lying in the world to be picked up; it holds one or the other. Held
+// in the World's pickup storage.
 struct Pickup : Entity<Pickup>
 {
     Body& GetBody() { return *body; }
     const Body& GetBody() const { return *body; }
 
+    // The tick of a lying pickup: a weapon inside lets go of its buttons, an item updates, and the
+    // lifetime runs down; an expired pickup gives its content back and goes.
+    void Update(float dt);
+    // Whether the player may take the pickup with the interact button. Walking over a weapon of a kind
+    // the player holds moves its ammunition into the player's weapon instead, and the emptied pickup
+    // goes.
+    bool CanInteract(Player& player);
+    // Hands the content over to the player: a weapon while the player aims (or holds none), an item
+    // while the player holds none.
+    void GiveTo(Player& player);
+    // A copy of the pickup's look that fades out where it lay.
+    void CreateFadeVisual();
+    // Gives the content back (a weapon to its spawn, an item to the game mode) and removes the pickup.
+    void End();
+
     std::unique_ptr<DynamicBody> body = std::make_unique<DynamicBody>();
     std::unique_ptr<ImageInstance> image;
     std::unique_ptr<Weapon> weapon;
+    std::unique_ptr<Item> item;
     // Ticks left; -1 never expires.
     int32_t lifetime = -1;
+    // An expiring pickup leaves a fading copy of itself.
     uint8_t fade = 0;
     // Who sees the pickup marked: a team (4 every team) and a player (16 every player), 255 for none.
     uint8_t highlightTeam = 255;

@@ -1,8 +1,15 @@
 #include "Source/World/EntityFactory.h"
 
-#include "Engine/Runtime/Audio/AudioDevice.h"
 #include "Engine/Foundation/Log.h"
+#include "Engine/Runtime/Audio/AudioDevice.h"
 #include "Source/Data/DataRegistry.h"
+#include "Source/Data/ItemData.h"
+#include "Source/Data/ProjectileData.h"
+#include "Source/Data/TriggerData.h"
+#include "Source/Data/WeaponData.h"
+#include "Source/GameTypes/GameType.h"
+#include "Source/Network/Messages/EventMessages.h"
+#include "Source/Network/Messages/GameState.h"
 #include "Source/World/Collision.h"
 #include "Source/World/Projectile.h"
 #include "Source/World/World.h"
@@ -304,6 +311,7 @@ Pickup* CreateWeaponPickupEntity(World& world, const SpawnPoint& placement, floa
     body.SetPoints(data.shape, velocity);
     body.CreateFixture();
     pickup->image = CreateImage(world, data.image, 75.0f);
+    pickup->item.reset();
     pickup->weapon = std::move(weapon);
     pickup->lifetime = lifetime;
     pickup->fade = fade;
@@ -313,9 +321,51 @@ Pickup* CreateWeaponPickupEntity(World& world, const SpawnPoint& placement, floa
         LogNotAdded("Pickup");
         // The Box2D body goes with the record, or a later pickup in this slot would leave it behind.
         body.DestroyFixture();
+        weapon = std::move(pickup->weapon);
+        pickup->image.reset();
         world.pickups.Remove(pickup->id);
         return nullptr;
     }
+    return pickup;
+}
+
+Pickup* CreatePickupEntity(World& world, const SpawnPoint& placement, float angle, Vector2 velocity, bool rotates,
+                           std::unique_ptr<Item>& item, int32_t lifetime)
+{
+    if (!item || !item->data)
+        return nullptr;
+    Pickup* pickup = world.pickups.Allocate();
+    if (!pickup)
+        return Refuse<Pickup>("Pickup");
+    const ItemData& data = *item->data;
+    DynamicBody& body = *pickup->body;
+    SetUpBody(world, body, {placement.x, placement.y}, data.size);
+    body.pivotX = data.offset.x;
+    body.pivotY = data.offset.y;
+    body.rotation = WrapAngle(placement.flipped ? 180.0f * 0.017453292f - angle : angle);
+    body.flipY = placement.flipped;
+    body.density = 1.0f;
+    body.restitution = 0.4f;
+    body.friction = 0.4f;
+    body.rotates = rotates;
+    body.SetPoints(data.shape, velocity);
+    body.CreateFixture();
+    pickup->image = CreateImage(world, data.image, 75.0f);
+    pickup->weapon.reset();
+    pickup->item = std::move(item);
+    pickup->lifetime = lifetime;
+    pickup->fade = 0;
+    pickup->highlightTeam = pickup->highlightPlayer = 255;
+    if (!world.pickupGrid.Insert(*pickup))
+    {
+        LogNotAdded("Pickup");
+        body.DestroyFixture();
+        item = std::move(pickup->item);
+        pickup->image.reset();
+        world.pickups.Remove(pickup->id);
+        return nullptr;
+    }
+    pickup->item->OnDropped();
     return pickup;
 }
 
@@ -342,6 +392,7 @@ Projectile* CreateProjectileEntity(World& world, float angle, float speed, const
     body.flipY = placement.flipped;
     body.SetUp(&projectile, weapon, {std::cos(angle) * speed, std::sin(angle) * speed});
     body.CreateFixture();
+    projectile.image = CreateImage(world, weapon.projectile->image, 20.0f);
     projectile.weapon = &weapon;
     projectile.owner = owner;
     if (!world.projectileGrid.Insert(projectile))
@@ -351,6 +402,179 @@ Projectile* CreateProjectileEntity(World& world, float angle, float speed, const
         world.projectiles.Remove(id);
         return nullptr;
     }
-    // The projectile's image, and its start (trail and launch sound), come with projectiles themselves.
+    projectile.Begin();
     return &projectile;
+}
+
+// A client places what the server made under the server's ids. A record still in the slot (its
+// removal deferred, or its removal message not yet here) leaves its grid and physics first.
+namespace
+{
+
+constexpr float ReceivedRadiansPerDegree = 0.017453292f;
+
+} // namespace
+
+Pickup* PlacePickupFromState(World& world, const PickupState& state)
+{
+    GameContext& context = world.GetContext();
+    const WeaponData* weaponData =
+        state.holdsWeapon && context.registry ? context.registry->weapons.Get(state.definition) : nullptr;
+    std::unique_ptr<Weapon> weapon = weaponData ? weaponData->Create() : nullptr;
+    std::unique_ptr<Item> item;
+    if (weapon)
+        weapon->data = weaponData;
+    else if (!state.holdsWeapon && context.gameType)
+        item = context.gameType->CreateItem(state.definition);
+    if (!weapon && !(item && item->data))
+    {
+        if (item)
+            context.gameType->ReturnItem(item);
+        return Refuse<Pickup>("Pickup");
+    }
+    // The game mode may point at an item the record still holds, so it goes back to the mode.
+    const auto giveBack = [&context](std::unique_ptr<Item>& held)
+    {
+        if (held && context.gameType)
+            context.gameType->ReturnItem(held);
+        held.reset();
+    };
+    Pickup* pickup = world.pickups.Place(state.id,
+                                         [&world, &giveBack](Pickup& occupant)
+                                         {
+                                             occupant.body->DestroyFixture();
+                                             occupant.body->active = 0;
+                                             world.pickupGrid.Remove(occupant);
+                                             occupant.weapon.reset();
+                                             giveBack(occupant.item);
+                                         });
+    if (!pickup)
+    {
+        giveBack(item);
+        return Refuse<Pickup>("Pickup");
+    }
+    giveBack(pickup->item);
+    const Vector2 size = weapon ? weaponData->size : item->data->size;
+    const Vector2 offset = weapon ? weaponData->offset : item->data->offset;
+    const std::vector<Vector2>& shape = weapon ? weaponData->shape : item->data->shape;
+    const uint32_t image = weapon ? weaponData->image : item->data->image;
+    DynamicBody& body = *pickup->body;
+    SetUpBody(world, body, state.position, size);
+    body.pivotX = offset.x;
+    body.pivotY = offset.y;
+    // The server's rotation is already mirrored for a flipped pickup.
+    body.rotation = WrapAngle(state.rotation * ReceivedRadiansPerDegree);
+    body.flipY = state.flipY ? 1 : 0;
+    body.density = 1.0f;
+    body.restitution = 0.4f;
+    body.friction = 0.4f;
+    body.rotates = state.rotates ? 1 : 0;
+    body.SetPoints(shape, state.velocity);
+    body.CreateFixture();
+    pickup->image = CreateImage(world, image, 75.0f);
+    pickup->weapon = std::move(weapon);
+    pickup->item = std::move(item);
+    pickup->lifetime = -1;
+    pickup->fade = 0;
+    pickup->highlightTeam = pickup->highlightPlayer = 255;
+    if (!world.pickupGrid.Insert(*pickup))
+    {
+        LogNotAdded("Pickup");
+        body.DestroyFixture();
+        pickup->image.reset();
+        pickup->weapon.reset();
+        giveBack(pickup->item);
+        world.pickups.Remove(pickup->id);
+        return nullptr;
+    }
+    if (pickup->item)
+        pickup->item->OnDropped();
+    return pickup;
+}
+
+Projectile* PlaceProjectileFromState(World& world, const ProjectileState& state)
+{
+    const DataRegistry* registry = world.GetContext().registry;
+    const WeaponData* weapon = registry ? registry->weapons.Get(state.definition) : nullptr;
+    if (!weapon || !weapon->projectile)
+        return Refuse<Projectile>("Projectile");
+    std::unique_ptr<Projectile>* slot =
+        world.projectiles.Place(state.id,
+                                [&world](std::unique_ptr<Projectile>& occupant)
+                                {
+                                    if (!occupant)
+                                        return;
+                                    static_cast<TransformBody&>(*occupant->body).DestroyFixture();
+                                    occupant->body->active = 0;
+                                    world.projectileGrid.Remove(*occupant);
+                                });
+    if (!slot)
+        return Refuse<Projectile>("Projectile");
+    *slot = weapon->projectile->Create();
+    if (!*slot)
+    {
+        world.projectiles.Remove(state.id);
+        return Refuse<Projectile>("Projectile");
+    }
+    Projectile& projectile = **slot;
+    projectile.id = state.id;
+    auto& body = static_cast<MovingBody&>(*projectile.body);
+    SetUpBody(world, body, state.position, weapon->projectile->size);
+    body.pivotX = weapon->projectile->offset.x;
+    body.pivotY = weapon->projectile->offset.y;
+    body.rotation = WrapAngle(state.rotation * ReceivedRadiansPerDegree);
+    body.flipY = state.flipY ? 1 : 0;
+    body.SetUp(&projectile, *weapon, state.velocity);
+    body.CreateFixture();
+    projectile.weapon = weapon;
+    projectile.owner = nullptr;
+    if (state.hasOwner && state.owner < World::PlayerCount && world.players[state.owner].present)
+        projectile.owner = &world.players[state.owner];
+    if (!world.projectileGrid.Insert(projectile))
+    {
+        LogNotAdded("Projectile");
+        body.DestroyFixture();
+        world.projectiles.Remove(state.id);
+        return nullptr;
+    }
+    return &projectile;
+}
+
+Trigger* CreateTriggerFromMessage(World& world, const TriggerCreatedMessage& message)
+{
+    const DataRegistry* registry = world.GetContext().registry;
+    const TriggerData* data = registry ? registry->triggers.Get(message.definition) : nullptr;
+    if (!data)
+        return Refuse<Trigger>("Trigger");
+    Trigger* trigger = world.triggers.Place(message.trigger,
+                                            [&world](Trigger& occupant)
+                                            {
+                                                occupant.body->active = 0;
+                                                world.triggerGrid.Remove(occupant);
+                                            });
+    if (!trigger)
+        return Refuse<Trigger>("Trigger");
+    TransformBody& body = *trigger->body;
+    SetUpBody(world, body, message.position, message.size);
+    body.pivotX = message.pivot.x;
+    body.pivotY = message.pivot.y;
+    body.rotation = WrapAngle(message.rotation * ReceivedRadiansPerDegree);
+    body.flipX = message.flipped ? 1 : 0;
+    trigger->image = CreateImage(world, data->image, EntityImageDepth);
+    trigger->data = data;
+    // What a trigger does happens on the server; a client's trigger only shows and is touched.
+    trigger->enterAction.reset();
+    trigger->stayAction.reset();
+    trigger->leaveAction.reset();
+    trigger->counter = -1;
+    trigger->highlightTeam = trigger->highlightPlayer = 255;
+    if (!world.triggerGrid.Insert(*trigger))
+    {
+        LogNotAdded("Trigger");
+        trigger->image.reset();
+        world.triggers.Remove(trigger->id);
+        return nullptr;
+    }
+    trigger->touches.clear();
+    return trigger;
 }

@@ -11,6 +11,9 @@
 #include <vector>
 
 class HazardData;
+class TriggerCreatedMessage;
+struct PickupState;
+struct ProjectileState;
 class InteractionData;
 class Player;
 class Projectile;
@@ -48,10 +51,23 @@ void CreateDynamicBody(World& world, Visual& visual, Lumvek::Vector2 position, L
                        Lumvek::Vector2 pivot, float rotation, bool flipX, bool flipY,
                        const std::vector<Lumvek::Vector2>& unitShape, Lumvek::Vector2 velocity, int32_t lifetime,
                        uint8_t erase, uint32_t image, uint32_t secondIndex);
-// The weapon moves into the pickup once a record is taken; with a full storage it stays with the
-// caller. A flipped placement mirrors the angle.
+// The weapon moves into the pickup; when no pickup can be made (a full storage, or a place outside
+// the world) it stays with the caller. A flipped placement mirrors the angle.
 Pickup* CreateWeaponPickupEntity(World& world, const SpawnPoint& placement, float angle, Lumvek::Vector2 velocity,
                                  bool rotates, std::unique_ptr<Weapon>& weapon, int32_t lifetime, uint8_t fade);
-// A shot of the weapon's projectile flying at the angle and speed from the placement.
+// The same for an objective item, whose OnDropped then runs: game modes point at their items, so one
+// no pickup could be made for goes back to the caller rather than with the record.
+Pickup* CreatePickupEntity(World& world, const SpawnPoint& placement, float angle, Lumvek::Vector2 velocity,
+                           bool rotates, std::unique_ptr<Item>& item, int32_t lifetime);
+// A shot of the weapon's projectile flying at the angle and speed from the placement, begun.
 Projectile* CreateProjectileEntity(World& world, float angle, float speed, const SpawnPoint& placement,
                                    const WeaponData& weapon, Player* owner);
+
+// A client's copies of what the server made, under the server's ids: a pickup or projectile from a
+// game state's record, a trigger from its creation message. Rotations arrive in degrees and are kept
+// as they came (a flipped pickup's is not mirrored again); a trigger on a client gets no actions and
+// is drawn at the map's depth. A record still holding the id is taken out of its grid and physics
+// first. Null after "failed to create {}" when the definition or the object cannot be had.
+Pickup* PlacePickupFromState(World& world, const PickupState& state);
+Projectile* PlaceProjectileFromState(World& world, const ProjectileState& state);
+Trigger* CreateTriggerFromMessage(World& world, const TriggerCreatedMessage& message);

@@ -194,6 +194,10 @@ public:
         return result;
     }
 
+    // The records whose body is active and whose bounds hold the point strictly: a query of the one
+    // cell the point lies in.
+    QueryResult<Record> QueryPoint(Lumvek::Vector2 point) const { return Query({point.x, point.y, 0.0f, 0.0f}); }
+
     const Lumvek::Rectangle& GetBounds() const { return bounds; }
     uint32_t GetColumns() const { return columns; }
     uint32_t GetRows() const { return rows; }

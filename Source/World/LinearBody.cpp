@@ -1,7 +1,9 @@
 #include "Source/World/LinearBody.h"
 
+#include "Source/Data/PartData.h"
 #include "Source/Data/ProjectileData.h"
 #include "Source/Data/WeaponData.h"
+#include "Source/World/Projectile.h"
 #include "Source/World/World.h"
 
 #include <cmath>
@@ -73,6 +75,35 @@ bool Inside(Vector2 point, const Rectangle& r)
     return point.x > r.x && point.x < r.x + r.width && point.y > r.y && point.y < r.y + r.height;
 }
 
+// The rectangle test of the sweep: a hit at the origin when it lies strictly inside, else the first of
+// the left, top, right and bottom edges the segment crosses nearer than the best so far.
+bool TestRectangle(Vector2 o, Vector2 s, const Rectangle& r, SweepHit& best)
+{
+    if (Inside(o, r))
+    {
+        if (!(0.0f < best.distance))
+            return false;
+        best.distance = 0.0f;
+        best.point = o;
+        return true;
+    }
+    const Vector2 bottomLeft(r.x, r.y), topLeft(r.x, r.y + r.height);
+    const Vector2 topRight(r.x + r.width, r.y + r.height), bottomRight(r.x + r.width, r.y);
+    return TestEdge(o, s, bottomLeft, topLeft, best) || TestEdge(o, s, topLeft, topRight, best) ||
+           TestEdge(o, s, topRight, bottomRight, best) || TestEdge(o, s, bottomRight, bottomLeft, best);
+}
+
+Vector2 PartSize(const PartData* part)
+{
+    if (const auto* head = dynamic_cast<const HeadData*>(part))
+        return head->size;
+    if (const auto* core = dynamic_cast<const CoreData*>(part))
+        return core->size;
+    if (const auto* legs = dynamic_cast<const LegsData*>(part))
+        return legs->size;
+    return Vector2();
+}
+
 } // namespace
 
 SweepHit LinearBody::Sweep(Vector2 o, Vector2 s, const Rectangle& box) const
@@ -80,8 +111,36 @@ SweepHit LinearBody::Sweep(Vector2 o, Vector2 s, const Rectangle& box) const
     SweepHit best;
     Interaction* hitInteraction = nullptr;
     Platform* hitPlatform = nullptr;
+    Player* hitPlayer = nullptr;
+    uint32_t zone = 0;
     if (!world)
         return best;
+    // The player's legs, core and head stand on each other from its feet up, each centred on it.
+    for (Player& player : world->playerList.Query(box))
+    {
+        const PlayerBody& body = player.body;
+        const Rectangle playerBox{body.x - body.boxWidth * 0.5f, body.y, body.boxWidth, body.boxHeight};
+        if (!owner || !owner->CanHit(player) || !EntityDetail::Overlaps(playerBox, box))
+            continue;
+        const Vector2 legs = PartSize(player.legs ? player.legs->data : nullptr);
+        const Vector2 core = PartSize(player.core ? player.core->data : nullptr);
+        const Vector2 head = PartSize(player.head ? player.head->data : nullptr);
+        const struct
+        {
+            Vector2 size;
+            float bottom;
+            uint32_t zone;
+        } zones[] = {{legs, body.y, 5}, {core, body.y + legs.y, 4}, {head, body.y + legs.y + core.y, 3}};
+        bool hit = false;
+        for (const auto& part : zones)
+            if (TestRectangle(o, s, {body.x - part.size.x * 0.5f, part.bottom, part.size.x, part.size.y}, best))
+            {
+                zone = part.zone;
+                hit = true;
+            }
+        if (hit)
+            hitPlayer = &player;
+    }
     for (Interaction& interaction : world->interactionGrid.Query(box))
     {
         if (!interaction.hitAction)
@@ -145,6 +204,11 @@ SweepHit LinearBody::Sweep(Vector2 o, Vector2 s, const Rectangle& box) const
         best.platform = hitPlatform;
         best.kind = 1;
     }
+    else if (hitPlayer)
+    {
+        best.player = hitPlayer;
+        best.kind = zone;
+    }
     return best;
 }
 
@@ -170,9 +234,15 @@ void LinearBody::Step(float dt)
         box.height += std::fabs(s.y);
         const Rectangle bounds = GetBounds();
         lastHit = Sweep({bounds.x + bounds.width * 0.5f, bounds.y + bounds.height * 0.5f}, s, box);
-        // Players join the sweep, and the owner's hit handling takes lastHit, with projectiles.
+        if (lastHit.kind != ContactKind::None)
+            owner->OnContact({lastHit.player, lastHit.interaction, lastHit.platform, lastHit.kind}, lastHit.point);
     }
-    x += velocityX * dt;
-    y += velocityY * dt;
+    // A body that hit something rests where it hit: moved on by the rest of the step it would explode,
+    // and take the side of its spin, beyond the wall or the player it met.
+    if (lastHit.kind == ContactKind::None)
+    {
+        x += velocityX * dt;
+        y += velocityY * dt;
+    }
     rotation = WrapAngle(rotation + dt * angularVelocity);
 }

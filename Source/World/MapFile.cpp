@@ -355,7 +355,8 @@ bool LoadMapText(World& world, MapNames& names, StringView text, StringView mapN
     // kept as read so that saving writes it back.
     if (const Blueprint* backgrounds = root.GetObject().Find("Backgrounds"))
         world.backgrounds = *backgrounds;
-    // With bots in the game, their navigation graph is rebuilt from the platforms here, with the bots.
+    if (!context.configuration.bots.empty())
+        world.navigator.Build(world);
     return true;
 }
 

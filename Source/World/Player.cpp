@@ -269,15 +269,19 @@ void Player::UpdateInteraction()
     const bool interactHeld = input[PlayerAction::Interact] != 0;
     interactReady = interactReady || !interactHeld;
 
-    // Whether a pickup may be taken, and taking it, come with the pickups: until then none is offered.
-    const Pickup* pickup = FindNearest(world.pickupGrid, center, reach, [](const Pickup&) { return false; });
+    // Asking a pickup whether it may be taken also tops up a weapon of its kind the player holds.
+    Pickup* pickup = FindNearest(world.pickupGrid, center, reach,
+                                 [this](Pickup& candidate) { return candidate.CanInteract(*this); });
     const Interaction* interaction = nullptr;
     if (pickup)
     {
         if (pickup->id == pickupId && interactHeld && interactReady)
         {
             if (++interactTicks >= InteractTicks)
+            {
                 interactReady = false;
+                pickup->GiveTo(*this);
+            }
         }
         else
         {
@@ -339,16 +343,6 @@ CameraFocus Player::GetCameraFocus() const
     return focus;
 }
 
-void Player::UpdateWeapon()
-{
-    // The weapon state machine (reloading, switching, picking weapons up) comes with the weapons.
-}
-
-void Player::UpdateWeaponPredicted()
-{
-    // The client's copy of the weapon state machine comes with the weapons.
-}
-
 void Player::UpdateHand()
 {
     // Kept from running below zero while an item waits: 0 already moves it.
@@ -356,17 +350,41 @@ void Player::UpdateHand()
     if (handItem)
     {
         handState = ItemState::PickingUp;
-        // Moving the item onto the body comes with the carried items.
+        if (handTimer <= 0)
+            CarryItem(std::move(handItem));
         return;
     }
     handState = weapon ? ItemState::Holding : ItemState::None;
     handTimer = DivideTicks(HandTicks, GetEffective(&Attributes::dexterity));
 }
 
-void Player::UpdateHeldItems(float)
+void Player::UpdateHeldItems(float dt)
 {
-    // Dropping the hand and carried items with Drop, and their own updates, come with the carried
-    // items.
+    const bool drop = input[PlayerAction::Drop] != 0;
+    if (handItem)
+    {
+        if (drop)
+        {
+            HideSprite(PlayerBone::LeftPickup);
+            DropItem(handItem);
+        }
+        else
+        {
+            handItem->Update(dt);
+        }
+    }
+    if (carriedItem)
+    {
+        if (drop)
+        {
+            HideSprite(PlayerBone::Item);
+            DropItem(carriedItem);
+        }
+        else
+        {
+            carriedItem->Update(dt);
+        }
+    }
 }
 
 void Player::UpdateParts(float dt)

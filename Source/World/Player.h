@@ -176,7 +176,40 @@ public:
     // The players, pickups and triggers the player is aware of, refreshed every full tick.
     std::vector<AwarenessMarker> awareness;
 
+    // What the player holds, in its own file: the weapon state machine and the operations that move
+    // weapons and items between the world, the hands, the body and the holster.
+    // A weapon lies this long where its holder dropped it: 30 s.
+    static constexpr int32_t DroppedWeaponTicks = 1800;
+    // Enters the weapon state with its time: a reload and a switch take their weapon's times over the
+    // effective Dexterity.
+    void SetWeaponState(WeaponState state);
+    // Takes the item into the hand, at the position and angle it lay at, and the weapon onto the
+    // right pickup chain, from where the animation brings them to the body and the hand.
+    void HoldItem(std::unique_ptr<Item> item, Lumvek::Vector2 position, float angle, bool facingLeft);
+    void HoldWeapon(std::unique_ptr<Weapon> newWeapon, Lumvek::Vector2 position, float angle, bool facingLeft);
+    // Moves the item from the hand onto the body.
+    void CarryItem(std::unique_ptr<Item> item);
+    // Lets go of the item in the slot and puts it down where the player is, as a pickup.
+    void DropItem(std::unique_ptr<Item>& slot);
+    // Lets go of the weapon in the slot: an empty one goes back to its spawn, one with ammunition lies
+    // as a pickup for DroppedWeaponTicks.
+    void DropWeapon(std::unique_ptr<Weapon>& slot);
+    // Makes the weapon the one in hand, shown at its stowed size when it comes from the holster.
+    void EquipWeapon(std::unique_ptr<Weapon> newWeapon, bool fromStowed);
+    // Puts the weapon in the holster.
+    void StowWeapon(std::unique_ptr<Weapon> newWeapon);
+    // Moves ammunition from a weapon lying as a pickup into the player's weapon of the same kind, up
+    // to its MaxAmmo.
+    void TakeAmmo(Weapon& source, Weapon& target);
+    // Hides the sprite the bone shows.
+    void HideSprite(PlayerBone bone);
+
 private:
+    // The weapon state machine of one tick; a client predicts it without picking weapons up.
+    void StepWeaponState(bool predicted);
+    // Shows an object's region on the bone at its offset and size, keeping the bone's facing.
+    void ShowSprite(PlayerBone bone, uint32_t region, Lumvek::Vector2 offset, Lumvek::Vector2 size);
+
     // Replaces the part in the slot by the definition's, taking back the old one's modifiers.
     template <class Kind, class Definition> void Wear(std::unique_ptr<Kind>& slot, const Definition& definition);
     void UpdateHand();

@@ -4,6 +4,7 @@
 #include "Source/Data/ZoneData.h"
 #include "Source/GameTypes/GameType.h"
 #include "Source/GameTypes/HitInfo.h"
+#include "Source/World/BotSteering.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/LinearBody.h"
 
@@ -26,7 +27,8 @@ Body* BodyOf(b2Fixture* fixture)
 
 } // namespace
 
-World::World(GameContext& context, uint32_t seed) : botRandom(seed), gameRandom(seed ^ 0x9E3779B9u), context(context)
+World::World(GameContext& context, uint32_t seed)
+    : botRandom(seed), gameRandom(seed ^ 0x9E3779B9u), shotRandom(seed ^ 0x85EBCA6Bu), context(context)
 {
     LayOutGrids();
 }
@@ -48,7 +50,10 @@ void World::Reset(Vector2 gravity)
 
 void World::ClearEntities()
 {
+    // The graph's nodes point at the platforms that go here.
+    navigator.ClearGraph();
     deferredRemovals.clear();
+    unplacedItems.clear();
     movingPlatforms.clear();
     hotZonePlatforms.clear();
     spawnPoints.clear();
@@ -91,7 +96,7 @@ void World::Begin()
     for (Zone& zone : GetZones())
         zone.effect = zone.data ? CreateParticleSystem(*this, zone.data->effect) : nullptr;
     BeginPlayers();
-    // Each bot's state is made here with the bots.
+    BeginBots();
 }
 
 void World::Step(float dt)
@@ -273,6 +278,7 @@ void World::FinishPickupRemoval(uint64_t id)
     pickupGrid.Remove(*pickup);
     pickup->image.reset();
     pickup->weapon.reset();
+    pickup->item.reset();
     pickups.Remove(pickup->id);
 }
 
@@ -290,7 +296,10 @@ void World::FinishTriggerRemoval(uint64_t id)
     Trigger* trigger = triggers.Find(static_cast<EntityId>(id));
     if (!trigger)
         return;
-    // Each player still touching the trigger gets its leave action here, with the players' touches.
+    // The players still inside leave it with it.
+    for (const Touch& touch : trigger->touches)
+        if (trigger->leaveAction && touch.player)
+            trigger->leaveAction->Run(*touch.player);
     trigger->touches.clear();
     triggerGrid.Remove(*trigger);
     triggers.Remove(trigger->id);
@@ -317,7 +326,25 @@ void World::RunDeferredRemovals()
 // The parts of the tick below belong to the players, bots, pickups, projectiles, map actions and game
 // modes, which call into the world from here when they arrive.
 
-void World::StepBots(float) {}
+void World::StepBots(float dt)
+{
+    BotSteering steering(*this);
+    for (BotState& bot : navigator.bots)
+        steering.Tick(bot, dt);
+}
+
+void World::BeginBots()
+{
+    navigator.bots.clear();
+    for (BotSlot& slot : context.configuration.bots)
+    {
+        if (slot.removed || !slot.player)
+            continue;
+        BotState& bot = navigator.bots.emplace_back();
+        bot.player = slot.player;
+        bot.randomOffset = static_cast<float>(botRandom.Next()) * 4.656613e-10f - 1.0f;
+    }
+}
 
 void World::StepHazards(float dt)
 {
@@ -348,13 +375,40 @@ void World::StepHazards(float dt)
     }
 }
 
-void World::StepPickups(float) {}
+void World::StepPickups(float dt)
+{
+    PlaceUnplacedItems();
+    for (Pickup& pickup : pickups.View())
+        if (pickup.body->active)
+            pickup.Update(dt);
+}
 
-void World::StepProjectiles(float, bool) {}
+void World::StepProjectiles(float, bool predicted)
+{
+    for (std::unique_ptr<Projectile>& projectile : projectiles.View())
+    {
+        if (!projectile || !projectile->body->active)
+            continue;
+        if (predicted)
+            projectile->UpdatePredicted();
+        else
+            projectile->Update();
+    }
+}
 
-void World::StepTriggerTouches() {}
+void World::StepTriggerTouches()
+{
+    for (Trigger& trigger : triggers.View())
+        if (trigger.body->active)
+            trigger.UpdateTouches(*this);
+}
 
-void World::StepZoneTouches() {}
+void World::StepZoneTouches()
+{
+    for (Zone& zone : GetZones())
+        if (zone.body.active)
+            zone.UpdateTouches(*this);
+}
 
 void World::StepAwareness(float dt)
 {
@@ -371,15 +425,31 @@ void World::StepAwareness(float dt)
 
 void World::HandBackPickup(Pickup& pickup)
 {
-    // An item goes back through the game mode's ReturnItem once pickups hold items.
     if (pickup.weapon && context.gameType)
         context.gameType->QueueWeaponSpawn(std::move(pickup.weapon));
+    if (pickup.item)
+        ReturnItem(std::move(pickup.item));
 }
 
-void ContactListener::BeginContact(b2Contact*)
+void ContactListener::BeginContact(b2Contact* contact)
 {
-    // A dynamic projectile's collision report (platform, player or interaction) is made here with
-    // projectiles.
+    b2Fixture* moverFixture = contact->GetFixtureB();
+    b2Fixture* otherFixture = contact->GetFixtureA();
+    if (otherFixture->GetBody()->GetType() == b2_dynamicBody)
+        std::swap(moverFixture, otherFixture);
+    const auto* mover = dynamic_cast<const DynamicBody*>(BodyOf(moverFixture));
+    Body* other = BodyOf(otherFixture);
+    if (!mover || !mover->owner || !other)
+        return;
+    // Box2D reports inside its step: the projectile only remembers what it met.
+    const b2Vec2 normal = contact->GetManifold()->localNormal;
+    Projectile& projectile = *mover->owner;
+    if (auto* platform = dynamic_cast<PlatformBody*>(other))
+        projectile.OnCollision({nullptr, nullptr, platform->platform, ContactKind::Solid}, {normal.x, normal.y});
+    if (auto* player = dynamic_cast<PlayerBody*>(other))
+        projectile.OnCollision({player->owner, nullptr, nullptr, ContactKind::Torso}, {normal.x, normal.y});
+    if (auto* interaction = dynamic_cast<FixtureBody*>(other))
+        projectile.OnCollision({nullptr, interaction->owner, nullptr, ContactKind::Interaction}, {normal.x, normal.y});
 }
 
 void ContactListener::PreSolve(b2Contact* contact, const b2Manifold*)

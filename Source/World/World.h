@@ -3,10 +3,12 @@
 #include "Engine/Foundation/Blueprint.h"
 #include "Engine/Foundation/Math.h"
 #include "Engine/Foundation/Random.h"
+#include "Source/World/BotNavigator.h"
 #include "Source/World/Entities.h"
 #include "Source/World/EntityGrid.h"
 #include "Source/World/EntityStorage.h"
 #include "Source/World/GameContext.h"
+#include "Source/World/Item.h"
 #include "Source/World/Platform.h"
 #include "Source/World/Player.h"
 #include "Source/World/Projectile.h"
@@ -90,6 +92,17 @@ public:
     // Takes the player out of the active players, keeping the order of the others, and frees its record.
     void DropActivePlayer(Player& player);
 
+    // Puts an item down where a pickup was to be made for it. When no pickup can be made there (every
+    // pickup in use, or the point outside the world), the game mode returns the item to its place;
+    // when that fails too, the item waits unplaced, and is offered to the game mode again every tick
+    // until a pickup can be made: a mode may point at its items, so none is destroyed here.
+    void PlaceItem(std::unique_ptr<Item> item, const SpawnPoint& placement, float angle, Lumvek::Vector2 velocity,
+                   bool rotates);
+    // Hands the item to the game mode's ReturnItem, keeping it unplaced when the mode cannot place it.
+    void ReturnItem(std::unique_ptr<Item> item);
+    // Items no pickup could be made for yet; the oldest first.
+    const std::vector<std::unique_ptr<Item>>& GetUnplacedItems() const { return unplacedItems; }
+
     // What the game modes do in the world, in their own files.
     // Ages the observer's awareness markers and notices the players it sees or hears and the pickups
     // and triggers highlighted for it.
@@ -115,9 +128,13 @@ public:
     // The map's "Backgrounds" as read, written back unchanged while no renderer holds them.
     Lumvek::Blueprint backgrounds;
 
+    // The bots' records and the graph of platforms they find their way over.
+    BotNavigator navigator;
     // The bots' draws and the game modes' random picks.
     Lumvek::RandomGenerator botRandom;
     Lumvek::RandomGenerator gameRandom;
+    // The spread of every shot of the match.
+    Lumvek::RandomGenerator shotRandom;
     std::vector<SpawnPoint> spawnPoints;
 
     EntityGrid<Hazard, 512> hazardGrid;
@@ -194,6 +211,13 @@ private:
     void BeginPlayers();
     // Frees every player record.
     void ClearPlayers();
+    // A fresh state for the player of each bot slot.
+    void BeginBots();
+
+    // The items waiting for a pickup (see PlaceItem).
+    std::vector<std::unique_ptr<Item>> unplacedItems;
+    // Offers every waiting item to the game mode again.
+    void PlaceUnplacedItems();
 
     GameContext& context;
     std::unique_ptr<b2World> physics;

@@ -21,6 +21,7 @@
 #include "Tests/Engine/Runtime/Audio/RecordingDevices.h"
 #include "Tests/LogCapture.h"
 #include "Tests/TestFolder.h"
+#include "Tests/TestPaths.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -43,7 +44,7 @@ namespace
 
 namespace fs = std::filesystem;
 
-const std::string SourceRoot = LUMVEK_SOURCE_DIR;
+const std::string SourceRoot = Lumvek::Testing::SourceFolder();
 constexpr const char* RequestedList = "Assets/Bake/Requested.txt";
 // Set to rewrite the committed list from what the definitions ask for, after content changed.
 constexpr const char* UpdateVariable = "LUMVEK_UPDATE_REQUESTED";

@@ -444,6 +444,7 @@ void OpenGLGraphicsDevice::ResetStateCaches()
     currentProgram = material ? material->program : 0;
     gl.UseProgram(currentProgram);
     std::fill(std::begin(unitTextures), std::end(unitTextures), InvalidName);
+    activeUnit = 0;
     std::fill(std::begin(unitSamplers), std::end(unitSamplers), InvalidName);
     for (UniformRange& range : uniformRanges)
         range = {InvalidName, 0, 0};
@@ -793,9 +794,17 @@ void OpenGLGraphicsDevice::SetTexture(const Texture* texture, ResourceHandle* ha
     }
     if (unitTextures[slot] == name)
         return;
-    gl.ActiveTexture(GL_TEXTURE0 + slot);
+    SelectUnit(slot);
     gl.BindTexture(GL_TEXTURE_2D, name);
     unitTextures[slot] = name;
+}
+
+void OpenGLGraphicsDevice::SelectUnit(uint32_t unit)
+{
+    if (activeUnit == GL_TEXTURE0 + unit)
+        return;
+    gl.ActiveTexture(GL_TEXTURE0 + unit);
+    activeUnit = GL_TEXTURE0 + unit;
 }
 
 void OpenGLGraphicsDevice::SetGeometry(const Geometry* geometry, ResourceHandle* handle, uint32_t stride)

@@ -270,6 +270,8 @@ private:
     // Forgets what the GL state caches hold, after objects were deleted or the state was changed
     // behind them.
     void ResetStateCaches();
+    // Makes the unit the active one, calling GL only when it is not already.
+    void SelectUnit(uint32_t unit);
     void ApplyRenderState(const RenderState& state, bool force);
     // Stores the window size and computes the back-buffer size; the GL side follows on the rendering
     // thread.
@@ -363,6 +365,8 @@ private:
     bool stateKnown = false;
     GLuint currentProgram = 0;
     GLuint unitTextures[32] = {};
+    // The texture unit GL_ACTIVE_TEXTURE names; 0 when unknown.
+    GLenum activeUnit = 0;
     GLuint unitSamplers[32] = {};
     // The samplers of the last material that had any, by sampler register, as bound in HLSL.
     GLuint slotSamplers[SamplerSlotCount] = {};

@@ -541,7 +541,7 @@ void OpenGLGraphicsDevice::UploadTexture(ResourceHandle& handle, const Texture& 
             right = texture.width;
             bottom = texture.height;
         }
-        gl.ActiveTexture(GL_TEXTURE0);
+        SelectUnit(0);
         gl.BindTexture(GL_TEXTURE_2D, built.texture);
         unitTextures[0] = built.texture;
         gl.PixelStorei(GL_UNPACK_ROW_LENGTH, static_cast<GLint>(texture.width));
@@ -580,7 +580,7 @@ void OpenGLGraphicsDevice::UploadTexture(ResourceHandle& handle, const Texture& 
     const GLsizei w = static_cast<GLsizei>(texture.width);
     const GLsizei h = static_cast<GLsizei>(texture.height);
     gl.GenTextures(1, &built.texture);
-    gl.ActiveTexture(GL_TEXTURE0);
+    SelectUnit(0);
     gl.BindTexture(GL_TEXTURE_2D, built.texture);
     unitTextures[0] = built.texture;
     if (depth)

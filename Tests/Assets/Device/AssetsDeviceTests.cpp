@@ -7,6 +7,7 @@
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Resource.h"
 #include "Engine/Foundation/Texture.h"
+#include "Engine/Runtime/Audio/Sound.h"
 #include "Engine/Runtime/Core/RuntimeFormats.h"
 #include "Engine/Runtime/Graphics/Material.h"
 #include "Engine/Runtime/OpenAL/OpenALAudioDevice.h"
@@ -15,11 +16,16 @@
 #include "Engine/Runtime/OpenGL/ShaderCompiler.h"
 #include "Engine/Runtime/Particles/ParticleSystem.h"
 #include "Source/Data/AbilityPartData.h"
+#include "Source/Data/CharacterData.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/HazardData.h"
+#include "Source/Data/NamedAssets.h"
 #include "Source/Data/ProjectileData.h"
+#include "Source/Data/ThemeData.h"
+#include "Source/Data/WeaponData.h"
 #include "Source/Data/ZoneData.h"
 #include "Tests/LogCapture.h"
+#include "Tests/TestPaths.h"
 
 #include <SDL.h>
 #include <gmock/gmock.h>
@@ -42,7 +48,7 @@ namespace
 
 namespace fs = std::filesystem;
 
-const std::string SourceRoot = LUMVEK_SOURCE_DIR;
+const std::string SourceRoot = Lumvek::Testing::SourceFolder();
 constexpr const char* EffectAtlasPath = "Assets/Particles/Particles.ltd";
 
 // Every file under Assets/ with the extension, as paths relative to the root, sorted.
@@ -273,6 +279,64 @@ TEST_F(AssetsOnDevices, EveryEffectFileLoadsAndBelongsToADefinition)
         EXPECT_TRUE(files.Load(files.ResolvePath(path), effect, StringView(path), false).IsLoaded());
         EXPECT_FALSE(effect.emitters.empty());
     }
+    EXPECT_THAT(Described(log), testing::IsEmpty());
+}
+
+// What players hear and see of fighting and picking up: the character's sounds, each theme's bounce
+// and hit sounds, each weapon's fire, reload and scope sounds and its flash, and the sniper rifle's
+// laser, each under the id the world plays or draws it by.
+TEST_F(AssetsOnDevices, EverySoundAndImageOfFightingResolves)
+{
+    LoadRegistry();
+    Texture* world = NewAtlas("FightingWorldAtlas", 2048);
+    Texture* draw = NewAtlas("FightingDrawAtlas", 2048);
+    ASSERT_TRUE(world && draw);
+    auto expectSound = [&](uint32_t id, const std::string& owner)
+    {
+        ASSERT_NE(id, InvalidId) << owner;
+        const StringView name = NameSet::Global().GetName(id);
+        const auto* sound = table.Find<Sound>(NameTableB().Add(name));
+        EXPECT_TRUE(sound && sound->samples.Size() > 0) << owner << " " << name.ToStdView();
+    };
+    ASSERT_FALSE(registry->characters.GetItems().empty());
+    registry->characters.GetItems().front()->Load(*world, *draw);
+    for (uint32_t id : {Sounds::HitPlayer, Sounds::PlayerDeath, Sounds::ClipEmpty, Sounds::PickUpWeapon,
+                        Sounds::PickUpAmmo, Sounds::PutAwaySound, Sounds::TakeOutSound})
+        expectSound(id, "character");
+    registry->characters.GetItems().front()->Unload();
+
+    // Each theme plays its own: the one loaded last is released before the next.
+    for (const auto& theme : registry->themes.GetItems())
+    {
+        Texture* objects = NewAtlas(theme->name + "FightingThemeAtlas", 4096);
+        Texture* tiles = graphics->CreateTexture(NameTableC().Add("AssetsDeviceTests.FightingTiles" + theme->name), 0);
+        ASSERT_TRUE(objects && tiles);
+        ASSERT_TRUE(tiles->SetSize(1024, 1024, TextureFormat::ColorBuffer4x8));
+        theme->LoadAtlas(*graphics, *objects, *tiles);
+        for (uint32_t id : {Sounds::Bounce, Sounds::HitPlatform})
+        {
+            expectSound(id, theme->name);
+            theme->ReleaseSound(id);
+        }
+    }
+
+    for (const auto& weapon : registry->weapons.GetItems())
+    {
+        weapon->Load(*world, *draw);
+        expectSound(weapon->fireSound, weapon->name);
+        expectSound(weapon->reloadSound, weapon->name);
+        if (weapon->zoomLevels.size() > 1)
+            expectSound(weapon->scopeSound, weapon->name);
+        EXPECT_NE(world->GetRegion(weapon->image), nullptr) << weapon->name;
+        EXPECT_NE(world->GetRegion(weapon->flash), nullptr) << weapon->name;
+        if (const auto* rifle = dynamic_cast<const SniperRifleData*>(weapon.get()))
+        {
+            EXPECT_NE(world->GetRegion(rifle->laser), nullptr) << weapon->name;
+        }
+        weapon->Unload();
+    }
+    EXPECT_TRUE(std::any_of(registry->weapons.GetItems().begin(), registry->weapons.GetItems().end(),
+                            [](const auto& weapon) { return dynamic_cast<const SniperRifleData*>(weapon.get()); }));
     EXPECT_THAT(Described(log), testing::IsEmpty());
 }
 

@@ -226,7 +226,8 @@ TEST(Blueprint, DeepTreesCopyCompareAndDestroyWithoutRecursion)
     Blueprint* level = &objects;
     for (int i = 0; i < 100000; ++i)
         level = &level->SetObject().AddMember("child");
-    objects = objects;
+    Blueprint& same = objects;
+    objects = same;
     Blueprint moved = std::move(objects);
     deep.Clear();
 }

@@ -76,7 +76,8 @@ TEST(Buffer, CopiesAreDeep)
     b.Data()[0] = 'q';
     EXPECT_EQ(a.ToString(), "xyz");
     EXPECT_EQ(b.ToString(), "qyz");
-    a = a;
+    Buffer& same = a;
+    a = same;
     EXPECT_EQ(a.ToString(), "xyz");
 }
 

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <random>
 #include <string>
+#include <vector>
 
 using namespace Lumvek;
 
@@ -216,4 +219,70 @@ TEST(Json, TreesRoundTrip)
     const uint32_t depth = 2000;
     Blueprint deep = Load(std::string(depth, '[') + std::string(depth, ']'));
     EXPECT_TRUE(Load(JsonFormat::SaveBlueprint(deep)) == deep);
+}
+
+TEST(Json, DoublesReadBackAsTheSameDouble)
+{
+    std::mt19937_64 random(2024);
+    std::vector<double> numbers = {
+        0.1, 1.0 / 3.0, 5e-324, 2.2250738585072014e-308, 1.7976931348623157e308, -123456.789e-20, 0.30000000000000004};
+    while (numbers.size() < 4000)
+    {
+        uint64_t bits = random();
+        double number;
+        std::memcpy(&number, &bits, sizeof number);
+        if (std::isfinite(number))
+            numbers.push_back(number);
+        // Numbers of everyday size too, where a fast parse is tempted to round.
+        numbers.push_back(std::ldexp(double(random() >> 11), -int(random() % 60)));
+    }
+    Blueprint value;
+    for (double number : numbers)
+        value.AppendElement().SetNumber(number);
+    Blueprint back = Load(JsonFormat::SaveBlueprint(value));
+    ASSERT_EQ(back.GetCount(), numbers.size());
+    for (size_t i = 0; i < numbers.size(); ++i)
+    {
+        // An integral double is written without a fraction and comes back as an integer type.
+        if (back.GetElement(uint32_t(i)).GetType() != BlueprintType::Number)
+            continue;
+        EXPECT_EQ(back.GetElement(uint32_t(i)).GetNumber(), numbers[i]) << i;
+    }
+    // Saved again, the text does not move.
+    EXPECT_EQ(JsonFormat::SaveBlueprint(Load(JsonFormat::SaveBlueprint(back))), JsonFormat::SaveBlueprint(back));
+}
+
+TEST(Json, DeepTreesSaveInLinearSize)
+{
+    const uint32_t depth = 50000;
+    Blueprint deep = Load(std::string(depth, '[') + std::string(depth, ']'));
+    const std::string text = JsonFormat::SaveBlueprint(deep);
+    EXPECT_LT(text.size(), size_t(depth) * 2 * 34);
+    EXPECT_NE(text.find("\n" + std::string(32, '\t') + "["), std::string::npos);
+    EXPECT_EQ(text.find(std::string(33, '\t')), std::string::npos);
+    EXPECT_TRUE(Load(text) == deep);
+}
+
+TEST(Json, ZeroSignificandsAndNumbersAtTheEdgesOfTheDoubles)
+{
+    // A zero with a large exponent once reached undefined behaviour in the exact conversion.
+    Blueprint value = Load("[0e55, -0e300, 0.000e-500, 1e-400, 4.9e-324, 1.7976931348623157e308, "
+                           "18446744073709551616, 4294967296, -2147483649, 1E2]");
+    const double expected[] = {0.0, -0.0, 0.0, 0.0, 5e-324, 1.7976931348623157e308, 18446744073709551616.0};
+    for (uint32_t i = 0; i < 7; ++i)
+    {
+        ASSERT_EQ(value.GetElement(i).GetType(), BlueprintType::Number) << i;
+        EXPECT_EQ(value.GetElement(i).GetNumber(), expected[i]) << i;
+        EXPECT_EQ(std::signbit(value.GetElement(i).GetNumber()), std::signbit(expected[i])) << i;
+    }
+    EXPECT_EQ(value.GetElement(7).GetType(), BlueprintType::Invalid);
+    EXPECT_EQ(value.GetElement(8).GetType(), BlueprintType::Invalid);
+    EXPECT_EQ(value.GetElement(9).GetNumber(), 100.0);
+
+    Blueprint target;
+    EXPECT_FALSE(JsonFormat::LoadBlueprint("[1e400]", target));
+    EXPECT_FALSE(JsonFormat::LoadBlueprint("[-1e400]", target));
+    // RapidJSON refuses an exponent past the doubles' range whatever the significand.
+    EXPECT_FALSE(JsonFormat::LoadBlueprint("[0e400]", target));
+    EXPECT_EQ(target.GetType(), BlueprintType::Invalid);
 }

@@ -147,8 +147,13 @@ TEST(Lon, DeepNestingAndLongStringsCostNoStack)
     EXPECT_FALSE(Lon::Parse(unclosed, value));
     EXPECT_EQ(unclosed.errors.size(), 1u);
 
+    // Indentation stops growing at 32 tabs, so the text stays linear in the tree.
     const std::string indented = Write(Read(std::string(300, '[') + "1" + std::string(300, ']')), 1);
-    EXPECT_EQ(indented.substr(indented.find('1') - 301, 303), "\n" + std::string(300, '\t') + "1\n");
+    EXPECT_EQ(indented.substr(indented.find('1') - 33, 35), "\n" + std::string(32, '\t') + "1\n");
+    EXPECT_LT(indented.size(), 300u * 2 * 34);
+    const std::string deepText = LonFormat::SaveBlueprint(Read(arrays));
+    EXPECT_LT(deepText.size(), size_t(depth) * 2 * 34);
+    EXPECT_TRUE(Read(deepText) == Read(arrays));
 
     const std::string plain(8 << 20, 'a');
     std::string escaped;
@@ -157,4 +162,24 @@ TEST(Lon, DeepNestingAndLongStringsCostNoStack)
     value = Read("[\"" + plain + "\" \"" + escaped + "\"]");
     EXPECT_EQ(value.GetElement(0).GetString().length, plain.size());
     EXPECT_EQ(value.GetElement(1).GetString().length, 2u << 18);
+}
+
+TEST(Lon, SavedLoneValuesReadBack)
+{
+    Blueprint values[9];
+    values[1].SetNull();
+    values[2].SetBoolean(false);
+    values[3].SetInteger(-7);
+    values[4].SetInteger(7);
+    values[5].SetUnsignedInteger(18446744073709551615u);
+    values[6].SetNumber(-0.125);
+    values[7].SetString("text \"quoted\"");
+    values[8].SetNumber(1e300);
+    for (const Blueprint& value : values)
+    {
+        const std::string text = LonFormat::SaveBlueprint(value);
+        Blueprint back;
+        ASSERT_TRUE(LonFormat::LoadBlueprint(text, back)) << text;
+        EXPECT_TRUE(back == value) << text;
+    }
 }

@@ -174,3 +174,24 @@ TEST(LtdFormat, FaultyDescriptionsAreReportedAndBuildNothing)
         EXPECT_TRUE(texture.regions.empty()) << text;
     }
 }
+
+TEST(LtdFormat, AtlasesNestOnlyToTheLimit)
+{
+    // Far deeper than the stack would take, were each level followed.
+    std::string text;
+    const int depth = 20000;
+    for (int level = 0; level < depth; ++level)
+        text += "{ Type = \"Atlas\" Width = 64 Height = 64 Regions { LtdTestLevel" + std::to_string(level) + " ";
+    text += "{ Width = 1 Height = 1 }";
+    for (int level = 0; level < depth; ++level)
+        text += " } }";
+    Descriptions descriptions;
+    LogCapture log;
+    Texture& texture = descriptions.Load(text);
+    EXPECT_NE(texture.FindRegion<TextureAtlasRegion>(InvalidId), nullptr);
+    // Sixteen atlases: the outermost and fifteen inside it, the last without its regions.
+    EXPECT_NE(texture.FindRegion<TextureAtlasRegion>(NameTableA().Add("LtdTestLevel14")), nullptr);
+    EXPECT_EQ(texture.GetRegion(NameTableA().Add("LtdTestLevel15")), nullptr);
+    ASSERT_EQ(log.messages.size(), 1u);
+    EXPECT_EQ(log.messages[0], "atlases nest deeper than 16 levels: the regions of this one are skipped");
+}

@@ -168,3 +168,21 @@ TEST(Xml, TreesDeeperThanTheLimitSaveAsEmptyText)
     EXPECT_EQ(XmlFormat::SaveBlueprint(chain(XmlFormat::MaximumDepth + 1)), "");
     EXPECT_EQ(XmlFormat::SaveBlueprint(chain(100000)), "");
 }
+
+TEST(Xml, DeepNestingIsRefusedWhateverComesBeforeTheFirstElement)
+{
+    // Deep enough to overflow the parser's stack, were it let through.
+    const std::string deep = Nested(200000, "<a>", "</a>");
+    const std::string mark = "\xEF\xBB\xBF";
+    for (const std::string& before : {std::string(), mark, mark + mark, mark + mark + mark, std::string("junk "),
+                                      mark + "\n" + mark, std::string("\x01")})
+    {
+        Blueprint target;
+        target.SetString("kept");
+        EXPECT_FALSE(XmlFormat::LoadBlueprint(before + deep, target)) << before.size();
+        EXPECT_EQ(target.GetString(), StringView("kept"));
+    }
+    // Two marks before a shallow document still read as RapidXML reads them.
+    Blueprint value = Load(mark + mark + "<A x=\"1\"/>");
+    EXPECT_EQ(value.GetObject().Find("x")->GetString(), StringView("1"));
+}

@@ -542,3 +542,48 @@ TEST_P(ClientServerTest, EachClientLivesWithinItsOwnMemory)
 INSTANTIATE_TEST_SUITE_P(Transports, ClientServerTest, testing::Values(IN_MEMORY, UDP),
                          [](const testing::TestParamInfo<TransportKind>& info)
                          { return info.param == UDP ? "Udp" : "InMemory"; });
+
+TEST_P(ClientServerTest, AClientLeavingWhileItSendsItsResponseFreesItsSlot)
+{
+    StartServer(1);
+    Client& hasty = AddClient();
+    hasty.Connect(7, Token(7).data());
+    // The server admits the client one step before the client hears of it.
+    ASSERT_TRUE(TickUntil([&] { return server->IsClientConnected(0); }));
+    ASSERT_EQ(hasty.GetNetcodeState(), NETCODE_CLIENT_STATE_SENDING_CONNECTION_RESPONSE);
+    hasty.Disconnect();
+    Tick();
+    EXPECT_FALSE(server->IsClientConnected(0));
+    EXPECT_EQ(serverAdapter.events, (Events{{0, true}, {0, false}}));
+    // Its next attempt is not refused as already connected.
+    EXPECT_TRUE(Connect(hasty, 7));
+}
+
+TEST_P(ClientServerTest, AClientIdleLongerThanTheTimeoutConnectsAtOnce)
+{
+    StartServer(1);
+    Client& idle = AddClient();
+    for (int i = 0; i < 5; ++i)
+    {
+        time += 10.0;
+        Tick();
+    }
+    EXPECT_TRUE(Connect(idle, 3, 2));
+}
+
+TEST_P(ClientServerTest, TheSimulatorActsOnConnectionPacketsAndKeepAlives)
+{
+    config.networkSimulator = true;
+    StartServer(1);
+    Client& client = AddClient();
+    client.GetNetworkSimulator()->SetPacketLoss(100.0f);
+    EXPECT_FALSE(Connect(client, 1, 1)) << "every request is lost";
+    EXPECT_EQ(client.GetNetcodeState(), NETCODE_CLIENT_STATE_CONNECTION_REQUEST_TIMED_OUT);
+
+    client.GetNetworkSimulator()->SetPacketLoss(0.0f);
+    ASSERT_TRUE(Connect(client, 1, 1));
+    // With nothing from the server arriving, keep-alives included, the client times out.
+    server->GetNetworkSimulator()->SetPacketLoss(100.0f);
+    EXPECT_TRUE(TickUntil([&] { return client.ConnectionFailed(); }, 120));
+    EXPECT_EQ(client.GetNetcodeState(), NETCODE_CLIENT_STATE_CONNECTION_TIMED_OUT);
+}

@@ -179,6 +179,27 @@ TEST_F(GameConfigurationTest, PreparingTheSlotsNamesNumbersAndResolvesEachOnce)
     EXPECT_EQ(configuration.bots[0].loadout.secondaryWeapon, None);
 }
 
+TEST_F(GameConfigurationTest, BotsTakeTheIdsLeftFreeWhenAPlayerHasLeft)
+{
+    GameConfiguration configuration = Read(R"({"Bots": [{}, {}, {}]})");
+    for (uint8_t id = 0; id < 3; ++id)
+        configuration.remotePlayers.emplace_back().id = id;
+    std::mt19937 random(3);
+    configuration.NameBots(random);
+    EXPECT_EQ(configuration.bots[0].id, 3u);
+
+    // The client that owned player 1 leaves; the next match keeps ids 0 and 2.
+    configuration.remotePlayers[1].removed = true;
+    configuration.Reset();
+    ASSERT_EQ(configuration.remotePlayers.size(), 2u);
+    configuration.NameBots(random);
+    std::vector<uint8_t> botIds;
+    for (const BotSlot& bot : configuration.bots)
+        botIds.push_back(bot.id);
+    EXPECT_EQ(botIds, (std::vector<uint8_t>{1, 3, 4}));
+    EXPECT_EQ(configuration.bots[2].name, "BOT 3");
+}
+
 TEST(ResolveLoadout, PicksWithinTheCollectionOrGivesNone)
 {
     RegistryTestFolder assets;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Tests/TestPaths.h"
 #include "Engine/Foundation/File.h"
 #include "Engine/Runtime/Audio/AudioDevice.h"
 #include "Engine/Runtime/Core/Application.h"
@@ -100,7 +101,7 @@ struct GameFixture
     explicit GameFixture(bool headless = true, bool copyAssets = true)
     {
         if (copyAssets)
-            std::filesystem::copy(std::filesystem::path(LUMVEK_SOURCE_DIR) / "Assets", folder.Path("Assets"),
+            std::filesystem::copy(std::filesystem::path(Lumvek::Testing::SourceFolder()) / "Assets", folder.Path("Assets"),
                                   std::filesystem::copy_options::recursive);
         application = std::make_unique<TestApplication>(folder.Root());
         game = static_cast<Vantorel_*>(application->AddSystem(std::make_unique<Vantorel_>(headless)));

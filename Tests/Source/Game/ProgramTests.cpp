@@ -1,6 +1,7 @@
 // The Vantorel program itself, run as a user runs it, from a scratch application folder outside the
 // checkout: a copy of the Assets folder with the program beside it, where its journals land.
 
+#include "Tests/TestPaths.h"
 #include "Engine/Foundation/File.h"
 
 #include <gtest/gtest.h>
@@ -59,7 +60,7 @@ struct Program : testing::Test
     {
         const char* program = std::getenv("VANTOREL_PROGRAM");
         ASSERT_NE(program, nullptr) << "VANTOREL_PROGRAM names the program under test";
-        fs::copy(fs::path(LUMVEK_SOURCE_DIR) / "Assets", folder.root / "Assets", fs::copy_options::recursive);
+        fs::copy(fs::path(Lumvek::Testing::SourceFolder()) / "Assets", folder.root / "Assets", fs::copy_options::recursive);
         // A link costs nothing where the file system allows it.
         std::error_code error;
         fs::create_hard_link(program, Path(), error);
@@ -157,6 +158,10 @@ TEST_F(Program, BadCommandLinesEndWithAMessageAndCode1)
         {{"--headless", "--local", "Short", "--seed", "seven"}, "--seed takes a whole number"},
         {{"--headless", "--local", "Short", "--ticks", "0"}, "--ticks takes a whole number of ticks above 0"},
         {{"--headless", "--ticks", "5"}, "--ticks needs --local"},
+        {{"--server", "--client"}, "--server and --client exclude each other"},
+        {{"--client", "--local", "Short"}, "--local excludes --server and --client"},
+        {{"--headless", "--matches", "2"}, "--matches needs --server or --client"},
+        {{"--server", "--matches", "0"}, "--matches takes a whole number of matches above 0"},
         {{"--headless", "--local", "Nowhere"}, "there is no game configuration named Nowhere"},
     };
     for (const Case& test : cases)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Tests/TestPaths.h"
 #include "Engine/Foundation/FileManager.h"
 #include "Engine/Runtime/Input/Input.h"
 #include "Source/Data/DataRegistry.h"
@@ -54,7 +55,7 @@ class Match : public GameContext
 {
 public:
     explicit Match(bool runHeadless = false)
-        : files(LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR), ownRegistry(files)
+        : files(Lumvek::Testing::SourceFolder(), Lumvek::Testing::SourceFolder(), Lumvek::Testing::SourceFolder(), Lumvek::Testing::SourceFolder()), ownRegistry(files)
     {
         files.RegisterFormats();
         // Projectiles before the weapons, which find theirs by name.

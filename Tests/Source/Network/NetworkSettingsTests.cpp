@@ -4,6 +4,7 @@
 #include "Engine/Foundation/FileManager.h"
 #include "Tests/LogCapture.h"
 #include "Tests/TestFolder.h"
+#include "Tests/TestPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +35,8 @@ bool LoggedAbout(const LogCapture& log, const std::string& key)
 TEST(NetworkSettings, ShippedRoleFilesAreReadWithoutMessages)
 {
     LogCapture log;
-    FileManager files(LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR);
+    const std::string source = Lumvek::Testing::SourceFolder();
+    FileManager files(source, source, source, source);
     EXPECT_EQ(LoadRoleFile<NetworkSettings>(files, LocalRoleFile), NetworkSettings{});
     const ServerSettings server = LoadRoleFile<ServerSettings>(files, ServerRoleFile);
     EXPECT_EQ(server.hostingIp, "127.0.0.1");
@@ -83,6 +85,10 @@ TEST(NetworkSettings, KeysTakeOnlyTheirKindAndUsableValues)
         {"EndDuration = 1.0e39", [](auto& s) { return s.endDuration == 5.0f; }, "EndDuration"},
         // Its low 32 bits would be 2.
         {"MaximumPlayers = 4294967298", [](auto& s) { return s.maximumPlayers == 8; }, "MaximumPlayers"},
+        // Player ids and loadout lists on the wire hold at most 15 players.
+        {"MaximumPlayers = 16", [](auto& s) { return s.maximumPlayers == 15; }, "MaximumPlayers"},
+        {"MaximumPlayers = 0", [](auto& s) { return s.maximumPlayers == 1; }, "MaximumPlayers"},
+        {"MaximumPlayers = 15", [](auto& s) { return s.maximumPlayers == 15; }},
     };
     for (const Case& test : cases)
     {

@@ -1,6 +1,7 @@
 #include "Tests/Source/Network/Fuzz/RoleFileHarness.h"
 
 #include "Engine/Foundation/File.h"
+#include "Tests/TestPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +15,7 @@ namespace
 
 std::string ReadShipped(const char* name)
 {
-    const auto [read, text] = File::ReadAllText(std::string(LUMVEK_SOURCE_DIR) + "/Assets/" + name);
+    const auto [read, text] = File::ReadAllText(Lumvek::Testing::SourceFolder() + "/Assets/" + name);
     EXPECT_TRUE(read) << name;
     return text;
 }

@@ -1,6 +1,7 @@
 #include "Tests/Source/World/Fuzz/MapFileHarness.h"
 
 #include "Engine/Foundation/File.h"
+#include "Tests/TestPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,7 @@ namespace
 std::string ReadShipped(const char* map)
 {
     const auto [read, text] =
-        Lumvek::File::ReadAllText(std::string(LUMVEK_SOURCE_DIR) + "/Assets/Maps/" + map + "/Data.json");
+        Lumvek::File::ReadAllText(Lumvek::Testing::SourceFolder() + "/Assets/Maps/" + map + "/Data.json");
     EXPECT_TRUE(read) << map;
     return text;
 }

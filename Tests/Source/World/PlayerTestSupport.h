@@ -7,6 +7,7 @@
 #include "Source/World/MapFile.h"
 #include "Source/World/Player.h"
 #include "Source/World/World.h"
+#include "Tests/TestPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +33,10 @@ struct PlayedSound
 class PlayerGame : public GameContext
 {
 public:
-    PlayerGame() : files(LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR), ownRegistry(files)
+    PlayerGame()
+        : files(Lumvek::Testing::SourceFolder(), Lumvek::Testing::SourceFolder(), Lumvek::Testing::SourceFolder(),
+                Lumvek::Testing::SourceFolder()),
+          ownRegistry(files)
     {
         files.RegisterFormats();
         for (DataCollectionBase* collection : std::initializer_list<DataCollectionBase*>{

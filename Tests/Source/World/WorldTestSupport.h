@@ -8,6 +8,7 @@
 #include "Source/World/MapFile.h"
 #include "Source/World/World.h"
 #include "Tests/TestFolder.h"
+#include "Tests/TestPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -84,7 +85,7 @@ public:
         files.RegisterFormats();
         std::filesystem::create_directories(folder.Path("Assets"));
         for (const char* collection : {"Maps", "Hazards", "Zones", "Interactions", "Themes", "Triggers"})
-            std::filesystem::copy(std::filesystem::path(LUMVEK_SOURCE_DIR) / "Assets" / collection,
+            std::filesystem::copy(std::filesystem::path(Lumvek::Testing::SourceFolder()) / "Assets" / collection,
                                   std::filesystem::path(folder.Path("Assets")) / collection,
                                   std::filesystem::copy_options::recursive);
         for (DataCollectionBase* collection : std::initializer_list<DataCollectionBase*>{

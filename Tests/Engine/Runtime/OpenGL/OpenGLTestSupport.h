@@ -7,6 +7,7 @@
 #include "Engine/Runtime/Graphics/Material.h"
 #include "Engine/Runtime/OpenGL/HlslFormat.h"
 #include "Engine/Runtime/OpenGL/OpenGLGraphicsDevice.h"
+#include "Tests/TestPaths.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -139,7 +140,7 @@ protected:
     {
         Image image;
         EXPECT_TRUE(device->ReadPixels(HandleOf(target), image.rgba, image.width, image.height));
-        const std::filesystem::path folder = std::filesystem::path(LUMVEK_BINARY_DIR) / "OpenGLTests";
+        const std::filesystem::path folder = std::filesystem::path(Lumvek::Testing::BinaryFolder()) / "OpenGLTests";
         std::filesystem::create_directories(folder);
         png_image png{};
         png.version = PNG_IMAGE_VERSION;

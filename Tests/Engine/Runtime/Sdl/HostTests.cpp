@@ -2,6 +2,7 @@
 
 #include "Tests/LogCapture.h"
 #include "Tests/TestFolder.h"
+#include "Tests/TestPaths.h"
 
 #include "Engine/Foundation/File.h"
 #include "Engine/Foundation/ToString.h"
@@ -81,10 +82,10 @@ TEST(Platform, FoldersFollowTheUsersEnvironment)
         EXPECT_EQ(folders.data, "/srv/data/Vantorel");
         EXPECT_EQ(folders.documents, "/home/me/Vantorel");
         EXPECT_EQ(folders.temporary, "/tmp/Vantorel");
-        const std::string binary = LUMVEK_BINARY_DIR;
-        if (binary.starts_with(LUMVEK_SOURCE_DIR "/build/"))
+        const std::string source = Lumvek::Testing::SourceFolder();
+        if (!source.empty() && Lumvek::Testing::BinaryFolder().starts_with(source + "/build/"))
         {
-            EXPECT_EQ(folders.application, LUMVEK_SOURCE_DIR);
+            EXPECT_EQ(folders.application, source);
         }
     }
     for (const char* ignored : {static_cast<const char*>(nullptr), "", "relative/data"})

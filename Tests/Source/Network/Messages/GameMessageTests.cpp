@@ -8,6 +8,7 @@
 #include "Source/Network/Messages/VantorelAdapter.h"
 #include "Tests/LogCapture.h"
 #include "Tests/Source/Network/Messages/MessageTestSupport.h"
+#include "Tests/TestPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -390,7 +391,8 @@ TEST_F(GameMessagesTest, InputButtonsTravelAsOneBitEach)
 TEST(MessageLimits, CountsComeFromTheRegistryAndScoreListsFromTheConfiguration)
 {
     Lumvek::Testing::LogCapture log;
-    Lumvek::FileManager files(LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR);
+    const std::string source = Lumvek::Testing::SourceFolder();
+    Lumvek::FileManager files(source, source, source, source);
     files.RegisterFormats();
     Lumvek::RegisterRuntimeFormats(files);
     DataRegistry registry(files);

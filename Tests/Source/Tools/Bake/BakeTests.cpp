@@ -11,6 +11,7 @@
 #include "Engine/Runtime/Core/RuntimeFormats.h"
 #include "Tests/LogCapture.h"
 #include "Tests/TestFolder.h"
+#include "Tests/TestPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +28,7 @@ using namespace Lumvek::Testing;
 namespace
 {
 
-const std::string CommittedAssets = std::string(LUMVEK_SOURCE_DIR) + "/Assets";
+const std::string CommittedAssets = Lumvek::Testing::SourceFolder() + "/Assets";
 
 // Every file under the folder by its relative path, with its bytes.
 std::map<std::string, std::string> FilesUnder(const std::string& folder)
@@ -80,13 +81,14 @@ TEST(BakeAssets, BakingTwiceGivesTheCommittedFilesByteForByte)
         }
     }
     // A picture of everything, for a person to look over.
-    EXPECT_TRUE(WriteContactSheet(first.Root(), std::string(LUMVEK_BINARY_DIR) + "/ContactSheet.png"));
+    EXPECT_TRUE(WriteContactSheet(first.Root(), Lumvek::Testing::BinaryFolder() + "/ContactSheet.png"));
     EXPECT_TRUE(log.messages.empty());
 }
 
 TEST(BakeAssets, TextureDescriptionsBuildEveryRegionTheFrontEndNames)
 {
-    FileManager files(LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR, LUMVEK_SOURCE_DIR);
+    const std::string source = Lumvek::Testing::SourceFolder();
+    FileManager files(source, source, source, source);
     files.RegisterFormats();
     Lumvek::RegisterRuntimeFormats(files);
     ResourceTable table(&files);

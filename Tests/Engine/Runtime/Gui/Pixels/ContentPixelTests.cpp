@@ -6,6 +6,7 @@
 #include "Tests/Engine/Runtime/Gui/GuiTesting.h"
 #include "Tests/Engine/Runtime/OpenGL/OpenGLTestSupport.h"
 #include "Tests/LogCapture.h"
+#include "Tests/TestPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -24,15 +25,16 @@ using Testing::Near;
 constexpr Color Ink{0x41, 0x40, 0x42, 255};
 constexpr Color Paper{0xF6, 0xF2, 0xE6, 255};
 constexpr Color Gold{240, 190, 40, 255};
-const std::string Assets = std::string(LUMVEK_SOURCE_DIR) + "/Assets";
+const std::string Assets = Lumvek::Testing::SourceFolder() + "/Assets";
 
 // An application that never runs its thread, with the OpenGL device the test made.
 class PixelApplication : public Application
 {
 public:
     PixelApplication()
-        : Application("GuiPixelTests", "Linux", "en-US", ApplicationConfig(), Arguments(), LUMVEK_SOURCE_DIR,
-                      "/tmp/GuiPixelTests/Data", "/tmp/GuiPixelTests/Documents", "/tmp/GuiPixelTests/Temporary")
+        : Application("GuiPixelTests", "Linux", "en-US", ApplicationConfig(), Arguments(),
+                      Lumvek::Testing::SourceFolder(), "/tmp/GuiPixelTests/Data", "/tmp/GuiPixelTests/Documents",
+                      "/tmp/GuiPixelTests/Temporary")
     {
     }
     void Install(std::unique_ptr<GraphicsDevice> device) { graphicsDevice = std::move(device); }
@@ -131,7 +133,7 @@ protected:
         device->Render();
         Testing::Image image;
         EXPECT_TRUE(device->ReadPixels(nullptr, image.rgba, image.width, image.height));
-        const auto folder = std::filesystem::path(LUMVEK_BINARY_DIR) / "GuiPixelTests";
+        const auto folder = std::filesystem::path(Lumvek::Testing::BinaryFolder()) / "GuiPixelTests";
         std::filesystem::create_directories(folder);
         png_image png{};
         std::tie(png.version, png.width, png.height, png.format) =

@@ -1,0 +1,174 @@
+// The bots' choice of target and goal: the base chases the first local player, deathmatch bots hunt,
+// retreat, fetch weapons and wander over the navigation graph.
+
+#include "Source/Data/WeaponData.h"
+#include "Source/GameTypes/Deathmatch.h"
+#include "Source/GameTypes/GameType.h"
+#include "Source/World/BotNavigator.h"
+#include "Source/World/Player.h"
+#include "Source/World/World.h"
+
+#include <algorithm>
+#include <cmath>
+
+using namespace Lumvek;
+
+namespace
+{
+
+// A fetching bot looks this far for a pickup, and for the node at it.
+constexpr float PickupSearchRadius = 10.0f;
+constexpr float PickupNodeRadius = 1.0f;
+// A retreating bot heads for the node this close to its point at the world's edge.
+constexpr float RetreatNodeRadius = 5.0f;
+
+bool HasAmmunition(const Weapon* weapon)
+{
+    return weapon && (weapon->clip != 0 || weapon->reserve != 0);
+}
+
+NavNode* NodeOf(World& world, const Player& player)
+{
+    return world.navigator.NodeOf(player.body.lastPlatform);
+}
+
+// Wanders to a node the game's generator picks, unless already on its way to one.
+void Wander(World& world, BotState& bot)
+{
+    if (bot.state == BotState::Wander && !bot.arrived)
+        return;
+    const auto nodes = world.navigator.GetNodes();
+    if (nodes.empty())
+        return;
+    const float draw = static_cast<float>(world.gameRandom.Next()) * 2.3283064e-10f;
+    const size_t last = nodes.size() - 1;
+    const size_t index = std::min(static_cast<size_t>(std::round(draw * static_cast<float>(last))), last);
+    NavNode& node = *nodes[index];
+    bot.goal = &node;
+    bot.state = BotState::Wander;
+    bot.goalX = node.bounds.x + node.bounds.width * 0.5f + bot.randomOffset;
+    bot.target = nullptr;
+}
+
+// Heads for the pickup nearest the bot, unless already on its way to one; with none about, for the
+// node under the goal it had.
+void Fetch(World& world, BotState& bot)
+{
+    if (bot.state == BotState::Fetch && !bot.arrived)
+        return;
+    const Player& self = *bot.player;
+    const Vector2 at{self.body.x, self.body.y};
+    // The goal point's height is the top of the goal's node, where the bot walks.
+    Vector2 point{bot.goalX, bot.goal ? bot.goal->Top() : at.y};
+    const Pickup* nearest = nullptr;
+    float nearestDistance = 0.0f;
+    const float r = PickupSearchRadius;
+    for (const Pickup& pickup : world.pickupGrid.Query({at.x - r, at.y - r, 2.0f * r, 2.0f * r}))
+    {
+        const Rectangle b = pickup.GetBody().GetBounds();
+        const float dx = at.x - std::clamp(at.x, b.x, b.x + b.width);
+        const float dy = at.y - std::clamp(at.y, b.y, b.y + b.height);
+        if (!(dx * dx + dy * dy < r * r))
+            continue;
+        const float px = pickup.body->x - at.x;
+        const float py = pickup.body->y - at.y;
+        const float distance = px * px + py * py;
+        if (!nearest || distance < nearestDistance)
+        {
+            nearest = &pickup;
+            nearestDistance = distance;
+        }
+    }
+    if (nearest)
+        point = {nearest->body->x, nearest->body->y};
+    // The platform the pickup lies on, rather than a step above it whose centre is nearer but from
+    // which the bot could not reach down to it.
+    NavNode* node = world.navigator.FindNearestNode(world, point, PickupNodeRadius, true);
+    if (!node)
+        node = world.navigator.FindNearestNode(world, point, PickupNodeRadius);
+    if (!node)
+    {
+        Wander(world, bot);
+        return;
+    }
+    bot.goal = node;
+    bot.goalX = point.x;
+    bot.state = BotState::Fetch;
+    bot.target = nullptr;
+}
+
+} // namespace
+
+void GameType::ChooseBotTarget(BotState& bot)
+{
+    Player* target = FindBaseBotTarget();
+    if (!target || !bot.player || !bot.player->body.world)
+        return;
+    World& world = *bot.player->body.world;
+    bot.target = target;
+    bot.goal = NodeOf(world, *target);
+    // The base names no point on the goal: the bot makes for the player.
+    bot.goalX = target->body.x;
+}
+
+void Deathmatch::ChooseBotTarget(BotState& bot)
+{
+    if (!bot.player || !bot.player->body.world)
+        return;
+    Player& self = *bot.player;
+    World& world = *self.body.world;
+    Player* target = FindNearestEnemy(self);
+    bot.target = target;
+    const bool armed = HasAmmunition(self.weapon.get());
+    const bool stowedArmed = HasAmmunition(self.stowedWeapon.get());
+    if (!target)
+    {
+        if (armed || stowedArmed)
+            Wander(world, bot);
+        else
+            Fetch(world, bot);
+        return;
+    }
+    if (armed)
+    {
+        NavNode* node = NodeOf(world, *target);
+        if (!node)
+            return;
+        bot.state = BotState::Chase;
+        bot.goal = node;
+        bot.goalX = target->body.x;
+        const float range = (self.weapon->data ? self.weapon->data->optimalDistance : 0.0f) + bot.randomOffset;
+        const float left = node->bounds.x;
+        const float right = node->Right();
+        if (target->body.x - self.body.x > 0.0f)
+        {
+            bot.goalX -= range;
+            if (bot.goalX < left)
+                bot.goalX = left + std::fabs(bot.randomOffset);
+        }
+        else
+        {
+            bot.goalX += range;
+            if (bot.goalX > right)
+                bot.goalX = right - std::fabs(bot.randomOffset);
+        }
+        return;
+    }
+    if (stowedArmed)
+    {
+        const Rectangle& bounds = world.bounds;
+        const Vector2 point{target->body.x < self.body.x ? bounds.x + bounds.width : bounds.x,
+                            (bounds.y + 1.0f) + (bounds.height + 1.0f) * 0.5f};
+        NavNode* node = world.navigator.FindNearestNode(world, point, RetreatNodeRadius);
+        if (!node)
+        {
+            Wander(world, bot);
+            return;
+        }
+        bot.goal = node;
+        bot.state = BotState::Wander;
+        bot.goalX = node->bounds.x + node->bounds.width * 0.5f + bot.randomOffset;
+        return;
+    }
+    Fetch(world, bot);
+}

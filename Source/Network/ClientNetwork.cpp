@@ -1,0 +1,360 @@
+#include "Source/Network/ClientNetwork.h"
+
+#include "Engine/Foundation/Log.h"
+#include "Source/Data/DataRegistry.h"
+#include "Source/Data/Profile.h"
+#include "Source/GameTypes/GameType.h"
+#include "Source/Network/Messages/ControlMessages.h"
+#include "Source/Network/Messages/EventMessages.h"
+#include "Source/Network/Messages/GameStateMessage.h"
+#include "Source/Network/Messages/InputMessage.h"
+#include "Source/Network/ServerNetwork.h"
+#include "Source/World/GameContext.h"
+#include "Source/World/World.h"
+
+#include <atomic>
+#include <string>
+
+using namespace Lumvek;
+
+namespace
+{
+
+// Every token this program makes has its own sequence number.
+std::atomic<uint64_t> tokenSequence{0};
+
+MessageLimits LimitsOf(const GameContext& context)
+{
+    return context.registry ? MessageLimits::FromRegistry(*context.registry) : MessageLimits();
+}
+
+uint32_t ConfigurationCount(const GameContext& context)
+{
+    return context.registry ? context.registry->configurations.Count() : 0;
+}
+
+} // namespace
+
+ClientNetwork::ClientNetwork(GameContext& context, const ClientSettings& settings, uint64_t clientId,
+                             Net::Transport* transport)
+    : Network(settings), context(context), clientSettings(settings), clientId(clientId), limits(LimitsOf(context)),
+      adapter(limits),
+      client(transport ? std::make_unique<Net::Client>(allocator, *transport, config, adapter, 0.0)
+                       : std::make_unique<Net::Client>(allocator, Net::Address("0.0.0.0"), config, adapter, 0.0))
+{
+    const std::string server = settings.matcherIp + ":" + std::to_string(settings.matcherPort);
+    const Net::Address address(settings.matcherIp.c_str(), settings.matcherPort);
+    uint8_t token[Net::ConnectTokenBytes];
+    if (!address.IsValid() || !Net::GenerateConnectToken(1, &address, 60, 10, clientId, config.protocolId,
+                                                         tokenSequence++, GameServerKey, nullptr, token))
+        Log::Write("cannot make a connect token for the server {}", server);
+    else
+        client->Connect(clientId, token);
+    if (settings.simulate)
+        ApplySimulatorSettings(settings.packetLoss, settings.packetDuplication, settings.latencyAmount,
+                               settings.latencyVariance);
+    state = NetworkState::Waiting;
+}
+
+ClientNetwork::~ClientNetwork()
+{
+    client->Disconnect();
+}
+
+void ClientNetwork::ApplySimulatorSettings(float packetLoss, float duplication, float latency, float jitter)
+{
+    if (Net::NetworkSimulator* simulator = client->GetNetworkSimulator())
+    {
+        simulator->SetPacketLoss(packetLoss);
+        simulator->SetDuplicates(duplication);
+        simulator->SetLatency(latency);
+        simulator->SetJitter(jitter);
+        simulator->SetSeed(clientId);
+    }
+}
+
+void ClientNetwork::Update(int64_t delta)
+{
+    if (state == NetworkState::Stopped)
+        return;
+    timer += static_cast<float>(static_cast<double>(delta) / 1e9);
+    elapsed += delta;
+    client->SendPackets();
+    client->ReceivePackets();
+    // The library keeps its clock while disconnected too.
+    client->AdvanceTime(static_cast<double>(elapsed) / 1e9);
+
+    if (state == NetworkState::Waiting && clientIndex < 0 && client->IsConnected())
+    {
+        clientIndex = client->GetClientIndex();
+        Log::Write("connecting as {}", clientIndex);
+        auto* message = static_cast<AddPlayerMessage*>(client->CreateMessage(static_cast<int>(AddPlayerMessage::Type)));
+        if (message)
+        {
+            message->count = 0;
+            for (const PlayerSlot& slot : context.configuration.players)
+            {
+                if (message->count == AddPlayerMessage::MaxPlayers)
+                    break;
+                AddPlayerMessage::Player& entry = message->players[message->count++];
+                entry.localSlot = slot.localIndex;
+                if (slot.profile && slot.profile->activeLoadout < Profile::LoadoutCount)
+                {
+                    const ProfileLoadout& active = slot.profile->loadouts[slot.profile->activeLoadout];
+                    entry.parts = {active.head, active.core, active.arms, active.legs};
+                }
+            }
+            const int channel = static_cast<int>(GameChannel::Reliable);
+            if (message->count > 0 && client->CanSendMessage(channel))
+                client->SendMessage(channel, message);
+            else
+                client->ReleaseMessage(message);
+        }
+    }
+    // A connection that broke, and one that never came about (no server, full, refused, timed out),
+    // both end the role: waiting on would wait for ever.
+    if (client->IsDisconnected())
+    {
+        if (clientIndex >= 0)
+            Log::Write("disconnected");
+        else
+            Log::Write("could not connect to {}:{} ({})", clientSettings.matcherIp, clientSettings.matcherPort,
+                       Net::NetcodeClientStateName(client->GetNetcodeState()));
+        Stop();
+        return;
+    }
+    if (!client->IsConnected())
+        return;
+    for (int channel = 0; channel < 2; ++channel)
+        while (Net::Message* message = client->ReceiveMessage(channel))
+        {
+            ApplyMessage(*message);
+            client->ReleaseMessage(message);
+        }
+}
+
+bool ClientNetwork::IsValidLoadout(uint32_t head, uint32_t core, uint32_t arms, uint32_t legs) const
+{
+    return head < limits.heads && core < limits.cores && arms < limits.arms && legs < limits.legs;
+}
+
+void ClientNetwork::ApplyMessage(const Net::Message& message)
+{
+    GameConfiguration& configuration = context.configuration;
+    switch (static_cast<GameMessageType>(message.GetType()))
+    {
+    case GameMessageType::PlayerAdded:
+    {
+        const auto& added = static_cast<const PlayerAddedMessage&>(message);
+        if (static_cast<int32_t>(added.client) != clientIndex)
+        {
+            RemotePlayerSlot& slot = configuration.remotePlayers.emplace_back();
+            slot.id = static_cast<uint8_t>(added.player);
+            slot.clientId = added.client;
+        }
+        else
+            for (PlayerSlot& slot : configuration.players)
+                if (slot.localIndex == added.localSlot)
+                {
+                    slot.id = static_cast<uint8_t>(added.player);
+                    break;
+                }
+        break;
+    }
+    case GameMessageType::PlayerRemoved:
+    {
+        const auto& removed = static_cast<const PlayerRemovedMessage&>(message);
+        Slot& slot = configuration.GetPlayer(removed.player);
+        if (slot.player && context.world)
+            context.world->DropActivePlayer(*slot.player);
+        slot.player = nullptr;
+        slot.removed = true;
+        break;
+    }
+    case GameMessageType::VotingOptions:
+    {
+        const auto& voting = static_cast<const VotingOptionsMessage&>(message);
+        const uint32_t count = ConfigurationCount(context);
+        for (uint32_t option : voting.options)
+            if (option >= count)
+            {
+                Log::Write("the server offers configuration {}, which this game does not have: ignored", option);
+                return;
+            }
+        votingOptions = voting.options;
+        BeginTimedState(NetworkState::Voting, voting.duration - 0.5f);
+        break;
+    }
+    case GameMessageType::SetConfiguration:
+    {
+        const auto& chosen = static_cast<const SetConfigurationMessage&>(message);
+        const GameConfiguration* next =
+            context.registry ? context.registry->configurations.Get(chosen.configuration) : nullptr;
+        if (!next)
+        {
+            Log::Write("the server chose configuration {}, which this game does not have: ignored",
+                       chosen.configuration);
+            return;
+        }
+        chosenOption = chosen.configuration;
+        configuration = *next;
+        limits.SetConfiguration(configuration);
+        BeginTimedState(NetworkState::Configured, chosen.duration);
+        break;
+    }
+    case GameMessageType::SetLoadouts:
+    {
+        const auto& loadouts = static_cast<const SetLoadoutsMessage&>(message);
+        for (uint32_t i = 0; i < loadouts.count && i < SetLoadoutsMessage::MaxEntries; ++i)
+        {
+            const SetLoadoutsMessage::Entry& entry = loadouts.entries[i];
+            Slot& slot = configuration.GetPlayer(entry.player);
+            if (slot.removed)
+                continue;
+            slot.team = entry.team;
+            const LoadoutParts& parts = entry.parts;
+            // A part index equal to its list's count travels, but no part lies there.
+            if (!IsValidLoadout(parts.head, parts.core, parts.arms, parts.legs))
+            {
+                Log::Write("the server gave player {} a part past the part lists: it keeps its parts", entry.player);
+                continue;
+            }
+            slot.loadout.head = parts.head;
+            slot.loadout.core = parts.core;
+            slot.loadout.arms = parts.arms;
+            slot.loadout.legs = parts.legs;
+        }
+        BeginTimedState(NetworkState::Loaded, loadouts.duration);
+        break;
+    }
+    case GameMessageType::StartGame:
+        state = NetworkState::Prepared;
+        frame = 0;
+        nextStateFrame = 0;
+        break;
+    case GameMessageType::EndGame:
+    {
+        const auto& ended = static_cast<const EndGameMessage&>(message);
+        timer = 0.0f;
+        duration = ended.duration;
+        intermission = ended.intermission;
+        SaveJournal();
+        break;
+    }
+    case GameMessageType::GameState:
+    {
+        const auto& received = static_cast<const GameStateMessage&>(message);
+        // Older or repeated states are dropped.
+        if (received.frame < nextStateFrame)
+            break;
+        nextStateFrame = received.frame + 1;
+        break;
+    }
+    case GameMessageType::PlayerSpawned:
+    {
+        const auto& spawned = static_cast<const PlayerSpawnedMessage&>(message);
+        Slot& slot = configuration.GetPlayer(spawned.player);
+        if (slot.removed)
+            break;
+        if (!slot.player)
+        {
+            // The world makes the player there when it creates it.
+            slot.pendingSpawn = true;
+            slot.spawnPosition = spawned.position;
+            slot.spawnFlag = spawned.facesLeft;
+            break;
+        }
+        SpawnPoint point;
+        point.x = spawned.position.x;
+        point.y = spawned.position.y;
+        point.flipped = spawned.facesLeft;
+        slot.player->Spawn(point);
+        if (context.gameType)
+            context.gameType->SpawnPlayer(*slot.player);
+        break;
+    }
+    case GameMessageType::GameTypeEvent:
+    default:
+        // Scores and what only a server reads change nothing here.
+        break;
+    }
+}
+
+void ClientNetwork::SendInputs()
+{
+    const int channel = static_cast<int>(GameChannel::Unreliable);
+    for (const PlayerSlot& slot : context.configuration.players)
+    {
+        if (slot.id >= 16 || !client->CanSendMessage(channel))
+            continue;
+        auto* message = static_cast<InputMessage*>(client->CreateMessage(static_cast<int>(InputMessage::Type)));
+        if (!message)
+            continue;
+        message->frame = frame;
+        message->player = slot.id;
+        message->input = slot.player ? slot.player->input : PlayerInput();
+        client->SendMessage(channel, message);
+    }
+}
+
+void ClientNetwork::Step(float dt)
+{
+    switch (state)
+    {
+    case NetworkState::Prepared:
+        ++frame;
+        break;
+    case NetworkState::Playing:
+        SendInputs();
+        ++frame;
+        if (context.world)
+            context.world->StepPredicted(dt);
+        if (context.gameType)
+            context.gameType->UpdateCommon(dt);
+        break;
+    case NetworkState::Ended:
+        if (timer > duration)
+            state = NetworkState::Leaving;
+        // The match goes on showing under the results; nothing is sent any more.
+        ++frame;
+        if (context.world)
+            context.world->StepPredicted(dt);
+        if (context.gameType)
+            context.gameType->UpdateCommon(dt);
+        break;
+    default:
+        break;
+    }
+}
+
+void ClientNetwork::BeginLoading()
+{
+    state = NetworkState::Loading;
+}
+
+void ClientNetwork::BeginPreparing()
+{
+    state = NetworkState::Preparing;
+}
+
+void ClientNetwork::BeginStarting()
+{
+    state = NetworkState::Playing;
+}
+
+void ClientNetwork::SaveJournal()
+{
+    state = NetworkState::Ended;
+}
+
+void ClientNetwork::BeginEnding()
+{
+    BeginTimedState(NetworkState::Ending, intermission);
+}
+
+void ClientNetwork::Stop()
+{
+    state = NetworkState::Stopped;
+    if (!client->IsDisconnected())
+        client->Disconnect();
+}

@@ -1,0 +1,543 @@
+#include "Source/Network/ServerNetwork.h"
+
+#include "Engine/Foundation/Log.h"
+#include "Source/Data/DataRegistry.h"
+#include "Source/GameTypes/GameType.h"
+#include "Source/Network/Messages/ControlMessages.h"
+#include "Source/Network/Messages/GameStateMessage.h"
+#include "Source/Network/Messages/InputMessage.h"
+#include "Source/World/GameContext.h"
+#include "Source/World/World.h"
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+
+using namespace Lumvek;
+
+const uint8_t GameServerKey[Net::KeyBytes] = {
+    0x5b, 0x1e, 0xa3, 0x77, 0x0c, 0xd2, 0x48, 0x91, 0x3f, 0xe6, 0x2a, 0x85, 0x19, 0xcc, 0x60, 0x07,
+    0xb4, 0x53, 0x9e, 0x21, 0xf8, 0x6d, 0x34, 0xa0, 0x8b, 0x17, 0xde, 0x42, 0x79, 0xc5, 0x0e, 0x96,
+};
+
+namespace
+{
+
+MessageLimits LimitsOf(const GameContext& context)
+{
+    return context.registry ? MessageLimits::FromRegistry(*context.registry) : MessageLimits();
+}
+
+Net::Address HostingAddress(const ServerSettings& settings)
+{
+    return Net::Address(settings.hostingIp.empty() ? "0.0.0.0" : settings.hostingIp.c_str(), settings.hostingPort);
+}
+
+uint32_t ConfigurationCount(const GameContext& context)
+{
+    return context.registry ? static_cast<uint32_t>(context.registry->configurations.Count()) : 0;
+}
+
+} // namespace
+
+ServerNetwork::ServerNetwork(GameContext& context, const ServerSettings& settings, uint64_t seed,
+                             Net::Transport* transport)
+    : Network(settings), context(context), serverSettings(settings), optionSeed(seed), limits(LimitsOf(context)),
+      adapter(limits),
+      server(transport ? std::make_unique<Net::Server>(allocator, GameServerKey, *transport, config, adapter, 0.0)
+                       : std::make_unique<Net::Server>(allocator, GameServerKey, HostingAddress(settings), config,
+                                                       adapter, 0.0))
+{
+    serverSettings.maximumPlayers = std::clamp(serverSettings.maximumPlayers, 1u, MaxServerPlayers);
+    if (!server->Start(static_cast<int>(serverSettings.maximumPlayers)))
+        Log::Write("the server could not start on port {}", settings.hostingPort);
+    clients.resize(serverSettings.maximumPlayers);
+    ApplySimulatorSettings(settings.packetLoss, settings.packetDuplication, settings.latencyAmount,
+                           settings.latencyVariance);
+    BeginTimedState(NetworkState::Waiting, serverSettings.connectionTimeout);
+}
+
+ServerNetwork::~ServerNetwork()
+{
+    server->Stop();
+}
+
+void ServerNetwork::ApplySimulatorSettings(float packetLoss, float duplication, float latency, float jitter)
+{
+    if (Net::NetworkSimulator* simulator = server->GetNetworkSimulator())
+    {
+        simulator->SetPacketLoss(packetLoss);
+        simulator->SetDuplicates(duplication);
+        simulator->SetLatency(latency);
+        simulator->SetJitter(jitter);
+        simulator->SetSeed(optionSeed);
+    }
+}
+
+void ServerNetwork::Update(int64_t delta)
+{
+    if (state == NetworkState::Stopped)
+        return;
+    if (!server->IsRunning())
+    {
+        Stop();
+        return;
+    }
+    elapsed += delta;
+    const double time = Now();
+    server->SendPackets();
+    server->ReceivePackets();
+    server->AdvanceTime(time);
+
+    if (state == NetworkState::Waiting)
+        AcceptClients();
+    for (size_t i = 0; i < clients.size(); ++i)
+        if (clients[i].client >= 0 && !server->IsClientConnected(static_cast<int>(i)))
+            RemoveClient(static_cast<int>(i));
+    for (int channel = 0; channel < 2 && state != NetworkState::Stopped; ++channel)
+        for (size_t i = 0; i < clients.size(); ++i)
+        {
+            if (clients[i].client < 0)
+                continue;
+            while (Net::Message* message = server->ReceiveMessage(static_cast<int>(i), channel))
+            {
+                HandleMessage(static_cast<int>(i), *message);
+                server->ReleaseMessage(static_cast<int>(i), message);
+            }
+        }
+
+    switch (state)
+    {
+    case NetworkState::Waiting:
+    {
+        const bool expired = AdvanceTimer(delta);
+        const size_t count = players.size();
+        if (count == serverSettings.maximumPlayers || (expired && count >= serverSettings.minimumPlayers && count > 0))
+        {
+            Log::Write("configuring");
+            BeginTimedState(NetworkState::Voting, serverSettings.voteDuration);
+            ChooseOptions();
+            Broadcast<VotingOptionsMessage>(true,
+                                            [&](VotingOptionsMessage& message)
+                                            {
+                                                message.duration = serverSettings.voteDuration;
+                                                message.options = votingOptions;
+                                            });
+        }
+        break;
+    }
+    case NetworkState::Voting:
+        if (AdvanceTimer(delta))
+        {
+            TallyVotes();
+            state = NetworkState::Configured;
+        }
+        break;
+    case NetworkState::Loading:
+        if (AdvanceTimer(delta))
+            state = NetworkState::Loaded;
+        break;
+    case NetworkState::Preparing:
+        if (AdvanceTimer(delta))
+        {
+            preparedTime = time;
+            state = NetworkState::Prepared;
+        }
+        break;
+    case NetworkState::Playing:
+        StepFrames();
+        if (state == NetworkState::Playing && time >= nextStateTime && frame >= nextStateFrame)
+        {
+            SendGameStates(false);
+            nextStateTime = time + serverSettings.gameStateUpdateRate;
+            nextStateFrame = frame + 1;
+        }
+        break;
+    case NetworkState::Ended:
+        if (AdvanceTimer(delta))
+            state = NetworkState::Leaving;
+        break;
+    case NetworkState::Ending:
+        if (AdvanceTimer(delta))
+            BeginTimedState(NetworkState::Waiting, serverSettings.connectionTimeout);
+        break;
+    default:
+        break;
+    }
+}
+
+void ServerNetwork::AcceptClients()
+{
+    for (int i = 0; i < server->GetMaxClients(); ++i)
+    {
+        if (clients[static_cast<size_t>(i)].client >= 0 || !server->IsClientConnected(i))
+            continue;
+        timer = 0.0f;
+        Log::Write("client {} connected", i);
+        if (players.size() < serverSettings.maximumPlayers)
+            clients[static_cast<size_t>(i)] = {i, 0};
+        else
+            server->DisconnectClient(i);
+    }
+}
+
+RemotePlayerSlot* ServerNetwork::RemoteSlot(uint32_t player)
+{
+    // A removed slot keeps its id until the configuration is reset, and a new player may have it.
+    for (RemotePlayerSlot& slot : context.configuration.remotePlayers)
+        if (slot.id == player && !slot.removed)
+            return &slot;
+    return nullptr;
+}
+
+Slot* ServerNetwork::OwnPlayer(int client, uint32_t player, const char* what)
+{
+    for (const InputBuffer& buffer : players)
+        if (buffer.player == player && buffer.client == client)
+            return RemoteSlot(player);
+    Log::Write("client {} sent {} for player {}, which is not one of its players: ignored", client, what, player);
+    return nullptr;
+}
+
+bool ServerNetwork::IsValidLoadout(const LoadoutParts& parts) const
+{
+    // The wire lets a part index equal to its list's count through; no part lies there.
+    return parts.head < limits.heads && parts.core < limits.cores && parts.arms < limits.arms &&
+           parts.legs < limits.legs;
+}
+
+void ServerNetwork::HandleMessage(int client, Net::Message& message)
+{
+    switch (static_cast<GameMessageType>(message.GetType()))
+    {
+    case GameMessageType::AddPlayer:
+        AddPlayers(client, static_cast<const AddPlayerMessage&>(message));
+        break;
+    case GameMessageType::SetLoadout:
+    {
+        const auto& loadout = static_cast<const SetLoadoutMessage&>(message);
+        Slot* slot = OwnPlayer(client, loadout.player, "a loadout");
+        if (slot && !IsValidLoadout(loadout.parts))
+            Log::Write("client {} asked for a part past the part lists for player {}: ignored", client, loadout.player);
+        else if (slot)
+        {
+            slot->loadout.head = loadout.parts.head;
+            slot->loadout.core = loadout.parts.core;
+            slot->loadout.arms = loadout.parts.arms;
+            slot->loadout.legs = loadout.parts.legs;
+        }
+        break;
+    }
+    case GameMessageType::SetVote:
+    {
+        const auto& vote = static_cast<const SetVoteMessage&>(message);
+        if (Slot* slot = OwnPlayer(client, vote.player, "a vote"))
+            slot->vote = vote.choice;
+        break;
+    }
+    case GameMessageType::Input:
+    {
+        const auto& input = static_cast<const InputMessage&>(message);
+        for (InputBuffer& buffer : players)
+        {
+            if (buffer.player != input.player)
+                continue;
+            // Another client's player, a frame already stepped or one too far ahead: dropped quietly.
+            if (buffer.client == client && input.frame >= frame && input.frame - frame < InputFrames)
+            {
+                const uint32_t index = input.frame % InputFrames;
+                buffer.inputs[index] = input.input;
+                buffer.present[index] = true;
+            }
+            break;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void ServerNetwork::AddPlayers(int client, const AddPlayerMessage& message)
+{
+    const uint32_t count = message.count <= AddPlayerMessage::MaxPlayers ? message.count : 0;
+    Log::Write("adding {} players for {}", count, client);
+    ClientSlot& slot = clients[static_cast<size_t>(client)];
+    if (state != NetworkState::Waiting || slot.playerCount != 0 ||
+        players.size() + count > serverSettings.maximumPlayers)
+    {
+        server->DisconnectClient(client);
+        return;
+    }
+    slot.playerCount = static_cast<int32_t>(count);
+    for (const InputBuffer& buffer : players)
+        SendPlayerAdded(client, buffer);
+    GameConfiguration& configuration = context.configuration;
+    for (uint32_t i = 0; i < count; ++i)
+    {
+        const AddPlayerMessage::Player& entry = message.players[i];
+        // Bots are renumbered around the players when a match starts, so only players hold ids here:
+        // the ids stay below the server's player count, which the messages can carry.
+        auto taken = [&](uint8_t id)
+        {
+            auto holds = [id](const Slot& slot) { return slot.id == id && !slot.removed; };
+            return std::any_of(configuration.players.begin(), configuration.players.end(), holds) ||
+                   std::any_of(configuration.remotePlayers.begin(), configuration.remotePlayers.end(), holds);
+        };
+        uint8_t id = 0;
+        while (id < Slot::NoId && taken(id))
+            ++id;
+        InputBuffer& buffer = players.emplace_back();
+        buffer.player = id;
+        buffer.client = client;
+        buffer.localSlot = entry.localSlot;
+        for (PlayerInput& input : buffer.inputs)
+            input = PlayerInput();
+        RemotePlayerSlot& remote = configuration.remotePlayers.emplace_back();
+        remote.id = id;
+        remote.clientId = static_cast<uint32_t>(client);
+        // A part past its list keeps the configuration's choice for the slot.
+        if (IsValidLoadout(entry.parts))
+        {
+            remote.loadout.head = entry.parts.head;
+            remote.loadout.core = entry.parts.core;
+            remote.loadout.arms = entry.parts.arms;
+            remote.loadout.legs = entry.parts.legs;
+        }
+        else
+            Log::Write("client {} asked for a part past the part lists for its player {}: ignored", client, id);
+        for (size_t to = 0; to < clients.size(); ++to)
+            if (clients[to].HasPlayers())
+                SendPlayerAdded(static_cast<int>(to), buffer);
+    }
+}
+
+void ServerNetwork::RemoveClient(int client)
+{
+    Log::Write("client {} disconnected", client);
+    const bool hadPlayers = clients[static_cast<size_t>(client)].playerCount > 0;
+    clients[static_cast<size_t>(client)] = {-1, -1};
+    for (auto it = players.begin(); it != players.end();)
+    {
+        if (it->client != client)
+        {
+            ++it;
+            continue;
+        }
+        const uint8_t id = it->player;
+        Broadcast<PlayerRemovedMessage>(true, [&](PlayerRemovedMessage& message) { message.player = id; });
+        if (RemotePlayerSlot* slot = RemoteSlot(id))
+        {
+            if (slot->player && context.world)
+                context.world->DropActivePlayer(*slot->player);
+            slot->player = nullptr;
+            slot->removed = true;
+        }
+        it = players.erase(it);
+    }
+    // A client that never added a player (a refused or probing connection) leaves the server running.
+    if (hadPlayers && players.empty())
+        Stop();
+}
+
+void ServerNetwork::ChooseOptions()
+{
+    // Only configurations that exist are offered: with fewer than three, the list repeats.
+    const uint32_t count = ConfigurationCount(context);
+    std::mt19937 random(static_cast<uint32_t>(optionSeed ^ (optionSeed >> 32)));
+    optionSeed = optionSeed * 6364136223846793005ull + 1442695040888963407ull;
+    std::array<uint32_t, 3> order = {1, 2, 0};
+    if (random() % 3 == 2)
+        order = {2, 1, 0};
+    for (uint32_t i = 0; i < 3; ++i)
+        votingOptions[i] = count > 0 ? order[i] % count : 0;
+}
+
+void ServerNetwork::TallyVotes()
+{
+    std::array<uint32_t, 3> counts{};
+    for (const RemotePlayerSlot& slot : context.configuration.remotePlayers)
+        if (slot.vote < 3)
+            ++counts[slot.vote];
+    uint32_t best = 0;
+    for (uint32_t i = 0; i < 3; ++i)
+        if (counts[i] > best)
+        {
+            best = counts[i];
+            chosenOption = votingOptions[i];
+        }
+    if (context.registry && chosenOption < ConfigurationCount(context))
+        if (const GameConfiguration* chosen = context.registry->configurations.Get(chosenOption))
+            context.configuration = *chosen;
+
+    const uint32_t teams = std::max(context.configuration.teamCount, 1u);
+    const auto perTeam = static_cast<uint32_t>(std::ceil(static_cast<float>(players.size()) / float(teams)));
+    uint32_t team = 0;
+    uint32_t inTeam = 0;
+    for (const ClientSlot& client : clients)
+        for (const InputBuffer& buffer : players)
+        {
+            if (client.client < 0 || buffer.client != client.client)
+                continue;
+            Slot* slot = RemoteSlot(buffer.player);
+            if (!slot)
+                continue;
+            if (teams == 1)
+            {
+                slot->team = Player::NoTeam;
+                continue;
+            }
+            slot->team = static_cast<uint8_t>(team);
+            if (++inTeam == perTeam)
+            {
+                ++team;
+                inTeam = 0;
+            }
+        }
+}
+
+void ServerNetwork::StepFrames()
+{
+    const double time = Now();
+    // Frames are stepped no further than the deadline: with no player at all every frame is complete.
+    while (state == NetworkState::Playing)
+    {
+        const uint32_t index = frame % InputFrames;
+        const bool complete = std::all_of(players.begin(), players.end(),
+                                          [&](const InputBuffer& buffer) { return buffer.present[index]; });
+        if (time < deadline && (!complete || players.empty()))
+            break;
+        if (time >= deadline)
+            Log::Write("Missed input on frame {}", frame);
+        for (InputBuffer& buffer : players)
+        {
+            if (!buffer.present[index])
+                buffer.inputs[index] = buffer.inputs[(index + InputFrames - 1) % InputFrames];
+            if (Slot* slot = RemoteSlot(buffer.player); slot && slot->player)
+                slot->player->input = buffer.inputs[index];
+            buffer.present[index] = false;
+        }
+        const float dt = static_cast<float>(FrameSeconds);
+        if (context.world)
+            context.world->Step(dt);
+        if (context.gameType)
+            context.gameType->Update(dt);
+        ++frame;
+        deadline += FrameSeconds;
+    }
+}
+
+template <class Message, class Fill> void ServerNetwork::SendTo(int client, bool reliable, const Fill& fill)
+{
+    constexpr GameMessageType type = Message::Type;
+    Net::Message* created = server->CreateMessage(client, static_cast<int>(type));
+    if (!created)
+        return;
+    fill(static_cast<Message&>(*created));
+    const int channel = static_cast<int>(GetMessageChannel(type, reliable));
+    if (server->CanSendMessage(client, channel))
+        server->SendMessage(client, channel, created);
+    else
+        server->ReleaseMessage(client, created);
+}
+
+template <class Message, class Fill> void ServerNetwork::Broadcast(bool reliable, const Fill& fill)
+{
+    for (size_t i = 0; i < clients.size(); ++i)
+        if (clients[i].HasPlayers())
+            SendTo<Message>(static_cast<int>(i), reliable, fill);
+}
+
+void ServerNetwork::SendPlayerAdded(int to, const InputBuffer& buffer)
+{
+    SendTo<PlayerAddedMessage>(to, true,
+                               [&](PlayerAddedMessage& message)
+                               {
+                                   message.client = static_cast<uint32_t>(buffer.client);
+                                   message.player = buffer.player;
+                                   message.localSlot = buffer.localSlot;
+                               });
+}
+
+void ServerNetwork::SendGameStates(bool reliable)
+{
+    // The world's share of the state is filled by the state collection once it is part of the game.
+    Broadcast<GameStateMessage>(reliable, [&](GameStateMessage& message) { message.frame = frame; });
+}
+
+void ServerNetwork::BeginLoading()
+{
+    Log::Write("loading");
+    limits.SetConfiguration(context.configuration);
+    BeginTimedState(NetworkState::Loading, serverSettings.loadDuration);
+    Broadcast<SetConfigurationMessage>(true,
+                                       [&](SetConfigurationMessage& message)
+                                       {
+                                           message.duration = serverSettings.loadDuration;
+                                           message.configuration = chosenOption;
+                                       });
+}
+
+void ServerNetwork::BeginPreparing()
+{
+    Log::Write("preparing");
+    BeginTimedState(NetworkState::Preparing, settings.prepareDuration);
+    Broadcast<SetLoadoutsMessage>(
+        true,
+        [&](SetLoadoutsMessage& message)
+        {
+            message.duration = settings.prepareDuration;
+            message.count = 0;
+            for (const InputBuffer& buffer : players)
+            {
+                if (message.count == SetLoadoutsMessage::MaxEntries)
+                    break;
+                const Slot* found = RemoteSlot(buffer.player);
+                const Slot slot = found ? *found : Slot();
+                SetLoadoutsMessage::Entry& entry = message.entries[message.count++];
+                entry.player = buffer.player;
+                entry.team = slot.team;
+                entry.parts = {slot.loadout.head, slot.loadout.core, slot.loadout.arms, slot.loadout.legs};
+            }
+        });
+}
+
+void ServerNetwork::BeginStarting()
+{
+    Log::Write("starting");
+    state = NetworkState::Playing;
+    Broadcast<StartGameMessage>(true, [](StartGameMessage&) {});
+    frame = 0;
+    nextStateFrame = 0;
+    nextStateTime = 0.0;
+    deadline = preparedTime + serverSettings.forceUpdateTimeout;
+    for (InputBuffer& buffer : players)
+        buffer.present.fill(false);
+}
+
+void ServerNetwork::SaveJournal()
+{
+    SendGameStates(true);
+    Broadcast<EndGameMessage>(true,
+                              [&](EndGameMessage& message)
+                              {
+                                  message.duration = settings.endDuration;
+                                  message.intermission = serverSettings.intermissionDuration;
+                              });
+    BeginTimedState(NetworkState::Ended, settings.endDuration);
+}
+
+void ServerNetwork::BeginEnding()
+{
+    BeginTimedState(NetworkState::Ending, serverSettings.intermissionDuration);
+}
+
+void ServerNetwork::Stop()
+{
+    if (state == NetworkState::Stopped)
+        return;
+    Log::Write("stopping");
+    state = NetworkState::Stopped;
+    server->DisconnectAllClients();
+    server->Stop();
+}

@@ -1,0 +1,115 @@
+#pragma once
+
+#include "Libraries/Net/Memory.h"
+#include "Libraries/Net/Server.h"
+#include "Source/Network/Messages/MessageLimits.h"
+#include "Source/Network/Messages/VantorelAdapter.h"
+#include "Source/Network/Network.h"
+#include "Source/World/PlayerInput.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class GameContext;
+class AddPlayerMessage;
+struct LoadoutParts;
+
+// The key connect tokens are sealed with; the client role holds the same one.
+extern const uint8_t GameServerKey[Net::KeyBytes];
+
+// The authoritative role of a dedicated server: it takes clients and their players, runs the vote
+// among three configurations, paces the clients through loading, preparing and starting, steps the
+// match in ticks of 1/60 s from the players' inputs (up to a deadline, repeating a late player's last
+// input), and ends each match with an intermission before the next vote. Owned by the game system;
+// everything, the library server included, runs on the application thread.
+class ServerNetwork final : public Network
+{
+public:
+    static constexpr uint32_t InputFrames = 120;
+    static constexpr double FrameSeconds = 1.0 / 60.0;
+
+    // One player added by a client, with its inputs by frame modulo InputFrames.
+    struct InputBuffer
+    {
+        uint8_t player = 0;
+        int32_t client = 0;
+        uint32_t localSlot = 0;
+        std::array<PlayerInput, InputFrames> inputs{};
+        std::array<bool, InputFrames> present{};
+    };
+
+    // Binds to HostingIp:HostingPort, or to the transport when one is given (tests run several roles in
+    // one process); the transport must outlive the role. The seed picks the voting options.
+    ServerNetwork(GameContext& context, const ServerSettings& settings, uint64_t seed,
+                  Net::Transport* transport = nullptr);
+    ~ServerNetwork() override;
+
+    void Update(int64_t elapsed) override;
+    void BeginLoading() override;
+    void BeginPreparing() override;
+    void BeginStarting() override;
+    // The server steps inside Update.
+    void Step(float) override {}
+    void SaveJournal() override;
+    void BeginEnding() override;
+    void Stop() override;
+    void ApplySimulatorSettings(float packetLoss, float duplication, float latency, float jitter) override;
+
+    const ServerSettings& GetServerSettings() const { return serverSettings; }
+    // False when the socket did not open or the slots did not fit: the role stops at its first update.
+    bool IsListening() const { return server->IsRunning(); }
+    Net::Address GetAddress() const { return server->GetAddress(); }
+    const std::vector<InputBuffer>& GetPlayers() const { return players; }
+    uint32_t GetFrame() const { return frame; }
+    const std::array<uint32_t, 3>& GetVotingOptions() const { return votingOptions; }
+    uint32_t GetChosenOption() const { return chosenOption; }
+
+private:
+    struct ClientSlot
+    {
+        int32_t client = -1;
+        int32_t playerCount = -1;
+        bool HasPlayers() const { return client >= 0 && playerCount >= 1; }
+    };
+
+    double Now() const { return static_cast<double>(elapsed) / 1e9; }
+    void AcceptClients();
+    void HandleMessage(int client, Net::Message& message);
+    void AddPlayers(int client, const AddPlayerMessage& message);
+    void RemoveClient(int client);
+    void ChooseOptions();
+    void TallyVotes();
+    void StepFrames();
+    // The configuration player a client's message names; null (with a message) when the id is not one
+    // of that client's players.
+    struct Slot* OwnPlayer(int client, uint32_t player, const char* what);
+    // The remote player with the id that has not left; null when there is none.
+    struct RemotePlayerSlot* RemoteSlot(uint32_t player);
+    bool IsValidLoadout(const LoadoutParts& parts) const;
+    // Creates, fills and sends a message to every slot with players; a channel that cannot take it
+    // drops it.
+    template <class Message, class Fill> void Broadcast(bool reliable, const Fill& fill);
+    template <class Message, class Fill> void SendTo(int client, bool reliable, const Fill& fill);
+    void SendPlayerAdded(int to, const InputBuffer& buffer);
+    void SendGameStates(bool reliable);
+
+    GameContext& context;
+    ServerSettings serverSettings;
+    int64_t elapsed = 0;
+    uint32_t frame = 0;
+    uint32_t nextStateFrame = 0;
+    double preparedTime = 0.0;
+    double nextStateTime = 0.0;
+    double deadline = 0.0;
+    std::vector<ClientSlot> clients;
+    std::vector<InputBuffer> players;
+    std::array<uint32_t, 3> votingOptions{};
+    uint32_t chosenOption = 0;
+    uint64_t optionSeed;
+    MessageLimits limits;
+    VantorelAdapter adapter;
+    Net::DefaultAllocator allocator;
+    std::unique_ptr<Net::Server> server;
+};

@@ -1,0 +1,424 @@
+#include "Source/World/BotNavigator.h"
+
+#include "Source/World/BotSteering.h"
+#include "Source/World/World.h"
+
+#include <box2d/box2d.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+using namespace Lumvek;
+
+namespace
+{
+
+// How far beside a platform a player may land when it walks or drops off it.
+constexpr float Reach = 4.0f;
+// Spans of ground narrower than this are no way down.
+constexpr float NarrowestSpan = 0.25f;
+// The floor-neighbour probe, just beyond either end of a platform.
+constexpr float Probe = 0.1f;
+constexpr float SameX = 0.0001f;
+
+struct Span
+{
+    float lo;
+    float hi;
+};
+
+bool EntirelyLeftOf(const NavNode& node, const NavNode& of)
+{
+    return node.Right() <= of.bounds.x;
+}
+
+bool EntirelyRightOf(const NavNode& node, const NavNode& of)
+{
+    return node.bounds.x >= of.Right();
+}
+
+// The node's waypoint nearest x; the first of two as near. The node has waypoints.
+Waypoint* NearestWaypoint(const NavNode& node, float x)
+{
+    Waypoint* nearest = node.waypoints.front().get();
+    for (const std::unique_ptr<Waypoint>& waypoint : node.waypoints)
+        if (std::fabs(waypoint->x - x) < std::fabs(nearest->x - x))
+            nearest = waypoint.get();
+    return nearest;
+}
+
+float Distance(const Waypoint& a, const Waypoint& b)
+{
+    return std::hypot(b.x - a.x, b.y - a.y);
+}
+
+void Join(Waypoint& a, Waypoint& b, float cost)
+{
+    // A pair joined twice would only be relaxed twice at the same cost.
+    const auto joined = [](const Waypoint& from, const Waypoint& to)
+    {
+        return std::any_of(from.neighbours.begin(), from.neighbours.end(),
+                           [&to](const Waypoint::Neighbour& n) { return n.waypoint == &to; });
+    };
+    if (&a == &b || joined(a, b))
+        return;
+    a.neighbours.push_back({&b, cost});
+    b.neighbours.push_back({&a, cost});
+}
+
+// Looks for anything solid between two waypoints: the platforms of the link itself, one-way
+// platforms and moving or dynamic bodies do not block.
+class SightBlocker final : public b2RayCastCallback
+{
+public:
+    SightBlocker(const Platform* first, const Platform* second) : first(first), second(second) {}
+
+    float ReportFixture(b2Fixture* fixture, const b2Vec2&, const b2Vec2&, float) override
+    {
+        if (fixture->GetBody()->GetType() != b2_staticBody)
+            return -1.0f;
+        const auto* body = reinterpret_cast<const Body*>(fixture->GetUserData().pointer);
+        if (const auto* platform = dynamic_cast<const PlatformBody*>(body); platform && platform->platform)
+        {
+            const Platform* record = platform->platform;
+            if (record == first || record == second || record->oneWay)
+                return -1.0f;
+        }
+        blocked = true;
+        return 0.0f;
+    }
+
+    bool blocked = false;
+
+private:
+    const Platform* first;
+    const Platform* second;
+};
+
+bool Blocked(World& world, Vector2 from, Vector2 to, const Platform* first, const Platform* second)
+{
+    b2World* physics = world.GetPhysics();
+    // Box2D refuses a ray of no length, and nothing lies between a point and itself.
+    if (!physics || (to - from).Length() < SameX)
+        return false;
+    SightBlocker blocker(first, second);
+    physics->RayCast(&blocker, b2Vec2(from.x, from.y), b2Vec2(to.x, to.y));
+    return blocker.blocked;
+}
+
+} // namespace
+
+void BotNavigator::ClearGraph()
+{
+    // Nothing of the bots may point into the graph once it is gone.
+    for (BotState& bot : bots)
+    {
+        bot.goal = bot.previousGoal = nullptr;
+        bot.lastStart = nullptr;
+        bot.path.clear();
+    }
+    nodes.clear();
+    platformNodes.clear();
+    generation = 0;
+    lastCost = 0.0f;
+}
+
+void BotNavigator::Build(World& world)
+{
+    ClearGraph();
+    BuildNodes(world);
+    BuildLinks(world);
+    BuildWaypoints(world);
+}
+
+void BotNavigator::BuildNodes(World& world)
+{
+    platformNodes.assign(world.platforms.Count(), nullptr);
+    for (Platform& platform : world.platforms.View())
+    {
+        if (platform.moving || platform.impassable)
+            continue;
+        auto node = std::make_unique<NavNode>();
+        node->platform = &platform;
+        node->bounds = platform.GetBody().GetBounds();
+        platformNodes[platform.id] = node.get();
+        nodes.push_back(std::move(node));
+    }
+    std::stable_sort(nodes.begin(), nodes.end(),
+                     [](const std::unique_ptr<NavNode>& a, const std::unique_ptr<NavNode>& b)
+                     {
+                         if (a->Top() != b->Top())
+                             return a->Top() > b->Top();
+                         return a->bounds.x < b->bounds.x;
+                     });
+}
+
+void BotNavigator::BuildLinks(World& world)
+{
+    std::vector<Span> spans;
+    std::vector<Span> kept;
+    for (size_t i = 0; i < nodes.size(); ++i)
+    {
+        NavNode& node = *nodes[i];
+        const Rectangle& n = node.bounds;
+        const float top = node.Top();
+
+        // Solid ground beside the node's top bounds where a player can step off it.
+        float left = n.x - Reach;
+        float right = node.Right() + Reach;
+        const Rectangle around{n.x - Reach, top - Probe, n.width + 2.0f * Reach, 2.0f * Probe};
+        for (Platform& beside : world.platformGrid.Query(around))
+        {
+            if (beside.oneWay || beside.moving)
+                continue;
+            const Rectangle q = beside.GetBody().GetBounds();
+            if (q.y + q.height == top && q.x >= n.x)
+                continue;
+            if (q.x <= n.x && q.x + q.width > left)
+                left = q.x + q.width;
+            if (node.Right() <= q.x + q.width && q.x < right)
+                right = q.x;
+        }
+
+        spans.clear();
+        if (node.platform->oneWay)
+            spans.push_back({left, right});
+        else
+        {
+            if (left + NarrowestSpan < n.x)
+                spans.push_back({left, n.x});
+            if (node.Right() < right - NarrowestSpan)
+                spans.push_back({node.Right(), right});
+        }
+
+        if (Platform* floor = FindPlatformAt(world, n.x - Probe, top))
+            if (NavNode* other = NodeOf(floor))
+                node.links.push_back({other, n.x - Probe, n.x});
+        if (Platform* floor = FindPlatformAt(world, node.Right() + Probe, top))
+            if (NavNode* other = NodeOf(floor))
+                node.links.push_back({other, node.Right(), node.Right() + Probe});
+
+        // Drops onto the nodes below, nearest first: what a nearer node covers hides the ones under it.
+        for (size_t j = i + 1; j < nodes.size() && !spans.empty(); ++j)
+        {
+            NavNode& below = *nodes[j];
+            const float lo = below.bounds.x;
+            const float hi = below.Right();
+            kept.clear();
+            for (const Span& span : spans)
+            {
+                if (!(span.hi > lo && span.lo < hi))
+                {
+                    kept.push_back(span);
+                    continue;
+                }
+                if (lo - span.lo > NarrowestSpan)
+                    kept.push_back({span.lo, lo});
+                if (span.hi - hi > NarrowestSpan)
+                    kept.push_back({hi, span.hi});
+                const float overlapLo = std::max(span.lo, lo);
+                const float overlapHi = std::min(span.hi, hi);
+                node.links.push_back({&below, overlapLo, overlapHi});
+                below.links.push_back({&node, overlapHi, overlapLo});
+            }
+            spans.swap(kept);
+        }
+    }
+}
+
+void BotNavigator::BuildWaypoints(World& world)
+{
+    for (const std::unique_ptr<NavNode>& owner : nodes)
+    {
+        NavNode& node = *owner;
+        // Joining adds links to other nodes' lists, never to this one's: walking it by index is safe.
+        for (size_t k = 0; k < node.links.size(); ++k)
+        {
+            const NavLink link = node.links[k];
+            if (!(link.a < link.b))
+                continue;
+            NavNode& other = *link.other;
+            const float mid = link.a + (link.b - link.a) * 0.5f;
+            const Vector2 p1{std::clamp(mid, node.bounds.x, node.Right()), node.Top()};
+            Vector2 p2{mid, other.Top()};
+            if (EntirelyLeftOf(other, node))
+                p2.x = other.Right();
+            else if (EntirelyRightOf(other, node))
+                p2.x = other.bounds.x;
+            if (Blocked(world, p1, p2, node.platform, other.platform))
+                continue;
+            Waypoint& there = WaypointAt(other, p2.x, p2.y);
+            Waypoint& here = WaypointAt(node, p1.x, p1.y);
+            Join(there, here, Distance(there, here));
+        }
+    }
+    for (const std::unique_ptr<NavNode>& owner : nodes)
+    {
+        std::vector<std::unique_ptr<Waypoint>>& waypoints = owner->waypoints;
+        std::stable_sort(waypoints.begin(), waypoints.end(),
+                         [](const std::unique_ptr<Waypoint>& a, const std::unique_ptr<Waypoint>& b)
+                         { return a->x < b->x; });
+        // A solid platform standing on the top (a wall, a bunker) parts the waypoints either side of it:
+        // walking along the top runs into it.
+        const float above = owner->Top() + Probe;
+        for (size_t k = 1; k < waypoints.size(); ++k)
+        {
+            Waypoint& a = *waypoints[k - 1];
+            Waypoint& b = *waypoints[k];
+            if (!Blocked(world, {a.x, above}, {b.x, above}, owner->platform, owner->platform))
+                Join(a, b, Distance(a, b));
+        }
+    }
+}
+
+Waypoint& BotNavigator::WaypointAt(NavNode& node, float x, float y)
+{
+    for (const std::unique_ptr<Waypoint>& waypoint : node.waypoints)
+        if (std::fabs(waypoint->x - x) < SameX)
+            return *waypoint;
+    auto waypoint = std::make_unique<Waypoint>();
+    waypoint->node = &node;
+    waypoint->x = x;
+    waypoint->y = y;
+    node.waypoints.push_back(std::move(waypoint));
+    return *node.waypoints.back();
+}
+
+Platform* BotNavigator::FindPlatformAt(World& world, float x, float y)
+{
+    for (Platform& platform : world.platformGrid.QueryPoint({x, y - Probe}))
+    {
+        const Rectangle bounds = platform.GetBody().GetBounds();
+        if (std::fabs(bounds.y + bounds.height - y) < SameX)
+            return &platform;
+    }
+    return nullptr;
+}
+
+NavNode* BotNavigator::NodeOf(const Platform* platform) const
+{
+    if (!platform || platform->id >= platformNodes.size())
+        return nullptr;
+    NavNode* node = platformNodes[platform->id];
+    // A node made for another world's platform of the same index is not this one's.
+    return node && node->platform == platform ? node : nullptr;
+}
+
+NavNode* BotNavigator::FindNearestNode(World& world, Vector2 point, float radius, bool underPoint) const
+{
+    NavNode* nearest = nullptr;
+    float nearestDistance = 0.0f;
+    const Rectangle square{point.x - radius, point.y - radius, 2.0f * radius, 2.0f * radius};
+    for (Platform& platform : world.platformGrid.Query(square))
+    {
+        NavNode* node = NodeOf(&platform);
+        if (!node || (underPoint && node->Top() > point.y + SameX))
+            continue;
+        const Rectangle& b = node->bounds;
+        const float dx = point.x - std::clamp(point.x, b.x, b.x + b.width);
+        const float dy = point.y - std::clamp(point.y, b.y, b.y + b.height);
+        if (dx * dx + dy * dy >= radius * radius)
+            continue;
+        const float cx = point.x - (b.x + b.width * 0.5f);
+        const float cy = point.y - (b.y + b.height * 0.5f);
+        const float distance = cx * cx + cy * cy;
+        if (!nearest || distance < nearestDistance)
+        {
+            nearest = node;
+            nearestDistance = distance;
+        }
+    }
+    return nearest;
+}
+
+void BotNavigator::FindPath(const BotMotion& motion, const NavNode& start, float startX, const NavNode& goal,
+                            float goalX, std::vector<Waypoint*>& path)
+{
+    ++searchCount;
+    if (!timeSearches)
+    {
+        Search(motion, start, startX, goal, goalX, path);
+        return;
+    }
+    const auto begin = std::chrono::steady_clock::now();
+    Search(motion, start, startX, goal, goalX, path);
+    searchNanoseconds += static_cast<uint64_t>(
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - begin).count());
+}
+
+void BotNavigator::Search(const BotMotion& motion, const NavNode& start, float startX, const NavNode& goal, float goalX,
+                          std::vector<Waypoint*>& path)
+{
+    path.clear();
+    // Stamps run on; when they wrap, every waypoint forgets its old ones so none is taken for current.
+    if (++generation == 0)
+    {
+        for (const std::unique_ptr<NavNode>& node : nodes)
+            for (const std::unique_ptr<Waypoint>& waypoint : node->waypoints)
+                waypoint->generation = 0;
+        generation = 1;
+    }
+    if (start.waypoints.empty() || goal.waypoints.empty())
+        return;
+    Waypoint* const s = NearestWaypoint(start, startX);
+    Waypoint* const g = NearestWaypoint(goal, goalX);
+    Waypoint* best = s;
+    float bestH = Distance(*g, *s);
+    const float speed = motion.speed;
+
+    // A min-heap on f; push_heap moves a new entry up only past parents of larger f.
+    const auto later = [](const OpenEntry& a, const OpenEntry& b) { return a.f > b.f; };
+    open.clear();
+    s->generation = generation;
+    s->parent = nullptr;
+    s->g = 0.0f;
+    open.push_back({s, 0.0f, 0.0f});
+    while (!open.empty())
+    {
+        std::pop_heap(open.begin(), open.end(), later);
+        const OpenEntry entry = open.back();
+        open.pop_back();
+        Waypoint& current = *entry.waypoint;
+        if (&current == g)
+            break;
+        const NavNode& here = *current.node;
+        for (const Waypoint::Neighbour& neighbour : current.neighbours)
+        {
+            Waypoint& next = *neighbour.waypoint;
+            const NavNode& there = *next.node;
+            bool reachable = &there == &here;
+            if (!reachable)
+            {
+                if (EntirelyLeftOf(there, here))
+                    reachable = BotSteering::CanJumpTo(motion, {here.bounds.x, here.Top()},
+                                                       {there.Right(), there.Top()}, -speed);
+                else if (EntirelyRightOf(there, here))
+                    reachable = BotSteering::CanJumpTo(motion, {here.Right(), here.Top()},
+                                                       {there.bounds.x, there.Top()}, speed);
+                else
+                    reachable = BotSteering::CanJumpTo(motion, {0.0f, here.Top()}, {0.0f, there.Top()}, speed);
+            }
+            const float t = entry.g + neighbour.cost;
+            if (!reachable || (next.generation == generation && !(t < next.g)))
+                continue;
+            const float h = Distance(*g, next);
+            next.generation = generation;
+            next.parent = &current;
+            next.g = t;
+            open.push_back({&next, t, t + h});
+            std::push_heap(open.begin(), open.end(), later);
+            if (h < bestH)
+            {
+                best = &next;
+                bestH = h;
+            }
+        }
+    }
+    // A goal that was reached at all was reached by the time the open list ran dry.
+    Waypoint* end = g->generation == generation ? g : best;
+    lastCost = end->g;
+    for (Waypoint* at = end; at; at = at->parent)
+        path.push_back(at);
+    std::reverse(path.begin(), path.end());
+}

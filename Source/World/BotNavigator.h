@@ -1,0 +1,183 @@
+#pragma once
+
+#include "Engine/Foundation/Math.h"
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+class Player;
+class World;
+struct NavNode;
+struct Platform;
+
+// What a bot's own movement can do, read from its player's effective attributes: how fast it runs
+// and turns on the ground and in the air, how high it jumps and hangs, and how fast it falls. The
+// path search and the steering simulate jumps and walk-offs with it.
+struct BotMotion
+{
+    // The player's effective values under its game's gravity; its weight counts its stowed weapon's.
+    static BotMotion Of(const Player& player);
+
+    // The larger of the forward and backward speeds.
+    float speed = 0.0f;
+    // Change of speed per second in the air.
+    float maneuverability = 0.0f;
+    // Change of speed per tick on the ground.
+    float agility = 0.0f;
+    // The vertical speed a jump starts with, and what each tick of hanging adds to it.
+    float hops = 0.0f;
+    float hangAmount = 0.0f;
+    // Ticks of hanging, rounded to the nearest.
+    int32_t hangTicks = 0;
+    // Gravity times weight: the vertical change of speed per second (negative when it pulls down).
+    float fall = 0.0f;
+};
+
+// A point on a node's top that paths run through, joined to its neighbours by the distance between
+// them. The search leaves its marks in it, telling its own from older ones by the generation.
+struct Waypoint
+{
+    struct Neighbour
+    {
+        Waypoint* waypoint = nullptr;
+        float cost = 0.0f;
+    };
+
+    NavNode* node = nullptr;
+    float x = 0.0f;
+    float y = 0.0f;
+    std::vector<Neighbour> neighbours;
+    // The search that last reached the waypoint; 0 for none.
+    uint32_t generation = 0;
+    Waypoint* parent = nullptr;
+    float g = 0.0f;
+};
+
+// A way from one node onto another over the x interval [a, b] above the other: a < b on the node that
+// owns the link's waypoints, a > b on its mirror.
+struct NavLink
+{
+    NavNode* other = nullptr;
+    float a = 0.0f;
+    float b = 0.0f;
+};
+
+// One static platform of the graph: its bounds when the graph was built, the ways onto other nodes
+// and the waypoints on its top.
+struct NavNode
+{
+    float Top() const { return bounds.y + bounds.height; }
+    float Right() const { return bounds.x + bounds.width; }
+
+    Platform* platform = nullptr;
+    Lumvek::Rectangle bounds;
+    std::vector<NavLink> links;
+    // Sorted by x once built.
+    std::vector<std::unique_ptr<Waypoint>> waypoints;
+};
+
+// One bot's wishes and plan: what the game mode chose (target, goal node and x, state), the path the
+// navigator found to it, and the aim's timer. Zeroed when the bot joins the world; kept in the world's
+// navigator.
+struct BotState
+{
+    // The goal kinds the game modes set in state.
+    static constexpr uint32_t Chase = 1;
+    static constexpr uint32_t Fetch = 2;
+    static constexpr uint32_t Wander = 4;
+
+    // The player to aim at; null for none.
+    Player* target = nullptr;
+    Player* player = nullptr;
+    // The platform the last search started from.
+    const Platform* lastStart = nullptr;
+    // The goal node of the previous tick, and the one the game mode chose for this tick.
+    NavNode* previousGoal = nullptr;
+    NavNode* goal = nullptr;
+    std::vector<Waypoint*> path;
+    // Chase aims at the target; cleared on arrival.
+    uint32_t state = 0;
+    float goalX = 0.0f;
+    // Set while the bot stands within its own width of goal x on the goal's platform.
+    uint8_t arrived = 0;
+    // In [-1, 1): varies the distance the bot keeps and where it wanders to.
+    float randomOffset = 0.0f;
+    // Seconds since the aim last changed.
+    float aimTimer = 0.0f;
+    // Ticks Interact is still held for a pickup the bot came to fetch.
+    int32_t interactTicks = 0;
+};
+
+// The bots of a match and the graph they find their way over: one node per static platform that is
+// not impassable, links where a player can walk, drop or jump from one platform onto another, and
+// waypoints on the tops joined by distance. Built by the map loader when the game has bots (on the
+// match-loading thread, before anything steps the world); used by the world's tick on the
+// application thread. Embedded in the World.
+class BotNavigator
+{
+public:
+    BotNavigator() = default;
+    BotNavigator(const BotNavigator&) = delete;
+    BotNavigator& operator=(const BotNavigator&) = delete;
+
+    // Forgets the graph, and the bots' goals and paths in it.
+    void ClearGraph();
+    // Clears the graph and builds it anew over the world's platforms.
+    void Build(World& world);
+    // The three steps of the build, in this order.
+    void BuildNodes(World& world);
+    void BuildLinks(World& world);
+    void BuildWaypoints(World& world);
+
+    // The platform whose top is at y with x strictly inside it, or null.
+    static Platform* FindPlatformAt(World& world, float x, float y);
+    // The platform's node, or null for a platform left out of the graph.
+    NavNode* NodeOf(const Platform* platform) const;
+    // Of the nodes whose bounds come closer to the point than radius, the one whose centre is nearest;
+    // null when there is none. Under the point: only nodes whose top is not above it, where something
+    // lying at the point rests.
+    NavNode* FindNearestNode(World& world, Lumvek::Vector2 point, float radius, bool underPoint = false) const;
+
+    // A* from the start node's waypoint nearest startX (where the bot stands) to the goal node's
+    // waypoint nearest goalX: the path from start to goal, or to the waypoint nearest the goal when the
+    // goal cannot be reached. A step between two platforms is taken only where a jump with the motion
+    // reaches. Empty when either node has no waypoint. (Starting from a node's first waypoint instead
+    // would start a bot beyond a wall that parts its platform from wherever it stands.)
+    void FindPath(const BotMotion& motion, const NavNode& start, float startX, const NavNode& goal, float goalX,
+                  std::vector<Waypoint*>& path);
+
+    std::span<const std::unique_ptr<NavNode>> GetNodes() const { return nodes; }
+    // The path cost of the waypoint the last search ended on.
+    float GetLastCost() const { return lastCost; }
+
+    std::vector<BotState> bots;
+    // While set, bots choose targets and paths but are not steered.
+    uint8_t paused = 0;
+    // Measurements: the searches run so far, and the time they took while timing is on.
+    uint64_t searchCount = 0;
+    bool timeSearches = false;
+    uint64_t searchNanoseconds = 0;
+
+private:
+    struct OpenEntry
+    {
+        Waypoint* waypoint;
+        float g;
+        float f;
+    };
+
+    Waypoint& WaypointAt(NavNode& node, float x, float y);
+    void Search(const BotMotion& motion, const NavNode& start, float startX, const NavNode& goal, float goalX,
+                std::vector<Waypoint*>& path);
+
+    // Sorted higher top first, then by smaller x.
+    std::vector<std::unique_ptr<NavNode>> nodes;
+    // The node of each platform by its index in the world's platform array.
+    std::vector<NavNode*> platformNodes;
+    uint32_t generation = 0;
+    float lastCost = 0.0f;
+    // Reused by every search.
+    std::vector<OpenEntry> open;
+};

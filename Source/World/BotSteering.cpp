@@ -1,0 +1,368 @@
+#include "Source/World/BotSteering.h"
+
+#include "Source/Data/WeaponData.h"
+#include "Source/GameTypes/GameType.h"
+#include "Source/World/Player.h"
+#include "Source/World/World.h"
+
+#include <box2d/box2d.h>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace Lumvek;
+
+namespace
+{
+
+constexpr float TickLength = 1.0f / 60.0f;
+constexpr int8_t FullLeft = -127;
+constexpr int8_t FullRight = 127;
+constexpr float DegreesToRadians = 0.017453292f;
+constexpr float DrawToFraction = 2.3283064e-10f;
+
+bool OverlapsHorizontally(const Rectangle& a, const Rectangle& b)
+{
+    return a.x + a.width > b.x && b.x + b.width > a.x;
+}
+
+// Where the bone's pivot lies in the world; the player's centre when its rig has no such bone.
+Vector2 BonePosition(const Player& player, PlayerBone which)
+{
+    Bone* bone = player.body.GetBone(which);
+    return bone ? bone->GetWorldTransform().TransformPoint(bone->offset) : player.body.GetCenter();
+}
+
+// Anything static but a one-way platform ends the ray.
+class SightBlocker final : public b2RayCastCallback
+{
+public:
+    float ReportFixture(b2Fixture* fixture, const b2Vec2&, const b2Vec2&, float) override
+    {
+        if (fixture->GetBody()->GetType() != b2_staticBody)
+            return -1.0f;
+        const auto* body = reinterpret_cast<const Body*>(fixture->GetUserData().pointer);
+        if (const auto* platform = dynamic_cast<const PlatformBody*>(body);
+            platform && platform->platform && platform->platform->oneWay)
+            return -1.0f;
+        blocked = true;
+        return 0.0f;
+    }
+
+    bool blocked = false;
+};
+
+bool HasAmmunitionInClip(const Weapon& weapon)
+{
+    return weapon.clip != 0;
+}
+
+} // namespace
+
+BotMotion BotMotion::Of(const Player& player)
+{
+    BotMotion motion;
+    motion.speed = std::max(player.GetEffective(&Attributes::maximumForwardSpeed),
+                            player.GetEffective(&Attributes::maximumBackwardSpeed));
+    motion.maneuverability = player.GetEffective(&Attributes::maneuverability);
+    motion.agility = player.GetEffective(&Attributes::agility);
+    motion.hops = player.GetEffective(&Attributes::hops);
+    motion.hangAmount = player.GetEffective(&Attributes::hangAmount);
+    motion.hangTicks = static_cast<int32_t>(std::round(player.GetEffective(&Attributes::hangTime) / TickLength));
+    float weight = player.modifiers[&Attributes::weight];
+    if (player.stowedWeapon && player.stowedWeapon->data)
+        weight += player.stowedWeapon->data->modifiers.weight;
+    weight *= player.baseAttributes.weight;
+    motion.fall = player.GetContext().configuration.settings.gravity.y * weight;
+    return motion;
+}
+
+void BotSteering::Tick(BotState& bot, float dt)
+{
+    if (!bot.player)
+        return;
+    Player& player = *bot.player;
+    BotNavigator& navigator = world.navigator;
+
+    bot.previousGoal = bot.goal;
+    ChooseTarget(bot);
+
+    const Platform* standing = player.body.lastPlatform;
+    NavNode* start = navigator.NodeOf(standing);
+    if (start && bot.goal && (bot.goal != bot.previousGoal || standing != bot.lastStart))
+    {
+        navigator.FindPath(BotMotion::Of(player), *start, player.body.x, *bot.goal, bot.goalX, bot.path);
+        bot.lastStart = standing;
+    }
+
+    PlayerInput& input = player.input;
+    for (PlayerAction action : {PlayerAction::Primary, PlayerAction::Reload, PlayerAction::SwitchWeapon,
+                                PlayerAction::Interact, PlayerAction::Jump, PlayerAction::FallThrough})
+        input[action] = 0;
+    input.move = 0;
+    if (navigator.paused)
+        return;
+
+    Steer(bot);
+    Aim(bot, dt);
+    Shoot(bot);
+    if (bot.interactTicks > 0)
+    {
+        input[PlayerAction::Interact] = 1;
+        --bot.interactTicks;
+    }
+    const Weapon* weapon = player.weapon.get();
+    const bool emptyClip = weapon && !HasAmmunitionInClip(*weapon);
+    const bool topUp = weapon && !bot.target && weapon->data && weapon->clip < weapon->data->clipSize;
+    input[PlayerAction::Reload] = emptyClip || topUp ? 1 : 0;
+}
+
+void BotSteering::ChooseTarget(BotState& bot)
+{
+    if (GameType* gameType = world.GetContext().gameType)
+        gameType->ChooseBotTarget(bot);
+}
+
+void BotSteering::Steer(BotState& bot)
+{
+    Player& player = *bot.player;
+    PlayerBody& body = player.body;
+    PlayerInput& input = player.input;
+    const Vector2 p{body.x, body.y};
+    const float w = body.boxWidth;
+    const Rectangle box{p.x - w * 0.5f, p.y, w, body.boxHeight};
+    bot.arrived = 0;
+    if (bot.path.empty())
+        return;
+
+    const Platform* last = body.lastPlatform;
+    const Waypoint* way = bot.path.back();
+    for (const Waypoint* waypoint : bot.path)
+        if (waypoint->node->platform != last)
+        {
+            way = waypoint;
+            break;
+        }
+    const Platform* next = way->node->platform;
+
+    if (!last || next == last)
+    {
+        const float d = bot.goalX - p.x;
+        if (d < -w)
+            input.move = FullLeft;
+        else if (d > w)
+        {
+            input.move = FullRight;
+            input.aimX = FullRight;
+        }
+        else
+        {
+            // A bot sent to fetch a pickup takes it when it gets there, before its arrival ends the
+            // errand.
+            if (bot.state == BotState::Fetch && TouchesPickup(player))
+                bot.interactTicks = InteractHoldTicks;
+            input.move = 0;
+            bot.state = 0;
+            bot.arrived = 1;
+        }
+        return;
+    }
+
+    const Rectangle current = last->GetBody().GetBounds();
+    const Rectangle target = next->GetBody().GetBounds();
+    const float targetTop = target.y + target.height;
+    const float dl = target.x - p.x;
+    const float dr = target.x + target.width - p.x;
+    const float vx = body.velocity.x;
+    if (CanWalkOffTo(player, box, current, target, vx))
+    {
+        const float d = way->x - p.x;
+        input.move = d < -w ? FullLeft : d > w ? FullRight : 0;
+        if (dr > 0.0f && dl < 0.0f && last->oneWay)
+        {
+            input[PlayerAction::FallThrough] = 1;
+            input[PlayerAction::Jump] = 1;
+        }
+    }
+    else
+    {
+        Vector2 aimPoint{p.x, targetTop};
+        if (dr < 0.0f)
+        {
+            input.move = FullLeft;
+            aimPoint.x = target.x + target.width;
+        }
+        else if (dl > 0.0f)
+        {
+            input.move = FullRight;
+            aimPoint.x = target.x;
+        }
+        else if (vx > 0.0f)
+            input.move = FullLeft;
+        else if (vx < 0.0f)
+            input.move = FullRight;
+        input[PlayerAction::Jump] = CanJumpTo(player, p, aimPoint, vx) ? 1 : 0;
+    }
+    if (body.jumpTime >= player.GetEffective(&Attributes::hangTime))
+    {
+        input[PlayerAction::FallThrough] = 0;
+        input[PlayerAction::Jump] = 0;
+    }
+    input[PlayerAction::Interact] = 0;
+}
+
+void BotSteering::Aim(BotState& bot, float dt)
+{
+    PlayerInput& input = bot.player->input;
+    if (bot.state != BotState::Chase)
+    {
+        input.aimX = input.move;
+        input.aimY = 0;
+        return;
+    }
+    bot.aimTimer += dt;
+    if (bot.aimTimer < AimSeconds)
+        return;
+    bot.aimTimer = 0.0f;
+    if (!bot.target)
+        return;
+    const Vector2 from = BonePosition(*bot.player, PlayerBone::RightHumerus);
+    const Vector2 to = BonePosition(*bot.target, PlayerBone::Spine);
+    float angle = from == to ? 0.0f : WrapAngle(std::atan2(to.y - from.y, to.x - from.x));
+    const float error =
+        (static_cast<float>(world.botRandom.Next()) * 10.0f * DrawToFraction - AimErrorDegrees) * DegreesToRadians;
+    angle = WrapAngle(angle + WrapAngle(error));
+    input.aimX = static_cast<int8_t>(std::cos(angle) * 127.0f);
+    input.aimY = static_cast<int8_t>(std::sin(angle) * 127.0f);
+}
+
+void BotSteering::Shoot(BotState& bot)
+{
+    const Player& player = *bot.player;
+    const Weapon* weapon = player.weapon.get();
+    if (!weapon || !weapon->data || !bot.target || bot.target->IsDead())
+        return;
+    const Vector2 from = BonePosition(player, PlayerBone::Weapon);
+    const Vector2 to = BonePosition(*bot.target, PlayerBone::Spine);
+    if (!InSight(from, to) || !((to - from).Length() < weapon->data->maxDistance))
+        return;
+    // About one tick in ten.
+    const double draw = static_cast<double>(world.botRandom.Next()) * 100.0 / 4294967296.0;
+    bot.player->input[PlayerAction::Primary] = std::round(draw) < 11.0 ? 1 : 0;
+}
+
+bool BotSteering::InSight(Vector2 from, Vector2 to) const
+{
+    b2World* physics = const_cast<World&>(world).GetPhysics();
+    // Box2D refuses a ray of no length; nothing lies between a point and itself.
+    if (!physics || (to - from).Length() < 0.0001f)
+        return true;
+    SightBlocker blocker;
+    physics->RayCast(&blocker, b2Vec2(from.x, from.y), b2Vec2(to.x, to.y));
+    return !blocker.blocked;
+}
+
+bool BotSteering::TouchesPickup(const Player& player) const
+{
+    const Vector2 center = player.body.GetCenter();
+    const float reach = player.GetEffective(&Attributes::reach);
+    for (const Pickup& pickup :
+         world.pickupGrid.Query({center.x - reach, center.y - reach, reach * 2.0f, reach * 2.0f}))
+    {
+        const Rectangle b = pickup.GetBody().GetBounds();
+        const float dx = std::max({b.x - center.x, 0.0f, center.x - (b.x + b.width)});
+        const float dy = std::max({b.y - center.y, 0.0f, center.y - (b.y + b.height)});
+        if (dx * dx + dy * dy < reach * reach)
+            return true;
+    }
+    return false;
+}
+
+bool BotSteering::CanJumpTo(const Player& player, Vector2 from, Vector2 to, float vx)
+{
+    return CanJumpTo(BotMotion::Of(player), from, to, vx);
+}
+
+bool BotSteering::CanWalkOffTo(const Player& player, const Rectangle& body, const Rectangle& current,
+                               const Rectangle& next, float vx)
+{
+    return CanWalkOffTo(BotMotion::Of(player), body, current, next, vx);
+}
+
+bool BotSteering::CanJumpTo(const BotMotion& motion, Vector2 from, Vector2 to, float vx)
+{
+    // Without a pull downwards the jump rises for ever and lands on nothing.
+    if (!(motion.fall < 0.0f))
+        return false;
+    const float speed = motion.speed;
+    const float turn = motion.maneuverability;
+    const bool left = to.x - from.x < 0.0f;
+    float vy = motion.hops;
+    float x = from.x;
+    float y = from.y;
+    for (int32_t tick = 0; tick < MaximumSimulatedTicks; ++tick)
+    {
+        if (y < to.y && vy <= 0.0f)
+            return false;
+        if (tick < motion.hangTicks)
+            vy += motion.hangAmount;
+        vx = std::clamp(vx + (left ? -turn : turn) * TickLength, -speed, speed);
+        x += vx * TickLength;
+        vy += motion.fall * TickLength;
+        y += vy * TickLength;
+        if (y >= to.y && (left ? x <= to.x : x >= to.x))
+            return true;
+    }
+    return false;
+}
+
+bool BotSteering::CanWalkOffTo(const BotMotion& motion, const Rectangle& body, const Rectangle& current,
+                               const Rectangle& next, float vx)
+{
+    const float currentTop = current.y + current.height;
+    const float nextTop = next.y + next.height;
+    if (nextTop > currentTop)
+        return false;
+    if (next.x + next.width >= current.x && next.x <= current.x + current.width)
+        return true;
+
+    // Walk towards next as the player would: on current's top it runs up to speed by its agility each
+    // tick, off it it steers by its maneuverability, and gravity pulls every tick; current holds it up
+    // while the body still overlaps it.
+    const float direction = next.x > current.x ? 1.0f : -1.0f;
+    const float target = direction * motion.speed;
+    Rectangle box = body;
+    float vy = 0.0f;
+    for (int32_t tick = 0; tick < MaximumSimulatedTicks; ++tick)
+    {
+        const bool supported = box.y <= currentTop && OverlapsHorizontally(box, current);
+        if (supported)
+        {
+            if (vx > target + motion.agility)
+                vx -= motion.agility;
+            else if (vx < target - motion.agility)
+                vx += motion.agility;
+            else
+                vx = target;
+        }
+        else
+            vx = std::clamp(vx + direction * motion.maneuverability * TickLength, -motion.speed, motion.speed);
+        vy += motion.fall * TickLength;
+        const float previousBottom = box.y;
+        box.x += vx * TickLength;
+        box.y += vy * TickLength;
+        if (OverlapsHorizontally(box, next) && previousBottom >= nextTop && box.y <= nextTop)
+            return true;
+        if (OverlapsHorizontally(box, current) && previousBottom >= currentTop && box.y <= currentTop)
+        {
+            box.y = currentTop;
+            vy = 0.0f;
+        }
+        if (box.y < nextTop)
+            return false;
+        // Off current, above next and never to come down.
+        if (!OverlapsHorizontally(box, current) && vy >= 0.0f && !(motion.fall < 0.0f) && box.y > nextTop)
+            return false;
+    }
+    return false;
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "Engine/Foundation/Math.h"
+#include "Source/World/BotNavigator.h"
+
+#include <cstdint>
+
+class Player;
+class World;
+
+// Turns what the game mode wants of a bot into the input of its player each tick: keeps its path,
+// walks, jumps and drops along it, aims at its target and shoots. Its simulations of the bot's own
+// movement also tell the path search which steps between platforms a bot can make. Made by the world's
+// tick for the world it steps; application thread only.
+class BotSteering
+{
+public:
+    // Simulations give up after this many ticks (10 s), so that a body that never comes down ends.
+    static constexpr int32_t MaximumSimulatedTicks = 600;
+    // The aim moves this often, by an error of up to this much either way.
+    static constexpr float AimSeconds = 0.5f;
+    static constexpr float AimErrorDegrees = 5.0f;
+    // A bot that came to fetch a pickup holds Interact this long after it last stood at it: long enough
+    // for the player to take it, counting the tick on which the player first notices the pickup.
+    static constexpr int32_t InteractHoldTicks = 16;
+
+    explicit BotSteering(World& world) : world(world) {}
+
+    // One tick of one bot: the game mode's choice, a new path when the platform stood on or the goal
+    // changed, the buttons cleared, then (unless the navigator is paused) steering, aim, shots and
+    // reloading.
+    void Tick(BotState& bot, float dt);
+    void Steer(BotState& bot);
+    void Aim(BotState& bot, float dt);
+    void Shoot(BotState& bot);
+
+    // Whether a jump from `from` with horizontal speed vx comes down onto `to`: over it, at or above
+    // its height, before falling below it. A body that is not pulled down never comes down: no.
+    static bool CanJumpTo(const BotMotion& motion, Lumvek::Vector2 from, Lumvek::Vector2 to, float vx);
+    static bool CanJumpTo(const Player& player, Lumvek::Vector2 from, Lumvek::Vector2 to, float vx);
+    // Whether a body of that rectangle walking off current with horizontal speed vx lands on next: yes
+    // at once when next overlaps current horizontally, no when next is higher, otherwise as a walk
+    // over current's edge with gravity every tick shows within MaximumSimulatedTicks.
+    static bool CanWalkOffTo(const BotMotion& motion, const Lumvek::Rectangle& body, const Lumvek::Rectangle& current,
+                             const Lumvek::Rectangle& next, float vx);
+    static bool CanWalkOffTo(const Player& player, const Lumvek::Rectangle& body, const Lumvek::Rectangle& current,
+                             const Lumvek::Rectangle& next, float vx);
+
+private:
+    // The game mode's choice of target, goal and state for the bot.
+    void ChooseTarget(BotState& bot);
+    // Whether nothing solid lies between the two points: one-way platforms and moving or dynamic
+    // bodies do not block.
+    bool InSight(Lumvek::Vector2 from, Lumvek::Vector2 to) const;
+    // Whether the player stands within its reach of a pickup.
+    bool TouchesPickup(const Player& player) const;
+
+    World& world;
+};

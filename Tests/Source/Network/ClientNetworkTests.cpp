@@ -1,0 +1,216 @@
+#include "Libraries/Net/Socket.h"
+#include "Source/Network/ClientNetwork.h"
+#include "Source/Network/Messages/ControlMessages.h"
+#include "Source/Network/Messages/EventMessages.h"
+#include "Source/Network/Messages/GameStateMessage.h"
+#include "Source/Network/Messages/VantorelMessageFactory.h"
+#include "Source/Network/ServerNetwork.h"
+#include "Source/World/GameContext.h"
+#include "Tests/LogCapture.h"
+#include "Tests/Source/Data/RegistryTestFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+using namespace Lumvek;
+using Lumvek::Testing::LogCapture;
+
+namespace
+{
+
+constexpr int64_t TickNanoseconds = 16'666'667;
+constexpr float Tick = 1.0f / 60.0f;
+
+class ClientNetworkTest : public testing::Test
+{
+protected:
+    ClientNetworkTest()
+    {
+        assets.WriteStandardDefinitions();
+        assets.WriteList("Configurations", {"Quick", "Long"});
+        assets.Write("Configurations/Quick.data", R"({"Name": "Quick", "GameType": "Deathmatch"})");
+        assets.Write("Configurations/Long.data", R"({"Name": "Long", "GameType": "Deathmatch"})");
+        assets.registry.LoadAll();
+        serverContext.registry = &assets.registry;
+        clientContext.registry = &assets.registry;
+        clientContext.configuration.players.emplace_back(nullptr, 0);
+        clientSettings.matcherIp = "10.0.0.1";
+        clientSettings.matcherPort = 40000;
+        serverSettings.maximumPlayers = 1;
+        serverSettings.voteDuration = 1.0f;
+        serverSettings.loadDuration = 0.1f;
+        serverSettings.prepareDuration = 0.1f;
+        serverSettings.endDuration = 0.5f;
+    }
+    void StartServer()
+    {
+        serverTransport = std::make_unique<Net::MemoryTransport>(network, Net::Address(10, 0, 0, 1, 40000));
+        server = std::make_unique<ServerNetwork>(serverContext, serverSettings, 5, serverTransport.get());
+    }
+    void StartClient()
+    {
+        clientTransport = std::make_unique<Net::MemoryTransport>(network, Net::Address(10, 0, 0, 2, 50000));
+        client = std::make_unique<ClientNetwork>(clientContext, clientSettings, 77, clientTransport.get());
+    }
+    // One frame of both roles, with the game system's part of each played by the test.
+    void Run()
+    {
+        client->Update(TickNanoseconds);
+        client->Step(Tick);
+        if (!server)
+            return;
+        server->Update(TickNanoseconds);
+        switch (server->GetState())
+        {
+        case NetworkState::Configured:
+            server->BeginLoading();
+            break;
+        case NetworkState::Loaded:
+            server->BeginPreparing();
+            break;
+        case NetworkState::Prepared:
+            server->BeginStarting();
+            break;
+        default:
+            break;
+        }
+        switch (client->GetState())
+        {
+        case NetworkState::Configured:
+            client->BeginLoading();
+            break;
+        case NetworkState::Loaded:
+            client->BeginPreparing();
+            break;
+        case NetworkState::Prepared:
+            client->BeginStarting();
+            break;
+        default:
+            break;
+        }
+    }
+    bool RunUntil(const std::function<bool()>& done, int maxTicks = 1200)
+    {
+        for (int i = 0; i < maxTicks && !done(); ++i)
+            Run();
+        return done();
+    }
+
+    DataTesting::RegistryTestFolder assets;
+    GameContext serverContext;
+    GameContext clientContext;
+    ServerSettings serverSettings;
+    ClientSettings clientSettings;
+    Net::MemoryNetwork network;
+    std::unique_ptr<Net::MemoryTransport> serverTransport;
+    std::unique_ptr<Net::MemoryTransport> clientTransport;
+    std::unique_ptr<ServerNetwork> server;
+    std::unique_ptr<ClientNetwork> client;
+};
+
+} // namespace
+
+TEST_F(ClientNetworkTest, AConnectionThatNeverComesAboutStopsTheRole)
+{
+    StartClient();
+    LogCapture log;
+    ASSERT_TRUE(RunUntil([&] { return client->GetState() == NetworkState::Stopped; }, 1200));
+    EXPECT_TRUE(log.Logged("could not connect to 10.0.0.1:40000 (connection request timed out)"));
+}
+
+TEST_F(ClientNetworkTest, FollowsTheServerFromTheVoteToTheEnd)
+{
+    StartServer();
+    StartClient();
+    ASSERT_TRUE(RunUntil([&] { return client->GetState() == NetworkState::Voting; }));
+    EXPECT_EQ(client->GetClientIndex(), 0);
+    EXPECT_EQ(clientContext.configuration.players[0].id, 0u);
+    EXPECT_FLOAT_EQ(client->duration, serverSettings.voteDuration - 0.5f) << "the client's countdown is shorter";
+    // Two configurations: only their indexes are offered.
+    for (uint32_t option : server->GetVotingOptions())
+        EXPECT_LT(option, 2u);
+    EXPECT_EQ(client->GetVotingOptions(), server->GetVotingOptions());
+
+    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Playing && server->GetFrame() > 30; }));
+    EXPECT_EQ(client->GetState(), NetworkState::Playing);
+    EXPECT_EQ(client->GetChosenOption(), server->GetChosenOption());
+    EXPECT_GT(client->GetNextStateFrame(), 0u);
+
+    server->SaveJournal();
+    ASSERT_TRUE(RunUntil([&] { return client->GetState() == NetworkState::Ended; }));
+    const uint32_t frame = client->GetFrame();
+    ASSERT_TRUE(RunUntil([&] { return client->GetState() == NetworkState::Leaving; }));
+    EXPECT_GT(client->GetFrame(), frame) << "it keeps predicting";
+    EXPECT_GE(client->timer, serverSettings.endDuration);
+    EXPECT_LT(client->timer, serverSettings.endDuration + 2 * Tick) << "it leaves on the first tick past the end";
+}
+
+TEST_F(ClientNetworkTest, ItIgnoresWhatItCannotHoldAndDropsOldStates)
+{
+    StartClient();
+    const MessageLimits limits = MessageLimits::FromRegistry(assets.registry);
+    Net::DefaultAllocator allocator;
+    VantorelMessageFactory factory(allocator, limits);
+    // Messages of the factory, as the library hands them over, given back at the end of the test.
+    std::vector<Net::Message*> made;
+    auto make = [&]<class Message>(std::type_identity<Message>) -> Message&
+    {
+        made.push_back(factory.CreateMessage(static_cast<int>(Message::Type)));
+        return static_cast<Message&>(*made.back());
+    };
+    struct Release
+    {
+        std::vector<Net::Message*>& made;
+        VantorelMessageFactory& factory;
+        ~Release()
+        {
+            for (Net::Message* message : made)
+                factory.ReleaseMessage(message);
+        }
+    } release{made, factory};
+    LogCapture log;
+
+    auto& voting = make(std::type_identity<VotingOptionsMessage>());
+    voting.duration = 3.0f;
+    voting.options = {1, 0, 2};
+    client->ApplyMessage(voting);
+    EXPECT_EQ(client->GetState(), NetworkState::Waiting) << "there is no configuration 2";
+    auto& chosen = make(std::type_identity<SetConfigurationMessage>());
+    chosen.configuration = 64;
+    client->ApplyMessage(chosen);
+    EXPECT_EQ(client->GetState(), NetworkState::Waiting);
+    EXPECT_EQ(log.messages.size(), 2u);
+
+    clientContext.configuration.players[0].id = 0;
+    auto& loadouts = make(std::type_identity<SetLoadoutsMessage>());
+    loadouts.count = 1;
+    loadouts.entries[0] = {0, 1, {limits.heads, 0, 0, 0}};
+    const Loadout before = clientContext.configuration.players[0].loadout;
+    client->ApplyMessage(loadouts);
+    EXPECT_EQ(clientContext.configuration.players[0].loadout, before) << "no head lies at the list's count";
+
+    auto& start = make(std::type_identity<StartGameMessage>());
+    auto& state = make(std::type_identity<GameStateMessage>());
+    state.frame = 40;
+    client->ApplyMessage(state);
+    client->ApplyMessage(start);
+    EXPECT_EQ(client->GetNextStateFrame(), 0u) << "a new match accepts its first state whatever came before";
+    state.frame = 5;
+    client->ApplyMessage(state);
+    EXPECT_EQ(client->GetNextStateFrame(), 6u);
+    state.frame = 5;
+    client->ApplyMessage(state);
+    state.frame = 3;
+    client->ApplyMessage(state);
+    EXPECT_EQ(client->GetNextStateFrame(), 6u);
+
+    auto& spawned = make(std::type_identity<PlayerSpawnedMessage>());
+    spawned.player = 0;
+    spawned.position = {3.0f, 4.0f};
+    spawned.facesLeft = true;
+    client->ApplyMessage(spawned);
+    EXPECT_TRUE(clientContext.configuration.players[0].pendingSpawn) << "no world player yet: kept for later";
+    EXPECT_EQ(clientContext.configuration.players[0].spawnPosition.x, 3.0f);
+}

@@ -1,0 +1,302 @@
+#include "Libraries/Net/Client.h"
+#include "Libraries/Net/ConnectToken.h"
+#include "Libraries/Net/Socket.h"
+#include "Source/Network/Messages/ControlMessages.h"
+#include "Source/Network/Messages/InputMessage.h"
+#include "Source/Network/ServerNetwork.h"
+#include "Source/World/GameContext.h"
+#include "Tests/LogCapture.h"
+#include "Tests/Source/Data/RegistryTestFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+using namespace Lumvek;
+using Lumvek::Testing::LogCapture;
+
+namespace
+{
+
+constexpr double Tick = 1.0 / 60.0;
+
+// A client of the test's own making, speaking the game's messages over the in-memory network; it may
+// send what no honest client would.
+struct TestClient
+{
+    TestClient(Net::MemoryNetwork& network, uint8_t host, const MessageLimits& limits)
+        : transport(network, Net::Address(10, 0, 0, host, 50000)), adapter(limits),
+          client(allocator, transport, MakeConfig(), adapter, 0.0)
+    {
+    }
+    static Net::ClientServerConfig MakeConfig()
+    {
+        NetworkSettings settings;
+        struct Probe : Network
+        {
+            using Network::Network;
+            void Update(int64_t) override {}
+            void BeginLoading() override {}
+            void BeginPreparing() override {}
+            void BeginStarting() override {}
+            void Step(float) override {}
+            void SaveJournal() override {}
+            void BeginEnding() override {}
+            void Stop() override {}
+        };
+        return Probe(settings).GetConfig();
+    }
+    template <class Message> void Send(const std::function<void(Message&)>& fill)
+    {
+        auto* message = static_cast<Message*>(client.CreateMessage(static_cast<int>(Message::Type)));
+        ASSERT_NE(message, nullptr);
+        fill(*message);
+        const int channel = static_cast<int>(GetMessageChannel(Message::Type, true));
+        ASSERT_TRUE(client.SendMessage(channel, message));
+    }
+    void AddPlayers(uint8_t count)
+    {
+        Send<AddPlayerMessage>(
+            [&](AddPlayerMessage& message)
+            {
+                message.count = count;
+                for (uint8_t i = 0; i < count; ++i)
+                    message.players[i].localSlot = i;
+            });
+    }
+    // Everything received so far, its types in order.
+    std::vector<GameMessageType> Drain()
+    {
+        std::vector<GameMessageType> types;
+        for (int channel = 0; channel < 2; ++channel)
+            while (Net::Message* message = client.ReceiveMessage(channel))
+            {
+                types.push_back(static_cast<GameMessageType>(message->GetType()));
+                client.ReleaseMessage(message);
+            }
+        return types;
+    }
+
+    Net::DefaultAllocator allocator;
+    Net::MemoryTransport transport;
+    VantorelAdapter adapter;
+    Net::Client client;
+};
+
+class ServerNetworkTest : public testing::Test
+{
+protected:
+    ServerNetworkTest()
+    {
+        assets.WriteStandardDefinitions();
+        assets.registry.LoadAll();
+        context.registry = &assets.registry;
+        limits = MessageLimits::FromRegistry(assets.registry);
+        settings.maximumPlayers = 4;
+        settings.minimumPlayers = 2;
+        settings.connectionTimeout = 1000.0f;
+        settings.voteDuration = 0.5f;
+        settings.loadDuration = 0.1f;
+        settings.prepareDuration = 0.1f;
+        settings.forceUpdateTimeout = 0.25;
+    }
+    void StartServer()
+    {
+        serverTransport = std::make_unique<Net::MemoryTransport>(network, Net::Address(10, 0, 0, 1, 40000));
+        server = std::make_unique<ServerNetwork>(context, settings, 7, serverTransport.get());
+        ASSERT_TRUE(server->IsListening());
+    }
+    TestClient& Connect(uint64_t id)
+    {
+        auto& client =
+            *clients.emplace_back(std::make_unique<TestClient>(network, uint8_t(2 + clients.size()), limits));
+        uint8_t token[Net::ConnectTokenBytes];
+        const Net::Address address = server->GetAddress();
+        EXPECT_TRUE(Net::GenerateConnectToken(1, &address, 60, 10, id, 0, id, GameServerKey, nullptr, token));
+        client.client.Connect(id, token);
+        RunUntil([&] { return !client.client.IsConnecting(); });
+        EXPECT_TRUE(client.client.IsConnected());
+        return client;
+    }
+    void Run(int ticks = 1)
+    {
+        for (int i = 0; i < ticks; ++i)
+        {
+            time += Tick;
+            for (auto& client : clients)
+            {
+                client->client.SendPackets();
+                client->client.ReceivePackets();
+                client->client.AdvanceTime(time);
+            }
+            server->Update(static_cast<int64_t>(Tick * 1e9));
+        }
+    }
+    bool RunUntil(const std::function<bool()>& done, int maxTicks = 600)
+    {
+        for (int i = 0; i < maxTicks && !done(); ++i)
+            Run();
+        return done();
+    }
+    const RemotePlayerSlot* Remote(uint8_t id) const
+    {
+        for (const RemotePlayerSlot& slot : context.configuration.remotePlayers)
+            if (slot.id == id && !slot.removed)
+                return &slot;
+        return nullptr;
+    }
+    void Input(TestClient& client, uint32_t player, uint32_t frame, int8_t move)
+    {
+        client.Send<InputMessage>(
+            [&](InputMessage& message)
+            {
+                message.player = player;
+                message.frame = frame;
+                message.input.move = move;
+            });
+    }
+
+    DataTesting::RegistryTestFolder assets;
+    GameContext context;
+    MessageLimits limits;
+    ServerSettings settings;
+    Net::MemoryNetwork network;
+    std::unique_ptr<Net::MemoryTransport> serverTransport;
+    std::unique_ptr<ServerNetwork> server;
+    std::vector<std::unique_ptr<TestClient>> clients;
+    double time = 0.0;
+};
+
+} // namespace
+
+TEST_F(ServerNetworkTest, AHostileClientChangesOnlyItsOwnPlayersAndParts)
+{
+    StartServer();
+    TestClient& honest = Connect(11);
+    honest.AddPlayers(1);
+    TestClient& hostile = Connect(12);
+    hostile.AddPlayers(1);
+    ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 2; }));
+    ASSERT_NE(Remote(0), nullptr);
+    const Loadout before = Remote(0)->loadout;
+    const uint32_t voteBefore = Remote(0)->vote;
+
+    LogCapture log;
+    hostile.Send<SetLoadoutMessage>(
+        [](SetLoadoutMessage& message) {
+            message.player = 0, message.parts = {1, 1, 1, 1};
+        });
+    hostile.Send<SetVoteMessage>([](SetVoteMessage& message) { message.player = 0, message.choice = 2; });
+    // Three heads: index 3 is the list's count, which the wire lets through.
+    hostile.Send<SetLoadoutMessage>(
+        [](SetLoadoutMessage& message) {
+            message.player = 1, message.parts = {3, 1, 1, 1};
+        });
+    Input(hostile, 0, 0, 100);
+    Run(5);
+    EXPECT_EQ(Remote(0)->loadout, before);
+    EXPECT_EQ(Remote(0)->vote, voteBefore);
+    EXPECT_NE(Remote(1)->loadout.head, 3u);
+    EXPECT_EQ(server->GetPlayers()[0].present[0], false) << "another client's input is dropped";
+    EXPECT_FALSE(log.messages.empty());
+
+    hostile.Send<SetLoadoutMessage>(
+        [](SetLoadoutMessage& message) {
+            message.player = 1, message.parts = {2, 1, 0, 1};
+        });
+    hostile.Send<SetVoteMessage>([](SetVoteMessage& message) { message.player = 1, message.choice = 2; });
+    Run(5);
+    EXPECT_EQ(Remote(1)->loadout.head, 2u);
+    EXPECT_EQ(Remote(1)->vote, 2u);
+
+    // Adding players twice, or outside Waiting, disconnects the client.
+    hostile.AddPlayers(1);
+    EXPECT_TRUE(RunUntil([&] { return hostile.client.IsDisconnected(); }));
+    EXPECT_EQ(server->GetPlayers().size(), 1u);
+    EXPECT_NE(server->GetState(), NetworkState::Stopped);
+}
+
+TEST_F(ServerNetworkTest, IdsAreReusedAndOnlyTheLastPlayersClientStopsTheServer)
+{
+    StartServer();
+    TestClient& first = Connect(21);
+    first.AddPlayers(2);
+    ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 2; }));
+
+    // A client that never added a player comes and goes: the server carries on.
+    TestClient& probe = Connect(22);
+    probe.client.Disconnect();
+    Run(5);
+    EXPECT_EQ(server->GetState(), NetworkState::Waiting);
+
+    TestClient& second = Connect(23);
+    second.AddPlayers(1);
+    ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 3; }));
+    EXPECT_EQ(server->GetPlayers()[2].player, 2u);
+    first.client.Disconnect();
+    ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 1; }));
+    EXPECT_EQ(server->GetState(), NetworkState::Waiting);
+    Run(5);
+    std::vector<GameMessageType> seen = second.Drain();
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), GameMessageType::PlayerRemoved), 2);
+
+    TestClient& third = Connect(24);
+    third.AddPlayers(1);
+    ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 2; }));
+    EXPECT_EQ(server->GetPlayers()[1].player, 0u) << "the lowest free id";
+
+    third.client.Disconnect();
+    ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 1; }));
+    EXPECT_EQ(server->GetState(), NetworkState::Waiting);
+    second.client.Disconnect();
+    EXPECT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Stopped; }));
+}
+
+TEST_F(ServerNetworkTest, VotesSplitTeamsAndLateInputsRepeatThePreviousFrame)
+{
+    context.configuration.teamCount = 2;
+    settings.maximumPlayers = 5;
+    StartServer();
+    TestClient& triple = Connect(31);
+    triple.AddPlayers(3);
+    TestClient& pair = Connect(32);
+    pair.AddPlayers(2);
+    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Voting; }));
+    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Configured; }));
+    const uint8_t teams[5] = {0, 0, 0, 1, 1};
+    for (uint8_t id = 0; id < 5; ++id)
+        EXPECT_EQ(Remote(id)->team, teams[id]) << int(id);
+
+    server->BeginLoading();
+    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Loaded; }));
+    server->BeginPreparing();
+    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Prepared; }));
+    server->BeginStarting();
+    EXPECT_EQ(server->GetFrame(), 0u);
+
+    // Every player's input for frame 0 arrives early; for frame 1 the pair's second player is late.
+    for (uint32_t player = 0; player < 5; ++player)
+        Input(player < 3 ? triple : pair, player, 0, static_cast<int8_t>(10 + player));
+    for (uint32_t player = 0; player < 4; ++player)
+        Input(player < 3 ? triple : pair, player, 1, 50);
+    LogCapture log;
+    ASSERT_TRUE(RunUntil([&] { return server->GetFrame() >= 2; }));
+    EXPECT_TRUE(log.Logged("Missed input on frame 1"));
+    EXPECT_FALSE(log.Logged("Missed input on frame 0")) << "complete frames go before their deadline";
+    EXPECT_EQ(server->GetPlayers()[4].inputs[1].move, 14) << "frame 0's input again";
+    EXPECT_EQ(server->GetPlayers()[3].inputs[1].move, 50);
+    std::vector<GameMessageType> seen = pair.Drain();
+    EXPECT_NE(std::find(seen.begin(), seen.end(), GameMessageType::StartGame), seen.end());
+    EXPECT_NE(std::find(seen.begin(), seen.end(), GameMessageType::GameState), seen.end());
+}
+
+TEST_F(ServerNetworkTest, WithoutPlayersTheStepLoopEndsAtTheDeadline)
+{
+    StartServer();
+    server->BeginStarting();
+    server->Update(1'010'000'000);
+    // 1.01 s, past a first deadline of 0.25 s: the frames up to the deadline, and no more.
+    EXPECT_EQ(server->GetFrame(), 46u);
+}

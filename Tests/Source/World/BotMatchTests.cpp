@@ -1,0 +1,317 @@
+// Bots in a deathmatch: what they choose to do, and how they play it out.
+
+#include "Source/Data/WeaponData.h"
+#include "Source/GameTypes/Deathmatch.h"
+#include "Source/World/BotNavigator.h"
+#include "Source/World/BotSteering.h"
+#include "Source/World/EntityFactory.h"
+#include "Source/World/World.h"
+#include "Source/World/WorldHash.h"
+#include "Tests/LogCapture.h"
+#include "Tests/Source/GameTypes/MatchTestSupport.h"
+#include "Tests/TestPaths.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+using MatchTesting::Match;
+
+namespace
+{
+
+// Crossroads with a deathmatch of one bot (player 0, team 0) and two enemies (players 1 and 2, team
+// 1), each standing on the ground where the test puts it. The enemies are local players.
+class BotArena
+{
+public:
+    BotArena()
+    {
+        match.AddBot(0, 0);
+        match.AddLocal(1, 1, 0);
+        match.AddLocal(2, 1, 1);
+        match.Load("Crossroads");
+        match.CreateRules();
+    }
+
+    Player& Bot() { return match.PlayerOf(0); }
+    BotState& State() { return match.world->navigator.bots.at(0); }
+    // A weapon of the shipped definition with the clip and reserve given.
+    std::unique_ptr<Weapon> MakeWeapon(const char* name, uint32_t clip, uint32_t reserve)
+    {
+        WeaponData* data = match.ownRegistry.weapons.Find(std::string_view(name));
+        EXPECT_NE(data, nullptr) << name;
+        std::unique_ptr<Weapon> weapon = data->Create();
+        weapon->data = data;
+        weapon->clip = clip;
+        weapon->reserve = reserve;
+        return weapon;
+    }
+    void Arm(uint32_t clip, uint32_t reserve, uint32_t stowedClip, uint32_t stowedReserve)
+    {
+        Bot().weapon = MakeWeapon("Rifle", clip, reserve);
+        Bot().weapon->owner = &Bot();
+        Bot().stowedWeapon = MakeWeapon("Shotgun", stowedClip, stowedReserve);
+        Bot().stowedWeapon->owner = &Bot();
+    }
+    // Places the player on the ground at x and lets it settle there for a tick of movement.
+    Player& Stand(uint8_t id, float x)
+    {
+        Player& player = match.Place(id, {x, 2.0f});
+        player.body.Move(World::TickSeconds);
+        return player;
+    }
+    void Aware(uint8_t id) { World::Notice(Bot().awareness, AwarenessMarker::PlayerKind, id, {0.0f, 0.0f}); }
+    void Choose() { match.Rules().ChooseBotTarget(State()); }
+    NavNode* Node(const char* platform)
+    {
+        return match.world->navigator.NodeOf(match.names.platforms.Find(std::string_view(platform)));
+    }
+    Pickup* DropWeapon(float x)
+    {
+        std::unique_ptr<Weapon> weapon = MakeWeapon("Shotgun", 4, 20);
+        SpawnPoint placement;
+        placement.x = x;
+        placement.y = 2.2f;
+        return CreateWeaponPickupEntity(*match.world, placement, 0.0f, {}, false, weapon, -1, 0);
+    }
+
+    Match match;
+};
+
+} // namespace
+
+TEST(BotTargets, ChasesTheNearestEnemyItIsAwareOfToFightingDistance)
+{
+    BotArena arena;
+    arena.Arm(10, 0, 0, 0);
+    Player& bot = arena.Stand(0, 20.0f);
+    Player& near = arena.Stand(1, 30.0f);
+    arena.Stand(2, 12.0f);
+    // Player 2 is nearer but the bot does not know of it.
+    arena.Aware(1);
+    arena.Choose();
+    BotState& state = arena.State();
+    EXPECT_EQ(state.target, &near);
+    EXPECT_EQ(state.state, BotState::Chase);
+    EXPECT_EQ(state.goal, arena.Node("Ground"));
+    // The target is to the right: the bot keeps its weapon's distance (varied by its offset) to the left.
+    const float range = bot.weapon->data->optimalDistance + state.randomOffset;
+    EXPECT_FLOAT_EQ(state.goalX, near.body.x - range);
+}
+
+TEST(BotTargets, RetreatsToTheFarSideWithOnlyItsStowedWeaponLoaded)
+{
+    struct Case
+    {
+        float enemyX;
+        const char* refuge;
+    };
+    // The point lies at the world's edge away from the enemy, half way up: the perch on that side.
+    const Case cases[] = {{10.0f, "RightPerch"}, {30.0f, "LeftPerch"}};
+    for (const Case& test : cases)
+    {
+        SCOPED_TRACE(test.refuge);
+        BotArena arena;
+        arena.Arm(0, 0, 5, 0);
+        arena.Stand(0, 20.0f);
+        Player& enemy = arena.Stand(1, test.enemyX);
+        arena.Aware(1);
+        arena.Choose();
+        BotState& state = arena.State();
+        EXPECT_EQ(state.target, &enemy);
+        EXPECT_EQ(state.state, BotState::Wander);
+        ASSERT_EQ(state.goal, arena.Node(test.refuge));
+        EXPECT_FLOAT_EQ(state.goalX, state.goal->bounds.x + state.goal->bounds.width * 0.5f + state.randomOffset);
+    }
+}
+
+TEST(BotTargets, FetchesAWeaponLyingWithinTen)
+{
+    struct Case
+    {
+        float pickupX;
+        bool fetches;
+    };
+    // At 13 the pickup lies under a step whose centre is nearer than the ground's, out of the bot's reach.
+    const Case cases[] = {{27.0f, true}, {10.5f, true}, {13.0f, true}, {30.5f, false}};
+    for (const Case& test : cases)
+    {
+        SCOPED_TRACE(test.pickupX);
+        BotArena arena;
+        arena.Arm(0, 0, 0, 0);
+        arena.Stand(0, 20.0f);
+        ASSERT_NE(arena.DropWeapon(test.pickupX), nullptr);
+        BotState& state = arena.State();
+        // Where it was going before its weapons ran dry.
+        state.goal = arena.Node("Ground");
+        state.goalX = 40.0f;
+        arena.Choose();
+        EXPECT_EQ(state.target, nullptr);
+        EXPECT_EQ(state.state, BotState::Fetch);
+        EXPECT_EQ(state.goal, arena.Node("Ground"));
+        EXPECT_FLOAT_EQ(state.goalX, test.fetches ? test.pickupX : 40.0f);
+    }
+}
+
+TEST(BotTargets, ABotSentToFetchAWeaponTakesIt)
+{
+    BotArena arena;
+    Player& bot = arena.Stand(0, 20.0f);
+    arena.Bot().weapon.reset();
+    arena.Bot().stowedWeapon.reset();
+    Pickup* pickup = arena.DropWeapon(27.0f);
+    ASSERT_NE(pickup, nullptr);
+    const EntityId id = pickup->id;
+    int ticks = 0;
+    while (!bot.weapon && !bot.pendingWeapon && ticks < 10 * 60)
+    {
+        arena.match.Tick();
+        ++ticks;
+    }
+    EXPECT_TRUE(bot.weapon || bot.pendingWeapon) << "at " << bot.body.x << " after " << ticks << " ticks";
+    EXPECT_EQ(arena.match.world->pickups.Find(id), nullptr);
+}
+
+TEST(BotTargets, WandersToANodeTheGameGeneratorPicksAndKeepsItOnTheWay)
+{
+    BotArena arena;
+    arena.Arm(10, 0, 0, 0);
+    arena.Stand(0, 20.0f);
+    World& world = *arena.match.world;
+    Lumvek::RandomGenerator game = world.gameRandom;
+    Lumvek::RandomGenerator bots = world.botRandom;
+    arena.Choose();
+    BotState& state = arena.State();
+    const auto nodes = world.navigator.GetNodes();
+    const float draw = static_cast<float>(game.Next()) * 2.3283064e-10f;
+    const NavNode& picked = *nodes[static_cast<size_t>(std::round(draw * static_cast<float>(nodes.size() - 1)))];
+    EXPECT_EQ(state.state, BotState::Wander);
+    EXPECT_EQ(state.goal, &picked);
+    EXPECT_EQ(state.target, nullptr);
+    EXPECT_FLOAT_EQ(state.goalX, picked.bounds.x + picked.bounds.width * 0.5f + state.randomOffset);
+    EXPECT_EQ(world.botRandom.Next(), bots.Next());
+
+    // On its way it keeps the goal and draws nothing; once there it picks the next.
+    arena.Choose();
+    EXPECT_EQ(state.goal, &picked);
+    EXPECT_EQ(world.gameRandom.Next(), game.Next());
+    state.arrived = 1;
+    arena.Choose();
+    EXPECT_NE(world.gameRandom.Next(), game.Next());
+}
+
+TEST(BotTargets, APausedNavigatorStillChoosesAndPlansButLeavesTheControlsAlone)
+{
+    BotArena arena;
+    arena.Arm(10, 0, 0, 0);
+    arena.Stand(0, 20.0f);
+    arena.match.world->navigator.paused = 1;
+    PlayerInput& input = arena.Bot().input;
+    input.move = 127;
+    input[PlayerAction::Jump] = 1;
+    input[PlayerAction::Primary] = 1;
+    arena.match.Tick();
+    BotState& state = arena.State();
+    EXPECT_EQ(state.state, BotState::Wander);
+    EXPECT_NE(state.goal, nullptr);
+    EXPECT_FALSE(state.path.empty());
+    EXPECT_EQ(input.move, 0);
+    EXPECT_EQ(input[PlayerAction::Jump], 0);
+    EXPECT_EQ(input[PlayerAction::Primary], 0);
+}
+
+namespace
+{
+
+// A match of the shipped "Default" configuration (two bots, one a team, on Crossroads) with five
+// points to win, as a local game plays it: the world begun, the rules started, their objectives set
+// up, then the world's tick and the rules' tick in turn. Every tick's world hash, with the scores, is
+// kept.
+class BotMatchRun : public GameContext
+{
+public:
+    BotMatchRun()
+        : files(Lumvek::Testing::SourceFolder(), Lumvek::Testing::SourceFolder(), Lumvek::Testing::SourceFolder(),
+                Lumvek::Testing::SourceFolder()),
+          registry(files)
+    {
+        files.RegisterFormats();
+        registry.LoadAll();
+        GameContext::registry = &registry;
+        headless = true;
+    }
+    ~BotMatchRun() override
+    {
+        gameType = nullptr;
+        rules.reset();
+        world = nullptr;
+        ownWorld.reset();
+    }
+
+    // Plays from the seed until the match ends or the ticks run out; true when it ended.
+    bool Play(uint32_t seed, uint32_t maximumTicks)
+    {
+        const GameConfiguration* shipped = registry.configurations.Find("Default");
+        EXPECT_NE(shipped, nullptr);
+        if (!shipped)
+            return false;
+        configuration = *shipped;
+        dynamic_cast<DeathmatchConfiguration&>(*configuration.gameTypeSettings).pointsToWin = 5;
+        std::mt19937 names(seed);
+        configuration.NameBots(names);
+        ownWorld = std::make_unique<World>(*this, seed);
+        world = ownWorld.get();
+        MapNames mapNames;
+        EXPECT_TRUE(LoadMapData(*world, mapNames));
+        world->Begin();
+        rules = registry.gameTypes.At(configuration.gameType).CreateGameType(*this, seed);
+        gameType = rules.get();
+        rules->Start();
+        rules->SetupObjectives();
+        hashes.clear();
+        for (uint32_t tick = 0; tick < maximumTicks && !rules->IsEnded(); ++tick)
+        {
+            world->Step(World::TickSeconds);
+            rules->Update(World::TickSeconds);
+            WorldHash hash;
+            hash.AddWorld(*world);
+            for (const ScoreEntry& score : rules->GetPlayerScores())
+                hash.AddScore(score.index, score.score);
+            hashes.push_back(hash.Get());
+        }
+        return rules->IsEnded();
+    }
+
+    Lumvek::FileManager files;
+    DataRegistry registry;
+    std::unique_ptr<World> ownWorld;
+    std::unique_ptr<GameType> rules;
+    std::vector<uint64_t> hashes;
+};
+
+constexpr uint32_t TenMinutes = 10 * 60 * 60;
+
+} // namespace
+
+TEST(BotMatch, TwoBotsPlayADeathmatchToItsEndAlikeUnderOneSeed)
+{
+    Lumvek::Testing::LogCapture log;
+    BotMatchRun first;
+    ASSERT_TRUE(first.Play(7, TenMinutes)) << "no end after ten minutes";
+    EXPECT_TRUE(log.messages.empty()) << log.messages.front();
+
+    BotMatchRun again;
+    again.Play(7, TenMinutes);
+    ASSERT_EQ(again.hashes.size(), first.hashes.size());
+    for (size_t tick = 0; tick < first.hashes.size(); ++tick)
+        ASSERT_EQ(again.hashes[tick], first.hashes[tick]) << "tick " << tick + 1;
+
+    BotMatchRun other;
+    other.Play(8, static_cast<uint32_t>(first.hashes.size()));
+    EXPECT_NE(other.hashes, first.hashes);
+}
