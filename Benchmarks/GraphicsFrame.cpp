@@ -134,11 +134,11 @@ public:
     void EngineFrame()
     {
         Submit();
-        std::lock_guard lock(device->mutex);
+        auto lock = device->Lock();
         device->UploadChangedResources();
         device->BeginFrame();
         device->ExecuteCommands();
-        device->commands.clear();
+        device->GetCommands().clear();
     }
 
     // The same draws made with GL calls alone, on the state the engine's frame left.
@@ -161,14 +161,8 @@ public:
     bool ready = false;
 
 private:
-    GraphicsResourceHandle* Handle(const GraphicsResource* resource) const
-    {
-        return device->slots[resource->deviceSlot].handle.get();
-    }
-    GLuint TextureName(uint32_t t) const
-    {
-        return static_cast<OpenGL::OpenGLTextureHandle&>(*Handle(textures[t])).texture;
-    }
+    GraphicsResourceHandle* Handle(const GraphicsResource* resource) { return device->GetHandle(resource->deviceSlot); }
+    GLuint TextureName(uint32_t t) { return static_cast<OpenGL::OpenGLTextureHandle&>(*Handle(textures[t])).texture; }
 
     SDL_Window* window = nullptr;
     ResourceTable table;

@@ -98,11 +98,11 @@ void GuiMenuFrame(benchmark::State& state, bool relayout)
             width = width == 80.0f ? 79.0f : 80.0f;
             menu->first->SetWidth({ElementLength::Percent, width});
         }
-        menu->Layout(static_cast<float>(device.width), static_cast<float>(device.height));
+        menu->Layout(static_cast<float>(device.GetSize().width), static_cast<float>(device.GetSize().height));
         const Clock::time_point laidOut = Clock::now();
         gui.Render(16'000'000);
-        benchmark::DoNotOptimize(device.commands.data());
-        device.commands.clear();
+        benchmark::DoNotOptimize(device.GetCommands().data());
+        device.GetCommands().clear();
         const Clock::time_point end = Clock::now();
         layout += laidOut - start;
         total += end - start;

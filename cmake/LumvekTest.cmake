@@ -14,9 +14,12 @@ function(lumvek_test name)
     if(arg_PIXEL)
         set(asan "ASAN_OPTIONS=detect_leaks=0")
     endif()
+    # A ThreadSanitizer report fails the case; reports from the system's own uninstrumented libraries
+    # are suppressed by library name in tsan.supp.
+    set(tsan "TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=${CMAKE_SOURCE_DIR}/Tests/tsan.supp")
     # The checkout and build folders reach the tests at run time (Tests/TestPaths.h): compiled in,
     # they would make every clone's test objects differ and miss the compiler cache.
-    set(environment "${asan}" "ALSOFT_DRIVERS=null" "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
+    set(environment "${asan}" "${tsan}" "ALSOFT_DRIVERS=null" "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
         "LUMVEK_SOURCE_DIR=${CMAKE_SOURCE_DIR}" "LUMVEK_BINARY_DIR=${CMAKE_BINARY_DIR}"
         "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/Tests/lsan.supp" ${arg_ENVIRONMENT})
     gtest_discover_tests(${name}

@@ -17,7 +17,7 @@ Buffer& Buffer::operator=(const Buffer& other)
     if (this == &other)
         return *this;
     size = 0;
-    Reserve(other.size);
+    Grow(other.size);
     if (other.size)
         std::memcpy(data.get(), other.data.get(), other.size);
     return *this;
@@ -37,6 +37,15 @@ Buffer& Buffer::operator=(Buffer&& other) noexcept
 }
 
 void Buffer::Reserve(uint32_t n)
+{
+    // Bytes beyond the size may hold what was there before a Clear or a smaller Reserve; a grown
+    // block is zero already.
+    if (n > size && n <= capacity)
+        std::memset(data.get() + size, 0, n - size);
+    Grow(n);
+}
+
+void Buffer::Grow(uint32_t n)
 {
     if (n > capacity)
     {
@@ -61,7 +70,8 @@ void Buffer::Append(const void* bytes, uint32_t count)
     if (count > UINT32_MAX - size)
         throw OutOfMemory(uint64_t(size) + count);
     uint32_t start = size;
-    Reserve(size + count);
+    // The bytes are written over at once: no need to zero them first.
+    Grow(size + count);
     std::memcpy(data.get() + start, bytes, count);
 }
 

@@ -23,7 +23,9 @@ public:
     Buffer(Buffer&& other) noexcept;
     Buffer& operator=(Buffer&& other) noexcept;
 
-    // Sets the size to n, growing the block first when n exceeds the capacity; new bytes are zero.
+    // Sets the size to n, growing the block first when n exceeds the capacity; the bytes it adds are
+    // zero, also where a Clear or a smaller size left old bytes in the capacity. A smaller n only lowers
+    // the size.
     void Reserve(uint32_t n);
     void Append(StringView text) { Append(text.data, text.length); }
     void Append(const void* bytes, uint32_t count);
@@ -40,6 +42,9 @@ public:
     std::string ToString() const { return View().ToString(); }
 
 private:
+    // Reserve without zeroing the bytes it adds inside the capacity.
+    void Grow(uint32_t n);
+
     uint32_t size = 0;
     uint32_t capacity = 0;
     std::unique_ptr<uint8_t[]> data;
@@ -58,7 +63,7 @@ public:
     explicit BufferWriter(int32_t byteOrder) : byteOrder(byteOrder) {}
 
     template <class T>
-        requires std::is_arithmetic_v<T> || std::is_enum_v<T>
+    requires std::is_arithmetic_v<T> || std::is_enum_v<T>
     void Write(T value)
     {
         uint8_t bytes[sizeof(T)];
@@ -114,7 +119,7 @@ public:
     }
 
     template <class T>
-        requires std::is_arithmetic_v<T> || std::is_enum_v<T>
+    requires std::is_arithmetic_v<T> || std::is_enum_v<T>
     bool Read(T& value)
     {
         if (Remaining() < sizeof(T))

@@ -81,10 +81,36 @@ std::string FileManager::ResolvePath(StringView path) const
         {"Documents:", documentsRoot},
         {"Temporary:", temporaryRoot},
     };
-    for (const auto& root : roots)
-        if (path.length >= root.prefix.length && std::memcmp(path.data, root.prefix.data, root.prefix.length) == 0)
-            return Path::Append(root.root, path.Sub(root.prefix.length));
-    return Path::Append(applicationRoot, path);
+    const std::string* root = &applicationRoot;
+    StringView rest = path;
+    for (const auto& candidate : roots)
+        if (path.length >= candidate.prefix.length &&
+            std::memcmp(path.data, candidate.prefix.data, candidate.prefix.length) == 0)
+        {
+            root = &candidate.root;
+            rest = path.Sub(candidate.prefix.length);
+            break;
+        }
+    std::string resolved = Path::Append(*root, rest);
+    // Paths come from content and profile names too: a ".." must not reach files outside the root.
+    if (!IsInside(resolved, *root))
+    {
+        Log::Write("the path {} leads outside its root folder and is refused", path);
+        return std::string();
+    }
+    return resolved;
+}
+
+bool FileManager::IsInside(StringView path, StringView root)
+{
+    const std::string_view inside = path.ToStdView();
+    const std::string_view folder = root.ToStdView();
+    if (folder.empty())
+        return inside != ".." && !inside.starts_with("../") && !inside.starts_with('/');
+    if (!inside.starts_with(folder))
+        return false;
+    // "/data" holds "/data/x" but not "/database"; the root "/" holds every absolute path.
+    return inside.size() == folder.size() || folder.back() == '/' || inside[folder.size()] == '/';
 }
 
 void FileManager::AddFormat(uint32_t contentTypeId, StringView extension, std::unique_ptr<class Format> format)

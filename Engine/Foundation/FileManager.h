@@ -48,8 +48,13 @@ public:
     void RegisterFormats();
 
     // A path starting with "Application:", "Data:", "Documents:" or "Temporary:" (exact case) continues
-    // under that root; any other path is taken whole under the application root.
+    // under that root; any other path is taken whole under the application root. A path whose ".."
+    // climbs out of its root is refused with a message naming it, and resolves to the empty path,
+    // which names no file.
     std::string ResolvePath(StringView path) const;
+    // Whether a resolved path is the root or lies under it (an empty root: a relative path that does
+    // not climb above it).
+    static bool IsInside(StringView path, StringView root);
 
     // Appends the format to those of the extension (exact bytes) and takes it; a null format is ignored.
     void AddFormat(uint32_t contentTypeId, StringView extension, std::unique_ptr<class Format> format);

@@ -208,4 +208,16 @@ bool LtaFormat::Write(BufferWriter& writer, const Texture& texture)
     return PngFormat().Write(writer, texture);
 }
 
+bool JpgFormat::Read(BufferReader&, Texture&)
+{
+    Log::Write("JPEG images are not supported");
+    return false;
+}
+
+bool JpgFormat::Write(BufferWriter&, const Texture&)
+{
+    Log::Write("JPEG images are not supported");
+    return false;
+}
+
 } // namespace Lumvek

@@ -52,14 +52,16 @@ public:
     bool Write(BufferWriter& writer, const Texture& texture) override;
 };
 
-// JPEG files are recognised and left alone: no image of ours is a JPEG.
+// JPEG files are recognised by their extension but not decoded: no image of ours is a JPEG. Loading
+// and saving both log "JPEG images are not supported" and fail, leaving the texture as it was and
+// writing no bytes.
 class JpgFormat : public BinaryFormat<Texture, ReversedOrder, TextureHeader>
 {
 public:
     using BinaryFormat::BinaryFormat;
 
-    bool Read(BufferReader&, Texture&) override { return true; }
-    bool Write(BufferWriter&, const Texture&) override { return true; }
+    bool Read(BufferReader& reader, Texture& texture) override;
+    bool Write(BufferWriter& writer, const Texture& texture) override;
 };
 
 } // namespace Lumvek

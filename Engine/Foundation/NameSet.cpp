@@ -1,5 +1,7 @@
 #include "Engine/Foundation/NameSet.h"
 
+#include <mutex>
+
 namespace Lumvek
 {
 
@@ -36,10 +38,19 @@ size_t NameSet::Fnv1a::operator()(std::string_view name) const
 
 uint32_t NameSet::Add(StringView name)
 {
+    {
+        // Most adds name what is already there: those share the lock.
+        std::shared_lock lock(mutex);
+        auto found = lookup.find(name.ToStdView());
+        if (found != lookup.end())
+            return found->second;
+    }
+    std::unique_lock lock(mutex);
+    // Another thread may have added the name between the two locks.
     auto found = lookup.find(name.ToStdView());
     if (found != lookup.end())
         return found->second;
-    uint32_t index = Count();
+    uint32_t index = static_cast<uint32_t>(names.size());
     const std::string& stored = names.emplace_back(name.data, name.length);
     try
     {
@@ -56,7 +67,14 @@ uint32_t NameSet::Add(StringView name)
 
 StringView NameSet::GetName(uint32_t index) const
 {
-    return index < Count() ? StringView(names[index]) : StringView();
+    std::shared_lock lock(mutex);
+    return index < names.size() ? StringView(names[index]) : StringView();
+}
+
+uint32_t NameSet::Count() const
+{
+    std::shared_lock lock(mutex);
+    return static_cast<uint32_t>(names.size());
 }
 
 NameSet& NameSet::Global()

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <initializer_list>
+#include <shared_mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -15,7 +16,9 @@ namespace Lumvek
 
 // An indexed set of names: each distinct name (exact bytes, case-sensitive) gets a 32-bit index in
 // order of first registration, and keeps it for the life of the set. Sets only grow.
-// Adding takes no lock: two threads must not add to the same set at once, nor read it while one adds.
+// Any thread may add and look up at once: static initialisers, loader threads creating resources and
+// the application thread all register names. Lookups share the lock, an add of a new name takes it
+// alone; stored names never move, so a view handed out stays valid while another thread adds.
 class NameSet
 {
 public:
@@ -28,7 +31,7 @@ public:
     // The stored name; an empty view for an index at or beyond the count, so callers print or look up
     // the empty name instead of failing. The view stays valid while the set lives.
     StringView GetName(uint32_t index) const;
-    uint32_t Count() const { return static_cast<uint32_t>(names.size()); }
+    uint32_t Count() const;
 
     // Sound names: an index here is what the audio device plays and releases.
     static NameSet& Global();
@@ -39,6 +42,8 @@ private:
         size_t operator()(std::string_view name) const;
     };
 
+    // Guards names and lookup.
+    mutable std::shared_mutex mutex;
     // A deque never moves its elements, so the lookup's keys and the views handed out stay valid.
     std::deque<std::string> names;
     std::unordered_map<std::string_view, uint32_t, Fnv1a> lookup;

@@ -136,7 +136,7 @@ void StreamingAtlasInfo::StartStreamingLoad(GraphicsDevice& device, Texture& atl
     {
         // The device uploads an unlocked texture whose version moved, reading both under its mutex:
         // taking the cell must not raise the version of a texture the image thread is about to fill.
-        std::lock_guard deviceLock(device.mutex);
+        auto deviceLock = device.Lock();
         const uint8_t wasLocked = atlas.locked;
         atlas.locked = 1;
         // A request that waited may find its image loaded by an earlier one of the same id.
@@ -172,7 +172,7 @@ void StreamingAtlasInfo::ServeStreamingAtlas(GraphicsDevice* device, bool maySta
         FindStreamRegion(device, atlas);
         if (atlas)
         {
-            std::lock_guard deviceLock(device->mutex);
+            auto deviceLock = device->Lock();
             atlas->FinishChanges();
         }
         state.store(Idle, std::memory_order_release);

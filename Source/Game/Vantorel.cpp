@@ -274,8 +274,9 @@ void Vantorel_::Render(int64_t elapsed)
     if (GraphicsDevice* device = GetApplication()->GetGraphicsDevice())
     {
         Texture* target = device->GetTexture(GraphicsResources::TransitionTarget);
-        if (target && (target->width != device->width || target->height != device->height))
-            target->SetSize(device->width, device->height, TextureFormat::ColorBuffer4x8);
+        const DeviceSize size = device->GetSize();
+        if (target && (target->width != size.width || target->height != size.height))
+            target->SetSize(size.width, size.height, TextureFormat::ColorBuffer4x8);
     }
     DecayRumble(elapsed);
 

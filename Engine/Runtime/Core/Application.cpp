@@ -78,41 +78,48 @@ void Application::Run()
         return;
     startTime = ReadClock();
     userInterfaceThread = std::this_thread::get_id();
+    threadStarted.store(true);
     thread = std::thread([this] { ThreadBody(); });
 }
 
 void Application::ThreadBody()
 {
+    applicationThread.store(std::this_thread::get_id());
     initialized.store(true);
     for (auto& system : systems)
         system->Setup();
     for (auto& system : systems)
         system->Begin();
     FrameLoop();
+    // The systems are stopped: their teardown, on whichever thread, may now destroy resources.
+    if (graphicsDevice)
+        graphicsDevice->EndRendering();
 
-    // A request left now would never be served: release its caller and refuse any that follow.
+    // A request left now would never be served: release its callers and refuse any that follow.
     {
         std::lock_guard lock(mutex);
         loopEnded = true;
-        pendingRequest = StateRequest::None;
+        pendingRequests.clear();
     }
     requestServed.notify_all();
 }
 
 void Application::ChangeState(StateRequest request)
 {
-    if (!IsUserInterfaceThread())
+    // Before Run nothing else runs the systems, so the caller may.
+    if (IsApplicationThread() || !threadStarted.load())
     {
-        // Performing a request directly leaves a request of the user-interface thread in place: it
-        // is served by the next Update, as its caller expects.
+        // Requests queued by other threads stay queued: the next Update serves them, as their callers
+        // expect.
         Perform(request);
         return;
     }
     std::unique_lock lock(mutex);
     if (loopEnded)
         return;
-    pendingRequest = request;
-    requestServed.wait(lock, [this] { return pendingRequest == StateRequest::None || loopEnded; });
+    pendingRequests.push_back(request);
+    const uint64_t ticket = ++queuedRequests;
+    requestServed.wait(lock, [this, ticket] { return servedRequests >= ticket || loopEnded; });
 }
 
 void Application::Perform(StateRequest request)
@@ -150,19 +157,23 @@ void Application::Perform(StateRequest request)
 
 void Application::ServePendingRequest()
 {
-    StateRequest request;
+    for (;;)
     {
-        std::lock_guard lock(mutex);
-        request = pendingRequest;
+        StateRequest request;
+        {
+            std::lock_guard lock(mutex);
+            if (pendingRequests.empty())
+                return;
+            request = pendingRequests.front();
+            pendingRequests.pop_front();
+        }
+        Perform(request);
+        {
+            std::lock_guard lock(mutex);
+            ++servedRequests;
+        }
+        requestServed.notify_all();
     }
-    if (request == StateRequest::None)
-        return;
-    Perform(request);
-    {
-        std::lock_guard lock(mutex);
-        pendingRequest = StateRequest::None;
-    }
-    requestServed.notify_all();
 }
 
 void Application::HandleWindowEvent(WindowEvent event)

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -121,9 +122,13 @@ public:
     // Asks the frame loop to end; any thread.
     virtual void Quit() = 0;
 
-    // On the user-interface thread the request is left for the application thread, and the call
-    // returns once it has been performed, or at once when the application loop has ended. On any
-    // other thread the request is performed at once. No request checks the current state.
+    // The systems' callbacks run only on the application thread. There, and before Run (when no other
+    // thread runs the systems), the request is performed at once. From any other thread (the
+    // user-interface thread or a worker) the request is queued for the application thread, which
+    // serves the queue in order at the start of its next Update, and the call returns once its request
+    // has been performed, or at once when the application loop has ended. A thread that the systems
+    // wait for while they stop (a loader they join) must therefore not ask for a state change. No
+    // request checks the current state.
     void ChangeState(StateRequest request);
 
     // What the window's events do to the state; called by the host on the user-interface thread.
@@ -166,6 +171,7 @@ protected:
     virtual int64_t ReadClock() const;
 
     bool IsUserInterfaceThread() const { return std::this_thread::get_id() == userInterfaceThread; }
+    bool IsApplicationThread() const { return std::this_thread::get_id() == applicationThread.load(); }
 
     // Waits for the application thread to end and marks the application Finished. Does nothing on the
     // application thread itself or when there is no thread to join.
@@ -214,14 +220,21 @@ private:
     int64_t lastRenderDuration = 0;
 
     std::thread::id userInterfaceThread;
+    // Set by the application thread itself as it begins, so that it always knows itself.
+    std::atomic<std::thread::id> applicationThread;
+    // Set by Run before the application thread starts: from then on only that thread runs the systems.
+    std::atomic<bool> threadStarted{false};
     std::thread thread;
 
-    // The hand-over between the two threads: the user-interface thread leaves a request and waits
-    // until the application thread has served it. Once the application loop has ended nobody serves
-    // requests any more, so none is left and no caller waits.
+    // The hand-over to the application thread: other threads queue requests and wait until the
+    // application thread has served theirs. Requests are numbered in queue order, so a caller knows its
+    // own has been served once the served count reaches its number. Once the application loop has
+    // ended nobody serves requests any more, so none is left and no caller waits.
     std::mutex mutex;
     std::condition_variable requestServed;
-    StateRequest pendingRequest = StateRequest::None;
+    std::deque<StateRequest> pendingRequests;
+    uint64_t queuedRequests = 0;
+    uint64_t servedRequests = 0;
     bool loopEnded = false;
 };
 

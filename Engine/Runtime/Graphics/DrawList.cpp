@@ -65,7 +65,7 @@ bool DrawList::Batch()
 void DrawList::Submit(GraphicsDevice& device) const
 {
     using Code = GraphicsCommandCode;
-    std::vector<GraphicsCommand>& queue = device.commands;
+    std::vector<GraphicsCommand>& queue = device.GetCommands();
     // What the list has set so far; starts as nothing bound.
     DrawCommand bound;
     // The template is the state of a draw not made yet, so it never reaches the queue, batched or not.

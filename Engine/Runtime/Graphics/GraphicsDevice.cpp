@@ -3,6 +3,7 @@
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Resource.h"
 #include "Engine/Foundation/Texture.h"
+#include "Engine/Foundation/Log.h"
 #include "Engine/Runtime/Graphics/Geometry.h"
 #include "Engine/Runtime/Graphics/Material.h"
 
@@ -97,8 +98,43 @@ Texture* GraphicsDevice::GetTexture(uint32_t slot)
     return static_cast<Texture*>(FindResource(slot, ResourceKind::Texture));
 }
 
+uint32_t GraphicsDevice::GetSlotCount()
+{
+    std::lock_guard lock(mutex);
+    return static_cast<uint32_t>(slots.size());
+}
+
+GraphicsDevice::ResourceHandle* GraphicsDevice::GetHandle(uint32_t slot)
+{
+    std::lock_guard lock(mutex);
+    return slot < slots.size() ? slots[slot].handle.get() : nullptr;
+}
+
+void GraphicsDevice::ClearSlots()
+{
+    std::lock_guard lock(mutex);
+    slots.clear();
+}
+
+bool GraphicsDevice::MayDestroyResources() const
+{
+    const std::thread::id rendering = renderingThread.load();
+    return rendering == std::thread::id() || rendering == std::this_thread::get_id();
+}
+
+void GraphicsDevice::EndRendering()
+{
+    renderingThread.store(std::thread::id());
+}
+
 bool GraphicsDevice::DestroyResource(uint32_t id, ResourceKind kind)
 {
+    if (!MayDestroyResources())
+    {
+        Log::Write("the graphics resource {} is not destroyed: only the rendering thread destroys resources",
+                   NameTableC().GetName(id));
+        return false;
+    }
     std::lock_guard lock(mutex);
     GraphicsResourceSlot* slot = Resolve(id, kind);
     if (!slot)
@@ -111,6 +147,7 @@ bool GraphicsDevice::DestroyResource(uint32_t id, ResourceKind kind)
 
 void GraphicsDevice::Render()
 {
+    renderingThread.store(std::this_thread::get_id());
     std::lock_guard lock(mutex);
     UploadChangedResources();
     BeginFrame();
@@ -265,6 +302,7 @@ void GraphicsDevice::ExecuteCommands()
 
 void GraphicsDevice::ResizeTargets()
 {
+    const DeviceSize target = GetSize();
     std::lock_guard lock(mutex);
     for (GraphicsResourceSlot& slot : slots)
     {
@@ -272,7 +310,7 @@ void GraphicsDevice::ResizeTargets()
             continue;
         auto& texture = static_cast<Texture&>(*slot.resource);
         if (texture.format == TextureFormat::ColorTarget4x8 || texture.format == TextureFormat::DepthStencilTarget24_8)
-            texture.SetSize(width, height, texture.format);
+            texture.SetSize(target.width, target.height, texture.format);
     }
 }
 

@@ -2,12 +2,14 @@
 
 #include "Engine/Foundation/StringView.h"
 
+#include <atomic>
 #include <bit>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace Lumvek
@@ -138,10 +140,32 @@ struct Resolution
     bool operator==(const Resolution&) const = default;
 };
 
-// The engine's drawing interface. Owned by the application. The slot table is shared by the
-// application thread and the loader threads that create resources, and is guarded by the device
-// mutex, which the application thread also holds for the whole upload, replay and present of a
-// frame. The command queue is filled and replayed on the application thread.
+// The back-buffer size in pixels, read as one value.
+struct DeviceSize
+{
+    uint32_t width = 0;
+    uint32_t height = 0;
+
+    bool operator==(const DeviceSize&) const = default;
+};
+
+// The engine's drawing interface. Owned by the application.
+//
+// Threads:
+// - The slot table is shared by the application thread and the loader threads that create resources,
+//   and is guarded by the device mutex, which the application thread also holds for the whole upload,
+//   replay and present of a frame (Render).
+// - The command queue belongs to the application thread, which fills it during a frame and replays it.
+// - The size is written by whichever thread tells the device about its window, and read by the
+//   application thread's layout; GetSize gives both sides of one size.
+//
+// Resource lifetime: the pointers that CreateGeometry, CreateMaterial, CreateTexture and GetTexture
+// return are used without the mutex, so a resource may be destroyed only where no such pointer is in
+// use: DestroyResource runs on the rendering thread (the one that calls Render, the application
+// thread), between frames, or after that thread has ended (EndRendering). Loader threads create and
+// fill resources but never destroy them; a call from another thread while the rendering thread runs
+// is refused with a message. A pointer handed out thus stays valid until the rendering thread itself
+// destroys that resource, never in the middle of its frame or of a loader's work on it.
 //
 // Platform devices implement the virtual operations; the Set operations receive the resource a
 // command names and its handle, or two nulls when the id names nothing of the right kind.
@@ -224,14 +248,20 @@ public:
     Material* AddMaterial(uint32_t id) { return CreateMaterial(id); }
     // Textures start locked too, like materials.
     Texture* CreateTexture(uint32_t slot, uint32_t usage);
-    // The texture of a slot; null when the slot holds no texture.
+    // The texture of a slot; null when the slot holds no texture. Valid after the call as the
+    // lifetime rule above says.
     Texture* GetTexture(uint32_t slot);
     // Destroys the resource of a slot holding one of the kind and empties the slot; false otherwise.
+    // On the rendering thread, or once it has ended; refused with a message from any other thread.
     bool DestroyResource(uint32_t id, ResourceKind kind);
+    // Tells the device that the thread that rendered has ended, so that the systems' teardown on
+    // another thread may destroy resources.
+    void EndRendering();
 
     // One frame's work at render time, under the device mutex: uploads the changed resources, begins
     // the frame, replays the queue, presents, resets the bound counts, empties the queue and drops the
-    // CPU copies of the upload-once resources that are on the device.
+    // CPU copies of the upload-once resources that are on the device. The calling thread becomes the
+    // rendering thread.
     void Render();
     // Uploads every unlocked resource whose version differs from the one last uploaded. The caller
     // holds the mutex.
@@ -242,26 +272,44 @@ public:
     // platform devices call it after their size or multisample count changed.
     void ResizeTargets();
 
+    // The back-buffer size in pixels; both sides come from one update. Any thread.
+    DeviceSize GetSize() const
+    {
+        const uint64_t bits = size.load(std::memory_order_acquire);
+        return {static_cast<uint32_t>(bits >> 32), static_cast<uint32_t>(bits)};
+    }
+    // The frame's queue, reused frame after frame. Application thread only.
+    std::vector<GraphicsCommand>& GetCommands() { return commands; }
+    const std::vector<GraphicsCommand>& GetCommands() const { return commands; }
+    // The device mutex: held for a frame's Render and while slots are created or destroyed. Taken by
+    // code that hands the device state it reads during a frame.
+    [[nodiscard]] std::unique_lock<std::mutex> Lock() { return std::unique_lock(mutex); }
+    // The number of slots and the handle of one (null when it holds none); under the mutex.
+    uint32_t GetSlotCount();
+    ResourceHandle* GetHandle(uint32_t slot);
+
     float scale = 1.0f;
     uint32_t multisampleCount = 1;
     std::string name;
     bool debug = false;
-    // The back-buffer size in pixels.
-    uint32_t width = 0;
-    uint32_t height = 0;
     // The table the device's resources live in; not owned.
     ResourceTable* resources = nullptr;
-    // The frame's queue, reused frame after frame.
-    std::vector<GraphicsCommand> commands;
-    std::vector<GraphicsResourceSlot> slots;
-    std::mutex mutex;
     // Element counts of the buffers bound by the last replayed SetGeometry, SetInstances and
-    // SetIndices; 0 after every frame.
+    // SetIndices; 0 after every frame. Rendering thread only.
     uint32_t vertexCount = 0;
     uint32_t instanceCount = 0;
     uint32_t indexCount = 0;
 
 protected:
+    // Publishes a new back-buffer size; any thread.
+    void SetBackBufferSize(uint32_t width, uint32_t height)
+    {
+        size.store(uint64_t(width) << 32 | height, std::memory_order_release);
+    }
+    // Empties every slot, destroying the handles; for platform devices whose handles need the device
+    // alive. Takes the mutex.
+    void ClearSlots();
+
     // Creates a resource of the kind for a slot, shared by every kind: create makes it in the table
     // under the id it is given. The mutex is held from the check of the slot to its filling, so two
     // threads cannot both fill one slot, and the table never grows while a slot is written.
@@ -272,11 +320,21 @@ protected:
 
 private:
     std::unique_ptr<ResourceHandle> CreateHandle(ResourceKind kind);
+    // Whether the calling thread may destroy resources now (see the lifetime rule above).
+    bool MayDestroyResources() const;
     // The slot of an id when it holds a resource of the kind; null otherwise. The caller holds the mutex.
     GraphicsResourceSlot* Resolve(uint32_t id, ResourceKind kind);
     // Binds a geometry for SetGeometry, SetInstances or SetIndices and returns its element count.
     uint32_t BindBuffer(const GraphicsCommand& command,
                         void (GraphicsDevice::*bind)(const Geometry*, ResourceHandle*, uint32_t));
+
+    // Width in the high half, height in the low half.
+    std::atomic<uint64_t> size{0};
+    std::vector<GraphicsCommand> commands;
+    std::vector<GraphicsResourceSlot> slots;
+    std::mutex mutex;
+    // The thread that last called Render, until EndRendering; none before.
+    std::atomic<std::thread::id> renderingThread;
 };
 
 } // namespace Lumvek

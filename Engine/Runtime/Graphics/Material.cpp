@@ -1,5 +1,9 @@
 #include "Engine/Runtime/Graphics/Material.h"
 
+#include "Engine/Foundation/FileManager.h"
+#include "Engine/Foundation/Log.h"
+#include "Engine/Foundation/NameSet.h"
+
 namespace Lumvek
 {
 
@@ -10,6 +14,20 @@ void Material::ReleaseData()
     vertexCode = Buffer();
     geometryCode = Buffer();
     pixelCode = Buffer();
+}
+
+void Material::Load(StringView paths)
+{
+    path = paths.ToString();
+    FileManager* files = table ? table->files : nullptr;
+    if (!files)
+    {
+        Log::Write("no file manager to load {}", paths);
+        handle = FormatHandle();
+        return;
+    }
+    // The new handle replaces the old one, which releases the old watch.
+    handle = files->LoadFromAny(path, *this, NameTableB().GetName(id), table->watch != 0);
 }
 
 void Material::AddVertexInput(StringView name, VertexElementFormat format, VertexSemantic semantic,

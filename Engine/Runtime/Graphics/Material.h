@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Engine/Foundation/Buffer.h"
+#include "Engine/Foundation/FormatHandle.h"
 #include "Engine/Foundation/Resource.h"
 #include "Engine/Foundation/StringView.h"
 
@@ -155,11 +156,21 @@ struct VertexElement
 
 // A compiled shader program with its fixed-function state, samplers and vertex and instance element
 // descriptions. Lives in a ResourceTable; created locked through GraphicsDevice::CreateMaterial and
-// filled by the shader format and the code that creates it.
+// filled by the shader format and the code that creates it. Loads and reloads (hot reload through the
+// file manager's watches, polled in the application's Update) run on the application thread or, for a
+// material a loader creates, on that loader before the material is handed over.
 class Material : public GraphicsResource
 {
 public:
     ~Material() override;
+
+    // Stores the list of paths ("|" between them) and loads the first file of the list that exists and
+    // has a format, through the file manager of the material's table, under the material's name in
+    // NameTableB. When the table's watch flag is set, a later change of that file reloads the code in
+    // place and marks the material changed, so that the device uploads it again. The previous load's
+    // handle, and with it its watch, is released; a list that loads nothing leaves the material
+    // without one.
+    void Load(StringView paths);
 
     // The device keeps the program made from the bytecode.
     void ReleaseData() override;
@@ -191,6 +202,10 @@ public:
     std::vector<VertexElement> vertexElements;
     // Stream 1, one per instance.
     std::vector<VertexElement> instanceElements;
+    // The path list last given to Load, unresolved.
+    std::string path;
+    // The last load; keeps its hot-reload watch.
+    FormatHandle handle;
 };
 
 } // namespace Lumvek

@@ -28,14 +28,13 @@ void CountUpload(GraphicsDevice::ResourceHandle& handle)
 RecordingGraphicsDevice::RecordingGraphicsDevice(ResourceTable* resources, uint32_t width, uint32_t height)
     : GraphicsDevice("Recording", resources)
 {
-    this->width = width;
-    this->height = height;
+    SetBackBufferSize(width, height);
 }
 
 // The slots hold handles that count down on this device as they go.
 RecordingGraphicsDevice::~RecordingGraphicsDevice()
 {
-    slots.clear();
+    ClearSlots();
 }
 
 std::vector<Resolution> RecordingGraphicsDevice::GetResolutions(uint32_t desktopWidth, uint32_t desktopHeight)
@@ -117,8 +116,7 @@ void RecordingGraphicsDevice::SetWindow(void*, float windowWidth, float windowHe
 void RecordingGraphicsDevice::SetSize(float newWidth, float newHeight, float displayScale)
 {
     calls.push_back(FormatText("SetSize {} {} {}", newWidth, newHeight, displayScale));
-    width = static_cast<uint32_t>(newWidth);
-    height = static_cast<uint32_t>(newHeight);
+    SetBackBufferSize(static_cast<uint32_t>(newWidth), static_cast<uint32_t>(newHeight));
     ResizeTargets();
 }
 

@@ -58,8 +58,8 @@ void DrawBand(ElementDrawContext& context, float x, float y, float width, float 
 {
     if (!(width > 0.0f) || !(height > 0.0f))
         return;
-    const float deviceWidth = static_cast<float>(context.device.width);
-    const float deviceHeight = static_cast<float>(context.device.height);
+    const float deviceWidth = static_cast<float>(context.size.width);
+    const float deviceHeight = static_cast<float>(context.size.height);
     const Vector2 topLeft = ToDeviceCoordinates(x, y, deviceWidth, deviceHeight);
     const Vector2 bottomRight = ToDeviceCoordinates(x + width, y + height, deviceWidth, deviceHeight);
     const GuiColorVertex vertices[4] = {{topLeft.x, topLeft.y, color},

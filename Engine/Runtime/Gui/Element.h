@@ -2,6 +2,7 @@
 
 #include "Engine/Foundation/Color.h"
 #include "Engine/Foundation/Math.h"
+#include "Engine/Runtime/Graphics/GraphicsDevice.h"
 #include "Engine/Runtime/Gui/Content.h"
 #include "Engine/Runtime/Gui/ElementActions.h"
 
@@ -59,6 +60,8 @@ struct ElementDrawContext
     Geometry& vertexBuffer;
     Geometry& indexBuffer;
     GraphicsDevice& device;
+    // The device size the menu was laid out for.
+    DeviceSize size;
     Menu& menu;
     uint32_t colorMaterial = 0xFFFFFFFFu;
     // The clip rectangle in force around the element being drawn; width < 0 when there is none.

@@ -211,9 +211,9 @@ void Gui::RefreshInput()
 Rectangle Gui::ResolvePlacement(const UnitRectangle& placement) const
 {
     const GraphicsDevice* device = GetGraphicsDevice();
-    const float width = device ? static_cast<float>(device->width) : 0.0f;
-    const float height = device ? static_cast<float>(device->height) : 0.0f;
-    const UnitRectangle::Resolved resolved = placement.Resolve(width, height);
+    const DeviceSize size = device ? device->GetSize() : DeviceSize();
+    const UnitRectangle::Resolved resolved =
+        placement.Resolve(static_cast<float>(size.width), static_cast<float>(size.height));
     return {resolved.x, resolved.y, resolved.width, resolved.height};
 }
 
@@ -390,9 +390,9 @@ void Gui::PrepareTarget(GraphicsDevice& device, uint32_t renderTarget, uint8_t c
 {
     if (!clear)
         return;
-    device.commands.push_back(GraphicsCommand::SetColorTarget(renderTarget, 0));
-    device.commands.push_back(GraphicsCommand::Clear(clearColor.r / 255.0f, clearColor.g / 255.0f,
-                                                     clearColor.b / 255.0f, clearColor.a / 255.0f));
+    device.GetCommands().push_back(GraphicsCommand::SetColorTarget(renderTarget, 0));
+    device.GetCommands().push_back(GraphicsCommand::Clear(clearColor.r / 255.0f, clearColor.g / 255.0f,
+                                                          clearColor.b / 255.0f, clearColor.a / 255.0f));
 }
 
 void Gui::DrawMenu(MenuRecord& record, float seconds, GraphicsDevice& device, uint32_t renderTarget)

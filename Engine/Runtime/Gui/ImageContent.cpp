@@ -37,7 +37,8 @@ void PrepareTemplate(DrawList& drawList, const Menu& menu, uint32_t texture)
 bool AppendImageQuad(DrawList& drawList, Geometry& vertexBuffer, Geometry& indexBuffer, const GraphicsDevice& device,
                      const float (&area)[4], const float (&uv)[4], Color color)
 {
-    const auto deviceWidth = float(device.width), deviceHeight = float(device.height);
+    const DeviceSize size = device.GetSize();
+    const auto deviceWidth = float(size.width), deviceHeight = float(size.height);
     const Vector2 topLeft = ToDeviceCoordinates(area[0], area[1], deviceWidth, deviceHeight);
     const Vector2 bottomRight = ToDeviceCoordinates(area[2], area[3], deviceWidth, deviceHeight);
     const GuiImageVertex vertices[4] = {

@@ -251,12 +251,15 @@ void Menu::Draw(float seconds, GraphicsDevice& device, DrawList& drawList, std::
 {
     if (!root.visible)
         return;
-    device.commands.push_back(GraphicsCommand::SetColorTarget(renderTarget, 0));
-    device.commands.push_back(GraphicsCommand::SetDepthTarget(InvalidId));
-    Layout(static_cast<float>(device.width), static_cast<float>(device.height));
+    device.GetCommands().push_back(GraphicsCommand::SetColorTarget(renderTarget, 0));
+    device.GetCommands().push_back(GraphicsCommand::SetDepthTarget(InvalidId));
+    // One size for the layout and the bands of this draw, even if the window changes meanwhile.
+    const DeviceSize size = device.GetSize();
+    Layout(static_cast<float>(size.width), static_cast<float>(size.height));
 
-    ElementDrawContext context{seconds,     drawList, clipIndices, vertexBuffer,
-                               indexBuffer, device,   *this,       gui ? gui->colorMaterial : InvalidId};
+    ElementDrawContext context{seconds,      drawList,    clipIndices,
+                               vertexBuffer, indexBuffer, device,
+                               size,         *this,       gui ? gui->colorMaterial : InvalidId};
     root.Draw(context, {0.0f, 0.0f});
     if (vertexBuffer.used > 0 && drawList.Merge())
         drawList.Submit(device);

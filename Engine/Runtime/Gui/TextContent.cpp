@@ -106,9 +106,10 @@ TextContent::Pen TextContent::MakePen(DrawList& drawList, Geometry& vertexBuffer
     const float innerRadius = DrawnStrokeRadius(innerStrokeRadius);
     const float outerRadius = DrawnStrokeRadius(outerStrokeRadius);
     const bool strokeFollowsFill = innerRadius < 0.0001f && outerRadius < 0.0001f;
+    const DeviceSize size = device.GetSize();
     return {
-        drawList, vertexBuffer, indexBuffer, float(device.width), float(device.height), fontRegion,
-        lineSize, fillColor,    innerRadius, outerRadius,         strokeFollowsFill,
+        drawList, vertexBuffer, indexBuffer, float(size.width), float(size.height), fontRegion,
+        lineSize, fillColor,    innerRadius, outerRadius,       strokeFollowsFill,
     };
 }
 

@@ -167,7 +167,15 @@ void OpenGLGraphicsDevice::UpdateSize(float newWidth, float newHeight, float new
     windowWidth = newWidth;
     windowHeight = newHeight;
     displayScale = newDisplayScale;
+    PublishSize();
+}
+
+void OpenGLGraphicsDevice::PublishSize()
+{
+    uint32_t width = 0;
+    uint32_t height = 0;
     BackBufferSize(scale, windowWidth, windowHeight, width, height);
+    SetBackBufferSize(width, height);
     windowChanged.store(true, std::memory_order_release);
 }
 
@@ -176,8 +184,7 @@ void OpenGLGraphicsDevice::SetScale(float newScale)
     {
         std::lock_guard lock(windowMutex);
         scale = newScale;
-        BackBufferSize(scale, windowWidth, windowHeight, width, height);
-        windowChanged.store(true, std::memory_order_release);
+        PublishSize();
     }
     ResizeTargets();
 }
@@ -316,8 +323,9 @@ bool OpenGLGraphicsDevice::Prepare()
             if (context && window && SDL_GL_MakeCurrent(window, static_cast<SDL_GLContext>(context)) != 0)
                 Log::Write("failed to use the OpenGL context with the window: {}", SDL_GetError());
         }
-        pendingWidth = width;
-        pendingHeight = height;
+        const DeviceSize size = GetSize();
+        pendingWidth = size.width;
+        pendingHeight = size.height;
     }
     if (!context)
     {

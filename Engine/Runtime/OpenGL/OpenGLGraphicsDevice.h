@@ -276,6 +276,9 @@ private:
     // Stores the window size and computes the back-buffer size; the GL side follows on the rendering
     // thread.
     void UpdateSize(float width, float height, float displayScale);
+    // Computes the back-buffer size from the window's and the scale, publishes it and tells the
+    // rendering thread to follow. The caller holds the window mutex.
+    void PublishSize();
 
     void BindTargets();
     void ApplyScissor();

@@ -58,7 +58,7 @@ SdlApplication::SdlApplication(StringView name, StringView language, const Appli
     graphicsDevice = std::make_unique<OpenGL::OpenGLGraphicsDevice>(&GetResources(), config.scale,
                                                                     static_cast<uint32_t>(config.multisampleCount));
     keyboardDevice = std::make_unique<SdlKeyboardDevice>(keyboardRing);
-    auto mouse = std::make_unique<SdlMouseDevice>(mouseRing, wheelTotals, window);
+    auto mouse = std::make_unique<SdlMouseDevice>(mouseRing, wheelTotals, cursorTracking);
     touchDevice = std::make_unique<MouseToTouchEmulator>(*mouse);
     mouseDevice = std::move(mouse);
     // Without SDL's controller support the device finds no pads and reports nothing pressed.
@@ -73,7 +73,6 @@ SdlApplication::SdlApplication(StringView name, StringView language, const Appli
         int width = 0;
         int height = 0;
         SDL_GetWindowSize(window, &width, &height);
-        std::lock_guard lock(graphicsDevice->mutex);
         graphicsDevice->SetWindow(window, static_cast<float>(width), static_cast<float>(height), 1.0f);
     }
 }
@@ -131,6 +130,18 @@ void SdlApplication::CreateWindow(const ApplicationConfig& config)
         return;
     }
     windowId = SDL_GetWindowID(window);
+    int clientWidth = 0;
+    int clientHeight = 0;
+    SDL_GetWindowSize(window, &clientWidth, &clientHeight);
+    cursorTracking.clientSize.Store(clientWidth, clientHeight);
+    // Where the cursor already is counts before it first moves.
+    if (SDL_GetMouseFocus() == window)
+    {
+        int x = 0;
+        int y = 0;
+        SDL_GetMouseState(&x, &y);
+        cursorTracking.position.Store(x, y);
+    }
 }
 
 void SdlApplication::Quit()
@@ -202,6 +213,10 @@ void SdlApplication::HandleEvent(const SDL_Event& event)
         if (const uint64_t mask = SdlMouseButtonToMask(event.button.button))
             mouseRing.Push({event.type == SDL_MOUSEBUTTONDOWN ? uint8_t(1) : uint8_t(0), mask});
         break;
+    case SDL_MOUSEMOTION:
+        if (window && event.motion.windowID == windowId)
+            cursorTracking.position.Store(event.motion.x, event.motion.y);
+        break;
     case SDL_MOUSEWHEEL:
     {
         // Whole notches, positive away from the user and to the right, whatever the system's setting.
@@ -239,6 +254,9 @@ void SdlApplication::HandleSdlWindowEvent(const SDL_WindowEvent& event)
         break;
     case SDL_WINDOWEVENT_MAXIMIZED:
         HandleWindowEvent(WindowEvent::Maximized);
+        break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+        cursorTracking.clientSize.Store(event.data1, event.data2);
         break;
     case SDL_WINDOWEVENT_CLOSE:
         Destroy();

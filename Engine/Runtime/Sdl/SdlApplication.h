@@ -45,6 +45,7 @@ public:
     KeyboardRing keyboardRing;
     MouseRing mouseRing;
     WheelTotals wheelTotals;
+    CursorTracking cursorTracking;
 
 protected:
     // Starts and resumes the systems, runs frames while the running flag is set, then pauses and

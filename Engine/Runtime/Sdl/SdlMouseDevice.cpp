@@ -3,25 +3,21 @@
 namespace Lumvek
 {
 
-uint32_t SdlMouseDevice::Update(MouseState& state, uint32_t cursor)
+uint32_t SdlMouseDevice::Update(MouseState& state, uint32_t readCursor)
 {
-    if (window)
-    {
-        int x = 0;
-        int y = 0;
-        int width = 0;
-        int height = 0;
-        // SDL keeps the last position it saw over the window; outside it only while a button is held.
-        SDL_GetMouseState(&x, &y);
-        SDL_GetWindowSize(window, &width, &height);
-        if (x >= 0 && x < width && y >= 0 && y < height)
-            state.position = {static_cast<float>(x), static_cast<float>(y)};
-    }
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    cursor.position.Load(x, y);
+    cursor.clientSize.Load(width, height);
+    if (x >= 0 && x < width && y >= 0 && y < height)
+        state.position = {static_cast<float>(x), static_cast<float>(y)};
     state.wheel = {wheel.horizontal.load(std::memory_order_relaxed), wheel.vertical.load(std::memory_order_relaxed)};
 
     state.pressed.Clear();
     state.released.Clear();
-    return ring.Read(cursor,
+    return ring.Read(readCursor,
                      [&state](const MouseEvent& event)
                      {
                          const MouseButton button = MouseButtonFromMask(event.buttonMask);

@@ -8,15 +8,14 @@
 namespace Lumvek
 {
 
-// The mouse as the host's mouse ring and wheel totals tell it, with the cursor position read from
-// SDL over the host's window. The host owns the ring, the totals and the window and outlives the
-// device; the host's main thread writes them, the application thread polls the device.
+// The mouse as the host's mouse ring, wheel totals and cursor tracking tell it. The host owns them and
+// outlives the device; the host's main thread writes them from SDL's events, the application thread
+// polls the device, which therefore never asks SDL itself.
 class SdlMouseDevice : public MouseDevice
 {
 public:
-    // window: null when there is none; the position then stays where the reader had it.
-    SdlMouseDevice(const MouseRing& ring, const WheelTotals& wheel, SDL_Window* window)
-        : ring(ring), wheel(wheel), window(window)
+    SdlMouseDevice(const MouseRing& ring, const WheelTotals& wheel, const CursorTracking& cursor)
+        : ring(ring), wheel(wheel), cursor(cursor)
     {
     }
 
@@ -26,7 +25,7 @@ public:
 private:
     const MouseRing& ring;
     const WheelTotals& wheel;
-    SDL_Window* window;
+    const CursorTracking& cursor;
 };
 
 // The mask a mouse ring entry carries for an SDL mouse button (SDL_BUTTON_LEFT and so on); 0 for a

@@ -43,6 +43,31 @@ TEST(Buffer, ReserveToASmallerSizeKeepsCapacityAndBytes)
     EXPECT_EQ(buffer.ToString(), "ab");
 }
 
+TEST(Buffer, BytesAReserveAddsAreZeroAlsoInReusedCapacity)
+{
+    // After a Clear or a smaller size, old bytes still lie in the capacity; growing again must not
+    // hand them back as if they were new.
+    const struct
+    {
+        const char* name;
+        void (*shrink)(Buffer&);
+    } cases[] = {
+        {"clear", [](Buffer& buffer) { buffer.Clear(); }},
+        {"smaller size", [](Buffer& buffer) { buffer.Reserve(2); }},
+    };
+    for (const auto& c : cases)
+    {
+        Buffer buffer;
+        buffer.Append("abcdefgh");
+        const uint32_t capacity = buffer.Capacity();
+        c.shrink(buffer);
+        const uint32_t kept = buffer.Size();
+        buffer.Reserve(8);
+        EXPECT_EQ(buffer.Capacity(), capacity) << c.name;
+        EXPECT_EQ(buffer.ToString(), std::string("ab", kept) + std::string(8 - kept, '\0')) << c.name;
+    }
+}
+
 TEST(Buffer, CopiesAreDeep)
 {
     Buffer a;

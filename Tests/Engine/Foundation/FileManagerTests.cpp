@@ -4,6 +4,7 @@
 #include "Tests/TestFolder.h"
 
 #include "Engine/Foundation/File.h"
+#include "Engine/Foundation/Pattern.h"
 #include "Engine/Foundation/TextFormats.h"
 
 #include <gtest/gtest.h>
@@ -88,6 +89,52 @@ TEST(FileManager, ResolvesRootPrefixesByExactCaseAndEverythingElseUnderTheApplic
     };
     for (const auto& c : cases)
         EXPECT_EQ(files.ResolvePath(StringView::FromCString(c[0])), c[1]) << c[0];
+}
+
+TEST(FileManager, PathsThatClimbOutOfTheirRootAreRefused)
+{
+    FileManager files("/app/", "/d", "/home/me/Vantorel", "");
+    // What counts is where the path ends: a climb that ends inside its root is kept.
+    const struct
+    {
+        std::string path;
+        const char* resolved;
+    } cases[] = {
+        {"Data:../x", ""},
+        {"Data:a/../../d/x", "/d/x"},
+        {"Data:a/../../data/x", ""},
+        {"Data:a/../x", "/d/x"},
+        {"Data:..", ""},
+        {"Documents:../Vantorel2/x", ""},
+        {"../etc/passwd", ""},
+        {"Application:Assets/../../x", ""},
+        {"Assets/../Journals/1.journal", "/app/Journals/1.journal"},
+        {"Temporary:../x", ""},
+        {"Temporary:x/../y", "y"},
+        // The profiles' and the definitions' files are found from names the players and the content
+        // choose: a name holding ".." must not reach outside the folder.
+        {FormatText("Assets/{}.profile", "../../../home/me/.bashrc"), ""},
+        {FormatText("Assets/{}/{}/{}{}", "Parts", "../../..", "Secret", ".png"), ""},
+    };
+    for (const auto& c : cases)
+    {
+        LogCapture log;
+        EXPECT_EQ(files.ResolvePath(c.path), c.resolved) << c.path;
+        const Strings refusal{FormatText("the path {} leads outside its root folder and is refused", c.path)};
+        EXPECT_EQ(log.messages, *c.resolved ? Strings() : refusal) << c.path;
+    }
+}
+
+TEST(FileManager, ARefusedPathLoadsNothing)
+{
+    Files files;
+    files.Write("Inside/A.txt", "inside");
+    LogCapture log;
+    PlainText content{"untouched"};
+    EXPECT_FALSE(files.manager.LoadFromAny("../A.txt|Inside/../../A.txt", content, "notes", false).IsLoaded());
+    EXPECT_EQ(content.text, "untouched");
+    EXPECT_TRUE(files.manager.LoadFromAny("../A.txt|Inside/A.txt", content, "notes", false).IsLoaded());
+    EXPECT_EQ(content.text, "inside");
 }
 
 TEST(FileManager, FailedLoadsLogInsideTheirSectionAndLeaveTheContent)

@@ -221,13 +221,15 @@ TEST(ImageFormats, TexturesAndRegionsLoadByPathThroughTheirTablesFileManager)
     texture->SetSize(2, 2, TextureFormat::ColorBuffer4x8);
     EXPECT_EQ(files.GetWatches().size(), 1u);
 
-    // JPEG files load as nothing, silently.
+    // JPEG files are refused, whether loaded or saved, and the texture stays as it was.
     texture->Load("Images/Photo.jpg");
     EXPECT_EQ(texture->width, 2u);
+    EXPECT_EQ(JpgFormat().Save("", *texture).Size(), 0u);
     texture->Load("Images/Missing.png");
     EXPECT_FALSE(texture->handle.IsLoaded());
     EXPECT_TRUE(files.GetWatches().empty());
-    EXPECT_EQ(log.messages, (std::vector<std::string>{"file does not exist"}));
+    EXPECT_EQ(log.messages, (std::vector<std::string>{"JPEG images are not supported", "JPEG images are not supported",
+                                                      "file does not exist"}));
 
     Texture loose;
     loose.Load("Images/Picture.png");

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace Lumvek;
@@ -32,6 +34,47 @@ TEST(NameSet, NamesStayPutWhileTheSetGrows)
     EXPECT_EQ(first.ToString(), "short");
     EXPECT_EQ(set.Add("short"), 0u);
     EXPECT_EQ(set.Add("name999"), 1000u);
+}
+
+TEST(NameSet, ThreadsAddingAndLookingUpAtOnceAgreeOnEveryIndex)
+{
+    // Loader threads and the application thread register resource names into one set at once; half
+    // of the names here are shared by every thread, half are each thread's own.
+    constexpr int Threads = 4;
+    constexpr int Names = 400;
+    NameSet set;
+    std::vector<std::vector<uint32_t>> shared(Threads), own(Threads);
+    std::vector<int> mismatches(Threads, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < Threads; ++t)
+        threads.emplace_back(
+            [&, t]
+            {
+                for (int i = 0; i < Names; ++i)
+                {
+                    const std::string common = "shared" + std::to_string(i);
+                    const std::string mine = "thread" + std::to_string(t) + "." + std::to_string(i);
+                    shared[t].push_back(set.Add(common));
+                    own[t].push_back(set.Add(mine));
+                    // A view handed out must read the name while other threads keep adding.
+                    mismatches[t] += set.GetName(shared[t].back()) != StringView(common);
+                    mismatches[t] += set.GetName(own[t].back()) != StringView(mine);
+                }
+            });
+    for (std::thread& thread : threads)
+        thread.join();
+
+    EXPECT_EQ(set.Count(), uint32_t(Names + Threads * Names));
+    std::set<uint32_t> distinct;
+    for (int t = 0; t < Threads; ++t)
+    {
+        EXPECT_EQ(mismatches[t], 0) << t;
+        EXPECT_EQ(shared[t], shared[0]) << t;
+        distinct.insert(own[t].begin(), own[t].end());
+    }
+    distinct.insert(shared[0].begin(), shared[0].end());
+    EXPECT_EQ(distinct.size(), set.Count());
+    EXPECT_EQ(*distinct.rbegin(), set.Count() - 1);
 }
 
 TEST(NameList, ParsesWholeTextIgnoringCase)

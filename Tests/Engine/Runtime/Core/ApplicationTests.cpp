@@ -12,9 +12,11 @@
 #include <filesystem>
 #include <functional>
 #include <future>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace Lumvek;
@@ -325,6 +327,47 @@ TEST(Application, RequestsOfTheUserInterfaceThreadReturnOnceTheApplicationThread
     application.Quit();
     application.JoinThread();
     EXPECT_EQ(fixture.log.Take(), Each({"Pause", "Stop", "Unload"}));
+    EXPECT_EQ(fixture.log.callsOnTestThread, 0);
+}
+
+TEST(Application, AStateChangeAskedForByAThirdThreadRunsOnTheApplicationThread)
+{
+    Fixture fixture;
+    Recorder& recorder = fixture.Add("A", false);
+    std::mutex mutex;
+    std::map<std::string, std::thread::id> threads;
+    std::promise<void> begun;
+    recorder.after = [&](const std::string& operation)
+    {
+        std::lock_guard lock(mutex);
+        threads[operation] = std::this_thread::get_id();
+        if (operation == "Begin")
+            begun.set_value();
+    };
+    TestApplication& application = fixture.application;
+    application.Run();
+    begun.get_future().wait();
+
+    // A worker, such as a loader, asks for the change: the systems must not be called beside the
+    // frames the application thread runs, and the worker learns of the change only once it is done.
+    ApplicationState seen = ApplicationState::Created;
+    std::thread worker(
+        [&]
+        {
+            application.ChangeState(StateRequest::Pause);
+            seen = application.GetState();
+        });
+    const std::thread::id workerId = worker.get_id();
+    worker.join();
+    EXPECT_EQ(seen, ApplicationState::Started);
+    {
+        std::lock_guard lock(mutex);
+        ASSERT_EQ(threads.count("Pause"), 1u);
+        EXPECT_EQ(threads["Pause"], threads["Setup"]);
+        EXPECT_NE(threads["Pause"], workerId);
+    }
+    application.Quit();
+    application.JoinThread();
     EXPECT_EQ(fixture.log.callsOnTestThread, 0);
 }
 

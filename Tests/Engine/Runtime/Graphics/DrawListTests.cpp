@@ -21,7 +21,7 @@ std::vector<std::string> Queue(const GraphicsDevice& device)
                                   "SetMaterial",    "SetTexture",     "SetGeometry", "SetInstances",
                                   "SetIndices",     "SetConstants",   "SetClip",     "Draw"};
     std::vector<std::string> queue;
-    for (const GraphicsCommand& command : device.commands)
+    for (const GraphicsCommand& command : device.GetCommands())
     {
         std::string text = names[command.code];
         const uint32_t operands[] = {command.op1, command.op2, command.op3, command.op4, command.op5};
@@ -108,7 +108,7 @@ TEST(DrawList, BatchFoldsNeighboursOfEqualStateWhoseRangesTouch)
     EXPECT_FALSE(onlyTemplate.Batch());
     RecordingGraphicsDevice device(nullptr);
     onlyTemplate.Submit(device);
-    EXPECT_TRUE(device.commands.empty());
+    EXPECT_TRUE(device.GetCommands().empty());
 }
 
 TEST(DrawList, SubmitSendsOnlyTheStateThatChanges)
@@ -161,12 +161,12 @@ TEST(DrawList, SubmitSendsOnlyTheStateThatChanges)
                                  "SetMaterial 5",
                                  "Draw 48 6",
                              }));
-    const GraphicsCommand& clipCommand = device.commands[15];
+    const GraphicsCommand& clipCommand = device.GetCommands()[15];
     EXPECT_EQ(GraphicsCommand::ToFloat(clipCommand.op3), 30.0f);
 
     // The queue replays onto the device: a draw naming nothing the device holds draws nothing.
     device.Render();
-    EXPECT_TRUE(device.commands.empty());
+    EXPECT_TRUE(device.GetCommands().empty());
     EXPECT_EQ(device.calls.back(), "Present");
 }
 

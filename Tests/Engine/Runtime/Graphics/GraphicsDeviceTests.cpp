@@ -5,6 +5,7 @@
 #include "Engine/Runtime/Graphics/Geometry.h"
 #include "Engine/Runtime/Graphics/Material.h"
 #include "Engine/Runtime/Graphics/RecordingGraphicsDevice.h"
+#include "Tests/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -47,7 +48,7 @@ protected:
     // Replays the commands as one frame and returns the calls between BeginFrame and Present.
     Calls Replay(std::vector<GraphicsCommand> commands)
     {
-        device.commands = std::move(commands);
+        device.GetCommands() = std::move(commands);
         device.ClearCalls();
         device.Render();
         Calls calls = device.calls;
@@ -183,7 +184,7 @@ TEST_F(GraphicsDeviceTest, CommandsNamingNothingOfTheirKindUnbind)
     Filled(device.CreateGeometry(geometrySlot, 0, 0), GeometryDataType::TriangleList, 8, 6);
     device.CreateTexture(textureSlot, 0);
     device.CreateMaterial(materialSlot);
-    const uint32_t outside = static_cast<uint32_t>(device.slots.size()) + 5;
+    const uint32_t outside = static_cast<uint32_t>(device.GetSlotCount()) + 5;
 
     const struct
     {
@@ -257,7 +258,7 @@ TEST_F(GraphicsDeviceTest, DrawsPickTheirFormFromTheBoundBuffersAndCountZeroMean
                   .back(),
               "Draw 0 12");
     EXPECT_EQ(device.vertexCount + device.instanceCount + device.indexCount, 0u);
-    EXPECT_TRUE(device.commands.empty());
+    EXPECT_TRUE(device.GetCommands().empty());
 }
 
 TEST_F(GraphicsDeviceTest, ResizingTargetsLeavesPlainTexturesAlone)
@@ -308,6 +309,53 @@ TEST_F(GraphicsDeviceTest, ResourcesCreatedOnOtherThreadsWhileRendering)
 
     EXPECT_EQ(created, threadCount * perThread);
     EXPECT_EQ(device.liveHandles, threadCount * perThread);
+}
+
+// The window's thread sets the size while the application thread lays out its menus: a reader must
+// never pair the width of one size with the height of another.
+TEST_F(GraphicsDeviceTest, TheSizeIsReadAsOneValueWhileAnotherThreadChangesIt)
+{
+    const DeviceSize sizes[2] = {{640, 360}, {1280, 720}};
+    std::atomic<bool> done{false};
+    std::thread window(
+        [&]
+        {
+            for (int i = 0; i < 5000; ++i)
+                device.SetSize(float(sizes[i % 2].width), float(sizes[i % 2].height), 1.0f);
+            done = true;
+        });
+    int torn = 0;
+    while (!done)
+    {
+        const DeviceSize size = device.GetSize();
+        torn += size != sizes[0] && size != sizes[1] && size != DeviceSize{1920, 1080};
+    }
+    window.join();
+    EXPECT_EQ(torn, 0);
+    EXPECT_EQ(device.GetSize(), sizes[1]);
+}
+
+// Pointers from GetTexture are used without the device mutex, so resources are destroyed only on the
+// rendering thread, or once it has ended.
+TEST_F(GraphicsDeviceTest, OnlyTheRenderingThreadDestroysResources)
+{
+    Testing::LogCapture log;
+    const uint32_t slot = SlotOf("Destroyed");
+    ASSERT_NE(device.CreateTexture(slot, 0), nullptr);
+    device.Render();
+    bool destroyedByLoader = true;
+    std::thread([&] { destroyedByLoader = device.DestroyResource(slot, ResourceKind::Texture); }).join();
+    EXPECT_FALSE(destroyedByLoader);
+    EXPECT_NE(device.GetTexture(slot), nullptr);
+    EXPECT_EQ(log.messages, (std::vector<std::string>{
+                                "the graphics resource GraphicsDeviceTests.Destroyed is not destroyed: only the "
+                                "rendering thread destroys resources"}));
+
+    device.EndRendering();
+    bool destroyedAfterTheEnd = false;
+    std::thread([&] { destroyedAfterTheEnd = device.DestroyResource(slot, ResourceKind::Texture); }).join();
+    EXPECT_TRUE(destroyedAfterTheEnd);
+    EXPECT_EQ(device.GetTexture(slot), nullptr);
 }
 
 } // namespace

@@ -21,7 +21,7 @@ Calls Queue(const GraphicsDevice& device)
                                   "SetMaterial",    "SetTexture",     "SetGeometry", "SetInstances",
                                   "SetIndices",     "SetConstants",   "SetClip",     "Draw"};
     Calls queue;
-    for (const GraphicsCommand& command : device.commands)
+    for (const GraphicsCommand& command : device.GetCommands())
     {
         std::string text = names[command.code];
         const uint32_t operands[] = {command.op1, command.op2, command.op3, command.op4};
@@ -77,7 +77,7 @@ protected:
         app.gui->colorMaterial = 7;
         Open(app, calls, "M", [build](TestMenu& menu) { build(menu.GetRoot()); });
         app.gui->LateUpdate(0);
-        app.device->commands.clear();
+        app.device->GetCommands().clear();
         app.gui->Render(0);
         return Queue(*app.device);
     }
@@ -176,9 +176,9 @@ TEST_F(GuiDraw, AMenuThatDrawsNothingSubmitsNothing)
     EXPECT_EQ(app.gui->GetRecord(0).drawList.items.size(), 1u);
     EXPECT_TRUE(app.gui->GetRecord(0).clipIndices.empty());
     app.gui->GetRecord(0).menu->GetRoot().visible = 0;
-    app.device->commands.clear();
+    app.device->GetCommands().clear();
     app.gui->Render(0);
-    EXPECT_TRUE(app.device->commands.empty());
+    EXPECT_TRUE(app.device->GetCommands().empty());
 }
 
 TEST_F(GuiDraw, ClippingElementsClipTheirChildrenToTheirContentBoxAndRestoreTheEnclosingClip)
@@ -233,7 +233,7 @@ TEST_F(GuiDraw, TransitionsAndLayersDrawTheMenuIntoTheirTargets)
                      std::make_unique<TestLayer>(calls), {}, false);
     app.gui->LateUpdate(0);
     calls.clear();
-    app.device->commands.clear();
+    app.device->GetCommands().clear();
     app.gui->Render(0);
     EXPECT_EQ(calls, (Calls{"Draw(5)", "Layer.Draw", "Draw(9)"}));
     EXPECT_EQ(Queue(*app.device), (Calls{"SetColorTarget 5 0", "Clear 1 0 0 1", "SetColorTarget 5 0",

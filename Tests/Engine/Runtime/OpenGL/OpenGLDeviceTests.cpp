@@ -1,8 +1,15 @@
 #include "Tests/Engine/Runtime/OpenGL/OpenGLTestSupport.h"
 #include "Tests/LogCapture.h"
+#include "Tests/TestFolder.h"
+
+#include "Engine/Foundation/File.h"
+#include "Engine/Foundation/FileManager.h"
 
 #include <gmock/gmock.h>
 
+#include <chrono>
+#include <cstring>
+#include <filesystem>
 #include <string_view>
 
 namespace Lumvek::Testing
@@ -524,6 +531,66 @@ TEST_F(OpenGLDevice, ADynamicGeometryDrawsWhatItWasLastFilledWith)
         EXPECT_TRUE(Near(image.At(8, 24), expected[frame][0])) << frame;
         EXPECT_TRUE(Near(image.At(60, 4), expected[frame][1])) << frame;
     }
+}
+
+TEST_F(OpenGLDevice, AMaterialLoadedFromItsFileIsReloadedWhenTheFileChanges)
+{
+    // The shader writes one constant colour; editing the file must change what a running program
+    // draws, through the file manager's watch and the device's next upload.
+    auto shaderOf = [](const char* color)
+    {
+        std::string text(ColorShader);
+        return text.replace(text.find("return input.color;"), std::strlen("return input.color;"),
+                            std::string("return float4(") + color + ");");
+    };
+    TestFolder folder;
+    FileManager files(folder.Root(), folder.Root(), folder.Root(), folder.Root());
+    OpenGL::RegisterHlslFormat(files, *device, false);
+    ASSERT_TRUE(File::WriteAllText(folder.Path("Shaders/Flat.hlsl"), shaderOf("1, 0, 0, 1")));
+    table.files = &files;
+    table.watch = 1;
+
+    Material* material = device->CreateMaterial(NewSlot());
+    ASSERT_NE(material, nullptr);
+    // The watch points into the material: it must go before the file manager does.
+    struct Unwatch
+    {
+        Material* material;
+        ~Unwatch() { material->handle.Release(); }
+    } unwatch{material};
+    material->Load("Shaders/Missing.hlsl|Shaders/Flat.hlsl");
+    EXPECT_EQ(material->path, "Shaders/Missing.hlsl|Shaders/Flat.hlsl");
+    ASSERT_TRUE(material->handle.IsLoaded());
+    ASSERT_EQ(files.GetWatches().size(), 1u);
+    EXPECT_EQ(files.GetWatches()[0].path, folder.Path("Shaders/Flat.hlsl"));
+    material->vertexElements = ColorElements;
+    material->FinishChanges();
+    Geometry* quad = MakeGeometry(GeometryDataType::TriangleList, Quad(-1, -1, 1, 1, Blue));
+
+    auto frame = [&](const std::string& name)
+    {
+        Push(GraphicsCommand::Clear(0, 0, 0, 1));
+        DrawAll(material, quad);
+        device->Render();
+        return Read(nullptr, name).At(Width / 2, Height / 2);
+    };
+    EXPECT_TRUE(Near(frame("MaterialBeforeReload"), Red));
+    // Upload-once: the code is gone from the CPU side, so only a reload can bring new code.
+    EXPECT_EQ(material->vertexCode.Size(), 0u);
+
+    ASSERT_TRUE(File::WriteAllText(folder.Path("Shaders/Flat.hlsl"), shaderOf("0, 1, 0, 1")));
+    const std::string path = folder.Path("Shaders/Flat.hlsl");
+    std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) + std::chrono::seconds(10));
+    const uint32_t version = material->version;
+    files.PollWatches();
+    EXPECT_GT(material->version, version);
+    EXPECT_TRUE(Near(frame("MaterialAfterReload"), Green));
+
+    // Loading another list releases the old watch; with the table's flag cleared the new load has none.
+    table.watch = 0;
+    material->Load("Shaders/Flat.hlsl");
+    EXPECT_TRUE(material->handle.IsLoaded());
+    EXPECT_TRUE(files.GetWatches().empty());
 }
 
 TEST(OpenGLDeviceSizes, BackBufferAspectResolutionsAndSampleCounts)

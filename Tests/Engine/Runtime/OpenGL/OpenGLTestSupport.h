@@ -126,13 +126,13 @@ protected:
     void Push(GraphicsCommandCode code, uint32_t op1 = 0, uint32_t op2 = 0, uint32_t op3 = 0, uint32_t op4 = 0,
               uint32_t op5 = 0)
     {
-        device->commands.push_back(GraphicsCommand::Make(code, op1, op2, op3, op4, op5));
+        device->GetCommands().push_back(GraphicsCommand::Make(code, op1, op2, op3, op4, op5));
     }
-    void Push(const GraphicsCommand& command) { device->commands.push_back(command); }
+    void Push(const GraphicsCommand& command) { device->GetCommands().push_back(command); }
 
     GraphicsResourceHandle* HandleOf(const GraphicsResource* resource)
     {
-        return resource ? device->slots[resource->deviceSlot].handle.get() : nullptr;
+        return resource ? device->GetHandle(resource->deviceSlot) : nullptr;
     }
 
     // Reads a colour target (null: the back buffer) and keeps the picture under the build folder.

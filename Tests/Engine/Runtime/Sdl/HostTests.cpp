@@ -390,6 +390,16 @@ TEST(SdlApplication, KeyMouseAndWheelEventsReachTheInputDevices)
     wheel.wheel.y = 1;
     wheel.wheel.x = 0;
     PushEvent(wheel);
+    // The position and the client size reach the device through the main thread, which alone asks SDL.
+    SDL_Event motion{};
+    motion.type = SDL_MOUSEMOTION;
+    motion.motion.windowID = host.windowId;
+    motion.motion.x = 30;
+    motion.motion.y = 40;
+    PushEvent(motion);
+    motion.motion.windowID = host.windowId + 1;
+    motion.motion.x = 31;
+    PushEvent(motion);
     PushWindowEvent(host.windowId, SDL_WINDOWEVENT_CLOSE);
     host.application->Run();
     host.application->MessageLoop();
@@ -406,6 +416,8 @@ TEST(SdlApplication, KeyMouseAndWheelEventsReachTheInputDevices)
     EXPECT_EQ(mouse.held[MouseButton::Right], 1);
     EXPECT_EQ(mouse.wheel.x, -1.0f);
     EXPECT_EQ(mouse.wheel.y, 1.0f);
+    EXPECT_EQ(mouse.position.x, 30.0f);
+    EXPECT_EQ(mouse.position.y, 40.0f);
     EXPECT_NE(host.application->GetTouchDevice(), nullptr);
     EXPECT_NE(host.application->GetControllerDevice(), nullptr);
     EXPECT_NE(host.application->GetMotionDevice(), nullptr);

@@ -126,7 +126,8 @@ protected:
     // Draws the Gui once over paper and reads the back buffer, keeping a copy under the build folder.
     Testing::Image Draw(const std::string& name)
     {
-        device->commands.push_back(GraphicsCommand::Clear(Paper.r / 255.0f, Paper.g / 255.0f, Paper.b / 255.0f, 1));
+        device->GetCommands().push_back(
+            GraphicsCommand::Clear(Paper.r / 255.0f, Paper.g / 255.0f, Paper.b / 255.0f, 1));
         gui->LateUpdate(0);
         gui->Render(0);
         device->Render();

@@ -71,8 +71,8 @@ TEST_F(GuiPixels, BandsAndClippedChildrenLandOnTheirPixels)
                 nullptr, nullptr, Pixels(8, 4, 48, 40), false);
     gui.LateUpdate(0);
     GraphicsDevice& lent = *app.GetGraphicsDevice();
-    lent.commands.push_back(GraphicsCommand::SetColorTarget(InvalidId, 0));
-    lent.commands.push_back(GraphicsCommand::Clear(0, 0, 0, 1));
+    lent.GetCommands().push_back(GraphicsCommand::SetColorTarget(InvalidId, 0));
+    lent.GetCommands().push_back(GraphicsCommand::Clear(0, 0, 0, 1));
     gui.Render(0);
     lent.Render();
     device.reset(static_cast<OpenGL::OpenGLGraphicsDevice*>(app.GiveBack().release()));
