@@ -66,7 +66,7 @@ public:
         gui->Update(16'666'666);
         gui->LateUpdate(16'666'666);
         gui->Render(16'666'666);
-        device->commands.clear();
+        device->GetCommands().clear();
         device->Render();
     }
 

@@ -34,7 +34,7 @@ float Wrap(float angle)
 void Push(Lumvek::GraphicsDevice& device, GraphicsCommandCode code, uint32_t op1 = 0, uint32_t op2 = 0,
           uint32_t op3 = 0, uint32_t op4 = 0, uint32_t op5 = 0)
 {
-    device.commands.push_back(GraphicsCommand::Make(code, op1, op2, op3, op4, op5));
+    device.GetCommands().push_back(GraphicsCommand::Make(code, op1, op2, op3, op4, op5));
 }
 
 // A per-frame geometry, emptied on the first write after the device uploaded it. The shared quad and
@@ -107,7 +107,7 @@ void FadeTransition::Draw(float seconds, Lumvek::GraphicsDevice& device, uint32_
     };
     Lumvek::GraphicsBufferRange range;
     {
-        std::lock_guard lock(device.mutex);
+        const auto lock = device.Lock();
         range = Append(*vertices, sizeof(FadeVertex), 4);
         if (range.bytes)
             std::memcpy(range.bytes, quad, sizeof(quad));
@@ -115,8 +115,8 @@ void FadeTransition::Draw(float seconds, Lumvek::GraphicsDevice& device, uint32_
     if (!range.bytes || range.first != 0)
         return;
     namespace Slots = GraphicsResources;
-    device.commands.push_back(GraphicsCommand::SetColorTarget(None, 0));
-    device.commands.push_back(GraphicsCommand::Clear(0.0f, 0.0f, 0.0f, 1.0f));
+    device.GetCommands().push_back(GraphicsCommand::SetColorTarget(None, 0));
+    device.GetCommands().push_back(GraphicsCommand::Clear(0.0f, 0.0f, 0.0f, 1.0f));
     Push(device, GraphicsCommandCode::SetMaterial, Slots::ColoredImageMaterial);
     Push(device, GraphicsCommandCode::SetGeometry, Slots::ColorTransitionVertices, sizeof(FadeVertex));
     Push(device, GraphicsCommandCode::SetIndices, Slots::QuadIndices);
@@ -223,7 +223,7 @@ void PageTransition::Draw(float seconds, Lumvek::GraphicsDevice& device, uint32_
 
     Lumvek::GraphicsBufferRange frontRange, backRange, mesh;
     {
-        std::lock_guard lock(device.mutex);
+        const auto lock = device.Lock();
         frontRange = Append(*constants, sizeof(FaceConstants), 1);
         backRange = Append(*constants, sizeof(FaceConstants), 1);
         if (frontRange.bytes && backRange.bytes)
@@ -254,7 +254,7 @@ void PageTransition::Draw(float seconds, Lumvek::GraphicsDevice& device, uint32_
     namespace Slots = GraphicsResources;
     const uint32_t stages = GraphicsCommand::StageFlags(1, 1);
     constexpr uint32_t recordConstants = sizeof(FaceConstants) / 16;
-    device.commands.push_back(GraphicsCommand::SetColorTarget(None, 0));
+    device.GetCommands().push_back(GraphicsCommand::SetColorTarget(None, 0));
     Push(device, GraphicsCommandCode::SetMaterial, Slots::PageMaterial);
     Push(device, GraphicsCommandCode::SetGeometry, Slots::PageVertices, sizeof(Vertex));
     Push(device, GraphicsCommandCode::SetIndices, Slots::PageIndices);

@@ -40,7 +40,7 @@ bool CreateIndices(Lumvek::GraphicsDevice& device, uint32_t slot, uint32_t id, c
     Lumvek::Geometry* geometry = device.CreateGeometry(slot, static_cast<uint32_t>(Lumvek::ResourceUsage::Static), 1);
     if (!geometry)
         return false;
-    std::lock_guard lock(device.mutex);
+    const auto lock = device.Lock();
     geometry->dataType = Lumvek::GeometryDataType::IndexList;
     Lumvek::GraphicsBufferRange range = Lumvek::GraphicsBuffer::Allocate(*geometry, sizeof(uint16_t), count);
     if (!range.bytes)
@@ -57,7 +57,7 @@ bool CreateDynamic(Lumvek::GraphicsDevice& device, uint32_t slot, uint32_t id, L
     Lumvek::Geometry* geometry = device.CreateGeometry(slot, static_cast<uint32_t>(Lumvek::ResourceUsage::Dynamic), 0);
     if (!geometry)
         return false;
-    std::lock_guard lock(device.mutex);
+    const auto lock = device.Lock();
     geometry->dataType = type;
     return true;
 }
@@ -171,7 +171,8 @@ void Load(Lumvek::GraphicsDevice& device, Lumvek::FileManager& files)
 
     if (Lumvek::Texture* target = device.CreateTexture(Slots::TransitionTarget, 0))
     {
-        target->SetSize(device.width, device.height, Lumvek::TextureFormat::ColorTarget4x8);
+        const Lumvek::DeviceSize size = device.GetSize();
+        target->SetSize(size.width, size.height, Lumvek::TextureFormat::ColorTarget4x8);
         target->FinishChanges();
     }
     CreateTexture(device, Slots::HeadingFont, "Assets/Ui/Fonts/HeadingFont.sdf");
@@ -224,6 +225,6 @@ Lumvek::Geometry* FindGeometry(Lumvek::GraphicsDevice& device, uint32_t id)
 {
     if (!device.resources)
         return nullptr;
-    std::lock_guard lock(device.mutex);
+    const auto lock = device.Lock();
     return device.resources->Find<Lumvek::Geometry>(id);
 }

@@ -106,7 +106,8 @@ void DrawInImage::Render(float seconds, Lumvek::DrawList& drawList, Lumvek::Geom
     Align(horizontalAlignment, rectangle.x, rectangle.width, width, placed.x, placed.width);
     Align(verticalAlignment, rectangle.y, rectangle.height, height, placed.y, placed.height);
 
-    const auto screenWidth = static_cast<float>(device.width), screenHeight = static_cast<float>(device.height);
+    const auto screen = device.GetSize();
+    const auto screenWidth = static_cast<float>(screen.width), screenHeight = static_cast<float>(screen.height);
     PointTemplate(drawList, GraphicsResources::DrawInImageMaterial, texture);
     DrawInImageVertex corner;
     corner.color = color;
@@ -161,7 +162,8 @@ void DrawInText::Render(float seconds, Lumvek::DrawList& drawList, Lumvek::Geome
     const float share = 1.0f / std::max({length - 7.0f * tags, sharers, 1.0f});
     const float progress = clock.Progress();
     const float spacing = letterSpacing * lineSize;
-    const auto screenWidth = static_cast<float>(device.width), screenHeight = static_cast<float>(device.height);
+    const auto screen = device.GetSize();
+    const auto screenWidth = static_cast<float>(screen.width), screenHeight = static_cast<float>(screen.height);
 
     PointTemplate(drawList, GraphicsResources::DrawInTextMaterial, this->font);
     Pen pen = MakePen(drawList, vertexBuffer, indexBuffer, device, *font, lineSize);

@@ -36,9 +36,9 @@ std::vector<std::string> Commands(const Lumvek::GraphicsDevice& device, size_t f
     std::vector<std::string> lines;
     auto name = [](uint32_t slot)
     { return slot == Lumvek::InvalidId ? std::string("none") : Lumvek::NameTableC().GetName(slot).ToString(); };
-    for (size_t i = from; i < device.commands.size(); ++i)
+    for (size_t i = from; i < device.GetCommands().size(); ++i)
     {
-        const GraphicsCommand& c = device.commands[i];
+        const GraphicsCommand& c = device.GetCommands()[i];
         switch (static_cast<GraphicsCommandCode>(c.code))
         {
         case GraphicsCommandCode::SetColorTarget:
@@ -167,7 +167,7 @@ TEST_F(Transitions, AFadeFrameDrawsTheMenuImageOverBlack)
     FadeTransition fade(0.25f, FadeTransition::Forward);
     fade.Start({0, 0, 1000, 500}, *app.device);
     fade.elapsed = 0.125f;
-    const size_t from = app.device->commands.size();
+    const size_t from = app.device->GetCommands().size();
     Calls calls;
     TestMenu menu(calls);
     fade.Draw(0.0f, *app.device, GraphicsResources::TransitionTarget, menu);
@@ -188,7 +188,7 @@ TEST_F(Transitions, AFadeFrameDrawsTheMenuImageOverBlack)
 TEST_F(Transitions, APageFrameDrawsTheFrontWithTheMenuAndTheBackWithPaper)
 {
     PageTransition page = StartedPage(app, PageTransition::Forward, 0.1f);
-    const size_t from = app.device->commands.size();
+    const size_t from = app.device->GetCommands().size();
     Calls calls;
     TestMenu menu(calls);
     page.Draw(0.0f, *app.device, GraphicsResources::TransitionTarget, menu);
