@@ -289,16 +289,16 @@ void CreateDynamicBody(World& world, Visual& visual, Vector2 position, Vector2 s
     visual.sound = InvalidId;
 }
 
-Pickup* CreateWeaponPickupEntity(World& world, const SpawnPoint& placement, float angle, Vector2 velocity, bool rotates,
-                                 std::unique_ptr<Weapon>& weapon, int32_t lifetime, uint8_t fade)
+namespace
 {
-    if (!weapon || !weapon->data)
-        return nullptr;
-    Pickup* pickup = world.pickups.Allocate();
-    if (!pickup)
-        return Refuse<Pickup>("Pickup");
-    const WeaponData& data = *weapon->data;
-    DynamicBody& body = *pickup->body;
+
+// The falling body and image a weapon or an item lies as; both definitions give size, pivot, shape and
+// image alike.
+template <class Definition>
+DynamicBody& PlacePickupBody(World& world, Pickup& pickup, const SpawnPoint& placement, float angle, Vector2 velocity,
+                             bool rotates, const Definition& data)
+{
+    DynamicBody& body = *pickup.body;
     SetUpBody(world, body, {placement.x, placement.y}, data.size);
     body.pivotX = data.offset.x;
     body.pivotY = data.offset.y;
@@ -310,7 +310,21 @@ Pickup* CreateWeaponPickupEntity(World& world, const SpawnPoint& placement, floa
     body.rotates = rotates;
     body.SetPoints(data.shape, velocity);
     body.CreateFixture();
-    pickup->image = CreateImage(world, data.image, 75.0f);
+    pickup.image = CreateImage(world, data.image, 75.0f);
+    return body;
+}
+
+} // namespace
+
+Pickup* CreateWeaponPickupEntity(World& world, const SpawnPoint& placement, float angle, Vector2 velocity, bool rotates,
+                                 std::unique_ptr<Weapon>& weapon, int32_t lifetime, uint8_t fade)
+{
+    if (!weapon || !weapon->data)
+        return nullptr;
+    Pickup* pickup = world.pickups.Allocate();
+    if (!pickup)
+        return Refuse<Pickup>("Pickup");
+    DynamicBody& body = PlacePickupBody(world, *pickup, placement, angle, velocity, rotates, *weapon->data);
     pickup->item.reset();
     pickup->weapon = std::move(weapon);
     pickup->lifetime = lifetime;
@@ -337,20 +351,7 @@ Pickup* CreatePickupEntity(World& world, const SpawnPoint& placement, float angl
     Pickup* pickup = world.pickups.Allocate();
     if (!pickup)
         return Refuse<Pickup>("Pickup");
-    const ItemData& data = *item->data;
-    DynamicBody& body = *pickup->body;
-    SetUpBody(world, body, {placement.x, placement.y}, data.size);
-    body.pivotX = data.offset.x;
-    body.pivotY = data.offset.y;
-    body.rotation = WrapAngle(placement.flipped ? 180.0f * 0.017453292f - angle : angle);
-    body.flipY = placement.flipped;
-    body.density = 1.0f;
-    body.restitution = 0.4f;
-    body.friction = 0.4f;
-    body.rotates = rotates;
-    body.SetPoints(data.shape, velocity);
-    body.CreateFixture();
-    pickup->image = CreateImage(world, data.image, 75.0f);
+    DynamicBody& body = PlacePickupBody(world, *pickup, placement, angle, velocity, rotates, *item->data);
     pickup->weapon.reset();
     pickup->item = std::move(item);
     pickup->lifetime = lifetime;
