@@ -10,7 +10,9 @@
 #include "Libraries/Net/Log.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/NamedAssets.h"
+#include "Source/Data/Profile.h"
 #include "Source/GameTypes/GameType.h"
+#include "Source/Network/ClientNetwork.h"
 #include "Source/Network/LocalNetwork.h"
 #include "Source/Ui/Screens/DemoScreens.h"
 #include "Source/Ui/Screens/Menus.h"
@@ -120,6 +122,26 @@ void Vantorel_::OpenSplash(Application& application)
     }
     UiResources::LoadBasic(*ui.gui, *device, application.GetFileManager());
     demo = std::make_unique<FrontEnd>(FrontEnd{profiles, configuration, {}, {}, [this] { return StartDemoMatch(); }});
+    demo->applicationRoot = application.GetFileManager().applicationRoot;
+    demo->registry = registry;
+    demo->networkStatus = [this]
+    {
+        NetworkStatus status;
+        if (const Network* role = network)
+        {
+            status.running = true;
+            status.client = dynamic_cast<const ClientNetwork*>(role) != nullptr;
+            status.state = role->GetState();
+            status.elapsed = role->timer;
+            status.duration = role->duration;
+        }
+        return status;
+    };
+    demo->sendLoadout = [this](uint8_t slotId, const ProfileLoadout& loadout)
+    {
+        if (auto* client = dynamic_cast<ClientNetwork*>(network))
+            client->SendSetLoadout(slotId, loadout.head, loadout.core, loadout.arms, loadout.legs);
+    };
     SplashScreen::NextScreen next;
     if (options.startScreen)
         next = [this](Gui& gui, std::unique_ptr<Transition> opening)
