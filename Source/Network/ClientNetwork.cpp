@@ -3,12 +3,15 @@
 #include "Engine/Foundation/Log.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/Profile.h"
+#include "Source/Data/TriggerData.h"
 #include "Source/GameTypes/GameType.h"
 #include "Source/Network/Messages/ControlMessages.h"
 #include "Source/Network/Messages/EventMessages.h"
 #include "Source/Network/Messages/GameStateMessage.h"
 #include "Source/Network/Messages/InputMessage.h"
 #include "Source/Network/ServerNetwork.h"
+#include "Source/Network/WorldState.h"
+#include "Source/World/EntityFactory.h"
 #include "Source/World/GameContext.h"
 #include "Source/World/World.h"
 
@@ -248,6 +251,7 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
         if (received.frame < nextStateFrame)
             break;
         nextStateFrame = received.frame + 1;
+        ApplyGameState(received);
         break;
     }
     case GameMessageType::PlayerSpawned:
@@ -273,10 +277,143 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
             context.gameType->SpawnPlayer(*slot.player);
         break;
     }
+    case GameMessageType::PlayerKilled:
+        ApplyKill(static_cast<const PlayerKilledMessage&>(message));
+        break;
+    case GameMessageType::PickupRemoved:
+    {
+        const auto& removed = static_cast<const PickupRemovedMessage&>(message);
+        RemovePickup(removed.pickup, removed.hasContents);
+        break;
+    }
+    case GameMessageType::ProjectileRemoved:
+        RemoveProjectile(static_cast<const ProjectileRemovedMessage&>(message).entity);
+        break;
+    case GameMessageType::TriggerRemoved:
+        RemoveTrigger(static_cast<const TriggerRemovedMessage&>(message).entity);
+        break;
+    case GameMessageType::TriggerCreated:
+        if (context.world)
+            CreateTriggerFromMessage(*context.world, static_cast<const TriggerCreatedMessage&>(message));
+        break;
     case GameMessageType::GameTypeEvent:
+    {
+        const auto& line = static_cast<const GameTypeEventMessage&>(message);
+        GameType* rules = context.gameType;
+        if (!rules)
+            break;
+        if (line.eventClass == GameTypeEventMessage::EventClass)
+            rules->PostEvent(line.kind, line.a, line.b, line.c, line.player, line.team);
+        else if (line.eventClass == GameTypeEventMessage::StatusClass)
+            rules->PostStatus(line.kind, line.a, line.b, line.c, line.player, line.team);
+        else
+            rules->PostFeedEvent(line.kind, line.a, line.b, line.c);
+        break;
+    }
     default:
         // Scores and what only a server reads change nothing here.
         break;
+    }
+}
+
+void ClientNetwork::ApplyGameState(const GameStateMessage& received)
+{
+    World* world = context.world;
+    if (!world)
+        return;
+    ::ApplyGameState(context, received.state);
+    // The platforms the state put back are stepped again with the players that stand on them.
+    const GameState& state = received.state;
+    const uint32_t platforms = std::min<uint32_t>(state.platformCount, static_cast<uint32_t>(statePlatforms.size()));
+    for (uint32_t i = 0; i < platforms; ++i)
+        statePlatforms[i] = state.platforms[i].platform;
+    world->Resimulate(std::span<const uint16_t>(statePlatforms.data(), platforms), received.frame, frame);
+    if (context.gameType)
+        context.gameType->AfterGameState(received.frame, frame);
+}
+
+void ClientNetwork::ApplyKill(const PlayerKilledMessage& killed)
+{
+    if (killed.player >= World::PlayerCount || !context.world)
+        return;
+    Player& victim = context.world->players[killed.player];
+    if (!victim.present)
+        return;
+    const float angle = StateAngle(killed.debrisAngle);
+    if (context.gameType)
+        context.gameType->ReceiveKill(victim, angle, killed.debrisSpeed);
+}
+
+void ClientNetwork::RemovePickup(uint16_t id, bool fade)
+{
+    World* world = context.world;
+    Pickup* pickup = world ? world->pickups.Find(id) : nullptr;
+    // A pickup already on its way out is not removed twice.
+    if (!pickup || !pickup->body->active)
+        return;
+    if (fade)
+        pickup->CreateFadeVisual();
+    world->RemovePickup(*pickup);
+}
+
+void ClientNetwork::RemoveProjectile(uint16_t id)
+{
+    World* world = context.world;
+    std::unique_ptr<Projectile>* slot = world ? world->projectiles.Find(id) : nullptr;
+    if (!slot || !*slot || !(*slot)->GetBody().active)
+        return;
+    Projectile& projectile = **slot;
+    projectile.Explode(false);
+    projectile.RemoveTrail();
+    world->RemoveProjectile(projectile);
+}
+
+void ClientNetwork::RemoveTrigger(uint16_t id)
+{
+    World* world = context.world;
+    Trigger* trigger = world ? world->triggers.Find(id) : nullptr;
+    if (!trigger || !trigger->body->active)
+        return;
+    const TransformBody& body = *trigger->body;
+    constexpr float FadeDepth = 75.0f;
+    if (Visual* visual =
+            CreateVisualEntity(*world, {body.x, body.y}, {body.width, body.height}, {body.pivotX, body.pivotY},
+                               body.rotation, FadeDepth, body.flipX != 0, body.flipY != 0,
+                               trigger->data ? trigger->data->image : InvalidId, InvalidId, InvalidId, 0, 1, 0))
+        if (visual->image)
+            visual->image->depth = FadeDepth;
+    world->RemoveTrigger(*trigger);
+}
+
+void ClientNetwork::SetDevices(ControllerDevice* controllerDevice, KeyboardDevice* keyboardDevice,
+                               MouseDevice* mouseDevice, WindowSize windowSize)
+{
+    controller = controllerDevice;
+    keyboard = keyboardDevice;
+    mouse = mouseDevice;
+    window = windowSize;
+}
+
+void ClientNetwork::GatherInput(uint32_t forFrame)
+{
+    for (ControllerState& pad : controllerState)
+        pad.SavePrevious();
+    if (controller)
+        controllerCursor = controller->Update(controllerState, controllerCursor);
+    if (keyboard)
+        keyboardCursor = keyboard->Update(keyboardState, keyboardCursor);
+    mouseState.SavePrevious();
+    if (mouse)
+        mouseCursor = mouse->Update(mouseState, mouseCursor);
+
+    static const Profile defaultProfile;
+    for (PlayerSlot& slot : context.configuration.players)
+    {
+        const Profile& profile = slot.profile ? *slot.profile : defaultProfile;
+        PlayerInput& input = slot.player ? slot.player->input : spareInput;
+        input.Read(profile.controller, profile.keyboard, controllerState, keyboardState, mouseState, slot.localIndex,
+                   window);
+        input.SaveHistory(forFrame);
     }
 }
 
@@ -305,6 +442,7 @@ void ClientNetwork::Step(float dt)
         ++frame;
         break;
     case NetworkState::Playing:
+        GatherInput(frame);
         SendInputs();
         ++frame;
         if (context.world)
@@ -316,6 +454,7 @@ void ClientNetwork::Step(float dt)
         if (timer > duration)
             state = NetworkState::Leaving;
         // The match goes on showing under the results; nothing is sent any more.
+        GatherInput(frame);
         ++frame;
         if (context.world)
             context.world->StepPredicted(dt);
@@ -329,6 +468,10 @@ void ClientNetwork::Step(float dt)
 
 void ClientNetwork::BeginLoading()
 {
+    // The match's players and rules exist now; the server measures by the same.
+    limits.SetConfiguration(context.configuration);
+    if (context.gameType)
+        limits.SetGameType(*context.gameType);
     state = NetworkState::Loading;
 }
 
@@ -345,6 +488,8 @@ void ClientNetwork::BeginStarting()
 void ClientNetwork::SaveJournal()
 {
     state = NetworkState::Ended;
+    if (journalWriter)
+        savedJournal = journalWriter(journal);
 }
 
 void ClientNetwork::BeginEnding()
