@@ -15,7 +15,9 @@
 #include "Source/World/GameContext.h"
 #include "Source/World/World.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <string>
 
 using namespace Lumvek;
@@ -251,6 +253,10 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
         if (received.frame < nextStateFrame)
             break;
         nextStateFrame = received.frame + 1;
+        // Without this a client that fell behind (a stall, a dropped backlog) would have every later
+        // input arrive after the server stepped its frame, for the rest of the match.
+        if (state == NetworkState::Playing && received.frame >= frame)
+            CatchUp(received.frame);
         ApplyGameState(received);
         break;
     }
@@ -417,7 +423,26 @@ void ClientNetwork::GatherInput(uint32_t forFrame)
     }
 }
 
-void ClientNetwork::SendInputs()
+void ClientNetwork::CatchUp(uint32_t serverFrame)
+{
+    Net::NetworkInfo info;
+    client->GetNetworkInfo(info);
+    // The inputs must reach the server before it steps their frames: a round trip ahead (the state
+    // is half a trip old, the inputs take the other half), and a tenth of a second to spare for the
+    // frames a packet waits in the queues at both ends.
+    const auto roundTrip = static_cast<uint32_t>(std::ceil(std::max(info.rtt, 0.0f) * 0.06f));
+    const uint32_t target = serverFrame + roundTrip + 6;
+    Log::Write("the server stepped frame {} before this client sent it: going on from frame {}", serverFrame, target);
+    for (; frame < target; ++frame)
+    {
+        for (PlayerSlot& slot : context.configuration.players)
+            (slot.player ? slot.player->input : spareInput).SaveHistory(frame);
+        if (frame >= serverFrame)
+            SendInputs(frame);
+    }
+}
+
+void ClientNetwork::SendInputs(uint32_t forFrame)
 {
     const int channel = static_cast<int>(GameChannel::Unreliable);
     for (const PlayerSlot& slot : context.configuration.players)
@@ -427,7 +452,7 @@ void ClientNetwork::SendInputs()
         auto* message = static_cast<InputMessage*>(client->CreateMessage(static_cast<int>(InputMessage::Type)));
         if (!message)
             continue;
-        message->frame = frame;
+        message->frame = forFrame;
         message->player = slot.id;
         message->input = slot.player ? slot.player->input : PlayerInput();
         client->SendMessage(channel, message);
@@ -443,7 +468,7 @@ void ClientNetwork::Step(float dt)
         break;
     case NetworkState::Playing:
         GatherInput(frame);
-        SendInputs();
+        SendInputs(frame);
         ++frame;
         if (context.world)
             context.world->StepPredicted(dt);

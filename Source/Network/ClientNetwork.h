@@ -65,7 +65,11 @@ private:
     // Polls the devices and reads every local player's controls for the frame into its world player,
     // keeping them as the frame's history entry, which a re-simulation replays.
     void GatherInput(uint32_t forFrame);
-    void SendInputs();
+    // Sends every local player's input for the frame, as it stands.
+    void SendInputs(uint32_t forFrame);
+    // The server stepped the frame this client is about to send: moves the frame ahead of the server's
+    // by the round trip, sending and keeping the current input for every frame it skips.
+    void CatchUp(uint32_t serverFrame);
     // The event messages, each on the client's own world.
     void ApplyGameState(const GameStateMessage& received);
     void ApplyKill(const PlayerKilledMessage& killed);

@@ -6,6 +6,7 @@
 #include "Source/Network/ClientNetwork.h"
 #include "Source/Network/ServerNetwork.h"
 #include "Source/World/World.h"
+#include "Tests/LogCapture.h"
 #include "Tests/Source/Game/GameTestSupport.h"
 
 #include <array>
@@ -128,8 +129,9 @@ public:
 
     Vantorel_& Game(size_t i) { return *machines[i].fixture.game; }
 
-    // Frames until every role has ended a match, or the limit.
-    Outcome Play(int32_t frames)
+    // Frames until every role has ended a match, or the limit. The first client may stand still for
+    // some frames once it has played stallAt of its own, as a machine that stalls does.
+    Outcome Play(int32_t frames, uint32_t stallAt = 0, int32_t stallFrames = 0)
     {
         Outcome outcome;
         std::array<bool, 3> ended{};
@@ -139,6 +141,13 @@ public:
         {
             for (size_t i = 0; i < machines.size(); ++i)
             {
+                const auto* client = i == 1 ? dynamic_cast<const ClientNetwork*>(Game(i).network) : nullptr;
+                if (client && stallFrames > 0 && client->GetState() == NetworkState::Playing &&
+                    client->GetFrame() >= stallAt)
+                {
+                    --stallFrames;
+                    continue;
+                }
                 machines[i].fixture.Frame();
                 const Network* role = Game(i).network;
                 if (role && role->GetState() == NetworkState::Ended)
@@ -240,4 +249,19 @@ TEST(NetworkMatch, WithoutLossAnIdleClientPlayerIsPredictedWhereTheServerPutsIt)
     EXPECT_TRUE(outcome.allEnded);
     EXPECT_GT(outcome.comparedFrames, 60u);
     EXPECT_EQ(outcome.mismatchedFrames, 0u);
+}
+
+// A client that stood still for half a second finds the server past the frames it would send next:
+// it moves ahead of the server again instead of having every later input arrive after its deadline.
+TEST(NetworkMatch, AClientThatFellBehindTheServerCatchesUp)
+{
+    Testing::LogCapture log;
+    Outcome outcome = NetworkMatch(MatchSeed, {}).Play(FrameLimit, 300, 30);
+    EXPECT_TRUE(outcome.allEnded);
+    uint32_t missed = 0;
+    for (const std::string& message : log.messages)
+        if (message.starts_with("Missed input on frame "))
+            ++missed;
+    // The frames the client slept through, and the few before it hears that it is behind.
+    EXPECT_LT(missed, 60u);
 }
