@@ -132,6 +132,7 @@ void ServerNetwork::Update(int64_t delta)
     case NetworkState::Voting:
         if (AdvanceTimer(delta))
         {
+            Log::Write("configured");
             TallyVotes();
             state = NetworkState::Configured;
         }
@@ -159,11 +160,17 @@ void ServerNetwork::Update(int64_t delta)
         break;
     case NetworkState::Ended:
         if (AdvanceTimer(delta))
+        {
+            Log::Write("leaving");
             state = NetworkState::Leaving;
+        }
         break;
     case NetworkState::Ending:
         if (AdvanceTimer(delta))
+        {
+            Log::Write("waiting for players");
             BeginTimedState(NetworkState::Waiting, serverSettings.connectionTimeout);
+        }
         break;
     default:
         break;
@@ -658,6 +665,7 @@ void ServerNetwork::SaveJournal()
                                   message.duration = settings.endDuration;
                                   message.intermission = serverSettings.intermissionDuration;
                               });
+    Log::Write("ended");
     if (journalWriter)
         savedJournal = journalWriter(journal);
     BeginTimedState(NetworkState::Ended, settings.endDuration);
@@ -665,6 +673,7 @@ void ServerNetwork::SaveJournal()
 
 void ServerNetwork::BeginEnding()
 {
+    Log::Write("intermission");
     BeginTimedState(NetworkState::Ending, serverSettings.intermissionDuration);
 }
 
