@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -294,4 +295,33 @@ TEST_F(Program, AServerAndTwoClientsPlayAMatchOverTheLoopbackAndExit)
         EXPECT_EQ(fs::file_size(entry.path()), 173u);
     }
     EXPECT_EQ(journals, 3u);
+}
+
+// An interrupt stops a dedicated server cleanly: it exits 0, and its client learns at once that it is
+// gone rather than after the connection's time-out.
+TEST_F(Program, AnInterruptedServerDisconnectsItsClientsAndExits0)
+{
+    const uint16_t port = FreePort();
+    ASSERT_NE(port, 0);
+    Write("Assets/server.config", "{ HostingIp = \"127.0.0.1\" HostingPort = " + std::to_string(port) +
+                                      " MinimumPlayers = 2 MaximumPlayers = 2 ConnectionTimeout = 30.0 }");
+    Write("Assets/client.config", "{ MatcherIp = \"127.0.0.1\" MatcherPort = " + std::to_string(port) + " }");
+    const pid_t server = Start({"--server"}, "server.txt");
+    const pid_t client = Start({"--headless", "--client"}, "client.txt");
+    bool joined = false;
+    for (int waited = 0; waited < 3000 && !joined; ++waited)
+    {
+        joined = Read("server.txt").find("adding 1 players for") != std::string::npos;
+        ::usleep(10'000);
+    }
+    EXPECT_TRUE(joined) << Read("server.txt");
+    const auto interrupted = std::chrono::steady_clock::now();
+    ::kill(server, SIGINT);
+    EXPECT_EQ(Wait(server), 0) << Read("server.txt");
+    // Without the server's goodbye the client would wait out the connection's ten seconds.
+    EXPECT_EQ(Wait(client), 1) << Read("client.txt");
+    EXPECT_LT(std::chrono::steady_clock::now() - interrupted, std::chrono::seconds(5));
+    const std::string log = Read("server.txt");
+    EXPECT_NE(log.find("interrupted: stopping"), std::string::npos) << log;
+    EXPECT_NE(Read("client.txt").find("disconnected"), std::string::npos) << Read("client.txt");
 }
