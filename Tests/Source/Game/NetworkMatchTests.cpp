@@ -71,7 +71,7 @@ struct Machine
 class NetworkMatch
 {
 public:
-    NetworkMatch(uint32_t seed, const Loss& loss) : seed(seed)
+    NetworkMatch(uint32_t seed, const Loss& loss)
     {
         NetworkSettings simulation;
         simulation.simulate = loss.packetLoss > 0.0f || loss.latency > 0.0f;
@@ -203,7 +203,6 @@ private:
             onClient[client->GetFrame()] = {own.player->body.x, own.player->body.y};
     }
 
-    uint32_t seed;
     // The roles go before the transports they send through, and those before their network.
     Net::MemoryNetwork network{1024, 2048};
     std::array<std::unique_ptr<Net::MemoryTransport>, 3> transports;
