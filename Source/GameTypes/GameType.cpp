@@ -296,10 +296,10 @@ void GameType::SendEvent(GameTypeEventClass eventClass, const GameTypeEvent& eve
         server->SendGameTypeEvent(eventClass, event);
 }
 
-void GameType::SendScores()
+void GameType::SendScores(bool reliable)
 {
     if (server)
-        server->SendScore(teamScores, playerScores, true);
+        server->SendScore(teamScores, playerScores, reliable);
 }
 
 void GameType::SendPlayerSpawned(Player& player)

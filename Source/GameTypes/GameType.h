@@ -258,7 +258,8 @@ protected:
     bool IsServer() const { return server != nullptr; }
     // The server's messages to every client with players; nothing on a local game or a client.
     void SendEvent(GameTypeEventClass eventClass, const GameTypeEvent& event);
-    void SendScores();
+    // Reliably by default; a mode that sends its scores every tick may send them unreliably.
+    void SendScores(bool reliable = true);
     void SendPlayerSpawned(Player& player);
     void SendPlayerKilled(Player& victim, const HitInfo& hit);
 
