@@ -254,9 +254,11 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
             break;
         nextStateFrame = received.frame + 1;
         // Without this a client that fell behind (a stall, a dropped backlog) would have every later
-        // input arrive after the server stepped its frame, for the rest of the match.
-        if (state == NetworkState::Playing && received.frame >= frame)
-            CatchUp(received.frame);
+        // input arrive after the server stepped its frame, and one that ran far ahead (frames counted
+        // through a slow load) every input refused as too early, for the rest of the match.
+        if (state == NetworkState::Playing &&
+            (received.frame >= frame || frame - received.frame > MaximumLead + RoundTripFrames()))
+            Realign(received.frame);
         ApplyGameState(received);
         break;
     }
@@ -423,16 +425,29 @@ void ClientNetwork::GatherInput(uint32_t forFrame)
     }
 }
 
-void ClientNetwork::CatchUp(uint32_t serverFrame)
+uint32_t ClientNetwork::RoundTripFrames() const
 {
     Net::NetworkInfo info;
     client->GetNetworkInfo(info);
+    return static_cast<uint32_t>(std::ceil(std::max(info.rtt, 0.0f) * 0.06f));
+}
+
+void ClientNetwork::Realign(uint32_t serverFrame)
+{
     // The inputs must reach the server before it steps their frames: a round trip ahead (the state
     // is half a trip old, the inputs take the other half), and a tenth of a second to spare for the
     // frames a packet waits in the queues at both ends.
-    const auto roundTrip = static_cast<uint32_t>(std::ceil(std::max(info.rtt, 0.0f) * 0.06f));
-    const uint32_t target = serverFrame + roundTrip + 6;
-    Log::Write("the server stepped frame {} before this client sent it: going on from frame {}", serverFrame, target);
+    const uint32_t target = serverFrame + RoundTripFrames() + SpareFrames;
+    Log::Write("this client was at frame {} when the server had stepped {}: going on from frame {}", frame, serverFrame,
+               target);
+    if (frame > target)
+    {
+        // The server has stepped none of the frames given up: they are simply counted again.
+        frame = target;
+        return;
+    }
+    // The frames skipped get the current input, kept for a re-simulation and sent where the server
+    // still waits for them.
     for (; frame < target; ++frame)
     {
         for (PlayerSlot& slot : context.configuration.players)

@@ -26,6 +26,12 @@ class PlayerKilledMessage;
 class ClientNetwork final : public Network
 {
 public:
+    // Frames a realigned client keeps ahead of the server beyond the round trip.
+    static constexpr uint32_t SpareFrames = 6;
+    // How far ahead of the server's last state a client may run beyond the round trip: a second. The
+    // server takes inputs up to 120 frames early and a re-simulation replays at most 99 frames.
+    static constexpr uint32_t MaximumLead = 60;
+
     // Joins MatcherIp:MatcherPort over UDP, or over the transport when one is given (tests run
     // several roles in one process); the transport must outlive the role.
     ClientNetwork(GameContext& context, const ClientSettings& settings, uint64_t clientId,
@@ -67,9 +73,12 @@ private:
     void GatherInput(uint32_t forFrame);
     // Sends every local player's input for the frame, as it stands.
     void SendInputs(uint32_t forFrame);
-    // The server stepped the frame this client is about to send: moves the frame ahead of the server's
-    // by the round trip, sending and keeping the current input for every frame it skips.
-    void CatchUp(uint32_t serverFrame);
+    // The server stepped the frame this client is about to send, or lies further behind it than an
+    // input may arrive early: moves the frame to the server's plus the round trip, sending and keeping
+    // the current input for every frame it skips forward.
+    void Realign(uint32_t serverFrame);
+    // The smoothed round trip to the server in frames, rounded up.
+    uint32_t RoundTripFrames() const;
     // The event messages, each on the client's own world.
     void ApplyGameState(const GameStateMessage& received);
     void ApplyKill(const PlayerKilledMessage& killed);
