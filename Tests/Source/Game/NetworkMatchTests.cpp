@@ -221,31 +221,30 @@ constexpr int32_t FrameLimit = 60 * 60;
 
 } // namespace
 
-TEST(NetworkMatch, AServerAndTwoClientsPlayToTheEndTheSameWayForOneSeedUnderLoss)
+class NetworkMatchUnderLoss : public testing::TestWithParam<Loss>
 {
-    struct Case
-    {
-        Loss loss;
-    };
-    const Case cases[] = {
-        {{5.0f, 5.0f, 50.0f, 20.0f}},
-        {{20.0f, 10.0f, 100.0f, 50.0f}},
-    };
-    for (const Case& test : cases)
-    {
-        SCOPED_TRACE(test.loss.packetLoss);
-        Outcome first = NetworkMatch(MatchSeed, test.loss).Play(FrameLimit);
-        Outcome second = NetworkMatch(MatchSeed, test.loss).Play(FrameLimit);
-        EXPECT_TRUE(first.allEnded);
-        ASSERT_FALSE(first.serverScores.empty());
-        EXPECT_EQ(first.serverScores.front(), 3);
-        EXPECT_EQ(first.serverScores, second.serverScores);
-        EXPECT_EQ(first.serverFrame, second.serverFrame);
-        EXPECT_EQ(first.clientFrames, second.clientFrames);
-        // Every role wrote one journal of the set-up alone.
-        EXPECT_EQ(first.journalSizes, (std::vector<size_t>{173, 173, 173}));
-    }
+};
+
+TEST_P(NetworkMatchUnderLoss, AServerAndTwoClientsPlayToTheEndTheSameWayForOneSeed)
+{
+    const Loss& loss = GetParam();
+    Outcome first = NetworkMatch(MatchSeed, loss).Play(FrameLimit);
+    Outcome second = NetworkMatch(MatchSeed, loss).Play(FrameLimit);
+    EXPECT_TRUE(first.allEnded);
+    ASSERT_FALSE(first.serverScores.empty());
+    EXPECT_EQ(first.serverScores.front(), 3);
+    EXPECT_EQ(first.serverScores, second.serverScores);
+    EXPECT_EQ(first.serverFrame, second.serverFrame);
+    EXPECT_EQ(first.clientFrames, second.clientFrames);
+    // Every role wrote one journal of the set-up alone.
+    EXPECT_EQ(first.journalSizes, (std::vector<size_t>{173, 173, 173}));
 }
+
+// Loss and duplication in percent, latency and jitter in milliseconds.
+INSTANTIATE_TEST_SUITE_P(Loss, NetworkMatchUnderLoss,
+                         testing::Values(Loss{5.0f, 5.0f, 50.0f, 20.0f}, Loss{20.0f, 10.0f, 100.0f, 50.0f}),
+                         [](const testing::TestParamInfo<Loss>& info)
+                         { return "Loss" + std::to_string(static_cast<int>(info.param.packetLoss)); });
 
 TEST(NetworkMatch, WithoutLossAnIdleClientPlayerIsPredictedWhereTheServerPutsIt)
 {
