@@ -478,12 +478,12 @@ void ServerNetwork::SendGameStates(bool reliable)
                                      [&](GameStateMessage& message)
                                      {
                                          message.frame = frame;
-                                         GameState& state = message.state;
-                                         state.ownCount = state.playerCount = state.pickupCount = 0;
-                                         state.platformCount = state.projectileCount = 0;
+                                         GameState& seen = message.state;
+                                         seen.ownCount = seen.playerCount = seen.pickupCount = 0;
+                                         seen.platformCount = seen.projectileCount = 0;
                                          // The buffers are walked in place: nothing is gathered per state.
                                          for (const InputBuffer& buffer : players)
-                                             CollectViewer(context, state,
+                                             CollectViewer(context, seen,
                                                            {buffer.player, static_cast<uint32_t>(buffer.client)},
                                                            static_cast<uint32_t>(i));
                                      });
