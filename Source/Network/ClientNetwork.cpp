@@ -331,10 +331,10 @@ void ClientNetwork::ApplyGameState(const GameStateMessage& received)
         return;
     ::ApplyGameState(context, received.state);
     // The platforms the state put back are stepped again with the players that stand on them.
-    const GameState& state = received.state;
-    const uint32_t platforms = std::min<uint32_t>(state.platformCount, static_cast<uint32_t>(statePlatforms.size()));
+    const GameState& applied = received.state;
+    const uint32_t platforms = std::min<uint32_t>(applied.platformCount, static_cast<uint32_t>(statePlatforms.size()));
     for (uint32_t i = 0; i < platforms; ++i)
-        statePlatforms[i] = state.platforms[i].platform;
+        statePlatforms[i] = applied.platforms[i].platform;
     world->Resimulate(std::span<const uint16_t>(statePlatforms.data(), platforms), received.frame, frame);
     if (context.gameType)
         context.gameType->AfterGameState(received.frame, frame);
