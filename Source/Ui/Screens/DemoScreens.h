@@ -55,6 +55,9 @@ struct FrontEnd
     std::function<NetworkStatus()> networkStatus;
     // Tells the server of a local player's new loadout; called only while the role is a client.
     std::function<void(uint8_t slotId, const ProfileLoadout& loadout)> sendLoadout;
+    // Streams the image file at the path (below the application folder) into the "PreviewAtlas" cell
+    // of the id; nothing is streamed while this is empty.
+    std::function<void(uint32_t cell, const std::string& path)> requestPreviewImage;
     // The lobby between matches and the loading screen; empty while those are not part of the game.
     Opener openLobby;
     Opener openLoading;

@@ -8,6 +8,7 @@
 #include "Source/Data/PartData.h"
 #include "Source/Ui/Builders.h"
 #include "Source/Ui/Kit/CircleButtons.h"
+#include "Source/Ui/Kit/PlayerPreview.h"
 #include "Source/Ui/Kit/SketchScroller.h"
 #include "Source/Ui/Screens/Menus.h"
 #include "Source/Ui/UiResources.h"
