@@ -1,4 +1,6 @@
+#include "Engine/Foundation/FileManager.h"
 #include "Engine/Foundation/NameSet.h"
+#include "Engine/Runtime/Core/RuntimeFormats.h"
 #include "Source/Data/BoneData.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/NamedAssets.h"
@@ -9,6 +11,9 @@
 #include "Tests/Source/Data/DataTestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
 
 #include <string>
 #include <utility>
@@ -132,6 +137,37 @@ TEST(PlayerPreview, TheSameLoadoutTwiceGivesTheSameLeftFacingSketchAndMissingPar
     EXPECT_EQ(second, first);
     EXPECT_LT(preview.GetBody().skeleton.scale.x, 0.0f);
     EXPECT_EQ(requests.made.size(), 12u);
+}
+
+} // namespace
+
+namespace
+{
+
+TEST(PlayerPreview, EveryBoneOfEveryShippedPartHasItsImages)
+{
+    const std::string root = Lumvek::Testing::SourceFolder();
+    Lumvek::FileManager files(root, root, root, root);
+    files.RegisterFormats();
+    Lumvek::RegisterRuntimeFormats(files);
+    DataRegistry registry(files);
+    registry.LoadAll();
+    const uint32_t most =
+        std::max({registry.heads.Count(), registry.cores.Count(), registry.arms.Count(), registry.legs.Count()});
+    ASSERT_GT(most, 1u);
+
+    Requests requests;
+    PlayerPreview preview(&registry, requests.Recorder());
+    for (uint32_t i = 0; i < most; ++i)
+        preview.SetLoadout({"L", i % registry.heads.Count(), i % registry.cores.Count(), i % registry.arms.Count(),
+                            i % registry.legs.Count()});
+    ASSERT_FALSE(requests.made.empty());
+    for (const auto& [cell, path] : requests.made)
+        EXPECT_TRUE(std::filesystem::exists(root + "/" + path)) << path;
+    // The shared sketches of the basic bones are there for bones that wear them.
+    for (const char* bone : {"Skull", "Spine", "Humerus", "Radius", "Femur", "Tibia", "Foot"})
+        for (const char* kind : {"Draw", "Image"})
+            EXPECT_TRUE(std::filesystem::exists(root + "/Assets/Player/" + bone + kind + ".png")) << bone << kind;
 }
 
 } // namespace
