@@ -148,9 +148,8 @@ void Vantorel_::OpenSplash(Application& application)
         }
         return status;
     };
-    demo->requestPreviewImage =
-        [this, device, &files = application.GetFileManager()](uint32_t cell, const std::string& path)
-    { previewAtlas.RequestTextureRegion(device, cell, files.ResolvePath(path)); };
+    demo->requestPreviewImage = [this, device](uint32_t cell, const std::string& path)
+    { previewAtlas.RequestTextureRegion(device, cell, path); };
     demo->sendLoadout = [this](uint8_t slotId, const ProfileLoadout& loadout)
     {
         if (auto* client = dynamic_cast<ClientNetwork*>(network))

@@ -931,10 +931,17 @@ void Notebook::OnAction(uint32_t player)
 
 void Notebook::AttachPreview(Element& panel)
 {
-    (void)panel;
+    auto content = std::make_unique<PlayerPreview>(frontEnd.registry, frontEnd.requestPreviewImage);
+    preview = content.get();
+    panel.content = std::move(content);
+    RefreshPreview();
 }
 
-void Notebook::RefreshPreview() {}
+void Notebook::RefreshPreview()
+{
+    if (const ProfileLoadout* edited = EditedLoadout(); edited && preview)
+        preview->SetLoadout(*edited);
+}
 
 void Notebook::OnBack(uint32_t player)
 {
