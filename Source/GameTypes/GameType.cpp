@@ -16,6 +16,7 @@
 #include "Source/World/World.h"
 
 #include <algorithm>
+#include <limits>
 
 using Lumvek::StringView;
 
@@ -253,6 +254,38 @@ Lumvek::Color GameType::GetPlayerColor(uint32_t playerIndex) const
     return GetTeamColor(team < TeamColorCount ? team : static_cast<uint32_t>(TeamColor::Neutral)).color;
 }
 
+Lumvek::StringView GameType::GetTeamUpperName(uint32_t team)
+{
+    return GetTeamColor(team < TeamColorCount ? team : static_cast<uint32_t>(TeamColor::Neutral)).upperName;
+}
+
+int32_t GameType::InitialTeamScore(TeamScoring scoring)
+{
+    // Nothing to add to, or a value any player's score replaces.
+    switch (scoring)
+    {
+    case TeamScoring::TeamMaximum:
+        return std::numeric_limits<int32_t>::min();
+    case TeamScoring::TeamMinimum:
+        return std::numeric_limits<int32_t>::max();
+    default:
+        return 0;
+    }
+}
+
+int32_t GameType::CombineTeamScore(TeamScoring scoring, int32_t team, int32_t player)
+{
+    switch (scoring)
+    {
+    case TeamScoring::TeamMaximum:
+        return std::max(team, player);
+    case TeamScoring::TeamMinimum:
+        return std::min(team, player);
+    default:
+        return team + player;
+    }
+}
+
 std::string GameType::GetWeaponName(uint32_t weaponIndex) const
 {
     const WeaponData* weapon = context.registry ? context.registry->weapons.Get(weaponIndex) : nullptr;
@@ -292,3 +325,5 @@ void GameType::SendScores() {}
 void GameType::SendPlayerSpawned(Player&) {}
 
 void GameType::SendPlayerKilled(Player&, const HitInfo&) {}
+
+void GameType::SendTriggerCreated(const Trigger&) {}

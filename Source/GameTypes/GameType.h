@@ -25,6 +25,7 @@ class Weapon;
 class World;
 struct BotState;
 struct HitInfo;
+struct Trigger;
 
 // A team's or a player's score: the team number (a player index in a free-for-all) or the player
 // index, and the points.
@@ -245,6 +246,8 @@ protected:
     void SendScores();
     void SendPlayerSpawned(Player& player);
     void SendPlayerKilled(Player& victim, const HitInfo& hit);
+    // A trigger a mode made after the map was loaded (a flag stand, a checkpoint), which clients make too.
+    void SendTriggerCreated(const Trigger& trigger);
 
     GameContext& context;
     // The registry's definition the configuration names; null when it names none.
@@ -275,6 +278,16 @@ protected:
     Lumvek::SoundInstance ambience;
     SharedKinds sharedKinds;
 
+    // What a team starts a recount with under the scoring rule, and how a player's score joins it.
+    static int32_t InitialTeamScore(TeamScoring scoring);
+    static int32_t CombineTeamScore(TeamScoring scoring, int32_t team, int32_t player);
+    // The texts a format is filled with; empty names and the neutral colour for indices outside their
+    // tables. A team's name is the neutral one for a value outside the teams (arguments arrive from
+    // the wire).
+    std::string GetPlayerName(uint32_t playerIndex) const;
+    Lumvek::Color GetPlayerColor(uint32_t playerIndex) const;
+    static Lumvek::StringView GetTeamUpperName(uint32_t team);
+
 private:
     // The three count-downs of a tick: spawn-ins ending, players respawning, weapons returning.
     void StepSpawnIns(float dt);
@@ -287,9 +300,5 @@ private:
     void DropHeldThings(Player& victim);
     // The match's end reaches the network role, which records the journal and enters its ending.
     void NotifyEnd();
-    // The texts a format is filled with; empty names and the neutral colour for indices outside their
-    // tables.
-    std::string GetPlayerName(uint32_t playerIndex) const;
-    Lumvek::Color GetPlayerColor(uint32_t playerIndex) const;
     std::string GetWeaponName(uint32_t weaponIndex) const;
 };
