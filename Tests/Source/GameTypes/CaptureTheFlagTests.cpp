@@ -34,8 +34,8 @@ struct FlagMatch
 
     CaptureTheFlag& Rules() { return match.RulesOf<CaptureTheFlag>(); }
 
-    // Out of the way of the flags: on the ground in the middle of the map.
-    static Lumvek::Vector2 Away(uint8_t id) { return {14.0f + 3.0f * id, 2.0f}; }
+    // Out of the way of the flags and stands: on the flat ground left of the pit.
+    static Lumvek::Vector2 Away(uint8_t id) { return {4.0f + id, 2.0f}; }
 
     CtfFlag& FlagOf(uint8_t team) { return *Rules().GetFlags().at(team); }
 
