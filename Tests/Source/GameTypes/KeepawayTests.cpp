@@ -227,3 +227,18 @@ TEST(Keepaway, AClientsCopyOfTheTokenIsDroppedRatherThanLaidOut)
     EXPECT_EQ(copy, nullptr);
     EXPECT_EQ(game.match.world->pickups.Count(), pickups);
 }
+
+TEST(Keepaway, AHighlightedTokenIsNoticedAsAnItemPickup)
+{
+    TokenMatch game(2, {{0, 0}});
+    Pickup* pickup = game.PickupOf(*game.Rules().GetTokens()[0]);
+    ASSERT_NE(pickup, nullptr);
+    pickup->highlightPlayer = GameTypeEvent::EveryPlayer;
+    game.match.Tick(1);
+    const std::vector<AwarenessMarker>& markers = game.match.PlayerOf(0).awareness;
+    EXPECT_TRUE(std::any_of(markers.begin(), markers.end(),
+                            [&](const AwarenessMarker& marker) {
+                                return marker.kind == AwarenessMarker::ItemPickupKind &&
+                                       marker.identifier == pickup->id;
+                            }));
+}
