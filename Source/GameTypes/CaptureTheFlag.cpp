@@ -180,6 +180,8 @@ void CaptureTheFlag::Update(float dt)
     World* world = context.world;
     if (!world)
         return;
+    for (CtfFlag* flag : flags)
+        ReclaimFromDeparted(*flag);
     resetPickups.clear();
     const float resetSeconds = static_cast<float>(settings.timeToReset);
     for (Pickup& pickup : world->pickups.View())

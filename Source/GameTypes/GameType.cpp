@@ -108,6 +108,24 @@ void GameType::ReturnItem(std::unique_ptr<Item>& item)
     item.reset();
 }
 
+void GameType::ReclaimFromDeparted(Item& item)
+{
+    Player* holder = item.holder;
+    World* world = context.world;
+    if (!holder || holder->present || !world)
+        return;
+    std::unique_ptr<Item>* slot = nullptr;
+    if (holder->carriedItem.get() == &item)
+        slot = &holder->carriedItem;
+    else if (holder->handItem.get() == &item)
+        slot = &holder->handItem;
+    if (!slot)
+        return;
+    std::unique_ptr<Item> taken = std::move(*slot);
+    taken->Release();
+    world->ReturnItem(std::move(taken));
+}
+
 const SpawnPoint& GameType::ChooseSpawn(Player&, SpawnQuery& query)
 {
     return query.TakeRandom(random);

@@ -278,6 +278,9 @@ protected:
     Lumvek::SoundInstance ambience;
     SharedKinds sharedKinds;
 
+    // An item whose holder has left the match (a client that disconnected) would stay with the
+    // departed record for good: it is taken back and returned like a lost item.
+    void ReclaimFromDeparted(Item& item);
     // What a team starts a recount with under the scoring rule, and how a player's score joins it.
     static int32_t InitialTeamScore(TeamScoring scoring);
     static int32_t CombineTeamScore(TeamScoring scoring, int32_t team, int32_t player);

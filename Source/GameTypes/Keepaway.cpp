@@ -136,6 +136,8 @@ void Keepaway::OnTokenDropped(KeepawayToken& token)
 void Keepaway::Update(float dt)
 {
     GameType::Update(dt);
+    for (KeepawayToken* token : tokens)
+        ReclaimFromDeparted(*token);
     // Once the match is over the times stand: the end is not reached again.
     if (ended)
         return;

@@ -288,3 +288,16 @@ TEST(CaptureTheFlag, AClientsCopyOfAFlagIsDroppedRatherThanSentHome)
     EXPECT_EQ(copy, nullptr);
     EXPECT_EQ(game.match.world->pickups.Count(), pickups);
 }
+
+TEST(CaptureTheFlag, AFlagWhoseCarrierLeftTheMatchGoesHome)
+{
+    FlagMatch game;
+    game.Take(0, game.FlagOf(1));
+    game.match.world->DropActivePlayer(game.match.PlayerOf(0));
+    game.match.Tick(1);
+    EXPECT_TRUE(game.FlagOf(1).atHome);
+    EXPECT_EQ(game.FlagOf(1).holder, nullptr);
+    const Pickup* home = game.PickupOf(game.FlagOf(1));
+    ASSERT_NE(home, nullptr);
+    EXPECT_NEAR(home->body->x, 39.0f, 0.5f);
+}

@@ -242,3 +242,16 @@ TEST(Keepaway, AHighlightedTokenIsNoticedAsAnItemPickup)
                                        marker.identifier == pickup->id;
                             }));
 }
+
+TEST(Keepaway, ATokenWhoseHolderLeftTheMatchIsLaidOutAgainAndEarnsNothing)
+{
+    TokenMatch game(2, {{0, 0}, {2, 1}});
+    KeepawayToken& token = *game.Rules().GetTokens()[0];
+    game.Take(0, token);
+    game.match.Tick(10);
+    game.match.world->DropActivePlayer(game.match.PlayerOf(0));
+    game.match.Tick(10);
+    EXPECT_LE(game.Rules().GetStatistics(0).ticksHeld, 11u);
+    EXPECT_FALSE(token.held);
+    EXPECT_NE(game.PickupOf(token), nullptr);
+}
