@@ -82,8 +82,6 @@ public:
     void OnTokenDropped(KeepawayToken& token);
 
     const Statistics& GetStatistics(uint8_t player) const { return statistics.at(player); }
-    // Holding time is kept in ticks: a test or a tool may set it.
-    Statistics& EditStatistics(uint8_t player) { return statistics.at(player); }
     uint8_t GetLeader() const { return leader; }
     const KeepawayConfiguration& GetSettings() const { return settings; }
     const Kinds& GetKinds() const { return kinds; }
