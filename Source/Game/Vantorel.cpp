@@ -1,7 +1,6 @@
 #include "Source/Game/Vantorel.h"
 
 #include "Engine/Foundation/Log.h"
-#include "Engine/Foundation/Texture.h"
 #include "Engine/Runtime/Audio/AudioDevice.h"
 #include "Engine/Runtime/Core/Application.h"
 #include "Engine/Runtime/Graphics/GraphicsDevice.h"
@@ -21,7 +20,9 @@
 #include "Source/World/Character.h"
 #include "Source/World/World.h"
 
+#include <atomic>
 #include <chrono>
+#include <thread>
 
 using namespace Lumvek;
 
@@ -31,6 +32,10 @@ namespace
 // Written by Setup and the destructor on the application thread; read there by whatever reaches the
 // game through Vantorel_::Get.
 Vantorel_* instance = nullptr;
+
+// Set by a signal handler on whatever thread the signal lands, read by the application thread.
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "a signal handler may only touch lock-free atomics");
 
 // Nanoseconds of the steady clock: a 64-bit count of nanoseconds lasts centuries, where scaling a
 // counter by a million first would overflow within hours of boot.
@@ -90,6 +95,11 @@ Vantorel_::~Vantorel_()
 Vantorel_* Vantorel_::Get()
 {
     return instance;
+}
+
+void Vantorel_::Interrupt()
+{
+    interrupted.store(true);
 }
 
 void Vantorel_::Setup()
@@ -157,6 +167,7 @@ bool Vantorel_::StartDemoMatch()
     LocalNetwork* local = StartLocalGame();
     std::vector<PlayerSlot> players = std::move(configuration.players);
     configuration = *demoSetup;
+    configuration.origin = GameOrigin::CustomGame;
     configuration.players = std::move(players);
     configuration.players.emplace_back(profile, 0);
     if (local)
@@ -180,6 +191,15 @@ void Vantorel_::LateUpdate(int64_t elapsed)
         return;
     if (simulatedClock)
         elapsed = StepLength;
+    if (interrupted.load())
+    {
+        // The role says goodbye first: a server disconnects its clients, a client leaves its server.
+        Log::Write("interrupted: stopping");
+        if (network)
+            network->Stop();
+        Finish(0);
+        return;
+    }
     DriveLocalRun();
     DriveRoleRun();
     if (!network || finished)
@@ -237,6 +257,10 @@ void Vantorel_::LateUpdate(int64_t elapsed)
     }
     DriveLocalRun();
     DriveRoleRun();
+    // A headless server or client follows the clock: without a pause between frames it would take a
+    // whole core only to find that no tick is due.
+    if (headless && !simulatedClock && (options.server || options.client))
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 void Vantorel_::FixedUpdate(int64_t elapsed)
@@ -272,12 +296,7 @@ void Vantorel_::Render(int64_t elapsed)
         elapsed = StepLength;
 
     if (GraphicsDevice* device = GetApplication()->GetGraphicsDevice())
-    {
-        Texture* target = device->GetTexture(GraphicsResources::TransitionTarget);
-        const DeviceSize size = device->GetSize();
-        if (target && (target->width != size.width || target->height != size.height))
-            target->SetSize(size.width, size.height, TextureFormat::ColorBuffer4x8);
-    }
+        UiResources::FitTransitionTarget(*device);
     DecayRumble(elapsed);
 
     const double dt = static_cast<double>(elapsed) / 1e9 * timeScale;

@@ -203,6 +203,7 @@ void CaptureTheFlag::Update(float dt)
         if (!pickup || !pickup->item)
             continue;
         std::unique_ptr<Item> flag = std::move(pickup->item);
+        SendPickupRemoved(*pickup, true);
         world->RemovePickup(*pickup);
         world->ReturnItem(std::move(flag));
     }

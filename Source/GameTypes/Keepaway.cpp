@@ -201,7 +201,7 @@ void Keepaway::Recount()
     if (best != teamScores.end() && best->score >= settings.timeToWin)
         EndAndNotify();
     else if (IsServer())
-        SendScores();
+        SendScores(false);
 }
 
 void Keepaway::OnPlayerKilled(Player& victim, const HitInfo& hit)
