@@ -199,7 +199,13 @@ TEST(ObjectiveNetworkMatch, AHeldTokenEndsTheMatchWhileTheClientsStatesKeepArriv
     ObjectiveMatch match(ModeMatch("Tokens", "Keepaway", "Hilltop", 1, R"({"TimeToWin": 30, "TokenCount": 1})"));
     ASSERT_TRUE(match.StartPlaying());
     auto& rules = dynamic_cast<Keepaway&>(*match.Server().gameType);
-    match.Take(*rules.GetTokens().at(0));
+    // Standing by the token, the client sees it lie there.
+    const KeepawayToken& token = *rules.GetTokens().at(0);
+    for (const Pickup& pickup : match.Server().world->pickups.View())
+        if (pickup.item.get() == &token)
+            match.Place({pickup.body->x + 1.0f, pickup.body->y});
+    EXPECT_TRUE(match.RunUntil([&] { return match.CountClientPickups<KeepawayToken>() == 1; }, 120));
+    match.Take(token);
     auto* client = dynamic_cast<ClientNetwork*>(match.Client().network);
     ASSERT_NE(client, nullptr);
     // States arrive every few frames while the token is held in the client's own view.
