@@ -151,12 +151,14 @@ TEST_F(NotebookScreens, LoadoutsStarTheActiveOneAndMakeActiveMovesItSavesAndSend
     EXPECT_EQ(stars(), "..*..");
     EXPECT_EQ(TextOf(screen->GetElement("InkAmount")), "0");
 
-    // Start (STORE) does nothing; one step right, then X.
+    // Start (STORE) does nothing; two steps right and one back, then X.
     Tap(ControllerButton::Start);
-    app.controllers->next[0].pressed[ControllerButton::Right] = 1;
-    app.Frame();
-    app.Frame(0.2f);
-    app.Frame(0.2f);
+    for (ControllerButton step : {ControllerButton::Right, ControllerButton::Right, ControllerButton::Left})
+    {
+        app.controllers->next[0].pressed[step] = 1;
+        for (int i = 0; i < 20; ++i)
+            app.Frame(1.0f / 60.0f);
+    }
     Tap(ControllerButton::X);
     EXPECT_EQ(stars(), "...*.");
     EXPECT_EQ(profile->activeLoadout, 3u);

@@ -236,6 +236,8 @@ TEST_F(UiPixels, TheNotebooksPreviewSketchesTheCharacterBoneByBone)
     frontEnd.registry = &registry;
     frontEnd.requestPreviewImage = [&](uint32_t cell, const std::string& path)
     { atlas.RequestTextureRegion(device, cell, path); };
+    // A frame first: the atlases have been uploaded long before a notebook opens.
+    Frame(0.0f, "NotebookBefore");
     Notebook& notebook = Notebook::Open(*gui, frontEnd, nullptr, 0, 0);
     Frame(0.0f, "NotebookFirst");
     ASSERT_NE(notebook.preview, nullptr);
