@@ -188,7 +188,10 @@ Platform* CreatePlatformEntity(World& world, Vector2 position, Vector2 size, boo
         LogNotAdded("Platform");
         return nullptr;
     }
-    // The platform's renderable is made here once the game renderer exists, unless hidden or headless.
+    platform->renderable.reset();
+    const GameContext& context = world.GetContext();
+    if (context.renderer && !context.headless && !hidden)
+        platform->renderable = context.renderer->CreatePlatformRenderable(*platform);
     return platform;
 }
 
