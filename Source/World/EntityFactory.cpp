@@ -188,10 +188,7 @@ Platform* CreatePlatformEntity(World& world, Vector2 position, Vector2 size, boo
         LogNotAdded("Platform");
         return nullptr;
     }
-    platform->renderable.reset();
-    const GameContext& context = world.GetContext();
-    if (context.renderer && !context.headless && !hidden)
-        platform->renderable = context.renderer->CreatePlatformRenderable(*platform);
+    // The platform's renderable is made here once the game renderer exists, unless hidden or headless.
     return platform;
 }
 

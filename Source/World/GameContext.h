@@ -11,10 +11,10 @@ class ControllerDevice;
 }
 
 class DataRegistry;
+class GameRenderer;
 class GameType;
 class Network;
 class World;
-class WorldRenderer;
 
 // What the world, the game mode and the network role read of the game system: the registry, the
 // current match's configuration, the running match's objects and the sound hook. The game system
@@ -39,12 +39,12 @@ public:
     // players, remote players, bots. A slot marked removed is inactive and gets no player record; the
     // world fills each active slot's player when play begins.
     GameConfiguration configuration;
-    // The running match's objects, owned by the game system; null outside a match. The renderer (the
-    // world's view of the game renderer) is also null on a dedicated server.
+    // The running match's objects, owned by the game system; null outside a match. The renderer is
+    // also null on a dedicated server.
     Network* network = nullptr;
     GameType* gameType = nullptr;
     World* world = nullptr;
-    WorldRenderer* renderer = nullptr;
+    GameRenderer* renderer = nullptr;
     // A dedicated server: no images, particle effects, visuals, sounds or renderables are made, while
     // bodies and physics are made as usual.
     bool headless = false;

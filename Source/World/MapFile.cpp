@@ -3,11 +3,11 @@
 #include "Engine/Foundation/File.h"
 #include "Engine/Foundation/FileManager.h"
 #include "Engine/Foundation/Json.h"
-#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Members.h"
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Path.h"
 #include "Engine/Foundation/Pattern.h"
+#include "Engine/Foundation/Log.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/ImageRef.h"
 #include "Source/World/EntityFactory.h"
@@ -111,10 +111,7 @@ void ReadEntities(World& world, MapNames& names, const Blueprint& entities)
                      if (!element.name.empty())
                          names.platforms.Set(element.name, platform);
                  });
-    // Joined platforms look for their neighbours, so every platform is read before any prepares.
-    for (Platform& platform : world.platforms.View())
-        if (platform.renderable)
-            platform.renderable->Prepare(platform, world, 0);
+    // Each platform's renderable prepares itself here, with the game renderer.
     ReadElements(entities, "Hazards",
                  [&](BlueprintReader& reader, const ElementBase& element)
                  {
@@ -289,41 +286,6 @@ void WriteEntities(BlueprintWriter& writer, World& world, const MapNames& names)
                   });
 }
 
-// The map's own background layers; an element that is no object is skipped with a message.
-void ReadBackgrounds(const Blueprint& array, std::vector<ThemeBackground>& layers, StringView mapName)
-{
-    if (array.GetType() != BlueprintType::Array)
-    {
-        Log::Write("the map {} has \"Backgrounds\" that is no array: it has no layers of its own", mapName);
-        return;
-    }
-    BlueprintReader reader(array);
-    for (uint32_t i = 0; i < array.GetCount(); ++i)
-    {
-        if (!reader.GetElement(i))
-            continue;
-        if (reader.GetCurrent().GetType() == BlueprintType::Object)
-            layers.emplace_back().Read(reader);
-        else
-            Log::Write("background {} of the map {} is no object: skipped", i, mapName);
-        reader.Pop();
-    }
-}
-
-void WriteBackgrounds(BlueprintWriter& writer, const std::vector<ThemeBackground>& layers)
-{
-    writer.PushMember("Backgrounds");
-    writer.GetCurrent().SetArray();
-    for (uint32_t i = 0; i < layers.size(); ++i)
-    {
-        writer.PushElement(i);
-        writer.GetCurrent().SetObject();
-        layers[i].Write(writer);
-        writer.Pop();
-    }
-    writer.Pop();
-}
-
 } // namespace
 
 std::string GetMapPath(const World& world)
@@ -333,7 +295,7 @@ std::string GetMapPath(const World& world)
     if (!map)
         return std::string();
     return Lumvek::Path::AppendCopy(context.registry->GetFiles().applicationRoot,
-                                    FormatText("Assets/Maps/{}/Data.json", map->name));
+                            FormatText("Assets/Maps/{}/Data.json", map->name));
 }
 
 bool LoadMapData(World& world, MapNames& names)
@@ -389,17 +351,10 @@ bool LoadMapText(World& world, MapNames& names, StringView text, StringView mapN
     if (const Blueprint* entities = root.GetObject().Find("Entities");
         entities && entities->GetType() == BlueprintType::Object)
         ReadEntities(world, names, *entities);
-    // The game renderer draws the map's layers; without one the array is kept as read so that saving
-    // writes it back.
-    if (context.renderer)
-        context.renderer->GetMapBackgrounds().clear();
+    // The game renderer reads "Backgrounds" into its layers once it exists; until then the array is
+    // kept as read so that saving writes it back.
     if (const Blueprint* backgrounds = root.GetObject().Find("Backgrounds"))
-    {
-        if (context.renderer)
-            ReadBackgrounds(*backgrounds, context.renderer->GetMapBackgrounds(), mapName);
-        else
-            world.backgrounds = *backgrounds;
-    }
+        world.backgrounds = *backgrounds;
     if (!context.configuration.bots.empty())
         world.navigator.Build(world);
     return true;
@@ -407,7 +362,6 @@ bool LoadMapText(World& world, MapNames& names, StringView text, StringView mapN
 
 std::string SaveMapText(World& world, const MapNames& names)
 {
-    const GameContext& context = world.GetContext();
     BlueprintWriter writer;
     writer.GetRoot().SetObject();
     if (world.map)
@@ -425,9 +379,7 @@ std::string SaveMapText(World& world, const MapNames& names)
     writer.GetCurrent().SetObject();
     WriteEntities(writer, world, names);
     writer.Pop();
-    if (context.renderer)
-        WriteBackgrounds(writer, context.renderer->GetMapBackgrounds());
-    else if (world.backgrounds.GetType() != BlueprintType::Invalid)
+    if (world.backgrounds.GetType() != BlueprintType::Invalid)
     {
         writer.PushMember("Backgrounds");
         writer.GetCurrent() = world.backgrounds;

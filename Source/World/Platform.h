@@ -5,7 +5,6 @@
 #include "Source/Data/NameTables.h"
 #include "Source/World/Body.h"
 #include "Source/World/EntityStorage.h"
-#include "Source/World/WorldRenderer.h"
 
 #include <cstdint>
 #include <memory>
@@ -112,8 +111,7 @@ struct Platform : Entity<Platform>
     // Made by the map, as opposed to during play; only these are saved.
     bool fromMap = false;
     std::unique_ptr<PlatformBody> body;
-    // How the game renderer draws it; none when headless, hidden or without a renderer.
-    std::unique_ptr<PlatformRenderable> renderable;
+    // The platform's renderable joins the record with the game renderer.
 };
 
 // Reads a map element's path keys: for each element a key with its "Time" and its "Value" object's

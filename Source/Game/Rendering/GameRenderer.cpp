@@ -7,10 +7,8 @@
 #include "Engine/Runtime/Graphics/GraphicsDevice.h"
 #include "Source/Data/NamedAssets.h"
 #include "Source/Game/Rendering/CameraView.h"
-#include "Source/Game/Rendering/PlatformRenderables.h"
 #include "Source/Game/Rendering/RenderMaterials.h"
 #include "Source/World/GameContext.h"
-#include "Source/World/Platform.h"
 #include "Source/World/World.h"
 
 using namespace Lumvek;
@@ -157,13 +155,6 @@ void GameRenderer::Unload(GraphicsDevice& device)
     indicatorRenderer.Unload(device);
     platformAtlas = themeAtlas = worldAtlas = drawAtlas = effectAtlas = nullptr;
     cameraConstants = nullptr;
-}
-
-std::unique_ptr<PlatformRenderable> GameRenderer::CreatePlatformRenderable(const Platform& platform)
-{
-    if (platform.moving || platform.oneWay)
-        return std::make_unique<IndependentPlatformRenderable>();
-    return std::make_unique<JoinedPlatformRenderable>();
 }
 
 void GameRenderer::Render(GraphicsDevice& device, float alpha, float dt)

@@ -4,7 +4,6 @@
 #include "Source/Game/Rendering/BackgroundRenderer.h"
 #include "Source/Game/Rendering/EntityRenderer.h"
 #include "Source/Game/Rendering/IndicatorRenderer.h"
-#include "Source/World/WorldRenderer.h"
 
 #include <cstdint>
 #include <vector>
@@ -30,7 +29,7 @@ struct Loadout;
 // loaded on the match loader thread (Load) and the render-resource loader thread (LoadPlayerTextures),
 // drawn on the application thread (Render), and unloaded there when the match is left. Render only
 // appends commands to the device's queue; the device replays them under its mutex.
-class GameRenderer final : public WorldRenderer
+class GameRenderer final
 {
 public:
     // The colour the shared target is cleared to: bytes 0, 255, 255, 255.
@@ -44,7 +43,7 @@ public:
     explicit GameRenderer(GameContext& context);
     GameRenderer(const GameRenderer&) = delete;
     GameRenderer& operator=(const GameRenderer&) = delete;
-    ~GameRenderer() override;
+    ~GameRenderer();
 
     // Match loader thread, after the map has loaded: the targets, the atlases and every sub-renderer's
     // resources. icons is the atlas the definitions' icons stream into; null streams nothing.
@@ -65,10 +64,8 @@ public:
     // While time is below drawInDuration only backgrounds, theme objects and platform outlines draw.
     bool IsDrawingIn() const { return drawInDuration > time; }
 
-    std::unique_ptr<PlatformRenderable> CreatePlatformRenderable(const Platform& platform) override;
-    std::vector<ThemeBackground>& GetMapBackgrounds() override { return backgrounds; }
-
-    // The map's own layers, drawn after the theme's.
+    // The map's own layers, drawn after the theme's; the map file reads and writes them through the
+    // game context's mapBackgrounds.
     std::vector<ThemeBackground> backgrounds;
     // Seconds since play began.
     float time = 0.0f;

@@ -48,11 +48,6 @@ RenderAllocation<EraseInstance> AllocateErase(Lumvek::Geometry& buffer)
     return Take<EraseInstance>(buffer, 1);
 }
 
-RenderAllocation<PositionInstance> AllocatePositions(Lumvek::Geometry& buffer, uint32_t count)
-{
-    return Take<PositionInstance>(buffer, count);
-}
-
 RenderAllocation<TexturedBackgroundVertex> AllocateTexturedCorners(Lumvek::Geometry& buffer)
 {
     return Take<TexturedBackgroundVertex>(buffer, 4);

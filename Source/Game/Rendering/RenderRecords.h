@@ -74,21 +74,10 @@ struct EraseInstance
     float time = 0.0f;
 };
 
-// An axis-aligned quad given by its corner and size in world units: InstancePosition, InstanceSize,
-// TexturePosition, TextureSize, then Depth (tiles) or Time (outlines being drawn in).
-struct PositionInstance
-{
-    Lumvek::Vector2 position;
-    Lumvek::Vector2 size;
-    TextureRectangle texture;
-    union
-    {
-        float depth;
-        float time;
-    };
-
-    PositionInstance() : depth(0.0f) {}
-};
+// Platform tiles and outlines are 36-byte position instances (InstancePosition, InstanceSize,
+// TexturePosition, TextureSize, then Depth or Time), declared with the platform renderables that write
+// them.
+inline constexpr uint32_t PositionInstanceSize = 36;
 
 // Background layer corners.
 struct TexturedBackgroundVertex
@@ -120,18 +109,15 @@ static_assert(sizeof(EffectInstance) == 88 && offsetof(EffectInstance, color) ==
               offsetof(EffectInstance, depth) == 84);
 static_assert(sizeof(EraseInstance) == 100 && offsetof(EraseInstance, pattern) == 80 &&
               offsetof(EraseInstance, time) == 96);
-static_assert(sizeof(PositionInstance) == 36 && offsetof(PositionInstance, size) == 8 &&
-              offsetof(PositionInstance, texture) == 16 && offsetof(PositionInstance, depth) == 32);
 static_assert(sizeof(TexturedBackgroundVertex) == 16 && sizeof(ColoredBackgroundVertex) == 12);
 static_assert(sizeof(CameraConstants) == 64);
 static_assert(std::is_trivially_copyable_v<TransformInstance> && std::is_trivially_copyable_v<EffectInstance> &&
-              std::is_trivially_copyable_v<EraseInstance> && std::is_trivially_copyable_v<PositionInstance>);
+              std::is_trivially_copyable_v<EraseInstance>);
 
 // The record sizes the buffers are bound with.
 inline constexpr uint32_t TransformInstanceSize = sizeof(TransformInstance);
 inline constexpr uint32_t EffectInstanceSize = sizeof(EffectInstance);
 inline constexpr uint32_t EraseInstanceSize = sizeof(EraseInstance);
-inline constexpr uint32_t PositionInstanceSize = sizeof(PositionInstance);
 
 // Records taken from a dynamic buffer: where they go, and the index of the first in the buffer (for
 // constants, its first 16-byte unit). Empty, with nothing written, when the buffer refuses the request
@@ -154,7 +140,6 @@ namespace RenderBuffers
 RenderAllocation<TransformInstance> AllocateTransforms(Lumvek::Geometry& buffer, uint32_t count = 1);
 RenderAllocation<EffectInstance> AllocateEffects(Lumvek::Geometry& buffer, uint32_t count = 1);
 RenderAllocation<EraseInstance> AllocateErase(Lumvek::Geometry& buffer);
-RenderAllocation<PositionInstance> AllocatePositions(Lumvek::Geometry& buffer, uint32_t count);
 // Four corners of one background layer.
 RenderAllocation<TexturedBackgroundVertex> AllocateTexturedCorners(Lumvek::Geometry& buffer);
 RenderAllocation<ColoredBackgroundVertex> AllocateColoredCorners(Lumvek::Geometry& buffer);
