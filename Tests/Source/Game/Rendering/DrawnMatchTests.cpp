@@ -89,6 +89,8 @@ TEST(DrawnMatch, EachLocalPlayerGetsAViewThatDrawsInThenPlaysAndLeavingReturnsEv
 {
     DrawnMatch match;
     Vantorel_& game = *match.game;
+    // The unit quad the screens share is made once and stays.
+    GameRenderer::CreateQuad(*match.device);
     const int handlesBefore = match.device->liveHandles;
     game.StartLocalGame()->BeginVoting();
     ASSERT_TRUE(match.DrawUntil([&] { return game.GetMatchFlow() == MatchFlow::PlayBegun; }));
@@ -158,6 +160,8 @@ TEST(DrawnMatch, QuittingWhileTheMatchLoadsWaitsForTheLoaderThatFillsTheRenderer
         ~Release() { held.Release(); }
     } release{held};
     Vantorel_& game = *match.game;
+    // The unit quad the screens share is made once and stays.
+    GameRenderer::CreateQuad(*match.device);
     const int handlesBefore = match.device->liveHandles;
     game.load.observer = &held;
     game.StartLocalGame()->BeginVoting();
