@@ -10,6 +10,7 @@
 #include "Source/Game/Rendering/GameRenderer.h"
 #include "Source/Network/LocalNetwork.h"
 #include "Source/World/Player.h"
+#include "Source/World/World.h"
 #include "Tests/Engine/Runtime/Audio/RecordingDevices.h"
 #include "Tests/Source/Game/GameTestSupport.h"
 
@@ -240,4 +241,59 @@ TEST(DrawnMatch, IconRequestsFromALoaderAndTheApplicationThreadAtOnceAllLand)
         ASSERT_NE(region, nullptr) << cell;
         EXPECT_EQ(region->path, image(cell));
     }
+}
+
+TEST(DrawnMatch, TheVisualUpdateRunsDrawInAndEraseClocksOnlyOnceThePlatformsAreDrawnIn)
+{
+    DrawnMatch match;
+    Vantorel_& game = *match.game;
+    game.StartLocalGame()->BeginVoting();
+    ASSERT_TRUE(match.DrawUntil([&] { return game.GetMatchFlow() == MatchFlow::Running; }));
+    GameRenderer& renderer = *game.GetRenderer();
+    World& world = *game.world;
+
+    struct Case
+    {
+        const char* name;
+        uint8_t drawIn;
+        uint8_t erasing;
+        bool drawingIn;
+        float expected;
+    };
+    const Case cases[] = {
+        {"drawing in runs forward", 1, 0, false, 1.25f},
+        {"erasing runs backward", 0, 1, false, 0.75f},
+        {"both run backward", 1, 1, false, 0.75f},
+        {"neither stands", 0, 0, false, 1.0f},
+        {"nothing runs while the platforms draw in", 1, 0, true, 1.0f},
+    };
+    for (const Case& test : cases)
+    {
+        SCOPED_TRACE(test.name);
+        Visual* visual = world.visuals.Allocate();
+        ASSERT_NE(visual, nullptr);
+        visual->image = std::make_unique<ImageInstance>();
+        visual->image->duration = 2.0f;
+        visual->image->elapsed = 1.0f;
+        visual->image->drawIn = test.drawIn;
+        visual->image->erasing = test.erasing;
+        renderer.drawInDuration = 3.0f;
+        renderer.time = test.drawingIn ? 0.0f : 3.0f;
+        game.VisualUpdate(0.25, 1.0);
+        EXPECT_FLOAT_EQ(visual->image->elapsed, test.expected);
+        world.visuals.Remove(visual->id);
+    }
+
+    // A dead player's camera stays where it is; a living one's follows.
+    Player& player = *renderer.views[0]->player;
+    Camera& camera = player.camera;
+    player.body.previousX = player.body.x = camera.position.x + 5.0f;
+    player.body.previousY = player.body.y = camera.position.y;
+    const Vector2 before = camera.position;
+    player.healthState = HealthState::Dead;
+    game.VisualUpdate(0.25, 1.0);
+    EXPECT_EQ(camera.position, before);
+    player.healthState = HealthState::Healthy;
+    game.VisualUpdate(0.25, 1.0);
+    EXPECT_NE(camera.position, before);
 }
