@@ -1,0 +1,96 @@
+#pragma once
+
+#include "Source/Game/Rendering/RenderRecords.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace Lumvek
+{
+class Geometry;
+class GraphicsDevice;
+class Texture;
+class TextureRegion;
+} // namespace Lumvek
+
+namespace Loader
+{
+class StreamingAtlasInfo;
+}
+
+class CameraView;
+class GameContext;
+struct Loadout;
+class ThemeData;
+
+// Draws what lives in the world: the platforms, the sprites of zones, hazards, interactions, pickups,
+// triggers, projectiles and visuals, the players' skeletons, sprites drawn in or erased, and particle
+// effects. Loads the textures of the match's definitions. Part of the GameRenderer: loaded on the
+// loader threads, drawn on the application thread.
+class EntityRenderer
+{
+public:
+    explicit EntityRenderer(GameContext& context);
+    EntityRenderer(const EntityRenderer&) = delete;
+    EntityRenderer& operator=(const EntityRenderer&) = delete;
+    ~EntityRenderer();
+
+    // Match loader thread: the instance buffers, the materials, the erase patterns and the atlas
+    // regions of the match's definitions, asking the icon atlas for their icons.
+    void Load(Lumvek::GraphicsDevice& device, Lumvek::TextureRegion* worldRoot, Lumvek::TextureRegion* drawRoot,
+              Loader::StreamingAtlasInfo* icons);
+    // Render-resource loader thread: the characters and parts of the players into the two atlases.
+    void LoadPlayerTextures(Lumvek::GraphicsDevice& device, Lumvek::TextureRegion* worldRoot,
+                            Lumvek::TextureRegion* drawRoot, Loader::StreamingAtlasInfo* icons);
+    // Application thread, when play begins: the icons of a loadout's parts.
+    void RequestLoadoutIcons(Lumvek::GraphicsDevice& device, const Loadout& loadout, Loader::StreamingAtlasInfo* icons);
+    // Leaving the match: removes what Load made and unloads the definitions' regions.
+    void Unload(Lumvek::GraphicsDevice& device);
+    // Empties the frame's five instance buffers and the ranges.
+    void BeginFrame();
+
+    // One view, in the draw-in phase: the outlines of the visible platforms; sets platforms.
+    void DrawPlatformsDrawIn(const CameraView& view, const Lumvek::Texture* platformAtlas, float progress);
+    // One view, in play: the tiles of the visible platforms; sets platforms.
+    void DrawPlatforms(const CameraView& view, const Lumvek::Texture* platformAtlas, float alpha, float dt);
+    // One view, in play: sprites, skeletons, drawn-in and erased sprites, effects; sets the other ranges.
+    void DrawEntities(const CameraView& view, const Lumvek::Texture* worldAtlas, const Lumvek::Texture* drawAtlas,
+                      const Lumvek::Texture* effectAtlas, float alpha, float dt);
+    // The current view's entity draws, appended after its platform draw.
+    void Compose(Lumvek::GraphicsDevice& device);
+
+    // Not owned.
+    GameContext& context;
+    const ThemeData* theme = nullptr;
+
+    // Device slots.
+    uint32_t effectInstancesId;
+    uint32_t platformInstancesId;
+    uint32_t entityInstancesId;
+    uint32_t drawInInstancesId;
+    uint32_t eraseInstancesId;
+    uint32_t positionMaterial;
+    uint32_t positionDrawMaterial;
+    uint32_t transformMaterial;
+    uint32_t drawInMaterial;
+    uint32_t eraseMaterial;
+    uint32_t effectMaterial;
+    uint32_t eraseAtlasId;
+
+    // Device resources, not owned; null until loaded.
+    Lumvek::Geometry* effectInstances = nullptr;
+    Lumvek::Geometry* platformInstances = nullptr;
+    Lumvek::Geometry* entityInstances = nullptr;
+    Lumvek::Geometry* drawInInstances = nullptr;
+    Lumvek::Geometry* eraseInstances = nullptr;
+    Lumvek::Texture* eraseAtlas = nullptr;
+
+    // The current view's ranges.
+    RenderRange effects;
+    RenderRange platforms;
+    // Sprites up to the players' second layer, then the visuals drawn as plain sprites.
+    RenderRange firstGroup;
+    RenderRange secondGroup;
+    RenderRange drawIn;
+    RenderRange erase;
+};
