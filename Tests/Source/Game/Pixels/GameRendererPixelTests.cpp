@@ -48,12 +48,12 @@ constexpr uint32_t TileY = 100;
 constexpr uint32_t TileSide = 32;
 constexpr uint32_t OutlineSide = 48;
 
-struct Platform
+struct Block
 {
     float x, y, width, height;
 };
 // In world units; the second reaches below the upper view's bottom edge.
-const Platform Platforms[] = {{-3.0f, -1.0f, 4.0f, 1.0f}, {2.0f, -3.0f, 2.0f, 2.5f}};
+const Block Platforms[] = {{-3.0f, -1.0f, 4.0f, 1.0f}, {2.0f, -3.0f, 2.0f, 2.5f}};
 
 class GameRendererPixels : public ::testing::Test
 {
@@ -132,7 +132,7 @@ protected:
         std::vector<std::array<float, 9>> records;
         const float tw = static_cast<float>(renderer->platformAtlas->width);
         const float th = static_cast<float>(renderer->platformAtlas->height);
-        for (const Platform& p : Platforms)
+        for (const Block& p : Platforms)
         {
             if (!outlines)
             {
@@ -199,7 +199,7 @@ protected:
     {
         int left, top, right, bottom;
     };
-    Box Project(const CameraView& view, const Platform& p) const
+    Box Project(const CameraView& view, const Block& p) const
     {
         const Rectangle& area = view.Viewport();
         const Vector2 centre = view.Position();
@@ -237,7 +237,7 @@ TEST_F(GameRendererPixels, AfterTheDrawInBothViewsShowTheTilesInsideTheirRectang
     ASSERT_EQ(image.width, Width);
     ASSERT_EQ(image.height, Height);
     for (uint32_t v = 0; v < 2; ++v)
-        for (const Platform& platform : Platforms)
+        for (const Block& platform : Platforms)
         {
             const Box box = Project(views[v], platform);
             for (int y = box.top; y <= box.bottom; y += 2)
