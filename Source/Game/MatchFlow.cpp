@@ -42,6 +42,9 @@ void Vantorel_::StartGame()
     {
         rendererOwner = std::make_unique<GameRenderer>(*this);
         renderer = rendererOwner.get();
+        // The map loader reads the map's own layers into the renderer, and the map writer takes them
+        // back from it.
+        mapBackgrounds = &rendererOwner->backgrounds;
     }
 
     load.SetProgress(0);
@@ -148,6 +151,7 @@ void Vantorel_::LeaveGame()
     world = nullptr;
     worldOwner.reset();
     renderer = nullptr;
+    mapBackgrounds = nullptr;
     rendererOwner.reset();
     if (network)
         network->BeginEnding();

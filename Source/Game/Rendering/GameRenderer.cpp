@@ -11,6 +11,8 @@
 #include "Source/World/GameContext.h"
 #include "Source/World/World.h"
 
+#include <cstring>
+
 using namespace Lumvek;
 
 namespace
@@ -60,7 +62,38 @@ void HandOver(Texture* texture)
         texture->FinishChanges();
 }
 
+// Makes the geometry in the slot unless it exists: static, filled once, shared with the screens.
+void CreateShared(GraphicsDevice& device, uint32_t slot, GeometryDataType type, const void* bytes, uint32_t stride,
+                  uint32_t count)
+{
+    if (!device.resources)
+        return;
+    {
+        const auto lock = device.Lock();
+        if (device.resources->Find<Geometry>(NameTableB().Add(NameTableC().GetName(slot))))
+            return;
+    }
+    Geometry* geometry = device.CreateGeometry(slot, static_cast<uint32_t>(ResourceUsage::Static), 1);
+    if (!geometry)
+        return;
+    const auto lock = device.Lock();
+    geometry->dataType = type;
+    const GraphicsBufferRange range = GraphicsBuffer::Allocate(*geometry, stride, count);
+    if (range.bytes)
+        std::memcpy(range.bytes, bytes, range.byteSize);
+    geometry->FinishChanges();
+}
+
 } // namespace
+
+void GameRenderer::CreateQuad(GraphicsDevice& device)
+{
+    // The unit quad every instanced draw is made of: corner (x, y) and texture (u, v), v growing down.
+    static constexpr float vertices[16] = {0, 0, 0, 1, 1, 0, 1, 1, 0, 1, 0, 0, 1, 1, 1, 0};
+    static constexpr uint16_t indices[6] = {0, 1, 2, 2, 1, 3};
+    CreateShared(device, GraphicsResources::QuadVertices, GeometryDataType::TriangleList, vertices, 16, 4);
+    CreateShared(device, GraphicsResources::QuadIndices, GeometryDataType::IndexList, indices, 2, 6);
+}
 
 GameRenderer::GameRenderer(GameContext& context)
     : backgroundRenderer(context), entityRenderer(context), indicatorRenderer(context),
@@ -75,6 +108,7 @@ GameRenderer::~GameRenderer() = default;
 void GameRenderer::Load(GraphicsDevice& device, Loader::StreamingAtlasInfo* icons)
 {
     namespace Slots = GraphicsResources;
+    CreateQuad(device);
     CreateTarget(device, gameRenderTarget, TextureFormat::ColorTarget4x8);
     CreateTarget(device, gameDepthTarget, TextureFormat::DepthStencilTarget24_8);
     GameMaterials::Create(device, GameMaterial::GameTarget);
@@ -159,6 +193,29 @@ void GameRenderer::Unload(GraphicsDevice& device)
 
 void GameRenderer::Render(GraphicsDevice& device, float alpha, float dt)
 {
+    BeginFrame(device, dt);
+    const Texture* effects = device.GetTexture(GraphicsResources::EffectAtlas);
+    for (CameraView* view : views)
+    {
+        if (!view || !view->active)
+            continue;
+        backgroundRenderer.DrawBackgrounds(*view, backgrounds);
+        backgroundRenderer.DrawObjects(themeAtlas, *view);
+        if (IsDrawingIn())
+            entityRenderer.DrawPlatformsDrawIn(*view, platformAtlas, DrawInProgress());
+        else
+        {
+            entityRenderer.DrawPlatforms(*view, platformAtlas, alpha, dt);
+            entityRenderer.DrawEntities(*view, worldAtlas, drawAtlas, effects, alpha, dt);
+            indicatorRenderer.Draw(device, *view);
+        }
+        Compose(device, *view);
+    }
+    EndFrame(device);
+}
+
+void GameRenderer::BeginFrame(GraphicsDevice& device, float dt)
+{
     time += dt;
     std::vector<GraphicsCommand>& commands = device.GetCommands();
     commands.push_back(Command::SetColorTarget(gameRenderTarget, 0));
@@ -172,27 +229,12 @@ void GameRenderer::Render(GraphicsDevice& device, float alpha, float dt)
     backgroundRenderer.BeginFrame();
     entityRenderer.BeginFrame();
     indicatorRenderer.BeginFrame();
+}
 
-    const Texture* effects = device.GetTexture(GraphicsResources::EffectAtlas);
-    for (CameraView* view : views)
-    {
-        if (!view || !view->active)
-            continue;
-        backgroundRenderer.DrawBackgrounds(*view, backgrounds);
-        backgroundRenderer.DrawObjects(themeAtlas, *view);
-        if (IsDrawingIn())
-            entityRenderer.DrawPlatformsDrawIn(*view, platformAtlas,
-                                               drawInDuration > 0.0f ? time / drawInDuration : 0.0f);
-        else
-        {
-            entityRenderer.DrawPlatforms(*view, platformAtlas, alpha, dt);
-            entityRenderer.DrawEntities(*view, worldAtlas, drawAtlas, effects, alpha, dt);
-            indicatorRenderer.Draw(device, *view);
-        }
-        Compose(device, *view);
-    }
-
+void GameRenderer::EndFrame(GraphicsDevice& device)
+{
     // The shared target onto the back buffer, once for all views.
+    std::vector<GraphicsCommand>& commands = device.GetCommands();
     commands.push_back(Command::SetClip(0.0f, 0.0f, -1.0f, -1.0f));
     commands.push_back(Command::SetDepthTarget(InvalidId));
     commands.push_back(Command::SetColorTarget(InvalidId, 0));
@@ -201,6 +243,11 @@ void GameRenderer::Render(GraphicsDevice& device, float alpha, float dt)
     commands.push_back(Command::Make(Code::SetIndices, GraphicsResources::QuadIndices, 0));
     commands.push_back(Command::Make(Code::SetMaterial, gameTargetMaterial));
     commands.push_back(Command::Make(Code::Draw, 0, 0));
+}
+
+float GameRenderer::DrawInProgress() const
+{
+    return drawInDuration > 0.0f ? time / drawInDuration : 1.0f;
 }
 
 void GameRenderer::Compose(GraphicsDevice& device, const CameraView& view)

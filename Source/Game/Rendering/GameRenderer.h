@@ -57,12 +57,22 @@ public:
     void Unload(Lumvek::GraphicsDevice& device);
 
     // Appends the frame: alpha is the fixed step's interpolation factor, dt the frame's seconds.
+    // The frame is BeginFrame, each active view's passes and Compose, then EndFrame.
     void Render(Lumvek::GraphicsDevice& device, float alpha, float dt);
+    // Advances the time, binds and clears the shared target and empties the frame's buffers.
+    void BeginFrame(Lumvek::GraphicsDevice& device, float dt);
     // Turns what one view appended into commands.
     void Compose(Lumvek::GraphicsDevice& device, const CameraView& view);
+    // Copies the shared target onto the back buffer.
+    void EndFrame(Lumvek::GraphicsDevice& device);
 
     // While time is below drawInDuration only backgrounds, theme objects and platform outlines draw.
     bool IsDrawingIn() const { return drawInDuration > time; }
+    // How far the draw-in has come, 0 at its start.
+    float DrawInProgress() const;
+
+    // The unit quad and its indices, which the screens share; made unless they exist.
+    static void CreateQuad(Lumvek::GraphicsDevice& device);
 
     // The map's own layers, drawn after the theme's; the map file reads and writes them through the
     // game context's mapBackgrounds.

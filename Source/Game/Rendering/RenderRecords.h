@@ -2,6 +2,7 @@
 
 #include "Engine/Foundation/Color.h"
 #include "Engine/Foundation/Math.h"
+#include "Source/World/PlatformRenderable.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -77,7 +78,9 @@ struct EraseInstance
 // Platform tiles and outlines are 36-byte position instances (InstancePosition, InstanceSize,
 // TexturePosition, TextureSize, then Depth or Time), declared with the platform renderables that write
 // them.
-inline constexpr uint32_t PositionInstanceSize = 36;
+inline constexpr uint32_t PositionInstanceSize = sizeof(PositionInstance);
+static_assert(PositionInstanceSize == 36 && offsetof(PositionInstance, width) == 8 &&
+              offsetof(PositionInstance, u) == 16 && offsetof(PositionInstance, last) == 32);
 
 // Background layer corners.
 struct TexturedBackgroundVertex
