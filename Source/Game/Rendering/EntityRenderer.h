@@ -1,12 +1,18 @@
 #pragma once
 
 #include "Source/Game/Rendering/RenderRecords.h"
+#include "Source/Game/Rendering/SpriteGeometry.h"
+#include "Source/World/PlatformRenderable.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace Lumvek
 {
+namespace Effects
+{
+class ParticleSystem;
+}
 class Geometry;
 class GraphicsDevice;
 class Texture;
@@ -18,9 +24,15 @@ namespace Loader
 class StreamingAtlasInfo;
 }
 
+class Body;
 class CameraView;
+class Data;
 class GameContext;
+class Player;
+struct ImageInstance;
 struct Loadout;
+struct Platform;
+struct Visual;
 class ThemeData;
 
 // Draws what lives in the world: the platforms, the sprites of zones, hazards, interactions, pickups,
@@ -59,6 +71,19 @@ public:
     // The current view's entity draws, appended after its platform draw.
     void Compose(Lumvek::GraphicsDevice& device);
 
+    // The routines of DrawEntities, one entity each.
+    // The sprite of an image on a body: one quad, or the tiled parts of a nine-slice picture.
+    void DrawSprite(const ImageInstance* image, const Body& body, const Lumvek::Texture* worldAtlas, float alpha);
+    // A player's character, bone by bone in the draw order of the way it faces.
+    void DrawSkeleton(Player& player, const Lumvek::Texture* worldAtlas, float alpha);
+    void DrawDrawIn(const ImageInstance& image, const Body& body, const Lumvek::Texture* drawAtlas, float alpha);
+    void DrawErase(const ImageInstance& image, const Body& body, const Lumvek::Texture* worldAtlas, float alpha);
+    // Places the effect on the body, advances it by dt and writes its live particles.
+    void DrawEffect(Lumvek::Effects::ParticleSystem* effect, const Body& body, float depth,
+                    const Lumvek::Texture* effectAtlas, float alpha, float dt);
+    // Asks the icon atlas for a definition's icon and sketch.
+    static void RequestIcons(Lumvek::GraphicsDevice& device, const Data& definition, Loader::StreamingAtlasInfo* icons);
+
     // Not owned.
     GameContext& context;
     const ThemeData* theme = nullptr;
@@ -93,4 +118,17 @@ public:
     RenderRange secondGroup;
     RenderRange drawIn;
     RenderRange erase;
+
+    // Complaints about content, said once per match.
+    OnceLog log;
+
+private:
+    // Kept between frames so that drawing allocates nothing once warm. Application thread only.
+    std::vector<Platform*> oneWayStatic;
+    std::vector<Platform*> oneWayMoving;
+    std::vector<Platform*> solidMoving;
+    std::vector<Platform*> solidStatic;
+    std::vector<PositionInstance> scratchPositions;
+    std::vector<SpriteGeometry::Part> scratchParts;
+    std::vector<Visual*> sortedVisuals;
 };
