@@ -136,6 +136,7 @@ void Vantorel_::BeginDrawing()
     }
     drawing->time = 0.0f;
     drawing->drawInDuration = drawIn;
+    drawing->holdDrawIn = true;
 }
 
 void Vantorel_::EndDrawing()

@@ -123,6 +123,13 @@ TEST(DrawnMatch, EachLocalPlayerGetsAViewThatDrawsInThenPlaysAndLeavingReturnsEv
     EXPECT_EQ(renderer->views[1]->Viewport(), (Rectangle{0.0f, 0.0f, 1920.0f, 540.0f}));
     EXPECT_FLOAT_EQ(renderer->views[1]->Aspect(), 540.0f / 1920.0f);
 
+    // While the players' textures load, the frame stays in the draw-in even once its time is up: the
+    // entities' atlases are still being written.
+    renderer->time = renderer->drawInDuration + 1.0f;
+    EXPECT_TRUE(renderer->IsDrawingIn());
+    EXPECT_FLOAT_EQ(renderer->DrawInProgress(), 1.0f);
+    renderer->time = 0.0f;
+
     // Opening the match ends the draw-in at once.
     ASSERT_TRUE(match.DrawUntil([&] { return game.GetMatchFlow() == MatchFlow::Running; }));
     EXPECT_GE(renderer->time, renderer->drawInDuration);
