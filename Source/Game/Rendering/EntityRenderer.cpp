@@ -344,7 +344,7 @@ void EntityRenderer::DrawSprite(const ImageInstance* image, const Body& body, co
         else
         {
             // A tile size that tiles nothing: the picture once, stretched over the quad.
-            if (log.First(image, 1) && log.First(worldAtlas, 0x20000000u + image->region))
+            if (log.First(worldAtlas, 0x20000000u + image->region))
                 Log::Write("the sprite {} has the tile size {}: it is drawn once, stretched",
                            NameTableA().GetName(image->region), image->tileSize);
             scratchParts.push_back({0.0f, 0.0f, width, height, RectangleOf(region->uv)});
