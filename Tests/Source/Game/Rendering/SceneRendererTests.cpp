@@ -12,6 +12,7 @@
 #include "Engine/Runtime/Core/RuntimeFormats.h"
 #include "Engine/Runtime/Graphics/Geometry.h"
 #include "Engine/Runtime/Graphics/RecordingGraphicsDevice.h"
+#include "Source/Data/NamedAssets.h"
 #include "Source/Data/ThemeData.h"
 #include "Source/Game/Rendering/CameraView.h"
 #include "Source/World/Entities.h"
@@ -20,7 +21,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -263,4 +266,86 @@ TEST(IndicatorGeometry, AViewWithoutPixelsHasNoIndicatorSizes)
     const Vector2 iconCentre = IndicatorGeometry::IconTransform(above, {1.0f, 1.0f}).TransformPoint({0.5f, 0.5f});
     EXPECT_NEAR(iconCentre.x, 0.0f, 1e-5f);
     EXPECT_NEAR(iconCentre.y, 4.0f, 1e-5f);
+}
+
+namespace
+{
+
+// A platform texture with the outline and every tile piece of a theme.
+void FillPlatformTexture(Texture& texture)
+{
+    texture.SetSize(1024, 1024, TextureFormat::ColorBuffer4x8);
+    auto* outline = texture.AddNineSliceRegion(Images::PlatformDraw, 0, 600);
+    outline->SetSize(96, 96);
+    outline->left = outline->right = outline->top = outline->bottom = 12;
+    uint32_t x = 0;
+    for (uint32_t piece :
+         {Images::TopLeft,          Images::TopMiddle,        Images::TopRight,          Images::SolidLeft,
+          Images::SolidBackground,  Images::SolidRight,       Images::SolidLeftCorner,   Images::SolidBottom,
+          Images::SolidRightCorner, Images::SolidJoinTopLeft, Images::SolidJoinTopRight, Images::SolidJoinRight,
+          Images::SolidJoinLeft,    Images::OneWayLeft,       Images::OneWayBackground,  Images::OneWayRight,
+          Images::OneWayLeftCorner, Images::OneWayBottom,     Images::OneWayRightCorner, Images::ConveyerLeft,
+          Images::ConveyerMiddle,   Images::ConveyerRight})
+    {
+        texture.AddRegion(piece, x, 0)->SetSize(32, 32);
+        x += 32;
+    }
+}
+
+std::vector<PositionInstance> PlatformInstances(const EntityRenderer& renderer)
+{
+    std::vector<PositionInstance> written(renderer.platforms.count);
+    std::memcpy(written.data(),
+                renderer.platformInstances->data.Data() + size_t(renderer.platforms.first) * sizeof(PositionInstance),
+                written.size() * sizeof(PositionInstance));
+    return written;
+}
+
+} // namespace
+
+TEST(EntityRenderer, AHiddenPlatformIsOutlinedDuringTheDrawInButNeverTiled)
+{
+    WorldTesting::TestGame game;
+    MapNames names;
+    auto world = game.Load(R"({"WorldBounds": "-50 -50 100 100", "Entities": {"Platforms": [
+        {"Name": "Secret", "Position": "2 2", "Size": "2 1", "Hidden": true},
+        {"Name": "Low", "Position": "3 0", "Size": "2 1", "OneWay": true},
+        {"Name": "High", "Position": "4 0.5", "Size": "2 1", "OneWay": true}]}})",
+                           names);
+    game.world = world.get();
+    FileManager files{Testing::SourceFolder(), Testing::SourceFolder(), Testing::SourceFolder(),
+                      Testing::SourceFolder()};
+    files.RegisterFormats();
+    RegisterRuntimeFormats(files);
+    ResourceTable table{&files};
+    RecordingGraphicsDevice device{&table, 1920, 1080};
+    EntityRenderer renderer{game};
+    renderer.Load(device, nullptr, nullptr, nullptr);
+    Texture platforms;
+    FillPlatformTexture(platforms);
+    CameraView view;
+    view.camera->position = {4.0f, 2.0f};
+    view.camera->viewSize = {16.0f, 9.0f};
+
+    renderer.BeginFrame();
+    renderer.DrawPlatformsDrawIn(view, &platforms, 0.25f);
+    const std::vector<PositionInstance> outlines = PlatformInstances(renderer);
+    ASSERT_EQ(outlines.size(), 3u * 8u);
+    for (const PositionInstance& piece : outlines)
+        EXPECT_EQ(piece.last, 0.25f);
+    const Rectangle hidden = names.platforms.Find("Secret")->GetBody().GetBounds();
+    EXPECT_EQ(std::count_if(outlines.begin(), outlines.end(),
+                            [&](const PositionInstance& p) { return p.x == hidden.x && p.y == hidden.y; }),
+              1);
+
+    // The tile pass: the higher one-way platform first, so that the lower covers it; the hidden one
+    // draws nothing.
+    renderer.BeginFrame();
+    renderer.DrawPlatforms(view, &platforms, 1.0f, 0.0f);
+    const std::vector<PositionInstance> tiles = PlatformInstances(renderer);
+    ASSERT_EQ(tiles.size(), 2u * 16u);
+    EXPECT_FLOAT_EQ(tiles[4].x, 4.0f); // High's first left-column tile
+    EXPECT_FLOAT_EQ(tiles[16 + 4].x, 3.0f);
+    for (const PositionInstance& tile : tiles)
+        EXPECT_EQ(tile.last, PlatformGeometry::OneWayDepth);
 }
