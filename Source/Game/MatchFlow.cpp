@@ -17,10 +17,37 @@
 
 #include <sodium.h>
 
+#include <array>
+
 using namespace Lumvek;
 
 void Vantorel_::StartGame()
 {
+    // Where this machine runs the rules, its own players take the lowest ids no other player holds:
+    // a player without one would get no record in the world, and no view. A client's players have the
+    // ids the server gave them.
+    if (authority)
+    {
+        std::array<bool, Slot::NoId> taken{};
+        for (const PlayerSlot& slot : configuration.players)
+            if (slot.id < Slot::NoId)
+                taken[slot.id] = true;
+        for (const RemotePlayerSlot& slot : configuration.remotePlayers)
+            if (slot.id < Slot::NoId)
+                taken[slot.id] = true;
+        uint8_t next = 0;
+        for (PlayerSlot& slot : configuration.players)
+        {
+            if (slot.id < Slot::NoId)
+                continue;
+            while (next < Slot::NoId && taken[next])
+                ++next;
+            if (next == Slot::NoId)
+                break;
+            slot.id = next;
+            taken[next] = true;
+        }
+    }
     configuration.NameBots(random.engine);
     // The world's and the rules' generators take their seeds from the game's, so one seed replays the
     // whole run.
@@ -109,6 +136,7 @@ void Vantorel_::BeginDrawing()
     }
     drawing->time = 0.0f;
     drawing->drawInDuration = drawIn;
+    drawing->holdDrawIn = true;
 }
 
 void Vantorel_::EndDrawing()

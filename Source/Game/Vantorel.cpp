@@ -212,7 +212,10 @@ void Vantorel_::LateUpdate(int64_t elapsed)
             // The game screens open here once there are screens. Whatever is left of the draw-in is
             // skipped: the match starts fully drawn.
             if (rendererOwner)
+            {
                 rendererOwner->time = rendererOwner->drawInDuration;
+                rendererOwner->holdDrawIn = false;
+            }
             network->BeginStarting();
             accumulator = 0;
             matchFlow = MatchFlow::Running;

@@ -11,6 +11,7 @@
 #include "Source/World/GameContext.h"
 #include "Source/World/World.h"
 
+#include <algorithm>
 #include <cstring>
 
 using namespace Lumvek;
@@ -247,7 +248,7 @@ void GameRenderer::EndFrame(GraphicsDevice& device)
 
 float GameRenderer::DrawInProgress() const
 {
-    return drawInDuration > 0.0f ? time / drawInDuration : 1.0f;
+    return drawInDuration > 0.0f ? std::clamp(time / drawInDuration, 0.0f, 1.0f) : 1.0f;
 }
 
 void GameRenderer::Compose(GraphicsDevice& device, const CameraView& view)

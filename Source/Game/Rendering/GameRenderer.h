@@ -66,9 +66,10 @@ public:
     // Copies the shared target onto the back buffer.
     void EndFrame(Lumvek::GraphicsDevice& device);
 
-    // While time is below drawInDuration only backgrounds, theme objects and platform outlines draw.
-    bool IsDrawingIn() const { return drawInDuration > time; }
-    // How far the draw-in has come, 0 at its start.
+    // While time is below drawInDuration, or while held, only backgrounds, theme objects and platform
+    // outlines draw.
+    bool IsDrawingIn() const { return holdDrawIn || drawInDuration > time; }
+    // How far the draw-in has come, 0 at its start, 1 at its end.
     float DrawInProgress() const;
 
     // The unit quad and its indices, which the screens share; made unless they exist.
@@ -81,6 +82,10 @@ public:
     float time = 0.0f;
     // Seconds the platforms take to be drawn in.
     float drawInDuration = 0.0f;
+    // Set by the game system while the players' textures load on the render-resource loader: the
+    // atlases the entities are drawn from are still being written, so the frame stays in the draw-in
+    // even when its time is up.
+    bool holdDrawIn = false;
     BackgroundRenderer backgroundRenderer;
     EntityRenderer entityRenderer;
     IndicatorRenderer indicatorRenderer;

@@ -61,9 +61,9 @@ struct DrawnMatch : AudioRecord, GameFixture
         EXPECT_NE(chosen, nullptr);
         if (chosen)
             game->configuration = *chosen;
-        // The players number themselves as the front end would.
-        for (uint8_t local = 0; local < 2; ++local)
-            game->configuration.players.emplace_back(nullptr, local).id = local;
+        // As the front end adds them: without ids, which the match gives them.
+        game->configuration.players.emplace_back(nullptr, 0);
+        game->configuration.players.emplace_back(nullptr, 1);
     }
 
     // A frame as the application runs it: the game's update and render, then the device's replay.
@@ -99,6 +99,11 @@ TEST(DrawnMatch, EachLocalPlayerGetsAViewThatDrawsInThenPlaysAndLeavingReturnsEv
     GameRenderer* renderer = game.GetRenderer();
     ASSERT_NE(renderer, nullptr);
     ASSERT_EQ(renderer->views.size(), 2u);
+    // The local players took the lowest ids, below the bots'.
+    EXPECT_EQ(game.configuration.players[0].id, 0u);
+    EXPECT_EQ(game.configuration.players[1].id, 1u);
+    for (const BotSlot& bot : game.configuration.bots)
+        EXPECT_GE(bot.id, 2u);
     for (uint32_t slot = 0; slot < 2; ++slot)
     {
         const CameraView& view = *renderer->views[slot];
@@ -117,6 +122,13 @@ TEST(DrawnMatch, EachLocalPlayerGetsAViewThatDrawsInThenPlaysAndLeavingReturnsEv
     match.DrawnFrame();
     EXPECT_EQ(renderer->views[1]->Viewport(), (Rectangle{0.0f, 0.0f, 1920.0f, 540.0f}));
     EXPECT_FLOAT_EQ(renderer->views[1]->Aspect(), 540.0f / 1920.0f);
+
+    // While the players' textures load, the frame stays in the draw-in even once its time is up: the
+    // entities' atlases are still being written.
+    renderer->time = renderer->drawInDuration + 1.0f;
+    EXPECT_TRUE(renderer->IsDrawingIn());
+    EXPECT_FLOAT_EQ(renderer->DrawInProgress(), 1.0f);
+    renderer->time = 0.0f;
 
     // Opening the match ends the draw-in at once.
     ASSERT_TRUE(match.DrawUntil([&] { return game.GetMatchFlow() == MatchFlow::Running; }));

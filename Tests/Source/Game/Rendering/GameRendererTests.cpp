@@ -338,3 +338,20 @@ TEST(GameRendererLoad, MakesItsTargetsAndAtlasesAndUnloadGivesEverySlotBack)
     EXPECT_EQ(bench.device.liveHandles, before);
     next.Unload(bench.device);
 }
+
+TEST(CameraViewFit, AWindowOfNoPixelsLeavesTheViewsAspectAndProjectionAsTheyWere)
+{
+    CameraView view;
+    view.camera->viewRect = GetSplitScreenRectangle(1, 2);
+    view.Fit(1920, 1080);
+    EXPECT_TRUE(view.dirty);
+    EXPECT_EQ(view.Viewport(), (Rectangle{0.0f, 0.0f, 1920.0f, 540.0f}));
+    EXPECT_FLOAT_EQ(view.Aspect(), 0.28125f);
+    const Matrix4x4 projection = view.camera->baseTransform;
+    view.Fit(1920, 1080);
+    EXPECT_FALSE(view.dirty);
+    view.Fit(0, 0);
+    EXPECT_TRUE(view.dirty);
+    EXPECT_FLOAT_EQ(view.Aspect(), 0.28125f);
+    EXPECT_EQ(view.camera->baseTransform, projection);
+}
