@@ -251,10 +251,11 @@ TextureRectangle RectangleOf(const UvRectangle& uv)
     return {uv.x, uv.y, uv.width, uv.height};
 }
 
-// The region of an id in a texture that has been sized; null otherwise.
+// The region of an id in a texture that has been sized; null otherwise, and for no id (which would
+// find the whole texture's region).
 const TextureRegion* FindRegion(const Texture* texture, uint32_t id)
 {
-    const TextureRegion* region = texture ? texture->GetRegion(id) : nullptr;
+    const TextureRegion* region = texture && id != InvalidId ? texture->GetRegion(id) : nullptr;
     return region && region->uv.width >= 0.0f && region->uv.height >= 0.0f ? region : nullptr;
 }
 

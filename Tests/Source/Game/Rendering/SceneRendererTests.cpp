@@ -59,6 +59,8 @@ struct EntityBench
         game.world = world.get();
         renderer.Load(device, nullptr, nullptr, nullptr);
         atlas.SetSize(256, 256, TextureFormat::ColorBuffer4x8);
+        // The whole atlas's region, as the renderer's atlases have one.
+        atlas.AddRegionOf<TextureAtlasRegion>(InvalidId, 0, 0)->SetSize(256, 256);
         atlas.AddRegion(PlainId, 0, 0)->SetSize(64, 64);
         auto* nine = atlas.AddNineSliceRegion(NineId, 64, 0);
         nine->SetSize(64, 64);
@@ -221,6 +223,10 @@ TEST(EntityRenderer, AHazardTakenOutOfTheMatchIsNotDrawn)
     EXPECT_EQ(bench.DrawnEntities(), 0u);
     bench.Spikes().GetBody().active = 1;
     bench.Spikes().image->visible = 0;
+    EXPECT_EQ(bench.DrawnEntities(), 0u);
+    // An image of no picture draws nothing, never the whole atlas.
+    bench.Spikes().image->visible = 1;
+    bench.Spikes().image->region = InvalidId;
     EXPECT_EQ(bench.DrawnEntities(), 0u);
 }
 
