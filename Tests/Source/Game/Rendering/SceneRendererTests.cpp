@@ -15,8 +15,11 @@
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/ThemeData.h"
 #include "Source/Game/Rendering/CameraView.h"
+#include "Source/World/Bone.h"
 #include "Source/World/Entities.h"
+#include "Source/World/PlayerRenderable.h"
 #include "Tests/LogCapture.h"
+#include "Tests/Source/World/PlayerTestSupport.h"
 #include "Tests/Source/World/WorldTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -354,4 +357,62 @@ TEST(EntityRenderer, AHiddenPlatformIsOutlinedDuringTheDrawInButNeverTiled)
     EXPECT_FLOAT_EQ(tiles[16 + 4].x, 3.0f);
     for (const PositionInstance& tile : tiles)
         EXPECT_EQ(tile.last, PlatformGeometry::OneWayDepth);
+}
+
+TEST(EntityRenderer, TheViewsOwnPlayerIsDrawnOnceWhereverItIs)
+{
+    PlayerTesting::PlayerGame game;
+    auto world = game.LoadText(PlayerTesting::PlatformMap(R"({"Position": "0 0", "Size": "40 1"})"));
+    game.world = world.get();
+    Player& near = game.AddPlayer(*world, {5.0f, 1.0f}, game.MakeLoadout());
+    Player& far = game.AddPlayer(*world, {35.0f, 1.0f}, game.MakeLoadout(), true);
+    ASSERT_TRUE(near.visual && far.visual);
+
+    FileManager files{Testing::SourceFolder(), Testing::SourceFolder(), Testing::SourceFolder(),
+                      Testing::SourceFolder()};
+    files.RegisterFormats();
+    RegisterRuntimeFormats(files);
+    ResourceTable table{&files};
+    RecordingGraphicsDevice device{&table, 1920, 1080};
+    EntityRenderer renderer{game};
+    renderer.Load(device, nullptr, nullptr, nullptr);
+    // Every bone's picture as a small square of its own.
+    Texture atlas;
+    atlas.SetSize(1024, 1024, TextureFormat::ColorBuffer4x8);
+    uint32_t x = 0;
+    const auto pictured = [&](const std::vector<Bone*>& bones)
+    {
+        uint32_t count = 0;
+        for (const Bone* bone : bones)
+            if (bone->region != InvalidId)
+            {
+                if (!atlas.GetRegion(bone->region))
+                {
+                    atlas.AddRegion(bone->region, x, 0)->SetSize(8, 8);
+                    x += 8;
+                }
+                ++count;
+            }
+        return count;
+    };
+    const uint32_t nearBones = pictured(near.visual->rightBones);
+    const uint32_t farBones = pictured(far.visual->leftBones);
+    ASSERT_GT(nearBones, 3u);
+
+    CameraView view;
+    view.camera->position = {5.0f, 4.0f};
+    view.camera->viewSize = {16.0f, 9.0f};
+    const auto drawn = [&](Player* own)
+    {
+        view.player = own;
+        renderer.BeginFrame();
+        renderer.DrawEntities(view, &atlas, nullptr, nullptr, 1.0f, 0.0f);
+        return renderer.firstGroup.count;
+    };
+    EXPECT_EQ(drawn(nullptr), nearBones);
+    EXPECT_EQ(drawn(&near), nearBones);
+    EXPECT_EQ(drawn(&far), nearBones + farBones);
+    // A player out of the match is not drawn, even in its own view.
+    far.body.active = 0;
+    EXPECT_EQ(drawn(&far), nearBones);
 }
