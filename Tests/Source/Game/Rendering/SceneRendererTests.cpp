@@ -15,6 +15,7 @@
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/ThemeData.h"
 #include "Source/Game/Rendering/CameraView.h"
+#include "Source/GameTypes/Awareness.h"
 #include "Source/World/Bone.h"
 #include "Source/World/Entities.h"
 #include "Source/World/PlayerRenderable.h"
@@ -25,6 +26,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <numbers>
@@ -415,4 +417,65 @@ TEST(EntityRenderer, TheViewsOwnPlayerIsDrawnOnceWhereverItIs)
     // A player out of the match is not drawn, even in its own view.
     far.body.active = 0;
     EXPECT_EQ(drawn(&far), nearBones);
+}
+
+TEST(IndicatorRenderer, EachViewDrawsItsPlayersMarkersAndAViewWithoutPixelsNone)
+{
+    PlayerTesting::PlayerGame game;
+    auto world = game.LoadText(PlayerTesting::PlatformMap(R"({"Position": "0 0", "Size": "40 1"})"));
+    game.world = world.get();
+    Player& watcher = game.AddPlayer(*world, {5.0f, 1.0f}, game.MakeLoadout());
+    Player& watched = game.AddPlayer(*world, {35.0f, 1.0f}, game.MakeLoadout());
+    World::Notice(watcher.awareness, AwarenessMarker::PlayerKind, watched.index, {35.0f, 1.0f});
+
+    FileManager files{Testing::SourceFolder(), Testing::SourceFolder(), Testing::SourceFolder(),
+                      Testing::SourceFolder()};
+    files.RegisterFormats();
+    RegisterRuntimeFormats(files);
+    ResourceTable table{&files};
+    RecordingGraphicsDevice device{&table, 1920, 1080};
+    Texture* ui = device.CreateTexture(GraphicsResources::UiAtlas, 0);
+    ASSERT_NE(ui, nullptr);
+    ui->SetSize(256, 256, TextureFormat::ColorBuffer4x8);
+    ui->AddRegion(Images::Indicator, 0, 0)->SetSize(64, 32);
+    IndicatorRenderer renderer{game};
+    renderer.Load(device);
+
+    std::array<CameraView, 3> views;
+    for (CameraView& view : views)
+    {
+        view.camera->position = {5.0f, 4.0f};
+        view.camera->viewSize = {16.0f, 9.0f};
+        view.camera->pixelRect = {0.0f, 0.0f, 960.0f, 540.0f};
+    }
+    views[0].player = &watcher;
+    views[2].player = &watcher;
+    renderer.BeginFrame();
+    std::vector<RenderRange> ranges;
+    for (CameraView& view : views)
+    {
+        renderer.Draw(device, view);
+        ranges.push_back({renderer.indicatorFirst, renderer.indicatorCount});
+    }
+    // One arrow per view that follows the watcher; the view of nobody draws none.
+    EXPECT_EQ(ranges[0].first, 0u);
+    EXPECT_EQ(ranges[0].count, 1u);
+    EXPECT_EQ(ranges[1].count, 0u);
+    EXPECT_EQ(ranges[2].first, 1u);
+    EXPECT_EQ(ranges[2].count, 1u);
+    // The arrow's base is pinned to the ellipse on the way to the marker.
+    TransformInstance arrow;
+    std::memcpy(&arrow, renderer.instances->data.Data(), sizeof(arrow));
+    const IndicatorGeometry::Placement placement =
+        IndicatorGeometry::Place(watcher.awareness[0].position, {5.0f, 4.0f}, {16.0f, 9.0f});
+    EXPECT_TRUE(placement.outside);
+    EXPECT_NEAR(0.5f * arrow.transform.m[0] + arrow.transform.m[12], placement.position.x, 1e-4f);
+    EXPECT_NEAR(0.5f * arrow.transform.m[1] + arrow.transform.m[13], placement.position.y, 1e-4f);
+    EXPECT_GT(placement.position.x, 12.0f);
+
+    // A view of no pixels has nothing to size its indicators by.
+    views[0].camera->pixelRect = {0.0f, 0.0f, 0.0f, 540.0f};
+    renderer.BeginFrame();
+    renderer.Draw(device, views[0]);
+    EXPECT_EQ(renderer.indicatorCount, 0u);
 }
