@@ -192,11 +192,13 @@ void BackgroundRenderer::DrawObjects(const Texture* themeAtlas, const CameraView
     {
         if (object.placements.empty())
             continue;
-        const TextureRegion* region = themeAtlas ? themeAtlas->GetRegion(object.texture) : nullptr;
+        // No id would find the whole atlas's region.
+        const TextureRegion* region =
+            themeAtlas && object.texture != InvalidId ? themeAtlas->GetRegion(object.texture) : nullptr;
         if (!region || region->uv.width < 0.0f)
         {
             // Without its picture the object has nothing to show.
-            if (missing.First(&object, 0))
+            if (object.texture != InvalidId && missing.First(&object, 0))
                 Log::Write("the theme object {} has no picture in the theme atlas",
                            NameTableA().GetName(object.texture));
             continue;

@@ -6,6 +6,7 @@
 #include "Engine/Runtime/Graphics/Geometry.h"
 #include "Engine/Runtime/Graphics/GraphicsDevice.h"
 #include "Engine/Runtime/Particles/ParticleSystem.h"
+#include "Source/Data/CharacterData.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/HazardData.h"
 #include "Source/Data/InteractionData.h"
@@ -18,6 +19,7 @@
 #include "Source/Game/Rendering/SpriteGeometry.h"
 #include "Source/World/Bone.h"
 #include "Source/World/GameContext.h"
+#include "Source/World/Part.h"
 #include "Source/World/PlayerRenderable.h"
 #include "Source/World/World.h"
 
@@ -124,30 +126,50 @@ void EntityRenderer::RequestIcons(GraphicsDevice& device, const Data& definition
     icons->RequestTextureRegion(&device, definition.sketch, definition.GetAssetPath("IconSketch", ".png"));
 }
 
+std::vector<Data*> EntityRenderer::CollectPlayerDefinitions() const
+{
+    std::vector<Data*> definitions;
+    if (!context.registry)
+        return definitions;
+    DataRegistry& registry = *context.registry;
+    const auto add = [&](Data* definition)
+    {
+        if (definition && std::find(definitions.begin(), definitions.end(), definition) == definitions.end())
+            definitions.push_back(definition);
+    };
+    for (const auto& character : registry.characters.GetItems())
+        add(character.get());
+    const PartIds parts = context.configuration.CollectPartIds();
+    for (uint32_t id : parts.heads)
+        add(registry.heads.Get(id));
+    for (uint32_t id : parts.cores)
+        add(registry.cores.Get(id));
+    for (uint32_t id : parts.arms)
+        add(registry.arms.Get(id));
+    for (uint32_t id : parts.legs)
+        add(registry.legs.Get(id));
+    // A slot that names no part (or a random one) wears what its loadout resolved to.
+    if (context.world)
+        for (const Player& player : context.world->players)
+            for (uint32_t position = 0; position < Loadout::PartCount; ++position)
+                if (const Part* part = player.GetPart(position); part && part->data)
+                    add(const_cast<PartData*>(part->data));
+    return definitions;
+}
+
 void EntityRenderer::LoadPlayerTextures(GraphicsDevice& device, TextureRegion* worldRoot, TextureRegion* drawRoot,
                                         Loader::StreamingAtlasInfo* icons)
 {
-    if (!context.registry || !worldRoot || !drawRoot || !worldRoot->texture || !drawRoot->texture)
+    if (!worldRoot || !drawRoot || !worldRoot->texture || !drawRoot->texture)
         return;
-    DataRegistry& registry = *context.registry;
-    Texture& world = *worldRoot->texture;
-    Texture& draw = *drawRoot->texture;
-    for (const auto& character : registry.characters.GetItems())
-        character->Load(world, draw);
-    const PartIds parts = context.configuration.CollectPartIds();
-    const auto loadParts = [&](auto& collection, const std::vector<uint32_t>& ids)
+    playerDefinitions = CollectPlayerDefinitions();
+    for (Data* definition : playerDefinitions)
     {
-        for (uint32_t id : ids)
-            if (Data* part = collection.Get(id))
-            {
-                part->Load(world, draw);
-                RequestIcons(device, *part, icons);
-            }
-    };
-    loadParts(registry.heads, parts.heads);
-    loadParts(registry.cores, parts.cores);
-    loadParts(registry.arms, parts.arms);
-    loadParts(registry.legs, parts.legs);
+        definition->Load(*worldRoot->texture, *drawRoot->texture);
+        // Characters have no icons of their own.
+        if (!dynamic_cast<CharacterData*>(definition))
+            RequestIcons(device, *definition, icons);
+    }
 }
 
 void EntityRenderer::RequestLoadoutIcons(GraphicsDevice& device, const Loadout& loadout,
@@ -184,17 +206,10 @@ void EntityRenderer::Unload(GraphicsDevice& device)
     };
     unload(registry.maps.Get(context.configuration.map));
     unload(registry.gameTypes.Get(context.configuration.gameType));
-    for (const auto& character : registry.characters.GetItems())
-        unload(character.get());
-    const PartIds parts = context.configuration.CollectPartIds();
-    for (uint32_t id : parts.heads)
-        unload(registry.heads.Get(id));
-    for (uint32_t id : parts.cores)
-        unload(registry.cores.Get(id));
-    for (uint32_t id : parts.arms)
-        unload(registry.arms.Get(id));
-    for (uint32_t id : parts.legs)
-        unload(registry.legs.Get(id));
+    // What the render-resource loader loaded, each once.
+    for (Data* definition : playerDefinitions)
+        unload(definition);
+    playerDefinitions.clear();
     for (uint32_t weapon : context.configuration.CollectWeaponIds())
         if (WeaponData* data = registry.weapons.Get(weapon))
         {
@@ -236,10 +251,11 @@ TextureRectangle RectangleOf(const UvRectangle& uv)
     return {uv.x, uv.y, uv.width, uv.height};
 }
 
-// The region of an id in a texture that has been sized; null otherwise.
+// The region of an id in a texture that has been sized; null otherwise, and for no id (which would
+// find the whole texture's region).
 const TextureRegion* FindRegion(const Texture* texture, uint32_t id)
 {
-    const TextureRegion* region = texture ? texture->GetRegion(id) : nullptr;
+    const TextureRegion* region = texture && id != InvalidId ? texture->GetRegion(id) : nullptr;
     return region && region->uv.width >= 0.0f && region->uv.height >= 0.0f ? region : nullptr;
 }
 
@@ -344,7 +360,7 @@ void EntityRenderer::DrawSprite(const ImageInstance* image, const Body& body, co
         else
         {
             // A tile size that tiles nothing: the picture once, stretched over the quad.
-            if (log.First(image, 1) && log.First(worldAtlas, 0x20000000u + image->region))
+            if (log.First(worldAtlas, 0x20000000u + image->region))
                 Log::Write("the sprite {} has the tile size {}: it is drawn once, stretched",
                            NameTableA().GetName(image->region), image->tileSize);
             scratchParts.push_back({0.0f, 0.0f, width, height, RectangleOf(region->uv)});

@@ -123,6 +123,11 @@ public:
     OnceLog log;
 
 private:
+    // The characters and parts of the match's players, each once.
+    std::vector<Data*> CollectPlayerDefinitions() const;
+
+    // What LoadPlayerTextures loaded, for Unload.
+    std::vector<Data*> playerDefinitions;
     // Kept between frames so that drawing allocates nothing once warm. Application thread only.
     std::vector<Platform*> oneWayStatic;
     std::vector<Platform*> oneWayMoving;
