@@ -61,14 +61,22 @@ TEST(RenderAssets, TheErasePatternsLoadAsRegionsOfTheirTexture)
         ASSERT_TRUE(region) << name;
         EXPECT_GT(region->width, 0u) << name;
         EXPECT_GT(region->uv.width, 0.0f) << name;
-        // A mask: some pixels covered, some not yet.
+        // A mask whose opacity orders the erase: nearly everything is covered, early and late.
         const uint8_t* pixels = region->Pixels();
         ASSERT_TRUE(pixels);
-        uint32_t covered = 0;
+        uint32_t covered = 0, early = 0, late = 0;
         for (uint32_t y = 0; y < region->height; ++y)
             for (uint32_t x = 0; x < region->width; ++x)
-                covered += pixels[y * erase->RowPitch() + x * 4 + 3] > 128;
-        EXPECT_GT(covered, region->width * region->height / 2) << name;
+            {
+                const uint8_t alpha = pixels[y * erase->RowPitch() + x * 4 + 3];
+                covered += alpha > 0;
+                early += alpha > 0 && alpha < 64;
+                late += alpha > 192;
+            }
+        const uint32_t area = region->width * region->height;
+        EXPECT_GT(covered, area * 9 / 10) << name;
+        EXPECT_GT(early, area / 20) << name;
+        EXPECT_GT(late, area / 20) << name;
     }
 }
 

@@ -25,18 +25,19 @@ void PlatformDraw(Canvas&, Pen& pen)
 constexpr int ErasePatterns = 3;
 constexpr uint32_t EraseSize = 256;
 
-// A scribble of ink strokes that crosses the square back and forth. Each stroke is lighter than the
-// one before, so that the grey of a pixel tells how far through the erase it is covered, and its
-// alpha whether it is covered at all.
+// A scribble of ink strokes that crosses the square back and forth. The erase shader reads a pixel's
+// alpha as the moment the scribble covers it: each stroke is laid down more opaque than the one
+// before, so that the picture goes stroke by stroke, and a gap the strokes miss goes first.
 ImageRecipe::Drawing EraseScribble(int pattern)
 {
-    return [pattern](Canvas&, Pen& pen)
+    return [pattern](Canvas& canvas, Pen& pen)
     {
         Random random(StringView("Erase" + std::to_string(pattern) + " scribble"));
-        pen.lineWidth = 16.0f;
+        pen.lineWidth = 18.0f;
         pen.wobble = 2.0f;
         constexpr int Strokes = 14;
         const bool across = pattern % 2 == 1;
+        // Drawn opaque in greys first, each stroke covering the ones before it where they cross.
         for (int i = 0; i < Strokes; ++i)
         {
             const float along = -4.0f + (i + 0.5f) * 108.0f / Strokes;
@@ -51,6 +52,15 @@ ImageRecipe::Drawing EraseScribble(int pattern)
             }
             const auto grey = static_cast<uint8_t>(std::lround(255.0f * float(i + 1) / Strokes));
             pen.Line(from, to, {grey, grey, grey, 255});
+        }
+        // Then the grey becomes the ink's opacity.
+        for (size_t i = 0; i + 3 < canvas.pixels.size(); i += 4)
+        {
+            const uint32_t alpha = uint32_t(canvas.pixels[i]) * canvas.pixels[i + 3] / 255;
+            canvas.pixels[i] = Palette::Ink.r;
+            canvas.pixels[i + 1] = Palette::Ink.g;
+            canvas.pixels[i + 2] = Palette::Ink.b;
+            canvas.pixels[i + 3] = static_cast<uint8_t>(alpha);
         }
     };
 }

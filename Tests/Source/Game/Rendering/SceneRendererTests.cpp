@@ -479,3 +479,49 @@ TEST(IndicatorRenderer, EachViewDrawsItsPlayersMarkersAndAViewWithoutPixelsNone)
     renderer.Draw(device, views[0]);
     EXPECT_EQ(renderer.indicatorCount, 0u);
 }
+
+TEST(IndicatorRenderer, AMarkerWhoseIconIsMissingWaitsWhereItWasShown)
+{
+    PlayerTesting::PlayerGame game;
+    auto world = game.LoadText(PlayerTesting::PlatformMap(R"({"Position": "0 0", "Size": "40 1"})"));
+    game.world = world.get();
+    Player& watcher = game.AddPlayer(*world, {5.0f, 1.0f}, game.MakeLoadout());
+    Player& watched = game.AddPlayer(*world, {35.0f, 1.0f}, game.MakeLoadout());
+    watched.healthState = HealthState::Dead;
+    World::Notice(watcher.awareness, AwarenessMarker::PlayerKind, watched.index, {35.0f, 1.0f});
+    AwarenessMarker& marker = watcher.awareness[0];
+    const Vector2 first = marker.position;
+
+    FileManager files{Testing::SourceFolder(), Testing::SourceFolder(), Testing::SourceFolder(),
+                      Testing::SourceFolder()};
+    ResourceTable table{&files};
+    RecordingGraphicsDevice device{&table, 1920, 1080};
+    Texture* ui = device.CreateTexture(GraphicsResources::UiAtlas, 0);
+    ASSERT_NE(ui, nullptr);
+    ui->SetSize(256, 256, TextureFormat::ColorBuffer4x8);
+    ui->AddRegion(Images::Indicator, 0, 0)->SetSize(64, 32);
+    IndicatorRenderer renderer{game};
+    renderer.Load(device);
+    CameraView view;
+    view.player = &watcher;
+    view.camera->position = {5.0f, 4.0f};
+    view.camera->viewSize = {16.0f, 9.0f};
+    view.camera->pixelRect = {0.0f, 0.0f, 960.0f, 540.0f};
+    const auto draw = [&]
+    {
+        renderer.BeginFrame();
+        renderer.Draw(device, view);
+        return renderer.indicatorCount;
+    };
+    // Dead, the watched player's marker shows the skull, which the atlas lacks yet.
+    EXPECT_EQ(draw(), 0u);
+    marker.position = {20.0f, 12.0f};
+    EXPECT_EQ(draw(), 0u);
+    ui->AddRegion(Images::Death, 64, 0)->SetSize(32, 32);
+    ASSERT_EQ(draw(), 2u);
+    TransformInstance arrow;
+    std::memcpy(&arrow, renderer.instances->data.Data() + sizeof(TransformInstance), sizeof(arrow));
+    const IndicatorGeometry::Placement placement = IndicatorGeometry::Place(first, {5.0f, 4.0f}, {16.0f, 9.0f});
+    EXPECT_NEAR(0.5f * arrow.transform.m[0] + arrow.transform.m[12], placement.position.x, 1e-4f);
+    EXPECT_NEAR(0.5f * arrow.transform.m[1] + arrow.transform.m[13], placement.position.y, 1e-4f);
+}
