@@ -11,6 +11,7 @@
 #include "Engine/Runtime/Graphics/GraphicsDevice.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Game/Vantorel.h"
+#include "Source/Tools/Tools.h"
 #include "Source/World/MapFile.h"
 #include "Source/World/MapNames.h"
 
@@ -52,6 +53,8 @@ void LoadStartup(Vantorel_& game)
                     UiResources::Load(*device, application.GetFileManager());
             }
             game.load.SetProgress(66);
+            if (game.tools)
+                game.tools->Load(&game);
             game.load.SetState(LoadState::StartupLoaded);
         });
 }

@@ -9,6 +9,7 @@
 #include "Source/GameTypes/GameType.h"
 #include "Source/Network/ClientNetwork.h"
 #include "Source/Network/LocalNetwork.h"
+#include "Source/Tools/Tools.h"
 #include "Source/Network/ServerNetwork.h"
 #include "Source/World/World.h"
 #include "Source/World/WorldHash.h"
@@ -22,6 +23,9 @@ void Vantorel_::StartGame()
     configuration.NameBots(random.engine);
     // The world's and the rules' generators take their seeds from the game's, so one seed replays the
     // whole run.
+    // Windows on the world's objects close while those still exist.
+    if (tools && Tools::Current() == tools)
+        tools->WorldDestroyed();
     gameType = nullptr;
     gameTypeOwner.reset();
     world = nullptr;
@@ -65,6 +69,9 @@ void Vantorel_::LeaveGame()
     load.SetProgress(100);
     load.SetState(LoadState::MatchUnloaded);
 
+    // Windows on the world's objects close while those still exist.
+    if (tools && Tools::Current() == tools)
+        tools->WorldDestroyed();
     gameType = nullptr;
     gameTypeOwner.reset();
     world = nullptr;

@@ -12,6 +12,7 @@
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/NamedAssets.h"
 #include "Source/GameTypes/GameType.h"
+#include "Source/Tools/Tools.h"
 #include "Source/Network/LocalNetwork.h"
 #include "Source/Ui/Screens/DemoScreens.h"
 #include "Source/Ui/Screens/Menus.h"
@@ -99,6 +100,12 @@ void Vantorel_::Setup()
     registryOwner =
         std::make_unique<DataRegistry>(application.GetFileManager(), headless ? nullptr : application.GetAudioDevice());
     registry = registryOwner.get();
+    for (const std::unique_ptr<System>& system : application.GetSystems())
+        if (auto* found = dynamic_cast<Tools*>(system.get()))
+        {
+            tools = found;
+            break;
+        }
     if (!headless)
         OpenSplash(application);
 
