@@ -229,10 +229,10 @@ void ImGuiRenderer::Submit(Lumvek::GraphicsDevice& device, const ImDrawData& dat
         return;
     const float left = data.DisplayPos.x;
     const float top = data.DisplayPos.y;
-    const float transform[16] = {2.0f / width, 0.0f, 0.0f, -1.0f - 2.0f * left / width,
-                                 0.0f, -2.0f / height, 0.0f, 1.0f + 2.0f * top / height,
-                                 0.0f, 0.0f, 1.0f, 0.0f,
-                                 0.0f, 0.0f, 0.0f, 1.0f};
+    const float transform[16] = {2.0f / width, 0.0f,           0.0f, -1.0f - 2.0f * left / width,
+                                 0.0f,         -2.0f / height, 0.0f, 1.0f + 2.0f * top / height,
+                                 0.0f,         0.0f,           1.0f, 0.0f,
+                                 0.0f,         0.0f,           0.0f, 1.0f};
     const GraphicsBufferRange constants = GraphicsBuffer::Allocate(*constantBuffer, sizeof(transform), 1);
     if (!constants.bytes)
         return;

@@ -26,6 +26,17 @@ Vector2 Rotate(Vector2 point, float cosine, float sine)
 
 } // namespace
 
+float LineAngle(Vector2 from, Vector2 to)
+{
+    float angle = std::atan2(to.y - from.y, to.x - from.x);
+    if (angle < 0.0f)
+        angle += TwoPi;
+    else if (angle >= TwoPi)
+        angle -= TwoPi;
+    // -0 plus a turn rounds to a full turn.
+    return angle >= TwoPi ? 0.0f : angle;
+}
+
 LineRenderer::LineRenderer(uint32_t materialName, uint32_t vertexBufferName, uint32_t indexBufferName,
                            uint32_t constantBufferName)
     : materialName(materialName), vertexBufferName(vertexBufferName), indexBufferName(indexBufferName),
@@ -104,10 +115,8 @@ void LineRenderer::AppendQuad(const Vector2 (&corners)[4], uint32_t color)
 void LineRenderer::FillRect(Vector2 position, Vector2 pivot, Vector2 size, uint32_t color)
 {
     const Vector2 first{position.x - pivot.x * size.x, position.y - pivot.y * size.y};
-    const Vector2 corners[4] = {first,
-                                {first.x + size.x, first.y},
-                                {first.x, first.y + size.y},
-                                {first.x + size.x, first.y + size.y}};
+    const Vector2 corners[4] = {
+        first, {first.x + size.x, first.y}, {first.x, first.y + size.y}, {first.x + size.x, first.y + size.y}};
     AppendQuad(corners, color);
 }
 
@@ -115,8 +124,7 @@ void LineRenderer::FillRotatedRect(Vector2 position, Vector2 pivot, Vector2 size
 {
     const float cosine = std::cos(angle);
     const float sine = std::sin(angle);
-    const Vector2 centre =
-        position + Rotate({(0.5f - pivot.x) * size.x, (0.5f - pivot.y) * size.y}, cosine, sine);
+    const Vector2 centre = position + Rotate({(0.5f - pivot.x) * size.x, (0.5f - pivot.y) * size.y}, cosine, sine);
     const float hw = size.x / 2.0f;
     const float hh = size.y / 2.0f;
     const Vector2 corners[4] = {centre + Rotate({-hw, -hh}, cosine, sine), centre + Rotate({hw, -hh}, cosine, sine),
@@ -128,12 +136,7 @@ void LineRenderer::DrawLine(Vector2 from, Vector2 to, float thickness, uint32_t 
 {
     const Vector2 delta = to - from;
     const float length = std::sqrt(delta.x * delta.x + delta.y * delta.y);
-    float angle = std::atan2(delta.y, delta.x);
-    if (angle < 0.0f)
-        angle += TwoPi;
-    else if (angle >= TwoPi)
-        angle -= TwoPi;
-    FillRotatedRect(from, {0.0f, 0.0f}, {length, thickness * pixelSize.y}, angle, color);
+    FillRotatedRect(from, {0.0f, 0.0f}, {length, thickness * pixelSize.y}, LineAngle(from, to), color);
 }
 
 void LineRenderer::DrawRect(Vector2 position, Vector2 pivot, Vector2 size, float thickness, uint32_t color, bool fill,
@@ -162,8 +165,7 @@ void LineRenderer::DrawRotatedRect(Vector2 position, Vector2 pivot, Vector2 size
         return;
     const float cosine = std::cos(angle);
     const float sine = std::sin(angle);
-    const Vector2 centre =
-        position + Rotate({(0.5f - pivot.x) * size.x, (0.5f - pivot.y) * size.y}, cosine, sine);
+    const Vector2 centre = position + Rotate({(0.5f - pivot.x) * size.x, (0.5f - pivot.y) * size.y}, cosine, sine);
     const float hw = size.x / 2.0f;
     const float hh = size.y / 2.0f;
     const Vector2 corners[4] = {centre + Rotate({-hw, -hh}, cosine, sine), centre + Rotate({hw, -hh}, cosine, sine),
@@ -189,10 +191,22 @@ void LineRenderer::Submit(Lumvek::GraphicsDevice& device)
     const float px = port.x + port.width / 2.0f - view.centre.x * sx;
     const float py = port.y + port.height / 2.0f + view.centre.y * sy;
     // pixel x = px + sx * x, pixel y = py - sy * y.
-    const float transform[16] = {2.0f * sx / targetWidth, 0.0f, 0.0f, 2.0f * px / targetWidth - 1.0f,
-                                 0.0f, 2.0f * sy / targetHeight, 0.0f, 1.0f - 2.0f * py / targetHeight,
-                                 0.0f, 0.0f, 1.0f, 0.0f,
-                                 0.0f, 0.0f, 0.0f, 1.0f};
+    const float transform[16] = {2.0f * sx / targetWidth,
+                                 0.0f,
+                                 0.0f,
+                                 2.0f * px / targetWidth - 1.0f,
+                                 0.0f,
+                                 2.0f * sy / targetHeight,
+                                 0.0f,
+                                 1.0f - 2.0f * py / targetHeight,
+                                 0.0f,
+                                 0.0f,
+                                 1.0f,
+                                 0.0f,
+                                 0.0f,
+                                 0.0f,
+                                 0.0f,
+                                 1.0f};
     const GraphicsBufferRange constants = GraphicsBuffer::Allocate(*constantBuffer, sizeof(transform), 1);
     if (!constants.bytes)
         return;

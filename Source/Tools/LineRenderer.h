@@ -32,6 +32,9 @@ struct ToolsView
     bool active = false;
 };
 
+// The direction from one point to another, counter-clockwise from +x, within [0, 2 pi).
+float LineAngle(Lumvek::Vector2 from, Lumvek::Vector2 to);
+
 // Overlays in world space (outlines of platforms, spawn points, bounds, paths): a batch of
 // flat-coloured quads in one dynamic vertex buffer and one index buffer, drawn with one material.
 // Owned by the tools host; shapes are appended during the tools' frame and drawn by Submit, on the

@@ -236,7 +236,7 @@ uint32_t SecondsToTicks(double seconds)
         return 0;
     const double ticks = std::round(seconds / double(TickSeconds));
     return ticks >= double(std::numeric_limits<uint32_t>::max()) ? std::numeric_limits<uint32_t>::max()
-                                                                  : static_cast<uint32_t>(ticks);
+                                                                 : static_cast<uint32_t>(ticks);
 }
 
 bool RateToTicks(double hertz, uint32_t& ticks)

@@ -136,7 +136,11 @@ void Tools::OpenWindow(Lumvek::StringView name, std::unique_ptr<Inspector>& insp
 {
     if (!inspector)
         return;
-    const ImVec2 mousePosition = ImGui::GetIO().MousePos;
+    // Before the first frame ImGui knows no mouse; its marker position would put the window far off
+    // the screen.
+    ImVec2 mousePosition = ImGui::GetIO().MousePos;
+    if (!ImGui::IsMousePosValid(&mousePosition))
+        mousePosition = ImVec2(0.0f, 0.0f);
     const Lumvek::GraphicsDevice* device = GetDevice();
     const float width = device ? float(device->GetSize().width) : 0.0f;
     inspector->windowId = nextWindowId++;

@@ -38,7 +38,7 @@ template <class T> struct ToolsStatistic
         history.clear();
         minimum = std::numeric_limits<T>::max();
         maximum = std::numeric_limits<T>::lowest() < 0 && std::is_floating_point_v<T> ? std::numeric_limits<T>::lowest()
-                                                                                       : T(0);
+                                                                                      : T(0);
     }
 
     int64_t counter = 0;
@@ -90,10 +90,7 @@ public:
     // Takes the inspector (the caller's pointer is emptied), names it, gives it the next id and places
     // it beside the ImGui mouse position. It is drawn from the next frame on.
     void OpenWindow(Lumvek::StringView name, std::unique_ptr<Inspector>& inspector);
-    void OpenWindow(Lumvek::StringView name, std::unique_ptr<Inspector>&& inspector)
-    {
-        OpenWindow(name, inspector);
-    }
+    void OpenWindow(Lumvek::StringView name, std::unique_ptr<Inspector>&& inspector) { OpenWindow(name, inspector); }
     // Whether an inspector of exactly this name is in the list, open flag or not.
     bool IsWindowOpen(Lumvek::StringView name) const;
     // The world point under the mouse through the game renderer's views.

@@ -112,8 +112,15 @@ void PushText(TextRing& ring, const char* text)
     while (*bytes)
     {
         const unsigned char lead = *bytes;
-        uint32_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
-        uint32_t codePoint = length == 1 ? lead : length == 2 ? lead & 0x1Fu : length == 3 ? lead & 0x0Fu : lead & 0x07u;
+        uint32_t length = lead < 0x80           ? 1
+                          : (lead >> 5) == 0x6  ? 2
+                          : (lead >> 4) == 0xE  ? 3
+                          : (lead >> 3) == 0x1E ? 4
+                                                : 0;
+        uint32_t codePoint = length == 1   ? lead
+                             : length == 2 ? lead & 0x1Fu
+                             : length == 3 ? lead & 0x0Fu
+                                           : lead & 0x07u;
         bool valid = length != 0;
         for (uint32_t i = 1; valid && i < length; ++i)
         {

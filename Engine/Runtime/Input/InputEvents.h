@@ -107,7 +107,8 @@ private:
 using KeyboardRing = EventRing<KeyEvent, 10>;
 using MouseRing = EventRing<MouseEvent, 10>;
 using ControllerRing = EventRing<ControllerEvent, 40>;
-using TextRing = EventRing<TextEvent, 64>;
+// Not a power of two: the ring's counter wraps at a multiple of its size below 2^32.
+using TextRing = EventRing<TextEvent, 60>;
 
 // Appends the code points of UTF-8 text to the ring; a malformed sequence is skipped byte by byte.
 void PushText(TextRing& ring, const char* text);

@@ -36,9 +36,7 @@ void Outline(ImDrawList& list, const Lumvek::Element& element, ImU32 color)
 
 } // namespace
 
-GuiEditor::GuiEditor(std::string name, Lumvek::Gui* gui) : Editor(std::move(name)), gui(gui)
-{
-}
+GuiEditor::GuiEditor(std::string name, Lumvek::Gui* gui) : Editor(std::move(name)), gui(gui) {}
 
 Lumvek::Gui* GuiEditor::FindGui() const
 {

@@ -51,8 +51,7 @@ bool Carries(const Player& player, const void* owner)
     for (const Part* part : parts)
         if (part && part->data == owner)
             return true;
-    return (player.carriedItem && player.carriedItem->data == owner) ||
-           (player.weapon && player.weapon->data == owner);
+    return (player.carriedItem && player.carriedItem->data == owner) || (player.weapon && player.weapon->data == owner);
 }
 
 } // namespace
@@ -84,6 +83,15 @@ void AttributesInspector::ApplyToCarriers(bool add)
     }
 }
 
+void AttributesInspector::ChangeModifier(float Attributes::*attribute, float value)
+{
+    if (!modifiers)
+        return;
+    ApplyToCarriers(false);
+    modifiers->*attribute = value;
+    ApplyToCarriers(true);
+}
+
 void AttributesInspector::Draw()
 {
     ImGui::PushItemWidth(100.0f);
@@ -93,11 +101,8 @@ void AttributesInspector::Draw()
         for (const AttributeRow& row : AttributeRows())
         {
             float value = modifiers->*row.attribute;
-            if (!PropertyInput::Float(Lumvek::StringView::FromCString(row.label), &value))
-                continue;
-            ApplyToCarriers(false);
-            modifiers->*row.attribute = value;
-            ApplyToCarriers(true);
+            if (PropertyInput::Float(Lumvek::StringView::FromCString(row.label), &value))
+                ChangeModifier(row.attribute, value);
         }
         PropertyInput::PopLabelWidth();
     }

@@ -29,6 +29,9 @@ public:
     AttributesInspector(const void* owner, Attributes* modifiers, Attributes* baseAttributes);
 
     void Draw() override;
+    // What an edit of a modifier row does: the old set comes off the carriers, the value is stored,
+    // the new set goes on.
+    void ChangeModifier(float Attributes::*attribute, float value);
 
     // The match the edits reach; the game system's when none is given.
     GameContext* context = nullptr;
