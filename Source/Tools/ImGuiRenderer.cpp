@@ -109,6 +109,19 @@ const std::array<ImGuiKeyBinding, 19>& ImGuiKeyMap()
     return map;
 }
 
+Lumvek::BlendState ToolsBlend::ColorBlend()
+{
+    using namespace Lumvek;
+    return {BlendFactor::SourceAlpha, BlendFactor::InverseSourceAlpha, BlendOperation::Add};
+}
+
+Lumvek::BlendState ToolsBlend::AlphaBlend()
+{
+    using namespace Lumvek;
+    // Coverage adds up as paint does: what the tools draw over an opaque frame leaves it opaque.
+    return {BlendFactor::One, BlendFactor::InverseSourceAlpha, BlendOperation::Add};
+}
+
 void CompileToolsShader(Lumvek::FileManager* files, const char* name, const char* source, Lumvek::Material& material)
 {
     auto* format = files ? files->FindFormat<Lumvek::Material>("hlsl") : nullptr;
@@ -144,9 +157,7 @@ void ImGuiRenderer::Setup(Lumvek::GraphicsDevice& device, Lumvek::FileManager* f
     if ((material = device.CreateMaterial(materialName)))
     {
         CompileToolsShader(files, "ToolsImGui.hlsl", ImGuiShaderSource, *material);
-        // Straight alpha over what lies beneath; the target keeps an alpha that windows only thin.
-        material->SetBlend({BlendFactor::SourceAlpha, BlendFactor::InverseSourceAlpha, BlendOperation::Add},
-                           {BlendFactor::InverseSourceAlpha, BlendFactor::Zero, BlendOperation::Add});
+        material->SetBlend(ToolsBlend::ColorBlend(), ToolsBlend::AlphaBlend());
         material->AddVertexInput("Position", VertexElementFormat::Float2, VertexSemantic::Position, 0);
         material->AddVertexInput("Texture", VertexElementFormat::Float2, VertexSemantic::TextureCoordinate, 0);
         material->AddVertexInput("Color", VertexElementFormat::Color, VertexSemantic::Color, 0);

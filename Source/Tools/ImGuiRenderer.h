@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Engine/Foundation/Resource.h"
+#include "Engine/Runtime/Graphics/Material.h"
 #include "Engine/Runtime/Input/Input.h"
 
 #include <imgui.h>
@@ -71,6 +72,14 @@ private:
 
     uint64_t copiedBytes = 0;
 };
+
+// How both tools materials blend: straight alpha over the frame for colour, and an alpha that stays
+// opaque over an opaque frame (screenshots and composited windows read it).
+namespace ToolsBlend
+{
+Lumvek::BlendState ColorBlend();
+Lumvek::BlendState AlphaBlend();
+} // namespace ToolsBlend
 
 // The source of the tools' ImGui material and of the line renderer's material.
 extern const char* const ImGuiShaderSource;

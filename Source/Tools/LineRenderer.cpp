@@ -57,8 +57,7 @@ void LineRenderer::Setup(Lumvek::GraphicsDevice& device, Lumvek::FileManager* fi
     if ((material = device.CreateMaterial(materialName)))
     {
         CompileToolsShader(files, "ToolsLines.hlsl", LineShaderSource, *material);
-        material->SetBlend({BlendFactor::SourceAlpha, BlendFactor::InverseSourceAlpha, BlendOperation::Add},
-                           {BlendFactor::Zero, BlendFactor::InverseSourceAlpha, BlendOperation::Add});
+        material->SetBlend(ToolsBlend::ColorBlend(), ToolsBlend::AlphaBlend());
         material->AddVertexInput("Position", VertexElementFormat::Float2, VertexSemantic::Position, 0);
         material->AddVertexInput("Color", VertexElementFormat::Color, VertexSemantic::Color, 0);
         material->FinishChanges();

@@ -317,7 +317,11 @@ void Tools::Frame(float seconds)
             continue;
         editor->Update(0, keyboard, mouse);
         bool open = true;
-        ImGui::SetNextWindowSize(ImVec2(420.0f, 480.0f), ImGuiCond_FirstUseEver);
+        // Along the right edge, clear of the editor list.
+        const ImVec2 display = ImGui::GetIO().DisplaySize;
+        const ImVec2 size(std::min(420.0f, display.x * 0.4f), std::min(480.0f, display.y * 0.8f));
+        ImGui::SetNextWindowPos(ImVec2(display.x - size.x - 10.0f, 10.0f), ImGuiCond_FirstUseEver);
+        ImGui::SetNextWindowSize(size, ImGuiCond_FirstUseEver);
         const PropertyInput::StackDepths depths = PropertyInput::GetStackDepths();
         if (ImGui::Begin(editor->name.c_str(), &open))
             editor->Draw();

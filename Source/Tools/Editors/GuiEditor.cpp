@@ -56,7 +56,10 @@ void GuiEditor::ForgetClosedMenus(const Lumvek::Gui& inspected)
 {
     for (Pick* pick : {&hovered, &selected})
         if (pick->element && !FindRecord(inspected, pick->menu, pick->serial))
+        {
             *pick = {};
+            selectedPath.clear();
+        }
 }
 
 void GuiEditor::Update(uint32_t, const Lumvek::KeyboardState&, const Lumvek::MouseState& mouse)
@@ -71,6 +74,7 @@ void GuiEditor::Update(uint32_t, const Lumvek::KeyboardState&, const Lumvek::Mou
     // The engine lays menus out in pixels from the top left, as the mouse counts.
     const float x = mouse.position.x;
     const float y = mouse.position.y;
+    selectedPath.clear();
     for (uint32_t i = 0; i < inspected->GetMenuCount(); ++i)
     {
         const Lumvek::MenuRecord& record = inspected->GetRecord(i);
@@ -81,6 +85,7 @@ void GuiEditor::Update(uint32_t, const Lumvek::KeyboardState&, const Lumvek::Mou
         record.menu->GetRoot().FindElementsAt(x, y, false, found);
         if (mouse.released[Lumvek::MouseButton::Left])
         {
+            revealSelected = revealSelected || selected.element != hovered.element;
             selected = hovered;
             continue;
         }
@@ -97,19 +102,35 @@ void GuiEditor::Update(uint32_t, const Lumvek::KeyboardState&, const Lumvek::Mou
     }
 }
 
+bool GuiEditor::FindPath(const Lumvek::Element& root, const Lumvek::Element* element)
+{
+    for (const std::unique_ptr<Lumvek::Element>& child : root.GetChildren())
+    {
+        selectedPath.push_back(child.get());
+        if (child.get() == element || FindPath(*child, element))
+            return true;
+        selectedPath.pop_back();
+    }
+    return false;
+}
+
 void GuiEditor::DrawElementTree(const Lumvek::Element& element)
 {
     const auto& children = element.GetChildren();
     for (size_t position = 0; position < children.size(); ++position)
     {
         const Lumvek::Element& child = *children[position];
+        if (revealSelected && std::find(selectedPath.begin(), selectedPath.end(), &child) != selectedPath.end() &&
+            &child != selected.element)
+            ImGui::SetNextItemOpen(true);
         char label[160];
         if (!child.GetName().empty())
             std::snprintf(label, sizeof(label), "Element %zu - %.*s###Element %zu", position,
                           int(std::min<size_t>(child.GetName().size(), 100)), child.GetName().c_str(), position);
         else
             std::snprintf(label, sizeof(label), "Element %zu", position);
-        if (ImGui::TreeNode(label))
+        const ImGuiTreeNodeFlags flags = &child == selected.element ? ImGuiTreeNodeFlags_Selected : 0;
+        if (ImGui::TreeNodeEx(label, flags))
         {
             DrawElementTree(child);
             ImGui::TreePop();
@@ -133,14 +154,28 @@ void GuiEditor::Draw()
         Outline(overlay, *selected.element, IM_COL32(225, 225, 225, 255));
     overlay.PopClipRect();
 
+    selectedPath.clear();
     for (uint32_t i = 0; i < inspected->GetMenuCount(); ++i)
     {
+        const Lumvek::MenuRecord& record = inspected->GetRecord(i);
+        const bool reveal = revealSelected && selected.element && record.menu.get() == selected.menu;
+        if (reveal)
+        {
+            selectedPath.clear();
+            FindPath(record.menu->GetRoot(), selected.element);
+        }
         char label[32];
         std::snprintf(label, sizeof(label), "Viewport %u", i);
+        if (reveal)
+            ImGui::SetNextItemOpen(true);
         if (!ImGui::TreeNode(label))
             continue;
+        if (reveal)
+            ImGui::SetNextItemOpen(true);
         if (ImGui::TreeNode("Menu"))
         {
+            if (reveal)
+                ImGui::SetNextItemOpen(true);
             if (ImGui::TreeNode("Elements"))
             {
                 DrawElementTree(inspected->GetRecord(i).menu->GetRoot());
@@ -150,4 +185,5 @@ void GuiEditor::Draw()
         }
         ImGui::TreePop();
     }
+    revealSelected = false;
 }

@@ -43,9 +43,14 @@ private:
     // Forgets picks whose menu has left the Gui.
     void ForgetClosedMenus(const Lumvek::Gui& gui);
     void DrawElementTree(const Lumvek::Element& element);
+    // Fills the path from the root's children down to the element; false when it is not below root.
+    bool FindPath(const Lumvek::Element& root, const Lumvek::Element* element);
 
     Pick hovered;
     Pick selected;
     // Reused frame after frame.
     std::vector<Lumvek::Element*> found;
+    // A new selection opens the tree down to it once; the path from the menu's root to it.
+    bool revealSelected = false;
+    std::vector<const Lumvek::Element*> selectedPath;
 };

@@ -48,8 +48,14 @@ TEST(ImGuiRenderer, BothMaterialsBlendStraightAlphaOverTheFrame)
     const Lumvek::BlendState over{BlendFactor::SourceAlpha, BlendFactor::InverseSourceAlpha, BlendOperation::Add};
     ASSERT_NE(app.tools->GetImGuiRenderer().material, nullptr);
     ASSERT_NE(app.tools->GetLineRenderer().material, nullptr);
-    EXPECT_EQ(app.tools->GetImGuiRenderer().material->colorBlend, over);
-    EXPECT_EQ(app.tools->GetLineRenderer().material->colorBlend, over);
+    // Alpha as paint covers: an opaque frame stays opaque under the windows.
+    const Lumvek::BlendState cover{BlendFactor::One, BlendFactor::InverseSourceAlpha, BlendOperation::Add};
+    for (const Lumvek::Material* material :
+         {app.tools->GetImGuiRenderer().material, app.tools->GetLineRenderer().material})
+    {
+        EXPECT_EQ(material->colorBlend, over);
+        EXPECT_EQ(material->alphaBlend, cover);
+    }
 }
 
 TEST(ImGuiRenderer, EachImGuiCommandDrawsWithItsClipRectangleAndTexture)
