@@ -44,8 +44,8 @@ void ToolsFrameWithWindows(benchmark::State& state)
     const auto windows = static_cast<int>(state.range(0));
     std::vector<Attributes> sets(size_t(windows), Attributes::Modifiers());
     for (int i = 0; i < windows; ++i)
-        app.tools->OpenWindow("Modifiers", std::make_unique<AttributesInspector>(&sets[size_t(i)], &sets[size_t(i)],
-                                                                                  nullptr));
+        app.tools->OpenWindow("Modifiers",
+                              std::make_unique<AttributesInspector>(&sets[size_t(i)], &sets[size_t(i)], nullptr));
     auto& device = static_cast<Lumvek::RecordingGraphicsDevice&>(*app.GetGraphicsDevice());
     // Windows place and size themselves over the first frames.
     for (int i = 0; i < 3; ++i)
@@ -60,8 +60,8 @@ void ToolsFrameWithWindows(benchmark::State& state)
         benchmark::DoNotOptimize(device.GetCommands().data());
     }
     state.counters["windows"] = windows;
-    state.counters["time per window"] =
-        benchmark::Counter(double(state.iterations()) * windows, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["time per window"] = benchmark::Counter(double(state.iterations()) * windows,
+                                                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     state.counters["copied bytes per frame"] = double(app.tools->GetImGuiRenderer().GetCopiedBytes());
 }
 BENCHMARK(ToolsFrameWithWindows)->Arg(20)->Unit(benchmark::kMicrosecond);

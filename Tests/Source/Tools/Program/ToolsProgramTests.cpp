@@ -97,6 +97,9 @@ TEST_F(ToolsProgram, TheGuiTabPicksADemoMenuButtonAndShowsItInTheTree)
                          "exit 0\n",
                          "--tools");
     ASSERT_EQ(code, 0) << output;
+    // The tools' resources, the icon sheet among them, all load.
+    for (const char* failure : {"did not load", "not found", "cannot", "could not", "does not exist", "not compiled"})
+        EXPECT_EQ(output.find(failure), std::string::npos) << output;
     Picture picture;
     ASSERT_TRUE(ReadPicture(root / "tools.png", picture)) << output;
     std::error_code error;
