@@ -65,10 +65,11 @@ void LoadMatch(Vantorel_& game)
         [&game]
         {
             game.load.SetProgress(25);
-            // The entity names the map gives are kept for the map editor, which is not part of the game
-            // yet: a set of its own for each load.
+            // The entity names the map gives are kept by the tools, whose map editor writes them back.
             MapNames names;
             LoadMapData(*game.worldOwner, names);
+            if (game.tools)
+                game.tools->mapNames = std::move(names);
             game.load.SetProgress(50);
             // The game renderer creates its match resources here once it is part of the game.
             game.load.SetProgress(75);

@@ -1,6 +1,7 @@
 #include "Source/Tools/Tools.h"
 
 #include "Engine/Foundation/Log.h"
+#include "Engine/Foundation/NameSet.h"
 #include "Engine/Runtime/Core/Application.h"
 #include "Engine/Runtime/Graphics/GraphicsDevice.h"
 #include "Engine/Runtime/Sdl/SdlApplication.h"
@@ -195,6 +196,7 @@ void Tools::WorldDestroyed()
     for (const std::unique_ptr<Editor>& editor : editors)
         editor->WorldDestroyed();
     rendererViews.clear();
+    mapNames.Clear();
 }
 
 void Tools::Render(int64_t elapsed)

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Engine/Foundation/Math.h"
-#include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/StringView.h"
 #include "Engine/Runtime/Core/System.h"
 #include "Engine/Runtime/Input/Input.h"
@@ -9,6 +8,7 @@
 #include "Source/Tools/ImGuiRenderer.h"
 #include "Source/Tools/Inspectors/Inspector.h"
 #include "Source/Tools/LineRenderer.h"
+#include "Source/World/MapNames.h"
 
 #include <atomic>
 #include <cstdint>
@@ -121,8 +121,10 @@ public:
     ToolsStatistic<uint32_t> unsignedStatistics[9];
     ToolsView camera;
     bool cameraInUse = false;
-    // The current map's entity names: platforms, hazards, interactions, visuals, zones.
-    Lumvek::NameSet mapEntityNames[5];
+    // The current match's map names of its platforms, hazards, interactions, visuals and zones, which
+    // point into the world: written by the match loader before the match has loaded, read by the
+    // application thread only after that, and cleared before the world goes.
+    MapNames mapNames;
     // The game renderer's camera views, in its order; empty without a renderer.
     std::vector<ToolsView> rendererViews;
 

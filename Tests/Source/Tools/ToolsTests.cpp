@@ -135,6 +135,7 @@ TEST(ToolsHost, EndingTheMatchClosesOnlyTheWindowsBoundToTheWorld)
     OpenTestWindow(*app.tools, "Modifiers").destroyed = &definitionGone;
     app.Frame();
     app.tools->rendererViews = {ToolsView{}};
+    app.tools->mapNames.platforms.Set("Floor", nullptr);
     app.tools->WorldDestroyed();
     // Gone at once, while what they pointed at still exists.
     EXPECT_TRUE(entityGone);
@@ -142,6 +143,7 @@ TEST(ToolsHost, EndingTheMatchClosesOnlyTheWindowsBoundToTheWorld)
     EXPECT_FALSE(app.tools->IsWindowOpen("Hazard 3"));
     EXPECT_TRUE(app.tools->IsWindowOpen("Modifiers"));
     EXPECT_TRUE(app.tools->rendererViews.empty());
+    EXPECT_TRUE(app.tools->mapNames.platforms.GetEntries().empty());
     app.Frame();
 }
 
