@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <imgui_internal.h>
+
 #include <numbers>
 
 namespace
@@ -196,6 +198,52 @@ TEST(PropertyInput, ColourBytesSurviveARoundTrip)
     WidgetRow row([&] { return PropertyInput::Color("Tint", &color); });
     row.app.Frame();
     EXPECT_EQ(color, (Lumvek::Color{255, 0, 128, 255}));
+}
+
+// The vertices of the picker that a colour row's swatch opens; an alpha bar adds its checkerboard.
+float PickerVertices(const std::function<void()>& row)
+{
+    ToolsApplication app;
+    bool open = true;
+    OpenTestWindow(*app.tools, "Colours",
+                   [&](TestWindow&)
+                   {
+                       PropertyInput::PushScope("Panel");
+                       if (open)
+                       {
+                           // What a click on the row's swatch does.
+                           ImGui::PushID(0);
+                           ImGui::PushID("##Picker");
+                           ImGui::OpenPopup("picker");
+                           ImGui::PopID();
+                           ImGui::PopID();
+                           open = false;
+                       }
+                       row();
+                       PropertyInput::PopScope();
+                   });
+    for (int i = 0; i < 4; ++i)
+        app.Frame();
+    const ImGuiContext& context = *ImGui::GetCurrentContext();
+    if (context.OpenPopupStack.empty() || !context.OpenPopupStack.back().Window)
+        return 0.0f;
+    return float(context.OpenPopupStack.back().Window->DrawList->VtxBuffer.Size);
+}
+
+TEST(PropertyInput, TheColourPickerShowsAnAlphaBar)
+{
+    Lumvek::Color color{10, 20, 30, 40};
+    const float withRow = PickerVertices([&] { PropertyInput::Color("Tint", &color); });
+    float plain[4] = {0.1f, 0.2f, 0.3f, 0.4f};
+    const float withoutBar = PickerVertices(
+        [&]
+        {
+            PropertyInput::FreshId();
+            ImGui::ColorEdit4("##Picker", plain, 0);
+            ImGui::PopID();
+        });
+    ASSERT_GT(withoutBar, 0.0f);
+    EXPECT_GT(withRow, withoutBar);
 }
 
 } // namespace
