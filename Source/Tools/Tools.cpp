@@ -305,6 +305,10 @@ void Tools::Frame(float seconds)
 {
     ImGui::SetCurrentContext(context);
     Lumvek::GraphicsDevice* device = GetDevice();
+    // Without a device nothing can be drawn, and ImGui refuses to start a frame before its font atlas
+    // is built.
+    if (!device || !ImGui::GetIO().Fonts->IsBuilt())
+        return;
     inFrame = true;
     FeedInput(seconds);
     ImGui::NewFrame();

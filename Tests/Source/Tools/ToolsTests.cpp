@@ -186,6 +186,33 @@ TEST(ToolsHost, FramesThatWouldTripDearImGuisAssertionsGoThrough)
     EXPECT_EQ(PropertyInput::GetLabelWidth(), 100.0f);
 }
 
+TEST(ToolsHost, WithoutAGraphicsDeviceTheToolsDrawNothingAndGoOn)
+{
+    class Deviceless : public Lumvek::Application
+    {
+    public:
+        Deviceless()
+            : Application("ToolsTest", "Test", "en-US", Lumvek::ApplicationConfig(), Lumvek::Arguments(),
+                          "/tmp/ToolsTest", "/tmp/ToolsTest/Data", "/tmp/ToolsTest/Documents",
+                          "/tmp/ToolsTest/Temporary")
+        {
+            tools = static_cast<Tools*>(AddSystem(std::make_unique<Tools>()));
+            tools->Setup();
+            tools->Load(nullptr);
+        }
+        void Quit() override {}
+        Tools* tools = nullptr;
+
+    protected:
+        void FrameLoop() override {}
+    } app;
+    EXPECT_TRUE(app.tools->IsLoaded());
+    OpenTestWindow(*app.tools, "Window");
+    app.tools->Render(16'666'666);
+    app.tools->Render(16'666'666);
+    EXPECT_TRUE(app.tools->IsWindowOpen("Window"));
+}
+
 TEST(ToolsHost, NoRunReadsOrWritesAnImGuiSettingsFile)
 {
     const std::filesystem::path scratch = std::filesystem::temp_directory_path() / "ToolsIniTest";
