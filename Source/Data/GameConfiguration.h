@@ -26,6 +26,18 @@ struct WeaponSpawn
     uint32_t spawnTime = 5;
 };
 
+// Which entry of the front end set the current game up; after the match the players go back there.
+enum class GameOrigin : uint32_t
+{
+    // Nobody's menu: the dedicated server's status screen.
+    None = 0,
+    Matchmaking = 1,
+    Challenges = 2,
+    CustomGame = 3,
+    DemoSinglePlayer = 4,
+    DemoMultiplayer = 5,
+};
+
 // The general rules of a match.
 struct GameSettings
 {
@@ -111,7 +123,7 @@ public:
     // Takes the other's set-up: names, map, theme, game type, teams, bots, loadout, weapon spawns,
     // attributes, settings and the registry. The mode's settings are made anew by the game type's
     // definition and take the other's settings; no definition at the game type's index leaves none.
-    // The key, the registry index and the player lists stay.
+    // The key, the registry index, the origin, the configuration index and the player lists stay.
     GameConfiguration& operator=(const GameConfiguration& other);
     ~GameConfiguration();
 
@@ -158,6 +170,11 @@ public:
     std::string description;
     // Position in its registry collection; set by the registry.
     uint32_t registryIndex = Loadout::None;
+    // Of the current set-up only: where it came from and, for a challenge or a demo game, the position
+    // of the chosen entry in its collection. Set by the front end; never read from a file, and kept by
+    // assignment and by Reset, so that they outlive the match.
+    GameOrigin origin = GameOrigin::Matchmaking;
+    uint32_t configurationIndex = Loadout::None;
     // Indices in the registry's Maps, Themes and GameTypes collections.
     uint32_t map = 0;
     uint32_t theme = 0;
