@@ -11,6 +11,7 @@ std::vector<std::unique_ptr<Recipe>> AllRecipes()
     AddFontRecipes(recipes);
     AddUiRecipes(recipes);
     AddToolsRecipes(recipes);
+    AddRenderRecipes(recipes);
     return recipes;
 }
 
