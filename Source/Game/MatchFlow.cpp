@@ -14,8 +14,8 @@
 #include "Source/GameTypes/GameType.h"
 #include "Source/Network/ClientNetwork.h"
 #include "Source/Network/LocalNetwork.h"
-#include "Source/Tools/Tools.h"
 #include "Source/Network/ServerNetwork.h"
+#include "Source/Tools/Tools.h"
 #include "Source/World/World.h"
 #include "Source/World/WorldHash.h"
 
@@ -141,6 +141,9 @@ void Vantorel_::BeginDrawing()
         for (const BotSlot& bot : configuration.bots)
             drawing->RequestLoadoutIcons(*device, bot.loadout, &iconAtlas);
     }
+    // The tools' own view goes first; it draws only while the tools camera is switched on.
+    if (tools && Tools::Current() == tools)
+        drawing->views.insert(drawing->views.begin(), &tools->GetCameraView());
     drawing->time = 0.0f;
     drawing->drawInDuration = drawIn;
     drawing->holdDrawIn = true;

@@ -5,6 +5,7 @@
 #include "Engine/Runtime/Core/Application.h"
 #include "Engine/Runtime/Graphics/GraphicsDevice.h"
 #include "Engine/Runtime/Sdl/SdlApplication.h"
+#include "Source/Game/Rendering/GameRenderer.h"
 #include "Source/Game/Vantorel.h"
 #include "Source/Tools/Editors/GuiEditor.h"
 #include "Source/Tools/PropertyInput.h"
@@ -70,6 +71,7 @@ Tools::Tools()
     io.LogFilename = nullptr;
     io.DisplaySize = ImVec2(0.0f, 0.0f);
     camera.active = true;
+    cameraView.active = 0;
 }
 
 Tools::~Tools()
@@ -184,6 +186,28 @@ ToolsView Tools::GetCameraInUse() const
     return camera;
 }
 
+void Tools::FollowRendererViews(std::span<CameraView* const> views)
+{
+    const Lumvek::GraphicsDevice* device = GetDevice();
+    const float height = device ? float(device->GetSize().height) : 0.0f;
+    const bool switched = cameraInUse != playerViewsOff;
+    playerViewsOff = cameraInUse;
+    rendererViews.clear();
+    for (CameraView* view : views)
+    {
+        if (!view)
+            continue;
+        if (view != &cameraView && switched)
+            view->active = cameraInUse ? 0 : 1;
+        // The renderer counts viewport rows up from the window's bottom.
+        const Lumvek::Rectangle& port = view->Viewport();
+        rendererViews.push_back({view->Position(),
+                                 view->Extent(),
+                                 {port.x, height - (port.y + port.height), port.width, port.height},
+                                 view->active != 0});
+    }
+}
+
 void Tools::WorldDestroyed()
 {
     for (std::unique_ptr<Inspector>& inspector : inspectors)
@@ -196,6 +220,7 @@ void Tools::WorldDestroyed()
     for (const std::unique_ptr<Editor>& editor : editors)
         editor->WorldDestroyed();
     rendererViews.clear();
+    playerViewsOff = false;
     mapNames.Clear();
 }
 
@@ -251,6 +276,7 @@ void Tools::SteerCamera()
     const Lumvek::DeviceSize size = device ? device->GetSize() : Lumvek::DeviceSize{};
     camera.viewport = {0.0f, 0.0f, float(size.width), float(size.height)};
     camera.active = cameraInUse;
+    cameraView.active = cameraInUse ? 1 : 0;
     if (!cameraInUse || io.WantCaptureMouse || size.width == 0 || size.height == 0)
         return;
     if (mouse.held[Lumvek::MouseButton::Right])
@@ -316,6 +342,12 @@ void Tools::Frame(float seconds)
 
     // 2 and 3: the editor list, then each open editor in its window.
     DrawEditorList();
+    // The tools camera as steered and switched this frame, for the renderer's next frame.
+    cameraView.camera->position = camera.centre;
+    cameraView.camera->viewSize = camera.size;
+    cameraView.active = cameraInUse ? 1 : 0;
+    if (const Vantorel_* game = Vantorel_::Get(); game && game->GetRenderer())
+        FollowRendererViews(game->GetRenderer()->views);
     const bool hasWorld = Vantorel_::Get() && Vantorel_::Get()->world;
     for (const std::unique_ptr<Editor>& editor : editors)
     {

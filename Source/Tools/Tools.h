@@ -4,6 +4,7 @@
 #include "Engine/Foundation/StringView.h"
 #include "Engine/Runtime/Core/System.h"
 #include "Engine/Runtime/Input/Input.h"
+#include "Source/Game/Rendering/CameraView.h"
 #include "Source/Tools/Editors/Editor.h"
 #include "Source/Tools/ImGuiRenderer.h"
 #include "Source/Tools/Inspectors/Inspector.h"
@@ -104,6 +105,12 @@ public:
     // The view the overlays and the editors look through: the tools camera when in use, else the
     // first active renderer view (the whole window when there is none).
     ToolsView GetCameraInUse() const;
+    // The tools camera as the game renderer draws it: the whole window, following nobody, active
+    // only while the tools camera is in use. The game puts it first among the renderer's views.
+    CameraView& GetCameraView() { return cameraView; }
+    // Brings the renderer's views into rendererViews (window pixels, y down) and, when the tools
+    // camera has just been switched, turns the players' views off while it is in use.
+    void FollowRendererViews(std::span<CameraView* const> views);
 
     Lumvek::GraphicsDevice* GetDevice() const;
     const std::vector<std::unique_ptr<Editor>>& GetEditors() const { return editors; }
@@ -136,6 +143,9 @@ private:
     void EndWindow(const char* owner);
 
     std::atomic<bool> loaded{false};
+    CameraView cameraView;
+    // Whether the players' views were last set for the tools camera.
+    bool playerViewsOff = false;
     ImGuiContext* context = nullptr;
     LineRenderer lines;
     ImGuiRenderer imgui;
