@@ -105,6 +105,37 @@ void AddHeadings(Lumvek::Menu& menu, Element& root, const std::string& header)
     menu.SetElementName(heading, "Header");
 }
 
+// A loadout on the strip: inked while the strip rests on it, sketched otherwise.
+class LoadoutScrollItem final : public CircleIconScrollItem
+{
+public:
+    using CircleIconScrollItem::CircleIconScrollItem;
+
+    void Focus() override { Show(true); }
+    void Blur() override { Show(false); }
+
+private:
+    void Show(bool selected)
+    {
+        if (auto* circle = dynamic_cast<Lumvek::ImageContent*>(element.content.get()))
+        {
+            circle->region = selected ? Images::CircleSelection : Images::CircleSketch;
+            circle->fallbackRegion = selected ? Images::PendingIcon : Images::PendingSketch;
+        }
+        const auto& children = element.GetChildren();
+        if (children.size() < 3)
+            return;
+        if (auto* image = dynamic_cast<Lumvek::ImageContent*>(children[0]->content.get()))
+        {
+            image->region = selected ? icon : sketch;
+            image->fallbackRegion = selected ? Images::PendingIcon : Images::PendingSketch;
+        }
+        if (auto* text = dynamic_cast<Lumvek::TextContent*>(children[1]->content.get()))
+            text->font = selected ? GraphicsResources::HeadingFont : GraphicsResources::ScriptFont;
+        children[2]->visible = selected ? 1 : 0;
+    }
+};
+
 // A loadout on the strip: the circle, its icon, its name and an empty description, the look of the
 // circle scroll items.
 Element& AddLoadoutItem(Element& scroller, bool selected, const std::string& label)
@@ -115,7 +146,9 @@ Element& AddLoadoutItem(Element& scroller, bool selected, const std::string& lab
     SetImage(item, atlas, selected ? Images::CircleSelection : Images::CircleSketch,
              selected ? Images::PendingIcon : Images::PendingSketch)
         .color = UnpackColor(InkColor);
-    CircleIconScrollItem& actions = AttachCircleIconItem(item);
+    auto attached = std::make_unique<LoadoutScrollItem>(item);
+    LoadoutScrollItem& actions = *attached;
+    item.actions = std::move(attached);
     actions.label = label;
     actions.icon = Images::LoadoutIcon;
     actions.sketch = Images::LoadoutIconSketch;

@@ -1,6 +1,8 @@
 #include "Engine/Foundation/File.h"
+#include "Engine/Runtime/Gui/ImageContent.h"
 #include "Engine/Runtime/Gui/TextContent.h"
 #include "Source/Data/DataRegistry.h"
+#include "Source/Data/NamedAssets.h"
 #include "Source/Data/PartData.h"
 #include "Source/Ui/Kit/DrawIn.h"
 #include "Source/Ui/Screens/Menus.h"
@@ -159,6 +161,11 @@ TEST_F(NotebookScreens, LoadoutsStarTheActiveOneAndMakeActiveMovesItSavesAndSend
         for (int i = 0; i < 20; ++i)
             app.Frame(1.0f / 60.0f);
     }
+    // Only the item the strip rests on is inked.
+    std::string inked;
+    for (const auto& item : scroller->GetChildren())
+        inked += static_cast<const Lumvek::ImageContent&>(*item->content).region == Images::CircleSelection ? 'o' : '.';
+    EXPECT_EQ(inked, "...o.");
     Tap(ControllerButton::X);
     EXPECT_EQ(stars(), "...*.");
     EXPECT_EQ(profile->activeLoadout, 3u);
