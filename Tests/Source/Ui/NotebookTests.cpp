@@ -221,6 +221,20 @@ TEST_F(NotebookScreens, AnActiveLoadoutPastTheFiveOpensOnTheFirstWithNoStarAndKe
     EXPECT_EQ(ReadBack().loadouts[0].head, 4u);
 }
 
+TEST_F(NotebookScreens, ADamagedProfileIsNeverSavedOver)
+{
+    ASSERT_TRUE(Lumvek::File::WriteAllText(ProfilePath(), "{ not json"));
+    ASSERT_FALSE(profile->Load(ProfilePath(), registry));
+    ASSERT_TRUE(profile->damaged);
+    profile->heads.Set("K0P1", true);
+    Notebook* notebook = OpenNotebook(0);
+    ASSERT_NE(notebook, nullptr);
+    Tap(ControllerButton::Right);
+    Tap(ControllerButton::A);
+    EXPECT_EQ(profile->loadouts[0].head, 1u); // kept in memory
+    EXPECT_EQ(Lumvek::File::ReadAllText(ProfilePath()).second, "{ not json");
+}
+
 TEST_F(NotebookScreens, BetweenMatchesTheScreensLeaveWhenTheMatchGoesOn)
 {
     EXPECT_EQ(CheckMatchLeave(GameOrigin::Matchmaking, {}), MatchLeave::Stay);
