@@ -111,7 +111,7 @@ public:
     // Takes the other's set-up: names, map, theme, game type, teams, bots, loadout, weapon spawns,
     // attributes, settings and the registry. The mode's settings are made anew by the game type's
     // definition and take the other's settings; no definition at the game type's index leaves none.
-    // The key, the registry index and the player lists stay.
+    // The key, the registry index, the origin, the configuration index and the player lists stay.
     GameConfiguration& operator=(const GameConfiguration& other);
     ~GameConfiguration();
 
@@ -152,8 +152,23 @@ public:
     // A 0 for each slot of the three lists.
     std::vector<uint32_t> CreateSlotValues() const;
 
+    // Where a set-up came from, which chooses the screen a match returns to.
+    enum class Origin : uint32_t
+    {
+        None = 0,
+        Matchmaking = 1,
+        Challenges = 2,
+        CustomGame = 3,
+        DemoSinglePlayer = 4,
+        DemoMultiplayer = 5,
+    };
+
     // The file name under which the registry holds the configuration; set by the registry.
     std::string key;
+    // Set by the front end only, never read from a file; assignment and Reset keep both.
+    Origin origin = Origin::Matchmaking;
+    // The entry of its collection the set-up was last copied from.
+    uint32_t configurationIndex = 0;
     std::string name;
     std::string description;
     // Position in its registry collection; set by the registry.

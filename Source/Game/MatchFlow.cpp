@@ -71,6 +71,8 @@ void Vantorel_::LeaveGame()
     worldOwner.reset();
     if (network)
         network->BeginEnding();
+    if (!headless)
+        OpenScreenAfterMatch(false);
     configuration.Reset();
     matchFlow = MatchFlow::NetworkCreated;
     if (!options.localConfiguration.empty())
@@ -81,6 +83,8 @@ void Vantorel_::ShowStartScreen()
 {
     network = nullptr;
     networkOwner.reset();
+    if (!headless)
+        OpenScreenAfterMatch(true);
     matchFlow = MatchFlow::FrontEnd;
 }
 
