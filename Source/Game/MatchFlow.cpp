@@ -19,6 +19,7 @@ using namespace Lumvek;
 
 void Vantorel_::StartGame()
 {
+    Log::Write("the match {} starts loading", configuration.name);
     configuration.NameBots(random.engine);
     // The world's and the rules' generators take their seeds from the game's, so one seed replays the
     // whole run.
@@ -43,6 +44,7 @@ void Vantorel_::StartGame()
 
 void Vantorel_::BeginPlay()
 {
+    Log::Write("the match {} has loaded: play begins", configuration.name);
     world->Begin();
     if (authority && gameType)
         gameType->Start();
@@ -57,6 +59,7 @@ void Vantorel_::LeaveGame()
 {
     // The match loader and the render-resource loader fill the objects deleted below.
     loaderThread.Wait();
+    Log::Write("the match {} is left", configuration.name);
     load.SetProgress(0);
     load.SetState(LoadState::MatchUnloading);
     if (!headless)

@@ -283,6 +283,8 @@ void Vantorel_::LateUpdate(int64_t elapsed)
                 for (uint32_t position = 0; position < count; ++position)
                     OpenGameScreen(position, count);
             }
+            Log::Write("the match {} runs with {} game screens", configuration.name,
+                       headless ? 0 : configuration.players.size());
             network->BeginStarting();
             accumulator = 0;
             matchFlow = MatchFlow::Running;
@@ -295,6 +297,7 @@ void Vantorel_::LateUpdate(int64_t elapsed)
     case NetworkState::Ended:
         if (matchFlow == MatchFlow::Running)
         {
+            Log::Write("the match {} has ended: the scoreboard shows", configuration.name);
             if (!headless && ui.gui && demo)
             {
                 Screen::CloseAll(*ui.gui);

@@ -210,7 +210,9 @@ void GameScreen::Setup()
 
     ammoRow = &AddElementPoints(root, 200, 50, 0);
     ammoRow->flow = 1;
+    // A long clip's pips wrap into two or three rows of the row's height.
     YGNodeStyleSetFlexDirection(ammoRow->GetNode(), YGFlexDirectionRowReverse);
+    YGNodeStyleSetFlexWrap(ammoRow->GetNode(), YGWrapWrap);
     SetOffsetPoints(*ammoRow, YGEdgeTop, 30.0f);
 
     const struct

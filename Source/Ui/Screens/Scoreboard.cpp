@@ -83,7 +83,9 @@ void Scoreboard::Setup()
     AddText(title, 100.0f, WinnerTitle(), GraphicsResources::HeadingFont, InkColor, TextAlignment::Centre);
     SetOffset(title, YGEdgeTop, 25.0f);
 
+    // The badges' offsets centre them on the row, which stands on the window's middle.
     Element& row = AddElementPoints(root, 0, 80, 0);
+    AlignCentre(row);
     SetOffset(row, YGEdgeTop, 35.0f);
     const bool freeForAll = setUp.teamCount <= 1;
     const auto shown = static_cast<uint32_t>(std::min<size_t>(std::max(setUp.teamCount, 1u), ranking.size()));

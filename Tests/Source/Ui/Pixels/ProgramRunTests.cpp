@@ -12,6 +12,7 @@
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace
 {
@@ -79,6 +80,118 @@ TEST_F(ProgramRun, WithTheStartOptionStartReachesTheMainMenu)
                          "screen MainMenu frames 5 exit 0\n",
                          "--start-screen");
     EXPECT_EQ(code, 0) << output;
+}
+
+} // namespace
+
+namespace
+{
+
+// A demo challenge that ends with the first kill: a deathmatch won at 0 points between the player and
+// two bots; under a fixed seed the bots' first kill comes within seconds.
+constexpr const char* QuickChallenge = R"({
+    "Name": "Duel", "Description": "Over before it starts.", "Map": "Crossroads", "Theme": "Meadow",
+    "GameType": "Deathmatch", "TeamCount": 2,
+    "Bots": [{"TeamId": 0, "Loadout": {"Head": "Random", "Core": "Random", "Arms": "Random", "Legs": "Random"}},
+             {"TeamId": 1, "Loadout": {"Head": "Random", "Core": "Random", "Arms": "Random", "Legs": "Random"}}],
+    "Loadout": {"StartingWeapon": "Rifle"},
+    "GameTypeSettings": {"PointsToWin": 0}
+})";
+
+// The lines of the output that report the match flow, in order.
+std::vector<std::string> FlowLines(const std::string& output)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < output.size())
+    {
+        size_t end = output.find('\n', start);
+        if (end == std::string::npos)
+            end = output.size();
+        const std::string line = output.substr(start, end - start);
+        if (line.rfind("the match ", 0) == 0)
+            lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+size_t CountJournals(const fs::path& root)
+{
+    std::error_code error;
+    size_t count = 0;
+    for (const auto& entry : fs::directory_iterator(root / "Journals", error))
+        count += entry.path().extension() == ".vjrn" ? 1 : 0;
+    return count;
+}
+
+TEST_F(ProgramRun, ASinglePlayerChallengeIsPlayedToItsScoreboardAndReturnsToItsSetUp)
+{
+    ASSERT_TRUE(Lumvek::File::WriteAllText((root / "Assets/DemoChallenges/DemoRace.data").string(),
+                                           std::string(QuickChallenge)));
+    const int code = Run("screen DemoStartScreen frames 10 down 0 Start\n"
+                         "up 0 Start\n"
+                         "screen DemoMenu frames 5 down 0 A\n"
+                         "up 0 A\n"
+                         "screen DemoSinglePlayer frames 10 down 0 A\n"
+                         "up 0 A\n"
+                         "screen Scoreboard frames 5 screenshot scoreboard.png\n"
+                         "screen DemoSinglePlayer frames 10 screenshot after.png\n"
+                         "exit 0\n",
+                         "--seed 3");
+    EXPECT_EQ(code, 0) << output;
+    EXPECT_EQ(FlowLines(output),
+              (std::vector<std::string>{"the match Duel starts loading", "the match Duel has loaded: play begins",
+                                        "the match Duel runs with 1 game screens",
+                                        "the match Duel has ended: the scoreboard shows", "the match Duel is left"}))
+        << output;
+    EXPECT_EQ(CountJournals(root), 1u) << output;
+    for (const char* shot : {"scoreboard.png", "after.png"})
+        EXPECT_TRUE(fs::exists(root / shot)) << shot;
+}
+
+TEST_F(ProgramRun, TwoPadsPlayMultiplayerPauseSeeTheControlsResumeAndQuit)
+{
+    const int code = Run("screen DemoStartScreen frames 10 down 0 Start\n"
+                         "up 0 Start\n"
+                         "screen DemoMenu frames 5 down 0 Right\n"
+                         "up 0 Right\n"
+                         "frames 5 down 0 A\n"
+                         "up 0 A\n"
+                         "screen DemoMultiplayer frames 10 down 0 A\n"
+                         "up 0 A\n"
+                         "screen GameScreen frames 30 down 1 Start\n"
+                         "up 1 Start\n"
+                         "screen PauseMenu frames 5 down 1 Right\n"
+                         "up 1 Right\n"
+                         "frames 5 down 1 A\n"
+                         "up 1 A\n"
+                         "screen ControlsScreen frames 5 down 1 B\n"
+                         "up 1 B\n"
+                         "screen PauseMenu frames 5 down 1 Left\n"
+                         "up 1 Left\n"
+                         "frames 5 down 1 A\n"
+                         "up 1 A\n"
+                         "screen GameScreen frames 10 screenshot resumed.png\n"
+                         "frames 1 down 0 Start\n"
+                         "up 0 Start\n"
+                         "screen PauseMenu frames 5 down 0 Right\n"
+                         "up 0 Right\n"
+                         "frames 5 down 0 Right\n"
+                         "up 0 Right\n"
+                         "frames 5 down 0 A\n"
+                         "up 0 A\n"
+                         "screen QuitConfirmation frames 5 down 0 A\n"
+                         "up 0 A\n"
+                         "screen DemoMultiplayer frames 10 screenshot back.png\n"
+                         "exit 0\n",
+                         "");
+    EXPECT_EQ(code, 0) << output;
+    EXPECT_EQ(
+        FlowLines(output),
+        (std::vector<std::string>{"the match Deathmatch starts loading", "the match Deathmatch has loaded: play begins",
+                                  "the match Deathmatch runs with 2 game screens", "the match Deathmatch is left"}))
+        << output;
 }
 
 } // namespace
