@@ -147,6 +147,14 @@ float GameScreen::FeedShare(int32_t ticksLeft)
     return std::clamp(share, 0.0f, 1.0f);
 }
 
+Lumvek::Vector2 GameScreen::IndicatorPlace(Lumvek::Vector2 target, Lumvek::Vector2 cameraPosition,
+                                           Lumvek::Vector2 viewSize, Lumvek::Vector2 screenSize)
+{
+    const float x = (target.x - (cameraPosition.x - viewSize.x / 2.0f)) / viewSize.x * screenSize.x;
+    const float y = (1.0f - ((target.y + 0.5f) - (cameraPosition.y - viewSize.y / 2.0f)) / viewSize.y) * screenSize.y;
+    return {std::trunc(x - 15.0f), std::trunc(y)};
+}
+
 PlayerSlot* GameScreen::FindSlot() const
 {
     for (PlayerSlot& slot : frontEnd.configuration.players)
@@ -444,11 +452,10 @@ void GameScreen::UpdateIndicator(Player& player)
         indicator->visible = 0;
         return;
     }
-    const float px = (target.x - (camera.position.x - viewWidth / 2.0f)) / viewWidth * area.width;
-    const float py = (1.0f - ((target.y + 0.5f) - (camera.position.y - viewHeight / 2.0f)) / viewHeight) * area.height;
+    const Lumvek::Vector2 place = IndicatorPlace(target, camera.position, camera.viewSize, {area.width, area.height});
     indicator->visible = 1;
-    SetOffsetPoints(*indicator, YGEdgeLeft, std::trunc(px - 15.0f));
-    SetOffsetPoints(*indicator, YGEdgeTop, std::trunc(py));
+    SetOffsetPoints(*indicator, YGEdgeLeft, place.x);
+    SetOffsetPoints(*indicator, YGEdgeTop, place.y);
 }
 
 void GameScreen::OnStart(uint32_t player)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Engine/Foundation/Math.h"
 #include "Engine/Foundation/Resource.h"
 #include "Engine/Foundation/UnitRectangle.h"
 #include "Source/Ui/Kit/HudWidgets.h"
@@ -52,6 +53,11 @@ public:
     // How far a feed line is drawn in with that many ticks left: in over its first second, out over
     // its last.
     static float FeedShare(int32_t ticksLeft);
+    // Where the prompt's left and top edges go, in points of the screen, for a target in the world
+    // seen by a camera at cameraPosition showing viewSize world units over a screen of screenSize
+    // points: centred over the target, half a unit above it.
+    static Lumvek::Vector2 IndicatorPlace(Lumvek::Vector2 target, Lumvek::Vector2 cameraPosition,
+                                          Lumvek::Vector2 viewSize, Lumvek::Vector2 screenSize);
 
     // The elements the refresh writes; null before Setup and for parts without an ability.
     std::array<Lumvek::Element*, 4> abilityDials{};

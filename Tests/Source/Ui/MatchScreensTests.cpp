@@ -141,6 +141,27 @@ TEST(GameScreenRules, HealthWidthIsEmptyWithoutAMaximumAndFeedLinesDrawInAndOut)
         EXPECT_FLOAT_EQ(GameScreen::FeedShare(line.ticks), line.share) << line.ticks;
 }
 
+TEST(GameScreenRules, ThePromptStandsOverItsTargetInTheScreensPoints)
+{
+    const struct
+    {
+        Lumvek::Vector2 target, camera;
+        Lumvek::Vector2 place;
+    } cases[] = {
+        // The view's centre, on a 16 x 8 unit view over 1600 x 800 points: 100 points a unit.
+        {{10.0f, 5.0f}, {10.0f, 5.0f}, {785.0f, 350.0f}},
+        // The view's left edge, with the half unit above the target at its top.
+        {{2.0f, 8.5f}, {10.0f, 5.0f}, {-15.0f, 0.0f}},
+        {{18.0f, 0.5f}, {10.0f, 5.0f}, {1585.0f, 800.0f}},
+    };
+    for (const auto& c : cases)
+    {
+        const Lumvek::Vector2 place = GameScreen::IndicatorPlace(c.target, c.camera, {16.0f, 8.0f}, {1600.0f, 800.0f});
+        EXPECT_FLOAT_EQ(place.x, c.place.x);
+        EXPECT_FLOAT_EQ(place.y, c.place.y);
+    }
+}
+
 TEST(GameScreenRules, EveryLocalPlayerHasAnAreaOfItsOwnOverItsView)
 {
     for (uint32_t count = 1; count <= 4; ++count)
@@ -279,6 +300,45 @@ TEST_F(Hud, TheGameScreenShowsHealthAmmunitionScoresLinesAndFeed)
     app.Frame();
     EXPECT_EQ(screen.statusText->text, "");
     EXPECT_TRUE(screen.feedList->GetChildren().empty());
+}
+
+TEST_F(Hud, AbilityDialsStandCoreHeadLegsArmsAndFillWithTheirPartsEnergy)
+{
+    StartMatch({0});
+    GameScreen& basic = GameScreen::Open(*app.gui, frontEnd, 0, 1, 0);
+    app.Frame();
+    // The basic parts have no abilities: an empty row.
+    for (const Element* dial : basic.abilityDials)
+        EXPECT_EQ(dial, nullptr);
+    Screen::CloseAll(*app.gui);
+    app.Frame();
+
+    PlayerSlot& slot = match.configuration.players[0];
+    slot.loadout.head = match.ownRegistry.heads.FindIndex("HelicopterHat");
+    slot.loadout.core = match.ownRegistry.cores.FindIndex("Jetpack");
+    slot.loadout.legs = match.ownRegistry.legs.FindIndex("SpaceBoots");
+    Player& player = PlayerOn(0);
+    player.ApplyLoadout(slot.loadout);
+    GameScreen& screen = GameScreen::Open(*app.gui, frontEnd, 0, 1, 0);
+    app.Frame();
+    const float lefts[] = {-74, -22, 30};
+    for (uint32_t place = 0; place < 3; ++place)
+    {
+        ASSERT_NE(screen.abilityDials[place], nullptr) << place;
+        EXPECT_EQ(Left(*screen.abilityDials[place]), lefts[place]);
+    }
+    EXPECT_EQ(screen.abilityDials[3], nullptr);
+
+    player.core->energy = 500;
+    player.abilityPart = player.head.get();
+    app.Frame();
+    EXPECT_FLOAT_EQ(DrawnShare(*screen.abilityDials[0]->GetChildren()[0]), 0.5f);
+    const auto region = [&](uint32_t place) {
+        return dynamic_cast<const Lumvek::ImageContent&>(*screen.abilityDials[place]->GetChildren()[1]->content).region;
+    };
+    // The selected part shows its icon, the others their sketches.
+    EXPECT_EQ(region(1), player.head->data->icon);
+    EXPECT_EQ(region(0), player.core->data->sketch);
 }
 
 TEST_F(Hud, OnlyTheOwnersStartPausesAndFourPlayersGetFourScreensInTheirViews)
