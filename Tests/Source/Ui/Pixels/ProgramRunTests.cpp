@@ -5,6 +5,7 @@
 #include "Tests/TestPaths.h"
 
 #include <gtest/gtest.h>
+#include <png.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -192,6 +193,79 @@ TEST_F(ProgramRun, TwoPadsPlayMultiplayerPauseSeeTheControlsResumeAndQuit)
         (std::vector<std::string>{"the match Deathmatch starts loading", "the match Deathmatch has loaded: play begins",
                                   "the match Deathmatch runs with 2 game screens", "the match Deathmatch is left"}))
         << output;
+}
+
+// A deathmatch that runs on: nobody reaches its points while the run looks at it.
+constexpr const char* LongChallenge = R"({
+    "Name": "Duel", "Description": "A long one.", "Map": "Crossroads", "Theme": "Meadow",
+    "GameType": "Deathmatch", "TeamCount": 2,
+    "Bots": [{"TeamId": 1, "Loadout": {"Head": "BasicHead", "Core": "BasicCore", "Arms": "BasicArms",
+              "Legs": "BasicLegs"}}],
+    "Loadout": {"StartingWeapon": "Rifle"},
+    "GameTypeSettings": {"PointsToWin": 1000}
+})";
+
+// A PNG the program wrote, as rows of RGBA bytes; empty when it cannot be read.
+struct Picture
+{
+    uint32_t width = 0;
+    uint32_t height = 0;
+    std::vector<uint8_t> rgba;
+
+    const uint8_t* At(uint32_t x, uint32_t y) const { return &rgba[(size_t(y) * width + x) * 4]; }
+};
+
+Picture ReadPicture(const fs::path& file)
+{
+    Picture picture;
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&png, file.c_str()))
+        return picture;
+    png.format = PNG_FORMAT_RGBA;
+    picture.rgba.resize(PNG_IMAGE_SIZE(png));
+    if (!png_image_finish_read(&png, nullptr, picture.rgba.data(), 0, nullptr))
+        return {};
+    picture.width = png.width;
+    picture.height = png.height;
+    return picture;
+}
+
+TEST_F(ProgramRun, TheFirstMatchFramesShowTheHealthFillInItsBoxAtTheTopCentre)
+{
+    ASSERT_TRUE(Lumvek::File::WriteAllText((root / "Assets/DemoChallenges/DemoRace.data").string(),
+                                           std::string(LongChallenge)));
+    // The player has spawned in after 2 s of play.
+    const int code = Run("screen DemoStartScreen frames 10 down 0 Start\n"
+                         "up 0 Start\n"
+                         "screen DemoMenu frames 5 down 0 A\n"
+                         "up 0 A\n"
+                         "screen DemoSinglePlayer frames 10 down 0 A\n"
+                         "up 0 A\n"
+                         "screen GameScreen frames 150 screenshot match.png\n"
+                         "exit 0\n",
+                         "--seed 3");
+    EXPECT_EQ(code, 0) << output;
+    const Picture picture = ReadPicture(root / "match.png");
+    ASSERT_EQ(picture.width, 640u) << output;
+    std::error_code error;
+    fs::copy_file(root / "match.png", fs::path(Lumvek::Testing::BinaryFolder()) / "UiPixelTests" / "ProgramMatch.png",
+                  fs::copy_options::overwrite_existing, error);
+
+    // The fill's box: 200 x 20 points, 34 points from the top, centred; the health colour is R 0xBE,
+    // G 0x14, B 0x1B.
+    const auto red = [](const uint8_t* p) { return p[0] > 150 && p[1] < 70 && p[2] < 70; };
+    uint32_t inside = 0, around = 0;
+    for (uint32_t y = 20; y < 70; ++y)
+        for (uint32_t x = 222; x < 418; ++x)
+        {
+            const bool box = y >= 36 && y < 52;
+            const bool band = y < 30 || y >= 58;
+            if (box || band)
+                (box ? inside : around) += red(picture.At(x, y)) ? 1 : 0;
+        }
+    EXPECT_GT(inside, 196u * 16u / 2u) << "the health fill shows in its box";
+    EXPECT_LT(around, 196u) << "and stops at its outline";
 }
 
 } // namespace
