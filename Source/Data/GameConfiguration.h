@@ -26,6 +26,18 @@ struct WeaponSpawn
     uint32_t spawnTime = 5;
 };
 
+// Which entry of the front end set the current game up; after the match the players go back there.
+enum class GameOrigin : uint32_t
+{
+    // Nobody's menu: the dedicated server's status screen.
+    None = 0,
+    Matchmaking = 1,
+    Challenges = 2,
+    CustomGame = 3,
+    DemoSinglePlayer = 4,
+    DemoMultiplayer = 5,
+};
+
 // The general rules of a match.
 struct GameSettings
 {
@@ -152,27 +164,17 @@ public:
     // A 0 for each slot of the three lists.
     std::vector<uint32_t> CreateSlotValues() const;
 
-    // Where a set-up came from, which chooses the screen a match returns to.
-    enum class Origin : uint32_t
-    {
-        None = 0,
-        Matchmaking = 1,
-        Challenges = 2,
-        CustomGame = 3,
-        DemoSinglePlayer = 4,
-        DemoMultiplayer = 5,
-    };
-
     // The file name under which the registry holds the configuration; set by the registry.
     std::string key;
-    // Set by the front end only, never read from a file; assignment and Reset keep both.
-    Origin origin = Origin::Matchmaking;
-    // The entry of its collection the set-up was last copied from.
-    uint32_t configurationIndex = 0;
     std::string name;
     std::string description;
     // Position in its registry collection; set by the registry.
     uint32_t registryIndex = Loadout::None;
+    // Of the current set-up only: where it came from and, for a challenge or a demo game, the position
+    // of the chosen entry in its collection. Set by the front end; never read from a file, and kept by
+    // assignment and by Reset, so that they outlive the match.
+    GameOrigin origin = GameOrigin::Matchmaking;
+    uint32_t configurationIndex = Loadout::None;
     // Indices in the registry's Maps, Themes and GameTypes collections.
     uint32_t map = 0;
     uint32_t theme = 0;

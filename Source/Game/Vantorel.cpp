@@ -1,7 +1,6 @@
 #include "Source/Game/Vantorel.h"
 
 #include "Engine/Foundation/Log.h"
-#include "Engine/Foundation/Texture.h"
 #include "Engine/Runtime/Audio/AudioDevice.h"
 #include "Engine/Runtime/Core/Application.h"
 #include "Engine/Runtime/Graphics/GraphicsDevice.h"
@@ -186,7 +185,7 @@ void Vantorel_::OpenScreenAfterMatch(bool roleStopped)
     if (!ui.gui || !demo)
         return;
     Screen::CloseAll(*ui.gui);
-    using Origin = GameConfiguration::Origin;
+    using Origin = GameOrigin;
     const Origin origin = configuration.origin;
     if (roleStopped && (configuration.players.empty() || origin == Origin::None))
     {
@@ -226,7 +225,7 @@ bool Vantorel_::StartDemoMatch()
     LocalNetwork* local = StartLocalGame();
     std::vector<PlayerSlot> players = std::move(configuration.players);
     configuration = *demoSetup;
-    configuration.origin = GameConfiguration::Origin::CustomGame;
+    configuration.origin = GameOrigin::CustomGame;
     configuration.players = std::move(players);
     configuration.players.emplace_back(profile, 0);
     if (local)
@@ -356,12 +355,7 @@ void Vantorel_::Render(int64_t elapsed)
         elapsed = StepLength;
 
     if (GraphicsDevice* device = GetApplication()->GetGraphicsDevice())
-    {
-        Texture* target = device->GetTexture(GraphicsResources::TransitionTarget);
-        const DeviceSize size = device->GetSize();
-        if (target && (target->width != size.width || target->height != size.height))
-            target->SetSize(size.width, size.height, TextureFormat::ColorBuffer4x8);
-    }
+        UiResources::FitTransitionTarget(*device);
     DecayRumble(elapsed);
 
     const double dt = static_cast<double>(elapsed) / 1e9 * timeScale;

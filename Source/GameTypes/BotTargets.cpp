@@ -5,6 +5,7 @@
 #include "Source/GameTypes/Deathmatch.h"
 #include "Source/GameTypes/GameType.h"
 #include "Source/World/BotNavigator.h"
+#include "Source/World/BotSteering.h"
 #include "Source/World/Player.h"
 #include "Source/World/World.h"
 
@@ -21,6 +22,10 @@ constexpr float PickupSearchRadius = 10.0f;
 constexpr float PickupNodeRadius = 1.0f;
 // A retreating bot heads for the node this close to its point at the world's edge.
 constexpr float RetreatNodeRadius = 5.0f;
+// Nearer than this to its target a bot's shots start beyond it (the muzzle is held out about this far).
+constexpr float CloseRange = 2.0f;
+// How far from its fighting point a bot looks for somewhere else to stand.
+constexpr float StandOffRadius = 3.0f;
 
 bool HasAmmunition(const Weapon* weapon)
 {
@@ -51,7 +56,7 @@ void Wander(World& world, BotState& bot)
 }
 
 // Heads for the pickup nearest the bot, unless already on its way to one; with none about, for the
-// node under the goal it had.
+// node under the goal it had, or, once there, wherever wandering takes it.
 void Fetch(World& world, BotState& bot)
 {
     if (bot.state == BotState::Fetch && !bot.arrived)
@@ -79,6 +84,13 @@ void Fetch(World& world, BotState& bot)
             nearestDistance = distance;
         }
     }
+    // With none about, it heads for where it was going; once there, it roams the map until one comes
+    // within its sight, rather than stand where it found nothing for the rest of the match.
+    if (!nearest && bot.arrived)
+    {
+        Wander(world, bot);
+        return;
+    }
     if (nearest)
         point = {nearest->body->x, nearest->body->y};
     // The platform the pickup lies on, rather than a step above it whose centre is nearer but from
@@ -95,6 +107,42 @@ void Fetch(World& world, BotState& bot)
     bot.goalX = point.x;
     bot.state = BotState::Fetch;
     bot.target = nullptr;
+}
+
+// Where a chasing bot stands to fight: its weapon's optimal distance (varied by its offset) from the
+// target on the target's side towards the bot, on the target's node and within its ends. Where that
+// puts it right against the target, where its shots would start beyond it, or behind something solid
+// standing on the node's top that it could never walk past, it stands instead on another node near the
+// point at that distance; with none about, as far out as the node's top lets it walk.
+void PlaceAtFightingDistance(World& world, BotState& bot, const Player& target, NavNode& node)
+{
+    const Player& self = *bot.player;
+    const float range = (self.weapon->data ? self.weapon->data->optimalDistance : 0.0f) + bot.randomOffset;
+    const float margin = std::fabs(bot.randomOffset);
+    // Away from the target towards the bot; a bot level with the target keeps to its right.
+    const float side = target.body.x - self.body.x > 0.0f ? -1.0f : 1.0f;
+    const float ideal = target.body.x + side * range;
+    float x = ideal;
+    if (side < 0.0f && x < node.bounds.x)
+        x = node.bounds.x + margin;
+    else if (side > 0.0f && x > node.Right())
+        x = node.Right() - margin;
+    bot.goal = &node;
+    const float walked = BotNavigator::WalkAlongTop(world, node, target.body.x, x);
+    if (walked == x && std::fabs(x - target.body.x) >= CloseRange)
+    {
+        bot.goalX = x;
+        return;
+    }
+    if (NavNode* other = world.navigator.FindNearestNode(world, {ideal, node.Top()}, StandOffRadius, false, &node))
+    {
+        const Rectangle& b = other->bounds;
+        bot.goal = other;
+        bot.goalX =
+            b.width > 2.0f * margin ? std::clamp(ideal, b.x + margin, b.x + b.width - margin) : b.x + b.width * 0.5f;
+        return;
+    }
+    bot.goalX = walked == x ? x : walked - side * (self.body.boxWidth + margin);
 }
 
 } // namespace
@@ -118,6 +166,8 @@ void Deathmatch::ChooseBotTarget(BotState& bot)
     Player& self = *bot.player;
     World& world = *self.body.world;
     Player* target = FindNearestEnemy(self);
+    if (target != bot.target)
+        bot.closingIn = 0;
     bot.target = target;
     const bool armed = HasAmmunition(self.weapon.get());
     const bool stowedArmed = HasAmmunition(self.stowedWeapon.get());
@@ -135,25 +185,22 @@ void Deathmatch::ChooseBotTarget(BotState& bot)
         if (!node)
             return;
         bot.state = BotState::Chase;
-        bot.goal = node;
-        bot.goalX = target->body.x;
-        const float range = (self.weapon->data ? self.weapon->data->optimalDistance : 0.0f) + bot.randomOffset;
-        const float left = node->bounds.x;
-        const float right = node->Right();
-        if (target->body.x - self.body.x > 0.0f)
+        // A fighting spot from which the target cannot be shot (a wall or a bunker in between) is no
+        // place to wait: the bot makes for the target until it has a shot.
+        if (BotSteering::HasShot(world, self, *target))
+            bot.closingIn = 0;
+        else if (bot.arrived)
+            bot.closingIn = 1;
+        if (bot.closingIn)
         {
-            bot.goalX -= range;
-            if (bot.goalX < left)
-                bot.goalX = left + std::fabs(bot.randomOffset);
+            bot.goal = node;
+            bot.goalX = target->body.x;
+            return;
         }
-        else
-        {
-            bot.goalX += range;
-            if (bot.goalX > right)
-                bot.goalX = right - std::fabs(bot.randomOffset);
-        }
+        PlaceAtFightingDistance(world, bot, *target, *node);
         return;
     }
+    bot.closingIn = 0;
     if (stowedArmed)
     {
         const Rectangle& bounds = world.bounds;

@@ -169,12 +169,8 @@ void Load(Lumvek::GraphicsDevice& device, Lumvek::FileManager& files)
                    // for back faces, so the culled side is the clockwise one.
                    Sampling::Clamped, false, Lumvek::CullMode::Front);
 
-    if (Lumvek::Texture* target = device.CreateTexture(Slots::TransitionTarget, 0))
-    {
-        const Lumvek::DeviceSize size = device.GetSize();
-        target->SetSize(size.width, size.height, Lumvek::TextureFormat::ColorTarget4x8);
-        target->FinishChanges();
-    }
+    if (device.CreateTexture(Slots::TransitionTarget, 0))
+        FitTransitionTarget(device);
     CreateTexture(device, Slots::HeadingFont, "Assets/Ui/Fonts/HeadingFont.sdf");
     CreateTexture(device, Slots::ScriptFont, "Assets/Ui/Fonts/ScriptFont.sdf");
     CreateTexture(device, Slots::CanvasBackground, "Assets/Ui/Textures/CanvasBackground.png");
@@ -182,6 +178,20 @@ void Load(Lumvek::GraphicsDevice& device, Lumvek::FileManager& files)
     CreateTexture(device, Slots::WideLogo, "Assets/Ui/Textures/WideLogo.png");
     CreateTexture(device, Slots::UiAtlas, "Assets/Ui/Textures/Ui.ltd");
     CreateTexture(device, Slots::PreviewAtlas, "Assets/Ui/Textures/Preview.ltd");
+}
+
+void FitTransitionTarget(Lumvek::GraphicsDevice& device)
+{
+    Lumvek::Texture* target = device.GetTexture(GraphicsResources::TransitionTarget);
+    if (!target)
+        return;
+    const Lumvek::DeviceSize size = device.GetSize();
+    const auto lock = device.Lock();
+    if (target->width == size.width && target->height == size.height &&
+        target->format == Lumvek::TextureFormat::ColorTarget4x8)
+        return;
+    target->SetSize(size.width, size.height, Lumvek::TextureFormat::ColorTarget4x8);
+    target->FinishChanges();
 }
 
 } // namespace UiResources

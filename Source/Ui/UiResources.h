@@ -25,6 +25,11 @@ void LoadBasic(Lumvek::Gui& gui, Lumvek::GraphicsDevice& device, Lumvek::FileMan
 // target at the device's size, the fonts, the logos, the paper and the atlases. Creation goes
 // through the device under its mutex.
 void Load(Lumvek::GraphicsDevice& device, Lumvek::FileManager& files);
+// Keeps the transition's target a colour target of the back buffer's size. The device resizes its
+// targets when the window changes size; a target made on the loader thread from a size read just
+// before such a change, or changed by anything else, is put right on the next frame. Application
+// thread, every frame; cheap when nothing changed.
+void FitTransitionTarget(Lumvek::GraphicsDevice& device);
 
 } // namespace UiResources
 

@@ -96,6 +96,32 @@ private:
     const Platform* second;
 };
 
+// The nearest thing solid on a ray that is not the given platform: one-way platforms and moving or
+// dynamic bodies do not count.
+class NearestBlocker final : public b2RayCastCallback
+{
+public:
+    explicit NearestBlocker(const Platform* own) : own(own) {}
+
+    float ReportFixture(b2Fixture* fixture, const b2Vec2&, const b2Vec2&, float fraction) override
+    {
+        if (fixture->GetBody()->GetType() != b2_staticBody)
+            return -1.0f;
+        const auto* body = reinterpret_cast<const Body*>(fixture->GetUserData().pointer);
+        if (const auto* platform = dynamic_cast<const PlatformBody*>(body); platform && platform->platform)
+            if (platform->platform == own || platform->platform->oneWay)
+                return -1.0f;
+        nearest = std::min(nearest, fraction);
+        // Clipping the ray to this fixture leaves only nearer ones to report.
+        return fraction;
+    }
+
+    float nearest = 1.0f;
+
+private:
+    const Platform* own;
+};
+
 bool Blocked(World& world, Vector2 from, Vector2 to, const Platform* first, const Platform* second)
 {
     b2World* physics = world.GetPhysics();
@@ -305,7 +331,19 @@ NavNode* BotNavigator::NodeOf(const Platform* platform) const
     return node && node->platform == platform ? node : nullptr;
 }
 
-NavNode* BotNavigator::FindNearestNode(World& world, Vector2 point, float radius, bool underPoint) const
+float BotNavigator::WalkAlongTop(World& world, const NavNode& node, float x, float toX)
+{
+    b2World* physics = world.GetPhysics();
+    if (!physics || std::fabs(toX - x) < SameX)
+        return toX;
+    const float y = node.Top() + Probe;
+    NearestBlocker blocker(node.platform);
+    physics->RayCast(&blocker, b2Vec2(x, y), b2Vec2(toX, y));
+    return x + (toX - x) * blocker.nearest;
+}
+
+NavNode* BotNavigator::FindNearestNode(World& world, Vector2 point, float radius, bool underPoint,
+                                       const NavNode* except) const
 {
     NavNode* nearest = nullptr;
     float nearestDistance = 0.0f;
@@ -313,7 +351,7 @@ NavNode* BotNavigator::FindNearestNode(World& world, Vector2 point, float radius
     for (Platform& platform : world.platformGrid.Query(square))
     {
         NavNode* node = NodeOf(&platform);
-        if (!node || (underPoint && node->Top() > point.y + SameX))
+        if (!node || node == except || (underPoint && node->Top() > point.y + SameX))
             continue;
         const Rectangle& b = node->bounds;
         const float dx = point.x - std::clamp(point.x, b.x, b.x + b.width);

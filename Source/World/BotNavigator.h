@@ -108,6 +108,13 @@ struct BotState
     float aimTimer = 0.0f;
     // Ticks Interact is still held for a pickup the bot came to fetch.
     int32_t interactTicks = 0;
+    // Set while a chasing bot that came to its fighting spot without a shot at its target closes in on
+    // the target itself; cleared once it has a shot or stops chasing.
+    uint8_t closingIn = 0;
+    // Where the bot last made headway (its x and the platform under it), and the ticks since.
+    float progressX = 0.0f;
+    const Platform* progressPlatform = nullptr;
+    int32_t stuckTicks = 0;
 };
 
 // The bots of a match and the graph they find their way over: one node per static platform that is
@@ -138,7 +145,11 @@ public:
     // Of the nodes whose bounds come closer to the point than radius, the one whose centre is nearest;
     // null when there is none. Under the point: only nodes whose top is not above it, where something
     // lying at the point rests.
-    NavNode* FindNearestNode(World& world, Lumvek::Vector2 point, float radius, bool underPoint = false) const;
+    NavNode* FindNearestNode(World& world, Lumvek::Vector2 point, float radius, bool underPoint = false,
+                             const NavNode* except = nullptr) const;
+    // How far a walk along the node's top from x towards toX gets: toX, or the x where something solid
+    // standing on the top (a wall, a bunker) stops it.
+    static float WalkAlongTop(World& world, const NavNode& node, float x, float toX);
 
     // A* from the start node's waypoint nearest startX (where the bot stands) to the goal node's
     // waypoint nearest goalX: the path from start to goal, or to the waypoint nearest the goal when the

@@ -86,6 +86,9 @@ void BotSteering::Tick(BotState& bot, float dt)
 
     bot.previousGoal = bot.goal;
     ChooseTarget(bot);
+    // Arriving clears the state as the bot steers; a bot that has come to fighting distance still aims
+    // at its target, so the aim goes by what the game mode chose this tick.
+    const uint32_t chosen = bot.state;
 
     const Platform* standing = player.body.lastPlatform;
     NavNode* start = navigator.NodeOf(standing);
@@ -104,8 +107,9 @@ void BotSteering::Tick(BotState& bot, float dt)
         return;
 
     Steer(bot);
-    Aim(bot, dt);
+    Aim(bot, chosen, dt);
     Shoot(bot);
+    KeepTrackOfProgress(bot);
     if (bot.interactTicks > 0)
     {
         input[PlayerAction::Interact] = 1;
@@ -115,6 +119,27 @@ void BotSteering::Tick(BotState& bot, float dt)
     const bool emptyClip = weapon && !HasAmmunitionInClip(*weapon);
     const bool topUp = weapon && !bot.target && weapon->data && weapon->clip < weapon->data->clipSize;
     input[PlayerAction::Reload] = emptyClip || topUp ? 1 : 0;
+}
+
+void BotSteering::KeepTrackOfProgress(BotState& bot)
+{
+    const Player& player = *bot.player;
+    const Platform* standing = player.body.lastPlatform;
+    if (bot.arrived || player.IsDead() || standing != bot.progressPlatform ||
+        std::fabs(player.body.x - bot.progressX) >= StuckDistance)
+    {
+        bot.progressX = player.body.x;
+        bot.progressPlatform = standing;
+        bot.stuckTicks = 0;
+        return;
+    }
+    if (++bot.stuckTicks < StuckTicks)
+        return;
+    // Short of its goal and getting nowhere (a jump that keeps failing, a wall its plan did not foresee):
+    // the bot searches its path afresh and the game mode chooses again as if it had got there.
+    bot.stuckTicks = 0;
+    bot.lastStart = nullptr;
+    bot.arrived = 1;
 }
 
 void BotSteering::ChooseTarget(BotState& bot)
@@ -145,7 +170,9 @@ void BotSteering::Steer(BotState& bot)
         }
     const Platform* next = way->node->platform;
 
-    if (!last || next == last)
+    // A lift or anything else outside the graph is no place on the path: off it the bot walks for its
+    // goal as if in the air, until it stands on a platform it can plan from.
+    if (!last || next == last || !world.navigator.NodeOf(last))
     {
         const float d = bot.goalX - p.x;
         if (d < -w)
@@ -213,8 +240,13 @@ void BotSteering::Steer(BotState& bot)
 
 void BotSteering::Aim(BotState& bot, float dt)
 {
+    Aim(bot, bot.state, dt);
+}
+
+void BotSteering::Aim(BotState& bot, uint32_t state, float dt)
+{
     PlayerInput& input = bot.player->input;
-    if (bot.state != BotState::Chase)
+    if (state != BotState::Chase)
     {
         input.aimX = input.move;
         input.aimY = 0;
@@ -239,21 +271,26 @@ void BotSteering::Aim(BotState& bot, float dt)
 void BotSteering::Shoot(BotState& bot)
 {
     const Player& player = *bot.player;
-    const Weapon* weapon = player.weapon.get();
-    if (!weapon || !weapon->data || !bot.target || bot.target->IsDead())
-        return;
-    const Vector2 from = BonePosition(player, PlayerBone::Weapon);
-    const Vector2 to = BonePosition(*bot.target, PlayerBone::Spine);
-    if (!InSight(from, to) || !((to - from).Length() < weapon->data->maxDistance))
+    if (!bot.target || !HasShot(world, player, *bot.target))
         return;
     // About one tick in ten.
     const double draw = static_cast<double>(world.botRandom.Next()) * 100.0 / 4294967296.0;
     bot.player->input[PlayerAction::Primary] = std::round(draw) < 11.0 ? 1 : 0;
 }
 
-bool BotSteering::InSight(Vector2 from, Vector2 to) const
+bool BotSteering::HasShot(World& world, const Player& shooter, const Player& target)
 {
-    b2World* physics = const_cast<World&>(world).GetPhysics();
+    const Weapon* weapon = shooter.weapon.get();
+    if (!weapon || !weapon->data || target.IsDead())
+        return false;
+    const Vector2 from = BonePosition(shooter, PlayerBone::Weapon);
+    const Vector2 to = BonePosition(target, PlayerBone::Spine);
+    return (to - from).Length() < weapon->data->maxDistance && InSight(world, from, to);
+}
+
+bool BotSteering::InSight(World& world, Vector2 from, Vector2 to)
+{
+    b2World* physics = world.GetPhysics();
     // Box2D refuses a ray of no length; nothing lies between a point and itself.
     if (!physics || (to - from).Length() < 0.0001f)
         return true;

@@ -23,6 +23,10 @@ public:
     // A bot that came to fetch a pickup holds Interact this long after it last stood at it: long enough
     // for the player to take it, counting the tick on which the player first notices the pickup.
     static constexpr int32_t InteractHoldTicks = 16;
+    // A bot short of its goal that moves less than this far along x on one platform in this many ticks
+    // (longer than a lift's ride) is stuck.
+    static constexpr float StuckDistance = 0.5f;
+    static constexpr int32_t StuckTicks = 300;
 
     explicit BotSteering(World& world) : world(world) {}
 
@@ -36,6 +40,10 @@ public:
 
     // Whether a jump from `from` with horizontal speed vx comes down onto `to`: over it, at or above
     // its height, before falling below it. A body that is not pulled down never comes down: no.
+    // Whether the shooter's weapon has the target in sight and within its reach, so that a bot would
+    // fire at it.
+    static bool HasShot(World& world, const Player& shooter, const Player& target);
+
     static bool CanJumpTo(const BotMotion& motion, Lumvek::Vector2 from, Lumvek::Vector2 to, float vx);
     static bool CanJumpTo(const Player& player, Lumvek::Vector2 from, Lumvek::Vector2 to, float vx);
     // Whether a body of that rectangle walking off current with horizontal speed vx lands on next: yes
@@ -47,11 +55,15 @@ public:
                              const Lumvek::Rectangle& next, float vx);
 
 private:
+    // Aims as the state says: at the target when it is Chase, where the bot walks otherwise.
+    void Aim(BotState& bot, uint32_t state, float dt);
+    // Notices a bot that gets nowhere and makes it plan afresh.
+    void KeepTrackOfProgress(BotState& bot);
     // The game mode's choice of target, goal and state for the bot.
     void ChooseTarget(BotState& bot);
     // Whether nothing solid lies between the two points: one-way platforms and moving or dynamic
     // bodies do not block.
-    bool InSight(Lumvek::Vector2 from, Lumvek::Vector2 to) const;
+    static bool InSight(World& world, Lumvek::Vector2 from, Lumvek::Vector2 to);
     // Whether the player stands within its reach of a pickup.
     bool TouchesPickup(const Player& player) const;
 

@@ -17,7 +17,7 @@
 #include <algorithm>
 
 using Lumvek::Element;
-using Origin = GameConfiguration::Origin;
+using Origin = GameOrigin;
 
 namespace
 {

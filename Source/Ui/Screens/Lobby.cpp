@@ -15,7 +15,7 @@
 #include <cctype>
 
 using Lumvek::Element;
-using Origin = GameConfiguration::Origin;
+using Origin = GameOrigin;
 
 namespace
 {

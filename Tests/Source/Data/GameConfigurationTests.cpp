@@ -222,9 +222,14 @@ TEST_F(GameConfigurationTest, AssignmentTakesTheSetUpAndMakesTheModeSettingsAnew
     current.key = "Current";
     current.players.emplace_back(nullptr, 2);
     current.gameTypeSettings = std::make_unique<DeathmatchConfiguration>();
+    current.origin = GameOrigin::DemoMultiplayer;
+    current.configurationIndex = 3;
 
     current = source;
     EXPECT_EQ(current.key, "Current");
+    // Where the players came from outlives the copy, so that they go back there after the match.
+    EXPECT_EQ(current.origin, GameOrigin::DemoMultiplayer);
+    EXPECT_EQ(current.configurationIndex, 3u);
     EXPECT_EQ(current.players.size(), 1u);
     EXPECT_EQ(current.name, "Flags");
     EXPECT_EQ(current.bots.size(), 1u);

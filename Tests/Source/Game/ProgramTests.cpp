@@ -133,7 +133,7 @@ TEST_F(Program, ABotMatchPlaysToItsEndTheSameWayForOneSeed)
     {
         fs::remove_all(folder.root / "Journals");
         // The limit only keeps a match that never ends from holding the test up.
-        EXPECT_EQ(Run({"--headless", "--local", "Default", "--seed", seed, "--ticks", "400000", "--hash-log",
+        EXPECT_EQ(Run({"--headless", "--local", "Default", "--seed", seed, "--ticks", "150000", "--hash-log",
                        (folder.root / hashLog).string()}),
                   0)
             << lastOutput;

@@ -84,6 +84,76 @@ TEST_F(FullMenus, StartOnPadThreeGivesAMainMenuOfPadThreeThatStopsAtItsEndsAndSt
     EXPECT_TRUE(app.gui->GetRecord(0).active);
 }
 
+// Where Yoga laid the element out in the window: its box added up through its ancestors.
+Lumvek::Rectangle Placed(const Lumvek::Element& element)
+{
+    Lumvek::Rectangle box{0.0f, 0.0f, YGNodeLayoutGetWidth(element.GetNode()),
+                          YGNodeLayoutGetHeight(element.GetNode())};
+    for (YGNodeConstRef node = element.GetNode(); node; node = YGNodeGetParent(const_cast<YGNodeRef>(node)))
+    {
+        box.x += YGNodeLayoutGetLeft(node);
+        box.y += YGNodeLayoutGetTop(node);
+    }
+    return box;
+}
+
+TEST_F(FullMenus, TheMainMenusCircleButtonsStandWhereTheirOffsetsPutThem)
+{
+    Tap(0, ControllerButton::Start);
+    MainMenu* menu = Settle<MainMenu>();
+    ASSERT_NE(menu, nullptr);
+    const Lumvek::Element* row = menu->GetElement("Container");
+    ASSERT_NE(row, nullptr);
+    ASSERT_EQ(row->GetChildren().size(), 3u);
+    // The row: the window's width, 30 % of its height, 35 % down.
+    const Lumvek::Rectangle r = Placed(*row);
+    EXPECT_NEAR(r.x, 0.0f, 1.0f);
+    EXPECT_NEAR(r.y, 175.0f, 1.0f);
+    EXPECT_NEAR(r.width, 1000.0f, 1.0f);
+    EXPECT_NEAR(r.height, 150.0f, 1.0f);
+
+    // NOTEBOOK 15 % from the left, PLAY in the middle, STORE 15 % from the right; all three level in
+    // the middle of the row's height, PLAY (highlighted) the row's full height, the others 74 % of it.
+    // Yoga rounds the boxes to whole pixels; the offsets are shares of the unrounded sizes.
+    const float width = 0.16875f * r.width;
+    const float lefts[] = {0.15f * r.width, (r.width - width) * 0.5f, 0.85f * r.width - width};
+    const float heights[] = {0.7407407f * r.height, r.height, 0.7407407f * r.height};
+    const bool leftArrows[] = {false, true, true};
+    const bool rightArrows[] = {true, true, false};
+    for (size_t i = 0; i < 3; ++i)
+    {
+        SCOPED_TRACE(i);
+        const Lumvek::Element& button = *row->GetChildren()[i];
+        const Lumvek::Rectangle placed = Placed(button);
+        const Lumvek::Rectangle b{r.x + lefts[i], r.y + (r.height - heights[i]) * 0.5f, width, heights[i]};
+        EXPECT_NEAR(placed.x, b.x, 1.0f);
+        EXPECT_NEAR(placed.y, b.y, 1.0f);
+        EXPECT_NEAR(placed.width, b.width, 1.0f);
+        EXPECT_NEAR(placed.height, b.height, 1.0f);
+
+        // Icon 12.5 % down, label just under the circle, description under that.
+        const auto& children = button.GetChildren();
+        ASSERT_EQ(children.size(), 3u + leftArrows[i] + rightArrows[i]);
+        EXPECT_NEAR(Placed(*children[0]).y, b.y + 0.125f * b.height, 1.0f);
+        EXPECT_NEAR(Placed(*children[1]).y, b.y + 1.15f * b.height, 1.0f);
+        EXPECT_NEAR(Placed(*children[2]).y, b.y + 1.35f * b.height, 1.0f);
+        // The arrows stand outside the circle, 15 % of its width away, 40 % down.
+        size_t arrow = 3;
+        if (rightArrows[i])
+        {
+            const Lumvek::Rectangle a = Placed(*children[arrow++]);
+            EXPECT_NEAR(a.x, b.x + 1.15f * b.width, 1.0f);
+            EXPECT_NEAR(a.y, b.y + 0.4f * b.height, 1.0f);
+        }
+        if (leftArrows[i])
+        {
+            const Lumvek::Rectangle a = Placed(*children[arrow++]);
+            EXPECT_NEAR(a.x + a.width, b.x - 0.15f * b.width, 1.0f);
+            EXPECT_NEAR(a.y, b.y + 0.4f * b.height, 1.0f);
+        }
+    }
+}
+
 TEST_F(FullMenus, PlayOpensThePlayMenuAndBackReturnsToTheMainMenuOnPlay)
 {
     Tap(0, ControllerButton::Start);

@@ -14,7 +14,7 @@ namespace
 
 using namespace MatchScreenTesting;
 using Lumvek::ControllerButton;
-using Origin = GameConfiguration::Origin;
+using Origin = GameOrigin;
 
 constexpr float NaN = std::numeric_limits<float>::quiet_NaN();
 

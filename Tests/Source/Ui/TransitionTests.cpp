@@ -1,13 +1,19 @@
+#include "Engine/Foundation/File.h"
+#include "Engine/Foundation/Texture.h"
 #include "Engine/Runtime/Graphics/Geometry.h"
 #include "Source/Data/NamedAssets.h"
 #include "Source/Ui/Transitions.h"
 #include "Source/Ui/UiResources.h"
 #include "Tests/Engine/Runtime/Gui/GuiTesting.h"
+#include "Tests/TestPaths.h"
 
 #include <gtest/gtest.h>
 
+#include <cinttypes>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <numbers>
 #include <set>
 
@@ -72,6 +78,48 @@ std::vector<std::string> Commands(const Lumvek::GraphicsDevice& device, size_t f
     return lines;
 }
 
+// Compares a frame's command stream, as text, with its golden file under Tests/Source/Ui/Goldens. On a
+// difference the stream is written to Goldens/<name> under the build folder and the test fails naming
+// both files. To regenerate a golden after an intended change, run the ui tests and copy that file over
+// the golden, for example:
+//   ctest --test-dir build/test -R Transitions && cp build/test/Goldens/PageFrame.txt Tests/Source/Ui/Goldens/
+void ExpectGolden(const std::string& name, const std::string& actual)
+{
+    const std::filesystem::path golden =
+        std::filesystem::path(Lumvek::Testing::SourceFolder()) / "Tests/Source/Ui/Goldens" / name;
+    const auto [read, expected] = Lumvek::File::ReadAllText(golden.string());
+    if (read && expected == actual)
+        return;
+    const std::filesystem::path written = std::filesystem::path(Lumvek::Testing::BinaryFolder()) / "Goldens" / name;
+    std::error_code error;
+    std::filesystem::create_directories(written.parent_path(), error);
+    const bool saved = Lumvek::File::WriteAllText(written.string(), actual);
+    ADD_FAILURE() << "the frame differs from " << golden << (read ? "" : " (unreadable)") << "; it was "
+                  << (saved ? "written to " : "not written to ") << written << ":\n"
+                  << actual;
+}
+
+// The floats as text that reads the same wherever the test runs.
+std::string Floats(const float* values, size_t count)
+{
+    std::string text;
+    for (size_t i = 0; i < count; ++i)
+    {
+        char number[32];
+        std::snprintf(number, sizeof number, "%s%.5g", i ? " " : "", static_cast<double>(values[i]) + 0.0);
+        text += number;
+    }
+    return text;
+}
+
+std::string Lines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}
+
 class Transitions : public ::testing::Test
 {
 protected:
@@ -79,6 +127,37 @@ protected:
 
     TestApplication app;
 };
+
+TEST_F(Transitions, TheTargetTheyDrawTheMenuIntoFollowsTheWindowsSize)
+{
+    ASSERT_NE(app.device->CreateTexture(GraphicsResources::TransitionTarget, 0), nullptr);
+    UiResources::FitTransitionTarget(*app.device);
+    Lumvek::Texture* target = app.device->GetTexture(GraphicsResources::TransitionTarget);
+    ASSERT_NE(target, nullptr);
+    const auto expect = [&](uint32_t width, uint32_t height)
+    {
+        EXPECT_EQ(target->width, width);
+        EXPECT_EQ(target->height, height);
+        // A colour buffer would be a block of pixels the menu cannot be drawn into.
+        EXPECT_EQ(target->format, Lumvek::TextureFormat::ColorTarget4x8);
+    };
+    expect(1000, 500);
+
+    // The window changes size.
+    app.device->SetSize(640.0f, 360.0f, 1.0f);
+    UiResources::FitTransitionTarget(*app.device);
+    expect(640, 360);
+
+    // A target left at another size or made a colour buffer is put right once, and then left alone.
+    target->SetSize(1000, 500, Lumvek::TextureFormat::ColorBuffer4x8);
+    const auto version = target->version;
+    UiResources::FitTransitionTarget(*app.device);
+    expect(640, 360);
+    EXPECT_NE(target->version, version);
+    const auto fitted = target->version;
+    UiResources::FitTransitionTarget(*app.device);
+    EXPECT_EQ(target->version, fitted);
+}
 
 TEST_F(Transitions, ThePageCurvePassesItsKnownPoints)
 {
@@ -171,18 +250,21 @@ TEST_F(Transitions, AFadeFrameDrawsTheMenuImageOverBlack)
     Calls calls;
     TestMenu menu(calls);
     fade.Draw(0.0f, *app.device, GraphicsResources::TransitionTarget, menu);
-    EXPECT_EQ(Commands(*app.device, from),
-              (std::vector<std::string>{"SetColorTarget none", "Clear(0,0,0,1)", "SetMaterial ColoredImageMaterial",
-                                        "SetGeometry(ColorTransitionVertices,20)", "SetIndices(QuadIndices,0)",
-                                        "SetTexture(TransitionTarget,0)", "Draw(0,6)", "SetTexture(none,0)"}));
     Lumvek::Geometry* vertices = FindGeometry(*app.device, TransitionGeometryIds::Get().colorTransitionVertices);
     ASSERT_NE(vertices, nullptr);
     ASSERT_EQ(vertices->used, 80u);
-    // Each vertex: x, y, u, v, then the colour, white with half the alpha.
+    // The commands, then each vertex: x, y, u, v and its colour's bytes (white with half the alpha).
+    std::string frame = Lines(Commands(*app.device, from)) + "ColorTransitionVertices 4\n";
     const uint8_t* bytes = vertices->data.Data();
     for (uint32_t v = 0; v < 4; ++v)
-        EXPECT_EQ((std::vector<uint8_t>(bytes + v * 20 + 16, bytes + v * 20 + 20)),
-                  (std::vector<uint8_t>{255, 255, 255, 127}));
+    {
+        float position[4];
+        std::memcpy(position, bytes + v * 20, sizeof position);
+        const uint8_t* color = bytes + v * 20 + 16;
+        frame += Floats(position, 4) + " " +
+                 Call("rgba", unsigned(color[0]), unsigned(color[1]), unsigned(color[2]), unsigned(color[3])) + "\n";
+    }
+    ExpectGolden("FadeFrame.txt", frame);
 }
 
 TEST_F(Transitions, APageFrameDrawsTheFrontWithTheMenuAndTheBackWithPaper)
@@ -192,33 +274,31 @@ TEST_F(Transitions, APageFrameDrawsTheFrontWithTheMenuAndTheBackWithPaper)
     Calls calls;
     TestMenu menu(calls);
     page.Draw(0.0f, *app.device, GraphicsResources::TransitionTarget, menu);
-    const uint32_t stages = GraphicsCommand::StageFlags(1, 1);
-    EXPECT_EQ(
-        Commands(*app.device, from),
-        (std::vector<std::string>{"SetColorTarget none", "SetMaterial PageMaterial", "SetGeometry(PageVertices,32)",
-                                  "SetIndices(PageIndices,0)", Call("SetConstants", "PageConstants", 0, 5, 0, stages),
-                                  "SetTexture(TransitionTarget,0)", "Draw(0,864)",
-                                  Call("SetConstants", "PageConstants", 16, 5, 0, stages),
-                                  "SetTexture(CanvasBackground,0)", "Draw(864,864)", "SetTexture(none,0)"}));
 
     const TransitionGeometryIds& ids = TransitionGeometryIds::Get();
     Lumvek::Geometry* vertices = FindGeometry(*app.device, ids.pageVertices);
     Lumvek::Geometry* constants = FindGeometry(*app.device, ids.pageConstants);
     ASSERT_TRUE(vertices && constants);
-    EXPECT_EQ(vertices->used, 576u * 32u);
+    ASSERT_EQ(vertices->used % 32u, 0u);
+    ASSERT_GE(constants->used, 256u + 80u);
+    // The commands (two draws of the page's indices, front then back), the vertex count, then each
+    // face's constant block: the projection as stored, then the face sign.
+    std::string frame = Lines(Commands(*app.device, from)) + Call("PageVertices", vertices->used / 32u) + "\n";
+    for (uint32_t face = 0; face < 2; ++face)
+    {
+        float block[20];
+        std::memcpy(block, constants->data.Data() + face * 256, sizeof block);
+        frame += Call("PageConstants", face * 256) + "\n" + Floats(block, 16) + "\n" + Floats(block + 16, 4) + "\n";
+    }
+    ExpectGolden("PageFrame.txt", frame);
     // The vertex of the last quad's bottom-right corner is the page's far corner.
     PageTransition::Vertex last;
     std::memcpy(&last, vertices->data.Data() + 575 * 32, 32);
     PageTransition::Vertex expected = page.CurlVertex(100.0f, 100.0f);
     EXPECT_EQ(std::memcmp(&last, &expected, 32), 0);
-    // Each record: the projection as stored, then the face sign.
-    float front[20], back[20];
-    std::memcpy(front, constants->data.Data(), 80);
-    std::memcpy(back, constants->data.Data() + 256, 80);
+    float front[16];
+    std::memcpy(front, constants->data.Data(), 64);
     EXPECT_EQ(std::memcmp(front, page.projection.m, 64), 0);
-    EXPECT_EQ(std::memcmp(back, page.projection.m, 64), 0);
-    EXPECT_EQ(front[18], 1.0f);
-    EXPECT_EQ(back[18], -1.0f);
 
     // After the device took the frame, the next frame's mesh starts over at the first vertex.
     app.device->Render();

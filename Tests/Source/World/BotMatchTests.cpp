@@ -58,10 +58,11 @@ public:
         Bot().stowedWeapon = MakeWeapon("Shotgun", stowedClip, stowedReserve);
         Bot().stowedWeapon->owner = &Bot();
     }
-    // Places the player on the ground at x and lets it settle there for a tick of movement.
-    Player& Stand(uint8_t id, float x)
+    // Places the player at x on the ground, or on the top at y, and lets it settle there for a tick of
+    // movement.
+    Player& Stand(uint8_t id, float x, float y = 2.0f)
     {
-        Player& player = match.Place(id, {x, 2.0f});
+        Player& player = match.Place(id, {x, y});
         player.body.Move(World::TickSeconds);
         return player;
     }
@@ -89,9 +90,9 @@ TEST(BotTargets, ChasesTheNearestEnemyItIsAwareOfToFightingDistance)
 {
     BotArena arena;
     arena.Arm(10, 0, 0, 0);
-    Player& bot = arena.Stand(0, 20.0f);
-    Player& near = arena.Stand(1, 30.0f);
-    arena.Stand(2, 12.0f);
+    Player& bot = arena.Stand(0, 2.0f);
+    Player& near = arena.Stand(1, 13.0f);
+    arena.Stand(2, 6.0f);
     // Player 2 is nearer but the bot does not know of it.
     arena.Aware(1);
     arena.Choose();
@@ -102,6 +103,67 @@ TEST(BotTargets, ChasesTheNearestEnemyItIsAwareOfToFightingDistance)
     // The target is to the right: the bot keeps its weapon's distance (varied by its offset) to the left.
     const float range = bot.weapon->data->optimalDistance + state.randomOffset;
     EXPECT_FLOAT_EQ(state.goalX, near.body.x - range);
+}
+
+TEST(BotTargets, ChasesToASpotWithAShotAndClosesInWhereItHasNone)
+{
+    struct Case
+    {
+        const char* name;
+        Lumvek::Vector2 bot;
+        Lumvek::Vector2 enemy;
+    };
+    const Case cases[] = {
+        // The weapon's distance from the enemy, on the enemy's ground, lies inside the bunker.
+        {"behind the bunker", {33.0f, 2.0f}, {19.0f, 2.0f}},
+        {"behind the bunker, from the left", {15.0f, 2.0f}, {28.0f, 2.0f}},
+        // The step is two wide: on it the bot would stand against the enemy, its shots starting beyond it.
+        {"on a narrow step", {19.0f, 3.5f}, {20.0f, 3.5f}},
+        {"open ground", {10.0f, 2.0f}, {40.0f, 2.0f}},
+    };
+    for (const Case& test : cases)
+    {
+        SCOPED_TRACE(test.name);
+        BotArena arena;
+        arena.Arm(10, 0, 0, 0);
+        Player& bot = arena.Stand(0, test.bot.x, test.bot.y);
+        Player& enemy = arena.Stand(1, test.enemy.x, test.enemy.y);
+        ASSERT_NE(bot.body.lastPlatform, nullptr);
+        ASSERT_NE(enemy.body.lastPlatform, nullptr);
+        arena.Aware(1);
+        arena.Choose();
+        BotState& state = arena.State();
+        EXPECT_EQ(state.state, BotState::Chase);
+        ASSERT_NE(state.goal, nullptr);
+        const NavNode& goal = *state.goal;
+        EXPECT_GE(state.goalX, goal.bounds.x);
+        EXPECT_LE(state.goalX, goal.Right());
+        EXPECT_GE(std::fabs(state.goalX - enemy.body.x), 2.0f) << "at " << state.goalX;
+        // Standing on the enemy's own platform, nothing solid parts the spot from the enemy.
+        if (goal.platform == enemy.body.lastPlatform)
+        {
+            EXPECT_EQ(BotNavigator::WalkAlongTop(*arena.match.world, goal, enemy.body.x, state.goalX), state.goalX);
+        }
+
+        // Come to that spot, a bot without a shot at the enemy makes for the enemy itself; a bot with one
+        // stays.
+        state.arrived = 1;
+        const NavNode* spot = state.goal;
+        const float spotX = state.goalX;
+        bot.body.Reset({state.goalX, goal.Top()}, false);
+        bot.body.Move(World::TickSeconds);
+        arena.Choose();
+        if (BotSteering::HasShot(*arena.match.world, bot, enemy))
+        {
+            EXPECT_EQ(state.goal, spot);
+            EXPECT_NEAR(state.goalX, spotX, 0.01f);
+        }
+        else
+        {
+            EXPECT_EQ(state.goal, arena.match.world->navigator.NodeOf(enemy.body.lastPlatform));
+            EXPECT_FLOAT_EQ(state.goalX, enemy.body.x);
+        }
+    }
 }
 
 TEST(BotTargets, RetreatsToTheFarSideWithOnlyItsStowedWeaponLoaded)
@@ -253,15 +315,21 @@ public:
         ownWorld.reset();
     }
 
-    // Plays from the seed until the match ends or the ticks run out; true when it ended.
-    bool Play(uint32_t seed, uint32_t maximumTicks)
+    // Plays from the seed until the match ends or the ticks run out; true when it ended. Without weapons
+    // lying about and with the general rules' defaults when asked.
+    bool Play(uint32_t seed, uint32_t maximumTicks, int32_t pointsToWin = 5, bool startingWeaponsOnly = false)
     {
         const GameConfiguration* shipped = registry.configurations.Find("Default");
         EXPECT_NE(shipped, nullptr);
         if (!shipped)
             return false;
         configuration = *shipped;
-        dynamic_cast<DeathmatchConfiguration&>(*configuration.gameTypeSettings).pointsToWin = 5;
+        dynamic_cast<DeathmatchConfiguration&>(*configuration.gameTypeSettings).pointsToWin = pointsToWin;
+        if (startingWeaponsOnly)
+        {
+            configuration.weapons = {};
+            configuration.settings = {};
+        }
         std::mt19937 names(seed);
         configuration.NameBots(names);
         ownWorld = std::make_unique<World>(*this, seed);
@@ -314,4 +382,19 @@ TEST(BotMatch, TwoBotsPlayADeathmatchToItsEndAlikeUnderOneSeed)
     BotMatchRun other;
     other.Play(8, static_cast<uint32_t>(first.hashes.size()));
     EXPECT_NE(other.hashes, first.hashes);
+}
+
+// Two bots, one a team, with nothing but their starting rifles and one point to win: whatever the seed,
+// one soon shoots the other. Bots that stopped at their fighting distance and kept firing the way they
+// had last looked, stood against the enemy on a narrow step with their shots starting beyond it, stood
+// off on either side of the bunker, pressed into its wall or waited on a lift kept such matches going for
+// ever.
+TEST(BotMatch, ShortMatchesEndWithinTwoMinutesWhateverTheSeed)
+{
+    constexpr uint32_t TwoMinutes = 2 * 60 * 60;
+    BotMatchRun run;
+    for (uint32_t seed = 1; seed <= 20; ++seed)
+    {
+        EXPECT_TRUE(run.Play(seed, TwoMinutes, 1, true)) << "seed " << seed;
+    }
 }

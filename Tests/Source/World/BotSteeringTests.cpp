@@ -185,7 +185,9 @@ TEST(BotSteering, AimsEveryHalfSecondWithinFiveDegrees)
     BotState& bot = match.AddBot(10.0f);
     Player& target = match.Stand(16.0f);
     bot.target = &target;
-    bot.state = BotState::Chase;
+    // The bot stands at its fighting spot already: arriving clears the state every tick, and still it aims.
+    bot.goal = &match.Node("Ground");
+    bot.goalX = 10.0f;
     const Lumvek::Vector2 from = BonePosition(*bot.player, PlayerBone::RightHumerus);
     const Lumvek::Vector2 to = BonePosition(target, PlayerBone::Spine);
     const float truth = std::atan2(to.y - from.y, to.x - from.x);
@@ -194,7 +196,10 @@ TEST(BotSteering, AimsEveryHalfSecondWithinFiveDegrees)
     std::vector<int> changes;
     for (int tick = 1; tick <= 300; ++tick)
     {
+        // As the game mode chooses each tick.
+        bot.state = BotState::Chase;
         match.Tick(bot);
+        EXPECT_EQ(bot.arrived, 1) << "tick " << tick;
         const PlayerInput& input = bot.player->input;
         if (input.aimX == aimX && input.aimY == aimY)
             continue;
