@@ -161,6 +161,10 @@ bool ParseLaunchOptions(std::span<const std::string> arguments, LaunchOptions& o
         return false;
     }
 
+    // A dedicated server has nobody in front of it: no window, sound or screens.
+    if (options.server)
+        options.headless = true;
+
     // Without a local match nothing is stepped for them to apply to.
     if (options.localConfiguration.empty() && (options.tickLimit != 0 || !options.hashLogPath.empty()))
     {
@@ -180,7 +184,7 @@ const char* LaunchUsage()
            "  --seed <n>                seeds every random generator of the game (0 to 4294967295)\n"
            "  --ticks <n>               gives up after n ticks of the match, with exit code 2\n"
            "  --hash-log <file>         writes the world's hash after every tick of the match, a line a tick\n"
-           "  --server                  runs a dedicated server from Assets/server.config\n"
+           "  --server                  runs a dedicated server from Assets/server.config, always headless\n"
            "  --client                  joins the server of Assets/client.config with one local player\n"
            "  --matches <n>             a server or client ends with exit code 0 after n matches\n"
            "  --start-screen            the splash leads to the full game's start screen, not the demo's\n"

@@ -20,8 +20,8 @@ struct LaunchOptions
     uint64_t tickLimit = 0;
     // Where a line with the world's hash goes after every tick of the match; empty for nowhere.
     std::string hashLogPath;
-    // A dedicated server from Assets/server.config, or a client that joins the server of
-    // Assets/client.config; at most one of them, and neither with --local.
+    // A dedicated server from Assets/server.config (always headless), or a client that joins the
+    // server of Assets/client.config; at most one of them, and neither with --local.
     bool server = false;
     bool client = false;
     // The matches a server or client plays before it ends with exit code 0; 0 to go on for ever.

@@ -43,14 +43,14 @@ void LoadStartup(Vantorel_& game)
         {
             game.registryOwner->LoadAll();
             game.load.SetProgress(33);
-            // Profiles name the parts of their loadouts by the definitions just loaded.
-            if (!game.IsHeadless())
-            {
-                Lumvek::Application& application = *game.GetApplication();
+            // Profiles name the parts of their loadouts by the definitions just loaded. A headless client
+            // plays with the first profile's loadout and bindings too.
+            Lumvek::Application& application = *game.GetApplication();
+            if (!game.IsHeadless() || game.options.client)
                 Profile::LoadAll(game.profiles, application.GetFileManager().applicationRoot, *game.registryOwner);
+            if (!game.IsHeadless())
                 if (Lumvek::GraphicsDevice* device = application.GetGraphicsDevice(); device && game.ui.gui)
                     UiResources::Load(*device, application.GetFileManager());
-            }
             game.load.SetProgress(66);
             game.load.SetState(LoadState::StartupLoaded);
         });

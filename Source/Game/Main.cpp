@@ -1,7 +1,8 @@
 // The program entry: reads the command line, starts the application on the SDL host with the game's
 // system and the engine's Gui, and pumps the window's events until the application has ended.
 //
-// Exit codes: 0 when the program was closed, or when a local match ended and its journal was written;
+// Exit codes: 0 when the program was closed or interrupted (SIGINT, SIGTERM), when a local match ended
+// and its journal was written, or when a server or client played its --matches;
 // 1 for a bad command line or configuration; 2 when --ticks ran out before the match ended; 3 when the
 // match ended but its journal could not be written.
 
@@ -15,6 +16,7 @@
 #include "Source/Game/Script.h"
 #include "Source/Game/Vantorel.h"
 
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -49,6 +51,13 @@ int main(int argc, char** argv)
     std::unique_ptr<Lumvek::SdlApplication> application = Lumvek::SdlApplication::Create("Vantorel", config);
     application->GetFileManager().RegisterFormats();
     Lumvek::RegisterRuntimeFormats(application->GetFileManager());
+    // Installed after the host's own, so that an interrupt reaches the game, which stops its network
+    // role cleanly before the program ends.
+    struct sigaction action = {};
+    action.sa_handler = [](int) { Vantorel_::Interrupt(); };
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
     auto game = std::make_unique<Vantorel_>(options, std::move(hashLog));
     const LoadStatus& load = game->load;
     application->AddSystem(std::move(game));

@@ -1,7 +1,10 @@
 // The game system's way from the front end into a match and back, and the local match a command line
 // asks for.
 
+#include "Engine/Foundation/FileManager.h"
 #include "Engine/Foundation/Log.h"
+#include "Engine/Foundation/Pattern.h"
+#include "Engine/Foundation/ToString.h"
 #include "Engine/Runtime/Audio/AudioDevice.h"
 #include "Engine/Runtime/Core/Application.h"
 #include "Source/Data/DataRegistry.h"
@@ -121,6 +124,16 @@ std::unique_ptr<LocalNetwork> Vantorel_::CreateLocalNetwork(StringView path)
                                           application.GetKeyboardDevice(), application.GetMouseDevice(), window);
 }
 
+JournalWriter Vantorel_::MakeJournalWriter()
+{
+    const FileManager& files = GetApplication()->GetFileManager();
+    return [&files](const Journal& journal)
+    {
+        const std::string path = FormatText("Journals/{}.vjrn", Guid::Create());
+        return journal.Save(files, path) ? files.ResolvePath(path) : std::string();
+    };
+}
+
 std::unique_ptr<Network> Vantorel_::CreateServerNetwork(StringView path)
 {
     if (!cryptoReady)
@@ -133,6 +146,7 @@ std::unique_ptr<Network> Vantorel_::CreateServerNetwork(StringView path)
     auto role = std::make_unique<ServerNetwork>(*this, settings, seed);
     if (!role->IsListening())
         return nullptr;
+    role->SetJournalWriter(MakeJournalWriter());
     Log::Write("a dedicated server listens on port {}", settings.hostingPort);
     return role;
 }
@@ -151,10 +165,22 @@ std::unique_ptr<Network> Vantorel_::CreateClientNetwork(StringView path)
         clientId = *options.seed;
     else
         randombytes_buf(&clientId, sizeof(clientId));
-    // Until the front end adds players, the client joins with one.
+    // Until the front end adds players, the client joins with one: the first profile's.
     if (configuration.players.empty())
-        configuration.players.emplace_back(nullptr, 0);
-    return std::make_unique<ClientNetwork>(*this, settings, clientId);
+    {
+        Profile* profile = profiles.Find("player1");
+        if (!profile)
+            Log::Write("no profile \"player1\": the client's player plays without a loadout or bindings");
+        configuration.players.emplace_back(profile, 0);
+    }
+    Application& application = *GetApplication();
+    const ApplicationConfig& config = application.GetConfig();
+    auto role = std::make_unique<ClientNetwork>(*this, settings, clientId);
+    role->SetDevices(
+        application.GetControllerDevice(), application.GetKeyboardDevice(), application.GetMouseDevice(),
+        {static_cast<uint32_t>(std::max(config.width, 0)), static_cast<uint32_t>(std::max(config.height, 0))});
+    role->SetJournalWriter(MakeJournalWriter());
+    return role;
 }
 
 void Vantorel_::DriveRoleRun()
@@ -177,7 +203,10 @@ void Vantorel_::DriveRoleRun()
         return;
     }
     const bool done = options.matchLimit != 0 && matchesLeft >= options.matchLimit;
-    if (done && network && network->GetState() != NetworkState::Stopped)
+    // A server sits out its intermission first: its clients leave the match in their own time, where
+    // stopping at once would cut them off while they still show its end.
+    const bool idle = !options.server || network == nullptr || network->GetState() == NetworkState::Waiting;
+    if (done && idle && network && network->GetState() != NetworkState::Stopped)
         network->Stop();
     if (!network)
     {

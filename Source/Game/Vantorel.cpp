@@ -23,7 +23,9 @@
 #include "Source/World/Character.h"
 #include "Source/World/World.h"
 
+#include <atomic>
 #include <chrono>
+#include <thread>
 
 using namespace Lumvek;
 
@@ -33,6 +35,10 @@ namespace
 // Written by Setup and the destructor on the application thread; read there by whatever reaches the
 // game through Vantorel_::Get.
 Vantorel_* instance = nullptr;
+
+// Set by a signal handler on whatever thread the signal lands, read by the application thread.
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "a signal handler may only touch lock-free atomics");
 
 // Nanoseconds of the steady clock: a 64-bit count of nanoseconds lasts centuries, where scaling a
 // counter by a million first would overflow within hours of boot.
@@ -94,6 +100,11 @@ Vantorel_::~Vantorel_()
 Vantorel_* Vantorel_::Get()
 {
     return instance;
+}
+
+void Vantorel_::Interrupt()
+{
+    interrupted.store(true);
 }
 
 void Vantorel_::Setup()
@@ -249,6 +260,15 @@ void Vantorel_::LateUpdate(int64_t elapsed)
         return;
     if (simulatedClock)
         elapsed = StepLength;
+    if (interrupted.load())
+    {
+        // The role says goodbye first: a server disconnects its clients, a client leaves its server.
+        Log::Write("interrupted: stopping");
+        if (network)
+            network->Stop();
+        Finish(0);
+        return;
+    }
     DriveLocalRun();
     DriveRoleRun();
     if (!network || finished)
@@ -320,6 +340,10 @@ void Vantorel_::LateUpdate(int64_t elapsed)
     }
     DriveLocalRun();
     DriveRoleRun();
+    // A headless server or client follows the clock: without a pause between frames it would take a
+    // whole core only to find that no tick is due.
+    if (headless && !simulatedClock && (options.server || options.client))
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 void Vantorel_::FixedUpdate(int64_t elapsed)

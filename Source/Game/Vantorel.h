@@ -9,6 +9,7 @@
 #include "Source/Game/LaunchOptions.h"
 #include "Source/Game/LoadStatus.h"
 #include "Source/Game/Loader.h"
+#include "Source/Network/Journal.h"
 #include "Source/World/GameContext.h"
 
 #include <cstdint>
@@ -78,6 +79,9 @@ public:
 
     // The game system of the running program; null before its set-up and after its destruction.
     static Vantorel_* Get();
+    // Asks the running program to stop its network role and end: safe to call from a signal handler.
+    // The next frame acts on it.
+    static void Interrupt();
 
     // Makes the registry and starts the start-up loader.
     void Setup() override;
@@ -119,11 +123,14 @@ public:
     void PlaySound(uint32_t soundId, Lumvek::Vector2 position, Lumvek::Vector2 velocity, float volume) override;
 
     // The network roles from their role files. A file that cannot be read leaves the defaults, logged.
-    // The server and client roles are not part of the game yet: both refuse, with a message, and so
-    // they do when the cryptography library could not start.
+    // The server and client roles refuse, with a message, when the cryptography library could not
+    // start, and the server when it cannot listen on its port. Their journals go below the
+    // application folder; a client without players joins with one, of the profile "player1".
     std::unique_ptr<LocalNetwork> CreateLocalNetwork(Lumvek::StringView path);
     std::unique_ptr<Network> CreateServerNetwork(Lumvek::StringView path);
     std::unique_ptr<Network> CreateClientNetwork(Lumvek::StringView path);
+    // Writes a network role's journal to "Journals/<new GUID>.vjrn" below the application folder.
+    JournalWriter MakeJournalWriter();
     // Deletes the current role, makes this one current and publishes it; match flow 1.
     void SetNetwork(std::unique_ptr<Network> role, bool isAuthority, bool interpolates);
 

@@ -8,10 +8,13 @@
 #include "Source/Data/GameTypeData.h"
 #include "Source/Data/NameTables.h"
 #include "Source/Data/WeaponData.h"
+#include "Source/GameTypes/HitInfo.h"
 #include "Source/Network/Network.h"
+#include "Source/Network/ServerNetwork.h"
 #include "Source/World/GameContext.h"
 #include "Source/World/Item.h"
 #include "Source/World/Player.h"
+#include "Source/World/Projectile.h"
 #include "Source/World/Weapon.h"
 #include "Source/World/World.h"
 
@@ -27,7 +30,8 @@ std::unique_ptr<GameType> GameTypeData::CreateGameType(GameContext&, uint32_t) c
 
 GameType::GameType(GameContext& context, uint32_t seed) : context(context), random(seed)
 {
-    // The server role makes itself known here when it exists; every other role keeps its own lines.
+    // A server's rules send their lines, scores, spawns and kills; every other role keeps its own.
+    server = dynamic_cast<ServerNetwork*>(context.network);
     const GameConfiguration& configuration = context.configuration;
     data = context.registry ? context.registry->gameTypes.Get(configuration.gameType) : nullptr;
 
@@ -284,11 +288,52 @@ void GameType::FormatFeed(GameTypeEvent& event)
                                         GetPlayerColor(event.b), GetPlayerName(event.b));
 }
 
-// The server's messages: nothing is sent until the protocol exists.
-void GameType::SendEvent(GameTypeEventClass, const GameTypeEvent&) {}
+void GameType::AfterGameState(uint32_t, uint32_t) {}
 
-void GameType::SendScores() {}
+void GameType::SendEvent(GameTypeEventClass eventClass, const GameTypeEvent& event)
+{
+    if (server)
+        server->SendGameTypeEvent(eventClass, event);
+}
 
-void GameType::SendPlayerSpawned(Player&) {}
+void GameType::SendScores(bool reliable)
+{
+    if (server)
+        server->SendScore(teamScores, playerScores, reliable);
+}
 
-void GameType::SendPlayerKilled(Player&, const HitInfo&) {}
+void GameType::SendPlayerSpawned(Player& player)
+{
+    if (server)
+        server->SendPlayerSpawned(player);
+}
+
+void GameType::SendPlayerKilled(Player& victim, const HitInfo& hit)
+{
+    if (server)
+        server->SendPlayerKilled(victim, hit.angle, hit.push);
+}
+
+void GameType::SendPickupRemoved(const Pickup& pickup, bool hadContents)
+{
+    if (server)
+        server->SendPickupRemoved(pickup.id, hadContents);
+}
+
+void GameType::SendProjectileRemoved(const Projectile& projectile)
+{
+    if (server)
+        server->SendProjectileRemoved(projectile.id);
+}
+
+void GameType::SendTriggerCreated(const Trigger& trigger)
+{
+    if (server)
+        server->SendTriggerCreated(trigger);
+}
+
+void GameType::SendTriggerRemoved(const Trigger& trigger)
+{
+    if (server)
+        server->SendTriggerRemoved(trigger.id);
+}

@@ -20,7 +20,10 @@ class GameContext;
 class GameTypeData;
 class Item;
 class Player;
+struct Pickup;
+class Projectile;
 class ServerNetwork;
+struct Trigger;
 class Weapon;
 class World;
 struct BotState;
@@ -159,6 +162,9 @@ public:
     virtual void OnPlayerDamaged(Player& player, const HitInfo& hit);
     // Before a kill takes effect, while the match runs: where the modes score.
     virtual void OnPlayerKilled(Player& victim, const HitInfo& hit);
+    // On a client, after a state from the server's frame stateFrame was applied and its own players
+    // replayed up to frame: where a mode puts what it shows of its objectives right.
+    virtual void AfterGameState(uint32_t stateFrame, uint32_t frame);
 
     // Posting a line: kept for the local screens it is meant for, or sent to the clients by a server.
     void PostEvent(uint32_t kind, uint32_t a, uint32_t b, uint32_t c, uint8_t player, uint8_t team);
@@ -191,6 +197,17 @@ public:
     void CreateSpawnVisuals(Bone& node, bool facingLeft, SpawnIn& spawnIn);
     // A weapon taken from a weapon spawn returns there after the spawn's time; any other is dropped.
     void QueueWeaponSpawn(std::unique_ptr<Weapon> weapon);
+
+    // A kill the server reported, on a client: the debris (drawn from the world's game generator), the
+    // death sound, the player dead and out of the physics, and its place in the respawn queue.
+    void ReceiveKill(Player& victim, float angle, float speed);
+
+    // What the world and the modes tell a server's clients of the entities they remove and make; nothing
+    // on a local game or a client.
+    void SendPickupRemoved(const Pickup& pickup, bool hadContents);
+    void SendProjectileRemoved(const Projectile& projectile);
+    void SendTriggerCreated(const Trigger& trigger);
+    void SendTriggerRemoved(const Trigger& trigger);
 
     // Health, push, flinch, rumble and shake of a hit; a hit that empties the health kills.
     void DamagePlayer(Player& player, const HitInfo& hit);
@@ -239,10 +256,10 @@ protected:
     uint8_t GetTeamKey(const Player& player) const;
     uint32_t GetTeamCount() const;
     bool IsServer() const { return server != nullptr; }
-    // The server's messages to its clients. The protocol comes with the network roles; until then
-    // nothing is sent.
+    // The server's messages to every client with players; nothing on a local game or a client.
     void SendEvent(GameTypeEventClass eventClass, const GameTypeEvent& event);
-    void SendScores();
+    // Reliably by default; a mode that sends its scores every tick may send them unreliably.
+    void SendScores(bool reliable = true);
     void SendPlayerSpawned(Player& player);
     void SendPlayerKilled(Player& victim, const HitInfo& hit);
 
@@ -269,8 +286,7 @@ protected:
     std::vector<Respawn> respawns;
     std::vector<SpawnIn> spawnIns;
     std::vector<WeaponRespawn> weaponRespawns;
-    // The network role when it is a server, which the server role sets; null on a local game and a
-    // client.
+    // The network role when it is a server; null on a local game and a client.
     ServerNetwork* server = nullptr;
     Lumvek::SoundInstance ambience;
     SharedKinds sharedKinds;

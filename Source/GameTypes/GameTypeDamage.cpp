@@ -123,6 +123,34 @@ void GameType::KillPlayer(Player& victim, const HitInfo& hit)
     respawns.push_back({&victim, delay});
 }
 
+void GameType::ReceiveKill(Player& victim, float angle, float speed)
+{
+    PlayerBody& body = victim.body;
+    if (World* world = context.world)
+        world->CreateDebris(world->gameRandom, body.skeleton, body.skeleton.scale.x < 0.0f, body.velocity, angle,
+                            speed);
+    if (!context.headless)
+        context.PlaySound(Sounds::PlayerDeath, {body.x, body.y}, body.velocity, 1.0f);
+    victim.health = 0.0f;
+    victim.UpdateStates();
+    // The server's states leave a dead player of this client where it fell: nothing may move it.
+    if (body.physicsBody)
+    {
+        body.physicsBody->GetWorld()->DestroyBody(body.physicsBody);
+        body.physicsBody = nullptr;
+    }
+    body.active = 0;
+    const GameSettings& settings = context.configuration.settings;
+    const float respawnSpeed = std::max(0.0f, victim.GetEffective(&Attributes::respawnSpeed));
+    const float delay =
+        (static_cast<float>(settings.respawnTime) + static_cast<float>(victim.respawnPenalty)) * respawnSpeed;
+    victim.respawnPenalty = 0;
+    // A client does not count respawns down (the server's spawn message brings the player back), so an
+    // earlier death's entry is replaced rather than kept.
+    std::erase_if(respawns, [&victim](const Respawn& respawn) { return respawn.player == &victim; });
+    respawns.push_back({&victim, delay});
+}
+
 void GameType::DropHeldThings(Player& victim)
 {
     if (victim.carriedItem)

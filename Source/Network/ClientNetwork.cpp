@@ -3,16 +3,21 @@
 #include "Engine/Foundation/Log.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/Profile.h"
+#include "Source/Data/TriggerData.h"
 #include "Source/GameTypes/GameType.h"
 #include "Source/Network/Messages/ControlMessages.h"
 #include "Source/Network/Messages/EventMessages.h"
 #include "Source/Network/Messages/GameStateMessage.h"
 #include "Source/Network/Messages/InputMessage.h"
 #include "Source/Network/ServerNetwork.h"
+#include "Source/Network/WorldState.h"
+#include "Source/World/EntityFactory.h"
 #include "Source/World/GameContext.h"
 #include "Source/World/World.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <string>
 
 using namespace Lumvek;
@@ -248,6 +253,13 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
         if (received.frame < nextStateFrame)
             break;
         nextStateFrame = received.frame + 1;
+        // Without this a client that fell behind (a stall, a dropped backlog) would have every later
+        // input arrive after the server stepped its frame, and one that ran far ahead (frames counted
+        // through a slow load) every input refused as too early, for the rest of the match.
+        if (state == NetworkState::Playing &&
+            (received.frame >= frame || frame - received.frame > MaximumLead + RoundTripFrames()))
+            Realign(received.frame);
+        ApplyGameState(received);
         break;
     }
     case GameMessageType::PlayerSpawned:
@@ -273,14 +285,179 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
             context.gameType->SpawnPlayer(*slot.player);
         break;
     }
+    case GameMessageType::PlayerKilled:
+        ApplyKill(static_cast<const PlayerKilledMessage&>(message));
+        break;
+    case GameMessageType::PickupRemoved:
+    {
+        const auto& removed = static_cast<const PickupRemovedMessage&>(message);
+        RemovePickup(removed.pickup, removed.hasContents);
+        break;
+    }
+    case GameMessageType::ProjectileRemoved:
+        RemoveProjectile(static_cast<const ProjectileRemovedMessage&>(message).entity);
+        break;
+    case GameMessageType::TriggerRemoved:
+        RemoveTrigger(static_cast<const TriggerRemovedMessage&>(message).entity);
+        break;
+    case GameMessageType::TriggerCreated:
+        if (context.world)
+            CreateTriggerFromMessage(*context.world, static_cast<const TriggerCreatedMessage&>(message));
+        break;
     case GameMessageType::GameTypeEvent:
+    {
+        const auto& line = static_cast<const GameTypeEventMessage&>(message);
+        GameType* rules = context.gameType;
+        if (!rules)
+            break;
+        if (line.eventClass == GameTypeEventMessage::EventClass)
+            rules->PostEvent(line.kind, line.a, line.b, line.c, line.player, line.team);
+        else if (line.eventClass == GameTypeEventMessage::StatusClass)
+            rules->PostStatus(line.kind, line.a, line.b, line.c, line.player, line.team);
+        else
+            rules->PostFeedEvent(line.kind, line.a, line.b, line.c);
+        break;
+    }
     default:
         // Scores and what only a server reads change nothing here.
         break;
     }
 }
 
-void ClientNetwork::SendInputs()
+void ClientNetwork::ApplyGameState(const GameStateMessage& received)
+{
+    World* world = context.world;
+    if (!world)
+        return;
+    ::ApplyGameState(context, received.state);
+    // The platforms the state put back are stepped again with the players that stand on them.
+    const GameState& applied = received.state;
+    const uint32_t platforms = std::min<uint32_t>(applied.platformCount, static_cast<uint32_t>(statePlatforms.size()));
+    for (uint32_t i = 0; i < platforms; ++i)
+        statePlatforms[i] = applied.platforms[i].platform;
+    world->Resimulate(std::span<const uint16_t>(statePlatforms.data(), platforms), received.frame, frame);
+    if (context.gameType)
+        context.gameType->AfterGameState(received.frame, frame);
+}
+
+void ClientNetwork::ApplyKill(const PlayerKilledMessage& killed)
+{
+    if (killed.player >= World::PlayerCount || !context.world)
+        return;
+    Player& victim = context.world->players[killed.player];
+    if (!victim.present)
+        return;
+    const float angle = StateAngle(killed.debrisAngle);
+    if (context.gameType)
+        context.gameType->ReceiveKill(victim, angle, killed.debrisSpeed);
+}
+
+void ClientNetwork::RemovePickup(uint16_t id, bool fade)
+{
+    World* world = context.world;
+    Pickup* pickup = world ? world->pickups.Find(id) : nullptr;
+    // A pickup already on its way out is not removed twice.
+    if (!pickup || !pickup->body->active)
+        return;
+    if (fade)
+        pickup->CreateFadeVisual();
+    world->RemovePickup(*pickup);
+}
+
+void ClientNetwork::RemoveProjectile(uint16_t id)
+{
+    World* world = context.world;
+    std::unique_ptr<Projectile>* slot = world ? world->projectiles.Find(id) : nullptr;
+    if (!slot || !*slot || !(*slot)->GetBody().active)
+        return;
+    Projectile& projectile = **slot;
+    projectile.Explode(false);
+    projectile.RemoveTrail();
+    world->RemoveProjectile(projectile);
+}
+
+void ClientNetwork::RemoveTrigger(uint16_t id)
+{
+    World* world = context.world;
+    Trigger* trigger = world ? world->triggers.Find(id) : nullptr;
+    if (!trigger || !trigger->body->active)
+        return;
+    const TransformBody& body = *trigger->body;
+    constexpr float FadeDepth = 75.0f;
+    if (Visual* visual =
+            CreateVisualEntity(*world, {body.x, body.y}, {body.width, body.height}, {body.pivotX, body.pivotY},
+                               body.rotation, FadeDepth, body.flipX != 0, body.flipY != 0,
+                               trigger->data ? trigger->data->image : InvalidId, InvalidId, InvalidId, 0, 1, 0))
+        if (visual->image)
+            visual->image->depth = FadeDepth;
+    world->RemoveTrigger(*trigger);
+}
+
+void ClientNetwork::SetDevices(ControllerDevice* controllerDevice, KeyboardDevice* keyboardDevice,
+                               MouseDevice* mouseDevice, WindowSize windowSize)
+{
+    controller = controllerDevice;
+    keyboard = keyboardDevice;
+    mouse = mouseDevice;
+    window = windowSize;
+}
+
+void ClientNetwork::GatherInput(uint32_t forFrame)
+{
+    for (ControllerState& pad : controllerState)
+        pad.SavePrevious();
+    if (controller)
+        controllerCursor = controller->Update(controllerState, controllerCursor);
+    if (keyboard)
+        keyboardCursor = keyboard->Update(keyboardState, keyboardCursor);
+    mouseState.SavePrevious();
+    if (mouse)
+        mouseCursor = mouse->Update(mouseState, mouseCursor);
+
+    static const Profile defaultProfile;
+    for (PlayerSlot& slot : context.configuration.players)
+    {
+        const Profile& profile = slot.profile ? *slot.profile : defaultProfile;
+        PlayerInput& input = slot.player ? slot.player->input : spareInput;
+        input.Read(profile.controller, profile.keyboard, controllerState, keyboardState, mouseState, slot.localIndex,
+                   window);
+        input.SaveHistory(forFrame);
+    }
+}
+
+uint32_t ClientNetwork::RoundTripFrames() const
+{
+    Net::NetworkInfo info;
+    client->GetNetworkInfo(info);
+    return static_cast<uint32_t>(std::ceil(std::max(info.rtt, 0.0f) * 0.06f));
+}
+
+void ClientNetwork::Realign(uint32_t serverFrame)
+{
+    // The inputs must reach the server before it steps their frames: a round trip ahead (the state
+    // is half a trip old, the inputs take the other half), and a tenth of a second to spare for the
+    // frames a packet waits in the queues at both ends.
+    const uint32_t target = serverFrame + RoundTripFrames() + SpareFrames;
+    Log::Write("this client was at frame {} when the server had stepped {}: going on from frame {}", frame, serverFrame,
+               target);
+    if (frame > target)
+    {
+        // The server has stepped none of the frames given up: they are simply counted again.
+        frame = target;
+        return;
+    }
+    // The frames skipped get the current input, kept for a re-simulation and sent where the server
+    // still waits for them.
+    for (; frame < target; ++frame)
+    {
+        for (PlayerSlot& slot : context.configuration.players)
+            (slot.player ? slot.player->input : spareInput).SaveHistory(frame);
+        if (frame >= serverFrame)
+            SendInputs(frame);
+    }
+}
+
+void ClientNetwork::SendInputs(uint32_t forFrame)
 {
     const int channel = static_cast<int>(GameChannel::Unreliable);
     for (const PlayerSlot& slot : context.configuration.players)
@@ -290,7 +467,7 @@ void ClientNetwork::SendInputs()
         auto* message = static_cast<InputMessage*>(client->CreateMessage(static_cast<int>(InputMessage::Type)));
         if (!message)
             continue;
-        message->frame = frame;
+        message->frame = forFrame;
         message->player = slot.id;
         message->input = slot.player ? slot.player->input : PlayerInput();
         client->SendMessage(channel, message);
@@ -305,7 +482,8 @@ void ClientNetwork::Step(float dt)
         ++frame;
         break;
     case NetworkState::Playing:
-        SendInputs();
+        GatherInput(frame);
+        SendInputs(frame);
         ++frame;
         if (context.world)
             context.world->StepPredicted(dt);
@@ -316,6 +494,7 @@ void ClientNetwork::Step(float dt)
         if (timer > duration)
             state = NetworkState::Leaving;
         // The match goes on showing under the results; nothing is sent any more.
+        GatherInput(frame);
         ++frame;
         if (context.world)
             context.world->StepPredicted(dt);
@@ -329,6 +508,10 @@ void ClientNetwork::Step(float dt)
 
 void ClientNetwork::BeginLoading()
 {
+    // The match's players and rules exist now; the server measures by the same.
+    limits.SetConfiguration(context.configuration);
+    if (context.gameType)
+        limits.SetGameType(*context.gameType);
     state = NetworkState::Loading;
 }
 
@@ -345,6 +528,8 @@ void ClientNetwork::BeginStarting()
 void ClientNetwork::SaveJournal()
 {
     state = NetworkState::Ended;
+    if (journalWriter)
+        savedJournal = journalWriter(journal);
 }
 
 void ClientNetwork::BeginEnding()

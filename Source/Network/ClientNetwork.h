@@ -1,7 +1,9 @@
 #pragma once
 
+#include "Engine/Runtime/Input/Input.h"
 #include "Libraries/Net/Client.h"
 #include "Libraries/Net/Memory.h"
+#include "Source/Network/Journal.h"
 #include "Source/Network/Messages/MessageLimits.h"
 #include "Source/Network/Messages/VantorelAdapter.h"
 #include "Source/Network/Network.h"
@@ -10,8 +12,12 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <utility>
 
 class GameContext;
+class GameStateMessage;
+class PlayerKilledMessage;
 
 // The role of a player's machine that joins a dedicated server: it connects with a token it makes
 // itself, announces its local players, follows the server through the vote, loading, preparing and
@@ -20,6 +26,12 @@ class GameContext;
 class ClientNetwork final : public Network
 {
 public:
+    // Frames a realigned client keeps ahead of the server beyond the round trip.
+    static constexpr uint32_t SpareFrames = 6;
+    // How far ahead of the server's last state a client may run beyond the round trip: a second. The
+    // server takes inputs up to 120 frames early and a re-simulation replays at most 99 frames.
+    static constexpr uint32_t MaximumLead = 60;
+
     // Joins MatcherIp:MatcherPort over UDP, or over the transport when one is given (tests run
     // several roles in one process); the transport must outlive the role.
     ClientNetwork(GameContext& context, const ClientSettings& settings, uint64_t clientId,
@@ -36,6 +48,15 @@ public:
     void Stop() override;
     void ApplySimulatorSettings(float packetLoss, float duplication, float latency, float jitter) override;
 
+    // The devices the local players play with; any may be null, and reads as nothing pressed. The
+    // mouse aims from the window's centre.
+    void SetDevices(Lumvek::ControllerDevice* controllerDevice, Lumvek::KeyboardDevice* keyboardDevice,
+                    Lumvek::MouseDevice* mouseDevice, WindowSize windowSize);
+    // What writes the journal when a match ends; without one none is written.
+    void SetJournalWriter(JournalWriter writer) { journalWriter = std::move(writer); }
+    // The path the last journal was written to, resolved; empty until one was.
+    const std::string& GetSavedJournal() const { return savedJournal; }
+
     int32_t GetClientIndex() const { return clientIndex; }
     uint32_t GetFrame() const { return frame; }
     uint32_t GetNextStateFrame() const { return nextStateFrame; }
@@ -47,7 +68,23 @@ public:
 
 private:
     bool IsValidLoadout(uint32_t head, uint32_t core, uint32_t arms, uint32_t legs) const;
-    void SendInputs();
+    // Polls the devices and reads every local player's controls for the frame into its world player,
+    // keeping them as the frame's history entry, which a re-simulation replays.
+    void GatherInput(uint32_t forFrame);
+    // Sends every local player's input for the frame, as it stands.
+    void SendInputs(uint32_t forFrame);
+    // The server stepped the frame this client is about to send, or lies further behind it than an
+    // input may arrive early: moves the frame to the server's plus the round trip, sending and keeping
+    // the current input for every frame it skips forward.
+    void Realign(uint32_t serverFrame);
+    // The smoothed round trip to the server in frames, rounded up.
+    uint32_t RoundTripFrames() const;
+    // The event messages, each on the client's own world.
+    void ApplyGameState(const GameStateMessage& received);
+    void ApplyKill(const PlayerKilledMessage& killed);
+    void RemovePickup(uint16_t id, bool fade);
+    void RemoveProjectile(uint16_t id);
+    void RemoveTrigger(uint16_t id);
 
     GameContext& context;
     ClientSettings clientSettings;
@@ -60,6 +97,25 @@ private:
     std::array<uint32_t, 3> votingOptions{};
     uint32_t chosenOption = 0;
     MessageLimits limits;
+    Lumvek::ControllerDevice* controller = nullptr;
+    Lumvek::KeyboardDevice* keyboard = nullptr;
+    Lumvek::MouseDevice* mouse = nullptr;
+    WindowSize window;
+    // What the last polls returned, and where each poll goes on from.
+    Lumvek::ControllerStates controllerState{};
+    Lumvek::KeyboardState keyboardState;
+    Lumvek::MouseState mouseState;
+    uint32_t controllerCursor = 0;
+    uint32_t keyboardCursor = 0;
+    uint32_t mouseCursor = 0;
+    // Read into for a slot whose player has no world record yet.
+    PlayerInput spareInput;
+    // The platforms a state named, handed to the re-simulation; room for a full state's list.
+    std::array<uint16_t, 8> statePlatforms{};
+    // Stays at its default set-up with no frames: the journal records only that a match was played.
+    Journal journal;
+    JournalWriter journalWriter;
+    std::string savedJournal;
     VantorelAdapter adapter;
     Net::DefaultAllocator allocator;
     std::unique_ptr<Net::Client> client;

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -71,3 +72,7 @@ private:
     std::vector<JournalInput> inputs;
     std::vector<uint32_t> frameEnds;
 };
+
+// Writes a finished match's journal where the program keeps them and returns the resolved path, or an
+// empty text when it could not. The game system's writes "Journals/<new GUID>.vjrn".
+using JournalWriter = std::function<std::string(const Journal&)>;

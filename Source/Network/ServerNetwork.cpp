@@ -2,10 +2,13 @@
 
 #include "Engine/Foundation/Log.h"
 #include "Source/Data/DataRegistry.h"
+#include "Source/Data/TriggerData.h"
 #include "Source/GameTypes/GameType.h"
 #include "Source/Network/Messages/ControlMessages.h"
+#include "Source/Network/Messages/EventMessages.h"
 #include "Source/Network/Messages/GameStateMessage.h"
 #include "Source/Network/Messages/InputMessage.h"
+#include "Source/Network/WorldState.h"
 #include "Source/World/GameContext.h"
 #include "Source/World/World.h"
 
@@ -129,6 +132,7 @@ void ServerNetwork::Update(int64_t delta)
     case NetworkState::Voting:
         if (AdvanceTimer(delta))
         {
+            Log::Write("configured");
             TallyVotes();
             state = NetworkState::Configured;
         }
@@ -148,6 +152,7 @@ void ServerNetwork::Update(int64_t delta)
         StepFrames();
         if (state == NetworkState::Playing && time >= nextStateTime && frame >= nextStateFrame)
         {
+            StepCameras();
             SendGameStates(false);
             nextStateTime = time + serverSettings.gameStateUpdateRate;
             nextStateFrame = frame + 1;
@@ -155,11 +160,17 @@ void ServerNetwork::Update(int64_t delta)
         break;
     case NetworkState::Ended:
         if (AdvanceTimer(delta))
+        {
+            Log::Write("leaving");
             state = NetworkState::Leaving;
+        }
         break;
     case NetworkState::Ending:
         if (AdvanceTimer(delta))
+        {
+            Log::Write("waiting for players");
             BeginTimedState(NetworkState::Waiting, serverSettings.connectionTimeout);
+        }
         break;
     default:
         break;
@@ -461,14 +472,142 @@ void ServerNetwork::SendPlayerAdded(int to, const InputBuffer& buffer)
 
 void ServerNetwork::SendGameStates(bool reliable)
 {
-    // The world's share of the state is filled by the state collection once it is part of the game.
-    Broadcast<GameStateMessage>(reliable, [&](GameStateMessage& message) { message.frame = frame; });
+    for (size_t i = 0; i < clients.size(); ++i)
+        if (clients[i].HasPlayers())
+            SendTo<GameStateMessage>(static_cast<int>(i), reliable,
+                                     [&](GameStateMessage& message)
+                                     {
+                                         message.frame = frame;
+                                         GameState& seen = message.state;
+                                         seen.ownCount = seen.playerCount = seen.pickupCount = 0;
+                                         seen.platformCount = seen.projectileCount = 0;
+                                         // The buffers are walked in place: nothing is gathered per state.
+                                         for (const InputBuffer& buffer : players)
+                                             CollectViewer(context, seen,
+                                                           {buffer.player, static_cast<uint32_t>(buffer.client)},
+                                                           static_cast<uint32_t>(i));
+                                     });
+}
+
+void ServerNetwork::StepCameras()
+{
+    World* world = context.world;
+    if (!world)
+        return;
+    // The view of a client's player as the client's own screen would frame it.
+    static const float zoom = std::sqrt(512.0f);
+    constexpr float aspect = 0.75f;
+    const auto dt = static_cast<float>(serverSettings.gameStateUpdateRate);
+    for (Player* player : world->activePlayers)
+    {
+        Camera& camera = player->camera;
+        if (player->IsDead() && !camera.snap)
+            continue;
+        camera.Step(dt, zoom, aspect, {player->body.x, player->body.y}, player->GetCameraFocus(), world->bounds);
+    }
+}
+
+void ServerNetwork::SendScore(const std::vector<ScoreEntry>& teams, const std::vector<ScoreEntry>& scores,
+                              bool reliable)
+{
+    Broadcast<ScoreMessage>(reliable,
+                            [&](ScoreMessage& message)
+                            {
+                                const auto copy = [](const std::vector<ScoreEntry>& from, auto& to, uint32_t& count)
+                                {
+                                    count = static_cast<uint32_t>(std::min<size_t>(from.size(), to.size()));
+                                    for (uint32_t i = 0; i < count; ++i)
+                                        to[i] = {from[i].index, from[i].score};
+                                };
+                                copy(teams, message.teams, message.teamCount);
+                                copy(scores, message.players, message.playerCount);
+                            });
+}
+
+void ServerNetwork::SendPlayerSpawned(const Player& player)
+{
+    Broadcast<PlayerSpawnedMessage>(true,
+                                    [&](PlayerSpawnedMessage& message)
+                                    {
+                                        message.player = player.index;
+                                        message.position = {player.body.x, player.body.y};
+                                        message.facesLeft = player.aimDirection.x < 0.0f;
+                                    });
+}
+
+void ServerNetwork::SendPlayerKilled(const Player& victim, float angle, float speed)
+{
+    Broadcast<PlayerKilledMessage>(true,
+                                   [&](PlayerKilledMessage& message)
+                                   {
+                                       message.player = victim.index;
+                                       message.debrisAngle = angle * 57.29578f;
+                                       message.debrisSpeed = speed;
+                                   });
+}
+
+void ServerNetwork::SendPickupRemoved(uint16_t pickup, bool hadContents)
+{
+    Broadcast<PickupRemovedMessage>(true,
+                                    [&](PickupRemovedMessage& message)
+                                    {
+                                        message.pickup = pickup;
+                                        message.hasContents = hadContents;
+                                    });
+}
+
+void ServerNetwork::SendProjectileRemoved(uint16_t projectile)
+{
+    Broadcast<ProjectileRemovedMessage>(true, [&](ProjectileRemovedMessage& message) { message.entity = projectile; });
+}
+
+void ServerNetwork::SendTriggerRemoved(uint16_t trigger)
+{
+    Broadcast<TriggerRemovedMessage>(true, [&](TriggerRemovedMessage& message) { message.entity = trigger; });
+}
+
+void ServerNetwork::SendTriggerCreated(const Trigger& trigger)
+{
+    // A trigger without a definition could not be made again on the other side.
+    if (!trigger.data || !trigger.body)
+        return;
+    Broadcast<TriggerCreatedMessage>(true,
+                                     [&](TriggerCreatedMessage& message)
+                                     {
+                                         const TransformBody& body = *trigger.body;
+                                         message.trigger = trigger.id;
+                                         message.definition = trigger.data->index;
+                                         message.position = {body.x, body.y};
+                                         message.size = {body.width, body.height};
+                                         message.pivot = {body.pivotX, body.pivotY};
+                                         message.rotation = body.rotation * 57.29578f;
+                                         message.flipped = body.flipX != 0;
+                                     });
+}
+
+void ServerNetwork::SendGameTypeEvent(GameTypeEventClass eventClass, const GameTypeEvent& event)
+{
+    Broadcast<GameTypeEventMessage>(true,
+                                    [&](GameTypeEventMessage& message)
+                                    {
+                                        message.eventClass = static_cast<uint32_t>(eventClass);
+                                        message.kind = event.kind;
+                                        message.a = event.a;
+                                        message.b = event.b;
+                                        message.c = event.c;
+                                        message.player = event.player;
+                                        message.team = event.team;
+                                    });
 }
 
 void ServerNetwork::BeginLoading()
 {
     Log::Write("loading");
     limits.SetConfiguration(context.configuration);
+    // Both ends measure lines and scores by the same rules: the clients made theirs from the same
+    // configuration.
+    if (context.gameType)
+        limits.SetGameType(*context.gameType);
     BeginTimedState(NetworkState::Loading, serverSettings.loadDuration);
     Broadcast<SetConfigurationMessage>(true,
                                        [&](SetConfigurationMessage& message)
@@ -518,17 +657,23 @@ void ServerNetwork::BeginStarting()
 void ServerNetwork::SaveJournal()
 {
     SendGameStates(true);
+    if (context.gameType)
+        SendScore(context.gameType->GetTeamScores(), context.gameType->GetPlayerScores(), true);
     Broadcast<EndGameMessage>(true,
                               [&](EndGameMessage& message)
                               {
                                   message.duration = settings.endDuration;
                                   message.intermission = serverSettings.intermissionDuration;
                               });
+    Log::Write("ended");
+    if (journalWriter)
+        savedJournal = journalWriter(journal);
     BeginTimedState(NetworkState::Ended, settings.endDuration);
 }
 
 void ServerNetwork::BeginEnding()
 {
+    Log::Write("intermission");
     BeginTimedState(NetworkState::Ending, serverSettings.intermissionDuration);
 }
 

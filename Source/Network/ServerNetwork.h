@@ -2,6 +2,7 @@
 
 #include "Libraries/Net/Memory.h"
 #include "Libraries/Net/Server.h"
+#include "Source/Network/Journal.h"
 #include "Source/Network/Messages/MessageLimits.h"
 #include "Source/Network/Messages/VantorelAdapter.h"
 #include "Source/Network/Network.h"
@@ -10,11 +11,18 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 class GameContext;
 class AddPlayerMessage;
+class Player;
+struct GameTypeEvent;
 struct LoadoutParts;
+struct ScoreEntry;
+struct Trigger;
+enum class GameTypeEventClass : uint32_t;
 
 // The key connect tokens are sealed with; the client role holds the same one.
 extern const uint8_t GameServerKey[Net::KeyBytes];
@@ -57,6 +65,23 @@ public:
     void Stop() override;
     void ApplySimulatorSettings(float packetLoss, float duplication, float latency, float jitter) override;
 
+    // What writes the journal when a match ends; without one none is written.
+    void SetJournalWriter(JournalWriter writer) { journalWriter = std::move(writer); }
+    // The path the last journal was written to, resolved; empty until one was.
+    const std::string& GetSavedJournal() const { return savedJournal; }
+
+    // What the game rules and the world tell every client with players, as it happens. Each message
+    // goes only where the channel can take it.
+    void SendScore(const std::vector<ScoreEntry>& teams, const std::vector<ScoreEntry>& players, bool reliable);
+    void SendPlayerSpawned(const Player& player);
+    // The kill's debris direction (radians) and speed.
+    void SendPlayerKilled(const Player& victim, float angle, float speed);
+    void SendPickupRemoved(uint16_t pickup, bool hadContents);
+    void SendProjectileRemoved(uint16_t projectile);
+    void SendTriggerCreated(const Trigger& trigger);
+    void SendTriggerRemoved(uint16_t trigger);
+    void SendGameTypeEvent(GameTypeEventClass eventClass, const GameTypeEvent& event);
+
     const ServerSettings& GetServerSettings() const { return serverSettings; }
     // False when the socket did not open or the slots did not fit: the role stops at its first update.
     bool IsListening() const { return server->IsRunning(); }
@@ -93,7 +118,11 @@ private:
     template <class Message, class Fill> void Broadcast(bool reliable, const Fill& fill);
     template <class Message, class Fill> void SendTo(int client, bool reliable, const Fill& fill);
     void SendPlayerAdded(int to, const InputBuffer& buffer);
+    // Every client with players gets its own part of the world as it stands at the current frame.
     void SendGameStates(bool reliable);
+    // The players' cameras decide what each client's state holds; they follow their players at the
+    // rate the states go out.
+    void StepCameras();
 
     GameContext& context;
     ServerSettings serverSettings;
@@ -109,6 +138,10 @@ private:
     uint32_t chosenOption = 0;
     uint64_t optionSeed;
     MessageLimits limits;
+    // Stays at its default set-up with no frames: the journal records only that a match was played.
+    Journal journal;
+    JournalWriter journalWriter;
+    std::string savedJournal;
     VantorelAdapter adapter;
     Net::DefaultAllocator allocator;
     std::unique_ptr<Net::Server> server;

@@ -60,7 +60,8 @@ void Pickup::CreateFadeVisual()
 void Pickup::End()
 {
     World& world = *body->world;
-    // A server tells its clients here, once the protocol's messages exist.
+    if (GameType* gameType = world.GetContext().gameType)
+        gameType->SendPickupRemoved(*this, weapon || item);
     if (weapon)
     {
         // QueueWeaponSpawn drops a weapon that came from no spawn.
@@ -115,6 +116,8 @@ void Pickup::GiveTo(Player& player)
         if (GameType* gameType = world.GetContext().gameType; gameType && data)
             gameType->PostStatus(gameType->GetSharedKinds().pickedUpWeapon, data->index, GameTypeEvent::NoArgument,
                                  GameTypeEvent::NoArgument, player.index, GameTypeEvent::EveryTeam);
+        if (GameType* gameType = world.GetContext().gameType)
+            gameType->SendPickupRemoved(*this, true);
         world.RemovePickup(*this);
     }
     else if (item)
@@ -124,6 +127,8 @@ void Pickup::GiveTo(Player& player)
         Item& taken = *item;
         player.HoldItem(std::move(item), position, body->rotation, body->flipY);
         taken.OnTaken();
+        if (GameType* gameType = world.GetContext().gameType)
+            gameType->SendPickupRemoved(*this, true);
         world.RemovePickup(*this);
     }
 }

@@ -257,7 +257,8 @@ void Projectile::Destroy()
     Explode(true);
     RemoveTrail();
     OnDestroy(age);
-    // A server tells its clients here, once the protocol's messages exist.
+    if (GameType* gameType = GetWorld().GetContext().gameType)
+        gameType->SendProjectileRemoved(*this);
     GetWorld().RemoveProjectile(*this);
 }
 

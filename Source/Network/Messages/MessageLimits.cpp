@@ -2,6 +2,7 @@
 
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/GameConfiguration.h"
+#include "Source/GameTypes/GameType.h"
 
 #include <algorithm>
 
@@ -30,6 +31,13 @@ void MessageLimits::SetConfiguration(const GameConfiguration& configuration)
     const size_t players =
         configuration.players.size() + configuration.remotePlayers.size() + configuration.bots.size();
     playerCount = static_cast<uint32_t>(std::min<size_t>(players, MaxScoreEntries));
+}
+
+void MessageLimits::SetGameType(const GameType& rules)
+{
+    eventKinds = rules.GetKindCount();
+    lowestScore = rules.GetLowestScore();
+    targetScore = rules.GetTargetScore();
 }
 
 uint32_t MessageLimits::GetTeamScoreCount() const

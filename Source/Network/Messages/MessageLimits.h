@@ -4,6 +4,7 @@
 
 class DataRegistry;
 class GameConfiguration;
+class GameType;
 
 // The bounds of the game messages' fields that depend on the loaded definitions and on the running
 // match: a definition index travels in as few bits as its list needs, so both ends must agree on these
@@ -18,6 +19,8 @@ struct MessageLimits
 
     // Takes the score lists' lengths from the match's set-up.
     void SetConfiguration(const GameConfiguration& configuration);
+    // Takes the event kinds and the score range from the match's rules once they exist.
+    void SetGameType(const GameType& rules);
 
     // Entries of the two score lists: one per team, or one per player in a free-for-all game.
     uint32_t GetTeamScoreCount() const;

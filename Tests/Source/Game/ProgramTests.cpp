@@ -7,13 +7,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <atomic>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <netinet/in.h>
 #include <spawn.h>
 #include <string>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -86,6 +91,15 @@ struct Program : testing::Test
     // Runs the program with the arguments, its output into a file of the folder; its exit code.
     int Run(const std::vector<std::string>& arguments)
     {
+        const pid_t child = Start(arguments, "output.txt");
+        const int code = Wait(child);
+        lastOutput = Read("output.txt");
+        return code;
+    }
+    // Starts the program with the arguments, its output into the named file of the folder; its
+    // process id, or -1.
+    pid_t Start(const std::vector<std::string>& arguments, const std::string& outputName)
+    {
         std::vector<std::string> words{Path()};
         words.insert(words.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv;
@@ -93,7 +107,7 @@ struct Program : testing::Test
             argv.push_back(word.data());
         argv.push_back(nullptr);
 
-        const std::string output = (folder.root / "output.txt").string();
+        const std::string output = (folder.root / outputName).string();
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -101,13 +115,27 @@ struct Program : testing::Test
         pid_t child = 0;
         const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
-        if (spawned != 0)
+        return spawned == 0 ? child : -1;
+    }
+    // The exit code of a started program, or -1 when it did not exit by itself. One that runs for a
+    // minute more is killed, so that a hung run fails instead of holding the test up.
+    static int Wait(pid_t child)
+    {
+        if (child < 0)
             return -1;
         int status = 0;
-        if (waitpid(child, &status, 0) != child || !WIFEXITED(status))
-            return -1;
-        lastOutput = Read("output.txt");
-        return WEXITSTATUS(status);
+        for (int waited = 0; waited < 6000; ++waited)
+        {
+            const pid_t done = waitpid(child, &status, WNOHANG);
+            if (done == child)
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            if (done < 0)
+                return -1;
+            ::usleep(10'000);
+        }
+        ::kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+        return -1;
     }
 
     ScratchFolder folder;
@@ -187,4 +215,113 @@ TEST_F(Program, BadCommandLinesEndWithAMessageAndCode1)
         EXPECT_EQ(Run(test.arguments), 1) << test.message;
         EXPECT_NE(lastOutput.find(test.message), std::string::npos) << lastOutput;
     }
+}
+
+namespace
+{
+
+// A UDP port of the loopback address that nothing uses now, so that parallel runs do not meet.
+uint16_t FreePort()
+{
+    const int handle = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    uint16_t port = 0;
+    if (handle >= 0 && ::bind(handle, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        ::getsockname(handle, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    if (handle >= 0)
+        ::close(handle);
+    return port;
+}
+
+// A deathmatch over a map with nothing to stand on: the first player to fall out of the world scores
+// the only point needed, so a match lasts little more than its spawn-in.
+constexpr const char* FallMatch = R"({"Name": "{}", "Map": "Drop", "Theme": "Meadow", "GameType": "Deathmatch",
+    "TeamCount": 2, "Loadout": {"StartingWeapon": "Rifle"},
+    "GameTypeSettings": {"PointsToWin": 1, "PointsPerSuicide": 1}})";
+
+std::string Named(const char* text, const std::string& name)
+{
+    std::string named = text;
+    named.replace(named.find("{}"), 2, name);
+    return named;
+}
+
+} // namespace
+
+// A dedicated server and two clients, three processes on the loopback address, play one match each
+// and exit 0; each writes a journal of the default set-up alone.
+TEST_F(Program, AServerAndTwoClientsPlayAMatchOverTheLoopbackAndExit)
+{
+    const uint16_t port = FreePort();
+    ASSERT_NE(port, 0);
+    // Crossroads with its platforms taken away.
+    std::string map = Read("Assets/Maps/Crossroads/Data.json");
+    const size_t entities = map.find("\"Entities\"");
+    ASSERT_NE(entities, std::string::npos);
+    map = map.substr(0, entities) +
+          R"("Entities": {"Platforms": [], "Hazards": [], "Visuals": [], "Zones": [], "Interactions": []}, )" +
+          R"("Backgrounds": []})";
+    Write("Assets/Maps/Drop/Data.json", map);
+    Write("Assets/Maps/Maps.json", R"(["Crossroads", "Hilltop", "Drop"])");
+    // Whichever option the vote takes, the match is a short one.
+    Write("Assets/Configurations/Configurations.json", R"(["FallA", "FallB", "FallC"])");
+    for (const char* name : {"FallA", "FallB", "FallC"})
+        Write(std::string("Assets/Configurations/") + name + ".data", Named(FallMatch, name));
+    const std::string durations = "PrepareDuration = 0.2 EndDuration = 0.2 ";
+    Write("Assets/server.config", "{ " + durations + "HostingIp = \"127.0.0.1\" HostingPort = " + std::to_string(port) +
+                                      " MinimumPlayers = 2 MaximumPlayers = 2 ConnectionTimeout = 0.2 "
+                                      "IntermissionDuration = 0.3 VoteDuration = 0.2 LoadDuration = 0.2 }");
+    Write("Assets/client.config",
+          "{ " + durations + "MatcherIp = \"127.0.0.1\" MatcherPort = " + std::to_string(port) + " }");
+
+    const pid_t server = Start({"--headless", "--server", "--matches", "1", "--seed", "3"}, "server.txt");
+    const pid_t first = Start({"--headless", "--client", "--matches", "1", "--seed", "11"}, "first.txt");
+    const pid_t second = Start({"--headless", "--client", "--matches", "1", "--seed", "12"}, "second.txt");
+    EXPECT_EQ(Wait(first), 0) << Read("first.txt");
+    EXPECT_EQ(Wait(second), 0) << Read("second.txt");
+    EXPECT_EQ(Wait(server), 0) << Read("server.txt");
+
+    const std::string log = Read("server.txt");
+    for (const char* step : {"configuring", "loading", "preparing", "starting", "saved journal to", "stopping"})
+        EXPECT_NE(log.find(step), std::string::npos) << step << "\n" << log;
+    size_t journals = 0;
+    for (const auto& entry : fs::directory_iterator(folder.root / "Journals"))
+    {
+        ++journals;
+        EXPECT_EQ(fs::file_size(entry.path()), 173u);
+    }
+    EXPECT_EQ(journals, 3u);
+}
+
+// An interrupt stops a dedicated server cleanly: it exits 0, and its client learns at once that it is
+// gone rather than after the connection's time-out.
+TEST_F(Program, AnInterruptedServerDisconnectsItsClientsAndExits0)
+{
+    const uint16_t port = FreePort();
+    ASSERT_NE(port, 0);
+    Write("Assets/server.config", "{ HostingIp = \"127.0.0.1\" HostingPort = " + std::to_string(port) +
+                                      " MinimumPlayers = 2 MaximumPlayers = 2 ConnectionTimeout = 30.0 }");
+    Write("Assets/client.config", "{ MatcherIp = \"127.0.0.1\" MatcherPort = " + std::to_string(port) + " }");
+    const pid_t server = Start({"--server"}, "server.txt");
+    const pid_t client = Start({"--headless", "--client"}, "client.txt");
+    bool joined = false;
+    for (int waited = 0; waited < 3000 && !joined; ++waited)
+    {
+        joined = Read("server.txt").find("adding 1 players for") != std::string::npos;
+        ::usleep(10'000);
+    }
+    EXPECT_TRUE(joined) << Read("server.txt");
+    const auto interrupted = std::chrono::steady_clock::now();
+    ::kill(server, SIGINT);
+    EXPECT_EQ(Wait(server), 0) << Read("server.txt");
+    // Without the server's goodbye the client would wait out the connection's ten seconds.
+    EXPECT_EQ(Wait(client), 1) << Read("client.txt");
+    EXPECT_LT(std::chrono::steady_clock::now() - interrupted, std::chrono::seconds(5));
+    const std::string log = Read("server.txt");
+    EXPECT_NE(log.find("interrupted: stopping"), std::string::npos) << log;
+    EXPECT_NE(Read("client.txt").find("disconnected"), std::string::npos) << Read("client.txt");
 }

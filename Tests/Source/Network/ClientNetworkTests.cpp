@@ -1,13 +1,18 @@
 #include "Libraries/Net/Socket.h"
+#include "Source/Data/WeaponData.h"
 #include "Source/Network/ClientNetwork.h"
 #include "Source/Network/Messages/ControlMessages.h"
 #include "Source/Network/Messages/EventMessages.h"
 #include "Source/Network/Messages/GameStateMessage.h"
 #include "Source/Network/Messages/VantorelMessageFactory.h"
 #include "Source/Network/ServerNetwork.h"
+#include "Source/Network/WorldState.h"
+#include "Source/World/EntityFactory.h"
 #include "Source/World/GameContext.h"
+#include "Source/World/World.h"
 #include "Tests/LogCapture.h"
 #include "Tests/Source/Data/RegistryTestFolder.h"
+#include "Tests/Source/GameTypes/MatchTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -213,4 +218,122 @@ TEST_F(ClientNetworkTest, ItIgnoresWhatItCannotHoldAndDropsOldStates)
     client->ApplyMessage(spawned);
     EXPECT_TRUE(clientContext.configuration.players[0].pendingSpawn) << "no world player yet: kept for later";
     EXPECT_EQ(clientContext.configuration.players[0].spawnPosition.x, 3.0f);
+}
+
+// The server's events on a client's own world: each changes what it names and nothing else, and names
+// that are not there change nothing.
+TEST(ClientNetworkEvents, EventsChangeWhatTheyNameOnTheClientsWorld)
+{
+    MatchTesting::Match match(true);
+    match.AddLocal(0, 0, 0);
+    match.AddBot(1, 1);
+    match.Load("Crossroads");
+    GameType& rules = match.CreateRules();
+    Player& own = match.Place(0, {8.0f, 4.0f});
+    Player& other = match.Place(1, {16.0f, 4.0f});
+
+    Net::MemoryNetwork network;
+    Net::MemoryTransport transport(network, Net::Address(10, 0, 0, 2, 50000));
+    ClientSettings settings;
+    settings.matcherIp = "10.0.0.1";
+    settings.matcherPort = 40000;
+    ClientNetwork client(match, settings, 5, &transport);
+    const MessageLimits limits = MessageLimits::FromRegistry(match.ownRegistry);
+    Net::DefaultAllocator allocator;
+    VantorelMessageFactory factory(allocator, limits);
+    std::vector<Net::Message*> made;
+    struct Release
+    {
+        std::vector<Net::Message*>& made;
+        VantorelMessageFactory& factory;
+        ~Release()
+        {
+            for (Net::Message* message : made)
+                factory.ReleaseMessage(message);
+        }
+    } release{made, factory};
+    auto make = [&]<class Message>(std::type_identity<Message>) -> Message&
+    {
+        made.push_back(factory.CreateMessage(static_cast<int>(Message::Type)));
+        return static_cast<Message&>(*made.back());
+    };
+
+    // A kill: debris, the player dead and out of play, waiting to respawn; an index past the players
+    // changes nothing.
+    auto& killed = make(std::type_identity<PlayerKilledMessage>());
+    killed.player = 16;
+    client.ApplyMessage(killed);
+    EXPECT_TRUE(rules.GetRespawns().empty());
+    killed.player = 1;
+    killed.debrisAngle = 450.0f;
+    killed.debrisSpeed = 3.0f;
+    client.ApplyMessage(killed);
+    EXPECT_TRUE(other.IsDead());
+    EXPECT_FALSE(other.body.active);
+    ASSERT_EQ(rules.GetRespawns().size(), 1u);
+    EXPECT_EQ(rules.GetRespawns()[0].player, &other);
+    client.ApplyMessage(killed);
+    EXPECT_EQ(rules.GetRespawns().size(), 1u) << "one entry however often it is told";
+    EXPECT_FALSE(own.IsDead());
+
+    // A pickup goes once; an id nobody has changes nothing.
+    const WeaponData* rifle = match.ownRegistry.weapons.Find("Rifle");
+    std::unique_ptr<Weapon> weapon = rifle->Create();
+    weapon->data = rifle;
+    SpawnPoint place;
+    place.x = 20.0f;
+    place.y = 4.0f;
+    Pickup* pickup = CreateWeaponPickupEntity(*match.world, place, 0.0f, {}, false, weapon, -1, 0);
+    ASSERT_NE(pickup, nullptr);
+    auto& taken = make(std::type_identity<PickupRemovedMessage>());
+    taken.pickup = static_cast<uint16_t>(pickup->id + 1);
+    client.ApplyMessage(taken);
+    EXPECT_TRUE(pickup->body->active);
+    taken.pickup = pickup->id;
+    taken.hasContents = true;
+    client.ApplyMessage(taken);
+    client.ApplyMessage(taken);
+    EXPECT_FALSE(pickup->body->active);
+
+    // A trigger made from the server's word, and taken away again.
+    auto& created = make(std::type_identity<TriggerCreatedMessage>());
+    created.trigger = 7;
+    created.definition = 0;
+    created.position = {12.0f, 3.0f};
+    created.size = {1.0f, 1.0f};
+    client.ApplyMessage(created);
+    Trigger* trigger = match.world->triggers.Find(7);
+    ASSERT_NE(trigger, nullptr);
+    EXPECT_TRUE(trigger->body->active);
+    auto& gone = make(std::type_identity<TriggerRemovedMessage>());
+    gone.entity = 7;
+    client.ApplyMessage(gone);
+    EXPECT_FALSE(trigger->body->active);
+
+    // A feed line is posted here; scores are the server's business and change nothing.
+    auto& line = make(std::type_identity<GameTypeEventMessage>());
+    line.eventClass = GameTypeEventMessage::FeedClass;
+    line.kind = rules.GetSharedKinds().died;
+    line.a = 1;
+    const size_t feed = rules.GetFeed().size();
+    client.ApplyMessage(line);
+    EXPECT_EQ(rules.GetFeed().size(), feed + 1);
+    const std::vector<ScoreEntry> scores = rules.GetTeamScores();
+    auto& score = make(std::type_identity<ScoreMessage>());
+    score.teamCount = 1;
+    score.teams[0] = {0, 5};
+    client.ApplyMessage(score);
+    EXPECT_EQ(rules.GetTeamScores(), scores);
+
+    // A state puts the client's own player where the server has it.
+    auto& start = make(std::type_identity<StartGameMessage>());
+    client.ApplyMessage(start);
+    auto& state = make(std::type_identity<GameStateMessage>());
+    state.frame = 0;
+    state.state.ownCount = 1;
+    CollectFullPlayerState(state.state.ownPlayers[0], own);
+    state.state.ownPlayers[0].position = {9.5f, 5.0f};
+    client.ApplyMessage(state);
+    EXPECT_EQ(own.body.x, 9.5f);
+    EXPECT_EQ(own.body.y, 5.0f);
 }

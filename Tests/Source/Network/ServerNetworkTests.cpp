@@ -2,6 +2,7 @@
 #include "Libraries/Net/ConnectToken.h"
 #include "Libraries/Net/Socket.h"
 #include "Source/Network/Messages/ControlMessages.h"
+#include "Source/Network/Messages/GameStateMessage.h"
 #include "Source/Network/Messages/InputMessage.h"
 #include "Source/Network/ServerNetwork.h"
 #include "Source/World/GameContext.h"
@@ -299,4 +300,94 @@ TEST_F(ServerNetworkTest, WithoutPlayersTheStepLoopEndsAtTheDeadline)
     server->Update(1'010'000'000);
     // 1.01 s, past a first deadline of 0.25 s: the frames up to the deadline, and no more.
     EXPECT_EQ(server->GetFrame(), 46u);
+}
+
+TEST_F(ServerNetworkTest, TheFirstDeadlineFollowsTheCountdownAndFrame120RepeatsRecord119)
+{
+    settings.maximumPlayers = 1;
+    settings.forceUpdateTimeout = 0.5;
+    StartServer();
+    TestClient& client = Connect(41);
+    client.AddPlayers(1);
+    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Configured; }));
+    server->BeginLoading();
+    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Loaded; }));
+    server->BeginPreparing();
+    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Prepared; }));
+    server->BeginStarting();
+
+    // Without input nothing is stepped until half a second after the countdown ended.
+    Run(29);
+    EXPECT_EQ(server->GetFrame(), 0u);
+    LogCapture log;
+    Run(2);
+    EXPECT_EQ(server->GetFrame(), 1u);
+    EXPECT_TRUE(log.Logged("Missed input on frame 0"));
+
+    // Frames 1 to 119 arrive early, each with its own move; the ring has no record of frame 120.
+    for (uint32_t frame = 1; frame < ServerNetwork::InputFrames; ++frame)
+        Input(client, 0, frame, static_cast<int8_t>(frame % 100));
+    ASSERT_TRUE(RunUntil([&] { return server->GetFrame() > ServerNetwork::InputFrames; }));
+    EXPECT_FALSE(log.Logged("Missed input on frame 119"));
+    EXPECT_TRUE(log.Logged("Missed input on frame 120"));
+    EXPECT_EQ(server->GetPlayers()[0].inputs[0].move, 19) << "frame 119's input, from the ring's last record";
+}
+
+TEST_F(ServerNetworkTest, StatesGoOutOncePerPeriodAndTheEndSendsAReliableOneAndAJournal)
+{
+    settings.maximumPlayers = 1;
+    settings.gameStateUpdateRate = 0.1;
+    StartServer();
+    std::vector<std::string> journals;
+    server->SetJournalWriter(
+        [&](const Journal& journal)
+        {
+            journals.push_back(journal.Write());
+            return std::string("written");
+        });
+    TestClient& client = Connect(51);
+    client.AddPlayers(1);
+    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Configured; }));
+    server->BeginLoading();
+    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Loaded; }));
+    server->BeginPreparing();
+    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Prepared; }));
+    server->BeginStarting();
+    // One state at once for frame 0, then none until frame 1 is stepped at its deadline a quarter of a
+    // second on, and from then one a tenth of a second.
+    Run(61);
+    client.client.SendPackets();
+    client.client.ReceivePackets();
+    int states = 0;
+    uint32_t lastFrame = 0;
+    while (Net::Message* message = client.client.ReceiveMessage(1))
+    {
+        if (message->GetType() == static_cast<int>(GameMessageType::GameState))
+        {
+            const uint32_t frame = static_cast<const GameStateMessage*>(message)->frame;
+            EXPECT_TRUE(states == 0 || frame > lastFrame) << "never twice for one frame";
+            lastFrame = frame;
+            ++states;
+        }
+        client.client.ReleaseMessage(message);
+    }
+    EXPECT_GE(states, 7);
+    EXPECT_LE(states, 9);
+    client.Drain();
+
+    server->SaveJournal();
+    EXPECT_EQ(server->GetState(), NetworkState::Ended);
+    EXPECT_EQ(server->GetSavedJournal(), "written");
+    ASSERT_EQ(journals.size(), 1u);
+    EXPECT_EQ(journals[0].size(), 173u);
+    Run(3);
+    client.client.SendPackets();
+    client.client.ReceivePackets();
+    std::vector<GameMessageType> reliable;
+    while (Net::Message* message = client.client.ReceiveMessage(0))
+    {
+        reliable.push_back(static_cast<GameMessageType>(message->GetType()));
+        client.client.ReleaseMessage(message);
+    }
+    EXPECT_EQ(reliable, (std::vector<GameMessageType>{GameMessageType::GameState, GameMessageType::EndGame}));
 }

@@ -1,0 +1,285 @@
+// A dedicated server and two clients, each a whole game system over its own scratch application
+// folder, play a match in one process over the in-memory network, all three on one simulated clock.
+
+#include "Libraries/Net/Socket.h"
+#include "Source/GameTypes/GameType.h"
+#include "Source/Network/ClientNetwork.h"
+#include "Source/Network/ServerNetwork.h"
+#include "Source/World/World.h"
+#include "Tests/LogCapture.h"
+#include "Tests/Source/Game/GameTestSupport.h"
+
+#include <array>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace GameTesting;
+using namespace Lumvek;
+
+namespace
+{
+
+// Short bot deathmatches: the first three configurations are the ones a vote can choose.
+std::string ShortMatch(const char* name)
+{
+    return std::string(R"({"Name": ")") + name + R"(", "Map": "Crossroads", "Theme": "Meadow",
+        "GameType": "Deathmatch", "TeamCount": 2,
+        "Bots": [{"TeamId": 0, "Loadout": {"Head": "Random", "Core": "Random", "Arms": "Random", "Legs": "Random"}},
+                 {"TeamId": 1, "Loadout": {"Head": "Random", "Core": "Random", "Arms": "Random", "Legs": "Random"}}],
+        "Loadout": {"StartingWeapon": "Rifle"},
+        "GameTypeSettings": {"PointsToWin": 3}})";
+}
+
+struct Loss
+{
+    float packetLoss = 0.0f;
+    float duplication = 0.0f;
+    float latency = 0.0f;
+    float jitter = 0.0f;
+};
+
+// What one run leaves behind to compare with another of the same seed.
+struct Outcome
+{
+    bool allEnded = false;
+    std::vector<int32_t> serverScores;
+    uint32_t serverFrame = 0;
+    std::array<uint32_t, 2> clientFrames{};
+    std::vector<size_t> journalSizes;
+    // Frames at which an idle client player stood on the server and on its client, where both were seen.
+    uint32_t comparedFrames = 0;
+    uint32_t mismatchedFrames = 0;
+};
+
+struct Machine
+{
+    Machine()
+    {
+        fixture.Write("Assets/Configurations/Configurations.json", R"(["One", "Two", "Three", "Default"])");
+        fixture.Write("Assets/Configurations/One.data", ShortMatch("One"));
+        fixture.Write("Assets/Configurations/Two.data", ShortMatch("Two"));
+        fixture.Write("Assets/Configurations/Three.data", ShortMatch("Three"));
+    }
+
+    GameFixture fixture;
+    Net::MemoryTransport* transport = nullptr;
+    std::vector<std::string> journals;
+};
+
+class NetworkMatch
+{
+public:
+    NetworkMatch(uint32_t seed, const Loss& loss)
+    {
+        NetworkSettings simulation;
+        simulation.simulate = loss.packetLoss > 0.0f || loss.latency > 0.0f;
+        simulation.packetLoss = loss.packetLoss;
+        simulation.packetDuplication = loss.duplication;
+        simulation.latencyAmount = loss.latency;
+        simulation.latencyVariance = loss.jitter;
+        simulation.prepareDuration = 0.2f;
+        simulation.endDuration = 0.5f;
+
+        ServerSettings serverSettings;
+        static_cast<NetworkSettings&>(serverSettings) = simulation;
+        serverSettings.hostingPort = 40000;
+        serverSettings.minimumPlayers = 2;
+        serverSettings.maximumPlayers = 2;
+        serverSettings.connectionTimeout = 1.0f;
+        serverSettings.voteDuration = 0.3f;
+        serverSettings.loadDuration = 0.2f;
+        serverSettings.intermissionDuration = 0.5f;
+
+        ClientSettings clientSettings;
+        static_cast<NetworkSettings&>(clientSettings) = simulation;
+        clientSettings.matcherIp = "10.0.0.1";
+        clientSettings.matcherPort = 40000;
+
+        for (size_t i = 0; i < machines.size(); ++i)
+        {
+            Machine& machine = machines[i];
+            machine.fixture.Start();
+            machine.fixture.game->random.Seed(seed + static_cast<uint32_t>(i));
+            transports[i] = std::make_unique<Net::MemoryTransport>(
+                network, Net::Address(10, 0, 0, static_cast<uint8_t>(1 + i), static_cast<uint16_t>(40000 + i)));
+            Vantorel_& game = *machine.fixture.game;
+            std::unique_ptr<Network> role;
+            if (i == 0)
+                role = std::make_unique<ServerNetwork>(game, serverSettings, seed, transports[i].get());
+            else
+            {
+                game.configuration.players.emplace_back(nullptr, 0);
+                role = std::make_unique<ClientNetwork>(game, clientSettings, seed * 10 + i, transports[i].get());
+            }
+            std::vector<std::string>* journals = &machine.journals;
+            const auto writer = [journals](const Journal& journal)
+            {
+                journals->push_back(journal.Write());
+                return std::string("journal");
+            };
+            if (auto* server = dynamic_cast<ServerNetwork*>(role.get()))
+                server->SetJournalWriter(writer);
+            else
+                static_cast<ClientNetwork*>(role.get())->SetJournalWriter(writer);
+            game.SetNetwork(std::move(role), i == 0, i != 0);
+        }
+    }
+
+    Vantorel_& Game(size_t i) { return *machines[i].fixture.game; }
+
+    // Frames until every role has ended a match, or the limit. The first client may stand still for
+    // some frames once it has played stallAt of its own, as a machine that stalls does.
+    // The first client may also run rushFrames frames ahead as it starts, as one does that counted
+    // frames while its render resources took long to load.
+    Outcome Play(int32_t frames, uint32_t stallAt = 0, int32_t stallFrames = 0, int32_t rushFrames = 0)
+    {
+        Outcome outcome;
+        std::array<bool, 3> ended{};
+        std::map<uint32_t, Vector2> serverPositions;
+        std::map<uint32_t, Vector2> clientPositions;
+        for (int32_t frame = 0; frame < frames && !(ended[0] && ended[1] && ended[2]); ++frame)
+        {
+            for (size_t i = 0; i < machines.size(); ++i)
+            {
+                const auto* client = i == 1 ? dynamic_cast<const ClientNetwork*>(Game(i).network) : nullptr;
+                if (client && stallFrames > 0 && client->GetState() == NetworkState::Playing &&
+                    client->GetFrame() >= stallAt)
+                {
+                    --stallFrames;
+                    continue;
+                }
+                machines[i].fixture.Frame();
+                if (client && rushFrames > 0 && client->GetState() == NetworkState::Playing)
+                    for (; rushFrames > 0; --rushFrames)
+                        Game(i).network->Step(World::TickSeconds);
+                const Network* role = Game(i).network;
+                if (role && role->GetState() == NetworkState::Ended)
+                    ended[i] = true;
+            }
+            Track(serverPositions, clientPositions);
+        }
+        outcome.allEnded = ended[0] && ended[1] && ended[2];
+        if (const auto* server = dynamic_cast<const ServerNetwork*>(Game(0).network))
+            outcome.serverFrame = server->GetFrame();
+        if (const GameType* rules = Game(0).gameType)
+            for (const ScoreEntry& entry : rules->GetTeamScores())
+                outcome.serverScores.push_back(entry.score);
+        for (size_t i = 1; i < machines.size(); ++i)
+            if (const auto* client = dynamic_cast<const ClientNetwork*>(Game(i).network))
+                outcome.clientFrames[i - 1] = client->GetFrame();
+        for (const Machine& machine : machines)
+            for (const std::string& journal : machine.journals)
+                outcome.journalSizes.push_back(journal.size());
+        for (const auto& [at, position] : clientPositions)
+        {
+            const auto found = serverPositions.find(at);
+            if (found == serverPositions.end())
+                continue;
+            ++outcome.comparedFrames;
+            if (!(found->second == position))
+                ++outcome.mismatchedFrames;
+        }
+        return outcome;
+    }
+
+private:
+    // The first client's player while it stands idle and unharmed, on both sides, by the frames
+    // each side has stepped.
+    void Track(std::map<uint32_t, Vector2>& onServer, std::map<uint32_t, Vector2>& onClient)
+    {
+        const auto* server = dynamic_cast<const ServerNetwork*>(Game(0).network);
+        const auto* client = dynamic_cast<const ClientNetwork*>(Game(1).network);
+        if (!server || !client || server->GetState() != NetworkState::Playing ||
+            client->GetState() != NetworkState::Playing || Game(1).configuration.players.empty())
+            return;
+        const PlayerSlot& own = Game(1).configuration.players.front();
+        if (!own.player || own.id >= World::PlayerCount)
+            return;
+        const Player* authority = Game(0).configuration.GetPlayer(own.id).player;
+        if (!authority)
+            return;
+        const auto untouched = [](const Player& player)
+        { return player.body.active && player.health >= player.GetEffective(&Attributes::maximumHealth); };
+        if (untouched(*authority))
+            onServer[server->GetFrame()] = {authority->body.x, authority->body.y};
+        if (untouched(*own.player))
+            onClient[client->GetFrame()] = {own.player->body.x, own.player->body.y};
+    }
+
+    // The roles go before the transports they send through, and those before their network.
+    Net::MemoryNetwork network{1024, 2048};
+    std::array<std::unique_ptr<Net::MemoryTransport>, 3> transports;
+    std::array<Machine, 3> machines;
+};
+
+// A seed whose bots score their three points within half a minute, and the frames that leaves with
+// the vote, loading and the countdown before it.
+constexpr uint32_t MatchSeed = 23;
+constexpr int32_t FrameLimit = 60 * 60;
+
+} // namespace
+
+class NetworkMatchUnderLoss : public testing::TestWithParam<Loss>
+{
+};
+
+TEST_P(NetworkMatchUnderLoss, AServerAndTwoClientsPlayToTheEndTheSameWayForOneSeed)
+{
+    const Loss& loss = GetParam();
+    Outcome first = NetworkMatch(MatchSeed, loss).Play(FrameLimit);
+    Outcome second = NetworkMatch(MatchSeed, loss).Play(FrameLimit);
+    EXPECT_TRUE(first.allEnded);
+    ASSERT_FALSE(first.serverScores.empty());
+    EXPECT_EQ(first.serverScores.front(), 3);
+    EXPECT_EQ(first.serverScores, second.serverScores);
+    EXPECT_EQ(first.serverFrame, second.serverFrame);
+    EXPECT_EQ(first.clientFrames, second.clientFrames);
+    // Every role wrote one journal of the set-up alone.
+    EXPECT_EQ(first.journalSizes, (std::vector<size_t>{173, 173, 173}));
+}
+
+// Loss and duplication in percent, latency and jitter in milliseconds.
+INSTANTIATE_TEST_SUITE_P(Loss, NetworkMatchUnderLoss,
+                         testing::Values(Loss{5.0f, 5.0f, 50.0f, 20.0f}, Loss{20.0f, 10.0f, 100.0f, 50.0f}),
+                         [](const testing::TestParamInfo<Loss>& info)
+                         { return "Loss" + std::to_string(static_cast<int>(info.param.packetLoss)); });
+
+TEST(NetworkMatch, WithoutLossAnIdleClientPlayerIsPredictedWhereTheServerPutsIt)
+{
+    Outcome outcome = NetworkMatch(MatchSeed, {}).Play(FrameLimit);
+    EXPECT_TRUE(outcome.allEnded);
+    EXPECT_GT(outcome.comparedFrames, 60u);
+    EXPECT_EQ(outcome.mismatchedFrames, 0u);
+}
+
+// A client that stood still for half a second finds the server past the frames it would send next:
+// it moves ahead of the server again instead of having every later input arrive after its deadline.
+TEST(NetworkMatch, AClientThatFellBehindTheServerCatchesUp)
+{
+    Testing::LogCapture log;
+    Outcome outcome = NetworkMatch(MatchSeed, {}).Play(FrameLimit, 300, 30);
+    EXPECT_TRUE(outcome.allEnded);
+    uint32_t missed = 0;
+    for (const std::string& message : log.messages)
+        if (message.starts_with("Missed input on frame "))
+            ++missed;
+    // The frames the client slept through, and the few before it hears that it is behind.
+    EXPECT_LT(missed, 60u);
+}
+
+// A client that counted three seconds of frames before it started (a slow load) is further ahead of
+// the server than its inputs may be: it falls back to a round trip ahead instead of having every input
+// refused as too early.
+TEST(NetworkMatch, AClientFarAheadOfTheServerFallsBack)
+{
+    Testing::LogCapture log;
+    Outcome outcome = NetworkMatch(MatchSeed, {}).Play(FrameLimit, 0, 0, 180);
+    EXPECT_TRUE(outcome.allEnded);
+    uint32_t missed = 0;
+    for (const std::string& message : log.messages)
+        if (message.starts_with("Missed input on frame "))
+            ++missed;
+    EXPECT_LT(missed, 60u);
+}
