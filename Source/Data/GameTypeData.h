@@ -135,6 +135,7 @@ public:
     // The trigger "FlagStand" and the flag item of each playing team ("RedFlag", "BlueFlag", ...).
     void Load(Lumvek::Texture& imageTexture, Lumvek::Texture& drawTexture, uint32_t teamCount);
     std::unique_ptr<GameTypeConfiguration> CreateConfiguration() const override;
+    std::unique_ptr<GameType> CreateGameType(GameContext& context, uint32_t seed) const override;
 };
 
 class KeepawayData final : public GameTypeData
@@ -143,6 +144,7 @@ public:
     // The item "Token".
     void Load(Lumvek::Texture& imageTexture, Lumvek::Texture& drawTexture) override;
     std::unique_ptr<GameTypeConfiguration> CreateConfiguration() const override;
+    std::unique_ptr<GameType> CreateGameType(GameContext& context, uint32_t seed) const override;
 };
 
 class RaceData final : public GameTypeData
@@ -151,6 +153,7 @@ public:
     // The trigger "Checkpoint" with its icon images, and this mode's "CheckpointReached" sound.
     void Load(Lumvek::Texture& imageTexture, Lumvek::Texture& drawTexture) override;
     std::unique_ptr<GameTypeConfiguration> CreateConfiguration() const override;
+    std::unique_ptr<GameType> CreateGameType(GameContext& context, uint32_t seed) const override;
 };
 
 // "Deathmatch", "CaptureTheFlag", "Keepaway", "Race".

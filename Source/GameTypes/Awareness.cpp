@@ -139,12 +139,12 @@ void World::UpdateAwareness(Player& observer, float dt)
             Notice(markers, AwarenessMarker::PlayerKind, other->index, {body.x, body.y + body.boxHeight});
     }
 
-    // Pickups hold weapons only until the carried items join them, as the second kind.
     for (const Pickup& pickup : pickups.View())
     {
-        if (!IsHighlightedFor(pickup, observer) || !pickup.weapon)
+        if (!IsHighlightedFor(pickup, observer) || (!pickup.weapon && !pickup.item))
             continue;
-        Notice(markers, AwarenessMarker::WeaponPickupKind, pickup.id, TopOfTurnedBounds(*pickup.body));
+        Notice(markers, pickup.weapon ? AwarenessMarker::WeaponPickupKind : AwarenessMarker::ItemPickupKind, pickup.id,
+               TopOfTurnedBounds(*pickup.body));
     }
     for (const Trigger& trigger : triggers.View())
         if (IsHighlightedFor(trigger, observer))

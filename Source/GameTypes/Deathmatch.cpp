@@ -6,40 +6,6 @@
 #include "Source/World/World.h"
 
 #include <algorithm>
-#include <limits>
-
-namespace
-{
-
-// What a team starts a recount with under each rule: nothing to add to, or a value any player's score
-// replaces.
-int32_t InitialTeamScore(ScoreType scoring)
-{
-    switch (scoring)
-    {
-    case ScoreType::TeamMaximum:
-        return std::numeric_limits<int32_t>::min();
-    case ScoreType::TeamMinimum:
-        return std::numeric_limits<int32_t>::max();
-    default:
-        return 0;
-    }
-}
-
-int32_t CombineTeamScore(ScoreType scoring, int32_t team, int32_t player)
-{
-    switch (scoring)
-    {
-    case ScoreType::TeamMaximum:
-        return std::max(team, player);
-    case ScoreType::TeamMinimum:
-        return std::min(team, player);
-    default:
-        return team + player;
-    }
-}
-
-} // namespace
 
 std::unique_ptr<GameType> DeathmatchData::CreateGameType(GameContext& context, uint32_t seed) const
 {

@@ -19,6 +19,7 @@
 #include "Source/World/World.h"
 
 #include <algorithm>
+#include <limits>
 
 using Lumvek::StringView;
 
@@ -109,6 +110,24 @@ std::unique_ptr<Item> GameType::CreateItem(uint32_t)
 void GameType::ReturnItem(std::unique_ptr<Item>& item)
 {
     item.reset();
+}
+
+void GameType::ReclaimFromDeparted(Item& item)
+{
+    Player* holder = item.holder;
+    World* world = context.world;
+    if (!holder || holder->present || !world)
+        return;
+    std::unique_ptr<Item>* slot = nullptr;
+    if (holder->carriedItem.get() == &item)
+        slot = &holder->carriedItem;
+    else if (holder->handItem.get() == &item)
+        slot = &holder->handItem;
+    if (!slot)
+        return;
+    std::unique_ptr<Item> taken = std::move(*slot);
+    taken->Release();
+    world->ReturnItem(std::move(taken));
 }
 
 const SpawnPoint& GameType::ChooseSpawn(Player&, SpawnQuery& query)
@@ -255,6 +274,38 @@ Lumvek::Color GameType::GetPlayerColor(uint32_t playerIndex) const
     if (playerIndex < World::PlayerCount)
         team = context.configuration.GetPlayer(static_cast<uint8_t>(playerIndex)).team;
     return GetTeamColor(team < TeamColorCount ? team : static_cast<uint32_t>(TeamColor::Neutral)).color;
+}
+
+Lumvek::StringView GameType::GetTeamUpperName(uint32_t team)
+{
+    return GetTeamColor(team < TeamColorCount ? team : static_cast<uint32_t>(TeamColor::Neutral)).upperName;
+}
+
+int32_t GameType::InitialTeamScore(TeamScoring scoring)
+{
+    // Nothing to add to, or a value any player's score replaces.
+    switch (scoring)
+    {
+    case TeamScoring::TeamMaximum:
+        return std::numeric_limits<int32_t>::min();
+    case TeamScoring::TeamMinimum:
+        return std::numeric_limits<int32_t>::max();
+    default:
+        return 0;
+    }
+}
+
+int32_t GameType::CombineTeamScore(TeamScoring scoring, int32_t team, int32_t player)
+{
+    switch (scoring)
+    {
+    case TeamScoring::TeamMaximum:
+        return std::max(team, player);
+    case TeamScoring::TeamMinimum:
+        return std::min(team, player);
+    default:
+        return team + player;
+    }
 }
 
 std::string GameType::GetWeaponName(uint32_t weaponIndex) const

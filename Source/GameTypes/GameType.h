@@ -28,6 +28,7 @@ class Weapon;
 class World;
 struct BotState;
 struct HitInfo;
+struct Trigger;
 
 // A team's or a player's score: the team number (a player index in a free-for-all) or the player
 // index, and the points.
@@ -291,6 +292,19 @@ protected:
     Lumvek::SoundInstance ambience;
     SharedKinds sharedKinds;
 
+    // An item whose holder has left the match (a client that disconnected) would stay with the
+    // departed record for good: it is taken back and returned like a lost item.
+    void ReclaimFromDeparted(Item& item);
+    // What a team starts a recount with under the scoring rule, and how a player's score joins it.
+    static int32_t InitialTeamScore(TeamScoring scoring);
+    static int32_t CombineTeamScore(TeamScoring scoring, int32_t team, int32_t player);
+    // The texts a format is filled with; empty names and the neutral colour for indices outside their
+    // tables. A team's name is the neutral one for a value outside the teams (arguments arrive from
+    // the wire).
+    std::string GetPlayerName(uint32_t playerIndex) const;
+    Lumvek::Color GetPlayerColor(uint32_t playerIndex) const;
+    static Lumvek::StringView GetTeamUpperName(uint32_t team);
+
 private:
     // The three count-downs of a tick: spawn-ins ending, players respawning, weapons returning.
     void StepSpawnIns(float dt);
@@ -303,9 +317,5 @@ private:
     void DropHeldThings(Player& victim);
     // The match's end reaches the network role, which records the journal and enters its ending.
     void NotifyEnd();
-    // The texts a format is filled with; empty names and the neutral colour for indices outside their
-    // tables.
-    std::string GetPlayerName(uint32_t playerIndex) const;
-    Lumvek::Color GetPlayerColor(uint32_t playerIndex) const;
     std::string GetWeaponName(uint32_t weaponIndex) const;
 };

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 
+class Item;
 class Player;
 class Projectile;
 class World;
@@ -50,14 +51,31 @@ private:
     World& world;
 };
 
-// A capture-the-flag stand. What it does when touched is the capture-the-flag mode's.
+// A capture-the-flag stand: a player of the stand's team touching it with an enemy flag captures it.
+// The capture-the-flag mode sets it up and defines what a touch does (CaptureTheFlag.cpp); a stand
+// outside such a match does nothing.
 class CtfFlagStandAction final : public Action
 {
+public:
+    void Run(Player& player) override;
+
+    // The stand's own flag, which the mode owns through its pickup or its carrier; null for none.
+    Item* flag = nullptr;
+    uint8_t team = 0;
 };
 
-// A race checkpoint. What it does when touched is the race mode's.
+// A race checkpoint: touching it reaches the checkpoint of this number, when it is the next one of
+// the player's team. The race mode sets it up and defines what a touch does (Race.cpp).
 class CheckpointAction final : public Action
 {
+public:
+    static constexpr uint32_t AnyTeam = 4;
+
+    void Run(Player& player) override;
+
+    uint32_t team = AnyTeam;
+    // The position in its team's checkpoint order.
+    uint32_t number = 0;
 };
 
 // The action of a kind; null for None and for any value that names no action.

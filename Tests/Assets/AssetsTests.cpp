@@ -14,6 +14,8 @@
 #include "Engine/Runtime/Core/RuntimeFormats.h"
 #include "Engine/Runtime/Graphics/RecordingGraphicsDevice.h"
 #include "Source/Data/DataRegistry.h"
+#include "Source/Data/GameTypeData.h"
+#include "Source/Data/MapData.h"
 #include "Source/Data/NameTables.h"
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/Profile.h"
@@ -789,4 +791,63 @@ TEST(AssetsTest, RequestedFileListIsCurrent)
     EXPECT_TRUE(read);
     EXPECT_EQ(committed, expected) << RequestedList << " is out of date; run the test with " << UpdateVariable
                                    << "=1 to rewrite it";
+}
+
+// Every objective configuration's map has what its mode places for each of its teams: a flag point per
+// team, token points, and enough checkpoints for each team to win.
+TEST(AssetsTest, ObjectiveConfigurationsFindTheirObjectivesOnTheirMaps)
+{
+    LoadedAssets assets(SourceRoot);
+    const DataRegistry& registry = assets.registry;
+    uint32_t checked = 0;
+    for (const auto& configuration : registry.configurations.GetItems())
+    {
+        SCOPED_TRACE(configuration->name);
+        const GameTypeData* mode = registry.gameTypes.Get(configuration->gameType);
+        const MapData* map = registry.maps.Get(configuration->map);
+        ASSERT_NE(mode, nullptr);
+        ASSERT_NE(map, nullptr);
+        if (mode->name == "Deathmatch")
+            continue;
+        ++checked;
+        const Blueprint file = ReadJson(SourceRoot + "/" + map->GetAssetPath("Data", ".json"));
+        const Blueprint& points = *file.GetObject().Find("SpawnPoints");
+        const auto count = [&](const std::string& query)
+        {
+            uint32_t wanted = 0;
+            EXPECT_TRUE(ParseMask(query, wanted)) << query;
+            uint32_t found = 0;
+            for (uint32_t i = 0; i < points.GetCount(); ++i)
+            {
+                uint32_t mask = 0;
+                ParseMask(points.GetElement(i).GetObject().Find("Mask")->GetString(), mask);
+                found += (mask & wanted) == wanted ? 1u : 0u;
+            }
+            return found;
+        };
+        const uint32_t teams = configuration->teamCount;
+        ASSERT_GE(teams, 1u);
+        ASSERT_LE(teams, MaximumTeamCount);
+        for (uint32_t team = 0; team < teams; ++team)
+        {
+            const std::string word = teams == 1 ? "FreeForAll" : "Team" + std::to_string(team);
+            EXPECT_GT(count("Player|" + mode->name + "|" + word), 0u) << word;
+            if (const auto* flags =
+                    dynamic_cast<const CaptureTheFlagConfiguration*>(configuration->gameTypeSettings.get()))
+            {
+                EXPECT_GT(count("CaptureTheFlag|Objective|Team" + std::to_string(team)), 0u) << team;
+                EXPECT_GT(flags->capturesToWin, 0);
+            }
+            if (const auto* race = dynamic_cast<const RaceConfiguration*>(configuration->gameTypeSettings.get()))
+            {
+                EXPECT_GE(static_cast<int64_t>(count("Race|Objective|" + word)), race->checkpointsToWin) << word;
+            }
+        }
+        if (const auto* keepaway = dynamic_cast<const KeepawayConfiguration*>(configuration->gameTypeSettings.get()))
+        {
+            EXPECT_GT(count("Race|Objective|FreeForAll"), 0u);
+            EXPECT_GT(keepaway->tokenCount, 0);
+        }
+    }
+    EXPECT_GE(checked, 4u);
 }

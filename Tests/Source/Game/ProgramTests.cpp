@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <netinet/in.h>
 #include <spawn.h>
+#include <sstream>
 #include <string>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -324,4 +325,36 @@ TEST_F(Program, AnInterruptedServerDisconnectsItsClientsAndExits0)
     const std::string log = Read("server.txt");
     EXPECT_NE(log.find("interrupted: stopping"), std::string::npos) << log;
     EXPECT_NE(Read("client.txt").find("disconnected"), std::string::npos) << Read("client.txt");
+}
+
+// The objective modes' bots follow the first local player, and a headless game has none: their matches
+// run to the tick limit, the same way twice for one seed, with no failure logged on the way.
+TEST_F(Program, ObjectiveModesPlayWithBotsToTheTickLimitTheSameWayTwice)
+{
+    Write("Assets/Configurations/Configurations.json",
+          R"(["Default", "FlagRun", "TokenChase", "CheckpointRace", "TeamRace"])");
+    for (const std::string configuration : {"FlagRun", "TokenChase", "CheckpointRace", "TeamRace"})
+    {
+        SCOPED_TRACE(configuration);
+        std::string hashes[2];
+        for (int run = 0; run < 2; ++run)
+        {
+            const std::string log = (folder.root / ("hashes" + std::to_string(run) + ".txt")).string();
+            EXPECT_EQ(
+                Run({"--headless", "--local", configuration, "--seed", "11", "--ticks", "3600", "--hash-log", log}), 2)
+                << lastOutput;
+            EXPECT_NE(lastOutput.find("the match did not end within 3600 ticks"), std::string::npos) << lastOutput;
+            // The platform's own note about the UI language is no failure of the match.
+            std::istringstream lines(lastOutput);
+            for (std::string line; std::getline(lines, line);)
+                if (line.find("preferred language") == std::string::npos)
+                {
+                    EXPECT_EQ(line.find("fail"), std::string::npos) << line;
+                    EXPECT_EQ(line.find("no pickup"), std::string::npos) << line;
+                }
+            hashes[run] = Read("hashes" + std::to_string(run) + ".txt");
+        }
+        EXPECT_EQ(std::count(hashes[0].begin(), hashes[0].end(), '\n'), 3600);
+        EXPECT_EQ(hashes[0], hashes[1]);
+    }
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "Tests/TestPaths.h"
 #include "Engine/Foundation/FileManager.h"
 #include "Engine/Runtime/Input/Input.h"
 #include "Source/Data/DataRegistry.h"
@@ -11,6 +10,7 @@
 #include "Source/World/MapFile.h"
 #include "Source/World/Player.h"
 #include "Source/World/World.h"
+#include "Tests/TestPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -55,7 +55,9 @@ class Match : public GameContext
 {
 public:
     explicit Match(bool runHeadless = false)
-        : files(Lumvek::Testing::SourceFolder(), Lumvek::Testing::SourceFolder(), Lumvek::Testing::SourceFolder(), Lumvek::Testing::SourceFolder()), ownRegistry(files)
+        : files(Lumvek::Testing::SourceFolder(), Lumvek::Testing::SourceFolder(), Lumvek::Testing::SourceFolder(),
+                Lumvek::Testing::SourceFolder()),
+          ownRegistry(files)
     {
         files.RegisterFormats();
         // Projectiles before the weapons, which find theirs by name.
@@ -88,6 +90,20 @@ public:
     {
         sounds.push_back({sound, position});
     }
+
+    // Plays the mode of that name, with its default settings.
+    void UseMode(Lumvek::StringView mode)
+    {
+        configuration.gameType = ownRegistry.gameTypes.FindIndex(mode);
+        configuration.gameTypeSettings = ownRegistry.gameTypes.At(configuration.gameType).CreateConfiguration();
+    }
+
+    template <class Settings> Settings& SettingsOf()
+    {
+        return dynamic_cast<Settings&>(*configuration.gameTypeSettings);
+    }
+
+    template <class Rules> Rules& RulesOf() { return dynamic_cast<Rules&>(*rules); }
 
     DeathmatchConfiguration& Settings()
     {
