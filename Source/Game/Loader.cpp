@@ -10,7 +10,9 @@
 #include "Engine/Runtime/Core/Application.h"
 #include "Engine/Runtime/Graphics/GraphicsDevice.h"
 #include "Source/Data/DataRegistry.h"
+#include "Source/Game/Rendering/GameRenderer.h"
 #include "Source/Game/Vantorel.h"
+#include "Source/Tools/Tools.h"
 #include "Source/World/MapFile.h"
 #include "Source/World/MapNames.h"
 
@@ -52,6 +54,8 @@ void LoadStartup(Vantorel_& game)
                 if (Lumvek::GraphicsDevice* device = application.GetGraphicsDevice(); device && game.ui.gui)
                     UiResources::Load(*device, application.GetFileManager());
             game.load.SetProgress(66);
+            if (game.tools)
+                game.tools->Load(&game);
             game.load.SetState(LoadState::StartupLoaded);
         });
 }
@@ -62,12 +66,15 @@ void LoadMatch(Vantorel_& game)
         [&game]
         {
             game.load.SetProgress(25);
-            // The entity names the map gives are kept for the map editor, which is not part of the game
-            // yet: a set of its own for each load.
+            // The entity names the map gives are kept by the tools, whose map editor writes them back.
             MapNames names;
             LoadMapData(*game.worldOwner, names);
+            if (game.tools)
+                game.tools->mapNames = std::move(names);
             game.load.SetProgress(50);
-            // The game renderer creates its match resources here once it is part of the game.
+            if (GameRenderer* renderer = game.GetRenderer())
+                if (Lumvek::GraphicsDevice* device = game.GetApplication()->GetGraphicsDevice())
+                    renderer->Load(*device, &game.iconAtlas);
             game.load.SetProgress(75);
             game.load.SetProgress(100);
             game.load.SetState(LoadState::MatchLoaded);
@@ -79,8 +86,9 @@ void LoadRenderResources(Vantorel_& game)
     game.loaderThread.Start(
         [&game]
         {
-            // The game renderer loads the players' textures into its atlases here once it is part of
-            // the game.
+            if (GameRenderer* renderer = game.GetRenderer())
+                if (Lumvek::GraphicsDevice* device = game.GetApplication()->GetGraphicsDevice())
+                    renderer->LoadPlayerTextures(*device, &game.iconAtlas);
             game.load.SetProgress(50);
             game.load.SetProgress(80);
             game.load.SetState(LoadState::RenderResourcesLoaded);
