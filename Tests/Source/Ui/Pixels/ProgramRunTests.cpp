@@ -231,7 +231,7 @@ Picture ReadPicture(const fs::path& file)
     return picture;
 }
 
-TEST_F(ProgramRun, TheFirstMatchFramesShowTheHealthFillInItsBoxAtTheTopCentre)
+TEST_F(ProgramRun, TheFirstMatchFramesShowTheHealthFillInItsBoxOverThePlatforms)
 {
     ASSERT_TRUE(Lumvek::File::WriteAllText((root / "Assets/DemoChallenges/DemoRace.data").string(),
                                            std::string(LongChallenge)));
@@ -266,6 +266,14 @@ TEST_F(ProgramRun, TheFirstMatchFramesShowTheHealthFillInItsBoxAtTheTopCentre)
         }
     EXPECT_GT(inside, 196u * 16u / 2u) << "the health fill shows in its box";
     EXPECT_LT(around, 196u) << "and stops at its outline";
+
+    // Under the HUD the game is drawn: the ground along the bottom of Crossroads in its tan tiles.
+    const auto tile = [](const uint8_t* p) { return p[0] > 150 && p[0] > p[1] + 20 && p[1] > p[2] + 20; };
+    uint32_t tiles = 0;
+    for (uint32_t y = 300; y < picture.height; ++y)
+        for (uint32_t x = 0; x < picture.width; ++x)
+            tiles += tile(picture.At(x, y)) ? 1 : 0;
+    EXPECT_GT(tiles, picture.width * (picture.height - 300) / 2) << "the platform tiles show";
 }
 
 } // namespace
