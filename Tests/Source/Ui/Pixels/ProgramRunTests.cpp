@@ -2,59 +2,26 @@
 // script on the simulated clock, from a scratch application folder outside the checkout.
 
 #include "Engine/Foundation/File.h"
+#include "Tests/ScriptedProgram.h"
 #include "Tests/TestPaths.h"
 
 #include <gtest/gtest.h>
-#include <png.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace
 {
 
 namespace fs = std::filesystem;
+using Lumvek::Testing::Picture;
+using Lumvek::Testing::ReadPicture;
 
-class ProgramRun : public ::testing::Test
+class ProgramRun : public Lumvek::Testing::ScriptedProgram
 {
 protected:
-    void SetUp() override
-    {
-        const char* program = std::getenv("VANTOREL_PROGRAM");
-        ASSERT_NE(program, nullptr) << "VANTOREL_PROGRAM names the program under test";
-        static std::atomic<unsigned> counter{0};
-        root = fs::temp_directory_path() /
-               ("VantorelScreens-" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1)));
-        fs::create_directories(root);
-        fs::copy(fs::path(Lumvek::Testing::SourceFolder()) / "Assets", root / "Assets", fs::copy_options::recursive);
-        fs::copy_file(program, root / "Vantorel");
-    }
-    void TearDown() override
-    {
-        std::error_code error;
-        fs::remove_all(root, error);
-    }
-
-    // Runs the program with the script and the options; returns its exit code and keeps its output.
-    int Run(const std::string& script, const std::string& options)
-    {
-        EXPECT_TRUE(Lumvek::File::WriteAllText((root / "run.script").string(), script));
-        const std::string command = "cd '" + root.string() +
-                                    "' && ASAN_OPTIONS=detect_leaks=0 SDL_AUDIODRIVER=dummy timeout 120 ./Vantorel "
-                                    "--window 640x360 --fixed-step --script run.script " +
-                                    options + " > output.txt 2>&1";
-        const int status = std::system(command.c_str());
-        output = Lumvek::File::ReadAllText((root / "output.txt").string()).second;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-    fs::path root;
-    std::string output;
+    ProgramRun() : ScriptedProgram("VantorelScreens") {}
 };
 
 TEST_F(ProgramRun, TheDemoGoesFromTheSplashToItsMenuOnPadZero)
@@ -204,32 +171,6 @@ constexpr const char* LongChallenge = R"({
     "Loadout": {"StartingWeapon": "Rifle"},
     "GameTypeSettings": {"PointsToWin": 1000}
 })";
-
-// A PNG the program wrote, as rows of RGBA bytes; empty when it cannot be read.
-struct Picture
-{
-    uint32_t width = 0;
-    uint32_t height = 0;
-    std::vector<uint8_t> rgba;
-
-    const uint8_t* At(uint32_t x, uint32_t y) const { return &rgba[(size_t(y) * width + x) * 4]; }
-};
-
-Picture ReadPicture(const fs::path& file)
-{
-    Picture picture;
-    png_image png{};
-    png.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&png, file.c_str()))
-        return picture;
-    png.format = PNG_FORMAT_RGBA;
-    picture.rgba.resize(PNG_IMAGE_SIZE(png));
-    if (!png_image_finish_read(&png, nullptr, picture.rgba.data(), 0, nullptr))
-        return {};
-    picture.width = png.width;
-    picture.height = png.height;
-    return picture;
-}
 
 TEST_F(ProgramRun, TheFirstMatchFramesShowTheHealthFillInItsBoxOverThePlatforms)
 {
