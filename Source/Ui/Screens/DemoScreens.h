@@ -10,6 +10,8 @@
 
 class DataRegistry;
 class GameConfiguration;
+class GameContext;
+class LoadStatus;
 class ProfileCollection;
 struct ProfileLoadout;
 
@@ -58,11 +60,22 @@ struct FrontEnd
     // Streams the image file at the path (below the application folder) into the "PreviewAtlas" cell
     // of the id; nothing is streamed while this is empty.
     std::function<void(uint32_t cell, const std::string& path)> requestPreviewImage;
-    // The lobby between matches and the loading screen; empty while those are not part of the game.
-    Opener openLobby;
-    Opener openLoading;
 
     NetworkStatus GetNetworkStatus() const { return networkStatus ? networkStatus() : NetworkStatus{}; }
+
+    // What the match's screens read besides: the game's registry, network role, game type and world,
+    // and its load progress. Null where a test builds the menus alone.
+    GameContext* game = nullptr;
+    const LoadStatus* load = nullptr;
+    // Makes a local network role the current one, in place of any other.
+    std::function<void()> startLocalGame{};
+    // Starts the vote countdown of the current local role; its local players take their profiles'
+    // active loadouts.
+    std::function<void()> beginVoting{};
+    // Sets the game system's paused and frozen flags together.
+    std::function<void(bool)> setPaused{};
+    // Asks for an image of the icon atlas by its region id and its path.
+    std::function<void(uint32_t region, const std::string& path)> requestIcon{};
 };
 
 // The demo's title page: the paper, the tall logo, "PRESS START" writing itself and a welcome. The

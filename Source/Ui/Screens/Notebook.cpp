@@ -10,6 +10,7 @@
 #include "Source/Ui/Kit/CircleButtons.h"
 #include "Source/Ui/Kit/PlayerPreview.h"
 #include "Source/Ui/Kit/SketchScroller.h"
+#include "Source/Ui/Screens/Lobby.h"
 #include "Source/Ui/Screens/Menus.h"
 #include "Source/Ui/UiResources.h"
 
@@ -433,9 +434,7 @@ void LoadoutsScreen::Update(float seconds)
         {
             left = true;
             Lumvek::Gui& gui = GetScreenGui();
-            auto opening = CloseForward();
-            if (frontEnd.openLoading)
-                frontEnd.openLoading(gui, std::move(opening), EveryPlayer);
+            LoadingScreen::Open(gui, frontEnd, CloseForward());
             break;
         }
         case MatchLeave::Close:
@@ -486,11 +485,7 @@ void LoadoutsScreen::OnBack(uint32_t player)
     Lumvek::Gui& gui = GetScreenGui();
     if (inMatch)
     {
-        auto opening = CloseBack();
-        if (frontEnd.openLobby)
-            frontEnd.openLobby(gui, std::move(opening), EveryPlayer);
-        else
-            Lumvek::Log::Write("the lobby is not part of the game yet");
+        GameLobby::Open(gui, frontEnd, CloseBack(), EveryPlayer);
     }
     else
         MainMenu::Open(gui, frontEnd, CloseBack(), owner, 0);
@@ -838,9 +833,7 @@ void Notebook::Update(float seconds)
         {
             left = true;
             Lumvek::Gui& gui = GetScreenGui();
-            auto opening = CloseForward();
-            if (frontEnd.openLoading)
-                frontEnd.openLoading(gui, std::move(opening), EveryPlayer);
+            LoadingScreen::Open(gui, frontEnd, CloseForward());
             break;
         }
         case MatchLeave::Close:

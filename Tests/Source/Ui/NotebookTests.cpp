@@ -5,6 +5,7 @@
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/PartData.h"
 #include "Source/Ui/Kit/DrawIn.h"
+#include "Source/Ui/Screens/Lobby.h"
 #include "Source/Ui/Screens/Menus.h"
 #include "Source/Ui/Screens/Notebook.h"
 #include "Source/Ui/UiResources.h"
@@ -261,9 +262,6 @@ TEST_F(NotebookScreens, BetweenMatchesTheScreensLeaveWhenTheMatchGoesOn)
 
     // A custom game's loadouts screen hands over to the loading screen once the match has loaded; its
     // Back goes to the lobby.
-    int loadings = 0, lobbies = 0;
-    frontEnd.openLoading = [&](Lumvek::Gui&, std::unique_ptr<Lumvek::Transition>, uint32_t) { ++loadings; };
-    frontEnd.openLobby = [&](Lumvek::Gui&, std::unique_ptr<Lumvek::Transition>, uint32_t) { ++lobbies; };
     configuration.origin = GameOrigin::CustomGame;
     status.running = true;
     status.state = NetworkState::Voting;
@@ -278,15 +276,23 @@ TEST_F(NotebookScreens, BetweenMatchesTheScreensLeaveWhenTheMatchGoesOn)
     EXPECT_EQ(TextOf(screen->GetElement("Timer")->GetChildren()[1].get()), "7");
     status.state = NetworkState::Loaded;
     app.Frame();
-    EXPECT_EQ(loadings, 1);
+    EXPECT_NE(Settle<LoadingScreen>(), nullptr);
+    app.gui->CloseMenu(*app.gui->GetRecord(app.gui->GetMenuCount() - 1).menu, nullptr);
     app.Frame();
-    EXPECT_EQ(loadings, 1);
 
     status.state = NetworkState::Voting;
     LoadoutsScreen::Open(*app.gui, frontEnd, nullptr, 0, 1);
     Settle<LoadoutsScreen>();
     Tap(ControllerButton::B);
-    EXPECT_EQ(lobbies, 1);
+    GameLobby* lobby = Settle<GameLobby>();
+    ASSERT_NE(lobby, nullptr);
+    // Back of the owner's pad in the lobby returns to the loadouts, on the active one.
+    profile->activeLoadout = 3;
+    app.controllers->next[0].released[ControllerButton::Back] = 1;
+    app.Frame();
+    LoadoutsScreen* again = Settle<LoadoutsScreen>();
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->selection, 3u);
 }
 
 TEST_F(NotebookScreens, TenHeadsMakeRowsOfSixAndFourAndTheCardsFollowTheProfile)
