@@ -751,6 +751,13 @@ void Notebook::BuildCards()
         star.visible = n == equipped ? 1 : 0;
         Element& picture = AddElement(card, 100.0f, 50.0f, 0);
         SetImage(picture, GraphicsResources::UiAtlas, part->sketch, Images::PendingSketch);
+        if (frontEnd.requestIcon)
+        {
+            // The card shows the sketch, and the icon while focused; both stream into the UI atlas.
+            const std::string folder = "Assets/" + part->GetFolder().ToString() + "/" + part->name + "/";
+            frontEnd.requestIcon(part->sketch, folder + "IconSketch.png");
+            frontEnd.requestIcon(part->icon, folder + "IconImage.png");
+        }
         AlignCentre(picture);
         SetOffset(picture, YGEdgeTop, 15.0f);
     }
@@ -788,6 +795,8 @@ void Notebook::Activate()
 {
     BuildCards();
     FocusCard();
+    // A card view above may have equipped a part of this loadout.
+    RefreshPreview();
     if (!inMatch)
     {
         SetHintsVisible(true);
