@@ -22,6 +22,7 @@ using namespace Lumvek;
 
 void Vantorel_::StartGame()
 {
+    configuration.ResolveRandomPicks(random.engine);
     configuration.NameBots(random.engine);
     // The world's and the rules' generators take their seeds from the game's, so one seed replays the
     // whole run.
