@@ -131,6 +131,18 @@ void Vantorel_::OpenSplash(Application& application)
     }
     UiResources::LoadBasic(*ui.gui, *device, application.GetFileManager());
     demo = std::make_unique<FrontEnd>(FrontEnd{profiles, configuration, {}, {}, [this] { return StartDemoMatch(); }});
+    // The registry is read by the start-up loader; screens that list definitions open after it is done.
+    demo->registry = registryOwner.get();
+    demo->startLocalGame = [this]
+    {
+        if (!network)
+            StartLocalGame();
+    };
+    demo->stopNetwork = [this]
+    {
+        if (network)
+            network->Stop();
+    };
     SplashScreen::NextScreen next;
     if (options.startScreen)
         next = [this](Gui& gui, std::unique_ptr<Transition> opening)

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+class DataRegistry;
 class GameConfiguration;
 class ProfileCollection;
 
@@ -22,6 +23,14 @@ struct FrontEnd
     // Closes every menu and starts the "Demo" match for controller 0; false, with nothing changed,
     // when it cannot.
     std::function<bool()> startDemoMatch;
+    // The definitions the set-up's indices refer to; null when none are loaded.
+    const DataRegistry* registry = nullptr;
+    // Makes a local network role unless one exists.
+    std::function<void()> startLocalGame = {};
+    // Stops the current network role; the game system then brings the menus back.
+    std::function<void()> stopNetwork = {};
+    // The lobby of the current set-up, for every player.
+    Opener openLobby = {};
 };
 
 // The demo's title page: the paper, the tall logo, "PRESS START" writing itself and a welcome. The

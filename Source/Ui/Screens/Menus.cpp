@@ -6,6 +6,7 @@
 #include "Source/Data/Profile.h"
 #include "Source/Ui/Builders.h"
 #include "Source/Ui/Kit/CircleButtons.h"
+#include "Source/Ui/Screens/CustomGame.h"
 #include "Source/Ui/UiResources.h"
 
 using Lumvek::Element;
@@ -198,7 +199,12 @@ void PlayMenu::Highlight()
 void PlayMenu::OnSelect(uint32_t player)
 {
     (void)player;
-    if (selection < 3)
+    if (selection == 2)
+    {
+        Lumvek::Gui& gui = GetScreenGui();
+        CustomGameScreen::Open(gui, frontEnd, CloseForward(), owner);
+    }
+    else if (selection < 3)
         Lumvek::Log::Write("{} is not part of the game yet", PlayEntries[selection]);
 }
 
