@@ -11,6 +11,8 @@
 #include "Source/Ui/Transitions.h"
 #include "Source/Ui/UiResources.h"
 
+#include <algorithm>
+
 using Lumvek::Element;
 
 namespace
@@ -161,6 +163,14 @@ void CustomGameMenu::OnSelect(uint32_t player)
                                       Lumvek::FormatText("-SELECT {}-", RowLabel(2)), std::string(),
                                       std::string("Random"));
         break;
+    case 4:
+        CloseImmediately();
+        WeaponsSelect::Reopen(gui, frontEnd, backdrop, owner, 0);
+        break;
+    case 5:
+        CloseImmediately();
+        LoadoutSelect::Reopen(gui, frontEnd, backdrop, owner, 0);
+        break;
     default:
         Lumvek::Log::Write("{} cannot be set up yet", RowLabel(chosen));
         break;
@@ -278,6 +288,159 @@ void MapSelect::OnBack(uint32_t player)
     ReturnToMenu(1);
 }
 
+namespace
+{
+
+// A loadout or weapon row: "NONE" or "CUSTOM" for none, "RANDOM" for a pick at the match's start.
+template <class Collection>
+void AddChoiceRow(Element& strip, bool selected, const std::string& label, const char* noneText, uint32_t noneIcon,
+                  uint32_t noneSketch, const Collection* collection, uint32_t value)
+{
+    if (value == Loadout::None)
+        AddCircleIconItem(strip, selected, noneText, noneIcon, noneSketch, label);
+    else if (value == Loadout::Random)
+        AddCircleIconItem(strip, selected, "RANDOM", Images::RandomIcon, Images::RandomIconSketch, label);
+    else if (const auto* item = collection ? collection->Get(value) : nullptr)
+        AddCircleIconItem(strip, selected, item->displayName, item->icon, item->sketch, label);
+    else
+    {
+        Lumvek::Log::Write("the set-up's {} {} is not among the definitions loaded: it shows no name", label, value);
+        AddCircleIconItem(strip, selected, "", Lumvek::InvalidId, Lumvek::InvalidId, label);
+    }
+}
+
+template <class Owner, class Data>
+void OpenPicker(Lumvek::Gui& gui, FrontEnd& frontEnd, CustomGameScreen* backdrop, uint32_t owner,
+                const DataCollection<Data>* collection, uint32_t& target, uint32_t row, const std::string& label,
+                const char* noneText, uint32_t noneIcon, uint32_t noneSketch)
+{
+    auto& picker = Screen::OpenOver<ItemSelect<Owner, Data>>(
+        gui, nullptr, owner, frontEnd, backdrop, ItemsOf(collection), target, row,
+        Lumvek::FormatText("-SELECT {}-", label), std::string(noneText), std::string("RANDOM"));
+    picker.firstIcon = noneIcon;
+    picker.firstSketch = noneSketch;
+}
+
+const char* const PartLabels[Loadout::PartCount] = {"HEAD", "CORE", "ARMS", "LEGS"};
+
+} // namespace
+
+std::string LoadoutSelect::RowLabel(uint32_t row)
+{
+    return row < Loadout::PartCount ? PartLabels[row] : "";
+}
+
+LoadoutSelect& LoadoutSelect::Reopen(Lumvek::Gui& gui, FrontEnd& frontEnd, CustomGameScreen* backdrop, uint32_t owner,
+                                     uint32_t row)
+{
+    return Screen::OpenOver<LoadoutSelect>(gui, nullptr, owner, frontEnd, backdrop, row);
+}
+
+void LoadoutSelect::Setup()
+{
+    const Loadout& loadout = frontEnd.configuration.loadout;
+    const DataRegistry* registry = frontEnd.registry;
+    Element& strip = AddScrollerPage(*this, PageShape::Narrow, "-SELECT LOADOUT-", RowLabel(row));
+    AddChoiceRow(strip, row == 0, PartLabels[0], "CUSTOM", Images::CustomIcon, Images::CustomIconSketch,
+                 registry ? &registry->heads : nullptr, loadout.head);
+    AddChoiceRow(strip, row == 1, PartLabels[1], "CUSTOM", Images::CustomIcon, Images::CustomIconSketch,
+                 registry ? &registry->cores : nullptr, loadout.core);
+    AddChoiceRow(strip, row == 2, PartLabels[2], "CUSTOM", Images::CustomIcon, Images::CustomIconSketch,
+                 registry ? &registry->arms : nullptr, loadout.arms);
+    AddChoiceRow(strip, row == 3, PartLabels[3], "CUSTOM", Images::CustomIcon, Images::CustomIconSketch,
+                 registry ? &registry->legs : nullptr, loadout.legs);
+    FinishPage(row, NarrowArrows);
+}
+
+void LoadoutSelect::OnSelect(uint32_t player)
+{
+    (void)player;
+    const uint32_t position = Position();
+    const DataRegistry* registry = frontEnd.registry;
+    Loadout& loadout = frontEnd.configuration.loadout;
+    Lumvek::Gui& gui = GetScreenGui();
+    CloseImmediately();
+    const std::string label = RowLabel(position);
+    const auto custom = [&](const auto* collection, uint32_t& target)
+    {
+        OpenPicker<LoadoutSelect>(gui, frontEnd, backdrop, owner, collection, target, position, label, "CUSTOM",
+                                  Images::CustomIcon, Images::CustomIconSketch);
+    };
+    switch (position)
+    {
+    case 0:
+        custom(registry ? &registry->heads : nullptr, loadout.head);
+        break;
+    case 1:
+        custom(registry ? &registry->cores : nullptr, loadout.core);
+        break;
+    case 2:
+        custom(registry ? &registry->arms : nullptr, loadout.arms);
+        break;
+    default:
+        custom(registry ? &registry->legs : nullptr, loadout.legs);
+        break;
+    }
+}
+
+void LoadoutSelect::OnBack(uint32_t player)
+{
+    (void)player;
+    ReturnToMenu(5);
+}
+
+std::string WeaponsSelect::RowLabel(uint32_t row)
+{
+    if (row == 0)
+        return "STARTING WEAPON";
+    if (row == 1)
+        return "SECONDARY WEAPON";
+    return Lumvek::FormatText("WEAPON SPAWN {}", row - 1);
+}
+
+WeaponsSelect& WeaponsSelect::Reopen(Lumvek::Gui& gui, FrontEnd& frontEnd, CustomGameScreen* backdrop, uint32_t owner,
+                                     uint32_t row)
+{
+    return Screen::OpenOver<WeaponsSelect>(gui, nullptr, owner, frontEnd, backdrop, row);
+}
+
+uint32_t& WeaponsSelect::Field(uint32_t position) const
+{
+    GameConfiguration& configuration = frontEnd.configuration;
+    if (position == 0)
+        return configuration.loadout.startingWeapon;
+    if (position == 1)
+        return configuration.loadout.secondaryWeapon;
+    return configuration.weapons[std::min(position - 2, GameConfiguration::WeaponSpawnCount - 1)].weapon;
+}
+
+void WeaponsSelect::Setup()
+{
+    const auto* weapons = frontEnd.registry ? &frontEnd.registry->weapons : nullptr;
+    Element& strip = AddScrollerPage(*this, PageShape::Narrow, "-SELECT WEAPONS-", RowLabel(row));
+    for (uint32_t position = 0; position < RowCount; ++position)
+        AddChoiceRow(strip, position == row, RowLabel(position), "NONE", Images::NoneIcon, Images::NoneIconSketch,
+                     weapons, Field(position));
+    FinishPage(row, NarrowArrows);
+}
+
+void WeaponsSelect::OnSelect(uint32_t player)
+{
+    (void)player;
+    const uint32_t position = std::min(Position(), RowCount - 1);
+    Lumvek::Gui& gui = GetScreenGui();
+    CloseImmediately();
+    OpenPicker<WeaponsSelect>(gui, frontEnd, backdrop, owner, frontEnd.registry ? &frontEnd.registry->weapons : nullptr,
+                              Field(position), position, RowLabel(position), "NONE", Images::NoneIcon,
+                              Images::NoneIconSketch);
+}
+
+void WeaponsSelect::OnBack(uint32_t player)
+{
+    (void)player;
+    ReturnToMenu(4);
+}
+
 template <class Owner, class Data> uint32_t ItemSelect<Owner, Data>::PositionOf(uint32_t value) const
 {
     const bool first = !firstExtra.empty();
@@ -338,3 +501,8 @@ template <class Owner, class Data> void ItemSelect<Owner, Data>::OnBack(uint32_t
 }
 
 template class ItemSelect<CustomGameMenu, ThemeData>;
+template class ItemSelect<LoadoutSelect, HeadData>;
+template class ItemSelect<LoadoutSelect, CoreData>;
+template class ItemSelect<LoadoutSelect, ArmsData>;
+template class ItemSelect<LoadoutSelect, LegsData>;
+template class ItemSelect<WeaponsSelect, WeaponData>;

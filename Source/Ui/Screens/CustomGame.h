@@ -8,6 +8,11 @@
 #include <vector>
 
 class ThemeData;
+class HeadData;
+class CoreData;
+class ArmsData;
+class LegsData;
+class WeaponData;
 
 // The paper behind the custom game flow. Opening it makes a local role when there is none and, unless
 // the players come back from a game of this flow, starts them from the "Default" set-up. Owned by the
@@ -95,6 +100,53 @@ public:
     void OnBack(uint32_t player) override;
 };
 
+// The default loadout's four parts; each opens its part picker.
+class LoadoutSelect final : public FlowSelector
+{
+public:
+    LoadoutSelect(FrontEnd& frontEnd, CustomGameScreen* backdrop, uint32_t row)
+        : FlowSelector(frontEnd, backdrop), row(row)
+    {
+    }
+
+    // "HEAD", "CORE", "ARMS", "LEGS"; empty past them.
+    static std::string RowLabel(uint32_t row);
+    static LoadoutSelect& Reopen(Lumvek::Gui& gui, FrontEnd& frontEnd, CustomGameScreen* backdrop, uint32_t owner,
+                                 uint32_t row);
+
+    void Setup() override;
+    void OnSelect(uint32_t player) override;
+    void OnBack(uint32_t player) override;
+
+    uint32_t row;
+};
+
+// The starting and secondary weapons and the six spawned weapons; each opens the weapon picker.
+class WeaponsSelect final : public FlowSelector
+{
+public:
+    static constexpr uint32_t RowCount = 8;
+
+    WeaponsSelect(FrontEnd& frontEnd, CustomGameScreen* backdrop, uint32_t row)
+        : FlowSelector(frontEnd, backdrop), row(row)
+    {
+    }
+
+    // "STARTING WEAPON", "SECONDARY WEAPON", then "WEAPON SPAWN 1" to "WEAPON SPAWN 6".
+    static std::string RowLabel(uint32_t row);
+    static WeaponsSelect& Reopen(Lumvek::Gui& gui, FrontEnd& frontEnd, CustomGameScreen* backdrop, uint32_t owner,
+                                 uint32_t row);
+
+    void Setup() override;
+    void OnSelect(uint32_t player) override;
+    void OnBack(uint32_t player) override;
+
+    uint32_t row;
+
+private:
+    uint32_t& Field(uint32_t position) const;
+};
+
 // Picks one definition of a collection, or an extra choice standing for none (-1) or for a random
 // pick (-2), into a field of the set-up. Owner is the screen it returns to.
 template <class Owner, class Data> class ItemSelect final : public FlowSelector
@@ -131,6 +183,7 @@ private:
 };
 
 using ThemeSelect = ItemSelect<CustomGameMenu, ThemeData>;
+using WeaponSelect = ItemSelect<WeaponsSelect, WeaponData>;
 
 // The display name of a collection's entry at the index; empty, logged once per screen set-up, when
 // the index is past the collection (a damaged set-up).

@@ -195,6 +195,58 @@ TEST_F(CustomGameFlow, EachSelectorReturnsToItsOwnRowAndBackWritesNothing)
     }
 }
 
+TEST_F(CustomGameFlow, WeaponAndPartPickersWriteTheirFieldAndReturnThroughTheirLists)
+{
+    assets.WriteDefinitions("Weapons", {"Rifle", "Launcher"}, "Weapon");
+    assets.WriteDefinitions("Parts/Heads", {"Helmet", "Cap", "Antenna"}, "Head");
+    Load();
+    OpenFlow();
+    configuration.loadout.head = 1;
+
+    // WEAPON SPAWN 2 := RANDOM.
+    MoveTo(4);
+    Tap(ControllerButton::A);
+    Settle();
+    ASSERT_NE(Top<WeaponsSelect>(), nullptr);
+    MoveTo(3);
+    Tap(ControllerButton::A);
+    Settle();
+    WeaponSelect* weapons = Top<WeaponSelect>();
+    ASSERT_NE(weapons, nullptr);
+    EXPECT_EQ(weapons->title, "-SELECT WEAPON SPAWN 2-");
+    EXPECT_EQ(GetHeaderText(*weapons), "NONE");
+    EXPECT_EQ(FindScroller(*weapons)->selected, 0u);
+    MoveTo(1);
+    Tap(ControllerButton::A);
+    Settle();
+    EXPECT_EQ(configuration.weapons[1].weapon, Random);
+    ASSERT_NE(Top<WeaponsSelect>(), nullptr);
+    EXPECT_EQ(FindScroller(*Top<WeaponsSelect>())->selected, 3u);
+    Tap(ControllerButton::B);
+    Settle();
+    ASSERT_NE(Top<CustomGameMenu>(), nullptr);
+    EXPECT_EQ(Top<CustomGameMenu>()->row, 4u);
+
+    // HEAD: part 1 opens on position 3 (after CUSTOM and RANDOM); position 4 stores part 2.
+    MoveTo(5);
+    Tap(ControllerButton::A);
+    Settle();
+    ASSERT_NE(Top<LoadoutSelect>(), nullptr);
+    Tap(ControllerButton::A);
+    Settle();
+    ASSERT_NE(Top<Screen>(), nullptr);
+    EXPECT_EQ(FindScroller(*Top<Screen>())->selected, 3u);
+    MoveTo(4);
+    Tap(ControllerButton::A);
+    Settle();
+    EXPECT_EQ(configuration.loadout.head, 2u);
+    ASSERT_NE(Top<LoadoutSelect>(), nullptr);
+    Tap(ControllerButton::B);
+    Settle();
+    ASSERT_NE(Top<CustomGameMenu>(), nullptr);
+    EXPECT_EQ(Top<CustomGameMenu>()->row, 5u);
+}
+
 TEST_F(CustomGameFlow, PickingTheSameGameTypeStartsItsRulesAnew)
 {
     Load();
