@@ -1,5 +1,7 @@
 #include "Source/Ui/Screens/CustomGame.h"
 
+#include "Source/Ui/Screens/Attributes.h"
+
 #include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Pattern.h"
 #include "Source/Data/DataRegistry.h"
@@ -170,6 +172,10 @@ void CustomGameMenu::OnSelect(uint32_t player)
     case 5:
         CloseImmediately();
         LoadoutSelect::Reopen(gui, frontEnd, backdrop, owner, 0);
+        break;
+    case 6:
+        CloseImmediately();
+        AttributesSelect::Reopen(gui, frontEnd, backdrop, owner, 0);
         break;
     default:
         Lumvek::Log::Write("{} cannot be set up yet", RowLabel(chosen));
