@@ -105,6 +105,9 @@ public:
     uint32_t height = 0;
     uint32_t bytesPerPixel = 0;
     TextureFormat format = TextureFormat::ColorBuffer4x8;
+    // Set: the device builds the mipmap chain after every upload, a partial one included, so that a
+    // texture drawn small does not shimmer.
+    uint8_t mipmaps = 0;
     DirtyRectangle dirty;
     Buffer pixels;
     std::vector<std::unique_ptr<uint8_t[]>> pixelBuffers;

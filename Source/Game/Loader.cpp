@@ -10,6 +10,7 @@
 #include "Engine/Runtime/Core/Application.h"
 #include "Engine/Runtime/Graphics/GraphicsDevice.h"
 #include "Source/Data/DataRegistry.h"
+#include "Source/Game/Rendering/GameRenderer.h"
 #include "Source/Game/Vantorel.h"
 #include "Source/World/MapFile.h"
 #include "Source/World/MapNames.h"
@@ -67,7 +68,9 @@ void LoadMatch(Vantorel_& game)
             MapNames names;
             LoadMapData(*game.worldOwner, names);
             game.load.SetProgress(50);
-            // The game renderer creates its match resources here once it is part of the game.
+            if (GameRenderer* renderer = game.GetRenderer())
+                if (Lumvek::GraphicsDevice* device = game.GetApplication()->GetGraphicsDevice())
+                    renderer->Load(*device, &game.iconAtlas);
             game.load.SetProgress(75);
             game.load.SetProgress(100);
             game.load.SetState(LoadState::MatchLoaded);
@@ -79,8 +82,9 @@ void LoadRenderResources(Vantorel_& game)
     game.loaderThread.Start(
         [&game]
         {
-            // The game renderer loads the players' textures into its atlases here once it is part of
-            // the game.
+            if (GameRenderer* renderer = game.GetRenderer())
+                if (Lumvek::GraphicsDevice* device = game.GetApplication()->GetGraphicsDevice())
+                    renderer->LoadPlayerTextures(*device, &game.iconAtlas);
             game.load.SetProgress(50);
             game.load.SetProgress(80);
             game.load.SetState(LoadState::RenderResourcesLoaded);

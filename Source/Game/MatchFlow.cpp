@@ -7,7 +7,9 @@
 #include "Engine/Foundation/ToString.h"
 #include "Engine/Runtime/Audio/AudioDevice.h"
 #include "Engine/Runtime/Core/Application.h"
+#include "Engine/Runtime/Graphics/GraphicsDevice.h"
 #include "Source/Data/DataRegistry.h"
+#include "Source/Game/Rendering/GameRenderer.h"
 #include "Source/Game/Vantorel.h"
 #include "Source/GameTypes/GameType.h"
 #include "Source/Network/ClientNetwork.h"
@@ -18,10 +20,37 @@
 
 #include <sodium.h>
 
+#include <array>
+
 using namespace Lumvek;
 
 void Vantorel_::StartGame()
 {
+    // Where this machine runs the rules, its own players take the lowest ids no other player holds:
+    // a player without one would get no record in the world, and no view. A client's players have the
+    // ids the server gave them.
+    if (authority)
+    {
+        std::array<bool, Slot::NoId> taken{};
+        for (const PlayerSlot& slot : configuration.players)
+            if (slot.id < Slot::NoId)
+                taken[slot.id] = true;
+        for (const RemotePlayerSlot& slot : configuration.remotePlayers)
+            if (slot.id < Slot::NoId)
+                taken[slot.id] = true;
+        uint8_t next = 0;
+        for (PlayerSlot& slot : configuration.players)
+        {
+            if (slot.id < Slot::NoId)
+                continue;
+            while (next < Slot::NoId && taken[next])
+                ++next;
+            if (next == Slot::NoId)
+                break;
+            slot.id = next;
+            taken[next] = true;
+        }
+    }
     configuration.ResolveRandomPicks(random.engine);
     configuration.NameBots(random.engine);
     // The world's and the rules' generators take their seeds from the game's, so one seed replays the
@@ -38,6 +67,16 @@ void Vantorel_::StartGame()
     else
         Log::Write("the configuration {} names no game type: the match runs without rules", configuration.name);
     gameType = gameTypeOwner.get();
+    // A renderer left over would hold the device slots the new one makes.
+    EndDrawing();
+    if (!headless)
+    {
+        rendererOwner = std::make_unique<GameRenderer>(*this);
+        renderer = rendererOwner.get();
+        // The map loader reads the map's own layers into the renderer, and the map writer takes them
+        // back from it.
+        mapBackgrounds = &rendererOwner->backgrounds;
+    }
 
     load.SetProgress(0);
     load.SetState(LoadState::MatchLoading);
@@ -54,7 +93,74 @@ void Vantorel_::BeginPlay()
     load.SetState(LoadState::RenderResourcesLoading);
     StartLoader(&Loader::LoadRenderResources);
     network->BeginPreparing();
+    if (!headless)
+        BeginDrawing();
     matchFlow = MatchFlow::PlayBegun;
+}
+
+void Vantorel_::BeginDrawing()
+{
+    GameRenderer* drawing = rendererOwner.get();
+    if (!drawing)
+        return;
+    Application& application = *GetApplication();
+    GraphicsDevice* device = application.GetGraphicsDevice();
+    AudioDevice* audio = application.GetAudioDevice();
+    // The platforms draw themselves in while the role counts down to the start.
+    const float drawIn = network->duration;
+    drawing->views.clear();
+    const uint32_t count = static_cast<uint32_t>(std::min<size_t>(configuration.players.size(), cameraViews.size()));
+    for (uint32_t slot = 0; slot < count; ++slot)
+    {
+        PlayerSlot& player = configuration.players[slot];
+        // Views are laid out by the slot's place in the list rather than its controller number, so
+        // that players on controllers 2 and 0 still get a half of the window each.
+        CameraView& view = cameraViews[slot];
+        view.Follow(player.player);
+        view.camera->viewRect = GetSplitScreenRectangle(slot, count);
+        view.camera->snap = true;
+        view.active = 1;
+        view.width = view.height = 0;
+        drawing->views.push_back(&view);
+        if (player.player && audio)
+        {
+            // Each local player hears the match from his own view.
+            player.player->listenerDevice = audio;
+            player.player->listener = audio->AddListener();
+        }
+        if (device)
+            drawing->RequestLoadoutIcons(*device, player.loadout, &iconAtlas);
+    }
+    if (device)
+    {
+        for (const RemotePlayerSlot& other : configuration.remotePlayers)
+            drawing->RequestLoadoutIcons(*device, other.loadout, &iconAtlas);
+        for (const BotSlot& bot : configuration.bots)
+            drawing->RequestLoadoutIcons(*device, bot.loadout, &iconAtlas);
+    }
+    drawing->time = 0.0f;
+    drawing->drawInDuration = drawIn;
+    drawing->holdDrawIn = true;
+}
+
+void Vantorel_::EndDrawing()
+{
+    if (world)
+        for (PlayerSlot& slot : configuration.players)
+            if (Player* player = slot.player; player && player->listenerDevice)
+            {
+                if (player->listener != Player::NoListener)
+                    player->listenerDevice->RemoveListener(player->listener);
+                player->listenerDevice = nullptr;
+                player->listener = Player::NoListener;
+            }
+    for (CameraView& view : cameraViews)
+        view.Follow(nullptr);
+    if (!rendererOwner)
+        return;
+    if (GraphicsDevice* device = GetApplication()->GetGraphicsDevice())
+        rendererOwner->Unload(*device);
+    rendererOwner->views.clear();
 }
 
 void Vantorel_::LeaveGame()
@@ -64,8 +170,11 @@ void Vantorel_::LeaveGame()
     load.SetProgress(0);
     load.SetState(LoadState::MatchUnloading);
     if (!headless)
+    {
         if (AudioDevice* audio = GetApplication()->GetAudioDevice())
             audio->StopAll();
+        EndDrawing();
+    }
     load.SetProgress(100);
     load.SetState(LoadState::MatchUnloaded);
 
@@ -73,6 +182,9 @@ void Vantorel_::LeaveGame()
     gameTypeOwner.reset();
     world = nullptr;
     worldOwner.reset();
+    renderer = nullptr;
+    mapBackgrounds = nullptr;
+    rendererOwner.reset();
     if (network)
         network->BeginEnding();
     configuration.Reset();

@@ -10,6 +10,7 @@
 #include "Libraries/Net/Log.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/NamedAssets.h"
+#include "Source/Game/Rendering/GameRenderer.h"
 #include "Source/GameTypes/GameType.h"
 #include "Source/Network/LocalNetwork.h"
 #include "Source/Ui/Screens/DemoScreens.h"
@@ -22,6 +23,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <thread>
 
 using namespace Lumvek;
@@ -239,7 +241,13 @@ void Vantorel_::LateUpdate(int64_t elapsed)
                 else
                     gameType->ResetPlayers();
             }
-            // The game screens open here once there are screens.
+            // The game screens open here once there are screens. Whatever is left of the draw-in is
+            // skipped: the match starts fully drawn.
+            if (rendererOwner)
+            {
+                rendererOwner->time = rendererOwner->drawInDuration;
+                rendererOwner->holdDrawIn = false;
+            }
             network->BeginStarting();
             accumulator = 0;
             matchFlow = MatchFlow::Running;
@@ -343,18 +351,56 @@ void Vantorel_::DecayRumble(int64_t elapsed)
 void Vantorel_::VisualUpdate(double dt, double alpha)
 {
     const int64_t start = Now();
-    // The characters are posed once the world's players exist and the loaders are done with them: in
-    // the states that step the world.
-    const NetworkState state = network ? network->GetState() : NetworkState::Stopped;
-    if (world && (state == NetworkState::Prepared || state == NetworkState::Playing || state == NetworkState::Ended))
-        for (Player* player : world->activePlayers)
-            Character::UpdateAnimations(*player, static_cast<float>(dt), static_cast<float>(alpha));
-    // Animated visuals and the cameras of the renderer's views are updated here once the game renderer
-    // is part of the game.
+    if (GameRenderer* drawing = rendererOwner.get())
+    {
+        // Characters and visuals hold still while the platforms draw themselves in.
+        if (matchFlow > MatchFlow::PlayBegun && !drawing->IsDrawingIn() && world)
+        {
+            for (Player* player : world->activePlayers)
+                Character::UpdateAnimations(*player, static_cast<float>(dt), static_cast<float>(alpha));
+            UpdateVisualTimers(static_cast<float>(dt));
+        }
+        if (matchFlow >= MatchFlow::PlayBegun)
+            UpdateCameras(static_cast<float>(dt), static_cast<float>(alpha));
+    }
     visualDuration = Now() - start;
 }
 
-void Vantorel_::RenderFrame(double, double)
+void Vantorel_::UpdateVisualTimers(float dt)
+{
+    for (Visual& visual : world->visuals.View())
+    {
+        ImageInstance* image = visual.image.get();
+        if (!image || !(image->drawIn || image->erasing))
+            continue;
+        // Erasing plays the drawing backwards; the renderer reads the clock as it stands.
+        image->elapsed += image->erasing ? -dt : dt;
+    }
+}
+
+void Vantorel_::UpdateCameras(float dt, float alpha)
+{
+    GraphicsDevice* device = GetApplication()->GetGraphicsDevice();
+    if (!device)
+        return;
+    const DeviceSize size = device->GetSize();
+    for (CameraView* view : rendererOwner->views)
+    {
+        if (!view)
+            continue;
+        view->Fit(size.width, size.height);
+        Player* player = view->player;
+        if (!player || !world || (player->IsDead() && !view->dirty))
+            continue;
+        const PlayerBody& body = player->GetBody();
+        const Vector2 followed{body.previousX + (body.x - body.previousX) * alpha,
+                               body.previousY + (body.y - body.previousY) * alpha};
+        const float aspect = view->Aspect();
+        view->camera->Step(dt, std::sqrt(144.0f / aspect), aspect, followed, player->GetCameraFocus(), world->bounds);
+    }
+}
+
+void Vantorel_::RenderFrame(double dt, double alpha)
 {
     const int64_t start = Now();
     GraphicsDevice* device = GetApplication()->GetGraphicsDevice();
@@ -384,6 +430,8 @@ void Vantorel_::RenderFrame(double, double)
         iconAtlas.ServeStreamingAtlas(device, loaderIdle && !IsStreaming());
         previewAtlas.ServeStreamingAtlas(device, loaderIdle && !IsStreaming());
     }
+    if (rendererOwner && device && matchFlow >= MatchFlow::PlayBegun)
+        rendererOwner->Render(*device, static_cast<float>(alpha), static_cast<float>(dt));
     renderDuration = Now() - start;
 }
 

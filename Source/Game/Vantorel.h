@@ -9,9 +9,11 @@
 #include "Source/Game/LaunchOptions.h"
 #include "Source/Game/LoadStatus.h"
 #include "Source/Game/Loader.h"
+#include "Source/Game/Rendering/CameraView.h"
 #include "Source/Network/Journal.h"
 #include "Source/World/GameContext.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -29,6 +31,7 @@ namespace Lumvek
 {
 class Transition;
 }
+class GameRenderer;
 class GameType;
 class LocalNetwork;
 class Network;
@@ -130,6 +133,11 @@ public:
     // Whether either streaming atlas has an image in flight.
     bool IsStreaming() const { return iconAtlas.IsBusy() || previewAtlas.IsBusy(); }
 
+    // The renderer of the running match; null outside a match and when headless.
+    GameRenderer* GetRenderer() const { return rendererOwner.get(); }
+    // The local players' views, by the position of their slot among the player slots.
+    std::array<CameraView, 4>& GetCameraViews() { return cameraViews; }
+
     MatchFlow GetMatchFlow() const { return matchFlow; }
     int64_t GetAccumulator() const { return accumulator; }
     bool IsHeadless() const { return headless; }
@@ -178,7 +186,15 @@ private:
     // A loader is due: it starts now unless an image is in flight, in which case the render starts it.
     void StartLoader(void (*loader)(Vantorel_&));
     // The match has objects to leave.
-    bool HasMatch() const { return world != nullptr || gameType != nullptr; }
+    bool HasMatch() const { return world != nullptr || gameType != nullptr || rendererOwner != nullptr; }
+    // The windowed part of BeginPlay: the views, the listeners, the draw-in and the icons.
+    void BeginDrawing();
+    // The windowed part of LeaveGame: the listeners and the renderer's device resources.
+    void EndDrawing();
+    // Advances the draw-in and erase clocks of the world's visuals.
+    void UpdateVisualTimers(float dt);
+    // Fits each view to the back buffer and steps the cameras of the views whose players live.
+    void UpdateCameras(float dt, float alpha);
     void DecayRumble(int64_t elapsed);
 
     // The command line's local match: starts it once the definitions are loaded, counts its ticks,
@@ -199,6 +215,9 @@ private:
     std::unique_ptr<Network> networkOwner;
     std::unique_ptr<GameType> gameTypeOwner;
     std::unique_ptr<World> worldOwner;
+    std::unique_ptr<GameRenderer> rendererOwner;
+    // Point into the world's players while a match is drawn; the renderer points at them.
+    std::array<CameraView, 4> cameraViews;
 
     // The networking library's memory of last resort, and whether its cryptography started.
     Net::DefaultAllocator netAllocator;

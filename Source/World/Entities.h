@@ -35,6 +35,14 @@ struct ImageInstance
     uint8_t tileVertically = 0;
     uint8_t tileHorizontally = 0;
     float opacity = 1.0f;
+    // A visual's image that draws itself in or is scribbled out over duration seconds: the pattern
+    // (a region of the erase atlas) it is scribbled out with, and the seconds run so far, which run
+    // forward while drawing in and back while erasing. The visual update advances them.
+    uint32_t erasePattern = Lumvek::InvalidId;
+    float duration = 0.0f;
+    float elapsed = 0.0f;
+    uint8_t drawIn = 0;
+    uint8_t erasing = 0;
 };
 
 // A player inside a trigger or zone, in the order they first touched it.

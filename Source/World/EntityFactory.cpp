@@ -188,7 +188,14 @@ Platform* CreatePlatformEntity(World& world, Vector2 position, Vector2 size, boo
         LogNotAdded("Platform");
         return nullptr;
     }
-    // The platform's renderable is made here once the game renderer exists, unless hidden or headless.
+    // Moving and one-way platforms are drawn on their own; solid ones join the solid platforms they touch.
+    if (!hidden && !world.GetContext().headless)
+    {
+        if (moving || oneWay)
+            platform->renderable = std::make_unique<IndependentPlatformRenderable>();
+        else
+            platform->renderable = std::make_unique<JoinedPlatformRenderable>();
+    }
     return platform;
 }
 

@@ -4,6 +4,7 @@
 #include "Source/Data/GameConfiguration.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace Lumvek
 {
@@ -11,6 +12,7 @@ class ControllerDevice;
 }
 
 class DataRegistry;
+struct ThemeBackground;
 class GameRenderer;
 class GameType;
 class Network;
@@ -45,6 +47,10 @@ public:
     GameType* gameType = nullptr;
     World* world = nullptr;
     GameRenderer* renderer = nullptr;
+    // The renderer's list of the map's own background layers, which the map loader fills from the map
+    // file and the map writer writes back; null while no renderer exists. Set and cleared together with
+    // renderer.
+    std::vector<ThemeBackground>* mapBackgrounds = nullptr;
     // A dedicated server: no images, particle effects, visuals, sounds or renderables are made, while
     // bodies and physics are made as usual.
     bool headless = false;

@@ -3,13 +3,14 @@
 #include "Engine/Foundation/File.h"
 #include "Engine/Foundation/FileManager.h"
 #include "Engine/Foundation/Json.h"
+#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Members.h"
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Path.h"
 #include "Engine/Foundation/Pattern.h"
-#include "Engine/Foundation/Log.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/ImageRef.h"
+#include "Source/Data/ThemeData.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/World.h"
 
@@ -111,7 +112,10 @@ void ReadEntities(World& world, MapNames& names, const Blueprint& entities)
                      if (!element.name.empty())
                          names.platforms.Set(element.name, platform);
                  });
-    // Each platform's renderable prepares itself here, with the game renderer.
+    // Once every platform is in the grid, each renderable can find the platforms its own touches.
+    for (Platform& platform : world.platforms.View())
+        if (platform.renderable)
+            platform.renderable->Prepare(platform, false);
     ReadElements(entities, "Hazards",
                  [&](BlueprintReader& reader, const ElementBase& element)
                  {
@@ -295,7 +299,7 @@ std::string GetMapPath(const World& world)
     if (!map)
         return std::string();
     return Lumvek::Path::AppendCopy(context.registry->GetFiles().applicationRoot,
-                            FormatText("Assets/Maps/{}/Data.json", map->name));
+                                    FormatText("Assets/Maps/{}/Data.json", map->name));
 }
 
 bool LoadMapData(World& world, MapNames& names)
@@ -351,10 +355,20 @@ bool LoadMapText(World& world, MapNames& names, StringView text, StringView mapN
     if (const Blueprint* entities = root.GetObject().Find("Entities");
         entities && entities->GetType() == BlueprintType::Object)
         ReadEntities(world, names, *entities);
-    // The game renderer reads "Backgrounds" into its layers once it exists; until then the array is
-    // kept as read so that saving writes it back.
+    // The game renderer takes "Backgrounds" as its layers; without one the array is kept as read so
+    // that saving writes it back.
+    if (context.mapBackgrounds)
+        context.mapBackgrounds->clear();
     if (const Blueprint* backgrounds = root.GetObject().Find("Backgrounds"))
+    {
         world.backgrounds = *backgrounds;
+        if (context.mapBackgrounds)
+        {
+            BlueprintReader reader(*backgrounds);
+            if (!ReadArray(reader, *context.mapBackgrounds))
+                Log::Write("the map {} has \"Backgrounds\" that are no array", mapName);
+        }
+    }
     if (!context.configuration.bots.empty())
         world.navigator.Build(world);
     return true;
@@ -379,7 +393,9 @@ std::string SaveMapText(World& world, const MapNames& names)
     writer.GetCurrent().SetObject();
     WriteEntities(writer, world, names);
     writer.Pop();
-    if (world.backgrounds.GetType() != BlueprintType::Invalid)
+    if (const std::vector<ThemeBackground>* layers = world.GetContext().mapBackgrounds)
+        WriteMember(writer, "Backgrounds", *layers);
+    else if (world.backgrounds.GetType() != BlueprintType::Invalid)
     {
         writer.PushMember("Backgrounds");
         writer.GetCurrent() = world.backgrounds;

@@ -5,6 +5,7 @@
 #include "Source/Data/NameTables.h"
 #include "Source/World/Body.h"
 #include "Source/World/EntityStorage.h"
+#include "Source/World/PlatformRenderable.h"
 
 #include <cstdint>
 #include <memory>
@@ -111,7 +112,8 @@ struct Platform : Entity<Platform>
     // Made by the map, as opposed to during play; only these are saved.
     bool fromMap = false;
     std::unique_ptr<PlatformBody> body;
-    // The platform's renderable joins the record with the game renderer.
+    // How the game renderer draws the platform's tiles; null when headless or hidden.
+    std::unique_ptr<PlatformRenderable> renderable;
 };
 
 // Reads a map element's path keys: for each element a key with its "Time" and its "Value" object's

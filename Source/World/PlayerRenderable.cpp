@@ -2,6 +2,8 @@
 
 #include "Source/World/PlayerBody.h"
 
+#include <algorithm>
+
 namespace
 {
 
@@ -20,4 +22,18 @@ void PlayerRenderable::Rebuild(PlayerBody& body)
     Collect(body.skeleton, bones);
     Collect(body.leftPickup, bones);
     Collect(body.rightPickup, bones);
+    leftBones.clear();
+    rightBones.clear();
+    for (Bone* bone : bones)
+    {
+        if (bone->leftOrder != Lumvek::InvalidId)
+            leftBones.push_back(bone);
+        if (bone->rightOrder != Lumvek::InvalidId)
+            rightBones.push_back(bone);
+    }
+    std::stable_sort(leftBones.begin(), leftBones.end(),
+                     [](const Bone* a, const Bone* b) { return a->leftOrder < b->leftOrder; });
+    std::stable_sort(rightBones.begin(), rightBones.end(),
+                     [](const Bone* a, const Bone* b) { return a->rightOrder < b->rightOrder; });
+    displayed = {body.x, body.y};
 }

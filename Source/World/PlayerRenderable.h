@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Engine/Foundation/Math.h"
+
 #include <vector>
 
 class Bone;
@@ -23,4 +25,9 @@ public:
     // does not interpolate from where it was.
     bool moved = false;
     std::vector<Bone*> bones;
+    // The bones with a draw order for facing left, and for facing right, each in that order.
+    std::vector<Bone*> leftBones;
+    std::vector<Bone*> rightBones;
+    // Where the character was last drawn.
+    Lumvek::Vector2 displayed;
 };

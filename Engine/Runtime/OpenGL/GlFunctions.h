@@ -74,6 +74,7 @@ namespace Lumvek::OpenGL
     X(PFNGLACTIVETEXTUREPROC, ActiveTexture)                                                                           \
     X(PFNGLTEXIMAGE2DPROC, TexImage2D)                                                                                 \
     X(PFNGLTEXSUBIMAGE2DPROC, TexSubImage2D)                                                                           \
+    X(PFNGLGENERATEMIPMAPPROC, GenerateMipmap)                                                                         \
     X(PFNGLTEXPARAMETERIPROC, TexParameteri)                                                                           \
     X(PFNGLGENSAMPLERSPROC, GenSamplers)                                                                               \
     X(PFNGLDELETESAMPLERSPROC, DeleteSamplers)                                                                         \

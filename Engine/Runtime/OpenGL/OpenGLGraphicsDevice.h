@@ -146,6 +146,8 @@ public:
     uint32_t bytesPerPixel = 0;
     uint32_t samples = 1;
     bool depth = false;
+    // The texture has a full mipmap chain, rebuilt after every upload.
+    bool mipmapped = false;
     // The surface holds drawing the texture does not have yet.
     bool drawn = false;
 };
@@ -297,6 +299,8 @@ private:
     bool LinkProgram(OpenGLMaterialHandle& handle, const Material& material);
     void BuildLayout(OpenGLMaterialHandle& handle, const Material& material);
     void BuildSamplers(OpenGLMaterialHandle& handle, const Material& material);
+    // Gives the texture bound on unit 0 its full chain of smaller levels, made from level 0.
+    void BuildMipmaps(OpenGLTextureHandle& handle);
 
     SDL_Window* window = nullptr;
     void* context = nullptr;

@@ -549,6 +549,9 @@ void OpenGLGraphicsDevice::UploadTexture(ResourceHandle& handle, const Texture& 
                          static_cast<GLsizei>(right - left), static_cast<GLsizei>(bottom - top), GL_RGBA,
                          GL_UNSIGNED_BYTE, texture.pixels.Data() + (size_t(top) * texture.width + left) * 4);
         gl.PixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+        // The smaller levels of a mipmapped texture are built again from the level just changed.
+        if (texture.mipmaps)
+            BuildMipmaps(built);
         return;
     }
 
@@ -604,8 +607,13 @@ void OpenGLGraphicsDevice::UploadTexture(ResourceHandle& handle, const Texture& 
         unitTextures[0] = InvalidName;
         return;
     }
+    built.mipmapped = false;
     if (image)
+    {
+        if (texture.mipmaps)
+            BuildMipmaps(built);
         return;
+    }
 
     gl.GenRenderbuffers(1, &built.surface);
     gl.BindRenderbuffer(GL_RENDERBUFFER, built.surface);
@@ -617,6 +625,17 @@ void OpenGLGraphicsDevice::UploadTexture(ResourceHandle& handle, const Texture& 
         gl.DeleteRenderbuffers(1, &built.surface);
         built.surface = 0;
     }
+}
+
+void OpenGLGraphicsDevice::BuildMipmaps(OpenGLTextureHandle& built)
+{
+    // The texture is bound on unit 0 by the upload that calls this.
+    if (!built.mipmapped)
+    {
+        gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 1000);
+        built.mipmapped = true;
+    }
+    gl.GenerateMipmap(GL_TEXTURE_2D);
 }
 
 } // namespace Lumvek::OpenGL

@@ -10,6 +10,7 @@ std::vector<std::unique_ptr<Recipe>> AllRecipes()
     std::vector<std::unique_ptr<Recipe>> recipes;
     AddFontRecipes(recipes);
     AddUiRecipes(recipes);
+    AddRenderRecipes(recipes);
     return recipes;
 }
 

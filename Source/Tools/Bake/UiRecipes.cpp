@@ -172,6 +172,31 @@ std::vector<AtlasImage> AtlasImages()
          [](Canvas&, Pen& pen) {
              pen.Shape({{6, 10}, {94, 10}, {50, 92}}, Palette::White, false);
          }},
+        // A sketched skull, shown where a player was killed.
+        {"Death", 128, 128,
+         [](Canvas&, Pen& pen)
+         {
+             pen.Shape({{18, 46},
+                        {22, 24},
+                        {36, 12},
+                        {50, 9},
+                        {64, 12},
+                        {78, 24},
+                        {82, 46},
+                        {76, 62},
+                        {70, 66},
+                        {70, 84},
+                        {30, 84},
+                        {30, 66},
+                        {24, 62}},
+                       Palette::Paper, false);
+             pen.Fill(Ellipse(37, 45, 9, 10), Palette::Ink);
+             pen.Fill(Ellipse(63, 45, 9, 10), Palette::Ink);
+             pen.Fill({{50, 56}, {55, 66}, {45, 66}}, Palette::Ink);
+             pen.lineWidth = 3.0f;
+             for (float x : {40.0f, 50.0f, 60.0f})
+                 pen.Line({x, 72}, {x, 84});
+         }},
     };
 
     const struct

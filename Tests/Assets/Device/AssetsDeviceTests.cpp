@@ -24,6 +24,7 @@
 #include "Source/Data/ThemeData.h"
 #include "Source/Data/WeaponData.h"
 #include "Source/Data/ZoneData.h"
+#include "Source/Game/Rendering/RenderMaterials.h"
 #include "Tests/LogCapture.h"
 #include "Tests/TestPaths.h"
 
@@ -98,43 +99,63 @@ std::string SemanticOf(const VertexElement& element)
     return name + std::to_string(element.semanticIndex);
 }
 
-// The vertex elements the game gives each of its materials, by shader file.
-std::map<std::string, std::vector<VertexElement>> DeclaredInputs()
+// What a material feeds its shader: one element list per vertex, one per instance.
+struct DeclaredElements
+{
+    DeclaredElements(std::vector<VertexElement> vertexElements = {}, std::vector<VertexElement> instanceElements = {})
+        : vertex(std::move(vertexElements)), instance(std::move(instanceElements))
+    {
+    }
+
+    std::vector<VertexElement> vertex;
+    std::vector<VertexElement> instance;
+};
+
+// The vertex and instance elements the game gives each of its materials, by shader file. Materials
+// that share a shader give it the same inputs.
+std::map<std::string, DeclaredElements> DeclaredInputs()
 {
     using Format = VertexElementFormat;
     using Semantic = VertexSemantic;
     const VertexElement position{"Position", Format::Float2, Semantic::Position, 0};
     const VertexElement coordinate{"TextureCoordinate", Format::Float2, Semantic::TextureCoordinate, 0};
     const VertexElement color{"Color", Format::Color, Semantic::Color, 0};
-    return {
-        {"Assets/Ui/Materials/Color.hlsl", {position, color}},
-        {"Assets/Ui/Materials/ColoredImage.hlsl", {position, coordinate, color}},
+    std::map<std::string, DeclaredElements> declared = {
+        {"Assets/Ui/Materials/Color.hlsl", {{position, color}}},
+        {"Assets/Ui/Materials/ColoredImage.hlsl", {{position, coordinate, color}}},
         {"Assets/Ui/Materials/TextElement.hlsl",
-         {position,
-          coordinate,
-          {"FillColor", Format::Color, Semantic::Color, 0},
-          {"StrokeColor", Format::Color, Semantic::Color, 1},
-          {"InnerStrokeRadius", Format::Float, Semantic::TextureCoordinate, 1},
-          {"OuterStrokeRadius", Format::Float, Semantic::TextureCoordinate, 2}}},
-        {"Assets/Ui/Materials/Image.hlsl", {position, coordinate}},
+         {{position,
+           coordinate,
+           {"FillColor", Format::Color, Semantic::Color, 0},
+           {"StrokeColor", Format::Color, Semantic::Color, 1},
+           {"InnerStrokeRadius", Format::Float, Semantic::TextureCoordinate, 1},
+           {"OuterStrokeRadius", Format::Float, Semantic::TextureCoordinate, 2}}}},
+        {"Assets/Ui/Materials/Image.hlsl", {{position, coordinate}}},
         {"Assets/Ui/Materials/DrawInImage.hlsl",
-         {position,
-          {"Texture", Format::Float2, Semantic::TextureCoordinate, 0},
-          color,
-          {"Time", Format::Float, Semantic::TextureCoordinate, 1}}},
+         {{position,
+           {"Texture", Format::Float2, Semantic::TextureCoordinate, 0},
+           color,
+           {"Time", Format::Float, Semantic::TextureCoordinate, 1}}}},
         {"Assets/Ui/Materials/DrawInText.hlsl",
-         {position,
-          {"Texture", Format::Float2, Semantic::TextureCoordinate, 0},
-          {"FillColor", Format::Color, Semantic::Color, 0},
-          {"StrokeColor", Format::Color, Semantic::Color, 1},
-          {"InnerStrokeRadius", Format::Float, Semantic::TextureCoordinate, 1},
-          {"OuterStrokeRadius", Format::Float, Semantic::TextureCoordinate, 2},
-          {"Time", Format::Float, Semantic::TextureCoordinate, 3}}},
+         {{position,
+           {"Texture", Format::Float2, Semantic::TextureCoordinate, 0},
+           {"FillColor", Format::Color, Semantic::Color, 0},
+           {"StrokeColor", Format::Color, Semantic::Color, 1},
+           {"InnerStrokeRadius", Format::Float, Semantic::TextureCoordinate, 1},
+           {"OuterStrokeRadius", Format::Float, Semantic::TextureCoordinate, 2},
+           {"Time", Format::Float, Semantic::TextureCoordinate, 3}}}},
         {"Assets/Ui/Materials/Page.hlsl",
-         {{"Position", Format::Float3, Semantic::Position, 0},
-          {"Normal", Format::Float3, Semantic::Normal, 0},
-          coordinate}},
+         {{{"Position", Format::Float3, Semantic::Position, 0},
+           {"Normal", Format::Float3, Semantic::Normal, 0},
+           coordinate}}},
     };
+    for (uint32_t i = 0; i < static_cast<uint32_t>(GameMaterial::Count); ++i)
+    {
+        const GameMaterialDescription& material = GameMaterials::Describe(static_cast<GameMaterial>(i));
+        declared[std::string(material.shader)] = {{material.vertexInputs.begin(), material.vertexInputs.end()},
+                                                  {material.instanceInputs.begin(), material.instanceInputs.end()}};
+    }
+    return declared;
 }
 
 // The application's devices over the checkout: the OpenGL device on a hidden window of SDL's
@@ -431,7 +452,7 @@ TEST_F(AssetsOnDevices, TheUiAtlasHoldsEveryRegionTheFrontEndNames)
 // never reads is a sign the two have drifted apart.
 TEST_F(AssetsOnDevices, EveryShaderCompilesAndReadsTheInputsItsMaterialDeclares)
 {
-    const std::map<std::string, std::vector<VertexElement>> declared = DeclaredInputs();
+    const std::map<std::string, DeclaredElements> declared = DeclaredInputs();
     for (const std::string& path : AssetFiles(".hlsl"))
     {
         SCOPED_TRACE(path);
@@ -440,7 +461,8 @@ TEST_F(AssetsOnDevices, EveryShaderCompilesAndReadsTheInputsItsMaterialDeclares)
         Material* material = graphics->CreateMaterial(NameTableC().Add("AssetsDeviceTests." + path));
         ASSERT_NE(material, nullptr);
         EXPECT_TRUE(files.Load(files.ResolvePath(path), *material, StringView(path), false).IsLoaded());
-        material->vertexElements = entry->second;
+        material->vertexElements = entry->second.vertex;
+        material->instanceElements = entry->second.instance;
         material->FinishChanges();
 
         auto [read, text] = File::ReadAllText(SourceRoot + "/" + path);
@@ -457,8 +479,9 @@ TEST_F(AssetsOnDevices, EveryShaderCompilesAndReadsTheInputsItsMaterialDeclares)
         for (const OpenGL::ShaderAttribute& attribute : shader.attributes)
             inputs.insert(attribute.semanticName + std::to_string(attribute.semanticIndex));
         std::set<std::string> elements;
-        for (const VertexElement& element : entry->second)
-            elements.insert(SemanticOf(element));
+        for (const auto* list : {&entry->second.vertex, &entry->second.instance})
+            for (const VertexElement& element : *list)
+                elements.insert(SemanticOf(element));
         EXPECT_EQ(inputs, elements);
     }
     graphics->Render();

@@ -1,5 +1,6 @@
 #include "Source/World/MapFile.h"
 
+#include "Source/Data/ThemeData.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/World.h"
 #include "Tests/LogCapture.h"
@@ -253,3 +254,26 @@ TEST_P(ShippedMap, LoadsWithNothingLoggedAndSavesTheSameTextTwice)
 }
 
 INSTANTIATE_TEST_SUITE_P(Maps, ShippedMap, testing::Values("Crossroads", "Hilltop"));
+
+TEST(MapFile, TheRendererTakesTheBackgroundsAndTheSaveWritesItsLayers)
+{
+    TestGame game;
+    std::vector<ThemeBackground> layers(3);
+    game.mapBackgrounds = &layers;
+    MapNames names;
+    auto world = game.Load(R"({"WorldBounds": "0 0 10 10",
+        "Backgrounds": [{"BottomColor": "#EEF3F7FF", "Depth": 1.0}, {"Depth": 0.5, "PinLeft": true}]})",
+                           names);
+    ASSERT_EQ(layers.size(), 2u);
+    EXPECT_FLOAT_EQ(layers[0].depth, 1.0f);
+    EXPECT_TRUE(layers[1].pinLeft);
+    // What the renderer's list holds now is what is saved, edits included.
+    layers[1].depth = 0.25f;
+    const Lumvek::Blueprint saved = *Json(SaveMapText(*world, names)).GetObject().Find("Backgrounds");
+    ASSERT_EQ(saved.GetCount(), 2u);
+    EXPECT_EQ(saved.GetElement(1).GetObject().Find("Depth")->GetNumber(), 0.25);
+
+    // A map without layers leaves the renderer none of the last map's.
+    auto next = game.Load(R"({"WorldBounds": "0 0 10 10"})", names);
+    EXPECT_TRUE(layers.empty());
+}

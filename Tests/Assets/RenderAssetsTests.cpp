@@ -1,0 +1,125 @@
+// The committed images the game renderer loads besides the definitions': the erase patterns and the
+// platform outline, which shares the platform texture with every theme's tile pieces.
+
+#include "Engine/Foundation/FileManager.h"
+#include "Engine/Foundation/NameSet.h"
+#include "Engine/Foundation/Resource.h"
+#include "Engine/Foundation/Texture.h"
+#include "Engine/Runtime/Core/RuntimeFormats.h"
+#include "Engine/Runtime/Graphics/RecordingGraphicsDevice.h"
+#include "Source/Data/DataRegistry.h"
+#include "Source/Data/NamedAssets.h"
+#include "Tests/LogCapture.h"
+#include "Tests/TestPaths.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace Lumvek;
+
+namespace
+{
+
+const std::string SourceRoot = Lumvek::Testing::SourceFolder();
+
+// Where the renderer puts the outline on the platform texture, and the room it has there.
+constexpr uint32_t OutlineX = 0;
+constexpr uint32_t OutlineY = 600;
+constexpr uint32_t OutlineMaximumWidth = 500;
+constexpr uint32_t OutlineMaximumHeight = 424;
+
+struct Folder
+{
+    Folder() : files(SourceRoot, SourceRoot, SourceRoot, SourceRoot), table(&files)
+    {
+        files.RegisterFormats();
+        Lumvek::RegisterRuntimeFormats(files);
+    }
+
+    Texture* NewTexture(const std::string& name)
+    {
+        return table.CreateTexture(NameTableB().Add("RenderAssetsTests" + name));
+    }
+
+    FileManager files;
+    ResourceTable table;
+};
+
+} // namespace
+
+TEST(RenderAssets, TheErasePatternsLoadAsRegionsOfTheirTexture)
+{
+    Folder folder;
+    Testing::LogCapture log;
+    Texture* erase = folder.NewTexture("Erase");
+    erase->Load("Assets/Rendering/Erase.ltd");
+    EXPECT_TRUE(log.messages.empty()) << log.messages.front();
+    for (std::string name : {"Erase1", "Erase2", "Erase3"})
+    {
+        const TextureRegion* region = erase->GetRegion(NameTableA().Add(name));
+        ASSERT_TRUE(region) << name;
+        EXPECT_GT(region->width, 0u) << name;
+        EXPECT_GT(region->uv.width, 0.0f) << name;
+        // A mask whose opacity orders the erase: nearly everything is covered, early and late.
+        const uint8_t* pixels = region->Pixels();
+        ASSERT_TRUE(pixels);
+        uint32_t covered = 0, early = 0, late = 0;
+        for (uint32_t y = 0; y < region->height; ++y)
+            for (uint32_t x = 0; x < region->width; ++x)
+            {
+                const uint8_t alpha = pixels[y * erase->RowPitch() + x * 4 + 3];
+                covered += alpha > 0;
+                early += alpha > 0 && alpha < 64;
+                late += alpha > 192;
+            }
+        const uint32_t area = region->width * region->height;
+        EXPECT_GT(covered, area * 9 / 10) << name;
+        EXPECT_GT(early, area / 20) << name;
+        EXPECT_GT(late, area / 20) << name;
+    }
+}
+
+TEST(RenderAssets, ThePlatformOutlineOverlapsNoTileOfAnyTheme)
+{
+    Folder folder;
+    RecordingGraphicsDevice device(&folder.table);
+    Testing::LogCapture log;
+    DataRegistry registry(folder.files);
+    registry.LoadAll();
+    ASSERT_FALSE(registry.themes.GetItems().empty());
+
+    Texture* outline = folder.NewTexture("Outline");
+    outline->Load("Assets/Themes/PlatformDraw.png");
+    ASSERT_GT(outline->width, 24u);
+    EXPECT_LE(outline->width, OutlineMaximumWidth);
+    EXPECT_LE(outline->height, OutlineMaximumHeight);
+
+    for (const auto& theme : registry.themes.GetItems())
+    {
+        SCOPED_TRACE(theme->name);
+        Texture* objects = folder.NewTexture(theme->name + "Objects");
+        Texture* tiles = folder.NewTexture(theme->name + "Tiles");
+        ASSERT_TRUE(objects->SetSize(64, 64, TextureFormat::ColorBuffer4x8));
+        ASSERT_TRUE(tiles->SetSize(1024, 1024, TextureFormat::ColorBuffer4x8));
+        theme->LoadAtlas(device, *objects, *tiles);
+        // Every piece and what its edges were extruded into stays out of the outline's room.
+        uint32_t touched = 0;
+        for (uint32_t y = OutlineY; y < OutlineY + OutlineMaximumHeight; ++y)
+            for (uint32_t x = OutlineX; x < OutlineX + OutlineMaximumWidth; ++x)
+                touched += tiles->pixels.Data()[y * tiles->RowPitch() + x * 4 + 3] != 0;
+        EXPECT_EQ(touched, 0u);
+        for (const auto& region : tiles->regions)
+            if (region)
+            {
+                const bool apart = region->x >= OutlineX + OutlineMaximumWidth ||
+                                   region->y >= OutlineY + OutlineMaximumHeight ||
+                                   region->x + region->width <= OutlineX || region->y + region->height <= OutlineY;
+                EXPECT_TRUE(apart) << region->x << " " << region->y;
+            }
+        // And the outline fits there as the renderer places it.
+        auto* placed = tiles->AddNineSliceRegion(Images::PlatformDraw, OutlineX, OutlineY);
+        ASSERT_TRUE(placed);
+        EXPECT_TRUE(placed->SetSize(outline->width, outline->height));
+    }
+}
