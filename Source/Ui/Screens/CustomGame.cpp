@@ -1,6 +1,7 @@
 #include "Source/Ui/Screens/CustomGame.h"
 
 #include "Source/Ui/Screens/Attributes.h"
+#include "Source/Ui/Screens/Teams.h"
 
 #include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Pattern.h"
@@ -164,6 +165,10 @@ void CustomGameMenu::OnSelect(uint32_t player)
                                       ItemsOf(registry ? &registry->themes : nullptr), configuration.theme, 2u,
                                       Lumvek::FormatText("-SELECT {}-", RowLabel(2)), std::string(),
                                       std::string("Random"));
+        break;
+    case 3:
+        CloseImmediately();
+        TeamsSelect::Reopen(gui, frontEnd, backdrop, owner);
         break;
     case 4:
         CloseImmediately();
