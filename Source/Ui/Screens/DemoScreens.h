@@ -11,6 +11,17 @@ class ProfileCollection;
 // What the front end's screens take from the game system: its profiles, its current set-up, the
 // openers of screens other parts of the game provide (empty while those are not part of the game)
 // and the start of the demo match. Outlives every screen that holds it.
+// The network role as the screens that show its countdown see it.
+struct RoleStatus
+{
+    bool exists = false;
+    // The state's timer, seconds.
+    float elapsed = 0.0f;
+    float duration = 0.0f;
+    // The role's NetworkState as a number.
+    uint32_t state = 0;
+};
+
 struct FrontEnd
 {
     using Opener =
@@ -31,6 +42,10 @@ struct FrontEnd
     std::function<void()> stopNetwork = {};
     // The lobby of the current set-up, for every player.
     Opener openLobby = {};
+    // The current network role; none when empty.
+    std::function<RoleStatus()> roleStatus = {};
+    // The title page of the full game, where an online flow without its role ends up.
+    Opener openStart = {};
 };
 
 // The demo's title page: the paper, the tall logo, "PRESS START" writing itself and a welcome. The

@@ -6,6 +6,7 @@
 #include "Source/Data/Profile.h"
 #include "Source/Ui/Builders.h"
 #include "Source/Ui/Kit/CircleButtons.h"
+#include "Source/Ui/Screens/Challenges.h"
 #include "Source/Ui/Screens/CustomGame.h"
 #include "Source/Ui/UiResources.h"
 
@@ -203,6 +204,11 @@ void PlayMenu::OnSelect(uint32_t player)
     {
         Lumvek::Gui& gui = GetScreenGui();
         CustomGameScreen::Open(gui, frontEnd, CloseForward(), owner);
+    }
+    else if (selection == 1)
+    {
+        Lumvek::Gui& gui = GetScreenGui();
+        ChallengesScreen::Open(gui, frontEnd, CloseForward(), owner);
     }
     else if (selection < 3)
         Lumvek::Log::Write("{} is not part of the game yet", PlayEntries[selection]);
