@@ -15,6 +15,8 @@
 #include "Source/Network/ClientNetwork.h"
 #include "Source/Network/LocalNetwork.h"
 #include "Source/Network/ServerNetwork.h"
+#include "Source/Ui/Screens/Menus.h"
+#include "Source/Ui/Transitions.h"
 #include "Source/World/World.h"
 #include "Source/World/WorldHash.h"
 
@@ -51,6 +53,11 @@ void Vantorel_::StartGame()
             taken[next] = true;
         }
     }
+    // The match resolves random picks and deals bots in place; a custom game's players come back to
+    // the choices they made, so those are kept aside until the match is left.
+    chosenSetUp = GameConfiguration();
+    if (configuration.origin == GameOrigin::CustomGame)
+        chosenSetUp = configuration;
     configuration.ResolveRandomPicks(random.engine);
     configuration.NameBots(random.engine);
     // The world's and the rules' generators take their seeds from the game's, so one seed replays the
@@ -188,6 +195,8 @@ void Vantorel_::LeaveGame()
     if (network)
         network->BeginEnding();
     configuration.Reset();
+    if (configuration.origin == GameOrigin::CustomGame && chosenSetUp.registry)
+        configuration = chosenSetUp;
     matchFlow = MatchFlow::NetworkCreated;
     if (!options.localConfiguration.empty())
         localMatchLeft = true;
@@ -198,6 +207,12 @@ void Vantorel_::ShowStartScreen()
     network = nullptr;
     networkOwner.reset();
     matchFlow = MatchFlow::FrontEnd;
+    // Backing out of the challenge list or the custom game menu stopped the role: the play menu comes
+    // back on the entry the players left.
+    if (configuration.origin == GameOrigin::Challenges)
+        OpenPlayMenu(MakeStaticTransition(0.3f), FrontEndPlayer(), 1);
+    else if (configuration.origin == GameOrigin::CustomGame)
+        OpenPlayMenu(MakeStaticTransition(0.3f), FrontEndPlayer(), 2);
 }
 
 LocalNetwork* Vantorel_::StartLocalGame()

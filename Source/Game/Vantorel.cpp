@@ -13,6 +13,7 @@
 #include "Source/Game/Rendering/GameRenderer.h"
 #include "Source/GameTypes/GameType.h"
 #include "Source/Network/LocalNetwork.h"
+#include "Source/Ui/Screens/Challenges.h"
 #include "Source/Ui/Screens/DemoScreens.h"
 #include "Source/Ui/Screens/Menus.h"
 #include "Source/Ui/Screens/SplashScreen.h"
@@ -145,6 +146,21 @@ void Vantorel_::OpenSplash(Application& application)
         if (network)
             network->Stop();
     };
+    demo->roleStatus = [this]
+    {
+        RoleStatus status;
+        if (network)
+        {
+            status.exists = true;
+            status.elapsed = network->timer;
+            status.duration = network->duration;
+            status.state = static_cast<uint32_t>(network->GetState());
+        }
+        return status;
+    };
+    // The players already joined on the title page; taking them in again would add their slots twice.
+    demo->openStart = [this](Gui& gui, std::unique_ptr<Transition> opening, uint32_t owner)
+    { MainMenu::Open(gui, *demo, std::move(opening), owner, 1); };
     SplashScreen::NextScreen next;
     if (options.startScreen)
         next = [this](Gui& gui, std::unique_ptr<Transition> opening)
@@ -154,6 +170,20 @@ void Vantorel_::OpenSplash(Application& application)
         { Screen::Open<DemoStartScreen>(gui, std::move(opening), Screen::EveryPlayer, *demo); };
     Screen::Open<SplashScreen>(*ui.gui, MakeFadeTransition(0.25f, FadeTransition::Forward), Screen::EveryPlayer, load,
                                std::move(next));
+}
+
+uint32_t Vantorel_::FrontEndPlayer() const
+{
+    return configuration.players.empty() ? Screen::EveryPlayer : configuration.players.front().localIndex;
+}
+
+CarnageReport* Vantorel_::OpenCarnageReport()
+{
+    if (!ui.gui || !demo)
+        return nullptr;
+    for (uint32_t index = ui.gui->GetMenuCount(); index-- > 0;)
+        ui.gui->CloseMenu(*ui.gui->GetRecord(index).menu, nullptr);
+    return &Screen::Open<CarnageReport>(*ui.gui, MakeStaticTransition(0.3f), FrontEndPlayer(), *demo);
 }
 
 PlayMenu* Vantorel_::OpenPlayMenu(std::unique_ptr<Transition> transition, uint32_t owner, uint32_t selection)
@@ -266,6 +296,9 @@ void Vantorel_::LateUpdate(int64_t elapsed)
     case NetworkState::Leaving:
         LeaveGame();
         ++matchesLeft;
+        // The demo's own flows bring back their screens; every other flow reads the report first.
+        if (static_cast<uint32_t>(configuration.origin) <= static_cast<uint32_t>(GameOrigin::CustomGame))
+            OpenCarnageReport();
         break;
     case NetworkState::Stopped:
         if (HasMatch())

@@ -26,6 +26,7 @@ class Gui;
 
 class DataRegistry;
 struct FrontEnd;
+class CarnageReport;
 class PlayMenu;
 namespace Lumvek
 {
@@ -113,6 +114,10 @@ public:
     LocalNetwork* StartLocalGame();
     // Opens the play menu on the entry for the player; null without screens.
     PlayMenu* OpenPlayMenu(std::unique_ptr<Lumvek::Transition> transition, uint32_t owner, uint32_t selection = 1);
+    // Closes every screen and opens the report of the match just left; null without screens.
+    CarnageReport* OpenCarnageReport();
+    // The controller the front end's screens belong to: the first local player's, else every one.
+    uint32_t FrontEndPlayer() const;
     // Plays the sound once at the position, unless headless or the id is -1.
     void PlaySound(uint32_t soundId, Lumvek::Vector2 position, Lumvek::Vector2 velocity, float volume) override;
 
@@ -208,6 +213,8 @@ private:
 
     const bool headless;
     bool loaderPending = false;
+    // A custom game's set-up as the players chose it, random picks included; application thread.
+    GameConfiguration chosenSetUp;
     MatchFlow matchFlow = MatchFlow::FrontEnd;
     int64_t accumulator = 0;
 
