@@ -1,5 +1,6 @@
 // Front-end frames on the recording device, CPU side only: what a page turn adds to a menu's frame,
-// and what a text costs while it writes itself compared with once it is written.
+// what a text costs while it writes itself compared with once it is written, and what a sliding
+// 50-item strip costs against the same strip at rest.
 
 #include "Engine/Foundation/Texture.h"
 #include "Engine/Foundation/TextureRegion.h"
@@ -11,7 +12,10 @@
 #include "Source/Data/GameConfiguration.h"
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/Profile.h"
+#include "Source/Data/ThemeData.h"
 #include "Source/Ui/Kit/DrawIn.h"
+#include "Source/Ui/Kit/ScrollerPage.h"
+#include "Source/Ui/Screens/CustomGame.h"
 #include "Source/Ui/Screens/DemoScreens.h"
 #include "Source/Ui/Transitions.h"
 #include "Source/Ui/UiResources.h"
@@ -142,8 +146,51 @@ void DrawInTextWritten(benchmark::State& state)
     DrawInTextFrame(state, 1.0f);
 }
 
+// A selector of 50 items at rest, or with its strip sliding for as long as the benchmark runs.
+void SelectorFrame(benchmark::State& state, bool moving)
+{
+    BenchmarkApplication app;
+    ProfileCollection profiles;
+    GameConfiguration configuration;
+    FrontEnd frontEnd{profiles, configuration, {}, {}, {}};
+    std::vector<std::unique_ptr<ThemeData>> themes;
+    std::vector<const ThemeData*> items;
+    for (uint32_t index = 0; index < 50; ++index)
+    {
+        themes.push_back(std::make_unique<ThemeData>());
+        themes.back()->index = index;
+        themes.back()->displayName = "THEME " + std::to_string(index);
+        themes.back()->description = "A THEME OF THE BENCHMARK";
+        items.push_back(themes.back().get());
+    }
+    uint32_t theme = 25;
+    Screen& selector = Screen::Open<ThemeSelect>(*app.gui, nullptr, 0, frontEnd, nullptr, items, theme, 2u,
+                                                 std::string("-SELECT THEME-"), std::string(), std::string());
+    app.Frame();
+    app.Frame();
+    if (moving)
+        if (SketchScroller* scroller = FindScroller(selector))
+        {
+            scroller->transitionTime = 1e9f;
+            scroller->Select(26);
+        }
+    for (auto _ : state)
+        app.Frame();
+}
+
+void SelectorAtRest(benchmark::State& state)
+{
+    SelectorFrame(state, false);
+}
+void SelectorMoving(benchmark::State& state)
+{
+    SelectorFrame(state, true);
+}
+
 } // namespace
 
+BENCHMARK(SelectorAtRest);
+BENCHMARK(SelectorMoving);
 BENCHMARK(MenuWithoutTransition);
 BENCHMARK(MenuUnderPageTurn);
 BENCHMARK(DrawInTextWriting);
