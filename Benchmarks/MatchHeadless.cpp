@@ -7,6 +7,8 @@
 #include "Source/Game/Vantorel.h"
 #include "Source/Network/LocalNetwork.h"
 
+#include "Benchmarks/BenchmarkFolders.h"
+
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -17,34 +19,6 @@ namespace
 {
 
 namespace fs = std::filesystem;
-
-// The checkout's root: the program runs from a build folder inside it.
-fs::path CheckoutFolder()
-{
-    const std::string program = fs::read_symlink("/proc/self/exe").string();
-    const size_t build = program.find("/build/");
-    return build == std::string::npos ? fs::path(program).parent_path() : fs::path(program.substr(0, build));
-}
-
-// A copy of the Assets folder to play in, so that a journal of a match that ends lands outside the
-// checkout. Removed with the object.
-class ScratchFolder
-{
-public:
-    ScratchFolder() : root(fs::temp_directory_path() / ("VantorelMatchBenchmark-" + std::to_string(::getpid())))
-    {
-        fs::remove_all(root);
-        fs::create_directories(root);
-        fs::copy(CheckoutFolder() / "Assets", root / "Assets", fs::copy_options::recursive);
-    }
-    ~ScratchFolder()
-    {
-        std::error_code error;
-        fs::remove_all(root, error);
-    }
-
-    const fs::path root;
-};
 
 // An application whose frames the benchmark runs itself, on its own thread.
 class BenchmarkApplication : public Lumvek::Application
@@ -81,7 +55,7 @@ void BeginMatch(Vantorel_& game, const GameConfiguration& chosen)
 
 void HeadlessDefaultMatch(benchmark::State& state)
 {
-    ScratchFolder folder;
+    const Benchmarks::ScratchAssets folder("VantorelMatchBenchmark");
     BenchmarkApplication application(folder.root.string());
     auto& game = *static_cast<Vantorel_*>(application.AddSystem(std::make_unique<Vantorel_>(true)));
     game.Setup();

@@ -16,6 +16,8 @@
 #include "Source/Network/Messages/VantorelAdapter.h"
 #include "Source/Network/ServerNetwork.h"
 
+#include "Benchmarks/BenchmarkFolders.h"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -35,41 +37,6 @@ constexpr uint32_t ClientCount = 5;
 constexpr uint32_t PlayersPerClient = 3;
 // An IPv4 header and a UDP header.
 constexpr uint64_t DatagramOverhead = 28;
-
-fs::path CheckoutFolder()
-{
-    const std::string program = fs::read_symlink("/proc/self/exe").string();
-    const size_t build = program.find("/build/");
-    return build == std::string::npos ? fs::path(program).parent_path() : fs::path(program.substr(0, build));
-}
-
-// A copy of the Assets folder whose only configuration is a deathmatch on the shipped map that the
-// idle players never finish.
-class ScratchFolder
-{
-public:
-    ScratchFolder() : root(fs::temp_directory_path() / ("VantorelServerBenchmark-" + std::to_string(::getpid())))
-    {
-        fs::remove_all(root);
-        fs::create_directories(root);
-        fs::copy(CheckoutFolder() / "Assets", root / "Assets", fs::copy_options::recursive);
-        Write("Assets/Configurations/Configurations.json", R"(["Crowd"])");
-        Write("Assets/Configurations/Crowd.data",
-              R"({"Name": "Crowd", "Map": "Crossroads", "Theme": "Meadow", "GameType": "Deathmatch",
-                  "TeamCount": 2, "Loadout": {"StartingWeapon": "Rifle"}, "GameTypeSettings": {"PointsToWin": 999}})");
-    }
-    ~ScratchFolder()
-    {
-        std::error_code error;
-        fs::remove_all(root, error);
-    }
-    void Write(const std::string& relative, const std::string& text) const
-    {
-        std::ofstream(root / relative, std::ios::binary | std::ios::trunc) << text;
-    }
-
-    const fs::path root;
-};
 
 class BenchmarkApplication : public Lumvek::Application
 {
@@ -188,7 +155,12 @@ void Frame(Vantorel_& game)
 
 void ServerWithFifteenPlayers(benchmark::State& state)
 {
-    ScratchFolder folder;
+    // The only configuration is a deathmatch on the shipped map that the idle players never finish.
+    const Benchmarks::ScratchAssets folder("VantorelServerBenchmark");
+    folder.Write("Assets/Configurations/Configurations.json", R"(["Crowd"])");
+    folder.Write("Assets/Configurations/Crowd.data",
+                 R"({"Name": "Crowd", "Map": "Crossroads", "Theme": "Meadow", "GameType": "Deathmatch",
+                  "TeamCount": 2, "Loadout": {"StartingWeapon": "Rifle"}, "GameTypeSettings": {"PointsToWin": 999}})");
     BenchmarkApplication application(folder.root.string());
     auto& game = *static_cast<Vantorel_*>(application.AddSystem(std::make_unique<Vantorel_>(true)));
     game.Setup();

@@ -17,7 +17,9 @@
 #include "Source/Game/Vantorel.h"
 #include "Source/Network/LocalNetwork.h"
 
+#include "Benchmarks/BenchmarkFolders.h"
 #include <SDL.h>
+
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -32,32 +34,6 @@ namespace
 
 namespace fs = std::filesystem;
 using namespace Lumvek;
-
-fs::path CheckoutFolder()
-{
-    const std::string program = fs::read_symlink("/proc/self/exe").string();
-    const size_t build = program.find("/build/");
-    return build == std::string::npos ? fs::path(program).parent_path() : fs::path(program.substr(0, build));
-}
-
-// A copy of the Assets folder to play in, so that a journal lands outside the checkout.
-class ScratchFolder
-{
-public:
-    ScratchFolder() : root(fs::temp_directory_path() / ("VantorelRenderBenchmark-" + std::to_string(::getpid())))
-    {
-        fs::remove_all(root);
-        fs::create_directories(root);
-        fs::copy(CheckoutFolder() / "Assets", root / "Assets", fs::copy_options::recursive);
-    }
-    ~ScratchFolder()
-    {
-        std::error_code error;
-        fs::remove_all(root, error);
-    }
-
-    const fs::path root;
-};
 
 class DrawingApplication : public Application
 {
@@ -119,7 +95,7 @@ public:
 
     GameRenderer* Renderer() const { return game->GetRenderer(); }
 
-    ScratchFolder scratch;
+    const Benchmarks::ScratchAssets scratch{"VantorelRenderBenchmark"};
     DrawingApplication application;
     Vantorel_* game;
 };

@@ -12,6 +12,8 @@
 #include "Source/World/Player.h"
 #include "Source/World/World.h"
 
+#include "Benchmarks/BenchmarkFolders.h"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -27,20 +29,13 @@ namespace
 constexpr float FrameSeconds = 1.0f / 60.0f;
 constexpr double FrameMilliseconds = 1000.0 / 60.0;
 
-// The checkout's root: the program runs from a build folder inside it.
-std::string ApplicationFolder()
-{
-    const std::string program = std::filesystem::read_symlink("/proc/self/exe").string();
-    const size_t build = program.find("/build/");
-    return build == std::string::npos ? std::filesystem::path(program).parent_path().string()
-                                      : program.substr(0, build);
-}
-
 // Sixteen Basic players in a row on a long strip of ground, their character's animations loaded.
 class AnimatedWorld : public GameContext
 {
 public:
-    AnimatedWorld() : files(ApplicationFolder(), ApplicationFolder(), ApplicationFolder(), ApplicationFolder())
+    AnimatedWorld()
+        : files(Benchmarks::CheckoutFolder(), Benchmarks::CheckoutFolder(), Benchmarks::CheckoutFolder(),
+                Benchmarks::CheckoutFolder())
     {
         files.RegisterFormats();
         registry = &ownRegistry;

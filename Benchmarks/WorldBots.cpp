@@ -11,6 +11,8 @@
 #include "Source/World/MapFile.h"
 #include "Source/World/World.h"
 
+#include "Benchmarks/BenchmarkFolders.h"
+
 #include <benchmark/benchmark.h>
 #include <box2d/box2d.h>
 
@@ -27,15 +29,6 @@ namespace
 {
 
 constexpr double TickMilliseconds = 1000.0 / 60.0;
-
-// The checkout's root: the program runs from a build folder inside it.
-std::string ApplicationFolder()
-{
-    const std::string program = std::filesystem::read_symlink("/proc/self/exe").string();
-    const size_t build = program.find("/build/");
-    return build == std::string::npos ? std::filesystem::path(program).parent_path().string()
-                                      : program.substr(0, build);
-}
 
 // What a character of the base attributes can do under the default gravity.
 BotMotion BaseMotion()
@@ -56,7 +49,9 @@ BotMotion BaseMotion()
 class GraphWorld : public GameContext
 {
 public:
-    GraphWorld() : files(ApplicationFolder(), ApplicationFolder(), ApplicationFolder(), ApplicationFolder())
+    GraphWorld()
+        : files(Benchmarks::CheckoutFolder(), Benchmarks::CheckoutFolder(), Benchmarks::CheckoutFolder(),
+                Benchmarks::CheckoutFolder())
     {
         files.RegisterFormats();
         registry = &ownRegistry;
@@ -112,7 +107,8 @@ class Brawl : public GameContext
 {
 public:
     explicit Brawl(uint32_t seed)
-        : files(ApplicationFolder(), ApplicationFolder(), ApplicationFolder(), ApplicationFolder())
+        : files(Benchmarks::CheckoutFolder(), Benchmarks::CheckoutFolder(), Benchmarks::CheckoutFolder(),
+                Benchmarks::CheckoutFolder())
     {
         files.RegisterFormats();
         registry = &ownRegistry;

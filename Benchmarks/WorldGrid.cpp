@@ -6,6 +6,8 @@
 #include "Source/World/MapFile.h"
 #include "Source/World/World.h"
 
+#include "Benchmarks/BenchmarkFolders.h"
+
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -16,15 +18,6 @@
 namespace
 {
 
-// The checkout's root: the program runs from a build folder inside it.
-std::string ApplicationFolder()
-{
-    const std::string program = std::filesystem::read_symlink("/proc/self/exe").string();
-    const size_t build = program.find("/build/");
-    return build == std::string::npos ? std::filesystem::path(program).parent_path().string()
-                                      : program.substr(0, build);
-}
-
 // The larger of the shipped maps loaded into a world, with moving entities scattered over it: visuals
 // moved and filed again each tick, as the world does with pickups, projectiles and debris.
 class ShippedWorld : public GameContext
@@ -32,7 +25,9 @@ class ShippedWorld : public GameContext
 public:
     static constexpr int MovingEntities = 200;
 
-    ShippedWorld() : files(ApplicationFolder(), ApplicationFolder(), ApplicationFolder(), ApplicationFolder())
+    ShippedWorld()
+        : files(Benchmarks::CheckoutFolder(), Benchmarks::CheckoutFolder(), Benchmarks::CheckoutFolder(),
+                Benchmarks::CheckoutFolder())
     {
         files.RegisterFormats();
         registry = &ownRegistry;

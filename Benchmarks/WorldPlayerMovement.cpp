@@ -9,6 +9,8 @@
 #include "Source/World/Player.h"
 #include "Source/World/World.h"
 
+#include "Benchmarks/BenchmarkFolders.h"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -22,15 +24,6 @@ namespace
 {
 
 constexpr float TickMilliseconds = 1000.0f / 60.0f;
-
-// The checkout's root: the program runs from a build folder inside it.
-std::string ApplicationFolder()
-{
-    const std::string program = std::filesystem::read_symlink("/proc/self/exe").string();
-    const size_t build = program.find("/build/");
-    return build == std::string::npos ? std::filesystem::path(program).parent_path().string()
-                                      : program.substr(0, build);
-}
 
 // The controls of player i at frame f: running back and forth, jumping, now and then dropping
 // through a one-way platform; the same for the same player and frame.
@@ -49,7 +42,8 @@ class PlayerWorld : public GameContext
 {
 public:
     explicit PlayerWorld(uint32_t count)
-        : files(ApplicationFolder(), ApplicationFolder(), ApplicationFolder(), ApplicationFolder())
+        : files(Benchmarks::CheckoutFolder(), Benchmarks::CheckoutFolder(), Benchmarks::CheckoutFolder(),
+                Benchmarks::CheckoutFolder())
     {
         files.RegisterFormats();
         registry = &ownRegistry;

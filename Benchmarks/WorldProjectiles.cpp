@@ -13,6 +13,8 @@
 #include "Source/World/Player.h"
 #include "Source/World/World.h"
 
+#include "Benchmarks/BenchmarkFolders.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -30,21 +32,14 @@ constexpr double TickMilliseconds = 1000.0 / 60.0;
 constexpr uint32_t BulletCount = 1000;
 constexpr uint32_t GrenadeCount = 64;
 
-// The checkout's root: the program runs from a build folder inside it.
-std::string ApplicationFolder()
-{
-    const std::string program = std::filesystem::read_symlink("/proc/self/exe").string();
-    const size_t build = program.find("/build/");
-    return build == std::string::npos ? std::filesystem::path(program).parent_path().string()
-                                      : program.substr(0, build);
-}
-
 // Crossroads on a dedicated server (no visuals), with sixteen players at its spawn points and a
 // weapon definition of each projectile kind that lives long and does not explode.
 class ShootingWorld : public GameContext
 {
 public:
-    ShootingWorld() : files(ApplicationFolder(), ApplicationFolder(), ApplicationFolder(), ApplicationFolder())
+    ShootingWorld()
+        : files(Benchmarks::CheckoutFolder(), Benchmarks::CheckoutFolder(), Benchmarks::CheckoutFolder(),
+                Benchmarks::CheckoutFolder())
     {
         files.RegisterFormats();
         registry = &ownRegistry;

@@ -20,7 +20,7 @@ bool ParseNumber(const std::string& text, uint64_t largest, uint64_t& value)
 
 bool ParseLaunchOptions(std::span<const std::string> arguments, LaunchOptions& options, std::string& error)
 {
-    bool seen[12] = {};
+    bool seen[13] = {};
     const auto once = [&](uint32_t option, const std::string& name)
     {
         if (seen[option])
@@ -55,6 +55,13 @@ bool ParseLaunchOptions(std::span<const std::string> arguments, LaunchOptions& o
             if (!once(11, name))
                 return false;
             options.fixedStep = true;
+            continue;
+        }
+        if (name == "--tools")
+        {
+            if (!once(12, name))
+                return false;
+            options.tools = true;
             continue;
         }
         if (name == "--start-screen")
@@ -178,7 +185,7 @@ const char* LaunchUsage()
 {
     return "usage: Vantorel [--headless] [--local <configuration> [--seed <n>] [--ticks <n>] [--hash-log <file>]]\n"
            "       Vantorel [--headless] (--server | --client) [--matches <n>] [--seed <n>]\n"
-           "               [--start-screen] [--window <width>x<height>] [--script <file>] [--fixed-step]\n"
+           "               [--start-screen] [--tools] [--window <width>x<height>] [--script <file>] [--fixed-step]\n"
            "  --headless                no window, sound or screens; a local match runs as fast as it can\n"
            "  --local <configuration>   plays a local match of the named game configuration\n"
            "  --seed <n>                seeds every random generator of the game (0 to 4294967295)\n"
@@ -188,6 +195,7 @@ const char* LaunchUsage()
            "  --client                  joins the server of Assets/client.config with one local player\n"
            "  --matches <n>             a server or client ends with exit code 0 after n matches\n"
            "  --start-screen            the splash leads to the full game's start screen, not the demo's\n"
+           "  --tools                   opens the in-game editors and inspectors over the game\n"
            "  --window <width>x<height> the window's size in pixels (a test hook; 1920x1080 without it)\n"
            "  --script <file>           plays the test script's steps against the program (a test hook)\n"
            "  --fixed-step              one tick of 1/60 s a frame instead of the wall clock (a test hook)";

@@ -28,6 +28,8 @@ struct LaunchOptions
     uint64_t matchLimit = 0;
     // The splash leads to the full game's start screen instead of the demo's title.
     bool startScreen = false;
+    // The in-game editors and inspectors run over the game.
+    bool tools = false;
     // Test hooks: a script of steps to play against the program, and the simulated clock of one tick
     // of 1/60 s a frame.
     std::string scriptPath;

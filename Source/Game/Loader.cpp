@@ -12,6 +12,7 @@
 #include "Source/Data/DataRegistry.h"
 #include "Source/Game/Rendering/GameRenderer.h"
 #include "Source/Game/Vantorel.h"
+#include "Source/Tools/Tools.h"
 #include "Source/World/MapFile.h"
 #include "Source/World/MapNames.h"
 
@@ -53,6 +54,8 @@ void LoadStartup(Vantorel_& game)
                 if (Lumvek::GraphicsDevice* device = application.GetGraphicsDevice(); device && game.ui.gui)
                     UiResources::Load(*device, application.GetFileManager());
             game.load.SetProgress(66);
+            if (game.tools)
+                game.tools->Load(&game);
             game.load.SetState(LoadState::StartupLoaded);
         });
 }
@@ -63,10 +66,11 @@ void LoadMatch(Vantorel_& game)
         [&game]
         {
             game.load.SetProgress(25);
-            // The entity names the map gives are kept for the map editor, which is not part of the game
-            // yet: a set of its own for each load.
+            // The entity names the map gives are kept by the tools, whose map editor writes them back.
             MapNames names;
             LoadMapData(*game.worldOwner, names);
+            if (game.tools)
+                game.tools->mapNames = std::move(names);
             game.load.SetProgress(50);
             if (GameRenderer* renderer = game.GetRenderer())
                 if (Lumvek::GraphicsDevice* device = game.GetApplication()->GetGraphicsDevice())

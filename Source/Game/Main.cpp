@@ -15,6 +15,7 @@
 #include "Source/Game/LaunchOptions.h"
 #include "Source/Game/Script.h"
 #include "Source/Game/Vantorel.h"
+#include "Source/Tools/Tools.h"
 
 #include <csignal>
 #include <cstdio>
@@ -62,6 +63,9 @@ int main(int argc, char** argv)
     const LoadStatus& load = game->load;
     application->AddSystem(std::move(game));
     application->AddSystem(std::make_unique<Lumvek::Gui>());
+    // After the Gui, so that the tools draw above the menus.
+    if (options.tools && !options.headless)
+        application->AddSystem(std::make_unique<Tools>());
     if (!options.scriptPath.empty())
     {
         auto [read, text] = Lumvek::File::ReadAllText(options.scriptPath);

@@ -15,6 +15,7 @@
 #include "Source/Network/ClientNetwork.h"
 #include "Source/Network/LocalNetwork.h"
 #include "Source/Network/ServerNetwork.h"
+#include "Source/Tools/Tools.h"
 #include "Source/Ui/Screens/Menus.h"
 #include "Source/Ui/Transitions.h"
 #include "Source/World/World.h"
@@ -62,6 +63,9 @@ void Vantorel_::StartGame()
     configuration.NameBots(random.engine);
     // The world's and the rules' generators take their seeds from the game's, so one seed replays the
     // whole run.
+    // Windows on the world's objects close while those still exist.
+    if (tools && Tools::Current() == tools)
+        tools->WorldDestroyed();
     gameType = nullptr;
     gameTypeOwner.reset();
     world = nullptr;
@@ -145,6 +149,9 @@ void Vantorel_::BeginDrawing()
         for (const BotSlot& bot : configuration.bots)
             drawing->RequestLoadoutIcons(*device, bot.loadout, &iconAtlas);
     }
+    // The tools' own view goes first; it draws only while the tools camera is switched on.
+    if (tools && Tools::Current() == tools)
+        drawing->views.insert(drawing->views.begin(), &tools->GetCameraView());
     drawing->time = 0.0f;
     drawing->drawInDuration = drawIn;
     drawing->holdDrawIn = true;
@@ -185,6 +192,9 @@ void Vantorel_::LeaveGame()
     load.SetProgress(100);
     load.SetState(LoadState::MatchUnloaded);
 
+    // Windows on the world's objects close while those still exist.
+    if (tools && Tools::Current() == tools)
+        tools->WorldDestroyed();
     gameType = nullptr;
     gameTypeOwner.reset();
     world = nullptr;

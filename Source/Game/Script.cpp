@@ -5,10 +5,12 @@
 #include "Engine/Runtime/Gui/Gui.h"
 #include "Engine/Runtime/Input/Input.h"
 #include "Engine/Runtime/OpenGL/OpenGLGraphicsDevice.h"
+#include "Engine/Runtime/Sdl/SdlApplication.h"
 
 #include <cxxabi.h>
 #include <png.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <sstream>
@@ -96,6 +98,51 @@ bool ReadStep(const std::string& line, ScriptStep& step)
                     return !(words >> word);
                 }
             return false;
+        }
+        else if (word == "move")
+        {
+            step.action = ScriptStep::Action::MouseMove;
+            uint32_t x = 0, y = 0;
+            if (!ReadNumber(words, 16384, x) || !ReadNumber(words, 16384, y))
+                return false;
+            step.x = static_cast<int32_t>(x);
+            step.y = static_cast<int32_t>(y);
+            return !(words >> word);
+        }
+        else if (word == "mousedown" || word == "mouseup")
+        {
+            step.action = word == "mousedown" ? ScriptStep::Action::MouseDown : ScriptStep::Action::MouseUp;
+            std::string name;
+            if (!(words >> name))
+                return false;
+            const std::pair<const char*, int32_t> names[] = {
+                {"Left", SDL_BUTTON_LEFT}, {"Right", SDL_BUTTON_RIGHT}, {"Middle", SDL_BUTTON_MIDDLE}};
+            for (const auto& [buttonName, button] : names)
+                if (name == buttonName)
+                {
+                    step.button = button;
+                    return !(words >> word);
+                }
+            return false;
+        }
+        else if (word == "keydown" || word == "keyup")
+        {
+            step.action = word == "keydown" ? ScriptStep::Action::KeyDown : ScriptStep::Action::KeyUp;
+            std::string name;
+            if (!(words >> name))
+                return false;
+            const SDL_Scancode scancode = SDL_GetScancodeFromName(name.c_str());
+            if (scancode == SDL_SCANCODE_UNKNOWN)
+                return false;
+            step.button = scancode;
+            return !(words >> word);
+        }
+        else if (word == "text")
+        {
+            step.action = ScriptStep::Action::Text;
+            // One word that fits SDL's text event.
+            return (words >> step.argument) && step.argument.size() < sizeof(SDL_TextInputEvent::text) &&
+                   !(words >> word);
         }
         else if (word == "screenshot")
         {
@@ -269,5 +316,59 @@ void ScriptRunner::Act(const ScriptStep& step)
         GetApplication()->SetExitCode(std::atoi(step.argument.c_str()));
         GetApplication()->Quit();
         break;
+    case ScriptStep::Action::MouseMove:
+    case ScriptStep::Action::MouseDown:
+    case ScriptStep::Action::MouseUp:
+    case ScriptStep::Action::KeyDown:
+    case ScriptStep::Action::KeyUp:
+    case ScriptStep::Action::Text:
+        PushEvent(step);
+        // Given a few frames, as pad buttons are, so that the host passes the event on first.
+        settle = 3;
+        break;
     }
+}
+
+void ScriptRunner::PushEvent(const ScriptStep& step)
+{
+    auto* host = dynamic_cast<Lumvek::SdlApplication*>(GetApplication());
+    SDL_Window* window = host ? host->GetWindow() : nullptr;
+    const uint32_t windowId = window ? SDL_GetWindowID(window) : 0;
+    SDL_Event event{};
+    switch (step.action)
+    {
+    case ScriptStep::Action::MouseMove:
+        event.type = SDL_MOUSEMOTION;
+        event.motion.windowID = windowId;
+        event.motion.x = step.x;
+        event.motion.y = step.y;
+        break;
+    case ScriptStep::Action::MouseDown:
+    case ScriptStep::Action::MouseUp:
+        event.type = step.action == ScriptStep::Action::MouseDown ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+        event.button.windowID = windowId;
+        event.button.button = static_cast<uint8_t>(step.button);
+        event.button.state = step.action == ScriptStep::Action::MouseDown ? SDL_PRESSED : SDL_RELEASED;
+        event.button.clicks = 1;
+        break;
+    case ScriptStep::Action::KeyDown:
+    case ScriptStep::Action::KeyUp:
+        event.type = step.action == ScriptStep::Action::KeyDown ? SDL_KEYDOWN : SDL_KEYUP;
+        event.key.windowID = windowId;
+        event.key.state = step.action == ScriptStep::Action::KeyDown ? SDL_PRESSED : SDL_RELEASED;
+        event.key.keysym.scancode = static_cast<SDL_Scancode>(step.button);
+        event.key.keysym.sym = SDL_GetKeyFromScancode(event.key.keysym.scancode);
+        break;
+    case ScriptStep::Action::Text:
+        event.type = SDL_TEXTINPUT;
+        event.text.windowID = windowId;
+        std::snprintf(event.text.text, sizeof(event.text.text), "%s", step.argument.c_str());
+        break;
+    default:
+        return;
+    }
+    event.common.timestamp = SDL_GetTicks();
+    if (SDL_PushEvent(&event) < 0)
+        Lumvek::Log::Write("the script's event could not be queued: {}",
+                           Lumvek::StringView::FromCString(SDL_GetError()));
 }

@@ -23,6 +23,13 @@ struct ScriptStep
         Up,
         Screenshot,
         Exit,
+        // The mouse and keyboard, as SDL events of the program's window.
+        MouseMove,
+        MouseDown,
+        MouseUp,
+        KeyDown,
+        KeyUp,
+        Text,
     };
 
     // The screen's class that must be active; empty for none.
@@ -32,20 +39,26 @@ struct ScriptStep
     uint32_t frames = 0;
     Action action = Action::Exit;
     uint32_t pad = 0;
-    // An SDL game-controller button.
+    // An SDL game-controller button, an SDL mouse button or an SDL scancode.
     int32_t button = 0;
-    // The screenshot's file, or the exit code as text.
+    // Where the mouse moves to, in window pixels.
+    int32_t x = 0;
+    int32_t y = 0;
+    // The screenshot's file, the exit code as text, or the text typed.
     std::string argument;
 };
 
 // Reads a script: one step a line, "#" starts a comment. A line is
 //   [screen <Class>] [load <state>] [frames <n>] <action>
-// with action "down <pad> <button>", "up <pad> <button>", "screenshot <file.png>" or "exit [code]".
+// with action "down <pad> <button>", "up <pad> <button>", "screenshot <file.png>", "exit [code]",
+// "move <x> <y>", "mousedown <Left|Right|Middle>", "mouseup <...>", "keydown <SDL key name>",
+// "keyup <SDL key name>" or "text <word>".
 // Lines that do not read are logged with their number and skipped.
 std::vector<ScriptStep> ParseScript(const std::string& text);
 
 // A test hook that plays a script against the running program: presses and releases buttons of
-// virtual pads, takes screenshots of the back buffer and ends the program. Added after the Gui; runs on
+// virtual pads, moves and clicks the mouse, presses keys and types text through SDL's event queue,
+// takes screenshots of the back buffer and ends the program. Added after the Gui; runs on
 // the application thread. Frame counts only delay a step once its condition holds: loaders run in wall
 // time, so no step is decided by frames alone.
 class ScriptRunner final : public Lumvek::System
@@ -60,6 +73,8 @@ public:
 private:
     bool ConditionHolds(const ScriptStep& step) const;
     void Act(const ScriptStep& step);
+    // Queues the step's mouse, key or text event for the host's main thread.
+    void PushEvent(const ScriptStep& step);
 
     std::vector<ScriptStep> steps;
     const LoadStatus& load;

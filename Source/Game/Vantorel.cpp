@@ -13,6 +13,7 @@
 #include "Source/Game/Rendering/GameRenderer.h"
 #include "Source/GameTypes/GameType.h"
 #include "Source/Network/LocalNetwork.h"
+#include "Source/Tools/Tools.h"
 #include "Source/Ui/Screens/Challenges.h"
 #include "Source/Ui/Screens/DemoScreens.h"
 #include "Source/Ui/Screens/Menus.h"
@@ -112,6 +113,12 @@ void Vantorel_::Setup()
     registryOwner =
         std::make_unique<DataRegistry>(application.GetFileManager(), headless ? nullptr : application.GetAudioDevice());
     registry = registryOwner.get();
+    for (const std::unique_ptr<System>& system : application.GetSystems())
+        if (auto* found = dynamic_cast<Tools*>(system.get()))
+        {
+            tools = found;
+            break;
+        }
     if (!headless)
         OpenSplash(application);
 

@@ -35,6 +35,7 @@ class Transition;
 class GameRenderer;
 class GameType;
 class LocalNetwork;
+class Tools;
 class Network;
 class World;
 
@@ -151,6 +152,8 @@ public:
     uint64_t GetMatchTicks() const { return matchTicks; }
 
     LoadStatus load;
+    // The first Tools system among the application's, found at set-up; null in an ordinary run.
+    Tools* tools = nullptr;
     // What the screens reach the engine's Gui through; no Gui when headless.
     struct UiContext
     {

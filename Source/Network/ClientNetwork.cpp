@@ -396,33 +396,14 @@ void ClientNetwork::RemoveTrigger(uint16_t id)
 void ClientNetwork::SetDevices(ControllerDevice* controllerDevice, KeyboardDevice* keyboardDevice,
                                MouseDevice* mouseDevice, WindowSize windowSize)
 {
-    controller = controllerDevice;
-    keyboard = keyboardDevice;
-    mouse = mouseDevice;
-    window = windowSize;
+    devices = LocalDevices(controllerDevice, keyboardDevice, mouseDevice, windowSize);
 }
 
 void ClientNetwork::GatherInput(uint32_t forFrame)
 {
-    for (ControllerState& pad : controllerState)
-        pad.SavePrevious();
-    if (controller)
-        controllerCursor = controller->Update(controllerState, controllerCursor);
-    if (keyboard)
-        keyboardCursor = keyboard->Update(keyboardState, keyboardCursor);
-    mouseState.SavePrevious();
-    if (mouse)
-        mouseCursor = mouse->Update(mouseState, mouseCursor);
-
-    static const Profile defaultProfile;
-    for (PlayerSlot& slot : context.configuration.players)
-    {
-        const Profile& profile = slot.profile ? *slot.profile : defaultProfile;
-        PlayerInput& input = slot.player ? slot.player->input : spareInput;
-        input.Read(profile.controller, profile.keyboard, controllerState, keyboardState, mouseState, slot.localIndex,
-                   window);
-        input.SaveHistory(forFrame);
-    }
+    devices.Poll();
+    for (const PlayerSlot& slot : context.configuration.players)
+        devices.Read(slot).SaveHistory(forFrame);
 }
 
 uint32_t ClientNetwork::RoundTripFrames() const
@@ -451,7 +432,7 @@ void ClientNetwork::Realign(uint32_t serverFrame)
     for (; frame < target; ++frame)
     {
         for (PlayerSlot& slot : context.configuration.players)
-            (slot.player ? slot.player->input : spareInput).SaveHistory(frame);
+            devices.InputOf(slot).SaveHistory(frame);
         if (frame >= serverFrame)
             SendInputs(frame);
     }

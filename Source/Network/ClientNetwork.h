@@ -4,6 +4,7 @@
 #include "Libraries/Net/Client.h"
 #include "Libraries/Net/Memory.h"
 #include "Source/Network/Journal.h"
+#include "Source/Network/LocalDevices.h"
 #include "Source/Network/Messages/MessageLimits.h"
 #include "Source/Network/Messages/VantorelAdapter.h"
 #include "Source/Network/Network.h"
@@ -97,19 +98,7 @@ private:
     std::array<uint32_t, 3> votingOptions{};
     uint32_t chosenOption = 0;
     MessageLimits limits;
-    Lumvek::ControllerDevice* controller = nullptr;
-    Lumvek::KeyboardDevice* keyboard = nullptr;
-    Lumvek::MouseDevice* mouse = nullptr;
-    WindowSize window;
-    // What the last polls returned, and where each poll goes on from.
-    Lumvek::ControllerStates controllerState{};
-    Lumvek::KeyboardState keyboardState;
-    Lumvek::MouseState mouseState;
-    uint32_t controllerCursor = 0;
-    uint32_t keyboardCursor = 0;
-    uint32_t mouseCursor = 0;
-    // Read into for a slot whose player has no world record yet.
-    PlayerInput spareInput;
+    LocalDevices devices;
     // The platforms a state named, handed to the re-simulation; room for a full state's list.
     std::array<uint16_t, 8> statePlatforms{};
     // Stays at its default set-up with no frames: the journal records only that a match was played.

@@ -19,8 +19,7 @@ JournalInput ToJournalInput(const PlayerInput& input)
 LocalNetwork::LocalNetwork(GameContext& context, const NetworkSettings& settings, const FileManager& files,
                            ControllerDevice* controller, KeyboardDevice* keyboard, MouseDevice* mouse,
                            WindowSize window)
-    : Network(settings), context(context), files(files), controller(controller), keyboard(keyboard), mouse(mouse),
-      window(window)
+    : Network(settings), context(context), files(files), devices(controller, keyboard, mouse, window)
 {
     state = NetworkState::Waiting;
 }
@@ -83,26 +82,10 @@ void LocalNetwork::Step(float dt)
     if (state != NetworkState::Playing && state != NetworkState::Ended)
         return;
 
-    for (ControllerState& pad : controllerState)
-        pad.SavePrevious();
-    if (controller)
-        controllerCursor = controller->Update(controllerState, controllerCursor);
-    if (keyboard)
-        keyboardCursor = keyboard->Update(keyboardState, keyboardCursor);
-    mouseState.SavePrevious();
-    if (mouse)
-        mouseCursor = mouse->Update(mouseState, mouseCursor);
-
+    devices.Poll();
     journal.BeginFrame();
-    static const Profile defaultProfile;
-    for (PlayerSlot& slot : context.configuration.players)
-    {
-        const Profile& profile = slot.profile ? *slot.profile : defaultProfile;
-        PlayerInput& input = slot.player ? slot.player->input : spareInput;
-        input.Read(profile.controller, profile.keyboard, controllerState, keyboardState, mouseState, slot.localIndex,
-                   window);
-        journal.AddInput(ToJournalInput(input));
-    }
+    for (const PlayerSlot& slot : context.configuration.players)
+        journal.AddInput(ToJournalInput(devices.Read(slot)));
 
     if (context.world)
         context.world->Step(dt);

@@ -2,6 +2,7 @@
 
 #include "Engine/Runtime/Input/Input.h"
 #include "Source/Network/Journal.h"
+#include "Source/Network/LocalDevices.h"
 #include "Source/Network/Network.h"
 #include "Source/World/PlayerInput.h"
 
@@ -53,19 +54,7 @@ public:
 private:
     GameContext& context;
     const Lumvek::FileManager& files;
-    Lumvek::ControllerDevice* controller;
-    Lumvek::KeyboardDevice* keyboard;
-    Lumvek::MouseDevice* mouse;
-    WindowSize window;
-    // What the last polls returned, and where each poll goes on from.
-    Lumvek::ControllerStates controllerState{};
-    Lumvek::KeyboardState keyboardState;
-    Lumvek::MouseState mouseState;
-    uint32_t controllerCursor = 0;
-    uint32_t keyboardCursor = 0;
-    uint32_t mouseCursor = 0;
-    // Read into for a slot whose player has no world record.
-    PlayerInput spareInput;
+    LocalDevices devices;
     Journal journal;
     std::string savedJournal;
 };

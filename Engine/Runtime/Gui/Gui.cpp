@@ -238,6 +238,7 @@ Menu* Gui::AddMenu(std::unique_ptr<Menu> menu, std::unique_ptr<Transition> trans
     auto record = std::make_unique<MenuRecord>();
     record->drawList.Add();
     record->covering = covering ? 1 : 0;
+    record->serial = ++lastSerial;
     record->placement = placement;
     record->menu = std::move(menu);
     record->layer = std::move(layer);

@@ -54,6 +54,8 @@ struct MenuRecord
     UnitRectangle placement;
     // Setup has run.
     uint8_t setUp = 0;
+    // Unique over the Gui's life: tells a menu apart from a later one made at the same address.
+    uint64_t serial = 0;
 };
 
 // A handler added to one of the Gui's lists, erased from it when the record is destroyed. Elements
@@ -199,6 +201,7 @@ private:
     std::vector<MenuRecord*> drawOrder;
     // The draw order as a render walks it, kept between frames so that a render allocates nothing.
     std::vector<MenuRecord*> renderOrder;
+    uint64_t lastSerial = 0;
 };
 
 } // namespace Lumvek

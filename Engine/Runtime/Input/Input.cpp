@@ -1,5 +1,7 @@
 #include "Engine/Runtime/Input/Input.h"
 
+#include "Engine/Runtime/Input/InputEvents.h"
+
 namespace Lumvek
 {
 
@@ -99,6 +101,44 @@ MouseButton MouseButtonFromMask(uint64_t buttonMask)
         return MouseButton::XTwo;
     default:
         return MouseButton::Other;
+    }
+}
+
+void PushText(TextRing& ring, const char* text)
+{
+    if (!text)
+        return;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+    while (*bytes)
+    {
+        const unsigned char lead = *bytes;
+        uint32_t length = lead < 0x80           ? 1
+                          : (lead >> 5) == 0x6  ? 2
+                          : (lead >> 4) == 0xE  ? 3
+                          : (lead >> 3) == 0x1E ? 4
+                                                : 0;
+        uint32_t codePoint = length == 1   ? lead
+                             : length == 2 ? lead & 0x1Fu
+                             : length == 3 ? lead & 0x0Fu
+                                           : lead & 0x07u;
+        bool valid = length != 0;
+        for (uint32_t i = 1; valid && i < length; ++i)
+        {
+            // A zero byte ends the text and fails this test too, so the walk never passes it.
+            valid = (bytes[i] & 0xC0) == 0x80;
+            codePoint = codePoint << 6 | (bytes[i] & 0x3Fu);
+        }
+        // Overlong forms, surrogates and values past Unicode's end are not characters.
+        static constexpr uint32_t Smallest[5] = {0, 0, 0x80, 0x800, 0x10000};
+        valid = valid && codePoint >= Smallest[length] && codePoint <= 0x10FFFF &&
+                !(codePoint >= 0xD800 && codePoint <= 0xDFFF);
+        if (!valid)
+        {
+            ++bytes;
+            continue;
+        }
+        ring.Push({codePoint});
+        bytes += length;
     }
 }
 

@@ -24,6 +24,12 @@ struct MouseEvent
     uint64_t buttonMask = 0;
 };
 
+// One character of typed text, as a Unicode code point.
+struct TextEvent
+{
+    uint32_t codePoint = 0;
+};
+
 // A controller button going down or up on one of the four pad slots. connection names the pad that
 // sat in the slot when the event happened, so that a reader can drop events of a pad that has left.
 struct ControllerEvent
@@ -101,6 +107,11 @@ private:
 using KeyboardRing = EventRing<KeyEvent, 10>;
 using MouseRing = EventRing<MouseEvent, 10>;
 using ControllerRing = EventRing<ControllerEvent, 40>;
+// Not a power of two: the ring's counter wraps at a multiple of its size below 2^32.
+using TextRing = EventRing<TextEvent, 60>;
+
+// Appends the code points of UTF-8 text to the ring; a malformed sequence is skipped byte by byte.
+void PushText(TextRing& ring, const char* text);
 
 // Mouse wheel notches since start, never reset; written by the thread that receives wheel events.
 struct WheelTotals

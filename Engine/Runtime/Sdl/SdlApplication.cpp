@@ -208,6 +208,9 @@ void SdlApplication::HandleEvent(const SDL_Event& event)
         keyboardRing.Push(
             {event.type == SDL_KEYDOWN ? uint8_t(1) : uint8_t(0), SdlScancodeToVirtualKey(event.key.keysym.scancode)});
         break;
+    case SDL_TEXTINPUT:
+        PushText(textRing, event.text.text);
+        break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
         if (const uint64_t mask = SdlMouseButtonToMask(event.button.button))

@@ -43,6 +43,8 @@ public:
     // Written by the main thread from SDL's events, read by the input devices on the application
     // thread.
     KeyboardRing keyboardRing;
+    // Typed text, which the engine's keyboard does not carry; the tools read it.
+    TextRing textRing;
     MouseRing mouseRing;
     WheelTotals wheelTotals;
     CursorTracking cursorTracking;

@@ -10,6 +10,7 @@ std::vector<std::unique_ptr<Recipe>> AllRecipes()
     std::vector<std::unique_ptr<Recipe>> recipes;
     AddFontRecipes(recipes);
     AddUiRecipes(recipes);
+    AddToolsRecipes(recipes);
     AddRenderRecipes(recipes);
     return recipes;
 }

@@ -39,6 +39,7 @@ inline bool WriteAsset(const std::string& assets, Lumvek::StringView relative, c
 // The recipes of each recipe file, gathered by AllRecipes.
 void AddFontRecipes(std::vector<std::unique_ptr<Recipe>>& recipes);
 void AddUiRecipes(std::vector<std::unique_ptr<Recipe>>& recipes);
+void AddToolsRecipes(std::vector<std::unique_ptr<Recipe>>& recipes);
 void AddRenderRecipes(std::vector<std::unique_ptr<Recipe>>& recipes);
 
 // A recipe for each image and sound a list names (one path under "Assets/" a line), chosen by what the

@@ -38,6 +38,36 @@ TEST(Script, StepsReadTheirConditionFramesAndActionAndBadLinesAreSkipped)
     EXPECT_EQ(log.messages.size(), 4u);
 }
 
+TEST(Script, MouseKeysAndTextStepsReadTheirEventsAndBadOnesAreSkipped)
+{
+    Lumvek::Testing::LogCapture log;
+    const std::vector<ScriptStep> steps = ParseScript("move 25 40\n"
+                                                      "mousedown Left\n"
+                                                      "mouseup Right\n"
+                                                      "keydown Return\n"
+                                                      "keyup Backspace\n"
+                                                      "text hello\n"
+                                                      "move -1 40\n"
+                                                      "mousedown Fourth\n"
+                                                      "keydown NoSuchKey\n"
+                                                      "text two words\n"
+                                                      "text 0123456789012345678901234567890123\n");
+    ASSERT_EQ(steps.size(), 6u);
+    EXPECT_EQ(steps[0].action, ScriptStep::Action::MouseMove);
+    EXPECT_EQ(steps[0].x, 25);
+    EXPECT_EQ(steps[0].y, 40);
+    EXPECT_EQ(steps[1].action, ScriptStep::Action::MouseDown);
+    EXPECT_EQ(steps[1].button, SDL_BUTTON_LEFT);
+    EXPECT_EQ(steps[2].action, ScriptStep::Action::MouseUp);
+    EXPECT_EQ(steps[2].button, SDL_BUTTON_RIGHT);
+    EXPECT_EQ(steps[3].action, ScriptStep::Action::KeyDown);
+    EXPECT_EQ(steps[3].button, SDL_SCANCODE_RETURN);
+    EXPECT_EQ(steps[4].button, SDL_SCANCODE_BACKSPACE);
+    EXPECT_EQ(steps[5].action, ScriptStep::Action::Text);
+    EXPECT_EQ(steps[5].argument, "hello");
+    EXPECT_EQ(log.messages.size(), 5u);
+}
+
 TEST(Script, TheTestHooksAreReadFromTheCommandLine)
 {
     const struct
@@ -46,13 +76,14 @@ TEST(Script, TheTestHooksAreReadFromTheCommandLine)
         bool parses;
         uint32_t width, height;
     } cases[] = {
-        {{"--window", "640x360", "--fixed-step", "--script", "s.txt", "--start-screen"}, true, 640, 360},
+        {{"--window", "640x360", "--fixed-step", "--script", "s.txt", "--start-screen", "--tools"}, true, 640, 360},
         {{"--window", "640"}, false, 0, 0},
         {{"--window", "0x360"}, false, 0, 0},
         {{"--window", "640x99999"}, false, 0, 0},
         {{"--window", "640x360x2"}, false, 0, 0},
         {{"--fixed-step", "--fixed-step"}, false, 0, 0},
         {{"--script"}, false, 0, 0},
+        {{"--tools", "--tools"}, false, 0, 0},
     };
     for (const auto& c : cases)
     {
@@ -68,6 +99,7 @@ TEST(Script, TheTestHooksAreReadFromTheCommandLine)
         EXPECT_EQ(options.windowHeight, c.height);
         EXPECT_TRUE(options.fixedStep);
         EXPECT_TRUE(options.startScreen);
+        EXPECT_TRUE(options.tools);
         EXPECT_EQ(options.scriptPath, "s.txt");
     }
 }

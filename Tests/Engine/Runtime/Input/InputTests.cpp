@@ -117,6 +117,16 @@ public:
     ControllerStates next{};
 };
 
+TEST(TextRing, TypedTextArrivesAsCodePointsAndMalformedBytesAreSkipped)
+{
+    Lumvek::TextRing ring;
+    Lumvek::PushText(ring, "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x99\x82\xC3(\xE0\x80\x80z");
+    std::vector<uint32_t> read;
+    ring.Read(0, [&](const Lumvek::TextEvent& event) { read.push_back(event.codePoint); });
+    // A cut sequence and an overlong one are skipped byte by byte.
+    EXPECT_EQ(read, (std::vector<uint32_t>{'a', 0xE9, 0x20AC, 0x1F642, '(', 'z'}));
+}
+
 } // namespace
 
 TEST(MouseToTouchEmulator, LeftIsOneFingerAndRightPinchesAroundTheCursor)

@@ -1,0 +1,102 @@
+#include "Source/Tools/Inspectors/DataInspector.h"
+
+#include "Engine/Foundation/Blueprint.h"
+#include "Engine/Foundation/File.h"
+#include "Engine/Foundation/FileManager.h"
+#include "Engine/Foundation/Json.h"
+#include "Engine/Foundation/Log.h"
+#include "Engine/Foundation/NameSet.h"
+#include "Engine/Foundation/Path.h"
+#include "Source/Data/Data.h"
+#include "Source/Data/DataRegistry.h"
+#include "Source/Data/MapData.h"
+#include "Source/Tools/PropertyInput.h"
+
+#include <imgui.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace
+{
+
+bool SaveMap(const Data& map, const Lumvek::FileManager& files)
+{
+    namespace Log = Lumvek::Log;
+    const std::string relative = map.GetAssetPath("Data", ".json");
+    if (map.name.empty() || map.name.find('/') != std::string::npos || map.name.find('\\') != std::string::npos ||
+        map.name == "." || map.name == "..")
+    {
+        Log::Write("the map {} is not saved: its name is no folder name", map.name);
+        return false;
+    }
+    const std::string path = Lumvek::Path::AppendCopy(files.applicationRoot, relative);
+    auto [read, text] = Lumvek::File::ReadAllText(path);
+    if (!read)
+    {
+        Log::Write("the map {} is not saved: {} cannot be read", map.name, relative);
+        return false;
+    }
+    Lumvek::Blueprint root;
+    if (!Lumvek::JsonFormat::LoadBlueprint(text, root) || root.GetType() != Lumvek::BlueprintType::Object)
+    {
+        Log::Write("the map {} is not saved: {} holds no JSON object", map.name, relative);
+        return false;
+    }
+    Lumvek::ValueObject& members = root.MakeObject();
+    members.AddMember("DisplayName").SetString(map.displayName);
+    members.AddMember("Description").SetString(map.description);
+    if (!Lumvek::File::WriteAllText(path, Lumvek::JsonFormat::SaveBlueprint(root)))
+    {
+        Log::Write("the map {} could not be saved to {}", map.name, relative);
+        return false;
+    }
+    Log::Write("saved {} to {}", map.name, relative);
+    return true;
+}
+
+} // namespace
+
+bool DataInspector::Save(const Data& definition, const Lumvek::FileManager& files)
+{
+    if (dynamic_cast<const MapData*>(&definition))
+        return SaveMap(definition, files);
+    if (!definition.registry)
+    {
+        Lumvek::Log::Write("{} is not saved: it belongs to no registry", definition.name);
+        return false;
+    }
+    return definition.registry->Save(definition);
+}
+
+void DataInspector::DrawHeader()
+{
+    if (!data)
+        return;
+    ImGui::PushItemWidth(250.0f);
+    PropertyInput::FreshId();
+    if (ImGui::Button("Save", ImVec2(ImGui::CalcItemWidth(), 0.0f)) && data->registry)
+        Save(*data, data->registry->GetFiles());
+    ImGui::PopID();
+
+    PropertyInput::Text("Display Name", &data->displayName);
+
+    ImGui::TextUnformatted("Icon");
+    const uint32_t atlas = Lumvek::NameTableC().Add("UiAtlas");
+    PropertyInput::TexturePreview(atlas, data->icon, 50.0f);
+    ImGui::SameLine();
+    PropertyInput::TexturePreview(atlas, data->sketch, 50.0f);
+
+    ImGui::AlignTextToFramePadding();
+    ImGui::TextUnformatted("Description");
+    ImGui::SameLine(PropertyInput::GetLabelWidth());
+    const size_t length = std::min(data->description.size(), sizeof(description) - 1);
+    std::memcpy(description, data->description.data(), length);
+    description[length] = 0;
+    PropertyInput::FreshId();
+    if (ImGui::InputTextMultiline("##Input", description, sizeof(description),
+                                  ImVec2(0.0f, ImGui::GetFontSize() * 4.0f)))
+        data->description.assign(description, strnlen(description, sizeof(description)));
+    ImGui::PopID();
+    ImGui::PopItemWidth();
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "Source/Tools/Inspectors/Inspector.h"
+
+#include <string>
+
+class Data;
+namespace Lumvek
+{
+class FileManager;
+}
+
+// The common top of every definition window: "Save", the display name, the icon and sketch previews
+// and the description. The definition belongs to the game's data registry. Owned by the tools host;
+// application thread.
+class DataInspector : public Inspector
+{
+public:
+    explicit DataInspector(Data* data) : data(data) {}
+
+    // The header and nothing more; the definition families add their own panels after it.
+    void Draw() override { DrawHeader(); }
+    void DrawHeader();
+
+    // Writes the definition back to its file. A map rewrites only "DisplayName" and "Description" of
+    // its "Assets/Maps/<name>/Data.json" and keeps every other member as read; a map file that is
+    // missing, unreadable or not a JSON object is left untouched, with a message. Other definitions
+    // are written whole through the registry. False when nothing was written.
+    static bool Save(const Data& data, const Lumvek::FileManager& files);
+
+    Data* data = nullptr;
+
+private:
+    // The description's edit buffer, 511 bytes of text.
+    char description[512] = {};
+};

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct ToolsView;
+class LineRenderer;
+
+// A floating tools window that shows and edits one object. Created by an editor, an opener or another
+// inspector and handed to the tools host (Tools::OpenWindow), which owns it from then on, draws it
+// every frame on the application thread and destroys it when its window is closed.
+class Inspector
+{
+public:
+    Inspector() = default;
+    Inspector(const Inspector&) = delete;
+    Inspector& operator=(const Inspector&) = delete;
+    virtual ~Inspector() = default;
+
+    // Per-frame work outside drawing.
+    virtual void Update() {}
+    virtual void DrawWorld(const ToolsView& view, LineRenderer& lines)
+    {
+        (void)view;
+        (void)lines;
+    }
+    // Fills the window the host has begun.
+    virtual void Draw() = 0;
+    // Whether it points into the running world: the host closes such windows before the world is
+    // destroyed, so that none outlives what it inspects.
+    virtual bool IsWorldBound() const { return false; }
+
+    uint32_t windowId = 0;
+    std::string name;
+    // The window's close box clears it; so may the inspector itself.
+    uint8_t open = 1;
+    // Set until the window has been shown once, when it is placed at (x, y).
+    uint8_t firstFrame = 1;
+    float x = 0.0f;
+    float y = 0.0f;
+};

@@ -1,0 +1,430 @@
+#include "Source/Tools/PropertyInput.h"
+
+#include "Engine/Foundation/NameSet.h"
+#include "Engine/Foundation/Texture.h"
+#include "Engine/Runtime/Graphics/GraphicsDevice.h"
+
+#include <imgui.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <numbers>
+
+namespace PropertyInput
+{
+
+namespace
+{
+
+// Program-wide, application thread only. Each holds its outermost entry from the start.
+std::vector<uint32_t> counters{0};
+std::vector<float> labelWidths{100.0f};
+char textBuffer[128];
+// The combo's item pointers, kept between frames so that a combo allocates nothing once warm.
+std::vector<const char*> comboItems;
+std::vector<std::string> resourceNames;
+Lumvek::GraphicsDevice* device = nullptr;
+
+constexpr float TwoPi = 2.0f * std::numbers::pi_v<float>;
+
+// Row steps 1 and 2: the row's ID, then the label column. Labels may carry "%%" for one percent sign.
+void BeginRow(Lumvek::StringView label)
+{
+    const uint32_t id = counters.back()++;
+    ImGui::PushID(static_cast<int>(id));
+    if (label.length == 0)
+        return;
+    char shown[256];
+    uint32_t length = 0;
+    for (uint32_t i = 0; i < label.length && length + 1 < sizeof(shown); ++i)
+    {
+        shown[length++] = label.data[i];
+        if (label.data[i] == '%' && i + 1 < label.length && label.data[i + 1] == '%')
+            ++i;
+    }
+    ImGui::AlignTextToFramePadding();
+    ImGui::TextUnformatted(shown, shown + length);
+    ImGui::SameLine(labelWidths.back());
+}
+
+void EndRow()
+{
+    ImGui::PopID();
+}
+
+bool FloatRow(Lumvek::StringView label, float* value, float step, float fastStep, int decimals)
+{
+    BeginRow(label);
+    char format[16];
+    std::snprintf(format, sizeof(format), "%%.%df", decimals);
+    const bool changed = ImGui::InputScalar("##Input", ImGuiDataType_Float, value, &step, &fastStep, format);
+    EndRow();
+    return changed;
+}
+
+// Edits a copy wide enough for anything typed, and hands it back for the caller to bring into range.
+bool WideIntRow(Lumvek::StringView label, int64_t& value)
+{
+    BeginRow(label);
+    const int64_t step = 1;
+    const int64_t fastStep = 10;
+    const bool changed = ImGui::InputScalar("##Input", ImGuiDataType_S64, &value, &step, &fastStep, "%lld");
+    EndRow();
+    return changed;
+}
+
+bool ComboOver(const std::vector<std::string>& items, int& current)
+{
+    comboItems.clear();
+    for (const std::string& item : items)
+        comboItems.push_back(item.c_str());
+    return ImGui::Combo("##Input", &current, comboItems.data(), static_cast<int>(comboItems.size()), 7);
+}
+
+// Sorted by bytes, the shorter of two names with equal beginnings first: std::string's own order.
+void SortNames(std::vector<std::string>& names)
+{
+    std::sort(names.begin(), names.end());
+}
+
+} // namespace
+
+void PushScope(Lumvek::StringView name)
+{
+    counters.push_back(0);
+    ImGui::PushID(name.data, name.data + name.length);
+}
+
+void PopScope()
+{
+    if (counters.size() <= 1)
+        return;
+    ImGui::PopID();
+    counters.pop_back();
+}
+
+void PushLabelWidth(float width)
+{
+    labelWidths.push_back(width);
+}
+
+void PopLabelWidth()
+{
+    if (labelWidths.size() > 1)
+        labelWidths.pop_back();
+}
+
+float GetLabelWidth()
+{
+    return labelWidths.back();
+}
+
+void FreshId()
+{
+    const uint32_t id = counters.back()++;
+    ImGui::PushID(static_cast<int>(id));
+}
+
+void Heading(Lumvek::StringView label, float scale)
+{
+    ImGui::SetWindowFontScale(scale);
+    ImGui::TextUnformatted(label.data, label.data + label.length);
+    ImGui::Dummy(ImVec2(0.0f, 0.0f));
+    ImGui::SetWindowFontScale(1.0f);
+}
+
+void Separator()
+{
+    ImGui::Dummy(ImVec2(0.0f, 0.0f));
+    ImGui::Separator();
+    ImGui::Dummy(ImVec2(0.0f, 0.0f));
+}
+
+StackDepths GetStackDepths()
+{
+    return {counters.size(), labelWidths.size()};
+}
+
+bool RestoreStackDepths(const StackDepths& depths)
+{
+    const bool open = counters.size() > depths.scopes || labelWidths.size() > depths.labelWidths;
+    while (counters.size() > std::max<size_t>(depths.scopes, 1))
+        counters.pop_back();
+    while (labelWidths.size() > std::max<size_t>(depths.labelWidths, 1))
+        labelWidths.pop_back();
+    return open;
+}
+
+bool Int(Lumvek::StringView label, int32_t* value)
+{
+    BeginRow(label);
+    const int32_t step = 1;
+    const int32_t fastStep = 10;
+    const bool changed = ImGui::InputScalar("##Input", ImGuiDataType_S32, value, &step, &fastStep, "%d");
+    EndRow();
+    return changed;
+}
+
+bool Count(Lumvek::StringView label, uint32_t* value)
+{
+    int64_t wide = *value;
+    if (!WideIntRow(label, wide))
+        return false;
+    const auto clamped = static_cast<uint32_t>(std::clamp<int64_t>(wide, 0, std::numeric_limits<uint32_t>::max()));
+    const bool changed = clamped != *value;
+    *value = clamped;
+    return changed;
+}
+
+bool OptionalIndex(Lumvek::StringView label, uint32_t* value)
+{
+    int64_t wide = *value == Lumvek::InvalidId ? -1 : int64_t(*value);
+    if (!WideIntRow(label, wide))
+        return false;
+    // All ones is "none" and cannot also be an index.
+    wide = std::clamp<int64_t>(wide, -1, int64_t(Lumvek::InvalidId) - 1);
+    const uint32_t stored = wide < 0 ? Lumvek::InvalidId : static_cast<uint32_t>(wide);
+    const bool changed = stored != *value;
+    *value = stored;
+    return changed;
+}
+
+bool Float(Lumvek::StringView label, float* value)
+{
+    return FloatRow(label, value, 0.1f, 1.0f, 2);
+}
+
+bool FloatFine(Lumvek::StringView label, float* value)
+{
+    return FloatRow(label, value, 0.001f, 0.01f, 4);
+}
+
+bool FloatSmall(Lumvek::StringView label, float* value)
+{
+    return FloatRow(label, value, 0.01f, 0.1f, 3);
+}
+
+void FloatCoarse(Lumvek::StringView label, float* value)
+{
+    FloatRow(label, value, 1.0f, 10.0f, 1);
+}
+
+bool Angle(Lumvek::StringView label, float* radians)
+{
+    float degrees = *radians * 57.29578f;
+    if (!FloatRow(label, &degrees, 1.0f, 15.0f, 1))
+        return false;
+    float stored = degrees * 0.017453292f;
+    if (!std::isfinite(stored))
+        return false;
+    stored = std::fmod(stored, TwoPi);
+    if (stored < 0.0f)
+        stored += TwoPi;
+    // fmod of a value just below 0 can round back up to 2 pi.
+    if (stored >= TwoPi)
+        stored -= TwoPi;
+    *radians = stored;
+    return true;
+}
+
+uint32_t SecondsToTicks(double seconds)
+{
+    if (!(seconds > 0.0))
+        return 0;
+    const double ticks = std::round(seconds / double(TickSeconds));
+    return ticks >= double(std::numeric_limits<uint32_t>::max()) ? std::numeric_limits<uint32_t>::max()
+                                                                 : static_cast<uint32_t>(ticks);
+}
+
+bool RateToTicks(double hertz, uint32_t& ticks)
+{
+    if (!(hertz > 0.0) || !std::isfinite(hertz))
+        return false;
+    ticks = std::max<uint32_t>(1, SecondsToTicks(1.0 / hertz));
+    return true;
+}
+
+float TicksToRate(uint32_t ticks)
+{
+    return ticks == 0 ? 0.0f : 1.0f / (float(ticks) * TickSeconds);
+}
+
+bool FramesAsSeconds(Lumvek::StringView label, uint32_t* ticks)
+{
+    float seconds = float(*ticks) * TickSeconds;
+    if (!FloatRow(label, &seconds, 0.1f, 1.0f, 3) || std::isnan(seconds))
+        return false;
+    *ticks = SecondsToTicks(seconds);
+    return true;
+}
+
+bool FramesAsRate(Lumvek::StringView label, uint32_t* ticks)
+{
+    float hertz = TicksToRate(*ticks);
+    if (!FloatRow(label, &hertz, 0.1f, 1.0f, 3))
+        return false;
+    return RateToTicks(hertz, *ticks);
+}
+
+bool Vector2(Lumvek::StringView label, Lumvek::Vector2* value)
+{
+    const bool x = Float(label, &value->x);
+    const bool y = Float(" ", &value->y);
+    return x || y;
+}
+
+bool Text(Lumvek::StringView label, std::string* value)
+{
+    BeginRow(label);
+    const size_t length = std::min<size_t>(value->size(), sizeof(textBuffer) - 1);
+    std::memcpy(textBuffer, value->data(), length);
+    textBuffer[length] = 0;
+    const bool changed = ImGui::InputText("##Input", textBuffer, sizeof(textBuffer));
+    if (changed)
+        value->assign(textBuffer, strnlen(textBuffer, sizeof(textBuffer)));
+    EndRow();
+    return changed;
+}
+
+bool Combo(Lumvek::StringView label, uint32_t* index, const std::vector<std::string>& items)
+{
+    BeginRow(label);
+    int current = *index < items.size() ? static_cast<int>(*index) : -1;
+    const bool changed = ComboOver(items, current) && current >= 0;
+    if (changed)
+        *index = static_cast<uint32_t>(current);
+    EndRow();
+    return changed;
+}
+
+bool Color(Lumvek::StringView label, Lumvek::Color* value)
+{
+    BeginRow(label);
+    float channels[4] = {value->r / 255.0f, value->g / 255.0f, value->b / 255.0f, value->a / 255.0f};
+    const bool changed = ImGui::ColorEdit4("##Picker", channels, ImGuiColorEditFlags_AlphaBar);
+    if (changed)
+    {
+        uint8_t bytes[4];
+        for (int i = 0; i < 4; ++i)
+        {
+            const float scaled = channels[i] * 256.0f;
+            bytes[i] = static_cast<uint8_t>(std::isnan(scaled) ? 0.0f : std::clamp(std::trunc(scaled), 0.0f, 255.0f));
+        }
+        *value = {bytes[0], bytes[1], bytes[2], bytes[3]};
+    }
+    EndRow();
+    return changed;
+}
+
+bool TextureName(Lumvek::StringView label, uint32_t* textureSlot)
+{
+    resourceNames.clear();
+    if (device)
+    {
+        const uint32_t slots = device->GetSlotCount();
+        for (uint32_t slot = 0; slot < slots; ++slot)
+        {
+            const Lumvek::Texture* texture = device->GetTexture(slot);
+            if (texture && texture->format == Lumvek::TextureFormat::ColorBuffer4x8)
+                resourceNames.push_back(Lumvek::NameTableC().GetName(slot).ToString());
+        }
+    }
+    SortNames(resourceNames);
+    const std::string current = Lumvek::NameTableC().GetName(*textureSlot).ToString();
+    const auto found = std::find(resourceNames.begin(), resourceNames.end(), current);
+    int selected = found == resourceNames.end() || *textureSlot == Lumvek::InvalidId
+                       ? -1
+                       : static_cast<int>(found - resourceNames.begin());
+    BeginRow(label);
+    const bool changed = ComboOver(resourceNames, selected) && selected >= 0;
+    if (changed)
+        *textureSlot = Lumvek::NameTableC().Add(resourceNames[size_t(selected)]);
+    EndRow();
+    return changed;
+}
+
+bool RegionName(Lumvek::StringView label, uint32_t textureSlot, uint32_t* regionName)
+{
+    resourceNames.clear();
+    if (const Lumvek::Texture* texture = device ? device->GetTexture(textureSlot) : nullptr)
+        for (size_t position = 1; position < texture->regions.size(); ++position)
+            if (texture->regions[position])
+                resourceNames.push_back(Lumvek::NameTableA().GetName(uint32_t(position - 1)).ToString());
+    SortNames(resourceNames);
+    const std::string current = Lumvek::NameTableA().GetName(*regionName).ToString();
+    const auto found = std::find(resourceNames.begin(), resourceNames.end(), current);
+    int selected = found == resourceNames.end() || *regionName == Lumvek::InvalidId
+                       ? -1
+                       : static_cast<int>(found - resourceNames.begin());
+    BeginRow(label);
+    const bool changed = ComboOver(resourceNames, selected) && selected >= 0;
+    if (changed)
+        *regionName = Lumvek::NameTableA().Add(resourceNames[size_t(selected)]);
+    EndRow();
+    return changed;
+}
+
+void TexturePreview(uint32_t textureSlot, uint32_t region, float size)
+{
+    const Lumvek::Texture* texture = device ? device->GetTexture(textureSlot) : nullptr;
+    if (!texture)
+        return;
+    float regionWidth = float(texture->width);
+    float regionHeight = float(texture->height);
+    Lumvek::UvRectangle uv{0.0f, 0.0f, 1.0f, 1.0f};
+    if (region != Lumvek::InvalidId && size_t(region) + 1 < texture->regions.size() && texture->regions[region + 1])
+    {
+        const Lumvek::TextureRegion& found = *texture->regions[region + 1];
+        regionWidth = float(found.width);
+        regionHeight = float(found.height);
+        uv = found.uv;
+    }
+    if (!(regionWidth > 0.0f) || !(regionHeight > 0.0f))
+        return;
+    ImVec2 shown(regionWidth, regionHeight);
+    if (size < 0.0f)
+        shown = ImVec2(-size * ImGui::CalcItemWidth(), regionHeight * (-size * ImGui::CalcItemWidth()) / regionWidth);
+    else if (size > 0.0f)
+        shown = ImVec2(size, size * regionHeight / regionWidth);
+    ImGui::Image(reinterpret_cast<ImTextureID>(static_cast<intptr_t>(textureSlot)), shown, ImVec2(uv.x, uv.y),
+                 ImVec2(uv.x + uv.width, uv.y + uv.height), ImVec4(1.0f, 1.0f, 1.0f, 1.0f),
+                 ImVec4(1.0f, 1.0f, 1.0f, 0.50196f));
+}
+
+bool RangedValue(float* value, float minimum, float maximum)
+{
+    const float range = maximum - minimum;
+    float step = 0.01f;
+    int decimals = 2;
+    if (range >= 20.0f)
+        step = 1.0f, decimals = 1;
+    else if (range >= 1.0f)
+        step = 0.1f, decimals = 1;
+    const float fastStep = 10.0f * step;
+    ImGui::AlignTextToFramePadding();
+    ImGui::TextUnformatted("Value");
+    ImGui::SameLine(labelWidths.back());
+    char format[16];
+    std::snprintf(format, sizeof(format), "%%.%df", decimals);
+    if (!ImGui::InputScalar("##ValueInput", ImGuiDataType_Float, value, &step, &fastStep, format))
+        return false;
+    *value = std::isnan(*value) ? minimum : std::clamp(*value, minimum, maximum);
+    return true;
+}
+
+bool InvisibleButton(const char* id, float width, float height)
+{
+    const float w = std::isfinite(width) ? std::max(width, 1.0f) : 1.0f;
+    const float h = std::isfinite(height) ? std::max(height, 1.0f) : 1.0f;
+    return ImGui::InvisibleButton(id, ImVec2(w, h));
+}
+
+void SetDevice(Lumvek::GraphicsDevice* graphicsDevice)
+{
+    device = graphicsDevice;
+}
+
+} // namespace PropertyInput

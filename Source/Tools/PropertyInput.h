@@ -1,0 +1,100 @@
+#pragma once
+
+#include "Engine/Foundation/Color.h"
+#include "Engine/Foundation/Math.h"
+#include "Engine/Foundation/StringView.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace Lumvek
+{
+class GraphicsDevice;
+}
+
+// The labelled one-line widgets with which the editors and inspectors show and edit values: a label
+// in a left column of fixed width and a Dear ImGui input to its right. Two program-wide stacks keep
+// panels stable: ID counters number the rows of a scope, so that rows with the same label never share
+// an ImGui ID, and label widths align the inputs. Application thread only, inside a window the tools
+// host has begun. Value widgets return true when the user changed the value this frame.
+namespace PropertyInput
+{
+
+// One tick of the fixed step, in seconds, as durations are stored.
+inline constexpr float TickSeconds = 0.016666668f;
+
+// Scopes and layout.
+void PushScope(Lumvek::StringView name);
+// Pops only a scope PushScope opened: the outermost counter, and ImGui's own IDs, are never popped.
+void PopScope();
+void PushLabelWidth(float width);
+// Leaves the outermost width in place.
+void PopLabelWidth();
+// Pushes the scope's next counter as an ImGui ID, for a plain item of a panel; pop it with
+// ImGui::PopID after the item.
+void FreshId();
+void Heading(Lumvek::StringView label, float scale);
+void Separator();
+
+// How deep both stacks are; the host restores them after a panel that left scopes open.
+struct StackDepths
+{
+    size_t scopes = 0;
+    size_t labelWidths = 0;
+};
+StackDepths GetStackDepths();
+// Pops scopes and widths down to the depths (ImGui's ID stack is the host's to restore); returns
+// whether anything was left open.
+bool RestoreStackDepths(const StackDepths& depths);
+float GetLabelWidth();
+
+// Value widgets.
+bool Int(Lumvek::StringView label, int32_t* value);
+// An unsigned count: whatever is typed or stepped, it stays within 0 and 4294967295.
+bool Count(Lumvek::StringView label, uint32_t* value);
+// An index where all ones means none, shown and entered as -1; below -1 is taken as -1.
+bool OptionalIndex(Lumvek::StringView label, uint32_t* value);
+bool Float(Lumvek::StringView label, float* value);
+bool FloatFine(Lumvek::StringView label, float* value);
+bool FloatSmall(Lumvek::StringView label, float* value);
+void FloatCoarse(Lumvek::StringView label, float* value);
+// Radians shown in degrees; a change is stored within [0, 2 pi).
+bool Angle(Lumvek::StringView label, float* radians);
+// Ticks shown as seconds; a negative time is stored as 0 ticks, one beyond the range as the most.
+bool FramesAsSeconds(Lumvek::StringView label, uint32_t* ticks);
+// Ticks shown as a rate in hertz (0 ticks shows 0); a rate of 0 or less is refused, and a rate faster
+// than one a tick is stored as one tick.
+bool FramesAsRate(Lumvek::StringView label, uint32_t* ticks);
+bool Vector2(Lumvek::StringView label, Lumvek::Vector2* value);
+// At most 127 bytes are edited; a longer text is cut once it is edited.
+bool Text(Lumvek::StringView label, std::string* value);
+bool Combo(Lumvek::StringView label, uint32_t* index, const std::vector<std::string>& items);
+bool Color(Lumvek::StringView label, Lumvek::Color* value);
+
+// Resource pickers over the device's slots. The texture names list every colour-buffer texture of the
+// device, sorted; a region picker lists the regions of the texture, sorted, or nothing when it is
+// not loaded.
+bool TextureName(Lumvek::StringView label, uint32_t* textureSlot);
+bool RegionName(Lumvek::StringView label, uint32_t textureSlot, uint32_t* regionName);
+// Draws the region (all ones: the whole texture) as an image: a negative size is a fraction of the
+// item width, a positive one the width in pixels, 0 the region's own size. Draws nothing for a texture
+// that is not loaded.
+void TexturePreview(uint32_t textureSlot, uint32_t region, float size);
+// "Value" kept within [minimum, maximum], with steps that suit the range.
+bool RangedValue(float* value, float minimum, float maximum);
+
+// A zero-size invisible button aborts Dear ImGui as Debian builds it; this one is at least one pixel
+// on each side.
+bool InvisibleButton(const char* id, float width, float height);
+
+// The device the resource pickers read; set by the tools host.
+void SetDevice(Lumvek::GraphicsDevice* device);
+
+// The conversions the duration widgets write back, exposed for their callers' checks.
+uint32_t SecondsToTicks(double seconds);
+// False for a rate that is not a positive number.
+bool RateToTicks(double hertz, uint32_t& ticks);
+float TicksToRate(uint32_t ticks);
+
+} // namespace PropertyInput

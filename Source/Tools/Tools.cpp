@@ -1,0 +1,418 @@
+#include "Source/Tools/Tools.h"
+
+#include "Engine/Foundation/Log.h"
+#include "Engine/Foundation/NameSet.h"
+#include "Engine/Runtime/Core/Application.h"
+#include "Engine/Runtime/Graphics/GraphicsDevice.h"
+#include "Engine/Runtime/Sdl/SdlApplication.h"
+#include "Source/Game/Rendering/GameRenderer.h"
+#include "Source/Game/Vantorel.h"
+#include "Source/Tools/Editors/GuiEditor.h"
+#include "Source/Tools/PropertyInput.h"
+
+#include <imgui.h>
+#include <imgui_internal.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace
+{
+
+// Set by Setup on the application thread, cleared by the destructor there.
+Tools* current = nullptr;
+
+// Dear ImGui's report of what a window left open, written to our log.
+void LogRecovery(void* owner, const char* format, ...)
+{
+    char text[256];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(text, sizeof(text), format, arguments);
+    va_end(arguments);
+    Lumvek::Log::Write("the tools window {} left its ImGui state unbalanced: {}",
+                       Lumvek::StringView::FromCString(static_cast<const char*>(owner)),
+                       Lumvek::StringView::FromCString(text));
+}
+
+} // namespace
+
+Lumvek::Vector2 ScreenToWorld(std::span<const ToolsView> views, Lumvek::Vector2 cursor)
+{
+    for (const ToolsView& view : views)
+    {
+        const Lumvek::Rectangle& port = view.viewport;
+        if (!view.active || !(port.x < cursor.x && cursor.x < port.x + port.width) ||
+            !(port.y < cursor.y && cursor.y < port.y + port.height))
+            continue;
+        const float u = (cursor.x - port.x) / port.width;
+        const float v = (cursor.y - port.y) / port.height;
+        return {view.centre.x - view.size.x / 2.0f + u * view.size.x,
+                view.centre.y - view.size.y / 2.0f + (1.0f - v) * view.size.y};
+    }
+    return {0.0f, 0.0f};
+}
+
+Tools::Tools()
+    : lines(Lumvek::NameTableC().Add("ToolsLineMaterial"), Lumvek::NameTableC().Add("ToolsLineVertices"),
+            Lumvek::NameTableC().Add("ToolsLineIndices"), Lumvek::NameTableC().Add("ToolsLineConstants")),
+      imgui(Lumvek::NameTableC().Add("ToolsImGuiVertices"), Lumvek::NameTableC().Add("ToolsImGuiIndices"),
+            Lumvek::NameTableC().Add("ToolsImGuiConstants"), Lumvek::NameTableC().Add("ToolsImGuiMaterial"),
+            Lumvek::NameTableC().Add("ToolsImGuiFont"))
+{
+    IMGUI_CHECKVERSION();
+    context = ImGui::CreateContext();
+    ImGui::SetCurrentContext(context);
+    ImGuiIO& io = ImGui::GetIO();
+    // No run writes "imgui.ini" into whatever folder it was started from, nor starts from another's
+    // window positions.
+    io.IniFilename = nullptr;
+    io.LogFilename = nullptr;
+    io.DisplaySize = ImVec2(0.0f, 0.0f);
+    camera.active = true;
+    cameraView.active = 0;
+}
+
+Tools::~Tools()
+{
+    inspectors.clear();
+    editors.clear();
+    if (current == this)
+    {
+        current = nullptr;
+        PropertyInput::SetDevice(nullptr);
+    }
+    if (context)
+        ImGui::DestroyContext(context);
+}
+
+Tools* Tools::Current()
+{
+    return current;
+}
+
+void Tools::Setup()
+{
+    current = this;
+    PropertyInput::SetDevice(GetDevice());
+    if (auto* sdl = dynamic_cast<Lumvek::SdlApplication*>(GetApplication()))
+        textCursor = sdl->textRing.WriteIndex();
+}
+
+Lumvek::GraphicsDevice* Tools::GetDevice() const
+{
+    Lumvek::Application* application = GetApplication();
+    return application ? application->GetGraphicsDevice() : nullptr;
+}
+
+void Tools::Load(Vantorel_*)
+{
+    editors.clear();
+    // The other editors join this list as they are written; each starts closed.
+    editors.push_back(std::make_unique<GuiEditor>("Gui"));
+    Lumvek::GraphicsDevice* device = GetDevice();
+    Lumvek::Application* application = GetApplication();
+    if (device)
+    {
+        lines.Setup(*device, application ? &application->GetFileManager() : nullptr);
+        ImGui::SetCurrentContext(context);
+        imgui.Setup(*device, application ? &application->GetFileManager() : nullptr);
+    }
+    floatStatistic.Reset();
+    for (auto& statistic : signedStatistics)
+        statistic.Reset();
+    for (auto& statistic : unsignedStatistics)
+        statistic.Reset();
+    loaded.store(true, std::memory_order_release);
+}
+
+Editor* Tools::FindEditor(Lumvek::StringView name) const
+{
+    for (const std::unique_ptr<Editor>& editor : editors)
+        if (Lumvek::StringView(editor->name) == name)
+            return editor.get();
+    return nullptr;
+}
+
+void Tools::OpenWindow(Lumvek::StringView name, std::unique_ptr<Inspector>& inspector)
+{
+    if (!inspector)
+        return;
+    // Before the first frame ImGui knows no mouse; its marker position would put the window far off
+    // the screen.
+    ImVec2 mousePosition = ImGui::GetIO().MousePos;
+    if (!ImGui::IsMousePosValid(&mousePosition))
+        mousePosition = ImVec2(0.0f, 0.0f);
+    const Lumvek::GraphicsDevice* device = GetDevice();
+    const float width = device ? float(device->GetSize().width) : 0.0f;
+    inspector->windowId = nextWindowId++;
+    inspector->name = name.ToString();
+    inspector->x = mousePosition.x > width * 0.5f ? mousePosition.x - 275.0f : mousePosition.x + 25.0f;
+    inspector->y = mousePosition.y > 50.0f ? mousePosition.y - 25.0f : mousePosition.y;
+    inspectors.push_back(std::move(inspector));
+}
+
+bool Tools::IsWindowOpen(Lumvek::StringView name) const
+{
+    for (const std::unique_ptr<Inspector>& inspector : inspectors)
+        if (Lumvek::StringView(inspector->name) == name)
+            return true;
+    return false;
+}
+
+Lumvek::Vector2 Tools::ScreenToWorld(const Lumvek::MouseState& state) const
+{
+    return ::ScreenToWorld(rendererViews, {state.position.x, state.position.y});
+}
+
+float Tools::GetSnapStep() const
+{
+    if (snapStep > 0.0f)
+        return snapStep;
+    if (!cameraInUse)
+        return 0.5f;
+    const float width = camera.size.x;
+    return width < 50.0f ? 0.5f : width < 100.0f ? 1.0f : width < 500.0f ? 5.0f : 10.0f;
+}
+
+ToolsView Tools::GetCameraInUse() const
+{
+    if (cameraInUse)
+        return camera;
+    for (const ToolsView& view : rendererViews)
+        if (view.active)
+            return view;
+    return camera;
+}
+
+void Tools::FollowRendererViews(std::span<CameraView* const> views)
+{
+    const Lumvek::GraphicsDevice* device = GetDevice();
+    const float height = device ? float(device->GetSize().height) : 0.0f;
+    const bool switched = cameraInUse != playerViewsOff;
+    playerViewsOff = cameraInUse;
+    rendererViews.clear();
+    for (CameraView* view : views)
+    {
+        if (!view)
+            continue;
+        if (view != &cameraView && switched)
+            view->active = cameraInUse ? 0 : 1;
+        // The renderer counts viewport rows up from the window's bottom.
+        const Lumvek::Rectangle& port = view->Viewport();
+        rendererViews.push_back({view->Position(),
+                                 view->Extent(),
+                                 {port.x, height - (port.y + port.height), port.width, port.height},
+                                 view->active != 0});
+    }
+}
+
+void Tools::WorldDestroyed()
+{
+    for (std::unique_ptr<Inspector>& inspector : inspectors)
+        if (inspector->IsWorldBound())
+            inspector->open = 0;
+    // Outside a frame the windows go now, while what they hold still exists; during one, the frame's
+    // removal step takes them and nothing draws them before.
+    if (!inFrame)
+        std::erase_if(inspectors, [](const std::unique_ptr<Inspector>& inspector) { return !inspector->open; });
+    for (const std::unique_ptr<Editor>& editor : editors)
+        editor->WorldDestroyed();
+    rendererViews.clear();
+    playerViewsOff = false;
+    mapNames.Clear();
+}
+
+void Tools::Render(int64_t elapsed)
+{
+    if (!IsLoaded())
+        return;
+    Frame(static_cast<float>(static_cast<double>(elapsed) / 1e9));
+}
+
+void Tools::FeedInput(float seconds)
+{
+    using Lumvek::Key;
+    using Lumvek::MouseButton;
+    ImGuiIO& io = ImGui::GetIO();
+    Lumvek::Application* application = GetApplication();
+    if (application && application->GetKeyboardDevice())
+        keyboardCursor = application->GetKeyboardDevice()->Update(keyboard, keyboardCursor);
+    mouse.SavePrevious();
+    if (application && application->GetMouseDevice())
+        mouseCursor = application->GetMouseDevice()->Update(mouse, mouseCursor);
+
+    const Lumvek::GraphicsDevice* device = GetDevice();
+    const Lumvek::DeviceSize size = device ? device->GetSize() : Lumvek::DeviceSize{};
+    io.DisplaySize = ImVec2(float(size.width), float(size.height));
+    io.DeltaTime = std::isfinite(seconds) ? std::max(seconds, MinimumDeltaTime) : MinimumDeltaTime;
+
+    io.MousePos = ImVec2(mouse.position.x, mouse.position.y);
+    // A press and release within one frame still counts as a click.
+    const MouseButton buttons[3] = {MouseButton::Left, MouseButton::Right, MouseButton::Middle};
+    for (int i = 0; i < 3; ++i)
+        io.MouseDown[i] = (mouse.held[buttons[i]] || mouse.pressed[buttons[i]]) && !mouse.released[buttons[i]];
+    io.MouseWheel = mouse.wheel.y - mouse.previousWheel.y;
+    io.MouseWheelH = mouse.wheel.x - mouse.previousWheel.x;
+
+    static_assert(Lumvek::KeyCount <= IM_ARRAYSIZE(ImGuiIO{}.KeysDown));
+    for (uint32_t key = 0; key < Lumvek::KeyCount; ++key)
+        io.KeysDown[key] = (keyboard.held.values[key] || keyboard.pressed.values[key]) != 0;
+    io.KeyCtrl = keyboard.held[Key::LeftControl] || keyboard.held[Key::RightControl];
+    io.KeyShift = keyboard.held[Key::LeftShift] || keyboard.held[Key::RightShift];
+    io.KeyAlt = keyboard.held[Key::LeftAlt] || keyboard.held[Key::RightAlt];
+    io.KeySuper = keyboard.held[Key::LeftCommand] || keyboard.held[Key::RightCommand];
+
+    if (auto* sdl = dynamic_cast<Lumvek::SdlApplication*>(application))
+        textCursor = sdl->textRing.Read(textCursor, [&io](const Lumvek::TextEvent& event)
+                                        { io.AddInputCharacter(event.codePoint); });
+}
+
+void Tools::SteerCamera()
+{
+    const ImGuiIO& io = ImGui::GetIO();
+    const Lumvek::GraphicsDevice* device = GetDevice();
+    const Lumvek::DeviceSize size = device ? device->GetSize() : Lumvek::DeviceSize{};
+    camera.viewport = {0.0f, 0.0f, float(size.width), float(size.height)};
+    camera.active = cameraInUse;
+    cameraView.active = cameraInUse ? 1 : 0;
+    if (!cameraInUse || io.WantCaptureMouse || size.width == 0 || size.height == 0)
+        return;
+    if (mouse.held[Lumvek::MouseButton::Right])
+    {
+        const float dx = mouse.position.x - mouse.previousPosition.x;
+        const float dy = mouse.position.y - mouse.previousPosition.y;
+        camera.centre.x -= dx * camera.size.x / float(size.width);
+        camera.centre.y += dy * camera.size.y / float(size.height);
+    }
+    const float notches = mouse.wheel.y - mouse.previousWheel.y;
+    if (notches != 0.0f)
+    {
+        const float factor = std::clamp(std::pow(0.9f, notches), 0.1f, 10.0f);
+        const float width = std::clamp(camera.size.x * factor, 1.0f, 100000.0f);
+        camera.size = {width, width * float(size.height) / float(size.width)};
+    }
+}
+
+void Tools::DrawEditorList()
+{
+    ImGui::SetNextWindowPos(ImVec2(10.0f, 10.0f), ImGuiCond_FirstUseEver);
+    if (ImGui::Begin("Tools", nullptr, ImGuiWindowFlags_AlwaysAutoResize))
+    {
+        for (const std::unique_ptr<Editor>& editor : editors)
+        {
+            bool open = editor->open != 0;
+            if (ImGui::Checkbox(editor->name.c_str(), &open))
+                editor->open = open ? 1 : 0;
+        }
+        ImGui::Separator();
+        if (ImGui::Checkbox("Tools Camera", &cameraInUse) && cameraInUse)
+        {
+            // Starts where the game's view is.
+            const ToolsView start = GetCameraInUse();
+            camera.centre = start.centre;
+            camera.size = start.size;
+        }
+        if (const Vantorel_* game = Vantorel_::Get())
+            ImGui::Text("Step %.2f ms, visual %.2f ms, render %.2f ms", game->stepDuration / 1e6,
+                        game->visualDuration / 1e6, game->renderDuration / 1e6);
+    }
+    EndWindow("Tools");
+}
+
+void Tools::EndWindow(const char* owner)
+{
+    ImGui::ErrorCheckEndWindowRecover(LogRecovery, const_cast<char*>(owner));
+    ImGui::End();
+}
+
+void Tools::Frame(float seconds)
+{
+    ImGui::SetCurrentContext(context);
+    Lumvek::GraphicsDevice* device = GetDevice();
+    // Without a device nothing can be drawn, and ImGui refuses to start a frame before its font atlas
+    // is built.
+    if (!device || !ImGui::GetIO().Fonts->IsBuilt())
+        return;
+    inFrame = true;
+    FeedInput(seconds);
+    ImGui::NewFrame();
+    SteerCamera();
+
+    // 2 and 3: the editor list, then each open editor in its window.
+    DrawEditorList();
+    // The tools camera as steered and switched this frame, for the renderer's next frame.
+    cameraView.camera->position = camera.centre;
+    cameraView.camera->viewSize = camera.size;
+    cameraView.active = cameraInUse ? 1 : 0;
+    if (const Vantorel_* game = Vantorel_::Get(); game && game->GetRenderer())
+        FollowRendererViews(game->GetRenderer()->views);
+    const bool hasWorld = Vantorel_::Get() && Vantorel_::Get()->world;
+    for (const std::unique_ptr<Editor>& editor : editors)
+    {
+        if (!editor->open || (editor->NeedsWorld() && !hasWorld))
+            continue;
+        editor->Update(0, keyboard, mouse);
+        bool open = true;
+        // Along the right edge, clear of the editor list.
+        const ImVec2 display = ImGui::GetIO().DisplaySize;
+        const ImVec2 size(std::min(420.0f, display.x * 0.4f), std::min(480.0f, display.y * 0.8f));
+        ImGui::SetNextWindowPos(ImVec2(display.x - size.x - 10.0f, 10.0f), ImGuiCond_FirstUseEver);
+        ImGui::SetNextWindowSize(size, ImGuiCond_FirstUseEver);
+        const PropertyInput::StackDepths depths = PropertyInput::GetStackDepths();
+        if (ImGui::Begin(editor->name.c_str(), &open))
+            editor->Draw();
+        if (PropertyInput::RestoreStackDepths(depths))
+            Lumvek::Log::Write("the {} editor left property scopes open", editor->name);
+        EndWindow(editor->name.c_str());
+        if (!open)
+            editor->open = 0;
+    }
+
+    // 4: the windows open when the step began; those opened now draw from the next frame.
+    const size_t count = inspectors.size();
+    for (size_t i = 0; i < count; ++i)
+    {
+        Inspector& inspector = *inspectors[i];
+        if (!inspector.open)
+            continue;
+        inspector.Update();
+        if (inspector.firstFrame)
+            ImGui::SetNextWindowPos(ImVec2(inspector.x, inspector.y));
+        inspector.firstFrame = 0;
+        // Windows of one name stay apart: each is known to ImGui by its id.
+        char title[320];
+        std::snprintf(title, sizeof(title), "%.*s###Window%u", int(std::min<size_t>(inspector.name.size(), 256)),
+                      inspector.name.c_str(), inspector.windowId);
+        bool open = true;
+        const PropertyInput::StackDepths depths = PropertyInput::GetStackDepths();
+        if (ImGui::Begin(title, &open, ImGuiWindowFlags_AlwaysAutoResize))
+            inspector.Draw();
+        if (PropertyInput::RestoreStackDepths(depths))
+            Lumvek::Log::Write("the window {} left property scopes open", inspector.name);
+        EndWindow(inspector.name.c_str());
+        if (!open)
+            inspector.open = 0;
+    }
+
+    // 5: closed windows go.
+    std::erase_if(inspectors, [](const std::unique_ptr<Inspector>& inspector) { return !inspector->open; });
+
+    // 6: overlays in the world.
+    const ToolsView view = GetCameraInUse();
+    lines.Begin(view);
+    for (const std::unique_ptr<Editor>& editor : editors)
+        if (editor->open && (!editor->NeedsWorld() || hasWorld))
+            editor->DrawWorld(view, lines);
+    for (const std::unique_ptr<Inspector>& inspector : inspectors)
+        inspector->DrawWorld(view, lines);
+    if (device)
+        lines.Submit(*device);
+
+    // 7: the windows, above the game and the menus.
+    ImGui::Render();
+    if (device)
+        imgui.Submit(*device, *ImGui::GetDrawData());
+    inFrame = false;
+}

@@ -1,0 +1,133 @@
+#include "Engine/Foundation/File.h"
+#include "Engine/Foundation/FileManager.h"
+#include "Source/Data/CharacterData.h"
+#include "Source/Data/MapData.h"
+#include "Source/Data/PartData.h"
+#include "Source/Tools/Inspectors/AttributesInspector.h"
+#include "Source/Tools/Inspectors/DataInspector.h"
+#include "Tests/Source/Tools/ToolsTesting.h"
+#include "Tests/Source/World/PlayerTestSupport.h"
+#include "Tests/TestFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <imgui_internal.h>
+
+#include <filesystem>
+
+namespace
+{
+
+using namespace ToolsTesting;
+using PlayerTesting::PlayerGame;
+
+TEST(AttributesInspector, EveryModifiersPressOpensAWindowOfItsOwn)
+{
+    ToolsApplication app;
+    Attributes modifiers = Attributes::Modifiers();
+    for (int i = 0; i < 2; ++i)
+        app.tools->OpenWindow("Modifiers", std::make_unique<AttributesInspector>(&modifiers, &modifiers, nullptr));
+    app.Frame();
+    app.Frame();
+    ASSERT_EQ(app.tools->GetInspectors().size(), 2u);
+    // Two ImGui windows, not one shared by the name.
+    EXPECT_NE(ImGui::FindWindowByName("Modifiers###Window0"), nullptr);
+    EXPECT_NE(ImGui::FindWindowByName("Modifiers###Window1"), nullptr);
+}
+
+TEST(AttributesInspector, AModifierEditReachesOnlyThePlayersThatWearThePart)
+{
+    PlayerGame game;
+    std::unique_ptr<World> world = game.LoadText(PlayerTesting::PlatformMap(""));
+    game.world = world.get();
+    Player& wearer = game.AddPlayer(*world, {5.0f, 5.0f}, game.MakeLoadout("Helmet"));
+    Player& other = game.AddPlayer(*world, {10.0f, 5.0f}, game.MakeLoadout("BasicHead"));
+    HeadData* helmet = game.ownRegistry.heads.Find("Helmet");
+    ASSERT_NE(helmet, nullptr);
+    ASSERT_EQ(wearer.head->data, helmet);
+
+    helmet->modifiers.weight = 1.0f;
+    // Worn with the new value from the start, as a freshly equipped part would be.
+    wearer.modifiers = Player::IdentityModifiers();
+    wearer.modifiers += helmet->modifiers;
+    const float wearerWeight = wearer.modifiers[&Attributes::weight];
+    const float otherWeight = other.modifiers[&Attributes::weight];
+
+    AttributesInspector inspector(helmet, &helmet->modifiers, nullptr);
+    inspector.context = &game;
+    inspector.ChangeModifier(&Attributes::weight, 1.5f);
+    EXPECT_EQ(helmet->modifiers.weight, 1.5f);
+    EXPECT_FLOAT_EQ(wearer.modifiers[&Attributes::weight], wearerWeight + 0.5f);
+    EXPECT_EQ(other.modifiers[&Attributes::weight], otherWeight);
+    game.world = nullptr;
+}
+
+TEST(AttributesInspector, ACharactersWindowOverwritesTheLocalPlayersBaseEveryFrame)
+{
+    ToolsApplication app;
+    PlayerGame game;
+    std::unique_ptr<World> world = game.LoadText(PlayerTesting::PlatformMap(""));
+    game.world = world.get();
+    Player& player = game.AddPlayer(*world, {5.0f, 5.0f}, game.MakeLoadout());
+    CharacterData* character = game.ownRegistry.characters.Get(0);
+    ASSERT_NE(character, nullptr);
+    ASSERT_EQ(player.character, character);
+
+    auto inspector = std::make_unique<AttributesInspector>(character, nullptr, &character->attributes);
+    inspector->context = &game;
+    app.tools->OpenWindow("Attributes", std::move(inspector));
+    app.Frame();
+    for (float weight : {7.0f, 9.0f})
+    {
+        player.baseAttributes.weight = weight;
+        app.Frame();
+        EXPECT_EQ(player.baseAttributes, character->attributes) << weight;
+    }
+    app.tools->WorldDestroyed();
+    game.world = nullptr;
+}
+
+class MapSave : public ::testing::Test
+{
+protected:
+    MapSave() : files(folder.Root(), folder.Root(), folder.Root(), folder.Root())
+    {
+        map.name = "Test";
+        map.displayName = "Renamed";
+        map.description = "New words";
+        std::filesystem::create_directories(folder.Path("Assets/Maps/Test"));
+    }
+    std::string Path() const { return folder.Path("Assets/Maps/Test/Data.json"); }
+    std::string Read() const { return Lumvek::File::ReadAllText(Path()).second; }
+
+    Lumvek::Testing::TestFolder folder;
+    Lumvek::FileManager files;
+    MapData map;
+};
+
+TEST_F(MapSave, RewritesOnlyTheNameAndTheDescription)
+{
+    ASSERT_TRUE(Lumvek::File::WriteAllText(Path(), R"({"WorldBounds": "0 0 40 20", "DisplayName": "Old"})"));
+    EXPECT_TRUE(DataInspector::Save(map, files));
+    Lumvek::Blueprint saved;
+    ASSERT_TRUE(Lumvek::JsonFormat::LoadBlueprint(Read(), saved));
+    const Lumvek::ValueObject& members = saved.GetObject();
+    ASSERT_EQ(members.GetCount(), 3u);
+    EXPECT_EQ(members.Find("WorldBounds")->GetString(), "0 0 40 20");
+    EXPECT_EQ(members.Find("DisplayName")->GetString(), "Renamed");
+    EXPECT_EQ(members.Find("Description")->GetString(), "New words");
+}
+
+TEST_F(MapSave, LeavesAMissingOrDamagedFileAlone)
+{
+    EXPECT_FALSE(DataInspector::Save(map, files));
+    EXPECT_FALSE(std::filesystem::exists(Path()));
+    for (const char* text : {"[1, 2]", "{\"WorldBounds\": ", "", "\"text\""})
+    {
+        ASSERT_TRUE(Lumvek::File::WriteAllText(Path(), Lumvek::StringView::FromCString(text)));
+        EXPECT_FALSE(DataInspector::Save(map, files)) << text;
+        EXPECT_EQ(Read(), text);
+    }
+}
+
+} // namespace

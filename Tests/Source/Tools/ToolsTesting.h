@@ -1,0 +1,167 @@
+#pragma once
+
+#include "Engine/Runtime/Core/Application.h"
+#include "Engine/Runtime/Graphics/RecordingGraphicsDevice.h"
+#include "Engine/Runtime/Gui/Gui.h"
+#include "Source/Tools/Tools.h"
+
+#include <imgui.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace ToolsTesting
+{
+
+// Devices that report, on every poll, the state the test last put in them: several readers (the Gui
+// and the tools) see the same frame.
+struct FrameKeyboard : Lumvek::KeyboardDevice
+{
+    uint32_t Update(Lumvek::KeyboardState& state, uint32_t cursor) override
+    {
+        state = current;
+        return cursor + 1;
+    }
+    Lumvek::KeyboardState current;
+};
+struct FrameMouse : Lumvek::MouseDevice
+{
+    uint32_t Update(Lumvek::MouseState& state, uint32_t cursor) override
+    {
+        state.position = current.position;
+        state.wheel = current.wheel;
+        state.held = current.held;
+        state.pressed = current.pressed;
+        state.released = current.released;
+        return cursor + 1;
+    }
+    Lumvek::MouseState current;
+};
+
+// An application that never runs its thread: the test drives the Gui and the tools on a recording
+// device of 1920 x 1080 pixels, with Dear ImGui fully headless.
+class ToolsApplication : public Lumvek::Application
+{
+public:
+    ToolsApplication()
+        : Application("ToolsTest", "Test", "en-US", Lumvek::ApplicationConfig(), Lumvek::Arguments(), "/tmp/ToolsTest",
+                      "/tmp/ToolsTest/Data", "/tmp/ToolsTest/Documents", "/tmp/ToolsTest/Temporary")
+    {
+        graphicsDevice = std::make_unique<Lumvek::RecordingGraphicsDevice>(&GetResources(), 1920, 1080);
+        keyboardDevice = std::make_unique<FrameKeyboard>();
+        mouseDevice = std::make_unique<FrameMouse>();
+        device = static_cast<Lumvek::RecordingGraphicsDevice*>(graphicsDevice.get());
+        keyboard = static_cast<FrameKeyboard*>(keyboardDevice.get());
+        mouse = static_cast<FrameMouse*>(mouseDevice.get());
+        gui = static_cast<Lumvek::Gui*>(AddSystem(std::make_unique<Lumvek::Gui>()));
+        tools = static_cast<Tools*>(AddSystem(std::make_unique<Tools>()));
+        gui->Setup();
+        tools->Setup();
+        tools->Load(nullptr);
+    }
+    void Quit() override {}
+
+    // One frame of the Gui and the tools; the device's queue is left for the test to read.
+    void Frame(float seconds = 1.0f / 60.0f)
+    {
+        device->GetCommands().clear();
+        const auto nanoseconds = static_cast<int64_t>(double(seconds) * 1e9);
+        gui->Update(nanoseconds);
+        gui->LateUpdate(nanoseconds);
+        gui->Render(nanoseconds);
+        tools->Render(nanoseconds);
+    }
+    void MoveMouse(float x, float y) { mouse->current.position = {x, y}; }
+    // Press, then release, of the left button over two frames.
+    void Click()
+    {
+        mouse->current.pressed[Lumvek::MouseButton::Left] = 1;
+        mouse->current.held[Lumvek::MouseButton::Left] = 1;
+        Frame();
+        mouse->current.pressed.Clear();
+        mouse->current.held.Clear();
+        mouse->current.released[Lumvek::MouseButton::Left] = 1;
+        Frame();
+        mouse->current.released.Clear();
+    }
+    // Types the text into the active ImGui input and presses Enter.
+    void Type(const std::string& text)
+    {
+        for (char character : text)
+            ImGui::GetIO().AddInputCharacter(static_cast<unsigned char>(character));
+        Frame();
+        PressKey(Lumvek::Key::Enter);
+    }
+    void PressKey(Lumvek::Key key)
+    {
+        keyboard->current.held[key] = 1;
+        keyboard->current.pressed[key] = 1;
+        Frame();
+        keyboard->current.held[key] = 0;
+        keyboard->current.pressed[key] = 0;
+        keyboard->current.released[key] = 1;
+        Frame();
+        keyboard->current.released[key] = 0;
+    }
+
+    Lumvek::RecordingGraphicsDevice* device = nullptr;
+    FrameKeyboard* keyboard = nullptr;
+    FrameMouse* mouse = nullptr;
+    Lumvek::Gui* gui = nullptr;
+    Tools* tools = nullptr;
+
+protected:
+    void FrameLoop() override {}
+};
+
+// A window whose contents the test draws; it counts its frames and can ask for keyboard focus on the
+// next focusable item it draws.
+class TestWindow : public Inspector
+{
+public:
+    explicit TestWindow(std::function<void(TestWindow&)> contents = {}, bool worldBound = false)
+        : contents(std::move(contents)), worldBound(worldBound)
+    {
+    }
+    ~TestWindow() override
+    {
+        if (destroyed)
+            *destroyed = true;
+    }
+
+    void Draw() override
+    {
+        ++draws;
+        if (contents)
+            contents(*this);
+    }
+    bool IsWorldBound() const override { return worldBound; }
+
+    // Call inside contents just before the widget to focus.
+    void FocusHere()
+    {
+        if (focusNext)
+            ImGui::SetKeyboardFocusHere();
+        focusNext = false;
+    }
+
+    std::function<void(TestWindow&)> contents;
+    bool worldBound = false;
+    bool focusNext = false;
+    uint32_t draws = 0;
+    bool* destroyed = nullptr;
+};
+
+// Opens a test window and returns it (the host owns it).
+inline TestWindow& OpenTestWindow(Tools& tools, Lumvek::StringView name, std::function<void(TestWindow&)> contents = {},
+                                  bool worldBound = false)
+{
+    auto window = std::make_unique<TestWindow>(std::move(contents), worldBound);
+    TestWindow& opened = *window;
+    std::unique_ptr<Inspector> owned = std::move(window);
+    tools.OpenWindow(name, owned);
+    return opened;
+}
+
+} // namespace ToolsTesting
