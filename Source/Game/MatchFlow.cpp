@@ -29,6 +29,7 @@ using namespace Lumvek;
 
 void Vantorel_::StartGame()
 {
+    Log::Write("the match {} starts loading", configuration.name);
     // Where this machine runs the rules, its own players take the lowest ids no other player holds:
     // a player without one would get no record in the world, and no view. A client's players have the
     // ids the server gave them.
@@ -97,6 +98,7 @@ void Vantorel_::StartGame()
 
 void Vantorel_::BeginPlay()
 {
+    Log::Write("the match {} has loaded: play begins", configuration.name);
     world->Begin();
     if (authority && gameType)
         gameType->Start();
@@ -181,6 +183,7 @@ void Vantorel_::LeaveGame()
 {
     // The match loader and the render-resource loader fill the objects deleted below.
     loaderThread.Wait();
+    Log::Write("the match {} is left", configuration.name);
     load.SetProgress(0);
     load.SetState(LoadState::MatchUnloading);
     if (!headless)
@@ -204,6 +207,8 @@ void Vantorel_::LeaveGame()
     rendererOwner.reset();
     if (network)
         network->BeginEnding();
+    if (!headless)
+        OpenScreenAfterMatch(false);
     configuration.Reset();
     if (configuration.origin == GameOrigin::CustomGame && chosenSetUp.registry)
         configuration = chosenSetUp;
@@ -216,6 +221,8 @@ void Vantorel_::ShowStartScreen()
 {
     network = nullptr;
     networkOwner.reset();
+    if (!headless)
+        OpenScreenAfterMatch(true);
     matchFlow = MatchFlow::FrontEnd;
     // Backing out of the challenge list or the custom game menu stopped the role: the play menu comes
     // back on the entry the players left.

@@ -80,7 +80,8 @@ AttributesSelect& AttributesSelect::Reopen(Lumvek::Gui& gui, FrontEnd& frontEnd,
 void AttributesSelect::Setup()
 {
     const Attributes& attributes = frontEnd.configuration.attributes;
-    Element& strip = AddScrollerPage(*this, PageShape::Narrow, "-SELECT PLAYER ATTRIBUTES-", AttributeLabel(row));
+    Element& strip =
+        AddScrollerPage(GetRoot(), ScrollerPage::Narrow, "-SELECT PLAYER ATTRIBUTES-", AttributeLabel(row));
     for (uint32_t index = 0; index < Attributes::Count; ++index)
     {
         const AttributeRow& attribute = AttributeRows[index];
@@ -125,7 +126,8 @@ template <class Owner> void IntSelect<Owner>::Setup()
     const uint32_t position = CurrentPosition();
     const std::string shown =
         values.empty() ? std::string() : FormatAttributeValue(static_cast<int32_t>(values[position]), percent);
-    Element& strip = AddScrollerPage(*this, PageShape::Narrow, title, Lumvek::FormatText("{}: {}", label, shown));
+    Element& strip =
+        AddScrollerPage(GetRoot(), ScrollerPage::Narrow, title, Lumvek::FormatText("{}: {}", label, shown));
     for (uint32_t k = 0; k < values.size(); ++k)
         AddCircleTextItem(strip, k == position, FormatAttributeValue(static_cast<int32_t>(values[k]), percent), "", "",
                           true);

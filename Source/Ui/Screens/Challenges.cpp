@@ -41,7 +41,9 @@ ChallengesScreen& ChallengesScreen::Open(Lumvek::Gui& gui, FrontEnd& frontEnd,
 
 void ChallengesScreen::Setup()
 {
-    if (frontEnd.startLocalGame)
+    // A role the players came back with (after a match) is kept.
+    const bool roleRuns = frontEnd.roleStatus && frontEnd.roleStatus().exists;
+    if (!roleRuns && frontEnd.startLocalGame)
         frontEnd.startLocalGame();
     Element& root = GetRoot();
     AddCanvas(root);
@@ -58,11 +60,11 @@ void ChallengesScreen::Setup()
     if (count == 0)
         Lumvek::Log::Write("no challenges are loaded: there is nothing to choose");
     const GameConfiguration* shown = challenges ? challenges->Get(current) : nullptr;
-    Element& strip = AddScrollerPage(*this, PageShape::Wide, "-CHALLENGES-", shown ? shown->name : "");
+    Element& strip = AddScrollerPage(GetRoot(), ScrollerPage::Wide, "-CHALLENGES-", shown ? shown->name : "");
     if (challenges)
         for (const auto& challenge : challenges->GetItems())
             AddSquareItem(strip, challenge->registryIndex == current, challenge->name, challenge->description);
-    AddScrollerArrows(*this, 30.5f);
+    AddScrollerArrows(GetRoot(), 30.5f);
     AddButtonHint(root, Images::AButton, "SELECT", 7.5f, 35.0f, 9.0f);
     StartScroller(*this, current);
 }

@@ -88,7 +88,9 @@ void CustomGameScreen::Open(Lumvek::Gui& gui, FrontEnd& frontEnd, std::unique_pt
 
 void CustomGameScreen::Setup()
 {
-    if (frontEnd.startLocalGame)
+    // A role the players came back with (after a match) is kept.
+    const bool roleRuns = frontEnd.roleStatus && frontEnd.roleStatus().exists;
+    if (!roleRuns && frontEnd.startLocalGame)
         frontEnd.startLocalGame();
     Element& root = GetRoot();
     AddCanvas(root);
@@ -119,7 +121,7 @@ void CustomGameMenu::Setup()
 {
     const GameConfiguration& configuration = frontEnd.configuration;
     const DataRegistry* registry = frontEnd.registry;
-    Element& strip = AddScrollerPage(*this, PageShape::Narrow, "-CUSTOM GAME-", RowLabel(row));
+    Element& strip = AddScrollerPage(GetRoot(), ScrollerPage::Narrow, "-CUSTOM GAME-", RowLabel(row));
     const std::string values[RowCount] = {
         DisplayNameAt(registry ? &registry->gameTypes : nullptr, configuration.gameType, "game type"),
         DisplayNameAt(registry ? &registry->maps : nullptr, configuration.map, "map"),
@@ -128,7 +130,7 @@ void CustomGameMenu::Setup()
     for (uint32_t index = 0; index < RowCount; ++index)
         AddCircleIconItem(strip, index == row, MenuRows[index].label, *MenuRows[index].icon, *MenuRows[index].sketch,
                           values[index]);
-    AddScrollerArrows(*this, NarrowArrows);
+    AddScrollerArrows(GetRoot(), NarrowArrows);
     AddButtonHint(GetRoot(), Images::StartButton, "CREATE GAME", 12.5f, 27.5f, 9.0f);
     StartScroller(*this, row);
 }
@@ -228,7 +230,7 @@ uint32_t FlowSelector::Position() const
 
 void FlowSelector::FinishPage(uint32_t position, float arrowOffset)
 {
-    AddScrollerArrows(*this, arrowOffset);
+    AddScrollerArrows(GetRoot(), arrowOffset);
     AddSelectorHints(GetRoot());
     StartScroller(*this, position);
 }
@@ -244,7 +246,7 @@ void GameTypeSelect::Setup()
 {
     const GameConfiguration& configuration = frontEnd.configuration;
     const auto* types = frontEnd.registry ? &frontEnd.registry->gameTypes : nullptr;
-    Element& strip = AddScrollerPage(*this, PageShape::Narrow, "-SELECT GAMETYPE-",
+    Element& strip = AddScrollerPage(GetRoot(), ScrollerPage::Narrow, "-SELECT GAMETYPE-",
                                      DisplayNameAt(types, configuration.gameType, "game type"));
     if (types)
         for (const auto& type : types->GetItems())
@@ -277,7 +279,7 @@ void MapSelect::Setup()
     const GameConfiguration& configuration = frontEnd.configuration;
     const auto* maps = frontEnd.registry ? &frontEnd.registry->maps : nullptr;
     Element& strip =
-        AddScrollerPage(*this, PageShape::Wide, "-SELECT MAP-", DisplayNameAt(maps, configuration.map, "map"));
+        AddScrollerPage(GetRoot(), ScrollerPage::Wide, "-SELECT MAP-", DisplayNameAt(maps, configuration.map, "map"));
     if (maps)
         for (const auto& map : maps->GetItems())
             AddSquareItem(strip, map->index == configuration.map, map->displayName, map->description);
@@ -351,7 +353,7 @@ void LoadoutSelect::Setup()
 {
     const Loadout& loadout = frontEnd.configuration.loadout;
     const DataRegistry* registry = frontEnd.registry;
-    Element& strip = AddScrollerPage(*this, PageShape::Narrow, "-SELECT LOADOUT-", RowLabel(row));
+    Element& strip = AddScrollerPage(GetRoot(), ScrollerPage::Narrow, "-SELECT LOADOUT-", RowLabel(row));
     AddChoiceRow(strip, row == 0, PartLabels[0], "CUSTOM", Images::CustomIcon, Images::CustomIconSketch,
                  registry ? &registry->heads : nullptr, loadout.head);
     AddChoiceRow(strip, row == 1, PartLabels[1], "CUSTOM", Images::CustomIcon, Images::CustomIconSketch,
@@ -428,7 +430,7 @@ uint32_t& WeaponsSelect::Field(uint32_t position) const
 void WeaponsSelect::Setup()
 {
     const auto* weapons = frontEnd.registry ? &frontEnd.registry->weapons : nullptr;
-    Element& strip = AddScrollerPage(*this, PageShape::Narrow, "-SELECT WEAPONS-", RowLabel(row));
+    Element& strip = AddScrollerPage(GetRoot(), ScrollerPage::Narrow, "-SELECT WEAPONS-", RowLabel(row));
     for (uint32_t position = 0; position < RowCount; ++position)
         AddChoiceRow(strip, position == row, RowLabel(position), "NONE", Images::NoneIcon, Images::NoneIconSketch,
                      weapons, Field(position));
@@ -485,7 +487,7 @@ template <class Owner, class Data> void ItemSelect<Owner, Data>::Setup()
         header = items[target]->displayName;
     else
         Lumvek::Log::Write("the set-up's value {} is none of the {} choices: it shows no name", target, items.size());
-    Element& strip = AddScrollerPage(*this, PageShape::Narrow, title, header);
+    Element& strip = AddScrollerPage(GetRoot(), ScrollerPage::Narrow, title, header);
     if (!firstExtra.empty())
         AddCircleIconItem(strip, target == firstValue, firstExtra, firstIcon, firstSketch, "");
     if (!secondExtra.empty())

@@ -55,7 +55,7 @@ void TeamsSelect::Setup()
     const size_t humans = configuration.players.size() + configuration.remotePlayers.size();
     const uint32_t choices = static_cast<uint32_t>(std::clamp<size_t>(humans, 2, MaximumTeamCount));
     const uint32_t current = configuration.teamCount < 2 ? 0 : configuration.teamCount - 1;
-    Element& strip = AddScrollerPage(*this, PageShape::Narrow, "-SELECT TEAMS-",
+    Element& strip = AddScrollerPage(GetRoot(), ScrollerPage::Narrow, "-SELECT TEAMS-",
                                      current < MaximumTeamCount ? TeamChoices[current].label : "");
     for (uint32_t choice = 0; choice < choices; ++choice)
         AddCircleTextItem(strip, choice == current, TeamChoices[choice].circle, TeamChoices[choice].label, "", false);
@@ -110,7 +110,7 @@ void TeamAssignment::Setup()
         configuration.teamCount = teamCount;
     }
     const std::string header = row == 0 ? "RANDOM" : Lumvek::FormatText("PLAYER {}", row - 1);
-    Element& strip = AddScrollerPage(*this, PageShape::Narrow, "-TEAM ASSIGNMENT-", header);
+    Element& strip = AddScrollerPage(GetRoot(), ScrollerPage::Narrow, "-TEAM ASSIGNMENT-", header);
     AddCircleTextItem(strip, row == 0, "?", "RANDOM", "", false);
     for (size_t position = 0; position < participants.size(); ++position)
     {
@@ -162,8 +162,8 @@ void TeamColorSelect::Setup()
     const Slot* slot = Find();
     if (!slot)
         Lumvek::Log::Write("the set-up has no participants: there is nobody to move to another team");
-    Element& strip =
-        AddScrollerPage(*this, PageShape::Narrow, "-SELECT TEAM COLOR-", Lumvek::FormatText("Player {}", participant));
+    Element& strip = AddScrollerPage(GetRoot(), ScrollerPage::Narrow, "-SELECT TEAM COLOR-",
+                                     Lumvek::FormatText("Player {}", participant));
     const uint32_t choices = TeamChoices();
     for (uint32_t team = 0; team < choices; ++team)
         AddCircleTextItem(strip, slot && slot->team == team, "#", GetTeamColor(team).name.ToString(), "", false);
