@@ -16,8 +16,6 @@
 #include "Source/Network/LocalNetwork.h"
 #include "Source/Network/ServerNetwork.h"
 #include "Source/Tools/Tools.h"
-#include "Source/Ui/Screens/Menus.h"
-#include "Source/Ui/Transitions.h"
 #include "Source/World/World.h"
 #include "Source/World/WorldHash.h"
 
@@ -224,12 +222,6 @@ void Vantorel_::ShowStartScreen()
     if (!headless)
         OpenScreenAfterMatch(true);
     matchFlow = MatchFlow::FrontEnd;
-    // Backing out of the challenge list or the custom game menu stopped the role: the play menu comes
-    // back on the entry the players left.
-    if (configuration.origin == GameOrigin::Challenges)
-        OpenPlayMenu(MakeStaticTransition(0.3f), FrontEndPlayer(), 1);
-    else if (configuration.origin == GameOrigin::CustomGame)
-        OpenPlayMenu(MakeStaticTransition(0.3f), FrontEndPlayer(), 2);
 }
 
 LocalNetwork* Vantorel_::StartLocalGame()

@@ -198,18 +198,11 @@ void Vantorel_::OpenSplash(Application& application)
                                std::move(next));
 }
 
-uint32_t Vantorel_::FrontEndPlayer() const
-{
-    return configuration.players.empty() ? Screen::EveryPlayer : configuration.players.front().localIndex;
-}
-
-CarnageReport* Vantorel_::OpenCarnageReport()
+CarnageReport* Vantorel_::OpenCarnageReport(std::unique_ptr<Transition> transition, uint32_t owner)
 {
     if (!ui.gui || !demo)
         return nullptr;
-    for (uint32_t index = ui.gui->GetMenuCount(); index-- > 0;)
-        ui.gui->CloseMenu(*ui.gui->GetRecord(index).menu, nullptr);
-    return &Screen::Open<CarnageReport>(*ui.gui, MakeStaticTransition(0.3f), FrontEndPlayer(), *demo);
+    return &Screen::Open<CarnageReport>(*ui.gui, std::move(transition), owner, *demo);
 }
 
 PlayMenu* Vantorel_::OpenPlayMenu(std::unique_ptr<Transition> transition, uint32_t owner, uint32_t selection)
@@ -259,10 +252,10 @@ void Vantorel_::OpenScreenAfterMatch(bool roleStopped)
         OpenDemoSinglePlayer(std::move(opening), owner);
     else if (origin == Origin::DemoMultiplayer)
         OpenDemoMultiplayer(std::move(opening), owner);
+    else if (!roleStopped)
+        OpenCarnageReport(std::move(opening), owner);
     else
     {
-        if (!roleStopped)
-            Log::Write("the carnage report is not part of the game yet: the play menu opens instead");
         const uint32_t entry = origin == Origin::Matchmaking ? 0 : origin == Origin::CustomGame ? 2 : 1;
         OpenPlayMenu(std::move(opening), owner, entry);
     }
@@ -384,9 +377,6 @@ void Vantorel_::LateUpdate(int64_t elapsed)
     case NetworkState::Leaving:
         LeaveGame();
         ++matchesLeft;
-        // The demo's own flows bring back their screens; every other flow reads the report first.
-        if (static_cast<uint32_t>(configuration.origin) <= static_cast<uint32_t>(GameOrigin::CustomGame))
-            OpenCarnageReport();
         break;
     case NetworkState::Stopped:
         if (HasMatch())

@@ -124,10 +124,8 @@ public:
     // The game screen of the local player at that position of the set-up's list among count, over
     // that player's view and owned by his pad; null without screens or without such a player.
     GameScreen* OpenGameScreen(uint32_t position, uint32_t count);
-    // Closes every screen and opens the report of the match just left; null without screens.
-    CarnageReport* OpenCarnageReport();
-    // The controller the front end's screens belong to: the first local player's, else every one.
-    uint32_t FrontEndPlayer() const;
+    // The report of the match just left, for the player; null without screens.
+    CarnageReport* OpenCarnageReport(std::unique_ptr<Lumvek::Transition> transition, uint32_t owner);
     // Plays the sound once at the position, unless headless or the id is -1.
     void PlaySound(uint32_t soundId, Lumvek::Vector2 position, Lumvek::Vector2 velocity, float volume) override;
 
