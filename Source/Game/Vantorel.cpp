@@ -10,8 +10,10 @@
 #include "Libraries/Net/Log.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/NamedAssets.h"
+#include "Source/Data/Profile.h"
 #include "Source/Game/Rendering/GameRenderer.h"
 #include "Source/GameTypes/GameType.h"
+#include "Source/Network/ClientNetwork.h"
 #include "Source/Network/LocalNetwork.h"
 #include "Source/Tools/Tools.h"
 #include "Source/Ui/Screens/Challenges.h"
@@ -163,24 +165,32 @@ void Vantorel_::OpenSplash(Application& application)
     demo->setPaused = [this](bool pause) { paused = frozen = pause; };
     demo->requestIcon = [this, device](uint32_t region, const std::string& path)
     { iconAtlas.RequestTextureRegion(device, region, path); };
-    // The registry is read by the start-up loader; screens that list definitions open after it is done.
-    demo->registry = registryOwner.get();
+    demo->applicationRoot = application.GetFileManager().applicationRoot;
+    demo->registry = registry;
+    demo->networkStatus = [this]
+    {
+        NetworkStatus status;
+        if (const Network* role = network)
+        {
+            status.running = true;
+            status.client = dynamic_cast<const ClientNetwork*>(role) != nullptr;
+            status.state = role->GetState();
+            status.elapsed = role->timer;
+            status.duration = role->duration;
+        }
+        return status;
+    };
+    demo->requestPreviewImage = [this, device](uint32_t cell, const std::string& path)
+    { previewAtlas.RequestTextureRegion(device, cell, path); };
+    demo->sendLoadout = [this](uint8_t slotId, const ProfileLoadout& loadout)
+    {
+        if (auto* client = dynamic_cast<ClientNetwork*>(network))
+            client->SendSetLoadout(slotId, loadout.head, loadout.core, loadout.arms, loadout.legs);
+    };
     demo->stopNetwork = [this]
     {
         if (network)
             network->Stop();
-    };
-    demo->roleStatus = [this]
-    {
-        RoleStatus status;
-        if (network)
-        {
-            status.exists = true;
-            status.elapsed = network->timer;
-            status.duration = network->duration;
-            status.state = static_cast<uint32_t>(network->GetState());
-        }
-        return status;
     };
     demo->openLobby = [this](Gui& gui, std::unique_ptr<Transition> opening, uint32_t owner)
     { GameLobby::Open(gui, *demo, std::move(opening), owner); };

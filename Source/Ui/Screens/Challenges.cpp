@@ -22,9 +22,6 @@ namespace
 
 constexpr float HandOver = 0.3f;
 constexpr uint32_t TimerTint = 0xFFB97301;
-// The network states the report reads.
-constexpr uint32_t VotingState = 1;
-constexpr uint32_t EndingState = 10;
 
 const DataCollection<GameConfiguration>* Challenges(const FrontEnd& frontEnd)
 {
@@ -42,7 +39,7 @@ ChallengesScreen& ChallengesScreen::Open(Lumvek::Gui& gui, FrontEnd& frontEnd,
 void ChallengesScreen::Setup()
 {
     // A role the players came back with (after a match) is kept.
-    const bool roleRuns = frontEnd.roleStatus && frontEnd.roleStatus().exists;
+    const bool roleRuns = frontEnd.GetNetworkStatus().running;
     if (!roleRuns && frontEnd.startLocalGame)
         frontEnd.startLocalGame();
     Element& root = GetRoot();
@@ -127,8 +124,8 @@ void CarnageReport::Setup()
     AddText(header, 100.0f, "NOT IMPLEMENTED", GraphicsResources::HeadingFont, InkColor, TextAlignment::Centre);
     SetElementName(header, "Header");
     SetOffset(header, YGEdgeTop, 15.0f);
-    const RoleStatus role = frontEnd.roleStatus ? frontEnd.roleStatus() : RoleStatus();
-    if (static_cast<uint32_t>(frontEnd.configuration.origin) < 2 && role.exists)
+    const NetworkStatus role = frontEnd.GetNetworkStatus();
+    if (static_cast<uint32_t>(frontEnd.configuration.origin) < 2 && role.running)
     {
         Element& timer = AddElementPoints(root, 80, 80, 0);
         SetImage(timer, GraphicsResources::UiAtlas, Images::CircleSketch, Lumvek::InvalidId).color =
@@ -152,8 +149,8 @@ void CarnageReport::Update(float seconds)
     if (left || static_cast<uint32_t>(frontEnd.configuration.origin) > 1)
         return;
     Element* timer = GetElement("Timer");
-    const RoleStatus role = frontEnd.roleStatus ? frontEnd.roleStatus() : RoleStatus();
-    const float f = role.exists && role.duration > 0.0f ? role.elapsed / role.duration : 0.0f;
+    const NetworkStatus role = frontEnd.GetNetworkStatus();
+    const float f = role.running && role.duration > 0.0f ? role.elapsed / role.duration : 0.0f;
     if (!(f > 0.0f))
     {
         if (timer)
@@ -170,7 +167,7 @@ void CarnageReport::Update(float seconds)
             text->text =
                 std::to_string(role.elapsed > role.duration ? 0 : static_cast<int32_t>(role.duration - role.elapsed));
     }
-    if (role.state >= VotingState && role.state != EndingState)
+    if (role.state >= NetworkState::Voting && role.state != NetworkState::Ending)
         OnBack(owner);
 }
 

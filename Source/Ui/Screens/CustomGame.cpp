@@ -89,7 +89,7 @@ void CustomGameScreen::Open(Lumvek::Gui& gui, FrontEnd& frontEnd, std::unique_pt
 void CustomGameScreen::Setup()
 {
     // A role the players came back with (after a match) is kept.
-    const bool roleRuns = frontEnd.roleStatus && frontEnd.roleStatus().exists;
+    const bool roleRuns = frontEnd.GetNetworkStatus().running;
     if (!roleRuns && frontEnd.startLocalGame)
         frontEnd.startLocalGame();
     Element& root = GetRoot();

@@ -29,7 +29,7 @@ protected:
         frontEnd.startLocalGame = [this] { ++localGames; };
         frontEnd.stopNetwork = [this] { ++stops; };
         frontEnd.openLobby = [this](Lumvek::Gui&, std::unique_ptr<Lumvek::Transition>, uint32_t) { ++lobbies; };
-        frontEnd.roleStatus = [this] { return role; };
+        frontEnd.networkStatus = [this] { return role; };
         frontEnd.openStart = [this](Lumvek::Gui&, std::unique_ptr<Lumvek::Transition>, uint32_t) { ++starts; };
     }
     void Load(bool withChallenges = true)
@@ -84,7 +84,7 @@ protected:
     ProfileCollection profiles;
     GameConfiguration configuration;
     FrontEnd frontEnd{profiles, configuration, {}, {}, {}};
-    RoleStatus role;
+    NetworkStatus role;
     int localGames = 0, stops = 0, lobbies = 0, starts = 0;
 };
 
@@ -194,17 +194,17 @@ TEST_F(ChallengeFlow, TheReportReturnsByOriginAndHidesItsTimerAtZero)
 
     // Online with a role whose timer has not started: the timer is hidden and the report stays.
     configuration.origin = GameOrigin::Matchmaking;
-    role = {true, 0.0f, 10.0f, 0};
+    role = {true, false, NetworkState::Waiting, 0.0f, 10.0f};
     Screen::Open<CarnageReport>(*app.gui, nullptr, 0, frontEnd);
     Settle();
     ASSERT_NE(Top<CarnageReport>(), nullptr);
     EXPECT_EQ(Top<Screen>()->GetElement("Timer")->visible, 0);
-    role = {true, 4.0f, 10.0f, 0};
+    role = {true, false, NetworkState::Waiting, 4.0f, 10.0f};
     Settle();
     ASSERT_NE(Top<CarnageReport>(), nullptr);
     EXPECT_EQ(Top<Screen>()->GetElement("Timer")->visible, 1);
     // Voting: the report leaves by itself. Without the online screens, to the title page.
-    role.state = 1;
+    role.state = NetworkState::Voting;
     Settle();
     EXPECT_EQ(starts, 1);
     app.gui->CloseMenu(*Top<Screen>(), nullptr);
