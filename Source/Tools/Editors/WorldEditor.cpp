@@ -1,6 +1,7 @@
 #include "Source/Tools/Editors/WorldEditor.h"
 
 #include "Source/Data/DataRegistry.h"
+#include "Source/Tools/Inspectors/EntityInspectors.h"
 #include "Source/Tools/Inspectors/SpawnPointInspector.h"
 #include "Source/Tools/Tools.h"
 #include "Source/World/EntityFactory.h"
@@ -339,8 +340,10 @@ void WorldEditor::OpenEntityInspector(EntityReference reference)
                               std::make_unique<SpawnPointInspector>(reference.index));
         return;
     }
-    // The entity windows of the other kinds are opened by their own openers, which the tools' entity
-    // inspectors supply.
+    static const char* const words[] = {"",       "",           "Hazard",  "Interaction", "Pickup", "Platform",
+                                        "Player", "Projectile", "Trigger", "Visual",      "Zone"};
+    if (reference.kind >= EntityKind::Hazard && reference.kind <= EntityKind::Zone)
+        EntityInspector::Open(reference.kind, Lumvek::StringView::FromCString(words[reference.kind]), reference.index);
 }
 
 EntityReference WorldEditor::CreateEntity(Vector2 position, Vector2 size)

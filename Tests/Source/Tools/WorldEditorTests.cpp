@@ -3,12 +3,16 @@
 // 32 x 18 units centred on the origin (60 pixels a unit).
 
 #include "Source/Tools/Editors/MapEditor.h"
+#include "Source/Tools/Inspectors/BodyInspectors.h"
 #include "Source/Tools/Inspectors/SpawnPointInspector.h"
+#include "Source/World/PlatformRenderable.h"
 #include "Tests/LogCapture.h"
 #include "Tests/Source/Tools/ToolsTesting.h"
 #include "Tests/Source/World/WorldTestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <imgui_internal.h>
 
 namespace
 {
@@ -319,6 +323,130 @@ TEST_F(MapEditing, SaveWritesTheEditedMapAndReloadsTheSameEntities)
     EXPECT_FALSE(editor->Save());
     EXPECT_FALSE(log.messages.empty());
     EXPECT_TRUE(std::filesystem::is_directory(path + "/kept"));
+}
+
+} // namespace
+
+namespace
+{
+
+std::vector<float> Times(const Path& path)
+{
+    std::vector<float> times;
+    for (const PathKey& key : path)
+        times.push_back(key.time);
+    return times;
+}
+
+TEST_F(MapEditing, PathFramesAddInOrderNeverFromNothingAndKeepTheLastFrame)
+{
+    Platform& platform = world->platforms[2];
+    platform.SetMoving(*world, true);
+    platform.GetBody().active = 1;
+    PathedBody& body = *platform.GetPathedBody();
+    const auto path = [](std::initializer_list<float> times)
+    {
+        Path keys;
+        for (float time : times)
+            keys.push_back({time, time * 10.0f, 1.0f, PathState::Normal});
+        return keys;
+    };
+    struct Case
+    {
+        Path start;
+        void (*add)(World&, uint32_t);
+        std::vector<float> times;
+        // The frame each added frame copies, by index into start.
+        std::vector<size_t> copies;
+    } cases[] = {
+        {path({0.0f, 2.0f}), PathFrames::AddFrame, {0.0f, 2.0f, 3.0f}, {1}},
+        {path({0.0f, 1.0f, 2.0f}), PathFrames::AddReversedFrames, {0.0f, 1.0f, 2.0f, 3.0f, 4.0f}, {1, 0}},
+        {path({}), PathFrames::AddFrame, {}, {}},
+        {path({}), PathFrames::AddReversedFrames, {}, {}},
+    };
+    for (const Case& c : cases)
+    {
+        body.path = c.start;
+        c.add(*world, 2);
+        ASSERT_EQ(Times(body.path), c.times);
+        for (size_t i = 0; i < c.copies.size(); ++i)
+            EXPECT_EQ(body.path[c.start.size() + i].x, c.start[c.copies[i]].x);
+    }
+
+    // The one frame left stays; removing frame 0 of three closes the windows of frames 0 and up.
+    body.path = path({5.0f});
+    EXPECT_FALSE(PathFrames::Remove(*world, 2, 0));
+    EXPECT_EQ(body.path.size(), 1u);
+    body.path = path({0.0f, 1.0f, 2.0f});
+    for (uint32_t frame : {0u, 2u})
+        app.tools->OpenWindow("Frame " + std::to_string(frame), std::make_unique<PathNodeInspector>(2, frame));
+    app.Frame();
+    EXPECT_TRUE(PathFrames::Remove(*world, 2, 1));
+    app.Frame();
+    EXPECT_TRUE(app.tools->IsWindowOpen("Frame 0"));
+    EXPECT_FALSE(app.tools->IsWindowOpen("Frame 2"));
+    // A frame window past the list (the path shrank by other means) closes rather than read it.
+    app.tools->OpenWindow("Frame 1", std::make_unique<PathNodeInspector>(2, 1));
+    app.Frame();
+    body.path.pop_back();
+    app.Frame();
+    app.Frame();
+    EXPECT_FALSE(app.tools->IsWindowOpen("Frame 1"));
+    EXPECT_TRUE(app.tools->IsWindowOpen("Frame 0"));
+}
+
+TEST_F(MapEditing, EntityWindowsOpenOncePerEntityEditPlatformsAndCloseWhenTheEntityGoes)
+{
+    game.headless = false;
+    app.tools->editedWorld = nullptr;
+    world = game.Load(Lumvek::StringView::FromCString(ScratchMap), names);
+    app.tools->editedWorld = world.get();
+    Platform& platform = world->platforms[1];
+    ASSERT_NE(dynamic_cast<JoinedPlatformRenderable*>(platform.renderable.get()), nullptr);
+
+    app.MoveMouse(100.0f, 100.0f);
+    app.Frame();
+    for (int i = 0; i < 2; ++i)
+        editor->OpenEntityInspector({EntityKind::Platform, 1});
+    // Apart from the platform's window, which the clicks below go to.
+    app.MoveMouse(700.0f, 100.0f);
+    app.Frame();
+    editor->OpenEntityInspector({EntityKind::Hazard, 0});
+    app.Frame();
+    app.Frame();
+    ASSERT_EQ(app.tools->GetInspectors().size(), 2u);
+    EXPECT_TRUE(app.tools->IsWindowOpen("Platform 1"));
+    EXPECT_TRUE(app.tools->IsWindowOpen("Hazard 0"));
+
+    // The check boxes stand one frame row apart from the window's first row.
+    ImGuiWindow* window = ImGui::FindWindowByName(
+        ("Platform 1###Window" + std::to_string(app.tools->GetInspectors()[0]->windowId)).c_str());
+    ASSERT_NE(window, nullptr);
+    const float row = ImGui::GetFrameHeight() + ImGui::GetStyle().ItemSpacing.y;
+    const auto clickBox = [&](int index)
+    {
+        app.MoveMouse(window->DC.CursorStartPos.x + 5.0f, window->DC.CursorStartPos.y + 5.0f + row * float(index));
+        app.Click();
+        app.Frame();
+    };
+    clickBox(0);
+    EXPECT_EQ(platform.hidden, 1);
+    EXPECT_EQ(platform.renderable, nullptr);
+    clickBox(0);
+    EXPECT_EQ(platform.hidden, 0);
+    EXPECT_NE(dynamic_cast<JoinedPlatformRenderable*>(platform.renderable.get()), nullptr);
+    const Rectangle before = platform.GetBody().GetBounds();
+    clickBox(2);
+    ASSERT_EQ(platform.moving, 1);
+    ASSERT_NE(platform.GetPathedBody(), nullptr);
+    EXPECT_EQ(platform.GetBody().GetBounds(), before);
+    EXPECT_EQ(platform.GetPathedBody()->path.size(), 1u);
+    EXPECT_NE(dynamic_cast<IndependentPlatformRenderable*>(platform.renderable.get()), nullptr);
+
+    editor->DeleteEntity({EntityKind::Platform, 1});
+    editor->DeleteEntity({EntityKind::Hazard, 0});
+    app.Frame();
+    EXPECT_TRUE(app.tools->GetInspectors().empty());
 }
 
 } // namespace
