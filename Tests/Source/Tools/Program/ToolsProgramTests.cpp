@@ -83,11 +83,11 @@ protected:
 
 TEST_F(ToolsProgram, TheGuiTabPicksADemoMenuButtonAndShowsItInTheTree)
 {
-    // The editor list stands at (10, 10): its first toggle, "Gui", at (27, 46). The single player
+    // The editor list stands at (10, 10): its second toggle, "Gui", at (27, 69). The single player
     // button's icon lies at (213, 180).
     const int code = Run("screen DemoStartScreen frames 10 down 0 Start\n"
                          "up 0 Start\n"
-                         "screen DemoMenu frames 10 move 27 46\n"
+                         "screen DemoMenu frames 10 move 27 69\n"
                          "mousedown Left\n"
                          "mouseup Left\n"
                          "frames 5 move 213 180\n"
