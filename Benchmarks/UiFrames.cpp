@@ -1,6 +1,8 @@
 // Front-end frames on the recording device, CPU side only: what a page turn adds to a menu's frame,
-// and what a text costs while it writes itself compared with once it is written.
+// what a text costs while it writes itself compared with once it is written, and the game screens'
+// frame with a full feed for one and four local players, as a share of a 1/60 s frame.
 
+#include "Engine/Foundation/FileManager.h"
 #include "Engine/Foundation/Texture.h"
 #include "Engine/Foundation/TextureRegion.h"
 #include "Engine/Runtime/Core/Application.h"
@@ -8,16 +10,22 @@
 #include "Engine/Runtime/Graphics/Geometry.h"
 #include "Engine/Runtime/Graphics/RecordingGraphicsDevice.h"
 #include "Engine/Runtime/Gui/Gui.h"
+#include "Source/Data/DataRegistry.h"
 #include "Source/Data/GameConfiguration.h"
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/Profile.h"
+#include "Source/GameTypes/GameType.h"
 #include "Source/Ui/Kit/DrawIn.h"
 #include "Source/Ui/Screens/DemoScreens.h"
+#include "Source/Ui/Screens/GameScreen.h"
 #include "Source/Ui/Transitions.h"
 #include "Source/Ui/UiResources.h"
+#include "Source/World/GameContext.h"
+#include "Source/World/World.h"
 
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -142,8 +150,98 @@ void DrawInTextWritten(benchmark::State& state)
     DrawInTextFrame(state, 1.0f);
 }
 
+// The checkout's root: the program runs from a build folder inside it.
+std::string CheckoutFolder()
+{
+    const std::string program = std::filesystem::read_symlink("/proc/self/exe").string();
+    const size_t build = program.find("/build/");
+    return build == std::string::npos ? std::filesystem::path(program).parent_path().string()
+                                      : program.substr(0, build);
+}
+
+// Rules whose feed is as full as the game screen's list shows: 25 lines, each in its middle second.
+class FullFeedRules final : public GameType
+{
+public:
+    explicit FullFeedRules(GameContext& context) : GameType(context, 1)
+    {
+        for (uint32_t i = 0; i < 25; ++i)
+        {
+            GameTypeEvent line;
+            line.text = "#BE141BFFBOT " + std::to_string(i) + " #414042FFKILLED #0173B9FFBOT 9";
+            line.ticks = 120;
+            feed.push_back(line);
+        }
+    }
+    float GetProgress(int32_t score) const override { return static_cast<float>(score) / 10.0f; }
+};
+
+// A match of the shipped definitions with its local players in a world without a map.
+class ScreenMatch : public GameContext
+{
+public:
+    explicit ScreenMatch(uint32_t localPlayers)
+        : files(CheckoutFolder(), CheckoutFolder(), CheckoutFolder(), CheckoutFolder()), ownRegistry(files)
+    {
+        files.RegisterFormats();
+        headless = true;
+        ownRegistry.LoadAll();
+        registry = &ownRegistry;
+        configuration.registry = &ownRegistry;
+        configuration.teamCount = 2;
+        for (uint32_t pad = 0; pad < localPlayers; ++pad)
+        {
+            configuration.players.emplace_back(nullptr, pad);
+            configuration.players.back().id = static_cast<uint8_t>(pad);
+            configuration.players.back().team = static_cast<uint8_t>(pad % 2);
+            Loadout& loadout = configuration.players.back().loadout;
+            loadout.head = ownRegistry.heads.FindIndex("BasicHead");
+            loadout.core = ownRegistry.cores.FindIndex("BasicCore");
+            loadout.arms = ownRegistry.arms.FindIndex("BasicArms");
+            loadout.legs = ownRegistry.legs.FindIndex("BasicLegs");
+        }
+        ownWorld = std::make_unique<World>(*this, 1);
+        world = ownWorld.get();
+        world->Begin();
+        rules = std::make_unique<FullFeedRules>(*this);
+        gameType = rules.get();
+    }
+    ~ScreenMatch() override
+    {
+        gameType = nullptr;
+        rules.reset();
+        world = nullptr;
+        ownWorld.reset();
+    }
+
+    Lumvek::FileManager files;
+    DataRegistry ownRegistry;
+    std::unique_ptr<World> ownWorld;
+    std::unique_ptr<GameType> rules;
+};
+
+// Every local player's game screen refreshed, laid out and drawn in one Gui frame.
+void GameScreensFrame(benchmark::State& state)
+{
+    const auto players = static_cast<uint32_t>(state.range(0));
+    BenchmarkApplication app;
+    ScreenMatch match(players);
+    ProfileCollection profiles;
+    FrontEnd frontEnd{profiles, match.configuration, {}, {}, {}};
+    frontEnd.game = &match;
+    GameScreen::OpenAll(*app.gui, frontEnd);
+    app.Frame();
+    app.Frame();
+    for (auto _ : state)
+        app.Frame();
+    // Seconds per frame over 1/60 s.
+    state.counters["FrameShare"] = benchmark::Counter(static_cast<double>(state.iterations()) / 60.0,
+                                                      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 } // namespace
 
+BENCHMARK(GameScreensFrame)->Arg(1)->Arg(4);
 BENCHMARK(MenuWithoutTransition);
 BENCHMARK(MenuUnderPageTurn);
 BENCHMARK(DrawInTextWriting);

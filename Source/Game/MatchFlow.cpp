@@ -27,6 +27,7 @@ using namespace Lumvek;
 
 void Vantorel_::StartGame()
 {
+    Log::Write("the match {} starts loading", configuration.name);
     // Where this machine runs the rules, its own players take the lowest ids no other player holds:
     // a player without one would get no record in the world, and no view. A client's players have the
     // ids the server gave them.
@@ -89,6 +90,7 @@ void Vantorel_::StartGame()
 
 void Vantorel_::BeginPlay()
 {
+    Log::Write("the match {} has loaded: play begins", configuration.name);
     world->Begin();
     if (authority && gameType)
         gameType->Start();
@@ -173,6 +175,7 @@ void Vantorel_::LeaveGame()
 {
     // The match loader and the render-resource loader fill the objects deleted below.
     loaderThread.Wait();
+    Log::Write("the match {} is left", configuration.name);
     load.SetProgress(0);
     load.SetState(LoadState::MatchUnloading);
     if (!headless)
@@ -196,6 +199,8 @@ void Vantorel_::LeaveGame()
     rendererOwner.reset();
     if (network)
         network->BeginEnding();
+    if (!headless)
+        OpenScreenAfterMatch(false);
     configuration.Reset();
     matchFlow = MatchFlow::NetworkCreated;
     if (!options.localConfiguration.empty())
@@ -206,6 +211,8 @@ void Vantorel_::ShowStartScreen()
 {
     network = nullptr;
     networkOwner.reset();
+    if (!headless)
+        OpenScreenAfterMatch(true);
     matchFlow = MatchFlow::FrontEnd;
 }
 

@@ -15,7 +15,10 @@
 #include "Source/Network/LocalNetwork.h"
 #include "Source/Tools/Tools.h"
 #include "Source/Ui/Screens/DemoScreens.h"
+#include "Source/Ui/Screens/DemoSetup.h"
+#include "Source/Ui/Screens/GameScreen.h"
 #include "Source/Ui/Screens/Menus.h"
+#include "Source/Ui/Screens/Scoreboard.h"
 #include "Source/Ui/Screens/SplashScreen.h"
 #include "Source/Ui/Transitions.h"
 #include "Source/Ui/UiResources.h"
@@ -82,6 +85,8 @@ Vantorel_::Vantorel_(const LaunchOptions& launch, std::unique_ptr<HashLog> log)
 
 Vantorel_::~Vantorel_()
 {
+    // The Gui may be gone already: a match left now opens no screen.
+    ui.gui = nullptr;
     if (HasMatch())
         LeaveGame();
     // A start-up loader may still be filling the registry.
@@ -139,7 +144,23 @@ void Vantorel_::OpenSplash(Application& application)
         return;
     }
     UiResources::LoadBasic(*ui.gui, *device, application.GetFileManager());
-    demo = std::make_unique<FrontEnd>(FrontEnd{profiles, configuration, {}, {}, [this] { return StartDemoMatch(); }});
+    demo = std::make_unique<FrontEnd>(FrontEnd{profiles, configuration,
+                                               [this](Gui&, std::unique_ptr<Transition> opening, uint32_t owner)
+                                               { OpenDemoSinglePlayer(std::move(opening), owner); },
+                                               [this](Gui&, std::unique_ptr<Transition> opening, uint32_t owner)
+                                               { OpenDemoMultiplayer(std::move(opening), owner); },
+                                               [this] { return StartDemoMatch(); }});
+    demo->game = this;
+    demo->load = &load;
+    demo->startLocalGame = [this] { StartLocalGame(); };
+    demo->beginVoting = [this]
+    {
+        if (auto* local = dynamic_cast<LocalNetwork*>(network))
+            local->BeginVoting();
+    };
+    demo->setPaused = [this](bool pause) { paused = frozen = pause; };
+    demo->requestIcon = [this, device](uint32_t region, const std::string& path)
+    { iconAtlas.RequestTextureRegion(device, region, path); };
     SplashScreen::NextScreen next;
     if (options.startScreen)
         next = [this](Gui& gui, std::unique_ptr<Transition> opening)
@@ -158,6 +179,55 @@ PlayMenu* Vantorel_::OpenPlayMenu(std::unique_ptr<Transition> transition, uint32
     return &PlayMenu::Open(*ui.gui, *demo, std::move(transition), owner, selection);
 }
 
+DemoSinglePlayer* Vantorel_::OpenDemoSinglePlayer(std::unique_ptr<Transition> transition, uint32_t owner)
+{
+    if (!ui.gui || !demo)
+        return nullptr;
+    return &DemoSinglePlayer::Open(*ui.gui, *demo, std::move(transition), owner);
+}
+
+DemoMultiplayer* Vantorel_::OpenDemoMultiplayer(std::unique_ptr<Transition> transition, uint32_t owner)
+{
+    if (!ui.gui || !demo)
+        return nullptr;
+    return &DemoMultiplayer::Open(*ui.gui, *demo, std::move(transition), owner);
+}
+
+GameScreen* Vantorel_::OpenGameScreen(uint32_t position, uint32_t count)
+{
+    if (!ui.gui || !demo || position >= configuration.players.size())
+        return nullptr;
+    return &GameScreen::Open(*ui.gui, *demo, position, count, configuration.players[position].localIndex);
+}
+
+void Vantorel_::OpenScreenAfterMatch(bool roleStopped)
+{
+    if (!ui.gui || !demo)
+        return;
+    Screen::CloseAll(*ui.gui);
+    using Origin = GameOrigin;
+    const Origin origin = configuration.origin;
+    if (roleStopped && (configuration.players.empty() || origin == Origin::None))
+    {
+        Screen::Open<StartScreen>(*ui.gui, MakePageTransition(0.3f, PageTransition::Backward), Screen::EveryPlayer,
+                                  *demo);
+        return;
+    }
+    const uint32_t owner = configuration.players.empty() ? Screen::EveryPlayer : configuration.players[0].localIndex;
+    std::unique_ptr<Transition> opening = MakePageTransition(0.3f, PageTransition::Backward);
+    if (origin == Origin::DemoSinglePlayer)
+        OpenDemoSinglePlayer(std::move(opening), owner);
+    else if (origin == Origin::DemoMultiplayer)
+        OpenDemoMultiplayer(std::move(opening), owner);
+    else
+    {
+        if (!roleStopped)
+            Log::Write("the carnage report is not part of the game yet: the play menu opens instead");
+        const uint32_t entry = origin == Origin::Matchmaking ? 0 : origin == Origin::CustomGame ? 2 : 1;
+        OpenPlayMenu(std::move(opening), owner, entry);
+    }
+}
+
 bool Vantorel_::StartDemoMatch()
 {
     // Checked before anything closes: without the set-up the front end stays as it was.
@@ -168,8 +238,7 @@ bool Vantorel_::StartDemoMatch()
         return false;
     }
     if (ui.gui)
-        for (uint32_t index = ui.gui->GetMenuCount(); index-- > 0;)
-            ui.gui->CloseMenu(*ui.gui->GetRecord(index).menu, nullptr);
+        Screen::CloseAll(*ui.gui);
     Profile* profile = profiles.Find("player1");
     if (!profile)
         Log::Write("no profile \"player1\": the player on controller 0 plays without a loadout");
@@ -236,8 +305,15 @@ void Vantorel_::LateUpdate(int64_t elapsed)
                 else
                     gameType->ResetPlayers();
             }
-            // The game screens open here once there are screens. Whatever is left of the draw-in is
-            // skipped: the match starts fully drawn.
+            if (!headless)
+            {
+                const auto count = static_cast<uint32_t>(configuration.players.size());
+                for (uint32_t position = 0; position < count; ++position)
+                    OpenGameScreen(position, count);
+            }
+            Log::Write("the match {} runs with {} game screens", configuration.name,
+                       headless ? 0 : configuration.players.size());
+            // Whatever is left of the draw-in is skipped: the match starts fully drawn.
             if (rendererOwner)
             {
                 rendererOwner->time = rendererOwner->drawInDuration;
@@ -253,9 +329,16 @@ void Vantorel_::LateUpdate(int64_t elapsed)
         FixedUpdate(elapsed);
         break;
     case NetworkState::Ended:
-        // The scoreboard opens here once there are screens.
         if (matchFlow == MatchFlow::Running)
+        {
+            Log::Write("the match {} has ended: the scoreboard shows", configuration.name);
+            if (!headless && ui.gui && demo)
+            {
+                Screen::CloseAll(*ui.gui);
+                Scoreboard::Open(*ui.gui, *demo);
+            }
             matchFlow = MatchFlow::Scoreboard;
+        }
         FixedUpdate(elapsed);
         break;
     case NetworkState::Leaving:

@@ -25,7 +25,10 @@ class Gui;
 } // namespace Lumvek
 
 class DataRegistry;
+class DemoMultiplayer;
+class DemoSinglePlayer;
 struct FrontEnd;
+class GameScreen;
 class PlayMenu;
 namespace Lumvek
 {
@@ -114,6 +117,12 @@ public:
     LocalNetwork* StartLocalGame();
     // Opens the play menu on the entry for the player; null without screens.
     PlayMenu* OpenPlayMenu(std::unique_ptr<Lumvek::Transition> transition, uint32_t owner, uint32_t selection = 1);
+    // The demo's set-up screens for the player; null without screens.
+    DemoSinglePlayer* OpenDemoSinglePlayer(std::unique_ptr<Lumvek::Transition> transition, uint32_t owner);
+    DemoMultiplayer* OpenDemoMultiplayer(std::unique_ptr<Lumvek::Transition> transition, uint32_t owner);
+    // The game screen of the local player at that position of the set-up's list among count, over
+    // that player's view and owned by his pad; null without screens or without such a player.
+    GameScreen* OpenGameScreen(uint32_t position, uint32_t count);
     // Plays the sound once at the position, unless headless or the id is -1.
     void PlaySound(uint32_t soundId, Lumvek::Vector2 position, Lumvek::Vector2 velocity, float volume) override;
 
@@ -184,6 +193,9 @@ private:
     // Closes every menu and starts the "Demo" set-up as a local match for controller 0; false, with
     // nothing changed, when there is no such set-up.
     bool StartDemoMatch();
+    // Once a match is left or its role stopped: the screen the set-up came from, for the first local
+    // player. The role stopped: the start screen when there is no local player or no origin.
+    void OpenScreenAfterMatch(bool roleStopped);
     // Makes the basic UI resources and opens the splash, fading in, for every player.
     void OpenSplash(Lumvek::Application& application);
     // A loader is due: it starts now unless an image is in flight, in which case the render starts it.

@@ -70,6 +70,13 @@ public:
     // simulator, when the role has one.
     virtual void ApplySimulatorSettings(float packetLoss, float duplication, float latency, float jitter);
 
+    // The front end took a countdown back before it ran out: Waiting, with the timer at 0.
+    void CancelCountdown()
+    {
+        timer = 0.0f;
+        state = NetworkState::Waiting;
+    }
+
     NetworkState GetState() const { return state; }
     const NetworkSettings& GetSettings() const { return settings; }
     const Net::ClientServerConfig& GetConfig() const { return config; }

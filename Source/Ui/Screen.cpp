@@ -103,16 +103,26 @@ std::unique_ptr<Lumvek::Transition> Screen::CloseImmediately()
     return nullptr;
 }
 
-void Screen::Add(Lumvek::Gui& gui, std::unique_ptr<Screen> screen, std::unique_ptr<Lumvek::Transition> transition,
-                 uint32_t owner, bool covering)
+void Screen::CloseAll(Lumvek::Gui& gui)
+{
+    for (uint32_t index = gui.GetMenuCount(); index-- > 0;)
+        gui.CloseMenu(*gui.GetRecord(index).menu, nullptr);
+}
+
+Lumvek::UnitRectangle Screen::WholeWindow()
 {
     using Lumvek::UnitRectangle;
-    const UnitRectangle window{{UnitRectangle::Percent, 0.0f},
-                               {UnitRectangle::Percent, 0.0f},
-                               {UnitRectangle::Percent, 100.0f},
-                               {UnitRectangle::Percent, 100.0f}};
+    return {{UnitRectangle::Percent, 0.0f},
+            {UnitRectangle::Percent, 0.0f},
+            {UnitRectangle::Percent, 100.0f},
+            {UnitRectangle::Percent, 100.0f}};
+}
+
+void Screen::Add(Lumvek::Gui& gui, std::unique_ptr<Screen> screen, std::unique_ptr<Lumvek::Transition> transition,
+                 uint32_t owner, bool covering, const Lumvek::UnitRectangle& area)
+{
     Screen& added = *screen;
-    gui.AddMenu(std::move(screen), std::move(transition), nullptr, window, covering);
+    gui.AddMenu(std::move(screen), std::move(transition), nullptr, area, covering);
     added.owner = owner;
     added.mouseInput = 1;
     for (uint32_t player = 0; player < Lumvek::ControllerCount; ++player)

@@ -59,6 +59,23 @@ public:
         return opened;
     }
 
+    // The same over an area of the window, in percent of it: the game screens each take their player's.
+    template <class S, class... Args>
+    static S& OpenIn(Lumvek::Gui& gui, std::unique_ptr<Lumvek::Transition> transition, uint32_t owner,
+                     const Lumvek::UnitRectangle& area, bool covering, Args&&... args)
+    {
+        auto screen = std::make_unique<S>(std::forward<Args>(args)...);
+        S& opened = *screen;
+        Add(gui, std::move(screen), std::move(transition), owner, covering, area);
+        return opened;
+    }
+
+    // Closes every menu of the Gui at once, this one included.
+    static void CloseAll(Lumvek::Gui& gui);
+
+    // The whole window, in percent of it.
+    static Lumvek::UnitRectangle WholeWindow();
+
     // The hand-overs between screens. Each closes this screen first and returns the transition the
     // next one opens with; this screen stays valid until the Gui removes it.
     // Forward: this page curls away over the next screen.
@@ -76,5 +93,5 @@ public:
 
 private:
     static void Add(Lumvek::Gui& gui, std::unique_ptr<Screen> screen, std::unique_ptr<Lumvek::Transition> transition,
-                    uint32_t owner, bool covering);
+                    uint32_t owner, bool covering, const Lumvek::UnitRectangle& area = WholeWindow());
 };

@@ -26,6 +26,10 @@ class CircleIconScrollItem : public SketchScrollItem
 public:
     explicit CircleIconScrollItem(Lumvek::Element& element) : element(element) {}
 
+    // Names itself in the menu's "Header" and takes the inked look; Blur takes the sketched one.
+    void Focus() override;
+    void Blur() override;
+
     Lumvek::Element& element;
     std::string label;
     uint32_t icon = 0xFFFFFFFFu;
@@ -34,6 +38,42 @@ public:
 
 // Gives the element a new circle item with no icons and an empty label.
 CircleIconScrollItem& AttachCircleIconItem(Lumvek::Element& element);
+
+// An outlined square with a label and a description. Element shape: nine-slice content on the item;
+// child 0 label; child 1 description.
+class SquareScrollItem : public SketchScrollItem
+{
+public:
+    explicit SquareScrollItem(Lumvek::Element& element) : element(element) {}
+
+    void Focus() override;
+    void Blur() override;
+
+    Lumvek::Element& element;
+    std::string label;
+};
+
+// One item at the end of a strip, at full size when selected, else at its unfocused size.
+CircleIconScrollItem& AddCircleIconItem(Lumvek::Element& strip, bool selected, const std::string& label, uint32_t icon,
+                                        uint32_t sketch, const std::string& description);
+SquareScrollItem& AddSquareItem(Lumvek::Element& strip, bool selected, const std::string& label,
+                                const std::string& description);
+
+// The small logo in the bottom right corner.
+Lumvek::Element& AddSmallLogo(Lumvek::Element& parent);
+// The hidden "LeftArrow" and "RightArrow" of a strip, inset by the percent from either side.
+inline constexpr float WideArrowInset = 30.5f;
+inline constexpr float NarrowArrowInset = 39.5f;
+void AddScrollerArrows(Lumvek::Element& parent, float inset);
+// A page of choices: the title, the "Header" line and the "Scroller" strip with its actions; wide
+// for square items, narrow for circle items. Returns the strip.
+enum class ScrollerPage
+{
+    Wide,
+    Narrow,
+};
+Lumvek::Element& AddScrollerPage(Lumvek::Element& parent, ScrollerPage variant, const std::string& title,
+                                 const std::string& header);
 
 // A multi-line text element: word-wrapped, centred, in ink-stroked lines size percent of its height.
 Lumvek::Element& AddMultilineText(Lumvek::Element& parent, float width, float height, float size,

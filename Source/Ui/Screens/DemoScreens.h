@@ -3,8 +3,11 @@
 #include "Source/Ui/Screen.h"
 
 #include <functional>
+#include <string>
 
 class GameConfiguration;
+class GameContext;
+class LoadStatus;
 class ProfileCollection;
 
 // What the front end's screens take from the game system: its profiles, its current set-up, the
@@ -22,6 +25,20 @@ struct FrontEnd
     // Closes every menu and starts the "Demo" match for controller 0; false, with nothing changed,
     // when it cannot.
     std::function<bool()> startDemoMatch;
+
+    // What the match's screens read besides: the game's registry, network role, game type and world,
+    // and its load progress. Null where a test builds the menus alone.
+    GameContext* game = nullptr;
+    const LoadStatus* load = nullptr;
+    // Makes a local network role the current one, in place of any other.
+    std::function<void()> startLocalGame{};
+    // Starts the vote countdown of the current local role; its local players take their profiles'
+    // active loadouts.
+    std::function<void()> beginVoting{};
+    // Sets the game system's paused and frozen flags together.
+    std::function<void(bool)> setPaused{};
+    // Asks for an image of the icon atlas by its region id and its path.
+    std::function<void(uint32_t region, const std::string& path)> requestIcon{};
 };
 
 // The demo's title page: the paper, the tall logo, "PRESS START" writing itself and a welcome. The

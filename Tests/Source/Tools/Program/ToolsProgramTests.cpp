@@ -2,83 +2,26 @@
 // llvmpipe, driven by a test script of pad, mouse and key steps from a scratch application folder.
 
 #include "Engine/Foundation/File.h"
+#include "Tests/ScriptedProgram.h"
 #include "Tests/TestPaths.h"
 
 #include <gtest/gtest.h>
 
-#include <png.h>
-
 #include <algorithm>
-#include <atomic>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <vector>
 
 namespace
 {
 
 namespace fs = std::filesystem;
+using Lumvek::Testing::Picture;
+using Lumvek::Testing::ReadPicture;
 
-struct Picture
-{
-    uint32_t width = 0;
-    uint32_t height = 0;
-    std::vector<uint8_t> rgba;
-
-    const uint8_t* At(uint32_t x, uint32_t y) const { return &rgba[(size_t(y) * width + x) * 4]; }
-    int Brightness(uint32_t x, uint32_t y) const { return (At(x, y)[0] + At(x, y)[1] + At(x, y)[2]) / 3; }
-};
-
-bool ReadPicture(const fs::path& path, Picture& picture)
-{
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str()))
-        return false;
-    image.format = PNG_FORMAT_RGBA;
-    picture.width = image.width;
-    picture.height = image.height;
-    picture.rgba.resize(PNG_IMAGE_SIZE(image));
-    return png_image_finish_read(&image, nullptr, picture.rgba.data(), 0, nullptr) != 0;
-}
-
-class ToolsProgram : public ::testing::Test
+class ToolsProgram : public Lumvek::Testing::ScriptedProgram
 {
 protected:
-    void SetUp() override
-    {
-        const char* program = std::getenv("VANTOREL_PROGRAM");
-        ASSERT_NE(program, nullptr) << "VANTOREL_PROGRAM names the program under test";
-        static std::atomic<unsigned> counter{0};
-        root = fs::temp_directory_path() /
-               ("VantorelTools-" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1)));
-        fs::create_directories(root);
-        fs::copy(fs::path(Lumvek::Testing::SourceFolder()) / "Assets", root / "Assets", fs::copy_options::recursive);
-        fs::copy_file(program, root / "Vantorel");
-    }
-    void TearDown() override
-    {
-        std::error_code error;
-        fs::remove_all(root, error);
-    }
-
-    int Run(const std::string& script, const std::string& options)
-    {
-        EXPECT_TRUE(Lumvek::File::WriteAllText((root / "run.script").string(), script));
-        const std::string command = "cd '" + root.string() +
-                                    "' && ASAN_OPTIONS=detect_leaks=0 SDL_AUDIODRIVER=dummy timeout 120 ./Vantorel "
-                                    "--window 640x360 --fixed-step --script run.script " +
-                                    options + " > output.txt 2>&1";
-        const int status = std::system(command.c_str());
-        output = Lumvek::File::ReadAllText((root / "output.txt").string()).second;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-    fs::path root;
-    std::string output;
+    ToolsProgram() : ScriptedProgram("VantorelTools") {}
 };
 
 TEST_F(ToolsProgram, TheGuiTabPicksADemoMenuButtonAndShowsItInTheTree)
@@ -100,8 +43,8 @@ TEST_F(ToolsProgram, TheGuiTabPicksADemoMenuButtonAndShowsItInTheTree)
     // The tools' resources, the icon sheet among them, all load.
     for (const char* failure : {"did not load", "not found", "cannot", "could not", "does not exist", "not compiled"})
         EXPECT_EQ(output.find(failure), std::string::npos) << output;
-    Picture picture;
-    ASSERT_TRUE(ReadPicture(root / "tools.png", picture)) << output;
+    const Picture picture = ReadPicture(root / "tools.png");
+    ASSERT_FALSE(picture.rgba.empty()) << output;
     std::error_code error;
     fs::copy_file(root / "tools.png", fs::path(Lumvek::Testing::BinaryFolder()) / "ToolsDemoMenu.png",
                   fs::copy_options::overwrite_existing, error);
@@ -140,8 +83,8 @@ TEST_F(ToolsProgram, WithoutTheOptionNothingOfTheToolsRuns)
                          "");
     ASSERT_EQ(code, 0) << output;
     EXPECT_EQ(output.find("ToolsIcons"), std::string::npos) << output;
-    Picture picture;
-    ASSERT_TRUE(ReadPicture(root / "plain.png", picture));
+    const Picture picture = ReadPicture(root / "plain.png");
+    ASSERT_FALSE(picture.rgba.empty());
     // No editor list over the demo menu's paper.
     EXPECT_GT(picture.Brightness(60, 19), 200);
 }

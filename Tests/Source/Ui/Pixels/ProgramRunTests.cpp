@@ -2,57 +2,26 @@
 // script on the simulated clock, from a scratch application folder outside the checkout.
 
 #include "Engine/Foundation/File.h"
+#include "Tests/ScriptedProgram.h"
 #include "Tests/TestPaths.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <vector>
 
 namespace
 {
 
 namespace fs = std::filesystem;
+using Lumvek::Testing::Picture;
+using Lumvek::Testing::ReadPicture;
 
-class ProgramRun : public ::testing::Test
+class ProgramRun : public Lumvek::Testing::ScriptedProgram
 {
 protected:
-    void SetUp() override
-    {
-        const char* program = std::getenv("VANTOREL_PROGRAM");
-        ASSERT_NE(program, nullptr) << "VANTOREL_PROGRAM names the program under test";
-        static std::atomic<unsigned> counter{0};
-        root = fs::temp_directory_path() /
-               ("VantorelScreens-" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1)));
-        fs::create_directories(root);
-        fs::copy(fs::path(Lumvek::Testing::SourceFolder()) / "Assets", root / "Assets", fs::copy_options::recursive);
-        fs::copy_file(program, root / "Vantorel");
-    }
-    void TearDown() override
-    {
-        std::error_code error;
-        fs::remove_all(root, error);
-    }
-
-    // Runs the program with the script and the options; returns its exit code and keeps its output.
-    int Run(const std::string& script, const std::string& options)
-    {
-        EXPECT_TRUE(Lumvek::File::WriteAllText((root / "run.script").string(), script));
-        const std::string command = "cd '" + root.string() +
-                                    "' && ASAN_OPTIONS=detect_leaks=0 SDL_AUDIODRIVER=dummy timeout 120 ./Vantorel "
-                                    "--window 640x360 --fixed-step --script run.script " +
-                                    options + " > output.txt 2>&1";
-        const int status = std::system(command.c_str());
-        output = Lumvek::File::ReadAllText((root / "output.txt").string()).second;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-    fs::path root;
-    std::string output;
+    ProgramRun() : ScriptedProgram("VantorelScreens") {}
 };
 
 TEST_F(ProgramRun, TheDemoGoesFromTheSplashToItsMenuOnPadZero)
@@ -79,6 +48,173 @@ TEST_F(ProgramRun, WithTheStartOptionStartReachesTheMainMenu)
                          "screen MainMenu frames 5 exit 0\n",
                          "--start-screen");
     EXPECT_EQ(code, 0) << output;
+}
+
+} // namespace
+
+namespace
+{
+
+// A demo challenge that ends with the first kill: a deathmatch won at 0 points between the player and
+// two bots; under a fixed seed the bots' first kill comes within seconds.
+constexpr const char* QuickChallenge = R"({
+    "Name": "Duel", "Description": "Over before it starts.", "Map": "Crossroads", "Theme": "Meadow",
+    "GameType": "Deathmatch", "TeamCount": 2,
+    "Bots": [{"TeamId": 0, "Loadout": {"Head": "Random", "Core": "Random", "Arms": "Random", "Legs": "Random"}},
+             {"TeamId": 1, "Loadout": {"Head": "Random", "Core": "Random", "Arms": "Random", "Legs": "Random"}}],
+    "Loadout": {"StartingWeapon": "Rifle"},
+    "GameTypeSettings": {"PointsToWin": 0}
+})";
+
+// The lines of the output that report the match flow, in order.
+std::vector<std::string> FlowLines(const std::string& output)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < output.size())
+    {
+        size_t end = output.find('\n', start);
+        if (end == std::string::npos)
+            end = output.size();
+        const std::string line = output.substr(start, end - start);
+        if (line.rfind("the match ", 0) == 0)
+            lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+size_t CountJournals(const fs::path& root)
+{
+    std::error_code error;
+    size_t count = 0;
+    for (const auto& entry : fs::directory_iterator(root / "Journals", error))
+        count += entry.path().extension() == ".vjrn" ? 1 : 0;
+    return count;
+}
+
+TEST_F(ProgramRun, ASinglePlayerChallengeIsPlayedToItsScoreboardAndReturnsToItsSetUp)
+{
+    ASSERT_TRUE(Lumvek::File::WriteAllText((root / "Assets/DemoChallenges/DemoRace.data").string(),
+                                           std::string(QuickChallenge)));
+    const int code = Run("screen DemoStartScreen frames 10 down 0 Start\n"
+                         "up 0 Start\n"
+                         "screen DemoMenu frames 5 down 0 A\n"
+                         "up 0 A\n"
+                         "screen DemoSinglePlayer frames 10 down 0 A\n"
+                         "up 0 A\n"
+                         "screen Scoreboard frames 5 screenshot scoreboard.png\n"
+                         "screen DemoSinglePlayer frames 10 screenshot after.png\n"
+                         "exit 0\n",
+                         "--seed 3");
+    EXPECT_EQ(code, 0) << output;
+    EXPECT_EQ(FlowLines(output),
+              (std::vector<std::string>{"the match Duel starts loading", "the match Duel has loaded: play begins",
+                                        "the match Duel runs with 1 game screens",
+                                        "the match Duel has ended: the scoreboard shows", "the match Duel is left"}))
+        << output;
+    EXPECT_EQ(CountJournals(root), 1u) << output;
+    for (const char* shot : {"scoreboard.png", "after.png"})
+        EXPECT_TRUE(fs::exists(root / shot)) << shot;
+}
+
+TEST_F(ProgramRun, TwoPadsPlayMultiplayerPauseSeeTheControlsResumeAndQuit)
+{
+    const int code = Run("screen DemoStartScreen frames 10 down 0 Start\n"
+                         "up 0 Start\n"
+                         "screen DemoMenu frames 5 down 0 Right\n"
+                         "up 0 Right\n"
+                         "frames 5 down 0 A\n"
+                         "up 0 A\n"
+                         "screen DemoMultiplayer frames 10 down 0 A\n"
+                         "up 0 A\n"
+                         "screen GameScreen frames 30 down 1 Start\n"
+                         "up 1 Start\n"
+                         "screen PauseMenu frames 5 down 1 Right\n"
+                         "up 1 Right\n"
+                         "frames 5 down 1 A\n"
+                         "up 1 A\n"
+                         "screen ControlsScreen frames 5 down 1 B\n"
+                         "up 1 B\n"
+                         "screen PauseMenu frames 5 down 1 Left\n"
+                         "up 1 Left\n"
+                         "frames 5 down 1 A\n"
+                         "up 1 A\n"
+                         "screen GameScreen frames 10 screenshot resumed.png\n"
+                         "frames 1 down 0 Start\n"
+                         "up 0 Start\n"
+                         "screen PauseMenu frames 5 down 0 Right\n"
+                         "up 0 Right\n"
+                         "frames 5 down 0 Right\n"
+                         "up 0 Right\n"
+                         "frames 5 down 0 A\n"
+                         "up 0 A\n"
+                         "screen QuitConfirmation frames 5 down 0 A\n"
+                         "up 0 A\n"
+                         "screen DemoMultiplayer frames 10 screenshot back.png\n"
+                         "exit 0\n",
+                         "");
+    EXPECT_EQ(code, 0) << output;
+    EXPECT_EQ(
+        FlowLines(output),
+        (std::vector<std::string>{"the match Deathmatch starts loading", "the match Deathmatch has loaded: play begins",
+                                  "the match Deathmatch runs with 2 game screens", "the match Deathmatch is left"}))
+        << output;
+}
+
+// A deathmatch that runs on: nobody reaches its points while the run looks at it.
+constexpr const char* LongChallenge = R"({
+    "Name": "Duel", "Description": "A long one.", "Map": "Crossroads", "Theme": "Meadow",
+    "GameType": "Deathmatch", "TeamCount": 2,
+    "Bots": [{"TeamId": 1, "Loadout": {"Head": "BasicHead", "Core": "BasicCore", "Arms": "BasicArms",
+              "Legs": "BasicLegs"}}],
+    "Loadout": {"StartingWeapon": "Rifle"},
+    "GameTypeSettings": {"PointsToWin": 1000}
+})";
+
+TEST_F(ProgramRun, TheFirstMatchFramesShowTheHealthFillInItsBoxOverThePlatforms)
+{
+    ASSERT_TRUE(Lumvek::File::WriteAllText((root / "Assets/DemoChallenges/DemoRace.data").string(),
+                                           std::string(LongChallenge)));
+    // The player has spawned in after 2 s of play.
+    const int code = Run("screen DemoStartScreen frames 10 down 0 Start\n"
+                         "up 0 Start\n"
+                         "screen DemoMenu frames 5 down 0 A\n"
+                         "up 0 A\n"
+                         "screen DemoSinglePlayer frames 10 down 0 A\n"
+                         "up 0 A\n"
+                         "screen GameScreen frames 150 screenshot match.png\n"
+                         "exit 0\n",
+                         "--seed 3");
+    EXPECT_EQ(code, 0) << output;
+    const Picture picture = ReadPicture(root / "match.png");
+    ASSERT_EQ(picture.width, 640u) << output;
+    std::error_code error;
+    fs::copy_file(root / "match.png", fs::path(Lumvek::Testing::BinaryFolder()) / "UiPixelTests" / "ProgramMatch.png",
+                  fs::copy_options::overwrite_existing, error);
+
+    // The fill's box: 200 x 20 points, 34 points from the top, centred; the health colour is R 0xBE,
+    // G 0x14, B 0x1B.
+    const auto red = [](const uint8_t* p) { return p[0] > 150 && p[1] < 70 && p[2] < 70; };
+    uint32_t inside = 0, around = 0;
+    for (uint32_t y = 20; y < 70; ++y)
+        for (uint32_t x = 222; x < 418; ++x)
+        {
+            const bool box = y >= 36 && y < 52;
+            const bool band = y < 30 || y >= 58;
+            if (box || band)
+                (box ? inside : around) += red(picture.At(x, y)) ? 1 : 0;
+        }
+    EXPECT_GT(inside, 196u * 16u / 2u) << "the health fill shows in its box";
+    EXPECT_LT(around, 196u) << "and stops at its outline";
+
+    // Under the HUD the game is drawn: the ground along the bottom of Crossroads in its tan tiles.
+    const auto tile = [](const uint8_t* p) { return p[0] > 150 && p[0] > p[1] + 20 && p[1] > p[2] + 20; };
+    uint32_t tiles = 0;
+    for (uint32_t y = 300; y < picture.height; ++y)
+        for (uint32_t x = 0; x < picture.width; ++x)
+            tiles += tile(picture.At(x, y)) ? 1 : 0;
+    EXPECT_GT(tiles, picture.width * (picture.height - 300) / 2) << "the platform tiles show";
 }
 
 } // namespace

@@ -8,11 +8,13 @@
 #include "Source/Data/Profile.h"
 #include "Source/Game/LoadStatus.h"
 #include "Source/Ui/Screens/DemoScreens.h"
+#include "Source/Ui/Screens/Scoreboard.h"
 #include "Source/Ui/Screens/SplashScreen.h"
 #include "Source/Ui/Transitions.h"
 #include "Source/Ui/UiResources.h"
 #include "Tests/Engine/Runtime/Gui/GuiTesting.h"
 #include "Tests/Engine/Runtime/OpenGL/OpenGLTestSupport.h"
+#include "Tests/Source/Ui/MatchScreenTesting.h"
 #include "Tests/TestPaths.h"
 
 #include <gtest/gtest.h>
@@ -213,6 +215,51 @@ TEST_F(UiPixels, TheDemoMenuIsPaperWithTheHighlightedButtonInked)
     const uint32_t rightInk = inkIn(image.width * 50 / 100, image.width * 80 / 100);
     EXPECT_GT(leftInk, rightInk);
     EXPECT_GT(rightInk, 0u);
+}
+
+TEST_F(UiPixels, TheScoreboardNamesTheWinnerInItsColourAndTintsTheBadgeRings)
+{
+    UiResources::Load(*device, app.GetFileManager());
+    MatchTesting::Match match;
+    match.configuration.teamCount = 2;
+    MatchScreenTesting::ScriptedRules rules(match, 1);
+    rules.Ranking() = {{1, 7}, {0, 3}};
+    match.gameType = &rules;
+    ProfileCollection profiles;
+    FrontEnd frontEnd{profiles, match.configuration, {}, {}, {}};
+    frontEnd.game = &match;
+    Scoreboard::Open(*gui, frontEnd);
+    Frame(0.0f, "ScoreboardFirst");
+    const Testing::Image image = Frame(0.0f, "Scoreboard");
+    match.gameType = nullptr;
+
+    const auto count = [&](uint32_t left, uint32_t right, uint32_t top, uint32_t bottom, auto test)
+    {
+        uint32_t found = 0;
+        for (uint32_t y = top; y < bottom; ++y)
+            for (uint32_t x = left; x < right; ++x)
+                found += test(image.At(x, y)) ? 1 : 0;
+        return found;
+    };
+    const auto blue = [](const Testing::Rgba& p) { return p[2] > 120 && p[2] > p[0] + 80; };
+    const auto red = [](const Testing::Rgba& p) { return p[0] > 120 && p[0] > p[2] + 80 && p[1] < 80; };
+    // The ink: a dark grey whose channels stay together.
+    const auto ink = [](const Testing::Rgba& p)
+    { return p[0] > 40 && p[0] < 110 && std::abs(int(p[0]) - int(p[2])) < 16 && std::abs(int(p[1]) - int(p[2])) < 16; };
+
+    // The title band: 25 % to 31 % from the top; "BLUE" left of the middle in blue, "WINS!" right in ink.
+    const uint32_t titleTop = Height * 25 / 100, titleBottom = Height * 31 / 100;
+    EXPECT_GT(count(0, Width / 2, titleTop, titleBottom, blue), 20u) << "BLUE in blue";
+    EXPECT_GT(count(Width / 2, Width, titleTop, titleBottom, ink), 20u) << "WINS! in ink";
+    EXPECT_EQ(count(Width / 2, Width, titleTop, titleBottom, blue), 0u);
+
+    // The badges by team number about the middle: red's 105 points left of it, blue's 25 points right.
+    const uint32_t badgeTop = Height * 35 / 100, badgeBottom = badgeTop + 80;
+    const uint32_t middle = Width / 2;
+    EXPECT_GT(count(middle - 105, middle - 25, badgeTop, badgeBottom, red), 50u) << "team 0's ring in red";
+    EXPECT_EQ(count(middle - 105, middle - 25, badgeTop, badgeBottom, blue), 0u);
+    EXPECT_GT(count(middle + 25, middle + 105, badgeTop, badgeBottom, blue), 50u) << "team 1's ring in blue";
+    EXPECT_EQ(count(middle + 25, middle + 105, badgeTop, badgeBottom, red), 0u);
 }
 
 } // namespace

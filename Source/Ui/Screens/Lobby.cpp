@@ -1,0 +1,201 @@
+#include "Source/Ui/Screens/Lobby.h"
+
+#include "Engine/Foundation/Log.h"
+#include "Source/Data/DataRegistry.h"
+#include "Source/Data/GameConfiguration.h"
+#include "Source/Data/NamedAssets.h"
+#include "Source/Game/LoadStatus.h"
+#include "Source/Network/Network.h"
+#include "Source/Ui/Builders.h"
+#include "Source/Ui/Kit/CircleButtons.h"
+#include "Source/Ui/Kit/HudWidgets.h"
+#include "Source/Ui/UiResources.h"
+#include "Source/World/GameContext.h"
+
+#include <cctype>
+
+using Lumvek::Element;
+using Origin = GameOrigin;
+
+namespace
+{
+
+std::string Upper(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// The definition's shown name, else its key.
+std::string ShownName(const Data* data)
+{
+    if (!data)
+        return "";
+    return Upper(data->displayName.empty() ? data->name : data->displayName);
+}
+
+void AddTitles(Element& root, const GameConfiguration& configuration)
+{
+    Element& background = AddElement(root, 100.0f, 100.0f, 0);
+    AddImageContent(background).texture = GraphicsResources::CanvasBackground;
+    AddSmallLogo(root);
+    Element& title = AddElement(root, 100.0f, 3.0f, 0);
+    AddText(title, 100.0f, MatchTitle(configuration), GraphicsResources::HeadingFont, InkColor, TextAlignment::Centre);
+    SetOffset(title, YGEdgeTop, 7.5f);
+    Element& subtitle = AddElement(root, 100.0f, 6.0f, 0);
+    AddText(subtitle, 100.0f, MatchSubtitle(configuration), GraphicsResources::HeadingFont, InkColor,
+            TextAlignment::Centre);
+    SetOffset(subtitle, YGEdgeTop, 15.0f);
+}
+
+const Network* RoleOf(const FrontEnd& frontEnd)
+{
+    return frontEnd.game ? frontEnd.game->network : nullptr;
+}
+
+NetworkState StateOf(const FrontEnd& frontEnd)
+{
+    const Network* role = RoleOf(frontEnd);
+    return role ? role->GetState() : NetworkState::Waiting;
+}
+
+} // namespace
+
+std::string MatchTitle(const GameConfiguration& configuration)
+{
+    return "-" + Upper(configuration.name) + "-";
+}
+
+std::string MatchSubtitle(const GameConfiguration& configuration)
+{
+    const DataRegistry* registry = configuration.registry;
+    const Data* gameType = registry ? registry->gameTypes.Get(configuration.gameType) : nullptr;
+    const Data* map = registry ? registry->maps.Get(configuration.map) : nullptr;
+    return ShownName(gameType) + " ON " + ShownName(map);
+}
+
+GameLobby& GameLobby::Open(Lumvek::Gui& gui, FrontEnd& frontEnd, std::unique_ptr<Lumvek::Transition> transition,
+                           uint32_t owner)
+{
+    return Screen::Open<GameLobby>(gui, std::move(transition), owner, frontEnd);
+}
+
+bool GameLobby::WaitsForStart() const
+{
+    const Origin origin = frontEnd.configuration.origin;
+    return origin == Origin::Challenges || origin == Origin::CustomGame;
+}
+
+void GameLobby::Setup()
+{
+    const GameConfiguration& setUp = frontEnd.configuration;
+    if (!setUp.players.empty())
+        owner = setUp.players.front().localIndex;
+    for (uint32_t pad = 0; pad < Lumvek::ControllerCount; ++pad)
+        playerInput[pad] = pad == owner ? 1 : 0;
+
+    Element& root = GetRoot();
+    AddTitles(root, setUp);
+    Element& prepare = AddElement(root, 0.0f, 3.0f, 0);
+    AddText(prepare, 100.0f, "PREPARE TO FIGHT...", GraphicsResources::HeadingFont, InkColor, TextAlignment::Centre);
+    AlignCentre(prepare);
+    SetOffset(prepare, YGEdgeBottom, 15.5f);
+    AddTimerDial(root, !WaitsForStart());
+    AddButtonHint(root, Images::BackButton, "NOTEBOOK", 12.5f, 25.0f, 9.0f);
+    if (WaitsForStart())
+        AddButtonHint(root, Images::StartButton, "START GAME", 15.0f, 25.0f, 4.0f);
+}
+
+void GameLobby::Update(float seconds)
+{
+    const Network* role = RoleOf(frontEnd);
+    if (Element* timer = GetElement("Timer"))
+        UpdateTimerDial(*timer, role ? role->timer : 0.0f, role ? role->duration : 0.0f);
+    const NetworkState state = StateOf(frontEnd);
+    const bool running = state <= NetworkState::Ended;
+    if (WaitsForStart() && running && state >= NetworkState::Loaded)
+    {
+        Lumvek::Gui& gui = GetScreenGui();
+        LoadingScreen::Open(gui, frontEnd, CloseForward());
+        return;
+    }
+    if (!WaitsForStart() && running && state >= NetworkState::Preparing)
+    {
+        // The game system opens the game screens.
+        CloseForward();
+        return;
+    }
+    Screen::Update(seconds);
+}
+
+void GameLobby::OnStart(uint32_t player)
+{
+    if (countdown != 0 || player != owner || !WaitsForStart())
+        return;
+    countdown = 1;
+    if (frontEnd.beginVoting)
+        frontEnd.beginVoting();
+    if (Element* timer = GetElement("Timer"))
+        timer->visible = 1;
+}
+
+void GameLobby::OnSecondary(uint32_t player)
+{
+    if (countdown != 0)
+        return;
+    for (const PlayerSlot& slot : frontEnd.configuration.players)
+        if (slot.localIndex == player && slot.profile)
+        {
+            Lumvek::Log::Write("the loadouts screen is not part of the game yet: the lobby stays");
+            return;
+        }
+}
+
+void GameLobby::OnBack(uint32_t player)
+{
+    (void)player;
+    if (countdown != 0)
+    {
+        countdown = 0;
+        if (frontEnd.game && frontEnd.game->network)
+            frontEnd.game->network->CancelCountdown();
+        if (Element* timer = GetElement("Timer"))
+            timer->visible = 0;
+        return;
+    }
+    if (WaitsForStart())
+        Lumvek::Log::Write("the {} screen is not part of the game yet: the lobby stays",
+                           frontEnd.configuration.origin == Origin::CustomGame ? "custom game" : "challenges");
+}
+
+LoadingScreen& LoadingScreen::Open(Lumvek::Gui& gui, FrontEnd& frontEnd, std::unique_ptr<Lumvek::Transition> transition)
+{
+    return Screen::Open<LoadingScreen>(gui, std::move(transition), EveryPlayer, frontEnd);
+}
+
+void LoadingScreen::Setup()
+{
+    Element& root = GetRoot();
+    AddTitles(root, frontEnd.configuration);
+    Element& dial = AddElement(root, 15.0f, 15.0f, 0);
+    SetImage(dial, GraphicsResources::UiAtlas, Images::CircleSketch, Images::PendingIcon).color = UnpackColor(InkColor);
+    AlignCentre(dial);
+    SetOffset(dial, YGEdgeTop, 42.5f);
+    Element& ring = AddElement(dial, 100.0f, 100.0f, 0);
+    SetElementName(ring, "Timer");
+    AddDrawInImage(ring, 1.0f, GraphicsResources::UiAtlas, Images::CircleDraw).color = UnpackColor(InkColor);
+    Element& loading = AddElement(root, 100.0f, 3.0f, 0);
+    AddText(loading, 100.0f, "LOADING MATCH...", GraphicsResources::HeadingFont, InkColor, TextAlignment::Centre);
+    SetOffset(loading, YGEdgeBottom, 15.0f);
+}
+
+void LoadingScreen::Update(float seconds)
+{
+    (void)seconds;
+    const int32_t progress = frontEnd.load ? frontEnd.load->GetProgress() : 0;
+    if (Element* ring = GetElement("Timer"))
+        SetDrawnShare(*ring, static_cast<float>(progress) / 100.0f);
+    if (StateOf(frontEnd) == NetworkState::Preparing)
+        CloseForward();
+}

@@ -1,0 +1,103 @@
+// The windowed game system with its Gui on the recording device: the game screens the match flow
+// opens stand over the camera views it lays out.
+
+#include "Engine/Runtime/Graphics/RecordingGraphicsDevice.h"
+#include "Engine/Runtime/Gui/Gui.h"
+#include "Source/Data/DataRegistry.h"
+#include "Source/Game/Rendering/GameRenderer.h"
+#include "Source/Network/LocalNetwork.h"
+#include "Source/Ui/Screens/GameScreen.h"
+#include "Tests/Source/Game/GameTestSupport.h"
+
+using namespace GameTesting;
+using namespace Lumvek;
+
+namespace
+{
+
+// The "Default" configuration for local players on the given pads, drawn on the recording device
+// with the Gui beside the game.
+struct ScreenedMatch : GameFixture
+{
+    explicit ScreenedMatch(std::initializer_list<uint32_t> pads) : GameFixture(false)
+    {
+        auto recording = std::make_unique<RecordingGraphicsDevice>(&application->GetResources());
+        device = recording.get();
+        application->SetGraphicsDevice(std::move(recording));
+        gui = static_cast<Gui*>(application->AddSystem(std::make_unique<Gui>()));
+        gui->Setup();
+        Start();
+        const GameConfiguration* chosen = game->registry->configurations.Find("Default");
+        EXPECT_NE(chosen, nullptr);
+        if (chosen)
+            game->configuration = *chosen;
+        for (uint32_t pad : pads)
+            game->configuration.players.emplace_back(nullptr, pad);
+    }
+
+    // A frame of the game, whose commands the device replays.
+    void DrawnFrame()
+    {
+        Frame();
+        const auto lock = device->Lock();
+        device->ExecuteCommands();
+        device->GetCommands().clear();
+    }
+
+    std::vector<const MenuRecord*> GameScreens() const
+    {
+        std::vector<const MenuRecord*> found;
+        for (uint32_t i = 0; i < gui->GetMenuCount(); ++i)
+            if (dynamic_cast<const GameScreen*>(gui->GetRecord(i).menu.get()) && gui->GetRecord(i).opening)
+                found.push_back(&gui->GetRecord(i));
+        return found;
+    }
+
+    RecordingGraphicsDevice* device = nullptr;
+    Gui* gui = nullptr;
+};
+
+void ExpectScreensOverViews(ScreenedMatch& match)
+{
+    Vantorel_& game = *match.game;
+    game.StartLocalGame()->BeginVoting();
+    for (int32_t frame = 0; frame < 5000 && game.GetMatchFlow() != MatchFlow::Running; ++frame)
+        match.DrawnFrame();
+    ASSERT_EQ(game.GetMatchFlow(), MatchFlow::Running);
+    const GameRenderer* renderer = game.GetRenderer();
+    ASSERT_NE(renderer, nullptr);
+    const auto count = game.configuration.players.size();
+    ASSERT_EQ(renderer->views.size(), count);
+    const std::vector<const MenuRecord*> screens = match.GameScreens();
+    ASSERT_EQ(screens.size(), count);
+    for (size_t i = 0; i < count; ++i)
+    {
+        SCOPED_TRACE(i);
+        // The view counts y upward from the bottom of the window; the screen's area from the top.
+        const Rectangle view = renderer->views[i]->NormalizedViewport();
+        const UnitRectangle& area = screens[i]->placement;
+        EXPECT_FLOAT_EQ(area.x.value, view.x * 100.0f);
+        EXPECT_FLOAT_EQ(area.y.value, (1.0f - view.y - view.height) * 100.0f);
+        EXPECT_FLOAT_EQ(area.width.value, view.width * 100.0f);
+        EXPECT_FLOAT_EQ(area.height.value, view.height * 100.0f);
+        const auto& screen = static_cast<const GameScreen&>(*screens[i]->menu);
+        EXPECT_EQ(screen.owner, game.configuration.players[i].localIndex);
+        EXPECT_EQ(renderer->views[i]->player, game.configuration.players[i].player);
+    }
+}
+
+TEST(GameScreenViews, FourLocalPlayersGetFourViewsEachUnderItsPlayersGameScreen)
+{
+    ScreenedMatch match({0, 1, 2, 3});
+    ExpectScreensOverViews(match);
+}
+
+TEST(GameScreenViews, PlayersOnPadsTwoAndZeroGetTheUpperAndTheLowerHalf)
+{
+    ScreenedMatch match({2, 0});
+    ExpectScreensOverViews(match);
+    ASSERT_EQ(match.game->GetRenderer()->views.size(), 2u);
+    EXPECT_EQ(match.game->GetRenderer()->views[0]->NormalizedViewport(), (Rectangle{0.0f, 0.5f, 1.0f, 0.5f}));
+}
+
+} // namespace
