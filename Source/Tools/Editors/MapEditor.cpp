@@ -1,6 +1,9 @@
 #include "Source/Tools/Editors/MapEditor.h"
 
+#include "Engine/Foundation/Buffer.h"
 #include "Engine/Foundation/Log.h"
+#include "Engine/Foundation/NameSet.h"
+#include "Engine/Foundation/Pattern.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Tools/PropertyInput.h"
 #include "Source/Tools/Tools.h"
@@ -105,6 +108,39 @@ bool MapEditor::SetWorldBounds(const Rectangle& bounds)
     return true;
 }
 
+std::string MapEditor::BackgroundLabel(const ThemeBackground& layer)
+{
+    Lumvek::BufferWriter writer;
+    if (layer.texture != Lumvek::InvalidId)
+        writer.WriteText(Lumvek::NameTableC().GetName(layer.texture));
+    else if (layer.bottomColor != layer.topColor)
+        Lumvek::FormatString(writer, "{} -> {}", layer.bottomColor, layer.topColor);
+    else
+        Lumvek::FormatString(writer, "{}", layer.bottomColor);
+    return std::string(writer.GetView().ToStdView());
+}
+
+bool MapEditor::AddBackground()
+{
+    World* world = GetWorld();
+    Tools* tools = Host();
+    if (!world || !world->GetContext().mapBackgrounds)
+        return false;
+    ThemeBackground layer;
+    layer.texture = Lumvek::InvalidId;
+    layer.bottomColor = Lumvek::Color{255, 255, 0, 255};
+    layer.topColor = Lumvek::Color{255, 0, 255, 255};
+    layer.left = -20.0f;
+    layer.right = 20.0f;
+    layer.bottom = -20.0f;
+    layer.top = 20.0f;
+    layer.depth = 0.0f;
+    layer.pinLeft = layer.pinRight = layer.pinBottom = layer.pinTop = true;
+    layer.UpdateBounds(world->bounds, tools ? tools->GetDevice() : nullptr);
+    world->GetContext().mapBackgrounds->push_back(layer);
+    return true;
+}
+
 void MapEditor::Show(EntityReference reference, Vector2 position)
 {
     selected = reference;
@@ -175,4 +211,18 @@ void MapEditor::Draw()
     list("Hazards", "Hazard", EntityKind::Hazard, world->hazards.View());
     list("Zones", "Zone", EntityKind::Zone, world->zones.View());
     list("Interactions", "Interaction", EntityKind::Interaction, world->interactions.View());
+
+    // The layers' own windows come with the theme inspectors; the list names the layers meanwhile.
+    if (ImGui::CollapsingHeader("Backgrounds"))
+    {
+        if (const std::vector<ThemeBackground>* layers = world->GetContext().mapBackgrounds)
+            for (size_t i = 0; i < layers->size(); ++i)
+            {
+                ImGui::PushID(static_cast<int>(i));
+                ImGui::Button(BackgroundLabel((*layers)[i]).c_str(), ImVec2(-1.0f, 0.0f));
+                ImGui::PopID();
+            }
+        if (ImGui::Button("Add Background", ImVec2(-1.0f, 0.0f)))
+            AddBackground();
+    }
 }

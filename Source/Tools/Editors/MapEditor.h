@@ -2,6 +2,8 @@
 
 #include "Source/Tools/Editors/WorldEditor.h"
 
+#include "Source/Data/ThemeData.h"
+
 #include <string>
 #include <vector>
 
@@ -24,6 +26,13 @@ public:
     // Takes the bounds into the world unless a side is below one unit, which the editors' margin
     // cannot hold anything inside: then logs and keeps the old bounds.
     bool SetWorldBounds(const Lumvek::Rectangle& bounds);
+
+    // The label of a background layer in the list: its texture's name, else its one colour or its two
+    // colours bottom to top.
+    static std::string BackgroundLabel(const ThemeBackground& layer);
+    // Appends the default layer (a yellow-to-magenta gradient 40 units square about the origin, pinned
+    // on every side) to the match's background list, fitted to the world; false without a list.
+    bool AddBackground();
 
     uint32_t mode = 0;
 

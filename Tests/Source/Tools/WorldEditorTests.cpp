@@ -450,3 +450,77 @@ TEST_F(MapEditing, EntityWindowsOpenOncePerEntityEditPlatformsAndCloseWhenTheEnt
 }
 
 } // namespace
+
+namespace
+{
+
+TEST_F(MapEditing, BackgroundsAreLabelledByTextureOrColoursAndAddedAsThePinnedGradient)
+{
+    const auto layer = [](uint32_t texture, Lumvek::Color bottom, Lumvek::Color top)
+    {
+        ThemeBackground background;
+        background.texture = texture;
+        background.bottomColor = bottom;
+        background.topColor = top;
+        return background;
+    };
+    const uint32_t sky = Lumvek::NameTableC().Add("EditorTestSky");
+    const struct
+    {
+        ThemeBackground background;
+        std::string label;
+    } cases[] = {
+        {layer(sky, Lumvek::Color::Red, Lumvek::Color::Blue), "EditorTestSky"},
+        {layer(Lumvek::InvalidId, Lumvek::Color::Red, Lumvek::Color::Red), "Red"},
+        {layer(Lumvek::InvalidId, Lumvek::Color::Red, Lumvek::Color{1, 2, 3, 4}), "Red -> #01020304"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MapEditor::BackgroundLabel(c.background), c.label);
+
+    EXPECT_FALSE(editor->AddBackground());
+    std::vector<ThemeBackground> layers{cases[0].background};
+    game.mapBackgrounds = &layers;
+    ASSERT_TRUE(editor->AddBackground());
+    ASSERT_EQ(layers.size(), 2u);
+    const ThemeBackground& added = layers[1];
+    EXPECT_EQ(added.texture, Lumvek::InvalidId);
+    EXPECT_EQ(added.bottomColor, (Lumvek::Color{255, 255, 0, 255}));
+    EXPECT_EQ(added.topColor, (Lumvek::Color{255, 0, 255, 255}));
+    EXPECT_EQ((std::array{added.left, added.right, added.bottom, added.top}),
+              (std::array{-20.0f, 20.0f, -20.0f, 20.0f}));
+    EXPECT_TRUE(added.pinLeft && added.pinRight && added.pinBottom && added.pinTop);
+    EXPECT_FALSE(added.scrollX || added.scrollY);
+    game.mapBackgrounds = nullptr;
+}
+
+TEST(ToolsMapping, SplitScreenViewsMapCursorsAndHandlesAlike)
+{
+    // Two players side by side over a 1920 x 1080 window, rows counted from the top; the first view
+    // is off, as while the tools camera is not in use.
+    const std::vector<ToolsView> views{
+        {{0.0f, 0.0f}, {32.0f, 18.0f}, {0.0f, 0.0f, 1920.0f, 1080.0f}, false},
+        {{10.0f, 5.0f}, {16.0f, 18.0f}, {960.0f, 0.0f, 960.0f, 1080.0f}, true},
+    };
+    const struct
+    {
+        Vector2 cursor;
+        Vector2 world;
+    } cases[] = {
+        {{1440.0f, 540.0f}, {10.0f, 5.0f}},
+        {{1200.0f, 270.0f}, {6.0f, 9.5f}},
+        {{1900.0f, 1000.0f}, {17.666666f, -2.6666667f}},
+    };
+    for (const auto& c : cases)
+    {
+        const Vector2 world = ScreenToWorld(views, c.cursor);
+        EXPECT_NEAR(world.x, c.world.x, 1e-3f);
+        EXPECT_NEAR(world.y, c.world.y, 1e-3f);
+        const Vector2 back = WorldToScreen(views, world);
+        EXPECT_NEAR(back.x, c.cursor.x, 1e-2f);
+        EXPECT_NEAR(back.y, c.cursor.y, 1e-2f);
+    }
+    // Outside every active view nothing is under the cursor.
+    EXPECT_EQ(ScreenToWorld(views, {100.0f, 100.0f}), (Vector2{0.0f, 0.0f}));
+}
+
+} // namespace
