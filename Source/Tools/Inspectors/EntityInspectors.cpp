@@ -3,6 +3,7 @@
 #include "Source/Data/NameTables.h"
 #include "Source/Tools/Editors/WorldEditor.h"
 #include "Source/Tools/Inspectors/BodyInspectors.h"
+#include "Source/Tools/Inspectors/DefinitionInspectors.h"
 #include "Source/Tools/PropertyInput.h"
 #include "Source/Tools/Tools.h"
 #include "Source/World/PlatformRenderable.h"
@@ -67,6 +68,13 @@ bool Exists(World& world, uint32_t kind, uint32_t index)
     default:
         return false;
     }
+}
+
+// Entities point at their definitions read-only; the definitions themselves belong to the registry,
+// which lets the tools edit them in place.
+template <class Data> Data* Editable(const Data* data)
+{
+    return const_cast<Data*>(data);
 }
 
 } // namespace
@@ -142,6 +150,13 @@ bool EntityInspector::DrawHazard(World& world)
                 TransformBodyInspector body(&hazard.body);
                 body.Draw();
             });
+    if (hazard.data)
+        Section("Hazard Data",
+                [&]
+                {
+                    HazardDataInspector definition(Editable(hazard.data));
+                    definition.Draw();
+                });
     return true;
 }
 
@@ -154,6 +169,13 @@ bool EntityInspector::DrawInteraction(World& world)
                 TransformBodyInspector body(&interaction.body);
                 body.Draw();
             });
+    if (interaction.data)
+        Section("Interaction Data",
+                [&]
+                {
+                    InteractionDataInspector definition(Editable(interaction.data));
+                    definition.Draw();
+                });
     uint32_t interact = static_cast<uint32_t>(interaction.interactKind);
     if (PropertyInput::Combo("Interact Action", &interact, ActionNames()) && interact < ActionNames().size())
         interaction.SetInteractAction(static_cast<TriggerAction>(interact), world);
@@ -227,6 +249,13 @@ bool EntityInspector::DrawTrigger(World& world)
                 TransformBodyInspector body(trigger.body.get());
                 body.Draw();
             });
+    if (trigger.data)
+        Section("Trigger Data",
+                [&]
+                {
+                    TriggerDataInspector definition(Editable(trigger.data));
+                    definition.Draw();
+                });
     return true;
 }
 
@@ -239,5 +268,12 @@ bool EntityInspector::DrawZone(World& world)
                 BodyInspector body(&zone.body);
                 body.Draw();
             });
+    if (zone.data)
+        Section("Zone Data",
+                [&]
+                {
+                    ZoneDataInspector definition(Editable(zone.data));
+                    definition.Draw();
+                });
     return true;
 }

@@ -2,9 +2,12 @@
 // and deleting with the scripted mouse and keys through the tools' frame, with one full-window view of
 // 32 x 18 units centred on the origin (60 pixels a unit).
 
+#include "Source/Data/TriggerData.h"
 #include "Source/Tools/Editors/MapEditor.h"
 #include "Source/Tools/Inspectors/BodyInspectors.h"
+#include "Source/Tools/Inspectors/DefinitionInspectors.h"
 #include "Source/Tools/Inspectors/SpawnPointInspector.h"
+#include "Source/World/EntityFactory.h"
 #include "Source/World/PlatformRenderable.h"
 #include "Tests/LogCapture.h"
 #include "Tests/Source/Tools/ToolsTesting.h"
@@ -521,6 +524,40 @@ TEST(ToolsMapping, SplitScreenViewsMapCursorsAndHandlesAlike)
     }
     // Outside every active view nothing is under the cursor.
     EXPECT_EQ(ScreenToWorld(views, {100.0f, 100.0f}), (Vector2{0.0f, 0.0f}));
+}
+
+} // namespace
+
+namespace
+{
+
+TEST_F(MapEditing, ATriggerDefinitionsActionChangeReachesOnlyItsOwnTriggers)
+{
+    TriggerData* stand = game.ownRegistry.triggers.Find("FlagStand");
+    TriggerData* gate = game.Add(game.ownRegistry.triggers, "Gate", "{}");
+    ASSERT_TRUE(stand && gate);
+    std::vector<Trigger*> made;
+    for (TriggerData* definition : {stand, gate, stand})
+    {
+        const SpawnPoint at{-12.0f, -6.0f, 0.0f, 0.0f, 0.0f, false, SpawnMask()};
+        made.push_back(CreateTriggerEntity(*world, at, {1.0f, 1.0f}, {0.5f, 0.0f}, *definition));
+        ASSERT_NE(made.back(), nullptr);
+    }
+    for (TriggerData* definition : {stand, gate})
+        TriggerDataInspector::SetAction(*definition, TriggerDataInspector::Slot::Leave, TriggerAction::CheckpointAction,
+                                        world.get());
+    for (Trigger* trigger : made)
+        EXPECT_NE(trigger->leaveAction, nullptr);
+
+    TriggerDataInspector::SetAction(*stand, TriggerDataInspector::Slot::Leave, TriggerAction::None, world.get());
+    EXPECT_EQ(stand->leaveAction, TriggerAction::None);
+    EXPECT_EQ(world->triggers.Find(made[0]->id)->leaveAction, nullptr);
+    EXPECT_EQ(world->triggers.Find(made[2]->id)->leaveAction, nullptr);
+    EXPECT_NE(world->triggers.Find(made[1]->id)->leaveAction, nullptr);
+    // Without a world only the definition changes.
+    TriggerDataInspector::SetAction(*gate, TriggerDataInspector::Slot::Enter, TriggerAction::PathStartAction, nullptr);
+    EXPECT_EQ(gate->enterAction, TriggerAction::PathStartAction);
+    EXPECT_EQ(world->triggers.Find(made[1]->id)->enterAction, nullptr);
 }
 
 } // namespace
