@@ -10,8 +10,10 @@
 #include "Libraries/Net/Log.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/NamedAssets.h"
+#include "Source/Data/Profile.h"
 #include "Source/Game/Rendering/GameRenderer.h"
 #include "Source/GameTypes/GameType.h"
+#include "Source/Network/ClientNetwork.h"
 #include "Source/Network/LocalNetwork.h"
 #include "Source/Tools/Tools.h"
 #include "Source/Ui/Screens/DemoScreens.h"
@@ -161,6 +163,28 @@ void Vantorel_::OpenSplash(Application& application)
     demo->setPaused = [this](bool pause) { paused = frozen = pause; };
     demo->requestIcon = [this, device](uint32_t region, const std::string& path)
     { iconAtlas.RequestTextureRegion(device, region, path); };
+    demo->applicationRoot = application.GetFileManager().applicationRoot;
+    demo->registry = registry;
+    demo->networkStatus = [this]
+    {
+        NetworkStatus status;
+        if (const Network* role = network)
+        {
+            status.running = true;
+            status.client = dynamic_cast<const ClientNetwork*>(role) != nullptr;
+            status.state = role->GetState();
+            status.elapsed = role->timer;
+            status.duration = role->duration;
+        }
+        return status;
+    };
+    demo->requestPreviewImage = [this, device](uint32_t cell, const std::string& path)
+    { previewAtlas.RequestTextureRegion(device, cell, path); };
+    demo->sendLoadout = [this](uint8_t slotId, const ProfileLoadout& loadout)
+    {
+        if (auto* client = dynamic_cast<ClientNetwork*>(network))
+            client->SendSetLoadout(slotId, loadout.head, loadout.core, loadout.arms, loadout.legs);
+    };
     SplashScreen::NextScreen next;
     if (options.startScreen)
         next = [this](Gui& gui, std::unique_ptr<Transition> opening)

@@ -324,6 +324,25 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
     }
 }
 
+bool ClientNetwork::SendSetLoadout(uint8_t player, uint32_t head, uint32_t core, uint32_t arms, uint32_t legs)
+{
+    if (player >= 16 || !IsValidLoadout(head, core, arms, legs))
+    {
+        Log::Write("the loadout of player {} is not sent: it names parts this game does not have", player);
+        return false;
+    }
+    const int channel = static_cast<int>(GameChannel::Reliable);
+    if (!client || !client->IsConnected() || !client->CanSendMessage(channel))
+        return false;
+    auto* message = static_cast<SetLoadoutMessage*>(client->CreateMessage(static_cast<int>(SetLoadoutMessage::Type)));
+    if (!message)
+        return false;
+    message->player = player;
+    message->parts = {head, core, arms, legs};
+    client->SendMessage(channel, message);
+    return true;
+}
+
 void ClientNetwork::ApplyGameState(const GameStateMessage& received)
 {
     World* world = context.world;

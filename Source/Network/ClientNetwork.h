@@ -64,6 +64,11 @@ public:
     const std::array<uint32_t, 3>& GetVotingOptions() const { return votingOptions; }
     uint32_t GetChosenOption() const { return chosenOption; }
 
+    // Tells the server of a local player's new parts on the reliable channel. Parts outside their
+    // collections and players without a match id are not sent (logged); false then, or when the
+    // connection cannot take the message now.
+    bool SendSetLoadout(uint8_t player, uint32_t head, uint32_t core, uint32_t arms, uint32_t legs);
+
     // Applies one message from the server, as Update does with each that arrives; the caller keeps it.
     void ApplyMessage(const Net::Message& message);
 

@@ -114,9 +114,10 @@ void CreateMaterial(Lumvek::GraphicsDevice& device, Lumvek::FileManager& files, 
 }
 
 // A texture, font or atlas of a file, uploaded once.
-void CreateTexture(Lumvek::GraphicsDevice& device, uint32_t slot, std::string_view path)
+void CreateTexture(Lumvek::GraphicsDevice& device, uint32_t slot, std::string_view path,
+                   Lumvek::ResourceUsage usage = Lumvek::ResourceUsage::UploadOnce)
 {
-    Lumvek::Texture* texture = device.CreateTexture(slot, static_cast<uint32_t>(Lumvek::ResourceUsage::UploadOnce));
+    Lumvek::Texture* texture = device.CreateTexture(slot, static_cast<uint32_t>(usage));
     if (!texture)
         return;
     texture->Load(path);
@@ -176,8 +177,10 @@ void Load(Lumvek::GraphicsDevice& device, Lumvek::FileManager& files)
     CreateTexture(device, Slots::CanvasBackground, "Assets/Ui/Textures/CanvasBackground.png");
     CreateTexture(device, Slots::TallLogo, "Assets/Ui/Textures/TallLogo.png");
     CreateTexture(device, Slots::WideLogo, "Assets/Ui/Textures/WideLogo.png");
-    CreateTexture(device, Slots::UiAtlas, "Assets/Ui/Textures/Ui.ltd");
-    CreateTexture(device, Slots::PreviewAtlas, "Assets/Ui/Textures/Preview.ltd");
+    // The atlases images stream into keep their pixels: a streamed image is written into a cell of the
+    // texture's own copy long after the first upload.
+    CreateTexture(device, Slots::UiAtlas, "Assets/Ui/Textures/Ui.ltd", Lumvek::ResourceUsage::Static);
+    CreateTexture(device, Slots::PreviewAtlas, "Assets/Ui/Textures/Preview.ltd", Lumvek::ResourceUsage::Static);
 }
 
 void FitTransitionTarget(Lumvek::GraphicsDevice& device)

@@ -494,6 +494,27 @@ std::vector<std::string> RequestedFiles()
         for (const std::string sound : {"Hit", "Death", "Empty", "PickUpWeapon", "PickUpAmmo", "PutAway", "TakeOut"})
             requested.insert(character->GetAssetPath(sound, ".wav"));
     }
+    // The notebook's preview streams the shared player sketches for bones that wear a basic sprite
+    // (every kind but the hand), and a still picture of each bone, an animated one included.
+    for (const std::string& kind : boneKinds)
+        if (kind != "Hand")
+            for (const char* look : {"Image", "Draw"})
+                requested.insert("Assets/Player/" + kind + look + ".png");
+    for (const DataCollectionBase* parts : PartCollections(registry))
+        for (const std::string& name : parts->GetNames())
+        {
+            const Data& part = *parts->FindData(name);
+            std::vector<const BoneData*> bones = TopBones(part);
+            while (!bones.empty())
+            {
+                const BoneData* bone = bones.back();
+                bones.pop_back();
+                if (bone->region != InvalidId && bone->frameCount >= 2)
+                    requested.insert(part.GetAssetPath(bone->name, "Image.png"));
+                for (const BoneData& child : bone->children)
+                    bones.push_back(&child);
+            }
+        }
     return {requested.begin(), requested.end()};
 }
 

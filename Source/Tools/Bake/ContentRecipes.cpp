@@ -633,7 +633,8 @@ std::unique_ptr<Recipe> RecipeFor(const std::string& path)
         if (Contains(stem, bone) && (EndsWith(stem, "Image") || EndsWith(stem, "Draw")))
         {
             const bool round = std::string_view(bone) == "Hand" || std::string_view(bone) == "Skull";
-            const Rgba color = kind == "Characters" ? Palette::Neutral : look.color;
+            // The shared player bones are the basic character's.
+            const Rgba color = kind == "Characters" || kind == "Player" ? Palette::Neutral : look.color;
             return image(64, round ? 64 : 128,
                          BoneDrawing(bone, color, EndsWith(stem, "Draw"), kind == "Parts" ? look.symbol : ""));
         }

@@ -1,14 +1,31 @@
 #pragma once
 
+#include "Source/Network/Network.h"
 #include "Source/Ui/Screen.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
+class DataRegistry;
 class GameConfiguration;
 class GameContext;
 class LoadStatus;
 class ProfileCollection;
+struct ProfileLoadout;
+
+// What the screens see of the running network role.
+struct NetworkStatus
+{
+    bool running = false;
+    // The role is a client of a dedicated server, which wants to hear of loadout changes.
+    bool client = false;
+    NetworkState state = NetworkState::Waiting;
+    // The timer of the current timed state and its length, in seconds.
+    float elapsed = 0.0f;
+    float duration = 0.0f;
+};
 
 // What the front end's screens take from the game system: its profiles, its current set-up, the
 // openers of screens other parts of the game provide (empty while those are not part of the game)
@@ -18,6 +35,13 @@ struct FrontEnd
     using Opener =
         std::function<void(Lumvek::Gui& gui, std::unique_ptr<Lumvek::Transition> transition, uint32_t owner)>;
 
+    FrontEnd(ProfileCollection& profiles, GameConfiguration& configuration, Opener openSinglePlayer = {},
+             Opener openMultiplayer = {}, std::function<bool()> startDemoMatch = {})
+        : profiles(profiles), configuration(configuration), openSinglePlayer(std::move(openSinglePlayer)),
+          openMultiplayer(std::move(openMultiplayer)), startDemoMatch(std::move(startDemoMatch))
+    {
+    }
+
     ProfileCollection& profiles;
     GameConfiguration& configuration;
     Opener openSinglePlayer;
@@ -25,6 +49,19 @@ struct FrontEnd
     // Closes every menu and starts the "Demo" match for controller 0; false, with nothing changed,
     // when it cannot.
     std::function<bool()> startDemoMatch;
+    // Where profiles are saved (the application folder) and the definitions their loadouts name;
+    // without a registry nothing is saved.
+    std::string applicationRoot;
+    const DataRegistry* registry = nullptr;
+    // The running role; none runs while this is empty.
+    std::function<NetworkStatus()> networkStatus;
+    // Tells the server of a local player's new loadout; called only while the role is a client.
+    std::function<void(uint8_t slotId, const ProfileLoadout& loadout)> sendLoadout;
+    // Streams the image file at the path (below the application folder) into the "PreviewAtlas" cell
+    // of the id; nothing is streamed while this is empty.
+    std::function<void(uint32_t cell, const std::string& path)> requestPreviewImage;
+
+    NetworkStatus GetNetworkStatus() const { return networkStatus ? networkStatus() : NetworkStatus{}; }
 
     // What the match's screens read besides: the game's registry, network role, game type and world,
     // and its load progress. Null where a test builds the menus alone.

@@ -1,14 +1,19 @@
 #include "Source/Ui/Screens/Lobby.h"
 
+#include "Source/Data/Profile.h"
+#include "Source/Ui/Screens/Notebook.h"
+
 #include "Engine/Foundation/Log.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/GameConfiguration.h"
 #include "Source/Data/NamedAssets.h"
+#include "Source/Data/Profile.h"
 #include "Source/Game/LoadStatus.h"
 #include "Source/Network/Network.h"
 #include "Source/Ui/Builders.h"
 #include "Source/Ui/Kit/CircleButtons.h"
 #include "Source/Ui/Kit/HudWidgets.h"
+#include "Source/Ui/Screens/Notebook.h"
 #include "Source/Ui/UiResources.h"
 #include "Source/World/GameContext.h"
 
@@ -147,7 +152,10 @@ void GameLobby::OnSecondary(uint32_t player)
     for (const PlayerSlot& slot : frontEnd.configuration.players)
         if (slot.localIndex == player && slot.profile)
         {
-            Lumvek::Log::Write("the loadouts screen is not part of the game yet: the lobby stays");
+            // A stored choice past the five loadouts means none is active: the first is selected.
+            const uint32_t active = slot.profile->activeLoadout;
+            Lumvek::Gui& gui = GetScreenGui();
+            LoadoutsScreen::Open(gui, frontEnd, CloseForward(), player, active < Profile::LoadoutCount ? active : 0);
             return;
         }
 }

@@ -6,6 +6,7 @@
 #include "Source/Data/Profile.h"
 #include "Source/Ui/Builders.h"
 #include "Source/Ui/Kit/CircleButtons.h"
+#include "Source/Ui/Screens/Notebook.h"
 #include "Source/Ui/UiResources.h"
 
 using Lumvek::Element;
@@ -121,9 +122,14 @@ void MainMenu::OnSelect(uint32_t player)
             if (candidate.localIndex == owner)
                 slot = &candidate;
         if (!slot || !slot->profile)
+        {
             Lumvek::Log::Write("controller {} has no profile: the notebook has no loadouts to show", owner);
-        else
-            Lumvek::Log::Write("the notebook is not part of the game yet");
+            break;
+        }
+        // A stored choice past the five loadouts means none is active: the first is selected.
+        const uint32_t active = slot->profile->activeLoadout;
+        Lumvek::Gui& gui = GetScreenGui();
+        LoadoutsScreen::Open(gui, frontEnd, CloseForward(), owner, active < Profile::LoadoutCount ? active : 0);
         break;
     }
     case 1:

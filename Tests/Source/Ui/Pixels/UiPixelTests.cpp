@@ -4,10 +4,14 @@
 #include "Engine/Foundation/FileManager.h"
 #include "Engine/Runtime/Core/RuntimeFormats.h"
 #include "Engine/Runtime/Gui/Gui.h"
+#include "Source/Data/DataRegistry.h"
 #include "Source/Data/GameConfiguration.h"
 #include "Source/Data/Profile.h"
 #include "Source/Game/LoadStatus.h"
+#include "Source/Game/Loader.h"
+#include "Source/Ui/Kit/PlayerPreview.h"
 #include "Source/Ui/Screens/DemoScreens.h"
+#include "Source/Ui/Screens/Notebook.h"
 #include "Source/Ui/Screens/Scoreboard.h"
 #include "Source/Ui/Screens/SplashScreen.h"
 #include "Source/Ui/Transitions.h"
@@ -20,6 +24,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -215,6 +220,97 @@ TEST_F(UiPixels, TheDemoMenuIsPaperWithTheHighlightedButtonInked)
     const uint32_t rightInk = inkIn(image.width * 50 / 100, image.width * 80 / 100);
     EXPECT_GT(leftInk, rightInk);
     EXPECT_GT(rightInk, 0u);
+}
+
+TEST_F(UiPixels, TheNotebooksPreviewSketchesTheCharacterBoneByBone)
+{
+    UiResources::Load(*device, app.GetFileManager());
+    DataRegistry registry(app.GetFileManager());
+    registry.LoadAll();
+    ASSERT_GT(registry.heads.Count(), 0u);
+    ProfileCollection profiles;
+    Profile& profile = profiles.Add("Ada");
+    profile.name = "Ada";
+    GameConfiguration configuration;
+    configuration.players.emplace_back(&profile, 0);
+    Loader::StreamingAtlasInfo atlas("PreviewAtlas", "Bones");
+    FrontEnd frontEnd{profiles, configuration};
+    frontEnd.registry = &registry;
+    frontEnd.requestPreviewImage = [&](uint32_t cell, const std::string& path)
+    { atlas.RequestTextureRegion(device, cell, path); };
+    // A frame first: the atlases have been uploaded long before a notebook opens.
+    Frame(0.0f, "NotebookBefore");
+    Notebook& notebook = Notebook::Open(*gui, frontEnd, nullptr, 0, 0);
+    Frame(0.0f, "NotebookFirst");
+    ASSERT_NE(notebook.preview, nullptr);
+    ASSERT_GT(notebook.preview->GetSprites().size(), 8u);
+    // Streams every bone, one image at a time.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while ((atlas.IsBusy() || atlas.GetPendingCount() > 0) && std::chrono::steady_clock::now() < deadline)
+    {
+        atlas.ServeStreamingAtlas(device, true);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    atlas.ServeStreamingAtlas(device, true);
+    ASSERT_FALSE(atlas.IsBusy());
+    Frame(1.0f, "NotebookStreaming");
+    const Testing::Image image = Frame(1.0f, "Notebook");
+
+    // The preview panel's content box, less its black frame.
+    const uint32_t left = Width * 675 / 1000 + 8, right = Width * 925 / 1000 - 8;
+    const uint32_t top = Height * 15 / 100 + 8, bottom = Height * 75 / 100 - 8;
+    const Testing::Rgba paper = image.At(left + 2, top + 2);
+    const auto ink = [&](uint32_t x, uint32_t y)
+    {
+        const Testing::Rgba pixel = image.At(x, y);
+        return pixel[0] + pixel[1] + pixel[2] + 120 < paper[0] + paper[1] + paper[2];
+    };
+    uint32_t minX = right, maxX = left, minY = bottom, maxY = top, inked = 0;
+    std::vector<uint8_t> seen((right - left) * (bottom - top), 0);
+    for (uint32_t y = top; y < bottom; ++y)
+        for (uint32_t x = left; x < right; ++x)
+            if (ink(x, y))
+            {
+                ++inked;
+                minX = std::min(minX, x), maxX = std::max(maxX, x);
+                minY = std::min(minY, y), maxY = std::max(maxY, y);
+            }
+    ASSERT_GT(inked, 50u) << "the character is drawn";
+    EXPECT_GT(maxY - minY, maxX - minX) << "standing: taller than wide";
+    // Bones at their own nodes make several separate pieces; a pile-up on one spot makes one.
+    uint32_t pieces = 0;
+    for (uint32_t y = top; y < bottom; ++y)
+        for (uint32_t x = left; x < right; ++x)
+        {
+            if (!ink(x, y) || seen[(y - top) * (right - left) + (x - left)])
+                continue;
+            ++pieces;
+            uint32_t size = 0;
+            std::vector<std::pair<uint32_t, uint32_t>> stack{{x, y}};
+            seen[(y - top) * (right - left) + (x - left)] = 1;
+            while (!stack.empty())
+            {
+                auto [px, py] = stack.back();
+                stack.pop_back();
+                ++size;
+                const int32_t steps[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+                for (const auto& step : steps)
+                {
+                    const int64_t nx = int64_t(px) + step[0], ny = int64_t(py) + step[1];
+                    if (nx < left || nx >= right || ny < top || ny >= bottom)
+                        continue;
+                    uint8_t& mark = seen[(ny - top) * (right - left) + (nx - left)];
+                    if (!mark && ink(uint32_t(nx), uint32_t(ny)))
+                    {
+                        mark = 1;
+                        stack.emplace_back(uint32_t(nx), uint32_t(ny));
+                    }
+                }
+            }
+            if (size < 12)
+                --pieces; // specks of the paper texture
+        }
+    EXPECT_GE(pieces, 3u);
 }
 
 TEST_F(UiPixels, TheScoreboardNamesTheWinnerInItsColourAndTintsTheBadgeRings)

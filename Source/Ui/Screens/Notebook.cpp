@@ -1,0 +1,1129 @@
+#include "Source/Ui/Screens/Notebook.h"
+
+#include "Engine/Foundation/Log.h"
+#include "Engine/Runtime/Gui/ImageContent.h"
+#include "Engine/Runtime/Gui/TextContent.h"
+#include "Source/Data/DataRegistry.h"
+#include "Source/Data/NamedAssets.h"
+#include "Source/Data/PartData.h"
+#include "Source/Ui/Builders.h"
+#include "Source/Ui/Kit/CircleButtons.h"
+#include "Source/Ui/Kit/PlayerPreview.h"
+#include "Source/Ui/Kit/SketchScroller.h"
+#include "Source/Ui/Screens/Lobby.h"
+#include "Source/Ui/Screens/Menus.h"
+#include "Source/Ui/UiResources.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+using Lumvek::Element;
+using Lumvek::ElementLength;
+
+namespace
+{
+
+constexpr uint32_t TimerColor = 0xFFB97301;
+constexpr float UnfocusedCircle = 74.07407f;
+constexpr const char* TabLabels[PartKindCount] = {"HEAD", "CORE", "ARMS", "LEGS"};
+constexpr float TabOffsets[PartKindCount] = {12.0f, 21.0f, 30.0f, 39.0f};
+constexpr const char* NameLabels[PartKindCount] = {"HEAD:", "CORE:", "ARMS:", "LEGS:"};
+constexpr const char* NameValues[PartKindCount] = {"HeadText", "CoreText", "ArmsText", "LegsText"};
+constexpr float NameOffsets[PartKindCount] = {61.0f, 70.75f, 80.5f, 90.25f};
+
+void AddPaper(Element& root)
+{
+    Element& background = AddElement(root, 100.0f, 100.0f, 0);
+    AddImageContent(background).texture = GraphicsResources::CanvasBackground;
+}
+
+Lumvek::NineSliceContent& AddNineSlice(Element& element, uint32_t region, Lumvek::UnitRectangle::Measure border,
+                                       uint32_t tint)
+{
+    auto slices = std::make_unique<Lumvek::NineSliceContent>();
+    slices->texture = GraphicsResources::UiAtlas;
+    slices->region = region;
+    slices->borderSize = border;
+    slices->color = UnpackColor(tint);
+    Lumvek::NineSliceContent& added = *slices;
+    element.content = std::move(slices);
+    return added;
+}
+
+void SetText(Element* element, const std::string& text)
+{
+    if (element)
+        if (auto* content = dynamic_cast<Lumvek::TextContent*>(element->content.get()))
+            content->text = text;
+}
+
+void SetVisible(Element* element, bool visible)
+{
+    if (element)
+        element->visible = visible ? 1 : 0;
+}
+
+// The ink glyph with the profile's ink beside it, registered "Ink" and "InkAmount".
+void AddInk(Lumvek::Menu& menu, Element& root, uint32_t ink)
+{
+    Element& glyph = AddElement(root, 2.5f, 6.0f, 0);
+    SetImage(glyph, GraphicsResources::UiAtlas, Images::Ink, Images::PendingIcon);
+    SetOffset(glyph, YGEdgeLeft, 2.5f);
+    SetOffset(glyph, YGEdgeBottom, 2.5f);
+    menu.SetElementName(glyph, "Ink");
+    Element& amount = AddElement(glyph, 0.0f, 40.0f, 0);
+    AddText(amount, 100.0f, std::to_string(ink), GraphicsResources::HeadingFont, InkColor, TextAlignment::Start);
+    SetOffset(amount, YGEdgeLeft, 125.0f);
+    SetOffset(amount, YGEdgeTop, 0.0f);
+    menu.SetElementName(amount, "InkAmount");
+}
+
+Element& AddStoreHint(Lumvek::Menu& menu, Element& root)
+{
+    Element& store = AddButtonHint(root, Images::StartButton, "STORE", 6.0f, 40.0f, 2.5f);
+    SetOffset(store, YGEdgeLeft, 5.5f);
+    menu.SetElementName(store, "Store");
+    return store;
+}
+
+Element& AddStar(Element& parent, float width, float height)
+{
+    Element& star = AddElement(parent, width, height, 0);
+    SetImage(star, GraphicsResources::UiAtlas, Images::Star, Images::PendingIcon);
+    return star;
+}
+
+// The title and header of a notebook page.
+void AddHeadings(Lumvek::Menu& menu, Element& root, const std::string& header)
+{
+    Element& title = AddElement(root, 100.0f, 3.0f, 0);
+    AddText(title, 100.0f, "-NOTEBOOK-", GraphicsResources::HeadingFont, InkColor, TextAlignment::Centre);
+    SetOffset(title, YGEdgeTop, 7.5f);
+    Element& heading = AddElement(root, 100.0f, 6.0f, 0);
+    AddText(heading, 100.0f, header, GraphicsResources::HeadingFont, InkColor, TextAlignment::Centre);
+    SetOffset(heading, YGEdgeTop, 15.0f);
+    menu.SetElementName(heading, "Header");
+}
+
+// A loadout on the strip: inked while the strip rests on it, sketched otherwise.
+class LoadoutScrollItem final : public CircleIconScrollItem
+{
+public:
+    using CircleIconScrollItem::CircleIconScrollItem;
+
+    void Focus() override { Show(true); }
+    void Blur() override { Show(false); }
+
+private:
+    void Show(bool selected)
+    {
+        if (auto* circle = dynamic_cast<Lumvek::ImageContent*>(element.content.get()))
+        {
+            circle->region = selected ? Images::CircleSelection : Images::CircleSketch;
+            circle->fallbackRegion = selected ? Images::PendingIcon : Images::PendingSketch;
+        }
+        const auto& children = element.GetChildren();
+        if (children.size() < 3)
+            return;
+        if (auto* image = dynamic_cast<Lumvek::ImageContent*>(children[0]->content.get()))
+        {
+            image->region = selected ? icon : sketch;
+            image->fallbackRegion = selected ? Images::PendingIcon : Images::PendingSketch;
+        }
+        if (auto* text = dynamic_cast<Lumvek::TextContent*>(children[1]->content.get()))
+            text->font = selected ? GraphicsResources::HeadingFont : GraphicsResources::ScriptFont;
+        children[2]->visible = selected ? 1 : 0;
+    }
+};
+
+// A loadout on the strip: the circle, its icon, its name and an empty description, the look of the
+// circle scroll items.
+Element& AddLoadoutItem(Element& scroller, bool selected, const std::string& label)
+{
+    const uint32_t atlas = GraphicsResources::UiAtlas;
+    const float size = selected ? 100.0f : UnfocusedCircle;
+    Element& item = AddElement(scroller, size, size, 0);
+    SetImage(item, atlas, selected ? Images::CircleSelection : Images::CircleSketch,
+             selected ? Images::PendingIcon : Images::PendingSketch)
+        .color = UnpackColor(InkColor);
+    auto attached = std::make_unique<LoadoutScrollItem>(item);
+    LoadoutScrollItem& actions = *attached;
+    item.actions = std::move(attached);
+    actions.label = label;
+    actions.icon = Images::LoadoutIcon;
+    actions.sketch = Images::LoadoutIconSketch;
+
+    Element& icon = AddElement(item, 100.0f, 75.0f, 0);
+    SetImage(icon, atlas, selected ? Images::LoadoutIcon : Images::LoadoutIconSketch,
+             selected ? Images::PendingIcon : Images::PendingSketch);
+    SetOffset(icon, YGEdgeTop, 12.5f);
+    Element& name = AddElement(item, 100.0f, 10.0f, 0);
+    AddText(name, 100.0f, label, selected ? GraphicsResources::HeadingFont : GraphicsResources::ScriptFont, InkColor,
+            TextAlignment::Centre);
+    SetOffset(name, YGEdgeTop, 115.0f);
+    Element& description = AddMultilineText(item, 150.0f, 12.5f, 50.0f, "", GraphicsResources::ScriptFont, InkColor);
+    AlignCentre(description);
+    SetOffset(description, YGEdgeTop, 135.0f);
+    description.visible = selected ? 1 : 0;
+    return item;
+}
+
+} // namespace
+
+uint32_t PartKindColor(uint32_t kind)
+{
+    constexpr uint32_t colors[PartKindCount] = {0xFF73C786, 0xFF64F4FF, 0xFFB97301, 0xFF1B14BE};
+    return kind < PartKindCount ? colors[kind] : 0xFFE8E7E6;
+}
+
+uint32_t& LoadoutPart(ProfileLoadout& loadout, uint32_t kind)
+{
+    switch (kind)
+    {
+    case 0:
+        return loadout.head;
+    case 1:
+        return loadout.core;
+    case 2:
+        return loadout.arms;
+    default:
+        return loadout.legs;
+    }
+}
+
+uint32_t LoadoutPart(const ProfileLoadout& loadout, uint32_t kind)
+{
+    return kind < PartKindCount ? LoadoutPart(const_cast<ProfileLoadout&>(loadout), kind) : Loadout::None;
+}
+
+uint32_t PartCount(const DataRegistry* registry, uint32_t kind)
+{
+    if (!registry)
+        return 0;
+    switch (kind)
+    {
+    case 0:
+        return registry->heads.Count();
+    case 1:
+        return registry->cores.Count();
+    case 2:
+        return registry->arms.Count();
+    case 3:
+        return registry->legs.Count();
+    default:
+        return 0;
+    }
+}
+
+const PartData* FindPart(const DataRegistry* registry, uint32_t kind, uint32_t id)
+{
+    if (!registry)
+        return nullptr;
+    switch (kind)
+    {
+    case 0:
+        return registry->heads.Get(id);
+    case 1:
+        return registry->cores.Get(id);
+    case 2:
+        return registry->arms.Get(id);
+    case 3:
+        return registry->legs.Get(id);
+    default:
+        return nullptr;
+    }
+}
+
+std::string PartDisplayName(const DataRegistry* registry, uint32_t kind, uint32_t id)
+{
+    const PartData* part = FindPart(registry, kind, id);
+    return part ? part->displayName : "?";
+}
+
+UnlockedSet& UnlockedParts(Profile& profile, uint32_t kind)
+{
+    switch (kind)
+    {
+    case 0:
+        return profile.heads;
+    case 1:
+        return profile.cores;
+    case 2:
+        return profile.arms;
+    default:
+        return profile.legs;
+    }
+}
+
+ProfileLoadout* ActiveLoadout(Profile& profile)
+{
+    return profile.activeLoadout < Profile::LoadoutCount ? &profile.loadouts[profile.activeLoadout] : nullptr;
+}
+
+NotebookOwner FindNotebookOwner(FrontEnd& frontEnd, uint32_t owner)
+{
+    for (PlayerSlot& slot : frontEnd.configuration.players)
+        if (slot.localIndex == owner)
+            return {&slot, slot.profile};
+    return {};
+}
+
+bool SaveNotebookProfile(FrontEnd& frontEnd, const Profile& profile)
+{
+    if (!frontEnd.registry)
+    {
+        Lumvek::Log::Write("profile {} is not saved: the definitions are not loaded", profile.name);
+        return false;
+    }
+    return profile.Save(frontEnd.applicationRoot, *frontEnd.registry);
+}
+
+void ApplySlotLoadout(FrontEnd& frontEnd, PlayerSlot& slot, const ProfileLoadout& loadout)
+{
+    slot.loadout.head = loadout.head;
+    slot.loadout.core = loadout.core;
+    slot.loadout.arms = loadout.arms;
+    slot.loadout.legs = loadout.legs;
+    const NetworkStatus status = frontEnd.GetNetworkStatus();
+    if (status.running && status.client && frontEnd.sendLoadout)
+        frontEnd.sendLoadout(slot.id, loadout);
+}
+
+MatchLeave CheckMatchLeave(GameOrigin origin, const NetworkStatus& status)
+{
+    if (!status.running)
+        return MatchLeave::Stay;
+    const auto state = static_cast<int32_t>(status.state);
+    if ((origin == GameOrigin::Challenges || origin == GameOrigin::CustomGame) &&
+        state >= static_cast<int32_t>(NetworkState::Loaded))
+        return MatchLeave::ToLoading;
+    if (origin == GameOrigin::Matchmaking && state > static_cast<int32_t>(NetworkState::Loaded) &&
+        status.state != NetworkState::Ending)
+        return MatchLeave::Close;
+    return MatchLeave::Stay;
+}
+
+void AddNetworkTimer(Lumvek::Menu& menu, Element& root)
+{
+    Element& timer = AddElementPoints(root, 80, 80, 0);
+    SetImage(timer, GraphicsResources::UiAtlas, Images::CircleSketch, Lumvek::InvalidId).color =
+        UnpackColor(TimerColor);
+    SetOffsetPoints(timer, YGEdgeRight, 30.0f);
+    SetOffsetPoints(timer, YGEdgeTop, 30.0f);
+    menu.SetElementName(timer, "Timer");
+    Element& dial = AddElement(timer, 100.0f, 100.0f, 0);
+    AddDrawInImage(dial, 1.0f, GraphicsResources::UiAtlas, Images::CircleDraw).color = UnpackColor(TimerColor);
+    Element& seconds = AddElement(timer, 100.0f, 50.0f, 0);
+    AddText(seconds, 100.0f, "0", GraphicsResources::HeadingFont, TimerColor, TextAlignment::Centre);
+    SetOffset(seconds, YGEdgeTop, 25.0f);
+}
+
+void UpdateNetworkTimer(Lumvek::Menu& menu, const NetworkStatus& status)
+{
+    Element* timer = menu.GetElement("Timer");
+    if (!timer || timer->GetChildren().size() < 2)
+        return;
+    timer->visible = status.state != NetworkState::Waiting ? 1 : 0;
+    if (auto* dial = dynamic_cast<DrawInImage*>(timer->GetChildren()[0]->content.get()))
+    {
+        const float share = status.duration > 0.0f ? status.elapsed / status.duration : 1.0f;
+        dial->clock.elapsed = dial->clock.duration * std::clamp(1.0f - share, 0.0f, 1.0f);
+    }
+    const float left = status.elapsed > status.duration ? 0.0f : status.duration - status.elapsed;
+    SetText(timer->GetChildren()[1].get(), std::to_string(static_cast<uint32_t>(left)));
+}
+
+// --- Loadouts -------------------------------------------------------------------------------------
+
+LoadoutsScreen& LoadoutsScreen::Open(Lumvek::Gui& gui, FrontEnd& frontEnd,
+                                     std::unique_ptr<Lumvek::Transition> transition, uint32_t owner, uint32_t selection)
+{
+    LoadoutsScreen& screen = Screen::Open<LoadoutsScreen>(gui, std::move(transition), owner, frontEnd);
+    screen.selection = selection;
+    return screen;
+}
+
+void LoadoutsScreen::Setup()
+{
+    inMatch = frontEnd.GetNetworkStatus().running;
+    target = FindNotebookOwner(frontEnd, owner);
+    if (selection >= Profile::LoadoutCount)
+        selection = 0;
+
+    Element& root = GetRoot();
+    AddPaper(root);
+    Element& logo = AddElementPoints(root, 85, 108, 0);
+    SetImage(logo, GraphicsResources::UiAtlas, Images::SmallLogo, Lumvek::InvalidId);
+    SetOffsetPoints(logo, YGEdgeRight, 30.0f);
+    SetOffsetPoints(logo, YGEdgeBottom, 30.0f);
+    AddHeadings(*this, root, "SELECT LOADOUT");
+
+    // The narrow strip: items a fifth of the page wide, the selected one centred.
+    Element& scroller = AddElement(root, 20.0f, 30.0f, 0);
+    SetOffset(scroller, YGEdgeLeft, 40.0f);
+    SetOffset(scroller, YGEdgeTop, 35.0f);
+    SetElementName(scroller, "Scroller");
+    SketchScroller& strip = AddSketchScroller(scroller);
+    strip.unfocusedSize = UnfocusedCircle;
+    if (target.profile)
+    {
+        Profile& profile = *target.profile;
+        for (uint32_t i = 0; i < Profile::LoadoutCount; ++i)
+        {
+            Element& item = AddLoadoutItem(scroller, i == selection, profile.loadouts[i].name);
+            Element& star = AddStar(item, 25.0f, 25.0f);
+            SetOffset(star, YGEdgeRight, 0.0f);
+            SetOffset(star, YGEdgeTop, -5.0f);
+            star.visible = i == profile.activeLoadout ? 1 : 0;
+            stars[i] = &star;
+        }
+    }
+    else
+        Lumvek::Log::Write("controller {} has no profile: the notebook has no loadouts to show", owner);
+    strip.selected = strip.previous = selection;
+    FocusElement(scroller);
+
+    Element& leftArrow = AddElement(root, 0.0f, 8.0f, 0);
+    SetImage(leftArrow, GraphicsResources::UiAtlas, Images::SelectLeft, Images::PendingIcon);
+    SetOffset(leftArrow, YGEdgeRight, 60.5f);
+    SetOffset(leftArrow, YGEdgeTop, 39.5f);
+    SetElementName(leftArrow, "LeftArrow");
+    Element& rightArrow = AddElement(root, 0.0f, 8.0f, 0);
+    SetImage(rightArrow, GraphicsResources::UiAtlas, Images::SelectRight, Images::PendingIcon);
+    SetOffset(rightArrow, YGEdgeLeft, 60.5f);
+    SetOffset(rightArrow, YGEdgeTop, 39.5f);
+    SetElementName(rightArrow, "RightArrow");
+
+    AddButtonHint(root, Images::AButton, "SELECT", 7.5f, 35.0f, 11.5f);
+    AddButtonHint(root, Images::XButton, "MAKE ACTIVE", 12.0f, 25.0f, 6.5f);
+    if (!inMatch)
+    {
+        AddInk(*this, root, target.profile ? target.profile->ink : 0);
+        AddStoreHint(*this, root);
+    }
+    else
+        AddNetworkTimer(*this, root);
+    Update(0.0f);
+}
+
+uint32_t LoadoutsScreen::Selected() const
+{
+    const Element* scroller = GetElement("Scroller");
+    const auto* strip = scroller ? dynamic_cast<const SketchScroller*>(scroller->actions.get()) : nullptr;
+    return strip ? strip->selected : selection;
+}
+
+void LoadoutsScreen::Update(float seconds)
+{
+    if (Element* scroller = GetElement("Scroller"))
+        if (const auto* strip = dynamic_cast<const SketchScroller*>(scroller->actions.get()))
+        {
+            const bool rest = !strip->IsMoving();
+            const auto count = static_cast<uint32_t>(scroller->GetChildren().size());
+            SetVisible(GetElement("LeftArrow"), rest && strip->selected > 0);
+            SetVisible(GetElement("RightArrow"), rest && strip->selected + 1 < count);
+        }
+    if (inMatch && !left)
+    {
+        const NetworkStatus status = frontEnd.GetNetworkStatus();
+        UpdateNetworkTimer(*this, status);
+        switch (CheckMatchLeave(frontEnd.configuration.origin, status))
+        {
+        case MatchLeave::ToLoading:
+        {
+            left = true;
+            Lumvek::Gui& gui = GetScreenGui();
+            LoadingScreen::Open(gui, frontEnd, CloseForward());
+            break;
+        }
+        case MatchLeave::Close:
+            left = true;
+            CloseForward();
+            break;
+        case MatchLeave::Stay:
+            break;
+        }
+    }
+    Screen::Update(seconds);
+}
+
+void LoadoutsScreen::OnSelect(uint32_t player)
+{
+    (void)player;
+    if (left || !target.profile)
+        return;
+    left = true;
+    const uint32_t chosen = Selected();
+    Lumvek::Gui& gui = GetScreenGui();
+    Notebook::Open(gui, frontEnd, CloseForward(), owner, chosen);
+}
+
+void LoadoutsScreen::OnAction(uint32_t player)
+{
+    (void)player;
+    if (left || !target.profile || !target.slot)
+        return;
+    Profile& profile = *target.profile;
+    const uint32_t chosen = Selected();
+    if (chosen >= Profile::LoadoutCount)
+        return;
+    if (profile.activeLoadout < Profile::LoadoutCount)
+        SetVisible(stars[profile.activeLoadout], false);
+    SetVisible(stars[chosen], true);
+    profile.activeLoadout = chosen;
+    ApplySlotLoadout(frontEnd, *target.slot, profile.loadouts[chosen]);
+    SaveNotebookProfile(frontEnd, profile);
+}
+
+void LoadoutsScreen::OnBack(uint32_t player)
+{
+    (void)player;
+    if (left)
+        return;
+    left = true;
+    Lumvek::Gui& gui = GetScreenGui();
+    if (inMatch)
+    {
+        GameLobby::Open(gui, frontEnd, CloseBack(), EveryPlayer);
+    }
+    else
+        MainMenu::Open(gui, frontEnd, CloseBack(), owner, 0);
+}
+
+// --- Notebook -------------------------------------------------------------------------------------
+
+void Notebook::Tab::Focus()
+{
+    element.SetWidth({ElementLength::Percent, 100.0f});
+    element.SetHeight({ElementLength::Percent, 100.0f});
+    SetOffset(element, YGEdgeTop, 0.0f);
+    element.fill = UnpackColor(color);
+    if (auto* slices = dynamic_cast<Lumvek::NineSliceContent*>(element.content.get()))
+        slices->region = Images::Outline;
+    if (!element.GetChildren().empty())
+        if (auto* label = dynamic_cast<Lumvek::TextContent*>(element.GetChildren()[0]->content.get()))
+            label->font = GraphicsResources::HeadingFont;
+}
+
+void Notebook::Tab::Blur()
+{
+    element.SetWidth({ElementLength::Percent, 75.0f});
+    element.SetHeight({ElementLength::Percent, 75.0f});
+    SetOffset(element, YGEdgeTop, 12.5f);
+    element.fill = Lumvek::Color::Transparent;
+    if (auto* slices = dynamic_cast<Lumvek::NineSliceContent*>(element.content.get()))
+        slices->region = Images::SketchOutline;
+    if (!element.GetChildren().empty())
+        if (auto* label = dynamic_cast<Lumvek::TextContent*>(element.GetChildren()[0]->content.get()))
+            label->font = GraphicsResources::ScriptFont;
+}
+
+namespace
+{
+
+// The children of a card, in the order AddCard makes them.
+enum CardChild : size_t
+{
+    CardFrame = 0,
+    CardBand = 1,
+    CardTitle = 2,
+    CardOutline = 3,
+    CardStar = 4,
+    CardPicture = 5,
+    CardChildCount = 6,
+};
+
+void SetSliceRegion(Element& element, uint32_t region)
+{
+    if (auto* slices = dynamic_cast<Lumvek::NineSliceContent*>(element.content.get()))
+        slices->region = region;
+}
+
+} // namespace
+
+void Notebook::Card::Focus()
+{
+    const auto& children = element.GetChildren();
+    if (children.size() < CardChildCount)
+        return;
+    SetSliceRegion(*children[CardFrame], Images::Outline);
+    SetSliceRegion(*children[CardBand], Images::Outline);
+    children[CardBand]->visible = 1;
+    if (auto* title = dynamic_cast<Lumvek::TextContent*>(children[CardTitle]->content.get()))
+        title->font = GraphicsResources::HeadingFont;
+    children[CardOutline]->visible = 1;
+    if (auto* picture = dynamic_cast<Lumvek::ImageContent*>(children[CardPicture]->content.get()))
+    {
+        picture->region = part.icon;
+        picture->fallbackRegion = Images::PendingIcon;
+    }
+    SetVisible(notebook.GetElement("Equip"), owned);
+    SetVisible(notebook.GetElement("View"), known);
+}
+
+void Notebook::Card::Blur()
+{
+    const auto& children = element.GetChildren();
+    if (children.size() < CardChildCount)
+        return;
+    SetSliceRegion(*children[CardFrame], Images::SketchOutline);
+    SetSliceRegion(*children[CardBand], Images::SketchOutline);
+    children[CardBand]->visible = owned ? 0 : 1;
+    if (auto* title = dynamic_cast<Lumvek::TextContent*>(children[CardTitle]->content.get()))
+        title->font = GraphicsResources::ScriptFont;
+    children[CardOutline]->visible = 0;
+    if (auto* picture = dynamic_cast<Lumvek::ImageContent*>(children[CardPicture]->content.get()))
+    {
+        picture->region = part.sketch;
+        picture->fallbackRegion = Images::PendingSketch;
+    }
+}
+
+Notebook& Notebook::Open(Lumvek::Gui& gui, FrontEnd& frontEnd, std::unique_ptr<Lumvek::Transition> transition,
+                         uint32_t owner, uint32_t loadout)
+{
+    Notebook& notebook = Screen::Open<Notebook>(gui, std::move(transition), owner, frontEnd);
+    notebook.loadout = loadout < Profile::LoadoutCount ? loadout : 0;
+    return notebook;
+}
+
+ProfileLoadout* Notebook::EditedLoadout() const
+{
+    return target.profile && loadout < Profile::LoadoutCount ? &target.profile->loadouts[loadout] : nullptr;
+}
+
+Element* Notebook::FindCard(uint32_t number) const
+{
+    const Element* container = GetElement("CardContainer");
+    const uint32_t first = Columns * firstRow;
+    if (!container || number < first || number - first >= container->GetChildren().size())
+        return nullptr;
+    return container->GetChildren()[number - first].get();
+}
+
+void Notebook::Setup()
+{
+    inMatch = frontEnd.GetNetworkStatus().running;
+    target = FindNotebookOwner(frontEnd, owner);
+    if (!target.profile)
+        Lumvek::Log::Write("controller {} has no profile: the notebook shows no cards", owner);
+    const ProfileLoadout* edited = EditedLoadout();
+
+    Element& root = GetRoot();
+    AddPaper(root);
+    AddHeadings(*this, root, edited ? edited->name : "");
+
+    Element& tabs = AddElement(root, 100.0f, 100.0f, 0);
+    SetElementName(tabs, "TabContainer");
+    Element& leftBumper = AddElement(root, 5.0f, 3.2f, 0);
+    SetImage(leftBumper, GraphicsResources::UiAtlas, Images::LeftBumper, Images::PendingIcon);
+    SetOffset(leftBumper, YGEdgeLeft, 7.5f);
+    SetOffset(leftBumper, YGEdgeTop, 25.9f);
+    Element& rightBumper = AddElement(root, 5.0f, 3.2f, 0);
+    SetImage(rightBumper, GraphicsResources::UiAtlas, Images::RightBumper, Images::PendingIcon);
+    SetOffset(rightBumper, YGEdgeLeft, 47.5f);
+    SetOffset(rightBumper, YGEdgeTop, 25.9f);
+
+    Element& cards = AddElement(root, 50.0f, 50.0f, 0);
+    cards.flow = 1;
+    YGNodeStyleSetFlexDirection(cards.GetNode(), YGFlexDirectionRow);
+    YGNodeStyleSetFlexWrap(cards.GetNode(), YGWrapWrap);
+    SetOffset(cards, YGEdgeLeft, 5.0f);
+    SetOffset(cards, YGEdgeTop, 35.0f);
+    SetElementName(cards, "CardContainer");
+
+    for (uint32_t t = 0; t < PartKindCount; ++t)
+    {
+        Element& holder = AddElement(tabs, 9.0f, 5.0f, 0);
+        SetOffset(holder, YGEdgeLeft, TabOffsets[t]);
+        SetOffset(holder, YGEdgeTop, 25.0f);
+        Element& face = AddElement(holder, 75.0f, 75.0f, 0);
+        AddNineSlice(face, Images::SketchOutline, {Lumvek::UnitRectangle::Pixels, 4.0f}, InkColor);
+        AlignCentre(face);
+        SetOffset(face, YGEdgeTop, 12.5f);
+        face.SetPadding({ElementLength::Points, 3.0f});
+        face.actions = std::make_unique<Tab>(face, PartKindColor(t));
+        Element& label = AddElement(face, 100.0f, 60.0f, 0);
+        AddText(label, 100.0f, TabLabels[t], GraphicsResources::ScriptFont, InkColor, TextAlignment::Centre);
+        SetOffset(label, YGEdgeTop, 20.0f);
+        tabFaces[t] = &face;
+    }
+
+    if (!inMatch)
+    {
+        AddInk(*this, root, target.profile ? target.profile->ink : 0);
+        AddStoreHint(*this, root);
+    }
+    else
+        AddNetworkTimer(*this, root);
+    Element& equip = AddButtonHint(root, Images::AButton, "EQUIP", 7.5f, 40.0f, 11.5f);
+    SetElementName(equip, "Equip");
+    equip.visible = 0;
+    Element& view = AddButtonHint(root, Images::XButton, "VIEW CARD", 10.0f, 27.5f, 6.5f);
+    SetElementName(view, "View");
+    view.visible = 0;
+
+    Element& divider = AddElement(root, 0.0f, 50.0f, 0);
+    divider.SetWidth({ElementLength::Points, 9.0f});
+    SetOffset(divider, YGEdgeLeft, 60.0f);
+    SetOffset(divider, YGEdgeTop, 30.0f);
+    AddNineSlice(divider, Images::VerticalDivider, {Lumvek::UnitRectangle::Pixels, 9.0f}, InkColor).borderMode =
+        Lumvek::NineSliceContent::Top;
+
+    Element& panel = AddElement(root, 25.0f, 60.0f, 0);
+    SetOffset(panel, YGEdgeRight, 7.5f);
+    SetOffset(panel, YGEdgeBottom, 25.0f);
+    panel.SetPadding({ElementLength::Points, 4.0f});
+    panel.padding = Lumvek::Color::Black;
+    SetElementName(panel, "Preview");
+    AttachPreview(panel);
+
+    for (uint32_t k = 0; k < PartKindCount; ++k)
+    {
+        Element& holder = AddElement(root, 8.75f, 3.0f, 0);
+        SetOffset(holder, YGEdgeTop, 80.0f);
+        SetOffset(holder, YGEdgeLeft, NameOffsets[k]);
+        Element& label = AddElement(holder, 100.0f, 100.0f, 0);
+        AddText(label, 100.0f, NameLabels[k], GraphicsResources::HeadingFont, PartKindColor(k), TextAlignment::Centre);
+        Element& value = AddElement(holder, 100.0f, 75.0f, 0);
+        const std::string name = edited ? PartDisplayName(frontEnd.registry, k, LoadoutPart(*edited, k)) : "";
+        AddDrawInText(value, 100.0f, 1.0f, name, GraphicsResources::ScriptFont, InkColor, TextAlignment::Centre);
+        SetOffset(value, YGEdgeTop, 125.0f);
+        SetElementName(value, std::string(NameValues[k]));
+    }
+
+    ShowTab(tab);
+}
+
+void Notebook::BuildCards()
+{
+    Element* container = GetElement("CardContainer");
+    if (!container)
+        return;
+    // Taking the cards out blurs the focused one; the selection is focused again by the caller.
+    container->RemoveChildren();
+    cardCount = PartCount(frontEnd.registry, tab);
+    lastRow = cardCount == 0 ? 0 : (cardCount - 1) / Columns;
+    lastRowColumn = cardCount == 0 ? 0 : (cardCount - 1) % Columns;
+    const ProfileLoadout* edited = EditedLoadout();
+    const uint32_t equipped = edited ? LoadoutPart(*edited, tab) : Loadout::None;
+    const uint32_t color = PartKindColor(tab);
+    const uint32_t first = Columns * firstRow;
+    for (uint32_t n = first; n < cardCount && n < first + ShownCards; ++n)
+    {
+        const PartData* part = FindPart(frontEnd.registry, tab, n);
+        if (!part)
+            break;
+        const bool* flag = target.profile ? UnlockedParts(*target.profile, tab).Find(part->name) : nullptr;
+        const bool known = flag != nullptr;
+        const bool owned = flag && *flag;
+
+        Element& card = AddElement(*container, 10.0f, 24.0f, 0);
+        YGNodeStyleSetPositionType(card.GetNode(), YGPositionTypeRelative);
+        card.SetMargin(YGEdgeLeft, {ElementLength::Percent, 3.3333333f});
+        card.SetMargin(YGEdgeRight, {ElementLength::Percent, 3.3333333f});
+        card.actions = std::make_unique<Card>(*this, card, *part, known, owned);
+        const uint32_t paper = owned ? 0xFFFFFFFF : known ? 0xFFE8E7E6 : 0xFF716E6D;
+
+        Element& frame = AddElement(card, 100.0f, 100.0f, 0);
+        AddNineSlice(frame, Images::SketchOutline, {Lumvek::UnitRectangle::Pixels, 4.0f}, InkColor);
+        frame.SetPadding({ElementLength::Points, 3.0f});
+        frame.fill = UnpackColor(paper);
+        Element& band = AddElement(card, 100.0f, 20.0f, 0);
+        AddNineSlice(band, Images::SketchOutline, {Lumvek::UnitRectangle::Pixels, 4.0f}, InkColor);
+        band.SetPadding({ElementLength::Points, 3.0f});
+        SetOffset(band, YGEdgeBottom, 0.0f);
+        band.fill = UnpackColor(color);
+        band.visible = owned ? 0 : 1;
+        Element& title = AddElement(card, 100.0f, 8.0f, 0);
+        AddText(title, 100.0f, known ? part->displayName : "?", GraphicsResources::ScriptFont, InkColor,
+                TextAlignment::Centre);
+        SetOffset(title, YGEdgeBottom, 6.0f);
+        Element& outline = AddElement(card, 125.0f, 118.51852f, 0);
+        AddNineSlice(outline, Images::Outline, {Lumvek::UnitRectangle::Percent, 7.5f}, InkColor);
+        AlignCentre(outline);
+        SetOffset(outline, YGEdgeTop, -9.259259f);
+        outline.visible = 0;
+        Element& star = AddStar(card, 42.0f, 31.25f);
+        SetOffset(star, YGEdgeRight, -18.9f);
+        SetOffset(star, YGEdgeTop, -14.0625f);
+        star.visible = n == equipped ? 1 : 0;
+        Element& picture = AddElement(card, 100.0f, 50.0f, 0);
+        SetImage(picture, GraphicsResources::UiAtlas, part->sketch, Images::PendingSketch);
+        if (frontEnd.requestIcon)
+        {
+            // The card shows the sketch, and the icon while focused; both stream into the UI atlas.
+            const std::string folder = "Assets/" + part->GetFolder().ToString() + "/" + part->name + "/";
+            frontEnd.requestIcon(part->sketch, folder + "IconSketch.png");
+            frontEnd.requestIcon(part->icon, folder + "IconImage.png");
+        }
+        AlignCentre(picture);
+        SetOffset(picture, YGEdgeTop, 15.0f);
+    }
+}
+
+void Notebook::ShowTab(uint32_t index)
+{
+    tab = index;
+    firstRow = column = row = 0;
+    BuildCards();
+    if (tabFaces[tab])
+        FocusElement(*tabFaces[tab]);
+}
+
+void Notebook::FocusCard()
+{
+    if (Element* card = FindCard(SelectedCard()))
+        FocusElement(*card);
+}
+
+void Notebook::BlurCard()
+{
+    if (Element* card = FindCard(SelectedCard()))
+        BlurElement(*card);
+}
+
+void Notebook::SetHintsVisible(bool visible)
+{
+    SetVisible(inMatch ? GetElement("Timer") : GetElement("Ink"), visible);
+    if (!inMatch)
+        SetVisible(GetElement("Store"), visible);
+}
+
+void Notebook::Activate()
+{
+    BuildCards();
+    FocusCard();
+    // A card view above may have equipped a part of this loadout.
+    RefreshPreview();
+    if (!inMatch)
+    {
+        SetHintsVisible(true);
+        SetText(GetElement("InkAmount"), std::to_string(target.profile ? target.profile->ink : 0));
+    }
+}
+
+void Notebook::Update(float seconds)
+{
+    if (const ProfileLoadout* edited = EditedLoadout())
+        for (uint32_t k = 0; k < PartKindCount; ++k)
+        {
+            Element* value = GetElement(std::string(NameValues[k]));
+            auto* text = value ? dynamic_cast<DrawInText*>(value->content.get()) : nullptr;
+            if (!text)
+                continue;
+            const uint32_t id = LoadoutPart(*edited, k);
+            if (id == shownPart[k])
+            {
+                text->clock.direction = 1;
+                text->clock.speed = 1.0f;
+            }
+            else if (text->clock.elapsed >= 0.0001f)
+            {
+                text->clock.direction = -1;
+                text->clock.speed = 2.0f;
+            }
+            else
+            {
+                shownPart[k] = id;
+                text->text = PartDisplayName(frontEnd.registry, k, id);
+                text->clock.direction = 1;
+                text->clock.speed = 1.0f;
+            }
+        }
+    if (inMatch && !left)
+    {
+        const NetworkStatus status = frontEnd.GetNetworkStatus();
+        UpdateNetworkTimer(*this, status);
+        switch (CheckMatchLeave(frontEnd.configuration.origin, status))
+        {
+        case MatchLeave::ToLoading:
+        {
+            left = true;
+            Lumvek::Gui& gui = GetScreenGui();
+            LoadingScreen::Open(gui, frontEnd, CloseForward());
+            break;
+        }
+        case MatchLeave::Close:
+            left = true;
+            CloseForward();
+            break;
+        case MatchLeave::Stay:
+            break;
+        }
+    }
+    Screen::Update(seconds);
+}
+
+void Notebook::OnLeft(uint32_t player)
+{
+    (void)player;
+    BlurCard();
+    if (column > 0)
+        --column;
+    FocusCard();
+}
+
+void Notebook::OnRight(uint32_t player)
+{
+    (void)player;
+    BlurCard();
+    if (column < Columns - 1 && SelectedCard() + 1 < cardCount)
+        ++column;
+    FocusCard();
+}
+
+void Notebook::OnDown(uint32_t player)
+{
+    (void)player;
+    if (firstRow + row >= lastRow)
+        return;
+    BlurCard();
+    const bool shorter = firstRow + row + 1 == lastRow && column > lastRowColumn;
+    if (shorter)
+        column = lastRowColumn;
+    if (row + 1 < ShownRows)
+        ++row;
+    else
+    {
+        // The grid moves up a row and the selection stays on the last shown one.
+        ++firstRow;
+        BuildCards();
+    }
+    FocusCard();
+}
+
+void Notebook::OnUp(uint32_t player)
+{
+    (void)player;
+    BlurCard();
+    if (row > 0)
+        --row;
+    else if (firstRow > 0)
+    {
+        --firstRow;
+        BuildCards();
+    }
+    FocusCard();
+}
+
+void Notebook::SwitchTab(uint32_t to)
+{
+    BlurCard();
+    if (tabFaces[tab])
+        BlurElement(*tabFaces[tab]);
+    ShowTab(to);
+    FocusCard();
+}
+
+void Notebook::OnPreviousTab(uint32_t player)
+{
+    (void)player;
+    if (tab > 0)
+        SwitchTab(tab - 1);
+}
+
+void Notebook::OnNextTab(uint32_t player)
+{
+    (void)player;
+    if (tab + 1 < PartKindCount)
+        SwitchTab(tab + 1);
+}
+
+void Notebook::OnSelect(uint32_t player)
+{
+    (void)player;
+    ProfileLoadout* edited = EditedLoadout();
+    Element* card = FindCard(SelectedCard());
+    const auto* actions = card ? dynamic_cast<const Card*>(card->actions.get()) : nullptr;
+    if (left || !edited || !actions || !actions->owned)
+        return;
+    uint32_t& part = LoadoutPart(*edited, tab);
+    if (Element* old = FindCard(part))
+        old->GetChildren()[CardStar]->visible = 0;
+    part = SelectedCard();
+    if (target.profile->activeLoadout == loadout && target.slot)
+        ApplySlotLoadout(frontEnd, *target.slot, *edited);
+    card->GetChildren()[CardStar]->visible = 1;
+    SaveNotebookProfile(frontEnd, *target.profile);
+    RefreshPreview();
+}
+
+void Notebook::OnAction(uint32_t player)
+{
+    (void)player;
+    Element* card = FindCard(SelectedCard());
+    const auto* actions = card ? dynamic_cast<const Card*>(card->actions.get()) : nullptr;
+    if (left || !actions || !actions->known)
+        return;
+    SetHintsVisible(false);
+    SetVisible(GetElement("Equip"), false);
+    SetVisible(GetElement("View"), false);
+    BlurCard();
+    Screen::Open<CardView>(GetScreenGui(), nullptr, owner, frontEnd, actions->part, tab);
+}
+
+void Notebook::AttachPreview(Element& panel)
+{
+    auto content = std::make_unique<PlayerPreview>(frontEnd.registry, frontEnd.requestPreviewImage);
+    preview = content.get();
+    panel.content = std::move(content);
+    RefreshPreview();
+}
+
+void Notebook::RefreshPreview()
+{
+    if (const ProfileLoadout* edited = EditedLoadout(); edited && preview)
+        preview->SetLoadout(*edited);
+}
+
+void Notebook::OnBack(uint32_t player)
+{
+    (void)player;
+    if (left)
+        return;
+    left = true;
+    Lumvek::Gui& gui = GetScreenGui();
+    LoadoutsScreen::Open(gui, frontEnd, CloseBack(), owner, loadout);
+}
+
+// --- Card view ------------------------------------------------------------------------------------
+
+void CardView::Setup()
+{
+    online = frontEnd.GetNetworkStatus().running;
+    target = FindNotebookOwner(frontEnd, owner);
+    Profile* profile = target.profile;
+    unlocked = profile && profile->IsUnlocked(part.name);
+    craftable = profile && !unlocked && part.cost <= profile->ink;
+
+    Element& root = GetRoot();
+    AddElement(root, 100.0f, 100.0f, 0xC8E8E7E6);
+    Element& card = AddElement(root, 18.75f, 48.0f, 0);
+    SetElementName(card, "Card");
+    AlignCentre(card);
+    SetOffset(card, YGEdgeTop, 17.5f);
+
+    const auto addSlices = [](Element& element, uint32_t inner)
+    {
+        AddNineSlice(element, Images::Outline, {Lumvek::UnitRectangle::Pixels, 9.0f}, InkColor);
+        element.SetPadding({ElementLength::Points, 8.0f});
+        element.fill = UnpackColor(inner);
+    };
+    Element& paper = AddElement(card, 100.0f, 100.0f, 0);
+    addSlices(paper, unlocked ? 0xFFFFFFFF : 0xFFE8E7E6);
+    SetElementName(paper, "Paper");
+    Element& band = AddElement(card, 100.0f, 20.0f, 0);
+    addSlices(band, PartKindColor(kind));
+    SetOffset(band, YGEdgeBottom, 0.0f);
+    Element& name = AddElement(card, 100.0f, 8.0f, 0);
+    AddText(name, 100.0f, part.displayName, GraphicsResources::HeadingFont, InkColor, TextAlignment::Centre);
+    SetOffset(name, YGEdgeBottom, 6.0f);
+
+    std::string description = part.description;
+    if (!unlocked)
+        description = online      ? "LOCKED"
+                      : craftable ? "CREATE FOR " + std::to_string(part.cost) + " INK?"
+                                  : "NOT ENOUGH INK TO CREATE";
+    Element& text = AddMultilineText(card, 150.0f, 6.5f, 100.0f, description, GraphicsResources::ScriptFont, InkColor);
+    SetElementName(text, "Description");
+    AlignCentre(text);
+    SetOffset(text, YGEdgeTop, 115.0f);
+
+    star = &AddStar(card, 42.0f, 31.25f);
+    SetOffset(*star, YGEdgeRight, -18.9f);
+    SetOffset(*star, YGEdgeTop, -14.0625f);
+    const ProfileLoadout* active = profile ? ActiveLoadout(*profile) : nullptr;
+    star->visible = active && LoadoutPart(*active, kind) == part.index ? 1 : 0;
+
+    if (!online)
+    {
+        Element& glyph = AddElement(root, 2.5f, 6.0f, 0);
+        SetImage(glyph, GraphicsResources::UiAtlas, Images::Ink, Images::PendingIcon);
+        SetOffset(glyph, YGEdgeLeft, 2.5f);
+        SetOffset(glyph, YGEdgeBottom, 2.5f);
+        Element& amount = AddElement(glyph, 0.0f, 40.0f, 0);
+        AddText(amount, 100.0f, std::to_string(profile ? profile->ink : 0), GraphicsResources::HeadingFont, InkColor,
+                TextAlignment::Start);
+        SetOffset(amount, YGEdgeLeft, 125.0f);
+        SetOffset(amount, YGEdgeBottom, 0.0f);
+        SetElementName(amount, "Ink");
+        Element& craft = AddButtonHint(root, Images::YButton, "CRAFT", 7.5f, 40.0f, 11.5f);
+        SetElementName(craft, "Craft");
+        craft.visible = craftable ? 1 : 0;
+    }
+    else
+    {
+        AddNetworkTimer(*this, root);
+        UpdateNetworkTimer(*this, frontEnd.GetNetworkStatus());
+    }
+    Element& equip = AddButtonHint(root, Images::AButton, "EQUIP", 7.5f, 40.0f, 11.5f);
+    SetElementName(equip, "Equip");
+    equip.visible = unlocked ? 1 : 0;
+    AddButtonHint(root, Images::BButton, "BACK", 7.5f, 45.0f, 6.5f);
+}
+
+void CardView::Update(float seconds)
+{
+    if (online && !left)
+    {
+        const NetworkStatus status = frontEnd.GetNetworkStatus();
+        UpdateNetworkTimer(*this, status);
+        if (CheckMatchLeave(frontEnd.configuration.origin, status) != MatchLeave::Stay)
+        {
+            left = true;
+            CloseImmediately();
+        }
+    }
+    Screen::Update(seconds);
+}
+
+void CardView::OnAlternate(uint32_t player)
+{
+    (void)player;
+    Profile* profile = target.profile;
+    if (left || !profile || !craftable || online || unlocked || part.cost > profile->ink || kind >= PartKindCount)
+        return;
+    UnlockedParts(*profile, kind).Set(part.name, true);
+    profile->ink -= part.cost;
+    unlocked = true;
+    craftable = false;
+    SetVisible(GetElement("Craft"), false);
+    SetVisible(GetElement("Equip"), true);
+    if (Element* paper = GetElement("Paper"))
+        paper->fill = Lumvek::Color::White;
+    if (Element* description = GetElement("Description"))
+        if (auto* text = dynamic_cast<Lumvek::TextContent*>(description->content.get()))
+            text->text = part.displayName;
+    SetText(GetElement("Ink"), std::to_string(profile->ink));
+}
+
+void CardView::OnSelect(uint32_t player)
+{
+    (void)player;
+    Profile* profile = target.profile;
+    if (left || !profile || !unlocked || kind >= PartKindCount)
+        return;
+    ProfileLoadout* active = ActiveLoadout(*profile);
+    if (!active)
+    {
+        // No loadout is active, so there is none to equip into; the stored choice stays as it is.
+        Lumvek::Log::Write("profile {} has no active loadout: {} is not equipped", profile->name, part.name);
+        return;
+    }
+    LoadoutPart(*active, kind) = part.index;
+    if (target.slot)
+        ApplySlotLoadout(frontEnd, *target.slot, *active);
+    SetVisible(star, true);
+    SaveNotebookProfile(frontEnd, *profile);
+}
+
+void CardView::OnBack(uint32_t player)
+{
+    (void)player;
+    if (left)
+        return;
+    left = true;
+    CloseImmediately();
+}
