@@ -264,6 +264,22 @@ void GameConfiguration::NameBots(std::mt19937& random)
     }
 }
 
+void GameConfiguration::ResolveRandomPicks(std::mt19937& random)
+{
+    auto resolve = [&](uint32_t& index, StringView folder)
+    {
+        if (index != Loadout::Random)
+            return;
+        const DataCollectionBase* collection = registry ? FindCollection(*registry, folder) : nullptr;
+        index = PickRandomIndex(random, collection ? collection->Count() : 0);
+    };
+    resolve(theme, "Themes");
+    resolve(loadout.startingWeapon, "Weapons");
+    resolve(loadout.secondaryWeapon, "Weapons");
+    for (WeaponSpawn& spawn : weapons)
+        resolve(spawn.weapon, "Weapons");
+}
+
 void GameConfiguration::Reset()
 {
     std::erase_if(remotePlayers, [](const RemotePlayerSlot& slot) { return slot.removed; });

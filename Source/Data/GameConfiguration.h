@@ -138,6 +138,10 @@ public:
     // bots take the lowest ids no player holds (players without an id keep the lowest free ones) and
     // are named "BOT 1", "BOT 2", ...
     void NameBots(std::mt19937& random);
+    // Replaces a Random theme, starting or secondary weapon and spawned weapon with one of its
+    // collection, one draw of random each in that order; an empty or missing collection gives None.
+    // Done when the match starts, so every peer and the journal see the pick and not Random.
+    void ResolveRandomPicks(std::mt19937& random);
     // Clears what a match left: player records, pending spawns, votes, removed remote players, the
     // loadout rules, spawns, attributes, settings and the mode's settings. Names, map, theme, game
     // type, team count and the slots' ids, teams, names and loadouts stay.

@@ -48,6 +48,9 @@ int main(int argc, char** argv)
     config.width = options.windowWidth != 0 ? options.windowWidth : 1920;
     config.height = options.windowHeight != 0 ? options.windowHeight : 1080;
     config.headless = options.headless;
+    // The menus and the tools animate on the same simulated clock as the match.
+    if (options.fixedStep)
+        config.fixedStep = Vantorel_::StepLength;
 
     std::unique_ptr<Lumvek::SdlApplication> application = Lumvek::SdlApplication::Create("Vantorel", config);
     application->GetFileManager().RegisterFormats();

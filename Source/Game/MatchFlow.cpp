@@ -53,6 +53,12 @@ void Vantorel_::StartGame()
             taken[next] = true;
         }
     }
+    // The match resolves random picks and deals bots in place; a custom game's players come back to
+    // the choices they made, so those are kept aside until the match is left.
+    chosenSetUp = GameConfiguration();
+    if (configuration.origin == GameOrigin::CustomGame)
+        chosenSetUp = configuration;
+    configuration.ResolveRandomPicks(random.engine);
     configuration.NameBots(random.engine);
     // The world's and the rules' generators take their seeds from the game's, so one seed replays the
     // whole run.
@@ -202,6 +208,8 @@ void Vantorel_::LeaveGame()
     if (!headless)
         OpenScreenAfterMatch(false);
     configuration.Reset();
+    if (configuration.origin == GameOrigin::CustomGame && chosenSetUp.registry)
+        configuration = chosenSetUp;
     matchFlow = MatchFlow::NetworkCreated;
     if (!options.localConfiguration.empty())
         localMatchLeft = true;

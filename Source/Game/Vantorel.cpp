@@ -16,9 +16,11 @@
 #include "Source/Network/ClientNetwork.h"
 #include "Source/Network/LocalNetwork.h"
 #include "Source/Tools/Tools.h"
+#include "Source/Ui/Screens/Challenges.h"
 #include "Source/Ui/Screens/DemoScreens.h"
 #include "Source/Ui/Screens/DemoSetup.h"
 #include "Source/Ui/Screens/GameScreen.h"
+#include "Source/Ui/Screens/Lobby.h"
 #include "Source/Ui/Screens/Menus.h"
 #include "Source/Ui/Screens/Scoreboard.h"
 #include "Source/Ui/Screens/SplashScreen.h"
@@ -185,6 +187,16 @@ void Vantorel_::OpenSplash(Application& application)
         if (auto* client = dynamic_cast<ClientNetwork*>(network))
             client->SendSetLoadout(slotId, loadout.head, loadout.core, loadout.arms, loadout.legs);
     };
+    demo->stopNetwork = [this]
+    {
+        if (network)
+            network->Stop();
+    };
+    demo->openLobby = [this](Gui& gui, std::unique_ptr<Transition> opening, uint32_t owner)
+    { GameLobby::Open(gui, *demo, std::move(opening), owner); };
+    // The players already joined on the title page; taking them in again would add their slots twice.
+    demo->openStart = [this](Gui& gui, std::unique_ptr<Transition> opening, uint32_t owner)
+    { MainMenu::Open(gui, *demo, std::move(opening), owner, 1); };
     SplashScreen::NextScreen next;
     if (options.startScreen)
         next = [this](Gui& gui, std::unique_ptr<Transition> opening)
@@ -194,6 +206,13 @@ void Vantorel_::OpenSplash(Application& application)
         { Screen::Open<DemoStartScreen>(gui, std::move(opening), Screen::EveryPlayer, *demo); };
     Screen::Open<SplashScreen>(*ui.gui, MakeFadeTransition(0.25f, FadeTransition::Forward), Screen::EveryPlayer, load,
                                std::move(next));
+}
+
+CarnageReport* Vantorel_::OpenCarnageReport(std::unique_ptr<Transition> transition, uint32_t owner)
+{
+    if (!ui.gui || !demo)
+        return nullptr;
+    return &Screen::Open<CarnageReport>(*ui.gui, std::move(transition), owner, *demo);
 }
 
 PlayMenu* Vantorel_::OpenPlayMenu(std::unique_ptr<Transition> transition, uint32_t owner, uint32_t selection)
@@ -243,10 +262,10 @@ void Vantorel_::OpenScreenAfterMatch(bool roleStopped)
         OpenDemoSinglePlayer(std::move(opening), owner);
     else if (origin == Origin::DemoMultiplayer)
         OpenDemoMultiplayer(std::move(opening), owner);
+    else if (!roleStopped)
+        OpenCarnageReport(std::move(opening), owner);
     else
     {
-        if (!roleStopped)
-            Log::Write("the carnage report is not part of the game yet: the play menu opens instead");
         const uint32_t entry = origin == Origin::Matchmaking ? 0 : origin == Origin::CustomGame ? 2 : 1;
         OpenPlayMenu(std::move(opening), owner, entry);
     }

@@ -29,6 +29,7 @@ class DemoMultiplayer;
 class DemoSinglePlayer;
 struct FrontEnd;
 class GameScreen;
+class CarnageReport;
 class PlayMenu;
 namespace Lumvek
 {
@@ -123,6 +124,8 @@ public:
     // The game screen of the local player at that position of the set-up's list among count, over
     // that player's view and owned by his pad; null without screens or without such a player.
     GameScreen* OpenGameScreen(uint32_t position, uint32_t count);
+    // The report of the match just left, for the player; null without screens.
+    CarnageReport* OpenCarnageReport(std::unique_ptr<Lumvek::Transition> transition, uint32_t owner);
     // Plays the sound once at the position, unless headless or the id is -1.
     void PlaySound(uint32_t soundId, Lumvek::Vector2 position, Lumvek::Vector2 velocity, float volume) override;
 
@@ -223,6 +226,8 @@ private:
 
     const bool headless;
     bool loaderPending = false;
+    // A custom game's set-up as the players chose it, random picks included; application thread.
+    GameConfiguration chosenSetUp;
     MatchFlow matchFlow = MatchFlow::FrontEnd;
     int64_t accumulator = 0;
 

@@ -217,7 +217,7 @@ void Application::Update()
     const int64_t now = ReadClock();
     if (lastUpdateTime > 0)
     {
-        const int64_t elapsed = now - lastUpdateTime;
+        const int64_t elapsed = config.fixedStep > 0 ? config.fixedStep : now - lastUpdateTime;
         fileManager.PollWatches();
         for (auto& system : systems)
             system->Update(elapsed);
@@ -237,7 +237,7 @@ void Application::Render()
     const int64_t now = ReadClock();
     if (lastRenderTime > 0)
     {
-        const int64_t elapsed = now - lastRenderTime;
+        const int64_t elapsed = config.fixedStep > 0 ? config.fixedStep : now - lastRenderTime;
         for (auto& system : systems)
             system->Render(elapsed);
         // Uploads, replays the frame's commands and presents, under the device mutex.

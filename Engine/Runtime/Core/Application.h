@@ -42,6 +42,9 @@ struct ApplicationConfig
     // No output at all, for runs nobody watches: the host opens no window and starts no video system,
     // and the audio device mixes into a device of its own that nothing plays.
     bool headless = false;
+    // Above 0, every update and render is told that this many nanoseconds have passed, whatever the
+    // clock says: a scripted run then plays the same frames on a fast machine and a loaded one.
+    int64_t fixedStep = 0;
 };
 
 // The command line as parallel lists of names and values. Arguments given without a name carry an

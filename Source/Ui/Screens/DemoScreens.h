@@ -76,6 +76,12 @@ struct FrontEnd
     std::function<void(bool)> setPaused{};
     // Asks for an image of the icon atlas by its region id and its path.
     std::function<void(uint32_t region, const std::string& path)> requestIcon{};
+    // Stops the current network role; the game system then brings the menus back.
+    std::function<void()> stopNetwork = {};
+    // The lobby of the current set-up, for every player.
+    Opener openLobby = {};
+    // The title page of the full game, where an online flow without its role ends up.
+    Opener openStart = {};
 };
 
 // The demo's title page: the paper, the tall logo, "PRESS START" writing itself and a welcome. The

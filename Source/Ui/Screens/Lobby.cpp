@@ -13,6 +13,8 @@
 #include "Source/Ui/Builders.h"
 #include "Source/Ui/Kit/CircleButtons.h"
 #include "Source/Ui/Kit/HudWidgets.h"
+#include "Source/Ui/Screens/Challenges.h"
+#include "Source/Ui/Screens/CustomGame.h"
 #include "Source/Ui/Screens/Notebook.h"
 #include "Source/Ui/UiResources.h"
 #include "Source/World/GameContext.h"
@@ -172,9 +174,15 @@ void GameLobby::OnBack(uint32_t player)
             timer->visible = 0;
         return;
     }
-    if (WaitsForStart())
-        Lumvek::Log::Write("the {} screen is not part of the game yet: the lobby stays",
-                           frontEnd.configuration.origin == Origin::CustomGame ? "custom game" : "challenges");
+    if (!WaitsForStart())
+        return;
+    // Back to the flow that set the game up, its choices kept.
+    Lumvek::Gui& gui = GetScreenGui();
+    std::unique_ptr<Lumvek::Transition> opening = CloseBack();
+    if (frontEnd.configuration.origin == Origin::CustomGame)
+        CustomGameScreen::Open(gui, frontEnd, std::move(opening), owner);
+    else
+        ChallengesScreen::Open(gui, frontEnd, std::move(opening), owner);
 }
 
 LoadingScreen& LoadingScreen::Open(Lumvek::Gui& gui, FrontEnd& frontEnd, std::unique_ptr<Lumvek::Transition> transition)

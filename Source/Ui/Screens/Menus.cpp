@@ -6,6 +6,8 @@
 #include "Source/Data/Profile.h"
 #include "Source/Ui/Builders.h"
 #include "Source/Ui/Kit/CircleButtons.h"
+#include "Source/Ui/Screens/Challenges.h"
+#include "Source/Ui/Screens/CustomGame.h"
 #include "Source/Ui/Screens/Notebook.h"
 #include "Source/Ui/UiResources.h"
 
@@ -204,7 +206,17 @@ void PlayMenu::Highlight()
 void PlayMenu::OnSelect(uint32_t player)
 {
     (void)player;
-    if (selection < 3)
+    if (selection == 2)
+    {
+        Lumvek::Gui& gui = GetScreenGui();
+        CustomGameScreen::Open(gui, frontEnd, CloseForward(), owner);
+    }
+    else if (selection == 1)
+    {
+        Lumvek::Gui& gui = GetScreenGui();
+        ChallengesScreen::Open(gui, frontEnd, CloseForward(), owner);
+    }
+    else if (selection < 3)
         Lumvek::Log::Write("{} is not part of the game yet", PlayEntries[selection]);
 }
 

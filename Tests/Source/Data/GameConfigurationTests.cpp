@@ -289,3 +289,51 @@ TEST(GameConfiguration, FindsSlotsAndCollectsTheirIds)
     EXPECT_EQ(parts.arms, (std::vector<uint32_t>{None}));
     EXPECT_EQ(configuration.CollectWeaponIds(), (std::vector<uint32_t>{7, 8}));
 }
+
+TEST_F(GameConfigurationTest, RandomThemeAndWeaponsArePickedOnceUnderTheSeed)
+{
+    auto configure = [&](GameConfiguration& configuration)
+    {
+        configuration.registry = &assets.registry;
+        configuration.theme = Random;
+        configuration.loadout.startingWeapon = Random;
+        configuration.loadout.secondaryWeapon = 1;
+        configuration.loadout.head = Random;
+        configuration.weapons[0].weapon = Random;
+        configuration.weapons[1].weapon = None;
+        configuration.weapons[5].weapon = Random;
+    };
+    GameConfiguration first;
+    GameConfiguration second;
+    configure(first);
+    configure(second);
+    std::mt19937 a(11);
+    std::mt19937 b(11);
+    first.ResolveRandomPicks(a);
+    second.ResolveRandomPicks(b);
+
+    EXPECT_EQ(first.theme, 0u);
+    EXPECT_LT(first.loadout.startingWeapon, 2u);
+    EXPECT_EQ(first.loadout.secondaryWeapon, 1u);
+    // Parts are the slots' business: they are resolved per slot.
+    EXPECT_EQ(first.loadout.head, Random);
+    EXPECT_LT(first.weapons[0].weapon, 2u);
+    EXPECT_EQ(first.weapons[1].weapon, None);
+    EXPECT_LT(first.weapons[5].weapon, 2u);
+    EXPECT_EQ(first.loadout, second.loadout);
+    EXPECT_EQ(first.weapons, second.weapons);
+
+    // Nothing to pick from: none, never the Random value an index would be read at.
+    RegistryTestFolder nothing;
+    for (const DataRegistry* registry : std::initializer_list<const DataRegistry*>{nullptr, &nothing.registry})
+    {
+        GameConfiguration empty;
+        configure(empty);
+        empty.registry = registry;
+        empty.ResolveRandomPicks(a);
+        EXPECT_EQ(empty.theme, None);
+        EXPECT_EQ(empty.loadout.startingWeapon, None);
+        EXPECT_EQ(empty.weapons[0].weapon, None);
+        EXPECT_EQ(empty.weapons[5].weapon, None);
+    }
+}

@@ -3,6 +3,7 @@
 #include "Source/Data/DataRegistry.h"
 #include "Source/GameTypes/GameType.h"
 #include "Source/Network/LocalNetwork.h"
+#include "Source/World/World.h"
 #include "Tests/Engine/Runtime/Audio/RecordingDevices.h"
 #include "Tests/Source/Game/GameTestSupport.h"
 
@@ -163,6 +164,30 @@ TEST(MatchFlow, ALeaveWhileTheMatchLoadsWaitsForTheLoader)
     EXPECT_EQ(held.Take(), (Strings{"P0", "S3", "P25", "P50", "P75", "P100", "S4", "P0", "S7", "P100", "S8"}));
     EXPECT_EQ(match.game->world, nullptr);
     EXPECT_EQ(match.game->gameType, nullptr);
+}
+
+TEST(MatchFlow, ACustomGamePlaysItsRandomPicksAndComesBackToTheChoicesMade)
+{
+    LocalMatch match;
+    GameConfiguration& configuration = match.game->configuration;
+    configuration.origin = GameOrigin::CustomGame;
+    configuration.theme = Loadout::Random;
+    configuration.weapons[0].weapon = Loadout::Random;
+    configuration.attributes[0] = 2.0f;
+    match.game->StartLocalGame()->BeginVoting();
+    match.FlowUntil([&] { return match.game->GetMatchFlow() == MatchFlow::Running; });
+    // The match plays a real theme and weapon, drawn from their collections.
+    EXPECT_LT(configuration.theme, match.game->registry->themes.Count());
+    EXPECT_LT(configuration.weapons[0].weapon, match.game->registry->weapons.Count());
+    ASSERT_NE(match.game->world, nullptr);
+    EXPECT_NE(match.game->world->theme, nullptr);
+
+    match.game->gameType->EndAndNotify();
+    match.FlowUntil([&] { return match.game->network->GetState() == NetworkState::Waiting; });
+    EXPECT_EQ(configuration.theme, Loadout::Random);
+    EXPECT_EQ(configuration.weapons[0].weapon, Loadout::Random);
+    EXPECT_FLOAT_EQ(configuration.attributes[0], 2.0f);
+    EXPECT_EQ(configuration.origin, GameOrigin::CustomGame);
 }
 
 TEST(MatchFlow, ASoundPlaysOnceAndFinishesUnlessHeadlessOrNone)

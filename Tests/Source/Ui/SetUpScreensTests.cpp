@@ -2,6 +2,8 @@
 #include "Source/Ui/Kit/DrawIn.h"
 #include "Source/Ui/Kit/HudWidgets.h"
 #include "Source/Ui/Kit/SketchScroller.h"
+#include "Source/Ui/Screens/Challenges.h"
+#include "Source/Ui/Screens/CustomGame.h"
 #include "Source/Ui/Screens/DemoSetup.h"
 #include "Source/Ui/Screens/Lobby.h"
 #include "Tests/Source/Ui/MatchScreenTesting.h"
@@ -120,6 +122,36 @@ TEST_F(Lobby, ACustomGameCountsDownOnlyOnItsOwnersStartAndBackTakesTheCountdownB
     app.Frame();
     EXPECT_EQ(FindOne<GameLobby>(), nullptr);
     EXPECT_NE(FindOne<LoadingScreen>(), nullptr);
+}
+
+TEST_F(Lobby, BackReturnsToTheFlowThatSetTheGameUpWithItsChoicesKept)
+{
+    const struct
+    {
+        Origin origin;
+        bool customGame;
+    } cases[] = {{Origin::CustomGame, true}, {Origin::Challenges, false}};
+    for (const auto& c : cases)
+    {
+        const uint32_t owner = OpenLobby(c.origin).owner;
+        match.configuration.theme = Loadout::Random;
+        Tap(2, ControllerButton::B);
+        for (int frame = 0; frame < 3; ++frame)
+            app.Frame(0.31f);
+        EXPECT_EQ(FindOne<GameLobby>(), nullptr);
+        if (c.customGame)
+        {
+            CustomGameMenu* menu = FindOne<CustomGameMenu>();
+            ASSERT_NE(menu, nullptr);
+            EXPECT_EQ(menu->owner, owner);
+            EXPECT_EQ(menu->row, 0u);
+            EXPECT_EQ(match.configuration.theme, Loadout::Random);
+        }
+        else
+            EXPECT_NE(FindOne<ChallengesScreen>(), nullptr);
+        while (app.gui->GetMenuCount())
+            app.gui->CloseMenu(*app.gui->GetRecord(0).menu, nullptr), app.Frame();
+    }
 }
 
 TEST_F(Lobby, AMatchmakingLobbyShowsTheTimerAtOnceIgnoresStartAndClosesWhenTheMatchPrepares)

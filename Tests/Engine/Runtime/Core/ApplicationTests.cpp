@@ -128,8 +128,8 @@ public:
 class TestApplication : public Application
 {
 public:
-    explicit TestApplication(const Testing::TestFolder& folder)
-        : Application("Test", "Test", "en-US", ApplicationConfig(), Arguments(), folder.Root(), folder.Path("Data"),
+    explicit TestApplication(const Testing::TestFolder& folder, const ApplicationConfig& config = {})
+        : Application("Test", "Test", "en-US", config, Arguments(), folder.Root(), folder.Path("Data"),
                       folder.Path("Documents"), folder.Path("Temporary"))
     {
     }
@@ -438,4 +438,24 @@ TEST(Application, UpdatesReloadWatchedFilesOnceForEachChange)
     EXPECT_EQ(changed.loads, 1);
     EXPECT_EQ(missing.loads, 0);
     EXPECT_EQ(files.GetWatches()[0].lastWriteTime, FileManager::LastWriteTime(path));
+}
+
+TEST(Application, AFixedStepIsWhatEveryFrameIsToldHasPassed)
+{
+    Testing::TestFolder folder;
+    CallLog log;
+    ApplicationConfig config;
+    config.fixedStep = 250;
+    TestApplication application(folder, config);
+    application.AddSystem(std::make_unique<Recorder>(log, "A", true));
+    application.ChangeState(StateRequest::Start);
+    log.Take();
+    for (const int64_t time : {2000, 2100, 9000})
+    {
+        application.clock = time;
+        application.Update();
+        application.Render();
+    }
+    EXPECT_EQ(log.Take(), (Strings{"A.Update(250)", "A.LateUpdate(250)", "A.Render(250)", "A.Update(250)",
+                                   "A.LateUpdate(250)", "A.Render(250)"}));
 }

@@ -1,0 +1,224 @@
+#include "Source/Ui/Screens/Challenges.h"
+
+#include "Engine/Runtime/Gui/TextContent.h"
+#include "Source/Data/GameConfiguration.h"
+#include "Source/Data/Profile.h"
+#include "Source/Ui/Kit/ScrollerPage.h"
+#include "Source/Ui/Screens/CustomGame.h"
+#include "Source/Ui/UiResources.h"
+#include "Tests/Engine/Runtime/Gui/GuiTesting.h"
+#include "Tests/LogCapture.h"
+#include "Tests/Source/Data/RegistryTestFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+using namespace Lumvek::GuiTesting;
+using Lumvek::ControllerButton;
+using Lumvek::Testing::LogCapture;
+
+class ChallengeFlow : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(CreateTransitionGeometries(*app.device));
+        frontEnd.registry = &assets.registry;
+        frontEnd.startLocalGame = [this] { ++localGames; };
+        frontEnd.stopNetwork = [this] { ++stops; };
+        frontEnd.openLobby = [this](Lumvek::Gui&, std::unique_ptr<Lumvek::Transition>, uint32_t) { ++lobbies; };
+        frontEnd.networkStatus = [this] { return role; };
+        frontEnd.openStart = [this](Lumvek::Gui&, std::unique_ptr<Lumvek::Transition>, uint32_t) { ++starts; };
+    }
+    void Load(bool withChallenges = true)
+    {
+        assets.WriteDefinitions("Maps", {"Mountain", "Harbour"}, "Map");
+        assets.WriteDefinitions("GameTypes", {"Deathmatch", "Race"});
+        if (withChallenges)
+        {
+            assets.WriteList("Challenges", {"First", "Second", "Third"});
+            assets.Write("Challenges/First.data", R"({"Name": "FIRST", "Map": "Mountain"})");
+            assets.Write("Challenges/Second.data", R"({"Name": "SECOND", "Map": "Harbour", "TeamCount": 3})");
+            assets.Write("Challenges/Third.data", R"({"Name": "THIRD", "GameType": "Race"})");
+        }
+        assets.registry.LoadAll();
+    }
+    void Tap(ControllerButton button)
+    {
+        app.controllers->next[0].pressed[button] = 1;
+        app.Frame();
+        app.controllers->next[0].released[button] = 1;
+        app.Frame();
+    }
+    void Settle()
+    {
+        app.Frame(0.31f);
+        app.Frame();
+        app.Frame();
+    }
+    template <class S> S* Top()
+    {
+        const uint32_t count = app.gui->GetMenuCount();
+        return count ? dynamic_cast<S*>(app.gui->GetRecord(count - 1).menu.get()) : nullptr;
+    }
+    void MoveTo(uint32_t position)
+    {
+        SketchScroller* scroller = FindScroller(*Top<Screen>());
+        ASSERT_NE(scroller, nullptr);
+        while (scroller->selected != position)
+        {
+            Tap(scroller->selected < position ? ControllerButton::Right : ControllerButton::Left);
+            Settle();
+        }
+    }
+    void OpenList()
+    {
+        ChallengesScreen::Open(*app.gui, frontEnd, nullptr, 0);
+        Settle();
+    }
+
+    DataTesting::RegistryTestFolder assets;
+    TestApplication app;
+    ProfileCollection profiles;
+    GameConfiguration configuration;
+    FrontEnd frontEnd{profiles, configuration, {}, {}, {}};
+    NetworkStatus role;
+    int localGames = 0, stops = 0, lobbies = 0, starts = 0;
+};
+
+TEST_F(ChallengeFlow, TheListOpensOnTheLastChallengePlayedAndSelectKeepsTheLocalPlayers)
+{
+    Load();
+    configuration.players.emplace_back(nullptr, 2);
+    const struct
+    {
+        GameOrigin origin;
+        uint32_t index, position;
+    } cases[] = {{GameOrigin::CustomGame, 2, 0}, {GameOrigin::Matchmaking, 1, 0}, {GameOrigin::Challenges, 2, 2}};
+    for (const auto& c : cases)
+    {
+        configuration.origin = c.origin;
+        configuration.configurationIndex = c.index;
+        OpenList();
+        ASSERT_NE(Top<ChallengesScreen>(), nullptr);
+        EXPECT_EQ(FindScroller(*Top<Screen>())->selected, c.position);
+        app.gui->CloseMenu(*Top<Screen>(), nullptr);
+        Settle();
+    }
+    EXPECT_EQ(localGames, 3);
+
+    OpenList();
+    MoveTo(1);
+    Tap(ControllerButton::A);
+    Settle();
+    EXPECT_EQ(lobbies, 1);
+    EXPECT_EQ(configuration.origin, GameOrigin::Challenges);
+    EXPECT_EQ(configuration.configurationIndex, 1u);
+    EXPECT_EQ(configuration.name, "SECOND");
+    EXPECT_EQ(configuration.map, 1u);
+    EXPECT_EQ(configuration.teamCount, 3u);
+    ASSERT_EQ(configuration.players.size(), 1u);
+    EXPECT_EQ(configuration.players[0].localIndex, 2u);
+}
+
+TEST_F(ChallengeFlow, BackAfterAnotherFlowLeavesOriginTwoAndIndexZero)
+{
+    Load();
+    configuration.origin = GameOrigin::CustomGame;
+    configuration.configurationIndex = 2;
+    OpenList();
+    Tap(ControllerButton::B);
+    Settle();
+    EXPECT_EQ(stops, 1);
+    EXPECT_EQ(app.gui->GetMenuCount(), 0u);
+    EXPECT_EQ(configuration.origin, GameOrigin::Challenges);
+    EXPECT_EQ(configuration.configurationIndex, 0u);
+}
+
+TEST_F(ChallengeFlow, AnEmptyListOrAStoredIndexPastItIsLoggedAndSelectDoesNothing)
+{
+    {
+        Load(false);
+        LogCapture log;
+        OpenList();
+        EXPECT_TRUE(log.Logged("no challenges are loaded: there is nothing to choose"));
+        EXPECT_EQ(GetHeaderText(*Top<Screen>()), "");
+        Tap(ControllerButton::A);
+        Settle();
+        EXPECT_EQ(lobbies, 0);
+        ASSERT_NE(Top<ChallengesScreen>(), nullptr);
+    }
+}
+
+TEST_F(ChallengeFlow, AStoredIndexPastTheListStartsOnTheFirst)
+{
+    Load();
+    LogCapture log;
+    configuration.origin = GameOrigin::Challenges;
+    configuration.configurationIndex = 7;
+    OpenList();
+    EXPECT_TRUE(log.Logged("challenge 7 is not among the 3 loaded: the list starts on the first"));
+    EXPECT_EQ(FindScroller(*Top<Screen>())->selected, 0u);
+    EXPECT_EQ(GetHeaderText(*Top<Screen>()), "FIRST");
+}
+
+TEST_F(ChallengeFlow, TheReportReturnsByOriginAndHidesItsTimerAtZero)
+{
+    Load();
+    // A challenge: back to the list on the challenge played.
+    configuration.origin = GameOrigin::Challenges;
+    configuration.configurationIndex = 2;
+    Screen::Open<CarnageReport>(*app.gui, nullptr, 0, frontEnd);
+    Settle();
+    Tap(ControllerButton::B);
+    Settle();
+    ASSERT_NE(Top<ChallengesScreen>(), nullptr);
+    EXPECT_EQ(FindScroller(*Top<Screen>())->selected, 2u);
+    app.gui->CloseMenu(*Top<Screen>(), nullptr);
+    Settle();
+
+    // A custom game: back to its menu with the choices kept.
+    configuration.origin = GameOrigin::CustomGame;
+    configuration.theme = Loadout::Random;
+    Screen::Open<CarnageReport>(*app.gui, nullptr, 0, frontEnd);
+    Settle();
+    Tap(ControllerButton::B);
+    Settle();
+    ASSERT_NE(Top<CustomGameMenu>(), nullptr);
+    EXPECT_EQ(Top<CustomGameMenu>()->row, 0u);
+    EXPECT_EQ(configuration.theme, Loadout::Random);
+    while (app.gui->GetMenuCount())
+        app.gui->CloseMenu(*app.gui->GetRecord(0).menu, nullptr), Settle();
+
+    // Online with a role whose timer has not started: the timer is hidden and the report stays.
+    configuration.origin = GameOrigin::Matchmaking;
+    role = {true, false, NetworkState::Waiting, 0.0f, 10.0f};
+    Screen::Open<CarnageReport>(*app.gui, nullptr, 0, frontEnd);
+    Settle();
+    ASSERT_NE(Top<CarnageReport>(), nullptr);
+    EXPECT_EQ(Top<Screen>()->GetElement("Timer")->visible, 0);
+    role = {true, false, NetworkState::Waiting, 4.0f, 10.0f};
+    Settle();
+    ASSERT_NE(Top<CarnageReport>(), nullptr);
+    EXPECT_EQ(Top<Screen>()->GetElement("Timer")->visible, 1);
+    // Voting: the report leaves by itself. Without the online screens, to the title page.
+    role.state = NetworkState::Voting;
+    Settle();
+    EXPECT_EQ(starts, 1);
+    app.gui->CloseMenu(*Top<Screen>(), nullptr);
+    Settle();
+
+    // No role at all: no timer, and back goes to the title page instead of reading a missing role.
+    configuration.origin = GameOrigin::None;
+    role = {};
+    Screen::Open<CarnageReport>(*app.gui, nullptr, 0, frontEnd);
+    Settle();
+    EXPECT_EQ(Top<Screen>()->GetElement("Timer"), nullptr);
+    Tap(ControllerButton::B);
+    Settle();
+    EXPECT_EQ(starts, 2);
+}
+
+} // namespace
