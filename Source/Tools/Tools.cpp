@@ -7,7 +7,9 @@
 #include "Engine/Runtime/Sdl/SdlApplication.h"
 #include "Source/Game/Rendering/GameRenderer.h"
 #include "Source/Game/Vantorel.h"
+#include "Source/Tools/Editors/GameEditor.h"
 #include "Source/Tools/Editors/GuiEditor.h"
+#include "Source/Tools/Editors/MapEditor.h"
 #include "Source/Tools/PropertyInput.h"
 
 #include <imgui.h>
@@ -50,6 +52,20 @@ Lumvek::Vector2 ScreenToWorld(std::span<const ToolsView> views, Lumvek::Vector2 
         const float v = (cursor.y - port.y) / port.height;
         return {view.centre.x - view.size.x / 2.0f + u * view.size.x,
                 view.centre.y - view.size.y / 2.0f + (1.0f - v) * view.size.y};
+    }
+    return {0.0f, 0.0f};
+}
+
+Lumvek::Vector2 WorldToScreen(std::span<const ToolsView> views, Lumvek::Vector2 point)
+{
+    for (const ToolsView& view : views)
+    {
+        if (!view.active)
+            continue;
+        const Lumvek::Rectangle& port = view.viewport;
+        const float u = (point.x - (view.centre.x - view.size.x / 2.0f)) / view.size.x;
+        const float v = 1.0f - (point.y - (view.centre.y - view.size.y / 2.0f)) / view.size.y;
+        return {port.x + u * port.width, port.y + v * port.height};
     }
     return {0.0f, 0.0f};
 }
@@ -110,7 +126,9 @@ void Tools::Load(Vantorel_*)
 {
     editors.clear();
     // The other editors join this list as they are written; each starts closed.
+    editors.push_back(std::make_unique<GameEditor>("Game"));
     editors.push_back(std::make_unique<GuiEditor>("Gui"));
+    editors.push_back(std::make_unique<MapEditor>("Map"));
     Lumvek::GraphicsDevice* device = GetDevice();
     Lumvek::Application* application = GetApplication();
     if (device)
@@ -159,6 +177,14 @@ bool Tools::IsWindowOpen(Lumvek::StringView name) const
         if (Lumvek::StringView(inspector->name) == name)
             return true;
     return false;
+}
+
+World* Tools::GetWorld() const
+{
+    if (editedWorld)
+        return editedWorld;
+    const Vantorel_* game = Vantorel_::Get();
+    return game ? game->world : nullptr;
 }
 
 Lumvek::Vector2 Tools::ScreenToWorld(const Lumvek::MouseState& state) const
@@ -348,7 +374,7 @@ void Tools::Frame(float seconds)
     cameraView.active = cameraInUse ? 1 : 0;
     if (const Vantorel_* game = Vantorel_::Get(); game && game->GetRenderer())
         FollowRendererViews(game->GetRenderer()->views);
-    const bool hasWorld = Vantorel_::Get() && Vantorel_::Get()->world;
+    const bool hasWorld = GetWorld() != nullptr;
     for (const std::unique_ptr<Editor>& editor : editors)
     {
         if (!editor->open || (editor->NeedsWorld() && !hasWorld))

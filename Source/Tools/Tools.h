@@ -21,6 +21,7 @@
 
 struct ImGuiContext;
 class Vantorel_;
+class World;
 namespace Lumvek
 {
 class GraphicsDevice;
@@ -54,6 +55,9 @@ template <class T> struct ToolsStatistic
 // The world point under a cursor (client pixels, y down): the first active view whose viewport
 // strictly contains it maps it; (0, 0) when none does.
 Lumvek::Vector2 ScreenToWorld(std::span<const ToolsView> views, Lumvek::Vector2 cursor);
+// The way back, through the first active view whatever the point: the client pixel (y down) that
+// ScreenToWorld maps to the world point; (0, 0) without an active view.
+Lumvek::Vector2 WorldToScreen(std::span<const ToolsView> views, Lumvek::Vector2 point);
 
 // The host of the in-game editors and inspectors, drawn with Dear ImGui over the game and its menus.
 // The program adds it only when asked to (--tools); the game finds it among the application's systems.
@@ -94,6 +98,8 @@ public:
     void OpenWindow(Lumvek::StringView name, std::unique_ptr<Inspector>&& inspector) { OpenWindow(name, inspector); }
     // Whether an inspector of exactly this name is in the list, open flag or not.
     bool IsWindowOpen(Lumvek::StringView name) const;
+    // The world the editors work on: the one set here, else the running game's; null without either.
+    World* GetWorld() const;
     // The world point under the mouse through the game renderer's views.
     Lumvek::Vector2 ScreenToWorld(const Lumvek::MouseState& mouse) const;
     // The grid step of the world editors.
@@ -132,6 +138,8 @@ public:
     // point into the world: written by the match loader before the match has loaded, read by the
     // application thread only after that, and cleared before the world goes.
     MapNames mapNames;
+    // A world the tools edit when no game publishes one (tools run on a world of their own).
+    World* editedWorld = nullptr;
     // The game renderer's camera views, in its order; empty without a renderer.
     std::vector<ToolsView> rendererViews;
 

@@ -163,7 +163,8 @@ void BotNavigator::BuildNodes(World& world)
     platformNodes.assign(world.platforms.Count(), nullptr);
     for (Platform& platform : world.platforms.View())
     {
-        if (platform.moving || platform.impassable)
+        // A platform an editor deleted keeps its record but is no ground to walk on.
+        if (platform.moving || platform.impassable || !platform.body || !platform.GetBody().active)
             continue;
         auto node = std::make_unique<NavNode>();
         node->platform = &platform;

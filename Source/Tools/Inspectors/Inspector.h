@@ -29,6 +29,22 @@ public:
     // Whether it points into the running world: the host closes such windows before the world is
     // destroyed, so that none outlives what it inspects.
     virtual bool IsWorldBound() const { return false; }
+    // Whether it shows that entity of the running world (kind and index as the world editors number
+    // them): the window closes when the entity is deleted.
+    virtual bool ShowsEntity(uint32_t kind, uint32_t index) const
+    {
+        (void)kind;
+        (void)index;
+        return false;
+    }
+    // Whether it holds an index at or after first into that owner's list (the spawn points, or one
+    // platform's path frames): such a window closes when the list moves at or before its entry.
+    virtual bool HoldsIndexFrom(uint32_t owner, uint32_t first) const
+    {
+        (void)owner;
+        (void)first;
+        return false;
+    }
 
     uint32_t windowId = 0;
     std::string name;

@@ -1,7 +1,9 @@
 // The Vantorel program with the tools on, in a 640 x 360 window of SDL's offscreen driver on
 // llvmpipe, driven by a test script of pad, mouse and key steps from a scratch application folder.
 
+#include "Engine/Foundation/Blueprint.h"
 #include "Engine/Foundation/File.h"
+#include "Engine/Foundation/Json.h"
 #include "Tests/ScriptedProgram.h"
 #include "Tests/TestPaths.h"
 
@@ -26,11 +28,11 @@ protected:
 
 TEST_F(ToolsProgram, TheGuiTabPicksADemoMenuButtonAndShowsItInTheTree)
 {
-    // The editor list stands at (10, 10): its first toggle, "Gui", at (27, 46). The single player
+    // The editor list stands at (10, 10): its second toggle, "Gui", at (27, 69). The single player
     // button's icon lies at (213, 180).
     const int code = Run("screen DemoStartScreen frames 10 down 0 Start\n"
                          "up 0 Start\n"
-                         "screen DemoMenu frames 10 move 27 46\n"
+                         "screen DemoMenu frames 10 move 27 69\n"
                          "mousedown Left\n"
                          "mouseup Left\n"
                          "frames 5 move 213 180\n"
@@ -87,6 +89,64 @@ TEST_F(ToolsProgram, WithoutTheOptionNothingOfTheToolsRuns)
     ASSERT_FALSE(picture.rgba.empty());
     // No editor list over the demo menu's paper.
     EXPECT_GT(picture.Brightness(60, 19), 200);
+}
+
+} // namespace
+
+namespace
+{
+
+// A long single-player match on Crossroads, so the map can be edited while it runs.
+constexpr const char* LongChallenge = R"({
+    "Name": "Edit", "Description": "Long enough to edit in.", "Map": "Crossroads", "Theme": "Meadow",
+    "GameType": "Deathmatch", "TeamCount": 2,
+    "Bots": [{"TeamId": 1, "Loadout": {"Head": "Random", "Core": "Random", "Arms": "Random", "Legs": "Random"}}],
+    "Loadout": {"StartingWeapon": "Rifle"},
+    "GameTypeSettings": {"PointsToWin": 1000}
+})";
+
+size_t CountPlatforms(const std::string& text)
+{
+    Lumvek::Blueprint map;
+    if (!Lumvek::JsonFormat::LoadBlueprint(text, map))
+        return 0;
+    const Lumvek::Blueprint* entities = map.GetObject().Find("Entities");
+    const Lumvek::Blueprint* platforms = entities ? entities->GetObject().Find("Platforms") : nullptr;
+    return platforms ? platforms->GetCount() : 0;
+}
+
+TEST_F(ToolsProgram, TheMapTabMakesAPlatformWithSpaceAndADragAndSavesIt)
+{
+    const fs::path map = root / "Assets/Maps/Crossroads/Data.json";
+    const size_t before = CountPlatforms(Lumvek::File::ReadAllText(map.string()).second);
+    ASSERT_GT(before, 0u);
+    ASSERT_TRUE(Lumvek::File::WriteAllText((root / "Assets/DemoChallenges/DemoRace.data").string(),
+                                           std::string(LongChallenge)));
+    // The editor list's third toggle, "Map", at (27, 92); the Map tab's "Save" at (500, 46).
+    const int code = Run("screen DemoStartScreen frames 10 down 0 Start\n"
+                         "up 0 Start\n"
+                         "screen DemoMenu frames 5 down 0 A\n"
+                         "up 0 A\n"
+                         "screen DemoSinglePlayer frames 10 down 0 A\n"
+                         "up 0 A\n"
+                         "screen GameScreen frames 30 move 27 92\n"
+                         "mousedown Left\n"
+                         "mouseup Left\n"
+                         "frames 5 move 250 250\n"
+                         "keydown Space\n"
+                         "frames 2 mousedown Left\n"
+                         "frames 2 move 260 255\n"
+                         "frames 2 move 300 280\n"
+                         "frames 2 mouseup Left\n"
+                         "frames 2 keyup Space\n"
+                         "frames 2 move 500 46\n"
+                         "frames 2 mousedown Left\n"
+                         "mouseup Left\n"
+                         "frames 5 exit 0\n",
+                         "--tools --seed 3");
+    ASSERT_EQ(code, 0) << output;
+    EXPECT_NE(output.find("saved to"), std::string::npos) << output;
+    EXPECT_EQ(CountPlatforms(Lumvek::File::ReadAllText(map.string()).second), before + 1) << output;
 }
 
 } // namespace

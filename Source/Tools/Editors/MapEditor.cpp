@@ -1,0 +1,228 @@
+#include "Source/Tools/Editors/MapEditor.h"
+
+#include "Engine/Foundation/Buffer.h"
+#include "Engine/Foundation/Log.h"
+#include "Engine/Foundation/NameSet.h"
+#include "Engine/Foundation/Pattern.h"
+#include "Source/Data/DataRegistry.h"
+#include "Source/Tools/PropertyInput.h"
+#include "Source/Tools/Tools.h"
+#include "Source/World/MapFile.h"
+#include "Source/World/World.h"
+
+#include <imgui.h>
+
+#include <cmath>
+#include <string>
+
+using Lumvek::Rectangle;
+using Lumvek::Vector2;
+
+namespace
+{
+
+struct CreateMode
+{
+    const char* name;
+    uint32_t kind;
+};
+constexpr CreateMode CreateModes[] = {
+    {"Create Platform", EntityKind::Platform}, {"Create Spawn Point", EntityKind::SpawnPoint},
+    {"Create Hazard", EntityKind::Hazard},     {"Create Interaction", EntityKind::Interaction},
+    {"Create Zone", EntityKind::Zone},
+};
+
+const std::vector<std::string>& CreateModeNames()
+{
+    static const std::vector<std::string> names = []
+    {
+        std::vector<std::string> list;
+        for (const CreateMode& mode : CreateModes)
+            list.emplace_back(mode.name);
+        return list;
+    }();
+    return names;
+}
+
+// The smallest world side the editors' quarter-unit margin leaves room in.
+constexpr float MinimumWorldSide = 1.0f;
+
+} // namespace
+
+MapEditor::MapEditor(std::string name) : WorldEditor(std::move(name), true, EntityKind::Platform) {}
+
+std::vector<EntityReference> MapEditor::GetEntitiesAt(World& world, Vector2 point)
+{
+    std::vector<EntityReference> found;
+    for (size_t i = 0; i < world.spawnPoints.size(); ++i)
+    {
+        const SpawnPoint& spawn = world.spawnPoints[i];
+        const float w = std::max(spawn.width, 0.1f), h = std::max(spawn.height, 0.1f);
+        if (std::abs(point.x - spawn.x) < w / 2.0f && std::abs(point.y - spawn.y) < h / 2.0f)
+        {
+            found.push_back({EntityKind::SpawnPoint, static_cast<uint32_t>(i)});
+            break;
+        }
+    }
+    for (const Platform& platform : world.platformGrid.QueryPoint(point))
+        found.push_back({EntityKind::Platform, platform.id});
+    for (const Hazard& hazard : world.hazardGrid.QueryPoint(point))
+        found.push_back({EntityKind::Hazard, hazard.id});
+    for (const Zone& zone : world.zoneGrid.QueryPoint(point))
+        found.push_back({EntityKind::Zone, zone.id});
+    for (const Interaction& interaction : world.interactionGrid.QueryPoint(point))
+        found.push_back({EntityKind::Interaction, interaction.id});
+    return found;
+}
+
+bool MapEditor::Save()
+{
+    World* world = GetWorld();
+    Tools* tools = Host();
+    if (!world || !tools)
+        return false;
+    return SaveMapData(*world, tools->mapNames);
+}
+
+void MapEditor::SetMode(uint32_t newMode)
+{
+    if (newMode >= std::size(CreateModes))
+        return;
+    mode = newMode;
+    createKind = CreateModes[newMode].kind;
+}
+
+bool MapEditor::SetWorldBounds(const Rectangle& bounds)
+{
+    World* world = GetWorld();
+    if (!world)
+        return false;
+    if (!std::isfinite(bounds.x) || !std::isfinite(bounds.y) || !(bounds.width >= MinimumWorldSide) ||
+        !(bounds.height >= MinimumWorldSide) || !std::isfinite(bounds.width) || !std::isfinite(bounds.height))
+    {
+        Lumvek::Log::Write("world bounds {} x {} refused: each side must be at least {}", bounds.width, bounds.height,
+                           MinimumWorldSide);
+        return false;
+    }
+    world->bounds = bounds;
+    return true;
+}
+
+std::string MapEditor::BackgroundLabel(const ThemeBackground& layer)
+{
+    Lumvek::BufferWriter writer;
+    if (layer.texture != Lumvek::InvalidId)
+        writer.WriteText(Lumvek::NameTableC().GetName(layer.texture));
+    else if (layer.bottomColor != layer.topColor)
+        Lumvek::FormatString(writer, "{} -> {}", layer.bottomColor, layer.topColor);
+    else
+        Lumvek::FormatString(writer, "{}", layer.bottomColor);
+    return std::string(writer.GetView().ToStdView());
+}
+
+bool MapEditor::AddBackground()
+{
+    World* world = GetWorld();
+    Tools* tools = Host();
+    if (!world || !world->GetContext().mapBackgrounds)
+        return false;
+    ThemeBackground layer;
+    layer.texture = Lumvek::InvalidId;
+    layer.bottomColor = Lumvek::Color{255, 255, 0, 255};
+    layer.topColor = Lumvek::Color{255, 0, 255, 255};
+    layer.left = -20.0f;
+    layer.right = 20.0f;
+    layer.bottom = -20.0f;
+    layer.top = 20.0f;
+    layer.depth = 0.0f;
+    layer.pinLeft = layer.pinRight = layer.pinBottom = layer.pinTop = true;
+    layer.UpdateBounds(world->bounds, tools ? tools->GetDevice() : nullptr);
+    world->GetContext().mapBackgrounds->push_back(layer);
+    return true;
+}
+
+void MapEditor::Show(EntityReference reference, Vector2 position)
+{
+    selected = reference;
+    if (Tools* tools = Host())
+        tools->camera.centre = position;
+    OpenEntityInspector(reference);
+}
+
+void MapEditor::Draw()
+{
+    World* world = GetWorld();
+    if (!world)
+        return;
+    if (ImGui::Button("Save", ImVec2(-1.0f, 0.0f)))
+        Save();
+    uint32_t chosen = mode;
+    if (PropertyInput::Combo("Mode", &chosen, CreateModeNames()))
+        SetMode(chosen);
+
+    Rectangle bounds = world->bounds;
+    bool changed = PropertyInput::Float("Bounds X", &bounds.x);
+    changed |= PropertyInput::Float("Bounds Y", &bounds.y);
+    changed |= PropertyInput::Float("Bounds Width", &bounds.width);
+    changed |= PropertyInput::Float("Bounds Height", &bounds.height);
+    if (changed)
+        SetWorldBounds(bounds);
+
+    const DataRegistry* registry = world->GetContext().registry;
+    if (registry)
+    {
+        const auto choice =
+            [](const char* scope, const char* label, uint32_t* value, const std::vector<std::string>& names)
+        {
+            PropertyInput::PushScope(Lumvek::StringView::FromCString(scope));
+            PropertyInput::Combo(Lumvek::StringView::FromCString(label), value, names);
+            PropertyInput::PopScope();
+        };
+        if (createKind == EntityKind::Hazard)
+            choice("Hazard Region", "Hazard", &hazardChoice, registry->hazards.GetNames());
+        if (createKind == EntityKind::Interaction)
+            choice("Interaction Region", "Interaction", &interactionChoice, registry->interactions.GetNames());
+        if (createKind == EntityKind::Zone)
+            choice("Zone Region", "Zone", &zoneChoice, registry->zones.GetNames());
+    }
+
+    if (ImGui::CollapsingHeader("Spawn Points"))
+        for (size_t i = 0; i < world->spawnPoints.size(); ++i)
+            if (ImGui::Button(("Spawn Point " + std::to_string(i)).c_str(), ImVec2(-1.0f, 0.0f)))
+            {
+                const SpawnPoint& point = world->spawnPoints[i];
+                Show({EntityKind::SpawnPoint, static_cast<uint32_t>(i)}, {point.x, point.y});
+                // The list may have changed under the click; nothing more is read from it this frame.
+                break;
+            }
+    const auto list = [this](const char* header, const char* word, uint32_t kind, auto records)
+    {
+        if (!ImGui::CollapsingHeader(header))
+            return;
+        for (const auto& record : records)
+            if (record.fromMap && record.GetBody().active &&
+                ImGui::Button((std::string(word) + " " + std::to_string(record.id)).c_str(), ImVec2(-1.0f, 0.0f)))
+            {
+                Show({kind, record.id}, {record.GetBody().x, record.GetBody().y});
+                break;
+            }
+    };
+    list("Platforms", "Platform", EntityKind::Platform, world->platforms.View());
+    list("Hazards", "Hazard", EntityKind::Hazard, world->hazards.View());
+    list("Zones", "Zone", EntityKind::Zone, world->zones.View());
+    list("Interactions", "Interaction", EntityKind::Interaction, world->interactions.View());
+
+    // The layers' own windows come with the theme inspectors; the list names the layers meanwhile.
+    if (ImGui::CollapsingHeader("Backgrounds"))
+    {
+        if (const std::vector<ThemeBackground>* layers = world->GetContext().mapBackgrounds)
+            for (size_t i = 0; i < layers->size(); ++i)
+            {
+                ImGui::PushID(static_cast<int>(i));
+                ImGui::Button(BackgroundLabel((*layers)[i]).c_str(), ImVec2(-1.0f, 0.0f));
+                ImGui::PopID();
+            }
+        if (ImGui::Button("Add Background", ImVec2(-1.0f, 0.0f)))
+            AddBackground();
+    }
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "Source/Tools/Editors/WorldEditor.h"
+
+#include "Source/Data/ThemeData.h"
+
+#include <string>
+#include <vector>
+
+// The "Map" tab: the world editor over the map's own entities (spawn points, platforms, hazards,
+// zones, interactions) with resizing and creation, and a panel for the create mode, the world bounds,
+// the definitions new entities take, the entity lists, and "Save", which writes the running world back
+// to its map file. Application thread.
+class MapEditor final : public WorldEditor
+{
+public:
+    explicit MapEditor(std::string name);
+
+    std::vector<EntityReference> GetEntitiesAt(World& world, Lumvek::Vector2 point) override;
+    void Draw() override;
+
+    // Writes the running world to its map file; false (logged by the writer) when it cannot.
+    bool Save();
+    // Stores the mode and the create kind it stands for; an unknown mode is ignored.
+    void SetMode(uint32_t newMode);
+    // Takes the bounds into the world unless a side is below one unit, which the editors' margin
+    // cannot hold anything inside: then logs and keeps the old bounds.
+    bool SetWorldBounds(const Lumvek::Rectangle& bounds);
+
+    // The label of a background layer in the list: its texture's name, else its one colour or its two
+    // colours bottom to top.
+    static std::string BackgroundLabel(const ThemeBackground& layer);
+    // Appends the default layer (a yellow-to-magenta gradient 40 units square about the origin, pinned
+    // on every side) to the match's background list, fitted to the world; false without a list.
+    bool AddBackground();
+
+    uint32_t mode = 0;
+
+private:
+    // Selects the entity, centres the tools camera on it and opens its window.
+    void Show(EntityReference reference, Lumvek::Vector2 position);
+};

@@ -1,0 +1,729 @@
+#include "Source/Tools/Editors/WorldEditor.h"
+
+#include "Source/Data/DataRegistry.h"
+#include "Source/Tools/Inspectors/EntityInspectors.h"
+#include "Source/Tools/Inspectors/SpawnPointInspector.h"
+#include "Source/Tools/Tools.h"
+#include "Source/World/EntityFactory.h"
+#include "Source/World/World.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+using Lumvek::Key;
+using Lumvek::MouseButton;
+using Lumvek::Rectangle;
+using Lumvek::Vector2;
+
+namespace
+{
+
+// The body of a map or live entity the reference still resolves to; null for spawn points.
+Body* FindBody(World& world, EntityReference reference)
+{
+    const uint32_t index = reference.index;
+    switch (reference.kind)
+    {
+    case EntityKind::Hazard:
+        return index < world.hazards.Count() ? &world.hazards[index].GetBody() : nullptr;
+    case EntityKind::Interaction:
+        return index < world.interactions.Count() ? &world.interactions[index].GetBody() : nullptr;
+    case EntityKind::Platform:
+        return index < world.platforms.Count() && world.platforms[index].body ? &world.platforms[index].GetBody()
+                                                                              : nullptr;
+    case EntityKind::Zone:
+        return index < world.zones.Count() ? &world.zones[index].GetBody() : nullptr;
+    case EntityKind::Player:
+        return index < World::PlayerCount && world.players[index].present ? &world.players[index].GetBody() : nullptr;
+    case EntityKind::Pickup:
+        if (index <= 0xFFFF)
+            if (Pickup* pickup = world.pickups.Find(static_cast<EntityId>(index)))
+                return &pickup->GetBody();
+        return nullptr;
+    case EntityKind::Projectile:
+        if (index <= 0xFFFF)
+            if (std::unique_ptr<Projectile>* projectile = world.projectiles.Find(static_cast<EntityId>(index));
+                projectile && *projectile)
+                return &(*projectile)->GetBody();
+        return nullptr;
+    case EntityKind::Trigger:
+        if (index <= 0xFFFF)
+            if (Trigger* trigger = world.triggers.Find(static_cast<EntityId>(index)))
+                return &trigger->GetBody();
+        return nullptr;
+    case EntityKind::Visual:
+        if (index <= 0xFFFF)
+            if (Visual* visual = world.visuals.Find(static_cast<EntityId>(index)))
+                return &visual->GetBody();
+        return nullptr;
+    default:
+        return nullptr;
+    }
+}
+
+// Halves round away from zero.
+float RoundHalfAway(float value)
+{
+    return std::round(value);
+}
+
+// The offset that brings a value onto its nearest grid line.
+float GridOffset(const WorldEditor& editor, float value)
+{
+    return editor.SnapToGrid(value) - value;
+}
+
+bool Inside(const Rectangle& r, Vector2 p)
+{
+    return r.x < p.x && p.x < r.x + r.width && r.y < p.y && p.y < r.y + r.height;
+}
+
+void CloseEntityWindows(Tools& tools, EntityReference reference)
+{
+    for (const std::unique_ptr<Inspector>& inspector : tools.GetInspectors())
+        if (inspector->ShowsEntity(reference.kind, reference.index))
+            inspector->open = 0;
+}
+
+// A zeroed spawn point keeps a size too small to grab; its rectangle is drawn and picked at least this.
+constexpr float MinimumSpawnSize = 0.1f;
+
+} // namespace
+
+void CloseIndexedWindows(Tools& tools, uint32_t owner, uint32_t firstIndex)
+{
+    for (const std::unique_ptr<Inspector>& inspector : tools.GetInspectors())
+        if (inspector->HoldsIndexFrom(owner, firstIndex))
+            inspector->open = 0;
+}
+
+WorldEditor::WorldEditor(std::string name, bool resizes, uint32_t createKind)
+    : Editor(std::move(name)), resizes(resizes), createKind(createKind)
+{
+}
+
+Tools* WorldEditor::Host()
+{
+    return Tools::Current();
+}
+
+World* WorldEditor::GetWorld() const
+{
+    const Tools* tools = Host();
+    return tools ? tools->GetWorld() : nullptr;
+}
+
+void WorldEditor::WorldDestroyed()
+{
+    hovered = selected = EntityReference{};
+    dragMode = DragMode::None;
+    dragged = false;
+}
+
+float WorldEditor::GetGridSize() const
+{
+    const Tools* tools = Host();
+    return tools ? tools->GetSnapStep() : 0.5f;
+}
+
+float WorldEditor::SnapToGrid(float value) const
+{
+    const float grid = GetGridSize();
+    return RoundHalfAway(value / grid) * grid;
+}
+
+Rectangle WorldEditor::GetEntityBounds(EntityReference reference) const
+{
+    World* world = GetWorld();
+    if (!world)
+        return {0.0f, 0.0f, 1.0f, 1.0f};
+    if (reference.kind == EntityKind::SpawnPoint)
+    {
+        if (reference.index >= world->spawnPoints.size())
+            return {0.0f, 0.0f, 1.0f, 1.0f};
+        const SpawnPoint& point = world->spawnPoints[reference.index];
+        const float w = std::max(point.width, MinimumSpawnSize);
+        const float h = std::max(point.height, MinimumSpawnSize);
+        return {point.x - w / 2.0f, point.y - h / 2.0f, w, h};
+    }
+    if (const Body* body = FindBody(*world, reference))
+        return body->GetBounds();
+    return {0.0f, 0.0f, 1.0f, 1.0f};
+}
+
+void WorldEditor::SetEntityBounds(EntityReference reference, const Rectangle& bounds)
+{
+    World* world = GetWorld();
+    if (!world)
+        return;
+    if (reference.kind == EntityKind::SpawnPoint)
+    {
+        if (reference.index >= world->spawnPoints.size())
+            return;
+        SpawnPoint& point = world->spawnPoints[reference.index];
+        point.x = bounds.x + bounds.width / 2.0f;
+        point.y = bounds.y + bounds.height / 2.0f;
+        point.width = bounds.width > MinimumSpawnSize ? bounds.width : 0.0f;
+        point.height = bounds.height > MinimumSpawnSize ? bounds.height : 0.0f;
+        return;
+    }
+    if (Body* body = FindBody(*world, reference))
+    {
+        body->x = bounds.x;
+        body->y = bounds.y;
+        body->width = bounds.width;
+        body->height = bounds.height;
+    }
+}
+
+void WorldEditor::RefreshEntity(EntityReference reference)
+{
+    World* world = GetWorld();
+    if (!world)
+        return;
+    Body* body = FindBody(*world, reference);
+    if (!body)
+        return;
+    body->previousX = body->x;
+    body->previousY = body->y;
+    const EntityId id = static_cast<EntityId>(reference.index);
+    switch (reference.kind)
+    {
+    case EntityKind::Hazard:
+        world->hazardGrid.Reinsert(world->hazards[reference.index]);
+        break;
+    case EntityKind::Interaction:
+        world->interactionGrid.Reinsert(world->interactions[reference.index]);
+        break;
+    case EntityKind::Zone:
+        world->zoneGrid.Reinsert(world->zones[reference.index]);
+        break;
+    case EntityKind::Platform:
+    {
+        Platform& platform = world->platforms[reference.index];
+        world->platformGrid.Reinsert(platform);
+        platform.body->DestroyPhysics();
+        platform.body->CreatePhysics(platform.moving ? 1 : 0);
+        if (platform.renderable)
+            platform.renderable->Prepare(platform, true);
+        break;
+    }
+    case EntityKind::Pickup:
+    {
+        Pickup& pickup = *world->pickups.Find(id);
+        world->pickupGrid.Reinsert(pickup);
+        pickup.body->DestroyFixture();
+        pickup.body->CreateFixture();
+        break;
+    }
+    case EntityKind::Projectile:
+    {
+        Projectile& projectile = **world->projectiles.Find(id);
+        world->projectileGrid.Reinsert(projectile);
+        break;
+    }
+    case EntityKind::Trigger:
+        world->triggerGrid.Reinsert(*world->triggers.Find(id));
+        break;
+    case EntityKind::Visual:
+    {
+        Visual& visual = *world->visuals.Find(id);
+        world->visualGrid.Reinsert(visual);
+        visual.body->DestroyFixture();
+        visual.body->CreateFixture();
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void WorldEditor::DeleteEntity(EntityReference reference)
+{
+    World* world = GetWorld();
+    Tools* tools = Host();
+    if (!world)
+        return;
+    if (reference.kind == EntityKind::SpawnPoint)
+    {
+        if (reference.index >= world->spawnPoints.size())
+            return;
+        world->spawnPoints.erase(world->spawnPoints.begin() + reference.index);
+        // Every later point moved down: a window of one of them would now edit its neighbour.
+        if (tools)
+            CloseIndexedWindows(*tools, 0, reference.index);
+        return;
+    }
+    Body* body = FindBody(*world, reference);
+    if (!body || (!body->active && reference.kind != EntityKind::Player))
+        return;
+    const EntityId id = static_cast<EntityId>(reference.index);
+    switch (reference.kind)
+    {
+    case EntityKind::Hazard:
+    {
+        // Out of the grid as well, so that nothing finds, touches or draws it from now on.
+        Hazard& hazard = world->hazards[reference.index];
+        world->hazardGrid.Remove(hazard);
+        hazard.fromMap = false;
+        hazard.body.active = 0;
+        break;
+    }
+    case EntityKind::Interaction:
+    {
+        Interaction& interaction = world->interactions[reference.index];
+        world->interactionGrid.Remove(interaction);
+        interaction.SetHitAction(TriggerAction::None, *world);
+        interaction.fromMap = false;
+        interaction.body.active = 0;
+        break;
+    }
+    case EntityKind::Zone:
+    {
+        Zone& zone = world->zones[reference.index];
+        world->zoneGrid.Remove(zone);
+        zone.fromMap = false;
+        zone.body.active = 0;
+        break;
+    }
+    case EntityKind::Platform:
+    {
+        Platform& platform = world->platforms[reference.index];
+        world->platformGrid.Remove(platform);
+        platform.fromMap = false;
+        platform.body->DestroyPhysics();
+        platform.body->active = 0;
+        // Its record stays (ids are positions), so the lists that step and score platforms drop it.
+        std::erase(world->GetMovingPlatforms(), &platform);
+        std::erase(world->GetHotZonePlatforms(), &platform);
+        // The neighbours it joined are prepared again without it, so no join tile points at a gap.
+        if (platform.renderable)
+            platform.renderable->Prepare(platform, true);
+        platform.renderable.reset();
+        if (!world->navigator.GetNodes().empty())
+            world->navigator.Build(*world);
+        break;
+    }
+    case EntityKind::Pickup:
+        world->RemovePickup(*world->pickups.Find(id));
+        break;
+    case EntityKind::Projectile:
+        world->RemoveProjectile(**world->projectiles.Find(id));
+        break;
+    case EntityKind::Trigger:
+        world->RemoveTrigger(*world->triggers.Find(id));
+        break;
+    case EntityKind::Visual:
+        world->RemoveVisual(*world->visuals.Find(id));
+        break;
+    case EntityKind::Player:
+        world->DropActivePlayer(world->players[reference.index]);
+        break;
+    default:
+        return;
+    }
+    if (tools)
+        CloseEntityWindows(*tools, reference);
+}
+
+void WorldEditor::OpenEntityInspector(EntityReference reference)
+{
+    World* world = GetWorld();
+    Tools* tools = Host();
+    if (!world || !tools)
+        return;
+    if (reference.kind == EntityKind::SpawnPoint)
+    {
+        if (reference.index < world->spawnPoints.size())
+            tools->OpenWindow("Spawn Point " + std::to_string(reference.index),
+                              std::make_unique<SpawnPointInspector>(reference.index));
+        return;
+    }
+    static const char* const words[] = {"",       "",           "Hazard",  "Interaction", "Pickup", "Platform",
+                                        "Player", "Projectile", "Trigger", "Visual",      "Zone"};
+    if (reference.kind >= EntityKind::Hazard && reference.kind <= EntityKind::Zone)
+        EntityInspector::Open(reference.kind, Lumvek::StringView::FromCString(words[reference.kind]), reference.index);
+}
+
+EntityReference WorldEditor::CreateEntity(Vector2 position, Vector2 size)
+{
+    World* world = GetWorld();
+    const EntityReference none;
+    if (!world)
+        return none;
+    const DataRegistry* registry = world->GetContext().registry;
+    switch (createKind)
+    {
+    case EntityKind::SpawnPoint:
+    {
+        SpawnPoint point;
+        point.x = position.x;
+        point.y = position.y;
+        world->spawnPoints.push_back(point);
+        return {EntityKind::SpawnPoint, static_cast<uint32_t>(world->spawnPoints.size() - 1)};
+    }
+    case EntityKind::Hazard:
+        if (registry && hazardChoice < registry->hazards.Count())
+            if (Hazard* hazard = CreateHazardEntity(*world, position, size, registry->hazards.At(hazardChoice)))
+            {
+                hazard->fromMap = true;
+                return {EntityKind::Hazard, hazard->id};
+            }
+        return none;
+    case EntityKind::Interaction:
+        if (registry && interactionChoice < registry->interactions.Count())
+            if (Interaction* interaction = CreateInteractionEntity(*world, "Interaction", position, size,
+                                                                   registry->interactions.At(interactionChoice)))
+            {
+                interaction->fromMap = true;
+                return {EntityKind::Interaction, interaction->id};
+            }
+        return none;
+    case EntityKind::Zone:
+        if (registry && zoneChoice < registry->zones.Count())
+            if (Zone* zone = CreateZoneEntity(*world, position, size, registry->zones.At(zoneChoice)))
+            {
+                zone->fromMap = true;
+                return {EntityKind::Zone, zone->id};
+            }
+        return none;
+    case EntityKind::Platform:
+        if (Platform* platform = CreatePlatformEntity(*world, position, size, false, false, false, false))
+        {
+            platform->fromMap = true;
+            if (platform->renderable)
+                platform->renderable->Prepare(*platform, true);
+            return {EntityKind::Platform, platform->id};
+        }
+        return none;
+    default:
+        return none;
+    }
+}
+
+bool WorldEditor::IsOverHandle(Vector2 point, Vector2 mousePosition) const
+{
+    const Tools* tools = Host();
+    if (!resizes || !tools)
+        return false;
+    const Vector2 screen = WorldToScreen(tools->rendererViews, point);
+    return std::abs(mousePosition.x - screen.x) < 4.0f && std::abs(mousePosition.y - screen.y) < 4.0f;
+}
+
+void WorldEditor::NudgeEntity(EntityReference reference, Vector2 offset, Nudge mode)
+{
+    Rectangle r = GetEntityBounds(reference);
+    const float step = GetGridSize();
+    const auto shrink = [step](float& low, float& size, float delta)
+    {
+        if (delta < 0.0f)
+        {
+            if (-delta > size)
+                size = step;
+            else
+                size += delta;
+        }
+        else if (delta > 0.0f)
+        {
+            if (delta > size)
+            {
+                low += size - step;
+                size = step;
+            }
+            else
+            {
+                low += delta;
+                size -= delta;
+            }
+        }
+    };
+    const auto grow = [](float& low, float& size, float delta)
+    {
+        if (delta < 0.0f)
+        {
+            low += delta;
+            size -= delta;
+        }
+        else
+            size += delta;
+    };
+    switch (mode)
+    {
+    case Nudge::Move:
+        r.x += offset.x;
+        r.y += offset.y;
+        break;
+    case Nudge::Grow:
+        grow(r.x, r.width, offset.x);
+        grow(r.y, r.height, offset.y);
+        break;
+    case Nudge::Shrink:
+        shrink(r.x, r.width, offset.x);
+        shrink(r.y, r.height, offset.y);
+        break;
+    }
+    SetEntityBounds(reference, r);
+    RefreshEntity(reference);
+}
+
+void WorldEditor::MoveEntity(EntityReference reference, Vector2 mouse, bool snap)
+{
+    World* world = GetWorld();
+    if (!world)
+        return;
+    Rectangle r = GetEntityBounds(reference);
+    r.x = mouse.x - anchor.x;
+    r.y = mouse.y - anchor.y;
+    if (snap)
+    {
+        const auto align = [this](float& low, float size)
+        {
+            const float lowOffset = GridOffset(*this, low);
+            const float highOffset = GridOffset(*this, low + size);
+            low += std::abs(highOffset) > std::abs(lowOffset) ? lowOffset : highOffset;
+        };
+        align(r.x, r.width);
+        align(r.y, r.height);
+    }
+    // Held a quarter unit inside the world, so nothing is dropped where the grids refuse it.
+    const auto hold = [](float& low, float size, float boundsLow, float boundsSize)
+    {
+        const float lowLimit = boundsLow + 0.25f;
+        const float highLimit = boundsLow + 0.25f + boundsSize - 0.5f;
+        const float lowExcess = low - lowLimit;
+        const float highExcess = low + size - highLimit;
+        if (lowExcess < 0.0f)
+            low -= lowExcess;
+        if (highExcess > 0.0f)
+            low -= highExcess;
+    };
+    hold(r.x, r.width, world->bounds.x, world->bounds.width);
+    hold(r.y, r.height, world->bounds.y, world->bounds.height);
+    SetEntityBounds(reference, r);
+}
+
+void WorldEditor::ResizeEntity(EntityReference reference, Vector2 mouse, bool snap)
+{
+    Rectangle r = GetEntityBounds(reference);
+    const auto resize = [this, snap](float& low, float& size, float to, float from)
+    {
+        const float d = to - from;
+        size = snap ? SnapToGrid(std::abs(d)) : std::abs(d);
+        if (size == 0.0f)
+            size = GetGridSize();
+        if (d < 0.0f)
+            low = from - size;
+    };
+    if (dragMode == DragMode::ResizeWidth || dragMode == DragMode::ResizeBoth)
+        resize(r.x, r.width, mouse.x, anchor.x);
+    if (dragMode == DragMode::ResizeHeight || dragMode == DragMode::ResizeBoth)
+        resize(r.y, r.height, mouse.y, anchor.y);
+    SetEntityBounds(reference, r);
+}
+
+void WorldEditor::PressLeft(World& world, Vector2 point, Vector2 mousePosition, bool spaceHeld,
+                            const std::vector<EntityReference>& under)
+{
+    (void)world;
+    dragged = false;
+    dragMode = DragMode::None;
+    if (spaceHeld || selected.kind == EntityKind::None)
+        return;
+    const Rectangle r = GetEntityBounds(selected);
+    const float x = r.x, y = r.y, w = r.width, h = r.height;
+    const struct
+    {
+        Vector2 handle;
+        DragMode mode;
+        Vector2 opposite;
+    } handles[8] = {
+        {{x, y}, DragMode::ResizeBoth, {x + w, y + h}},
+        {{x + w / 2, y}, DragMode::ResizeHeight, {x + w / 2, y + h}},
+        {{x + w, y}, DragMode::ResizeBoth, {x, y + h}},
+        {{x, y + h / 2}, DragMode::ResizeWidth, {x + w, y + h / 2}},
+        {{x + w, y + h / 2}, DragMode::ResizeWidth, {x, y + h / 2}},
+        {{x, y + h}, DragMode::ResizeBoth, {x + w, y}},
+        {{x + w / 2, y + h}, DragMode::ResizeHeight, {x + w / 2, y}},
+        {{x + w, y + h}, DragMode::ResizeBoth, {x, y}},
+    };
+    for (const auto& handle : handles)
+        if (IsOverHandle(handle.handle, mousePosition))
+        {
+            dragMode = handle.mode;
+            anchor = handle.opposite;
+            return;
+        }
+    if (std::find(under.begin(), under.end(), selected) != under.end())
+    {
+        dragMode = DragMode::Move;
+        anchor = {point.x - x, point.y - y};
+    }
+}
+
+void WorldEditor::HoldLeft(Vector2 point, const Lumvek::KeyboardState& keyboard, const Lumvek::MouseState& mouse)
+{
+    if (keyboard.held[Key::Space] && createKind != EntityKind::None && dragMode == DragMode::None)
+    {
+        const float step = GetGridSize();
+        selected = CreateEntity({SnapToGrid(point.x), SnapToGrid(point.y)}, {step, step});
+        if (selected.kind == EntityKind::SpawnPoint)
+        {
+            dragMode = DragMode::Move;
+            anchor = {0.0f, 0.0f};
+        }
+        else if (selected.kind != EntityKind::None && resizes)
+        {
+            dragMode = DragMode::ResizeBoth;
+            anchor = point;
+        }
+    }
+    if (selected.kind != EntityKind::None)
+    {
+        const bool snap =
+            keyboard.held[Key::LeftShift] || keyboard.held[Key::RightShift] || selected.kind == EntityKind::Platform;
+        switch (dragMode)
+        {
+        case DragMode::Move:
+            MoveEntity(selected, point, snap);
+            break;
+        case DragMode::ResizeWidth:
+        case DragMode::ResizeHeight:
+        case DragMode::ResizeBoth:
+            ResizeEntity(selected, point, snap);
+            break;
+        case DragMode::None:
+            break;
+        }
+        if (dragMode != DragMode::None)
+            RefreshEntity(selected);
+    }
+    if (mouse.position.x != mouse.previousPosition.x || mouse.position.y != mouse.previousPosition.y)
+        dragged = true;
+}
+
+void WorldEditor::Update(uint32_t unused, const Lumvek::KeyboardState& keyboard, const Lumvek::MouseState& mouse)
+{
+    (void)unused;
+    World* world = GetWorld();
+    const Tools* tools = Host();
+    if (!open || !world || !tools || mouse.held[MouseButton::Right])
+        return;
+    if (selected.kind != EntityKind::None && keyboard.released[Key::Delete])
+    {
+        DeleteEntity(selected);
+        selected = hovered = EntityReference{};
+        return;
+    }
+    const Vector2 point = tools->ScreenToWorld(mouse);
+    const std::vector<EntityReference> under = GetEntitiesAt(*world, point);
+    const auto found = std::find(under.begin(), under.end(), selected);
+
+    if (mouse.released[MouseButton::Middle])
+    {
+        if (selected.kind != EntityKind::None && Inside(GetEntityBounds(selected), point))
+            OpenEntityInspector(selected);
+        else if (hovered.kind != EntityKind::None && Inside(GetEntityBounds(hovered), point))
+            OpenEntityInspector(hovered);
+        return;
+    }
+
+    if (selected.kind != EntityKind::None)
+    {
+        float step = GetGridSize();
+        if (keyboard.held[Key::LeftShift] || keyboard.held[Key::RightShift])
+            step *= 10.0f;
+        Vector2 offset;
+        bool arrow = true;
+        if (keyboard.pressed[Key::Left])
+            offset = {-step, 0.0f};
+        else if (keyboard.pressed[Key::Right])
+            offset = {step, 0.0f};
+        else if (keyboard.pressed[Key::Down])
+            offset = {0.0f, -step};
+        else if (keyboard.pressed[Key::Up])
+            offset = {0.0f, step};
+        else
+            arrow = false;
+        if (arrow)
+        {
+            Nudge mode = Nudge::Move;
+            if (resizes && (keyboard.held[Key::LeftControl] || keyboard.held[Key::RightControl]))
+                mode = Nudge::Grow;
+            else if (resizes && (keyboard.held[Key::LeftAlt] || keyboard.held[Key::RightAlt]))
+                mode = Nudge::Shrink;
+            NudgeEntity(selected, offset, mode);
+        }
+    }
+
+    if (mouse.released[MouseButton::Left])
+    {
+        if (!dragged)
+            selected = hovered;
+        dragMode = DragMode::None;
+        return;
+    }
+    if (mouse.pressed[MouseButton::Left])
+    {
+        PressLeft(*world, point, {mouse.position.x, mouse.position.y}, keyboard.held[Key::Space] != 0, under);
+        return;
+    }
+    if (!mouse.held[MouseButton::Left])
+    {
+        if (under.empty())
+            hovered = EntityReference{};
+        else if (found == under.end() || found + 1 == under.end())
+            hovered = under.front();
+        else
+            hovered = *(found + 1);
+        return;
+    }
+    HoldLeft(point, keyboard, mouse);
+}
+
+void WorldEditor::DrawWorld(const ToolsView& view, LineRenderer& lines)
+{
+    (void)view;
+    World* world = GetWorld();
+    if (!open || !world)
+        return;
+    for (const SpawnPoint& point : world->spawnPoints)
+        lines.DrawRotatedRect({point.x, point.y}, {0.5f, 0.5f},
+                              {std::max(point.width, MinimumSpawnSize), std::max(point.height, MinimumSpawnSize)},
+                              point.angle, 1.0f, 0xFF000000u, true, 0x44FF00FFu);
+    for (const Platform& platform : world->platforms.View())
+        if (platform.hidden && platform.body && platform.GetBody().active)
+        {
+            const Body& body = platform.GetBody();
+            lines.DrawRect({body.x, body.y}, {0.0f, 0.0f}, {body.width, body.height}, 1.0f, 0xFF000000u, true,
+                           0xCC396292u);
+        }
+    const float grid = GetGridSize();
+    const Rectangle& visible = lines.visible;
+    // A grid finer than a pixel would only fill the view: it is skipped rather than drawn solid.
+    if (grid > 0.0f && visible.width / grid < 4096.0f && visible.height / grid < 4096.0f)
+    {
+        const float endX = SnapToGrid(visible.x + visible.width);
+        for (float x = SnapToGrid(visible.x); x < endX; x += grid)
+            lines.FillRect({x, visible.y}, {0.0f, 0.0f}, {lines.pixelSize.x, visible.height}, 0xFFAAFFAAu);
+        const float endY = SnapToGrid(visible.y + visible.height);
+        for (float y = SnapToGrid(visible.y); y < endY; y += grid)
+            lines.FillRect({visible.x, y}, {0.0f, 0.0f}, {visible.width, lines.pixelSize.y}, 0xFFAAFFAAu);
+    }
+    if (hovered.kind != EntityKind::None)
+    {
+        const Rectangle r = GetEntityBounds(hovered);
+        lines.DrawRect({r.x, r.y}, {0.0f, 0.0f}, {r.width, r.height}, 3.0f, 0xFFDDDDDDu, false, 0);
+    }
+    if (selected.kind != EntityKind::None)
+    {
+        const Rectangle r = GetEntityBounds(selected);
+        lines.DrawRect({r.x, r.y}, {0.0f, 0.0f}, {r.width, r.height}, 2.0f, 0xFFFFFFFFu, false, 0);
+        if (resizes)
+            for (int i = 0; i < 3; ++i)
+                for (int j = 0; j < 3; ++j)
+                    lines.DrawRect({r.x + r.width * float(i) / 2.0f, r.y + r.height * float(j) / 2.0f}, {0.5f, 0.5f},
+                                   {8.0f * lines.pixelSize.x, 8.0f * lines.pixelSize.y}, 1.0f, 0xFF000000u, true,
+                                   0xFFFFFFFFu);
+    }
+}

@@ -1,0 +1,119 @@
+#pragma once
+
+#include "Engine/Foundation/Math.h"
+#include "Source/Tools/Editors/Editor.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class Tools;
+class World;
+
+// The kinds of entity the world editors pick, in the order their references number them.
+namespace EntityKind
+{
+constexpr uint32_t None = 0;
+constexpr uint32_t SpawnPoint = 1;
+constexpr uint32_t Hazard = 2;
+constexpr uint32_t Interaction = 3;
+constexpr uint32_t Pickup = 4;
+constexpr uint32_t Platform = 5;
+constexpr uint32_t Player = 6;
+constexpr uint32_t Projectile = 7;
+constexpr uint32_t Trigger = 8;
+constexpr uint32_t Visual = 9;
+constexpr uint32_t Zone = 10;
+} // namespace EntityKind
+
+// One entity of the running world by kind and index (a position in its storage, or an id the slot must
+// still hold). A reference never points into the world, so one whose entity went simply resolves to
+// nothing.
+struct EntityReference
+{
+    uint32_t kind = EntityKind::None;
+    uint32_t index = 0xFFFFFFFFu;
+
+    uint64_t Packed() const { return uint64_t(index) << 32 | kind; }
+    bool operator==(const EntityReference&) const = default;
+};
+
+// The world editing shared by the map and game tabs: picking under the mouse with cycling through
+// overlapping entities, moving and resizing on a grid, arrow-key nudges, creation with Space and a
+// drag, deletion, and opening the entities' windows. Application thread, inside the tools' frame; it
+// reads and writes the running world between its ticks.
+class WorldEditor : public Editor
+{
+public:
+    enum class DragMode : uint32_t
+    {
+        None,
+        Move,
+        ResizeWidth,
+        ResizeHeight,
+        ResizeBoth,
+    };
+
+    WorldEditor(std::string name, bool resizes, uint32_t createKind);
+
+    void Update(uint32_t unused, const Lumvek::KeyboardState& keyboard, const Lumvek::MouseState& mouse) override;
+    void DrawWorld(const ToolsView& view, LineRenderer& lines) override;
+    void WorldDestroyed() override;
+    bool NeedsWorld() const override { return true; }
+
+    // The entities under the world point, in the order repeated clicks cycle through them.
+    virtual std::vector<EntityReference> GetEntitiesAt(World& world, Lumvek::Vector2 point) = 0;
+
+    float GetGridSize() const;
+    float SnapToGrid(float value) const;
+
+    // Lower-left corner and size; (0, 0, 1, 1) for a reference that resolves to nothing.
+    Lumvek::Rectangle GetEntityBounds(EntityReference reference) const;
+    void SetEntityBounds(EntityReference reference, const Lumvek::Rectangle& bounds);
+    // Files the entity again in its grid and physics after its bounds changed.
+    void RefreshEntity(EntityReference reference);
+    // Takes the entity out of the world: its grid, its physics, its drawing and its open windows.
+    void DeleteEntity(EntityReference reference);
+    void OpenEntityInspector(EntityReference reference);
+    // A new entity of the create kind; none (index 0xFFFFFFFF) when it cannot be made.
+    EntityReference CreateEntity(Lumvek::Vector2 position, Lumvek::Vector2 size);
+    // Whether the mouse lies over a handle at the world point, seen through the first active view.
+    bool IsOverHandle(Lumvek::Vector2 point, Lumvek::Vector2 mousePosition) const;
+
+    // The running world, or null.
+    World* GetWorld() const;
+
+    bool resizes = false;
+    uint32_t hazardChoice = 0;
+    uint32_t interactionChoice = 0;
+    uint32_t zoneChoice = 0;
+    EntityReference hovered;
+    EntityReference selected;
+    bool dragged = false;
+    Lumvek::Vector2 anchor;
+    DragMode dragMode = DragMode::None;
+    uint32_t createKind = EntityKind::None;
+
+protected:
+    // The editor's tools host, or null.
+    static Tools* Host();
+
+private:
+    enum class Nudge
+    {
+        Move,
+        Grow,
+        Shrink,
+    };
+    void NudgeEntity(EntityReference reference, Lumvek::Vector2 offset, Nudge mode);
+    void MoveEntity(EntityReference reference, Lumvek::Vector2 mouse, bool snap);
+    void ResizeEntity(EntityReference reference, Lumvek::Vector2 mouse, bool snap);
+    void PressLeft(World& world, Lumvek::Vector2 point, Lumvek::Vector2 mousePosition, bool spaceHeld,
+                   const std::vector<EntityReference>& under);
+    void HoldLeft(Lumvek::Vector2 point, const Lumvek::KeyboardState& keyboard, const Lumvek::MouseState& mouse);
+};
+
+// The windows bound to one spawn point or path frame hold its index: on a removal or insertion at
+// index i, every such window of that owner at index i or more closes, so that none reads past the list
+// or edits another entry. Owner 0 is the spawn point list; a platform's path is its platform id + 1.
+void CloseIndexedWindows(Tools& tools, uint32_t owner, uint32_t firstIndex);

@@ -1,0 +1,161 @@
+#include "Source/Tools/Inspectors/DefinitionInspectors.h"
+
+#include "Engine/Foundation/NameSet.h"
+#include "Source/Data/HazardData.h"
+#include "Source/Data/InteractionData.h"
+#include "Source/Data/TiledImage.h"
+#include "Source/Data/TriggerData.h"
+#include "Source/Data/ZoneData.h"
+#include "Source/Tools/Inspectors/AttributesInspector.h"
+#include "Source/Tools/PropertyInput.h"
+#include "Source/Tools/Tools.h"
+#include "Source/World/Action.h"
+#include "Source/World/World.h"
+
+#include <imgui.h>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+
+uint32_t WorldAtlas()
+{
+    static const uint32_t slot = Lumvek::NameTableC().Add("WorldAtlas");
+    return slot;
+}
+
+// A nine-slice margin is unsigned in the definition; a negative entry leaves it.
+void Margin(const char* label, uint32_t& margin)
+{
+    int32_t value = static_cast<int32_t>(std::min<uint32_t>(margin, INT32_MAX));
+    if (PropertyInput::Int(Lumvek::StringView::FromCString(label), &value) && value >= 0)
+        margin = static_cast<uint32_t>(value);
+}
+
+void ImageBlock(uint32_t image, TiledImage& tiles)
+{
+    PropertyInput::PushScope("Image Region");
+    if (image != Lumvek::InvalidId)
+    {
+        PropertyInput::TexturePreview(WorldAtlas(), image, -1.0f);
+        PropertyInput::Float("Tile Size", &tiles.tileSize);
+        ImGui::Checkbox("Tile Horizontally", &tiles.tileHorizontally);
+        ImGui::Checkbox("Tile Vertically", &tiles.tileVertically);
+        Margin("Left Slice", tiles.nineSliceLeft);
+        Margin("Right Slice", tiles.nineSliceRight);
+        Margin("Bottom Slice", tiles.nineSliceBottom);
+        Margin("Top Slice", tiles.nineSliceTop);
+    }
+    PropertyInput::PopScope();
+}
+
+// The effect's name; its own window comes with the resources editor.
+void EffectBlock(uint32_t effect)
+{
+    PropertyInput::PushScope("Effect Region");
+    if (effect != Lumvek::InvalidId)
+        ImGui::Button(std::string(Lumvek::NameTableB().GetName(effect).ToStdView()).c_str(), ImVec2(-1.0f, 0.0f));
+    PropertyInput::PopScope();
+}
+
+const std::vector<std::string>& ActionTexts()
+{
+    static const std::vector<std::string> texts = []
+    {
+        std::vector<std::string> list;
+        const Lumvek::NameList& names = EnumNames(TriggerAction::None);
+        for (uint32_t i = 0; i <= static_cast<uint32_t>(TriggerAction::None); ++i)
+            list.push_back(i < static_cast<uint32_t>(TriggerAction::None) && i < names.Count()
+                               ? std::string(names.GetName(i).ToStdView())
+                               : std::to_string(i));
+        return list;
+    }();
+    return texts;
+}
+
+} // namespace
+
+HazardDataInspector::HazardDataInspector(HazardData* hazard) : DataInspector(hazard), hazard(hazard) {}
+
+void HazardDataInspector::Draw()
+{
+    DrawHeader();
+    ImageBlock(hazard->image, hazard->tiles);
+    EffectBlock(hazard->effect);
+    PropertyInput::FloatCoarse("Damage Per Second", &hazard->damage);
+    PropertyInput::Float("Wind Speed", &hazard->windSpeed);
+    PropertyInput::Float("Wind Impulse", &hazard->windImpulse);
+}
+
+InteractionDataInspector::InteractionDataInspector(InteractionData* interaction)
+    : DataInspector(interaction), interaction(interaction)
+{
+}
+
+void InteractionDataInspector::Draw()
+{
+    DrawHeader();
+    PropertyInput::PushScope("Image Region");
+    if (interaction->image != Lumvek::InvalidId)
+        PropertyInput::TexturePreview(WorldAtlas(), interaction->image, -1.0f);
+    PropertyInput::PopScope();
+}
+
+TriggerDataInspector::TriggerDataInspector(TriggerData* trigger) : DataInspector(trigger), trigger(trigger) {}
+
+void TriggerDataInspector::SetAction(TriggerData& definition, Slot slot, TriggerAction kind, World* world)
+{
+    TriggerAction& stored = slot == Slot::Enter  ? definition.enterAction
+                            : slot == Slot::Stay ? definition.stayAction
+                                                 : definition.leaveAction;
+    stored = kind;
+    if (!world)
+        return;
+    for (Trigger& entity : world->triggers.View())
+    {
+        if (entity.data != &definition)
+            continue;
+        std::unique_ptr<Action>& action = slot == Slot::Enter  ? entity.enterAction
+                                          : slot == Slot::Stay ? entity.stayAction
+                                                               : entity.leaveAction;
+        action = CreateAction(kind, *world);
+    }
+}
+
+void TriggerDataInspector::Draw()
+{
+    DrawHeader();
+    ImageBlock(trigger->image, trigger->tiles);
+    const Tools* tools = Tools::Current();
+    World* world = tools ? tools->GetWorld() : nullptr;
+    const struct
+    {
+        const char* label;
+        Slot slot;
+        TriggerAction kind;
+    } rows[] = {
+        {"Enter Action", Slot::Enter, trigger->enterAction},
+        {"Stay Action", Slot::Stay, trigger->stayAction},
+        {"Leave Action", Slot::Leave, trigger->leaveAction},
+    };
+    for (const auto& row : rows)
+    {
+        uint32_t kind = static_cast<uint32_t>(row.kind);
+        if (PropertyInput::Combo(Lumvek::StringView::FromCString(row.label), &kind, ActionTexts()) &&
+            kind < ActionTexts().size() && kind != static_cast<uint32_t>(row.kind))
+            SetAction(*trigger, row.slot, static_cast<TriggerAction>(kind), world);
+    }
+}
+
+ZoneDataInspector::ZoneDataInspector(ZoneData* zone) : DataInspector(zone), zone(zone) {}
+
+void ZoneDataInspector::Draw()
+{
+    ImageBlock(zone->image, zone->tiles);
+    EffectBlock(zone->effect);
+    if (ImGui::Button("Modifiers", ImVec2(ImGui::CalcItemWidth(), 0.0f)))
+        if (Tools* tools = Tools::Current())
+            tools->OpenWindow("Modifiers", std::make_unique<AttributesInspector>(zone, &zone->modifiers, nullptr));
+}

@@ -1,0 +1,279 @@
+#include "Source/Tools/Inspectors/EntityInspectors.h"
+
+#include "Source/Data/NameTables.h"
+#include "Source/Tools/Editors/WorldEditor.h"
+#include "Source/Tools/Inspectors/BodyInspectors.h"
+#include "Source/Tools/Inspectors/DefinitionInspectors.h"
+#include "Source/Tools/PropertyInput.h"
+#include "Source/Tools/Tools.h"
+#include "Source/World/PlatformRenderable.h"
+#include "Source/World/World.h"
+
+#include <imgui.h>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+
+// A tree node in a property scope of its name; the body runs while it is open.
+template <class Contents> void Section(const char* name, Contents&& contents)
+{
+    PropertyInput::PushScope(Lumvek::StringView::FromCString(name));
+    if (ImGui::TreeNode(name))
+    {
+        contents();
+        ImGui::TreePop();
+    }
+    PropertyInput::PopScope();
+}
+
+const std::vector<std::string>& ActionNames()
+{
+    static const std::vector<std::string> names = []
+    {
+        std::vector<std::string> list;
+        const Lumvek::NameList& table = EnumNames(TriggerAction::None);
+        for (uint32_t i = 0; i < table.Count(); ++i)
+            list.emplace_back(table.GetName(i).ToStdView());
+        return list;
+    }();
+    return names;
+}
+
+bool Exists(World& world, uint32_t kind, uint32_t index)
+{
+    switch (kind)
+    {
+    case EntityKind::Hazard:
+        return index < world.hazards.Count() && world.hazards[index].body.active;
+    case EntityKind::Interaction:
+        return index < world.interactions.Count() && world.interactions[index].body.active;
+    case EntityKind::Zone:
+        return index < world.zones.Count() && world.zones[index].body.active;
+    case EntityKind::Platform:
+        return index < world.platforms.Count() && world.platforms[index].body &&
+               world.platforms[index].GetBody().active;
+    case EntityKind::Player:
+        return index < World::PlayerCount && world.players[index].present;
+    case EntityKind::Pickup:
+        return index <= 0xFFFF && world.pickups.Find(static_cast<EntityId>(index));
+    case EntityKind::Projectile:
+        return index <= 0xFFFF && world.projectiles.Find(static_cast<EntityId>(index));
+    case EntityKind::Trigger:
+        return index <= 0xFFFF && world.triggers.Find(static_cast<EntityId>(index));
+    case EntityKind::Visual:
+        return index <= 0xFFFF && world.visuals.Find(static_cast<EntityId>(index));
+    default:
+        return false;
+    }
+}
+
+// Entities point at their definitions read-only; the definitions themselves belong to the registry,
+// which lets the tools edit them in place.
+template <class Data> Data* Editable(const Data* data)
+{
+    return const_cast<Data*>(data);
+}
+
+} // namespace
+
+void RebuildPlatformRenderable(World& world, Platform& platform)
+{
+    std::unique_ptr<PlatformRenderable> old = std::move(platform.renderable);
+    if (!platform.hidden && !world.GetContext().headless)
+    {
+        if (platform.moving || platform.oneWay)
+            platform.renderable = std::make_unique<IndependentPlatformRenderable>();
+        else
+            platform.renderable = std::make_unique<JoinedPlatformRenderable>();
+    }
+    // The old one's neighbours join again around whatever the platform now is.
+    if (old)
+        old->Prepare(platform, true);
+    if (platform.renderable)
+        platform.renderable->Prepare(platform, true);
+}
+
+void EntityInspector::Open(uint32_t kind, Lumvek::StringView word, uint32_t index)
+{
+    Tools* tools = Tools::Current();
+    World* world = tools ? tools->GetWorld() : nullptr;
+    if (!world || !Exists(*world, kind, index))
+        return;
+    const std::string name = std::string(word.ToStdView()) + " " + std::to_string(index);
+    if (tools->IsWindowOpen(name))
+        return;
+    tools->OpenWindow(name, std::make_unique<EntityInspector>(kind, index));
+}
+
+void EntityInspector::Draw()
+{
+    const Tools* tools = Tools::Current();
+    World* world = tools ? tools->GetWorld() : nullptr;
+    if (!world || !Exists(*world, kind, index) || !DrawEntity(*world))
+        open = 0;
+}
+
+bool EntityInspector::DrawEntity(World& world)
+{
+    switch (kind)
+    {
+    case EntityKind::Hazard:
+        return DrawHazard(world);
+    case EntityKind::Interaction:
+        return DrawInteraction(world);
+    case EntityKind::Platform:
+        return DrawPlatform(world);
+    case EntityKind::Trigger:
+        return DrawTrigger(world);
+    case EntityKind::Zone:
+        return DrawZone(world);
+    case EntityKind::Pickup:
+        // A pickup's body moves by physics: its section stays empty.
+        Section("Static Body", [] {});
+        return true;
+    default:
+        // Players, projectiles and visuals show nothing of their own.
+        return true;
+    }
+}
+
+bool EntityInspector::DrawHazard(World& world)
+{
+    Hazard& hazard = world.hazards[index];
+    PropertyInput::Vector2("Wind Direction", &hazard.windDirection);
+    Section("Transform Body",
+            [&]
+            {
+                TransformBodyInspector body(&hazard.body);
+                body.Draw();
+            });
+    if (hazard.data)
+        Section("Hazard Data",
+                [&]
+                {
+                    HazardDataInspector definition(Editable(hazard.data));
+                    definition.Draw();
+                });
+    return true;
+}
+
+bool EntityInspector::DrawInteraction(World& world)
+{
+    Interaction& interaction = world.interactions[index];
+    Section("Transform Body",
+            [&]
+            {
+                TransformBodyInspector body(&interaction.body);
+                body.Draw();
+            });
+    if (interaction.data)
+        Section("Interaction Data",
+                [&]
+                {
+                    InteractionDataInspector definition(Editable(interaction.data));
+                    definition.Draw();
+                });
+    uint32_t interact = static_cast<uint32_t>(interaction.interactKind);
+    if (PropertyInput::Combo("Interact Action", &interact, ActionNames()) && interact < ActionNames().size())
+        interaction.SetInteractAction(static_cast<TriggerAction>(interact), world);
+    uint32_t hit = static_cast<uint32_t>(interaction.hitKind);
+    if (PropertyInput::Combo("Hit Action", &hit, ActionNames()) && hit < ActionNames().size())
+        interaction.SetHitAction(static_cast<TriggerAction>(hit), world);
+    return true;
+}
+
+bool EntityInspector::DrawPlatform(World& world)
+{
+    Platform& platform = world.platforms[index];
+    bool hidden = platform.hidden != 0;
+    if (ImGui::Checkbox("Hidden", &hidden))
+    {
+        platform.hidden = hidden;
+        RebuildPlatformRenderable(world, platform);
+    }
+    bool oneWay = platform.oneWay != 0;
+    if (ImGui::Checkbox("One Way", &oneWay))
+    {
+        platform.oneWay = oneWay;
+        RebuildPlatformRenderable(world, platform);
+    }
+    bool moving = platform.moving != 0;
+    if (ImGui::Checkbox("Moving", &moving))
+    {
+        const Body& before = platform.GetBody();
+        const float x = before.x, y = before.y, width = before.width, height = before.height;
+        // The old body's Box2D body goes with it.
+        platform.body->DestroyPhysics();
+        platform.SetMoving(world, moving);
+        Body& body = platform.GetBody();
+        body.x = body.previousX = x;
+        body.y = body.previousY = y;
+        body.width = width;
+        body.height = height;
+        body.active = 1;
+        platform.body->Reset();
+        RebuildPlatformRenderable(world, platform);
+    }
+    bool impassable = platform.impassable != 0;
+    if (ImGui::Checkbox("Impassable", &impassable))
+        platform.impassable = impassable;
+    bool hotZone = platform.hotZone != 0;
+    if (ImGui::Checkbox("Hot Zone", &hotZone))
+        platform.SetHotZone(world, hotZone);
+    PropertyInput::FloatSmall("Conveyance", &platform.conveyance);
+    Section("Platform Body",
+            [&]
+            {
+                BodyInspector body(platform.body.get());
+                body.Draw();
+                if (platform.moving)
+                {
+                    PropertyInput::PushScope("Pathed Body");
+                    PathedBodyInspector path(&world, index);
+                    path.Draw();
+                    PropertyInput::PopScope();
+                }
+            });
+    return true;
+}
+
+bool EntityInspector::DrawTrigger(World& world)
+{
+    Trigger& trigger = *world.triggers.Find(static_cast<EntityId>(index));
+    Section("Offset Body",
+            [&]
+            {
+                TransformBodyInspector body(trigger.body.get());
+                body.Draw();
+            });
+    if (trigger.data)
+        Section("Trigger Data",
+                [&]
+                {
+                    TriggerDataInspector definition(Editable(trigger.data));
+                    definition.Draw();
+                });
+    return true;
+}
+
+bool EntityInspector::DrawZone(World& world)
+{
+    Zone& zone = world.zones[index];
+    Section("Static Body",
+            [&]
+            {
+                BodyInspector body(&zone.body);
+                body.Draw();
+            });
+    if (zone.data)
+        Section("Zone Data",
+                [&]
+                {
+                    ZoneDataInspector definition(Editable(zone.data));
+                    definition.Draw();
+                });
+    return true;
+}

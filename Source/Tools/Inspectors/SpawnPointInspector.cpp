@@ -1,0 +1,58 @@
+#include "Source/Tools/Inspectors/SpawnPointInspector.h"
+
+#include "Source/Data/NameTables.h"
+#include "Source/Tools/Editors/WorldEditor.h"
+#include "Source/Tools/PropertyInput.h"
+#include "Source/Tools/Tools.h"
+#include "Source/World/World.h"
+
+#include <imgui.h>
+
+#include <string>
+
+bool SpawnPointInspector::ShowsEntity(uint32_t kind, uint32_t entity) const
+{
+    return kind == EntityKind::SpawnPoint && entity == index;
+}
+
+void SpawnPointInspector::Draw()
+{
+    const Tools* tools = Tools::Current();
+    World* world = tools ? tools->GetWorld() : nullptr;
+    // The match may have ended or the list shrunk by other means: a window past the list has nothing to
+    // show and must not read another point.
+    if (!world || index >= world->spawnPoints.size())
+    {
+        open = 0;
+        return;
+    }
+    SpawnPoint& point = world->spawnPoints[index];
+    Lumvek::Vector2 position{point.x, point.y};
+    if (PropertyInput::Vector2("Position", &position))
+    {
+        point.x = position.x;
+        point.y = position.y;
+    }
+    Lumvek::Vector2 size{point.width, point.height};
+    if (PropertyInput::Vector2("Size", &size))
+    {
+        point.width = size.x;
+        point.height = size.y;
+    }
+    PropertyInput::Angle("Angle", &point.angle);
+    ImGui::Checkbox("Flipped", &point.flipped);
+    if (ImGui::CollapsingHeader("Spawn Mask"))
+    {
+        PropertyInput::PushScope("Spawn Mask");
+        const Lumvek::NameList& names = SpawnMaskNames();
+        for (uint32_t bit = 0; bit < 17; ++bit)
+        {
+            bool set = (point.mask.bits >> bit & 1u) != 0;
+            const std::string label =
+                bit < names.Count() ? std::string(names.GetName(bit).ToStdView()) : std::to_string(bit);
+            if (ImGui::Checkbox(label.c_str(), &set))
+                point.mask.bits = set ? point.mask.bits | 1u << bit : point.mask.bits & ~(1u << bit);
+        }
+        PropertyInput::PopScope();
+    }
+}

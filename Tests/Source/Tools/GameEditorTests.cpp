@@ -1,0 +1,68 @@
+// The game editor over a match of the shipped definitions: live projectiles and players picked,
+// shown and deleted through the tools' frame.
+
+#include "Source/Data/WeaponData.h"
+#include "Source/Tools/Editors/GameEditor.h"
+#include "Source/World/EntityFactory.h"
+#include "Tests/Source/Tools/ToolsTesting.h"
+#include "Tests/Source/World/WeaponTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+using Lumvek::Key;
+using Lumvek::Vector2;
+
+TEST(GameEditor, PicksShowsAndDeletesLiveEntities)
+{
+    WeaponTesting::Match match;
+    World& world = match.LoadText(WeaponTesting::PlatformMap(R"({"Position": "0 0", "Size": "40 2"})"));
+    Player& player = match.AddPlayer({5.0f, 2.0f});
+    WeaponData gun;
+    gun.speed = 1.0f;
+    gun.lifetime.ticks = 300;
+    gun.projectile = match.ownRegistry.projectiles.Find("Bullet");
+    ASSERT_NE(gun.projectile, nullptr);
+    const SpawnPoint from{20.0f, 10.0f, 0.0f, 0.0f, 0.0f, false, SpawnMask()};
+    Projectile* projectile = CreateProjectileEntity(world, 0.0f, gun.speed, from, gun, nullptr);
+    ASSERT_NE(projectile, nullptr);
+
+    ToolsTesting::ToolsApplication app;
+    app.tools->editedWorld = &world;
+    // The whole window shows 0..32 by 0..18.
+    app.tools->rendererViews = {{{16.0f, 9.0f}, {32.0f, 18.0f}, {0.0f, 0.0f, 1920.0f, 1080.0f}, true}};
+    auto* editor = static_cast<GameEditor*>(app.tools->FindEditor("Game"));
+    ASSERT_NE(editor, nullptr);
+    editor->open = 1;
+
+    // Picking at the projectile, then at the player.
+    const Lumvek::Rectangle shot = projectile->GetBody().GetBounds();
+    const Vector2 shotCentre{shot.x + shot.width / 2.0f, shot.y + shot.height / 2.0f};
+    EXPECT_EQ(editor->GetEntitiesAt(world, shotCentre),
+              (std::vector<EntityReference>{{EntityKind::Projectile, projectile->id}}));
+    const Lumvek::Rectangle standing = player.GetBody().GetBounds();
+    EXPECT_EQ(editor->GetEntitiesAt(world, {standing.x + standing.width / 2.0f, standing.y + standing.height / 2.0f}),
+              (std::vector<EntityReference>{{EntityKind::Player, player.index}}));
+
+    // The list's button: selects, moves the tools camera to it and opens its window.
+    editor->Show({EntityKind::Projectile, projectile->id}, {projectile->GetBody().x, projectile->GetBody().y});
+    app.Frame();
+    EXPECT_EQ(app.tools->camera.centre, (Vector2{projectile->GetBody().x, projectile->GetBody().y}));
+    EXPECT_TRUE(app.tools->IsWindowOpen("Projectile " + std::to_string(projectile->id)));
+
+    // Delete on the selected player drops it from the match and closes its window.
+    editor->Show({EntityKind::Player, player.index}, {player.GetBody().x, player.GetBody().y});
+    app.Frame();
+    EXPECT_TRUE(app.tools->IsWindowOpen("Player " + std::to_string(player.index)));
+    app.MoveMouse(10.0f, 1070.0f);
+    app.PressKey(Key::Delete);
+    EXPECT_EQ(editor->selected, EntityReference{});
+    EXPECT_TRUE(world.activePlayers.empty());
+    EXPECT_FALSE(app.tools->IsWindowOpen("Player " + std::to_string(player.index)));
+    EXPECT_TRUE(app.tools->IsWindowOpen("Projectile " + std::to_string(projectile->id)));
+    app.tools->editedWorld = nullptr;
+}
+
+} // namespace

@@ -1,0 +1,563 @@
+// The map editor on a headless world loaded from a scratch map: picking, dragging, nudging, creating
+// and deleting with the scripted mouse and keys through the tools' frame, with one full-window view of
+// 32 x 18 units centred on the origin (60 pixels a unit).
+
+#include "Source/Data/TriggerData.h"
+#include "Source/Tools/Editors/MapEditor.h"
+#include "Source/Tools/Inspectors/BodyInspectors.h"
+#include "Source/Tools/Inspectors/DefinitionInspectors.h"
+#include "Source/Tools/Inspectors/SpawnPointInspector.h"
+#include "Source/World/EntityFactory.h"
+#include "Source/World/PlatformRenderable.h"
+#include "Tests/LogCapture.h"
+#include "Tests/Source/Tools/ToolsTesting.h"
+#include "Tests/Source/World/WorldTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <imgui_internal.h>
+
+namespace
+{
+
+using Lumvek::Key;
+using Lumvek::MouseButton;
+using Lumvek::Rectangle;
+using Lumvek::Vector2;
+
+const char* const ScratchMap = R"({"WorldBounds": "-15 -8 30 16", "SpawnPoints": [
+        {"Position": "-10 5", "Size": "1 1"}, {"Position": "-8 5", "Size": "1 1"}, {"Position": "-6 5", "Size": "1 1"}],
+    "Entities": {
+        "Platforms": [{"Name": "Stack", "Position": "0 0", "Size": "2 2"},
+                      {"Name": "Left", "Position": "-6 -4", "Size": "2 1"}, {"Name": "Right", "Position": "-4 -4", "Size": "2 1"}],
+        "Hazards": [{"Name": "Pit", "Position": "0 0", "Size": "2 2", "Data": "Spikes"},
+                    {"Name": "Narrow", "Position": "6 0", "Size": "0.3 1", "Data": "Spikes"}],
+        "Zones": [{"Name": "Bog", "Position": "0 0", "Size": "2 2", "Data": "Mud"}]}})";
+
+// A window on one entity, closed with it.
+class EntityWindow : public Inspector
+{
+public:
+    EntityWindow(uint32_t kind, uint32_t index) : kind(kind), index(index) {}
+    void Draw() override {}
+    bool ShowsEntity(uint32_t k, uint32_t i) const override { return k == kind && i == index; }
+    uint32_t kind, index;
+};
+
+struct MapEditing : ::testing::Test
+{
+    MapEditing()
+    {
+        game.headless = true;
+        world = game.Load(Lumvek::StringView::FromCString(ScratchMap), names);
+        app.tools->editedWorld = world.get();
+        app.tools->rendererViews = {{{0.0f, 0.0f}, {32.0f, 18.0f}, {0.0f, 0.0f, 1920.0f, 1080.0f}, true}};
+        editor = static_cast<MapEditor*>(app.tools->FindEditor("Map"));
+        editor->open = 1;
+    }
+    ~MapEditing() override { app.tools->editedWorld = nullptr; }
+
+    static Vector2 Screen(Vector2 p) { return {960.0f + p.x * 60.0f, 540.0f - p.y * 60.0f}; }
+    void Hover(Vector2 p)
+    {
+        app.MoveMouse(Screen(p).x, Screen(p).y);
+        app.Frame();
+    }
+    void Click(Vector2 p)
+    {
+        Hover(p);
+        app.Click();
+    }
+    // Press at one point, hold through the others, release at the last.
+    void Drag(std::initializer_list<Vector2> points)
+    {
+        auto& mouse = app.mouse->current;
+        bool first = true;
+        for (Vector2 p : points)
+        {
+            app.MoveMouse(Screen(p).x, Screen(p).y);
+            mouse.pressed[MouseButton::Left] = first;
+            mouse.held[MouseButton::Left] = 1;
+            app.Frame();
+            first = false;
+        }
+        mouse.pressed.Clear();
+        mouse.held.Clear();
+        mouse.released[MouseButton::Left] = 1;
+        app.Frame();
+        mouse.released.Clear();
+        app.Frame();
+    }
+    void Hold(Key key) { app.keyboard->current.held[key] = 1; }
+    void Release(Key key) { app.keyboard->current.held[key] = 0; }
+    Rectangle Bounds(EntityReference reference) const { return editor->GetEntityBounds(reference); }
+
+    WorldTesting::TestGame game;
+    ToolsTesting::ToolsApplication app;
+    // The names the match loader hands to the tools, which "Save" writes back.
+    MapNames& names = app.tools->mapNames;
+    std::unique_ptr<World> world;
+    MapEditor* editor = nullptr;
+};
+
+void ExpectNear(const Rectangle& actual, const Rectangle& expected)
+{
+    EXPECT_NEAR(actual.x, expected.x, 1e-4f);
+    EXPECT_NEAR(actual.y, expected.y, 1e-4f);
+    EXPECT_NEAR(actual.width, expected.width, 1e-4f);
+    EXPECT_NEAR(actual.height, expected.height, 1e-4f);
+}
+
+const EntityReference Stack{EntityKind::Platform, 0};
+const EntityReference Pit{EntityKind::Hazard, 0};
+const EntityReference Narrow{EntityKind::Hazard, 1};
+const EntityReference Bog{EntityKind::Zone, 0};
+
+TEST_F(MapEditing, ClicksCycleThroughOverlappingEntitiesAndADragKeepsTheSelection)
+{
+    ASSERT_EQ(editor->GetEntitiesAt(*world, {1.0f, 1.0f}), (std::vector<EntityReference>{Stack, Pit, Bog}));
+    for (EntityReference expected : {Stack, Pit, Bog, Stack})
+    {
+        Click({1.0f, 1.0f});
+        EXPECT_EQ(editor->selected, expected);
+    }
+    // A drag on the selected platform moves it on the grid and leaves it selected.
+    Drag({{1.0f, 1.0f}, {2.2f, 1.4f}, {3.3f, 1.9f}});
+    EXPECT_EQ(editor->selected, Stack);
+    ExpectNear(Bounds(Stack), {2.5f, 1.0f, 2.0f, 2.0f});
+    EXPECT_EQ(editor->GetEntitiesAt(*world, {3.0f, 2.0f}).front(), Stack);
+    EXPECT_TRUE(editor->GetEntitiesAt(*world, {0.5f, 0.5f}).size() == 2u);
+
+    // With the right button held nothing is edited; Delete with nothing selected deletes nothing.
+    app.mouse->current.held[MouseButton::Right] = 1;
+    Drag({{3.0f, 2.0f}, {5.0f, 2.0f}});
+    EXPECT_EQ(Bounds(Stack), (Rectangle{2.5f, 1.0f, 2.0f, 2.0f}));
+    app.mouse->current.held[MouseButton::Right] = 0;
+    editor->selected = {};
+    app.PressKey(Key::Delete);
+    EXPECT_TRUE(world->platforms[0].GetBody().active);
+}
+
+TEST_F(MapEditing, DragsSnapPlatformsOnlyAndStayAQuarterInsideTheBounds)
+{
+    struct Case
+    {
+        EntityReference entity;
+        Vector2 grab, to;
+        bool shift;
+        Rectangle expected;
+    } cases[] = {
+        // Others move freely unless Shift is held.
+        {Pit, {0.5f, 0.5f}, {0.8f, 0.6f}, false, {0.3f, 0.1f, 2.0f, 2.0f}},
+        {Pit, {0.8f, 0.6f}, {1.0f, 0.6f}, true, {0.5f, 0.0f, 2.0f, 2.0f}},
+        // The world is -15..15 by -8..8: the far edge stops 0.25 inside.
+        {Pit, {1.0f, 1.0f}, {15.9f, 1.0f}, false, {12.75f, 0.0f, 2.0f, 2.0f}},
+        {Pit, {13.0f, 1.0f}, {13.0f, -8.9f}, false, {12.75f, -7.75f, 2.0f, 2.0f}},
+    };
+    for (const Case& c : cases)
+    {
+        editor->selected = c.entity;
+        if (c.shift)
+            Hold(Key::LeftShift);
+        Drag({c.grab, c.to});
+        Release(Key::LeftShift);
+        ExpectNear(Bounds(c.entity), c.expected);
+    }
+}
+
+TEST_F(MapEditing, ArrowsMoveGrowAndShrinkByGridSteps)
+{
+    struct Case
+    {
+        EntityReference entity;
+        Key modifier;
+        Key arrow;
+        Rectangle expected;
+    } cases[] = {
+        {Pit, Key::LeftShift, Key::Left, {-5.0f, 0.0f, 2.0f, 2.0f}},
+        {Pit, Key::LeftControl, Key::Right, {-5.0f, 0.0f, 2.5f, 2.0f}},
+        {Pit, Key::RightControl, Key::Down, {-5.0f, -0.5f, 2.5f, 2.5f}},
+        {Narrow, Key::LeftAlt, Key::Left, {6.0f, 0.0f, 0.5f, 1.0f}},
+        {Narrow, Key::LeftAlt, Key::Up, {6.0f, 0.5f, 0.5f, 0.5f}},
+    };
+    for (const Case& c : cases)
+    {
+        editor->selected = c.entity;
+        Hover({-14.0f, -7.0f});
+        Hold(c.modifier);
+        app.PressKey(c.arrow);
+        Release(c.modifier);
+        EXPECT_EQ(Bounds(c.entity), c.expected) << int(c.arrow);
+    }
+    // The nudged hazard is found where it went.
+    EXPECT_EQ(editor->GetEntitiesAt(*world, {-4.0f, 1.0f}), (std::vector<EntityReference>{Pit}));
+}
+
+TEST_F(MapEditing, HandlesResizeAcrossTheAnchorAndSpaceDragsCreate)
+{
+    // The handle test through the one view: the point (0, 4.5) lies at the pixel (960, 270).
+    EXPECT_TRUE(editor->IsOverHandle({0.0f, 4.5f}, {963.0f, 273.0f}));
+    EXPECT_FALSE(editor->IsOverHandle({0.0f, 4.5f}, {964.0f, 270.0f}));
+
+    // The right-middle handle of the pit dragged left past its left edge flips it over the anchor.
+    editor->selected = Pit;
+    Drag({{2.0f, 1.0f}, {-1.0f, 1.0f}});
+    EXPECT_EQ(Bounds(Pit), (Rectangle{-1.0f, 0.0f, 1.0f, 2.0f}));
+
+    // Space and a drag: a platform one step square at the snapped cursor, sized by the drag.
+    const uint32_t before = world->platforms.Count();
+    Hover({8.1f, 4.1f});
+    Hold(Key::Space);
+    // The press, the first held frame (which creates), then a small move below one step.
+    Drag({{8.1f, 4.1f}, {8.1f, 4.1f}, {8.3f, 4.2f}});
+    Release(Key::Space);
+    ASSERT_EQ(world->platforms.Count(), before + 1);
+    EXPECT_EQ(editor->selected, (EntityReference{EntityKind::Platform, before}));
+    EXPECT_EQ(Bounds(editor->selected), (Rectangle{8.0f, 4.0f, 0.5f, 0.5f}));
+    Hold(Key::Space);
+    Drag({{10.0f, 5.0f}, {10.0f, 5.0f}, {11.0f, 6.0f}});
+    Release(Key::Space);
+    EXPECT_EQ(Bounds(editor->selected), (Rectangle{10.0f, 5.0f, 1.0f, 1.0f}));
+    EXPECT_TRUE(world->platforms[before].fromMap);
+
+    // A zone of the chosen definition; a hazard choice outside the list makes nothing.
+    editor->SetMode(4);
+    EXPECT_EQ(editor->createKind, EntityKind::Zone);
+    EXPECT_EQ(editor->CreateEntity({-12.0f, 2.0f}, {0.5f, 0.5f}).kind, EntityKind::Zone);
+    editor->SetMode(2);
+    editor->hazardChoice = 99;
+    EXPECT_EQ(editor->CreateEntity({-12.0f, 2.0f}, {0.5f, 0.5f}), EntityReference{});
+}
+
+TEST_F(MapEditing, DeletedEntitiesLeaveTheirGridsPhysicsGraphAndWindows)
+{
+    world->navigator.Build(*world);
+    const Platform& left = world->platforms[1];
+    ASSERT_NE(world->navigator.NodeOf(&left), nullptr);
+    for (EntityReference entity : {Pit, EntityReference{EntityKind::Platform, 1}})
+        app.tools->OpenWindow("window", std::make_unique<EntityWindow>(entity.kind, entity.index));
+    app.Frame();
+    ASSERT_EQ(app.tools->GetInspectors().size(), 2u);
+
+    for (EntityReference entity : {Pit, EntityReference{EntityKind::Platform, 1}})
+    {
+        Click({-14.0f, -7.0f});
+        editor->selected = entity;
+        app.PressKey(Key::Delete);
+        EXPECT_EQ(editor->selected, EntityReference{});
+    }
+    EXPECT_EQ(editor->GetEntitiesAt(*world, {1.0f, 1.0f}), (std::vector<EntityReference>{Stack, Bog}));
+    EXPECT_TRUE(editor->GetEntitiesAt(*world, {-5.0f, -3.5f}).empty());
+    EXPECT_EQ(world->hazards[0].firstNode, nullptr);
+    EXPECT_EQ(left.firstNode, nullptr);
+    EXPECT_EQ(left.body->physicsBody, nullptr);
+    EXPECT_EQ(world->navigator.NodeOf(&left), nullptr);
+    EXPECT_NE(world->navigator.NodeOf(&world->platforms[2]), nullptr);
+    EXPECT_TRUE(app.tools->GetInspectors().empty());
+    // Deleted map entities are not written back.
+    const std::string saved = SaveMapText(*world, names);
+    EXPECT_EQ(saved.find("\"Pit\""), std::string::npos);
+    EXPECT_EQ(saved.find("\"Left\""), std::string::npos);
+    EXPECT_NE(saved.find("\"Right\""), std::string::npos);
+}
+
+TEST_F(MapEditing, SpawnWindowsHoldTheirIndexAndCloseWhenTheListMovesUnderThem)
+{
+    // The third spawn button path: selects, centres the tools camera, opens "Spawn Point 2".
+    editor->selected = {EntityKind::SpawnPoint, 2};
+    EXPECT_EQ(Bounds(editor->selected), (Rectangle{-6.5f, 4.5f, 1.0f, 1.0f}));
+    for (uint32_t i = 0; i < 3; ++i)
+        editor->OpenEntityInspector({EntityKind::SpawnPoint, i});
+    app.Frame();
+    ASSERT_TRUE(app.tools->IsWindowOpen("Spawn Point 2"));
+
+    // Deleting point 1 moves point 2 down: the windows of 1 and 2 close, the one of 0 stays.
+    editor->DeleteEntity({EntityKind::SpawnPoint, 1});
+    app.Frame();
+    EXPECT_TRUE(app.tools->IsWindowOpen("Spawn Point 0"));
+    EXPECT_FALSE(app.tools->IsWindowOpen("Spawn Point 1"));
+    EXPECT_FALSE(app.tools->IsWindowOpen("Spawn Point 2"));
+    EXPECT_EQ(world->spawnPoints.size(), 2u);
+
+    // A window whose point went by other means closes itself instead of reading past the list.
+    editor->OpenEntityInspector({EntityKind::SpawnPoint, 1});
+    app.Frame();
+    world->spawnPoints.pop_back();
+    app.Frame();
+    app.Frame();
+    EXPECT_FALSE(app.tools->IsWindowOpen("Spawn Point 1"));
+    EXPECT_TRUE(app.tools->IsWindowOpen("Spawn Point 0"));
+}
+
+TEST_F(MapEditing, WorldBoundsBelowOneUnitAreRefused)
+{
+    Lumvek::Testing::LogCapture log;
+    EXPECT_TRUE(editor->SetWorldBounds({-2.0f, -3.0f, 1.0f, 40.0f}));
+    for (Rectangle bad : {Rectangle{0.0f, 0.0f, 0.4f, 10.0f}, Rectangle{0.0f, 0.0f, 10.0f, -1.0f},
+                          Rectangle{0.0f, 0.0f, std::numeric_limits<float>::quiet_NaN(), 10.0f}})
+        EXPECT_FALSE(editor->SetWorldBounds(bad));
+    EXPECT_EQ(world->bounds, (Rectangle{-2.0f, -3.0f, 1.0f, 40.0f}));
+    EXPECT_EQ(log.messages.size(), 3u);
+}
+
+TEST_F(MapEditing, SaveWritesTheEditedMapAndReloadsTheSameEntities)
+{
+    editor->selected = Stack;
+    Drag({{1.0f, 1.0f}, {3.0f, 1.0f}});
+    editor->SetMode(1);
+    editor->CreateEntity({-2.0f, 3.0f}, {0.5f, 0.5f});
+    editor->SetMode(4);
+    editor->CreateEntity({-12.0f, 2.0f}, {1.0f, 1.0f});
+    ASSERT_TRUE(editor->Save());
+
+    MapNames reloadedNames;
+    auto reloaded = std::make_unique<World>(game, 1);
+    ASSERT_TRUE(LoadMapData(*reloaded, reloadedNames));
+    EXPECT_EQ(reloaded->spawnPoints.size(), 4u);
+    ExpectNear(reloaded->platforms[0].GetBody().GetBounds(), {2.0f, 0.0f, 2.0f, 2.0f});
+    EXPECT_EQ(reloaded->zones.Count(), 2u);
+    EXPECT_EQ(SaveMapText(*reloaded, reloadedNames), SaveMapText(*world, names));
+
+    // A save that cannot replace the file (a folder stands where it goes) fails, logs and leaves it.
+    const std::string path = game.folder.Path("Assets/Maps/Test/Data.json");
+    std::filesystem::remove(path);
+    std::filesystem::create_directories(path + "/kept");
+    Lumvek::Testing::LogCapture log;
+    EXPECT_FALSE(editor->Save());
+    EXPECT_FALSE(log.messages.empty());
+    EXPECT_TRUE(std::filesystem::is_directory(path + "/kept"));
+}
+
+} // namespace
+
+namespace
+{
+
+std::vector<float> Times(const Path& path)
+{
+    std::vector<float> times;
+    for (const PathKey& key : path)
+        times.push_back(key.time);
+    return times;
+}
+
+TEST_F(MapEditing, PathFramesAddInOrderNeverFromNothingAndKeepTheLastFrame)
+{
+    Platform& platform = world->platforms[2];
+    platform.SetMoving(*world, true);
+    platform.GetBody().active = 1;
+    PathedBody& body = *platform.GetPathedBody();
+    const auto path = [](std::initializer_list<float> times)
+    {
+        Path keys;
+        for (float time : times)
+            keys.push_back({time, time * 10.0f, 1.0f, PathState::Normal});
+        return keys;
+    };
+    struct Case
+    {
+        Path start;
+        void (*add)(World&, uint32_t);
+        std::vector<float> times;
+        // The frame each added frame copies, by index into start.
+        std::vector<size_t> copies;
+    } cases[] = {
+        {path({0.0f, 2.0f}), PathFrames::AddFrame, {0.0f, 2.0f, 3.0f}, {1}},
+        {path({0.0f, 1.0f, 2.0f}), PathFrames::AddReversedFrames, {0.0f, 1.0f, 2.0f, 3.0f, 4.0f}, {1, 0}},
+        {path({}), PathFrames::AddFrame, {}, {}},
+        {path({}), PathFrames::AddReversedFrames, {}, {}},
+    };
+    for (const Case& c : cases)
+    {
+        body.path = c.start;
+        c.add(*world, 2);
+        ASSERT_EQ(Times(body.path), c.times);
+        for (size_t i = 0; i < c.copies.size(); ++i)
+            EXPECT_EQ(body.path[c.start.size() + i].x, c.start[c.copies[i]].x);
+    }
+
+    // The one frame left stays; removing frame 0 of three closes the windows of frames 0 and up.
+    body.path = path({5.0f});
+    EXPECT_FALSE(PathFrames::Remove(*world, 2, 0));
+    EXPECT_EQ(body.path.size(), 1u);
+    body.path = path({0.0f, 1.0f, 2.0f});
+    for (uint32_t frame : {0u, 2u})
+        app.tools->OpenWindow("Frame " + std::to_string(frame), std::make_unique<PathNodeInspector>(2, frame));
+    app.Frame();
+    EXPECT_TRUE(PathFrames::Remove(*world, 2, 1));
+    app.Frame();
+    EXPECT_TRUE(app.tools->IsWindowOpen("Frame 0"));
+    EXPECT_FALSE(app.tools->IsWindowOpen("Frame 2"));
+    // A frame window past the list (the path shrank by other means) closes rather than read it.
+    app.tools->OpenWindow("Frame 1", std::make_unique<PathNodeInspector>(2, 1));
+    app.Frame();
+    body.path.pop_back();
+    app.Frame();
+    app.Frame();
+    EXPECT_FALSE(app.tools->IsWindowOpen("Frame 1"));
+    EXPECT_TRUE(app.tools->IsWindowOpen("Frame 0"));
+}
+
+TEST_F(MapEditing, EntityWindowsOpenOncePerEntityEditPlatformsAndCloseWhenTheEntityGoes)
+{
+    game.headless = false;
+    app.tools->editedWorld = nullptr;
+    world = game.Load(Lumvek::StringView::FromCString(ScratchMap), names);
+    app.tools->editedWorld = world.get();
+    Platform& platform = world->platforms[1];
+    ASSERT_NE(dynamic_cast<JoinedPlatformRenderable*>(platform.renderable.get()), nullptr);
+
+    app.MoveMouse(100.0f, 100.0f);
+    app.Frame();
+    for (int i = 0; i < 2; ++i)
+        editor->OpenEntityInspector({EntityKind::Platform, 1});
+    // Apart from the platform's window, which the clicks below go to.
+    app.MoveMouse(700.0f, 100.0f);
+    app.Frame();
+    editor->OpenEntityInspector({EntityKind::Hazard, 0});
+    app.Frame();
+    app.Frame();
+    ASSERT_EQ(app.tools->GetInspectors().size(), 2u);
+    EXPECT_TRUE(app.tools->IsWindowOpen("Platform 1"));
+    EXPECT_TRUE(app.tools->IsWindowOpen("Hazard 0"));
+
+    // The check boxes stand one frame row apart from the window's first row.
+    ImGuiWindow* window = ImGui::FindWindowByName(
+        ("Platform 1###Window" + std::to_string(app.tools->GetInspectors()[0]->windowId)).c_str());
+    ASSERT_NE(window, nullptr);
+    const float row = ImGui::GetFrameHeight() + ImGui::GetStyle().ItemSpacing.y;
+    const auto clickBox = [&](int index)
+    {
+        app.MoveMouse(window->DC.CursorStartPos.x + 5.0f, window->DC.CursorStartPos.y + 5.0f + row * float(index));
+        app.Click();
+        app.Frame();
+    };
+    clickBox(0);
+    EXPECT_EQ(platform.hidden, 1);
+    EXPECT_EQ(platform.renderable, nullptr);
+    clickBox(0);
+    EXPECT_EQ(platform.hidden, 0);
+    EXPECT_NE(dynamic_cast<JoinedPlatformRenderable*>(platform.renderable.get()), nullptr);
+    const Rectangle before = platform.GetBody().GetBounds();
+    clickBox(2);
+    ASSERT_EQ(platform.moving, 1);
+    ASSERT_NE(platform.GetPathedBody(), nullptr);
+    EXPECT_EQ(platform.GetBody().GetBounds(), before);
+    EXPECT_EQ(platform.GetPathedBody()->path.size(), 1u);
+    EXPECT_NE(dynamic_cast<IndependentPlatformRenderable*>(platform.renderable.get()), nullptr);
+
+    editor->DeleteEntity({EntityKind::Platform, 1});
+    editor->DeleteEntity({EntityKind::Hazard, 0});
+    app.Frame();
+    EXPECT_TRUE(app.tools->GetInspectors().empty());
+}
+
+} // namespace
+
+namespace
+{
+
+TEST_F(MapEditing, BackgroundsAreLabelledByTextureOrColoursAndAddedAsThePinnedGradient)
+{
+    const auto layer = [](uint32_t texture, Lumvek::Color bottom, Lumvek::Color top)
+    {
+        ThemeBackground background;
+        background.texture = texture;
+        background.bottomColor = bottom;
+        background.topColor = top;
+        return background;
+    };
+    const uint32_t sky = Lumvek::NameTableC().Add("EditorTestSky");
+    const struct
+    {
+        ThemeBackground background;
+        std::string label;
+    } cases[] = {
+        {layer(sky, Lumvek::Color::Red, Lumvek::Color::Blue), "EditorTestSky"},
+        {layer(Lumvek::InvalidId, Lumvek::Color::Red, Lumvek::Color::Red), "Red"},
+        {layer(Lumvek::InvalidId, Lumvek::Color::Red, Lumvek::Color{1, 2, 3, 4}), "Red -> #01020304"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MapEditor::BackgroundLabel(c.background), c.label);
+
+    EXPECT_FALSE(editor->AddBackground());
+    std::vector<ThemeBackground> layers{cases[0].background};
+    game.mapBackgrounds = &layers;
+    ASSERT_TRUE(editor->AddBackground());
+    ASSERT_EQ(layers.size(), 2u);
+    const ThemeBackground& added = layers[1];
+    EXPECT_EQ(added.texture, Lumvek::InvalidId);
+    EXPECT_EQ(added.bottomColor, (Lumvek::Color{255, 255, 0, 255}));
+    EXPECT_EQ(added.topColor, (Lumvek::Color{255, 0, 255, 255}));
+    EXPECT_EQ((std::array{added.left, added.right, added.bottom, added.top}),
+              (std::array{-20.0f, 20.0f, -20.0f, 20.0f}));
+    EXPECT_TRUE(added.pinLeft && added.pinRight && added.pinBottom && added.pinTop);
+    EXPECT_FALSE(added.scrollX || added.scrollY);
+    game.mapBackgrounds = nullptr;
+}
+
+TEST(ToolsMapping, SplitScreenViewsMapCursorsAndHandlesAlike)
+{
+    // Two players side by side over a 1920 x 1080 window, rows counted from the top; the first view
+    // is off, as while the tools camera is not in use.
+    const std::vector<ToolsView> views{
+        {{0.0f, 0.0f}, {32.0f, 18.0f}, {0.0f, 0.0f, 1920.0f, 1080.0f}, false},
+        {{10.0f, 5.0f}, {16.0f, 18.0f}, {960.0f, 0.0f, 960.0f, 1080.0f}, true},
+    };
+    const struct
+    {
+        Vector2 cursor;
+        Vector2 world;
+    } cases[] = {
+        {{1440.0f, 540.0f}, {10.0f, 5.0f}},
+        {{1200.0f, 270.0f}, {6.0f, 9.5f}},
+        {{1900.0f, 1000.0f}, {17.666666f, -2.6666667f}},
+    };
+    for (const auto& c : cases)
+    {
+        const Vector2 world = ScreenToWorld(views, c.cursor);
+        EXPECT_NEAR(world.x, c.world.x, 1e-3f);
+        EXPECT_NEAR(world.y, c.world.y, 1e-3f);
+        const Vector2 back = WorldToScreen(views, world);
+        EXPECT_NEAR(back.x, c.cursor.x, 1e-2f);
+        EXPECT_NEAR(back.y, c.cursor.y, 1e-2f);
+    }
+    // Outside every active view nothing is under the cursor.
+    EXPECT_EQ(ScreenToWorld(views, {100.0f, 100.0f}), (Vector2{0.0f, 0.0f}));
+}
+
+} // namespace
+
+namespace
+{
+
+TEST_F(MapEditing, ATriggerDefinitionsActionChangeReachesOnlyItsOwnTriggers)
+{
+    TriggerData* stand = game.ownRegistry.triggers.Find("FlagStand");
+    TriggerData* gate = game.Add(game.ownRegistry.triggers, "Gate", "{}");
+    ASSERT_TRUE(stand && gate);
+    std::vector<Trigger*> made;
+    for (TriggerData* definition : {stand, gate, stand})
+    {
+        const SpawnPoint at{-12.0f, -6.0f, 0.0f, 0.0f, 0.0f, false, SpawnMask()};
+        made.push_back(CreateTriggerEntity(*world, at, {1.0f, 1.0f}, {0.5f, 0.0f}, *definition));
+        ASSERT_NE(made.back(), nullptr);
+    }
+    for (TriggerData* definition : {stand, gate})
+        TriggerDataInspector::SetAction(*definition, TriggerDataInspector::Slot::Leave, TriggerAction::CheckpointAction,
+                                        world.get());
+    for (Trigger* trigger : made)
+        EXPECT_NE(trigger->leaveAction, nullptr);
+
+    TriggerDataInspector::SetAction(*stand, TriggerDataInspector::Slot::Leave, TriggerAction::None, world.get());
+    EXPECT_EQ(stand->leaveAction, TriggerAction::None);
+    EXPECT_EQ(world->triggers.Find(made[0]->id)->leaveAction, nullptr);
+    EXPECT_EQ(world->triggers.Find(made[2]->id)->leaveAction, nullptr);
+    EXPECT_NE(world->triggers.Find(made[1]->id)->leaveAction, nullptr);
+    // Without a world only the definition changes.
+    TriggerDataInspector::SetAction(*gate, TriggerDataInspector::Slot::Enter, TriggerAction::PathStartAction, nullptr);
+    EXPECT_EQ(gate->enterAction, TriggerAction::PathStartAction);
+    EXPECT_EQ(world->triggers.Find(made[1]->id)->enterAction, nullptr);
+}
+
+} // namespace
