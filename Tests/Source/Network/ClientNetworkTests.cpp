@@ -179,14 +179,19 @@ TEST_F(ClientNetworkTest, ItIgnoresWhatItCannotHoldAndDropsOldStates)
 
     auto& voting = make(std::type_identity<VotingOptionsMessage>());
     voting.duration = 3.0f;
-    voting.options = {1, 0, 2};
+    voting.options = {1, 64, 2};
     client->ApplyMessage(voting);
-    EXPECT_EQ(client->GetState(), NetworkState::Waiting) << "there is no configuration 2";
+    // There is no configuration 2 nor 64: those options stay empty, logged once, and the vote goes on.
+    EXPECT_EQ(client->GetState(), NetworkState::Voting);
+    EXPECT_EQ(client->GetVotingOptions(), (std::array<uint32_t, 3>{1, NoVotingOption, NoVotingOption}));
+    EXPECT_EQ(log.messages.size(), 1u);
     auto& chosen = make(std::type_identity<SetConfigurationMessage>());
     chosen.configuration = 64;
     client->ApplyMessage(chosen);
-    EXPECT_EQ(client->GetState(), NetworkState::Waiting);
+    EXPECT_EQ(client->GetState(), NetworkState::Voting);
     EXPECT_EQ(log.messages.size(), 2u);
+    // A player the server has not numbered yet has no vote to send.
+    EXPECT_FALSE(client->SendVote(Slot::NoId, 1));
 
     clientContext.configuration.players[0].id = 0;
     auto& loadouts = make(std::type_identity<SetLoadoutsMessage>());
