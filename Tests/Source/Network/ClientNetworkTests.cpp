@@ -152,6 +152,28 @@ TEST_F(ClientNetworkTest, FollowsTheServerFromTheVoteToTheEnd)
     EXPECT_LT(client->timer, serverSettings.endDuration + 2 * Tick) << "it leaves on the first tick past the end";
 }
 
+TEST_F(ClientNetworkTest, AVoteReachesTheServerForTheNumberedPlayerOnly)
+{
+    serverSettings.voteDuration = 5.0f;
+    StartServer();
+    StartClient();
+    ASSERT_TRUE(RunUntil([&] { return client->GetState() == NetworkState::Voting; }));
+    ASSERT_EQ(serverContext.configuration.remotePlayers.size(), 1u);
+    const uint8_t id = clientContext.configuration.players[0].id;
+    {
+        LogCapture log;
+        EXPECT_FALSE(client->SendVote(Slot::NoId, 0));
+        EXPECT_FALSE(client->SendVote(id, 3));
+        EXPECT_EQ(log.messages.size(), 2u);
+    }
+    for (const uint32_t choice : {0u, 2u})
+    {
+        ASSERT_TRUE(client->SendVote(id, choice));
+        ASSERT_TRUE(RunUntil([&] { return serverContext.configuration.remotePlayers[0].vote == choice; }, 60));
+    }
+    EXPECT_EQ(server->GetState(), NetworkState::Voting);
+}
+
 TEST_F(ClientNetworkTest, ItIgnoresWhatItCannotHoldAndDropsOldStates)
 {
     StartClient();

@@ -4,6 +4,7 @@
 #include "Source/Ui/Screens/CustomGame.h"
 #include "Source/Ui/Screens/Lobby.h"
 #include "Source/Ui/Screens/Menus.h"
+#include "Source/Ui/Screens/Notebook.h"
 #include "Source/Ui/Screens/Online.h"
 #include "Tests/LogCapture.h"
 #include "Tests/Source/Ui/MatchScreenTesting.h"
@@ -77,7 +78,10 @@ protected:
     }
 
     Element& Button(Screen& screen, uint32_t i) { return *screen.GetElement("Container")->GetChildren()[i]; }
-    bool StarShown(Screen& screen, const char* name) { return screen.GetElement(Lumvek::StringView::FromCString(name))->visible == 1; }
+    bool StarShown(Screen& screen, const char* name)
+    {
+        return screen.GetElement(Lumvek::StringView::FromCString(name))->visible == 1;
+    }
 
     int32_t clientsMade = 0;
     int32_t serversMade = 0;
@@ -267,6 +271,42 @@ TEST_F(OnlineScreens, TheIntermissionClosesOnceOutOfEndingAndOpensTheReportForIt
     Tap(2, ControllerButton::Start);
     EXPECT_EQ(reports, std::vector<uint32_t>{2});
     EXPECT_EQ(FindOne<IntermissionScreen>(), nullptr);
+}
+
+TEST_F(OnlineScreens, BackOpensTheNotebookOnTheActiveLoadoutOnlyForAPadWithAProfile)
+{
+    Profile& profile = profiles.Add("Bench");
+    profile.activeLoadout = 3;
+    match.configuration.players.emplace_back(&profile, 1).id = 0;
+    match.configuration.players.emplace_back(nullptr, 2).id = 1;
+    const struct
+    {
+        const char* screen;
+        NetworkState state;
+    } cases[] = {{"matchmaking", NetworkState::Waiting},
+                 {"voting", NetworkState::Voting},
+                 {"intermission", NetworkState::Ending}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.screen);
+        MakeRole().Set(c.state);
+        if (c.state == NetworkState::Ending)
+            IntermissionScreen::Open(*app.gui, frontEnd, nullptr, Screen::EveryPlayer);
+        else
+            MatchmakingScreen::Open(*app.gui, frontEnd, nullptr, Screen::EveryPlayer);
+        app.Frame();
+        app.Frame();
+        Tap(2, ControllerButton::Back);
+        EXPECT_EQ(FindOne<LoadoutsScreen>(), nullptr) << "no profile, no notebook";
+        Tap(1, ControllerButton::Back);
+        app.Frame(0.31f);
+        LoadoutsScreen* notebook = FindOne<LoadoutsScreen>();
+        ASSERT_NE(notebook, nullptr);
+        EXPECT_EQ(notebook->owner, 1u);
+        EXPECT_EQ(notebook->selection, 3u);
+        Screen::CloseAll(*app.gui);
+        app.Frame();
+    }
 }
 
 TEST_F(OnlineScreens, ThePlayMenusMatchmakingAndTheStartScreensBackLeadOnline)
