@@ -1,5 +1,8 @@
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/GameConfiguration.h"
+#include "Source/Network/ClientNetwork.h"
+#include "Source/Network/Messages/ControlMessages.h"
+#include "Source/Network/Messages/VantorelMessageFactory.h"
 #include "Source/Ui/Kit/DrawIn.h"
 #include "Source/Ui/Screens/CustomGame.h"
 #include "Source/Ui/Screens/Lobby.h"
@@ -246,6 +249,56 @@ TEST_F(OnlineScreens, AnOptionThisGameDoesNotHaveShowsAnEmptyButtonAndTheVoteGoe
         Screen::CloseAll(*app.gui);
         app.Frame();
     }
+}
+
+// The client role itself, fed a forged offer: it keeps running and the screen shows the empty option.
+TEST_F(OnlineScreens, AForgedOfferReachesTheVoteAsAnEmptyButtonThroughTheClientRole)
+{
+    Net::MemoryNetwork network;
+    Net::MemoryTransport transport(network, Net::Address(10, 0, 0, 2, 50000));
+    ClientSettings settings;
+    settings.matcherIp = "10.0.0.1";
+    settings.matcherPort = 40000;
+    AddLocal(0, 4);
+    ClientNetwork client(match, settings, 9, &transport);
+    match.network = &client;
+    frontEnd.votingOptions = [&client] { return client.GetVotingOptions(); };
+    frontEnd.sendVote = [&client](uint8_t player, uint32_t choice) { return client.SendVote(player, choice); };
+    MatchmakingScreen::Open(*app.gui, frontEnd, nullptr, 0);
+    app.Frame();
+    EXPECT_EQ(clientsMade, 0);
+
+    const MessageLimits limits = MessageLimits::FromRegistry(match.ownRegistry);
+    Net::DefaultAllocator allocator;
+    VantorelMessageFactory factory(allocator, limits);
+    auto* offer =
+        static_cast<VotingOptionsMessage*>(factory.CreateMessage(static_cast<int>(VotingOptionsMessage::Type)));
+    ASSERT_NE(offer, nullptr);
+    offer->duration = 5.0f;
+    offer->options = {2, 64, 0};
+    {
+        Lumvek::Testing::LogCapture log;
+        client.ApplyMessage(*offer);
+        EXPECT_EQ(std::count_if(log.messages.begin(), log.messages.end(),
+                                [](const std::string& message) { return message.find("64") != std::string::npos; }),
+                  1);
+    }
+    factory.ReleaseMessage(offer);
+    EXPECT_EQ(client.GetState(), NetworkState::Voting);
+    app.Frame();
+    app.Frame();
+    VotingScreen* voting = FindOne<VotingScreen>();
+    ASSERT_NE(voting, nullptr);
+    EXPECT_EQ(voting->shown, (std::array<uint32_t, 3>{2, NoVotingOption, 0}));
+    EXPECT_EQ(TextOf(*Button(*voting, 1).GetChildren()[1]), "");
+    Tap(0, ControllerButton::Right);
+    Tap(0, ControllerButton::A);
+    EXPECT_EQ(voting->voted, 2u);
+    EXPECT_EQ(client.GetState(), NetworkState::Voting);
+    Screen::CloseAll(*app.gui);
+    app.Frame();
+    match.network = nullptr;
+    client.Stop();
 }
 
 TEST_F(OnlineScreens, TheIntermissionClosesOnceOutOfEndingAndOpensTheReportForItsOwnerOnly)
