@@ -195,6 +195,7 @@ void Vantorel_::OpenSplash(Application& application)
             // No role came about (its file or the network failed): nothing will bring the menus back.
             OpenScreenAfterMatch(true);
     };
+    // Replaces any other role, such as a local game's left waiting after its match.
     demo->createClientNetwork = [this]
     {
         if (std::unique_ptr<Network> role = CreateClientNetwork(ClientRoleFile))

@@ -83,7 +83,7 @@ struct FrontEnd
     Opener openLobby = {};
     // The title page of the full game, where an online flow without its role ends up.
     Opener openStart = {};
-    // Makes the client role from its role file the current one; called only while there is no role.
+    // Makes the client role from its role file the current one, in place of any other role.
     std::function<void()> createClientNetwork = {};
     // Turns this machine into the dedicated server: the server role from its role file.
     std::function<void()> createServerNetwork = {};

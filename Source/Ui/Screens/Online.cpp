@@ -27,7 +27,8 @@ constexpr float HandOver = 0.3f;
 // How long the matchmaking circle takes to draw itself.
 constexpr float SearchSeconds = 30.0f;
 
-// The running role as the game system reports it; without that report, the context's role.
+// The running role as the game system reports it; without that report, the context's role, taken
+// for a client.
 NetworkStatus StatusOf(const FrontEnd& frontEnd)
 {
     if (frontEnd.networkStatus)
@@ -36,6 +37,7 @@ NetworkStatus StatusOf(const FrontEnd& frontEnd)
     if (const Network* role = frontEnd.game ? frontEnd.game->network : nullptr)
     {
         status.running = true;
+        status.client = true;
         status.state = role->GetState();
         status.elapsed = role->timer;
         status.duration = role->duration;
@@ -128,8 +130,10 @@ MatchmakingScreen& MatchmakingScreen::Open(Lumvek::Gui& gui, FrontEnd& frontEnd,
 
 void MatchmakingScreen::Setup()
 {
-    // Coming back from an intermission the role is still there and is kept.
-    if (!StatusOf(frontEnd).running && frontEnd.createClientNetwork)
+    // Coming back from an intermission the client role is still there and is kept; a local game's
+    // role, left waiting after its match, is replaced.
+    const NetworkStatus role = StatusOf(frontEnd);
+    if ((!role.running || !role.client) && frontEnd.createClientNetwork)
         frontEnd.createClientNetwork();
     frontEnd.configuration.origin = GameOrigin::Matchmaking;
 

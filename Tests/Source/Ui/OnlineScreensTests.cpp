@@ -40,6 +40,7 @@ protected:
         frontEnd.createClientNetwork = [this]
         {
             ++clientsMade;
+            clientRole = true;
             MakeRole();
         };
         frontEnd.createServerNetwork = [this]
@@ -51,6 +52,13 @@ protected:
         {
             if (role)
                 role->Stop();
+        };
+        frontEnd.networkStatus = [this]
+        {
+            NetworkStatus status;
+            if (const Network* current = match.network)
+                status = {true, clientRole, current->GetState(), current->timer, current->duration};
+            return status;
         };
         frontEnd.votingOptions = [this] { return offered; };
         frontEnd.sendVote = [this](uint8_t player, uint32_t choice)
@@ -86,6 +94,8 @@ protected:
         return screen.GetElement(Lumvek::StringView::FromCString(name))->visible == 1;
     }
 
+    // Whether the current role is a client of a server, rather than a local game's.
+    bool clientRole = true;
     int32_t clientsMade = 0;
     int32_t serversMade = 0;
     std::array<uint32_t, 3> offered{0, 1, 2};
@@ -95,17 +105,23 @@ protected:
 
 TEST_F(OnlineScreens, MatchmakingMakesTheClientRoleOnlyWhenThereIsNoneAndDrawsItsCircleOver30Seconds)
 {
-    for (const bool comingBack : {false, true})
+    const struct
     {
-        SCOPED_TRACE(comingBack);
+        bool role, client;
+        int32_t made;
+    } cases[] = {{false, false, 1}, {true, true, 0}, {true, false, 1}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << c.role << c.client);
         clientsMade = 0;
         match.network = nullptr;
-        if (comingBack)
+        clientRole = c.client;
+        if (c.role)
             MakeRole();
         match.configuration.origin = GameOrigin::CustomGame;
         MatchmakingScreen& screen = MatchmakingScreen::Open(*app.gui, frontEnd, nullptr, 2);
         app.Frame();
-        EXPECT_EQ(clientsMade, comingBack ? 0 : 1);
+        EXPECT_EQ(clientsMade, c.made);
         EXPECT_EQ(match.configuration.origin, GameOrigin::Matchmaking);
         auto* circle = dynamic_cast<DrawInImage*>(screen.GetElement("Timer")->content.get());
         ASSERT_NE(circle, nullptr);
