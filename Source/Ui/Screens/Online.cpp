@@ -204,6 +204,9 @@ void VotingScreen::Setup()
         Element& button = AddCircleButton(row, option ? option->name : "", option ? option->description : "",
                                           gameType ? gameType->icon : Lumvek::InvalidId,
                                           gameType ? gameType->sketch : Lumvek::InvalidId, i > 0, i < 2);
+        // No region would draw the whole atlas: a button without a game type shows no icon.
+        if (!gameType)
+            button.GetChildren()[0]->visible = 0;
         if (i == 0)
             SetOffset(button, YGEdgeLeft, 15.0f);
         else if (i == 1)

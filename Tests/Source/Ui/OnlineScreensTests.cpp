@@ -258,6 +258,8 @@ TEST_F(OnlineScreens, AnOptionThisGameDoesNotHaveShowsAnEmptyButtonAndTheVoteGoe
                   1);
         EXPECT_EQ(voting.shown[1], NoVotingOption);
         EXPECT_EQ(TextOf(*Button(voting, 1).GetChildren()[1]), "");
+        EXPECT_EQ(Button(voting, 1).GetChildren()[0]->visible, 0) << "no icon, rather than the whole atlas";
+        EXPECT_EQ(Button(voting, 0).GetChildren()[0]->visible, 1);
         EXPECT_EQ(TextOf(*Button(voting, 0).GetChildren()[1]), match.ownRegistry.configurations.Get(1)->name);
         Tap(1, ControllerButton::Left);
         Tap(1, ControllerButton::A);
