@@ -1,10 +1,13 @@
 #include "Engine/Foundation/File.h"
 #include "Engine/Foundation/FileManager.h"
 #include "Source/Data/CharacterData.h"
+#include "Source/Data/ItemData.h"
 #include "Source/Data/MapData.h"
 #include "Source/Data/PartData.h"
+#include "Source/Data/ProjectileData.h"
 #include "Source/Tools/Inspectors/AttributesInspector.h"
 #include "Source/Tools/Inspectors/DataInspector.h"
+#include "Source/Tools/Inspectors/DefinitionInspectors.h"
 #include "Tests/Source/Tools/ToolsTesting.h"
 #include "Tests/Source/World/PlayerTestSupport.h"
 #include "Tests/TestFolder.h"
@@ -128,6 +131,39 @@ TEST_F(MapSave, LeavesAMissingOrDamagedFileAlone)
         EXPECT_FALSE(DataInspector::Save(map, files)) << text;
         EXPECT_EQ(Read(), text);
     }
+}
+
+// Draws a definition window and notes how far down its rows reach.
+struct DefinitionWindow
+{
+    DefinitionWindow(Tools& tools, Inspector& inspector)
+        : window(OpenTestWindow(tools, "Definition",
+                                [this, &inspector](TestWindow&)
+                                {
+                                    inspector.Draw();
+                                    bottom = ImGui::GetCursorPosY();
+                                }))
+    {
+    }
+    TestWindow& window;
+    float bottom = 0.0f;
+};
+
+TEST(DefinitionInspectors, OnlyADynamicProjectileShowsItsMaterial)
+{
+    ToolsApplication app;
+    LinearProjectileData bullet;
+    DynamicProjectileData grenade;
+    ProjectileDataInspector bulletInspector(&bullet);
+    ProjectileDataInspector grenadeInspector(&grenade);
+    DefinitionWindow bulletWindow(*app.tools, bulletInspector);
+    app.Frame();
+    const float bulletBottom = bulletWindow.bottom;
+    bulletWindow.window.open = 0;
+    DefinitionWindow grenadeWindow(*app.tools, grenadeInspector);
+    app.Frame();
+    app.Frame();
+    EXPECT_FLOAT_EQ(grenadeWindow.bottom - bulletBottom, 3.0f * ImGui::GetFrameHeightWithSpacing());
 }
 
 } // namespace
