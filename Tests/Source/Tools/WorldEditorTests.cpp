@@ -18,6 +18,8 @@
 
 #include <imgui_internal.h>
 
+#include <set>
+
 namespace
 {
 
@@ -621,6 +623,45 @@ TEST_F(MapEditing, EachMaskBoxFlipsItsOwnBitOnly)
         app.Click();
         EXPECT_EQ(world->spawnPoints[0].mask.bits, c.expected) << c.box;
         EXPECT_EQ(world->spawnPoints[1].mask.bits, world->spawnPoints[2].mask.bits) << c.box;
+    }
+}
+
+// The create modes' choices are told apart by the IDs Dear ImGui gives their combos, found by sweeping
+// the mouse down the panel.
+TEST_F(MapEditing, EachCreateModeShowsOnlyItsOwnChoice)
+{
+    app.Frame();
+    ImGuiWindow* panel = ImGui::FindWindowByName("Map");
+    ASSERT_NE(panel, nullptr);
+    const auto combo = [panel](const char* scope)
+    {
+        ImGuiID id = ImHashStr(scope, 0, panel->ID);
+        const int row = 0;
+        id = ImHashData(&row, sizeof(row), id);
+        return ImHashStr("##Input", 0, id);
+    };
+    const ImGuiID hazard = combo("Hazard Region");
+    const ImGuiID interaction = combo("Interaction Region");
+    const ImGuiID zone = combo("Zone Region");
+    const struct
+    {
+        uint32_t mode;
+        ImGuiID shown;
+    } cases[] = {{0, 0}, {1, 0}, {2, hazard}, {3, interaction}, {4, zone}};
+    ImGuiContext& context = *ImGui::GetCurrentContext();
+    for (const auto& c : cases)
+    {
+        editor->SetMode(c.mode);
+        app.Frame();
+        std::set<ImGuiID> hovered;
+        for (float y = panel->Pos.y; y < panel->Pos.y + panel->Size.y; y += 4.0f)
+        {
+            app.MoveMouse(panel->Pos.x + 150.0f, y);
+            app.Frame();
+            hovered.insert(context.HoveredId);
+        }
+        for (ImGuiID choice : {hazard, interaction, zone})
+            EXPECT_EQ(hovered.count(choice), choice == c.shown ? 1u : 0u) << c.mode;
     }
 }
 
