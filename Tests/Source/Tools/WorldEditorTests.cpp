@@ -635,7 +635,7 @@ TEST_F(MapEditing, EachCreateModeShowsOnlyItsOwnChoice)
     ASSERT_NE(panel, nullptr);
     const auto combo = [panel](const char* scope)
     {
-        ImGuiID id = ImHashStr(scope, 0, panel->ID);
+        ImGuiID id = ImHashStr(scope, 0, ImHashStr("Window", 0, panel->ID));
         const int row = 0;
         id = ImHashData(&row, sizeof(row), id);
         return ImHashStr("##Input", 0, id);
