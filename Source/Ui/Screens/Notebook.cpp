@@ -8,6 +8,7 @@
 #include "Source/Data/PartData.h"
 #include "Source/Ui/Builders.h"
 #include "Source/Ui/Kit/CircleButtons.h"
+#include "Source/Ui/Kit/HudWidgets.h"
 #include "Source/Ui/Kit/PlayerPreview.h"
 #include "Source/Ui/Kit/SketchScroller.h"
 #include "Source/Ui/Screens/Lobby.h"
@@ -24,7 +25,6 @@ using Lumvek::ElementLength;
 namespace
 {
 
-constexpr uint32_t TimerColor = 0xFFB97301;
 constexpr float UnfocusedCircle = 74.07407f;
 constexpr const char* TabLabels[PartKindCount] = {"HEAD", "CORE", "ARMS", "LEGS"};
 constexpr float TabOffsets[PartKindCount] = {12.0f, 21.0f, 30.0f, 39.0f};
@@ -306,33 +306,47 @@ MatchLeave CheckMatchLeave(GameOrigin origin, const NetworkStatus& status)
 
 void AddNetworkTimer(Lumvek::Menu& menu, Element& root)
 {
-    Element& timer = AddElementPoints(root, 80, 80, 0);
-    SetImage(timer, GraphicsResources::UiAtlas, Images::CircleSketch, Lumvek::InvalidId).color =
-        UnpackColor(TimerColor);
-    SetOffsetPoints(timer, YGEdgeRight, 30.0f);
-    SetOffsetPoints(timer, YGEdgeTop, 30.0f);
-    menu.SetElementName(timer, "Timer");
-    Element& dial = AddElement(timer, 100.0f, 100.0f, 0);
-    AddDrawInImage(dial, 1.0f, GraphicsResources::UiAtlas, Images::CircleDraw).color = UnpackColor(TimerColor);
-    Element& seconds = AddElement(timer, 100.0f, 50.0f, 0);
-    AddText(seconds, 100.0f, "0", GraphicsResources::HeadingFont, TimerColor, TextAlignment::Centre);
-    SetOffset(seconds, YGEdgeTop, 25.0f);
+    (void)menu;
+    AddTimerDial(root, true);
 }
 
 void UpdateNetworkTimer(Lumvek::Menu& menu, const NetworkStatus& status)
 {
     Element* timer = menu.GetElement("Timer");
-    if (!timer || timer->GetChildren().size() < 2)
+    if (!timer)
         return;
     timer->visible = status.state != NetworkState::Waiting ? 1 : 0;
-    if (auto* dial = dynamic_cast<DrawInImage*>(timer->GetChildren()[0]->content.get()))
-    {
-        const float share = status.duration > 0.0f ? status.elapsed / status.duration : 1.0f;
-        dial->clock.elapsed = dial->clock.duration * std::clamp(1.0f - share, 0.0f, 1.0f);
-    }
-    const float left = status.elapsed > status.duration ? 0.0f : status.duration - status.elapsed;
-    SetText(timer->GetChildren()[1].get(), std::to_string(static_cast<uint32_t>(left)));
+    UpdateTimerDial(*timer, status.elapsed, status.duration);
 }
+
+namespace
+{
+
+// A screen open between matches follows the role: its timer, and the hand-over to loading or the
+// close the role's state asks for. Marks the screen left when it goes.
+void FollowRole(Screen& screen, FrontEnd& frontEnd, bool& left)
+{
+    const NetworkStatus status = frontEnd.GetNetworkStatus();
+    UpdateNetworkTimer(screen, status);
+    switch (CheckMatchLeave(frontEnd.configuration.origin, status))
+    {
+    case MatchLeave::ToLoading:
+    {
+        left = true;
+        Lumvek::Gui& gui = screen.GetScreenGui();
+        LoadingScreen::Open(gui, frontEnd, screen.CloseForward());
+        break;
+    }
+    case MatchLeave::Close:
+        left = true;
+        screen.CloseForward();
+        break;
+    case MatchLeave::Stay:
+        break;
+    }
+}
+
+} // namespace
 
 // --- Loadouts -------------------------------------------------------------------------------------
 
@@ -425,26 +439,7 @@ void LoadoutsScreen::Update(float seconds)
             SetVisible(GetElement("RightArrow"), rest && strip->selected + 1 < count);
         }
     if (inMatch && !left)
-    {
-        const NetworkStatus status = frontEnd.GetNetworkStatus();
-        UpdateNetworkTimer(*this, status);
-        switch (CheckMatchLeave(frontEnd.configuration.origin, status))
-        {
-        case MatchLeave::ToLoading:
-        {
-            left = true;
-            Lumvek::Gui& gui = GetScreenGui();
-            LoadingScreen::Open(gui, frontEnd, CloseForward());
-            break;
-        }
-        case MatchLeave::Close:
-            left = true;
-            CloseForward();
-            break;
-        case MatchLeave::Stay:
-            break;
-        }
-    }
+        FollowRole(*this, frontEnd, left);
     Screen::Update(seconds);
 }
 
@@ -833,26 +828,7 @@ void Notebook::Update(float seconds)
             }
         }
     if (inMatch && !left)
-    {
-        const NetworkStatus status = frontEnd.GetNetworkStatus();
-        UpdateNetworkTimer(*this, status);
-        switch (CheckMatchLeave(frontEnd.configuration.origin, status))
-        {
-        case MatchLeave::ToLoading:
-        {
-            left = true;
-            Lumvek::Gui& gui = GetScreenGui();
-            LoadingScreen::Open(gui, frontEnd, CloseForward());
-            break;
-        }
-        case MatchLeave::Close:
-            left = true;
-            CloseForward();
-            break;
-        case MatchLeave::Stay:
-            break;
-        }
-    }
+        FollowRole(*this, frontEnd, left);
     Screen::Update(seconds);
 }
 
