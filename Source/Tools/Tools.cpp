@@ -7,6 +7,7 @@
 #include "Engine/Runtime/Sdl/SdlApplication.h"
 #include "Source/Game/Rendering/GameRenderer.h"
 #include "Source/Game/Vantorel.h"
+#include "Source/Tools/Editors/BotEditor.h"
 #include "Source/Tools/Editors/GameEditor.h"
 #include "Source/Tools/Editors/GuiEditor.h"
 #include "Source/Tools/Editors/MapEditor.h"
@@ -126,6 +127,7 @@ void Tools::Load(Vantorel_*)
 {
     editors.clear();
     // The other editors join this list as they are written; each starts closed.
+    editors.push_back(std::make_unique<BotEditor>("Bots"));
     editors.push_back(std::make_unique<GameEditor>("Game"));
     editors.push_back(std::make_unique<GuiEditor>("Gui"));
     editors.push_back(std::make_unique<MapEditor>("Map"));
