@@ -7,6 +7,7 @@
 #include "Engine/Runtime/Graphics/Geometry.h"
 #include "Engine/Runtime/Graphics/Material.h"
 #include "Engine/Runtime/Particles/ParticleSystem.h"
+#include "Source/Tools/Inspectors/EffectDataInspector.h"
 #include "Source/Tools/Inspectors/ResourceInspectors.h"
 #include "Source/Tools/PropertyInput.h"
 #include "Source/Tools/Tools.h"
@@ -77,7 +78,12 @@ bool ResourcesEditor::Open(const std::string& name, Lumvek::Resource& resource)
         inspector = std::make_unique<GeometryInspector>(*geometry);
     else if (auto* material = dynamic_cast<Lumvek::Material*>(&resource))
         inspector = std::make_unique<MaterialInspector>(*material);
-    // Sounds and effects have no window yet.
+    else if (auto* effect = dynamic_cast<Lumvek::Effects::EffectData*>(&resource))
+    {
+        OpenEffect(name, *effect);
+        return tools->IsWindowOpen(name);
+    }
+    // Sounds have no window yet.
     if (!inspector)
         return false;
     tools->OpenWindow(name, inspector);

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "Source/Tools/Inspectors/Inspector.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace Lumvek::Effects
+{
+class EffectData;
+} // namespace Lumvek::Effects
+class World;
+
+// The particle-effect window: the effect's file, "Save" back to it as LON, and its emitters, which
+// are added to and removed from the effect that the preview entity plays in the running match. The
+// effect belongs to the application's resource table; the preview to the world it was made in, so a
+// window with a preview closes with the match. Application thread.
+class EffectDataInspector final : public Inspector
+{
+public:
+    static constexpr uint16_t NoPreview = 0xFFFF;
+
+    explicit EffectDataInspector(Lumvek::Effects::EffectData& effect) : effect(effect) {}
+    ~EffectDataInspector() override;
+
+    void Draw() override;
+    bool IsWorldBound() const override { return preview != NoPreview; }
+
+    // Places the preview at the point in the world (a visual entity running the effect); false when
+    // the world makes none (headless).
+    bool CreatePreview(World& world, float x, float y);
+    // Writes the effect to its file as LON; true and "saved EffectData to {}" only when the text is
+    // on disk.
+    bool Save();
+    // Appends an emitter of the default settings; nothing without a live preview.
+    bool AddEmitter();
+    // Removes emitter i; the emitters after it move down by one.
+    void RemoveEmitter(size_t i);
+    // The emitter indices the last Draw showed, in order; "Remove" shows the next one in its place.
+    const std::vector<size_t>& GetDrawnEmitters() const { return drawn; }
+
+    Lumvek::Effects::EffectData& effect;
+    uint16_t preview = NoPreview;
+
+private:
+    World* PreviewWorld() const;
+    void Restart();
+
+    std::vector<size_t> drawn;
+};
+
+// Opens the effect's window titled with the name unless one of that title is open; with a match on
+// screen, its preview stands at the centre of the view in use.
+void OpenEffect(const std::string& name, Lumvek::Effects::EffectData& effect);
