@@ -12,6 +12,7 @@
 #include "Source/Game/Vantorel.h"
 #include "Source/Tools/PropertyInput.h"
 #include "Source/Tools/Tools.h"
+#include "Source/World/Entities.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/World.h"
 
@@ -24,6 +25,7 @@ EffectDataInspector::~EffectDataInspector()
     if (World* world = PreviewWorld())
         if (Visual* visual = world->visuals.Find(preview))
             world->RemoveVisual(*visual);
+    preview = NoPreview;
 }
 
 World* EffectDataInspector::PreviewWorld() const
@@ -40,17 +42,87 @@ bool EffectDataInspector::CreatePreview(World& world, float x, float y)
     return visual != nullptr;
 }
 
+Visual* EffectDataInspector::FindPreview() const
+{
+    World* world = PreviewWorld();
+    return world ? world->visuals.Find(preview) : nullptr;
+}
+
 void EffectDataInspector::Restart()
 {
-    if (World* world = PreviewWorld())
-        if (Visual* visual = world->visuals.Find(preview); visual && visual->effect)
-            visual->effect->SyncEmitters();
+    if (Visual* visual = FindPreview(); visual && visual->effect)
+        visual->effect->SyncEmitters();
+}
+
+void EffectDataInspector::Update()
+{
+    if (Visual* visual = FindPreview(); visual && visual->effect && autoRestart && visual->effect->IsFinished())
+        visual->effect->SyncEmitters();
+}
+
+void EffectDataInspector::DrawWorld(const ToolsView&, LineRenderer& lines)
+{
+    if (const Visual* visual = FindPreview())
+    {
+        const TransformBody& body = *visual->body;
+        lines.DrawRotatedRect({body.x, body.y}, {body.pivotX, body.pivotY}, {body.width, body.height}, body.rotation,
+                              3.0f, 0xFFFFFFFF, false, 0);
+    }
+}
+
+void EffectDataInspector::DrawVisual(Visual& visual)
+{
+    Tools* tools = Tools::Current();
+    TransformBody& body = *visual.body;
+    PropertyInput::PushScope("Tools Camera");
+    if (tools && tools->cameraInUse)
+    {
+        if (ImGui::Button("Locate"))
+            tools->camera.centre = {body.x, body.y};
+        ImGui::SameLine();
+    }
+    if (ImGui::Button("Recenter") && tools)
+    {
+        const Lumvek::Vector2 centre = tools->GetCameraInUse().centre;
+        body.x = body.previousX = centre.x;
+        body.y = body.previousY = centre.y;
+    }
+    PropertyInput::PopScope();
+    PropertyInput::Float("Width", &body.width);
+    PropertyInput::Float("Height", &body.height);
+    PropertyInput::Angle("Rotation", &body.rotation);
+}
+
+void EffectDataInspector::DrawPlayback(Lumvek::Effects::ParticleSystem& system)
+{
+    bool restart = autoRestart != 0;
+    if (ImGui::Checkbox("Auto Restart", &restart))
+        autoRestart = restart ? 1 : 0;
+    if (ImGui::Button("Reset"))
+        system.SyncEmitters();
+    ImGui::SameLine();
+    if (system.emitting)
+    {
+        if (ImGui::Button("Pause"))
+            system.emitting = 0;
+    }
+    else if (ImGui::Button("Play"))
+        system.emitting = 1;
+    PropertyInput::PushScope("Step Region");
+    stepOffered = !system.emitting;
+    if (stepOffered)
+    {
+        ImGui::SameLine();
+        if (ImGui::Button("Step"))
+            system.Advance(PropertyInput::TickSeconds);
+    }
+    PropertyInput::PopScope();
+    PropertyInput::FloatSmall("Timescale", &system.timeScale);
 }
 
 bool EffectDataInspector::AddEmitter()
 {
-    World* world = PreviewWorld();
-    if (!world || !world->visuals.Find(preview))
+    if (!FindPreview())
         return false;
     effect.emitters.push_back(std::make_unique<Lumvek::Effects::EmitterData>());
     Restart();
@@ -110,9 +182,17 @@ void EffectDataInspector::Draw()
         Save();
     drawn.clear();
     PropertyInput::PushScope("World Running");
-    World* world = PreviewWorld();
-    if (world && world->visuals.Find(preview))
+    stepOffered = false;
+    if (Visual* visual = FindPreview())
     {
+        PropertyInput::PushScope("Visual");
+        if (ImGui::CollapsingHeader("Visual"))
+            DrawVisual(*visual);
+        PropertyInput::PopScope();
+        PropertyInput::PushScope("Playback");
+        if (ImGui::CollapsingHeader("Playback") && visual->effect)
+            DrawPlayback(*visual->effect);
+        PropertyInput::PopScope();
         PropertyInput::PushScope("Emitters");
         if (ImGui::CollapsingHeader("Emitters"))
         {

@@ -9,8 +9,10 @@
 namespace Lumvek::Effects
 {
 class EffectData;
+class ParticleSystem;
 } // namespace Lumvek::Effects
 class World;
+struct Visual;
 
 // The particle-effect window: the effect's file, "Save" back to it as LON, and its emitters, which
 // are added to and removed from the effect that the preview entity plays in the running match. The
@@ -24,7 +26,10 @@ public:
     explicit EffectDataInspector(Lumvek::Effects::EffectData& effect) : effect(effect) {}
     ~EffectDataInspector() override;
 
+    // Restarts a finished preview when auto restart is on.
+    void Update() override;
     void Draw() override;
+    void DrawWorld(const ToolsView& view, LineRenderer& lines) override;
     bool IsWorldBound() const override { return preview != NoPreview; }
 
     // Places the preview at the point in the world (a visual entity running the effect); false when
@@ -42,10 +47,17 @@ public:
 
     Lumvek::Effects::EffectData& effect;
     uint16_t preview = NoPreview;
+    uint8_t autoRestart = 1;
+    // The preview's visual in the current world; null when it is gone.
+    Visual* FindPreview() const;
+    // Whether the last Draw offered "Step" (only while the preview is paused).
+    bool stepOffered = false;
 
 private:
     World* PreviewWorld() const;
     void Restart();
+    void DrawVisual(Visual& visual);
+    void DrawPlayback(Lumvek::Effects::ParticleSystem& system);
 
     std::vector<size_t> drawn;
 };

@@ -2,10 +2,15 @@
 // under the test application's root, and the emitter list's edits.
 
 #include "Engine/Foundation/File.h"
+#include "Engine/Foundation/NameSet.h"
 #include "Source/Tools/Inspectors/EffectDataInspector.h"
+#include "Source/Tools/PropertyInput.h"
+#include "Source/World/Entities.h"
+#include "Tests/Engine/Runtime/Audio/RecordingDevices.h"
 #include "Tests/Engine/Runtime/Particles/ParticleTestSupport.h"
 #include "Tests/LogCapture.h"
 #include "Tests/Source/Tools/ToolsTesting.h"
+#include "Tests/Source/World/WeaponTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -68,6 +73,70 @@ TEST(EffectDataInspector, WithoutAPreviewAddsNothingAndRemovingMovesTheRestDown)
     EXPECT_EQ(effect->emitters[0].get(), second);
     inspector.RemoveEmitter(5);
     EXPECT_EQ(effect->emitters.size(), 2u);
+}
+
+// A match whose registry reaches an audio device over the test application's resources, where the
+// world finds the effects it runs.
+struct PreviewMatch
+{
+    PreviewMatch()
+    {
+        world = &match.LoadText(WeaponTesting::PlatformMap(R"({"Position": "0 0", "Size": "40 2"})"));
+        match.registry = &registry;
+        app.tools->editedWorld = world;
+        const uint32_t id = Lumvek::NameTableB().Add(Lumvek::StringView::FromCString("EffectDataInspectorTests.Puff"));
+        effect = app.GetResources().Create<Lumvek::Effects::EffectData>(id);
+        // One burst of one particle: finished once that particle dies.
+        effect->emitters =
+            std::move(Lumvek::Testing::ParseEffect(
+                          R"({ Emitters [ { Lifetime = 0.1 Generators [ { Type = "Burst" Count = 1 } ] } ] })")
+                          ->emitters);
+    }
+    ~PreviewMatch()
+    {
+        app.tools->editedWorld = nullptr;
+        match.registry = &match.ownRegistry;
+    }
+
+    WeaponTesting::Match match;
+    ToolsTesting::ToolsApplication app;
+    Lumvek::Testing::DeviceCalls calls;
+    Lumvek::Testing::RecordingAudioDevice audio{&app.GetResources(), calls};
+    DataRegistry registry{match.files, &audio};
+    World* world = nullptr;
+    Lumvek::Effects::EffectData* effect = nullptr;
+};
+
+TEST(EffectDataInspector, ThePreviewRestartsOnlyWithAutoRestartAndGoesWithTheWindow)
+{
+    PreviewMatch m;
+    ASSERT_NE(m.effect, nullptr);
+    auto inspector = std::make_unique<EffectDataInspector>(*m.effect);
+    ASSERT_TRUE(inspector->CreatePreview(*m.world, 5.0f, 5.0f));
+    Visual* visual = inspector->FindPreview();
+    ASSERT_NE(visual, nullptr);
+    ASSERT_NE(visual->effect, nullptr);
+    for (const uint8_t autoRestart : {0, 1})
+    {
+        inspector->autoRestart = autoRestart;
+        for (int i = 0; i < 6000 && !visual->effect->IsFinished(); ++i)
+            visual->effect->Advance(PropertyInput::TickSeconds);
+        ASSERT_TRUE(visual->effect->IsFinished());
+        inspector->Update();
+        EXPECT_EQ(visual->effect->IsFinished(), autoRestart == 0) << int(autoRestart);
+    }
+
+    // With a live preview "Add Emitter" appends an emitter of the defaults and the system runs it.
+    ASSERT_TRUE(inspector->AddEmitter());
+    ASSERT_EQ(m.effect->emitters.size(), 2u);
+    EXPECT_EQ(m.effect->emitters[1]->maximumParticles, 100u);
+    EXPECT_EQ(m.effect->emitters[1]->imageIndex, -1);
+
+    const uint16_t id = inspector->preview;
+    inspector.reset();
+    // The world finishes removals at its next tick.
+    m.world->Step(World::TickSeconds);
+    EXPECT_EQ(m.world->visuals.Find(id), nullptr);
 }
 
 } // namespace
