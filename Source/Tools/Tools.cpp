@@ -128,10 +128,10 @@ void Tools::Load(Vantorel_*)
 {
     editors.clear();
     // The other editors join this list as they are written; each starts closed.
-    editors.push_back(std::make_unique<BotEditor>("Bots"));
     editors.push_back(std::make_unique<GameEditor>("Game"));
     editors.push_back(std::make_unique<GuiEditor>("Gui"));
     editors.push_back(std::make_unique<MapEditor>("Map"));
+    editors.push_back(std::make_unique<BotEditor>("Bots"));
     editors.push_back(std::make_unique<ResourcesEditor>("Resources"));
     Lumvek::GraphicsDevice* device = GetDevice();
     Lumvek::Application* application = GetApplication();
