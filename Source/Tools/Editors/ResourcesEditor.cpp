@@ -78,12 +78,13 @@ bool ResourcesEditor::Open(const std::string& name, Lumvek::Resource& resource)
         inspector = std::make_unique<GeometryInspector>(*geometry);
     else if (auto* material = dynamic_cast<Lumvek::Material*>(&resource))
         inspector = std::make_unique<MaterialInspector>(*material);
+    else if (auto* sound = dynamic_cast<Lumvek::Sound*>(&resource))
+        inspector = std::make_unique<SoundInspector>(*sound);
     else if (auto* effect = dynamic_cast<Lumvek::Effects::EffectData*>(&resource))
     {
         OpenEffect(name, *effect);
         return tools->IsWindowOpen(name);
     }
-    // Sounds have no window yet.
     if (!inspector)
         return false;
     tools->OpenWindow(name, inspector);

@@ -3,6 +3,9 @@
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Texture.h"
 #include "Engine/Foundation/TextureRegion.h"
+#include "Engine/Runtime/Audio/AudioDevice.h"
+#include "Engine/Runtime/Audio/Sound.h"
+#include "Engine/Runtime/Core/Application.h"
 #include "Engine/Runtime/Graphics/Geometry.h"
 #include "Engine/Runtime/Graphics/Material.h"
 #include "Source/Tools/PropertyInput.h"
@@ -18,6 +21,7 @@ namespace
 
 const char* const GeometryTypes[] = {"TriangleList", "TriangleStrip", "PointList",   "LineList",
                                      "InstanceData", "IndexList",     "ConstantData"};
+const char* const AudioGroups[] = {"Music", "Sound", "Effect"};
 const char* const TextureFormats[] = {"ColorBuffer4x8", "ColorTarget4x8", "DepthStencilTarget24_8"};
 
 template <size_t N> std::string NameOr(const char* const (&names)[N], uint32_t value)
@@ -62,6 +66,64 @@ void GeometryInspector::Draw()
 void MaterialInspector::Draw()
 {
     DrawFilename(material.path);
+}
+
+SoundInspector::~SoundInspector()
+{
+    if (device)
+        device->Stop(instance);
+}
+
+std::string SoundInspector::DescribeFormat() const
+{
+    return std::to_string(sound.format.channels) + " channels comprising " +
+           std::to_string(sound.format.bitsPerSample) + " bits at " + std::to_string(sound.format.sampleRate) +
+           " hertz";
+}
+
+std::string SoundInspector::DescribePlayback() const
+{
+    char volume[32];
+    std::snprintf(volume, sizeof(volume), "%g", double(sound.volume));
+    return std::string("Plays ") + (sound.looping ? "on a loop" : "once") + " at volume " + volume + " on the " +
+           NameOr(AudioGroups, sound.mixer) + " channel";
+}
+
+bool SoundInspector::IsPlaying() const
+{
+    return device && device->IsPlaying(instance);
+}
+
+void SoundInspector::Draw()
+{
+    DrawFilename(sound.path);
+    Line(DescribeFormat());
+    Line(DescribePlayback());
+    if (IsPlaying())
+    {
+        if (ImGui::Button("Stop", ImVec2(-1.0f, 0.0f)))
+            Stop();
+    }
+    else if (ImGui::Button("Play", ImVec2(-1.0f, 0.0f)))
+        Play();
+}
+
+void SoundInspector::Play()
+{
+    if (IsPlaying())
+        return;
+    const Tools* tools = Tools::Current();
+    const Lumvek::Application* application = tools ? tools->GetApplication() : nullptr;
+    // A program without sound (a dedicated server) plays nothing.
+    device = application ? application->GetAudioDevice() : nullptr;
+    instance = device ? device->Play(sound) : 0xFFFFFFFF;
+}
+
+void SoundInspector::Stop()
+{
+    if (device)
+        device->Stop(instance);
+    device = nullptr;
 }
 
 std::vector<uint32_t> TextureInspector::CollectRegions() const

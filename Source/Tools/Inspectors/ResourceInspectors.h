@@ -9,6 +9,8 @@
 
 namespace Lumvek
 {
+class AudioDevice;
+class Sound;
 class Geometry;
 class Material;
 class Texture;
@@ -40,6 +42,28 @@ public:
     void Draw() override;
 
     Lumvek::Material& material;
+};
+
+// Also plays the sound, and stops it when the window closes.
+class SoundInspector final : public Inspector
+{
+public:
+    explicit SoundInspector(Lumvek::Sound& sound) : sound(sound) {}
+    ~SoundInspector() override;
+    void Draw() override;
+    // The three lines of the sound's description.
+    std::string DescribeFormat() const;
+    std::string DescribePlayback() const;
+    // Whether the instance it started still plays (the button then reads "Stop").
+    bool IsPlaying() const;
+    // The buttons: Play starts an instance unless one still plays; Stop ends it.
+    void Play();
+    void Stop();
+
+    Lumvek::Sound& sound;
+    // The application's device while it plays the instance; null when idle.
+    Lumvek::AudioDevice* device = nullptr;
+    uint32_t instance = 0xFFFFFFFF;
 };
 
 class TextureInspector final : public Inspector

@@ -3,9 +3,11 @@
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Texture.h"
 #include "Engine/Foundation/TextureRegion.h"
+#include "Engine/Runtime/Audio/Sound.h"
 #include "Engine/Runtime/Graphics/Geometry.h"
 #include "Source/Tools/Editors/ResourcesEditor.h"
 #include "Source/Tools/Inspectors/ResourceInspectors.h"
+#include "Tests/Engine/Runtime/Audio/RecordingDevices.h"
 #include "Tests/Source/Tools/ToolsTesting.h"
 
 #include <gtest/gtest.h>
@@ -87,6 +89,64 @@ TEST(ResourceInspectors, RegionTreeAndGeometryTypes)
         geometry.data.Append(bytes, 16);
         EXPECT_EQ(GeometryInspector(geometry).Describe(), c.text);
     }
+}
+
+// A device whose instances play until the test ends them.
+struct PlayingDevice : Lumvek::Testing::RecordingAudioDevice
+{
+    using RecordingAudioDevice::RecordingAudioDevice;
+    bool IsPlaying(uint32_t) const override { return playing; }
+    bool playing = true;
+};
+
+struct SoundApplication : ToolsTesting::ToolsApplication
+{
+    SoundApplication()
+    {
+        audioDevice = std::make_unique<PlayingDevice>(&GetResources(), calls);
+        device = static_cast<PlayingDevice*>(audioDevice.get());
+    }
+    Lumvek::Testing::DeviceCalls calls;
+    PlayingDevice* device = nullptr;
+};
+
+TEST(ResourceInspectors, ASoundPlaysOnceUntilItEndsAndStopsWithItsWindow)
+{
+    SoundApplication app;
+    Lumvek::Sound sound;
+    sound.id = 7;
+    sound.format = {2, 44100, 16};
+    sound.volume = 0.5f;
+    sound.mixer = 9;
+    auto inspector = std::make_unique<SoundInspector>(sound);
+    EXPECT_EQ(inspector->DescribeFormat(), "2 channels comprising 16 bits at 44100 hertz");
+    EXPECT_EQ(inspector->DescribePlayback(), "Plays once at volume 0.5 on the 9 channel");
+    struct Step
+    {
+        void (SoundInspector::*action)();
+        bool playing;
+        std::vector<std::string> calls;
+    };
+    const Step steps[] = {
+        {&SoundInspector::Play, true, {"Play 7"}},
+        // A second press while it plays starts nothing.
+        {&SoundInspector::Play, true, {"Play 7"}},
+        {&SoundInspector::Stop, false, {"Play 7", "Stop 0"}},
+        {&SoundInspector::Play, true, {"Play 7", "Stop 0", "Play 7"}},
+    };
+    for (const Step& step : steps)
+    {
+        app.device->playing = true;
+        ((*inspector).*step.action)();
+        EXPECT_EQ(inspector->IsPlaying(), step.playing);
+        EXPECT_EQ(app.calls.calls, step.calls);
+    }
+    // The instance ends by itself: the button offers "Play" again.
+    app.device->playing = false;
+    EXPECT_FALSE(inspector->IsPlaying());
+    app.device->playing = true;
+    inspector.reset();
+    EXPECT_EQ(app.calls.calls.back(), "Stop 1");
 }
 
 } // namespace
