@@ -10,6 +10,7 @@
 #include "Engine/Runtime/Particles/LteFormat.h"
 #include "Engine/Runtime/Particles/ParticleSystem.h"
 #include "Source/Game/Vantorel.h"
+#include "Source/Tools/Inspectors/EmitterControl.h"
 #include "Source/Tools/PropertyInput.h"
 #include "Source/Tools/Tools.h"
 #include "Source/World/Entities.h"
@@ -46,6 +47,16 @@ Visual* EffectDataInspector::FindPreview() const
 {
     World* world = PreviewWorld();
     return world ? world->visuals.Find(preview) : nullptr;
+}
+
+void EffectDataInspector::CloseEmitterWindows()
+{
+    // They point at emitters, and at running states by index, that the change has moved or destroyed;
+    // closed windows are neither drawn nor updated again.
+    if (const Tools* tools = Tools::Current())
+        for (const std::unique_ptr<Inspector>& window : tools->GetInspectors())
+            if (auto* control = dynamic_cast<EmitterControl*>(window.get()); control && &control->effect == &effect)
+                control->open = 0;
 }
 
 void EffectDataInspector::Restart()
@@ -125,6 +136,7 @@ bool EffectDataInspector::AddEmitter()
     if (!FindPreview())
         return false;
     effect.emitters.push_back(std::make_unique<Lumvek::Effects::EmitterData>());
+    CloseEmitterWindows();
     Restart();
     return true;
 }
@@ -133,6 +145,7 @@ void EffectDataInspector::RemoveEmitter(size_t i)
 {
     if (i >= effect.emitters.size())
         return;
+    CloseEmitterWindows();
     effect.emitters.erase(effect.emitters.begin() + static_cast<std::ptrdiff_t>(i));
     // The running system points into the emitters: it must rebuild before it draws again.
     Restart();
@@ -174,6 +187,17 @@ bool EffectDataInspector::Save()
     return true;
 }
 
+bool EffectDataInspector::OpenEmitter(size_t i, const std::string& title)
+{
+    Visual* visual = FindPreview();
+    Tools* tools = Tools::Current();
+    if (!visual || !visual->effect || !tools || i >= effect.emitters.size())
+        return false;
+    tools->OpenWindow(title, std::make_unique<EmitterControl>(effect, *visual->effect, *effect.emitters[i],
+                                                              static_cast<uint32_t>(i)));
+    return true;
+}
+
 void EffectDataInspector::Draw()
 {
     ImGui::PushItemWidth(-1.0f);
@@ -203,7 +227,8 @@ void EffectDataInspector::Draw()
                     Lumvek::NameTableA().GetName(static_cast<uint32_t>(emitter.imageIndex)).ToString() + " Emitter";
                 drawn.push_back(i);
                 PropertyInput::FreshId();
-                ImGui::Button(title.c_str(), ImVec2(ImGui::CalcItemWidth() * 0.7f, 0.0f));
+                if (ImGui::Button(title.c_str(), ImVec2(ImGui::CalcItemWidth() * 0.7f, 0.0f)))
+                    OpenEmitter(i, title);
                 ImGui::SameLine();
                 const bool remove = ImGui::Button("Remove", ImVec2(-1.0f, 0.0f));
                 ImGui::PopID();

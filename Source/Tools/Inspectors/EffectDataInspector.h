@@ -42,6 +42,8 @@ public:
     bool AddEmitter();
     // Removes emitter i; the emitters after it move down by one.
     void RemoveEmitter(size_t i);
+    // Opens the window of emitter i under the title; nothing without a live preview.
+    bool OpenEmitter(size_t i, const std::string& title);
     // The emitter indices the last Draw showed, in order; "Remove" shows the next one in its place.
     const std::vector<size_t>& GetDrawnEmitters() const { return drawn; }
 
@@ -56,6 +58,7 @@ public:
 private:
     World* PreviewWorld() const;
     void Restart();
+    void CloseEmitterWindows();
     void DrawVisual(Visual& visual);
     void DrawPlayback(Lumvek::Effects::ParticleSystem& system);
 

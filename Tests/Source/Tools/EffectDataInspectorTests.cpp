@@ -4,6 +4,7 @@
 #include "Engine/Foundation/File.h"
 #include "Engine/Foundation/NameSet.h"
 #include "Source/Tools/Inspectors/EffectDataInspector.h"
+#include "Source/Tools/Inspectors/EmitterControl.h"
 #include "Source/Tools/PropertyInput.h"
 #include "Source/World/Entities.h"
 #include "Tests/Engine/Runtime/Audio/RecordingDevices.h"
@@ -137,6 +138,72 @@ TEST(EffectDataInspector, ThePreviewRestartsOnlyWithAutoRestartAndGoesWithTheWin
     // The world finishes removals at its next tick.
     m.world->Step(World::TickSeconds);
     EXPECT_EQ(m.world->visuals.Find(id), nullptr);
+}
+
+TEST(EffectDataInspector, ChangingTheEmitterListClosesTheEffectsEmitterWindows)
+{
+    struct Case
+    {
+        const char* change;
+        size_t emitters;
+    };
+    for (const Case& c : {Case{"remove", 0u}, Case{"add", 2u}})
+    {
+        PreviewMatch m;
+        auto owned = std::make_unique<EffectDataInspector>(*m.effect);
+        EffectDataInspector& inspector = *owned;
+        ASSERT_TRUE(inspector.CreatePreview(*m.world, 5.0f, 5.0f));
+        m.app.tools->OpenWindow("Puff", std::move(owned));
+        ASSERT_TRUE(inspector.OpenEmitter(0, " Emitter"));
+        // A window of another effect stays.
+        auto other = Lumvek::Testing::ParseEffect("{ Emitters [ { } ] }");
+        Lumvek::Effects::ParticleSystem otherSystem(other.get(), 1);
+        m.app.tools->OpenWindow("Other", std::make_unique<EmitterControl>(*other, otherSystem, *other->emitters[0], 0));
+        m.app.Frame();
+        ASSERT_TRUE(m.app.tools->IsWindowOpen(" Emitter"));
+        if (std::string(c.change) == "remove")
+            inspector.RemoveEmitter(0);
+        else
+            ASSERT_TRUE(inspector.AddEmitter());
+        EXPECT_EQ(m.effect->emitters.size(), c.emitters);
+        m.app.Frame();
+        EXPECT_FALSE(m.app.tools->IsWindowOpen(" Emitter")) << c.change;
+        EXPECT_TRUE(m.app.tools->IsWindowOpen("Other")) << c.change;
+        EXPECT_TRUE(m.app.tools->IsWindowOpen("Puff")) << c.change;
+    }
+}
+
+TEST(EmitterControl, RulesAndTheMaximumRestartTheSystemAndAnUnchosenTypeAddsNothing)
+{
+    auto effect = Lumvek::Testing::ParseEffect(
+        R"({ Emitters [ { Lifetime = 5 MaximumParticles = 50 Generators [ { Type = "Burst" Count = 10 } ] } ] })");
+    Lumvek::Effects::ParticleSystem system(effect.get(), 1);
+    EmitterControl control(*effect, system, *effect->emitters[0], 0);
+    system.Advance(PropertyInput::TickSeconds);
+    ASSERT_EQ(system.emitters[0]->count, 10u);
+
+    // Lifetime is read as the system runs: no restart.
+    effect->emitters[0]->duration = 6.0f;
+    system.Advance(PropertyInput::TickSeconds);
+    EXPECT_EQ(system.emitters[0]->count, 10u);
+
+    EXPECT_FALSE(control.AddRule(0));
+    EXPECT_EQ(effect->emitters[0]->generators.size(), 1u);
+
+    // Maximum sizes the running state: a restart drops the live particles.
+    control.SetMaximum(5);
+    EXPECT_EQ(system.emitters[0]->count, 0u);
+    EXPECT_EQ(system.emitters[0]->capacity, 5u);
+
+    control.RemoveRule(0, 0);
+    EXPECT_TRUE(effect->emitters[0]->generators.empty());
+    for (int i = 0; i < 10; ++i)
+        system.Advance(PropertyInput::TickSeconds);
+    EXPECT_EQ(system.emitters[0]->count, 0u);
+
+    control.selectedType[0] = 0;
+    EXPECT_TRUE(control.AddRule(0));
+    EXPECT_EQ(effect->emitters[0]->generators.size(), 1u);
 }
 
 } // namespace
