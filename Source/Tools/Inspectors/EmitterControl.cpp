@@ -1,5 +1,6 @@
 #include "Source/Tools/Inspectors/EmitterControl.h"
 
+#include "Engine/Foundation/NameSet.h"
 #include "Engine/Runtime/Particles/ParticleSystem.h"
 #include "Source/Tools/PropertyInput.h"
 
@@ -126,6 +127,12 @@ void EmitterControl::Draw()
         if (ImGui::Checkbox("Enabled", &enabled))
             state->emitting = enabled ? 1 : 0;
     }
+    // The effects draw their images from the effect atlas.
+    static const uint32_t atlas = Lumvek::NameTableC().Add("EffectAtlas");
+    uint32_t region = emitter.imageIndex < 0 ? Lumvek::InvalidId : static_cast<uint32_t>(emitter.imageIndex);
+    if (PropertyInput::RegionName("Texture", atlas, &region))
+        emitter.imageIndex =
+            region == Lumvek::InvalidId || region > uint32_t(INT32_MAX) ? -1 : static_cast<int32_t>(region);
     PropertyInput::Float("Lifetime", &emitter.duration);
     ImGui::Checkbox("Loop", &emitter.loop);
     ImGui::Checkbox("Link Particles", &emitter.localSpace);
