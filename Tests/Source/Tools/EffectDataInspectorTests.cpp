@@ -15,7 +15,10 @@
 
 #include <gtest/gtest.h>
 
+#include <imgui_internal.h>
+
 #include <filesystem>
+#include <variant>
 
 #include <unistd.h>
 
@@ -204,6 +207,56 @@ TEST(EmitterControl, RulesAndTheMaximumRestartTheSystemAndAnUnchosenTypeAddsNoth
     control.selectedType[0] = 0;
     EXPECT_TRUE(control.AddRule(0));
     EXPECT_EQ(effect->emitters[0]->generators.size(), 1u);
+}
+
+// The ImGui id of a widget label in the window whose title begins with the name, under the ID
+// scopes (strings, or counters given as numbers in text) the window pushed.
+ImGuiID WidgetId(const std::string& window, std::initializer_list<std::variant<const char*, int>> path)
+{
+    ImGuiWindow* found = nullptr;
+    for (ImGuiWindow* candidate : GImGui->Windows)
+        if (std::string(candidate->Name).starts_with(window + "###"))
+            found = candidate;
+    if (!found)
+        return 0;
+    ImGuiID id = found->ID;
+    for (const auto& part : path)
+        if (const char* const* text = std::get_if<const char*>(&part))
+            id = ImHashStr(*text, 0, id);
+        else
+        {
+            const int n = std::get<int>(part);
+            id = ImHashData(&n, sizeof(n), id);
+        }
+    return id;
+}
+
+TEST(EffectDataInspector, RemovingTheFirstOfThreeDrawsTheFormerSecondAtIndexZeroInTheSameFrame)
+{
+    PreviewMatch m;
+    m.effect->emitters = std::move(Lumvek::Testing::ParseEffect(Sparks)->emitters);
+    auto owned = std::make_unique<EffectDataInspector>(*m.effect);
+    EffectDataInspector& inspector = *owned;
+    ASSERT_TRUE(inspector.CreatePreview(*m.world, 5.0f, 5.0f));
+    m.app.tools->OpenWindow("Puff", std::move(owned));
+    m.app.Frame();
+    // Open the "Emitters" header, then press the first emitter's "Remove".
+    const ImGuiID header = WidgetId("Puff", {"World Running", "Emitters", "Emitters"});
+    ASSERT_NE(header, 0u);
+    for (ImGuiWindow* window : GImGui->Windows)
+        if (std::string(window->Name).starts_with("Puff###"))
+            window->StateStorage.SetInt(header, 1);
+    m.app.Frame();
+    ASSERT_EQ(inspector.GetDrawnEmitters(), (std::vector<size_t>{0, 1, 2}));
+    const Lumvek::Effects::EmitterData* second = m.effect->emitters[1].get();
+    ImGui::ActivateItem(WidgetId("Puff", {"World Running", "Emitters", 0, "Remove"}));
+    // ImGui presses the button the next time it is drawn.
+    for (int frame = 0; frame < 3 && m.effect->emitters.size() == 3; ++frame)
+        m.app.Frame();
+    ASSERT_EQ(m.effect->emitters.size(), 2u);
+    // In the frame of the removal: index 0, then the former second at index 0, then the third at 1.
+    EXPECT_EQ(inspector.GetDrawnEmitters(), (std::vector<size_t>{0, 0, 1}));
+    EXPECT_EQ(m.effect->emitters[0].get(), second);
 }
 
 } // namespace
