@@ -259,4 +259,25 @@ TEST(EffectDataInspector, RemovingTheFirstOfThreeDrawsTheFormerSecondAtIndexZero
     EXPECT_EQ(m.effect->emitters[0].get(), second);
 }
 
+TEST(EffectDataInspector, StepIsOfferedOnlyWhilePaused)
+{
+    PreviewMatch m;
+    auto owned = std::make_unique<EffectDataInspector>(*m.effect);
+    EffectDataInspector& inspector = *owned;
+    ASSERT_TRUE(inspector.CreatePreview(*m.world, 5.0f, 5.0f));
+    Lumvek::Effects::ParticleSystem& system = *inspector.FindPreview()->effect;
+    m.app.tools->OpenWindow("Puff", std::move(owned));
+    m.app.Frame();
+    const ImGuiID header = WidgetId("Puff", {"World Running", "Playback", "Playback"});
+    for (ImGuiWindow* window : GImGui->Windows)
+        if (std::string(window->Name).starts_with("Puff###"))
+            window->StateStorage.SetInt(header, 1);
+    for (const uint8_t emitting : {1, 0, 1})
+    {
+        system.emitting = emitting;
+        m.app.Frame();
+        EXPECT_EQ(inspector.stepOffered, emitting == 0) << int(emitting);
+    }
+}
+
 } // namespace
