@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <imgui_internal.h>
+
 #include <cstring>
 #include <map>
 
@@ -143,6 +145,17 @@ TEST_F(BotEditing, DisableInputFreezesTheBotsUntilCleared)
     for (int i = 0; i < 5; ++i)
         world->Step(World::TickSeconds);
     ASSERT_EQ(player.body.lastPlatform, PlatformAt(0));
+    // The panel's check box, pressed through ImGui, sets and clears the world's flag.
+    app.Frame();
+    ImGuiWindow* panel = ImGui::FindWindowByName("Bots");
+    ASSERT_NE(panel, nullptr);
+    for (const uint8_t expected : {1, 0})
+    {
+        ImGui::ActivateItem(ImHashStr("Disable Input", 0, panel->ID));
+        for (int frame = 0; frame < 3 && world->navigator.paused != expected; ++frame)
+            app.Frame();
+        EXPECT_EQ(world->navigator.paused, expected);
+    }
     // The game mode would choose its own goal for the bot.
     GameType* rules = match.gameType;
     match.gameType = nullptr;
