@@ -193,8 +193,10 @@ bool EffectDataInspector::OpenEmitter(size_t i, const std::string& title)
     Tools* tools = Tools::Current();
     if (!visual || !visual->effect || !tools || i >= effect.emitters.size())
         return false;
-    tools->OpenWindow(title, std::make_unique<EmitterControl>(effect, *visual->effect, *effect.emitters[i],
-                                                              static_cast<uint32_t>(i)));
+    auto control =
+        std::make_unique<EmitterControl>(effect, *visual->effect, *effect.emitters[i], static_cast<uint32_t>(i));
+    control->preview = preview;
+    tools->OpenWindow(title, std::move(control));
     return true;
 }
 

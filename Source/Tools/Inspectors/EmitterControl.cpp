@@ -3,6 +3,9 @@
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Runtime/Particles/ParticleSystem.h"
 #include "Source/Tools/PropertyInput.h"
+#include "Source/Tools/Tools.h"
+#include "Source/World/Entities.h"
+#include "Source/World/World.h"
 
 #include <imgui.h>
 
@@ -111,8 +114,23 @@ void EmitterControl::DrawRules(uint32_t kind)
         selectedType[kind] = static_cast<int32_t>(selected);
 }
 
+bool EmitterControl::IsLive()
+{
+    if (preview == 0xFFFF)
+        return true;
+    // The effect window's preview goes with that window, or with the game editor's delete.
+    const Tools* tools = Tools::Current();
+    World* world = tools ? tools->GetWorld() : nullptr;
+    const Visual* visual = world ? world->visuals.Find(preview) : nullptr;
+    if (!visual || !visual->body->active || visual->effect.get() != &system)
+        open = 0;
+    return open != 0;
+}
+
 void EmitterControl::Draw()
 {
+    if (!IsLive())
+        return;
     ImGui::PushItemWidth(300.0f);
     PropertyInput::PushLabelWidth(160.0f);
     Lumvek::Effects::EmitterState* state = index < system.emitters.size() ? system.emitters[index].get() : nullptr;

@@ -26,6 +26,9 @@ public:
 
     void Draw() override;
     bool IsWorldBound() const override { return true; }
+    // Whether the preview that runs the system still does; false closes the window. A control made
+    // without a preview id trusts its system.
+    bool IsLive();
 
     // "Add" of a kind (0 generators, 1 initializers, 2 updaters): a rule of the selected type, or
     // nothing while no type is selected.
@@ -39,6 +42,8 @@ public:
     Lumvek::Effects::EmitterData& emitter;
     uint32_t index = 0;
     int32_t selectedType[3] = {-1, -1, -1};
+    // The world visual whose system this is, 0xFFFF for none.
+    uint16_t preview = 0xFFFF;
 
 private:
     void DrawRules(uint32_t kind);

@@ -173,6 +173,20 @@ TEST(EffectDataInspector, ChangingTheEmitterListClosesTheEffectsEmitterWindows)
         EXPECT_FALSE(m.app.tools->IsWindowOpen(" Emitter")) << c.change;
         EXPECT_TRUE(m.app.tools->IsWindowOpen("Other")) << c.change;
         EXPECT_TRUE(m.app.tools->IsWindowOpen("Puff")) << c.change;
+
+        // Closing the effect window takes its preview, and with it the system the emitter windows run on.
+        if (m.effect->emitters.empty())
+        {
+            ASSERT_TRUE(inspector.AddEmitter());
+        }
+        ASSERT_TRUE(inspector.OpenEmitter(0, " Emitter"));
+        m.app.Frame();
+        ASSERT_TRUE(m.app.tools->IsWindowOpen(" Emitter"));
+        inspector.open = 0;
+        m.app.Frame();
+        m.app.Frame();
+        EXPECT_FALSE(m.app.tools->IsWindowOpen(" Emitter")) << c.change;
+        EXPECT_TRUE(m.app.tools->IsWindowOpen("Other")) << c.change;
     }
 }
 
