@@ -392,7 +392,13 @@ void Tools::Frame(float seconds)
         ImGui::SetNextWindowSize(size, ImGuiCond_FirstUseEver);
         const PropertyInput::StackDepths depths = PropertyInput::GetStackDepths();
         if (ImGui::Begin(editor->name.c_str(), &open))
+        {
+            // Rows number themselves from their scope's counter, which must start again every frame
+            // for a row to keep its ImGui ID (and an input its text) from one frame to the next.
+            PropertyInput::PushScope("Window");
             editor->Draw();
+            PropertyInput::PopScope();
+        }
         if (PropertyInput::RestoreStackDepths(depths))
             Lumvek::Log::Write("the {} editor left property scopes open", editor->name);
         EndWindow(editor->name.c_str());
@@ -418,7 +424,11 @@ void Tools::Frame(float seconds)
         bool open = true;
         const PropertyInput::StackDepths depths = PropertyInput::GetStackDepths();
         if (ImGui::Begin(title, &open, ImGuiWindowFlags_AlwaysAutoResize))
+        {
+            PropertyInput::PushScope("Window");
             inspector.Draw();
+            PropertyInput::PopScope();
+        }
         if (PropertyInput::RestoreStackDepths(depths))
             Lumvek::Log::Write("the window {} left property scopes open", inspector.name);
         EndWindow(inspector.name.c_str());

@@ -4,6 +4,7 @@
 #include "Source/Tools/Inspectors/EntityInspectors.h"
 #include "Source/Tools/Inspectors/SpawnPointInspector.h"
 #include "Source/Tools/Tools.h"
+#include "Source/World/DynamicBody.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/World.h"
 
@@ -177,6 +178,21 @@ void WorldEditor::SetEntityBounds(EntityReference reference, const Rectangle& bo
     }
 }
 
+namespace
+{
+
+// A Box2D body stays where it was made, so a moved body gets a new one at its new place; a simulated
+// one keeps the velocity it had rather than the one it was launched with.
+void RecreateFixture(TransformBody& body)
+{
+    if (auto* simulated = dynamic_cast<DynamicBody*>(&body))
+        simulated->initialVelocity = {simulated->velocityX, simulated->velocityY};
+    body.DestroyFixture();
+    body.CreateFixture();
+}
+
+} // namespace
+
 void WorldEditor::RefreshEntity(EntityReference reference)
 {
     World* world = GetWorld();
@@ -213,14 +229,15 @@ void WorldEditor::RefreshEntity(EntityReference reference)
     {
         Pickup& pickup = *world->pickups.Find(id);
         world->pickupGrid.Reinsert(pickup);
-        pickup.body->DestroyFixture();
-        pickup.body->CreateFixture();
+        RecreateFixture(*pickup.body);
         break;
     }
     case EntityKind::Projectile:
     {
         Projectile& projectile = **world->projectiles.Find(id);
         world->projectileGrid.Reinsert(projectile);
+        if (auto* moving = dynamic_cast<TransformBody*>(&projectile.GetBody()))
+            RecreateFixture(*moving);
         break;
     }
     case EntityKind::Trigger:
@@ -230,8 +247,7 @@ void WorldEditor::RefreshEntity(EntityReference reference)
     {
         Visual& visual = *world->visuals.Find(id);
         world->visualGrid.Reinsert(visual);
-        visual.body->DestroyFixture();
-        visual.body->CreateFixture();
+        RecreateFixture(*visual.body);
         break;
     }
     default:

@@ -4,8 +4,13 @@
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Runtime/Core/Application.h"
 #include "Engine/Runtime/Particles/ParticleSystem.h"
+#include "Source/Data/GameTypeData.h"
 #include "Source/Data/HazardData.h"
 #include "Source/Data/InteractionData.h"
+#include "Source/Data/ItemData.h"
+#include "Source/Data/MapData.h"
+#include "Source/Data/NamedAssets.h"
+#include "Source/Data/ProjectileData.h"
 #include "Source/Data/TiledImage.h"
 #include "Source/Data/TriggerData.h"
 #include "Source/Data/ZoneData.h"
@@ -24,12 +29,6 @@
 namespace
 {
 
-uint32_t WorldAtlas()
-{
-    static const uint32_t slot = Lumvek::NameTableC().Add("WorldAtlas");
-    return slot;
-}
-
 // A nine-slice margin is unsigned in the definition; a negative entry leaves it.
 void Margin(const char* label, uint32_t& margin)
 {
@@ -43,7 +42,7 @@ void ImageBlock(uint32_t image, TiledImage& tiles)
     PropertyInput::PushScope("Image Region");
     if (image != Lumvek::InvalidId)
     {
-        PropertyInput::TexturePreview(WorldAtlas(), image, -1.0f);
+        PropertyInput::TexturePreview(GraphicsResources::WorldAtlas, image, -1.0f);
         PropertyInput::Float("Tile Size", &tiles.tileSize);
         ImGui::Checkbox("Tile Horizontally", &tiles.tileHorizontally);
         ImGui::Checkbox("Tile Vertically", &tiles.tileVertically);
@@ -93,6 +92,50 @@ const std::vector<std::string>& ActionTexts()
 
 } // namespace
 
+GameTypeDataInspector::GameTypeDataInspector(GameTypeData* gameType) : DataInspector(gameType), gameType(gameType) {}
+
+MapDataInspector::MapDataInspector(MapData* map) : DataInspector(map), map(map) {}
+
+ItemDataInspector::ItemDataInspector(ItemData* item) : DataInspector(item), item(item) {}
+
+void ItemDataInspector::Draw()
+{
+    DrawHeader();
+    ImGui::TextUnformatted("Image");
+    PropertyInput::TexturePreview(GraphicsResources::WorldAtlas, item->image, -0.48f);
+    ImGui::SameLine();
+    PropertyInput::TexturePreview(GraphicsResources::DrawAtlas, item->image, -1.0f);
+    if (ImGui::Button("Modifiers", ImVec2(-1.0f, 0.0f)))
+        if (Tools* tools = Tools::Current())
+            tools->OpenWindow("Modifiers", std::make_unique<AttributesInspector>(item, &item->modifiers, nullptr));
+    PropertyInput::Vector2("Size", &item->size);
+    PropertyInput::Vector2("Offset", &item->offset);
+}
+
+ProjectileDataInspector::ProjectileDataInspector(ProjectileData* projectile)
+    : DataInspector(projectile), projectile(projectile)
+{
+}
+
+void ProjectileDataInspector::Draw()
+{
+    DrawHeader();
+    PropertyInput::TexturePreview(GraphicsResources::WorldAtlas, projectile->image, -1.0f);
+    PropertyInput::Vector2("Size", &projectile->size);
+    PropertyInput::Vector2("Offset", &projectile->offset);
+    ImGui::Checkbox("Orient", &projectile->orient);
+    ImGui::Checkbox("Collide With One Way", &projectile->collideWithOneWay);
+    PropertyInput::Vector2("Trail Size", &projectile->trailSize);
+    PropertyInput::PushScope("Dynamic Region");
+    if (auto* dynamic = dynamic_cast<DynamicProjectileData*>(projectile))
+    {
+        PropertyInput::FloatSmall("Density", &dynamic->density);
+        PropertyInput::FloatSmall("Restitution", &dynamic->restitution);
+        PropertyInput::FloatSmall("Friction", &dynamic->friction);
+    }
+    PropertyInput::PopScope();
+}
+
 HazardDataInspector::HazardDataInspector(HazardData* hazard) : DataInspector(hazard), hazard(hazard) {}
 
 void HazardDataInspector::Draw()
@@ -115,7 +158,7 @@ void InteractionDataInspector::Draw()
     DrawHeader();
     PropertyInput::PushScope("Image Region");
     if (interaction->image != Lumvek::InvalidId)
-        PropertyInput::TexturePreview(WorldAtlas(), interaction->image, -1.0f);
+        PropertyInput::TexturePreview(GraphicsResources::WorldAtlas, interaction->image, -1.0f);
     PropertyInput::PopScope();
 }
 

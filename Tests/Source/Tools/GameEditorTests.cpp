@@ -3,10 +3,12 @@
 
 #include "Source/Data/WeaponData.h"
 #include "Source/Tools/Editors/GameEditor.h"
+#include "Source/World/DynamicBody.h"
 #include "Source/World/EntityFactory.h"
 #include "Tests/Source/Tools/ToolsTesting.h"
 #include "Tests/Source/World/WeaponTestSupport.h"
 
+#include <box2d/box2d.h>
 #include <gtest/gtest.h>
 
 namespace
@@ -62,6 +64,48 @@ TEST(GameEditor, PicksShowsAndDeletesLiveEntities)
     EXPECT_TRUE(world.activePlayers.empty());
     EXPECT_FALSE(app.tools->IsWindowOpen("Player " + std::to_string(player.index)));
     EXPECT_TRUE(app.tools->IsWindowOpen("Projectile " + std::to_string(projectile->id)));
+    app.tools->editedWorld = nullptr;
+}
+
+// Box2D simulates a grenade from its own body, which would pull the grenade back to where it was
+// picked up from on the next step.
+TEST(GameEditor, AMovedGrenadeFliesOnFromItsNewPlace)
+{
+    WeaponTesting::Match match;
+    World& world = match.LoadText(WeaponTesting::PlatformMap(""));
+    WeaponData launcher;
+    launcher.speed = 5.0f;
+    launcher.lifetime.ticks = 300;
+    launcher.projectile = match.ownRegistry.projectiles.Find("Grenade");
+    ASSERT_NE(launcher.projectile, nullptr);
+    const SpawnPoint from{10.0f, 10.0f, 0.0f, 0.0f, 0.0f, false, SpawnMask()};
+    Projectile* grenade = CreateProjectileEntity(world, 0.0f, launcher.speed, from, launcher, nullptr);
+    ASSERT_NE(grenade, nullptr);
+    auto* body = dynamic_cast<DynamicBody*>(&grenade->GetBody());
+    ASSERT_NE(body, nullptr);
+    world.Step(World::TickSeconds);
+    ASSERT_NE(body->physicsBody, nullptr);
+    const b2Vec2 velocity = body->physicsBody->GetLinearVelocity();
+
+    ToolsTesting::ToolsApplication app;
+    app.tools->editedWorld = &world;
+    auto* editor = static_cast<GameEditor*>(app.tools->FindEditor("Game"));
+    ASSERT_NE(editor, nullptr);
+    const EntityReference reference{EntityKind::Projectile, grenade->id};
+    Lumvek::Rectangle moved = editor->GetEntityBounds(reference);
+    moved.x += 6.0f;
+    moved.y += 3.0f;
+    editor->SetEntityBounds(reference, moved);
+    editor->RefreshEntity(reference);
+
+    ASSERT_NE(body->physicsBody, nullptr);
+    const Vector2 centre = body->GetCenter();
+    EXPECT_NEAR(body->physicsBody->GetPosition().x, centre.x, 1e-4f);
+    EXPECT_NEAR(body->physicsBody->GetPosition().y, centre.y, 1e-4f);
+    EXPECT_NEAR(body->physicsBody->GetLinearVelocity().x, velocity.x, 1e-4f);
+    EXPECT_NEAR(body->physicsBody->GetLinearVelocity().y, velocity.y, 1e-4f);
+    world.Step(World::TickSeconds);
+    EXPECT_NEAR(body->x, moved.x + velocity.x * World::TickSeconds, 0.1f);
     app.tools->editedWorld = nullptr;
 }
 

@@ -93,7 +93,7 @@ TEST_F(GuiEditorTest, RenamingAnElementKeepsItsTreeNodeOpen)
     ImGuiWindow* window = ImGui::FindWindowByName("Gui");
     ASSERT_NE(window, nullptr);
     // Open the nodes down to the element, as clicks would.
-    const ImGuiID viewport = ImHashStr("Viewport 0", 0, window->ID);
+    const ImGuiID viewport = ImHashStr("Viewport 0", 0, ImHashStr("Window", 0, window->ID));
     const ImGuiID menuNode = ImHashStr("Menu", 0, viewport);
     const ImGuiID elements = ImHashStr("Elements", 0, menuNode);
     for (ImGuiID id : {viewport, menuNode, elements})

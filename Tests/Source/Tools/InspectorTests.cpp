@@ -1,10 +1,16 @@
 #include "Engine/Foundation/File.h"
 #include "Engine/Foundation/FileManager.h"
 #include "Source/Data/CharacterData.h"
+#include "Source/Data/ItemData.h"
 #include "Source/Data/MapData.h"
 #include "Source/Data/PartData.h"
+#include "Source/Data/ProjectileData.h"
+#include "Source/Data/ZoneData.h"
 #include "Source/Tools/Inspectors/AttributesInspector.h"
+#include "Source/Tools/Inspectors/BodyInspectors.h"
 #include "Source/Tools/Inspectors/DataInspector.h"
+#include "Source/Tools/Inspectors/DefinitionInspectors.h"
+#include "Source/World/Body.h"
 #include "Tests/Source/Tools/ToolsTesting.h"
 #include "Tests/Source/World/PlayerTestSupport.h"
 #include "Tests/TestFolder.h"
@@ -128,6 +134,98 @@ TEST_F(MapSave, LeavesAMissingOrDamagedFileAlone)
         EXPECT_FALSE(DataInspector::Save(map, files)) << text;
         EXPECT_EQ(Read(), text);
     }
+}
+
+// Draws an inspector's window and notes how far down its rows reach.
+struct DefinitionWindow
+{
+    DefinitionWindow(Tools& tools, Inspector& inspector)
+        : window(OpenTestWindow(tools, "Definition",
+                                [this, &inspector](TestWindow&)
+                                {
+                                    ImGui::SetWindowPos(ImVec2(700.0f, 20.0f));
+                                    ImGui::SetWindowSize(ImVec2(600.0f, 1000.0f));
+                                    left = ImGui::GetCursorScreenPos().x;
+                                    if (focus >= 0)
+                                        ImGui::SetKeyboardFocusHere(focus);
+                                    focus = -1;
+                                    inspector.Draw();
+                                    bottom = ImGui::GetCursorPosY();
+                                    modifiersButton = ImGui::GetID("Modifiers");
+                                }))
+    {
+    }
+    TestWindow& window;
+    float bottom = 0.0f;
+    float left = 0.0f;
+    ImGuiID modifiersButton = 0;
+    // Puts the keyboard on the focus-th item of the next frame.
+    int focus = -1;
+};
+
+TEST(DefinitionInspectors, OnlyADynamicProjectileShowsItsMaterial)
+{
+    ToolsApplication app;
+    LinearProjectileData bullet;
+    DynamicProjectileData grenade;
+    ProjectileDataInspector bulletInspector(&bullet);
+    ProjectileDataInspector grenadeInspector(&grenade);
+    DefinitionWindow bulletWindow(*app.tools, bulletInspector);
+    app.Frame();
+    const float bulletBottom = bulletWindow.bottom;
+    bulletWindow.window.open = 0;
+    DefinitionWindow grenadeWindow(*app.tools, grenadeInspector);
+    app.Frame();
+    app.Frame();
+    EXPECT_FLOAT_EQ(grenadeWindow.bottom - bulletBottom, 3.0f * ImGui::GetFrameHeightWithSpacing());
+}
+
+TEST(DefinitionInspectors, ModifiersOpenTheirOwnWindowFromItemsAndZones)
+{
+    ItemData item;
+    ZoneData zone;
+    ItemDataInspector itemInspector(&item);
+    ZoneDataInspector zoneInspector(&zone);
+    for (Inspector* inspector : std::initializer_list<Inspector*>{&itemInspector, &zoneInspector})
+    {
+        ToolsApplication app;
+        DefinitionWindow window(*app.tools, *inspector);
+        app.Frame();
+        // Across and down the window until the button is under the mouse, then press it.
+        bool found = false;
+        for (float x = window.left; x < window.left + 400.0f && !found; x += 20.0f)
+            for (float y = 20.0f; y < 600.0f && !found; y += 4.0f)
+            {
+                app.MoveMouse(x, y);
+                app.Frame();
+                found = ImGui::GetCurrentContext()->HoveredId == window.modifiersButton;
+            }
+        ASSERT_TRUE(found);
+        app.Click();
+        app.Frame();
+        ASSERT_TRUE(app.tools->IsWindowOpen("Modifiers"));
+        size_t attributes = 0;
+        for (const std::unique_ptr<Inspector>& open : app.tools->GetInspectors())
+            attributes += dynamic_cast<AttributesInspector*>(open.get()) ? 1 : 0;
+        EXPECT_EQ(attributes, 1u);
+    }
+}
+
+// A window's rows keep their IDs from frame to frame, so a number typed into the first row of a
+// window's own (a body's "Position") stays typed until Enter stores it.
+TEST(BodyInspectors, ANumberTypedIntoAWindowsRowIsStored)
+{
+    ToolsApplication app;
+    TransformBody body;
+    TransformBodyInspector inspector(&body);
+    DefinitionWindow window(*app.tools, inspector);
+    app.Frame();
+    window.focus = 0;
+    app.Frame();
+    app.Frame();
+    app.Type("3.5");
+    EXPECT_FLOAT_EQ(body.x, 3.5f);
+    EXPECT_EQ(body.y, 0.0f);
 }
 
 } // namespace

@@ -79,7 +79,8 @@ TEST(PropertyInput, AnglesAreEnteredInDegreesAndStoredWithinOneTurn)
         const char* typed;
         float stored;
     };
-    const Case cases[] = {{"360", 0.0f}, {"350", 6.1086526f}, {"-10", 6.1086526f}, {"90", 1.5707964f}};
+    const Case cases[] = {
+        {"360", 0.0f}, {"350", 6.1086526f}, {"-10", 6.1086526f}, {"90", 1.5707964f}, {"370", 0.17453292f}};
     for (const Case& c : cases)
     {
         float angle = 1.0f;

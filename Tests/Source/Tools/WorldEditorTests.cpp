@@ -7,6 +7,7 @@
 #include "Source/Tools/Inspectors/BodyInspectors.h"
 #include "Source/Tools/Inspectors/DefinitionInspectors.h"
 #include "Source/Tools/Inspectors/SpawnPointInspector.h"
+#include "Source/Tools/PropertyInput.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/PlatformRenderable.h"
 #include "Tests/LogCapture.h"
@@ -16,6 +17,8 @@
 #include <gtest/gtest.h>
 
 #include <imgui_internal.h>
+
+#include <set>
 
 namespace
 {
@@ -558,6 +561,108 @@ TEST_F(MapEditing, ATriggerDefinitionsActionChangeReachesOnlyItsOwnTriggers)
     TriggerDataInspector::SetAction(*gate, TriggerDataInspector::Slot::Enter, TriggerAction::PathStartAction, nullptr);
     EXPECT_EQ(gate->enterAction, TriggerAction::PathStartAction);
     EXPECT_EQ(world->triggers.Find(made[1]->id)->enterAction, nullptr);
+}
+
+// Draws the inspector in a tall test window at the right of the screen and notes where its rows start.
+struct InspectorWindow
+{
+    InspectorWindow(Tools& tools, Inspector& inspector)
+        : window(ToolsTesting::OpenTestWindow(tools, "Under Test",
+                                              [this, &inspector](ToolsTesting::TestWindow&)
+                                              {
+                                                  ImGui::SetWindowPos(ImVec2(1300.0f, 20.0f));
+                                                  ImGui::SetWindowSize(ImVec2(600.0f, 1040.0f));
+                                                  left = ImGui::GetCursorScreenPos().x;
+                                                  inspector.Draw();
+                                                  PropertyInput::PushScope("Spawn Mask");
+                                                  boxId = ImGui::GetID(box);
+                                                  PropertyInput::PopScope();
+                                                  if (openHeader)
+                                                      ImGui::GetStateStorage()->SetInt(ImGui::GetID("Spawn Mask"), 1);
+                                                  openHeader = false;
+                                              }))
+    {
+    }
+    ToolsTesting::TestWindow& window;
+    bool openHeader = false;
+    float left = 0.0f;
+    // The check box of that label inside the spawn mask's scope.
+    const char* box = "Player";
+    ImGuiID boxId = 0;
+};
+
+TEST_F(MapEditing, EachMaskBoxFlipsItsOwnBitOnly)
+{
+    editor->open = 0;
+    const uint32_t all = (1u << 17) - 1;
+    const struct
+    {
+        uint32_t bits;
+        const char* box;
+        uint32_t expected;
+    } cases[] = {{all, "Player", all & ~1u}, {0u, "Race", 1u << 16}, {all, "Team2", all & ~(1u << 10)}};
+    SpawnPointInspector spawn(0);
+    InspectorWindow window(*app.tools, spawn);
+    window.openHeader = true;
+    ImGuiContext& context = *ImGui::GetCurrentContext();
+    for (const auto& c : cases)
+    {
+        world->spawnPoints[0].mask.bits = c.bits;
+        window.box = c.box;
+        app.Frame();
+        app.Frame();
+        // Down the window until the box is under the mouse, then click it.
+        bool found = false;
+        for (float y = 20.0f; y < 1060.0f && !found; y += 4.0f)
+        {
+            app.MoveMouse(window.left + 6.0f, y);
+            app.Frame();
+            found = context.HoveredId == window.boxId;
+        }
+        ASSERT_TRUE(found) << c.box;
+        app.Click();
+        EXPECT_EQ(world->spawnPoints[0].mask.bits, c.expected) << c.box;
+        EXPECT_EQ(world->spawnPoints[1].mask.bits, world->spawnPoints[2].mask.bits) << c.box;
+    }
+}
+
+// The create modes' choices are told apart by the IDs Dear ImGui gives their combos, found by sweeping
+// the mouse down the panel.
+TEST_F(MapEditing, EachCreateModeShowsOnlyItsOwnChoice)
+{
+    app.Frame();
+    ImGuiWindow* panel = ImGui::FindWindowByName("Map");
+    ASSERT_NE(panel, nullptr);
+    const auto combo = [panel](const char* scope)
+    {
+        ImGuiID id = ImHashStr(scope, 0, ImHashStr("Window", 0, panel->ID));
+        const int row = 0;
+        id = ImHashData(&row, sizeof(row), id);
+        return ImHashStr("##Input", 0, id);
+    };
+    const ImGuiID hazard = combo("Hazard Region");
+    const ImGuiID interaction = combo("Interaction Region");
+    const ImGuiID zone = combo("Zone Region");
+    const struct
+    {
+        uint32_t mode;
+        ImGuiID shown;
+    } cases[] = {{0, 0}, {1, 0}, {2, hazard}, {3, interaction}, {4, zone}};
+    ImGuiContext& context = *ImGui::GetCurrentContext();
+    for (const auto& c : cases)
+    {
+        editor->SetMode(c.mode);
+        app.Frame();
+        std::set<ImGuiID> hovered;
+        for (float y = panel->Pos.y; y < panel->Pos.y + panel->Size.y; y += 4.0f)
+        {
+            app.MoveMouse(panel->Pos.x + 150.0f, y);
+            app.Frame();
+            hovered.insert(context.HoveredId);
+        }
+        for (ImGuiID choice : {hazard, interaction, zone})
+            EXPECT_EQ(hovered.count(choice), choice == c.shown ? 1u : 0u) << c.mode;
+    }
 }
 
 } // namespace
