@@ -151,7 +151,7 @@ TEST_F(BotEditing, DisableInputFreezesTheBotsUntilCleared)
     ASSERT_NE(panel, nullptr);
     for (const uint8_t expected : {1, 0})
     {
-        ImGui::ActivateItem(ImHashStr("Disable Input", 0, panel->ID));
+        ImGui::ActivateItem(ImHashStr("Disable Input", 0, ImHashStr("Window", 0, panel->ID)));
         for (int frame = 0; frame < 3 && world->navigator.paused != expected; ++frame)
             app.Frame();
         EXPECT_EQ(world->navigator.paused, expected);

@@ -255,7 +255,7 @@ TEST(EffectDataInspector, RemovingTheFirstOfThreeDrawsTheFormerSecondAtIndexZero
     m.app.tools->OpenWindow("Puff", std::move(owned));
     m.app.Frame();
     // Open the "Emitters" header, then press the first emitter's "Remove".
-    const ImGuiID header = WidgetId("Puff", {"World Running", "Emitters", "Emitters"});
+    const ImGuiID header = WidgetId("Puff", {"Window", "World Running", "Emitters", "Emitters"});
     ASSERT_NE(header, 0u);
     for (ImGuiWindow* window : GImGui->Windows)
         if (std::string(window->Name).starts_with("Puff###"))
@@ -263,7 +263,7 @@ TEST(EffectDataInspector, RemovingTheFirstOfThreeDrawsTheFormerSecondAtIndexZero
     m.app.Frame();
     ASSERT_EQ(inspector.GetDrawnEmitters(), (std::vector<size_t>{0, 1, 2}));
     const Lumvek::Effects::EmitterData* second = m.effect->emitters[1].get();
-    ImGui::ActivateItem(WidgetId("Puff", {"World Running", "Emitters", 0, "Remove"}));
+    ImGui::ActivateItem(WidgetId("Puff", {"Window", "World Running", "Emitters", 0, "Remove"}));
     // ImGui presses the button the next time it is drawn.
     for (int frame = 0; frame < 3 && m.effect->emitters.size() == 3; ++frame)
         m.app.Frame();
@@ -282,7 +282,7 @@ TEST(EffectDataInspector, StepIsOfferedOnlyWhilePaused)
     Lumvek::Effects::ParticleSystem& system = *inspector.FindPreview()->effect;
     m.app.tools->OpenWindow("Puff", std::move(owned));
     m.app.Frame();
-    const ImGuiID header = WidgetId("Puff", {"World Running", "Playback", "Playback"});
+    const ImGuiID header = WidgetId("Puff", {"Window", "World Running", "Playback", "Playback"});
     for (ImGuiWindow* window : GImGui->Windows)
         if (std::string(window->Name).starts_with("Puff###"))
             window->StateStorage.SetInt(header, 1);
