@@ -191,7 +191,38 @@ void Vantorel_::OpenSplash(Application& application)
     {
         if (network)
             network->Stop();
+        else
+            // No role came about (its file or the network failed): nothing will bring the menus back.
+            OpenScreenAfterMatch(true);
     };
+    // Replaces any other role, such as a local game's left waiting after its match.
+    demo->createClientNetwork = [this]
+    {
+        if (std::unique_ptr<Network> role = CreateClientNetwork(ClientRoleFile))
+            SetNetwork(std::move(role), false, true);
+        else
+            Log::Write("no client role: matchmaking waits without a server");
+    };
+    demo->createServerNetwork = [this]
+    {
+        if (std::unique_ptr<Network> role = CreateServerNetwork(ServerRoleFile))
+            SetNetwork(std::move(role), true, false);
+        else
+            Log::Write("no server role: the server screens wait without one");
+    };
+    demo->votingOptions = [this]
+    {
+        if (const auto* client = dynamic_cast<const ClientNetwork*>(network))
+            return client->GetVotingOptions();
+        return std::array<uint32_t, 3>{NoVotingOption, NoVotingOption, NoVotingOption};
+    };
+    demo->sendVote = [this](uint8_t player, uint32_t choice)
+    {
+        auto* client = dynamic_cast<ClientNetwork*>(network);
+        return client && client->SendVote(player, choice);
+    };
+    demo->openCarnageReport = [this](Gui&, std::unique_ptr<Transition> opening, uint32_t owner)
+    { OpenCarnageReport(std::move(opening), owner); };
     demo->openLobby = [this](Gui& gui, std::unique_ptr<Transition> opening, uint32_t owner)
     { GameLobby::Open(gui, *demo, std::move(opening), owner); };
     // The players already joined on the title page; taking them in again would add their slots twice.

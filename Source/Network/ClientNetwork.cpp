@@ -179,14 +179,21 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
     case GameMessageType::VotingOptions:
     {
         const auto& voting = static_cast<const VotingOptionsMessage&>(message);
+        // A server with other data, or a forged message, may name configurations this game lacks:
+        // those options stay empty and the vote goes on with the others.
         const uint32_t count = ConfigurationCount(context);
-        for (uint32_t option : voting.options)
-            if (option >= count)
+        bool logged = false;
+        for (uint32_t i = 0; i < votingOptions.size(); ++i)
+        {
+            const uint32_t option = voting.options[i];
+            votingOptions[i] = option < count ? option : NoVotingOption;
+            if (option >= count && !logged)
             {
-                Log::Write("the server offers configuration {}, which this game does not have: ignored", option);
-                return;
+                Log::Write("the server offers configuration {}, which this game does not have: the option stays empty",
+                           option);
+                logged = true;
             }
-        votingOptions = voting.options;
+        }
         BeginTimedState(NetworkState::Voting, voting.duration - 0.5f);
         break;
     }
@@ -339,6 +346,26 @@ bool ClientNetwork::SendSetLoadout(uint8_t player, uint32_t head, uint32_t core,
         return false;
     message->player = player;
     message->parts = {head, core, arms, legs};
+    client->SendMessage(channel, message);
+    return true;
+}
+
+bool ClientNetwork::SendVote(uint8_t player, uint32_t choice)
+{
+    // The message holds players 0 to 15 and options 0 to 2: an unnumbered player has nothing to send.
+    if (player >= 16 || choice > 2)
+    {
+        Log::Write("the vote of player {} for option {} is not sent: outside what the server takes", player, choice);
+        return false;
+    }
+    const int channel = static_cast<int>(GameChannel::Reliable);
+    if (!client || !client->IsConnected() || !client->CanSendMessage(channel))
+        return false;
+    auto* message = static_cast<SetVoteMessage*>(client->CreateMessage(static_cast<int>(SetVoteMessage::Type)));
+    if (!message)
+        return false;
+    message->player = player;
+    message->choice = choice;
     client->SendMessage(channel, message);
     return true;
 }

@@ -61,6 +61,7 @@ public:
     int32_t GetClientIndex() const { return clientIndex; }
     uint32_t GetFrame() const { return frame; }
     uint32_t GetNextStateFrame() const { return nextStateFrame; }
+    // By registry index; NoVotingOption for an option this game does not have.
     const std::array<uint32_t, 3>& GetVotingOptions() const { return votingOptions; }
     uint32_t GetChosenOption() const { return chosenOption; }
 
@@ -68,6 +69,10 @@ public:
     // collections and players without a match id are not sent (logged); false then, or when the
     // connection cannot take the message now.
     bool SendSetLoadout(uint8_t player, uint32_t head, uint32_t core, uint32_t arms, uint32_t legs);
+
+    // Tells the server of a local player's vote for option 0 to 2 on the reliable channel; players
+    // without a match id are not sent (logged). False then, or when the connection cannot take it now.
+    bool SendVote(uint8_t player, uint32_t choice);
 
     // Applies one message from the server, as Update does with each that arrives; the caller keeps it.
     void ApplyMessage(const Net::Message& message);

@@ -33,6 +33,9 @@ enum class NetworkState : int32_t
     Stopped = 11,
 };
 
+// A vote option that names no configuration of this game: its button stays empty.
+inline constexpr uint32_t NoVotingOption = 0xFFFFFFFFu;
+
 // The network role of the running game: a local game, a dedicated server or a client. All three drive
 // a match through the same NetworkState machine; the base keeps the state, the timer of timed states,
 // the networking library's configuration and the settings the role was made with. Owned by the game

@@ -16,7 +16,7 @@ namespace
 
 constexpr float UnfocusedCircle = 74.07407f;
 
-void ShowButton(Lumvek::Menu& menu, uint32_t index, bool highlighted)
+void ShowButton(Lumvek::Menu& menu, uint32_t index, bool highlighted, size_t keep)
 {
     Element* row = menu.GetElement("Container");
     if (!row || index >= row->GetChildren().size())
@@ -38,7 +38,8 @@ void ShowButton(Lumvek::Menu& menu, uint32_t index, bool highlighted)
     if (children.size() > 1)
         if (auto* label = dynamic_cast<Lumvek::TextContent*>(children[1]->content.get()))
             label->font = highlighted ? GraphicsResources::HeadingFont : GraphicsResources::ScriptFont;
-    for (size_t child = 2; child < children.size(); ++child)
+    const size_t end = children.size() > keep ? children.size() - keep : 0;
+    for (size_t child = 2; child < end; ++child)
         children[child]->visible = highlighted ? 1 : 0;
 }
 
@@ -331,12 +332,12 @@ Element& AddButtonHint(Element& parent, uint32_t glyph, const std::string& text,
     return hint;
 }
 
-void HighlightButton(Lumvek::Menu& menu, uint32_t index)
+void HighlightButton(Lumvek::Menu& menu, uint32_t index, size_t keep)
 {
-    ShowButton(menu, index, true);
+    ShowButton(menu, index, true, keep);
 }
 
-void UnhighlightButton(Lumvek::Menu& menu, uint32_t index)
+void UnhighlightButton(Lumvek::Menu& menu, uint32_t index, size_t keep)
 {
-    ShowButton(menu, index, false);
+    ShowButton(menu, index, false, keep);
 }

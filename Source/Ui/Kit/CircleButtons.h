@@ -4,6 +4,7 @@
 #include "Engine/Runtime/Gui/ElementActions.h"
 #include "Engine/Runtime/Gui/Menu.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -89,6 +90,7 @@ Lumvek::Element& AddButtonHint(Lumvek::Element& parent, uint32_t glyph, const st
                                float glyphWidth, float bottomOffset);
 
 // Switch the button at index in the menu's "Container" row to its inked or sketched look; nothing
-// for a menu without the row or an index past its buttons.
-void HighlightButton(Lumvek::Menu& menu, uint32_t index);
-void UnhighlightButton(Lumvek::Menu& menu, uint32_t index);
+// for a menu without the row or an index past its buttons. The last keep children keep their own
+// visibility.
+void HighlightButton(Lumvek::Menu& menu, uint32_t index, size_t keep = 0);
+void UnhighlightButton(Lumvek::Menu& menu, uint32_t index, size_t keep = 0);

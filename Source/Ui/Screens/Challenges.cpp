@@ -9,6 +9,7 @@
 #include "Source/Ui/Kit/CircleButtons.h"
 #include "Source/Ui/Kit/ScrollerPage.h"
 #include "Source/Ui/Screens/CustomGame.h"
+#include "Source/Ui/Screens/Online.h"
 #include "Source/Ui/Transitions.h"
 #include "Source/Ui/UiResources.h"
 
@@ -179,16 +180,22 @@ void CarnageReport::OnBack(uint32_t player)
     left = true;
     Lumvek::Gui& gui = GetScreenGui();
     const GameOrigin origin = frontEnd.configuration.origin;
+    const NetworkStatus role = frontEnd.GetNetworkStatus();
+    const NetworkState state = role.running ? role.state : NetworkState::Waiting;
     gui.CloseMenu(*this, MakePageTransition(HandOver, PageTransition::Forward));
     switch (origin)
     {
     case GameOrigin::None:
+        if (state == NetworkState::Ending)
+            IntermissionScreen::Open(gui, frontEnd, MakeStaticTransition(HandOver), EveryPlayer);
+        else
+            ConnectingScreen::Open(gui, frontEnd, MakeStaticTransition(HandOver));
+        break;
     case GameOrigin::Matchmaking:
-        // The online flows' own screens come with them; without them, or without the role that
-        // drives them, the players go back to the title page.
-        Lumvek::Log::Write("the online screens are not part of the game yet: back to the start screen");
-        if (frontEnd.openStart)
-            frontEnd.openStart(gui, MakeStaticTransition(HandOver), owner);
+        if (state == NetworkState::Ending)
+            IntermissionScreen::Open(gui, frontEnd, MakeStaticTransition(HandOver), owner);
+        else
+            MatchmakingScreen::Open(gui, frontEnd, MakeStaticTransition(HandOver), owner);
         break;
     case GameOrigin::Challenges:
         ChallengesScreen::Open(gui, frontEnd, MakeStaticTransition(HandOver), owner);

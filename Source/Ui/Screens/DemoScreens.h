@@ -3,6 +3,7 @@
 #include "Source/Network/Network.h"
 #include "Source/Ui/Screen.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -82,6 +83,17 @@ struct FrontEnd
     Opener openLobby = {};
     // The title page of the full game, where an online flow without its role ends up.
     Opener openStart = {};
+    // Makes the client role from its role file the current one, in place of any other role.
+    std::function<void()> createClientNetwork = {};
+    // Turns this machine into the dedicated server: the server role from its role file.
+    std::function<void()> createServerNetwork = {};
+    // The three configurations the server offers, by registry index; NoVotingOption where it named
+    // none this game has.
+    std::function<std::array<uint32_t, 3>()> votingOptions = {};
+    // Sends a local player's vote for option 0 to 2 to the server; false when it was not sent.
+    std::function<bool(uint8_t player, uint32_t choice)> sendVote = {};
+    // The report of the match just left.
+    Opener openCarnageReport = {};
 };
 
 // The demo's title page: the paper, the tall logo, "PRESS START" writing itself and a welcome. The

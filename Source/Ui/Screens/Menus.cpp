@@ -9,6 +9,7 @@
 #include "Source/Ui/Screens/Challenges.h"
 #include "Source/Ui/Screens/CustomGame.h"
 #include "Source/Ui/Screens/Notebook.h"
+#include "Source/Ui/Screens/Online.h"
 #include "Source/Ui/UiResources.h"
 
 using Lumvek::Element;
@@ -73,7 +74,15 @@ void StartScreen::OnStart(uint32_t player)
 
 void StartScreen::OnSecondary(uint32_t player)
 {
-    Lumvek::Log::Write("Back on controller {}: the dedicated server is not part of the game yet", player);
+    (void)player;
+    if (left)
+        return;
+    left = true;
+    Lumvek::Gui& gui = GetScreenGui();
+    gui.CloseMenu(*this, nullptr);
+    if (frontEnd.createServerNetwork)
+        frontEnd.createServerNetwork();
+    ConnectingScreen::Open(gui, frontEnd, nullptr);
 }
 
 void StartScreen::OnAction(uint32_t player)
@@ -216,8 +225,11 @@ void PlayMenu::OnSelect(uint32_t player)
         Lumvek::Gui& gui = GetScreenGui();
         ChallengesScreen::Open(gui, frontEnd, CloseForward(), owner);
     }
-    else if (selection < 3)
-        Lumvek::Log::Write("{} is not part of the game yet", PlayEntries[selection]);
+    else if (selection == 0)
+    {
+        Lumvek::Gui& gui = GetScreenGui();
+        MatchmakingScreen::Open(gui, frontEnd, CloseForward(), owner);
+    }
 }
 
 void PlayMenu::OnBack(uint32_t player)

@@ -15,7 +15,7 @@ public:
     void Setup() override;
     void Activate() override;
     void OnStart(uint32_t player) override;
-    // Back of any pad: the dedicated server is not part of the game yet, so this logs and stays.
+    // Back of any pad turns this machine into the dedicated server and shows its status.
     void OnSecondary(uint32_t player) override;
     void OnAction(uint32_t player) override;
 

@@ -152,6 +152,28 @@ TEST_F(ClientNetworkTest, FollowsTheServerFromTheVoteToTheEnd)
     EXPECT_LT(client->timer, serverSettings.endDuration + 2 * Tick) << "it leaves on the first tick past the end";
 }
 
+TEST_F(ClientNetworkTest, AVoteReachesTheServerForTheNumberedPlayerOnly)
+{
+    serverSettings.voteDuration = 5.0f;
+    StartServer();
+    StartClient();
+    ASSERT_TRUE(RunUntil([&] { return client->GetState() == NetworkState::Voting; }));
+    ASSERT_EQ(serverContext.configuration.remotePlayers.size(), 1u);
+    const uint8_t id = clientContext.configuration.players[0].id;
+    {
+        LogCapture log;
+        EXPECT_FALSE(client->SendVote(Slot::NoId, 0));
+        EXPECT_FALSE(client->SendVote(id, 3));
+        EXPECT_EQ(log.messages.size(), 2u);
+    }
+    for (const uint32_t choice : {0u, 2u})
+    {
+        ASSERT_TRUE(client->SendVote(id, choice));
+        ASSERT_TRUE(RunUntil([&] { return serverContext.configuration.remotePlayers[0].vote == choice; }, 60));
+    }
+    EXPECT_EQ(server->GetState(), NetworkState::Voting);
+}
+
 TEST_F(ClientNetworkTest, ItIgnoresWhatItCannotHoldAndDropsOldStates)
 {
     StartClient();
@@ -179,14 +201,19 @@ TEST_F(ClientNetworkTest, ItIgnoresWhatItCannotHoldAndDropsOldStates)
 
     auto& voting = make(std::type_identity<VotingOptionsMessage>());
     voting.duration = 3.0f;
-    voting.options = {1, 0, 2};
+    voting.options = {1, 64, 2};
     client->ApplyMessage(voting);
-    EXPECT_EQ(client->GetState(), NetworkState::Waiting) << "there is no configuration 2";
+    // There is no configuration 2 nor 64: those options stay empty, logged once, and the vote goes on.
+    EXPECT_EQ(client->GetState(), NetworkState::Voting);
+    EXPECT_EQ(client->GetVotingOptions(), (std::array<uint32_t, 3>{1, NoVotingOption, NoVotingOption}));
+    EXPECT_EQ(log.messages.size(), 1u);
     auto& chosen = make(std::type_identity<SetConfigurationMessage>());
     chosen.configuration = 64;
     client->ApplyMessage(chosen);
-    EXPECT_EQ(client->GetState(), NetworkState::Waiting);
+    EXPECT_EQ(client->GetState(), NetworkState::Voting);
     EXPECT_EQ(log.messages.size(), 2u);
+    // A player the server has not numbered yet has no vote to send.
+    EXPECT_FALSE(client->SendVote(Slot::NoId, 1));
 
     clientContext.configuration.players[0].id = 0;
     auto& loadouts = make(std::type_identity<SetLoadoutsMessage>());

@@ -5,6 +5,7 @@
 #include "Source/Data/Profile.h"
 #include "Source/Ui/Kit/ScrollerPage.h"
 #include "Source/Ui/Screens/CustomGame.h"
+#include "Source/Ui/Screens/Online.h"
 #include "Source/Ui/UiResources.h"
 #include "Tests/Engine/Runtime/Gui/GuiTesting.h"
 #include "Tests/LogCapture.h"
@@ -203,14 +204,25 @@ TEST_F(ChallengeFlow, TheReportReturnsByOriginAndHidesItsTimerAtZero)
     Settle();
     ASSERT_NE(Top<CarnageReport>(), nullptr);
     EXPECT_EQ(Top<Screen>()->GetElement("Timer")->visible, 1);
-    // Voting: the report leaves by itself. Without the online screens, to the title page.
+    // Voting: the report leaves by itself, back to matchmaking for its player, which goes on to the vote.
     role.state = NetworkState::Voting;
     Settle();
-    EXPECT_EQ(starts, 1);
+    ASSERT_NE(Top<VotingScreen>(), nullptr);
+    EXPECT_EQ(Top<VotingScreen>()->owner, 0u);
+    app.gui->CloseMenu(*Top<Screen>(), nullptr);
+    Settle();
+    // Back during the intermission: the intermission, for the report's player alone.
+    role = {true, false, NetworkState::Ending, 4.0f, 10.0f};
+    Screen::Open<CarnageReport>(*app.gui, nullptr, 0, frontEnd);
+    Settle();
+    Tap(ControllerButton::B);
+    Settle();
+    ASSERT_NE(Top<IntermissionScreen>(), nullptr);
+    EXPECT_EQ(Top<IntermissionScreen>()->owner, 0u);
     app.gui->CloseMenu(*Top<Screen>(), nullptr);
     Settle();
 
-    // No role at all: no timer, and back goes to the title page instead of reading a missing role.
+    // A dedicated server's report (no origin) without a role: no timer, and back to its status screen.
     configuration.origin = GameOrigin::None;
     role = {};
     Screen::Open<CarnageReport>(*app.gui, nullptr, 0, frontEnd);
@@ -218,7 +230,9 @@ TEST_F(ChallengeFlow, TheReportReturnsByOriginAndHidesItsTimerAtZero)
     EXPECT_EQ(Top<Screen>()->GetElement("Timer"), nullptr);
     Tap(ControllerButton::B);
     Settle();
-    EXPECT_EQ(starts, 2);
+    ASSERT_NE(Top<ConnectingScreen>(), nullptr);
+    EXPECT_EQ(Top<ConnectingScreen>()->owner, Screen::EveryPlayer);
+    EXPECT_EQ(starts, 0);
 }
 
 } // namespace
