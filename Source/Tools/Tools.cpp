@@ -7,9 +7,11 @@
 #include "Engine/Runtime/Sdl/SdlApplication.h"
 #include "Source/Game/Rendering/GameRenderer.h"
 #include "Source/Game/Vantorel.h"
+#include "Source/Tools/Editors/BotEditor.h"
 #include "Source/Tools/Editors/GameEditor.h"
 #include "Source/Tools/Editors/GuiEditor.h"
 #include "Source/Tools/Editors/MapEditor.h"
+#include "Source/Tools/Editors/ResourcesEditor.h"
 #include "Source/Tools/PropertyInput.h"
 
 #include <imgui.h>
@@ -129,6 +131,8 @@ void Tools::Load(Vantorel_*)
     editors.push_back(std::make_unique<GameEditor>("Game"));
     editors.push_back(std::make_unique<GuiEditor>("Gui"));
     editors.push_back(std::make_unique<MapEditor>("Map"));
+    editors.push_back(std::make_unique<BotEditor>("Bots"));
+    editors.push_back(std::make_unique<ResourcesEditor>("Resources"));
     Lumvek::GraphicsDevice* device = GetDevice();
     Lumvek::Application* application = GetApplication();
     if (device)

@@ -1,6 +1,9 @@
 #include "Source/Tools/Inspectors/DefinitionInspectors.h"
 
+#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/NameSet.h"
+#include "Engine/Runtime/Core/Application.h"
+#include "Engine/Runtime/Particles/ParticleSystem.h"
 #include "Source/Data/GameTypeData.h"
 #include "Source/Data/HazardData.h"
 #include "Source/Data/InteractionData.h"
@@ -12,6 +15,7 @@
 #include "Source/Data/TriggerData.h"
 #include "Source/Data/ZoneData.h"
 #include "Source/Tools/Inspectors/AttributesInspector.h"
+#include "Source/Tools/Inspectors/EffectDataInspector.h"
 #include "Source/Tools/PropertyInput.h"
 #include "Source/Tools/Tools.h"
 #include "Source/World/Action.h"
@@ -50,12 +54,24 @@ void ImageBlock(uint32_t image, TiledImage& tiles)
     PropertyInput::PopScope();
 }
 
-// The effect's name; its own window comes with the resources editor.
+// The effect's name, as a button that opens the effect's window when the effect is loaded.
 void EffectBlock(uint32_t effect)
 {
     PropertyInput::PushScope("Effect Region");
     if (effect != Lumvek::InvalidId)
-        ImGui::Button(std::string(Lumvek::NameTableB().GetName(effect).ToStdView()).c_str(), ImVec2(-1.0f, 0.0f));
+    {
+        const std::string name(Lumvek::NameTableB().GetName(effect).ToStdView());
+        if (ImGui::Button(name.c_str(), ImVec2(-1.0f, 0.0f)))
+        {
+            const Tools* tools = Tools::Current();
+            Lumvek::Application* application = tools ? tools->GetApplication() : nullptr;
+            if (auto* data =
+                    application ? application->GetResources().Find<Lumvek::Effects::EffectData>(effect) : nullptr)
+                OpenEffect(name, *data);
+            else
+                Lumvek::Log::Write("the effect {} is not loaded", name);
+        }
+    }
     PropertyInput::PopScope();
 }
 
