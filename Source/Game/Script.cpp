@@ -6,6 +6,7 @@
 #include "Engine/Runtime/Input/Input.h"
 #include "Engine/Runtime/OpenGL/OpenGLGraphicsDevice.h"
 #include "Engine/Runtime/Sdl/SdlApplication.h"
+#include "Engine/Runtime/Sdl/SdlMouseDevice.h"
 
 #include <cxxabi.h>
 #include <png.h>
@@ -266,6 +267,18 @@ void ScriptRunner::Update(int64_t elapsed)
         --settle;
         return;
     }
+    if (unseenMouse)
+    {
+        // A step the host never passes on (the pointer outside the window) must not hold the script
+        // for ever: ten seconds of frames.
+        constexpr uint32_t longestWait = 600;
+        if (!MouseShows(*unseenMouse) && ++unseenFrames < longestWait)
+            return;
+        if (unseenFrames >= longestWait)
+            Lumvek::Log::Write("the script's mouse step {} was not seen by the game: going on", next);
+        unseenMouse = nullptr;
+        unseenFrames = 0;
+    }
     if (next >= steps.size())
         return;
     const ScriptStep& step = steps[next];
@@ -325,8 +338,23 @@ void ScriptRunner::Act(const ScriptStep& step)
         PushEvent(step);
         // Given a few frames, as pad buttons are, so that the host passes the event on first.
         settle = 3;
+        if (step.action == ScriptStep::Action::MouseMove || step.action == ScriptStep::Action::MouseDown ||
+            step.action == ScriptStep::Action::MouseUp)
+            unseenMouse = &step;
         break;
     }
+}
+
+bool ScriptRunner::MouseShows(const ScriptStep& step) const
+{
+    if (!gui)
+        return true;
+    const Lumvek::MouseState& mouse = gui->GetInput().mouse;
+    if (step.action == ScriptStep::Action::MouseMove)
+        return mouse.position.x == static_cast<float>(step.x) && mouse.position.y == static_cast<float>(step.y);
+    const Lumvek::MouseButton button =
+        Lumvek::MouseButtonFromMask(Lumvek::SdlMouseButtonToMask(static_cast<uint8_t>(step.button)));
+    return (mouse.held[button] != 0) == (step.action == ScriptStep::Action::MouseDown);
 }
 
 void ScriptRunner::PushEvent(const ScriptStep& step)

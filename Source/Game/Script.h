@@ -75,6 +75,9 @@ private:
     void Act(const ScriptStep& step);
     // Queues the step's mouse, key or text event for the host's main thread.
     void PushEvent(const ScriptStep& step);
+    // Whether the Gui's mouse shows what the mouse step did: the pointer where it moved, the button
+    // down or up.
+    bool MouseShows(const ScriptStep& step) const;
 
     std::vector<ScriptStep> steps;
     const LoadStatus& load;
@@ -84,5 +87,9 @@ private:
     // Frames left before the next step may start, so that SDL pumps a button's event before the next
     // change of the same pad.
     uint32_t settle = 0;
+    // The last mouse step, until the Gui has seen it: the host pumps events on its own thread, and a
+    // press and release that reach the game in one frame read as no click at all.
+    const ScriptStep* unseenMouse = nullptr;
+    uint32_t unseenFrames = 0;
     std::vector<SDL_Joystick*> pads;
 };
