@@ -10,6 +10,7 @@
 #include "Tests/Engine/Runtime/Gui/GuiTesting.h"
 #include "Tests/LogCapture.h"
 #include "Tests/Source/Data/RegistryTestFolder.h"
+#include "Tests/Source/Ui/PickerTesting.h"
 
 #include <gtest/gtest.h>
 
@@ -20,12 +21,12 @@ using namespace Lumvek::GuiTesting;
 using Lumvek::ControllerButton;
 using Lumvek::Testing::LogCapture;
 
-class ChallengeFlow : public ::testing::Test
+class ChallengeFlow : public PickerTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(CreateTransitionGeometries(*app.device));
+        PickerTest::SetUp();
         frontEnd.registry = &assets.registry;
         frontEnd.startLocalGame = [this] { ++localGames; };
         frontEnd.stopNetwork = [this] { ++stops; };
@@ -46,34 +47,6 @@ protected:
         }
         assets.registry.LoadAll();
     }
-    void Tap(ControllerButton button)
-    {
-        app.controllers->next[0].pressed[button] = 1;
-        app.Frame();
-        app.controllers->next[0].released[button] = 1;
-        app.Frame();
-    }
-    void Settle()
-    {
-        app.Frame(0.31f);
-        app.Frame();
-        app.Frame();
-    }
-    template <class S> S* Top()
-    {
-        const uint32_t count = app.gui->GetMenuCount();
-        return count ? dynamic_cast<S*>(app.gui->GetRecord(count - 1).menu.get()) : nullptr;
-    }
-    void MoveTo(uint32_t position)
-    {
-        SketchScroller* scroller = FindScroller(*Top<Screen>());
-        ASSERT_NE(scroller, nullptr);
-        while (scroller->selected != position)
-        {
-            Tap(scroller->selected < position ? ControllerButton::Right : ControllerButton::Left);
-            Settle();
-        }
-    }
     void OpenList()
     {
         ChallengesScreen::Open(*app.gui, frontEnd, nullptr, 0);
@@ -81,10 +54,6 @@ protected:
     }
 
     DataTesting::RegistryTestFolder assets;
-    TestApplication app;
-    ProfileCollection profiles;
-    GameConfiguration configuration;
-    FrontEnd frontEnd{profiles, configuration, {}, {}, {}};
     NetworkStatus role;
     int localGames = 0, stops = 0, lobbies = 0, starts = 0;
 };

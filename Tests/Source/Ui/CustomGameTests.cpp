@@ -11,6 +11,7 @@
 #include "Tests/Engine/Runtime/Gui/GuiTesting.h"
 #include "Tests/LogCapture.h"
 #include "Tests/Source/Data/RegistryTestFolder.h"
+#include "Tests/Source/Ui/PickerTesting.h"
 
 #include <gtest/gtest.h>
 
@@ -23,12 +24,12 @@ using Lumvek::Testing::LogCapture;
 
 constexpr uint32_t Random = Loadout::Random;
 
-class CustomGameFlow : public ::testing::Test
+class CustomGameFlow : public PickerTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(CreateTransitionGeometries(*app.device));
+        PickerTest::SetUp();
         frontEnd.registry = &assets.registry;
         frontEnd.startLocalGame = [this] { ++localGames; };
         frontEnd.stopNetwork = [this] { ++stops; };
@@ -50,39 +51,10 @@ protected:
         }
         assets.registry.LoadAll();
     }
-    void Tap(ControllerButton button)
-    {
-        app.controllers->next[0].pressed[button] = 1;
-        app.Frame();
-        app.controllers->next[0].released[button] = 1;
-        app.Frame();
-    }
-    // Lets a hand-over or a move of the strip finish.
-    void Settle()
-    {
-        app.Frame(0.31f);
-        app.Frame();
-        app.Frame();
-    }
-    template <class S> S* Top()
-    {
-        const uint32_t count = app.gui->GetMenuCount();
-        return count ? dynamic_cast<S*>(app.gui->GetRecord(count - 1).menu.get()) : nullptr;
-    }
     void OpenFlow()
     {
         CustomGameScreen::Open(*app.gui, frontEnd, nullptr, 0);
         Settle();
-    }
-    void MoveTo(uint32_t position)
-    {
-        SketchScroller* scroller = FindScroller(*Top<Screen>());
-        ASSERT_NE(scroller, nullptr);
-        while (scroller->selected != position)
-        {
-            Tap(scroller->selected < position ? ControllerButton::Right : ControllerButton::Left);
-            Settle();
-        }
     }
     // The description line of the menu's row.
     std::string RowValue(uint32_t row)
@@ -97,10 +69,6 @@ protected:
     bool ArrowShown(const std::string& name) { return Top<Screen>()->GetElement(name)->visible != 0; }
 
     DataTesting::RegistryTestFolder assets;
-    TestApplication app;
-    ProfileCollection profiles;
-    GameConfiguration configuration;
-    FrontEnd frontEnd{profiles, configuration, {}, {}, {}};
     int localGames = 0;
     int stops = 0;
 };

@@ -6,6 +6,7 @@
 #include "Source/Ui/Kit/ScrollerPage.h"
 #include "Source/Ui/UiResources.h"
 #include "Tests/Engine/Runtime/Gui/GuiTesting.h"
+#include "Tests/Source/Ui/PickerTesting.h"
 
 #include <gtest/gtest.h>
 
@@ -15,38 +16,9 @@ namespace
 using namespace Lumvek::GuiTesting;
 using Lumvek::ControllerButton;
 
-class TeamScreens : public ::testing::Test
+class TeamScreens : public PickerTest
 {
 protected:
-    void SetUp() override { ASSERT_TRUE(CreateTransitionGeometries(*app.device)); }
-    void Tap(ControllerButton button)
-    {
-        app.controllers->next[0].pressed[button] = 1;
-        app.Frame();
-        app.controllers->next[0].released[button] = 1;
-        app.Frame();
-    }
-    void Settle()
-    {
-        app.Frame(0.31f);
-        app.Frame();
-        app.Frame();
-    }
-    template <class S> S* Top()
-    {
-        const uint32_t count = app.gui->GetMenuCount();
-        return count ? dynamic_cast<S*>(app.gui->GetRecord(count - 1).menu.get()) : nullptr;
-    }
-    void MoveTo(uint32_t position)
-    {
-        SketchScroller* scroller = FindScroller(*Top<Screen>());
-        ASSERT_NE(scroller, nullptr);
-        while (scroller->selected != position)
-        {
-            Tap(scroller->selected < position ? ControllerButton::Right : ControllerButton::Left);
-            Settle();
-        }
-    }
     uint32_t ItemCount() { return static_cast<uint32_t>(Top<Screen>()->GetElement("Scroller")->GetChildren().size()); }
     void AddPlayer(uint8_t id)
     {
@@ -65,11 +37,6 @@ protected:
             teams.push_back(slot->team);
         return teams;
     }
-
-    TestApplication app;
-    ProfileCollection profiles;
-    GameConfiguration configuration;
-    FrontEnd frontEnd{profiles, configuration, {}, {}, {}};
 };
 
 TEST_F(TeamScreens, ThreeTeamsDealsByPlaceAndTheColourScreenDealsNothing)
