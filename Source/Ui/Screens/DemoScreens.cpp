@@ -55,6 +55,14 @@ void DemoStartScreen::Setup()
     SetOffset(welcome, YGEdgeBottom, 7.5f);
 }
 
+void TakeFirstPlayer(FrontEnd& frontEnd, uint32_t pad)
+{
+    Profile* profile = frontEnd.profiles.Find("player1");
+    if (!profile)
+        Lumvek::Log::Write("no profile \"player1\": the player on controller {} plays without a loadout", pad);
+    frontEnd.configuration.players.emplace_back(profile, pad);
+}
+
 void DemoStartScreen::Activate()
 {
     StartPressStartText(*this);
@@ -66,10 +74,7 @@ void DemoStartScreen::OnStart(uint32_t player)
     if (taken)
         return;
     taken = true;
-    Profile* profile = frontEnd.profiles.Find("player1");
-    if (!profile)
-        Lumvek::Log::Write("no profile \"player1\": the player on controller {} plays without a loadout", player);
-    frontEnd.configuration.players.emplace_back(profile, player);
+    TakeFirstPlayer(frontEnd, player);
     Lumvek::Gui& gui = GetScreenGui();
     DemoMenu::Open(gui, frontEnd, CloseForward(), player);
 }

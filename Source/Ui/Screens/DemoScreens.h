@@ -138,3 +138,6 @@ private:
 
 // Starts the "PRESS START" draw-in of a title page, once its page has come in.
 void StartPressStartText(Screen& screen);
+// The player who pressed Start on a title screen joins the set-up on that pad, with the profile
+// "player1" (without a loadout when there is none, which is logged).
+void TakeFirstPlayer(FrontEnd& frontEnd, uint32_t pad);

@@ -64,10 +64,7 @@ void StartScreen::OnStart(uint32_t player)
     if (left)
         return;
     left = true;
-    Profile* profile = frontEnd.profiles.Find("player1");
-    if (!profile)
-        Lumvek::Log::Write("no profile \"player1\": the player on controller {} plays without a loadout", player);
-    frontEnd.configuration.players.emplace_back(profile, player);
+    TakeFirstPlayer(frontEnd, player);
     Lumvek::Gui& gui = GetScreenGui();
     MainMenu::Open(gui, frontEnd, CloseForward(), player);
 }
