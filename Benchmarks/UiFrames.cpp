@@ -27,6 +27,8 @@
 #include "Source/World/GameContext.h"
 #include "Source/World/World.h"
 
+#include "Benchmarks/GuiBenchmarkApplication.h"
+
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -38,23 +40,16 @@ using namespace Lumvek;
 namespace
 {
 
-// The Gui on a 1920 x 1080 recording device whose thread never runs, with the two fonts the screens
-// use made of plain glyphs so that text is laid out and drawn as on a real device.
-class BenchmarkApplication : public Application
+// The benchmarks' Gui with the screens' materials, and the two fonts they use made of plain glyphs so
+// that text is laid out and drawn as on a real device.
+class BenchmarkApplication : public Benchmarks::GuiBenchmarkApplication
 {
 public:
-    BenchmarkApplication()
-        : Application("UiBenchmark", "Benchmark", "en-US", ApplicationConfig(), Arguments(), "/tmp/UiBenchmark",
-                      "/tmp/UiBenchmark/Data", "/tmp/UiBenchmark/Documents", "/tmp/UiBenchmark/Temporary")
+    BenchmarkApplication() : GuiBenchmarkApplication("UiBenchmark")
     {
-        graphicsDevice = std::make_unique<RecordingGraphicsDevice>(&GetResources(), 1920, 1080);
-        device = static_cast<RecordingGraphicsDevice*>(graphicsDevice.get());
-        gui = static_cast<Gui*>(AddSystem(std::make_unique<Gui>()));
-        gui->Setup();
         gui->colorMaterial = GraphicsResources::QuadMaterial;
         gui->imageMaterial = GraphicsResources::ColoredImageMaterial;
         gui->textMaterial = GraphicsResources::TextMaterial;
-        CreateTransitionGeometries(*device);
         for (uint32_t slot : {GraphicsResources::HeadingFont, GraphicsResources::ScriptFont})
         {
             Texture* texture = device->CreateTexture(slot, 0);
@@ -70,23 +65,6 @@ public:
             }
         }
     }
-    void Quit() override {}
-
-    // One frame of the Gui of a sixtieth of a second; the queued commands are dropped, not replayed.
-    void Frame()
-    {
-        gui->Update(16'666'666);
-        gui->LateUpdate(16'666'666);
-        gui->Render(16'666'666);
-        device->GetCommands().clear();
-        device->Render();
-    }
-
-    RecordingGraphicsDevice* device = nullptr;
-    Gui* gui = nullptr;
-
-protected:
-    void FrameLoop() override {}
 };
 
 // The demo menu alone, or with the title page turning away above it for as long as the benchmark

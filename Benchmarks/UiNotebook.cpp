@@ -12,6 +12,8 @@
 #include "Source/Ui/Screens/Notebook.h"
 #include "Source/Ui/UiResources.h"
 
+#include "Benchmarks/GuiBenchmarkApplication.h"
+
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -22,40 +24,9 @@ using namespace Lumvek;
 namespace
 {
 
-class NotebookApplication : public Application
-{
-public:
-    NotebookApplication()
-        : Application("NotebookBenchmark", "Benchmark", "en-US", ApplicationConfig(), Arguments(),
-                      "/tmp/NotebookBenchmark", "/tmp/NotebookBenchmark/Data", "/tmp/NotebookBenchmark/Documents",
-                      "/tmp/NotebookBenchmark/Temporary")
-    {
-        graphicsDevice = std::make_unique<RecordingGraphicsDevice>(&GetResources(), 1920, 1080);
-        device = static_cast<RecordingGraphicsDevice*>(graphicsDevice.get());
-        gui = static_cast<Gui*>(AddSystem(std::make_unique<Gui>()));
-        gui->Setup();
-        CreateTransitionGeometries(*device);
-    }
-    void Quit() override {}
-    void Frame()
-    {
-        gui->Update(16'666'666);
-        gui->LateUpdate(16'666'666);
-        gui->Render(16'666'666);
-        device->GetCommands().clear();
-        device->Render();
-    }
-
-    RecordingGraphicsDevice* device = nullptr;
-    Gui* gui = nullptr;
-
-protected:
-    void FrameLoop() override {}
-};
-
 void NotebookTabSwitch(benchmark::State& state)
 {
-    NotebookApplication app;
+    Benchmarks::GuiBenchmarkApplication app("NotebookBenchmark");
     DataRegistry registry(app.GetFileManager());
     Blueprint empty;
     JsonFormat::LoadBlueprint("{}", empty);

@@ -10,6 +10,8 @@
 #include "Source/Ui/Screens/Online.h"
 #include "Source/Ui/UiResources.h"
 
+#include "Benchmarks/GuiBenchmarkApplication.h"
+
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -19,40 +21,9 @@ using namespace Lumvek;
 namespace
 {
 
-class StatusApplication : public Application
-{
-public:
-    StatusApplication()
-        : Application("ServerStatusBenchmark", "Benchmark", "en-US", ApplicationConfig(), Arguments(),
-                      "/tmp/ServerStatusBenchmark", "/tmp/ServerStatusBenchmark/Data",
-                      "/tmp/ServerStatusBenchmark/Documents", "/tmp/ServerStatusBenchmark/Temporary")
-    {
-        graphicsDevice = std::make_unique<RecordingGraphicsDevice>(&GetResources(), 1920, 1080);
-        device = static_cast<RecordingGraphicsDevice*>(graphicsDevice.get());
-        gui = static_cast<Gui*>(AddSystem(std::make_unique<Gui>()));
-        gui->Setup();
-        CreateTransitionGeometries(*device);
-    }
-    void Quit() override {}
-    void Frame()
-    {
-        gui->Update(16'666'666);
-        gui->LateUpdate(16'666'666);
-        gui->Render(16'666'666);
-        device->GetCommands().clear();
-        device->Render();
-    }
-
-    RecordingGraphicsDevice* device = nullptr;
-    Gui* gui = nullptr;
-
-protected:
-    void FrameLoop() override {}
-};
-
 void ServerStatusFrame(benchmark::State& state)
 {
-    StatusApplication app;
+    Benchmarks::GuiBenchmarkApplication app("ServerStatusBenchmark");
     ProfileCollection profiles;
     GameConfiguration configuration;
     for (uint8_t id = 0; id < 15; ++id)

@@ -31,21 +31,25 @@ void StartPressStartText(Screen& screen)
         }
 }
 
-void DemoStartScreen::Setup()
+void AddTitlePage(Screen& screen)
 {
-    Element& root = GetRoot();
+    Element& root = screen.GetRoot();
     AddPaper(root);
-
     Element& logo = AddElement(root, 0.0f, 40.0f, 0);
     SetImage(logo, GraphicsResources::TallLogo, Lumvek::InvalidId, Images::PendingIcon);
     AlignCentre(logo);
     SetOffset(logo, YGEdgeTop, 25.0f);
-
     Element& prompt = AddElement(root, 0.0f, 2.5f, 0);
-    SetElementName(prompt, "Start");
+    screen.SetElementName(prompt, "Start");
     AlignCentre(prompt);
     SetOffset(prompt, YGEdgeBottom, 25.0f);
     AddDrawInText(prompt, 100.0f, 1.0f, "PRESS START", GraphicsResources::ScriptFont, InkColor, TextAlignment::Centre);
+}
+
+void DemoStartScreen::Setup()
+{
+    Element& root = GetRoot();
+    AddTitlePage(*this);
 
     Element& welcome = AddMultilineText(root, 75.0f, 10.0f, 25.0f,
                                         "WELCOME TO THE VANTOREL DEMO. IT SHOWS A SMALL PART OF THE GAME; EVERYTHING "

@@ -136,6 +136,9 @@ private:
     FrontEnd& frontEnd;
 };
 
+// A title page: paper, the tall logo at the top and "PRESS START" (named "Start") near the bottom,
+// to be written in by StartPressStartText.
+void AddTitlePage(Screen& screen);
 // Starts the "PRESS START" draw-in of a title page, once its page has come in.
 void StartPressStartText(Screen& screen);
 // The player who pressed Start on a title screen joins the set-up on that pad, with the profile

@@ -41,17 +41,7 @@ bool Step(Lumvek::Menu& menu, uint32_t& selection, int32_t by)
 
 void StartScreen::Setup()
 {
-    Element& root = GetRoot();
-    AddPaper(root);
-    Element& logo = AddElement(root, 0.0f, 40.0f, 0);
-    SetImage(logo, GraphicsResources::TallLogo, Lumvek::InvalidId, Images::PendingIcon);
-    AlignCentre(logo);
-    SetOffset(logo, YGEdgeTop, 25.0f);
-    Element& prompt = AddElement(root, 0.0f, 2.5f, 0);
-    SetElementName(prompt, "Start");
-    AlignCentre(prompt);
-    SetOffset(prompt, YGEdgeBottom, 25.0f);
-    AddDrawInText(prompt, 100.0f, 1.0f, "PRESS START", GraphicsResources::ScriptFont, InkColor, TextAlignment::Centre);
+    AddTitlePage(*this);
 }
 
 void StartScreen::Activate()
