@@ -1,0 +1,149 @@
+// The polygon window over a texture that is not loaded (a canvas of the item width by 100 pixels),
+// driven by the mouse through headless Dear ImGui.
+
+#include "Source/Tools/Inspectors/PolygonInspector.h"
+#include "Tests/Source/Tools/ToolsTesting.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace
+{
+
+using Lumvek::MouseButton;
+using Lumvek::Vector2;
+
+struct PolygonWindow
+{
+    PolygonWindow()
+    {
+        auto owned = std::make_unique<PolygonInspector>(Lumvek::InvalidId, Lumvek::InvalidId, &points);
+        window = owned.get();
+        app.MoveMouse(100.0f, 100.0f);
+        app.tools->OpenWindow("Shape Polygon", std::move(owned));
+        app.Frame();
+        app.Frame();
+    }
+
+    // The pixel of the canvas point (x across, y up), as the last frame laid the canvas out.
+    Vector2 Pixel(Vector2 p) const
+    {
+        return {window->canvasPosition.x + p.x * window->canvasSize.x,
+                window->canvasPosition.y + (1.0f - p.y) * window->canvasSize.y};
+    }
+    void Move(Vector2 p)
+    {
+        app.MoveMouse(Pixel(p).x, Pixel(p).y);
+        app.Frame();
+    }
+    void Press(MouseButton button)
+    {
+        app.mouse->current.pressed[button] = 1;
+        app.mouse->current.held[button] = 1;
+        app.Frame();
+        app.mouse->current.pressed.Clear();
+    }
+    void Release(MouseButton button)
+    {
+        app.mouse->current.held[button] = 0;
+        app.mouse->current.released[button] = 1;
+        app.Frame();
+        app.mouse->current.released.Clear();
+        app.Frame();
+    }
+    void Click(Vector2 p, MouseButton button)
+    {
+        Move(p);
+        Press(button);
+        Release(button);
+    }
+    void ExpectPoints(const std::vector<Vector2>& expected, const char* step) const
+    {
+        ASSERT_EQ(points.size(), expected.size()) << step;
+        for (size_t i = 0; i < expected.size(); ++i)
+        {
+            EXPECT_NEAR(points[i].x, expected[i].x, 0.02f) << step << " point " << i;
+            EXPECT_NEAR(points[i].y, expected[i].y, 0.02f) << step << " point " << i;
+        }
+    }
+
+    ToolsTesting::ToolsApplication app;
+    std::vector<Vector2> points;
+    PolygonInspector* window = nullptr;
+};
+
+TEST(PolygonInspector, ClicksAddDragAndDeletePointsAndDragsOutsidePinToTheEdge)
+{
+    PolygonWindow w;
+    ASSERT_GE(w.window->canvasSize.x, 50.0f);
+    ASSERT_FLOAT_EQ(w.window->canvasSize.y, 100.0f);
+
+    // A left press on empty canvas adds a point there, which follows the pointer while the button is
+    // held, and stays where it was let go.
+    w.Move({0.25f, 0.75f});
+    w.Press(MouseButton::Left);
+    w.ExpectPoints({{0.25f, 0.75f}}, "press");
+    w.Move({0.5f, 0.5f});
+    w.ExpectPoints({{0.5f, 0.5f}}, "drag");
+    w.Release(MouseButton::Left);
+    w.Move({0.8f, 0.2f});
+    w.ExpectPoints({{0.5f, 0.5f}}, "released");
+
+    // Dragged beyond the canvas a point pins to the nearest edge.
+    struct Pin
+    {
+        Vector2 to;
+        Vector2 pinned;
+    };
+    for (const Pin& pin : {Pin{{1.6f, -0.5f}, {1.0f, 0.0f}}, Pin{{-0.7f, 1.4f}, {0.0f, 1.0f}}})
+    {
+        w.points[0] = {0.5f, 0.5f};
+        w.Move(w.points[0]);
+        w.Press(MouseButton::Left);
+        w.Move(pin.to);
+        w.Release(MouseButton::Left);
+        w.ExpectPoints({pin.pinned}, "pinned");
+    }
+
+    // A right click on empty canvas changes nothing; on a point it deletes that point only.
+    w.Click({0.3f, 0.3f}, MouseButton::Left);
+    w.Click({0.7f, 0.6f}, MouseButton::Left);
+    w.ExpectPoints({{0.0f, 1.0f}, {0.3f, 0.3f}, {0.7f, 0.6f}}, "three");
+    w.Click({0.5f, 0.9f}, MouseButton::Right);
+    w.ExpectPoints({{0.0f, 1.0f}, {0.3f, 0.3f}, {0.7f, 0.6f}}, "right on empty");
+    w.Click({0.3f, 0.3f}, MouseButton::Right);
+    w.ExpectPoints({{0.0f, 1.0f}, {0.7f, 0.6f}}, "right on a point");
+    EXPECT_EQ(w.window->selectedPoint, PolygonInspector::NoPoint);
+}
+
+TEST(PolygonInspector, AScaleOfZeroIsRefusedAndClearLeavesACanvasThatTakesNewPoints)
+{
+    PolygonWindow w;
+    w.points = {{0.1f, 0.1f}, {0.9f, 0.9f}};
+    w.window->scale = 0.0f;
+    w.app.Frame();
+    w.app.Frame();
+    EXPECT_FLOAT_EQ(w.window->scale, PolygonInspector::MinimumScale);
+    EXPECT_GE(w.window->canvasSize.y, 10.0f);
+    w.window->scale = 1.0f;
+    w.app.Frame();
+
+    // "Clear" stands one item spacing below the canvas.
+    const float bottom = w.window->canvasPosition.y + w.window->canvasSize.y;
+    w.app.MoveMouse(w.window->canvasPosition.x + 10.0f, bottom + 12.0f);
+    w.app.Frame();
+    w.app.Click();
+    EXPECT_TRUE(w.points.empty());
+    w.Click({0.4f, 0.6f}, MouseButton::Left);
+    w.ExpectPoints({{0.4f, 0.6f}}, "after clear");
+
+    // A selection the list no longer holds (another window shortened it) is dropped, not written.
+    w.window->selectedPoint = 3;
+    w.app.Frame();
+    EXPECT_EQ(w.window->selectedPoint, PolygonInspector::NoPoint);
+    w.ExpectPoints({{0.4f, 0.6f}}, "stale selection");
+}
+
+} // namespace
