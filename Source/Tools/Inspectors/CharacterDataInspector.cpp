@@ -126,6 +126,8 @@ CharacterDataInspector::CharacterDataInspector(CharacterData* character)
     BuildTree(character->root, character->skeleton, "Root");
     BuildTree(character->leftPickup, character->skeleton, "LeftPickup");
     BuildTree(character->rightPickup, character->skeleton, "RightPickup");
+    if (const Bone* root = GetMainRig())
+        mainRigMirrored = root->scale.x < 0.0f;
     Tools* tools = Tools::Current();
     world = tools ? tools->GetWorld() : nullptr;
     if (!world)
@@ -329,6 +331,29 @@ void CharacterDataInspector::SetFlipped(bool flip)
             root->MarkDirty();
         }
     SynchroniseShown();
+}
+
+void CharacterDataInspector::BeforeSave()
+{
+    if (!character)
+        return;
+    Lumvek::ValueObject& trees = character->skeleton.MakeObject();
+    for (const auto& [set, key] :
+         {std::pair<const CharacterData::BoneSet*, Lumvek::StringView>{&character->root, "Root"},
+          {&character->leftPickup, "LeftPickup"},
+          {&character->rightPickup, "RightPickup"}})
+    {
+        const Bone* tree = FirstTree(*set);
+        if (!tree)
+            continue;
+        Bone copy = *tree;
+        if (set == &character->root)
+            copy.scale.x = mainRigMirrored ? -std::fabs(copy.scale.x) : std::fabs(copy.scale.x);
+        Lumvek::BlueprintWriter writer;
+        writer.GetRoot().SetObject();
+        copy.Write(writer);
+        trees.AddMember(key) = writer.GetRoot();
+    }
 }
 
 bool CharacterDataInspector::Save()

@@ -42,6 +42,8 @@ public:
     ~CharacterDataInspector() override;
 
     void Draw() override;
+    // The skeleton's file form takes the bones as edited, so that "Save" keeps the edits.
+    void BeforeSave() override;
     void DrawWorld(const ToolsView& view, LineRenderer& lines) override;
     bool IsWorldBound() const override { return world != nullptr; }
 
@@ -103,5 +105,8 @@ private:
 
     // The world the visuals were made in; null without one.
     World* world = nullptr;
+    // Whether the main rig faced left as the definition gave it: its file form keeps that facing,
+    // whichever way the window shows it.
+    bool mainRigMirrored = false;
     std::unordered_map<std::string, uint32_t> visualIndex;
 };

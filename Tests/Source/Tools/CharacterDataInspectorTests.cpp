@@ -3,15 +3,19 @@
 
 #include "Engine/Foundation/File.h"
 #include "Engine/Foundation/Lon.h"
+#include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Path.h"
 #include "Source/Data/CharacterData.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Tools/Inspectors/CharacterDataInspector.h"
 #include "Source/World/Bone.h"
+#include "Source/World/Entities.h"
 #include "Source/World/IkAnimation.h"
 #include "Source/World/TimelineAnimation.h"
 #include "Tests/LogCapture.h"
 #include "Tests/Source/Data/DataTestSupport.h"
+#include "Tests/Source/Tools/ToolsTesting.h"
+#include "Tests/Source/World/WeaponTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -187,6 +191,105 @@ TEST(CharacterDataInspector, SaveWritesTheWholeGaitAsLonAndSaysSoOnlyOnceWritten
     Lumvek::Testing::LogCapture log;
     EXPECT_FALSE(inspector.Save());
     EXPECT_TRUE(log.Logged("Moving Running is not saved: it has no file of its own"));
+}
+
+} // namespace
+
+namespace
+{
+
+// A skeleton of three sprites, one bone between them showing none.
+std::unique_ptr<Bone> SpriteSkeleton()
+{
+    const auto sprite = [](const char* name)
+    { return Lumvek::NameTableA().Add(Lumvek::StringView::FromCString(name)); };
+    auto root = std::make_unique<Bone>();
+    root->name = "Root";
+    root->region = sprite("CharacterDataInspectorTests.Root");
+    root->scale = {1.0f, 2.0f};
+    Bone& spine = root->children.emplace_back();
+    spine.name = "Spine";
+    spine.region = sprite("CharacterDataInspectorTests.Spine");
+    spine.position = {0.5f, 0.4f};
+    spine.rotation = 0.3f;
+    Bone& hidden = spine.children.emplace_back();
+    hidden.name = "Hidden";
+    Bone& skull = hidden.children.emplace_back();
+    skull.name = "Skull";
+    skull.region = sprite("CharacterDataInspectorTests.Skull");
+    root->SetParent(nullptr);
+    return root;
+}
+
+TEST(CharacterDataInspector, ItsVisualsFollowTheRigShownAndGoWithTheWindow)
+{
+    WeaponTesting::Match match;
+    World& world = match.LoadText(WeaponTesting::PlatformMap(R"({"Position": "0 0", "Size": "40 2"})"));
+    ToolsTesting::ToolsApplication app;
+    app.tools->editedWorld = &world;
+    CharacterData& character = *match.ownRegistry.characters.Find("Basic");
+    character.animations.Load(character);
+    character.root.clear();
+    character.root.emplace_back(SpriteSkeleton().release(), [](Bone* bone) { delete bone; });
+
+    auto owned = std::make_unique<CharacterDataInspector>(&character);
+    CharacterDataInspector& inspector = *owned;
+    app.tools->OpenWindow("Basic", std::move(owned));
+    ASSERT_EQ(inspector.nodeNames, (std::vector<std::string>{"Root", "Spine", "Skull"}));
+    const auto shown = [&](const char* name) -> Visual*
+    {
+        for (size_t i = 0; i < inspector.nodeNames.size(); ++i)
+            if (inspector.nodeNames[i] == name)
+                return world.visuals.Find(inspector.visuals[i]);
+        return nullptr;
+    };
+    const auto expectAt = [&](const char* name, Bone& bone, const char* step)
+    {
+        const Visual* visual = shown(name);
+        ASSERT_NE(visual, nullptr) << name << " " << step;
+        const Lumvek::Vector2 point = bone.GetWorldTransform().TransformPoint(bone.offset) + inspector.previewPosition;
+        EXPECT_NEAR(visual->body->x, point.x, 1e-5f) << name << " " << step;
+        EXPECT_NEAR(visual->body->y, point.y, 1e-5f) << name << " " << step;
+        const float rotation = bone.GetWorldRotation();
+        EXPECT_NEAR(visual->body->rotation, inspector.flipped ? WrapAngle(3.1415927f - rotation) : rotation, 1e-5f)
+            << name << " " << step;
+        EXPECT_EQ(visual->body->flipX, inspector.flipped != 0) << name << " " << step;
+    };
+    Bone& spine = *inspector.GetMainRig()->Find("Spine", false);
+    expectAt("Spine", spine, "opened");
+    EXPECT_FLOAT_EQ(shown("Root")->body->height, 2.0f);
+
+    inspector.SetFlipped(true);
+    expectAt("Spine", spine, "flipped");
+    for (int i = 0; i < 3; ++i)
+        app.Frame();
+
+    // A clip shows the preview rig, posed; "Back" the character's own again.
+    ASSERT_TRUE(inspector.OpenAnimation(
+        CharacterDataInspector::ListAnimations(character.animations.GetTable(AnimationChannel::Core)).front()));
+    inspector.playing = 1;
+    for (int i = 0; i < 3; ++i)
+        app.Frame();
+    expectAt("Spine", *inspector.previewBody->GetBone(PlayerBone::Spine), "playing");
+    inspector.CloseAnimation();
+    expectAt("Spine", spine, "back");
+
+    // The definition's file form takes an edited bone, in the facing the definition gave.
+    spine.position = {0.7f, 0.1f};
+    inspector.BeforeSave();
+    Bone saved;
+    Lumvek::BlueprintReader reader(*character.skeleton.GetObject().Find("Root"));
+    saved.Read(reader);
+    EXPECT_EQ(saved.scale, Lumvek::Vector2(1.0f, 2.0f));
+    EXPECT_EQ(saved.children.at(0).position, Lumvek::Vector2(0.7f, 0.1f));
+
+    const std::vector<uint16_t> handles = inspector.visuals;
+    inspector.open = 0;
+    app.Frame();
+    world.Step(World::TickSeconds);
+    for (const uint16_t handle : handles)
+        EXPECT_EQ(world.visuals.Find(handle), nullptr);
+    app.tools->editedWorld = nullptr;
 }
 
 } // namespace
