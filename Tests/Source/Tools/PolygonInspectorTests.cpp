@@ -1,7 +1,11 @@
 // The polygon window over a texture that is not loaded (a canvas of the item width by 100 pixels),
 // driven by the mouse through headless Dear ImGui.
 
+#include "Engine/Foundation/NameSet.h"
+#include "Engine/Foundation/Texture.h"
+#include "Engine/Foundation/TextureRegion.h"
 #include "Source/Tools/Inspectors/PolygonInspector.h"
+#include "Source/Tools/PropertyInput.h"
 #include "Tests/Source/Tools/ToolsTesting.h"
 
 #include <gtest/gtest.h>
@@ -134,6 +138,52 @@ TEST(PolygonInspector, AScaleOfZeroIsRefusedAndClearLeavesACanvasThatTakesNewPoi
     w.app.Frame();
     EXPECT_EQ(w.window->selectedPoint, PolygonInspector::NoPoint);
     w.ExpectPoints({{0.4f, 0.6f}}, "stale selection");
+}
+
+TEST(PolygonInspector, APreviewWithAShapeOpensItsWindowOnARightClickAndARegionOfNoPixelsTakesNoPoint)
+{
+    ToolsTesting::ToolsApplication app;
+    const uint32_t atlas = Lumvek::NameTableC().Add("PolygonTests.Atlas");
+    const uint32_t sprite = Lumvek::NameTableA().Add("PolygonTests.Sprite");
+    const uint32_t empty = Lumvek::NameTableA().Add("PolygonTests.Empty");
+    Lumvek::Texture* texture = app.device->CreateTexture(atlas, 0);
+    ASSERT_NE(texture, nullptr);
+    texture->SetSize(64, 64, Lumvek::TextureFormat::ColorBuffer4x8);
+    texture->AddRegion(sprite, 0, 0)->SetSize(32, 16);
+    texture->AddRegion(empty, 32, 0);
+    std::vector<Vector2> shape;
+    for (const auto& [region, title] : {std::pair{sprite, "PolygonTests.Atlas:PolygonTests.Sprite Polygon"},
+                                        std::pair{Lumvek::InvalidId, "PolygonTests.Atlas Polygon"}})
+    {
+        ImVec2 image;
+        ToolsTesting::TestWindow& window =
+            ToolsTesting::OpenTestWindow(*app.tools, "Preview",
+                                         [&](auto&)
+                                         {
+                                             PropertyInput::TexturePreview(atlas, region, 0.0f, &shape);
+                                             image = ImGui::GetItemRectMin();
+                                         });
+        app.Frame();
+        app.MoveMouse(image.x + 4.0f, image.y + 4.0f);
+        app.Frame();
+        app.mouse->current.pressed[MouseButton::Right] = 1;
+        app.Frame();
+        app.mouse->current.pressed.Clear();
+        app.Frame();
+        EXPECT_TRUE(app.tools->IsWindowOpen(Lumvek::StringView::FromCString(title))) << title;
+        window.open = 0;
+        app.Frame();
+    }
+
+    auto owned = std::make_unique<PolygonInspector>(atlas, empty, &shape);
+    PolygonInspector& window = *owned;
+    app.tools->OpenWindow("Empty Polygon", std::move(owned));
+    app.Frame();
+    app.MoveMouse(window.canvasPosition.x, window.canvasPosition.y);
+    app.Frame();
+    app.Click();
+    EXPECT_EQ(window.canvasSize, Vector2());
+    EXPECT_TRUE(shape.empty());
 }
 
 } // namespace
