@@ -10,6 +10,7 @@
 #include <imgui.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 using Lumvek::Vector2;
@@ -29,6 +30,13 @@ void Insert(PathedBody& body, uint32_t platform, const PathKey& key)
         CloseIndexedWindows(*tools, platform + 1, index);
 }
 
+// A typed "1e39" overflows to infinity, which the grids, the physics and the path's sampling cannot
+// place: such a number leaves the value as it was.
+bool IsFinite(Vector2 value)
+{
+    return std::isfinite(value.x) && std::isfinite(value.y);
+}
+
 const std::vector<std::string>& StateNames()
 {
     static const std::vector<std::string> names{"Normal", "Hidden", "Stopped", "Finished"};
@@ -39,17 +47,20 @@ const std::vector<std::string>& StateNames()
 
 void BodyInspector::Draw()
 {
+    changed = false;
     Vector2 position{body->x, body->y};
-    if (PropertyInput::Vector2("Position", &position))
+    if (PropertyInput::Vector2("Position", &position) && IsFinite(position))
     {
         body->x = position.x;
         body->y = position.y;
+        changed = true;
     }
     Vector2 size{body->width, body->height};
-    if (PropertyInput::Vector2("Size", &size))
+    if (PropertyInput::Vector2("Size", &size) && IsFinite(size))
     {
         body->width = size.x;
         body->height = size.y;
+        changed = true;
     }
     ImGui::Text("Previous Position: %g %g", double(body->previousX), double(body->previousY));
 }
@@ -59,7 +70,7 @@ TransformBodyInspector::TransformBodyInspector(TransformBody* body) : BodyInspec
 void TransformBodyInspector::Draw()
 {
     BodyInspector::Draw();
-    PropertyInput::Angle("Rotation", &transform->rotation);
+    changed |= PropertyInput::Angle("Rotation", &transform->rotation);
 }
 
 PathedBody* PathFrames::Find(World& world, uint32_t platform)
@@ -143,9 +154,11 @@ void PathNodeInspector::Draw()
         return;
     }
     PathKey& key = body->path[frame];
-    PropertyInput::Float("Time", &key.time);
+    float time = key.time;
+    if (PropertyInput::Float("Time", &time) && std::isfinite(time))
+        key.time = time;
     Vector2 position{key.x, key.y};
-    if (PropertyInput::Vector2("Position", &position))
+    if (PropertyInput::Vector2("Position", &position) && IsFinite(position))
     {
         key.x = position.x;
         key.y = position.y;

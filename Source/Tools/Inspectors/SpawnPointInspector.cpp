@@ -8,6 +8,7 @@
 
 #include <imgui.h>
 
+#include <cmath>
 #include <string>
 
 bool SpawnPointInspector::ShowsEntity(uint32_t kind, uint32_t entity) const
@@ -27,14 +28,16 @@ void SpawnPointInspector::Draw()
         return;
     }
     SpawnPoint& point = world->spawnPoints[index];
+    // A typed "1e39" overflows to infinity: a player spawned there could not be placed in the physics.
+    const auto finite = [](Lumvek::Vector2 value) { return std::isfinite(value.x) && std::isfinite(value.y); };
     Lumvek::Vector2 position{point.x, point.y};
-    if (PropertyInput::Vector2("Position", &position))
+    if (PropertyInput::Vector2("Position", &position) && finite(position))
     {
         point.x = position.x;
         point.y = position.y;
     }
     Lumvek::Vector2 size{point.width, point.height};
-    if (PropertyInput::Vector2("Size", &size))
+    if (PropertyInput::Vector2("Size", &size) && finite(size))
     {
         point.width = size.x;
         point.height = size.y;
