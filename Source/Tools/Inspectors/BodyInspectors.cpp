@@ -10,7 +10,6 @@
 #include <imgui.h>
 
 #include <algorithm>
-#include <cmath>
 #include <string>
 
 using Lumvek::Vector2;
@@ -30,13 +29,6 @@ void Insert(PathedBody& body, uint32_t platform, const PathKey& key)
         CloseIndexedWindows(*tools, platform + 1, index);
 }
 
-// A typed "1e39" overflows to infinity, which the grids, the physics and the path's sampling cannot
-// place: such a number leaves the value as it was.
-bool IsFinite(Vector2 value)
-{
-    return std::isfinite(value.x) && std::isfinite(value.y);
-}
-
 const std::vector<std::string>& StateNames()
 {
     static const std::vector<std::string> names{"Normal", "Hidden", "Stopped", "Finished"};
@@ -49,14 +41,14 @@ void BodyInspector::Draw()
 {
     changed = false;
     Vector2 position{body->x, body->y};
-    if (PropertyInput::Vector2("Position", &position) && IsFinite(position))
+    if (PropertyInput::Vector2("Position", &position))
     {
         body->x = position.x;
         body->y = position.y;
         changed = true;
     }
     Vector2 size{body->width, body->height};
-    if (PropertyInput::Vector2("Size", &size) && IsFinite(size))
+    if (PropertyInput::Vector2("Size", &size))
     {
         body->width = size.x;
         body->height = size.y;
@@ -154,11 +146,9 @@ void PathNodeInspector::Draw()
         return;
     }
     PathKey& key = body->path[frame];
-    float time = key.time;
-    if (PropertyInput::Float("Time", &time) && std::isfinite(time))
-        key.time = time;
+    PropertyInput::Float("Time", &key.time);
     Vector2 position{key.x, key.y};
-    if (PropertyInput::Vector2("Position", &position) && IsFinite(position))
+    if (PropertyInput::Vector2("Position", &position))
     {
         key.x = position.x;
         key.y = position.y;

@@ -11,7 +11,7 @@ class World;
 
 // The placement of one body: "Position" and "Size", and its previous position. The entity inspectors
 // draw these inside their own windows as temporaries, over a body that lives while they draw, and
-// re-file the entity when a draw changed it. A number that is not finite is refused.
+// re-file the entity when a draw changed it.
 class BodyInspector : public Inspector
 {
 public:

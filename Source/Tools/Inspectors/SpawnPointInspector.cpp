@@ -8,7 +8,6 @@
 
 #include <imgui.h>
 
-#include <cmath>
 #include <string>
 
 bool SpawnPointInspector::ShowsEntity(uint32_t kind, uint32_t entity) const
@@ -28,16 +27,14 @@ void SpawnPointInspector::Draw()
         return;
     }
     SpawnPoint& point = world->spawnPoints[index];
-    // A typed "1e39" overflows to infinity: a player spawned there could not be placed in the physics.
-    const auto finite = [](Lumvek::Vector2 value) { return std::isfinite(value.x) && std::isfinite(value.y); };
     Lumvek::Vector2 position{point.x, point.y};
-    if (PropertyInput::Vector2("Position", &position) && finite(position))
+    if (PropertyInput::Vector2("Position", &position))
     {
         point.x = position.x;
         point.y = position.y;
     }
     Lumvek::Vector2 size{point.width, point.height};
-    if (PropertyInput::Vector2("Size", &size) && finite(size))
+    if (PropertyInput::Vector2("Size", &size))
     {
         point.width = size.x;
         point.height = size.y;
