@@ -356,9 +356,10 @@ void WorldEditor::OpenEntityInspector(EntityReference reference)
         return;
     if (reference.kind == EntityKind::SpawnPoint)
     {
-        if (reference.index < world->spawnPoints.size())
-            tools->OpenWindow("Spawn Point " + std::to_string(reference.index),
-                              std::make_unique<SpawnPointInspector>(reference.index));
+        // One window a point, as for every other entity.
+        const std::string name = "Spawn Point " + std::to_string(reference.index);
+        if (reference.index < world->spawnPoints.size() && !tools->IsWindowOpen(name))
+            tools->OpenWindow(name, std::make_unique<SpawnPointInspector>(reference.index));
         return;
     }
     static const char* const words[] = {"",       "",           "Hazard",  "Interaction", "Pickup", "Platform",
