@@ -19,7 +19,6 @@
 
 #include <imgui_internal.h>
 
-#include <functional>
 #include <set>
 
 namespace
@@ -667,15 +666,17 @@ TEST_F(MapEditing, EachCreateModeShowsOnlyItsOwnChoice)
     }
 }
 
-// The ImGui ID of a property row's input in a host window: the scopes from the window's own inward (a
-// section pushes its name twice, as a scope and as its tree node), then the row's number.
-ImGuiID RowInput(const ImGuiWindow& window, std::initializer_list<const char*> scopes, int row)
+// The ImGui ID seed of a host window's rows: the window's scope, then a section's scope and its tree
+// node, both of the section's name (the seed is then the node's own ID).
+ImGuiID Rows(const ImGuiWindow& window, const char* section)
 {
-    ImGuiID id = ImHashStr("Window", 0, window.ID);
-    for (const char* scope : scopes)
-        id = ImHashStr(scope, 0, id);
-    id = ImHashData(&row, sizeof(row), id);
-    return ImHashStr("##Input", 0, id);
+    const ImGuiID id = ImHashStr("Window", 0, window.ID);
+    return section ? ImHashStr(section, 0, ImHashStr(section, 0, id)) : id;
+}
+
+ImGuiID RowInput(ImGuiID rows, int row)
+{
+    return ImHashStr("##Input", 0, ImHashData(&row, sizeof(row), rows));
 }
 
 ImGuiWindow* HostWindow(const Tools& tools, const std::string& name)
@@ -700,7 +701,7 @@ bool PointAt(ToolsTesting::ToolsApplication& app, const ImGuiWindow& window, ImG
 }
 
 // Numbers typed into the rows of the real entity windows reach the world: angles within one turn, a
-// moved platform's collision with it, and a number that overflows nowhere.
+// moved platform's collision with it, and a number that overflows (39 nines) nowhere.
 TEST_F(MapEditing, NumbersTypedIntoEntityWindowsReachTheWorld)
 {
     editor->open = 0;
@@ -709,41 +710,16 @@ TEST_F(MapEditing, NumbersTypedIntoEntityWindowsReachTheWorld)
     {
         EntityReference entity;
         const char* window;
-        std::initializer_list<const char*> scopes;
+        const char* section;
         int row;
         std::string typed;
-        std::function<float()> read;
+        float* value;
         float expected;
     } cases[] = {
-        {{EntityKind::SpawnPoint, 0},
-         "Spawn Point 0",
-         {},
-         4,
-         "370",
-         [&] { return world->spawnPoints[0].angle; },
-         0.17453292f},
-        {Pit,
-         "Hazard 0",
-         {"Transform Body", "Transform Body"},
-         4,
-         "370",
-         [&] { return world->hazards[0].body.rotation; },
-         0.17453292f},
-        {Stack,
-         "Platform 0",
-         {"Platform Body", "Platform Body"},
-         0,
-         "5",
-         [&] { return stack.body->physicsBody->GetPosition().x; },
-         6.0f},
-        // 39 nines overflow to infinity: the last finite number typed stays.
-        {{EntityKind::SpawnPoint, 1},
-         "Spawn Point 1",
-         {},
-         0,
-         std::string(39, '9'),
-         [&] { return std::isfinite(world->spawnPoints[1].x) ? 1.0f : 0.0f; },
-         1.0f},
+        {{EntityKind::SpawnPoint, 0}, "Spawn Point 0", nullptr, 4, "370", &world->spawnPoints[0].angle, 0.17453292f},
+        {Pit, "Hazard 0", "Transform Body", 4, "370", &world->hazards[0].body.rotation, 0.17453292f},
+        {Stack, "Platform 0", "Platform Body", 0, "5", &stack.body->x, 5.0f},
+        {{EntityKind::SpawnPoint, 1}, "Spawn Point 1", nullptr, 0, std::string(39, '9'), &world->spawnPoints[1].x, -8},
     };
     for (const auto& c : cases)
     {
@@ -753,24 +729,20 @@ TEST_F(MapEditing, NumbersTypedIntoEntityWindowsReachTheWorld)
         app.Frame();
         ImGuiWindow* window = HostWindow(*app.tools, c.window);
         ASSERT_NE(window, nullptr) << c.window;
-        if (!empty(c.scopes))
-        {
-            ImGuiID section = ImHashStr("Window", 0, window->ID);
-            for (const char* scope : c.scopes)
-                section = ImHashStr(scope, 0, section);
-            window->StateStorage.SetInt(section, 1);
-        }
+        if (c.section)
+            window->StateStorage.SetInt(Rows(*window, c.section), 1);
         app.Frame();
-        ASSERT_TRUE(PointAt(app, *window, RowInput(*window, c.scopes, c.row),
+        ASSERT_TRUE(PointAt(app, *window, RowInput(Rows(*window, c.section), c.row),
                             window->Pos.x + PropertyInput::GetLabelWidth() + 12.0f))
             << c.window;
         app.Click();
         app.Type(c.typed);
-        EXPECT_NEAR(c.read(), c.expected, 1e-4f) << c.window;
+        EXPECT_NEAR(*c.value, c.expected, 1e-4f) << c.window;
         for (const std::unique_ptr<Inspector>& inspector : app.tools->GetInspectors())
             inspector->open = 0;
     }
-    // The moved platform is found at its new place.
+    // The moved platform collides and is found at its new place.
+    EXPECT_EQ(stack.body->physicsBody->GetPosition().x, 6.0f);
     EXPECT_EQ(editor->GetEntitiesAt(*world, {6.0f, 1.0f}), (std::vector<EntityReference>{Stack}));
 }
 
@@ -787,8 +759,8 @@ TEST_F(MapEditing, KeysAndClicksOnAWindowLeaveTheSelectionAlone)
     app.Frame();
     ImGuiWindow* window = HostWindow(*app.tools, "Platform 0");
     ASSERT_NE(window, nullptr);
-    ASSERT_TRUE(
-        PointAt(app, *window, RowInput(*window, {}, 0), window->Pos.x + PropertyInput::GetLabelWidth() + 12.0f));
+    ASSERT_TRUE(PointAt(app, *window, RowInput(Rows(*window, nullptr), 0),
+                        window->Pos.x + PropertyInput::GetLabelWidth() + 12.0f));
     app.Click();
     editor->selected = Stack;
     app.PressKey(Key::Left);
