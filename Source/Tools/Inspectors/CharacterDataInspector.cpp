@@ -148,6 +148,12 @@ CharacterDataInspector::CharacterDataInspector(CharacterData* character)
 CharacterDataInspector::~CharacterDataInspector()
 {
     ReleaseVisuals();
+    // The definition faces as it did before the window turned it.
+    if (Bone* root = GetMainRig(); root && (root->scale.x < 0.0f) != mainRigMirrored)
+    {
+        root->scale.x = -root->scale.x;
+        root->MarkDirty();
+    }
 }
 
 Bone* CharacterDataInspector::GetMainRig() const

@@ -106,7 +106,7 @@ private:
     // The world the visuals were made in; null without one.
     World* world = nullptr;
     // Whether the main rig faced left as the definition gave it: its file form keeps that facing,
-    // whichever way the window shows it.
+    // whichever way the window shows it, and the rig faces so again when the window closes.
     bool mainRigMirrored = false;
     std::unordered_map<std::string, uint32_t> visualIndex;
 };

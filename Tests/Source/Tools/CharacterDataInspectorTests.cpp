@@ -258,6 +258,7 @@ TEST(CharacterDataInspector, ItsVisualsFollowTheRigShownAndGoWithTheWindow)
     world.Step(World::TickSeconds);
     for (const uint16_t handle : handles)
         EXPECT_EQ(world.visuals.Find(handle), nullptr);
+    EXPECT_EQ(character.root.front()->scale.x, 1.0f);
     app.tools->editedWorld = nullptr;
 }
 

@@ -142,48 +142,46 @@ TEST(PolygonInspector, AScaleOfZeroIsRefusedAndClearLeavesACanvasThatTakesNewPoi
 
 TEST(PolygonInspector, APreviewWithAShapeOpensItsWindowOnARightClickAndARegionOfNoPixelsTakesNoPoint)
 {
-    ToolsTesting::ToolsApplication app;
+    PolygonWindow w;
     const uint32_t atlas = Lumvek::NameTableC().Add("PolygonTests.Atlas");
     const uint32_t sprite = Lumvek::NameTableA().Add("PolygonTests.Sprite");
     const uint32_t empty = Lumvek::NameTableA().Add("PolygonTests.Empty");
-    Lumvek::Texture* texture = app.device->CreateTexture(atlas, 0);
+    Lumvek::Texture* texture = w.app.device->CreateTexture(atlas, 0);
     ASSERT_NE(texture, nullptr);
     texture->SetSize(64, 64, Lumvek::TextureFormat::ColorBuffer4x8);
     texture->AddRegion(sprite, 0, 0)->SetSize(32, 16);
     texture->AddRegion(empty, 32, 0);
-    std::vector<Vector2> shape;
     for (const auto& [region, title] : {std::pair{sprite, "PolygonTests.Atlas:PolygonTests.Sprite Polygon"},
                                         std::pair{Lumvek::InvalidId, "PolygonTests.Atlas Polygon"}})
     {
         ImVec2 image;
-        ToolsTesting::TestWindow& window =
-            ToolsTesting::OpenTestWindow(*app.tools, "Preview",
+        const uint32_t shown = region;
+        ToolsTesting::TestWindow& preview =
+            ToolsTesting::OpenTestWindow(*w.app.tools, "Preview",
                                          [&](auto&)
                                          {
-                                             PropertyInput::TexturePreview(atlas, region, 0.0f, &shape);
+                                             PropertyInput::TexturePreview(atlas, shown, 0.0f, &w.points);
                                              image = ImGui::GetItemRectMin();
                                          });
-        app.Frame();
-        app.MoveMouse(image.x + 4.0f, image.y + 4.0f);
-        app.Frame();
-        app.mouse->current.pressed[MouseButton::Right] = 1;
-        app.Frame();
-        app.mouse->current.pressed.Clear();
-        app.Frame();
-        EXPECT_TRUE(app.tools->IsWindowOpen(Lumvek::StringView::FromCString(title))) << title;
-        window.open = 0;
-        app.Frame();
+        w.app.Frame();
+        w.app.MoveMouse(image.x + 4.0f, image.y + 4.0f);
+        w.app.Frame();
+        w.Press(MouseButton::Right);
+        w.app.Frame();
+        EXPECT_TRUE(w.app.tools->IsWindowOpen(Lumvek::StringView::FromCString(title))) << title;
+        preview.open = 0;
+        w.Release(MouseButton::Right);
     }
 
-    auto owned = std::make_unique<PolygonInspector>(atlas, empty, &shape);
-    PolygonInspector& window = *owned;
-    app.tools->OpenWindow("Empty Polygon", std::move(owned));
-    app.Frame();
-    app.MoveMouse(window.canvasPosition.x, window.canvasPosition.y);
-    app.Frame();
-    app.Click();
-    EXPECT_EQ(window.canvasSize, Vector2());
-    EXPECT_TRUE(shape.empty());
+    for (const std::unique_ptr<Inspector>& opened : w.app.tools->GetInspectors())
+        opened->open = opened.get() == w.window ? 1 : 0;
+    w.window->texture = atlas;
+    w.window->region = empty;
+    w.app.Frame();
+    w.app.MoveMouse(w.window->canvasPosition.x, w.window->canvasPosition.y);
+    w.app.Click();
+    EXPECT_EQ(w.window->canvasSize, Vector2());
+    EXPECT_TRUE(w.points.empty());
 }
 
 } // namespace
