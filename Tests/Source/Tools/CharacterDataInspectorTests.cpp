@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <imgui_internal.h>
+
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -230,8 +232,21 @@ TEST(CharacterDataInspector, ItsVisualsFollowTheRigShownAndGoWithTheWindow)
 
     inspector.SetFlipped(true);
     expectAt(spine, "flipped");
+
+    // The three trees, and the main rig's own rows, drawn open leave no scope behind.
+    app.Frame();
+    ImGuiWindow* window = ImGui::FindWindowByName(("Basic###Window" + std::to_string(inspector.windowId)).c_str());
+    ASSERT_NE(window, nullptr);
+    const ImGuiID scope = ImHashStr("Window", 0, window->ID);
+    const ImGuiID skeleton = ImHashStr("Skeleton", 0, scope);
+    const Bone* root = inspector.GetMainRig();
+    for (const ImGuiID tree : {skeleton, ImHashStr("Mappings", 0, scope), ImHashStr("Animations", 0, scope),
+                               ImHashStr("Root", 0, ImHashData(&root, sizeof(root), skeleton))})
+        window->StateStorage.SetInt(tree, 1);
+    Lumvek::Testing::LogCapture log;
     for (int i = 0; i < 3; ++i)
         app.Frame();
+    EXPECT_FALSE(log.Logged("the window Basic left property scopes open"));
 
     // A clip shows the preview rig, posed; "Back" the character's own again.
     ASSERT_TRUE(inspector.OpenAnimation(
