@@ -114,6 +114,8 @@ public:
     void Set(Lumvek::StringView name, Lumvek::StringView replacement);
     // The replacement of the name; null when the map holds none.
     const std::string* Find(Lumvek::StringView name) const;
+    // Drops the entry at that place; those after it move up one. False when there is none.
+    bool Remove(size_t position);
     const std::vector<Entry>& GetEntries() const { return entries; }
 
 private:
