@@ -88,6 +88,14 @@ void ClientNetwork::Update(int64_t delta)
     client->ReceivePackets();
     // The library keeps its clock while disconnected too.
     client->AdvanceTime(static_cast<double>(elapsed) / 1e9);
+    // The server's intermission, whose length came with the end of the match, is over: it gathers
+    // players again, and the menus say so until its vote begins.
+    if (state == NetworkState::Ending && timer > duration)
+    {
+        timer = 0.0f;
+        duration = 0.0f;
+        state = NetworkState::Waiting;
+    }
 
     if (state == NetworkState::Waiting && clientIndex < 0 && client->IsConnected())
     {
