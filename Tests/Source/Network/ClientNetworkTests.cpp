@@ -375,7 +375,7 @@ TEST(ClientNetworkEvents, EventsChangeWhatTheyNameOnTheClientsWorld)
     client.ApplyMessage(gone);
     EXPECT_FALSE(trigger->body->active);
 
-    // A feed line is posted here; scores are the server's business and change nothing.
+    // A feed line is posted here; the scores are the server's count, in its order.
     auto& line = make(std::type_identity<GameTypeEventMessage>());
     line.eventClass = GameTypeEventMessage::FeedClass;
     line.kind = rules.GetSharedKinds().died;
@@ -383,12 +383,15 @@ TEST(ClientNetworkEvents, EventsChangeWhatTheyNameOnTheClientsWorld)
     const size_t feed = rules.GetFeed().size();
     client.ApplyMessage(line);
     EXPECT_EQ(rules.GetFeed().size(), feed + 1);
-    const std::vector<ScoreEntry> scores = rules.GetTeamScores();
     auto& score = make(std::type_identity<ScoreMessage>());
-    score.teamCount = 1;
-    score.teams[0] = {0, 5};
+    score.teamCount = 2;
+    score.teams[0] = {1, 5};
+    score.teams[1] = {0, 5};
+    score.playerCount = 1;
+    score.players[0] = {1, 5};
     client.ApplyMessage(score);
-    EXPECT_EQ(rules.GetTeamScores(), scores);
+    EXPECT_EQ(rules.GetTeamScores(), (std::vector<ScoreEntry>{{1, 5}, {0, 5}}));
+    EXPECT_EQ(rules.GetPlayerScores(), (std::vector<ScoreEntry>{{1, 5}}));
 
     // A state puts the client's own player where the server has it.
     auto& start = make(std::type_identity<StartGameMessage>());
@@ -401,4 +404,13 @@ TEST(ClientNetworkEvents, EventsChangeWhatTheyNameOnTheClientsWorld)
     client.ApplyMessage(state);
     EXPECT_EQ(own.body.x, 9.5f);
     EXPECT_EQ(own.body.y, 5.0f);
+
+    // After the end the last count stands: a copy sent unreliably before it is out of date.
+    auto& end = make(std::type_identity<EndGameMessage>());
+    client.ApplyMessage(end);
+    ASSERT_EQ(client.GetState(), NetworkState::Ended);
+    score.teams[0] = {0, 1};
+    score.teams[1] = {1, 0};
+    client.ApplyMessage(score);
+    EXPECT_EQ(rules.GetTeamScores(), (std::vector<ScoreEntry>{{1, 5}, {0, 5}}));
 }

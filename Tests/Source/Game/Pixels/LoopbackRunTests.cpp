@@ -27,15 +27,16 @@ protected:
     LoopbackRun() : ScriptedProgram("VantorelLoopback") {}
 
     // The server waits for a third player for 6 s after the last one came, and again after each
-    // intermission: time enough for the clients to leave from matchmaking before another vote.
+    // intermission: time enough for the clients to leave from matchmaking before another vote. Loading
+    // and the countdown keep their shipped 5 s and 3 s, which a loaded machine needs to load a match.
     void WriteRoleFiles(uint16_t port, const std::string& simulator)
     {
-        const std::string shared = simulator + " PrepareDuration = 1.0 EndDuration = 3.0 ";
+        const std::string shared = simulator + " PrepareDuration = 3.0 EndDuration = 3.0 ";
         ASSERT_TRUE(Lumvek::File::WriteAllText(
             (root / "Assets/server.config").string(),
             "{ " + shared + "HostingIp = \"127.0.0.1\" HostingPort = " + std::to_string(port) +
                 " MinimumPlayers = 2 MaximumPlayers = 3 ConnectionTimeout = 6.0 VoteDuration = 6.0 "
-                "LoadDuration = 1.0 IntermissionDuration = 6.0 }"));
+                "LoadDuration = 5.0 IntermissionDuration = 6.0 }"));
         ASSERT_TRUE(Lumvek::File::WriteAllText(
             (root / "Assets/client.config").string(),
             "{ " + shared + "MatcherIp = \"127.0.0.1\" MatcherPort = " + std::to_string(port) + " }"));
