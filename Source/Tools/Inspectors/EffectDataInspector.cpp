@@ -11,6 +11,7 @@
 #include "Engine/Runtime/Particles/ParticleSystem.h"
 #include "Source/Game/Vantorel.h"
 #include "Source/Tools/Inspectors/EmitterControl.h"
+#include "Source/Tools/Inspectors/TimelineInspectors.h"
 #include "Source/Tools/PropertyInput.h"
 #include "Source/Tools/Tools.h"
 #include "Source/World/Entities.h"
@@ -57,6 +58,8 @@ void EffectDataInspector::CloseEmitterWindows()
         for (const std::unique_ptr<Inspector>& window : tools->GetInspectors())
             if (auto* control = dynamic_cast<EmitterControl*>(window.get()); control && &control->effect == &effect)
                 control->open = 0;
+    // The curve windows opened from them point into the rules.
+    CloseTimelineWindows(effect);
 }
 
 void EffectDataInspector::Restart()

@@ -12,7 +12,8 @@ class ParticleSystem;
 } // namespace Lumvek::Effects
 
 // The window over one emitter of an effect while the effect window's preview plays it: the emitter's
-// settings and its generator, initializer and updater lists. It points into the effect and into the
+// settings and its generator, initializer and updater lists with each rule's settings, whose curves
+// open in timeline windows. It points into the effect and into the
 // preview's system, so the effect window closes it whenever the effect's emitter list changes, and the
 // host closes it with the match. Application thread.
 class EmitterControl final : public Inspector
@@ -33,7 +34,10 @@ public:
     // "Add" of a kind (0 generators, 1 initializers, 2 updaters): a rule of the selected type, or
     // nothing while no type is selected.
     bool AddRule(uint32_t kind);
+    // Removes rule i of a kind, closing the curve windows opened over it.
     void RemoveRule(uint32_t kind, size_t i);
+    // Rule i of a kind; null past the end.
+    const void* RuleAt(uint32_t kind, size_t i) const;
     // Sets the maximum particles and rebuilds the running states, which are sized by it.
     void SetMaximum(int32_t maximum);
 
