@@ -117,6 +117,10 @@ void SoundInspector::Play()
     // A program without sound (a dedicated server) plays nothing.
     device = application ? application->GetAudioDevice() : nullptr;
     instance = device ? device->Play(sound) : 0xFFFFFFFF;
+    // Without this the device holds a finished instance's voice until it is stopped, and the
+    // button would read "Stop" for ever.
+    if (device)
+        device->ReleaseWhenDone(instance);
 }
 
 void SoundInspector::Stop()

@@ -5,12 +5,16 @@
 #include "Engine/Foundation/TextureRegion.h"
 #include "Engine/Runtime/Audio/Sound.h"
 #include "Engine/Runtime/Graphics/Geometry.h"
+#include "Engine/Runtime/OpenAL/OpenALAudioDevice.h"
 #include "Source/Tools/Editors/ResourcesEditor.h"
 #include "Source/Tools/Inspectors/ResourceInspectors.h"
-#include "Tests/Engine/Runtime/Audio/RecordingDevices.h"
 #include "Tests/Source/Tools/ToolsTesting.h"
 
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace
 {
@@ -91,62 +95,67 @@ TEST(ResourceInspectors, RegionTreeAndGeometryTypes)
     }
 }
 
-// A device whose instances play until the test ends them.
-struct PlayingDevice : Lumvek::Testing::RecordingAudioDevice
-{
-    using RecordingAudioDevice::RecordingAudioDevice;
-    bool IsPlaying(uint32_t) const override { return playing; }
-    bool playing = true;
-};
-
+// The application's device is OpenAL's loopback output, which plays only as far as the test renders.
 struct SoundApplication : ToolsTesting::ToolsApplication
 {
     SoundApplication()
     {
-        audioDevice = std::make_unique<PlayingDevice>(&GetResources(), calls);
-        device = static_cast<PlayingDevice*>(audioDevice.get());
+        audioDevice = std::make_unique<Lumvek::OpenAL::OpenALAudioDevice>(&GetResources(), false, 1.0f, 1.0f, 1.0f,
+                                                                          Lumvek::OpenAL::AudioOutput::Loopback);
+        device = static_cast<Lumvek::OpenAL::OpenALAudioDevice*>(audioDevice.get());
     }
-    Lumvek::Testing::DeviceCalls calls;
-    PlayingDevice* device = nullptr;
+    // Renders the frames, then lets the device release what has ended, as the program's frame does.
+    void Render(uint32_t frames)
+    {
+        std::vector<int16_t> samples(size_t(frames) * 2);
+        EXPECT_TRUE(device->Render(samples.data(), frames));
+        device->Update();
+    }
+    Lumvek::OpenAL::OpenALAudioDevice* device = nullptr;
 };
 
 TEST(ResourceInspectors, ASoundPlaysOnceUntilItEndsAndStopsWithItsWindow)
 {
     SoundApplication app;
+    ASSERT_TRUE(app.device->IsOpen());
+    constexpr uint32_t Frames = 4410;
     Lumvek::Sound sound;
-    sound.id = 7;
-    sound.format = {2, 44100, 16};
+    sound.soundId = Lumvek::NameSet::Global().Add("ResourcesTest.Beep");
+    sound.format = {2, Lumvek::OpenAL::OpenALAudioDevice::LoopbackRate, 16};
     sound.volume = 0.5f;
     sound.mixer = 9;
+    const std::string samples(size_t(Frames) * 4, '\x10');
+    sound.samples.Append(samples.data(), static_cast<uint32_t>(samples.size()));
+    app.device->AddSound(sound.soundId, Lumvek::AudioGroup::Sound, false);
+    app.device->SetSoundData(sound);
     auto inspector = std::make_unique<SoundInspector>(sound);
     EXPECT_EQ(inspector->DescribeFormat(), "2 channels comprising 16 bits at 44100 hertz");
     EXPECT_EQ(inspector->DescribePlayback(), "Plays once at volume 0.5 on the 9 channel");
-    struct Step
-    {
-        void (SoundInspector::*action)();
-        bool playing;
-        std::vector<std::string> calls;
-    };
-    const Step steps[] = {
-        {&SoundInspector::Play, true, {"Play 7"}},
-        // A second press while it plays starts nothing.
-        {&SoundInspector::Play, true, {"Play 7"}},
-        {&SoundInspector::Stop, false, {"Play 7", "Stop 0"}},
-        {&SoundInspector::Play, true, {"Play 7", "Stop 0", "Play 7"}},
-    };
-    for (const Step& step : steps)
-    {
-        app.device->playing = true;
-        ((*inspector).*step.action)();
-        EXPECT_EQ(inspector->IsPlaying(), step.playing);
-        EXPECT_EQ(app.calls.calls, step.calls);
-    }
-    // The instance ends by itself: the button offers "Play" again.
-    app.device->playing = false;
+
+    // "Stop" is offered, and a second "Play" starts nothing, for as long as the sound lasts.
+    inspector->Play();
+    const uint32_t first = inspector->instance;
+    app.Render(Frames / 2);
+    EXPECT_TRUE(inspector->IsPlaying());
+    inspector->Play();
+    EXPECT_EQ(inspector->instance, first);
+    app.Render(Frames / 2 + 1024);
     EXPECT_FALSE(inspector->IsPlaying());
-    app.device->playing = true;
+
+    // "Stop" ends it at once; so does closing the window.
+    inspector->Play();
+    EXPECT_NE(inspector->instance, first);
+    EXPECT_TRUE(inspector->IsPlaying());
+    inspector->Stop();
+    EXPECT_FALSE(inspector->IsPlaying());
+    inspector->Play();
+    const uint32_t last = inspector->instance;
+    app.Render(256);
+    EXPECT_TRUE(app.device->IsPlaying(last));
     inspector.reset();
-    EXPECT_EQ(app.calls.calls.back(), "Stop 1");
+    EXPECT_FALSE(app.device->IsPlaying(last));
+    // Every instance gave its voice back: the pool made one.
+    EXPECT_EQ(app.device->GetVoiceCount(), 1u);
 }
 
 } // namespace
