@@ -127,7 +127,7 @@ TEST(TimelineInspector, TypedValuesAndTimesStayWithinTheCanvas)
         const char* text;
         float stored;
     };
-    for (const Case& typed : {Case{"500", 180.0f}, Case{"-500", -180.0f}, Case{"45", 45.0f}})
+    for (const Case& typed : {Case{"500", 180.0f}, Case{"-500", -180.0f}})
     {
         Canvas c;
         Timeline<float> curve = {{0.0f, 10.0f}, {1.0f, 20.0f}};
