@@ -22,6 +22,8 @@
 
 #include <memory>
 
+EffectDataInspector::EffectDataInspector(Lumvek::Effects::EffectData& effect) : effect(effect), held(&effect) {}
+
 EffectDataInspector::~EffectDataInspector()
 {
     if (World* world = PreviewWorld())
@@ -70,6 +72,10 @@ void EffectDataInspector::Restart()
 
 void EffectDataInspector::Update()
 {
+    if (!held.IsHeld())
+        open = 0;
+    if (!open)
+        return;
     if (Visual* visual = FindPreview(); visual && visual->effect && autoRestart && visual->effect->IsFinished())
         visual->effect->SyncEmitters();
 }
@@ -205,6 +211,11 @@ bool EffectDataInspector::OpenEmitter(size_t i, const std::string& title)
 
 void EffectDataInspector::Draw()
 {
+    if (!held.IsHeld())
+    {
+        open = 0;
+        return;
+    }
     ImGui::PushItemWidth(-1.0f);
     ImGui::TextUnformatted(effect.path.c_str());
     if (ImGui::Button("Save", ImVec2(-1.0f, 0.0f)))

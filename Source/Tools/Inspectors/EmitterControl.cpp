@@ -375,8 +375,10 @@ void EmitterControl::DrawRules(uint32_t kind)
 
 bool EmitterControl::IsLive()
 {
-    if (preview == 0xFFFF)
-        return true;
+    if (!held.IsHeld())
+        open = 0;
+    if (preview == 0xFFFF || !open)
+        return open != 0;
     // The effect window's preview goes with that window, or with the game editor's delete.
     const Tools* tools = Tools::Current();
     World* world = tools ? tools->GetWorld() : nullptr;

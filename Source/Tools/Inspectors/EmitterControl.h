@@ -21,14 +21,14 @@ class EmitterControl final : public Inspector
 public:
     EmitterControl(Lumvek::Effects::EffectData& effect, Lumvek::Effects::ParticleSystem& system,
                    Lumvek::Effects::EmitterData& emitter, uint32_t index)
-        : effect(effect), system(system), emitter(emitter), index(index)
+        : effect(effect), system(system), emitter(emitter), index(index), held(&effect)
     {
     }
 
     void Draw() override;
     bool IsWorldBound() const override { return true; }
-    // Whether the preview that runs the system still does; false closes the window. A control made
-    // without a preview id trusts its system.
+    // Whether the effect is still loaded and the preview that runs the system still does; false
+    // closes the window. A control made without a preview id trusts its system.
     bool IsLive();
 
     // "Add" of a kind (0 generators, 1 initializers, 2 updaters): a rule of the selected type, or
@@ -48,6 +48,7 @@ public:
     int32_t selectedType[3] = {-1, -1, -1};
     // The world visual whose system this is, 0xFFFF for none.
     uint16_t preview = 0xFFFF;
+    HeldResource<Lumvek::Effects::EffectData> held;
 
 private:
     void DrawRules(uint32_t kind);

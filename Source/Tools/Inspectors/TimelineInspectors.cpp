@@ -1,5 +1,7 @@
 #include "Source/Tools/Inspectors/TimelineInspectors.h"
 
+#include "Engine/Runtime/Particles/ParticleSystem.h"
+
 #include "Source/Tools/PropertyInput.h"
 #include "Source/Tools/Tools.h"
 
@@ -114,6 +116,11 @@ template <class V> void CurveInspector<V>::DrawFrameEditor()
 
 template <class V> void CurveInspector<V>::Draw()
 {
+    if (!held.IsHeld())
+    {
+        open = 0;
+        return;
+    }
     Lumvek::Effects::Timeline<V>& keys = *curve;
     // Another window over the same curve may have removed keys since the last frame.
     for (uint32_t* index : {&hovered, &dragged, &edited})

@@ -23,7 +23,7 @@ public:
     static constexpr float Inset = 4.0f;
 
     TimelineInspector(float minimum, float maximum, const Lumvek::Effects::EffectData* effect, const void* rule)
-        : minimum(minimum), maximum(maximum), effect(effect), rule(rule)
+        : minimum(minimum), maximum(maximum), effect(effect), rule(rule), held(effect)
     {
     }
 
@@ -41,6 +41,8 @@ public:
     // The effect and the rule the curve lives in; they only identify the window's owners.
     const Lumvek::Effects::EffectData* effect = nullptr;
     const void* rule = nullptr;
+    // The effect is unloaded with the match that loaded it; the window then closes.
+    HeldResource<Lumvek::Effects::EffectData> held;
     // The drawing area of the last Draw, in screen pixels.
     float left = 0.0f;
     float top = 0.0f;

@@ -6,8 +6,11 @@
 #include "Engine/Runtime/Audio/Sound.h"
 #include "Engine/Runtime/Graphics/Geometry.h"
 #include "Engine/Runtime/OpenAL/OpenALAudioDevice.h"
+#include "Engine/Runtime/Particles/ParticleSystem.h"
+#include "Engine/Runtime/Particles/ParticleUpdaters.h"
 #include "Source/Tools/Editors/ResourcesEditor.h"
 #include "Source/Tools/Inspectors/ResourceInspectors.h"
+#include "Source/Tools/Inspectors/TimelineInspectors.h"
 #include "Tests/Source/Tools/ToolsTesting.h"
 
 #include <gtest/gtest.h>
@@ -93,6 +96,43 @@ TEST(ResourceInspectors, RegionTreeAndGeometryTypes)
         geometry.data.Append(bytes, 16);
         EXPECT_EQ(GeometryInspector(geometry).Describe(), c.text);
     }
+}
+
+TEST(ResourceInspectors, WindowsCloseWithoutTouchingAResourceTheirTableUnloaded)
+{
+    ToolsTesting::ToolsApplication app;
+    Lumvek::ResourceTable& table = app.GetResources();
+    auto make = [&]<class T>(const char* name) -> T&
+    {
+        T* resource = table.Create<T>(Lumvek::NameTableB().Add(Lumvek::StringView::FromCString(name)));
+        EXPECT_NE(resource, nullptr) << name;
+        return *resource;
+    };
+    Texture& kept = make.operator()<Texture>("ResourcesTest_Kept");
+    Texture& texture = make.operator()<Texture>("ResourcesTest_GoneTexture");
+    ASSERT_TRUE(texture.SetSize(8, 8, Lumvek::TextureFormat::ColorBuffer4x8));
+    ASSERT_NE(texture.AddRegion(InvalidId, 0, 0), nullptr);
+    auto& effect = make.operator()<Lumvek::Effects::EffectData>("ResourcesTest_GoneEffect");
+    effect.emitters.push_back(std::make_unique<Lumvek::Effects::EmitterData>());
+    auto angle = std::make_unique<Lumvek::Effects::AngleTimelineUpdater>();
+    Lumvek::Effects::Timeline<float>& curve = angle->timelines[0];
+    effect.emitters[0]->updaters.push_back(std::move(angle));
+    EXPECT_TRUE(ResourcesEditor::Open("Kept", kept));
+    EXPECT_TRUE(ResourcesEditor::Open("Texture", texture));
+    EXPECT_TRUE(ResourcesEditor::Open("Geometry", make.operator()<Lumvek::Geometry>("ResourcesTest_GoneGeometry")));
+    EXPECT_TRUE(ResourcesEditor::Open("Sound", make.operator()<Lumvek::Sound>("ResourcesTest_GoneSound")));
+    EXPECT_TRUE(ResourcesEditor::Open("Effect", effect));
+    app.tools->OpenWindow("Viewer", std::make_unique<TextureViewer>(*texture.GetRegion(InvalidId)));
+    app.tools->OpenWindow("Curve", std::make_unique<FloatTimelineInspector>(curve, 0.0f, 1.0f, &effect, nullptr));
+    app.Frame();
+    ASSERT_EQ(app.tools->GetInspectors().size(), 7u);
+    for (const char* name : {"ResourcesTest_GoneTexture", "ResourcesTest_GoneGeometry", "ResourcesTest_GoneSound",
+                             "ResourcesTest_GoneEffect"})
+        ASSERT_TRUE(table.Destroy(Lumvek::NameTableB().Add(Lumvek::StringView::FromCString(name))));
+    app.Frame();
+    app.Frame();
+    ASSERT_EQ(app.tools->GetInspectors().size(), 1u);
+    EXPECT_EQ(app.tools->GetInspectors()[0]->name, "Kept");
 }
 
 // The application's device is OpenAL's loopback output, which plays only as far as the test renders.
