@@ -160,7 +160,7 @@ TEST_F(ToolsProgram, TheEffectWindowSavesAHazardEffectsChangedMaximum)
                                            std::string(LongChallenge)));
     const fs::path effect = root / "Assets/Hazards/Spikes/Effect.lte";
     ASSERT_NE(Lumvek::File::ReadAllText(effect.string()).second.find("MaximumParticles = 20"), std::string::npos);
-    // The editor list's fifth toggle, "Resources", at (27, 138) opens the tab on the right, whose
+    // The editor list's sixth toggle, "Resources", at (27, 161) opens the tab on the right, whose
     // "Effects" header stands at (450, 138) and lists the spikes' effect sixth, at (500, 253). The
     // tab is then closed, the effect window dragged by its title to the top right, its "Emitters"
     // header opened at (450, 123) and the emitter's window opened from (460, 146), with "Maximum"'s
@@ -171,7 +171,7 @@ TEST_F(ToolsProgram, TheEffectWindowSavesAHazardEffectsChangedMaximum)
                          "up 0 A\n"
                          "screen DemoSinglePlayer frames 10 down 0 A\n"
                          "up 0 A\n"
-                         "screen GameScreen frames 30 move 27 138\n"
+                         "screen GameScreen frames 30 move 27 161\n"
                          "mousedown Left\n"
                          "mouseup Left\n"
                          "frames 5 move 450 138\n"
@@ -180,7 +180,7 @@ TEST_F(ToolsProgram, TheEffectWindowSavesAHazardEffectsChangedMaximum)
                          "frames 5 move 500 253\n"
                          "mousedown Left\n"
                          "mouseup Left\n"
-                         "frames 5 move 27 138\n"
+                         "frames 5 move 27 161\n"
                          "mousedown Left\n"
                          "mouseup Left\n"
                          "frames 5 move 300 237\n"
