@@ -71,6 +71,8 @@ bool PartDataInspector::DrawBone(BoneData& bone, bool openAtFirst)
     if (open)
     {
         const Scope scope("Bone");
+        // The rows stand indented under their bone; the inputs begin clear of the labels.
+        PropertyInput::PushLabelWidth(ImGui::GetCursorPosX() + 90.0f);
         {
             const Scope region("Normal Texture Region");
             if (bone.region != Lumvek::InvalidId)
@@ -114,6 +116,7 @@ bool PartDataInspector::DrawBone(BoneData& bone, bool openAtFirst)
                                    const bool u = PropertyInput::FloatFine("U", &bone.offset.x);
                                    return PropertyInput::FloatFine("V", &bone.offset.y) || u;
                                });
+        PropertyInput::PopLabelWidth();
         for (BoneData& child : bone.children)
             changed |= DrawBone(child);
         ImGui::TreePop();
