@@ -60,7 +60,13 @@ bool FloatRow(Lumvek::StringView label, float* value, float step, float fastStep
     BeginRow(label);
     char format[16];
     std::snprintf(format, sizeof(format), "%%.%df", decimals);
-    const bool changed = ImGui::InputScalar("##Input", ImGuiDataType_Float, value, &step, &fastStep, format);
+    // Forty nines read as infinity, which no field can hold (the physics, the grids and the files all
+    // refuse it): such a number leaves the value as it was.
+    float edited = *value;
+    const bool changed =
+        ImGui::InputScalar("##Input", ImGuiDataType_Float, &edited, &step, &fastStep, format) && std::isfinite(edited);
+    if (changed)
+        *value = edited;
     EndRow();
     return changed;
 }

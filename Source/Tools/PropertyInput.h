@@ -49,7 +49,7 @@ StackDepths GetStackDepths();
 bool RestoreStackDepths(const StackDepths& depths);
 float GetLabelWidth();
 
-// Value widgets.
+// Value widgets. A float row refuses a number that is not finite.
 bool Int(Lumvek::StringView label, int32_t* value);
 // An unsigned count: whatever is typed or stepped, it stays within 0 and 4294967295.
 bool Count(Lumvek::StringView label, uint32_t* value);

@@ -8,6 +8,8 @@
 #include "Source/World/EntityFactory.h"
 #include "Source/World/World.h"
 
+#include <imgui.h>
+
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -195,10 +197,13 @@ void RecreateFixture(TransformBody& body)
 
 void WorldEditor::RefreshEntity(EntityReference reference)
 {
-    World* world = GetWorld();
-    if (!world)
-        return;
-    Body* body = FindBody(*world, reference);
+    if (World* world = GetWorld())
+        ::RefreshEntity(*world, reference);
+}
+
+void RefreshEntity(World& world, EntityReference reference)
+{
+    Body* body = FindBody(world, reference);
     if (!body)
         return;
     body->previousX = body->x;
@@ -207,18 +212,18 @@ void WorldEditor::RefreshEntity(EntityReference reference)
     switch (reference.kind)
     {
     case EntityKind::Hazard:
-        world->hazardGrid.Reinsert(world->hazards[reference.index]);
+        world.hazardGrid.Reinsert(world.hazards[reference.index]);
         break;
     case EntityKind::Interaction:
-        world->interactionGrid.Reinsert(world->interactions[reference.index]);
+        world.interactionGrid.Reinsert(world.interactions[reference.index]);
         break;
     case EntityKind::Zone:
-        world->zoneGrid.Reinsert(world->zones[reference.index]);
+        world.zoneGrid.Reinsert(world.zones[reference.index]);
         break;
     case EntityKind::Platform:
     {
-        Platform& platform = world->platforms[reference.index];
-        world->platformGrid.Reinsert(platform);
+        Platform& platform = world.platforms[reference.index];
+        world.platformGrid.Reinsert(platform);
         platform.body->DestroyPhysics();
         platform.body->CreatePhysics(platform.moving ? 1 : 0);
         if (platform.renderable)
@@ -227,26 +232,26 @@ void WorldEditor::RefreshEntity(EntityReference reference)
     }
     case EntityKind::Pickup:
     {
-        Pickup& pickup = *world->pickups.Find(id);
-        world->pickupGrid.Reinsert(pickup);
+        Pickup& pickup = *world.pickups.Find(id);
+        world.pickupGrid.Reinsert(pickup);
         RecreateFixture(*pickup.body);
         break;
     }
     case EntityKind::Projectile:
     {
-        Projectile& projectile = **world->projectiles.Find(id);
-        world->projectileGrid.Reinsert(projectile);
+        Projectile& projectile = **world.projectiles.Find(id);
+        world.projectileGrid.Reinsert(projectile);
         if (auto* moving = dynamic_cast<TransformBody*>(&projectile.GetBody()))
             RecreateFixture(*moving);
         break;
     }
     case EntityKind::Trigger:
-        world->triggerGrid.Reinsert(*world->triggers.Find(id));
+        world.triggerGrid.Reinsert(*world.triggers.Find(id));
         break;
     case EntityKind::Visual:
     {
-        Visual& visual = *world->visuals.Find(id);
-        world->visualGrid.Reinsert(visual);
+        Visual& visual = *world.visuals.Find(id);
+        world.visualGrid.Reinsert(visual);
         RecreateFixture(*visual.body);
         break;
     }
@@ -351,9 +356,10 @@ void WorldEditor::OpenEntityInspector(EntityReference reference)
         return;
     if (reference.kind == EntityKind::SpawnPoint)
     {
-        if (reference.index < world->spawnPoints.size())
-            tools->OpenWindow("Spawn Point " + std::to_string(reference.index),
-                              std::make_unique<SpawnPointInspector>(reference.index));
+        // One window a point, as for every other entity.
+        const std::string name = "Spawn Point " + std::to_string(reference.index);
+        if (reference.index < world->spawnPoints.size() && !tools->IsWindowOpen(name))
+            tools->OpenWindow(name, std::make_unique<SpawnPointInspector>(reference.index));
         return;
     }
     static const char* const words[] = {"",       "",           "Hazard",  "Interaction", "Pickup", "Platform",
@@ -618,6 +624,36 @@ void WorldEditor::HoldLeft(Vector2 point, const Lumvek::KeyboardState& keyboard,
         dragged = true;
 }
 
+void WorldEditor::NudgeSelection(const Lumvek::KeyboardState& keyboard)
+{
+    if (selected.kind == EntityKind::None)
+        return;
+    float step = GetGridSize();
+    if (keyboard.held[Key::LeftShift] || keyboard.held[Key::RightShift])
+        step *= 10.0f;
+    Vector2 offset;
+    bool arrow = true;
+    if (keyboard.pressed[Key::Left])
+        offset = {-step, 0.0f};
+    else if (keyboard.pressed[Key::Right])
+        offset = {step, 0.0f};
+    else if (keyboard.pressed[Key::Down])
+        offset = {0.0f, -step};
+    else if (keyboard.pressed[Key::Up])
+        offset = {0.0f, step};
+    else
+        arrow = false;
+    if (arrow)
+    {
+        Nudge mode = Nudge::Move;
+        if (resizes && (keyboard.held[Key::LeftControl] || keyboard.held[Key::RightControl]))
+            mode = Nudge::Grow;
+        else if (resizes && (keyboard.held[Key::LeftAlt] || keyboard.held[Key::RightAlt]))
+            mode = Nudge::Shrink;
+        NudgeEntity(selected, offset, mode);
+    }
+}
+
 void WorldEditor::Update(uint32_t unused, const Lumvek::KeyboardState& keyboard, const Lumvek::MouseState& mouse)
 {
     (void)unused;
@@ -625,10 +661,23 @@ void WorldEditor::Update(uint32_t unused, const Lumvek::KeyboardState& keyboard,
     const Tools* tools = Host();
     if (!open || !world || !tools || mouse.held[MouseButton::Right])
         return;
-    if (selected.kind != EntityKind::None && keyboard.released[Key::Delete])
+    // Keys typed into a window's text and clicks on a window are the window's: a Delete or an arrow
+    // that edits a number must not delete or move the selection, nor a click on a button pick what
+    // lies under it. A drag begun in the world goes on over a window, which then leaves the mouse alone.
+    const ImGuiIO* io = ImGui::GetCurrentContext() ? &ImGui::GetIO() : nullptr;
+    const bool keysTaken = io && io->WantTextInput;
+    if (selected.kind != EntityKind::None && keyboard.released[Key::Delete] && !keysTaken)
     {
         DeleteEntity(selected);
         selected = hovered = EntityReference{};
+        return;
+    }
+    if (io && io->WantCaptureMouse)
+    {
+        if (mouse.released[MouseButton::Left])
+            dragMode = DragMode::None;
+        if (!keysTaken)
+            NudgeSelection(keyboard);
         return;
     }
     const Vector2 point = tools->ScreenToWorld(mouse);
@@ -644,33 +693,8 @@ void WorldEditor::Update(uint32_t unused, const Lumvek::KeyboardState& keyboard,
         return;
     }
 
-    if (selected.kind != EntityKind::None)
-    {
-        float step = GetGridSize();
-        if (keyboard.held[Key::LeftShift] || keyboard.held[Key::RightShift])
-            step *= 10.0f;
-        Vector2 offset;
-        bool arrow = true;
-        if (keyboard.pressed[Key::Left])
-            offset = {-step, 0.0f};
-        else if (keyboard.pressed[Key::Right])
-            offset = {step, 0.0f};
-        else if (keyboard.pressed[Key::Down])
-            offset = {0.0f, -step};
-        else if (keyboard.pressed[Key::Up])
-            offset = {0.0f, step};
-        else
-            arrow = false;
-        if (arrow)
-        {
-            Nudge mode = Nudge::Move;
-            if (resizes && (keyboard.held[Key::LeftControl] || keyboard.held[Key::RightControl]))
-                mode = Nudge::Grow;
-            else if (resizes && (keyboard.held[Key::LeftAlt] || keyboard.held[Key::RightAlt]))
-                mode = Nudge::Shrink;
-            NudgeEntity(selected, offset, mode);
-        }
-    }
+    if (!keysTaken)
+        NudgeSelection(keyboard);
 
     if (mouse.released[MouseButton::Left])
     {

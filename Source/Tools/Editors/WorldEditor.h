@@ -70,7 +70,7 @@ public:
     // Lower-left corner and size; (0, 0, 1, 1) for a reference that resolves to nothing.
     Lumvek::Rectangle GetEntityBounds(EntityReference reference) const;
     void SetEntityBounds(EntityReference reference, const Lumvek::Rectangle& bounds);
-    // Files the entity again in its grid and physics after its bounds changed.
+    // RefreshEntity below, in the running world.
     void RefreshEntity(EntityReference reference);
     // Takes the entity out of the world: its grid, its physics, its drawing and its open windows.
     void DeleteEntity(EntityReference reference);
@@ -106,12 +106,19 @@ private:
         Shrink,
     };
     void NudgeEntity(EntityReference reference, Lumvek::Vector2 offset, Nudge mode);
+    // The arrow pressed this frame, by the grid step (ten with Shift), on the selection.
+    void NudgeSelection(const Lumvek::KeyboardState& keyboard);
     void MoveEntity(EntityReference reference, Lumvek::Vector2 mouse, bool snap);
     void ResizeEntity(EntityReference reference, Lumvek::Vector2 mouse, bool snap);
     void PressLeft(World& world, Lumvek::Vector2 point, Lumvek::Vector2 mousePosition, bool spaceHeld,
                    const std::vector<EntityReference>& under);
     void HoldLeft(Lumvek::Vector2 point, const Lumvek::KeyboardState& keyboard, const Lumvek::MouseState& mouse);
 };
+
+// Files a map or live entity again in its grid and physics, and resets its previous position, after
+// its bounds changed (by a drag, a nudge or an entity window's rows). Nothing for a spawn point or a
+// reference that resolves to nothing.
+void RefreshEntity(World& world, EntityReference reference);
 
 // The windows bound to one spawn point or path frame hold its index: on a removal or insertion at
 // index i, every such window of that owner at index i or more closes, so that none reads past the list

@@ -39,17 +39,20 @@ const std::vector<std::string>& StateNames()
 
 void BodyInspector::Draw()
 {
+    changed = false;
     Vector2 position{body->x, body->y};
     if (PropertyInput::Vector2("Position", &position))
     {
         body->x = position.x;
         body->y = position.y;
+        changed = true;
     }
     Vector2 size{body->width, body->height};
     if (PropertyInput::Vector2("Size", &size))
     {
         body->width = size.x;
         body->height = size.y;
+        changed = true;
     }
     ImGui::Text("Previous Position: %g %g", double(body->previousX), double(body->previousY));
 }
@@ -59,7 +62,7 @@ TransformBodyInspector::TransformBodyInspector(TransformBody* body) : BodyInspec
 void TransformBodyInspector::Draw()
 {
     BodyInspector::Draw();
-    PropertyInput::Angle("Rotation", &transform->rotation);
+    changed |= PropertyInput::Angle("Rotation", &transform->rotation);
 }
 
 PathedBody* PathFrames::Find(World& world, uint32_t platform)

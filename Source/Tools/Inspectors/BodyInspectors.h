@@ -10,12 +10,16 @@ class TransformBody;
 class World;
 
 // The placement of one body: "Position" and "Size", and its previous position. The entity inspectors
-// draw these inside their own windows as temporaries, over a body that lives while they draw.
+// draw these inside their own windows as temporaries, over a body that lives while they draw, and
+// re-file the entity when a draw changed it.
 class BodyInspector : public Inspector
 {
 public:
     explicit BodyInspector(Body* body) : body(body) {}
     void Draw() override;
+
+    // Whether the last draw changed the body.
+    bool changed = false;
 
 protected:
     Body* body;

@@ -149,6 +149,8 @@ bool EntityInspector::DrawHazard(World& world)
             {
                 TransformBodyInspector body(&hazard.body);
                 body.Draw();
+                if (body.changed)
+                    RefreshEntity(world, {kind, index});
             });
     if (hazard.data)
         Section("Hazard Data",
@@ -168,6 +170,8 @@ bool EntityInspector::DrawInteraction(World& world)
             {
                 TransformBodyInspector body(&interaction.body);
                 body.Draw();
+                if (body.changed)
+                    RefreshEntity(world, {kind, index});
             });
     if (interaction.data)
         Section("Interaction Data",
@@ -229,6 +233,8 @@ bool EntityInspector::DrawPlatform(World& world)
             {
                 BodyInspector body(platform.body.get());
                 body.Draw();
+                if (body.changed)
+                    RefreshEntity(world, {kind, index});
                 if (platform.moving)
                 {
                     PropertyInput::PushScope("Pathed Body");
@@ -248,6 +254,8 @@ bool EntityInspector::DrawTrigger(World& world)
             {
                 TransformBodyInspector body(trigger.body.get());
                 body.Draw();
+                if (body.changed)
+                    RefreshEntity(world, {kind, index});
             });
     if (trigger.data)
         Section("Trigger Data",
@@ -267,6 +275,8 @@ bool EntityInspector::DrawZone(World& world)
             {
                 BodyInspector body(&zone.body);
                 body.Draw();
+                if (body.changed)
+                    RefreshEntity(world, {kind, index});
             });
     if (zone.data)
         Section("Zone Data",

@@ -9,7 +9,9 @@ class World;
 
 // The window of one entity of the running world. It names the entity by kind and index (or id) and
 // looks it up again every frame, so a window whose entity went, or whose slot now holds another,
-// closes instead of reading freed or foreign records. The world editors also close it on deletion.
+// closes instead of reading freed or foreign records. The world editors also close it on deletion. A
+// body placed through its rows is filed again in its grid and physics in the same frame, so the match
+// finds it where it is shown.
 class EntityInspector : public Inspector
 {
 public:

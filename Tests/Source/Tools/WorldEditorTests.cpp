@@ -14,6 +14,7 @@
 #include "Tests/Source/Tools/ToolsTesting.h"
 #include "Tests/Source/World/WorldTestSupport.h"
 
+#include <box2d/box2d.h>
 #include <gtest/gtest.h>
 
 #include <imgui_internal.h>
@@ -155,7 +156,8 @@ TEST_F(MapEditing, DragsSnapPlatformsOnlyAndStayAQuarterInsideTheBounds)
         {Pit, {0.8f, 0.6f}, {1.0f, 0.6f}, true, {0.5f, 0.0f, 2.0f, 2.0f}},
         // The world is -15..15 by -8..8: the far edge stops 0.25 inside.
         {Pit, {1.0f, 1.0f}, {15.9f, 1.0f}, false, {12.75f, 0.0f, 2.0f, 2.0f}},
-        {Pit, {13.0f, 1.0f}, {13.0f, -8.9f}, false, {12.75f, -7.75f, 2.0f, 2.0f}},
+        // Grabbed below the map panel, which keeps the clicks on it.
+        {Pit, {13.0f, 0.5f}, {13.0f, -8.9f}, false, {12.75f, -7.75f, 2.0f, 2.0f}},
     };
     for (const Case& c : cases)
     {
@@ -218,9 +220,9 @@ TEST_F(MapEditing, HandlesResizeAcrossTheAnchorAndSpaceDragsCreate)
     EXPECT_EQ(editor->selected, (EntityReference{EntityKind::Platform, before}));
     EXPECT_EQ(Bounds(editor->selected), (Rectangle{8.0f, 4.0f, 0.5f, 0.5f}));
     Hold(Key::Space);
-    Drag({{10.0f, 5.0f}, {10.0f, 5.0f}, {11.0f, 6.0f}});
+    Drag({{10.0f, -3.0f}, {10.0f, -3.0f}, {11.0f, -2.0f}});
     Release(Key::Space);
-    EXPECT_EQ(Bounds(editor->selected), (Rectangle{10.0f, 5.0f, 1.0f, 1.0f}));
+    EXPECT_EQ(Bounds(editor->selected), (Rectangle{10.0f, -3.0f, 1.0f, 1.0f}));
     EXPECT_TRUE(world->platforms[before].fromMap);
 
     // A zone of the chosen definition; a hazard choice outside the list makes nothing.
@@ -266,7 +268,6 @@ TEST_F(MapEditing, DeletedEntitiesLeaveTheirGridsPhysicsGraphAndWindows)
 
 TEST_F(MapEditing, SpawnWindowsHoldTheirIndexAndCloseWhenTheListMovesUnderThem)
 {
-    // The third spawn button path: selects, centres the tools camera, opens "Spawn Point 2".
     editor->selected = {EntityKind::SpawnPoint, 2};
     EXPECT_EQ(Bounds(editor->selected), (Rectangle{-6.5f, 4.5f, 1.0f, 1.0f}));
     for (uint32_t i = 0; i < 3; ++i)
@@ -663,6 +664,139 @@ TEST_F(MapEditing, EachCreateModeShowsOnlyItsOwnChoice)
         for (ImGuiID choice : {hazard, interaction, zone})
             EXPECT_EQ(hovered.count(choice), choice == c.shown ? 1u : 0u) << c.mode;
     }
+}
+
+// The ImGui ID seed of a host window's rows: the window's scope, then a section's scope and its tree
+// node, both of the section's name (the seed is then the node's own ID).
+ImGuiID Rows(const ImGuiWindow& window, const char* section)
+{
+    const ImGuiID id = ImHashStr("Window", 0, window.ID);
+    return section ? ImHashStr(section, 0, ImHashStr(section, 0, id)) : id;
+}
+
+ImGuiID RowInput(ImGuiID rows, int row)
+{
+    return ImHashStr("##Input", 0, ImHashData(&row, sizeof(row), rows));
+}
+
+ImGuiWindow* HostWindow(const Tools& tools, const std::string& name)
+{
+    for (const std::unique_ptr<Inspector>& inspector : tools.GetInspectors())
+        if (inspector->name == name)
+            return ImGui::FindWindowByName(("###Window" + std::to_string(inspector->windowId)).c_str());
+    return nullptr;
+}
+
+// Moves the mouse down the window at x until the item lies under it.
+bool PointAt(ToolsTesting::ToolsApplication& app, const ImGuiWindow& window, ImGuiID item, float x)
+{
+    for (float y = window.Pos.y; y < window.Pos.y + window.Size.y; y += 4.0f)
+    {
+        app.MoveMouse(x, y);
+        app.Frame();
+        if (ImGui::GetCurrentContext()->HoveredId == item)
+            return true;
+    }
+    return false;
+}
+
+// Numbers typed into the rows of the real entity windows reach the world: angles within one turn, a
+// moved platform's collision with it, and a number that overflows (39 nines) nowhere.
+TEST_F(MapEditing, NumbersTypedIntoEntityWindowsReachTheWorld)
+{
+    editor->open = 0;
+    Platform& stack = world->platforms[0];
+    const struct
+    {
+        EntityReference entity;
+        const char* window;
+        const char* section;
+        int row;
+        std::string typed;
+        float* value;
+        float expected;
+    } cases[] = {
+        {{EntityKind::SpawnPoint, 0}, "Spawn Point 0", nullptr, 4, "370", &world->spawnPoints[0].angle, 0.17453292f},
+        {Pit, "Hazard 0", "Transform Body", 4, "370", &world->hazards[0].body.rotation, 0.17453292f},
+        {Stack, "Platform 0", "Platform Body", 0, "5", &stack.body->x, 5.0f},
+        {{EntityKind::SpawnPoint, 1}, "Spawn Point 1", nullptr, 0, std::string(39, '9'), &world->spawnPoints[1].x, -8},
+    };
+    for (const auto& c : cases)
+    {
+        app.MoveMouse(100.0f, 100.0f);
+        app.Frame();
+        editor->OpenEntityInspector(c.entity);
+        app.Frame();
+        ImGuiWindow* window = HostWindow(*app.tools, c.window);
+        ASSERT_NE(window, nullptr) << c.window;
+        if (c.section)
+            window->StateStorage.SetInt(Rows(*window, c.section), 1);
+        app.Frame();
+        ASSERT_TRUE(PointAt(app, *window, RowInput(Rows(*window, c.section), c.row),
+                            window->Pos.x + PropertyInput::GetLabelWidth() + 12.0f))
+            << c.window;
+        app.Click();
+        app.Type(c.typed);
+        EXPECT_NEAR(*c.value, c.expected, 1e-4f) << c.window;
+        for (const std::unique_ptr<Inspector>& inspector : app.tools->GetInspectors())
+            inspector->open = 0;
+    }
+    // The moved platform collides and is found at its new place.
+    EXPECT_EQ(stack.body->physicsBody->GetPosition().x, 6.0f);
+    EXPECT_EQ(editor->GetEntitiesAt(*world, {6.0f, 1.0f}), (std::vector<EntityReference>{Stack}));
+}
+
+// A Delete or an arrow typed into a window's number, and a click on a window, stay in the window: the
+// selection under it is neither deleted, moved nor changed.
+TEST_F(MapEditing, KeysAndClicksOnAWindowLeaveTheSelectionAlone)
+{
+    world->spawnPoints.push_back({});
+    world->spawnPoints.back().x = 12.0f;
+    world->spawnPoints.back().y = 5.0f;
+    app.MoveMouse(100.0f, 100.0f);
+    app.Frame();
+    editor->OpenEntityInspector(Stack);
+    app.Frame();
+    ImGuiWindow* window = HostWindow(*app.tools, "Platform 0");
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(PointAt(app, *window, RowInput(Rows(*window, nullptr), 0),
+                        window->Pos.x + PropertyInput::GetLabelWidth() + 12.0f));
+    app.Click();
+    editor->selected = Stack;
+    app.PressKey(Key::Left);
+    app.PressKey(Key::Delete);
+    app.PressKey(Key::Enter);
+    EXPECT_TRUE(world->platforms[0].GetBody().active);
+    EXPECT_EQ(Bounds(Stack), (Rectangle{0.0f, 0.0f, 2.0f, 2.0f}));
+
+    // The spawn point lies under the map panel.
+    const ImGuiWindow* panel = ImGui::FindWindowByName("Map");
+    ASSERT_NE(panel, nullptr);
+    ASSERT_TRUE(panel->Rect().Contains(ImVec2(Screen({12.0f, 5.0f}).x, Screen({12.0f, 5.0f}).y)));
+    Click({12.0f, 5.0f});
+    EXPECT_EQ(editor->selected, Stack);
+}
+
+// The third button of the map panel's spawn list selects the third point, centres the tools camera on
+// it and opens its window, once.
+TEST_F(MapEditing, TheThirdSpawnButtonShowsTheThirdPoint)
+{
+    app.Frame();
+    ImGuiWindow* panel = ImGui::FindWindowByName("Map");
+    ASSERT_NE(panel, nullptr);
+    const ImGuiID list = ImHashStr("Window", 0, panel->ID);
+    panel->StateStorage.SetInt(ImHashStr("Spawn Points", 0, list), 1);
+    app.Frame();
+    ASSERT_TRUE(PointAt(app, *panel, ImHashStr("Spawn Point 2", 0, list), panel->Pos.x + 40.0f));
+    app.Click();
+    app.Frame();
+    // Asked again, the editor finds the window open.
+    editor->OpenEntityInspector(editor->selected);
+    app.Frame();
+    EXPECT_EQ(editor->selected, (EntityReference{EntityKind::SpawnPoint, 2}));
+    EXPECT_EQ(app.tools->camera.centre, (Vector2{-6.0f, 5.0f}));
+    ASSERT_EQ(app.tools->GetInspectors().size(), 1u);
+    EXPECT_EQ(app.tools->GetInspectors()[0]->name, "Spawn Point 2");
 }
 
 } // namespace
