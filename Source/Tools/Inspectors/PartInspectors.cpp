@@ -40,7 +40,7 @@ PartDataInspector::PartDataInspector(PartData* part) : DataInspector(part), part
 void PartDataInspector::DrawPart()
 {
     PropertyInput::FreshId();
-    if (ImGui::Button("Modifiers", ImVec2(ImGui::CalcItemWidth(), 0.0f)))
+    if (ImGui::Button("Modifiers", ImVec2(-1.0f, 0.0f)))
         if (Tools* tools = Tools::Current())
             tools->OpenWindow("Modifiers", std::make_unique<AttributesInspector>(part, &part->modifiers, nullptr));
     ImGui::PopID();

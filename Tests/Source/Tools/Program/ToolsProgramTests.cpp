@@ -30,13 +30,13 @@ protected:
 TEST_F(ToolsProgram, TheGuiTabPicksADemoMenuButtonAndShowsItInTheTree)
 {
     // The editor list stands at (10, 10): its second toggle, "Gui", at (27, 69). The single player
-    // button's icon lies at (213, 222), below the list.
+    // button's label lies at (213, 255), below the list.
     const int code = Run("screen DemoStartScreen frames 10 down 0 Start\n"
                          "up 0 Start\n"
                          "screen DemoMenu frames 10 move 27 69\n"
                          "mousedown Left\n"
                          "mouseup Left\n"
-                         "frames 5 move 213 222\n"
+                         "frames 5 move 213 255\n"
                          "mousedown Left\n"
                          "mouseup Left\n"
                          "frames 2 screenshot tools.png\n"
