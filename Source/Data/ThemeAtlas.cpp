@@ -80,16 +80,17 @@ uint32_t Before(uint32_t start, uint32_t n)
 
 } // namespace
 
-void LoadBackgroundTexture(GraphicsDevice& device, StringView themeName, uint32_t textureId)
+bool LoadBackgroundTexture(GraphicsDevice& device, StringView themeName, uint32_t textureId)
 {
     if (textureId == InvalidId)
-        return;
+        return false;
     Texture* texture = device.CreateTexture(textureId, static_cast<uint32_t>(ResourceUsage::UploadOnce));
     if (!texture)
-        return;
+        return false;
     texture->Load(ThemeImagePath(themeName, NameTableC().GetName(textureId)));
     // The texture was created locked; this makes the device upload it, once, with what was loaded.
     texture->FinishChanges();
+    return true;
 }
 
 void AddThemePiece(Texture& tiles, uint32_t pieceId, StringView themeName, uint32_t x, uint32_t y, uint32_t left,
@@ -121,10 +122,12 @@ void AddThemePiece(Texture& tiles, uint32_t pieceId, StringView themeName, uint3
     tiles.MarkChanged();
 }
 
-void ThemeData::LoadAtlas(GraphicsDevice& device, Texture& objectTexture, Texture& tileTexture) const
+void ThemeData::LoadAtlas(GraphicsDevice& device, Texture& objectTexture, Texture& tileTexture,
+                          std::vector<uint32_t>* createdTextures) const
 {
     for (const ThemeBackground& background : backgrounds)
-        LoadBackgroundTexture(device, name, background.texture);
+        if (LoadBackgroundTexture(device, name, background.texture) && createdTextures)
+            createdTextures->push_back(background.texture);
     for (const ThemeObject& object : objects)
         LoadImage(objectTexture, object.texture, NameTableA().GetName(object.texture));
     for (const ThemePiece& piece : Pieces)

@@ -15,8 +15,9 @@ class Texture;
 
 // Creates the device texture of the slot (an index in NameTableC) to be uploaded once, and loads the
 // image named after the slot into it. Nothing for the slot -1, and nothing when the slot already
-// holds a texture: layers may share one, and a theme loaded again keeps what is alive.
-void LoadBackgroundTexture(Lumvek::GraphicsDevice& device, Lumvek::StringView themeName, uint32_t textureId);
+// holds a texture: layers may share one, and a theme loaded again keeps what is alive. True when it
+// created the texture.
+bool LoadBackgroundTexture(Lumvek::GraphicsDevice& device, Lumvek::StringView themeName, uint32_t textureId);
 
 // Places the image of the piece (an index in NameTableA, whose name is the image's) at (x, y) on the
 // tile texture, then repeats its outermost columns and rows outwards by the given numbers of pixels,

@@ -245,6 +245,18 @@ const std::string* ThemeNameMap::Find(StringView name) const
     return found == lookup.end() ? nullptr : &entries[found->second].second;
 }
 
+bool ThemeNameMap::Remove(size_t position)
+{
+    if (position >= entries.size())
+        return false;
+    lookup.erase(entries[position].first);
+    for (auto& [name, place] : lookup)
+        if (place > position)
+            --place;
+    entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(position));
+    return true;
+}
+
 bool ThemeData::Read(BlueprintReader& reader)
 {
     Data::Read(reader);

@@ -114,6 +114,8 @@ public:
     void Set(Lumvek::StringView name, Lumvek::StringView replacement);
     // The replacement of the name; null when the map holds none.
     const std::string* Find(Lumvek::StringView name) const;
+    // Drops the entry at that place; those after it move up one. False when there is none.
+    bool Remove(size_t position);
     const std::vector<Entry>& GetEntries() const { return entries; }
 
 private:
@@ -143,8 +145,10 @@ public:
     // Loads what the renderer draws and plays of this theme: a device texture per background layer,
     // the object images into regions of the object texture, the platform pieces at their fixed places
     // on the tile texture with their edges extruded, and the theme's sounds. What is loaded already
-    // is kept, so loading a theme again loads only what is missing.
-    void LoadAtlas(Lumvek::GraphicsDevice& device, Lumvek::Texture& objectTexture, Lumvek::Texture& tileTexture) const;
+    // is kept, so loading a theme again loads only what is missing. The device textures it made are
+    // added to createdTextures: only those are the theme's to destroy.
+    void LoadAtlas(Lumvek::GraphicsDevice& device, Lumvek::Texture& objectTexture, Lumvek::Texture& tileTexture,
+                   std::vector<uint32_t>* createdTextures = nullptr) const;
 
     std::vector<ThemeBackground> backgrounds;
     std::vector<ThemeObject> objects;

@@ -13,6 +13,7 @@
 #include "Source/Tools/Editors/GuiEditor.h"
 #include "Source/Tools/Editors/MapEditor.h"
 #include "Source/Tools/Editors/ResourcesEditor.h"
+#include "Source/Tools/Editors/ThemeEditor.h"
 #include "Source/Tools/PropertyInput.h"
 
 #include <imgui.h>
@@ -132,6 +133,7 @@ void Tools::Load(Vantorel_*)
     editors.push_back(std::make_unique<GameEditor>("Game"));
     editors.push_back(std::make_unique<GuiEditor>("Gui"));
     editors.push_back(std::make_unique<MapEditor>("Map"));
+    editors.push_back(std::make_unique<ThemeEditor>("Theme"));
     editors.push_back(std::make_unique<BotEditor>("Bots"));
     editors.push_back(std::make_unique<ResourcesEditor>("Resources"));
     editors.push_back(std::make_unique<DataEditor>("Data"));

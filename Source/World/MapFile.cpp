@@ -12,6 +12,7 @@
 #include "Source/Data/ImageRef.h"
 #include "Source/Data/ThemeData.h"
 #include "Source/World/EntityFactory.h"
+#include "Source/World/PlatformRenderable.h"
 #include "Source/World/World.h"
 
 using namespace Lumvek;
@@ -113,9 +114,7 @@ void ReadEntities(World& world, MapNames& names, const Blueprint& entities)
                          names.platforms.Set(element.name, platform);
                  });
     // Once every platform is in the grid, each renderable can find the platforms its own touches.
-    for (Platform& platform : world.platforms.View())
-        if (platform.renderable)
-            platform.renderable->Prepare(platform, false);
+    PrepareAllPlatforms(world);
     ReadElements(entities, "Hazards",
                  [&](BlueprintReader& reader, const ElementBase& element)
                  {

@@ -298,6 +298,15 @@ uint32_t WriteConveyer(PositionInstance* out, float start, float end, float top,
 
 } // namespace PlatformGeometry
 
+void PrepareAllPlatforms(World& world)
+{
+    // Each one finds its neighbours from their bodies, not from what they kept, so one pass in any
+    // order joins them all.
+    for (Platform& platform : world.platforms.View())
+        if (platform.renderable)
+            platform.renderable->Prepare(platform, false);
+}
+
 void IndependentPlatformRenderable::Prepare(Platform&, bool)
 {
     // The drawn rectangle is widened to two tiles when drawn; nothing is kept between draws.

@@ -16,6 +16,7 @@ struct UvRectangle;
 } // namespace Lumvek
 
 class ThemeData;
+class World;
 struct Platform;
 
 // One instance of the platform pass: a textured rectangle in world units. The last field is the
@@ -126,6 +127,10 @@ public:
     std::vector<Platform*> topPlatforms;
     std::vector<Platform*> joined;
 };
+
+// Prepares every platform of the world again, as when the map has loaded: what a renderable keeps is
+// sized by the theme's tile size, so a change of it must reach them all.
+void PrepareAllPlatforms(World& world);
 
 namespace PlatformGeometry
 {

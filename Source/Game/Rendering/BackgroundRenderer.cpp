@@ -63,12 +63,13 @@ void BackgroundRenderer::Load(GraphicsDevice& device, TextureRegion* themeRoot, 
     indices = CreateBuffer(device, indicesId, GeometryDataType::IndexList);
     objectInstances = CreateBuffer(device, objectInstancesId, GeometryDataType::InstanceData);
     missing.Clear();
+    layerTextures.clear();
     // The registry's theme takes this match's layer bounds and object placements: nothing else reads
     // them while a match is loading.
     ThemeData* loaded = context.registry ? context.registry->themes.Get(context.configuration.theme) : nullptr;
     theme = loaded;
     if (loaded && themeRoot && themeRoot->texture && platformAtlas)
-        loaded->LoadAtlas(device, *themeRoot->texture, *platformAtlas);
+        loaded->LoadAtlas(device, *themeRoot->texture, *platformAtlas, &layerTextures);
     for (GameMaterial material :
          {GameMaterial::BackgroundColor, GameMaterial::BackgroundScrollNone, GameMaterial::BackgroundScrollX,
           GameMaterial::BackgroundScrollY, GameMaterial::BackgroundScrollBoth, GameMaterial::ThemeObject})
@@ -94,11 +95,13 @@ void BackgroundRenderer::Unload(GraphicsDevice& device)
     vertices = nullptr;
     indices = nullptr;
     objectInstances = nullptr;
+    // A layer may have been pointed at a texture of someone else's while the match ran (the tools let
+    // it): only what Load made goes.
+    for (uint32_t texture : layerTextures)
+        device.DestroyResource(texture, ResourceKind::Texture);
+    layerTextures.clear();
     if (!theme)
         return;
-    for (const ThemeBackground& layer : theme->backgrounds)
-        if (layer.texture != InvalidId)
-            device.DestroyResource(layer.texture, ResourceKind::Texture);
     for (uint32_t sound : {Sounds::Ambience, Sounds::Step1, Sounds::Step2, Sounds::Jump, Sounds::Land, Sounds::Bounce,
                            Sounds::HitPlatform})
         if (sound != InvalidId)

@@ -112,4 +112,7 @@ public:
     uint32_t objectCount = 0;
     // Objects whose picture is missing, named once.
     OnceLog missing;
+    // The device textures Load made for the theme's layers, which Unload destroys; written by the
+    // match loader before the match has loaded, read by the application thread after.
+    std::vector<uint32_t> layerTextures;
 };

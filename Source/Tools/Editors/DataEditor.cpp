@@ -5,6 +5,7 @@
 #include "Source/Game/Vantorel.h"
 #include "Source/Tools/Inspectors/DefinitionInspectors.h"
 #include "Source/Tools/Inspectors/PartInspectors.h"
+#include "Source/Tools/Inspectors/ThemeInspectors.h"
 #include "Source/Tools/Inspectors/WeaponInspectors.h"
 #include "Source/Tools/PropertyInput.h"
 #include "Source/Tools/Tools.h"
@@ -57,6 +58,7 @@ using Registry = DataRegistry;
 
 constexpr DataFamily families[] = {
     Family<&Registry::maps, Opens<MapData, MapDataInspector>>("Maps"),
+    Family<&Registry::themes, Opens<ThemeData, ThemeDataInspector>>("Themes"),
     Family<&Registry::gameTypes, Opens<GameTypeData, GameTypeDataInspector>>("Game Types"),
     Family<&Registry::heads, Opens<HelicopterHatData, HelicopterHatDataInspector>, Opens<HeadData, HeadDataInspector>>(
         "Heads"),

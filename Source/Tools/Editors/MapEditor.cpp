@@ -5,6 +5,7 @@
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Pattern.h"
 #include "Source/Data/DataRegistry.h"
+#include "Source/Tools/Editors/ThemeEditor.h"
 #include "Source/Tools/PropertyInput.h"
 #include "Source/Tools/Tools.h"
 #include "Source/World/MapFile.h"
@@ -212,14 +213,16 @@ void MapEditor::Draw()
     list("Zones", "Zone", EntityKind::Zone, world->zones.View());
     list("Interactions", "Interaction", EntityKind::Interaction, world->interactions.View());
 
-    // The layers' own windows come with the theme inspectors; the list names the layers meanwhile.
+    // The layers belong to the game renderer, which goes with the world: so do their windows.
     if (ImGui::CollapsingHeader("Backgrounds"))
     {
-        if (const std::vector<ThemeBackground>* layers = world->GetContext().mapBackgrounds)
+        if (std::vector<ThemeBackground>* layers = world->GetContext().mapBackgrounds)
             for (size_t i = 0; i < layers->size(); ++i)
             {
+                const std::string label = BackgroundLabel((*layers)[i]);
                 ImGui::PushID(static_cast<int>(i));
-                ImGui::Button(BackgroundLabel((*layers)[i]).c_str(), ImVec2(-1.0f, 0.0f));
+                if (ImGui::Button(label.c_str(), ImVec2(-1.0f, 0.0f)))
+                    ThemeEditor::OpenBackground(label, *layers, static_cast<uint32_t>(i), true);
                 ImGui::PopID();
             }
         if (ImGui::Button("Add Background", ImVec2(-1.0f, 0.0f)))

@@ -18,6 +18,7 @@
 #include <initializer_list>
 #include <string>
 #include <tuple>
+#include <vector>
 
 using namespace DataTesting;
 using Lumvek::NameTableA;
@@ -146,7 +147,10 @@ TEST_F(ThemeAtlasTest, LoadsBackgroundTexturesObjectImagesAndSoundsOnce)
     // A texture alive in its slot is neither replaced nor loaded again.
     Texture* alive = device.CreateTexture(dusk, 0);
     ASSERT_NE(alive, nullptr);
-    theme->LoadAtlas(device, *objects, *tiles);
+    // Only what it made is the theme's, to destroy with the match.
+    std::vector<uint32_t> created;
+    theme->LoadAtlas(device, *objects, *tiles, &created);
+    EXPECT_EQ(created, std::vector<uint32_t>{sky});
 
     Texture* texture = device.GetTexture(sky);
     ASSERT_NE(texture, nullptr);

@@ -5,6 +5,7 @@
 #include "Source/Tools/Editors/DataEditor.h"
 #include "Source/Tools/Inspectors/DefinitionInspectors.h"
 #include "Source/Tools/Inspectors/PartInspectors.h"
+#include "Source/Tools/Inspectors/ThemeInspectors.h"
 #include "Source/Tools/Inspectors/WeaponInspectors.h"
 #include "Source/Tools/PropertyInput.h"
 #include "Source/World/Bone.h"
@@ -121,6 +122,7 @@ TEST(DataEditor, EveryFamilyOpensItsOwnWindowClass)
         std::type_index window;
     } cases[] = {
         {"Maps", "Crossroads", typeid(MapDataInspector)},
+        {"Themes", "Meadow", typeid(ThemeDataInspector)},
         {"Game Types", "Race", typeid(GameTypeDataInspector)},
         {"Heads", "Helmet", typeid(HeadDataInspector)},
         {"Heads", "HelicopterHat", typeid(HelicopterHatDataInspector)},

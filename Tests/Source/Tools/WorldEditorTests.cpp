@@ -500,6 +500,44 @@ TEST_F(MapEditing, BackgroundsAreLabelledByTextureOrColoursAndAddedAsThePinnedGr
     game.mapBackgrounds = nullptr;
 }
 
+// A layer's window holds its place in the list, which adding a layer may move, and goes with the world.
+TEST_F(MapEditing, BackgroundWindowsFollowTheirLayerWhenTheListMoves)
+{
+    std::vector<ThemeBackground> layers(1);
+    layers[0].bottomColor = layers[0].topColor = Lumvek::Color::Red;
+    layers.shrink_to_fit();
+    game.mapBackgrounds = &layers;
+    app.Frame();
+    ImGuiWindow* panel = ImGui::FindWindowByName("Map");
+    ASSERT_NE(panel, nullptr);
+    const ImGuiID rows = ImHashStr("Window", 0, panel->ID);
+    panel->StateStorage.SetInt(ImHashStr("Backgrounds", 0, rows), 1);
+    app.Frame();
+    const int first = 0;
+    ImGui::ActivateItem(ImHashStr("Red", 0, ImHashData(&first, sizeof(first), rows)));
+    app.Frame();
+    app.Frame();
+    ASSERT_EQ(app.tools->GetInspectors().size(), 1u);
+    const Inspector& opened = *app.tools->GetInspectors()[0];
+    ASSERT_EQ(opened.name, "Red");
+
+    const ThemeBackground* before = layers.data();
+    ASSERT_TRUE(editor->AddBackground());
+    ASSERT_NE(layers.data(), before);
+    app.Frame();
+    ImGuiWindow* window = ImGui::FindWindowByName(("Red###Window" + std::to_string(opened.windowId)).c_str());
+    ASSERT_NE(window, nullptr);
+    ImGui::ActivateItem(
+        ImHashStr("Regenerate", 0, ImHashData(&first, sizeof(first), ImHashStr("Window", 0, window->ID))));
+    app.Frame();
+    app.Frame();
+    EXPECT_EQ(layers[0].bounds, (ThemeBounds{-16.0f, 16.0f, -9.0f, 9.0f}));
+
+    app.tools->WorldDestroyed();
+    EXPECT_TRUE(app.tools->GetInspectors().empty());
+    game.mapBackgrounds = nullptr;
+}
+
 TEST(ToolsMapping, SplitScreenViewsMapCursorsAndHandlesAlike)
 {
     // Two players side by side over a 1920 x 1080 window, rows counted from the top; the first view

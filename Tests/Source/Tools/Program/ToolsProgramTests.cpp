@@ -30,13 +30,13 @@ protected:
 TEST_F(ToolsProgram, TheGuiTabPicksADemoMenuButtonAndShowsItInTheTree)
 {
     // The editor list stands at (10, 10): its second toggle, "Gui", at (27, 69). The single player
-    // button's label lies at (213, 255), below the list.
+    // button's label lies at (213, 256), below the list.
     const int code = Run("screen DemoStartScreen frames 10 down 0 Start\n"
                          "up 0 Start\n"
                          "screen DemoMenu frames 10 move 27 69\n"
                          "mousedown Left\n"
                          "mouseup Left\n"
-                         "frames 5 move 213 255\n"
+                         "frames 5 move 213 256\n"
                          "mousedown Left\n"
                          "mouseup Left\n"
                          "frames 2 screenshot tools.png\n"
@@ -161,11 +161,11 @@ TEST_F(ToolsProgram, TheDataTabTurnsTheSkullOfTheLocalPlayerAtOnceAndSavesTheHea
     ASSERT_TRUE(Lumvek::File::WriteAllText(helmet.string(), text));
     ASSERT_TRUE(Lumvek::File::WriteAllText((root / "Assets/DemoChallenges/DemoRace.data").string(),
                                            std::string(LongChallenge)));
-    // A window tall enough for the whole head window. The editor list's sixth toggle, "Data", at
-    // (27, 161); in the Data tab on the right the "Heads" header at (900, 92) and, once open, its
-    // second button, "Helmet", at (900, 138). The Helmet window opens beside the mouse with its
-    // "Display Name" at (775, 195) and "Save" at (700, 172); seven tabs from the name reach the skull's
-    // "Rotation".
+    // A window tall enough for the whole head window. The editor list's seventh toggle, "Data", at
+    // (27, 184); in the Data tab on the right the fourth header, "Heads", at (900, 115) and, once
+    // open, its second button, "Helmet", at (900, 161). The Helmet window opens beside the mouse with
+    // its "Display Name" at (775, 218) and "Save" at (700, 195); seven tabs from the name reach the
+    // skull's "Rotation". Each row of the editor list or of the tab above those moves them down 23.
     std::string tabs;
     for (int i = 0; i < 7; ++i)
         tabs += "frames 2 keydown Tab\nkeyup Tab\n";
@@ -175,16 +175,16 @@ TEST_F(ToolsProgram, TheDataTabTurnsTheSkullOfTheLocalPlayerAtOnceAndSavesTheHea
                          "up 0 A\n"
                          "screen DemoSinglePlayer frames 10 down 0 A\n"
                          "up 0 A\n"
-                         "screen GameScreen frames 30 move 27 161\n"
+                         "screen GameScreen frames 30 move 27 184\n"
                          "mousedown Left\n"
                          "mouseup Left\n"
-                         "frames 5 move 900 92\n"
+                         "frames 5 move 900 115\n"
                          "mousedown Left\n"
                          "mouseup Left\n"
-                         "frames 5 move 900 138\n"
+                         "frames 5 move 900 161\n"
                          "mousedown Left\n"
                          "mouseup Left\n"
-                         "frames 5 move 775 195\n"
+                         "frames 5 move 775 218\n"
                          "mousedown Left\n"
                          "mouseup Left\n" +
                              tabs +
@@ -192,7 +192,7 @@ TEST_F(ToolsProgram, TheDataTabTurnsTheSkullOfTheLocalPlayerAtOnceAndSavesTheHea
                              "frames 2 keydown Return\n"
                              "keyup Return\n"
                              "frames 2 screenshot data.png\n"
-                             "frames 2 move 700 172\n"
+                             "frames 2 move 700 195\n"
                              "mousedown Left\n"
                              "mouseup Left\n"
                              "frames 5 exit 0\n",
