@@ -214,3 +214,68 @@ TEST_F(ToolsProgram, TheDataTabTurnsTheSkullOfTheLocalPlayerAtOnceAndSavesTheHea
 }
 
 } // namespace
+
+namespace
+{
+
+TEST_F(ToolsProgram, TheEffectWindowSavesAHazardEffectsChangedMaximum)
+{
+    ASSERT_TRUE(Lumvek::File::WriteAllText((root / "Assets/DemoChallenges/DemoRace.data").string(),
+                                           std::string(LongChallenge)));
+    const fs::path effect = root / "Assets/Hazards/Spikes/Effect.lte";
+    ASSERT_NE(Lumvek::File::ReadAllText(effect.string()).second.find("MaximumParticles = 20"), std::string::npos);
+    // The editor list's sixth toggle, "Resources", at (27, 161) opens the tab on the right, whose
+    // "Effects" header stands at (450, 138) and lists the spikes' effect sixth, at (500, 253). The
+    // tab is then closed, the effect window dragged by its title to the top right, its "Emitters"
+    // header opened at (450, 123) and the emitter's window opened from (460, 146), with "Maximum"'s
+    // "-" at (617, 306), pressed three times. The effect window's "Save" stands at (493, 55).
+    const int code = Run("screen DemoStartScreen frames 10 down 0 Start\n"
+                         "up 0 Start\n"
+                         "screen DemoMenu frames 5 down 0 A\n"
+                         "up 0 A\n"
+                         "screen DemoSinglePlayer frames 10 down 0 A\n"
+                         "up 0 A\n"
+                         "screen GameScreen frames 30 move 27 161\n"
+                         "mousedown Left\n"
+                         "mouseup Left\n"
+                         "frames 5 move 450 138\n"
+                         "mousedown Left\n"
+                         "mouseup Left\n"
+                         "frames 5 move 500 253\n"
+                         "mousedown Left\n"
+                         "mouseup Left\n"
+                         "frames 5 move 27 161\n"
+                         "mousedown Left\n"
+                         "mouseup Left\n"
+                         "frames 5 move 300 237\n"
+                         "mousedown Left\n"
+                         "frames 2 move 350 100\n"
+                         "frames 2 move 450 10\n"
+                         "frames 2 mouseup Left\n"
+                         "frames 5 move 450 123\n"
+                         "mousedown Left\n"
+                         "mouseup Left\n"
+                         "frames 5 move 460 146\n"
+                         "mousedown Left\n"
+                         "mouseup Left\n"
+                         "frames 5 move 617 306\n"
+                         "mousedown Left\n"
+                         "mouseup Left\n"
+                         "frames 2 mousedown Left\n"
+                         "mouseup Left\n"
+                         "frames 2 mousedown Left\n"
+                         "mouseup Left\n"
+                         "frames 5 move 493 55\n"
+                         "mousedown Left\n"
+                         "mouseup Left\n"
+                         "frames 5 exit 0\n",
+                         "--tools --seed 3");
+    ASSERT_EQ(code, 0) << output;
+    EXPECT_NE(output.find("saved EffectData to " + effect.string()), std::string::npos) << output;
+    const std::string saved = Lumvek::File::ReadAllText(effect.string()).second;
+    EXPECT_NE(saved.find("MaximumParticles = 17"), std::string::npos) << saved;
+    // The rest of the effect survives the round trip.
+    EXPECT_NE(saved.find("ColorTimeline"), std::string::npos) << saved;
+}
+
+} // namespace
