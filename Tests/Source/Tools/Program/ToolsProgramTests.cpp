@@ -226,9 +226,10 @@ TEST_F(ToolsProgram, TheEffectWindowSavesAHazardEffectsChangedMaximum)
     ASSERT_NE(Lumvek::File::ReadAllText(effect.string()).second.find("MaximumParticles = 20"), std::string::npos);
     // The editor list's sixth toggle, "Resources", at (27, 161) opens the tab on the right, whose
     // "Effects" header stands at (450, 138) and lists the spikes' effect sixth, at (500, 253). The
-    // tab is then closed, the effect window dragged by its title to the top right, its "Emitters"
-    // header opened at (450, 123) and the emitter's window opened from (460, 146), with "Maximum"'s
-    // "-" at (617, 306), pressed three times. The effect window's "Save" stands at (493, 55).
+    // tab is then closed, the effect window dragged by its title (right of the editor list) to the top
+    // right, its "Emitters" header opened at (450, 123) and the emitter's window opened from
+    // (460, 146), with "Maximum"'s "-" at (617, 306), pressed three times. The effect window's "Save" stands at (493,
+    // 55).
     const int code = Run("screen DemoStartScreen frames 10 down 0 Start\n"
                          "up 0 Start\n"
                          "screen DemoMenu frames 5 down 0 A\n"
@@ -247,10 +248,10 @@ TEST_F(ToolsProgram, TheEffectWindowSavesAHazardEffectsChangedMaximum)
                          "frames 5 move 27 161\n"
                          "mousedown Left\n"
                          "mouseup Left\n"
-                         "frames 5 move 300 237\n"
+                         "frames 5 move 350 237\n"
                          "mousedown Left\n"
-                         "frames 2 move 350 100\n"
-                         "frames 2 move 450 10\n"
+                         "frames 2 move 400 100\n"
+                         "frames 2 move 500 10\n"
                          "frames 2 mouseup Left\n"
                          "frames 5 move 450 123\n"
                          "mousedown Left\n"
