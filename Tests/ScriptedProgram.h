@@ -81,14 +81,15 @@ protected:
         std::filesystem::remove_all(root, error);
     }
 
-    // Runs the program with the script and the options; returns its exit code and keeps its output.
-    int Run(const std::string& script, const std::string& options)
+    // Runs the program with the script and the options in a window of that size; returns its exit
+    // code and keeps its output.
+    int Run(const std::string& script, const std::string& options, const std::string& window = "640x360")
     {
         EXPECT_TRUE(File::WriteAllText((root / "run.script").string(), script));
         const std::string command = "cd '" + root.string() +
                                     "' && ASAN_OPTIONS=detect_leaks=0 SDL_AUDIODRIVER=dummy timeout 120 ./Vantorel "
-                                    "--window 640x360 --fixed-step --script run.script " +
-                                    options + " > output.txt 2>&1";
+                                    "--window " +
+                                    window + " --fixed-step --script run.script " + options + " > output.txt 2>&1";
         const int status = std::system(command.c_str());
         output = File::ReadAllText((root / "output.txt").string()).second;
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
