@@ -103,7 +103,9 @@ void Vantorel_::BeginPlay()
     load.SetProgress(0);
     load.SetState(LoadState::RenderResourcesLoading);
     StartLoader(&Loader::LoadRenderResources);
-    network->BeginPreparing();
+    // A client that begins late is past the countdown already: its role stays where the server put it.
+    if (network->GetState() == NetworkState::Loaded)
+        network->BeginPreparing();
     if (!headless)
         BeginDrawing();
     matchFlow = MatchFlow::PlayBegun;

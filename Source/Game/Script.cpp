@@ -3,6 +3,7 @@
 #include "Engine/Foundation/Log.h"
 #include "Engine/Runtime/Core/Application.h"
 #include "Engine/Runtime/Gui/Gui.h"
+#include "Engine/Runtime/Gui/TextContent.h"
 #include "Engine/Runtime/Input/Input.h"
 #include "Engine/Runtime/OpenGL/OpenGLGraphicsDevice.h"
 #include "Engine/Runtime/Sdl/SdlApplication.h"
@@ -80,6 +81,15 @@ bool ReadStep(const std::string& line, ScriptStep& step)
             if (!ReadNumber(words, 8, number))
                 return false;
             step.load = static_cast<LoadState>(number);
+        }
+        else if (word == "shows")
+        {
+            // Quoted, since what a screen shows has spaces in it.
+            std::string text;
+            words >> std::ws;
+            if (words.get() != '"' || !std::getline(words, text, '"') || words.eof() || text.empty())
+                return false;
+            step.shown.push_back(text);
         }
         else if (word == "frames")
         {
@@ -178,6 +188,20 @@ std::string ClassName(const Lumvek::Menu& menu)
     return status == 0 && name ? std::string(name.get()) : std::string(typeid(menu).name());
 }
 
+// Whether the element or one below it shows the text whole, all of them visible on the way down.
+bool Shows(const Lumvek::Element& element, const std::string& text)
+{
+    if (!element.visible)
+        return false;
+    if (const auto* content = dynamic_cast<const Lumvek::TextContent*>(element.content.get());
+        content && content->text == text)
+        return true;
+    for (const std::unique_ptr<Lumvek::Element>& child : element.GetChildren())
+        if (Shows(*child, text))
+            return true;
+    return false;
+}
+
 } // namespace
 
 std::vector<ScriptStep> ParseScript(const std::string& text)
@@ -249,14 +273,25 @@ bool ScriptRunner::ConditionHolds(const ScriptStep& step) const
     }
     if (step.load != LoadState::None && static_cast<int32_t>(load.GetState()) < static_cast<int32_t>(step.load))
         return false;
-    if (step.screen.empty())
+    if (step.screen.empty() && step.shown.empty())
         return true;
     if (!gui)
         return false;
+    bool screenActive = step.screen.empty();
     for (const Lumvek::MenuRecord* record : gui->GetDrawOrder())
         if (record->active && ClassName(*record->menu) == step.screen)
-            return true;
-    return false;
+            screenActive = true;
+    if (!screenActive)
+        return false;
+    for (const std::string& text : step.shown)
+    {
+        bool shown = false;
+        for (const Lumvek::MenuRecord* record : gui->GetDrawOrder())
+            shown = shown || (record->active && Shows(record->menu->GetRoot(), text));
+        if (!shown)
+            return false;
+    }
+    return true;
 }
 
 void ScriptRunner::Update(int64_t elapsed)

@@ -36,6 +36,9 @@ struct ScriptStep
     std::string screen;
     // The load state that must have been reached; None for none.
     LoadState load = LoadState::None;
+    // Texts an active screen must show, each whole in one visible element: what a screen lists as it
+    // follows another process, such as a server's players and their votes.
+    std::vector<std::string> shown;
     uint32_t frames = 0;
     Action action = Action::Exit;
     uint32_t pad = 0;
@@ -49,7 +52,7 @@ struct ScriptStep
 };
 
 // Reads a script: one step a line, "#" starts a comment. A line is
-//   [screen <Class>] [load <state>] [frames <n>] <action>
+//   [screen <Class>] [load <state>] [shows "<text>"]... [frames <n>] <action>
 // with action "down <pad> <button>", "up <pad> <button>", "screenshot <file.png>", "exit [code]",
 // "move <x> <y>", "mousedown <Left|Right|Middle>", "mouseup <...>", "keydown <SDL key name>",
 // "keyup <SDL key name>" or "text <word>".

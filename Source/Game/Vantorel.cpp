@@ -370,6 +370,10 @@ void Vantorel_::LateUpdate(int64_t elapsed)
             BeginPlay();
         break;
     case NetworkState::Prepared:
+        // A client whose load outlasted the server's countdown heard the start while loading: it begins
+        // play now and joins the running match, rather than sit out the match behind its loading screen.
+        if (matchFlow == MatchFlow::NetworkCreated && loadState == LoadState::MatchLoaded)
+            BeginPlay();
         if (loadState == LoadState::RenderResourcesLoaded)
         {
             if (gameType)

@@ -202,6 +202,9 @@ public:
     // A kill the server reported, on a client: the debris (drawn from the world's game generator), the
     // death sound, the player dead and out of the physics, and its place in the respawn queue.
     void ReceiveKill(Player& victim, float angle, float speed);
+    // The scores the server counted, highest first, on a client: its own rules count none, and its
+    // players' screens and the scoreboard read these.
+    void ReceiveScores(std::span<const ScoreEntry> teams, std::span<const ScoreEntry> players);
 
     // What the world and the modes tell a server's clients of the entities they remove and make; nothing
     // on a local game or a client.

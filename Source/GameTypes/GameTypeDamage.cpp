@@ -151,6 +151,13 @@ void GameType::ReceiveKill(Player& victim, float angle, float speed)
     respawns.push_back({&victim, delay});
 }
 
+void GameType::ReceiveScores(std::span<const ScoreEntry> teams, std::span<const ScoreEntry> players)
+{
+    // In the server's order, which settles ties the way its own screens show them.
+    teamScores.assign(teams.begin(), teams.end());
+    playerScores.assign(players.begin(), players.end());
+}
+
 void GameType::DropHeldThings(Player& victim)
 {
     if (victim.carriedItem)

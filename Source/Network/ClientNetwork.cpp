@@ -16,8 +16,10 @@
 #include "Source/World/World.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cmath>
+#include <span>
 #include <string>
 
 using namespace Lumvek;
@@ -88,6 +90,14 @@ void ClientNetwork::Update(int64_t delta)
     client->ReceivePackets();
     // The library keeps its clock while disconnected too.
     client->AdvanceTime(static_cast<double>(elapsed) / 1e9);
+    // The server's intermission, whose length came with the end of the match, is over: it gathers
+    // players again, and the menus say so until its vote begins.
+    if (state == NetworkState::Ending && timer > duration)
+    {
+        timer = 0.0f;
+        duration = 0.0f;
+        state = NetworkState::Waiting;
+    }
 
     if (state == NetworkState::Waiting && clientIndex < 0 && client->IsConnected())
     {
@@ -311,6 +321,24 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
         if (context.world)
             CreateTriggerFromMessage(*context.world, static_cast<const TriggerCreatedMessage&>(message));
         break;
+    case GameMessageType::Score:
+    {
+        // The last count comes before the end on the reliable channel; a copy that arrives after the
+        // end was sent before it, unreliably, and is out of date.
+        if (!context.gameType || state >= NetworkState::Ended)
+            break;
+        const auto& scores = static_cast<const ScoreMessage&>(message);
+        std::array<ScoreEntry, ScoreMessage::Capacity> teams{};
+        std::array<ScoreEntry, ScoreMessage::Capacity> players{};
+        const uint32_t teamCount = std::min<uint32_t>(scores.teamCount, ScoreMessage::Capacity);
+        const uint32_t playerCount = std::min<uint32_t>(scores.playerCount, ScoreMessage::Capacity);
+        for (uint32_t i = 0; i < teamCount; ++i)
+            teams[i] = {scores.teams[i].index, scores.teams[i].score};
+        for (uint32_t i = 0; i < playerCount; ++i)
+            players[i] = {scores.players[i].index, scores.players[i].score};
+        context.gameType->ReceiveScores(std::span(teams.data(), teamCount), std::span(players.data(), playerCount));
+        break;
+    }
     case GameMessageType::GameTypeEvent:
     {
         const auto& line = static_cast<const GameTypeEventMessage&>(message);
@@ -326,7 +354,7 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
         break;
     }
     default:
-        // Scores and what only a server reads change nothing here.
+        // What only a server reads changes nothing here.
         break;
     }
 }

@@ -9,7 +9,7 @@
 // when to start, load, begin, step, show the results of and leave a match.
 enum class NetworkState : int32_t
 {
-    // Waiting for players (server), for the connection and the first vote (client), or for the menus.
+    // Waiting for players (server), for the connection or the next vote (client), or for the menus.
     Waiting = 0,
     // A vote on the next game runs for the timer's duration.
     Voting = 1,

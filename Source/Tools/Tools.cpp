@@ -8,6 +8,7 @@
 #include "Source/Game/Rendering/GameRenderer.h"
 #include "Source/Game/Vantorel.h"
 #include "Source/Tools/Editors/BotEditor.h"
+#include "Source/Tools/Editors/DataEditor.h"
 #include "Source/Tools/Editors/GameEditor.h"
 #include "Source/Tools/Editors/GuiEditor.h"
 #include "Source/Tools/Editors/MapEditor.h"
@@ -135,6 +136,7 @@ void Tools::Load(Vantorel_*)
     editors.push_back(std::make_unique<ThemeEditor>("Theme"));
     editors.push_back(std::make_unique<BotEditor>("Bots"));
     editors.push_back(std::make_unique<ResourcesEditor>("Resources"));
+    editors.push_back(std::make_unique<DataEditor>("Data"));
     Lumvek::GraphicsDevice* device = GetDevice();
     Lumvek::Application* application = GetApplication();
     if (device)

@@ -17,6 +17,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <iterator>
+#include <optional>
 
 using Lumvek::Vector2;
 
@@ -181,6 +183,50 @@ void Player::ApplyLoadout(const Loadout& loadout)
             body.boxHeight += size->y;
         }
 
+    for (Part* part : {static_cast<Part*>(head.get()), static_cast<Part*>(core.get()), static_cast<Part*>(arms.get()),
+                       static_cast<Part*>(legs.get())})
+        if (part)
+            part->Attach();
+    if (visual)
+        visual->Rebuild(body);
+}
+
+void Player::RebuildRig()
+{
+    struct Kept
+    {
+        uint32_t drawRegion;
+        uint32_t region;
+        Vector2 position;
+        Vector2 offset;
+        Vector2 scale;
+        float rotation;
+    };
+    // The bones the match sets at run time, which no definition holds.
+    constexpr PlayerBone keptBones[] = {PlayerBone::Item, PlayerBone::Weapon, PlayerBone::Muzzle,
+                                        PlayerBone::LeftPickup, PlayerBone::RightPickup};
+    std::array<std::optional<Kept>, std::size(keptBones)> kept;
+    for (size_t i = 0; i < kept.size(); ++i)
+        if (const Bone* old = body.GetBone(keptBones[i]))
+            kept[i] = Kept{old->drawRegion, old->region, old->position, old->offset, old->scale, old->rotation};
+
+    const auto definition = [](const auto& part) -> const PartData* { return part ? part->data : nullptr; };
+    PlayerRig::Setup(body, character, dynamic_cast<const HeadData*>(definition(head)),
+                     dynamic_cast<const CoreData*>(definition(core)), dynamic_cast<const ArmsData*>(definition(arms)),
+                     dynamic_cast<const LegsData*>(definition(legs)));
+    for (size_t i = 0; i < kept.size(); ++i)
+    {
+        Bone* rebuilt = kept[i] ? body.GetBone(keptBones[i]) : nullptr;
+        if (!rebuilt)
+            continue;
+        rebuilt->drawRegion = kept[i]->drawRegion;
+        rebuilt->region = kept[i]->region;
+        rebuilt->position = kept[i]->position;
+        rebuilt->offset = kept[i]->offset;
+        rebuilt->scale = kept[i]->scale;
+        rebuilt->rotation = kept[i]->rotation;
+        rebuilt->MarkDirty();
+    }
     for (Part* part : {static_cast<Part*>(head.get()), static_cast<Part*>(core.get()), static_cast<Part*>(arms.get()),
                        static_cast<Part*>(legs.get())})
         if (part)

@@ -75,6 +75,11 @@ public:
     // builds the skeleton from them and attaches them. An index outside its part table, None included,
     // takes the table's first part, with a message.
     void ApplyLoadout(const Loadout& loadout);
+    // Builds the skeleton again from the character and the parts worn, as an edit of their bones asks,
+    // keeping what the match has put on it since: the sprites in the hand, on the back and on the
+    // pickup chains, the muzzle and where the chains lie. The parts and the drawing take the new bones,
+    // since the old ones are gone.
+    void RebuildRig();
     // The authoritative tick.
     void Update(float dt);
     // What a client predicts of its players each tick: health, aim, the weapon's timers and states.

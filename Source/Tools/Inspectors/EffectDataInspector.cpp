@@ -11,6 +11,7 @@
 #include "Engine/Runtime/Particles/ParticleSystem.h"
 #include "Source/Game/Vantorel.h"
 #include "Source/Tools/Inspectors/EmitterControl.h"
+#include "Source/Tools/Inspectors/TimelineInspectors.h"
 #include "Source/Tools/PropertyInput.h"
 #include "Source/Tools/Tools.h"
 #include "Source/World/Entities.h"
@@ -20,6 +21,8 @@
 #include <imgui.h>
 
 #include <memory>
+
+EffectDataInspector::EffectDataInspector(Lumvek::Effects::EffectData& effect) : effect(effect), held(&effect) {}
 
 EffectDataInspector::~EffectDataInspector()
 {
@@ -57,6 +60,8 @@ void EffectDataInspector::CloseEmitterWindows()
         for (const std::unique_ptr<Inspector>& window : tools->GetInspectors())
             if (auto* control = dynamic_cast<EmitterControl*>(window.get()); control && &control->effect == &effect)
                 control->open = 0;
+    // The curve windows opened from them point into the rules.
+    CloseTimelineWindows(effect);
 }
 
 void EffectDataInspector::Restart()
@@ -67,6 +72,10 @@ void EffectDataInspector::Restart()
 
 void EffectDataInspector::Update()
 {
+    if (!held.IsHeld())
+        open = 0;
+    if (!open)
+        return;
     if (Visual* visual = FindPreview(); visual && visual->effect && autoRestart && visual->effect->IsFinished())
         visual->effect->SyncEmitters();
 }
@@ -202,6 +211,11 @@ bool EffectDataInspector::OpenEmitter(size_t i, const std::string& title)
 
 void EffectDataInspector::Draw()
 {
+    if (!held.IsHeld())
+    {
+        open = 0;
+        return;
+    }
     ImGui::PushItemWidth(-1.0f);
     ImGui::TextUnformatted(effect.path.c_str());
     if (ImGui::Button("Save", ImVec2(-1.0f, 0.0f)))

@@ -23,7 +23,7 @@ class EffectDataInspector final : public Inspector
 public:
     static constexpr uint16_t NoPreview = 0xFFFF;
 
-    explicit EffectDataInspector(Lumvek::Effects::EffectData& effect) : effect(effect) {}
+    explicit EffectDataInspector(Lumvek::Effects::EffectData& effect);
     ~EffectDataInspector() override;
 
     // Restarts a finished preview when auto restart is on.
@@ -48,6 +48,7 @@ public:
     const std::vector<size_t>& GetDrawnEmitters() const { return drawn; }
 
     Lumvek::Effects::EffectData& effect;
+    HeldResource<Lumvek::Effects::EffectData> held;
     uint16_t preview = NoPreview;
     uint8_t autoRestart = 1;
     // The preview's visual in the current world; null when it is gone.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Engine/Foundation/Resource.h"
+
 #include <cstdint>
 #include <string>
 
@@ -54,4 +56,26 @@ public:
     uint8_t firstFrame = 1;
     float x = 0.0f;
     float y = 0.0f;
+};
+
+// How a window over a resource knows it may still touch it: the table and the id the resource was
+// kept under when the window opened. A match unloads the resources of its definitions when it ends,
+// while a window on one may stay open; such a window closes instead of drawing freed memory.
+template <class T> class HeldResource
+{
+public:
+    explicit HeldResource(const T* resource)
+        : resource(resource), table(resource ? resource->table : nullptr),
+          id(resource ? resource->id : Lumvek::InvalidId)
+    {
+    }
+
+    // Whether the table still holds this very resource; one kept outside any table (or none) is its
+    // owner's to keep alive.
+    bool IsHeld() const { return !table || table->template Find<T>(id) == resource; }
+
+private:
+    const T* resource;
+    const Lumvek::ResourceTable* table;
+    uint32_t id;
 };

@@ -42,6 +42,12 @@ void Line(const std::string& text)
 
 } // namespace
 
+GeometryInspector::GeometryInspector(Lumvek::Geometry& geometry) : geometry(geometry), held(&geometry) {}
+MaterialInspector::MaterialInspector(Lumvek::Material& material) : material(material), held(&material) {}
+SoundInspector::SoundInspector(Lumvek::Sound& sound) : sound(sound), held(&sound) {}
+TextureInspector::TextureInspector(Lumvek::Texture& texture) : texture(texture), held(&texture) {}
+TextureViewer::TextureViewer(Lumvek::TextureRegion& region) : region(region), held(region.texture) {}
+
 void DrawFilename(const std::string& path)
 {
     PropertyInput::PushScope("Filename");
@@ -58,6 +64,11 @@ std::string GeometryInspector::Describe() const
 
 void GeometryInspector::Draw()
 {
+    if (!held.IsHeld())
+    {
+        open = 0;
+        return;
+    }
     // Geometries are built in memory: there is no file to show.
     DrawFilename({});
     Line(Describe());
@@ -65,6 +76,11 @@ void GeometryInspector::Draw()
 
 void MaterialInspector::Draw()
 {
+    if (!held.IsHeld())
+    {
+        open = 0;
+        return;
+    }
     DrawFilename(material.path);
 }
 
@@ -96,6 +112,11 @@ bool SoundInspector::IsPlaying() const
 
 void SoundInspector::Draw()
 {
+    if (!held.IsHeld())
+    {
+        open = 0;
+        return;
+    }
     DrawFilename(sound.path);
     Line(DescribeFormat());
     Line(DescribePlayback());
@@ -117,6 +138,10 @@ void SoundInspector::Play()
     // A program without sound (a dedicated server) plays nothing.
     device = application ? application->GetAudioDevice() : nullptr;
     instance = device ? device->Play(sound) : 0xFFFFFFFF;
+    // Without this the device holds a finished instance's voice until it is stopped, and the
+    // button would read "Stop" for ever.
+    if (device)
+        device->ReleaseWhenDone(instance);
 }
 
 void SoundInspector::Stop()
@@ -146,6 +171,11 @@ std::vector<uint32_t> TextureInspector::ChildrenOf(const Lumvek::TextureRegion* 
 
 void TextureInspector::Draw()
 {
+    if (!held.IsHeld())
+    {
+        open = 0;
+        return;
+    }
     DrawFilename(texture.path);
     Line("Size: " + std::to_string(texture.width) + "x" + std::to_string(texture.height) + "x" +
          std::to_string(texture.bytesPerPixel));
@@ -185,6 +215,11 @@ void TextureInspector::DrawRegionTree(const std::vector<uint32_t>& indices, cons
 
 void TextureViewer::Draw()
 {
+    if (!held.IsHeld())
+    {
+        open = 0;
+        return;
+    }
     ImGui::PushItemWidth(300.0f);
     PropertyInput::FloatSmall("Scale", &scale);
     PropertyInput::Color("Background", &background);

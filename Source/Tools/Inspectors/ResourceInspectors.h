@@ -27,28 +27,30 @@ void DrawFilename(const std::string& path);
 class GeometryInspector final : public Inspector
 {
 public:
-    explicit GeometryInspector(Lumvek::Geometry& geometry) : geometry(geometry) {}
+    explicit GeometryInspector(Lumvek::Geometry& geometry);
     void Draw() override;
     // "{bytes} bytes of a {type}"; a type outside the known ones shows as its number.
     std::string Describe() const;
 
     Lumvek::Geometry& geometry;
+    HeldResource<Lumvek::Geometry> held;
 };
 
 class MaterialInspector final : public Inspector
 {
 public:
-    explicit MaterialInspector(Lumvek::Material& material) : material(material) {}
+    explicit MaterialInspector(Lumvek::Material& material);
     void Draw() override;
 
     Lumvek::Material& material;
+    HeldResource<Lumvek::Material> held;
 };
 
 // Also plays the sound, and stops it when the window closes.
 class SoundInspector final : public Inspector
 {
 public:
-    explicit SoundInspector(Lumvek::Sound& sound) : sound(sound) {}
+    explicit SoundInspector(Lumvek::Sound& sound);
     ~SoundInspector() override;
     void Draw() override;
     // The three lines of the sound's description.
@@ -61,6 +63,7 @@ public:
     void Stop();
 
     Lumvek::Sound& sound;
+    HeldResource<Lumvek::Sound> held;
     // The application's device while it plays the instance; null when idle.
     Lumvek::AudioDevice* device = nullptr;
     uint32_t instance = 0xFFFFFFFF;
@@ -69,7 +72,7 @@ public:
 class TextureInspector final : public Inspector
 {
 public:
-    explicit TextureInspector(Lumvek::Texture& texture) : texture(texture) {}
+    explicit TextureInspector(Lumvek::Texture& texture);
     void Draw() override;
     // The region indices in list order; the whole-texture region (all ones) first when there is one.
     std::vector<uint32_t> CollectRegions() const;
@@ -77,6 +80,7 @@ public:
     std::vector<uint32_t> ChildrenOf(const Lumvek::TextureRegion* parent) const;
 
     Lumvek::Texture& texture;
+    HeldResource<Lumvek::Texture> held;
 
 private:
     void DrawRegionTree(const std::vector<uint32_t>& indices, const Lumvek::TextureRegion* parent);
@@ -86,10 +90,13 @@ private:
 class TextureViewer final : public Inspector
 {
 public:
-    explicit TextureViewer(Lumvek::TextureRegion& region) : region(region) {}
+    // The region's texture is the resource it depends on.
+    explicit TextureViewer(Lumvek::TextureRegion& region);
     void Draw() override;
 
     Lumvek::TextureRegion& region;
+    // Held while the region has a texture.
+    HeldResource<Lumvek::Texture> held;
     float scale = 1.0f;
     Lumvek::Color background{0, 0, 0, 255};
 };

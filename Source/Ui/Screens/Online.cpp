@@ -374,6 +374,8 @@ void AddServerPage(Screen& screen, const char* header)
     screen.SetElementName(list, "Container");
     SetOffset(list, YGEdgeLeft, 10.0f);
     SetOffset(list, YGEdgeTop, 25.0f);
+    // The lines follow one another down the page; placed by offsets they would all lie on the first.
+    list.flow = 1;
     YGNodeStyleSetFlexDirection(list.GetNode(), YGFlexDirectionColumn);
 }
 

@@ -9,6 +9,7 @@
 #include "Tests/LogCapture.h"
 #include "Tests/Source/Game/GameTestSupport.h"
 
+#include <algorithm>
 #include <array>
 #include <map>
 #include <memory>
@@ -132,8 +133,10 @@ public:
     // Frames until every role has ended a match, or the limit. The first client may stand still for
     // some frames once it has played stallAt of its own, as a machine that stalls does.
     // The first client may also run rushFrames frames ahead as it starts, as one does that counted
-    // frames while its render resources took long to load.
-    Outcome Play(int32_t frames, uint32_t stallAt = 0, int32_t stallFrames = 0, int32_t rushFrames = 0)
+    // frames while its render resources took long to load; or, with lateLoad, load its match until
+    // the server plays it, as a slow machine does.
+    Outcome Play(int32_t frames, uint32_t stallAt = 0, int32_t stallFrames = 0, int32_t rushFrames = 0,
+                 bool lateLoad = false)
     {
         Outcome outcome;
         std::array<bool, 3> ended{};
@@ -148,6 +151,13 @@ public:
                     client->GetFrame() >= stallAt)
                 {
                     --stallFrames;
+                    continue;
+                }
+                if (client && lateLoad &&
+                    (client->GetState() == NetworkState::Loading || client->GetState() == NetworkState::Loaded))
+                {
+                    // Its game system is busy loading: only the role hears the server.
+                    Game(i).network->Update(Vantorel_::StepLength);
                     continue;
                 }
                 machines[i].fixture.Frame();
@@ -282,4 +292,20 @@ TEST(NetworkMatch, AClientFarAheadOfTheServerFallsBack)
         if (message.starts_with("Missed input on frame "))
             ++missed;
     EXPECT_LT(missed, 60u);
+}
+
+// A client still loading its match when the server has counted down and started plays it all the
+// same once its load is done, instead of waiting out the match behind its loading screen.
+TEST(NetworkMatch, AClientThatLoadsPastTheCountdownJoinsTheRunningMatch)
+{
+    Testing::LogCapture log;
+    Outcome outcome = NetworkMatch(MatchSeed, {}).Play(FrameLimit, 0, 0, 0, true);
+    EXPECT_TRUE(outcome.allEnded);
+    // The server and both clients.
+    EXPECT_EQ(std::count_if(log.messages.begin(), log.messages.end(),
+                            [](const std::string& message) {
+                                return message.starts_with("the match ") &&
+                                       message.find(" runs with ") != std::string::npos;
+                            }),
+              3);
 }

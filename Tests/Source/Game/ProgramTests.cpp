@@ -2,12 +2,12 @@
 // checkout: a copy of the Assets folder with the program beside it, where its journals land.
 
 #include "Engine/Foundation/File.h"
+#include "Tests/LoopbackMatches.h"
 #include "Tests/TestPaths.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -15,11 +15,9 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <netinet/in.h>
 #include <spawn.h>
 #include <sstream>
 #include <string>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -218,60 +216,13 @@ TEST_F(Program, BadCommandLinesEndWithAMessageAndCode1)
     }
 }
 
-namespace
-{
-
-// A UDP port of the loopback address that nothing uses now, so that parallel runs do not meet.
-uint16_t FreePort()
-{
-    const int handle = ::socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    uint16_t port = 0;
-    if (handle >= 0 && ::bind(handle, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::getsockname(handle, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    if (handle >= 0)
-        ::close(handle);
-    return port;
-}
-
-// A deathmatch over a map with nothing to stand on: the first player to fall out of the world scores
-// the only point needed, so a match lasts little more than its spawn-in.
-constexpr const char* FallMatch = R"({"Name": "{}", "Map": "Drop", "Theme": "Meadow", "GameType": "Deathmatch",
-    "TeamCount": 2, "Loadout": {"StartingWeapon": "Rifle"},
-    "GameTypeSettings": {"PointsToWin": 1, "PointsPerSuicide": 1}})";
-
-std::string Named(const char* text, const std::string& name)
-{
-    std::string named = text;
-    named.replace(named.find("{}"), 2, name);
-    return named;
-}
-
-} // namespace
-
 // A dedicated server and two clients, three processes on the loopback address, play one match each
 // and exit 0; each writes a journal of the default set-up alone.
 TEST_F(Program, AServerAndTwoClientsPlayAMatchOverTheLoopbackAndExit)
 {
-    const uint16_t port = FreePort();
+    const uint16_t port = Lumvek::Testing::FreeLoopbackPort();
     ASSERT_NE(port, 0);
-    // Crossroads with its platforms taken away.
-    std::string map = Read("Assets/Maps/Crossroads/Data.json");
-    const size_t entities = map.find("\"Entities\"");
-    ASSERT_NE(entities, std::string::npos);
-    map = map.substr(0, entities) +
-          R"("Entities": {"Platforms": [], "Hazards": [], "Visuals": [], "Zones": [], "Interactions": []}, )" +
-          R"("Backgrounds": []})";
-    Write("Assets/Maps/Drop/Data.json", map);
-    Write("Assets/Maps/Maps.json", R"(["Crossroads", "Hilltop", "Drop"])");
-    // Whichever option the vote takes, the match is a short one.
-    Write("Assets/Configurations/Configurations.json", R"(["FallA", "FallB", "FallC"])");
-    for (const char* name : {"FallA", "FallB", "FallC"})
-        Write(std::string("Assets/Configurations/") + name + ".data", Named(FallMatch, name));
+    ASSERT_TRUE(Lumvek::Testing::WriteFallMatches(folder.root));
     const std::string durations = "PrepareDuration = 0.2 EndDuration = 0.2 ";
     Write("Assets/server.config", "{ " + durations + "HostingIp = \"127.0.0.1\" HostingPort = " + std::to_string(port) +
                                       " MinimumPlayers = 2 MaximumPlayers = 2 ConnectionTimeout = 0.2 "
@@ -302,7 +253,7 @@ TEST_F(Program, AServerAndTwoClientsPlayAMatchOverTheLoopbackAndExit)
 // gone rather than after the connection's time-out.
 TEST_F(Program, AnInterruptedServerDisconnectsItsClientsAndExits0)
 {
-    const uint16_t port = FreePort();
+    const uint16_t port = Lumvek::Testing::FreeLoopbackPort();
     ASSERT_NE(port, 0);
     Write("Assets/server.config", "{ HostingIp = \"127.0.0.1\" HostingPort = " + std::to_string(port) +
                                       " MinimumPlayers = 2 MaximumPlayers = 2 ConnectionTimeout = 30.0 }");

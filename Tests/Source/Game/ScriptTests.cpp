@@ -38,6 +38,25 @@ TEST(Script, StepsReadTheirConditionFramesAndActionAndBadLinesAreSkipped)
     EXPECT_EQ(log.messages.size(), 4u);
 }
 
+TEST(Script, AStepWaitsForQuotedTextsAndBadQuotesAreSkipped)
+{
+    Lumvek::Testing::LogCapture log;
+    const std::vector<ScriptStep> steps =
+        ParseScript("screen ConfiguringScreen shows \"Player: 0, Vote: 2\" shows \"Player: 1\" frames 5 exit\n"
+                    "shows \"x\" exit\n"
+                    "shows \"unclosed exit\n"
+                    "shows \"\" exit\n"
+                    "shows Player exit\n"
+                    "shows\n");
+    ASSERT_EQ(steps.size(), 2u);
+    EXPECT_EQ(steps[0].screen, "ConfiguringScreen");
+    EXPECT_EQ(steps[0].shown, (std::vector<std::string>{"Player: 0, Vote: 2", "Player: 1"}));
+    EXPECT_EQ(steps[0].frames, 5u);
+    EXPECT_EQ(steps[0].action, ScriptStep::Action::Exit);
+    EXPECT_EQ(steps[1].shown, std::vector<std::string>{"x"});
+    EXPECT_EQ(log.messages.size(), 4u);
+}
+
 TEST(Script, MouseKeysAndTextStepsReadTheirEventsAndBadOnesAreSkipped)
 {
     Lumvek::Testing::LogCapture log;

@@ -18,6 +18,8 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 using namespace Lumvek;
 using Lumvek::Testing::LogCapture;
@@ -150,6 +152,42 @@ TEST_F(ClientNetworkTest, FollowsTheServerFromTheVoteToTheEnd)
     EXPECT_GT(client->GetFrame(), frame) << "it keeps predicting";
     EXPECT_GE(client->timer, serverSettings.endDuration);
     EXPECT_LT(client->timer, serverSettings.endDuration + 2 * Tick) << "it leaves on the first tick past the end";
+}
+
+// After a match the client sits out the intermission the server announced, then waits with the server
+// for players until the next vote.
+TEST_F(ClientNetworkTest, AfterTheIntermissionTheClientWaitsWithTheServerForTheNextVote)
+{
+    // A second player would start the vote at once; with one the server waits out its time-out.
+    serverSettings.maximumPlayers = 2;
+    serverSettings.minimumPlayers = 1;
+    serverSettings.connectionTimeout = 1.0f;
+    serverSettings.intermissionDuration = 0.5f;
+    StartServer();
+    StartClient();
+    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Playing; }));
+    server->SaveJournal();
+    // The game system's part: each role leaves its match.
+    std::vector<std::pair<NetworkState, NetworkState>> seen;
+    const auto note = [&]
+    {
+        if (client->GetState() == NetworkState::Leaving)
+            client->BeginEnding();
+        if (server->GetState() == NetworkState::Leaving)
+            server->BeginEnding();
+        const std::pair<NetworkState, NetworkState> now{client->GetState(), server->GetState()};
+        if (seen.empty() || seen.back().first != now.first)
+            seen.push_back(now);
+        return now.first == NetworkState::Voting;
+    };
+    ASSERT_TRUE(RunUntil(note));
+    ASSERT_EQ(seen.size(), 5u);
+    EXPECT_EQ(seen[1].first, NetworkState::Ended);
+    EXPECT_EQ(seen[2].first, NetworkState::Ending);
+    // The client's intermission ends after the server's, never before.
+    EXPECT_EQ(seen[3], std::pair(NetworkState::Waiting, NetworkState::Waiting));
+    EXPECT_EQ(seen[4], std::pair(NetworkState::Voting, NetworkState::Voting));
+    EXPECT_FLOAT_EQ(client->duration, serverSettings.voteDuration - 0.5f);
 }
 
 TEST_F(ClientNetworkTest, AVoteReachesTheServerForTheNumberedPlayerOnly)
@@ -337,7 +375,7 @@ TEST(ClientNetworkEvents, EventsChangeWhatTheyNameOnTheClientsWorld)
     client.ApplyMessage(gone);
     EXPECT_FALSE(trigger->body->active);
 
-    // A feed line is posted here; scores are the server's business and change nothing.
+    // A feed line is posted here; the scores are the server's count, in its order.
     auto& line = make(std::type_identity<GameTypeEventMessage>());
     line.eventClass = GameTypeEventMessage::FeedClass;
     line.kind = rules.GetSharedKinds().died;
@@ -345,12 +383,15 @@ TEST(ClientNetworkEvents, EventsChangeWhatTheyNameOnTheClientsWorld)
     const size_t feed = rules.GetFeed().size();
     client.ApplyMessage(line);
     EXPECT_EQ(rules.GetFeed().size(), feed + 1);
-    const std::vector<ScoreEntry> scores = rules.GetTeamScores();
     auto& score = make(std::type_identity<ScoreMessage>());
-    score.teamCount = 1;
-    score.teams[0] = {0, 5};
+    score.teamCount = 2;
+    score.teams[0] = {1, 5};
+    score.teams[1] = {0, 5};
+    score.playerCount = 1;
+    score.players[0] = {1, 5};
     client.ApplyMessage(score);
-    EXPECT_EQ(rules.GetTeamScores(), scores);
+    EXPECT_EQ(rules.GetTeamScores(), (std::vector<ScoreEntry>{{1, 5}, {0, 5}}));
+    EXPECT_EQ(rules.GetPlayerScores(), (std::vector<ScoreEntry>{{1, 5}}));
 
     // A state puts the client's own player where the server has it.
     auto& start = make(std::type_identity<StartGameMessage>());
@@ -363,4 +404,13 @@ TEST(ClientNetworkEvents, EventsChangeWhatTheyNameOnTheClientsWorld)
     client.ApplyMessage(state);
     EXPECT_EQ(own.body.x, 9.5f);
     EXPECT_EQ(own.body.y, 5.0f);
+
+    // After the end the last count stands: a copy sent unreliably before it is out of date.
+    auto& end = make(std::type_identity<EndGameMessage>());
+    client.ApplyMessage(end);
+    ASSERT_EQ(client.GetState(), NetworkState::Ended);
+    score.teams[0] = {0, 1};
+    score.teams[1] = {1, 0};
+    client.ApplyMessage(score);
+    EXPECT_EQ(rules.GetTeamScores(), (std::vector<ScoreEntry>{{1, 5}, {0, 5}}));
 }

@@ -3,8 +3,11 @@
 
 #include "Engine/Foundation/File.h"
 #include "Engine/Foundation/NameSet.h"
+#include "Engine/Runtime/Particles/ParticleGenerators.h"
+#include "Engine/Runtime/Particles/ParticleUpdaters.h"
 #include "Source/Tools/Inspectors/EffectDataInspector.h"
 #include "Source/Tools/Inspectors/EmitterControl.h"
+#include "Source/Tools/Inspectors/TimelineInspectors.h"
 #include "Source/Tools/PropertyInput.h"
 #include "Source/World/Entities.h"
 #include "Tests/Engine/Runtime/Audio/RecordingDevices.h"
@@ -158,6 +161,9 @@ TEST(EffectDataInspector, ChangingTheEmitterListClosesTheEffectsEmitterWindows)
         ASSERT_TRUE(inspector.CreatePreview(*m.world, 5.0f, 5.0f));
         m.app.tools->OpenWindow("Puff", std::move(owned));
         ASSERT_TRUE(inspector.OpenEmitter(0, " Emitter"));
+        Lumvek::Effects::Timeline<float> curve;
+        m.app.tools->OpenWindow("Curve",
+                                std::make_unique<FloatTimelineInspector>(curve, 0.0f, 1.0f, m.effect, nullptr));
         // A window of another effect stays.
         auto other = Lumvek::Testing::ParseEffect("{ Emitters [ { } ] }");
         Lumvek::Effects::ParticleSystem otherSystem(other.get(), 1);
@@ -171,6 +177,7 @@ TEST(EffectDataInspector, ChangingTheEmitterListClosesTheEffectsEmitterWindows)
         EXPECT_EQ(m.effect->emitters.size(), c.emitters);
         m.app.Frame();
         EXPECT_FALSE(m.app.tools->IsWindowOpen(" Emitter")) << c.change;
+        EXPECT_FALSE(m.app.tools->IsWindowOpen("Curve")) << c.change;
         EXPECT_TRUE(m.app.tools->IsWindowOpen("Other")) << c.change;
         EXPECT_TRUE(m.app.tools->IsWindowOpen("Puff")) << c.change;
 
@@ -243,6 +250,87 @@ ImGuiID WidgetId(const std::string& window, std::initializer_list<std::variant<c
             id = ImHashData(&n, sizeof(n), id);
         }
     return id;
+}
+
+// Opens a collapsing header of the window by its id path.
+void OpenHeader(const std::string& window, std::initializer_list<std::variant<const char*, int>> path)
+{
+    const ImGuiID header = WidgetId(window, path);
+    for (ImGuiWindow* candidate : GImGui->Windows)
+        if (std::string(candidate->Name).starts_with(window + "###"))
+            candidate->StateStorage.SetInt(header, 1);
+}
+
+TEST(EmitterControl, TimelineButtonsOpenTheRulesCurvesAndRemovingTheRuleClosesOnlyItsWindows)
+{
+    ToolsTesting::ToolsApplication app;
+    auto effect = Lumvek::Testing::ParseEffect(
+        R"({ Emitters [ { Updaters [ { Type = "AngleTimeline" } { Type = "ScaleTimeline" } ]
+            Generators [ { Type = "Timeline" } ] } ] })");
+    Lumvek::Effects::ParticleSystem system(effect.get(), 1);
+    Lumvek::Effects::EmitterData& emitter = *effect->emitters[0];
+    app.tools->OpenWindow("Sparks Emitter", std::make_unique<EmitterControl>(*effect, system, emitter, 0));
+    app.Frame();
+    OpenHeader("Sparks Emitter", {"Window", "Updaters", "Updaters"});
+    OpenHeader("Sparks Emitter", {"Window", "Generators", "Generators"});
+    app.Frame();
+    // Each rule's row numbers its "Remove" first, then its settings.
+    struct Button
+    {
+        std::initializer_list<std::variant<const char*, int>> path;
+        const char* window;
+        const void* curve;
+        float minimum;
+        float maximum;
+    };
+    auto& angle = dynamic_cast<Lumvek::Effects::AngleTimelineUpdater&>(*emitter.updaters[0]);
+    auto& scale = dynamic_cast<Lumvek::Effects::ScaleTimelineUpdater&>(*emitter.updaters[1]);
+    auto& generator = dynamic_cast<Lumvek::Effects::TimelineGenerator&>(*emitter.generators[0]);
+    const Button buttons[] = {
+        {{"Window", "Updaters", 1, "Angle Timeline"}, "Angle Timeline", &angle.timelines[0], -180.0f, 180.0f},
+        {{"Window", "Updaters", 4, "Height"}, "Height", &scale.timelines[1], 0.0f, 2.0f},
+        {{"Window", "Generators", 1, "Timeline"}, "Generator", &generator.keys, 0.0f, 255.0f},
+    };
+    for (const Button& button : buttons)
+    {
+        ImGui::ActivateItem(WidgetId("Sparks Emitter", button.path));
+        for (int frame = 0; frame < 3 && !app.tools->IsWindowOpen(Lumvek::StringView::FromCString(button.window));
+             ++frame)
+            app.Frame();
+        const TimelineInspector* opened = nullptr;
+        for (const auto& window : app.tools->GetInspectors())
+            if (window->name == button.window)
+                opened = dynamic_cast<const TimelineInspector*>(window.get());
+        ASSERT_NE(opened, nullptr) << button.window;
+        const void* curve = nullptr;
+        if (auto* floats = dynamic_cast<const FloatTimelineInspector*>(opened))
+            curve = floats->curve;
+        if (auto* bytes = dynamic_cast<const ByteTimelineInspector*>(opened))
+            curve = bytes->curve;
+        EXPECT_EQ(curve, button.curve) << button.window;
+        EXPECT_EQ(opened->minimum, button.minimum) << button.window;
+        EXPECT_EQ(opened->maximum, button.maximum) << button.window;
+    }
+
+    // The angle curve goes with its rule; the others stay.
+    EmitterControl& control = dynamic_cast<EmitterControl&>(*app.tools->GetInspectors()[0]);
+    control.RemoveRule(2, 0);
+    app.Frame();
+    EXPECT_FALSE(app.tools->IsWindowOpen("Angle Timeline"));
+    EXPECT_TRUE(app.tools->IsWindowOpen("Height"));
+    EXPECT_TRUE(app.tools->IsWindowOpen("Generator"));
+
+    // Every registered rule draws its rows, each row in its own ImGui item.
+    OpenHeader("Sparks Emitter", {"Window", "Initializers", "Initializers"});
+    for (uint32_t kind = 0; kind < 3; ++kind)
+        for (control.selectedType[kind] = 0; control.AddRule(kind); ++control.selectedType[kind])
+        {
+        }
+    EXPECT_EQ(emitter.initializers.size(), Lumvek::Effects::GetInitializerNames().size());
+    Lumvek::Testing::LogCapture log;
+    app.Frame();
+    app.Frame();
+    EXPECT_FALSE(log.Logged("the window Sparks Emitter left property scopes open"));
 }
 
 TEST(EffectDataInspector, RemovingTheFirstOfThreeDrawsTheFormerSecondAtIndexZeroInTheSameFrame)

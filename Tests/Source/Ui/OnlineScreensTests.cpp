@@ -411,9 +411,12 @@ TEST_F(OnlineScreens, TheServerListsItsPlayersAndTheirVotesAndFollowsTheRole)
     EXPECT_TRUE(connecting.GetElement("Container")->GetChildren().empty());
     EXPECT_EQ(TextOf(*connecting.GetElement("Header")), "SEARCHING FOR PLAYERS");
 
-    RemotePlayerSlot& remote = match.configuration.remotePlayers.emplace_back();
-    remote.id = 7;
-    remote.vote = 2;
+    for (const auto& [id, vote] : {std::pair<uint8_t, uint32_t>{7, 2}, {3, 0}})
+    {
+        RemotePlayerSlot& remote = match.configuration.remotePlayers.emplace_back();
+        remote.id = id;
+        remote.vote = vote;
+    }
     // Only exactly Voting switches to the votes.
     for (const NetworkState state : {NetworkState::Waiting, NetworkState::Configured})
     {
@@ -421,7 +424,7 @@ TEST_F(OnlineScreens, TheServerListsItsPlayersAndTheirVotesAndFollowsTheRole)
         app.Frame();
         ASSERT_EQ(FindOne<ConnectingScreen>(), &connecting);
     }
-    ASSERT_EQ(connecting.GetElement("Container")->GetChildren().size(), 1u);
+    ASSERT_EQ(connecting.GetElement("Container")->GetChildren().size(), 2u);
     EXPECT_EQ(TextOf(*connecting.GetElement("Container")->GetChildren()[0]), "Player: 7");
 
     role->Set(NetworkState::Voting);
@@ -430,7 +433,14 @@ TEST_F(OnlineScreens, TheServerListsItsPlayersAndTheirVotesAndFollowsTheRole)
     ConfiguringScreen* configuring = FindOne<ConfiguringScreen>();
     ASSERT_NE(configuring, nullptr);
     EXPECT_EQ(TextOf(*configuring->GetElement("Header")), "WAITING FOR VOTES");
-    EXPECT_EQ(TextOf(*configuring->GetElement("Container")->GetChildren()[0]), "Player: 7, Vote: 2");
+    const auto& lines = configuring->GetElement("Container")->GetChildren();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(TextOf(*lines[0]), "Player: 7, Vote: 2");
+    EXPECT_EQ(TextOf(*lines[1]), "Player: 3, Vote: 0");
+    // One line under the other, not one over the other.
+    const float height = YGNodeLayoutGetHeight(lines[0]->GetNode());
+    EXPECT_GT(height, 0.0f);
+    EXPECT_FLOAT_EQ(YGNodeLayoutGetTop(lines[1]->GetNode()), YGNodeLayoutGetTop(lines[0]->GetNode()) + height);
 
     role->Set(NetworkState::Configured);
     app.Frame();

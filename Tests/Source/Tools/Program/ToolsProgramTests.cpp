@@ -4,6 +4,7 @@
 #include "Engine/Foundation/Blueprint.h"
 #include "Engine/Foundation/File.h"
 #include "Engine/Foundation/Json.h"
+#include "Source/Data/PartData.h"
 #include "Tests/ScriptedProgram.h"
 #include "Tests/TestPaths.h"
 
@@ -147,6 +148,135 @@ TEST_F(ToolsProgram, TheMapTabMakesAPlatformWithSpaceAndADragAndSavesIt)
     ASSERT_EQ(code, 0) << output;
     EXPECT_NE(output.find("saved to"), std::string::npos) << output;
     EXPECT_EQ(CountPlatforms(Lumvek::File::ReadAllText(map.string()).second), before + 1) << output;
+}
+
+TEST_F(ToolsProgram, TheDataTabTurnsTheSkullOfTheLocalPlayerAtOnceAndSavesTheHead)
+{
+    const fs::path helmet = root / "Assets/Parts/Heads/Helmet/Data.json";
+    std::string text = Lumvek::File::ReadAllText(helmet.string()).second;
+    const std::string size = R"("Size": "0.28 0.32")";
+    const size_t skull = text.rfind(size);
+    ASSERT_NE(skull, std::string::npos);
+    text.insert(skull + size.size(), R"x(, "Rotation": "Degrees(10)")x");
+    ASSERT_TRUE(Lumvek::File::WriteAllText(helmet.string(), text));
+    ASSERT_TRUE(Lumvek::File::WriteAllText((root / "Assets/DemoChallenges/DemoRace.data").string(),
+                                           std::string(LongChallenge)));
+    // A window tall enough for the whole head window. The editor list's seventh toggle, "Data", at
+    // (27, 184); in the Data tab on the right the fourth header, "Heads", at (900, 115) and, once
+    // open, its second button, "Helmet", at (900, 161). The Helmet window opens beside the mouse with
+    // its "Display Name" at (775, 218) and "Save" at (700, 195); seven tabs from the name reach the
+    // skull's "Rotation". Each row of the editor list or of the tab above those moves them down 23.
+    std::string tabs;
+    for (int i = 0; i < 7; ++i)
+        tabs += "frames 2 keydown Tab\nkeyup Tab\n";
+    const int code = Run("screen DemoStartScreen frames 10 down 0 Start\n"
+                         "up 0 Start\n"
+                         "screen DemoMenu frames 5 down 0 A\n"
+                         "up 0 A\n"
+                         "screen DemoSinglePlayer frames 10 down 0 A\n"
+                         "up 0 A\n"
+                         "screen GameScreen frames 30 move 27 184\n"
+                         "mousedown Left\n"
+                         "mouseup Left\n"
+                         "frames 5 move 900 115\n"
+                         "mousedown Left\n"
+                         "mouseup Left\n"
+                         "frames 5 move 900 161\n"
+                         "mousedown Left\n"
+                         "mouseup Left\n"
+                         "frames 5 move 775 218\n"
+                         "mousedown Left\n"
+                         "mouseup Left\n" +
+                             tabs +
+                             "frames 2 text 45\n"
+                             "frames 2 keydown Return\n"
+                             "keyup Return\n"
+                             "frames 2 screenshot data.png\n"
+                             "frames 2 move 700 195\n"
+                             "mousedown Left\n"
+                             "mouseup Left\n"
+                             "frames 5 exit 0\n",
+                         "--tools --seed 3", "1280x1024");
+    std::error_code error;
+    fs::copy_file(root / "data.png", fs::path(Lumvek::Testing::BinaryFolder()) / "ToolsDataTab.png",
+                  fs::copy_options::overwrite_existing, error);
+    ASSERT_EQ(code, 0) << output;
+    // Each keystroke turned the skull of the one local player in the frame it was typed.
+    EXPECT_NE(output.find("Helmet: rebuilt the rigs of 1 local players"), std::string::npos) << output;
+    EXPECT_NE(output.find("saved Helmet to Assets/Parts/Heads/Helmet/Data.json"), std::string::npos) << output;
+    Lumvek::Blueprint saved;
+    ASSERT_TRUE(Lumvek::JsonFormat::LoadBlueprint(Lumvek::File::ReadAllText(helmet.string()).second, saved));
+    Lumvek::BlueprintReader reader(saved);
+    HeadData read;
+    read.Read(reader);
+    EXPECT_TRUE(read.skull.hasRotation);
+    EXPECT_NEAR(read.skull.rotation, 45.0f * 0.017453292f, 1e-4f) << output;
+}
+
+} // namespace
+
+namespace
+{
+
+TEST_F(ToolsProgram, TheEffectWindowSavesAHazardEffectsChangedMaximum)
+{
+    ASSERT_TRUE(Lumvek::File::WriteAllText((root / "Assets/DemoChallenges/DemoRace.data").string(),
+                                           std::string(LongChallenge)));
+    const fs::path effect = root / "Assets/Hazards/Spikes/Effect.lte";
+    ASSERT_NE(Lumvek::File::ReadAllText(effect.string()).second.find("MaximumParticles = 20"), std::string::npos);
+    // The editor list's sixth toggle, "Resources", at (27, 161) opens the tab on the right, whose
+    // "Effects" header stands at (450, 138) and lists the spikes' effect sixth, at (500, 253). The
+    // tab is then closed, the effect window dragged by its title (right of the editor list) to the top
+    // right, its "Emitters" header opened at (450, 123) and the emitter's window opened from
+    // (460, 146), with "Maximum"'s "-" at (617, 306), pressed three times. The effect window's "Save" stands at (493,
+    // 55).
+    const int code = Run("screen DemoStartScreen frames 10 down 0 Start\n"
+                         "up 0 Start\n"
+                         "screen DemoMenu frames 5 down 0 A\n"
+                         "up 0 A\n"
+                         "screen DemoSinglePlayer frames 10 down 0 A\n"
+                         "up 0 A\n"
+                         "screen GameScreen frames 30 move 27 161\n"
+                         "mousedown Left\n"
+                         "mouseup Left\n"
+                         "frames 5 move 450 138\n"
+                         "mousedown Left\n"
+                         "mouseup Left\n"
+                         "frames 5 move 500 253\n"
+                         "mousedown Left\n"
+                         "mouseup Left\n"
+                         "frames 5 move 27 161\n"
+                         "mousedown Left\n"
+                         "mouseup Left\n"
+                         "frames 5 move 350 237\n"
+                         "mousedown Left\n"
+                         "frames 2 move 400 100\n"
+                         "frames 2 move 500 10\n"
+                         "frames 2 mouseup Left\n"
+                         "frames 5 move 450 123\n"
+                         "mousedown Left\n"
+                         "mouseup Left\n"
+                         "frames 5 move 460 146\n"
+                         "mousedown Left\n"
+                         "mouseup Left\n"
+                         "frames 5 move 617 306\n"
+                         "mousedown Left\n"
+                         "mouseup Left\n"
+                         "frames 2 mousedown Left\n"
+                         "mouseup Left\n"
+                         "frames 2 mousedown Left\n"
+                         "mouseup Left\n"
+                         "frames 5 move 493 55\n"
+                         "mousedown Left\n"
+                         "mouseup Left\n"
+                         "frames 5 exit 0\n",
+                         "--tools --seed 3");
+    ASSERT_EQ(code, 0) << output;
+    EXPECT_NE(output.find("saved EffectData to " + effect.string()), std::string::npos) << output;
+    const std::string saved = Lumvek::File::ReadAllText(effect.string()).second;
+    EXPECT_NE(saved.find("MaximumParticles = 17"), std::string::npos) << saved;
+    // The rest of the effect survives the round trip.
+    EXPECT_NE(saved.find("ColorTimeline"), std::string::npos) << saved;
 }
 
 } // namespace

@@ -1,0 +1,139 @@
+// Online play as players meet it: three real programs on the loopback address, each in a 640 x 360
+// window of SDL's offscreen driver on its own real clock, over one scratch copy of the Assets. The
+// start screen's Back makes one the dedicated server; two clients go through matchmaking, the vote,
+// the lobby, a match to its end, the scoreboard, the carnage report and the intermission, and leave
+// from matchmaking. Every script step waits for what the program shows; the windows the run depends
+// on (the wait for players, the vote, the intermission) are seconds long, where a step takes frames.
+
+#include "Engine/Foundation/File.h"
+#include "Tests/LoopbackMatches.h"
+#include "Tests/ScriptedProgram.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+namespace fs = std::filesystem;
+
+class LoopbackRun : public Lumvek::Testing::ScriptedProgram
+{
+protected:
+    LoopbackRun() : ScriptedProgram("VantorelLoopback") {}
+
+    // The server waits for a third player for 6 s after the last one came, and again after each
+    // intermission: time enough for the clients to leave from matchmaking before another vote. Loading
+    // and the countdown keep their shipped 5 s and 3 s, which a loaded machine needs to load a match.
+    void WriteRoleFiles(uint16_t port, const std::string& simulator)
+    {
+        const std::string shared = simulator + " PrepareDuration = 3.0 EndDuration = 3.0 ";
+        ASSERT_TRUE(Lumvek::File::WriteAllText(
+            (root / "Assets/server.config").string(),
+            "{ " + shared + "HostingIp = \"127.0.0.1\" HostingPort = " + std::to_string(port) +
+                " MinimumPlayers = 2 MaximumPlayers = 3 ConnectionTimeout = 6.0 VoteDuration = 6.0 "
+                "LoadDuration = 5.0 IntermissionDuration = 6.0 }"));
+        ASSERT_TRUE(Lumvek::File::WriteAllText(
+            (root / "Assets/client.config").string(),
+            "{ " + shared + "MatcherIp = \"127.0.0.1\" MatcherPort = " + std::to_string(port) + " }"));
+    }
+
+    void PlayOnline(const std::string& simulator);
+};
+
+std::string Press(const char* button)
+{
+    return std::string("down 0 ") + button + "\nup 0 " + button + "\n";
+}
+
+// Both clients vote for the third option, so that the server's list shows votes no one has by default.
+std::string ClientScript(const std::string& tag)
+{
+    const auto shot = [&](const char* screen, const char* name)
+    { return std::string("screen ") + screen + " screenshot " + tag + "-" + name + ".png\n"; };
+    std::string script = "screen StartScreen frames 5 " + Press("Start");
+    script += "screen MainMenu frames 5 " + Press("A");
+    script += "screen PlayMenu frames 5 " + Press("Left") + "frames 2 " + Press("A");
+    script += shot("MatchmakingScreen", "matchmaking");
+    script += "screen VotingScreen frames 2 " + Press("Right") + "frames 2 " + Press("A");
+    script += shot("GameLobby", "lobby");
+    script += shot("GameScreen", "match");
+    script += shot("Scoreboard", "scoreboard");
+    script += "screen CarnageReport frames 2 " + Press("B");
+    script += shot("IntermissionScreen", "intermission");
+    script += "screen MatchmakingScreen frames 2 " + Press("B");
+    return script + "screen PlayMenu frames 5 exit 0\n";
+}
+
+// The number of ink-dark pixels in the left half of the window between two rows.
+int DarkPixels(const Lumvek::Testing::Picture& picture, uint32_t top, uint32_t bottom)
+{
+    int count = 0;
+    for (uint32_t y = top; y < bottom && y < picture.height; ++y)
+        for (uint32_t x = 0; x < picture.width / 2; ++x)
+            count += picture.Brightness(x, y) < 120 ? 1 : 0;
+    return count;
+}
+
+void LoopbackRun::PlayOnline(const std::string& simulator)
+{
+    const uint16_t port = Lumvek::Testing::FreeLoopbackPort();
+    ASSERT_NE(port, 0);
+    ASSERT_TRUE(Lumvek::Testing::WriteFallMatches(root));
+    WriteRoleFiles(port, simulator);
+
+    // The server shows its two players with their votes; it ends when both have left it.
+    const std::string serverScript = "screen StartScreen frames 5 " + Press("Back") +
+                                     "screen ConfiguringScreen shows \"Player: 0, Vote: 2\" "
+                                     "shows \"Player: 1, Vote: 2\" frames 5 screenshot server.png\n"
+                                     "screen StartScreen frames 5 exit 0\n";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(100);
+    const pid_t server = Start("server", serverScript, {"--start-screen", "--seed", "3"});
+    // The seed is the client's id on the server: the two must differ.
+    const pid_t first = Start("first", ClientScript("first"), {"--start-screen", "--seed", "11"});
+    const pid_t second = Start("second", ClientScript("second"), {"--start-screen", "--seed", "12"});
+    EXPECT_EQ(Wait(first, deadline), 0) << OutputOf("first");
+    EXPECT_EQ(Wait(second, deadline), 0) << OutputOf("second");
+    EXPECT_EQ(Wait(server, deadline), 0) << OutputOf("server");
+
+    const std::string log = OutputOf("server");
+    // One match: the clients left before a second vote, each by its own goodbye after the match; a
+    // connection lost on the way would show earlier.
+    EXPECT_EQ(log.find("configuring"), log.rfind("configuring")) << log;
+    const size_t intermission = log.find("intermission");
+    ASSERT_NE(intermission, std::string::npos) << log;
+    EXPECT_GT(log.find("disconnected"), intermission) << log;
+    for (const char* tag : {"first", "second"})
+    {
+        const std::string client = OutputOf(tag);
+        EXPECT_NE(client.find("the match Fall"), std::string::npos) << client;
+        EXPECT_EQ(client.find("disconnected"), std::string::npos) << client;
+        EXPECT_EQ(client.find("could not connect"), std::string::npos) << client;
+        for (const char* shot : {"matchmaking", "lobby", "match", "scoreboard", "intermission"})
+            EXPECT_TRUE(fs::exists(root / (std::string(tag) + "-" + shot + ".png"))) << tag << " " << shot;
+    }
+
+    // The list starts a quarter down the window, a line every 18 rows: two lines, one under the other.
+    const Lumvek::Testing::Picture picture = Lumvek::Testing::ReadPicture(root / "server.png");
+    ASSERT_EQ(picture.width, 640u);
+    ASSERT_EQ(picture.height, 360u);
+    EXPECT_GT(DarkPixels(picture, 90, 108), 50);
+    EXPECT_GT(DarkPixels(picture, 108, 126), 50);
+    EXPECT_EQ(DarkPixels(picture, 126, 144), 0);
+}
+
+TEST_F(LoopbackRun, AWindowedServerAndTwoClientsPlayAMatchAndTheClientsLeaveFromMatchmaking)
+{
+    PlayOnline("");
+}
+
+TEST_F(LoopbackRun, TheSameRunCompletesOverTheSimulatedLossAndLatencyOfTheRoleFiles)
+{
+    PlayOnline("Simulate = true PacketLoss = 10.0 LatencyAmount = 100.0");
+}
+
+} // namespace
