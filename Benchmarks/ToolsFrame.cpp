@@ -4,6 +4,8 @@
 #include "Source/Tools/Inspectors/AttributesInspector.h"
 #include "Source/Tools/Tools.h"
 
+#include "Benchmarks/ToolsBenchmarkApplication.h"
+
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -13,34 +15,12 @@
 namespace
 {
 
-// An application that only hosts the tools on a recording device; its thread never runs.
-class BenchmarkApplication : public Lumvek::Application
-{
-public:
-    BenchmarkApplication()
-        : Application("ToolsBenchmark", "Benchmark", "en-US", Lumvek::ApplicationConfig(), Lumvek::Arguments(),
-                      "/tmp/ToolsBenchmark", "/tmp/ToolsBenchmark/Data", "/tmp/ToolsBenchmark/Documents",
-                      "/tmp/ToolsBenchmark/Temporary")
-    {
-        graphicsDevice = std::make_unique<Lumvek::RecordingGraphicsDevice>(&GetResources(), 1920, 1080);
-        tools = static_cast<Tools*>(AddSystem(std::make_unique<Tools>()));
-        tools->Setup();
-        tools->Load(nullptr);
-    }
-    void Quit() override {}
-
-    Tools* tools = nullptr;
-
-protected:
-    void FrameLoop() override {}
-};
-
 // A tools frame with open attribute windows of 22 rows each: the whole ImGui frame, the copy of its
 // draw lists into the renderer's buffers and the device commands. Reports the time per window and the
 // ImGui vertex and index bytes copied per frame.
 void ToolsFrameWithWindows(benchmark::State& state)
 {
-    BenchmarkApplication app;
+    Benchmarks::ToolsBenchmarkApplication app("ToolsBenchmark");
     const auto windows = static_cast<int>(state.range(0));
     std::vector<Attributes> sets(size_t(windows), Attributes::Modifiers());
     for (int i = 0; i < windows; ++i)

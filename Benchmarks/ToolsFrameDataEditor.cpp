@@ -15,6 +15,8 @@
 
 #include "Benchmarks/BenchmarkFolders.h"
 
+#include "Benchmarks/ToolsBenchmarkApplication.h"
+
 #include <benchmark/benchmark.h>
 #include <imgui.h>
 
@@ -23,28 +25,6 @@
 
 namespace
 {
-
-// An application that only hosts the tools on a recording device; its thread never runs.
-class DataApplication : public Lumvek::Application
-{
-public:
-    DataApplication()
-        : Application("ToolsDataBenchmark", "Benchmark", "en-US", Lumvek::ApplicationConfig(), Lumvek::Arguments(),
-                      "/tmp/ToolsDataBenchmark", "/tmp/ToolsDataBenchmark/Data", "/tmp/ToolsDataBenchmark/Documents",
-                      "/tmp/ToolsDataBenchmark/Temporary")
-    {
-        graphicsDevice = std::make_unique<Lumvek::RecordingGraphicsDevice>(&GetResources(), 1920, 1080);
-        tools = static_cast<Tools*>(AddSystem(std::make_unique<Tools>()));
-        tools->Setup();
-        tools->Load(nullptr);
-    }
-    void Quit() override {}
-
-    Tools* tools = nullptr;
-
-protected:
-    void FrameLoop() override {}
-};
 
 // The committed definitions, read only; with Crossroads loaded and four local players wearing the
 // first head when asked.
@@ -106,7 +86,7 @@ public:
 void ToolsDataTabEveryListOpen(benchmark::State& state)
 {
     Definitions definitions;
-    DataApplication app;
+    Benchmarks::ToolsBenchmarkApplication app("ToolsDataBenchmark");
     app.tools->OpenWindow("Data", std::make_unique<AllOpen>(definitions));
     auto& device = static_cast<Lumvek::RecordingGraphicsDevice&>(*app.GetGraphicsDevice());
     for (int i = 0; i < 3; ++i)

@@ -12,6 +12,8 @@
 #include "Source/World/GameContext.h"
 #include "Source/World/World.h"
 
+#include "Benchmarks/ToolsBenchmarkApplication.h"
+
 #include <benchmark/benchmark.h>
 
 #include <imgui.h>
@@ -24,31 +26,6 @@
 
 namespace
 {
-
-// An application that only hosts the tools on a recording device; its thread never runs. Its audio
-// device is OpenAL's loopback output, through which the world finds the effects it runs.
-class EffectApplication : public Lumvek::Application
-{
-public:
-    EffectApplication()
-        : Application("ToolsEffectBenchmark", "Benchmark", "en-US", Lumvek::ApplicationConfig(), Lumvek::Arguments(),
-                      "/tmp/ToolsEffectBenchmark", "/tmp/ToolsEffectBenchmark/Data",
-                      "/tmp/ToolsEffectBenchmark/Documents", "/tmp/ToolsEffectBenchmark/Temporary")
-    {
-        graphicsDevice = std::make_unique<Lumvek::RecordingGraphicsDevice>(&GetResources(), 1920, 1080);
-        audioDevice = std::make_unique<Lumvek::OpenAL::OpenALAudioDevice>(&GetResources(), false, 1.0f, 1.0f, 1.0f,
-                                                                          Lumvek::OpenAL::AudioOutput::Loopback);
-        tools = static_cast<Tools*>(AddSystem(std::make_unique<Tools>()));
-        tools->Setup();
-        tools->Load(nullptr);
-    }
-    void Quit() override {}
-
-    Tools* tools = nullptr;
-
-protected:
-    void FrameLoop() override {}
-};
 
 constexpr uint32_t Particles = 1000;
 
@@ -89,7 +66,8 @@ void OpenHeaders(const std::string& name, const char* outer, std::initializer_li
 // Reports both times and their ratio.
 void ToolsFrameEffectWindow(benchmark::State& state)
 {
-    EffectApplication app;
+    Benchmarks::ToolsBenchmarkApplication app("ToolsEffectBenchmark",
+                                              Benchmarks::ToolsBenchmarkApplication::Audio::Loopback);
     auto* audio = static_cast<Lumvek::OpenAL::OpenALAudioDevice*>(app.GetAudioDevice());
     if (!audio->IsOpen())
     {

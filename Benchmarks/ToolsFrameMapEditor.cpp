@@ -5,6 +5,8 @@
 #include "Source/World/EntityFactory.h"
 #include "Source/World/World.h"
 
+#include "Benchmarks/ToolsBenchmarkApplication.h"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -12,28 +14,6 @@
 
 namespace
 {
-
-// An application that only hosts the tools on a recording device; its thread never runs.
-class EditingApplication : public Lumvek::Application
-{
-public:
-    EditingApplication()
-        : Application("ToolsEditingBenchmark", "Benchmark", "en-US", Lumvek::ApplicationConfig(), Lumvek::Arguments(),
-                      "/tmp/ToolsEditingBenchmark", "/tmp/ToolsEditingBenchmark/Data",
-                      "/tmp/ToolsEditingBenchmark/Documents", "/tmp/ToolsEditingBenchmark/Temporary")
-    {
-        graphicsDevice = std::make_unique<Lumvek::RecordingGraphicsDevice>(&GetResources(), 1920, 1080);
-        tools = static_cast<Tools*>(AddSystem(std::make_unique<Tools>()));
-        tools->Setup();
-        tools->Load(nullptr);
-    }
-    void Quit() override {}
-
-    Tools* tools = nullptr;
-
-protected:
-    void FrameLoop() override {}
-};
 
 struct HeadlessContext : GameContext
 {
@@ -57,7 +37,7 @@ void ToolsMapEditorPickAndOverlay(benchmark::State& state)
         const float y = 2.0f + float(i / 40) * 4.5f;
         CreatePlatformEntity(*world, {x, y}, {8.0f, 1.0f}, i % 10 == 0, false, false, false);
     }
-    EditingApplication app;
+    Benchmarks::ToolsBenchmarkApplication app("ToolsEditingBenchmark");
     Tools& tools = *app.tools;
     tools.editedWorld = world.get();
     tools.cameraInUse = true;

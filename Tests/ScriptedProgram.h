@@ -81,6 +81,15 @@ protected:
         std::filesystem::remove_all(root, error);
     }
 
+    // The demo's start screen, its menu and SINGLE PLAYER, each confirmed: a script that goes on from
+    // here starts in the single-player challenge as it loads.
+    static constexpr const char* IntoDemoSinglePlayer = "screen DemoStartScreen frames 10 down 0 Start\n"
+                                                        "up 0 Start\n"
+                                                        "screen DemoMenu frames 5 down 0 A\n"
+                                                        "up 0 A\n"
+                                                        "screen DemoSinglePlayer frames 10 down 0 A\n"
+                                                        "up 0 A\n";
+
     // Runs the program with the script and the options in a window of that size; returns its exit
     // code and keeps its output.
     int Run(const std::string& script, const std::string& options, const std::string& window = "640x360")

@@ -145,15 +145,9 @@ TEST_F(ProgramRun, ASinglePlayerChallengeIsPlayedToItsScoreboardAndReturnsToItsS
 {
     ASSERT_TRUE(Lumvek::File::WriteAllText((root / "Assets/DemoChallenges/DemoRace.data").string(),
                                            std::string(QuickChallenge)));
-    const int code = Run("screen DemoStartScreen frames 10 down 0 Start\n"
-                         "up 0 Start\n"
-                         "screen DemoMenu frames 5 down 0 A\n"
-                         "up 0 A\n"
-                         "screen DemoSinglePlayer frames 10 down 0 A\n"
-                         "up 0 A\n"
-                         "screen Scoreboard frames 5 screenshot scoreboard.png\n"
-                         "screen DemoSinglePlayer frames 10 screenshot after.png\n"
-                         "exit 0\n",
+    const int code = Run(std::string(IntoDemoSinglePlayer) + "screen Scoreboard frames 5 screenshot scoreboard.png\n"
+                                                             "screen DemoSinglePlayer frames 10 screenshot after.png\n"
+                                                             "exit 0\n",
                          "--seed 3");
     EXPECT_EQ(code, 0) << output;
     EXPECT_EQ(FlowLines(output),
@@ -225,14 +219,8 @@ TEST_F(ProgramRun, TheFirstMatchFramesShowTheHealthFillInItsBoxOverThePlatforms)
     ASSERT_TRUE(Lumvek::File::WriteAllText((root / "Assets/DemoChallenges/DemoRace.data").string(),
                                            std::string(LongChallenge)));
     // The player has spawned in after 2 s of play.
-    const int code = Run("screen DemoStartScreen frames 10 down 0 Start\n"
-                         "up 0 Start\n"
-                         "screen DemoMenu frames 5 down 0 A\n"
-                         "up 0 A\n"
-                         "screen DemoSinglePlayer frames 10 down 0 A\n"
-                         "up 0 A\n"
-                         "screen GameScreen frames 150 screenshot match.png\n"
-                         "exit 0\n",
+    const int code = Run(std::string(IntoDemoSinglePlayer) + "screen GameScreen frames 150 screenshot match.png\n"
+                                                             "exit 0\n",
                          "--seed 3");
     EXPECT_EQ(code, 0) << output;
     const Picture picture = ReadPicture(root / "match.png");
