@@ -1,8 +1,11 @@
 #include "Source/Tools/PropertyInput.h"
 
 #include "Engine/Foundation/NameSet.h"
+#include "Engine/Foundation/Pattern.h"
 #include "Engine/Foundation/Texture.h"
 #include "Engine/Runtime/Graphics/GraphicsDevice.h"
+#include "Source/Tools/Inspectors/PolygonInspector.h"
+#include "Source/Tools/Tools.h"
 
 #include <imgui.h>
 
@@ -11,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <numbers>
 
 namespace PropertyInput
@@ -373,7 +377,7 @@ bool RegionName(Lumvek::StringView label, uint32_t textureSlot, uint32_t* region
     return changed;
 }
 
-void TexturePreview(uint32_t textureSlot, uint32_t region, float size)
+void TexturePreview(uint32_t textureSlot, uint32_t region, float size, std::vector<Lumvek::Vector2>* polygon)
 {
     const Lumvek::Texture* texture = device ? device->GetTexture(textureSlot) : nullptr;
     if (!texture)
@@ -398,6 +402,14 @@ void TexturePreview(uint32_t textureSlot, uint32_t region, float size)
     ImGui::Image(reinterpret_cast<ImTextureID>(static_cast<intptr_t>(textureSlot)), shown, ImVec2(uv.x, uv.y),
                  ImVec2(uv.x + uv.width, uv.y + uv.height), ImVec4(1.0f, 1.0f, 1.0f, 1.0f),
                  ImVec4(1.0f, 1.0f, 1.0f, 0.50196f));
+    Tools* tools = Tools::Current();
+    if (!polygon || !tools || !ImGui::IsItemHovered() || !ImGui::IsMouseClicked(ImGuiMouseButton_Right))
+        return;
+    const std::string textureName = Lumvek::NameTableC().GetName(textureSlot).ToString();
+    const std::string name = region == Lumvek::InvalidId ? Lumvek::FormatText("{} Polygon", textureName)
+                                                         : Lumvek::FormatText("{}:{} Polygon", textureName,
+                                                                              Lumvek::NameTableA().GetName(region));
+    tools->OpenWindow(name, std::make_unique<PolygonInspector>(textureSlot, region, polygon));
 }
 
 bool RangedValue(float* value, float minimum, float maximum)

@@ -79,8 +79,8 @@ bool TextureName(Lumvek::StringView label, uint32_t* textureSlot);
 bool RegionName(Lumvek::StringView label, uint32_t textureSlot, uint32_t* regionName);
 // Draws the region (all ones: the whole texture) as an image: a negative size is a fraction of the
 // item width, a positive one the width in pixels, 0 the region's own size. Draws nothing for a texture
-// that is not loaded.
-void TexturePreview(uint32_t textureSlot, uint32_t region, float size);
+// that is not loaded. With a shape given, a right click on the image opens a polygon window on it.
+void TexturePreview(uint32_t textureSlot, uint32_t region, float size, std::vector<Lumvek::Vector2>* polygon = nullptr);
 // "Value" kept within [minimum, maximum], with steps that suit the range.
 bool RangedValue(float* value, float minimum, float maximum);
 

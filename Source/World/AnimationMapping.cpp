@@ -4,6 +4,8 @@
 #include "Source/World/Player.h"
 #include "Source/World/PlayerAnimation.h"
 
+#include <algorithm>
+
 using namespace Lumvek;
 
 namespace
@@ -67,6 +69,16 @@ bool ReadAnimationMappings(const Blueprint& value, AnimationMappings& mappings)
 AnimationTable::AnimationTable() = default;
 
 AnimationTable::~AnimationTable() = default;
+
+std::vector<std::string> AnimationTable::GetNames() const
+{
+    std::vector<std::string> names;
+    names.reserve(animations.size());
+    for (const auto& entry : animations)
+        names.push_back(entry.first);
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 void AnimationTable::Clear()
 {

@@ -77,6 +77,8 @@ public:
     PlayerAnimation& Insert(Lumvek::StringView name, std::unique_ptr<PlayerAnimation> animation);
     // Null when the table has none of that name. Allocates nothing.
     PlayerAnimation* Find(Lumvek::StringView name) const;
+    // Every name, sorted; for listing, not for every tick.
+    std::vector<std::string> GetNames() const;
     void Clear();
     uint32_t Count() const { return static_cast<uint32_t>(animations.size()); }
 

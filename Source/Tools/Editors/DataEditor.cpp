@@ -3,6 +3,7 @@
 #include "Source/Data/AbilityPartData.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Game/Vantorel.h"
+#include "Source/Tools/Inspectors/CharacterDataInspector.h"
 #include "Source/Tools/Inspectors/DefinitionInspectors.h"
 #include "Source/Tools/Inspectors/PartInspectors.h"
 #include "Source/Tools/Inspectors/ThemeInspectors.h"
@@ -60,6 +61,7 @@ constexpr DataFamily families[] = {
     Family<&Registry::maps, Opens<MapData, MapDataInspector>>("Maps"),
     Family<&Registry::themes, Opens<ThemeData, ThemeDataInspector>>("Themes"),
     Family<&Registry::gameTypes, Opens<GameTypeData, GameTypeDataInspector>>("Game Types"),
+    Family<&Registry::characters, Opens<CharacterData, CharacterDataInspector>>("Characters"),
     Family<&Registry::heads, Opens<HelicopterHatData, HelicopterHatDataInspector>, Opens<HeadData, HeadDataInspector>>(
         "Heads"),
     Family<&Registry::cores, Opens<JetpackData, JetpackDataInspector>, Opens<CoreData, CoreDataInspector>>("Cores"),

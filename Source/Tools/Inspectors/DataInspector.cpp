@@ -77,7 +77,10 @@ void DataInspector::DrawHeader()
     ImGui::PushItemWidth(250.0f);
     PropertyInput::FreshId();
     if (ImGui::Button("Save", ImVec2(ImGui::CalcItemWidth(), 0.0f)) && data->registry)
+    {
+        BeforeSave();
         Save(*data, data->registry->GetFiles());
+    }
     ImGui::PopID();
 
     PropertyInput::Text("Display Name", &data->displayName);

@@ -22,6 +22,9 @@ public:
     // The header and nothing more; the definition families add their own panels after it.
     void Draw() override { DrawHeader(); }
     void DrawHeader();
+    // Brings the definition up to date with what the window keeps outside it, just before "Save"
+    // writes it.
+    virtual void BeforeSave() {}
 
     // Writes the definition back to its file. A map rewrites only "DisplayName" and "Description" of
     // its "Assets/Maps/<name>/Data.json" and keeps every other member as read; a map file that is

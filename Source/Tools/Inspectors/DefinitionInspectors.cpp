@@ -102,7 +102,7 @@ void ItemDataInspector::Draw()
 {
     DrawHeader();
     ImGui::TextUnformatted("Image");
-    PropertyInput::TexturePreview(GraphicsResources::WorldAtlas, item->image, -0.48f);
+    PropertyInput::TexturePreview(GraphicsResources::WorldAtlas, item->image, -0.48f, &item->shape);
     ImGui::SameLine();
     PropertyInput::TexturePreview(GraphicsResources::DrawAtlas, item->image, -1.0f);
     if (ImGui::Button("Modifiers", ImVec2(-1.0f, 0.0f)))
@@ -120,14 +120,16 @@ ProjectileDataInspector::ProjectileDataInspector(ProjectileData* projectile)
 void ProjectileDataInspector::Draw()
 {
     DrawHeader();
-    PropertyInput::TexturePreview(GraphicsResources::WorldAtlas, projectile->image, -1.0f);
+    auto* dynamic = dynamic_cast<DynamicProjectileData*>(projectile);
+    PropertyInput::TexturePreview(GraphicsResources::WorldAtlas, projectile->image, -1.0f,
+                                  dynamic ? &dynamic->shape : nullptr);
     PropertyInput::Vector2("Size", &projectile->size);
     PropertyInput::Vector2("Offset", &projectile->offset);
     ImGui::Checkbox("Orient", &projectile->orient);
     ImGui::Checkbox("Collide With One Way", &projectile->collideWithOneWay);
     PropertyInput::Vector2("Trail Size", &projectile->trailSize);
     PropertyInput::PushScope("Dynamic Region");
-    if (auto* dynamic = dynamic_cast<DynamicProjectileData*>(projectile))
+    if (dynamic)
     {
         PropertyInput::FloatSmall("Density", &dynamic->density);
         PropertyInput::FloatSmall("Restitution", &dynamic->restitution);

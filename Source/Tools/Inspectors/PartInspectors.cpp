@@ -78,7 +78,7 @@ bool PartDataInspector::DrawBone(BoneData& bone, bool openAtFirst)
             if (bone.region != Lumvek::InvalidId)
             {
                 ImGui::TextUnformatted("Texture");
-                PropertyInput::TexturePreview(GraphicsResources::WorldAtlas, bone.region, -0.5f);
+                PropertyInput::TexturePreview(GraphicsResources::WorldAtlas, bone.region, -0.5f, &bone.shape);
             }
         }
         {

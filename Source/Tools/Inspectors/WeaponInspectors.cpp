@@ -15,7 +15,7 @@ void WeaponDataInspector::DrawWeapon()
 {
     DrawHeader();
     ImGui::TextUnformatted("Image");
-    PropertyInput::TexturePreview(GraphicsResources::WorldAtlas, weapon->image, -0.48f);
+    PropertyInput::TexturePreview(GraphicsResources::WorldAtlas, weapon->image, -0.48f, &weapon->shape);
     ImGui::SameLine();
     PropertyInput::TexturePreview(GraphicsResources::DrawAtlas, weapon->image, -1.0f);
     PropertyInput::FreshId();

@@ -3,6 +3,7 @@
 #include "Source/Data/AbilityPartData.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Tools/Editors/DataEditor.h"
+#include "Source/Tools/Inspectors/CharacterDataInspector.h"
 #include "Source/Tools/Inspectors/DefinitionInspectors.h"
 #include "Source/Tools/Inspectors/PartInspectors.h"
 #include "Source/Tools/Inspectors/ThemeInspectors.h"
@@ -124,6 +125,7 @@ TEST(DataEditor, EveryFamilyOpensItsOwnWindowClass)
         {"Maps", "Crossroads", typeid(MapDataInspector)},
         {"Themes", "Meadow", typeid(ThemeDataInspector)},
         {"Game Types", "Race", typeid(GameTypeDataInspector)},
+        {"Characters", "Basic", typeid(CharacterDataInspector)},
         {"Heads", "Helmet", typeid(HeadDataInspector)},
         {"Heads", "HelicopterHat", typeid(HelicopterHatDataInspector)},
         {"Cores", "AmmoBelt", typeid(CoreDataInspector)},

@@ -156,9 +156,9 @@ TEST_F(ToolsProgram, TheDataTabTurnsTheSkullOfTheLocalPlayerAtOnceAndSavesTheHea
     ASSERT_TRUE(Lumvek::File::WriteAllText((root / "Assets/DemoChallenges/DemoRace.data").string(),
                                            std::string(LongChallenge)));
     // A window tall enough for the whole head window. The editor list's seventh toggle, "Data", at
-    // (27, 184); in the Data tab on the right the fourth header, "Heads", at (900, 115) and, once
-    // open, its second button, "Helmet", at (900, 161). The Helmet window opens beside the mouse with
-    // its "Display Name" at (775, 218) and "Save" at (700, 195); seven tabs from the name reach the
+    // (27, 184); in the Data tab on the right the fifth header, "Heads", at (900, 138) and, once
+    // open, its second button, "Helmet", at (900, 184). The Helmet window opens beside the mouse with
+    // its "Display Name" at (775, 241) and "Save" at (700, 218); seven tabs from the name reach the
     // skull's "Rotation". Each row of the editor list or of the tab above those moves them down 23.
     std::string tabs;
     for (int i = 0; i < 7; ++i)
@@ -167,13 +167,13 @@ TEST_F(ToolsProgram, TheDataTabTurnsTheSkullOfTheLocalPlayerAtOnceAndSavesTheHea
                              "screen GameScreen frames 30 move 27 184\n"
                              "mousedown Left\n"
                              "mouseup Left\n"
-                             "frames 5 move 900 115\n"
+                             "frames 5 move 900 138\n"
                              "mousedown Left\n"
                              "mouseup Left\n"
-                             "frames 5 move 900 161\n"
+                             "frames 5 move 900 184\n"
                              "mousedown Left\n"
                              "mouseup Left\n"
-                             "frames 5 move 775 218\n"
+                             "frames 5 move 775 241\n"
                              "mousedown Left\n"
                              "mouseup Left\n" +
                              tabs +
@@ -181,7 +181,7 @@ TEST_F(ToolsProgram, TheDataTabTurnsTheSkullOfTheLocalPlayerAtOnceAndSavesTheHea
                              "frames 2 keydown Return\n"
                              "keyup Return\n"
                              "frames 2 screenshot data.png\n"
-                             "frames 2 move 700 195\n"
+                             "frames 2 move 700 218\n"
                              "mousedown Left\n"
                              "mouseup Left\n"
                              "frames 5 exit 0\n",

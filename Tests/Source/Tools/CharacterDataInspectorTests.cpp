@@ -1,0 +1,280 @@
+// The character window over a scratch copy of the shipped character and parts: opening clips on the
+// preview body, playback, facing, the animation list and "Save" to the clip's own LON file.
+
+#include "Engine/Foundation/File.h"
+#include "Engine/Foundation/Lon.h"
+#include "Engine/Foundation/NameSet.h"
+#include "Engine/Foundation/Path.h"
+#include "Source/Data/CharacterData.h"
+#include "Source/Data/DataRegistry.h"
+#include "Source/Tools/Inspectors/CharacterDataInspector.h"
+#include "Source/World/Bone.h"
+#include "Source/World/Entities.h"
+#include "Source/World/TimelineAnimation.h"
+#include "Tests/LogCapture.h"
+#include "Tests/Source/Data/DataTestSupport.h"
+#include "Tests/Source/Tools/ToolsTesting.h"
+#include "Tests/Source/World/WeaponTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <imgui_internal.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+using Entry = CharacterDataInspector::AnimationEntry;
+
+// The shipped character and parts in a scratch Assets folder, optionally without the basic arms.
+struct ScratchCharacter
+{
+    explicit ScratchCharacter(bool withBasicArms = true)
+    {
+        std::filesystem::create_directories(assets.folder.Path("Assets"));
+        for (const char* collection : {"Characters", "Parts"})
+            std::filesystem::copy(std::filesystem::path(Lumvek::Testing::SourceFolder()) / "Assets" / collection,
+                                  assets.folder.Path(std::string("Assets/") + collection),
+                                  std::filesystem::copy_options::recursive);
+        if (!withBasicArms)
+            assets.WriteList("Parts/Arms", {"LongArms"});
+        registry.LoadAll();
+        character = registry.characters.Find("Basic");
+        if (character)
+            character->animations.Load(*character);
+    }
+
+    Entry Find(AnimationChannel channel, const std::string& label) const
+    {
+        for (const Entry& entry : CharacterDataInspector::ListAnimations(character->animations.GetTable(channel)))
+            if (entry.label == label)
+                return entry;
+        ADD_FAILURE() << "no animation button " << label;
+        return Entry();
+    }
+
+    DataTesting::AssetsFolder assets;
+    DataRegistry registry{assets.files};
+    CharacterData* character = nullptr;
+};
+
+TEST(CharacterDataInspector, WithoutABasicPartAClipStaysClosedAndSaysWhichPartIsMissing)
+{
+    ScratchCharacter scratch(false);
+    ASSERT_NE(scratch.character, nullptr);
+    CharacterDataInspector inspector(scratch.character);
+    Lumvek::Testing::LogCapture log;
+    EXPECT_FALSE(inspector.OpenAnimation(scratch.Find(AnimationChannel::Core, "Idle")));
+    EXPECT_FALSE(inspector.InAnimationMode());
+    EXPECT_TRUE(log.Logged("Idle is not opened: the preview needs the parts BasicArms"));
+}
+
+TEST(CharacterDataInspector, AGaitListsBothClipsAndPlaybackWrapsPosesAndFlipsThePreview)
+{
+    ScratchCharacter scratch;
+    AnimationTable& core = scratch.character->animations.GetTable(AnimationChannel::Core);
+    auto& run = static_cast<CoreMovingAnimation&>(core.Insert("Run", std::make_unique<CoreMovingAnimation>()));
+    const Entry walking = scratch.Find(AnimationChannel::Core, "Run Walking");
+    EXPECT_EQ(walking.timeline, &run.walking);
+    EXPECT_EQ(walking.moving, &run);
+    EXPECT_EQ(scratch.Find(AnimationChannel::Core, "Run Running").timeline, &run.running);
+    // Actions that are no clip (the head's built-in look) get no button.
+    for (const Entry& entry :
+         CharacterDataInspector::ListAnimations(scratch.character->animations.GetTable(AnimationChannel::Head)))
+        EXPECT_NE(entry.label, "Looking");
+
+    CharacterDataInspector inspector(scratch.character);
+    ASSERT_TRUE(inspector.OpenAnimation(scratch.Find(AnimationChannel::Core, "Moving Walking")));
+    // The preview wears the basic parts, paused at the start.
+    EXPECT_NE(inspector.previewBody->GetBone(PlayerBone::LeftHumerus), nullptr);
+    EXPECT_EQ(inspector.playing, 0);
+    TimelineAnimation& clip = *inspector.editedTimeline;
+    struct Case
+    {
+        float start;
+        float speed;
+        float seconds;
+        float expected;
+    };
+    for (const Case& c : {Case{0.9f, 1.0f, 0.3f, 0.2f}, Case{0.1f, 10.0f, 0.52f, 0.3f}, Case{0.1f, -1.0f, 0.3f, 0.8f}})
+    {
+        inspector.playing = 1;
+        inspector.playbackTime = c.start;
+        clip.playbackSpeed = c.speed;
+        inspector.Advance(c.seconds);
+        EXPECT_NEAR(inspector.playbackTime, c.expected, 1e-4f) << c.start << " + " << c.seconds << " x " << c.speed;
+        EXPECT_NEAR(inspector.previewBody->GetBone(PlayerBone::Spine)->rotation,
+                    Timeline::Sample(*clip.FindTrack("Spine"), inspector.playbackTime).rotation, 1e-5f);
+    }
+
+    const float mainScale = inspector.GetMainRig()->scale.x;
+    const float previewScale = inspector.previewBody->skeleton.scale.x;
+    inspector.SetFlipped(true);
+    EXPECT_EQ(inspector.GetMainRig()->scale.x, -mainScale);
+    EXPECT_EQ(inspector.previewBody->skeleton.scale.x, -previewScale);
+    inspector.SetFlipped(false);
+    EXPECT_EQ(inspector.GetMainRig()->scale.x, mainScale);
+    EXPECT_EQ(inspector.previewBody->skeleton.scale.x, previewScale);
+}
+
+TEST(CharacterDataInspector, SaveWritesTheWholeGaitAsLonAndSaysSoOnlyOnceWritten)
+{
+    ScratchCharacter scratch;
+    CharacterDataInspector inspector(scratch.character);
+    ASSERT_TRUE(inspector.OpenAnimation(scratch.Find(AnimationChannel::Core, "Moving Running")));
+    auto& gait = static_cast<CoreMovingAnimation&>(*inspector.editedAnimation);
+    gait.running.playbackSpeed = 0.75f;
+    gait.running.FindTrack("Spine")->Insert({0.6f, 0.5f, 0.4f, 1.0f});
+    const std::string relative = gait.path;
+    const std::string path = Lumvek::Path::Append(scratch.assets.files.applicationRoot, relative);
+
+    struct Case
+    {
+        std::string path;
+        bool saved;
+    };
+    // The second file would go below a file, where no folder can be made.
+    for (const Case& c : {Case{relative, true}, Case{"Assets/Characters/Basic/Data.json/Moving.lon", false}})
+    {
+        gait.path = c.path;
+        const std::string resolved = Lumvek::Path::Append(scratch.assets.files.applicationRoot, c.path);
+        Lumvek::Testing::LogCapture log;
+        EXPECT_EQ(inspector.Save(), c.saved) << c.path;
+        EXPECT_EQ(log.Logged("saved Moving Running to " + resolved), c.saved) << c.path;
+        EXPECT_EQ(log.Logged("could not save Moving Running to " + resolved), !c.saved) << c.path;
+    }
+
+    const auto [read, text] = Lumvek::File::ReadAllText(Lumvek::StringView(path));
+    ASSERT_TRUE(read);
+    Lumvek::Blueprint value;
+    ASSERT_TRUE(Lumvek::Lon::Parse(text, value));
+    CoreMovingAnimation loaded;
+    Lumvek::BlueprintReader reader(value);
+    loaded.Read(reader);
+    const auto lon = [](const PlayerAnimation& animation)
+    {
+        Lumvek::BlueprintWriter writer;
+        writer.GetRoot().SetObject();
+        animation.Write(writer);
+        return Lumvek::LonFormat::SaveBlueprint(writer.GetRoot());
+    };
+    EXPECT_EQ(lon(loaded), lon(gait));
+
+    // A built-in clip has no file of its own.
+    gait.path.clear();
+    Lumvek::Testing::LogCapture log;
+    EXPECT_FALSE(inspector.Save());
+    EXPECT_TRUE(log.Logged("Moving Running is not saved: it has no file of its own"));
+}
+
+} // namespace
+
+namespace
+{
+
+// A skeleton of three sprites, one bone between them showing none.
+std::unique_ptr<Bone> SpriteSkeleton()
+{
+    const auto sprite = [](const char* name)
+    { return Lumvek::NameTableA().Add(Lumvek::StringView::FromCString(name)); };
+    auto root = std::make_unique<Bone>();
+    root->name = "Root";
+    root->region = sprite("CharacterDataInspectorTests.Root");
+    root->scale = {1.0f, 2.0f};
+    Bone& spine = root->children.emplace_back();
+    spine.name = "Spine";
+    spine.region = sprite("CharacterDataInspectorTests.Spine");
+    spine.position = {0.5f, 0.4f};
+    spine.rotation = 0.3f;
+    Bone& hidden = spine.children.emplace_back();
+    hidden.name = "Hidden";
+    Bone& skull = hidden.children.emplace_back();
+    skull.name = "Skull";
+    skull.region = sprite("CharacterDataInspectorTests.Skull");
+    root->SetParent(nullptr);
+    return root;
+}
+
+TEST(CharacterDataInspector, ItsVisualsFollowTheRigShownAndGoWithTheWindow)
+{
+    WeaponTesting::Match match;
+    World& world = match.LoadText(WeaponTesting::PlatformMap(R"({"Position": "0 0", "Size": "40 2"})"));
+    ToolsTesting::ToolsApplication app;
+    app.tools->editedWorld = &world;
+    CharacterData& character = *match.ownRegistry.characters.Find("Basic");
+    character.animations.Load(character);
+    character.root.clear();
+    character.root.emplace_back(SpriteSkeleton().release(), [](Bone* bone) { delete bone; });
+
+    auto owned = std::make_unique<CharacterDataInspector>(&character);
+    CharacterDataInspector& inspector = *owned;
+    app.tools->OpenWindow("Basic", std::move(owned));
+    ASSERT_EQ(inspector.nodeNames, (std::vector<std::string>{"Root", "Spine", "Skull"}));
+    // The spine's visual, at the bone's point and turn as the window faces.
+    const auto expectAt = [&](Bone& bone, const char* step)
+    {
+        const Visual* visual = world.visuals.Find(inspector.visuals[1]);
+        ASSERT_NE(visual, nullptr) << step;
+        const Lumvek::Vector2 point = bone.GetWorldTransform().TransformPoint(bone.offset) + inspector.previewPosition;
+        EXPECT_NEAR(visual->body->x, point.x, 1e-5f) << step;
+        EXPECT_NEAR(visual->body->y, point.y, 1e-5f) << step;
+        const float rotation = bone.GetWorldRotation();
+        EXPECT_NEAR(visual->body->rotation, inspector.flipped ? WrapAngle(3.1415927f - rotation) : rotation, 1e-5f)
+            << step;
+        EXPECT_EQ(visual->body->flipX, inspector.flipped != 0) << step;
+    };
+    Bone& spine = *inspector.GetMainRig()->Find("Spine", false);
+    expectAt(spine, "opened");
+
+    inspector.SetFlipped(true);
+    expectAt(spine, "flipped");
+
+    // The three trees, and the main rig's own rows, drawn open leave no scope behind.
+    app.Frame();
+    ImGuiWindow* window = ImGui::FindWindowByName(("Basic###Window" + std::to_string(inspector.windowId)).c_str());
+    ASSERT_NE(window, nullptr);
+    const ImGuiID scope = ImHashStr("Window", 0, window->ID);
+    const ImGuiID skeleton = ImHashStr("Skeleton", 0, scope);
+    const Bone* root = inspector.GetMainRig();
+    for (const ImGuiID tree : {skeleton, ImHashStr("Mappings", 0, scope), ImHashStr("Animations", 0, scope),
+                               ImHashStr("Root", 0, ImHashData(&root, sizeof(root), skeleton))})
+        window->StateStorage.SetInt(tree, 1);
+    Lumvek::Testing::LogCapture log;
+    for (int i = 0; i < 3; ++i)
+        app.Frame();
+    EXPECT_FALSE(log.Logged("the window Basic left property scopes open"));
+
+    // A clip shows the preview rig, posed; "Back" the character's own again.
+    ASSERT_TRUE(inspector.OpenAnimation(
+        CharacterDataInspector::ListAnimations(character.animations.GetTable(AnimationChannel::Core)).front()));
+    inspector.playing = 1;
+    for (int i = 0; i < 3; ++i)
+        app.Frame();
+    expectAt(*inspector.previewBody->GetBone(PlayerBone::Spine), "playing");
+    inspector.CloseAnimation();
+    expectAt(spine, "back");
+
+    // The definition's file form takes an edited bone, in the facing the definition gave.
+    spine.position = {0.7f, 0.1f};
+    inspector.BeforeSave();
+    Bone saved;
+    Lumvek::BlueprintReader reader(*character.skeleton.GetObject().Find("Root"));
+    saved.Read(reader);
+    EXPECT_EQ(saved.scale, Lumvek::Vector2(1.0f, 2.0f));
+    EXPECT_EQ(saved.children.at(0).position, Lumvek::Vector2(0.7f, 0.1f));
+
+    const std::vector<uint16_t> handles = inspector.visuals;
+    inspector.open = 0;
+    app.Frame();
+    world.Step(World::TickSeconds);
+    for (const uint16_t handle : handles)
+        EXPECT_EQ(world.visuals.Find(handle), nullptr);
+    EXPECT_EQ(character.root.front()->scale.x, 1.0f);
+    app.tools->editedWorld = nullptr;
+}
+
+} // namespace
