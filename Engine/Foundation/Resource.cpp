@@ -7,6 +7,7 @@ Resource* ResourceTable::Insert(uint32_t id, uint32_t typeId, std::unique_ptr<Re
 {
     if (id == InvalidId || !resource)
         return nullptr;
+    std::unique_lock lock(mutex);
     if (id >= resources.size())
         resources.resize(size_t(id) + 1);
     if (resources[id])
@@ -20,9 +21,14 @@ Resource* ResourceTable::Insert(uint32_t id, uint32_t typeId, std::unique_ptr<Re
 
 bool ResourceTable::Destroy(uint32_t id)
 {
-    if (id >= resources.size() || !resources[id])
-        return false;
-    resources[id].reset();
+    std::unique_ptr<Resource> destroyed;
+    {
+        std::unique_lock lock(mutex);
+        if (id >= resources.size() || !resources[id])
+            return false;
+        destroyed = std::move(resources[id]);
+    }
+    // Outside the lock: a resource's destructor may look others up.
     return true;
 }
 

@@ -2,8 +2,11 @@
 
 #include "Engine/Foundation/TypeRegistry.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <shared_mutex>
 #include <vector>
 
 namespace Lumvek
@@ -43,23 +46,28 @@ public:
             uploaded = 0;
         }
     }
-    // Ends a batch of edits and forces an upload.
+    // Ends a batch of edits and forces an upload. A loader thread may end its batch while the device
+    // renders: the unlock comes last, so that the device, which reads a resource only once it sees it
+    // unlocked, sees the edits and the version with it.
     void FinishChanges()
     {
         ++version;
-        locked = 0;
         uploaded = 0;
+        locked.store(0, std::memory_order_release);
     }
 
-    uint8_t locked = 0;
+    // Set while a loader thread fills the resource, which the device then leaves alone; written by
+    // that thread, or under the device's mutex, and read by the rendering thread.
+    std::atomic<uint8_t> locked{0};
     uint8_t uploaded = 0;
     uint32_t deviceSlot = InvalidId;
     uint32_t usage = 0;
     uint32_t version = 0;
 };
 
-// Owns every loaded resource of the program, indexed by id. Not locked: resources are created by the
-// application thread and by loader threads in their own phases.
+// Owns every loaded resource of the program, indexed by id. Loader threads add resources while the
+// application thread looks others up, so the list is locked: an insertion may move it. A resource is
+// destroyed only by the application thread, and only once no loader uses it.
 class ResourceTable
 {
 public:
@@ -70,9 +78,17 @@ public:
     Resource* Insert(uint32_t id, uint32_t typeId, std::unique_ptr<Resource> resource);
     // Deletes the resource at id; false when there is none.
     bool Destroy(uint32_t id);
-    Resource* Get(uint32_t id) const { return id < resources.size() ? resources[id].get() : nullptr; }
+    Resource* Get(uint32_t id) const
+    {
+        std::shared_lock lock(mutex);
+        return id < resources.size() ? resources[id].get() : nullptr;
+    }
     template <class T> T* Find(uint32_t id) const { return dynamic_cast<T*>(Get(id)); }
-    uint32_t Count() const { return static_cast<uint32_t>(resources.size()); }
+    uint32_t Count() const
+    {
+        std::shared_lock lock(mutex);
+        return static_cast<uint32_t>(resources.size());
+    }
 
     // Creates a default resource of kind T at id; null when the id is refused.
     template <class T> T* Create(uint32_t id)
@@ -88,6 +104,7 @@ public:
     uint8_t watch = 0;
 
 private:
+    mutable std::shared_mutex mutex;
     std::vector<std::unique_ptr<Resource>> resources;
 };
 

@@ -14,13 +14,6 @@ using namespace Lumvek;
 namespace
 {
 
-Geometry NewBuffer(GeometryDataType type)
-{
-    Geometry geometry;
-    geometry.dataType = type;
-    return geometry;
-}
-
 float FloatAt(const Geometry& buffer, uint32_t offset)
 {
     float value = 0.0f;
@@ -52,7 +45,8 @@ TEST(RenderRecords, EachRecordLandsInItsBufferAsTheShadersReadIt)
 {
     // A second record of each kind checks the stride too.
     {
-        Geometry buffer = NewBuffer(GeometryDataType::InstanceData);
+        Geometry buffer;
+        buffer.dataType = GeometryDataType::InstanceData;
         RenderAllocation<TransformInstance> records = RenderBuffers::AllocateTransforms(buffer, 2);
         ASSERT_EQ(records.size(), 2u);
         EXPECT_EQ(records.first, 0u);
@@ -69,7 +63,8 @@ TEST(RenderRecords, EachRecordLandsInItsBufferAsTheShadersReadIt)
         EXPECT_EQ(RenderBuffers::CountRecords(buffer, TransformInstanceSize), 2u);
     }
     {
-        Geometry buffer = NewBuffer(GeometryDataType::InstanceData);
+        Geometry buffer;
+        buffer.dataType = GeometryDataType::InstanceData;
         RenderBuffers::AllocateEffects(buffer, 1);
         RenderAllocation<EffectInstance> records = RenderBuffers::AllocateEffects(buffer, 1);
         ASSERT_EQ(records.first, 1u);
@@ -82,7 +77,8 @@ TEST(RenderRecords, EachRecordLandsInItsBufferAsTheShadersReadIt)
         EXPECT_EQ(FloatAt(buffer, 88 + 84), 75.0f);
     }
     {
-        Geometry buffer = NewBuffer(GeometryDataType::InstanceData);
+        Geometry buffer;
+        buffer.dataType = GeometryDataType::InstanceData;
         RenderBuffers::AllocateErase(buffer);
         RenderAllocation<EraseInstance> record = RenderBuffers::AllocateErase(buffer);
         ASSERT_EQ(record.first, 1u);
@@ -99,7 +95,8 @@ TEST(RenderRecords, EachRecordLandsInItsBufferAsTheShadersReadIt)
     }
     {
         // Textured and coloured corners share the background buffer; each kind is aligned to its own size.
-        Geometry buffer = NewBuffer(GeometryDataType::TriangleList);
+        Geometry buffer;
+        buffer.dataType = GeometryDataType::TriangleList;
         RenderAllocation<ColoredBackgroundVertex> colored = RenderBuffers::AllocateColoredCorners(buffer);
         ASSERT_EQ(colored.size(), 4u);
         colored[3] = {1.5f, -2.0f, Color{10, 20, 30, 40}};
@@ -116,7 +113,8 @@ TEST(RenderRecords, EachRecordLandsInItsBufferAsTheShadersReadIt)
     }
     {
         // Camera blocks sit 256 bytes apart: each view binds its own from its first 16-byte unit.
-        Geometry buffer = NewBuffer(GeometryDataType::ConstantData);
+        Geometry buffer;
+        buffer.dataType = GeometryDataType::ConstantData;
         RenderBuffers::AllocateCamera(buffer);
         RenderAllocation<CameraConstants> block = RenderBuffers::AllocateCamera(buffer);
         ASSERT_EQ(block.first, 16u);
@@ -143,14 +141,16 @@ TEST(RenderRecords, RefusedRequestsWriteNothing)
     for (const Case& test : cases)
     {
         SCOPED_TRACE(test.name);
-        Geometry buffer = NewBuffer(test.type);
+        Geometry buffer;
+        buffer.dataType = test.type;
         const GraphicsBufferRange range = GraphicsBuffer::Allocate(buffer, test.stride, test.count);
         EXPECT_EQ(range.bytes, nullptr);
         EXPECT_EQ(buffer.used, 0u);
         EXPECT_EQ(buffer.data.Size(), 0u);
     }
     // Nothing asked, nothing taken.
-    Geometry buffer = NewBuffer(GeometryDataType::InstanceData);
+    Geometry buffer;
+    buffer.dataType = GeometryDataType::InstanceData;
     EXPECT_TRUE(RenderBuffers::AllocateTransforms(buffer, 0).empty());
     EXPECT_EQ(buffer.used, 0u);
 }
