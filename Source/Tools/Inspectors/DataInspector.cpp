@@ -15,7 +15,6 @@
 #include <imgui.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <cstring>
 
 namespace
@@ -103,15 +102,4 @@ void DataInspector::DrawHeader()
         data->description.assign(description, strnlen(description, sizeof(description)));
     ImGui::PopID();
     ImGui::PopItemWidth();
-}
-
-bool CountRow(const char* label, uint32_t& count)
-{
-    // Counts beyond the signed range show as its largest value and stay as they are until edited.
-    int32_t value = static_cast<int32_t>(std::min<uint32_t>(count, INT32_MAX));
-    if (!PropertyInput::Int(Lumvek::StringView::FromCString(label), &value) || value < 0 ||
-        static_cast<uint32_t>(value) == count)
-        return false;
-    count = static_cast<uint32_t>(value);
-    return true;
 }

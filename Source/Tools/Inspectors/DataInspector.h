@@ -2,7 +2,6 @@
 
 #include "Source/Tools/Inspectors/Inspector.h"
 
-#include <cstdint>
 #include <string>
 
 class Data;
@@ -38,8 +37,3 @@ private:
     // The description's edit buffer, 511 bytes of text.
     char description[512] = {};
 };
-
-// A count kept in an unsigned field of a definition, edited as a whole number: a negative entry is
-// refused and the field keeps its value, so that -1 never wraps round to 4294967295. True when the
-// count changed.
-bool CountRow(const char* label, uint32_t& count);

@@ -45,15 +45,15 @@ void PartDataInspector::DrawPart()
             tools->OpenWindow("Modifiers", std::make_unique<AttributesInspector>(part, &part->modifiers, nullptr));
     ImGui::PopID();
     DrawHeader();
-    CountRow("Cost", part->cost);
+    PropertyInput::Count("Cost", &part->cost);
     ImGui::Checkbox("Has Ability", &part->hasAbility);
     const Scope scope("Energy Region");
     if (!part->hasAbility)
         return;
     PropertyInput::PushLabelWidth(150.0f);
     PropertyInput::Heading("Energy", 1.2f);
-    CountRow("Requirement", part->energyRequirement);
-    CountRow("Discharge Amount", part->energyDischargeAmount);
+    PropertyInput::Count("Requirement", &part->energyRequirement);
+    PropertyInput::Count("Discharge Amount", &part->energyDischargeAmount);
     PropertyInput::FramesAsSeconds("Discharge Time", &part->energyDischargeTime.ticks);
     PropertyInput::FramesAsSeconds("Recharge Time", &part->energyRechargeTime.ticks);
     PropertyInput::FramesAsSeconds("Recharge Timeout", &part->energyRechargeTimeout.ticks);

@@ -25,10 +25,10 @@ void WeaponDataInspector::DrawWeapon()
     ImGui::PopID();
     PropertyInput::FramesAsRate("Auto Rate", &weapon->autoRateOfFire.ticks);
     PropertyInput::FramesAsRate("Semi-Auto Rate", &weapon->semiRateOfFire.ticks);
-    CountRow("Max Ammo", weapon->maxAmmo);
-    CountRow("Clip Size", weapon->clipSize);
-    CountRow("Default Ammo", weapon->defaultAmmo);
-    CountRow("Bullet Count", weapon->bulletCount);
+    PropertyInput::Count("Max Ammo", &weapon->maxAmmo);
+    PropertyInput::Count("Clip Size", &weapon->clipSize);
+    PropertyInput::Count("Default Ammo", &weapon->defaultAmmo);
+    PropertyInput::Count("Bullet Count", &weapon->bulletCount);
     PropertyInput::FramesAsSeconds("Reload Time", &weapon->reloadTime.ticks);
     PropertyInput::FramesAsSeconds("Put Away Time", &weapon->putAwayTime.ticks);
     PropertyInput::FramesAsSeconds("Take Out Time", &weapon->takeOutTime.ticks);

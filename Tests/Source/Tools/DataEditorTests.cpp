@@ -314,7 +314,7 @@ TEST(DefinitionWindows, RowsShowAndStoreTheirUnits)
          {"#7"},
          "10",
          "-1",
-         [](const WeaponData& weapon, const HeadData&) { return weapon.clipSize == 10; }},
+         [](const WeaponData& weapon, const HeadData&) { return weapon.clipSize == 0; }},
         {"clip size 25",
          {"#7"},
          "10",
