@@ -10,12 +10,15 @@
 #include "Source/Data/Data.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/MapData.h"
+#include "Source/Tools/Inspectors/AttributesInspector.h"
 #include "Source/Tools/PropertyInput.h"
+#include "Source/Tools/Tools.h"
 
 #include <imgui.h>
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace
 {
@@ -102,4 +105,13 @@ void DataInspector::DrawHeader()
         data->description.assign(description, strnlen(description, sizeof(description)));
     ImGui::PopID();
     ImGui::PopItemWidth();
+}
+
+void ModifiersButton(const void* owner, Attributes& modifiers)
+{
+    PropertyInput::FreshId();
+    if (ImGui::Button("Modifiers", ImVec2(-1.0f, 0.0f)))
+        if (Tools* tools = Tools::Current())
+            tools->OpenWindow("Modifiers", std::make_unique<AttributesInspector>(owner, &modifiers, nullptr));
+    ImGui::PopID();
 }

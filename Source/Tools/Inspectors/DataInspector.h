@@ -5,6 +5,7 @@
 #include <string>
 
 class Data;
+struct Attributes;
 namespace Lumvek
 {
 class FileManager;
@@ -37,3 +38,8 @@ private:
     // The description's edit buffer, 511 bytes of text.
     char description[512] = {};
 };
+
+// The full-width "Modifiers" button of a part or a weapon, in a fresh ID: it opens an attribute window
+// on the definition's modifier set. The owner is the definition as its carriers hold it, by which the
+// window finds the players to re-apply an edit to.
+void ModifiersButton(const void* owner, Attributes& modifiers);

@@ -5,9 +5,7 @@
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/PartData.h"
 #include "Source/Game/Vantorel.h"
-#include "Source/Tools/Inspectors/AttributesInspector.h"
 #include "Source/Tools/PropertyInput.h"
-#include "Source/Tools/Tools.h"
 #include "Source/World/Player.h"
 
 #include <imgui.h>
@@ -39,11 +37,7 @@ PartDataInspector::PartDataInspector(PartData* part) : DataInspector(part), part
 
 void PartDataInspector::DrawPart()
 {
-    PropertyInput::FreshId();
-    if (ImGui::Button("Modifiers", ImVec2(-1.0f, 0.0f)))
-        if (Tools* tools = Tools::Current())
-            tools->OpenWindow("Modifiers", std::make_unique<AttributesInspector>(part, &part->modifiers, nullptr));
-    ImGui::PopID();
+    ModifiersButton(part, part->modifiers);
     DrawHeader();
     PropertyInput::Count("Cost", &part->cost);
     ImGui::Checkbox("Has Ability", &part->hasAbility);
