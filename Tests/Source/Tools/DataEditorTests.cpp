@@ -188,6 +188,11 @@ TEST(DataEditor, ListsByNameOpensOnceAndLeavesAnEmptyListEmpty)
         EXPECT_EQ(window->name, "SniperRifle");
         EXPECT_EQ(window->weapon, rifle);
     }
+    // Renamed while its window is open, it opens no second window under the new name.
+    rifle->displayName = "Renamed";
+    ASSERT_TRUE(panel.Click(app, {row.c_str(), "Renamed"}, {20.0f}));
+    app.Frame();
+    EXPECT_EQ(app.tools->GetInspectors().size(), 2u);
 
     GameContext empty;
     DataRegistry none(loaded.files);
