@@ -129,7 +129,7 @@ Lumvek::GraphicsDevice* Tools::GetDevice() const
 void Tools::Load(Vantorel_*)
 {
     editors.clear();
-    // The other editors join this list as they are written; each starts closed.
+    // Each starts closed; the list's order is the order of the toggles.
     editors.push_back(std::make_unique<GameEditor>("Game"));
     editors.push_back(std::make_unique<GuiEditor>("Gui"));
     editors.push_back(std::make_unique<MapEditor>("Map"));
