@@ -93,6 +93,9 @@ Vantorel_::~Vantorel_()
     ui.gui = nullptr;
     if (HasMatch())
         LeaveGame();
+    // The program's systems go in the order they were added, the game before the tools.
+    if (tools && Tools::Current() == tools)
+        tools->GameDestroyed();
     // A start-up loader may still be filling the registry.
     loaderThread.Wait();
     if (networkOwner)

@@ -258,6 +258,11 @@ void Tools::WorldDestroyed()
     mapNames.Clear();
 }
 
+void Tools::GameDestroyed()
+{
+    inspectors.clear();
+}
+
 void Tools::Render(int64_t elapsed)
 {
     if (!IsLoaded())

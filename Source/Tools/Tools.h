@@ -107,6 +107,9 @@ public:
     // The running world is about to be destroyed: closes every window bound to it and makes the
     // editors forget it. Called by the game outside the tools' frame.
     void WorldDestroyed();
+    // The game and its registry are about to be destroyed: every window closes now, while the
+    // definitions it shows still exist. Called by the game as it goes, outside the tools' frame.
+    void GameDestroyed();
 
     // The view the overlays and the editors look through: the tools camera when in use, else the
     // first active renderer view (the whole window when there is none).

@@ -202,9 +202,10 @@ void Player::RebuildRig()
         Vector2 scale;
         float rotation;
     };
-    // The bones the match sets at run time, which no definition holds.
-    constexpr PlayerBone keptBones[] = {PlayerBone::Item, PlayerBone::Weapon, PlayerBone::Muzzle,
-                                        PlayerBone::LeftPickup, PlayerBone::RightPickup};
+    // The bones the match sets at run time, which no definition holds: the stowed weapon shows on the
+    // holster.
+    constexpr PlayerBone keptBones[] = {PlayerBone::Item,   PlayerBone::Weapon,     PlayerBone::Holster,
+                                        PlayerBone::Muzzle, PlayerBone::LeftPickup, PlayerBone::RightPickup};
     std::array<std::optional<Kept>, std::size(keptBones)> kept;
     for (size_t i = 0; i < kept.size(); ++i)
         if (const Bone* old = body.GetBone(keptBones[i]))

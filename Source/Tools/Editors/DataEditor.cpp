@@ -96,6 +96,11 @@ bool DataEditor::Open(const DataFamily& family, Data& definition)
     const std::string& label = Label(definition);
     if (!tools || tools->IsWindowOpen(label))
         return false;
+    // A window keeps the title it opened with: one renamed since still shows the definition, and a
+    // second would edit it alongside (two character windows would each turn its skeleton back).
+    for (const std::unique_ptr<Inspector>& open : tools->GetInspectors())
+        if (const auto* shown = dynamic_cast<const DataInspector*>(open.get()); shown && shown->data == &definition)
+            return false;
     std::unique_ptr<Inspector> window = family.open(definition);
     if (!window)
         return false;

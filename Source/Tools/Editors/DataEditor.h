@@ -38,8 +38,8 @@ public:
     static std::span<const DataFamily> Families();
     // What a definition is listed and its window titled as: its display name, else its name.
     static const std::string& Label(const Data& definition);
-    // Opens the definition's window titled with its label unless a window of that title is open;
-    // false when nothing was opened.
+    // Opens the definition's window titled with its label unless a window of that title, or one on
+    // the definition, is open; false when nothing was opened.
     static bool Open(const DataFamily& family, Data& definition);
 
     // The game whose registry is listed; the game system's when none is given.

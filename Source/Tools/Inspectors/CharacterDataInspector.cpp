@@ -594,8 +594,11 @@ void CharacterDataInspector::DrawAnimationEditor()
 
     if (selectedTrack && selectedKey >= selectedTrack->keys.size())
         selectedTrack = nullptr;
-    // Delete while a number is being typed edits the number, not the track.
-    if (selectedTrack && ImGui::IsKeyDown(ImGuiKey_Delete) && !ImGui::GetIO().WantTextInput)
+    // Delete while a number is being typed edits the number, not the track; pressed for another window
+    // or for the world editor's selection, it leaves the track alone. Dear ImGui as Debian builds it
+    // (1.86) asks keys by the host's index, not by its own key names.
+    if (selectedTrack && ImGui::IsKeyDown(ImGui::GetKeyIndex(ImGuiKey_Delete)) && !ImGui::GetIO().WantTextInput &&
+        ImGui::IsWindowFocused(ImGuiFocusedFlags_RootAndChildWindows))
     {
         selectedTrack->keys.erase(selectedTrack->keys.begin() + selectedKey);
         selectedTrack = nullptr;

@@ -73,7 +73,7 @@ public:
     std::string selectedLabel;
     TimelineAnimation* editedTimeline = nullptr;
     MovingAnimation* editedAnimation = nullptr;
-    // Which track is posed where: the part label of the open clip.
+    // The part the open clip poses ("Head", "Core", "Left Arm" or "Right Arm"), shown over its editor.
     std::string partLabel;
     std::unique_ptr<PlayerBody> previewBody = std::make_unique<PlayerBody>();
     AnimationPlayback animationState;

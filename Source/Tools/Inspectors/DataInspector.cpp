@@ -10,13 +10,15 @@
 #include "Source/Data/Data.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/MapData.h"
+#include "Source/Tools/Inspectors/AttributesInspector.h"
 #include "Source/Tools/PropertyInput.h"
+#include "Source/Tools/Tools.h"
 
 #include <imgui.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <cstring>
+#include <memory>
 
 namespace
 {
@@ -105,13 +107,11 @@ void DataInspector::DrawHeader()
     ImGui::PopItemWidth();
 }
 
-bool CountRow(const char* label, uint32_t& count)
+void ModifiersButton(const void* owner, Attributes& modifiers)
 {
-    // Counts beyond the signed range show as its largest value and stay as they are until edited.
-    int32_t value = static_cast<int32_t>(std::min<uint32_t>(count, INT32_MAX));
-    if (!PropertyInput::Int(Lumvek::StringView::FromCString(label), &value) || value < 0 ||
-        static_cast<uint32_t>(value) == count)
-        return false;
-    count = static_cast<uint32_t>(value);
-    return true;
+    PropertyInput::FreshId();
+    if (ImGui::Button("Modifiers", ImVec2(-1.0f, 0.0f)))
+        if (Tools* tools = Tools::Current())
+            tools->OpenWindow("Modifiers", std::make_unique<AttributesInspector>(owner, &modifiers, nullptr));
+    ImGui::PopID();
 }

@@ -2,10 +2,10 @@
 
 #include "Source/Tools/Inspectors/Inspector.h"
 
-#include <cstdint>
 #include <string>
 
 class Data;
+struct Attributes;
 namespace Lumvek
 {
 class FileManager;
@@ -39,7 +39,7 @@ private:
     char description[512] = {};
 };
 
-// A count kept in an unsigned field of a definition, edited as a whole number: a negative entry is
-// refused and the field keeps its value, so that -1 never wraps round to 4294967295. True when the
-// count changed.
-bool CountRow(const char* label, uint32_t& count);
+// The full-width "Modifiers" button of a part or a weapon, in a fresh ID: it opens an attribute window
+// on the definition's modifier set. The owner is the definition as its carriers hold it, by which the
+// window finds the players to re-apply an edit to.
+void ModifiersButton(const void* owner, Attributes& modifiers);

@@ -29,14 +29,6 @@
 namespace
 {
 
-// A nine-slice margin is unsigned in the definition; a negative entry leaves it.
-void Margin(const char* label, uint32_t& margin)
-{
-    int32_t value = static_cast<int32_t>(std::min<uint32_t>(margin, INT32_MAX));
-    if (PropertyInput::Int(Lumvek::StringView::FromCString(label), &value) && value >= 0)
-        margin = static_cast<uint32_t>(value);
-}
-
 void ImageBlock(uint32_t image, TiledImage& tiles)
 {
     PropertyInput::PushScope("Image Region");
@@ -46,10 +38,10 @@ void ImageBlock(uint32_t image, TiledImage& tiles)
         PropertyInput::Float("Tile Size", &tiles.tileSize);
         ImGui::Checkbox("Tile Horizontally", &tiles.tileHorizontally);
         ImGui::Checkbox("Tile Vertically", &tiles.tileVertically);
-        Margin("Left Slice", tiles.nineSliceLeft);
-        Margin("Right Slice", tiles.nineSliceRight);
-        Margin("Bottom Slice", tiles.nineSliceBottom);
-        Margin("Top Slice", tiles.nineSliceTop);
+        PropertyInput::Count("Left Slice", &tiles.nineSliceLeft);
+        PropertyInput::Count("Right Slice", &tiles.nineSliceRight);
+        PropertyInput::Count("Bottom Slice", &tiles.nineSliceBottom);
+        PropertyInput::Count("Top Slice", &tiles.nineSliceTop);
     }
     PropertyInput::PopScope();
 }

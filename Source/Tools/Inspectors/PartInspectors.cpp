@@ -5,9 +5,7 @@
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/PartData.h"
 #include "Source/Game/Vantorel.h"
-#include "Source/Tools/Inspectors/AttributesInspector.h"
 #include "Source/Tools/PropertyInput.h"
-#include "Source/Tools/Tools.h"
 #include "Source/World/Player.h"
 
 #include <imgui.h>
@@ -39,21 +37,17 @@ PartDataInspector::PartDataInspector(PartData* part) : DataInspector(part), part
 
 void PartDataInspector::DrawPart()
 {
-    PropertyInput::FreshId();
-    if (ImGui::Button("Modifiers", ImVec2(-1.0f, 0.0f)))
-        if (Tools* tools = Tools::Current())
-            tools->OpenWindow("Modifiers", std::make_unique<AttributesInspector>(part, &part->modifiers, nullptr));
-    ImGui::PopID();
+    ModifiersButton(part, part->modifiers);
     DrawHeader();
-    CountRow("Cost", part->cost);
+    PropertyInput::Count("Cost", &part->cost);
     ImGui::Checkbox("Has Ability", &part->hasAbility);
     const Scope scope("Energy Region");
     if (!part->hasAbility)
         return;
     PropertyInput::PushLabelWidth(150.0f);
     PropertyInput::Heading("Energy", 1.2f);
-    CountRow("Requirement", part->energyRequirement);
-    CountRow("Discharge Amount", part->energyDischargeAmount);
+    PropertyInput::Count("Requirement", &part->energyRequirement);
+    PropertyInput::Count("Discharge Amount", &part->energyDischargeAmount);
     PropertyInput::FramesAsSeconds("Discharge Time", &part->energyDischargeTime.ticks);
     PropertyInput::FramesAsSeconds("Recharge Time", &part->energyRechargeTime.ticks);
     PropertyInput::FramesAsSeconds("Recharge Timeout", &part->energyRechargeTimeout.ticks);

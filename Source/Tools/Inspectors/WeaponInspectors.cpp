@@ -3,9 +3,7 @@
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/ProjectileData.h"
 #include "Source/Data/WeaponData.h"
-#include "Source/Tools/Inspectors/AttributesInspector.h"
 #include "Source/Tools/PropertyInput.h"
-#include "Source/Tools/Tools.h"
 
 #include <imgui.h>
 
@@ -18,17 +16,13 @@ void WeaponDataInspector::DrawWeapon()
     PropertyInput::TexturePreview(GraphicsResources::WorldAtlas, weapon->image, -0.48f, &weapon->shape);
     ImGui::SameLine();
     PropertyInput::TexturePreview(GraphicsResources::DrawAtlas, weapon->image, -1.0f);
-    PropertyInput::FreshId();
-    if (ImGui::Button("Modifiers", ImVec2(-1.0f, 0.0f)))
-        if (Tools* tools = Tools::Current())
-            tools->OpenWindow("Modifiers", std::make_unique<AttributesInspector>(weapon, &weapon->modifiers, nullptr));
-    ImGui::PopID();
+    ModifiersButton(weapon, weapon->modifiers);
     PropertyInput::FramesAsRate("Auto Rate", &weapon->autoRateOfFire.ticks);
     PropertyInput::FramesAsRate("Semi-Auto Rate", &weapon->semiRateOfFire.ticks);
-    CountRow("Max Ammo", weapon->maxAmmo);
-    CountRow("Clip Size", weapon->clipSize);
-    CountRow("Default Ammo", weapon->defaultAmmo);
-    CountRow("Bullet Count", weapon->bulletCount);
+    PropertyInput::Count("Max Ammo", &weapon->maxAmmo);
+    PropertyInput::Count("Clip Size", &weapon->clipSize);
+    PropertyInput::Count("Default Ammo", &weapon->defaultAmmo);
+    PropertyInput::Count("Bullet Count", &weapon->bulletCount);
     PropertyInput::FramesAsSeconds("Reload Time", &weapon->reloadTime.ticks);
     PropertyInput::FramesAsSeconds("Put Away Time", &weapon->putAwayTime.ticks);
     PropertyInput::FramesAsSeconds("Take Out Time", &weapon->takeOutTime.ticks);

@@ -121,6 +121,29 @@ TEST(CharacterDataInspector, AGaitListsBothClipsAndPlaybackWrapsPosesAndFlipsThe
     EXPECT_EQ(inspector.previewBody->skeleton.scale.x, previewScale);
 }
 
+TEST(CharacterDataInspector, DeleteErasesTheSelectedKeyOnlyWhileItsWindowHasTheFocus)
+{
+    ScratchCharacter scratch;
+    ToolsTesting::ToolsApplication app;
+    auto owned = std::make_unique<CharacterDataInspector>(scratch.character);
+    CharacterDataInspector& inspector = *owned;
+    ASSERT_TRUE(inspector.OpenAnimation(scratch.Find(AnimationChannel::Core, "Idle")));
+    Keyframes& track = inspector.editedTimeline->tracks[0];
+    track.Insert({0.5f, 0.0f, 0.0f, 0.0f});
+    const size_t keys = track.keys.size();
+    app.tools->OpenWindow("Basic", std::move(owned));
+    ToolsTesting::OpenTestWindow(*app.tools, "Other");
+    app.Frame();
+    app.Frame();
+    inspector.selectedTrack = &track;
+    inspector.selectedKey = 0;
+    app.PressKey(Lumvek::Key::Delete);
+    EXPECT_EQ(track.keys.size(), keys);
+    ImGui::SetWindowFocus(("Basic###Window" + std::to_string(inspector.windowId)).c_str());
+    app.PressKey(Lumvek::Key::Delete);
+    EXPECT_EQ(track.keys.size(), keys - 1);
+}
+
 TEST(CharacterDataInspector, SaveWritesTheWholeGaitAsLonAndSaysSoOnlyOnceWritten)
 {
     ScratchCharacter scratch;

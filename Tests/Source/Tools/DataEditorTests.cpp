@@ -188,6 +188,11 @@ TEST(DataEditor, ListsByNameOpensOnceAndLeavesAnEmptyListEmpty)
         EXPECT_EQ(window->name, "SniperRifle");
         EXPECT_EQ(window->weapon, rifle);
     }
+    // Renamed while its window is open, it opens no second window under the new name.
+    rifle->displayName = "Renamed";
+    ASSERT_TRUE(panel.Click(app, {row.c_str(), "Renamed"}, {20.0f}));
+    app.Frame();
+    EXPECT_EQ(app.tools->GetInspectors().size(), 2u);
 
     GameContext empty;
     DataRegistry none(loaded.files);
@@ -245,13 +250,20 @@ TEST(PartInspectors, ARebuiltRigKeepsTheHeldWeaponAndGivesTheHatItsNewBone)
     std::unique_ptr<World> world = game.LoadText(PlayerTesting::PlatformMap(""));
     game.world = world.get();
     Player& player = game.AddPlayer(*world, {5.0f, 5.0f}, game.MakeLoadout("HelicopterHat"));
-    Bone* weapon = player.body.GetBone(PlayerBone::Weapon);
-    ASSERT_NE(weapon, nullptr);
-    weapon->drawRegion = weapon->region = 42;
-    weapon->scale = {0.5f, 0.25f};
+    // The weapon in the hand, and the stowed one on the back.
+    for (const PlayerBone shown : {PlayerBone::Weapon, PlayerBone::Holster})
+    {
+        Bone* bone = player.body.GetBone(shown);
+        ASSERT_NE(bone, nullptr);
+        bone->drawRegion = bone->region = 42;
+        bone->scale = {0.5f, 0.25f};
+    }
     EXPECT_EQ(PartDataInspector::RebuildRigs(&game), 1u);
-    EXPECT_EQ(player.body.GetBone(PlayerBone::Weapon)->region, 42u);
-    EXPECT_EQ(player.body.GetBone(PlayerBone::Weapon)->scale, Lumvek::Vector2(0.5f, 0.25f));
+    for (const PlayerBone shown : {PlayerBone::Weapon, PlayerBone::Holster})
+    {
+        EXPECT_EQ(player.body.GetBone(shown)->region, 42u);
+        EXPECT_EQ(player.body.GetBone(shown)->scale, Lumvek::Vector2(0.5f, 0.25f));
+    }
     // The blades turn on the rebuilt rig, not on the freed one.
     player.head->discharging = true;
     for (int i = 0; i < 120; ++i)
@@ -307,7 +319,7 @@ TEST(DefinitionWindows, RowsShowAndStoreTheirUnits)
          {"#7"},
          "10",
          "-1",
-         [](const WeaponData& weapon, const HeadData&) { return weapon.clipSize == 10; }},
+         [](const WeaponData& weapon, const HeadData&) { return weapon.clipSize == 0; }},
         {"clip size 25",
          {"#7"},
          "10",

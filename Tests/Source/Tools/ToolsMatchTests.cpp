@@ -2,9 +2,11 @@
 // windows on the match's objects when the match is left.
 
 #include "Engine/Runtime/Graphics/RecordingGraphicsDevice.h"
+#include "Source/Data/CharacterData.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Game/Rendering/GameRenderer.h"
 #include "Source/Network/LocalNetwork.h"
+#include "Source/Tools/Inspectors/CharacterDataInspector.h"
 #include "Source/World/Player.h"
 #include "Tests/Source/Game/GameTestSupport.h"
 #include "Tests/Source/Tools/ToolsTesting.h"
@@ -92,6 +94,18 @@ TEST(ToolsMatch, TheToolsViewComesFirstAndTakesOverFromThePlayersWhileInUse)
     game.LeaveGame();
     EXPECT_TRUE(closed);
     EXPECT_TRUE(match.tools->rendererViews.empty());
+}
+
+// The game goes before the tools when the program ends: a character window opened outside a match, whose
+// closing turns the definition back, closes while the registry still holds the character.
+TEST(ToolsMatch, WindowsOnDefinitionsCloseBeforeTheGameTakesItsRegistry)
+{
+    ToolsMatch match;
+    CharacterData* basic = match.game->registry->characters.Find("Basic");
+    ASSERT_NE(basic, nullptr);
+    auto window = std::make_unique<CharacterDataInspector>(basic);
+    window->SetFlipped(true);
+    match.tools->OpenWindow("Basic", std::move(window));
 }
 
 } // namespace
