@@ -192,7 +192,11 @@ World* Tools::GetWorld() const
     if (editedWorld)
         return editedWorld;
     const Vantorel_* game = Vantorel_::Get();
-    return game ? game->world : nullptr;
+    // The world is the loader's until it reports the match loaded: an edit then (a platform moved, a
+    // theme's platforms prepared again) would race its thread.
+    if (!game || game->load.GetState() == LoadState::MatchLoading)
+        return nullptr;
+    return game->world;
 }
 
 Lumvek::Vector2 Tools::ScreenToWorld(const Lumvek::MouseState& state) const

@@ -87,6 +87,14 @@ TEST(ToolsMatch, TheToolsViewComesFirstAndTakesOverFromThePlayersWhileInUse)
     EXPECT_EQ(toolsView.active, 0);
     EXPECT_EQ(renderer->views[1]->active, 1);
 
+    // The world is the match loader's while it fills it: the tools keep off it until then.
+    for (int frame = 0; frame < 5000 && game.load.GetState() != LoadState::RenderResourcesLoaded; ++frame)
+        match.DrawnFrame();
+    ASSERT_EQ(match.tools->GetWorld(), game.world);
+    game.load.SetState(LoadState::MatchLoading);
+    EXPECT_EQ(match.tools->GetWorld(), nullptr);
+    game.load.SetState(LoadState::RenderResourcesLoaded);
+
     bool closed = false;
     ToolsTesting::OpenTestWindow(*match.tools, "Player 0", {}, true).destroyed = &closed;
     game.LeaveGame();
