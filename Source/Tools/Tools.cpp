@@ -199,6 +199,16 @@ World* Tools::GetWorld() const
     return game->world;
 }
 
+bool IsGameLoaderRunning()
+{
+    const Vantorel_* game = Vantorel_::Get();
+    if (!game)
+        return false;
+    const LoadState state = game->load.GetState();
+    return state == LoadState::StartupLoading || state == LoadState::MatchLoading ||
+           state == LoadState::RenderResourcesLoading;
+}
+
 Lumvek::Vector2 Tools::ScreenToWorld(const Lumvek::MouseState& state) const
 {
     return ::ScreenToWorld(rendererViews, {state.position.x, state.position.y});
