@@ -40,6 +40,16 @@ uint32_t ConfigurationCount(const GameContext& context)
     return context.registry ? context.registry->configurations.Count() : 0;
 }
 
+// A length of time from the server. The timer never passes one that is not a number, and the end of
+// a match and of the intermission wait for it: such a length is taken as none.
+float Seconds(float fromServer)
+{
+    if (std::isfinite(fromServer))
+        return fromServer;
+    Log::Write("the server gave a length of time of {} seconds: taken as 0", fromServer);
+    return 0.0f;
+}
+
 } // namespace
 
 ClientNetwork::ClientNetwork(GameContext& context, const ClientSettings& settings, uint64_t clientId,
@@ -204,7 +214,7 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
                 logged = true;
             }
         }
-        BeginTimedState(NetworkState::Voting, voting.duration - 0.5f);
+        BeginTimedState(NetworkState::Voting, Seconds(voting.duration) - 0.5f);
         break;
     }
     case GameMessageType::SetConfiguration:
@@ -221,7 +231,7 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
         chosenOption = chosen.configuration;
         configuration = *next;
         limits.SetConfiguration(configuration);
-        BeginTimedState(NetworkState::Configured, chosen.duration);
+        BeginTimedState(NetworkState::Configured, Seconds(chosen.duration));
         break;
     }
     case GameMessageType::SetLoadouts:
@@ -246,7 +256,7 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
             slot.loadout.arms = parts.arms;
             slot.loadout.legs = parts.legs;
         }
-        BeginTimedState(NetworkState::Loaded, loadouts.duration);
+        BeginTimedState(NetworkState::Loaded, Seconds(loadouts.duration));
         break;
     }
     case GameMessageType::StartGame:
@@ -258,8 +268,8 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
     {
         const auto& ended = static_cast<const EndGameMessage&>(message);
         timer = 0.0f;
-        duration = ended.duration;
-        intermission = ended.intermission;
+        duration = Seconds(ended.duration);
+        intermission = Seconds(ended.intermission);
         SaveJournal();
         break;
     }

@@ -138,6 +138,14 @@ void FreshId()
     ImGui::PushID(static_cast<int>(id));
 }
 
+bool Button(const char* label, float width)
+{
+    FreshId();
+    const bool pressed = ImGui::Button(label, ImVec2(width, 0.0f));
+    ImGui::PopID();
+    return pressed;
+}
+
 void Heading(Lumvek::StringView label, float scale)
 {
     ImGui::SetWindowFontScale(scale);

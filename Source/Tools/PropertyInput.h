@@ -34,6 +34,8 @@ void PopLabelWidth();
 // Pushes the scope's next counter as an ImGui ID, for a plain item of a panel; pop it with
 // ImGui::PopID after the item.
 void FreshId();
+// A button in the scope's next ID: -1 wide spans the panel, 0 fits the label.
+bool Button(const char* label, float width = -1.0f);
 void Heading(Lumvek::StringView label, float scale);
 void Separator();
 

@@ -192,7 +192,21 @@ World* Tools::GetWorld() const
     if (editedWorld)
         return editedWorld;
     const Vantorel_* game = Vantorel_::Get();
-    return game ? game->world : nullptr;
+    // The world is the loader's until it reports the match loaded: an edit then (a platform moved, a
+    // theme's platforms prepared again) would race its thread.
+    if (!game || game->load.GetState() == LoadState::MatchLoading)
+        return nullptr;
+    return game->world;
+}
+
+bool IsGameLoaderRunning()
+{
+    const Vantorel_* game = Vantorel_::Get();
+    if (!game)
+        return false;
+    const LoadState state = game->load.GetState();
+    return state == LoadState::StartupLoading || state == LoadState::MatchLoading ||
+           state == LoadState::RenderResourcesLoading;
 }
 
 Lumvek::Vector2 Tools::ScreenToWorld(const Lumvek::MouseState& state) const

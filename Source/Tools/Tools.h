@@ -98,7 +98,8 @@ public:
     void OpenWindow(Lumvek::StringView name, std::unique_ptr<Inspector>&& inspector) { OpenWindow(name, inspector); }
     // Whether an inspector of exactly this name is in the list, open flag or not.
     bool IsWindowOpen(Lumvek::StringView name) const;
-    // The world the editors work on: the one set here, else the running game's; null without either.
+    // The world the editors work on: the one set here, else the running game's; null without either,
+    // and null while the match loader fills the game's world on its own thread.
     World* GetWorld() const;
     // The world point under the mouse through the game renderer's views.
     Lumvek::Vector2 ScreenToWorld(const Lumvek::MouseState& mouse) const;

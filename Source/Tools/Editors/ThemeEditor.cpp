@@ -83,18 +83,14 @@ void ThemeEditor::Draw()
     for (size_t i = 0; i < theme->backgrounds.size(); ++i)
     {
         const std::string label = BackgroundLabel(theme->backgrounds[i]);
-        PropertyInput::FreshId();
-        if (ImGui::Button(label.c_str(), ImVec2(-1.0f, 0.0f)))
+        if (PropertyInput::Button(label.c_str()))
             OpenBackground(label, theme->backgrounds, static_cast<uint32_t>(i), false);
-        ImGui::PopID();
     }
     for (size_t i = 0; i < theme->objects.size(); ++i)
     {
         const std::string label = ObjectLabel(theme->objects[i]);
-        PropertyInput::FreshId();
-        if (ImGui::Button(label.c_str(), ImVec2(-1.0f, 0.0f)))
+        if (PropertyInput::Button(label.c_str()))
             OpenObject(label, theme->objects[i], static_cast<uint32_t>(i));
-        ImGui::PopID();
     }
     PropertyInput::PopLabelWidth();
 }

@@ -94,7 +94,7 @@ public:
     // A button that opens the float curve's window under the label.
     void FloatTimeline(const char* label, Fx::Timeline<float>& curve, float minimum, float maximum) const
     {
-        if (Button(label))
+        if (PropertyInput::Button(label, 0.0f))
             Open(label, std::make_unique<FloatTimelineInspector>(curve, minimum, maximum, &effect, rule));
     }
 
@@ -102,7 +102,7 @@ public:
     void ByteTimeline(const char* label, Fx::Timeline<uint8_t>& curve, float width = 0.0f,
                       const char* window = nullptr) const
     {
-        if (Button(label, width))
+        if (PropertyInput::Button(label, width))
             Open(window ? window : label, std::make_unique<ByteTimelineInspector>(curve, &effect, rule));
     }
 
@@ -193,14 +193,6 @@ public:
     }
 
 private:
-    static bool Button(const char* label, float width = 0.0f)
-    {
-        PropertyInput::FreshId();
-        const bool pressed = ImGui::Button(label, ImVec2(width, 0.0f));
-        ImGui::PopID();
-        return pressed;
-    }
-
     static void Open(const char* label, std::unique_ptr<Inspector> window)
     {
         if (Tools* tools = Tools::Current())
@@ -360,10 +352,8 @@ void EmitterControl::DrawRules(uint32_t kind)
         }
         PropertyInput::Separator();
     }
-    PropertyInput::FreshId();
-    if (ImGui::Button("Add"))
+    if (PropertyInput::Button("Add", 0.0f))
         AddRule(kind);
-    ImGui::PopID();
     ImGui::SameLine();
     std::vector<std::string> names;
     for (Lumvek::StringView name : RuleNames(kind))

@@ -58,6 +58,10 @@ public:
     float y = 0.0f;
 };
 
+// Whether one of the game's loaders runs on its thread, adding to the resource tables (which are not
+// locked). Nothing is unloaded while one runs: the game waits for its loader first.
+bool IsGameLoaderRunning();
+
 // How a window over a resource knows it may still touch it: the table and the id the resource was
 // kept under when the window opened. A match unloads the resources of its definitions when it ends,
 // while a window on one may stay open; such a window closes instead of drawing freed memory.
@@ -71,11 +75,17 @@ public:
     }
 
     // Whether the table still holds this very resource; one kept outside any table (or none) is its
-    // owner's to keep alive.
-    bool IsHeld() const { return !table || table->template Find<T>(id) == resource; }
+    // owner's to keep alive. While a loader adds to the table the last answer stands.
+    bool IsHeld() const
+    {
+        if (table && !IsGameLoaderRunning())
+            held = table->template Find<T>(id) == resource;
+        return held;
+    }
 
 private:
     const T* resource;
     const Lumvek::ResourceTable* table;
     uint32_t id;
+    mutable bool held = true;
 };

@@ -55,15 +55,6 @@ World* RunningWorld()
     return tools ? tools->GetWorld() : nullptr;
 }
 
-// A full-width button in the scope's next ID.
-bool WideButton(const std::string& label)
-{
-    PropertyInput::FreshId();
-    const bool pressed = ImGui::Button(label.c_str(), ImVec2(-1.0f, 0.0f));
-    ImGui::PopID();
-    return pressed;
-}
-
 } // namespace
 
 namespace ThemeRows
@@ -157,7 +148,7 @@ void ThemeDataInspector::Draw()
         for (size_t i = 0; i < theme->backgrounds.size(); ++i)
         {
             const std::string label = MapEditor::BackgroundLabel(theme->backgrounds[i]);
-            if (WideButton(label))
+            if (PropertyInput::Button(label.c_str()))
                 ThemeEditor::OpenBackground(label, theme->backgrounds, static_cast<uint32_t>(i), false);
         }
         ImGui::TreePop();
@@ -170,7 +161,7 @@ void ThemeDataInspector::Draw()
         for (size_t i = 0; i < theme->objects.size(); ++i)
         {
             const std::string label = ThemeEditor::ObjectLabel(theme->objects[i]);
-            if (WideButton(label))
+            if (PropertyInput::Button(label.c_str()))
                 ThemeEditor::OpenObject(label, theme->objects[i], static_cast<uint32_t>(i));
         }
         ImGui::TreePop();
@@ -197,7 +188,7 @@ void ThemeBackgroundInspector::Draw()
         open = 0;
         return;
     }
-    if (WideButton("Regenerate"))
+    if (PropertyInput::Button("Regenerate"))
         if (World* world = RunningWorld())
             layer->UpdateBounds(world->bounds, Tools::Current()->GetDevice());
     ImGui::PushItemWidth(150.0f);
@@ -232,7 +223,7 @@ void ThemeObjectInspector::Draw()
 {
     if (!object)
         return;
-    if (WideButton("Regenerate"))
+    if (PropertyInput::Button("Regenerate"))
         if (const World* world = RunningWorld())
         {
             std::mt19937 random(seed);

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -413,4 +414,12 @@ TEST(ClientNetworkEvents, EventsChangeWhatTheyNameOnTheClientsWorld)
     score.teams[1] = {1, 0};
     client.ApplyMessage(score);
     EXPECT_EQ(rules.GetTeamScores(), (std::vector<ScoreEntry>{{1, 5}, {0, 5}}));
+
+    // Lengths no timer passes would hold the client in the results, then in the intermission, for ever.
+    end.duration = std::numeric_limits<float>::quiet_NaN();
+    end.intermission = std::numeric_limits<float>::infinity();
+    client.ApplyMessage(end);
+    EXPECT_EQ(client.duration, 0.0f);
+    client.BeginEnding();
+    EXPECT_EQ(client.duration, 0.0f);
 }

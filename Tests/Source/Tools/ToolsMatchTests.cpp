@@ -1,12 +1,14 @@
 // The tools over a windowed game on the recording device: their view among the renderer's, and the
 // windows on the match's objects when the match is left.
 
+#include "Engine/Foundation/Texture.h"
 #include "Engine/Runtime/Graphics/RecordingGraphicsDevice.h"
 #include "Source/Data/CharacterData.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Game/Rendering/GameRenderer.h"
 #include "Source/Network/LocalNetwork.h"
 #include "Source/Tools/Inspectors/CharacterDataInspector.h"
+#include "Source/Tools/Inspectors/Inspector.h"
 #include "Source/World/Player.h"
 #include "Tests/Source/Game/GameTestSupport.h"
 #include "Tests/Source/Tools/ToolsTesting.h"
@@ -88,6 +90,20 @@ TEST(ToolsMatch, TheToolsViewComesFirstAndTakesOverFromThePlayersWhileInUse)
     match.DrawnFrame();
     EXPECT_EQ(toolsView.active, 0);
     EXPECT_EQ(renderer->views[1]->active, 1);
+
+    // The world is the match loader's while it fills it: the tools keep off it until then.
+    for (int frame = 0; frame < 5000 && game.load.GetState() != LoadState::RenderResourcesLoaded; ++frame)
+        match.DrawnFrame();
+    ASSERT_EQ(match.tools->GetWorld(), game.world);
+    // Nor do the resource windows read the tables a loader adds to; once it is done they look again.
+    Lumvek::ResourceTable table;
+    const HeldResource<Lumvek::Texture> held(table.CreateTexture(5));
+    table.Destroy(5);
+    game.load.SetState(LoadState::MatchLoading);
+    EXPECT_EQ(match.tools->GetWorld(), nullptr);
+    EXPECT_TRUE(held.IsHeld());
+    game.load.SetState(LoadState::RenderResourcesLoaded);
+    EXPECT_FALSE(held.IsHeld());
 
     bool closed = false;
     ToolsTesting::OpenTestWindow(*match.tools, "Player 0", {}, true).destroyed = &closed;
