@@ -4,6 +4,7 @@
 #include "Engine/Foundation/StringView.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -54,6 +55,9 @@ public:
     uint32_t width = 0;
     uint32_t height = 0;
     UvRectangle uv{-1.0f, -1.0f, -1.0f, -1.0f};
+    // Set while a streaming thread loads an image into the region: its size and coordinates are that
+    // thread's until it clears the flag (a release), so a reader looks at them only once it reads 0.
+    std::atomic<uint8_t> filling{0};
 };
 
 // Packs further regions into its area with a binary tree of free rectangles.

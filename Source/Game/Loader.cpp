@@ -156,6 +156,8 @@ void StreamingAtlasInfo::StartStreamingLoad(GraphicsDevice& device, Texture& atl
         }
     }
     TextureRegion* target = atlas.GetRegion(cell);
+    if (target)
+        target->filling.store(1, std::memory_order_release);
     state.store(Loading, std::memory_order_release);
     // The previous image's thread has set Loaded, its last act, before the atlas could become idle.
     if (worker.joinable())
@@ -164,7 +166,10 @@ void StreamingAtlasInfo::StartStreamingLoad(GraphicsDevice& device, Texture& atl
         [this, target, image]
         {
             if (target)
+            {
                 target->Load(image);
+                target->filling.store(0, std::memory_order_release);
+            }
             state.store(Loaded, std::memory_order_release);
         });
 }

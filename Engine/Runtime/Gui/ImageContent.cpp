@@ -57,9 +57,12 @@ const TextureRegion* ImageContent::FindRegion(GraphicsDevice& device) const
     const Texture* found = device.GetTexture(texture);
     if (!found)
         return nullptr;
-    // A region without pixels yet (created, not loaded) has no aspect to draw with.
+    // A region without pixels yet (created, not loaded, or loading) has no aspect to draw with.
     const auto holdsPixels = [](const TextureRegion* candidate)
-    { return candidate && candidate->width > 0 && candidate->height > 0; };
+    {
+        return candidate && !candidate->filling.load(std::memory_order_acquire) && candidate->width > 0 &&
+               candidate->height > 0;
+    };
     const TextureRegion* drawn = found->GetRegion(region);
     if (!holdsPixels(drawn) && fallbackRegion != InvalidId)
         drawn = found->GetRegion(fallbackRegion);

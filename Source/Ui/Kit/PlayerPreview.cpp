@@ -143,7 +143,8 @@ void PlayerPreview::Render(float seconds, Lumvek::DrawList& drawList, Lumvek::Ge
     {
         // Only images that have arrived are drawn: a missing one leaves a gap, never a stale picture.
         const Lumvek::TextureRegion* region = atlas->GetRegion(sprite.image);
-        if (!region || region->width == 0 || region->height == 0 || region->uv.width < 0.0f)
+        if (!region || region->filling.load(std::memory_order_acquire) || region->width == 0 || region->height == 0 ||
+            region->uv.width < 0.0f)
             continue;
         const Matrix3x3& transform = FindBoneTransform(body.skeleton, sprite.bone->name);
         const float left = region->uv.x, right = region->uv.x + region->uv.width;
