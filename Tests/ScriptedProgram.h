@@ -56,6 +56,27 @@ inline Picture ReadPicture(const std::filesystem::path& file)
     return picture;
 }
 
+// The exit code of a started program, or -1 when it did not exit by itself: one still running at
+// the deadline is killed, so that a run that hangs fails instead of holding the tests up.
+inline int WaitForExit(pid_t child, std::chrono::steady_clock::time_point deadline)
+{
+    if (child < 0)
+        return -1;
+    int status = 0;
+    while (std::chrono::steady_clock::now() < deadline)
+    {
+        const pid_t done = waitpid(child, &status, WNOHANG);
+        if (done == child)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        if (done < 0)
+            return -1;
+        ::usleep(20'000);
+    }
+    ::kill(child, SIGKILL);
+    waitpid(child, &status, 0);
+    return -1;
+}
+
 // Each test gets a fresh folder named after the suite, with a copy of the checkout's Assets and of
 // the program named by VANTOREL_PROGRAM; the folder is removed afterwards.
 class ScriptedProgram : public ::testing::Test
@@ -143,26 +164,6 @@ protected:
         const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), envp.data());
         posix_spawn_file_actions_destroy(&actions);
         return spawned == 0 ? child : -1;
-    }
-    // The exit code of a started program, or -1 when it did not exit by itself: one still running at
-    // the deadline is killed, so that a run that hangs fails instead of holding the tests up.
-    static int Wait(pid_t child, std::chrono::steady_clock::time_point deadline)
-    {
-        if (child < 0)
-            return -1;
-        int status = 0;
-        while (std::chrono::steady_clock::now() < deadline)
-        {
-            const pid_t done = waitpid(child, &status, WNOHANG);
-            if (done == child)
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            if (done < 0)
-                return -1;
-            ::usleep(20'000);
-        }
-        ::kill(child, SIGKILL);
-        waitpid(child, &status, 0);
-        return -1;
     }
     // What a started program wrote, by its tag.
     std::string OutputOf(const std::string& tag) const

@@ -3,6 +3,7 @@
 
 #include "Engine/Foundation/File.h"
 #include "Tests/LoopbackMatches.h"
+#include "Tests/ScriptedProgram.h"
 #include "Tests/TestPaths.h"
 
 #include <gtest/gtest.h>
@@ -120,21 +121,7 @@ struct Program : testing::Test
     // minute more is killed, so that a hung run fails instead of holding the test up.
     static int Wait(pid_t child)
     {
-        if (child < 0)
-            return -1;
-        int status = 0;
-        for (int waited = 0; waited < 6000; ++waited)
-        {
-            const pid_t done = waitpid(child, &status, WNOHANG);
-            if (done == child)
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            if (done < 0)
-                return -1;
-            ::usleep(10'000);
-        }
-        ::kill(child, SIGKILL);
-        waitpid(child, &status, 0);
-        return -1;
+        return Lumvek::Testing::WaitForExit(child, std::chrono::steady_clock::now() + std::chrono::minutes(1));
     }
 
     ScratchFolder folder;

@@ -96,9 +96,9 @@ void LoopbackRun::PlayOnline(const std::string& simulator)
     // The seed is the client's id on the server: the two must differ.
     const pid_t first = Start("first", ClientScript("first"), {"--start-screen", "--seed", "11"});
     const pid_t second = Start("second", ClientScript("second"), {"--start-screen", "--seed", "12"});
-    EXPECT_EQ(Wait(first, deadline), 0) << OutputOf("first");
-    EXPECT_EQ(Wait(second, deadline), 0) << OutputOf("second");
-    EXPECT_EQ(Wait(server, deadline), 0) << OutputOf("server");
+    EXPECT_EQ(Lumvek::Testing::WaitForExit(first, deadline), 0) << OutputOf("first");
+    EXPECT_EQ(Lumvek::Testing::WaitForExit(second, deadline), 0) << OutputOf("second");
+    EXPECT_EQ(Lumvek::Testing::WaitForExit(server, deadline), 0) << OutputOf("server");
 
     const std::string log = OutputOf("server");
     // One match: the clients left before a second vote, each by its own goodbye after the match; a
