@@ -122,6 +122,19 @@ Lumvek::BlendState ToolsBlend::AlphaBlend()
     return {BlendFactor::One, BlendFactor::InverseSourceAlpha, BlendOperation::Add};
 }
 
+void CreateToolsBuffers(Lumvek::GraphicsDevice& device, uint32_t vertexName, uint32_t indexName, uint32_t constantName,
+                        Lumvek::Geometry*& vertices, Lumvek::Geometry*& indices, Lumvek::Geometry*& constants)
+{
+    using namespace Lumvek;
+    const auto dynamic = static_cast<uint32_t>(ResourceUsage::Dynamic);
+    if ((vertices = device.CreateGeometry(vertexName, dynamic, 0)))
+        vertices->dataType = GeometryDataType::TriangleList;
+    if ((indices = device.CreateGeometry(indexName, dynamic, 0)))
+        indices->dataType = GeometryDataType::IndexList;
+    if ((constants = device.CreateGeometry(constantName, dynamic, 0)))
+        constants->dataType = GeometryDataType::ConstantData;
+}
+
 void CompileToolsShader(Lumvek::FileManager* files, const char* name, const char* source, Lumvek::Material& material)
 {
     auto* format = files ? files->FindFormat<Lumvek::Material>("hlsl") : nullptr;
@@ -147,13 +160,8 @@ void ImGuiRenderer::Setup(Lumvek::GraphicsDevice& device, Lumvek::FileManager* f
     for (const ImGuiKeyBinding& binding : ImGuiKeyMap())
         io.KeyMap[binding.imguiKey] = static_cast<int>(binding.key);
 
-    const auto dynamic = static_cast<uint32_t>(ResourceUsage::Dynamic);
-    if ((vertexBuffer = device.CreateGeometry(vertexBufferName, dynamic, 0)))
-        vertexBuffer->dataType = GeometryDataType::TriangleList;
-    if ((indexBuffer = device.CreateGeometry(indexBufferName, dynamic, 0)))
-        indexBuffer->dataType = GeometryDataType::IndexList;
-    if ((constantBuffer = device.CreateGeometry(constantBufferName, dynamic, 0)))
-        constantBuffer->dataType = GeometryDataType::ConstantData;
+    CreateToolsBuffers(device, vertexBufferName, indexBufferName, constantBufferName, vertexBuffer, indexBuffer,
+                       constantBuffer);
     if ((material = device.CreateMaterial(materialName)))
     {
         CompileToolsShader(files, "ToolsImGui.hlsl", ImGuiShaderSource, *material);

@@ -88,3 +88,7 @@ extern const char* const LineShaderSource;
 // Compiles HLSL text into the material with the files' "hlsl" format; logs and leaves the material
 // without code when there is no such format.
 void CompileToolsShader(Lumvek::FileManager* files, const char* name, const char* source, Lumvek::Material& material);
+// Makes the three dynamic buffers a tools pass draws from: its vertices, indices and constants. A
+// buffer the device refuses stays null.
+void CreateToolsBuffers(Lumvek::GraphicsDevice& device, uint32_t vertexName, uint32_t indexName, uint32_t constantName,
+                        Lumvek::Geometry*& vertices, Lumvek::Geometry*& indices, Lumvek::Geometry*& constants);

@@ -47,13 +47,8 @@ LineRenderer::LineRenderer(uint32_t materialName, uint32_t vertexBufferName, uin
 void LineRenderer::Setup(Lumvek::GraphicsDevice& device, Lumvek::FileManager* files)
 {
     using namespace Lumvek;
-    const auto dynamic = static_cast<uint32_t>(ResourceUsage::Dynamic);
-    if ((vertexBuffer = device.CreateGeometry(vertexBufferName, dynamic, 0)))
-        vertexBuffer->dataType = GeometryDataType::TriangleList;
-    if ((indexBuffer = device.CreateGeometry(indexBufferName, dynamic, 0)))
-        indexBuffer->dataType = GeometryDataType::IndexList;
-    if ((constantBuffer = device.CreateGeometry(constantBufferName, dynamic, 0)))
-        constantBuffer->dataType = GeometryDataType::ConstantData;
+    CreateToolsBuffers(device, vertexBufferName, indexBufferName, constantBufferName, vertexBuffer, indexBuffer,
+                       constantBuffer);
     if ((material = device.CreateMaterial(materialName)))
     {
         CompileToolsShader(files, "ToolsLines.hlsl", LineShaderSource, *material);
