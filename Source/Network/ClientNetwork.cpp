@@ -645,8 +645,10 @@ void ClientNetwork::BeginEnding()
 
 void ClientNetwork::Stop()
 {
-    if (state != NetworkState::Stopped)
+    // The game system may stop a role twice: once when it ends, again as it deletes it.
+    if (!countsLogged)
         Log::Write("the client sent {} packets and received {}", packetsSent, packetsReceived);
+    countsLogged = true;
     state = NetworkState::Stopped;
     if (!client->IsDisconnected())
         client->Disconnect();

@@ -122,6 +122,7 @@ private:
     // The connection's packet counts as last seen while connected; a disconnection clears the library's.
     uint64_t packetsSent = 0;
     uint64_t packetsReceived = 0;
+    bool countsLogged = false;
     float intermission = 0.0f;
     std::array<uint32_t, 3> votingOptions{};
     uint32_t chosenOption = 0;
