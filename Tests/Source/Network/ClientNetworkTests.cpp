@@ -482,31 +482,29 @@ public:
         // Phases that are no simple fraction of the tick, so that no role always runs just after another.
         roles[1].nextWake = roles[1].lastWake = 5'300'000;
         roles[2].nextWake = roles[2].lastWake = 11'900'000;
+        // Up to the start of play on the server; start stays -1 when it does not come within ten seconds.
+        while (start < 0 && now < 10 * Second)
+            RunUntil(now + TickLength);
     }
 
-    // One frame of a role and its game system, then the pause until its next tick is due.
+    // One frame of a role and its game system, then the pause until its next tick is due (a server's
+    // tick is its own clock's).
     void Wake(Role& role)
     {
         const int64_t elapsed = now - role.lastWake;
         role.lastWake = now;
         Network& network = *role.network;
         network.Update(elapsed);
-        switch (network.GetState())
-        {
-        case NetworkState::Configured:
+        if (network.GetState() == NetworkState::Configured)
             network.BeginLoading();
-            break;
-        case NetworkState::Loaded:
+        else if (network.GetState() == NetworkState::Loaded)
             network.BeginPreparing();
-            break;
-        case NetworkState::Prepared:
+        else if (network.GetState() == NetworkState::Prepared)
+        {
             network.BeginStarting();
             role.accumulator = 0;
-            if (!role.client && start < 0)
+            if (!role.client)
                 start = now;
-            break;
-        default:
-            break;
         }
         const NetworkState state = network.GetState();
         if (role.client && (state == NetworkState::Playing || state == NetworkState::Ended))
@@ -538,14 +536,6 @@ public:
         }
         now = until;
     }
-    // Play begins on the server: the time it started, or -1 when it did not within ten seconds.
-    int64_t RunToPlay()
-    {
-        while (start < 0 && now < 10 * Second)
-            RunUntil(now + TickLength);
-        return start;
-    }
-
     const int64_t wakePeriod;
     DataTesting::RegistryTestFolder assets;
     std::array<GameContext, 3> contexts;
@@ -569,7 +559,7 @@ TEST(ClocklikeMatch, ClientsInStepKeepTheServerAtTheClocksRate)
     {
         SCOPED_TRACE(wakePeriod);
         ClocklikeMatch match(wakePeriod);
-        ASSERT_GE(match.RunToPlay(), 0);
+        ASSERT_GE(match.start, 0);
         match.RunUntil(match.start + 30 * ClocklikeMatch::Second);
         EXPECT_NEAR(match.server->GetFrame(), 1800.0, 18.0);
         EXPECT_EQ(match.clients[0]->GetRealignments(), 0u);
@@ -583,7 +573,7 @@ TEST(ClocklikeMatch, AStalledClientIsMovedOnceAndTheServerKeepsToTheClock)
 {
     constexpr int64_t Second = ClocklikeMatch::Second;
     ClocklikeMatch match;
-    ASSERT_GE(match.RunToPlay(), 0);
+    ASSERT_GE(match.start, 0);
     match.RunUntil(match.start + 20 * Second);
     match.roles[1].stalledUntil = match.now + 2 * Second;
     match.RunUntil(match.start + 60 * Second);
