@@ -442,7 +442,8 @@ void Vantorel_::LateUpdate(int64_t elapsed)
     // the clock, and every frame would send a packet whether or not a tick had run.
     if (headless && !simulatedClock && (options.server || options.client) && !finished)
     {
-        // The game system's frame began before this call: the tick is due by the next frame's time.
+        // The application read its clock for this frame before this call began, so the next frame,
+        // woken at this time, finds at least one whole tick in the backlog.
         const NetworkState state = network ? network->GetState() : NetworkState::Stopped;
         const bool stepping =
             state == NetworkState::Prepared || state == NetworkState::Playing || state == NetworkState::Ended;

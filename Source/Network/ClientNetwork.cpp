@@ -518,7 +518,9 @@ uint32_t ClientNetwork::RoundTripFrames() const
 {
     Net::NetworkInfo info;
     client->GetNetworkInfo(info);
-    return std::min(static_cast<uint32_t>(std::ceil(std::clamp(info.rtt, 0.0f, 1e6f) * 0.06f)), MaximumRoundTrip);
+    // Written so that an estimate that is not a number counts as none.
+    const float milliseconds = info.rtt > 0.0f ? std::min(info.rtt, 1e6f) : 0.0f;
+    return std::min(static_cast<uint32_t>(std::ceil(milliseconds * 0.06f)), MaximumRoundTrip);
 }
 
 bool ClientNetwork::IsOutOfStep(uint32_t serverFrame) const
