@@ -342,6 +342,7 @@ void Vantorel_::StartLoader(void (*loader)(Vantorel_&))
 
 void Vantorel_::LateUpdate(int64_t elapsed)
 {
+    const int64_t frameStart = Now();
     if (finished)
         return;
     if (simulatedClock)
@@ -436,10 +437,20 @@ void Vantorel_::LateUpdate(int64_t elapsed)
     }
     DriveLocalRun();
     DriveRoleRun();
-    // A headless server or client follows the clock: without a pause between frames it would take a
-    // whole core only to find that no tick is due.
-    if (headless && !simulatedClock && (options.server || options.client))
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    // A headless server or client has nothing to do between ticks: it sleeps until the next is due, so
+    // that each frame runs one tick and each role sends one packet a tick. Woken sooner it would poll
+    // the clock, and every frame would send a packet whether or not a tick had run.
+    if (headless && !simulatedClock && (options.server || options.client) && !finished)
+    {
+        // The application read its clock for this frame before this call began, so the next frame,
+        // woken at this time, finds at least one whole tick in the backlog.
+        const NetworkState state = network ? network->GetState() : NetworkState::Stopped;
+        const bool stepping =
+            state == NetworkState::Prepared || state == NetworkState::Playing || state == NetworkState::Ended;
+        const int64_t wait = frameStart + StepLength - (stepping ? accumulator : 0) - Now();
+        if (wait > 0)
+            std::this_thread::sleep_for(std::chrono::nanoseconds(wait));
+    }
 }
 
 void Vantorel_::FixedUpdate(int64_t elapsed)

@@ -21,6 +21,7 @@
 #include <cmath>
 #include <span>
 #include <string>
+#include <utility>
 
 using namespace Lumvek;
 
@@ -96,7 +97,9 @@ void ClientNetwork::Update(int64_t delta)
         return;
     timer += static_cast<float>(static_cast<double>(delta) / 1e9);
     elapsed += delta;
-    client->SendPackets();
+    if (!sentThisTick)
+        client->SendPackets();
+    sentThisTick = false;
     client->ReceivePackets();
     // The library keeps its clock while disconnected too.
     client->AdvanceTime(static_cast<double>(elapsed) / 1e9);
@@ -150,12 +153,37 @@ void ClientNetwork::Update(int64_t delta)
     }
     if (!client->IsConnected())
         return;
+    Net::NetworkInfo info;
+    client->GetNetworkInfo(info);
+    packetsSent = info.numPacketsSent;
+    packetsReceived = info.numPacketsReceived;
+    // Of the states that came unreliably since the last update only the newest is applied: after a
+    // stall a second's backlog of them arrives at once, each older than the next, and each would find
+    // the client out of step again and move it once more.
+    const int unreliable = static_cast<int>(GameChannel::Unreliable);
+    Net::Message* newestState = nullptr;
     for (int channel = 0; channel < 2; ++channel)
         while (Net::Message* message = client->ReceiveMessage(channel))
         {
+            if (channel == unreliable && message->GetType() == static_cast<int>(GameMessageType::GameState))
+            {
+                const auto frameOf = [](const Net::Message* state)
+                { return static_cast<const GameStateMessage*>(state)->frame; };
+                if (newestState && frameOf(newestState) > frameOf(message))
+                    std::swap(newestState, message);
+                if (newestState)
+                    client->ReleaseMessage(newestState);
+                newestState = message;
+                continue;
+            }
             ApplyMessage(*message);
             client->ReleaseMessage(message);
         }
+    if (newestState)
+    {
+        ApplyMessage(*newestState);
+        client->ReleaseMessage(newestState);
+    }
 }
 
 bool ClientNetwork::IsValidLoadout(uint32_t head, uint32_t core, uint32_t arms, uint32_t legs) const
@@ -280,11 +308,7 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
         if (received.frame < nextStateFrame)
             break;
         nextStateFrame = received.frame + 1;
-        // Without this a client that fell behind (a stall, a dropped backlog) would have every later
-        // input arrive after the server stepped its frame, and one that ran far ahead (frames counted
-        // through a slow load) every input refused as too early, for the rest of the match.
-        if (state == NetworkState::Playing &&
-            (received.frame >= frame || frame - received.frame > MaximumLead + RoundTripFrames()))
+        if (state == NetworkState::Playing && IsOutOfStep(received.frame))
             Realign(received.frame);
         ApplyGameState(received);
         break;
@@ -494,11 +518,27 @@ uint32_t ClientNetwork::RoundTripFrames() const
 {
     Net::NetworkInfo info;
     client->GetNetworkInfo(info);
-    return static_cast<uint32_t>(std::ceil(std::max(info.rtt, 0.0f) * 0.06f));
+    // Written so that an estimate that is not a number counts as none.
+    const float milliseconds = info.rtt > 0.0f ? std::min(info.rtt, 1e6f) : 0.0f;
+    return std::min(static_cast<uint32_t>(std::ceil(milliseconds * 0.06f)), MaximumRoundTrip);
+}
+
+bool ClientNetwork::IsOutOfStep(uint32_t serverFrame) const
+{
+    // The server steps a frame once every input for it is there, so while this client keeps step the
+    // server's frame never passes the client's: at most it reaches the frame the client sends next.
+    // Moving a client then would hand the server a burst of early inputs, let it run ahead, and put
+    // the other clients out of step in turn. Only the deadline steps frames whose inputs have not
+    // come: a server past this client's frame has given up waiting for them.
+    if (serverFrame > frame)
+        return true;
+    // Frames counted through a slow load: every input would be refused as too early.
+    return frame - serverFrame > MaximumLead + RoundTripFrames();
 }
 
 void ClientNetwork::Realign(uint32_t serverFrame)
 {
+    ++realignments;
     // The inputs must reach the server before it steps their frames: a round trip ahead (the state
     // is half a trip old, the inputs take the other half), and a tenth of a second to spare for the
     // frames a packet waits in the queues at both ends.
@@ -549,6 +589,9 @@ void ClientNetwork::Step(float dt)
     case NetworkState::Playing:
         GatherInput(frame);
         SendInputs(frame);
+        // The inputs leave in the tick they were read, rather than wait a frame for the next update.
+        client->SendPackets();
+        sentThisTick = true;
         ++frame;
         if (context.world)
             context.world->StepPredicted(dt);
@@ -604,6 +647,10 @@ void ClientNetwork::BeginEnding()
 
 void ClientNetwork::Stop()
 {
+    // The game system may stop a role twice: once when it ends, again as it deletes it.
+    if (!countsLogged)
+        Log::Write("the client sent {} packets and received {}", packetsSent, packetsReceived);
+    countsLogged = true;
     state = NetworkState::Stopped;
     if (!client->IsDisconnected())
         client->Disconnect();

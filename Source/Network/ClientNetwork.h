@@ -32,6 +32,10 @@ public:
     // How far ahead of the server's last state a client may run beyond the round trip: a second. The
     // server takes inputs up to 120 frames early and a re-simulation replays at most 99 frames.
     static constexpr uint32_t MaximumLead = 60;
+    // The longest round trip a realignment allows for, in frames: half a second. A stall holds up the
+    // acks and swells the smoothed round trip for seconds after it, which would throw the client as
+    // far ahead as the stall was long.
+    static constexpr uint32_t MaximumRoundTrip = 30;
 
     // Joins MatcherIp:MatcherPort over UDP, or over the transport when one is given (tests run
     // several roles in one process); the transport must outlive the role.
@@ -39,6 +43,7 @@ public:
                   Net::Transport* transport = nullptr);
     ~ClientNetwork() override;
 
+    // Sends a packet only when no tick has sent one since the last update: a client sends one a tick.
     void Update(int64_t elapsed) override;
     void BeginLoading() override;
     void BeginPreparing() override;
@@ -46,6 +51,7 @@ public:
     void Step(float dt) override;
     void SaveJournal() override;
     void BeginEnding() override;
+    // Logs the packets the connection sent and received.
     void Stop() override;
     void ApplySimulatorSettings(float packetLoss, float duplication, float latency, float jitter) override;
 
@@ -61,6 +67,8 @@ public:
     int32_t GetClientIndex() const { return clientIndex; }
     uint32_t GetFrame() const { return frame; }
     uint32_t GetNextStateFrame() const { return nextStateFrame; }
+    // How often a state found this client out of step and moved its frame.
+    uint32_t GetRealignments() const { return realignments; }
     // By registry index; NoVotingOption for an option this game does not have.
     const std::array<uint32_t, 3>& GetVotingOptions() const { return votingOptions; }
     uint32_t GetChosenOption() const { return chosenOption; }
@@ -84,11 +92,15 @@ private:
     void GatherInput(uint32_t forFrame);
     // Sends every local player's input for the frame, as it stands.
     void SendInputs(uint32_t forFrame);
-    // The server stepped the frame this client is about to send, or lies further behind it than an
-    // input may arrive early: moves the frame to the server's plus the round trip, sending and keeping
-    // the current input for every frame it skips forward.
+    // Whether a state of that frame shows this client out of step: the server has stepped frames this
+    // client has not reached yet (it stalled, or dropped a backlog), so every input it sends would come
+    // too late; or the server lies further behind than an input may arrive early. A state at or just
+    // below the client's own frame is the normal case and moves nothing.
+    bool IsOutOfStep(uint32_t serverFrame) const;
+    // Moves the frame to the server's plus the round trip, sending and keeping the current input for
+    // every frame it skips forward.
     void Realign(uint32_t serverFrame);
-    // The smoothed round trip to the server in frames, rounded up.
+    // The smoothed round trip to the server in frames, rounded up, at most MaximumRoundTrip.
     uint32_t RoundTripFrames() const;
     // The event messages, each on the client's own world.
     void ApplyGameState(const GameStateMessage& received);
@@ -104,6 +116,13 @@ private:
     uint64_t clientId;
     uint32_t frame = 0;
     uint32_t nextStateFrame = 0;
+    uint32_t realignments = 0;
+    // A tick sent its inputs at once: the next update has no packet of its own to send.
+    bool sentThisTick = false;
+    // The connection's packet counts as last seen while connected; a disconnection clears the library's.
+    uint64_t packetsSent = 0;
+    uint64_t packetsReceived = 0;
+    bool countsLogged = false;
     float intermission = 0.0f;
     std::array<uint32_t, 3> votingOptions{};
     uint32_t chosenOption = 0;

@@ -91,6 +91,7 @@ void ServerNetwork::Update(int64_t delta)
     server->SendPackets();
     server->ReceivePackets();
     server->AdvanceTime(time);
+    CountPackets();
 
     if (state == NetworkState::Waiting)
         AcceptClients();
@@ -149,7 +150,11 @@ void ServerNetwork::Update(int64_t delta)
         }
         break;
     case NetworkState::Playing:
+    {
+        const uint32_t before = frame;
         StepFrames();
+        playedFrames += frame - before;
+        playedTime += delta;
         if (state == NetworkState::Playing && time >= nextStateTime && frame >= nextStateFrame)
         {
             StepCameras();
@@ -158,6 +163,7 @@ void ServerNetwork::Update(int64_t delta)
             nextStateFrame = frame + 1;
         }
         break;
+    }
     case NetworkState::Ended:
         if (AdvanceTimer(delta))
         {
@@ -677,10 +683,36 @@ void ServerNetwork::BeginEnding()
     BeginTimedState(NetworkState::Ending, serverSettings.intermissionDuration);
 }
 
+void ServerNetwork::CountPackets()
+{
+    seenPackets.resize(static_cast<size_t>(server->GetMaxClients()));
+    for (size_t i = 0; i < seenPackets.size(); ++i)
+    {
+        PacketCounts& seen = seenPackets[i];
+        // The next connection in the slot counts from 0 again.
+        if (!server->IsClientConnected(static_cast<int>(i)))
+        {
+            seen = {};
+            continue;
+        }
+        Net::NetworkInfo info;
+        server->GetNetworkInfo(static_cast<int>(i), info);
+        packets.sent += info.numPacketsSent - std::min(seen.sent, info.numPacketsSent);
+        packets.received += info.numPacketsReceived - std::min(seen.received, info.numPacketsReceived);
+        seen = {info.numPacketsSent, info.numPacketsReceived};
+    }
+}
+
 void ServerNetwork::Stop()
 {
     if (state == NetworkState::Stopped)
         return;
+    if (!countsLogged)
+    {
+        Log::Write("the server played {} frames in {} ms", playedFrames, playedTime / 1'000'000);
+        Log::Write("the server sent {} packets and received {}", packets.sent, packets.received);
+        countsLogged = true;
+    }
     Log::Write("stopping");
     state = NetworkState::Stopped;
     server->DisconnectAllClients();

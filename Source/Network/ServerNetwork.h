@@ -62,6 +62,7 @@ public:
     void Step(float) override {}
     void SaveJournal() override;
     void BeginEnding() override;
+    // Logs the frames stepped and the time spent playing, and the packets of the connections.
     void Stop() override;
     void ApplySimulatorSettings(float packetLoss, float duplication, float latency, float jitter) override;
 
@@ -123,6 +124,8 @@ private:
     // The players' cameras decide what each client's state holds; they follow their players at the
     // rate the states go out.
     void StepCameras();
+    // Adds what each connection sent and received since the last look to the role's totals.
+    void CountPackets();
 
     GameContext& context;
     ServerSettings serverSettings;
@@ -145,4 +148,18 @@ private:
     VantorelAdapter adapter;
     Net::DefaultAllocator allocator;
     std::unique_ptr<Net::Server> server;
+    // Over every match of the role: frames stepped and the time spent playing them.
+    uint64_t playedFrames = 0;
+    int64_t playedTime = 0;
+    // The library's counts per slot as last seen, which start again with each new connection, and the
+    // totals they add up to.
+    struct PacketCounts
+    {
+        uint64_t sent = 0;
+        uint64_t received = 0;
+    };
+    std::vector<PacketCounts> seenPackets;
+    PacketCounts packets;
+    // The game system may stop a role again after it has stopped: the totals are logged once.
+    bool countsLogged = false;
 };

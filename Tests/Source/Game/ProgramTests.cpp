@@ -12,6 +12,7 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -21,6 +22,7 @@
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 extern char** environ;
@@ -294,5 +296,80 @@ TEST_F(Program, ObjectiveModesPlayWithBotsToTheTickLimitTheSameWayTwice)
         }
         EXPECT_EQ(std::count(hashes[0].begin(), hashes[0].end(), '\n'), 3600);
         EXPECT_EQ(hashes[0], hashes[1]);
+    }
+}
+
+// A dedicated server and two headless clients play twenty seconds of a match nobody scores in, then are
+// interrupted: the server steps at the clock's rate and each role sends about one packet a tick. The
+// bounds are loose, so that a loaded machine of two cores passes: 50 to 70 ticks a second, and at most
+// 2.5 packets a tick each way per client, counted from the connection (the vote and the load included).
+TEST_F(Program, AServerAndTwoHeadlessClientsPlayAtTheClocksRateAndSendAboutAPacketATick)
+{
+    const uint16_t port = Lumvek::Testing::FreeLoopbackPort();
+    ASSERT_NE(port, 0);
+    Write("Assets/Configurations/Configurations.json", R"(["Still"])");
+    Write("Assets/Configurations/Still.data", R"({"Name": "Still", "Map": "Crossroads", "Theme": "Meadow",
+        "GameType": "Deathmatch", "TeamCount": 2, "Loadout": {"StartingWeapon": "Rifle"},
+        "GameTypeSettings": {"PointsToWin": 999}})");
+    const std::string durations = "PrepareDuration = 0.3 EndDuration = 0.3 ";
+    Write("Assets/server.config", "{ " + durations + "HostingIp = \"127.0.0.1\" HostingPort = " + std::to_string(port) +
+                                      " MinimumPlayers = 2 MaximumPlayers = 2 ConnectionTimeout = 0.3 "
+                                      "VoteDuration = 0.3 LoadDuration = 0.3 }");
+    Write("Assets/client.config",
+          "{ " + durations + "MatcherIp = \"127.0.0.1\" MatcherPort = " + std::to_string(port) + " }");
+    const std::vector<std::string> logs{"server.txt", "first.txt", "second.txt"};
+    const std::vector<pid_t> roles{Start({"--headless", "--server"}, logs[0]),
+                                   Start({"--headless", "--client"}, logs[1]),
+                                   Start({"--headless", "--client"}, logs[2])};
+
+    const auto everyLog = [&](const char* text) {
+        return std::all_of(logs.begin(), logs.end(),
+                           [&](auto& log) { return Read(log).find(text) != std::string::npos; });
+    };
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (!everyLog("runs with 0 game screens") && std::chrono::steady_clock::now() < limit)
+        ::usleep(50'000);
+    const bool playing = everyLog("runs with 0 game screens");
+    // Twenty seconds of play, unless a role ends before.
+    const auto played = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    int status = 0;
+    while (playing && std::chrono::steady_clock::now() < played && waitpid(-1, &status, WNOHANG) == 0)
+        ::usleep(100'000);
+    for (const pid_t role : roles)
+        ::kill(role, SIGINT);
+    EXPECT_EQ(Wait(roles[0]), 0) << Read(logs[0]);
+    EXPECT_NE(Wait(roles[1]), -1) << Read(logs[1]);
+    EXPECT_NE(Wait(roles[2]), -1) << Read(logs[2]);
+    ASSERT_TRUE(playing) << Read(logs[0]) << Read(logs[1]) << Read(logs[2]);
+
+    // The two counts of a role's line that begins with the words.
+    const auto counts = [&](const std::string& log, const std::string& words, const char* rest)
+    {
+        const std::string text = Read(log);
+        const size_t at = text.find(words);
+        unsigned long long first = 0, second = 0;
+        EXPECT_TRUE(at != std::string::npos &&
+                    std::sscanf(text.c_str() + at + words.size(), rest, &first, &second) == 2)
+            << words << "\n"
+            << text;
+        return std::pair<double, double>(first, second);
+    };
+    const auto [frames, milliseconds] = counts(logs[0], "the server played ", "%llu frames in %llu ms");
+    const double rate = frames / milliseconds * 1000.0;
+    std::printf("the server stepped %.0f frames in %.1f s of play: %.1f a second\n", frames, milliseconds / 1000, rate);
+    EXPECT_GT(milliseconds, 19'000.0);
+    EXPECT_GE(rate, 50.0);
+    EXPECT_LE(rate, 70.0);
+    const auto [serverSent, serverReceived] = counts(logs[0], "the server sent ", "%llu packets and received %llu");
+    std::printf("the server sent %.2f packets a tick and received %.2f per client\n", serverSent / 2 / frames,
+                serverReceived / 2 / frames);
+    EXPECT_LE(serverSent / 2, 2.5 * frames);
+    EXPECT_LE(serverReceived / 2, 2.5 * frames);
+    for (size_t i = 1; i < logs.size(); ++i)
+    {
+        const auto [sent, received] = counts(logs[i], "the client sent ", "%llu packets and received %llu");
+        std::printf("client %zu sent %.2f packets a tick and received %.2f\n", i, sent / frames, received / frames);
+        EXPECT_LE(sent, 2.5 * frames) << logs[i];
+        EXPECT_LE(received, 2.5 * frames) << logs[i];
     }
 }

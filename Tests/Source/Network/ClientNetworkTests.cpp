@@ -16,9 +16,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <functional>
 #include <limits>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -422,4 +425,167 @@ TEST(ClientNetworkEvents, EventsChangeWhatTheyNameOnTheClientsWorld)
     EXPECT_EQ(client.duration, 0.0f);
     client.BeginEnding();
     EXPECT_EQ(client.duration, 0.0f);
+}
+
+namespace
+{
+
+// A server and two clients, each on its own phase of one injected clock, updated once a tick as their
+// headless programs do, or every wakePeriod nanoseconds; the test plays each game system's part.
+class ClocklikeMatch
+{
+public:
+    static constexpr int64_t Second = 1'000'000'000;
+    static constexpr int64_t TickLength = 16'666'667;
+    // Unsimulated time beyond this is dropped rather than caught up with, as the game system does.
+    static constexpr int64_t MaximumBacklog = Second / 4;
+
+    struct Role
+    {
+        Network* network = nullptr;
+        bool client = false;
+        int64_t nextWake = 0;
+        int64_t lastWake = 0;
+        int64_t accumulator = 0;
+        // The role sleeps through every wake before this time, as a stalled machine does.
+        int64_t stalledUntil = 0;
+    };
+
+    explicit ClocklikeMatch(int64_t wakePeriod = 0) : wakePeriod(wakePeriod)
+    {
+        assets.WriteStandardDefinitions();
+        assets.WriteList("Configurations", {"Quick"});
+        assets.Write("Configurations/Quick.data", R"({"Name": "Quick", "GameType": "Deathmatch"})");
+        assets.registry.LoadAll();
+        ServerSettings serverSettings;
+        serverSettings.maximumPlayers = 2;
+        serverSettings.voteDuration = 0.3f;
+        serverSettings.loadDuration = 0.1f;
+        serverSettings.prepareDuration = 0.1f;
+        ClientSettings clientSettings;
+        clientSettings.matcherIp = "10.0.0.1";
+        clientSettings.matcherPort = 40000;
+        for (GameContext& context : contexts)
+            context.registry = &assets.registry;
+        transports[0] = std::make_unique<Net::MemoryTransport>(network, Net::Address(10, 0, 0, 1, 40000));
+        server = std::make_unique<ServerNetwork>(contexts[0], serverSettings, 5, transports[0].get());
+        roles[0].network = server.get();
+        for (size_t i = 0; i < clients.size(); ++i)
+        {
+            contexts[i + 1].configuration.players.emplace_back(nullptr, 0);
+            transports[i + 1] = std::make_unique<Net::MemoryTransport>(
+                network, Net::Address(10, 0, 0, static_cast<uint8_t>(2 + i), 50000));
+            clients[i] =
+                std::make_unique<ClientNetwork>(contexts[i + 1], clientSettings, 70 + i, transports[i + 1].get());
+            roles[i + 1] = {clients[i].get(), true};
+        }
+        // Phases that are no simple fraction of the tick, so that no role always runs just after another.
+        roles[1].nextWake = roles[1].lastWake = 5'300'000;
+        roles[2].nextWake = roles[2].lastWake = 11'900'000;
+        // Up to the start of play on the server; start stays -1 when it does not come within ten seconds.
+        while (start < 0 && now < 10 * Second)
+            RunUntil(now + TickLength);
+    }
+
+    // One frame of a role and its game system, then the pause until its next tick is due (a server's
+    // tick is its own clock's).
+    void Wake(Role& role)
+    {
+        const int64_t elapsed = now - role.lastWake;
+        role.lastWake = now;
+        Network& network = *role.network;
+        network.Update(elapsed);
+        if (network.GetState() == NetworkState::Configured)
+            network.BeginLoading();
+        else if (network.GetState() == NetworkState::Loaded)
+            network.BeginPreparing();
+        else if (network.GetState() == NetworkState::Prepared)
+        {
+            network.BeginStarting();
+            role.accumulator = 0;
+            if (!role.client)
+                start = now;
+        }
+        const NetworkState state = network.GetState();
+        if (role.client && (state == NetworkState::Playing || state == NetworkState::Ended))
+        {
+            role.accumulator += elapsed;
+            if (role.accumulator > MaximumBacklog)
+                role.accumulator = 0;
+            for (; role.accumulator >= TickLength; role.accumulator -= TickLength)
+                network.Step(static_cast<float>(ServerNetwork::FrameSeconds));
+        }
+        role.nextWake = now + (wakePeriod > 0 ? wakePeriod : TickLength - (role.client ? role.accumulator : 0));
+    }
+    // Runs every role in the order their wakes fall until the clock reaches the time.
+    void RunUntil(int64_t until)
+    {
+        while (true)
+        {
+            Role* next = &roles[0];
+            for (Role& role : roles)
+                if (role.nextWake < next->nextWake)
+                    next = &role;
+            if (next->nextWake > until)
+                break;
+            now = next->nextWake;
+            if (now < next->stalledUntil)
+                next->nextWake = next->stalledUntil;
+            else
+                Wake(*next);
+        }
+        now = until;
+    }
+    const int64_t wakePeriod;
+    DataTesting::RegistryTestFolder assets;
+    std::array<GameContext, 3> contexts;
+    Net::MemoryNetwork network;
+    std::array<std::unique_ptr<Net::MemoryTransport>, 3> transports;
+    std::unique_ptr<ServerNetwork> server;
+    std::array<std::unique_ptr<ClientNetwork>, 2> clients;
+    std::array<Role, 3> roles;
+    int64_t now = 0;
+    int64_t start = -1;
+};
+
+} // namespace
+
+// Clients at the clock's rate keep the server at it, whether the roles update once a tick or every
+// millisecond: a client in step is never moved, since a move hands the server early inputs, lets it
+// run ahead of the other client, and puts that one out of step in turn.
+TEST(ClocklikeMatch, ClientsInStepKeepTheServerAtTheClocksRate)
+{
+    for (const int64_t wakePeriod : {int64_t{0}, int64_t{1'000'000}})
+    {
+        SCOPED_TRACE(wakePeriod);
+        ClocklikeMatch match(wakePeriod);
+        ASSERT_GE(match.start, 0);
+        match.RunUntil(match.start + 30 * ClocklikeMatch::Second);
+        EXPECT_NEAR(match.server->GetFrame(), 1800.0, 18.0);
+        EXPECT_EQ(match.clients[0]->GetRealignments(), 0u);
+        EXPECT_EQ(match.clients[1]->GetRealignments(), 0u);
+    }
+}
+
+// A client that stalled for two seconds and lost its backlog is moved once, and the server's count
+// keeps to the clock over the whole run.
+TEST(ClocklikeMatch, AStalledClientIsMovedOnceAndTheServerKeepsToTheClock)
+{
+    constexpr int64_t Second = ClocklikeMatch::Second;
+    ClocklikeMatch match;
+    ASSERT_GE(match.start, 0);
+    match.RunUntil(match.start + 20 * Second);
+    match.roles[1].stalledUntil = match.now + 2 * Second;
+    match.RunUntil(match.start + 60 * Second);
+    EXPECT_EQ(match.server->GetState(), NetworkState::Playing);
+    EXPECT_NEAR(match.server->GetFrame(), 3600.0, 36.0);
+    EXPECT_EQ(match.clients[0]->GetRealignments(), 1u);
+    EXPECT_EQ(match.clients[1]->GetRealignments(), 0u);
+    // Back in step, the stalled client's inputs reach the server before their deadlines again.
+    const uint32_t frame = match.server->GetFrame();
+    LogCapture log;
+    match.RunUntil(match.now + Second);
+    EXPECT_GE(match.server->GetFrame(), frame + 59);
+    EXPECT_TRUE(std::none_of(log.messages.begin(), log.messages.end(),
+                             [](const std::string& message) { return message.starts_with("Missed input"); }));
 }
