@@ -561,6 +561,103 @@ TEST_F(NetcodeTest, PayloadsWaitInABoundedQueue)
     server->FreePayload(&outside);
 }
 
+// A client leaving a full server and a newcomer's response in one batch: the slot the leaver frees
+// goes to nobody in that update, so whoever polls between updates sees the departure before the
+// newcomer, who takes the slot in the next update, not denied.
+TEST_F(NetcodeTest, ASlotFreedInAnUpdateGoesToNobodyElseInIt)
+{
+    StartServer(2);
+    NetcodeClient& leaving = AddPlayer(Address(10, 0, 0, 2, 1));
+    NetcodeClient& staying = AddPlayer(Address(10, 0, 0, 3, 1));
+    NetcodeClient& newcomer = AddPlayer(Address(10, 0, 0, 4, 1));
+    ASSERT_TRUE(Connect(leaving, Token(1)));
+    // Challenged while a slot was free, the newcomer's responses are lost until the server is full.
+    Tap& newcomerTap = PlayerOf(newcomer).tap;
+    newcomerTap.lose = [](const uint8_t* data, int) { return (data[0] & 0x0F) == PACKET_CONNECTION_RESPONSE; };
+    newcomer.Connect(Token(3).data());
+    ASSERT_TRUE(TickUntil([&] { return newcomer.State() == NETCODE_CLIENT_STATE_SENDING_CONNECTION_RESPONSE; }));
+    ASSERT_TRUE(Connect(staying, Token(2)));
+    newcomerTap.lose = nullptr;
+
+    leaving.Disconnect();
+    const int responses = newcomerTap.Count(PACKET_CONNECTION_RESPONSE);
+    while (newcomerTap.Count(PACKET_CONNECTION_RESPONSE) == responses)
+        Tick(false, true);
+    events.list.clear();
+    server->Update(time);
+    EXPECT_EQ(events.list, (std::vector<std::pair<int, bool>>{{0, false}}));
+    EXPECT_FALSE(server->IsClientConnected(0));
+    EXPECT_EQ(newcomer.State(), NETCODE_CLIENT_STATE_SENDING_CONNECTION_RESPONSE);
+
+    ASSERT_TRUE(TickUntil([&] { return newcomer.State() == NETCODE_CLIENT_STATE_CONNECTED; }, 10));
+    EXPECT_EQ(server->GetClientId(0), 3u);
+    EXPECT_EQ(staying.State(), NETCODE_CLIENT_STATE_CONNECTED);
+}
+
+// A server may bound the timeouts it admits: a silent peer with a token that never times out would
+// hold its slot for good.
+TEST_F(NetcodeTest, TokensWithTimeoutsOutsideTheAdmittedRangeAreRefused)
+{
+    NetcodeServerConfig config = ServerConfig();
+    config.minimumTimeout = 1;
+    config.maximumTimeout = 60;
+    StartServer(2, config);
+    NetcodeClient& client = AddPlayer(Address(10, 0, 0, 2, 1));
+    uint64_t id = 1;
+    for (int timeout : {-1, 0, 61, 3600})
+    {
+        // A client whose token never times out keeps asking: two seconds tell.
+        client.Connect(Token(id++, timeout).data());
+        for (int i = 0; i < 40; ++i)
+            Tick();
+        EXPECT_NE(client.State(), NETCODE_CLIENT_STATE_CONNECTED) << timeout;
+        EXPECT_EQ(server->GetNumConnectedClients(), 0) << timeout;
+    }
+    EXPECT_GE(server->GetCounters().packetsDropped[PACKET_READ_REFUSED], 4u);
+    for (int timeout : {1, 60})
+    {
+        ASSERT_TRUE(Connect(client, Token(id++, timeout))) << timeout;
+        client.Disconnect();
+    }
+}
+
+// Strangers' requests that are never followed up, resent as a waiting client resends them, fill
+// the table of pending connections; a newcomer still gets in within a second.
+TEST_F(NetcodeTest, UnansweredRequestsDoNotKeepANewcomerOut)
+{
+    for (int strangers : {32, 200})
+    {
+        StartServer(8);
+        std::vector<std::unique_ptr<MemoryTransport>> transports;
+        std::vector<std::vector<uint8_t>> requests;
+        for (int i = 0; i < strangers; ++i)
+        {
+            transports.push_back(std::make_unique<MemoryTransport>(
+                network, Address(10, 1, static_cast<uint8_t>(strangers), static_cast<uint8_t>(i), 1)));
+            ConnectToken token;
+            ASSERT_TRUE(ReadConnectToken(Token(static_cast<uint64_t>(1000 + i), 10).data(), token));
+            std::vector<uint8_t> request(ConnectionRequestBytes);
+            ASSERT_EQ(WriteConnectionRequest(token, request.data(), ConnectionRequestBytes), ConnectionRequestBytes);
+            requests.push_back(std::move(request));
+        }
+        for (int round = 0; round < 3; ++round)
+        {
+            for (int i = 0; i < strangers; ++i)
+                transports[static_cast<size_t>(i)]->Send(serverAddress, requests[static_cast<size_t>(i)].data(),
+                                                         ConnectionRequestBytes);
+            for (int tick = 0; tick < 100; ++tick)
+                Tick(true, false);
+        }
+        for (int i = 0; i < strangers; ++i)
+            transports[static_cast<size_t>(i)]->Send(serverAddress, requests[static_cast<size_t>(i)].data(),
+                                                     ConnectionRequestBytes);
+        NetcodeClient& client = AddPlayer(Address(10, 0, 0, 2, static_cast<uint16_t>(strangers)));
+        client.Connect(Token(static_cast<uint64_t>(strangers), 10).data());
+        EXPECT_TRUE(TickUntil([&] { return client.State() == NETCODE_CLIENT_STATE_CONNECTED; }, 20)) << strangers;
+        client.Disconnect();
+    }
+}
+
 TEST(NetcodeUdp, ConnectsExchangesAndDisconnectsOverLoopback)
 {
     uint8_t privateKey[KeyBytes];
