@@ -293,11 +293,13 @@ void GameConfiguration::Reset()
 
 Slot& GameConfiguration::GetPlayer(uint8_t id)
 {
+    // A player who left keeps his slot, and his id, until the match ends, while a newcomer may be given
+    // the same id: the live slot is the one meant.
     Slot* found = nullptr;
     ForEachSlot(*this,
                 [&](Slot& slot)
                 {
-                    if (!found && slot.id == id)
+                    if (slot.id == id && (!found || (found->removed && !slot.removed)))
                         found = &slot;
                 });
     if (found)

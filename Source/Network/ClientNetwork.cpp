@@ -573,8 +573,9 @@ void ClientNetwork::Step(float dt)
 
 void ClientNetwork::BeginLoading()
 {
-    // The match's players and rules exist now; the server measures by the same.
-    limits.SetConfiguration(context.configuration);
+    // The players were counted when the configuration arrived, where the server counted them in the
+    // stream of reliable messages: one who left since then is still counted at both ends. The rules exist
+    // now; the server measures by the same.
     if (context.gameType)
         limits.SetGameType(*context.gameType);
     state = NetworkState::Loading;

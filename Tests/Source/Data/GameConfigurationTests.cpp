@@ -288,6 +288,19 @@ TEST(GameConfiguration, FindsSlotsAndCollectsTheirIds)
     EXPECT_EQ(parts.cores, (std::vector<uint32_t>{Random, 2}));
     EXPECT_EQ(parts.arms, (std::vector<uint32_t>{None}));
     EXPECT_EQ(configuration.CollectWeaponIds(), (std::vector<uint32_t>{7, 8}));
+
+    // A player who left keeps his id until the match ends; a newcomer given the same id is the one found,
+    // and with the newcomer gone too, the first who left.
+    for (int i = 0; i < 2; ++i)
+    {
+        RemotePlayerSlot& gone = configuration.remotePlayers.emplace_back();
+        gone.id = 5;
+        gone.removed = true;
+    }
+    configuration.remotePlayers.emplace_back().id = 5;
+    EXPECT_EQ(&configuration.GetPlayer(5), &configuration.remotePlayers[3]);
+    configuration.remotePlayers[3].removed = true;
+    EXPECT_EQ(&configuration.GetPlayer(5), &configuration.remotePlayers[1]);
 }
 
 TEST_F(GameConfigurationTest, RandomThemeAndWeaponsArePickedOnceUnderTheSeed)
