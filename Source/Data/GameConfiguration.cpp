@@ -232,11 +232,14 @@ void GameConfiguration::NameBots(std::mt19937& random)
     }
     // Bots take the lowest ids no player holds: after a remote player left, the ids that remain
     // have gaps, and counting past the players would hand a bot an id that is taken. Players
-    // still without an id keep the lowest free ones for themselves.
+    // still without an id keep the lowest free ones for themselves. A player who left holds none:
+    // a client that joined after he left never heard of him and must deal the same ids.
     std::array<bool, Slot::NoId> taken{};
     size_t unassigned = 0;
     auto hold = [&](const Slot& slot)
     {
+        if (slot.removed)
+            return;
         if (slot.id < Slot::NoId)
             taken[slot.id] = true;
         else

@@ -188,15 +188,21 @@ TEST_F(GameConfigurationTest, BotsTakeTheIdsLeftFreeWhenAPlayerHasLeft)
     configuration.NameBots(random);
     EXPECT_EQ(configuration.bots[0].id, 3u);
 
-    // The client that owned player 1 leaves; the next match keeps ids 0 and 2.
+    // The client that owned player 1 leaves; the next match keeps ids 0 and 2. Before it ends the slot
+    // stays, but its id is free: a client that joined later never saw it.
+    const auto botIds = [&]
+    {
+        configuration.NameBots(random);
+        std::vector<uint8_t> ids;
+        for (const BotSlot& bot : configuration.bots)
+            ids.push_back(bot.id);
+        return ids;
+    };
     configuration.remotePlayers[1].removed = true;
+    EXPECT_EQ(botIds(), (std::vector<uint8_t>{1, 3, 4}));
     configuration.Reset();
     ASSERT_EQ(configuration.remotePlayers.size(), 2u);
-    configuration.NameBots(random);
-    std::vector<uint8_t> botIds;
-    for (const BotSlot& bot : configuration.bots)
-        botIds.push_back(bot.id);
-    EXPECT_EQ(botIds, (std::vector<uint8_t>{1, 3, 4}));
+    EXPECT_EQ(botIds(), (std::vector<uint8_t>{1, 3, 4}));
     EXPECT_EQ(configuration.bots[2].name, "BOT 3");
 }
 
