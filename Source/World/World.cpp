@@ -7,6 +7,7 @@
 #include "Source/World/BotSteering.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/LinearBody.h"
+#include "Source/World/PlayerRenderable.h"
 
 #include <bitset>
 
@@ -270,6 +271,19 @@ void World::RemoveVisual(Visual& visual)
     deferredRemovals.push_back({visual.id, &World::FinishVisualRemoval});
 }
 
+void World::RemovePlayer(Player& player)
+{
+    PlayerBody& body = player.body;
+    body.active = 0;
+    if (body.physicsBody)
+    {
+        body.physicsBody->GetWorld()->DestroyBody(body.physicsBody);
+        body.physicsBody = nullptr;
+    }
+    playerList.Remove(player);
+    deferredRemovals.push_back({player.index, &World::FinishPlayerRemoval});
+}
+
 void World::FinishPickupRemoval(uint64_t id)
 {
     Pickup* pickup = pickups.Find(static_cast<EntityId>(id));
@@ -314,6 +328,15 @@ void World::FinishVisualRemoval(uint64_t id)
     visual->image.reset();
     visual->effect.reset();
     visuals.Remove(visual->id);
+}
+
+void World::FinishPlayerRemoval(uint64_t index)
+{
+    if (index >= PlayerCount || !players[index].present)
+        return;
+    Player& player = players[index];
+    player.visual.reset();
+    DropActivePlayer(player);
 }
 
 void World::RunDeferredRemovals()

@@ -85,6 +85,9 @@ public:
     void RemoveProjectile(Projectile& projectile);
     void RemoveTrigger(Trigger& trigger);
     void RemoveVisual(Visual& visual);
+    // Takes the player out of play now (out of physics and the player list, found and hit by nothing)
+    // and out of the active players, with its drawing, at the end of the tick.
+    void RemovePlayer(Player& player);
 
     // The spawn points carrying every tag of the mask.
     SpawnQuery QuerySpawnPoints(SpawnMask mask) const { return SpawnQuery(spawnPoints, mask); }
@@ -175,6 +178,7 @@ private:
     void FinishProjectileRemoval(uint64_t id);
     void FinishTriggerRemoval(uint64_t id);
     void FinishVisualRemoval(uint64_t id);
+    void FinishPlayerRemoval(uint64_t index);
     void RunDeferredRemovals();
 
     void StepMovingPlatforms(float dt);
