@@ -9,6 +9,7 @@
 #include "Source/World/LinearBody.h"
 #include "Source/World/PlayerRenderable.h"
 
+#include <algorithm>
 #include <bitset>
 
 using namespace Lumvek;
@@ -73,7 +74,12 @@ bool World::LayOutGrids()
 {
     const auto layOut = [this](const Rectangle& area)
     {
-        playerList.Clear(area);
+        // A player is registered where it is made, at the origin, before the game mode puts it on a
+        // spawn point: the list reaches over the origin too, so that a map far from it holds players.
+        const float left = std::min(area.x, -GridMargin), bottom = std::min(area.y, -GridMargin);
+        const float right = std::max(area.x + area.width, GridMargin);
+        const float top = std::max(area.y + area.height, GridMargin);
+        playerList.Clear(Rectangle{left, bottom, right - left, top - bottom});
         return hazardGrid.Layout(area, CellSize, CellSize) && interactionGrid.Layout(area, CellSize, CellSize) &&
                pickupGrid.Layout(area, CellSize, CellSize) && platformGrid.Layout(area, FineCellSize, FineCellSize) &&
                projectileGrid.Layout(area, FineCellSize, FineCellSize) &&

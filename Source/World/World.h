@@ -64,7 +64,7 @@ public:
     // by a new one with the gravity.
     void Reset(Lumvek::Vector2 gravity);
     // Lays the grids over the bounds grown by 10 on every side: cells of 25, 10 for platforms and
-    // projectiles. False, with the grids over the default bounds instead, when the bounds are not
+    // projectiles; the player list over the same area and the origin. False, with the grids over the default bounds instead, when the bounds are not
     // positive and finite or a grid would need more cells than a grid may have.
     bool LayOutGrids();
 
