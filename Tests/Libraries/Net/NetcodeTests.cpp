@@ -561,9 +561,9 @@ TEST_F(NetcodeTest, PayloadsWaitInABoundedQueue)
     server->FreePayload(&outside);
 }
 
-// A client leaving a full server and a newcomer's response in one batch: the slot the leaver frees
-// goes to nobody in that update, so whoever polls between updates sees the departure before the
-// newcomer, who takes the slot in the next update, not denied.
+// A client's goodbye and a newcomer's response to a full server in one batch: the freed slot goes to
+// nobody in that update, so whoever polls between updates sees the departure before the newcomer, who
+// takes the slot in the next update instead of being denied.
 TEST_F(NetcodeTest, ASlotFreedInAnUpdateGoesToNobodyElseInIt)
 {
     StartServer(2);
@@ -594,8 +594,8 @@ TEST_F(NetcodeTest, ASlotFreedInAnUpdateGoesToNobodyElseInIt)
     EXPECT_EQ(staying.State(), NETCODE_CLIENT_STATE_CONNECTED);
 }
 
-// A server may bound the timeouts it admits: a silent peer with a token that never times out would
-// hold its slot for good.
+// A server may bound the timeouts it admits: a silent peer whose token never times out would hold its
+// slot for good. Such a client keeps asking, so two seconds tell.
 TEST_F(NetcodeTest, TokensWithTimeoutsOutsideTheAdmittedRangeAreRefused)
 {
     NetcodeServerConfig config = ServerConfig();
@@ -603,57 +603,42 @@ TEST_F(NetcodeTest, TokensWithTimeoutsOutsideTheAdmittedRangeAreRefused)
     config.maximumTimeout = 60;
     StartServer(2, config);
     NetcodeClient& client = AddPlayer(Address(10, 0, 0, 2, 1));
-    uint64_t id = 1;
-    for (int timeout : {-1, 0, 61, 3600})
+    for (int timeout : {-1, 0, 61, 3600, 1, 60})
     {
-        // A client whose token never times out keeps asking: two seconds tell.
-        client.Connect(Token(id++, timeout).data());
+        client.Connect(Token(static_cast<uint64_t>(timeout + 10), timeout).data());
         for (int i = 0; i < 40; ++i)
             Tick();
-        EXPECT_NE(client.State(), NETCODE_CLIENT_STATE_CONNECTED) << timeout;
-        EXPECT_EQ(server->GetNumConnectedClients(), 0) << timeout;
-    }
-    EXPECT_GE(server->GetCounters().packetsDropped[PACKET_READ_REFUSED], 4u);
-    for (int timeout : {1, 60})
-    {
-        ASSERT_TRUE(Connect(client, Token(id++, timeout))) << timeout;
+        EXPECT_EQ(client.State() == NETCODE_CLIENT_STATE_CONNECTED, timeout == 1 || timeout == 60) << timeout;
         client.Disconnect();
     }
 }
 
-// Strangers' requests that are never followed up, resent as a waiting client resends them, fill
-// the table of pending connections; a newcomer still gets in within a second.
+// Strangers' requests that are never followed up, resent every five seconds as a waiting client
+// resends them, fill the table of pending connections; a newcomer still gets in within a second.
 TEST_F(NetcodeTest, UnansweredRequestsDoNotKeepANewcomerOut)
 {
-    for (int strangers : {32, 200})
+    for (uint8_t strangers : {32, 200})
     {
         StartServer(8);
-        std::vector<std::unique_ptr<MemoryTransport>> transports;
-        std::vector<std::vector<uint8_t>> requests;
-        for (int i = 0; i < strangers; ++i)
+        std::vector<std::pair<std::unique_ptr<MemoryTransport>, std::vector<uint8_t>>> requests;
+        for (uint8_t i = 0; i < strangers; ++i)
         {
-            transports.push_back(std::make_unique<MemoryTransport>(
-                network, Address(10, 1, static_cast<uint8_t>(strangers), static_cast<uint8_t>(i), 1)));
             ConnectToken token;
-            ASSERT_TRUE(ReadConnectToken(Token(static_cast<uint64_t>(1000 + i), 10).data(), token));
+            ASSERT_TRUE(ReadConnectToken(Token(1000u + i, 10).data(), token));
             std::vector<uint8_t> request(ConnectionRequestBytes);
-            ASSERT_EQ(WriteConnectionRequest(token, request.data(), ConnectionRequestBytes), ConnectionRequestBytes);
-            requests.push_back(std::move(request));
+            ASSERT_GT(WriteConnectionRequest(token, request.data(), ConnectionRequestBytes), 0);
+            requests.emplace_back(std::make_unique<MemoryTransport>(network, Address(10, 1, strangers, i, 1)), request);
         }
-        for (int round = 0; round < 3; ++round)
+        for (int round = 0; round < 4; ++round)
         {
-            for (int i = 0; i < strangers; ++i)
-                transports[static_cast<size_t>(i)]->Send(serverAddress, requests[static_cast<size_t>(i)].data(),
-                                                         ConnectionRequestBytes);
-            for (int tick = 0; tick < 100; ++tick)
+            for (auto& [transport, request] : requests)
+                transport->Send(serverAddress, request.data(), ConnectionRequestBytes);
+            for (int tick = 0; tick < (round < 3 ? 100 : 1); ++tick)
                 Tick(true, false);
         }
-        for (int i = 0; i < strangers; ++i)
-            transports[static_cast<size_t>(i)]->Send(serverAddress, requests[static_cast<size_t>(i)].data(),
-                                                     ConnectionRequestBytes);
-        NetcodeClient& client = AddPlayer(Address(10, 0, 0, 2, static_cast<uint16_t>(strangers)));
-        client.Connect(Token(static_cast<uint64_t>(strangers), 10).data());
-        EXPECT_TRUE(TickUntil([&] { return client.State() == NETCODE_CLIENT_STATE_CONNECTED; }, 20)) << strangers;
+        NetcodeClient& client = AddPlayer(Address(10, 0, 0, 2, strangers));
+        client.Connect(Token(strangers, 10).data());
+        EXPECT_TRUE(TickUntil([&] { return client.State() == NETCODE_CLIENT_STATE_CONNECTED; }, 20)) << int(strangers);
         client.Disconnect();
     }
 }
