@@ -282,7 +282,7 @@ void NetcodeServer::ProcessConnectionResponse(const Address& from, PendingConnec
     ReadChallengeToken(sealed, challenge);
     if (FindClientById(challenge.clientId) >= 0)
         return Drop(PACKET_READ_REFUSED, from);
-    connection.lastAccessTime = time;
+    // The entry keeps its age: responses, like resent requests, do not keep it alive.
     ++counters.packetsReceived;
 
     int clientIndex = FindFreeSlot();
