@@ -359,7 +359,8 @@ TEST(NetworkMatch, AClientThatLoadsPastTheCountdownJoinsTheRunningMatch)
 }
 
 // Three clients join with a player and leave before a newcomer joins, who takes the id they held: the
-// newcomer's player plays on the server and on both clients.
+// newcomer's player plays on the server and on both clients, and the newcomer, who never heard of the
+// three, reads the scores and the end of the match like the others.
 TEST(NetworkMatch, ANewcomerAfterThreeDeparturesIsOnEveryMachine)
 {
     Testing::LogCapture log;
