@@ -420,24 +420,6 @@ TEST(MessageLimits, CountsComeFromTheRegistryAndScoreListsFromTheConfiguration)
         EXPECT_EQ(limits.GetTeamScoreCount(), test.teamEntries) << test.teamCount;
         EXPECT_EQ(limits.GetPlayerScoreCount(), test.playerEntries) << test.teamCount;
     }
-
-    // A server keeps the slots of players who left until the match ends; a client who joined after
-    // they left never heard of them. Both ends count alike.
-    GameConfiguration server;
-    server.teamCount = 1;
-    server.remotePlayers.resize(4);
-    server.remotePlayers[0].removed = server.remotePlayers[2].removed = true;
-    server.bots.resize(1);
-    GameConfiguration newcomer;
-    newcomer.teamCount = 1;
-    newcomer.players.resize(1);
-    newcomer.remotePlayers.resize(1);
-    newcomer.bots.resize(1);
-    MessageLimits serverLimits = limits;
-    serverLimits.SetConfiguration(server);
-    limits.SetConfiguration(newcomer);
-    EXPECT_EQ(serverLimits, limits);
-    EXPECT_EQ(limits.GetPlayerScoreCount(), 3u);
 }
 
 } // namespace
