@@ -80,8 +80,8 @@ struct NetcodeServer::PendingConnection
     uint8_t receiveKey[KeyBytes] = {};
     uint8_t tokenMac[MacBytes] = {};
     int32_t timeoutSeconds = 0;
-    // When the address's first request made the entry: requests resent from it do not move it.
-    double lastAccessTime = 0.0;
+    // When the address's first request made the entry: requests resent from it do not renew it.
+    double createdTime = 0.0;
     double expireTime = 0.0;
 };
 
@@ -529,7 +529,7 @@ NetcodeServer::AddPendingConnection(const Address& from, const PrivateConnectTok
     if (!connection)
         connection = &*std::min_element(pending.begin(), pending.end(),
                                         [](const PendingConnection& a, const PendingConnection& b)
-                                        { return a.lastAccessTime < b.lastAccessTime; });
+                                        { return a.createdTime < b.createdTime; });
     connection->used = true;
     connection->address = from;
     std::memcpy(connection->sendKey, token.serverToClientKey, KeyBytes);
@@ -538,7 +538,7 @@ NetcodeServer::AddPendingConnection(const Address& from, const PrivateConnectTok
     if (!renewed)
     {
         connection->timeoutSeconds = token.timeoutSeconds;
-        connection->lastAccessTime = time;
+        connection->createdTime = time;
         connection->expireTime = expireTime;
     }
     else
@@ -562,7 +562,7 @@ NetcodeServer::PendingConnection* NetcodeServer::FindPendingConnection(const Add
 
 bool NetcodeServer::IsExpired(const PendingConnection& connection) const
 {
-    bool idle = connection.timeoutSeconds >= 0 && connection.lastAccessTime + connection.timeoutSeconds < time;
+    bool idle = connection.timeoutSeconds >= 0 && connection.createdTime + connection.timeoutSeconds < time;
     return idle || connection.expireTime <= time;
 }
 
