@@ -45,6 +45,10 @@ struct ClientServerConfig : ConnectionConfig
     uint64_t protocolId = 0;
     // Seconds without a packet before a connection times out; negative never times out.
     int timeout = 10;
+    // The timeouts a server admits in its clients' tokens; a request naming another is refused. The
+    // defaults take any, a negative one included.
+    int minimumTokenTimeout = INT32_MIN;
+    int maximumTokenTimeout = INT32_MAX;
     // Bytes for the client, for the server's own use, and for each of the server's client slots.
     int clientMemory = 10 * 1024 * 1024;
     int serverGlobalMemory = 10 * 1024 * 1024;

@@ -2,6 +2,7 @@
 
 #include "Net/Log.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <ctime>
@@ -54,6 +55,8 @@ struct NetcodeServer::ClientSlot
 {
     bool connected = false;
     bool confirmed = false;
+    // Freed in the running update; free for a newcomer from the next one.
+    bool released = false;
     uint64_t clientId = 0;
     Address address;
     uint8_t sendKey[KeyBytes] = {};
@@ -77,7 +80,8 @@ struct NetcodeServer::PendingConnection
     uint8_t receiveKey[KeyBytes] = {};
     uint8_t tokenMac[MacBytes] = {};
     int32_t timeoutSeconds = 0;
-    double lastAccessTime = 0.0;
+    // When the address's first request made the entry: requests resent from it do not renew it.
+    double createdTime = 0.0;
     double expireTime = 0.0;
 };
 
@@ -161,6 +165,8 @@ void NetcodeServer::Update(double newTime)
     time = newTime;
     if (!running)
         return;
+    for (ClientSlot& slot : clients)
+        slot.released = false;
     ReceivePackets();
     SendKeepAlives();
     CheckTimeouts();
@@ -222,11 +228,21 @@ void NetcodeServer::ProcessConnectionRequest(const Address& from, const uint8_t*
         named = token.serverAddresses[i] == publicAddress;
     if (!named || FindClientByAddress(from) >= 0 || FindClientById(token.clientId) >= 0)
         return Drop(PACKET_READ_REFUSED, from);
+    // A token that never times out, or only after a long while, would let silent peers hold slots
+    // and pending entries for as long as they like.
+    if (token.timeoutSeconds < config.minimumTimeout || token.timeoutSeconds > config.maximumTimeout)
+    {
+        char text[64];
+        NET_LOG_DEBUG("server: refused %s, its token's timeout %d lies outside %d to %d",
+                      from.ToString(text, sizeof(text)), token.timeoutSeconds, config.minimumTimeout,
+                      config.maximumTimeout);
+        return Drop(PACKET_READ_REFUSED, from);
+    }
     const uint8_t* mac = request.privateData + PrivateConnectTokenBytes - MacBytes;
     if (!RecordTokenUse(mac, from))
         return Drop(PACKET_READ_REFUSED, from);
 
-    if (FindFreeSlot() < 0)
+    if (!HasFreeOrReleasedSlot())
     {
         Packet denied;
         denied.type = PACKET_CONNECTION_DENIED;
@@ -238,8 +254,6 @@ void NetcodeServer::ProcessConnectionRequest(const Address& from, const uint8_t*
     }
 
     PendingConnection* connection = AddPendingConnection(from, token, request.expireTimestamp);
-    if (!connection)
-        return Drop(PACKET_READ_QUEUE_FULL, from);
     std::memcpy(connection->tokenMac, mac, MacBytes);
     ++counters.packetsReceived;
 
@@ -268,10 +282,13 @@ void NetcodeServer::ProcessConnectionResponse(const Address& from, PendingConnec
     ReadChallengeToken(sealed, challenge);
     if (FindClientById(challenge.clientId) >= 0)
         return Drop(PACKET_READ_REFUSED, from);
-    connection.lastAccessTime = time;
+    // The entry keeps its age: responses, like resent requests, do not keep it alive.
     ++counters.packetsReceived;
 
     int clientIndex = FindFreeSlot();
+    // A slot freed in this update: the client's next response, a tenth of a second on, takes it.
+    if (clientIndex < 0 && HasFreeOrReleasedSlot())
+        return;
     if (clientIndex < 0)
     {
         Packet denied;
@@ -497,23 +514,41 @@ bool NetcodeServer::RecordTokenUse(const uint8_t mac[MacBytes], const Address& f
 NetcodeServer::PendingConnection*
 NetcodeServer::AddPendingConnection(const Address& from, const PrivateConnectToken& token, uint64_t expireTimestamp)
 {
-    // The address's own entry first, live or not, so an address never holds two.
+    // The address's own entry first, so an address never holds two; a live one keeps its age, so
+    // that resending a request never keeps an entry alive past its timeout.
     PendingConnection* connection = nullptr;
     for (PendingConnection& candidate : pending)
         if (candidate.used && candidate.address == from)
             connection = &candidate;
+    const bool renewed = connection && !IsExpired(*connection);
+    // Then a free or spent entry, and in a full table the oldest: requests nobody answers push each
+    // other out instead of locking newcomers out until their tokens run out.
     for (size_t i = 0; i < pending.size() && !connection; ++i)
         if (!pending[i].used || IsExpired(pending[i]))
             connection = &pending[i];
     if (!connection)
-        return nullptr;
+        connection = &*std::min_element(pending.begin(), pending.end(),
+                                        [](const PendingConnection& a, const PendingConnection& b)
+                                        { return a.createdTime < b.createdTime; });
     connection->used = true;
     connection->address = from;
     std::memcpy(connection->sendKey, token.serverToClientKey, KeyBytes);
     std::memcpy(connection->receiveKey, token.clientToServerKey, KeyBytes);
-    connection->timeoutSeconds = token.timeoutSeconds;
-    connection->lastAccessTime = time;
-    connection->expireTime = time + static_cast<double>(expireTimestamp - NowTimestamp());
+    const double expireTime = time + static_cast<double>(expireTimestamp - NowTimestamp());
+    if (!renewed)
+    {
+        connection->timeoutSeconds = token.timeoutSeconds;
+        connection->createdTime = time;
+        connection->expireTime = expireTime;
+    }
+    else
+    {
+        // Another token from the same address may name a shorter life, never a longer one.
+        if (token.timeoutSeconds >= 0 &&
+            (connection->timeoutSeconds < 0 || token.timeoutSeconds < connection->timeoutSeconds))
+            connection->timeoutSeconds = token.timeoutSeconds;
+        connection->expireTime = std::min(connection->expireTime, expireTime);
+    }
     return connection;
 }
 
@@ -527,7 +562,7 @@ NetcodeServer::PendingConnection* NetcodeServer::FindPendingConnection(const Add
 
 bool NetcodeServer::IsExpired(const PendingConnection& connection) const
 {
-    bool idle = connection.timeoutSeconds >= 0 && connection.lastAccessTime + connection.timeoutSeconds < time;
+    bool idle = connection.timeoutSeconds >= 0 && connection.createdTime + connection.timeoutSeconds < time;
     return idle || connection.expireTime <= time;
 }
 
@@ -550,9 +585,14 @@ int NetcodeServer::FindClientById(uint64_t clientId) const
 int NetcodeServer::FindFreeSlot() const
 {
     for (int i = 0; i < maxClients; ++i)
-        if (!clients[static_cast<size_t>(i)].connected)
+        if (!clients[static_cast<size_t>(i)].connected && !clients[static_cast<size_t>(i)].released)
             return i;
     return -1;
+}
+
+bool NetcodeServer::HasFreeOrReleasedSlot() const
+{
+    return std::any_of(clients.begin(), clients.end(), [](const ClientSlot& slot) { return !slot.connected; });
 }
 
 uint64_t NetcodeServer::NowTimestamp() const
@@ -597,6 +637,7 @@ void NetcodeServer::ResetClient(int clientIndex)
         use->nextSequence = slot.sequence;
     slot.connected = false;
     slot.confirmed = false;
+    slot.released = true;
     slot.payloads.Clear();
     slot.replay.Reset();
     sodium_memzero(slot.sendKey, KeyBytes);

@@ -32,6 +32,10 @@ struct NetcodeServerConfig
     uint64_t timestampAtStart = 0;
     // Payloads kept per client until the application receives them.
     int payloadQueueSize = 256;
+    // The token timeouts (seconds) it admits; a request whose token names another is refused. The
+    // defaults take any, a negative one (never time out) included.
+    int32_t minimumTimeout = INT32_MIN;
+    int32_t maximumTimeout = INT32_MAX;
 };
 
 // The dedicated server's side of the connection protocol: it admits clients that hold valid
@@ -97,7 +101,10 @@ private:
     bool IsExpired(const PendingConnection& connection) const;
     int FindClientByAddress(const Address& from) const;
     int FindClientById(uint64_t clientId) const;
+    // A slot that is free and was not freed in this update: the application learns of a departure
+    // between updates, so a slot never passes from one client to the next inside one.
     int FindFreeSlot() const;
+    bool HasFreeOrReleasedSlot() const;
     uint64_t NowTimestamp() const;
 
     // Packets to peers without a slot: sequence numbers from the server-wide counter.

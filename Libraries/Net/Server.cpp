@@ -31,8 +31,8 @@ Server::Server(Allocator& allocator, const uint8_t privateKey[KeyBytes], Transpo
 Server::Server(Allocator& allocator, const uint8_t privateKey[KeyBytes], std::unique_ptr<UdpSocket> ownedSocket,
                Transport* transport, const ClientServerConfig& config, Adapter& adapter, double time)
     : allocator(allocator), adapter(adapter), config(config), socket(std::move(ownedSocket)),
-      wire(socket ? socket.get() : transport),
-      netcode(MakeNetcodeConfig(privateKey, config.protocolId, this), wire, time), time(time)
+      wire(socket ? socket.get() : transport), netcode(MakeNetcodeConfig(privateKey, config, this), wire, time),
+      time(time)
 {
     size_t globalBytes = size_t(std::max(config.serverGlobalMemory, 0));
     globalMemory = NET_ALLOCATE(allocator, globalBytes);
@@ -60,10 +60,13 @@ Server::~Server()
     NET_FREE(allocator, globalMemory);
 }
 
-NetcodeServerConfig Server::MakeNetcodeConfig(const uint8_t privateKey[KeyBytes], uint64_t protocolId, Server* server)
+NetcodeServerConfig Server::MakeNetcodeConfig(const uint8_t privateKey[KeyBytes], const ClientServerConfig& config,
+                                              Server* server)
 {
     NetcodeServerConfig netcodeConfig;
-    netcodeConfig.protocolId = protocolId;
+    netcodeConfig.protocolId = config.protocolId;
+    netcodeConfig.minimumTimeout = config.minimumTokenTimeout;
+    netcodeConfig.maximumTimeout = config.maximumTokenTimeout;
     std::memcpy(netcodeConfig.privateKey, privateKey, KeyBytes);
     netcodeConfig.connectCallback = &Server::OnClientConnection;
     netcodeConfig.callbackContext = server;

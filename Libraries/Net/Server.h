@@ -88,7 +88,7 @@ private:
     Server(Allocator& allocator, const uint8_t privateKey[KeyBytes], std::unique_ptr<UdpSocket> ownedSocket,
            Transport* transport, const ClientServerConfig& config, Adapter& adapter, double time);
 
-    static NetcodeServerConfig MakeNetcodeConfig(const uint8_t privateKey[KeyBytes], uint64_t protocolId,
+    static NetcodeServerConfig MakeNetcodeConfig(const uint8_t privateKey[KeyBytes], const ClientServerConfig& config,
                                                  Server* server);
     static void OnClientConnection(void* context, int clientIndex, bool connected);
     static void TransmitPacket(void* context, int clientIndex, const uint8_t* packet, int bytes);

@@ -232,11 +232,14 @@ void GameConfiguration::NameBots(std::mt19937& random)
     }
     // Bots take the lowest ids no player holds: after a remote player left, the ids that remain
     // have gaps, and counting past the players would hand a bot an id that is taken. Players
-    // still without an id keep the lowest free ones for themselves.
+    // still without an id keep the lowest free ones for themselves. A player who left holds none:
+    // a client that joined after he left never heard of him and must deal the same ids.
     std::array<bool, Slot::NoId> taken{};
     size_t unassigned = 0;
     auto hold = [&](const Slot& slot)
     {
+        if (slot.removed)
+            return;
         if (slot.id < Slot::NoId)
             taken[slot.id] = true;
         else
@@ -293,11 +296,13 @@ void GameConfiguration::Reset()
 
 Slot& GameConfiguration::GetPlayer(uint8_t id)
 {
+    // A player who left keeps his slot, and his id, until the match ends, while a newcomer may be given
+    // the same id: the live slot is the one meant.
     Slot* found = nullptr;
     ForEachSlot(*this,
                 [&](Slot& slot)
                 {
-                    if (!found && slot.id == id)
+                    if (slot.id == id && (!found || (found->removed && !slot.removed)))
                         found = &slot;
                 });
     if (found)

@@ -147,8 +147,8 @@ public:
     // type, team count and the slots' ids, teams, names and loadouts stay.
     void Reset();
 
-    // The first slot of the players, the remote players, then the bots with that id. Without one, a
-    // default slot marked removed, valid until the next call.
+    // The first live slot with that id of the players, remote players and bots, else the first removed
+    // one; without either, a default slot marked removed, valid until the next call.
     Slot& GetPlayer(uint8_t id);
     // The first local player slot with that local index; without one, a default slot valid until the
     // next call.

@@ -43,8 +43,10 @@ GameType::GameType(GameContext& context, uint32_t seed) : context(context), rand
 
     const auto addSlots = [this](const auto& slots)
     {
+        // Players who left before the match keep their slots until it ends, but not a score.
         for (const auto& slot : slots)
-            playerScores.push_back({slot.id, 0});
+            if (!slot.removed)
+                playerScores.push_back({slot.id, 0});
     };
     addSlots(configuration.players);
     addSlots(configuration.remotePlayers);

@@ -194,6 +194,8 @@ public:
     void RespawnPlayer(Player& player);
     // Ends a spawn-in: the visuals go, the player gets its health and its Box2D box and takes part.
     void FinishSpawn(Player& player, std::span<const EntityId> visuals);
+    // Takes a spawn-in's images out of the world.
+    void RemoveSpawnVisuals(std::span<const EntityId> visuals);
     // Shows the rig from node down as still images in the world, noted in the spawn-in.
     void CreateSpawnVisuals(Bone& node, bool facingLeft, SpawnIn& spawnIn);
     // A weapon taken from a weapon spawn returns there after the spawn's time; any other is dropped.

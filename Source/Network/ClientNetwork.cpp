@@ -219,7 +219,7 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
         const auto& removed = static_cast<const PlayerRemovedMessage&>(message);
         Slot& slot = configuration.GetPlayer(removed.player);
         if (slot.player && context.world)
-            context.world->DropActivePlayer(*slot.player);
+            context.world->RemovePlayer(*slot.player);
         slot.player = nullptr;
         slot.removed = true;
         break;
@@ -616,8 +616,9 @@ void ClientNetwork::Step(float dt)
 
 void ClientNetwork::BeginLoading()
 {
-    // The match's players and rules exist now; the server measures by the same.
-    limits.SetConfiguration(context.configuration);
+    // The players were counted when the configuration arrived, where the server counted them in the
+    // stream of reliable messages: one who left since then is still counted at both ends. The rules exist
+    // now; the server measures by the same.
     if (context.gameType)
         limits.SetGameType(*context.gameType);
     state = NetworkState::Loading;

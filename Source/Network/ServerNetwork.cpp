@@ -36,6 +36,20 @@ Net::Address HostingAddress(const ServerSettings& settings)
     return Net::Address(settings.hostingIp.empty() ? "0.0.0.0" : settings.hostingIp.c_str(), settings.hostingPort);
 }
 
+// The game's clients ask for ten seconds; a token that never times out, or only after long, would let
+// a silent stranger hold a slot.
+Net::ClientServerConfig AdmittingConfig(Net::ClientServerConfig config)
+{
+    config.minimumTokenTimeout = 1;
+    config.maximumTokenTimeout = 60;
+    return config;
+}
+
+// A client's refused messages of one type that are logged, and the refusals of all types after which
+// it is disconnected: an honest client sends none.
+constexpr uint32_t LoggedRefusals = 3;
+constexpr uint32_t RefusalLimit = 100;
+
 uint32_t ConfigurationCount(const GameContext& context)
 {
     return context.registry ? static_cast<uint32_t>(context.registry->configurations.Count()) : 0;
@@ -47,10 +61,12 @@ ServerNetwork::ServerNetwork(GameContext& context, const ServerSettings& setting
                              Net::Transport* transport)
     : Network(settings), context(context), serverSettings(settings), optionSeed(seed), limits(LimitsOf(context)),
       adapter(limits),
-      server(transport ? std::make_unique<Net::Server>(allocator, GameServerKey, *transport, config, adapter, 0.0)
-                       : std::make_unique<Net::Server>(allocator, GameServerKey, HostingAddress(settings), config,
-                                                       adapter, 0.0))
+      server(transport ? std::make_unique<Net::Server>(allocator, GameServerKey, *transport, AdmittingConfig(config),
+                                                       adapter, 0.0)
+                       : std::make_unique<Net::Server>(allocator, GameServerKey, HostingAddress(settings),
+                                                       AdmittingConfig(config), adapter, 0.0))
 {
+    adapter.SetConnectionListener([this](int client, bool connected) { notices.push_back({client, connected}); });
     serverSettings.maximumPlayers = std::clamp(serverSettings.maximumPlayers, 1u, MaxServerPlayers);
     if (!server->Start(static_cast<int>(serverSettings.maximumPlayers)))
         Log::Write("the server could not start on port {}", settings.hostingPort);
@@ -93,11 +109,9 @@ void ServerNetwork::Update(int64_t delta)
     server->AdvanceTime(time);
     CountPackets();
 
+    HandleConnectionNotices();
     if (state == NetworkState::Waiting)
         AcceptClients();
-    for (size_t i = 0; i < clients.size(); ++i)
-        if (clients[i].client >= 0 && !server->IsClientConnected(static_cast<int>(i)))
-            RemoveClient(static_cast<int>(i));
     for (int channel = 0; channel < 2 && state != NetworkState::Stopped; ++channel)
         for (size_t i = 0; i < clients.size(); ++i)
         {
@@ -109,6 +123,8 @@ void ServerNetwork::Update(int64_t delta)
                 server->ReleaseMessage(static_cast<int>(i), message);
             }
         }
+    // Clients disconnected for what they sent.
+    HandleConnectionNotices();
 
     switch (state)
     {
@@ -183,6 +199,37 @@ void ServerNetwork::Update(int64_t delta)
     }
 }
 
+void ServerNetwork::HandleConnectionNotices()
+{
+    // Removing the last player stops the server, whose disconnects add notices as this runs: they are
+    // read by index, and once stopped there is nobody left to tell.
+    for (size_t i = 0; i < notices.size() && state != NetworkState::Stopped; ++i)
+    {
+        const ConnectionNotice notice = notices[i];
+        // Either way the slot's accepted client, if any, is gone: a slot is only given to a newcomer
+        // after its last client left.
+        if (notice.client >= 0 && static_cast<size_t>(notice.client) < clients.size() &&
+            clients[static_cast<size_t>(notice.client)].client >= 0)
+            RemoveClient(notice.client);
+    }
+    notices.clear();
+}
+
+bool ServerNetwork::Refuse(int client, GameMessageType type)
+{
+    ClientSlot& slot = clients[static_cast<size_t>(client)];
+    const size_t kind = std::min(static_cast<size_t>(type), slot.refusals.size() - 1);
+    const uint32_t count = ++slot.refusals[kind];
+    if (count == LoggedRefusals + 1)
+        Log::Write("client {} keeps sending refused messages of type {}: no more of them are logged", client, kind);
+    if (++slot.refusedTotal == RefusalLimit)
+    {
+        Log::Write("client {} sent {} refused messages: disconnecting it", client, RefusalLimit);
+        server->DisconnectClient(client);
+    }
+    return count <= LoggedRefusals;
+}
+
 void ServerNetwork::AcceptClients()
 {
     for (int i = 0; i < server->GetMaxClients(); ++i)
@@ -207,12 +254,13 @@ RemotePlayerSlot* ServerNetwork::RemoteSlot(uint32_t player)
     return nullptr;
 }
 
-Slot* ServerNetwork::OwnPlayer(int client, uint32_t player, const char* what)
+Slot* ServerNetwork::OwnPlayer(int client, uint32_t player, GameMessageType type, const char* what)
 {
     for (const InputBuffer& buffer : players)
         if (buffer.player == player && buffer.client == client)
             return RemoteSlot(player);
-    Log::Write("client {} sent {} for player {}, which is not one of its players: ignored", client, what, player);
+    if (Refuse(client, type))
+        Log::Write("client {} sent {} for player {}, which is not one of its players: ignored", client, what, player);
     return nullptr;
 }
 
@@ -233,9 +281,13 @@ void ServerNetwork::HandleMessage(int client, Net::Message& message)
     case GameMessageType::SetLoadout:
     {
         const auto& loadout = static_cast<const SetLoadoutMessage&>(message);
-        Slot* slot = OwnPlayer(client, loadout.player, "a loadout");
+        Slot* slot = OwnPlayer(client, loadout.player, GameMessageType::SetLoadout, "a loadout");
         if (slot && !IsValidLoadout(loadout.parts))
-            Log::Write("client {} asked for a part past the part lists for player {}: ignored", client, loadout.player);
+        {
+            if (Refuse(client, GameMessageType::SetLoadout))
+                Log::Write("client {} asked for a part past the part lists for player {}: ignored", client,
+                           loadout.player);
+        }
         else if (slot)
         {
             slot->loadout.head = loadout.parts.head;
@@ -248,29 +300,36 @@ void ServerNetwork::HandleMessage(int client, Net::Message& message)
     case GameMessageType::SetVote:
     {
         const auto& vote = static_cast<const SetVoteMessage&>(message);
-        if (Slot* slot = OwnPlayer(client, vote.player, "a vote"))
+        if (Slot* slot = OwnPlayer(client, vote.player, GameMessageType::SetVote, "a vote"))
             slot->vote = vote.choice;
         break;
     }
     case GameMessageType::Input:
     {
         const auto& input = static_cast<const InputMessage&>(message);
-        for (InputBuffer& buffer : players)
+        const auto own = std::find_if(players.begin(), players.end(),
+                                      [&](const InputBuffer& buffer)
+                                      { return buffer.player == input.player && buffer.client == client; });
+        if (own == players.end())
         {
-            if (buffer.player != input.player)
-                continue;
-            // Another client's player, a frame already stepped or one too far ahead: dropped quietly.
-            if (buffer.client == client && input.frame >= frame && input.frame - frame < InputFrames)
-            {
-                const uint32_t index = input.frame % InputFrames;
-                buffer.inputs[index] = input.input;
-                buffer.present[index] = true;
-            }
-            break;
+            if (Refuse(client, GameMessageType::Input))
+                Log::Write("client {} sent input for player {}, which is not one of its players: ignored", client,
+                           input.player);
+        }
+        // A frame already stepped or one too far ahead comes from a client that fell out of step: dropped
+        // quietly.
+        else if (input.frame >= frame && input.frame - frame < InputFrames)
+        {
+            const uint32_t index = input.frame % InputFrames;
+            own->inputs[index] = input.input;
+            own->present[index] = true;
         }
         break;
     }
     default:
+        if (Refuse(client, static_cast<GameMessageType>(message.GetType())))
+            Log::Write("client {} sent a message of type {}, which only servers send: ignored", client,
+                       message.GetType());
         break;
     }
 }
@@ -346,7 +405,7 @@ void ServerNetwork::RemoveClient(int client)
         if (RemotePlayerSlot* slot = RemoteSlot(id))
         {
             if (slot->player && context.world)
-                context.world->DropActivePlayer(*slot->player);
+                context.world->RemovePlayer(*slot->player);
             slot->player = nullptr;
             slot->removed = true;
         }
@@ -373,8 +432,9 @@ void ServerNetwork::ChooseOptions()
 void ServerNetwork::TallyVotes()
 {
     std::array<uint32_t, 3> counts{};
+    // Players who left keep their slots until the match ends, not their say.
     for (const RemotePlayerSlot& slot : context.configuration.remotePlayers)
-        if (slot.vote < 3)
+        if (!slot.removed && slot.vote < 3)
             ++counts[slot.vote];
     uint32_t best = 0;
     for (uint32_t i = 0; i < 3; ++i)

@@ -3,6 +3,7 @@
 #include "Libraries/Net/Memory.h"
 #include "Libraries/Net/Server.h"
 #include "Source/Network/Journal.h"
+#include "Source/Network/Messages/GameMessage.h"
 #include "Source/Network/Messages/MessageLimits.h"
 #include "Source/Network/Messages/VantorelAdapter.h"
 #include "Source/Network/Network.h"
@@ -97,11 +98,26 @@ private:
     {
         int32_t client = -1;
         int32_t playerCount = -1;
+        // Messages refused from the connection, by type and in all.
+        std::array<uint32_t, GameMessageTypeCount> refusals{};
+        uint32_t refusedTotal = 0;
         bool HasPlayers() const { return client >= 0 && playerCount >= 1; }
+    };
+    // A slot's client arriving (true) or leaving, as the library told it.
+    struct ConnectionNotice
+    {
+        int client = 0;
+        bool connected = false;
     };
 
     double Now() const { return static_cast<double>(elapsed) / 1e9; }
+    // Removes the players of every client the library saw leave since the last call, before the slot
+    // can pass to anyone else.
+    void HandleConnectionNotices();
     void AcceptClients();
+    // Counts a message refused from the client: true while refusals of its type are still logged. A
+    // client that keeps sending them is disconnected.
+    bool Refuse(int client, GameMessageType type);
     void HandleMessage(int client, Net::Message& message);
     void AddPlayers(int client, const AddPlayerMessage& message);
     void RemoveClient(int client);
@@ -110,7 +126,7 @@ private:
     void StepFrames();
     // The configuration player a client's message names; null (with a message) when the id is not one
     // of that client's players.
-    struct Slot* OwnPlayer(int client, uint32_t player, const char* what);
+    struct Slot* OwnPlayer(int client, uint32_t player, GameMessageType type, const char* what);
     // The remote player with the id that has not left; null when there is none.
     struct RemotePlayerSlot* RemoteSlot(uint32_t player);
     bool IsValidLoadout(const LoadoutParts& parts) const;
@@ -146,6 +162,8 @@ private:
     JournalWriter journalWriter;
     std::string savedJournal;
     VantorelAdapter adapter;
+    // Filled from inside the library's calls and emptied by HandleConnectionNotices.
+    std::vector<ConnectionNotice> notices;
     Net::DefaultAllocator allocator;
     std::unique_ptr<Net::Server> server;
     // Over every match of the role: frames stepped and the time spent playing them.

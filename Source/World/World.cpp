@@ -7,7 +7,9 @@
 #include "Source/World/BotSteering.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/LinearBody.h"
+#include "Source/World/PlayerRenderable.h"
 
+#include <algorithm>
 #include <bitset>
 
 using namespace Lumvek;
@@ -72,7 +74,12 @@ bool World::LayOutGrids()
 {
     const auto layOut = [this](const Rectangle& area)
     {
-        playerList.Clear(area);
+        // A player is registered where it is made, at the origin, before the game mode puts it on a
+        // spawn point: the list reaches over the origin too, so that a map far from it holds players.
+        const float left = std::min(area.x, -GridMargin), bottom = std::min(area.y, -GridMargin);
+        const float right = std::max(area.x + area.width, GridMargin);
+        const float top = std::max(area.y + area.height, GridMargin);
+        playerList.Clear(Rectangle{left, bottom, right - left, top - bottom});
         return hazardGrid.Layout(area, CellSize, CellSize) && interactionGrid.Layout(area, CellSize, CellSize) &&
                pickupGrid.Layout(area, CellSize, CellSize) && platformGrid.Layout(area, FineCellSize, FineCellSize) &&
                projectileGrid.Layout(area, FineCellSize, FineCellSize) &&
@@ -270,6 +277,19 @@ void World::RemoveVisual(Visual& visual)
     deferredRemovals.push_back({visual.id, &World::FinishVisualRemoval});
 }
 
+void World::RemovePlayer(Player& player)
+{
+    PlayerBody& body = player.body;
+    body.active = 0;
+    if (body.physicsBody)
+    {
+        body.physicsBody->GetWorld()->DestroyBody(body.physicsBody);
+        body.physicsBody = nullptr;
+    }
+    playerList.Remove(player);
+    deferredRemovals.push_back({player.index, &World::FinishPlayerRemoval});
+}
+
 void World::FinishPickupRemoval(uint64_t id)
 {
     Pickup* pickup = pickups.Find(static_cast<EntityId>(id));
@@ -314,6 +334,15 @@ void World::FinishVisualRemoval(uint64_t id)
     visual->image.reset();
     visual->effect.reset();
     visuals.Remove(visual->id);
+}
+
+void World::FinishPlayerRemoval(uint64_t index)
+{
+    if (index >= PlayerCount || !players[index].present)
+        return;
+    Player& player = players[index];
+    player.visual.reset();
+    DropActivePlayer(player);
 }
 
 void World::RunDeferredRemovals()

@@ -64,7 +64,7 @@ public:
     // by a new one with the gravity.
     void Reset(Lumvek::Vector2 gravity);
     // Lays the grids over the bounds grown by 10 on every side: cells of 25, 10 for platforms and
-    // projectiles. False, with the grids over the default bounds instead, when the bounds are not
+    // projectiles; the player list over the same area and the origin. False, with the grids over the default bounds instead, when the bounds are not
     // positive and finite or a grid would need more cells than a grid may have.
     bool LayOutGrids();
 
@@ -85,6 +85,9 @@ public:
     void RemoveProjectile(Projectile& projectile);
     void RemoveTrigger(Trigger& trigger);
     void RemoveVisual(Visual& visual);
+    // Takes the player out of play now (out of physics and the player list, found and hit by nothing)
+    // and out of the active players, with its drawing, at the end of the tick.
+    void RemovePlayer(Player& player);
 
     // The spawn points carrying every tag of the mask.
     SpawnQuery QuerySpawnPoints(SpawnMask mask) const { return SpawnQuery(spawnPoints, mask); }
@@ -175,6 +178,7 @@ private:
     void FinishProjectileRemoval(uint64_t id);
     void FinishTriggerRemoval(uint64_t id);
     void FinishVisualRemoval(uint64_t id);
+    void FinishPlayerRemoval(uint64_t index);
     void RunDeferredRemovals();
 
     void StepMovingPlatforms(float dt);

@@ -28,8 +28,12 @@ MessageLimits MessageLimits::FromRegistry(const DataRegistry& registry)
 void MessageLimits::SetConfiguration(const GameConfiguration& configuration)
 {
     teamCount = configuration.teamCount;
-    const size_t players =
-        configuration.players.size() + configuration.remotePlayers.size() + configuration.bots.size();
+    // Players who left keep their slots until the match ends, but only the peers who saw them come know
+    // them: a newcomer's list holds only those still there, and so does every end's count.
+    const auto present = [](const auto& slots)
+    { return std::count_if(slots.begin(), slots.end(), [](const Slot& slot) { return !slot.removed; }); };
+    const auto players = static_cast<size_t>(present(configuration.players) + present(configuration.remotePlayers) +
+                                             present(configuration.bots));
     playerCount = static_cast<uint32_t>(std::min<size_t>(players, MaxScoreEntries));
 }
 

@@ -6,3 +6,15 @@ Net::MessageFactory* VantorelAdapter::CreateMessageFactory(Net::Allocator& alloc
 {
     return NET_NEW(allocator, VantorelMessageFactory, allocator, limits);
 }
+
+void VantorelAdapter::OnServerClientConnected(int clientIndex)
+{
+    if (connectionListener)
+        connectionListener(clientIndex, true);
+}
+
+void VantorelAdapter::OnServerClientDisconnected(int clientIndex)
+{
+    if (connectionListener)
+        connectionListener(clientIndex, false);
+}

@@ -3,17 +3,28 @@
 #include "Net/Adapter.h"
 #include "Source/Network/Messages/MessageLimits.h"
 
+#include <functional>
+#include <utility>
+
 // Binds the game's messages to the networking library: each connection gets a VantorelMessageFactory
-// over the connection's allocator. The library's own allocator serves each connection, and connections
-// coming and going are the server role's business, which it notices in its own update. Each network
-// role owns one and hands it to its library endpoint, which must go first; the limits are the role's.
+// over the connection's allocator. The library's own allocator serves each connection, and the server's
+// notices of clients coming and going go to the listener the server role sets. Each network role owns
+// one and hands it to its library endpoint, which must go first; the limits are the role's.
 class VantorelAdapter final : public Net::Adapter
 {
 public:
+    // Told of a slot's client arriving (true) or leaving, from inside the library's calls, where the
+    // library must not be called back.
+    using ConnectionListener = std::function<void(int clientIndex, bool connected)>;
+
     explicit VantorelAdapter(const MessageLimits& limits) : limits(limits) {}
 
     Net::MessageFactory* CreateMessageFactory(Net::Allocator& allocator) override;
+    void SetConnectionListener(ConnectionListener listener) { connectionListener = std::move(listener); }
+    void OnServerClientConnected(int clientIndex) override;
+    void OnServerClientDisconnected(int clientIndex) override;
 
 private:
     const MessageLimits& limits;
+    ConnectionListener connectionListener;
 };

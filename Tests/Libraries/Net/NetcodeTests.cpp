@@ -561,6 +561,88 @@ TEST_F(NetcodeTest, PayloadsWaitInABoundedQueue)
     server->FreePayload(&outside);
 }
 
+// A client's goodbye and a newcomer's response to a full server in one batch: the freed slot goes to
+// nobody in that update, so whoever polls between updates sees the departure before the newcomer, who
+// takes the slot in the next update instead of being denied.
+TEST_F(NetcodeTest, ASlotFreedInAnUpdateGoesToNobodyElseInIt)
+{
+    StartServer(2);
+    NetcodeClient& leaving = AddPlayer(Address(10, 0, 0, 2, 1));
+    NetcodeClient& staying = AddPlayer(Address(10, 0, 0, 3, 1));
+    NetcodeClient& newcomer = AddPlayer(Address(10, 0, 0, 4, 1));
+    ASSERT_TRUE(Connect(leaving, Token(1)));
+    // Challenged while a slot was free, the newcomer's responses are lost until the server is full.
+    Tap& newcomerTap = PlayerOf(newcomer).tap;
+    newcomerTap.lose = [](const uint8_t* data, int) { return (data[0] & 0x0F) == PACKET_CONNECTION_RESPONSE; };
+    newcomer.Connect(Token(3).data());
+    ASSERT_TRUE(TickUntil([&] { return newcomer.State() == NETCODE_CLIENT_STATE_SENDING_CONNECTION_RESPONSE; }));
+    ASSERT_TRUE(Connect(staying, Token(2)));
+    newcomerTap.lose = nullptr;
+
+    leaving.Disconnect();
+    const int responses = newcomerTap.Count(PACKET_CONNECTION_RESPONSE);
+    while (newcomerTap.Count(PACKET_CONNECTION_RESPONSE) == responses)
+        Tick(false, true);
+    events.list.clear();
+    server->Update(time);
+    EXPECT_EQ(events.list, (std::vector<std::pair<int, bool>>{{0, false}}));
+    EXPECT_FALSE(server->IsClientConnected(0));
+    EXPECT_EQ(newcomer.State(), NETCODE_CLIENT_STATE_SENDING_CONNECTION_RESPONSE);
+
+    ASSERT_TRUE(TickUntil([&] { return newcomer.State() == NETCODE_CLIENT_STATE_CONNECTED; }, 10));
+    EXPECT_EQ(server->GetClientId(0), 3u);
+    EXPECT_EQ(staying.State(), NETCODE_CLIENT_STATE_CONNECTED);
+}
+
+// A server may bound the timeouts it admits: a silent peer whose token never times out would hold its
+// slot for good. Such a client keeps asking, so two seconds tell.
+TEST_F(NetcodeTest, TokensWithTimeoutsOutsideTheAdmittedRangeAreRefused)
+{
+    NetcodeServerConfig config = ServerConfig();
+    config.minimumTimeout = 1;
+    config.maximumTimeout = 60;
+    StartServer(2, config);
+    NetcodeClient& client = AddPlayer(Address(10, 0, 0, 2, 1));
+    for (int timeout : {-1, 0, 61, 3600, 1, 60})
+    {
+        client.Connect(Token(static_cast<uint64_t>(timeout + 10), timeout).data());
+        for (int i = 0; i < 40; ++i)
+            Tick();
+        EXPECT_EQ(client.State() == NETCODE_CLIENT_STATE_CONNECTED, timeout == 1 || timeout == 60) << timeout;
+        client.Disconnect();
+    }
+}
+
+// Strangers' requests that are never followed up, resent every five seconds as a waiting client
+// resends them, fill the table of pending connections; a newcomer still gets in within a second.
+TEST_F(NetcodeTest, UnansweredRequestsDoNotKeepANewcomerOut)
+{
+    for (uint8_t strangers : {32, 200})
+    {
+        StartServer(8);
+        std::vector<std::pair<std::unique_ptr<MemoryTransport>, std::vector<uint8_t>>> requests;
+        for (uint8_t i = 0; i < strangers; ++i)
+        {
+            ConnectToken token;
+            ASSERT_TRUE(ReadConnectToken(Token(1000u + i, 10).data(), token));
+            std::vector<uint8_t> request(ConnectionRequestBytes);
+            ASSERT_GT(WriteConnectionRequest(token, request.data(), ConnectionRequestBytes), 0);
+            requests.emplace_back(std::make_unique<MemoryTransport>(network, Address(10, 1, strangers, i, 1)), request);
+        }
+        for (int round = 0; round < 4; ++round)
+        {
+            for (auto& [transport, request] : requests)
+                transport->Send(serverAddress, request.data(), ConnectionRequestBytes);
+            for (int tick = 0; tick < (round < 3 ? 100 : 1); ++tick)
+                Tick(true, false);
+        }
+        NetcodeClient& client = AddPlayer(Address(10, 0, 0, 2, strangers));
+        client.Connect(Token(strangers, 10).data());
+        EXPECT_TRUE(TickUntil([&] { return client.State() == NETCODE_CLIENT_STATE_CONNECTED; }, 20)) << int(strangers);
+        client.Disconnect();
+    }
+}
+
 TEST(NetcodeUdp, ConnectsExchangesAndDisconnectsOverLoopback)
 {
     uint8_t privateKey[KeyBytes];

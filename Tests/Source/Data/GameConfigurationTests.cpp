@@ -188,15 +188,21 @@ TEST_F(GameConfigurationTest, BotsTakeTheIdsLeftFreeWhenAPlayerHasLeft)
     configuration.NameBots(random);
     EXPECT_EQ(configuration.bots[0].id, 3u);
 
-    // The client that owned player 1 leaves; the next match keeps ids 0 and 2.
+    // The client that owned player 1 leaves; the next match keeps ids 0 and 2. Before it ends the slot
+    // stays, but its id is free: a client that joined later never saw it.
+    const auto botIds = [&]
+    {
+        configuration.NameBots(random);
+        std::vector<uint8_t> ids;
+        for (const BotSlot& bot : configuration.bots)
+            ids.push_back(bot.id);
+        return ids;
+    };
     configuration.remotePlayers[1].removed = true;
+    EXPECT_EQ(botIds(), (std::vector<uint8_t>{1, 3, 4}));
     configuration.Reset();
     ASSERT_EQ(configuration.remotePlayers.size(), 2u);
-    configuration.NameBots(random);
-    std::vector<uint8_t> botIds;
-    for (const BotSlot& bot : configuration.bots)
-        botIds.push_back(bot.id);
-    EXPECT_EQ(botIds, (std::vector<uint8_t>{1, 3, 4}));
+    EXPECT_EQ(botIds(), (std::vector<uint8_t>{1, 3, 4}));
     EXPECT_EQ(configuration.bots[2].name, "BOT 3");
 }
 
@@ -288,6 +294,19 @@ TEST(GameConfiguration, FindsSlotsAndCollectsTheirIds)
     EXPECT_EQ(parts.cores, (std::vector<uint32_t>{Random, 2}));
     EXPECT_EQ(parts.arms, (std::vector<uint32_t>{None}));
     EXPECT_EQ(configuration.CollectWeaponIds(), (std::vector<uint32_t>{7, 8}));
+
+    // A player who left keeps his id until the match ends; a newcomer given the same id is the one found,
+    // and with the newcomer gone too, the first who left.
+    for (int i = 0; i < 2; ++i)
+    {
+        RemotePlayerSlot& gone = configuration.remotePlayers.emplace_back();
+        gone.id = 5;
+        gone.removed = true;
+    }
+    configuration.remotePlayers.emplace_back().id = 5;
+    EXPECT_EQ(&configuration.GetPlayer(5), &configuration.remotePlayers[3]);
+    configuration.remotePlayers[3].removed = true;
+    EXPECT_EQ(&configuration.GetPlayer(5), &configuration.remotePlayers[1]);
 }
 
 TEST_F(GameConfigurationTest, RandomThemeAndWeaponsArePickedOnceUnderTheSeed)

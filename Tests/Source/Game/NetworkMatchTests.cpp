@@ -1,9 +1,12 @@
 // A dedicated server and two clients, each a whole game system over its own scratch application
 // folder, play a match in one process over the in-memory network, all three on one simulated clock.
 
+#include "Libraries/Net/Client.h"
+#include "Libraries/Net/ConnectToken.h"
 #include "Libraries/Net/Socket.h"
 #include "Source/GameTypes/GameType.h"
 #include "Source/Network/ClientNetwork.h"
+#include "Source/Network/Messages/ControlMessages.h"
 #include "Source/Network/ServerNetwork.h"
 #include "Source/World/World.h"
 #include "Tests/LogCapture.h"
@@ -11,6 +14,7 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -72,7 +76,9 @@ struct Machine
 class NetworkMatch
 {
 public:
-    NetworkMatch(uint32_t seed, const Loss& loss)
+    // With passers-by, that many clients each join, add a player and leave before the second client
+    // starts, and the server has room for three.
+    NetworkMatch(uint32_t seed, const Loss& loss, int passersBy = 0)
     {
         NetworkSettings simulation;
         simulation.simulate = loss.packetLoss > 0.0f || loss.latency > 0.0f;
@@ -87,7 +93,7 @@ public:
         static_cast<NetworkSettings&>(serverSettings) = simulation;
         serverSettings.hostingPort = 40000;
         serverSettings.minimumPlayers = 2;
-        serverSettings.maximumPlayers = 2;
+        serverSettings.maximumPlayers = passersBy ? 3 : 2;
         serverSettings.connectionTimeout = 1.0f;
         serverSettings.voteDuration = 0.3f;
         serverSettings.loadDuration = 0.2f;
@@ -100,6 +106,9 @@ public:
 
         for (size_t i = 0; i < machines.size(); ++i)
         {
+            if (i == 2)
+                for (int passer = 0; passer < passersBy; ++passer)
+                    PassBy(static_cast<uint8_t>(10 + passer));
             Machine& machine = machines[i];
             machine.fixture.Start();
             machine.fixture.game->random.Seed(seed + static_cast<uint32_t>(i));
@@ -195,6 +204,45 @@ public:
     }
 
 private:
+    // A client of the test's own that joins with one player and leaves, while the others run.
+    void PassBy(uint8_t host)
+    {
+        Net::MemoryTransport transport(network, Net::Address(10, 0, 0, host, 50000));
+        const MessageLimits limits = MessageLimits::FromRegistry(*Game(0).registry);
+        VantorelAdapter adapter(limits);
+        Net::DefaultAllocator allocator;
+        Net::ClientServerConfig config = Game(0).network->GetConfig();
+        double time = 0.0;
+        Net::Client client(allocator, transport, config, adapter, time);
+        uint8_t token[Net::ConnectTokenBytes];
+        const Net::Address server(10, 0, 0, 1, 40000);
+        ASSERT_TRUE(Net::GenerateConnectToken(1, &server, 60, 10, host, 0, host, GameServerKey, nullptr, token));
+        client.Connect(host, token);
+        const auto& players = static_cast<const ServerNetwork*>(Game(0).network)->GetPlayers();
+        const auto frameUntil = [&](const std::function<bool()>& done)
+        {
+            for (int frame = 0; frame < 600 && !done(); ++frame)
+            {
+                client.SendPackets();
+                client.ReceivePackets();
+                client.AdvanceTime(time += World::TickSeconds);
+                while (Net::Message* message = client.ReceiveMessage(0))
+                    client.ReleaseMessage(message);
+                machines[0].fixture.Frame();
+                if (Game(1).network)
+                    machines[1].fixture.Frame();
+            }
+            return done();
+        };
+        ASSERT_TRUE(frameUntil([&] { return client.IsConnected(); }));
+        auto* add = static_cast<AddPlayerMessage*>(client.CreateMessage(static_cast<int>(GameMessageType::AddPlayer)));
+        add->count = 1;
+        client.SendMessage(0, add);
+        ASSERT_TRUE(frameUntil([&] { return players.size() == 2; }));
+        client.Disconnect();
+        ASSERT_TRUE(frameUntil([&] { return players.size() == 1; }));
+    }
+
     // The first client's player while it stands idle and unharmed, on both sides, by the frames
     // each side has stepped.
     void Track(std::map<uint32_t, Vector2>& onServer, std::map<uint32_t, Vector2>& onClient)
@@ -308,4 +356,23 @@ TEST(NetworkMatch, AClientThatLoadsPastTheCountdownJoinsTheRunningMatch)
                                        message.find(" runs with ") != std::string::npos;
                             }),
               3);
+}
+
+// Three clients join with a player and leave before a newcomer joins, who takes the id they held: the
+// newcomer's player plays on the server and on both clients, and the newcomer, who never heard of the
+// three, reads the scores and the end of the match like the others.
+TEST(NetworkMatch, ANewcomerAfterThreeDeparturesIsOnEveryMachine)
+{
+    Testing::LogCapture log;
+    NetworkMatch match(MatchSeed, {}, 3);
+    Outcome outcome = match.Play(FrameLimit);
+    EXPECT_TRUE(outcome.allEnded);
+    const uint8_t newcomer = match.Game(2).configuration.players.front().id;
+    const auto& remote = match.Game(0).configuration.remotePlayers;
+    EXPECT_EQ(std::count_if(remote.begin(), remote.end(),
+                            [&](const RemotePlayerSlot& slot) { return slot.id == newcomer && slot.removed; }),
+              3);
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_NE(match.Game(i).configuration.GetPlayer(newcomer).player, nullptr) << i;
+    EXPECT_FALSE(log.Logged("failed to create Player"));
 }

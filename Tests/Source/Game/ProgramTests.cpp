@@ -2,8 +2,12 @@
 // checkout: a copy of the Assets folder with the program beside it, where its journals land.
 
 #include "Engine/Foundation/File.h"
+#include "Engine/Foundation/FileManager.h"
+#include "Engine/Runtime/Core/RuntimeFormats.h"
+#include "Source/Data/DataRegistry.h"
 #include "Tests/LoopbackMatches.h"
 #include "Tests/ScriptedProgram.h"
+#include "Tests/Source/Game/HostileClient.h"
 #include "Tests/TestPaths.h"
 
 #include <gtest/gtest.h>
@@ -265,6 +269,53 @@ TEST_F(Program, AnInterruptedServerDisconnectsItsClientsAndExits0)
     const std::string log = Read("server.txt");
     EXPECT_NE(log.find("interrupted: stopping"), std::string::npos) << log;
     EXPECT_NE(Read("client.txt").find("disconnected"), std::string::npos) << Read("client.txt");
+}
+
+// A stranger beside two honest clients, for twenty seconds: foreign players, parts past the lists,
+// votes, frames, messages the server cannot read, random bytes and connection after connection. The
+// honest clients play their matches to the end, the server logs a bounded number of lines, and it
+// stops cleanly when interrupted.
+TEST_F(Program, AServerPlaysOnBesideAHostileClientAndExits0WhenInterrupted)
+{
+    const uint16_t port = Lumvek::Testing::FreeLoopbackPort();
+    ASSERT_NE(port, 0);
+    ASSERT_TRUE(Lumvek::Testing::WriteFallMatches(folder.root));
+    Write("Assets/server.config", "{ HostingIp = \"127.0.0.1\" HostingPort = " + std::to_string(port) +
+                                      " MinimumPlayers = 2 MaximumPlayers = 4 ConnectionTimeout = 0.5 "
+                                      "IntermissionDuration = 0.3 VoteDuration = 0.2 LoadDuration = 0.2 "
+                                      "PrepareDuration = 0.2 EndDuration = 0.2 }");
+    Write("Assets/client.config", "{ PrepareDuration = 0.2 EndDuration = 0.2 MatcherIp = \"127.0.0.1\" "
+                                  "MatcherPort = " +
+                                      std::to_string(port) + " }");
+    const std::string root = folder.root.string();
+    Lumvek::FileManager files(root, root, root, root);
+    files.RegisterFormats();
+    Lumvek::RegisterRuntimeFormats(files);
+    DataRegistry registry(files);
+    registry.LoadAll();
+
+    const pid_t server = Start({"--headless", "--server", "--seed", "5"}, "server.txt");
+    const pid_t first = Start({"--headless", "--client", "--seed", "21"}, "first.txt");
+    const pid_t second = Start({"--headless", "--client", "--seed", "22"}, "second.txt");
+    const GameTesting::HostileTraffic traffic =
+        GameTesting::RunHostileClient(Net::Address("127.0.0.1", port), MessageLimits::FromRegistry(registry), 20.0, 43);
+    EXPECT_GT(traffic.connected, 5);
+    EXPECT_GT(traffic.messages, 1000);
+
+    // The clients learn at once that their server has gone, and stop.
+    ::kill(server, SIGINT);
+    EXPECT_EQ(Wait(server), 0) << Read("server.txt");
+    EXPECT_EQ(Wait(first), 1) << Read("first.txt");
+    EXPECT_EQ(Wait(second), 1) << Read("second.txt");
+    for (const char* name : {"first.txt", "second.txt"})
+    {
+        const std::string log = Read(name);
+        EXPECT_NE(log.find("saved journal to"), std::string::npos) << name << "\n" << log;
+        EXPECT_EQ(log.find("failed to create Player"), std::string::npos) << name << "\n" << log;
+    }
+    const std::string log = Read("server.txt");
+    EXPECT_LT(std::count(log.begin(), log.end(), '\n'), 3000) << log.substr(0, 20000);
+    EXPECT_NE(log.find("no more of them are logged"), std::string::npos);
 }
 
 // The objective modes' bots follow the first local player, and a headless game has none: their matches

@@ -11,8 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 using namespace Lumvek;
@@ -92,6 +94,11 @@ protected:
     ServerNetworkTest()
     {
         assets.WriteStandardDefinitions();
+        // Three configurations, so that the vote's options differ.
+        assets.WriteList("Configurations", {"One", "Two", "Three"});
+        for (const char* name : {"One", "Two", "Three"})
+            assets.Write(std::string("Configurations/") + name + ".data",
+                         std::string(R"({"Name": ")") + name + R"(", "GameType": "Deathmatch"})");
         assets.registry.LoadAll();
         context.registry = &assets.registry;
         limits = MessageLimits::FromRegistry(assets.registry);
@@ -119,6 +126,17 @@ protected:
         client.client.Connect(id, token);
         RunUntil([&] { return !client.client.IsConnecting(); });
         EXPECT_TRUE(client.client.IsConnected());
+        return client;
+    }
+    // A client whose token names its own timeout; the connection is left to the test to run.
+    TestClient& Start(uint64_t id, int timeout)
+    {
+        auto& client =
+            *clients.emplace_back(std::make_unique<TestClient>(network, uint8_t(2 + clients.size()), limits));
+        uint8_t token[Net::ConnectTokenBytes];
+        const Net::Address address = server->GetAddress();
+        EXPECT_TRUE(Net::GenerateConnectToken(1, &address, 60, timeout, id, 0, id, GameServerKey, nullptr, token));
+        client.client.Connect(id, token);
         return client;
     }
     void Run(int ticks = 1)
@@ -390,4 +408,106 @@ TEST_F(ServerNetworkTest, StatesGoOutOncePerPeriodAndTheEndSendsAReliableOneAndA
         client.client.ReleaseMessage(message);
     }
     EXPECT_EQ(reliable, (std::vector<GameMessageType>{GameMessageType::GameState, GameMessageType::EndGame}));
+}
+
+// A client leaves as a newcomer answers its challenge, and the server reads both in one update: the
+// leaver's player goes at once, and the newcomer, whatever slot it gets, never drives it.
+TEST_F(ServerNetworkTest, ALeaversPlayerGoesAtOnceAndNeverPassesToANewcomer)
+{
+    settings.maximumPlayers = 3;
+    StartServer();
+    TestClient& leaving = Connect(61);
+    leaving.AddPlayers(1);
+    TestClient& staying = Connect(62);
+    staying.AddPlayers(1);
+    ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 2; }));
+    staying.Drain();
+
+    TestClient& newcomer = Start(63, 10);
+    for (int i = 0; i < 12; ++i)
+    {
+        newcomer.client.SendPackets();
+        newcomer.client.ReceivePackets();
+        newcomer.client.AdvanceTime(time += Tick);
+        if (i == 0)
+        {
+            server->Update(0);
+            leaving.client.Disconnect();
+        }
+    }
+    server->Update(static_cast<int64_t>(12 * Tick * 1e9));
+    ASSERT_EQ(server->GetPlayers().size(), 1u);
+    EXPECT_EQ(server->GetPlayers()[0].client, 1);
+
+    ASSERT_TRUE(RunUntil([&] { return newcomer.client.IsConnected(); }));
+    Input(newcomer, 0, server->GetFrame(), 100);
+    Run(5);
+    EXPECT_EQ(Remote(0), nullptr);
+    std::vector<GameMessageType> seen = staying.Drain();
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), GameMessageType::PlayerRemoved), 1);
+}
+
+// The game's clients ask for ten seconds; a token that never times out, or not within a minute, would
+// let a silent client hold its slot.
+TEST_F(ServerNetworkTest, OnlyTokensThatTimeOutWithinAMinuteConnect)
+{
+    StartServer();
+    const std::vector<int> timeouts = {-1, 0, 3600, 61, 1, 10};
+    std::vector<TestClient*> started;
+    for (int timeout : timeouts)
+        started.push_back(&Start(100 + started.size(), timeout));
+    Run(60);
+    for (size_t i = 0; i < timeouts.size(); ++i)
+        EXPECT_EQ(started[i]->client.IsConnected(), timeouts[i] == 1 || timeouts[i] == 10) << timeouts[i];
+}
+
+// Players who join, vote and leave before the vote is taken do not sway it.
+TEST_F(ServerNetworkTest, VotesOfPlayersWhoLeftDoNotCount)
+{
+    settings.maximumPlayers = 5;
+    settings.minimumPlayers = 3;
+    settings.connectionTimeout = 3.0f;
+    StartServer();
+    for (uint64_t id = 0; id < 8; ++id)
+    {
+        TestClient& client = Connect(70 + id);
+        client.AddPlayers(1);
+        const uint8_t player = id < 3 ? uint8_t(id) : 3;
+        client.Send<SetVoteMessage>([&](SetVoteMessage& vote) { vote.player = player, vote.choice = id < 3 ? 0 : 2; });
+        ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == std::min<size_t>(id, 3) + 1; }));
+        Run(5);
+        // The last five leave again.
+        if (id >= 3)
+        {
+            client.client.Disconnect();
+            ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 3; }));
+        }
+    }
+    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Configured; }));
+    EXPECT_EQ(server->GetChosenOption(), server->GetVotingOptions()[0]);
+}
+
+// Refused messages are logged a few times per type, then counted, and a client that keeps sending them
+// is disconnected; the honest one plays on.
+TEST_F(ServerNetworkTest, AFloodOfRefusedMessagesLogsLittleAndEndsInADisconnect)
+{
+    StartServer();
+    TestClient& honest = Connect(91);
+    honest.AddPlayers(1);
+    TestClient& hostile = Connect(92);
+    hostile.AddPlayers(1);
+    ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 2; }));
+    LogCapture log;
+    for (int i = 0; i < 60; ++i)
+    {
+        hostile.Send<SetVoteMessage>([](SetVoteMessage& message) { message.player = 0, message.choice = 2; });
+        hostile.Send<SetLoadoutMessage>([](SetLoadoutMessage& message) { message.player = 0; });
+        hostile.Send<PlayerRemovedMessage>([](PlayerRemovedMessage& message) { message.player = 0; });
+        Input(hostile, 0, 0, 1);
+    }
+    ASSERT_TRUE(RunUntil([&] { return hostile.client.IsDisconnected(); }));
+    EXPECT_LE(log.messages.size(), 25u);
+    EXPECT_TRUE(honest.client.IsConnected());
+    ASSERT_EQ(server->GetPlayers().size(), 1u);
+    EXPECT_EQ(server->GetPlayers()[0].client, 0);
 }

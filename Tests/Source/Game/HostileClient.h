@@ -1,0 +1,152 @@
+#pragma once
+
+// A stranger at a running server's door, for the runs of the real program: it speaks the networking
+// library's protocol and the game's messages on the loopback address, and sends what no honest client
+// would. It runs in the calling thread for the time given, with a bounded number of packets.
+
+#include "Libraries/Net/Client.h"
+#include "Libraries/Net/ConnectToken.h"
+#include "Libraries/Net/Socket.h"
+#include "Source/Network/Messages/ControlMessages.h"
+#include "Source/Network/Messages/InputMessage.h"
+#include "Source/Network/Messages/VantorelAdapter.h"
+#include "Source/Network/ServerNetwork.h"
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <thread>
+#include <vector>
+
+namespace GameTesting
+{
+
+struct HostileTraffic
+{
+    int connections = 0;
+    int connected = 0;
+    int messages = 0;
+    int rawPackets = 0;
+};
+
+// For the given seconds, connection after connection, each lasting at most a second and a half: some
+// tokens name timeouts the server must refuse, and some connections write messages with part lists
+// longer than the server's, which it cannot read. Every frame of a connection sends votes, loadouts
+// with parts up to one past the lists, inputs for any player and frame, messages only a server sends
+// and, once per connection, a request to add a player; beside them, random bytes from a socket of
+// its own.
+inline HostileTraffic RunHostileClient(const Net::Address& server, const MessageLimits& limits, double seconds,
+                                       uint32_t seed)
+{
+    // The game's two channels, as its roles set them up.
+    Net::ClientServerConfig config;
+    config.numChannels = 2;
+    config.channel[1].type = Net::CHANNEL_TYPE_UNRELIABLE_UNORDERED;
+    MessageLimits skewed = limits;
+    skewed.heads = skewed.cores = 1000;
+    VantorelAdapter adapter(limits);
+    VantorelAdapter skewedAdapter(skewed);
+    Net::DefaultAllocator allocator;
+    Net::UdpSocket raw(Net::Address("127.0.0.1:0"));
+    std::mt19937 random(seed);
+    const auto below = [&](uint32_t bound) { return bound ? static_cast<uint32_t>(random() % bound) : 0u; };
+
+    HostileTraffic traffic;
+    const auto start = std::chrono::steady_clock::now();
+    const auto now = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
+    uint64_t clientId = 0x5eed0000ull + seed * 1000ull;
+    while (now() < seconds)
+    {
+        const int round = traffic.connections++;
+        const bool misread = round % 4 == 3;
+        int timeout = 10;
+        if (round % 6 == 5)
+            timeout = random() % 2 ? -1 : 3600;
+        auto client = std::make_unique<Net::Client>(allocator, Net::Address("127.0.0.1:0"), config,
+                                                    misread ? skewedAdapter : adapter, now());
+        uint8_t token[Net::ConnectTokenBytes];
+        ++clientId;
+        if (!Net::GenerateConnectToken(1, &server, 60, timeout, clientId, config.protocolId, clientId, GameServerKey,
+                                       nullptr, token))
+            break;
+        client->Connect(clientId, token);
+        const double end = now() + 0.5 + below(1000) / 1000.0;
+        bool added = false;
+        bool wasConnected = false;
+        while (now() < end && now() < seconds && !client->IsDisconnected())
+        {
+            client->SendPackets();
+            client->ReceivePackets();
+            client->AdvanceTime(now());
+            for (int channel = 0; channel < 2; ++channel)
+                while (Net::Message* message = client->ReceiveMessage(channel))
+                    client->ReleaseMessage(message);
+            if (client->IsConnected())
+            {
+                wasConnected = true;
+                const auto send = [&](GameMessageType type, auto fill)
+                {
+                    const int channel = static_cast<int>(GetMessageChannel(type, true));
+                    if (!client->CanSendMessage(channel))
+                        return;
+                    Net::Message* message = client->CreateMessage(static_cast<int>(type));
+                    if (!message)
+                        return;
+                    fill(message);
+                    if (client->SendMessage(channel, message))
+                        ++traffic.messages;
+                };
+                if (!added)
+                {
+                    added = true;
+                    send(GameMessageType::AddPlayer,
+                         [&](Net::Message* message) { static_cast<AddPlayerMessage*>(message)->count = below(2); });
+                }
+                for (int i = 0; i < 3; ++i)
+                {
+                    send(GameMessageType::SetVote,
+                         [&](Net::Message* message)
+                         {
+                             auto& vote = *static_cast<SetVoteMessage*>(message);
+                             vote.player = static_cast<uint8_t>(below(16));
+                             vote.choice = below(3);
+                         });
+                    send(GameMessageType::SetLoadout,
+                         [&](Net::Message* message)
+                         {
+                             auto& loadout = *static_cast<SetLoadoutMessage*>(message);
+                             loadout.player = static_cast<uint8_t>(below(16));
+                             loadout.parts = {below(limits.heads + 1), below(limits.cores + 1), below(limits.arms + 1),
+                                              below(limits.legs + 1)};
+                         });
+                    send(GameMessageType::Input,
+                         [&](Net::Message* message)
+                         {
+                             auto& input = *static_cast<InputMessage*>(message);
+                             input.player = below(16);
+                             input.frame = random() % 2 ? below(2000) : static_cast<uint32_t>(random());
+                             input.input.move = static_cast<int8_t>(below(256));
+                         });
+                    send(static_cast<GameMessageType>(below(static_cast<uint32_t>(GameMessageType::AddPlayer))),
+                         [](Net::Message*) {});
+                }
+            }
+            uint8_t garbage[1300];
+            for (int i = 0; i < 2; ++i)
+            {
+                const int bytes = 1 + static_cast<int>(below(sizeof(garbage)));
+                for (int b = 0; b < bytes; ++b)
+                    garbage[b] = static_cast<uint8_t>(random());
+                if (raw.Send(server, garbage, bytes))
+                    ++traffic.rawPackets;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(16));
+        }
+        traffic.connected += wasConnected ? 1 : 0;
+        client->Disconnect();
+    }
+    return traffic;
+}
+
+} // namespace GameTesting
