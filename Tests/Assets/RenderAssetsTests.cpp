@@ -1,7 +1,9 @@
 // The committed images the game renderer loads besides the definitions': the erase patterns and the
 // platform outline, which shares the platform texture with every theme's tile pieces.
 
+#include "Engine/Foundation/File.h"
 #include "Engine/Foundation/FileManager.h"
+#include "Engine/Foundation/ImageFormats.h"
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Resource.h"
 #include "Engine/Foundation/Texture.h"
@@ -9,6 +11,7 @@
 #include "Engine/Runtime/Graphics/RecordingGraphicsDevice.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/NamedAssets.h"
+#include "Source/Data/WeaponData.h"
 #include "Tests/LogCapture.h"
 #include "Tests/TestPaths.h"
 
@@ -46,7 +49,67 @@ struct Folder
     ResourceTable table;
 };
 
+// The committed PNG as RGBA pixels; an empty texture when it cannot be read.
+struct Picture
+{
+    explicit Picture(const std::string& path)
+    {
+        const auto [read, bytes] = File::ReadAllText(SourceRoot + "/" + path);
+        BufferReader reader(bytes.data(), static_cast<uint32_t>(bytes.size()));
+        EXPECT_TRUE(read && PngFormat::ReadPng(reader, texture)) << path;
+    }
+    const uint8_t* At(uint32_t x, uint32_t y) const
+    {
+        return texture.pixels.Data() + (size_t(y) * texture.width + x) * 4;
+    }
+    // Whether a pixel within a few of the point, given as fractions of the picture from its lower left,
+    // is drawn.
+    bool DrawnNear(float fx, float fy) const
+    {
+        const int cx = int(fx * float(texture.width)), cy = int((1.0f - fy) * float(texture.height));
+        for (int y = cy - 3; y <= cy + 3; ++y)
+            for (int x = cx - 3; x <= cx + 3; ++x)
+                if (x >= 0 && y >= 0 && x < int(texture.width) && y < int(texture.height) && At(x, y)[3] > 128)
+                    return true;
+        return false;
+    }
+
+    Texture texture;
+};
+
 } // namespace
+
+// The rig faces right where it is not mirrored: a held weapon's picture has its grip and its muzzle where
+// its definition says, and a head's picture looks right.
+TEST(RenderAssets, HeldWeaponsAndHeadsAreDrawnFacingRight)
+{
+    Folder folder;
+    DataRegistry registry(folder.files);
+    registry.LoadAll();
+    ASSERT_GT(registry.weapons.Count(), 0u);
+    for (const auto& weapon : registry.weapons.GetItems())
+    {
+        const Picture picture("Assets/Weapons/" + weapon->name + "/Image.png");
+        EXPECT_TRUE(picture.DrawnNear(weapon->muzzleOffset.x, weapon->muzzleOffset.y)) << weapon->name << " muzzle";
+        EXPECT_TRUE(picture.DrawnNear(weapon->offset.x, weapon->offset.y)) << weapon->name << " grip";
+    }
+    for (const char* skull : {"Characters/Basic", "Player", "Parts/Heads/BasicHead", "Parts/Heads/Helmet",
+                              "Parts/Heads/OxygenMask", "Parts/Heads/HelicopterHat"})
+    {
+        // The eye: the white of the picture.
+        const Picture picture(std::string("Assets/") + skull + "/SkullImage.png");
+        uint32_t left = 0, right = 0;
+        for (uint32_t y = 0; y < picture.texture.height; ++y)
+            for (uint32_t x = 0; x < picture.texture.width; ++x)
+            {
+                const uint8_t* p = picture.At(x, y);
+                if (p[0] > 245 && p[1] > 245 && p[2] > 245 && p[3] == 255)
+                    ++(x < picture.texture.width / 2 ? left : right);
+            }
+        EXPECT_GT(right, 10u) << skull;
+        EXPECT_EQ(left, 0u) << skull;
+    }
+}
 
 TEST(RenderAssets, TheErasePatternsLoadAsRegionsOfTheirTexture)
 {
