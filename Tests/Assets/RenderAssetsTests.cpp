@@ -49,65 +49,54 @@ struct Folder
     ResourceTable table;
 };
 
-// The committed PNG as RGBA pixels; an empty texture when it cannot be read.
-struct Picture
+// The committed PNG's pixels into the texture; empty when it cannot be read.
+void ReadPicture(const std::string& path, Texture& picture)
 {
-    explicit Picture(const std::string& path)
-    {
-        const auto [read, bytes] = File::ReadAllText(SourceRoot + "/" + path);
-        BufferReader reader(bytes.data(), static_cast<uint32_t>(bytes.size()));
-        EXPECT_TRUE(read && PngFormat::ReadPng(reader, texture)) << path;
-    }
-    const uint8_t* At(uint32_t x, uint32_t y) const
-    {
-        return texture.pixels.Data() + (size_t(y) * texture.width + x) * 4;
-    }
-    // Whether a pixel within a few of the point, given as fractions of the picture from its lower left,
-    // is drawn.
-    bool DrawnNear(float fx, float fy) const
-    {
-        const int cx = int(fx * float(texture.width)), cy = int((1.0f - fy) * float(texture.height));
-        for (int y = cy - 3; y <= cy + 3; ++y)
-            for (int x = cx - 3; x <= cx + 3; ++x)
-                if (x >= 0 && y >= 0 && x < int(texture.width) && y < int(texture.height) && At(x, y)[3] > 128)
-                    return true;
-        return false;
-    }
+    const auto [read, bytes] = File::ReadAllText(SourceRoot + "/" + path);
+    BufferReader reader(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    EXPECT_TRUE(read && PngFormat::ReadPng(reader, picture)) << path;
+}
 
-    Texture texture;
-};
+const uint8_t* At(const Texture& picture, uint32_t x, uint32_t y)
+{
+    return picture.pixels.Data() + (size_t(y) * picture.width + x) * 4;
+}
 
 } // namespace
 
-// The rig faces right where it is not mirrored: a held weapon's picture has its grip and its muzzle where
-// its definition says, and a head's picture looks right.
+// The rig faces right where it is not mirrored: a held weapon's picture is drawn at its grip and its
+// muzzle (fractions of the picture from its lower left), and a head's eye is in its right half.
 TEST(RenderAssets, HeldWeaponsAndHeadsAreDrawnFacingRight)
 {
     Folder folder;
     DataRegistry registry(folder.files);
     registry.LoadAll();
-    ASSERT_GT(registry.weapons.Count(), 0u);
     for (const auto& weapon : registry.weapons.GetItems())
     {
-        const Picture picture("Assets/Weapons/" + weapon->name + "/Image.png");
-        EXPECT_TRUE(picture.DrawnNear(weapon->muzzleOffset.x, weapon->muzzleOffset.y)) << weapon->name << " muzzle";
-        EXPECT_TRUE(picture.DrawnNear(weapon->offset.x, weapon->offset.y)) << weapon->name << " grip";
+        Texture picture;
+        ReadPicture("Assets/Weapons/" + weapon->name + "/Image.png", picture);
+        for (Vector2 point : {weapon->muzzleOffset - Vector2(0.02f, 0.0f), weapon->offset})
+        {
+            const auto x = uint32_t(point.x * float(picture.width)),
+                       y = uint32_t((1.0f - point.y) * float(picture.height));
+            EXPECT_GT(x < picture.width && y < picture.height ? At(picture, x, y)[3] : 0, 128)
+                << weapon->name << " " << point.x;
+        }
     }
-    for (const char* skull : {"Characters/Basic", "Player", "Parts/Heads/BasicHead", "Parts/Heads/Helmet",
-                              "Parts/Heads/OxygenMask", "Parts/Heads/HelicopterHat"})
+    for (const char* head : {"Characters/Basic", "Player", "Parts/Heads/BasicHead", "Parts/Heads/Helmet",
+                             "Parts/Heads/OxygenMask", "Parts/Heads/HelicopterHat"})
     {
-        // The eye: the white of the picture.
-        const Picture picture(std::string("Assets/") + skull + "/SkullImage.png");
-        uint32_t left = 0, right = 0;
-        for (uint32_t y = 0; y < picture.texture.height; ++y)
-            for (uint32_t x = 0; x < picture.texture.width; ++x)
+        Texture picture;
+        ReadPicture(std::string("Assets/") + head + "/SkullImage.png", picture);
+        uint32_t eye[2] = {0, 0};
+        for (uint32_t y = 0; y < picture.height; ++y)
+            for (uint32_t x = 0; x < picture.width; ++x)
             {
-                const uint8_t* p = picture.At(x, y);
-                if (p[0] > 245 && p[1] > 245 && p[2] > 245 && p[3] == 255)
-                    ++(x < picture.texture.width / 2 ? left : right);
+                const uint8_t* p = At(picture, x, y);
+                eye[x * 2 / picture.width] += p[0] > 245 && p[1] > 245 && p[2] > 245 && p[3] == 255 ? 1 : 0;
             }
-        EXPECT_GT(right, 10u) << skull;
-        EXPECT_EQ(left, 0u) << skull;
+        EXPECT_EQ(eye[0], 0u) << head;
+        EXPECT_GT(eye[1], 10u) << head;
     }
 }
 
