@@ -59,7 +59,8 @@ std::string ClientScript(const std::string& tag)
     script += "screen MainMenu frames 5 " + Press("A");
     script += "screen PlayMenu frames 5 " + Press("Left") + "frames 2 " + Press("A");
     script += shot("MatchmakingScreen", "matchmaking");
-    script += shot("VotingScreen", "vote");
+    // The vote's timer is given time to show its seconds.
+    script += "screen VotingScreen frames 20 screenshot " + tag + "-vote.png\n";
     script += "screen VotingScreen frames 2 " + Press("Right") + "frames 2 " + Press("A");
     script += shot("GameLobby", "lobby");
     script += shot("GameScreen", "match");
