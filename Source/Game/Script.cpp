@@ -351,6 +351,10 @@ void ScriptRunner::Act(const ScriptStep& step)
             Lumvek::Log::Write("the screenshot {} could not be taken", step.argument);
             break;
         }
+        // Blending leaves the back buffer's alpha below 255 where the screen shows solid colour; a
+        // picture saved with it looks washed out in viewers, so it is saved opaque.
+        for (size_t i = 3; i < rgba.size(); i += 4)
+            rgba[i] = 255;
         png_image png{};
         png.version = PNG_IMAGE_VERSION;
         png.width = width;

@@ -385,6 +385,7 @@ void JoinedPlatformRenderable::Prepare(Platform& platform, bool rejoin)
     bottomPlatforms.clear();
     topPlatforms.clear();
     joined.clear();
+    topGaps.clear();
     topStart = topEnd = 0;
     topStartKind = topEndKind = Corner;
 
@@ -428,20 +429,23 @@ void JoinedPlatformRenderable::Prepare(Platform& platform, bool rejoin)
         topStartKind = Edge;
     if (reachesTop(rightPlatforms))
         topEndKind = Edge;
-    if (!topPlatforms.empty())
+    // A platform standing at an end of the row shortens it; one standing between the ends leaves a
+    // gap, beyond which the row goes on.
+    const int64_t columnCount = static_cast<int64_t>(columns);
+    for (const Platform* other : topPlatforms)
     {
-        const Rectangle cut = boundsOf(topPlatforms.front());
+        const Rectangle cut = boundsOf(other);
+        const auto first = static_cast<uint32_t>(std::clamp<int64_t>(std::llround((cut.x - left) / T), 0, columnCount));
+        const auto end =
+            static_cast<uint32_t>(std::clamp<int64_t>(std::llround((cut.x + cut.width - left) / T), 0, columnCount));
         if (cut.x <= left + Epsilon)
-        {
-            const int64_t start = std::llround((cut.x + cut.width - left) / T);
-            topStart = static_cast<uint32_t>(std::clamp<int64_t>(start, 0, topEnd));
-        }
-        else
-        {
-            const int64_t end = std::llround((cut.x - left) / T);
-            topEnd = static_cast<uint32_t>(std::clamp<int64_t>(end, 0, topEnd));
-        }
+            topStart = std::max(topStart, end);
+        else if (cut.x + cut.width >= right - Epsilon)
+            topEnd = std::min(topEnd, first);
+        else if (first < end)
+            topGaps.push_back({first, end});
     }
+    topStart = std::min(topStart, topEnd);
 
     joined.insert(joined.end(), leftPlatforms.begin(), leftPlatforms.end());
     joined.insert(joined.end(), rightPlatforms.begin(), rightPlatforms.end());
@@ -577,8 +581,13 @@ void JoinedPlatformRenderable::Draw(Platform& platform, const PlatformDrawTarget
                                                      : background;
         out.push_back(Tile(x + (c + 1) * T, y, T, T, piece, depth));
     }
+    size_t gap = 0;
     for (uint32_t u = topStart; u < topEnd; ++u)
     {
+        while (gap < topGaps.size() && topGaps[gap].end <= u)
+            ++gap;
+        if (gap < topGaps.size() && topGaps[gap].first <= u)
+            continue;
         const float top = y + h - T;
         if (u == 0)
             out.push_back(topStartKind == Corner ? Tile(x - 0.5f * T, top, 1.5f * T, T, topLeft, depth)

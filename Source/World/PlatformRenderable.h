@@ -114,12 +114,22 @@ public:
     std::vector<uint32_t> rightKinds;
     // The tiles between the two bottom corners, from the left.
     std::vector<uint32_t> bottomKinds;
+    // Columns first to end - 1 of the top row.
+    struct ColumnSpan
+    {
+        uint32_t first = 0;
+        uint32_t end = 0;
+    };
+
     // The top row runs over the columns topStart to topEnd - 1; its ends are Corner (drawn wider) or
     // Edge (a neighbour reaches as high).
     uint32_t topStartKind = Corner;
     uint32_t topEndKind = Corner;
     uint32_t topStart = 0;
     uint32_t topEnd = 0;
+    // Where platforms stand on the row between its ends, from the left: the row stops under each and
+    // resumes beyond it.
+    std::vector<ColumnSpan> topGaps;
     // The usable platforms touching each edge, ordered along it, and all of them together.
     std::vector<Platform*> leftPlatforms;
     std::vector<Platform*> rightPlatforms;

@@ -1,7 +1,9 @@
 // The committed images the game renderer loads besides the definitions': the erase patterns and the
 // platform outline, which shares the platform texture with every theme's tile pieces.
 
+#include "Engine/Foundation/File.h"
 #include "Engine/Foundation/FileManager.h"
+#include "Engine/Foundation/ImageFormats.h"
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Resource.h"
 #include "Engine/Foundation/Texture.h"
@@ -9,6 +11,7 @@
 #include "Engine/Runtime/Graphics/RecordingGraphicsDevice.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/NamedAssets.h"
+#include "Source/Data/WeaponData.h"
 #include "Tests/LogCapture.h"
 #include "Tests/TestPaths.h"
 
@@ -46,7 +49,56 @@ struct Folder
     ResourceTable table;
 };
 
+// The committed PNG's pixels into the texture; empty when it cannot be read.
+void ReadPicture(const std::string& path, Texture& picture)
+{
+    const auto [read, bytes] = File::ReadAllText(SourceRoot + "/" + path);
+    BufferReader reader(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    EXPECT_TRUE(read && PngFormat::ReadPng(reader, picture)) << path;
+}
+
+const uint8_t* At(const Texture& picture, uint32_t x, uint32_t y)
+{
+    return picture.pixels.Data() + (size_t(y) * picture.width + x) * 4;
+}
+
 } // namespace
+
+// The rig faces right where it is not mirrored: a held weapon's picture is drawn at its grip and its
+// muzzle (fractions of the picture from its lower left), and a head's eye is in its right half.
+TEST(RenderAssets, HeldWeaponsAndHeadsAreDrawnFacingRight)
+{
+    Folder folder;
+    DataRegistry registry(folder.files);
+    registry.LoadAll();
+    for (const auto& weapon : registry.weapons.GetItems())
+    {
+        Texture picture;
+        ReadPicture("Assets/Weapons/" + weapon->name + "/Image.png", picture);
+        for (Vector2 point : {weapon->muzzleOffset - Vector2(0.02f, 0.0f), weapon->offset})
+        {
+            const auto x = uint32_t(point.x * float(picture.width)),
+                       y = uint32_t((1.0f - point.y) * float(picture.height));
+            EXPECT_GT(x < picture.width && y < picture.height ? At(picture, x, y)[3] : 0, 128)
+                << weapon->name << " " << point.x;
+        }
+    }
+    for (const char* head : {"Characters/Basic", "Player", "Parts/Heads/BasicHead", "Parts/Heads/Helmet",
+                             "Parts/Heads/OxygenMask", "Parts/Heads/HelicopterHat"})
+    {
+        Texture picture;
+        ReadPicture(std::string("Assets/") + head + "/SkullImage.png", picture);
+        uint32_t eye[2] = {0, 0};
+        for (uint32_t y = 0; y < picture.height; ++y)
+            for (uint32_t x = 0; x < picture.width; ++x)
+            {
+                const uint8_t* p = At(picture, x, y);
+                eye[x * 2 / picture.width] += p[0] > 245 && p[1] > 245 && p[2] > 245 && p[3] == 255 ? 1 : 0;
+            }
+        EXPECT_EQ(eye[0], 0u) << head;
+        EXPECT_GT(eye[1], 10u) << head;
+    }
+}
 
 TEST(RenderAssets, TheErasePatternsLoadAsRegionsOfTheirTexture)
 {

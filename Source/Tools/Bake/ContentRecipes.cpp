@@ -117,41 +117,156 @@ ImageRecipe::Drawing SymbolDrawing(Look look, bool sketch)
     };
 }
 
-// A bone of a character, drawn to fill its image: the image is stretched over the bone's box. A
-// head part's skull wears what the part's icon shows (a helmet, a mask) over a bare face.
+// Turns a drawing round to face the other way.
+void Mirror(Canvas& canvas)
+{
+    for (uint32_t y = 0; y < canvas.height; ++y)
+    {
+        uint8_t* row = canvas.pixels.data() + size_t(y) * canvas.width * 4;
+        for (uint32_t left = 0, right = canvas.width - 1; left < right; ++left, --right)
+            std::swap_ranges(row + size_t(left) * 4, row + size_t(left) * 4 + 4, row + size_t(right) * 4);
+    }
+}
+
+// Where a weapon's Data.json puts its grip (Offset) and its muzzle (MuzzleOffset), as fractions of
+// its box from the lower left.
+struct WeaponLayout
+{
+    float gripX, gripY, muzzleX, muzzleY;
+    bool launcher;
+};
+
+WeaponLayout WeaponLayoutOf(std::string_view name)
+{
+    if (Contains(name, "Grenade"))
+        return {0.3f, 0.4f, 0.97f, 0.7f, true};
+    if (Contains(name, "Sniper"))
+        return {0.25f, 0.4f, 0.99f, 0.6f, false};
+    if (Contains(name, "Shotgun"))
+        return {0.3f, 0.4f, 0.98f, 0.6f, false};
+    return {0.3f, 0.4f, 0.98f, 0.65f, false};
+}
+
+// A weapon as a held one is drawn: stretched over its box, the barrel to the right ending at the
+// muzzle and the grip where the hand takes it, so that the rig's facing turns it with the player.
+ImageRecipe::Drawing WeaponDrawing(std::string_view name, Rgba color, bool sketch)
+{
+    const WeaponLayout layout = WeaponLayoutOf(name);
+    return [=](Canvas& canvas, Pen& pen)
+    {
+        // Design units: 100 across the image's height and as many to the unit across its width.
+        const float across = 100.0f * float(canvas.width) / float(canvas.height);
+        pen.SetFrame(0.0f, 0.0f, float(canvas.height));
+        pen.lineWidth = 5.0f;
+        const auto X = [&](float fraction) { return across * fraction; };
+        const auto Y = [](float fraction) { return 100.0f * (1.0f - fraction); };
+        const float gx = X(layout.gripX), gy = Y(layout.gripY);
+        const float mx = X(layout.muzzleX) - 2.0f, my = Y(layout.muzzleY);
+        if (layout.launcher)
+        {
+            const float tube = 18.0f;
+            pen.Shape(RoundedRect(X(0.04f), my - tube, mx - X(0.04f), 2.0f * tube, 10.0f), color, sketch);
+            pen.Shape(Rect(mx - 14.0f, my - tube - 4.0f, 14.0f, 2.0f * tube + 8.0f), Palette::Metal, sketch);
+            pen.Shape({{gx - 9, my + tube - 2}, {gx + 9, my + tube - 2}, {gx + 5, 96}, {gx - 11, 96}}, Palette::Wood,
+                      sketch);
+            return;
+        }
+        const float bore = 6.0f;
+        pen.Shape(Rect(X(0.5f), my - bore, mx - X(0.5f), 2.0f * bore), Palette::Metal, sketch);
+        // Body from the stock to the barrel, the stock dropping toward the shoulder.
+        const float top = my - bore - 8.0f, bottom = gy - 8.0f;
+        pen.Shape({{X(0.02f), top + 6}, {X(0.56f), top}, {X(0.56f), my + bore + 6}, {gx + 12, bottom}, {X(0.02f), 92}},
+                  color, sketch);
+        pen.Shape({{gx - 8, bottom - 4}, {gx + 10, bottom - 4}, {gx + 4, 98}, {gx - 13, 98}}, color, sketch);
+        pen.Shape(Rect(X(0.36f), top - 10.0f, X(0.1f), 10.0f), Palette::Metal, sketch);
+        pen.Stroke(Arc(gx + 18, bottom + 2, 8, 0.0f, 3.1416f, 8), false);
+    };
+}
+
+// Field images are nine-sliced with 16-pixel borders of their 64: the borders hold the field's
+// edge, the middle cell tiles over its inside, so the picture keeps its size however large the field.
+ImageRecipe::Drawing UpdraftDrawing()
+{
+    return [](Canvas&, Pen& pen)
+    {
+        pen.FitCanvas();
+        pen.Fill(Rect(0, 0, 100, 100), {0xFF, 0xFF, 0xFF, 60});
+        pen.lineWidth = 4.0f;
+        pen.wobble = 0.3f;
+        // Wavy edges that run the whole height, so that tiled cells join up.
+        for (float x : {12.0f, 88.0f})
+            pen.Stroke({{x, 0}, {x - 3, 25}, {x, 50}, {x + 3, 75}, {x, 100}}, false, Palette::Neutral);
+        // Rising arrows in the middle cell.
+        pen.lineWidth = 5.0f;
+        pen.Stroke({{36, 48}, {50, 32}, {64, 48}}, false, Palette::Shade);
+        pen.Stroke({{36, 70}, {50, 54}, {64, 70}}, false, Palette::Shade);
+    };
+}
+
+ImageRecipe::Drawing LowGravityDrawing()
+{
+    return [](Canvas&, Pen& pen)
+    {
+        pen.FitCanvas();
+        const Rgba tint{0x3F, 0x7F, 0xD6, 70};
+        pen.Fill(RoundedRect(6, 6, 88, 88, 14), tint);
+        pen.lineWidth = 4.0f;
+        pen.wobble = 0.3f;
+        pen.Stroke(RoundedRect(6, 6, 88, 88, 14), true, Palette::Blue);
+        // Bubbles floating in the middle cell.
+        pen.lineWidth = 3.0f;
+        pen.Stroke(Circle(40, 58, 6), true, Palette::Blue);
+        pen.Stroke(Circle(60, 40, 4), true, Palette::Blue);
+        pen.Stroke(Circle(52, 66, 3), true, Palette::Blue);
+    };
+}
+
+// A skull in profile looking left, wearing what a head part's icon shows (a helmet, a mask) over a
+// bare face.
+void SkullDrawing(Pen& pen, Rgba color, bool sketch, const std::string& gear)
+{
+    if (gear == "Helmet")
+    {
+        // Outlined only where the helmet leaves it bare, so the sketch has no hidden lines.
+        if (!sketch)
+            pen.Fill(Ellipse(50, 54, 44, 42), Palette::Skin);
+        pen.Stroke(EllipseArc(50, 54, 44, 42, -0.29f, 3.43f, 20), false);
+        pen.Shape(Circle(30, 54, 7), Palette::White, sketch);
+        pen.Stroke(Arc(42, 68, 14, 0.4f, 2.6f, 10), false);
+        const Path dome = EllipseArc(54, 36, 44, 34, 3.1416f, 6.2832f, 16);
+        if (!sketch)
+            pen.Fill(dome, color);
+        pen.Stroke(dome, false);
+        pen.Shape(RoundedRect(2, 32, 96, 10, 4), color, sketch);
+    }
+    else if (gear == "Mask")
+    {
+        pen.Shape(Ellipse(50, 50, 44, 44), Palette::Skin, sketch);
+        pen.Shape(Circle(30, 38, 7), Palette::White, sketch);
+        pen.Line({36, 62}, {94, 48});
+        pen.Stroke({{22, 84}, {30, 96}, {50, 98}}, false);
+        pen.Shape(RoundedRect(4, 52, 38, 34, 12), color, sketch);
+        pen.Shape(Circle(22, 69, 7), Palette::Metal, sketch);
+    }
+    else
+    {
+        pen.Shape(Ellipse(50, 50, 44, 44), color, sketch);
+        pen.Shape(Circle(30, 42, 8), Palette::White, sketch);
+        pen.Stroke(Arc(42, 62, 16, 0.4f, 2.6f, 10), false);
+    }
+}
+
+// A bone of a character, drawn to fill its image: the image is stretched over the bone's box.
 ImageRecipe::Drawing BoneDrawing(std::string bone, Rgba color, bool sketch, std::string gear)
 {
-    return [=](Canvas&, Pen& pen)
+    return [=](Canvas& canvas, Pen& pen)
     {
         pen.lineWidth = 5.0f;
-        if (bone == "Skull" && gear == "Helmet")
+        // Drawn looking left and turned round: the rig faces right where it is not mirrored.
+        if (bone == "Skull")
         {
-            // Outlined only where the helmet leaves it bare, so the sketch has no hidden lines.
-            if (!sketch)
-                pen.Fill(Ellipse(50, 54, 44, 42), Palette::Skin);
-            pen.Stroke(EllipseArc(50, 54, 44, 42, -0.29f, 3.43f, 20), false);
-            pen.Shape(Circle(30, 54, 7), Palette::White, sketch);
-            pen.Stroke(Arc(42, 68, 14, 0.4f, 2.6f, 10), false);
-            const Path dome = EllipseArc(54, 36, 44, 34, 3.1416f, 6.2832f, 16);
-            if (!sketch)
-                pen.Fill(dome, color);
-            pen.Stroke(dome, false);
-            pen.Shape(RoundedRect(2, 32, 96, 10, 4), color, sketch);
-        }
-        else if (bone == "Skull" && gear == "Mask")
-        {
-            pen.Shape(Ellipse(50, 50, 44, 44), Palette::Skin, sketch);
-            pen.Shape(Circle(30, 38, 7), Palette::White, sketch);
-            pen.Line({36, 62}, {94, 48});
-            pen.Stroke({{22, 84}, {30, 96}, {50, 98}}, false);
-            pen.Shape(RoundedRect(4, 52, 38, 34, 12), color, sketch);
-            pen.Shape(Circle(22, 69, 7), Palette::Metal, sketch);
-        }
-        else if (bone == "Skull")
-        {
-            pen.Shape(Ellipse(50, 50, 44, 44), color, sketch);
-            pen.Shape(Circle(30, 42, 8), Palette::White, sketch);
-            pen.Stroke(Arc(42, 62, 16, 0.4f, 2.6f, 10), false);
+            SkullDrawing(pen, color, sketch, gear);
+            Mirror(canvas);
         }
         else if (bone == "Spine")
             pen.Shape(RoundedRect(8, 4, 84, 92, 24), color, sketch);
@@ -436,9 +551,19 @@ ImageRecipe::Drawing BackdropDrawing(std::string name)
             Path ridge = {{-2, 102}};
             Random heights{StringView(name)};
             for (int i = 0; i <= 10; ++i)
-                ridge.push_back({float(i) * 10.0f, (glacier ? 30.0f : 50.0f) + heights.Range(-14.0f, 14.0f)});
+                ridge.push_back({float(i) * 10.0f, (glacier ? 40.0f : 50.0f) + heights.Range(-14.0f, 14.0f)});
             ridge.push_back({102, 102});
-            pen.Shape(ridge, glacier ? Palette::White : Palette::Green, false);
+            // Peaks of grey-blue ice under a snow line: white peaks would melt into the pale sky.
+            constexpr Rgba Ice{0xA9, 0xBE, 0xD1, 255};
+            pen.Fill(ridge, glacier ? Ice : Palette::Green);
+            if (glacier)
+            {
+                Path snow(ridge.begin() + 1, ridge.end() - 1);
+                for (auto point = ridge.rbegin() + 1; point != ridge.rend() - 1; ++point)
+                    snow.push_back({point->x, point->y + 7.0f});
+                pen.Fill(snow, Palette::White);
+            }
+            pen.Stroke(ridge, true);
         }
     };
 }
@@ -653,15 +778,27 @@ std::unique_ptr<Recipe> RecipeFor(const std::string& path)
     }
     if (stem == "Laser")
         return image(64, 8, [](Canvas&, Pen& pen) { pen.Fill(Rect(0, 30, 100, 40), Palette::Red); });
+    // A muzzle flash bursts out of the muzzle to the right: the shot turns it along the aim.
     if (stem == "Flash")
-        return image(64, 64, SymbolDrawing({"Burst", Palette::Fire}, false));
+        return image(64, 64,
+                     [](Canvas&, Pen& pen)
+                     {
+                         pen.FitCanvas();
+                         pen.Shape({{2, 50}, {28, 28}, {40, 6}, {56, 30}, {98, 50}, {56, 70}, {40, 94}, {28, 72}},
+                                   Palette::Fire, false);
+                         pen.Shape({{10, 50}, {34, 38}, {60, 50}, {34, 62}}, Palette::Yellow, false);
+                     });
     if (stem == "Trail")
         return image(32, 32, SymbolDrawing({"Puff", Palette::White}, false));
+    if (stem == "Image" && kind == "Hazards" && Contains(name, "draft"))
+        return image(64, 64, UpdraftDrawing());
+    if (stem == "Image" && kind == "Zones" && Contains(name, "Gravity"))
+        return image(64, 64, LowGravityDrawing());
     if (stem == "Image" || stem == "Draw")
     {
         const bool sketch = stem == "Draw";
         if (kind == "Weapons")
-            return image(128, 64, SymbolDrawing(look, sketch));
+            return image(128, 64, WeaponDrawing(name, look.color, sketch));
         if (kind == "Projectiles")
             return image(32, 32, SymbolDrawing(look, sketch));
         return image(64, 64, SymbolDrawing(look, sketch));

@@ -110,7 +110,14 @@ std::vector<AtlasImage> AtlasImages()
              pen.lineWidth = 8.0f;
              pen.Stroke(Circle(50, 50, 43), true);
          }},
-        {"CircleDraw", 128, 128, [](Canvas&, Pen& pen) { pen.Shape(Circle(50, 50, 44), Palette::Paper, false); }},
+        // A ring, not a disc: the dials tint it in the colour of the number they show inside it.
+        {"CircleDraw", 128, 128,
+         [](Canvas&, Pen& pen)
+         {
+             pen.lineWidth = 9.0f;
+             pen.wobble = 0.5f;
+             pen.Stroke(Circle(50, 50, 44), true, Palette::White);
+         }},
         {"CircleBackground", 128, 128, [](Canvas&, Pen& pen) { pen.Fill(Circle(50, 50, 46), Palette::Paper); }},
         {"PendingIcon", 128, 128, SymbolImage("Hourglass", Palette::Yellow, false)},
         {"PendingSketch", 128, 128, SymbolImage("Hourglass", Palette::Yellow, true)},

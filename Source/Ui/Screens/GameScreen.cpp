@@ -32,6 +32,8 @@ namespace
 constexpr uint32_t HealthColor = 0xFF1B14BE;
 constexpr uint32_t WeaponNameColor = 0xFF64F4FF;
 constexpr uint32_t HealthBarWidth = 200;
+constexpr uint32_t HealthBarBoxWidth = 208;
+constexpr uint32_t AmmoRowWidth = 200;
 
 // The image of a controller button code as the game screen's prompt shows it; none for the rest.
 uint32_t ButtonImage(uint32_t code)
@@ -131,6 +133,18 @@ void GameScreen::OpenAll(Lumvek::Gui& gui, FrontEnd& frontEnd)
         Open(gui, frontEnd, position, count, players[position].localIndex);
 }
 
+Lumvek::Vector2 GameScreen::AmmoRowPlace(float viewWidth, size_t nameLength)
+{
+    // Left of the name, clear of the centred health bar by a small gap; a view not laid out yet
+    // counts as wide. Under the name, the row ends left of the weapon circles (30 + 75 + 30 from the
+    // right) and above them.
+    const float beside = static_cast<float>((nameLength + 2) * 30);
+    const float barRight = 0.5f * (viewWidth + float(HealthBarBoxWidth));
+    if (!(viewWidth > 0.0f) || viewWidth - beside - float(AmmoRowWidth) >= barRight + 10.0f)
+        return {beside, 30.0f};
+    return {140.0f, 80.0f};
+}
+
 uint32_t GameScreen::HealthWidth(float health, float maximum)
 {
     // Written so that NaN in either gives an empty bar.
@@ -177,7 +191,7 @@ void GameScreen::Setup()
     Element& root = GetRoot();
     const Player* player = FindPlayer();
 
-    Element& healthBar = AddElementPoints(root, 208, 28, 0);
+    Element& healthBar = AddElementPoints(root, HealthBarBoxWidth, 28, 0);
     AlignCentre(healthBar);
     SetOffsetPoints(healthBar, YGEdgeTop, 30.0f);
     auto outline = std::make_unique<Lumvek::NineSliceContent>();
@@ -216,7 +230,7 @@ void GameScreen::Setup()
     weaponNameText =
         &AddText(*weaponName, 100.0f, "", GraphicsResources::HeadingFont, WeaponNameColor, TextAlignment::End);
 
-    ammoRow = &AddElementPoints(root, 200, 50, 0);
+    ammoRow = &AddElementPoints(root, AmmoRowWidth, 50, 0);
     ammoRow->flow = 1;
     // A long clip's pips wrap into two or three rows of the row's height.
     YGNodeStyleSetFlexDirection(ammoRow->GetNode(), YGFlexDirectionRowReverse);
@@ -349,7 +363,9 @@ void GameScreen::UpdateWeapons(Player& player)
         ammoRow->visible = 1;
         weaponName->visible = 1;
         weaponNameText->text = primary && primary->data ? primary->data->displayName : std::string();
-        SetOffsetPoints(*ammoRow, YGEdgeRight, static_cast<float>((weaponNameText->text.size() + 2) * 30));
+        const Lumvek::Vector2 place = AmmoRowPlace(GetRoot().LayoutRectangle({}).width, weaponNameText->text.size());
+        SetOffsetPoints(*ammoRow, YGEdgeRight, place.x);
+        SetOffsetPoints(*ammoRow, YGEdgeTop, place.y);
     }
     else
     {

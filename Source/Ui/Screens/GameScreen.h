@@ -53,6 +53,9 @@ public:
     // How far a feed line is drawn in with that many ticks left: in over its first second, out over
     // its last.
     static float FeedShare(int32_t ticksLeft);
+    // The ammunition row's offsets from the right and the top in a view that wide, beside a weapon
+    // name of that many characters or, where it would run into the health bar there, under it.
+    static Lumvek::Vector2 AmmoRowPlace(float viewWidth, size_t nameLength);
     // Where the prompt's left and top edges go, in points of the screen, for a target in the world
     // seen by a camera at cameraPosition showing viewSize world units over a screen of screenSize
     // points: centred over the target, half a unit above it.

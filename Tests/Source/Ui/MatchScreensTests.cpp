@@ -162,6 +162,34 @@ TEST(GameScreenRules, ThePromptStandsOverItsTargetInTheScreensPoints)
     }
 }
 
+TEST(GameScreenRules, TheAmmunitionRowStaysClearOfTheRestOfTheHudInEveryWideView)
+{
+    struct Box
+    {
+        float left, top, right, bottom;
+        bool Overlaps(const Box& o) const
+        {
+            return left < o.right && o.left < right && top < o.bottom && o.top < bottom;
+        }
+    };
+    for (float width : {960.0f, 1280.0f, 1920.0f})
+        for (size_t name : {size_t(5), size_t(12), size_t(16)})
+        {
+            const Lumvek::Vector2 place = GameScreen::AmmoRowPlace(width, name);
+            const Box row{width - place.x - 200.0f, place.y, width - place.x, place.y + 50.0f};
+            const Box others[] = {
+                {0.5f * width - 104.0f, 30.0f, 0.5f * width + 104.0f, 58.0f},       // health bar
+                {0.5f * width - 100.0f, 74.0f, 0.5f * width + 108.0f, 118.0f},      // four ability dials
+                {width - 30.0f - 30.0f * float(name), 30.0f, width - 30.0f, 80.0f}, // weapon name
+                {width - 135.0f, 110.0f, width - 30.0f, 185.0f},                    // weapon circles
+            };
+            for (const Box& other : others)
+                EXPECT_FALSE(row.Overlaps(other)) << width << " " << name << " " << other.left;
+        }
+    // Wide enough, the row stands beside the name as before.
+    EXPECT_EQ(GameScreen::AmmoRowPlace(1920.0f, 5), Lumvek::Vector2(210.0f, 30.0f));
+}
+
 TEST(GameScreenRules, EveryLocalPlayerHasAnAreaOfItsOwnOverItsView)
 {
     for (uint32_t count = 1; count <= 4; ++count)

@@ -1,5 +1,6 @@
 #include "Source/World/PlatformRenderable.h"
 
+#include "Engine/Foundation/File.h"
 #include "Engine/Foundation/Texture.h"
 #include "Engine/Runtime/Graphics/Geometry.h"
 #include "Source/Data/NamedAssets.h"
@@ -7,6 +8,7 @@
 #include "Source/World/World.h"
 #include "Tests/LogCapture.h"
 #include "Tests/Source/World/WorldTestSupport.h"
+#include "Tests/TestPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -327,4 +329,31 @@ TEST(PlatformRenderable, JoinedPlatformsJoinTheirEdgesToTheirSolidNeighbours)
     // The row cut short by the step runs on in middle pieces.
     EXPECT_TRUE(SameUv(written.back(), pass.textures.Uv(Images::TopMiddle)));
     EXPECT_FLOAT_EQ(written.back().x, 1.5f);
+}
+
+TEST(PlatformRenderable, ATopRowResumesBeyondEachPlatformStandingOnIt)
+{
+    TestGame game;
+    MapNames names;
+    const auto [read, text] = File::ReadAllText(Testing::SourceFolder() + "/Assets/Maps/Crossroads/Data.json");
+    ASSERT_TRUE(read);
+    auto world = game.Load(text, names);
+    Platform* ground = names.platforms.Find("Ground");
+    ASSERT_NE(ground, nullptr);
+    const float T = ThemeOf(game).tileSize;
+    const float top = ground->GetBody().y + ground->GetBody().height - T;
+
+    TilePass pass;
+    const std::vector<PositionInstance> written = pass.Draw(*ground, ThemeOf(game));
+    const auto topPieceAt = [&](float x)
+    {
+        for (const PositionInstance& tile : written)
+            if (SameUv(tile, pass.textures.Uv(Images::TopMiddle)) && tile.y == top && tile.x <= x &&
+                x < tile.x + tile.width)
+                return true;
+        return false;
+    };
+    // Left of the bunker, beyond it on the right, and not under it.
+    for (const auto& [x, shown] : {std::pair{10.0f, true}, std::pair{40.0f, true}, std::pair{24.0f, false}})
+        EXPECT_EQ(topPieceAt(x), shown) << x;
 }

@@ -1,6 +1,7 @@
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/WeaponData.h"
 #include "Source/GameTypes/HitInfo.h"
+#include "Source/World/IkAnimation.h"
 #include "Source/World/Player.h"
 #include "Tests/Source/World/WeaponTestSupport.h"
 
@@ -247,4 +248,34 @@ TEST(PlayerWeapon, ThePlayersOfTheDefaultConfigurationHoldARifleAndDropItWhenKil
     ASSERT_EQ(world.pickups.Count(), 1u);
     EXPECT_EQ(world.pickups.View()[0].weapon.get(), held);
     EXPECT_EQ(held->owner, nullptr);
+}
+
+TEST(PlayerWeapon, TheHandHoldsEveryShippedWeaponByItsGripWhereverThePlayerAims)
+{
+    Match match;
+    match.LoadText(PlatformMap(Ground));
+    constexpr float Degree = 3.1415927f / 180.0f;
+    for (const auto& definition : match.ownRegistry.weapons.GetItems())
+        for (bool facingLeft : {false, true})
+        {
+            Player& player = match.AddPlayer(Vector2(20.0f, 2.0f), 0, facingLeft);
+            Match::Arm(player, Match::MakeWeapon(*definition, 1, 0));
+            AimAnimation aim;
+            AnimationPlayback playback;
+            aim.Start(player, playback);
+            // Level, up, as far up as the arm goes, and as far down as the aim may go.
+            for (float degrees : {0.0f, 45.0f, 90.0f, -35.0f})
+            {
+                const Vector2 along(std::cos(degrees * Degree), std::sin(degrees * Degree));
+                player.aimDirection = Vector2(facingLeft ? -along.x : along.x, along.y);
+                aim.Update(player, playback, 0.02f, 1.0f);
+                const Vector2 hand = IkAnimation::NodeWorldPoint(*player.body.GetBone(PlayerBone::RightHand));
+                const Vector2 grip = IkAnimation::NodeWorldPoint(*player.body.GetBone(PlayerBone::Weapon));
+                const Vector2 shoulder = IkAnimation::NodeWorldPoint(*player.body.GetBone(PlayerBone::RightHumerus));
+                // A few pixels of a 1280-pixel view 16 units wide.
+                EXPECT_LT((hand - grip).Length(), 0.02f) << definition->name << " " << facingLeft << " " << degrees;
+                EXPECT_GT(Lumvek::Dot(grip - shoulder, player.aimDirection), 0.0f)
+                    << definition->name << " " << degrees;
+            }
+        }
 }

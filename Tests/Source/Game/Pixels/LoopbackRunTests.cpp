@@ -59,6 +59,8 @@ std::string ClientScript(const std::string& tag)
     script += "screen MainMenu frames 5 " + Press("A");
     script += "screen PlayMenu frames 5 " + Press("Left") + "frames 2 " + Press("A");
     script += shot("MatchmakingScreen", "matchmaking");
+    // The vote's timer is given time to show its seconds.
+    script += "screen VotingScreen frames 20 screenshot " + tag + "-vote.png\n";
     script += "screen VotingScreen frames 2 " + Press("Right") + "frames 2 " + Press("A");
     script += shot("GameLobby", "lobby");
     script += shot("GameScreen", "match");
@@ -113,9 +115,14 @@ void LoopbackRun::PlayOnline(const std::string& simulator)
         EXPECT_NE(client.find("the match Fall"), std::string::npos) << client;
         EXPECT_EQ(client.find("disconnected"), std::string::npos) << client;
         EXPECT_EQ(client.find("could not connect"), std::string::npos) << client;
-        for (const char* shot : {"matchmaking", "lobby", "match", "scoreboard", "intermission"})
+        for (const char* shot : {"matchmaking", "vote", "lobby", "match", "scoreboard", "intermission"})
             EXPECT_TRUE(fs::exists(root / (std::string(tag) + "-" + shot + ".png"))) << tag << " " << shot;
     }
+    // The vote screen joins the screenshots kept for a person to look at.
+    std::error_code error;
+    fs::create_directories(fs::path(Lumvek::Testing::BinaryFolder()) / "Screenshots", error);
+    fs::copy_file(root / "first-vote.png", fs::path(Lumvek::Testing::BinaryFolder()) / "Screenshots" / "Vote.png",
+                  fs::copy_options::overwrite_existing, error);
 
     // The list starts a quarter down the window, a line every 18 rows: two lines, one under the other.
     const Lumvek::Testing::Picture picture = Lumvek::Testing::ReadPicture(root / "server.png");

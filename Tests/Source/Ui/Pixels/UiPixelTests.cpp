@@ -9,6 +9,7 @@
 #include "Source/Data/Profile.h"
 #include "Source/Game/LoadStatus.h"
 #include "Source/Game/Loader.h"
+#include "Source/Ui/Kit/HudWidgets.h"
 #include "Source/Ui/Kit/PlayerPreview.h"
 #include "Source/Ui/Screens/DemoScreens.h"
 #include "Source/Ui/Screens/Notebook.h"
@@ -184,6 +185,46 @@ TEST_F(UiPixels, AForwardPageTurnShowsTheNewScreenWhereTheOldPageHasCurledAway)
     const uint32_t all = image.width * image.height;
     EXPECT_GT(blues, all / 20) << "part of the window already shows the new screen";
     EXPECT_GT(oldPage, all / 20) << "part still shows the old page";
+}
+
+// A screen of one colour holding a timer dial.
+class DialScreen final : public Screen
+{
+public:
+    void Setup() override
+    {
+        GetRoot().background = Color{246, 242, 231, 255};
+        dial = &AddTimerDial(GetRoot(), true);
+    }
+    Element* dial = nullptr;
+};
+
+TEST_F(UiPixels, ADialsSecondsReadOverItsRingAtEveryFill)
+{
+    UiResources::Load(*device, app.GetFileManager());
+    DialScreen& screen = Screen::Open<DialScreen>(*gui, nullptr, Screen::EveryPlayer);
+    Frame(0.0f, "DialFirst");
+    ASSERT_NE(screen.dial, nullptr);
+    // The dial: 80 points square, 30 from the right and the top; its seconds in the middle half.
+    const uint32_t centreX = Width - 30 - 40, centreY = 30 + 40;
+    const auto tint = [](const Testing::Rgba& p) { return p[2] > 120 && p[0] < 90; };
+    const auto paper = [](const Testing::Rgba& p) { return p[0] > 200 && p[1] > 200 && p[2] > 190; };
+    for (const auto& [elapsed, name] :
+         {std::pair{0.0f, "DialFull"}, std::pair{4.5f, "DialHalf"}, std::pair{9.0f, "DialEmpty"}})
+    {
+        UpdateTimerDial(*screen.dial, elapsed, 9.0f);
+        Frame(0.0f, name);
+        const Testing::Image image = Frame(0.0f, name);
+        uint32_t digit = 0, around = 0;
+        for (uint32_t y = centreY - 20; y < centreY + 20; ++y)
+            for (uint32_t x = centreX - 20; x < centreX + 20; ++x)
+            {
+                digit += tint(image.At(x, y)) ? 1 : 0;
+                around += paper(image.At(x, y)) ? 1 : 0;
+            }
+        EXPECT_GT(digit, 30u) << name << ": the digit is drawn";
+        EXPECT_GT(around, 400u) << name << ": and stands on the paper, not on the ring's fill";
+    }
 }
 
 TEST_F(UiPixels, TheDemoMenuIsPaperWithTheHighlightedButtonInked)

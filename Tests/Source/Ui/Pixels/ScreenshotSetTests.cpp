@@ -1,0 +1,86 @@
+// Screenshots of the match and of the busier screens, taken by the Vantorel program at 1280 x 720 and
+// kept in Screenshots/ under the build folder for a person to look at after a change to the renderer or
+// a screen. Nothing compares them with earlier ones; each must only be there whole and opaque.
+
+#include "Engine/Foundation/File.h"
+#include "Tests/ScriptedProgram.h"
+#include "Tests/TestPaths.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+namespace
+{
+
+namespace fs = std::filesystem;
+
+std::string Press(const char* button, int frames = 0)
+{
+    const std::string wait = frames ? "frames " + std::to_string(frames) + " " : "";
+    return wait + "down 0 " + button + "\nup 0 " + button + "\n";
+}
+
+const std::string IntoDemo = "screen DemoStartScreen frames 10 " + Press("Start") + "screen DemoMenu frames 5 ";
+
+class ScreenshotSet : public Lumvek::Testing::ScriptedProgram
+{
+protected:
+    ScreenshotSet() : ScriptedProgram("VantorelScreenshots") {}
+
+    // Runs the script, which ends on a screenshot shot.png, and keeps the picture under the name.
+    void Take(const std::string& script, const std::string& options, const std::string& name)
+    {
+        EXPECT_EQ(Run(script + "screenshot shot.png\nexit 0\n", options + " --seed 3", "1280x720"), 0) << output;
+        const Lumvek::Testing::Picture picture = Lumvek::Testing::ReadPicture(root / "shot.png");
+        ASSERT_EQ(picture.width * picture.height, 1280u * 720u) << output;
+        size_t translucent = 0;
+        for (size_t i = 3; i < picture.rgba.size(); i += 4)
+            translucent += picture.rgba[i] != 255 ? 1 : 0;
+        EXPECT_EQ(translucent, 0u) << "a saved screenshot is opaque";
+        const fs::path folder = fs::path(Lumvek::Testing::BinaryFolder()) / "Screenshots";
+        std::error_code error;
+        fs::create_directories(folder, error);
+        fs::copy_file(root / "shot.png", folder / (name + ".png"), fs::copy_options::overwrite_existing, error);
+        EXPECT_FALSE(error) << error.message();
+    }
+};
+
+// SINGLE PLAYER's second challenge.
+TEST_F(ScreenshotSet, TheDemosKeepawayAfter200Ticks)
+{
+    Take(IntoDemo + Press("A") + "screen DemoSinglePlayer frames 10 " + Press("Right") + Press("A", 15) +
+             "screen GameScreen frames 200 ",
+         "", "DemoKeepaway");
+}
+
+// A duel won as it starts.
+TEST_F(ScreenshotSet, TheScoreboardOfASinglePlayerChallenge)
+{
+    ASSERT_TRUE(Lumvek::File::WriteAllText(
+        (root / "Assets/DemoChallenges/DemoRace.data").string(),
+        R"({"Name": "Duel", "Description": "", "Map": "Crossroads", "Theme": "Meadow", "GameType": "Deathmatch",
+            "TeamCount": 2, "Loadout": {"StartingWeapon": "Rifle"}, "GameTypeSettings": {"PointsToWin": 0},
+            "Bots": [{"TeamId": 0, "Loadout": {"Head": "Random", "Core": "Random", "Arms": "Random", "Legs": "Random"}},
+                     {"TeamId": 1, "Loadout": {"Head": "Random", "Core": "Random", "Arms": "Random", "Legs": "Random"}}]})"));
+    Take(IntoDemo + Press("A") + "screen DemoSinglePlayer frames 10 " + Press("A") + "screen Scoreboard frames 30 ", "",
+         "Scoreboard");
+}
+
+// MULTIPLAYER seats a second player on the next pad; its second match is capture the flag.
+TEST_F(ScreenshotSet, TwoPlayersSplitTheScreenInCaptureTheFlag)
+{
+    Take(IntoDemo + Press("Right") + Press("A", 5) + "screen DemoMultiplayer frames 10 " + Press("Right") +
+             Press("A", 15) + "screen GameScreen frames 150 ",
+         "", "SplitScreenCaptureTheFlag");
+}
+
+TEST_F(ScreenshotSet, TheCustomGameMenuWithItsIcons)
+{
+    Take("screen StartScreen frames 10 " + Press("Start") + "screen MainMenu frames 10 " + Press("A") +
+             "screen PlayMenu frames 10 " + Press("Right") + Press("A", 5) + "screen CustomGameMenu frames 60 ",
+         "--start-screen", "CustomGameMenu");
+}
+
+} // namespace
