@@ -47,7 +47,7 @@ public:
         if (ownRegistry.characters.Count() == 0 || ownRegistry.weapons.Count() == 0 || ownRegistry.maps.Count() == 0)
             return;
         CharacterData& character = ownRegistry.characters.At(0);
-        character.animations.Load(character);
+        character.LoadAnimations();
         configuration.map = 0;
         configuration.theme = 0;
         headless = true;

@@ -278,10 +278,10 @@ void LonFormat::WriteValue(BufferWriter& writer, const Blueprint& value, int ind
     if (!value.IsContainer())
     {
         WriteScalar(writer, value, indent > 0, isMember);
-        if (indent <= 0 && !isLast)
+        // A literal is read up to the blank or line break after it, so a lone value ends with one
+        // (its line, in pretty text); without it the saved text would not read back.
+        if (indent <= 0 && (!isLast || !isMember))
             writer.WriteText(" ");
-        // A literal is read up to the blank or line break after it, so a lone value in pretty text
-        // ends its line as every other line does; without it the saved text would not read back.
         if (indent > 0 && !isMember)
             writer.WriteText("\n");
         return;

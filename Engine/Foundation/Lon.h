@@ -36,8 +36,8 @@ public:
 
     // Appends the text of one value. An indent of 1 or more writes one member or element per line,
     // indented with one tab per level up to 32, and ends a lone scalar with a line feed; 0 writes
-    // everything on one line. isMember puts the "=" before a scalar;
-    // isLast leaves out the blank that separates compact values.
+    // everything on one line, and ends a lone scalar with a blank. isMember puts the "=" before a
+    // scalar; isLast leaves out the blank that separates compact values.
     static void WriteValue(BufferWriter& writer, const Blueprint& value, int indent, bool isMember, bool isLast);
 
     // Parses the value at the start of text (what follows it is not read); false, with target

@@ -1,8 +1,10 @@
 #include "Engine/Foundation/Members.h"
 
+#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Pattern.h"
 
 #include <cmath>
+#include <limits>
 
 namespace Lumvek
 {
@@ -90,7 +92,15 @@ bool ReadMember(BlueprintReader& reader, StringView key, float& value)
     const Blueprint* member = FindMember(reader, key, BlueprintType::Number);
     if (!member)
         return false;
-    value = static_cast<float>(member->GetNumber());
+    // Narrowed, such a number would become an infinity that JSON writes as null, and the field would
+    // read back as its default: the definition would change on its second save.
+    const double number = member->GetNumber();
+    if (std::isfinite(number) && std::fabs(number) > std::numeric_limits<float>::max())
+    {
+        Log::Write("the member {} holds a number beyond the range of a float and is ignored", key);
+        return false;
+    }
+    value = static_cast<float>(number);
     return true;
 }
 

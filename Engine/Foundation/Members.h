@@ -38,7 +38,8 @@ struct Duration
 };
 
 bool ReadMember(BlueprintReader& reader, StringView key, bool& value);
-// From a Number, narrowed.
+// From a Number, narrowed. A finite number beyond a float's range is refused with a message: narrowed
+// it would be an infinity, which JSON cannot hold.
 bool ReadMember(BlueprintReader& reader, StringView key, float& value);
 bool ReadMember(BlueprintReader& reader, StringView key, double& value);
 // Signed fields read Integer members, unsigned fields UnsignedInteger members; the 32-bit fields

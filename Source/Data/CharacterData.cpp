@@ -55,14 +55,14 @@ void CharacterData::Write(BlueprintWriter& writer) const
 
 void CharacterData::Load(Texture&, Texture&)
 {
-    animations.Load(*this);
+    LoadAnimations();
     for (const CharacterSound& sound : CharacterSounds)
         LoadSound(*sound.id, sound.file, 2, false);
 }
 
 void CharacterData::Unload()
 {
-    animations.Clear();
+    UnloadAnimations();
     for (const CharacterSound& sound : CharacterSounds)
         ReleaseSound(*sound.id);
 }

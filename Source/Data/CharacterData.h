@@ -3,12 +3,12 @@
 #include "Engine/Foundation/Blueprint.h"
 #include "Source/Data/Attributes.h"
 #include "Source/Data/Data.h"
-#include "Source/World/CharacterAnimations.h"
 
 #include <memory>
 #include <vector>
 
 class Bone;
+class CharacterAnimations;
 
 // The character every player is built on: its base attributes and the bone trees of its skeleton
 // (the two pickup points and the root). Held by the registry's character collection; players use the
@@ -20,6 +20,8 @@ public:
     // own bones without the data library knowing their type.
     using BoneDeleter = void (*)(Bone*);
     using BoneSet = std::vector<std::unique_ptr<Bone, BoneDeleter>>;
+    // The animations are the world's too, made and destroyed by it in the same way.
+    using AnimationsDeleter = void (*)(CharacterAnimations*);
 
     // The shared keys, "Attributes" when present, and the "Skeleton" object, which is kept as read.
     bool Read(Lumvek::BlueprintReader& reader) override;
@@ -30,17 +32,21 @@ public:
     // the world plays them by). A sound an earlier character loaded keeps playing: the first character
     // supplies them.
     void Load(Lumvek::Texture& imageTexture, Lumvek::Texture& drawTexture) override;
-    // Destroys the animations and releases the sounds.
+    // Empties the animations and releases the sounds.
     void Unload() override;
+    // Made by the world: makes the animations when there are none yet and loads them from the
+    // character's folder; empties them.
+    void LoadAnimations();
+    void UnloadAnimations();
     Lumvek::StringView GetFolder() const override { return "Characters"; }
 
     Attributes attributes;
     BoneSet leftPickup;
     BoneSet rightPickup;
     BoneSet root;
-    // The mappings and animations of the four channels, from the character's folder; empty until Load,
+    // The mappings and animations of the four channels, from the character's folder; null until Load,
     // emptied by Unload.
-    CharacterAnimations animations;
+    std::unique_ptr<CharacterAnimations, AnimationsDeleter> animations{nullptr, nullptr};
     // The bone trees stay in their file form until the world builds bones from them; saving a
     // character writes them back unchanged, so nothing of the file is lost.
     Lumvek::Blueprint skeleton;

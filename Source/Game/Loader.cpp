@@ -52,7 +52,7 @@ void LoadStartup(Vantorel_& game)
                 Profile::LoadAll(game.profiles, application.GetFileManager().applicationRoot, *game.registryOwner);
             if (!game.IsHeadless())
                 if (Lumvek::GraphicsDevice* device = application.GetGraphicsDevice(); device && game.ui.gui)
-                    UiResources::Load(*device, application.GetFileManager());
+                    UiResources::Load(*device);
             game.load.SetProgress(66);
             if (game.tools)
                 game.tools->Load(&game);

@@ -7,6 +7,7 @@
 #include "Engine/Runtime/Input/Input.h"
 #include "Engine/Runtime/OpenGL/OpenGLGraphicsDevice.h"
 #include "Engine/Runtime/Sdl/SdlApplication.h"
+#include "Engine/Runtime/Sdl/SdlKeyboardDevice.h"
 #include "Engine/Runtime/Sdl/SdlMouseDevice.h"
 
 #include <cxxabi.h>
@@ -302,17 +303,17 @@ void ScriptRunner::Update(int64_t elapsed)
         --settle;
         return;
     }
-    if (unseenMouse)
+    if (unseen)
     {
-        // A step the host never passes on (the pointer outside the window) must not hold the script
-        // for ever: ten seconds of frames.
-        constexpr uint32_t longestWait = 600;
-        if (!MouseShows(*unseenMouse) && ++unseenFrames < longestWait)
+        // A step the game never sees (the pointer outside the window) must not hold the script for
+        // ever; the limit is far beyond what a loaded machine takes to pass an event on.
+        constexpr auto longestWait = std::chrono::seconds(30);
+        const bool seen = Seen(*unseen);
+        if (!seen && std::chrono::steady_clock::now() - unseenSince < longestWait)
             return;
-        if (unseenFrames >= longestWait)
-            Lumvek::Log::Write("the script's mouse step {} was not seen by the game: going on", next);
-        unseenMouse = nullptr;
-        unseenFrames = 0;
+        if (!seen)
+            Lumvek::Log::Write("the script's step {} was not seen by the game: going on", next);
+        unseen = nullptr;
     }
     if (next >= steps.size())
         return;
@@ -374,20 +375,38 @@ void ScriptRunner::Act(const ScriptStep& step)
     case ScriptStep::Action::KeyDown:
     case ScriptStep::Action::KeyUp:
     case ScriptStep::Action::Text:
+        if (auto* host = dynamic_cast<Lumvek::SdlApplication*>(GetApplication()))
+            textBefore = host->textRing.WriteIndex();
         PushEvent(step);
-        // Given a few frames, as pad buttons are, so that the host passes the event on first.
+        // Given a few frames, as pad buttons are, and then held until the game has it.
         settle = 3;
-        if (step.action == ScriptStep::Action::MouseMove || step.action == ScriptStep::Action::MouseDown ||
-            step.action == ScriptStep::Action::MouseUp)
-            unseenMouse = &step;
+        unseen = &step;
+        unseenSince = std::chrono::steady_clock::now();
         break;
     }
 }
 
-bool ScriptRunner::MouseShows(const ScriptStep& step) const
+bool ScriptRunner::Seen(const ScriptStep& step) const
 {
+    if (step.action == ScriptStep::Action::Text)
+    {
+        const auto* host = dynamic_cast<const Lumvek::SdlApplication*>(GetApplication());
+        return !host || host->textRing.WriteIndex() != textBefore;
+    }
     if (!gui)
         return true;
+    if (step.action == ScriptStep::Action::KeyDown || step.action == ScriptStep::Action::KeyUp)
+    {
+        const Lumvek::KeyboardState& keyboard = gui->GetInput().keyboard;
+        const Lumvek::Key key =
+            Lumvek::KeyFromVirtualKey(Lumvek::SdlScancodeToVirtualKey(static_cast<SDL_Scancode>(step.button)));
+        // A key the engine has no code for cannot be followed.
+        if (key == Lumvek::Key::Other)
+            return true;
+        if (step.action == ScriptStep::Action::KeyDown)
+            return keyboard.held[key] != 0 || keyboard.pressed[key] != 0;
+        return keyboard.held[key] == 0;
+    }
     const Lumvek::MouseState& mouse = gui->GetInput().mouse;
     if (step.action == ScriptStep::Action::MouseMove)
         return mouse.position.x == static_cast<float>(step.x) && mouse.position.y == static_cast<float>(step.y);

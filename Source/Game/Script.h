@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -63,7 +64,8 @@ std::vector<ScriptStep> ParseScript(const std::string& text);
 // virtual pads, moves and clicks the mouse, presses keys and types text through SDL's event queue,
 // takes screenshots of the back buffer and ends the program. Added after the Gui; runs on
 // the application thread. Frame counts only delay a step once its condition holds: loaders run in wall
-// time, so no step is decided by frames alone.
+// time, so no step is decided by frames alone. Likewise a mouse, key or text step holds the script
+// until the game has it: the host passes events on from its own thread, in wall time.
 class ScriptRunner final : public Lumvek::System
 {
 public:
@@ -78,9 +80,9 @@ private:
     void Act(const ScriptStep& step);
     // Queues the step's mouse, key or text event for the host's main thread.
     void PushEvent(const ScriptStep& step);
-    // Whether the Gui's mouse shows what the mouse step did: the pointer where it moved, the button
-    // down or up.
-    bool MouseShows(const ScriptStep& step) const;
+    // Whether the game has the event of the step: the Gui's mouse shows the pointer where it moved
+    // or the button down or up, its keyboard the key down or up, or the host has taken the text.
+    bool Seen(const ScriptStep& step) const;
 
     std::vector<ScriptStep> steps;
     const LoadStatus& load;
@@ -90,9 +92,12 @@ private:
     // Frames left before the next step may start, so that SDL pumps a button's event before the next
     // change of the same pad.
     uint32_t settle = 0;
-    // The last mouse step, until the Gui has seen it: the host pumps events on its own thread, and a
-    // press and release that reach the game in one frame read as no click at all.
-    const ScriptStep* unseenMouse = nullptr;
-    uint32_t unseenFrames = 0;
+    // The last mouse, key or text step, until the game has seen it: the host pumps events on its own
+    // thread, and a press and release that reach the game in one frame read as no click at all, two
+    // presses as one.
+    const ScriptStep* unseen = nullptr;
+    std::chrono::steady_clock::time_point unseenSince;
+    // The host's count of text events when the text step was queued.
+    uint32_t textBefore = 0;
     std::vector<SDL_Joystick*> pads;
 };

@@ -150,7 +150,7 @@ void Vantorel_::OpenSplash(Application& application)
         ui.gui = nullptr;
         return;
     }
-    UiResources::LoadBasic(*ui.gui, *device, application.GetFileManager());
+    UiResources::LoadBasic(*ui.gui, *device);
     demo = std::make_unique<FrontEnd>(FrontEnd{profiles, configuration,
                                                [this](Gui&, std::unique_ptr<Transition> opening, uint32_t owner)
                                                { OpenDemoSinglePlayer(std::move(opening), owner); },

@@ -9,6 +9,7 @@
 #include "Source/Network/Messages/EventMessages.h"
 #include "Source/Network/Messages/GameStateMessage.h"
 #include "Source/Network/Messages/InputMessage.h"
+#include "Source/Network/ReceivedEntities.h"
 #include "Source/Network/ServerNetwork.h"
 #include "Source/Network/WorldState.h"
 #include "Source/World/EntityFactory.h"
@@ -353,7 +354,7 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
         break;
     case GameMessageType::TriggerCreated:
         if (context.world)
-            CreateTriggerFromMessage(*context.world, static_cast<const TriggerCreatedMessage&>(message));
+            CreateTriggerFromMessage(*context.world, ToReceived(static_cast<const TriggerCreatedMessage&>(message)));
         break;
     case GameMessageType::Score:
     {

@@ -5,6 +5,7 @@
 #include "Source/Data/PartData.h"
 #include "Source/Data/WeaponData.h"
 #include "Source/GameTypes/GameType.h"
+#include "Source/Network/ReceivedEntities.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/Item.h"
 #include "Source/World/Player.h"
@@ -356,7 +357,7 @@ void ApplyGameState(GameContext& context, const GameState& state)
         }
         else
         {
-            PlacePickupFromState(world, record);
+            PlacePickupFromState(world, ToReceived(record));
         }
     }
 
@@ -400,7 +401,7 @@ void ApplyGameState(GameContext& context, const GameState& state)
         }
         else
         {
-            PlaceProjectileFromState(world, record);
+            PlaceProjectileFromState(world, ToReceived(record));
         }
     }
 }

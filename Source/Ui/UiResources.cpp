@@ -1,6 +1,5 @@
 #include "Source/Ui/UiResources.h"
 
-#include "Engine/Foundation/FileManager.h"
 #include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Resource.h"
@@ -87,14 +86,17 @@ enum class Sampling
 
 // Makes a material of the shader file with alpha blending; text keeps the destination's alpha where
 // the glyph is clear. A material that exists already is kept; a shader that does not load is logged.
-void CreateMaterial(Lumvek::GraphicsDevice& device, Lumvek::FileManager& files, uint32_t slot, std::string_view path,
+// Loaded through the material itself, which keeps its path and, when the table watches, reloads the
+// shader as it is edited.
+void CreateMaterial(Lumvek::GraphicsDevice& device, uint32_t slot, std::string_view path,
                     std::vector<VertexElement> inputs, Sampling sampling, bool text,
                     Lumvek::CullMode cull = Lumvek::CullMode::None)
 {
     Lumvek::Material* material = device.CreateMaterial(slot);
     if (!material)
         return;
-    if (!files.Load(files.ResolvePath(path), *material, Lumvek::NameTableC().GetName(slot), false).IsLoaded())
+    material->Load(path);
+    if (!material->handle.IsLoaded())
         Lumvek::Log::Write("the shader {} did not load: what it draws stays blank", path);
     using Lumvek::BlendFactor;
     using Lumvek::BlendOperation;
@@ -129,7 +131,7 @@ void CreateTexture(Lumvek::GraphicsDevice& device, uint32_t slot, std::string_vi
 namespace UiResources
 {
 
-void LoadBasic(Lumvek::Gui& gui, Lumvek::GraphicsDevice& device, Lumvek::FileManager& files)
+void LoadBasic(Lumvek::Gui& gui, Lumvek::GraphicsDevice& device)
 {
     namespace Slots = GraphicsResources;
     // Named here, on the application thread, before the start-up loader adds names of its own.
@@ -137,31 +139,31 @@ void LoadBasic(Lumvek::Gui& gui, Lumvek::GraphicsDevice& device, Lumvek::FileMan
     gui.colorMaterial = Slots::QuadMaterial;
     gui.imageMaterial = Slots::ColoredImageMaterial;
     gui.textMaterial = Slots::TextMaterial;
-    CreateMaterial(device, files, Slots::QuadMaterial, "Assets/Ui/Materials/Color.hlsl", {Position, Tint},
-                   Sampling::None, false);
-    CreateMaterial(device, files, Slots::ColoredImageMaterial, "Assets/Ui/Materials/ColoredImage.hlsl",
+    CreateMaterial(device, Slots::QuadMaterial, "Assets/Ui/Materials/Color.hlsl", {Position, Tint}, Sampling::None,
+                   false);
+    CreateMaterial(device, Slots::ColoredImageMaterial, "Assets/Ui/Materials/ColoredImage.hlsl",
                    {Position, Coordinate, Tint}, Sampling::Clamped, false);
-    CreateMaterial(device, files, Slots::TextMaterial, "Assets/Ui/Materials/TextElement.hlsl", TextInputs,
-                   Sampling::Clamped, true);
+    CreateMaterial(device, Slots::TextMaterial, "Assets/Ui/Materials/TextElement.hlsl", TextInputs, Sampling::Clamped,
+                   true);
     if (!CreateTransitionGeometries(device))
         Lumvek::Log::Write("the transition geometries could not be made: transitions only delay");
     CreateTexture(device, Slots::MakerLogo, "Assets/Ui/Textures/MakerLogo.png");
 }
 
-void Load(Lumvek::GraphicsDevice& device, Lumvek::FileManager& files)
+void Load(Lumvek::GraphicsDevice& device)
 {
     namespace Slots = GraphicsResources;
-    CreateMaterial(device, files, Slots::ImageMaterial, "Assets/Ui/Materials/Image.hlsl", {Position, Coordinate},
+    CreateMaterial(device, Slots::ImageMaterial, "Assets/Ui/Materials/Image.hlsl", {Position, Coordinate},
                    Sampling::Clamped, false);
-    CreateMaterial(device, files, Slots::TiledImageMaterial, "Assets/Ui/Materials/Image.hlsl", {Position, Coordinate},
+    CreateMaterial(device, Slots::TiledImageMaterial, "Assets/Ui/Materials/Image.hlsl", {Position, Coordinate},
                    Sampling::Wrapping, false);
     std::vector<VertexElement> drawInText = TextInputs;
     drawInText.push_back({"Time", Format::Float, Semantic::TextureCoordinate, 3});
-    CreateMaterial(device, files, Slots::DrawInTextMaterial, "Assets/Ui/Materials/DrawInText.hlsl",
-                   std::move(drawInText), Sampling::Clamped, true);
-    CreateMaterial(device, files, Slots::DrawInImageMaterial, "Assets/Ui/Materials/DrawInImage.hlsl",
+    CreateMaterial(device, Slots::DrawInTextMaterial, "Assets/Ui/Materials/DrawInText.hlsl", std::move(drawInText),
+                   Sampling::Clamped, true);
+    CreateMaterial(device, Slots::DrawInImageMaterial, "Assets/Ui/Materials/DrawInImage.hlsl",
                    {Position, Texture, Tint, Time}, Sampling::Clamped, false);
-    CreateMaterial(device, files, Slots::PageMaterial, "Assets/Ui/Materials/Page.hlsl",
+    CreateMaterial(device, Slots::PageMaterial, "Assets/Ui/Materials/Page.hlsl",
                    {{"Position", Format::Float3, Semantic::Position, 0},
                     {"Normal", Format::Float3, Semantic::Normal, 0},
                     Coordinate},

@@ -4,7 +4,6 @@
 
 namespace Lumvek
 {
-class FileManager;
 class Geometry;
 class GraphicsDevice;
 class Gui;
@@ -19,12 +18,13 @@ namespace UiResources
 {
 
 // At the game system's set-up, on the application thread: gives the Gui its three drawing materials
-// and makes them, the transition geometries and the splash's logo.
-void LoadBasic(Lumvek::Gui& gui, Lumvek::GraphicsDevice& device, Lumvek::FileManager& files);
+// and makes them, the transition geometries and the splash's logo. Materials and textures load
+// through the device's resource table, and reload as their files change when the table watches.
+void LoadBasic(Lumvek::Gui& gui, Lumvek::GraphicsDevice& device);
 // On the start-up loader thread: the remaining materials, the page's material, the transition's
 // target at the device's size, the fonts, the logos, the paper and the atlases. Creation goes
 // through the device under its mutex.
-void Load(Lumvek::GraphicsDevice& device, Lumvek::FileManager& files);
+void Load(Lumvek::GraphicsDevice& device);
 // Keeps the transition's target a colour target of the back buffer's size. The device resizes its
 // targets when the window changes size; a target made on the loader thread from a size read just
 // before such a change, or changed by anything else, is put right on the next frame. Application

@@ -1,6 +1,7 @@
 #include "Source/World/Character.h"
 
 #include "Source/Data/CharacterData.h"
+#include "Source/World/CharacterAnimations.h"
 #include "Source/World/Player.h"
 #include "Source/World/PlayerAnimation.h"
 
@@ -62,9 +63,9 @@ void Character::UpdateAnimations(Player& player, float frameTime, float interpol
         state = AnimationState();
         state.character = character;
     }
-    if (character)
+    if (character && character->animations)
     {
-        const CharacterAnimations& animations = character->animations;
+        const CharacterAnimations& animations = *character->animations;
         const CharacterState now = CharacterState::Of(player);
         std::array<PlayerAnimation*, AnimationChannelCount> selected{};
         for (AnimationChannel channel : Channels)

@@ -122,6 +122,19 @@ void CharacterAnimations::Load(const CharacterData& character)
     AddBuiltIns();
 }
 
+void CharacterData::LoadAnimations()
+{
+    if (!animations)
+        animations = {new CharacterAnimations, [](CharacterAnimations* made) { delete made; }};
+    animations->Load(*this);
+}
+
+void CharacterData::UnloadAnimations()
+{
+    if (animations)
+        animations->Clear();
+}
+
 void CharacterAnimations::Clear()
 {
     for (AnimationMappings& list : mappings)

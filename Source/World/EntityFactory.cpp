@@ -8,8 +8,6 @@
 #include "Source/Data/TriggerData.h"
 #include "Source/Data/WeaponData.h"
 #include "Source/GameTypes/GameType.h"
-#include "Source/Network/Messages/EventMessages.h"
-#include "Source/Network/Messages/GameState.h"
 #include "Source/World/Collision.h"
 #include "Source/World/Projectile.h"
 #include "Source/World/World.h"
@@ -423,7 +421,7 @@ constexpr float ReceivedRadiansPerDegree = 0.017453292f;
 
 } // namespace
 
-Pickup* PlacePickupFromState(World& world, const PickupState& state)
+Pickup* PlacePickupFromState(World& world, const ReceivedPickup& state)
 {
     GameContext& context = world.GetContext();
     const WeaponData* weaponData =
@@ -500,7 +498,7 @@ Pickup* PlacePickupFromState(World& world, const PickupState& state)
     return pickup;
 }
 
-Projectile* PlaceProjectileFromState(World& world, const ProjectileState& state)
+Projectile* PlaceProjectileFromState(World& world, const ReceivedProjectile& state)
 {
     const DataRegistry* registry = world.GetContext().registry;
     const WeaponData* weapon = registry ? registry->weapons.Get(state.definition) : nullptr;
@@ -548,13 +546,13 @@ Projectile* PlaceProjectileFromState(World& world, const ProjectileState& state)
     return &projectile;
 }
 
-Trigger* CreateTriggerFromMessage(World& world, const TriggerCreatedMessage& message)
+Trigger* CreateTriggerFromMessage(World& world, const ReceivedTrigger& received)
 {
     const DataRegistry* registry = world.GetContext().registry;
-    const TriggerData* data = registry ? registry->triggers.Get(message.definition) : nullptr;
+    const TriggerData* data = registry ? registry->triggers.Get(received.definition) : nullptr;
     if (!data)
         return Refuse<Trigger>("Trigger");
-    Trigger* trigger = world.triggers.Place(message.trigger,
+    Trigger* trigger = world.triggers.Place(received.id,
                                             [&world](Trigger& occupant)
                                             {
                                                 occupant.body->active = 0;
@@ -563,11 +561,11 @@ Trigger* CreateTriggerFromMessage(World& world, const TriggerCreatedMessage& mes
     if (!trigger)
         return Refuse<Trigger>("Trigger");
     TransformBody& body = *trigger->body;
-    SetUpBody(world, body, message.position, message.size);
-    body.pivotX = message.pivot.x;
-    body.pivotY = message.pivot.y;
-    body.rotation = WrapAngle(message.rotation * ReceivedRadiansPerDegree);
-    body.flipX = message.flipped ? 1 : 0;
+    SetUpBody(world, body, received.position, received.size);
+    body.pivotX = received.pivot.x;
+    body.pivotY = received.pivot.y;
+    body.rotation = WrapAngle(received.rotation * ReceivedRadiansPerDegree);
+    body.flipX = received.flipped ? 1 : 0;
     trigger->image = CreateImage(world, data->image, EntityImageDepth);
     trigger->data = data;
     // What a trigger does happens on the server; a client's trigger only shows and is touched.

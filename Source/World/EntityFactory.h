@@ -11,9 +11,6 @@
 #include <vector>
 
 class HazardData;
-class TriggerCreatedMessage;
-struct PickupState;
-struct ProjectileState;
 class InteractionData;
 class Player;
 class Projectile;
@@ -63,11 +60,53 @@ Pickup* CreatePickupEntity(World& world, const SpawnPoint& placement, float angl
 Projectile* CreateProjectileEntity(World& world, float angle, float speed, const SpawnPoint& placement,
                                    const WeaponData& weapon, Player* owner);
 
+// What a client learns of a pickup, projectile or trigger the server made, in the world's terms: the
+// server's id, the definition's index in its list, and the body's place. Rotations are in degrees,
+// as they travel.
+struct ReceivedPickup
+{
+    uint16_t id = 0;
+    // The definition is a weapon's when set, else an item's.
+    bool holdsWeapon = false;
+    uint32_t definition = 0;
+    Lumvek::Vector2 position;
+    Lumvek::Vector2 velocity;
+    float rotation = 0.0f;
+    bool flipY = false;
+    bool rotates = false;
+};
+
+struct ReceivedProjectile
+{
+    uint16_t id = 0;
+    // The owner is a player's index in the world, meaningful only when set.
+    bool hasOwner = false;
+    uint8_t owner = 0;
+    // The weapon that fired it.
+    uint32_t definition = 0;
+    Lumvek::Vector2 position;
+    Lumvek::Vector2 velocity;
+    float rotation = 0.0f;
+    bool flipY = false;
+};
+
+struct ReceivedTrigger
+{
+    uint16_t id = 0;
+    uint32_t definition = 0;
+    Lumvek::Vector2 position;
+    Lumvek::Vector2 size;
+    Lumvek::Vector2 pivot;
+    float rotation = 0.0f;
+    bool flipped = false;
+};
+
 // A client's copies of what the server made, under the server's ids: a pickup or projectile from a
-// game state's record, a trigger from its creation message. Rotations arrive in degrees and are kept
-// as they came (a flipped pickup's is not mirrored again); a trigger on a client gets no actions and
-// is drawn at the map's depth. A record still holding the id is taken out of its grid and physics
-// first. Null after "failed to create {}" when the definition or the object cannot be had.
-Pickup* PlacePickupFromState(World& world, const PickupState& state);
-Projectile* PlaceProjectileFromState(World& world, const ProjectileState& state);
-Trigger* CreateTriggerFromMessage(World& world, const TriggerCreatedMessage& message);
+// game state's record, a trigger from its creation message, each as the network side hands it over.
+// Rotations are kept as they came (a flipped pickup's is not mirrored again); a trigger on a client
+// gets no actions and is drawn at the map's depth. A record still holding the id is taken out of its
+// grid and physics first. Null after "failed to create {}" when the definition or the object cannot
+// be had.
+Pickup* PlacePickupFromState(World& world, const ReceivedPickup& state);
+Projectile* PlaceProjectileFromState(World& world, const ReceivedProjectile& state);
+Trigger* CreateTriggerFromMessage(World& world, const ReceivedTrigger& received);

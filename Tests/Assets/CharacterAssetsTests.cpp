@@ -69,11 +69,11 @@ TEST(CharacterAssets, CharactersLoadTheirAnimationsWithoutAMessageAndNameOnlyAni
         std::set<std::string> used;
         for (AnimationChannel channel : Channels)
         {
-            const AnimationMappings& mappings = character->animations.GetMappings(channel);
+            const AnimationMappings& mappings = character->animations->GetMappings(channel);
             EXPECT_FALSE(mappings.empty()) << character->name << " " << static_cast<uint32_t>(channel);
             for (const AnimationMapping& mapping : mappings)
             {
-                EXPECT_NE(character->animations.GetTable(channel).Find(mapping.animation), nullptr)
+                EXPECT_NE(character->animations->GetTable(channel).Find(mapping.animation), nullptr)
                     << character->name << ": " << mapping.animation;
                 used.insert(mapping.animation);
             }
@@ -97,8 +97,8 @@ TEST(CharacterAssets, EveryStateAPlayerCanBeInChoosesAnAnimationInEveryChannel)
                                                        static_cast<MovementState>(movement), static_cast<AirState>(air),
                                                        static_cast<WeaponState>(weapon), static_cast<ItemState>(item)};
                             for (AnimationChannel channel : Channels)
-                                ASSERT_NE(Character::SelectAnimation(state, character->animations.GetMappings(channel),
-                                                                     character->animations.GetTable(channel)),
+                                ASSERT_NE(Character::SelectAnimation(state, character->animations->GetMappings(channel),
+                                                                     character->animations->GetTable(channel)),
                                           nullptr)
                                     << character->name << " channel " << static_cast<uint32_t>(channel) << " state "
                                     << health << movement << air << weapon << item;
@@ -110,7 +110,7 @@ TEST(CharacterAssets, TheBasicCharacterPosesItsLimbsAndSoundsTheThemesStepsWhenI
     LoadedCharacters loaded;
     const CharacterData* basic = loaded.registry.characters.Find("Basic");
     ASSERT_NE(basic, nullptr);
-    const CharacterAnimations& animations = basic->animations;
+    const CharacterAnimations& animations = *basic->animations;
     for (AnimationChannel channel : Channels)
         for (std::string_view name : {"Idle", "Jump", "Fall", "Wounded"})
             EXPECT_NE(dynamic_cast<TimelineAnimation*>(animations.GetTable(channel).Find(name)), nullptr) << name;

@@ -15,6 +15,7 @@
 #include "Source/Tools/PropertyInput.h"
 #include "Source/Tools/Tools.h"
 #include "Source/World/Bone.h"
+#include "Source/World/CharacterAnimations.h"
 #include "Source/World/Entities.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/PlayerRig.h"
@@ -515,11 +516,14 @@ void CharacterDataInspector::DrawSkeletonNode(Bone& node)
 
 void CharacterDataInspector::DrawMappings()
 {
+    // A character never loaded has no animations yet.
+    if (!character->animations)
+        return;
     for (const ChannelLabels& channel : Channels)
     {
         ImGui::TextUnformatted(channel.label);
         PropertyInput::PushScope(Lumvek::StringView::FromCString(channel.mappingScope));
-        const AnimationMappings& mappings = character->animations.GetMappings(channel.channel);
+        const AnimationMappings& mappings = character->animations->GetMappings(channel.channel);
         for (size_t i = 0; i < mappings.size(); ++i)
         {
             const AnimationMapping& mapping = mappings[i];
@@ -541,13 +545,15 @@ void CharacterDataInspector::DrawMappings()
 
 void CharacterDataInspector::DrawAnimations()
 {
+    if (!character->animations)
+        return;
     AnimationEntry chosen;
     for (const ChannelLabels& channel : Channels)
     {
         ImGui::TextUnformatted(channel.label);
         PropertyInput::PushScope(Lumvek::StringView::FromCString(channel.animationScope));
         ImGui::Indent(6.0f);
-        for (const AnimationEntry& entry : ListAnimations(character->animations.GetTable(channel.channel)))
+        for (const AnimationEntry& entry : ListAnimations(character->animations->GetTable(channel.channel)))
         {
             PropertyInput::FreshId();
             if (ImGui::Button(entry.label.c_str(), ImVec2(ImGui::CalcItemWidth(), 0.0f)))

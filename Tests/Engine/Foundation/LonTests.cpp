@@ -47,6 +47,10 @@ TEST(Lon, WrittenTextsReadBackByteForByte)
     const std::string trees[] = {
         "{}",
         "[]",
+        // A lone value ends with a blank, without which a literal would not read.
+        "+7 ",
+        "2.5 ",
+        "true ",
         "{A [] B {} C [[] {}] =1 E {{}}}",
         "[invalid null false true +0 -1 -9223372036854775808 +9223372036854775807 0 18446744073709551615]",
         "[0.0 -0.25 2.0 123456.5 100000000000000000000.0 -0.000001 inf.0 -inf.0]",
@@ -85,8 +89,8 @@ TEST(Lon, LiteralsTakeTheTypeOfTheirWrittenForm)
         {"[12abc 1e5 0x10 +0x10 -010 1.5e3 1.23456789 0.0000001]", "[12 1 0 +16 -8 1500.0 1.234568 0.0]"},
         {"[nan.0]", "[nan.0]"},
         {"[\"a\\\"b\" \"\\q\\n\"]", "[\"a\\\"b\" \"\\n\"]"},
-        {"5 ", "5"},
-        {"\"lone\"", "\"lone\""},
+        {"5 ", "5 "},
+        {"\"lone\"", "\"lone\" "},
         {"[1]trailing", "[1]"},
     };
     for (const Case& c : cases)

@@ -1,6 +1,8 @@
 #include "Engine/Foundation/Members.h"
 
+#include "Engine/Foundation/Json.h"
 #include "Engine/Foundation/Lon.h"
+#include "Tests/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -71,6 +73,33 @@ TEST(Members, ReadOnlyTheirExactTag)
     uint32_t field = 7;
     EXPECT_FALSE(ReadMember(reader, "U", field));
     EXPECT_EQ(field, 7u);
+}
+
+// A float member read from JSON and saved again reads back the same, or is refused at once: a number
+// narrowed to an infinity would be saved as null and come back as the field's default.
+TEST(Members, FloatsBeyondTheirRangeAreRefusedWithAMessage)
+{
+    constexpr float Sentinel = 7.0f;
+    struct Case
+    {
+        const char* number;
+        float read;
+    };
+    const Case cases[] = {{"1e39", Sentinel},  {"-1e39", Sentinel},   {"1e300", Sentinel},
+                          {"3.4e38", 3.4e38f}, {"-3.4e38", -3.4e38f}, {"1e-50", 0.0f}};
+    for (const Case& c : cases)
+    {
+        Blueprint tree;
+        ASSERT_TRUE(JsonFormat::LoadBlueprint(std::string(R"({"WindSpeed": )") + c.number + "}", tree)) << c.number;
+        BlueprintReader reader(tree);
+        Testing::LogCapture log;
+        float field = Sentinel;
+        EXPECT_EQ(ReadMember(reader, "WindSpeed", field), c.read != Sentinel) << c.number;
+        EXPECT_EQ(field, c.read) << c.number;
+        EXPECT_EQ(log.messages.empty(), c.read != Sentinel) << c.number;
+        for (const std::string& message : log.messages)
+            EXPECT_NE(message.find("WindSpeed"), std::string::npos) << message;
+    }
 }
 
 TEST(Members, WritesEveryTypeInItsFormAndReadsItBack)

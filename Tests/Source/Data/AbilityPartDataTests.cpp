@@ -17,8 +17,8 @@ TEST(AbilityPartData, AFallingSpeedFactorThatCannotBeUndoneCountsAsOne)
         float expected;
         bool logged;
     };
-    // 1e39 is beyond a float's range: it arrives infinite.
-    const Case cases[] = {{"0.3", 0.3f, false}, {"0.0", 1.0f, true}, {"1e39", 1.0f, true}, {"-2.0", -2.0f, false}};
+    // 1e39 is beyond a float's range: it is refused with a message, and the default stays.
+    const Case cases[] = {{"0.3", 0.3f, false}, {"0.0", 1.0f, true}, {"1e39", 0.5f, true}, {"-2.0", -2.0f, false}};
     for (const Case& test : cases)
     {
         Lumvek::Testing::LogCapture log;

@@ -19,17 +19,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
-#include <spawn.h>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
-
-extern char** environ;
 
 namespace
 {
@@ -46,12 +42,14 @@ constexpr const char* ShortMatch = R"({
 })";
 
 // The application folder of the runs: outside any "build" folder, since the program takes the folder
-// it finds itself in, cut before "/build/", as its application folder.
+// it finds itself in, cut before "/build/", as its application folder. What a killed run left is
+// removed first.
 class ScratchFolder
 {
 public:
     ScratchFolder()
     {
+        Lumvek::Testing::RemoveLeftovers("VantorelProgram");
         static std::atomic<unsigned> counter{0};
         root = fs::temp_directory_path() /
                ("VantorelProgram-" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1)));
@@ -108,26 +106,14 @@ struct Program : testing::Test
     {
         std::vector<std::string> words{Path()};
         words.insert(words.end(), arguments.begin(), arguments.end());
-        std::vector<char*> argv;
-        for (std::string& word : words)
-            argv.push_back(word.data());
-        argv.push_back(nullptr);
-
-        const std::string output = (folder.root / outputName).string();
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        pid_t child = 0;
-        const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        return spawned == 0 ? child : -1;
+        return Lumvek::Testing::Spawn(std::move(words), folder.root, Lumvek::Testing::EnvironmentWith({}),
+                                      folder.root / outputName);
     }
-    // The exit code of a started program, or -1 when it did not exit by itself. One that runs for a
-    // minute more is killed, so that a hung run fails instead of holding the test up.
+    // The exit code of a started program, or -1 when it did not exit by itself; one that hangs is
+    // killed at the limit.
     static int Wait(pid_t child)
     {
-        return Lumvek::Testing::WaitForExit(child, std::chrono::steady_clock::now() + std::chrono::minutes(1));
+        return Lumvek::Testing::WaitForExit(child, std::chrono::steady_clock::now() + Lumvek::Testing::ProgramLimit);
     }
 
     ScratchFolder folder;
@@ -135,6 +121,29 @@ struct Program : testing::Test
 };
 
 } // namespace
+
+// A test killed at its time-out never removes its scratch copy: the next run of the suite removes what
+// processes that are gone left, and nothing of a process still running.
+TEST(ProgramScratch, TheNextRunRemovesWhatAKilledRunLeft)
+{
+    const pid_t gone = Lumvek::Testing::Spawn({"/bin/sleep", "60"}, fs::temp_directory_path(),
+                                              Lumvek::Testing::EnvironmentWith({}), "/dev/null");
+    ASSERT_GT(gone, 0);
+    ::kill(gone, SIGKILL);
+    EXPECT_EQ(Lumvek::Testing::WaitForExit(gone, std::chrono::steady_clock::now() + std::chrono::minutes(1)), -1);
+    const std::string name = "VantorelLeftovers" + std::to_string(::getpid());
+    const fs::path left = fs::temp_directory_path() / (name + "-" + std::to_string(gone) + "-0");
+    const fs::path running = fs::temp_directory_path() / (name + "-" + std::to_string(::getpid()) + "-0");
+    const fs::path other = fs::temp_directory_path() / (name + "-" + std::to_string(gone) + "-notes");
+    for (const fs::path& folder : {left, running, other})
+        fs::create_directories(folder / "Assets");
+    Lumvek::Testing::RemoveLeftovers(name);
+    EXPECT_FALSE(fs::exists(left));
+    EXPECT_TRUE(fs::exists(running));
+    EXPECT_TRUE(fs::exists(other));
+    fs::remove_all(running);
+    fs::remove_all(other);
+}
 
 TEST_F(Program, AHeadlessLocalMatchStopsAtItsTickLimitWithoutAJournal)
 {
@@ -253,19 +262,17 @@ TEST_F(Program, AnInterruptedServerDisconnectsItsClientsAndExits0)
     Write("Assets/client.config", "{ MatcherIp = \"127.0.0.1\" MatcherPort = " + std::to_string(port) + " }");
     const pid_t server = Start({"--server"}, "server.txt");
     const pid_t client = Start({"--headless", "--client"}, "client.txt");
-    bool joined = false;
-    for (int waited = 0; waited < 3000 && !joined; ++waited)
-    {
-        joined = Read("server.txt").find("adding 1 players for") != std::string::npos;
-        ::usleep(10'000);
-    }
-    EXPECT_TRUE(joined) << Read("server.txt");
+    EXPECT_TRUE(
+        Lumvek::Testing::WaitUntil([&] { return Read("server.txt").find("adding 1 players for") != std::string::npos; },
+                                   std::chrono::steady_clock::now() + Lumvek::Testing::ProgramLimit))
+        << Read("server.txt");
     const auto interrupted = std::chrono::steady_clock::now();
     ::kill(server, SIGINT);
     EXPECT_EQ(Wait(server), 0) << Read("server.txt");
-    // Without the server's goodbye the client would wait out the connection's ten seconds.
+    // Without the server's goodbye the client would wait out the connection's ten seconds from the
+    // last packet it had, which came before the interrupt; the bound leaves a loaded machine room.
     EXPECT_EQ(Wait(client), 1) << Read("client.txt");
-    EXPECT_LT(std::chrono::steady_clock::now() - interrupted, std::chrono::seconds(5));
+    EXPECT_LT(std::chrono::steady_clock::now() - interrupted, std::chrono::seconds(8));
     const std::string log = Read("server.txt");
     EXPECT_NE(log.find("interrupted: stopping"), std::string::npos) << log;
     EXPECT_NE(Read("client.txt").find("disconnected"), std::string::npos) << Read("client.txt");

@@ -3,6 +3,7 @@
 #include "Source/Data/TriggerData.h"
 #include "Source/Data/WeaponData.h"
 #include "Source/Network/Messages/EventMessages.h"
+#include "Source/Network/ReceivedEntities.h"
 #include "Source/Network/WorldState.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/WorldHash.h"
@@ -404,14 +405,14 @@ TEST(WorldState, AClientTriggerHasNoActionsAndAnOccupiedSlotIsTakenOver)
     message.flipped = true;
     const TriggerData& data = worlds.client.ownRegistry.triggers.At(0);
     ASSERT_NE(data.enterAction, TriggerAction::None);
-    Trigger* trigger = CreateTriggerFromMessage(world, message);
+    Trigger* trigger = CreateTriggerFromMessage(world, ToReceived(message));
     ASSERT_NE(trigger, nullptr);
     EXPECT_EQ(trigger->enterAction, nullptr);
     EXPECT_EQ(trigger->body->flipX, 1);
 
     // The same id placed again leaves one trigger, registered once, where the second message put it.
     message.position = {30.0f, 6.0f};
-    trigger = CreateTriggerFromMessage(world, message);
+    trigger = CreateTriggerFromMessage(world, ToReceived(message));
     ASSERT_NE(trigger, nullptr);
     EXPECT_EQ(world.triggers.Count(), 1u);
     EXPECT_EQ(world.triggerGrid.Query({11.0f, 5.0f, 4.0f, 4.0f}).count, 0u);
@@ -419,7 +420,7 @@ TEST(WorldState, AClientTriggerHasNoActionsAndAnOccupiedSlotIsTakenOver)
 
     // A definition the client lacks makes nothing.
     message.definition = worlds.client.ownRegistry.triggers.Count();
-    EXPECT_EQ(CreateTriggerFromMessage(world, message), nullptr);
+    EXPECT_EQ(CreateTriggerFromMessage(world, ToReceived(message)), nullptr);
 }
 
 TEST(WorldState, ATokenTravelsWithItsItemIndex)

@@ -9,6 +9,7 @@
 #include "Source/Data/DataRegistry.h"
 #include "Source/Tools/Inspectors/CharacterDataInspector.h"
 #include "Source/World/Bone.h"
+#include "Source/World/CharacterAnimations.h"
 #include "Source/World/Entities.h"
 #include "Source/World/TimelineAnimation.h"
 #include "Tests/LogCapture.h"
@@ -45,12 +46,12 @@ struct ScratchCharacter
         registry.LoadAll();
         character = registry.characters.Find("Basic");
         if (character)
-            character->animations.Load(*character);
+            character->LoadAnimations();
     }
 
     Entry Find(AnimationChannel channel, const std::string& label) const
     {
-        for (const Entry& entry : CharacterDataInspector::ListAnimations(character->animations.GetTable(channel)))
+        for (const Entry& entry : CharacterDataInspector::ListAnimations(character->animations->GetTable(channel)))
             if (entry.label == label)
                 return entry;
         ADD_FAILURE() << "no animation button " << label;
@@ -76,7 +77,7 @@ TEST(CharacterDataInspector, WithoutABasicPartAClipStaysClosedAndSaysWhichPartIs
 TEST(CharacterDataInspector, AGaitListsBothClipsAndPlaybackWrapsPosesAndFlipsThePreview)
 {
     ScratchCharacter scratch;
-    AnimationTable& core = scratch.character->animations.GetTable(AnimationChannel::Core);
+    AnimationTable& core = scratch.character->animations->GetTable(AnimationChannel::Core);
     auto& run = static_cast<CoreMovingAnimation&>(core.Insert("Run", std::make_unique<CoreMovingAnimation>()));
     const Entry walking = scratch.Find(AnimationChannel::Core, "Run Walking");
     EXPECT_EQ(walking.timeline, &run.walking);
@@ -84,7 +85,7 @@ TEST(CharacterDataInspector, AGaitListsBothClipsAndPlaybackWrapsPosesAndFlipsThe
     EXPECT_EQ(scratch.Find(AnimationChannel::Core, "Run Running").timeline, &run.running);
     // Actions that are no clip (the head's built-in look) get no button.
     for (const Entry& entry :
-         CharacterDataInspector::ListAnimations(scratch.character->animations.GetTable(AnimationChannel::Head)))
+         CharacterDataInspector::ListAnimations(scratch.character->animations->GetTable(AnimationChannel::Head)))
         EXPECT_NE(entry.label, "Looking");
 
     CharacterDataInspector inspector(scratch.character);
@@ -229,7 +230,7 @@ TEST(CharacterDataInspector, ItsVisualsFollowTheRigShownAndGoWithTheWindow)
     ToolsTesting::ToolsApplication app;
     app.tools->editedWorld = &world;
     CharacterData& character = *match.ownRegistry.characters.Find("Basic");
-    character.animations.Load(character);
+    character.LoadAnimations();
     character.root.clear();
     character.root.emplace_back(SpriteSkeleton().release(), [](Bone* bone) { delete bone; });
 
@@ -273,7 +274,7 @@ TEST(CharacterDataInspector, ItsVisualsFollowTheRigShownAndGoWithTheWindow)
 
     // A clip shows the preview rig, posed; "Back" the character's own again.
     ASSERT_TRUE(inspector.OpenAnimation(
-        CharacterDataInspector::ListAnimations(character.animations.GetTable(AnimationChannel::Core)).front()));
+        CharacterDataInspector::ListAnimations(character.animations->GetTable(AnimationChannel::Core)).front()));
     inspector.playing = 1;
     for (int i = 0; i < 3; ++i)
         app.Frame();

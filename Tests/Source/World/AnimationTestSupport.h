@@ -43,7 +43,7 @@ struct Scene
           player(game.AddPlayer(*world, position, game.MakeLoadout(), facingLeft))
     {
         CharacterData& character = game.ownRegistry.characters.At(0);
-        character.animations.Load(character);
+        character.LoadAnimations();
         player.aimDirection = facingLeft ? Lumvek::Vector2(-1.0f, 0.0f) : Lumvek::Vector2(1.0f, 0.0f);
     }
 

@@ -4,6 +4,7 @@
 #include "Engine/Foundation/Texture.h"
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/WeaponData.h"
+#include "Source/World/CharacterAnimations.h"
 #include "Source/World/IkAnimation.h"
 #include "Source/World/Item.h"
 #include "Source/World/TimelineAnimation.h"
@@ -140,7 +141,7 @@ TEST(Character, TheDriverStartsOnlyAChangedSelectionAndEasesTheFlinchBackExceptW
 
     // A channel whose mappings choose nothing keeps playing what it played.
     CharacterData& character = scene.game.ownRegistry.characters.At(0);
-    character.animations.GetMappings(AnimationChannel::Core).clear();
+    character.animations->GetMappings(AnimationChannel::Core).clear();
     player.movementState = MovementState::MovingForward;
     Character::UpdateAnimations(player, 0.1f, 1.0f);
     EXPECT_EQ(state.current[core], idle);
@@ -193,7 +194,7 @@ TEST(Character, FilesBecomeTheirChannelsAnimationsAndUnreadableFilesAreLoggedAnd
     EXPECT_TRUE(log.Logged("Failed to read LON for animation Broken"));
     EXPECT_EQ(log.messages.size(), 4u);
 
-    const CharacterAnimations& animations = robot.animations;
+    const CharacterAnimations& animations = *robot.animations;
     EXPECT_EQ(animations.GetMappings(AnimationChannel::Head).size(), 1u);
     EXPECT_TRUE(animations.GetMappings(AnimationChannel::Core).empty());
     const AnimationTable& core = animations.GetTable(AnimationChannel::Core);
@@ -264,8 +265,8 @@ TEST(Character, ABasicPlayerAnimatesThroughEveryMoveOfAMatch)
             for (uint32_t channel = 0; channel < AnimationChannelCount; ++channel)
             {
                 const auto which = static_cast<AnimationChannel>(channel);
-                ASSERT_NE(Character::SelectAnimation(state, character.animations.GetMappings(which),
-                                                     character.animations.GetTable(which)),
+                ASSERT_NE(Character::SelectAnimation(state, character.animations->GetMappings(which),
+                                                     character.animations->GetTable(which)),
                           nullptr)
                     << "channel " << channel << " frame " << frames;
                 ASSERT_NE(animation.current[channel], nullptr);

@@ -145,7 +145,7 @@ TEST(MapFile, KeepsTheBackgroundsAsReadWhileThereIsNoRenderer)
 
 TEST(MapFile, AMovingPlatformWithoutKeysStandsStillWithAMessage)
 {
-    for (const char* path : {R"(, "Path": [])", "", R"(, "Path": [{"Time": 1e39, "Value": {"Position": "1 1"}}])"})
+    for (const char* path : {R"(, "Path": [])", "", R"(, "Path": [{"Time": 0.0, "Value": {"Position": "1e39 1"}}])"})
     {
         SCOPED_TRACE(path);
         TestGame game;

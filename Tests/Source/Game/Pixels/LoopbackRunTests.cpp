@@ -27,15 +27,16 @@ protected:
     LoopbackRun() : ScriptedProgram("VantorelLoopback") {}
 
     // The server waits for a third player for 6 s after the last one came, and again after each
-    // intermission: time enough for the clients to leave from matchmaking before another vote. Loading
-    // and the countdown keep their shipped 5 s and 3 s, which a loaded machine needs to load a match.
+    // intermission: time enough for the clients to leave from matchmaking before another vote. The
+    // vote stays open 15 s, which a loaded machine needs to show it and vote. Loading and the
+    // countdown keep their shipped 5 s and 3 s, which a loaded machine needs to load a match.
     void WriteRoleFiles(uint16_t port, const std::string& simulator)
     {
         const std::string shared = simulator + " PrepareDuration = 3.0 EndDuration = 3.0 ";
         ASSERT_TRUE(Lumvek::File::WriteAllText(
             (root / "Assets/server.config").string(),
             "{ " + shared + "HostingIp = \"127.0.0.1\" HostingPort = " + std::to_string(port) +
-                " MinimumPlayers = 2 MaximumPlayers = 3 ConnectionTimeout = 6.0 VoteDuration = 6.0 "
+                " MinimumPlayers = 2 MaximumPlayers = 3 ConnectionTimeout = 6.0 VoteDuration = 15.0 "
                 "LoadDuration = 5.0 IntermissionDuration = 6.0 }"));
         ASSERT_TRUE(Lumvek::File::WriteAllText(
             (root / "Assets/client.config").string(),
@@ -93,7 +94,7 @@ void LoopbackRun::PlayOnline(const std::string& simulator)
                                      "screen ConfiguringScreen shows \"Player: 0, Vote: 2\" "
                                      "shows \"Player: 1, Vote: 2\" frames 5 screenshot server.png\n"
                                      "screen StartScreen frames 5 exit 0\n";
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(100);
+    const auto deadline = std::chrono::steady_clock::now() + Lumvek::Testing::ProgramLimit;
     const pid_t server = Start("server", serverScript, {"--start-screen", "--seed", "3"});
     // The seed is the client's id on the server: the two must differ.
     const pid_t first = Start("first", ClientScript("first"), {"--start-screen", "--seed", "11"});

@@ -3,9 +3,11 @@
 
 #include "Engine/Foundation/FileManager.h"
 #include "Engine/Runtime/Core/RuntimeFormats.h"
+#include "Engine/Runtime/Graphics/Material.h"
 #include "Engine/Runtime/Gui/Gui.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/GameConfiguration.h"
+#include "Source/Data/NamedAssets.h"
 #include "Source/Data/Profile.h"
 #include "Source/Game/LoadStatus.h"
 #include "Source/Game/Loader.h"
@@ -74,7 +76,7 @@ protected:
         app.Install(std::move(made));
         gui = static_cast<Gui*>(app.AddSystem(std::make_unique<Gui>()));
         gui->Setup();
-        UiResources::LoadBasic(*gui, *device, app.GetFileManager());
+        UiResources::LoadBasic(*gui, *device);
     }
     void TearDown() override
     {
@@ -156,9 +158,39 @@ public:
     Color color;
 };
 
+// The front end's shaders are the material's own loads, as the renderer's are: each keeps its file
+// and, on a table that watches, reloads as the file is edited.
+TEST_F(UiPixels, TheFrontEndsMaterialsKeepTheirFilesAndAreWatched)
+{
+    app.GetResources().watch = 1;
+    UiResources::Load(*device);
+    namespace Slots = GraphicsResources;
+    const std::pair<uint32_t, const char*> materials[] = {
+        {Slots::QuadMaterial, "Color.hlsl"},
+        {Slots::TextMaterial, "TextElement.hlsl"},
+        {Slots::ImageMaterial, "Image.hlsl"},
+        {Slots::TiledImageMaterial, "Image.hlsl"},
+        {Slots::DrawInTextMaterial, "DrawInText.hlsl"},
+        {Slots::PageMaterial, "Page.hlsl"},
+    };
+    for (const auto& [slot, file] : materials)
+    {
+        const uint32_t id = NameTableB().Add(NameTableC().GetName(slot));
+        const Material* material = app.GetResources().Find<Material>(id);
+        ASSERT_NE(material, nullptr) << file;
+        EXPECT_EQ(material->path, std::string("Assets/Ui/Materials/") + file);
+        EXPECT_TRUE(material->handle.IsLoaded()) << file;
+    }
+    // The five made by the loader, after the table began to watch.
+    size_t watched = 0;
+    for (const FileWatch& watch : app.GetFileManager().GetWatches())
+        watched += watch.path.find("Assets/Ui/Materials/") != std::string::npos ? 1 : 0;
+    EXPECT_EQ(watched, 5u);
+}
+
 TEST_F(UiPixels, AForwardPageTurnShowsTheNewScreenWhereTheOldPageHasCurledAway)
 {
-    UiResources::Load(*device, app.GetFileManager());
+    UiResources::Load(*device);
     const Color red{200, 30, 30, 255}, blue{30, 30, 200, 255};
     Plain& old = Screen::Open<Plain>(*gui, nullptr, Screen::EveryPlayer, red);
     Frame(0.0f, "PageBefore");
@@ -229,7 +261,7 @@ TEST_F(UiPixels, ADialsSecondsReadOverItsRingAtEveryFill)
 
 TEST_F(UiPixels, TheDemoMenuIsPaperWithTheHighlightedButtonInked)
 {
-    UiResources::Load(*device, app.GetFileManager());
+    UiResources::Load(*device);
     ProfileCollection profiles;
     GameConfiguration configuration;
     FrontEnd frontEnd{profiles, configuration, {}, {}, {}};
@@ -265,7 +297,7 @@ TEST_F(UiPixels, TheDemoMenuIsPaperWithTheHighlightedButtonInked)
 
 TEST_F(UiPixels, TheNotebooksPreviewSketchesTheCharacterBoneByBone)
 {
-    UiResources::Load(*device, app.GetFileManager());
+    UiResources::Load(*device);
     DataRegistry registry(app.GetFileManager());
     registry.LoadAll();
     ASSERT_GT(registry.heads.Count(), 0u);
@@ -356,7 +388,7 @@ TEST_F(UiPixels, TheNotebooksPreviewSketchesTheCharacterBoneByBone)
 
 TEST_F(UiPixels, TheScoreboardNamesTheWinnerInItsColourAndTintsTheBadgeRings)
 {
-    UiResources::Load(*device, app.GetFileManager());
+    UiResources::Load(*device);
     MatchTesting::Match match;
     match.configuration.teamCount = 2;
     MatchScreenTesting::ScriptedRules rules(match, 1);

@@ -1,0 +1,35 @@
+# cmake -DROOT=<checkout> -P CheckLayers.cmake
+# The game's layers point one way: a folder may include what lies below it and never what lies
+# above. Each rule names a folder and the folder its files must not include; every offending include
+# is listed with its file and line, and the run fails when there is one.
+set(rules
+    "Source/World|Source/Network"
+    "Source/Data|Source/World"
+    "Source/Data|Source/Network")
+
+if(NOT ROOT)
+    message(FATAL_ERROR "ROOT names the checkout to check")
+endif()
+set(offences 0)
+foreach(rule IN LISTS rules)
+    string(REPLACE "|" ";" parts "${rule}")
+    list(GET parts 0 folder)
+    list(GET parts 1 forbidden)
+    file(GLOB_RECURSE files "${ROOT}/${folder}/*.h" "${ROOT}/${folder}/*.cpp")
+    list(SORT files)
+    foreach(file IN LISTS files)
+        file(STRINGS "${file}" lines)
+        set(number 0)
+        foreach(line IN LISTS lines)
+            math(EXPR number "${number} + 1")
+            if(line MATCHES "^[ \t]*#[ \t]*include[ \t]*[<\"]${forbidden}/")
+                file(RELATIVE_PATH shown "${ROOT}" "${file}")
+                message("${shown}:${number}: ${folder} must not include ${forbidden}: ${line}")
+                math(EXPR offences "${offences} + 1")
+            endif()
+        endforeach()
+    endforeach()
+endforeach()
+if(offences GREATER 0)
+    message(FATAL_ERROR "${offences} includes point the wrong way")
+endif()
