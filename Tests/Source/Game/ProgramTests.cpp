@@ -384,10 +384,8 @@ TEST_F(Program, AServerAndTwoHeadlessClientsPlayAtTheClocksRateAndSendAboutAPack
         return std::all_of(logs.begin(), logs.end(),
                            [&](auto& log) { return Read(log).find(text) != std::string::npos; });
     };
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-    while (!everyLog("runs with 0 game screens") && std::chrono::steady_clock::now() < limit)
-        ::usleep(50'000);
-    const bool playing = everyLog("runs with 0 game screens");
+    const bool playing = Lumvek::Testing::WaitUntil([&] { return everyLog("runs with 0 game screens"); },
+                                                    std::chrono::steady_clock::now() + Lumvek::Testing::ProgramLimit);
     // Twenty seconds of play, unless a role ends before.
     const auto played = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     int status = 0;
