@@ -103,6 +103,14 @@ TEST(GameTypeSpawning, ASpawnInShowsThePlayerForTwoSecondsThenItTakesPart)
     ASSERT_EQ(visuals.size(), MatchTesting::CountSprites(player.body.skeleton));
     ASSERT_GT(visuals.size(), 0u);
     EXPECT_EQ(player.weaponState, WeaponState::Aiming);
+    // Each is sketched in over the two seconds, from nothing.
+    for (EntityId id : visuals)
+    {
+        const ImageInstance& image = *world.visuals.Find(id)->image;
+        EXPECT_TRUE(image.drawIn && !image.erasing);
+        EXPECT_EQ(image.duration, 2.0f);
+        EXPECT_EQ(image.elapsed, 0.0f);
+    }
 
     match.Tick(118);
     EXPECT_FALSE(player.body.active);
