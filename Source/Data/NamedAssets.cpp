@@ -155,6 +155,7 @@ const uint32_t OneWayBottom = Lumvek::NameTableA().Add("OneWayBottom");
 const uint32_t ConveyerLeft = Lumvek::NameTableA().Add("ConveyerLeft");
 const uint32_t ConveyerMiddle = Lumvek::NameTableA().Add("ConveyerMiddle");
 const uint32_t ConveyerRight = Lumvek::NameTableA().Add("ConveyerRight");
+const uint32_t Erase1 = Lumvek::NameTableA().Add("Erase1");
 } // namespace Images
 
 namespace Sounds

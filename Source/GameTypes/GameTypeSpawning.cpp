@@ -267,9 +267,15 @@ void GameType::CreateSpawnVisuals(Bone& node, bool facingLeft, SpawnIn& spawnIn)
                                             facingLeft, node.region, InvalidId, InvalidId, -1, 0, 0);
         if (visual)
         {
-            // The renderer orders images by their first index.
-            if (visual->image)
-                visual->image->firstIndex = facingLeft ? 50u - node.leftOrder : node.rightOrder;
+            // The renderer orders images by their first index. The figure sketches itself in over the
+            // spawn-in; the frame update runs the clock.
+            if (ImageInstance* image = visual->image.get())
+            {
+                image->firstIndex = facingLeft ? 50u - node.leftOrder : node.rightOrder;
+                image->drawIn = 1;
+                image->duration = SpawnInSeconds;
+                image->elapsed = 0.0f;
+            }
             spawnIn.visuals.push_back(visual->id);
         }
     }

@@ -1,6 +1,7 @@
 #include "Source/World/World.h"
 
 #include "Source/Data/HazardData.h"
+#include "Source/Data/NamedAssets.h"
 #include "Source/Data/ZoneData.h"
 #include "Source/GameTypes/GameType.h"
 #include "Source/GameTypes/HitInfo.h"
@@ -21,6 +22,8 @@ namespace
 constexpr float GridMargin = 10.0f;
 constexpr float CellSize = 25.0f;
 constexpr float FineCellSize = 10.0f;
+// An ending visual with the erase flag is scribbled out over this long.
+constexpr float EraseSeconds = 1.0f;
 
 Body* BodyOf(b2Fixture* fixture)
 {
@@ -214,9 +217,7 @@ void World::StepMovingEntities(float dt, bool handBack)
     {
         if (!projectile || !projectile->body->active || StepAndRefile(*projectile, projectileGrid, dt))
             continue;
-        static_cast<TransformBody&>(*projectile->body).DestroyFixture();
-        projectile->body->active = 0;
-        deferredRemovals.push_back({projectile->id, &World::FinishProjectileRemoval});
+        RemoveProjectile(*projectile);
     }
     for (Visual& visual : visuals.View())
     {
@@ -238,12 +239,26 @@ void World::StepVisualLifetimes()
         if (--visual.lifetime > 1)
             continue;
         visual.lifetime = 0;
-        // An erasing visual waits for its effect to die out; its "Erase1" animation joins the wait
-        // with the renderer's image animations.
-        if (visual.erase && visual.effect && !visual.effect->IsFinished())
-            continue;
-        RemoveVisual(visual);
+        if (!visual.erase || EraseVisual(visual))
+            RemoveVisual(visual);
     }
+}
+
+bool World::EraseVisual(Visual& visual)
+{
+    // The image is scribbled out, a second long; the frame update runs its clock down.
+    if (ImageInstance* image = visual.image.get())
+    {
+        if (!image->erasing)
+        {
+            image->erasePattern = Images::Erase1;
+            image->duration = image->elapsed = EraseSeconds;
+            image->erasing = 1;
+        }
+        if (image->elapsed > 0.0f)
+            return false;
+    }
+    return !visual.effect || visual.effect->IsFinished();
 }
 
 void World::RemovePickup(Pickup& pickup)
@@ -256,6 +271,8 @@ void World::RemovePickup(Pickup& pickup)
 
 void World::RemoveProjectile(Projectile& projectile)
 {
+    // A trail never ends by itself: it goes with its projectile, whatever removes it.
+    projectile.RemoveTrail();
     static_cast<TransformBody&>(*projectile.body).DestroyFixture();
     projectile.body->active = 0;
     projectileGrid.Remove(projectile);

@@ -1,5 +1,7 @@
 #include "Source/GameTypes/GameType.h"
 
+#include "Source/Data/WeaponData.h"
+#include "Source/World/BotSteering.h"
 #include "Tests/Source/GameTypes/MatchTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -191,17 +193,34 @@ TEST(GameType, AddPointFindsEntriesByIndexAndEndsExactlyAtTheTarget)
     }
 }
 
-TEST(GameType, TheBaseBotTargetIsTheFirstLocalPlayerAndNoneWithoutOne)
+TEST(GameType, BaseBotsAimAtTheFirstLocalPlayerAndWithoutOneHuntTheNearestEnemy)
 {
-    Match server(true);
-    server.AddBot(0, 0);
-    server.AddBot(1, 1);
-    server.Load("Crossroads");
-    EXPECT_EQ(server.CreateRules().FindBaseBotTarget(), nullptr);
-
-    Match local;
-    local.AddBot(0, 0);
-    local.AddLocal(3, 1, 0);
-    local.Load("Crossroads");
-    EXPECT_EQ(local.CreateRules().FindBaseBotTarget(), &local.PlayerOf(3));
+    // The bot (0) and, above it to its right, a local player or a bot it is aware of (3).
+    for (const bool local : {true, false})
+    {
+        Match match(!local);
+        match.UseMode("Keepaway");
+        match.AddBot(0, 0);
+        local ? (void)match.AddLocal(3, 1, 0) : (void)match.AddBot(3, 1);
+        match.Load("Crossroads");
+        match.CreateRules();
+        Player& bot = match.Place(0, {5.0f, 2.0f});
+        Player& other = match.Place(3, {10.0f, 6.5f});
+        const WeaponData& rifle = *match.ownRegistry.weapons.Find("Rifle");
+        bot.weapon = rifle.Create();
+        bot.weapon->data = &rifle;
+        bot.weapon->clip = rifle.clipSize;
+        bot.weapon->owner = &bot;
+        for (Player* player : {&bot, &other})
+            player->body.Move(World::TickSeconds);
+        BotState& state = match.world->navigator.bots.front();
+        BotSteering steering(*match.world);
+        for (int tick = 0; tick < 31; ++tick)
+        {
+            World::Notice(bot.awareness, AwarenessMarker::PlayerKind, 3, {});
+            steering.Tick(state, World::TickSeconds);
+        }
+        EXPECT_EQ(state.target, &other) << local;
+        EXPECT_GT(bot.input.aimY, 20) << local;
+    }
 }

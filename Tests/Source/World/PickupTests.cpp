@@ -29,6 +29,7 @@ std::unique_ptr<WeaponData> MakeDefinition(uint32_t maxAmmo)
     definition->maxAmmo = maxAmmo;
     definition->clipSize = 10;
     definition->size = Vector2(0.8f, 0.3f);
+    definition->image = Lumvek::NameTableA().Add("PickupTestsGun");
     definition->shape = {{0.0f, 0.0f}, {1.0f, 0.0f}, {1.0f, 1.0f}, {0.0f, 1.0f}};
     return definition;
 }
@@ -79,6 +80,16 @@ TEST(Pickup, AWeaponOfAKindHeldOnlyTopsTheReserveUp)
     EXPECT_EQ(world.visuals.Count(), visuals + 1);
     match.Step();
     EXPECT_EQ(world.pickups.Count(), 0u);
+    // The copy is scribbled out, a second as the frames run it back, before it goes.
+    int ticks = 0;
+    for (; ticks < 600 && world.visuals.Count() > visuals; ++ticks)
+    {
+        ImageInstance& copy = *world.visuals.View()[visuals].image;
+        EXPECT_TRUE(copy.erasing && copy.erasePattern == Images::Erase1 && copy.region == definition->image);
+        copy.elapsed -= World::TickSeconds;
+        match.Step();
+    }
+    EXPECT_NEAR(ticks, 60, 1);
 }
 
 TEST(Pickup, ALifetimeOfMinusOneNeverEndsAndOneEndsAtTheFirstUpdate)

@@ -419,6 +419,26 @@ TEST(PlayerBody, ALiftCarriesThePlayerExactlyUpAndDown)
     EXPECT_GT(highest, 13.9f);
 }
 
+TEST(PlayerBody, ARespawnOntoTheGroundIsNoLandingAndRidesNothingFromBefore)
+{
+    // From the rising lift onto the ground, and onto a point above it from where it lands.
+    for (const float spawnY : {2.0f, 4.0f})
+    {
+        PlayerGame game;
+        std::unique_ptr<World> world = game.LoadShipped("Crossroads");
+        Player& player = game.AddPlayer(*world, {16.5f, 3.0f}, game.MakeLoadout());
+        Step(*world, 60);
+        game.sounds.clear();
+        player.body.Reset({5.0f, spawnY}, false);
+        Step(*world);
+        EXPECT_EQ(player.GetNoise(), 0.0f) << spawnY;
+        Step(*world, 60);
+        EXPECT_EQ(game.CountSounds(Sounds::Land), spawnY > 2.0f ? 1u : 0u) << spawnY;
+        EXPECT_EQ(player.body.x, 5.0f) << spawnY;
+        EXPECT_NEAR(player.body.y, 2.0f, 1e-4f) << spawnY;
+    }
+}
+
 TEST(PlayerBody, TheHilltopConveyorCarriesAStandingPlayer)
 {
     PlayerGame game;
