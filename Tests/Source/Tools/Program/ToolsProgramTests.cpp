@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -142,6 +143,59 @@ TEST_F(ToolsProgram, TheMapTabMakesAPlatformWithSpaceAndADragAndSavesIt)
     ASSERT_EQ(code, 0) << output;
     EXPECT_NE(output.find("saved to"), std::string::npos) << output;
     EXPECT_EQ(CountPlatforms(Lumvek::File::ReadAllText(map.string()).second), before + 1) << output;
+}
+
+TEST_F(ToolsProgram, BoundsThatWouldLeaveCrossroadsGroundOutsideAreRefusedAndSaveKeepsEveryPlatform)
+{
+    const fs::path map = root / "Assets/Maps/Crossroads/Data.json";
+    const size_t before = CountPlatforms(Lumvek::File::ReadAllText(map.string()).second);
+    ASSERT_GT(before, 0u);
+    ASSERT_TRUE(Lumvek::File::WriteAllText((root / "Assets/DemoChallenges/DemoRace.data").string(),
+                                           std::string(LongChallenge)));
+    // The Map tab as above: its "Bounds Width" field at (500, 138), typed 30 (which would leave the
+    // ground and the right wall outside), then "Save" at (500, 46).
+    const int code = Run(std::string(IntoDemoSinglePlayer) + "screen GameScreen frames 30 move 27 92\n"
+                                                             "mousedown Left\n"
+                                                             "mouseup Left\n"
+                                                             "frames 5 move 500 138\n"
+                                                             "mousedown Left\n"
+                                                             "mouseup Left\n"
+                                                             "frames 2 text 30\n"
+                                                             "frames 2 keydown Return\n"
+                                                             "keyup Return\n"
+                                                             "frames 2 screenshot bounds.png\n"
+                                                             "frames 2 move 500 46\n"
+                                                             "mousedown Left\n"
+                                                             "mouseup Left\n"
+                                                             "frames 5 exit 0\n",
+                         "--tools --seed 3");
+    std::error_code error;
+    fs::copy_file(root / "bounds.png", fs::path(Lumvek::Testing::BinaryFolder()) / "ToolsMapBounds.png",
+                  fs::copy_options::overwrite_existing, error);
+    ASSERT_EQ(code, 0) << output;
+    EXPECT_NE(output.find("refused: Platform 0 \"Ground\""), std::string::npos) << output;
+    EXPECT_NE(output.find("saved to"), std::string::npos) << output;
+    // Every platform is in the file, inside what a load of it lays its grids over (the bounds grown
+    // by 10 on each side).
+    Lumvek::Blueprint saved;
+    ASSERT_TRUE(Lumvek::JsonFormat::LoadBlueprint(Lumvek::File::ReadAllText(map.string()).second, saved));
+    Lumvek::Rectangle bounds;
+    const std::string text = saved.GetObject().Find("WorldBounds")->GetString().ToString();
+    ASSERT_EQ(std::sscanf(text.c_str(), "%f %f %f %f", &bounds.x, &bounds.y, &bounds.width, &bounds.height), 4);
+    const Lumvek::Blueprint& platforms = *saved.GetObject().Find("Entities")->GetObject().Find("Platforms");
+    ASSERT_EQ(platforms.GetCount(), before);
+    for (uint32_t i = 0; i < platforms.GetCount(); ++i)
+    {
+        const Lumvek::ValueObject& element = platforms.GetElement(i).GetObject();
+        const auto member = [&](const char* key)
+        { return element.Find(Lumvek::StringView::FromCString(key))->GetString().ToString(); };
+        float x, y, w, h;
+        ASSERT_EQ(std::sscanf(member("Position").c_str(), "%f %f", &x, &y), 2);
+        ASSERT_EQ(std::sscanf(member("Size").c_str(), "%f %f", &w, &h), 2);
+        EXPECT_TRUE(x > bounds.x - 10.0f && x + w < bounds.x + bounds.width + 10.0f && y > bounds.y - 10.0f &&
+                    y + h < bounds.y + bounds.height + 10.0f)
+            << "platform " << i << " outside " << text;
+    }
 }
 
 TEST_F(ToolsProgram, TheDataTabTurnsTheSkullOfTheLocalPlayerAtOnceAndSavesTheHead)
