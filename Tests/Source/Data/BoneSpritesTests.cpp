@@ -194,21 +194,4 @@ TEST_F(BoneSpritesTest, ACharacterFindsItsSkeletonsSpritesAsItIsReadAndLoadsThem
     EXPECT_EQ(spriteTexture->GetRegion(skull)->path, "Assets/Characters/Crew/SkullImage.png");
     EXPECT_NE(drawTexture->GetRegion(skull), nullptr);
     EXPECT_NE(spriteTexture->GetRegion(character.boneSprites[3].region), nullptr);
-
-    // Bones built from the skeleton take the sprites by name, at every depth.
-    struct TestBone
-    {
-        std::string name;
-        uint32_t drawRegion = InvalidId, region = InvalidId;
-        std::vector<TestBone> children;
-    };
-    TestBone root;
-    root.name = "Root";
-    root.children.resize(1);
-    root.children[0].name = "Spine";
-    root.children[0].children.resize(1);
-    root.children[0].children[0].name = "Skull";
-    character.ApplyBoneSprites(root);
-    EXPECT_EQ(root.children[0].children[0].region, skull);
-    EXPECT_EQ(root.children[0].region, InvalidId);
 }
