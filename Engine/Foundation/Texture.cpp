@@ -77,6 +77,51 @@ void Texture::ReleaseData()
     ClearPixelBuffers();
 }
 
+template <class T>
+T* Texture::AllocateRegionOf(Texture& texture, uint32_t index, uint32_t width, uint32_t height, uint32_t padding)
+{
+    // Sizes from image headers: nothing larger than a texture may be packed, nor overflow with its
+    // padding.
+    if (width > MaximumSize || height > MaximumSize || padding > MaximumSize)
+        return nullptr;
+    // Refused before packing, so that a taken index costs the atlas no room.
+    if (index == InvalidId || texture.GetRegion(index))
+        return nullptr;
+    auto* root = texture.FindRegion<TextureAtlasRegion>(InvalidId);
+    if (!root && !texture.GetRegion(InvalidId))
+    {
+        root = texture.AddRegionOf<TextureAtlasRegion>(InvalidId, 0, 0);
+        if (root && !root->SetSize(texture.width, texture.height))
+            root = nullptr;
+    }
+    uint32_t x = 0;
+    uint32_t y = 0;
+    if (!root || !root->Pack(width + 2 * padding, height + 2 * padding, x, y))
+        return nullptr;
+    T* region = texture.AddRegionOf<T>(index, x + padding, y + padding);
+    if (region && !region->SetSize(width, height))
+        return nullptr;
+    return region;
+}
+
+TextureRegion* Texture::AllocateRegion(Texture& texture, uint32_t index, uint32_t width, uint32_t height,
+                                       uint32_t padding)
+{
+    return AllocateRegionOf<TextureRegion>(texture, index, width, height, padding);
+}
+
+TextureNineSliceRegion* Texture::AllocateNineSliceRegion(Texture& texture, uint32_t index, uint32_t width,
+                                                         uint32_t height, uint32_t padding)
+{
+    return AllocateRegionOf<TextureNineSliceRegion>(texture, index, width, height, padding);
+}
+
+TextureFramesRegion* Texture::AllocateFramesRegion(Texture& texture, uint32_t index, uint32_t width, uint32_t height,
+                                                   uint32_t padding)
+{
+    return AllocateRegionOf<TextureFramesRegion>(texture, index, width, height, padding);
+}
+
 bool Texture::CanAddRegion(uint32_t index, uint32_t x, uint32_t y, uint32_t& position)
 {
     if (format != TextureFormat::ColorBuffer4x8 || pixels.Size() == 0 || x > width || y > height)

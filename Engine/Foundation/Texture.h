@@ -79,6 +79,16 @@ public:
         regions[position] = std::move(region);
         return created;
     }
+    // Packs a width x height region under the index into the texture's atlas (its whole-image region,
+    // made an atlas over the whole texture the first time), with padding pixels kept free on every
+    // side. Null when it does not fit, the index is taken, or the whole-image region is no atlas.
+    static TextureRegion* AllocateRegion(Texture& texture, uint32_t index, uint32_t width, uint32_t height,
+                                         uint32_t padding);
+    static TextureNineSliceRegion* AllocateNineSliceRegion(Texture& texture, uint32_t index, uint32_t width,
+                                                           uint32_t height, uint32_t padding);
+    static TextureFramesRegion* AllocateFramesRegion(Texture& texture, uint32_t index, uint32_t width, uint32_t height,
+                                                     uint32_t padding);
+
     // The region created under the index; null when there is none.
     TextureRegion* GetRegion(uint32_t index) const;
     template <class T> T* FindRegion(uint32_t index) const { return dynamic_cast<T*>(GetRegion(index)); }
@@ -115,6 +125,8 @@ public:
     std::vector<std::unique_ptr<TextureRegion>> regions;
 
 private:
+    template <class T>
+    static T* AllocateRegionOf(Texture& texture, uint32_t index, uint32_t width, uint32_t height, uint32_t padding);
     bool CanAddRegion(uint32_t index, uint32_t x, uint32_t y, uint32_t& position);
 };
 

@@ -1,6 +1,10 @@
 #include "Source/Data/CharacterData.h"
 
+#include "Engine/Foundation/Members.h"
+#include "Source/Data/BoneSprites.h"
 #include "Source/Data/NamedAssets.h"
+
+#include <algorithm>
 
 using namespace Lumvek;
 
@@ -22,6 +26,30 @@ const CharacterSound CharacterSounds[] = {
     {&Sounds::TakeOutSound, "TakeOut"},
 };
 
+// Bones nested deeper than this are not read (as the world's bone reader does).
+constexpr uint32_t MaximumBoneDepth = 64;
+
+// Finds the sprites of a bone object of the skeleton and of its children among the owner's images.
+void ResolveSkeletonSprites(const Data& owner, const Blueprint& tree, uint32_t depth,
+                            std::vector<CharacterData::BoneSprite>& sprites)
+{
+    if (tree.GetType() != BlueprintType::Object || depth > MaximumBoneDepth)
+        return;
+    BlueprintReader reader(tree);
+    CharacterData::BoneSprite sprite;
+    ReadMember(reader, "Name", sprite.bone);
+    ReadMember(reader, "FrameCount", sprite.frameCount);
+    ReadMember(reader, "CellCountX", sprite.cellCountX);
+    ReadMember(reader, "CellCountY", sprite.cellCountY);
+    sprite.frameCount = std::max(sprite.frameCount, 1u);
+    BoneSprites::Resolve(owner, sprite.bone, sprite.frameCount, sprite.drawRegion, sprite.region);
+    sprites.push_back(sprite);
+    if (const Blueprint* children = tree.GetObject().Find("Children");
+        children && children->GetType() == BlueprintType::Array)
+        for (uint32_t i = 0; i < children->GetCount(); ++i)
+            ResolveSkeletonSprites(owner, children->GetElement(i), depth + 1, sprites);
+}
+
 } // namespace
 
 bool CharacterData::Read(BlueprintReader& reader)
@@ -36,6 +64,11 @@ bool CharacterData::Read(BlueprintReader& reader)
     const Blueprint* bones = reader.GetCurrent().GetObject().Find("Skeleton");
     if (bones && bones->GetType() == BlueprintType::Object)
         skeleton = *bones;
+    boneSprites.clear();
+    if (skeleton.GetType() == BlueprintType::Object)
+        for (const StringView tree : {StringView("LeftPickup"), StringView("RightPickup"), StringView("Root")})
+            if (const Blueprint* bone = skeleton.GetObject().Find(tree))
+                ResolveSkeletonSprites(*this, *bone, 0, boneSprites);
     return true;
 }
 
@@ -53,8 +86,11 @@ void CharacterData::Write(BlueprintWriter& writer) const
     }
 }
 
-void CharacterData::Load(Texture&, Texture&)
+void CharacterData::Load(Texture& imageTexture, Texture& drawTexture)
 {
+    for (const BoneSprite& sprite : boneSprites)
+        BoneSprites::Load(*this, imageTexture, drawTexture, sprite.drawRegion, sprite.region, sprite.frameCount,
+                          sprite.cellCountX, sprite.cellCountY);
     LoadAnimations();
     for (const CharacterSound& sound : CharacterSounds)
         LoadSound(*sound.id, sound.file, 2, false);

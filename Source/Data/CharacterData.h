@@ -5,6 +5,7 @@
 #include "Source/Data/Data.h"
 
 #include <memory>
+#include <string>
 #include <vector>
 
 class Bone;
@@ -50,4 +51,31 @@ public:
     // The bone trees stay in their file form until the world builds bones from them; saving a
     // character writes them back unchanged, so nothing of the file is lost.
     Lumvek::Blueprint skeleton;
+
+    // The sprites of one bone of the skeleton, found among the character's images as it is read.
+    struct BoneSprite
+    {
+        std::string bone;
+        uint32_t drawRegion = Lumvek::InvalidId;
+        uint32_t region = Lumvek::InvalidId;
+        uint32_t frameCount = 1;
+        uint32_t cellCountX = 1;
+        uint32_t cellCountY = 1;
+    };
+    // Every bone of the trees, depth first; Load loads their images.
+    std::vector<BoneSprite> boneSprites;
+
+    // Gives a bone built from the skeleton, and every bone below it, the sprite ids found for its name.
+    template <class BoneType> void ApplyBoneSprites(BoneType& bone) const
+    {
+        for (const BoneSprite& sprite : boneSprites)
+            if (sprite.bone == bone.name)
+            {
+                bone.drawRegion = sprite.drawRegion;
+                bone.region = sprite.region;
+                break;
+            }
+        for (BoneType& child : bone.children)
+            ApplyBoneSprites(child);
+    }
 };

@@ -15,33 +15,6 @@
 
 using namespace Lumvek;
 
-namespace
-{
-
-// Places a width x height region under regionId in the texture's atlas, whose root is the
-// whole-image region, added over the whole texture the first time. Null when the image does not
-// fit, the id already has a region, or the whole-image region is no atlas.
-template <class T> T* AllocateRegion(Texture& texture, uint32_t regionId, uint32_t width, uint32_t height)
-{
-    TextureAtlasRegion* root = texture.FindRegion<TextureAtlasRegion>(InvalidId);
-    if (!root && !texture.GetRegion(InvalidId))
-    {
-        root = texture.AddRegionOf<TextureAtlasRegion>(InvalidId, 0, 0);
-        if (root && !root->SetSize(texture.width, texture.height))
-            root = nullptr;
-    }
-    uint32_t x = 0;
-    uint32_t y = 0;
-    if (!root || !root->Pack(width, height, x, y))
-        return nullptr;
-    T* region = texture.AddRegionOf<T>(regionId, x, y);
-    if (region && !region->SetSize(width, height))
-        return nullptr;
-    return region;
-}
-
-} // namespace
-
 Data::~Data() = default;
 
 void Data::Load(Texture&, Texture&) {}
@@ -107,7 +80,7 @@ void Data::LoadImage(Texture& texture, uint32_t regionId, StringView file) const
     uint32_t height = 0;
     if (!PrepareImage(texture, regionId, file, path, width, height))
         return;
-    if (TextureRegion* region = AllocateRegion<TextureRegion>(texture, regionId, width, height))
+    if (TextureRegion* region = Texture::AllocateRegion(texture, regionId, width, height, 0))
         region->Load(path);
 }
 
@@ -119,7 +92,7 @@ void Data::LoadNineSliceImage(Texture& texture, uint32_t regionId, StringView fi
     uint32_t height = 0;
     if (!PrepareImage(texture, regionId, file, path, width, height))
         return;
-    if (auto* region = AllocateRegion<TextureNineSliceRegion>(texture, regionId, width, height))
+    if (auto* region = Texture::AllocateNineSliceRegion(texture, regionId, width, height, 0))
     {
         region->left = left;
         region->right = right;
@@ -144,7 +117,7 @@ void Data::LoadFramesImage(Texture& texture, uint32_t regionId, StringView file,
     uint32_t height = 0;
     if (!PrepareImage(texture, regionId, file, path, width, height))
         return;
-    if (auto* region = AllocateRegion<TextureFramesRegion>(texture, regionId, width, height))
+    if (auto* region = Texture::AllocateFramesRegion(texture, regionId, width, height, 0))
     {
         region->SetGrid(columns, rows, width / columns, height / rows, count);
         region->Load(path);

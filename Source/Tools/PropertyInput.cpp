@@ -393,7 +393,16 @@ void TexturePreview(uint32_t textureSlot, uint32_t region, float size, std::vect
     float regionWidth = float(texture->width);
     float regionHeight = float(texture->height);
     Lumvek::UvRectangle uv{0.0f, 0.0f, 1.0f, 1.0f};
-    if (region != Lumvek::InvalidId && size_t(region) + 1 < texture->regions.size() && texture->regions[region + 1])
+    const bool loaded =
+        region != Lumvek::InvalidId && size_t(region) + 1 < texture->regions.size() && texture->regions[region + 1];
+    // A definition the match did not load has no region yet: the whole atlas in its place would pass
+    // for its image, and a shape drawn over it would fit nothing.
+    if (region != Lumvek::InvalidId && !loaded)
+    {
+        ImGui::TextDisabled("%s is not loaded", Lumvek::NameTableA().GetName(region).ToString().c_str());
+        return;
+    }
+    if (loaded)
     {
         const Lumvek::TextureRegion& found = *texture->regions[region + 1];
         regionWidth = float(found.width);

@@ -360,10 +360,11 @@ void Tools::DrawEditorList()
                 editor->open = open ? 1 : 0;
         }
         ImGui::Separator();
+        // Starts where the game's view is: read before the check box switches the tools camera in,
+        // after which the view in use is the tools camera itself.
+        const ToolsView start = GetCameraInUse();
         if (ImGui::Checkbox("Tools Camera", &cameraInUse) && cameraInUse)
         {
-            // Starts where the game's view is.
-            const ToolsView start = GetCameraInUse();
             camera.centre = start.centre;
             camera.size = start.size;
         }

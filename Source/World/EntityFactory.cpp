@@ -55,6 +55,16 @@ void LogNotAdded(Lumvek::StringView kindName)
     Log::Write("failed to add {} to database", kindName);
 }
 
+// Whether the grids can take an entity of that place and size; logged when not. Asked before a record
+// is taken, so that a refused entity leaves no half-made record behind.
+bool FitsGrids(const World& world, Vector2 position, Vector2 size, StringView kindName)
+{
+    if (World::GridsHold(world.bounds, Rectangle{position.x, position.y, size.x, size.y}))
+        return true;
+    LogNotAdded(kindName);
+    return false;
+}
+
 } // namespace
 
 std::unique_ptr<Effects::ParticleSystem> CreateParticleSystem(World& world, uint32_t effect)
@@ -74,6 +84,8 @@ std::unique_ptr<Effects::ParticleSystem> CreateParticleSystem(World& world, uint
 
 Hazard* CreateHazardEntity(World& world, Vector2 position, Vector2 size, const HazardData& data)
 {
+    if (!FitsGrids(world, position, size, "Hazard"))
+        return nullptr;
     Hazard* hazard = world.hazards.Append();
     if (!hazard)
         return Refuse<Hazard>("Hazard");
@@ -97,6 +109,8 @@ Hazard* CreateHazardEntity(World& world, Vector2 position, Vector2 size, const H
 
 Zone* CreateZoneEntity(World& world, Vector2 position, Vector2 size, const ZoneData& data)
 {
+    if (!FitsGrids(world, position, size, "Zone"))
+        return nullptr;
     Zone* zone = world.zones.Append();
     if (!zone)
         return Refuse<Zone>("Zone");
@@ -116,6 +130,8 @@ Zone* CreateZoneEntity(World& world, Vector2 position, Vector2 size, const ZoneD
 Interaction* CreateInteractionEntity(World& world, StringView kindName, Vector2 position, Vector2 size,
                                      const InteractionData& data)
 {
+    if (!FitsGrids(world, position, size, kindName))
+        return nullptr;
     Interaction* interaction = world.interactions.Append();
     if (!interaction)
         return Refuse<Interaction>(kindName);
@@ -173,6 +189,8 @@ void Interaction::SetHitAction(TriggerAction kind, World& world)
 Platform* CreatePlatformEntity(World& world, Vector2 position, Vector2 size, bool hidden, bool oneWay, bool moving,
                                bool hotZone)
 {
+    if (!FitsGrids(world, position, size, "Platform"))
+        return nullptr;
     Platform* platform = world.platforms.Append();
     if (!platform)
         return Refuse<Platform>("Platform");

@@ -41,8 +41,9 @@ ElementBase ReadElementBase(BlueprintReader& reader)
     return element;
 }
 
-// Calls read for each element of the array member key of the entities object.
-template <class Read> void ReadElements(const Blueprint& entities, StringView key, Read&& read)
+// Calls read for each element of the array member key of the entities object; each element that read
+// makes nothing of is kept in the names, as read, for the writer.
+template <class Read> void ReadElements(const Blueprint& entities, StringView key, MapNames& names, Read&& read)
 {
     const Blueprint* list = entities.GetObject().Find(key);
     if (!list || list->GetType() != BlueprintType::Array)
@@ -53,7 +54,8 @@ template <class Read> void ReadElements(const Blueprint& entities, StringView ke
         if (element.GetType() != BlueprintType::Object)
             continue;
         BlueprintReader reader(element);
-        read(reader, ReadElementBase(reader));
+        if (!read(reader, ReadElementBase(reader)))
+            names.kept.emplace_back(key.ToString(), element);
     }
 }
 
@@ -103,37 +105,39 @@ void ReadAction(BlueprintReader& reader, StringView key, World& world, const Map
 
 void ReadEntities(World& world, MapNames& names, const Blueprint& entities)
 {
-    ReadElements(entities, "Platforms",
-                 [&](BlueprintReader& reader, const ElementBase& element)
+    ReadElements(entities, "Platforms", names,
+                 [&](BlueprintReader& reader, const ElementBase& element) -> bool
                  {
                      Platform* platform = ReadPlatform(reader, world, element.position, element.size, element.name);
                      if (!platform)
-                         return;
+                         return false;
                      platform->fromMap = true;
                      if (!element.name.empty())
                          names.platforms.Set(element.name, platform);
+                     return true;
                  });
     // Once every platform is in the grid, each renderable can find the platforms its own touches.
     PrepareAllPlatforms(world);
-    ReadElements(entities, "Hazards",
-                 [&](BlueprintReader& reader, const ElementBase& element)
+    ReadElements(entities, "Hazards", names,
+                 [&](BlueprintReader& reader, const ElementBase& element) -> bool
                  {
                      std::string dataName;
                      ReadMember(reader, "Data", dataName);
                      const HazardData* data = FindDefinition<HazardData>(world, "Hazards", dataName);
                      if (!data)
-                         return;
+                         return false;
                      Hazard* hazard = CreateHazardEntity(world, element.position, element.size, *data);
                      if (!hazard)
-                         return;
+                         return false;
                      ReadMember(reader, "WindDirection", hazard->windDirection);
                      hazard->body.rotation = element.rotation;
                      hazard->fromMap = true;
                      if (!element.name.empty())
                          names.hazards.Set(element.name, hazard);
+                     return true;
                  });
-    ReadElements(entities, "Visuals",
-                 [&](BlueprintReader& reader, const ElementBase& element)
+    ReadElements(entities, "Visuals", names,
+                 [&](BlueprintReader& reader, const ElementBase& element) -> bool
                  {
                      uint32_t texture = InvalidId;
                      ImageRef::Read(reader, "Texture", texture);
@@ -145,44 +149,47 @@ void ReadEntities(World& world, MapNames& names, const Blueprint& entities)
                          CreateVisualEntity(world, element.position, element.size, Vector2(), element.rotation, 75.0f,
                                             false, false, texture, effect, InvalidId, -1, 0, 0);
                      if (!visual)
-                         return;
+                         return false;
                      visual->fromMap = true;
                      if (!element.name.empty())
                          names.visuals.Set(element.name, visual);
+                     return true;
                  });
-    ReadElements(entities, "Zones",
-                 [&](BlueprintReader& reader, const ElementBase& element)
+    ReadElements(entities, "Zones", names,
+                 [&](BlueprintReader& reader, const ElementBase& element) -> bool
                  {
                      std::string dataName;
                      ReadMember(reader, "Data", dataName);
                      const ZoneData* data = FindDefinition<ZoneData>(world, "Zones", dataName);
                      if (!data)
-                         return;
+                         return false;
                      Zone* zone = CreateZoneEntity(world, element.position, element.size, *data);
                      if (!zone)
-                         return;
+                         return false;
                      zone->fromMap = true;
                      if (!element.name.empty())
                          names.zones.Set(element.name, zone);
+                     return true;
                  });
-    ReadElements(entities, "Interactions",
-                 [&](BlueprintReader& reader, const ElementBase& element)
+    ReadElements(entities, "Interactions", names,
+                 [&](BlueprintReader& reader, const ElementBase& element) -> bool
                  {
                      std::string dataName;
                      ReadMember(reader, "Data", dataName);
                      const InteractionData* data = FindDefinition<InteractionData>(world, "Interactions", dataName);
                      if (!data)
-                         return;
+                         return false;
                      Interaction* interaction =
                          CreateInteractionEntity(world, "Interaction", element.position, element.size, *data);
                      if (!interaction)
-                         return;
+                         return false;
                      interaction->body.rotation = element.rotation;
                      ReadAction(reader, "Interact", world, names, *interaction, false);
                      ReadAction(reader, "Hit", world, names, *interaction, true);
                      interaction->fromMap = true;
                      if (!element.name.empty())
                          names.interactions.Set(element.name, interaction);
+                     return true;
                  });
 }
 
@@ -199,9 +206,10 @@ void WriteElementBase(BlueprintWriter& writer, const NameTable<Record>& names, c
         WriteMember(writer, "Rotation", Angle{transform->rotation});
 }
 
-// Writes the array member key with one object per map-made record of the view.
+// Writes the array member key with one object per map-made record of the view, then the elements of
+// that key the load kept unmade.
 template <class Records, class Write>
-void WriteElements(BlueprintWriter& writer, StringView key, Records&& records, Write&& write)
+void WriteElements(BlueprintWriter& writer, StringView key, const MapNames& names, Records&& records, Write&& write)
 {
     writer.PushMember(key);
     writer.GetCurrent().SetArray();
@@ -215,6 +223,13 @@ void WriteElements(BlueprintWriter& writer, StringView key, Records&& records, W
         write(record);
         writer.Pop();
     }
+    for (const auto& [keptKey, element] : names.kept)
+        if (StringView(keptKey) == key)
+        {
+            writer.PushElement(index++);
+            writer.GetCurrent() = element;
+            writer.Pop();
+        }
     writer.Pop();
 }
 
@@ -231,7 +246,7 @@ void WriteAction(BlueprintWriter& writer, StringView key, TriggerAction kind, co
 
 void WriteEntities(BlueprintWriter& writer, World& world, const MapNames& names)
 {
-    WriteElements(writer, "Platforms", world.platforms.View(),
+    WriteElements(writer, "Platforms", names, world.platforms.View(),
                   [&](const Platform& platform)
                   {
                       WriteElementBase(writer, names.platforms, platform);
@@ -255,7 +270,7 @@ void WriteEntities(BlueprintWriter& writer, World& world, const MapNames& names)
                       if (platform.impassable)
                           WriteMember(writer, "Impassable", true);
                   });
-    WriteElements(writer, "Hazards", world.hazards.View(),
+    WriteElements(writer, "Hazards", names, world.hazards.View(),
                   [&](const Hazard& hazard)
                   {
                       WriteElementBase(writer, names.hazards, hazard);
@@ -263,7 +278,7 @@ void WriteEntities(BlueprintWriter& writer, World& world, const MapNames& names)
                       if (!(hazard.windDirection.x == 0.0f && hazard.windDirection.y == 0.0f))
                           WriteMember(writer, "WindDirection", hazard.windDirection);
                   });
-    WriteElements(writer, "Visuals", world.visuals.View(),
+    WriteElements(writer, "Visuals", names, world.visuals.View(),
                   [&](const Visual& visual)
                   {
                       WriteElementBase(writer, names.visuals, visual);
@@ -272,13 +287,13 @@ void WriteEntities(BlueprintWriter& writer, World& world, const MapNames& names)
                       if (visual.effectId != InvalidId)
                           WriteMember(writer, "Effect", NameTableB().GetName(visual.effectId));
                   });
-    WriteElements(writer, "Zones", world.zones.View(),
+    WriteElements(writer, "Zones", names, world.zones.View(),
                   [&](const Zone& zone)
                   {
                       WriteElementBase(writer, names.zones, zone);
                       WriteMember(writer, "Data", GenericName(world, *zone.data));
                   });
-    WriteElements(writer, "Interactions", world.interactions.View(),
+    WriteElements(writer, "Interactions", names, world.interactions.View(),
                   [&](const Interaction& interaction)
                   {
                       WriteElementBase(writer, names.interactions, interaction);
@@ -368,6 +383,9 @@ bool LoadMapText(World& world, MapNames& names, StringView text, StringView mapN
                 Log::Write("the map {} has \"Backgrounds\" that are no array", mapName);
         }
     }
+    if (!names.kept.empty())
+        Log::Write("the map {} has {} entities this match could not place; saving it keeps them as read", mapName,
+                   names.kept.size());
     if (!context.configuration.bots.empty())
         world.navigator.Build(world);
     return true;

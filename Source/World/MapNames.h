@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Engine/Foundation/Blueprint.h"
 #include "Engine/Foundation/StringView.h"
 
 #include <algorithm>
@@ -64,9 +65,14 @@ struct MapNames
     NameTable<Interaction> interactions;
     NameTable<Visual> visuals;
     NameTable<Zone> zones;
+    // The elements the load could not make (outside the grids, of a definition the game lacks), each
+    // with its array key, as read: the writer puts them back, so that saving never loses them.
+    std::vector<std::pair<std::string, Lumvek::Blueprint>> kept;
 
+    size_t KeptCount() const { return kept.size(); }
     void Clear()
     {
+        kept.clear();
         platforms.Clear();
         hazards.Clear();
         interactions.Clear();

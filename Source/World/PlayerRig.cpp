@@ -38,6 +38,7 @@ Bone CopyTree(const CharacterData* character, CharacterData::BoneSet CharacterDa
     {
         Lumvek::BlueprintReader reader(*tree);
         bone.Read(reader);
+        character->ApplyBoneSprites(bone);
     }
     return bone;
 }

@@ -99,6 +99,15 @@ bool World::LayOutGrids()
     return false;
 }
 
+bool World::GridsHold(const Rectangle& worldBounds, const Rectangle& body)
+{
+    // The entity grids' own test: edges touching the right or the top count as outside.
+    const Rectangle area{worldBounds.x - GridMargin, worldBounds.y - GridMargin, worldBounds.width + 2.0f * GridMargin,
+                         worldBounds.height + 2.0f * GridMargin};
+    return body.x >= area.x && body.y >= area.y && body.x + body.width < area.x + area.width &&
+           body.y + body.height < area.y + area.height;
+}
+
 void World::Begin()
 {
     for (Hazard& hazard : GetHazards())

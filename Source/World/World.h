@@ -68,6 +68,9 @@ public:
     // default bounds instead, when the bounds are not positive and finite or a grid would need more
     // cells than a grid may have.
     bool LayOutGrids();
+    // Whether a body of these bounds lies inside the entity grids that world bounds lay out, as each
+    // map entity must for its grid to take it.
+    static bool GridsHold(const Lumvek::Rectangle& worldBounds, const Lumvek::Rectangle& body);
 
     // Once, when play begins: the map's hazard and zone effects, then the players of the active slots
     // and the bots' states.

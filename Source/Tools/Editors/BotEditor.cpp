@@ -40,6 +40,10 @@ void BotEditor::Update(uint32_t, const Lumvek::KeyboardState&, const Lumvek::Mou
     if (!world || !tools)
         return;
     found.clear();
+    // A click on the panel is the panel's: its release must not pick what lies under the button
+    // before the button reads the selection.
+    if (ImGui::GetCurrentContext() && ImGui::GetIO().WantCaptureMouse)
+        return;
     for (Platform& platform : world->platformGrid.QueryPoint(tools->ScreenToWorld(mouse)))
         found.push_back(&platform);
     if (mouse.released[Lumvek::MouseButton::Left])

@@ -101,12 +101,52 @@ bool MapEditor::SetWorldBounds(const Rectangle& bounds)
     if (!std::isfinite(bounds.x) || !std::isfinite(bounds.y) || !(bounds.width >= MinimumWorldSide) ||
         !(bounds.height >= MinimumWorldSide) || !std::isfinite(bounds.width) || !std::isfinite(bounds.height))
     {
-        Lumvek::Log::Write("world bounds {} x {} refused: each side must be at least {}", bounds.width, bounds.height,
-                           MinimumWorldSide);
+        boundsProblem = Lumvek::FormatText("world bounds {} x {} refused: each side must be at least {}", bounds.width,
+                                           bounds.height, MinimumWorldSide);
+        Lumvek::Log::Write("{}", boundsProblem);
         return false;
     }
+    if (std::string outside = FindOutside(*world, bounds); !outside.empty())
+    {
+        boundsProblem = Lumvek::FormatText("Bounds {} {} {} {} refused: {} would lie outside", bounds.x, bounds.y,
+                                           bounds.width, bounds.height, outside);
+        Lumvek::Log::Write("{}", boundsProblem);
+        return false;
+    }
+    boundsProblem.clear();
     world->bounds = bounds;
     return true;
+}
+
+std::string MapEditor::FindOutside(World& world, const Rectangle& bounds) const
+{
+    const Tools* tools = Host();
+    std::string first;
+    size_t count = 0;
+    // A map load leaves out what its grids cannot hold, and the next save would then lose it.
+    const auto check = [&](const char* word, const auto& records, const auto& names)
+    {
+        for (const auto& record : records)
+        {
+            if (!record.fromMap || World::GridsHold(bounds, record.GetBody().GetBounds()))
+                continue;
+            if (count++ > 0)
+                continue;
+            first = Lumvek::FormatText("{} {}", Lumvek::StringView::FromCString(word), record.id);
+            if (const std::string* name = tools ? names.FindName(&record) : nullptr)
+                first += Lumvek::FormatText(" \"{}\"", *name);
+        }
+    };
+    static const MapNames none;
+    const MapNames& names = tools ? tools->mapNames : none;
+    check("Platform", world.platforms.View(), names.platforms);
+    check("Hazard", world.hazards.View(), names.hazards);
+    check("Zone", world.zones.View(), names.zones);
+    check("Interaction", world.interactions.View(), names.interactions);
+    check("Visual", world.visuals.View(), names.visuals);
+    if (count > 1)
+        first += Lumvek::FormatText(" and {} more", count - 1);
+    return first;
 }
 
 std::string MapEditor::BackgroundLabel(const ThemeBackground& layer)
@@ -168,6 +208,11 @@ void MapEditor::Draw()
     changed |= PropertyInput::Float("Bounds Height", &bounds.height);
     if (changed)
         SetWorldBounds(bounds);
+    if (!boundsProblem.empty())
+        ImGui::TextWrapped("%s", boundsProblem.c_str());
+    if (const size_t kept = Host() ? Host()->mapNames.KeptCount() : 0)
+        ImGui::TextWrapped("%zu entities of the map file could not be placed in this match; Save keeps them as read",
+                           kept);
 
     const DataRegistry* registry = world->GetContext().registry;
     if (registry)

@@ -24,7 +24,8 @@ public:
     // Stores the mode and the create kind it stands for; an unknown mode is ignored.
     void SetMode(uint32_t newMode);
     // Takes the bounds into the world unless a side is below one unit, which the editors' margin
-    // cannot hold anything inside: then logs and keeps the old bounds.
+    // cannot hold anything inside, or an entity of the map would lie outside them, where the next load
+    // of the saved map could not place it: then logs, says why in the panel and keeps the old bounds.
     bool SetWorldBounds(const Lumvek::Rectangle& bounds);
 
     // The label of a background layer in the list: its texture's name, else its one colour or its two
@@ -35,8 +36,13 @@ public:
     bool AddBackground();
 
     uint32_t mode = 0;
+    // Why the last bounds change was refused; empty once bounds are taken.
+    std::string boundsProblem;
 
 private:
+    // The first map entity outside the bounds (kind, id and name) and how many more there are; empty
+    // when all lie inside.
+    std::string FindOutside(World& world, const Lumvek::Rectangle& bounds) const;
     // Selects the entity, centres the tools camera on it and opens its window.
     void Show(EntityReference reference, Lumvek::Vector2 position);
 };

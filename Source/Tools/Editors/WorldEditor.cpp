@@ -339,7 +339,8 @@ void WorldEditor::DeleteEntity(EntityReference reference)
         world->RemoveVisual(*world->visuals.Find(id));
         break;
     case EntityKind::Player:
-        world->DropActivePlayer(world->players[reference.index]);
+        // Out of play now, and out of the players with its figure at the end of the tick.
+        world->RemovePlayer(world->players[reference.index]);
         break;
     default:
         return;

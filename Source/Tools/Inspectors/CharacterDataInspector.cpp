@@ -7,6 +7,8 @@
 #include "Engine/Foundation/Lon.h"
 #include "Engine/Foundation/Path.h"
 #include "Engine/Foundation/Pattern.h"
+#include "Engine/Foundation/Texture.h"
+#include "Engine/Runtime/Graphics/GraphicsDevice.h"
 #include "Source/Data/CharacterData.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/NamedAssets.h"
@@ -28,6 +30,7 @@
 #include <array>
 #include <cctype>
 #include <cmath>
+#include <initializer_list>
 #include <span>
 #include <utility>
 
@@ -57,8 +60,9 @@ constexpr std::array<ChannelLabels, AnimationChannelCount> Channels{{
 
 // The character's bone tree of that key, built from its file form when nothing has built it yet: the
 // tools edit it in place, and players set up afterwards take it.
-void BuildTree(CharacterData::BoneSet& set, const Lumvek::Blueprint& skeleton, Lumvek::StringView key)
+void BuildTree(const CharacterData& character, CharacterData::BoneSet& set, Lumvek::StringView key)
 {
+    const Lumvek::Blueprint& skeleton = character.skeleton;
     if (!set.empty() || skeleton.GetType() != Lumvek::BlueprintType::Object)
         return;
     const Lumvek::Blueprint* tree = skeleton.GetObject().Find(key);
@@ -67,8 +71,25 @@ void BuildTree(CharacterData::BoneSet& set, const Lumvek::Blueprint& skeleton, L
     auto bone = std::make_unique<Bone>();
     Lumvek::BlueprintReader reader(*tree);
     bone->Read(reader);
+    character.ApplyBoneSprites(*bone);
     bone->SetParent(nullptr);
     set.emplace_back(bone.release(), [](Bone* built) { delete built; });
+}
+
+// The preview wears the basic parts, which the match may not have loaded: their sprites go into the
+// world's sprite and drawing atlases, where a region already there is left as it is. The device's
+// lock keeps its upload from reading the pixels while they are written.
+void LoadIntoAtlases(std::initializer_list<PartData*> parts)
+{
+    const Tools* tools = Tools::Current();
+    Lumvek::GraphicsDevice* device = tools ? tools->GetDevice() : nullptr;
+    Lumvek::Texture* sprites = device ? device->GetTexture(GraphicsResources::WorldAtlas) : nullptr;
+    Lumvek::Texture* drawing = device ? device->GetTexture(GraphicsResources::DrawAtlas) : nullptr;
+    if (!sprites || !drawing || sprites->pixels.Size() == 0 || drawing->pixels.Size() == 0)
+        return;
+    const auto lock = device->Lock();
+    for (PartData* part : parts)
+        part->Load(*sprites, *drawing);
 }
 
 Bone* FirstTree(const CharacterData::BoneSet& set)
@@ -124,9 +145,9 @@ CharacterDataInspector::CharacterDataInspector(CharacterData* character)
 {
     if (!character)
         return;
-    BuildTree(character->root, character->skeleton, "Root");
-    BuildTree(character->leftPickup, character->skeleton, "LeftPickup");
-    BuildTree(character->rightPickup, character->skeleton, "RightPickup");
+    BuildTree(*character, character->root, "Root");
+    BuildTree(*character, character->leftPickup, "LeftPickup");
+    BuildTree(*character, character->rightPickup, "RightPickup");
     if (const Bone* root = GetMainRig())
         mainRigMirrored = root->scale.x < 0.0f;
     Tools* tools = Tools::Current();
@@ -177,6 +198,13 @@ void CharacterDataInspector::ReleaseVisuals()
 
 void CharacterDataInspector::CreateVisuals(Bone& node)
 {
+    CreateVisual(node);
+    for (Bone& child : node.children)
+        CreateVisuals(child);
+}
+
+void CharacterDataInspector::CreateVisual(Bone& node)
+{
     if (node.region != Lumvek::InvalidId)
     {
         const Lumvek::Vector2 point = node.GetWorldTransform().TransformPoint(node.offset) + previewPosition;
@@ -201,32 +229,32 @@ void CharacterDataInspector::CreateVisuals(Bone& node)
             }
         }
     }
-    for (Bone& child : node.children)
-        CreateVisuals(child);
 }
 
 void CharacterDataInspector::Synchronise(Bone& node)
 {
     const auto found = visualIndex.find(node.name);
-    if (found != visualIndex.end())
+    Visual* visual = found != visualIndex.end() ? world->visuals.Find(visuals[found->second]) : nullptr;
+    // A bone that had no sprite when the window opened may have one now: the preview rig wears parts
+    // over the skeleton's own sprites.
+    if (!visual)
+        CreateVisual(node);
+    else
     {
-        if (Visual* visual = world->visuals.Find(visuals[found->second]))
-        {
-            TransformBody& body = *visual->body;
-            const Lumvek::Vector2 point = node.GetWorldTransform().TransformPoint(node.offset) + previewPosition;
-            const Lumvek::Vector2 size = AbsoluteSize(node);
-            body.x = body.previousX = point.x;
-            body.y = body.previousY = point.y;
-            body.width = size.x;
-            body.height = size.y;
-            body.pivotX = node.offset.x;
-            body.pivotY = node.offset.y;
-            body.rotation = ShownRotation(node, flipped != 0);
-            body.flipX = flipped != 0;
-            if (visual->image)
-                visual->image->region = node.region;
-            world->visualGrid.Reinsert(*visual);
-        }
+        TransformBody& body = *visual->body;
+        const Lumvek::Vector2 point = node.GetWorldTransform().TransformPoint(node.offset) + previewPosition;
+        const Lumvek::Vector2 size = AbsoluteSize(node);
+        body.x = body.previousX = point.x;
+        body.y = body.previousY = point.y;
+        body.width = size.x;
+        body.height = size.y;
+        body.pivotX = node.offset.x;
+        body.pivotY = node.offset.y;
+        body.rotation = ShownRotation(node, flipped != 0);
+        body.flipX = flipped != 0;
+        if (visual->image)
+            visual->image->region = node.region;
+        world->visualGrid.Reinsert(*visual);
     }
     for (Bone& child : node.children)
         Synchronise(child);
@@ -271,10 +299,10 @@ bool CharacterDataInspector::OpenAnimation(const AnimationEntry& entry)
         Lumvek::Log::Write("{} is not opened: the character belongs to no registry", entry.label);
         return false;
     }
-    const HeadData* head = registry->heads.Find("BasicHead");
-    const CoreData* core = registry->cores.Find("BasicCore");
-    const ArmsData* arms = registry->arms.Find("BasicArms");
-    const LegsData* legs = registry->legs.Find("BasicLegs");
+    HeadData* head = registry->heads.Find("BasicHead");
+    CoreData* core = registry->cores.Find("BasicCore");
+    ArmsData* arms = registry->arms.Find("BasicArms");
+    LegsData* legs = registry->legs.Find("BasicLegs");
     std::string missing;
     for (const auto& [found, name] : {std::pair<bool, const char*>{head != nullptr, "BasicHead"},
                                       {core != nullptr, "BasicCore"},
@@ -288,6 +316,7 @@ bool CharacterDataInspector::OpenAnimation(const AnimationEntry& entry)
         return false;
     }
 
+    LoadIntoAtlases({head, core, arms, legs});
     selectedLabel = entry.label;
     editedTimeline = entry.timeline;
     editedAnimation = entry.moving;

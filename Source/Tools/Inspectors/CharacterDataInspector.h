@@ -92,6 +92,8 @@ public:
 
 private:
     void CreateVisuals(Bone& node);
+    // The visual of one bone with a sprite, mapped by the bone's name.
+    void CreateVisual(Bone& node);
     void Synchronise(Bone& node);
     void SynchroniseShown();
     void ReleaseVisuals();

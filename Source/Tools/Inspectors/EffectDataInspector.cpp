@@ -146,6 +146,8 @@ bool EffectDataInspector::AddEmitter()
         return false;
     effect.emitters.push_back(std::make_unique<Lumvek::Effects::EmitterData>());
     CloseEmitterWindows();
+    // Every system running the effect (a map's hazards and zones, visuals) rebuilds from the new list.
+    ++effect.version;
     Restart();
     return true;
 }
@@ -156,7 +158,9 @@ void EffectDataInspector::RemoveEmitter(size_t i)
         return;
     CloseEmitterWindows();
     effect.emitters.erase(effect.emitters.begin() + static_cast<std::ptrdiff_t>(i));
-    // The running system points into the emitters: it must rebuild before it draws again.
+    // Every system running the effect, not only the preview, points into the emitters: each must
+    // rebuild before it advances or draws again.
+    ++effect.version;
     Restart();
 }
 

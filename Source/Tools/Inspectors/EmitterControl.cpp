@@ -262,6 +262,14 @@ void DrawUpdater(const RuleRows& rows, Fx::ParticleUpdater& rule)
 
 } // namespace
 
+void EmitterControl::Changed()
+{
+    // Every system running the effect keeps marks per generator and arrays of the emitter's capacity:
+    // all rebuild, not only the one this window shows.
+    ++effect.version;
+    system.SyncEmitters();
+}
+
 bool EmitterControl::AddRule(uint32_t kind)
 {
     const std::vector<Lumvek::StringView> names = RuleNames(kind);
@@ -280,7 +288,7 @@ bool EmitterControl::AddRule(uint32_t kind)
         if (auto rule = Lumvek::Effects::CreateUpdater(name); (added = rule != nullptr))
             emitter.updaters.push_back(std::move(rule));
     if (added)
-        system.SyncEmitters();
+        Changed();
     return added;
 }
 
@@ -306,13 +314,13 @@ void EmitterControl::RemoveRule(uint32_t kind, size_t i)
                          : kind == 1 ? erase(emitter.initializers)
                                      : erase(emitter.updaters);
     if (removed)
-        system.SyncEmitters();
+        Changed();
 }
 
 void EmitterControl::SetMaximum(int32_t maximum)
 {
     emitter.maximumParticles = static_cast<uint32_t>(std::max(maximum, 0));
-    system.SyncEmitters();
+    Changed();
 }
 
 void EmitterControl::DrawRules(uint32_t kind)

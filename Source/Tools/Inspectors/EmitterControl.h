@@ -51,5 +51,7 @@ public:
     HeldResource<Lumvek::Effects::EffectData> held;
 
 private:
+    // Rebuilds every running state of the effect after a change to the emitter's rules or size.
+    void Changed();
     void DrawRules(uint32_t kind);
 };

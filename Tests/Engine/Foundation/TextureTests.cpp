@@ -119,6 +119,28 @@ TEST(TextureAtlasRegion, PacksIntoTheFirstLeafThatFitsAndSplitsAlongTheLongerRes
     EXPECT_GT(places.size(), 4000u);
 }
 
+TEST(Texture, AllocatedRegionsKeepTheirPaddingFreeAroundThemInTheAtlas)
+{
+    Texture texture;
+    texture.SetSize(42, 64, TextureFormat::ColorBuffer4x8);
+    // 40 x 30 with padding 1 takes 42 x 32 and starts one pixel in.
+    TextureRegion* first = Texture::AllocateRegion(texture, 0, 40, 30, 1);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(std::tie(first->x, first->y, first->width, first->height), std::make_tuple(1u, 1u, 40u, 30u));
+    // The 32 rows below it hold another with padding 1, but not with padding 2.
+    EXPECT_EQ(Texture::AllocateNineSliceRegion(texture, 1, 40, 30, 2), nullptr);
+    auto* frames = Texture::AllocateFramesRegion(texture, 1, 40, 30, 1);
+    ASSERT_NE(frames, nullptr);
+    EXPECT_EQ(std::tie(frames->x, frames->y), std::make_tuple(1u, 33u));
+    struct Refused
+    {
+        uint32_t index, width, height, padding;
+    };
+    // An index taken, and a size no texture holds.
+    for (const Refused& r : {Refused{0, 4, 4, 0}, Refused{4, 0xFFFFFFFFu, 1, 1}})
+        EXPECT_EQ(Texture::AllocateRegion(texture, r.index, r.width, r.height, r.padding), nullptr) << r.index;
+}
+
 TEST(TextureFramesRegion, GridCutsTheRegionRowByRowThenKeepsTheCount)
 {
     Texture texture;

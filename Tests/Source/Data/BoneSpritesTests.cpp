@@ -1,7 +1,9 @@
 #include "Source/Data/BoneSprites.h"
 
+#include "Engine/Foundation/Json.h"
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Texture.h"
+#include "Source/Data/CharacterData.h"
 #include "Source/Data/PartData.h"
 #include "Tests/Engine/Foundation/TextureTestSupport.h"
 #include "Tests/LogCapture.h"
@@ -153,4 +155,43 @@ TEST_F(BoneSpritesTest, LoadsTheFilesFoundIntoBothTexturesDepthFirst)
     ASSERT_EQ(sheet->frames.size(), 3u);
     EXPECT_FLOAT_EQ(sheet->frames[0].width, sheet->uv.width);
     EXPECT_FLOAT_EQ(sheet->frames[2].y - sheet->frames[0].y, sheet->uv.height * 2.0f / 3.0f);
+}
+
+TEST_F(BoneSpritesTest, ACharacterFindsItsSkeletonsSpritesAsItIsReadAndLoadsThem)
+{
+    using Lumvek::Testing::PatternPng;
+    for (const char* file : {"SkullImage", "SkullDraw", "HandBackImage", "HandFrontImage"})
+        assets.Write(std::string("Characters/Crew/") + file + ".png", PatternPng(6, 4));
+    Lumvek::Blueprint file;
+    ASSERT_TRUE(Lumvek::JsonFormat::LoadBlueprint(R"({"Skeleton": {"LeftPickup": {"Name": "LeftPickup"},
+        "Root": {"Name": "Root", "Children": [{"Name": "Skull"}, {"Name": "LeftHand"}]}}})",
+                                                  file));
+    CharacterData character;
+    character.name = "Crew";
+    character.registry = &registry;
+    Lumvek::BlueprintReader reader(file);
+    ASSERT_TRUE(character.Read(reader));
+    struct Expected
+    {
+        std::string bone, first, second;
+    };
+    const std::vector<Expected> expected{{"LeftPickup", "-", "-"},
+                                         {"Root", "-", "-"},
+                                         {"Skull", "CrewSkull", "CrewSkull"},
+                                         {"LeftHand", "CrewHandBack", "CrewHandFront"}};
+    ASSERT_EQ(character.boneSprites.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i)
+    {
+        const CharacterData::BoneSprite& sprite = character.boneSprites[i];
+        EXPECT_EQ(sprite.bone, expected[i].bone);
+        EXPECT_EQ(Region(sprite.drawRegion), expected[i].first) << sprite.bone;
+        EXPECT_EQ(Region(sprite.region), expected[i].second) << sprite.bone;
+    }
+
+    character.Load(*spriteTexture, *drawTexture);
+    const uint32_t skull = character.boneSprites[2].drawRegion;
+    ASSERT_NE(spriteTexture->GetRegion(skull), nullptr);
+    EXPECT_EQ(spriteTexture->GetRegion(skull)->path, "Assets/Characters/Crew/SkullImage.png");
+    EXPECT_NE(drawTexture->GetRegion(skull), nullptr);
+    EXPECT_NE(spriteTexture->GetRegion(character.boneSprites[3].region), nullptr);
 }

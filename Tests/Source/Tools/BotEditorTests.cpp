@@ -1,6 +1,7 @@
 // The bot editor over a match of platforms with the bots' graph: picking through the tools' frame,
 // the path search between chosen platforms drawn through the line renderer, stopping the bots, and
-// forgetting the match when it ends. One full-window view shows 0..32 by 0..18 (60 pixels a unit).
+// forgetting the match when it ends. One full-window view shows 0..32 by 0..18 (60 pixels a unit); the
+// panel covers its top right corner.
 
 #include "Engine/Runtime/Graphics/Geometry.h"
 #include "Source/Tools/Editors/BotEditor.h"
@@ -21,10 +22,10 @@ namespace
 
 using Lumvek::Vector2;
 
-// Ground, a ledge a jump reaches, three platforms stacked at (27, 10.5) an impassable one, which
+// Ground, a ledge a jump reaches, three platforms stacked at (19, 6.5), an impassable one, which
 // the bots' graph leaves out, and a second ledge.
 const char* const Platforms = R"({"Position": "0 0", "Size": "40 2"}, {"Position": "6 3", "Size": "4 0.5"},
-    {"Position": "26 10", "Size": "2 1"}, {"Position": "26.5 10.2", "Size": "2 1"}, {"Position": "25.5 10.1", "Size": "2 1"},
+    {"Position": "18 6", "Size": "2 1"}, {"Position": "18.5 6.2", "Size": "2 1"}, {"Position": "17.5 6.1", "Size": "2 1"},
     {"Position": "14 12", "Size": "2 0.5", "Impassable": true},
     {"Position": "33 3", "Size": "4 0.5"})";
 
@@ -73,7 +74,7 @@ TEST_F(BotEditing, ClicksCycleThroughStackedPlatforms)
     std::vector<Platform*> picked;
     for (int i = 0; i < 4; ++i)
     {
-        Click({27.0f, 10.5f});
+        Click({19.0f, 6.5f});
         picked.push_back(editor->selected);
     }
     ASSERT_NE(picked[0], nullptr);
@@ -85,25 +86,31 @@ TEST_F(BotEditing, ClicksCycleThroughStackedPlatforms)
         EXPECT_TRUE(platform == PlatformAt(2) || platform == PlatformAt(3) || platform == PlatformAt(4));
 }
 
-TEST_F(BotEditing, GoDrawsTheFoundPathAndRefusesPlatformsOutsideTheGraph)
+TEST_F(BotEditing, GoDrawsThePathBetweenPlatformsPickedWithTheMouseAndRefusesOnesOutsideTheGraph)
 {
     match.AddPlayer({20.0f, 2.0f});
+    app.Frame();
+    const auto button = [](const char* label) { return ToolsTesting::WidgetId("Bots", {"Window", label}); };
     struct Case
     {
-        size_t start, end;
+        Vector2 start, end;
+        size_t endIndex;
         bool searches;
     };
     // Ground to ledge; then the impassable platform at either end, which has no node.
-    for (const Case& c : {Case{0, 1, true}, Case{5, 1, false}, Case{0, 5, false}})
+    const Vector2 ground{5.0f, 1.0f}, ledge{8.0f, 3.25f}, impassable{15.0f, 12.25f};
+    for (const Case& c :
+         {Case{ground, ledge, 1, true}, Case{impassable, ledge, 1, false}, Case{ground, impassable, 5, false}})
     {
         editor->path.clear();
-        editor->selected = PlatformAt(c.start);
-        editor->SetStart();
-        editor->selected = PlatformAt(c.end);
-        editor->SetEnd();
-        editor->Go();
-        EXPECT_EQ(!editor->path.empty(), c.searches) << c.start << " to " << c.end;
-        EXPECT_EQ(editor->goProblem.empty(), c.searches);
+        Click(c.start);
+        ASSERT_TRUE(app.ClickItem("Bots", button("Set Start")));
+        Click(c.end);
+        ASSERT_TRUE(app.ClickItem("Bots", button("Set End")));
+        EXPECT_EQ(editor->end, PlatformAt(c.endIndex));
+        ASSERT_TRUE(app.ClickItem("Bots", button("Go")));
+        EXPECT_EQ(!editor->path.empty(), c.searches) << c.endIndex;
+        EXPECT_EQ(editor->goProblem.empty(), c.searches) << editor->goProblem;
         if (c.searches)
         {
             EXPECT_EQ(editor->path.back()->node, world->navigator.NodeOf(PlatformAt(1)));
@@ -111,7 +118,6 @@ TEST_F(BotEditing, GoDrawsTheFoundPathAndRefusesPlatformsOutsideTheGraph)
         }
         else
             EXPECT_EQ(Overlay().count(BotEditor::PathColor), 0u);
-        app.Frame();
     }
 }
 

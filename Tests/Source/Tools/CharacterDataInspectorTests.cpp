@@ -302,3 +302,61 @@ TEST(CharacterDataInspector, ItsVisualsFollowTheRigShownAndGoWithTheWindow)
 }
 
 } // namespace
+
+namespace
+{
+
+// The window over the shipped character shows it in its own sprites, and a clip opened with the mouse
+// shows it in the basic parts: a bone the character draws nothing for (here its left hand) gets the
+// part's sprite as soon as the clip puts it on.
+TEST(CharacterDataInspector, ThePreviewShowsTheShippedCharacterAndAClipsBasicParts)
+{
+    WeaponTesting::Match match;
+    World& world = match.LoadText(WeaponTesting::PlatformMap(R"({"Position": "0 0", "Size": "40 2"})"));
+    ToolsTesting::ToolsApplication app;
+    app.tools->editedWorld = &world;
+    CharacterData& character = *match.ownRegistry.characters.Find("Basic");
+    character.animations.Load(character);
+    const uint32_t skull = Lumvek::NameTableA().Add("BasicSkull");
+    {
+        auto owned = std::make_unique<CharacterDataInspector>(&character);
+        EXPECT_EQ(owned->GetMainRig()->Find("Skull", true)->region, skull);
+        EXPECT_EQ(owned->nodeNames.size(), 14u);
+    }
+    Bone* hand = character.root.front()->Find("LeftHand", true);
+    ASSERT_NE(hand, nullptr);
+    hand->region = hand->drawRegion = Lumvek::InvalidId;
+
+    auto owned = std::make_unique<CharacterDataInspector>(&character);
+    CharacterDataInspector& inspector = *owned;
+    app.tools->OpenWindow("Basic", std::move(owned));
+    EXPECT_EQ(std::count(inspector.nodeNames.begin(), inspector.nodeNames.end(), "LeftHand"), 0);
+    // The window sizes itself to its rows over its first frames.
+    app.Frame();
+    app.Frame();
+    const std::vector<Entry> core =
+        CharacterDataInspector::ListAnimations(character.animations.GetTable(AnimationChannel::Core));
+    const auto idle = std::find_if(core.begin(), core.end(), [](const Entry& entry) { return entry.label == "Idle"; });
+    ASSERT_NE(idle, core.end());
+    const int row = static_cast<int>(idle - core.begin());
+    ASSERT_TRUE(app.ClickItem("Basic", ToolsTesting::WidgetId("Basic", {"Window", "Animations"})));
+    ASSERT_TRUE(app.ClickItem(
+        "Basic", ToolsTesting::WidgetId("Basic", {"Window", "Animations", "Core Animations", row, "Idle"})));
+    ASSERT_TRUE(inspector.InAnimationMode());
+    app.Frame();
+    const Bone& worn = *inspector.previewBody->GetBone(PlayerBone::LeftHand);
+    ASSERT_NE(worn.region, Lumvek::InvalidId);
+    const auto shown = std::find(inspector.nodeNames.begin(), inspector.nodeNames.end(), "LeftHand");
+    ASSERT_NE(shown, inspector.nodeNames.end());
+    const Visual* visual = world.visuals.Find(inspector.visuals[size_t(shown - inspector.nodeNames.begin())]);
+    ASSERT_NE(visual, nullptr);
+    if (visual->image)
+    {
+        EXPECT_EQ(visual->image->region, worn.region);
+    }
+    inspector.open = 0;
+    app.Frame();
+    app.tools->editedWorld = nullptr;
+}
+
+} // namespace

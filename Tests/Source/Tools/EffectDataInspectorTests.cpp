@@ -5,11 +5,13 @@
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Runtime/Particles/ParticleGenerators.h"
 #include "Engine/Runtime/Particles/ParticleUpdaters.h"
+#include "Source/Data/HazardData.h"
 #include "Source/Tools/Inspectors/EffectDataInspector.h"
 #include "Source/Tools/Inspectors/EmitterControl.h"
 #include "Source/Tools/Inspectors/TimelineInspectors.h"
 #include "Source/Tools/PropertyInput.h"
 #include "Source/World/Entities.h"
+#include "Source/World/EntityFactory.h"
 #include "Tests/Engine/Runtime/Audio/RecordingDevices.h"
 #include "Tests/Engine/Runtime/Particles/ParticleTestSupport.h"
 #include "Tests/LogCapture.h"
@@ -230,27 +232,7 @@ TEST(EmitterControl, RulesAndTheMaximumRestartTheSystemAndAnUnchosenTypeAddsNoth
     EXPECT_EQ(effect->emitters[0]->generators.size(), 1u);
 }
 
-// The ImGui id of a widget label in the window whose title begins with the name, under the ID
-// scopes (strings, or counters given as numbers in text) the window pushed.
-ImGuiID WidgetId(const std::string& window, std::initializer_list<std::variant<const char*, int>> path)
-{
-    ImGuiWindow* found = nullptr;
-    for (ImGuiWindow* candidate : GImGui->Windows)
-        if (std::string(candidate->Name).starts_with(window + "###"))
-            found = candidate;
-    if (!found)
-        return 0;
-    ImGuiID id = found->ID;
-    for (const auto& part : path)
-        if (const char* const* text = std::get_if<const char*>(&part))
-            id = ImHashStr(*text, 0, id);
-        else
-        {
-            const int n = std::get<int>(part);
-            id = ImHashData(&n, sizeof(n), id);
-        }
-    return id;
-}
+using ToolsTesting::WidgetId;
 
 // Opens a collapsing header of the window by its id path.
 void OpenHeader(const std::string& window, std::initializer_list<std::variant<const char*, int>> path)
@@ -333,32 +315,42 @@ TEST(EmitterControl, TimelineButtonsOpenTheRulesCurvesAndRemovingTheRuleClosesOn
     EXPECT_FALSE(log.Logged("the window Sparks Emitter left property scopes open"));
 }
 
-TEST(EffectDataInspector, RemovingTheFirstOfThreeDrawsTheFormerSecondAtIndexZeroInTheSameFrame)
+TEST(EffectDataInspector, EmittersRemovedAndAddedWithTheMouseReachEverySystemRunningTheEffect)
 {
     PreviewMatch m;
     m.effect->emitters = std::move(Lumvek::Testing::ParseEffect(Sparks)->emitters);
+    // A map hazard runs the effect too, as the mud's zone or the spikes do in a match.
+    HazardData hazardData;
+    hazardData.effect = m.effect->id;
+    Hazard* hazard = CreateHazardEntity(*m.world, {20.0f, 5.0f}, {2.0f, 2.0f}, hazardData);
+    ASSERT_TRUE(hazard && hazard->effect);
+    Lumvek::Effects::ParticleSystem& running = *hazard->effect;
     auto owned = std::make_unique<EffectDataInspector>(*m.effect);
     EffectDataInspector& inspector = *owned;
     ASSERT_TRUE(inspector.CreatePreview(*m.world, 5.0f, 5.0f));
     m.app.tools->OpenWindow("Puff", std::move(owned));
     m.app.Frame();
-    // Open the "Emitters" header, then press the first emitter's "Remove".
-    const ImGuiID header = WidgetId("Puff", {"Window", "World Running", "Emitters", "Emitters"});
-    ASSERT_NE(header, 0u);
-    for (ImGuiWindow* window : GImGui->Windows)
-        if (std::string(window->Name).starts_with("Puff###"))
-            window->StateStorage.SetInt(header, 1);
-    m.app.Frame();
+    ASSERT_TRUE(
+        m.app.ClickItem("Puff", ToolsTesting::WidgetId("Puff", {"Window", "World Running", "Emitters", "Emitters"})));
     ASSERT_EQ(inspector.GetDrawnEmitters(), (std::vector<size_t>{0, 1, 2}));
     const Lumvek::Effects::EmitterData* second = m.effect->emitters[1].get();
-    ImGui::ActivateItem(WidgetId("Puff", {"Window", "World Running", "Emitters", 0, "Remove"}));
-    // ImGui presses the button the next time it is drawn.
-    for (int frame = 0; frame < 3 && m.effect->emitters.size() == 3; ++frame)
-        m.app.Frame();
+    ASSERT_TRUE(
+        m.app.ClickItem("Puff", ToolsTesting::WidgetId("Puff", {"Window", "World Running", "Emitters", 0, "Remove"})));
     ASSERT_EQ(m.effect->emitters.size(), 2u);
     // In the frame of the removal: index 0, then the former second at index 0, then the third at 1.
     EXPECT_EQ(inspector.GetDrawnEmitters(), (std::vector<size_t>{0, 0, 1}));
     EXPECT_EQ(m.effect->emitters[0].get(), second);
+    // The hazard's system runs the shortened list: nothing of it reads the removed emitter.
+    running.Advance(PropertyInput::TickSeconds);
+    ASSERT_EQ(running.emitters.size(), 2u);
+    EXPECT_EQ(running.emitters[0]->data, second);
+
+    ASSERT_TRUE(m.app.ClickItem(
+        "Puff", ToolsTesting::WidgetId("Puff", {"Window", "World Running", "Emitters", "Add Emitter"})));
+    ASSERT_EQ(m.effect->emitters.size(), 3u);
+    running.Advance(PropertyInput::TickSeconds);
+    ASSERT_EQ(running.emitters.size(), 3u);
+    EXPECT_EQ(running.emitters[2]->data, m.effect->emitters[2].get());
 }
 
 TEST(EffectDataInspector, StepIsOfferedOnlyWhilePaused)

@@ -54,14 +54,20 @@ TEST(GameEditor, PicksShowsAndDeletesLiveEntities)
     EXPECT_EQ(app.tools->camera.centre, (Vector2{projectile->GetBody().x, projectile->GetBody().y}));
     EXPECT_TRUE(app.tools->IsWindowOpen("Projectile " + std::to_string(projectile->id)));
 
-    // Delete on the selected player drops it from the match and closes its window.
+    // Delete on the selected player takes it out of play at once, out of the match with its figure at
+    // the end of the tick, and closes its window.
     editor->Show({EntityKind::Player, player.index}, {player.GetBody().x, player.GetBody().y});
     app.Frame();
     EXPECT_TRUE(app.tools->IsWindowOpen("Player " + std::to_string(player.index)));
+    ASSERT_NE(player.visual, nullptr);
     app.MoveMouse(10.0f, 1070.0f);
     app.PressKey(Key::Delete);
     EXPECT_EQ(editor->selected, EntityReference{});
+    EXPECT_EQ(world.playerList.Query(standing).count, 0u);
+    world.Step(World::TickSeconds);
     EXPECT_TRUE(world.activePlayers.empty());
+    EXPECT_FALSE(player.present);
+    EXPECT_EQ(player.visual, nullptr);
     EXPECT_FALSE(app.tools->IsWindowOpen("Player " + std::to_string(player.index)));
     EXPECT_TRUE(app.tools->IsWindowOpen("Projectile " + std::to_string(projectile->id)));
     app.tools->editedWorld = nullptr;

@@ -151,8 +151,18 @@ TEST(PolygonInspector, APreviewWithAShapeOpensItsWindowOnARightClickAndARegionOf
     texture->SetSize(64, 64, Lumvek::TextureFormat::ColorBuffer4x8);
     texture->AddRegion(sprite, 0, 0)->SetSize(32, 16);
     texture->AddRegion(empty, 32, 0);
-    for (const auto& [region, title] : {std::pair{sprite, "PolygonTests.Atlas:PolygonTests.Sprite Polygon"},
-                                        std::pair{Lumvek::InvalidId, "PolygonTests.Atlas Polygon"}})
+    // A region the texture does not hold (a definition the match did not load) shows no image to draw on.
+    const uint32_t unloaded = Lumvek::NameTableA().Add("PolygonTests.Unloaded");
+    struct Case
+    {
+        uint32_t region;
+        const char* title;
+        bool opens;
+    };
+    for (const auto& [region, title, opens] :
+         {Case{sprite, "PolygonTests.Atlas:PolygonTests.Sprite Polygon", true},
+          Case{Lumvek::InvalidId, "PolygonTests.Atlas Polygon", true},
+          Case{unloaded, "PolygonTests.Atlas:PolygonTests.Unloaded Polygon", false}})
     {
         ImVec2 image;
         const uint32_t shown = region;
@@ -168,7 +178,7 @@ TEST(PolygonInspector, APreviewWithAShapeOpensItsWindowOnARightClickAndARegionOf
         w.app.Frame();
         w.Press(MouseButton::Right);
         w.app.Frame();
-        EXPECT_TRUE(w.app.tools->IsWindowOpen(Lumvek::StringView::FromCString(title))) << title;
+        EXPECT_EQ(w.app.tools->IsWindowOpen(Lumvek::StringView::FromCString(title)), opens) << title;
         preview.open = 0;
         w.Release(MouseButton::Right);
     }

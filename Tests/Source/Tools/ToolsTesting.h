@@ -6,10 +6,13 @@
 #include "Source/Tools/Tools.h"
 
 #include <imgui.h>
+#include <imgui_internal.h>
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
+#include <variant>
 
 namespace ToolsTesting
 {
@@ -105,6 +108,18 @@ public:
         keyboard->current.released[key] = 0;
     }
 
+    // Moves the mouse, a frame at a time, down columns of the window until ImGui reports the item
+    // hovered, as a person looks for a button; false when no column shows it.
+    bool HoverItem(const std::string& window, ImGuiID id);
+    // Hovers the item, then clicks it; false when it was not found.
+    bool ClickItem(const std::string& window, ImGuiID id)
+    {
+        if (!HoverItem(window, id))
+            return false;
+        Click();
+        return true;
+    }
+
     Lumvek::RecordingGraphicsDevice* device = nullptr;
     FrameKeyboard* keyboard = nullptr;
     FrameMouse* mouse = nullptr;
@@ -114,6 +129,55 @@ public:
 protected:
     void FrameLoop() override {}
 };
+
+// The top-level ImGui window titled with the name, or whose title begins with the name and "###".
+inline ImGuiWindow* FindWindow(const std::string& name)
+{
+    ImGuiWindow* found = nullptr;
+    for (ImGuiWindow* candidate : GImGui->Windows)
+        if (!(candidate->Flags & ImGuiWindowFlags_ChildWindow) &&
+            (std::string(candidate->Name) == name || std::string(candidate->Name).starts_with(name + "###")))
+            found = candidate;
+    return found;
+}
+
+// The ImGui id of a widget label in the named window, under the ID scopes (strings, or counters given
+// as numbers) the window pushed; 0 without such a window.
+inline ImGuiID WidgetId(const std::string& window, std::initializer_list<std::variant<const char*, int>> path)
+{
+    const ImGuiWindow* found = FindWindow(window);
+    if (!found)
+        return 0;
+    ImGuiID id = found->ID;
+    for (const auto& part : path)
+        if (const char* const* text = std::get_if<const char*>(&part))
+            id = ImHashStr(*text, 0, id);
+        else
+        {
+            const int n = std::get<int>(part);
+            id = ImHashData(&n, sizeof(n), id);
+        }
+    return id;
+}
+
+inline bool ToolsApplication::HoverItem(const std::string& window, ImGuiID id)
+{
+    for (float column = 0.03f; column < 1.0f; column += 0.06f)
+    {
+        const ImGuiWindow* found = FindWindow(window);
+        if (!found || id == 0)
+            return false;
+        const ImRect area = found->Rect();
+        for (float y = area.Min.y + 2.0f; y < area.Max.y; y += 4.0f)
+        {
+            MoveMouse(area.Min.x + area.GetWidth() * column, y);
+            Frame();
+            if (GImGui->HoveredId == id)
+                return true;
+        }
+    }
+    return false;
+}
 
 // A window whose contents the test draws; it counts its frames and can ask for keyboard focus on the
 // next focusable item it draws.

@@ -108,6 +108,26 @@ TEST(ToolsHost, SnapStepFollowsTheToolsCameraUnlessSet)
     EXPECT_EQ(tools.GetSnapStep(), 2.0f);
 }
 
+TEST(ToolsHost, TheToolsCameraStartsWhereTheGamesViewIs)
+{
+    ToolsApplication app;
+    Tools& tools = *app.tools;
+    app.Frame();
+    const ImGuiID toggle = ToolsTesting::WidgetId("Tools", {"Tools Camera"});
+    for (const Lumvek::Vector2 centre : {Lumvek::Vector2{120.0f, 40.0f}, Lumvek::Vector2{-30.0f, 7.5f}})
+    {
+        tools.rendererViews = {{centre, {48.0f, 27.0f}, {0.0f, 0.0f, 1920.0f, 1080.0f}, true}};
+        ASSERT_TRUE(app.ClickItem("Tools", toggle));
+        ASSERT_TRUE(tools.cameraInUse);
+        EXPECT_EQ(tools.camera.centre.x, centre.x);
+        EXPECT_EQ(tools.camera.centre.y, centre.y);
+        EXPECT_EQ(tools.camera.size.x, 48.0f);
+        // Off again, for the next view.
+        ASSERT_TRUE(app.ClickItem("Tools", toggle));
+        ASSERT_FALSE(tools.cameraInUse);
+    }
+}
+
 TEST(ToolsHost, AWindowOpenedDuringAFrameDrawsFromTheNextOne)
 {
     ToolsApplication app;

@@ -2,6 +2,7 @@
 // and deleting with the scripted mouse and keys through the tools' frame, with one full-window view of
 // 32 x 18 units centred on the origin (60 pixels a unit).
 
+#include "Engine/Foundation/Json.h"
 #include "Source/Data/TriggerData.h"
 #include "Source/Tools/Editors/MapEditor.h"
 #include "Source/Tools/Inspectors/BodyInspectors.h"
@@ -782,6 +783,54 @@ TEST_F(MapEditing, NumbersTypedIntoEntityWindowsReachTheWorld)
     // The moved platform collides and is found at its new place.
     EXPECT_EQ(stack.body->physicsBody->GetPosition().x, 6.0f);
     EXPECT_EQ(editor->GetEntitiesAt(*world, {6.0f, 1.0f}), (std::vector<EntityReference>{Stack}));
+}
+
+// The element names of each entity array of a map's text, as kind and name.
+std::multiset<std::string> EntityNames(const std::string& text)
+{
+    std::multiset<std::string> found;
+    Lumvek::Blueprint map;
+    if (!Lumvek::JsonFormat::LoadBlueprint(text, map))
+        return found;
+    for (const char* kind : {"Platforms", "Hazards", "Visuals", "Zones", "Interactions"})
+        if (const Lumvek::Blueprint* list =
+                map.GetObject().Find("Entities")->GetObject().Find(Lumvek::StringView::FromCString(kind)))
+            for (uint32_t i = 0; i < list->GetCount(); ++i)
+                found.insert(std::string(kind) + " " +
+                             list->GetElement(i).GetObject().Find("Name")->GetString().ToString());
+    return found;
+}
+
+// Neither bounds typed into the panel nor a save after a load that could not place everything loses an
+// entity: the bounds are refused, naming what they would leave out, and saves keep what loads left out.
+TEST_F(MapEditing, NoBoundsTypedAndNoSaveAndReloadLosesAnEntity)
+{
+    app.Frame();
+    ImGuiWindow* panel = ImGui::FindWindowByName("Map");
+    ASSERT_NE(panel, nullptr);
+    // Row 3, "Bounds Width": 5 would end the grids at x 0, leaving out the stack and all to its right.
+    ASSERT_TRUE(PointAt(app, *panel, RowInput(Rows(*panel, nullptr), 3),
+                        panel->Pos.x + PropertyInput::GetLabelWidth() + 12.0f));
+    app.Click();
+    app.Type("5");
+    EXPECT_EQ(world->bounds, (Rectangle{-15.0f, -8.0f, 30.0f, 16.0f}));
+    EXPECT_NE(editor->boundsProblem.find("Platform 0 \"Stack\" and 3 more would lie outside"), std::string::npos)
+        << editor->boundsProblem;
+
+    // The same bounds written into the file by hand: the load places only the two platforms left of 0.
+    std::string text = ScratchMap;
+    text.replace(text.find("-15 -8 30 16"), 12, "-15 -8 5 16");
+    game.WriteMap(text);
+    world = game.Load(Lumvek::StringView(text), names);
+    app.tools->editedWorld = world.get();
+    ASSERT_EQ(world->platforms.Count(), 2u);
+    for (int round = 0; round < 2; ++round)
+    {
+        app.Frame();
+        ASSERT_TRUE(app.ClickItem("Map", ToolsTesting::WidgetId("Map", {"Window", "Save"}))) << round;
+        EXPECT_EQ(EntityNames(game.ReadMap()), EntityNames(text)) << round;
+        ASSERT_TRUE(LoadMapData(*world, names));
+    }
 }
 
 // A Delete or an arrow typed into a window's number, and a click on a window, stay in the window: the

@@ -111,7 +111,7 @@ TEST(MapFile, ASaveThatCannotBeWrittenIsReportedAndNotCalledSaved)
     EXPECT_TRUE(LoggedContaining(log, "failed to save the map to"));
 }
 
-TEST(MapFile, SkipsElementsWhoseDefinitionIsMissingAndWritesTheRestBackUnderTheirGenericNames)
+TEST(MapFile, SkipsElementsWhoseDefinitionIsMissingAndWritesThemBackAsReadAndTheRestUnderTheirGenericNames)
 {
     TestGame game;
     // The theme names its own variant of the spikes.
@@ -127,9 +127,13 @@ TEST(MapFile, SkipsElementsWhoseDefinitionIsMissingAndWritesTheRestBackUnderThei
     EXPECT_EQ(world->zones.Count(), 0u);
     const Lumvek::Blueprint saved = Json(SaveMapText(*world, names));
     const Lumvek::Blueprint& hazards = *saved.GetObject().Find("Entities")->GetObject().Find("Hazards");
-    ASSERT_EQ(hazards.GetCount(), 1u);
+    ASSERT_EQ(hazards.GetCount(), 2u);
     EXPECT_EQ(Text(hazards.GetElement(0)), Text(Json(R"({"Name": "Pit", "Position": "1.0 1.0", "Size": "2.0 1.0",
                                                          "Data": "Spikes", "WindDirection": "0.0 1.0"})")));
+    // What this match could not make is not lost to the file.
+    EXPECT_EQ(Text(hazards.GetElement(1)),
+              Text(Json(R"({"Name": "Lava", "Position": "5 1", "Size": "2 1", "Data": "Lava"})")));
+    EXPECT_EQ(saved.GetObject().Find("Entities")->GetObject().Find("Zones")->GetCount(), 1u);
 }
 
 TEST(MapFile, KeepsTheBackgroundsAsReadWhileThereIsNoRenderer)
@@ -175,7 +179,7 @@ TEST(MapFile, TheFortyNinthInteractionIsRefused)
     LogCapture log;
     auto world = game.Load(MapWith("0 0 60 10", interactions + "]"), names);
     EXPECT_EQ(world->interactions.Count(), 48u);
-    EXPECT_EQ(log.messages, std::vector<std::string>{"failed to create Interaction"});
+    EXPECT_EQ(log.messages.at(0), "failed to create Interaction");
     // Each interaction with a hit action has its Box2D box.
     EXPECT_EQ(world->GetPhysics()->GetBodyCount(), 48);
 }
@@ -188,7 +192,7 @@ TEST(MapFile, APlatformTooLargeForTheNodePoolIsRefused)
     auto world = game.Load(MapWith("0 0 1000 1000", R"("Platforms": [{"Position": "1 1", "Size": "600 600"},
                                                                      {"Position": "700 1", "Size": "2 2"}])"),
                            names);
-    EXPECT_EQ(log.messages, std::vector<std::string>{"failed to add Platform to database"});
+    EXPECT_EQ(log.messages.at(0), "failed to add Platform to database");
     EXPECT_EQ(world->platformGrid.Query({690.0f, 0.0f, 20.0f, 20.0f}).count, 1u);
 }
 

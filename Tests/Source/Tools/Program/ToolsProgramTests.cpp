@@ -144,6 +144,39 @@ TEST_F(ToolsProgram, TheMapTabMakesAPlatformWithSpaceAndADragAndSavesIt)
     EXPECT_EQ(CountPlatforms(Lumvek::File::ReadAllText(map.string()).second), before + 1) << output;
 }
 
+TEST_F(ToolsProgram, BoundsThatWouldLeaveCrossroadsGroundOutsideAreRefusedAndSaveKeepsEveryPlatform)
+{
+    const fs::path map = root / "Assets/Maps/Crossroads/Data.json";
+    const size_t before = CountPlatforms(Lumvek::File::ReadAllText(map.string()).second);
+    ASSERT_GT(before, 0u);
+    ASSERT_TRUE(Lumvek::File::WriteAllText((root / "Assets/DemoChallenges/DemoRace.data").string(),
+                                           std::string(LongChallenge)));
+    // The Map tab as above: its "Bounds Width" field at (500, 138), typed 30 (which would leave the
+    // ground and the right wall outside), then "Save" at (500, 46).
+    const int code = Run(std::string(IntoDemoSinglePlayer) + "screen GameScreen frames 30 move 27 92\n"
+                                                             "mousedown Left\n"
+                                                             "mouseup Left\n"
+                                                             "frames 5 move 500 138\n"
+                                                             "mousedown Left\n"
+                                                             "mouseup Left\n"
+                                                             "frames 2 text 30\n"
+                                                             "frames 2 keydown Return\n"
+                                                             "keyup Return\n"
+                                                             "frames 2 move 500 46\n"
+                                                             "mousedown Left\n"
+                                                             "mouseup Left\n"
+                                                             "frames 5 exit 0\n",
+                         "--tools --seed 3");
+    ASSERT_EQ(code, 0) << output;
+    EXPECT_NE(output.find("refused: Platform 0 \"Ground\" and 8 more would lie outside"), std::string::npos) << output;
+    EXPECT_NE(output.find("saved to"), std::string::npos) << output;
+    // The file keeps its bounds and every platform, all of which a load of it places again.
+    Lumvek::Blueprint saved;
+    ASSERT_TRUE(Lumvek::JsonFormat::LoadBlueprint(Lumvek::File::ReadAllText(map.string()).second, saved));
+    EXPECT_EQ(saved.GetObject().Find("WorldBounds")->GetString(), Lumvek::StringView("0.0 0.0 48.0 24.0"));
+    EXPECT_EQ(CountPlatforms(Lumvek::File::ReadAllText(map.string()).second), before);
+}
+
 TEST_F(ToolsProgram, TheDataTabTurnsTheSkullOfTheLocalPlayerAtOnceAndSavesTheHead)
 {
     const fs::path helmet = root / "Assets/Parts/Heads/Helmet/Data.json";
