@@ -316,7 +316,7 @@ TEST(CharacterDataInspector, ThePreviewShowsTheShippedCharacterAndAClipsBasicPar
     ToolsTesting::ToolsApplication app;
     app.tools->editedWorld = &world;
     CharacterData& character = *match.ownRegistry.characters.Find("Basic");
-    character.animations.Load(character);
+    character.LoadAnimations();
     const uint32_t skull = Lumvek::NameTableA().Add("BasicSkull");
     {
         auto owned = std::make_unique<CharacterDataInspector>(&character);
@@ -335,7 +335,7 @@ TEST(CharacterDataInspector, ThePreviewShowsTheShippedCharacterAndAClipsBasicPar
     app.Frame();
     app.Frame();
     const std::vector<Entry> core =
-        CharacterDataInspector::ListAnimations(character.animations.GetTable(AnimationChannel::Core));
+        CharacterDataInspector::ListAnimations(character.animations->GetTable(AnimationChannel::Core));
     const auto idle = std::find_if(core.begin(), core.end(), [](const Entry& entry) { return entry.label == "Idle"; });
     ASSERT_NE(idle, core.end());
     const int row = static_cast<int>(idle - core.begin());
