@@ -10,6 +10,7 @@
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/HazardData.h"
 #include "Source/Data/InteractionData.h"
+#include "Source/Data/ItemData.h"
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/WeaponData.h"
 #include "Source/Data/ZoneData.h"
@@ -102,6 +103,10 @@ void EntityRenderer::Load(GraphicsDevice& device, TextureRegion* worldRoot, Text
     };
     load(registry.maps.Get(context.configuration.map), false);
     load(registry.gameTypes.Get(context.configuration.gameType), false);
+    // A carrier's indicator shows the icon of the flag or token it holds; the mode loads the items'
+    // own images.
+    for (const auto& item : registry.items.GetItems())
+        RequestIcons(device, *item, icons);
     for (uint32_t weapon : context.configuration.CollectWeaponIds())
         if (WeaponData* data = registry.weapons.Get(weapon))
         {
