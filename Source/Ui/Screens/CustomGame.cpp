@@ -80,10 +80,12 @@ template <class Collection> std::string DisplayNameAt(const Collection* collecti
 }
 
 void CustomGameScreen::Open(Lumvek::Gui& gui, FrontEnd& frontEnd, std::unique_ptr<Lumvek::Transition> transition,
-                            uint32_t owner)
+                            uint32_t owner, std::unique_ptr<Lumvek::Transition> menuTransition)
 {
     CustomGameScreen& backdrop = Screen::Open<CustomGameScreen>(gui, std::move(transition), owner, frontEnd);
-    Screen::OpenOver<CustomGameMenu>(gui, MakeStaticTransition(HandOver), owner, frontEnd, &backdrop, 0u);
+    if (!menuTransition)
+        menuTransition = MakeStaticTransition(HandOver);
+    Screen::OpenOver<CustomGameMenu>(gui, std::move(menuTransition), owner, frontEnd, &backdrop, 0u);
 }
 
 void CustomGameScreen::Setup()
