@@ -321,6 +321,16 @@ DynamicBody& PlacePickupBody(World& world, Pickup& pickup, const SpawnPoint& pla
     return body;
 }
 
+// A weapon lies behind the players who walk over it; a flag or the token, which the match turns on,
+// stays in sight in front of them.
+void SetPickupLayers(Pickup& pickup)
+{
+    if (!pickup.image)
+        return;
+    pickup.image->firstLayer = pickup.item ? 0 : 1;
+    pickup.image->secondLayer = pickup.item ? 1 : 0;
+}
+
 } // namespace
 
 Pickup* CreateWeaponPickupEntity(World& world, const SpawnPoint& placement, float angle, Vector2 velocity, bool rotates,
@@ -336,6 +346,7 @@ Pickup* CreateWeaponPickupEntity(World& world, const SpawnPoint& placement, floa
     pickup->weapon = std::move(weapon);
     pickup->lifetime = lifetime;
     pickup->fade = fade;
+    SetPickupLayers(*pickup);
     pickup->highlightTeam = pickup->highlightPlayer = 255;
     if (!world.pickupGrid.Insert(*pickup))
     {
@@ -363,6 +374,7 @@ Pickup* CreatePickupEntity(World& world, const SpawnPoint& placement, float angl
     pickup->item = std::move(item);
     pickup->lifetime = lifetime;
     pickup->fade = 0;
+    SetPickupLayers(*pickup);
     pickup->highlightTeam = pickup->highlightPlayer = 255;
     if (!world.pickupGrid.Insert(*pickup))
     {
@@ -484,6 +496,7 @@ Pickup* PlacePickupFromState(World& world, const PickupState& state)
     pickup->item = std::move(item);
     pickup->lifetime = -1;
     pickup->fade = 0;
+    SetPickupLayers(*pickup);
     pickup->highlightTeam = pickup->highlightPlayer = 255;
     if (!world.pickupGrid.Insert(*pickup))
     {

@@ -465,7 +465,8 @@ void EntityRenderer::DrawEntities(const CameraView& view, const Texture* worldAt
     for (const Interaction& interaction : interactions)
         DrawSprite(interaction.image.get(), interaction.GetBody(), worldAtlas, alpha);
     for (const Pickup& pickup : pickups)
-        DrawSprite(pickup.image.get(), pickup.GetBody(), worldAtlas, alpha);
+        if (pickup.image && pickup.image->firstLayer)
+            DrawSprite(pickup.image.get(), pickup.GetBody(), worldAtlas, alpha);
     for (const Trigger& trigger : triggers)
         DrawSprite(trigger.image.get(), trigger.GetBody(), worldAtlas, alpha);
 
@@ -485,6 +486,9 @@ void EntityRenderer::DrawEntities(const CameraView& view, const Texture* worldAt
     if (view.player && !ownDrawn)
         DrawSkeleton(*view.player, worldAtlas, alpha);
 
+    for (const Pickup& pickup : pickups)
+        if (pickup.image && pickup.image->secondLayer)
+            DrawSprite(pickup.image.get(), pickup.GetBody(), worldAtlas, alpha);
     for (const Projectile& projectile : projectiles)
         DrawSprite(projectile.image.get(), projectile.GetBody(), worldAtlas, alpha);
 
@@ -496,7 +500,7 @@ void EntityRenderer::DrawEntities(const CameraView& view, const Texture* worldAt
         sortedVisuals.push_back(&visual);
     std::stable_sort(sortedVisuals.begin(), sortedVisuals.end(),
                      [](const Visual* a, const Visual* b)
-                     { return (a->image ? a->image->depth : 0.0f) > (b->image ? b->image->depth : 0.0f); });
+                     { return (a->image ? a->image->layer : 0u) < (b->image ? b->image->layer : 0u); });
     for (Visual* visual : sortedVisuals)
     {
         const ImageInstance* image = visual->image.get();
