@@ -420,6 +420,14 @@ void EntityRenderer::DrawSkeleton(Player& player, const Texture* worldAtlas, flo
     }
 }
 
+Vector2 GetBodyVelocity(const Body& body)
+{
+    if (const auto* moving = dynamic_cast<const MovingBody*>(&body))
+        return {moving->velocityX, moving->velocityY};
+    // Bodies the world places every tick move by what they moved in the last one.
+    return {(body.x - body.previousX) / World::TickSeconds, (body.y - body.previousY) / World::TickSeconds};
+}
+
 void EntityRenderer::DrawEffect(Effects::ParticleSystem* effect, const Body& body, float depth,
                                 const Texture* effectAtlas, float alpha, float dt)
 {
@@ -428,6 +436,9 @@ void EntityRenderer::DrawEffect(Effects::ParticleSystem* effect, const Body& bod
     const Vector2 position = body.GetInterpolatedPosition(alpha);
     effect->x = position.x;
     effect->y = position.y;
+    const Vector2 velocity = GetBodyVelocity(body);
+    effect->velocityX = velocity.x;
+    effect->velocityY = velocity.y;
     if (const auto* turning = dynamic_cast<const TransformBody*>(&body))
         effect->rotation = turning->rotation;
     effect->Advance(dt);

@@ -19,6 +19,7 @@
 #include "Source/Game/Rendering/CameraView.h"
 #include "Source/GameTypes/Awareness.h"
 #include "Source/World/Bone.h"
+#include "Source/World/DynamicBody.h"
 #include "Source/World/Entities.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/PlayerRenderable.h"
@@ -495,6 +496,27 @@ TEST(EntityRenderer, AFlagLiesInFrontOfThePlayersAWeaponBehindAndVisualsGoByLaye
     const size_t bones = drawn.size() - 4;
     ASSERT_GT(bones, 3u);
     EXPECT_EQ(drawn, "W" + std::string(bones, 'p') + "FV" + "S");
+}
+
+TEST(EntityRenderer, AnEffectMovesWithItsBody)
+{
+    DynamicBody thrown;
+    thrown.velocityX = 3.0f;
+    thrown.velocityY = -2.0f;
+    // A body the world places moved half a unit right in the last tick.
+    TransformBody carried;
+    carried.previousX = 1.0f;
+    carried.x = 1.5f;
+    const struct
+    {
+        const Body* body;
+        Vector2 velocity;
+    } cases[] = {{&thrown, {3.0f, -2.0f}}, {&carried, {0.5f / World::TickSeconds, 0.0f}}};
+    for (const auto& c : cases)
+    {
+        EXPECT_FLOAT_EQ(GetBodyVelocity(*c.body).x, c.velocity.x);
+        EXPECT_FLOAT_EQ(GetBodyVelocity(*c.body).y, c.velocity.y);
+    }
 }
 
 TEST(IndicatorRenderer, EachViewDrawsItsPlayersMarkersAndAViewWithoutPixelsNone)
