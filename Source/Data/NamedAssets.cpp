@@ -46,6 +46,7 @@ const uint32_t MakerLogo = Lumvek::NameTableC().Add("MakerLogo");
 namespace Images
 {
 const uint32_t PlatformDraw = Lumvek::NameTableA().Add("PlatformDraw");
+const uint32_t Erase1 = Lumvek::NameTableA().Add("Erase1");
 const uint32_t SmallLogo = Lumvek::NameTableA().Add("SmallLogo");
 const uint32_t CircleSketch = Lumvek::NameTableA().Add("CircleSketch");
 const uint32_t CircleSelection = Lumvek::NameTableA().Add("CircleSelection");

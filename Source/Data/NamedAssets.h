@@ -47,6 +47,8 @@ extern const uint32_t MakerLogo;
 namespace Images
 {
 extern const uint32_t PlatformDraw;
+// The erase atlas's pattern an ending visual is scribbled out with.
+extern const uint32_t Erase1;
 extern const uint32_t SmallLogo;
 extern const uint32_t CircleSketch;
 extern const uint32_t CircleSelection;

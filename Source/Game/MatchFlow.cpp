@@ -374,6 +374,7 @@ void Vantorel_::DriveLocalRun()
     if (localMatchLeft)
     {
         const auto* role = dynamic_cast<const LocalNetwork*>(network);
+        matchRecord.Log();
         if (role && !role->GetSavedJournal().empty())
         {
             Log::Write("the match ended after {} ticks; its journal is {}", matchTicks, role->GetSavedJournal());
@@ -403,9 +404,12 @@ void Vantorel_::RecordTick()
         }
         hashLog->Write(matchTicks, hash.Get());
     }
+    if (!options.localConfiguration.empty())
+        matchRecord.Tick(*world, gameType);
     // A match that has ended is only showing its results: its journal is written already.
     if (options.tickLimit != 0 && matchTicks >= options.tickLimit && network->GetState() != NetworkState::Ended)
     {
+        matchRecord.Log();
         Log::Write("the match did not end within {} ticks: stopping without a journal", matchTicks);
         Finish(2);
     }

@@ -9,6 +9,7 @@
 #include "Source/Game/LaunchOptions.h"
 #include "Source/Game/LoadStatus.h"
 #include "Source/Game/Loader.h"
+#include "Source/Game/MatchRecord.h"
 #include "Source/Game/Rendering/CameraView.h"
 #include "Source/Network/Journal.h"
 #include "Source/World/GameContext.h"
@@ -254,6 +255,8 @@ private:
     uint64_t matchesLeft = 0;
     bool finished = false;
     uint64_t matchTicks = 0;
+    // What the local run's match amounted to, logged when the run stops.
+    MatchRecord matchRecord;
 
     // Declared last, so that it is destroyed first: a running loader fills what is declared above.
     Loader::LoaderThread loaderThread;

@@ -1,5 +1,5 @@
-// The bots' choice of target and goal: the base chases the first local player, deathmatch bots hunt,
-// retreat, fetch weapons and wander over the navigation graph.
+// The bots' choice of target and goal: the base chases the first local player; deathmatch bots, and
+// the base's without a local player, hunt, retreat, fetch weapons and wander over the navigation graph.
 
 #include "Source/Data/WeaponData.h"
 #include "Source/GameTypes/Deathmatch.h"
@@ -149,17 +149,56 @@ void PlaceAtFightingDistance(World& world, BotState& bot, const Player& target, 
 
 void GameType::ChooseBotTarget(BotState& bot)
 {
-    Player* target = FindBaseBotTarget();
-    if (!target || !bot.player || !bot.player->body.world)
+    if (!bot.player || !bot.player->body.world)
         return;
+    Player* target = FindBaseBotTarget();
+    // Nobody plays on this machine: a bot that waited for a player here would stand still all match.
+    if (!target)
+    {
+        HuntBotTarget(bot);
+        return;
+    }
     World& world = *bot.player->body.world;
     bot.target = target;
     bot.goal = NodeOf(world, *target);
-    // The base names no point on the goal: the bot makes for the player.
+    // The base names no point on the goal: the bot makes for the player, and aims at what it shoots.
     bot.goalX = target->body.x;
+    bot.state = BotState::Chase;
+}
+
+Player* GameType::FindNearestEnemy(const Player& bot) const
+{
+    World* world = context.world;
+    if (!world)
+        return nullptr;
+    Player* nearest = nullptr;
+    float nearestDistance = 0.0f;
+    for (const AwarenessMarker& marker : bot.awareness)
+    {
+        if (marker.kind != AwarenessMarker::PlayerKind || marker.identifier >= World::PlayerCount)
+            continue;
+        Player* candidate = &world->players[marker.identifier];
+        if (!candidate->present || candidate == &bot || candidate->IsDead() ||
+            (candidate->team != Player::NoTeam && candidate->team == bot.team))
+            continue;
+        const float dx = candidate->body.x - bot.body.x;
+        const float dy = candidate->body.y - bot.body.y;
+        const float distance = dx * dx + dy * dy;
+        if (!nearest || distance < nearestDistance)
+        {
+            nearest = candidate;
+            nearestDistance = distance;
+        }
+    }
+    return nearest;
 }
 
 void Deathmatch::ChooseBotTarget(BotState& bot)
+{
+    HuntBotTarget(bot);
+}
+
+void GameType::HuntBotTarget(BotState& bot)
 {
     if (!bot.player || !bot.player->body.world)
         return;

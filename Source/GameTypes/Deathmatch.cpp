@@ -156,27 +156,3 @@ void Deathmatch::UpdateLeader()
     }
     leader = next;
 }
-
-Player* Deathmatch::FindNearestEnemy(const Player& bot) const
-{
-    Player* nearest = nullptr;
-    float nearestDistance = 0.0f;
-    for (const AwarenessMarker& marker : bot.awareness)
-    {
-        if (marker.kind != AwarenessMarker::PlayerKind || marker.identifier >= World::PlayerCount)
-            continue;
-        Player* candidate = FindPresentPlayer(static_cast<uint8_t>(marker.identifier));
-        if (!candidate || candidate == &bot || candidate->IsDead() ||
-            (candidate->team != Player::NoTeam && candidate->team == bot.team))
-            continue;
-        const float dx = candidate->body.x - bot.body.x;
-        const float dy = candidate->body.y - bot.body.y;
-        const float distance = dx * dx + dy * dy;
-        if (!nearest || distance < nearestDistance)
-        {
-            nearest = candidate;
-            nearestDistance = distance;
-        }
-    }
-    return nearest;
-}

@@ -35,9 +35,7 @@ public:
     // Scores the kill and recounts.
     void OnPlayerKilled(Player& victim, const HitInfo& hit) override;
     float GetProgress(int32_t score) const override;
-    // Deathmatch bots hunt the nearest enemy they are aware of (FindNearestEnemy), retreat when only
-    // their stowed weapon is loaded, fetch a weapon when both are empty and wander otherwise, over the
-    // world's navigation graph (BotTargets.cpp).
+    // Deathmatch bots always hunt (HuntBotTarget).
     void ChooseBotTarget(BotState& bot) override;
 
     // Builds both score lists from the statistics of the players in the world, moves the leader and
@@ -46,9 +44,6 @@ public:
     // The first player of the scores leads, unless the first two are level; the marker and the
     // leader's attributes move with the lead.
     void UpdateLeader();
-    // The nearest player the bot is aware of that is alive and not on its team (a player without a
-    // team is everybody's enemy); null when there is none.
-    Player* FindNearestEnemy(const Player& bot) const;
 
     // The player's record; null for a player the match has none of.
     const Statistics* FindStatistics(uint8_t player) const;

@@ -143,7 +143,8 @@ public:
     // A client's tick: spawn-ins and lines.
     virtual void UpdateCommon(float dt);
     // A bot's choice of target and goal, each tick before it plans its path: the base makes for the
-    // first local player's platform and the player on it (BotTargets.cpp).
+    // first local player's platform and aims at the player on it; without a local player (a
+    // dedicated server, a headless match) it hunts as deathmatch bots do (BotTargets.cpp).
     virtual void ChooseBotTarget(BotState& bot);
     // The item of a pickup a client places from the server's state; the modes without items give none.
     virtual std::unique_ptr<Item> CreateItem(uint32_t itemIndex);
@@ -194,6 +195,8 @@ public:
     void RespawnPlayer(Player& player);
     // Ends a spawn-in: the visuals go, the player gets its health and its Box2D box and takes part.
     void FinishSpawn(Player& player, std::span<const EntityId> visuals);
+    // Takes a spawn-in's images out of the world.
+    void RemoveSpawnVisuals(std::span<const EntityId> visuals);
     // Shows the rig from node down as still images in the world, noted in the spawn-in.
     void CreateSpawnVisuals(Bone& node, bool facingLeft, SpawnIn& spawnIn);
     // A weapon taken from a weapon spawn returns there after the spawn's time; any other is dropped.
@@ -247,10 +250,16 @@ public:
     const SharedKinds& GetSharedKinds() const { return sharedKinds; }
 
     // The player a base bot chases: the first local player's, none without local players (a dedicated
-    // server), when the bot keeps the goal it has.
+    // server).
     Player* FindBaseBotTarget() const;
+    // The nearest player the bot is aware of that is alive and not on its team (a player without a
+    // team is everybody's enemy); null when there is none.
+    Player* FindNearestEnemy(const Player& bot) const;
 
 protected:
+    // The bot hunts the nearest enemy it is aware of, retreats when only its stowed weapon is loaded,
+    // fetches a weapon when both are empty and wanders otherwise, over the world's navigation graph.
+    void HuntBotTarget(BotState& bot);
     // Sorts the list highest score first.
     static void SortScores(std::vector<ScoreEntry>& scores);
     // The player's entry in the list, or null.

@@ -246,10 +246,7 @@ void GameType::SpawnPlayer(Player& player)
                                       [&player](const SpawnIn& spawnIn) { return spawnIn.player == &player; });
     if (running != spawnIns.end())
     {
-        if (World* world = context.world)
-            for (EntityId id : running->visuals)
-                if (Visual* visual = world->visuals.Find(id); visual && visual->body->active)
-                    world->RemoveVisual(*visual);
+        RemoveSpawnVisuals(running->visuals);
         spawnIns.erase(running);
     }
     spawnIns.push_back({&player, SpawnInSeconds, {}});
@@ -270,9 +267,15 @@ void GameType::CreateSpawnVisuals(Bone& node, bool facingLeft, SpawnIn& spawnIn)
                                             facingLeft, node.region, InvalidId, InvalidId, -1, 0, 0);
         if (visual)
         {
-            // The renderer orders images by their first index.
-            if (visual->image)
-                visual->image->firstIndex = facingLeft ? 50u - node.leftOrder : node.rightOrder;
+            // The renderer orders images by their first index. The figure sketches itself in over the
+            // spawn-in; the frame update runs the clock.
+            if (ImageInstance* image = visual->image.get())
+            {
+                image->firstIndex = facingLeft ? 50u - node.leftOrder : node.rightOrder;
+                image->drawIn = 1;
+                image->duration = SpawnInSeconds;
+                image->elapsed = 0.0f;
+            }
             spawnIn.visuals.push_back(visual->id);
         }
     }
@@ -285,9 +288,7 @@ void GameType::FinishSpawn(Player& player, std::span<const EntityId> visuals)
     World* world = context.world;
     if (!world)
         return;
-    for (EntityId id : visuals)
-        if (Visual* visual = world->visuals.Find(id); visual && visual->body->active)
-            world->RemoveVisual(*visual);
+    RemoveSpawnVisuals(visuals);
     player.health = player.GetEffective(&Attributes::maximumHealth);
     PlayerBody& body = player.body;
     body.active = 1;
@@ -320,6 +321,14 @@ void GameType::FinishSpawn(Player& player, std::span<const EntityId> visuals)
     fixture.filter.groupIndex = 0;
     fixture.userData.pointer = reinterpret_cast<uintptr_t>(static_cast<Body*>(&body));
     body.physicsBody->CreateFixture(&fixture);
+}
+
+void GameType::RemoveSpawnVisuals(std::span<const EntityId> visuals)
+{
+    if (World* world = context.world)
+        for (EntityId id : visuals)
+            if (Visual* visual = world->visuals.Find(id); visual && visual->body->active)
+                world->RemoveVisual(*visual);
 }
 
 void GameType::RespawnPlayer(Player& player)
@@ -374,9 +383,11 @@ void GameType::StepSpawnIns(float dt)
         }
         const SpawnIn finished = std::move(spawnIns[i]);
         spawnIns.erase(spawnIns.begin() + static_cast<std::ptrdiff_t>(i));
-        // A player who left while spawning in has nothing to finish.
+        // A player who left while spawning in has nothing to finish but its images.
         if (finished.player->present)
             FinishSpawn(*finished.player, finished.visuals);
+        else
+            RemoveSpawnVisuals(finished.visuals);
     }
 }
 

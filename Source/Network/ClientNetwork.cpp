@@ -191,7 +191,7 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
         const auto& removed = static_cast<const PlayerRemovedMessage&>(message);
         Slot& slot = configuration.GetPlayer(removed.player);
         if (slot.player && context.world)
-            context.world->DropActivePlayer(*slot.player);
+            context.world->RemovePlayer(*slot.player);
         slot.player = nullptr;
         slot.removed = true;
         break;

@@ -340,7 +340,7 @@ void ServerNetwork::RemoveClient(int client)
         if (RemotePlayerSlot* slot = RemoteSlot(id))
         {
             if (slot->player && context.world)
-                context.world->DropActivePlayer(*slot->player);
+                context.world->RemovePlayer(*slot->player);
             slot->player = nullptr;
             slot->removed = true;
         }

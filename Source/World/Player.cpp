@@ -551,6 +551,7 @@ Player* CreatePlayerEntity(World& world, const PlayerPlacement& placement)
     player.respawnPenalty = 0;
     player.leaderMarker = false;
     player.awareness.clear();
+    player.viewToggle = true;
     player.Spawn({placement.position.x, placement.position.y, 0.0f, 0.0f, 0.0f, placement.flipped, SpawnMask()});
     return &player;
 }

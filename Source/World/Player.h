@@ -157,8 +157,8 @@ public:
     int32_t weaponTimer = 0;
     // Health regenerates only while this is below zero.
     int32_t regenerationDelay = 0;
-    // Flipped by every press of ToggleView.
-    bool viewToggle = false;
+    // Flipped by every press of ToggleView; a new player starts with it set.
+    bool viewToggle = true;
     // Set while Interact is up, so that one press uses one target.
     bool interactReady = false;
     // Ticks Interact has been held on the same target.

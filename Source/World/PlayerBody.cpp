@@ -88,6 +88,7 @@ void PlayerBody::ClearMovement()
 void PlayerBody::Reset()
 {
     ClearMovement();
+    placed = false;
     ownSpeed = 0.0f;
     edges.clear();
     physicsBody = nullptr;
@@ -96,6 +97,7 @@ void PlayerBody::Reset()
 void PlayerBody::Reset(Vector2 position, bool facingLeft)
 {
     ClearMovement();
+    placed = true;
     previousX = x = position.x;
     previousY = y = position.y;
     skeleton.position = position;
@@ -135,6 +137,8 @@ void PlayerBody::Move(float dt)
     player.baseAttributes.noisiness = 0.0f;
     previousX = x;
     previousY = y;
+    const bool justPlaced = placed;
+    placed = false;
 
     Ride(dt);
     UpdateVelocity(dt);
@@ -214,7 +218,7 @@ void PlayerBody::Move(float dt)
     skeleton.position = {x, y};
     skeleton.MarkDirty();
 
-    if (ground != standingOn && (!standingOn || !ground))
+    if (ground != standingOn && (!standingOn || !ground) && !justPlaced)
     {
         GameContext& context = world->GetContext();
         if (!standingOn)

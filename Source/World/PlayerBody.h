@@ -119,7 +119,8 @@ public:
 
     // Places a spawning player at the position, facing left or right, with no movement and nothing
     // touched, no flinch, and lets it drop through the one-way platforms its box overlaps there rather
-    // than snap on top of them. Its Box2D body stays.
+    // than snap on top of them. Its first step after finds the ground it stands on without landing
+    // there. Its Box2D body stays.
     void Reset(Lumvek::Vector2 position, bool facingLeft);
     // One tick of dt seconds.
     void Move(float dt);
@@ -172,6 +173,9 @@ public:
     std::vector<Platform*> passThroughPlatforms;
     // The last platform stood on.
     Platform* lastPlatform = nullptr;
+    // Set by a spawn's reset until the next step: the ground found there is where the player was put,
+    // not a landing.
+    bool placed = false;
     // The skeleton, whose root follows the body, and the chains that hold what is being picked up.
     Bone skeleton;
     Bone leftPickup;

@@ -1,13 +1,16 @@
 #include "Source/World/World.h"
 
 #include "Source/Data/HazardData.h"
+#include "Source/Data/NamedAssets.h"
 #include "Source/Data/ZoneData.h"
 #include "Source/GameTypes/GameType.h"
 #include "Source/GameTypes/HitInfo.h"
 #include "Source/World/BotSteering.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/LinearBody.h"
+#include "Source/World/PlayerRenderable.h"
 
+#include <algorithm>
 #include <bitset>
 
 using namespace Lumvek;
@@ -19,6 +22,8 @@ namespace
 constexpr float GridMargin = 10.0f;
 constexpr float CellSize = 25.0f;
 constexpr float FineCellSize = 10.0f;
+// An ending visual with the erase flag is scribbled out over this long.
+constexpr float EraseSeconds = 1.0f;
 
 Body* BodyOf(b2Fixture* fixture)
 {
@@ -72,7 +77,12 @@ bool World::LayOutGrids()
 {
     const auto layOut = [this](const Rectangle& area)
     {
-        playerList.Clear(area);
+        // A player is registered where it is made, at the origin, before the game mode puts it on a
+        // spawn point: the list reaches over the origin too, so that a map far from it holds players.
+        const float left = std::min(area.x, -GridMargin), bottom = std::min(area.y, -GridMargin);
+        const float right = std::max(area.x + area.width, GridMargin);
+        const float top = std::max(area.y + area.height, GridMargin);
+        playerList.Clear(Rectangle{left, bottom, right - left, top - bottom});
         return hazardGrid.Layout(area, CellSize, CellSize) && interactionGrid.Layout(area, CellSize, CellSize) &&
                pickupGrid.Layout(area, CellSize, CellSize) && platformGrid.Layout(area, FineCellSize, FineCellSize) &&
                projectileGrid.Layout(area, FineCellSize, FineCellSize) &&
@@ -207,9 +217,7 @@ void World::StepMovingEntities(float dt, bool handBack)
     {
         if (!projectile || !projectile->body->active || StepAndRefile(*projectile, projectileGrid, dt))
             continue;
-        static_cast<TransformBody&>(*projectile->body).DestroyFixture();
-        projectile->body->active = 0;
-        deferredRemovals.push_back({projectile->id, &World::FinishProjectileRemoval});
+        RemoveProjectile(*projectile);
     }
     for (Visual& visual : visuals.View())
     {
@@ -231,12 +239,26 @@ void World::StepVisualLifetimes()
         if (--visual.lifetime > 1)
             continue;
         visual.lifetime = 0;
-        // An erasing visual waits for its effect to die out; its "Erase1" animation joins the wait
-        // with the renderer's image animations.
-        if (visual.erase && visual.effect && !visual.effect->IsFinished())
-            continue;
-        RemoveVisual(visual);
+        if (!visual.erase || EraseVisual(visual))
+            RemoveVisual(visual);
     }
+}
+
+bool World::EraseVisual(Visual& visual)
+{
+    // The image is scribbled out, a second long; the frame update runs its clock down.
+    if (ImageInstance* image = visual.image.get())
+    {
+        if (!image->erasing)
+        {
+            image->erasePattern = Images::Erase1;
+            image->duration = image->elapsed = EraseSeconds;
+            image->erasing = 1;
+        }
+        if (image->elapsed > 0.0f)
+            return false;
+    }
+    return !visual.effect || visual.effect->IsFinished();
 }
 
 void World::RemovePickup(Pickup& pickup)
@@ -249,6 +271,8 @@ void World::RemovePickup(Pickup& pickup)
 
 void World::RemoveProjectile(Projectile& projectile)
 {
+    // A trail never ends by itself: it goes with its projectile, whatever removes it.
+    projectile.RemoveTrail();
     static_cast<TransformBody&>(*projectile.body).DestroyFixture();
     projectile.body->active = 0;
     projectileGrid.Remove(projectile);
@@ -268,6 +292,19 @@ void World::RemoveVisual(Visual& visual)
     visual.body->active = 0;
     visualGrid.Remove(visual);
     deferredRemovals.push_back({visual.id, &World::FinishVisualRemoval});
+}
+
+void World::RemovePlayer(Player& player)
+{
+    PlayerBody& body = player.body;
+    body.active = 0;
+    if (body.physicsBody)
+    {
+        body.physicsBody->GetWorld()->DestroyBody(body.physicsBody);
+        body.physicsBody = nullptr;
+    }
+    playerList.Remove(player);
+    deferredRemovals.push_back({player.index, &World::FinishPlayerRemoval});
 }
 
 void World::FinishPickupRemoval(uint64_t id)
@@ -314,6 +351,15 @@ void World::FinishVisualRemoval(uint64_t id)
     visual->image.reset();
     visual->effect.reset();
     visuals.Remove(visual->id);
+}
+
+void World::FinishPlayerRemoval(uint64_t index)
+{
+    if (index >= PlayerCount || !players[index].present)
+        return;
+    Player& player = players[index];
+    player.visual.reset();
+    DropActivePlayer(player);
 }
 
 void World::RunDeferredRemovals()

@@ -64,8 +64,9 @@ public:
     // by a new one with the gravity.
     void Reset(Lumvek::Vector2 gravity);
     // Lays the grids over the bounds grown by 10 on every side: cells of 25, 10 for platforms and
-    // projectiles. False, with the grids over the default bounds instead, when the bounds are not
-    // positive and finite or a grid would need more cells than a grid may have.
+    // projectiles; the player list over the same area and the origin. False, with the grids over the
+    // default bounds instead, when the bounds are not positive and finite or a grid would need more
+    // cells than a grid may have.
     bool LayOutGrids();
 
     // Once, when play begins: the map's hazard and zone effects, then the players of the active slots
@@ -85,6 +86,9 @@ public:
     void RemoveProjectile(Projectile& projectile);
     void RemoveTrigger(Trigger& trigger);
     void RemoveVisual(Visual& visual);
+    // Takes the player out of play now (out of physics and the player list, found and hit by nothing)
+    // and out of the active players, with its drawing, at the end of the tick.
+    void RemovePlayer(Player& player);
 
     // The spawn points carrying every tag of the mask.
     SpawnQuery QuerySpawnPoints(SpawnMask mask) const { return SpawnQuery(spawnPoints, mask); }
@@ -175,6 +179,7 @@ private:
     void FinishProjectileRemoval(uint64_t id);
     void FinishTriggerRemoval(uint64_t id);
     void FinishVisualRemoval(uint64_t id);
+    void FinishPlayerRemoval(uint64_t index);
     void RunDeferredRemovals();
 
     void StepMovingPlatforms(float dt);
@@ -182,7 +187,11 @@ private:
     // Steps the bodies of pickups, projectiles and moving visuals and files them again; one that left
     // its grid's area is removed. A full tick hands a lost pickup's weapon back first.
     void StepMovingEntities(float dt, bool handBack);
+    // Counts the visuals' lifetimes down and ends those that ran out.
     void StepVisualLifetimes();
+    // One tick of an ended visual with the erase flag: starts its erase, then true once the erase has
+    // run and its effect has finished.
+    bool EraseVisual(Visual& visual);
 
     // The places where the parts of the tick that later pieces of the game own are called. Each says
     // what goes there; none does anything yet.

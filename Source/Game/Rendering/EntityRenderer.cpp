@@ -428,25 +428,43 @@ Vector2 GetBodyVelocity(const Body& body)
     return {(body.x - body.previousX) / World::TickSeconds, (body.y - body.previousY) / World::TickSeconds};
 }
 
+void EntityRenderer::AdvanceEffects(float alpha, float dt)
+{
+    World* world = context.world;
+    if (!world)
+        return;
+    const auto advance = [alpha, dt](Effects::ParticleSystem* effect, const Body& body)
+    {
+        if (!effect || !body.active)
+            return;
+        const Vector2 position = body.GetInterpolatedPosition(alpha);
+        effect->x = position.x;
+        effect->y = position.y;
+        const Vector2 velocity = GetBodyVelocity(body);
+        effect->velocityX = velocity.x;
+        effect->velocityY = velocity.y;
+        if (const auto* turning = dynamic_cast<const TransformBody*>(&body))
+            effect->rotation = turning->rotation;
+        effect->Advance(dt);
+    };
+    for (Zone& zone : world->GetZones())
+        advance(zone.effect.get(), zone.GetBody());
+    for (Hazard& hazard : world->GetHazards())
+        advance(hazard.effect.get(), hazard.GetBody());
+    for (Visual& visual : world->visuals.View())
+        advance(visual.effect.get(), visual.GetBody());
+}
+
 void EntityRenderer::DrawEffect(Effects::ParticleSystem* effect, const Body& body, float depth,
-                                const Texture* effectAtlas, float alpha, float dt)
+                                const Texture* effectAtlas)
 {
     if (!effect || !effectAtlas || !effectInstances || !body.active)
         return;
-    const Vector2 position = body.GetInterpolatedPosition(alpha);
-    effect->x = position.x;
-    effect->y = position.y;
-    const Vector2 velocity = GetBodyVelocity(body);
-    effect->velocityX = velocity.x;
-    effect->velocityY = velocity.y;
-    if (const auto* turning = dynamic_cast<const TransformBody*>(&body))
-        effect->rotation = turning->rotation;
-    effect->Advance(dt);
     effect->Render(*effectAtlas, depth, *effectInstances);
 }
 
 void EntityRenderer::DrawEntities(const CameraView& view, const Texture* worldAtlas, const Texture* drawAtlas,
-                                  const Texture* effectAtlas, float alpha, float dt)
+                                  const Texture* effectAtlas, float alpha)
 {
     const uint32_t entity = entityInstances ? RenderBuffers::CountRecords(*entityInstances, TransformInstanceSize) : 0;
     firstGroup = {entity, 0};
@@ -519,7 +537,8 @@ void EntityRenderer::DrawEntities(const CameraView& view, const Texture* worldAt
             continue;
         if (image->erasing)
             DrawErase(*image, visual->GetBody(), worldAtlas, alpha);
-        else if (image->drawIn)
+        // An image without a drawing to sketch it in with shows as it is.
+        else if (image->drawIn && FindRegion(drawAtlas, image->region))
             DrawDrawIn(*image, visual->GetBody(), drawAtlas, alpha);
         else
             DrawSprite(image, visual->GetBody(), worldAtlas, alpha);
@@ -529,11 +548,11 @@ void EntityRenderer::DrawEntities(const CameraView& view, const Texture* worldAt
     erase.count = RenderBuffers::CountRecords(*eraseInstances, EraseInstanceSize) - erase.first;
 
     for (const Zone& zone : zones)
-        DrawEffect(zone.effect.get(), zone.GetBody(), 75.0f, effectAtlas, alpha, dt);
+        DrawEffect(zone.effect.get(), zone.GetBody(), 75.0f, effectAtlas);
     for (const Hazard& hazard : hazards)
-        DrawEffect(hazard.effect.get(), hazard.GetBody(), 75.0f, effectAtlas, alpha, dt);
+        DrawEffect(hazard.effect.get(), hazard.GetBody(), 75.0f, effectAtlas);
     for (Visual* visual : sortedVisuals)
-        DrawEffect(visual->effect.get(), visual->GetBody(), visual->effectDepth, effectAtlas, alpha, dt);
+        DrawEffect(visual->effect.get(), visual->GetBody(), visual->effectDepth, effectAtlas);
     effects.count = RenderBuffers::CountRecords(*effectInstances, EffectInstanceSize) - effects.first;
 }
 

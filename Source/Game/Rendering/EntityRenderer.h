@@ -61,13 +61,16 @@ public:
     // Empties the frame's five instance buffers and the ranges.
     void BeginFrame();
 
+    // Once a frame in play, before the views draw: every effect of the world follows its body and runs
+    // by dt, in a view or not, so that an effect nobody watches still ends on time.
+    void AdvanceEffects(float alpha, float dt);
     // One view, in the draw-in phase: the outlines of the visible platforms; sets platforms.
     void DrawPlatformsDrawIn(const CameraView& view, const Lumvek::Texture* platformAtlas, float progress);
     // One view, in play: the tiles of the visible platforms; sets platforms.
     void DrawPlatforms(const CameraView& view, const Lumvek::Texture* platformAtlas, float alpha, float dt);
     // One view, in play: sprites, skeletons, drawn-in and erased sprites, effects; sets the other ranges.
     void DrawEntities(const CameraView& view, const Lumvek::Texture* worldAtlas, const Lumvek::Texture* drawAtlas,
-                      const Lumvek::Texture* effectAtlas, float alpha, float dt);
+                      const Lumvek::Texture* effectAtlas, float alpha);
     // The current view's entity draws, appended after its platform draw.
     void Compose(Lumvek::GraphicsDevice& device);
 
@@ -78,9 +81,9 @@ public:
     void DrawSkeleton(Player& player, const Lumvek::Texture* worldAtlas, float alpha);
     void DrawDrawIn(const ImageInstance& image, const Body& body, const Lumvek::Texture* drawAtlas, float alpha);
     void DrawErase(const ImageInstance& image, const Body& body, const Lumvek::Texture* worldAtlas, float alpha);
-    // Places the effect on the body, advances it by dt and writes its live particles.
+    // Writes the live particles of the effect, which AdvanceEffects placed and ran.
     void DrawEffect(Lumvek::Effects::ParticleSystem* effect, const Body& body, float depth,
-                    const Lumvek::Texture* effectAtlas, float alpha, float dt);
+                    const Lumvek::Texture* effectAtlas);
     // Asks the icon atlas for a definition's icon and sketch.
     static void RequestIcons(Lumvek::GraphicsDevice& device, const Data& definition, Loader::StreamingAtlasInfo* icons);
 

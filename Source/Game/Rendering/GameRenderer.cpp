@@ -196,6 +196,8 @@ void GameRenderer::Render(GraphicsDevice& device, float alpha, float dt)
 {
     BeginFrame(device, dt);
     const Texture* effects = device.GetTexture(GraphicsResources::EffectAtlas);
+    if (!IsDrawingIn())
+        entityRenderer.AdvanceEffects(alpha, dt);
     for (CameraView* view : views)
     {
         if (!view || !view->active)
@@ -207,7 +209,7 @@ void GameRenderer::Render(GraphicsDevice& device, float alpha, float dt)
         else
         {
             entityRenderer.DrawPlatforms(*view, platformAtlas, alpha, dt);
-            entityRenderer.DrawEntities(*view, worldAtlas, drawAtlas, effects, alpha, dt);
+            entityRenderer.DrawEntities(*view, worldAtlas, drawAtlas, effects, alpha);
             indicatorRenderer.Draw(device, *view);
         }
         Compose(device, *view);

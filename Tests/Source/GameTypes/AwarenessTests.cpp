@@ -99,8 +99,8 @@ TEST(Awareness, PlayersAreNoticedNearbyAlwaysAndFartherOnlyByTheirNoise)
         EXPECT_EQ(sight.Sees(), c.noticed) << c.distanceSquared << " " << c.noise << " " << c.awareness;
     }
 
-    // The dead are not noticed; team-mates show from anywhere while the view is toggled, but players
-    // without a team are nobody's team-mates.
+    // The dead are not noticed; team-mates show from anywhere while the view is toggled, as it is
+    // from the start, but players without a team are nobody's team-mates.
     Sight dead;
     dead.other->health = 0.0f;
     dead.other->UpdateStates();
@@ -110,7 +110,6 @@ TEST(Awareness, PlayersAreNoticedNearbyAlwaysAndFartherOnlyByTheirNoise)
     {
         Sight far(team);
         far.observer->team = team;
-        far.observer->viewToggle = true;
         far.PutOtherAt(1000.0f);
         far.world().UpdateAwareness(*far.observer, Tick);
         EXPECT_EQ(far.Sees(), team == 0) << int(team);

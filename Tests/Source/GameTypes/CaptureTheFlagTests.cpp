@@ -293,7 +293,7 @@ TEST(CaptureTheFlag, AFlagWhoseCarrierLeftTheMatchGoesHome)
 {
     FlagMatch game;
     game.Take(0, game.FlagOf(1));
-    game.match.world->DropActivePlayer(game.match.PlayerOf(0));
+    game.match.world->RemovePlayer(game.match.PlayerOf(0));
     game.match.Tick(1);
     EXPECT_TRUE(game.FlagOf(1).atHome);
     EXPECT_EQ(game.FlagOf(1).holder, nullptr);

@@ -103,6 +103,14 @@ TEST(GameTypeSpawning, ASpawnInShowsThePlayerForTwoSecondsThenItTakesPart)
     ASSERT_EQ(visuals.size(), MatchTesting::CountSprites(player.body.skeleton));
     ASSERT_GT(visuals.size(), 0u);
     EXPECT_EQ(player.weaponState, WeaponState::Aiming);
+    // Each is sketched in over the two seconds, from nothing.
+    for (EntityId id : visuals)
+    {
+        const ImageInstance& image = *world.visuals.Find(id)->image;
+        EXPECT_TRUE(image.drawIn && !image.erasing);
+        EXPECT_EQ(image.duration, 2.0f);
+        EXPECT_EQ(image.elapsed, 0.0f);
+    }
 
     match.Tick(118);
     EXPECT_FALSE(player.body.active);
@@ -243,4 +251,28 @@ TEST(GameTypeSpawning, APickupThatLeavesTheWorldSendsItsWeaponBackToItsSpawn)
     ASSERT_EQ(rules.GetWeaponRespawns().size(), 1u);
     EXPECT_EQ(rules.GetWeaponRespawns().front().weapon->spawnSlot, 1u);
     EXPECT_EQ(CountPickups(world), 0u);
+}
+
+TEST(GameTypeSpawning, AMapFarFromTheOriginPlaysWithItsPlayers)
+{
+    Match match;
+    match.configuration.teamCount = 1;
+    match.AddBot(0, 4);
+    match.AddBot(1, 4);
+    World& world = match.LoadText(
+        R"({"WorldBounds": "100 100 50 30", "Backgrounds": [], "SpawnPoints": [
+               {"Position": "110 102", "Size": "1 1", "Mask": "Player|Deathmatch|FreeForAll"},
+               {"Position": "140 102", "Size": "1 1", "Mask": "Player|Deathmatch|FreeForAll"}],
+            "Entities": {"Platforms": [{"Position": "100 100", "Size": "50 2"}]}})");
+    ASSERT_EQ(world.activePlayers.size(), 2u);
+    match.CreateRules();
+    match.Begin();
+    match.Tick(180);
+    for (uint8_t id : {0, 1})
+    {
+        const Player& player = match.PlayerOf(id);
+        EXPECT_TRUE(player.body.active) << int(id);
+        EXPECT_FALSE(player.IsDead()) << int(id);
+        EXPECT_GE(player.body.y, 101.9f) << int(id);
+    }
 }

@@ -1,5 +1,7 @@
 #include "Source/GameTypes/GameType.h"
 
+#include "Source/Data/WeaponData.h"
+#include "Source/World/BotSteering.h"
 #include "Tests/Source/GameTypes/MatchTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -191,17 +193,57 @@ TEST(GameType, AddPointFindsEntriesByIndexAndEndsExactlyAtTheTarget)
     }
 }
 
-TEST(GameType, TheBaseBotTargetIsTheFirstLocalPlayerAndNoneWithoutOne)
+TEST(GameType, BaseBotsAimAtTheFirstLocalPlayerAndWithoutOneHuntTheNearestEnemy)
 {
-    Match server(true);
-    server.AddBot(0, 0);
-    server.AddBot(1, 1);
-    server.Load("Crossroads");
-    EXPECT_EQ(server.CreateRules().FindBaseBotTarget(), nullptr);
-
-    Match local;
-    local.AddBot(0, 0);
-    local.AddLocal(3, 1, 0);
-    local.Load("Crossroads");
-    EXPECT_EQ(local.CreateRules().FindBaseBotTarget(), &local.PlayerOf(3));
+    struct Case
+    {
+        bool local;
+        // Whether the bot knows of its enemy.
+        bool aware;
+        uint32_t state;
+    };
+    // Player 0 is the bot; player 3, above it and to its right, a local player or another team's bot.
+    const Case cases[] = {
+        {true, false, BotState::Chase}, {false, true, BotState::Chase}, {false, false, BotState::Wander}};
+    for (const Case& c : cases)
+    {
+        Match match(!c.local);
+        match.UseMode("Keepaway");
+        match.AddBot(0, 0);
+        if (c.local)
+            match.AddLocal(3, 1, 0);
+        else
+            match.AddBot(3, 1);
+        match.Load("Crossroads");
+        GameType& rules = match.CreateRules();
+        Player& bot = match.Place(0, {5.0f, 2.0f});
+        Player& other = match.Place(3, {10.0f, 6.5f});
+        const WeaponData& rifle = *match.ownRegistry.weapons.Find("Rifle");
+        bot.weapon = rifle.Create();
+        bot.weapon->data = &rifle;
+        bot.weapon->clip = rifle.clipSize;
+        bot.weapon->owner = &bot;
+        // A tick of movement finds the platforms they stand on.
+        bot.body.Move(World::TickSeconds);
+        other.body.Move(World::TickSeconds);
+        EXPECT_EQ(rules.FindBaseBotTarget(), c.local ? &other : nullptr);
+        if (c.aware)
+            World::Notice(bot.awareness, AwarenessMarker::PlayerKind, 3, {});
+        BotState& state = match.world->navigator.bots.front();
+        rules.ChooseBotTarget(state);
+        EXPECT_EQ(state.target, c.local || c.aware ? &other : nullptr) << c.local << c.aware;
+        EXPECT_EQ(state.state, c.state) << c.local << c.aware;
+        if (state.target)
+        {
+            // Half a second later it aims up at its target, not where it walks.
+            BotSteering steering(*match.world);
+            for (int tick = 0; tick < 31; ++tick)
+            {
+                World::Notice(bot.awareness, AwarenessMarker::PlayerKind, 3, {});
+                steering.Tick(state, World::TickSeconds);
+            }
+            EXPECT_GT(bot.input.aimY, 20) << c.local << c.aware;
+            EXPECT_GT(bot.input.aimX, 20) << c.local << c.aware;
+        }
+    }
 }

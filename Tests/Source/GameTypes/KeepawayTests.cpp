@@ -249,7 +249,7 @@ TEST(Keepaway, ATokenWhoseHolderLeftTheMatchIsLaidOutAgainAndEarnsNothing)
     KeepawayToken& token = *game.Rules().GetTokens()[0];
     game.Take(0, token);
     game.match.Tick(10);
-    game.match.world->DropActivePlayer(game.match.PlayerOf(0));
+    game.match.world->RemovePlayer(game.match.PlayerOf(0));
     game.match.Tick(10);
     EXPECT_LE(game.Rules().GetStatistics(0).ticksHeld, 11u);
     EXPECT_FALSE(token.held);

@@ -1,5 +1,7 @@
 // Bots in a deathmatch: what they choose to do, and how they play it out.
 
+#include "Engine/Foundation/Texture.h"
+#include "Source/Data/ProjectileData.h"
 #include "Source/Data/WeaponData.h"
 #include "Source/GameTypes/Deathmatch.h"
 #include "Source/World/BotNavigator.h"
@@ -13,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <random>
@@ -319,7 +322,7 @@ public:
     // lying about and with the general rules' defaults when asked.
     bool Play(uint32_t seed, uint32_t maximumTicks, int32_t pointsToWin = 5, bool startingWeaponsOnly = false)
     {
-        const GameConfiguration* shipped = registry.configurations.Find("Default");
+        const GameConfiguration* shipped = registry.configurations.Find(std::string_view(configurationName));
         EXPECT_NE(shipped, nullptr);
         if (!shipped)
             return false;
@@ -332,6 +335,8 @@ public:
         }
         std::mt19937 names(seed);
         configuration.NameBots(names);
+        if (!headless)
+            LoadShotImages();
         ownWorld = std::make_unique<World>(*this, seed);
         world = ownWorld.get();
         MapNames mapNames;
@@ -342,10 +347,13 @@ public:
         rules->Start();
         rules->SetupObjectives();
         hashes.clear();
+        visualCounts.clear();
         for (uint32_t tick = 0; tick < maximumTicks && !rules->IsEnded(); ++tick)
         {
             world->Step(World::TickSeconds);
             rules->Update(World::TickSeconds);
+            if (!headless)
+                ShowFrame();
             WorldHash hash;
             hash.AddWorld(*world);
             for (const ScoreEntry& score : rules->GetPlayerScores())
@@ -355,11 +363,46 @@ public:
         return rules->IsEnded();
     }
 
+    // The images of the weapons and their shots (flashes, trails, lasers) take their ids as the
+    // renderer loads them.
+    void LoadShotImages()
+    {
+        if (!atlas)
+        {
+            atlas = images.CreateTexture(Lumvek::NameTableB().Add("BotMatchTestsAtlas"));
+            ASSERT_NE(atlas, nullptr);
+            atlas->SetSize(2048, 2048, Lumvek::TextureFormat::ColorBuffer4x8);
+        }
+        for (const auto& weapon : registry.weapons.GetItems())
+            weapon->Load(*atlas, *atlas);
+        for (const auto& projectile : registry.projectiles.GetItems())
+            projectile->Load(*atlas, *atlas);
+    }
+
+    // What a frame of one tick does to the visuals when a window shows the match: their effects run
+    // and their images draw in or are scribbled out.
+    void ShowFrame()
+    {
+        for (Visual& visual : world->visuals.View())
+        {
+            if (visual.effect)
+                visual.effect->Advance(World::TickSeconds);
+            if (ImageInstance* image = visual.image.get(); image && (image->drawIn || image->erasing))
+                image->elapsed += image->erasing ? -World::TickSeconds : World::TickSeconds;
+        }
+        visualCounts.push_back(world->visuals.Count());
+    }
+
     Lumvek::FileManager files;
     DataRegistry registry;
+    Lumvek::ResourceTable images{&files};
+    Lumvek::Texture* atlas = nullptr;
     std::unique_ptr<World> ownWorld;
     std::unique_ptr<GameType> rules;
     std::vector<uint64_t> hashes;
+    const char* configurationName = "Default";
+    // After each frame.
+    std::vector<uint32_t> visualCounts;
 };
 
 constexpr uint32_t TenMinutes = 10 * 60 * 60;
@@ -397,4 +440,22 @@ TEST(BotMatch, ShortMatchesEndWithinTwoMinutesWhateverTheSeed)
     {
         EXPECT_TRUE(run.Play(seed, TwoMinutes, 1, true)) << "seed " << seed;
     }
+}
+
+// Sixteen bots of the shipped Brawl with the world's visuals made, as a window shows them: shots,
+// trails, debris, spawn-ins and dropped weapons come and go, so that at the end of the match the world
+// holds no more of them than when all sixteen spawned in at once, and it never runs out.
+TEST(BotMatch, ABrawlWithVisualsNeverRunsOutOfThem)
+{
+    Lumvek::Testing::LogCapture log;
+    BotMatchRun run;
+    run.configurationName = "Brawl";
+    run.headless = false;
+    run.Play(7, 12000, 1000);
+    ASSERT_EQ(run.visualCounts.size(), 12000u);
+    EXPECT_EQ(std::count(log.messages.begin(), log.messages.end(), "failed to create Visual"), 0);
+    const auto first = run.visualCounts.begin(), last = run.visualCounts.end();
+    const uint32_t atTheStart = *std::max_element(first, first + 1000);
+    EXPECT_GT(atTheStart, 16u * 10u);
+    EXPECT_LE(*std::max_element(last - 2000, last), atTheStart);
 }

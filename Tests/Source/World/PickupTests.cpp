@@ -29,6 +29,7 @@ std::unique_ptr<WeaponData> MakeDefinition(uint32_t maxAmmo)
     definition->maxAmmo = maxAmmo;
     definition->clipSize = 10;
     definition->size = Vector2(0.8f, 0.3f);
+    definition->image = Lumvek::NameTableA().Add("PickupTestsGun");
     definition->shape = {{0.0f, 0.0f}, {1.0f, 0.0f}, {1.0f, 1.0f}, {0.0f, 1.0f}};
     return definition;
 }
@@ -79,6 +80,12 @@ TEST(Pickup, AWeaponOfAKindHeldOnlyTopsTheReserveUp)
     EXPECT_EQ(world.visuals.Count(), visuals + 1);
     match.Step();
     EXPECT_EQ(world.pickups.Count(), 0u);
+    // The copy is scribbled out before it goes.
+    ASSERT_EQ(world.visuals.Count(), visuals + 1);
+    const ImageInstance& copy = *world.visuals.View()[visuals].image;
+    EXPECT_EQ(copy.region, definition->image);
+    EXPECT_TRUE(copy.erasing);
+    EXPECT_EQ(copy.erasePattern, Images::Erase1);
 }
 
 TEST(Pickup, ALifetimeOfMinusOneNeverEndsAndOneEndsAtTheFirstUpdate)

@@ -23,6 +23,7 @@
 #include "Source/World/Entities.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/PlayerRenderable.h"
+#include "Tests/Engine/Runtime/Particles/ParticleTestSupport.h"
 #include "Tests/LogCapture.h"
 #include "Tests/Source/World/PlayerTestSupport.h"
 #include "Tests/Source/World/WorldTestSupport.h"
@@ -96,7 +97,7 @@ struct EntityBench
     uint32_t DrawnEntities()
     {
         renderer.BeginFrame();
-        renderer.DrawEntities(view, &atlas, nullptr, nullptr, 1.0f, 0.0f);
+        renderer.DrawEntities(view, &atlas, nullptr, nullptr, 1.0f);
         return renderer.firstGroup.count + renderer.secondGroup.count;
     }
 
@@ -243,6 +244,45 @@ TEST(EntityRenderer, AHazardTakenOutOfTheMatchIsNotDrawn)
     bench.Spikes().image->visible = 1;
     bench.Spikes().image->region = InvalidId;
     EXPECT_EQ(bench.DrawnEntities(), 0u);
+}
+
+TEST(EntityRenderer, AnExplosionOutOfEveryViewRunsItsEffectAndEndsOnTime)
+{
+    EntityBench bench;
+    auto effect = Testing::ParseEffect(
+        R"({ Emitters [ { Lifetime = 0.5 Generators [ { Type = "Stream" TimeBetweenEmissions = 0.125 } ] } ] })");
+    // One in the view and one far beyond it; each waits for its effect once its two ticks are up.
+    for (const Vector2 position : {Vector2{8.0f, 4.0f}, Vector2{40.0f, 30.0f}})
+    {
+        Visual* visual = CreateVisualEntity(*bench.world, position, {1.0f, 1.0f}, {0.5f, 0.5f}, 0.0f, 20.0f, false,
+                                            false, InvalidId, InvalidId, InvalidId, 2, 1, 0);
+        ASSERT_NE(visual, nullptr);
+        visual->effect = std::make_unique<Effects::ParticleSystem>(effect.get(), 1);
+        visual->effect->SyncEmitters();
+    }
+    constexpr float Dt = World::TickSeconds;
+    int frames = 0;
+    for (; frames < 600 && bench.world->visuals.Count() != 0; ++frames)
+    {
+        bench.world->Step(Dt);
+        bench.renderer.BeginFrame();
+        bench.renderer.AdvanceEffects(1.0f, Dt);
+        bench.renderer.DrawEntities(bench.view, &bench.atlas, nullptr, &bench.atlas, 1.0f);
+    }
+    // Births for half a second, each living a second.
+    EXPECT_NEAR(frames, 92, 3);
+}
+
+TEST(EntityRenderer, AnImageToDrawInWithoutADrawingShowsAsItIs)
+{
+    EntityBench bench;
+    Visual* visual = CreateVisualEntity(*bench.world, {8.0f, 4.0f}, {1.0f, 1.0f}, {}, 0.0f, 75.0f, false, false,
+                                        EntityBench::PlainId, InvalidId, InvalidId, -1, 0, 0);
+    ASSERT_NE(visual, nullptr);
+    visual->image->drawIn = 1;
+    visual->image->duration = 2.0f;
+    EXPECT_EQ(bench.DrawnEntities(), 2u);
+    EXPECT_EQ(bench.renderer.drawIn.count, 0u);
 }
 
 TEST(IndicatorGeometry, TargetsInsideTheEllipseStayWhereTheyAreAndOthersArePinnedToIt)
@@ -418,7 +458,7 @@ TEST(EntityRenderer, TheViewsOwnPlayerIsDrawnOnceWhereverItIs)
     {
         view.player = own;
         renderer.BeginFrame();
-        renderer.DrawEntities(view, &atlas, nullptr, nullptr, 1.0f, 0.0f);
+        renderer.DrawEntities(view, &atlas, nullptr, nullptr, 1.0f);
         return renderer.firstGroup.count;
     };
     EXPECT_EQ(drawn(nullptr), nearBones);
@@ -483,7 +523,7 @@ TEST(EntityRenderer, AFlagLiesInFrontOfThePlayersAWeaponBehindAndVisualsGoByLaye
     view.camera->position = {5.0f, 4.0f};
     view.camera->viewSize = {16.0f, 9.0f};
     renderer.BeginFrame();
-    renderer.DrawEntities(view, &atlas, nullptr, nullptr, 1.0f, 0.0f);
+    renderer.DrawEntities(view, &atlas, nullptr, nullptr, 1.0f);
     std::string drawn;
     for (uint32_t i = 0; i < renderer.firstGroup.count + renderer.secondGroup.count; ++i)
     {
@@ -504,11 +544,16 @@ TEST(EntityRenderer, AnEffectMovesWithItsBody)
     DynamicBody thrown;
     thrown.velocityX = 3.0f;
     thrown.velocityY = -2.0f;
-    TransformBody carried;
-    carried.previousX = 1.0f;
-    carried.x = 1.5f;
     EXPECT_EQ(GetBodyVelocity(thrown), Vector2(3.0f, -2.0f));
-    EXPECT_EQ(GetBodyVelocity(carried), Vector2(0.5f / World::TickSeconds, 0.0f));
+    EntityBench bench;
+    Visual* visual = CreateVisualEntity(*bench.world, {1.0f, 1.0f}, {1.0f, 1.0f}, {}, 0.0f, 0.0f, false, false,
+                                        InvalidId, InvalidId, InvalidId, -1, 0, 0);
+    ASSERT_NE(visual, nullptr);
+    const auto effect = Testing::OneEmitter("Lifetime = 1.0");
+    visual->effect = std::make_unique<Effects::ParticleSystem>(effect.get(), 1);
+    visual->GetBody().x = 1.5f;
+    bench.renderer.AdvanceEffects(1.0f, 0.0f);
+    EXPECT_EQ(visual->effect->velocityX, 0.5f / World::TickSeconds);
 }
 
 TEST(IndicatorRenderer, EachViewDrawsItsPlayersMarkersAndAViewWithoutPixelsNone)

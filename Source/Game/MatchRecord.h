@@ -1,0 +1,40 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+class GameType;
+class Weapon;
+class World;
+
+// What a local run's match amounted to, kept tick by tick and logged when the run stops: how far each
+// player went, how often it fired and killed, and the most visuals the world held at once. Owned by
+// the game system; application thread only.
+class MatchRecord
+{
+public:
+    // Forgets the last match.
+    void Clear();
+    // After each tick of the match.
+    void Tick(const World& world, const GameType* gameType);
+    // A line for the visuals and one for each player the match had.
+    void Log() const;
+
+private:
+    struct PlayerRecord
+    {
+        bool seen = false;
+        // Where it stood after the last tick, while it took part.
+        bool active = false;
+        float x = 0.0f;
+        float y = 0.0f;
+        const Weapon* weapon = nullptr;
+        uint32_t clip = 0;
+        double travelled = 0.0;
+        uint32_t shots = 0;
+        uint32_t kills = 0;
+    };
+
+    std::array<PlayerRecord, 16> players{};
+    uint32_t peakVisuals = 0;
+};
