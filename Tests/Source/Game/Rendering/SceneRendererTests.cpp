@@ -411,7 +411,7 @@ TEST(EntityRenderer, AHiddenPlatformIsOutlinedDuringTheDrawInButNeverTiled)
         EXPECT_EQ(tile.last, PlatformGeometry::OneWayDepth);
 }
 
-TEST(EntityRenderer, TheViewsOwnPlayerIsDrawnOnceWhereverItIs)
+TEST(EntityRenderer, TheViewsOwnPlayerIsDrawnOnceWhereverItIsAndPickupsAndVisualsByTheirLayers)
 {
     PlayerTesting::PlayerGame game;
     auto world = game.LoadText(PlayerTesting::PlatformMap(R"({"Position": "0 0", "Size": "40 1"})"));
@@ -467,75 +467,44 @@ TEST(EntityRenderer, TheViewsOwnPlayerIsDrawnOnceWhereverItIs)
     // A player out of the match is not drawn, even in its own view.
     far.body.active = 0;
     EXPECT_EQ(drawn(&far), nearBones);
-}
 
-TEST(EntityRenderer, AFlagLiesInFrontOfThePlayersAWeaponBehindAndVisualsGoByLayer)
-{
-    PlayerTesting::PlayerGame game;
+    // A weapon lies behind the players and a flag in front of them; visuals go by layer, not by depth:
+    // the shot, made first and deepest, is drawn last. Pictures of the test's own stand in.
     for (DataCollectionBase* collection : std::initializer_list<DataCollectionBase*>{
              &game.ownRegistry.items, &game.ownRegistry.projectiles, &game.ownRegistry.weapons})
         collection->Load();
-    auto world = game.LoadText(PlayerTesting::PlatformMap(R"({"Position": "0 0", "Size": "40 1"})"));
-    game.world = world.get();
-    Player& player = game.AddPlayer(*world, {5.0f, 1.0f}, game.MakeLoadout());
-    // Pictures of the test's own stand for the definitions' until those load theirs.
     WeaponData& rifle = *game.ownRegistry.weapons.Find("Rifle");
-    rifle.image = PlainRegion(1);
+    rifle.image = PlainRegion(0);
     std::unique_ptr<Weapon> weapon = rifle.Create();
     weapon->data = &rifle;
-    ItemData& flagData = *game.ownRegistry.items.Find("RedFlag");
-    flagData.image = PlainRegion(2);
     auto flag = std::make_unique<Item>();
-    flag->data = &flagData;
+    flag->data = game.ownRegistry.items.Find("RedFlag");
+    game.ownRegistry.items.Find("RedFlag")->image = PlainRegion(1);
     const SpawnPoint at{5.0f, 1.5f, 0.0f, 0.0f, 0.0f, false, SpawnMask()};
     ASSERT_TRUE(CreateWeaponPickupEntity(*world, at, 0.0f, {}, false, weapon, -1, 0));
     ASSERT_TRUE(CreatePickupEntity(*world, at, 0.0f, {}, false, flag, -1));
-    // Made first but of a higher layer, and drawn nearer by depth: the shot is drawn last.
-    for (const auto& [region, layer, depth] : {std::tuple{PlainRegion(3), VisualLayer::Shots, 95.0f},
-                                               std::tuple{PlainRegion(4), VisualLayer::Scenery, 20.0f}})
+    for (const auto& [region, layer, depth] :
+         {std::tuple{2u, VisualLayer::Shots, 95.0f}, std::tuple{3u, VisualLayer::Scenery, 20.0f}})
     {
-        Visual* visual = CreateVisualEntity(*world, {5.0f, 2.0f}, {1.0f, 1.0f}, {}, 0.0f, 0.0f, false, false, region,
-                                            InvalidId, InvalidId, -1, 0, 0);
+        Visual* visual = CreateVisualEntity(*world, {5.0f, 2.0f}, {1.0f, 1.0f}, {}, 0.0f, 0.0f, false, false,
+                                            PlainRegion(region), InvalidId, InvalidId, -1, 0, 0);
         ASSERT_TRUE(visual && visual->image);
         visual->image->layer = layer;
         visual->image->depth = depth;
+        atlas.AddRegion(PlainRegion(region), 1000, 8 * region)->SetSize(8, 8);
     }
-
-    FileManager files{Testing::SourceFolder(), Testing::SourceFolder(), Testing::SourceFolder(),
-                      Testing::SourceFolder()};
-    files.RegisterFormats();
-    RegisterRuntimeFormats(files);
-    ResourceTable table{&files};
-    RecordingGraphicsDevice device{&table, 1920, 1080};
-    EntityRenderer renderer{game};
-    renderer.Load(device, nullptr, nullptr, nullptr);
-    // Each picture a column of its own, told apart by the left edge of its texture rectangle.
-    Texture atlas;
-    atlas.SetSize(1024, 16, TextureFormat::ColorBuffer4x8);
-    std::vector<uint32_t> regions{rifle.image, flagData.image, PlainRegion(3), PlainRegion(4)};
-    for (const Bone* bone : player.visual->rightBones)
-        if (bone->region != InvalidId && std::find(regions.begin(), regions.end(), bone->region) == regions.end())
-            regions.push_back(bone->region);
-    for (uint32_t i = 0; i < regions.size(); ++i)
-        atlas.AddRegion(regions[i], i * 16, 0)->SetSize(16, 16);
-    CameraView view;
-    view.player = &player;
-    view.camera->position = {5.0f, 4.0f};
-    view.camera->viewSize = {16.0f, 9.0f};
-    renderer.BeginFrame();
-    renderer.DrawEntities(view, &atlas, nullptr, nullptr, 1.0f);
-    std::string drawn;
+    atlas.AddRegion(PlainRegion(0), 1000, 0)->SetSize(8, 8);
+    atlas.AddRegion(PlainRegion(1), 1000, 8)->SetSize(8, 8);
+    drawn(&near);
+    std::string order;
     for (uint32_t i = 0; i < renderer.firstGroup.count + renderer.secondGroup.count; ++i)
     {
         TransformInstance instance;
         std::memcpy(&instance, renderer.entityInstances->data.Data() + i * sizeof(TransformInstance), sizeof instance);
-        const auto column = static_cast<uint32_t>(std::lround(instance.texture.u * 1024.0f / 16.0f));
-        drawn += column < 4 ? "WFSV"[column] : 'p';
+        // The pictures of the test stand in the last column, one above the other.
+        order += instance.texture.u < 1000.0f / 1024.0f ? 'p' : "WFSV"[std::lround(instance.texture.v * 128.0f)];
     }
-    // The weapon, the player's bones, the flag; then the visuals by layer.
-    const size_t bones = drawn.size() - 4;
-    ASSERT_GT(bones, 3u);
-    EXPECT_EQ(drawn, "W" + std::string(bones, 'p') + "FV" + "S");
+    EXPECT_EQ(order, "W" + std::string(nearBones, 'p') + "FVS");
 }
 
 TEST(EntityRenderer, AnEffectMovesWithItsBody)
