@@ -46,7 +46,6 @@ const uint32_t MakerLogo = Lumvek::NameTableC().Add("MakerLogo");
 namespace Images
 {
 const uint32_t PlatformDraw = Lumvek::NameTableA().Add("PlatformDraw");
-const uint32_t Erase1 = Lumvek::NameTableA().Add("Erase1");
 const uint32_t SmallLogo = Lumvek::NameTableA().Add("SmallLogo");
 const uint32_t CircleSketch = Lumvek::NameTableA().Add("CircleSketch");
 const uint32_t CircleSelection = Lumvek::NameTableA().Add("CircleSelection");
@@ -156,6 +155,7 @@ const uint32_t OneWayBottom = Lumvek::NameTableA().Add("OneWayBottom");
 const uint32_t ConveyerLeft = Lumvek::NameTableA().Add("ConveyerLeft");
 const uint32_t ConveyerMiddle = Lumvek::NameTableA().Add("ConveyerMiddle");
 const uint32_t ConveyerRight = Lumvek::NameTableA().Add("ConveyerRight");
+const uint32_t Erase1 = Lumvek::NameTableA().Add("Erase1");
 } // namespace Images
 
 namespace Sounds

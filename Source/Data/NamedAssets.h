@@ -47,8 +47,6 @@ extern const uint32_t MakerLogo;
 namespace Images
 {
 extern const uint32_t PlatformDraw;
-// The erase atlas's pattern an ending visual is scribbled out with.
-extern const uint32_t Erase1;
 extern const uint32_t SmallLogo;
 extern const uint32_t CircleSketch;
 extern const uint32_t CircleSelection;
@@ -158,6 +156,8 @@ extern const uint32_t OneWayBottom;
 extern const uint32_t ConveyerLeft;
 extern const uint32_t ConveyerMiddle;
 extern const uint32_t ConveyerRight;
+// The erase atlas's pattern an ending visual is scribbled out with.
+extern const uint32_t Erase1;
 } // namespace Images
 
 // Ids in NameSet::Global: what the audio code plays. Which file plays under an id is chosen by the

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using Lumvek::Vector2;
@@ -105,12 +106,8 @@ TEST(GameTypeSpawning, ASpawnInShowsThePlayerForTwoSecondsThenItTakesPart)
     EXPECT_EQ(player.weaponState, WeaponState::Aiming);
     // Each is sketched in over the two seconds, from nothing.
     for (EntityId id : visuals)
-    {
-        const ImageInstance& image = *world.visuals.Find(id)->image;
-        EXPECT_TRUE(image.drawIn && !image.erasing);
-        EXPECT_EQ(image.duration, 2.0f);
-        EXPECT_EQ(image.elapsed, 0.0f);
-    }
+        EXPECT_EQ(std::make_tuple(world.visuals.Find(id)->image->drawIn, world.visuals.Find(id)->image->duration),
+                  std::make_tuple(uint8_t{1}, 2.0f));
 
     match.Tick(118);
     EXPECT_FALSE(player.body.active);
@@ -259,20 +256,15 @@ TEST(GameTypeSpawning, AMapFarFromTheOriginPlaysWithItsPlayers)
     match.configuration.teamCount = 1;
     match.AddBot(0, 4);
     match.AddBot(1, 4);
-    World& world = match.LoadText(
-        R"({"WorldBounds": "100 100 50 30", "Backgrounds": [], "SpawnPoints": [
-               {"Position": "110 102", "Size": "1 1", "Mask": "Player|Deathmatch|FreeForAll"},
-               {"Position": "140 102", "Size": "1 1", "Mask": "Player|Deathmatch|FreeForAll"}],
-            "Entities": {"Platforms": [{"Position": "100 100", "Size": "50 2"}]}})");
+    const std::string point = R"({"Size": "1 1", "Mask": "Player|Deathmatch|FreeForAll", "Position": )";
+    World& world =
+        match.LoadText(R"({"WorldBounds": "100 100 50 30", "SpawnPoints": [)" + point + R"("110 102"}, )" + point +
+                       R"("140 102"}], "Entities": {"Platforms": [{"Position": "100 100", "Size": )"
+                       R"("50 2"}]}, "Backgrounds": []})");
     ASSERT_EQ(world.activePlayers.size(), 2u);
     match.CreateRules();
     match.Begin();
     match.Tick(180);
-    for (uint8_t id : {0, 1})
-    {
-        const Player& player = match.PlayerOf(id);
-        EXPECT_TRUE(player.body.active) << int(id);
-        EXPECT_FALSE(player.IsDead()) << int(id);
-        EXPECT_GE(player.body.y, 101.9f) << int(id);
-    }
+    for (const Player* player : world.activePlayers)
+        EXPECT_TRUE(player->body.active && !player->IsDead() && player->body.y > 101.9f) << int(player->index);
 }

@@ -335,8 +335,14 @@ public:
         }
         std::mt19937 names(seed);
         configuration.NameBots(names);
-        if (!headless)
-            LoadShotImages();
+        // The weapons' and shots' images (flashes, trails, lasers) take their ids as the renderer loads them.
+        if (!headless && atlas->SetSize(2048, 2048, Lumvek::TextureFormat::ColorBuffer4x8))
+        {
+            for (const auto& weapon : registry.weapons.GetItems())
+                weapon->Load(*atlas, *atlas);
+            for (const auto& projectile : registry.projectiles.GetItems())
+                projectile->Load(*atlas, *atlas);
+        }
         ownWorld = std::make_unique<World>(*this, seed);
         world = ownWorld.get();
         MapNames mapNames;
@@ -363,22 +369,6 @@ public:
         return rules->IsEnded();
     }
 
-    // The images of the weapons and their shots (flashes, trails, lasers) take their ids as the
-    // renderer loads them.
-    void LoadShotImages()
-    {
-        if (!atlas)
-        {
-            atlas = images.CreateTexture(Lumvek::NameTableB().Add("BotMatchTestsAtlas"));
-            ASSERT_NE(atlas, nullptr);
-            atlas->SetSize(2048, 2048, Lumvek::TextureFormat::ColorBuffer4x8);
-        }
-        for (const auto& weapon : registry.weapons.GetItems())
-            weapon->Load(*atlas, *atlas);
-        for (const auto& projectile : registry.projectiles.GetItems())
-            projectile->Load(*atlas, *atlas);
-    }
-
     // What a frame of one tick does to the visuals when a window shows the match: their effects run
     // and their images draw in or are scribbled out.
     void ShowFrame()
@@ -396,12 +386,11 @@ public:
     Lumvek::FileManager files;
     DataRegistry registry;
     Lumvek::ResourceTable images{&files};
-    Lumvek::Texture* atlas = nullptr;
+    Lumvek::Texture* atlas = images.CreateTexture(Lumvek::NameTableB().Add("BotMatchTestsAtlas"));
     std::unique_ptr<World> ownWorld;
     std::unique_ptr<GameType> rules;
     std::vector<uint64_t> hashes;
     const char* configurationName = "Default";
-    // After each frame.
     std::vector<uint32_t> visualCounts;
 };
 

@@ -1,6 +1,5 @@
 #include "Source/World/World.h"
 
-#include "Source/Data/NamedAssets.h"
 #include "Source/World/DynamicBody.h"
 #include "Source/World/EntityFactory.h"
 #include "Tests/Source/World/WorldTestSupport.h"
@@ -181,31 +180,6 @@ TEST(World, VisualsEndWhenTheirLifetimeRunsOutAndLeaveAtTheEndOfTheTick)
     const EntityId lastingId = lasting->id;
     StepTicks(*world, 600);
     EXPECT_NE(world->visuals.Find(lastingId), nullptr);
-}
-
-TEST(World, AnEndingVisualMarkedToEraseGoesOnceItsSecondOfErasingAndItsEffectAreOver)
-{
-    TestGame game;
-    MapNames names;
-    auto world = game.Load(R"({"WorldBounds": "-50 -50 100 100"})", names);
-    Visual* visual = CreateVisualEntity(*world, {0, 0}, {1, 1}, {}, 0.0f, 75.0f, false, false, 1, Lumvek::InvalidId,
-                                        Lumvek::InvalidId, 2, 1, 0);
-    ASSERT_NE(visual, nullptr);
-    const EntityId id = visual->id;
-    StepTicks(*world, 1);
-    ASSERT_NE(world->visuals.Find(id), nullptr);
-    const ImageInstance& image = *world->visuals.Find(id)->image;
-    EXPECT_TRUE(image.erasing);
-    EXPECT_EQ(image.erasePattern, Images::Erase1);
-    EXPECT_EQ(image.duration, 1.0f);
-    // The frames run the erase back; a frame of a tick each, it is over in a second.
-    int ticks = 0;
-    for (; ticks < 600 && world->visuals.Find(id); ++ticks)
-    {
-        world->visuals.Find(id)->image->elapsed -= World::TickSeconds;
-        StepTicks(*world, 1);
-    }
-    EXPECT_NEAR(ticks, 60, 1);
 }
 
 TEST(World, DebrisThatFallsOutOfTheWorldIsRemovedWithItsBox2DBody)

@@ -260,29 +260,15 @@ TEST(EntityRenderer, AnExplosionOutOfEveryViewRunsItsEffectAndEndsOnTime)
         visual->effect = std::make_unique<Effects::ParticleSystem>(effect.get(), 1);
         visual->effect->SyncEmitters();
     }
-    constexpr float Dt = World::TickSeconds;
     int frames = 0;
     for (; frames < 600 && bench.world->visuals.Count() != 0; ++frames)
     {
-        bench.world->Step(Dt);
-        bench.renderer.BeginFrame();
-        bench.renderer.AdvanceEffects(1.0f, Dt);
-        bench.renderer.DrawEntities(bench.view, &bench.atlas, nullptr, &bench.atlas, 1.0f);
+        bench.world->Step(World::TickSeconds);
+        bench.renderer.AdvanceEffects(1.0f, World::TickSeconds);
+        bench.DrawnEntities();
     }
     // Births for half a second, each living a second.
     EXPECT_NEAR(frames, 92, 3);
-}
-
-TEST(EntityRenderer, AnImageToDrawInWithoutADrawingShowsAsItIs)
-{
-    EntityBench bench;
-    Visual* visual = CreateVisualEntity(*bench.world, {8.0f, 4.0f}, {1.0f, 1.0f}, {}, 0.0f, 75.0f, false, false,
-                                        EntityBench::PlainId, InvalidId, InvalidId, -1, 0, 0);
-    ASSERT_NE(visual, nullptr);
-    visual->image->drawIn = 1;
-    visual->image->duration = 2.0f;
-    EXPECT_EQ(bench.DrawnEntities(), 2u);
-    EXPECT_EQ(bench.renderer.drawIn.count, 0u);
 }
 
 TEST(IndicatorGeometry, TargetsInsideTheEllipseStayWhereTheyAreAndOthersArePinnedToIt)
