@@ -1,9 +1,11 @@
 #include "Source/GameTypes/Awareness.h"
 
+#include "Source/Data/ItemData.h"
 #include "Source/Data/NameTables.h"
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/TriggerData.h"
 #include "Source/Data/WeaponData.h"
+#include "Source/World/Item.h"
 #include "Source/World/Player.h"
 #include "Source/World/World.h"
 
@@ -173,6 +175,10 @@ int32_t GetMarkerIcon(const World& world, const AwarenessMarker& marker)
                 return static_cast<int32_t>(Images::Death);
             if (player->leaderMarker)
                 return static_cast<int32_t>(Images::LeaderIcon);
+            // A flag or the token on the body, or still in the hand on its way there.
+            const Item* held = player->carriedItem ? player->carriedItem.get() : player->handItem.get();
+            if (held && held->data && held->data->icon != Lumvek::InvalidId)
+                return static_cast<int32_t>(held->data->icon);
         }
         return NoIcon;
     case AwarenessMarker::WeaponPickupKind:

@@ -498,7 +498,10 @@ void ClientNetwork::RemoveTrigger(uint16_t id)
                                body.rotation, FadeDepth, body.flipX != 0, body.flipY != 0,
                                trigger->data ? trigger->data->image : InvalidId, InvalidId, InvalidId, 0, 1, 0))
         if (visual->image)
+        {
             visual->image->depth = FadeDepth;
+            visual->image->layer = VisualLayer::Remains;
+        }
     world->RemoveTrigger(*trigger);
 }
 

@@ -37,10 +37,10 @@ void Push(Lumvek::GraphicsDevice& device, GraphicsCommandCode code, uint32_t op1
     device.GetCommands().push_back(GraphicsCommand::Make(code, op1, op2, op3, op4, op5));
 }
 
-// A per-frame geometry, emptied on the first write after the device uploaded it. The shared quad and
-// page indices address the geometry from its first vertex, and draws have no base vertex: a second
-// transition of the same kind in one frame (never the case in a hand-over) would overwrite what the
-// first one queued, so it gets a range past the first and is not drawn.
+// A per-frame geometry, emptied on the first write after the device uploaded it; each draw of the
+// frame appends its own range. The quad's indices address the geometry from its first vertex and
+// draws have no base vertex, so a second fade in one frame (never the case: only the splash fades)
+// is not drawn; the page indices hold a copy for each page of a frame.
 Lumvek::GraphicsBufferRange Append(Lumvek::Geometry& geometry, uint32_t stride, uint32_t count)
 {
     if (geometry.uploaded)
@@ -248,8 +248,13 @@ void PageTransition::Draw(float seconds, Lumvek::GraphicsDevice& device, uint32_
                 }
         }
     }
-    if (!frontRange.bytes || !backRange.bytes || !mesh.bytes || mesh.first != 0)
+    if (!frontRange.bytes || !backRange.bytes || !mesh.bytes)
         return;
+    // The indices of this page's own vertices; a page past the copies is not drawn this frame.
+    const uint32_t page = mesh.first / PageVertexCount;
+    if (mesh.first % PageVertexCount != 0 || page >= PagesPerFrame)
+        return;
+    const uint32_t frontIndices = page * PageFaceIndexCount * 2;
 
     namespace Slots = GraphicsResources;
     const uint32_t stages = GraphicsCommand::StageFlags(1, 1);
@@ -260,10 +265,10 @@ void PageTransition::Draw(float seconds, Lumvek::GraphicsDevice& device, uint32_
     Push(device, GraphicsCommandCode::SetIndices, Slots::PageIndices);
     Push(device, GraphicsCommandCode::SetConstants, Slots::PageConstants, frontRange.first, recordConstants, 0, stages);
     Push(device, GraphicsCommandCode::SetTexture, target, 0);
-    Push(device, GraphicsCommandCode::Draw, 0, PageFaceIndexCount);
+    Push(device, GraphicsCommandCode::Draw, frontIndices, PageFaceIndexCount);
     Push(device, GraphicsCommandCode::SetConstants, Slots::PageConstants, backRange.first, recordConstants, 0, stages);
     Push(device, GraphicsCommandCode::SetTexture, Slots::CanvasBackground, 0);
-    Push(device, GraphicsCommandCode::Draw, PageFaceIndexCount, PageFaceIndexCount);
+    Push(device, GraphicsCommandCode::Draw, frontIndices + PageFaceIndexCount, PageFaceIndexCount);
     Push(device, GraphicsCommandCode::SetTexture, None, 0);
 }
 

@@ -207,17 +207,23 @@ const TransitionGeometryIds& TransitionGeometryIds::Get()
     return ids;
 }
 
-void BuildPageIndices(uint16_t (&out)[PageFaceIndexCount * 2])
+void BuildPageIndices(uint16_t (&out)[PageIndexCount])
 {
+    static_assert(PageVertexCount * PagesPerFrame <= 0x10000, "the pages' vertices must stay within 16-bit indices");
     // Quad corners in the order the page writes them: top left, top right, bottom left, bottom right.
     constexpr uint16_t front[6] = {0, 1, 2, 2, 1, 3};
     constexpr uint16_t back[6] = {3, 1, 2, 2, 1, 0};
-    for (uint32_t quad = 0; quad < PageColumns * PageRows; ++quad)
-        for (uint32_t corner = 0; corner < 6; ++corner)
-        {
-            out[quad * 6 + corner] = static_cast<uint16_t>(quad * 4 + front[corner]);
-            out[PageFaceIndexCount + quad * 6 + corner] = static_cast<uint16_t>(quad * 4 + back[corner]);
-        }
+    for (uint32_t page = 0; page < PagesPerFrame; ++page)
+    {
+        uint16_t* faces = out + page * PageFaceIndexCount * 2;
+        const uint32_t first = page * PageVertexCount;
+        for (uint32_t quad = 0; quad < PageColumns * PageRows; ++quad)
+            for (uint32_t corner = 0; corner < 6; ++corner)
+            {
+                faces[quad * 6 + corner] = static_cast<uint16_t>(first + quad * 4 + front[corner]);
+                faces[PageFaceIndexCount + quad * 6 + corner] = static_cast<uint16_t>(first + quad * 4 + back[corner]);
+            }
+    }
 }
 
 bool CreateTransitionGeometries(Lumvek::GraphicsDevice& device)
@@ -225,10 +231,10 @@ bool CreateTransitionGeometries(Lumvek::GraphicsDevice& device)
     const TransitionGeometryIds& ids = TransitionGeometryIds::Get();
     namespace Slots = GraphicsResources;
     static constexpr uint16_t quad[6] = {0, 1, 2, 2, 1, 3};
-    static uint16_t page[PageFaceIndexCount * 2];
+    static uint16_t page[PageIndexCount];
     BuildPageIndices(page);
     bool created = CreateIndices(device, Slots::QuadIndices, ids.quadIndices, quad, 6);
-    created &= CreateIndices(device, Slots::PageIndices, ids.pageIndices, page, PageFaceIndexCount * 2);
+    created &= CreateIndices(device, Slots::PageIndices, ids.pageIndices, page, PageIndexCount);
     created &= CreateDynamic(device, Slots::ColorTransitionVertices, ids.colorTransitionVertices,
                              Lumvek::GeometryDataType::TriangleList);
     created &= CreateDynamic(device, Slots::PageVertices, ids.pageVertices, Lumvek::GeometryDataType::TriangleList);

@@ -54,9 +54,15 @@ inline constexpr uint32_t PageVertexCount = PageColumns * PageRows * 4;
 // Indices of one face of the page.
 inline constexpr uint32_t PageFaceIndexCount = PageColumns * PageRows * 6;
 
+// Page transitions one frame can draw. Draws have no base vertex, so each page of a frame has its
+// own copy of the indices, pointing at the vertices it appended after those of the pages before it.
+inline constexpr uint32_t PagesPerFrame = 4;
+inline constexpr uint32_t PageIndexCount = PageFaceIndexCount * 2 * PagesPerFrame;
+
 // Fills the page's index list: every quad once with front winding, then again with the opposite
-// winding, so that the back of the page can be drawn with its own texture. out holds 2 faces' worth.
-void BuildPageIndices(uint16_t (&out)[PageFaceIndexCount * 2]);
+// winding, so that the back of the page can be drawn with its own texture; then the same for each
+// further page of a frame, PageVertexCount vertices on.
+void BuildPageIndices(uint16_t (&out)[PageIndexCount]);
 
 // Creates the geometries the transitions write and read: the colour quad, its six indices, the page
 // constants and vertices (refilled every frame) and the page indices (built once). Application

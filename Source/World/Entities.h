@@ -43,7 +43,22 @@ struct ImageInstance
     float elapsed = 0.0f;
     uint8_t drawIn = 0;
     uint8_t erasing = 0;
+    // Visuals are drawn in the order of their layers, lowest first (VisualLayer).
+    uint32_t layer = 0;
+    // A pickup's image is drawn behind the players while its first layer is set, and in front of them
+    // while its second one is.
+    uint8_t firstLayer = 1;
+    uint8_t secondLayer = 0;
 };
+
+// Where a visual stands among the others: the scenery at the back, what play leaves behind (fading
+// pickups and triggers, spent shells) over it, and shots (trails, flashes, blasts) in front.
+namespace VisualLayer
+{
+inline constexpr uint32_t Scenery = 0;
+inline constexpr uint32_t Remains = 1;
+inline constexpr uint32_t Shots = 2;
+} // namespace VisualLayer
 
 // A player inside a trigger or zone, in the order they first touched it.
 struct Touch

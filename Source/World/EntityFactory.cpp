@@ -337,6 +337,16 @@ DynamicBody& PlacePickupBody(World& world, Pickup& pickup, const SpawnPoint& pla
     return body;
 }
 
+// A weapon lies behind the players who walk over it; a flag or the token, which the match turns on,
+// stays in sight in front of them.
+void SetPickupLayers(Pickup& pickup)
+{
+    if (!pickup.image)
+        return;
+    pickup.image->firstLayer = pickup.item ? 0 : 1;
+    pickup.image->secondLayer = pickup.item ? 1 : 0;
+}
+
 } // namespace
 
 Pickup* CreateWeaponPickupEntity(World& world, const SpawnPoint& placement, float angle, Vector2 velocity, bool rotates,
@@ -352,6 +362,7 @@ Pickup* CreateWeaponPickupEntity(World& world, const SpawnPoint& placement, floa
     pickup->weapon = std::move(weapon);
     pickup->lifetime = lifetime;
     pickup->fade = fade;
+    SetPickupLayers(*pickup);
     pickup->highlightTeam = pickup->highlightPlayer = 255;
     if (!world.pickupGrid.Insert(*pickup))
     {
@@ -379,6 +390,7 @@ Pickup* CreatePickupEntity(World& world, const SpawnPoint& placement, float angl
     pickup->item = std::move(item);
     pickup->lifetime = lifetime;
     pickup->fade = 0;
+    SetPickupLayers(*pickup);
     pickup->highlightTeam = pickup->highlightPlayer = 255;
     if (!world.pickupGrid.Insert(*pickup))
     {
@@ -500,6 +512,7 @@ Pickup* PlacePickupFromState(World& world, const ReceivedPickup& state)
     pickup->item = std::move(item);
     pickup->lifetime = -1;
     pickup->fade = 0;
+    SetPickupLayers(*pickup);
     pickup->highlightTeam = pickup->highlightPlayer = 255;
     if (!world.pickupGrid.Insert(*pickup))
     {

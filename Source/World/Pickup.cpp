@@ -54,7 +54,10 @@ void Pickup::CreateFadeVisual()
                                             {body->pivotX, body->pivotY}, body->rotation, PickupDepth, body->flipX,
                                             body->flipY, region, InvalidId, InvalidId, 1, 1, 0))
         if (visual->image)
+        {
             visual->image->depth = PickupDepth;
+            visual->image->layer = VisualLayer::Remains;
+        }
 }
 
 void Pickup::End()

@@ -341,7 +341,10 @@ void Player::DropWeapon(std::unique_ptr<Weapon>& slot)
                     world, point, data->size, data->offset, facingLeft ? WrapAngle(Pi - rotation) : rotation,
                     DroppedDepth, false, facingLeft, data->image, InvalidId, InvalidId, DroppedWeaponTicks, 1, 0);
                 shell && shell->image)
+            {
                 shell->image->depth = DroppedDepth;
+                shell->image->layer = VisualLayer::Remains;
+            }
     }
     else
     {

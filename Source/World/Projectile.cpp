@@ -157,7 +157,10 @@ void Projectile::Begin()
                                                 definition->trail, definition->trailEffect, InvalidId, -1, 0, 0))
         {
             if (visual->image)
+            {
                 visual->image->depth = ShotDepth;
+                visual->image->layer = VisualLayer::Shots;
+            }
             trail = visual->id;
         }
     }
@@ -276,7 +279,10 @@ void Projectile::Explode(bool applyEffects)
                                InvalidId, definition ? definition->explosionEffect : InvalidId,
                                definition ? definition->explosionSound : InvalidId, ExplosionTicks, 1, 0))
         if (visual->image)
+        {
             visual->image->depth = ShotDepth;
+            visual->image->layer = VisualLayer::Shots;
+        }
     if (!applyEffects)
         return;
 

@@ -274,7 +274,10 @@ void Weapon::Shoot(const MuzzleInfo& muzzle)
                 CreateVisualEntity(*world, {muzzle.x, muzzle.y}, FlashSize, {0.0f, 0.5f}, muzzle.angle, ShotDepth,
                                    false, muzzle.facingLeft != 0, data->flash, InvalidId, InvalidId, FlashTicks, 0, 0);
             flash && flash->image)
+        {
             flash->image->depth = ShotDepth;
+            flash->image->layer = VisualLayer::Shots;
+        }
     if (data->fireSound != InvalidId)
         owner->GetContext().PlaySound(data->fireSound, {muzzle.x, muzzle.y}, Vector2(), 1.0f);
 }
@@ -336,7 +339,10 @@ void SniperRifle::OnPickedUpHook()
     if (!visual)
         return;
     if (visual->image)
+    {
         visual->image->depth = ShotDepth;
+        visual->image->layer = VisualLayer::Shots;
+    }
     laser = visual->id;
     ShowLaser(false);
 }

@@ -250,8 +250,9 @@ void ParticleSystem::Emit(EmitterState& state, float age)
         return;
     const uint32_t i = state.count++;
     const bool local = state.data->localSpace;
-    state.x[i] = local ? 0.0f : x;
-    state.y[i] = local ? 0.0f : y;
+    // A particle born age seconds before the end of an advance left the system where it was then.
+    state.x[i] = local ? 0.0f : x - velocityX * age;
+    state.y[i] = local ? 0.0f : y - velocityY * age;
     state.angle[i] = local ? 0.0f : rotation * DegreesPerRadian;
     state.scaleX[i] = 1.0f;
     state.scaleY[i] = 1.0f;

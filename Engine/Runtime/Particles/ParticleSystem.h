@@ -198,6 +198,10 @@ public:
 
     float x = 0.0f;
     float y = 0.0f;
+    // Units per second, the owner's: a moving system leaves a continuous trail of births rather than
+    // clumps at the positions it is drawn at.
+    float velocityX = 0.0f;
+    float velocityY = 0.0f;
     // Radians.
     float rotation = 0.0f;
     // The area that position initializers fill and local-space particles are scaled by.

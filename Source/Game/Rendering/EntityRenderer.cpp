@@ -10,6 +10,7 @@
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/HazardData.h"
 #include "Source/Data/InteractionData.h"
+#include "Source/Data/ItemData.h"
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/WeaponData.h"
 #include "Source/Data/ZoneData.h"
@@ -102,6 +103,10 @@ void EntityRenderer::Load(GraphicsDevice& device, TextureRegion* worldRoot, Text
     };
     load(registry.maps.Get(context.configuration.map), false);
     load(registry.gameTypes.Get(context.configuration.gameType), false);
+    // A carrier's indicator shows the icon of the flag or token it holds; the mode loads the items'
+    // own images.
+    for (const auto& item : registry.items.GetItems())
+        RequestIcons(device, *item, icons);
     for (uint32_t weapon : context.configuration.CollectWeaponIds())
         if (WeaponData* data = registry.weapons.Get(weapon))
         {
@@ -415,6 +420,14 @@ void EntityRenderer::DrawSkeleton(Player& player, const Texture* worldAtlas, flo
     }
 }
 
+Vector2 GetBodyVelocity(const Body& body)
+{
+    if (const auto* moving = dynamic_cast<const MovingBody*>(&body))
+        return {moving->velocityX, moving->velocityY};
+    // Bodies the world places every tick move by what they moved in the last one.
+    return {(body.x - body.previousX) / World::TickSeconds, (body.y - body.previousY) / World::TickSeconds};
+}
+
 void EntityRenderer::AdvanceEffects(float alpha, float dt)
 {
     World* world = context.world;
@@ -427,6 +440,9 @@ void EntityRenderer::AdvanceEffects(float alpha, float dt)
         const Vector2 position = body.GetInterpolatedPosition(alpha);
         effect->x = position.x;
         effect->y = position.y;
+        const Vector2 velocity = GetBodyVelocity(body);
+        effect->velocityX = velocity.x;
+        effect->velocityY = velocity.y;
         if (const auto* turning = dynamic_cast<const TransformBody*>(&body))
             effect->rotation = turning->rotation;
         effect->Advance(dt);
@@ -478,7 +494,8 @@ void EntityRenderer::DrawEntities(const CameraView& view, const Texture* worldAt
     for (const Interaction& interaction : interactions)
         DrawSprite(interaction.image.get(), interaction.GetBody(), worldAtlas, alpha);
     for (const Pickup& pickup : pickups)
-        DrawSprite(pickup.image.get(), pickup.GetBody(), worldAtlas, alpha);
+        if (pickup.image && pickup.image->firstLayer)
+            DrawSprite(pickup.image.get(), pickup.GetBody(), worldAtlas, alpha);
     for (const Trigger& trigger : triggers)
         DrawSprite(trigger.image.get(), trigger.GetBody(), worldAtlas, alpha);
 
@@ -498,6 +515,9 @@ void EntityRenderer::DrawEntities(const CameraView& view, const Texture* worldAt
     if (view.player && !ownDrawn)
         DrawSkeleton(*view.player, worldAtlas, alpha);
 
+    for (const Pickup& pickup : pickups)
+        if (pickup.image && pickup.image->secondLayer)
+            DrawSprite(pickup.image.get(), pickup.GetBody(), worldAtlas, alpha);
     for (const Projectile& projectile : projectiles)
         DrawSprite(projectile.image.get(), projectile.GetBody(), worldAtlas, alpha);
 
@@ -509,7 +529,7 @@ void EntityRenderer::DrawEntities(const CameraView& view, const Texture* worldAt
         sortedVisuals.push_back(&visual);
     std::stable_sort(sortedVisuals.begin(), sortedVisuals.end(),
                      [](const Visual* a, const Visual* b)
-                     { return (a->image ? a->image->depth : 0.0f) > (b->image ? b->image->depth : 0.0f); });
+                     { return (a->image ? a->image->layer : 0u) < (b->image ? b->image->layer : 0u); });
     for (Visual* visual : sortedVisuals)
     {
         const ImageInstance* image = visual->image.get();

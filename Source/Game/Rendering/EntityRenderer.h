@@ -140,3 +140,7 @@ private:
     std::vector<SpriteGeometry::Part> scratchParts;
     std::vector<Visual*> sortedVisuals;
 };
+
+// What a particle effect on the body moves with, in units per second: a moving body's own velocity,
+// else what the body moved in the last tick.
+Lumvek::Vector2 GetBodyVelocity(const Body& body);

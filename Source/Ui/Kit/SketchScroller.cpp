@@ -50,7 +50,9 @@ void SketchScroller::Focus()
         child->SetMargin(YGEdgeRight, {ElementLength::Percent, spacing});
     }
     step = (unfocusedSize + spacing) * (PercentOf(YGNodeStyleGetWidth(node)) / 100.0f);
-    base = PercentOf(YGNodeStyleGetPosition(node, YGEdgeLeft));
+    // The strip stands at Base + Current: a strip focused again (a screen that froze it and made it
+    // live once more) keeps its place instead of taking its offset twice.
+    base = PercentOf(YGNodeStyleGetPosition(node, YGEdgeLeft)) - current;
     target = current = -(static_cast<float>(selected) * step);
     element.SetPosition(YGEdgeLeft, {ElementLength::Percent, base + current});
 }

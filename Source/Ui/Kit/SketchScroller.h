@@ -13,7 +13,8 @@ class SketchScroller final : public Lumvek::ElementActions
 public:
     explicit SketchScroller(Lumvek::Element& element) : element(element) {}
 
-    // Lays the strip out as a row starting at the selected item.
+    // Lays the strip out as a row starting at the selected item; a strip laid out before stays where
+    // it is.
     void Focus() override;
     void Update(float seconds) override;
     // Left and right on the pad or the left stick move by one item.

@@ -80,10 +80,12 @@ template <class Collection> std::string DisplayNameAt(const Collection* collecti
 }
 
 void CustomGameScreen::Open(Lumvek::Gui& gui, FrontEnd& frontEnd, std::unique_ptr<Lumvek::Transition> transition,
-                            uint32_t owner)
+                            uint32_t owner, std::unique_ptr<Lumvek::Transition> menuTransition)
 {
     CustomGameScreen& backdrop = Screen::Open<CustomGameScreen>(gui, std::move(transition), owner, frontEnd);
-    Screen::OpenOver<CustomGameMenu>(gui, MakeStaticTransition(HandOver), owner, frontEnd, &backdrop, 0u);
+    if (!menuTransition)
+        menuTransition = MakeStaticTransition(HandOver);
+    Screen::OpenOver<CustomGameMenu>(gui, std::move(menuTransition), owner, frontEnd, &backdrop, 0u);
 }
 
 void CustomGameScreen::Setup()
@@ -250,8 +252,11 @@ void GameTypeSelect::Setup()
                                      DisplayNameAt(types, configuration.gameType, "game type"));
     if (types)
         for (const auto& type : types->GetItems())
+        {
+            frontEnd.RequestIcons(*type);
             AddCircleIconItem(strip, type->index == configuration.gameType, type->displayName, type->icon, type->sketch,
                               type->description);
+        }
     FinishPage(configuration.gameType, NarrowArrows);
 }
 
@@ -306,15 +311,20 @@ namespace
 
 // A loadout or weapon row: "NONE" or "CUSTOM" for none, "RANDOM" for a pick at the match's start.
 template <class Collection>
-void AddChoiceRow(Element& strip, bool selected, const std::string& label, const char* noneText, uint32_t noneIcon,
-                  uint32_t noneSketch, const Collection* collection, uint32_t value)
+void AddChoiceRow(const FrontEnd& frontEnd, Element& strip, bool selected, const std::string& label,
+                  const char* noneText, uint32_t noneIcon, uint32_t noneSketch, const Collection* collection,
+                  uint32_t value)
 {
     if (value == Loadout::None)
         AddCircleIconItem(strip, selected, noneText, noneIcon, noneSketch, label);
     else if (value == Loadout::Random)
         AddCircleIconItem(strip, selected, "RANDOM", Images::RandomIcon, Images::RandomIconSketch, label);
     else if (const auto* item = collection ? collection->Get(value) : nullptr)
+    {
+        // The row shows the chosen definition's own icon, which no picker may have streamed yet.
+        frontEnd.RequestIcons(*item);
         AddCircleIconItem(strip, selected, item->displayName, item->icon, item->sketch, label);
+    }
     else
     {
         Lumvek::Log::Write("the set-up's {} {} is not among the definitions loaded: it shows no name", label, value);
@@ -354,13 +364,13 @@ void LoadoutSelect::Setup()
     const Loadout& loadout = frontEnd.configuration.loadout;
     const DataRegistry* registry = frontEnd.registry;
     Element& strip = AddScrollerPage(GetRoot(), ScrollerPage::Narrow, "-SELECT LOADOUT-", RowLabel(row));
-    AddChoiceRow(strip, row == 0, PartLabels[0], "CUSTOM", Images::CustomIcon, Images::CustomIconSketch,
+    AddChoiceRow(frontEnd, strip, row == 0, PartLabels[0], "CUSTOM", Images::CustomIcon, Images::CustomIconSketch,
                  registry ? &registry->heads : nullptr, loadout.head);
-    AddChoiceRow(strip, row == 1, PartLabels[1], "CUSTOM", Images::CustomIcon, Images::CustomIconSketch,
+    AddChoiceRow(frontEnd, strip, row == 1, PartLabels[1], "CUSTOM", Images::CustomIcon, Images::CustomIconSketch,
                  registry ? &registry->cores : nullptr, loadout.core);
-    AddChoiceRow(strip, row == 2, PartLabels[2], "CUSTOM", Images::CustomIcon, Images::CustomIconSketch,
+    AddChoiceRow(frontEnd, strip, row == 2, PartLabels[2], "CUSTOM", Images::CustomIcon, Images::CustomIconSketch,
                  registry ? &registry->arms : nullptr, loadout.arms);
-    AddChoiceRow(strip, row == 3, PartLabels[3], "CUSTOM", Images::CustomIcon, Images::CustomIconSketch,
+    AddChoiceRow(frontEnd, strip, row == 3, PartLabels[3], "CUSTOM", Images::CustomIcon, Images::CustomIconSketch,
                  registry ? &registry->legs : nullptr, loadout.legs);
     FinishPage(row, NarrowArrows);
 }
@@ -432,8 +442,8 @@ void WeaponsSelect::Setup()
     const auto* weapons = frontEnd.registry ? &frontEnd.registry->weapons : nullptr;
     Element& strip = AddScrollerPage(GetRoot(), ScrollerPage::Narrow, "-SELECT WEAPONS-", RowLabel(row));
     for (uint32_t position = 0; position < RowCount; ++position)
-        AddChoiceRow(strip, position == row, RowLabel(position), "NONE", Images::NoneIcon, Images::NoneIconSketch,
-                     weapons, Field(position));
+        AddChoiceRow(frontEnd, strip, position == row, RowLabel(position), "NONE", Images::NoneIcon,
+                     Images::NoneIconSketch, weapons, Field(position));
     FinishPage(row, NarrowArrows);
 }
 
@@ -493,7 +503,10 @@ template <class Owner, class Data> void ItemSelect<Owner, Data>::Setup()
     if (!secondExtra.empty())
         AddCircleIconItem(strip, target == secondValue, secondExtra, Images::RandomIcon, Images::RandomIconSketch, "");
     for (const Data* item : items)
+    {
+        frontEnd.RequestIcons(*item);
         AddCircleIconItem(strip, item->index == target, item->displayName, item->icon, item->sketch, item->description);
+    }
     FinishPage(PositionOf(target), NarrowArrows);
 }
 

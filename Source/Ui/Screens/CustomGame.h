@@ -22,9 +22,10 @@ class CustomGameScreen final : public Screen
 public:
     explicit CustomGameScreen(FrontEnd& frontEnd) : frontEnd(frontEnd) {}
 
-    // Opens the backdrop and the menu on its first row over it.
+    // Opens the backdrop and the menu on its first row over it; the menu opens with menuTransition,
+    // or a 0.3 s static one without.
     static void Open(Lumvek::Gui& gui, FrontEnd& frontEnd, std::unique_ptr<Lumvek::Transition> transition,
-                     uint32_t owner);
+                     uint32_t owner, std::unique_ptr<Lumvek::Transition> menuTransition = nullptr);
 
     void Setup() override;
 

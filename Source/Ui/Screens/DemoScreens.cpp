@@ -1,6 +1,7 @@
 #include "Source/Ui/Screens/DemoScreens.h"
 
 #include "Engine/Foundation/Log.h"
+#include "Source/Data/Data.h"
 #include "Source/Data/GameConfiguration.h"
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/Profile.h"
@@ -20,6 +21,14 @@ void AddPaper(Element& root)
 }
 
 } // namespace
+
+void FrontEnd::RequestIcons(const Data& definition) const
+{
+    if (!requestIcon)
+        return;
+    requestIcon(definition.icon, definition.GetAssetPath("IconImage", ".png"));
+    requestIcon(definition.sketch, definition.GetAssetPath("IconSketch", ".png"));
+}
 
 void StartPressStartText(Screen& screen)
 {

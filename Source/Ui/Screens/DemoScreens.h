@@ -9,6 +9,7 @@
 #include <string>
 #include <utility>
 
+class Data;
 class DataRegistry;
 class GameConfiguration;
 class GameContext;
@@ -63,6 +64,9 @@ struct FrontEnd
     std::function<void(uint32_t cell, const std::string& path)> requestPreviewImage;
 
     NetworkStatus GetNetworkStatus() const { return networkStatus ? networkStatus() : NetworkStatus{}; }
+    // Streams the definition's "IconImage" and "IconSketch" into its icon and sketch regions of the
+    // icon atlas; a region that holds its image already stays.
+    void RequestIcons(const Data& definition) const;
 
     // What the match's screens read besides: the game's registry, network role, game type and world,
     // and its load progress. Null where a test builds the menus alone.

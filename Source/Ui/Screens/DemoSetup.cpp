@@ -91,13 +91,9 @@ void DemoSetupScreen::Setup()
         AddCircleIconItem(strip, i == shown, entry.name, gameType ? gameType->icon : Lumvek::InvalidId,
                           gameType ? gameType->sketch : Lumvek::InvalidId, entry.description);
     }
-    if (multiplayer && registry && frontEnd.requestIcon)
+    if (multiplayer && registry)
         for (const auto& gameType : registry->gameTypes.GetItems())
-        {
-            const std::string folder = "Assets/" + gameType->GetFolder().ToString() + "/" + gameType->name + "/";
-            frontEnd.requestIcon(gameType->icon, folder + "IconImage.png");
-            frontEnd.requestIcon(gameType->sketch, folder + "IconSketch.png");
-        }
+            frontEnd.RequestIcons(*gameType);
     if (SketchScroller* scroller = Strip())
         scroller->Select(shown);
     FocusElement(strip);

@@ -16,6 +16,7 @@
 #include "Source/Ui/Screens/Challenges.h"
 #include "Source/Ui/Screens/CustomGame.h"
 #include "Source/Ui/Screens/Notebook.h"
+#include "Source/Ui/Transitions.h"
 #include "Source/Ui/UiResources.h"
 #include "Source/World/GameContext.h"
 
@@ -26,6 +27,8 @@ using Origin = GameOrigin;
 
 namespace
 {
+
+constexpr float HandOver = 0.3f;
 
 std::string Upper(std::string text)
 {
@@ -180,7 +183,9 @@ void GameLobby::OnBack(uint32_t player)
     Lumvek::Gui& gui = GetScreenGui();
     std::unique_ptr<Lumvek::Transition> opening = CloseBack();
     if (frontEnd.configuration.origin == Origin::CustomGame)
-        CustomGameScreen::Open(gui, frontEnd, std::move(opening), owner);
+        // The menu turns back in with its paper, as one page.
+        CustomGameScreen::Open(gui, frontEnd, std::move(opening), owner,
+                               MakePageTransition(HandOver, PageTransition::Backward));
     else
         ChallengesScreen::Open(gui, frontEnd, std::move(opening), owner);
 }

@@ -10,6 +10,7 @@
 #include "Source/Ui/Kit/CircleButtons.h"
 #include "Source/Ui/Kit/HudWidgets.h"
 #include "Source/Ui/Kit/PlayerPreview.h"
+#include "Source/Ui/Kit/ScrollerPage.h"
 #include "Source/Ui/Kit/SketchScroller.h"
 #include "Source/Ui/Screens/Lobby.h"
 #include "Source/Ui/Screens/Menus.h"
@@ -371,15 +372,7 @@ void LoadoutsScreen::Setup()
     SetImage(logo, GraphicsResources::UiAtlas, Images::SmallLogo, Lumvek::InvalidId);
     SetOffsetPoints(logo, YGEdgeRight, 30.0f);
     SetOffsetPoints(logo, YGEdgeBottom, 30.0f);
-    AddHeadings(*this, root, "SELECT LOADOUT");
-
-    // The narrow strip: items a fifth of the page wide, the selected one centred.
-    Element& scroller = AddElement(root, 20.0f, 30.0f, 0);
-    SetOffset(scroller, YGEdgeLeft, 40.0f);
-    SetOffset(scroller, YGEdgeTop, 35.0f);
-    SetElementName(scroller, "Scroller");
-    SketchScroller& strip = AddSketchScroller(scroller);
-    strip.unfocusedSize = UnfocusedCircle;
+    Element& scroller = AddScrollerPage(root, ScrollerPage::Narrow, "-NOTEBOOK-", "SELECT LOADOUT");
     if (target.profile)
     {
         Profile& profile = *target.profile;
@@ -395,19 +388,10 @@ void LoadoutsScreen::Setup()
     }
     else
         Lumvek::Log::Write("controller {} has no profile: the notebook has no loadouts to show", owner);
-    strip.selected = strip.previous = selection;
+    if (SketchScroller* strip = FindScroller(*this))
+        strip->selected = strip->previous = selection;
     FocusElement(scroller);
-
-    Element& leftArrow = AddElement(root, 0.0f, 8.0f, 0);
-    SetImage(leftArrow, GraphicsResources::UiAtlas, Images::SelectLeft, Images::PendingIcon);
-    SetOffset(leftArrow, YGEdgeRight, 60.5f);
-    SetOffset(leftArrow, YGEdgeTop, 39.5f);
-    SetElementName(leftArrow, "LeftArrow");
-    Element& rightArrow = AddElement(root, 0.0f, 8.0f, 0);
-    SetImage(rightArrow, GraphicsResources::UiAtlas, Images::SelectRight, Images::PendingIcon);
-    SetOffset(rightArrow, YGEdgeLeft, 60.5f);
-    SetOffset(rightArrow, YGEdgeTop, 39.5f);
-    SetElementName(rightArrow, "RightArrow");
+    AddScrollerArrows(root, 39.5f);
 
     AddButtonHint(root, Images::AButton, "SELECT", 7.5f, 35.0f, 11.5f);
     AddButtonHint(root, Images::XButton, "MAKE ACTIVE", 12.0f, 25.0f, 6.5f);
@@ -430,14 +414,7 @@ uint32_t LoadoutsScreen::Selected() const
 
 void LoadoutsScreen::Update(float seconds)
 {
-    if (Element* scroller = GetElement("Scroller"))
-        if (const auto* strip = dynamic_cast<const SketchScroller*>(scroller->actions.get()))
-        {
-            const bool rest = !strip->IsMoving();
-            const auto count = static_cast<uint32_t>(scroller->GetChildren().size());
-            SetVisible(GetElement("LeftArrow"), rest && strip->selected > 0);
-            SetVisible(GetElement("RightArrow"), rest && strip->selected + 1 < count);
-        }
+    UpdateSelectorArrows(*this);
     if (inMatch && !left)
         FollowRole(*this, frontEnd, left);
     Screen::Update(seconds);

@@ -201,6 +201,8 @@ void VotingScreen::Setup()
             logged = true;
         }
         const Data* gameType = option && registry ? registry->gameTypes.Get(option->gameType) : nullptr;
+        if (gameType)
+            frontEnd.RequestIcons(*gameType);
         Element& button = AddCircleButton(row, option ? option->name : "", option ? option->description : "",
                                           gameType ? gameType->icon : Lumvek::InvalidId,
                                           gameType ? gameType->sketch : Lumvek::InvalidId, i > 0, i < 2);

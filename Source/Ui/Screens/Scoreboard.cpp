@@ -89,12 +89,15 @@ void Scoreboard::Setup()
     SetOffset(row, YGEdgeTop, 35.0f);
     const bool freeForAll = setUp.teamCount <= 1;
     const auto shown = static_cast<uint32_t>(std::min<size_t>(std::max(setUp.teamCount, 1u), ranking.size()));
+    // The row is centred for every ranking entry, shown or not: free for all shows only the winner's
+    // badge, in the place its index gives it among all the players.
+    const auto entries = static_cast<int64_t>(ranking.size());
     for (uint32_t i = 0; i < shown; ++i)
     {
         const ScoreEntry& entry = ranking[i];
         const uint32_t tint = freeForAll ? TeamTint(static_cast<uint32_t>(TeamColor::Neutral)) : TeamTint(entry.index);
         // Placed by team number, centred as a group.
-        const int64_t left = int64_t(entry.index) * 130 + (50 - int64_t(shown) * 130) / 2;
+        const int64_t left = int64_t(entry.index) * 130 + (50 - entries * 130) / 2;
         Element& badge = AddElementPoints(row, 80, 80, 0);
         SetImage(badge, GraphicsResources::UiAtlas, Images::CircleSketch, Lumvek::InvalidId).color = UnpackColor(tint);
         SetOffsetPoints(badge, YGEdgeLeft, static_cast<float>(left));

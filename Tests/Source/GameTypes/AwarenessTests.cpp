@@ -1,10 +1,12 @@
 #include "Source/GameTypes/Awareness.h"
 
+#include "Source/Data/ItemData.h"
 #include "Source/Data/NameTables.h"
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/TriggerData.h"
 #include "Source/Data/WeaponData.h"
 #include "Source/World/EntityFactory.h"
+#include "Source/World/Item.h"
 #include "Tests/Source/GameTypes/MatchTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -213,10 +215,20 @@ TEST(Awareness, MarkerColoursAndIconsShowTeamsTheLeaderAndTheDead)
     EXPECT_EQ(GetMarkerColor(world, other), team);
     EXPECT_EQ(GetMarkerIcon(world, other), -1);
 
+    // A carrier shows what it holds, in the hand or on the body; the leader's mark comes first.
+    const ItemData& flag = *sight.match.ownRegistry.items.Find("RedFlag");
+    ASSERT_NE(flag.icon, Lumvek::InvalidId);
+    for (std::unique_ptr<Item> Player::*slot : {&Player::handItem, &Player::carriedItem})
+    {
+        (sight.other->*slot = std::make_unique<Item>())->data = &flag;
+        EXPECT_EQ(GetMarkerIcon(world, other), static_cast<int32_t>(flag.icon));
+    }
     sight.other->leaderMarker = true;
     EXPECT_EQ(GetMarkerColor(world, other), 0xFFFFFFFFu);
     EXPECT_EQ(GetMarkerTeamColor(world, other), team);
     EXPECT_EQ(GetMarkerIcon(world, other), static_cast<int32_t>(Images::LeaderIcon));
+    sight.other->handItem.reset();
+    sight.other->carriedItem.reset();
     const AwarenessMarker aged{1, AwarenessMarker::PlayerKind, {}, {}, 1.5f};
     EXPECT_EQ(GetMarkerColor(world, aged), 0x7FFFFFFFu);
     EXPECT_EQ(GetMarkerTeamColor(world, aged), (team & 0x00FFFFFFu) | 0x7F000000u);

@@ -1,6 +1,7 @@
 #include "Source/Ui/Screens/CustomGame.h"
 
 #include "Engine/Runtime/Gui/TextContent.h"
+#include "Source/Data/DataRegistry.h"
 #include "Source/Data/GameConfiguration.h"
 #include "Source/Data/Profile.h"
 #include "Source/Data/ThemeData.h"
@@ -14,6 +15,8 @@
 #include "Tests/Source/Ui/PickerTesting.h"
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 namespace
 {
@@ -230,6 +233,39 @@ TEST_F(CustomGameFlow, PickingTheSameGameTypeStartsItsRulesAnew)
     EXPECT_EQ(configuration.gameType, 1u);
     EXPECT_NE(configuration.gameTypeSettings.get(), before);
     EXPECT_NE(configuration.gameTypeSettings, nullptr);
+}
+
+TEST_F(CustomGameFlow, PickersAndTheirRowsAskForTheIconsTheyShow)
+{
+    assets.WriteDefinitions("Weapons", {"Rifle", "Launcher"}, "Weapon");
+    Load();
+    std::map<uint32_t, std::string> requested;
+    frontEnd.requestIcon = [&](uint32_t region, const std::string& path) { requested[region] = path; };
+    OpenFlow();
+    configuration.loadout.startingWeapon = 1;
+    const DataRegistry& registry = assets.registry;
+    // Row, taps of A, what shows: the WEAPONS rows the starting weapon, its picker every weapon.
+    const struct
+    {
+        uint32_t row, taps;
+        std::vector<const Data*> shown;
+    } cases[] = {{0, 1, {registry.gameTypes.Get(0), registry.gameTypes.Get(1)}},
+                 {2, 1, {registry.themes.Get(1)}},
+                 {4, 1, {registry.weapons.Get(1)}},
+                 {4, 2, {registry.weapons.Get(0)}}};
+    for (const auto& c : cases)
+    {
+        MoveTo(c.row);
+        for (uint32_t tap = 0; tap < c.taps; ++tap, Settle())
+            requested.clear(), Tap(ControllerButton::A);
+        for (const Data* entry : c.shown)
+        {
+            EXPECT_EQ(requested[entry->icon], entry->GetAssetPath("IconImage", ".png")) << c.row << entry->name;
+            EXPECT_EQ(requested[entry->sketch], entry->GetAssetPath("IconSketch", ".png")) << c.row << entry->name;
+        }
+        while (!Top<CustomGameMenu>())
+            Tap(ControllerButton::B), Settle();
+    }
 }
 
 TEST(ItemSelectPositions, ExtrasComeFirstAndIndicesFollowThem)

@@ -514,6 +514,8 @@ TEST_F(Results, FreeForAllNamesTheWinningBotInTheNeutralColourWithOneBadge)
     const auto& tint = dynamic_cast<const Lumvek::ImageContent&>(*badges.GetChildren()[0]->content).color;
     EXPECT_EQ(tint, UnpackColor(0xFFE8E7E6));
     EXPECT_EQ(TextOf(*badges.GetChildren()[0]->GetChildren()[1]), "5");
+    // Placed among both ranking entries, not as the only badge.
+    EXPECT_EQ(Left(*badges.GetChildren()[0]), 130.0f - 105.0f);
 }
 
 TEST_F(Results, TeamsAreNamedInTheirColourAndBadgesStandByTeamNumber)

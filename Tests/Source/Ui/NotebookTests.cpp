@@ -5,6 +5,7 @@
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/PartData.h"
 #include "Source/Ui/Kit/DrawIn.h"
+#include "Source/Ui/Kit/SketchScroller.h"
 #include "Source/Ui/Screens/Lobby.h"
 #include "Source/Ui/Screens/Menus.h"
 #include "Source/Ui/Screens/Notebook.h"
@@ -153,6 +154,16 @@ TEST_F(NotebookScreens, LoadoutsStarTheActiveOneAndMakeActiveMovesItSavesAndSend
     };
     EXPECT_EQ(stars(), "..*..");
     EXPECT_EQ(TextOf(screen->GetElement("InkAmount")), "0");
+    // The narrow page of circle items, its arrows inset alike from both sides.
+    const auto at = [&](const char* name, YGEdge edge) {
+        return YGNodeStyleGetPosition(screen->GetElement(Lumvek::StringView::FromCString(name))->GetNode(), edge).value;
+    };
+    EXPECT_FLOAT_EQ(YGNodeStyleGetWidth(scroller->GetNode()).value, 16.875f);
+    const auto& strip = static_cast<const SketchScroller&>(*scroller->actions);
+    EXPECT_EQ((std::vector<float>{strip.base, strip.spacing}), (std::vector<float>{41.5625f, 25.0f}));
+    EXPECT_EQ(
+        (std::vector<float>{at("LeftArrow", YGEdgeLeft), at("RightArrow", YGEdgeRight), at("RightArrow", YGEdgeTop)}),
+        (std::vector<float>{39.5f, 39.5f, 47.0f}));
 
     // Start (STORE) does nothing; two steps right and one back, then X.
     Tap(ControllerButton::Start);

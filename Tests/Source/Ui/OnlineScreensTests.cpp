@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -188,8 +189,19 @@ TEST_F(OnlineScreens, VotingOpensOnTheMiddleOptionAndMovesTheStarWithEachVote)
     AddLocal(2, 5);
     // Not numbered by the server yet: the message holds players 0 to 15, so nothing is sent for it.
     AddLocal(3, Slot::NoId);
+    std::map<uint32_t, std::string> requested;
+    frontEnd.requestIcon = [&](uint32_t region, const std::string& path) { requested[region] = path; };
     VotingScreen& voting = OpenVoting();
     EXPECT_EQ(voting.selection, 1u);
+    // Each option's game type streams its icons in.
+    for (uint32_t option : offered)
+    {
+        const GameTypeData* type =
+            match.ownRegistry.gameTypes.Get(match.ownRegistry.configurations.At(option).gameType);
+        ASSERT_NE(type, nullptr) << option;
+        EXPECT_EQ(requested[type->icon], type->GetAssetPath("IconImage", ".png"));
+        EXPECT_EQ(requested[type->sketch], type->GetAssetPath("IconSketch", ".png"));
+    }
     EXPECT_EQ(voting.voted, 1u);
     for (const char* star : {"0", "1", "2"})
         EXPECT_FALSE(StarShown(voting, star)) << star;

@@ -6,6 +6,7 @@
 #include "Source/Ui/Screens/CustomGame.h"
 #include "Source/Ui/Screens/DemoSetup.h"
 #include "Source/Ui/Screens/Lobby.h"
+#include "Source/Ui/Transitions.h"
 #include "Tests/Source/Ui/MatchScreenTesting.h"
 
 #include <cmath>
@@ -136,6 +137,19 @@ TEST_F(Lobby, BackReturnsToTheFlowThatSetTheGameUpWithItsChoicesKept)
         const uint32_t owner = OpenLobby(c.origin).owner;
         match.configuration.theme = Loadout::Random;
         Tap(2, ControllerButton::B);
+        // Every screen of the flow turns back in as a page.
+        uint32_t opened = 0;
+        for (uint32_t i = 0; i < app.gui->GetMenuCount(); ++i)
+        {
+            const Lumvek::MenuRecord& record = app.gui->GetRecord(i);
+            if (!record.opening)
+                continue;
+            ++opened;
+            const auto* page = dynamic_cast<const PageTransition*>(record.transition.get());
+            ASSERT_NE(page, nullptr) << i;
+            EXPECT_EQ(page->direction, PageTransition::Backward) << i;
+        }
+        EXPECT_EQ(opened, c.customGame ? 2u : 1u);
         for (int frame = 0; frame < 3; ++frame)
             app.Frame(0.31f);
         EXPECT_EQ(FindOne<GameLobby>(), nullptr);

@@ -93,6 +93,19 @@ TEST_F(Strip, AChoiceMadeBeforeLayoutStartsThereAndTheEndsHold)
     EXPECT_FALSE(strip.IsMoving());
 }
 
+TEST_F(Strip, AStripFocusedAgainStaysWhereItStands)
+{
+    SketchScroller& strip = Build(4, 2);
+    Lumvek::Menu& menu = *strip.element.GetOwner();
+    for (int again = 0; again < 2; ++again)
+    {
+        menu.BlurElement(strip.element);
+        menu.FocusElement(strip.element);
+        app.Frame(0.0f);
+        EXPECT_FLOAT_EQ(Left(), 30.0f - 2.0f * strip.step) << again;
+    }
+}
+
 TEST_F(Strip, OneItemNeverMoves)
 {
     SketchScroller& strip = Build(1);

@@ -195,9 +195,9 @@ TEST_F(Transitions, ThePageCurvePassesItsKnownPoints)
     }
 }
 
-TEST_F(Transitions, PageIndicesHoldEveryQuadTwiceWithOppositeWindings)
+TEST_F(Transitions, PageIndicesHoldEveryQuadTwiceWithOppositeWindingsForEachPageOfAFrame)
 {
-    uint16_t indices[PageFaceIndexCount * 2];
+    static uint16_t indices[PageIndexCount];
     BuildPageIndices(indices);
     // Signed area of a triangle of the flat page's corners: quads are laid out TL, TR, BL, BR.
     const float corner[4][2] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
@@ -208,20 +208,48 @@ TEST_F(Transitions, PageIndicesHoldEveryQuadTwiceWithOppositeWindings)
         const float* c = corner[t[2] % 4];
         return (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0]);
     };
-    std::set<uint16_t> used;
-    for (uint32_t i = 0; i < PageFaceIndexCount; i += 3)
+    for (uint32_t page = 0; page < PagesPerFrame; ++page)
     {
-        EXPECT_GT(winding(indices + i), 0.0f) << i;
-        EXPECT_LT(winding(indices + PageFaceIndexCount + i), 0.0f) << i;
-        for (uint32_t k = 0; k < 3; ++k)
+        SCOPED_TRACE(page);
+        const uint16_t* front = indices + page * PageFaceIndexCount * 2;
+        const uint16_t* back = front + PageFaceIndexCount;
+        std::set<uint16_t> used;
+        for (uint32_t i = 0; i < PageFaceIndexCount; i += 3)
         {
-            // Every triangle stays within its own quad.
-            EXPECT_EQ(indices[i + k] / 4, i / 6);
-            EXPECT_EQ(indices[PageFaceIndexCount + i + k] / 4, i / 6);
-            used.insert(indices[i + k]);
+            EXPECT_GT(winding(front + i), 0.0f) << i;
+            EXPECT_LT(winding(back + i), 0.0f) << i;
+            for (uint32_t k = 0; k < 3; ++k)
+            {
+                // Every triangle stays within its own quad of its own page's vertices.
+                EXPECT_EQ(front[i + k] / 4, page * PageVertexCount / 4 + i / 6);
+                EXPECT_EQ(back[i + k] / 4, page * PageVertexCount / 4 + i / 6);
+                used.insert(front[i + k]);
+            }
         }
+        EXPECT_EQ(used.size(), PageVertexCount);
     }
-    EXPECT_EQ(used.size(), PageVertexCount);
+}
+
+TEST_F(Transitions, TwoPagesInOneFrameEachDrawTheirOwnMesh)
+{
+    Calls calls;
+    TestMenu menu(calls);
+    PageTransition forward = StartedPage(app, PageTransition::Forward, 0.1f);
+    PageTransition backward = StartedPage(app, PageTransition::Backward, 0.1f);
+    forward.Draw(0.0f, *app.device, GraphicsResources::TransitionTarget, menu);
+    const size_t from = app.device->GetCommands().size();
+    backward.Draw(0.0f, *app.device, GraphicsResources::TransitionTarget, menu);
+    std::vector<std::string> draws;
+    for (const std::string& line : Commands(*app.device, from))
+        if (line.starts_with("Draw") || line.starts_with("SetConstants"))
+            draws.push_back(line);
+    // The second page's constants lie past the first page's two blocks, its faces in the second copy.
+    EXPECT_EQ(draws, (std::vector<std::string>{
+                         Call("SetConstants", "PageConstants", 32, 5, 0, 257), Call("Draw", 1728, 864),
+                         Call("SetConstants", "PageConstants", 48, 5, 0, 257), Call("Draw", 2592, 864)}));
+    Lumvek::Geometry* vertices = FindGeometry(*app.device, TransitionGeometryIds::Get().pageVertices);
+    ASSERT_NE(vertices, nullptr);
+    EXPECT_EQ(vertices->used, 2u * 576u * 32u);
 }
 
 TEST_F(Transitions, FadeAlphaRunsFromClearToOpaqueAndBack)

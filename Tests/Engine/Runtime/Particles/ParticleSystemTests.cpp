@@ -72,14 +72,18 @@ TEST(ParticleGenerators, GeneratorsBirthWhenTheirTimesFallDue)
     }
 }
 
-TEST(ParticleGenerators, StreamBirthsAreAgedByTheTimeLeftInTheirAdvance)
+TEST(ParticleGenerators, StreamBirthsAreAgedByTheTimeLeftInTheirAdvanceAndPlacedWhereTheSystemWasThen)
 {
     auto effect = OneEmitter(
         R"(Lifetime = 1.0 Loop = true Generators [ { Type = "Stream" TimeBetweenEmissions = 0.25 } ])" + KeepAll);
     ParticleSystem system(effect.get(), 1);
+    // Moving, the system left each particle where it was at its birth.
+    system.x = 10.0f;
+    system.velocityX = 4.0f;
     system.Advance(0.625f);
     const EmitterState& state = *system.emitters[0];
     EXPECT_THAT(Live(state.age, state.count), ElementsAre(0.125f, 0.375f, 0.625f));
+    EXPECT_THAT(Live(state.x, state.count), ElementsAre(7.5f, 8.5f, 9.5f));
     // A birth at 1.0 winds the clock back: 1.125 becomes 0.125, with the next birth at 0.25.
     system.Advance(0.5f);
     EXPECT_EQ(std::make_tuple(state.count, state.elapsed, state.next), std::make_tuple(5u, 0.125f, 0.25f));

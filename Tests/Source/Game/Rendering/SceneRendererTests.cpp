@@ -12,11 +12,14 @@
 #include "Engine/Runtime/Core/RuntimeFormats.h"
 #include "Engine/Runtime/Graphics/Geometry.h"
 #include "Engine/Runtime/Graphics/RecordingGraphicsDevice.h"
+#include "Source/Data/ItemData.h"
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/ThemeData.h"
+#include "Source/Data/WeaponData.h"
 #include "Source/Game/Rendering/CameraView.h"
 #include "Source/GameTypes/Awareness.h"
 #include "Source/World/Bone.h"
+#include "Source/World/DynamicBody.h"
 #include "Source/World/Entities.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/PlayerRenderable.h"
@@ -41,6 +44,12 @@ namespace
 {
 
 constexpr float Pi = std::numbers::pi_v<float>;
+
+// A picture of the test's own, by number.
+uint32_t PlainRegion(uint32_t n)
+{
+    return NameTableA().Add("SceneRendererTestsPicture" + std::to_string(n));
+}
 
 ThemeBackground Layer(float depth)
 {
@@ -388,7 +397,7 @@ TEST(EntityRenderer, AHiddenPlatformIsOutlinedDuringTheDrawInButNeverTiled)
         EXPECT_EQ(tile.last, PlatformGeometry::OneWayDepth);
 }
 
-TEST(EntityRenderer, TheViewsOwnPlayerIsDrawnOnceWhereverItIs)
+TEST(EntityRenderer, TheViewsOwnPlayerIsDrawnOnceWhereverItIsAndPickupsAndVisualsByTheirLayers)
 {
     PlayerTesting::PlayerGame game;
     auto world = game.LoadText(PlayerTesting::PlatformMap(R"({"Position": "0 0", "Size": "40 1"})"));
@@ -444,6 +453,62 @@ TEST(EntityRenderer, TheViewsOwnPlayerIsDrawnOnceWhereverItIs)
     // A player out of the match is not drawn, even in its own view.
     far.body.active = 0;
     EXPECT_EQ(drawn(&far), nearBones);
+
+    // A weapon lies behind the players and a flag in front of them; visuals go by layer, not by depth:
+    // the shot, made first and deepest, is drawn last. Pictures of the test's own stand in.
+    for (DataCollectionBase* collection : std::initializer_list<DataCollectionBase*>{
+             &game.ownRegistry.items, &game.ownRegistry.projectiles, &game.ownRegistry.weapons})
+        collection->Load();
+    WeaponData& rifle = *game.ownRegistry.weapons.Find("Rifle");
+    rifle.image = PlainRegion(0);
+    std::unique_ptr<Weapon> weapon = rifle.Create();
+    weapon->data = &rifle;
+    auto flag = std::make_unique<Item>();
+    flag->data = game.ownRegistry.items.Find("RedFlag");
+    game.ownRegistry.items.Find("RedFlag")->image = PlainRegion(1);
+    const SpawnPoint at{5.0f, 1.5f, 0.0f, 0.0f, 0.0f, false, SpawnMask()};
+    ASSERT_TRUE(CreateWeaponPickupEntity(*world, at, 0.0f, {}, false, weapon, -1, 0));
+    ASSERT_TRUE(CreatePickupEntity(*world, at, 0.0f, {}, false, flag, -1));
+    for (const auto& [region, layer, depth] :
+         {std::tuple{2u, VisualLayer::Shots, 95.0f}, std::tuple{3u, VisualLayer::Scenery, 20.0f}})
+    {
+        Visual* visual = CreateVisualEntity(*world, {5.0f, 2.0f}, {1.0f, 1.0f}, {}, 0.0f, 0.0f, false, false,
+                                            PlainRegion(region), InvalidId, InvalidId, -1, 0, 0);
+        ASSERT_TRUE(visual && visual->image);
+        visual->image->layer = layer;
+        visual->image->depth = depth;
+        atlas.AddRegion(PlainRegion(region), 1000, 8 * region)->SetSize(8, 8);
+    }
+    atlas.AddRegion(PlainRegion(0), 1000, 0)->SetSize(8, 8);
+    atlas.AddRegion(PlainRegion(1), 1000, 8)->SetSize(8, 8);
+    drawn(&near);
+    std::string order;
+    for (uint32_t i = 0; i < renderer.firstGroup.count + renderer.secondGroup.count; ++i)
+    {
+        TransformInstance instance;
+        std::memcpy(&instance, renderer.entityInstances->data.Data() + i * sizeof(TransformInstance), sizeof instance);
+        // The pictures of the test stand in the last column, one above the other.
+        order += instance.texture.u < 1000.0f / 1024.0f ? 'p' : "WFSV"[std::lround(instance.texture.v * 128.0f)];
+    }
+    EXPECT_EQ(order, "W" + std::string(nearBones, 'p') + "FVS");
+}
+
+TEST(EntityRenderer, AnEffectMovesWithItsBody)
+{
+    // A thrown body has a velocity; one the world places moved half a unit right in the last tick.
+    DynamicBody thrown;
+    thrown.velocityX = 3.0f;
+    thrown.velocityY = -2.0f;
+    EXPECT_EQ(GetBodyVelocity(thrown), Vector2(3.0f, -2.0f));
+    EntityBench bench;
+    Visual* visual = CreateVisualEntity(*bench.world, {1.0f, 1.0f}, {1.0f, 1.0f}, {}, 0.0f, 0.0f, false, false,
+                                        InvalidId, InvalidId, InvalidId, -1, 0, 0);
+    ASSERT_NE(visual, nullptr);
+    const auto effect = Testing::OneEmitter("Lifetime = 1.0");
+    visual->effect = std::make_unique<Effects::ParticleSystem>(effect.get(), 1);
+    visual->GetBody().x = 1.5f;
+    bench.renderer.AdvanceEffects(1.0f, 0.0f);
+    EXPECT_EQ(visual->effect->velocityX, 0.5f / World::TickSeconds);
 }
 
 TEST(IndicatorRenderer, EachViewDrawsItsPlayersMarkersAndAViewWithoutPixelsNone)
