@@ -233,7 +233,7 @@ public:
 
 TEST_F(UiPixels, ADialsSecondsReadOverItsRingAtEveryFill)
 {
-    UiResources::Load(*device, app.GetFileManager());
+    UiResources::Load(*device);
     DialScreen& screen = Screen::Open<DialScreen>(*gui, nullptr, Screen::EveryPlayer);
     Frame(0.0f, "DialFirst");
     ASSERT_NE(screen.dial, nullptr);
