@@ -8,6 +8,7 @@
 #include "Source/Network/LocalNetwork.h"
 
 #include "Benchmarks/BenchmarkFolders.h"
+#include "Benchmarks/GameBenchmarkApplication.h"
 
 #include <benchmark/benchmark.h>
 
@@ -19,23 +20,6 @@ namespace
 {
 
 namespace fs = std::filesystem;
-
-// An application whose frames the benchmark runs itself, on its own thread.
-class BenchmarkApplication : public Lumvek::Application
-{
-public:
-    explicit BenchmarkApplication(const std::string& root)
-        : Application("Vantorel", "Benchmark", "en-US", Lumvek::ApplicationConfig(), Lumvek::Arguments(), root, root,
-                      root, root)
-    {
-        GetFileManager().RegisterFormats();
-        Lumvek::RegisterRuntimeFormats(GetFileManager());
-    }
-    void Quit() override {}
-
-protected:
-    void FrameLoop() override {}
-};
 
 void Frame(Vantorel_& game)
 {
@@ -56,7 +40,7 @@ void BeginMatch(Vantorel_& game, const GameConfiguration& chosen)
 void HeadlessDefaultMatch(benchmark::State& state)
 {
     const Benchmarks::ScratchAssets folder("VantorelMatchBenchmark");
-    BenchmarkApplication application(folder.root.string());
+    Benchmarks::GameBenchmarkApplication application(folder.root.string());
     auto& game = *static_cast<Vantorel_*>(application.AddSystem(std::make_unique<Vantorel_>(true)));
     game.Setup();
     while (game.load.GetState() != LoadState::StartupLoaded)

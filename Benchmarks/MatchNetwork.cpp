@@ -17,6 +17,7 @@
 #include "Source/Network/ServerNetwork.h"
 
 #include "Benchmarks/BenchmarkFolders.h"
+#include "Benchmarks/GameBenchmarkApplication.h"
 
 #include <benchmark/benchmark.h>
 
@@ -32,53 +33,10 @@ namespace
 {
 
 namespace fs = std::filesystem;
+using Benchmarks::CountingTransport;
 
 constexpr uint32_t ClientCount = 5;
 constexpr uint32_t PlayersPerClient = 3;
-// An IPv4 header and a UDP header.
-constexpr uint64_t DatagramOverhead = 28;
-
-class BenchmarkApplication : public Lumvek::Application
-{
-public:
-    explicit BenchmarkApplication(const std::string& root)
-        : Application("Vantorel", "Benchmark", "en-US", Lumvek::ApplicationConfig(), Lumvek::Arguments(), root, root,
-                      root, root)
-    {
-        GetFileManager().RegisterFormats();
-        Lumvek::RegisterRuntimeFormats(GetFileManager());
-    }
-    void Quit() override {}
-
-protected:
-    void FrameLoop() override {}
-};
-
-// The in-memory transport, counting what passes in either direction.
-class CountingTransport final : public Net::Transport
-{
-public:
-    CountingTransport(Net::MemoryNetwork& network, const Net::Address& address) : inner(network, address) {}
-
-    bool Send(const Net::Address& to, const uint8_t* data, int bytes) override
-    {
-        wireBytes += static_cast<uint64_t>(bytes) + DatagramOverhead;
-        return inner.Send(to, data, bytes);
-    }
-    int Receive(Net::Address& from, uint8_t* data, int maxBytes) override
-    {
-        const int bytes = inner.Receive(from, data, maxBytes);
-        if (bytes > 0)
-            wireBytes += static_cast<uint64_t>(bytes) + DatagramOverhead;
-        return bytes;
-    }
-    Net::Address GetAddress() const override { return inner.GetAddress(); }
-
-    uint64_t wireBytes = 0;
-
-private:
-    Net::MemoryTransport inner;
-};
 
 // A client that plays by the protocol without a world of its own: it adds its players, sends each
 // one's input every tick for a frame just ahead of the server's, and reads all it is sent.
@@ -161,7 +119,7 @@ void ServerWithFifteenPlayers(benchmark::State& state)
     folder.Write("Assets/Configurations/Crowd.data",
                  R"({"Name": "Crowd", "Map": "Crossroads", "Theme": "Meadow", "GameType": "Deathmatch",
                   "TeamCount": 2, "Loadout": {"StartingWeapon": "Rifle"}, "GameTypeSettings": {"PointsToWin": 999}})");
-    BenchmarkApplication application(folder.root.string());
+    Benchmarks::GameBenchmarkApplication application(folder.root.string());
     auto& game = *static_cast<Vantorel_*>(application.AddSystem(std::make_unique<Vantorel_>(true)));
     game.Setup();
     while (game.load.GetState() != LoadState::StartupLoaded)
@@ -211,7 +169,7 @@ void ServerWithFifteenPlayers(benchmark::State& state)
         return;
     }
 
-    const uint64_t bytesBefore = clients.front()->transport.wireBytes;
+    const uint64_t bytesBefore = clients.front()->transport.WireBytes();
     uint64_t frames = 0;
     double measured = 0.0;
     for (auto _ : state)
@@ -228,7 +186,7 @@ void ServerWithFifteenPlayers(benchmark::State& state)
     const double seconds = static_cast<double>(frames) * tick;
     state.counters["tick_share"] = measured / seconds;
     state.counters["client_bytes_per_second"] =
-        static_cast<double>(clients.front()->transport.wireBytes - bytesBefore) / seconds;
+        static_cast<double>(clients.front()->transport.WireBytes() - bytesBefore) / seconds;
 }
 BENCHMARK(ServerWithFifteenPlayers)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(600);
 

@@ -16,6 +16,7 @@
 #include "Tests/LoopbackMatches.h"
 
 #include "Benchmarks/BenchmarkFolders.h"
+#include "Benchmarks/GameBenchmarkApplication.h"
 
 #include <benchmark/benchmark.h>
 
@@ -38,58 +39,14 @@ namespace
 {
 
 namespace fs = std::filesystem;
+using Benchmarks::CountingTransport;
 
-// An IPv4 header and a UDP header.
-constexpr uint64_t DatagramOverhead = 28;
 constexpr double TickSeconds = static_cast<double>(Vantorel_::StepLength) / 1e9;
 
 // A deathmatch on the shipped map that idle players never finish.
 constexpr const char* StillMatch = R"({"Name": "Still", "Map": "Crossroads", "Theme": "Meadow",
     "GameType": "Deathmatch", "TeamCount": 2, "Loadout": {"StartingWeapon": "Rifle"},
     "GameTypeSettings": {"PointsToWin": 999}})";
-
-class BenchmarkApplication : public Lumvek::Application
-{
-public:
-    explicit BenchmarkApplication(const std::string& root)
-        : Application("Vantorel", "Benchmark", "en-US", Lumvek::ApplicationConfig(), Lumvek::Arguments(), root, root,
-                      root, root)
-    {
-        GetFileManager().RegisterFormats();
-        Lumvek::RegisterRuntimeFormats(GetFileManager());
-    }
-    void Quit() override {}
-
-protected:
-    void FrameLoop() override {}
-};
-
-// The in-memory transport, counting what passes each way.
-class CountingTransport final : public Net::Transport
-{
-public:
-    CountingTransport(Net::MemoryNetwork& network, const Net::Address& address) : inner(network, address) {}
-
-    bool Send(const Net::Address& to, const uint8_t* data, int bytes) override
-    {
-        sentBytes += static_cast<uint64_t>(bytes) + DatagramOverhead;
-        return inner.Send(to, data, bytes);
-    }
-    int Receive(Net::Address& from, uint8_t* data, int maxBytes) override
-    {
-        const int bytes = inner.Receive(from, data, maxBytes);
-        if (bytes > 0)
-            receivedBytes += static_cast<uint64_t>(bytes) + DatagramOverhead;
-        return bytes;
-    }
-    Net::Address GetAddress() const override { return inner.GetAddress(); }
-
-    uint64_t sentBytes = 0;
-    uint64_t receivedBytes = 0;
-
-private:
-    Net::MemoryTransport inner;
-};
 
 // One program's game system over the scratch folder.
 struct Machine
@@ -105,7 +62,7 @@ struct Machine
         game->LateUpdate(Vantorel_::StepLength);
     }
 
-    BenchmarkApplication application;
+    Benchmarks::GameBenchmarkApplication application;
     Vantorel_* game = nullptr;
 };
 
