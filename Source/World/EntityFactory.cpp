@@ -44,6 +44,18 @@ std::unique_ptr<ImageInstance> CreateImage(const World& world, uint32_t region, 
     return image;
 }
 
+std::unique_ptr<ImageInstance> CreateTiledImage(const World& world, uint32_t region, const TiledImage& tiles)
+{
+    std::unique_ptr<ImageInstance> image = CreateImage(world, region, EntityImageDepth);
+    if (image)
+    {
+        image->tileSize = tiles.tileSize;
+        image->tileHorizontally = tiles.tileHorizontally;
+        image->tileVertically = tiles.tileVertically;
+    }
+    return image;
+}
+
 template <class Record> Record* Refuse(Lumvek::StringView kindName)
 {
     Log::Write("failed to create {}", kindName);
@@ -90,13 +102,7 @@ Hazard* CreateHazardEntity(World& world, Vector2 position, Vector2 size, const H
     if (!hazard)
         return Refuse<Hazard>("Hazard");
     SetUpBody(world, hazard->body, position, size);
-    hazard->image = CreateImage(world, data.image, EntityImageDepth);
-    if (hazard->image)
-    {
-        hazard->image->tileSize = data.tiles.tileSize;
-        hazard->image->tileHorizontally = data.tiles.tileHorizontally;
-        hazard->image->tileVertically = data.tiles.tileVertically;
-    }
+    hazard->image = CreateTiledImage(world, data.image, data.tiles);
     hazard->effect = CreateParticleSystem(world, data.effect);
     hazard->data = &data;
     if (!world.hazardGrid.Insert(*hazard))
@@ -115,7 +121,9 @@ Zone* CreateZoneEntity(World& world, Vector2 position, Vector2 size, const ZoneD
     if (!zone)
         return Refuse<Zone>("Zone");
     SetUpBody(world, zone->body, position, size);
-    zone->image = CreateImage(world, data.image, EntityImageDepth);
+    // A zone's definition tiles its image as a hazard's does: without it a nine-sliced picture is
+    // stretched whole over the zone, and the definition's tiling keys would change nothing.
+    zone->image = CreateTiledImage(world, data.image, data.tiles);
     zone->effect = CreateParticleSystem(world, data.effect);
     zone->data = &data;
     if (!world.zoneGrid.Insert(*zone))

@@ -117,6 +117,16 @@ TEST(Touches, AZonesModifiersApplyOncePerStay)
     EXPECT_EQ(player.modifiers.Get().maximumForwardSpeed, before.maximumForwardSpeed);
     EXPECT_EQ(player.modifiers.Get().hops, before.hops);
     EXPECT_TRUE(zone->touches.empty());
+
+    // The definition's tiling reaches the zone's image, as a hazard's does.
+    mud.image = Lumvek::NameTableA().Add("TiledZoneImage");
+    mud.tiles.tileSize = 0.25f;
+    mud.tiles.tileVertically = true;
+    const Zone* tiled = CreateZoneEntity(world, {20.0f, 8.0f}, {4.0f, 1.0f}, mud);
+    ASSERT_TRUE(tiled && tiled->image);
+    EXPECT_EQ(tiled->image->tileSize, 0.25f);
+    EXPECT_TRUE(tiled->image->tileVertically);
+    EXPECT_FALSE(tiled->image->tileHorizontally);
 }
 
 // Running a path start twice leaves the platform as it was; an index that names no moving platform
