@@ -2,6 +2,7 @@
 
 #include "Engine/Runtime/Gui/ImageContent.h"
 #include "Engine/Runtime/Gui/Menu.h"
+#include "Source/Data/NameTables.h"
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/WeaponData.h"
 #include "Source/Ui/Builders.h"
@@ -101,7 +102,10 @@ Element& AddTeamDial(Element& parent, const std::string& name, uint32_t tint)
     Element& ring = AddElement(dial, 100.0f, 100.0f, 0);
     AddDrawInImage(ring, 1.0f, atlas, Images::CircleDraw).color = UnpackColor(tint);
     Element& score = AddElement(dial, 100.0f, 50.0f, 0);
-    AddText(score, 100.0f, "", GraphicsResources::HeadingFont, tint, TextAlignment::Centre);
+    // The neutral colour is the paper's own: its number, drawn over the match, would not be seen.
+    const uint32_t numberTint =
+        tint == GetTeamColor(static_cast<uint32_t>(TeamColor::Neutral)).PackedColor() ? InkColor : tint;
+    AddText(score, 100.0f, "", GraphicsResources::HeadingFont, numberTint, TextAlignment::Centre);
     SetOffset(score, YGEdgeTop, 25.0f);
     Element& leader = AddElementPoints(dial, 80, 80, 0);
     SetImage(leader, atlas, Images::LeaderIcon, Lumvek::InvalidId);

@@ -31,7 +31,8 @@ void UpdateTimerDial(Lumvek::Element& dial, float elapsed, float duration);
 void SetDrawnShare(Lumvek::Element& element, float share);
 
 // A team's score dial: an 80 x 80 point circle registered under the name, in the tint, with a right
-// margin of 40 points; children: the drawn-in ring, the score text and the hidden leader mark.
+// margin of 40 points; children: the drawn-in ring, the score text (in ink on the neutral dial) and the
+// hidden leader mark.
 Lumvek::Element& AddTeamDial(Lumvek::Element& parent, const std::string& name, uint32_t tint);
 // One 44 x 44 point ability dial of a row of count dials 52 points apart, centred on the parent's
 // place; children: the drawn-in ring and the part's image (pending sketch until it is given).

@@ -1,10 +1,12 @@
 #include "Engine/Foundation/Math.h"
 #include "Engine/Runtime/Gui/ImageContent.h"
 #include "Source/Data/DataRegistry.h"
+#include "Source/Data/NameTables.h"
 #include "Source/Data/NamedAssets.h"
 #include "Source/Ui/Builders.h"
 #include "Source/Ui/Kit/DrawIn.h"
 #include "Source/Ui/Kit/HudWidgets.h"
+#include "Source/Ui/UiResources.h"
 #include "Source/Ui/Screens/GameScreen.h"
 #include "Source/Ui/Screens/PauseMenu.h"
 #include "Source/Ui/Screens/Scoreboard.h"
@@ -108,6 +110,15 @@ TEST(HudWidgets, TheRebuildFillsTheLastPipsAndTheRefreshTheFirst)
     EXPECT_EQ(full(), (std::vector<uint32_t>{0, 1}));
     BuildAmmoPips(row, nullptr);
     EXPECT_TRUE(row.GetChildren().empty());
+
+    // A team's number takes its colour, but the neutral one, paper white, is written in ink.
+    for (const TeamColor team : {TeamColor::Red, TeamColor::Neutral})
+    {
+        const uint32_t tint = GetTeamColor(static_cast<uint32_t>(team)).PackedColor();
+        const Element& dial = AddTeamDial(menu.GetRoot(), "Team", tint);
+        const auto& text = dynamic_cast<const Lumvek::TextContent&>(*dial.GetChildren()[1]->content);
+        EXPECT_EQ(text.fillColor, UnpackColor(team == TeamColor::Neutral ? InkColor : tint));
+    }
 
     // Three dials stand 52 points apart around the row's place; one stands on it.
     const struct
