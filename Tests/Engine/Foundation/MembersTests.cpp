@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <utility>
 
 using namespace Lumvek;
 
@@ -80,23 +81,18 @@ TEST(Members, ReadOnlyTheirExactTag)
 TEST(Members, FloatsBeyondTheirRangeAreRefusedWithAMessage)
 {
     constexpr float Sentinel = 7.0f;
-    struct Case
-    {
-        const char* number;
-        float read;
-    };
-    const Case cases[] = {{"1e39", Sentinel},  {"-1e39", Sentinel},   {"1e300", Sentinel},
-                          {"3.4e38", 3.4e38f}, {"-3.4e38", -3.4e38f}, {"1e-50", 0.0f}};
-    for (const Case& c : cases)
+    const std::pair<const char*, float> cases[] = {{"1e39", Sentinel},  {"-1e39", Sentinel},   {"1e300", Sentinel},
+                                                   {"3.4e38", 3.4e38f}, {"-3.4e38", -3.4e38f}, {"1e-50", 0.0f}};
+    for (const auto& [number, read] : cases)
     {
         Blueprint tree;
-        ASSERT_TRUE(JsonFormat::LoadBlueprint(std::string(R"({"WindSpeed": )") + c.number + "}", tree)) << c.number;
+        ASSERT_TRUE(JsonFormat::LoadBlueprint(std::string(R"({"WindSpeed": )") + number + "}", tree)) << number;
         BlueprintReader reader(tree);
         Testing::LogCapture log;
         float field = Sentinel;
-        EXPECT_EQ(ReadMember(reader, "WindSpeed", field), c.read != Sentinel) << c.number;
-        EXPECT_EQ(field, c.read) << c.number;
-        EXPECT_EQ(log.messages.empty(), c.read != Sentinel) << c.number;
+        EXPECT_EQ(ReadMember(reader, "WindSpeed", field), read != Sentinel) << number;
+        EXPECT_EQ(field, read) << number;
+        EXPECT_EQ(log.messages.empty(), read != Sentinel) << number;
         for (const std::string& message : log.messages)
             EXPECT_NE(message.find("WindSpeed"), std::string::npos) << message;
     }

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -171,22 +172,14 @@ TEST_F(BoneSpritesTest, ACharacterFindsItsSkeletonsSpritesAsItIsReadAndLoadsThem
     character.registry = &registry;
     Lumvek::BlueprintReader reader(file);
     ASSERT_TRUE(character.Read(reader));
-    struct Expected
-    {
-        std::string bone, first, second;
-    };
-    const std::vector<Expected> expected{{"LeftPickup", "-", "-"},
-                                         {"Root", "-", "-"},
-                                         {"Skull", "CrewSkull", "CrewSkull"},
-                                         {"LeftHand", "CrewHandBack", "CrewHandFront"}};
-    ASSERT_EQ(character.boneSprites.size(), expected.size());
-    for (size_t i = 0; i < expected.size(); ++i)
-    {
-        const CharacterData::BoneSprite& sprite = character.boneSprites[i];
-        EXPECT_EQ(sprite.bone, expected[i].bone);
-        EXPECT_EQ(Region(sprite.drawRegion), expected[i].first) << sprite.bone;
-        EXPECT_EQ(Region(sprite.region), expected[i].second) << sprite.bone;
-    }
+    // Each bone, its draw sprite, and its sprite.
+    std::vector<std::array<std::string, 3>> found;
+    for (const CharacterData::BoneSprite& sprite : character.boneSprites)
+        found.push_back({sprite.bone, Region(sprite.drawRegion), Region(sprite.region)});
+    ASSERT_EQ(found, (std::vector<std::array<std::string, 3>>{{"LeftPickup", "-", "-"},
+                                                              {"Root", "-", "-"},
+                                                              {"Skull", "CrewSkull", "CrewSkull"},
+                                                              {"LeftHand", "CrewHandBack", "CrewHandFront"}}));
 
     character.Load(*spriteTexture, *drawTexture);
     const uint32_t skull = character.boneSprites[2].drawRegion;

@@ -16,6 +16,7 @@
 
 #include <cstring>
 #include <map>
+#include <tuple>
 
 namespace
 {
@@ -91,27 +92,22 @@ TEST_F(BotEditing, GoDrawsThePathBetweenPlatformsPickedWithTheMouseAndRefusesOne
     match.AddPlayer({20.0f, 2.0f});
     app.Frame();
     const auto button = [](const char* label) { return ToolsTesting::WidgetId("Bots", {"Window", label}); };
-    struct Case
-    {
-        Vector2 start, end;
-        size_t endIndex;
-        bool searches;
-    };
     // Ground to ledge; then the impassable platform at either end, which has no node.
     const Vector2 ground{5.0f, 1.0f}, ledge{8.0f, 3.25f}, impassable{15.0f, 12.25f};
-    for (const Case& c :
-         {Case{ground, ledge, 1, true}, Case{impassable, ledge, 1, false}, Case{ground, impassable, 5, false}})
+    for (const auto& [start, end, endIndex, searches] :
+         {std::tuple{ground, ledge, 1u, true}, std::tuple{impassable, ledge, 1u, false},
+          std::tuple{ground, impassable, 5u, false}})
     {
         editor->path.clear();
-        Click(c.start);
+        Click(start);
         ASSERT_TRUE(app.ClickItem("Bots", button("Set Start")));
-        Click(c.end);
+        Click(end);
         ASSERT_TRUE(app.ClickItem("Bots", button("Set End")));
-        EXPECT_EQ(editor->end, PlatformAt(c.endIndex));
+        EXPECT_EQ(editor->end, PlatformAt(endIndex));
         ASSERT_TRUE(app.ClickItem("Bots", button("Go")));
-        EXPECT_EQ(!editor->path.empty(), c.searches) << c.endIndex;
-        EXPECT_EQ(editor->goProblem.empty(), c.searches) << editor->goProblem;
-        if (c.searches)
+        EXPECT_EQ(!editor->path.empty(), searches) << endIndex;
+        EXPECT_EQ(editor->goProblem.empty(), searches) << editor->goProblem;
+        if (searches)
         {
             EXPECT_EQ(editor->path.back()->node, world->navigator.NodeOf(PlatformAt(1)));
             EXPECT_EQ(Overlay()[BotEditor::PathColor], editor->path.size() - 1);

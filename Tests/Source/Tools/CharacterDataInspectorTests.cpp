@@ -195,6 +195,7 @@ TEST(CharacterDataInspector, SaveWritesTheWholeGaitAsLonAndSaysSoOnlyOnceWritten
     EXPECT_TRUE(log.Logged("Moving Running is not saved: it has no file of its own"));
 }
 
+
 } // namespace
 
 namespace
@@ -223,14 +224,21 @@ std::unique_ptr<Bone> SpriteSkeleton()
     return root;
 }
 
-TEST(CharacterDataInspector, ItsVisualsFollowTheRigShownAndGoWithTheWindow)
+// The shipped "Basic" character, its clips loaded, in the tools over a one-platform world.
+struct EditedBasic
 {
+    EditedBasic() { app.tools->editedWorld = &world, character.LoadAnimations(); }
+    ~EditedBasic() { app.tools->editedWorld = nullptr; }
     WeaponTesting::Match match;
     World& world = match.LoadText(WeaponTesting::PlatformMap(R"({"Position": "0 0", "Size": "40 2"})"));
     ToolsTesting::ToolsApplication app;
-    app.tools->editedWorld = &world;
     CharacterData& character = *match.ownRegistry.characters.Find("Basic");
-    character.LoadAnimations();
+};
+
+TEST(CharacterDataInspector, ItsVisualsFollowTheRigShownAndGoWithTheWindow)
+{
+    EditedBasic edited;
+    auto& [match, world, app, character] = edited;
     character.root.clear();
     character.root.emplace_back(SpriteSkeleton().release(), [](Bone* bone) { delete bone; });
 
@@ -298,25 +306,16 @@ TEST(CharacterDataInspector, ItsVisualsFollowTheRigShownAndGoWithTheWindow)
     for (const uint16_t handle : handles)
         EXPECT_EQ(world.visuals.Find(handle), nullptr);
     EXPECT_EQ(character.root.front()->scale.x, 1.0f);
-    app.tools->editedWorld = nullptr;
 }
 
-} // namespace
-
-namespace
-{
 
 // The window over the shipped character shows it in its own sprites, and a clip opened with the mouse
 // shows it in the basic parts: a bone the character draws nothing for (here its left hand) gets the
 // part's sprite as soon as the clip puts it on.
 TEST(CharacterDataInspector, ThePreviewShowsTheShippedCharacterAndAClipsBasicParts)
 {
-    WeaponTesting::Match match;
-    World& world = match.LoadText(WeaponTesting::PlatformMap(R"({"Position": "0 0", "Size": "40 2"})"));
-    ToolsTesting::ToolsApplication app;
-    app.tools->editedWorld = &world;
-    CharacterData& character = *match.ownRegistry.characters.Find("Basic");
-    character.LoadAnimations();
+    EditedBasic edited;
+    auto& [match, world, app, character] = edited;
     const uint32_t skull = Lumvek::NameTableA().Add("BasicSkull");
     {
         auto owned = std::make_unique<CharacterDataInspector>(&character);
@@ -356,7 +355,6 @@ TEST(CharacterDataInspector, ThePreviewShowsTheShippedCharacterAndAClipsBasicPar
     }
     inspector.open = 0;
     app.Frame();
-    app.tools->editedWorld = nullptr;
 }
 
 } // namespace

@@ -330,12 +330,10 @@ TEST(EffectDataInspector, EmittersRemovedAndAddedWithTheMouseReachEverySystemRun
     ASSERT_TRUE(inspector.CreatePreview(*m.world, 5.0f, 5.0f));
     m.app.tools->OpenWindow("Puff", std::move(owned));
     m.app.Frame();
-    ASSERT_TRUE(
-        m.app.ClickItem("Puff", ToolsTesting::WidgetId("Puff", {"Window", "World Running", "Emitters", "Emitters"})));
+    ASSERT_TRUE(m.app.ClickItem("Puff", WidgetId("Puff", {"Window", "World Running", "Emitters", "Emitters"})));
     ASSERT_EQ(inspector.GetDrawnEmitters(), (std::vector<size_t>{0, 1, 2}));
     const Lumvek::Effects::EmitterData* second = m.effect->emitters[1].get();
-    ASSERT_TRUE(
-        m.app.ClickItem("Puff", ToolsTesting::WidgetId("Puff", {"Window", "World Running", "Emitters", 0, "Remove"})));
+    ASSERT_TRUE(m.app.ClickItem("Puff", WidgetId("Puff", {"Window", "World Running", "Emitters", 0, "Remove"})));
     ASSERT_EQ(m.effect->emitters.size(), 2u);
     // In the frame of the removal: index 0, then the former second at index 0, then the third at 1.
     EXPECT_EQ(inspector.GetDrawnEmitters(), (std::vector<size_t>{0, 0, 1}));
@@ -345,8 +343,7 @@ TEST(EffectDataInspector, EmittersRemovedAndAddedWithTheMouseReachEverySystemRun
     ASSERT_EQ(running.emitters.size(), 2u);
     EXPECT_EQ(running.emitters[0]->data, second);
 
-    ASSERT_TRUE(m.app.ClickItem(
-        "Puff", ToolsTesting::WidgetId("Puff", {"Window", "World Running", "Emitters", "Add Emitter"})));
+    ASSERT_TRUE(m.app.ClickItem("Puff", WidgetId("Puff", {"Window", "World Running", "Emitters", "Add Emitter"})));
     ASSERT_EQ(m.effect->emitters.size(), 3u);
     running.Advance(PropertyInput::TickSeconds);
     ASSERT_EQ(running.emitters.size(), 3u);

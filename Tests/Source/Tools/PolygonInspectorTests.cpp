@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -153,16 +154,10 @@ TEST(PolygonInspector, APreviewWithAShapeOpensItsWindowOnARightClickAndARegionOf
     texture->AddRegion(empty, 32, 0);
     // A region the texture does not hold (a definition the match did not load) shows no image to draw on.
     const uint32_t unloaded = Lumvek::NameTableA().Add("PolygonTests.Unloaded");
-    struct Case
-    {
-        uint32_t region;
-        const char* title;
-        bool opens;
-    };
     for (const auto& [region, title, opens] :
-         {Case{sprite, "PolygonTests.Atlas:PolygonTests.Sprite Polygon", true},
-          Case{Lumvek::InvalidId, "PolygonTests.Atlas Polygon", true},
-          Case{unloaded, "PolygonTests.Atlas:PolygonTests.Unloaded Polygon", false}})
+         {std::tuple{sprite, "PolygonTests.Atlas:PolygonTests.Sprite Polygon", true},
+          std::tuple{Lumvek::InvalidId, "PolygonTests.Atlas Polygon", true},
+          std::tuple{unloaded, "PolygonTests.Atlas:PolygonTests.Unloaded Polygon", false}})
     {
         ImVec2 image;
         const uint32_t shown = region;

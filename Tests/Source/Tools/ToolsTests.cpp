@@ -119,10 +119,8 @@ TEST(ToolsHost, TheToolsCameraStartsWhereTheGamesViewIs)
         tools.rendererViews = {{centre, {48.0f, 27.0f}, {0.0f, 0.0f, 1920.0f, 1080.0f}, true}};
         ASSERT_TRUE(app.ClickItem("Tools", toggle));
         ASSERT_TRUE(tools.cameraInUse);
-        EXPECT_EQ(tools.camera.centre.x, centre.x);
-        EXPECT_EQ(tools.camera.centre.y, centre.y);
+        EXPECT_EQ(tools.camera.centre, centre);
         EXPECT_EQ(tools.camera.size.x, 48.0f);
-        // Off again, for the next view.
         ASSERT_TRUE(app.ClickItem("Tools", toggle));
         ASSERT_FALSE(tools.cameraInUse);
     }

@@ -25,6 +25,7 @@ class ToolsProgram : public Lumvek::Testing::ScriptedProgram
 {
 protected:
     ToolsProgram() : ScriptedProgram("VantorelTools") {}
+    int RunMapTab(const std::string& steps);
 };
 
 TEST_F(ToolsProgram, TheGuiTabPicksADemoMenuButtonAndShowsItInTheTree)
@@ -116,30 +117,34 @@ size_t CountPlatforms(const std::string& text)
     return platforms ? platforms->GetCount() : 0;
 }
 
+// During a long match on Crossroads, opens the editor list's third toggle, "Map", at (27, 92), plays the
+// steps, then clicks the Map tab's "Save" at (500, 46) and exits.
+int ToolsProgram::RunMapTab(const std::string& steps)
+{
+    EXPECT_TRUE(Lumvek::File::WriteAllText((root / "Assets/DemoChallenges/DemoRace.data").string(),
+                                           std::string(LongChallenge)));
+    return Run(std::string(IntoDemoSinglePlayer) +
+                   "screen GameScreen frames 30 move 27 92\n"
+                   "mousedown Left\n"
+                   "mouseup Left\n" +
+                   steps + "frames 2 move 500 46\nmousedown Left\nmouseup Left\nframes 5 exit 0\n",
+               "--tools --seed 3");
+}
+
 TEST_F(ToolsProgram, TheMapTabMakesAPlatformWithSpaceAndADragAndSavesIt)
 {
     const fs::path map = root / "Assets/Maps/Crossroads/Data.json";
     const size_t before = CountPlatforms(Lumvek::File::ReadAllText(map.string()).second);
     ASSERT_GT(before, 0u);
-    ASSERT_TRUE(Lumvek::File::WriteAllText((root / "Assets/DemoChallenges/DemoRace.data").string(),
-                                           std::string(LongChallenge)));
-    // The editor list's third toggle, "Map", at (27, 92); the Map tab's "Save" at (500, 46).
-    const int code = Run(std::string(IntoDemoSinglePlayer) + "screen GameScreen frames 30 move 27 92\n"
-                                                             "mousedown Left\n"
-                                                             "mouseup Left\n"
-                                                             "frames 5 move 250 250\n"
-                                                             "keydown Space\n"
-                                                             "frames 2 mousedown Left\n"
-                                                             "frames 2 move 260 255\n"
-                                                             "frames 2 move 300 280\n"
-                                                             "frames 2 mouseup Left\n"
-                                                             "frames 2 keyup Space\n"
-                                                             "frames 2 move 500 46\n"
-                                                             "frames 2 mousedown Left\n"
-                                                             "mouseup Left\n"
-                                                             "frames 5 exit 0\n",
-                         "--tools --seed 3");
-    ASSERT_EQ(code, 0) << output;
+    ASSERT_EQ(RunMapTab("frames 5 move 250 250\n"
+                        "keydown Space\n"
+                        "frames 2 mousedown Left\n"
+                        "frames 2 move 260 255\n"
+                        "frames 2 move 300 280\n"
+                        "frames 2 mouseup Left\n"
+                        "frames 2 keyup Space\n"),
+              0)
+        << output;
     EXPECT_NE(output.find("saved to"), std::string::npos) << output;
     EXPECT_EQ(CountPlatforms(Lumvek::File::ReadAllText(map.string()).second), before + 1) << output;
 }
@@ -149,25 +154,15 @@ TEST_F(ToolsProgram, BoundsThatWouldLeaveCrossroadsGroundOutsideAreRefusedAndSav
     const fs::path map = root / "Assets/Maps/Crossroads/Data.json";
     const size_t before = CountPlatforms(Lumvek::File::ReadAllText(map.string()).second);
     ASSERT_GT(before, 0u);
-    ASSERT_TRUE(Lumvek::File::WriteAllText((root / "Assets/DemoChallenges/DemoRace.data").string(),
-                                           std::string(LongChallenge)));
-    // The Map tab as above: its "Bounds Width" field at (500, 138), typed 30 (which would leave the
-    // ground and the right wall outside), then "Save" at (500, 46).
-    const int code = Run(std::string(IntoDemoSinglePlayer) + "screen GameScreen frames 30 move 27 92\n"
-                                                             "mousedown Left\n"
-                                                             "mouseup Left\n"
-                                                             "frames 5 move 500 138\n"
-                                                             "mousedown Left\n"
-                                                             "mouseup Left\n"
-                                                             "frames 2 text 30\n"
-                                                             "frames 2 keydown Return\n"
-                                                             "keyup Return\n"
-                                                             "frames 2 move 500 46\n"
-                                                             "mousedown Left\n"
-                                                             "mouseup Left\n"
-                                                             "frames 5 exit 0\n",
-                         "--tools --seed 3");
-    ASSERT_EQ(code, 0) << output;
+    // "Bounds Width" at (500, 138) typed 30 would leave the ground and the right wall outside.
+    ASSERT_EQ(RunMapTab("frames 5 move 500 138\n"
+                        "mousedown Left\n"
+                        "mouseup Left\n"
+                        "frames 2 text 30\n"
+                        "frames 2 keydown Return\n"
+                        "keyup Return\n"),
+              0)
+        << output;
     EXPECT_NE(output.find("refused: Platform 0 \"Ground\" and 8 more would lie outside"), std::string::npos) << output;
     EXPECT_NE(output.find("saved to"), std::string::npos) << output;
     // The file keeps its bounds and every platform, all of which a load of it places again.
