@@ -477,10 +477,9 @@ TEST(EntityRenderer, TheViewsOwnPlayerIsDrawnOnceWhereverItIsAndPickupsAndVisual
         ASSERT_TRUE(visual && visual->image);
         visual->image->layer = layer;
         visual->image->depth = depth;
-        atlas.AddRegion(PlainRegion(region), 1000, 8 * region)->SetSize(8, 8);
     }
-    atlas.AddRegion(PlainRegion(0), 1000, 0)->SetSize(8, 8);
-    atlas.AddRegion(PlainRegion(1), 1000, 8)->SetSize(8, 8);
+    for (uint32_t region = 0; region < 4; ++region)
+        atlas.AddRegion(PlainRegion(region), 1000, 8 * region)->SetSize(8, 8);
     drawn(&near);
     std::string order;
     for (uint32_t i = 0; i < renderer.firstGroup.count + renderer.secondGroup.count; ++i)

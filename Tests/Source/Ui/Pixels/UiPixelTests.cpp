@@ -165,14 +165,12 @@ TEST_F(UiPixels, TheFrontEndsMaterialsKeepTheirFilesAndAreWatched)
     app.GetResources().watch = 1;
     UiResources::Load(*device);
     namespace Slots = GraphicsResources;
-    const std::pair<uint32_t, const char*> materials[] = {
-        {Slots::QuadMaterial, "Color.hlsl"},
-        {Slots::TextMaterial, "TextElement.hlsl"},
-        {Slots::ImageMaterial, "Image.hlsl"},
-        {Slots::TiledImageMaterial, "Image.hlsl"},
-        {Slots::DrawInTextMaterial, "DrawInText.hlsl"},
-        {Slots::PageMaterial, "Page.hlsl"},
-    };
+    const std::pair<uint32_t, const char*> materials[] = {{Slots::QuadMaterial, "Color.hlsl"},
+                                                          {Slots::TextMaterial, "TextElement.hlsl"},
+                                                          {Slots::ImageMaterial, "Image.hlsl"},
+                                                          {Slots::TiledImageMaterial, "Image.hlsl"},
+                                                          {Slots::DrawInTextMaterial, "DrawInText.hlsl"},
+                                                          {Slots::PageMaterial, "Page.hlsl"}};
     for (const auto& [slot, file] : materials)
     {
         const uint32_t id = NameTableB().Add(NameTableC().GetName(slot));
