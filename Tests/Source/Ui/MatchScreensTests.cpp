@@ -14,6 +14,7 @@
 #include "Source/World/Weapon.h"
 #include "Tests/Source/Ui/MatchScreenTesting.h"
 
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -175,14 +176,9 @@ TEST(GameScreenRules, ThePromptStandsOverItsTargetInTheScreensPoints)
 
 TEST(GameScreenRules, TheAmmunitionRowStaysClearOfTheRestOfTheHudInEveryWideView)
 {
-    struct Box
-    {
-        float left, top, right, bottom;
-        bool Overlaps(const Box& o) const
-        {
-            return left < o.right && o.left < right && top < o.bottom && o.top < bottom;
-        }
-    };
+    using Box = std::array<float, 4>; // left, top, right, bottom
+    const auto overlap = [](const Box& a, const Box& b)
+    { return a[0] < b[2] && b[0] < a[2] && a[1] < b[3] && b[1] < a[3]; };
     for (float width : {960.0f, 1280.0f, 1920.0f})
         for (size_t name : {size_t(5), size_t(12), size_t(16)})
         {
@@ -195,7 +191,7 @@ TEST(GameScreenRules, TheAmmunitionRowStaysClearOfTheRestOfTheHudInEveryWideView
                 {width - 135.0f, 110.0f, width - 30.0f, 185.0f},                    // weapon circles
             };
             for (const Box& other : others)
-                EXPECT_FALSE(row.Overlaps(other)) << width << " " << name << " " << other.left;
+                EXPECT_FALSE(overlap(row, other)) << width << " " << name << " " << other[0];
         }
     // Wide enough, the row stands beside the name as before.
     EXPECT_EQ(GameScreen::AmmoRowPlace(1920.0f, 5), Lumvek::Vector2(210.0f, 30.0f));

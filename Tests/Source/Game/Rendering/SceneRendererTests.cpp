@@ -246,7 +246,7 @@ TEST(EntityRenderer, AHazardTakenOutOfTheMatchIsNotDrawn)
     EXPECT_EQ(bench.DrawnEntities(), 0u);
 }
 
-TEST(EntityRenderer, AnExplosionOutOfEveryViewRunsItsEffectAndEndsOnTime)
+TEST(EntityRenderer, AnExplosionOutOfEveryViewEndsOnTimeAndAnEffectMovesWithItsBody)
 {
     EntityBench bench;
     auto effect = Testing::ParseEffect(
@@ -269,6 +269,20 @@ TEST(EntityRenderer, AnExplosionOutOfEveryViewRunsItsEffectAndEndsOnTime)
     }
     // Births for half a second, each living a second.
     EXPECT_NEAR(frames, 92, 3);
+
+    // A thrown body has a velocity; one the world places moved half a unit right in the last tick.
+    DynamicBody thrown;
+    thrown.velocityX = 3.0f;
+    thrown.velocityY = -2.0f;
+    EXPECT_EQ(GetBodyVelocity(thrown), Vector2(3.0f, -2.0f));
+    Visual* visual = CreateVisualEntity(*bench.world, {1.0f, 1.0f}, {1.0f, 1.0f}, {}, 0.0f, 0.0f, false, false,
+                                        InvalidId, InvalidId, InvalidId, -1, 0, 0);
+    ASSERT_NE(visual, nullptr);
+    const auto moving = Testing::OneEmitter("Lifetime = 1.0");
+    visual->effect = std::make_unique<Effects::ParticleSystem>(moving.get(), 1);
+    visual->GetBody().x = 1.5f;
+    bench.renderer.AdvanceEffects(1.0f, 0.0f);
+    EXPECT_EQ(visual->effect->velocityX, 0.5f / World::TickSeconds);
 }
 
 TEST(IndicatorGeometry, TargetsInsideTheEllipseStayWhereTheyAreAndOthersArePinnedToIt)
@@ -477,10 +491,9 @@ TEST(EntityRenderer, TheViewsOwnPlayerIsDrawnOnceWhereverItIsAndPickupsAndVisual
         ASSERT_TRUE(visual && visual->image);
         visual->image->layer = layer;
         visual->image->depth = depth;
-        atlas.AddRegion(PlainRegion(region), 1000, 8 * region)->SetSize(8, 8);
     }
-    atlas.AddRegion(PlainRegion(0), 1000, 0)->SetSize(8, 8);
-    atlas.AddRegion(PlainRegion(1), 1000, 8)->SetSize(8, 8);
+    for (uint32_t region = 0; region < 4; ++region)
+        atlas.AddRegion(PlainRegion(region), 1000, 8 * region)->SetSize(8, 8);
     drawn(&near);
     std::string order;
     for (uint32_t i = 0; i < renderer.firstGroup.count + renderer.secondGroup.count; ++i)
@@ -491,24 +504,6 @@ TEST(EntityRenderer, TheViewsOwnPlayerIsDrawnOnceWhereverItIsAndPickupsAndVisual
         order += instance.texture.u < 1000.0f / 1024.0f ? 'p' : "WFSV"[std::lround(instance.texture.v * 128.0f)];
     }
     EXPECT_EQ(order, "W" + std::string(nearBones, 'p') + "FVS");
-}
-
-TEST(EntityRenderer, AnEffectMovesWithItsBody)
-{
-    // A thrown body has a velocity; one the world places moved half a unit right in the last tick.
-    DynamicBody thrown;
-    thrown.velocityX = 3.0f;
-    thrown.velocityY = -2.0f;
-    EXPECT_EQ(GetBodyVelocity(thrown), Vector2(3.0f, -2.0f));
-    EntityBench bench;
-    Visual* visual = CreateVisualEntity(*bench.world, {1.0f, 1.0f}, {1.0f, 1.0f}, {}, 0.0f, 0.0f, false, false,
-                                        InvalidId, InvalidId, InvalidId, -1, 0, 0);
-    ASSERT_NE(visual, nullptr);
-    const auto effect = Testing::OneEmitter("Lifetime = 1.0");
-    visual->effect = std::make_unique<Effects::ParticleSystem>(effect.get(), 1);
-    visual->GetBody().x = 1.5f;
-    bench.renderer.AdvanceEffects(1.0f, 0.0f);
-    EXPECT_EQ(visual->effect->velocityX, 0.5f / World::TickSeconds);
 }
 
 TEST(IndicatorRenderer, EachViewDrawsItsPlayersMarkersAndAViewWithoutPixelsNone)

@@ -165,14 +165,12 @@ TEST_F(UiPixels, TheFrontEndsMaterialsKeepTheirFilesAndAreWatched)
     app.GetResources().watch = 1;
     UiResources::Load(*device);
     namespace Slots = GraphicsResources;
-    const std::pair<uint32_t, const char*> materials[] = {
-        {Slots::QuadMaterial, "Color.hlsl"},
-        {Slots::TextMaterial, "TextElement.hlsl"},
-        {Slots::ImageMaterial, "Image.hlsl"},
-        {Slots::TiledImageMaterial, "Image.hlsl"},
-        {Slots::DrawInTextMaterial, "DrawInText.hlsl"},
-        {Slots::PageMaterial, "Page.hlsl"},
-    };
+    const std::pair<uint32_t, const char*> materials[] = {{Slots::QuadMaterial, "Color.hlsl"},
+                                                          {Slots::TextMaterial, "TextElement.hlsl"},
+                                                          {Slots::ImageMaterial, "Image.hlsl"},
+                                                          {Slots::TiledImageMaterial, "Image.hlsl"},
+                                                          {Slots::DrawInTextMaterial, "DrawInText.hlsl"},
+                                                          {Slots::PageMaterial, "Page.hlsl"}};
     for (const auto& [slot, file] : materials)
     {
         const uint32_t id = NameTableB().Add(NameTableC().GetName(slot));
@@ -219,24 +217,12 @@ TEST_F(UiPixels, AForwardPageTurnShowsTheNewScreenWhereTheOldPageHasCurledAway)
     EXPECT_GT(oldPage, all / 20) << "part still shows the old page";
 }
 
-// A screen of one colour holding a timer dial.
-class DialScreen final : public Screen
-{
-public:
-    void Setup() override
-    {
-        GetRoot().background = Color{246, 242, 231, 255};
-        dial = &AddTimerDial(GetRoot(), true);
-    }
-    Element* dial = nullptr;
-};
-
 TEST_F(UiPixels, ADialsSecondsReadOverItsRingAtEveryFill)
 {
     UiResources::Load(*device);
-    DialScreen& screen = Screen::Open<DialScreen>(*gui, nullptr, Screen::EveryPlayer);
+    Plain& screen = Screen::Open<Plain>(*gui, nullptr, Screen::EveryPlayer, Color{246, 242, 231, 255});
+    Element& dial = AddTimerDial(screen.GetRoot(), true);
     Frame(0.0f, "DialFirst");
-    ASSERT_NE(screen.dial, nullptr);
     // The dial: 80 points square, 30 from the right and the top; its seconds in the middle half.
     const uint32_t centreX = Width - 30 - 40, centreY = 30 + 40;
     const auto tint = [](const Testing::Rgba& p) { return p[2] > 120 && p[0] < 90; };
@@ -244,7 +230,7 @@ TEST_F(UiPixels, ADialsSecondsReadOverItsRingAtEveryFill)
     for (const auto& [elapsed, name] :
          {std::pair{0.0f, "DialFull"}, std::pair{4.5f, "DialHalf"}, std::pair{9.0f, "DialEmpty"}})
     {
-        UpdateTimerDial(*screen.dial, elapsed, 9.0f);
+        UpdateTimerDial(dial, elapsed, 9.0f);
         Frame(0.0f, name);
         const Testing::Image image = Frame(0.0f, name);
         uint32_t digit = 0, around = 0;
