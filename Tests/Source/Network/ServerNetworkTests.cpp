@@ -127,11 +127,13 @@ protected:
         client.client.Connect(id, token);
         return client;
     }
-    TestClient& Connect(uint64_t id)
+    TestClient& Connect(uint64_t id, uint8_t players = 0)
     {
         TestClient& client = Start(id);
         RunUntil([&] { return !client.client.IsConnecting(); });
         EXPECT_TRUE(client.client.IsConnected());
+        if (players)
+            client.AddPlayers(players);
         return client;
     }
     void Run(int ticks = 1)
@@ -411,10 +413,8 @@ TEST_F(ServerNetworkTest, ALeaversPlayerGoesAtOnceAndNeverPassesToANewcomer)
 {
     settings.maximumPlayers = 3;
     StartServer();
-    TestClient& leaving = Connect(61);
-    leaving.AddPlayers(1);
-    TestClient& staying = Connect(62);
-    staying.AddPlayers(1);
+    TestClient& leaving = Connect(61, 1);
+    TestClient& staying = Connect(62, 1);
     ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 2; }));
     staying.Drain();
 
@@ -464,8 +464,7 @@ TEST_F(ServerNetworkTest, VotesOfPlayersWhoLeftDoNotCount)
     StartServer();
     for (uint64_t id = 0; id < 8; ++id)
     {
-        TestClient& client = Connect(70 + id);
-        client.AddPlayers(1);
+        TestClient& client = Connect(70 + id, 1);
         const uint8_t player = id < 3 ? uint8_t(id) : 3;
         client.Send<SetVoteMessage>([&](SetVoteMessage& vote) { vote.player = player, vote.choice = id < 3 ? 0 : 2; });
         ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == std::min<size_t>(id, 3) + 1; }));
@@ -485,10 +484,8 @@ TEST_F(ServerNetworkTest, VotesOfPlayersWhoLeftDoNotCount)
 TEST_F(ServerNetworkTest, AFloodOfRefusedMessagesLogsLittleAndEndsInADisconnect)
 {
     StartServer();
-    TestClient& honest = Connect(91);
-    honest.AddPlayers(1);
-    TestClient& hostile = Connect(92);
-    hostile.AddPlayers(1);
+    TestClient& honest = Connect(91, 1);
+    TestClient& hostile = Connect(92, 1);
     ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 2; }));
     LogCapture log;
     for (int i = 0; i < 60; ++i)
