@@ -1,8 +1,7 @@
 #pragma once
 
-// A stranger at a running server's door, for the runs of the real program: it speaks the networking
-// library's protocol and the game's messages on the loopback address, and sends what no honest client
-// would. It runs in the calling thread for the time given, with a bounded number of packets.
+// A stranger at a running program's server door on the loopback address, sending what no honest client
+// would; it runs in the calling thread for the time given, with a bounded number of packets.
 
 #include "Libraries/Net/Client.h"
 #include "Libraries/Net/ConnectToken.h"
@@ -19,17 +18,13 @@
 #include <random>
 #include <thread>
 #include <utility>
-#include <vector>
 
 namespace GameTesting
 {
 
 struct HostileTraffic
 {
-    int connections = 0;
-    int connected = 0;
-    int messages = 0;
-    int rawPackets = 0;
+    int connections = 0, connected = 0, messages = 0, rawPackets = 0;
 };
 
 // For the given seconds, connection after connection, each lasting at most a second and a half: some
