@@ -1,8 +1,7 @@
 #pragma once
 
-// A stranger at a running server's door, for the runs of the real program: it speaks the networking
-// library's protocol and the game's messages on the loopback address, and sends what no honest client
-// would. It runs in the calling thread for the time given, with a bounded number of packets.
+// A stranger at a running program's server door on the loopback address, sending what no honest client
+// would; it runs in the calling thread for the time given, with a bounded number of packets.
 
 #include "Libraries/Net/Client.h"
 #include "Libraries/Net/ConnectToken.h"
@@ -12,22 +11,20 @@
 #include "Source/Network/Messages/VantorelAdapter.h"
 #include "Source/Network/ServerNetwork.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <memory>
 #include <random>
 #include <thread>
-#include <vector>
+#include <utility>
 
 namespace GameTesting
 {
 
 struct HostileTraffic
 {
-    int connections = 0;
-    int connected = 0;
-    int messages = 0;
-    int rawPackets = 0;
+    int connections = 0, connected = 0, messages = 0, rawPackets = 0;
 };
 
 // For the given seconds, connection after connection, each lasting at most a second and a half: some
@@ -59,12 +56,9 @@ inline HostileTraffic RunHostileClient(const Net::Address& server, const Message
     while (now() < seconds)
     {
         const int round = traffic.connections++;
-        const bool misread = round % 4 == 3;
-        int timeout = 10;
-        if (round % 6 == 5)
-            timeout = random() % 2 ? -1 : 3600;
+        const int timeout = round % 6 == 5 ? (random() % 2 ? -1 : 3600) : 10;
         auto client = std::make_unique<Net::Client>(allocator, Net::Address("127.0.0.1:0"), config,
-                                                    misread ? skewedAdapter : adapter, now());
+                                                    round % 4 == 3 ? skewedAdapter : adapter, now());
         uint8_t token[Net::ConnectTokenBytes];
         ++clientId;
         if (!Net::GenerateConnectToken(1, &server, 60, timeout, clientId, config.protocolId, clientId, GameServerKey,
@@ -73,7 +67,6 @@ inline HostileTraffic RunHostileClient(const Net::Address& server, const Message
         client->Connect(clientId, token);
         const double end = now() + 0.5 + below(1000) / 1000.0;
         bool added = false;
-        bool wasConnected = false;
         while (now() < end && now() < seconds && !client->IsDisconnected())
         {
             client->SendPackets();
@@ -82,68 +75,62 @@ inline HostileTraffic RunHostileClient(const Net::Address& server, const Message
             for (int channel = 0; channel < 2; ++channel)
                 while (Net::Message* message = client->ReceiveMessage(channel))
                     client->ReleaseMessage(message);
+            const auto send = [&](GameMessageType type, auto fill)
+            {
+                const int channel = static_cast<int>(GetMessageChannel(type, true));
+                Net::Message* message =
+                    client->CanSendMessage(channel) ? client->CreateMessage(static_cast<int>(type)) : nullptr;
+                if (!message)
+                    return;
+                fill(*message);
+                traffic.messages += client->SendMessage(channel, message) ? 1 : 0;
+            };
             if (client->IsConnected())
             {
-                wasConnected = true;
-                const auto send = [&](GameMessageType type, auto fill)
+                if (!std::exchange(added, true))
                 {
-                    const int channel = static_cast<int>(GetMessageChannel(type, true));
-                    if (!client->CanSendMessage(channel))
-                        return;
-                    Net::Message* message = client->CreateMessage(static_cast<int>(type));
-                    if (!message)
-                        return;
-                    fill(message);
-                    if (client->SendMessage(channel, message))
-                        ++traffic.messages;
-                };
-                if (!added)
-                {
-                    added = true;
+                    ++traffic.connected;
                     send(GameMessageType::AddPlayer,
-                         [&](Net::Message* message) { static_cast<AddPlayerMessage*>(message)->count = below(2); });
+                         [&](Net::Message& m) { static_cast<AddPlayerMessage&>(m).count = below(2); });
                 }
                 for (int i = 0; i < 3; ++i)
                 {
                     send(GameMessageType::SetVote,
-                         [&](Net::Message* message)
+                         [&](Net::Message& m)
                          {
-                             auto& vote = *static_cast<SetVoteMessage*>(message);
+                             auto& vote = static_cast<SetVoteMessage&>(m);
                              vote.player = static_cast<uint8_t>(below(16));
                              vote.choice = below(3);
                          });
                     send(GameMessageType::SetLoadout,
-                         [&](Net::Message* message)
+                         [&](Net::Message& m)
                          {
-                             auto& loadout = *static_cast<SetLoadoutMessage*>(message);
+                             auto& loadout = static_cast<SetLoadoutMessage&>(m);
                              loadout.player = static_cast<uint8_t>(below(16));
                              loadout.parts = {below(limits.heads + 1), below(limits.cores + 1), below(limits.arms + 1),
                                               below(limits.legs + 1)};
                          });
                     send(GameMessageType::Input,
-                         [&](Net::Message* message)
+                         [&](Net::Message& m)
                          {
-                             auto& input = *static_cast<InputMessage*>(message);
+                             auto& input = static_cast<InputMessage&>(m);
                              input.player = below(16);
                              input.frame = random() % 2 ? below(2000) : static_cast<uint32_t>(random());
                              input.input.move = static_cast<int8_t>(below(256));
                          });
                     send(static_cast<GameMessageType>(below(static_cast<uint32_t>(GameMessageType::AddPlayer))),
-                         [](Net::Message*) {});
+                         [](Net::Message&) {});
                 }
             }
             uint8_t garbage[1300];
             for (int i = 0; i < 2; ++i)
             {
                 const int bytes = 1 + static_cast<int>(below(sizeof(garbage)));
-                for (int b = 0; b < bytes; ++b)
-                    garbage[b] = static_cast<uint8_t>(random());
-                if (raw.Send(server, garbage, bytes))
-                    ++traffic.rawPackets;
+                std::generate_n(garbage, bytes, [&] { return static_cast<uint8_t>(random()); });
+                traffic.rawPackets += raw.Send(server, garbage, bytes) ? 1 : 0;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(16));
         }
-        traffic.connected += wasConnected ? 1 : 0;
         client->Disconnect();
     }
     return traffic;

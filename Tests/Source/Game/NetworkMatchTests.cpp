@@ -211,9 +211,8 @@ private:
         const MessageLimits limits = MessageLimits::FromRegistry(*Game(0).registry);
         VantorelAdapter adapter(limits);
         Net::DefaultAllocator allocator;
-        Net::ClientServerConfig config = Game(0).network->GetConfig();
         double time = 0.0;
-        Net::Client client(allocator, transport, config, adapter, time);
+        Net::Client client(allocator, transport, Game(0).network->GetConfig(), adapter, time);
         uint8_t token[Net::ConnectTokenBytes];
         const Net::Address server(10, 0, 0, 1, 40000);
         ASSERT_TRUE(Net::GenerateConnectToken(1, &server, 60, 10, host, 0, host, GameServerKey, nullptr, token));
@@ -365,8 +364,7 @@ TEST(NetworkMatch, ANewcomerAfterThreeDeparturesIsOnEveryMachine)
 {
     Testing::LogCapture log;
     NetworkMatch match(MatchSeed, {}, 3);
-    Outcome outcome = match.Play(FrameLimit);
-    EXPECT_TRUE(outcome.allEnded);
+    EXPECT_TRUE(match.Play(FrameLimit).allEnded);
     const uint8_t newcomer = match.Game(2).configuration.players.front().id;
     const auto& remote = match.Game(0).configuration.remotePlayers;
     EXPECT_EQ(std::count_if(remote.begin(), remote.end(),

@@ -436,7 +436,6 @@ class ClocklikeMatch
 {
 public:
     static constexpr int64_t Second = 1'000'000'000;
-    static constexpr int64_t TickLength = 16'666'667;
     // Unsimulated time beyond this is dropped rather than caught up with, as the game system does.
     static constexpr int64_t MaximumBacklog = Second / 4;
 
@@ -484,7 +483,7 @@ public:
         roles[2].nextWake = roles[2].lastWake = 11'900'000;
         // Up to the start of play on the server; start stays -1 when it does not come within ten seconds.
         while (start < 0 && now < 10 * Second)
-            RunUntil(now + TickLength);
+            RunUntil(now + TickNanoseconds);
     }
 
     // One frame of a role and its game system, then the pause until its next tick is due (a server's
@@ -509,13 +508,11 @@ public:
         const NetworkState state = network.GetState();
         if (role.client && (state == NetworkState::Playing || state == NetworkState::Ended))
         {
-            role.accumulator += elapsed;
-            if (role.accumulator > MaximumBacklog)
-                role.accumulator = 0;
-            for (; role.accumulator >= TickLength; role.accumulator -= TickLength)
+            role.accumulator = role.accumulator + elapsed > MaximumBacklog ? 0 : role.accumulator + elapsed;
+            for (; role.accumulator >= TickNanoseconds; role.accumulator -= TickNanoseconds)
                 network.Step(static_cast<float>(ServerNetwork::FrameSeconds));
         }
-        role.nextWake = now + (wakePeriod > 0 ? wakePeriod : TickLength - (role.client ? role.accumulator : 0));
+        role.nextWake = now + (wakePeriod > 0 ? wakePeriod : TickNanoseconds - (role.client ? role.accumulator : 0));
     }
     // Runs every role in the order their wakes fall until the clock reaches the time.
     void RunUntil(int64_t until)
@@ -571,12 +568,11 @@ TEST(ClocklikeMatch, ClientsInStepKeepTheServerAtTheClocksRate)
 // keeps to the clock over the whole run.
 TEST(ClocklikeMatch, AStalledClientIsMovedOnceAndTheServerKeepsToTheClock)
 {
-    constexpr int64_t Second = ClocklikeMatch::Second;
     ClocklikeMatch match;
     ASSERT_GE(match.start, 0);
-    match.RunUntil(match.start + 20 * Second);
-    match.roles[1].stalledUntil = match.now + 2 * Second;
-    match.RunUntil(match.start + 60 * Second);
+    match.RunUntil(match.start + 20 * ClocklikeMatch::Second);
+    match.roles[1].stalledUntil = match.now + 2 * ClocklikeMatch::Second;
+    match.RunUntil(match.start + 60 * ClocklikeMatch::Second);
     EXPECT_EQ(match.server->GetState(), NetworkState::Playing);
     EXPECT_NEAR(match.server->GetFrame(), 3600.0, 36.0);
     EXPECT_EQ(match.clients[0]->GetRealignments(), 1u);
@@ -584,7 +580,7 @@ TEST(ClocklikeMatch, AStalledClientIsMovedOnceAndTheServerKeepsToTheClock)
     // Back in step, the stalled client's inputs reach the server before their deadlines again.
     const uint32_t frame = match.server->GetFrame();
     LogCapture log;
-    match.RunUntil(match.now + Second);
+    match.RunUntil(match.now + ClocklikeMatch::Second);
     EXPECT_GE(match.server->GetFrame(), frame + 59);
     EXPECT_TRUE(std::none_of(log.messages.begin(), log.messages.end(),
                              [](const std::string& message) { return message.starts_with("Missed input"); }));

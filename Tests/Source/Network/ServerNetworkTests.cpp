@@ -116,20 +116,8 @@ protected:
         server = std::make_unique<ServerNetwork>(context, settings, 7, serverTransport.get());
         ASSERT_TRUE(server->IsListening());
     }
-    TestClient& Connect(uint64_t id)
-    {
-        auto& client =
-            *clients.emplace_back(std::make_unique<TestClient>(network, uint8_t(2 + clients.size()), limits));
-        uint8_t token[Net::ConnectTokenBytes];
-        const Net::Address address = server->GetAddress();
-        EXPECT_TRUE(Net::GenerateConnectToken(1, &address, 60, 10, id, 0, id, GameServerKey, nullptr, token));
-        client.client.Connect(id, token);
-        RunUntil([&] { return !client.client.IsConnecting(); });
-        EXPECT_TRUE(client.client.IsConnected());
-        return client;
-    }
-    // A client whose token names its own timeout; the connection is left to the test to run.
-    TestClient& Start(uint64_t id, int timeout)
+    // A client whose token names the timeout; the connection is left to the test to run.
+    TestClient& Start(uint64_t id, int timeout = 10)
     {
         auto& client =
             *clients.emplace_back(std::make_unique<TestClient>(network, uint8_t(2 + clients.size()), limits));
@@ -137,6 +125,15 @@ protected:
         const Net::Address address = server->GetAddress();
         EXPECT_TRUE(Net::GenerateConnectToken(1, &address, 60, timeout, id, 0, id, GameServerKey, nullptr, token));
         client.client.Connect(id, token);
+        return client;
+    }
+    TestClient& Connect(uint64_t id, uint8_t players = 0)
+    {
+        TestClient& client = Start(id);
+        RunUntil([&] { return !client.client.IsConnecting(); });
+        EXPECT_TRUE(client.client.IsConnected());
+        if (players)
+            client.AddPlayers(players);
         return client;
     }
     void Run(int ticks = 1)
@@ -416,10 +413,8 @@ TEST_F(ServerNetworkTest, ALeaversPlayerGoesAtOnceAndNeverPassesToANewcomer)
 {
     settings.maximumPlayers = 3;
     StartServer();
-    TestClient& leaving = Connect(61);
-    leaving.AddPlayers(1);
-    TestClient& staying = Connect(62);
-    staying.AddPlayers(1);
+    TestClient& leaving = Connect(61, 1);
+    TestClient& staying = Connect(62, 1);
     ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 2; }));
     staying.Drain();
 
@@ -453,12 +448,11 @@ TEST_F(ServerNetworkTest, OnlyTokensThatTimeOutWithinAMinuteConnect)
 {
     StartServer();
     const std::vector<int> timeouts = {-1, 0, 3600, 61, 1, 10};
-    std::vector<TestClient*> started;
     for (int timeout : timeouts)
-        started.push_back(&Start(100 + started.size(), timeout));
+        Start(100 + clients.size(), timeout);
     Run(60);
     for (size_t i = 0; i < timeouts.size(); ++i)
-        EXPECT_EQ(started[i]->client.IsConnected(), timeouts[i] == 1 || timeouts[i] == 10) << timeouts[i];
+        EXPECT_EQ(clients[i]->client.IsConnected(), timeouts[i] == 1 || timeouts[i] == 10) << timeouts[i];
 }
 
 // Players who join, vote and leave before the vote is taken do not sway it.
@@ -470,13 +464,11 @@ TEST_F(ServerNetworkTest, VotesOfPlayersWhoLeftDoNotCount)
     StartServer();
     for (uint64_t id = 0; id < 8; ++id)
     {
-        TestClient& client = Connect(70 + id);
-        client.AddPlayers(1);
+        TestClient& client = Connect(70 + id, 1);
         const uint8_t player = id < 3 ? uint8_t(id) : 3;
         client.Send<SetVoteMessage>([&](SetVoteMessage& vote) { vote.player = player, vote.choice = id < 3 ? 0 : 2; });
         ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == std::min<size_t>(id, 3) + 1; }));
         Run(5);
-        // The last five leave again.
         if (id >= 3)
         {
             client.client.Disconnect();
@@ -492,10 +484,8 @@ TEST_F(ServerNetworkTest, VotesOfPlayersWhoLeftDoNotCount)
 TEST_F(ServerNetworkTest, AFloodOfRefusedMessagesLogsLittleAndEndsInADisconnect)
 {
     StartServer();
-    TestClient& honest = Connect(91);
-    honest.AddPlayers(1);
-    TestClient& hostile = Connect(92);
-    hostile.AddPlayers(1);
+    TestClient& honest = Connect(91, 1);
+    TestClient& hostile = Connect(92, 1);
     ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 2; }));
     LogCapture log;
     for (int i = 0; i < 60; ++i)
