@@ -367,6 +367,9 @@ void Vantorel_::DriveLocalRun()
             return;
         }
         configuration = *chosen;
+        // Views belong to local players: a window shows this match's world only through the tools.
+        if (!headless && configuration.players.empty())
+            Log::Write("the match {} has no local player, so the window shows no view of it", configuration.name);
         StartLocalGame()->BeginVoting();
         return;
     }
