@@ -31,7 +31,7 @@ struct ScreenedMatch : GameFixture
         gui = static_cast<Gui*>(application->AddSystem(std::make_unique<Gui>()));
         gui->Setup();
         Start();
-        const GameConfiguration* chosen = game->registry->configurations.Find(name);
+        const GameConfiguration* chosen = game->registry->configurations.Find(StringView::FromCString(name));
         EXPECT_NE(chosen, nullptr);
         if (chosen)
             game->configuration = *chosen;
