@@ -511,9 +511,9 @@ void ClientNetwork::RemoveTrigger(uint16_t id)
 }
 
 void ClientNetwork::SetDevices(ControllerDevice* controllerDevice, KeyboardDevice* keyboardDevice,
-                               MouseDevice* mouseDevice, WindowSize windowSize)
+                               MouseDevice* mouseDevice, WindowSize windowSize, bool keyboardStandsIn)
 {
-    devices = LocalDevices(controllerDevice, keyboardDevice, mouseDevice, windowSize);
+    devices = LocalDevices(controllerDevice, keyboardDevice, mouseDevice, windowSize, keyboardStandsIn);
 }
 
 void ClientNetwork::GatherInput(uint32_t forFrame)

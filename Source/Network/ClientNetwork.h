@@ -58,7 +58,7 @@ public:
     // The devices the local players play with; any may be null, and reads as nothing pressed. The
     // mouse aims from the window's centre.
     void SetDevices(Lumvek::ControllerDevice* controllerDevice, Lumvek::KeyboardDevice* keyboardDevice,
-                    Lumvek::MouseDevice* mouseDevice, WindowSize windowSize);
+                    Lumvek::MouseDevice* mouseDevice, WindowSize windowSize, bool keyboardStandsIn = false);
     // What writes the journal when a match ends; without one none is written.
     void SetJournalWriter(JournalWriter writer) { journalWriter = std::move(writer); }
     // The path the last journal was written to, resolved; empty until one was.

@@ -1,5 +1,5 @@
 // The windowed game system with its Gui on the recording device: the game screens the match flow
-// opens stand over the camera views it lays out.
+// opens stand over the camera views it lays out, and the world's images keep to its time on slow frames.
 
 #include "Engine/Runtime/Graphics/RecordingGraphicsDevice.h"
 #include "Engine/Runtime/Gui/Gui.h"
@@ -111,7 +111,7 @@ TEST(GameScreenViews, PlayersOnPadsTwoAndZeroGetTheUpperAndTheLowerHalf)
 // Frames of 0.15 s, nine ticks each, skip the animations, but the images of the world's visuals keep
 // to the world's time: a 16-bot Brawl never runs out of visuals, and each image scribbled out goes
 // within its second and a frame.
-TEST(GameScreenViews, OnSlowFramesErasedVisualsStillGoAndABrawlNeverRunsOutOfThem)
+TEST(SlowFrames, ErasedVisualsStillGoAndABrawlNeverRunsOutOfThem)
 {
     ScreenedMatch match({}, "Brawl");
     match.Write("Assets/local.config", "{ StartDuration = 0.1 PrepareDuration = 0.1 EndDuration = 0.1 }");
