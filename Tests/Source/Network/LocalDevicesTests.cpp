@@ -11,36 +11,29 @@ using namespace Lumvek;
 namespace
 {
 
-// Pad 0 connected or not, its stick pushed right; the keyboard's A held.
-class Pads final : public ControllerDevice
+// Pad 0, connected or not, with its stick pushed right; the keyboard with its A held.
+struct Devices final : ControllerDevice, KeyboardDevice
 {
-public:
-    explicit Pads(bool connected) : connected(connected) {}
     uint32_t Update(ControllerStates& states, uint32_t cursor) override
     {
         states[0].connected = connected ? 1 : 0;
         states[0].leftStick.x = connected ? 1.0f : 0.0f;
         return cursor;
     }
-    void SetVibration(float, float, uint32_t) override {}
-
-    bool connected;
-};
-
-class Keys final : public KeyboardDevice
-{
-public:
     uint32_t Update(KeyboardState& state, uint32_t cursor) override
     {
         state.held[Key::A] = 1;
         return cursor;
     }
+    void SetVibration(float, float, uint32_t) override {}
+
+    bool connected = false;
 };
 
 } // namespace
 
-// A player on pad 0 moves with the pad while it is connected; without it, only where the keyboard
-// stands in, the keyboard's move-left moves it.
+// The player on pad 0 moves with the pad while it is connected; without it, and only where the
+// keyboard stands in, with the keyboard's move-left.
 TEST(LocalDevices, TheKeyboardStandsInForAPadThatIsNotConnectedOnlyWhereAsked)
 {
     const struct
@@ -53,11 +46,11 @@ TEST(LocalDevices, TheKeyboardStandsInForAPadThatIsNotConnectedOnlyWhereAsked)
                  {false, false, 0}};
     for (const auto& test : cases)
     {
-        Pads pads(test.connected);
-        Keys keys;
-        LocalDevices devices(&pads, &keys, nullptr, {640, 360}, test.standsIn);
-        PlayerSlot slot(nullptr, 0);
+        Devices pads;
+        pads.connected = test.connected;
+        LocalDevices devices(&pads, &pads, nullptr, {640, 360}, test.standsIn);
         devices.Poll();
-        EXPECT_EQ(static_cast<int32_t>(devices.Read(slot).move), test.move) << test.connected << test.standsIn;
+        EXPECT_EQ(static_cast<int32_t>(devices.Read(PlayerSlot(nullptr, 0)).move), test.move)
+            << test.connected << test.standsIn;
     }
 }
