@@ -308,9 +308,12 @@ std::unique_ptr<Network> Vantorel_::CreateClientNetwork(StringView path)
     Application& application = *GetApplication();
     const ApplicationConfig& config = application.GetConfig();
     auto role = std::make_unique<ClientNetwork>(*this, settings, clientId);
+    // A client in a window may have been started without a controller to press Start on: its player
+    // then plays on the keyboard and mouse.
     role->SetDevices(
         application.GetControllerDevice(), application.GetKeyboardDevice(), application.GetMouseDevice(),
-        {static_cast<uint32_t>(std::max(config.width, 0)), static_cast<uint32_t>(std::max(config.height, 0))});
+        {static_cast<uint32_t>(std::max(config.width, 0)), static_cast<uint32_t>(std::max(config.height, 0))},
+        !headless);
     role->SetJournalWriter(MakeJournalWriter());
     return role;
 }
@@ -367,6 +370,9 @@ void Vantorel_::DriveLocalRun()
             return;
         }
         configuration = *chosen;
+        // Views belong to local players: a window shows this match's world only through the tools.
+        if (!headless && configuration.players.empty())
+            Log::Write("the match {} has no local player, so the window shows no view of it", configuration.name);
         StartLocalGame()->BeginVoting();
         return;
     }

@@ -41,12 +41,10 @@ void MatchRecord::Tick(const World& world, const GameType* gameType)
         record.active = active;
         record.x = body.x;
         record.y = body.y;
-        // A shot takes a round out of the clip of the weapon it held the tick before.
-        const Weapon* weapon = player.weapon.get();
-        if (weapon && weapon == record.weapon && weapon->clip < record.clip)
-            ++record.shots;
-        record.weapon = weapon;
-        record.clip = weapon ? weapon->clip : 0;
+        // The clip is no count of shots: an Ammo Belt fills it again within the tick. A record taken
+        // by a new player starts its count again.
+        record.shots += player.shotsFired >= record.fired ? player.shotsFired - record.fired : player.shotsFired;
+        record.fired = player.shotsFired;
     }
     if (!gameType)
         return;

@@ -4,7 +4,6 @@
 #include <cstdint>
 
 class GameType;
-class Weapon;
 class World;
 
 // What a local run's match amounted to, kept tick by tick and logged when the run stops: how far each
@@ -28,8 +27,8 @@ private:
         bool active = false;
         float x = 0.0f;
         float y = 0.0f;
-        const Weapon* weapon = nullptr;
-        uint32_t clip = 0;
+        // The player's count of shots fired as last seen.
+        uint32_t fired = 0;
         double travelled = 0.0;
         uint32_t shots = 0;
         uint32_t kills = 0;

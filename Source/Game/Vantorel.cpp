@@ -22,6 +22,7 @@
 #include "Source/Ui/Screens/GameScreen.h"
 #include "Source/Ui/Screens/Lobby.h"
 #include "Source/Ui/Screens/Menus.h"
+#include "Source/Ui/Screens/Online.h"
 #include "Source/Ui/Screens/Scoreboard.h"
 #include "Source/Ui/Screens/SplashScreen.h"
 #include "Source/Ui/Transitions.h"
@@ -232,7 +233,24 @@ void Vantorel_::OpenSplash(Application& application)
     demo->openStart = [this](Gui& gui, std::unique_ptr<Transition> opening, uint32_t owner)
     { MainMenu::Open(gui, *demo, std::move(opening), owner, 1); };
     SplashScreen::NextScreen next;
-    if (options.startScreen)
+    if (options.client)
+        // The client the command line asked for goes on as one reached through the menus' MATCHMAKING:
+        // the screens follow its role through the vote and the lobby into the match. The role is made
+        // first, so that the screen finds it rather than make another.
+        next = [this](Gui& gui, std::unique_ptr<Transition> opening)
+        {
+            DriveRoleRun();
+            if (finished || !network)
+                return;
+            const uint32_t owner =
+                configuration.players.empty() ? Screen::EveryPlayer : configuration.players.front().localIndex;
+            MatchmakingScreen::Open(gui, *demo, std::move(opening), owner);
+        };
+    else if (!options.localConfiguration.empty())
+        // A local run's match has bots and no local player, so no view: the logo stays over it rather
+        // than a title that would offer menus the run does not follow.
+        next = nullptr;
+    else if (options.startScreen)
         next = [this](Gui& gui, std::unique_ptr<Transition> opening)
         { Screen::Open<StartScreen>(gui, std::move(opening), Screen::EveryPlayer, *demo); };
     else
@@ -493,6 +511,12 @@ void Vantorel_::Render(int64_t elapsed)
     const double alpha = interpolate ? static_cast<double>(accumulator) / 1e9 / (1.0 / 60.0) : 1.0;
     if (!frozen && elapsed < SlowFrame)
         VisualUpdate(dt, alpha);
+    else if (!frozen)
+        // Characters and cameras hold still on a slow frame, but the world went on stepping: images that
+        // draw in or are scribbled out keep to its time, or the world would wait for them for ever and
+        // run out of visuals. Like the world's backlog, no more than a quarter of a second counts.
+        UpdateVisualTimers(
+            static_cast<float>(static_cast<double>(std::min(elapsed, MaximumBacklog)) / 1e9 * timeScale));
     RenderFrame(dt, alpha);
 }
 
@@ -521,23 +545,29 @@ void Vantorel_::DecayRumble(int64_t elapsed)
 void Vantorel_::VisualUpdate(double dt, double alpha)
 {
     const int64_t start = Now();
-    if (GameRenderer* drawing = rendererOwner.get())
+    if (rendererOwner)
     {
-        // Characters and visuals hold still while the platforms draw themselves in.
-        if (matchFlow > MatchFlow::PlayBegun && !drawing->IsDrawingIn() && world)
-        {
+        if (WorldAnimates())
             for (Player* player : world->activePlayers)
                 Character::UpdateAnimations(*player, static_cast<float>(dt), static_cast<float>(alpha));
-            UpdateVisualTimers(static_cast<float>(dt));
-        }
+        UpdateVisualTimers(static_cast<float>(dt));
         if (matchFlow >= MatchFlow::PlayBegun)
             UpdateCameras(static_cast<float>(dt), static_cast<float>(alpha));
     }
     visualDuration = Now() - start;
 }
 
+bool Vantorel_::WorldAnimates() const
+{
+    // Characters and visuals hold still while the platforms draw themselves in.
+    const GameRenderer* drawing = rendererOwner.get();
+    return drawing && matchFlow > MatchFlow::PlayBegun && !drawing->IsDrawingIn() && world;
+}
+
 void Vantorel_::UpdateVisualTimers(float dt)
 {
+    if (!WorldAnimates())
+        return;
     for (Visual& visual : world->visuals.View())
     {
         ImageInstance* image = visual.image.get();

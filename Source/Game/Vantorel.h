@@ -210,7 +210,10 @@ private:
     void BeginDrawing();
     // The windowed part of LeaveGame: the listeners and the renderer's device resources.
     void EndDrawing();
-    // Advances the draw-in and erase clocks of the world's visuals.
+    // Whether the match runs with a renderer and has drawn itself in: its characters and visuals move.
+    bool WorldAnimates() const;
+    // Advances the draw-in and erase clocks of the world's visuals once the match runs and is drawn in;
+    // every frame, the slow ones too.
     void UpdateVisualTimers(float dt);
     // Fits each view to the back buffer and steps the cameras of the views whose players live.
     void UpdateCameras(float dt, float alpha);

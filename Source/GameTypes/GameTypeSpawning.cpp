@@ -107,24 +107,6 @@ void ResetPose(Bone& skeleton, const CharacterData* character)
     skeleton.MarkDirty();
 }
 
-// Gives up what the player still held, a spawn without a death (the match's start) included: the
-// weapon in hand takes its modifiers back, and weapons from the map's spawns go back there.
-void LetGoOfWeapons(Player& player)
-{
-    GameType* gameType = player.GetContext().gameType;
-    if (player.weapon)
-        player.weapon->PutAway();
-    for (std::unique_ptr<Weapon>* slot : {&player.weapon, &player.stowedWeapon, &player.pendingWeapon})
-    {
-        if (!*slot)
-            continue;
-        (*slot)->OnDropped();
-        if (gameType)
-            gameType->QueueWeaponSpawn(std::move(*slot));
-        slot->reset();
-    }
-}
-
 // The loadout's weapon of that position (the configuration's when the slot has none), full, picked up
 // by the player; null when neither names a weapon.
 std::unique_ptr<Weapon> CreateLoadoutWeapon(Player& player, uint32_t Loadout::*position)
@@ -146,7 +128,8 @@ std::unique_ptr<Weapon> CreateLoadoutWeapon(Player& player, uint32_t Loadout::*p
 // The loadout's secondary weapon goes into the holster, its starting weapon into the hand.
 void HandOverLoadoutWeapons(Player& player)
 {
-    LetGoOfWeapons(player);
+    // What the player still held goes, a spawn without a death (the match's start) included.
+    player.LetGoOfWeapons();
     player.StowWeapon(CreateLoadoutWeapon(player, &Loadout::secondaryWeapon));
     player.EquipWeapon(CreateLoadoutWeapon(player, &Loadout::startingWeapon), false);
 }

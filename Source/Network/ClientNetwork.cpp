@@ -98,9 +98,14 @@ void ClientNetwork::Update(int64_t delta)
         return;
     timer += static_cast<float>(static_cast<double>(delta) / 1e9);
     elapsed += delta;
-    if (!sentThisTick)
+    // One packet a tick whatever the frame rate: while the match plays each tick sends its inputs, and
+    // an update sends only when the ticks have stalled; otherwise at most one a tick.
+    const int64_t gap = state == NetworkState::Playing ? 2 * TickNanoseconds : TickNanoseconds;
+    if (elapsed - lastSent >= gap)
+    {
         client->SendPackets();
-    sentThisTick = false;
+        lastSent = elapsed;
+    }
     client->ReceivePackets();
     // The library keeps its clock while disconnected too.
     client->AdvanceTime(static_cast<double>(elapsed) / 1e9);
@@ -506,9 +511,9 @@ void ClientNetwork::RemoveTrigger(uint16_t id)
 }
 
 void ClientNetwork::SetDevices(ControllerDevice* controllerDevice, KeyboardDevice* keyboardDevice,
-                               MouseDevice* mouseDevice, WindowSize windowSize)
+                               MouseDevice* mouseDevice, WindowSize windowSize, bool keyboardStandsIn)
 {
-    devices = LocalDevices(controllerDevice, keyboardDevice, mouseDevice, windowSize);
+    devices = LocalDevices(controllerDevice, keyboardDevice, mouseDevice, windowSize, keyboardStandsIn);
 }
 
 void ClientNetwork::GatherInput(uint32_t forFrame)
@@ -595,7 +600,7 @@ void ClientNetwork::Step(float dt)
         SendInputs(frame);
         // The inputs leave in the tick they were read, rather than wait a frame for the next update.
         client->SendPackets();
-        sentThisTick = true;
+        lastSent = elapsed;
         ++frame;
         if (context.world)
             context.world->StepPredicted(dt);

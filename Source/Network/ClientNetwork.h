@@ -58,7 +58,7 @@ public:
     // The devices the local players play with; any may be null, and reads as nothing pressed. The
     // mouse aims from the window's centre.
     void SetDevices(Lumvek::ControllerDevice* controllerDevice, Lumvek::KeyboardDevice* keyboardDevice,
-                    Lumvek::MouseDevice* mouseDevice, WindowSize windowSize);
+                    Lumvek::MouseDevice* mouseDevice, WindowSize windowSize, bool keyboardStandsIn = false);
     // What writes the journal when a match ends; without one none is written.
     void SetJournalWriter(JournalWriter writer) { journalWriter = std::move(writer); }
     // The path the last journal was written to, resolved; empty until one was.
@@ -117,8 +117,10 @@ private:
     uint32_t frame = 0;
     uint32_t nextStateFrame = 0;
     uint32_t realignments = 0;
-    // A tick sent its inputs at once: the next update has no packet of its own to send.
-    bool sentThisTick = false;
+    // The role's time when it last sent its packets, against which updates keep to one a tick; a tick
+    // of 1/60 s in nanoseconds, truncated as the game's fixed step is.
+    static constexpr int64_t TickNanoseconds = 16'666'666;
+    int64_t lastSent = -2 * TickNanoseconds;
     // The connection's packet counts as last seen while connected; a disconnection clears the library's.
     uint64_t packetsSent = 0;
     uint64_t packetsReceived = 0;

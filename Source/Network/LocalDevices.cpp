@@ -7,8 +7,8 @@
 using namespace Lumvek;
 
 LocalDevices::LocalDevices(ControllerDevice* controller, KeyboardDevice* keyboard, MouseDevice* mouse,
-                           WindowSize window)
-    : controller(controller), keyboard(keyboard), mouse(mouse), window(window)
+                           WindowSize window, bool keyboardStandsIn)
+    : controller(controller), keyboard(keyboard), mouse(mouse), window(window), keyboardStandsIn(keyboardStandsIn)
 {
 }
 
@@ -30,8 +30,10 @@ PlayerInput& LocalDevices::Read(const PlayerSlot& slot)
     static const Profile defaultProfile;
     const Profile& profile = slot.profile ? *slot.profile : defaultProfile;
     PlayerInput& input = InputOf(slot);
-    input.Read(profile.controller, profile.keyboard, controllerState, keyboardState, mouseState, slot.localIndex,
-               window);
+    uint32_t device = slot.localIndex;
+    if (keyboardStandsIn && device < ControllerCount && !controllerState[device].connected)
+        device = PlayerInput::KeyboardDevice;
+    input.Read(profile.controller, profile.keyboard, controllerState, keyboardState, mouseState, device, window);
     return input;
 }
 

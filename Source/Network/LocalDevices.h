@@ -15,9 +15,10 @@ class LocalDevices
 public:
     LocalDevices() = default;
     // Any device may be null and reads as one with nothing pressed. The mouse aims from the window's
-    // centre.
+    // centre. With keyboardStandsIn, a player whose controller is not connected plays on the keyboard
+    // and mouse instead.
     LocalDevices(Lumvek::ControllerDevice* controller, Lumvek::KeyboardDevice* keyboard, Lumvek::MouseDevice* mouse,
-                 WindowSize window);
+                 WindowSize window, bool keyboardStandsIn = false);
 
     // Takes what every device has gathered since the last poll, keeping the previous states for the
     // edges of presses.
@@ -34,6 +35,7 @@ private:
     Lumvek::KeyboardDevice* keyboard = nullptr;
     Lumvek::MouseDevice* mouse = nullptr;
     WindowSize window;
+    bool keyboardStandsIn = false;
     // What the last polls returned, and where each poll goes on from.
     Lumvek::ControllerStates controllerState{};
     Lumvek::KeyboardState keyboardState;

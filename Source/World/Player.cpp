@@ -550,6 +550,7 @@ Player* CreatePlayerEntity(World& world, const PlayerPlacement& placement)
     // A record used before keeps nothing of what the game mode knew of its last player.
     player.respawnPenalty = 0;
     player.leaderMarker = false;
+    player.shotsFired = 0;
     player.awareness.clear();
     player.viewToggle = true;
     player.Spawn({placement.position.x, placement.position.y, 0.0f, 0.0f, 0.0f, placement.flipped, SpawnMask()});

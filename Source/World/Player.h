@@ -172,6 +172,9 @@ public:
     float health = 0.0f;
     // Set while the record is in use.
     bool present = false;
+    // Shots fired since the record was taken, whatever refilled the clip: for a run's summary only, so
+    // neither hashed nor sent.
+    uint32_t shotsFired = 0;
 
     // What the game mode keeps of the player.
     // Puts the player at the point, facing the point's way, with its pose reset and its loadout's
@@ -202,6 +205,9 @@ public:
     // Lets go of the weapon in the slot: an empty one goes back to its spawn, one with ammunition lies
     // as a pickup for DroppedWeaponTicks.
     void DropWeapon(std::unique_ptr<Weapon>& slot);
+    // Gives up every weapon held, laying none down: the one in hand takes its modifiers back, and
+    // weapons from the map's spawns go back there in their spawn time.
+    void LetGoOfWeapons();
     // Makes the weapon the one in hand, shown at its stowed size when it comes from the holster.
     void EquipWeapon(std::unique_ptr<Weapon> newWeapon, bool fromStowed);
     // Puts the weapon in the holster.

@@ -320,6 +320,22 @@ void Player::DropItem(std::unique_ptr<Item>& slot)
     body.world->PlaceItem(std::move(item), placement, angle, body.velocity, rotatable);
 }
 
+void Player::LetGoOfWeapons()
+{
+    GameType* gameType = GetContext().gameType;
+    if (weapon)
+        weapon->PutAway();
+    for (std::unique_ptr<Weapon>* slot : {&weapon, &stowedWeapon, &pendingWeapon})
+    {
+        if (!*slot)
+            continue;
+        (*slot)->OnDropped();
+        if (gameType)
+            gameType->QueueWeaponSpawn(std::move(*slot));
+        slot->reset();
+    }
+}
+
 void Player::DropWeapon(std::unique_ptr<Weapon>& slot)
 {
     if (!slot)

@@ -193,6 +193,7 @@ void Weapon::Fire()
     if (muzzle.blocked)
         return;
     --clip;
+    ++owner->shotsFired;
     ticksSinceLastShot = 0;
     const uint32_t bullets = std::min(data->bulletCount, MaximumBullets);
     for (uint32_t i = 0; i < bullets; ++i)

@@ -8,6 +8,7 @@
 #include "Source/World/BotSteering.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/LinearBody.h"
+#include "Source/World/Part.h"
 #include "Source/World/PlayerRenderable.h"
 
 #include <algorithm>
@@ -305,6 +306,12 @@ void World::RemoveVisual(Visual& visual)
 
 void World::RemovePlayer(Player& player)
 {
+    // A leaver's spawn weapons return to their spawns as anybody's would, and the ability it had
+    // selected ends with what it shows (a jetpack's trail never ends by itself).
+    player.LetGoOfWeapons();
+    for (uint32_t position = 0; position < 4; ++position)
+        if (Part* part = player.GetPart(position); part && part->data)
+            part->Update(0.0f, false, false);
     PlayerBody& body = player.body;
     body.active = 0;
     if (body.physicsBody)

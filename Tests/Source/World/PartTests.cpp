@@ -350,3 +350,21 @@ TEST(Part, SpaceBootsJumpOncePerStayInTheAir)
     Step(*wearer.world);
     EXPECT_TRUE(boots.armed);
 }
+
+// A player who leaves with the jetpack selected and in use takes its trail and its sound with it.
+TEST(Part, AJetpacksTrailGoesWithAPlayerWhoLeaves)
+{
+    Wearer wearer("BasicHead", "Jetpack");
+    Player& player = wearer.player;
+    auto& jetpack = dynamic_cast<Jetpack&>(*player.core);
+    player.input[PlayerAction::Use] = 1;
+    Step(*wearer.world, 2);
+    ASSERT_TRUE(jetpack.discharging);
+    const EntityId trail = jetpack.trail;
+    ASSERT_NE(wearer.world->visuals.Find(trail), nullptr);
+
+    wearer.world->RemovePlayer(player);
+    Step(*wearer.world);
+    EXPECT_EQ(wearer.world->visuals.Find(trail), nullptr);
+    EXPECT_FALSE(jetpack.discharging);
+}

@@ -12,8 +12,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace
@@ -142,6 +147,105 @@ TEST_F(LoopbackRun, AWindowedServerAndTwoClientsPlayAMatchAndTheClientsLeaveFrom
 TEST_F(LoopbackRun, TheSameRunCompletesOverTheSimulatedLossAndLatencyOfTheRoleFiles)
 {
     PlayOnline("Simulate = true PacketLoss = 10.0 LatencyAmount = 100.0");
+}
+
+// The share of the picture's pixels that are green, as the Meadow's hills are and no page of the front
+// end is.
+double GreenShare(const Lumvek::Testing::Picture& picture)
+{
+    size_t green = 0;
+    for (uint32_t y = 0; y < picture.height; ++y)
+        for (uint32_t x = 0; x < picture.width; ++x)
+        {
+            const uint8_t* pixel = picture.At(x, y);
+            green += pixel[1] > pixel[0] + 40 && pixel[1] > pixel[2] + 40 ? 1 : 0;
+        }
+    return picture.rgba.empty() ? 0.0 : static_cast<double>(green) / (double(picture.width) * picture.height);
+}
+
+// A client started in a window from the command line, beside a dedicated server and a headless client,
+// goes on as one reached by MATCHMAKING: in play it shows the world under its one game screen, where
+// it showed the demo's title, and it sends about a packet a tick however fast it draws (counted, as the
+// headless roles' test counts, from its connection against the server's frames of play).
+TEST_F(LoopbackRun, AWindowedClientOfTheCommandLineShowsItsMatchAndSendsAboutAPacketATick)
+{
+    const uint16_t port = Lumvek::Testing::FreeLoopbackPort();
+    ASSERT_NE(port, 0);
+    // One match nobody wins on the shipped map, short waits before it.
+    ASSERT_TRUE(
+        Lumvek::File::WriteAllText((root / "Assets/Configurations/Configurations.json").string(), R"(["Still"])"));
+    ASSERT_TRUE(Lumvek::File::WriteAllText((root / "Assets/Configurations/Still.data").string(),
+                                           R"({"Name": "Still", "Map": "Crossroads", "Theme": "Meadow",
+        "GameType": "Deathmatch", "TeamCount": 2, "Loadout": {"StartingWeapon": "Rifle"},
+        "GameTypeSettings": {"PointsToWin": 999}})"));
+    const std::string shared = "PrepareDuration = 1.0 EndDuration = 1.0 ";
+    ASSERT_TRUE(Lumvek::File::WriteAllText(
+        (root / "Assets/server.config").string(),
+        "{ " + shared + "HostingIp = \"127.0.0.1\" HostingPort = " + std::to_string(port) +
+            " MinimumPlayers = 2 MaximumPlayers = 2 ConnectionTimeout = 0.3 VoteDuration = 0.3 LoadDuration = 5.0 }"));
+    ASSERT_TRUE(Lumvek::File::WriteAllText(
+        (root / "Assets/client.config").string(),
+        "{ " + shared + "MatcherIp = \"127.0.0.1\" MatcherPort = " + std::to_string(port) + " }"));
+    const auto role = [&](const std::string& tag, std::vector<std::string> words)
+    {
+        words.insert(words.begin(), (root / "Vantorel").string());
+        return Lumvek::Testing::Spawn(std::move(words), root,
+                                      Lumvek::Testing::EnvironmentWith({"ASAN_OPTIONS=detect_leaks=0"}),
+                                      root / (tag + ".txt"));
+    };
+    const pid_t server = role("server", {"--server"});
+    const pid_t headless = role("headless", {"--headless", "--client", "--seed", "11"});
+    const pid_t windowed =
+        Start("windowed", "screen GameScreen frames 300 screenshot windowed-match.png\n", {"--client", "--seed", "12"});
+    const auto limit = std::chrono::steady_clock::now() + Lumvek::Testing::ProgramLimit;
+    const bool shot = Lumvek::Testing::WaitUntil([&] { return fs::exists(root / "windowed-match.png"); }, limit);
+    // Ten seconds more of play, so that the wait before the match weighs little against it.
+    const auto played = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    int status = 0;
+    while (shot && std::chrono::steady_clock::now() < played && waitpid(-1, &status, WNOHANG) == 0)
+        ::usleep(100'000);
+    for (const pid_t program : {windowed, headless, server})
+        ::kill(program, SIGINT);
+    EXPECT_EQ(Lumvek::Testing::WaitForExit(windowed, limit), 0) << OutputOf("windowed");
+    EXPECT_NE(Lumvek::Testing::WaitForExit(headless, limit), -1) << OutputOf("headless");
+    EXPECT_EQ(Lumvek::Testing::WaitForExit(server, limit), 0) << OutputOf("server");
+    ASSERT_TRUE(shot) << OutputOf("windowed");
+
+    const std::string log = OutputOf("windowed");
+    const size_t screens = log.find("runs with 1 game screens");
+    EXPECT_NE(screens, std::string::npos) << log;
+    EXPECT_EQ(screens, log.rfind("runs with")) << log;
+    // Where the title's paper covered the window, the world shows: the Meadow's green hills behind the
+    // platforms.
+    const Lumvek::Testing::Picture picture = Lumvek::Testing::ReadPicture(root / "windowed-match.png");
+    ASSERT_EQ(picture.width, 640u);
+    EXPECT_GT(GreenShare(picture), 0.2);
+    std::error_code error;
+    fs::create_directories(fs::path(Lumvek::Testing::BinaryFolder()) / "Screenshots", error);
+    fs::copy_file(root / "windowed-match.png",
+                  fs::path(Lumvek::Testing::BinaryFolder()) / "Screenshots" / "WindowedClient.png",
+                  fs::copy_options::overwrite_existing, error);
+
+    unsigned long long frames = 0, milliseconds = 0, sent = 0, received = 0;
+    const std::string serverLog = OutputOf("server");
+    const size_t stepped = serverLog.find("the server played ");
+    ASSERT_NE(stepped, std::string::npos) << serverLog;
+    ASSERT_EQ(
+        std::sscanf(serverLog.c_str() + stepped, "the server played %llu frames in %llu ms", &frames, &milliseconds),
+        2);
+    const size_t counted = log.find("the client sent ");
+    ASSERT_NE(counted, std::string::npos) << log;
+    ASSERT_EQ(std::sscanf(log.c_str() + counted, "the client sent %llu packets and received %llu", &sent, &received),
+              2);
+    std::printf("the windowed client sent %llu packets over the server's %llu frames of play\n", sent, frames);
+    EXPECT_LE(static_cast<double>(sent), 2.5 * static_cast<double>(frames));
+}
+
+// A local run's match has bots only, so a window has no view of it: the run says so as it starts.
+TEST_F(LoopbackRun, AWindowedLocalRunSaysItShowsNoView)
+{
+    EXPECT_EQ(Run("", "--local Default --seed 3 --ticks 60"), 2) << output;
+    EXPECT_NE(output.find("has no local player, so the window shows no view of it"), std::string::npos) << output;
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // The windowed game system with its Gui on the recording device: the game screens the match flow
-// opens stand over the camera views it lays out.
+// opens stand over the camera views it lays out, and the world's images keep to its time on slow frames.
 
 #include "Engine/Runtime/Graphics/RecordingGraphicsDevice.h"
 #include "Engine/Runtime/Gui/Gui.h"
@@ -7,7 +7,11 @@
 #include "Source/Game/Rendering/GameRenderer.h"
 #include "Source/Network/LocalNetwork.h"
 #include "Source/Ui/Screens/GameScreen.h"
+#include "Source/World/World.h"
+#include "Tests/LogCapture.h"
 #include "Tests/Source/Game/GameTestSupport.h"
+
+#include <map>
 
 using namespace GameTesting;
 using namespace Lumvek;
@@ -15,11 +19,11 @@ using namespace Lumvek;
 namespace
 {
 
-// The "Default" configuration for local players on the given pads, drawn on the recording device
-// with the Gui beside the game.
+// The configuration for local players on the given pads, drawn on the recording device with the Gui
+// beside the game.
 struct ScreenedMatch : GameFixture
 {
-    explicit ScreenedMatch(std::initializer_list<uint32_t> pads) : GameFixture(false)
+    explicit ScreenedMatch(std::initializer_list<uint32_t> pads, const char* name = "Default") : GameFixture(false)
     {
         auto recording = std::make_unique<RecordingGraphicsDevice>(&application->GetResources());
         device = recording.get();
@@ -27,7 +31,7 @@ struct ScreenedMatch : GameFixture
         gui = static_cast<Gui*>(application->AddSystem(std::make_unique<Gui>()));
         gui->Setup();
         Start();
-        const GameConfiguration* chosen = game->registry->configurations.Find("Default");
+        const GameConfiguration* chosen = game->registry->configurations.Find(StringView::FromCString(name));
         EXPECT_NE(chosen, nullptr);
         if (chosen)
             game->configuration = *chosen;
@@ -39,6 +43,10 @@ struct ScreenedMatch : GameFixture
     void DrawnFrame()
     {
         Frame();
+        Replay();
+    }
+    void Replay()
+    {
         const auto lock = device->Lock();
         device->ExecuteCommands();
         device->GetCommands().clear();
@@ -98,6 +106,52 @@ TEST(GameScreenViews, PlayersOnPadsTwoAndZeroGetTheUpperAndTheLowerHalf)
     ExpectScreensOverViews(match);
     ASSERT_EQ(match.game->GetRenderer()->views.size(), 2u);
     EXPECT_EQ(match.game->GetRenderer()->views[0]->NormalizedViewport(), (Rectangle{0.0f, 0.5f, 1.0f, 0.5f}));
+}
+
+// Frames of 0.15 s, nine ticks each, skip the animations, but the images of the world's visuals keep
+// to the world's time: a 16-bot Brawl never runs out of visuals, and each image scribbled out goes
+// within its second and a frame.
+TEST(SlowFrames, ErasedVisualsStillGoAndABrawlNeverRunsOutOfThem)
+{
+    ScreenedMatch match({}, "Brawl");
+    match.Write("Assets/local.config", "{ StartDuration = 0.1 PrepareDuration = 0.1 EndDuration = 0.1 }");
+    Vantorel_& game = *match.game;
+    game.StartLocalGame()->BeginVoting();
+    for (int32_t frame = 0; frame < 5000 && game.GetMatchFlow() != MatchFlow::Running; ++frame)
+        match.DrawnFrame();
+    ASSERT_EQ(game.GetMatchFlow(), MatchFlow::Running);
+    ASSERT_NE(game.world, nullptr);
+
+    Testing::LogCapture log;
+    constexpr int64_t Slow = 150'000'000;
+    constexpr float EraseSeconds = 1.0f;
+    // Each image seen being scribbled out, by its visual, and the frames since.
+    std::map<EntityId, std::pair<const ImageInstance*, int32_t>> erasing;
+    uint32_t erased = 0;
+    while (game.GetMatchTicks() < 6000 && game.GetMatchFlow() == MatchFlow::Running)
+    {
+        game.LateUpdate(Slow);
+        game.Render(Slow);
+        match.Replay();
+        std::map<EntityId, std::pair<const ImageInstance*, int32_t>> still;
+        for (const Visual& visual : game.world->visuals.View())
+        {
+            const ImageInstance* image = visual.image.get();
+            // A particle effect may outlast the image: the visual waits for it.
+            if (!visual.body->active || !image || !image->erasing || (visual.effect && !visual.effect->IsFinished()))
+                continue;
+            const auto seen = erasing.find(visual.id);
+            const int32_t frames = seen != erasing.end() && seen->second.first == image ? seen->second.second + 1 : 0;
+            ASSERT_LE(static_cast<float>(frames) * 0.15f, EraseSeconds + 0.15f) << "visual " << visual.id;
+            still[visual.id] = {image, frames};
+        }
+        erased += static_cast<uint32_t>(std::count_if(erasing.begin(), erasing.end(),
+                                                      [&](const auto& entry) { return !still.count(entry.first); }));
+        erasing = std::move(still);
+    }
+    EXPECT_GE(game.GetMatchTicks(), 6000u);
+    EXPECT_GT(erased, 16u);
+    EXPECT_FALSE(log.Logged("failed to create Visual"));
 }
 
 } // namespace
