@@ -1,5 +1,6 @@
 #include "Source/Tools/Editors/WorldEditor.h"
 
+#include "Engine/Foundation/Pattern.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Tools/Inspectors/EntityInspectors.h"
 #include "Source/Tools/Inspectors/SpawnPointInspector.h"
@@ -369,7 +370,49 @@ void WorldEditor::OpenEntityInspector(EntityReference reference)
         EntityInspector::Open(reference.kind, Lumvek::StringView::FromCString(words[reference.kind]), reference.index);
 }
 
+namespace
+{
+
+const char* KindName(uint32_t kind)
+{
+    switch (kind)
+    {
+    case EntityKind::SpawnPoint:
+        return "Spawn Point";
+    case EntityKind::Hazard:
+        return "Hazard";
+    case EntityKind::Interaction:
+        return "Interaction";
+    case EntityKind::Platform:
+        return "Platform";
+    case EntityKind::Zone:
+        return "Zone";
+    default:
+        return "entity";
+    }
+}
+
+} // namespace
+
 EntityReference WorldEditor::CreateEntity(Vector2 position, Vector2 size)
+{
+    const EntityReference made = MakeEntity(position, size);
+    World* world = GetWorld();
+    if (made.kind != EntityKind::None || !world || createKind == EntityKind::None)
+    {
+        createProblem.clear();
+        return made;
+    }
+    const Rectangle place{position.x, position.y, size.x, size.y};
+    const char* why = !World::GridsHold(world->bounds, place) ? "it would lie outside the world bounds"
+                                                              : "the world has no room for more, or no definition";
+    createProblem =
+        Lumvek::FormatText("{} at {} {} not created: {}", Lumvek::StringView::FromCString(KindName(createKind)),
+                           position.x, position.y, Lumvek::StringView::FromCString(why));
+    return made;
+}
+
+EntityReference WorldEditor::MakeEntity(Vector2 position, Vector2 size)
 {
     World* world = GetWorld();
     const EntityReference none;
@@ -551,6 +594,7 @@ void WorldEditor::PressLeft(World& world, Vector2 point, Vector2 mousePosition, 
     (void)world;
     dragged = false;
     dragMode = DragMode::None;
+    createRefused = false;
     if (spaceHeld || selected.kind == EntityKind::None)
         return;
     const Rectangle r = GetEntityBounds(selected);
@@ -586,10 +630,11 @@ void WorldEditor::PressLeft(World& world, Vector2 point, Vector2 mousePosition, 
 
 void WorldEditor::HoldLeft(Vector2 point, const Lumvek::KeyboardState& keyboard, const Lumvek::MouseState& mouse)
 {
-    if (keyboard.held[Key::Space] && createKind != EntityKind::None && dragMode == DragMode::None)
+    if (keyboard.held[Key::Space] && createKind != EntityKind::None && dragMode == DragMode::None && !createRefused)
     {
         const float step = GetGridSize();
         selected = CreateEntity({SnapToGrid(point.x), SnapToGrid(point.y)}, {step, step});
+        createRefused = selected.kind == EntityKind::None;
         if (selected.kind == EntityKind::SpawnPoint)
         {
             dragMode = DragMode::Move;

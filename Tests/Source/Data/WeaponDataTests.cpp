@@ -96,14 +96,20 @@ TEST(WeaponData, DurationsAndZoomLevelsTakeEveryFormTheFilesUse)
         // What is no number counts as 0.
         {"[1.0, \"x\"]", {1.0f, 0.0f}},
         {"\"1.0\"", {}},
+        // Beyond a float: refused whole, the levels kept, and the weapon saves as it did.
+        {"[2.0, 1e39]", {9.0f}},
+        {"[-1e39]", {9.0f}},
     };
     for (const ZoomCase& test : zooms)
     {
         SCOPED_TRACE(test.zoomLevels);
         WeaponData weapon;
         weapon.zoomLevels = {9.0f};
+        LogCapture log;
         ReadDefinition(weapon, std::string(R"({"ZoomLevels": )") + test.zoomLevels + "}");
         EXPECT_EQ(weapon.zoomLevels, test.levels);
+        EXPECT_EQ(log.messages.size(), std::string(test.zoomLevels).find("e39") != std::string::npos ? 1u : 0u);
+        ExpectRoundTrip(weapon);
     }
 }
 

@@ -1,15 +1,19 @@
 #include "Engine/Foundation/File.h"
 #include "Engine/Foundation/FileManager.h"
+#include "Engine/Foundation/Texture.h"
 #include "Source/Data/CharacterData.h"
 #include "Source/Data/ItemData.h"
 #include "Source/Data/MapData.h"
+#include "Source/Data/NamedAssets.h"
 #include "Source/Data/PartData.h"
 #include "Source/Data/ProjectileData.h"
+#include "Source/Data/WeaponData.h"
 #include "Source/Data/ZoneData.h"
 #include "Source/Tools/Inspectors/AttributesInspector.h"
 #include "Source/Tools/Inspectors/BodyInspectors.h"
 #include "Source/Tools/Inspectors/DataInspector.h"
 #include "Source/Tools/Inspectors/DefinitionInspectors.h"
+#include "Source/Tools/Inspectors/WeaponInspectors.h"
 #include "Source/World/Body.h"
 #include "Tests/Source/Tools/ToolsTesting.h"
 #include "Tests/Source/World/PlayerTestSupport.h"
@@ -208,6 +212,48 @@ TEST(DefinitionInspectors, ModifiersOpenTheirOwnWindowFromItemsAndZones)
         for (const std::unique_ptr<Inspector>& open : app.tools->GetInspectors())
             attributes += dynamic_cast<AttributesInspector*>(open.get()) ? 1 : 0;
         EXPECT_EQ(attributes, 1u);
+    }
+}
+
+// A definition the match did not load has no image yet: its Image row says so by name, as its Icon
+// row does, and shows no atlas in its place.
+TEST(DefinitionInspectors, AWeaponOrItemTheMatchDidNotLoadSaysSoInItsImageRow)
+{
+    WeaponData shotgun;
+    shotgun.name = "Shotgun";
+    ItemData flag;
+    flag.name = "Flag";
+    WeaponDataInspector weaponInspector(&shotgun);
+    ItemDataInspector itemInspector(&flag);
+    for (auto [inspector, name] :
+         {std::pair<Inspector*, const char*>{&weaponInspector, "Shotgun"}, {&itemInspector, "Flag"}})
+    {
+        SCOPED_TRACE(name);
+        ToolsApplication app;
+        // Atlases to pass off as the image, as a match that loaded other definitions has them.
+        for (uint32_t slot : {GraphicsResources::WorldAtlas, GraphicsResources::DrawAtlas})
+        {
+            Lumvek::Texture* atlas = app.device->GetTexture(slot);
+            atlas = atlas ? atlas : app.device->CreateTexture(slot, 0);
+            ASSERT_TRUE(atlas->SetSize(64, 64, Lumvek::TextureFormat::ColorBuffer4x8));
+        }
+        std::string shown;
+        std::vector<ImTextureID> textures;
+        OpenTestWindow(*app.tools, "Definition",
+                       [&](TestWindow&)
+                       {
+                           ImGui::LogToBuffer();
+                           inspector->Draw();
+                           shown = ImGui::GetCurrentContext()->LogBuffer.c_str();
+                           ImGui::LogFinish();
+                           for (const ImDrawCmd& command : ImGui::GetWindowDrawList()->CmdBuffer)
+                               textures.push_back(command.TextureId);
+                       });
+        app.Frame();
+        app.Frame();
+        EXPECT_NE(shown.find(std::string(name) + " is not loaded"), std::string::npos) << shown;
+        for (uint32_t slot : {GraphicsResources::WorldAtlas, GraphicsResources::DrawAtlas})
+            EXPECT_EQ(std::count(textures.begin(), textures.end(), ImTextureID(intptr_t(slot))), 0);
     }
 }
 
