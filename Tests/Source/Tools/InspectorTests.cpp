@@ -216,26 +216,25 @@ TEST(DefinitionInspectors, ModifiersOpenTheirOwnWindowFromItemsAndZones)
 }
 
 // A definition the match did not load has no image yet: its Image row says so by name, as its Icon
-// row does, and shows no atlas in its place.
+// row does, and passes no atlas off as its image.
 TEST(DefinitionInspectors, AWeaponOrItemTheMatchDidNotLoadSaysSoInItsImageRow)
 {
     WeaponData shotgun;
-    shotgun.name = "Shotgun";
     ItemData flag;
+    shotgun.name = "Shotgun";
     flag.name = "Flag";
     WeaponDataInspector weaponInspector(&shotgun);
     ItemDataInspector itemInspector(&flag);
     for (auto [inspector, name] :
-         {std::pair<Inspector*, const char*>{&weaponInspector, "Shotgun"}, {&itemInspector, "Flag"}})
+         {std::pair<Inspector*, std::string>{&weaponInspector, "Shotgun"}, {&itemInspector, "Flag"}})
     {
-        SCOPED_TRACE(name);
         ToolsApplication app;
-        // Atlases to pass off as the image, as a match that loaded other definitions has them.
-        for (uint32_t slot : {GraphicsResources::WorldAtlas, GraphicsResources::DrawAtlas})
+        const uint32_t atlases[] = {GraphicsResources::WorldAtlas, GraphicsResources::DrawAtlas};
+        for (uint32_t slot : atlases)
         {
             Lumvek::Texture* atlas = app.device->GetTexture(slot);
-            atlas = atlas ? atlas : app.device->CreateTexture(slot, 0);
-            ASSERT_TRUE(atlas->SetSize(64, 64, Lumvek::TextureFormat::ColorBuffer4x8));
+            ASSERT_TRUE((atlas ? atlas : app.device->CreateTexture(slot, 0))
+                            ->SetSize(64, 64, Lumvek::TextureFormat::ColorBuffer4x8));
         }
         std::string shown;
         std::vector<ImTextureID> textures;
@@ -251,9 +250,9 @@ TEST(DefinitionInspectors, AWeaponOrItemTheMatchDidNotLoadSaysSoInItsImageRow)
                        });
         app.Frame();
         app.Frame();
-        EXPECT_NE(shown.find(std::string(name) + " is not loaded"), std::string::npos) << shown;
-        for (uint32_t slot : {GraphicsResources::WorldAtlas, GraphicsResources::DrawAtlas})
-            EXPECT_EQ(std::count(textures.begin(), textures.end(), ImTextureID(intptr_t(slot))), 0);
+        EXPECT_NE(shown.find(name + " is not loaded"), std::string::npos) << shown;
+        for (uint32_t slot : atlases)
+            EXPECT_EQ(std::count(textures.begin(), textures.end(), ImTextureID(intptr_t(slot))), 0) << name;
     }
 }
 
