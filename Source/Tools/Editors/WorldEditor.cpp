@@ -23,6 +23,10 @@ using Lumvek::Vector2;
 namespace
 {
 
+// The word that names each kind in windows and messages, by kind.
+constexpr const char* KindWords[] = {"",       "Spawn Point", "Hazard",  "Interaction", "Pickup", "Platform",
+                                     "Player", "Projectile",  "Trigger", "Visual",      "Zone"};
+
 // The body of a map or live entity the reference still resolves to; null for spawn points.
 Body* FindBody(World& world, EntityReference reference)
 {
@@ -364,41 +368,16 @@ void WorldEditor::OpenEntityInspector(EntityReference reference)
             tools->OpenWindow(name, std::make_unique<SpawnPointInspector>(reference.index));
         return;
     }
-    static const char* const words[] = {"",       "",           "Hazard",  "Interaction", "Pickup", "Platform",
-                                        "Player", "Projectile", "Trigger", "Visual",      "Zone"};
     if (reference.kind >= EntityKind::Hazard && reference.kind <= EntityKind::Zone)
-        EntityInspector::Open(reference.kind, Lumvek::StringView::FromCString(words[reference.kind]), reference.index);
+        EntityInspector::Open(reference.kind, Lumvek::StringView::FromCString(KindWords[reference.kind]),
+                              reference.index);
 }
-
-namespace
-{
-
-const char* KindName(uint32_t kind)
-{
-    switch (kind)
-    {
-    case EntityKind::SpawnPoint:
-        return "Spawn Point";
-    case EntityKind::Hazard:
-        return "Hazard";
-    case EntityKind::Interaction:
-        return "Interaction";
-    case EntityKind::Platform:
-        return "Platform";
-    case EntityKind::Zone:
-        return "Zone";
-    default:
-        return "entity";
-    }
-}
-
-} // namespace
 
 EntityReference WorldEditor::CreateEntity(Vector2 position, Vector2 size)
 {
     const EntityReference made = MakeEntity(position, size);
     World* world = GetWorld();
-    if (made.kind != EntityKind::None || !world || createKind == EntityKind::None)
+    if (made.kind != EntityKind::None || !world || createKind == EntityKind::None || createKind >= std::size(KindWords))
     {
         createProblem.clear();
         return made;
@@ -407,7 +386,7 @@ EntityReference WorldEditor::CreateEntity(Vector2 position, Vector2 size)
     const char* why = !World::GridsHold(world->bounds, place) ? "it would lie outside the world bounds"
                                                               : "the world has no room for more, or no definition";
     createProblem =
-        Lumvek::FormatText("{} at {} {} not created: {}", Lumvek::StringView::FromCString(KindName(createKind)),
+        Lumvek::FormatText("{} at {} {} not created: {}", Lumvek::StringView::FromCString(KindWords[createKind]),
                            position.x, position.y, Lumvek::StringView::FromCString(why));
     return made;
 }
