@@ -5,18 +5,31 @@
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/ProjectileData.h"
 
+#include <cfloat>
+#include <cmath>
+
 using namespace Lumvek;
 
 namespace
 {
 
 // An Array of Numbers. A member that is present replaces the list; an element of another type
-// counts as 0 and makes the answer false.
-bool ReadZoomLevels(BlueprintReader& reader, std::vector<float>& levels)
+// counts as 0 and makes the answer false. A number beyond a float's range refuses the whole member
+// with a message and keeps the list: narrowed, it would become an infinity that JSON writes as null,
+// and the weapon would change on its second save.
+bool ReadZoomLevels(BlueprintReader& reader, StringView weapon, std::vector<float>& levels)
 {
     const Blueprint* member = reader.GetCurrent().GetObject().Find("ZoomLevels");
     if (!member)
         return false;
+    for (uint32_t i = 0; member->GetType() == BlueprintType::Array && i < member->GetCount(); ++i)
+        if (const Blueprint& element = member->GetElement(i);
+            element.GetType() == BlueprintType::Number && !(std::fabs(element.GetNumber()) <= FLT_MAX))
+        {
+            Log::Write("the weapon {} has a ZoomLevels number beyond the range of a float; its levels are kept",
+                       weapon);
+            return false;
+        }
     levels.clear();
     if (member->GetType() != BlueprintType::Array)
         return false;
@@ -63,7 +76,7 @@ bool WeaponData::Read(BlueprintReader& reader)
     ReadMember(reader, "ReloadTime", reloadTime);
     ReadMember(reader, "PutAwayTime", putAwayTime);
     ReadMember(reader, "TakeOutTime", takeOutTime);
-    ReadZoomLevels(reader, zoomLevels);
+    ReadZoomLevels(reader, name, zoomLevels);
     ReadMember(reader, "Spread", spread);
     ReadMember(reader, "Recoil", recoil);
     ReadMember(reader, "FireNoise", fireNoise);

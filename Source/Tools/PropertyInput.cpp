@@ -4,6 +4,7 @@
 #include "Engine/Foundation/Pattern.h"
 #include "Engine/Foundation/Texture.h"
 #include "Engine/Runtime/Graphics/GraphicsDevice.h"
+#include "Source/Data/NamedAssets.h"
 #include "Source/Tools/Inspectors/PolygonInspector.h"
 #include "Source/Tools/Tools.h"
 
@@ -427,6 +428,19 @@ void TexturePreview(uint32_t textureSlot, uint32_t region, float size, std::vect
                                                          : Lumvek::FormatText("{}:{} Polygon", textureName,
                                                                               Lumvek::NameTableA().GetName(region));
     tools->OpenWindow(name, std::make_unique<PolygonInspector>(textureSlot, region, polygon));
+}
+
+void DefinitionImage(Lumvek::StringView name, uint32_t image, std::vector<Lumvek::Vector2>* shape)
+{
+    ImGui::TextUnformatted("Image");
+    if (image == Lumvek::InvalidId)
+    {
+        ImGui::TextDisabled("%s is not loaded", name.ToString().c_str());
+        return;
+    }
+    TexturePreview(GraphicsResources::WorldAtlas, image, -0.48f, shape);
+    ImGui::SameLine();
+    TexturePreview(GraphicsResources::DrawAtlas, image, -1.0f);
 }
 
 bool RangedValue(float* value, float minimum, float maximum)

@@ -83,6 +83,11 @@ bool RegionName(Lumvek::StringView label, uint32_t textureSlot, uint32_t* region
 // item width, a positive one the width in pixels, 0 the region's own size. Draws nothing for a texture
 // that is not loaded. With a shape given, a right click on the image opens a polygon window on it.
 void TexturePreview(uint32_t textureSlot, uint32_t region, float size, std::vector<Lumvek::Vector2>* polygon = nullptr);
+// The "Image" row of a weapon or item definition: its image in the world atlas (a right click opens
+// the polygon window on the shape) beside its image in the draw atlas. A definition the match did not
+// load has no image id yet, and reads "<name> is not loaded" instead of passing the whole atlas off as
+// its image.
+void DefinitionImage(Lumvek::StringView name, uint32_t image, std::vector<Lumvek::Vector2>* shape);
 // "Value" kept within [minimum, maximum], with steps that suit the range.
 bool RangedValue(float* value, float minimum, float maximum);
 

@@ -42,6 +42,30 @@ void LogRecovery(void* owner, const char* format, ...)
                        Lumvek::StringView::FromCString(text));
 }
 
+// Where an editor's window of that size opens first: the first place along the right edge, clear of
+// the editor list, that no open editor window holds.
+ImVec2 FreeEditorPlace(const std::vector<std::unique_ptr<Editor>>& editors, ImVec2 display, ImVec2 size)
+{
+    // Each place taken moves it a title bar down and to the left, so that it hides none of them.
+    const float step = ImGui::GetFrameHeight() + 4.0f;
+    ImVec2 place;
+    for (size_t slot = 0; slot <= editors.size(); ++slot)
+    {
+        place = ImVec2(std::max(10.0f, display.x - size.x - 10.0f - step * float(slot)),
+                       std::min(10.0f + step * float(slot), std::max(10.0f, display.y - size.y - 10.0f)));
+        const bool taken = std::any_of(editors.begin(), editors.end(),
+                                       [&place](const std::unique_ptr<Editor>& other)
+                                       {
+                                           const ImGuiWindow* window = ImGui::FindWindowByName(other->name.c_str());
+                                           return other->open && window && (window->Active || window->WasActive) &&
+                                                  window->Pos.x == place.x && window->Pos.y == place.y;
+                                       });
+        if (!taken)
+            break;
+    }
+    return place;
+}
+
 } // namespace
 
 Lumvek::Vector2 ScreenToWorld(std::span<const ToolsView> views, Lumvek::Vector2 cursor)
@@ -409,10 +433,10 @@ void Tools::Frame(float seconds)
             continue;
         editor->Update(0, keyboard, mouse);
         bool open = true;
-        // Along the right edge, clear of the editor list.
         const ImVec2 display = ImGui::GetIO().DisplaySize;
         const ImVec2 size(std::min(420.0f, display.x * 0.4f), std::min(480.0f, display.y * 0.8f));
-        ImGui::SetNextWindowPos(ImVec2(display.x - size.x - 10.0f, 10.0f), ImGuiCond_FirstUseEver);
+        if (!ImGui::FindWindowByName(editor->name.c_str()))
+            ImGui::SetNextWindowPos(FreeEditorPlace(editors, display, size), ImGuiCond_FirstUseEver);
         ImGui::SetNextWindowSize(size, ImGuiCond_FirstUseEver);
         const PropertyInput::StackDepths depths = PropertyInput::GetStackDepths();
         if (ImGui::Begin(editor->name.c_str(), &open))

@@ -1,5 +1,6 @@
 #include "Source/World/Action.h"
 
+#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Members.h"
 #include "Source/World/World.h"
 
@@ -11,14 +12,24 @@ void PathStartAction::Read(BlueprintReader& reader, const NameTable<Platform>& p
     if (!ReadMember(reader, "Platform", name))
         return;
     if (const Platform* found = platforms.Find(name))
+    {
         platform = found->id;
+        unresolved.clear();
+        return;
+    }
+    // Writing the index back would name whichever platform holds it: the reference would move.
+    Log::Write("an action names the platform \"{}\", which this map does not place; saving keeps the name", name);
+    platform = NoPlatform;
+    unresolved = std::move(name);
 }
 
 void PathStartAction::Write(BlueprintWriter& writer, const NameTable<Platform>& platforms) const
 {
-    if (platform >= world.platforms.Count())
-        return;
-    if (const std::string* name = platforms.FindName(&world.platforms[platform]))
+    const std::string* name =
+        platform < world.platforms.Count() ? platforms.FindName(&world.platforms[platform]) : nullptr;
+    if (!name && !unresolved.empty())
+        name = &unresolved;
+    if (name)
         WriteMember(writer, "Platform", StringView(*name));
 }
 

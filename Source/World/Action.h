@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 class Item;
 class Player;
@@ -35,17 +36,23 @@ class PathStartAction final : public Action
 public:
     explicit PathStartAction(World& world) : world(world) {}
 
-    // "Platform": the name of a platform of the map; an unknown name keeps the platform.
+    // "Platform": the name of a platform of the map. A name the map placed no platform under (one the
+    // load had to leave out, or a typo) is logged and kept as written, and the action then moves nothing.
     void Read(Lumvek::BlueprintReader& reader, const NameTable<Platform>& platforms) override;
-    // The platform's name, when the map has the platform under a name.
+    // The platform's name, when the map has the platform under a name; else the name read and kept.
     void Write(Lumvek::BlueprintWriter& writer, const NameTable<Platform>& platforms) const override;
     void RunByProjectile(Projectile&) override { Toggle(); }
     void Run(Player&) override { Toggle(); }
     // Nothing happens when the index names no platform, or one that does not move.
     void Toggle();
 
+    // No platform has this index: the world holds at most 1024.
+    static constexpr uint16_t NoPlatform = 0xFFFF;
+
     // Index in the world's platforms.
     uint16_t platform = 0;
+    // The name read that no placed platform has; empty when the index stands for the name read.
+    std::string unresolved;
 
 private:
     World& world;

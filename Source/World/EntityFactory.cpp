@@ -67,14 +67,23 @@ void LogNotAdded(Lumvek::StringView kindName)
     Log::Write("failed to add {} to database", kindName);
 }
 
-// Whether the grids can take an entity of that place and size; logged when not. Asked before a record
-// is taken, so that a refused entity leaves no half-made record behind.
-bool FitsGrids(const World& world, Vector2 position, Vector2 size, StringView kindName)
+// Whether the kind's grid, as it is laid out now, can take an entity of that place and size; logged
+// when not. Asked before a record is taken, so that a refused entity leaves no half-made record behind.
+template <class Grid> bool FitsGrid(const Grid& grid, Vector2 position, Vector2 size, StringView kindName)
 {
-    if (World::GridsHold(world.bounds, Rectangle{position.x, position.y, size.x, size.y}))
+    if (grid.Holds(Rectangle{position.x, position.y, size.x, size.y}))
         return true;
     LogNotAdded(kindName);
     return false;
+}
+
+// Takes back the last record of the array when its grid had no room for it after all (too few free
+// nodes): what it holds, its Box2D body among them, goes with it.
+template <class Record, uint32_t N> Record* TakeBack(EntityArray<Record, N>& records, StringView kindName)
+{
+    LogNotAdded(kindName);
+    records.RemoveLast();
+    return nullptr;
 }
 
 } // namespace
@@ -96,7 +105,7 @@ std::unique_ptr<Effects::ParticleSystem> CreateParticleSystem(World& world, uint
 
 Hazard* CreateHazardEntity(World& world, Vector2 position, Vector2 size, const HazardData& data)
 {
-    if (!FitsGrids(world, position, size, "Hazard"))
+    if (!FitsGrid(world.hazardGrid, position, size, "Hazard"))
         return nullptr;
     Hazard* hazard = world.hazards.Append();
     if (!hazard)
@@ -106,16 +115,13 @@ Hazard* CreateHazardEntity(World& world, Vector2 position, Vector2 size, const H
     hazard->effect = CreateParticleSystem(world, data.effect);
     hazard->data = &data;
     if (!world.hazardGrid.Insert(*hazard))
-    {
-        LogNotAdded("Hazard");
-        return nullptr;
-    }
+        return TakeBack(world.hazards, "Hazard");
     return hazard;
 }
 
 Zone* CreateZoneEntity(World& world, Vector2 position, Vector2 size, const ZoneData& data)
 {
-    if (!FitsGrids(world, position, size, "Zone"))
+    if (!FitsGrid(world.zoneGrid, position, size, "Zone"))
         return nullptr;
     Zone* zone = world.zones.Append();
     if (!zone)
@@ -127,10 +133,7 @@ Zone* CreateZoneEntity(World& world, Vector2 position, Vector2 size, const ZoneD
     zone->effect = CreateParticleSystem(world, data.effect);
     zone->data = &data;
     if (!world.zoneGrid.Insert(*zone))
-    {
-        LogNotAdded("Zone");
-        return nullptr;
-    }
+        return TakeBack(world.zones, "Zone");
     zone->touches.clear();
     return zone;
 }
@@ -138,7 +141,7 @@ Zone* CreateZoneEntity(World& world, Vector2 position, Vector2 size, const ZoneD
 Interaction* CreateInteractionEntity(World& world, StringView kindName, Vector2 position, Vector2 size,
                                      const InteractionData& data)
 {
-    if (!FitsGrids(world, position, size, kindName))
+    if (!FitsGrid(world.interactionGrid, position, size, kindName))
         return nullptr;
     Interaction* interaction = world.interactions.Append();
     if (!interaction)
@@ -147,10 +150,7 @@ Interaction* CreateInteractionEntity(World& world, StringView kindName, Vector2 
     interaction->image = CreateImage(world, data.image, EntityImageDepth);
     interaction->data = &data;
     if (!world.interactionGrid.Insert(*interaction))
-    {
-        LogNotAdded(kindName);
-        return nullptr;
-    }
+        return TakeBack(world.interactions, kindName);
     return interaction;
 }
 
@@ -197,7 +197,7 @@ void Interaction::SetHitAction(TriggerAction kind, World& world)
 Platform* CreatePlatformEntity(World& world, Vector2 position, Vector2 size, bool hidden, bool oneWay, bool moving,
                                bool hotZone)
 {
-    if (!FitsGrids(world, position, size, "Platform"))
+    if (!FitsGrid(world.platformGrid, position, size, "Platform"))
         return nullptr;
     Platform* platform = world.platforms.Append();
     if (!platform)
@@ -209,8 +209,9 @@ Platform* CreatePlatformEntity(World& world, Vector2 position, Vector2 size, boo
     SetUpBody(world, *platform->body, position, size);
     if (!world.platformGrid.Insert(*platform))
     {
-        LogNotAdded("Platform");
-        return nullptr;
+        platform->SetHotZone(world, false);
+        platform->SetMoving(world, false);
+        return TakeBack(world.platforms, "Platform");
     }
     // Moving and one-way platforms are drawn on their own; solid ones join the solid platforms they touch.
     if (!hidden && !world.GetContext().headless)

@@ -115,8 +115,7 @@ public:
     bool Insert(Record& record)
     {
         const Lumvek::Rectangle b = record.GetBody().GetBounds();
-        if (!cells || !(b.x >= bounds.x && b.y >= bounds.y && b.x + b.width < bounds.x + bounds.width &&
-                        b.y + b.height < bounds.y + bounds.height))
+        if (!Holds(b))
             return false;
         const uint32_t i0 = Column(b.x), i1 = Column(b.x + b.width);
         const uint32_t j0 = Row(b.y), j1 = Row(b.y + b.height);
@@ -138,6 +137,14 @@ public:
             }
         record.firstNode = previousOfEntity;
         return true;
+    }
+
+    // Whether the grid's area takes a body of these bounds: strictly inside, edges touching the right or
+    // the top counting as outside. False while the grid has no cells.
+    bool Holds(const Lumvek::Rectangle& b) const
+    {
+        return cells && b.x >= bounds.x && b.y >= bounds.y && b.x + b.width < bounds.x + bounds.width &&
+               b.y + b.height < bounds.y + bounds.height;
     }
 
     // Unlinks every node of the record and returns them to the pool.

@@ -253,6 +253,17 @@ public:
         return &record;
     }
 
+    // Takes back the record Append handed out last, destroying what it holds: for a maker that could
+    // not finish it.
+    void RemoveLast()
+    {
+        if (count == 0)
+            return;
+        --count;
+        std::destroy_at(&records[count]);
+        std::construct_at(&records[count]);
+    }
+
     // Destroys what every record holds and empties the array.
     void Clear()
     {

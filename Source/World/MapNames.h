@@ -69,7 +69,6 @@ struct MapNames
     // with its array key, as read: the writer puts them back, so that saving never loses them.
     std::vector<std::pair<std::string, Lumvek::Blueprint>> kept;
 
-    size_t KeptCount() const { return kept.size(); }
     void Clear()
     {
         kept.clear();

@@ -109,6 +109,80 @@ bool World::GridsHold(const Rectangle& worldBounds, const Rectangle& body)
            body.y + body.height < area.y + area.height;
 }
 
+struct World::Registered
+{
+    std::vector<Hazard*> hazards;
+    std::vector<Interaction*> interactions;
+    std::vector<Pickup*> pickups;
+    std::vector<Platform*> platforms;
+    std::vector<Projectile*> projectiles;
+    std::vector<Trigger*> triggers;
+    std::vector<Visual*> visuals;
+    std::vector<Zone*> zones;
+    std::vector<Player*> players;
+};
+
+World::Registered World::FindRegistered()
+{
+    Registered found;
+    // A record out of its grid (taken out for removal, or hidden) stays out.
+    const auto collect = [](auto&& records, auto& list)
+    {
+        for (auto& record : records)
+            if (record.firstNode)
+                list.push_back(&record);
+    };
+    collect(hazards.View(), found.hazards);
+    collect(interactions.View(), found.interactions);
+    collect(pickups.View(), found.pickups);
+    collect(platforms.View(), found.platforms);
+    for (const std::unique_ptr<Projectile>& projectile : projectiles.View())
+        if (projectile && projectile->firstNode)
+            found.projectiles.push_back(projectile.get());
+    collect(triggers.View(), found.triggers);
+    collect(visuals.View(), found.visuals);
+    collect(zones.View(), found.zones);
+    collect(players, found.players);
+    return found;
+}
+
+bool World::FileAgain(const Registered& registered)
+{
+    // Laying out frees every node: the records' own links into the old cells are stale from here.
+    bool all = LayOutGrids();
+    const auto file = [&all](auto& grid, const auto& list)
+    {
+        for (auto* record : list)
+        {
+            record->firstNode = nullptr;
+            all = grid.Insert(*record) && all;
+        }
+    };
+    file(hazardGrid, registered.hazards);
+    file(interactionGrid, registered.interactions);
+    file(pickupGrid, registered.pickups);
+    file(platformGrid, registered.platforms);
+    file(projectileGrid, registered.projectiles);
+    file(triggerGrid, registered.triggers);
+    file(visualGrid, registered.visuals);
+    file(zoneGrid, registered.zones);
+    file(playerList, registered.players);
+    return all;
+}
+
+bool World::SetBounds(const Rectangle& newBounds)
+{
+    const Rectangle old = bounds;
+    const Registered registered = FindRegistered();
+    bounds = newBounds;
+    if (FileAgain(registered))
+        return true;
+    // The old layout held every one of them, and takes them back.
+    bounds = old;
+    FileAgain(registered);
+    return false;
+}
+
 void World::Begin()
 {
     for (Hazard& hazard : GetHazards())

@@ -71,6 +71,10 @@ public:
     // Whether a body of these bounds lies inside the entity grids that world bounds lay out, as each
     // map entity must for its grid to take it.
     static bool GridsHold(const Lumvek::Rectangle& worldBounds, const Lumvek::Rectangle& body);
+    // Takes new bounds in a running world: lays the grids out over them and files every entity the grids
+    // held again, so that the whole of the new area takes entities. False, with the bounds and grids as
+    // they were, when LayOutGrids refuses the bounds or an entity the grids held would not fit them.
+    bool SetBounds(const Lumvek::Rectangle& newBounds);
 
     // Once, when play begins: the map's hazard and zone effects, then the players of the active slots
     // and the bots' states.
@@ -178,6 +182,11 @@ private:
 
     // Every entity, spawn point and pending removal goes; their Box2D bodies with them.
     void ClearEntities();
+    // The records each grid and the player list hold now, to file again over another layout.
+    struct Registered;
+    Registered FindRegistered();
+    // Lays the grids out over the bounds and files the records in them; false when any is left out.
+    bool FileAgain(const Registered& registered);
     void FinishPickupRemoval(uint64_t id);
     void FinishProjectileRemoval(uint64_t id);
     void FinishTriggerRemoval(uint64_t id);

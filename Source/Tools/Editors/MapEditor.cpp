@@ -14,6 +14,7 @@
 #include <imgui.h>
 
 #include <cmath>
+#include <cstring>
 #include <string>
 
 using Lumvek::Rectangle;
@@ -100,29 +101,53 @@ bool MapEditor::SetWorldBounds(const Rectangle& bounds)
         return false;
     if (!std::isfinite(bounds.x) || !std::isfinite(bounds.y) || !(bounds.width >= MinimumWorldSide) ||
         !(bounds.height >= MinimumWorldSide) || !std::isfinite(bounds.width) || !std::isfinite(bounds.height))
-    {
-        boundsProblem = Lumvek::FormatText("world bounds {} x {} refused: each side must be at least {}", bounds.width,
-                                           bounds.height, MinimumWorldSide);
-        Lumvek::Log::Write("{}", boundsProblem);
-        return false;
-    }
+        return Refuse(bounds, Lumvek::FormatText("world bounds {} x {} refused: each side must be at least {}",
+                                                 bounds.width, bounds.height, MinimumWorldSide));
     if (std::string outside = FindOutside(*world, bounds); !outside.empty())
-    {
-        boundsProblem = Lumvek::FormatText("Bounds {} {} {} {} refused: {} would lie outside", bounds.x, bounds.y,
-                                           bounds.width, bounds.height, outside);
-        Lumvek::Log::Write("{}", boundsProblem);
-        return false;
-    }
+        return Refuse(bounds, Lumvek::FormatText("Bounds {} {} {} {} refused: {} would lie outside", bounds.x, bounds.y,
+                                                 bounds.width, bounds.height, outside));
+    // The grids must cover the new area too, or nothing could be made or moved in it.
+    if (!world->SetBounds(bounds))
+        return Refuse(bounds, Lumvek::FormatText("Bounds {} {} {} {} refused: the world's grids cannot cover them "
+                                                 "with every entity of the match inside",
+                                                 bounds.x, bounds.y, bounds.width, bounds.height));
     boundsProblem.clear();
-    world->bounds = bounds;
+    refusedBounds = Rectangle{0.0f, 0.0f, 0.0f, 0.0f};
     return true;
 }
+
+bool MapEditor::Refuse(const Rectangle& bounds, std::string reason)
+{
+    // Compared bit for bit: refused NaN bounds are the same bounds asked again, though unequal.
+    const bool again = boundsProblem == reason && std::memcmp(&bounds, &refusedBounds, sizeof bounds) == 0;
+    boundsProblem = std::move(reason);
+    refusedBounds = bounds;
+    if (!again)
+        Lumvek::Log::Write("{}", boundsProblem);
+    return false;
+}
+
+namespace
+{
+
+// The first ten descriptions, then how many more there are.
+std::string ListSome(const std::vector<std::string>& items)
+{
+    constexpr size_t Shown = 10;
+    std::string text;
+    for (size_t i = 0; i < items.size() && i < Shown; ++i)
+        text += (i > 0 ? ", " : "") + items[i];
+    if (items.size() > Shown)
+        text += Lumvek::FormatText(" and {} more", items.size() - Shown);
+    return text;
+}
+
+} // namespace
 
 std::string MapEditor::FindOutside(World& world, const Rectangle& bounds) const
 {
     const Tools* tools = Host();
-    std::string first;
-    size_t count = 0;
+    std::vector<std::string> outside;
     // A map load leaves out what its grids cannot hold, and the next save would then lose it.
     const auto check = [&](const char* word, const auto& records, const auto& names)
     {
@@ -130,11 +155,10 @@ std::string MapEditor::FindOutside(World& world, const Rectangle& bounds) const
         {
             if (!record.fromMap || World::GridsHold(bounds, record.GetBody().GetBounds()))
                 continue;
-            if (count++ > 0)
-                continue;
-            first = Lumvek::FormatText("{} {}", Lumvek::StringView::FromCString(word), record.id);
-            if (const std::string* name = tools ? names.FindName(&record) : nullptr)
-                first += Lumvek::FormatText(" \"{}\"", *name);
+            std::string& item =
+                outside.emplace_back(Lumvek::FormatText("{} {}", Lumvek::StringView::FromCString(word), record.id));
+            if (const std::string* name = names.FindName(&record))
+                item += Lumvek::FormatText(" \"{}\"", *name);
         }
     };
     static const MapNames none;
@@ -144,9 +168,30 @@ std::string MapEditor::FindOutside(World& world, const Rectangle& bounds) const
     check("Zone", world.zones.View(), names.zones);
     check("Interaction", world.interactions.View(), names.interactions);
     check("Visual", world.visuals.View(), names.visuals);
-    if (count > 1)
-        first += Lumvek::FormatText(" and {} more", count - 1);
-    return first;
+    return ListSome(outside);
+}
+
+std::string MapEditor::KeptNote() const
+{
+    const Tools* tools = Host();
+    if (!tools || tools->mapNames.kept.empty())
+        return std::string();
+    std::vector<std::string> kept;
+    for (const auto& [key, element] : tools->mapNames.kept)
+    {
+        // "Platforms" names a platform.
+        std::string item = key.substr(0, key.size() - (!key.empty() && key.back() == 's' ? 1 : 0));
+        const Lumvek::Blueprint* name = element.GetObject().Find("Name");
+        const Lumvek::Blueprint* position = element.GetObject().Find("Position");
+        if (name && name->GetType() == Lumvek::BlueprintType::String)
+            item += Lumvek::FormatText(" \"{}\"", name->GetString());
+        else if (position && position->GetType() == Lumvek::BlueprintType::String)
+            item += Lumvek::FormatText(" at {}", position->GetString());
+        kept.push_back(std::move(item));
+    }
+    return Lumvek::FormatText("{} entities of the map file could not be placed in this match; Save keeps them as "
+                              "read: {}",
+                              kept.size(), ListSome(kept));
 }
 
 std::string MapEditor::BackgroundLabel(const ThemeBackground& layer)
@@ -210,9 +255,10 @@ void MapEditor::Draw()
         SetWorldBounds(bounds);
     if (!boundsProblem.empty())
         ImGui::TextWrapped("%s", boundsProblem.c_str());
-    if (const size_t kept = Host() ? Host()->mapNames.KeptCount() : 0)
-        ImGui::TextWrapped("%zu entities of the map file could not be placed in this match; Save keeps them as read",
-                           kept);
+    if (const std::string kept = KeptNote(); !kept.empty())
+        ImGui::TextWrapped("%s", kept.c_str());
+    if (!createProblem.empty())
+        ImGui::TextWrapped("%s", createProblem.c_str());
 
     const DataRegistry* registry = world->GetContext().registry;
     if (registry)

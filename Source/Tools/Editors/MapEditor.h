@@ -23,10 +23,13 @@ public:
     bool Save();
     // Stores the mode and the create kind it stands for; an unknown mode is ignored.
     void SetMode(uint32_t newMode);
-    // Takes the bounds into the world unless a side is below one unit, which the editors' margin
-    // cannot hold anything inside, or an entity of the map would lie outside them, where the next load
-    // of the saved map could not place it: then logs, says why in the panel and keeps the old bounds.
+    // Takes the bounds into the world, its grids laid out over them, unless a side is below one unit,
+    // which the editors' margin cannot hold anything inside, or an entity would lie outside them, where
+    // the next load of the saved map could not place it: then says why in the panel, logs it once for
+    // the same bounds asked again (a field holding a refused value asks every frame) and keeps the old.
     bool SetWorldBounds(const Lumvek::Rectangle& bounds);
+    // The note on the map elements the load could not place, naming them; empty when there are none.
+    std::string KeptNote() const;
 
     // The label of a background layer in the list: its texture's name, else its one colour or its two
     // colours bottom to top.
@@ -40,9 +43,14 @@ public:
     std::string boundsProblem;
 
 private:
-    // The first map entity outside the bounds (kind, id and name) and how many more there are; empty
-    // when all lie inside.
+    // The map entities outside the bounds, by kind, id and name (the first ten, then how many more);
+    // empty when all lie inside.
     std::string FindOutside(World& world, const Lumvek::Rectangle& bounds) const;
+    // Refuses the bounds with the reason, logged unless these bounds were the last refused.
+    bool Refuse(const Lumvek::Rectangle& bounds, std::string reason);
+
+    // The bounds last refused, so that asking them again is not logged again.
+    Lumvek::Rectangle refusedBounds{0.0f, 0.0f, 0.0f, 0.0f};
     // Selects the entity, centres the tools camera on it and opens its window.
     void Show(EntityReference reference, Lumvek::Vector2 position);
 };

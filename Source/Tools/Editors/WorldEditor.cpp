@@ -1,5 +1,6 @@
 #include "Source/Tools/Editors/WorldEditor.h"
 
+#include "Engine/Foundation/Pattern.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Tools/Inspectors/EntityInspectors.h"
 #include "Source/Tools/Inspectors/SpawnPointInspector.h"
@@ -21,6 +22,10 @@ using Lumvek::Vector2;
 
 namespace
 {
+
+// The word that names each kind in windows and messages, by kind.
+constexpr const char* KindWords[] = {"",       "Spawn Point", "Hazard",  "Interaction", "Pickup", "Platform",
+                                     "Player", "Projectile",  "Trigger", "Visual",      "Zone"};
 
 // The body of a map or live entity the reference still resolves to; null for spawn points.
 Body* FindBody(World& world, EntityReference reference)
@@ -363,13 +368,30 @@ void WorldEditor::OpenEntityInspector(EntityReference reference)
             tools->OpenWindow(name, std::make_unique<SpawnPointInspector>(reference.index));
         return;
     }
-    static const char* const words[] = {"",       "",           "Hazard",  "Interaction", "Pickup", "Platform",
-                                        "Player", "Projectile", "Trigger", "Visual",      "Zone"};
     if (reference.kind >= EntityKind::Hazard && reference.kind <= EntityKind::Zone)
-        EntityInspector::Open(reference.kind, Lumvek::StringView::FromCString(words[reference.kind]), reference.index);
+        EntityInspector::Open(reference.kind, Lumvek::StringView::FromCString(KindWords[reference.kind]),
+                              reference.index);
 }
 
 EntityReference WorldEditor::CreateEntity(Vector2 position, Vector2 size)
+{
+    const EntityReference made = MakeEntity(position, size);
+    World* world = GetWorld();
+    if (made.kind != EntityKind::None || !world || createKind == EntityKind::None || createKind >= std::size(KindWords))
+    {
+        createProblem.clear();
+        return made;
+    }
+    const Rectangle place{position.x, position.y, size.x, size.y};
+    const char* why = !World::GridsHold(world->bounds, place) ? "it would lie outside the world bounds"
+                                                              : "the world has no room for more, or no definition";
+    createProblem =
+        Lumvek::FormatText("{} at {} {} not created: {}", Lumvek::StringView::FromCString(KindWords[createKind]),
+                           position.x, position.y, Lumvek::StringView::FromCString(why));
+    return made;
+}
+
+EntityReference WorldEditor::MakeEntity(Vector2 position, Vector2 size)
 {
     World* world = GetWorld();
     const EntityReference none;
@@ -551,6 +573,7 @@ void WorldEditor::PressLeft(World& world, Vector2 point, Vector2 mousePosition, 
     (void)world;
     dragged = false;
     dragMode = DragMode::None;
+    createRefused = false;
     if (spaceHeld || selected.kind == EntityKind::None)
         return;
     const Rectangle r = GetEntityBounds(selected);
@@ -586,10 +609,11 @@ void WorldEditor::PressLeft(World& world, Vector2 point, Vector2 mousePosition, 
 
 void WorldEditor::HoldLeft(Vector2 point, const Lumvek::KeyboardState& keyboard, const Lumvek::MouseState& mouse)
 {
-    if (keyboard.held[Key::Space] && createKind != EntityKind::None && dragMode == DragMode::None)
+    if (keyboard.held[Key::Space] && createKind != EntityKind::None && dragMode == DragMode::None && !createRefused)
     {
         const float step = GetGridSize();
         selected = CreateEntity({SnapToGrid(point.x), SnapToGrid(point.y)}, {step, step});
+        createRefused = selected.kind == EntityKind::None;
         if (selected.kind == EntityKind::SpawnPoint)
         {
             dragMode = DragMode::Move;

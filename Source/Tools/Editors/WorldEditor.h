@@ -75,7 +75,8 @@ public:
     // Takes the entity out of the world: its grid, its physics, its drawing and its open windows.
     void DeleteEntity(EntityReference reference);
     void OpenEntityInspector(EntityReference reference);
-    // A new entity of the create kind; none (index 0xFFFFFFFF) when it cannot be made.
+    // A new entity of the create kind; none (index 0xFFFFFFFF) when it cannot be made, and then
+    // createProblem says why.
     EntityReference CreateEntity(Lumvek::Vector2 position, Lumvek::Vector2 size);
     // Whether the mouse lies over a handle at the world point, seen through the first active view.
     bool IsOverHandle(Lumvek::Vector2 point, Lumvek::Vector2 mousePosition) const;
@@ -93,12 +94,18 @@ public:
     Lumvek::Vector2 anchor;
     DragMode dragMode = DragMode::None;
     uint32_t createKind = EntityKind::None;
+    // Why the last create was refused, for the panel; empty once one succeeds.
+    std::string createProblem;
+    // A refused create is not tried again before the next press: each held frame would repeat it.
+    bool createRefused = false;
 
 protected:
     // The editor's tools host, or null.
     static Tools* Host();
 
 private:
+    // CreateEntity's making, without the account of a refusal.
+    EntityReference MakeEntity(Lumvek::Vector2 position, Lumvek::Vector2 size);
     enum class Nudge
     {
         Move,

@@ -93,10 +93,7 @@ ItemDataInspector::ItemDataInspector(ItemData* item) : DataInspector(item), item
 void ItemDataInspector::Draw()
 {
     DrawHeader();
-    ImGui::TextUnformatted("Image");
-    PropertyInput::TexturePreview(GraphicsResources::WorldAtlas, item->image, -0.48f, &item->shape);
-    ImGui::SameLine();
-    PropertyInput::TexturePreview(GraphicsResources::DrawAtlas, item->image, -1.0f);
+    PropertyInput::DefinitionImage(item->name, item->image, &item->shape);
     if (ImGui::Button("Modifiers", ImVec2(-1.0f, 0.0f)))
         if (Tools* tools = Tools::Current())
             tools->OpenWindow("Modifiers", std::make_unique<AttributesInspector>(item, &item->modifiers, nullptr));
@@ -113,8 +110,12 @@ void ProjectileDataInspector::Draw()
 {
     DrawHeader();
     auto* dynamic = dynamic_cast<DynamicProjectileData*>(projectile);
-    PropertyInput::TexturePreview(GraphicsResources::WorldAtlas, projectile->image, -1.0f,
-                                  dynamic ? &dynamic->shape : nullptr);
+    // Without an id the preview would show the whole atlas, and a shape drawn over it fit nothing.
+    if (projectile->image == Lumvek::InvalidId)
+        ImGui::TextDisabled("%s is not loaded", projectile->name.c_str());
+    else
+        PropertyInput::TexturePreview(GraphicsResources::WorldAtlas, projectile->image, -1.0f,
+                                      dynamic ? &dynamic->shape : nullptr);
     PropertyInput::Vector2("Size", &projectile->size);
     PropertyInput::Vector2("Offset", &projectile->offset);
     ImGui::Checkbox("Orient", &projectile->orient);

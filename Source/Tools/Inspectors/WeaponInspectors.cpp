@@ -12,10 +12,7 @@ WeaponDataInspector::WeaponDataInspector(WeaponData* weapon) : DataInspector(wea
 void WeaponDataInspector::DrawWeapon()
 {
     DrawHeader();
-    ImGui::TextUnformatted("Image");
-    PropertyInput::TexturePreview(GraphicsResources::WorldAtlas, weapon->image, -0.48f, &weapon->shape);
-    ImGui::SameLine();
-    PropertyInput::TexturePreview(GraphicsResources::DrawAtlas, weapon->image, -1.0f);
+    PropertyInput::DefinitionImage(weapon->name, weapon->image, &weapon->shape);
     ModifiersButton(weapon, weapon->modifiers);
     PropertyInput::FramesAsRate("Auto Rate", &weapon->autoRateOfFire.ticks);
     PropertyInput::FramesAsRate("Semi-Auto Rate", &weapon->semiRateOfFire.ticks);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -96,14 +97,23 @@ TEST(WeaponData, DurationsAndZoomLevelsTakeEveryFormTheFilesUse)
         // What is no number counts as 0.
         {"[1.0, \"x\"]", {1.0f, 0.0f}},
         {"\"1.0\"", {}},
+        // Beyond a float: refused whole, the levels kept, and the weapon saves as it did.
+        {"[2.0, 1e39]", {9.0f}},
+        {"[-1e39]", {9.0f}},
     };
     for (const ZoomCase& test : zooms)
     {
         SCOPED_TRACE(test.zoomLevels);
         WeaponData weapon;
         weapon.zoomLevels = {9.0f};
+        LogCapture log;
         ReadDefinition(weapon, std::string(R"({"ZoomLevels": )") + test.zoomLevels + "}");
         EXPECT_EQ(weapon.zoomLevels, test.levels);
+        EXPECT_EQ(std::count_if(log.messages.begin(), log.messages.end(),
+                                [](const std::string& message)
+                                { return message.find("ZoomLevels") != std::string::npos; }),
+                  std::string(test.zoomLevels).find("e39") != std::string::npos ? 1 : 0);
+        ExpectRoundTrip(weapon);
     }
 }
 

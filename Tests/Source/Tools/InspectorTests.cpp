@@ -5,11 +5,13 @@
 #include "Source/Data/MapData.h"
 #include "Source/Data/PartData.h"
 #include "Source/Data/ProjectileData.h"
+#include "Source/Data/WeaponData.h"
 #include "Source/Data/ZoneData.h"
 #include "Source/Tools/Inspectors/AttributesInspector.h"
 #include "Source/Tools/Inspectors/BodyInspectors.h"
 #include "Source/Tools/Inspectors/DataInspector.h"
 #include "Source/Tools/Inspectors/DefinitionInspectors.h"
+#include "Source/Tools/Inspectors/WeaponInspectors.h"
 #include "Source/World/Body.h"
 #include "Tests/Source/Tools/ToolsTesting.h"
 #include "Tests/Source/World/PlayerTestSupport.h"
@@ -208,6 +210,35 @@ TEST(DefinitionInspectors, ModifiersOpenTheirOwnWindowFromItemsAndZones)
         for (const std::unique_ptr<Inspector>& open : app.tools->GetInspectors())
             attributes += dynamic_cast<AttributesInspector*>(open.get()) ? 1 : 0;
         EXPECT_EQ(attributes, 1u);
+    }
+}
+
+// A definition the match did not load has no image yet: its Image row says so by name, as its Icon
+// row does, rather than pass an atlas off as its image.
+TEST(DefinitionInspectors, AWeaponOrItemTheMatchDidNotLoadSaysSoInItsImageRow)
+{
+    WeaponData shotgun;
+    ItemData flag;
+    shotgun.name = "Shotgun";
+    flag.name = "Flag";
+    WeaponDataInspector weaponInspector(&shotgun);
+    ItemDataInspector itemInspector(&flag);
+    for (auto [inspector, name] :
+         {std::pair<Inspector*, std::string>{&weaponInspector, "Shotgun"}, {&itemInspector, "Flag"}})
+    {
+        ToolsApplication app;
+        std::string shown;
+        OpenTestWindow(*app.tools, "Definition",
+                       [&](TestWindow&)
+                       {
+                           ImGui::LogToBuffer();
+                           inspector->Draw();
+                           shown = ImGui::GetCurrentContext()->LogBuffer.c_str();
+                           ImGui::LogFinish();
+                       });
+        app.Frame();
+        app.Frame();
+        EXPECT_NE(shown.find(name + " is not loaded"), std::string::npos) << shown;
     }
 }
 

@@ -62,7 +62,11 @@ struct MapEditing : ::testing::Test
     }
     ~MapEditing() override { app.tools->editedWorld = nullptr; }
 
-    static Vector2 Screen(Vector2 p) { return {960.0f + p.x * 60.0f, 540.0f - p.y * 60.0f}; }
+    Vector2 Screen(Vector2 p) const
+    {
+        const Vector2 centre = app.tools->rendererViews.front().centre;
+        return {960.0f + (p.x - centre.x) * 60.0f, 540.0f - (p.y - centre.y) * 60.0f};
+    }
     void Hover(Vector2 p)
     {
         app.MoveMouse(Screen(p).x, Screen(p).y);
@@ -812,9 +816,18 @@ TEST_F(MapEditing, NoBoundsTypedAndNoSaveAndReloadLosesAnEntity)
     ASSERT_TRUE(PointAt(app, *panel, RowInput(Rows(*panel, nullptr), 3),
                         panel->Pos.x + PropertyInput::GetLabelWidth() + 12.0f));
     app.Click();
-    app.Type("5");
+    {
+        // Said once in the log, however many frames the field holds the value, naming every one.
+        Lumvek::Testing::LogCapture log;
+        app.Type("5");
+        for (int frame = 0; frame < 5; ++frame)
+            app.Frame();
+        EXPECT_EQ(log.messages.size(), 1u);
+    }
     EXPECT_EQ(world->bounds, (Rectangle{-15.0f, -8.0f, 30.0f, 16.0f}));
-    EXPECT_NE(editor->boundsProblem.find("Platform 0 \"Stack\" and 3 more would lie outside"), std::string::npos)
+    EXPECT_NE(editor->boundsProblem.find(
+                  "Platform 0 \"Stack\", Hazard 0 \"Pit\", Hazard 1 \"Narrow\", Zone 0 \"Bog\" would lie outside"),
+              std::string::npos)
         << editor->boundsProblem;
 
     // The same bounds written into the file by hand: the load places only the two platforms left of 0.
@@ -824,6 +837,8 @@ TEST_F(MapEditing, NoBoundsTypedAndNoSaveAndReloadLosesAnEntity)
     world = game.Load(Lumvek::StringView(text), names);
     app.tools->editedWorld = world.get();
     ASSERT_EQ(world->platforms.Count(), 2u);
+    EXPECT_NE(editor->KeptNote().find("read: Platform \"Stack\", Hazard \"Pit\", Hazard \"Narrow\", Zone \"Bog\""),
+              std::string::npos);
     for (int round = 0; round < 2; ++round)
     {
         app.Frame();
@@ -831,6 +846,110 @@ TEST_F(MapEditing, NoBoundsTypedAndNoSaveAndReloadLosesAnEntity)
         EXPECT_EQ(EntityNames(game.ReadMap()), EntityNames(text)) << round;
         ASSERT_TRUE(LoadMapData(*world, names));
     }
+}
+
+// Wider bounds take entities all over the new area at the first try, and they save; a create the grids
+// refuse leaves neither a record nor a Box2D body behind and says why once.
+TEST_F(MapEditing, WiderBoundsTakeNewEntitiesOnEitherSideAndARefusedCreateLeavesNothing)
+{
+    // The old grids reached 10 beyond -15 .. 15 on either side.
+    ASSERT_TRUE(editor->SetWorldBounds({-45.0f, -8.0f, 90.0f, 16.0f}));
+    const auto has = [this](Vector2 point, EntityReference reference)
+    {
+        const std::vector<EntityReference> under = editor->GetEntitiesAt(*world, point);
+        return std::find(under.begin(), under.end(), reference) != under.end();
+    };
+    Lumvek::Testing::LogCapture log;
+    for (float x : {30.0f, -40.0f})
+    {
+        app.tools->rendererViews.front().centre = {x, 0.0f};
+        const uint32_t platforms = world->platforms.Count();
+        Hold(Key::Space);
+        Drag({{x + 0.1f, 1.1f}, {x + 0.1f, 1.1f}, {x + 1.1f, 2.1f}});
+        Release(Key::Space);
+        ASSERT_EQ(world->platforms.Count(), platforms + 1);
+        EXPECT_TRUE(has({x + 0.5f, 1.5f}, editor->selected));
+        editor->SetMode(2);
+        EXPECT_TRUE(has({x + 0.5f, -2.5f}, editor->CreateEntity({x, -3.0f}, {1.0f, 1.0f})));
+        editor->SetMode(0);
+    }
+    EXPECT_TRUE(log.messages.empty());
+    ASSERT_TRUE(editor->Save());
+    MapNames reloadedNames;
+    auto reloaded = std::make_unique<World>(game, 1);
+    ASSERT_TRUE(LoadMapData(*reloaded, reloadedNames));
+    EXPECT_EQ(reloaded->platforms.Count(), 5u);
+    EXPECT_EQ(reloaded->hazards.Count(), 4u);
+
+    // Past the grids (they end at 55), held over several frames: one try, one line, nothing left.
+    b2World& physics = *world->GetPhysics();
+    const int32_t bodies = physics.GetBodyCount();
+    const uint32_t platforms = world->platforms.Count();
+    app.tools->rendererViews.front().centre = {60.0f, 0.0f};
+    log.messages.clear();
+    Hold(Key::Space);
+    Drag({{60.1f, 1.1f}, {60.1f, 1.1f}, {60.6f, 1.6f}, {61.1f, 2.1f}});
+    Release(Key::Space);
+    EXPECT_EQ(log.messages.size(), 1u);
+    EXPECT_NE(editor->createProblem.find("Platform at 60.0 1.0 not created"), std::string::npos)
+        << editor->createProblem;
+    // Inside the grids but over more cells than the platform grid has nodes: taken back after all.
+    ASSERT_TRUE(editor->SetWorldBounds({-300.0f, -300.0f, 600.0f, 600.0f}));
+    EXPECT_EQ(editor->CreateEntity({-250.0f, -250.0f}, {500.0f, 500.0f}), EntityReference{});
+    EXPECT_EQ(world->platforms.Count(), platforms);
+    EXPECT_EQ(physics.GetBodyCount(), bodies);
+    EXPECT_EQ(editor->CreateEntity({-250.0f, -250.0f}, {1.0f, 1.0f}).kind, EntityKind::Platform);
+}
+
+// An action's platform is saved by the name the file gave it: one the load could not place, and one no
+// platform has, are kept as written (and said once), never turned into the first platform's.
+TEST_F(MapEditing, SavesKeepTheNameEveryActionGaveItsPlatform)
+{
+    const std::string text = R"({"WorldBounds": "-15 -8 30 16", "Entities": {
+        "Platforms": [{"Name": "Ground", "Position": "-4 -4", "Size": "8 1", "Moving": true,
+                       "Path": [{"Time": 0.0, "Value": {"Position": "-4 -4", "Action": "Normal"}}]},
+                      {"Name": "FarAway", "Position": "100 0", "Size": "2 1"}],
+        "Interactions": [
+            {"Name": "A", "Position": "0 1", "Size": "1 1", "Data": "Lever",
+             "Hit": {"Action": "PathStartAction", "Platform": "FarAway"}},
+            {"Name": "B", "Position": "2 1", "Size": "1 1", "Data": "Lever",
+             "Interact": {"Action": "PathStartAction", "Platform": "Grund"}},
+            {"Name": "C", "Position": "4 1", "Size": "1 1", "Data": "Lever",
+             "Hit": {"Action": "PathStartAction", "Platform": "Ground"}}]}})";
+    game.WriteMap(text);
+    Lumvek::Testing::LogCapture log;
+    world = game.Load(Lumvek::StringView(text), names);
+    app.tools->editedWorld = world.get();
+    ASSERT_EQ(world->interactions.Count(), 3u);
+    // An unresolved action starts no platform, the first one least of all.
+    static_cast<PathStartAction&>(*world->interactions[1].interactAction).Toggle();
+    EXPECT_FALSE(world->platforms[0].GetPathedBody()->stopped);
+
+    std::vector<std::string> saves;
+    for (int round = 0; round < 2; ++round)
+    {
+        ASSERT_TRUE(editor->Save());
+        saves.push_back(game.ReadMap());
+        world = game.Load(Lumvek::StringView(saves.back()), names);
+        app.tools->editedWorld = world.get();
+    }
+    EXPECT_EQ(saves[0], saves[1]);
+    // Each name as often as the file had it: a platform's and an action's, or an action's alone.
+    const auto count = [](const std::string& text, const std::string& word)
+    {
+        size_t found = 0;
+        for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1))
+            ++found;
+        return found;
+    };
+    EXPECT_EQ(
+        std::make_tuple(count(saves[0], "\"FarAway\""), count(saves[0], "\"Grund\""), count(saves[0], "\"Ground\"")),
+        std::make_tuple(2u, 1u, 2u));
+    // Said once a load: the first and the one after each save.
+    EXPECT_EQ(std::count_if(log.messages.begin(), log.messages.end(),
+                            [](const std::string& message)
+                            { return message.find("which this map does not place") != std::string::npos; }),
+              2 * 3);
 }
 
 // A Delete or an arrow typed into a window's number, and a click on a window, stay in the window: the
