@@ -214,8 +214,8 @@ ImageRecipe::Drawing LowGravityDrawing()
         const Rgba tint{0x3F, 0x7F, 0xD6, 70};
         pen.Fill(RoundedRect(4, 4, 92, 92, 12), tint);
         pen.lineWidth = 2.0f;
-        // Hardly any wobble: the side cells repeat, and a wobbled edge would step where they meet.
-        pen.wobble = 0.1f;
+        // No wobble: the side cells repeat, and a wobbled edge would step where they meet.
+        pen.wobble = 0.0f;
         pen.Stroke(RoundedRect(4, 4, 92, 92, 12), true, Palette::Blue);
         // Bubbles floating in the middle cell.
         pen.lineWidth = 1.5f;
