@@ -109,6 +109,38 @@ void Fetch(World& world, BotState& bot)
     bot.target = nullptr;
 }
 
+// A place to fight from on the target's node: at the bot's weapon's optimal distance (varied by its
+// offset) from the target on the given side, kept within the node's ends, and how far towards it the
+// node's top lets the bot walk from the target before something solid standing on it stops it.
+struct NodeSpot
+{
+    float ideal;
+    float x;
+    float walked;
+};
+
+NodeSpot SpotOnNode(World& world, const BotState& bot, const Player& target, const NavNode& node, float side)
+{
+    const Player& self = *bot.player;
+    const float range =
+        (self.weapon && self.weapon->data ? self.weapon->data->optimalDistance : 0.0f) + bot.randomOffset;
+    const float margin = std::fabs(bot.randomOffset);
+    NodeSpot spot{target.body.x + side * range, 0.0f, 0.0f};
+    spot.x = spot.ideal;
+    if (side < 0.0f && spot.x < node.bounds.x)
+        spot.x = node.bounds.x + margin;
+    else if (side > 0.0f && spot.x > node.Right())
+        spot.x = node.Right() - margin;
+    spot.walked = BotNavigator::WalkAlongTop(world, node, target.body.x, spot.x);
+    return spot;
+}
+
+// The side of the target the bot is on; a bot level with the target counts as on its right.
+float SideOf(const Player& self, const Player& target)
+{
+    return target.body.x - self.body.x > 0.0f ? -1.0f : 1.0f;
+}
+
 // Where a chasing bot stands to fight: its weapon's optimal distance (varied by its offset) from the
 // target on the target's side towards the bot, on the target's node and within its ends. Where that
 // puts it right against the target, where its shots would start beyond it, or behind something solid
@@ -117,32 +149,48 @@ void Fetch(World& world, BotState& bot)
 void PlaceAtFightingDistance(World& world, BotState& bot, const Player& target, NavNode& node)
 {
     const Player& self = *bot.player;
-    const float range = (self.weapon->data ? self.weapon->data->optimalDistance : 0.0f) + bot.randomOffset;
     const float margin = std::fabs(bot.randomOffset);
-    // Away from the target towards the bot; a bot level with the target keeps to its right.
-    const float side = target.body.x - self.body.x > 0.0f ? -1.0f : 1.0f;
-    const float ideal = target.body.x + side * range;
-    float x = ideal;
-    if (side < 0.0f && x < node.bounds.x)
-        x = node.bounds.x + margin;
-    else if (side > 0.0f && x > node.Right())
-        x = node.Right() - margin;
+    const float side = SideOf(self, target);
+    const NodeSpot spot = SpotOnNode(world, bot, target, node, side);
     bot.goal = &node;
-    const float walked = BotNavigator::WalkAlongTop(world, node, target.body.x, x);
-    if (walked == x && std::fabs(x - target.body.x) >= CloseRange)
+    if (spot.walked == spot.x && std::fabs(spot.x - target.body.x) >= CloseRange)
     {
-        bot.goalX = x;
+        bot.goalX = spot.x;
         return;
     }
-    if (NavNode* other = world.navigator.FindNearestNode(world, {ideal, node.Top()}, StandOffRadius, false, &node))
+    if (NavNode* other = world.navigator.FindNearestNode(world, {spot.ideal, node.Top()}, StandOffRadius, false, &node))
     {
         const Rectangle& b = other->bounds;
         bot.goal = other;
-        bot.goalX =
-            b.width > 2.0f * margin ? std::clamp(ideal, b.x + margin, b.x + b.width - margin) : b.x + b.width * 0.5f;
+        bot.goalX = b.width > 2.0f * margin ? std::clamp(spot.ideal, b.x + margin, b.x + b.width - margin)
+                                            : b.x + b.width * 0.5f;
         return;
     }
-    bot.goalX = walked == x ? x : walked - side * (self.body.boxWidth + margin);
+    bot.goalX = spot.walked == spot.x ? spot.x : spot.walked - side * (self.body.boxWidth + margin);
+}
+
+// Where on the target's own node a bot that follows the target stands: at its fighting distance on its
+// own side of the target, or on the other side where its own is too short or walled off, or else as far
+// from the target as the node lets it. Against the target its shots would start beyond him, and aimed
+// down at him its muzzle would lie in the floor, where no shot leaves.
+float FollowingSpot(World& world, const BotState& bot, const Player& target, const NavNode& node)
+{
+    const Player& self = *bot.player;
+    const float own = SideOf(self, target);
+    float best = target.body.x;
+    for (const float side : {own, -own})
+    {
+        const NodeSpot spot = SpotOnNode(world, bot, target, node, side);
+        // Short of a wall it keeps its own width and margin away from it.
+        const float x =
+            spot.walked == spot.x ? spot.x : spot.walked - side * (self.body.boxWidth + std::fabs(bot.randomOffset));
+        const float distance = std::fabs(x - target.body.x);
+        if (distance >= CloseRange && side * (x - target.body.x) > 0.0f)
+            return x;
+        if (side * (x - target.body.x) > 0.0f && distance > std::fabs(best - target.body.x))
+            best = x;
+    }
+    return best;
 }
 
 } // namespace
@@ -161,8 +209,9 @@ void GameType::ChooseBotTarget(BotState& bot)
     World& world = *bot.player->body.world;
     bot.target = target;
     bot.goal = NodeOf(world, *target);
-    // The base names no point on the goal: the bot makes for the player, and aims at what it shoots.
-    bot.goalX = target->body.x;
+    // The base names no point on the goal: the bot keeps its fighting distance from the player on his
+    // platform, and aims at what it shoots.
+    bot.goalX = bot.goal ? FollowingSpot(world, bot, *target, *bot.goal) : target->body.x;
     bot.state = BotState::Chase;
 }
 

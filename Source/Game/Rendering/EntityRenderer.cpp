@@ -371,6 +371,11 @@ void EntityRenderer::DrawSprite(const ImageInstance* image, const Body& body, co
             scratchParts.push_back({0.0f, 0.0f, width, height, RectangleOf(region->uv)});
         }
     }
+    else if ((image->tileHorizontally || image->tileVertically) && SpriteGeometry::IsUsableTile(image->tileSize) &&
+             !dynamic_cast<const TextureFramesRegion*>(region))
+        SpriteGeometry::AppendPlainTiles(RectangleOf(region->uv), region->width, region->height, width, height,
+                                         image->tileSize, image->tileHorizontally != 0, image->tileVertically != 0,
+                                         scratchParts);
     else
         scratchParts.push_back({0.0f, 0.0f, width, height, FrameOf(*region, image->firstIndex)});
     const RenderAllocation<TransformInstance> written =

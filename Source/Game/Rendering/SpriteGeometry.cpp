@@ -99,6 +99,19 @@ void AppendNineSlice(const TextureNineSliceRegion& region, float width, float he
     AppendTiles(part(1, 1, left, bottom, middleWidth, middleHeight), alongX, alongY, out);
 }
 
+void AppendPlainTiles(const TextureRectangle& texture, uint32_t pixelWidth, uint32_t pixelHeight, float width,
+                      float height, float tileSize, bool tileX, bool tileY, std::vector<Part>& out)
+{
+    const Part whole{0.0f, 0.0f, width, height, texture};
+    if (!pixelWidth || !pixelHeight)
+    {
+        out.push_back(whole);
+        return;
+    }
+    const float tileHeight = tileSize * float(pixelHeight) / float(pixelWidth);
+    AppendTiles(whole, tileX ? tileSize : width, tileY ? tileHeight : height, out);
+}
+
 Matrix3x3 PartTransform(const Part& part, float quadWidth, float quadHeight, const Matrix3x3& quad)
 {
     const Matrix3x3 inQuad = Matrix3x3::Compose(part.x / quadWidth, part.y / quadHeight, part.width / quadWidth,

@@ -47,6 +47,12 @@ void AppendTiles(const Part& part, float tileWidth, float tileHeight, std::vecto
 void AppendNineSlice(const Lumvek::TextureNineSliceRegion& region, float width, float height, float tileSize,
                      bool tileX, bool tileY, std::vector<Part>& out);
 
+// A plain picture of pixelWidth x pixelHeight repeated over a quad of width x height: tileSize world
+// units to the picture's width and its height in proportion. Along an axis whose flag is set the
+// picture repeats at that size; along one without it spans the quad. Appends the tiles to out.
+void AppendPlainTiles(const TextureRectangle& texture, uint32_t pixelWidth, uint32_t pixelHeight, float width,
+                      float height, float tileSize, bool tileX, bool tileY, std::vector<Part>& out);
+
 // The part's transform: the quad's unit square transform narrowed to the part.
 Lumvek::Matrix3x3 PartTransform(const Part& part, float quadWidth, float quadHeight, const Lumvek::Matrix3x3& quad);
 

@@ -113,6 +113,34 @@ void Canvas::Paste(const Canvas& source, int x, int y)
         }
 }
 
+void Canvas::SpreadIntoClear()
+{
+    const std::vector<uint8_t> drawn = pixels;
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x)
+        {
+            uint8_t* p = &pixels[(size_t(y) * width + x) * 4];
+            if (p[3] != 0)
+                continue;
+            // The neighbours' colours weighted by how much of them is drawn.
+            double sum[4] = {};
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx)
+                {
+                    const int nx = int(x) + dx, ny = int(y) + dy;
+                    if (nx < 0 || ny < 0 || nx >= int(width) || ny >= int(height))
+                        continue;
+                    const uint8_t* n = &drawn[(size_t(ny) * width + size_t(nx)) * 4];
+                    for (int i = 0; i < 3; ++i)
+                        sum[i] += double(n[i]) * n[3];
+                    sum[3] += n[3];
+                }
+            if (sum[3] > 0.0)
+                for (int i = 0; i < 3; ++i)
+                    p[i] = uint8_t(std::lround(sum[i] / sum[3]));
+        }
+}
+
 Canvas Canvas::Reduced(uint32_t factor) const
 {
     factor = std::max(factor, 1u);

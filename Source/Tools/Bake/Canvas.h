@@ -58,6 +58,11 @@ public:
     // A copy scaled down by averaging whole blocks of factor x factor pixels.
     Canvas Reduced(uint32_t factor) const;
 
+    // Gives every clear pixel next to a drawn one the drawn colours around it, still clear. A
+    // renderer that filters the straight colours before it multiplies them by alpha then blends an
+    // edge towards its own colour instead of towards black, which would ring it with a dark halo.
+    void SpreadIntoClear();
+
     bool WritePng(Lumvek::Buffer& png) const;
 
     uint32_t width = 0;

@@ -203,21 +203,87 @@ ImageRecipe::Drawing UpdraftDrawing()
     };
 }
 
+// The low-gravity field is nine-sliced with 64-pixel borders of its 256: at its definition's tile
+// size of one unit for the 64-pixel border it shows 64 pixels to the unit, about as many as a full
+// screen does, so that its outline stays sharp.
 ImageRecipe::Drawing LowGravityDrawing()
 {
-    return [](Canvas&, Pen& pen)
+    return [](Canvas& canvas, Pen& pen)
     {
         pen.FitCanvas();
         const Rgba tint{0x3F, 0x7F, 0xD6, 70};
-        pen.Fill(RoundedRect(6, 6, 88, 88, 14), tint);
-        pen.lineWidth = 4.0f;
-        pen.wobble = 0.3f;
-        pen.Stroke(RoundedRect(6, 6, 88, 88, 14), true, Palette::Blue);
+        pen.Fill(RoundedRect(4, 4, 92, 92, 12), tint);
+        pen.lineWidth = 2.0f;
+        // No wobble: the side cells repeat, and a wobbled edge would step where they meet.
+        pen.wobble = 0.0f;
+        pen.Stroke(RoundedRect(4, 4, 92, 92, 12), true, Palette::Blue);
         // Bubbles floating in the middle cell.
-        pen.lineWidth = 3.0f;
+        pen.lineWidth = 1.5f;
         pen.Stroke(Circle(40, 58, 6), true, Palette::Blue);
         pen.Stroke(Circle(60, 40, 4), true, Palette::Blue);
         pen.Stroke(Circle(52, 66, 3), true, Palette::Blue);
+        canvas.SpreadIntoClear();
+    };
+}
+
+// Mud is nine-sliced with 32-pixel ends and 8-pixel top and bottom rows of its 128 x 32, so that at
+// its definition's tile size of half a unit for the 32-pixel end it lies half a unit deep, as the
+// maps lay it, and its middle cell repeats a unit at a time along the patch.
+ImageRecipe::Drawing MudDrawing()
+{
+    return [](Canvas& canvas, Pen& pen)
+    {
+        // Design units across the width: the image is 25 of them high.
+        pen.SetFrame(0.0f, 0.0f, 128.0f);
+        constexpr Rgba Mud{0x6E, 0x4A, 0x2A, 255};
+        constexpr Rgba Wet{0x8A, 0x62, 0x3A, 255};
+        // The surface: a rounded bank at each end and, over the middle cell, ripples of its width's
+        // period that meet themselves where the cell repeats.
+        Path surface = {{1, 27}, {3, 17}, {8, 11}, {16, 8}, {25, 7}};
+        for (int i = 1; i <= 24; ++i)
+        {
+            const float x = 25.0f + 50.0f * float(i) / 24.0f;
+            surface.push_back({x, 7.0f + 1.3f * std::sin(2.0f * 3.14159265f * (x - 25.0f) / 25.0f)});
+        }
+        for (const Point& p : {Point{84, 8}, Point{92, 11}, Point{97, 17}, Point{99, 27}})
+            surface.push_back(p);
+        pen.Fill(surface, Mud);
+        // No wobble: a wobbled line would not meet itself at the repeated cell's edges.
+        pen.wobble = 0.0f;
+        pen.lineWidth = 2.5f;
+        pen.Stroke(surface, false);
+        // Wet streaks and bubbles, each inside one cell so that repeats never cut one.
+        pen.lineWidth = 1.8f;
+        for (float x : {31.0f, 44.0f, 57.0f, 69.0f})
+            pen.Stroke({{x - 3.0f, 20.0f}, {x + 3.0f, 13.0f}}, false, Wet);
+        for (float x : {12.0f, 88.0f})
+            pen.Stroke({{x - 2.5f, 21.0f}, {x + 2.5f, 15.0f}}, false, Wet);
+        for (const Point& bubble : {Point{50.5f, 19.5f}, Point{37.5f, 15.0f}, Point{63.0f, 16.5f}})
+            pen.Stroke(Circle(bubble.x, bubble.y, 1.4f), true, Wet);
+        canvas.SpreadIntoClear();
+    };
+}
+
+// Spikes and icicles repeat half a unit at a time along the floor: two points to a square tile,
+// each tile starting and ending on its base line so that repeats join into one row.
+ImageRecipe::Drawing SpikeRowDrawing(bool icy)
+{
+    return [icy](Canvas& canvas, Pen& pen)
+    {
+        pen.FitCanvas();
+        pen.lineWidth = 5.0f;
+        pen.wobble = 0.3f;
+        constexpr Rgba Ice{0xCF, 0xE6, 0xF7, 255};
+        const Path row =
+            icy ? Path{{0, 97}, {12, 52}, {22, 10}, {33, 55}, {50, 97}, {62, 58}, {74, 22}, {86, 60}, {100, 97}}
+                : Path{{0, 97}, {25, 12}, {50, 97}, {75, 12}, {100, 97}};
+        pen.Shape(row, icy ? Ice : Palette::Metal, false);
+        // A glint down the lit side of each point.
+        pen.lineWidth = 4.0f;
+        for (float x : {0.0f, 50.0f})
+            pen.Line(icy ? Point{x + 20.0f, 30.0f} : Point{x + 23.0f, 30.0f},
+                     icy ? Point{x + 14.0f, 70.0f} : Point{x + 13.0f, 78.0f}, Palette::White);
+        canvas.SpreadIntoClear();
     };
 }
 
@@ -574,8 +640,16 @@ ImageRecipe::Drawing ObjectDrawing(std::string name)
     {
         if (Contains(name, "Tree"))
         {
-            pen.Shape(Rect(44, 54, 12, 42), Palette::Wood, false);
-            pen.Shape(Circle(50, 36, 30), Palette::Green, false);
+            // Three units wide and four high, as the theme places it: 75 design units across. The
+            // trunk reaches the image's foot, which the theme sets just behind the ground's edge.
+            pen.SetFrame(0.0f, 0.0f, 256.0f);
+            pen.lineWidth = 2.5f;
+            pen.Shape({{31, 100}, {32, 52}, {43, 52}, {44, 100}}, Palette::Wood, false);
+            pen.Shape(Ellipse(37.5f, 33.0f, 33.0f, 30.0f), Palette::Green, false);
+            // Leafy clumps in a darker green, without outlines, so that they read as shade.
+            constexpr Rgba Leaves{0x3E, 0x8C, 0x3A, 255};
+            for (const Point& clump : {Point{24, 24}, Point{50, 20}, Point{38, 44}, Point{56, 42}})
+                pen.Fill(Circle(clump.x, clump.y, 6.0f), Leaves);
         }
         else if (Contains(name, "Flower"))
         {
@@ -768,7 +842,9 @@ std::unique_ptr<Recipe> RecipeFor(const std::string& path)
         const Rgba ground = Contains(name, "Glacier") ? Palette::Blue : Palette::Wood;
         if (Contains(stem, "Hills") || Contains(stem, "Peaks") || Contains(stem, "Clouds"))
             return image(512, 256, BackdropDrawing(stem));
-        if (Contains(stem, "Tree") || Contains(stem, "Flower") || Contains(stem, "Rock") || Contains(stem, "Snowflake"))
+        if (Contains(stem, "Tree"))
+            return image(192, 256, ObjectDrawing(stem));
+        if (Contains(stem, "Flower") || Contains(stem, "Rock") || Contains(stem, "Snowflake"))
             return image(128, 128, ObjectDrawing(stem));
         // The conveyer's three pieces sit 50 pixels apart in the tile atlas, the middle one with a
         // 5-pixel border each side, and the last ends 54 pixels before the atlas's edge.
@@ -793,7 +869,11 @@ std::unique_ptr<Recipe> RecipeFor(const std::string& path)
     if (stem == "Image" && kind == "Hazards" && Contains(name, "draft"))
         return image(64, 64, UpdraftDrawing());
     if (stem == "Image" && kind == "Zones" && Contains(name, "Gravity"))
-        return image(64, 64, LowGravityDrawing());
+        return image(256, 256, LowGravityDrawing());
+    if (stem == "Image" && kind == "Zones" && Contains(name, "Mud"))
+        return image(128, 32, MudDrawing());
+    if (stem == "Image" && kind == "Hazards")
+        return image(64, 64, SpikeRowDrawing(Contains(name, "Icicle")));
     if (stem == "Image" || stem == "Draw")
     {
         const bool sketch = stem == "Draw";

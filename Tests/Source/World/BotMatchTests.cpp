@@ -6,6 +6,7 @@
 #include "Source/GameTypes/Deathmatch.h"
 #include "Source/World/BotNavigator.h"
 #include "Source/World/BotSteering.h"
+#include "Source/World/Character.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/World.h"
 #include "Source/World/WorldHash.h"
@@ -343,15 +344,7 @@ public:
             for (const auto& projectile : registry.projectiles.GetItems())
                 projectile->Load(*atlas, *atlas);
         }
-        ownWorld = std::make_unique<World>(*this, seed);
-        world = ownWorld.get();
-        MapNames mapNames;
-        EXPECT_TRUE(LoadMapData(*world, mapNames));
-        world->Begin();
-        rules = registry.gameTypes.At(configuration.gameType).CreateGameType(*this, seed);
-        gameType = rules.get();
-        rules->Start();
-        rules->SetupObjectives();
+        Begin(seed);
         hashes.clear();
         visualCounts.clear();
         for (uint32_t tick = 0; tick < maximumTicks && !rules->IsEnded(); ++tick)
@@ -367,6 +360,20 @@ public:
             hashes.push_back(hash.Get());
         }
         return rules->IsEnded();
+    }
+
+    // The configuration's world made and begun, its rules started and their objectives set up.
+    void Begin(uint32_t seed)
+    {
+        ownWorld = std::make_unique<World>(*this, seed);
+        world = ownWorld.get();
+        MapNames mapNames;
+        EXPECT_TRUE(LoadMapData(*world, mapNames));
+        world->Begin();
+        rules = registry.gameTypes.At(configuration.gameType).CreateGameType(*this, seed);
+        gameType = rules.get();
+        rules->Start();
+        rules->SetupObjectives();
     }
 
     // What a frame of one tick does to the visuals when a window shows the match: their effects run
@@ -447,4 +454,37 @@ TEST(BotMatch, ABrawlWithVisualsNeverRunsOutOfThem)
     const uint32_t atTheStart = *std::max_element(first, first + 1000);
     EXPECT_GT(atTheStart, 16u * 10u);
     EXPECT_LE(*std::max_element(last - 2000, last), atTheStart);
+}
+
+// The demo's keepaway with its player standing still on top of the bunker: the bots follow him there
+// and shoot him dead within thirty seconds, rather than stand against him with their muzzles in its roof.
+TEST(BotMatch, BotsFollowingAStillPlayerInTheDemosKeepawayShootHimWithinThirtySeconds)
+{
+    BotMatchRun run;
+    run.configuration = *run.registry.demoChallenges.Find("DemoKeepaway");
+    run.configuration.players.emplace_back(nullptr, 0).id = 0;
+    run.configuration.players.back().team = Player::NoTeam;
+    std::mt19937 names(3);
+    run.configuration.NameBots(names);
+    for (const auto& character : run.registry.characters.GetItems())
+        character->LoadAnimations();
+    run.Begin(3);
+    // Each tick as a window shows it: the characters' poses place the shoulders and muzzles that the
+    // bots aim and fire from.
+    const auto tick = [&run]
+    {
+        run.world->Step(World::TickSeconds);
+        run.rules->Update(World::TickSeconds);
+        for (Player* player : run.world->activePlayers)
+            Character::UpdateAnimations(*player, World::TickSeconds, 1.0f);
+    };
+    constexpr uint32_t ThirtySeconds = 30 * 60;
+    Player& player = run.world->players.at(0);
+    for (uint32_t i = 0; i < ThirtySeconds && (!player.body.active || player.IsDead()); ++i)
+        tick();
+    player.body.Reset({24.0f, 5.0f}, false);
+    player.body.Move(World::TickSeconds);
+    for (uint32_t i = 0; i < ThirtySeconds && !player.IsDead(); ++i)
+        tick();
+    EXPECT_TRUE(player.IsDead()) << "nobody shot him dead";
 }

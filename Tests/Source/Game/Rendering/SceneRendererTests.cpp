@@ -25,6 +25,7 @@
 #include "Source/World/PlayerRenderable.h"
 #include "Tests/Engine/Runtime/Particles/ParticleTestSupport.h"
 #include "Tests/LogCapture.h"
+#include "Tests/Source/GameTypes/MatchTestSupport.h"
 #include "Tests/Source/World/PlayerTestSupport.h"
 #include "Tests/Source/World/WorldTestSupport.h"
 
@@ -611,4 +612,47 @@ TEST(IndicatorRenderer, AMarkerWhoseIconIsMissingWaitsWhereItWasShown)
     const IndicatorGeometry::Placement placement = IndicatorGeometry::Place(first, {5.0f, 4.0f}, {16.0f, 9.0f});
     EXPECT_NEAR(0.5f * arrow.transform.m[0] + arrow.transform.m[12], placement.position.x, 1e-4f);
     EXPECT_NEAR(0.5f * arrow.transform.m[1] + arrow.transform.m[13], placement.position.y, 1e-4f);
+}
+
+// Every shipped map in every shipped theme, its hazards and zones drawn with their own pictures: each
+// instance shows its pixels at most twice as stretched along one axis as along the other, where a
+// picture drawn once over a long thin field would be smeared into streaks.
+TEST(EntityRenderer, ShippedFieldsAreTiledOrNineSlicedNotStretched)
+{
+    for (const std::string_view theme : {"Meadow", "Glacier"})
+        for (const std::string_view map : {"Crossroads", "Hilltop"})
+        {
+            SCOPED_TRACE(std::string(map) + " in " + std::string(theme));
+            MatchTesting::Match match;
+            RegisterRuntimeFormats(match.files);
+            match.configuration.theme = match.ownRegistry.themes.FindIndex(theme);
+            match.Load(map);
+            Texture atlas;
+            ASSERT_TRUE(atlas.SetSize(2048, 2048, TextureFormat::ColorBuffer4x8));
+            for (const auto& hazard : match.ownRegistry.hazards.GetItems())
+                hazard->Load(atlas, atlas);
+            for (const auto& zone : match.ownRegistry.zones.GetItems())
+                zone->Load(atlas, atlas);
+            ResourceTable table{&match.files};
+            RecordingGraphicsDevice device{&table, 1920, 1080};
+            EntityRenderer renderer{match};
+            renderer.Load(device, nullptr, nullptr, nullptr);
+            CameraView view;
+            const Rectangle& world = match.world->bounds;
+            view.camera->position = {world.x + world.width / 2.0f, world.y + world.height / 2.0f};
+            view.camera->viewSize = {world.width, world.height};
+            renderer.BeginFrame();
+            renderer.DrawEntities(view, &atlas, nullptr, nullptr, 1.0f);
+            ASSERT_GT(renderer.firstGroup.count, 10u);
+            for (uint32_t i = 0; i < renderer.firstGroup.count; ++i)
+            {
+                TransformInstance drawn;
+                std::memcpy(&drawn, renderer.entityInstances->data.Data() + i * sizeof drawn, sizeof drawn);
+                // World units per picture pixel along the instance's two axes.
+                const float* m = drawn.transform.m;
+                const float alongX = std::hypot(m[0], m[1]) / (drawn.texture.width * 2048.0f);
+                const float alongY = std::hypot(m[4], m[5]) / (drawn.texture.height * 2048.0f);
+                EXPECT_LE(std::max(alongX / alongY, alongY / alongX), 2.0f) << "instance " << i;
+            }
+        }
 }
