@@ -117,10 +117,13 @@ inline HostileTraffic RunHostileClient(const Net::Address& server, const Message
                 continue;
             if (connection.client)
                 connection.client->Disconnect();
+            // Lasting connections send what the server reads and refuses: one it cannot read would
+            // wait for acks for good.
             const int round = traffic.connections++;
-            const int timeout = round % 6 == 5 ? (random() % 2 ? -1 : 3600) : 10;
-            connection.client = std::make_unique<Net::Client>(allocator, Net::Address("127.0.0.1:0"), config,
-                                                              round % 4 == 3 ? skewedAdapter : adapter, now());
+            const int timeout = round % 6 == 5 && !lasting ? (random() % 2 ? -1 : 3600) : 10;
+            connection.client =
+                std::make_unique<Net::Client>(allocator, Net::Address("127.0.0.1:0"), config,
+                                              round % 4 == 3 && !lasting ? skewedAdapter : adapter, now());
             uint8_t bytes[Net::ConnectTokenBytes];
             if (!token(timeout, bytes))
                 return traffic;
