@@ -207,6 +207,7 @@ TEST_F(ClientNetworkTest, AVoteReachesTheServerForTheNumberedPlayerOnly)
         EXPECT_FALSE(client->SendVote(Slot::NoId, 0));
         EXPECT_FALSE(client->SendVote(id, 3));
         EXPECT_EQ(log.messages.size(), 2u);
+        EXPECT_TRUE(log.Logged("the vote of player 255 for option 0 is not sent: outside what the server takes"));
     }
     for (const uint32_t choice : {0u, 2u})
     {
