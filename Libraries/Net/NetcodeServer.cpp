@@ -17,6 +17,22 @@ namespace
 // Bounds the work of one update under a flood; whatever remains waits for the next.
 constexpr int MaxPacketsPerUpdate = 4096;
 
+// Anyone can make valid requests, and source addresses can be forged, so strangers can fill any table
+// of connecting addresses; it must be large enough that an honest entry outlives its client's round
+// trip all the same. Addresses spread over buckets by a hash keyed at start, which strangers cannot
+// aim at, and a full bucket gives up its oldest entry: at 16,000 requests a second from as many
+// addresses, a bucket takes about 16 newcomers a second, so an entry lasts about a second. The
+// table's 16,384 entries take about 2 MB.
+constexpr size_t PendingWays = 16;
+constexpr size_t PendingBuckets = 1024;
+// The entries an address may hold at once. Its first request's keys stand until they are used or run
+// out, whatever else comes from it, since a stranger can forge the address of a client still
+// connecting; one later token, such as a restarted client's, gets an entry beside them, and any
+// more wait until one of them is gone.
+constexpr int PendingPerAddress = 2;
+// Spent keys are wiped this many entries an update: the whole table every 16 updates.
+constexpr size_t PendingSweptPerUpdate = PendingWays * PendingBuckets / 16;
+
 // Sequences of packets sent before a client has a slot have the top bit set, so they never share
 // a nonce with a slot's own sequence, which counts up from zero under the same key. Below that bit
 // each start picks a random point, so restarted servers, or several servers named in one token,
@@ -127,8 +143,10 @@ bool NetcodeServer::Start(int clientCount)
     clients = std::vector<ClientSlot>(static_cast<size_t>(maxClients));
     for (ClientSlot& slot : clients)
         slot.payloads.Allocate(config.payloadQueueSize);
-    // Room for every slot to be renegotiated a few times over while tokens are live.
-    pending = std::vector<PendingConnection>(static_cast<size_t>(maxClients) * 4);
+    pending = std::vector<PendingConnection>(PendingWays * PendingBuckets);
+    pendingSweep = 0;
+    static_assert(sizeof(pendingHashKey) == crypto_shorthash_KEYBYTES);
+    RandomBytes(pendingHashKey, sizeof(pendingHashKey));
     tokenUses = std::vector<TokenUse>(static_cast<size_t>(maxClients) * 8);
     GenerateKey(challengeKey);
     challengeSequence = 0;
@@ -203,15 +221,24 @@ void NetcodeServer::ProcessPacket(const Address& from, uint8_t* data, int bytes)
         return ProcessClientPacket(clientIndex, packet);
     }
 
-    PendingConnection* connection = FindPendingConnection(from);
-    if (!connection)
-        return Drop(PACKET_READ_NOT_EXPECTED, from);
-    context.key = connection->receiveKey;
+    // The response opens under the keys of one of the address's entries. Opening in place spoils the
+    // bytes when it fails, so each try works on a copy.
     context.allowedTypes = PacketTypeBit(PACKET_CONNECTION_RESPONSE);
-    PacketReadResult result = ReadPacket(data, bytes, context, packet);
-    if (result != PACKET_READ_OK)
-        return Drop(result, from);
-    ProcessConnectionResponse(from, *connection, packet);
+    PacketReadResult result = PACKET_READ_NOT_EXPECTED;
+    uint8_t opened[MaxPacketBytes];
+    for (PendingConnection& connection : PendingBucket(from))
+    {
+        if (!connection.used || connection.address != from || IsExpired(connection))
+            continue;
+        if (bytes > static_cast<int>(sizeof(opened)))
+            return Drop(PACKET_READ_MALFORMED, from);
+        std::memcpy(opened, data, static_cast<size_t>(bytes));
+        context.key = connection.receiveKey;
+        result = ReadPacket(opened, bytes, context, packet);
+        if (result == PACKET_READ_OK)
+            return ProcessConnectionResponse(from, connection, packet);
+    }
+    Drop(result, from);
 }
 
 void NetcodeServer::ProcessConnectionRequest(const Address& from, const uint8_t* data, int bytes)
@@ -239,6 +266,14 @@ void NetcodeServer::ProcessConnectionRequest(const Address& from, const uint8_t*
         return Drop(PACKET_READ_REFUSED, from);
     }
     const uint8_t* mac = request.privateData + PrivateConnectTokenBytes - MacBytes;
+    // A request resent is challenged again with the keys it has; another token from an address that
+    // holds all its entries waits for one to go.
+    if (!FindPendingConnection(from, token.clientToServerKey) && CountPendingConnections(from) >= PendingPerAddress)
+    {
+        char text[64];
+        NET_LOG_DEBUG("server: refused %s, which is connecting with other tokens", from.ToString(text, sizeof(text)));
+        return Drop(PACKET_READ_REFUSED, from);
+    }
     if (!RecordTokenUse(mac, from))
         return Drop(PACKET_READ_REFUSED, from);
 
@@ -313,8 +348,10 @@ void NetcodeServer::ProcessConnectionResponse(const Address& from, PendingConnec
     slot.sequence = use ? use->nextSequence : 0;
     slot.replay.Reset();
     slot.payloads.Clear();
-    // The slot holds the keys now; the pending entry is done.
-    sodium_memzero(&connection, sizeof(connection));
+    // The slot holds the keys now; the address's pending entries are done.
+    for (PendingConnection& entry : PendingBucket(from))
+        if (entry.used && entry.address == from)
+            sodium_memzero(&entry, sizeof(entry));
 
     char text[64];
     NET_LOG_INFO("server: client %d connected from %s", clientIndex, from.ToString(text, sizeof(text)));
@@ -383,9 +420,13 @@ void NetcodeServer::CheckTimeouts()
         NET_LOG_INFO("server: client %d at %s timed out", i, slot.address.ToString(text, sizeof(text)));
         ResetClient(i);
     }
-    for (PendingConnection& connection : pending)
+    for (size_t i = 0; i < PendingSweptPerUpdate && !pending.empty(); ++i)
+    {
+        PendingConnection& connection = pending[pendingSweep];
+        pendingSweep = (pendingSweep + 1) % pending.size();
         if (connection.used && IsExpired(connection))
             sodium_memzero(&connection, sizeof(connection));
+    }
 }
 
 bool NetcodeServer::SendPayload(int clientIndex, const uint8_t* data, int bytes)
@@ -514,50 +555,61 @@ bool NetcodeServer::RecordTokenUse(const uint8_t mac[MacBytes], const Address& f
 NetcodeServer::PendingConnection*
 NetcodeServer::AddPendingConnection(const Address& from, const PrivateConnectToken& token, uint64_t expireTimestamp)
 {
-    // The address's own entry first, so an address never holds two; a live one keeps its age, so
-    // that resending a request never keeps an entry alive past its timeout.
+    // A live entry of the same token keeps its age, so that resending a request never keeps it alive
+    // past its timeout.
+    if (PendingConnection* live = FindPendingConnection(from, token.clientToServerKey))
+        return live;
+    // Else a spent or free entry of the bucket, the address's own spent ones first, and in a full
+    // bucket the oldest: requests nobody answers push each other out instead of locking newcomers
+    // out until their tokens run out.
+    const std::span<PendingConnection> bucket = PendingBucket(from);
     PendingConnection* connection = nullptr;
-    for (PendingConnection& candidate : pending)
-        if (candidate.used && candidate.address == from)
-            connection = &candidate;
-    const bool renewed = connection && !IsExpired(*connection);
-    // Then a free or spent entry, and in a full table the oldest: requests nobody answers push each
-    // other out instead of locking newcomers out until their tokens run out.
-    for (size_t i = 0; i < pending.size() && !connection; ++i)
-        if (!pending[i].used || IsExpired(pending[i]))
-            connection = &pending[i];
+    for (PendingConnection& entry : bucket)
+        if (!entry.used || IsExpired(entry))
+            if (!connection || (entry.used && entry.address == from))
+                connection = &entry;
     if (!connection)
-        connection = &*std::min_element(pending.begin(), pending.end(),
+        connection = &*std::min_element(bucket.begin(), bucket.end(),
                                         [](const PendingConnection& a, const PendingConnection& b)
                                         { return a.createdTime < b.createdTime; });
     connection->used = true;
     connection->address = from;
     std::memcpy(connection->sendKey, token.serverToClientKey, KeyBytes);
     std::memcpy(connection->receiveKey, token.clientToServerKey, KeyBytes);
-    const double expireTime = time + static_cast<double>(expireTimestamp - NowTimestamp());
-    if (!renewed)
-    {
-        connection->timeoutSeconds = token.timeoutSeconds;
-        connection->createdTime = time;
-        connection->expireTime = expireTime;
-    }
-    else
-    {
-        // Another token from the same address may name a shorter life, never a longer one.
-        if (token.timeoutSeconds >= 0 &&
-            (connection->timeoutSeconds < 0 || token.timeoutSeconds < connection->timeoutSeconds))
-            connection->timeoutSeconds = token.timeoutSeconds;
-        connection->expireTime = std::min(connection->expireTime, expireTime);
-    }
+    connection->timeoutSeconds = token.timeoutSeconds;
+    connection->createdTime = time;
+    connection->expireTime = time + static_cast<double>(expireTimestamp - NowTimestamp());
     return connection;
 }
 
-NetcodeServer::PendingConnection* NetcodeServer::FindPendingConnection(const Address& from)
+NetcodeServer::PendingConnection* NetcodeServer::FindPendingConnection(const Address& from,
+                                                                       const uint8_t receiveKey[KeyBytes])
 {
-    for (PendingConnection& connection : pending)
-        if (connection.used && connection.address == from)
-            return IsExpired(connection) ? nullptr : &connection;
+    for (PendingConnection& entry : PendingBucket(from))
+        if (entry.used && entry.address == from && !IsExpired(entry) &&
+            sodium_memcmp(entry.receiveKey, receiveKey, KeyBytes) == 0)
+            return &entry;
     return nullptr;
+}
+
+int NetcodeServer::CountPendingConnections(const Address& from)
+{
+    const std::span<PendingConnection> bucket = PendingBucket(from);
+    return static_cast<int>(std::count_if(bucket.begin(), bucket.end(),
+                                          [&](const PendingConnection& entry)
+                                          { return entry.used && entry.address == from && !IsExpired(entry); }));
+}
+
+std::span<NetcodeServer::PendingConnection> NetcodeServer::PendingBucket(const Address& from)
+{
+    uint8_t bytes[MaxAddressWireBytes] = {};
+    const int length = WriteAddress(from, bytes, sizeof(bytes));
+    uint8_t hash[crypto_shorthash_BYTES];
+    crypto_shorthash(hash, bytes, static_cast<unsigned long long>(length), pendingHashKey);
+    uint64_t value = 0;
+    std::memcpy(&value, hash, sizeof(value));
+    return std::span<PendingConnection>(pending).subspan(static_cast<size_t>(value % PendingBuckets) * PendingWays,
+                                                         PendingWays);
 }
 
 bool NetcodeServer::IsExpired(const PendingConnection& connection) const

@@ -7,6 +7,7 @@
 #include "Net/Socket.h"
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace Net
@@ -97,7 +98,11 @@ private:
     bool RecordTokenUse(const uint8_t mac[MacBytes], const Address& from);
     PendingConnection* AddPendingConnection(const Address& from, const PrivateConnectToken& token,
                                             uint64_t expireTimestamp);
-    PendingConnection* FindPendingConnection(const Address& from);
+    // The address's live entry made from the token with that key, or null.
+    PendingConnection* FindPendingConnection(const Address& from, const uint8_t receiveKey[KeyBytes]);
+    int CountPendingConnections(const Address& from);
+    // The entries among which the address's lie.
+    std::span<PendingConnection> PendingBucket(const Address& from);
     bool IsExpired(const PendingConnection& connection) const;
     int FindClientByAddress(const Address& from) const;
     int FindClientById(uint64_t clientId) const;
@@ -126,7 +131,12 @@ private:
     uint64_t challengeSequence = 0;
     uint64_t globalSequence = 0;
     std::vector<ClientSlot> clients;
+    // Buckets of the addresses that sent a valid request but hold no slot yet.
     std::vector<PendingConnection> pending;
+    // Where the wiping of spent entries goes on.
+    size_t pendingSweep = 0;
+    // Keys the hash that spreads addresses over the buckets.
+    uint8_t pendingHashKey[16] = {};
     std::vector<TokenUse> tokenUses;
     NetcodeCounters counters;
     // Larger than any valid packet, so an oversized one still arrives whole and is counted.

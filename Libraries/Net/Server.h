@@ -60,6 +60,8 @@ public:
     bool IsClientConnected(int clientIndex) const { return running && netcode.IsClientConnected(clientIndex); }
     // The id from the client's connect token; 0 for a free slot.
     uint64_t GetClientId(int clientIndex) const { return netcode.GetClientId(clientIndex); }
+    // Where the client's packets come from; invalid for a free slot.
+    Address GetClientAddress(int clientIndex) const { return netcode.GetClientAddress(clientIndex); }
     void DisconnectClient(int clientIndex);
     void DisconnectAllClients();
     // The address the server is bound to, with the port it really got.

@@ -80,6 +80,12 @@ public:
 
     int GetMaxPacketBytes() const { return maxPacketBytes; }
     uint64_t GetDroppedPackets() const { return droppedPackets; }
+    // Queues a datagram that claims to come from any address, attached or not, as a stranger on a
+    // real network can forge the source of a datagram. As MemoryTransport::Send otherwise.
+    bool SendFrom(const Address& from, const Address& to, const uint8_t* data, int bytes)
+    {
+        return Deliver(from, to, data, bytes);
+    }
 
 private:
     friend class MemoryTransport;

@@ -285,13 +285,18 @@ void GameConfiguration::ResolveRandomPicks(std::mt19937& random)
 
 void GameConfiguration::Reset()
 {
-    std::erase_if(remotePlayers, [](const RemotePlayerSlot& slot) { return slot.removed; });
+    DropRemovedPlayers();
     ForEachSlot(*this, ClearMatchState);
     loadout = Loadout();
     weapons.fill(WeaponSpawn());
     attributes = Attributes::ConfigurationDefaults();
     settings = GameSettings();
     gameTypeSettings.reset();
+}
+
+void GameConfiguration::DropRemovedPlayers()
+{
+    std::erase_if(remotePlayers, [](const RemotePlayerSlot& slot) { return slot.removed; });
 }
 
 Slot& GameConfiguration::GetPlayer(uint8_t id)

@@ -146,6 +146,8 @@ public:
     // loadout rules, spawns, attributes, settings and the mode's settings. Names, map, theme, game
     // type, team count and the slots' ids, teams, names and loadouts stay.
     void Reset();
+    // Drops the remote players who left.
+    void DropRemovedPlayers();
 
     // The first live slot with that id of the players, remote players and bots, else the first removed
     // one; without either, a default slot marked removed, valid until the next call.

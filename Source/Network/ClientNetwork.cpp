@@ -228,6 +228,10 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
             context.world->RemovePlayer(*slot.player);
         slot.player = nullptr;
         slot.removed = true;
+        // Outside a match nothing refers to the slot any more, and players who come and go would grow
+        // the list for as long as no match ends.
+        if (IsBetweenMatches())
+            configuration.DropRemovedPlayers();
         break;
     }
     case GameMessageType::VotingOptions:
@@ -282,7 +286,8 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
             // A part index equal to its list's count travels, but no part lies there.
             if (!IsValidLoadout(parts.head, parts.core, parts.arms, parts.legs))
             {
-                Log::Write("the server gave player {} a part past the part lists: it keeps its parts", entry.player);
+                Log::Write("the server gave player {} a part past the part lists: it keeps its parts",
+                           uint32_t(entry.player));
                 continue;
             }
             slot.loadout.head = parts.head;
@@ -403,7 +408,7 @@ bool ClientNetwork::SendSetLoadout(uint8_t player, uint32_t head, uint32_t core,
 {
     if (player >= 16 || !IsValidLoadout(head, core, arms, legs))
     {
-        Log::Write("the loadout of player {} is not sent: it names parts this game does not have", player);
+        Log::Write("the loadout of player {} is not sent: it names parts this game does not have", uint32_t(player));
         return false;
     }
     const int channel = static_cast<int>(GameChannel::Reliable);
@@ -423,7 +428,8 @@ bool ClientNetwork::SendVote(uint8_t player, uint32_t choice)
     // The message holds players 0 to 15 and options 0 to 2: an unnumbered player has nothing to send.
     if (player >= 16 || choice > 2)
     {
-        Log::Write("the vote of player {} for option {} is not sent: outside what the server takes", player, choice);
+        Log::Write("the vote of player {} for option {} is not sent: outside what the server takes", uint32_t(player),
+                   choice);
         return false;
     }
     const int channel = static_cast<int>(GameChannel::Reliable);

@@ -94,6 +94,12 @@ protected:
     bool AdvanceTimer(int64_t elapsed);
     // Starts a timed state.
     void BeginTimedState(NetworkState next, float seconds);
+    // No match runs: its world is not made yet or is gone, and nothing refers to the configuration's
+    // player slots.
+    bool IsBetweenMatches() const
+    {
+        return state == NetworkState::Waiting || state == NetworkState::Voting || state == NetworkState::Ending;
+    }
 
     NetworkState state = NetworkState::Waiting;
     Net::ClientServerConfig config;

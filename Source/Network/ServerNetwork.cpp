@@ -49,6 +49,10 @@ Net::ClientServerConfig AdmittingConfig(Net::ClientServerConfig config)
 // it is disconnected: an honest client sends none.
 constexpr uint32_t LoggedRefusals = 3;
 constexpr uint32_t RefusalLimit = 100;
+// Lines a minute about one host's clients and about all clients: room for a full server's players to
+// come and go, and a few megabytes a day at most whatever strangers do.
+constexpr double HostLogLines = 20.0;
+constexpr double ClientLogLines = 120.0;
 
 uint32_t ConfigurationCount(const GameContext& context)
 {
@@ -60,7 +64,7 @@ uint32_t ConfigurationCount(const GameContext& context)
 ServerNetwork::ServerNetwork(GameContext& context, const ServerSettings& settings, uint64_t seed,
                              Net::Transport* transport)
     : Network(settings), context(context), serverSettings(settings), optionSeed(seed), limits(LimitsOf(context)),
-      adapter(limits),
+      logBudget(HostLogLines, ClientLogLines), adapter(limits),
       server(transport ? std::make_unique<Net::Server>(allocator, GameServerKey, *transport, AdmittingConfig(config),
                                                        adapter, 0.0)
                        : std::make_unique<Net::Server>(allocator, GameServerKey, HostingAddress(settings),
@@ -112,6 +116,8 @@ void ServerNetwork::Update(int64_t delta)
     HandleConnectionNotices();
     if (state == NetworkState::Waiting)
         AcceptClients();
+    if (const uint64_t leftOut = logBudget.TakeReport(time))
+        Log::Write("left {} lines about clients out of the log", leftOut);
     for (int channel = 0; channel < 2 && state != NetworkState::Stopped; ++channel)
         for (size_t i = 0; i < clients.size(); ++i)
         {
@@ -192,6 +198,7 @@ void ServerNetwork::Update(int64_t delta)
         {
             Log::Write("waiting for players");
             BeginTimedState(NetworkState::Waiting, serverSettings.connectionTimeout);
+            mostPlayers = players.size();
         }
         break;
     default:
@@ -220,26 +227,40 @@ bool ServerNetwork::Refuse(int client, GameMessageType type)
     ClientSlot& slot = clients[static_cast<size_t>(client)];
     const size_t kind = std::min(static_cast<size_t>(type), slot.refusals.size() - 1);
     const uint32_t count = ++slot.refusals[kind];
-    if (count == LoggedRefusals + 1)
+    ++refusedMessages;
+    if (count == LoggedRefusals + 1 && MayLog(client))
         Log::Write("client {} keeps sending refused messages of type {}: no more of them are logged", client, kind);
     if (++slot.refusedTotal == RefusalLimit)
     {
-        Log::Write("client {} sent {} refused messages: disconnecting it", client, RefusalLimit);
+        if (MayLog(client))
+            Log::Write("client {} sent {} refused messages: disconnecting it", client, RefusalLimit);
         server->DisconnectClient(client);
     }
-    return count <= LoggedRefusals;
+    return count <= LoggedRefusals && MayLog(client);
+}
+
+bool ServerNetwork::MayLog(int client)
+{
+    return logBudget.Take(clients[static_cast<size_t>(client)].address, Now());
 }
 
 void ServerNetwork::AcceptClients()
 {
     for (int i = 0; i < server->GetMaxClients(); ++i)
     {
-        if (clients[static_cast<size_t>(i)].client >= 0 || !server->IsClientConnected(i))
+        ClientSlot& slot = clients[static_cast<size_t>(i)];
+        if (slot.client >= 0 || !server->IsClientConnected(i))
             continue;
-        timer = 0.0f;
-        Log::Write("client {} connected", i);
+        // The countdown goes on: a connection without players, every few seconds, would otherwise hold
+        // the server in Waiting for good. Players restart it as they come.
+        slot.address = server->GetClientAddress(i);
+        if (MayLog(i))
+            Log::Write("client {} connected", i);
         if (players.size() < serverSettings.maximumPlayers)
-            clients[static_cast<size_t>(i)] = {i, 0};
+        {
+            slot.client = i;
+            slot.playerCount = 0;
+        }
         else
             server->DisconnectClient(i);
     }
@@ -286,7 +307,7 @@ void ServerNetwork::HandleMessage(int client, Net::Message& message)
         {
             if (Refuse(client, GameMessageType::SetLoadout))
                 Log::Write("client {} asked for a part past the part lists for player {}: ignored", client,
-                           loadout.player);
+                           uint32_t(loadout.player));
         }
         else if (slot)
         {
@@ -337,7 +358,8 @@ void ServerNetwork::HandleMessage(int client, Net::Message& message)
 void ServerNetwork::AddPlayers(int client, const AddPlayerMessage& message)
 {
     const uint32_t count = message.count <= AddPlayerMessage::MaxPlayers ? message.count : 0;
-    Log::Write("adding {} players for {}", count, client);
+    if (MayLog(client))
+        Log::Write("adding {} players for {}", count, client);
     ClientSlot& slot = clients[static_cast<size_t>(client)];
     if (state != NetworkState::Waiting || slot.playerCount != 0 ||
         players.size() + count > serverSettings.maximumPlayers)
@@ -380,19 +402,28 @@ void ServerNetwork::AddPlayers(int client, const AddPlayerMessage& message)
             remote.loadout.arms = entry.parts.arms;
             remote.loadout.legs = entry.parts.legs;
         }
-        else
-            Log::Write("client {} asked for a part past the part lists for its player {}: ignored", client, id);
+        else if (MayLog(client))
+            Log::Write("client {} asked for a part past the part lists for its player {}: ignored", client,
+                       uint32_t(id));
         for (size_t to = 0; to < clients.size(); ++to)
             if (clients[to].HasPlayers())
                 SendPlayerAdded(static_cast<int>(to), buffer);
+    }
+    // Newcomers give others time to join; players who leave and join again, or come and go, only
+    // bring back a count already counted down from.
+    if (players.size() > mostPlayers)
+    {
+        mostPlayers = players.size();
+        timer = 0.0f;
     }
 }
 
 void ServerNetwork::RemoveClient(int client)
 {
-    Log::Write("client {} disconnected", client);
+    if (MayLog(client))
+        Log::Write("client {} disconnected", client);
     const bool hadPlayers = clients[static_cast<size_t>(client)].playerCount > 0;
-    clients[static_cast<size_t>(client)] = {-1, -1};
+    clients[static_cast<size_t>(client)] = ClientSlot();
     for (auto it = players.begin(); it != players.end();)
     {
         if (it->client != client)
@@ -411,6 +442,10 @@ void ServerNetwork::RemoveClient(int client)
         }
         it = players.erase(it);
     }
+    // Outside a match nothing refers to the slots of players who left: they go, or players who come and
+    // go would grow the configuration for as long as no match ends.
+    if (IsBetweenMatches())
+        context.configuration.DropRemovedPlayers();
     // A client that never added a player (a refused or probing connection) leaves the server running.
     if (hadPlayers && players.empty())
         Stop();
@@ -771,6 +806,8 @@ void ServerNetwork::Stop()
     {
         Log::Write("the server played {} frames in {} ms", playedFrames, playedTime / 1'000'000);
         Log::Write("the server sent {} packets and received {}", packets.sent, packets.received);
+        Log::Write("the server refused {} messages from its clients and left {} lines about them out of the log",
+                   refusedMessages, logBudget.GetLeftOut());
         countsLogged = true;
     }
     Log::Write("stopping");

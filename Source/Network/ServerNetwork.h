@@ -3,6 +3,7 @@
 #include "Libraries/Net/Memory.h"
 #include "Libraries/Net/Server.h"
 #include "Source/Network/Journal.h"
+#include "Source/Network/LogBudget.h"
 #include "Source/Network/Messages/GameMessage.h"
 #include "Source/Network/Messages/MessageLimits.h"
 #include "Source/Network/Messages/VantorelAdapter.h"
@@ -98,6 +99,8 @@ private:
     {
         int32_t client = -1;
         int32_t playerCount = -1;
+        // Where the connection came from, for the log's budget; kept until the slot is cleared.
+        Net::Address address;
         // Messages refused from the connection, by type and in all.
         std::array<uint32_t, GameMessageTypeCount> refusals{};
         uint32_t refusedTotal = 0;
@@ -118,6 +121,9 @@ private:
     // Counts a message refused from the client: true while refusals of its type are still logged. A
     // client that keeps sending them is disconnected.
     bool Refuse(int client, GameMessageType type);
+    // Whether a line about the client may be logged now; each one that may is counted against the
+    // budget of its host and of all clients.
+    bool MayLog(int client);
     void HandleMessage(int client, Net::Message& message);
     void AddPlayers(int client, const AddPlayerMessage& message);
     void RemoveClient(int client);
@@ -157,6 +163,11 @@ private:
     uint32_t chosenOption = 0;
     uint64_t optionSeed;
     MessageLimits limits;
+    LogBudget logBudget;
+    // Messages refused from every client over the role's life.
+    uint64_t refusedMessages = 0;
+    // The most players since Waiting began; only a higher count restarts its countdown.
+    size_t mostPlayers = 0;
     // Stays at its default set-up with no frames: the journal records only that a match was played.
     Journal journal;
     JournalWriter journalWriter;

@@ -643,6 +643,91 @@ TEST_F(NetcodeTest, UnansweredRequestsDoNotKeepANewcomerOut)
     }
 }
 
+// Anyone can make valid requests, and forge where they come from. Strangers resend theirs, 16,000 a
+// second in all, and never answer them: from 128 addresses, or each from an address of its own. An
+// honest client still gets in within a second.
+TEST_F(NetcodeTest, AFloodOfValidRequestsDoesNotKeepAnHonestClientOut)
+{
+    // A token used again from another address is refused while the server remembers it: strangers
+    // with many addresses bring many tokens.
+    std::vector<std::vector<uint8_t>> requests;
+    for (uint64_t i = 0; i < 1024; ++i)
+    {
+        ConnectToken token;
+        ASSERT_TRUE(ReadConnectToken(Token(5000 + i, 10).data(), token));
+        requests.emplace_back(ConnectionRequestBytes);
+        ASSERT_GT(WriteConnectionRequest(token, requests.back().data(), ConnectionRequestBytes), 0);
+    }
+    NetcodeClient& client = AddPlayer(Address(10, 0, 0, 2, 1));
+    for (const uint32_t addresses : {128u, 16000u})
+    {
+        StartServer(8);
+        uint32_t sent = 0;
+        // Steps of a hundredth of a second, so that the server's queue holds each step's 160 requests.
+        const auto step = [&]
+        {
+            time += 0.01;
+            for (int i = 0; i < 160; ++i, ++sent)
+            {
+                const uint32_t from = sent % addresses;
+                network.SendFrom(Address(10, 9, uint8_t(from >> 8), uint8_t(from), 1), serverAddress,
+                                 requests[sent % std::min<size_t>(addresses, requests.size())].data(),
+                                 ConnectionRequestBytes);
+            }
+            client.Update(time);
+            server->Update(time);
+        };
+        for (int i = 0; i < 100; ++i)
+            step();
+        const double begun = time;
+        client.Connect(Token(addresses, 10).data());
+        while (client.State() != NETCODE_CLIENT_STATE_CONNECTED && time < begun + 1.0)
+            step();
+        EXPECT_EQ(client.State(), NETCODE_CLIENT_STATE_CONNECTED) << addresses;
+        EXPECT_GE(server->GetCounters().packetsReceived, 16000u) << "the flood was read";
+        client.Disconnect();
+    }
+}
+
+// A stranger who forges the address of a client still connecting, with tokens of his own, changes
+// nothing: the client's keys stand until it connects. When the stranger is first and takes all the
+// address's entries, the client waits until they run out, then gets in.
+TEST_F(NetcodeTest, AConnectingClientKeepsItsKeysAgainstRequestsFromItsAddress)
+{
+    StartServer(2);
+    const Address address(10, 0, 0, 2, 1);
+    NetcodeClient& client = AddPlayer(address);
+    const auto forge = [&](uint64_t clientId, int timeout)
+    {
+        ConnectToken token;
+        ASSERT_TRUE(ReadConnectToken(Token(clientId, timeout).data(), token));
+        std::vector<uint8_t> request(ConnectionRequestBytes);
+        ASSERT_GT(WriteConnectionRequest(token, request.data(), ConnectionRequestBytes), 0);
+        network.SendFrom(address, serverAddress, request.data(), ConnectionRequestBytes);
+    };
+    const auto connected = [&] { return client.State() == NETCODE_CLIENT_STATE_CONNECTED; };
+
+    client.Connect(Token(1, 5).data());
+    Tick();
+    ASSERT_EQ(serverTap.Count(PACKET_CONNECTION_CHALLENGE), 1);
+    forge(2, 5);
+    forge(3, 5);
+    ASSERT_TRUE(TickUntil(connected, 20));
+    EXPECT_EQ(server->GetClientId(0), 1u);
+    EXPECT_EQ(server->GetCounters().packetsDropped[PACKET_READ_REFUSED], 1u);
+    client.Disconnect();
+    Tick();
+
+    forge(5, 1);
+    forge(6, 1);
+    Tick();
+    const double begun = time;
+    client.Connect(Token(7, 5).data());
+    ASSERT_TRUE(TickUntil(connected, 40));
+    EXPECT_EQ(server->GetClientId(0), 7u);
+    EXPECT_GT(time - begun, 1.0);
+}
+
 TEST(NetcodeUdp, ConnectsExchangesAndDisconnectsOverLoopback)
 {
     uint8_t privateKey[KeyBytes];

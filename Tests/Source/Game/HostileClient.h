@@ -5,6 +5,7 @@
 
 #include "Libraries/Net/Client.h"
 #include "Libraries/Net/ConnectToken.h"
+#include "Libraries/Net/Packet.h"
 #include "Libraries/Net/Socket.h"
 #include "Source/Network/Messages/ControlMessages.h"
 #include "Source/Network/Messages/InputMessage.h"
@@ -14,27 +15,45 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <random>
 #include <thread>
 #include <utility>
+#include <vector>
 
 namespace GameTesting
 {
 
 struct HostileTraffic
 {
-    int connections = 0, connected = 0, messages = 0, rawPackets = 0;
+    int connections = 0, connected = 0, messages = 0, rawPackets = 0, requests = 0;
 };
 
-// For the given seconds, connection after connection, each lasting at most a second and a half: some
-// tokens name timeouts the server must refuse, and some connections write messages with part lists
-// longer than the server's, which it cannot read. Every frame of a connection sends votes, loadouts
-// with parts up to one past the lists, inputs for any player and frame, messages only a server sends
-// and, once per connection, a request to add a player; beside them, random bytes from a socket of
-// its own.
-inline HostileTraffic RunHostileClient(const Net::Address& server, const MessageLimits& limits, double seconds,
-                                       uint32_t seed)
+struct HostileOptions
+{
+    // It runs this long at least, then until `until` holds or `limit` seconds have passed.
+    double seconds = 20.0;
+    std::function<bool()> until;
+    double limit = 300.0;
+    uint32_t seed = 1;
+    // Connections that send messages at once. Each lasts at most a second and a half, but the first
+    // `reconnecting` of them last until the server ends them, and begin again at once.
+    int connections = 1;
+    int reconnecting = 0;
+    // Sockets that resend valid connection requests in turn and never answer, and requests a second
+    // from all of them together.
+    int floodSockets = 0;
+    int floodRate = 0;
+};
+
+// Connection after connection: some tokens name timeouts the server must refuse, and some connections
+// write messages with part lists longer than the server's, which it cannot read. Every frame of a
+// connection sends votes, loadouts with parts up to one past the lists, inputs for any player and
+// frame, messages only a server sends and, once per connection, a request to add a player; beside
+// them, random bytes from a socket of its own, and the flood of requests.
+inline HostileTraffic RunHostileClient(const Net::Address& server, const MessageLimits& limits,
+                                       const HostileOptions& options)
 {
     // The game's two channels, as its roles set them up.
     Net::ClientServerConfig config;
@@ -46,93 +65,149 @@ inline HostileTraffic RunHostileClient(const Net::Address& server, const Message
     VantorelAdapter skewedAdapter(skewed);
     Net::DefaultAllocator allocator;
     Net::UdpSocket raw(Net::Address("127.0.0.1:0"));
-    std::mt19937 random(seed);
+    std::mt19937 random(options.seed);
     const auto below = [&](uint32_t bound) { return bound ? static_cast<uint32_t>(random() % bound) : 0u; };
 
     HostileTraffic traffic;
     const auto start = std::chrono::steady_clock::now();
     const auto now = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
-    uint64_t clientId = 0x5eed0000ull + seed * 1000ull;
-    while (now() < seconds)
+    const auto running = [&]
     {
-        const int round = traffic.connections++;
-        const int timeout = round % 6 == 5 ? (random() % 2 ? -1 : 3600) : 10;
-        auto client = std::make_unique<Net::Client>(allocator, Net::Address("127.0.0.1:0"), config,
-                                                    round % 4 == 3 ? skewedAdapter : adapter, now());
-        uint8_t token[Net::ConnectTokenBytes];
+        const double time = now();
+        return time < options.seconds || (options.until && !options.until() && time < options.limit);
+    };
+    uint64_t clientId = 0x5eed0000ull + options.seed * 100000ull;
+    const auto token = [&](int timeout, uint8_t bytes[Net::ConnectTokenBytes])
+    {
         ++clientId;
-        if (!Net::GenerateConnectToken(1, &server, 60, timeout, clientId, config.protocolId, clientId, GameServerKey,
-                                       nullptr, token))
-            break;
-        client->Connect(clientId, token);
-        const double end = now() + 0.5 + below(1000) / 1000.0;
+        return Net::GenerateConnectToken(1, &server, 60, timeout, clientId, config.protocolId, clientId, GameServerKey,
+                                         nullptr, bytes);
+    };
+
+    std::vector<std::pair<std::unique_ptr<Net::UdpSocket>, std::vector<uint8_t>>> flood;
+    for (int i = 0; i < options.floodSockets; ++i)
+    {
+        uint8_t bytes[Net::ConnectTokenBytes];
+        Net::ConnectToken read;
+        std::vector<uint8_t> request(Net::ConnectionRequestBytes);
+        if (!token(10, bytes) || !Net::ReadConnectToken(bytes, read) ||
+            Net::WriteConnectionRequest(read, request.data(), Net::ConnectionRequestBytes) <= 0)
+            return traffic;
+        flood.emplace_back(std::make_unique<Net::UdpSocket>(Net::Address("127.0.0.1:0")), std::move(request));
+    }
+    double floodOwed = 0.0, floodTime = 0.0;
+    size_t floodNext = 0;
+
+    struct Connection
+    {
+        std::unique_ptr<Net::Client> client;
+        double end = 0.0;
         bool added = false;
-        while (now() < end && now() < seconds && !client->IsDisconnected())
+    };
+    std::vector<Connection> connections(static_cast<size_t>(std::max(options.connections, 0)));
+    while (running())
+    {
+        for (size_t i = 0; i < connections.size(); ++i)
         {
-            client->SendPackets();
-            client->ReceivePackets();
-            client->AdvanceTime(now());
+            Connection& connection = connections[i];
+            const bool lasting = static_cast<int>(i) < options.reconnecting;
+            const bool over =
+                connection.client && (connection.client->IsDisconnected() || (!lasting && now() >= connection.end));
+            if (connection.client && !over)
+                continue;
+            if (connection.client)
+                connection.client->Disconnect();
+            // Lasting connections send what the server reads and refuses: one it cannot read would
+            // wait for acks for good.
+            const int round = traffic.connections++;
+            const int timeout = round % 6 == 5 && !lasting ? (random() % 2 ? -1 : 3600) : 10;
+            connection.client =
+                std::make_unique<Net::Client>(allocator, Net::Address("127.0.0.1:0"), config,
+                                              round % 4 == 3 && !lasting ? skewedAdapter : adapter, now());
+            uint8_t bytes[Net::ConnectTokenBytes];
+            if (!token(timeout, bytes))
+                return traffic;
+            connection.client->Connect(clientId, bytes);
+            connection.end = now() + 0.5 + below(1000) / 1000.0;
+            connection.added = false;
+        }
+        for (Connection& connection : connections)
+        {
+            Net::Client& client = *connection.client;
+            client.SendPackets();
+            client.ReceivePackets();
+            client.AdvanceTime(now());
             for (int channel = 0; channel < 2; ++channel)
-                while (Net::Message* message = client->ReceiveMessage(channel))
-                    client->ReleaseMessage(message);
+                while (Net::Message* message = client.ReceiveMessage(channel))
+                    client.ReleaseMessage(message);
             const auto send = [&](GameMessageType type, auto fill)
             {
                 const int channel = static_cast<int>(GetMessageChannel(type, true));
                 Net::Message* message =
-                    client->CanSendMessage(channel) ? client->CreateMessage(static_cast<int>(type)) : nullptr;
+                    client.CanSendMessage(channel) ? client.CreateMessage(static_cast<int>(type)) : nullptr;
                 if (!message)
                     return;
                 fill(*message);
-                traffic.messages += client->SendMessage(channel, message) ? 1 : 0;
+                traffic.messages += client.SendMessage(channel, message) ? 1 : 0;
             };
-            if (client->IsConnected())
+            if (!client.IsConnected())
+                continue;
+            if (!std::exchange(connection.added, true))
             {
-                if (!std::exchange(added, true))
-                {
-                    ++traffic.connected;
-                    send(GameMessageType::AddPlayer,
-                         [&](Net::Message& m) { static_cast<AddPlayerMessage&>(m).count = below(2); });
-                }
-                for (int i = 0; i < 3; ++i)
-                {
-                    send(GameMessageType::SetVote,
-                         [&](Net::Message& m)
-                         {
-                             auto& vote = static_cast<SetVoteMessage&>(m);
-                             vote.player = static_cast<uint8_t>(below(16));
-                             vote.choice = below(3);
-                         });
-                    send(GameMessageType::SetLoadout,
-                         [&](Net::Message& m)
-                         {
-                             auto& loadout = static_cast<SetLoadoutMessage&>(m);
-                             loadout.player = static_cast<uint8_t>(below(16));
-                             loadout.parts = {below(limits.heads + 1), below(limits.cores + 1), below(limits.arms + 1),
-                                              below(limits.legs + 1)};
-                         });
-                    send(GameMessageType::Input,
-                         [&](Net::Message& m)
-                         {
-                             auto& input = static_cast<InputMessage&>(m);
-                             input.player = below(16);
-                             input.frame = random() % 2 ? below(2000) : static_cast<uint32_t>(random());
-                             input.input.move = static_cast<int8_t>(below(256));
-                         });
-                    send(static_cast<GameMessageType>(below(static_cast<uint32_t>(GameMessageType::AddPlayer))),
-                         [](Net::Message&) {});
-                }
+                ++traffic.connected;
+                send(GameMessageType::AddPlayer,
+                     [&](Net::Message& m) { static_cast<AddPlayerMessage&>(m).count = below(2); });
             }
-            uint8_t garbage[1300];
-            for (int i = 0; i < 2; ++i)
+            for (int i = 0; i < 3; ++i)
             {
-                const int bytes = 1 + static_cast<int>(below(sizeof(garbage)));
-                std::generate_n(garbage, bytes, [&] { return static_cast<uint8_t>(random()); });
-                traffic.rawPackets += raw.Send(server, garbage, bytes) ? 1 : 0;
+                send(GameMessageType::SetVote,
+                     [&](Net::Message& m)
+                     {
+                         auto& vote = static_cast<SetVoteMessage&>(m);
+                         vote.player = static_cast<uint8_t>(below(16));
+                         vote.choice = below(3);
+                     });
+                send(GameMessageType::SetLoadout,
+                     [&](Net::Message& m)
+                     {
+                         auto& loadout = static_cast<SetLoadoutMessage&>(m);
+                         loadout.player = static_cast<uint8_t>(below(16));
+                         loadout.parts = {below(limits.heads + 1), below(limits.cores + 1), below(limits.arms + 1),
+                                          below(limits.legs + 1)};
+                     });
+                send(GameMessageType::Input,
+                     [&](Net::Message& m)
+                     {
+                         auto& input = static_cast<InputMessage&>(m);
+                         input.player = below(16);
+                         input.frame = random() % 2 ? below(2000) : static_cast<uint32_t>(random());
+                         input.input.move = static_cast<int8_t>(below(256));
+                     });
+                send(static_cast<GameMessageType>(below(static_cast<uint32_t>(GameMessageType::AddPlayer))),
+                     [](Net::Message&) {});
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(16));
         }
-        client->Disconnect();
+        uint8_t garbage[1300];
+        for (int i = 0; i < 2; ++i)
+        {
+            const int bytes = 1 + static_cast<int>(below(sizeof(garbage)));
+            std::generate_n(garbage, bytes, [&] { return static_cast<uint8_t>(random()); });
+            traffic.rawPackets += raw.Send(server, garbage, bytes) ? 1 : 0;
+        }
+        // The requests owed since the last pass, at the rate asked for, whatever the pass took.
+        const double time = now();
+        floodOwed = std::min(floodOwed + (time - floodTime) * options.floodRate, options.floodRate * 0.1);
+        floodTime = time;
+        for (; !flood.empty() && floodOwed >= 1.0; floodOwed -= 1.0)
+        {
+            auto& [socket, request] = flood[floodNext++ % flood.size()];
+            traffic.requests += socket->Send(server, request.data(), Net::ConnectionRequestBytes) ? 1 : 0;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(16));
     }
+    for (Connection& connection : connections)
+        if (connection.client)
+            connection.client->Disconnect();
     return traffic;
 }
 

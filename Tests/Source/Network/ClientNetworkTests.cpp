@@ -207,6 +207,7 @@ TEST_F(ClientNetworkTest, AVoteReachesTheServerForTheNumberedPlayerOnly)
         EXPECT_FALSE(client->SendVote(Slot::NoId, 0));
         EXPECT_FALSE(client->SendVote(id, 3));
         EXPECT_EQ(log.messages.size(), 2u);
+        EXPECT_TRUE(log.Logged("the vote of player 255 for option 0 is not sent: outside what the server takes"));
     }
     for (const uint32_t choice : {0u, 2u})
     {
@@ -241,6 +242,22 @@ TEST_F(ClientNetworkTest, ItIgnoresWhatItCannotHoldAndDropsOldStates)
     } release{made, factory};
     LogCapture log;
 
+    // Remote players who come and go outside a match leave no slots behind; inside one a slot stays
+    // until the match ends.
+    auto& added = make(std::type_identity<PlayerAddedMessage>());
+    added.client = 3;
+    added.player = 5;
+    auto& removed = make(std::type_identity<PlayerRemovedMessage>());
+    removed.player = 5;
+    const auto comeAndGo = [&]
+    {
+        client->ApplyMessage(added);
+        client->ApplyMessage(removed);
+    };
+    for (int i = 0; i < 1000; ++i)
+        comeAndGo();
+    EXPECT_TRUE(clientContext.configuration.remotePlayers.empty());
+
     auto& voting = make(std::type_identity<VotingOptionsMessage>());
     voting.duration = 3.0f;
     voting.options = {1, 64, 2};
@@ -271,6 +288,8 @@ TEST_F(ClientNetworkTest, ItIgnoresWhatItCannotHoldAndDropsOldStates)
     client->ApplyMessage(state);
     client->ApplyMessage(start);
     EXPECT_EQ(client->GetNextStateFrame(), 0u) << "a new match accepts its first state whatever came before";
+    comeAndGo();
+    EXPECT_EQ(clientContext.configuration.remotePlayers.size(), 1u);
     state.frame = 5;
     client->ApplyMessage(state);
     EXPECT_EQ(client->GetNextStateFrame(), 6u);

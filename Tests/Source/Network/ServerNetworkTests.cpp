@@ -121,11 +121,16 @@ protected:
     {
         auto& client =
             *clients.emplace_back(std::make_unique<TestClient>(network, uint8_t(2 + clients.size()), limits));
+        Reconnect(client, id, timeout);
+        return client;
+    }
+    // Connects again under a new id; the token lasts longer than any test.
+    void Reconnect(TestClient& client, uint64_t id, int timeout = 10)
+    {
         uint8_t token[Net::ConnectTokenBytes];
         const Net::Address address = server->GetAddress();
-        EXPECT_TRUE(Net::GenerateConnectToken(1, &address, 60, timeout, id, 0, id, GameServerKey, nullptr, token));
+        EXPECT_TRUE(Net::GenerateConnectToken(1, &address, 3600, timeout, id, 0, id, GameServerKey, nullptr, token));
         client.client.Connect(id, token);
-        return client;
     }
     TestClient& Connect(uint64_t id, uint8_t players = 0)
     {
@@ -500,4 +505,119 @@ TEST_F(ServerNetworkTest, AFloodOfRefusedMessagesLogsLittleAndEndsInADisconnect)
     EXPECT_TRUE(honest.client.IsConnected());
     ASSERT_EQ(server->GetPlayers().size(), 1u);
     EXPECT_EQ(server->GetPlayers()[0].client, 0);
+}
+
+// Strangers that reconnect at every disconnect and send refused messages of every kind gain nothing by
+// it: lines about them come out of one budget per host and one for all, so the log grows by a bounded
+// amount a minute, and what is left out is counted.
+TEST_F(ServerNetworkTest, ReconnectingStrangersLogABoundedNumberOfLinesAMinute)
+{
+    settings.maximumPlayers = 9;
+    StartServer();
+    Connect(80, 1);
+    // Eight hosts: more than the server-wide budget lets through at their own budgets.
+    for (uint64_t id = 81; id < 89; ++id)
+        Start(id);
+    uint64_t nextId = 1000;
+    LogCapture log;
+    std::vector<size_t> linesByMinute;
+    for (int tick = 0; tick < 2 * 3600; ++tick)
+    {
+        for (size_t i = 1; i < clients.size(); ++i)
+        {
+            Net::Client& client = clients[i]->client;
+            if (client.IsDisconnected() || client.ConnectionFailed())
+                Reconnect(*clients[i], ++nextId);
+            // What only servers send, and loadouts, votes and inputs for the honest player.
+            for (int kind = 0; kind < 10 && client.IsConnected(); ++kind)
+            {
+                const auto type = static_cast<GameMessageType>(kind < 7 ? kind : 10 + kind);
+                const int channel = static_cast<int>(GetMessageChannel(type, true));
+                if (Net::Message* message =
+                        client.CanSendMessage(channel) ? client.CreateMessage(static_cast<int>(type)) : nullptr)
+                    client.SendMessage(channel, message);
+            }
+        }
+        Run();
+        if (tick % 3600 == 3599)
+            linesByMinute.push_back(log.messages.size());
+    }
+    // The server-wide budget at once and a minute of its refills, then its refills alone; and a report
+    // a minute.
+    EXPECT_LE(linesByMinute[0], 2 * 120u + 2);
+    EXPECT_LE(linesByMinute[1] - linesByMinute[0], 120u + 2);
+    EXPECT_EQ(std::count_if(log.messages.begin(), log.messages.end(),
+                            [&](const std::string& line) { return line.starts_with("left "); }),
+              2);
+    server->Stop();
+    const auto counts = std::find_if(log.messages.begin(), log.messages.end(),
+                                     [&](const std::string& line) { return line.starts_with("the server refused"); });
+    ASSERT_NE(counts, log.messages.end());
+    EXPECT_EQ(counts->find(" left 0 "), std::string::npos) << *counts;
+}
+
+// Connections without players, each within the countdown of the last, do not hold the server in
+// Waiting; nor does a player who joins and leaves again and again.
+TEST_F(ServerNetworkTest, OnlyPlayersNotYetCountedRestartTheCountdown)
+{
+    settings.connectionTimeout = 10.0f;
+    for (const uint8_t probePlayers : {0, 1})
+    {
+        clients.clear();
+        time = 0.0;
+        server.reset();
+        serverTransport.reset();
+        context.configuration.remotePlayers.clear();
+        StartServer();
+        Connect(200 + probePlayers * 10, 2);
+        ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 2; }));
+        // A probe every eight seconds, which leaves after four. With a player, the first probe's makes
+        // the last new count and restarts the countdown at once.
+        const double begun = time;
+        double probed = -8.0;
+        bool added = true;
+        while (server->GetState() == NetworkState::Waiting && time < begun + 25.0)
+        {
+            if (time - begun >= probed + 8.0)
+            {
+                probed = time - begun;
+                Start(300 + clients.size() + probePlayers * 100);
+                added = probePlayers == 0;
+            }
+            TestClient& probe = *clients.back();
+            if (!added && probe.client.IsConnected())
+            {
+                probe.AddPlayers(probePlayers);
+                added = true;
+            }
+            if (time - begun >= probed + 4.0 && probe.client.IsConnected())
+                probe.client.Disconnect();
+            Run();
+        }
+        EXPECT_EQ(server->GetState(), NetworkState::Voting) << int(probePlayers);
+        EXPECT_LE(time - begun, 10.5) << int(probePlayers);
+    }
+}
+
+// Outside a match the slots of players who left go at once: a thousand players joining and leaving
+// in Waiting leave the configuration with the players who stayed.
+TEST_F(ServerNetworkTest, PlayersWhoComeAndGoInWaitingLeaveNoSlotsBehind)
+{
+    StartServer();
+    Connect(500, 1);
+    TestClient& visitor = Connect(501);
+    for (uint64_t cycle = 0; cycle < 1000; ++cycle)
+    {
+        if (cycle > 0)
+        {
+            Reconnect(visitor, 501 + cycle);
+            ASSERT_TRUE(RunUntil([&] { return visitor.client.IsConnected(); }));
+        }
+        visitor.AddPlayers(1);
+        ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 2; }));
+        visitor.client.Disconnect();
+        ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 1; }));
+    }
+    EXPECT_EQ(server->GetState(), NetworkState::Waiting);
+    EXPECT_EQ(context.configuration.remotePlayers.size(), 1u);
 }
