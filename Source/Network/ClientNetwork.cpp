@@ -581,8 +581,6 @@ void ClientNetwork::KeepInStep()
 
 void ClientNetwork::TimeState(uint32_t serverFrame)
 {
-    if (serverFrame < timedFrom)
-        return;
     // The frames since the input for the last frame stepped left, against a round trip; the time this
     // update brought counts too, though the game system steps its frames only after it.
     const double pending = static_cast<double>(elapsed - steppedUntil) / 1e9 / ServerNetwork::FrameSeconds;
@@ -591,6 +589,9 @@ void ClientNetwork::TimeState(uint32_t serverFrame)
     // A server at or past this client's frame has stepped frames whose inputs have not even left: it
     // gave up waiting for them, and every later input would come as late.
     const bool behind = sinceSent <= 0.0;
+    // Of a state from before the last move only that much is sure.
+    if (serverFrame < timedFrom && !behind)
+        return;
     lateSum += late;
     if (!behind && ++lateCount < LateSamples)
         return;
