@@ -10,6 +10,7 @@
 #include "Source/Network/ServerNetwork.h"
 #include "Source/World/World.h"
 #include "Tests/LogCapture.h"
+#include "Tests/SimulatedLink.h"
 #include "Tests/Source/Game/GameTestSupport.h"
 
 #include <algorithm>
@@ -36,14 +37,6 @@ std::string ShortMatch(const char* name)
         "Loadout": {"StartingWeapon": "Rifle"},
         "GameTypeSettings": {"PointsToWin": 3}})";
 }
-
-struct Loss
-{
-    float packetLoss = 0.0f;
-    float duplication = 0.0f;
-    float latency = 0.0f;
-    float jitter = 0.0f;
-};
 
 // What one run leaves behind to compare with another of the same seed.
 struct Outcome
@@ -80,14 +73,9 @@ class NetworkMatch
 public:
     // With passers-by, that many clients each join, add a player and leave before the second client
     // starts, and the server has room for three.
-    NetworkMatch(uint32_t seed, const Loss& loss, int passersBy = 0)
+    NetworkMatch(uint32_t seed, const SimulatedLink& link, int passersBy = 0)
     {
-        NetworkSettings simulation;
-        simulation.simulate = loss.packetLoss > 0.0f || loss.latency > 0.0f;
-        simulation.packetLoss = loss.packetLoss;
-        simulation.packetDuplication = loss.duplication;
-        simulation.latencyAmount = loss.latency;
-        simulation.latencyVariance = loss.jitter;
+        NetworkSettings simulation = Simulated(link);
         simulation.prepareDuration = 0.2f;
         simulation.endDuration = 0.5f;
 
@@ -283,13 +271,13 @@ constexpr int32_t FrameLimit = 60 * 60;
 
 } // namespace
 
-class NetworkMatchUnderLoss : public testing::TestWithParam<Loss>
+class NetworkMatchUnderLoss : public testing::TestWithParam<SimulatedLink>
 {
 };
 
 TEST_P(NetworkMatchUnderLoss, AServerAndTwoClientsPlayToTheEndTheSameWayForOneSeed)
 {
-    const Loss& loss = GetParam();
+    const SimulatedLink& loss = GetParam();
     Outcome first = NetworkMatch(MatchSeed, loss).Play(FrameLimit);
     Outcome second = NetworkMatch(MatchSeed, loss).Play(FrameLimit);
     EXPECT_TRUE(first.allEnded);
@@ -302,11 +290,11 @@ TEST_P(NetworkMatchUnderLoss, AServerAndTwoClientsPlayToTheEndTheSameWayForOneSe
     EXPECT_EQ(first.journalSizes, (std::vector<size_t>{173, 173, 173}));
 }
 
-// Loss and duplication in percent, latency and jitter in milliseconds.
 INSTANTIATE_TEST_SUITE_P(Loss, NetworkMatchUnderLoss,
-                         testing::Values(Loss{5.0f, 5.0f, 50.0f, 20.0f}, Loss{20.0f, 10.0f, 100.0f, 50.0f}),
-                         [](const testing::TestParamInfo<Loss>& info)
-                         { return "Loss" + std::to_string(static_cast<int>(info.param.packetLoss)); });
+                         testing::Values(SimulatedLink{50.0f, 20.0f, 5.0f, 5.0f},
+                                         SimulatedLink{100.0f, 50.0f, 20.0f, 10.0f}),
+                         [](const testing::TestParamInfo<SimulatedLink>& info)
+                         { return "Loss" + std::to_string(static_cast<int>(info.param.loss)); });
 
 TEST(NetworkMatch, WithoutLossAnIdleClientPlayerIsPredictedWhereTheServerPutsIt)
 {

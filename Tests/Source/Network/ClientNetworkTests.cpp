@@ -11,6 +11,7 @@
 #include "Source/World/GameContext.h"
 #include "Source/World/World.h"
 #include "Tests/LogCapture.h"
+#include "Tests/SimulatedLink.h"
 #include "Tests/Source/Data/RegistryTestFolder.h"
 #include "Tests/Source/GameTypes/MatchTestSupport.h"
 
@@ -432,25 +433,6 @@ TEST(ClientNetworkEvents, EventsChangeWhatTheyNameOnTheClientsWorld)
 
 namespace
 {
-
-// A role's own end of the network, in milliseconds and percent.
-struct SimulatedLink
-{
-    float latency = 0.0f;
-    float jitter = 0.0f;
-    float loss = 0.0f;
-    float duplication = 0.0f;
-};
-NetworkSettings Simulated(const SimulatedLink& link)
-{
-    NetworkSettings settings;
-    settings.simulate = link.latency > 0.0f || link.loss > 0.0f;
-    settings.latencyAmount = link.latency;
-    settings.latencyVariance = link.jitter;
-    settings.packetLoss = link.loss;
-    settings.packetDuplication = link.duplication;
-    return settings;
-}
 
 // A server and two clients, each on its own phase of one injected clock, updated once a tick as their
 // headless programs do, or every wakePeriod nanoseconds; the test plays each game system's part.
