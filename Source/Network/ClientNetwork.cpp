@@ -612,7 +612,7 @@ void ClientNetwork::MoveTo(uint32_t target)
 {
     // States made before the move show the timing of the old place for a round trip, and a stall swells
     // the round trip the library measures for a while: a second passes before the next judgement.
-    timedFrom = target + 60;
+    timedFrom = target + static_cast<uint32_t>(1.0 / ServerNetwork::FrameSeconds);
     lateSum = 0.0f;
     lateCount = 0;
     if (frame > target)

@@ -253,6 +253,32 @@ TEST_F(Program, AServerAndTwoClientsPlayAMatchOverTheLoopbackAndExit)
 
 // An interrupt stops a dedicated server cleanly: it exits 0, and its client learns at once that it is
 // gone rather than after the connection's time-out.
+// Clients that leave while the server shows the end of its one match leave it without players: the
+// match was played and its journal saved, so the server ends with 0.
+TEST_F(Program, AServerWhoseClientsLeaveDuringTheScoreboardCountsItsMatch)
+{
+    const uint16_t port = Lumvek::Testing::FreeLoopbackPort();
+    ASSERT_NE(port, 0);
+    ASSERT_TRUE(Lumvek::Testing::WriteFallMatches(folder.root));
+    Write("Assets/server.config",
+          "{ PrepareDuration = 0.2 EndDuration = 60 HostingIp = \"127.0.0.1\" HostingPort = " + std::to_string(port) +
+              " MinimumPlayers = 2 MaximumPlayers = 2 ConnectionTimeout = 0.2 "
+              "VoteDuration = 0.2 LoadDuration = 0.2 }");
+    Write("Assets/client.config", "{ MatcherIp = \"127.0.0.1\" MatcherPort = " + std::to_string(port) + " }");
+    const pid_t server = Start({"--headless", "--server", "--matches", "1", "--seed", "3"}, "server.txt");
+    const std::vector<pid_t> clients{Start({"--headless", "--client", "--seed", "11"}, "first.txt"),
+                                     Start({"--headless", "--client", "--seed", "12"}, "second.txt")};
+    EXPECT_TRUE(Lumvek::Testing::WaitUntil([&]
+                                           { return Read("server.txt").find("scoreboard shows") != std::string::npos; },
+                                           std::chrono::steady_clock::now() + Lumvek::Testing::ProgramLimit));
+    for (const pid_t client : clients)
+        ::kill(client, SIGINT);
+    for (const pid_t client : clients)
+        Wait(client);
+    EXPECT_EQ(Wait(server), 0) << Read("server.txt");
+    EXPECT_NE(Read("server.txt").find("the server ended after 1 matches"), std::string::npos);
+}
+
 TEST_F(Program, AnInterruptedServerDisconnectsItsClientsAndExits0)
 {
     const uint16_t port = Lumvek::Testing::FreeLoopbackPort();
