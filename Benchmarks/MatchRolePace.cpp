@@ -1,6 +1,7 @@
-// What a networked deathmatch costs. The bytes one client's connection carries per second, up and
-// down, with the 28 bytes of IPv4 and UDP headers each datagram costs on a real wire, for 2 and for 8
-// players: a server and one game system per player's client in one process over the in-memory network,
+// What a networked match costs. The bytes one client's connection carries per second, up and down,
+// with the 28 bytes of IPv4 and UDP headers each datagram costs on a real wire, for 2 and for 8 players
+// in each configuration a shipped server's vote offers (with its bots) and in a deathmatch without
+// bots: a server and one game system per player's client in one process over the in-memory network,
 // each updated once a tick as the headless programs are, beside the ticks the server steps per second
 // of clock. And the share of one core the real program takes on the real clock over 10 s: an idle
 // headless server, and a headless client in play (with a server and a second client on the loopback
@@ -66,11 +67,16 @@ struct Machine
     Vantorel_* game = nullptr;
 };
 
+// The configurations a shipped server's vote offers, with their bots, and the deathmatch without any.
+constexpr const char* BandwidthConfigurations[] = {"Default", "Demo", "FlagRun", "Still"};
+
 void ClientBandwidth(benchmark::State& state)
 {
     const auto players = static_cast<uint32_t>(state.range(0));
+    const char* configuration = BandwidthConfigurations[state.range(1)];
+    state.SetLabel(configuration);
     const Benchmarks::ScratchAssets folder("VantorelBandwidthBenchmark");
-    folder.Write("Assets/Configurations/Configurations.json", R"(["Still"])");
+    folder.Write("Assets/Configurations/Configurations.json", std::string(R"([")") + configuration + R"("])");
     folder.Write("Assets/Configurations/Still.data", StillMatch);
 
     // The roles go before the transports they send through, and those before their network: the
@@ -136,7 +142,11 @@ void ClientBandwidth(benchmark::State& state)
     state.counters["client_down_bytes_per_second"] = static_cast<double>(measured.receivedBytes - downBefore) / seconds;
     state.counters["ticks_per_second"] = static_cast<double>(server.GetFrame() - framesBefore) / seconds;
 }
-BENCHMARK(ClientBandwidth)->Arg(2)->Arg(8)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(600);
+BENCHMARK(ClientBandwidth)
+    ->ArgsProduct({{2, 8}, {0, 1, 2, 3}})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(600);
 
 // The program built beside this benchmark, in a scratch folder of its own, started headless on the real
 // clock with its output into <tag>.txt.

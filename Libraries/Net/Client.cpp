@@ -12,6 +12,8 @@ namespace
 {
 // Packets handed from the simulator to the connection layer per batch.
 constexpr int SimulatorBatch = 64;
+// The longest time between two updates that a flush looks half of ahead: a stall is no tick.
+constexpr double MaximumFlushStep = 0.1;
 } // namespace
 
 Client::Client(Allocator& allocator, const Address& address, const ClientServerConfig& config, Adapter& adapter,
@@ -127,14 +129,15 @@ void Client::FlushSimulator(bool everything)
 {
     if (!simulator || !wire)
         return;
-    if (everything)
-        simulator->AdvanceTime(std::numeric_limits<double>::infinity());
+    // A packet leaves at the flush nearest its delivery time rather than the first one after it: the
+    // peer reads the wire once a tick of its own as well, and a delay rounded up at both ends would
+    // come out most of a tick longer than the one simulated.
+    simulator->AdvanceTime(everything ? std::numeric_limits<double>::infinity() : time + step / 2.0);
     NetworkSimulator::Packet packets[SimulatorBatch];
     while (int count = simulator->ReceivePackets(SimulatorBatch, packets))
         for (int i = 0; i < count; ++i)
             wire->Send(packets[i].address, packets[i].data, packets[i].bytes);
-    if (everything)
-        simulator->AdvanceTime(time);
+    simulator->AdvanceTime(time);
 }
 
 void Client::SendPackets()
@@ -161,6 +164,7 @@ void Client::ReceivePackets()
 
 void Client::AdvanceTime(double newTime)
 {
+    step = std::clamp(newTime - time, 0.0, MaximumFlushStep);
     time = newTime;
     // The connection layer's clock runs in every state: a Connect after a long idle time stamps
     // the token's lifetime and the last receive time from it.

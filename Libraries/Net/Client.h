@@ -116,6 +116,8 @@ private:
     ClientState state = CLIENT_STATE_DISCONNECTED;
     uint64_t clientId = 0;
     double time;
+    // The time between the last two updates, which the simulator's flushes look half of ahead.
+    double step = 0.0;
 };
 
 } // namespace Net

@@ -329,6 +329,9 @@ void NetcodeServer::ProcessConnectionResponse(const Address& from, PendingConnec
         Packet denied;
         denied.type = PACKET_CONNECTION_DENIED;
         SendToUnconnected(from, denied, connection.sendKey);
+        // A denied client gives up and sends nothing more: a late copy of its response must not take
+        // the next free slot and hold it for a whole timeout.
+        sodium_memzero(&connection, sizeof(connection));
         return;
     }
 

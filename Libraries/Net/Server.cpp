@@ -14,6 +14,8 @@ namespace
 {
 // Packets handed from the simulator to the connection layer per batch.
 constexpr int SimulatorBatch = 64;
+// The longest time between two updates that a flush looks half of ahead: a stall is no tick.
+constexpr double MaximumFlushStep = 0.1;
 } // namespace
 
 Server::Server(Allocator& allocator, const uint8_t privateKey[KeyBytes], const Address& address,
@@ -180,14 +182,15 @@ void Server::FlushSimulator(bool everything)
 {
     if (!simulator || !wire)
         return;
-    if (everything)
-        simulator->AdvanceTime(std::numeric_limits<double>::infinity());
+    // A packet leaves at the flush nearest its delivery time rather than the first one after it: the
+    // peer reads the wire once a tick of its own as well, and a delay rounded up at both ends would
+    // come out most of a tick longer than the one simulated.
+    simulator->AdvanceTime(everything ? std::numeric_limits<double>::infinity() : time + step / 2.0);
     NetworkSimulator::Packet packets[SimulatorBatch];
     while (int count = simulator->ReceivePackets(SimulatorBatch, packets))
         for (int i = 0; i < count; ++i)
             wire->Send(packets[i].address, packets[i].data, packets[i].bytes);
-    if (everything)
-        simulator->AdvanceTime(time);
+    simulator->AdvanceTime(time);
 }
 
 void Server::SendPackets()
@@ -221,6 +224,7 @@ void Server::ReceivePackets()
 
 void Server::AdvanceTime(double newTime)
 {
+    step = std::clamp(newTime - time, 0.0, MaximumFlushStep);
     time = newTime;
     netcode.Update(time);
     if (simulator)

@@ -110,6 +110,8 @@ private:
     Transport* wire;
     NetcodeServer netcode;
     double time;
+    // The time between the last two updates, which the simulator's flushes look half of ahead.
+    double step = 0.0;
     bool running = false;
     int maxClients = 0;
     void* globalMemory = nullptr;

@@ -339,8 +339,10 @@ void Vantorel_::DriveRoleRun()
     }
     const bool done = options.matchLimit != 0 && matchesLeft >= options.matchLimit;
     // A server sits out its intermission first: its clients leave the match in their own time, where
-    // stopping at once would cut them off while they still show its end.
-    const bool idle = !options.server || network == nullptr || network->GetState() == NetworkState::Waiting;
+    // stopping at once would cut them off while they still show its end. A client shows the end first.
+    const NetworkState roleState = network ? network->GetState() : NetworkState::Stopped;
+    const bool idle =
+        options.server ? roleState == NetworkState::Waiting || !network : roleState != NetworkState::Ended;
     if (done && idle && network && network->GetState() != NetworkState::Stopped)
         network->Stop();
     if (!network)

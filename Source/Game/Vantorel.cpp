@@ -429,6 +429,12 @@ void Vantorel_::LateUpdate(int64_t elapsed)
         FixedUpdate(elapsed);
         break;
     case NetworkState::Ended:
+        // The match counts once its journal is saved: its players may all leave during the scoreboard.
+        if (!matchCounted)
+        {
+            matchCounted = true;
+            ++matchesLeft;
+        }
         if (matchFlow == MatchFlow::Running)
         {
             Log::Write("the match {} has ended: the scoreboard shows", configuration.name);
@@ -443,7 +449,7 @@ void Vantorel_::LateUpdate(int64_t elapsed)
         break;
     case NetworkState::Leaving:
         LeaveGame();
-        ++matchesLeft;
+        matchCounted = false;
         break;
     case NetworkState::Stopped:
         if (HasMatch())

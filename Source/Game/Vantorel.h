@@ -254,8 +254,10 @@ private:
     bool localRunStarted = false;
     bool localMatchLeft = false;
     bool roleRunStarted = false;
-    // Matches played to their end and left.
+    // Matches played to their end, counted when the role saves the journal, and whether the one the
+    // role is in has been.
     uint64_t matchesLeft = 0;
+    bool matchCounted = false;
     bool finished = false;
     uint64_t matchTicks = 0;
     // What the local run's match amounted to, logged when the run stops.

@@ -42,6 +42,10 @@ uint32_t ConfigurationCount(const GameContext& context)
     return context.registry ? context.registry->configurations.Count() : 0;
 }
 
+// The server's wait for its first frame, as a server made with the default settings has it. One that
+// waits longer only gets the inputs earlier; one that waits less shows it in its states.
+const double AssumedForceUpdateTimeout = ServerSettings().forceUpdateTimeout;
+
 // A length of time from the server. The timer never passes one that is not a number, and the end of
 // a match and of the intermission wait for it: such a length is taken as none.
 float Seconds(float fromServer)
@@ -97,7 +101,12 @@ void ClientNetwork::Update(int64_t delta)
     if (state == NetworkState::Stopped)
         return;
     timer += static_cast<float>(static_cast<double>(delta) / 1e9);
+    steppedUntil = elapsed;
     elapsed += delta;
+    // The library keeps its clock while disconnected too. It reads the socket as it advances, and the
+    // payloads are taken after that, not an update later.
+    client->AdvanceTime(Now());
+    client->ReceivePackets();
     // One packet a tick whatever the frame rate: while the match plays each tick sends its inputs, and
     // an update sends only when the ticks have stalled; otherwise at most one a tick.
     const int64_t gap = state == NetworkState::Playing ? 2 * TickNanoseconds : TickNanoseconds;
@@ -106,9 +115,6 @@ void ClientNetwork::Update(int64_t delta)
         client->SendPackets();
         lastSent = elapsed;
     }
-    client->ReceivePackets();
-    // The library keeps its clock while disconnected too.
-    client->AdvanceTime(static_cast<double>(elapsed) / 1e9);
     // The server's intermission, whose length came with the end of the match, is over: it gathers
     // players again, and the menus say so until its vote begins.
     if (state == NetworkState::Ending && timer > duration)
@@ -163,6 +169,9 @@ void ClientNetwork::Update(int64_t delta)
     client->GetNetworkInfo(info);
     packetsSent = info.numPacketsSent;
     packetsReceived = info.numPacketsReceived;
+    // Before the states are timed: one that came after a stall would find the client behind the server.
+    if (state == NetworkState::Playing)
+        KeepInStep();
     // Of the states that came unreliably since the last update only the newest is applied: after a
     // stall a second's backlog of them arrives at once, each older than the next, and each would find
     // the client out of step again and move it once more.
@@ -302,6 +311,14 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
         state = NetworkState::Prepared;
         frame = 0;
         nextStateFrame = 0;
+        startTime = Now();
+        lead = LeadFrames();
+        placed = false;
+        timedFrom = 0;
+        lateSum = 0.0f;
+        lateCount = 0;
+        for (SentInputs& sent : sentInputs)
+            sent.kept = false;
         break;
     case GameMessageType::EndGame:
     {
@@ -319,8 +336,8 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
         if (received.frame < nextStateFrame)
             break;
         nextStateFrame = received.frame + 1;
-        if (state == NetworkState::Playing && IsOutOfStep(received.frame))
-            Realign(received.frame);
+        if (state == NetworkState::Playing)
+            TimeState(received.frame);
         ApplyGameState(received);
         break;
     }
@@ -529,68 +546,133 @@ void ClientNetwork::GatherInput(uint32_t forFrame)
         devices.Read(slot).SaveHistory(forFrame);
 }
 
-uint32_t ClientNetwork::RoundTripFrames() const
+float ClientNetwork::RoundTripFrames() const
 {
     Net::NetworkInfo info;
     client->GetNetworkInfo(info);
     // Written so that an estimate that is not a number counts as none.
     const float milliseconds = info.rtt > 0.0f ? std::min(info.rtt, 1e6f) : 0.0f;
-    return std::min(static_cast<uint32_t>(std::ceil(milliseconds * 0.06f)), MaximumRoundTrip);
+    return std::min(milliseconds * 0.06f, static_cast<float>(MaximumRoundTrip));
 }
 
-bool ClientNetwork::IsOutOfStep(uint32_t serverFrame) const
+uint32_t ClientNetwork::LeadFrames() const
 {
-    // The server steps a frame once every input for it is there, so while this client keeps step the
-    // server's frame never passes the client's: at most it reaches the frame the client sends next.
-    // Moving a client then would hand the server a burst of early inputs, let it run ahead, and put
-    // the other clients out of step in turn. Only the deadline steps frames whose inputs have not
-    // come: a server past this client's frame has given up waiting for them.
-    if (serverFrame > frame)
-        return true;
-    // Frames counted through a slow load: every input would be refused as too early.
-    return frame - serverFrame > MaximumLead + RoundTripFrames();
+    const double frames = RoundTripFrames() + SpareFrames - AssumedForceUpdateTimeout / ServerNetwork::FrameSeconds;
+    return static_cast<uint32_t>(std::clamp(std::ceil(frames), 0.0, static_cast<double>(MaximumLead)));
 }
 
-void ClientNetwork::Realign(uint32_t serverFrame)
+double ClientNetwork::PlaceFrame(int64_t at) const
 {
+    return (static_cast<double>(at) / 1e9 - startTime) / ServerNetwork::FrameSeconds + lead;
+}
+
+void ClientNetwork::KeepInStep()
+{
+    if (!placed)
+    {
+        // The first move only takes the client to its place, one it could not know before the start.
+        placed = true;
+        const double place = PlaceFrame(elapsed);
+        if (frame < place)
+            MoveTo(static_cast<uint32_t>(std::ceil(place)));
+        return;
+    }
+    // Judged by the time the game system has stepped frames up to: the time this update brought is
+    // stepped after it, unless there is more of it than the game system catches up with.
+    const double place = PlaceFrame(steppedUntil);
+    // Behind, after a stall or a dropped backlog, its inputs come late; far ahead, they are refused as
+    // too early. Within the band it stays where it is.
+    if (frame + LateFrames >= place && frame <= place + FarAheadFrames)
+        return;
     ++realignments;
-    // The inputs must reach the server before it steps their frames: a round trip ahead (the state
-    // is half a trip old, the inputs take the other half), and a tenth of a second to spare for the
-    // frames a packet waits in the queues at both ends.
-    const uint32_t target = serverFrame + RoundTripFrames() + SpareFrames;
-    Log::Write("this client was at frame {} when the server had stepped {}: going on from frame {}", frame, serverFrame,
-               target);
+    const auto target = static_cast<uint32_t>(std::ceil(place));
+    Log::Write("this client was at frame {} where its clock put it at {}: going on from there", frame, target);
+    MoveTo(target);
+}
+
+void ClientNetwork::TimeState(uint32_t serverFrame)
+{
+    // The frames since the input for the last frame stepped left, against a round trip; the time this
+    // update brought counts too, though the game system steps its frames only after it.
+    const double pending = static_cast<double>(elapsed - steppedUntil) / 1e9 / ServerNetwork::FrameSeconds;
+    const double sinceSent = static_cast<double>(frame) - static_cast<double>(serverFrame) + pending;
+    const float late = RoundTripFrames() - static_cast<float>(sinceSent);
+    // A server at or past this client's frame has stepped frames whose inputs have not even left: it
+    // gave up waiting for them, and every later input would come as late.
+    const bool behind = sinceSent <= 0.0;
+    // Of a state from before the last move only that much is sure.
+    if (serverFrame < timedFrom && !behind)
+        return;
+    lateSum += late;
+    if (!behind && ++lateCount < LateSamples)
+        return;
+    const float average = behind ? late : lateSum / static_cast<float>(lateCount);
+    lateSum = 0.0f;
+    lateCount = 0;
+    if (average <= LateFrames)
+        return;
+    // The inputs come that much later than the start message let the client reckon.
+    lead = std::min(lead + static_cast<uint32_t>(std::ceil(average)), MaximumLead);
+    Log::Write("this client's inputs reach the server {:.1f} frames late, by a round trip of {:.1f}: it keeps {} "
+               "frames ahead of its clock",
+               average, RoundTripFrames(), lead);
+    KeepInStep();
+}
+
+void ClientNetwork::MoveTo(uint32_t target)
+{
+    // States made before the move show the timing of the old place for a round trip, and a stall swells
+    // the round trip the library measures for a while: a second passes before the next judgement.
+    timedFrom = target + static_cast<uint32_t>(1.0 / ServerNetwork::FrameSeconds);
+    lateSum = 0.0f;
+    lateCount = 0;
     if (frame > target)
     {
         // The server has stepped none of the frames given up: they are simply counted again.
         frame = target;
         return;
     }
-    // The frames skipped get the current input, kept for a re-simulation and sent where the server
-    // still waits for them.
+    // The frames skipped get the current input, kept for a re-simulation and sent where the server may
+    // still wait for them: older ones it has stepped at their deadlines.
     for (; frame < target; ++frame)
     {
         for (PlayerSlot& slot : context.configuration.players)
             devices.InputOf(slot).SaveHistory(frame);
-        if (frame >= serverFrame)
-            SendInputs(frame);
+        if (target - frame <= MaximumLead)
+            SendInputs(frame, 1);
     }
 }
 
-void ClientNetwork::SendInputs(uint32_t forFrame)
+void ClientNetwork::SendInputs(uint32_t forFrame, uint32_t copies)
 {
+    SentInputs& kept = sentInputs[forFrame % InputCopies];
+    kept.frame = forFrame;
+    kept.kept = true;
+    const auto& slots = context.configuration.players;
+    for (size_t i = 0; i < slots.size() && i < kept.inputs.size(); ++i)
+        kept.inputs[i] = slots[i].player ? slots[i].player->input : PlayerInput();
     const int channel = static_cast<int>(GameChannel::Unreliable);
-    for (const PlayerSlot& slot : context.configuration.players)
+    // The oldest copy first: the server takes any input at or after the frame it steps next, and a
+    // second write of the same input changes nothing.
+    for (uint32_t back = std::min(copies, InputCopies); back-- > 0;)
     {
-        if (slot.id >= 16 || !client->CanSendMessage(channel))
+        if (back > forFrame)
             continue;
-        auto* message = static_cast<InputMessage*>(client->CreateMessage(static_cast<int>(InputMessage::Type)));
-        if (!message)
+        const SentInputs& sent = sentInputs[(forFrame - back) % InputCopies];
+        if (!sent.kept || sent.frame != forFrame - back)
             continue;
-        message->frame = forFrame;
-        message->player = slot.id;
-        message->input = slot.player ? slot.player->input : PlayerInput();
-        client->SendMessage(channel, message);
+        for (size_t i = 0; i < slots.size() && i < sent.inputs.size(); ++i)
+        {
+            if (slots[i].id >= 16 || !client->CanSendMessage(channel))
+                continue;
+            auto* message = static_cast<InputMessage*>(client->CreateMessage(static_cast<int>(InputMessage::Type)));
+            if (!message)
+                continue;
+            message->frame = sent.frame;
+            message->player = slots[i].id;
+            message->input = sent.inputs[i];
+            client->SendMessage(channel, message);
+        }
     }
 }
 
@@ -647,6 +729,7 @@ void ClientNetwork::BeginPreparing()
 void ClientNetwork::BeginStarting()
 {
     state = NetworkState::Playing;
+    KeepInStep();
 }
 
 void ClientNetwork::SaveJournal()

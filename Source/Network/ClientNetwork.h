@@ -5,6 +5,7 @@
 #include "Libraries/Net/Memory.h"
 #include "Source/Network/Journal.h"
 #include "Source/Network/LocalDevices.h"
+#include "Source/Network/Messages/ControlMessages.h"
 #include "Source/Network/Messages/MessageLimits.h"
 #include "Source/Network/Messages/VantorelAdapter.h"
 #include "Source/Network/Network.h"
@@ -27,15 +28,27 @@ class PlayerKilledMessage;
 class ClientNetwork final : public Network
 {
 public:
-    // Frames a realigned client keeps ahead of the server beyond the round trip.
-    static constexpr uint32_t SpareFrames = 6;
-    // How far ahead of the server's last state a client may run beyond the round trip: a second. The
-    // server takes inputs up to 120 frames early and a re-simulation replays at most 99 frames.
+    // Frames by which a client's inputs are meant to reach the server before their deadlines: room for
+    // the jitter of both legs of a round trip (the start message's leg is timed once), and for a tick
+    // that a busy machine runs late.
+    static constexpr uint32_t SpareFrames = 8;
+    // The most frames a client runs ahead of its clock's count: a second. The server takes inputs up to
+    // 120 frames early and a re-simulation replays at most 99 frames.
     static constexpr uint32_t MaximumLead = 60;
-    // The longest round trip a realignment allows for, in frames: half a second. A stall holds up the
-    // acks and swells the smoothed round trip for seconds after it, which would throw the client as
-    // far ahead as the stall was long.
+    // The longest round trip the lead allows for, in frames: half a second. A stall holds up the acks
+    // and swells the smoothed round trip for seconds after it, which would throw the client as far
+    // ahead as the stall was long.
     static constexpr uint32_t MaximumRoundTrip = 30;
+    // Frames a client may fall behind its place before it is moved: its ticks fall anywhere within a
+    // frame of the clock, and the round trip it is placed by wavers.
+    static constexpr uint32_t LateFrames = 2;
+    // Frames a client may run beyond its place before it is moved back.
+    static constexpr uint32_t FarAheadFrames = 30;
+    // The states whose timing is averaged before the client judges whether its inputs come late.
+    static constexpr uint32_t LateSamples = 30;
+    // The frames each input message is sent for: the frame's own, and copies of the frames before it,
+    // so that a lost packet costs no frame its input.
+    static constexpr uint32_t InputCopies = 3;
 
     // Joins MatcherIp:MatcherPort over UDP, or over the transport when one is given (tests run
     // several roles in one process); the transport must outlive the role.
@@ -67,7 +80,8 @@ public:
     int32_t GetClientIndex() const { return clientIndex; }
     uint32_t GetFrame() const { return frame; }
     uint32_t GetNextStateFrame() const { return nextStateFrame; }
-    // How often a state found this client out of step and moved its frame.
+    // How often, after its place at the start, the client was moved because its inputs came late or far
+    // too early.
     uint32_t GetRealignments() const { return realignments; }
     // By registry index; NoVotingOption for an option this game does not have.
     const std::array<uint32_t, 3>& GetVotingOptions() const { return votingOptions; }
@@ -90,18 +104,28 @@ private:
     // Polls the devices and reads every local player's controls for the frame into its world player,
     // keeping them as the frame's history entry, which a re-simulation replays.
     void GatherInput(uint32_t forFrame);
-    // Sends every local player's input for the frame, as it stands.
-    void SendInputs(uint32_t forFrame);
-    // Whether a state of that frame shows this client out of step: the server has stepped frames this
-    // client has not reached yet (it stalled, or dropped a backlog), so every input it sends would come
-    // too late; or the server lies further behind than an input may arrive early. A state at or just
-    // below the client's own frame is the normal case and moves nothing.
-    bool IsOutOfStep(uint32_t serverFrame) const;
-    // Moves the frame to the server's plus the round trip, sending and keeping the current input for
-    // every frame it skips forward.
-    void Realign(uint32_t serverFrame);
-    // The smoothed round trip to the server in frames, rounded up, at most MaximumRoundTrip.
-    uint32_t RoundTripFrames() const;
+    // Keeps every local player's input for the frame as it stands and sends it, with the copies kept of
+    // the frames before it.
+    void SendInputs(uint32_t forFrame, uint32_t copies = InputCopies);
+    // The role's clock in seconds.
+    double Now() const { return static_cast<double>(elapsed) / 1e9; }
+    // The frame this client should be at by its clock's time (nanoseconds): the frames since the start
+    // message, plus the lead by which its inputs reach the server before their deadlines.
+    double PlaceFrame(int64_t at) const;
+    // The lead for the current round trip: the server's first deadline comes its wait after it sent the
+    // start message, which took part of the round trip to come, and each input takes the rest.
+    uint32_t LeadFrames() const;
+    // Moves a client behind its place, or far ahead of it, to it.
+    void KeepInStep();
+    // Judges from a state whether the inputs come late: while they come in time, the server steps a
+    // frame once the input for it is there, and its state comes back a round trip after the input
+    // left; a frame stepped at its deadline, before the input came, comes back sooner by as much as
+    // the input was late.
+    void TimeState(uint32_t serverFrame);
+    // Goes on from the frame, sending and keeping the current input for the frames it skips forward.
+    void MoveTo(uint32_t target);
+    // The smoothed round trip to the server in frames, at most MaximumRoundTrip.
+    float RoundTripFrames() const;
     // The event messages, each on the client's own world.
     void ApplyGameState(const GameStateMessage& received);
     void ApplyKill(const PlayerKilledMessage& killed);
@@ -112,11 +136,31 @@ private:
     GameContext& context;
     ClientSettings clientSettings;
     int64_t elapsed = 0;
+    // The clock before the last update: the game system has stepped the frames up to it.
+    int64_t steppedUntil = 0;
     int32_t clientIndex = -1;
     uint64_t clientId;
     uint32_t frame = 0;
     uint32_t nextStateFrame = 0;
     uint32_t realignments = 0;
+    // When the start message came, by the role's clock, and the frames the client keeps ahead of the
+    // count since then; it is placed once at its first tick of play.
+    double startTime = 0.0;
+    uint32_t lead = 0;
+    bool placed = false;
+    // States before this frame tell of the time before the last move, and are not timed.
+    uint32_t timedFrom = 0;
+    // The lateness in frames of the states timed since the last judgement.
+    float lateSum = 0.0f;
+    uint32_t lateCount = 0;
+    // The inputs sent for the last frames, by frame modulo InputCopies, for the copies.
+    struct SentInputs
+    {
+        uint32_t frame = 0;
+        bool kept = false;
+        std::array<PlayerInput, AddPlayerMessage::MaxPlayers> inputs{};
+    };
+    std::array<SentInputs, InputCopies> sentInputs{};
     // The role's time when it last sent its packets, against which updates keep to one a tick; a tick
     // of 1/60 s in nanoseconds, truncated as the game's fixed step is.
     static constexpr int64_t TickNanoseconds = 16'666'666;

@@ -45,6 +45,9 @@ Net::ClientServerConfig AdmittingConfig(Net::ClientServerConfig config)
     return config;
 }
 
+// Frames stepped with an input missing that are logged one by one at the start of each stretch of them.
+constexpr uint32_t LoggedMissedFrames = 3;
+
 // A client's refused messages of one type that are logged, and the refusals of all types after which
 // it is disconnected: an honest client sends none.
 constexpr uint32_t LoggedRefusals = 3;
@@ -108,9 +111,10 @@ void ServerNetwork::Update(int64_t delta)
     }
     elapsed += delta;
     const double time = Now();
-    server->SendPackets();
-    server->ReceivePackets();
+    // The socket is read before the payloads are taken, and the packet goes out once this update has
+    // stepped and made its states: either the other way round holds a packet for a whole tick.
     server->AdvanceTime(time);
+    server->ReceivePackets();
     CountPackets();
 
     HandleConnectionNotices();
@@ -204,6 +208,8 @@ void ServerNetwork::Update(int64_t delta)
     default:
         break;
     }
+    if (state != NetworkState::Stopped)
+        server->SendPackets();
 }
 
 void ServerNetwork::HandleConnectionNotices()
@@ -519,8 +525,15 @@ void ServerNetwork::StepFrames()
                                           [&](const InputBuffer& buffer) { return buffer.present[index]; });
         if (time < deadline && (!complete || players.empty()))
             break;
-        if (time >= deadline)
-            Log::Write("Missed input on frame {}", frame);
+        if (!complete)
+        {
+            ++incompleteFrames;
+            if (++missedStretch <= LoggedMissedFrames)
+                Log::Write("Missed input on frame {}", frame);
+            lastMissedFrame = frame;
+        }
+        else
+            EndMissedStretch();
         for (InputBuffer& buffer : players)
         {
             if (!buffer.present[index])
@@ -537,6 +550,14 @@ void ServerNetwork::StepFrames()
         ++frame;
         deadline += FrameSeconds;
     }
+}
+
+void ServerNetwork::EndMissedStretch()
+{
+    if (missedStretch > LoggedMissedFrames)
+        Log::Write("Missed input on {} more frames, up to frame {}", missedStretch - LoggedMissedFrames,
+                   lastMissedFrame);
+    missedStretch = 0;
 }
 
 template <class Message, class Fill> void ServerNetwork::SendTo(int client, bool reliable, const Fill& fill)
@@ -747,6 +768,9 @@ void ServerNetwork::BeginStarting()
     Log::Write("starting");
     state = NetworkState::Playing;
     Broadcast<StartGameMessage>(true, [](StartGameMessage&) {});
+    // The clients count their frames from this message, and the first deadline from when the countdown
+    // ended: it leaves now rather than with the next update's packet.
+    server->SendPackets();
     frame = 0;
     nextStateFrame = 0;
     nextStateTime = 0.0;
@@ -767,6 +791,7 @@ void ServerNetwork::SaveJournal()
                                   message.intermission = serverSettings.intermissionDuration;
                               });
     Log::Write("ended");
+    EndMissedStretch();
     if (journalWriter)
         savedJournal = journalWriter(journal);
     BeginTimedState(NetworkState::Ended, settings.endDuration);
@@ -804,7 +829,9 @@ void ServerNetwork::Stop()
         return;
     if (!countsLogged)
     {
-        Log::Write("the server played {} frames in {} ms", playedFrames, playedTime / 1'000'000);
+        EndMissedStretch();
+        Log::Write("the server played {} frames in {} ms; {} stepped with an input missing", playedFrames,
+                   playedTime / 1'000'000, incompleteFrames);
         Log::Write("the server sent {} packets and received {}", packets.sent, packets.received);
         Log::Write("the server refused {} messages from its clients and left {} lines about them out of the log",
                    refusedMessages, logBudget.GetLeftOut());

@@ -91,6 +91,8 @@ public:
     Net::Address GetAddress() const { return server->GetAddress(); }
     const std::vector<InputBuffer>& GetPlayers() const { return players; }
     uint32_t GetFrame() const { return frame; }
+    // Frames stepped, over every match, while some player's input for them had not come.
+    uint64_t GetIncompleteFrames() const { return incompleteFrames; }
     const std::array<uint32_t, 3>& GetVotingOptions() const { return votingOptions; }
     uint32_t GetChosenOption() const { return chosenOption; }
 
@@ -130,6 +132,8 @@ private:
     void ChooseOptions();
     void TallyVotes();
     void StepFrames();
+    // Logs how many frames of the stretch with an input missing went unlogged, and starts a new one.
+    void EndMissedStretch();
     // The configuration player a client's message names; null (with a message) when the id is not one
     // of that client's players.
     struct Slot* OwnPlayer(int client, uint32_t player, GameMessageType type, const char* what);
@@ -177,9 +181,15 @@ private:
     std::vector<ConnectionNotice> notices;
     Net::DefaultAllocator allocator;
     std::unique_ptr<Net::Server> server;
-    // Over every match of the role: frames stepped and the time spent playing them.
+    // Over every match of the role: frames stepped, the time spent playing them, and the frames stepped
+    // while some player's input was not there.
     uint64_t playedFrames = 0;
     int64_t playedTime = 0;
+    uint64_t incompleteFrames = 0;
+    // The frames stepped with an input missing in a row, up to the one stepped last: only the first of
+    // them are logged one by one, the rest as a count once the stretch ends.
+    uint32_t missedStretch = 0;
+    uint32_t lastMissedFrame = 0;
     // The library's counts per slot as last seen, which start again with each new connection, and the
     // totals they add up to.
     struct PacketCounts

@@ -594,6 +594,34 @@ TEST_F(NetcodeTest, ASlotFreedInAnUpdateGoesToNobodyElseInIt)
     EXPECT_EQ(staying.State(), NETCODE_CLIENT_STATE_CONNECTED);
 }
 
+// A client challenged while a slot was free and denied at its response, once the server filled up,
+// gives up: a late copy of that response, after the slot frees, finds nothing pending, where it would
+// take the slot and hold it for a whole timeout for a client that sends nothing more.
+TEST_F(NetcodeTest, AResponseDeniedWhileFullIsNeverAdmittedLater)
+{
+    StartServer(1);
+    NetcodeClient& first = AddPlayer(Address(10, 0, 0, 2, 1));
+    NetcodeClient& late = AddPlayer(Address(10, 0, 0, 3, 1));
+    Tap& lateTap = PlayerOf(late).tap;
+    lateTap.lose = [](const uint8_t* data, int) { return (data[0] & 0x0F) == PACKET_CONNECTION_RESPONSE; };
+    late.Connect(Token(2).data());
+    ASSERT_TRUE(TickUntil([&] { return late.State() == NETCODE_CLIENT_STATE_SENDING_CONNECTION_RESPONSE; }));
+    ASSERT_TRUE(Connect(first, Token(1)));
+    lateTap.lose = nullptr;
+    ASSERT_TRUE(TickUntil([&] { return late.State() == NETCODE_CLIENT_STATE_CONNECTION_DENIED; }));
+    const auto response =
+        std::find_if(lateTap.sent.rbegin(), lateTap.sent.rend(),
+                     [](const auto& packet) { return (packet.second[0] & 0x0F) == PACKET_CONNECTION_RESPONSE; });
+    ASSERT_NE(response, lateTap.sent.rend());
+
+    first.Disconnect();
+    ASSERT_TRUE(TickUntil([&] { return !server->IsClientConnected(0); }));
+    PlayerOf(late).transport->Send(serverAddress, response->second.data(), static_cast<int>(response->second.size()));
+    for (int i = 0; i < 5; ++i)
+        Tick();
+    EXPECT_FALSE(server->IsClientConnected(0));
+}
+
 // A server may bound the timeouts it admits: a silent peer whose token never times out would hold its
 // slot for good. Such a client keeps asking, so two seconds tell.
 TEST_F(NetcodeTest, TokensWithTimeoutsOutsideTheAdmittedRangeAreRefused)
