@@ -528,7 +528,7 @@ void ServerNetwork::StepFrames()
         if (!complete)
         {
             ++incompleteFrames;
-            if (++missedStretch <= LoggedMissedFrames)
+            if (++missedStretch <= LoggedMissedFrames && missedLines.Take(Net::Address(), time))
                 Log::Write("Missed input on frame {}", frame);
             lastMissedFrame = frame;
         }
@@ -554,7 +554,7 @@ void ServerNetwork::StepFrames()
 
 void ServerNetwork::EndMissedStretch()
 {
-    if (missedStretch > LoggedMissedFrames)
+    if (missedStretch > LoggedMissedFrames && missedLines.Take(Net::Address(), Now()))
         Log::Write("Missed input on {} more frames, up to frame {}", missedStretch - LoggedMissedFrames,
                    lastMissedFrame);
     missedStretch = 0;

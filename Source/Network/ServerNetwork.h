@@ -190,6 +190,10 @@ private:
     // them are logged one by one, the rest as a count once the stretch ends.
     uint32_t missedStretch = 0;
     uint32_t lastMissedFrame = 0;
+    // A client that sends its inputs every other frame starts a stretch each time: the lines about
+    // stretches come out of an allowance of their own, 60 a minute whoever is late, and the stop line
+    // counts every frame.
+    LogBudget missedLines{60.0, 60.0};
     // The library's counts per slot as last seen, which start again with each new connection, and the
     // totals they add up to.
     struct PacketCounts

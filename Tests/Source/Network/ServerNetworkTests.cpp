@@ -353,6 +353,32 @@ TEST_F(ServerNetworkTest, TheFirstDeadlineFollowsTheCountdownAndFrame120RepeatsR
     EXPECT_EQ(server->GetPlayers()[0].inputs[0].move, 19) << "frame 119's input, from the ring's last record";
 }
 
+TEST_F(ServerNetworkTest, AClientLateOnEveryOtherFrameMakesABoundedNumberOfLines)
+{
+    settings.maximumPlayers = 1;
+    StartServer();
+    TestClient& client = Connect(42);
+    client.AddPlayers(1);
+    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Configured; }));
+    server->BeginLoading();
+    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Loaded; }));
+    server->BeginPreparing();
+    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Prepared; }));
+    server->BeginStarting();
+
+    // Two minutes in which only the even frames' inputs come: each odd frame is a stretch of its own.
+    LogCapture log;
+    for (uint32_t frame = 0; frame < 7200; frame += 2)
+    {
+        Input(client, 0, frame, 1);
+        Run(2);
+    }
+    const auto lines = std::count_if(log.messages.begin(), log.messages.end(),
+                                     [](const std::string& line) { return line.starts_with("Missed input"); });
+    EXPECT_GE(server->GetIncompleteFrames(), 3500u);
+    EXPECT_LE(lines, 3 * 60) << "an allowance of 60 a minute, full at the start";
+}
+
 TEST_F(ServerNetworkTest, StatesGoOutOncePerPeriodAndTheEndSendsAReliableOneAndAJournal)
 {
     settings.maximumPlayers = 1;
