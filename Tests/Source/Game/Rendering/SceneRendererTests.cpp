@@ -5,6 +5,7 @@
 #include "Source/Game/Rendering/EntityRenderer.h"
 #include "Source/Game/Rendering/IndicatorRenderer.h"
 #include "Source/Game/Rendering/SpriteGeometry.h"
+#include "Source/Ui/Kit/HudLayout.h"
 
 #include "Engine/Foundation/FileManager.h"
 #include "Engine/Foundation/NameSet.h"
@@ -311,6 +312,25 @@ TEST(IndicatorGeometry, TargetsInsideTheEllipseStayWhereTheyAreAndOthersArePinne
     }
 }
 
+// The heads-up display's top band, where its dials stand, is left out of the indicators' ellipse: a
+// target up and to the left, or in the band itself, is pinned below it.
+TEST(IndicatorGeometry, IndicatorsKeepBelowTheDialsOfTheHud)
+{
+    const Vector2 centre{5.0f, 4.0f}, extent{16.0f, 4.5f};
+    for (const float band : {0.0f, 100.0f, 135.0f})
+        for (const Vector2 target : {Vector2{-10.0f, 20.0f}, Vector2{-1.0f, 6.1f}, Vector2{5.0f, 6.2f}})
+        {
+            const IndicatorGeometry::Area area = IndicatorGeometry::BelowBand(centre, extent, 270.0f, band);
+            const IndicatorGeometry::Placement placed = IndicatorGeometry::Place(target, area.centre, area.extent);
+            const float pixelsFromTop = (centre.y + extent.y / 2.0f - placed.position.y) / extent.y * 270.0f;
+            EXPECT_GE(pixelsFromTop, band) << band << ": " << target.x << " " << target.y;
+        }
+    // No band, no change.
+    const IndicatorGeometry::Area whole = IndicatorGeometry::BelowBand(centre, extent, 270.0f, 0.0f);
+    EXPECT_EQ(whole.centre, centre);
+    EXPECT_EQ(whole.extent, extent);
+}
+
 TEST(IndicatorGeometry, AViewWithoutPixelsHasNoIndicatorSizes)
 {
     IndicatorGeometry::Sizes sizes;
@@ -506,6 +526,13 @@ TEST(EntityRenderer, TheViewsOwnPlayerIsDrawnOnceWhereverItIsAndPickupsAndVisual
     EXPECT_EQ(order, "W" + std::string(nearBones, 'p') + "FVS");
 }
 
+// Where a view's indicators stand: below the dials of the game screen over it.
+IndicatorGeometry::Area BelowTheDials(const GameContext& game, Vector2 centre, Vector2 extent, Vector2 pixels)
+{
+    const HudLayout hud = HudLayout::For(pixels.x, pixels.y, HudLayout::ScoreDials(game.configuration.teamCount));
+    return IndicatorGeometry::BelowBand(centre, extent, pixels.y, hud.MarkerTop());
+}
+
 TEST(IndicatorRenderer, EachViewDrawsItsPlayersMarkersAndAViewWithoutPixelsNone)
 {
     PlayerTesting::PlayerGame game;
@@ -553,8 +580,9 @@ TEST(IndicatorRenderer, EachViewDrawsItsPlayersMarkersAndAViewWithoutPixelsNone)
     // The arrow's base is pinned to the ellipse on the way to the marker.
     TransformInstance arrow;
     std::memcpy(&arrow, renderer.instances->data.Data(), sizeof(arrow));
+    const IndicatorGeometry::Area area = BelowTheDials(game, {5.0f, 4.0f}, {16.0f, 9.0f}, {960.0f, 540.0f});
     const IndicatorGeometry::Placement placement =
-        IndicatorGeometry::Place(watcher.awareness[0].position, {5.0f, 4.0f}, {16.0f, 9.0f});
+        IndicatorGeometry::Place(watcher.awareness[0].position, area.centre, area.extent);
     EXPECT_TRUE(placement.outside);
     EXPECT_NEAR(0.5f * arrow.transform.m[0] + arrow.transform.m[12], placement.position.x, 1e-4f);
     EXPECT_NEAR(0.5f * arrow.transform.m[1] + arrow.transform.m[13], placement.position.y, 1e-4f);
@@ -608,7 +636,8 @@ TEST(IndicatorRenderer, AMarkerWhoseIconIsMissingWaitsWhereItWasShown)
     ASSERT_EQ(draw(), 2u);
     TransformInstance arrow;
     std::memcpy(&arrow, renderer.instances->data.Data() + sizeof(TransformInstance), sizeof(arrow));
-    const IndicatorGeometry::Placement placement = IndicatorGeometry::Place(first, {5.0f, 4.0f}, {16.0f, 9.0f});
+    const IndicatorGeometry::Area area = BelowTheDials(game, {5.0f, 4.0f}, {16.0f, 9.0f}, {960.0f, 540.0f});
+    const IndicatorGeometry::Placement placement = IndicatorGeometry::Place(first, area.centre, area.extent);
     EXPECT_NEAR(0.5f * arrow.transform.m[0] + arrow.transform.m[12], placement.position.x, 1e-4f);
     EXPECT_NEAR(0.5f * arrow.transform.m[1] + arrow.transform.m[13], placement.position.y, 1e-4f);
 }

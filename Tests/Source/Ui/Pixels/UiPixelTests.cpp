@@ -2,6 +2,7 @@
 // shaders, fonts and textures; each frame is kept as a PNG under the build folder.
 
 #include "Engine/Foundation/FileManager.h"
+#include "Engine/Foundation/Texture.h"
 #include "Engine/Runtime/Core/RuntimeFormats.h"
 #include "Engine/Runtime/Graphics/Material.h"
 #include "Engine/Runtime/Gui/Gui.h"
@@ -9,16 +10,22 @@
 #include "Source/Data/GameConfiguration.h"
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/Profile.h"
+#include "Source/Data/ThemeData.h"
+#include "Source/Data/WeaponData.h"
 #include "Source/Game/LoadStatus.h"
 #include "Source/Game/Loader.h"
+#include "Source/Ui/Builders.h"
 #include "Source/Ui/Kit/HudWidgets.h"
 #include "Source/Ui/Kit/PlayerPreview.h"
 #include "Source/Ui/Screens/DemoScreens.h"
+#include "Source/Ui/Screens/GameScreen.h"
 #include "Source/Ui/Screens/Notebook.h"
 #include "Source/Ui/Screens/Scoreboard.h"
 #include "Source/Ui/Screens/SplashScreen.h"
 #include "Source/Ui/Transitions.h"
 #include "Source/Ui/UiResources.h"
+#include "Source/World/Player.h"
+#include "Source/World/Weapon.h"
 #include "Tests/Engine/Runtime/Gui/GuiTesting.h"
 #include "Tests/Engine/Runtime/OpenGL/OpenGLTestSupport.h"
 #include "Tests/Source/Ui/MatchScreenTesting.h"
@@ -27,8 +34,12 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
+#include <array>
 #include <chrono>
+#include <climits>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -67,11 +78,12 @@ protected:
     {
         ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
         OpenGL::OpenGLGraphicsDevice::PrepareWindowAttributes();
-        window = SDL_CreateWindow("UiPixelTests", 0, 0, Width, Height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+        window = SDL_CreateWindow("UiPixelTests", 0, 0, int(windowWidth), int(windowHeight),
+                                  SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
         ASSERT_NE(window, nullptr) << SDL_GetError();
         auto made = std::make_unique<OpenGL::OpenGLGraphicsDevice>(&app.GetResources(), 1.0f, 1);
         device = made.get();
-        std::thread([&] { device->SetWindow(window, Width, Height, 1.0f); }).join();
+        std::thread([&] { device->SetWindow(window, float(windowWidth), float(windowHeight), 1.0f); }).join();
         ASSERT_TRUE(device->MakeReady());
         app.Install(std::move(made));
         gui = static_cast<Gui*>(app.AddSystem(std::make_unique<Gui>()));
@@ -96,6 +108,13 @@ protected:
         device->Render();
         Testing::Image image;
         EXPECT_TRUE(device->ReadPixels(nullptr, image.rgba, image.width, image.height));
+        Keep(image, name);
+        return image;
+    }
+
+    // Keeps the picture as name.png under the build folder.
+    static void Keep(const Testing::Image& image, const std::string& name)
+    {
         const auto folder = std::filesystem::path(Testing::BinaryFolder()) / "UiPixelTests";
         std::filesystem::create_directories(folder);
         png_image png{};
@@ -103,9 +122,10 @@ protected:
             std::tuple(PNG_IMAGE_VERSION, image.width, image.height, PNG_FORMAT_RGBA);
         EXPECT_NE(png_image_write_to_file(&png, (folder / (name + ".png")).c_str(), 0, image.rgba.data(), 0, nullptr),
                   0);
-        return image;
     }
 
+    uint32_t windowWidth = Width;
+    uint32_t windowHeight = Height;
     PixelApplication app;
     SDL_Window* window = nullptr;
     OpenGL::OpenGLGraphicsDevice* device = nullptr;
@@ -149,13 +169,29 @@ TEST_F(UiPixels, TheSplashShowsTheLogoInTheMiddleOnBlackOnceFadedIn)
     EXPECT_LT(brightnessHalf, brightnessInside) << "the fade brightens";
 }
 
-// A screen of one colour over the whole window.
+// A screen of one colour over the whole window, or of a texture's tiles.
 class Plain final : public Screen
 {
 public:
-    explicit Plain(Color color) : color(color) {}
-    void Setup() override { GetRoot().background = color; }
+    explicit Plain(Color color, uint32_t tiles = InvalidId) : color(color), tiles(tiles) {}
+    void Setup() override
+    {
+        Element& root = GetRoot();
+        root.background = color;
+        if (tiles == InvalidId)
+            return;
+        root.flow = 1;
+        YGNodeStyleSetFlexDirection(root.GetNode(), YGFlexDirectionRow);
+        YGNodeStyleSetFlexWrap(root.GetNode(), YGWrapWrap);
+        for (uint32_t i = 0; i < 20 * 12; ++i)
+        {
+            ImageContent& image = AddImageContent(AddElementPoints(root, 64, 64, 0));
+            image.texture = tiles;
+            image.width = image.height = {UnitRectangle::Percent, 100.0f};
+        }
+    }
     Color color;
+    uint32_t tiles;
 };
 
 // The front end's shaders are the material's own loads, as the renderer's are: each keeps its file
@@ -415,6 +451,340 @@ TEST_F(UiPixels, TheScoreboardNamesTheWinnerInItsColourAndTintsTheBadgeRings)
     EXPECT_EQ(count(middle - 105, middle - 25, badgeTop, badgeBottom, blue), 0u);
     EXPECT_GT(count(middle + 25, middle + 105, badgeTop, badgeBottom, blue), 50u) << "team 1's ring in blue";
     EXPECT_EQ(count(middle + 25, middle + 105, badgeTop, badgeBottom, red), 0u);
+}
+
+// Two team-mates of this machine in a capture the flag, each with three abilities, a grenade
+// launcher in hand and a rifle stowed, over a screen of one colour: the busiest heads-up display.
+class HudPixels : public UiPixels
+{
+protected:
+    HudPixels()
+    {
+        windowWidth = 1280;
+        windowHeight = 720;
+    }
+    ~HudPixels() override
+    {
+        match.gameType = nullptr;
+        if (match.world)
+            for (Player& player : match.world->players)
+                player.weapon.reset(), player.stowedWeapon.reset();
+    }
+
+    void StartMatch()
+    {
+        UiResources::Load(*device);
+        DataRegistry& registry = match.ownRegistry;
+        for (uint8_t id = 0; id < 2; ++id)
+        {
+            PlayerSlot& slot = match.AddLocal(id, 0, id, "PLAYER " + std::to_string(id + 1));
+            slot.loadout.head = registry.heads.FindIndex("HelicopterHat");
+            slot.loadout.core = registry.cores.FindIndex("Jetpack");
+            slot.loadout.legs = registry.legs.FindIndex("SpaceBoots");
+        }
+        match.configuration.teamCount = 2;
+        match.Load("Hilltop");
+        rules = std::make_unique<MatchScreenTesting::ScriptedRules>(match, 1);
+        match.gameType = rules.get();
+        frontEnd.game = &match;
+        WeaponData& launcher = registry.weapons.At(registry.weapons.FindIndex("GrenadeLauncher"));
+        WeaponData& rifle = registry.weapons.At(registry.weapons.FindIndex("Rifle"));
+        for (Player& player : match.world->players)
+        {
+            player.weapon = launcher.Create();
+            player.weapon->data = &launcher;
+            player.weapon->clip = 2;
+            player.stowedWeapon = rifle.Create();
+            player.stowedWeapon->data = &rifle;
+            player.weaponState = WeaponState::Aiming;
+        }
+        rules->Ranking() = {{0, 3}, {1, 1}};
+        for (uint32_t screen = 0; screen < 2; ++screen)
+        {
+            rules->Status(screen) = {};
+            rules->Status(screen).text = "PICKED UP 90 GRENADE LAUNCHER AMMO";
+            rules->Status(screen).ticks = 100;
+            rules->Events(screen).assign(1, {});
+            rules->Events(screen)[0].text = "#0173B9FFBLUE #414042FFTEAM HAS THE #BE141BFFRED #414042FFTEAM'S FLAG";
+            rules->Events(screen)[0].ticks = 100;
+        }
+        // Every team's colour in the feed, written in whole.
+        const char* lines[] = {"#0173B9FFBOT 2 #414042FFKILLED #BE141BFFPLAYER 1",
+                               "#73C786FFBOT 3 #414042FFKILLED #FFF464FFBOT 4", "#E8E7E6FFBOT 5 #414042FFDIED",
+                               "#BE141BFFPLAYER 1 #414042FFKILLED #0173B9FFBOT 2"};
+        for (const char* text : lines)
+        {
+            rules->Feed().emplace_back();
+            rules->Feed().back().text = text;
+            rules->Feed().back().ticks = 100;
+        }
+    }
+
+    // Opens one game screen per view over a plain screen of the colour, or over tiles of 64 pixels of
+    // the texture, as a map's platforms are seen.
+    void OpenScreens(uint32_t views, Color under, uint32_t tiles = InvalidId)
+    {
+        Screen::CloseAll(*gui);
+        Screen::Open<Plain>(*gui, nullptr, Screen::EveryPlayer, under, tiles);
+        screens.clear();
+        for (uint32_t position = 0; position < views; ++position)
+            screens.push_back(&GameScreen::Open(*gui, frontEnd, position, views, position));
+    }
+
+    // A frame where, after the screens' own updates, only the shown parts of the screens' roots are drawn.
+    Testing::Image Draw(const std::function<bool(uint32_t screen, uint32_t part)>& shown)
+    {
+        gui->Update(0);
+        gui->LateUpdate(0);
+        std::vector<std::pair<Element*, uint8_t>> kept;
+        for (uint32_t screen = 0; screen < screens.size(); ++screen)
+        {
+            const auto& parts = screens[screen]->GetRoot().GetChildren();
+            for (uint32_t part = 0; part < parts.size(); ++part)
+            {
+                kept.emplace_back(parts[part].get(), parts[part]->visible);
+                parts[part]->visible = parts[part]->visible && shown(screen, part) ? 1 : 0;
+            }
+        }
+        gui->Render(0);
+        device->Render();
+        Testing::Image image;
+        EXPECT_TRUE(device->ReadPixels(nullptr, image.rgba, image.width, image.height));
+        for (const auto& [element, visible] : kept)
+            element->visible = visible;
+        return image;
+    }
+
+    // Calls back with every text of the screens.
+    void VisitTexts(const std::function<void(TextContent&)>& call)
+    {
+        const std::function<void(Element&)> visit = [&](Element& element)
+        {
+            if (auto* text = dynamic_cast<TextContent*>(element.content.get()); text && element.visible)
+                call(*text);
+            for (const auto& child : element.GetChildren())
+                visit(*child);
+        };
+        for (GameScreen* screen : screens)
+            visit(screen->GetRoot());
+    }
+    // Where the last frame drew the screens' texts.
+    std::vector<Rectangle> TextRectangles()
+    {
+        std::vector<Rectangle> found;
+        VisitTexts([&](TextContent& text) { found.push_back(text.drawnRectangle); });
+        return found;
+    }
+    // Every text of the screens and of the rules' lines in its own colours at that alpha.
+    void SetTextAlpha(uint8_t alpha)
+    {
+        VisitTexts([alpha](TextContent& text) { text.fillColor.a = alpha; });
+        const auto recode = [alpha](std::string& text)
+        {
+            const char* digits = "0123456789ABCDEF";
+            for (size_t at = text.find('#'); at != std::string::npos && at + 9 <= text.size();
+                 at = text.find('#', at + 1))
+                text[at + 7] = digits[alpha >> 4], text[at + 8] = digits[alpha & 15];
+        };
+        for (GameTypeEvent& line : rules->Feed())
+            recode(line.text);
+        for (uint32_t screen = 0; screen < 2; ++screen)
+        {
+            recode(rules->Status(screen).text);
+            for (GameTypeEvent& line : rules->Events(screen))
+                recode(line.text);
+        }
+    }
+
+    MatchTesting::Match match;
+    std::unique_ptr<MatchScreenTesting::ScriptedRules> rules;
+    ProfileCollection profiles;
+    FrontEnd frontEnd{profiles, match.configuration, {}, {}, {}};
+    std::vector<GameScreen*> screens;
+};
+
+// The parts of a game screen's root as the screen builds them; the two weapon circles are one part, and
+// the interaction prompt, which stands over its target in the world, is left out.
+enum HudPart : uint32_t
+{
+    HealthPart,
+    AbilityPart,
+    NamePart,
+    AmmoPart,
+    PrimaryCirclePart,
+    SecondaryCirclePart,
+    ScorePart,
+    StatusPart,
+    EventPart,
+    FeedPart,
+    HudPartCount,
+};
+
+TEST_F(HudPixels, EveryPartOfTheHudKeepsApartInsideItsViewAtEverySize)
+{
+    StartMatch();
+    const Color magenta{255, 0, 255, 255};
+    const char* names[] = {"health",  "abilities", "name",   "ammunition", "circles",
+                           "circles", "scores",    "status", "event",      "feed"};
+    for (const auto& [width, height] : {std::pair{640u, 360u}, {960u, 540u}, {1280u, 720u}})
+    {
+        device->SetSize(float(width), float(height), 1.0f);
+        for (uint32_t views : {1u, 2u})
+        {
+            OpenScreens(views, magenta);
+            const auto kept = [](uint32_t part) { return part == SecondaryCirclePart ? PrimaryCirclePart : part; };
+            const std::string tag = std::to_string(width) + "x" + std::to_string(height) + " in " +
+                                    std::to_string(views) + (views == 1 ? " view" : " views");
+            Draw([](uint32_t, uint32_t) { return true; });
+            const Testing::Image whole = Draw([](uint32_t, uint32_t part) { return part < HudPartCount; });
+            ASSERT_EQ(whole.width, width);
+            Keep(whole, "Hud" + std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(views));
+            for (uint32_t screen = 0; screen < views; ++screen)
+            {
+                const Rectangle area = gui->ResolvePlacement(screens[screen]->placement);
+                // Each part alone: the box of the pixels it changes.
+                std::array<std::array<int64_t, 4>, HudPartCount> boxes{};
+                for (uint32_t part = 0; part < HudPartCount; ++part)
+                {
+                    if (kept(part) != part)
+                        continue;
+                    const Testing::Image image =
+                        Draw([&](uint32_t s, uint32_t p) { return s == screen && kept(p) == part; });
+                    std::array<int64_t, 4> box{INT64_MAX, INT64_MAX, INT64_MIN, INT64_MIN};
+                    for (uint32_t y = 0; y < image.height; ++y)
+                        for (uint32_t x = 0; x < image.width; ++x)
+                            if (image.At(x, y) != Testing::Rgba{255, 0, 255, 255})
+                                box = {std::min<int64_t>(box[0], x), std::min<int64_t>(box[1], y),
+                                       std::max<int64_t>(box[2], x + 1), std::max<int64_t>(box[3], y + 1)};
+                    ASSERT_LT(box[0], box[2]) << tag << ": the " << names[part] << " is drawn";
+                    EXPECT_TRUE(box[0] >= int64_t(area.x) && box[1] >= int64_t(area.y) &&
+                                box[2] <= int64_t(area.x + area.width) && box[3] <= int64_t(area.y + area.height))
+                        << tag << ": the " << names[part] << " of view " << screen << " stays inside it";
+                    boxes[part] = box;
+                    for (uint32_t other = 0; other < part; ++other)
+                        if (kept(other) == other)
+                        {
+                            const auto& b = boxes[other];
+                            EXPECT_FALSE(box[0] < b[2] && b[0] < box[2] && box[1] < b[3] && b[1] < box[3])
+                                << tag << ", view " << screen << ": the " << names[part] << " [" << box[0] << " "
+                                << box[1] << " " << box[2] << " " << box[3] << "] meets the " << names[other] << " ["
+                                << b[0] << " " << b[1] << " " << b[2] << " " << b[3] << "]";
+                        }
+                }
+            }
+        }
+    }
+}
+
+// WCAG's contrast of two luminances.
+double Contrast(double a, double b)
+{
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+double Luminance(const Testing::Rgba& pixel)
+{
+    return TextContent::Luminance(Color{pixel[0], pixel[1], pixel[2], 255});
+}
+
+// The text of the display over each shipped theme's sky and its platforms' tiles: wherever a glyph's
+// colour lies, the pixels around it stand apart from it by at least 3 : 1.
+TEST_F(HudPixels, TheHudsTextReadsOverEveryThemesSkyAndTiles)
+{
+    StartMatch();
+    device->SetSize(640.0f, 360.0f, 1.0f);
+    DataRegistry& registry = match.ownRegistry;
+    ASSERT_GT(registry.themes.Count(), 0u);
+    // The text's own colours: the ink, the weapon's yellow and the five teams'.
+    const Color fills[] = {UnpackColor(InkColor),   UnpackColor(0xFF64F4FF), UnpackColor(0xFF1B14BE),
+                           UnpackColor(0xFFB97301), UnpackColor(0xFF73C786), UnpackColor(0xFFE8E7E6)};
+    const auto fillOf = [&](const Testing::Rgba& p) -> int
+    {
+        for (size_t i = 0; i < std::size(fills); ++i)
+            if (std::abs(p[0] - fills[i].r) <= 4 && std::abs(p[1] - fills[i].g) <= 4 &&
+                std::abs(p[2] - fills[i].b) <= 4)
+                return int(i);
+        return -1;
+    };
+    uint32_t backgrounds = 0;
+    for (uint32_t t = 0; t < registry.themes.Count(); ++t)
+    {
+        const ThemeData& theme = registry.themes.At(t);
+        const std::string folder = "Assets/Themes/" + theme.name + "/";
+        // The sky's two ends, then the tiles of solid and one-way platforms and of conveyers.
+        std::vector<std::pair<std::string, Color>> unders;
+        for (const ThemeBackground& sky : theme.backgrounds)
+            if (sky.texture == Lumvek::InvalidId)
+            {
+                unders.emplace_back("sky top", sky.topColor);
+                unders.emplace_back("sky bottom", sky.bottomColor);
+            }
+        for (const char* image : {"SolidBackground", "TopMiddle", "OneWayBackground", "ConveyerMiddle"})
+            unders.emplace_back(image, Color::White);
+        for (const auto& [under, color] : unders)
+        {
+            uint32_t texture = InvalidId;
+            if (color == Color::White)
+            {
+                texture = NameTableC().Add("HudPixels" + theme.name + under);
+                Texture* tiles = device->CreateTexture(texture, static_cast<uint32_t>(ResourceUsage::UploadOnce));
+                ASSERT_NE(tiles, nullptr);
+                tiles->Load(folder + under + ".png");
+                ASSERT_GT(tiles->width, 0u) << folder << under;
+                tiles->FinishChanges();
+            }
+            OpenScreens(1, color, texture);
+            Draw([](uint32_t, uint32_t) { return true; });
+            const Testing::Image with = Draw([](uint32_t, uint32_t) { return true; });
+            const std::vector<Rectangle> texts = TextRectangles();
+            // The same with every glyph's fill see-through: what is left is what the glyphs stand on, their
+            // outline and the boxes behind them.
+            SetTextAlpha(0);
+            Draw([](uint32_t, uint32_t) { return true; });
+            const Testing::Image without = Draw([](uint32_t, uint32_t) { return true; });
+            SetTextAlpha(255);
+            ++backgrounds;
+            const std::string tag = theme.name + " " + under;
+            Keep(with, "HudOver" + theme.name + under);
+            // A glyph's pixels, of the text's own colours, against what lies at them and two pixels
+            // around them without the glyphs.
+            std::array<std::vector<double>, std::size(fills)> worst;
+            for (uint32_t y = 2; y + 2 < with.height; ++y)
+                for (uint32_t x = 2; x + 2 < with.width; ++x)
+                {
+                    const int fill = fillOf(with.At(x, y));
+                    const auto inside = [&](const Rectangle& r)
+                    { return x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height; };
+                    if (with.At(x, y) == without.At(x, y) || fill < 0 ||
+                        std::none_of(texts.begin(), texts.end(), inside))
+                        continue;
+                    // A glyph's body, not a smoothed edge that happens to pass for one of the colours.
+                    uint32_t alike = 0;
+                    for (int dy = -1; dy <= 1; ++dy)
+                        for (int dx = -1; dx <= 1; ++dx)
+                            alike += fillOf(with.At(x + dx, y + dy)) == fill ? 1 : 0;
+                    if (alike < 4)
+                        continue;
+                    double around = 0.0;
+                    for (const auto& [dx, dy] : {std::pair{0, 0}, {-2, 0}, {2, 0}, {0, -2}, {0, 2}})
+                        around += Luminance(without.At(x + dx, y + dy)) / 5.0;
+                    worst[fill].push_back(Contrast(Luminance(with.At(x, y)), around));
+                }
+            uint32_t colours = 0;
+            for (size_t i = 0; i < std::size(fills); ++i)
+            {
+                if (worst[i].empty())
+                    continue;
+                ++colours;
+                // Nine in ten of a colour's edge pixels; the rest are corners the outline rounds off.
+                std::sort(worst[i].begin(), worst[i].end());
+                const double contrast = worst[i][worst[i].size() / 10];
+                EXPECT_GE(contrast, 3.0) << tag << ": text of colour " << i << " against what is around it";
+            }
+            EXPECT_GE(colours, 5u) << tag << ": the ink, the weapon's yellow and the teams' colours are all seen";
+        }
+    }
+    EXPECT_GE(backgrounds, 12u);
 }
 
 } // namespace
