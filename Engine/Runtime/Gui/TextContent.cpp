@@ -118,8 +118,7 @@ Color TextContent::StrokeOf(const Pen& pen) const
     return contrast(strokeColor) >= contrast(contrastColor) ? strokeColor : contrastColor;
 }
 
-bool TextContent::DrawBacking(const Pen& pen, const Menu& menu, uint32_t first, uint32_t end, float x,
-                              float bottom) const
+bool TextContent::DrawBacking(const Pen& pen, const Menu& menu, uint32_t first, uint32_t end, float x, float bottom)
 {
     const Gui* gui = menu.GetGui();
     if (!backing || !gui || first >= end)
@@ -131,48 +130,35 @@ bool TextContent::DrawBacking(const Pen& pen, const Menu& menu, uint32_t first, 
     drawTemplate.textures[0] = InvalidId;
     // Boxes reach a little past their runs, so that a run's first and last glyphs do not touch the edge.
     const float margin = pen.size * 0.15f;
-    Pen run = pen;
-    const auto box = [&](float left, float right)
-    {
-        if (!(right > left))
-            return true;
-        const Vector2 topLeft =
-            ToDeviceCoordinates(left - margin, bottom - pen.size, pen.deviceWidth, pen.deviceHeight);
-        const Vector2 bottomRight = ToDeviceCoordinates(right + margin, bottom, pen.deviceWidth, pen.deviceHeight);
-        const Color color = StrokeOf(run);
-        const GuiColorVertex vertices[4] = {{topLeft.x, topLeft.y, color},
-                                            {topLeft.x, bottomRight.y, color},
-                                            {bottomRight.x, topLeft.y, color},
-                                            {bottomRight.x, bottomRight.y, color}};
-        return AppendGuiQuad(pen.drawList, pen.vertexBuffer, pen.indexBuffer, vertices);
-    };
     const StringView line(text);
-    const float spacing = letterSpacing * pen.size;
-    float start = x;
+    Pen run = pen;
     bool appended = true;
-    char previous = 0;
-    for (uint32_t i = first; i < end && appended; ++i)
+    for (uint32_t start = first, i = first; i <= end && appended; ++i)
     {
-        const char c = line.data[i];
-        Color next;
-        if (colorCodes && ReadColorCode(line, i, next))
+        Color next = run.fill;
+        const bool code = i < end && colorCodes && ReadColorCode(line, i, next);
+        if (i < end && !code)
+            continue;
+        // A run is measured as a line of its own; the kerning across a colour code is left out.
+        const float width = MeasureWidth(pen.font, line.Sub(start, i - start), pen.size);
+        if (width > 0.0f)
         {
-            appended = box(start, x);
-            start = x;
-            run.fill = next;
-            i += ColorCodeLength - 1;
-            continue;
+            const Vector2 topLeft =
+                ToDeviceCoordinates(x - margin, bottom - pen.size, pen.deviceWidth, pen.deviceHeight);
+            const Vector2 bottomRight =
+                ToDeviceCoordinates(x + width + margin, bottom, pen.deviceWidth, pen.deviceHeight);
+            const Color color = StrokeOf(run);
+            const GuiColorVertex vertices[4] = {{topLeft.x, topLeft.y, color},
+                                                {topLeft.x, bottomRight.y, color},
+                                                {bottomRight.x, topLeft.y, color},
+                                                {bottomRight.x, bottomRight.y, color}};
+            appended = AppendGuiQuad(pen.drawList, pen.vertexBuffer, pen.indexBuffer, vertices);
+            x += width + letterSpacing * pen.size;
         }
-        if (!HasGlyph(c))
-            continue;
-        if (c == ' ' || c == '\n')
-            x += pen.font.spaceAdvance * pen.size + spacing;
-        else
-            x += (pen.font.GetKerning(previous, c) + pen.font.glyphs[static_cast<uint8_t>(c)].advance) * pen.size +
-                 spacing;
-        previous = c;
+        run.fill = next;
+        i += code ? ColorCodeLength - 1 : 0;
+        start = i + 1;
     }
-    appended = appended && box(start, x);
     DrawCommand& restored = pen.drawList.Template();
     restored.material = material;
     restored.textures[0] = texture;

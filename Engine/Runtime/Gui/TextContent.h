@@ -95,10 +95,9 @@ protected:
                 const TextureFontRegion& font, float size) const;
     // The stroke of a glyph filled with the pen's colour.
     Color StrokeOf(const Pen& pen) const;
-    // With backing set, the boxes behind the runs of text[first, end) placed as DrawLine places them
-    // from x, fill the pen's colour at first; the list's template keeps its material. False when the
-    // Gui's buffers are full.
-    bool DrawBacking(const Pen& pen, const Menu& menu, uint32_t first, uint32_t end, float x, float bottom) const;
+    // With backing set, the boxes behind the runs of text[first, end) from x, the fill the pen's colour
+    // at first; the list's template keeps its material. False when the Gui's buffers are full.
+    bool DrawBacking(const Pen& pen, const Menu& menu, uint32_t first, uint32_t end, float x, float bottom);
     // Draws text[first, last) with its left edge at x and the bottom of its line at bottom. False when
     // the Gui's buffers are full.
     bool DrawLine(Pen& pen, uint32_t first, uint32_t last, float x, float bottom) const;

@@ -47,6 +47,23 @@ protected:
         EXPECT_FALSE(error) << error.message();
     }
 
+    // The scoreboard of a deathmatch won as it starts, played as SINGLE PLAYER's first challenge with
+    // two bots of the teams (4 for none) in a game of that many teams.
+    void TakeScoreboard(const std::string& name, const std::string& theme, int teams, int firstBot, int secondBot)
+    {
+        const std::string bot =
+            R"(, "Loadout": {"Head": "Random", "Core": "Random", "Arms": "Random", "Legs": "Random"}})";
+        ASSERT_TRUE(Lumvek::File::WriteAllText(
+            (root / "Assets/DemoChallenges/DemoRace.data").string(),
+            R"({"Name": "Duel", "Description": "", "Map": "Crossroads", "Theme": ")" + theme +
+                R"(", "GameType": "Deathmatch", "TeamCount": )" + std::to_string(teams) +
+                R"(, "Loadout": {"StartingWeapon": "Rifle"}, "GameTypeSettings": {"PointsToWin": 0}, "Bots": [)" +
+                R"({"TeamId": )" + std::to_string(firstBot) + bot + R"(, {"TeamId": )" + std::to_string(secondBot) +
+                bot + "]}"));
+        Take(name, IntoDemo + Press("A") + "screen DemoSinglePlayer frames 10 " + Press("A") +
+                       "screen Scoreboard frames 30 ");
+    }
+
     // Replaces the first occurrence of a text in a file of the scratch copy of Assets.
     void Edit(const std::string& file, const std::string& from, const std::string& to)
     {
@@ -68,27 +85,13 @@ TEST_F(ScreenshotSet, TheDemosKeepawayAfter200Ticks)
 // A duel won as it starts.
 TEST_F(ScreenshotSet, TheScoreboardOfASinglePlayerChallenge)
 {
-    ASSERT_TRUE(Lumvek::File::WriteAllText(
-        (root / "Assets/DemoChallenges/DemoRace.data").string(),
-        R"({"Name": "Duel", "Description": "", "Map": "Crossroads", "Theme": "Meadow", "GameType": "Deathmatch",
-            "TeamCount": 2, "Loadout": {"StartingWeapon": "Rifle"}, "GameTypeSettings": {"PointsToWin": 0},
-            "Bots": [{"TeamId": 0, "Loadout": {"Head": "Random", "Core": "Random", "Arms": "Random", "Legs": "Random"}},
-                     {"TeamId": 1, "Loadout": {"Head": "Random", "Core": "Random", "Arms": "Random", "Legs": "Random"}}]})"));
-    Take("Scoreboard",
-         IntoDemo + Press("A") + "screen DemoSinglePlayer frames 10 " + Press("A") + "screen Scoreboard frames 30 ");
+    TakeScoreboard("Scoreboard", "Meadow", 2, 0, 1);
 }
 
 // A free for all on the pale Glacier sky: the winner's name and badge in ink.
 TEST_F(ScreenshotSet, TheScoreboardOfAFreeForAllOnGlacier)
 {
-    ASSERT_TRUE(Lumvek::File::WriteAllText(
-        (root / "Assets/DemoChallenges/DemoRace.data").string(),
-        R"({"Name": "Brawl", "Description": "", "Map": "Crossroads", "Theme": "Glacier", "GameType": "Deathmatch",
-            "TeamCount": 1, "Loadout": {"StartingWeapon": "Rifle"}, "GameTypeSettings": {"PointsToWin": 0},
-            "Bots": [{"TeamId": 4, "Loadout": {"Head": "Random", "Core": "Random", "Arms": "Random", "Legs": "Random"}},
-                     {"TeamId": 4, "Loadout": {"Head": "Random", "Core": "Random", "Arms": "Random", "Legs": "Random"}}]})"));
-    Take("ScoreboardFreeForAll",
-         IntoDemo + Press("A") + "screen DemoSinglePlayer frames 10 " + Press("A") + "screen Scoreboard frames 30 ");
+    TakeScoreboard("ScoreboardFreeForAll", "Glacier", 1, 4, 4);
 }
 
 // The keepaway in the smallest window, the player with three abilities and the longest weapon name.
