@@ -174,49 +174,6 @@ TEST(GameScreenRules, ThePromptStandsOverItsTargetInTheScreensPoints)
     }
 }
 
-// The bands' boxes in design points, for every view from a quarter of 640 x 360 up and every number
-// of score dials: apart from each other and inside the view.
-TEST(GameScreenRules, TheHudsPartsStandApartInsideEveryViewFromSmallToLarge)
-{
-    using Box = std::array<float, 4>; // left, top, right, bottom
-    const auto overlap = [](const Box& a, const Box& b)
-    { return a[0] < b[2] && b[0] < a[2] && a[1] < b[3] && b[1] < a[3]; };
-    for (const auto& [width, height] : {std::pair{640.0f, 180.0f},
-                                        {320.0f, 180.0f},
-                                        {640.0f, 360.0f},
-                                        {960.0f, 270.0f},
-                                        {480.0f, 270.0f},
-                                        {1280.0f, 720.0f},
-                                        {1920.0f, 1080.0f}})
-        for (uint32_t dials = 1; dials <= 4; ++dials)
-        {
-            const HudLayout layout = HudLayout::For(width, height, dials);
-            const float w = layout.width, h = layout.height, m = HudLayout::Margin;
-            EXPECT_NEAR(w * layout.scale, width, 0.01f);
-            const Box boxes[] = {
-                {m, m, m + HudLayout::ScoreRowWidth(dials), m + 80.0f},                                // score dials
-                {w / 2 - HudLayout::CentreHalfWidth, m, w / 2 + HudLayout::CentreHalfWidth, 128.0f},   // centre
-                {w - m - layout.nameWidth, m, w - m, m + 50.0f},                                       // weapon name
-                {w - m - HudLayout::AmmoWidth, HudLayout::AmmoTop, w - m, HudLayout::AmmoTop + 54.0f}, // ammunition
-                {w - m - HudLayout::CirclesWidth, HudLayout::CirclesTop, w - m, HudLayout::CirclesBottom}, // circles
-                {(w - layout.messageWidth) / 2, 140.0f, (w + layout.messageWidth) / 2, 202.0f}, // message lines
-                {m, h - m - layout.feedHeight, m + layout.feedWidth, h - m},                    // feed
-            };
-            EXPECT_GE(layout.feedLines, 3u) << width << "x" << height;
-            EXPECT_GE(layout.nameWidth, 100.0f);
-            for (size_t i = 0; i < std::size(boxes); ++i)
-            {
-                EXPECT_TRUE(boxes[i][0] >= 0.0f && boxes[i][2] <= w && boxes[i][3] <= h)
-                    << width << "x" << height << " " << dials << " dials, part " << i;
-                for (size_t j = i + 1; j < std::size(boxes); ++j)
-                    EXPECT_FALSE(overlap(boxes[i], boxes[j]))
-                        << width << "x" << height << " " << dials << " dials, parts " << i << " and " << j;
-            }
-        }
-    // A view with room keeps the design's sizes.
-    EXPECT_EQ(HudLayout::For(1280.0f, 720.0f, 2).scale, 1.0f);
-}
-
 TEST(GameScreenRules, EveryLocalPlayerHasAnAreaOfItsOwnOverItsView)
 {
     for (uint32_t count = 1; count <= 4; ++count)
