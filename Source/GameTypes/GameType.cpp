@@ -323,10 +323,18 @@ void GameType::FormatStatus(GameTypeEvent& event)
     if (event.kind >= statusFormats.size())
         return;
     const StringView format = statusFormats[event.kind];
+    // The status lines are written in capitals; a weapon's display name is not.
+    const auto inCapitals = [](std::string name)
+    {
+        for (char& c : name)
+            if (c >= 'a' && c <= 'z')
+                c = static_cast<char>(c - 'a' + 'A');
+        return name;
+    };
     if (event.kind == sharedKinds.pickedUpAmmo)
-        event.text = Lumvek::FormatText(format, event.a, GetWeaponName(event.b));
+        event.text = Lumvek::FormatText(format, event.a, inCapitals(GetWeaponName(event.b)));
     else if (event.kind == sharedKinds.pickedUpWeapon)
-        event.text = Lumvek::FormatText(format, GetWeaponName(event.a));
+        event.text = Lumvek::FormatText(format, inCapitals(GetWeaponName(event.a)));
 }
 
 void GameType::FormatFeed(GameTypeEvent& event)

@@ -1,5 +1,7 @@
 #include "Source/Ui/Builders.h"
 
+#include "Source/Ui/UiResources.h"
+
 #include <memory>
 
 using Lumvek::Element;
@@ -109,6 +111,23 @@ Lumvek::TextContent& AddText(Element& element, float size, const std::string& te
     Lumvek::TextContent& added = *content;
     element.content = std::move(content);
     return added;
+}
+
+void OutlineText(Lumvek::TextContent& text)
+{
+    // The near-white of the paper the sketches are drawn on.
+    constexpr uint32_t OutlinePaper = 0xFFF5F8FA;
+    text.strokeColor = UnpackColor(InkColor);
+    text.contrastColor = UnpackColor(OutlinePaper);
+    text.contrastStroke = 1;
+    // The widest the shader draws: about a sixteenth of the line's height.
+    text.outerStrokeRadius = 0.49f;
+}
+
+void BackText(Lumvek::TextContent& text)
+{
+    OutlineText(text);
+    text.backing = 1;
 }
 
 void SetOffset(Element& element, YGEdge edge, float percent)

@@ -41,6 +41,14 @@ DrawInText& AddDrawInText(Lumvek::Element& element, float size, float duration, 
 // until a screen sets its direction or elapsed time.
 DrawInImage& AddDrawInImage(Lumvek::Element& element, float duration, uint32_t texture, uint32_t region);
 
+// Outlines text that is drawn over the match, whose colours it cannot choose: each glyph gets the ink
+// or the paper as its stroke, whichever stands further from its own colour in lightness, so that a
+// team's colour keeps its meaning and still reads on a sky or tiles of the same colour.
+void OutlineText(Lumvek::TextContent& text);
+// As OutlineText, with each run of one colour on a box of its outline's colour: small text over the
+// match, whose outline would be too thin to carry it.
+void BackText(Lumvek::TextContent& text);
+
 // Placement helpers for the builders' callers.
 void SetOffset(Lumvek::Element& element, YGEdge edge, float percent);
 void SetOffsetPoints(Lumvek::Element& element, YGEdge edge, float points);

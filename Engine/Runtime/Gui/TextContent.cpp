@@ -9,6 +9,7 @@
 #include "Engine/Runtime/Gui/Menu.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace Lumvek
@@ -76,6 +77,92 @@ float TextContent::MeasureWidth(const TextureFontRegion& font, StringView line, 
     if (glyphs == 0)
         return 0.0f;
     return (font.MeasureText(measured) + float(glyphs - 1) * letterSpacing) * lineSize;
+}
+
+float TextContent::FitSize(const TextureFontRegion& fontRegion, const Rectangle& rectangle, float& width)
+{
+    float lineSize = ResolveSize(rectangle.height);
+    width = MeasureWidth(fontRegion, text, lineSize);
+    if (shrinkToFit && width > rectangle.width && width > 0.0f)
+    {
+        const float scale = std::max(rectangle.width, 0.0f) / width;
+        lineSize *= scale;
+        width *= scale;
+    }
+    return lineSize;
+}
+
+float TextContent::Luminance(const Color& color)
+{
+    const auto linear = [](uint8_t channel)
+    {
+        const float c = float(channel) / 255.0f;
+        return c <= 0.04045f ? c / 12.92f : std::pow((c + 0.055f) / 1.055f, 2.4f);
+    };
+    return 0.2126f * linear(color.r) + 0.7152f * linear(color.g) + 0.0722f * linear(color.b);
+}
+
+Color TextContent::StrokeOf(const Pen& pen) const
+{
+    if (pen.strokeFollowsFill)
+        return pen.fill;
+    if (!contrastStroke)
+        return strokeColor;
+    // WCAG's contrast ratio, which weighs a difference among dark colours more than among light ones.
+    const float fill = Luminance(pen.fill) + 0.05f;
+    const auto contrast = [fill](const Color& stroke)
+    {
+        const float other = Luminance(stroke) + 0.05f;
+        return std::max(fill, other) / std::min(fill, other);
+    };
+    return contrast(strokeColor) >= contrast(contrastColor) ? strokeColor : contrastColor;
+}
+
+bool TextContent::DrawBacking(const Pen& pen, const Menu& menu, uint32_t first, uint32_t end, float x, float bottom)
+{
+    const Gui* gui = menu.GetGui();
+    if (!backing || !gui || first >= end)
+        return true;
+    DrawCommand& drawTemplate = pen.drawList.Template();
+    const uint32_t material = drawTemplate.material;
+    const uint32_t texture = drawTemplate.textures[0];
+    drawTemplate.material = gui->colorMaterial;
+    drawTemplate.textures[0] = InvalidId;
+    // Boxes reach a little past their runs, so that a run's first and last glyphs do not touch the edge.
+    const float margin = pen.size * 0.15f;
+    const StringView line(text);
+    Pen run = pen;
+    bool appended = true;
+    for (uint32_t start = first, i = first; i <= end && appended; ++i)
+    {
+        Color next = run.fill;
+        const bool code = i < end && colorCodes && ReadColorCode(line, i, next);
+        if (i < end && !code)
+            continue;
+        // A run is measured as a line of its own; the kerning across a colour code is left out.
+        const float width = MeasureWidth(pen.font, line.Sub(start, i - start), pen.size);
+        if (width > 0.0f)
+        {
+            const Vector2 topLeft =
+                ToDeviceCoordinates(x - margin, bottom - pen.size, pen.deviceWidth, pen.deviceHeight);
+            const Vector2 bottomRight =
+                ToDeviceCoordinates(x + width + margin, bottom, pen.deviceWidth, pen.deviceHeight);
+            const Color color = StrokeOf(run);
+            const GuiColorVertex vertices[4] = {{topLeft.x, topLeft.y, color},
+                                                {topLeft.x, bottomRight.y, color},
+                                                {bottomRight.x, topLeft.y, color},
+                                                {bottomRight.x, bottomRight.y, color}};
+            appended = AppendGuiQuad(pen.drawList, pen.vertexBuffer, pen.indexBuffer, vertices);
+            x += width + letterSpacing * pen.size;
+        }
+        run.fill = next;
+        i += code ? ColorCodeLength - 1 : 0;
+        start = i + 1;
+    }
+    DrawCommand& restored = pen.drawList.Template();
+    restored.material = material;
+    restored.textures[0] = texture;
+    return appended;
 }
 
 const TextureFontRegion* TextContent::FindFont(GraphicsDevice& device, StringView missing, StringView notFont) const
@@ -146,7 +233,7 @@ bool TextContent::DrawLine(Pen& pen, uint32_t first, uint32_t last, float x, flo
             const Vector2 topLeft = ToDeviceCoordinates(left, top, pen.deviceWidth, pen.deviceHeight);
             const Vector2 bottomRight = ToDeviceCoordinates(right, glyphBottom, pen.deviceWidth, pen.deviceHeight);
             const UvRectangle& uv = glyph.uv;
-            const Color stroke = pen.strokeFollowsFill ? pen.fill : strokeColor;
+            const Color stroke = StrokeOf(pen);
             const GuiTextVertex vertices[4] = {
                 {topLeft.x, topLeft.y, uv.x, uv.y, pen.fill, stroke, pen.innerRadius, pen.outerRadius},
                 {topLeft.x, bottomRight.y, uv.x, uv.y + uv.height, pen.fill, stroke, pen.innerRadius, pen.outerRadius},
@@ -172,15 +259,16 @@ void TextContent::Render(float, DrawList& drawList, Geometry& vertexBuffer, Geom
         FindFont(device, "TextContent::Render - Font {} not found", "TextContent::Render - Texture {} is not a Font");
     if (!fontRegion)
         return;
-    const float lineSize = ResolveSize(rectangle.height);
-    const float width = MeasureWidth(*fontRegion, text, lineSize);
+    float width = 0.0f;
+    const float lineSize = FitSize(*fontRegion, rectangle, width);
     float x = 0.0f, y = 0.0f, placedWidth = 0.0f, placedHeight = 0.0f;
     Align(horizontalAlignment, rectangle.x, rectangle.width, width, x, placedWidth);
     Align(verticalAlignment, rectangle.y, rectangle.height, lineSize, y, placedHeight);
 
     PrepareTemplate(drawList, menu);
     Pen pen = MakePen(drawList, vertexBuffer, indexBuffer, device, *fontRegion, lineSize);
-    DrawLine(pen, 0, static_cast<uint32_t>(text.size()), x, y + lineSize);
+    if (DrawBacking(pen, menu, 0, static_cast<uint32_t>(text.size()), x, y + lineSize))
+        DrawLine(pen, 0, static_cast<uint32_t>(text.size()), x, y + lineSize);
     drawnRectangle = {x, y, width, lineSize};
 }
 

@@ -42,6 +42,10 @@ public:
     // The width of the text in pixels at line height size: the font's measure of the text without its
     // colour codes (when colorCodes is set), plus the letter spacing between its glyphs.
     float MeasureWidth(const TextureFontRegion& font, StringView text, float size);
+    // The line height the whole text is drawn at in the rectangle, and its width there.
+    float FitSize(const TextureFontRegion& font, const Rectangle& rectangle, float& width);
+    // WCAG's relative luminance of a colour, 0 for black to 1 for white.
+    static float Luminance(const Color& color);
 
     std::string text;
     // Device slot of a texture holding a font region.
@@ -55,6 +59,15 @@ public:
     // In multiples of the size.
     float letterSpacing = 0.0f;
     uint8_t colorCodes = 0;
+    // Set, each glyph takes as its stroke whichever of strokeColor and contrastColor contrasts more with
+    // its fill, so that a line of several colours is outlined where each reads.
+    uint8_t contrastStroke = 0;
+    Color contrastColor = Color::White;
+    // Set, a line wider than its element is drawn at the size that fits the width; never larger.
+    uint8_t shrinkToFit = 0;
+    // Set, each run of one colour stands on a box of its stroke colour as high as the line, so that
+    // small text, whose outline is thin, still reads over anything.
+    uint8_t backing = 0;
 
 protected:
     // What a Render needs after the font was found.
@@ -80,6 +93,11 @@ protected:
     void PrepareTemplate(DrawList& drawList, const Menu& menu) const;
     Pen MakePen(DrawList& drawList, Geometry& vertexBuffer, Geometry& indexBuffer, const GraphicsDevice& device,
                 const TextureFontRegion& font, float size) const;
+    // The stroke of a glyph filled with the pen's colour.
+    Color StrokeOf(const Pen& pen) const;
+    // With backing set, the boxes behind the runs of text[first, end) from x, the fill the pen's colour
+    // at first; the list's template keeps its material. False when the Gui's buffers are full.
+    bool DrawBacking(const Pen& pen, const Menu& menu, uint32_t first, uint32_t end, float x, float bottom);
     // Draws text[first, last) with its left edge at x and the bottom of its line at bottom. False when
     // the Gui's buffers are full.
     bool DrawLine(Pen& pen, uint32_t first, uint32_t last, float x, float bottom) const;

@@ -9,6 +9,7 @@
 #include "Source/Game/Rendering/RenderMaterials.h"
 #include "Source/Game/Rendering/RenderRecords.h"
 #include "Source/GameTypes/Awareness.h"
+#include "Source/Ui/Kit/HudLayout.h"
 #include "Source/World/GameContext.h"
 #include "Source/World/World.h"
 
@@ -91,12 +92,16 @@ void IndicatorRenderer::Draw(GraphicsDevice& device, const CameraView& view)
         return;
     const World& world = *context.world;
     const uint8_t playerIndex = view.player->index;
+    // The ellipse keeps clear of the heads-up display's dials, which the game screen lays out as here.
+    const HudLayout hud =
+        HudLayout::For(viewport.width, viewport.height, HudLayout::ScoreDials(context.configuration.teamCount));
+    const IndicatorGeometry::Area area =
+        IndicatorGeometry::BelowBand(view.Position(), view.Extent(), viewport.height, hud.MarkerTop());
     ++stamp;
     for (const AwarenessMarker& marker : view.player->awareness)
     {
         Vector2& displayed = Displayed(playerIndex, marker);
-        const IndicatorGeometry::Placement placement =
-            IndicatorGeometry::Place(displayed, view.Position(), view.Extent());
+        const IndicatorGeometry::Placement placement = IndicatorGeometry::Place(displayed, area.centre, area.extent);
         const int32_t icon = GetMarkerIcon(world, marker);
         Vector2 arrowSize = sizes.arrow;
         if (icon >= 0)
@@ -181,6 +186,13 @@ Placement Place(Vector2 displayed, Vector2 centre, Vector2 extent)
     else
         placement.position = displayed;
     return placement;
+}
+
+Area BelowBand(Vector2 centre, Vector2 extent, float pixelHeight, float bandPixels)
+{
+    // At most half the view, so that a tiny view keeps room for its indicators.
+    const float kept = pixelHeight > 0.0f ? std::clamp(bandPixels / pixelHeight, 0.0f, 0.5f) : 0.0f;
+    return {{centre.x, centre.y - extent.y * kept / 2.0f}, {extent.x, extent.y * (1.0f - kept)}};
 }
 
 Matrix3x3 IconTransform(const Placement& placement, Vector2 size)

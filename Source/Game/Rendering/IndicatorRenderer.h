@@ -41,6 +41,15 @@ struct Placement
 };
 Placement Place(Lumvek::Vector2 displayed, Lumvek::Vector2 centre, Lumvek::Vector2 extent);
 
+// The part of a view that indicators use: all of it below a band of bandPixels at the top of a view
+// pixelHeight high, where the heads-up display's dials stand; centre and extent as Place takes them.
+struct Area
+{
+    Lumvek::Vector2 centre;
+    Lumvek::Vector2 extent;
+};
+Area BelowBand(Lumvek::Vector2 centre, Lumvek::Vector2 extent, float pixelHeight, float bandPixels);
+
 // The icon's transform: one icon size from the arrow, on the side that faces the view's centre.
 Lumvek::Matrix3x3 IconTransform(const Placement& placement, Lumvek::Vector2 size);
 // The arrow's transform: turned about the middle of its base.

@@ -184,10 +184,12 @@ SquareScrollItem& AddSquareItem(Element& strip, bool selected, const std::string
 
 Element& AddSmallLogo(Element& parent)
 {
-    Element& logo = AddElementPoints(parent, 85, 108, 0);
+    // 85 x 108 points, 30 from the right and the bottom, in a 1920 x 1080 window; in percent, so that a
+    // smaller window's logo keeps the share of it that the strips and hints beside it keep.
+    Element& logo = AddElement(parent, 85.0f / 19.2f, 10.0f, 0);
     SetImage(logo, GraphicsResources::UiAtlas, Images::SmallLogo, Lumvek::InvalidId);
-    SetOffsetPoints(logo, YGEdgeRight, 30.0f);
-    SetOffsetPoints(logo, YGEdgeBottom, 30.0f);
+    SetOffset(logo, YGEdgeRight, 30.0f / 19.2f);
+    SetOffset(logo, YGEdgeBottom, 30.0f / 10.8f);
     return logo;
 }
 

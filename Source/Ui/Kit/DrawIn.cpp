@@ -136,8 +136,8 @@ void DrawInText::Render(float seconds, Lumvek::DrawList& drawList, Lumvek::Geome
     if (!font)
         return;
 
-    const float lineSize = ResolveSize(rectangle.height);
-    const float width = MeasureWidth(*font, text, lineSize);
+    float width = 0.0f;
+    const float lineSize = FitSize(*font, rectangle, width);
     float x = 0.0f, y = 0.0f, placedWidth = 0.0f, placedHeight = 0.0f;
     Align(horizontalAlignment, rectangle.x, rectangle.width, width, x, placedWidth);
     Align(verticalAlignment, rectangle.y, rectangle.height, lineSize, y, placedHeight);
@@ -167,6 +167,18 @@ void DrawInText::Render(float seconds, Lumvek::DrawList& drawList, Lumvek::Geome
 
     PointTemplate(drawList, GraphicsResources::DrawInTextMaterial, this->font);
     Pen pen = MakePen(drawList, vertexBuffer, indexBuffer, device, *font, lineSize);
+    // The backing grows with the glyphs: it reaches the last character begun.
+    uint32_t begunEnd = 0;
+    for (float begun = 0.0f; begunEnd < text.size() && begun < progress; ++begunEnd)
+    {
+        Lumvek::Color ignored;
+        if (colorCodes && ReadColorCode(text, begunEnd, ignored))
+            begunEnd += ColorTagLength - 1;
+        else
+            begun += share;
+    }
+    if (!DrawBacking(pen, menu, 0, begunEnd, originX, bottom))
+        return;
     float begun = 0.0f;
     char previous = 0;
     const Lumvek::StringView all(text);
@@ -201,7 +213,7 @@ void DrawInText::Render(float seconds, Lumvek::DrawList& drawList, Lumvek::Geome
             const float glyphBottom = bottom - (glyph.offsetY - font->descent) * lineSize;
             DrawInTextVertex corner;
             corner.fillColor = pen.fill;
-            corner.strokeColor = pen.strokeFollowsFill ? pen.fill : strokeColor;
+            corner.strokeColor = StrokeOf(pen);
             corner.innerStrokeRadius = pen.innerRadius;
             corner.outerStrokeRadius = pen.outerRadius;
             corner.time = t;

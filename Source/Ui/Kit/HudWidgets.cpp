@@ -105,7 +105,8 @@ Element& AddTeamDial(Element& parent, const std::string& name, uint32_t tint)
     // The neutral colour is the paper's own: its number, drawn over the match, would not be seen.
     const uint32_t numberTint =
         tint == GetTeamColor(static_cast<uint32_t>(TeamColor::Neutral)).PackedColor() ? InkColor : tint;
-    AddText(score, 100.0f, "", GraphicsResources::HeadingFont, numberTint, TextAlignment::Centre);
+    // Drawn over the match, where a sky or tiles may share the team's colour.
+    BackText(AddText(score, 100.0f, "", GraphicsResources::HeadingFont, numberTint, TextAlignment::Centre));
     SetOffset(score, YGEdgeTop, 25.0f);
     Element& leader = AddElementPoints(dial, 80, 80, 0);
     SetImage(leader, atlas, Images::LeaderIcon, Lumvek::InvalidId);

@@ -12,6 +12,7 @@
 #include "Source/GameTypes/GameType.h"
 #include "Source/Ui/Builders.h"
 #include "Source/Ui/Kit/DrawIn.h"
+#include "Source/Ui/Kit/HudLayout.h"
 #include "Source/Ui/Screens/PauseMenu.h"
 #include "Source/Ui/UiResources.h"
 #include "Source/World/Entities.h"
@@ -33,7 +34,6 @@ constexpr uint32_t HealthColor = 0xFF1B14BE;
 constexpr uint32_t WeaponNameColor = 0xFF64F4FF;
 constexpr uint32_t HealthBarWidth = 200;
 constexpr uint32_t HealthBarBoxWidth = 208;
-constexpr uint32_t AmmoRowWidth = 200;
 
 // The image of a controller button code as the game screen's prompt shows it; none for the rest.
 uint32_t ButtonImage(uint32_t code)
@@ -44,12 +44,18 @@ uint32_t ButtonImage(uint32_t code)
     return code >= 4 && code < 4 + std::size(images) ? images[code - 4] : Lumvek::InvalidId;
 }
 
-Lumvek::TextContent& AddLine(Element& root, uint32_t height, float top)
+// A message line between the weapon circles' columns; a long message is written smaller to fit.
+Lumvek::TextContent& AddLine(Element& root, float width, uint32_t height, float top)
 {
     Element& line = AddElementPoints(root, 0, height, 0);
-    line.SetWidth({ElementLength::Percent, 100.0f});
+    line.SetWidth({ElementLength::Points, width});
+    AlignCentre(line);
     SetOffsetPoints(line, YGEdgeTop, top);
-    return AddText(line, 100.0f, "", GraphicsResources::HeadingFont, InkColor, TextAlignment::Centre);
+    Lumvek::TextContent& text =
+        AddText(line, 100.0f, "", GraphicsResources::HeadingFont, InkColor, TextAlignment::Centre);
+    text.shrinkToFit = 1;
+    BackText(text);
+    return text;
 }
 
 // Where a part's dial stands: its tint and the arrow of the direction that selects the part.
@@ -133,18 +139,6 @@ void GameScreen::OpenAll(Lumvek::Gui& gui, FrontEnd& frontEnd)
         Open(gui, frontEnd, position, count, players[position].localIndex);
 }
 
-Lumvek::Vector2 GameScreen::AmmoRowPlace(float viewWidth, size_t nameLength)
-{
-    // Left of the name, clear of the centred health bar by a small gap; a view not laid out yet
-    // counts as wide. Under the name, the row ends left of the weapon circles (30 + 75 + 30 from the
-    // right) and above them.
-    const float beside = static_cast<float>((nameLength + 2) * 30);
-    const float barRight = 0.5f * (viewWidth + float(HealthBarBoxWidth));
-    if (!(viewWidth > 0.0f) || viewWidth - beside - float(AmmoRowWidth) >= barRight + 10.0f)
-        return {beside, 30.0f};
-    return {140.0f, 80.0f};
-}
-
 uint32_t GameScreen::HealthWidth(float health, float maximum)
 {
     // Written so that NaN in either gives an empty bar.
@@ -191,6 +185,24 @@ void GameScreen::Setup()
     Element& root = GetRoot();
     const Player* player = FindPlayer();
 
+    const uint8_t ownTeam = player ? player->team : static_cast<uint8_t>(TeamColor::Neutral);
+    dialCount = 0;
+    if (setUp.teamCount <= 1)
+        dialTeams[dialCount++] = static_cast<uint8_t>(TeamColor::Neutral);
+    else
+    {
+        if (ownTeam < MaximumTeamCount)
+            dialTeams[dialCount++] = ownTeam;
+        for (uint32_t team = 0; team < std::min(setUp.teamCount, MaximumTeamCount); ++team)
+            if (team != ownTeam)
+                dialTeams[dialCount++] = static_cast<uint8_t>(team);
+    }
+    // Built in the design's points for the view's size in them, then scaled to the view as one.
+    const Lumvek::Rectangle area = GetScreenGui().ResolvePlacement(placement);
+    builtSize = {area.width, area.height};
+    // The indicators of the world lay this layout out again from the team count alone: the same count.
+    layout = HudLayout::For(area.width, area.height, HudLayout::ScoreDials(setUp.teamCount));
+
     Element& healthBar = AddElementPoints(root, HealthBarBoxWidth, 28, 0);
     AlignCentre(healthBar);
     SetOffsetPoints(healthBar, YGEdgeTop, 30.0f);
@@ -223,19 +235,23 @@ void GameScreen::Setup()
         abilityDials[place] = &dial;
     }
 
+    // The name keeps right of the centre band: a long one is written smaller rather than over the bar.
     weaponName = &AddElementPoints(root, 0, 50, 0);
-    weaponName->SetWidth({ElementLength::Percent, 100.0f});
-    SetOffsetPoints(*weaponName, YGEdgeRight, 30.0f);
-    SetOffsetPoints(*weaponName, YGEdgeTop, 30.0f);
+    weaponName->SetWidth({ElementLength::Points, layout.nameWidth});
+    SetOffsetPoints(*weaponName, YGEdgeRight, HudLayout::Margin);
+    SetOffsetPoints(*weaponName, YGEdgeTop, HudLayout::Margin);
     weaponNameText =
         &AddText(*weaponName, 100.0f, "", GraphicsResources::HeadingFont, WeaponNameColor, TextAlignment::End);
+    weaponNameText->shrinkToFit = 1;
+    BackText(*weaponNameText);
 
-    ammoRow = &AddElementPoints(root, AmmoRowWidth, 50, 0);
+    ammoRow = &AddElementPoints(root, static_cast<uint32_t>(HudLayout::AmmoWidth), 50, 0);
     ammoRow->flow = 1;
     // A long clip's pips wrap into two or three rows of the row's height.
     YGNodeStyleSetFlexDirection(ammoRow->GetNode(), YGFlexDirectionRowReverse);
     YGNodeStyleSetFlexWrap(ammoRow->GetNode(), YGWrapWrap);
-    SetOffsetPoints(*ammoRow, YGEdgeTop, 30.0f);
+    SetOffsetPoints(*ammoRow, YGEdgeRight, HudLayout::Margin);
+    SetOffsetPoints(*ammoRow, YGEdgeTop, HudLayout::AmmoTop);
 
     const struct
     {
@@ -245,6 +261,7 @@ void GameScreen::Setup()
         float right;
     } circles[] = {{&primaryCircle, &primaryIcon, Images::CircleBackground, 30.0f},
                    {&secondaryCircle, &secondaryIcon, Images::CircleSketch, 60.0f}};
+    // Under the ammunition row, where the message lines keep clear of them.
     for (const auto& circle : circles)
     {
         Element& element = AddElementPoints(root, 75, 75, 0);
@@ -254,7 +271,7 @@ void GameScreen::Setup()
         YGNodeStyleSetJustifyContent(element.GetNode(), YGJustifyCenter);
         YGNodeStyleSetAlignItems(element.GetNode(), YGAlignCenter);
         element.flow = 1;
-        SetOffsetPoints(element, YGEdgeTop, 110.0f);
+        SetOffsetPoints(element, YGEdgeTop, HudLayout::CirclesTop);
         SetOffsetPoints(element, YGEdgeRight, circle.right);
         Element& inner = AddElement(element, 80.0f, 80.0f, 0);
         *circle.icon = &SetImage(inner, atlas, Lumvek::InvalidId, Images::PendingIcon);
@@ -264,35 +281,26 @@ void GameScreen::Setup()
     scoreRow = &AddElementPoints(root, 0, 80, 0);
     scoreRow->flow = 1;
     YGNodeStyleSetFlexDirection(scoreRow->GetNode(), YGFlexDirectionRow);
-    SetOffsetPoints(*scoreRow, YGEdgeLeft, 30.0f);
-    SetOffsetPoints(*scoreRow, YGEdgeTop, 30.0f);
-    const uint8_t ownTeam = player ? player->team : static_cast<uint8_t>(TeamColor::Neutral);
-    dialCount = 0;
-    if (setUp.teamCount <= 1)
-        dialTeams[dialCount++] = static_cast<uint8_t>(TeamColor::Neutral);
-    else
-    {
-        if (ownTeam < MaximumTeamCount)
-            dialTeams[dialCount++] = ownTeam;
-        for (uint32_t team = 0; team < std::min(setUp.teamCount, MaximumTeamCount); ++team)
-            if (team != ownTeam)
-                dialTeams[dialCount++] = static_cast<uint8_t>(team);
-    }
+    SetOffsetPoints(*scoreRow, YGEdgeLeft, HudLayout::Margin);
+    SetOffsetPoints(*scoreRow, YGEdgeTop, HudLayout::Margin);
     for (uint32_t i = 0; i < dialCount; ++i)
     {
         const TeamColorEntry& team = GetTeamColor(dialTeams[i]);
         AddTeamDial(*scoreRow, team.name.ToString(), team.PackedColor());
     }
 
-    statusText = &AddLine(root, 16, 140.0f);
-    eventText = &AddLine(root, 32, 170.0f);
+    statusText = &AddLine(root, layout.messageWidth, 16, 140.0f);
+    eventText = &AddLine(root, layout.messageWidth, 32, 170.0f);
 
-    feedList = &AddElementPoints(root, 100, 500, 0);
+    // Under the circles, as tall as the view leaves; its newest lines stand at the bottom.
+    feedList = &AddElementPoints(root, 0, 0, 0);
+    feedList->SetWidth({ElementLength::Points, layout.feedWidth});
+    feedList->SetHeight({ElementLength::Points, layout.feedHeight});
     feedList->flow = 1;
     YGNodeStyleSetFlexDirection(feedList->GetNode(), YGFlexDirectionColumn);
     YGNodeStyleSetJustifyContent(feedList->GetNode(), YGJustifyFlexEnd);
-    SetOffsetPoints(*feedList, YGEdgeLeft, 30.0f);
-    SetOffsetPoints(*feedList, YGEdgeBottom, 30.0f);
+    SetOffsetPoints(*feedList, YGEdgeLeft, HudLayout::Margin);
+    SetOffsetPoints(*feedList, YGEdgeBottom, HudLayout::Margin);
 
     indicator = &AddElementPoints(root, 30, 15, 0);
     SetImage(*indicator, atlas, Images::Indicator, Lumvek::InvalidId);
@@ -304,18 +312,35 @@ void GameScreen::Setup()
     SetImage(prompt, atlas, ButtonImage(interact), Lumvek::InvalidId);
     SetOffsetPoints(prompt, YGEdgeBottom, 20.0f);
 
+    if (layout.scale < 1.0f)
+        for (const auto& child : root.GetChildren())
+            ScalePoints(*child, layout.scale);
     Update(0.0f);
+}
+
+void GameScreen::Rebuild()
+{
+    GetRoot().RemoveChildren();
+    abilityDials = {};
+    shownWeapon = Lumvek::InvalidId;
+    Setup();
 }
 
 void GameScreen::Update(float seconds)
 {
     (void)seconds;
+    const Lumvek::Rectangle area = GetScreenGui().ResolvePlacement(placement);
+    if (area.width != builtSize.x || area.height != builtSize.y)
+    {
+        Rebuild();
+        return;
+    }
     Player* player = FindPlayer();
     if (!player)
         return;
-    healthFill->SetWidth(
-        {ElementLength::Points,
-         static_cast<float>(HealthWidth(player->health, player->GetEffective(&Attributes::maximumHealth)))});
+    // In the design's points, as the bar around it was built, then at the view's scale.
+    const uint32_t health = HealthWidth(player->health, player->GetEffective(&Attributes::maximumHealth));
+    healthFill->SetWidth({ElementLength::Points, static_cast<float>(health) * layout.scale});
     UpdateWeapons(*player);
     UpdateScores(*player);
 
@@ -357,15 +382,15 @@ void GameScreen::UpdateWeapons(Player& player)
         {
             shownWeapon = id;
             BuildAmmoPips(*ammoRow, primary);
+            if (layout.scale < 1.0f)
+                for (const auto& pip : ammoRow->GetChildren())
+                    ScalePoints(*pip, layout.scale);
             pips = PipLayout::Of(primary && primary->data ? primary->data->clipSize : 0);
         }
         FillAmmoPips(*ammoRow, pips, primary ? primary->clip : 0);
         ammoRow->visible = 1;
         weaponName->visible = 1;
         weaponNameText->text = primary && primary->data ? primary->data->displayName : std::string();
-        const Lumvek::Vector2 place = AmmoRowPlace(GetRoot().LayoutRectangle({}).width, weaponNameText->text.size());
-        SetOffsetPoints(*ammoRow, YGEdgeRight, place.x);
-        SetOffsetPoints(*ammoRow, YGEdgeTop, place.y);
     }
     else
     {
@@ -412,24 +437,34 @@ void GameScreen::UpdateFeed()
     const GameType* rules = frontEnd.game ? frontEnd.game->gameType : nullptr;
     const std::vector<GameTypeEvent> none;
     const std::vector<GameTypeEvent>& feed = rules ? rules->GetFeed() : none;
+    // The newest lines that fit the list's height.
+    const size_t shown = std::min<size_t>(feed.size(), layout.feedLines);
+    const size_t first = feed.size() - shown;
     // The lines are kept from frame to frame and rewritten, rather than built anew each frame.
     // Elements are not removed one by one: a shorter feed rebuilds the list at its new length.
-    if (feedList->GetChildren().size() > feed.size())
+    if (feedList->GetChildren().size() > shown)
         feedList->RemoveChildren();
-    while (feedList->GetChildren().size() < feed.size())
+    while (feedList->GetChildren().size() < shown)
     {
-        Element& line = AddElementPoints(*feedList, 100, 20, 0);
-        AddDrawInText(line, 100.0f, 1.0f, "", GraphicsResources::ScriptFont, InkColor, TextAlignment::Start);
+        Element& line = AddElementPoints(*feedList, 0, static_cast<uint32_t>(HudLayout::FeedLineHeight), 0);
+        line.SetWidth({ElementLength::Points, layout.feedWidth});
+        DrawInText& text =
+            AddDrawInText(line, 100.0f, 1.0f, "", GraphicsResources::ScriptFont, InkColor, TextAlignment::Start);
+        text.shrinkToFit = 1;
+        BackText(text);
+        if (layout.scale < 1.0f)
+            ScalePoints(line, layout.scale);
     }
-    for (uint32_t i = 0; i < feed.size(); ++i)
+    for (size_t i = 0; i < shown; ++i)
     {
         auto* text = dynamic_cast<DrawInText*>(feedList->GetChildren()[i]->content.get());
         if (!text)
             continue;
-        if (text->text != feed[i].text)
-            text->text = feed[i].text;
+        const GameTypeEvent& entry = feed[first + i];
+        if (text->text != entry.text)
+            text->text = entry.text;
         text->clock.speed = 1.0f;
-        text->clock.elapsed = FeedShare(feed[i].ticks) * text->clock.duration;
+        text->clock.elapsed = FeedShare(entry.ticks) * text->clock.duration;
     }
 }
 

@@ -3,6 +3,7 @@
 #include "Engine/Foundation/Math.h"
 #include "Engine/Foundation/Resource.h"
 #include "Engine/Foundation/UnitRectangle.h"
+#include "Source/Ui/Kit/HudLayout.h"
 #include "Source/Ui/Kit/HudWidgets.h"
 #include "Source/Ui/Screen.h"
 #include "Source/Ui/Screens/DemoScreens.h"
@@ -53,9 +54,6 @@ public:
     // How far a feed line is drawn in with that many ticks left: in over its first second, out over
     // its last.
     static float FeedShare(int32_t ticksLeft);
-    // The ammunition row's offsets from the right and the top in a view that wide, beside a weapon
-    // name of that many characters or, where it would run into the health bar there, under it.
-    static Lumvek::Vector2 AmmoRowPlace(float viewWidth, size_t nameLength);
     // Where the prompt's left and top edges go, in points of the screen, for a target in the world
     // seen by a camera at cameraPosition showing viewSize world units over a screen of screenSize
     // points: centred over the target, half a unit above it.
@@ -85,10 +83,15 @@ private:
     void UpdateScores(const Player& player);
     void UpdateFeed();
     void UpdateIndicator(Player& player);
+    // Builds the tree anew for the view's present size.
+    void Rebuild();
 
     FrontEnd& frontEnd;
     PipLayout pips;
     // The team each score dial stands for, in the row's order.
     std::array<uint8_t, 4> dialTeams{};
     uint32_t dialCount = 0;
+    // The layout the tree was built for, and the view's size in points then.
+    HudLayout layout;
+    Lumvek::Vector2 builtSize;
 };

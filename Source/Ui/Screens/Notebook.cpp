@@ -368,10 +368,7 @@ void LoadoutsScreen::Setup()
 
     Element& root = GetRoot();
     AddPaper(root);
-    Element& logo = AddElementPoints(root, 85, 108, 0);
-    SetImage(logo, GraphicsResources::UiAtlas, Images::SmallLogo, Lumvek::InvalidId);
-    SetOffsetPoints(logo, YGEdgeRight, 30.0f);
-    SetOffsetPoints(logo, YGEdgeBottom, 30.0f);
+    AddSmallLogo(root);
     Element& scroller = AddScrollerPage(root, ScrollerPage::Narrow, "-NOTEBOOK-", "SELECT LOADOUT");
     if (target.profile)
     {
@@ -657,7 +654,10 @@ void Notebook::Setup()
         SetOffset(holder, YGEdgeTop, 80.0f);
         SetOffset(holder, YGEdgeLeft, NameOffsets[k]);
         Element& label = AddElement(holder, 100.0f, 100.0f, 0);
-        AddText(label, 100.0f, NameLabels[k], GraphicsResources::HeadingFont, PartKindColor(k), TextAlignment::Centre);
+        // The tab's colour names the kind; the yellow and green ones are pale on the cream paper and
+        // read by their ink outline.
+        OutlineText(AddText(label, 100.0f, NameLabels[k], GraphicsResources::HeadingFont, PartKindColor(k),
+                            TextAlignment::Centre));
         Element& value = AddElement(holder, 100.0f, 75.0f, 0);
         const std::string name = edited ? PartDisplayName(frontEnd.registry, k, LoadoutPart(*edited, k)) : "";
         AddDrawInText(value, 100.0f, 1.0f, name, GraphicsResources::ScriptFont, InkColor, TextAlignment::Centre);
@@ -708,10 +708,15 @@ void Notebook::BuildCards()
         SetOffset(band, YGEdgeBottom, 0.0f);
         band.fill = UnpackColor(color);
         band.visible = owned ? 0 : 1;
-        Element& title = AddElement(card, 100.0f, 8.0f, 0);
-        AddText(title, 100.0f, known ? part->displayName : "?", GraphicsResources::ScriptFont, InkColor,
-                TextAlignment::Centre);
-        SetOffset(title, YGEdgeBottom, 6.0f);
+        // A card is a twentieth of the screen wide: its name takes most of the band's height, with its
+        // letters closer than the fonts' own spacing, to be read at 1280 x 720; a long name is written
+        // smaller to keep inside the card.
+        Element& title = AddElement(card, 100.0f, 18.0f, 0);
+        Lumvek::TextContent& name = AddText(title, 100.0f, known ? part->displayName : "?",
+                                            GraphicsResources::ScriptFont, InkColor, TextAlignment::Centre);
+        name.shrinkToFit = 1;
+        name.letterSpacing = -0.06f;
+        SetOffset(title, YGEdgeBottom, 3.0f);
         Element& outline = AddElement(card, 125.0f, 118.51852f, 0);
         AddNineSlice(outline, Images::Outline, {Lumvek::UnitRectangle::Percent, 7.5f}, InkColor);
         AlignCentre(outline);

@@ -30,6 +30,10 @@ uint32_t TeamTint(uint32_t team)
     return GetTeamColor(team < TeamColorCount ? team : static_cast<uint32_t>(TeamColor::Neutral)).PackedColor();
 }
 
+// Free for all names no team. The neutral colour is near-white, which the scoreboard would show
+// over the pale sky of a match where it cannot be read: its winner is written in ink.
+constexpr uint32_t FreeForAllTint = InkColor;
+
 // "#RRGGBBAA" of a packed colour.
 std::string ColorCode(uint32_t packed)
 {
@@ -61,7 +65,7 @@ std::string Scoreboard::WinnerTitle() const
     {
         // Every slot list is searched: players, further players and bots.
         name = setUp.GetPlayer(winner).name;
-        color = TeamTint(static_cast<uint32_t>(TeamColor::Neutral));
+        color = FreeForAllTint;
     }
     else
     {
@@ -80,7 +84,8 @@ void Scoreboard::Setup()
     const GameType* rules = frontEnd.game ? frontEnd.game->gameType : nullptr;
 
     Element& title = AddElement(root, 100.0f, 6.0f, 0);
-    AddText(title, 100.0f, WinnerTitle(), GraphicsResources::HeadingFont, InkColor, TextAlignment::Centre);
+    // The scoreboard stands over the last frame of the match: its team colours are outlined.
+    OutlineText(AddText(title, 100.0f, WinnerTitle(), GraphicsResources::HeadingFont, InkColor, TextAlignment::Centre));
     SetOffset(title, YGEdgeTop, 25.0f);
 
     // The badges' offsets centre them on the row, which stands on the window's middle.
@@ -95,7 +100,7 @@ void Scoreboard::Setup()
     for (uint32_t i = 0; i < shown; ++i)
     {
         const ScoreEntry& entry = ranking[i];
-        const uint32_t tint = freeForAll ? TeamTint(static_cast<uint32_t>(TeamColor::Neutral)) : TeamTint(entry.index);
+        const uint32_t tint = freeForAll ? FreeForAllTint : TeamTint(entry.index);
         // Placed by team number, centred as a group.
         const int64_t left = int64_t(entry.index) * 130 + (50 - entries * 130) / 2;
         Element& badge = AddElementPoints(row, 80, 80, 0);
@@ -105,8 +110,8 @@ void Scoreboard::Setup()
         AddDrawInImage(ring, 1.0f, GraphicsResources::UiAtlas, Images::CircleDraw).color = UnpackColor(tint);
         SetDrawnShare(ring, rules ? rules->GetProgress(entry.score) : 0.0f);
         Element& score = AddElement(badge, 100.0f, 50.0f, 0);
-        AddText(score, 100.0f, std::to_string(entry.score), GraphicsResources::HeadingFont, tint,
-                TextAlignment::Centre);
+        OutlineText(AddText(score, 100.0f, std::to_string(entry.score), GraphicsResources::HeadingFont, tint,
+                            TextAlignment::Centre));
         SetOffset(score, YGEdgeTop, 25.0f);
     }
 }

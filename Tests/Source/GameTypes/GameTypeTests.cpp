@@ -105,9 +105,9 @@ TEST(GameType, LinesAreFilledWithNamesInTeamColoursAndWeaponNames)
     EXPECT_EQ(rules.GetFeed()[0].text, "#BE141BFFANNA #414042FFDIED");
     EXPECT_EQ(rules.GetFeed()[1].text, "#BE141BFFANNA #414042FFKILLED #0173B9FFBOT 1");
     rules.PostStatus(kinds.pickedUpAmmo, 30, rifle, 511, 0, 4);
-    EXPECT_EQ(rules.GetStatus(0).text, "PICKED UP 30 Rifle AMMO");
+    EXPECT_EQ(rules.GetStatus(0).text, "PICKED UP 30 RIFLE AMMO");
     rules.PostStatus(kinds.pickedUpWeapon, rifle, 511, 511, 0, 4);
-    EXPECT_EQ(rules.GetStatus(0).text, "PICKED UP A Rifle");
+    EXPECT_EQ(rules.GetStatus(0).text, "PICKED UP A RIFLE");
     // A kind the mode has no format for keeps no text.
     rules.PostFeedEvent(7, 0, 511, 511);
     EXPECT_EQ(rules.GetFeed()[2].text, "");

@@ -6,10 +6,10 @@
 #include "Source/Ui/Builders.h"
 #include "Source/Ui/Kit/DrawIn.h"
 #include "Source/Ui/Kit/HudWidgets.h"
-#include "Source/Ui/UiResources.h"
 #include "Source/Ui/Screens/GameScreen.h"
 #include "Source/Ui/Screens/PauseMenu.h"
 #include "Source/Ui/Screens/Scoreboard.h"
+#include "Source/Ui/UiResources.h"
 #include "Source/World/Player.h"
 #include "Source/World/Weapon.h"
 #include "Tests/Source/Ui/MatchScreenTesting.h"
@@ -172,29 +172,6 @@ TEST(GameScreenRules, ThePromptStandsOverItsTargetInTheScreensPoints)
         EXPECT_FLOAT_EQ(place.x, c.place.x);
         EXPECT_FLOAT_EQ(place.y, c.place.y);
     }
-}
-
-TEST(GameScreenRules, TheAmmunitionRowStaysClearOfTheRestOfTheHudInEveryWideView)
-{
-    using Box = std::array<float, 4>; // left, top, right, bottom
-    const auto overlap = [](const Box& a, const Box& b)
-    { return a[0] < b[2] && b[0] < a[2] && a[1] < b[3] && b[1] < a[3]; };
-    for (float width : {960.0f, 1280.0f, 1920.0f})
-        for (size_t name : {size_t(5), size_t(12), size_t(16)})
-        {
-            const Lumvek::Vector2 place = GameScreen::AmmoRowPlace(width, name);
-            const Box row{width - place.x - 200.0f, place.y, width - place.x, place.y + 50.0f};
-            const Box others[] = {
-                {0.5f * width - 104.0f, 30.0f, 0.5f * width + 104.0f, 58.0f},       // health bar
-                {0.5f * width - 100.0f, 74.0f, 0.5f * width + 108.0f, 118.0f},      // four ability dials
-                {width - 30.0f - 30.0f * float(name), 30.0f, width - 30.0f, 80.0f}, // weapon name
-                {width - 135.0f, 110.0f, width - 30.0f, 185.0f},                    // weapon circles
-            };
-            for (const Box& other : others)
-                EXPECT_FALSE(overlap(row, other)) << width << " " << name << " " << other[0];
-        }
-    // Wide enough, the row stands beside the name as before.
-    EXPECT_EQ(GameScreen::AmmoRowPlace(1920.0f, 5), Lumvek::Vector2(210.0f, 30.0f));
 }
 
 TEST(GameScreenRules, EveryLocalPlayerHasAnAreaOfItsOwnOverItsView)
@@ -507,19 +484,20 @@ protected:
     std::unique_ptr<ScriptedRules> rules;
 };
 
-TEST_F(Results, FreeForAllNamesTheWinningBotInTheNeutralColourWithOneBadge)
+// The neutral colour is near-white, as pale as a sky behind the board: the winner is written in ink.
+TEST_F(Results, FreeForAllNamesTheWinningBotInInkWithOneBadge)
 {
     match.AddLocal(0, 4, 0, "ANNA");
     match.AddBot(1, 4, "BOT 1");
     Scoreboard& board = Show(1, {{1, 5}, {0, 2}});
-    EXPECT_EQ(board.WinnerTitle(), "#E6E7E8FFBOT 1 #414042FFWINS!");
+    EXPECT_EQ(board.WinnerTitle(), "#414042FFBOT 1 #414042FFWINS!");
     EXPECT_EQ(board.mouseInput, 0);
     for (uint8_t input : board.playerInput)
         EXPECT_EQ(input, 1);
     const Element& badges = Badges(board);
     ASSERT_EQ(badges.GetChildren().size(), 1u);
     const auto& tint = dynamic_cast<const Lumvek::ImageContent&>(*badges.GetChildren()[0]->content).color;
-    EXPECT_EQ(tint, UnpackColor(0xFFE8E7E6));
+    EXPECT_EQ(tint, UnpackColor(InkColor));
     EXPECT_EQ(TextOf(*badges.GetChildren()[0]->GetChildren()[1]), "5");
     // Placed among both ranking entries, not as the only badge.
     EXPECT_EQ(Left(*badges.GetChildren()[0]), 130.0f - 105.0f);

@@ -5,6 +5,7 @@
 #include "Source/Game/Rendering/EntityRenderer.h"
 #include "Source/Game/Rendering/IndicatorRenderer.h"
 #include "Source/Game/Rendering/SpriteGeometry.h"
+#include "Source/Ui/Kit/HudLayout.h"
 
 #include "Engine/Foundation/FileManager.h"
 #include "Engine/Foundation/NameSet.h"
@@ -312,6 +313,20 @@ TEST(IndicatorGeometry, TargetsInsideTheEllipseStayWhereTheyAreAndOthersArePinne
     }
 }
 
+// The heads-up display's top band, where its dials stand, is left out of the indicators' ellipse: a
+// target up and to the left, or in the band itself, is pinned below it.
+TEST(IndicatorGeometry, IndicatorsKeepBelowTheDialsOfTheHud)
+{
+    const Vector2 centre{5.0f, 4.0f}, extent{16.0f, 4.5f};
+    for (const float band : {0.0f, 135.0f})
+        for (const Vector2 target : {Vector2{-10.0f, 20.0f}, Vector2{-1.0f, 6.1f}, Vector2{5.0f, 6.2f}})
+        {
+            const IndicatorGeometry::Area area = IndicatorGeometry::BelowBand(centre, extent, 270.0f, band);
+            const Vector2 placed = IndicatorGeometry::Place(target, area.centre, area.extent).position;
+            EXPECT_GE((centre.y + extent.y / 2.0f - placed.y) / extent.y * 270.0f, band) << target.x << " " << band;
+        }
+}
+
 TEST(IndicatorGeometry, AViewWithoutPixelsHasNoIndicatorSizes)
 {
     IndicatorGeometry::Sizes sizes;
@@ -507,6 +522,13 @@ TEST(EntityRenderer, TheViewsOwnPlayerIsDrawnOnceWhereverItIsAndPickupsAndVisual
     EXPECT_EQ(order, "W" + std::string(nearBones, 'p') + "FVS");
 }
 
+// Where a view's indicators stand: below the dials of the game screen over it.
+IndicatorGeometry::Area BelowTheDials(const GameContext& game, Vector2 centre, Vector2 extent, Vector2 pixels)
+{
+    const HudLayout hud = HudLayout::For(pixels.x, pixels.y, HudLayout::ScoreDials(game.configuration.teamCount));
+    return IndicatorGeometry::BelowBand(centre, extent, pixels.y, hud.MarkerTop());
+}
+
 TEST(IndicatorRenderer, EachViewDrawsItsPlayersMarkersAndAViewWithoutPixelsNone)
 {
     PlayerTesting::PlayerGame game;
@@ -554,8 +576,9 @@ TEST(IndicatorRenderer, EachViewDrawsItsPlayersMarkersAndAViewWithoutPixelsNone)
     // The arrow's base is pinned to the ellipse on the way to the marker.
     TransformInstance arrow;
     std::memcpy(&arrow, renderer.instances->data.Data(), sizeof(arrow));
+    const IndicatorGeometry::Area area = BelowTheDials(game, {5.0f, 4.0f}, {16.0f, 9.0f}, {960.0f, 540.0f});
     const IndicatorGeometry::Placement placement =
-        IndicatorGeometry::Place(watcher.awareness[0].position, {5.0f, 4.0f}, {16.0f, 9.0f});
+        IndicatorGeometry::Place(watcher.awareness[0].position, area.centre, area.extent);
     EXPECT_TRUE(placement.outside);
     EXPECT_NEAR(0.5f * arrow.transform.m[0] + arrow.transform.m[12], placement.position.x, 1e-4f);
     EXPECT_NEAR(0.5f * arrow.transform.m[1] + arrow.transform.m[13], placement.position.y, 1e-4f);
@@ -609,7 +632,8 @@ TEST(IndicatorRenderer, AMarkerWhoseIconIsMissingWaitsWhereItWasShown)
     ASSERT_EQ(draw(), 2u);
     TransformInstance arrow;
     std::memcpy(&arrow, renderer.instances->data.Data() + sizeof(TransformInstance), sizeof(arrow));
-    const IndicatorGeometry::Placement placement = IndicatorGeometry::Place(first, {5.0f, 4.0f}, {16.0f, 9.0f});
+    const IndicatorGeometry::Area area = BelowTheDials(game, {5.0f, 4.0f}, {16.0f, 9.0f}, {960.0f, 540.0f});
+    const IndicatorGeometry::Placement placement = IndicatorGeometry::Place(first, area.centre, area.extent);
     EXPECT_NEAR(0.5f * arrow.transform.m[0] + arrow.transform.m[12], placement.position.x, 1e-4f);
     EXPECT_NEAR(0.5f * arrow.transform.m[1] + arrow.transform.m[13], placement.position.y, 1e-4f);
 }

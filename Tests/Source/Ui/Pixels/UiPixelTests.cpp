@@ -2,6 +2,7 @@
 // shaders, fonts and textures; each frame is kept as a PNG under the build folder.
 
 #include "Engine/Foundation/FileManager.h"
+#include "Engine/Foundation/Texture.h"
 #include "Engine/Runtime/Core/RuntimeFormats.h"
 #include "Engine/Runtime/Graphics/Material.h"
 #include "Engine/Runtime/Gui/Gui.h"
@@ -9,16 +10,22 @@
 #include "Source/Data/GameConfiguration.h"
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/Profile.h"
+#include "Source/Data/ThemeData.h"
+#include "Source/Data/WeaponData.h"
 #include "Source/Game/LoadStatus.h"
 #include "Source/Game/Loader.h"
+#include "Source/Ui/Builders.h"
 #include "Source/Ui/Kit/HudWidgets.h"
 #include "Source/Ui/Kit/PlayerPreview.h"
 #include "Source/Ui/Screens/DemoScreens.h"
+#include "Source/Ui/Screens/GameScreen.h"
 #include "Source/Ui/Screens/Notebook.h"
 #include "Source/Ui/Screens/Scoreboard.h"
 #include "Source/Ui/Screens/SplashScreen.h"
 #include "Source/Ui/Transitions.h"
 #include "Source/Ui/UiResources.h"
+#include "Source/World/Player.h"
+#include "Source/World/Weapon.h"
 #include "Tests/Engine/Runtime/Gui/GuiTesting.h"
 #include "Tests/Engine/Runtime/OpenGL/OpenGLTestSupport.h"
 #include "Tests/Source/Ui/MatchScreenTesting.h"
@@ -27,8 +34,12 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
+#include <array>
 #include <chrono>
+#include <climits>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -67,11 +78,12 @@ protected:
     {
         ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
         OpenGL::OpenGLGraphicsDevice::PrepareWindowAttributes();
-        window = SDL_CreateWindow("UiPixelTests", 0, 0, Width, Height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+        window = SDL_CreateWindow("UiPixelTests", 0, 0, int(windowWidth), int(windowHeight),
+                                  SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
         ASSERT_NE(window, nullptr) << SDL_GetError();
         auto made = std::make_unique<OpenGL::OpenGLGraphicsDevice>(&app.GetResources(), 1.0f, 1);
         device = made.get();
-        std::thread([&] { device->SetWindow(window, Width, Height, 1.0f); }).join();
+        std::thread([&] { device->SetWindow(window, float(windowWidth), float(windowHeight), 1.0f); }).join();
         ASSERT_TRUE(device->MakeReady());
         app.Install(std::move(made));
         gui = static_cast<Gui*>(app.AddSystem(std::make_unique<Gui>()));
@@ -96,6 +108,13 @@ protected:
         device->Render();
         Testing::Image image;
         EXPECT_TRUE(device->ReadPixels(nullptr, image.rgba, image.width, image.height));
+        Keep(image, name);
+        return image;
+    }
+
+    // Keeps the picture as name.png under the build folder.
+    static void Keep(const Testing::Image& image, const std::string& name)
+    {
         const auto folder = std::filesystem::path(Testing::BinaryFolder()) / "UiPixelTests";
         std::filesystem::create_directories(folder);
         png_image png{};
@@ -103,9 +122,10 @@ protected:
             std::tuple(PNG_IMAGE_VERSION, image.width, image.height, PNG_FORMAT_RGBA);
         EXPECT_NE(png_image_write_to_file(&png, (folder / (name + ".png")).c_str(), 0, image.rgba.data(), 0, nullptr),
                   0);
-        return image;
     }
 
+    uint32_t windowWidth = Width;
+    uint32_t windowHeight = Height;
     PixelApplication app;
     SDL_Window* window = nullptr;
     OpenGL::OpenGLGraphicsDevice* device = nullptr;
@@ -149,13 +169,29 @@ TEST_F(UiPixels, TheSplashShowsTheLogoInTheMiddleOnBlackOnceFadedIn)
     EXPECT_LT(brightnessHalf, brightnessInside) << "the fade brightens";
 }
 
-// A screen of one colour over the whole window.
+// A screen of one colour over the whole window, or of a texture's tiles.
 class Plain final : public Screen
 {
 public:
-    explicit Plain(Color color) : color(color) {}
-    void Setup() override { GetRoot().background = color; }
+    explicit Plain(Color color, uint32_t tiles = InvalidId) : color(color), tiles(tiles) {}
+    void Setup() override
+    {
+        Element& root = GetRoot();
+        root.background = color;
+        if (tiles == InvalidId)
+            return;
+        root.flow = 1;
+        YGNodeStyleSetFlexDirection(root.GetNode(), YGFlexDirectionRow);
+        YGNodeStyleSetFlexWrap(root.GetNode(), YGWrapWrap);
+        for (uint32_t i = 0; i < 20 * 12; ++i)
+        {
+            ImageContent& image = AddImageContent(AddElementPoints(root, 64, 64, 0));
+            image.texture = tiles;
+            image.width = image.height = {UnitRectangle::Percent, 100.0f};
+        }
+    }
     Color color;
+    uint32_t tiles;
 };
 
 // The front end's shaders are the material's own loads, as the renderer's are: each keeps its file
@@ -415,6 +451,242 @@ TEST_F(UiPixels, TheScoreboardNamesTheWinnerInItsColourAndTintsTheBadgeRings)
     EXPECT_EQ(count(middle - 105, middle - 25, badgeTop, badgeBottom, blue), 0u);
     EXPECT_GT(count(middle + 25, middle + 105, badgeTop, badgeBottom, blue), 50u) << "team 1's ring in blue";
     EXPECT_EQ(count(middle + 25, middle + 105, badgeTop, badgeBottom, red), 0u);
+}
+
+// Two team-mates of this machine, each with three abilities and a grenade launcher, over a screen
+// of one colour or of tiles: the busiest heads-up display, its lines in every colour of a team.
+class HudPixels : public UiPixels
+{
+protected:
+    HudPixels() { windowWidth = 1280, windowHeight = 720; }
+    ~HudPixels() override
+    {
+        match.gameType = nullptr;
+        for (Player& player : match.world->players)
+            player.weapon.reset();
+    }
+    void SetUp() override
+    {
+        UiPixels::SetUp();
+        UiResources::Load(*device);
+        DataRegistry& registry = match.ownRegistry;
+        for (uint8_t id = 0; id < 2; ++id)
+        {
+            PlayerSlot& slot = match.AddLocal(id, 0, id);
+            std::tie(slot.loadout.head, slot.loadout.core, slot.loadout.legs) =
+                std::tuple(registry.heads.FindIndex("HelicopterHat"), registry.cores.FindIndex("Jetpack"),
+                           registry.legs.FindIndex("SpaceBoots"));
+        }
+        match.Load("Hilltop");
+        match.gameType = &rules;
+        frontEnd.game = &match;
+        WeaponData& launcher = registry.weapons.At(registry.weapons.FindIndex("GrenadeLauncher"));
+        for (Player& player : match.world->players)
+        {
+            player.weapon = launcher.Create();
+            player.weapon->data = &launcher;
+            player.weaponState = WeaponState::Aiming;
+        }
+        rules.Ranking() = {{0, 3}, {1, 1}};
+        for (uint32_t screen = 0; screen < 2; ++screen)
+        {
+            rules.Status(screen).text = "PICKED UP 90 GRENADE LAUNCHER AMMO";
+            rules.Status(screen).ticks = 100;
+            rules.Events(screen).assign(1, {});
+            rules.Events(screen)[0].text = "#0173B9FFBLUE #414042FFTEAM HAS THE #BE141BFFRED #414042FFTEAM'S FLAG";
+        }
+        for (const char* text : {"#0173B9FFBOT 2 #414042FFKILLED #BE141BFFPLAYER 1",
+                                 "#73C786FFBOT 3 #414042FFKILLED #FFF464FFBOT 4", "#E8E7E6FFBOT 5 #414042FFDIED"})
+            rules.Feed().push_back({}), rules.Feed().back().text = text, rules.Feed().back().ticks = 100;
+    }
+
+    // One game screen per view over a plain screen of the colour or of the texture's tiles.
+    void OpenScreens(uint32_t views, Color under, uint32_t tiles = InvalidId)
+    {
+        Screen::CloseAll(*gui);
+        Screen::Open<Plain>(*gui, nullptr, Screen::EveryPlayer, under, tiles);
+        screens.clear();
+        for (uint32_t position = 0; position < views; ++position)
+            screens.push_back(&GameScreen::Open(*gui, frontEnd, position, views, position));
+        Draw([](uint32_t, uint32_t) { return true; });
+    }
+
+    // A frame where, after the screens' own updates, only the shown parts of their roots are drawn.
+    Testing::Image Draw(const std::function<bool(uint32_t screen, uint32_t part)>& shown)
+    {
+        gui->Update(0);
+        gui->LateUpdate(0);
+        std::vector<std::pair<Element*, uint8_t>> kept;
+        for (uint32_t screen = 0; screen < screens.size(); ++screen)
+            for (uint32_t part = 0; part < screens[screen]->GetRoot().GetChildren().size(); ++part)
+            {
+                Element& element = *screens[screen]->GetRoot().GetChildren()[part];
+                kept.emplace_back(&element, element.visible);
+                element.visible = element.visible && shown(screen, part) ? 1 : 0;
+            }
+        gui->Render(0);
+        device->Render();
+        Testing::Image image;
+        EXPECT_TRUE(device->ReadPixels(nullptr, image.rgba, image.width, image.height));
+        for (const auto& [element, visible] : kept)
+            element->visible = visible;
+        return image;
+    }
+
+    // Every text of the screens and of the rules' lines in its own colours at that alpha.
+    void SetTextAlpha(uint8_t alpha)
+    {
+        const std::function<void(Element&)> visit = [&](Element& element)
+        {
+            if (auto* text = dynamic_cast<TextContent*>(element.content.get()))
+                text->fillColor.a = alpha;
+            for (const auto& child : element.GetChildren())
+                visit(*child);
+        };
+        visit(screens[0]->GetRoot());
+        const auto recode = [alpha](std::string& text)
+        {
+            for (size_t at = text.find('#'); at != std::string::npos && at + 9 <= text.size();
+                 at = text.find('#', at + 1))
+                text[at + 7] = "0123456789ABCDEF"[alpha >> 4], text[at + 8] = "0123456789ABCDEF"[alpha & 15];
+        };
+        for (GameTypeEvent& line : rules.Feed())
+            recode(line.text);
+        for (GameTypeEvent& line : rules.Events(0))
+            recode(line.text);
+    }
+
+    MatchTesting::Match match;
+    MatchScreenTesting::ScriptedRules rules{match, 1};
+    ProfileCollection profiles;
+    FrontEnd frontEnd{profiles, match.configuration, {}, {}, {}};
+    std::vector<GameScreen*> screens;
+};
+
+// The parts of a game screen's root as the screen builds them, the interaction prompt left out: it
+// stands over its target in the world. The two weapon circles count as one part.
+constexpr const char* HudParts[] = {"health",  "abilities", "name",   "ammunition", "circles",
+                                    "circles", "scores",    "status", "event",      "feed"};
+
+TEST_F(HudPixels, EveryPartOfTheHudKeepsApartInsideItsViewAtEverySize)
+{
+    const auto part = [](uint32_t index) { return index == 5 ? 4u : index; };
+    for (const auto& [width, height] : {std::pair{640u, 360u}, {960u, 540u}, {1280u, 720u}})
+        for (uint32_t views : {1u, 2u})
+        {
+            device->SetSize(float(width), float(height), 1.0f);
+            OpenScreens(views, Color{255, 0, 255, 255});
+            const std::string tag = std::to_string(width) + "x" + std::to_string(height) + "/" + std::to_string(views);
+            Keep(Draw([](uint32_t, uint32_t) { return true; }),
+                 "Hud" + tag.substr(0, tag.find('/')) + "x" + std::to_string(views));
+            for (uint32_t screen = 0; screen < views; ++screen)
+            {
+                const Rectangle area = gui->ResolvePlacement(screens[screen]->placement);
+                std::array<std::array<int64_t, 4>, std::size(HudParts)> boxes{};
+                for (uint32_t p = 0; p < std::size(HudParts); p = p == 4 ? 6 : p + 1)
+                {
+                    // The part alone: the box of the pixels it changes.
+                    const Testing::Image image =
+                        Draw([&](uint32_t s, uint32_t q) { return s == screen && part(q) == p; });
+                    std::array<int64_t, 4> box{INT64_MAX, INT64_MAX, INT64_MIN, INT64_MIN};
+                    for (uint32_t y = 0; y < image.height; ++y)
+                        for (uint32_t x = 0; x < image.width; ++x)
+                            if (image.At(x, y) != Testing::Rgba{255, 0, 255, 255})
+                                box = {std::min<int64_t>(box[0], x), std::min<int64_t>(box[1], y),
+                                       std::max<int64_t>(box[2], x + 1), std::max<int64_t>(box[3], y + 1)};
+                    ASSERT_LT(box[0], box[2]) << tag << ": the " << HudParts[p] << " is drawn";
+                    EXPECT_TRUE(box[0] >= area.x && box[1] >= area.y && box[2] <= area.x + area.width &&
+                                box[3] <= area.y + area.height)
+                        << tag << ": the " << HudParts[p] << " of view " << screen << " stays inside it";
+                    boxes[p] = box;
+                    for (uint32_t q = 0; q < p; q = q == 4 ? 6 : q + 1)
+                        EXPECT_FALSE(box[0] < boxes[q][2] && boxes[q][0] < box[2] && box[1] < boxes[q][3] &&
+                                     boxes[q][1] < box[3])
+                            << tag << ", view " << screen << ": the " << HudParts[p] << " meets the " << HudParts[q];
+                }
+            }
+        }
+}
+
+// The display's text over each shipped theme's sky and its platforms' tiles: a glyph's pixels
+// against what lies at them and around them without the glyph, at least 3 : 1 in WCAG's terms.
+TEST_F(HudPixels, TheHudsTextReadsOverEveryThemesSkyAndTiles)
+{
+    device->SetSize(640.0f, 360.0f, 1.0f);
+    const auto luminance = [](const Testing::Rgba& p) { return TextContent::Luminance(Color{p[0], p[1], p[2], 255}); };
+    // The text's own colours: the ink, the weapon's yellow and the five teams'.
+    const uint32_t fills[] = {InkColor, 0xFF64F4FF, 0xFF1B14BE, 0xFFB97301, 0xFF73C786, 0xFFE8E7E6};
+    const auto fillOf = [&](const Testing::Rgba& p)
+    {
+        for (int i = 0; i < int(std::size(fills)); ++i)
+            if (std::abs(p[0] - int(fills[i] & 255)) <= 4 && std::abs(p[1] - int(fills[i] >> 8 & 255)) <= 4 &&
+                std::abs(p[2] - int(fills[i] >> 16 & 255)) <= 4)
+                return i;
+        return -1;
+    };
+    for (const auto& theme : match.ownRegistry.themes.GetItems())
+    {
+        std::vector<std::pair<std::string, Color>> unders;
+        for (const ThemeBackground& sky : theme->backgrounds)
+            if (sky.texture == InvalidId)
+                unders.insert(unders.end(), {{"sky top", sky.topColor}, {"sky bottom", sky.bottomColor}});
+        for (const char* image : {"SolidBackground", "TopMiddle", "OneWayBackground", "ConveyerMiddle"})
+            unders.emplace_back(image, Color::White);
+        for (const auto& [under, color] : unders)
+        {
+            const std::string tag = theme->name + " " + under;
+            uint32_t tiles = InvalidId;
+            if (color == Color::White)
+            {
+                tiles = NameTableC().Add("HudPixels" + tag);
+                Texture* texture = device->CreateTexture(tiles, static_cast<uint32_t>(ResourceUsage::UploadOnce));
+                texture->Load("Assets/Themes/" + theme->name + "/" + under + ".png");
+                ASSERT_GT(texture->width, 0u) << tag;
+                texture->FinishChanges();
+            }
+            OpenScreens(1, color, tiles);
+            const Testing::Image with = Draw([](uint32_t, uint32_t) { return true; });
+            Keep(with, "HudOver" + theme->name + under);
+            // The same with every glyph's fill see-through: what the glyphs stand on, with their outlines.
+            SetTextAlpha(0);
+            Draw([](uint32_t, uint32_t) { return true; });
+            const Testing::Image without = Draw([](uint32_t, uint32_t) { return true; });
+            SetTextAlpha(255);
+            std::array<std::vector<double>, std::size(fills)> contrasts;
+            for (uint32_t y = 2; y + 2 < with.height; ++y)
+                for (uint32_t x = 2; x + 2 < with.width; ++x)
+                {
+                    const int fill = fillOf(with.At(x, y));
+                    if (fill < 0 || with.At(x, y) == without.At(x, y))
+                        continue;
+                    // A glyph's body, not a smoothed edge that passes for one of the colours: pixels of its
+                    // colour around it that the glyphs changed too.
+                    uint32_t alike = 0;
+                    for (int d = 0; d < 9; ++d)
+                    {
+                        const uint32_t nx = x + d % 3 - 1, ny = y + d / 3 - 1;
+                        alike += fillOf(with.At(nx, ny)) == fill && with.At(nx, ny) != without.At(nx, ny) ? 1 : 0;
+                    }
+                    double around = 0.0;
+                    for (const auto& [dx, dy] : {std::pair{0, 0}, {-2, 0}, {2, 0}, {0, -2}, {0, 2}})
+                        around += luminance(without.At(x + dx, y + dy)) / 5.0;
+                    const double text = luminance(with.At(x, y));
+                    if (alike >= 4)
+                        contrasts[fill].push_back((std::max(text, around) + 0.05) / (std::min(text, around) + 0.05));
+                }
+            uint32_t colours = 0;
+            for (size_t i = 0; i < std::size(fills); ++i)
+            {
+                if (contrasts[i].empty())
+                    continue;
+                ++colours;
+                // Nine in ten of a colour's pixels; the rest are where its glyphs' strokes cross.
+                std::sort(contrasts[i].begin(), contrasts[i].end());
+                EXPECT_GE(contrasts[i][contrasts[i].size() / 10], 3.0) << tag << ": text of colour " << i;
+            }
+            EXPECT_GE(colours, 5u) << tag << ": the ink, the weapon's yellow and the teams' colours are seen";
+        }
+    }
 }
 
 } // namespace
