@@ -5,9 +5,9 @@ yoga_version=0.88.1
 yoga_dir="${XDG_CACHE_HOME:-$HOME/.cache}/vantorel/yoga-$yoga_version"
 
 # Runs scripts/setup with its progress and errors on the terminal; stops the calling script when a
-# step failed (setup has said which, what it ran and what to try).
+# step failed (setup has said which, what it ran and what to try). Its arguments go to setup.
 run_setup() {
-    if ! "$root/scripts/setup"; then
+    if ! "$root/scripts/setup" "$@"; then
         echo "scripts/$(basename "$0"): stopped because scripts/setup failed (see above)." >&2
         exit 1
     fi

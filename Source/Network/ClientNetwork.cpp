@@ -155,8 +155,11 @@ void ClientNetwork::Update(int64_t delta)
     // both end the role: waiting on would wait for ever.
     if (client->IsDisconnected())
     {
+        // A server that stopped says goodbye; one that is lost goes silent.
         if (clientIndex >= 0)
-            Log::Write("disconnected");
+            Log::Write("disconnected: {}", client->GetNetcodeState() == Net::NETCODE_CLIENT_STATE_CONNECTION_TIMED_OUT
+                                               ? "the server went silent"
+                                               : "the connection was closed");
         else
             Log::Write("could not connect to {}:{} ({})", clientSettings.matcherIp, clientSettings.matcherPort,
                        Net::NetcodeClientStateName(client->GetNetcodeState()));

@@ -219,7 +219,9 @@ TEST_F(Program, BadCommandLinesEndWithAMessageAndCode1)
 }
 
 // A dedicated server and two clients, three processes on the loopback address, play one match each
-// and exit 0; each writes a journal of the default set-up alone.
+// and exit 0; each writes a journal of the default set-up alone. The server waits for no client: its
+// load window lets a client that loads slowly join before the match (over within seconds) is over, and
+// it sits out an intermission long enough for a client that lags behind to leave before it stops.
 TEST_F(Program, AServerAndTwoClientsPlayAMatchOverTheLoopbackAndExit)
 {
     const uint16_t port = Lumvek::Testing::FreeLoopbackPort();
@@ -228,7 +230,7 @@ TEST_F(Program, AServerAndTwoClientsPlayAMatchOverTheLoopbackAndExit)
     const std::string durations = "PrepareDuration = 0.2 EndDuration = 0.2 ";
     Write("Assets/server.config", "{ " + durations + "HostingIp = \"127.0.0.1\" HostingPort = " + std::to_string(port) +
                                       " MinimumPlayers = 2 MaximumPlayers = 2 ConnectionTimeout = 0.2 "
-                                      "IntermissionDuration = 0.3 VoteDuration = 0.2 LoadDuration = 0.2 }");
+                                      "IntermissionDuration = 5.0 VoteDuration = 0.2 LoadDuration = 5.0 }");
     Write("Assets/client.config",
           "{ " + durations + "MatcherIp = \"127.0.0.1\" MatcherPort = " + std::to_string(port) + " }");
 
@@ -251,8 +253,6 @@ TEST_F(Program, AServerAndTwoClientsPlayAMatchOverTheLoopbackAndExit)
     EXPECT_EQ(journals, 3u);
 }
 
-// An interrupt stops a dedicated server cleanly: it exits 0, and its client learns at once that it is
-// gone rather than after the connection's time-out.
 // Clients that leave while the server shows the end of its one match leave it without players: the
 // match was played and its journal saved, so the server ends with 0.
 TEST_F(Program, AServerWhoseClientsLeaveDuringTheScoreboardCountsItsMatch)
@@ -279,6 +279,8 @@ TEST_F(Program, AServerWhoseClientsLeaveDuringTheScoreboardCountsItsMatch)
     EXPECT_NE(Read("server.txt").find("the server ended after 1 matches"), std::string::npos);
 }
 
+// An interrupt stops a dedicated server cleanly: it exits 0, and its client learns from the server's
+// goodbye that it is gone rather than from the connection's time-out.
 TEST_F(Program, AnInterruptedServerDisconnectsItsClientsAndExits0)
 {
     const uint16_t port = Lumvek::Testing::FreeLoopbackPort();
@@ -292,16 +294,13 @@ TEST_F(Program, AnInterruptedServerDisconnectsItsClientsAndExits0)
         Lumvek::Testing::WaitUntil([&] { return Read("server.txt").find("adding 1 players for") != std::string::npos; },
                                    std::chrono::steady_clock::now() + Lumvek::Testing::ProgramLimit))
         << Read("server.txt");
-    const auto interrupted = std::chrono::steady_clock::now();
     ::kill(server, SIGINT);
     EXPECT_EQ(Wait(server), 0) << Read("server.txt");
-    // Without the server's goodbye the client would wait out the connection's ten seconds from the
-    // last packet it had, which came before the interrupt; the bound leaves a loaded machine room.
     EXPECT_EQ(Wait(client), 1) << Read("client.txt");
-    EXPECT_LT(std::chrono::steady_clock::now() - interrupted, std::chrono::seconds(8));
     const std::string log = Read("server.txt");
     EXPECT_NE(log.find("interrupted: stopping"), std::string::npos) << log;
-    EXPECT_NE(Read("client.txt").find("disconnected"), std::string::npos) << Read("client.txt");
+    EXPECT_NE(Read("client.txt").find("disconnected: the connection was closed"), std::string::npos)
+        << Read("client.txt");
 }
 
 // Strangers beside two honest clients, for twenty seconds and then until what is checked has come

@@ -3,7 +3,7 @@
 // start screen's Back makes one the dedicated server; two clients go through matchmaking, the vote,
 // the lobby, a match to its end, the scoreboard, the carnage report and the intermission, and leave
 // from matchmaking. Every script step waits for what the program shows; the windows the run depends
-// on (the wait for players, the vote, the intermission) are seconds long, where a step takes frames.
+// on (the wait for players, the vote, the intermission) are many seconds long, where a step takes frames.
 
 #include "Engine/Foundation/File.h"
 #include "Tests/LoopbackMatches.h"
@@ -31,18 +31,21 @@ class LoopbackRun : public Lumvek::Testing::ScriptedProgram
 protected:
     LoopbackRun() : ScriptedProgram("VantorelLoopback") {}
 
-    // The server waits for a third player for 6 s after the last one came, and again after each
+    // The server keeps to its own clock and waits for no client: each window below is one a client's
+    // script must act in, sized for a client of a loaded machine that draws a few frames a second.
+    // The server waits for a third player for 10 s after the last one came, and again after the
     // intermission: time enough for the clients to leave from matchmaking before another vote. The
-    // vote stays open 15 s, which a loaded machine needs to show it and vote. Loading and the
-    // countdown keep their shipped 5 s and 3 s, which a loaded machine needs to load a match.
+    // vote stays open 30 s, in which a client shows it for some twenty frames and votes; the
+    // intermission lasts 10 s, in which a client leaves the scoreboard and the carnage report. Loading
+    // and the countdown keep their shipped 5 s and 3 s, which a loaded machine needs to load a match.
     void WriteRoleFiles(uint16_t port, const std::string& simulator)
     {
         const std::string shared = simulator + " PrepareDuration = 3.0 EndDuration = 3.0 ";
         ASSERT_TRUE(Lumvek::File::WriteAllText(
             (root / "Assets/server.config").string(),
             "{ " + shared + "HostingIp = \"127.0.0.1\" HostingPort = " + std::to_string(port) +
-                " MinimumPlayers = 2 MaximumPlayers = 3 ConnectionTimeout = 6.0 VoteDuration = 15.0 "
-                "LoadDuration = 5.0 IntermissionDuration = 6.0 }"));
+                " MinimumPlayers = 2 MaximumPlayers = 3 ConnectionTimeout = 10.0 VoteDuration = 30.0 "
+                "LoadDuration = 5.0 IntermissionDuration = 10.0 }"));
         ASSERT_TRUE(Lumvek::File::WriteAllText(
             (root / "Assets/client.config").string(),
             "{ " + shared + "MatcherIp = \"127.0.0.1\" MatcherPort = " + std::to_string(port) + " }"));
