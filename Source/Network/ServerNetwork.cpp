@@ -452,8 +452,10 @@ void ServerNetwork::RemoveClient(int client)
     // go would grow the configuration for as long as no match ends.
     if (IsBetweenMatches())
         context.configuration.DropRemovedPlayers();
-    // A client that never added a player (a refused or probing connection) leaves the server running.
-    if (hadPlayers && players.empty())
+    // A client that never added a player (a refused or probing connection) leaves the server running,
+    // and so does one whose players leave while it gathers players: a stranger who joins and leaves
+    // before the honest players have added theirs would otherwise stop it.
+    if (hadPlayers && players.empty() && state != NetworkState::Waiting)
         Stop();
 }
 
