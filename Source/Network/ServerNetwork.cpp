@@ -453,9 +453,9 @@ void ServerNetwork::RemoveClient(int client)
     if (IsBetweenMatches())
         context.configuration.DropRemovedPlayers();
     // A client that never added a player (a refused or probing connection) leaves the server running,
-    // and so does one whose players leave while it gathers players: a stranger who joins and leaves
-    // before the honest players have added theirs would otherwise stop it.
-    if (hadPlayers && players.empty() && state != NetworkState::Waiting)
+    // and so does one whose players leave while it gathers players for its first match: a stranger who
+    // joins and leaves before the honest players have added theirs would otherwise stop it.
+    if (hadPlayers && players.empty() && (state != NetworkState::Waiting || playedFrames > 0))
         Stop();
 }
 
