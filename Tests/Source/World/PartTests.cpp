@@ -351,19 +351,16 @@ TEST(Part, SpaceBootsJumpOncePerStayInTheAir)
     EXPECT_TRUE(boots.armed);
 }
 
-// A player who leaves with the jetpack selected and in use takes its trail and its sound with it.
+// A player who leaves with the jetpack in use takes its trail and its sound along.
 TEST(Part, AJetpacksTrailGoesWithAPlayerWhoLeaves)
 {
     Wearer wearer("BasicHead", "Jetpack");
-    Player& player = wearer.player;
-    auto& jetpack = dynamic_cast<Jetpack&>(*player.core);
-    player.input[PlayerAction::Use] = 1;
+    auto& jetpack = dynamic_cast<Jetpack&>(*wearer.player.core);
+    wearer.player.input[PlayerAction::Use] = 1;
     Step(*wearer.world, 2);
-    ASSERT_TRUE(jetpack.discharging);
     const EntityId trail = jetpack.trail;
-    ASSERT_NE(wearer.world->visuals.Find(trail), nullptr);
-
-    wearer.world->RemovePlayer(player);
+    ASSERT_TRUE(jetpack.discharging && wearer.world->visuals.Find(trail));
+    wearer.world->RemovePlayer(wearer.player);
     Step(*wearer.world);
     EXPECT_EQ(wearer.world->visuals.Find(trail), nullptr);
     EXPECT_FALSE(jetpack.discharging);

@@ -280,8 +280,7 @@ TEST(PlayerWeapon, TheHandHoldsEveryShippedWeaponByItsGripWhereverThePlayerAims)
         }
 }
 
-// A player who leaves the match holding a weapon from a spawn, in hand or in the holster, gives it back
-// as one who drops it empty would: after the spawn's time it lies at its own point again, full.
+// A leaver's spawn weapon, in hand or in the holster, goes back to its spawn as one dropped empty does.
 TEST(PlayerWeapon, ALeaversSpawnWeaponsGoBackToTheirSpawns)
 {
     for (const bool stowed : {false, true})
@@ -291,32 +290,21 @@ TEST(PlayerWeapon, ALeaversSpawnWeaponsGoBackToTheirSpawns)
         const WeaponData& rifle = match.Definition("Rifle");
         match.configuration.weapons[1] = {rifle.index, 2};
         World& world = match.LoadText(R"({"WorldBounds": "0 0 40 20", "SpawnPoints": [
-            {"Position": "25 2", "Size": "1 0.5", "Mask": "Weapon1"}],
-            "Entities": {"Platforms": [)" +
+            {"Position": "25 2", "Size": "1 0.5", "Mask": "Weapon1"}], "Entities": {"Platforms": [)" +
                                       std::string(Ground) + R"(]}, "Backgrounds": []})");
         match.rules->SetupObjectives();
         ASSERT_EQ(world.pickups.Count(), 1u);
-        Pickup& spawned = world.pickups.View()[0];
-        std::unique_ptr<Weapon> taken = std::move(spawned.weapon);
-        world.RemovePickup(spawned);
+        std::unique_ptr<Weapon> taken = std::move(world.pickups.View()[0].weapon);
+        world.RemovePickup(world.pickups.View()[0]);
         taken->clip = 1;
-        taken->reserve = 0;
         Player& player = match.AddPlayer({10.0f, 2.0f});
-        if (stowed)
-            player.StowWeapon(std::move(taken));
-        else
-            Match::Arm(player, std::move(taken));
+        stowed ? player.StowWeapon(std::move(taken)) : (void)Match::Arm(player, std::move(taken));
         match.Step();
-        ASSERT_EQ(world.pickups.Count(), 0u);
-
         world.RemovePlayer(player);
-        match.Step(2 * 60 - 1);
-        EXPECT_EQ(world.pickups.Count(), 0u);
-        match.Step(2);
+        match.Step(2 * 60 + 1);
         ASSERT_EQ(world.pickups.Count(), 1u);
         const Pickup& back = world.pickups.View()[0];
-        ASSERT_TRUE(back.weapon);
-        EXPECT_EQ(back.weapon->data, &rifle);
+        ASSERT_TRUE(back.weapon && back.weapon->data == &rifle);
         EXPECT_EQ(back.weapon->clip, rifle.clipSize);
         EXPECT_NEAR(back.body->x, 25.0f, 0.05f);
     }
