@@ -313,8 +313,7 @@ TEST(IndicatorGeometry, TargetsInsideTheEllipseStayWhereTheyAreAndOthersArePinne
     }
 }
 
-// The heads-up display's top band, where its dials stand, is left out of the indicators' ellipse: a
-// target up and to the left, or in the band itself, is pinned below it.
+// A target up and to the left, or in the display's top band where its dials stand, is pinned below the band.
 TEST(IndicatorGeometry, IndicatorsKeepBelowTheDialsOfTheHud)
 {
     const Vector2 centre{5.0f, 4.0f}, extent{16.0f, 4.5f};
@@ -522,11 +521,13 @@ TEST(EntityRenderer, TheViewsOwnPlayerIsDrawnOnceWhereverItIsAndPickupsAndVisual
     EXPECT_EQ(order, "W" + std::string(nearBones, 'p') + "FVS");
 }
 
-// Where a view's indicators stand: below the dials of the game screen over it.
-IndicatorGeometry::Area BelowTheDials(const GameContext& game, Vector2 centre, Vector2 extent, Vector2 pixels)
+// Where the 16 x 9 view about (5, 4) in 960 x 540 pixels shows a target's marker: below the game screen's dials.
+IndicatorGeometry::Placement PlaceBelowTheDials(const GameContext& game, Vector2 target)
 {
-    const HudLayout hud = HudLayout::For(pixels.x, pixels.y, HudLayout::ScoreDials(game.configuration.teamCount));
-    return IndicatorGeometry::BelowBand(centre, extent, pixels.y, hud.MarkerTop());
+    const HudLayout hud = HudLayout::For(960.0f, 540.0f, HudLayout::ScoreDials(game.configuration.teamCount));
+    const IndicatorGeometry::Area area =
+        IndicatorGeometry::BelowBand({5.0f, 4.0f}, {16.0f, 9.0f}, 540.0f, hud.MarkerTop());
+    return IndicatorGeometry::Place(target, area.centre, area.extent);
 }
 
 TEST(IndicatorRenderer, EachViewDrawsItsPlayersMarkersAndAViewWithoutPixelsNone)
@@ -576,9 +577,7 @@ TEST(IndicatorRenderer, EachViewDrawsItsPlayersMarkersAndAViewWithoutPixelsNone)
     // The arrow's base is pinned to the ellipse on the way to the marker.
     TransformInstance arrow;
     std::memcpy(&arrow, renderer.instances->data.Data(), sizeof(arrow));
-    const IndicatorGeometry::Area area = BelowTheDials(game, {5.0f, 4.0f}, {16.0f, 9.0f}, {960.0f, 540.0f});
-    const IndicatorGeometry::Placement placement =
-        IndicatorGeometry::Place(watcher.awareness[0].position, area.centre, area.extent);
+    const IndicatorGeometry::Placement placement = PlaceBelowTheDials(game, watcher.awareness[0].position);
     EXPECT_TRUE(placement.outside);
     EXPECT_NEAR(0.5f * arrow.transform.m[0] + arrow.transform.m[12], placement.position.x, 1e-4f);
     EXPECT_NEAR(0.5f * arrow.transform.m[1] + arrow.transform.m[13], placement.position.y, 1e-4f);
@@ -632,8 +631,7 @@ TEST(IndicatorRenderer, AMarkerWhoseIconIsMissingWaitsWhereItWasShown)
     ASSERT_EQ(draw(), 2u);
     TransformInstance arrow;
     std::memcpy(&arrow, renderer.instances->data.Data() + sizeof(TransformInstance), sizeof(arrow));
-    const IndicatorGeometry::Area area = BelowTheDials(game, {5.0f, 4.0f}, {16.0f, 9.0f}, {960.0f, 540.0f});
-    const IndicatorGeometry::Placement placement = IndicatorGeometry::Place(first, area.centre, area.extent);
+    const IndicatorGeometry::Placement placement = PlaceBelowTheDials(game, first);
     EXPECT_NEAR(0.5f * arrow.transform.m[0] + arrow.transform.m[12], placement.position.x, 1e-4f);
     EXPECT_NEAR(0.5f * arrow.transform.m[1] + arrow.transform.m[13], placement.position.y, 1e-4f);
 }

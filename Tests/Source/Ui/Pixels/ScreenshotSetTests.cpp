@@ -1,7 +1,6 @@
-// Screenshots of the match and of the busier screens, taken by the Vantorel program (at 1280 x 720 unless
-// they say otherwise) and kept in Screenshots/ under the build folder for a person to look at after a
-// change to the renderer or a screen. Nothing compares them with earlier ones; each must only be there
-// whole and opaque.
+// Screenshots of the match and of the busier screens, taken by the Vantorel program at 1280 x 720 (or the size
+// in their names) and kept in Screenshots/ under the build folder for a person to look at after a change to
+// the renderer or a screen. Nothing compares them with earlier ones; each must only be there whole and opaque.
 
 #include "Engine/Foundation/File.h"
 #include "Tests/ScriptedProgram.h"
@@ -32,12 +31,11 @@ protected:
 
     // Runs the script, which ends on a screenshot shot.png, and keeps the picture under the name.
     void Take(const std::string& name, const std::string& script, const std::string& options = "",
-              uint32_t width = 1280, uint32_t height = 720)
+              const std::string& window = "1280x720")
     {
-        const std::string window = std::to_string(width) + "x" + std::to_string(height);
         EXPECT_EQ(Run(script + "screenshot shot.png\nexit 0\n", options + " --seed 3", window), 0) << output;
         const Lumvek::Testing::Picture picture = Lumvek::Testing::ReadPicture(root / "shot.png");
-        ASSERT_EQ(picture.width * picture.height, width * height) << output;
+        ASSERT_EQ(std::to_string(picture.width) + "x" + std::to_string(picture.height), window) << output;
         for (size_t i = 3; i < picture.rgba.size(); i += 4)
             ASSERT_EQ(picture.rgba[i], 255) << "a saved screenshot is opaque";
         const fs::path folder = fs::path(Lumvek::Testing::BinaryFolder()) / "Screenshots";
@@ -47,81 +45,71 @@ protected:
         EXPECT_FALSE(error) << error.message();
     }
 
-    // The scoreboard of a deathmatch won as it starts, played as SINGLE PLAYER's first challenge with
-    // two bots of the teams (4 for none) in a game of that many teams.
-    void TakeScoreboard(const std::string& name, const std::string& theme, int teams, int firstBot, int secondBot)
-    {
-        const std::string bot =
-            R"(, "Loadout": {"Head": "Random", "Core": "Random", "Arms": "Random", "Legs": "Random"}})";
-        ASSERT_TRUE(Lumvek::File::WriteAllText(
-            (root / "Assets/DemoChallenges/DemoRace.data").string(),
-            R"({"Name": "Duel", "Description": "", "Map": "Crossroads", "Theme": ")" + theme +
-                R"(", "GameType": "Deathmatch", "TeamCount": )" + std::to_string(teams) +
-                R"(, "Loadout": {"StartingWeapon": "Rifle"}, "GameTypeSettings": {"PointsToWin": 0}, "Bots": [)" +
-                R"({"TeamId": )" + std::to_string(firstBot) + bot + R"(, {"TeamId": )" + std::to_string(secondBot) +
-                bot + "]}"));
-        Take(name, IntoDemo + Press("A") + "screen DemoSinglePlayer frames 10 " + Press("A") +
-                       "screen Scoreboard frames 30 ");
-    }
-
-    // Replaces the first occurrence of a text in a file of the scratch copy of Assets.
-    void Edit(const std::string& file, const std::string& from, const std::string& to)
+    // Replaces the first occurrence of each text in a file of the scratch copy of Assets.
+    void Edit(const std::string& file, std::initializer_list<std::pair<std::string, std::string>> changes)
     {
         const std::string path = (root / "Assets" / file).string();
         std::string text = Lumvek::File::ReadAllText(path).second;
-        const size_t at = text.find(from);
-        ASSERT_NE(at, std::string::npos) << file << " holds " << from;
-        ASSERT_TRUE(Lumvek::File::WriteAllText(path, text.replace(at, from.size(), to)));
+        for (const auto& [from, to] : changes)
+        {
+            ASSERT_NE(text.find(from), std::string::npos) << file << " holds " << from;
+            text.replace(text.find(from), from.size(), to);
+        }
+        ASSERT_TRUE(Lumvek::File::WriteAllText(path, text));
     }
 };
 
-// SINGLE PLAYER's second challenge.
+// SINGLE PLAYER's second challenge; MULTIPLAYER's second match, capture the flag, a second player seated on
+// the next pad; SINGLE PLAYER's first challenge made a duel won as it starts.
+const std::string IntoKeepaway = IntoDemo + Press("A") + "screen DemoSinglePlayer frames 10 " + Press("Right") +
+                                 Press("A", 15) + "screen GameScreen frames 200 ";
+const std::string IntoSplitScreen = IntoDemo + Press("Right") + Press("A", 5) + "screen DemoMultiplayer frames 10 " +
+                                    Press("Right") + Press("A", 15) + "screen GameScreen frames 150 ";
+const std::string IntoScoreboard =
+    IntoDemo + Press("A") + "screen DemoSinglePlayer frames 10 " + Press("A") + "screen Scoreboard frames 30 ";
+const std::string Duel =
+    R"({"Name": "Duel", "Description": "", "Map": "Crossroads", "Theme": "Meadow", "GameType": "Deathmatch",
+        "TeamCount": 2, "Loadout": {"StartingWeapon": "Rifle"}, "GameTypeSettings": {"PointsToWin": 0},
+        "Bots": [{"TeamId": 0, "Loadout": {"Head": "Random", "Core": "Random", "Arms": "Random", "Legs": "Random"}},
+                 {"TeamId": 1, "Loadout": {"Head": "Random", "Core": "Random", "Arms": "Random", "Legs": "Random"}}]})";
+
 TEST_F(ScreenshotSet, TheDemosKeepawayAfter200Ticks)
 {
-    Take("DemoKeepaway", IntoDemo + Press("A") + "screen DemoSinglePlayer frames 10 " + Press("Right") +
-                             Press("A", 15) + "screen GameScreen frames 200 ");
+    Take("DemoKeepaway", IntoKeepaway);
 }
 
-// A duel won as it starts.
-TEST_F(ScreenshotSet, TheScoreboardOfASinglePlayerChallenge)
-{
-    TakeScoreboard("Scoreboard", "Meadow", 2, 0, 1);
-}
-
-// A free for all on the pale Glacier sky: the winner's name and badge in ink.
-TEST_F(ScreenshotSet, TheScoreboardOfAFreeForAllOnGlacier)
-{
-    TakeScoreboard("ScoreboardFreeForAll", "Glacier", 1, 4, 4);
-}
-
-// The keepaway in the smallest window, the player with three abilities and the longest weapon name.
+// The smallest window, the player with three abilities and the longest weapon name.
 TEST_F(ScreenshotSet, ThreeAbilityDialsAndALongWeaponNameIn640x360)
 {
-    Edit("player1.profile", "\"Head\": \"BasicHead\",\n            \"Core\": \"BasicCore\"",
-         "\"Head\": \"HelicopterHat\",\n            \"Core\": \"Jetpack\"");
-    Edit("player1.profile", "\"Legs\": \"BasicLegs\"", "\"Legs\": \"SpaceBoots\"");
-    Edit("DemoChallenges/DemoKeepaway.data", "\"StartingWeapon\": \"Rifle\"",
-         "\"StartingWeapon\": \"GrenadeLauncher\"");
-    Take("Keepaway640x360",
-         IntoDemo + Press("A") + "screen DemoSinglePlayer frames 10 " + Press("Right") + Press("A", 15) +
-             "screen GameScreen frames 200 ",
-         "", 640, 360);
+    Edit("player1.profile", {{"BasicHead", "HelicopterHat"}, {"BasicCore", "Jetpack"}, {"BasicLegs", "SpaceBoots"}});
+    Edit("DemoChallenges/DemoKeepaway.data", {{"\"Rifle\"", "\"GrenadeLauncher\""}});
+    Take("Keepaway640x360", IntoKeepaway, "", "640x360");
 }
 
-// MULTIPLAYER seats a second player on the next pad; its second match is capture the flag.
+TEST_F(ScreenshotSet, TheScoreboardOfASinglePlayerChallenge)
+{
+    ASSERT_TRUE(Lumvek::File::WriteAllText((root / "Assets/DemoChallenges/DemoRace.data").string(), Duel));
+    Take("Scoreboard", IntoScoreboard);
+}
+
+// On the pale Glacier sky, the winner's name and badge in ink.
+TEST_F(ScreenshotSet, TheScoreboardOfAFreeForAllOnGlacier)
+{
+    ASSERT_TRUE(Lumvek::File::WriteAllText((root / "Assets/DemoChallenges/DemoRace.data").string(), Duel));
+    Edit("DemoChallenges/DemoRace.data",
+         {{"Meadow", "Glacier"}, {"Count\": 2", "Count\": 1"}, {"Id\": 0", "Id\": 4"}, {"Id\": 1", "Id\": 4"}});
+    Take("ScoreboardFreeForAll", IntoScoreboard);
+}
+
 TEST_F(ScreenshotSet, TwoPlayersSplitTheScreenInCaptureTheFlag)
 {
-    Take("SplitScreenCaptureTheFlag", IntoDemo + Press("Right") + Press("A", 5) + "screen DemoMultiplayer frames 10 " +
-                                          Press("Right") + Press("A", 15) + "screen GameScreen frames 150 ");
+    Take("SplitScreenCaptureTheFlag", IntoSplitScreen);
 }
 
-// The same at 960 x 540, where each view is 960 x 270 and the team-mates' markers come near the dials.
+// Each view 960 x 270: the team-mates' markers come near the dials.
 TEST_F(ScreenshotSet, SplitScreenAt960x540KeepsMarkersOffTheDials)
 {
-    Take("SplitScreen960x540",
-         IntoDemo + Press("Right") + Press("A", 5) + "screen DemoMultiplayer frames 10 " + Press("Right") +
-             Press("A", 15) + "screen GameScreen frames 150 ",
-         "", 960, 540);
+    Take("SplitScreen960x540", IntoSplitScreen, "", "960x540");
 }
 
 TEST_F(ScreenshotSet, TheCustomGameMenuWithItsIcons)
