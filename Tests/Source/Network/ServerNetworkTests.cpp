@@ -532,7 +532,6 @@ TEST_F(ServerNetworkTest, ReconnectingStrangersLogABoundedNumberOfLinesAMinute)
     // Eight hosts: more than the server-wide budget lets through at their own budgets.
     for (uint64_t id = 81; id < 89; ++id)
         Start(id);
-    uint64_t nextId = 1000;
     LogCapture log;
     size_t firstMinute = 0;
     for (int tick = 0; tick < 2 * 3600; ++tick)
@@ -541,7 +540,7 @@ TEST_F(ServerNetworkTest, ReconnectingStrangersLogABoundedNumberOfLinesAMinute)
         {
             Net::Client& client = clients[i]->client;
             if (client.IsDisconnected() || client.ConnectionFailed())
-                Reconnect(*clients[i], ++nextId);
+                Reconnect(*clients[i], 1000 + 16 * tick + i);
             // What only servers send, and loadouts, votes and inputs for the honest player.
             for (int kind = 0; kind < 10 && client.IsConnected(); ++kind)
             {
