@@ -3,6 +3,7 @@
 #include "Engine/Foundation/Log.h"
 
 #include <algorithm>
+#include <iterator>
 #include <span>
 #include <string>
 #include <vector>
@@ -32,6 +33,13 @@ public:
     bool Logged(const std::string& message) const
     {
         return std::find(messages.begin(), messages.end(), message) != messages.end();
+    }
+    std::vector<std::string> StartingWith(const std::string& prefix) const
+    {
+        std::vector<std::string> found;
+        std::copy_if(messages.begin(), messages.end(), std::back_inserter(found),
+                     [&](const std::string& message) { return message.starts_with(prefix); });
+        return found;
     }
     size_t CountSections(const std::string& title) const
     {

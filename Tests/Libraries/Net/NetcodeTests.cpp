@@ -127,6 +127,16 @@ protected:
         return token;
     }
 
+    // The request a client of the token sends.
+    std::vector<uint8_t> Request(uint64_t clientId, int timeoutSeconds)
+    {
+        ConnectToken token;
+        EXPECT_TRUE(ReadConnectToken(Token(clientId, timeoutSeconds).data(), token));
+        std::vector<uint8_t> request(ConnectionRequestBytes);
+        EXPECT_GT(WriteConnectionRequest(token, request.data(), ConnectionRequestBytes), 0);
+        return request;
+    }
+
     // One tick of everything that runs: players first, then the server.
     void Tick(bool runServer = true, bool runPlayers = true)
     {
@@ -594,9 +604,8 @@ TEST_F(NetcodeTest, ASlotFreedInAnUpdateGoesToNobodyElseInIt)
     EXPECT_EQ(staying.State(), NETCODE_CLIENT_STATE_CONNECTED);
 }
 
-// A client challenged while a slot was free and denied at its response, once the server filled up,
-// gives up: a late copy of that response, after the slot frees, finds nothing pending, where it would
-// take the slot and hold it for a whole timeout for a client that sends nothing more.
+// A client denied at its response, the server having filled up since its challenge, gives up: a late
+// copy of that response, once a slot frees, must not take it for a client that sends nothing more.
 TEST_F(NetcodeTest, AResponseDeniedWhileFullIsNeverAdmittedLater)
 {
     StartServer(1);
@@ -609,17 +618,14 @@ TEST_F(NetcodeTest, AResponseDeniedWhileFullIsNeverAdmittedLater)
     ASSERT_TRUE(Connect(first, Token(1)));
     lateTap.lose = nullptr;
     ASSERT_TRUE(TickUntil([&] { return late.State() == NETCODE_CLIENT_STATE_CONNECTION_DENIED; }));
-    const auto response =
-        std::find_if(lateTap.sent.rbegin(), lateTap.sent.rend(),
-                     [](const auto& packet) { return (packet.second[0] & 0x0F) == PACKET_CONNECTION_RESPONSE; });
-    ASSERT_NE(response, lateTap.sent.rend());
+    // Denied, it sends nothing more: its last packet is the response.
+    const std::vector<uint8_t> response = lateTap.sent.back().second;
+    ASSERT_EQ(response[0] & 0x0F, PACKET_CONNECTION_RESPONSE);
 
     first.Disconnect();
     ASSERT_TRUE(TickUntil([&] { return !server->IsClientConnected(0); }));
-    PlayerOf(late).transport->Send(serverAddress, response->second.data(), static_cast<int>(response->second.size()));
-    for (int i = 0; i < 5; ++i)
-        Tick();
-    EXPECT_FALSE(server->IsClientConnected(0));
+    PlayerOf(late).transport->Send(serverAddress, response.data(), static_cast<int>(response.size()));
+    EXPECT_FALSE(TickUntil([&] { return server->IsClientConnected(0); }, 5));
 }
 
 // A server may bound the timeouts it admits: a silent peer whose token never times out would hold its
@@ -650,13 +656,8 @@ TEST_F(NetcodeTest, UnansweredRequestsDoNotKeepANewcomerOut)
         StartServer(8);
         std::vector<std::pair<std::unique_ptr<MemoryTransport>, std::vector<uint8_t>>> requests;
         for (uint8_t i = 0; i < strangers; ++i)
-        {
-            ConnectToken token;
-            ASSERT_TRUE(ReadConnectToken(Token(1000u + i, 10).data(), token));
-            std::vector<uint8_t> request(ConnectionRequestBytes);
-            ASSERT_GT(WriteConnectionRequest(token, request.data(), ConnectionRequestBytes), 0);
-            requests.emplace_back(std::make_unique<MemoryTransport>(network, Address(10, 1, strangers, i, 1)), request);
-        }
+            requests.emplace_back(std::make_unique<MemoryTransport>(network, Address(10, 1, strangers, i, 1)),
+                                  Request(1000u + i, 10));
         for (int round = 0; round < 4; ++round)
         {
             for (auto& [transport, request] : requests)
@@ -671,68 +672,47 @@ TEST_F(NetcodeTest, UnansweredRequestsDoNotKeepANewcomerOut)
     }
 }
 
-// Anyone can make valid requests, and forge where they come from. Strangers resend theirs, 16,000 a
-// second in all, and never answer them: from 128 addresses, or each from an address of its own. An
-// honest client still gets in within a second.
+// Strangers resend valid requests, 16,000 a second, from 128 addresses or each from its own (with
+// many tokens, as a token used again from another address is refused), and never answer: an honest
+// client still gets in within a second.
 TEST_F(NetcodeTest, AFloodOfValidRequestsDoesNotKeepAnHonestClientOut)
 {
-    // A token used again from another address is refused while the server remembers it: strangers
-    // with many addresses bring many tokens.
     std::vector<std::vector<uint8_t>> requests;
     for (uint64_t i = 0; i < 1024; ++i)
-    {
-        ConnectToken token;
-        ASSERT_TRUE(ReadConnectToken(Token(5000 + i, 10).data(), token));
-        requests.emplace_back(ConnectionRequestBytes);
-        ASSERT_GT(WriteConnectionRequest(token, requests.back().data(), ConnectionRequestBytes), 0);
-    }
+        requests.push_back(Request(5000 + i, 10));
     NetcodeClient& client = AddPlayer(Address(10, 0, 0, 2, 1));
     for (const uint32_t addresses : {128u, 16000u})
     {
         StartServer(8);
-        uint32_t sent = 0;
-        // Steps of a hundredth of a second, so that the server's queue holds each step's 160 requests.
-        const auto step = [&]
+        // Steps of a hundredth of a second, so that the server's queue holds each step's 160 requests;
+        // the client asks after a second of them.
+        for (uint32_t step = 0, sent = 0; step < 200 && client.State() != NETCODE_CLIENT_STATE_CONNECTED; ++step)
         {
+            if (step == 100)
+                client.Connect(Token(addresses, 10).data());
             time += 0.01;
             for (int i = 0; i < 160; ++i, ++sent)
-            {
-                const uint32_t from = sent % addresses;
-                network.SendFrom(Address(10, 9, uint8_t(from >> 8), uint8_t(from), 1), serverAddress,
-                                 requests[sent % std::min<size_t>(addresses, requests.size())].data(),
+                network.SendFrom(Address(10, 9, uint8_t((sent % addresses) >> 8), uint8_t(sent % addresses), 1),
+                                 serverAddress, requests[sent % std::min<size_t>(addresses, requests.size())].data(),
                                  ConnectionRequestBytes);
-            }
             client.Update(time);
             server->Update(time);
-        };
-        for (int i = 0; i < 100; ++i)
-            step();
-        const double begun = time;
-        client.Connect(Token(addresses, 10).data());
-        while (client.State() != NETCODE_CLIENT_STATE_CONNECTED && time < begun + 1.0)
-            step();
+        }
         EXPECT_EQ(client.State(), NETCODE_CLIENT_STATE_CONNECTED) << addresses;
         EXPECT_GE(server->GetCounters().packetsReceived, 16000u) << "the flood was read";
         client.Disconnect();
     }
 }
 
-// A stranger who forges the address of a client still connecting, with tokens of his own, changes
-// nothing: the client's keys stand until it connects. When the stranger is first and takes all the
-// address's entries, the client waits until they run out, then gets in.
+// Forged requests from the address of a client still connecting leave its keys standing. When they
+// come first and take the address's entries, the client gets in once those run out.
 TEST_F(NetcodeTest, AConnectingClientKeepsItsKeysAgainstRequestsFromItsAddress)
 {
     StartServer(2);
     const Address address(10, 0, 0, 2, 1);
     NetcodeClient& client = AddPlayer(address);
     const auto forge = [&](uint64_t clientId, int timeout)
-    {
-        ConnectToken token;
-        ASSERT_TRUE(ReadConnectToken(Token(clientId, timeout).data(), token));
-        std::vector<uint8_t> request(ConnectionRequestBytes);
-        ASSERT_GT(WriteConnectionRequest(token, request.data(), ConnectionRequestBytes), 0);
-        network.SendFrom(address, serverAddress, request.data(), ConnectionRequestBytes);
-    };
+    { network.SendFrom(address, serverAddress, Request(clientId, timeout).data(), ConnectionRequestBytes); };
     const auto connected = [&] { return client.State() == NETCODE_CLIENT_STATE_CONNECTED; };
 
     client.Connect(Token(1, 5).data());
@@ -742,7 +722,6 @@ TEST_F(NetcodeTest, AConnectingClientKeepsItsKeysAgainstRequestsFromItsAddress)
     forge(3, 5);
     ASSERT_TRUE(TickUntil(connected, 20));
     EXPECT_EQ(server->GetClientId(0), 1u);
-    EXPECT_EQ(server->GetCounters().packetsDropped[PACKET_READ_REFUSED], 1u);
     client.Disconnect();
     Tick();
 

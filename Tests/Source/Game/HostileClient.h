@@ -32,19 +32,14 @@ struct HostileTraffic
 
 struct HostileOptions
 {
-    // It runs this long at least, then until `until` holds or `limit` seconds have passed.
-    double seconds = 20.0;
+    // It runs `seconds` at least, then until `until` holds, for `limit` seconds at most.
+    double seconds = 20.0, limit = 300.0;
     std::function<bool()> until;
-    double limit = 300.0;
     uint32_t seed = 1;
-    // Connections that send messages at once. Each lasts at most a second and a half, but the first
-    // `reconnecting` of them last until the server ends them, and begin again at once.
-    int connections = 1;
-    int reconnecting = 0;
-    // Sockets that resend valid connection requests in turn and never answer, and requests a second
-    // from all of them together.
-    int floodSockets = 0;
-    int floodRate = 0;
+    // Connections at once, each lasting at most a second and a half but the first `reconnecting`, which
+    // last until the server ends them and begin again at once; and sockets that resend valid connection
+    // requests in turn, never answering, `floodRate` a second in all.
+    int connections = 1, reconnecting = 0, floodSockets = 0, floodRate = 0;
 };
 
 // Connection after connection: some tokens name timeouts the server must refuse, and some connections
@@ -72,10 +67,7 @@ inline HostileTraffic RunHostileClient(const Net::Address& server, const Message
     const auto start = std::chrono::steady_clock::now();
     const auto now = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
     const auto running = [&]
-    {
-        const double time = now();
-        return time < options.seconds || (options.until && !options.until() && time < options.limit);
-    };
+    { return now() < options.seconds || (options.until && !options.until() && now() < options.limit); };
     uint64_t clientId = 0x5eed0000ull + options.seed * 100000ull;
     const auto token = [&](int timeout, uint8_t bytes[Net::ConnectTokenBytes])
     {
@@ -95,8 +87,7 @@ inline HostileTraffic RunHostileClient(const Net::Address& server, const Message
             return traffic;
         flood.emplace_back(std::make_unique<Net::UdpSocket>(Net::Address("127.0.0.1:0")), std::move(request));
     }
-    double floodOwed = 0.0, floodTime = 0.0;
-    size_t floodNext = 0;
+    uint64_t floodSent = 0;
 
     struct Connection
     {
@@ -111,28 +102,21 @@ inline HostileTraffic RunHostileClient(const Net::Address& server, const Message
         {
             Connection& connection = connections[i];
             const bool lasting = static_cast<int>(i) < options.reconnecting;
-            const bool over =
-                connection.client && (connection.client->IsDisconnected() || (!lasting && now() >= connection.end));
-            if (connection.client && !over)
-                continue;
-            if (connection.client)
-                connection.client->Disconnect();
-            // Lasting connections send what the server reads and refuses: one it cannot read would
-            // wait for acks for good.
-            const int round = traffic.connections++;
-            const int timeout = round % 6 == 5 && !lasting ? (random() % 2 ? -1 : 3600) : 10;
-            connection.client =
-                std::make_unique<Net::Client>(allocator, Net::Address("127.0.0.1:0"), config,
-                                              round % 4 == 3 && !lasting ? skewedAdapter : adapter, now());
-            uint8_t bytes[Net::ConnectTokenBytes];
-            if (!token(timeout, bytes))
-                return traffic;
-            connection.client->Connect(clientId, bytes);
-            connection.end = now() + 0.5 + below(1000) / 1000.0;
-            connection.added = false;
-        }
-        for (Connection& connection : connections)
-        {
+            if (!connection.client || connection.client->IsDisconnected() || (!lasting && now() >= connection.end))
+            {
+                // Lasting connections send what the server reads and refuses: one it cannot read would
+                // wait for acks for good.
+                const int round = traffic.connections++;
+                const int timeout = round % 6 == 5 && !lasting ? (random() % 2 ? -1 : 3600) : 10;
+                uint8_t bytes[Net::ConnectTokenBytes];
+                if (!token(timeout, bytes))
+                    return traffic;
+                connection = {std::make_unique<Net::Client>(allocator, Net::Address("127.0.0.1:0"), config,
+                                                            round % 4 == 3 && !lasting ? skewedAdapter : adapter,
+                                                            now()),
+                              now() + 0.5 + below(1000) / 1000.0};
+                connection.client->Connect(clientId, bytes);
+            }
             Net::Client& client = *connection.client;
             client.SendPackets();
             client.ReceivePackets();
@@ -194,20 +178,16 @@ inline HostileTraffic RunHostileClient(const Net::Address& server, const Message
             std::generate_n(garbage, bytes, [&] { return static_cast<uint8_t>(random()); });
             traffic.rawPackets += raw.Send(server, garbage, bytes) ? 1 : 0;
         }
-        // The requests owed since the last pass, at the rate asked for, whatever the pass took.
-        const double time = now();
-        floodOwed = std::min(floodOwed + (time - floodTime) * options.floodRate, options.floodRate * 0.1);
-        floodTime = time;
-        for (; !flood.empty() && floodOwed >= 1.0; floodOwed -= 1.0)
+        // Requests at the rate asked for, whatever a pass took; those of a stall are not made up.
+        floodSent = std::max(floodSent, static_cast<uint64_t>(std::max(0.0, now() - 0.1) * options.floodRate));
+        for (; !flood.empty() && floodSent < now() * options.floodRate; ++floodSent)
         {
-            auto& [socket, request] = flood[floodNext++ % flood.size()];
+            auto& [socket, request] = flood[floodSent % flood.size()];
             traffic.requests += socket->Send(server, request.data(), Net::ConnectionRequestBytes) ? 1 : 0;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(16));
     }
-    for (Connection& connection : connections)
-        if (connection.client)
-            connection.client->Disconnect();
+    // Each client tells the server as it goes.
     return traffic;
 }
 

@@ -92,6 +92,18 @@ struct Program : testing::Test
         return Lumvek::File::ReadAllText((folder.root / relative).string()).second;
     }
 
+    // The two counts of the line of a role's log that begins with the words.
+    std::pair<double, double> Counts(const std::string& log, const std::string& words, const char* rest) const
+    {
+        const std::string text = Read(log);
+        const size_t at = text.find(words);
+        unsigned long long first = 0, second = 0;
+        EXPECT_TRUE(at != std::string::npos &&
+                    std::sscanf(text.c_str() + at + words.size(), rest, &first, &second) == 2)
+            << words << "\n"
+            << text;
+        return {first, second};
+    }
     // Runs the program with the arguments, its output into a file of the folder; its exit code.
     int Run(const std::vector<std::string>& arguments)
     {
@@ -330,22 +342,17 @@ TEST_F(Program, AServerPlaysOnBesideAHostileClientAndExits0WhenInterrupted)
     const pid_t server = Start({"--headless", "--server", "--seed", "5"}, "server.txt");
     const pid_t first = Start({"--headless", "--client", "--seed", "21"}, "first.txt");
     const pid_t second = Start({"--headless", "--client", "--seed", "22"}, "second.txt");
-    GameTesting::HostileOptions hostile;
-    hostile.seed = 43;
-    // With the two honest clients they fill the server's four slots, and no more.
-    hostile.connections = 2;
-    hostile.reconnecting = 1;
-    hostile.floodSockets = 32;
-    hostile.floodRate = 2000;
-    // Each check below waits for its own state: on a slow machine the strangers just stay longer.
-    const auto saved = [&](const char* name) { return Read(name).find("saved journal to") != std::string::npos; };
-    hostile.until = [&]
+    // The strangers stay until each state checked below has come about, longer on a slow machine. With
+    // the two honest clients, their two connections fill the server's four slots.
+    const auto logged = [&](const char* name, const char* line) { return Read(name).find(line) != std::string::npos; };
+    const auto settled = [&]
     {
-        return saved("first.txt") && saved("second.txt") &&
-               Read("server.txt").find("lines about clients out of the log") != std::string::npos;
+        return logged("first.txt", "saved journal to") && logged("second.txt", "saved journal to") &&
+               logged("server.txt", "lines about clients out of the log");
     };
-    const GameTesting::HostileTraffic traffic =
-        GameTesting::RunHostileClient(Net::Address("127.0.0.1", port), MessageLimits::FromRegistry(registry), hostile);
+    const GameTesting::HostileTraffic traffic = GameTesting::RunHostileClient(
+        Net::Address("127.0.0.1", port), MessageLimits::FromRegistry(registry),
+        {.until = settled, .seed = 43, .connections = 2, .reconnecting = 1, .floodSockets = 32, .floodRate = 2000});
     EXPECT_GT(traffic.connected, 5);
     EXPECT_GT(traffic.messages, 1000);
     EXPECT_GT(traffic.requests, 10000);
@@ -363,14 +370,10 @@ TEST_F(Program, AServerPlaysOnBesideAHostileClientAndExits0WhenInterrupted)
     }
     const std::string log = Read("server.txt");
     EXPECT_LT(std::count(log.begin(), log.end(), '\n'), 3000) << log.substr(0, 20000);
-    unsigned long long refused = 0, leftOut = 0;
-    const size_t counts = log.find("the server refused ");
-    ASSERT_NE(counts, std::string::npos) << log.substr(0, 20000);
-    ASSERT_EQ(std::sscanf(log.c_str() + counts, "the server refused %llu messages from its clients and left %llu",
-                          &refused, &leftOut),
-              2);
-    EXPECT_GT(refused, 0u);
-    EXPECT_GT(leftOut, 0u);
+    const auto [refused, leftOut] =
+        Counts("server.txt", "the server refused ", "%llu messages from its clients and left %llu");
+    EXPECT_GT(refused, 0);
+    EXPECT_GT(leftOut, 0);
 }
 
 // Without a local player the objective modes' bots hunt one another: in each configuration every bot
@@ -457,19 +460,7 @@ TEST_F(Program, AServerAndTwoHeadlessClientsPlayAtTheClocksRateWithTheirInputsOv
     EXPECT_NE(Wait(roles[2]), -1) << Read(logs[2]);
     ASSERT_TRUE(playing) << Read(logs[0]) << Read(logs[1]) << Read(logs[2]);
 
-    // The two counts of a role's line that begins with the words.
-    const auto counts = [&](const std::string& log, const std::string& words, const char* rest)
-    {
-        const std::string text = Read(log);
-        const size_t at = text.find(words);
-        unsigned long long first = 0, second = 0;
-        EXPECT_TRUE(at != std::string::npos &&
-                    std::sscanf(text.c_str() + at + words.size(), rest, &first, &second) == 2)
-            << words << "\n"
-            << text;
-        return std::pair<double, double>(first, second);
-    };
-    const auto [frames, milliseconds] = counts(logs[0], "the server played ", "%llu frames in %llu ms");
+    const auto [frames, milliseconds] = Counts(logs[0], "the server played ", "%llu frames in %llu ms");
     const double rate = frames / milliseconds * 1000.0;
     std::printf("the server stepped %.0f frames in %.1f s of play: %.1f a second\n", frames, milliseconds / 1000, rate);
     EXPECT_GT(milliseconds, 29'000.0);
@@ -482,14 +473,14 @@ TEST_F(Program, AServerAndTwoHeadlessClientsPlayAtTheClocksRateWithTheirInputsOv
                 std::sscanf(stopLine.c_str() + at, " ms; %llu stepped with an input missing", &missing) == 1);
     std::printf("%llu of them with an input missing: %.1f%%\n", missing, 100.0 * missing / frames);
     EXPECT_LE(missing, frames / 10);
-    const auto [serverSent, serverReceived] = counts(logs[0], "the server sent ", "%llu packets and received %llu");
+    const auto [serverSent, serverReceived] = Counts(logs[0], "the server sent ", "%llu packets and received %llu");
     std::printf("the server sent %.2f packets a tick and received %.2f per client\n", serverSent / 2 / frames,
                 serverReceived / 2 / frames);
     EXPECT_LE(serverSent / 2, 2.5 * frames);
     EXPECT_LE(serverReceived / 2, 2.5 * frames);
     for (size_t i = 1; i < logs.size(); ++i)
     {
-        const auto [sent, received] = counts(logs[i], "the client sent ", "%llu packets and received %llu");
+        const auto [sent, received] = Counts(logs[i], "the client sent ", "%llu packets and received %llu");
         std::printf("client %zu sent %.2f packets a tick and received %.2f\n", i, sent / frames, received / frames);
         EXPECT_LE(sent, 2.5 * frames) << logs[i];
         EXPECT_LE(received, 2.5 * frames) << logs[i];

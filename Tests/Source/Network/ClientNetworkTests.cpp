@@ -246,20 +246,15 @@ TEST_F(ClientNetworkTest, ItIgnoresWhatItCannotHoldAndDropsOldStates)
     } release{made, factory};
     LogCapture log;
 
-    // Remote players who come and go outside a match leave no slots behind; inside one a slot stays
+    // A remote player who comes and goes outside a match leaves no slot behind; inside one it stays
     // until the match ends.
     auto& added = make(std::type_identity<PlayerAddedMessage>());
     added.client = 3;
     added.player = 5;
     auto& removed = make(std::type_identity<PlayerRemovedMessage>());
     removed.player = 5;
-    const auto comeAndGo = [&]
-    {
-        client->ApplyMessage(added);
-        client->ApplyMessage(removed);
-    };
-    for (int i = 0; i < 1000; ++i)
-        comeAndGo();
+    client->ApplyMessage(added);
+    client->ApplyMessage(removed);
     EXPECT_TRUE(clientContext.configuration.remotePlayers.empty());
 
     auto& voting = make(std::type_identity<VotingOptionsMessage>());
@@ -292,7 +287,8 @@ TEST_F(ClientNetworkTest, ItIgnoresWhatItCannotHoldAndDropsOldStates)
     client->ApplyMessage(state);
     client->ApplyMessage(start);
     EXPECT_EQ(client->GetNextStateFrame(), 0u) << "a new match accepts its first state whatever came before";
-    comeAndGo();
+    client->ApplyMessage(added);
+    client->ApplyMessage(removed);
     EXPECT_EQ(clientContext.configuration.remotePlayers.size(), 1u);
     state.frame = 5;
     client->ApplyMessage(state);
@@ -610,8 +606,7 @@ TEST(ClocklikeMatch, AStalledClientIsMovedOnceAndTheServerKeepsToTheClock)
     LogCapture log;
     match.RunUntil(match.now + ClocklikeMatch::Second);
     EXPECT_GE(match.server->GetFrame(), frame + 59);
-    EXPECT_TRUE(std::none_of(log.messages.begin(), log.messages.end(),
-                             [](const std::string& message) { return message.starts_with("Missed input"); }));
+    EXPECT_TRUE(log.StartingWith("Missed input").empty());
 }
 
 // Over links like the internet's, the clients' inputs reach the server before their deadlines: after
@@ -652,9 +647,7 @@ TEST(ClocklikeMatch, OverLossyLinksInputsComeInTime)
         EXPECT_LE(match.server->GetIncompleteFrames() - stalled, 1u);
         EXPECT_EQ(match.clients[1]->GetRealignments(), 1u);
         // The stall's stretch of frames without the input is logged as a few lines and a count.
-        EXPECT_LE(std::count_if(log.messages.begin(), log.messages.end(),
-                                [](const std::string& message) { return message.starts_with("Missed input"); }),
-                  4);
+        EXPECT_LE(log.StartingWith("Missed input").size(), 4u);
         std::printf("%s: %llu of %u frames stepped with an input missing\n", profile.name,
                     static_cast<unsigned long long>(match.server->GetIncompleteFrames()), match.server->GetFrame());
     }
