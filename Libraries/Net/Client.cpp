@@ -3,18 +3,9 @@
 #include "Net/Log.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace Net
 {
-
-namespace
-{
-// Packets handed from the simulator to the connection layer per batch.
-constexpr int SimulatorBatch = 64;
-// The longest time between two updates that a flush looks half of ahead: a stall is no tick.
-constexpr double MaximumFlushStep = 0.1;
-} // namespace
 
 Client::Client(Allocator& allocator, const Address& address, const ClientServerConfig& config, Adapter& adapter,
                double time)
@@ -127,17 +118,8 @@ bool Client::SendRaw(void* context, const Address& to, const uint8_t* data, int 
 
 void Client::FlushSimulator(bool everything)
 {
-    if (!simulator || !wire)
-        return;
-    // A packet leaves at the flush nearest its delivery time rather than the first one after it: the
-    // peer reads the wire once a tick of its own as well, and a delay rounded up at both ends would
-    // come out most of a tick longer than the one simulated.
-    simulator->AdvanceTime(everything ? std::numeric_limits<double>::infinity() : time + step / 2.0);
-    NetworkSimulator::Packet packets[SimulatorBatch];
-    while (int count = simulator->ReceivePackets(SimulatorBatch, packets))
-        for (int i = 0; i < count; ++i)
-            wire->Send(packets[i].address, packets[i].data, packets[i].bytes);
-    simulator->AdvanceTime(time);
+    if (simulator && wire)
+        simulator->Flush(*wire, time, step, everything);
 }
 
 void Client::SendPackets()
@@ -164,7 +146,7 @@ void Client::ReceivePackets()
 
 void Client::AdvanceTime(double newTime)
 {
-    step = std::clamp(newTime - time, 0.0, MaximumFlushStep);
+    step = newTime - time;
     time = newTime;
     // The connection layer's clock runs in every state: a Connect after a long idle time stamps
     // the token's lifetime and the last receive time from it.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace Net
 {
@@ -194,6 +195,18 @@ void NetworkSimulator::DiscardPacketsTo(int to)
             entries[i] = {};
         }
     }
+}
+
+void NetworkSimulator::Flush(Transport& wire, double now, double step, bool everything)
+{
+    // A stall is no step: it looks no further ahead than a tenth of a second would.
+    AdvanceTime(everything ? std::numeric_limits<double>::infinity() : now + std::clamp(step, 0.0, 0.1) / 2.0);
+    constexpr int Batch = 64;
+    Packet packets[Batch];
+    while (int count = ReceivePackets(Batch, packets))
+        for (int i = 0; i < count; ++i)
+            wire.Send(packets[i].address, packets[i].data, packets[i].bytes);
+    AdvanceTime(now);
 }
 
 } // namespace Net

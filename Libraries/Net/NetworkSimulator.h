@@ -2,6 +2,7 @@
 
 #include "Net/Address.h"
 #include "Net/Memory.h"
+#include "Net/Socket.h"
 
 #include <cstdint>
 
@@ -47,6 +48,11 @@ public:
     int ReceivePackets(int maxPackets, Packet packets[]);
     void DiscardPackets();
     void DiscardPacketsTo(int to);
+    // Hands the packets due by now to the wire, and with everything all of them. An endpoint whose
+    // updates come a step apart sends a packet at the flush nearest its delivery time rather than the
+    // first one after it: the peer reads the wire once a step of its own as well, and a delay rounded
+    // up at both ends would come out most of a step longer than the one simulated.
+    void Flush(Transport& wire, double now, double step, bool everything);
 
     // Packets dropped because the simulator had no room for them (not counting simulated loss).
     uint64_t GetPacketsOverflowed() const { return packetsOverflowed; }

@@ -4,19 +4,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 #include <new>
 
 namespace Net
 {
-
-namespace
-{
-// Packets handed from the simulator to the connection layer per batch.
-constexpr int SimulatorBatch = 64;
-// The longest time between two updates that a flush looks half of ahead: a stall is no tick.
-constexpr double MaximumFlushStep = 0.1;
-} // namespace
 
 Server::Server(Allocator& allocator, const uint8_t privateKey[KeyBytes], const Address& address,
                const ClientServerConfig& config, Adapter& adapter, double time)
@@ -180,17 +171,8 @@ bool Server::SendRaw(void* context, const Address& to, const uint8_t* data, int 
 
 void Server::FlushSimulator(bool everything)
 {
-    if (!simulator || !wire)
-        return;
-    // A packet leaves at the flush nearest its delivery time rather than the first one after it: the
-    // peer reads the wire once a tick of its own as well, and a delay rounded up at both ends would
-    // come out most of a tick longer than the one simulated.
-    simulator->AdvanceTime(everything ? std::numeric_limits<double>::infinity() : time + step / 2.0);
-    NetworkSimulator::Packet packets[SimulatorBatch];
-    while (int count = simulator->ReceivePackets(SimulatorBatch, packets))
-        for (int i = 0; i < count; ++i)
-            wire->Send(packets[i].address, packets[i].data, packets[i].bytes);
-    simulator->AdvanceTime(time);
+    if (simulator && wire)
+        simulator->Flush(*wire, time, step, everything);
 }
 
 void Server::SendPackets()
@@ -224,7 +206,7 @@ void Server::ReceivePackets()
 
 void Server::AdvanceTime(double newTime)
 {
-    step = std::clamp(newTime - time, 0.0, MaximumFlushStep);
+    step = newTime - time;
     time = newTime;
     netcode.Update(time);
     if (simulator)

@@ -12,6 +12,7 @@
 #include "Source/Game/MatchRecord.h"
 #include "Source/Game/Rendering/CameraView.h"
 #include "Source/Network/Journal.h"
+#include "Source/Network/Network.h"
 #include "Source/World/GameContext.h"
 
 #include <array>
@@ -66,8 +67,7 @@ enum class MatchFlow : int32_t
 class Vantorel_ final : public Lumvek::System, public GameContext
 {
 public:
-    // One tick of 1/60 s, truncated to whole nanoseconds.
-    static constexpr int64_t StepLength = 16'666'666;
+    static constexpr int64_t StepLength = TickNanoseconds;
     // More unsimulated time than this is dropped rather than caught up with.
     static constexpr int64_t MaximumBacklog = 250'000'000;
     // A frame that took this long or longer skips the visual update.

@@ -161,9 +161,7 @@ private:
         std::array<PlayerInput, AddPlayerMessage::MaxPlayers> inputs{};
     };
     std::array<SentInputs, InputCopies> sentInputs{};
-    // The role's time when it last sent its packets, against which updates keep to one a tick; a tick
-    // of 1/60 s in nanoseconds, truncated as the game's fixed step is.
-    static constexpr int64_t TickNanoseconds = 16'666'666;
+    // The role's time when it last sent its packets, against which updates keep to one a tick.
     int64_t lastSent = -2 * TickNanoseconds;
     // The connection's packet counts as last seen while connected; a disconnection clears the library's.
     uint64_t packetsSent = 0;

@@ -36,6 +36,10 @@ enum class NetworkState : int32_t
 // A vote option that names no configuration of this game: its button stays empty.
 inline constexpr uint32_t NoVotingOption = 0xFFFFFFFFu;
 
+// One tick of the match, 1/60 s, truncated to whole nanoseconds: the game system's fixed step, and the
+// client's pace of one packet a tick.
+inline constexpr int64_t TickNanoseconds = 16'666'666;
+
 // The network role of the running game: a local game, a dedicated server or a client. All three drive
 // a match through the same NetworkState machine; the base keeps the state, the timer of timed states,
 // the networking library's configuration and the settings the role was made with. Owned by the game
