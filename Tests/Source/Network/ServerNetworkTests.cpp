@@ -249,7 +249,7 @@ TEST_F(ServerNetworkTest, AHostileClientChangesOnlyItsOwnPlayersAndParts)
     EXPECT_NE(server->GetState(), NetworkState::Stopped);
 }
 
-TEST_F(ServerNetworkTest, IdsAreReusedAndTheLastPlayersLeavingWhileItWaitsLeaveItWaiting)
+TEST_F(ServerNetworkTest, PlayersWhoLeaveWhileItWaitsFreeTheirIdsAndSlotsAndLeaveItWaiting)
 {
     StartServer();
     TestClient& first = Connect(21);
@@ -273,14 +273,20 @@ TEST_F(ServerNetworkTest, IdsAreReusedAndTheLastPlayersLeavingWhileItWaitsLeaveI
     std::vector<GameMessageType> seen = second.Drain();
     EXPECT_EQ(std::count(seen.begin(), seen.end(), GameMessageType::PlayerRemoved), 2);
 
-    TestClient& third = Connect(24);
-    third.AddPlayers(1);
-    ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 2; }));
-    EXPECT_EQ(server->GetPlayers()[1].player, 0u) << "the lowest free id";
-
-    third.client.Disconnect();
-    ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 1; }));
+    // Players who come and go while it waits take the lowest free id and leave no slots behind.
+    TestClient& visitor = Connect(24);
+    for (uint64_t cycle = 1; cycle <= 1000; ++cycle)
+    {
+        visitor.AddPlayers(1);
+        ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 2; }));
+        ASSERT_EQ(server->GetPlayers()[1].player, 0u);
+        visitor.client.Disconnect();
+        ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 1; }));
+        Reconnect(visitor, 24 + cycle);
+        ASSERT_TRUE(RunUntil([&] { return visitor.client.IsConnected(); }));
+    }
     EXPECT_EQ(server->GetState(), NetworkState::Waiting);
+    EXPECT_EQ(context.configuration.remotePlayers.size(), 1u);
     // Nor does the last player's client: a stranger who joined and left first would stop it.
     second.client.Disconnect();
     ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().empty(); }));
@@ -330,7 +336,7 @@ TEST_F(ServerNetworkTest, WithoutPlayersTheStepLoopEndsAtTheDeadline)
     EXPECT_EQ(server->GetFrame(), 46u);
 }
 
-TEST_F(ServerNetworkTest, TheFirstDeadlineFollowsTheCountdownAndFrame120RepeatsRecord119)
+TEST_F(ServerNetworkTest, TheFirstDeadlineFollowsTheCountdownFrame120RepeatsRecord119AndMissedInputsAreLoggedALittle)
 {
     settings.maximumPlayers = 1;
     settings.forceUpdateTimeout = 0.5;
@@ -353,23 +359,14 @@ TEST_F(ServerNetworkTest, TheFirstDeadlineFollowsTheCountdownAndFrame120RepeatsR
     EXPECT_FALSE(log.Logged("Missed input on frame 119"));
     EXPECT_TRUE(log.Logged("Missed input on frame 120"));
     EXPECT_EQ(server->GetPlayers()[0].inputs[0].move, 19) << "frame 119's input, from the ring's last record";
-}
-
-TEST_F(ServerNetworkTest, AClientLateOnEveryOtherFrameMakesABoundedNumberOfLines)
-{
-    settings.maximumPlayers = 1;
-    StartServer();
-    TestClient& client = Connect(42, 1);
-    ASSERT_NO_FATAL_FAILURE(StartMatch());
 
     // Two minutes in which only the even frames' inputs come: each odd frame is a stretch of its own.
-    LogCapture log;
-    for (uint32_t frame = 0; frame < 7200; frame += 2)
+    for (uint32_t frame = server->GetFrame() / 2 * 2 + 2, last = frame + 7200; frame < last; frame += 2)
     {
         Input(client, 0, frame, 1);
         Run(2);
     }
-    EXPECT_GE(server->GetIncompleteFrames(), 3500u);
+    EXPECT_GE(server->GetIncompleteFrames(), 3600u);
     EXPECT_LE(log.StartingWith("Missed input").size(), 3 * 60u) << "an allowance of 60 a minute, full at the start";
 }
 
@@ -586,23 +583,4 @@ TEST_F(ServerNetworkTest, OnlyPlayersNotYetCountedRestartTheCountdown)
     }
     EXPECT_EQ(server->GetState(), NetworkState::Voting);
     EXPECT_LE(time - begun, 10.5);
-}
-
-// Outside a match the slots of players who left go at once.
-TEST_F(ServerNetworkTest, PlayersWhoComeAndGoInWaitingLeaveNoSlotsBehind)
-{
-    StartServer();
-    Connect(500, 1);
-    TestClient& visitor = Start(501);
-    for (uint64_t cycle = 1; cycle <= 1000; ++cycle)
-    {
-        ASSERT_TRUE(RunUntil([&] { return visitor.client.IsConnected(); }));
-        visitor.AddPlayers(1);
-        ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 2; }));
-        visitor.client.Disconnect();
-        ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 1; }));
-        Reconnect(visitor, 501 + cycle);
-    }
-    EXPECT_EQ(server->GetState(), NetworkState::Waiting);
-    EXPECT_EQ(context.configuration.remotePlayers.size(), 1u);
 }
