@@ -133,8 +133,9 @@ TEST_F(ClientNetworkTest, AConnectionThatNeverComesAboutStopsTheRole)
     EXPECT_TRUE(log.Logged("could not connect to 10.0.0.1:40000 (connection request timed out)"));
 }
 
-TEST_F(ClientNetworkTest, FollowsTheServerFromTheVoteToTheEnd)
+TEST_F(ClientNetworkTest, FollowsTheServerFromTheVoteToTheEndAndVotesForItsNumberedPlayerOnly)
 {
+    serverSettings.voteDuration = 5.0f;
     StartServer();
     StartClient();
     ASSERT_TRUE(RunUntil([&] { return client->GetState() == NetworkState::Voting; }));
@@ -145,6 +146,20 @@ TEST_F(ClientNetworkTest, FollowsTheServerFromTheVoteToTheEnd)
     for (uint32_t option : server->GetVotingOptions())
         EXPECT_LT(option, 2u);
     EXPECT_EQ(client->GetVotingOptions(), server->GetVotingOptions());
+    ASSERT_EQ(serverContext.configuration.remotePlayers.size(), 1u);
+    {
+        LogCapture log;
+        EXPECT_FALSE(client->SendVote(Slot::NoId, 0));
+        EXPECT_FALSE(client->SendVote(0, 3));
+        EXPECT_EQ(log.messages.size(), 2u);
+        EXPECT_TRUE(log.Logged("the vote of player 255 for option 0 is not sent: outside what the server takes"));
+    }
+    for (const uint32_t choice : {0u, 2u})
+    {
+        ASSERT_TRUE(client->SendVote(0, choice));
+        ASSERT_TRUE(RunUntil([&] { return serverContext.configuration.remotePlayers[0].vote == choice; }, 60));
+    }
+    EXPECT_EQ(server->GetState(), NetworkState::Voting);
 
     ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Playing && server->GetFrame() > 30; }));
     EXPECT_EQ(client->GetState(), NetworkState::Playing);
@@ -196,29 +211,6 @@ TEST_F(ClientNetworkTest, AfterTheIntermissionTheClientWaitsWithTheServerForTheN
     EXPECT_EQ(seen[end + 2], std::pair(NetworkState::Waiting, NetworkState::Waiting));
     EXPECT_EQ(seen[end + 3], std::pair(NetworkState::Voting, NetworkState::Voting));
     EXPECT_FLOAT_EQ(client->duration, serverSettings.voteDuration - 0.5f);
-}
-
-TEST_F(ClientNetworkTest, AVoteReachesTheServerForTheNumberedPlayerOnly)
-{
-    serverSettings.voteDuration = 5.0f;
-    StartServer();
-    StartClient();
-    ASSERT_TRUE(RunUntil([&] { return client->GetState() == NetworkState::Voting; }));
-    ASSERT_EQ(serverContext.configuration.remotePlayers.size(), 1u);
-    const uint8_t id = clientContext.configuration.players[0].id;
-    {
-        LogCapture log;
-        EXPECT_FALSE(client->SendVote(Slot::NoId, 0));
-        EXPECT_FALSE(client->SendVote(id, 3));
-        EXPECT_EQ(log.messages.size(), 2u);
-        EXPECT_TRUE(log.Logged("the vote of player 255 for option 0 is not sent: outside what the server takes"));
-    }
-    for (const uint32_t choice : {0u, 2u})
-    {
-        ASSERT_TRUE(client->SendVote(id, choice));
-        ASSERT_TRUE(RunUntil([&] { return serverContext.configuration.remotePlayers[0].vote == choice; }, 60));
-    }
-    EXPECT_EQ(server->GetState(), NetworkState::Voting);
 }
 
 TEST_F(ClientNetworkTest, ItIgnoresWhatItCannotHoldAndDropsOldStates)
