@@ -24,8 +24,6 @@ template <class Kind> std::unique_ptr<Part> Make(const DataTypeMap<Kind>& types,
     return definition ? definition->CreatePart() : nullptr;
 }
 
-} // namespace
-
 TEST(Part, EachDefinitionMakesItsPartWithFullEnergyAndNothingElse)
 {
     const std::pair<std::unique_ptr<Part>, const std::type_info*> cases[] = {
@@ -55,9 +53,6 @@ TEST(Part, EachDefinitionMakesItsPartWithFullEnergyAndNothingElse)
     EXPECT_EQ(dynamic_cast<const Jetpack&>(*cases[4].first).voice.id, InvalidId);
     EXPECT_TRUE(dynamic_cast<const SpaceBoots&>(*cases[8].first).armed);
 }
-
-namespace
-{
 
 using PlayerTesting::PlayerGame;
 using PlayerTesting::Step;
@@ -215,6 +210,16 @@ TEST(Part, TheJetpackThrustsWhileInUseAndShowsItsTrailWhileSelected)
     EXPECT_FALSE(jetpack.discharging);
     EXPECT_EQ(wearer.world->visuals.Find(trail), nullptr);
     EXPECT_EQ(jetpack.trail, NoEntity);
+
+    // Selected again and in use, the trail and the sound go with a player who leaves.
+    player.abilityPart = player.core.get();
+    player.input[PlayerAction::Use] = 1;
+    Step(*wearer.world, 2);
+    const EntityId used = jetpack.trail;
+    ASSERT_TRUE(jetpack.discharging && wearer.world->visuals.Find(used));
+    wearer.world->RemovePlayer(player);
+    Step(*wearer.world);
+    EXPECT_FALSE(jetpack.discharging || wearer.world->visuals.Find(used));
 }
 
 TEST(Part, TheHelicopterHatSlowsTheFallAndGivesItsModifiersBackExactly)
@@ -349,19 +354,4 @@ TEST(Part, SpaceBootsJumpOncePerStayInTheAir)
         Step(*wearer.world);
     Step(*wearer.world);
     EXPECT_TRUE(boots.armed);
-}
-
-// A player who leaves with the jetpack in use takes its trail and its sound along.
-TEST(Part, AJetpacksTrailGoesWithAPlayerWhoLeaves)
-{
-    Wearer wearer("BasicHead", "Jetpack");
-    auto& jetpack = dynamic_cast<Jetpack&>(*wearer.player.core);
-    wearer.player.input[PlayerAction::Use] = 1;
-    Step(*wearer.world, 2);
-    const EntityId trail = jetpack.trail;
-    ASSERT_TRUE(jetpack.discharging && wearer.world->visuals.Find(trail));
-    wearer.world->RemovePlayer(wearer.player);
-    Step(*wearer.world);
-    EXPECT_EQ(wearer.world->visuals.Find(trail), nullptr);
-    EXPECT_FALSE(jetpack.discharging);
 }
