@@ -270,44 +270,6 @@ TEST_F(MapEditing, DeletedEntitiesLeaveTheirGridsPhysicsGraphAndWindows)
     EXPECT_NE(saved.find("\"Right\""), std::string::npos);
 }
 
-TEST_F(MapEditing, SpawnWindowsHoldTheirIndexAndCloseWhenTheListMovesUnderThem)
-{
-    editor->selected = {EntityKind::SpawnPoint, 2};
-    EXPECT_EQ(Bounds(editor->selected), (Rectangle{-6.5f, 4.5f, 1.0f, 1.0f}));
-    for (uint32_t i = 0; i < 3; ++i)
-        editor->OpenEntityInspector({EntityKind::SpawnPoint, i});
-    app.Frame();
-    ASSERT_TRUE(app.tools->IsWindowOpen("Spawn Point 2"));
-
-    // Deleting point 1 moves point 2 down: the windows of 1 and 2 close, the one of 0 stays.
-    editor->DeleteEntity({EntityKind::SpawnPoint, 1});
-    app.Frame();
-    EXPECT_TRUE(app.tools->IsWindowOpen("Spawn Point 0"));
-    EXPECT_FALSE(app.tools->IsWindowOpen("Spawn Point 1"));
-    EXPECT_FALSE(app.tools->IsWindowOpen("Spawn Point 2"));
-    EXPECT_EQ(world->spawnPoints.size(), 2u);
-
-    // A window whose point went by other means closes itself instead of reading past the list.
-    editor->OpenEntityInspector({EntityKind::SpawnPoint, 1});
-    app.Frame();
-    world->spawnPoints.pop_back();
-    app.Frame();
-    app.Frame();
-    EXPECT_FALSE(app.tools->IsWindowOpen("Spawn Point 1"));
-    EXPECT_TRUE(app.tools->IsWindowOpen("Spawn Point 0"));
-}
-
-TEST_F(MapEditing, WorldBoundsBelowOneUnitAreRefused)
-{
-    Lumvek::Testing::LogCapture log;
-    EXPECT_TRUE(editor->SetWorldBounds({-2.0f, -3.0f, 1.0f, 40.0f}));
-    for (Rectangle bad : {Rectangle{0.0f, 0.0f, 0.4f, 10.0f}, Rectangle{0.0f, 0.0f, 10.0f, -1.0f},
-                          Rectangle{0.0f, 0.0f, std::numeric_limits<float>::quiet_NaN(), 10.0f}})
-        EXPECT_FALSE(editor->SetWorldBounds(bad));
-    EXPECT_EQ(world->bounds, (Rectangle{-2.0f, -3.0f, 1.0f, 40.0f}));
-    EXPECT_EQ(log.messages.size(), 3u);
-}
-
 TEST_F(MapEditing, SaveWritesTheEditedMapAndReloadsTheSameEntities)
 {
     editor->selected = Stack;
@@ -354,14 +316,6 @@ TEST_F(MapEditing, SaveWritesTheEditedMapAndReloadsTheSameEntities)
     EXPECT_TRUE(std::filesystem::is_directory(path + "/kept"));
 }
 
-std::vector<float> Times(const Path& path)
-{
-    std::vector<float> times;
-    for (const PathKey& key : path)
-        times.push_back(key.time);
-    return times;
-}
-
 TEST_F(MapEditing, PathFramesAddInOrderNeverFromNothingAndKeepTheLastFrame)
 {
     Platform& platform = world->platforms[2];
@@ -392,7 +346,9 @@ TEST_F(MapEditing, PathFramesAddInOrderNeverFromNothingAndKeepTheLastFrame)
     {
         body.path = c.start;
         c.add(*world, 2);
-        ASSERT_EQ(Times(body.path), c.times);
+        ASSERT_EQ(body.path.size(), c.times.size());
+        for (size_t i = 0; i < c.times.size(); ++i)
+            EXPECT_EQ(body.path[i].time, c.times[i]);
         for (size_t i = 0; i < c.copies.size(); ++i)
             EXPECT_EQ(body.path[c.start.size() + i].x, c.start[c.copies[i]].x);
     }
@@ -473,7 +429,9 @@ TEST_F(MapEditing, EntityWindowsOpenOncePerEntityEditPlatformsAndCloseWhenTheEnt
     EXPECT_TRUE(app.tools->GetInspectors().empty());
 }
 
-TEST_F(MapEditing, BackgroundsAreLabelledByTextureOrColoursAndAddedAsThePinnedGradient)
+// Layers are labelled by texture or colours and added as the pinned gradient; a layer's window holds its
+// place in the list, which adding a layer may move, and goes with the world.
+TEST_F(MapEditing, BackgroundsAreLabelledAddedAsThePinnedGradientAndFollowedByTheirWindows)
 {
     const auto layer = [](uint32_t texture, Lumvek::Color bottom, Lumvek::Color top)
     {
@@ -497,27 +455,7 @@ TEST_F(MapEditing, BackgroundsAreLabelledByTextureOrColoursAndAddedAsThePinnedGr
         EXPECT_EQ(MapEditor::BackgroundLabel(c.background), c.label);
 
     EXPECT_FALSE(editor->AddBackground());
-    std::vector<ThemeBackground> layers{cases[0].background};
-    game.mapBackgrounds = &layers;
-    ASSERT_TRUE(editor->AddBackground());
-    ASSERT_EQ(layers.size(), 2u);
-    const ThemeBackground& added = layers[1];
-    EXPECT_EQ(added.texture, Lumvek::InvalidId);
-    EXPECT_EQ(added.bottomColor, (Lumvek::Color{255, 255, 0, 255}));
-    EXPECT_EQ(added.topColor, (Lumvek::Color{255, 0, 255, 255}));
-    EXPECT_EQ((std::array{added.left, added.right, added.bottom, added.top}),
-              (std::array{-20.0f, 20.0f, -20.0f, 20.0f}));
-    EXPECT_TRUE(added.pinLeft && added.pinRight && added.pinBottom && added.pinTop);
-    EXPECT_FALSE(added.scrollX || added.scrollY);
-    game.mapBackgrounds = nullptr;
-}
-
-// A layer's window holds its place in the list, which adding a layer may move, and goes with the world.
-TEST_F(MapEditing, BackgroundWindowsFollowTheirLayerWhenTheListMoves)
-{
-    std::vector<ThemeBackground> layers(1);
-    layers[0].bottomColor = layers[0].topColor = Lumvek::Color::Red;
-    layers.shrink_to_fit();
+    std::vector<ThemeBackground> layers{cases[1].background};
     game.mapBackgrounds = &layers;
     app.Frame();
     ImGuiWindow* panel = ImGui::FindWindowByName("Map");
@@ -535,7 +473,16 @@ TEST_F(MapEditing, BackgroundWindowsFollowTheirLayerWhenTheListMoves)
 
     const ThemeBackground* before = layers.data();
     ASSERT_TRUE(editor->AddBackground());
+    ASSERT_EQ(layers.size(), 2u);
     ASSERT_NE(layers.data(), before);
+    const ThemeBackground& added = layers[1];
+    EXPECT_EQ(added.texture, Lumvek::InvalidId);
+    EXPECT_EQ(added.bottomColor, (Lumvek::Color{255, 255, 0, 255}));
+    EXPECT_EQ(added.topColor, (Lumvek::Color{255, 0, 255, 255}));
+    EXPECT_EQ((std::array{added.left, added.right, added.bottom, added.top}),
+              (std::array{-20.0f, 20.0f, -20.0f, 20.0f}));
+    EXPECT_TRUE(added.pinLeft && added.pinRight && added.pinBottom && added.pinTop);
+    EXPECT_FALSE(added.scrollX || added.scrollY);
     app.Frame();
     ImGuiWindow* window = ImGui::FindWindowByName(("Red###Window" + std::to_string(opened.windowId)).c_str());
     ASSERT_NE(window, nullptr);
@@ -607,69 +554,6 @@ TEST_F(MapEditing, ATriggerDefinitionsActionChangeReachesOnlyItsOwnTriggers)
     TriggerDataInspector::SetAction(*gate, TriggerDataInspector::Slot::Enter, TriggerAction::PathStartAction, nullptr);
     EXPECT_EQ(gate->enterAction, TriggerAction::PathStartAction);
     EXPECT_EQ(world->triggers.Find(made[1]->id)->enterAction, nullptr);
-}
-
-// Draws the inspector in a tall test window at the right of the screen and notes where its rows start.
-struct InspectorWindow
-{
-    InspectorWindow(Tools& tools, Inspector& inspector)
-        : window(ToolsTesting::OpenTestWindow(tools, "Under Test",
-                                              [this, &inspector](ToolsTesting::TestWindow&)
-                                              {
-                                                  ImGui::SetWindowPos(ImVec2(1300.0f, 20.0f));
-                                                  ImGui::SetWindowSize(ImVec2(600.0f, 1040.0f));
-                                                  left = ImGui::GetCursorScreenPos().x;
-                                                  inspector.Draw();
-                                                  PropertyInput::PushScope("Spawn Mask");
-                                                  boxId = ImGui::GetID(box);
-                                                  PropertyInput::PopScope();
-                                                  if (openHeader)
-                                                      ImGui::GetStateStorage()->SetInt(ImGui::GetID("Spawn Mask"), 1);
-                                                  openHeader = false;
-                                              }))
-    {
-    }
-    ToolsTesting::TestWindow& window;
-    bool openHeader = false;
-    float left = 0.0f;
-    // The check box of that label inside the spawn mask's scope.
-    const char* box = "Player";
-    ImGuiID boxId = 0;
-};
-
-TEST_F(MapEditing, EachMaskBoxFlipsItsOwnBitOnly)
-{
-    editor->open = 0;
-    const uint32_t all = (1u << 17) - 1;
-    const struct
-    {
-        uint32_t bits;
-        const char* box;
-        uint32_t expected;
-    } cases[] = {{all, "Player", all & ~1u}, {0u, "Race", 1u << 16}, {all, "Team2", all & ~(1u << 10)}};
-    SpawnPointInspector spawn(0);
-    InspectorWindow window(*app.tools, spawn);
-    window.openHeader = true;
-    ImGuiContext& context = *ImGui::GetCurrentContext();
-    for (const auto& c : cases)
-    {
-        world->spawnPoints[0].mask.bits = c.bits;
-        window.box = c.box;
-        app.Frame();
-        app.Frame();
-        // Down the window until the box is under the mouse, then click it.
-        bool found = false;
-        for (float y = 20.0f; y < 1060.0f && !found; y += 4.0f)
-        {
-            app.MoveMouse(window.left + 6.0f, y);
-            app.Frame();
-            found = context.HoveredId == window.boxId;
-        }
-        ASSERT_TRUE(found) << c.box;
-        app.Click();
-        EXPECT_EQ(world->spawnPoints[0].mask.bits, c.expected) << c.box;
-        EXPECT_EQ(world->spawnPoints[1].mask.bits, world->spawnPoints[2].mask.bits) << c.box;
-    }
 }
 
 // The create modes' choices are told apart by the IDs Dear ImGui gives their combos, found by sweeping
@@ -745,6 +629,51 @@ bool PointAt(ToolsTesting::ToolsApplication& app, const ImGuiWindow& window, ImG
     return false;
 }
 
+// Each box of a spawn point's mask, drawn in a tall test window at the right of the screen, flips its
+// own bit of that point only.
+TEST_F(MapEditing, EachMaskBoxFlipsItsOwnBitOnly)
+{
+    editor->open = 0;
+    const uint32_t all = (1u << 17) - 1;
+    const struct
+    {
+        uint32_t bits;
+        const char* box;
+        uint32_t expected;
+    } cases[] = {{all, "Player", all & ~1u}, {0u, "Race", 1u << 16}, {all, "Team2", all & ~(1u << 10)}};
+    SpawnPointInspector spawn(0);
+    bool openHeader = true;
+    float left = 0.0f;
+    // The check box of the case's label inside the spawn mask's scope.
+    const char* box = "Player";
+    ImGuiID boxId = 0;
+    ToolsTesting::OpenTestWindow(*app.tools, "Under Test",
+                                 [&](ToolsTesting::TestWindow&)
+                                 {
+                                     ImGui::SetWindowPos(ImVec2(1300.0f, 20.0f));
+                                     ImGui::SetWindowSize(ImVec2(600.0f, 1040.0f));
+                                     left = ImGui::GetCursorScreenPos().x;
+                                     spawn.Draw();
+                                     PropertyInput::PushScope("Spawn Mask");
+                                     boxId = ImGui::GetID(box);
+                                     PropertyInput::PopScope();
+                                     if (openHeader)
+                                         ImGui::GetStateStorage()->SetInt(ImGui::GetID("Spawn Mask"), 1);
+                                     openHeader = false;
+                                 });
+    for (const auto& c : cases)
+    {
+        world->spawnPoints[0].mask.bits = c.bits;
+        box = c.box;
+        app.Frame();
+        app.Frame();
+        ASSERT_TRUE(PointAt(app, *HostWindow(*app.tools, "Under Test"), boxId, left + 6.0f)) << c.box;
+        app.Click();
+        EXPECT_EQ(world->spawnPoints[0].mask.bits, c.expected) << c.box;
+        EXPECT_EQ(world->spawnPoints[1].mask.bits, world->spawnPoints[2].mask.bits) << c.box;
+    }
+}
+
 // Numbers typed into the rows of the real entity windows reach the world: angles within one turn, a
 // moved platform's collision with it, and a number that overflows (39 nines) nowhere.
 TEST_F(MapEditing, NumbersTypedIntoEntityWindowsReachTheWorld)
@@ -803,14 +732,12 @@ TEST_F(MapEditing, NoBoundsTypedAndNoSaveAndReloadLosesAnEntityOrMovesAReference
     ASSERT_TRUE(PointAt(app, *panel, RowInput(Rows(*panel, nullptr), 3),
                         panel->Pos.x + PropertyInput::GetLabelWidth() + 12.0f));
     app.Click();
-    {
-        // Said once in the log, however many frames the field holds the value, naming every one.
-        Lumvek::Testing::LogCapture log;
-        app.Type("5");
-        for (int frame = 0; frame < 5; ++frame)
-            app.Frame();
-        EXPECT_EQ(log.messages.size(), 1u);
-    }
+    // Said once in the log, however many frames the field holds the value, naming every one.
+    Lumvek::Testing::LogCapture log;
+    app.Type("5");
+    for (int frame = 0; frame < 5; ++frame)
+        app.Frame();
+    EXPECT_EQ(log.messages.size(), 1u);
     EXPECT_EQ(world->bounds, (Rectangle{-15.0f, -8.0f, 30.0f, 16.0f}));
     EXPECT_NE(editor->boundsProblem.find(
                   "Platform 0 \"Stack\", Hazard 0 \"Pit\", Hazard 1 \"Narrow\", Zone 0 \"Bog\" would lie outside"),
@@ -827,7 +754,7 @@ TEST_F(MapEditing, NoBoundsTypedAndNoSaveAndReloadLosesAnEntityOrMovesAReference
         {"Name": "C", "Position": "-5 1", "Size": "1 1", "Data": "Lever", "Hit": {"Action": "PathStartAction", "Platform": "Left"}}],
         )");
     game.WriteMap(text);
-    Lumvek::Testing::LogCapture log;
+    log.messages.clear();
     world = game.Load(Lumvek::StringView(text), names);
     app.tools->editedWorld = world.get();
     ASSERT_EQ(world->platforms.Count(), 2u);
@@ -856,11 +783,20 @@ TEST_F(MapEditing, NoBoundsTypedAndNoSaveAndReloadLosesAnEntityOrMovesAReference
     EXPECT_EQ(log.StartingWith("an action names the platform").size(), 2u * 3);
 }
 
-// A create the grids refuse leaves neither a record nor a Box2D body behind and says why once.
-TEST_F(MapEditing, ACreateTheGridsRefuseLeavesNothing)
+// Bounds under a unit are refused; a create the grids refuse leaves neither a record nor a Box2D body
+// behind and says why once.
+TEST_F(MapEditing, BoundsUnderAUnitAndCreatesTheGridsRefuseLeaveNothing)
 {
-    ASSERT_TRUE(editor->SetWorldBounds({-45.0f, -8.0f, 90.0f, 16.0f}));
     Lumvek::Testing::LogCapture log;
+    EXPECT_TRUE(editor->SetWorldBounds({-2.0f, -3.0f, 1.0f, 40.0f}));
+    for (Rectangle bad : {Rectangle{0.0f, 0.0f, 0.4f, 10.0f}, Rectangle{0.0f, 0.0f, 10.0f, -1.0f},
+                          Rectangle{0.0f, 0.0f, std::numeric_limits<float>::quiet_NaN(), 10.0f}})
+        EXPECT_FALSE(editor->SetWorldBounds(bad));
+    EXPECT_EQ(world->bounds, (Rectangle{-2.0f, -3.0f, 1.0f, 40.0f}));
+    EXPECT_EQ(log.messages.size(), 3u);
+
+    ASSERT_TRUE(editor->SetWorldBounds({-45.0f, -8.0f, 90.0f, 16.0f}));
+    log.messages.clear();
     // Past the grids (they end at 55), held over several frames: one try, one line, nothing left.
     b2World& physics = *world->GetPhysics();
     const int32_t bodies = physics.GetBodyCount();
@@ -912,8 +848,8 @@ TEST_F(MapEditing, KeysAndClicksOnAWindowLeaveTheSelectionAlone)
 }
 
 // The third button of the map panel's spawn list selects the third point, centres the tools camera on
-// it and opens its window, once.
-TEST_F(MapEditing, TheThirdSpawnButtonShowsTheThirdPoint)
+// it and opens its window, once; spawn windows hold their index and close when the list moves under them.
+TEST_F(MapEditing, SpawnButtonsAndWindowsShowTheirPointWhileItHoldsItsIndex)
 {
     app.Frame();
     ImGuiWindow* panel = ImGui::FindWindowByName("Map");
@@ -928,9 +864,30 @@ TEST_F(MapEditing, TheThirdSpawnButtonShowsTheThirdPoint)
     editor->OpenEntityInspector(editor->selected);
     app.Frame();
     EXPECT_EQ(editor->selected, (EntityReference{EntityKind::SpawnPoint, 2}));
+    EXPECT_EQ(Bounds(editor->selected), (Rectangle{-6.5f, 4.5f, 1.0f, 1.0f}));
     EXPECT_EQ(app.tools->camera.centre, (Vector2{-6.0f, 5.0f}));
     ASSERT_EQ(app.tools->GetInspectors().size(), 1u);
     EXPECT_EQ(app.tools->GetInspectors()[0]->name, "Spawn Point 2");
+
+    // Deleting point 1 moves point 2 down: the windows of 1 and 2 close, the one of 0 stays.
+    for (uint32_t i = 0; i < 2; ++i)
+        editor->OpenEntityInspector({EntityKind::SpawnPoint, i});
+    app.Frame();
+    editor->DeleteEntity({EntityKind::SpawnPoint, 1});
+    app.Frame();
+    EXPECT_TRUE(app.tools->IsWindowOpen("Spawn Point 0"));
+    EXPECT_FALSE(app.tools->IsWindowOpen("Spawn Point 1"));
+    EXPECT_FALSE(app.tools->IsWindowOpen("Spawn Point 2"));
+    EXPECT_EQ(world->spawnPoints.size(), 2u);
+
+    // A window whose point went by other means closes itself instead of reading past the list.
+    editor->OpenEntityInspector({EntityKind::SpawnPoint, 1});
+    app.Frame();
+    world->spawnPoints.pop_back();
+    app.Frame();
+    app.Frame();
+    EXPECT_FALSE(app.tools->IsWindowOpen("Spawn Point 1"));
+    EXPECT_TRUE(app.tools->IsWindowOpen("Spawn Point 0"));
 }
 
 } // namespace

@@ -102,7 +102,9 @@ constexpr float Dt = World::TickSeconds;
 
 } // namespace
 
-TEST(Part, AUsePaysItsAmountButNeverBelowEmpty)
+// The energy rules of a part: what a use pays, how it drains and recharges, and modifiers that cancel the
+// rates.
+TEST(Part, EnergyIsPaidDrainedAndRechargedByTheRulesAndTheirModifiers)
 {
     Wearer wearer;
     // The requirement lies below the amount: 300 pays for a use of 400 with all it has.
@@ -122,11 +124,7 @@ TEST(Part, AUsePaysItsAmountButNeverBelowEmpty)
     exact.Tick(true);
     EXPECT_FALSE(exact.part->discharging);
     EXPECT_EQ(exact.part->energy, 300u);
-}
 
-TEST(Part, EnergyDrainsByTheDischargeTimeAndRechargesAfterTheTimeout)
-{
-    Wearer wearer;
     struct Case
     {
         uint32_t requirement;
@@ -163,11 +161,7 @@ TEST(Part, EnergyDrainsByTheDischargeTimeAndRechargesAfterTheTimeout)
     EXPECT_EQ(instant.part->energy, 0u);
     instant.Tick(false);
     EXPECT_EQ(instant.part->energy, 10u);
-}
 
-TEST(Part, ModifiersThatCancelTheEnergyRatesSpendAndGiveEverythingAtOnce)
-{
-    Wearer wearer;
     Player& player = wearer.player;
     // EnergyDischarge and EnergyRecharge add their modifiers: -2 on a base of 1 leaves -1.
     player.modifiers.Add(&Attributes::energyDischarge, -2.0f);
