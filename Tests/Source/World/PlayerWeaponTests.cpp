@@ -287,8 +287,8 @@ TEST(PlayerWeapon, ALeaversSpawnWeaponsGoBackToTheirSpawns)
     const WeaponData& rifle = match.Definition("Rifle");
     match.configuration.weapons[1] = {rifle.index, 2};
     World& world = match.LoadText(R"({"WorldBounds": "0 0 40 20", "SpawnPoints": [
-        {"Position": "25 2", "Size": "1 0.5", "Mask": "Weapon1"}, {"Position": "30 2", "Size": "1 0.5", "Mask": "Weapon1"}],
-        "Entities": {"Platforms": [)" +
+        {"Position": "25 2", "Size": "1 0.5", "Mask": "Weapon1"},
+        {"Position": "30 2", "Size": "1 0.5", "Mask": "Weapon1"}], "Entities": {"Platforms": [)" +
                                   std::string(Ground) + R"(]}, "Backgrounds": []})");
     match.rules->SetupObjectives();
     ASSERT_EQ(world.pickups.Count(), 2u);
