@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 using namespace Lumvek;
 
 // The pad plays while it is connected; without it the keyboard stands in, only where asked.
@@ -28,20 +26,16 @@ TEST(LocalDevices, TheKeyboardStandsInForAPadThatIsNotConnectedOnlyWhereAsked)
             return cursor;
         }
         void SetVibration(float, float, uint32_t) override {}
-
         bool connected = false;
     };
-    // Connected, stands in, the move read.
-    const std::tuple<bool, bool, int32_t> cases[] = {{true, true, PlayerInput::AxisRange},
-                                                     {true, false, PlayerInput::AxisRange},
-                                                     {false, true, -PlayerInput::AxisRange},
-                                                     {false, false, 0}};
-    for (const auto& [connected, standsIn, move] : cases)
-    {
-        Devices pads;
-        pads.connected = connected;
-        LocalDevices devices(&pads, &pads, nullptr, {640, 360}, standsIn);
-        devices.Poll();
-        EXPECT_EQ(static_cast<int32_t>(devices.Read(PlayerSlot(nullptr, 0)).move), move) << connected << standsIn;
-    }
+    for (const bool connected : {true, false})
+        for (const bool standsIn : {true, false})
+        {
+            Devices pads;
+            pads.connected = connected;
+            LocalDevices devices(&pads, &pads, nullptr, {640, 360}, standsIn);
+            devices.Poll();
+            const int32_t move = connected ? PlayerInput::AxisRange : standsIn ? -PlayerInput::AxisRange : 0;
+            EXPECT_EQ(static_cast<int32_t>(devices.Read(PlayerSlot(nullptr, 0)).move), move) << connected << standsIn;
+        }
 }

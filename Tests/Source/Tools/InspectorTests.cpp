@@ -43,8 +43,11 @@ TEST(AttributesInspector, EveryModifiersPressOpensAWindowOfItsOwn)
     EXPECT_NE(ImGui::FindWindowByName("Modifiers###Window1"), nullptr);
 }
 
-TEST(AttributesInspector, AModifierEditReachesOnlyThePlayersThatWearThePart)
+// A part's modifier edit reaches only the players that wear the part; a character's window overwrites the
+// base of its players every frame.
+TEST(AttributesInspector, EditsReachOnlyThePlayersOfThePartOrCharacter)
 {
+    ToolsApplication app;
     PlayerGame game;
     std::unique_ptr<World> world = game.LoadText(PlayerTesting::PlatformMap(""));
     game.world = world.get();
@@ -60,36 +63,25 @@ TEST(AttributesInspector, AModifierEditReachesOnlyThePlayersThatWearThePart)
     wearer.modifiers += helmet->modifiers;
     const float wearerWeight = wearer.modifiers[&Attributes::weight];
     const float otherWeight = other.modifiers[&Attributes::weight];
-
-    AttributesInspector inspector(helmet, &helmet->modifiers, nullptr);
-    inspector.context = &game;
-    inspector.ChangeModifier(&Attributes::weight, 1.5f);
+    AttributesInspector modifiers(helmet, &helmet->modifiers, nullptr);
+    modifiers.context = &game;
+    modifiers.ChangeModifier(&Attributes::weight, 1.5f);
     EXPECT_EQ(helmet->modifiers.weight, 1.5f);
     EXPECT_FLOAT_EQ(wearer.modifiers[&Attributes::weight], wearerWeight + 0.5f);
     EXPECT_EQ(other.modifiers[&Attributes::weight], otherWeight);
-    game.world = nullptr;
-}
 
-TEST(AttributesInspector, ACharactersWindowOverwritesTheLocalPlayersBaseEveryFrame)
-{
-    ToolsApplication app;
-    PlayerGame game;
-    std::unique_ptr<World> world = game.LoadText(PlayerTesting::PlatformMap(""));
-    game.world = world.get();
-    Player& player = game.AddPlayer(*world, {5.0f, 5.0f}, game.MakeLoadout());
     CharacterData* character = game.ownRegistry.characters.Get(0);
     ASSERT_NE(character, nullptr);
-    ASSERT_EQ(player.character, character);
-
+    ASSERT_EQ(wearer.character, character);
     auto inspector = std::make_unique<AttributesInspector>(character, nullptr, &character->attributes);
     inspector->context = &game;
     app.tools->OpenWindow("Attributes", std::move(inspector));
     app.Frame();
     for (float weight : {7.0f, 9.0f})
     {
-        player.baseAttributes.weight = weight;
+        wearer.baseAttributes.weight = weight;
         app.Frame();
-        EXPECT_EQ(player.baseAttributes, character->attributes) << weight;
+        EXPECT_EQ(wearer.baseAttributes, character->attributes) << weight;
     }
     app.tools->WorldDestroyed();
     game.world = nullptr;
@@ -151,7 +143,10 @@ struct DefinitionWindow
                                     if (focus >= 0)
                                         ImGui::SetKeyboardFocusHere(focus);
                                     focus = -1;
+                                    ImGui::LogToBuffer();
                                     inspector.Draw();
+                                    shown = ImGui::GetCurrentContext()->LogBuffer.c_str();
+                                    ImGui::LogFinish();
                                     bottom = ImGui::GetCursorPosY();
                                     modifiersButton = ImGui::GetID("Modifiers");
                                 }))
@@ -161,6 +156,8 @@ struct DefinitionWindow
     float bottom = 0.0f;
     float left = 0.0f;
     ImGuiID modifiersButton = 0;
+    // The text of the rows.
+    std::string shown;
     // Puts the keyboard on the focus-th item of the next frame.
     int focus = -1;
 };
@@ -227,18 +224,10 @@ TEST(DefinitionInspectors, AWeaponOrItemTheMatchDidNotLoadSaysSoInItsImageRow)
          {std::pair<Inspector*, std::string>{&weaponInspector, "Shotgun"}, {&itemInspector, "Flag"}})
     {
         ToolsApplication app;
-        std::string shown;
-        OpenTestWindow(*app.tools, "Definition",
-                       [&](TestWindow&)
-                       {
-                           ImGui::LogToBuffer();
-                           inspector->Draw();
-                           shown = ImGui::GetCurrentContext()->LogBuffer.c_str();
-                           ImGui::LogFinish();
-                       });
+        DefinitionWindow window(*app.tools, *inspector);
         app.Frame();
         app.Frame();
-        EXPECT_NE(shown.find(name + " is not loaded"), std::string::npos) << shown;
+        EXPECT_NE(window.shown.find(name + " is not loaded"), std::string::npos) << window.shown;
     }
 }
 

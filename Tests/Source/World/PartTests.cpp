@@ -24,8 +24,6 @@ template <class Kind> std::unique_ptr<Part> Make(const DataTypeMap<Kind>& types,
     return definition ? definition->CreatePart() : nullptr;
 }
 
-} // namespace
-
 TEST(Part, EachDefinitionMakesItsPartWithFullEnergyAndNothingElse)
 {
     const std::pair<std::unique_ptr<Part>, const std::type_info*> cases[] = {
@@ -55,9 +53,6 @@ TEST(Part, EachDefinitionMakesItsPartWithFullEnergyAndNothingElse)
     EXPECT_EQ(dynamic_cast<const Jetpack&>(*cases[4].first).voice.id, InvalidId);
     EXPECT_TRUE(dynamic_cast<const SpaceBoots&>(*cases[8].first).armed);
 }
-
-namespace
-{
 
 using PlayerTesting::PlayerGame;
 using PlayerTesting::Step;
@@ -107,7 +102,9 @@ constexpr float Dt = World::TickSeconds;
 
 } // namespace
 
-TEST(Part, AUsePaysItsAmountButNeverBelowEmpty)
+// The energy rules of a part: what a use pays, how it drains and recharges, and modifiers that cancel the
+// rates.
+TEST(Part, EnergyIsPaidDrainedAndRechargedByTheRulesAndTheirModifiers)
 {
     Wearer wearer;
     // The requirement lies below the amount: 300 pays for a use of 400 with all it has.
@@ -127,11 +124,7 @@ TEST(Part, AUsePaysItsAmountButNeverBelowEmpty)
     exact.Tick(true);
     EXPECT_FALSE(exact.part->discharging);
     EXPECT_EQ(exact.part->energy, 300u);
-}
 
-TEST(Part, EnergyDrainsByTheDischargeTimeAndRechargesAfterTheTimeout)
-{
-    Wearer wearer;
     struct Case
     {
         uint32_t requirement;
@@ -168,11 +161,7 @@ TEST(Part, EnergyDrainsByTheDischargeTimeAndRechargesAfterTheTimeout)
     EXPECT_EQ(instant.part->energy, 0u);
     instant.Tick(false);
     EXPECT_EQ(instant.part->energy, 10u);
-}
 
-TEST(Part, ModifiersThatCancelTheEnergyRatesSpendAndGiveEverythingAtOnce)
-{
-    Wearer wearer;
     Player& player = wearer.player;
     // EnergyDischarge and EnergyRecharge add their modifiers: -2 on a base of 1 leaves -1.
     player.modifiers.Add(&Attributes::energyDischarge, -2.0f);
@@ -215,6 +204,16 @@ TEST(Part, TheJetpackThrustsWhileInUseAndShowsItsTrailWhileSelected)
     EXPECT_FALSE(jetpack.discharging);
     EXPECT_EQ(wearer.world->visuals.Find(trail), nullptr);
     EXPECT_EQ(jetpack.trail, NoEntity);
+
+    // Selected again and in use, the trail and the sound go with a player who leaves.
+    player.abilityPart = player.core.get();
+    player.input[PlayerAction::Use] = 1;
+    Step(*wearer.world, 2);
+    const EntityId used = jetpack.trail;
+    ASSERT_TRUE(jetpack.discharging && wearer.world->visuals.Find(used));
+    wearer.world->RemovePlayer(player);
+    Step(*wearer.world);
+    EXPECT_FALSE(jetpack.discharging || wearer.world->visuals.Find(used));
 }
 
 TEST(Part, TheHelicopterHatSlowsTheFallAndGivesItsModifiersBackExactly)
@@ -349,19 +348,4 @@ TEST(Part, SpaceBootsJumpOncePerStayInTheAir)
         Step(*wearer.world);
     Step(*wearer.world);
     EXPECT_TRUE(boots.armed);
-}
-
-// A player who leaves with the jetpack in use takes its trail and its sound along.
-TEST(Part, AJetpacksTrailGoesWithAPlayerWhoLeaves)
-{
-    Wearer wearer("BasicHead", "Jetpack");
-    auto& jetpack = dynamic_cast<Jetpack&>(*wearer.player.core);
-    wearer.player.input[PlayerAction::Use] = 1;
-    Step(*wearer.world, 2);
-    const EntityId trail = jetpack.trail;
-    ASSERT_TRUE(jetpack.discharging && wearer.world->visuals.Find(trail));
-    wearer.world->RemovePlayer(wearer.player);
-    Step(*wearer.world);
-    EXPECT_EQ(wearer.world->visuals.Find(trail), nullptr);
-    EXPECT_FALSE(jetpack.discharging);
 }

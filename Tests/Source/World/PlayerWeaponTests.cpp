@@ -280,32 +280,33 @@ TEST(PlayerWeapon, TheHandHoldsEveryShippedWeaponByItsGripWhereverThePlayerAims)
         }
 }
 
-// A leaver's spawn weapon, in hand or in the holster, goes back to its spawn as one dropped empty does.
+// A leaver's spawn weapons, in hand and in the holster, go back to their spawns as ones dropped empty do.
 TEST(PlayerWeapon, ALeaversSpawnWeaponsGoBackToTheirSpawns)
 {
-    for (const bool stowed : {false, true})
+    Match match;
+    const WeaponData& rifle = match.Definition("Rifle");
+    match.configuration.weapons[1] = {rifle.index, 2};
+    World& world = match.LoadText(R"({"WorldBounds": "0 0 40 20", "SpawnPoints": [
+        {"Position": "25 2", "Size": "1 0.5", "Mask": "Weapon1"},
+        {"Position": "30 2", "Size": "1 0.5", "Mask": "Weapon1"}], "Entities": {"Platforms": [)" +
+                                  std::string(Ground) + R"(]}, "Backgrounds": []})");
+    match.rules->SetupObjectives();
+    ASSERT_EQ(world.pickups.Count(), 2u);
+    Player& player = match.AddPlayer({10.0f, 2.0f});
+    for (Pickup& pickup : world.pickups.View())
     {
-        SCOPED_TRACE(stowed);
-        Match match;
-        const WeaponData& rifle = match.Definition("Rifle");
-        match.configuration.weapons[1] = {rifle.index, 2};
-        World& world = match.LoadText(R"({"WorldBounds": "0 0 40 20", "SpawnPoints": [
-            {"Position": "25 2", "Size": "1 0.5", "Mask": "Weapon1"}], "Entities": {"Platforms": [)" +
-                                      std::string(Ground) + R"(]}, "Backgrounds": []})");
-        match.rules->SetupObjectives();
-        ASSERT_EQ(world.pickups.Count(), 1u);
-        std::unique_ptr<Weapon> taken = std::move(world.pickups.View()[0].weapon);
-        world.RemovePickup(world.pickups.View()[0]);
+        std::unique_ptr<Weapon> taken = std::move(pickup.weapon);
+        world.RemovePickup(pickup);
         taken->clip = 1;
-        Player& player = match.AddPlayer({10.0f, 2.0f});
-        stowed ? player.StowWeapon(std::move(taken)) : (void)Match::Arm(player, std::move(taken));
-        match.Step();
-        world.RemovePlayer(player);
-        match.Step(2 * 60 + 1);
-        ASSERT_EQ(world.pickups.Count(), 1u);
-        const Pickup& back = world.pickups.View()[0];
-        ASSERT_TRUE(back.weapon && back.weapon->data == &rifle);
-        EXPECT_EQ(back.weapon->clip, rifle.clipSize);
-        EXPECT_NEAR(back.body->x, 25.0f, 0.05f);
+        player.weapon ? player.StowWeapon(std::move(taken)) : (void)Match::Arm(player, std::move(taken));
     }
+    match.Step();
+    world.RemovePlayer(player);
+    match.Step(2 * 60 + 1);
+    ASSERT_EQ(world.pickups.Count(), 2u);
+    // Full again, one at each spawn (25 and 30).
+    EXPECT_NE(world.pickups.View()[0].body->x, world.pickups.View()[1].body->x);
+    for (const Pickup& back : world.pickups.View())
+        EXPECT_TRUE(back.weapon && back.weapon->data == &rifle && back.weapon->clip == rifle.clipSize &&
+                    std::fabs(std::fabs(back.body->x - 27.5f) - 2.5f) < 0.05f);
 }
