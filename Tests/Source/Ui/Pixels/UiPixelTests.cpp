@@ -1,5 +1,5 @@
 // The front end drawn by the OpenGL device on llvmpipe (SDL's offscreen driver) with the game's own
-// shaders, fonts and textures; each frame is kept as a PNG under the build folder.
+// shaders, fonts and textures; each screen's named frame is kept as a PNG under the build folder.
 
 #include "Engine/Foundation/FileManager.h"
 #include "Engine/Foundation/Texture.h"
