@@ -112,8 +112,8 @@ TEST(GameScreenViews, PlayersOnPadsTwoAndZeroGetTheUpperAndTheLowerHalf)
     EXPECT_EQ(match.game->GetRenderer()->views[0]->NormalizedViewport(), (Rectangle{0.0f, 0.5f, 1.0f, 0.5f}));
 }
 
-// Frames of 0.15 s skip the animations, yet visuals end on the world's time: a 16-bot Brawl never runs
-// out of them, and an image scribbled out goes within its second and a frame.
+// Frames of 0.15 s skip the animations, yet visuals end on the world's time: a 16-bot Brawl never runs out
+// of them, and an image scribbled out goes within its second and a frame (seven frames).
 TEST(SlowFrames, ErasedVisualsStillGoAndABrawlNeverRunsOutOfThem)
 {
     ScreenedMatch match({}, "Brawl");
@@ -121,27 +121,23 @@ TEST(SlowFrames, ErasedVisualsStillGoAndABrawlNeverRunsOutOfThem)
     ASSERT_TRUE(match.StartRunning());
     Vantorel_& game = *match.game;
     Testing::LogCapture log;
-    // The frames since each visual's image was seen being scribbled out.
+    // The frames since each visual's image was seen being scribbled out; one whose particle effect outlasts
+    // the image waits for it.
     std::map<std::pair<EntityId, const ImageInstance*>, int32_t> erasing, still;
     size_t started = 0;
     while (game.GetMatchTicks() < 6000 && game.GetMatchFlow() == MatchFlow::Running)
     {
         match.DrawnFrame(150'000'000);
-        still.clear();
         for (const Visual& visual : game.world->visuals.View())
-        {
-            const auto key = std::make_pair(visual.id, visual.image.get());
-            // A particle effect may outlast the image: the visual waits for it.
-            if (!visual.body->active || !key.second || !key.second->erasing ||
-                (visual.effect && !visual.effect->IsFinished()))
-                continue;
-            const int32_t frames = erasing.count(key) ? erasing[key] + 1 : 0;
-            // Within its second and a frame: seven frames of 0.15 s.
-            ASSERT_LE(frames, 7) << "visual " << visual.id;
-            still[key] = frames;
-            started += frames == 0 ? 1 : 0;
-        }
-        std::swap(erasing, still);
+            if (visual.body->active && visual.image && visual.image->erasing &&
+                (!visual.effect || visual.effect->IsFinished()))
+            {
+                const auto key = std::make_pair(visual.id, visual.image.get());
+                const int32_t frames = still[key] = erasing.count(key) ? erasing[key] + 1 : 0;
+                ASSERT_LE(frames, 7) << "visual " << visual.id;
+                started += frames == 0 ? 1 : 0;
+            }
+        erasing = std::exchange(still, {});
     }
     EXPECT_GE(game.GetMatchTicks(), 6000u);
     EXPECT_GT(started, 16u);

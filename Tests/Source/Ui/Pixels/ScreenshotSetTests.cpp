@@ -59,57 +59,41 @@ protected:
     }
 };
 
-// SINGLE PLAYER's second challenge; MULTIPLAYER's second match, capture the flag, a second player seated on
-// the next pad; SINGLE PLAYER's first challenge made a duel won as it starts.
-const std::string IntoKeepaway = IntoDemo + Press("A") + "screen DemoSinglePlayer frames 10 " + Press("Right") +
+// SINGLE PLAYER's second challenge; then at 640 x 360 with three ability dials and the longest weapon name.
+TEST_F(ScreenshotSet, TheDemosKeepawayAfter200TicksAndWithAFullHudIn640x360)
+{
+    const std::string keepaway = IntoDemo + Press("A") + "screen DemoSinglePlayer frames 10 " + Press("Right") +
                                  Press("A", 15) + "screen GameScreen frames 200 ";
-const std::string IntoSplitScreen = IntoDemo + Press("Right") + Press("A", 5) + "screen DemoMultiplayer frames 10 " +
-                                    Press("Right") + Press("A", 15) + "screen GameScreen frames 150 ";
-const std::string IntoScoreboard =
-    IntoDemo + Press("A") + "screen DemoSinglePlayer frames 10 " + Press("A") + "screen Scoreboard frames 30 ";
-const std::string Duel =
-    R"({"Name": "Duel", "Description": "", "Map": "Crossroads", "Theme": "Meadow", "GameType": "Deathmatch",
-        "TeamCount": 2, "Loadout": {"StartingWeapon": "Rifle"}, "GameTypeSettings": {"PointsToWin": 0},
-        "Bots": [{"TeamId": 0, "Loadout": {"Head": "Random", "Core": "Random", "Arms": "Random", "Legs": "Random"}},
-                 {"TeamId": 1, "Loadout": {"Head": "Random", "Core": "Random", "Arms": "Random", "Legs": "Random"}}]})";
-
-TEST_F(ScreenshotSet, TheDemosKeepawayAfter200Ticks)
-{
-    Take("DemoKeepaway", IntoKeepaway);
-}
-
-// The smallest window, the player with three abilities and the longest weapon name.
-TEST_F(ScreenshotSet, ThreeAbilityDialsAndALongWeaponNameIn640x360)
-{
+    Take("DemoKeepaway", keepaway);
     Edit("player1.profile", {{"BasicHead", "HelicopterHat"}, {"BasicCore", "Jetpack"}, {"BasicLegs", "SpaceBoots"}});
     Edit("DemoChallenges/DemoKeepaway.data", {{"\"Rifle\"", "\"GrenadeLauncher\""}});
-    Take("Keepaway640x360", IntoKeepaway, "", "640x360");
+    Take("Keepaway640x360", keepaway, "", "640x360");
 }
 
-TEST_F(ScreenshotSet, TheScoreboardOfASinglePlayerChallenge)
+// SINGLE PLAYER's first challenge made a duel won as it starts; then a free for all on the pale Glacier sky,
+// the winner's name and badge in ink.
+TEST_F(ScreenshotSet, TheScoreboardsOfADuelAndOfAFreeForAllOnGlacier)
 {
-    ASSERT_TRUE(Lumvek::File::WriteAllText((root / "Assets/DemoChallenges/DemoRace.data").string(), Duel));
-    Take("Scoreboard", IntoScoreboard);
-}
-
-// On the pale Glacier sky, the winner's name and badge in ink.
-TEST_F(ScreenshotSet, TheScoreboardOfAFreeForAllOnGlacier)
-{
-    ASSERT_TRUE(Lumvek::File::WriteAllText((root / "Assets/DemoChallenges/DemoRace.data").string(), Duel));
+    ASSERT_TRUE(Lumvek::File::WriteAllText(
+        (root / "Assets/DemoChallenges/DemoRace.data").string(),
+        R"({"Name": "Duel", "Description": "", "Map": "Crossroads", "Theme": "Meadow", "GameType": "Deathmatch",
+            "TeamCount": 2, "Loadout": {"StartingWeapon": "Rifle"}, "GameTypeSettings": {"PointsToWin": 0},
+            "Bots": [{"TeamId": 0, "Loadout": {"Head": "Random", "Core": "Random", "Arms": "Random", "Legs": "Random"}},
+                     {"TeamId": 1, "Loadout": {"Head": "Random", "Core": "Random", "Arms": "Random", "Legs": "Random"}}]})"));
+    Take("Scoreboard", std::string(IntoDemoSinglePlayer) + "screen Scoreboard frames 30 ");
     Edit("DemoChallenges/DemoRace.data",
          {{"Meadow", "Glacier"}, {"Count\": 2", "Count\": 1"}, {"Id\": 0", "Id\": 4"}, {"Id\": 1", "Id\": 4"}});
-    Take("ScoreboardFreeForAll", IntoScoreboard);
+    Take("ScoreboardFreeForAll", std::string(IntoDemoSinglePlayer) + "screen Scoreboard frames 30 ");
 }
 
-TEST_F(ScreenshotSet, TwoPlayersSplitTheScreenInCaptureTheFlag)
+// MULTIPLAYER's second match, capture the flag, a second player seated on the next pad; then at 960 x 540,
+// each view 960 x 270, where the team-mates' markers come near the dials.
+TEST_F(ScreenshotSet, TwoPlayersSplitTheScreenInCaptureTheFlagAndAt960x540)
 {
-    Take("SplitScreenCaptureTheFlag", IntoSplitScreen);
-}
-
-// Each view 960 x 270: the team-mates' markers come near the dials.
-TEST_F(ScreenshotSet, SplitScreenAt960x540KeepsMarkersOffTheDials)
-{
-    Take("SplitScreen960x540", IntoSplitScreen, "", "960x540");
+    const std::string split = IntoDemo + Press("Right") + Press("A", 5) + "screen DemoMultiplayer frames 10 " +
+                              Press("Right") + Press("A", 15) + "screen GameScreen frames 150 ";
+    Take("SplitScreenCaptureTheFlag", split);
+    Take("SplitScreen960x540", split, "", "960x540");
 }
 
 TEST_F(ScreenshotSet, TheCustomGameMenuWithItsIcons)
