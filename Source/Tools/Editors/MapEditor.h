@@ -19,7 +19,8 @@ public:
     std::vector<EntityReference> GetEntitiesAt(World& world, Lumvek::Vector2 point) override;
     void Draw() override;
 
-    // Writes the running world to its map file; false (logged by the writer) when it cannot.
+    // Writes the running world to its map file; false (logged by the writer) when it cannot, or when
+    // the match's load did not read the whole file, which the panel then says.
     bool Save();
     // Stores the mode and the create kind it stands for; an unknown mode is ignored.
     void SetMode(uint32_t newMode);

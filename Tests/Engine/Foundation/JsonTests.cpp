@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -250,6 +251,27 @@ TEST(Json, DoublesReadBackAsTheSameDouble)
     }
     // Saved again, the text does not move.
     EXPECT_EQ(JsonFormat::SaveBlueprint(Load(JsonFormat::SaveBlueprint(back))), JsonFormat::SaveBlueprint(back));
+}
+
+TEST(Json, FloatsAreWrittenInTheShortestTextThatReadsBackAsTheFloat)
+{
+    std::vector<float> floats = {0.1f, 2.2f, 2.0f, -0.0f, 1e30f, 16777216.0f};
+    for (std::mt19937 random(7); floats.size() < 2000;)
+        if (const float number = std::bit_cast<float>(uint32_t(random())); std::isfinite(number))
+            floats.push_back(number);
+    Blueprint value;
+    for (float number : floats)
+        value.AppendElement().SetFloat(number);
+    // A copy is still a tree of floats; whole numbers keep a fraction, which makes them Numbers.
+    const std::string text = JsonFormat::SaveBlueprint(Blueprint(value));
+    EXPECT_EQ(text.substr(0, 48), "[\n\t0.1,\n\t2.2,\n\t2.0,\n\t-0.0,\n\t1e+30,\n\t16777216.0,\n");
+    Blueprint back = Load(text);
+    ASSERT_EQ(back.GetCount(), floats.size());
+    for (uint32_t i = 0; i < back.GetCount(); ++i)
+    {
+        ASSERT_EQ(back.GetElement(i).GetType(), BlueprintType::Number) << i;
+        EXPECT_EQ(static_cast<float>(back.GetElement(i).GetNumber()), floats[i]) << i;
+    }
 }
 
 TEST(Json, DeepTreesSaveInLinearSize)
