@@ -427,8 +427,9 @@ EntityReference WorldEditor::CreateEntity(Vector2 position, Vector2 size)
 void WorldEditor::LoadArt(const Data& definition, uint32_t image)
 {
     const Tools* tools = Host();
+    const World* world = GetWorld();
     Lumvek::GraphicsDevice* device = tools ? tools->GetDevice() : nullptr;
-    if (!device)
+    if (!device || !world || world->GetContext().headless)
         return;
     Lumvek::Texture* sprites = device->GetTexture(GraphicsResources::WorldAtlas);
     Lumvek::Texture* drawing = device->GetTexture(GraphicsResources::DrawAtlas);

@@ -111,7 +111,8 @@ private:
     EntityReference MakeEntity(Lumvek::Vector2 position, Lumvek::Vector2 size);
     // A definition the match did not load has no image in the world's atlas, nor its effect: loads it
     // there, as the match loader does for the map's own, before an entity is made of it. When the image
-    // still is not there, createProblem says so. Nothing without a graphics device, which draws nothing.
+    // still is not there, createProblem says so. Nothing without a graphics device or in a headless match,
+    // where nothing is drawn.
     void LoadArt(const Data& definition, uint32_t image);
     enum class Nudge
     {

@@ -2,6 +2,8 @@
 // and deleting with the scripted mouse and keys through the tools' frame, with one full-window view of
 // 32 x 18 units centred on the origin (60 pixels a unit).
 
+#include "Engine/Foundation/ImageFormats.h"
+#include "Source/Data/NamedAssets.h"
 #include "Source/Data/TriggerData.h"
 #include "Source/Tools/Editors/MapEditor.h"
 #include "Source/Tools/Inspectors/BodyInspectors.h"
@@ -19,6 +21,7 @@
 
 #include <imgui_internal.h>
 
+#include <array>
 #include <set>
 
 namespace
@@ -256,6 +259,26 @@ TEST_F(MapEditing, AResizeStopsAtTheWorldsEdgeAndOneWhollyOutsideIsRefusedOnce)
     EXPECT_EQ(Bounds(Narrow), (Rectangle{-17.0f, 0.0f, 0.5f, 1.0f}));
     EXPECT_EQ(log.StartingWith("Hazard 1 not resized: it would lie outside the world bounds").size(), 1u);
     EXPECT_FALSE(editor->resizeProblem.empty());
+}
+
+TEST_F(MapEditing, ANewInteractionGetsTheImageTheMatchDidNotLoadOrSaysWhyNot)
+{
+    game.headless = false;
+    editor->SetMode(3);
+    EXPECT_EQ(editor->CreateEntity({-12.0f, 2.0f}, {1.0f, 1.0f}).kind, EntityKind::Interaction);
+    EXPECT_NE(editor->createProblem.find("Lever has no image in this match"), std::string::npos);
+    // Once the match has its atlases, the next lever's image is loaded into the world's.
+    const std::array<uint8_t, 4 * 4 * 4> pixels{};
+    Lumvek::BufferWriter png;
+    ASSERT_TRUE(Lumvek::PngFormat::WritePng(png, pixels.data(), 4, 4, 4 * 4));
+    ASSERT_TRUE(Lumvek::File::WriteAllText(game.folder.Path("Assets/Interactions/Lever/Image.png"), png.ToString()));
+    for (uint32_t slot : {GraphicsResources::WorldAtlas, GraphicsResources::DrawAtlas})
+        ASSERT_TRUE(app.device->CreateTexture(slot, 0)->SetSize(64, 64, Lumvek::TextureFormat::ColorBuffer4x8));
+    const EntityReference lever = editor->CreateEntity({-10.0f, 2.0f}, {1.0f, 1.0f});
+    EXPECT_EQ(editor->createProblem, "");
+    EXPECT_NE(
+        app.device->GetTexture(GraphicsResources::WorldAtlas)->GetRegion(world->interactions[lever.index].data->image),
+        nullptr);
 }
 
 TEST_F(MapEditing, DeletedEntitiesLeaveTheirGridsPhysicsGraphAndWindows)
