@@ -179,9 +179,7 @@ TEST_F(ToolsProgram, SaveLeavesAMapWhoseBoundsDidNotLoadAsItWas)
 {
     const fs::path map = root / "Assets/Maps/Hilltop/Data.json";
     std::string text = Lumvek::File::ReadAllText(map.string()).second;
-    const size_t bounds = text.find("\"0 0 40 30\"");
-    ASSERT_NE(bounds, std::string::npos);
-    text.replace(bounds, 11, "\"0 0 nan 30\"");
+    text.replace(text.find("\"0 0 40 30\""), 11, "\"0 0 nan 30\"");
     ASSERT_TRUE(Lumvek::File::WriteAllText(map.string(), text));
     ASSERT_EQ(RunMapTab("", "Hilltop"), 0) << output;
     EXPECT_NE(output.find("Hilltop/Data.json has \"WorldBounds\": \"0 0 nan 30\""), std::string::npos) << output;
