@@ -365,7 +365,8 @@ void Blueprint::CopyShallow(const Blueprint& other)
         SetUnsignedInteger(other.payload.unsignedInteger);
         break;
     case BlueprintType::Number:
-        SetNumber(other.payload.number);
+        payload.number = other.payload.number;
+        type = BlueprintType::Number;
         break;
     case BlueprintType::String:
         SetString(other.payload.text.View());
@@ -478,7 +479,7 @@ void Blueprint::SetType(BlueprintType newType)
         payload.unsignedInteger = 0;
         break;
     case BlueprintType::Number:
-        payload.number = 0.0;
+        payload.number = NumberStorage{0.0, false};
         break;
     case BlueprintType::String:
         payload.text.SetEmpty();
@@ -519,7 +520,14 @@ void Blueprint::SetUnsignedInteger(uint64_t value)
 void Blueprint::SetNumber(double value)
 {
     Discard();
-    payload.number = value;
+    payload.number = NumberStorage{value, false};
+    type = BlueprintType::Number;
+}
+
+void Blueprint::SetFloat(float value)
+{
+    Discard();
+    payload.number = NumberStorage{value, true};
     type = BlueprintType::Number;
 }
 
@@ -664,7 +672,8 @@ bool Blueprint::EqualShallow(const Blueprint& other) const
     case BlueprintType::UnsignedInteger:
         return payload.unsignedInteger == other.payload.unsignedInteger;
     case BlueprintType::Number:
-        return payload.number == other.payload.number;
+        // The same value is the same number, however it was stored.
+        return payload.number.value == other.payload.number.value;
     case BlueprintType::String:
         return payload.text.View() == other.payload.text.View();
     case BlueprintType::Array:

@@ -154,6 +154,9 @@ public:
     void SetInteger(int64_t value);
     void SetUnsignedInteger(uint64_t value);
     void SetNumber(double value);
+    // A Number that holds a float: writers give it the shortest text that reads back as that float,
+    // where the double it widens to would need up to seventeen digits (0.1 and not 0.10000000149011612).
+    void SetFloat(float value);
     void SetString(StringView text);
     // Makes the value an empty Object.
     ValueObject& SetObject();
@@ -166,7 +169,9 @@ public:
     bool GetBoolean() const { return type == BlueprintType::Boolean && payload.boolean; }
     int64_t GetInteger() const { return type == BlueprintType::Integer ? payload.integer : 0; }
     uint64_t GetUnsignedInteger() const { return type == BlueprintType::UnsignedInteger ? payload.unsignedInteger : 0; }
-    double GetNumber() const { return type == BlueprintType::Number ? payload.number : 0.0; }
+    double GetNumber() const { return type == BlueprintType::Number ? payload.number.value : 0.0; }
+    // Whether a Number was stored from a float (SetFloat); read numbers are doubles.
+    bool IsFloat() const { return type == BlueprintType::Number && payload.number.single; }
     StringView GetString() const { return type == BlueprintType::String ? payload.text.View() : StringView(); }
     // The member table of an Object; an empty table for any other type.
     const ValueObject& GetObject() const;
@@ -192,6 +197,11 @@ private:
     friend class ValueObject;
     friend struct BlueprintMember;
 
+    struct NumberStorage
+    {
+        double value;
+        bool single;
+    };
     struct ArrayStorage
     {
         Blueprint* elements;
@@ -209,7 +219,7 @@ private:
         bool boolean;
         int64_t integer;
         uint64_t unsignedInteger;
-        double number;
+        NumberStorage number;
         BlueprintText text;
         ArrayStorage array;
         ValueObject object;

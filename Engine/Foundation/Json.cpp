@@ -283,6 +283,20 @@ void WriteEnd(JsonWriter& writer, const Blueprint& container)
         writer.EndArray();
 }
 
+// The shortest text that reads back as the float. A whole number keeps a ".0", so that it reads back
+// as a Number and not as an integer, which a reader may take in another unit (a duration as ticks).
+void WriteFloat(JsonWriter& writer, float number)
+{
+    char text[32];
+    char* end = std::to_chars(text, text + sizeof text - 2, number).ptr;
+    if (std::find_if(text, end, [](char c) { return c == '.' || c == 'e'; }) == end)
+    {
+        *end++ = '.';
+        *end++ = '0';
+    }
+    writer.RawValue(text, static_cast<size_t>(end - text), rapidjson::kNumberType);
+}
+
 void WriteScalar(JsonWriter& writer, const Blueprint& value)
 {
     switch (value.GetType())
@@ -298,10 +312,12 @@ void WriteScalar(JsonWriter& writer, const Blueprint& value)
         break;
     case BlueprintType::Number:
         // JSON has no text for NaN or infinity; RapidJSON would leave a dangling key.
-        if (std::isfinite(value.GetNumber()))
-            writer.Double(value.GetNumber());
-        else
+        if (!std::isfinite(value.GetNumber()))
             writer.Null();
+        else if (value.IsFloat())
+            WriteFloat(writer, static_cast<float>(value.GetNumber()));
+        else
+            writer.Double(value.GetNumber());
         break;
     case BlueprintType::String:
     {

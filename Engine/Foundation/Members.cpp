@@ -252,7 +252,7 @@ bool WriteMember(BlueprintWriter& writer, StringView key, bool value)
 
 bool WriteMember(BlueprintWriter& writer, StringView key, float value)
 {
-    return StoreMember(writer, key, [&](Blueprint& member) { member.SetNumber(value); });
+    return StoreMember(writer, key, [&](Blueprint& member) { member.SetFloat(value); });
 }
 
 bool WriteMember(BlueprintWriter& writer, StringView key, double value)
@@ -315,7 +315,7 @@ bool WriteMember(BlueprintWriter& writer, StringView key, const Color& value)
 bool WriteMember(BlueprintWriter& writer, StringView key, Duration value)
 {
     const float seconds = static_cast<float>(value.ticks) * Duration::TickSeconds;
-    return StoreMember(writer, key, [&](Blueprint& member) { member.SetNumber(seconds); });
+    return StoreMember(writer, key, [&](Blueprint& member) { member.SetFloat(seconds); });
 }
 
 bool WriteMember(BlueprintWriter& writer, StringView key, const std::vector<Vector2>& points)

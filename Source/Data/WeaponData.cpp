@@ -2,43 +2,73 @@
 
 #include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/NameSet.h"
+#include "Engine/Foundation/Pattern.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/ProjectileData.h"
 
 #include <cfloat>
+#include <charconv>
 #include <cmath>
+#include <string>
 
 using namespace Lumvek;
 
 namespace
 {
 
-// An Array of Numbers. A member that is present replaces the list; an element of another type
-// counts as 0 and makes the answer false. A number beyond a float's range refuses the whole member
-// with a message and keeps the list: narrowed, it would become an infinity that JSON writes as null,
-// and the weapon would change on its second save.
+// A zoom level as the file has it, for messages.
+std::string LevelText(const Blueprint& element)
+{
+    switch (element.GetType())
+    {
+    case BlueprintType::Number:
+    {
+        char text[32];
+        return std::string(text, std::to_chars(text, text + sizeof text, element.GetNumber()).ptr);
+    }
+    case BlueprintType::Integer:
+        return std::to_string(element.GetInteger());
+    case BlueprintType::UnsignedInteger:
+        return std::to_string(element.GetUnsignedInteger());
+    case BlueprintType::String:
+        return FormatText("\"{}\"", element.GetString());
+    default:
+        return "a value that is no number";
+    }
+}
+
+// An Array of numbers, each the factor of one scope step. A member that is present replaces the list,
+// except one that is no Array, which is refused with a message. A level no scope can use (no number,
+// zero, negative, beyond a float, where it would become an infinity that JSON writes as null) is left
+// out with a message naming the weapon and the value; the other levels are taken as read.
 bool ReadZoomLevels(BlueprintReader& reader, StringView weapon, std::vector<float>& levels)
 {
     const Blueprint* member = reader.GetCurrent().GetObject().Find("ZoomLevels");
     if (!member)
         return false;
-    for (uint32_t i = 0; member->GetType() == BlueprintType::Array && i < member->GetCount(); ++i)
-        if (const Blueprint& element = member->GetElement(i);
-            element.GetType() == BlueprintType::Number && !(std::fabs(element.GetNumber()) <= FLT_MAX))
-        {
-            Log::Write("the weapon {} has a ZoomLevels number beyond the range of a float; its levels are kept",
-                       weapon);
-            return false;
-        }
-    levels.clear();
     if (member->GetType() != BlueprintType::Array)
+    {
+        Log::Write("the weapon {} has ZoomLevels that are no array; its levels are kept", weapon);
         return false;
+    }
+    levels.clear();
     bool all = true;
     for (uint32_t i = 0; i < member->GetCount(); ++i)
     {
         const Blueprint& element = member->GetElement(i);
-        all = all && element.GetType() == BlueprintType::Number;
-        levels.push_back(static_cast<float>(element.GetNumber()));
+        const BlueprintType type = element.GetType();
+        const double level = type == BlueprintType::Number            ? element.GetNumber()
+                             : type == BlueprintType::UnsignedInteger ? double(element.GetUnsignedInteger())
+                             : type == BlueprintType::Integer         ? double(element.GetInteger())
+                                                                      : std::nan("");
+        if (level > 0.0 && level <= FLT_MAX)
+        {
+            levels.push_back(static_cast<float>(level));
+            continue;
+        }
+        all = false;
+        Log::Write("the weapon {} has the zoom level {}, which no scope can use; it is left out", weapon,
+                   LevelText(element));
     }
     return all;
 }
@@ -48,7 +78,7 @@ void WriteZoomLevels(BlueprintWriter& writer, const std::vector<float>& levels)
     writer.PushMember("ZoomLevels");
     writer.GetCurrent().SetArray();
     for (float level : levels)
-        writer.GetCurrent().AppendElement().SetNumber(level);
+        writer.GetCurrent().AppendElement().SetFloat(level);
     writer.Pop();
 }
 

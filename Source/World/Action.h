@@ -49,8 +49,9 @@ public:
     // No platform has this index: the world holds at most 1024.
     static constexpr uint16_t NoPlatform = 0xFFFF;
 
-    // Index in the world's platforms.
-    uint16_t platform = 0;
+    // Index in the world's platforms. An action made or read without a "Platform" has none: it moves
+    // nothing and is written without one, where index 0 would aim it at the map's first platform.
+    uint16_t platform = NoPlatform;
     // The name read that no placed platform has; empty when the index stands for the name read.
     std::string unresolved;
 

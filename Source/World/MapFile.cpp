@@ -15,6 +15,8 @@
 #include "Source/World/PlatformRenderable.h"
 #include "Source/World/World.h"
 
+#include <string>
+
 using namespace Lumvek;
 
 namespace
@@ -52,7 +54,10 @@ template <class Read> void ReadElements(const Blueprint& entities, StringView ke
     {
         const Blueprint& element = list->GetElement(i);
         if (element.GetType() != BlueprintType::Object)
+        {
+            names.kept.emplace_back(key.ToString(), element);
             continue;
+        }
         BlueprintReader reader(element);
         if (!read(reader, ReadElementBase(reader)))
             names.kept.emplace_back(key.ToString(), element);
@@ -322,18 +327,60 @@ bool LoadMapData(World& world, MapNames& names)
     if (path.empty())
     {
         world.Reset(world.GetContext().configuration.settings.gravity);
-        Log::Write("no map definition at index {} to load", world.GetContext().configuration.map);
+        names.Clear();
+        names.failure = FormatText("no map definition at index {} to load", world.GetContext().configuration.map);
+        Log::Write("{}", names.failure);
         return false;
     }
     auto [read, text] = File::ReadAllText(path);
     if (!read)
     {
         world.Reset(world.GetContext().configuration.settings.gravity);
-        Log::Write("failed to read the map file {}", path);
+        names.Clear();
+        names.failure = FormatText("failed to read the map file {}", path);
+        Log::Write("{}", names.failure);
         return false;
     }
     return LoadMapText(world, names, text, path);
 }
+
+namespace
+{
+
+// Notes why the map was not read whole, for the log and for the editor that would save it.
+bool Fail(MapNames& names, std::string reason)
+{
+    Log::Write("{}", reason);
+    if (names.failure.empty())
+        names.failure = std::move(reason);
+    return false;
+}
+
+// A member's value as the file has it, for messages; a container by its kind alone.
+std::string MemberText(const Blueprint& value)
+{
+    switch (value.GetType())
+    {
+    case BlueprintType::String:
+        return FormatText("\"{}\"", value.GetString());
+    case BlueprintType::Number:
+        return FormatText("{}", value.GetNumber());
+    case BlueprintType::Integer:
+        return std::to_string(value.GetInteger());
+    case BlueprintType::UnsignedInteger:
+        return std::to_string(value.GetUnsignedInteger());
+    case BlueprintType::Boolean:
+        return value.GetBoolean() ? "true" : "false";
+    case BlueprintType::Array:
+        return "an array";
+    case BlueprintType::Object:
+        return "an object";
+    default:
+        return "null";
+    }
+}
+
+} // namespace
 
 bool LoadMapText(World& world, MapNames& names, StringView text, StringView mapName)
 {
@@ -347,24 +394,38 @@ bool LoadMapText(World& world, MapNames& names, StringView text, StringView mapN
 
     Blueprint root;
     if (!JsonFormat::LoadBlueprint(text, root) || root.GetType() != BlueprintType::Object)
-    {
-        Log::Write("the map file {} is no JSON object", mapName);
-        return false;
-    }
-    if (const Blueprint* bounds = root.GetObject().Find("WorldBounds"))
+        return Fail(names, FormatText("the map file {} is no JSON object", mapName));
+    const Blueprint* bounds = root.GetObject().Find("WorldBounds");
+    bool boundsRead = true;
+    if (bounds)
     {
         Rectangle read = world.bounds;
         StringReader reader(bounds->GetString());
-        Parse(reader, "{} {} {} {}", read.x, read.y, read.width, read.height);
-        world.bounds = read;
+        boundsRead = bounds->GetType() == BlueprintType::String &&
+                     Parse(reader, "{} {} {} {}", read.x, read.y, read.width, read.height);
+        if (boundsRead)
+            world.bounds = read;
     }
-    if (!world.LayOutGrids())
+    // The default bounds always fit, so a refused member leaves the world empty over them.
+    const bool boundsHeld = boundsRead && world.LayOutGrids();
+    if (!boundsHeld)
     {
-        Log::Write("the map {} has bounds the world cannot hold: {} {} {} {}", mapName, world.bounds.x, world.bounds.y,
-                   world.bounds.width, world.bounds.height);
         world.bounds = Rectangle{0.0f, 0.0f, 1.0f, 1.0f};
-        return false;
+        world.LayOutGrids();
+        return Fail(names, FormatText("the map file {} has \"WorldBounds\": {}, {}", mapName,
+                                      bounds ? MemberText(*bounds) : std::string("missing"),
+                                      StringView::FromCString(boundsRead ? "bounds the world cannot hold"
+                                                                         : "which are no four numbers")));
     }
+    // A member of another form reads as empty, and a save would write it so.
+    const auto expect = [&](StringView member, BlueprintType type, StringView form)
+    {
+        if (const Blueprint* value = root.GetObject().Find(member); value && value->GetType() != type)
+            Fail(names, FormatText("the map file {} has \"{}\": {}, which is no {}", mapName, member,
+                                   MemberText(*value), form));
+    };
+    expect("SpawnPoints", BlueprintType::Array, "array");
+    expect("Entities", BlueprintType::Object, "object");
     ReadSpawnPoints(root, world.spawnPoints);
     if (const Blueprint* entities = root.GetObject().Find("Entities");
         entities && entities->GetType() == BlueprintType::Object)
@@ -380,7 +441,8 @@ bool LoadMapText(World& world, MapNames& names, StringView text, StringView mapN
         {
             BlueprintReader reader(*backgrounds);
             if (!ReadArray(reader, *context.mapBackgrounds))
-                Log::Write("the map {} has \"Backgrounds\" that are no array", mapName);
+                Fail(names, FormatText("the map file {} has \"Backgrounds\": {}, which is no array", mapName,
+                                       MemberText(*backgrounds)));
         }
     }
     if (!names.kept.empty())
@@ -388,7 +450,7 @@ bool LoadMapText(World& world, MapNames& names, StringView text, StringView mapN
                    names.kept.size());
     if (!context.configuration.bots.empty())
         world.navigator.Build(world);
-    return true;
+    return names.failure.empty();
 }
 
 std::string SaveMapText(World& world, const MapNames& names)
@@ -427,6 +489,12 @@ bool SaveMapData(World& world, const MapNames& names)
     if (path.empty())
     {
         Log::Write("no map definition at index {} to save", world.GetContext().configuration.map);
+        return false;
+    }
+    if (!names.failure.empty())
+    {
+        Log::Write("did not save the map to {}: it was not read whole ({}), and the file keeps what was not read", path,
+                   names.failure);
         return false;
     }
     if (!File::WriteAllText(path, SaveMapText(world, names)))

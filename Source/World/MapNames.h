@@ -68,10 +68,14 @@ struct MapNames
     // The elements the load could not make (outside the grids, of a definition the game lacks), each
     // with its array key, as read: the writer puts them back, so that saving never loses them.
     std::vector<std::pair<std::string, Lumvek::Blueprint>> kept;
+    // What kept the load from reading the whole file (the file, the member and its value); empty when
+    // it read it whole. A world read in part is not saved: the file would lose what was not read.
+    std::string failure;
 
     void Clear()
     {
         kept.clear();
+        failure.clear();
         platforms.Clear();
         hazards.Clear();
         interactions.Clear();

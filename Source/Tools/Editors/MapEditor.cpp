@@ -142,6 +142,32 @@ std::string ListSome(const std::vector<std::string>& items)
     return text;
 }
 
+// Where the grids cannot hold it, or wholly past an edge of the bounds: a wall may stand just beyond
+// an edge, but nothing may lie where no player reaches it.
+bool LiesOutside(const Rectangle& bounds, const Rectangle& r)
+{
+    return !World::GridsHold(bounds, r) || r.x > bounds.x + bounds.width || r.x + r.width < bounds.x ||
+           r.y > bounds.y + bounds.height || r.y + r.height < bounds.y;
+}
+
+template <class Record> bool LiesOutside(const Rectangle& bounds, const Record& record)
+{
+    return LiesOutside(bounds, record.GetBody().GetBounds());
+}
+
+// A moving platform lies wherever its path takes it.
+bool LiesOutside(const Rectangle& bounds, const Platform& platform)
+{
+    const Rectangle body = platform.GetBody().GetBounds();
+    if (LiesOutside(bounds, body))
+        return true;
+    if (const PathedBody* pathed = platform.GetPathedBody())
+        for (const PathKey& key : pathed->path)
+            if (LiesOutside(bounds, Rectangle{key.x, key.y, body.width, body.height}))
+                return true;
+    return false;
+}
+
 } // namespace
 
 std::string MapEditor::FindOutside(World& world, const Rectangle& bounds) const
@@ -153,7 +179,7 @@ std::string MapEditor::FindOutside(World& world, const Rectangle& bounds) const
     {
         for (const auto& record : records)
         {
-            if (!record.fromMap || World::GridsHold(bounds, record.GetBody().GetBounds()))
+            if (!record.fromMap || !LiesOutside(bounds, record))
                 continue;
             std::string& item =
                 outside.emplace_back(Lumvek::FormatText("{} {}", Lumvek::StringView::FromCString(word), record.id));
@@ -168,6 +194,12 @@ std::string MapEditor::FindOutside(World& world, const Rectangle& bounds) const
     check("Zone", world.zones.View(), names.zones);
     check("Interaction", world.interactions.View(), names.interactions);
     check("Visual", world.visuals.View(), names.visuals);
+    // A player put on a point outside would play outside the world.
+    for (size_t i = 0; i < world.spawnPoints.size(); ++i)
+        if (const SpawnPoint& point = world.spawnPoints[i];
+            !(point.x >= bounds.x && point.x <= bounds.x + bounds.width && point.y >= bounds.y &&
+              point.y <= bounds.y + bounds.height))
+            outside.push_back(Lumvek::FormatText("Spawn Point {}", i));
     return ListSome(outside);
 }
 
@@ -253,12 +285,17 @@ void MapEditor::Draw()
     changed |= PropertyInput::Float("Bounds Height", &bounds.height);
     if (changed)
         SetWorldBounds(bounds);
+    if (const Tools* tools = Host(); tools && !tools->mapNames.failure.empty())
+        ImGui::TextWrapped("The map was not read whole, and Save leaves its file as it is: %s",
+                           tools->mapNames.failure.c_str());
     if (!boundsProblem.empty())
         ImGui::TextWrapped("%s", boundsProblem.c_str());
     if (const std::string kept = KeptNote(); !kept.empty())
         ImGui::TextWrapped("%s", kept.c_str());
     if (!createProblem.empty())
         ImGui::TextWrapped("%s", createProblem.c_str());
+    if (!resizeProblem.empty())
+        ImGui::TextWrapped("%s", resizeProblem.c_str());
 
     const DataRegistry* registry = world->GetContext().registry;
     if (registry)

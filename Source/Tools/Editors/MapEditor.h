@@ -19,14 +19,17 @@ public:
     std::vector<EntityReference> GetEntitiesAt(World& world, Lumvek::Vector2 point) override;
     void Draw() override;
 
-    // Writes the running world to its map file; false (logged by the writer) when it cannot.
+    // Writes the running world to its map file; false (logged by the writer) when it cannot, or when
+    // the match's load did not read the whole file, which the panel then says.
     bool Save();
     // Stores the mode and the create kind it stands for; an unknown mode is ignored.
     void SetMode(uint32_t newMode);
     // Takes the bounds into the world, its grids laid out over them, unless a side is below one unit,
-    // which the editors' margin cannot hold anything inside, or an entity would lie outside them, where
-    // the next load of the saved map could not place it: then says why in the panel, logs it once for
-    // the same bounds asked again (a field holding a refused value asks every frame) and keeps the old.
+    // which the editors' margin cannot hold anything inside, or a map entity would lie outside them
+    // (beyond the grids, where the next load of the saved map could not place it, or wholly past an
+    // edge, where no player reaches it; a moving platform anywhere on its path), or a spawn point would:
+    // then says why in the panel, logs it once for the same bounds asked again (a field holding a
+    // refused value asks every frame) and keeps the old.
     bool SetWorldBounds(const Lumvek::Rectangle& bounds);
     // The note on the map elements the load could not place, naming them; empty when there are none.
     std::string KeptNote() const;

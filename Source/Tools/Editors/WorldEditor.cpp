@@ -1,7 +1,11 @@
 #include "Source/Tools/Editors/WorldEditor.h"
 
+#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Pattern.h"
+#include "Engine/Foundation/Texture.h"
+#include "Engine/Runtime/Graphics/GraphicsDevice.h"
 #include "Source/Data/DataRegistry.h"
+#include "Source/Data/NamedAssets.h"
 #include "Source/Tools/Inspectors/EntityInspectors.h"
 #include "Source/Tools/Inspectors/SpawnPointInspector.h"
 #include "Source/Tools/Tools.h"
@@ -96,6 +100,37 @@ void CloseEntityWindows(Tools& tools, EntityReference reference)
 
 // A zeroed spawn point keeps a size too small to grab; its rectangle is drawn and picked at least this.
 constexpr float MinimumSpawnSize = 0.1f;
+
+// What the editors place is held this far inside the world, so nothing lands where the grids, or the
+// next load of the saved map, would refuse it.
+constexpr float WorldMargin = 0.25f;
+
+// Shifts the span [low, low + size] on one axis inside the world's span, its low edge first.
+void HoldInside(float& low, float size, float boundsLow, float boundsSize)
+{
+    const float lowLimit = boundsLow + WorldMargin;
+    const float highLimit = boundsLow + boundsSize - WorldMargin;
+    // Both excesses are measured before either correction.
+    const float lowExcess = low - lowLimit;
+    const float highExcess = low + size - highLimit;
+    if (lowExcess < 0.0f)
+        low -= lowExcess;
+    if (highExcess > 0.0f)
+        low -= highExcess;
+}
+
+// Cuts the span to the world's span on one axis: a resized edge stops at the world's. False, and the
+// span unchanged, when nothing of it would lie inside.
+bool ClipInside(float& low, float& size, float boundsLow, float boundsSize)
+{
+    const float clippedLow = std::max(low, boundsLow + WorldMargin);
+    const float clippedHigh = std::min(low + size, boundsLow + boundsSize - WorldMargin);
+    if (!(clippedHigh > clippedLow))
+        return false;
+    low = clippedLow;
+    size = clippedHigh - clippedLow;
+    return true;
+}
 
 } // namespace
 
@@ -375,13 +410,11 @@ void WorldEditor::OpenEntityInspector(EntityReference reference)
 
 EntityReference WorldEditor::CreateEntity(Vector2 position, Vector2 size)
 {
+    createProblem.clear();
     const EntityReference made = MakeEntity(position, size);
     World* world = GetWorld();
     if (made.kind != EntityKind::None || !world || createKind == EntityKind::None || createKind >= std::size(KindWords))
-    {
-        createProblem.clear();
         return made;
-    }
     const Rectangle place{position.x, position.y, size.x, size.y};
     const char* why = !World::GridsHold(world->bounds, place) ? "it would lie outside the world bounds"
                                                               : "the world has no room for more, or no definition";
@@ -389,6 +422,29 @@ EntityReference WorldEditor::CreateEntity(Vector2 position, Vector2 size)
         Lumvek::FormatText("{} at {} {} not created: {}", Lumvek::StringView::FromCString(KindWords[createKind]),
                            position.x, position.y, Lumvek::StringView::FromCString(why));
     return made;
+}
+
+void WorldEditor::LoadArt(const Data& definition, uint32_t image)
+{
+    const Tools* tools = Host();
+    const World* world = GetWorld();
+    Lumvek::GraphicsDevice* device = tools ? tools->GetDevice() : nullptr;
+    if (!device || !world || world->GetContext().headless)
+        return;
+    Lumvek::Texture* sprites = device->GetTexture(GraphicsResources::WorldAtlas);
+    Lumvek::Texture* drawing = device->GetTexture(GraphicsResources::DrawAtlas);
+    if (sprites && drawing && sprites->pixels.Size() > 0 && drawing->pixels.Size() > 0)
+    {
+        // The match loader would have loaded it for an entity of the map; what is loaded already is left
+        // as it is. The definitions belong to the registry, which lets the tools load them. The device's
+        // lock keeps its upload from reading the pixels while they are written.
+        const auto lock = device->Lock();
+        const_cast<Data&>(definition).Load(*sprites, *drawing);
+    }
+    if (image != Lumvek::InvalidId && !(sprites && sprites->GetRegion(image)))
+        createProblem = Lumvek::FormatText("{} has no image in this match: its file did not load into the world's "
+                                           "atlas, so the new entity is drawn without it",
+                                           definition.name);
 }
 
 EntityReference WorldEditor::MakeEntity(Vector2 position, Vector2 size)
@@ -410,28 +466,40 @@ EntityReference WorldEditor::MakeEntity(Vector2 position, Vector2 size)
     }
     case EntityKind::Hazard:
         if (registry && hazardChoice < registry->hazards.Count())
-            if (Hazard* hazard = CreateHazardEntity(*world, position, size, registry->hazards.At(hazardChoice)))
+        {
+            const HazardData& data = registry->hazards.At(hazardChoice);
+            // Loaded first: the hazard takes its effect when it is made.
+            LoadArt(data, data.image);
+            if (Hazard* hazard = CreateHazardEntity(*world, position, size, data))
             {
                 hazard->fromMap = true;
                 return {EntityKind::Hazard, hazard->id};
             }
+        }
         return none;
     case EntityKind::Interaction:
         if (registry && interactionChoice < registry->interactions.Count())
-            if (Interaction* interaction = CreateInteractionEntity(*world, "Interaction", position, size,
-                                                                   registry->interactions.At(interactionChoice)))
+        {
+            const InteractionData& data = registry->interactions.At(interactionChoice);
+            LoadArt(data, data.image);
+            if (Interaction* interaction = CreateInteractionEntity(*world, "Interaction", position, size, data))
             {
                 interaction->fromMap = true;
                 return {EntityKind::Interaction, interaction->id};
             }
+        }
         return none;
     case EntityKind::Zone:
         if (registry && zoneChoice < registry->zones.Count())
-            if (Zone* zone = CreateZoneEntity(*world, position, size, registry->zones.At(zoneChoice)))
+        {
+            const ZoneData& data = registry->zones.At(zoneChoice);
+            LoadArt(data, data.image);
+            if (Zone* zone = CreateZoneEntity(*world, position, size, data))
             {
                 zone->fromMap = true;
                 return {EntityKind::Zone, zone->id};
             }
+        }
         return none;
     case EntityKind::Platform:
         if (Platform* platform = CreatePlatformEntity(*world, position, size, false, false, false, false))
@@ -498,6 +566,11 @@ void WorldEditor::NudgeEntity(EntityReference reference, Vector2 offset, Nudge m
     case Nudge::Move:
         r.x += offset.x;
         r.y += offset.y;
+        if (const World* world = GetWorld())
+        {
+            HoldInside(r.x, r.width, world->bounds.x, world->bounds.width);
+            HoldInside(r.y, r.height, world->bounds.y, world->bounds.height);
+        }
         break;
     case Nudge::Grow:
         grow(r.x, r.width, offset.x);
@@ -508,6 +581,8 @@ void WorldEditor::NudgeEntity(EntityReference reference, Vector2 offset, Nudge m
         shrink(r.y, r.height, offset.y);
         break;
     }
+    if (mode != Nudge::Move && !KeepInside(reference, r, offset.x != 0.0f, offset.y != 0.0f))
+        return;
     SetEntityBounds(reference, r);
     RefreshEntity(reference);
 }
@@ -531,20 +606,8 @@ void WorldEditor::MoveEntity(EntityReference reference, Vector2 mouse, bool snap
         align(r.x, r.width);
         align(r.y, r.height);
     }
-    // Held a quarter unit inside the world, so nothing is dropped where the grids refuse it.
-    const auto hold = [](float& low, float size, float boundsLow, float boundsSize)
-    {
-        const float lowLimit = boundsLow + 0.25f;
-        const float highLimit = boundsLow + 0.25f + boundsSize - 0.5f;
-        const float lowExcess = low - lowLimit;
-        const float highExcess = low + size - highLimit;
-        if (lowExcess < 0.0f)
-            low -= lowExcess;
-        if (highExcess > 0.0f)
-            low -= highExcess;
-    };
-    hold(r.x, r.width, world->bounds.x, world->bounds.width);
-    hold(r.y, r.height, world->bounds.y, world->bounds.height);
+    HoldInside(r.x, r.width, world->bounds.x, world->bounds.width);
+    HoldInside(r.y, r.height, world->bounds.y, world->bounds.height);
     SetEntityBounds(reference, r);
 }
 
@@ -560,11 +623,37 @@ void WorldEditor::ResizeEntity(EntityReference reference, Vector2 mouse, bool sn
         if (d < 0.0f)
             low = from - size;
     };
-    if (dragMode == DragMode::ResizeWidth || dragMode == DragMode::ResizeBoth)
+    const bool width = dragMode == DragMode::ResizeWidth || dragMode == DragMode::ResizeBoth;
+    const bool height = dragMode == DragMode::ResizeHeight || dragMode == DragMode::ResizeBoth;
+    if (width)
         resize(r.x, r.width, mouse.x, anchor.x);
-    if (dragMode == DragMode::ResizeHeight || dragMode == DragMode::ResizeBoth)
+    if (height)
         resize(r.y, r.height, mouse.y, anchor.y);
-    SetEntityBounds(reference, r);
+    if (KeepInside(reference, r, width, height))
+        SetEntityBounds(reference, r);
+}
+
+bool WorldEditor::KeepInside(EntityReference reference, Rectangle& r, bool width, bool height)
+{
+    const World* world = GetWorld();
+    if (!world)
+        return false;
+    const Rectangle& bounds = world->bounds;
+    if ((!width || ClipInside(r.x, r.width, bounds.x, bounds.width)) &&
+        (!height || ClipInside(r.y, r.height, bounds.y, bounds.height)))
+    {
+        resizeProblem.clear();
+        return true;
+    }
+    std::string problem = Lumvek::FormatText(
+        "{} {} not resized: it would lie outside the world bounds {} {} {} {}",
+        Lumvek::StringView::FromCString(reference.kind < std::size(KindWords) ? KindWords[reference.kind] : ""),
+        reference.index, bounds.x, bounds.y, bounds.width, bounds.height);
+    // A held drag asks again every frame: said once.
+    if (problem != resizeProblem)
+        Lumvek::Log::Write("{}", problem);
+    resizeProblem = std::move(problem);
+    return false;
 }
 
 void WorldEditor::PressLeft(World& world, Vector2 point, Vector2 mousePosition, bool spaceHeld,

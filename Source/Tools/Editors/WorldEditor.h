@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+class Data;
 class Tools;
 class World;
 
@@ -76,7 +77,7 @@ public:
     void DeleteEntity(EntityReference reference);
     void OpenEntityInspector(EntityReference reference);
     // A new entity of the create kind; none (index 0xFFFFFFFF) when it cannot be made, and then
-    // createProblem says why.
+    // createProblem says why, as it does when the entity was made but its image could not be loaded.
     EntityReference CreateEntity(Lumvek::Vector2 position, Lumvek::Vector2 size);
     // Whether the mouse lies over a handle at the world point, seen through the first active view.
     bool IsOverHandle(Lumvek::Vector2 point, Lumvek::Vector2 mousePosition) const;
@@ -98,6 +99,8 @@ public:
     std::string createProblem;
     // A refused create is not tried again before the next press: each held frame would repeat it.
     bool createRefused = false;
+    // Why the last resize was refused, for the panel; empty once one is taken.
+    std::string resizeProblem;
 
 protected:
     // The editor's tools host, or null.
@@ -106,6 +109,11 @@ protected:
 private:
     // CreateEntity's making, without the account of a refusal.
     EntityReference MakeEntity(Lumvek::Vector2 position, Lumvek::Vector2 size);
+    // A definition the match did not load has no image in the world's atlas, nor its effect: loads it
+    // there, as the match loader does for the map's own, before an entity is made of it. When the image
+    // still is not there, createProblem says so. Nothing without a graphics device or in a headless match,
+    // where nothing is drawn.
+    void LoadArt(const Data& definition, uint32_t image);
     enum class Nudge
     {
         Move,
@@ -117,6 +125,9 @@ private:
     void NudgeSelection(const Lumvek::KeyboardState& keyboard);
     void MoveEntity(EntityReference reference, Lumvek::Vector2 mouse, bool snap);
     void ResizeEntity(EntityReference reference, Lumvek::Vector2 mouse, bool snap);
+    // Cuts the resized axes of r to the world, a quarter unit inside, as a move holds an entity there;
+    // false, with resizeProblem set and logged, when nothing of the entity would then lie inside.
+    bool KeepInside(EntityReference reference, Lumvek::Rectangle& r, bool width, bool height);
     void PressLeft(World& world, Lumvek::Vector2 point, Lumvek::Vector2 mousePosition, bool spaceHeld,
                    const std::vector<EntityReference>& under);
     void HoldLeft(Lumvek::Vector2 point, const Lumvek::KeyboardState& keyboard, const Lumvek::MouseState& mouse);

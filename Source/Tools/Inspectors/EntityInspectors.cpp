@@ -6,6 +6,7 @@
 #include "Source/Tools/Inspectors/DefinitionInspectors.h"
 #include "Source/Tools/PropertyInput.h"
 #include "Source/Tools/Tools.h"
+#include "Source/World/Action.h"
 #include "Source/World/PlatformRenderable.h"
 #include "Source/World/World.h"
 
@@ -75,6 +76,34 @@ bool Exists(World& world, uint32_t kind, uint32_t index)
 template <class Data> Data* Editable(const Data* data)
 {
     return const_cast<Data*>(data);
+}
+
+// The platform a PathStartAction starts and stops, picked by one of the names the map gives its
+// platforms (the name is what the map file keeps). The first entry is the action's own when it has no
+// platform: "None", or a name read that no placed platform has, which stays until another is picked.
+void PlatformRow(const char* label, Action* action, const Tools& tools)
+{
+    auto* path = dynamic_cast<PathStartAction*>(action);
+    if (!path)
+        return;
+    std::vector<std::string> names{path->unresolved.empty() ? "None" : path->unresolved + " (not placed)"};
+    std::vector<const Platform*> platforms{nullptr};
+    uint32_t chosen = 0;
+    for (const auto& [name, platform] : tools.mapNames.platforms.GetEntries())
+    {
+        // A deleted platform keeps its name in the table but no longer stands.
+        if (!platform || !platform->body || !platform->GetBody().active)
+            continue;
+        if (platform->id == path->platform)
+            chosen = static_cast<uint32_t>(names.size());
+        names.push_back(name);
+        platforms.push_back(platform);
+    }
+    if (!PropertyInput::Combo(Lumvek::StringView::FromCString(label), &chosen, names) || chosen == 0 ||
+        chosen >= platforms.size())
+        return;
+    path->platform = platforms[chosen]->id;
+    path->unresolved.clear();
 }
 
 } // namespace
@@ -186,6 +215,11 @@ bool EntityInspector::DrawInteraction(World& world)
     uint32_t hit = static_cast<uint32_t>(interaction.hitKind);
     if (PropertyInput::Combo("Hit Action", &hit, ActionNames()) && hit < ActionNames().size())
         interaction.SetHitAction(static_cast<TriggerAction>(hit), world);
+    if (const Tools* tools = Tools::Current())
+    {
+        PlatformRow("Interact Platform", interaction.interactAction.get(), *tools);
+        PlatformRow("Hit Platform", interaction.hitAction.get(), *tools);
+    }
     return true;
 }
 

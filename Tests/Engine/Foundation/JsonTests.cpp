@@ -252,6 +252,22 @@ TEST(Json, DoublesReadBackAsTheSameDouble)
     EXPECT_EQ(JsonFormat::SaveBlueprint(Load(JsonFormat::SaveBlueprint(back))), JsonFormat::SaveBlueprint(back));
 }
 
+TEST(Json, FloatsAreWrittenInTheShortestTextThatReadsBackAsTheFloat)
+{
+    const float floats[] = {0.1f, 2.2f, 2.0f, -0.0f, 1e30f, 16777216.0f, 3.4028235e38f, 1e-45f};
+    Blueprint value;
+    for (float number : floats)
+        value.AppendElement().SetFloat(number);
+    // A copy is still a tree of floats; whole numbers keep a fraction, which makes them Numbers.
+    const std::string text = JsonFormat::SaveBlueprint(Blueprint(value));
+    EXPECT_EQ(text, "[\n\t0.1,\n\t2.2,\n\t2.0,\n\t-0.0,\n\t1e+30,\n\t16777216.0,\n\t3.4028235e+38,\n\t1e-45\n]");
+    const Blueprint back = Load(text);
+    for (uint32_t i = 0; i < std::size(floats); ++i)
+        EXPECT_TRUE(back.GetElement(i).GetType() == BlueprintType::Number &&
+                    static_cast<float>(back.GetElement(i).GetNumber()) == floats[i])
+            << i;
+}
+
 TEST(Json, DeepTreesSaveInLinearSize)
 {
     const uint32_t depth = 50000;

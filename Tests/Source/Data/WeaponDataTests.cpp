@@ -90,26 +90,30 @@ TEST(WeaponData, DurationsAndZoomLevelsTakeEveryFormTheFilesUse)
     {
         const char* zoomLevels;
         std::vector<float> levels;
+        // The levels no scope can use, each named in its own message.
+        std::vector<const char*> refused;
     };
     const ZoomCase zooms[] = {
-        {"[1.0, 2.5]", {1.0f, 2.5f}},
-        // What is no number counts as 0.
-        {"[1.0, \"x\"]", {1.0f, 0.0f}},
-        {"\"1.0\"", {}},
-        // Beyond a float: refused whole, the levels kept, and the weapon saves as it did.
-        {"[2.0, 1e39]", {9.0f}},
-        {"[-1e39]", {9.0f}},
+        {"[1.0, 2.5, 3]", {1.0f, 2.5f, 3.0f}, {}},
+        // Each level the weapon cannot use is left out, and the others are kept as read.
+        {"[1.0, 1e39, 2.4]", {1.0f, 2.4f}, {"1e+39"}},
+        {"[-3.0, 1.6, 0, \"x\"]", {1.6f}, {"-3", "0", "\"x\""}},
+        // No list at all: the levels are kept.
+        {"\"1.0\"", {9.0f}, {"no array"}},
     };
     for (const ZoomCase& test : zooms)
     {
         SCOPED_TRACE(test.zoomLevels);
         WeaponData weapon;
+        weapon.name = "Scoped";
         weapon.zoomLevels = {9.0f};
         LogCapture log;
         ReadDefinition(weapon, std::string(R"({"ZoomLevels": )") + test.zoomLevels + "}");
         EXPECT_EQ(weapon.zoomLevels, test.levels);
-        EXPECT_EQ(log.StartingWith("the weapon ").size(),
-                  std::string(test.zoomLevels).find("e39") != std::string::npos ? 1u : 0u);
+        const std::vector<std::string> messages = log.StartingWith("the weapon Scoped has ");
+        ASSERT_EQ(messages.size(), test.refused.size());
+        for (size_t i = 0; i < messages.size(); ++i)
+            EXPECT_NE(messages[i].find(test.refused[i]), std::string::npos) << messages[i];
         ExpectRoundTrip(weapon);
     }
 }

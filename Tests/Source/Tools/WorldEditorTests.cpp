@@ -2,6 +2,8 @@
 // and deleting with the scripted mouse and keys through the tools' frame, with one full-window view of
 // 32 x 18 units centred on the origin (60 pixels a unit).
 
+#include "Engine/Foundation/ImageFormats.h"
+#include "Source/Data/NamedAssets.h"
 #include "Source/Data/TriggerData.h"
 #include "Source/Tools/Editors/MapEditor.h"
 #include "Source/Tools/Inspectors/BodyInspectors.h"
@@ -19,6 +21,7 @@
 
 #include <imgui_internal.h>
 
+#include <array>
 #include <set>
 
 namespace
@@ -236,6 +239,45 @@ TEST_F(MapEditing, HandlesResizeAcrossTheAnchorAndSpaceDragsCreate)
     editor->SetMode(2);
     editor->hazardChoice = 99;
     EXPECT_EQ(editor->CreateEntity({-12.0f, 2.0f}, {0.5f, 0.5f}), EntityReference{});
+}
+
+TEST_F(MapEditing, AResizeStopsAtTheWorldsEdgeAndOneWhollyOutsideIsRefusedOnce)
+{
+    app.tools->rendererViews.front().centre = {-10.0f, 0.0f};
+    editor->SetEntityBounds(Pit, {-12.0f, 0.0f, 2.0f, 2.0f});
+    editor->RefreshEntity(Pit);
+    editor->selected = Pit;
+    // The left-middle handle dragged past the left edge stops a quarter inside, as a move does.
+    Drag({{-12.0f, 1.0f}, {-20.0f, 1.0f}});
+    ExpectNear(Bounds(Pit), {-14.75f, 0.0f, 4.75f, 2.0f});
+    // A hazard a window's rows put wholly past the edge is not resized further out.
+    editor->SetEntityBounds(Narrow, {-17.0f, 0.0f, 0.5f, 1.0f});
+    editor->RefreshEntity(Narrow);
+    editor->selected = Narrow;
+    Lumvek::Testing::LogCapture log;
+    Drag({{-17.0f, 0.5f}, {-18.0f, 0.5f}, {-19.0f, 0.5f}});
+    EXPECT_EQ(Bounds(Narrow), (Rectangle{-17.0f, 0.0f, 0.5f, 1.0f}));
+    EXPECT_EQ(log.StartingWith("Hazard 1 not resized: it would lie outside the world bounds").size(), 1u);
+}
+
+TEST_F(MapEditing, ANewInteractionGetsTheImageTheMatchDidNotLoadOrSaysWhyNot)
+{
+    game.headless = false;
+    editor->SetMode(3);
+    editor->CreateEntity({-12.0f, 2.0f}, {1.0f, 1.0f});
+    EXPECT_NE(editor->createProblem.find("Lever has no image in this match"), std::string::npos);
+    // Once the match has its atlases, the next lever's image is loaded into the world's.
+    const std::array<uint8_t, 4 * 4 * 4> pixels{};
+    Lumvek::BufferWriter png;
+    ASSERT_TRUE(Lumvek::PngFormat::WritePng(png, pixels.data(), 4, 4, 4 * 4));
+    ASSERT_TRUE(Lumvek::File::WriteAllText(game.folder.Path("Assets/Interactions/Lever/Image.png"), png.ToString()));
+    for (uint32_t slot : {GraphicsResources::WorldAtlas, GraphicsResources::DrawAtlas})
+        ASSERT_TRUE(app.device->CreateTexture(slot, 0)->SetSize(64, 64, Lumvek::TextureFormat::ColorBuffer4x8));
+    const EntityReference lever = editor->CreateEntity({-10.0f, 2.0f}, {1.0f, 1.0f});
+    EXPECT_EQ(editor->createProblem, "");
+    EXPECT_NE(
+        app.device->GetTexture(GraphicsResources::WorldAtlas)->GetRegion(world->interactions[lever.index].data->image),
+        nullptr);
 }
 
 TEST_F(MapEditing, DeletedEntitiesLeaveTheirGridsPhysicsGraphAndWindows)
@@ -739,8 +781,9 @@ TEST_F(MapEditing, NoBoundsTypedAndNoSaveAndReloadLosesAnEntityOrMovesAReference
         app.Frame();
     EXPECT_EQ(log.messages.size(), 1u);
     EXPECT_EQ(world->bounds, (Rectangle{-15.0f, -8.0f, 30.0f, 16.0f}));
-    EXPECT_NE(editor->boundsProblem.find(
-                  "Platform 0 \"Stack\", Hazard 0 \"Pit\", Hazard 1 \"Narrow\", Zone 0 \"Bog\" would lie outside"),
+    EXPECT_NE(editor->boundsProblem.find("Platform 0 \"Stack\", Platform 1 \"Left\", Platform 2 \"Right\", Hazard 0 "
+                                         "\"Pit\", Hazard 1 \"Narrow\", Zone 0 \"Bog\", Spawn Point 1, Spawn Point 2 "
+                                         "would lie outside"),
               std::string::npos)
         << editor->boundsProblem;
 
@@ -786,11 +829,12 @@ TEST_F(MapEditing, NoBoundsTypedAndNoSaveAndReloadLosesAnEntityOrMovesAReference
 TEST_F(MapEditing, BoundsUnderAUnitAndCreatesTheGridsRefuseLeaveNothing)
 {
     Lumvek::Testing::LogCapture log;
-    EXPECT_TRUE(editor->SetWorldBounds({-2.0f, -3.0f, 1.0f, 40.0f}));
+    // An edge that touches an entity (the narrow hazard at x 6) keeps it inside.
+    EXPECT_TRUE(editor->SetWorldBounds({-15.0f, -8.0f, 21.0f, 40.0f}));
     for (Rectangle bad : {Rectangle{0.0f, 0.0f, 0.4f, 10.0f}, Rectangle{0.0f, 0.0f, 10.0f, -1.0f},
                           Rectangle{0.0f, 0.0f, std::numeric_limits<float>::quiet_NaN(), 10.0f}})
         EXPECT_FALSE(editor->SetWorldBounds(bad));
-    EXPECT_EQ(world->bounds, (Rectangle{-2.0f, -3.0f, 1.0f, 40.0f}));
+    EXPECT_EQ(world->bounds, (Rectangle{-15.0f, -8.0f, 21.0f, 40.0f}));
     EXPECT_EQ(log.messages.size(), 3u);
 
     ASSERT_TRUE(editor->SetWorldBounds({-45.0f, -8.0f, 90.0f, 16.0f}));

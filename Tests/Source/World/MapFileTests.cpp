@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -44,10 +46,10 @@ TEST(MapFile, LaysTheGridsOverTheBoundsGrownByTen)
     EXPECT_EQ(world->platformGrid.GetRows(), 7u);
 }
 
-TEST(MapFile, RefusesBoundsTheGridsCannotHoldAndSaysWhichMap)
+TEST(MapFile, RefusesBoundsTheGridsCannotHoldAndSaysWhichMapAndASaveDoesNotWriteOverIt)
 {
-    for (const char* bounds :
-         {"0 0 -20 10", "0 0 10 -25", "0 0 0 10", "0 0 nan 10", "0 0 1e30 1e30", "0 0 100000 100000", "1e38 0 1e38 10"})
+    for (const char* bounds : {"0 0 -20 10", "0 0 10 -25", "0 0 0 10", "0 0 nan 10", "0 0 1e30 1e30",
+                               "0 0 100000 100000", "1e38 0 1e38 10", "0 0 40"})
     {
         SCOPED_TRACE(bounds);
         TestGame game;
@@ -56,11 +58,15 @@ TEST(MapFile, RefusesBoundsTheGridsCannotHoldAndSaysWhichMap)
         World world(game, 1);
         EXPECT_FALSE(LoadMapText(world, names, MapWith(bounds, R"("Platforms": [{"Position": "1 1", "Size": "2 2"}])"),
                                  "Skyway"));
-        EXPECT_TRUE(LoggedContaining(log, "Skyway")) << (log.messages.empty() ? "" : log.messages[0]);
+        EXPECT_TRUE(LoggedContaining(log, std::string("Skyway has \"WorldBounds\": \"") + bounds + "\""))
+            << (log.messages.empty() ? "" : log.messages[0]);
         // The world stays empty over the default area.
         EXPECT_EQ(world.platforms.Count(), 0u);
         EXPECT_EQ(world.platformGrid.GetColumns(), 3u);
         EXPECT_EQ(world.platformGrid.GetRows(), 3u);
+        EXPECT_FALSE(SaveMapData(world, names));
+        EXPECT_TRUE(LoggedContaining(log, "it was not read whole"));
+        EXPECT_EQ(game.ReadMap(), "");
     }
 }
 
@@ -168,6 +174,23 @@ TEST(MapFile, AMovingPlatformWithoutKeysStandsStillWithAMessage)
     }
 }
 
+TEST(MapFile, AnActionWithoutAPlatformMovesNothingAndIsWrittenWithoutOne)
+{
+    TestGame game;
+    MapNames names;
+    auto world = game.Load(MapWith("0 0 50 50", R"("Platforms": [{"Name": "Lift", "Position": "1 1", "Size": "2 1",
+        "Moving": true, "Path": [{"Time": 0.0, "Value": {"Position": "1 1"}}, {"Time": 2.0, "Value": {"Position": "1 9"}}]}],
+        "Interactions": [{"Data": "Lever", "Position": "5 1", "Size": "1 1", "Interact": {"Action": "PathStartAction"}}])"),
+                           names);
+    ASSERT_TRUE(world->platforms[0].GetPathedBody() && world->interactions[0].interactAction);
+    world->interactions[0].interactAction->Run(world->players[0]);
+    EXPECT_FALSE(world->platforms[0].GetPathedBody()->stopped);
+    const Lumvek::Blueprint saved = Json(SaveMapText(*world, names));
+    const Lumvek::Blueprint& interaction =
+        saved.GetObject().Find("Entities")->GetObject().Find("Interactions")->GetElement(0);
+    EXPECT_EQ(Text(*interaction.GetObject().Find("Interact")), Text(Json(R"({"Action": "PathStartAction"})")));
+}
+
 TEST(MapFile, TheFortyNinthInteractionIsRefused)
 {
     TestGame game;
@@ -217,47 +240,84 @@ TEST(MapFile, HeadlessMakesBodiesButNoImagesEffectsOrVisuals)
     }
 }
 
-class ShippedMap : public testing::TestWithParam<const char*>
+namespace
 {
-protected:
-    Lumvek::StringView Map() const { return Lumvek::StringView::FromCString(GetParam()); }
-};
 
-TEST_P(ShippedMap, LoadsWithNothingLoggedAndSavesTheSameTextTwice)
+// The numbers of a tree that are a float's widened double exactly where the float's shortest text reads
+// as another double: written with the double's seventeen digits where fewer read back as the float.
+uint32_t CountLongFloats(const Lumvek::Blueprint& value)
 {
-    ShippedGame game;
-    game.Choose(Map());
-    MapNames names;
-    World world(game, 1);
-    {
-        LogCapture log;
-        ASSERT_TRUE(LoadMapData(world, names));
-        EXPECT_EQ(log.messages, std::vector<std::string>());
-    }
-    EXPECT_GT(world.platforms.Count(), 0u);
-    EXPECT_GT(world.hazards.Count(), 0u);
-    EXPECT_GT(world.zones.Count(), 0u);
-    EXPECT_GT(world.interactions.Count(), 0u);
-    EXPECT_GT(world.spawnPoints.size(), 0u);
-
-    ASSERT_TRUE(SaveMapData(world, names));
-    const std::string first = Lumvek::File::ReadAllText(game.MapPath(Map())).second;
-    MapNames again;
-    World reloaded(game, 1);
-    ASSERT_TRUE(LoadMapData(reloaded, again));
-    // What was saved is what the file said.
-    EXPECT_EQ(reloaded.bounds, world.bounds);
-    EXPECT_TRUE(reloaded.spawnPoints == world.spawnPoints);
-    EXPECT_EQ(reloaded.platforms.Count(), world.platforms.Count());
-    EXPECT_EQ(reloaded.GetMovingPlatforms().size(), world.GetMovingPlatforms().size());
-    EXPECT_EQ(again.platforms.GetEntries().size(), names.platforms.GetEntries().size());
-    EXPECT_EQ(reloaded.interactions[0].hitKind, world.interactions[0].hitKind);
-    EXPECT_EQ(reloaded.interactions[0].interactKind, world.interactions[0].interactKind);
-    ASSERT_TRUE(SaveMapData(reloaded, again));
-    EXPECT_TRUE(Lumvek::File::ReadAllText(game.MapPath(Map())).second == first);
+    uint32_t count = 0;
+    for (uint32_t i = 0; value.IsContainer() && i < value.GetCount(); ++i)
+        count += CountLongFloats(value.GetChild(i));
+    const double number = value.GetNumber();
+    char text[32] = {};
+    std::to_chars(text, text + sizeof text - 1, static_cast<float>(number));
+    return count + (value.GetType() == Lumvek::BlueprintType::Number &&
+                    static_cast<double>(static_cast<float>(number)) == number && std::strtod(text, nullptr) != number);
 }
 
-INSTANTIATE_TEST_SUITE_P(Maps, ShippedMap, testing::Values("Crossroads", "Hilltop"));
+} // namespace
+
+// Every shipped map and definition saved without an edit, as the map and data editors save them.
+TEST(MapFile, EveryShippedMapAndDefinitionSavedWithoutEditsEachReadsBackTheSameInNumbersNoLongerThanTheirFloats)
+{
+    Lumvek::Testing::TestFolder folder;
+    std::filesystem::copy(std::filesystem::path(Lumvek::Testing::SourceFolder()) / "Assets", folder.Path("Assets"),
+                          std::filesystem::copy_options::recursive);
+    Lumvek::FileManager files(folder.Root(), folder.Root(), folder.Root(), folder.Root());
+    files.RegisterFormats();
+    DataRegistry registry(files);
+    registry.LoadAll();
+    const auto file = [&](const std::string& path)
+    { return Lumvek::File::ReadAllText(folder.Path("Assets/" + path + "/Data.json")).second; };
+    const auto longFloats = [&](const std::string& path)
+    {
+        Lumvek::Blueprint tree;
+        EXPECT_TRUE(Lumvek::JsonFormat::LoadBlueprint(file(path), tree)) << path;
+        return CountLongFloats(tree);
+    };
+
+    // A map's definition shares its file with the map, which the map editor saves whole below.
+    const auto saveAll = [&](const DataRegistry& from)
+    {
+        std::vector<std::string> texts;
+        for (const DataCollectionBase* collection : from.GetCollections())
+            for (const std::string& name : collection->GetNames())
+                if (const Data* definition = collection->FindData(name); definition && collection != &from.maps)
+                {
+                    EXPECT_TRUE(from.Save(*definition));
+                    EXPECT_EQ(longFloats(collection->GetFolder() + "/" + name), 0u) << name;
+                    texts.push_back(file(collection->GetFolder() + "/" + name));
+                }
+        return texts;
+    };
+    const std::vector<std::string> saved = saveAll(registry);
+    EXPECT_GT(saved.size(), 40u);
+    // A second registry reads what the first saved, and writes the same values.
+    DataRegistry again(files);
+    again.LoadAll();
+    EXPECT_EQ(saveAll(again), saved);
+
+    GameContext game;
+    game.registry = &registry;
+    game.configuration.theme = registry.themes.FindIndex("Glacier");
+    for (uint32_t map = 0; map < registry.maps.Count(); ++map)
+    {
+        const std::string path = "Maps/" + registry.maps.At(map).name;
+        game.configuration.map = map;
+        World world(game, 1), reloaded(game, 1);
+        MapNames names, reloadedNames;
+        LogCapture log;
+        ASSERT_TRUE(LoadMapData(world, names) && SaveMapData(world, names)) << path;
+        EXPECT_EQ(log.messages, std::vector<std::string>{"saved to " + folder.Path("Assets/" + path + "/Data.json")})
+            << path;
+        EXPECT_GT(names.platforms.GetEntries().size(), 0u) << path;
+        EXPECT_EQ(longFloats(path), 0u) << path;
+        ASSERT_TRUE(LoadMapData(reloaded, reloadedNames)) << path;
+        EXPECT_EQ(SaveMapText(reloaded, reloadedNames), file(path));
+    }
+}
 
 TEST(MapFile, TheRendererTakesTheBackgroundsAndTheSaveWritesItsLayers)
 {

@@ -25,7 +25,7 @@ class ToolsProgram : public Lumvek::Testing::ScriptedProgram
 {
 protected:
     ToolsProgram() : ScriptedProgram("VantorelTools") {}
-    int RunMapTab(const std::string& steps);
+    int RunMapTab(const std::string& steps, const std::string& map = "Crossroads");
 };
 
 TEST_F(ToolsProgram, TheGuiTabPicksADemoMenuButtonAndShowsItInTheTree)
@@ -117,12 +117,13 @@ size_t CountPlatforms(const std::string& text)
     return platforms ? platforms->GetCount() : 0;
 }
 
-// During a long match on Crossroads, opens the editor list's third toggle, "Map", at (27, 92), plays the
+// During a long match on the map, opens the editor list's third toggle, "Map", at (27, 92), plays the
 // steps, then clicks the Map tab's "Save" at (500, 46) and exits.
-int ToolsProgram::RunMapTab(const std::string& steps)
+int ToolsProgram::RunMapTab(const std::string& steps, const std::string& map)
 {
-    EXPECT_TRUE(Lumvek::File::WriteAllText((root / "Assets/DemoChallenges/DemoRace.data").string(),
-                                           std::string(LongChallenge)));
+    std::string challenge = LongChallenge;
+    challenge.replace(challenge.find("Crossroads"), 10, map);
+    EXPECT_TRUE(Lumvek::File::WriteAllText((root / "Assets/DemoChallenges/DemoRace.data").string(), challenge));
     return Run(std::string(IntoDemoSinglePlayer) +
                    "screen GameScreen frames 30 move 27 92\n"
                    "mousedown Left\n"
@@ -172,6 +173,18 @@ TEST_F(ToolsProgram, BoundsThatWouldLeaveCrossroadsGroundOutsideAreRefusedAndSav
     ASSERT_TRUE(Lumvek::JsonFormat::LoadBlueprint(Lumvek::File::ReadAllText(map.string()).second, saved));
     EXPECT_EQ(saved.GetObject().Find("WorldBounds")->GetString(), Lumvek::StringView("0.0 0.0 48.0 24.0"));
     EXPECT_EQ(CountPlatforms(Lumvek::File::ReadAllText(map.string()).second), before);
+}
+
+TEST_F(ToolsProgram, SaveLeavesAMapWhoseBoundsDidNotLoadAsItWas)
+{
+    const fs::path map = root / "Assets/Maps/Hilltop/Data.json";
+    std::string text = Lumvek::File::ReadAllText(map.string()).second;
+    text.replace(text.find("\"0 0 40 30\""), 11, "\"0 0 nan 30\"");
+    ASSERT_TRUE(Lumvek::File::WriteAllText(map.string(), text));
+    ASSERT_EQ(RunMapTab("", "Hilltop"), 0) << output;
+    EXPECT_NE(output.find("Hilltop/Data.json has \"WorldBounds\": \"0 0 nan 30\""), std::string::npos) << output;
+    EXPECT_NE(output.find("did not save the map"), std::string::npos) << output;
+    EXPECT_TRUE(Lumvek::File::ReadAllText(map.string()).second == text) << output;
 }
 
 TEST_F(ToolsProgram, TheDataTabTurnsTheSkullOfTheLocalPlayerAtOnceAndSavesTheHead)
