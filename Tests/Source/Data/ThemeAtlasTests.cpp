@@ -113,9 +113,8 @@ TEST_F(ThemeAtlasTest, PlacesThePiecesAtTheirPlacesWithExtrudedEdges)
         uint32_t piece;
         uint32_t x, y, width, height, left, right, bottom, top;
     };
-    // Every side of a piece is extruded. Pieces whose image is missing get empty regions and fill
-    // nothing, not even the corner below SolidJoinRight, whose source pixel would be the last of
-    // SolidJoinTopLeft.
+    // Pieces whose image is missing get empty regions and fill nothing, not even the corner below
+    // SolidJoinRight, whose source pixel would be the last of SolidJoinTopLeft.
     const Case cases[] = {
         {Images::SolidLeft, 500, 170, 150, 150, 5, 5, 5, 5},
         {Images::SolidJoinTopLeft, 505, 500, 10, 150, 5, 5, 5, 5},
