@@ -27,30 +27,32 @@ struct ThemePiece
 };
 
 // The pieces in loading order. The ids are read through pointers: they are assigned during static
-// initialisation, in another translation unit.
+// initialisation, in another translation unit. Every side is extruded: tiles meet edge to edge, and a
+// filtered sample at a piece's edge that reached the clear sheet beyond would draw a faint line
+// between two of them. The pieces lie far enough apart for it (the conveyer's exactly).
 constexpr ThemePiece Pieces[] = {
-    {&Images::TopLeft, 0, 0, 0, 0, 0, 0},
-    {&Images::TopMiddle, 240, 0, 0, 0, 0, 0},
-    {&Images::TopRight, 400, 0, 0, 0, 0, 0},
-    {&Images::SolidLeft, 500, 170, 0, 0, 0, 5},
-    {&Images::SolidBackground, 660, 170, 0, 0, 0, 5},
-    {&Images::SolidRight, 820, 170, 0, 0, 0, 5},
-    {&Images::SolidLeftCorner, 500, 330, 0, 0, 0, 0},
-    {&Images::SolidBottom, 660, 330, 0, 0, 0, 0},
-    {&Images::SolidRightCorner, 820, 330, 0, 0, 0, 0},
-    {&Images::SolidJoinTopLeft, 505, 500, 5, 0, 0, 5},
-    {&Images::SolidJoinTopRight, 665, 500, 0, 5, 0, 5},
-    {&Images::SolidJoinRight, 505, 660, 5, 0, 5, 0},
-    {&Images::SolidJoinLeft, 665, 660, 0, 5, 5, 0},
-    {&Images::OneWayLeft, 0, 170, 0, 0, 0, 5},
-    {&Images::OneWayBackground, 160, 170, 0, 0, 0, 5},
-    {&Images::OneWayRight, 320, 170, 0, 0, 0, 5},
-    {&Images::OneWayLeftCorner, 0, 330, 0, 0, 0, 0},
-    {&Images::OneWayBottom, 160, 330, 0, 0, 0, 0},
-    {&Images::OneWayRightCorner, 320, 330, 0, 0, 0, 0},
-    {&Images::ConveyerLeft, 870, 0, 0, 0, 0, 0},
-    {&Images::ConveyerMiddle, 920, 0, 5, 5, 0, 0},
-    {&Images::ConveyerRight, 970, 0, 0, 0, 0, 0},
+    {&Images::TopLeft, 0, 0, 5, 5, 5, 5},
+    {&Images::TopMiddle, 240, 0, 5, 5, 5, 5},
+    {&Images::TopRight, 400, 0, 5, 5, 5, 5},
+    {&Images::SolidLeft, 500, 170, 5, 5, 5, 5},
+    {&Images::SolidBackground, 660, 170, 5, 5, 5, 5},
+    {&Images::SolidRight, 820, 170, 5, 5, 5, 5},
+    {&Images::SolidLeftCorner, 500, 330, 5, 5, 5, 5},
+    {&Images::SolidBottom, 660, 330, 5, 5, 5, 5},
+    {&Images::SolidRightCorner, 820, 330, 5, 5, 5, 5},
+    {&Images::SolidJoinTopLeft, 505, 500, 5, 5, 5, 5},
+    {&Images::SolidJoinTopRight, 665, 500, 5, 5, 5, 5},
+    {&Images::SolidJoinRight, 505, 660, 5, 5, 5, 5},
+    {&Images::SolidJoinLeft, 665, 660, 5, 5, 5, 5},
+    {&Images::OneWayLeft, 0, 170, 5, 5, 5, 5},
+    {&Images::OneWayBackground, 160, 170, 5, 5, 5, 5},
+    {&Images::OneWayRight, 320, 170, 5, 5, 5, 5},
+    {&Images::OneWayLeftCorner, 0, 330, 5, 5, 5, 5},
+    {&Images::OneWayBottom, 160, 330, 5, 5, 5, 5},
+    {&Images::OneWayRightCorner, 320, 330, 5, 5, 5, 5},
+    {&Images::ConveyerLeft, 870, 0, 5, 5, 5, 5},
+    {&Images::ConveyerMiddle, 920, 0, 5, 5, 5, 5},
+    {&Images::ConveyerRight, 970, 0, 5, 5, 5, 5},
 };
 
 struct ThemeSound

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace Lumvek
 {
@@ -102,63 +103,88 @@ float TextContent::Luminance(const Color& color)
     return 0.2126f * linear(color.r) + 0.7152f * linear(color.g) + 0.0722f * linear(color.b);
 }
 
+float TextContent::Contrast(const Color& a, const Color& b)
+{
+    // WCAG's contrast ratio, which weighs a difference among dark colours more than among light ones.
+    const float first = Luminance(a) + 0.05f, second = Luminance(b) + 0.05f;
+    return std::max(first, second) / std::min(first, second);
+}
+
 Color TextContent::StrokeOf(const Pen& pen) const
 {
     if (pen.strokeFollowsFill)
         return pen.fill;
     if (!contrastStroke)
         return strokeColor;
-    // WCAG's contrast ratio, which weighs a difference among dark colours more than among light ones.
-    const float fill = Luminance(pen.fill) + 0.05f;
-    const auto contrast = [fill](const Color& stroke)
-    {
-        const float other = Luminance(stroke) + 0.05f;
-        return std::max(fill, other) / std::min(fill, other);
-    };
-    return contrast(strokeColor) >= contrast(contrastColor) ? strokeColor : contrastColor;
+    return Contrast(pen.fill, strokeColor) >= Contrast(pen.fill, contrastColor) ? strokeColor : contrastColor;
 }
 
-bool TextContent::DrawBacking(const Pen& pen, const Menu& menu, uint32_t first, uint32_t end, float x, float bottom)
+Color TextContent::ChooseBacking(Pen& pen) const
+{
+    const auto sameRgb = [](const Color& a, const Color& b) { return a.r == b.r && a.g == b.g && a.b == b.b; };
+    pen.recolour = false;
+    Pen firstGlyph = pen;
+    bool found = false;
+    // Above zero, more of the line's coloured glyphs read on the stroke colour; below, on the other.
+    int votes = 0;
+    Color fill = pen.fill;
+    const StringView line(text);
+    for (uint32_t i = 0; i < line.length; ++i)
+    {
+        if (colorCodes && ReadColorCode(line, i, fill))
+        {
+            i += ColorCodeLength - 1;
+            continue;
+        }
+        const char c = line.data[i];
+        if (!HasGlyph(c) || c == ' ' || c == '\n')
+            continue;
+        if (!std::exchange(found, true))
+            firstGlyph.fill = fill;
+        // Text in either colour of the pair reads on the other, whichever the box takes.
+        if (!sameRgb(fill, strokeColor) && !sameRgb(fill, contrastColor))
+            votes += Contrast(fill, strokeColor) >= Contrast(fill, contrastColor) ? 1 : -1;
+    }
+    if (pen.strokeFollowsFill || !contrastStroke)
+        return StrokeOf(firstGlyph);
+    pen.recolour = true;
+    pen.backing = votes > 0 ? strokeColor : votes < 0 ? contrastColor : StrokeOf(firstGlyph);
+    pen.other = sameRgb(pen.backing, strokeColor) ? contrastColor : strokeColor;
+    SetFill(pen, pen.fill);
+    return pen.backing;
+}
+
+void TextContent::SetFill(Pen& pen, const Color& fill)
+{
+    pen.fill = fill;
+    if (pen.recolour && fill.r == pen.backing.r && fill.g == pen.backing.g && fill.b == pen.backing.b)
+        pen.fill = {pen.other.r, pen.other.g, pen.other.b, fill.a};
+}
+
+bool TextContent::DrawBacking(Pen& pen, const Menu& menu, uint32_t first, uint32_t end, float x, float bottom)
 {
     const Gui* gui = menu.GetGui();
     if (!backing || !gui || first >= end)
+        return true;
+    const Color color = ChooseBacking(pen);
+    // The kerning across a colour code is left out of the measure.
+    const float width = MeasureWidth(pen.font, StringView(text).Sub(first, end - first), pen.size);
+    if (!(width > 0.0f))
         return true;
     DrawCommand& drawTemplate = pen.drawList.Template();
     const uint32_t material = drawTemplate.material;
     const uint32_t texture = drawTemplate.textures[0];
     drawTemplate.material = gui->colorMaterial;
     drawTemplate.textures[0] = InvalidId;
-    // Boxes reach a little past their runs, so that a run's first and last glyphs do not touch the edge.
+    // The box reaches a little past the text, so that its first and last glyphs do not touch the edge.
     const float margin = pen.size * 0.15f;
-    const StringView line(text);
-    Pen run = pen;
-    bool appended = true;
-    for (uint32_t start = first, i = first; i <= end && appended; ++i)
-    {
-        Color next = run.fill;
-        const bool code = i < end && colorCodes && ReadColorCode(line, i, next);
-        if (i < end && !code)
-            continue;
-        // A run is measured as a line of its own; the kerning across a colour code is left out.
-        const float width = MeasureWidth(pen.font, line.Sub(start, i - start), pen.size);
-        if (width > 0.0f)
-        {
-            const Vector2 topLeft =
-                ToDeviceCoordinates(x - margin, bottom - pen.size, pen.deviceWidth, pen.deviceHeight);
-            const Vector2 bottomRight =
-                ToDeviceCoordinates(x + width + margin, bottom, pen.deviceWidth, pen.deviceHeight);
-            const Color color = StrokeOf(run);
-            const GuiColorVertex vertices[4] = {{topLeft.x, topLeft.y, color},
-                                                {topLeft.x, bottomRight.y, color},
-                                                {bottomRight.x, topLeft.y, color},
-                                                {bottomRight.x, bottomRight.y, color}};
-            appended = AppendGuiQuad(pen.drawList, pen.vertexBuffer, pen.indexBuffer, vertices);
-            x += width + letterSpacing * pen.size;
-        }
-        run.fill = next;
-        i += code ? ColorCodeLength - 1 : 0;
-        start = i + 1;
-    }
+    const Vector2 topLeft = ToDeviceCoordinates(x - margin, bottom - pen.size, pen.deviceWidth, pen.deviceHeight);
+    const Vector2 bottomRight = ToDeviceCoordinates(x + width + margin, bottom, pen.deviceWidth, pen.deviceHeight);
+    const GuiColorVertex vertices[4] = {{topLeft.x, topLeft.y, color},
+                                        {topLeft.x, bottomRight.y, color},
+                                        {bottomRight.x, topLeft.y, color},
+                                        {bottomRight.x, bottomRight.y, color}};
+    const bool appended = AppendGuiQuad(pen.drawList, pen.vertexBuffer, pen.indexBuffer, vertices);
     DrawCommand& restored = pen.drawList.Template();
     restored.material = material;
     restored.textures[0] = texture;
@@ -196,7 +222,8 @@ TextContent::Pen TextContent::MakePen(DrawList& drawList, Geometry& vertexBuffer
     const DeviceSize size = device.GetSize();
     return {
         drawList, vertexBuffer, indexBuffer, float(size.width), float(size.height), fontRegion,
-        lineSize, fillColor,    innerRadius, outerRadius,       strokeFollowsFill,
+        lineSize, fillColor,    innerRadius, outerRadius,       strokeFollowsFill,  false,
+        {},       {},
     };
 }
 
@@ -208,8 +235,10 @@ bool TextContent::DrawLine(Pen& pen, uint32_t first, uint32_t last, float x, flo
     for (uint32_t i = first; i < last; ++i)
     {
         const char c = line.data[i];
-        if (colorCodes && ReadColorCode(line, i, pen.fill))
+        Color code;
+        if (colorCodes && ReadColorCode(line, i, code))
         {
+            SetFill(pen, code);
             i += ColorCodeLength - 1;
             continue;
         }

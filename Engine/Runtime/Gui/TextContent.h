@@ -46,6 +46,8 @@ public:
     float FitSize(const TextureFontRegion& font, const Rectangle& rectangle, float& width);
     // WCAG's relative luminance of a colour, 0 for black to 1 for white.
     static float Luminance(const Color& color);
+    // WCAG's contrast ratio of two colours, 1 for the same luminance to 21 for black and white.
+    static float Contrast(const Color& a, const Color& b);
 
     std::string text;
     // Device slot of a texture holding a font region.
@@ -65,8 +67,10 @@ public:
     Color contrastColor = Color::White;
     // Set, a line wider than its element is drawn at the size that fits the width; never larger.
     uint8_t shrinkToFit = 0;
-    // Set, each run of one colour stands on a box of its stroke colour as high as the line, so that
-    // small text, whose outline is thin, still reads over anything.
+    // Set, the line stands on one box as high as itself, so that small text, whose outline is thin,
+    // still reads over anything. With contrastStroke the box is whichever of strokeColor and
+    // contrastColor more of the line's other colours contrast with, and text in the box's own colour
+    // is written in the other one; without, it is the stroke of the first glyph.
     uint8_t backing = 0;
 
 protected:
@@ -85,6 +89,10 @@ protected:
         float innerRadius = 0.0f;
         float outerRadius = 0.0f;
         bool strokeFollowsFill = false;
+        // Set by a backing of the contrast pair: a fill of the backing's colour is drawn in the other.
+        bool recolour = false;
+        Color backing;
+        Color other;
     };
 
     // The font region of the font texture, with the messages of a failed lookup under the caller's name.
@@ -95,9 +103,14 @@ protected:
                 const TextureFontRegion& font, float size) const;
     // The stroke of a glyph filled with the pen's colour.
     Color StrokeOf(const Pen& pen) const;
-    // With backing set, the boxes behind the runs of text[first, end) from x, the fill the pen's colour
-    // at first; the list's template keeps its material. False when the Gui's buffers are full.
-    bool DrawBacking(const Pen& pen, const Menu& menu, uint32_t first, uint32_t end, float x, float bottom);
+    // The colour of the box behind the whole text, chosen from the pen's fill at its start; with the
+    // contrast pair, the pen recolours from then on and its fill is set again.
+    Color ChooseBacking(Pen& pen) const;
+    // The pen's fill for text of the colour, recoloured when it would vanish into the backing.
+    static void SetFill(Pen& pen, const Color& fill);
+    // With backing set, the box behind text[first, end) from x, its colour chosen over the whole text;
+    // the list's template keeps its material. False when the Gui's buffers are full.
+    bool DrawBacking(Pen& pen, const Menu& menu, uint32_t first, uint32_t end, float x, float bottom);
     // Draws text[first, last) with its left edge at x and the bottom of its line at bottom. False when
     // the Gui's buffers are full.
     bool DrawLine(Pen& pen, uint32_t first, uint32_t last, float x, float bottom) const;

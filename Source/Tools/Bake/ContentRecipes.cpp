@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <sstream>
 #include <string_view>
 #include <vector>
@@ -14,6 +15,8 @@ using namespace Paths;
 
 namespace
 {
+
+constexpr float Pi = std::numbers::pi_v<float>;
 
 bool Contains(std::string_view text, std::string_view part)
 {
@@ -581,7 +584,11 @@ ImageRecipe::Drawing TileDrawing(std::string piece, Rgba ground)
         const bool oneWay = Contains(piece, "OneWay");
         const bool top = Contains(piece, "Top") || oneWay || Contains(piece, "Conveyer");
         const float bottom = oneWay ? 40.0f : 100.0f;
+        // The ground meets the next tile's edge to edge: a wobbled edge would let the sky through
+        // between them as a faint line.
+        pen.wobble = 0.0f;
         pen.Fill(Rect(0, 0, 100, bottom), Contains(piece, "Conveyer") ? Palette::Metal : ground);
+        pen.wobble = 0.6f;
         if (!oneWay && !Contains(piece, "Conveyer"))
             for (const Point& p : {Point{24, 40}, Point{70, 70}, Point{60, 22}})
                 pen.Stroke(Arc(p.x, p.y, 7, 3.5f, 5.8f, 6), false, Palette::Shade);
@@ -602,11 +609,13 @@ ImageRecipe::Drawing TileDrawing(std::string piece, Rgba ground)
     };
 }
 
+// A sky layer that repeats side by side: what leaves its right edge comes back at its left.
 ImageRecipe::Drawing BackdropDrawing(std::string name)
 {
     return [=](Canvas&, Pen& pen)
     {
-        pen.lineWidth = 1.2f;
+        // About as thick, where the layer is drawn, as the ink of the platforms in front of it.
+        pen.lineWidth = 0.4f;
         const bool glacier = Contains(name, "Glacier");
         if (Contains(name, "Clouds"))
             for (const Point& p : {Point{18, 30}, Point{52, 22}, Point{82, 40}})
@@ -614,22 +623,43 @@ ImageRecipe::Drawing BackdropDrawing(std::string name)
                     pen.Shape(Ellipse(p.x + dx, p.y - (dx == 0.0f ? 4.0f : 0.0f), 7, 9), Palette::White, false);
         else
         {
-            Path ridge = {{-2, 102}};
+            constexpr int Peaks = 10;
             Random heights{StringView(name)};
-            for (int i = 0; i <= 10; ++i)
-                ridge.push_back({float(i) * 10.0f, (glacier ? 40.0f : 50.0f) + heights.Range(-14.0f, 14.0f)});
-            ridge.push_back({102, 102});
+            float peaks[Peaks];
+            for (float& peak : peaks)
+                peak = (glacier ? 40.0f : 50.0f) + heights.Range(-14.0f, 14.0f);
+            // The pen's wobble follows the outline and would end at another height than it began; the
+            // ridge's own wobble is waves that fit the picture's width a whole number of times.
+            pen.wobble = 0.0f;
+            const float phases[2] = {heights.Range(0.0f, 2.0f * Pi), heights.Range(0.0f, 2.0f * Pi)};
+            const auto wobble = [&](float x)
+            {
+                return 0.8f * std::sin(2.0f * Pi * 3.0f * x / 100.0f + phases[0]) +
+                       0.35f * std::sin(2.0f * Pi * 11.0f * x / 100.0f + phases[1]);
+            };
+            // Drawn a peak past each edge, so that the line and its fill run on through both edges alike.
+            Path ridge;
+            for (int x = -10; x <= 110; ++x)
+            {
+                const int peak = (x + 100) / 10;
+                const float along = float((x + 100) % 10) / 10.0f;
+                const float from = peaks[peak % Peaks], to = peaks[(peak + 1) % Peaks];
+                ridge.push_back({float(x), from + (to - from) * along + wobble(float(x))});
+            }
+            Path ground = ridge;
+            ground.push_back({ridge.back().x, 102});
+            ground.push_back({ridge.front().x, 102});
             // Peaks of grey-blue ice under a snow line: white peaks would melt into the pale sky.
             constexpr Rgba Ice{0xA9, 0xBE, 0xD1, 255};
-            pen.Fill(ridge, glacier ? Ice : Palette::Green);
+            pen.Fill(ground, glacier ? Ice : Palette::Green);
             if (glacier)
             {
-                Path snow(ridge.begin() + 1, ridge.end() - 1);
-                for (auto point = ridge.rbegin() + 1; point != ridge.rend() - 1; ++point)
+                Path snow = ridge;
+                for (auto point = ridge.rbegin(); point != ridge.rend(); ++point)
                     snow.push_back({point->x, point->y + 7.0f});
                 pen.Fill(snow, Palette::White);
             }
-            pen.Stroke(ridge, true);
+            pen.Stroke(ridge, false);
         }
     };
 }
@@ -840,8 +870,9 @@ std::unique_ptr<Recipe> RecipeFor(const std::string& path)
     if (kind == "Themes")
     {
         const Rgba ground = Contains(name, "Glacier") ? Palette::Blue : Palette::Wood;
+        // As many pixels as a layer covers in a window 720 pixels high, so that it is not blurred.
         if (Contains(stem, "Hills") || Contains(stem, "Peaks") || Contains(stem, "Clouds"))
-            return image(512, 256, BackdropDrawing(stem));
+            return image(2048, 1024, BackdropDrawing(stem));
         if (Contains(stem, "Tree"))
             return image(192, 256, ObjectDrawing(stem));
         if (Contains(stem, "Flower") || Contains(stem, "Rock") || Contains(stem, "Snowflake"))

@@ -185,8 +185,10 @@ void DrawInText::Render(float seconds, Lumvek::DrawList& drawList, Lumvek::Geome
     for (uint32_t i = 0; i < all.length; ++i)
     {
         const char c = all.data[i];
-        if (colorCodes && c == '#' && ReadColorCode(all, i, pen.fill))
+        Lumvek::Color code;
+        if (colorCodes && c == '#' && ReadColorCode(all, i, code))
         {
+            SetFill(pen, code);
             i += ColorTagLength - 1;
             continue;
         }

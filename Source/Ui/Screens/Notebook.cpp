@@ -101,8 +101,11 @@ void AddHeadings(Lumvek::Menu& menu, Element& root, const std::string& header)
     Element& title = AddElement(root, 100.0f, 3.0f, 0);
     AddText(title, 100.0f, "-NOTEBOOK-", GraphicsResources::HeadingFont, InkColor, TextAlignment::Centre);
     SetOffset(title, YGEdgeTop, 7.5f);
-    Element& heading = AddElement(root, 100.0f, 6.0f, 0);
-    AddText(heading, 100.0f, header, GraphicsResources::HeadingFont, InkColor, TextAlignment::Centre);
+    // The preview panel on the right reaches up to the header's line from 67.5 % across: a long name
+    // shrinks to fit the middle of the page, clear of it.
+    Element& heading = AddElement(root, 32.0f, 6.0f, 0);
+    AddText(heading, 100.0f, header, GraphicsResources::HeadingFont, InkColor, TextAlignment::Centre).shrinkToFit = 1;
+    SetOffset(heading, YGEdgeLeft, 34.0f);
     SetOffset(heading, YGEdgeTop, 15.0f);
     menu.SetElementName(heading, "Header");
 }

@@ -72,7 +72,7 @@ protected:
         assets.Write("Themes/Snow/ThemeTestPine.png", PatternPng(6, 5));
         using Image = std::tuple<const char*, uint32_t, uint32_t>;
         for (auto [piece, width, height] : std::initializer_list<Image>{{"SolidLeft", 150, 150},
-                                                                        {"SolidJoinTopLeft", 10, 160},
+                                                                        {"SolidJoinTopLeft", 10, 150},
                                                                         {"ConveyerMiddle", 40, 20},
                                                                         {"TopRight", 30, 30}})
             assets.Write(std::string("Themes/Snow/") + piece + ".png", PatternPng(width, height));
@@ -116,10 +116,10 @@ TEST_F(ThemeAtlasTest, PlacesThePiecesAtTheirPlacesWithExtrudedEdges)
     // Pieces whose image is missing get empty regions and fill nothing, not even the corner below
     // SolidJoinRight, whose source pixel would be the last of SolidJoinTopLeft.
     const Case cases[] = {
-        {Images::SolidLeft, 500, 170, 150, 150, 0, 0, 0, 5},
-        {Images::SolidJoinTopLeft, 505, 500, 10, 160, 5, 0, 0, 5},
-        {Images::ConveyerMiddle, 920, 0, 40, 20, 5, 5, 0, 0},
-        {Images::SolidJoinRight, 505, 660, 0, 0, 5, 0, 5, 0},
+        {Images::SolidLeft, 500, 170, 150, 150, 5, 5, 5, 5},
+        {Images::SolidJoinTopLeft, 505, 500, 10, 150, 5, 5, 5, 5},
+        {Images::ConveyerMiddle, 920, 0, 40, 20, 5, 5, 5, 5},
+        {Images::SolidJoinRight, 505, 660, 0, 0, 5, 5, 5, 5},
         {Images::TopLeft, 0, 0, 0, 0, 0, 0, 0, 0},
         {Images::TopRight, 400, 0, 0, 0, 0, 0, 0, 0},
     };

@@ -306,6 +306,17 @@ TEST_F(NotebookScreens, BetweenMatchesTheScreensLeaveWhenTheMatchGoesOn)
     EXPECT_EQ(again->selection, 3u);
 }
 
+// However long the loadout's name, its title shrinks to keep clear of the preview.
+TEST_F(NotebookScreens, ALongLoadoutTitleShrinksClearOfThePreview)
+{
+    profile->loadouts[1].name = std::string(80, 'W');
+    Notebook* notebook = OpenNotebook(1);
+    const Element* header = notebook ? notebook->GetElement("Header") : nullptr;
+    ASSERT_TRUE(header && dynamic_cast<const Lumvek::TextContent&>(*header->content).shrinkToFit);
+    const Lumvek::Rectangle box = header->drawnRectangle;
+    EXPECT_LT(box.x + box.width, notebook->GetElement("Preview")->drawnRectangle.x);
+}
+
 TEST_F(NotebookScreens, TenHeadsMakeRowsOfSixAndFourAndTheCardsFollowTheProfile)
 {
     profile->heads.Set("K0P0", true);

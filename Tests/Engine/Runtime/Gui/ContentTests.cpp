@@ -236,6 +236,30 @@ TEST_F(ContentTest, ColourCodesColourTheGlyphsAfterThemAndAreNeitherDrawnNorMeas
     }
 }
 
+// A backed line stands on one box: of the contrast pair, the colour more of its coloured glyphs read on (the
+// pale ones here, not the red); text of the box's own colour takes the other.
+TEST_F(ContentTest, ABackedLineStandsOnOneBoxThatMostOfItsColouredGlyphsReadOn)
+{
+    app.gui->colorMaterial = NameTableC().Add("ContentTests.ColorMaterial");
+    constexpr Color Ink{0x41, 0x40, 0x42, 255}, Paper{0xF5, 0xF8, 0xFA, 255}, Pale{0xE6, 0xE7, 0xE8, 255};
+    TextContent text = Text("#E6E7E8FFa #414042FFb #FF0000FFc #E6E7E8FFd", true);
+    std::tie(text.fillColor, text.strokeColor, text.contrastColor, text.contrastStroke, text.backing) =
+        std::tuple(Ink, Ink, Paper, 1, 1);
+    text.outerStrokeRadius = 0.49f;
+    RenderText(text, {0, 0, 1000, 100});
+    std::vector<Color> boxes, glyphs;
+    const auto* indices = reinterpret_cast<const uint16_t*>(app.gui->GetIndexBuffer()->data.Data());
+    for (const DrawCommand& item : list.items)
+    {
+        const bool isBox = item.material == app.gui->colorMaterial;
+        const uint8_t* vertex = app.gui->GetVertexBuffer()->data.Data() + indices[item.first] * item.geometryStride;
+        if (item.count == 6) // a box's colour follows its position, a glyph's fill its texture coordinates
+            (isBox ? boxes : glyphs).push_back(*reinterpret_cast<const Color*>(vertex + (isBox ? 8 : 16)));
+    }
+    EXPECT_EQ(boxes, std::vector<Color>{Ink});
+    EXPECT_EQ(glyphs, (std::vector<Color>{Pale, Paper, Red, Pale}));
+}
+
 TEST_F(ContentTest, TextWithoutAFontOrCharactersDrawsNothing)
 {
     uint32_t plain = 0;

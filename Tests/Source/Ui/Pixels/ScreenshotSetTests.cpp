@@ -94,6 +94,10 @@ TEST_F(ScreenshotSet, TwoPlayersSplitTheScreenInCaptureTheFlagAndAt960x540)
                               Press("Right") + Press("A", 15) + "screen GameScreen frames 150 ";
     Take("SplitScreenCaptureTheFlag", split);
     Take("SplitScreen960x540", split, "", "960x540");
+    for (const char* window : {"1280x720", "960x540", "640x360"})
+        Take(std::string("SplitScreenMeadow") + window,
+             split.substr(0, split.rfind("down 0 Right")) + Press("A", 15) + "screen GameScreen frames 150 ", "",
+             window);
 }
 
 TEST_F(ScreenshotSet, TheCustomGameMenuWithItsIcons)
