@@ -112,8 +112,9 @@ TEST(GameScreenViews, PlayersOnPadsTwoAndZeroGetTheUpperAndTheLowerHalf)
     EXPECT_EQ(match.game->GetRenderer()->views[0]->NormalizedViewport(), (Rectangle{0.0f, 0.5f, 1.0f, 0.5f}));
 }
 
-// Frames of 0.15 s skip the animations, yet visuals end on the world's time: a 16-bot Brawl never runs out
-// of them, and an image scribbled out goes within its second and a frame (seven frames).
+// Hitches of 0.15 s after each tick's frame skip the animations, yet visuals end on the world's time: a
+// 16-bot Brawl never runs out of them, and an image scribbled out goes within its second and a pair of
+// frames (seven pairs).
 TEST(SlowFrames, ErasedVisualsStillGoAndABrawlNeverRunsOutOfThem)
 {
     ScreenedMatch match({}, "Brawl");
@@ -127,6 +128,7 @@ TEST(SlowFrames, ErasedVisualsStillGoAndABrawlNeverRunsOutOfThem)
     size_t started = 0;
     while (game.GetMatchTicks() < 6000 && game.GetMatchFlow() == MatchFlow::Running)
     {
+        match.DrawnFrame();
         match.DrawnFrame(150'000'000);
         for (const Visual& visual : game.world->visuals.View())
             if (visual.body->active && visual.image && visual.image->erasing &&
@@ -142,6 +144,43 @@ TEST(SlowFrames, ErasedVisualsStillGoAndABrawlNeverRunsOutOfThem)
     EXPECT_GE(game.GetMatchTicks(), 6000u);
     EXPECT_GT(started, 16u);
     EXPECT_FALSE(log.Logged("failed to create Visual"));
+}
+
+// A machine that stays slow plays on: at frames of 0.4 s, longer than the backlog caught up with, the
+// match advances and the player walks, and at those and at 0.15 s his view follows him after the first
+// such frame, which stands out as a hitch.
+TEST(SlowFrames, TheMatchGoesOnAndTheCameraKeepsThePlayerInView)
+{
+    struct StickRight final : ControllerDevice
+    {
+        uint32_t Update(ControllerStates& states, uint32_t cursor) override
+        {
+            states[0].connected = 1;
+            states[0].leftStick.x = 1.0f;
+            return cursor;
+        }
+        void SetVibration(float, float, uint32_t) override {}
+    };
+    for (const int64_t length : {400'000'000, 150'000'000})
+    {
+        SCOPED_TRACE(length);
+        ScreenedMatch match({0});
+        match.application->SetControllerDevice(std::make_unique<StickRight>());
+        match.game->configuration.bots.clear();
+        ASSERT_TRUE(match.StartRunning());
+        Vantorel_& game = *match.game;
+        const PlayerBody& body = game.configuration.players[0].player->GetBody();
+        const float startX = body.x;
+        const uint64_t ticks = game.GetMatchTicks();
+        for (int32_t frame = 0; frame < 40; ++frame)
+        {
+            match.DrawnFrame(length);
+            const CameraView& view = *game.GetRenderer()->views[0];
+            EXPECT_TRUE(frame == 0 || std::abs(body.x - view.Position().x) < view.Extent().x / 2) << frame;
+        }
+        EXPECT_GE(game.GetMatchTicks() - ticks, 40 * (std::min(length, Vantorel_::MaximumBacklog) / TickNanoseconds));
+        EXPECT_GT(std::abs(body.x - startX), 8.0f);
+    }
 }
 
 } // namespace
