@@ -590,11 +590,7 @@ void ClientNetwork::KeepInStep()
         return;
     ++realignments;
     const auto target = static_cast<uint32_t>(std::ceil(place));
-    // A machine too slow for the clock falls behind in every frame and is moved every time: a few such
-    // lines a minute are written, and the rest counted.
-    if (const uint64_t leftOut = realignmentLines.TakeReport(Now()))
-        Log::Write("{} more moves of this client to keep up with its clock were left out of the log", leftOut);
-    if (realignmentLines.Take(Net::Address(), Now()))
+    if (TakeTimingLine())
         Log::Write("this client was at frame {} where its clock put it at {}: going on from there", frame, target);
     MoveTo(target);
 }
@@ -622,10 +618,18 @@ void ClientNetwork::TimeState(uint32_t serverFrame)
         return;
     // The inputs come that much later than the start message let the client reckon.
     lead = std::min(lead + static_cast<uint32_t>(std::ceil(average)), MaximumLead);
-    Log::Write("this client's inputs reach the server {:.1f} frames late, by a round trip of {:.1f}: it keeps {} "
-               "frames ahead of its clock",
-               average, RoundTripFrames(), lead);
+    if (TakeTimingLine())
+        Log::Write("this client's inputs reach the server {:.1f} frames late, by a round trip of {:.1f}: it keeps {} "
+                   "frames ahead of its clock",
+                   average, RoundTripFrames(), lead);
     KeepInStep();
+}
+
+bool ClientNetwork::TakeTimingLine()
+{
+    if (const uint64_t leftOut = timingLines.TakeReport(Now()))
+        Log::Write("lines about this client's timing left out of the log: {}", leftOut);
+    return timingLines.Take(Net::Address(), Now());
 }
 
 void ClientNetwork::MoveTo(uint32_t target)

@@ -129,6 +129,8 @@ private:
     // left; a frame stepped at its deadline, before the input came, comes back sooner by as much as
     // the input was late.
     void TimeState(uint32_t serverFrame);
+    // Whether a line about the client's timing may be written now; first reports those left out.
+    bool TakeTimingLine();
     // Goes on from the frame, sending and keeping the current input for the frames it skips forward.
     void MoveTo(uint32_t target);
     // The smoothed round trip to the server in frames, at most MaximumRoundTrip.
@@ -150,8 +152,10 @@ private:
     uint32_t frame = 0;
     uint32_t nextStateFrame = 0;
     uint32_t realignments = 0;
-    // The lines about moves; the peer's address plays no part.
-    LogBudget realignmentLines{4.0, 4.0};
+    // The lines about late inputs and moves. A machine too slow for the clock falls behind in every frame
+    // and is moved every time: a few lines a minute are written, and the rest counted. The peer's
+    // address plays no part.
+    LogBudget timingLines{6.0, 6.0};
     // When the start message came, by the role's clock, and the frames the client keeps ahead of the
     // count since then; it is placed once at its first tick of play.
     double startTime = 0.0;

@@ -606,5 +606,15 @@ TEST(ClocklikeMatch, ClientsKeepTheServerAtTheClocksRateWithTheirInputsInTime)
         EXPECT_EQ(match.clients[1]->GetRealignments(), 1u);
         // At most a packet a tick, at any rate of waking.
         EXPECT_LE(match.clients[0]->GetPlayPackets(), 1.01 * match.clients[0]->GetPlayTicks());
+
+        // A client that keeps falling behind is moved every time, but logs a few lines a minute.
+        LogCapture moves;
+        for (int32_t stall = 0; stall < 10; ++stall)
+        {
+            match.roles[2].stalledUntil = match.now + ClocklikeMatch::Second / 2;
+            match.RunUntil(match.now + ClocklikeMatch::Second);
+        }
+        EXPECT_GE(match.clients[1]->GetRealignments(), 11u);
+        EXPECT_LE(moves.StartingWith("this client was at frame").size(), 6u);
     }
 }
