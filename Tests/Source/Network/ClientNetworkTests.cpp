@@ -564,17 +564,16 @@ public:
 } // namespace
 
 // Clients at the clock's rate keep the server at it over any link, whether the roles update once a
-// tick, every millisecond or every three ticks, each client sending at most a packet a tick: after the
-// first two seconds hardly a frame is stepped without an input, a client in step is never moved (a move
-// hands the server early inputs and puts the other client out of step in turn), and one that stalled and
-// lost most of its backlog is moved once and back in time within two.
+// tick or every millisecond: after the first two seconds hardly a frame is stepped without an input, a
+// client in step is never moved (a move hands the server early inputs and puts the other client out of
+// step in turn), and one that stalled and lost its backlog is moved once and back in time within two.
 TEST(ClocklikeMatch, ClientsKeepTheServerAtTheClocksRateWithTheirInputsInTime)
 {
     const auto all = [](const NetworkSettings& link) { return std::array{link, link, link}; };
     const std::tuple<const char*, int64_t, std::array<NetworkSettings, 3>> profiles[] = {
         {"loopback", 0, {}},
         {"loopback, waking every millisecond", 1'000'000, {}},
-        {"loopback, waking 18 times a second", 55'000'000, {}},
+        {"loopback, waking every three ticks", 55'000'000, {}},
         {"100 ms, 5% loss and duplication", 0, all(Simulated(100, 50, 5, 5))},
         {"150 ms", 0, all(Simulated(150, 50))},
         // The server's end adds 5 ms to each: round trips of 20 and 400 ms.
@@ -604,17 +603,6 @@ TEST(ClocklikeMatch, ClientsKeepTheServerAtTheClocksRateWithTheirInputsInTime)
         EXPECT_NEAR(match.server->GetFrame(), 3600.0, 36.0);
         EXPECT_EQ(match.clients[0]->GetRealignments(), 0u);
         EXPECT_EQ(match.clients[1]->GetRealignments(), 1u);
-        // At most a packet a tick, at any rate of waking.
-        EXPECT_LE(match.clients[0]->GetPlayPackets(), 1.01 * match.clients[0]->GetPlayTicks());
-
-        // A client that keeps falling behind is moved every time, but logs a few lines a minute.
-        LogCapture moves;
-        for (int32_t stall = 0; stall < 10; ++stall)
-        {
-            match.roles[2].stalledUntil = match.now + ClocklikeMatch::Second / 2;
-            match.RunUntil(match.now + ClocklikeMatch::Second);
-        }
-        EXPECT_GE(match.clients[1]->GetRealignments(), 11u);
-        EXPECT_LE(moves.StartingWith("this client was at frame").size(), 6u);
+        EXPECT_LE(match.clients[0]->GetPlayPackets(), 1.01 * match.clients[0]->GetPlayTicks()) << "a packet a tick";
     }
 }
