@@ -20,7 +20,7 @@ bool ParseNumber(const std::string& text, uint64_t largest, uint64_t& value)
 
 bool ParseLaunchOptions(std::span<const std::string> arguments, LaunchOptions& options, std::string& error)
 {
-    bool seen[13] = {};
+    bool seen[14] = {};
     const auto once = [&](uint32_t option, const std::string& name)
     {
         if (seen[option])
@@ -73,7 +73,8 @@ bool ParseLaunchOptions(std::span<const std::string> arguments, LaunchOptions& o
         }
 
         const bool takesValue = name == "--local" || name == "--seed" || name == "--ticks" || name == "--hash-log" ||
-                                name == "--matches" || name == "--window" || name == "--script";
+                                name == "--matches" || name == "--window" || name == "--script" ||
+                                name == "--frame-time";
         if (!takesValue)
         {
             error = "unknown option " + name;
@@ -131,6 +132,17 @@ bool ParseLaunchOptions(std::span<const std::string> arguments, LaunchOptions& o
                 return false;
             options.scriptPath = value;
         }
+        else if (name == "--frame-time")
+        {
+            if (!once(13, name))
+                return false;
+            if (!ParseNumber(value, 1000, number) || number == 0)
+            {
+                error = "--frame-time takes a whole number of milliseconds from 1 to 1000, not " + value;
+                return false;
+            }
+            options.frameMilliseconds = static_cast<uint32_t>(number);
+        }
         else if (name == "--window")
         {
             if (!once(9, name))
@@ -186,6 +198,7 @@ const char* LaunchUsage()
     return "usage: Vantorel [--headless] [--local <configuration> [--seed <n>] [--ticks <n>] [--hash-log <file>]]\n"
            "       Vantorel [--headless] (--server | --client) [--matches <n>] [--seed <n>]\n"
            "               [--start-screen] [--tools] [--window <width>x<height>] [--script <file>] [--fixed-step]\n"
+           "               [--frame-time <ms>]\n"
            "  --headless                no window, sound or screens; a local match runs as fast as it can\n"
            "  --local <configuration>   plays a local match of the named game configuration\n"
            "  --seed <n>                seeds every random generator of the game (0 to 4294967295)\n"
@@ -198,5 +211,6 @@ const char* LaunchUsage()
            "  --tools                   opens the in-game editors and inspectors over the game\n"
            "  --window <width>x<height> the window's size in pixels (a test hook; 1920x1080 without it)\n"
            "  --script <file>           plays the test script's steps against the program (a test hook)\n"
-           "  --fixed-step              one tick of 1/60 s a frame instead of the wall clock (a test hook)";
+           "  --fixed-step              one tick of 1/60 s a frame instead of the wall clock (a test hook)\n"
+           "  --frame-time <ms>         every frame lasts at least that long, as on a slow machine (a test hook)";
 }

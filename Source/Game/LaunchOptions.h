@@ -34,6 +34,8 @@ struct LaunchOptions
     // of 1/60 s a frame.
     std::string scriptPath;
     bool fixedStep = false;
+    // Test hook: every frame lasts at least this many milliseconds, as on a slow machine; 0 for none.
+    uint32_t frameMilliseconds = 0;
     // The window's size in pixels; 0 for the program's own.
     uint32_t windowWidth = 0;
     uint32_t windowHeight = 0;
@@ -42,7 +44,7 @@ struct LaunchOptions
 // The options of the arguments that follow the program's name. False, with error describing the first
 // argument that is wrong, for an unknown option, a missing or malformed value, an option given twice,
 // --ticks and --hash-log without --local, --server with --client or --local, --matches without a role,
-// or a window size that is not <width>x<height> of 1 to 16384.
+// a window size that is not <width>x<height> of 1 to 16384, or a frame time that is not 1 to 1000 ms.
 bool ParseLaunchOptions(std::span<const std::string> arguments, LaunchOptions& options, std::string& error);
 
 // What the program accepts, one option a line, for the message about a bad command line.

@@ -360,6 +360,14 @@ void Vantorel_::StartLoader(void (*loader)(Vantorel_&))
 
 void Vantorel_::LateUpdate(int64_t elapsed)
 {
+    // The test hook's slow machine: a frame lasts until its length has passed since the last one began.
+    if (options.frameMilliseconds > 0)
+    {
+        const int64_t wait = heldFrameStart + int64_t{options.frameMilliseconds} * 1'000'000 - Now();
+        if (wait > 0)
+            std::this_thread::sleep_for(std::chrono::nanoseconds(wait));
+        heldFrameStart = Now();
+    }
     const int64_t frameStart = Now();
     if (finished)
         return;
@@ -481,9 +489,7 @@ void Vantorel_::FixedUpdate(int64_t elapsed)
 {
     if (paused)
         return;
-    accumulator += elapsed;
-    if (accumulator > MaximumBacklog)
-        accumulator = 0;
+    accumulator = std::min(accumulator + elapsed, MaximumBacklog);
     while (accumulator >= StepLength && !finished)
     {
         Step(static_cast<double>(StepLength) / 1e9);
@@ -515,14 +521,18 @@ void Vantorel_::Render(int64_t elapsed)
 
     const double dt = static_cast<double>(elapsed) / 1e9 * timeScale;
     const double alpha = interpolate ? static_cast<double>(accumulator) / 1e9 / (1.0 / 60.0) : 1.0;
-    if (!frozen && elapsed < SlowFrame)
-        VisualUpdate(dt, alpha);
+    // The visuals keep to the world's time, and like the world's backlog no more than a quarter of a
+    // second of it counts.
+    const double worldDt = static_cast<double>(std::min(elapsed, MaximumBacklog)) / 1e9 * timeScale;
+    const bool hitch = elapsed >= SlowFrame && elapsed > 2 * typicalFrame;
+    typicalFrame = (typicalFrame + elapsed) / 2;
+    if (!frozen && !hitch)
+        VisualUpdate(worldDt, alpha);
     else if (!frozen)
-        // Characters and cameras hold still on a slow frame, but the world went on stepping: images that
+        // Characters and cameras hold still over a hitch, but the world went on stepping: images that
         // draw in or are scribbled out keep to its time, or the world would wait for them for ever and
-        // run out of visuals. Like the world's backlog, no more than a quarter of a second counts.
-        UpdateVisualTimers(
-            static_cast<float>(static_cast<double>(std::min(elapsed, MaximumBacklog)) / 1e9 * timeScale));
+        // run out of visuals.
+        UpdateVisualTimers(static_cast<float>(worldDt));
     RenderFrame(dt, alpha);
 }
 

@@ -68,9 +68,11 @@ class Vantorel_ final : public Lumvek::System, public GameContext
 {
 public:
     static constexpr int64_t StepLength = TickNanoseconds;
-    // More unsimulated time than this is dropped rather than caught up with.
+    // More unsimulated time than this is not caught up with: a longer frame steps this much and drops
+    // the rest, so that a machine too slow for the clock plays slower rather than not at all.
     static constexpr int64_t MaximumBacklog = 250'000'000;
-    // A frame that took this long or longer skips the visual update.
+    // A frame this long or longer that stands out from the frames before it (a load, a hitch) skips the
+    // visual update. On a machine that stays this slow every frame is as long, and the cameras follow.
     static constexpr int64_t SlowFrame = 100'000'000;
     // Rumble strength lost per second.
     static constexpr float RumbleDecay = 50.0f;
@@ -98,7 +100,7 @@ public:
     void Render(int64_t elapsed) override;
 
     // Adds the time to the backlog (unless paused) and runs one Step per whole tick it holds. A backlog
-    // beyond MaximumBacklog is dropped to 0 first.
+    // beyond MaximumBacklog is cut to it first.
     void FixedUpdate(int64_t elapsed);
     // One tick of the network role, timed into the step duration.
     void Step(double seconds);
@@ -234,6 +236,11 @@ private:
     GameConfiguration chosenSetUp;
     MatchFlow matchFlow = MatchFlow::FrontEnd;
     int64_t accumulator = 0;
+    // The length of a typical frame, against which a slow one is a hitch: half the last frame's and half
+    // the typical one before it. Application thread.
+    int64_t typicalFrame = 0;
+    // The test hook's frame length: the start of the last frame it held. Application thread.
+    int64_t heldFrameStart = 0;
 
     std::unique_ptr<DataRegistry> registryOwner;
     std::unique_ptr<Network> networkOwner;

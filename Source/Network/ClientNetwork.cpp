@@ -107,14 +107,15 @@ void ClientNetwork::Update(int64_t delta)
     // payloads are taken after that, not an update later.
     client->AdvanceTime(Now());
     client->ReceivePackets();
-    // One packet a tick whatever the frame rate: while the match plays each tick sends its inputs, and
-    // an update sends only when the ticks have stalled; otherwise at most one a tick.
-    const int64_t gap = state == NetworkState::Playing ? 2 * TickNanoseconds : TickNanoseconds;
-    if (elapsed - lastSent >= gap)
-    {
-        client->SendPackets();
-        lastSent = elapsed;
-    }
+    // One packet a tick whatever the frame rate. While the match plays each tick sends its inputs as it
+    // runs, and an update sends only when the ticks have stalled: none ran over two ticks of the time
+    // stepped up to it, where the game system leaves less than a tick of it unstepped. This frame's time
+    // is not counted: its ticks run after the update. Otherwise an update sends at most one a tick.
+    if (state == NetworkState::Playing ? steppedUntil - lastSent >= 2 * TickNanoseconds
+                                       : elapsed - lastSent >= TickNanoseconds)
+        SendPackets();
+    if (state == NetworkState::Playing)
+        playTime += delta;
     // The server's intermission, whose length came with the end of the match, is over: it gathers
     // players again, and the menus say so until its vote begins.
     if (state == NetworkState::Ending && timer > duration)
@@ -589,7 +590,8 @@ void ClientNetwork::KeepInStep()
         return;
     ++realignments;
     const auto target = static_cast<uint32_t>(std::ceil(place));
-    Log::Write("this client was at frame {} where its clock put it at {}: going on from there", frame, target);
+    if (TakeTimingLine())
+        Log::Write("this client was at frame {} where its clock put it at {}: going on from there", frame, target);
     MoveTo(target);
 }
 
@@ -616,10 +618,18 @@ void ClientNetwork::TimeState(uint32_t serverFrame)
         return;
     // The inputs come that much later than the start message let the client reckon.
     lead = std::min(lead + static_cast<uint32_t>(std::ceil(average)), MaximumLead);
-    Log::Write("this client's inputs reach the server {:.1f} frames late, by a round trip of {:.1f}: it keeps {} "
-               "frames ahead of its clock",
-               average, RoundTripFrames(), lead);
+    if (TakeTimingLine())
+        Log::Write("this client's inputs reach the server {:.1f} frames late, by a round trip of {:.1f}: it keeps {} "
+                   "frames ahead of its clock",
+                   average, RoundTripFrames(), lead);
     KeepInStep();
+}
+
+bool ClientNetwork::TakeTimingLine()
+{
+    if (const uint64_t leftOut = timingLines.TakeReport(Now()))
+        Log::Write("lines about this client's timing left out of the log: {}", leftOut);
+    return timingLines.Take(Net::Address(), Now());
 }
 
 void ClientNetwork::MoveTo(uint32_t target)
@@ -644,6 +654,14 @@ void ClientNetwork::MoveTo(uint32_t target)
         if (target - frame <= MaximumLead)
             SendInputs(frame, 1);
     }
+}
+
+void ClientNetwork::SendPackets()
+{
+    if (state == NetworkState::Playing && client->IsConnected())
+        ++playPackets;
+    client->SendPackets();
+    lastSent = elapsed;
 }
 
 void ClientNetwork::SendInputs(uint32_t forFrame, uint32_t copies)
@@ -690,8 +708,8 @@ void ClientNetwork::Step(float dt)
         GatherInput(frame);
         SendInputs(frame);
         // The inputs leave in the tick they were read, rather than wait a frame for the next update.
-        client->SendPackets();
-        lastSent = elapsed;
+        SendPackets();
+        ++playTicks;
         ++frame;
         if (context.world)
             context.world->StepPredicted(dt);
@@ -751,7 +769,12 @@ void ClientNetwork::Stop()
 {
     // The game system may stop a role twice: once when it ends, again as it deletes it.
     if (!countsLogged)
+    {
         Log::Write("the client sent {} packets and received {}", packetsSent, packetsReceived);
+        if (playTicks > 0)
+            Log::Write("the client played {} ticks in {} ms and sent {} packets in them", playTicks,
+                       playTime / 1'000'000, playPackets);
+    }
     countsLogged = true;
     state = NetworkState::Stopped;
     if (!client->IsDisconnected())

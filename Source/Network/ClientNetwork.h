@@ -5,6 +5,7 @@
 #include "Libraries/Net/Memory.h"
 #include "Source/Network/Journal.h"
 #include "Source/Network/LocalDevices.h"
+#include "Source/Network/LogBudget.h"
 #include "Source/Network/Messages/ControlMessages.h"
 #include "Source/Network/Messages/MessageLimits.h"
 #include "Source/Network/Messages/VantorelAdapter.h"
@@ -56,7 +57,8 @@ public:
                   Net::Transport* transport = nullptr);
     ~ClientNetwork() override;
 
-    // Sends a packet only when no tick has sent one since the last update: a client sends one a tick.
+    // Sends a packet only when the ticks have stalled or, outside play, none went for a tick: a client
+    // sends at most one a tick.
     void Update(int64_t elapsed) override;
     void BeginLoading() override;
     void BeginPreparing() override;
@@ -83,6 +85,9 @@ public:
     // How often, after its place at the start, the client was moved because its inputs came late or far
     // too early.
     uint32_t GetRealignments() const { return realignments; }
+    // While the match played: the ticks stepped and the packets sent.
+    uint64_t GetPlayTicks() const { return playTicks; }
+    uint64_t GetPlayPackets() const { return playPackets; }
     // By registry index; NoVotingOption for an option this game does not have.
     const std::array<uint32_t, 3>& GetVotingOptions() const { return votingOptions; }
     uint32_t GetChosenOption() const { return chosenOption; }
@@ -107,6 +112,8 @@ private:
     // Keeps every local player's input for the frame as it stands and sends it, with the copies kept of
     // the frames before it.
     void SendInputs(uint32_t forFrame, uint32_t copies = InputCopies);
+    // Sends the connection's packet now, counted when the match plays.
+    void SendPackets();
     // The role's clock in seconds.
     double Now() const { return static_cast<double>(elapsed) / 1e9; }
     // The frame this client should be at by its clock's time (nanoseconds): the frames since the start
@@ -122,6 +129,8 @@ private:
     // left; a frame stepped at its deadline, before the input came, comes back sooner by as much as
     // the input was late.
     void TimeState(uint32_t serverFrame);
+    // Whether a line about the client's timing may be written now; first reports those left out.
+    bool TakeTimingLine();
     // Goes on from the frame, sending and keeping the current input for the frames it skips forward.
     void MoveTo(uint32_t target);
     // The smoothed round trip to the server in frames, at most MaximumRoundTrip.
@@ -143,6 +152,10 @@ private:
     uint32_t frame = 0;
     uint32_t nextStateFrame = 0;
     uint32_t realignments = 0;
+    // The lines about late inputs and moves. A machine too slow for the clock falls behind in every frame
+    // and is moved every time: a few lines a minute are written, and the rest counted. The peer's
+    // address plays no part.
+    LogBudget timingLines{6.0, 6.0};
     // When the start message came, by the role's clock, and the frames the client keeps ahead of the
     // count since then; it is placed once at its first tick of play.
     double startTime = 0.0;
@@ -166,6 +179,10 @@ private:
     // The connection's packet counts as last seen while connected; a disconnection clears the library's.
     uint64_t packetsSent = 0;
     uint64_t packetsReceived = 0;
+    // While the match played: the role's time, the ticks stepped and the packets sent.
+    int64_t playTime = 0;
+    uint64_t playTicks = 0;
+    uint64_t playPackets = 0;
     bool countsLogged = false;
     float intermission = 0.0f;
     std::array<uint32_t, 3> votingOptions{};

@@ -96,6 +96,7 @@ TEST(Script, TheTestHooksAreReadFromTheCommandLine)
         uint32_t width, height;
     } cases[] = {
         {{"--window", "640x360", "--fixed-step", "--script", "s.txt", "--start-screen", "--tools"}, true, 640, 360},
+        {{"--frame-time", "0"}, false, 0, 0},
         {{"--window", "640"}, false, 0, 0},
         {{"--window", "0x360"}, false, 0, 0},
         {{"--window", "640x99999"}, false, 0, 0},

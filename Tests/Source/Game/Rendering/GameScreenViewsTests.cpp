@@ -112,7 +112,7 @@ TEST(GameScreenViews, PlayersOnPadsTwoAndZeroGetTheUpperAndTheLowerHalf)
     EXPECT_EQ(match.game->GetRenderer()->views[0]->NormalizedViewport(), (Rectangle{0.0f, 0.5f, 1.0f, 0.5f}));
 }
 
-// Frames of 0.15 s skip the animations, yet visuals end on the world's time: a 16-bot Brawl never runs out
+// At frames of 0.15 s, hitch or not, visuals end on the world's time: a 16-bot Brawl never runs out
 // of them, and an image scribbled out goes within its second and a frame (seven frames).
 TEST(SlowFrames, ErasedVisualsStillGoAndABrawlNeverRunsOutOfThem)
 {
@@ -142,6 +142,38 @@ TEST(SlowFrames, ErasedVisualsStillGoAndABrawlNeverRunsOutOfThem)
     EXPECT_GE(game.GetMatchTicks(), 6000u);
     EXPECT_GT(started, 16u);
     EXPECT_FALSE(log.Logged("failed to create Visual"));
+}
+
+// A machine that stays slow plays on: at frames of 0.4 s (beyond the backlog caught up with) the match
+// advances and the player walks; at those and at 0.15 s his view follows him after the first, a hitch.
+TEST(SlowFrames, TheMatchGoesOnAndTheCameraKeepsThePlayerInView)
+{
+    struct StickRight final : ControllerDevice
+    {
+        uint32_t Update(ControllerStates& states, uint32_t cursor) override
+        {
+            states[0].connected = 1;
+            states[0].leftStick.x = 1.0f;
+            return cursor;
+        }
+        void SetVibration(float, float, uint32_t) override {}
+    };
+    for (const int64_t length : {400'000'000, 150'000'000})
+    {
+        SCOPED_TRACE(length);
+        ScreenedMatch match({0});
+        match.application->SetControllerDevice(std::make_unique<StickRight>());
+        match.game->configuration.bots.clear();
+        ASSERT_TRUE(match.StartRunning());
+        const PlayerBody& body = match.game->configuration.players[0].player->GetBody();
+        const CameraView& view = *match.game->GetRenderer()->views[0];
+        const float startX = body.x;
+        const uint64_t ticks = match.game->GetMatchTicks();
+        for (int32_t frame = 0; frame < 40; ++frame, match.DrawnFrame(length))
+            EXPECT_TRUE(frame < 2 || std::abs(body.x - view.Position().x) < view.Extent().x / 2) << frame;
+        EXPECT_GE(match.game->GetMatchTicks() - ticks, 40u * (length > Vantorel_::MaximumBacklog ? 15 : 9));
+        EXPECT_GT(std::abs(body.x - startX), 8.0f);
+    }
 }
 
 } // namespace
