@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -707,34 +708,29 @@ TEST_F(NetcodeTest, ARetryWithTheSameTokenAfterARequestTimedOutConnects)
     StartServer(1);
     const Address address(10, 0, 0, 2, 1);
     NetcodeClient& client = AddPlayer(address);
-    struct Delayed
+    // What is on the slow link: when each packet arrives, where from, and its bytes.
+    std::vector<std::tuple<double, Address, std::vector<uint8_t>>> link;
+    const auto delay = [&](const Address& from, double lostUntil)
     {
-        double due;
-        Address from, to;
-        std::vector<uint8_t> bytes;
-    };
-    std::vector<Delayed> link;
-    const auto delay = [&](const Address& from, const Address& to, double lostUntil)
-    {
-        return [&, from, to, lostUntil](const uint8_t* data, int bytes)
+        return [&, from, lostUntil](const uint8_t* data, int bytes)
         {
             if (time >= lostUntil)
-                link.push_back({time + 0.12, from, to, std::vector<uint8_t>(data, data + bytes)});
+                link.emplace_back(time + 0.12, from, std::vector<uint8_t>(data, data + bytes));
             return true;
         };
     };
-    PlayerOf(client).tap.lose = delay(address, serverAddress, 0.3);
-    serverTap.lose = delay(serverAddress, address, 1.2);
+    PlayerOf(client).tap.lose = delay(address, 0.3);
+    serverTap.lose = delay(serverAddress, 1.2);
     const auto runUntil = [&](NetcodeClientState state)
     {
         for (int i = 0; i < 100 && client.State() != state; ++i)
         {
             time += Step;
-            for (const Delayed& packet : link)
-                if (packet.due <= time)
-                    network.SendFrom(packet.from, packet.to, packet.bytes.data(),
-                                     static_cast<int>(packet.bytes.size()));
-            std::erase_if(link, [&](const Delayed& packet) { return packet.due <= time; });
+            for (const auto& [due, from, bytes] : link)
+                if (due <= time)
+                    network.SendFrom(from, from == address ? serverAddress : address, bytes.data(),
+                                     static_cast<int>(bytes.size()));
+            std::erase_if(link, [&](const auto& packet) { return std::get<0>(packet) <= time; });
             client.Update(time);
             server->Update(time);
         }
