@@ -60,6 +60,10 @@ constexpr uint32_t RefusalLimit = 100;
 // come and go, and a few megabytes a day at most whatever strangers do.
 constexpr double HostLogLines = 20.0;
 constexpr double ClientLogLines = 120.0;
+// The least time a connection has to add its players, however short the countdown: a client learns
+// that it is connected and its request comes back a round trip after the server counted it, later on
+// a slow link or a busy machine.
+constexpr double LeastJoinSeconds = 3.0;
 
 uint32_t ConfigurationCount(const GameContext& context)
 {
@@ -290,11 +294,11 @@ void ServerNetwork::AdmitWaitingClients()
         }
         // Connections that only keep themselves alive would hold the slots, and every honest player
         // who comes after them would be denied.
-        if (time - std::max(slot.arrival, waitingSince) > serverSettings.connectionTimeout)
+        const double limit = std::max<double>(serverSettings.connectionTimeout, LeastJoinSeconds);
+        if (time - std::max(slot.arrival, waitingSince) > limit)
         {
             if (MayLog(static_cast<int>(i)))
-                Log::Write("client {} added no player within {} seconds: disconnecting it", i,
-                           serverSettings.connectionTimeout);
+                Log::Write("client {} added no player within {} seconds: disconnecting it", i, limit);
             server->DisconnectClient(static_cast<int>(i));
         }
     }

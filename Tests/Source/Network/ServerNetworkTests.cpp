@@ -584,7 +584,7 @@ TEST_F(ServerNetworkTest, OnlyPlayersNotYetCountedRestartTheCountdown)
 // sent away before the match ends.
 TEST_F(ServerNetworkTest, ConnectionsMadeDuringAMatchAreReadAndWaitForTheNextWaiting)
 {
-    settings.connectionTimeout = 2.0f;
+    settings.connectionTimeout = 3.0f;
     settings.minimumPlayers = 3;
     settings.maximumPlayers = 5;
     StartServer();
@@ -606,7 +606,7 @@ TEST_F(ServerNetworkTest, ConnectionsMadeDuringAMatchAreReadAndWaitForTheNextWai
     ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 2; }, 2));
     EXPECT_EQ(server->GetPlayers()[1].client, late.client.GetClientIndex());
     ASSERT_TRUE(RunUntil([&] { return lateIdle.client.IsDisconnected(); }));
-    EXPECT_GT(time - waiting, 2.0);
+    EXPECT_GT(time - waiting, 3.0);
 }
 
 // A stranger's players who came and went leave the countdown to the players who come next, and the
@@ -643,7 +643,7 @@ TEST_F(ServerNetworkTest, PlayersWhoLeftSpendNeitherTheCountdownNorTheServer)
 TEST_F(ServerNetworkTest, AClientAFullServerDeniesGetsTheSeatOfAConnectionWithoutPlayers)
 {
     settings.maximumPlayers = 8;
-    settings.connectionTimeout = 2.0f;
+    settings.connectionTimeout = 3.0f;
     StartServer();
     for (uint64_t id = 120; id < 128; ++id)
         Connect(id);
