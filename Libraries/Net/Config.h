@@ -49,6 +49,9 @@ struct ClientServerConfig : ConnectionConfig
     // defaults take any, a negative one included.
     int minimumTokenTimeout = INT32_MIN;
     int maximumTokenTimeout = INT32_MAX;
+    // Seconds of real time a server spends on connection requests in one update, above which the
+    // update's further requests are dropped unread; 0 bounds nothing.
+    double requestTimePerUpdate = 0.0;
     // Bytes for the client, for the server's own use, and for each of the server's client slots.
     int clientMemory = 10 * 1024 * 1024;
     int serverGlobalMemory = 10 * 1024 * 1024;

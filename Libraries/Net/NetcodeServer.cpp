@@ -3,6 +3,7 @@
 #include "Net/Log.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <ctime>
@@ -25,11 +26,12 @@ constexpr int MaxPacketsPerUpdate = 4096;
 // table's 16,384 entries take about 2 MB.
 constexpr size_t PendingWays = 16;
 constexpr size_t PendingBuckets = 1024;
-// The entries an address may hold at once. Its first request's keys stand until they are used or run
-// out, whatever else comes from it, since a stranger can forge the address of a client still
-// connecting; one later token, such as a restarted client's, gets an entry beside them, and any
-// more wait until one of them is gone.
-constexpr int PendingPerAddress = 2;
+// The entries an address may hold at once, one a token. A stranger can forge the address of a client
+// still connecting, before its request as well as after it: a new token takes the place of the
+// address's entry asked for least recently, and a client resends its request ten times a second, so
+// only a stranger who sends more new tokens than this from its address in every tenth of a second
+// pushes it out.
+constexpr int PendingPerAddress = 4;
 // Spent keys are wiped this many entries an update: the whole table every 16 updates.
 constexpr size_t PendingSweptPerUpdate = PendingWays * PendingBuckets / 16;
 
@@ -60,6 +62,8 @@ const char* ReasonText(PacketReadResult reason)
         return "refused";
     case PACKET_READ_QUEUE_FULL:
         return "queue full";
+    case PACKET_READ_BUSY:
+        return "busy";
     default:
         return "ok";
     }
@@ -96,8 +100,8 @@ struct NetcodeServer::PendingConnection
     uint8_t receiveKey[KeyBytes] = {};
     uint8_t tokenMac[MacBytes] = {};
     int32_t timeoutSeconds = 0;
-    // When the address's first request made the entry: requests resent from it do not renew it.
-    double createdTime = 0.0;
+    // When the token's last request came: each renews the entry, up to the token's own expiry.
+    double requestTime = 0.0;
     double expireTime = 0.0;
 };
 
@@ -118,6 +122,9 @@ NetcodeServer::NetcodeServer(const NetcodeServerConfig& config, Transport* trans
 {
     InitializeCrypto();
     publicAddress = config.publicAddress.IsValid() || !transport ? config.publicAddress : transport->GetAddress();
+    everyAddress =
+        publicAddress.IsValid() &&
+        publicAddress == Address(publicAddress.GetType() == ADDRESS_IPV4 ? "0.0.0.0" : "::", publicAddress.GetPort());
     startTimestamp = config.timestampAtStart ? config.timestampAtStart : static_cast<uint64_t>(std::time(nullptr));
     if (this->config.payloadQueueSize < 1)
         this->config.payloadQueueSize = 1;
@@ -185,6 +192,7 @@ void NetcodeServer::Update(double newTime)
         return;
     for (ClientSlot& slot : clients)
         slot.released = false;
+    requestTime = 0.0;
     ReceivePackets();
     SendKeepAlives();
     CheckTimeouts();
@@ -202,7 +210,15 @@ void NetcodeServer::ProcessPacket(const Address& from, uint8_t* data, int bytes)
     if (bytes < 1)
         return Drop(PACKET_READ_MALFORMED, from);
     if (data[0] == PACKET_CONNECTION_REQUEST)
-        return ProcessConnectionRequest(from, data, bytes);
+    {
+        if (config.requestTimePerUpdate > 0.0 && requestTime >= config.requestTimePerUpdate)
+            return Drop(PACKET_READ_BUSY, from);
+        const double begun = config.requestTimePerUpdate > 0.0 ? ReadClock() : 0.0;
+        ProcessConnectionRequest(from, data, bytes);
+        if (config.requestTimePerUpdate > 0.0)
+            requestTime += ReadClock() - begun;
+        return;
+    }
 
     Packet packet;
     PacketReadContext context;
@@ -252,7 +268,9 @@ void NetcodeServer::ProcessConnectionRequest(const Address& from, const uint8_t*
 
     bool named = false;
     for (int i = 0; i < token.numServerAddresses && !named; ++i)
-        named = token.serverAddresses[i] == publicAddress;
+        named = token.serverAddresses[i] == publicAddress ||
+                (everyAddress && token.serverAddresses[i].GetType() == publicAddress.GetType() &&
+                 token.serverAddresses[i].GetPort() == publicAddress.GetPort());
     if (!named || FindClientByAddress(from) >= 0 || FindClientById(token.clientId) >= 0)
         return Drop(PACKET_READ_REFUSED, from);
     // A token that never times out, or only after a long while, would let silent peers hold slots
@@ -266,14 +284,6 @@ void NetcodeServer::ProcessConnectionRequest(const Address& from, const uint8_t*
         return Drop(PACKET_READ_REFUSED, from);
     }
     const uint8_t* mac = request.privateData + PrivateConnectTokenBytes - MacBytes;
-    // A request resent is challenged again with the keys it has; another token from an address that
-    // holds all its entries waits for one to go.
-    if (!FindPendingConnection(from, token.clientToServerKey) && CountPendingConnections(from) >= PendingPerAddress)
-    {
-        char text[64];
-        NET_LOG_DEBUG("server: refused %s, which is connecting with other tokens", from.ToString(text, sizeof(text)));
-        return Drop(PACKET_READ_REFUSED, from);
-    }
     if (!RecordTokenUse(mac, from))
         return Drop(PACKET_READ_REFUSED, from);
 
@@ -317,7 +327,7 @@ void NetcodeServer::ProcessConnectionResponse(const Address& from, PendingConnec
     ReadChallengeToken(sealed, challenge);
     if (FindClientById(challenge.clientId) >= 0)
         return Drop(PACKET_READ_REFUSED, from);
-    // The entry keeps its age: responses, like resent requests, do not keep it alive.
+    // Only requests renew the entry: responses come from a client that has been challenged already.
     ++counters.packetsReceived;
 
     int clientIndex = FindFreeSlot();
@@ -558,29 +568,39 @@ bool NetcodeServer::RecordTokenUse(const uint8_t mac[MacBytes], const Address& f
 NetcodeServer::PendingConnection*
 NetcodeServer::AddPendingConnection(const Address& from, const PrivateConnectToken& token, uint64_t expireTimestamp)
 {
-    // A live entry of the same token keeps its age, so that resending a request never keeps it alive
-    // past its timeout.
+    // A resent request renews its live entry: a client whose first requests or challenges were lost
+    // answers a later challenge, and the entry must still be there when the answer comes. The token's
+    // expiry still bounds it.
     if (PendingConnection* live = FindPendingConnection(from, token.clientToServerKey))
+    {
+        live->requestTime = time;
         return live;
+    }
+    const auto older = [](const PendingConnection& a, const PendingConnection& b)
+    { return a.requestTime < b.requestTime; };
+    // An address that holds all its entries gives up the one asked for least recently.
+    const std::span<PendingConnection> bucket = PendingBucket(from);
+    PendingConnection* connection = nullptr;
+    if (CountPendingConnections(from) >= PendingPerAddress)
+        for (PendingConnection& entry : bucket)
+            if (entry.used && entry.address == from && !IsExpired(entry) && (!connection || older(entry, *connection)))
+                connection = &entry;
     // Else a spent or free entry of the bucket, the address's own spent ones first, and in a full
     // bucket the oldest: requests nobody answers push each other out instead of locking newcomers
     // out until their tokens run out.
-    const std::span<PendingConnection> bucket = PendingBucket(from);
-    PendingConnection* connection = nullptr;
-    for (PendingConnection& entry : bucket)
-        if (!entry.used || IsExpired(entry))
-            if (!connection || (entry.used && entry.address == from))
-                connection = &entry;
     if (!connection)
-        connection = &*std::min_element(bucket.begin(), bucket.end(),
-                                        [](const PendingConnection& a, const PendingConnection& b)
-                                        { return a.createdTime < b.createdTime; });
+        for (PendingConnection& entry : bucket)
+            if (!entry.used || IsExpired(entry))
+                if (!connection || (entry.used && entry.address == from))
+                    connection = &entry;
+    if (!connection)
+        connection = &*std::min_element(bucket.begin(), bucket.end(), older);
     connection->used = true;
     connection->address = from;
     std::memcpy(connection->sendKey, token.serverToClientKey, KeyBytes);
     std::memcpy(connection->receiveKey, token.clientToServerKey, KeyBytes);
     connection->timeoutSeconds = token.timeoutSeconds;
-    connection->createdTime = time;
+    connection->requestTime = time;
     connection->expireTime = time + static_cast<double>(expireTimestamp - NowTimestamp());
     return connection;
 }
@@ -617,7 +637,7 @@ std::span<NetcodeServer::PendingConnection> NetcodeServer::PendingBucket(const A
 
 bool NetcodeServer::IsExpired(const PendingConnection& connection) const
 {
-    bool idle = connection.timeoutSeconds >= 0 && connection.createdTime + connection.timeoutSeconds < time;
+    bool idle = connection.timeoutSeconds >= 0 && connection.requestTime + connection.timeoutSeconds < time;
     return idle || connection.expireTime <= time;
 }
 
@@ -648,6 +668,13 @@ int NetcodeServer::FindFreeSlot() const
 bool NetcodeServer::HasFreeOrReleasedSlot() const
 {
     return std::any_of(clients.begin(), clients.end(), [](const ClientSlot& slot) { return !slot.connected; });
+}
+
+double NetcodeServer::ReadClock() const
+{
+    if (config.clock)
+        return config.clock();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
 uint64_t NetcodeServer::NowTimestamp() const

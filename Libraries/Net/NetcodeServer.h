@@ -37,6 +37,12 @@ struct NetcodeServerConfig
     // defaults take any, a negative one (never time out) included.
     int32_t minimumTimeout = INT32_MIN;
     int32_t maximumTimeout = INT32_MAX;
+    // Seconds spent on connection requests in one update, after which the update's further requests
+    // are dropped unread (counted as PACKET_READ_BUSY), so that a flood of them cannot hold up the
+    // application's own work: each costs a token to open and a challenge to seal. 0 bounds nothing.
+    double requestTimePerUpdate = 0.0;
+    // The clock that time is measured by, in seconds; null reads the system's steady clock.
+    double (*clock)() = nullptr;
 };
 
 // The dedicated server's side of the connection protocol: it admits clients that hold valid
@@ -111,6 +117,7 @@ private:
     int FindFreeSlot() const;
     bool HasFreeOrReleasedSlot() const;
     uint64_t NowTimestamp() const;
+    double ReadClock() const;
 
     // Packets to peers without a slot: sequence numbers from the server-wide counter.
     void SendToUnconnected(const Address& to, Packet& packet, const uint8_t key[KeyBytes]);
@@ -122,6 +129,9 @@ private:
     NetcodeServerConfig config;
     Transport* transport;
     Address publicAddress;
+    // Bound to every address of its machine, the server is reached at any of them, or through a router
+    // that forwards its port: a token names it with any address and its port.
+    bool everyAddress = false;
     double time;
     double startTime;
     uint64_t startTimestamp;
@@ -138,6 +148,8 @@ private:
     // Keys the hash that spreads addresses over the buckets.
     uint8_t pendingHashKey[16] = {};
     std::vector<TokenUse> tokenUses;
+    // Real time spent on connection requests in the running update.
+    double requestTime = 0.0;
     NetcodeCounters counters;
     // Larger than any valid packet, so an oversized one still arrives whole and is counted.
     uint8_t receiveBuffer[2048];

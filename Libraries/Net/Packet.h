@@ -45,6 +45,7 @@ enum PacketReadResult
     PACKET_READ_REPLAYED,       // a sequence already received, or older than the replay window
     PACKET_READ_REFUSED,        // well formed but against the rules: wrong server, token reused, already connected
     PACKET_READ_QUEUE_FULL,     // accepted but no room to keep its payload
+    PACKET_READ_BUSY,           // a connection request left unread: the update's time for requests was spent
     PACKET_READ_RESULT_COUNT,
 };
 

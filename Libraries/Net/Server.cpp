@@ -60,6 +60,7 @@ NetcodeServerConfig Server::MakeNetcodeConfig(const uint8_t privateKey[KeyBytes]
     netcodeConfig.protocolId = config.protocolId;
     netcodeConfig.minimumTimeout = config.minimumTokenTimeout;
     netcodeConfig.maximumTimeout = config.maximumTokenTimeout;
+    netcodeConfig.requestTimePerUpdate = config.requestTimePerUpdate;
     std::memcpy(netcodeConfig.privateKey, privateKey, KeyBytes);
     netcodeConfig.connectCallback = &Server::OnClientConnection;
     netcodeConfig.callbackContext = server;

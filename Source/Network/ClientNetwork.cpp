@@ -65,14 +65,7 @@ ClientNetwork::ClientNetwork(GameContext& context, const ClientSettings& setting
       client(transport ? std::make_unique<Net::Client>(allocator, *transport, config, adapter, 0.0)
                        : std::make_unique<Net::Client>(allocator, Net::Address("0.0.0.0"), config, adapter, 0.0))
 {
-    const std::string server = settings.matcherIp + ":" + std::to_string(settings.matcherPort);
-    const Net::Address address(settings.matcherIp.c_str(), settings.matcherPort);
-    uint8_t token[Net::ConnectTokenBytes];
-    if (!address.IsValid() || !Net::GenerateConnectToken(1, &address, 60, 10, clientId, config.protocolId,
-                                                         tokenSequence++, GameServerKey, nullptr, token))
-        Log::Write("cannot make a connect token for the server {}", server);
-    else
-        client->Connect(clientId, token);
+    ConnectToServer();
     if (settings.simulate)
         ApplySimulatorSettings(settings.packetLoss, settings.packetDuplication, settings.latencyAmount,
                                settings.latencyVariance);
@@ -82,6 +75,39 @@ ClientNetwork::ClientNetwork(GameContext& context, const ClientSettings& setting
 ClientNetwork::~ClientNetwork()
 {
     client->Disconnect();
+}
+
+bool ClientNetwork::ConnectToServer()
+{
+    const Net::Address address(clientSettings.matcherIp.c_str(), clientSettings.matcherPort);
+    uint8_t token[Net::ConnectTokenBytes];
+    if (!address.IsValid() || !Net::GenerateConnectToken(1, &address, 60, 10, clientId, config.protocolId,
+                                                         tokenSequence++, GameServerKey, nullptr, token))
+    {
+        Log::Write("cannot make a connect token for the server {}:{}", clientSettings.matcherIp,
+                   clientSettings.matcherPort);
+        return false;
+    }
+    client->Connect(clientId, token);
+    return true;
+}
+
+bool ClientNetwork::WaitForSeat()
+{
+    if (clientIndex >= 0 || client->GetNetcodeState() != Net::NETCODE_CLIENT_STATE_CONNECTION_DENIED)
+        return false;
+    if (!std::exchange(seatWaitLogged, true))
+        Log::Write("the server {}:{} is full: waiting for a seat", clientSettings.matcherIp,
+                   clientSettings.matcherPort);
+    if (seatRetryAt < 0)
+        seatRetryAt = elapsed + SeatRetryNanoseconds;
+    // Each attempt makes a token of its own: a token runs out a minute after it was made.
+    if (elapsed >= seatRetryAt)
+    {
+        seatRetryAt = -1;
+        return ConnectToServer();
+    }
+    return true;
 }
 
 void ClientNetwork::ApplySimulatorSettings(float packetLoss, float duplication, float latency, float jitter)
@@ -152,9 +178,9 @@ void ClientNetwork::Update(int64_t delta)
                 client->ReleaseMessage(message);
         }
     }
-    // A connection that broke, and one that never came about (no server, full, refused, timed out),
-    // both end the role: waiting on would wait for ever.
-    if (client->IsDisconnected())
+    // A connection that broke, and one that never came about (no server, refused, timed out), both end
+    // the role: waiting on would wait for ever. A full server's seats free as its players leave.
+    if (client->IsDisconnected() && !WaitForSeat())
     {
         // A server that stopped says goodbye; one that is lost goes silent.
         if (clientIndex >= 0)

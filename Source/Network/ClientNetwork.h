@@ -50,6 +50,8 @@ public:
     // The frames each input message is sent for: the frame's own, and copies of the frames before it,
     // so that a lost packet costs no frame its input.
     static constexpr uint32_t InputCopies = 3;
+    // How long a client that a full server denied waits before it asks again.
+    static constexpr int64_t SeatRetryNanoseconds = 3'000'000'000;
 
     // Joins MatcherIp:MatcherPort over UDP, or over the transport when one is given (tests run
     // several roles in one process); the transport must outlive the role.
@@ -105,6 +107,11 @@ public:
     void ApplyMessage(const Net::Message& message);
 
 private:
+    // Asks the server for a connection with a token of its own; false (logged) when none can be made.
+    bool ConnectToServer();
+    // A full server denied the connection: the client asks again every few seconds, for as long as it
+    // runs, and takes the seat a leaving player frees. False when the failure was another.
+    bool WaitForSeat();
     bool IsValidLoadout(uint32_t head, uint32_t core, uint32_t arms, uint32_t legs) const;
     // Polls the devices and reads every local player's controls for the frame into its world player,
     // keeping them as the frame's history entry, which a re-simulation replays.
@@ -149,6 +156,9 @@ private:
     int64_t steppedUntil = 0;
     int32_t clientIndex = -1;
     uint64_t clientId;
+    // When a denied client asks again, by the role's clock; negative while it is not waiting to.
+    int64_t seatRetryAt = -1;
+    bool seatWaitLogged = false;
     uint32_t frame = 0;
     uint32_t nextStateFrame = 0;
     uint32_t realignments = 0;

@@ -10,7 +10,9 @@
 #include <cfloat>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <span>
+#include <sstream>
 #include <variant>
 
 using namespace Lumvek;
@@ -85,37 +87,123 @@ bool IsUsable(double value, double largest, Limit limit, StringView key, StringV
     return true;
 }
 
-void ReadKey(BlueprintReader& reader, StringView key, bool& field, Limit, StringView)
+// The key's member of the root object, or null.
+const Blueprint* MemberOf(const BlueprintReader& reader, StringView key)
 {
-    ReadMember(reader, key, field);
+    const Blueprint& root = reader.GetCurrent();
+    return root.GetType() == BlueprintType::Object ? root.GetObject().Find(key) : nullptr;
 }
 
-void ReadKey(BlueprintReader& reader, StringView key, std::string& field, Limit, StringView)
+// A value as the file wrote it, for the log.
+std::string TextOf(const Blueprint& value)
 {
-    ReadMember(reader, key, field);
+    switch (value.GetType())
+    {
+    case BlueprintType::Boolean:
+        return value.GetBoolean() ? "true" : "false";
+    case BlueprintType::Integer:
+        return std::to_string(value.GetInteger());
+    case BlueprintType::UnsignedInteger:
+        return std::to_string(value.GetUnsignedInteger());
+    case BlueprintType::Number:
+    {
+        std::ostringstream text;
+        text << value.GetNumber();
+        return text.str();
+    }
+    case BlueprintType::String:
+        return "\"" + std::string(value.GetString().ToStdView()) + "\"";
+    case BlueprintType::Array:
+        return "a list";
+    case BlueprintType::Object:
+        return "an object";
+    default:
+        return "null";
+    }
+}
+
+// A host who writes a setting of the wrong kind learns of it: the setting would otherwise seem to
+// take no effect.
+void LogRefused(const Blueprint& value, StringView key, const char* wanted, StringView path)
+{
+    Log::Write("{}: {} = {} is not {}: it keeps its default", path, key, TextOf(value), wanted);
+}
+
+// A number written with or without a decimal point.
+std::optional<double> NumberOf(const Blueprint& value)
+{
+    switch (value.GetType())
+    {
+    case BlueprintType::Number:
+        return value.GetNumber();
+    case BlueprintType::Integer:
+        return static_cast<double>(value.GetInteger());
+    case BlueprintType::UnsignedInteger:
+        return static_cast<double>(value.GetUnsignedInteger());
+    default:
+        return std::nullopt;
+    }
+}
+
+// A whole number of 0 or more, with or without a sign.
+std::optional<uint64_t> CountOf(const Blueprint& value)
+{
+    if (value.GetType() == BlueprintType::UnsignedInteger)
+        return value.GetUnsignedInteger();
+    if (value.GetType() == BlueprintType::Integer && value.GetInteger() >= 0)
+        return static_cast<uint64_t>(value.GetInteger());
+    return std::nullopt;
+}
+
+void ReadKey(BlueprintReader& reader, StringView key, bool& field, Limit, StringView path)
+{
+    if (const Blueprint* member = MemberOf(reader, key); member && !ReadMember(reader, key, field))
+        LogRefused(*member, key, "true or false", path);
+}
+
+void ReadKey(BlueprintReader& reader, StringView key, std::string& field, Limit, StringView path)
+{
+    if (const Blueprint* member = MemberOf(reader, key); member && !ReadMember(reader, key, field))
+        LogRefused(*member, key, "a text in quotes", path);
 }
 
 // Read as a double so that a value beyond the float range is refused rather than narrowed.
+template <class Field>
+void ReadNumber(BlueprintReader& reader, StringView key, Field& field, double largest, Limit limit, StringView path)
+{
+    const Blueprint* member = MemberOf(reader, key);
+    if (!member)
+        return;
+    const std::optional<double> value = NumberOf(*member);
+    if (!value)
+        LogRefused(*member, key, "a number", path);
+    else if (IsUsable(*value, largest, limit, key, path))
+        field = static_cast<Field>(*value);
+}
+
 void ReadKey(BlueprintReader& reader, StringView key, float& field, Limit limit, StringView path)
 {
-    double value = 0.0;
-    if (ReadMember(reader, key, value) && IsUsable(value, FLT_MAX, limit, key, path))
-        field = static_cast<float>(value);
+    ReadNumber(reader, key, field, FLT_MAX, limit, path);
 }
 
 void ReadKey(BlueprintReader& reader, StringView key, double& field, Limit limit, StringView path)
 {
-    double value = 0.0;
-    if (ReadMember(reader, key, value) && IsUsable(value, DBL_MAX, limit, key, path))
-        field = value;
+    ReadNumber(reader, key, field, DBL_MAX, limit, path);
 }
 
 // A count beyond 32 bits is refused rather than cut to its low bits, which would be another count.
 void ReadKey(BlueprintReader& reader, StringView key, uint32_t& field, Limit, StringView path)
 {
-    uint64_t value = 0;
-    if (!ReadMember(reader, key, value))
+    const Blueprint* member = MemberOf(reader, key);
+    if (!member)
         return;
+    const std::optional<uint64_t> count = CountOf(*member);
+    if (!count)
+    {
+        LogRefused(*member, key, "a whole number of 0 or more", path);
+        return;
+    }
+    const uint64_t value = *count;
     if (value > std::numeric_limits<uint32_t>::max())
     {
         Log::Write("{}: {} {} is too large: it keeps its default", path, key, value);
@@ -128,8 +216,10 @@ void ReadKey(BlueprintReader& reader, StringView key, uint32_t& field, Limit, St
 // bind or to join, so a missing or unusable port is named in the log.
 void ReadKey(BlueprintReader& reader, StringView key, uint16_t& field, Limit, StringView path)
 {
-    uint64_t value = 0;
-    if (!ReadMember(reader, key, value))
+    const Blueprint* member = MemberOf(reader, key);
+    const std::optional<uint64_t> count = member ? CountOf(*member) : std::nullopt;
+    const uint64_t value = count.value_or(0);
+    if (!count)
     {
         Log::Write("{} gives no {} as an unsigned integer: using port {}", path, key, DefaultGamePort);
         field = DefaultGamePort;

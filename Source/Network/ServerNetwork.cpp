@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <utility>
 
 using namespace Lumvek;
 
@@ -42,6 +43,9 @@ Net::ClientServerConfig AdmittingConfig(Net::ClientServerConfig config)
 {
     config.minimumTokenTimeout = 1;
     config.maximumTokenTimeout = 60;
+    // Each request costs a token to open and a challenge to seal: under a flood of them the update
+    // spends at most this on them, and steps and sends its states in time.
+    config.requestTimePerUpdate = 0.002;
     return config;
 }
 
@@ -56,6 +60,10 @@ constexpr uint32_t RefusalLimit = 100;
 // come and go, and a few megabytes a day at most whatever strangers do.
 constexpr double HostLogLines = 20.0;
 constexpr double ClientLogLines = 120.0;
+// The least time a connection has to add its players, however short the countdown: a client learns
+// that it is connected and its request comes back a round trip after the server counted it, later on
+// a slow link or a busy machine.
+constexpr double LeastJoinSeconds = 3.0;
 
 uint32_t ConfigurationCount(const GameContext& context)
 {
@@ -67,7 +75,7 @@ uint32_t ConfigurationCount(const GameContext& context)
 ServerNetwork::ServerNetwork(GameContext& context, const ServerSettings& settings, uint64_t seed,
                              Net::Transport* transport)
     : Network(settings), context(context), serverSettings(settings), optionSeed(seed), limits(LimitsOf(context)),
-      logBudget(HostLogLines, ClientLogLines), adapter(limits),
+      logBudget(HostLogLines, ClientLogLines), playerLog(HostLogLines, ClientLogLines), adapter(limits),
       server(transport ? std::make_unique<Net::Server>(allocator, GameServerKey, *transport, AdmittingConfig(config),
                                                        adapter, 0.0)
                        : std::make_unique<Net::Server>(allocator, GameServerKey, HostingAddress(settings),
@@ -118,9 +126,10 @@ void ServerNetwork::Update(int64_t delta)
     CountPackets();
 
     HandleConnectionNotices();
+    AcceptClients();
     if (state == NetworkState::Waiting)
-        AcceptClients();
-    if (const uint64_t leftOut = logBudget.TakeReport(time))
+        AdmitWaitingClients();
+    if (const uint64_t leftOut = logBudget.TakeReport(time) + playerLog.TakeReport(time))
         Log::Write("left {} lines about clients out of the log", leftOut);
     for (int channel = 0; channel < 2 && state != NetworkState::Stopped; ++channel)
         for (size_t i = 0; i < clients.size(); ++i)
@@ -199,11 +208,7 @@ void ServerNetwork::Update(int64_t delta)
         break;
     case NetworkState::Ending:
         if (AdvanceTimer(delta))
-        {
-            Log::Write("waiting for players");
-            BeginTimedState(NetworkState::Waiting, serverSettings.connectionTimeout);
-            mostPlayers = players.size();
-        }
+            BeginWaiting();
         break;
     default:
         break;
@@ -245,9 +250,9 @@ bool ServerNetwork::Refuse(int client, GameMessageType type)
     return count <= LoggedRefusals && MayLog(client);
 }
 
-bool ServerNetwork::MayLog(int client)
+bool ServerNetwork::MayLog(int client, bool aboutPlayers)
 {
-    return logBudget.Take(clients[static_cast<size_t>(client)].address, Now());
+    return (aboutPlayers ? playerLog : logBudget).Take(clients[static_cast<size_t>(client)].address, Now());
 }
 
 void ServerNetwork::AcceptClients()
@@ -258,17 +263,76 @@ void ServerNetwork::AcceptClients()
         if (slot.client >= 0 || !server->IsClientConnected(i))
             continue;
         // The countdown goes on: a connection without players, every few seconds, would otherwise hold
-        // the server in Waiting for good. Players restart it as they come.
+        // the server in Waiting for good. Players restart it as they come. During a match players may
+        // still leave before the next Waiting, where a full server turns newcomers away.
         slot.address = server->GetClientAddress(i);
         if (MayLog(i))
             Log::Write("client {} connected", i);
-        if (players.size() < serverSettings.maximumPlayers)
+        if (state != NetworkState::Waiting || players.size() < serverSettings.maximumPlayers)
         {
             slot.client = i;
             slot.playerCount = 0;
+            slot.arrival = Now();
         }
         else
             server->DisconnectClient(i);
+    }
+}
+
+void ServerNetwork::AdmitWaitingClients()
+{
+    const double time = Now();
+    for (size_t i = 0; i < clients.size() && state == NetworkState::Waiting; ++i)
+    {
+        ClientSlot& slot = clients[i];
+        if (slot.client < 0 || slot.playerCount != 0)
+            continue;
+        if (std::exchange(slot.heldRequest, false))
+        {
+            AddPlayers(static_cast<int>(i), slot.heldCount, slot.heldPlayers.data());
+            continue;
+        }
+        // Connections that only keep themselves alive would hold the slots, and every honest player
+        // who comes after them would be denied.
+        const double limit = std::max<double>(serverSettings.connectionTimeout, LeastJoinSeconds);
+        if (time - std::max(slot.arrival, waitingSince) > limit)
+        {
+            if (MayLog(static_cast<int>(i)))
+                Log::Write("client {} added no player within {} seconds: disconnecting it", i, limit);
+            server->DisconnectClient(static_cast<int>(i));
+        }
+    }
+}
+
+void ServerNetwork::BeginWaiting()
+{
+    Log::Write("waiting for players");
+    BeginTimedState(NetworkState::Waiting, serverSettings.connectionTimeout);
+    mostPlayers = players.size();
+    waitingSince = Now();
+}
+
+void ServerNetwork::ReturnToWaiting()
+{
+    switch (state)
+    {
+    case NetworkState::Voting:
+        Log::Write("every player left before the vote ended");
+        BeginWaiting();
+        break;
+    case NetworkState::Configured:
+    case NetworkState::Loading:
+    case NetworkState::Loaded:
+    case NetworkState::Preparing:
+    case NetworkState::Prepared:
+    case NetworkState::Playing:
+        // The game system leaves the match, and the intermission leads back to Waiting.
+        Log::Write("every player left before the match ended: leaving it");
+        state = NetworkState::Leaving;
+        break;
+    default:
+        // Waiting, and the states on the way back to it.
+        break;
     }
 }
 
@@ -303,8 +367,20 @@ void ServerNetwork::HandleMessage(int client, Net::Message& message)
     switch (static_cast<GameMessageType>(message.GetType()))
     {
     case GameMessageType::AddPlayer:
-        AddPlayers(client, static_cast<const AddPlayerMessage&>(message));
+    {
+        const auto& request = static_cast<const AddPlayerMessage&>(message);
+        ClientSlot& slot = clients[static_cast<size_t>(client)];
+        // A client that joins during a match waits for the next one, as its first request does.
+        if (state != NetworkState::Waiting && slot.playerCount == 0 && !slot.heldRequest)
+        {
+            slot.heldRequest = true;
+            slot.heldCount = request.count;
+            slot.heldPlayers = request.players;
+            break;
+        }
+        AddPlayers(client, request.count, request.players.data());
         break;
+    }
     case GameMessageType::SetLoadout:
     {
         const auto& loadout = static_cast<const SetLoadoutMessage&>(message);
@@ -361,14 +437,15 @@ void ServerNetwork::HandleMessage(int client, Net::Message& message)
     }
 }
 
-void ServerNetwork::AddPlayers(int client, const AddPlayerMessage& message)
+void ServerNetwork::AddPlayers(int client, uint32_t requested, const AddPlayerMessage::Player* entries)
 {
-    const uint32_t count = message.count <= AddPlayerMessage::MaxPlayers ? message.count : 0;
-    if (MayLog(client))
-        Log::Write("adding {} players for {}", count, client);
+    const uint32_t count = requested <= AddPlayerMessage::MaxPlayers ? requested : 0;
     ClientSlot& slot = clients[static_cast<size_t>(client)];
-    if (state != NetworkState::Waiting || slot.playerCount != 0 ||
-        players.size() + count > serverSettings.maximumPlayers)
+    const bool fits = state == NetworkState::Waiting && slot.playerCount == 0 && !slot.heldRequest &&
+                      players.size() + count <= serverSettings.maximumPlayers;
+    if (MayLog(client, fits && count > 0))
+        Log::Write("adding {} players for {}", count, client);
+    if (!fits)
     {
         server->DisconnectClient(client);
         return;
@@ -379,7 +456,7 @@ void ServerNetwork::AddPlayers(int client, const AddPlayerMessage& message)
     GameConfiguration& configuration = context.configuration;
     for (uint32_t i = 0; i < count; ++i)
     {
-        const AddPlayerMessage::Player& entry = message.players[i];
+        const AddPlayerMessage::Player& entry = entries[i];
         // Bots are renumbered around the players when a match starts, so only players hold ids here:
         // the ids stay below the server's player count, which the messages can carry.
         auto taken = [&](uint8_t id)
@@ -426,9 +503,9 @@ void ServerNetwork::AddPlayers(int client, const AddPlayerMessage& message)
 
 void ServerNetwork::RemoveClient(int client)
 {
-    if (MayLog(client))
-        Log::Write("client {} disconnected", client);
     const bool hadPlayers = clients[static_cast<size_t>(client)].playerCount > 0;
+    if (MayLog(client, hadPlayers))
+        Log::Write("client {} disconnected", client);
     clients[static_cast<size_t>(client)] = ClientSlot();
     for (auto it = players.begin(); it != players.end();)
     {
@@ -452,11 +529,21 @@ void ServerNetwork::RemoveClient(int client)
     // go would grow the configuration for as long as no match ends.
     if (IsBetweenMatches())
         context.configuration.DropRemovedPlayers();
+    // Once the players are too few for a vote, the countdown is owed to whoever comes next: a stranger
+    // whose players came and went would otherwise have spent it. While enough stay, players who come
+    // and go only bring back a count already counted down from.
+    if (players.size() < serverSettings.minimumPlayers)
+        mostPlayers = std::min(mostPlayers, players.size());
     // A client that never added a player (a refused or probing connection) leaves the server running,
-    // and so does one whose players leave while it gathers players for its first match: a stranger who
-    // joins and leaves before the honest players have added theirs would otherwise stop it.
-    if (hadPlayers && players.empty() && (state != NetworkState::Waiting || playedFrames > 0))
-        Stop();
+    // and so does the last player's before a match has ended: a stranger who joins and leaves before
+    // the honest players have played would otherwise stop it.
+    if (hadPlayers && players.empty())
+    {
+        if (endedMatches > 0)
+            Stop();
+        else
+            ReturnToWaiting();
+    }
 }
 
 void ServerNetwork::ChooseOptions()
@@ -527,6 +614,9 @@ void ServerNetwork::StepFrames()
                                           [&](const InputBuffer& buffer) { return buffer.present[index]; });
         if (time < deadline && (!complete || players.empty()))
             break;
+        if (lastStepTime >= 0.0)
+            longestStepGap = std::max(longestStepGap, time - lastStepTime);
+        lastStepTime = time;
         if (!complete)
         {
             ++incompleteFrames;
@@ -777,6 +867,7 @@ void ServerNetwork::BeginStarting()
     nextStateFrame = 0;
     nextStateTime = 0.0;
     deadline = preparedTime + serverSettings.forceUpdateTimeout;
+    lastStepTime = -1.0;
     for (InputBuffer& buffer : players)
         buffer.present.fill(false);
 }
@@ -793,6 +884,7 @@ void ServerNetwork::SaveJournal()
                                   message.intermission = serverSettings.intermissionDuration;
                               });
     Log::Write("ended");
+    ++endedMatches;
     EndMissedStretch();
     if (journalWriter)
         savedJournal = journalWriter(journal);
@@ -832,11 +924,12 @@ void ServerNetwork::Stop()
     if (!countsLogged)
     {
         EndMissedStretch();
-        Log::Write("the server played {} frames in {} ms; {} stepped with an input missing", playedFrames,
-                   playedTime / 1'000'000, incompleteFrames);
+        Log::Write("the server played {} frames in {} ms; {} stepped with an input missing; the longest gap "
+                   "between two stepped frames was {} ms",
+                   playedFrames, playedTime / 1'000'000, incompleteFrames, std::llround(longestStepGap * 1000.0));
         Log::Write("the server sent {} packets and received {}", packets.sent, packets.received);
         Log::Write("the server refused {} messages from its clients and left {} lines about them out of the log",
-                   refusedMessages, logBudget.GetLeftOut());
+                   refusedMessages, logBudget.GetLeftOut() + playerLog.GetLeftOut());
         countsLogged = true;
     }
     Log::Write("stopping");

@@ -4,6 +4,7 @@
 #include "Libraries/Net/Server.h"
 #include "Source/Network/Journal.h"
 #include "Source/Network/LogBudget.h"
+#include "Source/Network/Messages/ControlMessages.h"
 #include "Source/Network/Messages/GameMessage.h"
 #include "Source/Network/Messages/MessageLimits.h"
 #include "Source/Network/Messages/VantorelAdapter.h"
@@ -18,7 +19,6 @@
 #include <vector>
 
 class GameContext;
-class AddPlayerMessage;
 class Player;
 struct GameTypeEvent;
 struct LoadoutParts;
@@ -64,7 +64,8 @@ public:
     void Step(float) override {}
     void SaveJournal() override;
     void BeginEnding() override;
-    // Logs the frames stepped and the time spent playing, and the packets of the connections.
+    // Logs the frames stepped, the time spent playing and the longest wait between two frames, and the
+    // packets of the connections.
     void Stop() override;
     void ApplySimulatorSettings(float packetLoss, float duplication, float latency, float jitter) override;
 
@@ -93,6 +94,8 @@ public:
     uint32_t GetFrame() const { return frame; }
     // Frames stepped, over every match, while some player's input for them had not come.
     uint64_t GetIncompleteFrames() const { return incompleteFrames; }
+    // The longest time, in seconds of the role's clock, between two frames stepped in one match.
+    double GetLongestStepGap() const { return longestStepGap; }
     const std::array<uint32_t, 3>& GetVotingOptions() const { return votingOptions; }
     uint32_t GetChosenOption() const { return chosenOption; }
 
@@ -106,6 +109,13 @@ private:
         // Messages refused from the connection, by type and in all.
         std::array<uint32_t, GameMessageTypeCount> refusals{};
         uint32_t refusedTotal = 0;
+        // When the connection was taken in: it has the connection timeout from then, or from the start
+        // of Waiting if later, to add its players.
+        double arrival = 0.0;
+        // A request for players that came outside Waiting, made once Waiting begins.
+        bool heldRequest = false;
+        uint8_t heldCount = 0;
+        std::array<AddPlayerMessage::Player, AddPlayerMessage::MaxPlayers> heldPlayers{};
         bool HasPlayers() const { return client >= 0 && playerCount >= 1; }
     };
     // A slot's client arriving (true) or leaving, as the library told it.
@@ -119,15 +129,24 @@ private:
     // Removes the players of every client the library saw leave since the last call, before the slot
     // can pass to anyone else.
     void HandleConnectionNotices();
+    // Takes in every new connection, whatever the state, so that what it sends is read.
     void AcceptClients();
+    // In Waiting: makes the requests held since the match, and disconnects the connections that have
+    // added no player within the connection timeout.
+    void AdmitWaitingClients();
+    // The last player left before any match ended: the server goes back to waiting for players,
+    // leaving the match it was starting, if any.
+    void ReturnToWaiting();
+    void BeginWaiting();
     // Counts a message refused from the client: true while refusals of its type are still logged. A
     // client that keeps sending them is disconnected.
     bool Refuse(int client, GameMessageType type);
     // Whether a line about the client may be logged now; each one that may is counted against the
-    // budget of its host and of all clients.
-    bool MayLog(int client);
+    // budget of its host and of all clients. Lines about players joining and leaving come out of budgets
+    // of their own, which the refusals of strangers' messages cannot spend.
+    bool MayLog(int client, bool aboutPlayers = false);
     void HandleMessage(int client, Net::Message& message);
-    void AddPlayers(int client, const AddPlayerMessage& message);
+    void AddPlayers(int client, uint32_t count, const AddPlayerMessage::Player* entries);
     void RemoveClient(int client);
     void ChooseOptions();
     void TallyVotes();
@@ -168,10 +187,17 @@ private:
     uint64_t optionSeed;
     MessageLimits limits;
     LogBudget logBudget;
+    LogBudget playerLog;
     // Messages refused from every client over the role's life.
     uint64_t refusedMessages = 0;
-    // The most players since Waiting began; only a higher count restarts its countdown.
+    // The most players since Waiting began, or since the players were last too few for a vote; only a
+    // higher count restarts its countdown.
     size_t mostPlayers = 0;
+    // When the current Waiting began, by the role's clock.
+    double waitingSince = 0.0;
+    // Matches whose end was reached; until one is, the server waits on for players when the last
+    // leaves.
+    uint32_t endedMatches = 0;
     // Stays at its default set-up with no frames: the journal records only that a match was played.
     Journal journal;
     JournalWriter journalWriter;
@@ -186,6 +212,10 @@ private:
     uint64_t playedFrames = 0;
     int64_t playedTime = 0;
     uint64_t incompleteFrames = 0;
+    // When the last frame of the match was stepped (negative before its first), and the longest time
+    // between two frames stepped: updates that stall show here, however the frames catch up after.
+    double lastStepTime = -1.0;
+    double longestStepGap = 0.0;
     // The frames stepped with an input missing in a row, up to the one stepped last: only the first of
     // them are logged one by one, the rest as a count once the stretch ends.
     uint32_t missedStretch = 0;

@@ -49,7 +49,8 @@ TEST(NetworkSettings, ShippedRoleFilesAreReadWithoutMessages)
     EXPECT_TRUE(log.messages.empty()) << log.messages.front();
 }
 
-// A value of another kind than the key's is ignored without a message. A duration of 0 is a state
+// A number is read as written, with or without a decimal point or a sign; a value of another kind than
+// the key's is logged with the key and the value and leaves the default. A duration of 0 is a state
 // that ends on the first update with time in it, which a role can run; a negative one, a rate of 0,
 // or a number the field cannot hold is logged and leaves the default, so no countdown starts from it.
 TEST(NetworkSettings, KeysTakeOnlyTheirKindAndUsableValues)
@@ -61,18 +62,19 @@ TEST(NetworkSettings, KeysTakeOnlyTheirKindAndUsableValues)
         const char* logged = nullptr; // the key the log names
     };
     const Case cases[] = {
-        {"Simulate = 1", [](auto& s) { return !s.simulate; }},
+        {"Simulate = 1", [](auto& s) { return !s.simulate; }, "Simulate = 1"},
         {"Simulate = true", [](auto& s) { return s.simulate; }},
-        {"PacketLoss = 7", [](auto& s) { return s.packetLoss == 5.0f; }},
-        {"PacketLoss = -7", [](auto& s) { return s.packetLoss == 5.0f; }},
-        {"PacketLoss = \"7.5\"", [](auto& s) { return s.packetLoss == 5.0f; }},
+        {"LatencyAmount = 0", [](auto& s) { return s.latencyAmount == 0.0f; }},
+        {"PacketLoss = 7", [](auto& s) { return s.packetLoss == 7.0f; }},
+        {"PacketLoss = -7", [](auto& s) { return s.packetLoss == -7.0f; }},
+        {"PacketLoss = \"7.5\"", [](auto& s) { return s.packetLoss == 5.0f; }, "PacketLoss = \"7.5\""},
         {"PacketLoss = 7.5", [](auto& s) { return s.packetLoss == 7.5f; }},
-        {"MinimumPlayers = 3.0", [](auto& s) { return s.minimumPlayers == 6; }},
-        {"MinimumPlayers = +3", [](auto& s) { return s.minimumPlayers == 6; }},
-        {"MinimumPlayers = 3", [](auto& s) { return s.minimumPlayers == 3; }},
-        {"ForceUpdateTimeout = 1", [](auto& s) { return s.forceUpdateTimeout == 0.25; }},
+        {"MinimumPlayers = 3.0", [](auto& s) { return s.minimumPlayers == 6; }, "MinimumPlayers = 3"},
+        {"MinimumPlayers = -3", [](auto& s) { return s.minimumPlayers == 6; }, "MinimumPlayers = -3"},
+        {"MinimumPlayers = +3", [](auto& s) { return s.minimumPlayers == 3; }},
+        {"ForceUpdateTimeout = 1", [](auto& s) { return s.forceUpdateTimeout == 1.0; }},
         {"ForceUpdateTimeout = 0.5", [](auto& s) { return s.forceUpdateTimeout == 0.5; }},
-        {"HostingIp = 5", [](auto& s) { return s.hostingIp.empty(); }},
+        {"HostingIp = 5", [](auto& s) { return s.hostingIp.empty(); }, "HostingIp = 5"},
         {"HostingIp = \"10.0.0.1\"", [](auto& s) { return s.hostingIp == "10.0.0.1"; }},
         {"PrepareDuration = 0.0", [](auto& s) { return s.prepareDuration == 0.0f; }},
         {"ForceUpdateTimeout = 0.0", [](auto& s) { return s.forceUpdateTimeout == 0.0; }},
@@ -112,7 +114,7 @@ TEST(NetworkSettings, MissingOrUnusablePortsAreTheDefaultPortWithAMessage)
         uint16_t port;
     };
     // 70000 would be port 4464 by its low 16 bits.
-    const Case cases[] = {{nullptr, 40000}, {"40001.0", 40000}, {"+40001", 40000}, {"0", 40000},
+    const Case cases[] = {{nullptr, 40000}, {"40001.0", 40000}, {"+40001", 40001}, {"0", 40000},
                           {"70000", 40000}, {"65535", 65535},   {"1", 1}};
     for (const Case& test : cases)
     {

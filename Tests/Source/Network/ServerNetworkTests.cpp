@@ -1,6 +1,7 @@
 #include "Libraries/Net/Client.h"
 #include "Libraries/Net/ConnectToken.h"
 #include "Libraries/Net/Socket.h"
+#include "Source/Network/ClientNetwork.h"
 #include "Source/Network/Messages/ControlMessages.h"
 #include "Source/Network/Messages/GameStateMessage.h"
 #include "Source/Network/Messages/InputMessage.h"
@@ -187,6 +188,17 @@ protected:
                 message.frame = frame;
                 message.input.move = move;
             });
+    }
+
+    // Runs the game's own client beside the test's.
+    bool RunUntil(ClientNetwork& role, const std::function<bool()>& done)
+    {
+        for (int i = 0; i < 600 && !done(); ++i)
+        {
+            role.Update(static_cast<int64_t>(Tick * 1e9));
+            Run();
+        }
+        return done();
     }
 
     DataTesting::RegistryTestFolder assets;
@@ -565,4 +577,95 @@ TEST_F(ServerNetworkTest, OnlyPlayersNotYetCountedRestartTheCountdown)
     }
     EXPECT_EQ(server->GetState(), NetworkState::Voting);
     EXPECT_LE(time - begun, 10.5);
+}
+
+// A connection made during a match is read: its request for players waits for the next Waiting, from
+// whose start it has the connection timeout to add them, and one that sends only what is refused is
+// sent away before the match ends.
+TEST_F(ServerNetworkTest, ConnectionsMadeDuringAMatchAreReadAndWaitForTheNextWaiting)
+{
+    settings.connectionTimeout = 3.0f;
+    settings.minimumPlayers = 3;
+    settings.maximumPlayers = 5;
+    StartServer();
+    Connect(91, 1);
+    TestClient& leaving = Connect(92, 2);
+    ASSERT_NO_FATAL_FAILURE(StartMatch());
+    TestClient& late = Connect(93, 1);
+    TestClient& lateIdle = Connect(94);
+    TestClient& flooding = Connect(95);
+    for (int i = 0; i < 120; ++i)
+        flooding.Send<SetVoteMessage>([](SetVoteMessage& message) { message.player = 0; });
+    ASSERT_TRUE(RunUntil([&] { return flooding.client.IsDisconnected(); }));
+    server->SaveJournal();
+    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Leaving; }));
+    server->BeginEnding();
+    leaving.client.Disconnect();
+    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Waiting; }));
+    const double waiting = time;
+    ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 2; }, 2));
+    EXPECT_EQ(server->GetPlayers()[1].client, late.client.GetClientIndex());
+    ASSERT_TRUE(RunUntil([&] { return lateIdle.client.IsDisconnected(); }));
+    EXPECT_GT(time - waiting, 3.0);
+}
+
+// A stranger's players who came and went leave the countdown to the players who come next, and the
+// last player leaving before a match ended leaves the server waiting for more, whatever its state.
+TEST_F(ServerNetworkTest, PlayersWhoLeftSpendNeitherTheCountdownNorTheServer)
+{
+    settings.connectionTimeout = 1.0f;
+    StartServer();
+    TestClient& stranger = Connect(110, 3);
+    ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 3; }));
+    stranger.client.Disconnect();
+    Run(120);
+    for (uint64_t round = 0; round < 2; ++round)
+    {
+        Connect(111 + 2 * round, 1);
+        Connect(112 + 2 * round, 1);
+        ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 2; }));
+        const double joined = time;
+        ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Voting; }));
+        EXPECT_GT(time - joined, 0.9) << "the countdown is owed to the players who came";
+        if (round == 1)
+        {
+            ASSERT_NO_FATAL_FAILURE(StartMatch());
+        }
+        for (auto& client : clients)
+            client->client.Disconnect();
+        ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().empty(); }));
+        EXPECT_EQ(server->GetState(), round == 0 ? NetworkState::Waiting : NetworkState::Leaving);
+    }
+}
+
+// Eight connections that add no player fill the server. A client it denies waits for a seat, saying so
+// once, and gets one when they are sent away at the connection timeout.
+TEST_F(ServerNetworkTest, AClientAFullServerDeniesGetsTheSeatOfAConnectionWithoutPlayers)
+{
+    settings.maximumPlayers = 8;
+    settings.connectionTimeout = 3.0f;
+    StartServer();
+    for (uint64_t id = 120; id < 128; ++id)
+        Connect(id);
+    GameContext own;
+    own.registry = &assets.registry;
+    own.configuration.players.emplace_back();
+    Net::MemoryTransport transport(network, Net::Address(10, 0, 1, 1, 50000));
+    LogCapture log;
+    ClientNetwork honest(own, ClientSettings{{}, "10.0.0.1", 40000}, 9, &transport);
+    ASSERT_TRUE(RunUntil(honest, [&] { return server->GetPlayers().size() == 1; }));
+    EXPECT_LT(time, settings.connectionTimeout + ClientNetwork::SeatRetryNanoseconds / 1e9 + 1.0);
+    EXPECT_EQ(log.StartingWith("the server 10.0.0.1:40000 is full").size(), 1u);
+}
+
+// Bound to every address, the server takes tokens that name any address of the machine with its port:
+// the loopback one here, a public one behind a router that forwards the port.
+TEST_F(ServerNetworkTest, AServerBoundToEveryAddressTakesATokenNamingTheLoopbackAddress)
+{
+    settings.hostingIp = "0.0.0.0";
+    settings.hostingPort = 0;
+    server = std::make_unique<ServerNetwork>(context, settings, 7);
+    GameContext own;
+    ClientNetwork client(own, ClientSettings{{}, "127.0.0.1", server->GetAddress().GetPort()}, 9);
+    EXPECT_TRUE(RunUntil(client, [&] { return client.GetClientIndex() == 0; }));
 }
