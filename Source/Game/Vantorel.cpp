@@ -121,6 +121,9 @@ void Vantorel_::Interrupt()
 void Vantorel_::Setup()
 {
     instance = this;
+    // This thread draws the atlases, so it alone adds their regions; the loaders hand their requests to it.
+    iconAtlas.TakeOwnership();
+    previewAtlas.TakeOwnership();
     Application& application = *GetApplication();
     registryOwner =
         std::make_unique<DataRegistry>(application.GetFileManager(), headless ? nullptr : application.GetAudioDevice());
