@@ -382,6 +382,8 @@ void Vantorel_::LateUpdate(int64_t elapsed)
     if (!network || finished)
         return;
 
+    if (auto* client = dynamic_cast<ClientNetwork*>(network))
+        client->HoldMessages(load.GetState() == LoadState::MatchLoading);
     network->Update(elapsed);
     const LoadState loadState = load.GetState();
     switch (network->GetState())

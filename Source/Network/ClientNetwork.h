@@ -98,6 +98,10 @@ public:
 
     // Applies one message from the server, as Update does with each that arrives; the caller keeps it.
     void ApplyMessage(const Net::Message& message);
+    // Set by the game system, before each Update, while its match loader fills the world: the world is
+    // that thread's until it has finished, so the server's messages wait in the library's queues, in
+    // order (a reliable one that finds no room there is sent again).
+    void HoldMessages(bool hold) { holdingMessages = hold; }
 
 private:
     bool IsValidLoadout(uint32_t head, uint32_t core, uint32_t arms, uint32_t legs) const;
@@ -167,6 +171,7 @@ private:
     uint64_t packetsSent = 0;
     uint64_t packetsReceived = 0;
     bool countsLogged = false;
+    bool holdingMessages = false;
     float intermission = 0.0f;
     std::array<uint32_t, 3> votingOptions{};
     uint32_t chosenOption = 0;

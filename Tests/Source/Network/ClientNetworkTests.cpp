@@ -175,6 +175,20 @@ TEST_F(ClientNetworkTest, FollowsTheServerFromTheVoteToTheEndAndVotesForItsNumbe
     EXPECT_LT(client->timer, serverSettings.endDuration + 2 * Tick) << "it leaves on the first tick past the end";
 }
 
+TEST_F(ClientNetworkTest, WhileItsWorldLoadsTheServersMessagesWaitAndThenComeInOrder)
+{
+    StartServer();
+    StartClient();
+    ASSERT_TRUE(RunUntil([&] { return client->GetState() == NetworkState::Loading; }));
+    client->HoldMessages(true);
+    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Playing && server->GetFrame() > 30; }));
+    EXPECT_EQ(client->GetState(), NetworkState::Loading);
+    EXPECT_EQ(client->GetNextStateFrame(), 0u) << "no state reached the world being loaded";
+    client->HoldMessages(false);
+    EXPECT_TRUE(
+        RunUntil([&] { return client->GetState() == NetworkState::Playing && client->GetNextStateFrame() > 0; }));
+}
+
 // After a match the client sits out the intermission the server announced, then waits with the server
 // for players until the next vote.
 TEST_F(ClientNetworkTest, AfterTheIntermissionTheClientWaitsWithTheServerForTheNextVote)
