@@ -121,7 +121,10 @@ public:
     DirtyRectangle dirty;
     Buffer pixels;
     std::vector<std::unique_ptr<uint8_t[]>> pixelBuffers;
-    // The region of index i sits at position i + 1; position 0 holds the whole-image region.
+    // The region of index i sits at position i + 1; position 0 holds the whole-image region. The
+    // list belongs to the thread that creates and loads the texture, then, once the texture is drawn,
+    // to the application thread alone: drawing looks regions up without a lock, and a growing list
+    // moves. A streaming atlas therefore takes cells (which adds regions) on the application thread.
     std::vector<std::unique_ptr<TextureRegion>> regions;
 
 private:

@@ -57,6 +57,7 @@ public:
     UvRectangle uv{-1.0f, -1.0f, -1.0f, -1.0f};
     // Set while a streaming thread loads an image into the region: its size and coordinates are that
     // thread's until it clears the flag (a release), so a reader looks at them only once it reads 0.
+    // Set, and the region moved to another cell, only on the application thread, which draws it.
     std::atomic<uint8_t> filling{0};
 };
 

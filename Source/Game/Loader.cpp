@@ -135,6 +135,13 @@ void StreamingAtlasInfo::RequestTextureRegion(GraphicsDevice* device, uint32_t c
         pending.push_back({cell, image.ToString()});
         return;
     }
+    if (std::this_thread::get_id() != owner.load(std::memory_order_relaxed))
+    {
+        // Busy from now on, like a load started at once: no loader starts and later requests queue.
+        handedOver = {cell, image.ToString()};
+        state.store(HandedOver, std::memory_order_release);
+        return;
+    }
     StartStreamingLoad(*device, *atlas, *stream, cell, image.ToString());
 }
 
@@ -189,6 +196,15 @@ void StreamingAtlasInfo::ServeStreamingAtlas(GraphicsDevice* device, bool maySta
             atlas->FinishChanges();
         }
         state.store(Idle, std::memory_order_release);
+        break;
+    }
+    case HandedOver:
+    {
+        // Idle again when the image turns out to be loaded already; a started load sets Loading.
+        state.store(Idle, std::memory_order_release);
+        Texture* atlas = nullptr;
+        if (TextureStreamRegion* stream = FindStreamRegion(device, atlas))
+            StartStreamingLoad(*device, *atlas, *stream, handedOver.cell, handedOver.image);
         break;
     }
     case Idle:

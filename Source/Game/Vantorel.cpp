@@ -121,6 +121,9 @@ void Vantorel_::Interrupt()
 void Vantorel_::Setup()
 {
     instance = this;
+    // This thread draws the atlases, so it alone adds their regions; the loaders hand their requests to it.
+    iconAtlas.TakeOwnership();
+    previewAtlas.TakeOwnership();
     Application& application = *GetApplication();
     registryOwner =
         std::make_unique<DataRegistry>(application.GetFileManager(), headless ? nullptr : application.GetAudioDevice());
@@ -387,6 +390,8 @@ void Vantorel_::LateUpdate(int64_t elapsed)
     if (!network || finished)
         return;
 
+    if (auto* client = dynamic_cast<ClientNetwork*>(network))
+        client->HoldMessages(load.GetState() == LoadState::MatchLoading);
     network->Update(elapsed);
     const LoadState loadState = load.GetState();
     switch (network->GetState())

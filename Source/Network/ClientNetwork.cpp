@@ -202,6 +202,8 @@ void ClientNetwork::Update(int64_t delta)
     // Before the states are timed: one that came after a stall would find the client behind the server.
     if (state == NetworkState::Playing)
         KeepInStep();
+    if (holdingMessages)
+        return;
     // Of the states that came unreliably since the last update only the newest is applied: after a
     // stall a second's backlog of them arrives at once, each older than the next, and each would find
     // the client out of step again and move it once more.

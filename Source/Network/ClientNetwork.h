@@ -105,6 +105,10 @@ public:
 
     // Applies one message from the server, as Update does with each that arrives; the caller keeps it.
     void ApplyMessage(const Net::Message& message);
+    // Set by the game system, before each Update, while its match loader fills the world: the world is
+    // that thread's until it has finished, so the server's messages wait in the library's queues, in
+    // order (a reliable one that finds no room there is sent again).
+    void HoldMessages(bool hold) { holdingMessages = hold; }
 
 private:
     // Asks the server for a connection with a token of its own; false (logged) when none can be made.
@@ -194,6 +198,7 @@ private:
     uint64_t playTicks = 0;
     uint64_t playPackets = 0;
     bool countsLogged = false;
+    bool holdingMessages = false;
     float intermission = 0.0f;
     std::array<uint32_t, 3> votingOptions{};
     uint32_t chosenOption = 0;

@@ -107,8 +107,9 @@ void IndicatorRenderer::Draw(GraphicsDevice& device, const CameraView& view)
         if (icon >= 0)
         {
             const TextureRegion* region = ui->GetRegion(static_cast<uint32_t>(icon));
-            // Without its icon the target waits, unmoved, until the icon is there.
-            if (!region || region->uv.width < 0.0f)
+            // Without its icon the target waits, unmoved, until the icon is there; an icon still
+            // streaming in belongs to its image thread until its flag clears.
+            if (!region || region->filling.load(std::memory_order_acquire) || region->uv.width < 0.0f)
                 continue;
             const RenderAllocation<TransformInstance> written = RenderBuffers::AllocateTransforms(*instances, 1);
             if (written.empty())

@@ -97,8 +97,9 @@ void DrawInImage::Render(float seconds, Lumvek::DrawList& drawList, Lumvek::Geom
         return;
     const Lumvek::Texture* found = device.GetTexture(texture);
     const Lumvek::TextureRegion* drawn = found ? found->GetRegion(region) : nullptr;
-    // The pending region is not shown: a dial without its image would draw a full stand-in.
-    if (!drawn || drawn->width == 0 || drawn->height == 0)
+    // The pending region is not shown: a dial without its image would draw a full stand-in. A region
+    // being filled belongs to its image thread until the flag clears.
+    if (!drawn || drawn->filling.load(std::memory_order_acquire) || drawn->width == 0 || drawn->height == 0)
         return;
     float width = 0.0f, height = 0.0f;
     ResolveSize(*drawn, rectangle.width, rectangle.height, width, height);

@@ -6,6 +6,7 @@
 #include "Tests/Source/Game/GameTestSupport.h"
 
 #include <array>
+#include <atomic>
 #include <thread>
 
 using namespace GameTesting;
@@ -178,4 +179,34 @@ TEST(Streaming, ALoaderDueWhileAnImageLoadsStartsOnceTheAtlasIsIdle)
     EXPECT_FALSE(streaming.game->IsLoaderPending());
     streaming.game->WaitForLoader();
     EXPECT_EQ(streaming.recorder.Take(), (std::vector<std::string>{"P33", "P66", "S2"}));
+}
+
+TEST(Streaming, ALoaderThreadsRequestsNeverMoveTheRegionsTheFrameReads)
+{
+    // The match loader asks for icons while the frame reads the regions without a lock; each new id
+    // grows the region list. Every request ends with its own image in its region.
+    Streaming streaming;
+    streaming.game->load.SetState(LoadState::StartupLoaded);
+    constexpr uint32_t count = 64;
+    std::atomic<bool> asked{false};
+    std::thread loader(
+        [&]
+        {
+            for (uint32_t request = 1; request <= count; ++request)
+                streaming.Request(1000 * request, request % 8);
+            asked = true;
+        });
+    const auto loaded = [&]
+    {
+        uint32_t shown = 0;
+        for (uint32_t request = 1; request <= count; ++request)
+            if (const TextureRegion* region = streaming.texture->GetRegion(1000 * request); region && !region->filling)
+                shown += region->path == streaming.Image(request % 8);
+        return shown;
+    };
+    const Loader::StreamingAtlasInfo& atlas = streaming.game->iconAtlas;
+    while (loaded() < count && (!asked || atlas.IsBusy() || atlas.GetPendingCount() > 0))
+        streaming.game->RenderFrame(0.0, 0.0);
+    loader.join();
+    EXPECT_EQ(loaded(), count);
 }

@@ -161,6 +161,12 @@ TEST_F(ClientNetworkTest, FollowsTheServerFromTheVoteToTheEndAndVotesForItsNumbe
     }
     EXPECT_EQ(server->GetState(), NetworkState::Voting);
 
+    // While its match loader fills the world, nothing the server sends reaches it; then all of it, in order.
+    ASSERT_TRUE(RunUntil([&] { return client->GetState() == NetworkState::Loading; }));
+    client->HoldMessages(true);
+    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Playing; }));
+    EXPECT_EQ(client->GetNextStateFrame(), 0u);
+    client->HoldMessages(false);
     ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Playing && server->GetFrame() > 30; }));
     EXPECT_EQ(client->GetState(), NetworkState::Playing);
     EXPECT_EQ(client->GetChosenOption(), server->GetChosenOption());
