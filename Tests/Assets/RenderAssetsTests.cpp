@@ -21,6 +21,10 @@
 
 using namespace Lumvek;
 
+// A namespace of its own: the program compiles its files in batches.
+namespace RenderAssetsTests
+{
+
 namespace
 {
 
@@ -175,3 +179,5 @@ TEST(RenderAssets, ThePlatformOutlineOverlapsNoTileOfAnyTheme)
         EXPECT_TRUE(placed->SetSize(outline->width, outline->height));
     }
 }
+
+} // namespace RenderAssetsTests

@@ -20,6 +20,10 @@
 using namespace Lumvek;
 using Lumvek::Testing::LogCapture;
 
+// A namespace of its own: the program compiles its files in batches.
+namespace ServerNetworkTests
+{
+
 namespace
 {
 
@@ -566,3 +570,5 @@ TEST_F(ServerNetworkTest, OnlyPlayersNotYetCountedRestartTheCountdown)
     EXPECT_EQ(server->GetState(), NetworkState::Voting);
     EXPECT_LE(time - begun, 10.5);
 }
+
+} // namespace ServerNetworkTests

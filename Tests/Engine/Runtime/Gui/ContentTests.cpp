@@ -16,6 +16,9 @@
 
 namespace Lumvek
 {
+// A namespace of its own: the program compiles its files in batches.
+namespace ContentTests
+{
 namespace
 {
 
@@ -447,4 +450,5 @@ TEST_F(ContentTest, ContentsDrawThroughTheMenuIntoTheDevice)
 }
 
 } // namespace
+} // namespace ContentTests
 } // namespace Lumvek
