@@ -29,6 +29,10 @@
 #include <unistd.h>
 #include <vector>
 
+// A namespace of its own: the program compiles its files in batches.
+namespace MatchNetwork
+{
+
 namespace
 {
 
@@ -191,3 +195,5 @@ void ServerWithFifteenPlayers(benchmark::State& state)
 BENCHMARK(ServerWithFifteenPlayers)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(600);
 
 } // namespace
+
+} // namespace MatchNetwork

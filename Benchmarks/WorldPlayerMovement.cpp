@@ -20,6 +20,10 @@
 #include <string>
 #include <vector>
 
+// A namespace of its own: the program compiles its files in batches.
+namespace WorldPlayerMovement
+{
+
 namespace
 {
 
@@ -168,3 +172,5 @@ void ResimulateFourPlayersOver99Frames(benchmark::State& state)
 
 BENCHMARK(PlayerMoveSixteenPlayers);
 BENCHMARK(ResimulateFourPlayersOver99Frames);
+
+} // namespace WorldPlayerMovement

@@ -25,6 +25,10 @@
 #include <memory>
 #include <string>
 
+// A namespace of its own: the program compiles its files in batches.
+namespace WorldProjectiles
+{
+
 namespace
 {
 
@@ -165,3 +169,5 @@ void StepSixtyFourGrenadesInBox2D(benchmark::State& state)
 
 BENCHMARK(SweepThousandBullets);
 BENCHMARK(StepSixtyFourGrenadesInBox2D);
+
+} // namespace WorldProjectiles

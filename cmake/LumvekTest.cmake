@@ -7,7 +7,7 @@ include(GoogleTest)
 # ENVIRONMENT adds variables to every case's environment (a video driver, for example).
 function(lumvek_test name)
     cmake_parse_arguments(arg "PIXEL" "LABEL" "SOURCES;LIBRARIES;ENVIRONMENT" ${ARGN})
-    add_executable(${name} ${arg_SOURCES})
+    lumvek_batched_executable(${name} ${arg_SOURCES})
     target_link_libraries(${name} PRIVATE ${arg_LIBRARIES} GTest::gtest GTest::gmock GTest::gtest_main)
     lumvek_warnings(${name})
     set(asan "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1")

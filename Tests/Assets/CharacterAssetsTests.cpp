@@ -23,6 +23,10 @@
 
 using namespace Lumvek;
 
+// A namespace of its own: the program compiles its files in batches.
+namespace CharacterAssetsTests
+{
+
 namespace
 {
 
@@ -140,3 +144,5 @@ TEST(CharacterAssets, TheBasicCharacterPosesItsLimbsAndSoundsTheThemesStepsWhenI
         }
     }
 }
+
+} // namespace CharacterAssetsTests

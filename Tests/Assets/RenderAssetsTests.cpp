@@ -23,6 +23,10 @@
 
 using namespace Lumvek;
 
+// A namespace of its own: the program compiles its files in batches.
+namespace RenderAssetsTests
+{
+
 namespace
 {
 
@@ -211,3 +215,5 @@ TEST(RenderAssets, RepeatingSkiesMeetThemselvesAndTilesLeaveNoGapsBetweenThem)
             EXPECT_LE(faults, sky ? 2 + h / 100 : 2) << theme->name << " " << name;
         }
 }
+
+} // namespace RenderAssetsTests

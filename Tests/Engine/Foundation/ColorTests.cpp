@@ -11,7 +11,7 @@ using namespace Lumvek;
 namespace
 {
 
-std::string Name(const Color& color)
+std::string ColorName(const Color& color)
 {
     BufferWriter writer;
     Color::ToName(color, writer);
@@ -82,14 +82,14 @@ TEST(Color, RefusesOtherTexts)
 
 TEST(Color, NamesAndHexadecimalTextRoundTrip)
 {
-    EXPECT_EQ(Name(Color{128, 128, 128, 255}), "Grey");
-    EXPECT_EQ(Name(Color{10, 20, 30, 40}), "#0A141E28");
+    EXPECT_EQ(ColorName(Color{128, 128, 128, 255}), "Grey");
+    EXPECT_EQ(ColorName(Color{10, 20, 30, 40}), "#0A141E28");
     EXPECT_EQ(FormatText("fill {}", Color::TransparentWhite), "fill TransparentWhite");
 
     NamedColor unnamed{"", Color{10, 20, 30, 40}};
     for (const NamedColor& named : {NamedColors[0], NamedColors[8], NamedColors[9], NamedColors[10], unnamed})
     {
-        std::string text = Name(named.color);
+        std::string text = ColorName(named.color);
         StringReader reader(text);
         Color color;
         EXPECT_TRUE(Color::Parse(color, reader));

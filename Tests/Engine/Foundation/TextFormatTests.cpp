@@ -14,6 +14,10 @@
 
 namespace Lumvek
 {
+// A namespace of its own: the program compiles its files in batches.
+namespace TextFormatTests
+{
+
 namespace
 {
 
@@ -186,4 +190,6 @@ TEST(TextFormats, RegisteredFormatsServeTheirExtensionAndTypeFirstAddedFirst)
 }
 
 } // namespace
+} // namespace TextFormatTests
+
 } // namespace Lumvek

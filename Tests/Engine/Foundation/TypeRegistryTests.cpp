@@ -1,16 +1,10 @@
+#include "Engine/Foundation/Texture.h"
 #include "Engine/Foundation/TypeRegistry.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-namespace Lumvek
-{
-class Texture
-{
-};
-} // namespace Lumvek
 
 namespace
 {

@@ -6,6 +6,10 @@
 
 using namespace Lumvek;
 
+// A namespace of its own: the program compiles its files in batches.
+namespace XmlTests
+{
+
 namespace
 {
 
@@ -186,3 +190,5 @@ TEST(Xml, DeepNestingIsRefusedWhateverComesBeforeTheFirstElement)
     Blueprint value = Load(mark + mark + "<A x=\"1\"/>");
     EXPECT_EQ(value.GetObject().Find("x")->GetString(), StringView("1"));
 }
+
+} // namespace XmlTests

@@ -15,6 +15,10 @@
 using namespace Net;
 using namespace NetTest;
 
+// A namespace of its own: the program compiles its files in batches.
+namespace ClientServerTests
+{
+
 namespace
 {
 
@@ -587,3 +591,5 @@ TEST_P(ClientServerTest, TheSimulatorActsOnConnectionPacketsAndKeepAlives)
     EXPECT_TRUE(TickUntil([&] { return client.ConnectionFailed(); }, 120));
     EXPECT_EQ(client.GetNetcodeState(), NETCODE_CLIENT_STATE_CONNECTION_TIMED_OUT);
 }
+
+} // namespace ClientServerTests

@@ -9,6 +9,10 @@
 
 using namespace Net;
 
+// A namespace of its own: the program compiles its files in batches.
+namespace ConnectTokenTests
+{
+
 namespace
 {
 
@@ -299,3 +303,5 @@ TEST(ChallengeToken, LaysOutAndSealsUnderTheSequence)
     EXPECT_EQ(read.clientId, 0xCAFEu);
     EXPECT_EQ(std::memcmp(read.userData, token.userData, UserDataBytes), 0);
 }
+
+} // namespace ConnectTokenTests

@@ -8,6 +8,10 @@
 
 using namespace Net;
 
+// A namespace of its own: the program compiles its files in batches.
+namespace NetcodeFuzzCorpusTests
+{
+
 namespace
 {
 
@@ -107,3 +111,5 @@ TEST(NetcodeFuzzCorpus, TruncatedAndCorruptedInputsAreRefusedSafely)
     std::vector<uint8_t> huge(5000, 4);
     EXPECT_EQ(Fuzz::NetcodePacket(huge.data(), huge.size()), 0);
 }
+
+} // namespace NetcodeFuzzCorpusTests

@@ -16,6 +16,10 @@
 
 using namespace Net;
 
+// A namespace of its own: the program compiles its files in batches.
+namespace NetcodeTests
+{
+
 namespace
 {
 
@@ -816,3 +820,5 @@ TEST(NetcodeUdp, ConnectsExchangesAndDisconnectsOverLoopback)
     server.DisconnectClient(client.ClientIndex());
     ASSERT_TRUE(runUntil([&] { return client.State() == NETCODE_CLIENT_STATE_DISCONNECTED; }));
 }
+
+} // namespace NetcodeTests

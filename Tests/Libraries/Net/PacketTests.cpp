@@ -9,6 +9,10 @@
 
 using namespace Net;
 
+// A namespace of its own: the program compiles its files in batches.
+namespace PacketTests
+{
+
 namespace
 {
 
@@ -362,3 +366,5 @@ TEST(ConnectionRequest, ChecksInOrderAndOpensTheToken)
         }
     }
 }
+
+} // namespace PacketTests

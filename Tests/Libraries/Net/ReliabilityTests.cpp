@@ -8,6 +8,10 @@
 
 using namespace Net;
 
+// A namespace of its own: the program compiles its files in batches.
+namespace ReliabilityTests
+{
+
 namespace
 {
 
@@ -314,3 +318,5 @@ TEST_F(Reliability, EstimatesRoundTripTimeAndLoss)
     EXPECT_EQ(sender.NextPacketSequence(), 0);
     EXPECT_EQ(sender.GetCounters()[RELIABLE_COUNTER_PACKETS_SENT], 0u);
 }
+
+} // namespace ReliabilityTests

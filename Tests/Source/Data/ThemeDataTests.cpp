@@ -27,6 +27,10 @@ using Lumvek::BlueprintWriter;
 using Lumvek::InvalidId;
 using Lumvek::Rectangle;
 
+// A namespace of its own: the program compiles its files in batches.
+namespace ThemeDataTests
+{
+
 namespace
 {
 
@@ -323,3 +327,5 @@ TEST(ThemeObject, ASpacingThatCannotEndTheWalkPlacesNothingOrStopsAtTheLimit)
         }
     }
 }
+
+} // namespace ThemeDataTests

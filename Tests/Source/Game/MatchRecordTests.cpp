@@ -15,7 +15,7 @@ using WeaponTesting::Match;
 TEST(MatchRecord, CountsTheShotsFiredWhateverFillsTheClipAgain)
 {
     Match match;
-    World& world = match.LoadText(WeaponTesting::PlatformMap(R"({"Position": "0 0", "Size": "40 2"})"));
+    World& world = match.LoadText(WeaponTesting::PlatformMapWithSpawn(R"({"Position": "0 0", "Size": "40 2"})"));
     const WeaponData& rifle = match.Definition("Rifle");
     Weapon& weapon = Match::Arm(match.AddPlayer({10.0f, 2.0f}), Match::MakeWeapon(rifle, rifle.clipSize, 100));
     MatchRecord record;

@@ -28,6 +28,10 @@
 #include <utility>
 #include <vector>
 
+// A namespace of its own: the program compiles its files in batches.
+namespace ProgramTests
+{
+
 namespace
 {
 
@@ -458,3 +462,5 @@ TEST_F(Program, AServerAndTwoHeadlessClientsPlayAtTheClocksRateWithTheirInputsOv
         EXPECT_LE(received / (i ? 1 : 2), 2.5 * frames) << logs[i];
     }
 }
+
+} // namespace ProgramTests

@@ -21,6 +21,10 @@
 using namespace Lumvek;
 using Lumvek::Testing::LogCapture;
 
+// A namespace of its own: the program compiles its files in batches.
+namespace ServerNetworkTests
+{
+
 namespace
 {
 
@@ -669,3 +673,5 @@ TEST_F(ServerNetworkTest, AServerBoundToEveryAddressTakesATokenNamingTheLoopback
     ClientNetwork client(own, ClientSettings{{}, "127.0.0.1", server->GetAddress().GetPort()}, 9);
     EXPECT_TRUE(RunUntil(client, [&] { return client.GetClientIndex() == 0; }));
 }
+
+} // namespace ServerNetworkTests

@@ -34,7 +34,7 @@ struct BotEditing : ::testing::Test
 {
     BotEditing()
     {
-        world = &match.LoadText(WeaponTesting::PlatformMap(Platforms));
+        world = &match.LoadText(WeaponTesting::PlatformMapWithSpawn(Platforms));
         world->navigator.Build(*world);
         app.tools->editedWorld = world;
         app.tools->rendererViews = {{{16.0f, 9.0f}, {32.0f, 18.0f}, {0.0f, 0.0f, 1920.0f, 1080.0f}, true}};

@@ -195,7 +195,6 @@ TEST(CharacterDataInspector, SaveWritesTheWholeGaitAsLonAndSaysSoOnlyOnceWritten
     EXPECT_TRUE(log.Logged("Moving Running is not saved: it has no file of its own"));
 }
 
-
 } // namespace
 
 namespace
@@ -230,7 +229,7 @@ struct EditedBasic
     EditedBasic() { app.tools->editedWorld = &world, character.LoadAnimations(); }
     ~EditedBasic() { app.tools->editedWorld = nullptr; }
     WeaponTesting::Match match;
-    World& world = match.LoadText(WeaponTesting::PlatformMap(R"({"Position": "0 0", "Size": "40 2"})"));
+    World& world = match.LoadText(WeaponTesting::PlatformMapWithSpawn(R"({"Position": "0 0", "Size": "40 2"})"));
     ToolsTesting::ToolsApplication app;
     CharacterData& character = *match.ownRegistry.characters.Find("Basic");
 };
@@ -307,7 +306,6 @@ TEST(CharacterDataInspector, ItsVisualsFollowTheRigShownAndGoWithTheWindow)
         EXPECT_EQ(world.visuals.Find(handle), nullptr);
     EXPECT_EQ(character.root.front()->scale.x, 1.0f);
 }
-
 
 // The window over the shipped character shows it in its own sprites, and a clip opened with the mouse
 // shows it in the basic parts: a bone the character draws nothing for (here its left hand) gets the

@@ -27,6 +27,10 @@
 #include <string_view>
 #include <typeindex>
 
+// A namespace of its own: the program compiles its files in batches.
+namespace DataEditorTests
+{
+
 namespace
 {
 
@@ -402,3 +406,5 @@ TEST(PartInspectors, SaveWritesWhatTheRegistryReadsBackEqual)
 }
 
 } // namespace
+
+} // namespace DataEditorTests

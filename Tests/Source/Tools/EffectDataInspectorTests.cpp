@@ -90,7 +90,7 @@ struct PreviewMatch
 {
     PreviewMatch()
     {
-        world = &match.LoadText(WeaponTesting::PlatformMap(R"({"Position": "0 0", "Size": "40 2"})"));
+        world = &match.LoadText(WeaponTesting::PlatformMapWithSpawn(R"({"Position": "0 0", "Size": "40 2"})"));
         match.registry = &registry;
         app.tools->editedWorld = world;
         const uint32_t id = Lumvek::NameTableB().Add(Lumvek::StringView::FromCString("EffectDataInspectorTests.Puff"));

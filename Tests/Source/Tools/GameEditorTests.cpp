@@ -20,7 +20,7 @@ using Lumvek::Vector2;
 TEST(GameEditor, PicksShowsAndDeletesLiveEntities)
 {
     WeaponTesting::Match match;
-    World& world = match.LoadText(WeaponTesting::PlatformMap(R"({"Position": "0 0", "Size": "40 2"})"));
+    World& world = match.LoadText(WeaponTesting::PlatformMapWithSpawn(R"({"Position": "0 0", "Size": "40 2"})"));
     Player& player = match.AddPlayer({5.0f, 2.0f});
     WeaponData gun;
     gun.speed = 1.0f;
@@ -78,7 +78,7 @@ TEST(GameEditor, PicksShowsAndDeletesLiveEntities)
 TEST(GameEditor, AMovedGrenadeFliesOnFromItsNewPlace)
 {
     WeaponTesting::Match match;
-    World& world = match.LoadText(WeaponTesting::PlatformMap(""));
+    World& world = match.LoadText(WeaponTesting::PlatformMapWithSpawn(""));
     WeaponData launcher;
     launcher.speed = 5.0f;
     launcher.lifetime.ticks = 300;

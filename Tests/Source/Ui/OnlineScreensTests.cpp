@@ -18,6 +18,10 @@
 #include <utility>
 #include <vector>
 
+// A namespace of its own: the program compiles its files in batches.
+namespace OnlineScreensTests
+{
+
 namespace
 {
 
@@ -468,3 +472,5 @@ TEST_F(OnlineScreens, TheServerListsItsPlayersAndTheirVotesAndFollowsTheRole)
 }
 
 } // namespace
+
+} // namespace OnlineScreensTests

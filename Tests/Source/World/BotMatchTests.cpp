@@ -23,8 +23,6 @@
 #include <string>
 #include <vector>
 
-using MatchTesting::Match;
-
 namespace
 {
 
@@ -85,7 +83,7 @@ public:
         return CreateWeaponPickupEntity(*match.world, placement, 0.0f, {}, false, weapon, -1, 0);
     }
 
-    Match match;
+    MatchTesting::Match match;
 };
 
 } // namespace

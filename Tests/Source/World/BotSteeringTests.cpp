@@ -19,8 +19,6 @@ using PlayerTesting::PlayerGame;
 namespace
 {
 
-constexpr float Dt = World::TickSeconds;
-
 Lumvek::Vector2 BonePosition(const Player& player, PlayerBone which)
 {
     Bone* bone = player.body.GetBone(which);
@@ -65,7 +63,7 @@ public:
         EXPECT_NE(node, nullptr) << name;
         return *node;
     }
-    void Tick(BotState& bot) { BotSteering(*world).Tick(bot, Dt); }
+    void Tick(BotState& bot) { BotSteering(*world).Tick(bot, World::TickSeconds); }
     // Ticks only the bot, as often as asked, and counts the ticks it pulled the trigger on.
     int CountShots(BotState& bot, int ticks)
     {
@@ -84,7 +82,7 @@ public:
 };
 
 // Ground from 0 to 40 (top 1) and a one-way ledge over it, so that the ground has waypoints.
-const std::string Ground = R"({"Name": "Ground", "Position": "0 0", "Size": "40 1"},
+const std::string GroundWithLedge = R"({"Name": "Ground", "Position": "0 0", "Size": "40 1"},
     {"Name": "Ledge", "Position": "20 3", "Size": "4 0.5", "OneWay": true})";
 
 } // namespace
@@ -102,7 +100,7 @@ TEST(BotSteering, ArrivingWithinItsWidthStopsAndClearsTheState)
     for (const Case& test : cases)
     {
         SCOPED_TRACE(test.goalX);
-        BotMatch match(Ground);
+        BotMatch match(GroundWithLedge);
         BotState& bot = match.AddBot(10.0f);
         bot.goal = &match.Node("Ground");
         bot.goalX = test.goalX;
@@ -138,7 +136,7 @@ TEST(BotSteering, ShootsOnlyWhatItSeesWithinReach)
     for (const Case& test : cases)
     {
         SCOPED_TRACE(test.name);
-        BotMatch match(Ground + test.wall);
+        BotMatch match(GroundWithLedge + test.wall);
         BotState& bot = match.AddBot(10.0f);
         Player& target = match.Stand(14.0f);
         match.Arm(*bot.player, 10);
@@ -168,7 +166,7 @@ TEST(BotSteering, ReloadsAnEmptyClipAndTopsUpWithoutATarget)
     for (const Case& test : cases)
     {
         SCOPED_TRACE(testing::Message() << test.clip << (test.target ? " with" : " without") << " a target");
-        BotMatch match(Ground);
+        BotMatch match(GroundWithLedge);
         BotState& bot = match.AddBot(10.0f);
         Player& target = match.Stand(30.0f);
         match.Arm(*bot.player, test.clip);
@@ -181,7 +179,7 @@ TEST(BotSteering, ReloadsAnEmptyClipAndTopsUpWithoutATarget)
 
 TEST(BotSteering, AimsEveryHalfSecondWithinFiveDegrees)
 {
-    BotMatch match(Ground);
+    BotMatch match(GroundWithLedge);
     BotState& bot = match.AddBot(10.0f);
     Player& target = match.Stand(16.0f);
     bot.target = &target;
@@ -217,7 +215,7 @@ TEST(BotSteering, AimsEveryHalfSecondWithinFiveDegrees)
 
 TEST(BotSteering, APausedNavigatorStillPlansAndClearsTheButtons)
 {
-    BotMatch match(Ground);
+    BotMatch match(GroundWithLedge);
     BotState& bot = match.AddBot(10.0f);
     match.world->navigator.paused = 1;
     bot.goal = &match.Node("Ledge");

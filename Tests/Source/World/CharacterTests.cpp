@@ -26,7 +26,7 @@ using AnimationTesting::Scene;
 namespace
 {
 
-constexpr float Frame = 1.0f / 60.0f;
+constexpr float FrameSeconds = 1.0f / 60.0f;
 
 // A table of three animations named A, B and C.
 struct ThreeAnimations
@@ -259,7 +259,7 @@ TEST(Character, ABasicPlayerAnimatesThroughEveryMoveOfAMatch)
         for (uint32_t i = 0; i < count; ++i)
         {
             PlayerTesting::Step(*scene.world);
-            Character::UpdateAnimations(player, Frame, 0.5f);
+            Character::UpdateAnimations(player, FrameSeconds, 0.5f);
             ++frames;
             const CharacterState state = CharacterState::Of(player);
             for (uint32_t channel = 0; channel < AnimationChannelCount; ++channel)

@@ -98,8 +98,6 @@ struct EnergyCase
     std::unique_ptr<Core> part;
 };
 
-constexpr float Dt = World::TickSeconds;
-
 } // namespace
 
 // The energy rules of a part: what a use pays, how it drains and recharges, and modifiers that cancel the
@@ -144,7 +142,7 @@ TEST(Part, EnergyIsPaidDrainedAndRechargedByTheRulesAndTheirModifiers)
         for (int tick = 0; tick < 3; ++tick)
             use.Tick(true);
         EXPECT_EQ(use.part->energy, test.expected) << test.requirement;
-        EXPECT_NEAR(use.part->usedTime, 2.0f * Dt, 1e-6f);
+        EXPECT_NEAR(use.part->usedTime, 2.0f * World::TickSeconds, 1e-6f);
     }
 
     // A discharge time of 0 ticks drains everything: the use ends on its second tick.
@@ -290,7 +288,7 @@ TEST(Part, TheAmmoBeltFillsTheClipFromTheReserve)
     {
         player.weapon->clip = test.clip;
         player.weapon->reserve = test.reserve;
-        player.core->Update(Dt, false, false);
+        player.core->Update(World::TickSeconds, false, false);
         EXPECT_EQ(player.weapon->clip, test.expectedClip) << test.clip << " " << test.reserve;
         EXPECT_EQ(player.weapon->reserve, test.expectedReserve);
     }

@@ -12,17 +12,16 @@
 #include <tuple>
 
 using Lumvek::Vector2;
+using WeaponTesting::GroundMap;
 using WeaponTesting::Match;
-using WeaponTesting::PlatformMap;
+using WeaponTesting::PlatformMapWithSpawn;
 using WeaponTesting::TestFlag;
 using WeaponTesting::TestToken;
 
 namespace
 {
 
-const std::string Ground = PlatformMap(R"({"Name": "Ground", "Position": "0 0", "Size": "40 2"})");
-
-std::unique_ptr<WeaponData> MakeDefinition(uint32_t maxAmmo)
+std::unique_ptr<WeaponData> MakePickupWeapon(uint32_t maxAmmo)
 {
     auto definition = std::make_unique<WeaponData>();
     definition->name = "TestGun";
@@ -55,9 +54,9 @@ void Interact(Player& player, bool held)
 TEST(Pickup, AWeaponOfAKindHeldOnlyTopsTheReserveUp)
 {
     Match match;
-    World& world = match.LoadText(Ground);
+    World& world = match.LoadText(GroundMap);
     Player& player = match.AddPlayer({10.0f, 2.0f});
-    const auto definition = MakeDefinition(30);
+    const auto definition = MakePickupWeapon(30);
     Weapon& held = Match::Arm(player, Match::MakeWeapon(*definition, 10, 25));
     Pickup* pickup = match.LayDown(Match::MakeWeapon(*definition, 6, 4), player.body.GetCenter());
     ASSERT_NE(pickup, nullptr);
@@ -97,7 +96,7 @@ TEST(Pickup, ALifetimeOfMinusOneNeverEndsAndOneEndsAtTheFirstUpdate)
     for (const int32_t lifetime : {-1, 1, 3})
     {
         Match match;
-        match.LoadText(Ground);
+        match.LoadText(GroundMap);
         Pickup* pickup = match.LayDown(Match::MakeWeapon(match.Definition("Rifle"), 1, 0), {10.0f, 3.0f}, lifetime);
         ASSERT_NE(pickup, nullptr);
         int32_t updates = 0;
@@ -116,7 +115,7 @@ TEST(Pickup, AnExpiredWeaponGoesBackToItsSpawnOrIsGone)
     for (const uint32_t slot : {Weapon::NoSpawn, 1u})
     {
         Match match;
-        match.LoadText(Ground);
+        match.LoadText(GroundMap);
         match.configuration.weapons[1] = {match.Definition("Shotgun").index, 15};
         std::unique_ptr<Weapon> weapon = Match::MakeWeapon(match.Definition("Shotgun"), 1, 0);
         weapon->spawnSlot = slot;
@@ -133,7 +132,7 @@ TEST(Pickup, AnExpiredWeaponGoesBackToItsSpawnOrIsGone)
 TEST(Pickup, AnItemIsForThoseWhoHoldNoneAndMayTakeIt)
 {
     Match match;
-    World& world = match.LoadText(Ground);
+    World& world = match.LoadText(GroundMap);
     Player& red = match.AddPlayer({10.0f, 2.0f}, 0);
     Player& blue = match.AddPlayer({12.0f, 2.0f}, 1);
     Pickup* token = LayDown(world, match.MakeItem("Token"), {20.0f, 3.0f});
@@ -159,7 +158,7 @@ TEST(Pickup, AnItemIsForThoseWhoHoldNoneAndMayTakeIt)
 TEST(Pickup, InteractHeldFifteenTicksTakesOnePickupAndTheNextNeedsARelease)
 {
     Match match;
-    World& world = match.LoadText(Ground);
+    World& world = match.LoadText(GroundMap);
     Player& player = match.AddPlayer({10.0f, 2.0f});
     const Vector2 center = player.body.GetCenter();
     Pickup* near = match.LayDown(Match::MakeWeapon(match.Definition("Rifle"), 5, 0), center + Vector2(-0.2f, -0.1f));
@@ -197,7 +196,7 @@ TEST(Pickup, InteractHeldFifteenTicksTakesOnePickupAndTheNextNeedsARelease)
 TEST(Pickup, AnItemNoPickupCanBeMadeForWaitsUntilOneCan)
 {
     Match match;
-    World& world = match.LoadText(Ground);
+    World& world = match.LoadText(GroundMap);
     Player& player = match.AddPlayer({10.0f, 2.0f});
     while (world.pickups.Count() < decltype(world.pickups)::Capacity)
         ASSERT_NE(match.LayDown(Match::MakeWeapon(match.Definition("Rifle"), 1, 0),
@@ -243,7 +242,7 @@ TEST(Pickup, AnItemNoPickupCanBeMadeForWaitsUntilOneCan)
 TEST(Pickup, AKilledPlayerDropsTheItemsItHeld)
 {
     Match match;
-    World& world = match.LoadText(Ground);
+    World& world = match.LoadText(GroundMap);
     Player& player = match.AddPlayer({10.0f, 2.0f});
     player.carriedItem = match.MakeItem("Token");
     player.HoldItem(match.MakeItem<TestFlag>("BlueFlag"), {10.0f, 3.0f}, 0.0f, false);

@@ -22,7 +22,7 @@ std::string MovingPlatform(const std::string& keys)
            keys + "]}]}}";
 }
 
-std::string Key(float time, const char* position, const char* state)
+std::string PathKeyText(float time, const char* position, const char* state)
 {
     return R"({"Time": )" + std::to_string(time) + R"(, "Value": {"Position": ")" + position + R"(", "Action": ")" +
            state + R"("}})";
@@ -71,7 +71,8 @@ TEST(MovingPlatform, MovesAlongItsPathAndGivesBox2DTheVelocity)
 {
     TestGame game;
     MapNames names;
-    auto world = game.Load(MovingPlatform(Key(0, "0 0", "Normal") + "," + Key(2, "4 0", "Normal")), names);
+    auto world =
+        game.Load(MovingPlatform(PathKeyText(0, "0 0", "Normal") + "," + PathKeyText(2, "4 0", "Normal")), names);
     Platform& lift = *names.platforms.Find("Lift");
     StepFor(*world, 1.0f);
     EXPECT_NEAR(lift.body->x, 2.0f, 1e-4f);
@@ -88,9 +89,10 @@ TEST(MovingPlatform, EndsAtAFinishKeyAndRestsAtAStopUntilStarted)
 {
     TestGame game;
     MapNames names;
-    auto world = game.Load(MovingPlatform(Key(0, "0 0", "Normal") + "," + Key(1, "2 0", "Stopped") + "," +
-                                          Key(1.5f, "2 0", "Normal") + "," + Key(2, "2 2", "Finished")),
-                           names);
+    auto world =
+        game.Load(MovingPlatform(PathKeyText(0, "0 0", "Normal") + "," + PathKeyText(1, "2 0", "Stopped") + "," +
+                                 PathKeyText(1.5f, "2 0", "Normal") + "," + PathKeyText(2, "2 2", "Finished")),
+                  names);
     Platform& lift = *names.platforms.Find("Lift");
     PathedBody& body = *lift.GetPathedBody();
     StepFor(*world, 1.1f);
@@ -115,9 +117,10 @@ TEST(MovingPlatform, AHiddenStretchDestroysTheBox2DBodyOnceAndMakesItAgain)
 {
     TestGame game;
     MapNames names;
-    auto world = game.Load(MovingPlatform(Key(0, "0 0", "Normal") + "," + Key(1, "1 0", "Hidden") + "," +
-                                          Key(2, "2 0", "Normal") + "," + Key(3, "3 0", "Normal")),
-                           names);
+    auto world =
+        game.Load(MovingPlatform(PathKeyText(0, "0 0", "Normal") + "," + PathKeyText(1, "1 0", "Hidden") + "," +
+                                 PathKeyText(2, "2 0", "Normal") + "," + PathKeyText(3, "3 0", "Normal")),
+                  names);
     Platform& lift = *names.platforms.Find("Lift");
     int destroyed = 0, created = 0;
     bool had = true;
@@ -142,7 +145,7 @@ TEST(MovingPlatform, SettingMovingTwiceListsThePlatformOnce)
 {
     TestGame game;
     MapNames names;
-    auto world = game.Load(MovingPlatform(Key(0, "0 0", "Normal")), names);
+    auto world = game.Load(MovingPlatform(PathKeyText(0, "0 0", "Normal")), names);
     Platform& lift = *names.platforms.Find("Lift");
     lift.SetMoving(*world, true);
     EXPECT_EQ(world->GetMovingPlatforms().size(), 1u);

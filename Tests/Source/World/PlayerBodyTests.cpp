@@ -21,15 +21,14 @@ using PlayerTesting::Step;
 namespace
 {
 
-constexpr float Dt = World::TickSeconds;
-const std::string Ground = R"({"Position": "0 0", "Size": "40 2"})";
+const std::string GroundPlatform = R"({"Position": "0 0", "Size": "40 2"})";
 
 // A game with a world of the given platforms and one player standing at the position, settled on the
 // ground for a few ticks so that it starts at rest.
-struct Scene
+struct BodyScene
 {
-    explicit Scene(const std::string& platforms, Vector2 position = {10.0f, 2.0f},
-                   Lumvek::StringView head = "BasicHead", Lumvek::StringView core = "BasicCore")
+    explicit BodyScene(const std::string& platforms, Vector2 position = {10.0f, 2.0f},
+                       Lumvek::StringView head = "BasicHead", Lumvek::StringView core = "BasicCore")
         : world(game.LoadText(PlatformMap(platforms))),
           player(game.AddPlayer(*world, position, game.MakeLoadout(head, core)))
     {
@@ -43,7 +42,7 @@ struct Scene
 };
 
 // Holds jump until the player lands again; the highest the feet rose above where they started.
-float JumpHeight(Scene& scene, bool hold = true)
+float JumpHeight(BodyScene& scene, bool hold = true)
 {
     Player& player = scene.player;
     const float start = player.body.y;
@@ -66,7 +65,7 @@ float JumpHeight(Scene& scene, bool hold = true)
 
 TEST(PlayerBody, WalkingRightGainsAgilityPerTickUpToTheForwardSpeed)
 {
-    Scene scene(Ground);
+    BodyScene scene(GroundPlatform);
     Player& player = scene.player;
     ASSERT_TRUE(player.body.IsOnGround());
     ASSERT_EQ(player.body.velocity.y, 0.0f);
@@ -96,7 +95,7 @@ TEST(PlayerBody, WalkingRightGainsAgilityPerTickUpToTheForwardSpeed)
 
 TEST(PlayerBody, HoldingJumpRisesAboutNinePerSecondAndHangsWhileTheJumpIsYoung)
 {
-    Scene scene(Ground);
+    BodyScene scene(GroundPlatform);
     Player& player = scene.player;
     player.input[PlayerAction::Jump] = 1;
     Step(*scene.world);
@@ -110,8 +109,8 @@ TEST(PlayerBody, HoldingJumpRisesAboutNinePerSecondAndHangsWhileTheJumpIsYoung)
     // Letting go ends the hang for the rest of the jump.
     EXPECT_EQ(player.body.jumpTime, PlayerBody::NoHang);
 
-    Scene held(Ground);
-    Scene tapped(Ground);
+    BodyScene held(GroundPlatform);
+    BodyScene tapped(GroundPlatform);
     const float heldHeight = JumpHeight(held);
     EXPECT_NEAR(heldHeight, 2.85f, 0.05f);
     EXPECT_LT(JumpHeight(tapped, false), heldHeight - 0.5f);
@@ -125,10 +124,10 @@ TEST(PlayerBody, HoldingJumpRisesAboutNinePerSecondAndHangsWhileTheJumpIsYoung)
 
 TEST(PlayerBody, AHeavyLoadoutJumpsLowerAndTheHangStopsAtACeiling)
 {
-    Scene heavy(Ground, {10.0f, 2.0f}, "Helmet", "Breastplate");
+    BodyScene heavy(GroundPlatform, {10.0f, 2.0f}, "Helmet", "Breastplate");
     EXPECT_NEAR(JumpHeight(heavy), 2.05f, 0.05f);
     // A ceiling 1.5 above the head: the jump bumps it, and the hang is over.
-    Scene low(Ground + R"(, {"Position": "8 4.5", "Size": "4 1"})");
+    BodyScene low(GroundPlatform + R"(, {"Position": "8 4.5", "Size": "4 1"})");
     Player& player = low.player;
     player.input[PlayerAction::Jump] = 1;
     bool bumped = false;
@@ -146,7 +145,7 @@ TEST(PlayerBody, AHeavyLoadoutJumpsLowerAndTheHangStopsAtACeiling)
 
 TEST(PlayerBody, JumpingAndLandingMakeNoiseAndSoundButWalkingOffAnEdgeDoesNot)
 {
-    Scene scene(Ground);
+    BodyScene scene(GroundPlatform);
     Player& player = scene.player;
     player.input[PlayerAction::Jump] = 1;
     Step(*scene.world);
@@ -161,7 +160,7 @@ TEST(PlayerBody, JumpingAndLandingMakeNoiseAndSoundButWalkingOffAnEdgeDoesNot)
     EXPECT_EQ(player.GetNoise(), 0.0f);
 
     // Off the edge of a step onto the ground below: silence until the landing.
-    Scene step(Ground + R"(, {"Position": "0 2", "Size": "11 1"})", {10.0f, 3.0f});
+    BodyScene step(GroundPlatform + R"(, {"Position": "0 2", "Size": "11 1"})", {10.0f, 3.0f});
     step.player.input.move = 127;
     bool left = false;
     for (int tick = 0; tick < 60 && !(left && step.player.body.IsOnGround()); ++tick)
@@ -179,7 +178,7 @@ TEST(PlayerBody, PlatformsSideBySideLeaveNoSeam)
     // The box's right edge reaches the seam at every fraction of a tick's step, and never stops.
     for (float start : {19.8f, 19.81f, 19.8133f, 19.85f, 19.866f})
     {
-        Scene scene(R"({"Position": "0 0", "Size": "20 2"}, {"Position": "20 0", "Size": "20 2"})", {start, 2.0f});
+        BodyScene scene(R"({"Position": "0 0", "Size": "20 2"}, {"Position": "20 0", "Size": "20 2"})", {start, 2.0f});
         Player& player = scene.player;
         player.input.move = 127;
         for (int tick = 0; tick < 40; ++tick)
@@ -254,15 +253,15 @@ TEST(PlayerBody, AddEdgeMergesOppositeFacesOnOneLine)
 
 TEST(PlayerBody, AOneWayPlatformDropsThePlayerOnlyOnFallThroughAndJump)
 {
-    const std::string ledge = Ground + R"(, {"Position": "6 5", "Size": "8 0.5", "OneWay": true})";
+    const std::string ledge = GroundPlatform + R"(, {"Position": "6 5", "Size": "8 0.5", "OneWay": true})";
     // Jump alone jumps off the ledge.
-    Scene jumping(ledge, {10.0f, 5.5f});
+    BodyScene jumping(ledge, {10.0f, 5.5f});
     ASSERT_TRUE(jumping.player.body.IsOnGround());
     jumping.player.input[PlayerAction::Jump] = 1;
     Step(*jumping.world, 10);
     EXPECT_GT(jumping.player.body.y, 6.0f);
 
-    Scene dropping(ledge, {10.0f, 5.5f});
+    BodyScene dropping(ledge, {10.0f, 5.5f});
     Player& player = dropping.player;
     Platform& platform = dropping.world->platforms[1];
     player.input[PlayerAction::FallThrough] = 1;
@@ -283,7 +282,7 @@ TEST(PlayerBody, AOneWayPlatformDropsThePlayerOnlyOnFallThroughAndJump)
 TEST(PlayerBody, AOneWayPlatformLetsThePlayerThroughFromBelowAndTheSide)
 {
     // Just within a held jump's reach: the player rises through and lands on top.
-    Scene below(Ground + R"(, {"Position": "8 3", "Size": "4 0.5", "OneWay": true})");
+    BodyScene below(GroundPlatform + R"(, {"Position": "8 3", "Size": "4 0.5", "OneWay": true})");
     Player& player = below.player;
     player.input[PlayerAction::Jump] = 1;
     float lowestWhileRising = 100.0f;
@@ -300,20 +299,20 @@ TEST(PlayerBody, AOneWayPlatformLetsThePlayerThroughFromBelowAndTheSide)
     EXPECT_EQ(player.body.GetContact(CollisionSide::Bottom).platform, &below.world->platforms[1]);
 
     // A one-way block on the ground: walked through.
-    Scene side(Ground + R"(, {"Position": "12 2", "Size": "2 3", "OneWay": true})");
+    BodyScene side(GroundPlatform + R"(, {"Position": "12 2", "Size": "2 3", "OneWay": true})");
     side.player.input.move = 127;
     Step(*side.world, 90);
     EXPECT_GT(side.player.body.x, 15.0f);
 
     // Spawned inside a one-way platform: it drops through rather than standing on top.
-    Scene inside(Ground + R"(, {"Position": "8 3", "Size": "4 0.5", "OneWay": true})", {10.0f, 3.2f});
+    BodyScene inside(GroundPlatform + R"(, {"Position": "8 3", "Size": "4 0.5", "OneWay": true})", {10.0f, 3.2f});
     Step(*inside.world, 60);
     EXPECT_EQ(inside.player.body.y, 2.0f);
 }
 
 TEST(PlayerBody, AFallFasterThanTheLimitSlowsOneGravityStepPerTick)
 {
-    Scene scene(Ground, {10.0f, 15.0f});
+    BodyScene scene(GroundPlatform, {10.0f, 15.0f});
     Player& player = scene.player;
     player.body.velocity.y = -20.0f;
     Step(*scene.world);
@@ -329,7 +328,7 @@ TEST(PlayerBody, TheBoxNeverLeavesTheWorldBoundsSideways)
 {
     for (int8_t move : {int8_t(-127), int8_t(127)})
     {
-        Scene scene(Ground, {move < 0 ? 1.0f : 39.0f, 2.0f});
+        BodyScene scene(GroundPlatform, {move < 0 ? 1.0f : 39.0f, 2.0f});
         Player& player = scene.player;
         player.input.move = move;
         player.input[PlayerAction::Jump] = 1;
@@ -379,7 +378,7 @@ TEST(PlayerBody, ALimitedImpulseUsesTheLimitsSizeWhicheverWayTheWindBlows)
 
 TEST(PlayerBody, ModifiersThatCancelTheSpeedLimitMakeNoInfiniteNoise)
 {
-    Scene scene(Ground);
+    BodyScene scene(GroundPlatform);
     Player& player = scene.player;
     Attributes stopped = Player::IdentityModifiers();
     stopped.maximumForwardSpeed = 0.0f;
@@ -451,7 +450,7 @@ TEST(PlayerBody, TheHilltopConveyorCarriesAStandingPlayer)
     {
         const float before = player.body.x;
         Step(*world);
-        EXPECT_NEAR(player.body.x - before, 2.0f * Dt, 1e-5f) << tick;
+        EXPECT_NEAR(player.body.x - before, 2.0f * World::TickSeconds, 1e-5f) << tick;
         EXPECT_EQ(player.body.velocity.x, 0.0f);
     }
 }
@@ -502,7 +501,7 @@ TEST(PlayerBody, AScriptedRunOverCrossroadsReplaysBitForBit)
 
 TEST(PlayerBody, AClientsResimulationFromItsInputHistoryRetracesTheTicks)
 {
-    const std::string ledge = Ground + R"(, {"Position": "12 3.5", "Size": "6 0.5", "OneWay": true})";
+    const std::string ledge = GroundPlatform + R"(, {"Position": "12 3.5", "Size": "6 0.5", "OneWay": true})";
     const auto script = [](PlayerInput& input, uint32_t frame)
     {
         input.move = static_cast<int8_t>(frame < 50 ? 127 : -100);
@@ -510,8 +509,8 @@ TEST(PlayerBody, AClientsResimulationFromItsInputHistoryRetracesTheTicks)
         input[PlayerAction::Jump] = frame % 30 < 14;
         input[PlayerAction::FallThrough] = frame > 80 && frame < 84;
     };
-    Scene played(ledge);
-    Scene replayed(ledge);
+    BodyScene played(ledge);
+    BodyScene replayed(ledge);
     for (uint32_t frame = 0; frame < 99; ++frame)
     {
         script(played.player.input, frame);

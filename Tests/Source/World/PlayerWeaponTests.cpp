@@ -13,16 +13,16 @@
 
 using Lumvek::Vector2;
 using WeaponTesting::Match;
-using WeaponTesting::PlatformMap;
+using WeaponTesting::PlatformMapWithSpawn;
 
 namespace
 {
 
-const char* const Ground = R"({"Name": "Ground", "Position": "0 0", "Size": "40 2"})";
+const char* const NamedGround = R"({"Name": "Ground", "Position": "0 0", "Size": "40 2"})";
 
 // A definition of our own making with the given times in ticks.
-std::unique_ptr<WeaponData> MakeDefinition(const Match& match, uint32_t reload = 60, uint32_t putAway = 12,
-                                           uint32_t takeOut = 12)
+std::unique_ptr<WeaponData> MakeTimedWeapon(const Match& match, uint32_t reload = 60, uint32_t putAway = 12,
+                                            uint32_t takeOut = 12)
 {
     auto definition = std::make_unique<WeaponData>();
     definition->name = "TestGun";
@@ -71,10 +71,10 @@ TEST(PlayerWeapon, AReloadTakesItsTimeOverDexterityInTwoSteps)
     for (const auto& c : cases)
     {
         Match match;
-        match.LoadText(PlatformMap(""));
+        match.LoadText(PlatformMapWithSpawn(""));
         Player& player = match.AddPlayer({10.0f, 5.0f});
         player.modifiers.Multiply(&Attributes::dexterity, c.dexterity);
-        const auto definition = MakeDefinition(match, c.reload);
+        const auto definition = MakeTimedWeapon(match, c.reload);
         Weapon& weapon = Match::Arm(player, Match::MakeWeapon(*definition, 3, 20));
         player.input[PlayerAction::Reload] = 1;
         player.UpdateWeapon();
@@ -95,10 +95,10 @@ TEST(PlayerWeapon, AReloadTakesItsTimeOverDexterityInTwoSteps)
 TEST(PlayerWeapon, APickUpPutsTheWeaponInHandAwayFirst)
 {
     Match match;
-    match.LoadText(PlatformMap(Ground));
+    match.LoadText(PlatformMapWithSpawn(NamedGround));
     Player& player = match.AddPlayer({10.0f, 2.0f});
-    const auto first = MakeDefinition(match, 60, 12, 12);
-    const auto second = MakeDefinition(match, 60, 6, 9);
+    const auto first = MakeTimedWeapon(match, 60, 12, 12);
+    const auto second = MakeTimedWeapon(match, 60, 6, 9);
     Weapon& old = Match::Arm(player, Match::MakeWeapon(*first, 5, 5));
     std::unique_ptr<Weapon> taken = Match::MakeWeapon(*second, 5, 5);
     Weapon& fresh = *taken;
@@ -122,9 +122,9 @@ TEST(PlayerWeapon, APickUpPutsTheWeaponInHandAwayFirst)
 TEST(PlayerWeapon, APickUpWithBothSlotsTakenDropsTheWeaponInHandAtOnce)
 {
     Match match;
-    World& world = match.LoadText(PlatformMap(Ground));
+    World& world = match.LoadText(PlatformMapWithSpawn(NamedGround));
     Player& player = match.AddPlayer({10.0f, 2.0f});
-    const auto definition = MakeDefinition(match, 60, 6, 9);
+    const auto definition = MakeTimedWeapon(match, 60, 6, 9);
     Weapon& old = Match::Arm(player, Match::MakeWeapon(*definition, 5, 5));
     player.StowWeapon(Match::MakeWeapon(*definition, 5, 5));
     Weapon* stowed = player.stowedWeapon.get();
@@ -147,9 +147,9 @@ TEST(PlayerWeapon, APickUpWithBothSlotsTakenDropsTheWeaponInHandAtOnce)
 TEST(PlayerWeapon, AWeaponFromTheHolsterShowsAtItsStowedSize)
 {
     Match match;
-    match.LoadText(PlatformMap(Ground));
+    match.LoadText(PlatformMapWithSpawn(NamedGround));
     Player& player = match.AddPlayer({10.0f, 2.0f});
-    const auto definition = MakeDefinition(match, 60, 3, 3);
+    const auto definition = MakeTimedWeapon(match, 60, 3, 3);
     Match::Arm(player, Match::MakeWeapon(*definition, 5, 5));
     EXPECT_EQ(ShownSize(player, PlayerBone::Weapon), definition->size);
     player.StowWeapon(Match::MakeWeapon(*definition, 5, 5));
@@ -171,7 +171,7 @@ TEST(PlayerWeapon, AWeaponFromTheHolsterShowsAtItsStowedSize)
 TEST(PlayerWeapon, ADroppedWeaponGoesBackToItsSpawnWhenEmptyAndLiesForThirtySecondsOtherwise)
 {
     Match match;
-    World& world = match.LoadText(PlatformMap(Ground));
+    World& world = match.LoadText(PlatformMapWithSpawn(NamedGround));
     Player& player = match.AddPlayer({10.0f, 2.0f});
     const WeaponData& rifle = match.Definition("Rifle");
     match.configuration.weapons[2] = {rifle.index, 15};
@@ -212,9 +212,9 @@ TEST(PlayerWeapon, TakingAmmunitionFillsTheReserveFromTheLyingReserveFirst)
     for (const auto& c : cases)
     {
         Match match;
-        match.LoadText(PlatformMap(""));
+        match.LoadText(PlatformMapWithSpawn(""));
         Player& player = match.AddPlayer({10.0f, 5.0f});
-        const auto definition = MakeDefinition(match);
+        const auto definition = MakeTimedWeapon(match);
         Weapon& held = Match::Arm(player, Match::MakeWeapon(*definition, 10, c.held));
         std::unique_ptr<Weapon> lying = Match::MakeWeapon(*definition, c.clip, c.reserve);
         player.TakeAmmo(*lying, held);
@@ -232,7 +232,7 @@ TEST(PlayerWeapon, ThePlayersOfTheDefaultConfigurationHoldARifleAndDropItWhenKil
     const GameConfiguration* configuration = match.ownRegistry.configurations.Find("Default");
     ASSERT_NE(configuration, nullptr);
     match.configuration = *configuration;
-    World& world = match.LoadText(PlatformMap(Ground));
+    World& world = match.LoadText(PlatformMapWithSpawn(NamedGround));
     Player& player = match.AddPlayer({10.0f, 2.0f});
     ASSERT_NE(player.weapon, nullptr);
     const WeaponData& rifle = match.Definition("Rifle");
@@ -253,7 +253,7 @@ TEST(PlayerWeapon, ThePlayersOfTheDefaultConfigurationHoldARifleAndDropItWhenKil
 TEST(PlayerWeapon, TheHandHoldsEveryShippedWeaponByItsGripWhereverThePlayerAims)
 {
     Match match;
-    match.LoadText(PlatformMap(Ground));
+    match.LoadText(PlatformMapWithSpawn(NamedGround));
     constexpr float Degree = 3.1415927f / 180.0f;
     for (const auto& definition : match.ownRegistry.weapons.GetItems())
         for (bool facingLeft : {false, true})
@@ -289,7 +289,7 @@ TEST(PlayerWeapon, ALeaversSpawnWeaponsGoBackToTheirSpawns)
     World& world = match.LoadText(R"({"WorldBounds": "0 0 40 20", "SpawnPoints": [
         {"Position": "25 2", "Size": "1 0.5", "Mask": "Weapon1"},
         {"Position": "30 2", "Size": "1 0.5", "Mask": "Weapon1"}], "Entities": {"Platforms": [)" +
-                                  std::string(Ground) + R"(]}, "Backgrounds": []})");
+                                  std::string(NamedGround) + R"(]}, "Backgrounds": []})");
     match.rules->SetupObjectives();
     ASSERT_EQ(world.pickups.Count(), 2u);
     Player& player = match.AddPlayer({10.0f, 2.0f});

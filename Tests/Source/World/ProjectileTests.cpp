@@ -18,19 +18,19 @@
 #include <tuple>
 
 using Lumvek::Vector2;
+using WeaponTesting::GroundMap;
 using WeaponTesting::Match;
-using WeaponTesting::PlatformMap;
+using WeaponTesting::PlatformMapWithSpawn;
 using WeaponTesting::RecordedHit;
 
 namespace
 {
 
-constexpr float Pi = 180.0f * 0.017453292f;
+constexpr float HalfTurn = 180.0f * 0.017453292f;
 // Players stand on it at y 2, so that they stay where they are put.
-const std::string Ground = PlatformMap(R"({"Name": "Ground", "Position": "0 0", "Size": "40 2"})");
 
 // A definition of our own making that fires the shipped projectile of that name.
-std::unique_ptr<WeaponData> MakeDefinition(const Match& match, Lumvek::StringView projectile = "Bullet")
+std::unique_ptr<WeaponData> MakeShootingWeapon(const Match& match, Lumvek::StringView projectile = "Bullet")
 {
     auto definition = std::make_unique<WeaponData>();
     definition->name = "TestGun";
@@ -106,8 +106,8 @@ TEST(Projectile, ADynamicBodyDropsItsBox2DBodyOnResetAndDestroysTheOneItHolds)
 TEST(Projectile, ABounceLeavesAtMostTheBounceLifetime)
 {
     Match match;
-    World& world = match.LoadText(PlatformMap(""));
-    auto definition = MakeDefinition(match, "Grenade");
+    World& world = match.LoadText(PlatformMapWithSpawn(""));
+    auto definition = MakeShootingWeapon(match, "Grenade");
     definition->bounceLifetime.ticks = 30;
     Projectile& grenade = Shoot(world, *definition, {10.0f, 10.0f}, 0.0f);
     grenade.age = 10;
@@ -129,7 +129,7 @@ TEST(Projectile, ABounceLeavesAtMostTheBounceLifetime)
 TEST(Projectile, AHeadshotDealsTheContactDamageTimesTheHeadshotModifier)
 {
     Match match;
-    World& world = match.LoadText(Ground);
+    World& world = match.LoadText(GroundMap);
     Player& victim = match.AddPlayer({20.0f, 2.0f});
     victim.baseAttributes.headshotModifier = 2.0f / victim.modifiers[&Attributes::headshotModifier];
     ASSERT_FLOAT_EQ(victim.GetEffective(&Attributes::headshotModifier), 2.0f);
@@ -137,7 +137,7 @@ TEST(Projectile, AHeadshotDealsTheContactDamageTimesTheHeadshotModifier)
     const auto& core = static_cast<const CoreData&>(*victim.core->data);
     const auto& head = static_cast<const HeadData&>(*victim.head->data);
     const float headHeight = 2.0f + legs.size.y + core.size.y + head.size.y * 0.5f;
-    const auto definition = MakeDefinition(match);
+    const auto definition = MakeShootingWeapon(match);
     Shoot(world, *definition, {15.0f, headHeight}, 0.0f);
     match.Step(30);
     const RecordedHit* hit = FindHit(match, victim);
@@ -165,13 +165,13 @@ TEST(Projectile, OnlyThosePlayersAreHitThatTheShotMayHit)
     for (const auto& c : cases)
     {
         Match match;
-        World& world = match.LoadText(Ground);
+        World& world = match.LoadText(GroundMap);
         match.configuration.teamCount = c.teamCount;
         match.configuration.settings.friendlyFire = c.friendlyFire;
         Player& shooter = match.AddPlayer({5.0f, 2.0f}, 0);
         Player& mate = match.AddPlayer({8.0f, 2.0f}, 0);
         Player& enemy = match.AddPlayer({11.0f, 2.0f}, 1);
-        const auto definition = MakeDefinition(match);
+        const auto definition = MakeShootingWeapon(match);
         Projectile& shot = Shoot(world, *definition, {1.0f, 2.5f}, 0.0f, &shooter);
         EXPECT_EQ(std::make_tuple(shot.CanHit(shooter), shot.CanHit(mate), shot.CanHit(enemy)),
                   std::make_tuple(c.owner, c.mate, c.enemy));
@@ -192,8 +192,8 @@ TEST(Projectile, OnlyThosePlayersAreHitThatTheShotMayHit)
 TEST(Projectile, AnExplosionFallsOffBetweenItsRadii)
 {
     Match match;
-    World& world = match.LoadText(PlatformMap(""));
-    auto definition = MakeDefinition(match, "Grenade");
+    World& world = match.LoadText(PlatformMapWithSpawn(""));
+    auto definition = MakeShootingWeapon(match, "Grenade");
     definition->innerExplosionRadius = 1.0f;
     definition->outerExplosionRadius = 3.0f;
     definition->explosionDamage = 80.0f;
@@ -234,9 +234,9 @@ TEST(Projectile, AnExplosionFallsOffBetweenItsRadii)
 TEST(Projectile, ABlastAtAPlayersCentreStaysFinite)
 {
     Match match;
-    World& world = match.LoadText(PlatformMap(""));
+    World& world = match.LoadText(PlatformMapWithSpawn(""));
     Player& player = match.AddPlayer({10.0f, 5.0f});
-    auto definition = MakeDefinition(match, "Grenade");
+    auto definition = MakeShootingWeapon(match, "Grenade");
     definition->innerExplosionRadius = 1.0f;
     definition->outerExplosionRadius = 3.0f;
     definition->explosionDamage = 10.0f;
@@ -270,12 +270,12 @@ TEST(Projectile, AShotAtTheCrossroadsButtonTogglesTheLift)
     ASSERT_EQ(match.names.platforms.Find("RightLift"), &world.platforms[action->platform]);
     ASSERT_FALSE(lift->stopped);
 
-    const auto definition = MakeDefinition(match);
+    const auto definition = MakeShootingWeapon(match);
     const Lumvek::Rectangle bounds = button->body.GetBounds();
     const Vector2 from(bounds.x + bounds.width + 2.0f, bounds.y + bounds.height * 0.5f);
     for (const bool stopped : {true, false})
     {
-        Shoot(world, *definition, from, Pi);
+        Shoot(world, *definition, from, HalfTurn);
         match.Step(10);
         EXPECT_TRUE(match.LiveProjectiles().empty());
         EXPECT_EQ(lift->stopped, stopped);

@@ -11,13 +11,12 @@
 #include <vector>
 
 using Lumvek::Vector2;
+using WeaponTesting::GroundMap;
 using WeaponTesting::Match;
-using WeaponTesting::PlatformMap;
+using WeaponTesting::PlatformMapWithSpawn;
 
 namespace
 {
-
-const std::string Ground = PlatformMap(R"({"Name": "Ground", "Position": "0 0", "Size": "40 2"})");
 
 // Notes which player it ran for, under its name.
 class RecordingAction final : public Action
@@ -53,7 +52,7 @@ Trigger& MakeTrigger(Match& match, const Lumvek::Rectangle& area, std::vector<st
 TEST(Touches, APlayerInsideATriggerEntersStaysAndLeaves)
 {
     Match match;
-    World& world = match.LoadText(Ground);
+    World& world = match.LoadText(GroundMap);
     Player& player = match.AddPlayer({11.0f, 2.0f});
     std::vector<std::string> runs;
     Trigger& trigger = MakeTrigger(match, {10.0f, 2.0f, 2.0f, 2.0f}, runs);
@@ -76,7 +75,7 @@ TEST(Touches, APlayerInsideATriggerEntersStaysAndLeaves)
 TEST(Touches, TouchingEdgesDoNotCount)
 {
     Match match;
-    World& world = match.LoadText(Ground);
+    World& world = match.LoadText(GroundMap);
     Player& player = match.AddPlayer({11.0f, 2.0f});
     const PlayerBody& body = player.body;
     const float right = (body.x - body.boxWidth * 0.5f) + body.boxWidth;
@@ -98,7 +97,7 @@ TEST(Touches, TouchingEdgesDoNotCount)
 TEST(Touches, AZonesModifiersApplyOncePerStay)
 {
     Match match;
-    World& world = match.LoadText(Ground);
+    World& world = match.LoadText(GroundMap);
     Player& player = match.AddPlayer({11.0f, 2.0f});
     ZoneData mud;
     mud.modifiers.maximumForwardSpeed = -0.5f;

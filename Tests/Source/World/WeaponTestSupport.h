@@ -1,6 +1,5 @@
 #pragma once
 
-#include "Tests/TestPaths.h"
 #include "Engine/Foundation/FileManager.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/ItemData.h"
@@ -13,6 +12,7 @@
 #include "Source/World/MapFile.h"
 #include "Source/World/Player.h"
 #include "Source/World/World.h"
+#include "Tests/TestPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -80,7 +80,10 @@ public:
 class Match : public GameContext
 {
 public:
-    Match() : files(Lumvek::Testing::SourceFolder(), Lumvek::Testing::SourceFolder(), Lumvek::Testing::SourceFolder(), Lumvek::Testing::SourceFolder()), ownRegistry(files)
+    Match()
+        : files(Lumvek::Testing::SourceFolder(), Lumvek::Testing::SourceFolder(), Lumvek::Testing::SourceFolder(),
+                Lumvek::Testing::SourceFolder()),
+          ownRegistry(files)
     {
         files.RegisterFormats();
         ownRegistry.LoadAll();
@@ -236,12 +239,15 @@ private:
 
 // A map of the given platform elements (a JSON array's contents) over bounds 0 0 40 20, with a token
 // point in the middle.
-inline std::string PlatformMap(const std::string& platforms, const std::string& bounds = "0 0 40 20")
+inline std::string PlatformMapWithSpawn(const std::string& platforms, const std::string& bounds = "0 0 40 20")
 {
     return R"({"WorldBounds": ")" + bounds +
            R"(", "SpawnPoints": [{"Position": "20 10", "Size": "1 1", "Mask": "Objective|Race|Keepaway|FreeForAll"}],
            "Entities": {"Platforms": [)" +
            platforms + R"(]}, "Backgrounds": []})";
 }
+
+// That map with a ground platform 40 long and 2 high along its bottom.
+inline const std::string GroundMap = PlatformMapWithSpawn(R"({"Name": "Ground", "Position": "0 0", "Size": "40 2"})");
 
 } // namespace WeaponTesting

@@ -17,7 +17,7 @@
 
 using Lumvek::Vector2;
 using WeaponTesting::Match;
-using WeaponTesting::PlatformMap;
+using WeaponTesting::PlatformMapWithSpawn;
 
 namespace
 {
@@ -91,7 +91,7 @@ TEST(Weapon, EachDefinitionMakesItsKindWithNoAmmunitionAndNoOwner)
 TEST(Weapon, FiresOnTheFirstPressAfterPickUpAndThenAtItsRates)
 {
     Match match;
-    match.LoadText(PlatformMap(""));
+    match.LoadText(PlatformMapWithSpawn(""));
     Player& player = match.AddPlayer({10.0f, 5.0f});
     const auto definition = MakeDefinition(match);
     Weapon& weapon = Match::Arm(player, Match::MakeWeapon(*definition, 10, 0));
@@ -119,7 +119,7 @@ TEST(Weapon, FiresOnTheFirstPressAfterPickUpAndThenAtItsRates)
 TEST(Weapon, AShotPushesTheShooterBackAndMakesNoise)
 {
     Match match;
-    match.LoadText(PlatformMap(""));
+    match.LoadText(PlatformMapWithSpawn(""));
     Player& player = match.AddPlayer({10.0f, 5.0f}, 0, true);
     auto definition = MakeDefinition(match);
     definition->recoil = 0.5f;
@@ -134,7 +134,7 @@ TEST(Weapon, AShotPushesTheShooterBackAndMakesNoise)
 TEST(Weapon, AnEmptyClipClicksAndRestartsTheRateTimer)
 {
     Match match;
-    match.LoadText(PlatformMap(""));
+    match.LoadText(PlatformMapWithSpawn(""));
     Player& player = match.AddPlayer({10.0f, 5.0f});
     const auto definition = MakeDefinition(match);
     Weapon& weapon = Match::Arm(player, Match::MakeWeapon(*definition, 0, 20));
@@ -153,7 +153,7 @@ TEST(Weapon, AMuzzleInSolidGroundDoesNothing)
     {
         SCOPED_TRACE(oneWay ? "one-way" : "solid");
         Match match;
-        World& world = match.LoadText(PlatformMap(""));
+        World& world = match.LoadText(PlatformMapWithSpawn(""));
         Player& player = match.AddPlayer({10.0f, 5.0f});
         const auto definition = MakeDefinition(match);
         Weapon& weapon = Match::Arm(player, Match::MakeWeapon(*definition, 10, 0));
@@ -174,7 +174,7 @@ TEST(Weapon, AMuzzleInSolidGroundDoesNothing)
 TEST(Weapon, OneRoundOfFiveBulletsMakesFiveShotsEachWithItsOwnSpread)
 {
     Match match;
-    match.LoadText(PlatformMap(""));
+    match.LoadText(PlatformMapWithSpawn(""));
     Player& player = match.AddPlayer({10.0f, 5.0f});
     auto definition = MakeDefinition(match);
     definition->bulletCount = 5;
@@ -224,7 +224,7 @@ TEST(Weapon, TheScopeCyclesThroughTheZoomLevels)
     for (const auto& c : cases)
     {
         Match match;
-        match.LoadText(PlatformMap(""));
+        match.LoadText(PlatformMapWithSpawn(""));
         Player& player = match.AddPlayer({10.0f, 5.0f});
         auto definition = MakeDefinition(match);
         definition->zoomLevels = c.levels;
@@ -252,7 +252,7 @@ TEST(GrenadeLauncher, TheChargeSetsTheGrenadesSpeed)
     for (const auto& c : cases)
     {
         Match match;
-        match.LoadText(PlatformMap(""));
+        match.LoadText(PlatformMapWithSpawn(""));
         Player& player = match.AddPlayer({10.0f, 5.0f});
         auto definition = MakeDefinition<GrenadeLauncherData>(match);
         definition->projectile = match.ownRegistry.projectiles.Find("Grenade");
@@ -292,7 +292,7 @@ TEST(SniperRifle, TheLaserEndsAtTheWorldsEdgeOrTheFirstSolidPlatform)
     {
         SCOPED_TRACE(c.platforms);
         Match match;
-        World& world = match.LoadText(PlatformMap(c.platforms));
+        World& world = match.LoadText(PlatformMapWithSpawn(c.platforms));
         Player& player = match.AddPlayer({33.0f, 2.0f});
         auto definition = MakeDefinition<SniperRifleData>(match);
         definition->laserLength = 50.0f;
@@ -321,7 +321,7 @@ TEST(Weapon, TheSpreadIsTheMatchsOwnAndStaysWithinItsCone)
     const auto fire = [](uint32_t seed, float accuracy)
     {
         Match match;
-        match.LoadText(PlatformMap(""), seed);
+        match.LoadText(PlatformMapWithSpawn(""), seed);
         Player& player = match.AddPlayer({10.0f, 5.0f});
         player.modifiers.Multiply(&Attributes::accuracy, accuracy);
         auto definition = MakeDefinition(match);

@@ -16,6 +16,9 @@
 
 namespace Lumvek
 {
+// A namespace of its own: the program compiles its files in batches.
+namespace ContentTests
+{
 namespace
 {
 
@@ -471,4 +474,5 @@ TEST_F(ContentTest, ContentsDrawThroughTheMenuIntoTheDevice)
 }
 
 } // namespace
+} // namespace ContentTests
 } // namespace Lumvek

@@ -29,6 +29,10 @@ using namespace Lumvek;
 using Testing::Image;
 using Testing::Rgba;
 
+// A namespace of its own: the program compiles its files in batches.
+namespace SceneRendererPixelTests
+{
+
 namespace
 {
 
@@ -215,3 +219,5 @@ TEST_F(SceneRendererPixels, TilesCoverEachPlatformInBothViewsOnlyAfterTheDrawInA
             differing += Same(playing.At(x, y), lowerAlone.At(x, y), 0) ? 0 : 1;
     EXPECT_EQ(differing, 0u);
 }
+
+} // namespace SceneRendererPixelTests

@@ -10,7 +10,7 @@ using namespace Lumvek;
 namespace
 {
 
-void Require(bool invariant)
+void TrapUnless(bool invariant)
 {
     if (!invariant)
         __builtin_trap();
@@ -25,9 +25,9 @@ void CheckShared(const NetworkSettings& settings)
 {
     for (float value :
          {settings.packetLoss, settings.packetDuplication, settings.latencyAmount, settings.latencyVariance})
-        Require(std::isfinite(value));
+        TrapUnless(std::isfinite(value));
     for (float seconds : {settings.prepareDuration, settings.startDuration, settings.endDuration})
-        Require(IsDuration(seconds));
+        TrapUnless(IsDuration(seconds));
 }
 
 } // namespace
@@ -42,15 +42,15 @@ int FuzzRoleFile(const uint8_t* data, size_t size)
 
     const ServerSettings server = ParseRoleFile<ServerSettings>(text, "fuzz/server.config");
     CheckShared(server);
-    Require(server.hostingPort != 0);
+    TrapUnless(server.hostingPort != 0);
     for (float seconds :
          {server.connectionTimeout, server.intermissionDuration, server.voteDuration, server.loadDuration})
-        Require(IsDuration(seconds));
-    Require(IsDuration(server.forceUpdateTimeout));
-    Require(IsDuration(server.gameStateUpdateRate) && server.gameStateUpdateRate > 0.0);
+        TrapUnless(IsDuration(seconds));
+    TrapUnless(IsDuration(server.forceUpdateTimeout));
+    TrapUnless(IsDuration(server.gameStateUpdateRate) && server.gameStateUpdateRate > 0.0);
 
     const ClientSettings client = ParseRoleFile<ClientSettings>(text, "fuzz/client.config");
     CheckShared(client);
-    Require(client.matcherPort != 0);
+    TrapUnless(client.matcherPort != 0);
     return 0;
 }

@@ -12,6 +12,10 @@
 
 #include <unistd.h>
 
+// A namespace of its own: the program compiles its files in batches.
+namespace OnlineRunTests
+{
+
 namespace
 {
 
@@ -69,3 +73,5 @@ TEST_F(OnlineRun, MatchmakingMakesAClientThatBackStopsOnTheWayToThePlayMenu)
 }
 
 } // namespace
+
+} // namespace OnlineRunTests

@@ -11,6 +11,10 @@
 #include <filesystem>
 #include <string>
 
+// A namespace of its own: the program compiles its files in batches.
+namespace ScreenshotSetTests
+{
+
 namespace
 {
 
@@ -109,3 +113,5 @@ TEST_F(ScreenshotSet, TheCustomGameMenuWithItsIcons)
 }
 
 } // namespace
+
+} // namespace ScreenshotSetTests
