@@ -518,9 +518,9 @@ void Vantorel_::Render(int64_t elapsed)
     if (!frozen && elapsed < SlowFrame)
         VisualUpdate(dt, alpha);
     else if (!frozen)
-        // Characters and cameras hold still on a slow frame, but the world went on stepping: images that
-        // draw in or are scribbled out keep to its time, or the world would wait for them for ever and
-        // run out of visuals. Like the world's backlog, no more than a quarter of a second counts.
+        // Cameras and the characters' parts hold still on a slow frame, but the world went on stepping:
+        // images that draw in or are scribbled out keep to its time, or the world would wait for them for
+        // ever and run out of visuals. Like the world's backlog, no more than a quarter of a second counts.
         UpdateVisualTimers(
             static_cast<float>(static_cast<double>(std::min(elapsed, MaximumBacklog)) / 1e9 * timeScale));
     RenderFrame(dt, alpha);
@@ -555,7 +555,7 @@ void Vantorel_::VisualUpdate(double dt, double alpha)
     {
         if (WorldAnimates())
             for (Player* player : world->activePlayers)
-                Character::UpdateAnimations(*player, static_cast<float>(dt), static_cast<float>(alpha));
+                Character::AnimateParts(*player, static_cast<float>(dt));
         UpdateVisualTimers(static_cast<float>(dt));
         if (matchFlow >= MatchFlow::PlayBegun)
             UpdateCameras(static_cast<float>(dt), static_cast<float>(alpha));
