@@ -9,6 +9,7 @@
 #include "Engine/Foundation/TextureRegion.h"
 #include "Engine/Runtime/Core/Application.h"
 #include "Engine/Runtime/Graphics/GraphicsDevice.h"
+#include "Source/Data/CharacterData.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Game/Rendering/GameRenderer.h"
 #include "Source/Game/Vantorel.h"
@@ -44,6 +45,11 @@ void LoadStartup(Vantorel_& game)
         [&game]
         {
             game.registryOwner->LoadAll();
+            // The ticks pose the characters and read their poses, so a game without a renderer to load
+            // the characters' images and sounds still needs their animations.
+            if (game.IsHeadless())
+                for (const auto& character : game.registryOwner->characters.GetItems())
+                    character->LoadAnimations();
             game.load.SetProgress(33);
             // Profiles name the parts of their loadouts by the definitions just loaded. A headless client
             // plays with the first profile's loadout and bindings too.

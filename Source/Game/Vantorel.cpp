@@ -534,9 +534,9 @@ void Vantorel_::Render(int64_t elapsed)
     if (!frozen && !hitch)
         VisualUpdate(worldDt, alpha);
     else if (!frozen)
-        // Characters and cameras hold still over a hitch, but the world went on stepping: images that
-        // draw in or are scribbled out keep to its time, or the world would wait for them for ever and
-        // run out of visuals.
+        // Cameras and the characters' parts hold still over a hitch, but the world went on stepping:
+        // images that draw in or are scribbled out keep to its time, or the world would wait for them for
+        // ever and run out of visuals.
         UpdateVisualTimers(static_cast<float>(worldDt));
     RenderFrame(dt, alpha);
 }
@@ -570,7 +570,7 @@ void Vantorel_::VisualUpdate(double dt, double alpha)
     {
         if (WorldAnimates())
             for (Player* player : world->activePlayers)
-                Character::UpdateAnimations(*player, static_cast<float>(dt), static_cast<float>(alpha));
+                Character::AnimateParts(*player, static_cast<float>(dt));
         UpdateVisualTimers(static_cast<float>(dt));
         if (matchFlow >= MatchFlow::PlayBegun)
             UpdateCameras(static_cast<float>(dt), static_cast<float>(alpha));

@@ -84,9 +84,15 @@ void Character::UpdateAnimations(Player& player, float frameTime, float interpol
                 state.current[i]->Update(player, state.playback[i], frameTime, interpolation);
         }
     }
+    DecayFlinch(player.body, frameTime);
+}
+
+void Character::AnimateParts(Player& player, float frameTime)
+{
+    if (player.healthState == HealthState::Dead)
+        return;
     for (Part* part : {static_cast<Part*>(player.head.get()), static_cast<Part*>(player.core.get()),
                        static_cast<Part*>(player.arms.get()), static_cast<Part*>(player.legs.get())})
         if (part)
             part->Animate(frameTime);
-    DecayFlinch(player.body, frameTime);
 }

@@ -13,10 +13,14 @@ namespace Character
 PlayerAnimation* SelectAnimation(const CharacterState& state, const AnimationMappings& mappings,
                                  const AnimationTable& table);
 
-// One rendered frame of the player's animation: each channel starts the animation its mappings choose
-// when that changed, every channel plays on by the frame's seconds, the parts animate, and the flinch
-// eases back toward 0 by π per second. A dead player holds its last pose and flinch. Called by the
-// visual update for every player of the world, after loading has finished; application thread only.
+// One tick of the player's pose: each channel starts the animation its mappings choose when that
+// changed, every channel plays on by the seconds given, and the flinch eases back toward 0 by π per
+// second. A dead player holds its last pose and flinch. The world calls it first in every tick,
+// drawn or not: the tick reads the pose (the muzzle hangs from the shoulder), so a pose that moved with
+// the frames drawn would make a match play differently in a window than headless.
 void UpdateAnimations(Player& player, float frameTime, float interpolation);
+// One rendered frame of the player's parts (Part::Animate), which only change what is drawn; a dead
+// player's parts hold still. Called by the visual update; application thread only.
+void AnimateParts(Player& player, float frameTime);
 
 } // namespace Character

@@ -195,6 +195,7 @@ void World::Begin()
 
 void World::Step(float dt)
 {
+    StepAnimations(dt);
     StepBots(dt);
     StepMovingPlatforms(dt);
     StepPhysics(dt);
@@ -213,6 +214,7 @@ void World::Step(float dt)
 
 void World::StepPredicted(float dt)
 {
+    StepAnimations(dt);
     StepMovingPlatforms(dt);
     StepPhysics(dt);
     StepPlayerMovement(dt, false);

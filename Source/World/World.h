@@ -226,6 +226,8 @@ private:
     void StepAwareness(float dt);
     // The hand-back of a pickup's weapon to its spawn when the pickup leaves the world.
     void HandBackPickup(Pickup& pickup);
+    // Each active player's pose for the tick to read, first thing in the tick.
+    void StepAnimations(float dt);
     // One re-simulated frame of the client's own players.
     void ResimulatePlayers(uint32_t frame);
     // The player records of the active slots, local players, remote players then bots.

@@ -1,10 +1,11 @@
-// The world's tick as far as it concerns the players: making them when play begins, moving and
+// The world's tick as far as it concerns the players: making them when play begins, posing, moving and
 // updating them every tick, and replaying a client's own players after a state from the server.
 
 #include "Source/World/World.h"
 
 #include "Source/GameTypes/GameType.h"
 #include "Source/GameTypes/HitInfo.h"
+#include "Source/World/Character.h"
 #include "Source/World/PlayerRenderable.h"
 
 #include <algorithm>
@@ -87,6 +88,14 @@ void World::StepPlayers(float dt, bool predicted)
         else
             player->Update(dt);
     }
+}
+
+void World::StepAnimations(float dt)
+{
+    // Posed before anything of the tick reads the pose, from where the last tick left the players: their
+    // timers stand at whole ticks, so nothing is interpolated toward the next.
+    for (Player* player : activePlayers)
+        Character::UpdateAnimations(*player, dt, 0.0f);
 }
 
 void World::ResimulatePlayers(uint32_t frame)

@@ -232,6 +232,7 @@ TEST(IkAnimation, ThePushingHandGoesToTheWallBesideThePlayerAndStaysPutWithoutOn
     Scene wall({19.0f, 2.0f});
     Player& player = wall.player;
     player.input.move = PlayerInput::AxisRange;
+    wall.game.ownRegistry.characters.At(0).UnloadAnimations();
     PlayerTesting::Step(*wall.world, 90);
     ASSERT_NE(player.body.GetContact(CollisionSide::Right).platform, nullptr);
     ASSERT_EQ(player.movementState, MovementState::WallForward);
