@@ -91,14 +91,15 @@ void CharacterData::Load(Texture& imageTexture, Texture& drawTexture)
     for (const BoneSprite& sprite : boneSprites)
         BoneSprites::Load(*this, imageTexture, drawTexture, sprite.drawRegion, sprite.region, sprite.frameCount,
                           sprite.cellCountX, sprite.cellCountY);
-    LoadAnimations();
+    // Animations loaded at start-up stay: the match's ticks may be reading them on another thread.
+    if (!animations)
+        LoadAnimations();
     for (const CharacterSound& sound : CharacterSounds)
         LoadSound(*sound.id, sound.file, 2, false);
 }
 
 void CharacterData::Unload()
 {
-    UnloadAnimations();
     for (const CharacterSound& sound : CharacterSounds)
         ReleaseSound(*sound.id);
 }

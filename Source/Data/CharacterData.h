@@ -28,12 +28,12 @@ public:
     bool Read(Lumvek::BlueprintReader& reader) override;
     // The shared keys, "Attributes" with all 24 values, and the skeleton as read.
     void Write(Lumvek::BlueprintWriter& writer) const override;
-    // The mappings and animations of the four channels, then the seven sounds every player makes
-    // ("Hit", "Death", "Empty", "PickUpWeapon", "PickUpAmmo", "PutAway", "TakeOut" under the fixed ids
-    // the world plays them by). A sound an earlier character loaded keeps playing: the first character
-    // supplies them.
+    // The mappings and animations of the four channels when none are loaded yet, then the seven sounds
+    // every player makes ("Hit", "Death", "Empty", "PickUpWeapon", "PickUpAmmo", "PutAway", "TakeOut"
+    // under the fixed ids the world plays them by). A sound an earlier character loaded keeps playing:
+    // the first character supplies them.
     void Load(Lumvek::Texture& imageTexture, Lumvek::Texture& drawTexture) override;
-    // Empties the animations and releases the sounds.
+    // Releases the sounds. The animations stay: the world's ticks read them, drawn or not.
     void Unload() override;
     // Made by the world: makes the animations when there are none yet and loads them from the
     // character's folder; empties them.
@@ -45,8 +45,8 @@ public:
     BoneSet leftPickup;
     BoneSet rightPickup;
     BoneSet root;
-    // The mappings and animations of the four channels, from the character's folder; null until Load,
-    // emptied by Unload.
+    // The mappings and animations of the four channels, from the character's folder; null until loaded
+    // (the game's start-up loader loads them, before any match).
     std::unique_ptr<CharacterAnimations, AnimationsDeleter> animations{nullptr, nullptr};
     // The bone trees stay in their file form until the world builds bones from them; saving a
     // character writes them back unchanged, so nothing of the file is lost.

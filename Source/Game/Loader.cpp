@@ -45,11 +45,11 @@ void LoadStartup(Vantorel_& game)
         [&game]
         {
             game.registryOwner->LoadAll();
-            // The ticks pose the characters and read their poses, so a game without a renderer to load
-            // the characters' images and sounds still needs their animations.
-            if (game.IsHeadless())
-                for (const auto& character : game.registryOwner->characters.GetItems())
-                    character->LoadAnimations();
+            // The ticks pose the characters and read their poses, so every game loads their animations
+            // here, before any world steps: a loader that filled them later would change the tables a
+            // running match's ticks read (a client that joins a running match steps while its images load).
+            for (const auto& character : game.registryOwner->characters.GetItems())
+                character->LoadAnimations();
             game.load.SetProgress(33);
             // Profiles name the parts of their loadouts by the definitions just loaded. A headless client
             // plays with the first profile's loadout and bindings too.
