@@ -224,7 +224,10 @@ TEST(Character, FilesBecomeTheirChannelsAnimationsAndUnreadableFilesAreLoggedAnd
     EXPECT_NE(dynamic_cast<LeftArmReloadAnimation*>(left.Find("Reload")), nullptr);
     EXPECT_NE(dynamic_cast<ArmAnimation*>(left.Find("Wave")), nullptr);
 
+    // Unloading the match's resources keeps the animations, which the ticks read; emptying them is apart.
     robot.Unload();
+    EXPECT_EQ(head.Count(), 2u);
+    robot.UnloadAnimations();
     for (AnimationChannel channel :
          {AnimationChannel::Head, AnimationChannel::Core, AnimationChannel::LeftArm, AnimationChannel::RightArm})
     {
