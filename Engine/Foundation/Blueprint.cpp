@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <charconv>
 #include <cstring>
 #include <new>
 
@@ -829,6 +830,32 @@ bool BlueprintWriter::Pop()
     position = frames.back().position;
     frames.pop_back();
     return true;
+}
+
+std::string DescribeValue(const Blueprint& value)
+{
+    switch (value.GetType())
+    {
+    case BlueprintType::String:
+        return "\"" + value.GetString().ToString() + "\"";
+    case BlueprintType::Number:
+    {
+        char text[32];
+        return std::string(text, std::to_chars(text, text + sizeof text, value.GetNumber()).ptr);
+    }
+    case BlueprintType::Integer:
+        return std::to_string(value.GetInteger());
+    case BlueprintType::UnsignedInteger:
+        return std::to_string(value.GetUnsignedInteger());
+    case BlueprintType::Boolean:
+        return value.GetBoolean() ? "true" : "false";
+    case BlueprintType::Array:
+        return "an array";
+    case BlueprintType::Object:
+        return "an object";
+    default:
+        return "null";
+    }
 }
 
 } // namespace Lumvek

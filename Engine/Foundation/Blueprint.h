@@ -376,4 +376,8 @@ private:
     uint32_t position = 0;
 };
 
+// A value as a message names it: a text in quotes, a number in the shortest form that reads back the
+// same, a container by its kind alone.
+std::string DescribeValue(const Blueprint& value);
+
 } // namespace Lumvek

@@ -2,12 +2,10 @@
 
 #include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/NameSet.h"
-#include "Engine/Foundation/Pattern.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/ProjectileData.h"
 
 #include <cfloat>
-#include <charconv>
 #include <cmath>
 #include <string>
 
@@ -15,27 +13,6 @@ using namespace Lumvek;
 
 namespace
 {
-
-// A zoom level as the file has it, for messages.
-std::string LevelText(const Blueprint& element)
-{
-    switch (element.GetType())
-    {
-    case BlueprintType::Number:
-    {
-        char text[32];
-        return std::string(text, std::to_chars(text, text + sizeof text, element.GetNumber()).ptr);
-    }
-    case BlueprintType::Integer:
-        return std::to_string(element.GetInteger());
-    case BlueprintType::UnsignedInteger:
-        return std::to_string(element.GetUnsignedInteger());
-    case BlueprintType::String:
-        return FormatText("\"{}\"", element.GetString());
-    default:
-        return "a value that is no number";
-    }
-}
 
 // An Array of numbers, each the factor of one scope step. A member that is present replaces the list,
 // except one that is no Array, which is refused with a message. A level no scope can use (no number,
@@ -68,7 +45,7 @@ bool ReadZoomLevels(BlueprintReader& reader, StringView weapon, std::vector<floa
         }
         all = false;
         Log::Write("the weapon {} has the zoom level {}, which no scope can use; it is left out", weapon,
-                   LevelText(element));
+                   DescribeValue(element));
     }
     return all;
 }

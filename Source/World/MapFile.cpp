@@ -356,30 +356,6 @@ bool Fail(MapNames& names, std::string reason)
     return false;
 }
 
-// A member's value as the file has it, for messages; a container by its kind alone.
-std::string MemberText(const Blueprint& value)
-{
-    switch (value.GetType())
-    {
-    case BlueprintType::String:
-        return FormatText("\"{}\"", value.GetString());
-    case BlueprintType::Number:
-        return FormatText("{}", value.GetNumber());
-    case BlueprintType::Integer:
-        return std::to_string(value.GetInteger());
-    case BlueprintType::UnsignedInteger:
-        return std::to_string(value.GetUnsignedInteger());
-    case BlueprintType::Boolean:
-        return value.GetBoolean() ? "true" : "false";
-    case BlueprintType::Array:
-        return "an array";
-    case BlueprintType::Object:
-        return "an object";
-    default:
-        return "null";
-    }
-}
-
 } // namespace
 
 bool LoadMapText(World& world, MapNames& names, StringView text, StringView mapName)
@@ -413,7 +389,7 @@ bool LoadMapText(World& world, MapNames& names, StringView text, StringView mapN
         world.bounds = Rectangle{0.0f, 0.0f, 1.0f, 1.0f};
         world.LayOutGrids();
         return Fail(names, FormatText("the map file {} has \"WorldBounds\": {}, {}", mapName,
-                                      bounds ? MemberText(*bounds) : std::string("missing"),
+                                      bounds ? DescribeValue(*bounds) : std::string("missing"),
                                       StringView::FromCString(boundsRead ? "bounds the world cannot hold"
                                                                          : "which are no four numbers")));
     }
@@ -422,7 +398,7 @@ bool LoadMapText(World& world, MapNames& names, StringView text, StringView mapN
     {
         if (const Blueprint* value = root.GetObject().Find(member); value && value->GetType() != type)
             Fail(names, FormatText("the map file {} has \"{}\": {}, which is no {}", mapName, member,
-                                   MemberText(*value), form));
+                                   DescribeValue(*value), form));
     };
     expect("SpawnPoints", BlueprintType::Array, "array");
     expect("Entities", BlueprintType::Object, "object");
@@ -442,7 +418,7 @@ bool LoadMapText(World& world, MapNames& names, StringView text, StringView mapN
             BlueprintReader reader(*backgrounds);
             if (!ReadArray(reader, *context.mapBackgrounds))
                 Fail(names, FormatText("the map file {} has \"Backgrounds\": {}, which is no array", mapName,
-                                       MemberText(*backgrounds)));
+                                       DescribeValue(*backgrounds)));
         }
     }
     if (!names.kept.empty())
