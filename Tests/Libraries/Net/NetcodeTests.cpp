@@ -704,16 +704,14 @@ TEST_F(NetcodeTest, AConnectingClientKeepsItsKeysAgainstRequestsFromItsAddress)
     EXPECT_EQ(server->GetClientId(0), 7u);
 }
 
-// A stock client retries with the same token once its request timed out. Its first packets were lost
-// both ways and the link is slow, so the retry's request finds the entry that its later requests made,
-// and its response comes a round trip after: each request renewed the entry, which is still there.
+// A stock client retries with the same token once its request timed out. On a slow link that first lost
+// packets both ways, the retry finds the entry its later requests renewed, and connects.
 TEST_F(NetcodeTest, ARetryWithTheSameTokenAfterARequestTimedOutConnects)
 {
     StartServer(1);
     const Address address(10, 0, 0, 2, 1);
     NetcodeClient& client = AddPlayer(address);
-    // What is on the slow link: when each packet arrives, where from, and its bytes.
-    std::vector<std::tuple<double, Address, std::vector<uint8_t>>> link;
+    std::vector<std::tuple<double, Address, std::vector<uint8_t>>> link; // arrival, sender, bytes
     const auto delay = [&](const Address& from, double lostUntil)
     {
         return [&, from, lostUntil](const uint8_t* data, int bytes)

@@ -90,7 +90,6 @@ TEST(WeaponData, DurationsAndZoomLevelsTakeEveryFormTheFilesUse)
     {
         const char* zoomLevels;
         std::vector<float> levels;
-        // The levels no scope can use, each named in its own message.
         std::vector<const char*> refused;
     };
     const ZoomCase zooms[] = {

@@ -181,10 +181,10 @@ TEST(Streaming, ALoaderDueWhileAnImageLoadsStartsOnceTheAtlasIsIdle)
     EXPECT_EQ(streaming.recorder.Take(), (std::vector<std::string>{"P33", "P66", "S2"}));
 }
 
+// The match loader asks for icons while the frame reads the regions without a lock; each new id grows the
+// region list. Every request ends with its own image in its region.
 TEST(Streaming, ALoaderThreadsRequestsNeverMoveTheRegionsTheFrameReads)
 {
-    // The match loader asks for icons while the frame reads the regions without a lock; each new id
-    // grows the region list. Every request ends with its own image in its region.
     Streaming streaming;
     streaming.game->load.SetState(LoadState::StartupLoaded);
     constexpr uint32_t count = 64;

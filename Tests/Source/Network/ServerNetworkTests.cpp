@@ -170,10 +170,15 @@ protected:
             server->Update(static_cast<int64_t>(Tick * 1e9));
         }
     }
-    bool RunUntil(const std::function<bool()>& done, int maxTicks = 600)
+    // With a role, the game's own client runs beside the test's.
+    bool RunUntil(const std::function<bool()>& done, int maxTicks = 600, ClientNetwork* role = nullptr)
     {
         for (int i = 0; i < maxTicks && !done(); ++i)
+        {
+            if (role)
+                role->Update(static_cast<int64_t>(Tick * 1e9));
             Run();
+        }
         return done();
     }
     const RemotePlayerSlot* Remote(uint8_t id) const
@@ -192,17 +197,6 @@ protected:
                 message.frame = frame;
                 message.input.move = move;
             });
-    }
-
-    // Runs the game's own client beside the test's.
-    bool RunUntil(ClientNetwork& role, const std::function<bool()>& done)
-    {
-        for (int i = 0; i < 600 && !done(); ++i)
-        {
-            role.Update(static_cast<int64_t>(Tick * 1e9));
-            Run();
-        }
-        return done();
     }
 
     DataTesting::RegistryTestFolder assets;
@@ -583,9 +577,8 @@ TEST_F(ServerNetworkTest, OnlyPlayersNotYetCountedRestartTheCountdown)
     EXPECT_LE(time - begun, 10.5);
 }
 
-// A connection made during a match is read: its request for players waits for the next Waiting, from
-// whose start it has the connection timeout to add them, and one that sends only what is refused is
-// sent away before the match ends.
+// Connections made in a match are read: players wait for the next Waiting, which starts the connection
+// timeout, and one sending only what is refused goes before the match ends.
 TEST_F(ServerNetworkTest, ConnectionsMadeDuringAMatchAreReadAndWaitForTheNextWaiting)
 {
     settings.connectionTimeout = 3.0f;
@@ -613,8 +606,8 @@ TEST_F(ServerNetworkTest, ConnectionsMadeDuringAMatchAreReadAndWaitForTheNextWai
     EXPECT_GT(time - waiting, 3.0);
 }
 
-// A stranger's players who came and went leave the countdown to the players who come next, and the
-// last player leaving before a match ended leaves the server waiting for more, whatever its state.
+// Players who came and went leave the countdown to those who come next; the last leaving before a
+// match ended leaves the server waiting, whatever its state.
 TEST_F(ServerNetworkTest, PlayersWhoLeftSpendNeitherTheCountdownNorTheServer)
 {
     settings.connectionTimeout = 1.0f;
@@ -642,9 +635,10 @@ TEST_F(ServerNetworkTest, PlayersWhoLeftSpendNeitherTheCountdownNorTheServer)
     }
 }
 
-// Eight connections that add no player fill the server. A client it denies waits for a seat, saying so
-// once, and gets one when they are sent away at the connection timeout.
-TEST_F(ServerNetworkTest, AClientAFullServerDeniesGetsTheSeatOfAConnectionWithoutPlayers)
+// Eight connections without players fill the server; a client it denies says so once and gets a seat
+// when they time out. Bound to every address, a server takes a token naming any of the machine's: the
+// loopback one here, a public one behind a router that forwards the port.
+TEST_F(ServerNetworkTest, AFullServerSeatsADeniedClientAtTheTimeoutAndAnyAddressTakesLoopbackTokens)
 {
     settings.maximumPlayers = 8;
     settings.connectionTimeout = 3.0f;
@@ -657,21 +651,16 @@ TEST_F(ServerNetworkTest, AClientAFullServerDeniesGetsTheSeatOfAConnectionWithou
     Net::MemoryTransport transport(network, Net::Address(10, 0, 1, 1, 50000));
     LogCapture log;
     ClientNetwork honest(own, ClientSettings{{}, "10.0.0.1", 40000}, 9, &transport);
-    ASSERT_TRUE(RunUntil(honest, [&] { return server->GetPlayers().size() == 1; }));
+    ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 1; }, 600, &honest));
     EXPECT_LT(time, settings.connectionTimeout + ClientNetwork::SeatRetryNanoseconds / 1e9 + 1.0);
     EXPECT_EQ(log.StartingWith("the server 10.0.0.1:40000 is full").size(), 1u);
-}
 
-// Bound to every address, the server takes tokens that name any address of the machine with its port:
-// the loopback one here, a public one behind a router that forwards the port.
-TEST_F(ServerNetworkTest, AServerBoundToEveryAddressTakesATokenNamingTheLoopbackAddress)
-{
     settings.hostingIp = "0.0.0.0";
     settings.hostingPort = 0;
     server = std::make_unique<ServerNetwork>(context, settings, 7);
-    GameContext own;
-    ClientNetwork client(own, ClientSettings{{}, "127.0.0.1", server->GetAddress().GetPort()}, 9);
-    EXPECT_TRUE(RunUntil(client, [&] { return client.GetClientIndex() == 0; }));
+    GameContext bare;
+    ClientNetwork client(bare, ClientSettings{{}, "127.0.0.1", server->GetAddress().GetPort()}, 9);
+    EXPECT_TRUE(RunUntil([&] { return client.GetClientIndex() == 0; }, 600, &client));
 }
 
 } // namespace ServerNetworkTests

@@ -241,27 +241,22 @@ TEST_F(MapEditing, HandlesResizeAcrossTheAnchorAndSpaceDragsCreate)
     EXPECT_EQ(editor->CreateEntity({-12.0f, 2.0f}, {0.5f, 0.5f}), EntityReference{});
 }
 
-TEST_F(MapEditing, AResizeStopsAtTheWorldsEdgeAndOneWhollyOutsideIsRefusedOnce)
+TEST_F(MapEditing, AResizeStopsAtTheWorldsEdgeAndANewInteractionGetsTheImageTheMatchDidNotLoadOrSaysWhyNot)
 {
     app.tools->rendererViews.front().centre = {-10.0f, 0.0f};
-    editor->SetEntityBounds(Pit, {-12.0f, 0.0f, 2.0f, 2.0f});
-    editor->RefreshEntity(Pit);
-    editor->selected = Pit;
     // The left-middle handle dragged past the left edge stops a quarter inside, as a move does.
+    editor->SetEntityBounds(Pit, {-12.0f, 0.0f, 2.0f, 2.0f});
+    editor->RefreshEntity(editor->selected = Pit);
     Drag({{-12.0f, 1.0f}, {-20.0f, 1.0f}});
     ExpectNear(Bounds(Pit), {-14.75f, 0.0f, 4.75f, 2.0f});
-    // A hazard a window's rows put wholly past the edge is not resized further out.
+    // A hazard a window's rows put wholly past the edge is not resized further out, and that is said once.
     editor->SetEntityBounds(Narrow, {-17.0f, 0.0f, 0.5f, 1.0f});
-    editor->RefreshEntity(Narrow);
-    editor->selected = Narrow;
+    editor->RefreshEntity(editor->selected = Narrow);
     Lumvek::Testing::LogCapture log;
     Drag({{-17.0f, 0.5f}, {-18.0f, 0.5f}, {-19.0f, 0.5f}});
     EXPECT_EQ(Bounds(Narrow), (Rectangle{-17.0f, 0.0f, 0.5f, 1.0f}));
     EXPECT_EQ(log.StartingWith("Hazard 1 not resized: it would lie outside the world bounds").size(), 1u);
-}
 
-TEST_F(MapEditing, ANewInteractionGetsTheImageTheMatchDidNotLoadOrSaysWhyNot)
-{
     game.headless = false;
     editor->SetMode(3);
     editor->CreateEntity({-12.0f, 2.0f}, {1.0f, 1.0f});
@@ -275,9 +270,8 @@ TEST_F(MapEditing, ANewInteractionGetsTheImageTheMatchDidNotLoadOrSaysWhyNot)
         ASSERT_TRUE(app.device->CreateTexture(slot, 0)->SetSize(64, 64, Lumvek::TextureFormat::ColorBuffer4x8));
     const EntityReference lever = editor->CreateEntity({-10.0f, 2.0f}, {1.0f, 1.0f});
     EXPECT_EQ(editor->createProblem, "");
-    EXPECT_NE(
-        app.device->GetTexture(GraphicsResources::WorldAtlas)->GetRegion(world->interactions[lever.index].data->image),
-        nullptr);
+    const auto* atlas = app.device->GetTexture(GraphicsResources::WorldAtlas);
+    EXPECT_NE(atlas->GetRegion(world->interactions[lever.index].data->image), nullptr);
 }
 
 TEST_F(MapEditing, DeletedEntitiesLeaveTheirGridsPhysicsGraphAndWindows)

@@ -307,23 +307,18 @@ TEST_F(NotebookScreens, BetweenMatchesTheScreensLeaveWhenTheMatchGoesOn)
 }
 
 // However long the loadout's name, its title shrinks to keep clear of the preview.
-TEST_F(NotebookScreens, ALongLoadoutTitleShrinksClearOfThePreview)
-{
-    profile->loadouts[1].name = std::string(80, 'W');
-    Notebook* notebook = OpenNotebook(1);
-    const Element* header = notebook ? notebook->GetElement("Header") : nullptr;
-    ASSERT_TRUE(header && dynamic_cast<const Lumvek::TextContent&>(*header->content).shrinkToFit);
-    const Lumvek::Rectangle box = header->drawnRectangle;
-    EXPECT_LT(box.x + box.width, notebook->GetElement("Preview")->drawnRectangle.x);
-}
-
-TEST_F(NotebookScreens, TenHeadsMakeRowsOfSixAndFourAndTheCardsFollowTheProfile)
+TEST_F(NotebookScreens, TenHeadsMakeRowsOfSixAndFourAndTheCardsFollowTheProfileUnderALongTitle)
 {
     profile->heads.Set("K0P0", true);
     profile->heads.Set("K0P1", false); // known, not owned
     profile->heads.Set("K0P9", true);
+    profile->loadouts[1].name = std::string(80, 'W');
     Notebook* notebook = OpenNotebook(1);
     ASSERT_NE(notebook, nullptr);
+    const Element* header = notebook->GetElement("Header");
+    ASSERT_TRUE(header && dynamic_cast<const Lumvek::TextContent&>(*header->content).shrinkToFit);
+    EXPECT_LT(header->drawnRectangle.x + header->drawnRectangle.width,
+              notebook->GetElement("Preview")->drawnRectangle.x);
     const Element* cards = notebook->GetElement("CardContainer");
     ASSERT_EQ(cards->GetChildren().size(), 10u);
     EXPECT_EQ(notebook->lastRow, 1u);

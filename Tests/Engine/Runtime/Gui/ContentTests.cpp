@@ -207,7 +207,7 @@ TEST_F(ContentTest, TextIsPlacedByItsSizeAlignmentLetterSpacingAndKerning)
     EXPECT_NEAR(kerned.drawnRectangle.width, (1.5f - 0.1f) * 40, 1e-3f);
 }
 
-TEST_F(ContentTest, ColourCodesColourTheGlyphsAfterThemAndAreNeitherDrawnNorMeasured)
+TEST_F(ContentTest, ColourCodesColourTheGlyphsAfterThemAreNeitherDrawnNorMeasuredAndPickABackedLinesBox)
 {
     const struct
     {
@@ -237,12 +237,9 @@ TEST_F(ContentTest, ColourCodesColourTheGlyphsAfterThemAndAreNeitherDrawnNorMeas
         EXPECT_EQ(strokes, test.glyphs) << test.text;
         EXPECT_NEAR(text.drawnRectangle.width, test.width * 40, 1e-3f) << test.text;
     }
-}
 
-// A backed line stands on one box: of the contrast pair, the colour more of its coloured glyphs read on (the
-// pale ones here, not the red); text of the box's own colour takes the other.
-TEST_F(ContentTest, ABackedLineStandsOnOneBoxThatMostOfItsColouredGlyphsReadOn)
-{
+    // A backed line stands on one box: of the contrast pair, the colour more of its coloured glyphs read on (the
+    // pale ones here, not the red); text of the box's own colour takes the other.
     app.gui->colorMaterial = NameTableC().Add("ContentTests.ColorMaterial");
     constexpr Color Ink{0x41, 0x40, 0x42, 255}, Paper{0xF5, 0xF8, 0xFA, 255}, Pale{0xE6, 0xE7, 0xE8, 255};
     TextContent text = Text("#E6E7E8FFa #414042FFb #FF0000FFc #E6E7E8FFd", true);
