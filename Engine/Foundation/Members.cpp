@@ -314,7 +314,8 @@ bool WriteMember(BlueprintWriter& writer, StringView key, const Color& value)
 
 bool WriteMember(BlueprintWriter& writer, StringView key, Duration value)
 {
-    const float seconds = static_cast<float>(value.ticks) * Duration::TickSeconds;
+    // Divided in double: ticks times the rounded tick length would write 1.5000001 for 90 ticks.
+    const auto seconds = static_cast<float>(static_cast<double>(value.ticks) / 60.0);
     return StoreMember(writer, key, [&](Blueprint& member) { member.SetFloat(seconds); });
 }
 

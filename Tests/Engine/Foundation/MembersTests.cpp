@@ -238,4 +238,11 @@ TEST(Members, DurationsInEveryForm)
         EXPECT_TRUE(ReadMember(reader, "Delay", duration));
         EXPECT_EQ(duration.ticks, ticks);
     }
+    // The seconds a maker wrote come back as written, not off in their last float digit.
+    for (const auto& [ticks, seconds] : {std::pair{6u, 0.1f}, std::pair{90u, 1.5f}, std::pair{132u, 2.2f}})
+    {
+        BlueprintWriter writer;
+        WriteMember(writer, "Delay", Duration{ticks});
+        EXPECT_EQ(static_cast<float>(writer.GetRoot().GetObject().Find("Delay")->GetNumber()), seconds) << ticks;
+    }
 }
