@@ -12,4 +12,9 @@ void Adapter::OnServerClientConnected(int) {}
 
 void Adapter::OnServerClientDisconnected(int) {}
 
+bool Adapter::AdmitServerClient(const Address&)
+{
+    return true;
+}
+
 } // namespace Net

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Net/Address.h"
 #include "Net/Memory.h"
 #include "Net/Message.h"
 
@@ -25,6 +26,9 @@ public:
 
     virtual void OnServerClientConnected(int clientIndex);
     virtual void OnServerClientDisconnected(int clientIndex);
+    // Whether the server takes a connection from the address now: asked of each valid request and again
+    // when its client answers the challenge; false denies it. The default takes every one.
+    virtual bool AdmitServerClient(const Address& from);
 };
 
 } // namespace Net

@@ -52,6 +52,8 @@ struct ClientServerConfig : ConnectionConfig
     // Seconds of real time a server spends on connection requests in one update, above which the
     // update's further requests are dropped unread; 0 bounds nothing.
     double requestTimePerUpdate = 0.0;
+    // Seconds of real time a server spends reading packets in one update; 0 bounds them by count alone.
+    double receiveTimePerUpdate = 0.0;
     // Bytes for the client, for the server's own use, and for each of the server's client slots.
     int clientMemory = 10 * 1024 * 1024;
     int serverGlobalMemory = 10 * 1024 * 1024;

@@ -15,8 +15,10 @@ namespace Net
 namespace
 {
 
-// Bounds the work of one update under a flood; whatever remains waits for the next.
-constexpr int MaxPacketsPerUpdate = 4096;
+// Bounds the work of one update under a flood, with the time bound of its config; whatever remains waits
+// for the next. Reading stops to look at the clock after each batch.
+constexpr int MaxPacketsPerUpdate = 1 << 16;
+constexpr int PacketsPerClockRead = 128;
 
 // Anyone can make valid requests, and source addresses can be forged, so strangers can fill any table
 // of connecting addresses; it must be large enough that an honest entry outlives its client's round
@@ -27,11 +29,16 @@ constexpr int MaxPacketsPerUpdate = 4096;
 constexpr size_t PendingWays = 16;
 constexpr size_t PendingBuckets = 1024;
 // The entries an address may hold at once, one a token. A stranger can forge the address of a client
-// still connecting, before its request as well as after it: a new token takes the place of the
-// address's entry asked for least recently, and a client resends its request ten times a second, so
-// only a stranger who sends more new tokens than this from its address in every tenth of a second
-// pushes it out.
+// still connecting, before its request as well as after it, with as many tokens as he likes: a new token
+// takes the place of the address's entry asked for least recently only once that entry has had the
+// time a client needs to answer its challenge and its client is not answering. A challenged client
+// sends only responses, so an entry it answers is renewed by them, as by requests. A token that had an
+// entry not long ago takes no other's place: a stranger's few tokens, which come back as fast as they are
+// pushed out, would otherwise win every place that comes free against a client asking ten times a
+// second.
 constexpr int PendingPerAddress = 4;
+constexpr double PendingAnswerSeconds = 1.0;
+constexpr double PendingReturnSeconds = 10.0;
 // Spent keys are wiped this many entries an update: the whole table every 16 updates.
 constexpr size_t PendingSweptPerUpdate = PendingWays * PendingBuckets / 16;
 
@@ -100,9 +107,12 @@ struct NetcodeServer::PendingConnection
     uint8_t receiveKey[KeyBytes] = {};
     uint8_t tokenMac[MacBytes] = {};
     int32_t timeoutSeconds = 0;
-    // When the token's last request came: each renews the entry, up to the token's own expiry.
+    // When the token's last request or answer came: each renews the entry, up to the token's own expiry.
     double requestTime = 0.0;
     double expireTime = 0.0;
+    // When the token's first request made the entry, and whether its client has answered the challenge.
+    double madeTime = 0.0;
+    bool answered = false;
 };
 
 // A connect token seen in a request, known by its tag, and the address that first used it. A token
@@ -115,6 +125,8 @@ struct NetcodeServer::TokenUse
     Address address;
     double time = 0.0;
     uint64_t nextSequence = 0;
+    // When the token last made a pending entry; negative before it did.
+    double pendingTime = -1.0;
 };
 
 NetcodeServer::NetcodeServer(const NetcodeServerConfig& config, Transport* transport, double time)
@@ -200,9 +212,19 @@ void NetcodeServer::Update(double newTime)
 
 void NetcodeServer::ReceivePackets()
 {
-    if (transport)
-        ReceiveEach(*transport, receiveBuffer, sizeof(receiveBuffer), MaxPacketsPerUpdate,
-                    [this](const Address& from, uint8_t* data, int bytes) { ProcessPacket(from, data, bytes); });
+    if (!transport)
+        return;
+    const bool bounded = config.receiveTimePerUpdate > 0.0;
+    const double begun = bounded ? ReadClock() : 0.0;
+    for (int read = 0; read < MaxPacketsPerUpdate;)
+    {
+        const int batch =
+            ReceiveEach(*transport, receiveBuffer, sizeof(receiveBuffer), PacketsPerClockRead,
+                        [this](const Address& from, uint8_t* data, int bytes) { ProcessPacket(from, data, bytes); });
+        read += batch;
+        if (batch < PacketsPerClockRead || (bounded && ReadClock() - begun >= config.receiveTimePerUpdate))
+            break;
+    }
 }
 
 void NetcodeServer::ProcessPacket(const Address& from, uint8_t* data, int bytes)
@@ -284,21 +306,23 @@ void NetcodeServer::ProcessConnectionRequest(const Address& from, const uint8_t*
         return Drop(PACKET_READ_REFUSED, from);
     }
     const uint8_t* mac = request.privateData + PrivateConnectTokenBytes - MacBytes;
-    if (!RecordTokenUse(mac, from))
+    TokenUse* use = RecordTokenUse(mac, from);
+    if (!use)
         return Drop(PACKET_READ_REFUSED, from);
 
-    if (!HasFreeOrReleasedSlot())
+    if (!HasFreeOrReleasedSlot() || !Admits(from))
     {
-        Packet denied;
-        denied.type = PACKET_CONNECTION_DENIED;
-        SendToUnconnected(from, denied, token.serverToClientKey);
+        Deny(from, token.serverToClientKey);
         ++counters.packetsReceived;
         char text[64];
-        NET_LOG_DEBUG("server: denied %s, full", from.ToString(text, sizeof(text)));
+        NET_LOG_DEBUG("server: denied %s", from.ToString(text, sizeof(text)));
         return;
     }
 
-    PendingConnection* connection = AddPendingConnection(from, token, request.expireTimestamp);
+    PendingConnection* connection = AddPendingConnection(from, token, request.expireTimestamp, *use);
+    // Every entry of the address is held by a client that may still answer.
+    if (!connection)
+        return Drop(PACKET_READ_REFUSED, from);
     std::memcpy(connection->tokenMac, mac, MacBytes);
     ++counters.packetsReceived;
 
@@ -327,18 +351,19 @@ void NetcodeServer::ProcessConnectionResponse(const Address& from, PendingConnec
     ReadChallengeToken(sealed, challenge);
     if (FindClientById(challenge.clientId) >= 0)
         return Drop(PACKET_READ_REFUSED, from);
-    // Only requests renew the entry: responses come from a client that has been challenged already.
+    // Only the client that holds the challenge answers it: forged requests from its address cannot push
+    // out an entry being answered.
+    connection.requestTime = time;
+    connection.answered = true;
     ++counters.packetsReceived;
 
     int clientIndex = FindFreeSlot();
     // A slot freed in this update: the client's next response, a tenth of a second on, takes it.
     if (clientIndex < 0 && HasFreeOrReleasedSlot())
         return;
-    if (clientIndex < 0)
+    if (clientIndex < 0 || !Admits(from))
     {
-        Packet denied;
-        denied.type = PACKET_CONNECTION_DENIED;
-        SendToUnconnected(from, denied, connection.sendKey);
+        Deny(from, connection.sendKey);
         // A denied client gives up and sends nothing more: a late copy of its response must not take
         // the next free slot and hold it for a whole timeout.
         sodium_memzero(&connection, sizeof(connection));
@@ -375,6 +400,18 @@ void NetcodeServer::ProcessConnectionResponse(const Address& from, PendingConnec
     SendToClient(clientIndex, keepAlive);
     if (config.connectCallback)
         config.connectCallback(config.callbackContext, clientIndex, true);
+}
+
+bool NetcodeServer::Admits(const Address& from) const
+{
+    return !config.admitCallback || config.admitCallback(config.callbackContext, from);
+}
+
+void NetcodeServer::Deny(const Address& to, const uint8_t sendKey[KeyBytes])
+{
+    Packet denied;
+    denied.type = PACKET_CONNECTION_DENIED;
+    SendToUnconnected(to, denied, sendKey);
 }
 
 void NetcodeServer::ProcessClientPacket(int clientIndex, const Packet& packet)
@@ -540,7 +577,7 @@ NetcodeServer::TokenUse* NetcodeServer::FindTokenUse(const uint8_t mac[MacBytes]
     return nullptr;
 }
 
-bool NetcodeServer::RecordTokenUse(const uint8_t mac[MacBytes], const Address& from)
+NetcodeServer::TokenUse* NetcodeServer::RecordTokenUse(const uint8_t mac[MacBytes], const Address& from)
 {
     TokenUse* oldest = nullptr;
     for (TokenUse& use : tokenUses)
@@ -548,25 +585,26 @@ bool NetcodeServer::RecordTokenUse(const uint8_t mac[MacBytes], const Address& f
         if (use.used && sodium_memcmp(use.mac, mac, MacBytes) == 0)
         {
             if (use.address != from)
-                return false;
+                return nullptr;
             use.time = time;
-            return true;
+            return &use;
         }
         if (!oldest || !use.used || (oldest->used && use.time < oldest->time))
             oldest = &use;
     }
     if (!oldest)
-        return false;
+        return nullptr;
+    *oldest = TokenUse();
     oldest->used = true;
     std::memcpy(oldest->mac, mac, MacBytes);
     oldest->address = from;
     oldest->time = time;
-    oldest->nextSequence = 0;
-    return true;
+    return oldest;
 }
 
-NetcodeServer::PendingConnection*
-NetcodeServer::AddPendingConnection(const Address& from, const PrivateConnectToken& token, uint64_t expireTimestamp)
+NetcodeServer::PendingConnection* NetcodeServer::AddPendingConnection(const Address& from,
+                                                                      const PrivateConnectToken& token,
+                                                                      uint64_t expireTimestamp, TokenUse& use)
 {
     // A resent request renews its live entry: a client whose first requests or challenges were lost
     // answers a later challenge, and the entry must still be there when the answer comes. The token's
@@ -578,13 +616,21 @@ NetcodeServer::AddPendingConnection(const Address& from, const PrivateConnectTok
     }
     const auto older = [](const PendingConnection& a, const PendingConnection& b)
     { return a.requestTime < b.requestTime; };
-    // An address that holds all its entries gives up the one asked for least recently.
+    // An address that holds all its entries gives up the one asked for least recently among those
+    // whose clients had the time to answer and did not; with none, the new token waits.
     const std::span<PendingConnection> bucket = PendingBucket(from);
     PendingConnection* connection = nullptr;
     if (CountPendingConnections(from) >= PendingPerAddress)
+    {
+        if (use.pendingTime >= 0.0 && use.pendingTime + PendingReturnSeconds > time)
+            return nullptr;
         for (PendingConnection& entry : bucket)
-            if (entry.used && entry.address == from && !IsExpired(entry) && (!connection || older(entry, *connection)))
+            if (entry.used && entry.address == from && !IsExpired(entry) && !entry.answered &&
+                entry.madeTime + PendingAnswerSeconds <= time && (!connection || older(entry, *connection)))
                 connection = &entry;
+        if (!connection)
+            return nullptr;
+    }
     // Else a spent or free entry of the bucket, the address's own spent ones first, and in a full
     // bucket the oldest: requests nobody answers push each other out instead of locking newcomers
     // out until their tokens run out.
@@ -601,6 +647,9 @@ NetcodeServer::AddPendingConnection(const Address& from, const PrivateConnectTok
     std::memcpy(connection->receiveKey, token.clientToServerKey, KeyBytes);
     connection->timeoutSeconds = token.timeoutSeconds;
     connection->requestTime = time;
+    connection->madeTime = time;
+    use.pendingTime = time;
+    connection->answered = false;
     connection->expireTime = time + static_cast<double>(expireTimestamp - NowTimestamp());
     return connection;
 }

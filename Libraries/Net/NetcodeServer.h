@@ -16,6 +16,9 @@ namespace Net
 // Told when a slot gains a client (connected true) or loses one; on loss it runs while the slot
 // still holds the client's id and address.
 using ClientConnectFunction = void (*)(void* context, int clientIndex, bool connected);
+// Whether a connection from the address is taken now; asked of each valid request and of each answer
+// to a challenge, false denies it.
+using ClientAdmitFunction = bool (*)(void* context, const Address& from);
 
 struct NetcodeServerConfig
 {
@@ -24,6 +27,8 @@ struct NetcodeServerConfig
     // The address connect tokens must name. When invalid, the transport's own address.
     Address publicAddress;
     ClientConnectFunction connectCallback = nullptr;
+    // Null takes every connection.
+    ClientAdmitFunction admitCallback = nullptr;
     void* callbackContext = nullptr;
     // When set, outgoing packets go here instead of to the transport.
     PacketSendFunction sendFunction = nullptr;
@@ -41,6 +46,10 @@ struct NetcodeServerConfig
     // are dropped unread (counted as PACKET_READ_BUSY), so that a flood of them cannot hold up the
     // application's own work: each costs a token to open and a challenge to seal. 0 bounds nothing.
     double requestTimePerUpdate = 0.0;
+    // Seconds spent reading packets in one update, after which the rest wait in the socket for the
+    // next: each update reads what the socket holds, so that a flood does not leave the honest packets
+    // to the system's buffer to drop, up to this bound. 0 bounds them by count alone.
+    double receiveTimePerUpdate = 0.0;
     // The clock that time is measured by, in seconds; null reads the system's steady clock.
     double (*clock)() = nullptr;
 };
@@ -96,14 +105,19 @@ private:
     void ProcessPacket(const Address& from, uint8_t* data, int bytes);
     void ProcessConnectionRequest(const Address& from, const uint8_t* data, int bytes);
     void ProcessConnectionResponse(const Address& from, PendingConnection& pending, const Packet& packet);
+    bool Admits(const Address& from) const;
+    // Tells a client it is not taken, under the keys of its request.
+    void Deny(const Address& to, const uint8_t sendKey[KeyBytes]);
     void ProcessClientPacket(int clientIndex, const Packet& packet);
     void SendKeepAlives();
     void CheckTimeouts();
 
     TokenUse* FindTokenUse(const uint8_t mac[MacBytes]);
-    bool RecordTokenUse(const uint8_t mac[MacBytes], const Address& from);
+    // The token's record, made if new; null when another address used it first.
+    TokenUse* RecordTokenUse(const uint8_t mac[MacBytes], const Address& from);
+    // The token's entry, renewed or made; null when the address holds all its entries and none may go.
     PendingConnection* AddPendingConnection(const Address& from, const PrivateConnectToken& token,
-                                            uint64_t expireTimestamp);
+                                            uint64_t expireTimestamp, TokenUse& use);
     // The address's live entry made from the token with that key, or null.
     PendingConnection* FindPendingConnection(const Address& from, const uint8_t receiveKey[KeyBytes]);
     int CountPendingConnections(const Address& from);

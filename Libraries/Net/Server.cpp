@@ -61,6 +61,8 @@ NetcodeServerConfig Server::MakeNetcodeConfig(const uint8_t privateKey[KeyBytes]
     netcodeConfig.minimumTimeout = config.minimumTokenTimeout;
     netcodeConfig.maximumTimeout = config.maximumTokenTimeout;
     netcodeConfig.requestTimePerUpdate = config.requestTimePerUpdate;
+    netcodeConfig.receiveTimePerUpdate = config.receiveTimePerUpdate;
+    netcodeConfig.admitCallback = &Server::AdmitClient;
     std::memcpy(netcodeConfig.privateKey, privateKey, KeyBytes);
     netcodeConfig.connectCallback = &Server::OnClientConnection;
     netcodeConfig.callbackContext = server;
@@ -133,6 +135,11 @@ void Server::DestroySlots()
     NET_FREE(*globalAllocator, slots);
     slots = nullptr;
     maxClients = 0;
+}
+
+bool Server::AdmitClient(void* context, const Address& from)
+{
+    return static_cast<Server*>(context)->adapter.AdmitServerClient(from);
 }
 
 void Server::OnClientConnection(void* context, int clientIndex, bool connected)

@@ -89,7 +89,9 @@ UdpSocket::UdpSocket(const Address& bindAddress, int sendBufferBytes, int receiv
     }
     // Buffer sizes are a wish: the system caps them, and the socket works either way.
     setsockopt(handle, SOL_SOCKET, SO_SNDBUF, &sendBufferBytes, sizeof(sendBufferBytes));
-    setsockopt(handle, SOL_SOCKET, SO_RCVBUF, &receiveBufferBytes, sizeof(receiveBufferBytes));
+    // A privileged process may pass the system's cap; any other gets what the cap allows.
+    if (setsockopt(handle, SOL_SOCKET, SO_RCVBUFFORCE, &receiveBufferBytes, sizeof(receiveBufferBytes)) != 0)
+        setsockopt(handle, SOL_SOCKET, SO_RCVBUF, &receiveBufferBytes, sizeof(receiveBufferBytes));
 
     if (bind(handle, reinterpret_cast<const sockaddr*>(&storage), length) != 0)
     {

@@ -278,6 +278,13 @@ std::unique_ptr<Network> Vantorel_::CreateServerNetwork(StringView path)
     auto role = std::make_unique<ServerNetwork>(*this, settings, seed);
     if (!role->IsListening())
         return nullptr;
+    if (role->GetOfferedConfigurations().empty())
+    {
+        Log::Write("no game configuration has room for its bots and {} players (MaximumPlayers in {}): the "
+                   "server does not start",
+                   settings.maximumPlayers, path);
+        return nullptr;
+    }
     role->SetJournalWriter(MakeJournalWriter());
     Log::Write("a dedicated server listens on port {}", settings.hostingPort);
     return role;

@@ -64,6 +64,7 @@ const SettingKey<ServerSettings> ServerKeys[] = {
     {"LoadDuration", &ServerSettings::loadDuration, Limit::NotNegative},
     {"ForceUpdateTimeout", &ServerSettings::forceUpdateTimeout, Limit::NotNegative},
     {"GameStateUpdateRate", &ServerSettings::gameStateUpdateRate, Limit::Positive},
+    {"InactivityTimeout", &ServerSettings::inactivityTimeout, Limit::NotNegative},
 };
 
 const SettingKey<ClientSettings> ClientKeys[] = {

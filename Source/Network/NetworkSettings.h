@@ -66,6 +66,9 @@ struct ServerSettings : NetworkSettings
     double forceUpdateTimeout = 0.25;
     // Seconds between two game-state broadcasts.
     double gameStateUpdateRate = 1.0 / 30.0;
+    // Seconds of play after which a player whose client sent no input, or only the same one, is
+    // removed; 0 removes none.
+    float inactivityTimeout = 120.0f;
 };
 
 // A client's settings: which server to join.

@@ -46,6 +46,8 @@ Net::ClientServerConfig AdmittingConfig(Net::ClientServerConfig config)
     // Each request costs a token to open and a challenge to seal: under a flood of them the update
     // spends at most this on them, and steps and sends its states in time.
     config.requestTimePerUpdate = 0.002;
+    // What the socket holds is read each update, the honest inputs among the flood with it, up to this.
+    config.receiveTimePerUpdate = 0.004;
     return config;
 }
 
@@ -64,6 +66,27 @@ constexpr double ClientLogLines = 120.0;
 // that it is connected and its request comes back a round trip after the server counted it, later on
 // a slow link or a busy machine.
 constexpr double LeastJoinSeconds = 3.0;
+// A host whose connection was sent away waits this many join times before it connects again: a
+// stranger who comes straight back holds a seat a quarter of the time at most, and an honest client,
+// denied meanwhile, asks again every few seconds.
+constexpr double CooldownJoins = 3.0;
+// Connections without players one host holds at once: players behind one router join one after
+// another, and a stranger from one address holds no more.
+constexpr int PlayerlessPerHost = 2;
+// Hosts remembered cooling down; each was sent away after a whole connection, so a few are enough.
+constexpr size_t MaxCooldowns = 256;
+
+Net::Address HostOf(Net::Address address)
+{
+    address.SetPort(0);
+    return address;
+}
+
+// Only the controls: the history a client sends changes from frame to frame whatever its player does.
+bool SameControls(const PlayerInput& a, const PlayerInput& b)
+{
+    return a.move == b.move && a.aimX == b.aimX && a.aimY == b.aimY && a.buttons == b.buttons;
+}
 
 uint32_t ConfigurationCount(const GameContext& context)
 {
@@ -75,14 +98,17 @@ uint32_t ConfigurationCount(const GameContext& context)
 ServerNetwork::ServerNetwork(GameContext& context, const ServerSettings& settings, uint64_t seed,
                              Net::Transport* transport)
     : Network(settings), context(context), serverSettings(settings), optionSeed(seed), limits(LimitsOf(context)),
-      logBudget(HostLogLines, ClientLogLines), playerLog(HostLogLines, ClientLogLines), adapter(limits),
+      logBudget(HostLogLines, ClientLogLines), playerLog(HostLogLines, ClientLogLines),
+      stayedLog(HostLogLines, ClientLogLines), adapter(limits),
       server(transport ? std::make_unique<Net::Server>(allocator, GameServerKey, *transport, AdmittingConfig(config),
                                                        adapter, 0.0)
                        : std::make_unique<Net::Server>(allocator, GameServerKey, HostingAddress(settings),
                                                        AdmittingConfig(config), adapter, 0.0))
 {
     adapter.SetConnectionListener([this](int client, bool connected) { notices.push_back({client, connected}); });
+    adapter.SetAdmissionCheck([this](const Net::Address& from) { return Admits(from); });
     serverSettings.maximumPlayers = std::clamp(serverSettings.maximumPlayers, 1u, MaxServerPlayers);
+    ChooseOfferedConfigurations();
     if (!server->Start(static_cast<int>(serverSettings.maximumPlayers)))
         Log::Write("the server could not start on port {}", settings.hostingPort);
     clients.resize(serverSettings.maximumPlayers);
@@ -127,9 +153,10 @@ void ServerNetwork::Update(int64_t delta)
 
     HandleConnectionNotices();
     AcceptClients();
-    if (state == NetworkState::Waiting)
-        AdmitWaitingClients();
-    if (const uint64_t leftOut = logBudget.TakeReport(time) + playerLog.TakeReport(time))
+    AdmitClients();
+    if (state == NetworkState::Playing)
+        RemoveIdlePlayers(delta);
+    if (const uint64_t leftOut = logBudget.TakeReport(time) + playerLog.TakeReport(time) + stayedLog.TakeReport(time))
         Log::Write("left {} lines about clients out of the log", leftOut);
     for (int channel = 0; channel < 2 && state != NetworkState::Stopped; ++channel)
         for (size_t i = 0; i < clients.size(); ++i)
@@ -150,10 +177,12 @@ void ServerNetwork::Update(int64_t delta)
     case NetworkState::Waiting:
     {
         const bool expired = AdvanceTimer(delta);
+        LowerMostPlayers();
         const size_t count = players.size();
         if (count == serverSettings.maximumPlayers || (expired && count >= serverSettings.minimumPlayers && count > 0))
         {
             Log::Write("configuring");
+            MarkStayedClients();
             BeginTimedState(NetworkState::Voting, serverSettings.voteDuration);
             ChooseOptions();
             Broadcast<VotingOptionsMessage>(true,
@@ -252,7 +281,9 @@ bool ServerNetwork::Refuse(int client, GameMessageType type)
 
 bool ServerNetwork::MayLog(int client, bool aboutPlayers)
 {
-    return (aboutPlayers ? playerLog : logBudget).Take(clients[static_cast<size_t>(client)].address, Now());
+    const ClientSlot& slot = clients[static_cast<size_t>(client)];
+    LogBudget& budget = !aboutPlayers ? logBudget : slot.stayed ? stayedLog : playerLog;
+    return budget.Take(slot.address, Now());
 }
 
 void ServerNetwork::AcceptClients()
@@ -279,28 +310,142 @@ void ServerNetwork::AcceptClients()
     }
 }
 
-void ServerNetwork::AdmitWaitingClients()
+void ServerNetwork::AdmitClients()
 {
     const double time = Now();
-    for (size_t i = 0; i < clients.size() && state == NetworkState::Waiting; ++i)
+    for (size_t i = 0; i < clients.size() && state != NetworkState::Stopped; ++i)
     {
         ClientSlot& slot = clients[i];
         if (slot.client < 0 || slot.playerCount != 0)
             continue;
-        if (std::exchange(slot.heldRequest, false))
+        // A request held since the match waits for the next Waiting, where it is made.
+        if (slot.heldRequest)
         {
-            AddPlayers(static_cast<int>(i), slot.heldCount, slot.heldPlayers.data());
+            if (state == NetworkState::Waiting)
+            {
+                slot.heldRequest = false;
+                AddPlayers(static_cast<int>(i), slot.heldCount, slot.heldPlayers.data());
+            }
             continue;
         }
-        // Connections that only keep themselves alive would hold the slots, and every honest player
-        // who comes after them would be denied.
+        // Connections that only keep themselves alive would hold the slots, in a match as in Waiting,
+        // and every honest player who comes after them would be denied. One made in a match that the
+        // next Waiting reaches first has its time from then.
         const double limit = std::max<double>(serverSettings.connectionTimeout, LeastJoinSeconds);
         if (time - std::max(slot.arrival, waitingSince) > limit)
-        {
-            if (MayLog(static_cast<int>(i)))
-                Log::Write("client {} added no player within {} seconds: disconnecting it", i, limit);
-            server->DisconnectClient(static_cast<int>(i));
-        }
+            SendAway(static_cast<int>(i), FormatText("added no player within {} seconds", limit));
+    }
+}
+
+bool ServerNetwork::Admits(const Net::Address& from)
+{
+    const Net::Address host = HostOf(from);
+    const double time = Now();
+    bool admitted =
+        std::none_of(cooldowns.begin(), cooldowns.end(),
+                     [&](const Cooldown& cooldown) { return cooldown.host == host && cooldown.until > time; });
+    int playerless = 0;
+    for (int i = 0; i < server->GetMaxClients() && admitted; ++i)
+        if (server->IsClientConnected(i) && HostOf(server->GetClientAddress(i)) == host &&
+            !clients[static_cast<size_t>(i)].HasPlayers())
+            admitted = ++playerless < PlayerlessPerHost;
+    deniedRequests += admitted ? 0 : 1;
+    return admitted;
+}
+
+void ServerNetwork::SendAway(int client, const std::string& why)
+{
+    const double time = Now();
+    const double wait = CooldownJoins * std::max<double>(serverSettings.connectionTimeout, LeastJoinSeconds);
+    const Net::Address host = HostOf(clients[static_cast<size_t>(client)].address);
+    std::erase_if(cooldowns, [&](const Cooldown& cooldown) { return cooldown.until <= time || cooldown.host == host; });
+    if (cooldowns.size() == MaxCooldowns)
+        cooldowns.erase(std::min_element(cooldowns.begin(), cooldowns.end(),
+                                         [](const Cooldown& a, const Cooldown& b) { return a.until < b.until; }));
+    cooldowns.push_back({host, time + wait});
+    if (MayLog(client))
+        Log::Write("client {} {}: disconnecting it; its address may connect again in {} seconds", client, why, wait);
+    server->DisconnectClient(client);
+}
+
+void ServerNetwork::RemoveIdlePlayers(int64_t delta)
+{
+    const double limit = serverSettings.inactivityTimeout;
+    if (limit <= 0.0)
+        return;
+    const double seconds = static_cast<double>(delta) / 1e9;
+    for (InputBuffer& buffer : players)
+        buffer.idleSeconds += seconds;
+    if (std::none_of(players.begin(), players.end(),
+                     [&](const InputBuffer& buffer) { return buffer.idleSeconds > limit; }))
+        return;
+    for (size_t i = 0; i < clients.size() && state == NetworkState::Playing; ++i)
+    {
+        ClientSlot& slot = clients[i];
+        const int client = static_cast<int>(i);
+        const auto idle = [&](const InputBuffer& buffer)
+        { return buffer.client == client && buffer.idleSeconds > limit; };
+        const auto count = std::count_if(players.begin(), players.end(), idle);
+        if (!slot.HasPlayers() || count == 0)
+            continue;
+        if (count == slot.playerCount)
+            SendAway(client, FormatText("sent no new input for its players in {} seconds of play", limit));
+        else if (MayLog(client, true))
+            Log::Write("client {} sent no new input for {} of its players in {} seconds of play: removing them", client,
+                       count, limit);
+        // Its players go now, whether or not the client does: the match plays on without them.
+        for (auto it = players.begin(); it != players.end();)
+            it = idle(*it) ? (RemovePlayer(it), players.begin()) : std::next(it);
+        slot.playerCount -= static_cast<int32_t>(count);
+    }
+    // Removed by the server, not gone of their own accord: the server waits for players again rather
+    // than stopping.
+    if (players.empty() && state == NetworkState::Playing)
+        ReturnToWaiting();
+}
+
+void ServerNetwork::LowerMostPlayers()
+{
+    const double time = Now();
+    if (players.size() >= mostPlayers)
+        belowMostSince = -1.0;
+    else if (belowMostSince < 0.0)
+        belowMostSince = time;
+    else if (time - belowMostSince > serverSettings.connectionTimeout)
+    {
+        mostPlayers = players.size();
+        belowMostSince = -1.0;
+    }
+}
+
+void ServerNetwork::MarkStayedClients()
+{
+    for (size_t i = 0; i < clients.size(); ++i)
+    {
+        ClientSlot& slot = clients[i];
+        if (!slot.HasPlayers() || std::exchange(slot.stayed, true))
+            continue;
+        if (!slot.joinLogged && MayLog(static_cast<int>(i), true))
+            Log::Write("client {} stayed to the vote with {} players", i, slot.playerCount);
+        slot.joinLogged = true;
+    }
+}
+
+void ServerNetwork::ChooseOfferedConfigurations()
+{
+    for (uint32_t i = 0; i < ConfigurationCount(context); ++i)
+    {
+        const GameConfiguration* configuration = context.registry->configurations.Get(i);
+        if (!configuration)
+            continue;
+        // Bots take the ids the players leave, and every one needs a player record of the world.
+        const size_t bots = configuration->bots.size();
+        if (bots + serverSettings.maximumPlayers <= World::PlayerCount)
+            offered.push_back(i);
+        else
+            Log::Write("the configuration {} is left out of the vote: its {} bots and {} players (MaximumPlayers) "
+                       "would not all have a place among the {} players of a match",
+                       configuration->name, bots, serverSettings.maximumPlayers, unsigned(World::PlayerCount));
     }
 }
 
@@ -309,6 +454,7 @@ void ServerNetwork::BeginWaiting()
     Log::Write("waiting for players");
     BeginTimedState(NetworkState::Waiting, serverSettings.connectionTimeout);
     mostPlayers = players.size();
+    belowMostSince = -1.0;
     waitingSince = Now();
 }
 
@@ -426,6 +572,9 @@ void ServerNetwork::HandleMessage(int client, Net::Message& message)
             const uint32_t index = input.frame % InputFrames;
             own->inputs[index] = input.input;
             own->present[index] = true;
+            if (!SameControls(own->lastInput, input.input))
+                own->idleSeconds = 0.0;
+            own->lastInput = input.input;
         }
         break;
     }
@@ -443,7 +592,8 @@ void ServerNetwork::AddPlayers(int client, uint32_t requested, const AddPlayerMe
     ClientSlot& slot = clients[static_cast<size_t>(client)];
     const bool fits = state == NetworkState::Waiting && slot.playerCount == 0 && !slot.heldRequest &&
                       players.size() + count <= serverSettings.maximumPlayers;
-    if (MayLog(client, fits && count > 0))
+    slot.joinLogged = MayLog(client, fits && count > 0);
+    if (slot.joinLogged)
         Log::Write("adding {} players for {}", count, client);
     if (!fits)
     {
@@ -508,23 +658,7 @@ void ServerNetwork::RemoveClient(int client)
         Log::Write("client {} disconnected", client);
     clients[static_cast<size_t>(client)] = ClientSlot();
     for (auto it = players.begin(); it != players.end();)
-    {
-        if (it->client != client)
-        {
-            ++it;
-            continue;
-        }
-        const uint8_t id = it->player;
-        Broadcast<PlayerRemovedMessage>(true, [&](PlayerRemovedMessage& message) { message.player = id; });
-        if (RemotePlayerSlot* slot = RemoteSlot(id))
-        {
-            if (slot->player && context.world)
-                context.world->RemovePlayer(*slot->player);
-            slot->player = nullptr;
-            slot->removed = true;
-        }
-        it = players.erase(it);
-    }
+        it = it->client == client ? (RemovePlayer(it), players.begin()) : std::next(it);
     // Outside a match nothing refers to the slots of players who left: they go, or players who come and
     // go would grow the configuration for as long as no match ends.
     if (IsBetweenMatches())
@@ -546,17 +680,30 @@ void ServerNetwork::RemoveClient(int client)
     }
 }
 
+void ServerNetwork::RemovePlayer(std::vector<InputBuffer>::iterator buffer)
+{
+    const uint8_t id = buffer->player;
+    players.erase(buffer);
+    Broadcast<PlayerRemovedMessage>(true, [&](PlayerRemovedMessage& message) { message.player = id; });
+    if (RemotePlayerSlot* slot = RemoteSlot(id))
+    {
+        if (slot->player && context.world)
+            context.world->RemovePlayer(*slot->player);
+        slot->player = nullptr;
+        slot->removed = true;
+    }
+}
+
 void ServerNetwork::ChooseOptions()
 {
-    // Only configurations that exist are offered: with fewer than three, the list repeats.
-    const uint32_t count = ConfigurationCount(context);
+    // Only configurations that exist and fit are offered: with fewer than three, the list repeats.
     std::mt19937 random(static_cast<uint32_t>(optionSeed ^ (optionSeed >> 32)));
     optionSeed = optionSeed * 6364136223846793005ull + 1442695040888963407ull;
     std::array<uint32_t, 3> order = {1, 2, 0};
     if (random() % 3 == 2)
         order = {2, 1, 0};
     for (uint32_t i = 0; i < 3; ++i)
-        votingOptions[i] = count > 0 ? order[i] % count : 0;
+        votingOptions[i] = offered.empty() ? 0 : offered[order[i] % offered.size()];
 }
 
 void ServerNetwork::TallyVotes()
@@ -929,7 +1076,10 @@ void ServerNetwork::Stop()
                    playedFrames, playedTime / 1'000'000, incompleteFrames, std::llround(longestStepGap * 1000.0));
         Log::Write("the server sent {} packets and received {}", packets.sent, packets.received);
         Log::Write("the server refused {} messages from its clients and left {} lines about them out of the log",
-                   refusedMessages, logBudget.GetLeftOut() + playerLog.GetLeftOut());
+                   refusedMessages, logBudget.GetLeftOut() + playerLog.GetLeftOut() + stayedLog.GetLeftOut());
+        Log::Write("the server denied {} connection requests from addresses it had sent a connection away from "
+                   "or that held {} connections without players",
+                   deniedRequests, PlayerlessPerHost);
         countsLogged = true;
     }
     Log::Write("stopping");

@@ -48,6 +48,9 @@ public:
         uint32_t localSlot = 0;
         std::array<PlayerInput, InputFrames> inputs{};
         std::array<bool, InputFrames> present{};
+        // The last input the client sent for the player, and the seconds of play since it last changed.
+        PlayerInput lastInput{};
+        double idleSeconds = 0.0;
     };
 
     // Binds to HostingIp:HostingPort, or to the transport when one is given (tests run several roles in
@@ -98,6 +101,9 @@ public:
     double GetLongestStepGap() const { return longestStepGap; }
     const std::array<uint32_t, 3>& GetVotingOptions() const { return votingOptions; }
     uint32_t GetChosenOption() const { return chosenOption; }
+    // The configurations the vote offers: those whose bots and MaximumPlayers players a match holds.
+    // Empty when none does, and the server cannot run.
+    const std::vector<uint32_t>& GetOfferedConfigurations() const { return offered; }
 
 private:
     struct ClientSlot
@@ -114,6 +120,11 @@ private:
         double arrival = 0.0;
         // A request for players that came outside Waiting, made once Waiting begins.
         bool heldRequest = false;
+        // Its players were there when a vote began, and the line about its joining was written: lines
+        // about clients that stayed come from an allowance strangers who leave within seconds cannot
+        // spend.
+        bool stayed = false;
+        bool joinLogged = false;
         uint8_t heldCount = 0;
         std::array<AddPlayerMessage::Player, AddPlayerMessage::MaxPlayers> heldPlayers{};
         bool HasPlayers() const { return client >= 0 && playerCount >= 1; }
@@ -131,9 +142,28 @@ private:
     void HandleConnectionNotices();
     // Takes in every new connection, whatever the state, so that what it sends is read.
     void AcceptClients();
-    // In Waiting: makes the requests held since the match, and disconnects the connections that have
-    // added no player within the connection timeout.
-    void AdmitWaitingClients();
+    // In Waiting makes the requests held since the match; in any state disconnects the connections
+    // that asked for no player within the connection timeout of their arrival or of the last Waiting's
+    // start.
+    void AdmitClients();
+    // Whether a connection from the address is taken now: not while its host cools down after a
+    // connection of its was sent away, nor while it holds PlayerlessPerHost connections without
+    // players. Asked from inside the library's update; it only reads the library's slots.
+    bool Admits(const Net::Address& from);
+    // Disconnects a client that held a seat without playing, with one line, and lets its host connect
+    // again only after a cooldown.
+    void SendAway(int client, const std::string& why);
+    // During play, removes the players whose client sent no changed input for InactivityTimeout
+    // seconds; a client left without players is sent away.
+    void RemoveIdlePlayers(int64_t delta);
+    void RemovePlayer(std::vector<InputBuffer>::iterator buffer);
+    // Brings the vote's high count down to the players present once they stayed below it for longer
+    // than the connection timeout.
+    void LowerMostPlayers();
+    // As a vote begins: its clients' players stayed, and a joining whose line was left out is told now.
+    void MarkStayedClients();
+    // Leaves out of the vote the configurations whose bots and players a match cannot hold.
+    void ChooseOfferedConfigurations();
     // The last player left before any match ended: the server goes back to waiting for players,
     // leaving the match it was starting, if any.
     void ReturnToWaiting();
@@ -188,6 +218,19 @@ private:
     MessageLimits limits;
     LogBudget logBudget;
     LogBudget playerLog;
+    LogBudget stayedLog;
+    std::vector<uint32_t> offered;
+    // Hosts whose connection was sent away, with the time until which their requests are denied.
+    struct Cooldown
+    {
+        Net::Address host;
+        double until = 0.0;
+    };
+    std::vector<Cooldown> cooldowns;
+    // Requests denied to hosts cooling down or holding their share of connections without players.
+    uint64_t deniedRequests = 0;
+    // Since when the players present have been fewer than the high count; negative while they are not.
+    double belowMostSince = -1.0;
     // Messages refused from every client over the role's life.
     uint64_t refusedMessages = 0;
     // The most players since Waiting began, or since the players were last too few for a vote; only a

@@ -769,7 +769,8 @@ TEST(AssetsTest, RoleFilesHoldEachSettingInTheKindItIsReadAs)
                                  {"VoteDuration", BlueprintType::Number},
                                  {"LoadDuration", BlueprintType::Number},
                                  {"ForceUpdateTimeout", BlueprintType::Number},
-                                 {"GameStateUpdateRate", BlueprintType::Number}});
+                                 {"GameStateUpdateRate", BlueprintType::Number},
+                                 {"InactivityTimeout", BlueprintType::Number}});
     Kinds client = network;
     client.insert(client.end(),
                   {{"MatcherIp", BlueprintType::String}, {"MatcherPort", BlueprintType::UnsignedInteger}});

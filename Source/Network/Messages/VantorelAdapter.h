@@ -16,6 +16,8 @@ public:
     // Told of a slot's client arriving (true) or leaving, from inside the library's calls, where the
     // library must not be called back.
     using ConnectionListener = std::function<void(int clientIndex, bool connected)>;
+    // Whether the server takes a connection from the address now; asked from inside the library's calls.
+    using AdmissionCheck = std::function<bool(const Net::Address& from)>;
 
     explicit VantorelAdapter(const MessageLimits& limits) : limits(limits) {}
 
@@ -23,8 +25,11 @@ public:
     void SetConnectionListener(ConnectionListener listener) { connectionListener = std::move(listener); }
     void OnServerClientConnected(int clientIndex) override;
     void OnServerClientDisconnected(int clientIndex) override;
+    void SetAdmissionCheck(AdmissionCheck check) { admissionCheck = std::move(check); }
+    bool AdmitServerClient(const Net::Address& from) override { return !admissionCheck || admissionCheck(from); }
 
 private:
     const MessageLimits& limits;
     ConnectionListener connectionListener;
+    AdmissionCheck admissionCheck;
 };

@@ -1,5 +1,6 @@
 #include "Libraries/Net/Client.h"
 #include "Libraries/Net/ConnectToken.h"
+#include "Libraries/Net/Packet.h"
 #include "Libraries/Net/Socket.h"
 #include "Source/Network/ClientNetwork.h"
 #include "Source/Network/Messages/ControlMessages.h"
@@ -34,9 +35,9 @@ constexpr double Tick = 1.0 / 60.0;
 // send what no honest client would.
 struct TestClient
 {
-    TestClient(Net::MemoryNetwork& network, uint8_t host, const MessageLimits& limits)
-        : transport(network, Net::Address(10, 0, 0, host, 50000)), adapter(limits),
-          client(allocator, transport, MakeConfig(), adapter, 0.0)
+    TestClient(Net::MemoryNetwork& network, uint8_t host, const MessageLimits& limits, uint16_t port, double time)
+        : transport(network, Net::Address(10, 0, 0, host, port)), adapter(limits),
+          client(allocator, transport, MakeConfig(), adapter, time)
     {
     }
     static Net::ClientServerConfig MakeConfig()
@@ -122,10 +123,11 @@ protected:
         ASSERT_TRUE(server->IsListening());
     }
     // A client whose token names the timeout; the connection is left to the test to run.
-    TestClient& Start(uint64_t id, int timeout = 10)
+    // From a host of its own unless one is given.
+    TestClient& Start(uint64_t id, int timeout = 10, uint8_t host = 0, uint16_t port = 50000)
     {
-        auto& client =
-            *clients.emplace_back(std::make_unique<TestClient>(network, uint8_t(2 + clients.size()), limits));
+        auto& client = *clients.emplace_back(
+            std::make_unique<TestClient>(network, host ? host : uint8_t(2 + clients.size()), limits, port, time));
         Reconnect(client, id, timeout);
         return client;
     }
@@ -577,11 +579,13 @@ TEST_F(ServerNetworkTest, OnlyPlayersNotYetCountedRestartTheCountdown)
     EXPECT_LE(time - begun, 10.5);
 }
 
-// Connections made in a match are read: players wait for the next Waiting, which starts the connection
-// timeout, and one sending only what is refused goes before the match ends.
+// Connections made in a match are read: players wait for the next Waiting, one without players goes
+// after the connection timeout unless the next Waiting comes first and gives it the timeout from then,
+// and one sending only what is refused goes before the match ends.
 TEST_F(ServerNetworkTest, ConnectionsMadeDuringAMatchAreReadAndWaitForTheNextWaiting)
 {
     settings.connectionTimeout = 3.0f;
+    settings.intermissionDuration = 1.0f;
     settings.minimumPlayers = 3;
     settings.maximumPlayers = 5;
     StartServer();
@@ -590,19 +594,24 @@ TEST_F(ServerNetworkTest, ConnectionsMadeDuringAMatchAreReadAndWaitForTheNextWai
     ASSERT_NO_FATAL_FAILURE(StartMatch());
     TestClient& late = Connect(93, 1);
     TestClient& lateIdle = Connect(94);
+    const double arrived = time;
     TestClient& flooding = Connect(95);
     for (int i = 0; i < 120; ++i)
         flooding.Send<SetVoteMessage>([](SetVoteMessage& message) { message.player = 0; });
     ASSERT_TRUE(RunUntil([&] { return flooding.client.IsDisconnected(); }));
+    ASSERT_TRUE(RunUntil([&] { return lateIdle.client.IsDisconnected(); }));
+    EXPECT_GT(time - arrived, 3.0);
+    EXPECT_EQ(server->GetState(), NetworkState::Playing);
     server->SaveJournal();
     ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Leaving; }));
     server->BeginEnding();
     leaving.client.Disconnect();
+    TestClient& intermissionIdle = Connect(96);
     ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Waiting; }));
     const double waiting = time;
     ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 2; }, 2));
     EXPECT_EQ(server->GetPlayers()[1].client, late.client.GetClientIndex());
-    ASSERT_TRUE(RunUntil([&] { return lateIdle.client.IsDisconnected(); }));
+    ASSERT_TRUE(RunUntil([&] { return intermissionIdle.client.IsDisconnected(); }));
     EXPECT_GT(time - waiting, 3.0);
 }
 
@@ -661,6 +670,129 @@ TEST_F(ServerNetworkTest, AFullServerSeatsADeniedClientAtTheTimeoutAndAnyAddress
     GameContext bare;
     ClientNetwork client(bare, ClientSettings{{}, "127.0.0.1", server->GetAddress().GetPort()}, 9);
     EXPECT_TRUE(RunUntil([&] { return client.GetClientIndex() == 0; }, 600, &client));
+}
+
+// Strangers who hold seats without playing, coming straight back when sent away or idling through a
+// match, and forged requests from a challenged client's address with several tokens, leave an honest
+// client a seat in time. A configuration whose sixteen bots leave its players no room is never offered.
+TEST_F(ServerNetworkTest, StrangersLeaveAnHonestClientASeat)
+{
+    struct Case
+    {
+        const char* name;
+        uint8_t hosts = 0, perHost = 0;
+        bool addPlayers = false;
+        int forgedTokens = 0;
+        // The forged requests begin before the honest client asks, rather than once it is challenged.
+        bool forgedFirst = false;
+        // From when the honest client starts: at once, or with the strangers' match.
+        double within = 0.0;
+    };
+    const Case cases[] = {
+        {"holders from one host", 1, 8, false, 0, false, 3.0 + 5.0},
+        {"holders from eight hosts", 8, 1, false, 0, false, 3.0 + 5.0},
+        {"idle players", 8, 1, true, 0, false, 10.0 + 10.0},
+        {"four forged tokens", 0, 0, false, 4, false, 1.0},
+        {"five forged tokens", 0, 0, false, 5, false, 1.0},
+        {"five forged tokens before the request", 0, 0, false, 5, true, 2.0},
+    };
+    settings.maximumPlayers = 8;
+    settings.connectionTimeout = 3.0f;
+    settings.inactivityTimeout = 10.0f;
+    settings.intermissionDuration = 1.0f;
+    assets.registry.configurations.Get(1)->bots.resize(16);
+    const Net::Address honestAddress(10, 0, 1, 1, 50000);
+    for (const Case& test : cases)
+    {
+        SCOPED_TRACE(test.name);
+        clients.clear();
+        LogCapture log;
+        StartServer();
+        EXPECT_TRUE(log.Logged("the configuration Two is left out of the vote: its 16 bots and 8 players "
+                               "(MaximumPlayers) would not all have a place among the 16 players of a match"));
+        EXPECT_EQ(server->GetOfferedConfigurations(), (std::vector<uint32_t>{0, 2}));
+        std::vector<std::vector<uint8_t>> forged;
+        for (int i = 0; i < test.forgedTokens; ++i)
+        {
+            Net::ConnectToken token;
+            uint8_t bytes[Net::ConnectTokenBytes];
+            const Net::Address address = server->GetAddress();
+            ASSERT_TRUE(Net::GenerateConnectToken(1, &address, 3600, 10, 900 + i, 0, i, GameServerKey, nullptr, bytes));
+            ASSERT_TRUE(Net::ReadConnectToken(bytes, token));
+            ASSERT_GT(Net::WriteConnectionRequest(token, forged.emplace_back(Net::ConnectionRequestBytes).data(),
+                                                  Net::ConnectionRequestBytes),
+                      0);
+        }
+        uint64_t id = 1000;
+        for (uint8_t host = 0; host < test.hosts; ++host)
+            for (uint16_t port = 0; port < test.perHost; ++port)
+                Start(id++, 10, uint8_t(20 + host), uint16_t(50000 + port));
+        std::vector<char> asked(clients.size());
+        GameContext own;
+        own.registry = &assets.registry;
+        own.configuration.players.emplace_back();
+        Net::MemoryTransport transport(network, honestAddress);
+        std::unique_ptr<ClientNetwork> honest;
+        double begun = 0.0;
+        uint64_t sent = 0;
+        for (int tick = 0; tick < 60 * 60 && own.configuration.players[0].id == Slot::NoId; ++tick)
+        {
+            for (size_t i = 0; i < clients.size(); ++i)
+            {
+                Net::Client& client = clients[i]->client;
+                if (client.IsDisconnected() || client.ConnectionFailed())
+                {
+                    Reconnect(*clients[i], id++);
+                    asked[i] = false;
+                }
+                else if (test.addPlayers && client.IsConnected() && !std::exchange(asked[i], char(1)))
+                    clients[i]->AddPlayers(1);
+            }
+            switch (server->GetState())
+            {
+            case NetworkState::Configured:
+                server->BeginLoading();
+                break;
+            case NetworkState::Loaded:
+                server->BeginPreparing();
+                break;
+            case NetworkState::Prepared:
+                server->BeginStarting();
+                break;
+            case NetworkState::Leaving:
+                server->BeginEnding();
+                break;
+            default:
+                break;
+            }
+            if (!honest && (test.addPlayers ? server->GetState() == NetworkState::Playing : tick == 30))
+            {
+                honest = std::make_unique<ClientNetwork>(own, ClientSettings{{}, "10.0.0.1", 40000}, 9, &transport);
+                begun = time;
+            }
+            // A thousand a second, from the start or from when the honest client was challenged, ahead of its
+            // answer.
+            const double forging = test.forgedFirst ? time : honest ? time - begun - 0.5 * Tick : 0.0;
+            for (; test.forgedTokens && forging > 0.0 && sent < forging * 1000.0; ++sent)
+                network.SendFrom(honestAddress, server->GetAddress(), forged[sent % forged.size()].data(),
+                                 Net::ConnectionRequestBytes);
+            if (honest)
+                honest->Update(static_cast<int64_t>(Tick * 1e9));
+            Run();
+            for (uint32_t option : server->GetVotingOptions())
+                ASSERT_NE(option, 1u);
+        }
+        EXPECT_NE(own.configuration.players[0].id, Slot::NoId);
+        EXPECT_LT(time - begun, test.within);
+        EXPECT_EQ(sent > 0, test.forgedTokens > 0);
+        const auto idle = std::count_if(log.messages.begin(), log.messages.end(),
+                                        [](const std::string& line)
+                                        { return line.find("sent no new input for its players in 10") != line.npos; });
+        EXPECT_EQ(idle, test.addPlayers ? 8 : 0);
+        server.reset();
+        serverTransport.reset();
+        time = 0.0;
+    }
 }
 
 } // namespace ServerNetworkTests
