@@ -15,6 +15,9 @@ namespace Net
 namespace
 {
 
+// The least share of requests an update takes under a flood, whatever the last one managed.
+constexpr double MinimumRequestShare = 1.0 / 4096.0;
+
 // Bounds the work of one update under a flood, with the time bound of its config; whatever remains waits
 // for the next. Reading stops to look at the clock after each batch.
 constexpr int MaxPacketsPerUpdate = 1 << 16;
@@ -168,6 +171,9 @@ bool NetcodeServer::Start(int clientCount)
     RandomBytes(pendingHashKey, sizeof(pendingHashKey));
     tokenUses = std::vector<TokenUse>(static_cast<size_t>(maxClients) * 8);
     GenerateKey(challengeKey);
+    RandomBytes(reinterpret_cast<uint8_t*>(&shareRandom), sizeof(shareRandom));
+    shareRandom |= 1;
+    requestShare = 1.0;
     challengeSequence = 0;
     RandomBytes(reinterpret_cast<uint8_t*>(&globalSequence), sizeof(globalSequence));
     globalSequence = GlobalSequenceBit | (globalSequence & GlobalSequenceStartMask);
@@ -204,10 +210,42 @@ void NetcodeServer::Update(double newTime)
         return;
     for (ClientSlot& slot : clients)
         slot.released = false;
-    requestTime = 0.0;
+    ShareRequests();
     ReceivePackets();
     SendKeepAlives();
     CheckTimeouts();
+}
+
+void NetcodeServer::ShareRequests()
+{
+    // Under a flood the time for requests covers a part of them. Taking the first to be read would pass
+    // over, every time, a client whose frames keep in step with the server's and whose requests arrive
+    // late in its cycle: each request has the same chance instead, the share that the last update's
+    // time covered, raised again while the time is not all spent.
+    if (requestsSeen > 0)
+        requestShare = requestTime >= config.requestTimePerUpdate
+                           ? std::max(static_cast<double>(requestsTaken) / requestsSeen, MinimumRequestShare)
+                           : std::min(1.0, requestShare * 1.5);
+    requestsSeen = requestsTaken = 0;
+    requestTime = 0.0;
+}
+
+bool NetcodeServer::TakeRequest()
+{
+    ++requestsSeen;
+    if (requestTime >= config.requestTimePerUpdate)
+        return false;
+    if (requestShare < 1.0)
+    {
+        // xorshift64*: strangers cannot see which requests it picks.
+        shareRandom ^= shareRandom >> 12;
+        shareRandom ^= shareRandom << 25;
+        shareRandom ^= shareRandom >> 27;
+        if (static_cast<double>((shareRandom * 0x2545F4914F6CDD1Dull) >> 11) * 0x1.0p-53 >= requestShare)
+            return false;
+    }
+    ++requestsTaken;
+    return true;
 }
 
 void NetcodeServer::ReceivePackets()
@@ -233,7 +271,7 @@ void NetcodeServer::ProcessPacket(const Address& from, uint8_t* data, int bytes)
         return Drop(PACKET_READ_MALFORMED, from);
     if (data[0] == PACKET_CONNECTION_REQUEST)
     {
-        if (config.requestTimePerUpdate > 0.0 && requestTime >= config.requestTimePerUpdate)
+        if (config.requestTimePerUpdate > 0.0 && !TakeRequest())
             return Drop(PACKET_READ_BUSY, from);
         const double begun = config.requestTimePerUpdate > 0.0 ? ReadClock() : 0.0;
         ProcessConnectionRequest(from, data, bytes);

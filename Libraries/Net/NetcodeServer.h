@@ -101,6 +101,10 @@ private:
     struct PendingConnection;
     struct TokenUse;
 
+    // Sets the share of the update's requests taken from how far the last update's time went.
+    void ShareRequests();
+    // Whether to take a connection request now; false leaves it unread.
+    bool TakeRequest();
     void ReceivePackets();
     void ProcessPacket(const Address& from, uint8_t* data, int bytes);
     void ProcessConnectionRequest(const Address& from, const uint8_t* data, int bytes);
@@ -162,8 +166,13 @@ private:
     // Keys the hash that spreads addresses over the buckets.
     uint8_t pendingHashKey[16] = {};
     std::vector<TokenUse> tokenUses;
-    // Real time spent on connection requests in the running update.
+    // Real time spent on connection requests in the running update, the requests read and taken in it, and
+    // the chance each is taken.
     double requestTime = 0.0;
+    uint32_t requestsSeen = 0;
+    uint32_t requestsTaken = 0;
+    double requestShare = 1.0;
+    uint64_t shareRandom = 1;
     NetcodeCounters counters;
     // Larger than any valid packet, so an oversized one still arrives whole and is counted.
     uint8_t receiveBuffer[2048];

@@ -85,6 +85,8 @@ public:
 
     // Null unless config.networkSimulator was set; every outgoing packet then passes through it.
     NetworkSimulator* GetNetworkSimulator() { return simulator; }
+    // What the connection layer received, sent and dropped, by reason.
+    const NetcodeCounters& GetCounters() const { return netcode.GetCounters(); }
 
 private:
     Server(Allocator& allocator, const uint8_t privateKey[KeyBytes], std::unique_ptr<UdpSocket> ownedSocket,

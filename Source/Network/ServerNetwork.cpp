@@ -47,7 +47,7 @@ Net::ClientServerConfig AdmittingConfig(Net::ClientServerConfig config)
     // spends at most this on them, and steps and sends its states in time.
     config.requestTimePerUpdate = 0.002;
     // What the socket holds is read each update, the honest inputs among the flood with it, up to this.
-    config.receiveTimePerUpdate = 0.004;
+    config.receiveTimePerUpdate = 0.008;
     return config;
 }
 
@@ -1075,6 +1075,10 @@ void ServerNetwork::Stop()
                    "between two stepped frames was {} ms",
                    playedFrames, playedTime / 1'000'000, incompleteFrames, std::llround(longestStepGap * 1000.0));
         Log::Write("the server sent {} packets and received {}", packets.sent, packets.received);
+        const Net::NetcodeCounters& counters = server->GetCounters();
+        Log::Write("its connection layer took {} packets, dropped {} and left {} connection requests unread for want "
+                   "of time",
+                   counters.packetsReceived, counters.TotalDropped(), counters.packetsDropped[Net::PACKET_READ_BUSY]);
         Log::Write("the server refused {} messages from its clients and left {} lines about them out of the log",
                    refusedMessages, logBudget.GetLeftOut() + playerLog.GetLeftOut() + stayedLog.GetLeftOut());
         Log::Write("the server denied {} connection requests from addresses it had sent a connection away from "
