@@ -14,6 +14,7 @@
 #include "Tests/SimulatedLink.h"
 #include "Tests/Source/Data/RegistryTestFolder.h"
 #include "Tests/Source/GameTypes/MatchTestSupport.h"
+#include "Tests/Source/Network/GameSystemSteps.h"
 
 #include <gtest/gtest.h>
 
@@ -75,34 +76,8 @@ protected:
         if (!server)
             return;
         server->Update(TickNanoseconds);
-        switch (server->GetState())
-        {
-        case NetworkState::Configured:
-            server->BeginLoading();
-            break;
-        case NetworkState::Loaded:
-            server->BeginPreparing();
-            break;
-        case NetworkState::Prepared:
-            server->BeginStarting();
-            break;
-        default:
-            break;
-        }
-        switch (client->GetState())
-        {
-        case NetworkState::Configured:
-            client->BeginLoading();
-            break;
-        case NetworkState::Loaded:
-            client->BeginPreparing();
-            break;
-        case NetworkState::Prepared:
-            client->BeginStarting();
-            break;
-        default:
-            break;
-        }
+        TakeGameSystemSteps(*server);
+        TakeGameSystemSteps(*client);
     }
     bool RunUntil(const std::function<bool()>& done, int maxTicks = 1200)
     {

@@ -10,6 +10,7 @@
 #include "Source/World/GameContext.h"
 #include "Tests/LogCapture.h"
 #include "Tests/Source/Data/RegistryTestFolder.h"
+#include "Tests/Source/Network/GameSystemSteps.h"
 
 #include <gtest/gtest.h>
 
@@ -748,23 +749,7 @@ TEST_F(ServerNetworkTest, StrangersLeaveAnHonestClientASeat)
                 else if (test.addPlayers && client.IsConnected() && !std::exchange(asked[i], char(1)))
                     clients[i]->AddPlayers(1);
             }
-            switch (server->GetState())
-            {
-            case NetworkState::Configured:
-                server->BeginLoading();
-                break;
-            case NetworkState::Loaded:
-                server->BeginPreparing();
-                break;
-            case NetworkState::Prepared:
-                server->BeginStarting();
-                break;
-            case NetworkState::Leaving:
-                server->BeginEnding();
-                break;
-            default:
-                break;
-            }
+            TakeGameSystemSteps(*server, true);
             if (!honest && (test.addPlayers ? server->GetState() == NetworkState::Playing : tick == 30))
             {
                 honest = std::make_unique<ClientNetwork>(own, ClientSettings{{}, "10.0.0.1", 40000}, 9, &transport);
