@@ -272,88 +272,74 @@ TEST(MapFile, EveryKindOfDefinitionIsNotSavedOverWithAMemberItCouldNotTakeAndKee
 {
     struct Case
     {
-        std::string definition;
+        const char* folder;
+        const char* name;
         const char* member;
         const char* wrong;
     };
     const Case cases[] = {
-        {"Weapons/Rifle", "MaxAmmo", R"("lots")"},
-        {"Weapons/SniperRifle", "LaserWidth", "[]"},
-        {"Weapons/GrenadeLauncher", "ChargeRate", R"("slow")"},
-        {"Projectiles/Bullet", "Size", R"("abc")"},
-        {"Projectiles/Grenade", "Restitution", "true"},
-        {"Parts/Heads/Helmet", "Classification", R"("Superb")"},
-        {"Parts/Heads/HelicopterHat", "FrameRate", R"("fast")"},
-        {"Parts/Cores/Jetpack", "Thrust", "{}"},
-        {"Parts/Arms/LongArms", "EnergyRequirement", "-3"},
-        {"Parts/Legs/SpaceBoots", "Cost", R"("cheap")"},
-        {"Themes/Meadow", "TileSize", R"("big")"},
-        {"Characters/Basic", "Attributes", "[]"},
-        {"Items/Token", "Rotatable", R"("yes")"},
-        {"Hazards/Spikes", "Damage", R"("much")"},
-        {"Zones/Mud", "TileVertically", "1"},
-        {"Triggers/Checkpoint", "EnterAction", R"("Teleport")"},
-        {"Interactions/Lever", "DisplayName", "7"},
-        {"GameTypes/Race", "Description", "false"},
+        {"Weapons", "Rifle", "MaxAmmo", R"("lots")"},
+        {"Weapons", "SniperRifle", "LaserWidth", "[]"},
+        {"Weapons", "GrenadeLauncher", "ChargeRate", R"("slow")"},
+        {"Projectiles", "Bullet", "Size", R"("abc")"},
+        {"Projectiles", "Grenade", "Restitution", "true"},
+        {"Parts/Heads", "Helmet", "Classification", R"("Superb")"},
+        {"Parts/Heads", "HelicopterHat", "FrameRate", R"("fast")"},
+        {"Parts/Cores", "Jetpack", "Thrust", "{}"},
+        {"Parts/Arms", "LongArms", "EnergyRequirement", "-3"},
+        {"Parts/Legs", "SpaceBoots", "Cost", R"("cheap")"},
+        {"Themes", "Meadow", "TileSize", R"("big")"},
+        {"Characters", "Basic", "Attributes", "[]"},
+        {"Items", "Token", "Rotatable", R"("yes")"},
+        {"Hazards", "Spikes", "Damage", R"("much")"},
+        {"Zones", "Mud", "TileVertically", "1"},
+        {"Triggers", "Checkpoint", "EnterAction", R"("Teleport")"},
+        {"Interactions", "Lever", "Description", "7"},
+        {"GameTypes", "Race", "Description", "false"},
     };
     const Lumvek::StringView unknownMember = R"j({"Kept": [1, "Degrees(7)"]})j";
     ShippedAssets assets;
-    const auto write = [&](const Case& c, bool wrong)
+    for (const bool wrong : {true, false})
     {
-        Lumvek::Blueprint file =
-            Json(Lumvek::File::ReadAllText(Lumvek::Testing::SourceFolder() + "/Assets/" + c.definition + "/Data.json")
-                     .second);
-        Lumvek::ValueObject& members = file.MakeObject();
-        members.AddMember("Unknown", Json(unknownMember));
-        if (wrong)
-            members.AddMember(Lumvek::StringView::FromCString(c.member)) =
-                *Json("{\"Value\": " + std::string(c.wrong) + "}").GetObject().Find("Value");
-        const std::string text = Lumvek::JsonFormat::SaveBlueprint(file);
-        EXPECT_TRUE(Lumvek::File::WriteAllText(assets.folder.Path("Assets/" + c.definition + "/Data.json"), text));
-        return text;
-    };
-    const auto find = [](DataRegistry& registry, const std::string& definition)
-    {
-        const size_t slash = definition.rfind('/');
-        Data* found = registry.FindData(definition.substr(0, slash), definition.substr(slash + 1));
-        EXPECT_NE(found, nullptr) << definition;
-        return found;
-    };
-
-    std::vector<std::string> texts;
-    for (const Case& c : cases)
-        texts.push_back(write(c, true));
-    DataRegistry broken(assets.files);
-    broken.LoadAll();
-    for (size_t i = 0; i < std::size(cases); ++i)
-    {
-        Data* definition = find(broken, cases[i].definition);
-        if (!definition)
-            continue;
-        LogCapture log;
-        EXPECT_FALSE(broken.Save(*definition)) << cases[i].definition;
-        EXPECT_EQ(log.StartingWith("did not save Assets/" + cases[i].definition +
-                                   "/Data.json: it was not read whole (" + cases[i].member + " holds ")
-                      .size(),
-                  1u)
-            << cases[i].definition;
-        EXPECT_EQ(assets.Text(cases[i].definition), texts[i]) << cases[i].definition;
-    }
-
-    for (const Case& c : cases)
-        write(c, false);
-    DataRegistry unknown(assets.files);
-    unknown.LoadAll();
-    for (const Case& c : cases)
-    {
-        Data* definition = find(unknown, c.definition);
-        if (!definition)
-            continue;
-        definition->displayName = "Edited";
-        EXPECT_TRUE(unknown.Save(*definition)) << c.definition;
-        const Lumvek::Blueprint saved = Json(assets.Text(c.definition));
-        EXPECT_TRUE(*saved.GetObject().Find("Unknown") == Json(unknownMember)) << c.definition;
-        EXPECT_EQ(saved.GetObject().Find("DisplayName")->GetString(), Lumvek::StringView("Edited")) << c.definition;
+        std::vector<std::string> texts;
+        for (const Case& c : cases)
+        {
+            const std::string path = std::string(c.folder) + "/" + c.name + "/Data.json";
+            Lumvek::Blueprint file =
+                Json(Lumvek::File::ReadAllText(Lumvek::Testing::SourceFolder() + "/Assets/" + path).second);
+            file.MakeObject().AddMember("Unknown", Json(unknownMember));
+            if (wrong)
+                file.MakeObject().AddMember(Lumvek::StringView::FromCString(c.member)) =
+                    *Json("{\"Value\": " + std::string(c.wrong) + "}").GetObject().Find("Value");
+            texts.push_back(Lumvek::JsonFormat::SaveBlueprint(file));
+            ASSERT_TRUE(Lumvek::File::WriteAllText(assets.folder.Path("Assets/" + path), texts.back()));
+        }
+        DataRegistry registry(assets.files);
+        registry.LoadAll();
+        for (size_t i = 0; i < std::size(cases); ++i)
+        {
+            const std::string definition = std::string(cases[i].folder) + "/" + cases[i].name;
+            Data* read = registry.FindData(Lumvek::StringView::FromCString(cases[i].folder),
+                                           Lumvek::StringView::FromCString(cases[i].name));
+            ASSERT_NE(read, nullptr) << definition;
+            // An edit elsewhere does not make the file whole.
+            read->displayName = "Edited";
+            LogCapture log;
+            EXPECT_EQ(registry.Save(*read), !wrong) << definition;
+            const Lumvek::Blueprint saved = Json(assets.Text(definition));
+            if (wrong)
+            {
+                EXPECT_EQ(log.StartingWith("did not save Assets/" + definition + "/Data.json: it was not read whole (" +
+                                           cases[i].member + " holds ")
+                              .size(),
+                          1u)
+                    << definition;
+                EXPECT_EQ(assets.Text(definition), texts[i]) << definition;
+                continue;
+            }
+            EXPECT_TRUE(*saved.GetObject().Find("Unknown") == Json(unknownMember)) << definition;
+            EXPECT_EQ(saved.GetObject().Find("DisplayName")->GetString(), Lumvek::StringView("Edited")) << definition;
+        }
     }
 }
 
