@@ -102,6 +102,12 @@ bool Attributes::Read(BlueprintReader& reader)
     return lastRead;
 }
 
+bool ReadMember(BlueprintReader& reader, StringView key, Attributes& attributes)
+{
+    return ReadObjectMember(reader, key, "an object of attribute names was expected",
+                            [&] { return attributes.Read(reader); });
+}
+
 void Attributes::Write(BlueprintWriter& writer) const
 {
     WriteComponents(*this, writer, true);
