@@ -105,16 +105,24 @@ void CharacterAnimations::Load(const CharacterData& character)
             for (const std::string& path : ListFiles(folder))
             {
                 const std::string name = Path::GetFileName(path);
-                Blueprint value;
-                if (!ReadLon(path, value))
+                FileRecord record;
+                record.report.SetFile(Path::MakeRelative(root, path));
+                if (!ReadLon(path, record.file))
                 {
-                    Log::Write("Failed to read LON for animation {}", name);
+                    // Not in the table, so nothing plays it and no editor can write over it.
+                    record.report.SetUnparsed("the text is not LON");
+                    unparsed.push_back(std::move(record.report));
                     continue;
                 }
                 std::unique_ptr<PlayerAnimation> animation = CreateFileAnimation(channel, name);
-                animation->path = Path::MakeRelative(root, path);
-                BlueprintReader reader(value);
+                animation->path = record.report.GetFile();
+                BlueprintReader reader(record.file, &record.report);
                 animation->Read(reader);
+                BlueprintWriter writer;
+                writer.GetRoot().SetObject();
+                animation->Write(writer);
+                record.asRead = std::move(writer.GetRoot());
+                animation->record = std::move(record);
                 GetTable(channel).Insert(name, std::move(animation));
             }
         }
@@ -137,6 +145,7 @@ void CharacterData::UnloadAnimations()
 
 void CharacterAnimations::Clear()
 {
+    unparsed.clear();
     for (AnimationMappings& list : mappings)
         list.clear();
     for (AnimationTable& table : tables)

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "Engine/Foundation/ReadReport.h"
 #include "Engine/Foundation/StringView.h"
 #include "Source/World/AnimationMapping.h"
 
 #include <array>
+#include <vector>
 
 class CharacterData;
 
@@ -22,8 +24,9 @@ public:
     // file of the four animation folders (Assets/Characters/<name>/Animations/<Channel>/), each as LON,
     // below the application folder of the character's registry, then adds the built-in animations,
     // which take the place of files of their names. A file that does not read as LON is logged
-    // ("Failed to read LON for mapping {}", "... for animation {}") and skipped: its channel keeps no
-    // mappings, or the table no animation of that name. Without a registry only the built-ins are added.
+    // ("Failed to read LON for mapping {}"; an animation's through its report, kept in unparsed) and
+    // skipped: its channel keeps no mappings, or the table no animation of that name. Each animation
+    // keeps its file's record. Without a registry only the built-ins are added.
     void Load(const CharacterData& character);
     // Forgets every mapping and destroys every animation.
     void Clear();
@@ -41,4 +44,6 @@ public:
 
     std::array<AnimationMappings, AnimationChannelCount> mappings;
     std::array<AnimationTable, AnimationChannelCount> tables;
+    // The animation files that did not parse, for the character editor to name.
+    std::vector<Lumvek::ReadReport> unparsed;
 };

@@ -10,12 +10,6 @@ namespace
 
 constexpr float Pi = 3.1415927f;
 
-const Blueprint* FindMemberValue(const BlueprintReader& reader, StringView key)
-{
-    const Blueprint& current = reader.GetCurrent();
-    return current.GetType() == BlueprintType::Object ? current.GetObject().Find(key) : nullptr;
-}
-
 } // namespace
 
 float BlendRotation(float from, float to, float factor)
@@ -86,29 +80,36 @@ Keyframe Timeline::Sample(const Keyframes& track, float t)
 
 bool ReadMember(BlueprintReader& reader, StringView key, Keyframes& track)
 {
-    const Blueprint* member = FindMemberValue(reader, key);
-    if (!member)
+    if (!reader.GetMember(key))
         return false;
     track.keys.clear();
-    if (member->GetType() != BlueprintType::Array)
-        return false;
-    bool complete = true;
-    track.keys.reserve(member->GetCount());
-    for (uint32_t i = 0; i < member->GetCount(); ++i)
+    const Blueprint& member = reader.GetCurrent();
+    if (member.GetType() != BlueprintType::Array)
     {
-        BlueprintReader element(member->GetElement(i));
+        reader.Pop();
+        reader.Refuse(key, "a list of keys was expected");
+        return false;
+    }
+    bool complete = true;
+    track.keys.reserve(member.GetCount());
+    for (uint32_t i = 0; reader.GetElement(i); ++i)
+    {
+        if (reader.GetCurrent().GetType() != BlueprintType::Object)
+            reader.Refuse("", "a key of Time and Value was expected");
         Keyframe& keyframe = track.keys.emplace_back();
-        bool read = ReadMember(element, "Time", keyframe.time);
+        bool read = ReadMember(reader, "Time", keyframe.time);
         if (read)
         {
             BoneTransform value;
-            read = ReadMember(element, "Value", value);
+            read = ReadMember(reader, "Value", value);
             keyframe.x = value.x;
             keyframe.y = value.y;
             keyframe.rotation = value.angle;
         }
         complete = complete && read;
+        reader.Pop();
     }
+    reader.Pop();
     return complete;
 }
 

@@ -48,7 +48,8 @@ Keyframe Sample(const Keyframes& track, float t);
 // The member as an Array of {"Time": number, "Value": {"Position": "x y", "Rotation": angle}}. A
 // present member always replaces the track: a member that is no Array leaves it empty (false); each
 // element appends a key that starts at zero and takes "Value" only when "Time" read. True only when
-// every element had both. Keys are not sorted. An absent member leaves the track (false).
+// every element had both. Keys are not sorted. An absent member leaves the track (false). What is of
+// the wrong form is reported to the reader's report.
 bool ReadMember(Lumvek::BlueprintReader& reader, Lumvek::StringView key, Keyframes& track);
 // The same form, the rotation in degrees.
 bool WriteMember(Lumvek::BlueprintWriter& writer, Lumvek::StringView key, const Keyframes& track);

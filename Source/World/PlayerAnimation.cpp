@@ -27,23 +27,29 @@ float StepVolume(const Player& player)
 
 bool ReadMember(BlueprintReader& reader, StringView key, SoundTriggers& triggers)
 {
-    const Blueprint& current = reader.GetCurrent();
-    const Blueprint* member = current.GetType() == BlueprintType::Object ? current.GetObject().Find(key) : nullptr;
-    if (!member)
+    if (!reader.GetMember(key))
         return false;
     triggers.clear();
-    if (member->GetType() != BlueprintType::Array)
-        return false;
-    triggers.reserve(member->GetCount());
-    for (uint32_t i = 0; i < member->GetCount(); ++i)
+    const Blueprint& member = reader.GetCurrent();
+    if (member.GetType() != BlueprintType::Array)
     {
-        BlueprintReader element(member->GetElement(i));
-        SoundTrigger& trigger = triggers.emplace_back();
-        ReadMember(element, "Time", trigger.time);
-        Name sound;
-        if (ReadMember(element, "Sound", sound))
-            trigger.sound = sound.index;
+        reader.Pop();
+        reader.Refuse(key, "a list of sound triggers was expected");
+        return false;
     }
+    triggers.reserve(member.GetCount());
+    for (uint32_t i = 0; reader.GetElement(i); ++i)
+    {
+        SoundTrigger& trigger = triggers.emplace_back();
+        if (reader.GetCurrent().GetType() != BlueprintType::Object)
+            reader.Refuse("", "a sound trigger of Time and Sound was expected");
+        ReadMember(reader, "Time", trigger.time);
+        Name sound;
+        if (ReadMember(reader, "Sound", sound))
+            trigger.sound = sound.index;
+        reader.Pop();
+    }
+    reader.Pop();
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Engine/Foundation/Blueprint.h"
+#include "Engine/Foundation/ReadReport.h"
 #include "Engine/Foundation/Resource.h"
 #include "Engine/Foundation/StringView.h"
 #include "Source/World/AnimationPlayback.h"
@@ -25,6 +26,7 @@ using SoundTriggers = std::vector<SoundTrigger>;
 
 // "SoundTriggers": an Array of {"Time": number, "Sound": name}. A present member replaces the triggers
 // (false, none left, when it is no Array); a missing "Time" stays 0, a missing "Sound" plays nothing.
+// What is of the wrong form is reported to the reader's report.
 bool ReadMember(Lumvek::BlueprintReader& reader, Lumvek::StringView key, SoundTriggers& triggers);
 bool WriteMember(Lumvek::BlueprintWriter& writer, Lumvek::StringView key, const SoundTriggers& triggers);
 
@@ -47,7 +49,8 @@ public:
     // playing the sounds whose time the frame passed.
     virtual void Update(Player& player, AnimationPlayback& playback, float frameTime, float interpolation);
     // "SoundTriggers", "TransitionTime" and "PlaybackSpeed"; absent or mistyped keys keep their values
-    // (the two times must be written with a decimal point). Classes add their own keys. True.
+    // (the two times must be written with a decimal point), and the mistyped ones go to the reader's
+    // report. Classes add their own keys. True.
     virtual bool Read(Lumvek::BlueprintReader& reader);
     // The three keys in that order.
     virtual void Write(Lumvek::BlueprintWriter& writer) const;
@@ -59,6 +62,9 @@ public:
     float playbackSpeed = 1.0f;
     // The file the animation came from, relative to the application folder; empty for built-in ones.
     std::string path;
+    // That file as last read or saved and what of it the animation could not take: the character
+    // editor's Save merges its edits into the file through it, and refuses while it did not read whole.
+    Lumvek::FileRecord record;
     // Not kept in files.
     bool looping = true;
 

@@ -260,9 +260,12 @@ bool MovingAnimation::Read(BlueprintReader& reader)
     {
         if (!reader.GetMember(key))
             continue;
-        if (reader.GetCurrent().GetType() == BlueprintType::Object)
+        const bool object = reader.GetCurrent().GetType() == BlueprintType::Object;
+        if (object)
             clip->Read(reader);
         reader.Pop();
+        if (!object)
+            reader.Refuse(key, "a clip object was expected");
     }
     ShareWithClips();
     return true;

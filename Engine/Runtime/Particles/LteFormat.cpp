@@ -4,6 +4,7 @@
 #include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Members.h"
 #include "Engine/Foundation/NameSet.h"
+#include "Engine/Foundation/Pattern.h"
 
 #include <string>
 #include <utility>
@@ -16,28 +17,32 @@ namespace
 
 using namespace Effects;
 
+// Reads the rule list under key of the emitter the reader stands on. An element that is no rule
+// object, or names no registered type, is reported and left out.
 template <class Rule>
-void ReadRules(const Blueprint& emitter, StringView key, StringView kind, std::unique_ptr<Rule> (*create)(StringView),
+void ReadRules(BlueprintReader& reader, StringView key, StringView kind, std::unique_ptr<Rule> (*create)(StringView),
                std::vector<std::unique_ptr<Rule>>& rules)
 {
-    const Blueprint* list = emitter.GetObject().Find(key);
-    if (!list || list->GetType() != BlueprintType::Array)
+    if (!reader.GetMember(key))
         return;
-    for (uint32_t i = 0; i < list->GetCount(); ++i)
+    if (reader.GetCurrent().GetType() != BlueprintType::Array)
+        reader.Refuse("", "a list of rules was expected");
+    for (uint32_t i = 0; reader.GetCurrent().GetType() == BlueprintType::Array && reader.GetElement(i); ++i)
     {
-        const Blueprint& element = list->GetElement(i);
-        const Blueprint* type = element.GetObject().Find("Type");
-        const StringView name = type ? type->GetString() : StringView();
-        std::unique_ptr<Rule> rule = create(name);
-        if (!rule)
+        const Blueprint* type = reader.GetCurrent().GetObject().Find("Type");
+        std::unique_ptr<Rule> rule = type ? create(type->GetString()) : nullptr;
+        if (reader.GetCurrent().GetType() != BlueprintType::Object)
+            reader.Refuse("", "a rule object was expected");
+        else if (!rule)
+            reader.Refuse("Type", FormatText("no {} of that type", kind));
+        else
         {
-            Log::Write("could not create {} of type {}", kind, name);
-            continue;
+            rule->Read(reader);
+            rules.push_back(std::move(rule));
         }
-        BlueprintReader reader(element);
-        rule->Read(reader);
-        rules.push_back(std::move(rule));
+        reader.Pop();
     }
+    reader.Pop();
 }
 
 template <class Rule>
@@ -57,9 +62,13 @@ void WriteRules(BlueprintWriter& writer, StringView key, StringView (*getName)(c
     writer.Pop();
 }
 
-void ReadEmitter(const Blueprint& element, EmitterData& emitter)
+void ReadEmitter(BlueprintReader& reader, EmitterData& emitter)
 {
-    BlueprintReader reader(element);
+    if (reader.GetCurrent().GetType() != BlueprintType::Object)
+    {
+        reader.Refuse("", "an emitter object was expected");
+        return;
+    }
     std::string texture;
     // No name is no image: the empty name must not become an image of its own.
     if (ReadMember(reader, "Texture", texture))
@@ -69,28 +78,49 @@ void ReadEmitter(const Blueprint& element, EmitterData& emitter)
     ReadMember(reader, "MaximumParticles", emitter.maximumParticles);
     ReadMember(reader, "LinkParticles", emitter.localSpace);
     ReadMember(reader, "ParticleSize", emitter.particleSize);
-    ReadRules(element, "Generators", "ParticleGenerator", &CreateGenerator, emitter.generators);
-    ReadRules(element, "Initializers", "ParticleInitializer", &CreateInitializer, emitter.initializers);
-    ReadRules(element, "Updaters", "ParticleUpdater", &CreateUpdater, emitter.updaters);
+    ReadRules(reader, "Generators", "ParticleGenerator", &CreateGenerator, emitter.generators);
+    ReadRules(reader, "Initializers", "ParticleInitializer", &CreateInitializer, emitter.initializers);
+    ReadRules(reader, "Updaters", "ParticleUpdater", &CreateUpdater, emitter.updaters);
 }
 
 } // namespace
 
+void LteFormat::Load(StringView path, StringView bytes, EffectData& effect)
+{
+    effect.record.report.SetFile(path.ToString());
+    BlueprintFormat::Load(path, bytes, effect);
+}
+
 bool LteFormat::Read(const Blueprint& tree, EffectData& effect)
 {
+    FileRecord record;
+    record.report.SetFile(effect.record.report.GetFile());
     if (tree.GetType() == BlueprintType::Invalid)
+    {
+        // The emitters of an earlier load keep running, but nothing may be saved over the file.
+        record.report.SetUnparsed("the text is not LON");
+        effect.record = std::move(record);
         return false;
+    }
     // A reload replaces the emitters; running systems see the new version and rebuild their states.
     effect.emitters.clear();
     ++effect.version;
-    const Blueprint* list = tree.GetObject().Find("Emitters");
-    if (!list || list->GetType() != BlueprintType::Array)
-        return true;
-    for (uint32_t i = 0; i < list->GetCount(); ++i)
+    BlueprintReader reader(tree, &record.report);
+    if (reader.GetMember("Emitters"))
     {
-        effect.emitters.push_back(std::make_unique<EmitterData>());
-        ReadEmitter(list->GetElement(i), *effect.emitters.back());
+        if (reader.GetCurrent().GetType() != BlueprintType::Array)
+            reader.Refuse("", "a list of emitters was expected");
+        for (uint32_t i = 0; reader.GetCurrent().GetType() == BlueprintType::Array && reader.GetElement(i); ++i)
+        {
+            effect.emitters.push_back(std::make_unique<EmitterData>());
+            ReadEmitter(reader, *effect.emitters.back());
+            reader.Pop();
+        }
+        reader.Pop();
     }
+    record.file = tree;
+    Write(record.asRead, effect);
+    effect.record = std::move(record);
     return true;
 }
 

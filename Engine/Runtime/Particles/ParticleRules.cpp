@@ -19,7 +19,12 @@ bool ReadNumber(BlueprintReader& reader, StringView key, uint8_t& value)
     uint32_t number = 0;
     if (!ReadMember(reader, key, number))
         return false;
-    value = static_cast<uint8_t>(number > 255 ? 255 : number);
+    if (number > 255)
+    {
+        reader.Refuse(key, "above 255");
+        return false;
+    }
+    value = static_cast<uint8_t>(number);
     return true;
 }
 
@@ -33,50 +38,56 @@ void WriteNumber(BlueprintWriter& writer, StringView key, uint8_t value)
     WriteMember(writer, key, uint32_t(value));
 }
 
-// The member key of the reader's current object when it has the type; null otherwise.
-const Blueprint* FindMember(const BlueprintReader& reader, StringView key, BlueprintType type)
+// Enters the member key of the reader's current object when it is there; one of another type than
+// the one asked for is reported (as what), and not entered.
+bool EnterMember(BlueprintReader& reader, StringView key, BlueprintType type, StringView what)
 {
-    const Blueprint* member = reader.GetCurrent().GetObject().Find(key);
-    return member && member->GetType() == type ? member : nullptr;
+    if (!reader.GetMember(key))
+        return false;
+    if (reader.GetCurrent().GetType() == type)
+        return true;
+    reader.Pop();
+    reader.Refuse(key, what);
+    return false;
 }
 
 template <class V> void ReadPairOf(BlueprintReader& reader, StringView key, ValuePair<V>& pair)
 {
-    if (const Blueprint* member = FindMember(reader, key, BlueprintType::Object))
-    {
-        BlueprintReader inner(*member);
-        ReadNumber(inner, "From", pair.from);
-        ReadNumber(inner, "To", pair.to);
-    }
+    if (!EnterMember(reader, key, BlueprintType::Object, "an object of From and To was expected"))
+        return;
+    ReadNumber(reader, "From", pair.from);
+    ReadNumber(reader, "To", pair.to);
+    reader.Pop();
 }
 
 template <class V> void ReadValueOf(BlueprintReader& reader, StringView key, V& value)
 {
-    if (const Blueprint* member = FindMember(reader, key, BlueprintType::Object))
-    {
-        BlueprintReader inner(*member);
-        ReadNumber(inner, "Value", value);
-    }
+    if (!EnterMember(reader, key, BlueprintType::Object, "an object of Value was expected"))
+        return;
+    ReadNumber(reader, "Value", value);
+    reader.Pop();
 }
 
-// Elements that are not objects are skipped; a key's missing parts are 0.
+// A key's missing parts are 0.
 template <class V> void ReadTimelineOf(BlueprintReader& reader, StringView key, Timeline<V>& keys)
 {
-    const Blueprint* member = FindMember(reader, key, BlueprintType::Array);
-    if (!member)
+    if (!EnterMember(reader, key, BlueprintType::Array, "a list of keys was expected"))
         return;
     keys.clear();
-    for (uint32_t i = 0; i < member->GetCount(); ++i)
+    for (uint32_t i = 0; reader.GetElement(i); ++i)
     {
-        const Blueprint& element = member->GetElement(i);
-        if (element.GetType() != BlueprintType::Object)
-            continue;
-        BlueprintReader inner(element);
-        TimelineKey<V> timelineKey;
-        ReadNumber(inner, "Time", timelineKey.time);
-        ReadNumber(inner, "Value", timelineKey.value);
-        keys.push_back(timelineKey);
+        if (reader.GetCurrent().GetType() != BlueprintType::Object)
+            reader.Refuse("", "a key of Time and Value was expected");
+        else
+        {
+            TimelineKey<V> timelineKey;
+            ReadNumber(reader, "Time", timelineKey.time);
+            ReadNumber(reader, "Value", timelineKey.value);
+            keys.push_back(timelineKey);
+        }
+        reader.Pop();
     }
+    reader.Pop();
 }
 
 template <class V> void WritePairOf(BlueprintWriter& writer, StringView key, const ValuePair<V>& pair)

@@ -100,8 +100,8 @@ template <class V> bool Evaluate(const Timeline<V>& keys, float t, V& value)
 }
 
 // File forms, each under a key of the reader's current object: {"From", "To"}, {"Value"} and a list
-// of {"Time", "Value"}. Floats take Numbers, channels UnsignedIntegers (above 255 they stop at 255).
-// A missing or mistyped key keeps the value.
+// of {"Time", "Value"}. Floats take Numbers, channels UnsignedIntegers up to 255. A missing key keeps
+// the value; one of the wrong form or out of range keeps it too, and is reported to the reader's report.
 void ReadPair(BlueprintReader& reader, StringView key, ValuePair<float>& pair);
 void ReadPair(BlueprintReader& reader, StringView key, ValuePair<uint8_t>& pair);
 void ReadValue(BlueprintReader& reader, StringView key, float& value);

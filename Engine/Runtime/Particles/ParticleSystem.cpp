@@ -26,6 +26,9 @@ void EffectData::Load(StringView newPath)
         Log::Write("no file manager to load {}", path);
         return;
     }
+    // The format records the file it reads; one that is not there leaves no record, and a Save makes
+    // it anew.
+    record = FileRecord();
     handle = files->Load(files->ResolvePath(path), *this, NameTableB().GetName(id), table->watch != 0);
 }
 

@@ -2,6 +2,7 @@
 
 #include "Engine/Foundation/FormatHandle.h"
 #include "Engine/Foundation/Math.h"
+#include "Engine/Foundation/ReadReport.h"
 #include "Engine/Foundation/Resource.h"
 #include "Engine/Foundation/StringView.h"
 
@@ -39,7 +40,8 @@ public:
 
     // Advances the state's emitter clock by elapsed seconds and emits what falls due.
     virtual void Generate(EmitterState& state, float elapsed) const = 0;
-    // Reads the rule's keys from the reader's current object; missing or mistyped keys keep defaults.
+    // Reads the rule's keys from the reader's current object; missing keys keep defaults, and keys of
+    // the wrong form keep them too and go to the reader's report.
     virtual void Read(BlueprintReader& reader) = 0;
     virtual void Write(BlueprintWriter& writer) const = 0;
 };
@@ -98,6 +100,9 @@ public:
     std::string path;
     // Raised by every load: a reload replaces the emitters that running systems point into.
     uint32_t version = 0;
+    // The file as last read or saved and what of it the effect could not take: the effect editor's
+    // Save merges its edits into the file through it, and refuses while the file did not read whole.
+    FileRecord record;
     // Last, so that its watch is released before the emitters it reloads into are destroyed.
     FormatHandle handle;
 };

@@ -399,10 +399,15 @@ void CharacterDataInspector::BeforeSave()
     }
 }
 
+PlayerAnimation* CharacterDataInspector::GetSavedAnimation() const
+{
+    return editedAnimation ? static_cast<PlayerAnimation*>(editedAnimation)
+                           : static_cast<PlayerAnimation*>(editedTimeline);
+}
+
 bool CharacterDataInspector::Save()
 {
-    const PlayerAnimation* animation = editedAnimation ? static_cast<const PlayerAnimation*>(editedAnimation)
-                                                       : static_cast<const PlayerAnimation*>(editedTimeline);
+    PlayerAnimation* animation = GetSavedAnimation();
     if (!animation)
         return false;
     if (animation->path.empty() || !character || !character->registry)
@@ -414,12 +419,20 @@ bool CharacterDataInspector::Save()
     Lumvek::BlueprintWriter writer;
     writer.GetRoot().SetObject();
     animation->Write(writer);
-    const std::string text = Lumvek::LonFormat::SaveBlueprint(writer.GetRoot());
+    Lumvek::Blueprint tree;
+    std::string refusal;
+    if (!animation->record.Merge(writer.GetRoot(), tree, refusal))
+    {
+        Lumvek::Log::Write("{}", refusal);
+        return false;
+    }
+    const std::string text = Lumvek::LonFormat::SaveBlueprint(tree);
     if (!Lumvek::File::WriteAllText(Lumvek::StringView(path), Lumvek::StringView(text)))
     {
         Lumvek::Log::Write("could not save {} to {}", selectedLabel, path);
         return false;
     }
+    animation->record.Saved(tree, writer.GetRoot());
     Lumvek::Log::Write("saved {} to {}", selectedLabel, path);
     return true;
 }
@@ -599,6 +612,9 @@ void CharacterDataInspector::DrawAnimations()
         ImGui::Unindent(6.0f);
         PropertyInput::PopScope();
     }
+    // Files that did not parse have no button: nothing of them was read to edit.
+    for (const Lumvek::ReadReport& report : character->animations->unparsed)
+        ImGui::TextWrapped("%s", report.Describe().c_str());
     // Opened after the list is drawn, so that the list never changes under its own loop.
     if (chosen.timeline)
         OpenAnimation(chosen);
@@ -616,6 +632,8 @@ void CharacterDataInspector::DrawAnimationEditor()
         return;
     }
     ImGui::TextUnformatted(partLabel.c_str());
+    if (const Lumvek::ReadReport& report = GetSavedAnimation()->record.report; !report.IsWhole())
+        ImGui::TextWrapped("Save leaves the file as it is until these are set: %s", report.Describe().c_str());
     PropertyInput::PushScope(Lumvek::StringView(Lumvek::FormatText("{} {} Region", partLabel, selectedLabel)));
     Advance(ImGui::GetIO().DeltaTime);
     PropertyInput::FreshId();

@@ -16,6 +16,7 @@
 class Bone;
 class CharacterData;
 class MovingAnimation;
+class PlayerAnimation;
 class TimelineAnimation;
 class World;
 struct Keyframes;
@@ -61,9 +62,14 @@ public:
     void Advance(float seconds);
     // Faces the character (and the preview) left or right.
     void SetFlipped(bool flip);
-    // Writes the open animation (the whole gait for a clip of one) to its own file as LON. True, and
-    // "saved {} to {}", only once the text is on disk; a failed write leaves the old file.
+    // Writes the open animation (the whole gait for a clip of one) to its own file as LON, merged into
+    // what the file held: what the animation does not know is kept and untouched values keep their
+    // text. Refused, with a message naming the file and its first problems, while the file did not
+    // read whole. True, and "saved {} to {}", only once the text is on disk; a failed write leaves
+    // the old file.
     bool Save();
+    // What Save writes: the gait of an open clip of one, else the open clip; null with none open.
+    PlayerAnimation* GetSavedAnimation() const;
 
     // The root of the character's skeleton; null when it has none.
     Bone* GetMainRig() const;

@@ -177,11 +177,17 @@ bool EffectDataInspector::Save()
         Lumvek::Log::Write("the effect has no file to save to");
         return false;
     }
-    Lumvek::Blueprint tree;
+    Lumvek::Blueprint edited, tree;
     Lumvek::LteFormat format(&files, Lumvek::TypeIndex<Lumvek::Effects::EffectData>(), "lte");
-    if (!format.Write(tree, effect))
+    if (!format.Write(edited, effect))
     {
         Lumvek::Log::Write("could not write EffectData for {}", path);
+        return false;
+    }
+    std::string refusal;
+    if (!effect.record.Merge(edited, tree, refusal))
+    {
+        Lumvek::Log::Write("{}", refusal);
         return false;
     }
     const std::string text = Lumvek::LonFormat::SaveBlueprint(tree);
@@ -196,6 +202,7 @@ bool EffectDataInspector::Save()
         Lumvek::Log::Write("could not save EffectData to {}", path);
         return false;
     }
+    effect.record.Saved(tree, edited);
     Lumvek::Log::Write("saved EffectData to {}", path);
     return true;
 }
@@ -222,6 +229,16 @@ void EffectDataInspector::Draw()
     }
     ImGui::PushItemWidth(-1.0f);
     ImGui::TextUnformatted(effect.path.c_str());
+    const Lumvek::ReadReport& report = effect.record.report;
+    if (!report.IsParsed())
+    {
+        // Nothing of it was read, so there is nothing to edit or save: the file is fixed by hand.
+        ImGui::TextWrapped("Cannot be edited or saved: %s", report.Describe().c_str());
+        ImGui::PopItemWidth();
+        return;
+    }
+    if (!report.IsWhole())
+        ImGui::TextWrapped("Save leaves the file as it is until these are set: %s", report.Describe().c_str());
     if (ImGui::Button("Save", ImVec2(-1.0f, 0.0f)))
         Save();
     drawn.clear();

@@ -14,7 +14,8 @@ class ParticleSystem;
 class World;
 struct Visual;
 
-// The particle-effect window: the effect's file, "Save" back to it as LON, and its emitters, which
+// The particle-effect window: the effect's file, what of it could not be read, "Save" back to it as
+// LON (not offered for a file that did not parse), and its emitters, which
 // are added to and removed from the effect that the preview entity plays in the running match. The
 // effect belongs to the application's resource table; the preview to the world it was made in, so a
 // window with a preview closes with the match. Application thread.
@@ -35,8 +36,10 @@ public:
     // Places the preview at the point in the world (a visual entity running the effect); false when
     // the world makes none (headless).
     bool CreatePreview(World& world, float x, float y);
-    // Writes the effect to its file as LON; true and "saved EffectData to {}" only when the text is
-    // on disk.
+    // Writes the effect to its file as LON, merged into what the file held: what the effect does not
+    // know is kept and untouched values keep their text. Refused, with a message naming the file and
+    // its first problems, while the file did not read whole. True and "saved EffectData to {}" only
+    // when the text is on disk.
     bool Save();
     // Appends an emitter of the default settings; nothing without a live preview.
     bool AddEmitter();

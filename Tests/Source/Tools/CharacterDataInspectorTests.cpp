@@ -6,9 +6,11 @@
 #include "Engine/Foundation/Lon.h"
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Path.h"
+#include "Engine/Runtime/Particles/LteFormat.h"
 #include "Source/Data/CharacterData.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Tools/Inspectors/CharacterDataInspector.h"
+#include "Source/Tools/Inspectors/EffectDataInspector.h"
 #include "Source/World/Bone.h"
 #include "Source/World/CharacterAnimations.h"
 #include "Source/World/Entities.h"
@@ -22,10 +24,14 @@
 
 #include <imgui_internal.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace
 {
@@ -376,6 +382,93 @@ TEST(CharacterDataInspector, ThePreviewShowsTheShippedCharacterAndAClipsBasicPar
     }
     inspector.open = 0;
     app.Frame();
+}
+
+} // namespace
+
+namespace
+{
+
+// The effect and character editors' Save over scratch copies of the shipped effects and animations,
+// some with one member replaced.
+TEST(EditedFileSave, AFileNotReadWholeStaysByteForByteAndAnUnknownMemberAndEveryShippedFileAreKept)
+{
+    // A file below Assets, the text replaced in it, and what the log names; an empty name: it saves.
+    // A file that did not parse cannot be edited: no effect window offers its "Save", and it gives no
+    // animation to open.
+    struct Row
+    {
+        std::string file, from, to, named;
+    };
+    const std::string spikes = "Hazards/Spikes/Effect.lte", gait = "Characters/Basic/Animations/Core/Moving.lon";
+    std::vector<Row> rows = {
+        {spikes, "MaximumParticles = 20", "MaximumParticles = -5 Sparkle = 1", "whole (Emitters[0].MaximumParticles"},
+        {spikes, R"({ Type = "PositionMotion" })", R"({ Type = "Sparkle" })", "whole (Emitters[0].Updaters[1].Type"},
+        {spikes, "MaximumParticles = 20", "MaximumParticles = 20 Sparkle = 1", ""},
+        {spikes, "MaximumParticles = 20", "MaximumParticles = 20 (((", "Effect.lte did not parse"},
+        {gait, "TransitionTime = 0.2", R"(TransitionTime = "lots" Sparkle = 1)", "whole (TransitionTime"},
+        {gait, "PlaybackSpeed = 0.42", "PlaybackSpeed = 0.42 Sparkle = 1", ""},
+        {gait, "TransitionTime = 0.2", "TransitionTime = 0.2 (((", "Moving.lon did not parse"},
+    };
+    // And every shipped effect and animation as it is.
+    const std::filesystem::path shipped = Lumvek::Testing::SourceFolder() + "/Assets";
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(shipped))
+        if (entry.path().extension() == ".lte" || entry.path().parent_path().parent_path().filename() == "Animations")
+            rows.push_back({std::filesystem::relative(entry.path(), shipped).string(), "", "", ""});
+    EXPECT_GT(rows.size(), 30u);
+    ToolsTesting::ToolsApplication app;
+    // The effect window saves below the application's root.
+    const std::string scratch = "EditedFileSaveTests" + std::to_string(getpid()) + "/Effect.lte";
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.file + ": " + row.to);
+        std::string text = Lumvek::File::ReadAllText((shipped / row.file).string()).second;
+        text.replace(text.find(row.from), row.from.size(), row.to);
+        DataTesting::AssetsFolder assets;
+        const bool effect = row.file.ends_with(".lte"), parses = !row.named.ends_with("parse");
+        const std::string path = effect ? app.GetFileManager().ResolvePath(Lumvek::StringView(scratch))
+                                        : assets.folder.Path("Assets/" + row.file);
+        ASSERT_TRUE(Lumvek::File::WriteAllText(path, text));
+
+        Lumvek::Testing::LogCapture log;
+        bool saved = false;
+        if (effect)
+        {
+            Lumvek::Effects::EffectData data;
+            data.path = scratch;
+            Lumvek::LteFormat(nullptr, 0, "lte").Load(path, text, data);
+            EXPECT_EQ(data.record.report.IsParsed(), parses);
+            saved = EffectDataInspector(data).Save();
+        }
+        else
+        {
+            DataRegistry registry(assets.files);
+            CharacterData character;
+            character.name = std::next(std::filesystem::path(row.file).begin())->string();
+            character.registry = &registry;
+            character.LoadAnimations();
+            CharacterDataInspector inspector(&character);
+            for (const AnimationTable& table : character.animations->tables)
+                if (PlayerAnimation* found = table.Find(std::filesystem::path(row.file).stem().string()))
+                {
+                    inspector.editedAnimation = dynamic_cast<MovingAnimation*>(found);
+                    inspector.editedTimeline = inspector.editedAnimation ? &inspector.editedAnimation->GetRunning()
+                                                                         : dynamic_cast<TimelineAnimation*>(found);
+                }
+            saved = inspector.Save();
+        }
+        EXPECT_EQ(saved, row.named.empty());
+        // Byte for byte when refused; saved, the same tree, with what the reader does not know.
+        Lumvek::Blueprint before, after;
+        const std::string written = Lumvek::File::ReadAllText(path).second;
+        EXPECT_TRUE(saved ? Lumvek::Lon::Parse(text, before) && Lumvek::Lon::Parse(written, after) && before == after
+                          : written == text)
+            << written;
+        const auto names = [&](const std::string& message) { return message.find(row.named) != std::string::npos; };
+        EXPECT_TRUE(std::any_of(log.messages.begin(), log.messages.end(), names))
+            << testing::PrintToString(log.messages);
+    }
+    std::filesystem::remove_all(std::filesystem::path(app.GetFileManager().ResolvePath(scratch)).parent_path());
 }
 
 } // namespace

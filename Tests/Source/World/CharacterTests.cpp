@@ -191,7 +191,7 @@ TEST(Character, FilesBecomeTheirChannelsAnimationsAndUnreadableFilesAreLoggedAnd
     robot.Load(images, drawings);
     EXPECT_TRUE(log.Logged("Failed to read LON for mapping Mappings/CoreMappings"));
     EXPECT_TRUE(log.Logged("Failed to read LON for mapping Mappings/LeftArmMappings"));
-    EXPECT_TRUE(log.Logged("Failed to read LON for animation Broken"));
+    EXPECT_TRUE(log.Logged("Assets/Characters/Robot/Animations/Head/Broken.lon did not parse: the text is not LON"));
     EXPECT_EQ(log.messages.size(), 4u);
 
     const CharacterAnimations& animations = *robot.animations;

@@ -62,8 +62,9 @@ TEST(ParticleInitializers, EachKindGivesTheNewbornTheValueAtTheEmittersProgress)
         // Channels not named are 0; 255 down to 0 at a quarter keeps 255 - truncate(63.75).
         {R"({ Type = "ColorInterpolate" Alpha { From = 255 To = 0 } Red { From = 0 To = 9 } })",
          {{Red, 2.0f}, {Green, 0.0f}, {Alpha, 192.0f}}},
+        // A channel beyond a byte is not taken.
         {R"({ Type = "ColorSet" Red { Value = 1 } Green { Value = 2 } Blue { Value = 3 } Alpha { Value = 300 } })",
-         {{Red, 1.0f}, {Green, 2.0f}, {Blue, 3.0f}, {Alpha, 255.0f}}},
+         {{Red, 1.0f}, {Green, 2.0f}, {Blue, 3.0f}, {Alpha, 0.0f}}},
         {R"({ Type = "ColorTimeline" Green [ { Time = 0.0 Value = 0 } { Time = 1.0 Value = 255 } ] })",
          {{Green, 63.0f}, {Alpha, 0.0f}}},
         // Offsets in units of the size, turned with the system: (0.5, -0.5) is (2, -1), turned (1, 2).

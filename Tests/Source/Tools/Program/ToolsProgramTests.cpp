@@ -26,6 +26,7 @@ class ToolsProgram : public Lumvek::Testing::ScriptedProgram
 protected:
     ToolsProgram() : ScriptedProgram("VantorelTools") {}
     int RunMapTab(const std::string& steps, const std::string& map = "Crossroads");
+    int RunSpikesEffectWindow(const std::string& steps);
 };
 
 TEST_F(ToolsProgram, TheGuiTabPicksADemoMenuButtonAndShowsItInTheTree)
@@ -290,59 +291,52 @@ TEST_F(ToolsProgram, TheDataTabDoesNotSaveOverAWeaponWhoseMaxAmmoIsNoNumber)
 namespace
 {
 
+// During a long match, opens the spikes' effect: the editor list's sixth toggle, "Resources", at
+// (27, 161) opens the tab, whose "Effects" header at (450, 138) lists the effect sixth, at (500, 253).
+// The tab is closed and the effect window dragged by its title to the top right. Then plays the
+// steps, clicks where the window's "Save" stands, at (493, 55), and exits.
+int ToolsProgram::RunSpikesEffectWindow(const std::string& steps)
+{
+    EXPECT_TRUE(Lumvek::File::WriteAllText((root / "Assets/DemoChallenges/DemoRace.data").string(),
+                                           std::string(LongChallenge)));
+    const std::string click = "mousedown Left\nmouseup Left\n";
+    return Run(std::string(IntoDemoSinglePlayer) + "screen GameScreen frames 30 move 27 161\n" + click +
+                   "frames 5 move 450 138\n" + click + "frames 5 move 500 253\n" + click + "frames 5 move 27 161\n" +
+                   click + "frames 5 move 350 237\nmousedown Left\nframes 2 move 400 100\nframes 2 move 500 10\n" +
+                   "frames 2 mouseup Left\n" + steps + "frames 5 move 493 55\n" + click + "frames 5 exit 0\n",
+               "--tools --seed 3");
+}
+
 TEST_F(ToolsProgram, TheEffectWindowSavesAHazardEffectsChangedMaximum)
 {
-    ASSERT_TRUE(Lumvek::File::WriteAllText((root / "Assets/DemoChallenges/DemoRace.data").string(),
-                                           std::string(LongChallenge)));
     const fs::path effect = root / "Assets/Hazards/Spikes/Effect.lte";
     ASSERT_NE(Lumvek::File::ReadAllText(effect.string()).second.find("MaximumParticles = 20"), std::string::npos);
-    // The editor list's sixth toggle, "Resources", at (27, 161) opens the tab on the right, whose
-    // "Effects" header stands at (450, 138) and lists the spikes' effect sixth, at (500, 253). The
-    // tab is then closed, the effect window dragged by its title (right of the editor list) to the top
-    // right, its "Emitters" header opened at (450, 123) and the emitter's window opened from
-    // (460, 146), with "Maximum"'s "-" at (617, 306), pressed three times. The effect window's "Save" stands at (493,
-    // 55).
-    const int code = Run(std::string(IntoDemoSinglePlayer) + "screen GameScreen frames 30 move 27 161\n"
-                                                             "mousedown Left\n"
-                                                             "mouseup Left\n"
-                                                             "frames 5 move 450 138\n"
-                                                             "mousedown Left\n"
-                                                             "mouseup Left\n"
-                                                             "frames 5 move 500 253\n"
-                                                             "mousedown Left\n"
-                                                             "mouseup Left\n"
-                                                             "frames 5 move 27 161\n"
-                                                             "mousedown Left\n"
-                                                             "mouseup Left\n"
-                                                             "frames 5 move 350 237\n"
-                                                             "mousedown Left\n"
-                                                             "frames 2 move 400 100\n"
-                                                             "frames 2 move 500 10\n"
-                                                             "frames 2 mouseup Left\n"
-                                                             "frames 5 move 450 123\n"
-                                                             "mousedown Left\n"
-                                                             "mouseup Left\n"
-                                                             "frames 5 move 460 146\n"
-                                                             "mousedown Left\n"
-                                                             "mouseup Left\n"
-                                                             "frames 5 move 617 306\n"
-                                                             "mousedown Left\n"
-                                                             "mouseup Left\n"
-                                                             "frames 2 mousedown Left\n"
-                                                             "mouseup Left\n"
-                                                             "frames 2 mousedown Left\n"
-                                                             "mouseup Left\n"
-                                                             "frames 5 move 493 55\n"
-                                                             "mousedown Left\n"
-                                                             "mouseup Left\n"
-                                                             "frames 5 exit 0\n",
-                         "--tools --seed 3");
+    // Its "Emitters" header opened at (450, 123) and the emitter's window opened from (460, 146), with
+    // "Maximum"'s "-" at (617, 306), pressed three times.
+    const int code = RunSpikesEffectWindow("frames 5 move 450 123\nmousedown Left\nmouseup Left\n"
+                                           "frames 5 move 460 146\nmousedown Left\nmouseup Left\n"
+                                           "frames 5 move 617 306\nmousedown Left\nmouseup Left\n"
+                                           "frames 2 mousedown Left\nmouseup Left\n"
+                                           "frames 2 mousedown Left\nmouseup Left\n");
     ASSERT_EQ(code, 0) << output;
     EXPECT_NE(output.find("saved EffectData to " + effect.string()), std::string::npos) << output;
     const std::string saved = Lumvek::File::ReadAllText(effect.string()).second;
     EXPECT_NE(saved.find("MaximumParticles = 17"), std::string::npos) << saved;
     // The rest of the effect survives the round trip.
     EXPECT_NE(saved.find("ColorTimeline"), std::string::npos) << saved;
+}
+
+TEST_F(ToolsProgram, TheEffectWindowOffersNoSaveForAnEffectThatDidNotParseAndItsFileStaysAsItWas)
+{
+    const fs::path effect = root / "Assets/Hazards/Spikes/Effect.lte";
+    std::string text = Lumvek::File::ReadAllText(effect.string()).second;
+    text.replace(text.find("MaximumParticles = 20"), 21, "MaximumParticles = 20 (((");
+    ASSERT_TRUE(Lumvek::File::WriteAllText(effect.string(), text));
+    // The window offers no "Save" to press.
+    ASSERT_EQ(RunSpikesEffectWindow(""), 0) << output;
+    EXPECT_NE(output.find(effect.string() + " did not parse"), std::string::npos) << output;
+    EXPECT_EQ(output.find("saved EffectData"), std::string::npos) << output;
+    EXPECT_TRUE(Lumvek::File::ReadAllText(effect.string()).second == text);
 }
 
 } // namespace
