@@ -591,9 +591,9 @@ float ClientNetwork::RoundTripFrames() const
 int32_t ClientNetwork::LeadFrames() const
 {
     // A frame more than the spare: the margin is judged short only once it falls below the spare.
-    const double frames =
-        RoundTripFrames() + SpareFrames + 1 - AssumedForceUpdateTimeout / ServerNetwork::FrameSeconds;
-    return static_cast<int32_t>(std::clamp(std::ceil(frames), double(-MaximumLead), double(MaximumLead)));
+    const double frames = RoundTripFrames() + SpareFrames + 1 - AssumedForceUpdateTimeout / ServerNetwork::FrameSeconds;
+    return static_cast<int32_t>(
+        std::clamp(std::ceil(frames), -static_cast<double>(MaximumLead), static_cast<double>(MaximumLead)));
 }
 
 double ClientNetwork::PlaceFrame(int64_t at) const
@@ -653,25 +653,26 @@ void ClientNetwork::TimeState(uint32_t serverFrame)
         return;
     marginSum += margin;
     ++marginCount;
-    // Inputs that come late cost the server a frame each: a third of the states judges them.
-    const bool late = marginCount >= LateSamples / 3 && marginSum < 0.0f;
+    // Inputs that come late cost the server a frame each: a sixth of the states judges them.
+    const bool late = marginCount >= LateSamples / 6 && marginSum < 0.0f;
     if (!behind && !late && marginCount < LateSamples)
         return;
     const float average = behind ? margin : marginSum / static_cast<float>(marginCount);
     marginSum = 0.0f;
     marginCount = 0;
+    // A state from a server far off the client's frames asks for no more than the lead's range.
+    const float range = 2.0f * MaximumLead;
     if (average < SpareFrames)
     {
         // Back to a frame above the spare.
-        ChangeLead(static_cast<int32_t>(std::ceil(SpareFrames + 1 - average)));
+        ChangeLead(static_cast<int32_t>(std::min(std::ceil(SpareFrames + 1 - average), range)));
         if (TakeTimingLine())
             Log::Write("this client's inputs reach the server with {:.1f} frames to spare, fewer than {}: it "
                        "keeps {} frames ahead of its clock now",
                        average, SpareFrames, lead);
     }
     else if (average > SpareFrames + SlackFrames)
-        ChangeLead(-std::min(static_cast<int32_t>(average) - static_cast<int32_t>(SpareFrames + 1),
-                             static_cast<int32_t>(LowerFrames)));
+        ChangeLead(-static_cast<int32_t>(LowerFrames));
 }
 
 void ClientNetwork::ChangeLead(int32_t frames)

@@ -36,7 +36,8 @@ public:
     // Frames beyond the spare by which the inputs may come early before the lead comes down: the
     // margin is measured a frame or two apart from state to state.
     static constexpr uint32_t SlackFrames = 4;
-    // The most frames the lead comes down by at once: each is a tick that the client sits out.
+    // The frames the lead comes down by at a time, fewer than the slack: each is a tick that the client
+    // sits out.
     static constexpr uint32_t LowerFrames = 2;
     // The most frames a client runs ahead of its clock's count: a second. The server takes inputs up to
     // 120 frames early and a re-simulation replays at most 99 frames.

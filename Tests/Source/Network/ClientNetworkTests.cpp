@@ -611,7 +611,6 @@ TEST(ClocklikeMatch, ClientsKeepTheServerAtTheClocksRateWithTheirInputsInTime)
         const uint64_t missing = match.server->GetIncompleteFrames();
         match.RunUntil(match.start + 33 * ClocklikeMatch::Second);
         EXPECT_LE(match.server->GetIncompleteFrames() - missing, (match.server->GetFrame() - frame) / 100);
-        std::printf("%s: %llu missing of %u, %llu before; leads %d %d (%d)\n", name, (unsigned long long)(match.server->GetIncompleteFrames() - missing), match.server->GetFrame() - frame, (unsigned long long)missing, match.clients[0]->GetLead(), match.clients[1]->GetLead(), lead);
         EXPECT_EQ(match.clients[1]->GetRealignments(), 0u);
         if (held > 0)
         {
@@ -640,8 +639,6 @@ TEST(ClocklikeMatch, ClientsKeepTheServerAtTheClocksRateWithTheirInputsInTime)
             match.RunUntil(match.now + 10 * ClocklikeMatch::Second);
             EXPECT_LE(match.clients[0]->GetLead(), before - 3);
             EXPECT_LE(match.server->GetIncompleteFrames() - missed, 6u);
-            std::printf("faster: lead %d to %d, missed %llu\n", before, match.clients[0]->GetLead(), (unsigned long long)(match.server->GetIncompleteFrames() - missed));
         }
-        std::printf("  at 60: missing %llu; leads %d %d\n", (unsigned long long)match.server->GetIncompleteFrames(), match.clients[0]->GetLead(), match.clients[1]->GetLead());
     }
 }
