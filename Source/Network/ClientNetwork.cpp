@@ -667,9 +667,9 @@ void ClientNetwork::TimeState(uint32_t serverFrame)
         // Back to a frame above the spare.
         ChangeLead(static_cast<int32_t>(std::min(std::ceil(SpareFrames + 1 - average), range)));
         if (TakeTimingLine())
-            Log::Write("this client's inputs reach the server with {:.1f} frames to spare, fewer than {}: it "
-                       "keeps {} frames ahead of its clock now",
-                       average, SpareFrames, lead);
+            Log::Write("this client's inputs reach the server with {} frames to spare, fewer than {}: it keeps {} "
+                       "frames ahead of its clock now",
+                       std::round(average * 10.0f) / 10.0f, SpareFrames, lead);
     }
     else if (average > SpareFrames + SlackFrames)
         ChangeLead(-static_cast<int32_t>(LowerFrames));

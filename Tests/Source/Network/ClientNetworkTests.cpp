@@ -602,6 +602,7 @@ TEST(ClocklikeMatch, ClientsKeepTheServerAtTheClocksRateWithTheirInputsInTime)
     for (const auto& [name, wakePeriod, links, held] : profiles)
     {
         SCOPED_TRACE(name);
+        auto raises = std::make_unique<LogCapture>();
         ClocklikeMatch match(wakePeriod, links, held);
         ASSERT_GE(match.start, 0);
         match.RunUntil(match.start + ClocklikeMatch::Second / 2);
@@ -612,10 +613,17 @@ TEST(ClocklikeMatch, ClientsKeepTheServerAtTheClocksRateWithTheirInputsInTime)
         match.RunUntil(match.start + 33 * ClocklikeMatch::Second);
         EXPECT_LE(match.server->GetIncompleteFrames() - missing, (match.server->GetFrame() - frame) / 100);
         EXPECT_EQ(match.clients[1]->GetRealignments(), 0u);
+        // A client whose margin fell short says so once, the late starter with the inputs it had late.
+        const std::vector<std::string> lines = raises->StartingWith("this client's inputs reach the server with");
+        EXPECT_LE(lines.size(), 2u);
         if (held > 0)
         {
             EXPECT_GE(match.clients[0]->GetLead(), lead + 5);
+            EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                    [](const std::string& line) { return line.find("with -") != std::string::npos; }),
+                      1);
         }
+        raises.reset();
 
         LogCapture log;
         match.roles[2].stalledUntil = match.now + ClocklikeMatch::Second;
