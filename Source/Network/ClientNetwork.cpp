@@ -346,9 +346,10 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
         startTime = Now();
         lead = LeadFrames();
         placed = false;
+        waitTicks = 0;
         timedFrom = 0;
-        lateSum = 0.0f;
-        lateCount = 0;
+        marginSum = 0.0f;
+        marginCount = 0;
         for (SentInputs& sent : sentInputs)
             sent.kept = false;
         break;
@@ -587,10 +588,12 @@ float ClientNetwork::RoundTripFrames() const
     return std::min(milliseconds * 0.06f, static_cast<float>(MaximumRoundTrip));
 }
 
-uint32_t ClientNetwork::LeadFrames() const
+int32_t ClientNetwork::LeadFrames() const
 {
-    const double frames = RoundTripFrames() + SpareFrames - AssumedForceUpdateTimeout / ServerNetwork::FrameSeconds;
-    return static_cast<uint32_t>(std::clamp(std::ceil(frames), 0.0, static_cast<double>(MaximumLead)));
+    // A frame more than the spare: the margin is judged short only once it falls below the spare.
+    const double frames = RoundTripFrames() + SpareFrames + 1 - AssumedForceUpdateTimeout / ServerNetwork::FrameSeconds;
+    return static_cast<int32_t>(
+        std::clamp(std::ceil(frames), -static_cast<double>(MaximumLead), static_cast<double>(MaximumLead)));
 }
 
 double ClientNetwork::PlaceFrame(int64_t at) const
@@ -603,10 +606,18 @@ void ClientNetwork::KeepInStep()
     if (!placed)
     {
         // The first move only takes the client to its place, one it could not know before the start.
+        // A place before frame 0 is waited for: the client is nearer the server than its first wait.
         placed = true;
-        const double place = PlaceFrame(elapsed);
-        if (frame < place)
-            MoveTo(static_cast<uint32_t>(std::ceil(place)));
+        const auto target = static_cast<int64_t>(std::ceil(PlaceFrame(elapsed)));
+        if (target > frame)
+            MoveTo(static_cast<uint32_t>(target));
+        else
+        {
+            frame = static_cast<uint32_t>(std::max<int64_t>(target, 0));
+            waitTicks = static_cast<uint32_t>(std::max<int64_t>(-target, 0));
+        }
+        // No stall came before it: the states are timed from here.
+        timedFrom = frame;
         return;
     }
     // Judged by the time the game system has stepped frames up to: the time this update brought is
@@ -614,43 +625,68 @@ void ClientNetwork::KeepInStep()
     const double place = PlaceFrame(steppedUntil);
     // Behind, after a stall or a dropped backlog, its inputs come late; far ahead, they are refused as
     // too early. Within the band it stays where it is.
-    if (frame + LateFrames >= place && frame <= place + FarAheadFrames)
+    if (frame + LateFrames >= place && frame <= place + FarAheadFrames + waitTicks)
         return;
     ++realignments;
-    const auto target = static_cast<uint32_t>(std::ceil(place));
+    const auto target = static_cast<uint32_t>(std::max(std::ceil(place), 0.0));
     if (TakeTimingLine())
         Log::Write("this client was at frame {} where its clock put it at {}: going on from there", frame, target);
+    waitTicks = 0;
     MoveTo(target);
 }
 
 void ClientNetwork::TimeState(uint32_t serverFrame)
 {
-    // The frames since the input for the last frame stepped left, against a round trip; the time this
-    // update brought counts too, though the game system steps its frames only after it.
+    // While it sits out ticks the client's frames do not follow its clock.
+    if (waitTicks > 0)
+        return;
+    // The frames since the input for the state's frame left; the time this update brought counts too,
+    // though the game system steps its frames only after it.
     const double pending = static_cast<double>(elapsed - steppedUntil) / 1e9 / ServerNetwork::FrameSeconds;
     const double sinceSent = static_cast<double>(frame) - static_cast<double>(serverFrame) + pending;
-    const float late = RoundTripFrames() - static_cast<float>(sinceSent);
+    const float margin = static_cast<float>(sinceSent) - RoundTripFrames();
     // A server at or past this client's frame has stepped frames whose inputs have not even left: it
     // gave up waiting for them, and every later input would come as late.
     const bool behind = sinceSent <= 0.0;
     // Of a state from before the last move only that much is sure.
     if (serverFrame < timedFrom && !behind)
         return;
-    lateSum += late;
-    if (!behind && ++lateCount < LateSamples)
+    marginSum += margin;
+    ++marginCount;
+    // Inputs that come late cost the server a frame each: a sixth of the states judges them.
+    const bool late = marginCount >= LateSamples / 6 && marginSum < 0.0f;
+    if (!behind && !late && marginCount < LateSamples)
         return;
-    const float average = behind ? late : lateSum / static_cast<float>(lateCount);
-    lateSum = 0.0f;
-    lateCount = 0;
-    if (average <= LateFrames)
-        return;
-    // The inputs come that much later than the start message let the client reckon.
-    lead = std::min(lead + static_cast<uint32_t>(std::ceil(average)), MaximumLead);
-    if (TakeTimingLine())
-        Log::Write("this client's inputs reach the server {:.1f} frames late, by a round trip of {:.1f}: it keeps {} "
-                   "frames ahead of its clock",
-                   average, RoundTripFrames(), lead);
-    KeepInStep();
+    const float average = behind ? margin : marginSum / static_cast<float>(marginCount);
+    marginSum = 0.0f;
+    marginCount = 0;
+    // A state from a server far off the client's frames asks for no more than the lead's range.
+    const float range = 2.0f * MaximumLead;
+    if (average < SpareFrames)
+    {
+        // Back to a frame above the spare.
+        ChangeLead(static_cast<int32_t>(std::min(std::ceil(SpareFrames + 1 - average), range)));
+        if (TakeTimingLine())
+            Log::Write("this client's inputs reach the server with {} frames to spare, fewer than {}: it keeps {} "
+                       "frames ahead of its clock now",
+                       std::round(average * 10.0f) / 10.0f, SpareFrames, lead);
+    }
+    else if (average > SpareFrames + SlackFrames)
+        ChangeLead(-static_cast<int32_t>(LowerFrames));
+}
+
+void ClientNetwork::ChangeLead(int32_t frames)
+{
+    const int32_t before = lead;
+    lead = std::clamp(lead + frames, -MaximumLead, MaximumLead);
+    if (lead > before)
+        MoveTo(frame + static_cast<uint32_t>(lead - before));
+    else
+    {
+        // Sitting out a tick costs the world a tick's pause, a move back would replay frames.
+        waitTicks += static_cast<uint32_t>(before - lead);
+        timedFrom = frame;
+    }
 }
 
 bool ClientNetwork::TakeTimingLine()
@@ -665,8 +701,8 @@ void ClientNetwork::MoveTo(uint32_t target)
     // States made before the move show the timing of the old place for a round trip, and a stall swells
     // the round trip the library measures for a while: a second passes before the next judgement.
     timedFrom = target + static_cast<uint32_t>(1.0 / ServerNetwork::FrameSeconds);
-    lateSum = 0.0f;
-    lateCount = 0;
+    marginSum = 0.0f;
+    marginCount = 0;
     if (frame > target)
     {
         // The server has stepped none of the frames given up: they are simply counted again.
@@ -733,6 +769,12 @@ void ClientNetwork::Step(float dt)
         ++frame;
         break;
     case NetworkState::Playing:
+        // A tick sat out to come down to the client's place sends nothing and steps nothing.
+        if (waitTicks > 0)
+        {
+            --waitTicks;
+            break;
+        }
         GatherInput(frame);
         SendInputs(frame);
         // The inputs leave in the tick they were read, rather than wait a frame for the next update.

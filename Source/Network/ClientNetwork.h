@@ -30,12 +30,18 @@ class ClientNetwork final : public Network
 {
 public:
     // Frames by which a client's inputs are meant to reach the server before their deadlines: room for
-    // the jitter of both legs of a round trip (the start message's leg is timed once), and for a tick
-    // that a busy machine runs late.
-    static constexpr uint32_t SpareFrames = 8;
+    // the jitter of the input's leg, a lost packet whose copies follow a tick later, and a tick that a
+    // busy machine runs late. Below it the client raises its lead.
+    static constexpr uint32_t SpareFrames = 5;
+    // Frames beyond the spare by which the inputs may come early before the lead comes down: the
+    // margin is measured a frame or two apart from state to state.
+    static constexpr uint32_t SlackFrames = 4;
+    // The frames the lead comes down by at a time, fewer than the slack: each is a tick that the client
+    // sits out.
+    static constexpr uint32_t LowerFrames = 2;
     // The most frames a client runs ahead of its clock's count: a second. The server takes inputs up to
     // 120 frames early and a re-simulation replays at most 99 frames.
-    static constexpr uint32_t MaximumLead = 60;
+    static constexpr int32_t MaximumLead = 60;
     // The longest round trip the lead allows for, in frames: half a second. A stall holds up the acks
     // and swells the smoothed round trip for seconds after it, which would throw the client as far
     // ahead as the stall was long.
@@ -45,7 +51,7 @@ public:
     static constexpr uint32_t LateFrames = 2;
     // Frames a client may run beyond its place before it is moved back.
     static constexpr uint32_t FarAheadFrames = 30;
-    // The states whose timing is averaged before the client judges whether its inputs come late.
+    // The states whose timing is averaged before the client judges its margin.
     static constexpr uint32_t LateSamples = 30;
     // The frames each input message is sent for: the frame's own, and copies of the frames before it,
     // so that a lost packet costs no frame its input.
@@ -84,9 +90,12 @@ public:
     int32_t GetClientIndex() const { return clientIndex; }
     uint32_t GetFrame() const { return frame; }
     uint32_t GetNextStateFrame() const { return nextStateFrame; }
-    // How often, after its place at the start, the client was moved because its inputs came late or far
-    // too early.
+    // How often, after its place at the start, the client was moved because its ticks fell behind its
+    // clock or ran far ahead of it.
     uint32_t GetRealignments() const { return realignments; }
+    // The frames this client keeps ahead of its clock's count since the start message; negative where
+    // the server's first wait is longer than the round trip and the spare.
+    int32_t GetLead() const { return lead; }
     // While the match played: the ticks stepped and the packets sent.
     uint64_t GetPlayTicks() const { return playTicks; }
     uint64_t GetPlayPackets() const { return playPackets; }
@@ -132,14 +141,16 @@ private:
     double PlaceFrame(int64_t at) const;
     // The lead for the current round trip: the server's first deadline comes its wait after it sent the
     // start message, which took part of the round trip to come, and each input takes the rest.
-    uint32_t LeadFrames() const;
+    int32_t LeadFrames() const;
     // Moves a client behind its place, or far ahead of it, to it.
     void KeepInStep();
-    // Judges from a state whether the inputs come late: while they come in time, the server steps a
-    // frame once the input for it is there, and its state comes back a round trip after the input
-    // left; a frame stepped at its deadline, before the input came, comes back sooner by as much as
-    // the input was late.
+    // Measures from a state how early the inputs reach the server: it steps each frame at its deadline
+    // and its state comes back the rest of a round trip later, so the frames since the state's frame
+    // was sent, less a round trip, are the margin. Averaged over a second of states, it raises the lead
+    // when the margin falls below the spare and lowers it when the inputs come far earlier.
     void TimeState(uint32_t serverFrame);
+    // Changes the lead by the frames, moving the client on at once or sitting out ticks.
+    void ChangeLead(int32_t frames);
     // Whether a line about the client's timing may be written now; first reports those left out.
     bool TakeTimingLine();
     // Goes on from the frame, sending and keeping the current input for the frames it skips forward.
@@ -173,13 +184,15 @@ private:
     // When the start message came, by the role's clock, and the frames the client keeps ahead of the
     // count since then; it is placed once at its first tick of play.
     double startTime = 0.0;
-    uint32_t lead = 0;
+    int32_t lead = 0;
     bool placed = false;
+    // Ticks the client sits out, sending nothing and stepping nothing, to come back to its place.
+    uint32_t waitTicks = 0;
     // States before this frame tell of the time before the last move, and are not timed.
     uint32_t timedFrom = 0;
-    // The lateness in frames of the states timed since the last judgement.
-    float lateSum = 0.0f;
-    uint32_t lateCount = 0;
+    // The margin in frames of the states timed since the last judgement.
+    float marginSum = 0.0f;
+    uint32_t marginCount = 0;
     // The inputs sent for the last frames, by frame modulo InputCopies, for the copies.
     struct SentInputs
     {

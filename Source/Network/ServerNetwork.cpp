@@ -753,14 +753,15 @@ void ServerNetwork::TallyVotes()
 void ServerNetwork::StepFrames()
 {
     const double time = Now();
-    // Frames are stepped no further than the deadline: with no player at all every frame is complete.
-    while (state == NetworkState::Playing)
+    // A frame is stepped at its deadline, not as soon as its inputs are in: the states then carry the
+    // deadline's clock, against which each client measures how early its own inputs arrive and keeps
+    // its lead (a client whose start message came late learns so from them). The cost is that the
+    // states come later by the clients' spare.
+    while (state == NetworkState::Playing && time >= deadline)
     {
         const uint32_t index = frame % InputFrames;
         const bool complete = std::all_of(players.begin(), players.end(),
                                           [&](const InputBuffer& buffer) { return buffer.present[index]; });
-        if (time < deadline && (!complete || players.empty()))
-            break;
         if (lastStepTime >= 0.0)
             longestStepGap = std::max(longestStepGap, time - lastStepTime);
         lastStepTime = time;

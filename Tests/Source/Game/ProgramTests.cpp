@@ -404,9 +404,10 @@ TEST_F(Program, ObjectiveModesPlayWithBotsWithoutALocalPlayerTheSameWayTwice)
 // A dedicated server and two headless clients, each simulating an internet link of its own (the role
 // files' 5% loss and duplication, 100 +- 50 ms), play thirty seconds of a match nobody scores in, then
 // are interrupted: the server steps at the clock's rate with the clients' inputs, and each role sends
-// about one packet a tick. The bounds are loose, so that a loaded machine of two cores passes: 50 to 70
-// ticks a second, at most a tenth of the frames stepped with an input missing, and at most 2.5 packets
-// a tick each way per client, counted from the connection (the vote and the load included).
+// about one packet a tick. The bounds hold on a loaded machine of two cores, and for a client whose
+// start message came late, which keeps its margin once it has measured it: 50 to 70 ticks a second, at
+// most a twentieth of the frames stepped with an input missing, and at most 2.5 packets a tick each way
+// per client, counted from the connection (the vote and the load included).
 TEST_F(Program, AServerAndTwoHeadlessClientsPlayAtTheClocksRateWithTheirInputsOverALossyLink)
 {
     const uint16_t port = Lumvek::Testing::FreeLoopbackPort();
@@ -452,7 +453,7 @@ TEST_F(Program, AServerAndTwoHeadlessClientsPlayAtTheClocksRateWithTheirInputsOv
     EXPECT_GT(milliseconds, 29'000.0);
     EXPECT_GE(rate, 50.0);
     EXPECT_LE(rate, 70.0);
-    EXPECT_LE(missing, frames / 10);
+    EXPECT_LE(missing, frames / 20) << Read(logs[0]) << Read(logs[1]) << Read(logs[2]);
     // Packets a tick per client, each way: the server's counts are for both clients.
     for (size_t i = 0; i < logs.size(); ++i)
     {

@@ -442,9 +442,11 @@ public:
         int64_t stalledUntil = 0;
     };
 
-    // The links of the server and of each client.
-    explicit ClocklikeMatch(int64_t wakePeriod = 0, const std::array<NetworkSettings, 3>& links = {})
-        : wakePeriod(wakePeriod)
+    // The links of the server and of each client; the first client reads the start message that much
+    // late.
+    explicit ClocklikeMatch(int64_t wakePeriod = 0, const std::array<NetworkSettings, 3>& links = {},
+                            int64_t heldStart = 0)
+        : wakePeriod(wakePeriod), heldStart(heldStart)
     {
         assets.WriteStandardDefinitions();
         assets.WriteList("Configurations", {"Quick"});
@@ -490,6 +492,8 @@ public:
         const int64_t elapsed = now - role.lastWake;
         role.lastWake = now;
         Network& network = *role.network;
+        if (&role == &roles[1])
+            clients[0]->HoldMessages(start >= 0 && now < start + heldStart);
         network.Update(elapsed);
         if (network.GetState() == NetworkState::Configured)
             network.BeginLoading();
@@ -531,6 +535,7 @@ public:
         now = until;
     }
     const int64_t wakePeriod;
+    const int64_t heldStart;
     DataTesting::RegistryTestFolder assets;
     std::array<GameContext, 3> contexts;
     Net::MemoryNetwork network;
@@ -545,32 +550,42 @@ public:
 } // namespace
 
 // Clients at the clock's rate keep the server at it over any link, whether the roles update once a
-// tick or every millisecond: after the first two seconds hardly a frame is stepped without an input, a
-// client in step is never moved (a move hands the server early inputs and puts the other client out of
-// step in turn), and one that stalled and lost its backlog is moved once and back in time within two.
+// tick or every millisecond, or a start message came late: after the first three seconds hardly a
+// frame is stepped without an input, a client in step is never moved (a move hands the server early
+// inputs and puts the other client out of step in turn), and one that stalled and lost its backlog is
+// moved once and back in time within two. A late starter raises its lead, and lowers it on a faster link.
 TEST(ClocklikeMatch, ClientsKeepTheServerAtTheClocksRateWithTheirInputsInTime)
 {
     const auto all = [](const NetworkSettings& link) { return std::array{link, link, link}; };
-    const std::tuple<const char*, int64_t, std::array<NetworkSettings, 3>> profiles[] = {
-        {"loopback", 0, {}},
-        {"loopback, waking every millisecond", 1'000'000, {}},
-        {"loopback, waking every three ticks", 55'000'000, {}},
-        {"100 ms, 5% loss and duplication", 0, all(Simulated(100, 50, 5, 5))},
-        {"150 ms", 0, all(Simulated(150, 50))},
+    const NetworkSettings lossy = Simulated(100, 50, 5, 5);
+    const std::tuple<const char*, int64_t, std::array<NetworkSettings, 3>, int64_t> profiles[] = {
+        {"loopback", 0, {}, 0},
+        {"loopback, waking every millisecond", 1'000'000, {}, 0},
+        {"loopback, waking every three ticks", 55'000'000, {}, 0},
+        {"100 ms, 5% loss and duplication", 0, all(lossy), 0},
+        {"the same, one start held 250 ms", 0, all(lossy), ClocklikeMatch::Second / 4},
+        {"150 ms", 0, all(Simulated(150, 50)), 0},
         // The server's end adds 5 ms to each: round trips of 20 and 400 ms.
-        {"10 and 200 ms", 0, {Simulated(5, 0), Simulated(15, 0), Simulated(395, 0)}},
+        {"10 and 200 ms", 0, {Simulated(5, 0), Simulated(15, 0), Simulated(395, 0)}, 0},
     };
-    for (const auto& [name, wakePeriod, links] : profiles)
+    for (const auto& [name, wakePeriod, links, held] : profiles)
     {
         SCOPED_TRACE(name);
-        ClocklikeMatch match(wakePeriod, links);
+        auto raises = std::make_unique<LogCapture>();
+        ClocklikeMatch match(wakePeriod, links, held);
         ASSERT_GE(match.start, 0);
-        match.RunUntil(match.start + 2 * ClocklikeMatch::Second);
+        match.RunUntil(match.start + ClocklikeMatch::Second / 2);
+        const int32_t lead = match.clients[0]->GetLead();
+        match.RunUntil(match.start + 3 * ClocklikeMatch::Second);
         const uint32_t frame = match.server->GetFrame();
         const uint64_t missing = match.server->GetIncompleteFrames();
-        match.RunUntil(match.start + 40 * ClocklikeMatch::Second);
+        match.RunUntil(match.start + 33 * ClocklikeMatch::Second);
         EXPECT_LE(match.server->GetIncompleteFrames() - missing, (match.server->GetFrame() - frame) / 100);
         EXPECT_EQ(match.clients[1]->GetRealignments(), 0u);
+        // Only the late starter found its inputs late, and says so once.
+        EXPECT_EQ(raises->StartingWith("this client's inputs reach the server with -").size(), held > 0 ? 1u : 0u);
+        EXPECT_GE(match.clients[0]->GetLead(), lead + (held > 0 ? 5 : 0));
+        raises.reset();
 
         LogCapture log;
         match.roles[2].stalledUntil = match.now + ClocklikeMatch::Second;
@@ -585,5 +600,14 @@ TEST(ClocklikeMatch, ClientsKeepTheServerAtTheClocksRateWithTheirInputsInTime)
         EXPECT_EQ(match.clients[0]->GetRealignments(), 0u);
         EXPECT_EQ(match.clients[1]->GetRealignments(), 1u);
         EXPECT_LE(match.clients[0]->GetPlayPackets(), 1.01 * match.clients[0]->GetPlayTicks()) << "a packet a tick";
+        if (held == 0)
+            continue;
+        // Its link gets faster by 80 ms (its end of it).
+        const int32_t before = match.clients[0]->GetLead();
+        const uint64_t missed = match.server->GetIncompleteFrames();
+        match.clients[0]->ApplySimulatorSettings(5, 5, 20, 10);
+        match.RunUntil(match.now + 10 * ClocklikeMatch::Second);
+        EXPECT_LE(match.clients[0]->GetLead(), before - 3);
+        EXPECT_LE(match.server->GetIncompleteFrames() - missed, 6u);
     }
 }
