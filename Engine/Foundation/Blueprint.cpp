@@ -1,5 +1,8 @@
 #include "Engine/Foundation/Blueprint.h"
 
+#include "Engine/Foundation/Log.h"
+#include "Engine/Foundation/ReadReport.h"
+
 #include <algorithm>
 #include <bit>
 #include <charconv>
@@ -788,6 +791,56 @@ bool BlueprintReader::ReadString(std::string& text) const
         return false;
     text = current->GetString().ToString();
     return true;
+}
+
+namespace
+{
+
+// Appends the step from a container to one of its children: ".Name" or "[3]".
+void AppendStep(std::string& path, const Blueprint& parent, const Blueprint* child)
+{
+    if (parent.GetType() == BlueprintType::Array && parent.GetCount() > 0)
+    {
+        path += "[" + std::to_string(child - &parent.GetElement(0)) + "]";
+        return;
+    }
+    for (const BlueprintMember& member : parent.GetObject())
+        if (&member.value == child)
+        {
+            if (!path.empty())
+                path += '.';
+            path.append(member.name.Data(), member.name.Length());
+            return;
+        }
+}
+
+} // namespace
+
+std::string BlueprintReader::GetPath() const
+{
+    // Frames keep no member names, and a child's address names its place in its parent.
+    std::string path = rootPath;
+    for (size_t i = 0; i < frames.size(); ++i)
+        AppendStep(path, *frames[i].value, i + 1 < frames.size() ? frames[i + 1].value : current);
+    return path;
+}
+
+void BlueprintReader::Refuse(StringView key, StringView why)
+{
+    std::string path = GetPath();
+    const Blueprint* value = current;
+    if (!key.IsEmpty())
+    {
+        value = current->GetObject().Find(key);
+        if (!path.empty())
+            path += '.';
+        path += key.ToStdView();
+    }
+    std::string described = value ? DescribeValue(*value) : std::string("missing");
+    if (report)
+        report->Add(std::move(path), std::move(described), why.ToString());
+    else
+        Log::Write("{} holds {}, which was not taken: {}", path, described, why);
 }
 
 // BlueprintWriter

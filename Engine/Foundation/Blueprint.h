@@ -30,6 +30,7 @@ uint64_t HashMemberName(StringView name);
 
 class Blueprint;
 struct BlueprintMember;
+class ReadReport;
 
 // Owned bytes of a string value or a member name. Short texts live inline so that the many small
 // names and strings of a document cost no allocation. The bytes are always followed by a zero.
@@ -299,10 +300,16 @@ inline const BlueprintMember* ValueObject::end() const
 
 // A read cursor over a tree it does not own: the current value, a position, and a stack of the
 // enclosing values with their positions. Reads never throw; a failed step leaves the cursor as it was.
+// A reader may carry the report of the file the tree came from, where members that could not be
+// taken are noted; a reader over part of a file carries the path of that part.
 class BlueprintReader
 {
 public:
     explicit BlueprintReader(const Blueprint& root) : current(&root) {}
+    BlueprintReader(const Blueprint& root, ReadReport* report, std::string rootPath = {})
+        : current(&root), report(report), rootPath(std::move(rootPath))
+    {
+    }
 
     // Enters the member called name of a non-empty current Object; the position becomes 0.
     bool GetMember(StringView name);
@@ -322,6 +329,14 @@ public:
     uint32_t GetPosition() const { return position; }
     uint32_t GetDepth() const { return static_cast<uint32_t>(frames.size()); }
 
+    // Null for a tree read without a report.
+    ReadReport* GetReport() const { return report; }
+    // The current value's path from the file's root ("Entities.Platforms[2]"), rootPath first.
+    std::string GetPath() const;
+    // Notes that member key of the current Object (the current value itself when key is empty) could
+    // not be taken: added to the report (which logs it) or, without a report, logged.
+    void Refuse(StringView key, StringView why);
+
 private:
     struct Frame
     {
@@ -334,6 +349,8 @@ private:
     std::vector<Frame> frames;
     const Blueprint* current;
     uint32_t position = 0;
+    ReadReport* report = nullptr;
+    std::string rootPath;
 };
 
 // A build cursor over a tree it owns, with the reader's frame stack. Pushing makes the current

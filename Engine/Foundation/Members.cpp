@@ -4,6 +4,7 @@
 #include "Engine/Foundation/Pattern.h"
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 namespace Lumvek
@@ -19,15 +20,102 @@ constexpr float FullTurn = 6.2831855f;
 // and from 2^27 radians on a float minus one turn is the same float, so it would never end.
 constexpr float LongestWrap = FullTurn * 65536.0f;
 
-// The member key of the reader's current Object when it has exactly the tag type, otherwise null.
-const Blueprint* FindMember(const BlueprintReader& reader, StringView key, BlueprintType type)
+// The member key of the reader's current Object; null when it is absent or there is no Object.
+const Blueprint* FindMember(const BlueprintReader& reader, StringView key)
 {
-    const Blueprint& current = reader.GetCurrent();
-    if (current.GetType() != BlueprintType::Object)
-        return nullptr;
-    const Blueprint* member = current.GetObject().Find(key);
-    return member && member->GetType() == type ? member : nullptr;
+    return reader.GetCurrent().GetObject().Find(key);
 }
+
+// The member key when it has exactly the tag type. A member of another tag is refused with why;
+// an absent one is left to the caller's default.
+const Blueprint* TakeMember(BlueprintReader& reader, StringView key, BlueprintType type, StringView why)
+{
+    const Blueprint* member = FindMember(reader, key);
+    if (member && member->GetType() != type)
+    {
+        reader.Refuse(key, why);
+        return nullptr;
+    }
+    return member;
+}
+
+// A number of any tag: files written by hand hold "Speed": 2 for 2.0. Infinite and NaN numbers,
+// which a float or a double field could not save again, and numbers beyond largest are refused.
+const Blueprint* TakeNumber(BlueprintReader& reader, StringView key, double largest, double& number)
+{
+    const Blueprint* member = FindMember(reader, key);
+    if (!member)
+        return nullptr;
+    switch (member->GetType())
+    {
+    case BlueprintType::Number:
+        number = member->GetNumber();
+        break;
+    case BlueprintType::Integer:
+        number = static_cast<double>(member->GetInteger());
+        break;
+    case BlueprintType::UnsignedInteger:
+        number = static_cast<double>(member->GetUnsignedInteger());
+        break;
+    default:
+        reader.Refuse(key, "a number was expected");
+        return nullptr;
+    }
+    if (!std::isfinite(number))
+    {
+        reader.Refuse(key, "not a finite number");
+        return nullptr;
+    }
+    // Narrowed, such a number would become an infinity that JSON writes as null, and the field would
+    // read back as its default: the definition would change on its second save.
+    if (std::fabs(number) > largest)
+    {
+        reader.Refuse(key, "beyond the range of a float");
+        return nullptr;
+    }
+    return member;
+}
+
+// A whole number inside the range of T. A signed field takes an UnsignedInteger too, as JSON gives
+// every number from 0 up that tag; an unsigned field takes no Integer, which is negative in JSON and
+// written with a sign in LON.
+template <class T> bool TakeWhole(BlueprintReader& reader, StringView key, T& value)
+{
+    const Blueprint* member = FindMember(reader, key);
+    if (!member)
+        return false;
+    using Limits = std::numeric_limits<T>;
+    if (member->GetType() == BlueprintType::Integer && Limits::is_signed)
+    {
+        const int64_t number = member->GetInteger();
+        if (number < static_cast<int64_t>(Limits::min()) || number > static_cast<int64_t>(Limits::max()))
+        {
+            reader.Refuse(key, "beyond the range of the field");
+            return false;
+        }
+        value = static_cast<T>(number);
+        return true;
+    }
+    if (member->GetType() == BlueprintType::UnsignedInteger)
+    {
+        const uint64_t number = member->GetUnsignedInteger();
+        if (number > static_cast<uint64_t>(Limits::max()))
+        {
+            reader.Refuse(key, FormatText("above {}", static_cast<uint64_t>(Limits::max())));
+            return false;
+        }
+        value = static_cast<T>(number);
+        return true;
+    }
+    if (member->GetType() == BlueprintType::Integer && member->GetInteger() < 0)
+        reader.Refuse(key, "below 0");
+    else
+        reader.Refuse(key, Limits::is_signed ? StringView("a whole number was expected")
+                                             : StringView("a whole number from 0 up, without a sign, was expected"));
+    return false;
+}
+
+constexpr StringView VectorExpected = "two numbers \"x y\" were expected";
 
 // Runs store on the member key of the writer's current value, made an Object when needed, and
 // returns the writer to that Object.
@@ -65,6 +153,27 @@ bool ParseAngle(StringView text, float& radians)
     return false;
 }
 
+// The shortest "Degrees(d)" that reads back as these radians: the float product of the radians and
+// the degrees per radian lands an ulp or two beside the degrees a file was written with (60 became
+// 60.000004). The product itself serves when no shorter text reads back the same, as for radians
+// outside [0, 2π), which degrees wrap into it.
+std::string AngleText(float radians)
+{
+    const double degrees = static_cast<double>(radians) * (180.0 / 3.14159265358979323846);
+    // As the float writer has it, one decimal at least. A maker may have written the angle below zero,
+    // which reads as the angle one turn up, where no text of the turn itself may land.
+    for (int decimals = 1; decimals <= 9 && std::isfinite(degrees); ++decimals)
+        for (const double written : {degrees, degrees - 360.0})
+        {
+            char text[64];
+            std::snprintf(text, sizeof text, "Degrees(%.*f)", decimals, written);
+            float read = 0.0f;
+            if (ParseAngle(StringView::FromCString(text), read) && read == radians)
+                return text;
+        }
+    return FormatText("Degrees({})", radians * DegreesPerRadian);
+}
+
 // Converting a negative, infinite or NaN float to an unsigned count is undefined, so such seconds
 // are refused; counts past 32 bits saturate, which makes the largest count read back as itself.
 bool TicksFromSeconds(double seconds, uint32_t& ticks)
@@ -80,7 +189,7 @@ bool TicksFromSeconds(double seconds, uint32_t& ticks)
 
 bool ReadMember(BlueprintReader& reader, StringView key, bool& value)
 {
-    const Blueprint* member = FindMember(reader, key, BlueprintType::Boolean);
+    const Blueprint* member = TakeMember(reader, key, BlueprintType::Boolean, "true or false was expected");
     if (!member)
         return false;
     value = member->GetBoolean();
@@ -89,69 +198,41 @@ bool ReadMember(BlueprintReader& reader, StringView key, bool& value)
 
 bool ReadMember(BlueprintReader& reader, StringView key, float& value)
 {
-    const Blueprint* member = FindMember(reader, key, BlueprintType::Number);
-    if (!member)
+    double number = 0.0;
+    if (!TakeNumber(reader, key, std::numeric_limits<float>::max(), number))
         return false;
-    // Narrowed, such a number would become an infinity that JSON writes as null, and the field would
-    // read back as its default: the definition would change on its second save.
-    const double number = member->GetNumber();
-    if (std::isfinite(number) && std::fabs(number) > std::numeric_limits<float>::max())
-    {
-        Log::Write("the member {} holds a number beyond the range of a float and is ignored", key);
-        return false;
-    }
     value = static_cast<float>(number);
     return true;
 }
 
 bool ReadMember(BlueprintReader& reader, StringView key, double& value)
 {
-    const Blueprint* member = FindMember(reader, key, BlueprintType::Number);
-    if (!member)
-        return false;
-    value = member->GetNumber();
-    return true;
+    return TakeNumber(reader, key, std::numeric_limits<double>::max(), value) != nullptr;
 }
 
 bool ReadMember(BlueprintReader& reader, StringView key, int32_t& value)
 {
-    const Blueprint* member = FindMember(reader, key, BlueprintType::Integer);
-    if (!member)
-        return false;
-    value = static_cast<int32_t>(member->GetInteger());
-    return true;
+    return TakeWhole(reader, key, value);
 }
 
 bool ReadMember(BlueprintReader& reader, StringView key, uint32_t& value)
 {
-    const Blueprint* member = FindMember(reader, key, BlueprintType::UnsignedInteger);
-    if (!member)
-        return false;
-    value = static_cast<uint32_t>(member->GetUnsignedInteger());
-    return true;
+    return TakeWhole(reader, key, value);
 }
 
 bool ReadMember(BlueprintReader& reader, StringView key, int64_t& value)
 {
-    const Blueprint* member = FindMember(reader, key, BlueprintType::Integer);
-    if (!member)
-        return false;
-    value = member->GetInteger();
-    return true;
+    return TakeWhole(reader, key, value);
 }
 
 bool ReadMember(BlueprintReader& reader, StringView key, uint64_t& value)
 {
-    const Blueprint* member = FindMember(reader, key, BlueprintType::UnsignedInteger);
-    if (!member)
-        return false;
-    value = member->GetUnsignedInteger();
-    return true;
+    return TakeWhole(reader, key, value);
 }
 
 bool ReadMember(BlueprintReader& reader, StringView key, std::string& value)
 {
-    const Blueprint* member = FindMember(reader, key, BlueprintType::String);
+    const Blueprint* member = TakeMember(reader, key, BlueprintType::String, "a text in quotes was expected");
     if (!member)
         return false;
     value = member->GetString().ToString();
@@ -160,33 +241,43 @@ bool ReadMember(BlueprintReader& reader, StringView key, std::string& value)
 
 bool ReadMember(BlueprintReader& reader, StringView key, Vector2& value)
 {
-    const Blueprint* member = FindMember(reader, key, BlueprintType::String);
-    return member && ParseVector2(member->GetString(), value);
+    const Blueprint* member = FindMember(reader, key);
+    if (!member)
+        return false;
+    if (member->GetType() != BlueprintType::String || !ParseVector2(member->GetString(), value))
+    {
+        reader.Refuse(key, VectorExpected);
+        return false;
+    }
+    return true;
 }
 
 bool ReadMember(BlueprintReader& reader, StringView key, Angle& value)
 {
-    const Blueprint* member = FindMember(reader, key, BlueprintType::String);
-    return member && ParseAngle(member->GetString(), value.radians);
+    const Blueprint* member = FindMember(reader, key);
+    if (!member)
+        return false;
+    if (member->GetType() != BlueprintType::String || !ParseAngle(member->GetString(), value.radians))
+    {
+        reader.Refuse(key, "a finite angle \"Degrees(d)\" or \"Radians(r)\" was expected");
+        return false;
+    }
+    return true;
 }
 
 bool ReadMember(BlueprintReader& reader, StringView key, Name& value)
 {
-    const Blueprint& current = reader.GetCurrent();
-    if (current.GetType() != BlueprintType::Object)
-        return false;
-    const Blueprint* member = current.GetObject().Find(key);
+    const Blueprint* member = TakeMember(reader, key, BlueprintType::String, "a name in quotes was expected");
     if (!member)
         return false;
-    // A name member that holds no text names the empty name; it is still a name.
-    StringView text = member->GetType() == BlueprintType::String ? member->GetString() : StringView();
-    value.index = NameSet::Global().Add(text);
+    value.index = NameSet::Global().Add(member->GetString());
     return true;
 }
 
 bool ReadMember(BlueprintReader& reader, StringView key, BoneTransform& value)
 {
-    if (!FindMember(reader, key, BlueprintType::Object) || !reader.GetMember(key))
+    if (!TakeMember(reader, key, BlueprintType::Object, "an object with a Position and a Rotation was expected") ||
+        !reader.GetMember(key))
         return false;
     Vector2 position(value.x, value.y);
     if (ReadMember(reader, "Position", position))
@@ -203,13 +294,16 @@ bool ReadMember(BlueprintReader& reader, StringView key, BoneTransform& value)
 
 bool ReadMember(BlueprintReader& reader, StringView key, Color& value)
 {
-    const Blueprint* member = FindMember(reader, key, BlueprintType::String);
+    const Blueprint* member = FindMember(reader, key);
     if (!member)
         return false;
     StringReader text(member->GetString());
     Color color;
-    if (!Color::Parse(color, text))
+    if (member->GetType() != BlueprintType::String || !Color::Parse(color, text))
+    {
+        reader.Refuse(key, "a colour was expected");
         return false;
+    }
     value = color;
     return true;
 }
@@ -220,29 +314,39 @@ bool ReadMember(BlueprintReader& reader, StringView key, Duration& value)
         return false;
     const bool read = ReadDuration(reader, value.ticks);
     reader.Pop();
+    if (!read)
+        reader.Refuse(key, "a duration was expected: seconds from 0 up, or \"{}_seconds\", \"{}_ticks\" or "
+                           "\"{}_hertz\"");
     return read;
 }
 
 bool ReadMember(BlueprintReader& reader, StringView key, std::vector<Vector2>& points)
 {
-    const Blueprint& current = reader.GetCurrent();
-    const Blueprint* member = current.GetType() == BlueprintType::Object ? current.GetObject().Find(key) : nullptr;
+    const Blueprint* member = FindMember(reader, key);
     if (!member)
         return false;
     points.clear();
     if (member->GetType() != BlueprintType::Array)
+    {
+        reader.Refuse(key, "an array of points \"x y\" was expected");
         return false;
-    bool all = true;
+    }
+    uint32_t refused = UINT32_MAX;
     points.reserve(member->GetCount());
     for (uint32_t i = 0; i < member->GetCount(); ++i)
     {
         const Blueprint& element = member->GetElement(i);
         Vector2 point(0.0f, 0.0f);
-        if (element.GetType() != BlueprintType::String || !ParseVector2(element.GetString(), point))
-            all = false;
+        if ((element.GetType() != BlueprintType::String || !ParseVector2(element.GetString(), point)) &&
+            refused == UINT32_MAX)
+            refused = i;
         points.push_back(point);
     }
-    return all;
+    // The whole list is named: it is set as a whole in an editor.
+    if (refused != UINT32_MAX)
+        reader.Refuse(key, FormatText("element {} holds {}: {}", refused, DescribeValue(member->GetElement(refused)),
+                                      VectorExpected));
+    return refused == UINT32_MAX;
 }
 
 bool WriteMember(BlueprintWriter& writer, StringView key, bool value)
@@ -295,8 +399,7 @@ bool WriteMember(BlueprintWriter& writer, StringView key, Vector2 value)
 
 bool WriteMember(BlueprintWriter& writer, StringView key, Angle value)
 {
-    const float degrees = value.radians * DegreesPerRadian;
-    return StoreMember(writer, key, [&](Blueprint& member) { member.SetString(FormatText("Degrees({})", degrees)); });
+    return StoreMember(writer, key, [&](Blueprint& member) { member.SetString(AngleText(value.radians)); });
 }
 
 bool WriteMember(BlueprintWriter& writer, StringView key, Name value)

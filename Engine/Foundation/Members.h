@@ -14,9 +14,11 @@
 // Blueprint tag and which text form its member has.
 //
 // ReadMember(reader, key, field) reads the member key of the reader's current Object. The member's
-// tag must be exactly the one the field's type reads (no conversion: a Number is not an integer, an
-// UnsignedInteger is not a float). The field is written only on success, and the reader's cursor is
-// where it was afterwards.
+// tag must be one the field's type reads: a Number is not an integer, a text is not a number, but a
+// whole number is a number for a float, and either integer tag serves an integer field it fits. The
+// field is written only on success, and the reader's cursor is where it was afterwards. A member that
+// is present but not taken (of another form, beyond the field's range, a text that does not parse)
+// is refused through the reader (BlueprintReader::Refuse), which names it in the file's report.
 //
 // WriteMember(writer, key, field) makes the writer's current value an Object unless it is one,
 // finds or adds the member (an existing one is overwritten in place), stores the field and returns
@@ -38,12 +40,11 @@ struct Duration
 };
 
 bool ReadMember(BlueprintReader& reader, StringView key, bool& value);
-// From a Number, narrowed. A finite number beyond a float's range is refused with a message: narrowed
-// it would be an infinity, which JSON cannot hold.
+// From a number of any tag, narrowed. Infinite and NaN numbers and numbers beyond a float's range are
+// refused: narrowed they would be infinities, which JSON cannot hold.
 bool ReadMember(BlueprintReader& reader, StringView key, float& value);
 bool ReadMember(BlueprintReader& reader, StringView key, double& value);
-// Signed fields read Integer members, unsigned fields UnsignedInteger members; the 32-bit fields
-// keep the low 32 bits.
+// A whole number of either integer tag; one outside the field's range is refused.
 bool ReadMember(BlueprintReader& reader, StringView key, int32_t& value);
 bool ReadMember(BlueprintReader& reader, StringView key, uint32_t& value);
 bool ReadMember(BlueprintReader& reader, StringView key, int64_t& value);
@@ -54,7 +55,7 @@ bool ReadMember(BlueprintReader& reader, StringView key, Vector2& value);
 // A String "Degrees(d)", wrapped into [0, 2π), or "Radians(r)", kept as it is. Infinite and NaN
 // angles are refused.
 bool ReadMember(BlueprintReader& reader, StringView key, Angle& value);
-// A String, added to NameSet::Global().
+// A String, added to NameSet::Global(); any other form is refused.
 bool ReadMember(BlueprintReader& reader, StringView key, Name& value);
 // An Object with "Position" (a Vector2 text) and "Rotation" (an Angle text). True whenever the
 // Object is there; a part that is missing or unreadable keeps its field.
@@ -65,7 +66,7 @@ bool ReadMember(BlueprintReader& reader, StringView key, Color& value);
 bool ReadMember(BlueprintReader& reader, StringView key, Duration& value);
 // An Array of "x y" texts. A member that is present always replaces the list: it is emptied, and
 // each element appends one point, (0, 0) for an element that is no vector text. True only when the
-// member is an Array and every element was read.
+// member is an Array and every element was read; otherwise the whole member is refused.
 bool ReadMember(BlueprintReader& reader, StringView key, std::vector<Vector2>& points);
 
 bool WriteMember(BlueprintWriter& writer, StringView key, bool value);
@@ -81,7 +82,7 @@ bool WriteMember(BlueprintWriter& writer, StringView key, StringView value);
 bool WriteMember(BlueprintWriter& writer, StringView key, const char* value) = delete;
 // As "x y" (WriteVector2Text).
 bool WriteMember(BlueprintWriter& writer, StringView key, Vector2 value);
-// As "Degrees(d)".
+// As the shortest "Degrees(d)" that reads back as the same radians.
 bool WriteMember(BlueprintWriter& writer, StringView key, Angle value);
 // As the global name of the index; the empty text for an index the set does not hold.
 bool WriteMember(BlueprintWriter& writer, StringView key, Name value);

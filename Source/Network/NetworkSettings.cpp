@@ -155,15 +155,22 @@ std::optional<uint64_t> CountOf(const Blueprint& value)
     return std::nullopt;
 }
 
+// The settings name their own refusals, with the path of the settings file.
 void ReadKey(BlueprintReader& reader, StringView key, bool& field, Limit, StringView path)
 {
-    if (const Blueprint* member = MemberOf(reader, key); member && !ReadMember(reader, key, field))
+    const Blueprint* member = MemberOf(reader, key);
+    if (member && member->GetType() == BlueprintType::Boolean)
+        field = member->GetBoolean();
+    else if (member)
         LogRefused(*member, key, "true or false", path);
 }
 
 void ReadKey(BlueprintReader& reader, StringView key, std::string& field, Limit, StringView path)
 {
-    if (const Blueprint* member = MemberOf(reader, key); member && !ReadMember(reader, key, field))
+    const Blueprint* member = MemberOf(reader, key);
+    if (member && member->GetType() == BlueprintType::String)
+        field = member->GetString().ToString();
+    else if (member)
         LogRefused(*member, key, "a text in quotes", path);
 }
 

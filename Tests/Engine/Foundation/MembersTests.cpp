@@ -2,10 +2,12 @@
 
 #include "Engine/Foundation/Json.h"
 #include "Engine/Foundation/Lon.h"
+#include "Engine/Foundation/ReadReport.h"
 #include "Tests/LogCapture.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -26,20 +28,31 @@ Blueprint ReadLon(const std::string& text)
 }
 
 // Reads every member of a tree holding one member of each tag into a field holding sentinel: only
-// the accepted key may be read, and a refused read leaves the field and the cursor alone.
-template <class T> void ExpectOnlyKeyRead(StringView accepted, const T& sentinel, const T& expected)
+// the accepted keys may be read, each other member is refused once in the report under its path, and
+// a refused read leaves the field and the cursor alone.
+template <class T> void ExpectOnlyKeysRead(std::initializer_list<std::pair<StringView, T>> accepted, const T& sentinel)
 {
     const Blueprint tree =
-        ReadLon("{ B = true I = -5 U = 5 N = 2.5 S = \"1 2 3\" O { X = 1 } A [ 1 ] Z = null W = invalid }");
-    BlueprintReader reader(tree);
+        ReadLon("{ In { B = true I = -5 U = 5 N = 2.5 S = \"1 2 3\" O { X = 1 } A [ 1 ] Z = null W = invalid } }");
+    ReadReport report;
+    BlueprintReader reader(tree, &report, "Root");
+    ASSERT_TRUE(reader.GetMember("In"));
     for (StringView key : std::initializer_list<StringView>{"B", "I", "U", "N", "S", "O", "A", "Z", "W", "Missing"})
     {
+        const auto found =
+            std::find_if(accepted.begin(), accepted.end(), [&](const auto& a) { return a.first == key; });
+        const size_t problems = report.GetProblems().size();
         T field = sentinel;
         const bool read = ReadMember(reader, key, field);
-        EXPECT_EQ(read, key == accepted) << key.ToStdView();
-        EXPECT_EQ(field, read ? expected : sentinel) << key.ToStdView();
-        EXPECT_EQ(&reader.GetCurrent(), &tree);
-        EXPECT_EQ(reader.GetDepth(), 0u);
+        EXPECT_EQ(read, found != accepted.end()) << key.ToStdView();
+        EXPECT_EQ(field, read ? found->second : sentinel) << key.ToStdView();
+        EXPECT_EQ(reader.GetDepth(), 1u);
+        const bool refused = !read && !(key == StringView("Missing"));
+        ASSERT_EQ(report.GetProblems().size(), problems + refused) << key.ToStdView();
+        if (refused)
+        {
+            EXPECT_EQ(report.GetProblems().back().path, "Root.In." + key.ToString());
+        }
     }
 }
 
@@ -54,19 +67,30 @@ template <class T> bool ReadText(const std::string& text, T& field)
 
 } // namespace
 
-TEST(Members, ReadOnlyTheirExactTag)
+TEST(Members, ReadTheirFormsAndRefuseOthers)
 {
-    ExpectOnlyKeyRead<bool>("B", false, true);
-    ExpectOnlyKeyRead<float>("N", 0.0f, 2.5f);
-    ExpectOnlyKeyRead<double>("N", 0.0, 2.5);
-    ExpectOnlyKeyRead<int32_t>("I", 7, -5);
-    ExpectOnlyKeyRead<int64_t>("I", 7, -5);
-    ExpectOnlyKeyRead<uint32_t>("U", 7, 5);
-    ExpectOnlyKeyRead<uint64_t>("U", 7, 5);
-    ExpectOnlyKeyRead<std::string>("S", "x", "1 2 3");
-    ExpectOnlyKeyRead<Vector2>("S", Vector2(9, 9), Vector2(1, 2));
-    ExpectOnlyKeyRead<Color>("S", Color::Red, Color{1, 2, 3, 255});
-    ExpectOnlyKeyRead<BoneTransform>("O", BoneTransform{3, 4, 5}, BoneTransform{3, 4, 5});
+    ExpectOnlyKeysRead<bool>({{"B", true}}, false);
+    // A whole number is a number: files hold "Speed": 2.
+    ExpectOnlyKeysRead<float>({{"I", -5.0f}, {"U", 5.0f}, {"N", 2.5f}}, 0.0f);
+    ExpectOnlyKeysRead<double>({{"I", -5.0}, {"U", 5.0}, {"N", 2.5}}, 0.0);
+    ExpectOnlyKeysRead<int32_t>({{"I", -5}, {"U", 5}}, 7);
+    ExpectOnlyKeysRead<int64_t>({{"I", -5}, {"U", 5}}, 7);
+    ExpectOnlyKeysRead<uint32_t>({{"U", 5u}}, 7u);
+    ExpectOnlyKeysRead<uint64_t>({{"U", 5u}}, 7u);
+    ExpectOnlyKeysRead<std::string>({{"S", "1 2 3"}}, "x");
+    ExpectOnlyKeysRead<Vector2>({{"S", Vector2(1, 2)}}, Vector2(9, 9));
+    ExpectOnlyKeysRead<Color>({{"S", Color{1, 2, 3, 255}}}, Color::Red);
+    ExpectOnlyKeysRead<BoneTransform>({{"O", BoneTransform{3, 4, 5}}}, BoneTransform{3, 4, 5});
+
+    // Whole numbers outside the field's range are refused, not cut to its low bits.
+    const Blueprint numbers = ReadLon("{ Big = 3000000000 Negative = -1 }");
+    BlueprintReader numbersReader(numbers);
+    int32_t signedField = 7;
+    uint64_t unsignedField = 7;
+    EXPECT_FALSE(ReadMember(numbersReader, "Big", signedField));
+    EXPECT_FALSE(ReadMember(numbersReader, "Negative", unsignedField));
+    EXPECT_EQ(signedField, 7);
+    EXPECT_EQ(unsignedField, 7u);
 
     // Off an Object nothing is read.
     const Blueprint tree = ReadLon("[ { U = 1 } ]");
@@ -125,14 +149,14 @@ TEST(Members, WritesEveryTypeInItsFormAndReadsItBack)
     Name name;
     EXPECT_TRUE(ReadMember(reader, "Name", name));
     EXPECT_EQ(NameSet::Global().GetName(name.index), StringView("Hero"));
-    // Any other type than a String reads as the empty name.
+    // Any other type than a String is no name.
     BlueprintWriter other;
     other.PushMember("Name");
     other.GetCurrent().SetUnsignedInteger(3);
     other.Pop();
     BlueprintReader otherReader(other.GetRoot());
-    EXPECT_TRUE(ReadMember(otherReader, "Name", name));
-    EXPECT_EQ(NameSet::Global().GetName(name.index), StringView(""));
+    EXPECT_FALSE(ReadMember(otherReader, "Name", name));
+    EXPECT_EQ(NameSet::Global().GetName(name.index), StringView("Hero"));
 }
 
 TEST(Members, VectorsAnglesColoursAndBoneTransforms)
@@ -187,6 +211,25 @@ TEST(Members, VectorsAnglesColoursAndBoneTransforms)
     EXPECT_TRUE(ReadMember(reader, "Part", transform));
     EXPECT_EQ(transform, (BoneTransform{9, 9, 1}));
     EXPECT_EQ(reader.GetDepth(), 0u);
+}
+
+// An angle read and written again gives the degrees the maker wrote, not the float product that lands
+// beside them (60 came back as 60.000004), and reads back as the same radians.
+TEST(Members, AnglesAreWrittenInTheShortestDegreesThatReadBack)
+{
+    for (const char* degrees : {"60", "0.5", "1", "45", "90", "123.25", "300", "359.9"})
+    {
+        Angle read;
+        ASSERT_TRUE(ReadText("Degrees(" + std::string(degrees) + ")", read)) << degrees;
+        BlueprintWriter writer;
+        WriteMember(writer, "Key", read);
+        const std::string written = writer.GetRoot().GetObject().Find("Key")->GetString().ToString();
+        const std::string trimmed = std::string(degrees).find('.') == std::string::npos ? ".0" : "";
+        EXPECT_EQ(written, "Degrees(" + std::string(degrees) + trimmed + ")");
+        Angle back;
+        EXPECT_TRUE(ReadText(written, back));
+        EXPECT_EQ(back.radians, read.radians) << written;
+    }
 }
 
 TEST(Members, DurationsInEveryForm)

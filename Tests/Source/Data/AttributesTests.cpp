@@ -18,8 +18,8 @@ TEST(Attributes, ReadTakesOnlyNumbersAndKeepsTheRest)
     };
     const Case cases[] = {
         {R"({"MaximumHealth": 1.0})", 1.0f, false},
-        {R"({"MaximumHealth": 1})", 100.0f, false}, // an integer is no Number
-        {R"({"MaximumHealth": -3})", 100.0f, false},
+        {R"({"MaximumHealth": 1})", 1.0f, false}, // a whole number is a number
+        {R"({"MaximumHealth": -3})", -3.0f, false},
         {R"({"MaximumHealth": "2.0", "Other": 4.0})", 100.0f, false},
         {R"({"MaximumHealth": true, "EnergyRecharge": 2.5})", 100.0f, true},
         {R"([1.0])", 100.0f, false},

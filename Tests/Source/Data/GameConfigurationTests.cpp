@@ -86,7 +86,8 @@ TEST_F(GameConfigurationTest, ReadsEveryMemberAndLooksUpTheNames)
     EXPECT_EQ(read.weapons[1], (WeaponSpawn{None, 2}));
     EXPECT_EQ(read.weapons[2], WeaponSpawn());
     EXPECT_EQ(read.attributes.hops, 2.5f);
-    EXPECT_EQ(read.attributes.reach, 1.0f);
+    // A whole number is a number.
+    EXPECT_EQ(read.attributes.reach, 3.0f);
     EXPECT_EQ(read.settings.gravity, Vector2(0.5f, -20.0f));
     EXPECT_TRUE(read.settings.friendlyFire);
     EXPECT_EQ(read.settings.betrayalPenalty, 1u);
@@ -106,7 +107,8 @@ TEST_F(GameConfigurationTest, MistypedUnknownAndOutOfRangeMembersKeepTheirFields
     };
     const Case cases[] = {
         {R"({})", 2, 4, nullptr},
-        {R"({"TeamCount": 2.0})", 2, 4, nullptr},
+        {R"({"TeamCount": 2.0})", 2, 4,
+         "TeamCount holds 2, which was not taken: a whole number from 0 up, without a sign, was expected"},
         {R"({"TeamCount": 4})", 4, 4, nullptr},
         {R"({"TeamCount": 0})", 2, 4, "ignored the TeamCount 0 of Test: a game has 1 to 4 teams"},
         {R"({"TeamCount": 5})", 2, 4, "ignored the TeamCount 5 of Test: a game has 1 to 4 teams"},

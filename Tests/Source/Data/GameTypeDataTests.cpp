@@ -68,7 +68,7 @@ TEST(GameTypeConfigurations, DefaultsReadWriteAndCopy)
              "LeaderModifiers": {"Hops": 2.0, "Weight": 1}})",
          R"({"Scoring": "<ScoreType:1>", "PointsToWin": 20, "PointsPerKill": 1, "PointsPerAssist": 0,
              "PointsPerSuicide": -3, "PointsPerBetrayal": -1, "KillsAsLeaderBonus": 0, "KillsOfLeaderBonus": -1,
-             "ShowLeader": true, "ModifyLeader": false, "LeaderModifiers": {"Hops": 2.0}})"},
+             "ShowLeader": true, "ModifyLeader": false, "LeaderModifiers": {"Hops": 2.0, "Weight": 1.0}})"},
         {std::make_unique<CaptureTheFlagData>(),
          R"({"CapturesToWin": 3, "AtHomeToScore": true, "TouchToReset": true, "TimeToReset": 15})",
          R"({"CapturesToWin": 1, "AtHomeToScore": false, "TimeToReset": "soon"})",

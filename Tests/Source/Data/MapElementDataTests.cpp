@@ -28,8 +28,8 @@ TEST(MapElementData, HazardsWriteOnlyWhatIsInUse)
         // A margin brings the tile size and all four margins with it.
         {R"({"NineSliceTop": 8})",
          R"({"TileSize": 0.5, "NineSliceLeft": 0, "NineSliceRight": 0, "NineSliceBottom": 0, "NineSliceTop": 8})"},
-        // Typed members take only their own type: a whole number is no float, a signed one no margin.
-        {R"({"Damage": 10, "NineSliceLeft": -2, "TileSize": "1"})", R"({})"},
+        // Typed members take only their own type: a whole number is a float's number, a signed one no margin.
+        {R"({"Damage": 10, "NineSliceLeft": -2, "TileSize": "1"})", R"({"Damage": 10.0})"},
         {R"({"Damage": 10.0, "WindSpeed": 0.0, "WindImpulse": 2.5})", R"({"Damage": 10.0, "WindImpulse": 2.5})"},
         {R"({"TileHorizontally": false, "TileSize": 2.0})", R"({})"},
         {R"({"TileVertically": true, "TileSize": 2.0, "DisplayName": "Spikes"})",

@@ -159,8 +159,10 @@ TEST(WeaponData, AWeaponWithoutItsProjectileSaysSoAndKeepsTheName)
     folder.ReadWeapon(unnamed, "Stick", R"({"Projectile": 3})");
     EXPECT_EQ(unknown.projectile, nullptr);
     EXPECT_EQ(unnamed.projectile, nullptr);
-    EXPECT_EQ(log.messages, (std::vector<std::string>{"weapon Blaster has no projectile named \"Plasma\"",
-                                                      "weapon Stick has no projectile named \"\""}));
+    EXPECT_EQ(log.messages,
+              (std::vector<std::string>{"weapon Blaster has no projectile named \"Plasma\"",
+                                        "Projectile holds 3, which was not taken: a text in quotes was expected",
+                                        "weapon Stick has no projectile named \"\""}));
     // Saving keeps the reference, which loads once the projectile exists.
     EXPECT_EQ(Written(unknown).GetObject().Find("Projectile")->GetString(), StringView("Plasma"));
     EXPECT_EQ(Written(unnamed).GetObject().Find("Projectile"), nullptr);

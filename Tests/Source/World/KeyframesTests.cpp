@@ -80,12 +80,12 @@ TEST(Keyframes, InsertionGoesAfterKeysOfTheSameTime)
     EXPECT_EQ(track.Insert({0.0f}), 0u);
 }
 
-TEST(Keyframes, ATrackReadsKeysInFileOrderAndOnlyKeysWithADecimalTimeTakeTheirValue)
+TEST(Keyframes, ATrackReadsKeysInFileOrderAndOnlyKeysWithANumberForTimeTakeTheirValue)
 {
     Keyframes track = Track({{7.0f}});
     const Blueprint file = Parse(R"~({ Spine [
         { Time = 0.6 Value { Position = "1 2" Rotation = "Degrees(90)" } }
-        { Time = 0 Value { Position = "5 5" Rotation = "Degrees(45)" } }
+        { Time = "0" Value { Position = "5 5" Rotation = "Degrees(45)" } }
         { Time = 0.2 }
     ] Skull = 3 })~");
     BlueprintReader reader(file);
@@ -94,7 +94,7 @@ TEST(Keyframes, ATrackReadsKeysInFileOrderAndOnlyKeysWithADecimalTimeTakeTheirVa
     EXPECT_FLOAT_EQ(track.keys[0].time, 0.6f);
     EXPECT_FLOAT_EQ(track.keys[0].y, 2.0f);
     EXPECT_NEAR(track.keys[0].rotation, 1.5707964f, 1e-6f);
-    // An integer time is not read, and the key keeps the zero pose.
+    // A time that is no number is not read, and the key keeps the zero pose.
     EXPECT_EQ(track.keys[1], Keyframe());
     EXPECT_FLOAT_EQ(track.keys[2].time, 0.2f);
 

@@ -115,10 +115,10 @@ TEST(PlayerAnimation, FootstepsSoundByTheShareOfTopSpeedEitherWayAndNotAtAllWith
     }
 }
 
-TEST(PlayerAnimation, TheBaseKeysTakeDecimalTimesOnlyAndWriteBackInTheirOrder)
+TEST(PlayerAnimation, TheBaseKeysTakeNumberTimesOnlyAndWriteBackInTheirOrder)
 {
     Probe probe;
-    const Blueprint file = AnimationTesting::Lon(R"({ TransitionTime = 1 PlaybackSpeed = 2.5
+    const Blueprint file = AnimationTesting::Lon(R"({ TransitionTime = "1" PlaybackSpeed = 2.5
         SoundTriggers [ { Time = 0.25 Sound = "Step2" } { Sound = "Step1" } ] })");
     BlueprintReader reader(file);
     probe.Read(reader);
@@ -126,7 +126,7 @@ TEST(PlayerAnimation, TheBaseKeysTakeDecimalTimesOnlyAndWriteBackInTheirOrder)
     EXPECT_EQ(probe.playbackSpeed, 2.5f);
     EXPECT_EQ(probe.soundTriggers, (SoundTriggers{{0.25f, Sounds::Step2}, {0.0f, Sounds::Step1}}));
 
-    const Blueprint decimalFile = AnimationTesting::Lon("{ TransitionTime = 1.0 }");
+    const Blueprint decimalFile = AnimationTesting::Lon("{ TransitionTime = 1 }");
     BlueprintReader decimal(decimalFile);
     probe.Read(decimal);
     EXPECT_EQ(probe.transitionTime, 1.0f);

@@ -102,7 +102,7 @@ TEST(LteFormat, MissingOrMistypedKeysKeepTheDefaults)
     EXPECT_TRUE(ParseEffect("{ }")->emitters.empty());
     EXPECT_TRUE(ParseEffect(R"({ Emitters = "none" })")->emitters.empty());
     for (const std::string& keys :
-         {std::string(""), std::string(R"(Lifetime = 2 Loop = 1 MaximumParticles = 5.0 LinkParticles = "yes"
+         {std::string(""), std::string(R"(Lifetime = "2" Loop = 1 MaximumParticles = 5.0 LinkParticles = "yes"
                           ParticleSize = 3 Texture = 4 Generators = "Burst")")})
     {
         auto effect = OneEmitter(keys);
@@ -115,8 +115,8 @@ TEST(LteFormat, MissingOrMistypedKeysKeepTheDefaults)
         EXPECT_EQ(emitter.particleSize, Vector2(1.0f, 1.0f));
         EXPECT_TRUE(emitter.generators.empty());
     }
-    // A rule's own keys likewise: a float written without a point is an integer, not a number.
-    auto effect = OneEmitter(R"(Generators [ { Type = "Stream" TimeBetweenEmissions = 1 } ]
+    // A rule's own keys likewise: a text is no number, and a colour channel is a whole number.
+    auto effect = OneEmitter(R"(Generators [ { Type = "Stream" TimeBetweenEmissions = "1" } ]
         Initializers [ { Type = "ColorSet" Red { Value = 2.0 } Green = 3 } ])");
     EXPECT_EQ(dynamic_cast<const StreamGenerator&>(*effect->emitters[0]->generators[0]).timeBetweenEmissions, 0.1f);
     EXPECT_THAT(dynamic_cast<const ColorSetInitializer&>(*effect->emitters[0]->initializers[0]).values,

@@ -1,0 +1,211 @@
+#include "Engine/Foundation/ReadReport.h"
+
+#include "Engine/Foundation/Log.h"
+#include "Engine/Foundation/Pattern.h"
+
+#include <charconv>
+#include <utility>
+
+namespace Lumvek
+{
+
+namespace
+{
+
+std::string DescribeList(const std::vector<const ReadProblem*>& problems, size_t most)
+{
+    std::string text;
+    for (size_t i = 0; i < problems.size() && i < most; ++i)
+    {
+        if (i > 0)
+            text += "; ";
+        text += FormatText("{} holds {}: {}", problems[i]->path, problems[i]->value, problems[i]->why);
+    }
+    if (problems.size() > most)
+        text += FormatText("; and {} more", static_cast<uint64_t>(problems.size() - most));
+    return text;
+}
+
+// Elements an edited array shares with the one read keep the file's form of that element; they are
+// matched by value, each read element once, the one at the same position first.
+Blueprint MergeArrays(const Blueprint& file, const Blueprint& asRead, const Blueprint& edited)
+{
+    const uint32_t count = edited.GetCount();
+    Blueprint merged;
+    merged.SetArray();
+    merged.Reserve(count);
+    if (file.GetCount() == asRead.GetCount() && asRead.GetCount() == count)
+    {
+        for (uint32_t i = 0; i < count; ++i)
+            merged.AppendElement(MergeEdits(file.GetElement(i), asRead.GetElement(i), edited.GetElement(i)));
+        return merged;
+    }
+    // Only when the file and the read array correspond element by element is a file element the form
+    // of a read one: a refused element would shift them.
+    const bool corresponding = file.GetCount() == asRead.GetCount();
+    std::vector<bool> used(asRead.GetCount(), false);
+    for (uint32_t i = 0; i < count; ++i)
+    {
+        const Blueprint& element = edited.GetElement(i);
+        uint32_t match = UINT32_MAX;
+        if (i < asRead.GetCount() && !used[i] && asRead.GetElement(i) == element)
+            match = i;
+        for (uint32_t j = 0; match == UINT32_MAX && j < asRead.GetCount(); ++j)
+            if (!used[j] && asRead.GetElement(j) == element)
+                match = j;
+        if (match != UINT32_MAX)
+            used[match] = true;
+        merged.AppendElement(match != UINT32_MAX && corresponding ? file.GetElement(match) : element);
+    }
+    return merged;
+}
+
+Blueprint MergeObjects(const Blueprint& file, const Blueprint& asRead, const Blueprint& edited)
+{
+    const ValueObject& read = asRead.GetObject();
+    const ValueObject& now = edited.GetObject();
+    Blueprint merged;
+    ValueObject& members = merged.SetObject();
+    for (const BlueprintMember& member : file.GetObject())
+    {
+        const StringView name = member.name.View();
+        const Blueprint* readValue = read.Find(name);
+        const Blueprint* value = now.Find(name);
+        if (!readValue)
+            // Unknown to the reader: kept as written, unless the thing now writes it itself.
+            members.AddMember(name, value ? *value : member.value);
+        else if (value)
+            members.AddMember(name, MergeEdits(member.value, *readValue, *value));
+        // Read and now gone: the maker removed it.
+    }
+    for (const BlueprintMember& member : now)
+    {
+        const StringView name = member.name.View();
+        if (file.GetObject().Find(name))
+            continue;
+        // A member the file never held stays absent while it holds what was read (a default).
+        const Blueprint* readValue = read.Find(name);
+        if (!readValue || !(*readValue == member.value))
+            members.AddMember(name, member.value);
+    }
+    return merged;
+}
+
+bool ParseIndex(StringView path, uint32_t& at, uint32_t& index)
+{
+    const char* begin = path.data + at;
+    const char* end = path.data + path.length;
+    const auto [last, error] = std::from_chars(begin, end, index);
+    if (error != std::errc() || last == end || *last != ']')
+        return false;
+    at = static_cast<uint32_t>(last - path.data) + 1;
+    return true;
+}
+
+} // namespace
+
+void ReadReport::SetUnparsed(std::string why)
+{
+    unparsed = std::move(why);
+    Log::Write("{} did not parse: {}", file, unparsed);
+}
+
+void ReadReport::Add(std::string path, std::string value, std::string why)
+{
+    if (file.empty())
+        Log::Write("{} holds {}, which was not taken: {}", path, value, why);
+    else
+        Log::Write("{}: {} holds {}, which was not taken: {}", file, path, value, why);
+    problems.push_back(ReadProblem{std::move(path), std::move(value), std::move(why)});
+}
+
+std::string ReadReport::DescribeProblems(size_t most) const
+{
+    if (!IsParsed())
+        return "it did not parse: " + unparsed;
+    std::vector<const ReadProblem*> list;
+    for (const ReadProblem& problem : problems)
+        list.push_back(&problem);
+    return DescribeList(list, most);
+}
+
+std::string ReadReport::Describe(size_t most) const
+{
+    if (IsWhole())
+        return file + " was read whole";
+    return file + ": " + DescribeProblems(most);
+}
+
+void ReadReport::Clear()
+{
+    unparsed.clear();
+    problems.clear();
+}
+
+bool FileRecord::Merge(const Blueprint& edited, Blueprint& out, std::string& refusal) const
+{
+    std::vector<const ReadProblem*> pending;
+    for (const ReadProblem& problem : report.GetProblems())
+    {
+        const Blueprint* read = FindPath(asRead, problem.path);
+        const Blueprint* now = FindPath(edited, problem.path);
+        if (read == now || (read && now && *read == *now))
+            pending.push_back(&problem);
+    }
+    if (!report.IsParsed() || !pending.empty())
+    {
+        refusal = FormatText("did not save {}: it was not read whole ({})", report.GetFile(),
+                             report.IsParsed() ? DescribeList(pending, 3) : report.DescribeProblems());
+        return false;
+    }
+    // A new thing has no file to keep.
+    out = file.GetType() == BlueprintType::Invalid ? edited : MergeEdits(file, asRead, edited);
+    return true;
+}
+
+void FileRecord::Saved(const Blueprint& saved, const Blueprint& edited)
+{
+    file = saved;
+    asRead = edited;
+    report.Clear();
+}
+
+Blueprint MergeEdits(const Blueprint& file, const Blueprint& asRead, const Blueprint& edited)
+{
+    if (edited == asRead)
+        return file;
+    const BlueprintType type = edited.GetType();
+    if (type == BlueprintType::Object && file.GetType() == type && asRead.GetType() == type)
+        return MergeObjects(file, asRead, edited);
+    if (type == BlueprintType::Array && file.GetType() == type && asRead.GetType() == type)
+        return MergeArrays(file, asRead, edited);
+    return edited;
+}
+
+const Blueprint* FindPath(const Blueprint& root, StringView path)
+{
+    const Blueprint* value = &root;
+    uint32_t at = 0;
+    while (value && at < path.length)
+    {
+        if (path.data[at] == '.')
+            ++at;
+        if (at < path.length && path.data[at] == '[')
+        {
+            ++at;
+            uint32_t index = 0;
+            if (!ParseIndex(path, at, index) || value->GetType() != BlueprintType::Array || index >= value->GetCount())
+                return nullptr;
+            value = &value->GetElement(index);
+            continue;
+        }
+        uint32_t end = at;
+        while (end < path.length && path.data[end] != '.' && path.data[end] != '[')
+            ++end;
+        value = value->GetObject().Find(path.Sub(at, end - at));
+        at = end;
+    }
+    return value;
+}
+
+} // namespace Lumvek

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "Engine/Foundation/Blueprint.h"
+#include "Engine/Foundation/StringView.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace Lumvek
+{
+
+// One member a reader could not take as the file wrote it.
+struct ReadProblem
+{
+    // From the file's root: "Entities.Platforms[2].Flipped", "Emitters[0].MaximumParticles".
+    std::string path;
+    // DescribeValue of what the file held ("missing" when absent but required).
+    std::string value;
+    // "a number was expected", "below 1", "no classification of that name", "not a number".
+    std::string why;
+};
+
+// What a reader could not take of one file. Whoever keeps what was read keeps its report. Each
+// problem is logged once, when it is added; editors show the list.
+class ReadReport
+{
+public:
+    // The path named in messages.
+    void SetFile(std::string name) { file = std::move(name); }
+    const std::string& GetFile() const { return file; }
+    // The text did not parse: nothing could be read. Logged.
+    void SetUnparsed(std::string why);
+    bool IsParsed() const { return unparsed.empty(); }
+    // Logs one line "{file}: {path} holds {value}, which was not taken: {why}" and keeps the problem.
+    void Add(std::string path, std::string value, std::string why);
+    // Parsed and no problem.
+    bool IsWhole() const { return IsParsed() && problems.empty(); }
+    const std::vector<ReadProblem>& GetProblems() const { return problems; }
+    // For messages and panels: the file and its first `most` problems (or why it did not parse).
+    std::string Describe(size_t most = 3) const;
+    // The first `most` problems alone, "and n more" after them.
+    std::string DescribeProblems(size_t most = 3) const;
+    // Forgets the problems and the parse failure; keeps the file name.
+    void Clear();
+
+private:
+    std::string file;
+    std::string unparsed;
+    std::vector<ReadProblem> problems;
+};
+
+// The file a thing was read from, kept beside it so that a Save writes back exactly what the maker
+// did not change. Filled at load, used and renewed by every Save.
+struct FileRecord
+{
+    // The parsed file (Invalid when there was none: a new thing).
+    Blueprint file;
+    // What the thing wrote right after it was read.
+    Blueprint asRead;
+    ReadReport report;
+
+    // The tree to save, given what the thing writes now. Refuses (false, `refusal` set to
+    // "did not save {file}: it was not read whole ({first problems})") when the file did not parse,
+    // or when a problem's member still holds in `edited` what it held in `asRead` (the maker has not
+    // set it). Otherwise three-way: see MergeEdits.
+    bool Merge(const Blueprint& edited, Blueprint& out, std::string& refusal) const;
+    // After a successful write of `saved` (the merged tree) from `edited`: file = saved,
+    // asRead = edited, report emptied (keeps the file name).
+    void Saved(const Blueprint& saved, const Blueprint& edited);
+};
+
+// Three-way merge. Where edited equals asRead, the file's own value is kept as written (text of
+// angles and numbers, members the file never held stay absent). Object members: changed ones take
+// edited's value (recursively), members edited added are appended, members asRead had and edited
+// lacks are removed, members only the file has (unknown to every reader) are kept in place. Arrays
+// of equal length on all three sides merge element by element; otherwise each edited element that
+// equals an unused asRead element keeps that element's file form, the rest take edited's.
+Blueprint MergeEdits(const Blueprint& file, const Blueprint& asRead, const Blueprint& edited);
+
+// The value a problem's path ("Emitters[0].Rate") names below root; null when there is none.
+const Blueprint* FindPath(const Blueprint& root, StringView path);
+
+} // namespace Lumvek
