@@ -289,14 +289,17 @@ TEST(MapFile, EveryShippedMapAndDefinitionSavedWithoutEditsEachReadsBackTheSameI
         const std::string path = "Maps/" + registry.maps.At(game.configuration.map).name;
         World world(game, 1), reloaded(game, 1);
         MapNames names, reloadedNames;
+        const std::string held = file(path);
         LogCapture log;
         ASSERT_TRUE(LoadMapData(world, names) && SaveMapData(world, names)) << path;
         EXPECT_EQ(log.messages, std::vector<std::string>{"saved to " + folder.Path("Assets/" + path + "/Data.json")})
             << path;
         EXPECT_GT(names.platforms.GetEntries().size(), 0u) << path;
         EXPECT_EQ(longFloats(path), 0u) << path;
+        // Untouched, the map is written as the file held it.
+        EXPECT_EQ(Text(Json(file(path))), Text(Json(held))) << path;
         ASSERT_TRUE(LoadMapData(reloaded, reloadedNames)) << path;
-        EXPECT_EQ(SaveMapText(reloaded, reloadedNames), file(path));
+        EXPECT_EQ(SaveMapText(reloaded, reloadedNames), SaveMapText(world, names));
     }
 }
 
@@ -332,8 +335,14 @@ std::string HilltopWith(const ShippedGame& game, const std::vector<std::string>&
 {
     Lumvek::Blueprint root = Json(Lumvek::File::ReadAllText(game.MapPath("Hilltop")).second);
     root.MakeObject().AddMember("Music").SetString("Calm");
-    root.MakeObject().Find("Entities")->MakeObject().Find("Platforms")->GetElement(0).MakeObject().AddMember(
-        "Color").SetString("#FF0000FF");
+    root.MakeObject()
+        .Find("Entities")
+        ->MakeObject()
+        .Find("Platforms")
+        ->GetElement(0)
+        .MakeObject()
+        .AddMember("Color")
+        .SetString("#FF0000FF");
     Lumvek::Blueprint* at = &root;
     for (const std::string& step : path)
         at = at->GetType() == Lumvek::BlueprintType::Array ? &at->GetElement(std::stoul(step))
@@ -423,7 +432,8 @@ TEST(MapFile, UnknownMembersAndRepeatedNamesAreSavedAsReadAndARunningMatchMovesN
     world.spawnPoints[0].x = 3.0f;
     ASSERT_TRUE(SaveMapData(world, names));
     Lumvek::Blueprint saved = Json(Lumvek::File::ReadAllText(game.MapPath("Hilltop")).second);
-    Lumvek::Blueprint& position = saved.MakeObject().Find("SpawnPoints")->GetElement(0).MakeObject().AddMember("Position");
+    Lumvek::Blueprint& position =
+        saved.MakeObject().Find("SpawnPoints")->GetElement(0).MakeObject().AddMember("Position");
     EXPECT_EQ(position.GetString(), "3.0 2.0");
     position.SetString("2 2");
     EXPECT_EQ(Text(saved), Text(Json(text)));
