@@ -142,7 +142,8 @@ public:
     // The map's "Backgrounds" as read, written back unchanged while no renderer holds them.
     Lumvek::Blueprint backgrounds;
     // The map file as the load read it: its tree, what the world wrote right after the load, and what
-    // could not be taken. Filled by the map loader, renewed by each save (application thread).
+    // could not be taken. Filled by the map loader with the rest of the map, renewed by each save of
+    // the map (application thread).
     Lumvek::FileRecord mapFile;
 
     // The bots' records and the graph of platforms they find their way over.
