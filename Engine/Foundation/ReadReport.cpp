@@ -60,12 +60,33 @@ Blueprint MergeArrays(const Blueprint& file, const Blueprint& asRead, const Blue
     return merged;
 }
 
+// A member the maker added goes where the thing writes it: after the member it writes before it, or
+// before the one it writes after it, among those the merged object holds.
+size_t AddedPosition(const std::vector<std::pair<StringView, Blueprint>>& merged, const ValueObject& now,
+                     uint32_t added)
+{
+    const auto find = [&](uint32_t position)
+    {
+        const StringView name = now.GetName(position);
+        for (size_t i = 0; i < merged.size(); ++i)
+            if (merged[i].first == name)
+                return i;
+        return merged.size();
+    };
+    for (uint32_t before = added; before-- > 0;)
+        if (const size_t at = find(before); at < merged.size())
+            return at + 1;
+    for (uint32_t after = added + 1; after < now.GetCount(); ++after)
+        if (const size_t at = find(after); at < merged.size())
+            return at;
+    return merged.size();
+}
+
 Blueprint MergeObjects(const Blueprint& file, const Blueprint& asRead, const Blueprint& edited)
 {
     const ValueObject& read = asRead.GetObject();
     const ValueObject& now = edited.GetObject();
-    Blueprint merged;
-    ValueObject& members = merged.SetObject();
+    std::vector<std::pair<StringView, Blueprint>> members;
     for (const BlueprintMember& member : file.GetObject())
     {
         const StringView name = member.name.View();
@@ -73,21 +94,27 @@ Blueprint MergeObjects(const Blueprint& file, const Blueprint& asRead, const Blu
         const Blueprint* value = now.Find(name);
         if (!readValue)
             // Unknown to the reader: kept as written, unless the thing now writes it itself.
-            members.AddMember(name, value ? *value : member.value);
+            members.emplace_back(name, value ? *value : member.value);
         else if (value)
-            members.AddMember(name, MergeEdits(member.value, *readValue, *value));
+            members.emplace_back(name, MergeEdits(member.value, *readValue, *value));
         // Read and now gone: the maker removed it.
     }
-    for (const BlueprintMember& member : now)
+    for (uint32_t i = 0; i < now.GetCount(); ++i)
     {
-        const StringView name = member.name.View();
+        const StringView name = now.GetName(i);
         if (file.GetObject().Find(name))
             continue;
         // A member the file never held stays absent while it holds what was read (a default).
         const Blueprint* readValue = read.Find(name);
-        if (!readValue || !(*readValue == member.value))
-            members.AddMember(name, member.value);
+        if (!readValue || !(*readValue == now.GetValue(i)))
+            members.emplace(members.begin() + static_cast<std::ptrdiff_t>(AddedPosition(members, now, i)), name,
+                            now.GetValue(i));
     }
+    Blueprint merged;
+    ValueObject& object = merged.SetObject();
+    object.Reserve(static_cast<uint32_t>(members.size()));
+    for (auto& [name, value] : members)
+        object.AddMember(name, std::move(value));
     return merged;
 }
 

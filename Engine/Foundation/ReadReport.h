@@ -72,8 +72,9 @@ struct FileRecord
 
 // Three-way merge. Where edited equals asRead, the file's own value is kept as written (text of
 // angles and numbers, members the file never held stay absent). Object members: changed ones take
-// edited's value (recursively), members edited added are appended, members asRead had and edited
-// lacks are removed, members only the file has (unknown to every reader) are kept in place. Arrays
+// edited's value (recursively), members edited added go after the member edited holds before them,
+// members asRead had and edited lacks are removed, members only the file has (unknown to every
+// reader) are kept in place. Arrays
 // of equal length on all three sides merge element by element; otherwise each edited element that
 // equals an unused asRead element keeps that element's file form, the rest take edited's.
 Blueprint MergeEdits(const Blueprint& file, const Blueprint& asRead, const Blueprint& edited);

@@ -40,13 +40,12 @@ bool HelicopterHatData::Read(BlueprintReader& reader)
     ReadMember(reader, "FrameRate", frameRate);
     ReadMember(reader, "AerodynamicsModifier", aerodynamicsModifier);
     ReadMember(reader, "ManeuverabilityModifier", maneuverabilityModifier);
-    ReadMember(reader, "MaximumFallingSpeedModifier", maximumFallingSpeedModifier);
     // The end of a use divides the falling speed by the factor again: 0 would leave no falling speed to
     // come back to.
-    if (maximumFallingSpeedModifier == 0.0f || !std::isfinite(maximumFallingSpeedModifier))
+    if (ReadMember(reader, "MaximumFallingSpeedModifier", maximumFallingSpeedModifier) &&
+        maximumFallingSpeedModifier == 0.0f)
     {
-        Log::Write("{}: a MaximumFallingSpeedModifier of {} cannot be undone; it counts as 1", name,
-                   maximumFallingSpeedModifier);
+        reader.Refuse("MaximumFallingSpeedModifier", "0 cannot be undone; it counts as 1");
         maximumFallingSpeedModifier = 1.0f;
     }
     return read;

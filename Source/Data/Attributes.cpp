@@ -102,6 +102,21 @@ bool Attributes::Read(BlueprintReader& reader)
     return lastRead;
 }
 
+bool ReadMember(BlueprintReader& reader, StringView key, Attributes& attributes)
+{
+    const Blueprint* member = reader.GetCurrent().GetObject().Find(key);
+    if (!member)
+        return false;
+    if (member->GetType() != BlueprintType::Object || !reader.GetMember(key))
+    {
+        reader.Refuse(key, "an object of attribute names was expected");
+        return false;
+    }
+    const bool read = attributes.Read(reader);
+    reader.Pop();
+    return read;
+}
+
 void Attributes::Write(BlueprintWriter& writer) const
 {
     WriteComponents(*this, writer, true);

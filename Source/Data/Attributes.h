@@ -69,3 +69,7 @@ struct Attributes
     float energyDischarge = 1.0f;
     float energyRecharge = 1.0f;
 };
+
+// The attribute set held by the Object member key (Attributes::Read); false when the member is absent.
+// A member that is no Object is refused and leaves the set as it was.
+bool ReadMember(Lumvek::BlueprintReader& reader, Lumvek::StringView key, Attributes& attributes);

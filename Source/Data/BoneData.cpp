@@ -16,15 +16,13 @@ const Blueprint* FindArray(const BlueprintReader& reader, StringView key)
 }
 
 // A polygon is taken whole or not at all: dropping an unreadable point would change its outline.
-bool ReadShape(const BlueprintReader& reader, std::vector<Vector2>& shape)
+bool ReadShape(BlueprintReader& reader, std::vector<Vector2>& shape)
 {
-    const Blueprint* points = FindArray(reader, "Shape");
-    if (!points)
+    if (!reader.GetCurrent().GetObject().Find("Shape"))
         return false;
-    std::vector<Vector2> read(points->GetCount());
-    for (uint32_t i = 0; i < points->GetCount(); ++i)
-        if (!ParseVector2(points->GetElement(i).GetString(), read[i]))
-            return false;
+    std::vector<Vector2> read;
+    if (!ReadMember(reader, "Shape", read))
+        return false;
     shape = std::move(read);
     return true;
 }
@@ -58,21 +56,28 @@ bool BoneData::Read(BlueprintReader& reader, uint32_t depth)
     {
         if (depth + 1 >= MaximumDepth)
         {
-            Log::Write("the children of bone {} nest deeper than {} bones and are not read", name, MaximumDepth);
+            reader.Refuse("Children", FormatText("bones nest deeper than {}", MaximumDepth));
         }
         else
         {
             children.clear();
             children.reserve(list->GetCount());
+            reader.GetMember("Children");
             for (uint32_t i = 0; i < list->GetCount(); ++i)
             {
-                const Blueprint& element = list->GetElement(i);
-                if (element.GetType() != BlueprintType::Object)
-                    continue;
-                BlueprintReader childReader(element);
-                children.emplace_back().Read(childReader, depth + 1);
+                reader.GetElement(i);
+                if (reader.GetCurrent().GetType() == BlueprintType::Object)
+                    children.emplace_back().Read(reader, depth + 1);
+                else
+                    reader.Refuse("", "a bone object was expected");
+                reader.Pop();
             }
+            reader.Pop();
         }
+    }
+    else if (reader.GetCurrent().GetObject().Find("Children"))
+    {
+        reader.Refuse("Children", "an array of bones was expected");
     }
     ReadMember(reader, "CellCountX", cellCountX);
     ReadMember(reader, "CellCountY", cellCountY);
@@ -132,10 +137,16 @@ void BoneData::Write(BlueprintWriter& writer) const
 bool ReadMember(BlueprintReader& reader, StringView key, BoneData& bone)
 {
     const Blueprint* member = reader.GetCurrent().GetObject().Find(key);
-    if (!member || member->GetType() != BlueprintType::Object)
+    if (!member)
         return false;
-    BlueprintReader boneReader(*member);
-    return bone.Read(boneReader);
+    if (member->GetType() != BlueprintType::Object || !reader.GetMember(key))
+    {
+        reader.Refuse(key, "a bone object was expected");
+        return false;
+    }
+    const bool read = bone.Read(reader);
+    reader.Pop();
+    return read;
 }
 
 bool WriteMember(BlueprintWriter& writer, StringView key, const BoneData& bone)

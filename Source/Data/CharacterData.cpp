@@ -1,6 +1,7 @@
 #include "Source/Data/CharacterData.h"
 
 #include "Engine/Foundation/Members.h"
+#include "Engine/Foundation/Pattern.h"
 #include "Source/Data/BoneSprites.h"
 #include "Source/Data/NamedAssets.h"
 
@@ -30,12 +31,13 @@ const CharacterSound CharacterSounds[] = {
 constexpr uint32_t MaximumBoneDepth = 64;
 
 // Finds the sprites of a bone object of the skeleton and of its children among the owner's images.
-void ResolveSkeletonSprites(const Data& owner, const Blueprint& tree, uint32_t depth,
-                            std::vector<CharacterData::BoneSprite>& sprites)
+// What cannot be read goes to the report under the bone's path.
+void ResolveSkeletonSprites(const Data& owner, const Blueprint& tree, uint32_t depth, ReadReport* report,
+                            const std::string& path, std::vector<CharacterData::BoneSprite>& sprites)
 {
     if (tree.GetType() != BlueprintType::Object || depth > MaximumBoneDepth)
         return;
-    BlueprintReader reader(tree);
+    BlueprintReader reader(tree, report, path);
     CharacterData::BoneSprite sprite;
     ReadMember(reader, "Name", sprite.bone);
     ReadMember(reader, "FrameCount", sprite.frameCount);
@@ -47,7 +49,8 @@ void ResolveSkeletonSprites(const Data& owner, const Blueprint& tree, uint32_t d
     if (const Blueprint* children = tree.GetObject().Find("Children");
         children && children->GetType() == BlueprintType::Array)
         for (uint32_t i = 0; i < children->GetCount(); ++i)
-            ResolveSkeletonSprites(owner, children->GetElement(i), depth + 1, sprites);
+            ResolveSkeletonSprites(owner, children->GetElement(i), depth + 1, report,
+                                   FormatText("{}.Children[{}]", path, i), sprites);
 }
 
 } // namespace
@@ -55,12 +58,7 @@ void ResolveSkeletonSprites(const Data& owner, const Blueprint& tree, uint32_t d
 bool CharacterData::Read(BlueprintReader& reader)
 {
     Data::Read(reader);
-    if (reader.GetMember("Attributes"))
-    {
-        if (reader.GetCurrent().GetType() == BlueprintType::Object)
-            attributes.Read(reader);
-        reader.Pop();
-    }
+    ReadMember(reader, "Attributes", attributes);
     const Blueprint* bones = reader.GetCurrent().GetObject().Find("Skeleton");
     if (bones && bones->GetType() == BlueprintType::Object)
         skeleton = *bones;
@@ -68,7 +66,10 @@ bool CharacterData::Read(BlueprintReader& reader)
     if (skeleton.GetType() == BlueprintType::Object)
         for (const StringView tree : {StringView("LeftPickup"), StringView("RightPickup"), StringView("Root")})
             if (const Blueprint* bone = skeleton.GetObject().Find(tree))
-                ResolveSkeletonSprites(*this, *bone, 0, boneSprites);
+                ResolveSkeletonSprites(*this, *bone, 0, reader.GetReport(),
+                                       reader.GetPath().empty() ? "Skeleton." + tree.ToString()
+                                                                : reader.GetPath() + ".Skeleton." + tree.ToString(),
+                                       boneSprites);
     return true;
 }
 

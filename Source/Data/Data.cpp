@@ -40,6 +40,15 @@ void Data::Write(BlueprintWriter& writer) const
         WriteMember(writer, "Description", StringView(description));
 }
 
+Blueprint Data::WriteTree() const
+{
+    BlueprintWriter writer;
+    // A definition with nothing to write still saves an object, which loads again.
+    writer.GetRoot().SetObject();
+    Write(writer);
+    return std::move(writer.GetRoot());
+}
+
 std::string Data::GetAssetPath(StringView file, StringView extension) const
 {
     return FormatText("Assets/{}/{}/{}{}", GetFolder(), name, file, extension);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Engine/Foundation/Blueprint.h"
+#include "Engine/Foundation/ReadReport.h"
 #include "Engine/Foundation/Resource.h"
 #include "Engine/Foundation/StringView.h"
 
@@ -38,13 +39,17 @@ public:
     virtual void Load(Lumvek::Texture& imageTexture, Lumvek::Texture& drawTexture);
     // Releases what Load took.
     virtual void Unload();
-    // Fills the fields from the reader's current Object; absent or mistyped members keep their
-    // fields. Runs before the registry sets the index, so readers may use the name but not the index.
-    // The registry does not look at the answer.
+    // Fills the fields from the reader's current Object; absent members keep their fields, and a
+    // member that cannot be taken (of the wrong form, out of range, an unknown name) keeps its field
+    // and is refused through the reader, which names it in the file's report. Runs before the
+    // registry sets the index, so readers may use the name but not the index. The registry does not
+    // look at the answer.
     virtual bool Read(Lumvek::BlueprintReader& reader);
     // Writes the fields into the writer's current value. The name, index and image ids are never
     // written: the name is the folder's.
     virtual void Write(Lumvek::BlueprintWriter& writer) const;
+    // What Write makes of the definition, as a whole tree: always an Object.
+    Lumvek::Blueprint WriteTree() const;
     // The family's asset folder below "Assets", which is also the folder its collection is loaded
     // from, so a saved definition lands where it is loaded.
     virtual Lumvek::StringView GetFolder() const = 0;
@@ -92,6 +97,10 @@ public:
     // The registry that holds the definition; its file manager and audio device serve the loaders.
     // Null for a definition made outside a registry, whose loaders then do nothing.
     DataRegistry* registry = nullptr;
+    // The file the definition was read from, what it wrote right after, and what of the file it could
+    // not take: a Save writes the maker's changes over the file, and nothing else. Filled by the
+    // registry; application thread once loaded.
+    Lumvek::FileRecord record;
 
 private:
     // The image's size from its file header, and whether the texture still lacks the region.

@@ -161,7 +161,7 @@ Data* DataRegistry::FindData(StringView folder, StringView name) const
     return nullptr;
 }
 
-bool DataRegistry::Save(const Data& data) const
+bool DataRegistry::Save(Data& data, std::string* refusal) const
 {
     std::string relative = data.GetAssetPath("Data", ".json");
     if (!IsPlainPath(data.name) || data.name.find('/') != std::string::npos)
@@ -169,16 +169,23 @@ bool DataRegistry::Save(const Data& data) const
         Log::Write("failed to save {}: the name is no folder name", data.name);
         return false;
     }
-    BlueprintWriter writer;
-    // A definition with nothing to write still saves an object, which loads again.
-    writer.GetRoot().SetObject();
-    data.Write(writer);
-    std::string text = JsonFormat::SaveBlueprint(writer.GetRoot());
+    const Blueprint edited = data.WriteTree();
+    Blueprint merged;
+    std::string why;
+    if (!data.record.Merge(edited, merged, why))
+    {
+        Log::Write(why);
+        if (refusal)
+            *refusal = std::move(why);
+        return false;
+    }
+    std::string text = JsonFormat::SaveBlueprint(merged);
     if (!File::WriteAllText(Path::AppendCopy(files.applicationRoot, relative), text))
     {
         Log::Write("failed to save {} to {}", data.name, relative);
         return false;
     }
+    data.record.Saved(merged, edited);
     Log::Write("saved {} to {}", data.name, relative);
     return true;
 }

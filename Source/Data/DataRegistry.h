@@ -142,16 +142,19 @@ public:
             return nullptr;
     }
 
-    // Names the definition, lets it read the blueprint's root and stores it. A name already present
-    // has its item replaced in place (the old one is destroyed), so an index always names the item
-    // stored there and each item's index is its position.
+    // Names the definition, lets it read the blueprint's root and stores it with its file's record.
+    // A name already present has its item replaced in place (the old one is destroyed), so an index
+    // always names the item stored there and each item's index is its position.
     T* Add(Lumvek::StringView name, const Lumvek::Blueprint& blueprint,
            std::unique_ptr<T> item) requires std::derived_from<T, Data>
     {
         item->name = name.ToString();
         item->registry = &registry;
-        Lumvek::BlueprintReader reader(blueprint);
+        item->record.file = blueprint;
+        item->record.report.SetFile(item->GetAssetPath("Data", ".json"));
+        Lumvek::BlueprintReader reader(blueprint, &item->record.report);
         item->Read(reader);
+        item->record.asRead = item->WriteTree();
         auto [slot, added] = InsertName(name);
         item->index = slot;
         if (added)
@@ -210,9 +213,12 @@ public:
 
     // Loads every collection in the order of their load steps.
     void LoadAll();
-    // Writes one definition to Assets/<folder>/<name>/Data.json under the application root. False,
-    // logged, when the file could not be written.
-    bool Save(const Data& data) const;
+    // Writes one definition to Assets/<folder>/<name>/Data.json under the application root: the
+    // maker's changes merged over the file as read (FileRecord::Merge), so values left alone keep
+    // their text and members no reader knows stay. Refused, the file left as it is, while the file
+    // was not read whole and a member it could not take is unchanged; the refusal is logged and, when
+    // asked for, handed back. False, logged, when nothing was written.
+    bool Save(Data& data, std::string* refusal = nullptr) const;
 
     // The full paths of the items a collection's list file Assets/<folder>/<leaf>.json names, in list
     // order: <name>/Data.json files with itemFolders, <name>.data files without. Empty, logged, when

@@ -112,11 +112,7 @@ bool GameConfiguration::Read(BlueprintReader& reader, const DataRegistry& regist
         reader.Pop();
     }
     ReadWeapons(reader, registry);
-    if (reader.GetMember("Attributes"))
-    {
-        attributes.Read(reader);
-        reader.Pop();
-    }
+    ReadMember(reader, "Attributes", attributes);
     ReadGameSettings(reader);
 
     if (!mapName.empty())

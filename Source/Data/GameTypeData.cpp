@@ -22,21 +22,13 @@ void ReadInteger(BlueprintReader& reader, StringView key, int32_t& value)
         value = static_cast<int32_t>(member->GetInteger());
     else if (member->GetType() == BlueprintType::UnsignedInteger)
         value = static_cast<int32_t>(static_cast<uint32_t>(member->GetUnsignedInteger()));
+    else
+        reader.Refuse(key, "a whole number was expected");
 }
 
 bool IsObject(const BlueprintReader& reader)
 {
     return reader.GetCurrent().GetType() == BlueprintType::Object;
-}
-
-// A modifier set is an Object member of its own.
-void ReadModifiers(BlueprintReader& reader, StringView key, Attributes& modifiers)
-{
-    if (!reader.GetMember(key))
-        return;
-    if (reader.GetCurrent().GetType() == BlueprintType::Object)
-        modifiers.Read(reader);
-    reader.Pop();
 }
 
 void WriteModifiers(BlueprintWriter& writer, StringView key, const Attributes& modifiers)
@@ -64,11 +56,17 @@ bool ReadScoring(BlueprintReader& reader, TeamScoring& scoring)
     if (Parse(parser, "<{:[A-Za-z_.]+}:{}>", typeName, value) && parser.AtEnd())
     {
         if (!(typeName == ScoringTypeName) || value < 0 || static_cast<uint32_t>(value) >= EnumNames(scoring).Count())
+        {
+            reader.Refuse("Scoring", "no scoring of that number");
             return false;
+        }
         scoring = static_cast<TeamScoring>(value);
         return true;
     }
-    return ParseEnum(scoring, text);
+    if (ParseEnum(scoring, text))
+        return true;
+    reader.Refuse("Scoring", "no scoring of that name");
+    return false;
 }
 
 void WriteScoring(BlueprintWriter& writer, TeamScoring scoring)
@@ -109,7 +107,7 @@ bool DeathmatchConfiguration::Read(BlueprintReader& reader)
     ReadInteger(reader, "KillsOfLeaderBonus", killsOfLeaderBonus);
     ReadMember(reader, "ShowLeader", showLeader);
     ReadMember(reader, "ModifyLeader", modifyLeader);
-    ReadModifiers(reader, "LeaderModifiers", leaderModifiers);
+    ReadMember(reader, "LeaderModifiers", leaderModifiers);
     return true;
 }
 
@@ -188,8 +186,8 @@ bool KeepawayConfiguration::Read(BlueprintReader& reader)
     ReadMember(reader, "ShowHolder", showHolder);
     ReadMember(reader, "ModifyHolder", modifyHolder);
     ReadMember(reader, "ModifyLeader", modifyLeader);
-    ReadModifiers(reader, "HolderModifiers", holderModifiers);
-    ReadModifiers(reader, "LeaderModifiers", leaderModifiers);
+    ReadMember(reader, "HolderModifiers", holderModifiers);
+    ReadMember(reader, "LeaderModifiers", leaderModifiers);
     return true;
 }
 

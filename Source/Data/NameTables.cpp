@@ -97,7 +97,15 @@ const NameList& SpawnMaskNames()
 bool ReadEnumMember(BlueprintReader& reader, StringView key, const NameList& names, uint32_t& value)
 {
     std::string text;
-    return ReadMember(reader, key, text) && names.ParseName(value, text);
+    if (!ReadMember(reader, key, text))
+        return false;
+    if (names.ParseName(value, text))
+        return true;
+    std::string known;
+    for (uint32_t i = 0; i < names.Count(); ++i)
+        known += (i == 0 ? "" : ", ") + names.GetName(i).ToString();
+    reader.Refuse(key, "no name of that list: " + known);
+    return false;
 }
 
 bool WriteEnumMember(BlueprintWriter& writer, StringView key, const NameList& names, uint32_t value)

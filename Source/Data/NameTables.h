@@ -178,7 +178,8 @@ bool ReadEnumMember(Lumvek::BlueprintReader& reader, Lumvek::StringView key, con
 bool WriteEnumMember(Lumvek::BlueprintWriter& writer, Lumvek::StringView key, const Lumvek::NameList& names,
                      uint32_t value);
 
-// A String member holding one of the names; absent, mistyped or unknown leaves the field.
+// A String member holding one of the names; absent, mistyped or unknown leaves the field, and a
+// present one that is not taken is refused through the reader.
 template <NamedEnum E> bool ReadMember(Lumvek::BlueprintReader& reader, Lumvek::StringView key, E& value)
 {
     uint32_t parsed = 0;

@@ -101,11 +101,7 @@ bool PartData::Read(BlueprintReader& reader)
     ReadMember(reader, "EnergyDischargeTime", energyDischargeTime);
     ReadMember(reader, "EnergyRechargeTime", energyRechargeTime);
     ReadMember(reader, "EnergyRechargeTimeout", energyRechargeTimeout);
-    if (!reader.GetMember("Modifiers"))
-        return true;
-    const bool read = modifiers.Read(reader);
-    reader.Pop();
-    return read;
+    return !reader.GetCurrent().GetObject().Find("Modifiers") || ReadMember(reader, "Modifiers", modifiers);
 }
 
 void PartData::Write(BlueprintWriter& writer) const

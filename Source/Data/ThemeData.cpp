@@ -59,16 +59,26 @@ template <class T> bool ReadList(BlueprintReader& reader, std::vector<T>& list)
     list.clear();
     const Blueprint& array = reader.GetCurrent();
     if (array.GetType() != BlueprintType::Array)
+    {
+        reader.Refuse("", "an array of objects was expected");
         return false;
+    }
     list.resize(array.GetCount());
+    bool read = true;
     for (uint32_t i = 0; i < array.GetCount(); ++i)
     {
         if (!reader.GetElement(i))
             continue;
+        // An element that is no object keeps the defaults, which its file does not say.
+        if (reader.GetCurrent().GetType() != BlueprintType::Object)
+        {
+            reader.Refuse("", "an object was expected");
+            read = false;
+        }
         list[i].Read(reader);
         reader.Pop();
     }
-    return true;
+    return read;
 }
 
 template <class T> bool WriteList(BlueprintWriter& writer, StringView key, const std::vector<T>& list)
@@ -268,12 +278,15 @@ bool ThemeData::Read(BlueprintReader& reader)
     {
         const Blueprint& map = reader.GetCurrent();
         if (map.GetType() != BlueprintType::Object)
+        {
+            reader.Refuse("", "an object of names was expected");
             read = false;
+        }
         for (const BlueprintMember& member : map.GetObject())
         {
             if (member.value.GetType() != BlueprintType::String)
             {
-                Log::Write("the replacement of {} in the theme {} is no name", member.name.View(), name);
+                reader.Refuse(member.name.View(), "a name was expected");
                 read = false;
             }
             dataMap.Set(member.name.View(), member.value.GetString());

@@ -15,17 +15,17 @@ namespace
 {
 
 // An Array of numbers, each the factor of one scope step. A member that is present replaces the list,
-// except one that is no Array, which is refused with a message. A level no scope can use (no number,
-// zero, negative, beyond a float, where it would become an infinity that JSON writes as null) is left
-// out with a message naming the weapon and the value; the other levels are taken as read.
-bool ReadZoomLevels(BlueprintReader& reader, StringView weapon, std::vector<float>& levels)
+// except one that is no Array, which is refused. A level no scope can use (no number, zero, negative,
+// beyond a float, where it would become an infinity that JSON writes as null) is left out and the
+// list is refused, naming the level: the maker sets the list as a whole. The other levels are taken.
+bool ReadZoomLevels(BlueprintReader& reader, std::vector<float>& levels)
 {
     const Blueprint* member = reader.GetCurrent().GetObject().Find("ZoomLevels");
     if (!member)
         return false;
     if (member->GetType() != BlueprintType::Array)
     {
-        Log::Write("the weapon {} has ZoomLevels that are no array; its levels are kept", weapon);
+        reader.Refuse("ZoomLevels", "an array of numbers was expected");
         return false;
     }
     levels.clear();
@@ -43,9 +43,10 @@ bool ReadZoomLevels(BlueprintReader& reader, StringView weapon, std::vector<floa
             levels.push_back(static_cast<float>(level));
             continue;
         }
+        if (all)
+            reader.Refuse("ZoomLevels",
+                          FormatText("element {} holds {}, which no scope can use", i, DescribeValue(element)));
         all = false;
-        Log::Write("the weapon {} has the zoom level {}, which no scope can use; it is left out", weapon,
-                   DescribeValue(element));
     }
     return all;
 }
@@ -57,16 +58,6 @@ void WriteZoomLevels(BlueprintWriter& writer, const std::vector<float>& levels)
     for (float level : levels)
         writer.GetCurrent().AppendElement().SetFloat(level);
     writer.Pop();
-}
-
-// A modifier set is an Object member of its own, read only when it is one.
-void ReadModifiers(BlueprintReader& reader, Attributes& modifiers)
-{
-    if (!reader.GetMember("Modifiers"))
-        return;
-    if (reader.GetCurrent().GetType() == BlueprintType::Object)
-        modifiers.Read(reader);
-    reader.Pop();
 }
 
 } // namespace
@@ -83,7 +74,7 @@ bool WeaponData::Read(BlueprintReader& reader)
     ReadMember(reader, "ReloadTime", reloadTime);
     ReadMember(reader, "PutAwayTime", putAwayTime);
     ReadMember(reader, "TakeOutTime", takeOutTime);
-    ReadZoomLevels(reader, name, zoomLevels);
+    ReadZoomLevels(reader, zoomLevels);
     ReadMember(reader, "Spread", spread);
     ReadMember(reader, "Recoil", recoil);
     ReadMember(reader, "FireNoise", fireNoise);
@@ -95,13 +86,15 @@ bool WeaponData::Read(BlueprintReader& reader)
     ReadMember(reader, "OptimalDistance", optimalDistance);
     ReadMember(reader, "MaxDistance", maxDistance);
     ReadMember(reader, "Shape", shape);
-    ReadModifiers(reader, modifiers);
+    ReadMember(reader, "Modifiers", modifiers);
     // A weapon fires whatever its projectile is, so one without a projectile is worth a message; it
-    // stays without one instead of pointing at nothing.
-    ReadMember(reader, "Projectile", projectileName);
+    // stays without one instead of pointing at nothing, and a name that finds none is refused.
+    const bool named = ReadMember(reader, "Projectile", projectileName);
     projectile =
         registry ? dynamic_cast<const ProjectileData*>(registry->FindData("Projectiles", projectileName)) : nullptr;
-    if (!projectile)
+    if (!projectile && named)
+        reader.Refuse("Projectile", "no projectile of that name");
+    else if (!projectile)
         Log::Write("weapon {} has no projectile named \"{}\"", name, projectileName);
     ReadMember(reader, "ContactDamage", contactDamage);
     ReadMember(reader, "Knockback", knockback);
@@ -158,7 +151,10 @@ void WeaponData::Write(BlueprintWriter& writer) const
     WriteMember(writer, "SpeedVariance", speedVariance);
     WriteMember(writer, "Gravity", gravity);
     WriteMember(writer, "Lifetime", lifetime);
-    WriteMember(writer, "BounceLifetime", bounceLifetime);
+    // The all-ones default is "a bounce does not shorten the life", which no seconds say: written,
+    // it would be 71582792 s, a time of its own that a file never held.
+    if (bounceLifetime.ticks != UINT32_MAX)
+        WriteMember(writer, "BounceLifetime", bounceLifetime);
     WriteMember(writer, "InnerExplosionRadius", innerExplosionRadius);
     WriteMember(writer, "OuterExplosionRadius", outerExplosionRadius);
     WriteMember(writer, "ExplosionDamage", explosionDamage);

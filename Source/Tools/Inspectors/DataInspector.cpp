@@ -15,14 +15,32 @@
 #include <cstring>
 #include <memory>
 
-bool DataInspector::Save(const Data& definition, const Lumvek::FileManager&)
+bool DataInspector::Save(Data& definition, const Lumvek::FileManager&, std::string* refusal)
 {
     if (!definition.registry)
     {
         Lumvek::Log::Write("{} is not saved: it belongs to no registry", definition.name);
         return false;
     }
-    return definition.registry->Save(definition);
+    return definition.registry->Save(definition, refusal);
+}
+
+void DataInspector::DrawReport()
+{
+    const Lumvek::ReadReport& report = data->record.report;
+    if (!saveRefusal.empty())
+        ImGui::TextWrapped("%s", saveRefusal.c_str());
+    if (report.IsWhole())
+        return;
+    if (!report.IsParsed())
+    {
+        ImGui::TextWrapped("%s", report.Describe().c_str());
+        return;
+    }
+    ImGui::TextWrapped("%s was not read whole; Save leaves it as it is until each of these is set:",
+                       report.GetFile().c_str());
+    for (const Lumvek::ReadProblem& problem : report.GetProblems())
+        ImGui::BulletText("%s holds %s: %s", problem.path.c_str(), problem.value.c_str(), problem.why.c_str());
 }
 
 void DataInspector::DrawHeader()
@@ -34,9 +52,11 @@ void DataInspector::DrawHeader()
     if (ImGui::Button("Save", ImVec2(ImGui::CalcItemWidth(), 0.0f)) && data->registry)
     {
         BeforeSave();
-        Save(*data, data->registry->GetFiles());
+        saveRefusal.clear();
+        Save(*data, data->registry->GetFiles(), &saveRefusal);
     }
     ImGui::PopID();
+    DrawReport();
 
     PropertyInput::Text("Display Name", &data->displayName);
 

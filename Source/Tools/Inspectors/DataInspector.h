@@ -29,12 +29,18 @@ public:
     // Writes the definition back to its file. A map rewrites only "DisplayName" and "Description" of
     // its "Assets/Maps/<name>/Data.json" and keeps every other member as read; a map file that is
     // missing, unreadable or not a JSON object is left untouched, with a message. Other definitions
-    // are written whole through the registry. False when nothing was written.
-    static bool Save(const Data& data, const Lumvek::FileManager& files);
+    // are saved through the registry, which merges the edits over the file and refuses while a member
+    // it could not read is unchanged; the refusal is handed back when asked for. False when nothing
+    // was written.
+    static bool Save(Data& data, const Lumvek::FileManager& files, std::string* refusal = nullptr);
 
     Data* data = nullptr;
 
 private:
+    // Below "Save": the last Save's refusal and what of the definition's file could not be read.
+    void DrawReport();
+
+    std::string saveRefusal;
     // The description's edit buffer, 511 bytes of text.
     char description[512] = {};
 };

@@ -43,6 +43,10 @@ TEST(ReadReport, MergeKeepsWhatTheMakerDidNotChangeAsTheFileWroteIt)
         // Removed, added, and a default the file lacked that the maker set.
         {R"j({"A": 1, "B": 2})j", R"j({"A": 1.0, "B": 2.0, "D": 0.0})j", R"j({"B": 2.0, "C": true, "D": 1.0})j",
          R"j({"B": 2, "C": true, "D": 1.0})j"},
+        // An added member goes where the thing writes it.
+        {R"j({"DataType": "X", "Peril": 1})j", R"j({"DataType": "X", "Peril": 1.0})j",
+         R"j({"DataType": "X", "DisplayName": "N", "Peril": 1.0})j",
+         R"j({"DataType": "X", "DisplayName": "N", "Peril": 1})j"},
         // A refused value the maker replaced.
         {R"j({"M": "lots"})j", R"j({"M": 100})j", R"j({"M": 50})j", R"j({"M": 50})j"},
         // Arrays of equal length merge element by element, objects in them too.

@@ -120,8 +120,10 @@ TEST(DataRegistry, LoadsEveryCollectionInListOrderWithConsecutiveIndices)
     EXPECT_EQ(listMessages, missingLists);
     EXPECT_EQ(itemMessages, (std::vector<std::string>{
                                 "Failed to read JSON data for Data in Missing",
-                                "DisplayName holds 7, which was not taken: a text in quotes was expected",
-                                "Damage holds \"much\", which was not taken: a number was expected",
+                                "Assets/Perils/Acid/Data.json: DisplayName holds 7, which was not taken: a text in "
+                                "quotes was expected",
+                                "Assets/Perils/Acid/Data.json: Damage holds \"much\", which was not taken: a number "
+                                "was expected",
                                 "Failed to read JSON data for Data in Broken",
                                 "Skipped Ghost in Parts/Things: no definition class has the DataType \"Phantom\"",
                                 "Skipped Plain in Parts/Things: no definition class has the DataType \"\"",

@@ -143,7 +143,7 @@ TEST(ThemeData, MistypedMembersKeepTheirFieldsAndMisshapenListsAreReported)
     const Case cases[] = {
         {R"({"Backgrounds": {"Depth": 1.0}})", false, "Backgrounds", "[]"},
         {R"({"Objects": "Pine"})", false, "Objects", "[]"},
-        {R"({"Backgrounds": [3, {"Texture": 5, "Depth": 1, "BottomColor": "#zz"}]})", true, "Backgrounds",
+        {R"({"Backgrounds": [3, {"Texture": 5, "Depth": 1, "BottomColor": "#zz"}]})", false, "Backgrounds",
          "[" + std::string(gradient) + R"(, {"BottomColor": "Transparent", "TopColor": "Transparent", "Depth": 1.0}])"},
         {R"({"TileSize": 1, "ConveyerSize": "wide"})", true, "TileSize", "1.0"},
         // A replacement that is no name maps to the empty name; a name given again takes the later one.

@@ -95,10 +95,11 @@ TEST(WeaponData, DurationsAndZoomLevelsTakeEveryFormTheFilesUse)
     const ZoomCase zooms[] = {
         {"[1.0, 2.5, 3]", {1.0f, 2.5f, 3.0f}, {}},
         // Each level the weapon cannot use is left out, and the others are kept as read.
-        {"[1.0, 1e39, 2.4]", {1.0f, 2.4f}, {"1e+39"}},
-        {"[-3.0, 1.6, 0, \"x\"]", {1.6f}, {"-3", "0", "\"x\""}},
+        {"[1.0, 1e39, 2.4]", {1.0f, 2.4f}, {"element 1 holds 1e+39"}},
+        // The list is named once, with its first level no scope can use.
+        {"[-3.0, 1.6, 0, \"x\"]", {1.6f}, {"element 0 holds -3"}},
         // No list at all: the levels are kept.
-        {"\"1.0\"", {9.0f}, {"no array"}},
+        {"\"1.0\"", {9.0f}, {"an array of numbers was expected"}},
     };
     for (const ZoomCase& test : zooms)
     {
@@ -109,7 +110,7 @@ TEST(WeaponData, DurationsAndZoomLevelsTakeEveryFormTheFilesUse)
         LogCapture log;
         ReadDefinition(weapon, std::string(R"({"ZoomLevels": )") + test.zoomLevels + "}");
         EXPECT_EQ(weapon.zoomLevels, test.levels);
-        const std::vector<std::string> messages = log.StartingWith("the weapon Scoped has ");
+        const std::vector<std::string> messages = log.StartingWith("ZoomLevels holds ");
         ASSERT_EQ(messages.size(), test.refused.size());
         for (size_t i = 0; i < messages.size(); ++i)
             EXPECT_NE(messages[i].find(test.refused[i]), std::string::npos) << messages[i];
@@ -125,7 +126,7 @@ TEST(WeaponData, WritesEveryKeyInReadingOrderWithTheKindsKeysLast)
     const std::vector<std::string> weaponKeys = Keys(
         "DataType AutoRateOfFire SemiRateOfFire MaxAmmo ClipSize DefaultAmmo BulletCount ReloadTime PutAwayTime "
         "TakeOutTime ZoomLevels Spread Recoil FireNoise AimRadius Size StowedSize Offset MuzzleOffset OptimalDistance "
-        "MaxDistance Shape Projectile ContactDamage Knockback Speed SpeedVariance Gravity Lifetime BounceLifetime "
+        "MaxDistance Shape Projectile ContactDamage Knockback Speed SpeedVariance Gravity Lifetime "
         "InnerExplosionRadius OuterExplosionRadius ExplosionDamage ExplosionImpulse");
     // An all-zero modifier set is left out.
     std::vector<std::string> keys = weaponKeys;
@@ -133,6 +134,9 @@ TEST(WeaponData, WritesEveryKeyInReadingOrderWithTheKindsKeysLast)
     EXPECT_EQ(MemberNames(Written(rifle)), keys);
     EXPECT_EQ(Written(rifle).GetObject().Find("DataType")->GetString(), StringView("SniperRifle"));
     EXPECT_EQ(Written(rifle).GetObject().Find("LaserLength")->GetNumber(), 30.0);
+    // The default bounce lifetime, "never cut short", has no seconds to be written as.
+    rifle.bounceLifetime.ticks = 30;
+    EXPECT_EQ(Written(rifle).GetObject().Find("BounceLifetime")->GetNumber(), 0.5);
     ExpectRoundTrip(rifle);
 
     GrenadeLauncherData launcher;
@@ -160,7 +164,7 @@ TEST(WeaponData, AWeaponWithoutItsProjectileSaysSoAndKeepsTheName)
     EXPECT_EQ(unknown.projectile, nullptr);
     EXPECT_EQ(unnamed.projectile, nullptr);
     EXPECT_EQ(log.messages,
-              (std::vector<std::string>{"weapon Blaster has no projectile named \"Plasma\"",
+              (std::vector<std::string>{"Projectile holds \"Plasma\", which was not taken: no projectile of that name",
                                         "Projectile holds 3, which was not taken: a text in quotes was expected",
                                         "weapon Stick has no projectile named \"\""}));
     // Saving keeps the reference, which loads once the projectile exists.

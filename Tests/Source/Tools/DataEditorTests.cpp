@@ -390,8 +390,8 @@ TEST(PartInspectors, SaveWritesWhatTheRegistryReadsBackEqual)
     auto& hitops = static_cast<BonusHitopsData&>(*before.registry.legs.Find("BonusHitops"));
     hitops.speedBoost = 2.5f;
     hitops.energyRequirement = 12;
-    const std::initializer_list<const PartData*> parts = {&hat, &jetpack, &arms, &hitops};
-    for (const PartData* part : parts)
+    const std::initializer_list<PartData*> parts = {&hat, &jetpack, &arms, &hitops};
+    for (PartData* part : parts)
         EXPECT_TRUE(DataInspector::Save(*part, before.files)) << part->name;
 
     LoadedRegistry after(folder.Root());

@@ -262,17 +262,22 @@ TEST(MapFile, EveryShippedMapAndDefinitionSavedWithoutEditsEachReadsBackTheSameI
     const auto file = [&](const std::string& path)
     { return Lumvek::File::ReadAllText(folder.Path("Assets/" + path + "/Data.json")).second; };
     const auto longFloats = [&](const std::string& path) { return CountLongFloats(Json(file(path))); };
-    // A map's definition shares its file with the map, which the map editor saves whole below.
+    // A map's definition shares its file with the map, which the map editor saves whole below. Saved
+    // untouched, a definition's file holds what it held: its angle texts, no member it did not hold.
     const auto saveAll = [&](const DataRegistry& from)
     {
         std::vector<std::string> texts;
         for (const DataCollectionBase* collection : from.GetCollections())
             for (const std::string& name : collection->GetNames())
-                if (const Data* definition = collection->FindData(name); definition && collection != &from.maps)
+                if (Data* definition = collection->FindData(name); definition && collection != &from.maps)
                 {
+                    const std::string path = collection->GetFolder() + "/" + name;
+                    const Lumvek::Blueprint held = Json(file(path));
+                    EXPECT_TRUE(definition->record.report.IsWhole()) << definition->record.report.Describe();
                     EXPECT_TRUE(from.Save(*definition));
-                    EXPECT_EQ(longFloats(collection->GetFolder() + "/" + name), 0u) << name;
-                    texts.push_back(file(collection->GetFolder() + "/" + name));
+                    EXPECT_EQ(longFloats(path), 0u) << name;
+                    texts.push_back(file(path));
+                    EXPECT_TRUE(Json(texts.back()) == held) << path << " was saved as " << texts.back();
                 }
         return texts;
     };
