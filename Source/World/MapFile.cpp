@@ -10,6 +10,7 @@
 #include "Engine/Foundation/Pattern.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/ImageRef.h"
+#include "Source/Data/MapData.h"
 #include "Source/Data/ThemeData.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/PlatformRenderable.h"
@@ -539,6 +540,19 @@ bool SaveMapData(World& world, const MapNames& names)
         return false;
     }
     world.mapFile.Saved(merged, edited);
+    // The map's definition keeps the same file: the data editor's next Save merges over what this one
+    // wrote, not over the file as it was, and refuses only what the file still holds that it cannot take.
+    const GameContext& context = world.GetContext();
+    if (MapData* definition = context.registry->maps.Get(context.configuration.map))
+    {
+        FileRecord& record = definition->record;
+        record.file = merged;
+        record.report.Clear();
+        BlueprintReader reader(record.file, &record.report);
+        MapData check;
+        check.name = definition->name;
+        check.Read(reader);
+    }
     Log::Write("saved to {}", path);
     return true;
 }
