@@ -545,13 +545,8 @@ bool SaveMapData(World& world, const MapNames& names)
     const GameContext& context = world.GetContext();
     if (MapData* definition = context.registry->maps.Get(context.configuration.map))
     {
-        FileRecord& record = definition->record;
-        record.file = merged;
-        record.report.Clear();
-        BlueprintReader reader(record.file, &record.report);
-        MapData check;
-        check.name = definition->name;
-        check.Read(reader);
+        definition->record.file = merged;
+        CheckMapDefinition(*definition);
     }
     Log::Write("saved to {}", path);
     return true;
@@ -568,7 +563,16 @@ std::string ListSome(const std::vector<std::string>& items)
     return text;
 }
 
-void CheckMapContent(BlueprintReader& reader)
+void CheckMapDefinition(MapData& map)
 {
+    FileRecord& record = map.record;
+    if (!record.report.IsParsed())
+        return;
+    record.report.Clear();
+    BlueprintReader reader(record.file, &record.report);
+    // The definition's own members are read into a copy, so that the definition keeps the maker's edits.
+    MapData own;
+    own.name = map.name;
+    own.Read(reader);
     ReadMapContent(reader, MapTarget{});
 }

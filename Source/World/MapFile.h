@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+class MapData;
 class World;
 
 // A map's contents on disk: "Assets/Maps/{}/Data.json" under the application folder, one JSON object
@@ -36,12 +37,11 @@ bool SaveMapData(World& world, const MapNames& names);
 // What the world's map contents write, before the merge with the file.
 std::string SaveMapText(World& world, const MapNames& names);
 
-// Checks the map content members of a map file (all but the definition's own) through the reader at
-// the file's root, reporting to it each member the map load would not take as written, without a
-// world: the map's definition reads its file with it, so that its Save refuses a map file not read
-// whole as the map editor's does. Whether an element's definition exists and where it can be placed
-// is the match's to say.
-void CheckMapContent(Lumvek::BlueprintReader& reader);
+// Renews the map definition's report from its record's file: each member of the definition's own
+// and of the map content the map load would not take as written, checked without a world, so that the
+// data editor's Save refuses a map file not read whole as the map editor's does. Whether an element's
+// definition exists and where it can be placed is the match's to say. Application thread.
+void CheckMapDefinition(MapData& map);
 
 // The first ten descriptions, then how many more there are.
 std::string ListSome(const std::vector<std::string>& items);

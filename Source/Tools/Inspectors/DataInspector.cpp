@@ -5,9 +5,11 @@
 #include "Engine/Foundation/NameSet.h"
 #include "Source/Data/Data.h"
 #include "Source/Data/DataRegistry.h"
+#include "Source/Data/MapData.h"
 #include "Source/Tools/Inspectors/AttributesInspector.h"
 #include "Source/Tools/PropertyInput.h"
 #include "Source/Tools/Tools.h"
+#include "Source/World/MapFile.h"
 
 #include <imgui.h>
 
@@ -17,6 +19,9 @@
 
 bool DataInspector::Save(Data& definition, const Lumvek::FileManager&, std::string* refusal)
 {
+    // A map's definition shares its file with the map's content, which only the world's reader knows.
+    if (auto* map = dynamic_cast<MapData*>(&definition))
+        CheckMapDefinition(*map);
     if (!definition.registry)
     {
         Lumvek::Log::Write("{} is not saved: it belongs to no registry", definition.name);

@@ -1,5 +1,6 @@
 #include "Source/World/MapFile.h"
 
+#include "Source/Data/MapData.h"
 #include "Source/Data/ThemeData.h"
 #include "Source/World/Action.h"
 #include "Source/World/EntityFactory.h"
@@ -403,8 +404,13 @@ TEST(MapFile, AMemberTheLoadCannotTakeIsReportedAndNoSaveWritesOverTheFile)
         EXPECT_TRUE(LoggedContaining(log, member));
         EXPECT_FALSE(SaveMapData(world, names));
         EXPECT_TRUE(LoggedContaining(log, "did not save " + game.MapPath("Hilltop")));
+        // The data editor's check of the map's definition, which reads the same file, finds the same.
         game.ownRegistry.maps.Load();
-        EXPECT_FALSE(game.ownRegistry.Save(*game.ownRegistry.maps.Find("Hilltop")));
+        MapData& map = *game.ownRegistry.maps.Find("Hilltop");
+        CheckMapDefinition(map);
+        ASSERT_EQ(map.record.report.GetProblems().size(), 1u);
+        EXPECT_EQ(map.record.report.GetProblems()[0].path, member);
+        EXPECT_FALSE(game.ownRegistry.Save(map));
         EXPECT_TRUE(Lumvek::File::ReadAllText(game.MapPath("Hilltop")).second == text);
     }
 }
