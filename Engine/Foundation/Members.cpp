@@ -276,20 +276,20 @@ bool ReadMember(BlueprintReader& reader, StringView key, Name& value)
 
 bool ReadMember(BlueprintReader& reader, StringView key, BoneTransform& value)
 {
-    if (!TakeMember(reader, key, BlueprintType::Object, "an object with a Position and a Rotation was expected") ||
-        !reader.GetMember(key))
-        return false;
-    Vector2 position(value.x, value.y);
-    if (ReadMember(reader, "Position", position))
-    {
-        value.x = position.x;
-        value.y = position.y;
-    }
-    Angle rotation;
-    if (ReadMember(reader, "Rotation", rotation))
-        value.angle = rotation.radians;
-    reader.Pop();
-    return true;
+    return ReadObjectMember(reader, key, "an object with a Position and a Rotation was expected",
+                            [&]
+                            {
+                                Vector2 position(value.x, value.y);
+                                if (ReadMember(reader, "Position", position))
+                                {
+                                    value.x = position.x;
+                                    value.y = position.y;
+                                }
+                                Angle rotation;
+                                if (ReadMember(reader, "Rotation", rotation))
+                                    value.angle = rotation.radians;
+                                return true;
+                            });
 }
 
 bool ReadMember(BlueprintReader& reader, StringView key, Color& value)

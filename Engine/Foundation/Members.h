@@ -93,6 +93,23 @@ bool WriteMember(BlueprintWriter& writer, StringView key, Duration value);
 // As an Array of "x y" texts.
 bool WriteMember(BlueprintWriter& writer, StringView key, const std::vector<Vector2>& points);
 
+// Runs read() with the reader inside the Object member key and answers its answer; false when the
+// member is absent. A member that is no Object is refused with why.
+template <class Read> bool ReadObjectMember(BlueprintReader& reader, StringView key, StringView why, Read&& read)
+{
+    const Blueprint* member = reader.GetCurrent().GetObject().Find(key);
+    if (!member)
+        return false;
+    if (member->GetType() != BlueprintType::Object || !reader.GetMember(key))
+    {
+        reader.Refuse(key, why);
+        return false;
+    }
+    const bool answer = read();
+    reader.Pop();
+    return answer;
+}
+
 // Reads "x y" at the start of text (blanks before each number and text after the second one are
 // allowed). The vector is written only on success.
 bool ParseVector2(StringView text, Vector2& value);

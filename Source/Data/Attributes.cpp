@@ -104,17 +104,8 @@ bool Attributes::Read(BlueprintReader& reader)
 
 bool ReadMember(BlueprintReader& reader, StringView key, Attributes& attributes)
 {
-    const Blueprint* member = reader.GetCurrent().GetObject().Find(key);
-    if (!member)
-        return false;
-    if (member->GetType() != BlueprintType::Object || !reader.GetMember(key))
-    {
-        reader.Refuse(key, "an object of attribute names was expected");
-        return false;
-    }
-    const bool read = attributes.Read(reader);
-    reader.Pop();
-    return read;
+    return ReadObjectMember(reader, key, "an object of attribute names was expected",
+                            [&] { return attributes.Read(reader); });
 }
 
 void Attributes::Write(BlueprintWriter& writer) const

@@ -136,17 +136,7 @@ void BoneData::Write(BlueprintWriter& writer) const
 
 bool ReadMember(BlueprintReader& reader, StringView key, BoneData& bone)
 {
-    const Blueprint* member = reader.GetCurrent().GetObject().Find(key);
-    if (!member)
-        return false;
-    if (member->GetType() != BlueprintType::Object || !reader.GetMember(key))
-    {
-        reader.Refuse(key, "a bone object was expected");
-        return false;
-    }
-    const bool read = bone.Read(reader);
-    reader.Pop();
-    return read;
+    return ReadObjectMember(reader, key, "a bone object was expected", [&] { return bone.Read(reader); });
 }
 
 bool WriteMember(BlueprintWriter& writer, StringView key, const BoneData& bone)

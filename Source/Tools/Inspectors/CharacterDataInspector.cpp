@@ -150,6 +150,13 @@ CharacterDataInspector::CharacterDataInspector(CharacterData* character)
     BuildTree(*character, character->rightPickup, "RightPickup");
     if (const Bone* root = GetMainRig())
         mainRigMirrored = root->scale.x < 0.0f;
+    // A Save writes the skeleton as its bones write it. What they write before any edit stands for the
+    // file as read, so that every bone the maker leaves alone keeps its file's text ("Degrees(60)").
+    if (character->record.asRead.GetType() != Lumvek::BlueprintType::Invalid)
+    {
+        BeforeSave();
+        character->record.asRead = character->WriteTree();
+    }
     Tools* tools = Tools::Current();
     world = tools ? tools->GetWorld() : nullptr;
     if (!world)

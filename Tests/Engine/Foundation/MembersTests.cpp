@@ -28,15 +28,16 @@ Blueprint ReadLon(const std::string& text)
 }
 
 // Reads every member of a tree holding one member of each tag into a field holding sentinel: only
-// the accepted keys may be read, each other member is refused once in the report under its path, and
-// a refused read leaves the field and the cursor alone.
+// the accepted keys may be read, each other member is refused once in the report under its path from
+// the file's root, and a refused read leaves the field and the cursor alone.
 template <class T> void ExpectOnlyKeysRead(std::initializer_list<std::pair<StringView, T>> accepted, const T& sentinel)
 {
     const Blueprint tree =
-        ReadLon("{ In { B = true I = -5 U = 5 N = 2.5 S = \"1 2 3\" O { X = 1 } A [ 1 ] Z = null W = invalid } }");
+        ReadLon("[ { In { B = true I = -5 U = 5 N = 2.5 S = \"1 2 3\" O { X = 1 } A [ 1 ] Z = null W = invalid } } ]");
     ReadReport report;
+    // A reader over part of a file starts at that part's path.
     BlueprintReader reader(tree, &report, "Root");
-    ASSERT_TRUE(reader.GetMember("In"));
+    ASSERT_TRUE(reader.GetElement(0) && reader.GetMember("In"));
     for (StringView key : std::initializer_list<StringView>{"B", "I", "U", "N", "S", "O", "A", "Z", "W", "Missing"})
     {
         const auto found =
@@ -46,12 +47,12 @@ template <class T> void ExpectOnlyKeysRead(std::initializer_list<std::pair<Strin
         const bool read = ReadMember(reader, key, field);
         EXPECT_EQ(read, found != accepted.end()) << key.ToStdView();
         EXPECT_EQ(field, read ? found->second : sentinel) << key.ToStdView();
-        EXPECT_EQ(reader.GetDepth(), 1u);
+        EXPECT_EQ(reader.GetPath(), "Root[0].In");
         const bool refused = !read && !(key == StringView("Missing"));
         ASSERT_EQ(report.GetProblems().size(), problems + refused) << key.ToStdView();
         if (refused)
         {
-            EXPECT_EQ(report.GetProblems().back().path, "Root.In." + key.ToString());
+            EXPECT_EQ(report.GetProblems().back().path, "Root[0].In." + key.ToString());
         }
     }
 }

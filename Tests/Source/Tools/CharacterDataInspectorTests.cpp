@@ -2,6 +2,7 @@
 // preview body, playback, facing, the animation list and "Save" to the clip's own LON file.
 
 #include "Engine/Foundation/File.h"
+#include "Engine/Foundation/Json.h"
 #include "Engine/Foundation/Lon.h"
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Path.h"
@@ -143,6 +144,28 @@ TEST(CharacterDataInspector, DeleteErasesTheSelectedKeyOnlyWhileItsWindowHasTheF
     ImGui::SetWindowFocus(("Basic###Window" + std::to_string(inspector.windowId)).c_str());
     app.PressKey(Lumvek::Key::Delete);
     EXPECT_EQ(track.keys.size(), keys - 1);
+}
+
+// The Data editor's Save writes the skeleton as its bones write it; the bones left alone keep their
+// file's text ("Degrees(60)" did come back as "Degrees(60.000004)"), an edited one takes the edit.
+TEST(CharacterDataInspector, SaveKeepsTheFilesTextOfEveryBoneLeftAlone)
+{
+    ScratchCharacter scratch;
+    const std::string path = scratch.assets.folder.Path("Assets/Characters/Basic/Data.json");
+    const auto read = [&] { return DataTesting::Json(Lumvek::File::ReadAllText(path).second); };
+    const Lumvek::Blueprint file = read();
+    CharacterDataInspector inspector(scratch.character);
+    // As the window's "Save" does.
+    inspector.BeforeSave();
+    ASSERT_TRUE(DataInspector::Save(*scratch.character, scratch.assets.files));
+    EXPECT_TRUE(read() == file);
+    inspector.GetMainRig()->position = {0.25f, 0.5f};
+    inspector.BeforeSave();
+    ASSERT_TRUE(DataInspector::Save(*scratch.character, scratch.assets.files));
+    const Lumvek::Blueprint saved = read();
+    EXPECT_EQ(saved.GetObject().Find("Skeleton")->GetObject().Find("Root")->GetObject().Find("Position")->GetString(),
+              Lumvek::StringView("0.25 0.5"));
+    EXPECT_NE(Lumvek::JsonFormat::SaveBlueprint(saved).find("\"Degrees(60)\""), std::string::npos);
 }
 
 TEST(CharacterDataInspector, SaveWritesTheWholeGaitAsLonAndSaysSoOnlyOnceWritten)

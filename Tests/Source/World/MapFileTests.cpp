@@ -250,14 +250,108 @@ TEST(MapFile, HeadlessMakesBodiesButNoImagesEffectsOrVisuals)
     }
 }
 
+// A scratch copy of the shipped Assets.
+struct ShippedAssets
+{
+    ShippedAssets()
+    {
+        std::filesystem::copy(std::filesystem::path(Lumvek::Testing::SourceFolder()) / "Assets", folder.Path("Assets"),
+                              std::filesystem::copy_options::recursive);
+        files.RegisterFormats();
+    }
+    std::string Text(const std::string& definition) const
+    {
+        return Lumvek::File::ReadAllText(folder.Path("Assets/" + definition + "/Data.json")).second;
+    }
+
+    Lumvek::Testing::TestFolder folder;
+    Lumvek::FileManager files{folder.Root(), folder.Root(), folder.Root(), folder.Root()};
+};
+
+// One definition of every kind, its shipped file given one member of the wrong form and one no reader
+// knows: Save names the member and leaves the file as it was. With only the unknown member the file
+// saves, the member kept as written.
+TEST(MapFile, EveryKindOfDefinitionIsNotSavedOverWithAMemberItCouldNotTakeAndKeepsUnknownMembers)
+{
+    struct Case
+    {
+        const char* folder;
+        const char* name;
+        const char* member;
+        const char* wrong;
+    };
+    const Case cases[] = {
+        {"Weapons", "Rifle", "MaxAmmo", R"("lots")"},
+        {"Weapons", "SniperRifle", "LaserWidth", "[]"},
+        {"Weapons", "GrenadeLauncher", "ChargeRate", R"("slow")"},
+        {"Projectiles", "Bullet", "Size", R"("abc")"},
+        {"Projectiles", "Grenade", "Restitution", "true"},
+        {"Parts/Heads", "Helmet", "Classification", R"("Superb")"},
+        {"Parts/Heads", "HelicopterHat", "FrameRate", R"("fast")"},
+        {"Parts/Cores", "Jetpack", "Thrust", "{}"},
+        {"Parts/Arms", "LongArms", "EnergyRequirement", "-3"},
+        {"Parts/Legs", "SpaceBoots", "Cost", R"("cheap")"},
+        {"Themes", "Meadow", "TileSize", R"("big")"},
+        {"Characters", "Basic", "Attributes", "[]"},
+        {"Items", "Token", "Rotatable", R"("yes")"},
+        {"Hazards", "Spikes", "Damage", R"("much")"},
+        {"Zones", "Mud", "TileVertically", "1"},
+        {"Triggers", "Checkpoint", "EnterAction", R"("Teleport")"},
+        {"Interactions", "Lever", "Description", "7"},
+        {"GameTypes", "Race", "Description", "false"},
+    };
+    const Lumvek::StringView unknownMember = R"j({"Kept": [1, "Degrees(7)"]})j";
+    ShippedAssets assets;
+    for (const bool wrong : {true, false})
+    {
+        std::vector<std::string> texts;
+        for (const Case& c : cases)
+        {
+            const std::string path = std::string(c.folder) + "/" + c.name + "/Data.json";
+            Lumvek::Blueprint file =
+                Json(Lumvek::File::ReadAllText(Lumvek::Testing::SourceFolder() + "/Assets/" + path).second);
+            file.MakeObject().AddMember("Unknown", Json(unknownMember));
+            if (wrong)
+                file.MakeObject().AddMember(Lumvek::StringView::FromCString(c.member)) =
+                    *Json("{\"Value\": " + std::string(c.wrong) + "}").GetObject().Find("Value");
+            texts.push_back(Lumvek::JsonFormat::SaveBlueprint(file));
+            ASSERT_TRUE(Lumvek::File::WriteAllText(assets.folder.Path("Assets/" + path), texts.back()));
+        }
+        DataRegistry registry(assets.files);
+        registry.LoadAll();
+        for (size_t i = 0; i < std::size(cases); ++i)
+        {
+            const std::string definition = std::string(cases[i].folder) + "/" + cases[i].name;
+            Data* read = registry.FindData(Lumvek::StringView::FromCString(cases[i].folder),
+                                           Lumvek::StringView::FromCString(cases[i].name));
+            ASSERT_NE(read, nullptr) << definition;
+            // An edit elsewhere does not make the file whole.
+            read->displayName = "Edited";
+            LogCapture log;
+            EXPECT_EQ(registry.Save(*read), !wrong) << definition;
+            const Lumvek::Blueprint saved = Json(assets.Text(definition));
+            if (wrong)
+            {
+                EXPECT_EQ(log.StartingWith("did not save Assets/" + definition + "/Data.json: it was not read whole (" +
+                                           cases[i].member + " holds ")
+                              .size(),
+                          1u)
+                    << definition;
+                EXPECT_EQ(assets.Text(definition), texts[i]) << definition;
+                continue;
+            }
+            EXPECT_TRUE(*saved.GetObject().Find("Unknown") == Json(unknownMember)) << definition;
+            EXPECT_EQ(saved.GetObject().Find("DisplayName")->GetString(), Lumvek::StringView("Edited")) << definition;
+        }
+    }
+}
+
 // Every shipped map and definition saved without an edit, as the map and data editors save them.
 TEST(MapFile, EveryShippedMapAndDefinitionSavedWithoutEditsEachReadsBackTheSameInNumbersNoLongerThanTheirFloats)
 {
-    Lumvek::Testing::TestFolder folder;
-    std::filesystem::copy(std::filesystem::path(Lumvek::Testing::SourceFolder()) / "Assets", folder.Path("Assets"),
-                          std::filesystem::copy_options::recursive);
-    Lumvek::FileManager files(folder.Root(), folder.Root(), folder.Root(), folder.Root());
-    files.RegisterFormats();
+    ShippedAssets assets;
+    Lumvek::Testing::TestFolder& folder = assets.folder;
+    Lumvek::FileManager& files = assets.files;
     DataRegistry registry(files), again(files);
     registry.LoadAll();
     const auto file = [&](const std::string& path)

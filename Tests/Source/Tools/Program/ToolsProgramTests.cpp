@@ -245,6 +245,46 @@ TEST_F(ToolsProgram, TheDataTabTurnsTheSkullOfTheLocalPlayerAtOnceAndSavesTheHea
     EXPECT_NEAR(read.skull.rotation, 45.0f * 0.017453292f, 1e-4f) << output;
 }
 
+// A weapon whose file holds a member its reader could not take: the Data editor's Save leaves the
+// file as it was, and the log names the member and the file.
+TEST_F(ToolsProgram, TheDataTabDoesNotSaveOverAWeaponWhoseMaxAmmoIsNoNumber)
+{
+    const fs::path rifle = root / "Assets/Weapons/Rifle/Data.json";
+    std::string text = Lumvek::File::ReadAllText(rifle.string()).second;
+    const std::string maxAmmo = R"("MaxAmmo": 180)";
+    ASSERT_NE(text.find(maxAmmo), std::string::npos);
+    text.replace(text.find(maxAmmo), maxAmmo.size(), R"("MaxAmmo": "lots")");
+    ASSERT_TRUE(Lumvek::File::WriteAllText(rifle.string(), text));
+    ASSERT_TRUE(Lumvek::File::WriteAllText((root / "Assets/DemoChallenges/DemoRace.data").string(),
+                                           std::string(LongChallenge)));
+    // The editor list's "Data" toggle at (27, 184); in the tab the tenth header, "Weapons", at
+    // (900, 253) and, once open, its first button, "Rifle", at (900, 276). The Rifle window opens
+    // beside the mouse with "Save" at (700, 287), the problems listed below it.
+    const int code = Run(std::string(IntoDemoSinglePlayer) + "screen GameScreen frames 30 move 27 184\n"
+                                                             "mousedown Left\n"
+                                                             "mouseup Left\n"
+                                                             "frames 5 move 900 253\n"
+                                                             "mousedown Left\n"
+                                                             "mouseup Left\n"
+                                                             "frames 5 move 900 276\n"
+                                                             "mousedown Left\n"
+                                                             "mouseup Left\n"
+                                                             "frames 5 move 700 287\n"
+                                                             "mousedown Left\n"
+                                                             "mouseup Left\n"
+                                                             "frames 5 exit 0\n",
+                         "--tools --seed 3", "1280x1024");
+    ASSERT_EQ(code, 0) << output;
+    EXPECT_NE(output.find("Assets/Weapons/Rifle/Data.json: MaxAmmo holds \"lots\", which was not taken"),
+              std::string::npos)
+        << output;
+    EXPECT_NE(output.find("did not save Assets/Weapons/Rifle/Data.json: it was not read whole (MaxAmmo holds "
+                          "\"lots\""),
+              std::string::npos)
+        << output;
+    EXPECT_TRUE(Lumvek::File::ReadAllText(rifle.string()).second == text) << output;
+}
+
 } // namespace
 
 namespace
