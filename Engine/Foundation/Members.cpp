@@ -165,7 +165,8 @@ std::string AngleText(float radians)
     for (int decimals = 1; decimals <= 9 && std::isfinite(degrees); ++decimals)
         for (const double written : {degrees, degrees - 360.0})
         {
-            char text[64];
+            // Room for the 41 digits of the largest float's degrees and nine decimals.
+            char text[96];
             std::snprintf(text, sizeof text, "Degrees(%.*f)", decimals, written);
             float read = 0.0f;
             if (ParseAngle(StringView::FromCString(text), read) && read == radians)

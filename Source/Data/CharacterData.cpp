@@ -62,6 +62,8 @@ bool CharacterData::Read(BlueprintReader& reader)
     const Blueprint* bones = reader.GetCurrent().GetObject().Find("Skeleton");
     if (bones && bones->GetType() == BlueprintType::Object)
         skeleton = *bones;
+    else if (bones)
+        reader.Refuse("Skeleton", "an object of bone trees was expected");
     boneSprites.clear();
     if (skeleton.GetType() == BlueprintType::Object)
         for (const StringView tree : {StringView("LeftPickup"), StringView("RightPickup"), StringView("Root")})

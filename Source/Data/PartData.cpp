@@ -1,7 +1,7 @@
 #include "Source/Data/PartData.h"
 
-#include "Source/Data/BoneSprites.h"
 #include "Source/Data/AbilityPartData.h"
+#include "Source/Data/BoneSprites.h"
 
 #include <array>
 #include <utility>
