@@ -10,6 +10,7 @@
 #include "Engine/Foundation/Pattern.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/ImageRef.h"
+#include "Source/Data/MapData.h"
 #include "Source/Data/ThemeData.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/PlatformRenderable.h"
@@ -43,25 +44,50 @@ ElementBase ReadElementBase(BlueprintReader& reader)
     return element;
 }
 
-// Calls read for each element of the array member key of the entities object; each element that read
-// makes nothing of is kept in the names, as read, for the writer.
-template <class Read> void ReadElements(const Blueprint& entities, StringView key, MapNames& names, Read&& read)
+// Where the map's content is read to: a world and its names, or nothing when the content is only
+// checked.
+struct MapTarget
 {
-    const Blueprint* list = entities.GetObject().Find(key);
-    if (!list || list->GetType() != BlueprintType::Array)
+    World* world = nullptr;
+    MapNames* names = nullptr;
+};
+
+// Reads each element of the array member key of the reader's current Object, "Entities", with read,
+// which answers whether it made an entity; each element it made nothing of is kept in the names, as
+// read and where it was, for the writer.
+template <class Read> void ReadElements(BlueprintReader& reader, StringView key, const MapTarget& target, Read&& read)
+{
+    const Blueprint* list = reader.GetCurrent().GetObject().Find(key);
+    if (!list)
         return;
+    if (list->GetType() != BlueprintType::Array)
+    {
+        reader.Refuse(key, "an array of elements was expected");
+        return;
+    }
+    reader.GetMember(key);
     for (uint32_t i = 0; i < list->GetCount(); ++i)
     {
-        const Blueprint& element = list->GetElement(i);
-        if (element.GetType() != BlueprintType::Object)
-        {
-            names.kept.emplace_back(key.ToString(), element);
-            continue;
-        }
-        BlueprintReader reader(element);
-        if (!read(reader, ReadElementBase(reader)))
-            names.kept.emplace_back(key.ToString(), element);
+        reader.GetElement(i);
+        bool made = false;
+        if (reader.GetCurrent().GetType() != BlueprintType::Object)
+            reader.Refuse({}, "an element object was expected");
+        else
+            made = read(reader, ReadElementBase(reader));
+        if (!made && target.names)
+            target.names->kept.push_back({key.ToString(), i, reader.GetCurrent()});
+        reader.Pop();
     }
+    reader.Pop();
+}
+
+// Enters the element's name into the table, noting a name an earlier element of the kind has.
+template <class Record>
+void SetName(const BlueprintReader& reader, MapNames& names, NameTable<Record>& table, const ElementBase& element,
+             Record* record)
+{
+    if (!element.name.empty() && !table.Set(element.name, record))
+        names.repeatedNames.push_back(FormatText("{} \"{}\"", reader.GetPath(), element.name));
 }
 
 // The element's definition of that folder's family, under the theme's name for it.
@@ -78,6 +104,20 @@ template <class Definition> const Definition* FindDefinition(const World& world,
     return dynamic_cast<const Definition*>(found);
 }
 
+// The definition the element's "Data" names; null when the world has none of that name (the element
+// is then kept as read: another theme may have it), and reported when the member is missing. Without
+// a world only the member is checked.
+template <class Definition>
+const Definition* ReadDefinition(BlueprintReader& reader, const World* world, StringView folder)
+{
+    std::string name;
+    if (!reader.GetCurrent().GetObject().Find("Data"))
+        reader.Refuse("Data", "the element needs the name of its definition");
+    else if (ReadMember(reader, "Data", name) && world)
+        return FindDefinition<Definition>(*world, folder, name);
+    return nullptr;
+}
+
 // The name a map gives a definition: the theme's own definitions are written under the generic name
 // they replace.
 StringView GenericName(const World& world, const Data& definition)
@@ -89,111 +129,111 @@ StringView GenericName(const World& world, const Data& definition)
     return definition.name;
 }
 
-void ReadAction(BlueprintReader& reader, StringView key, World& world, const MapNames& names, Interaction& interaction,
-                bool hit)
+// Reads the action object of the member key; the action is made, and reads its own members, only
+// for an interaction of a world.
+void ReadAction(BlueprintReader& reader, StringView key, const MapTarget& target, Interaction* interaction, bool hit)
 {
-    TriggerAction kind = TriggerAction::None;
-    if (!reader.GetMember(key))
+    const Blueprint* member = reader.GetCurrent().GetObject().Find(key);
+    if (!member)
         return;
-    if (reader.GetCurrent().GetType() == BlueprintType::Object)
+    if (member->GetType() != BlueprintType::Object)
     {
-        ReadMember(reader, "Action", kind);
+        reader.Refuse(key, "an action object was expected");
+        return;
+    }
+    reader.GetMember(key);
+    TriggerAction kind = TriggerAction::None;
+    ReadMember(reader, "Action", kind);
+    if (interaction)
+    {
         if (hit)
-            interaction.SetHitAction(kind, world);
+            interaction->SetHitAction(kind, *target.world);
         else
-            interaction.SetInteractAction(kind, world);
-        if (Action* action = hit ? interaction.hitAction.get() : interaction.interactAction.get())
-            action->Read(reader, names.platforms);
+            interaction->SetInteractAction(kind, *target.world);
+        if (Action* action = hit ? interaction->hitAction.get() : interaction->interactAction.get())
+            action->Read(reader, target.names->platforms);
     }
     reader.Pop();
 }
 
-void ReadEntities(World& world, MapNames& names, const Blueprint& entities)
+void ReadEntities(BlueprintReader& reader, const MapTarget& target)
 {
-    ReadElements(entities, "Platforms", names,
+    World* world = target.world;
+    ReadElements(reader, "Platforms", target,
                  [&](BlueprintReader& reader, const ElementBase& element) -> bool
                  {
-                     Platform* platform = ReadPlatform(reader, world, element.position, element.size, element.name);
+                     Platform* platform = ReadPlatform(reader, world, element.position, element.size);
                      if (!platform)
                          return false;
                      platform->fromMap = true;
-                     if (!element.name.empty())
-                         names.platforms.Set(element.name, platform);
+                     SetName(reader, *target.names, target.names->platforms, element, platform);
                      return true;
                  });
     // Once every platform is in the grid, each renderable can find the platforms its own touches.
-    PrepareAllPlatforms(world);
-    ReadElements(entities, "Hazards", names,
+    if (world)
+        PrepareAllPlatforms(*world);
+    ReadElements(reader, "Hazards", target,
                  [&](BlueprintReader& reader, const ElementBase& element) -> bool
                  {
-                     std::string dataName;
-                     ReadMember(reader, "Data", dataName);
-                     const HazardData* data = FindDefinition<HazardData>(world, "Hazards", dataName);
-                     if (!data)
-                         return false;
-                     Hazard* hazard = CreateHazardEntity(world, element.position, element.size, *data);
+                     const HazardData* data = ReadDefinition<HazardData>(reader, world, "Hazards");
+                     Vector2 wind(0.0f, 0.0f);
+                     ReadMember(reader, "WindDirection", wind);
+                     Hazard* hazard =
+                         data ? CreateHazardEntity(*world, element.position, element.size, *data) : nullptr;
                      if (!hazard)
                          return false;
-                     ReadMember(reader, "WindDirection", hazard->windDirection);
+                     hazard->windDirection = wind;
                      hazard->body.rotation = element.rotation;
                      hazard->fromMap = true;
-                     if (!element.name.empty())
-                         names.hazards.Set(element.name, hazard);
+                     SetName(reader, *target.names, target.names->hazards, element, hazard);
                      return true;
                  });
-    ReadElements(entities, "Visuals", names,
+    ReadElements(reader, "Visuals", target,
                  [&](BlueprintReader& reader, const ElementBase& element) -> bool
                  {
                      uint32_t texture = InvalidId;
                      ImageRef::Read(reader, "Texture", texture);
-                     uint32_t effect = InvalidId;
                      std::string effectName;
-                     if (ReadMember(reader, "Effect", effectName) && !effectName.empty())
-                         effect = NameTableB().Add(effectName);
+                     ReadMember(reader, "Effect", effectName);
+                     // A dedicated server makes no visuals; the element is kept as read.
+                     if (!world || world->GetContext().headless)
+                         return false;
+                     const uint32_t effect = effectName.empty() ? InvalidId : NameTableB().Add(effectName);
                      Visual* visual =
-                         CreateVisualEntity(world, element.position, element.size, Vector2(), element.rotation, 75.0f,
+                         CreateVisualEntity(*world, element.position, element.size, Vector2(), element.rotation, 75.0f,
                                             false, false, texture, effect, InvalidId, -1, 0, 0);
                      if (!visual)
                          return false;
                      visual->fromMap = true;
-                     if (!element.name.empty())
-                         names.visuals.Set(element.name, visual);
+                     SetName(reader, *target.names, target.names->visuals, element, visual);
                      return true;
                  });
-    ReadElements(entities, "Zones", names,
+    ReadElements(reader, "Zones", target,
                  [&](BlueprintReader& reader, const ElementBase& element) -> bool
                  {
-                     std::string dataName;
-                     ReadMember(reader, "Data", dataName);
-                     const ZoneData* data = FindDefinition<ZoneData>(world, "Zones", dataName);
-                     if (!data)
-                         return false;
-                     Zone* zone = CreateZoneEntity(world, element.position, element.size, *data);
+                     const ZoneData* data = ReadDefinition<ZoneData>(reader, world, "Zones");
+                     Zone* zone = data ? CreateZoneEntity(*world, element.position, element.size, *data) : nullptr;
                      if (!zone)
                          return false;
                      zone->fromMap = true;
-                     if (!element.name.empty())
-                         names.zones.Set(element.name, zone);
+                     SetName(reader, *target.names, target.names->zones, element, zone);
                      return true;
                  });
-    ReadElements(entities, "Interactions", names,
+    ReadElements(reader, "Interactions", target,
                  [&](BlueprintReader& reader, const ElementBase& element) -> bool
                  {
-                     std::string dataName;
-                     ReadMember(reader, "Data", dataName);
-                     const InteractionData* data = FindDefinition<InteractionData>(world, "Interactions", dataName);
-                     if (!data)
-                         return false;
+                     const InteractionData* data = ReadDefinition<InteractionData>(reader, world, "Interactions");
                      Interaction* interaction =
-                         CreateInteractionEntity(world, "Interaction", element.position, element.size, *data);
+                         data ? CreateInteractionEntity(*world, "Interaction", element.position, element.size, *data)
+                              : nullptr;
+                     if (interaction)
+                         interaction->body.rotation = element.rotation;
+                     ReadAction(reader, "Interact", target, interaction, false);
+                     ReadAction(reader, "Hit", target, interaction, true);
                      if (!interaction)
                          return false;
-                     interaction->body.rotation = element.rotation;
-                     ReadAction(reader, "Interact", world, names, *interaction, false);
-                     ReadAction(reader, "Hit", world, names, *interaction, true);
                      interaction->fromMap = true;
-                     if (!element.name.empty())
-                         names.interactions.Set(element.name, interaction);
+                     SetName(reader, *target.names, target.names->interactions, element, interaction);
                      return true;
                  });
 }
@@ -211,30 +251,40 @@ void WriteElementBase(BlueprintWriter& writer, const NameTable<Record>& names, c
         WriteMember(writer, "Rotation", Angle{transform->rotation});
 }
 
-// Writes the array member key with one object per map-made record of the view, then the elements of
-// that key the load kept unmade.
+// Writes the array member key with one object per map-made record of the view, and each element of
+// that key the load kept unmade back at its place in the file's order.
 template <class Records, class Write>
 void WriteElements(BlueprintWriter& writer, StringView key, const MapNames& names, Records&& records, Write&& write)
 {
     writer.PushMember(key);
     writer.GetCurrent().SetArray();
     uint32_t index = 0;
+    auto kept = names.kept.begin();
+    // Puts back the kept elements of the key that stood before the index; all of them at the end.
+    const auto writeKept = [&](bool all)
+    {
+        for (; kept != names.kept.end(); ++kept)
+        {
+            if (!(StringView(kept->key) == key))
+                continue;
+            if (!all && kept->index > index)
+                break;
+            writer.PushElement(index++);
+            writer.GetCurrent() = kept->element;
+            writer.Pop();
+        }
+    };
     for (const auto& record : records)
     {
         if (!record.fromMap)
             continue;
+        writeKept(false);
         writer.PushElement(index++);
         writer.GetCurrent().SetObject();
         write(record);
         writer.Pop();
     }
-    for (const auto& [keptKey, element] : names.kept)
-        if (StringView(keptKey) == key)
-        {
-            writer.PushElement(index++);
-            writer.GetCurrent() = element;
-            writer.Pop();
-        }
+    writeKept(true);
     writer.Pop();
 }
 
@@ -309,127 +359,55 @@ void WriteEntities(BlueprintWriter& writer, World& world, const MapNames& names)
                   });
 }
 
-} // namespace
-
-std::string GetMapPath(const World& world)
+// Reads the map's content from the reader's current value, the file's root: everything but the
+// definition's own members. Bounds the world cannot take leave the rest unread.
+void ReadMapContent(BlueprintReader& reader, const MapTarget& target)
 {
-    const GameContext& context = world.GetContext();
-    const MapData* map = context.registry ? context.registry->maps.Get(context.configuration.map) : nullptr;
-    if (!map)
-        return std::string();
-    return Lumvek::Path::AppendCopy(context.registry->GetFiles().applicationRoot,
-                                    FormatText("Assets/Maps/{}/Data.json", map->name));
-}
-
-bool LoadMapData(World& world, MapNames& names)
-{
-    const std::string path = GetMapPath(world);
-    if (path.empty())
+    World* world = target.world;
+    const ValueObject& root = reader.GetCurrent().GetObject();
+    if (const Blueprint* member = root.Find("WorldBounds"))
     {
-        world.Reset(world.GetContext().configuration.settings.gravity);
-        names.Clear();
-        names.failure = FormatText("no map definition at index {} to load", world.GetContext().configuration.map);
-        Log::Write("{}", names.failure);
-        return false;
-    }
-    auto [read, text] = File::ReadAllText(path);
-    if (!read)
-    {
-        world.Reset(world.GetContext().configuration.settings.gravity);
-        names.Clear();
-        names.failure = FormatText("failed to read the map file {}", path);
-        Log::Write("{}", names.failure);
-        return false;
-    }
-    return LoadMapText(world, names, text, path);
-}
-
-namespace
-{
-
-// Notes why the map was not read whole, for the log and for the editor that would save it.
-bool Fail(MapNames& names, std::string reason)
-{
-    Log::Write("{}", reason);
-    if (names.failure.empty())
-        names.failure = std::move(reason);
-    return false;
-}
-
-} // namespace
-
-bool LoadMapText(World& world, MapNames& names, StringView text, StringView mapName)
-{
-    GameContext& context = world.GetContext();
-    names.Clear();
-    world.Reset(context.configuration.settings.gravity);
-    world.bounds = Rectangle{0.0f, 0.0f, 1.0f, 1.0f};
-    world.backgrounds.Clear();
-    world.map = context.registry ? context.registry->maps.Get(context.configuration.map) : nullptr;
-    world.theme = context.registry ? context.registry->themes.Get(context.configuration.theme) : nullptr;
-
-    Blueprint root;
-    if (!JsonFormat::LoadBlueprint(text, root) || root.GetType() != BlueprintType::Object)
-        return Fail(names, FormatText("the map file {} is no JSON object", mapName));
-    const Blueprint* bounds = root.GetObject().Find("WorldBounds");
-    bool boundsRead = true;
-    if (bounds)
-    {
-        Rectangle read = world.bounds;
-        StringReader reader(bounds->GetString());
-        boundsRead = bounds->GetType() == BlueprintType::String &&
-                     Parse(reader, "{} {} {} {}", read.x, read.y, read.width, read.height);
-        if (boundsRead)
-            world.bounds = read;
-    }
-    // The default bounds always fit, so a refused member leaves the world empty over them.
-    const bool boundsHeld = boundsRead && world.LayOutGrids();
-    if (!boundsHeld)
-    {
-        world.bounds = Rectangle{0.0f, 0.0f, 1.0f, 1.0f};
-        world.LayOutGrids();
-        return Fail(names, FormatText("the map file {} has \"WorldBounds\": {}, {}", mapName,
-                                      bounds ? DescribeValue(*bounds) : std::string("missing"),
-                                      StringView::FromCString(boundsRead ? "bounds the world cannot hold"
-                                                                         : "which are no four numbers")));
-    }
-    // A member of another form reads as empty, and a save would write it so.
-    const auto expect = [&](StringView member, BlueprintType type, StringView form)
-    {
-        if (const Blueprint* value = root.GetObject().Find(member); value && value->GetType() != type)
-            Fail(names, FormatText("the map file {} has \"{}\": {}, which is no {}", mapName, member,
-                                   DescribeValue(*value), form));
-    };
-    expect("SpawnPoints", BlueprintType::Array, "array");
-    expect("Entities", BlueprintType::Object, "object");
-    ReadSpawnPoints(root, world.spawnPoints);
-    if (const Blueprint* entities = root.GetObject().Find("Entities");
-        entities && entities->GetType() == BlueprintType::Object)
-        ReadEntities(world, names, *entities);
-    // The game renderer takes "Backgrounds" as its layers; without one the array is kept as read so
-    // that saving writes it back.
-    if (context.mapBackgrounds)
-        context.mapBackgrounds->clear();
-    if (const Blueprint* backgrounds = root.GetObject().Find("Backgrounds"))
-    {
-        world.backgrounds = *backgrounds;
-        if (context.mapBackgrounds)
+        Rectangle bounds;
+        StringReader text(member->GetString());
+        if (member->GetType() != BlueprintType::String ||
+            !Parse(text, "{} {} {} {}", bounds.x, bounds.y, bounds.width, bounds.height))
+            return reader.Refuse("WorldBounds", "four numbers were expected");
+        if (!World::CanLayOut(bounds))
+            return reader.Refuse("WorldBounds", "bounds the world cannot hold");
+        if (world)
         {
-            BlueprintReader reader(*backgrounds);
-            if (!ReadArray(reader, *context.mapBackgrounds))
-                Fail(names, FormatText("the map file {} has \"Backgrounds\": {}, which is no array", mapName,
-                                       DescribeValue(*backgrounds)));
+            world->bounds = bounds;
+            world->LayOutGrids();
         }
     }
-    if (!names.kept.empty())
-        Log::Write("the map {} has {} entities this match could not place; saving it keeps them as read", mapName,
-                   names.kept.size());
-    if (!context.configuration.bots.empty())
-        world.navigator.Build(world);
-    return names.failure.empty();
+    std::vector<SpawnPoint> points;
+    ReadSpawnPoints(reader, world ? world->spawnPoints : points);
+    if (const Blueprint* entities = root.Find("Entities"); entities && entities->GetType() != BlueprintType::Object)
+        reader.Refuse("Entities", "an object of element arrays was expected");
+    else if (entities)
+    {
+        reader.GetMember("Entities");
+        ReadEntities(reader, target);
+        reader.Pop();
+    }
+    // The game renderer takes "Backgrounds" as its layers; without one they are only checked, and the
+    // array is kept as read so that saving writes it back.
+    std::vector<ThemeBackground> layers;
+    if (const Blueprint* backgrounds = root.Find("Backgrounds"))
+    {
+        if (world)
+            world->backgrounds = *backgrounds;
+        if (backgrounds->GetType() != BlueprintType::Array)
+            return reader.Refuse("Backgrounds", "an array of layers was expected");
+        reader.GetMember("Backgrounds");
+        const GameContext* context = world ? &world->GetContext() : nullptr;
+        ReadArray(reader, context && context->mapBackgrounds ? *context->mapBackgrounds : layers);
+        reader.Pop();
+    }
 }
 
-std::string SaveMapText(World& world, const MapNames& names)
+// The tree SaveMapText writes.
+Blueprint WriteMapTree(World& world, const MapNames& names)
 {
     BlueprintWriter writer;
     writer.GetRoot().SetObject();
@@ -456,7 +434,88 @@ std::string SaveMapText(World& world, const MapNames& names)
         writer.GetCurrent() = world.backgrounds;
         writer.Pop();
     }
-    return JsonFormat::SaveBlueprint(writer.GetRoot());
+    return std::move(writer.GetRoot());
+}
+
+} // namespace
+
+std::string GetMapPath(const World& world)
+{
+    const GameContext& context = world.GetContext();
+    const MapData* map = context.registry ? context.registry->maps.Get(context.configuration.map) : nullptr;
+    if (!map)
+        return std::string();
+    return Lumvek::Path::AppendCopy(context.registry->GetFiles().applicationRoot,
+                                    FormatText("Assets/Maps/{}/Data.json", map->name));
+}
+
+namespace
+{
+
+// Empties the world and the names for the map's content, and starts the record of its file.
+FileRecord& StartLoad(World& world, MapNames& names, StringView mapName)
+{
+    GameContext& context = world.GetContext();
+    names.Clear();
+    world.Reset(context.configuration.settings.gravity);
+    world.bounds = Rectangle{0.0f, 0.0f, 1.0f, 1.0f};
+    world.LayOutGrids();
+    world.backgrounds.Clear();
+    if (context.mapBackgrounds)
+        context.mapBackgrounds->clear();
+    world.map = context.registry ? context.registry->maps.Get(context.configuration.map) : nullptr;
+    world.theme = context.registry ? context.registry->themes.Get(context.configuration.theme) : nullptr;
+    world.mapFile = FileRecord();
+    world.mapFile.report.SetFile(mapName.ToString());
+    return world.mapFile;
+}
+
+} // namespace
+
+bool LoadMapData(World& world, MapNames& names)
+{
+    const std::string path = GetMapPath(world);
+    if (path.empty())
+    {
+        StartLoad(world, names, FormatText("the map of index {}", world.GetContext().configuration.map))
+            .report.SetUnparsed("there is no map definition of that index");
+        return false;
+    }
+    auto [read, text] = File::ReadAllText(path);
+    if (!read)
+    {
+        StartLoad(world, names, path).report.SetUnparsed("the file cannot be read");
+        return false;
+    }
+    return LoadMapText(world, names, text, path);
+}
+
+bool LoadMapText(World& world, MapNames& names, StringView text, StringView mapName)
+{
+    FileRecord& record = StartLoad(world, names, mapName);
+    if (!JsonFormat::LoadBlueprint(text, record.file) || record.file.GetType() != BlueprintType::Object)
+    {
+        record.file.Clear();
+        record.report.SetUnparsed("it holds no JSON object");
+        return false;
+    }
+    BlueprintReader reader(record.file, &record.report);
+    ReadMapContent(reader, MapTarget{&world, &names});
+    if (!names.kept.empty())
+        Log::Write("the map {} has {} entities this match could not place; saving it keeps them as read", mapName,
+                   names.kept.size());
+    if (!names.repeatedNames.empty())
+        Log::Write("{}: these entities take a name an earlier one of their kind has, and Save keeps each name: {}",
+                   mapName, ListSome(names.repeatedNames));
+    if (!world.GetContext().configuration.bots.empty())
+        world.navigator.Build(world);
+    record.asRead = WriteMapTree(world, names);
+    return record.report.IsWhole();
+}
+
+std::string SaveMapText(World& world, const MapNames& names)
+{
+    return JsonFormat::SaveBlueprint(WriteMapTree(world, names));
 }
 
 bool SaveMapData(World& world, const MapNames& names)
@@ -467,17 +526,53 @@ bool SaveMapData(World& world, const MapNames& names)
         Log::Write("no map definition at index {} to save", world.GetContext().configuration.map);
         return false;
     }
-    if (!names.failure.empty())
+    const Blueprint edited = WriteMapTree(world, names);
+    Blueprint merged;
+    std::string refusal;
+    if (!world.mapFile.Merge(edited, merged, refusal))
     {
-        Log::Write("did not save the map to {}: it was not read whole ({}), and the file keeps what was not read", path,
-                   names.failure);
+        Log::Write("{}", refusal);
         return false;
     }
-    if (!File::WriteAllText(path, SaveMapText(world, names)))
+    if (!File::WriteAllText(path, JsonFormat::SaveBlueprint(merged)))
     {
         Log::Write("failed to save the map to {}", path);
         return false;
     }
+    world.mapFile.Saved(merged, edited);
+    // The map's definition keeps the same file: the data editor's next Save merges over what this one
+    // wrote, not over the file as it was, and refuses only what the file still holds that it cannot take.
+    const GameContext& context = world.GetContext();
+    if (MapData* definition = context.registry->maps.Get(context.configuration.map))
+    {
+        definition->record.file = merged;
+        CheckMapDefinition(*definition);
+    }
     Log::Write("saved to {}", path);
     return true;
+}
+
+std::string ListSome(const std::vector<std::string>& items)
+{
+    constexpr size_t Shown = 10;
+    std::string text;
+    for (size_t i = 0; i < items.size() && i < Shown; ++i)
+        text += (i > 0 ? ", " : "") + items[i];
+    if (items.size() > Shown)
+        text += FormatText(" and {} more", items.size() - Shown);
+    return text;
+}
+
+void CheckMapDefinition(MapData& map)
+{
+    FileRecord& record = map.record;
+    if (!record.report.IsParsed())
+        return;
+    record.report.Clear();
+    BlueprintReader reader(record.file, &record.report);
+    // The definition's own members are read into a copy, so that the definition keeps the maker's edits.
+    MapData own;
+    own.name = map.name;
+    own.Read(reader);
+    ReadMapContent(reader, MapTarget{});
 }

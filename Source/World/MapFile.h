@@ -5,7 +5,9 @@
 #include "Source/World/MapNames.h"
 
 #include <string>
+#include <vector>
 
+class MapData;
 class World;
 
 // A map's contents on disk: "Assets/Maps/{}/Data.json" under the application folder, one JSON object
@@ -14,21 +16,35 @@ class World;
 
 // Loads the map of the context's configuration into the world, which is first emptied and given a
 // new Box2D world with the configuration's gravity; the theme of the configuration maps element
-// definitions. A missing map definition or file, text that is no JSON object, or bounds that are not
+// definitions. The world keeps the file's record: the file as parsed, what SaveMapText writes right
+// after the load, and the report of each member the load could not take as written (a missing map
+// definition or file, or text that is no JSON object, is a file that did not parse). Bounds that are not
 // four numbers, positive and finite (and not too large for the grids) leave the world empty over the
-// default bounds; "SpawnPoints", "Entities" or "Backgrounds" of another form are read as empty. Each is
-// logged and noted in the names' failure, and false returned. Runs on the match-loading thread while
-// nothing steps the world.
+// default bounds; any other member that cannot be taken keeps what its field had, and an element that
+// cannot be placed is kept as read for the writer. The report is logged as it is made, and so are
+// entities named like an earlier one of their kind. True when the file was read whole. Runs on the
+// match-loading thread while nothing steps the world.
 bool LoadMapData(World& world, MapNames& names);
 // The same from the file's text; mapName names the map in messages.
 bool LoadMapText(World& world, MapNames& names, Lumvek::StringView text, Lumvek::StringView mapName);
 
-// Writes the world's map contents back to the map's file through the temporary-file writer; logs
-// "saved to {}" with the path, or the failure. Only entities made by the map are written. A map whose
-// load noted a failure in the names is not written: the file keeps what the load could not read.
+// Writes the world's map contents back to the map's file through the temporary-file writer, merged
+// with the file as read: what the maker did not change is written as the file held it, and members no
+// reader knows are kept. Logs "saved to {}" with the path, or the failure. Only entities made by the map
+// are written. While the file is not read whole (until the maker has set each member the load could not
+// take) nothing is written, and the refusal names the file and the first members.
 bool SaveMapData(World& world, const MapNames& names);
-// The text SaveMapData writes.
+// What the world's map contents write, before the merge with the file.
 std::string SaveMapText(World& world, const MapNames& names);
+
+// Renews the map definition's report from its record's file: each member of the definition's own
+// and of the map content the map load would not take as written, checked without a world, so that the
+// data editor's Save refuses a map file not read whole as the map editor's does. Whether an element's
+// definition exists and where it can be placed is the match's to say. Application thread.
+void CheckMapDefinition(MapData& map);
+
+// The first ten descriptions, then how many more there are.
+std::string ListSome(const std::vector<std::string>& items);
 
 // "Assets/Maps/<name>/Data.json" under the application folder of the context's registry; empty
 // without a registry or map definition.

@@ -16,23 +16,20 @@ struct Visual;
 struct Zone;
 
 // The names a map gives its elements, each mapped to the entity made from the element, in the order
-// first read. A name given twice keeps its place and maps to the later entity. Owned by whoever loads
-// or saves the map, for the duration of the call.
+// read. A name given twice is listed twice, once per entity, so that each keeps its name when the map
+// is written back; looked up by name it maps to the later entity. Owned by whoever loads or saves the
+// map, for the duration of the call.
 template <class Record> class NameTable
 {
 public:
-    void Set(Lumvek::StringView name, Record* record)
+    // False when the name was already given to another entity.
+    bool Set(Lumvek::StringView name, Record* record)
     {
-        std::string key = name.ToString();
-        if (auto found = lookup.find(key); found != lookup.end())
-        {
-            entries[found->second].second = record;
-            return;
-        }
-        lookup.emplace(key, entries.size());
-        entries.emplace_back(std::move(key), record);
+        auto [found, added] = lookup.insert_or_assign(name.ToString(), entries.size());
+        entries.emplace_back(found->first, record);
+        return added;
     }
-    // The entity of the name; null when there is none.
+    // The entity of the name (the last one given it); null when there is none.
     Record* Find(Lumvek::StringView name) const
     {
         auto found = lookup.find(name.ToString());
@@ -65,17 +62,23 @@ struct MapNames
     NameTable<Interaction> interactions;
     NameTable<Visual> visuals;
     NameTable<Zone> zones;
-    // The elements the load could not make (outside the grids, of a definition the game lacks), each
-    // with its array key, as read: the writer puts them back, so that saving never loses them.
-    std::vector<std::pair<std::string, Lumvek::Blueprint>> kept;
-    // What kept the load from reading the whole file (the file, the member and its value); empty when
-    // it read it whole. A world read in part is not saved: the file would lose what was not read.
-    std::string failure;
+    // An element the load could not make (outside the grids, of a definition the game lacks), as read,
+    // with its array key and its place there: the writer puts it back where it was.
+    struct Kept
+    {
+        std::string key;
+        uint32_t index = 0;
+        Lumvek::Blueprint element;
+    };
+    std::vector<Kept> kept;
+    // The elements that take a name an earlier element of their kind has, each as its path and name
+    // ("Entities.Platforms[3] \"Ground\""), for the editor to point out.
+    std::vector<std::string> repeatedNames;
 
     void Clear()
     {
         kept.clear();
-        failure.clear();
+        repeatedNames.clear();
         platforms.Clear();
         hazards.Clear();
         interactions.Clear();

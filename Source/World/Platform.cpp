@@ -1,7 +1,6 @@
 #include "Source/World/Platform.h"
 
 #include "Engine/Foundation/Members.h"
-#include "Engine/Foundation/Log.h"
 #include "Source/World/Collision.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/World.h"
@@ -200,25 +199,38 @@ bool ReadPath(BlueprintReader& reader, Path& path)
 {
     bool complete = true;
     const Blueprint& keys = reader.GetCurrent();
-    for (uint32_t i = 0; keys.GetType() == BlueprintType::Array && i < keys.GetCount(); ++i)
+    if (keys.GetType() != BlueprintType::Array)
+    {
+        reader.Refuse({}, "an array of path keys was expected");
+        return false;
+    }
+    for (uint32_t i = 0; i < keys.GetCount(); ++i)
     {
         PathKey& key = path.emplace_back();
-        BlueprintReader element(keys.GetElement(i));
-        bool read = ReadMember(element, "Time", key.time);
-        if (element.GetMember("Value") && element.GetCurrent().GetType() == BlueprintType::Object)
+        reader.GetElement(i);
+        if (!ReadMember(reader, "Time", key.time))
         {
+            if (!reader.GetCurrent().GetObject().Find("Time"))
+                reader.Refuse("Time", "a path key needs its time");
+            complete = false;
+        }
+        const Blueprint* value = reader.GetCurrent().GetObject().Find("Value");
+        if (value && value->GetType() == BlueprintType::Object)
+        {
+            reader.GetMember("Value");
             Vector2 position(key.x, key.y);
-            ReadMember(element, "Position", position);
+            ReadMember(reader, "Position", position);
             key.x = position.x;
             key.y = position.y;
-            ReadMember(element, "Action", key.state);
+            ReadMember(reader, "Action", key.state);
+            reader.Pop();
         }
         else
         {
-            read = false;
-        }
-        if (!read)
+            reader.Refuse("Value", "a path key needs its value object");
             complete = false;
+        }
+        reader.Pop();
     }
     return complete;
 }
@@ -252,9 +264,13 @@ bool ReadFlag(BlueprintReader& reader, StringView key)
 
 } // namespace
 
-Platform* ReadPlatform(BlueprintReader& reader, World& world, Vector2 position, Vector2 size, StringView name)
+Platform* ReadPlatform(BlueprintReader& reader, World* world, Vector2 position, Vector2 size)
 {
     bool moving = ReadFlag(reader, "Moving");
+    const bool hidden = ReadFlag(reader, "Hidden"), oneWay = ReadFlag(reader, "OneWay");
+    const bool hotZone = ReadFlag(reader, "HotZone"), impassable = ReadFlag(reader, "Impassable");
+    float conveyance = 0.0f;
+    ReadMember(reader, "Conveyance", conveyance);
     Path path;
     if (moving)
     {
@@ -270,16 +286,17 @@ Platform* ReadPlatform(BlueprintReader& reader, World& world, Vector2 position, 
         // no place, it stands still.
         if (path.empty() || !finite)
         {
-            Log::Write("the moving platform {} has no usable path and does not move", name);
+            reader.Refuse("Path", "no path the platform can follow, so it does not move");
             moving = false;
         }
     }
-    Platform* platform = CreatePlatformEntity(world, position, size, ReadFlag(reader, "Hidden"),
-                                              ReadFlag(reader, "OneWay"), moving, ReadFlag(reader, "HotZone"));
+    if (!world)
+        return nullptr;
+    Platform* platform = CreatePlatformEntity(*world, position, size, hidden, oneWay, moving, hotZone);
     if (!platform)
         return nullptr;
-    platform->impassable = ReadFlag(reader, "Impassable");
-    ReadMember(reader, "Conveyance", platform->conveyance);
+    platform->impassable = impassable;
+    platform->conveyance = conveyance;
     if (PathedBody* pathed = platform->GetPathedBody())
     {
         pathed->path = std::move(path);

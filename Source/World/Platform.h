@@ -116,16 +116,15 @@ struct Platform : Entity<Platform>
     std::unique_ptr<PlatformRenderable> renderable;
 };
 
-// Reads a map element's path keys: for each element a key with its "Time" and its "Value" object's
-// "Position" and "Action". The keys read so far stay; false when a key lacks "Time" or a "Value"
-// object.
+// Reads a map element's path keys from the reader's current value: for each element a key with its
+// "Time" and its "Value" object's "Position" and "Action". The keys read so far stay; false, reported
+// to the reader, when the value is no Array or a key lacks "Time" or a "Value" object.
 bool ReadPath(Lumvek::BlueprintReader& reader, Path& path);
 void WritePath(Lumvek::BlueprintWriter& writer, const Path& path);
 
-// Makes the platform of a map element at the position and size from its flags, then reads the keys
-// that follow creation: "Impassable", "Conveyance" and, for a moving platform, its "Path". A moving
-// element without path keys, or with a time or position that is not finite, becomes a platform that
-// does not move, with a message naming it. Null
-// after the factory's message when the platform cannot be made.
-Platform* ReadPlatform(Lumvek::BlueprintReader& reader, World& world, Lumvek::Vector2 position, Lumvek::Vector2 size,
-                       Lumvek::StringView name);
+// Reads a map element's platform members (its flags, "Conveyance" and, for a moving platform, its
+// "Path"), each member it cannot take reported to the reader, then makes the platform at the position
+// and size in the world. A moving element without path keys, or with a time or position that is not
+// finite, becomes a platform that does not move, reported. Null without a world (the members are only
+// checked), and after the factory's message when the platform cannot be made.
+Platform* ReadPlatform(Lumvek::BlueprintReader& reader, World* world, Lumvek::Vector2 position, Lumvek::Vector2 size);

@@ -9,13 +9,14 @@
 
 using namespace Lumvek;
 
-void SpawnMask::Parse(StringView text)
+bool SpawnMask::Parse(StringView text)
 {
     if (String::Equals(text, "All", true))
     {
         bits = All;
-        return;
+        return true;
     }
+    bool all = true;
     uint32_t start = 0;
     for (uint32_t i = 0; i <= text.length; ++i)
     {
@@ -24,8 +25,11 @@ void SpawnMask::Parse(StringView text)
         uint32_t bit = 0;
         if (SpawnMaskNames().ParseName(bit, StringView(text.data + start, i - start)))
             bits |= 1u << bit;
+        else if (i > start)
+            all = false;
         start = i + 1;
     }
+    return all;
 }
 
 std::string SpawnMask::Write() const
@@ -43,30 +47,37 @@ std::string SpawnMask::Write() const
     return text;
 }
 
-bool SpawnMask::Read(const Blueprint& value, StringView key, SpawnMask& mask)
+bool SpawnMask::Read(BlueprintReader& reader, StringView key, SpawnMask& mask)
 {
-    if (value.GetType() != BlueprintType::Object)
-        return false;
-    const Blueprint* member = value.GetObject().Find(key);
+    const Blueprint* member = reader.GetCurrent().GetObject().Find(key);
     if (!member)
         return false;
-    mask.Parse(member->GetString());
+    if (member->GetType() != BlueprintType::String)
+        reader.Refuse(key, "a text of spawn tags was expected");
+    else if (!mask.Parse(member->GetString()))
+        reader.Refuse(key, "a piece names no spawn tag");
     return true;
 }
 
-void ReadSpawnPoints(const Blueprint& root, std::vector<SpawnPoint>& points)
+void ReadSpawnPoints(BlueprintReader& reader, std::vector<SpawnPoint>& points)
 {
     points.clear();
-    if (root.GetType() != BlueprintType::Object)
+    const Blueprint* list = reader.GetCurrent().GetObject().Find("SpawnPoints");
+    if (!list)
         return;
-    const Blueprint* list = root.GetObject().Find("SpawnPoints");
-    if (!list || list->GetType() != BlueprintType::Array)
+    if (list->GetType() != BlueprintType::Array)
+    {
+        reader.Refuse("SpawnPoints", "an array was expected");
         return;
+    }
+    reader.GetMember("SpawnPoints");
     for (uint32_t i = 0; i < list->GetCount(); ++i)
     {
-        const Blueprint& element = list->GetElement(i);
         SpawnPoint& point = points.emplace_back();
-        BlueprintReader reader(element);
+        reader.GetElement(i);
+        // A point of another form stays all zero, which carries no tag and so is never handed out.
+        if (reader.GetCurrent().GetType() != BlueprintType::Object)
+            reader.Refuse({}, "a spawn point object was expected");
         Vector2 position, size;
         if (ReadMember(reader, "Position", position))
         {
@@ -82,8 +93,10 @@ void ReadSpawnPoints(const Blueprint& root, std::vector<SpawnPoint>& points)
         if (ReadMember(reader, "Angle", angle))
             point.angle = angle.radians;
         ReadMember(reader, "Flipped", point.flipped);
-        SpawnMask::Read(element, "Mask", point.mask);
+        SpawnMask::Read(reader, "Mask", point.mask);
+        reader.Pop();
     }
+    reader.Pop();
 }
 
 void WriteSpawnPoints(BlueprintWriter& writer, const std::vector<SpawnPoint>& points)

@@ -17,12 +17,14 @@ struct SpawnMask
 
     // Sets the bits the text names: "All" (the whole text, any case) sets every bit; otherwise each
     // piece between "|" that equals a name ignoring case sets its bit. Bits already set stay set.
-    void Parse(Lumvek::StringView text);
+    // False when a piece (other than an empty one) names no tag.
+    bool Parse(Lumvek::StringView text);
     // The names of the set bits in bit order, joined by "|"; empty for no bits.
     std::string Write() const;
-    // Parses the object's member key (a member that is no String as the empty text); false when the
-    // value is no Object or has no such member.
-    static bool Read(const Lumvek::Blueprint& value, Lumvek::StringView key, SpawnMask& mask);
+    // Parses the member key of the reader's current Object (a member that is no String as the empty
+    // text); false when there is no such member. A member that is no String, or a piece that names no
+    // tag, is reported to the reader.
+    static bool Read(Lumvek::BlueprintReader& reader, Lumvek::StringView key, SpawnMask& mask);
 
     // A point matches a query when it carries every tag of the query.
     bool Contains(SpawnMask query) const { return (bits & query.bits) == query.bits; }
@@ -47,8 +49,9 @@ struct SpawnPoint
     bool operator==(const SpawnPoint&) const = default;
 };
 
-// Empties the list and reads the "SpawnPoints" array of the map's root value into it.
-void ReadSpawnPoints(const Lumvek::Blueprint& root, std::vector<SpawnPoint>& points);
+// Empties the list and reads the "SpawnPoints" array of the reader's current value, the map's root,
+// into it; each member it cannot take is reported to the reader.
+void ReadSpawnPoints(Lumvek::BlueprintReader& reader, std::vector<SpawnPoint>& points);
 // Writes the list as the writer's current value, an Array.
 void WriteSpawnPoints(Lumvek::BlueprintWriter& writer, const std::vector<SpawnPoint>& points);
 

@@ -23,6 +23,11 @@ namespace
 constexpr float GridMargin = 10.0f;
 constexpr float CellSize = 25.0f;
 constexpr float FineCellSize = 10.0f;
+
+Rectangle GrownByMargin(const Rectangle& r)
+{
+    return Rectangle{r.x - GridMargin, r.y - GridMargin, r.width + 2.0f * GridMargin, r.height + 2.0f * GridMargin};
+}
 // An ending visual with the erase flag is scribbled out over this long.
 constexpr float EraseSeconds = 1.0f;
 
@@ -90,21 +95,24 @@ bool World::LayOutGrids()
                triggerGrid.Layout(area, CellSize, CellSize) && visualGrid.Layout(area, CellSize, CellSize) &&
                zoneGrid.Layout(area, CellSize, CellSize);
     };
-    const auto grown = [](const Rectangle& r) {
-        return Rectangle{r.x - GridMargin, r.y - GridMargin, r.width + 2.0f * GridMargin, r.height + 2.0f * GridMargin};
-    };
-    // Bounds that are not positive and finite would leave no cells, or ask for a table without end.
-    if (bounds.width > 0.0f && bounds.height > 0.0f && layOut(grown(bounds)))
+    if (CanLayOut(bounds) && layOut(GrownByMargin(bounds)))
         return true;
-    layOut(grown(Rectangle{0.0f, 0.0f, 1.0f, 1.0f}));
+    layOut(GrownByMargin(Rectangle{0.0f, 0.0f, 1.0f, 1.0f}));
     return false;
+}
+
+bool World::CanLayOut(const Rectangle& bounds)
+{
+    // Bounds that are not positive and finite would leave no cells, or ask for a table without end.
+    const Rectangle area = GrownByMargin(bounds);
+    return bounds.width > 0.0f && bounds.height > 0.0f && EntityDetail::CountGridCells(area, CellSize, CellSize) &&
+           EntityDetail::CountGridCells(area, FineCellSize, FineCellSize);
 }
 
 bool World::GridsHold(const Rectangle& worldBounds, const Rectangle& body)
 {
     // The entity grids' own test: edges touching the right or the top count as outside.
-    const Rectangle area{worldBounds.x - GridMargin, worldBounds.y - GridMargin, worldBounds.width + 2.0f * GridMargin,
-                         worldBounds.height + 2.0f * GridMargin};
+    const Rectangle area = GrownByMargin(worldBounds);
     return body.x >= area.x && body.y >= area.y && body.x + body.width < area.x + area.width &&
            body.y + body.height < area.y + area.height;
 }

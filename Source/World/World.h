@@ -3,6 +3,7 @@
 #include "Engine/Foundation/Blueprint.h"
 #include "Engine/Foundation/Math.h"
 #include "Engine/Foundation/Random.h"
+#include "Engine/Foundation/ReadReport.h"
 #include "Source/World/BotNavigator.h"
 #include "Source/World/Entities.h"
 #include "Source/World/EntityGrid.h"
@@ -68,6 +69,8 @@ public:
     // default bounds instead, when the bounds are not positive and finite or a grid would need more
     // cells than a grid may have.
     bool LayOutGrids();
+    // Whether LayOutGrids takes these bounds; the map's definition checks a map's bounds by it.
+    static bool CanLayOut(const Lumvek::Rectangle& bounds);
     // Whether a body of these bounds lies inside the entity grids that world bounds lay out, as each
     // map entity must for its grid to take it.
     static bool GridsHold(const Lumvek::Rectangle& worldBounds, const Lumvek::Rectangle& body);
@@ -138,6 +141,10 @@ public:
     const ThemeData* theme = nullptr;
     // The map's "Backgrounds" as read, written back unchanged while no renderer holds them.
     Lumvek::Blueprint backgrounds;
+    // The map file as the load read it: its tree, what the world wrote right after the load, and what
+    // could not be taken. Filled by the map loader with the rest of the map, renewed by each save of
+    // the map (application thread).
+    Lumvek::FileRecord mapFile;
 
     // The bots' records and the graph of platforms they find their way over.
     BotNavigator navigator;

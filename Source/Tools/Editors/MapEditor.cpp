@@ -130,18 +130,6 @@ bool MapEditor::Refuse(const Rectangle& bounds, std::string reason)
 namespace
 {
 
-// The first ten descriptions, then how many more there are.
-std::string ListSome(const std::vector<std::string>& items)
-{
-    constexpr size_t Shown = 10;
-    std::string text;
-    for (size_t i = 0; i < items.size() && i < Shown; ++i)
-        text += (i > 0 ? ", " : "") + items[i];
-    if (items.size() > Shown)
-        text += Lumvek::FormatText(" and {} more", items.size() - Shown);
-    return text;
-}
-
 // Where the grids cannot hold it, or wholly past an edge of the bounds: a wall may stand just beyond
 // an edge, but nothing may lie where no player reaches it.
 bool LiesOutside(const Rectangle& bounds, const Rectangle& r)
@@ -209,7 +197,7 @@ std::string MapEditor::KeptNote() const
     if (!tools || tools->mapNames.kept.empty())
         return std::string();
     std::vector<std::string> kept;
-    for (const auto& [key, element] : tools->mapNames.kept)
+    for (const auto& [key, index, element] : tools->mapNames.kept)
     {
         // "Platforms" names a platform.
         std::string item = key.substr(0, key.size() - (!key.empty() && key.back() == 's' ? 1 : 0));
@@ -285,9 +273,13 @@ void MapEditor::Draw()
     changed |= PropertyInput::Float("Bounds Height", &bounds.height);
     if (changed)
         SetWorldBounds(bounds);
-    if (const Tools* tools = Host(); tools && !tools->mapNames.failure.empty())
-        ImGui::TextWrapped("The map was not read whole, and Save leaves its file as it is: %s",
-                           tools->mapNames.failure.c_str());
+    if (const Lumvek::ReadReport& report = world->mapFile.report; !report.IsWhole())
+        ImGui::TextWrapped("The map was not read whole: Save leaves its file as it is until each member named "
+                           "is set. %s",
+                           report.Describe().c_str());
+    if (const Tools* tools = Host(); tools && !tools->mapNames.repeatedNames.empty())
+        ImGui::TextWrapped("These entities take a name an earlier one of their kind has; Save keeps each name: %s",
+                           ListSome(tools->mapNames.repeatedNames).c_str());
     if (!boundsProblem.empty())
         ImGui::TextWrapped("%s", boundsProblem.c_str());
     if (const std::string kept = KeptNote(); !kept.empty())

@@ -1,18 +1,15 @@
 #include "Source/Tools/Inspectors/DataInspector.h"
 
-#include "Engine/Foundation/Blueprint.h"
-#include "Engine/Foundation/File.h"
 #include "Engine/Foundation/FileManager.h"
-#include "Engine/Foundation/Json.h"
 #include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/NameSet.h"
-#include "Engine/Foundation/Path.h"
 #include "Source/Data/Data.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/MapData.h"
 #include "Source/Tools/Inspectors/AttributesInspector.h"
 #include "Source/Tools/PropertyInput.h"
 #include "Source/Tools/Tools.h"
+#include "Source/World/MapFile.h"
 
 #include <imgui.h>
 
@@ -20,50 +17,11 @@
 #include <cstring>
 #include <memory>
 
-namespace
+bool DataInspector::Save(Data& definition, const Lumvek::FileManager&, std::string* refusal)
 {
-
-bool SaveMap(const Data& map, const Lumvek::FileManager& files)
-{
-    namespace Log = Lumvek::Log;
-    const std::string relative = map.GetAssetPath("Data", ".json");
-    if (map.name.empty() || map.name.find('/') != std::string::npos || map.name.find('\\') != std::string::npos ||
-        map.name == "." || map.name == "..")
-    {
-        Log::Write("the map {} is not saved: its name is no folder name", map.name);
-        return false;
-    }
-    const std::string path = Lumvek::Path::AppendCopy(files.applicationRoot, relative);
-    auto [read, text] = Lumvek::File::ReadAllText(path);
-    if (!read)
-    {
-        Log::Write("the map {} is not saved: {} cannot be read", map.name, relative);
-        return false;
-    }
-    Lumvek::Blueprint root;
-    if (!Lumvek::JsonFormat::LoadBlueprint(text, root) || root.GetType() != Lumvek::BlueprintType::Object)
-    {
-        Log::Write("the map {} is not saved: {} holds no JSON object", map.name, relative);
-        return false;
-    }
-    Lumvek::ValueObject& members = root.MakeObject();
-    members.AddMember("DisplayName").SetString(map.displayName);
-    members.AddMember("Description").SetString(map.description);
-    if (!Lumvek::File::WriteAllText(path, Lumvek::JsonFormat::SaveBlueprint(root)))
-    {
-        Log::Write("the map {} could not be saved to {}", map.name, relative);
-        return false;
-    }
-    Log::Write("saved {} to {}", map.name, relative);
-    return true;
-}
-
-} // namespace
-
-bool DataInspector::Save(Data& definition, const Lumvek::FileManager& files, std::string* refusal)
-{
-    if (dynamic_cast<const MapData*>(&definition))
-        return SaveMap(definition, files);
+    // A map's definition shares its file with the map's content, which only the world's reader knows.
+    if (auto* map = dynamic_cast<MapData*>(&definition))
+        CheckMapDefinition(*map);
     if (!definition.registry)
     {
         Lumvek::Log::Write("{} is not saved: it belongs to no registry", definition.name);

@@ -19,6 +19,7 @@
 #include "Source/Tools/PropertyInput.h"
 #include "Source/Tools/Tools.h"
 #include "Source/World/Action.h"
+#include "Source/World/MapFile.h"
 #include "Source/World/World.h"
 
 #include <imgui.h>
@@ -86,7 +87,12 @@ const std::vector<std::string>& ActionTexts()
 
 GameTypeDataInspector::GameTypeDataInspector(GameTypeData* gameType) : DataInspector(gameType), gameType(gameType) {}
 
-MapDataInspector::MapDataInspector(MapData* map) : DataInspector(map), map(map) {}
+MapDataInspector::MapDataInspector(MapData* map) : DataInspector(map), map(map)
+{
+    // The panel lists what of the map's content the map load would not take, as Save would refuse it.
+    if (map)
+        CheckMapDefinition(*map);
+}
 
 ItemDataInspector::ItemDataInspector(ItemData* item) : DataInspector(item), item(item) {}
 

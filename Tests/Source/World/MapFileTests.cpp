@@ -1,6 +1,8 @@
 #include "Source/World/MapFile.h"
 
+#include "Source/Data/MapData.h"
 #include "Source/Data/ThemeData.h"
+#include "Source/World/Action.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/World.h"
 #include "Tests/LogCapture.h"
@@ -8,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <charconv>
 #include <cstdlib>
 #include <filesystem>
@@ -72,7 +75,7 @@ TEST(MapFile, RefusesBoundsTheGridsCannotHoldAndSaysWhichMapAndASaveDoesNotWrite
         World world(game, 1);
         EXPECT_FALSE(LoadMapText(world, names, MapWith(bounds, R"("Platforms": [{"Position": "1 1", "Size": "2 2"}])"),
                                  "Skyway"));
-        EXPECT_TRUE(LoggedContaining(log, std::string("Skyway has \"WorldBounds\": \"") + bounds + "\""))
+        EXPECT_TRUE(LoggedContaining(log, std::string("Skyway: WorldBounds holds \"") + bounds + "\""))
             << (log.messages.empty() ? "" : log.messages[0]);
         // The world stays empty over the default area.
         EXPECT_EQ(world.platforms.Count(), 0u);
@@ -139,8 +142,8 @@ TEST(MapFile, SkipsElementsWhoseDefinitionIsMissingAndWritesThemBackAsReadAndThe
     game.ownRegistry.themes.At(game.configuration.theme).dataMap.Set("Spikes", "Icicles");
     MapNames names;
     auto world = game.Load(MapWith("0 0 50 50", R"("Hazards": [
-        {"Name": "Pit", "Position": "1 1", "Size": "2 1", "Data": "Spikes", "WindDirection": "0 1"},
-        {"Name": "Lava", "Position": "5 1", "Size": "2 1", "Data": "Lava"}],
+        {"Name": "Lava", "Position": "5 1", "Size": "2 1", "Data": "Lava"},
+        {"Name": "Pit", "Position": "1 1", "Size": "2 1", "Data": "Spikes", "WindDirection": "0 1"}],
         "Zones": [{"Position": "1 5", "Size": "2 2", "Data": "Quicksand"}],
         "Platforms": [{"Name": "Lift", "Position": "1 1", "Size": "2 1", "Moving": true, "Path": [
             {"Time": 0.0, "Value": {"Position": "1 1"}}, {"Time": 2.0, "Value": {"Position": "1 9"}}]}],
@@ -158,10 +161,10 @@ TEST(MapFile, SkipsElementsWhoseDefinitionIsMissingAndWritesThemBackAsReadAndThe
               Text(Json(R"({"Action": "PathStartAction"})")));
     const Lumvek::Blueprint& hazards = *entities.Find("Hazards");
     ASSERT_EQ(hazards.GetCount(), 2u);
-    EXPECT_EQ(Text(hazards.GetElement(0)), Text(Json(R"({"Name": "Pit", "Position": "1.0 1.0", "Size": "2.0 1.0",
+    EXPECT_EQ(Text(hazards.GetElement(1)), Text(Json(R"({"Name": "Pit", "Position": "1.0 1.0", "Size": "2.0 1.0",
                                                          "Data": "Spikes", "WindDirection": "0.0 1.0"})")));
-    // What this match could not make is not lost to the file.
-    EXPECT_EQ(Text(hazards.GetElement(1)),
+    // What this match could not make is not lost to the file, nor moved in it.
+    EXPECT_EQ(Text(hazards.GetElement(0)),
               Text(Json(R"({"Name": "Lava", "Position": "5 1", "Size": "2 1", "Data": "Lava"})")));
     EXPECT_EQ(entities.Find("Zones")->GetCount(), 1u);
 }
@@ -193,7 +196,7 @@ TEST(MapFile, AMovingPlatformWithoutKeysStandsStillWithAMessage)
         ASSERT_EQ(world->platforms.Count(), 1u);
         EXPECT_FALSE(world->platforms[0].moving);
         EXPECT_TRUE(world->GetMovingPlatforms().empty());
-        EXPECT_TRUE(LoggedContaining(log, "Lift"));
+        EXPECT_TRUE(LoggedContaining(log, "Entities.Platforms[0].Path"));
         world->Step(World::TickSeconds);
     }
 }
@@ -386,14 +389,17 @@ TEST(MapFile, EveryShippedMapAndDefinitionSavedWithoutEditsEachReadsBackTheSameI
         const std::string path = "Maps/" + registry.maps.At(game.configuration.map).name;
         World world(game, 1), reloaded(game, 1);
         MapNames names, reloadedNames;
+        const std::string held = file(path);
         LogCapture log;
         ASSERT_TRUE(LoadMapData(world, names) && SaveMapData(world, names)) << path;
         EXPECT_EQ(log.messages, std::vector<std::string>{"saved to " + folder.Path("Assets/" + path + "/Data.json")})
             << path;
         EXPECT_GT(names.platforms.GetEntries().size(), 0u) << path;
         EXPECT_EQ(longFloats(path), 0u) << path;
+        // Untouched, the map is written as the file held it.
+        EXPECT_EQ(Text(Json(file(path))), Text(Json(held))) << path;
         ASSERT_TRUE(LoadMapData(reloaded, reloadedNames)) << path;
-        EXPECT_EQ(SaveMapText(reloaded, reloadedNames), file(path));
+        EXPECT_EQ(SaveMapText(reloaded, reloadedNames), SaveMapText(world, names));
     }
 }
 
@@ -418,4 +424,129 @@ TEST(MapFile, TheRendererTakesTheBackgroundsAndTheSaveWritesItsLayers)
     // A map without layers leaves the renderer none of the last map's.
     auto next = game.Load(R"({"WorldBounds": "0 0 10 10"})", names);
     EXPECT_TRUE(layers.empty());
+}
+
+namespace
+{
+
+// The shipped Hilltop with a member no reader knows at the top and in the first platform, and the value
+// at the path (member names and element indices) replaced by the JSON text.
+std::string HilltopWith(const ShippedGame& game, const std::vector<std::string>& path, const char* value)
+{
+    Lumvek::Blueprint root = Json(Lumvek::File::ReadAllText(game.MapPath("Hilltop")).second);
+    root.MakeObject().AddMember("Music").SetString("Calm");
+    root.MakeObject()
+        .Find("Entities")
+        ->MakeObject()
+        .Find("Platforms")
+        ->GetElement(0)
+        .MakeObject()
+        .AddMember("Color")
+        .SetString("#FF0000FF");
+    Lumvek::Blueprint* at = &root;
+    for (const std::string& step : path)
+        at = at->GetType() == Lumvek::BlueprintType::Array ? &at->GetElement(std::stoul(step))
+                                                           : &at->MakeObject().AddMember(step);
+    // The reader takes only containers at the root.
+    *at = Json("[" + std::string(value) + "]").GetElement(0);
+    return Text(root);
+}
+
+} // namespace
+
+// Each row a member of the wrong form beside members no reader knows: the load names it, and neither the
+// map editor's Save nor the data editor's writes over the file.
+TEST(MapFile, AMemberTheLoadCannotTakeIsReportedAndNoSaveWritesOverTheFile)
+{
+    const std::vector<std::pair<std::vector<std::string>, const char*>> rows = {
+        {{"WorldBounds"}, R"("0 0 nan 30")"},
+        {{"SpawnPoints"}, "{}"},
+        {{"Entities"}, "[]"},
+        {{"Backgrounds"}, "7"},
+        {{"SpawnPoints", "0", "Position"}, R"("abc")"},
+        {{"SpawnPoints", "0", "Mask"}, R"("Player|Bogus")"},
+        {{"SpawnPoints", "1"}, "5"},
+        {{"SpawnPoints", "3", "Flipped"}, R"("yes")"},
+        {{"Entities", "Platforms", "0", "Conveyance"}, R"("fast")"},
+        {{"Entities", "Platforms", "5", "OneWay"}, R"("yes")"},
+        {{"Entities", "Platforms", "0", "Rotation"}, R"("sideways")"},
+        {{"Entities", "Platforms", "11", "Path", "2", "Time"}, R"("late")"},
+        {{"Entities", "Hazards", "1", "WindDirection"}, R"("up")"},
+        {{"Entities", "Hazards", "0", "Data"}, "null"},
+        {{"Entities", "Visuals"}, R"("oops")"},
+        {{"Entities", "Zones", "0", "Position"}, R"("12 abc")"},
+        {{"Entities", "Interactions", "0", "Interact", "Action"}, R"("Fly")"},
+    };
+    for (const auto& [path, value] : rows)
+    {
+        std::string member;
+        for (const std::string& step : path)
+            member += std::isdigit(static_cast<unsigned char>(step[0])) ? "[" + step + "]"
+                                                                        : (member.empty() ? "" : ".") + step;
+        SCOPED_TRACE(member);
+        ShippedGame game;
+        game.Choose("Hilltop");
+        const std::string text = HilltopWith(game, path, value);
+        ASSERT_TRUE(Lumvek::File::WriteAllText(game.MapPath("Hilltop"), text));
+        LogCapture log;
+        World world(game, 1);
+        MapNames names;
+        EXPECT_FALSE(LoadMapData(world, names));
+        const auto& problems = world.mapFile.report.GetProblems();
+        ASSERT_EQ(problems.size(), 1u);
+        EXPECT_EQ(problems[0].path, member);
+        EXPECT_TRUE(LoggedContaining(log, member));
+        EXPECT_FALSE(SaveMapData(world, names));
+        EXPECT_TRUE(LoggedContaining(log, "did not save " + game.MapPath("Hilltop")));
+        // The data editor's check of the map's definition, which reads the same file, finds the same.
+        game.ownRegistry.maps.Load();
+        MapData& map = *game.ownRegistry.maps.Find("Hilltop");
+        CheckMapDefinition(map);
+        ASSERT_EQ(map.record.report.GetProblems().size(), 1u);
+        EXPECT_EQ(map.record.report.GetProblems()[0].path, member);
+        EXPECT_FALSE(game.ownRegistry.Save(map));
+        EXPECT_TRUE(Lumvek::File::ReadAllText(game.MapPath("Hilltop")).second == text);
+    }
+}
+
+// Members no reader knows and a name given twice are saved as read, by either editor, also after the
+// match ran: the ferry's trip is no edit of the map.
+TEST(MapFile, UnknownMembersAndRepeatedNamesAreSavedAsReadAndARunningMatchMovesNothingInTheFile)
+{
+    ShippedGame game;
+    game.Choose("Hilltop");
+    const std::string text = HilltopWith(game, {"Entities", "Platforms", "1", "Name"}, R"("Ground")");
+    ASSERT_TRUE(Lumvek::File::WriteAllText(game.MapPath("Hilltop"), text));
+    LogCapture log;
+    World world(game, 1);
+    MapNames names;
+    ASSERT_TRUE(LoadMapData(world, names));
+    EXPECT_EQ(names.repeatedNames, std::vector<std::string>{"Entities.Platforms[1] \"Ground\""});
+    EXPECT_TRUE(LoggedContaining(log, "Entities.Platforms[1] \"Ground\""));
+    const std::string written = SaveMapText(world, names);
+    EXPECT_NE(written.find("\"Ground\""), written.rfind("\"Ground\""));
+
+    static_cast<PathStartAction&>(*names.interactions.Find("FerryLever")->interactAction).Toggle();
+    for (int tick = 0; tick < 120; ++tick)
+        world.Step(World::TickSeconds);
+    ASSERT_NE(names.platforms.Find("Ferry")->GetBody().y, 12.0f);
+    ASSERT_TRUE(SaveMapData(world, names));
+    EXPECT_TRUE(Lumvek::File::ReadAllText(game.MapPath("Hilltop")).second == text);
+
+    // An edit is written, and only the edit.
+    world.spawnPoints[0].x = 3.0f;
+    ASSERT_TRUE(SaveMapData(world, names));
+    Lumvek::Blueprint saved = Json(Lumvek::File::ReadAllText(game.MapPath("Hilltop")).second);
+    Lumvek::Blueprint& position =
+        saved.MakeObject().Find("SpawnPoints")->GetElement(0).MakeObject().AddMember("Position");
+    EXPECT_EQ(position.GetString(), "3.0 2.0");
+    position.SetString("2 2");
+    EXPECT_EQ(Text(saved), Text(Json(text)));
+
+    // The data editor, whose definition was read before all this, writes its own member over both saves.
+    position.SetString("3.0 2.0");
+    saved.MakeObject().AddMember("DisplayName").SetString("Hill");
+    game.ownRegistry.maps.Find("Hilltop")->displayName = "Hill";
+    ASSERT_TRUE(game.ownRegistry.Save(*game.ownRegistry.maps.Find("Hilltop")));
+    EXPECT_EQ(Text(Json(Lumvek::File::ReadAllText(game.MapPath("Hilltop")).second)), Text(saved));
 }

@@ -169,10 +169,10 @@ TEST_F(ToolsProgram, BoundsThatWouldLeaveCrossroadsGroundOutsideAreRefusedAndSav
     const size_t refused = output.find("refused: Platform 0 \"Ground\", Platform 2 \"RightWall\"");
     EXPECT_TRUE(refused != std::string::npos && output.find("refused:", refused + 1) == std::string::npos) << output;
     EXPECT_NE(output.find("saved to"), std::string::npos) << output;
-    // The file keeps its bounds and every platform, all of which a load of it places again.
+    // The file keeps its bounds as written and every platform, all of which a load of it places again.
     Lumvek::Blueprint saved;
     ASSERT_TRUE(Lumvek::JsonFormat::LoadBlueprint(Lumvek::File::ReadAllText(map.string()).second, saved));
-    EXPECT_EQ(saved.GetObject().Find("WorldBounds")->GetString(), Lumvek::StringView("0.0 0.0 48.0 24.0"));
+    EXPECT_EQ(saved.GetObject().Find("WorldBounds")->GetString(), Lumvek::StringView("0 0 48 24"));
     EXPECT_EQ(CountPlatforms(Lumvek::File::ReadAllText(map.string()).second), before);
 }
 
@@ -183,8 +183,8 @@ TEST_F(ToolsProgram, SaveLeavesAMapWhoseBoundsDidNotLoadAsItWas)
     text.replace(text.find("\"0 0 40 30\""), 11, "\"0 0 nan 30\"");
     ASSERT_TRUE(Lumvek::File::WriteAllText(map.string(), text));
     ASSERT_EQ(RunMapTab("", "Hilltop"), 0) << output;
-    EXPECT_NE(output.find("Hilltop/Data.json has \"WorldBounds\": \"0 0 nan 30\""), std::string::npos) << output;
-    EXPECT_NE(output.find("did not save the map"), std::string::npos) << output;
+    EXPECT_NE(output.find("Hilltop/Data.json: WorldBounds holds \"0 0 nan 30\""), std::string::npos) << output;
+    EXPECT_NE(output.find("Hilltop/Data.json: it was not read whole"), std::string::npos) << output;
     EXPECT_TRUE(Lumvek::File::ReadAllText(map.string()).second == text) << output;
 }
 
