@@ -82,8 +82,14 @@ bool ReadProfileText(Profile& profile, StringView text, StringView path, const D
         profile.damaged = true;
         return false;
     }
-    BlueprintReader reader(root);
-    return profile.Read(reader, registry);
+    profile.record.report.SetFile(path.ToString());
+    BlueprintReader reader(root, &profile.record.report);
+    const bool read = profile.Read(reader, registry);
+    profile.record.file = std::move(root);
+    BlueprintWriter writer;
+    profile.Write(writer, registry);
+    profile.record.asRead = writer.GetRoot();
+    return read;
 }
 
 } // namespace
@@ -233,7 +239,12 @@ bool Profile::Save(StringView applicationRoot, const DataRegistry& registry) con
     const std::string relative = FormatText("Assets/{}.profile", name);
     BlueprintWriter writer;
     Write(writer, registry);
-    const std::string text = JsonFormat::SaveBlueprint(writer.GetRoot());
+    // The player's changes go over the file as it was read: members no reader knows, and values the
+    // reader could not take and the player left alone, stay as the file held them. A profile is never
+    // refused for them: what the player changed must not be lost.
+    const bool fromFile = record.file.GetType() == BlueprintType::Object;
+    const std::string text = JsonFormat::SaveBlueprint(
+        fromFile ? MergeEdits(record.file, record.asRead, writer.GetRoot()) : writer.GetRoot());
     if (!File::WriteAllText(Path::AppendCopy(applicationRoot, relative), text))
     {
         Log::Write("failed to save the profile {} to {}", name, relative);

@@ -78,8 +78,9 @@ public:
     // true. A file that cannot be read or parsed answers false with a message and marks the profile
     // damaged, so that saving does not replace what it held.
     bool Load(Lumvek::StringView path, const DataRegistry& registry);
-    // Writes the profile to "Assets/<name>.profile" below the application root, replacing the file
-    // whole. Refused, with a message, for a damaged profile and for a name that is no plain file name.
+    // Writes the profile to "Assets/<name>.profile" below the application root: what changed since
+    // the load merged over the file it was read from (MergeEdits), the whole profile for one that had
+    // no file. Refused, with a message, for a damaged profile and for a name that is no plain file name.
     bool Save(Lumvek::StringView applicationRoot, const DataRegistry& registry) const;
 
     // The flag of the first of Heads, Cores, Arms and Legs that holds the part; false when none does.
@@ -109,6 +110,8 @@ public:
     UnlockedSet legs;
     // Its file was there but unreadable when loaded.
     bool damaged = false;
+    // The file as parsed and what the profile wrote right after reading it; empty without a file.
+    Lumvek::FileRecord record;
 };
 
 // The game's profiles by key, in load order. Owned by the game system; filled on the start-up loader

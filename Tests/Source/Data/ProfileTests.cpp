@@ -167,3 +167,21 @@ TEST_F(ProfileTest, ADamagedFileIsReportedAndKeptAndAMissingOneGivesTheDefaults)
     EXPECT_FALSE(missing.damaged);
     EXPECT_EQ(missing.loadouts[0], ProfileLoadout());
 }
+
+TEST_F(ProfileTest, SaveKeepsWhatTheFileHeldThatThePlayerDidNotChange)
+{
+    assets.Write("Bea.profile", R"({"Name": "Bea", "Gold": "lots", "Ink": 3, "Theme": "Dark"})");
+    Testing::LogCapture log;
+    Profile profile;
+    ASSERT_TRUE(profile.Load(assets.folder.Path("Assets/Bea.profile"), assets.registry));
+    EXPECT_EQ(log.StartingWith(assets.folder.Path("Assets/Bea.profile") + ": Gold holds \"lots\"").size(), 1u);
+    profile.ink = 5;
+
+    ASSERT_TRUE(profile.Save(assets.Root(), assets.registry));
+    const Blueprint saved = assets.ReadJson("Bea.profile");
+    EXPECT_EQ(saved.GetObject().Find("Gold")->GetString(), StringView("lots"));
+    EXPECT_EQ(saved.GetObject().Find("Theme")->GetString(), StringView("Dark"));
+    EXPECT_EQ(saved.GetObject().Find("Ink")->GetUnsignedInteger(), 5u);
+    // Loadouts left at the defaults the file never held stay out of it.
+    EXPECT_EQ(saved.GetObject().Find("Loadouts"), nullptr);
+}
