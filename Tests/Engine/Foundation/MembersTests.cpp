@@ -2,12 +2,14 @@
 
 #include "Engine/Foundation/Json.h"
 #include "Engine/Foundation/Lon.h"
+#include "Engine/Foundation/Pattern.h"
 #include "Engine/Foundation/ReadReport.h"
 #include "Tests/LogCapture.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -214,22 +216,61 @@ TEST(Members, VectorsAnglesColoursAndBoneTransforms)
     EXPECT_EQ(reader.GetDepth(), 0u);
 }
 
-// An angle read and written again gives the degrees the maker wrote, not the float product that lands
-// beside them (60 came back as 60.000004), and reads back as the same radians.
-TEST(Members, AnglesAreWrittenInTheShortestDegreesThatReadBack)
+// An angle read and written again gives the degrees the maker wrote within a turn, not the float
+// product beside them (60 came back as 60.000004; 770, its turns taken off the radians in float steps,
+// as 49.999992 and then 49.999993), and every angle written reads back as itself, so a second Save
+// writes the text of the first.
+TEST(Members, EveryAngleWrittenReadsBackAsItselfInTheShortestDegrees)
 {
-    for (const char* degrees : {"60", "0.5", "1", "45", "90", "123.25", "300", "359.9"})
+    const auto write = [](float radians)
     {
-        Angle read;
-        ASSERT_TRUE(ReadText("Degrees(" + std::string(degrees) + ")", read)) << degrees;
         BlueprintWriter writer;
-        WriteMember(writer, "Key", read);
-        const std::string written = writer.GetRoot().GetObject().Find("Key")->GetString().ToString();
-        const std::string trimmed = std::string(degrees).find('.') == std::string::npos ? ".0" : "";
-        EXPECT_EQ(written, "Degrees(" + std::string(degrees) + trimmed + ")");
-        Angle back;
-        EXPECT_TRUE(ReadText(written, back));
-        EXPECT_EQ(back.radians, read.radians) << written;
+        WriteMember(writer, "Key", Angle{radians});
+        return writer.GetRoot().GetObject().Find("Key")->GetString().ToString();
+    };
+    const auto read = [](const std::string& text)
+    {
+        Angle angle{-100.0f};
+        EXPECT_TRUE(ReadText(text, angle)) << text;
+        return angle.radians;
+    };
+    const auto expectFixed = [&](float radians, const std::string& what)
+    {
+        const std::string written = write(radians);
+        EXPECT_EQ(read(written), radians) << what << " written " << written;
+        return written;
+    };
+    for (int degrees = -3600; degrees <= 3600; ++degrees)
+        EXPECT_EQ(expectFixed(read(FormatText("Degrees({})", degrees)), std::to_string(degrees)),
+                  FormatText("Degrees({}.0)", (degrees % 360 + 360) % 360));
+    // The text read, and the text written; an empty one: any that reads back.
+    const std::pair<const char*, const char*> texts[] = {
+        {"Degrees(60)", "Degrees(60.0)"},
+        {"Degrees(0.5)", "Degrees(0.5)"},
+        {"Degrees(123.25)", "Degrees(123.25)"},
+        {"Degrees(359.9)", "Degrees(359.9)"},
+        {"Degrees(770.125)", "Degrees(50.125)"},
+        {"Degrees(-0.5)", "Degrees(359.5)"},
+        {"Degrees(1e-30)", "Degrees(1e-30)"},
+        {"Degrees(-1e-30)", "Degrees(0.0)"},
+        {"Degrees(359.99997)", ""},
+        {"Degrees(3e38)", ""},
+        {"Degrees(-3e38)", ""},
+        {"Radians(7)", "Radians(7.0)"},
+        {"Radians(-1e30)", "Radians(-1e+30)"},
+        {"Radians(0.1)", ""},
+    };
+    for (const auto& [text, written] : texts)
+    {
+        const std::string first = expectFixed(read(text), text);
+        EXPECT_TRUE(first == written || *written == 0) << text << " written " << first;
+    }
+    // Floats within a turn, spread over its values and over their exponents.
+    constexpr float FullTurn = 6.2831855f;
+    for (int step = 0; step < 50000; ++step)
+    {
+        expectFixed(FullTurn * static_cast<float>(step) / 50000.0f, "a 50000th of a turn");
+        expectFixed(std::bit_cast<float>(step * 21727u), "a float");
     }
 }
 
