@@ -635,9 +635,9 @@ TEST(AssetsTest, ProfilesWriteBackWhatTheyRead)
     std::filesystem::create_directories(scratch.Path("Assets"));
     for (const std::string& key : assets.profiles.GetKeys())
     {
-        ASSERT_TRUE(assets.profiles.Find(key)->Save(scratch.Root(), assets.registry));
-        EXPECT_EQ(File::ReadAllText(scratch.Path("Assets/" + key + ".profile")).second,
-                  File::ReadAllText(SourceRoot + "/Assets/" + key + ".profile").second);
+        const std::string file = "Assets/" + key + ".profile";
+        EXPECT_TRUE(assets.profiles.Find(key)->Save(scratch.Root(), assets.registry));
+        EXPECT_EQ(File::ReadAllText(scratch.Path(file)).second, File::ReadAllText(SourceRoot + "/" + file).second);
         SCOPED_TRACE(key);
         BlueprintWriter writer;
         assets.profiles.Find(key)->Write(writer, assets.registry);

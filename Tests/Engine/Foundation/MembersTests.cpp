@@ -188,14 +188,6 @@ TEST(Members, VectorsAnglesColoursAndBoneTransforms)
         EXPECT_EQ(ReadText(c.text, angle), c.radians != Refused) << c.text;
         EXPECT_NEAR(angle.radians, c.radians, 1e-5) << c.text;
     }
-    // Far beyond the reach of the float wrapping loop, still inside one turn.
-    for (const char* text : {"Degrees(1e30)", "Degrees(-3e38)", "Degrees(2e10)"})
-    {
-        Angle angle;
-        EXPECT_TRUE(ReadText(text, angle)) << text;
-        EXPECT_TRUE(angle.radians >= 0.0f && angle.radians <= 6.2831855f) << text;
-    }
-
     Color color = Color::Blue;
     EXPECT_TRUE(ReadText("red", color));
     EXPECT_EQ(color, Color::Red);
@@ -217,60 +209,44 @@ TEST(Members, VectorsAnglesColoursAndBoneTransforms)
 }
 
 // An angle read and written again gives the degrees the maker wrote within a turn, not the float
-// product beside them (60 came back as 60.000004; 770, its turns taken off the radians in float steps,
-// as 49.999992 and then 49.999993), and every angle written reads back as itself, so a second Save
-// writes the text of the first.
+// product beside them (60 came back as 60.000004, 770 as 49.999992 and then 49.999993), and every
+// angle written reads back as itself, so a second Save writes the text of the first.
 TEST(Members, EveryAngleWrittenReadsBackAsItselfInTheShortestDegrees)
 {
-    const auto write = [](float radians)
-    {
-        BlueprintWriter writer;
-        WriteMember(writer, "Key", Angle{radians});
-        return writer.GetRoot().GetObject().Find("Key")->GetString().ToString();
-    };
     const auto read = [](const std::string& text)
     {
         Angle angle{-100.0f};
         EXPECT_TRUE(ReadText(text, angle)) << text;
         return angle.radians;
     };
-    const auto expectFixed = [&](float radians, const std::string& what)
+    const auto written = [&](float radians)
     {
-        const std::string written = write(radians);
-        EXPECT_EQ(read(written), radians) << what << " written " << written;
-        return written;
+        BlueprintWriter writer;
+        WriteMember(writer, "Key", Angle{radians});
+        const std::string text = writer.GetRoot().GetObject().Find("Key")->GetString().ToString();
+        EXPECT_EQ(read(text), radians) << text;
+        return text;
     };
     for (int degrees = -3600; degrees <= 3600; ++degrees)
-        EXPECT_EQ(expectFixed(read(FormatText("Degrees({})", degrees)), std::to_string(degrees)),
+        EXPECT_EQ(written(read(FormatText("Degrees({})", degrees))),
                   FormatText("Degrees({}.0)", (degrees % 360 + 360) % 360));
-    // The text read, and the text written; an empty one: any that reads back.
+    // The text read, and the start of the one written: degrees within a turn, far beyond the reach of
+    // a loop taking off turns one by one too; radians outside it as they are.
     const std::pair<const char*, const char*> texts[] = {
-        {"Degrees(60)", "Degrees(60.0)"},
-        {"Degrees(0.5)", "Degrees(0.5)"},
-        {"Degrees(123.25)", "Degrees(123.25)"},
-        {"Degrees(359.9)", "Degrees(359.9)"},
-        {"Degrees(770.125)", "Degrees(50.125)"},
-        {"Degrees(-0.5)", "Degrees(359.5)"},
-        {"Degrees(1e-30)", "Degrees(1e-30)"},
-        {"Degrees(-1e-30)", "Degrees(0.0)"},
-        {"Degrees(359.99997)", ""},
-        {"Degrees(3e38)", ""},
-        {"Degrees(-3e38)", ""},
-        {"Radians(7)", "Radians(7.0)"},
-        {"Radians(-1e30)", "Radians(-1e+30)"},
-        {"Radians(0.1)", ""},
+        {"Degrees(0.5)", "Degrees(0.5)"},        {"Degrees(359.9)", "Degrees(359.9)"},
+        {"Degrees(770.125)", "Degrees(50.125)"}, {"Degrees(-0.5)", "Degrees(359.5)"},
+        {"Degrees(1e-30)", "Degrees(1e-30)"},    {"Degrees(-1e-30)", "Degrees(0.0)"},
+        {"Degrees(359.99997)", "Degrees("},      {"Degrees(-3e38)", "Degrees("},
+        {"Degrees(1e30)", "Degrees("},           {"Degrees(2e10)", "Degrees("},
+        {"Radians(7)", "Radians(7.0)"},          {"Radians(0.1)", ""},
     };
-    for (const auto& [text, written] : texts)
-    {
-        const std::string first = expectFixed(read(text), text);
-        EXPECT_TRUE(first == written || *written == 0) << text << " written " << first;
-    }
+    for (const auto& [text, start] : texts)
+        EXPECT_TRUE(written(read(text)).starts_with(start)) << text << " as " << written(read(text));
     // Floats within a turn, spread over its values and over their exponents.
-    constexpr float FullTurn = 6.2831855f;
-    for (int step = 0; step < 50000; ++step)
+    for (uint32_t step = 0; step < 50000; ++step)
     {
-        expectFixed(FullTurn * static_cast<float>(step) / 50000.0f, "a 50000th of a turn");
-        expectFixed(std::bit_cast<float>(step * 21727u), "a float");
+        written(6.2831855f * static_cast<float>(step) / 50000.0f);
+        written(std::bit_cast<float>(step * 21727u));
     }
 }
 
