@@ -17,7 +17,6 @@ namespace
 {
 
 constexpr float RadiansPerDegree = 0.017453292f;
-constexpr float DegreesPerRadian = 57.29578f;
 constexpr float FullTurn = 6.2831855f;
 
 // The member key of the reader's current Object; null when it is absent or there is no Object.
