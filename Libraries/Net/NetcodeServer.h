@@ -16,9 +16,10 @@ namespace Net
 // Told when a slot gains a client (connected true) or loses one; on loss it runs while the slot
 // still holds the client's id and address.
 using ClientConnectFunction = void (*)(void* context, int clientIndex, bool connected);
-// Whether a connection from the address is taken now; asked of each valid request and of each answer
-// to a challenge, false denies it.
-using ClientAdmitFunction = bool (*)(void* context, const Address& from);
+// Whether a connection from the address, by the client id its token names, is taken now; asked of each
+// valid request, also when no slot is free (the request is then denied whatever the answer, but the
+// application learns who asked), and of each answer to a challenge; false denies it.
+using ClientAdmitFunction = bool (*)(void* context, const Address& from, uint64_t clientId);
 
 struct NetcodeServerConfig
 {
@@ -109,7 +110,7 @@ private:
     void ProcessPacket(const Address& from, uint8_t* data, int bytes);
     void ProcessConnectionRequest(const Address& from, const uint8_t* data, int bytes);
     void ProcessConnectionResponse(const Address& from, PendingConnection& pending, const Packet& packet);
-    bool Admits(const Address& from) const;
+    bool Admits(const Address& from, uint64_t clientId) const;
     // Tells a client it is not taken, under the keys of its request.
     void Deny(const Address& to, const uint8_t sendKey[KeyBytes]);
     void ProcessClientPacket(int clientIndex, const Packet& packet);

@@ -137,9 +137,9 @@ void Server::DestroySlots()
     maxClients = 0;
 }
 
-bool Server::AdmitClient(void* context, const Address& from)
+bool Server::AdmitClient(void* context, const Address& from, uint64_t clientId)
 {
-    return static_cast<Server*>(context)->adapter.AdmitServerClient(from);
+    return static_cast<Server*>(context)->adapter.AdmitServerClient(from, clientId);
 }
 
 void Server::OnClientConnection(void* context, int clientIndex, bool connected)
