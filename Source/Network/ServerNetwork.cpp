@@ -48,6 +48,8 @@ Net::ClientServerConfig AdmittingConfig(Net::ClientServerConfig config)
     config.requestTimePerUpdate = 0.002;
     // What the socket holds is read each update, the honest inputs among the flood with it, up to this.
     config.receiveTimePerUpdate = 0.008;
+    // Clients denied for want of a seat wait in line for one: only those that answer at their address.
+    config.challengeWhenFull = true;
     return config;
 }
 
@@ -81,8 +83,8 @@ constexpr double SeatRetrySeconds = 3.0;
 constexpr double SeatHoldSeconds = SeatRetrySeconds + 1.0;
 // A waiting client that missed two retries has given up.
 constexpr double WaiterSilenceSeconds = 2.0 * SeatRetrySeconds + 1.0;
-// Clients in line for a seat: first denied, first seated. Later requests, from however many addresses,
-// join the line behind them or, once it is full, are denied as before; none pushes a waiting client out.
+// Clients in line for a seat: first denied, first seated. Later ones, from however many addresses, join
+// the line behind them or, once it is full, are denied as before; none pushes a waiting client out.
 constexpr size_t MaxWaiters = 32;
 
 Net::Address HostOf(Net::Address address)
@@ -133,7 +135,8 @@ ServerNetwork::ServerNetwork(GameContext& context, const ServerSettings& setting
             const uint64_t id = server->GetClientId(client);
             std::erase_if(waiters, [&](const Waiter& waiter) { return waiter.address == address && waiter.id == id; });
         });
-    adapter.SetAdmissionCheck([this](const Net::Address& from, uint64_t id) { return Admits(from, id); });
+    adapter.SetAdmissionCheck([this](const Net::Address& from, uint64_t id, bool answered)
+                              { return Admits(from, id, answered); });
     serverSettings.maximumPlayers = std::clamp(serverSettings.maximumPlayers, 1u, MaxServerPlayers);
     ChooseOfferedConfigurations();
     if (!server->Start(static_cast<int>(serverSettings.maximumPlayers)))
@@ -365,13 +368,10 @@ void ServerNetwork::AdmitClients()
     }
 }
 
-bool ServerNetwork::Admits(const Net::Address& from, uint64_t id)
+bool ServerNetwork::Admits(const Net::Address& from, uint64_t id, bool answered)
 {
     const Net::Address host = HostOf(from);
     const double time = Now();
-    if (std::any_of(cooldowns.begin(), cooldowns.end(),
-                    [&](const Cooldown& cooldown) { return cooldown.host == host && cooldown.until > time; }))
-        return ++deniedRequests, false;
     int playerless = 0;
     size_t free = 0;
     for (int i = 0; i < server->GetMaxClients(); ++i)
@@ -381,19 +381,23 @@ bool ServerNetwork::Admits(const Net::Address& from, uint64_t id)
         else if (HostOf(server->GetClientAddress(i)) == host && !clients[static_cast<size_t>(i)].HasPlayers())
             ++playerless;
     }
-    if (playerless >= PlayerlessPerHost)
-        return ++deniedRequests, false;
-    // Free seats go to those who waited, in order; anyone else asks behind them. Known again by its
-    // address and id together: anyone can make a token with an id, few can send from its address.
+    if (playerless >= PlayerlessPerHost ||
+        std::any_of(cooldowns.begin(), cooldowns.end(),
+                    [&](const Cooldown& cooldown) { return cooldown.host == host && cooldown.until > time; }))
+    {
+        deniedRequests += answered ? 0 : 1;
+        return false;
+    }
+    // Free seats go to those who waited, in order, and anyone else asks behind them. A waiting client is
+    // known again by its address and id together: anyone can make a token with any id, but only one that
+    // answered the challenge at its address waits in line, and few can send from another's address.
     const auto waiter = std::find_if(waiters.begin(), waiters.end(),
                                      [&](const Waiter& waiter) { return waiter.address == from && waiter.id == id; });
     if (waiter != waiters.end())
         waiter->lastAsked = time;
-    if (static_cast<size_t>(waiter - waiters.begin()) < free)
+    if (!answered || static_cast<size_t>(waiter - waiters.begin()) < free)
         return true;
-    if (waiter == waiters.end() && waiters.size() < MaxWaiters &&
-        std::count_if(waiters.begin(), waiters.end(),
-                      [&](const Waiter& waiter) { return HostOf(waiter.address) == host; }) < PlayerlessPerHost)
+    if (waiter == waiters.end() && waiters.size() < MaxWaiters)
         waiters.push_back({from, id, time});
     return false;
 }

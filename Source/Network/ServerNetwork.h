@@ -152,10 +152,10 @@ private:
     void AdmitClients();
     // Whether a connection from the address is taken now: not while its host cools down after a
     // connection of its was sent away or left without players, nor while it holds PlayerlessPerHost
-    // connections without players, nor while the free seats are held for clients that waited longer.
-    // A request denied for want of a seat waits in line for one. Asked from inside the library's
-    // update, also of requests the library denies as full; it only reads the library's slots.
-    bool Admits(const Net::Address& from, uint64_t id);
+    // connections without players, nor, once it answered the challenge, while the free seats are held
+    // for clients that waited longer. One denied then for want of a seat waits in line for one. Asked
+    // from inside the library's update, also when no seat is free; it only reads the library's slots.
+    bool Admits(const Net::Address& from, uint64_t id, bool answered);
     // Drops the waiting clients that stopped asking or let a seat held for them go, and holds each
     // free seat for one of the first in line.
     void HoldSeats();
