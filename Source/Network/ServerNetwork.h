@@ -166,8 +166,8 @@ private:
     double CoolDown(const Net::Address& address);
     // The server's own disconnect of a client, as opposed to one that leaves.
     void Dismiss(int client);
-    // During play, removes the players whose client sent no changed input for InactivityTimeout
-    // seconds; a client left without players is sent away.
+    // During play, removes the players whose client sent no input that changes the game for
+    // InactivityTimeout seconds; a client left without players is sent away.
     void RemoveIdlePlayers(int64_t delta);
     void RemovePlayer(std::vector<InputBuffer>::iterator buffer);
     // Brings the vote's high count down to the players present once they stayed below it for longer
