@@ -12,7 +12,7 @@ void Adapter::OnServerClientConnected(int) {}
 
 void Adapter::OnServerClientDisconnected(int) {}
 
-bool Adapter::AdmitServerClient(const Address&)
+bool Adapter::AdmitServerClient(const Address&, uint64_t, bool)
 {
     return true;
 }

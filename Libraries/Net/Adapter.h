@@ -5,6 +5,7 @@
 #include "Net/Message.h"
 
 #include <cstddef>
+#include <cstdint>
 
 namespace Net
 {
@@ -26,9 +27,11 @@ public:
 
     virtual void OnServerClientConnected(int clientIndex);
     virtual void OnServerClientDisconnected(int clientIndex);
-    // Whether the server takes a connection from the address now: asked of each valid request and again
-    // when its client answers the challenge; false denies it. The default takes every one.
-    virtual bool AdmitServerClient(const Address& from);
+    // Whether the server takes a connection from the address, by the client id its token names, now:
+    // asked of each valid request (answered false) and again when its client answers the challenge
+    // (answered true), also when a full server denies it whatever the answer; false denies it. The
+    // default takes every one.
+    virtual bool AdmitServerClient(const Address& from, uint64_t clientId, bool answered);
 };
 
 } // namespace Net

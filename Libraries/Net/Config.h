@@ -54,6 +54,9 @@ struct ClientServerConfig : ConnectionConfig
     double requestTimePerUpdate = 0.0;
     // Seconds of real time a server spends reading packets in one update; 0 bounds them by count alone.
     double receiveTimePerUpdate = 0.0;
+    // A full server challenges a request all the same and denies it only when its client answers, so
+    // that the adapter's admission check learns which denied clients receive at their address.
+    bool challengeWhenFull = false;
     // Bytes for the client, for the server's own use, and for each of the server's client slots.
     int clientMemory = 10 * 1024 * 1024;
     int serverGlobalMemory = 10 * 1024 * 1024;

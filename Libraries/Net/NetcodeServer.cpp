@@ -348,7 +348,7 @@ void NetcodeServer::ProcessConnectionRequest(const Address& from, const uint8_t*
     if (!use)
         return Drop(PACKET_READ_REFUSED, from);
 
-    if (!HasFreeOrReleasedSlot() || !Admits(from))
+    if (!Admits(from, token.clientId, false) || (!config.challengeWhenFull && !HasFreeOrReleasedSlot()))
     {
         Deny(from, token.serverToClientKey);
         ++counters.packetsReceived;
@@ -399,7 +399,7 @@ void NetcodeServer::ProcessConnectionResponse(const Address& from, PendingConnec
     // A slot freed in this update: the client's next response, a tenth of a second on, takes it.
     if (clientIndex < 0 && HasFreeOrReleasedSlot())
         return;
-    if (clientIndex < 0 || !Admits(from))
+    if (!Admits(from, challenge.clientId, true) || clientIndex < 0)
     {
         Deny(from, connection.sendKey);
         // A denied client gives up and sends nothing more: a late copy of its response must not take
@@ -440,9 +440,9 @@ void NetcodeServer::ProcessConnectionResponse(const Address& from, PendingConnec
         config.connectCallback(config.callbackContext, clientIndex, true);
 }
 
-bool NetcodeServer::Admits(const Address& from) const
+bool NetcodeServer::Admits(const Address& from, uint64_t clientId, bool answered) const
 {
-    return !config.admitCallback || config.admitCallback(config.callbackContext, from);
+    return !config.admitCallback || config.admitCallback(config.callbackContext, from, clientId, answered);
 }
 
 void NetcodeServer::Deny(const Address& to, const uint8_t sendKey[KeyBytes])

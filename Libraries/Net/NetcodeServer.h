@@ -16,9 +16,10 @@ namespace Net
 // Told when a slot gains a client (connected true) or loses one; on loss it runs while the slot
 // still holds the client's id and address.
 using ClientConnectFunction = void (*)(void* context, int clientIndex, bool connected);
-// Whether a connection from the address is taken now; asked of each valid request and of each answer
-// to a challenge, false denies it.
-using ClientAdmitFunction = bool (*)(void* context, const Address& from);
+// Whether a connection from the address, by the client id its token names, is taken now; asked of each
+// valid request (answered false) and of each answer to a challenge (answered true), also when no slot
+// is free, which denies it whatever the answer but lets the application learn who asked; false denies it.
+using ClientAdmitFunction = bool (*)(void* context, const Address& from, uint64_t clientId, bool answered);
 
 struct NetcodeServerConfig
 {
@@ -50,6 +51,9 @@ struct NetcodeServerConfig
     // next: each update reads what the socket holds, so that a flood does not leave the honest packets
     // to the system's buffer to drop, up to this bound. 0 bounds them by count alone.
     double receiveTimePerUpdate = 0.0;
+    // A request is challenged even when no slot is free, and denied only when its client answers: only
+    // a client that receives at its address reaches the admission check with answered set.
+    bool challengeWhenFull = false;
     // The clock that time is measured by, in seconds; null reads the system's steady clock.
     double (*clock)() = nullptr;
 };
@@ -109,7 +113,7 @@ private:
     void ProcessPacket(const Address& from, uint8_t* data, int bytes);
     void ProcessConnectionRequest(const Address& from, const uint8_t* data, int bytes);
     void ProcessConnectionResponse(const Address& from, PendingConnection& pending, const Packet& packet);
-    bool Admits(const Address& from) const;
+    bool Admits(const Address& from, uint64_t clientId, bool answered) const;
     // Tells a client it is not taken, under the keys of its request.
     void Deny(const Address& to, const uint8_t sendKey[KeyBytes]);
     void ProcessClientPacket(int clientIndex, const Packet& packet);

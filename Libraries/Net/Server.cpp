@@ -62,6 +62,7 @@ NetcodeServerConfig Server::MakeNetcodeConfig(const uint8_t privateKey[KeyBytes]
     netcodeConfig.maximumTimeout = config.maximumTokenTimeout;
     netcodeConfig.requestTimePerUpdate = config.requestTimePerUpdate;
     netcodeConfig.receiveTimePerUpdate = config.receiveTimePerUpdate;
+    netcodeConfig.challengeWhenFull = config.challengeWhenFull;
     netcodeConfig.admitCallback = &Server::AdmitClient;
     std::memcpy(netcodeConfig.privateKey, privateKey, KeyBytes);
     netcodeConfig.connectCallback = &Server::OnClientConnection;
@@ -137,9 +138,9 @@ void Server::DestroySlots()
     maxClients = 0;
 }
 
-bool Server::AdmitClient(void* context, const Address& from)
+bool Server::AdmitClient(void* context, const Address& from, uint64_t clientId, bool answered)
 {
-    return static_cast<Server*>(context)->adapter.AdmitServerClient(from);
+    return static_cast<Server*>(context)->adapter.AdmitServerClient(from, clientId, answered);
 }
 
 void Server::OnClientConnection(void* context, int clientIndex, bool connected)

@@ -95,7 +95,7 @@ private:
     static NetcodeServerConfig MakeNetcodeConfig(const uint8_t privateKey[KeyBytes], const ClientServerConfig& config,
                                                  Server* server);
     static void OnClientConnection(void* context, int clientIndex, bool connected);
-    static bool AdmitClient(void* context, const Address& from);
+    static bool AdmitClient(void* context, const Address& from, uint64_t clientId, bool answered);
     static void TransmitPacket(void* context, int clientIndex, const uint8_t* packet, int bytes);
     // Every packet of the connection layer leaves here, so the simulator also sees challenges,
     // keep-alives and disconnects.

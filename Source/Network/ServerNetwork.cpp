@@ -48,6 +48,8 @@ Net::ClientServerConfig AdmittingConfig(Net::ClientServerConfig config)
     config.requestTimePerUpdate = 0.002;
     // What the socket holds is read each update, the honest inputs among the flood with it, up to this.
     config.receiveTimePerUpdate = 0.008;
+    // Clients denied for want of a seat wait in line for one: only those that answer at their address.
+    config.challengeWhenFull = true;
     return config;
 }
 
@@ -75,6 +77,15 @@ constexpr double CooldownJoins = 3.0;
 constexpr int PlayerlessPerHost = 2;
 // Hosts remembered cooling down; each was sent away after a whole connection, so a few are enough.
 constexpr size_t MaxCooldowns = 256;
+// How often a client of ours that a full server denied asks again (ClientNetwork::SeatRetryNanoseconds).
+constexpr double SeatRetrySeconds = 3.0;
+// A seat freed for a waiting client is held for its next retry and the round trips of its connection.
+constexpr double SeatHoldSeconds = SeatRetrySeconds + 1.0;
+// A waiting client that missed two retries has given up.
+constexpr double WaiterSilenceSeconds = 2.0 * SeatRetrySeconds + 1.0;
+// Clients in line for a seat: first denied, first seated. Later ones, from however many addresses, join
+// the line behind them or, once it is full, are denied as before; none pushes a waiting client out.
+constexpr size_t MaxWaiters = 32;
 
 Net::Address HostOf(Net::Address address)
 {
@@ -82,10 +93,17 @@ Net::Address HostOf(Net::Address address)
     return address;
 }
 
-// Only the controls: the history a client sends changes from frame to frame whatever its player does.
-bool SameControls(const PlayerInput& a, const PlayerInput& b)
+// Whether the input changes the game from the player's last one: its move or buttons, or the way the
+// player aims, which an aim inside the dead zone leaves as it was. Only the controls: the history a
+// client sends changes from frame to frame whatever its player does. Keeps the input for the next.
+bool ChangesPlay(ServerNetwork::InputBuffer& buffer, const PlayerInput& input)
 {
-    return a.move == b.move && a.aimX == b.aimX && a.aimY == b.aimY && a.buttons == b.buttons;
+    const Vector2 aim = input.GetAimDirection(buffer.aim);
+    const bool changed = input.move != buffer.lastInput.move || input.buttons != buffer.lastInput.buttons ||
+                         aim.x != buffer.aim.x || aim.y != buffer.aim.y;
+    buffer.lastInput = input;
+    buffer.aim = aim;
+    return changed;
 }
 
 uint32_t ConfigurationCount(const GameContext& context)
@@ -105,8 +123,20 @@ ServerNetwork::ServerNetwork(GameContext& context, const ServerSettings& setting
                        : std::make_unique<Net::Server>(allocator, GameServerKey, HostingAddress(settings),
                                                        AdmittingConfig(config), adapter, 0.0))
 {
-    adapter.SetConnectionListener([this](int client, bool connected) { notices.push_back({client, connected}); });
-    adapter.SetAdmissionCheck([this](const Net::Address& from) { return Admits(from); });
+    adapter.SetConnectionListener(
+        [this](int client, bool connected)
+        {
+            notices.push_back({client, connected});
+            // A waiting client that took its seat leaves the line at once: the next in it may ask in the
+            // same update.
+            if (!connected)
+                return;
+            const Net::Address address = server->GetClientAddress(client);
+            const uint64_t id = server->GetClientId(client);
+            std::erase_if(waiters, [&](const Waiter& waiter) { return waiter.address == address && waiter.id == id; });
+        });
+    adapter.SetAdmissionCheck([this](const Net::Address& from, uint64_t id, bool answered)
+                              { return Admits(from, id, answered); });
     serverSettings.maximumPlayers = std::clamp(serverSettings.maximumPlayers, 1u, MaxServerPlayers);
     ChooseOfferedConfigurations();
     if (!server->Start(static_cast<int>(serverSettings.maximumPlayers)))
@@ -154,6 +184,7 @@ void ServerNetwork::Update(int64_t delta)
     HandleConnectionNotices();
     AcceptClients();
     AdmitClients();
+    HoldSeats();
     if (state == NetworkState::Playing)
         RemoveIdlePlayers(delta);
     if (const uint64_t leftOut = logBudget.TakeReport(time) + playerLog.TakeReport(time) + stayedLog.TakeReport(time))
@@ -274,7 +305,7 @@ bool ServerNetwork::Refuse(int client, GameMessageType type)
     {
         if (MayLog(client))
             Log::Write("client {} sent {} refused messages: disconnecting it", client, RefusalLimit);
-        server->DisconnectClient(client);
+        Dismiss(client);
     }
     return count <= LoggedRefusals && MayLog(client);
 }
@@ -337,35 +368,84 @@ void ServerNetwork::AdmitClients()
     }
 }
 
-bool ServerNetwork::Admits(const Net::Address& from)
+bool ServerNetwork::Admits(const Net::Address& from, uint64_t id, bool answered)
 {
     const Net::Address host = HostOf(from);
     const double time = Now();
-    bool admitted =
-        std::none_of(cooldowns.begin(), cooldowns.end(),
-                     [&](const Cooldown& cooldown) { return cooldown.host == host && cooldown.until > time; });
     int playerless = 0;
-    for (int i = 0; i < server->GetMaxClients() && admitted; ++i)
-        if (server->IsClientConnected(i) && HostOf(server->GetClientAddress(i)) == host &&
-            !clients[static_cast<size_t>(i)].HasPlayers())
-            admitted = ++playerless < PlayerlessPerHost;
-    deniedRequests += admitted ? 0 : 1;
-    return admitted;
+    size_t free = 0;
+    for (int i = 0; i < server->GetMaxClients(); ++i)
+    {
+        if (!server->IsClientConnected(i))
+            ++free;
+        else if (HostOf(server->GetClientAddress(i)) == host && !clients[static_cast<size_t>(i)].HasPlayers())
+            ++playerless;
+    }
+    if (playerless >= PlayerlessPerHost ||
+        std::any_of(cooldowns.begin(), cooldowns.end(),
+                    [&](const Cooldown& cooldown) { return cooldown.host == host && cooldown.until > time; }))
+    {
+        deniedRequests += answered ? 0 : 1;
+        return false;
+    }
+    // Free seats go to those who waited, in order, and anyone else asks behind them. A waiting client is
+    // known again by its address and id together: anyone can make a token with any id, but only one that
+    // answered the challenge at its address waits in line, and few can send from another's address.
+    const auto waiter = std::find_if(waiters.begin(), waiters.end(),
+                                     [&](const Waiter& waiter) { return waiter.address == from && waiter.id == id; });
+    if (waiter != waiters.end())
+        waiter->lastAsked = time;
+    if (!answered || static_cast<size_t>(waiter - waiters.begin()) < free)
+        return true;
+    if (waiter == waiters.end() && waiters.size() < MaxWaiters)
+        waiters.push_back({from, id, time});
+    return false;
 }
 
-void ServerNetwork::SendAway(int client, const std::string& why)
+void ServerNetwork::HoldSeats()
+{
+    const double time = Now();
+    std::erase_if(waiters,
+                  [&](const Waiter& waiter)
+                  {
+                      return time - waiter.lastAsked > WaiterSilenceSeconds ||
+                             (waiter.heldSince >= 0.0 && time - waiter.heldSince > SeatHoldSeconds);
+                  });
+    size_t free = 0;
+    for (int i = 0; i < server->GetMaxClients(); ++i)
+        free += server->IsClientConnected(i) ? 0 : 1;
+    for (size_t i = 0; i < waiters.size(); ++i)
+        if (i >= free)
+            waiters[i].heldSince = -1.0;
+        else if (waiters[i].heldSince < 0.0)
+            waiters[i].heldSince = time;
+}
+
+double ServerNetwork::CoolDown(const Net::Address& address)
 {
     const double time = Now();
     const double wait = CooldownJoins * std::max<double>(serverSettings.connectionTimeout, LeastJoinSeconds);
-    const Net::Address host = HostOf(clients[static_cast<size_t>(client)].address);
+    const Net::Address host = HostOf(address);
     std::erase_if(cooldowns, [&](const Cooldown& cooldown) { return cooldown.until <= time || cooldown.host == host; });
     if (cooldowns.size() == MaxCooldowns)
         cooldowns.erase(std::min_element(cooldowns.begin(), cooldowns.end(),
                                          [](const Cooldown& a, const Cooldown& b) { return a.until < b.until; }));
     cooldowns.push_back({host, time + wait});
+    return wait;
+}
+
+void ServerNetwork::Dismiss(int client)
+{
+    clients[static_cast<size_t>(client)].dismissed = true;
+    server->DisconnectClient(client);
+}
+
+void ServerNetwork::SendAway(int client, const std::string& why)
+{
+    const double wait = CoolDown(clients[static_cast<size_t>(client)].address);
     if (MayLog(client))
         Log::Write("client {} {}: disconnecting it; its address may connect again in {} seconds", client, why, wait);
-    server->DisconnectClient(client);
+    Dismiss(client);
 }
 
 void ServerNetwork::RemoveIdlePlayers(int64_t delta)
@@ -572,9 +652,8 @@ void ServerNetwork::HandleMessage(int client, Net::Message& message)
             const uint32_t index = input.frame % InputFrames;
             own->inputs[index] = input.input;
             own->present[index] = true;
-            if (!SameControls(own->lastInput, input.input))
+            if (ChangesPlay(*own, input.input))
                 own->idleSeconds = 0.0;
-            own->lastInput = input.input;
         }
         break;
     }
@@ -597,7 +676,7 @@ void ServerNetwork::AddPlayers(int client, uint32_t requested, const AddPlayerMe
         Log::Write("adding {} players for {}", count, client);
     if (!fits)
     {
-        server->DisconnectClient(client);
+        Dismiss(client);
         return;
     }
     slot.playerCount = static_cast<int32_t>(count);
@@ -653,8 +732,18 @@ void ServerNetwork::AddPlayers(int client, uint32_t requested, const AddPlayerMe
 
 void ServerNetwork::RemoveClient(int client)
 {
-    const bool hadPlayers = clients[static_cast<size_t>(client)].playerCount > 0;
-    if (MayLog(client, hadPlayers))
+    const ClientSlot& slot = clients[static_cast<size_t>(client)];
+    const bool hadPlayers = slot.playerCount > 0;
+    // A connection without players that leaves before it is sent away comes back as one sent away does:
+    // otherwise strangers who leave just before their time is up would hold the seats for good.
+    if (slot.playerCount == 0 && !slot.dismissed)
+    {
+        const double wait = CoolDown(slot.address);
+        if (MayLog(client))
+            Log::Write("client {} disconnected without players: its address may connect again in {} seconds", client,
+                       wait);
+    }
+    else if (MayLog(client, hadPlayers))
         Log::Write("client {} disconnected", client);
     clients[static_cast<size_t>(client)] = ClientSlot();
     for (auto it = players.begin(); it != players.end();)

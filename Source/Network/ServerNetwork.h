@@ -48,8 +48,10 @@ public:
         uint32_t localSlot = 0;
         std::array<PlayerInput, InputFrames> inputs{};
         std::array<bool, InputFrames> present{};
-        // The last input the client sent for the player, and the seconds of play since it last changed.
+        // The last input the client sent for the player, the way its aim last pointed (zero before it
+        // pointed any way), and the seconds of play since they last changed the game.
         PlayerInput lastInput{};
+        Lumvek::Vector2 aim{};
         double idleSeconds = 0.0;
     };
 
@@ -125,6 +127,8 @@ private:
         // spend.
         bool stayed = false;
         bool joinLogged = false;
+        // The server disconnected it: its leaving was not its own.
+        bool dismissed = false;
         uint8_t heldCount = 0;
         std::array<AddPlayerMessage::Player, AddPlayerMessage::MaxPlayers> heldPlayers{};
         bool HasPlayers() const { return client >= 0 && playerCount >= 1; }
@@ -147,14 +151,23 @@ private:
     // start.
     void AdmitClients();
     // Whether a connection from the address is taken now: not while its host cools down after a
-    // connection of its was sent away, nor while it holds PlayerlessPerHost connections without
-    // players. Asked from inside the library's update; it only reads the library's slots.
-    bool Admits(const Net::Address& from);
+    // connection of its was sent away or left without players, nor while it holds PlayerlessPerHost
+    // connections without players, nor, once it answered the challenge, while the free seats are held
+    // for clients that waited longer. One denied then for want of a seat waits in line for one. Asked
+    // from inside the library's update, also when no seat is free; it only reads the library's slots.
+    bool Admits(const Net::Address& from, uint64_t id, bool answered);
+    // Drops the waiting clients that stopped asking or let a seat held for them go, and holds each
+    // free seat for one of the first in line.
+    void HoldSeats();
     // Disconnects a client that held a seat without playing, with one line, and lets its host connect
     // again only after a cooldown.
     void SendAway(int client, const std::string& why);
-    // During play, removes the players whose client sent no changed input for InactivityTimeout
-    // seconds; a client left without players is sent away.
+    // Denies the address's host for a while; returns how long, in seconds.
+    double CoolDown(const Net::Address& address);
+    // The server's own disconnect of a client, as opposed to one that leaves.
+    void Dismiss(int client);
+    // During play, removes the players whose client sent no input that changes the game for
+    // InactivityTimeout seconds; a client left without players is sent away.
     void RemoveIdlePlayers(int64_t delta);
     void RemovePlayer(std::vector<InputBuffer>::iterator buffer);
     // Brings the vote's high count down to the players present once they stayed below it for longer
@@ -227,6 +240,17 @@ private:
         double until = 0.0;
     };
     std::vector<Cooldown> cooldowns;
+    // Clients a full server denied, in the order they were first denied, known again by their address
+    // and id when they ask again. The first as many as there are free seats each have one held for
+    // them, from when it freed, for as long as a retry takes.
+    struct Waiter
+    {
+        Net::Address address;
+        uint64_t id = 0;
+        double lastAsked = 0.0;
+        double heldSince = -1.0;
+    };
+    std::vector<Waiter> waiters;
     // Requests denied to hosts cooling down or holding their share of connections without players.
     uint64_t deniedRequests = 0;
     // Since when the players present have been fewer than the high count; negative while they are not.

@@ -16,8 +16,10 @@ public:
     // Told of a slot's client arriving (true) or leaving, from inside the library's calls, where the
     // library must not be called back.
     using ConnectionListener = std::function<void(int clientIndex, bool connected)>;
-    // Whether the server takes a connection from the address now; asked from inside the library's calls.
-    using AdmissionCheck = std::function<bool(const Net::Address& from)>;
+    // Whether the server takes a connection from the address, by the client id its token names, now, at
+    // its request or (answered) at its answer to the challenge; asked from inside the library's calls,
+    // also of connections a full server denies.
+    using AdmissionCheck = std::function<bool(const Net::Address& from, uint64_t clientId, bool answered)>;
 
     explicit VantorelAdapter(const MessageLimits& limits) : limits(limits) {}
 
@@ -26,7 +28,10 @@ public:
     void OnServerClientConnected(int clientIndex) override;
     void OnServerClientDisconnected(int clientIndex) override;
     void SetAdmissionCheck(AdmissionCheck check) { admissionCheck = std::move(check); }
-    bool AdmitServerClient(const Net::Address& from) override { return !admissionCheck || admissionCheck(from); }
+    bool AdmitServerClient(const Net::Address& from, uint64_t clientId, bool answered) override
+    {
+        return !admissionCheck || admissionCheck(from, clientId, answered);
+    }
 
 private:
     const MessageLimits& limits;

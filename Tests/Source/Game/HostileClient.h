@@ -109,10 +109,12 @@ inline HostileTraffic RunHostileClient(const Net::Address& server, const Message
                 uint8_t bytes[Net::ConnectTokenBytes];
                 if (!token(timeout, bytes))
                     return traffic;
-                connection = {std::make_unique<Net::Client>(allocator, Net::Address("127.0.0.1:0"), config,
-                                                            round % 4 == 3 && !lasting ? skewedAdapter : adapter,
-                                                            now()),
-                              now() + 0.5 + below(1000) / 1000.0};
+                // From addresses of their own, as strangers' are: the server cools down an address whose
+                // connection left without players, and the honest clients are on 127.0.0.1.
+                connection = {
+                    std::make_unique<Net::Client>(allocator, Net::Address(127, 1, 0, 1 + round % 16, 0), config,
+                                                  round % 4 == 3 && !lasting ? skewedAdapter : adapter, now()),
+                    now() + 0.5 + below(1000) / 1000.0};
                 connection.client->Connect(clientId, bytes);
             }
             Net::Client& client = *connection.client;

@@ -676,9 +676,10 @@ TEST_F(ServerNetworkTest, AFullServerSeatsADeniedClientAtTheTimeoutAndAnyAddress
     EXPECT_TRUE(RunUntil([&] { return client.GetClientIndex() == 0; }, 600, &client));
 }
 
-// Strangers who hold seats without playing, coming straight back when sent away or idling through a
-// match, and forged requests from a challenged client's address with several tokens, leave an honest
-// client a seat in time. A configuration whose sixteen bots leave its players no room is never offered.
+// Strangers who hold seats without playing, coming straight back from many addresses when sent away or
+// leaving just before, or idling through a match with an aim that stays in its dead zone, and forged
+// requests from a challenged client's address with several tokens, leave an honest client a seat in
+// time. A configuration whose sixteen bots leave its players no room is never offered.
 TEST_F(ServerNetworkTest, StrangersLeaveAnHonestClientASeat)
 {
     struct Case
@@ -691,11 +692,19 @@ TEST_F(ServerNetworkTest, StrangersLeaveAnHonestClientASeat)
         bool forgedFirst = false;
         // From when the honest client starts: at once, or with the strangers' match.
         double within = 0.0;
+        // Each comes back from the next of this many hosts; each leaves this long after connecting.
+        uint8_t rotateHosts = 0;
+        double leaveAfter = 0.0;
+        // The players' aim moves inside the dead zone every three seconds.
+        bool wiggle = false;
     };
     const Case cases[] = {
-        {"holders from one host", 1, 8, false, 0, false, 3.0 + 5.0},
-        {"holders from eight hosts", 8, 1, false, 0, false, 3.0 + 5.0},
+        {"holders from one host", 1, 8, false, 0, false, 3.0 + 3.0},
+        {"holders from eight hosts", 8, 1, false, 0, false, 3.0 + 3.0},
+        {"holders from 64 hosts", 8, 1, false, 0, false, 3.0 + 3.0, 64},
+        {"holders that leave first", 4, 2, false, 0, false, 3.0 + 3.0, 0, 2.0},
         {"idle players", 8, 1, true, 0, false, 10.0 + 10.0},
+        {"players who aim in the dead zone", 8, 1, true, 0, false, 10.0 + 10.0, 0, 0.0, true},
         {"four forged tokens", 0, 0, false, 4, false, 1.0},
         {"five forged tokens", 0, 0, false, 5, false, 1.0},
         {"five forged tokens before the request", 0, 0, false, 5, true, 2.0},
@@ -732,6 +741,8 @@ TEST_F(ServerNetworkTest, StrangersLeaveAnHonestClientASeat)
             for (uint16_t port = 0; port < test.perHost; ++port)
                 Start(id++, 10, uint8_t(20 + host), uint16_t(50000 + port));
         std::vector<char> asked(clients.size());
+        std::vector<double> since(clients.size());
+        uint8_t nextHost = 8;
         GameContext own;
         own.registry = &assets.registry;
         own.configuration.players.emplace_back();
@@ -744,14 +755,30 @@ TEST_F(ServerNetworkTest, StrangersLeaveAnHonestClientASeat)
             for (size_t i = 0; i < clients.size(); ++i)
             {
                 Net::Client& client = clients[i]->client;
+                since[i] = client.IsConnected() ? since[i] : time;
+                if (test.leaveAfter > 0.0 && time - since[i] > test.leaveAfter)
+                    client.Disconnect();
                 if (client.IsDisconnected() || client.ConnectionFailed())
                 {
+                    if (test.rotateHosts)
+                        clients[i] = std::make_unique<TestClient>(network, uint8_t(20 + nextHost++ % test.rotateHosts),
+                                                                  limits, 50000, time);
                     Reconnect(*clients[i], id++);
                     asked[i] = false;
                 }
                 else if (test.addPlayers && client.IsConnected() && !std::exchange(asked[i], char(1)))
                     clients[i]->AddPlayers(1);
             }
+            for (const ServerNetwork::InputBuffer& player : server->GetPlayers())
+                for (auto& client : clients)
+                    if (test.wiggle && client->client.IsConnected() && client->client.GetClientIndex() == player.client)
+                        client->Send<InputMessage>(
+                            [&](InputMessage& message)
+                            {
+                                message.player = player.player;
+                                message.frame = server->GetFrame() + 10;
+                                message.input.aimX = int8_t(int(time / 3.0) % 2);
+                            });
             TakeGameSystemSteps(*server, true);
             if (!honest && (test.addPlayers ? server->GetState() == NetworkState::Playing : tick == 30))
             {
@@ -773,6 +800,9 @@ TEST_F(ServerNetworkTest, StrangersLeaveAnHonestClientASeat)
         EXPECT_NE(own.configuration.players[0].id, Slot::NoId);
         EXPECT_LT(time - begun, test.within);
         EXPECT_EQ(sent > 0, test.forgedTokens > 0);
+        // Holders who left wait to come back as those sent away do.
+        EXPECT_TRUE(test.leaveAfter == 0.0 || std::none_of(clients.begin(), clients.end(),
+                                                           [](auto& client) { return client->client.IsConnected(); }));
         const auto idle = std::count_if(log.messages.begin(), log.messages.end(),
                                         [](const std::string& line)
                                         { return line.find("sent no new input for its players in 10") != line.npos; });
