@@ -276,7 +276,7 @@ template <unsigned Flags> bool Parse(StringView text, TreeBuilder& builder, Json
         return true;
     if (notes && !builder.TooDeep())
     {
-        // A number's fault is found at its end; the line and column count from 1.
+        // The line and column count from 1.
         const size_t offset = std::min<size_t>(result.Offset(), text.length);
         const char* begin = text.data;
         const size_t line = 1 + static_cast<size_t>(std::count(begin, begin + offset, '\n'));

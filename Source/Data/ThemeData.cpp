@@ -285,14 +285,14 @@ bool ThemeData::Read(BlueprintReader& reader)
     Data::Read(reader);
     bool read = ReadListMember(reader, "Backgrounds", backgrounds);
     read = ReadListMember(reader, "Objects", objects) && read;
-    // An image the theme's folder lacks would be drawn as nothing: it is named and left unset.
+    // An image the theme's folder lacks would be drawn as nothing. It is named, and kept, so that the
+    // window shows it and Save is refused until it is set.
     const auto checkImages = [&](StringView key, auto& list, const NameSet& names)
     {
         for (uint32_t i = 0; registry && i < list.size(); ++i)
             if (list[i].texture != InvalidId && !HasAsset(names.GetName(list[i].texture), ".png") &&
                 reader.GetMember(key) && reader.GetElement(i))
             {
-                list[i].texture = InvalidId;
                 reader.Refuse("Texture", "no image of that name in the theme's folder");
                 reader.Pop();
                 reader.Pop();
