@@ -3,9 +3,12 @@
 #include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Pattern.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <span>
 
 namespace Lumvek
 {
@@ -14,11 +17,7 @@ namespace
 {
 
 constexpr float RadiansPerDegree = 0.017453292f;
-constexpr float DegreesPerRadian = 57.29578f;
 constexpr float FullTurn = 6.2831855f;
-// Past this many turns the wrapping loop is reduced with fmod first: it would run for a long time,
-// and from 2^27 radians on a float minus one turn is the same float, so it would never end.
-constexpr float LongestWrap = FullTurn * 65536.0f;
 
 // The member key of the reader's current Object; null when it is absent or there is no Object.
 const Blueprint* FindMember(const BlueprintReader& reader, StringView key)
@@ -135,14 +134,7 @@ bool ParseAngle(StringView text, float& radians)
     {
         if (!std::isfinite(number))
             return false;
-        float wrapped = number * RadiansPerDegree;
-        if (std::fabs(wrapped) >= LongestWrap)
-            wrapped = std::fmod(wrapped, FullTurn);
-        while (wrapped >= FullTurn)
-            wrapped -= FullTurn;
-        while (wrapped < 0.0f)
-            wrapped += FullTurn;
-        radians = wrapped;
+        radians = RadiansFromDegrees(number);
         return true;
     }
     if (Parse(reader, "Radians({})", number) && std::isfinite(number))
@@ -153,26 +145,51 @@ bool ParseAngle(StringView text, float& radians)
     return false;
 }
 
+// The shortest text of a float that reads back as it: at least one decimal, as the float writer has it.
+std::string ShortestText(float number)
+{
+    char text[32];
+    char* end = std::to_chars(text, text + sizeof text - 2, number).ptr;
+    if (std::find_if(text, end, [](char c) { return c == '.' || c == 'e' || c == 'n'; }) == end)
+    {
+        *end++ = '.';
+        *end++ = '0';
+    }
+    return std::string(text, end);
+}
+
 // The shortest "Degrees(d)" that reads back as these radians: the float product of the radians and
 // the degrees per radian lands an ulp or two beside the degrees a file was written with (60 became
-// 60.000004). The product itself serves when no shorter text reads back the same, as for radians
-// outside [0, 2π), which degrees wrap into it.
+// 60.000004). Radians no degrees text reads as (outside [0, 2π), or between the products of two
+// neighbouring floats of degrees) are written "Radians(r)", which reads back as itself: a text that
+// read back as another angle would move it a little at every Save.
 std::string AngleText(float radians)
 {
-    const double degrees = static_cast<double>(radians) * (180.0 / 3.14159265358979323846);
-    // As the float writer has it, one decimal at least. A maker may have written the angle below zero,
-    // which reads as the angle one turn up, where no text of the turn itself may land.
-    for (int decimals = 1; decimals <= 9 && std::isfinite(degrees); ++decimals)
-        for (const double written : {degrees, degrees - 360.0})
+    // A float d that reads as the radians lies within an ulp of the quotient.
+    const double quotient = static_cast<double>(radians) / static_cast<double>(RadiansPerDegree);
+    float degrees[3];
+    size_t count = 0;
+    if (std::isfinite(quotient) && std::fabs(quotient) < 720.0)
+    {
+        // +0 for -0 (which reads as 0), whose text "-0.0" would not be written again.
+        const float near = static_cast<float>(quotient) + 0.0f;
+        for (const float candidate : {near, std::nextafter(near, 720.0f), std::nextafter(near, -720.0f)})
+            if (RadiansFromDegrees(candidate) == radians)
+                degrees[count++] = candidate;
+    }
+    for (int decimals = 1; decimals <= 9; ++decimals)
+        for (const float candidate : std::span(degrees, count))
         {
-            // Room for the 41 digits of the largest float's degrees and nine decimals.
-            char text[96];
-            std::snprintf(text, sizeof text, "Degrees(%.*f)", decimals, written);
+            char text[32];
+            std::snprintf(text, sizeof text, "Degrees(%.*f)", decimals, static_cast<double>(candidate));
             float read = 0.0f;
             if (ParseAngle(StringView::FromCString(text), read) && read == radians)
                 return text;
         }
-    return FormatText("Degrees({})", radians * DegreesPerRadian);
+    // Nine decimals do not tell apart the floats of degrees near 0; their shortest text does.
+    if (count > 0)
+        return "Degrees(" + ShortestText(degrees[0]) + ")";
+    return "Radians(" + ShortestText(radians) + ")";
 }
 
 // Converting a negative, infinite or NaN float to an unsigned count is undefined, so such seconds
@@ -187,6 +204,18 @@ bool TicksFromSeconds(double seconds, uint32_t& ticks)
 }
 
 } // namespace
+
+float RadiansFromDegrees(float degrees)
+{
+    // fmod is exact, so 770 leaves 50 itself. Taking turns off the product in float steps would leave
+    // radians a few ulps beside those of 50, which no text of degrees reads as.
+    float within = std::fmod(degrees, 360.0f);
+    // Whole turns below zero leave -0, which is written "-0.0"; adding +0 makes it 0.
+    within = within < 0.0f ? within + 360.0f : within + 0.0f;
+    const float radians = within * RadiansPerDegree;
+    // Just below 360 degrees, and a tiny negative angle raised by a turn, can round to the full turn.
+    return radians < FullTurn ? radians : 0.0f;
+}
 
 bool ReadMember(BlueprintReader& reader, StringView key, bool& value)
 {

@@ -39,6 +39,10 @@ struct Duration
     constexpr bool operator==(const Duration&) const = default;
 };
 
+// The radians a file's "Degrees(d)" reads as, within [0, 2π): the degrees are taken within one turn
+// first, so that an angle beyond a turn (770) reads as exactly the angle within it (50).
+float RadiansFromDegrees(float degrees);
+
 bool ReadMember(BlueprintReader& reader, StringView key, bool& value);
 // From a number of any tag, narrowed. Infinite and NaN numbers and numbers beyond a float's range are
 // refused: narrowed they would be infinities, which JSON cannot hold.
@@ -52,8 +56,8 @@ bool ReadMember(BlueprintReader& reader, StringView key, uint64_t& value);
 bool ReadMember(BlueprintReader& reader, StringView key, std::string& value);
 // A String "x y".
 bool ReadMember(BlueprintReader& reader, StringView key, Vector2& value);
-// A String "Degrees(d)", wrapped into [0, 2π), or "Radians(r)", kept as it is. Infinite and NaN
-// angles are refused.
+// A String "Degrees(d)", wrapped into [0, 2π) (RadiansFromDegrees), or "Radians(r)", kept as it is.
+// Infinite and NaN angles are refused.
 bool ReadMember(BlueprintReader& reader, StringView key, Angle& value);
 // A String, added to NameSet::Global(); any other form is refused.
 bool ReadMember(BlueprintReader& reader, StringView key, Name& value);
@@ -82,7 +86,8 @@ bool WriteMember(BlueprintWriter& writer, StringView key, StringView value);
 bool WriteMember(BlueprintWriter& writer, StringView key, const char* value) = delete;
 // As "x y" (WriteVector2Text).
 bool WriteMember(BlueprintWriter& writer, StringView key, Vector2 value);
-// As the shortest "Degrees(d)" that reads back as the same radians.
+// As the shortest "Degrees(d)" that reads back as the same radians; as "Radians(r)" when no text of
+// degrees does (outside [0, 2π), and a few angles within it no float of degrees lands on).
 bool WriteMember(BlueprintWriter& writer, StringView key, Angle value);
 // As the global name of the index; the empty text for an index the set does not hold.
 bool WriteMember(BlueprintWriter& writer, StringView key, Name value);

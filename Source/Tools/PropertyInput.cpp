@@ -1,5 +1,6 @@
 #include "Source/Tools/PropertyInput.h"
 
+#include "Engine/Foundation/Members.h"
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Pattern.h"
 #include "Engine/Foundation/Texture.h"
@@ -16,7 +17,6 @@
 #include <cstring>
 #include <limits>
 #include <memory>
-#include <numbers>
 
 namespace PropertyInput
 {
@@ -32,8 +32,6 @@ char textBuffer[128];
 std::vector<const char*> comboItems;
 std::vector<std::string> resourceNames;
 Lumvek::GraphicsDevice* device = nullptr;
-
-constexpr float TwoPi = 2.0f * std::numbers::pi_v<float>;
 
 // Row steps 1 and 2: the row's ID, then the label column. Labels may carry "%%" for one percent sign.
 void BeginRow(Lumvek::StringView label)
@@ -234,18 +232,10 @@ void FloatCoarse(Lumvek::StringView label, float* value)
 bool Angle(Lumvek::StringView label, float* radians)
 {
     float degrees = *radians * 57.29578f;
-    if (!FloatRow(label, &degrees, 1.0f, 15.0f, 1))
+    if (!FloatRow(label, &degrees, 1.0f, 15.0f, 1) || !std::isfinite(degrees))
         return false;
-    float stored = degrees * 0.017453292f;
-    if (!std::isfinite(stored))
-        return false;
-    stored = std::fmod(stored, TwoPi);
-    if (stored < 0.0f)
-        stored += TwoPi;
-    // fmod of a value just below 0 can round back up to 2 pi.
-    if (stored >= TwoPi)
-        stored -= TwoPi;
-    *radians = stored;
+    // As a file's "Degrees(d)" reads, so that the angle saves as the degrees typed.
+    *radians = Lumvek::RadiansFromDegrees(degrees);
     return true;
 }
 

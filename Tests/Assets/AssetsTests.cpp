@@ -627,11 +627,17 @@ TEST(AssetsTest, DefinitionsWriteBackWhatTheyRead)
     ExpectWritesBackWhatItReads(registry, registry.weapons, ByDataType(WeaponDataTypes()));
 }
 
+// And the game's Save of a profile the player left alone writes it byte for byte.
 TEST(AssetsTest, ProfilesWriteBackWhatTheyRead)
 {
     LoadedAssets assets(SourceRoot);
+    Testing::TestFolder scratch;
+    std::filesystem::create_directories(scratch.Path("Assets"));
     for (const std::string& key : assets.profiles.GetKeys())
     {
+        const std::string file = "Assets/" + key + ".profile";
+        EXPECT_TRUE(assets.profiles.Find(key)->Save(scratch.Root(), assets.registry));
+        EXPECT_EQ(File::ReadAllText(scratch.Path(file)).second, File::ReadAllText(SourceRoot + "/" + file).second);
         SCOPED_TRACE(key);
         BlueprintWriter writer;
         assets.profiles.Find(key)->Write(writer, assets.registry);

@@ -2,12 +2,14 @@
 
 #include "Engine/Foundation/Json.h"
 #include "Engine/Foundation/Lon.h"
+#include "Engine/Foundation/Pattern.h"
 #include "Engine/Foundation/ReadReport.h"
 #include "Tests/LogCapture.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -186,14 +188,6 @@ TEST(Members, VectorsAnglesColoursAndBoneTransforms)
         EXPECT_EQ(ReadText(c.text, angle), c.radians != Refused) << c.text;
         EXPECT_NEAR(angle.radians, c.radians, 1e-5) << c.text;
     }
-    // Far beyond the reach of the float wrapping loop, still inside one turn.
-    for (const char* text : {"Degrees(1e30)", "Degrees(-3e38)", "Degrees(2e10)"})
-    {
-        Angle angle;
-        EXPECT_TRUE(ReadText(text, angle)) << text;
-        EXPECT_TRUE(angle.radians >= 0.0f && angle.radians <= 6.2831855f) << text;
-    }
-
     Color color = Color::Blue;
     EXPECT_TRUE(ReadText("red", color));
     EXPECT_EQ(color, Color::Red);
@@ -214,22 +208,45 @@ TEST(Members, VectorsAnglesColoursAndBoneTransforms)
     EXPECT_EQ(reader.GetDepth(), 0u);
 }
 
-// An angle read and written again gives the degrees the maker wrote, not the float product that lands
-// beside them (60 came back as 60.000004), and reads back as the same radians.
-TEST(Members, AnglesAreWrittenInTheShortestDegreesThatReadBack)
+// An angle read and written again gives the degrees the maker wrote within a turn, not the float
+// product beside them (60 came back as 60.000004, 770 as 49.999992 and then 49.999993), and every
+// angle written reads back as itself, so a second Save writes the text of the first.
+TEST(Members, EveryAngleWrittenReadsBackAsItselfInTheShortestDegrees)
 {
-    for (const char* degrees : {"60", "0.5", "1", "45", "90", "123.25", "300", "359.9"})
+    const auto read = [](const std::string& text)
     {
-        Angle read;
-        ASSERT_TRUE(ReadText("Degrees(" + std::string(degrees) + ")", read)) << degrees;
+        Angle angle{-100.0f};
+        EXPECT_TRUE(ReadText(text, angle)) << text;
+        return angle.radians;
+    };
+    const auto written = [&](float radians)
+    {
         BlueprintWriter writer;
-        WriteMember(writer, "Key", read);
-        const std::string written = writer.GetRoot().GetObject().Find("Key")->GetString().ToString();
-        const std::string trimmed = std::string(degrees).find('.') == std::string::npos ? ".0" : "";
-        EXPECT_EQ(written, "Degrees(" + std::string(degrees) + trimmed + ")");
-        Angle back;
-        EXPECT_TRUE(ReadText(written, back));
-        EXPECT_EQ(back.radians, read.radians) << written;
+        WriteMember(writer, "Key", Angle{radians});
+        const std::string text = writer.GetRoot().GetObject().Find("Key")->GetString().ToString();
+        EXPECT_EQ(read(text), radians) << text;
+        return text;
+    };
+    for (int degrees = -3600; degrees <= 3600; ++degrees)
+        EXPECT_EQ(written(read(FormatText("Degrees({})", degrees))),
+                  FormatText("Degrees({}.0)", (degrees % 360 + 360) % 360));
+    // The text read, and the start of the one written: degrees within a turn, far beyond the reach of
+    // a loop taking off turns one by one too; radians outside it as they are.
+    const std::pair<const char*, const char*> texts[] = {
+        {"Degrees(0.5)", "Degrees(0.5)"},        {"Degrees(359.9)", "Degrees(359.9)"},
+        {"Degrees(770.125)", "Degrees(50.125)"}, {"Degrees(-0.5)", "Degrees(359.5)"},
+        {"Degrees(1e-30)", "Degrees(1e-30)"},    {"Degrees(-1e-30)", "Degrees(0.0)"},
+        {"Degrees(359.99997)", "Degrees("},      {"Degrees(-3e38)", "Degrees("},
+        {"Degrees(1e30)", "Degrees("},           {"Degrees(2e10)", "Degrees("},
+        {"Radians(7)", "Radians(7.0)"},          {"Radians(0.1)", ""},
+    };
+    for (const auto& [text, start] : texts)
+        EXPECT_TRUE(written(read(text)).starts_with(start)) << text << " as " << written(read(text));
+    // Floats within a turn, spread over its values and over their exponents.
+    for (uint32_t step = 0; step < 50000; ++step)
+    {
+        written(6.2831855f * static_cast<float>(step) / 50000.0f);
+        written(std::bit_cast<float>(step * 21727u));
     }
 }
 
