@@ -1,9 +1,11 @@
 #include "Engine/Foundation/Json.h"
 
+#include <rapidjson/error/en.h>
 #include <rapidjson/prettywriter.h>
 #include <rapidjson/reader.h>
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -24,10 +26,16 @@ namespace
 class TreeBuilder
 {
 public:
-    explicit TreeBuilder(uint32_t maximumDepth) : maximumDepth(maximumDepth) { stack.reserve(64); }
+    // With notes, keys written twice are noted there, and why a number failed the text.
+    TreeBuilder(uint32_t maximumDepth, JsonNotes* notes) : maximumDepth(maximumDepth), notes(notes)
+    {
+        stack.reserve(64);
+    }
 
     // Whether the text was refused for nesting deeper than the builder allows.
     bool TooDeep() const { return tooDeep; }
+    // Why a handler failed the text; empty when the parser itself found the fault.
+    const char* Failure() const { return failure; }
 
     bool Null()
     {
@@ -93,10 +101,16 @@ public:
             const std::string copy(text, length);
             number = std::strtod(copy.c_str(), nullptr);
             if (std::isinf(number))
+            {
+                failure = "a number beyond a double";
                 return false;
+            }
         }
         else if (result.ec != std::errc())
+        {
+            failure = "a number that does not convert";
             return false;
+        }
         return Double(number);
     }
     bool String(const char* text, rapidjson::SizeType length, bool)
@@ -112,6 +126,7 @@ public:
         if (!Open())
             return false;
         Container()->SetObject();
+        open.push_back(stack.size() - 1);
         return true;
     }
     bool Key(const char* text, rapidjson::SizeType length, bool)
@@ -126,8 +141,19 @@ public:
         ValueObject& object = stack[first - 1].value.MakeObject();
         object.Reserve(count);
         for (size_t i = first; i < stack.size(); ++i)
+        {
+            if (notes)
+                if (const Blueprint* earlier = object.Find(stack[i].name.View()))
+                {
+                    const std::string path = OpenPath();
+                    notes->repeats.emplace_back(path.empty() ? stack[i].name.View().ToString()
+                                                             : path + "." + stack[i].name.View().ToString(),
+                                                *earlier);
+                }
             object.SetMember(std::move(stack[i]));
+        }
         stack.resize(first);
+        open.pop_back();
         --depth;
         return true;
     }
@@ -136,6 +162,7 @@ public:
         if (!Open())
             return false;
         Container()->SetArray();
+        open.push_back(stack.size() - 1);
         return true;
     }
     bool EndArray(rapidjson::SizeType count)
@@ -146,6 +173,7 @@ public:
         for (size_t i = first; i < stack.size(); ++i)
             array.AppendElement(std::move(stack[i].value));
         stack.resize(first);
+        open.pop_back();
         --depth;
         return true;
     }
@@ -182,7 +210,10 @@ private:
     Blueprint* Slot()
     {
         if (stack.empty())
+        {
+            failure = "a value outside any object or array";
             return nullptr;
+        }
         return Container();
     }
     Blueprint* Container()
@@ -195,11 +226,31 @@ private:
         return &stack.emplace_back().value;
     }
 
+    // The path of the innermost open container from the root. Each completed child of an open
+    // container is one entry of the stack, so an element's index is its distance from its array.
+    std::string OpenPath() const
+    {
+        std::string path;
+        for (size_t level = 1; level < open.size(); ++level)
+        {
+            const size_t parent = open[level - 1];
+            if (stack[parent].value.GetType() == BlueprintType::Array)
+                path += "[" + std::to_string(open[level] - parent - 1) + "]";
+            else
+                path += (path.empty() ? "" : ".") + stack[open[level]].name.View().ToString();
+        }
+        return path;
+    }
+
     std::vector<BlueprintMember> stack;
+    // The stack positions of the containers not closed yet, outermost first.
+    std::vector<size_t> open;
     bool keyPending = false;
     uint32_t depth = 0;
     uint32_t maximumDepth;
     bool tooDeep = false;
+    JsonNotes* notes;
+    const char* failure = nullptr;
 };
 
 // RapidJSON's recursive parser is the faster one, but it recurses once per level of nesting, so it
@@ -213,14 +264,36 @@ constexpr unsigned ParseFlags = rapidjson::kParseNumbersAsStringsFlag;
 
 // RapidJSON parses fastest in place, decoding strings inside a mutable copy of the text; the copy
 // also carries the terminating zero that the view lacks.
-template <unsigned Flags> bool Parse(StringView text, TreeBuilder& builder)
+template <unsigned Flags> bool Parse(StringView text, TreeBuilder& builder, JsonNotes* notes)
 {
     std::unique_ptr<char[]> copy(new char[size_t(text.length) + 1]);
     std::memcpy(copy.get(), text.data, text.length);
     copy[text.length] = 0;
     rapidjson::InsituStringStream stream(copy.get());
     rapidjson::Reader reader;
-    return !reader.Parse<Flags | rapidjson::kParseInsituFlag>(stream, builder).IsError();
+    const rapidjson::ParseResult result = reader.Parse<Flags | rapidjson::kParseInsituFlag>(stream, builder);
+    if (!result.IsError())
+        return true;
+    if (notes && !builder.TooDeep())
+    {
+        // The line and column count from 1.
+        const size_t offset = std::min<size_t>(result.Offset(), text.length);
+        const char* begin = text.data;
+        const size_t line = 1 + static_cast<size_t>(std::count(begin, begin + offset, '\n'));
+        const char* lineStart = begin + offset;
+        while (lineStart > begin && lineStart[-1] != '\n')
+            --lineStart;
+        std::string why = builder.Failure() ? builder.Failure()
+                          : result.Code() == rapidjson::kParseErrorNumberTooBig
+                              ? "a number beyond a double"
+                              : rapidjson::GetParseError_En(result.Code());
+        if (!why.empty() && why.back() == '.')
+            why.pop_back();
+        why[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(why[0])));
+        notes->error = "line " + std::to_string(line) + ", column " +
+                       std::to_string(static_cast<size_t>(begin + offset - lineStart) + 1) + ": " + why;
+    }
+    return false;
 }
 
 // RapidJSON output appended to a string in chunks rather than byte by byte.
@@ -333,21 +406,40 @@ void WriteScalar(JsonWriter& writer, const Blueprint& value)
 
 } // namespace
 
-bool JsonFormat::LoadBlueprint(StringView text, Blueprint& target)
+namespace
 {
-    TreeBuilder builder(RecursiveDepth);
-    if (Parse<ParseFlags>(text, builder))
+
+bool LoadTree(StringView text, Blueprint& target, JsonNotes* notes)
+{
+    TreeBuilder builder(RecursiveDepth, notes);
+    if (Parse<ParseFlags>(text, builder, notes))
     {
         target = builder.TakeRoot();
         return true;
     }
     if (!builder.TooDeep())
         return false;
-    TreeBuilder deepBuilder(UINT32_MAX);
-    if (!Parse<ParseFlags | rapidjson::kParseIterativeFlag>(text, deepBuilder))
+    // The deep parse notes again what the first one noted before it stopped.
+    if (notes)
+        notes->repeats.clear();
+    TreeBuilder deepBuilder(UINT32_MAX, notes);
+    if (!Parse<ParseFlags | rapidjson::kParseIterativeFlag>(text, deepBuilder, notes))
         return false;
     target = deepBuilder.TakeRoot();
     return true;
+}
+
+} // namespace
+
+bool JsonFormat::LoadBlueprint(StringView text, Blueprint& target)
+{
+    return LoadTree(text, target, nullptr);
+}
+
+bool JsonFormat::LoadBlueprint(StringView text, Blueprint& target, JsonNotes& notes)
+{
+    notes = JsonNotes();
+    return LoadTree(text, target, &notes);
 }
 
 std::string JsonFormat::SaveBlueprint(const Blueprint& value)

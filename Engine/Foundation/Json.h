@@ -5,9 +5,22 @@
 #include "Engine/Foundation/StringView.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace Lumvek
 {
+
+// What a load found beside the tree.
+struct JsonNotes
+{
+    // Where and why the text did not parse ("line 3, column 14: a number beyond a double"); empty
+    // when it parsed.
+    std::string error;
+    // Each key an object writes again later: the path of the earlier one ("Stats.Team") and the value
+    // the later one replaced.
+    std::vector<std::pair<std::string, Blueprint>> repeats;
+};
 
 // Converts between JSON text and Blueprint trees. Only an object or an array is a document. As the
 // "json" format it reads and writes files through the statics.
@@ -21,6 +34,8 @@ public:
     // or an exponent become Number. A repeated key keeps its first position and its last value.
     // False, with target untouched, for a syntax error or a root that is neither object nor array.
     static bool LoadBlueprint(StringView text, Blueprint& target);
+    // The same, noting why a text did not parse and which keys are written twice.
+    static bool LoadBlueprint(StringView text, Blueprint& target, JsonNotes& notes);
     // Pretty text indented with one tab per level up to 32; a Number reads back as the same double; Invalid members and
     // elements are left out. A root that is neither Object nor Array gives "null".
     static std::string SaveBlueprint(const Blueprint& value);

@@ -114,7 +114,7 @@ template <class T> bool TakeWhole(BlueprintReader& reader, StringView key, T& va
     return false;
 }
 
-constexpr StringView VectorExpected = "two numbers \"x y\" were expected";
+constexpr StringView VectorExpected = "two finite numbers \"x y\" were expected";
 
 // Runs store on the member key of the writer's current value, made an Object when needed, and
 // returns the writer to that Object.
@@ -472,7 +472,8 @@ bool ParseVector2(StringView text, Vector2& value)
     StringReader reader(text);
     float x = 0.0f;
     float y = 0.0f;
-    if (!Parse(reader, "{} {}", x, y))
+    // NaN, an infinity and a number beyond a float ("1e39") are no place, size or direction.
+    if (!Parse(reader, "{} {}", x, y) || !std::isfinite(x) || !std::isfinite(y))
         return false;
     value = Vector2(x, y);
     return true;

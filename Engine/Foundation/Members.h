@@ -116,7 +116,7 @@ template <class Read> bool ReadObjectMember(BlueprintReader& reader, StringView 
 }
 
 // Reads "x y" at the start of text (blanks before each number and text after the second one are
-// allowed). The vector is written only on success.
+// allowed). NaN, infinities and numbers beyond a float fail. The vector is written only on success.
 bool ParseVector2(StringView text, Vector2& value);
 // Makes the writer's current value the String "x y", each number in the trimmed float form.
 bool WriteVector2Text(BlueprintWriter& writer, Vector2 value);

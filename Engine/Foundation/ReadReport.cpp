@@ -1,5 +1,6 @@
 #include "Engine/Foundation/ReadReport.h"
 
+#include "Engine/Foundation/Json.h"
 #include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Pattern.h"
 
@@ -207,6 +208,12 @@ Blueprint MergeEdits(const Blueprint& file, const Blueprint& asRead, const Bluep
     if (type == BlueprintType::Array && file.GetType() == type && asRead.GetType() == type)
         return MergeArrays(file, asRead, edited);
     return edited;
+}
+
+void ReportRepeatedKeys(ReadReport& report, const JsonNotes& notes)
+{
+    for (const auto& [path, earlier] : notes.repeats)
+        report.Add(path, DescribeValue(earlier), "the key is written again later in its object, whose value is taken");
 }
 
 const Blueprint* FindPath(const Blueprint& root, StringView path)

@@ -10,6 +10,8 @@
 namespace Lumvek
 {
 
+struct JsonNotes;
+
 // One member a reader could not take as the file wrote it.
 struct ReadProblem
 {
@@ -78,6 +80,11 @@ struct FileRecord
 // of equal length on all three sides merge element by element; otherwise each edited element that
 // equals an unused asRead element keeps that element's file form, the rest take edited's.
 Blueprint MergeEdits(const Blueprint& file, const Blueprint& asRead, const Blueprint& edited);
+
+// Adds each key the file writes twice in one object: the earlier value is the one not taken. Its
+// member holds the later value, so Save is refused until the maker sets it: the file keeps both
+// texts as written until then.
+void ReportRepeatedKeys(ReadReport& report, const JsonNotes& notes);
 
 // The value a problem's path ("Emitters[0].Rate") names below root; null when there is none.
 const Blueprint* FindPath(const Blueprint& root, StringView path);

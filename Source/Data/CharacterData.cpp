@@ -2,6 +2,8 @@
 
 #include "Engine/Foundation/Members.h"
 #include "Engine/Foundation/Pattern.h"
+#include "Engine/Foundation/ReadReport.h"
+#include "Source/Data/BoneData.h"
 #include "Source/Data/BoneSprites.h"
 #include "Source/Data/NamedAssets.h"
 
@@ -27,30 +29,38 @@ const CharacterSound CharacterSounds[] = {
     {&Sounds::TakeOutSound, "TakeOut"},
 };
 
-// Bones nested deeper than this are not read (as the world's bone reader does).
-constexpr uint32_t MaximumBoneDepth = 64;
-
-// Finds the sprites of a bone object of the skeleton and of its children among the owner's images.
-// What cannot be read goes to the report under the bone's path.
-void ResolveSkeletonSprites(const Data& owner, const Blueprint& tree, uint32_t depth, ReadReport* report,
-                            const std::string& path, std::vector<CharacterData::BoneSprite>& sprites)
+// Finds the sprites of a bone of the skeleton and of its children among the owner's images.
+void ResolveSkeletonSprites(const Data& owner, const BoneData& bone, std::vector<CharacterData::BoneSprite>& sprites)
 {
-    if (tree.GetType() != BlueprintType::Object || depth > MaximumBoneDepth)
-        return;
-    BlueprintReader reader(tree, report, path);
     CharacterData::BoneSprite sprite;
-    ReadMember(reader, "Name", sprite.bone);
-    ReadMember(reader, "FrameCount", sprite.frameCount);
-    ReadMember(reader, "CellCountX", sprite.cellCountX);
-    ReadMember(reader, "CellCountY", sprite.cellCountY);
-    sprite.frameCount = std::max(sprite.frameCount, 1u);
+    sprite.bone = bone.name;
+    sprite.frameCount = std::max(bone.frameCount, 1u);
+    sprite.cellCountX = bone.cellCountX;
+    sprite.cellCountY = bone.cellCountY;
     BoneSprites::Resolve(owner, sprite.bone, sprite.frameCount, sprite.drawRegion, sprite.region);
     sprites.push_back(sprite);
-    if (const Blueprint* children = tree.GetObject().Find("Children");
-        children && children->GetType() == BlueprintType::Array)
-        for (uint32_t i = 0; i < children->GetCount(); ++i)
-            ResolveSkeletonSprites(owner, children->GetElement(i), depth + 1, report,
-                                   FormatText("{}.Children[{}]", path, i), sprites);
+    for (const BoneData& child : bone.children)
+        ResolveSkeletonSprites(owner, child, sprites);
+}
+
+// Takes out of the tree the object member a path below it names; an element is left in its place.
+void RemoveMember(Blueprint& tree, StringView path)
+{
+    uint32_t dot = path.length;
+    while (dot > 0 && path.data[dot - 1] != '.')
+        --dot;
+    if (path.IsEmpty() || path.data[path.length - 1] == ']')
+        return;
+    const StringView name = path.Sub(dot);
+    auto* parent = dot == 0 ? &tree : const_cast<Blueprint*>(FindPath(tree, path.Sub(0, dot - 1)));
+    if (!parent || parent->GetType() != BlueprintType::Object)
+        return;
+    Blueprint kept;
+    ValueObject& members = kept.SetObject();
+    for (const BlueprintMember& member : parent->GetObject())
+        if (member.name.View() != name)
+            members.AddMember(member.name.View(), member.value);
+    *parent = std::move(kept);
 }
 
 } // namespace
@@ -60,18 +70,26 @@ bool CharacterData::Read(BlueprintReader& reader)
     Data::Read(reader);
     ReadMember(reader, "Attributes", attributes);
     const Blueprint* bones = reader.GetCurrent().GetObject().Find("Skeleton");
-    if (bones && bones->GetType() == BlueprintType::Object)
-        skeleton = *bones;
-    else if (bones)
+    if (bones && bones->GetType() != BlueprintType::Object)
         reader.Refuse("Skeleton", "an object of bone trees was expected");
+    if (!bones || bones->GetType() != BlueprintType::Object)
+        return true;
+    // The bones are read here once, through the file's report, as the world will read them; what they
+    // cannot take is left out of the kept trees, so that no later reader meets it again. A Save then
+    // finds it still missing until the maker sets it.
+    ReadReport unreported;
+    ReadReport& report = reader.GetReport() ? *reader.GetReport() : unreported;
+    const size_t known = report.GetProblems().size();
+    const std::string path = reader.GetPath().empty() ? "Skeleton" : reader.GetPath() + ".Skeleton";
+    BlueprintReader bonesReader(*bones, &report, path);
     boneSprites.clear();
-    if (skeleton.GetType() == BlueprintType::Object)
-        for (const StringView tree : {StringView("LeftPickup"), StringView("RightPickup"), StringView("Root")})
-            if (const Blueprint* bone = skeleton.GetObject().Find(tree))
-                ResolveSkeletonSprites(*this, *bone, 0, reader.GetReport(),
-                                       reader.GetPath().empty() ? "Skeleton." + tree.ToString()
-                                                                : reader.GetPath() + ".Skeleton." + tree.ToString(),
-                                       boneSprites);
+    for (const StringView tree : {StringView("LeftPickup"), StringView("RightPickup"), StringView("Root")})
+        if (BoneData bone; ReadMember(bonesReader, tree, bone))
+            ResolveSkeletonSprites(*this, bone, boneSprites);
+    skeleton = *bones;
+    for (size_t i = known; i < report.GetProblems().size(); ++i)
+        if (const std::string& refused = report.GetProblems()[i].path; refused.starts_with(path + "."))
+            RemoveMember(skeleton, StringView(refused).Sub(static_cast<uint32_t>(path.size()) + 1));
     return true;
 }
 

@@ -24,7 +24,8 @@ public:
     // The animations are the world's too, made and destroyed by it in the same way.
     using AnimationsDeleter = void (*)(CharacterAnimations*);
 
-    // The shared keys, "Attributes" when present, and the "Skeleton" object, which is kept as read.
+    // The shared keys, "Attributes" when present, and the "Skeleton" object, which is kept as read
+    // less the bone members its bones could not take (those are named in the file's report).
     bool Read(Lumvek::BlueprintReader& reader) override;
     // The shared keys, "Attributes" with all 24 values, and the skeleton as read.
     void Write(Lumvek::BlueprintWriter& writer) const override;

@@ -6,6 +6,7 @@
 #include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Path.h"
 #include "Engine/Foundation/Pattern.h"
+#include "Engine/Foundation/ReadReport.h"
 #include "Engine/Foundation/String.h"
 
 #include <algorithm>
@@ -75,6 +76,47 @@ std::vector<std::string> DataRegistry::ListFiles(const FileManager& files, Strin
                                     : Path::AppendCopy(collectionFolder, entry.ToString() + ".data"));
     }
     return paths;
+}
+
+bool DataCollectionBase::LoadItemFile(const std::string& path, StringView name, Blueprint& blueprint, JsonNotes& notes)
+{
+    auto [read, text] = File::ReadAllText(path);
+    if (read && JsonFormat::LoadBlueprint(text, blueprint, notes) && blueprint.GetType() == BlueprintType::Object)
+        return true;
+    // Named as the definitions' reports name their files: from the application root.
+    std::string file = path;
+    const std::string& root = GetFileManager().applicationRoot;
+    if (!root.empty() && file.compare(0, root.size(), root) == 0)
+        file.erase(0, file.find_first_not_of('/', root.size()));
+    std::string why;
+    if (!read)
+    {
+        Log::Write("Failed to read JSON data for {} in {}", Path::GetFileName(path),
+                   Path::GetLastComponent(Path::GetDirectory(path)));
+        why = file + " cannot be read";
+    }
+    else if (!notes.error.empty())
+    {
+        Log::Write("Failed to read JSON data for {} in {}", Path::GetFileName(path),
+                   Path::GetLastComponent(Path::GetDirectory(path)));
+        why = file + " did not parse: " + notes.error;
+        Log::Write(why);
+    }
+    else
+    {
+        why = file + " holds an array, where its file holds one object; it is skipped";
+        Log::Write(why);
+    }
+    unread.emplace_back(name.ToString(), std::move(why));
+    return false;
+}
+
+const std::string* DataCollectionBase::FindUnread(StringView name) const
+{
+    for (auto it = unread.rbegin(); it != unread.rend(); ++it)
+        if (StringView(it->first) == name)
+            return &it->second;
+    return nullptr;
 }
 
 bool DataRegistry::LoadDataFile(StringView path, Blueprint& blueprint)

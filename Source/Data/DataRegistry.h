@@ -2,6 +2,8 @@
 
 #include "Engine/Foundation/Blueprint.h"
 #include "Engine/Foundation/Exceptions.h"
+#include "Engine/Foundation/Json.h"
+#include "Engine/Foundation/ReadReport.h"
 #include "Engine/Foundation/StringView.h"
 #include "Source/Data/CharacterData.h"
 #include "Source/Data/Data.h"
@@ -73,8 +75,16 @@ public:
     const std::vector<std::string>& GetNames() const { return names; }
     // The name at an index; empty beyond the end.
     Lumvek::StringView GetName(uint32_t index) const;
+    // Why an item the list names was not loaded ("Assets/Configurations/Default.data did not parse:
+    // line 3, column 14: a number beyond a double"); null when it loaded or the list does not name it.
+    const std::string* FindUnread(Lumvek::StringView name) const;
 
 protected:
+    // Loads the item file at path: the tree, with the keys it writes twice in notes. False, logged and
+    // kept for FindUnread, when it cannot be read, does not parse or holds no object.
+    bool LoadItemFile(const std::string& path, Lumvek::StringView name, Lumvek::Blueprint& blueprint,
+                      Lumvek::JsonNotes& notes);
+
     const Lumvek::FileManager& GetFileManager() const;
     // Enters the name, appending it when new. Answers its index and whether it was new.
     std::pair<uint32_t, bool> InsertName(Lumvek::StringView name);
@@ -86,6 +96,7 @@ private:
     uint32_t loadStep;
     std::vector<std::string> names;
     DataDetail::NameIndexMap lookup;
+    std::vector<std::pair<std::string, std::string>> unread;
 };
 
 namespace DataDetail
@@ -145,13 +156,16 @@ public:
     // Names the definition, lets it read the blueprint's root and stores it with its file's record.
     // A name already present has its item replaced in place (the old one is destroyed), so an index
     // always names the item stored there and each item's index is its position.
-    T* Add(Lumvek::StringView name, const Lumvek::Blueprint& blueprint,
-           std::unique_ptr<T> item) requires std::derived_from<T, Data>
+    // Keys the file writes twice (notes) are reported as the file's problems.
+    T* Add(Lumvek::StringView name, const Lumvek::Blueprint& blueprint, std::unique_ptr<T> item,
+           const Lumvek::JsonNotes* notes = nullptr) requires std::derived_from<T, Data>
     {
         item->name = name.ToString();
         item->registry = &registry;
         item->record.file = blueprint;
         item->record.report.SetFile(item->GetAssetPath("Data", ".json"));
+        if (notes)
+            Lumvek::ReportRepeatedKeys(item->record.report, *notes);
         Lumvek::BlueprintReader reader(blueprint, &item->record.report);
         item->Read(reader);
         item->record.asRead = item->WriteTree();
@@ -181,8 +195,9 @@ private:
         return item;
     }
 
-    // A configuration read a second time under the same name is read into the one stored first.
-    void AddConfiguration(Lumvek::StringView name, const Lumvek::Blueprint& blueprint)
+    // A configuration read a second time under the same name is read into the one stored first. What
+    // it cannot take is logged with its file; configurations are not saved, so the report is not kept.
+    void AddConfiguration(Lumvek::StringView name, const Lumvek::Blueprint& blueprint, const Lumvek::JsonNotes& notes)
     {
         auto [slot, added] = InsertName(name);
         if (added)
@@ -190,7 +205,10 @@ private:
         T& item = *items[slot];
         item.key = name.ToString();
         item.registryIndex = slot;
-        Lumvek::BlueprintReader reader(blueprint);
+        Lumvek::ReadReport report;
+        report.SetFile("Assets/" + GetFolder() + "/" + name.ToString() + ".data");
+        Lumvek::ReportRepeatedKeys(report, notes);
+        Lumvek::BlueprintReader reader(blueprint, &report);
         item.Read(reader, registry);
     }
 
@@ -280,18 +298,19 @@ template <class T> void DataCollection<T>::Load()
     for (const std::string& path : DataRegistry::ListFiles(GetFileManager(), GetFolder(), definitions))
     {
         Lumvek::Blueprint blueprint;
-        if (!DataRegistry::LoadDataFile(path, blueprint))
-            continue;
+        Lumvek::JsonNotes notes;
         std::string name = DataDetail::ItemName(path, definitions);
+        if (!LoadItemFile(path, name, blueprint, notes))
+            continue;
         if constexpr (definitions)
         {
             std::unique_ptr<T> item = Create(blueprint, name);
             if (item)
-                Add(name, blueprint, std::move(item));
+                Add(name, blueprint, std::move(item), &notes);
         }
         else
         {
-            AddConfiguration(name, blueprint);
+            AddConfiguration(name, blueprint, notes);
         }
     }
 }

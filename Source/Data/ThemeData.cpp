@@ -1,5 +1,7 @@
 #include "Source/Data/ThemeData.h"
 
+#include "Engine/Foundation/File.h"
+#include "Engine/Foundation/FileManager.h"
 #include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Members.h"
 #include "Engine/Foundation/NameSet.h"
@@ -104,6 +106,17 @@ template <class T> bool ReadListMember(BlueprintReader& reader, StringView key, 
     const bool read = ReadArray(reader, list);
     reader.Pop();
     return read;
+}
+
+// Whether a replacement names a hazard or an interaction, loaded before themes, or a zone, loaded
+// after them: its file is looked for.
+bool NamesElement(const DataRegistry& registry, StringView name)
+{
+    const std::string text = name.ToString();
+    return registry.FindData("Hazards", name) || registry.FindData("Interactions", name) ||
+           registry.FindData("Zones", name) ||
+           (!text.empty() && text.find_first_of("/\\") == std::string::npos && text != "." && text != ".." &&
+            File::Exists(registry.GetFiles().ResolvePath("Assets/Zones/" + text + "/Data.json")));
 }
 
 } // namespace
@@ -272,8 +285,32 @@ bool ThemeData::Read(BlueprintReader& reader)
     Data::Read(reader);
     bool read = ReadListMember(reader, "Backgrounds", backgrounds);
     read = ReadListMember(reader, "Objects", objects) && read;
-    ReadMember(reader, "TileSize", tileSize);
-    ReadMember(reader, "ConveyerSize", conveyerSize);
+    // An image the theme's folder lacks would be drawn as nothing. It is named, and kept, so that the
+    // window shows it and Save is refused until it is set.
+    const auto checkImages = [&](StringView key, auto& list, const NameSet& names)
+    {
+        for (uint32_t i = 0; registry && i < list.size(); ++i)
+            if (list[i].texture != InvalidId && !HasAsset(names.GetName(list[i].texture), ".png") &&
+                reader.GetMember(key) && reader.GetElement(i))
+            {
+                reader.Refuse("Texture", "no image of that name in the theme's folder");
+                reader.Pop();
+                reader.Pop();
+            }
+    };
+    checkImages("Backgrounds", backgrounds, NameTableC());
+    checkImages("Objects", objects, NameTableA());
+    // Pieces are laid out by these sizes; none but a positive one draws anything.
+    for (const auto& [key, field] :
+         {std::pair<StringView, float*>{"TileSize", &tileSize}, {"ConveyerSize", &conveyerSize}})
+    {
+        const float kept = *field;
+        if (ReadMember(reader, key, *field) && !(*field > 0.0f))
+        {
+            *field = kept;
+            reader.Refuse(key, "not above 0");
+        }
+    }
     if (reader.GetMember("DataMap"))
     {
         const Blueprint& map = reader.GetCurrent();
@@ -287,6 +324,12 @@ bool ThemeData::Read(BlueprintReader& reader)
             if (member.value.GetType() != BlueprintType::String)
             {
                 reader.Refuse(member.name.View(), "a name was expected");
+                read = false;
+            }
+            else if (registry && !NamesElement(*registry, member.value.GetString()))
+            {
+                // Kept, so that the theme writes back what its file held until the maker sets it.
+                reader.Refuse(member.name.View(), "no hazard, interaction or zone of that name");
                 read = false;
             }
             dataMap.Set(member.name.View(), member.value.GetString());

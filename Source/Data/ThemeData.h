@@ -130,8 +130,9 @@ class ThemeData : public Data
 {
 public:
     // False when "Backgrounds" or "Objects" is no Array (the list is emptied), "DataMap" is no Object,
-    // or one of its entries is no String (its name maps to the empty text); everything readable is
-    // read regardless.
+    // or one of its entries is no String (its name maps to the empty text) or names no hazard,
+    // interaction or zone; everything readable is read regardless. An image the theme's folder lacks
+    // and a TileSize or ConveyerSize not above 0 are refused too, through the reader.
     bool Read(Lumvek::BlueprintReader& reader) override;
     void Write(Lumvek::BlueprintWriter& writer) const override;
     Lumvek::StringView GetFolder() const override { return "Themes"; }

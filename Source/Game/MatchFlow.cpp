@@ -372,9 +372,12 @@ void Vantorel_::DriveLocalRun()
         const GameConfiguration* chosen = registry->configurations.Find(options.localConfiguration);
         if (!chosen)
         {
-            Log::Write("there is no game configuration named {}: the game configurations are in "
-                       "Assets/Configurations",
-                       options.localConfiguration);
+            if (const std::string* why = registry->configurations.FindUnread(options.localConfiguration))
+                Log::Write("there is no game configuration named {}: {}", options.localConfiguration, *why);
+            else
+                Log::Write("there is no game configuration named {}: the game configurations are in "
+                           "Assets/Configurations",
+                           options.localConfiguration);
             Finish(1);
             return;
         }

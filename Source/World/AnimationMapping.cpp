@@ -51,7 +51,7 @@ bool AnimationMapping::Matches(const CharacterState& state, uint64_t& score) con
            Score(item, state.item, weight, score);
 }
 
-bool ReadAnimationMappings(const Blueprint& value, AnimationMappings& mappings)
+bool ReadAnimationMappings(const Blueprint& value, AnimationMappings& mappings, ReadReport* report)
 {
     mappings.clear();
     if (value.GetType() != BlueprintType::Array)
@@ -60,7 +60,7 @@ bool ReadAnimationMappings(const Blueprint& value, AnimationMappings& mappings)
     bool read = true;
     for (uint32_t i = 0; i < value.GetCount(); ++i)
     {
-        BlueprintReader reader(value.GetElement(i));
+        BlueprintReader reader(value.GetElement(i), report, "[" + std::to_string(i) + "]");
         read = mappings.emplace_back().Read(reader) && read;
     }
     return read;

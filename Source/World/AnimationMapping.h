@@ -62,7 +62,8 @@ using AnimationMappings = std::vector<AnimationMapping>;
 
 // Replaces the list by the value's elements in order, each read over a default mapping. False, with
 // the list left empty, when the value is no Array.
-bool ReadAnimationMappings(const Lumvek::Blueprint& value, AnimationMappings& mappings);
+bool ReadAnimationMappings(const Lumvek::Blueprint& value, AnimationMappings& mappings,
+                           Lumvek::ReadReport* report = nullptr);
 
 // A channel's animations by name; owns them. Filled when the character loads, read-only afterwards.
 class AnimationTable

@@ -96,7 +96,10 @@ void CharacterAnimations::Load(const CharacterData& character)
                 Log::Write("Failed to read LON for mapping {}", mappingName);
                 value = Blueprint();
             }
-            ReadAnimationMappings(value, GetMappings(channel));
+            // The mappings have no editor Save: what they cannot take is logged with the file.
+            ReadReport report;
+            report.SetFile(character.GetAssetPath(mappingName, ".data"));
+            ReadAnimationMappings(value, GetMappings(channel), &report);
         }
         for (AnimationChannel channel : Channels)
         {

@@ -493,12 +493,14 @@ bool LoadMapData(World& world, MapNames& names)
 bool LoadMapText(World& world, MapNames& names, StringView text, StringView mapName)
 {
     FileRecord& record = StartLoad(world, names, mapName);
-    if (!JsonFormat::LoadBlueprint(text, record.file) || record.file.GetType() != BlueprintType::Object)
+    JsonNotes notes;
+    if (!JsonFormat::LoadBlueprint(text, record.file, notes) || record.file.GetType() != BlueprintType::Object)
     {
         record.file.Clear();
-        record.report.SetUnparsed("it holds no JSON object");
+        record.report.SetUnparsed(notes.error.empty() ? "it holds no JSON object" : notes.error);
         return false;
     }
+    ReportRepeatedKeys(record.report, notes);
     BlueprintReader reader(record.file, &record.report);
     ReadMapContent(reader, MapTarget{&world, &names});
     if (!names.kept.empty())

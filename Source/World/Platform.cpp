@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 using namespace Lumvek;
 
@@ -219,7 +220,9 @@ bool ReadPath(BlueprintReader& reader, Path& path)
         {
             reader.GetMember("Value");
             Vector2 position(key.x, key.y);
-            ReadMember(reader, "Position", position);
+            // A position that was not taken names no place, and such a path is not followed below.
+            if (!ReadMember(reader, "Position", position) && reader.GetCurrent().GetObject().Find("Position"))
+                position.x = std::numeric_limits<float>::quiet_NaN();
             key.x = position.x;
             key.y = position.y;
             ReadMember(reader, "Action", key.state);

@@ -213,6 +213,7 @@ ZoneDataInspector::ZoneDataInspector(ZoneData* zone) : DataInspector(zone), zone
 
 void ZoneDataInspector::Draw()
 {
+    DrawHeader();
     ImageBlock(zone->image, zone->tiles);
     EffectBlock(zone->effect);
     if (ImGui::Button("Modifiers", ImVec2(ImGui::CalcItemWidth(), 0.0f)))

@@ -88,6 +88,21 @@ TEST(Json, RepeatedKeyKeepsItsPlaceAndTheLastValue)
     EXPECT_EQ(members.GetName(0), StringView("k"));
     EXPECT_EQ(members.GetValue(0).GetObject().Find("y")->GetUnsignedInteger(), 3u);
     EXPECT_EQ(members.GetName(1), StringView("x"));
+
+    // Noted with their paths and the values they replaced, at any depth the parse reaches.
+    JsonNotes notes;
+    ASSERT_TRUE(JsonFormat::LoadBlueprint(R"({"k": 1, "a": [0, {"b": {"y": 2, "y": 3}}], "k": [4]})", value, notes));
+    ASSERT_EQ(notes.repeats.size(), 2u);
+    EXPECT_EQ(notes.repeats[0].first, "a[1].b.y");
+    EXPECT_EQ(notes.repeats[0].second.GetUnsignedInteger(), 2u);
+    EXPECT_EQ(notes.repeats[1].first, "k");
+    std::string path;
+    for (int i = 0; i < 70; ++i)
+        path += "[0]";
+    ASSERT_TRUE(
+        JsonFormat::LoadBlueprint(std::string(70, '[') + R"({"k": 1, "k": 2})" + std::string(70, ']'), value, notes));
+    ASSERT_EQ(notes.repeats.size(), 1u);
+    EXPECT_EQ(notes.repeats[0].first, path + ".k");
 }
 
 TEST(Json, MalformedTextsFailAndLeaveTheTarget)
@@ -104,6 +119,19 @@ TEST(Json, MalformedTextsFailAndLeaveTheTarget)
         target.SetObject().AddMember("kept");
         EXPECT_FALSE(JsonFormat::LoadBlueprint(text, target)) << text.substr(0, 20);
         EXPECT_EQ(target.GetObject().FindMember("kept"), 0u);
+    }
+    // Where and why, counted from 1.
+    const std::pair<const char*, const char*> placed[] = {
+        {"{\n  \"a\": 1e309}", "line 2, column 8: a number beyond a double"},
+        {"5", "line 1, column 1: a value outside any object or array"},
+        {"[1,\n\n   ]", "line 3, column 4: invalid value"},
+    };
+    for (const auto& [text, why] : placed)
+    {
+        Blueprint target;
+        JsonNotes notes;
+        EXPECT_FALSE(JsonFormat::LoadBlueprint(StringView::FromCString(text), target, notes));
+        EXPECT_EQ(notes.error, why);
     }
     // The view ends where its length says, whatever follows in memory.
     const char bytes[] = "[1]]";

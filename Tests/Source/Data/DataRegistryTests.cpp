@@ -42,9 +42,12 @@ void WriteFixture(AssetsFolder& assets)
     assets.WriteDefinition("GameTypes", "Broken", "{not json");
     assets.WriteDefinition("GameTypes", "Flags", R"({"DataType": "CaptureTheFlag"})");
 
-    assets.WriteList("Configurations", {"Quick", "Long"});
+    // Lines name the file; one that is not read says where and why.
+    assets.WriteList("Configurations", {"Quick", "Long", "Huge", "Listed"});
     assets.Write("Configurations/Quick.data", R"({"Name": "Quick Race", "GameType": "Race"})");
-    assets.Write("Configurations/Long.data", R"({"Name": "Long Fight", "GameType": "Deathmatch"})");
+    assets.Write("Configurations/Long.data", R"({"Name": 2, "GameType": "Deathmatch"})");
+    assets.Write("Configurations/Huge.data", "{\"Name\": \"Huge\",\n  \"Size\": 1e309}");
+    assets.Write("Configurations/Listed.data", "[1]");
 }
 
 } // namespace
@@ -118,16 +121,26 @@ TEST(DataRegistry, LoadsEveryCollectionInListOrderWithConsecutiveIndices)
     for (const std::string& message : log.messages)
         (message.starts_with("Failed to read JSON description file") ? listMessages : itemMessages).push_back(message);
     EXPECT_EQ(listMessages, missingLists);
-    EXPECT_EQ(itemMessages, (std::vector<std::string>{
-                                "Failed to read JSON data for Data in Missing",
-                                "Assets/Perils/Acid/Data.json: DisplayName holds 7, which was not taken: a text in "
-                                "quotes was expected",
-                                "Assets/Perils/Acid/Data.json: Damage holds \"much\", which was not taken: a number "
-                                "was expected",
-                                "Failed to read JSON data for Data in Broken",
-                                "Skipped Ghost in Parts/Things: no definition class has the DataType \"Phantom\"",
-                                "Skipped Plain in Parts/Things: no definition class has the DataType \"\"",
-                            }));
+    std::vector<std::string> expected{
+        "Failed to read JSON data for Data in Missing",
+        "Assets/Perils/Acid/Data.json: DisplayName holds 7, which was not taken: a text in quotes was expected",
+        "Assets/Perils/Acid/Data.json: Damage holds \"much\", which was not taken: a number was expected",
+        "Failed to read JSON data for Data in Broken",
+        "Assets/GameTypes/Broken/Data.json did not parse: line 1, column 2: missing a name for object member",
+        "Skipped Ghost in Parts/Things: no definition class has the DataType \"Phantom\"",
+        "Skipped Plain in Parts/Things: no definition class has the DataType \"\"",
+    };
+    // The game's configurations and the fixture's both read the folder.
+    for (int collection = 0; collection < 2; ++collection)
+        expected.insert(
+            expected.end(),
+            {"Assets/Configurations/Long.data: Name holds 2, which was not taken: a text in quotes was expected",
+             "Failed to read JSON data for Huge in Configurations",
+             "Assets/Configurations/Huge.data did not parse: line 2, column 11: a number beyond a double",
+             "Assets/Configurations/Listed.data holds an array, where its file holds one object; it is skipped"});
+    EXPECT_EQ(itemMessages, expected);
+    EXPECT_EQ(*registry.configurations.FindUnread("Huge"), expected[9]);
+    EXPECT_EQ(registry.configurations.FindUnread("Long"), nullptr);
 }
 
 TEST(DataRegistry, AListThatIsNoArrayOfNamesLoadsNothingOfItsCollection)

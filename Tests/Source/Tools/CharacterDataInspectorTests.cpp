@@ -174,6 +174,31 @@ TEST(CharacterDataInspector, SaveKeepsTheFilesTextOfEveryBoneLeftAlone)
     EXPECT_NE(Lumvek::JsonFormat::SaveBlueprint(saved).find("\"Degrees(60)\""), std::string::npos);
 }
 
+// A bone member the load could not take is left out of the bones the window edits: Save leaves the
+// file as it was until the member is set there.
+TEST(CharacterDataInspector, ABoneMemberTheLoadRefusedIsSavedOnlyOnceSet)
+{
+    ScratchCharacter scratch;
+    const std::string path = scratch.assets.folder.Path("Assets/Characters/Basic/Data.json");
+    std::string text = Lumvek::File::ReadAllText(path).second;
+    ASSERT_NE(text.find("\"LeftOrder\": 9,"), std::string::npos);
+    text.replace(text.find("\"LeftOrder\": 9,"), 15, "\"LeftOrder\": \"lots\",");
+    ASSERT_TRUE(Lumvek::File::WriteAllText(path, text));
+    DataRegistry registry(scratch.assets.files);
+    registry.LoadAll();
+    CharacterData& character = *registry.characters.Find("Basic");
+    character.LoadAnimations();
+    CharacterDataInspector inspector(&character);
+    inspector.BeforeSave();
+    EXPECT_FALSE(DataInspector::Save(character, scratch.assets.files));
+    EXPECT_EQ(Lumvek::File::ReadAllText(path).second, text);
+    inspector.GetMainRig()->children[0].leftOrder = 7;
+    inspector.BeforeSave();
+    ASSERT_TRUE(DataInspector::Save(character, scratch.assets.files));
+    const Lumvek::Blueprint saved = DataTesting::Json(Lumvek::File::ReadAllText(path).second);
+    EXPECT_EQ(Lumvek::FindPath(saved, "Skeleton.Root.Children[0].LeftOrder")->GetUnsignedInteger(), 7u);
+}
+
 TEST(CharacterDataInspector, SaveWritesTheWholeGaitAsLonAndSaysSoOnlyOnceWritten)
 {
     ScratchCharacter scratch;

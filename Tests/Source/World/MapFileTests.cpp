@@ -254,9 +254,10 @@ struct ShippedAssets
     Lumvek::FileManager files{folder.Root(), folder.Root(), folder.Root(), folder.Root()};
 };
 
-// One definition of every kind, its shipped file given one member of the wrong form and one no reader
-// knows: Save names the member and leaves the file as it was. With only the unknown member the file
-// saves, the member kept as written.
+// One definition of every kind, its shipped file given one member of the wrong form (at a path, as
+// JSON text, which may write the key twice) and one no reader knows: Save names the member and leaves
+// the file as it was. With only the unknown member the file saves, the member kept as written. A
+// definition with a copy is a copy of that shipped one.
 TEST(MapFile, EveryKindOfDefinitionIsNotSavedOverWithAMemberItCouldNotTakeAndKeepsUnknownMembers)
 {
     struct Case
@@ -265,6 +266,7 @@ TEST(MapFile, EveryKindOfDefinitionIsNotSavedOverWithAMemberItCouldNotTakeAndKee
         const char* name;
         const char* member;
         const char* wrong;
+        const char* copy = nullptr;
     };
     const Case cases[] = {
         {"Weapons", "Rifle", "MaxAmmo", R"("lots")"},
@@ -278,8 +280,16 @@ TEST(MapFile, EveryKindOfDefinitionIsNotSavedOverWithAMemberItCouldNotTakeAndKee
         {"Parts/Arms", "LongArms", "EnergyRequirement", "-3"},
         {"Parts/Legs", "SpaceBoots", "Cost", R"("cheap")"},
         {"Themes", "Meadow", "TileSize", R"("big")"},
+        {"Themes", "Dusk", "ConveyerSize", "-1", "Meadow"},
+        {"Themes", "Glacier", "Objects[0].Texture", R"("NoSuchTexture")"},
+        {"Themes", "Frost", "DataMap.Spikes", R"("NoSuchHazard")", "Glacier"},
         {"Characters", "Basic", "Attributes", "[]"},
+        {"Characters", "Bony", "Skeleton.Root.Children[0].LeftOrder", R"("lots")", "Basic"},
         {"Items", "Token", "Rotatable", R"("yes")"},
+        {"Items", "RedFlag", "Size", R"("nan nan")"},
+        {"Items", "BlueFlag", "Offset", R"("NaN 0.5")"},
+        {"Items", "GreenFlag", "Size", R"("0.4 wide")"},
+        {"Items", "YellowFlag", "Team", R"(1, "Team": 3)"},
         {"Hazards", "Spikes", "Damage", R"("much")"},
         {"Zones", "Mud", "TileVertically", "1"},
         {"Triggers", "Checkpoint", "EnterAction", R"("Teleport")"},
@@ -288,19 +298,38 @@ TEST(MapFile, EveryKindOfDefinitionIsNotSavedOverWithAMemberItCouldNotTakeAndKee
     };
     const Lumvek::StringView unknownMember = R"j({"Kept": [1, "Degrees(7)"]})j";
     ShippedAssets assets;
+    for (const Case& c : cases)
+        if (c.copy)
+        {
+            const std::string list = assets.folder.Path("Assets/" + std::string(c.folder) + "/" + c.folder + ".json");
+            Lumvek::Blueprint names = Json(Lumvek::File::ReadAllText(list).second);
+            names.AppendElement().SetString(Lumvek::StringView::FromCString(c.name));
+            ASSERT_TRUE(Lumvek::File::WriteAllText(list, Lumvek::JsonFormat::SaveBlueprint(names)));
+            std::filesystem::copy(assets.folder.Path("Assets/" + std::string(c.folder) + "/" + c.copy),
+                                  assets.folder.Path("Assets/" + std::string(c.folder) + "/" + c.name),
+                                  std::filesystem::copy_options::recursive);
+        }
     for (const bool wrong : {true, false})
     {
         std::vector<std::string> texts;
         for (const Case& c : cases)
         {
             const std::string path = std::string(c.folder) + "/" + c.name + "/Data.json";
-            Lumvek::Blueprint file =
-                Json(Lumvek::File::ReadAllText(Lumvek::Testing::SourceFolder() + "/Assets/" + path).second);
+            Lumvek::Blueprint file = Json(Lumvek::File::ReadAllText(Lumvek::Testing::SourceFolder() + "/Assets/" +
+                                                                    c.folder + "/" + (c.copy ? c.copy : c.name) +
+                                                                    "/Data.json")
+                                              .second);
             file.MakeObject().AddMember("Unknown", Json(unknownMember));
+            const std::string member(c.member);
+            const size_t dot = member.rfind('.');
+            auto* parent = const_cast<Lumvek::Blueprint*>(
+                dot == std::string::npos ? &file : Lumvek::FindPath(file, Lumvek::StringView(member).Sub(0, dot)));
+            ASSERT_NE(parent, nullptr) << member;
             if (wrong)
-                file.MakeObject().AddMember(Lumvek::StringView::FromCString(c.member)) =
-                    *Json("{\"Value\": " + std::string(c.wrong) + "}").GetObject().Find("Value");
+                parent->MakeObject().AddMember(Lumvek::StringView(member).Sub(dot + 1)).SetString("@wrong@");
             texts.push_back(Lumvek::JsonFormat::SaveBlueprint(file));
+            if (const size_t at = texts.back().find("\"@wrong@\""); at != std::string::npos)
+                texts.back().replace(at, 9, c.wrong);
             ASSERT_TRUE(Lumvek::File::WriteAllText(assets.folder.Path("Assets/" + path), texts.back()));
         }
         DataRegistry registry(assets.files);
