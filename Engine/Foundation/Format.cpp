@@ -27,11 +27,12 @@ Buffer ReadAllBytes(StringView path)
 namespace FormatDetail
 {
 
-void ParseLon(StringView text, const std::function<void(const Blueprint&)>& use)
+void ParseLon(StringView text, const std::function<void(const Blueprint&)>& use, JsonNotes* notes)
 {
-    // A text that is not LON is logged by the LON format and leaves the tree invalid.
+    // A text that is not LON is logged as the LON format logs it and leaves the tree invalid.
     Blueprint tree;
-    LonFormat().Load("", text, tree);
+    StringReader reader(text);
+    LonFormat::ReadLogged(reader, tree, notes);
     use(tree);
 }
 

@@ -15,6 +15,7 @@ namespace Lumvek
 
 class Blueprint;
 class FileManager;
+struct JsonNotes;
 
 // What a format tells about a file without loading it. Formats that read no header return it empty.
 struct FormatHeader
@@ -164,8 +165,9 @@ namespace FormatDetail
 
 // The LON side of the blueprint formats, kept out of this header so that it needs no tree types.
 // ParseLon hands the tree parsed from the text (invalid where the text failed) to use; SaveLon lets
-// fill write into an empty tree and returns the tree's LON text.
-void ParseLon(StringView text, const std::function<void(const Blueprint&)>& use);
+// fill write into an empty tree and returns the tree's LON text. With notes, ParseLon notes there the
+// keys written twice.
+void ParseLon(StringView text, const std::function<void(const Blueprint&)>& use, JsonNotes* notes = nullptr);
 Buffer SaveLon(const std::function<void(Blueprint&)>& fill);
 
 } // namespace FormatDetail

@@ -146,9 +146,13 @@ public:
                 if (const Blueprint* earlier = object.Find(stack[i].name.View()))
                 {
                     const std::string path = OpenPath();
-                    notes->repeats.emplace_back(path.empty() ? stack[i].name.View().ToString()
-                                                             : path + "." + stack[i].name.View().ToString(),
-                                                *earlier);
+                    if (!notes->NoteRepeat(path.empty() ? stack[i].name.View().ToString()
+                                                        : path + "." + stack[i].name.View().ToString(),
+                                           *earlier))
+                    {
+                        failure = JsonNotes::TooManyRepeats;
+                        return false;
+                    }
                 }
             object.SetMember(std::move(stack[i]));
         }
@@ -434,6 +438,14 @@ bool LoadTree(StringView text, Blueprint& target, JsonNotes* notes)
 bool JsonFormat::LoadBlueprint(StringView text, Blueprint& target)
 {
     return LoadTree(text, target, nullptr);
+}
+
+bool JsonNotes::NoteRepeat(std::string path, const Blueprint& earlier)
+{
+    if (repeats.size() >= MostRepeats || path.size() > LongestRepeatPath)
+        return false;
+    repeats.emplace_back(std::move(path), earlier);
+    return true;
 }
 
 bool JsonFormat::LoadBlueprint(StringView text, Blueprint& target, JsonNotes& notes)

@@ -20,6 +20,14 @@ struct JsonNotes
     // Each key an object writes again later: the path of the earlier one ("Stats.Team") and the value
     // the later one replaced.
     std::vector<std::pair<std::string, Blueprint>> repeats;
+
+    // Notes a key written twice. False, noting nothing, past the first MostRepeats or for a path
+    // longer than LongestRepeatPath: the readers then refuse the text whole, since the paths and the
+    // earlier values of a hostile text's repeats could take memory without end.
+    bool NoteRepeat(std::string path, const Blueprint& earlier);
+    static constexpr size_t MostRepeats = 64;
+    static constexpr size_t LongestRepeatPath = 1024;
+    static constexpr const char* TooManyRepeats = "more keys written twice, or deeper, than a file may hold";
 };
 
 // Converts between JSON text and Blueprint trees. Only an object or an array is a document. As the

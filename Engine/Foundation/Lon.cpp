@@ -1,5 +1,6 @@
 #include "Engine/Foundation/Lon.h"
 
+#include "Engine/Foundation/Json.h"
 #include "Engine/Foundation/String.h"
 #include "Engine/Foundation/ToString.h"
 
@@ -141,12 +142,39 @@ bool StartValue(StringReader& reader, Blueprint& value, std::vector<Blueprint*>&
 
 // Reads containers with a list of the open ones instead of recursing, so that hostile nesting costs
 // heap and never the stack. The open values stay where they are while their children are read:
-// a container only grows once every child opened after it has closed.
-bool ParseTree(StringReader& reader, Blueprint& root)
+// a container only grows once every child opened after it has closed. With notes, each key written
+// again in its object is noted there with its path and the value the later one replaced.
+bool ParseTree(StringReader& reader, Blueprint& root, JsonNotes* notes)
 {
     std::vector<Blueprint*> open;
+    // With notes, how each open container is reached from its parent: its key, or its index as an
+    // element. A path is only made for a repeat.
+    struct Step
+    {
+        StringView key;
+        uint32_t index = 0;
+        bool element = false;
+    };
+    std::vector<Step> steps;
+    Step next;
+    const auto start = [&](Blueprint& value)
+    {
+        const size_t opened = open.size();
+        if (!StartValue(reader, value, open))
+            return false;
+        if (notes && open.size() > opened)
+            steps.push_back(next);
+        return true;
+    };
+    const auto close = [&]
+    {
+        reader.Advance(1);
+        open.pop_back();
+        if (notes)
+            steps.pop_back();
+    };
     reader.SkipWhitespace();
-    if (!StartValue(reader, root, open))
+    if (!start(root))
         return false;
     while (!open.empty())
     {
@@ -156,23 +184,44 @@ bool ParseTree(StringReader& reader, Blueprint& root)
         {
             if (reader.Peek() == ']')
             {
-                reader.Advance(1);
-                open.pop_back();
+                close();
                 continue;
             }
-            if (!StartValue(reader, container.AppendElement(), open))
+            next = Step{StringView(), container.GetCount(), true};
+            if (!start(container.AppendElement()))
                 return false;
             continue;
         }
 
         if (reader.Peek() == '}')
         {
-            reader.Advance(1);
-            open.pop_back();
+            close();
             continue;
         }
         // A repeated key reads into the member it already has, so the last value wins.
-        Blueprint& member = container.MakeObject().AddMember(ReadUntil(reader, " \t\r\n=:[{"));
+        const StringView key = ReadUntil(reader, " \t\r\n=:[{");
+        next = Step{key, 0, false};
+        if (const Blueprint* earlier = notes ? container.GetObject().Find(key) : nullptr)
+        {
+            // The same path as the JSON reader's: "Emitters[0].Updaters[1].Type".
+            std::string path;
+            for (size_t level = 1; level <= steps.size(); ++level)
+            {
+                const Step& step = level < steps.size() ? steps[level] : next;
+                if (step.element)
+                    path += "[" + std::to_string(step.index) + "]";
+                else
+                    path += (path.empty() ? "" : ".") + step.key.ToString();
+                if (path.size() > JsonNotes::LongestRepeatPath)
+                    break;
+            }
+            if (!notes->NoteRepeat(std::move(path), *earlier))
+            {
+                reader.AddError(StringView::FromCString(JsonNotes::TooManyRepeats));
+                return false;
+            }
+        }
+        Blueprint& member = container.MakeObject().AddMember(key);
         reader.SkipWhitespace();
         switch (reader.Peek())
         {
@@ -187,7 +236,7 @@ bool ParseTree(StringReader& reader, Blueprint& root)
         }
         case '[':
         case '{':
-            if (!StartValue(reader, member, open))
+            if (!start(member))
                 return false;
             break;
         default:
@@ -258,19 +307,19 @@ void WriteOpening(BufferWriter& writer, const Blueprint& container, bool pretty)
 
 } // namespace
 
-bool Lon::Parse(StringReader& reader, Blueprint& value)
+bool Lon::Parse(StringReader& reader, Blueprint& value, JsonNotes* notes)
 {
     Blueprint root;
-    if (!ParseTree(reader, root))
+    if (!ParseTree(reader, root, notes))
         return false;
     value = std::move(root);
     return true;
 }
 
-bool Lon::Parse(StringView text, Blueprint& value)
+bool Lon::Parse(StringView text, Blueprint& value, JsonNotes* notes)
 {
     StringReader reader(text);
-    return Parse(reader, value);
+    return Parse(reader, value, notes);
 }
 
 void LonFormat::WriteValue(BufferWriter& writer, const Blueprint& value, int indent, bool isMember, bool isLast)

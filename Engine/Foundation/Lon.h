@@ -15,6 +15,8 @@
 namespace Lumvek
 {
 
+struct JsonNotes;
+
 // The LON reader. It keeps no state: the caller owns the text, the reader and the tree.
 class Lon
 {
@@ -22,9 +24,11 @@ public:
     // Parses one value. On failure the reason is in the reader's error list ("expected '{'",
     // "expected '}'", "expected '['", "expected a string", "expected a number") and value is left
     // as it was. Nesting costs heap, not call depth, so any depth of hostile text is safe.
-    static bool Parse(StringReader& reader, Blueprint& value);
+    // With notes, each key written again later in its object is noted there (its first path and the
+    // value the later one replaced), as the JSON reader notes them.
+    static bool Parse(StringReader& reader, Blueprint& value, JsonNotes* notes = nullptr);
     // The same with a reader of its own, whose errors end with the call.
-    static bool Parse(StringView text, Blueprint& value);
+    static bool Parse(StringView text, Blueprint& value, JsonNotes* notes = nullptr);
 };
 
 // The LON writer, and the load and save pair that the file formats call as they call JsonFormat's;
@@ -48,6 +52,8 @@ public:
 
     // Logs each of the reader's errors, then "lon parsing failed", when the text is not LON.
     bool Read(StringReader& reader, Blueprint& content) override;
+    // The same, noting the keys written twice (Lon::Parse).
+    static bool ReadLogged(StringReader& reader, Blueprint& content, JsonNotes* notes);
     bool Write(BufferWriter& writer, const Blueprint& content) override;
 };
 

@@ -39,8 +39,13 @@ bool XmlFormat::Write(BufferWriter& writer, const Blueprint& content)
 
 bool LonFormat::Read(StringReader& reader, Blueprint& content)
 {
+    return ReadLogged(reader, content, nullptr);
+}
+
+bool LonFormat::ReadLogged(StringReader& reader, Blueprint& content, JsonNotes* notes)
+{
     size_t known = reader.errors.size();
-    if (Lon::Parse(reader, content))
+    if (Lon::Parse(reader, content, notes))
         return true;
     for (size_t i = known; i < reader.errors.size(); ++i)
     {

@@ -2,6 +2,7 @@
 
 #include "Engine/Foundation/File.h"
 #include "Engine/Foundation/FileManager.h"
+#include "Engine/Foundation/Json.h"
 #include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Lon.h"
 #include "Engine/Foundation/Path.h"
@@ -47,11 +48,12 @@ std::unique_ptr<PlayerAnimation> CreateFileAnimation(AnimationChannel channel, S
     }
 }
 
-// The file's text as LON; false when it cannot be read or parsed.
-bool ReadLon(const std::string& path, Blueprint& value)
+// The file's text as LON; false when it cannot be read or parsed. With notes, the keys it writes twice
+// are noted there.
+bool ReadLon(const std::string& path, Blueprint& value, JsonNotes* notes = nullptr)
 {
     auto [read, text] = File::ReadAllText(path);
-    return read && Lon::Parse(text, value);
+    return read && Lon::Parse(text, value, notes);
 }
 
 // The regular files of a folder, sorted, so that of two files of one name the same one always wins.
@@ -110,7 +112,8 @@ void CharacterAnimations::Load(const CharacterData& character)
                 const std::string name = Path::GetFileName(path);
                 FileRecord record;
                 record.report.SetFile(Path::MakeRelative(root, path));
-                if (!ReadLon(path, record.file))
+                JsonNotes notes;
+                if (!ReadLon(path, record.file, &notes))
                 {
                     // Not in the table, so nothing plays it and no editor can write over it.
                     record.report.SetUnparsed("the text is not LON");
@@ -119,6 +122,7 @@ void CharacterAnimations::Load(const CharacterData& character)
                 }
                 std::unique_ptr<PlayerAnimation> animation = CreateFileAnimation(channel, name);
                 animation->path = record.report.GetFile();
+                ReportRepeatedKeys(record.report, notes);
                 BlueprintReader reader(record.file, &record.report);
                 animation->Read(reader);
                 BlueprintWriter writer;

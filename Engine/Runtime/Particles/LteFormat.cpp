@@ -1,6 +1,7 @@
 #include "Engine/Runtime/Particles/LteFormat.h"
 
 #include "Engine/Foundation/Blueprint.h"
+#include "Engine/Foundation/Json.h"
 #include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Members.h"
 #include "Engine/Foundation/NameSet.h"
@@ -88,7 +89,13 @@ void ReadEmitter(BlueprintReader& reader, EmitterData& emitter)
 void LteFormat::Load(StringView path, StringView bytes, EffectData& effect)
 {
     effect.record.report.SetFile(path.ToString());
-    BlueprintFormat::Load(path, bytes, effect);
+    // A key written twice is named, and keeps Save refused until it is set: merged as read, the
+    // earlier text would go without a word.
+    JsonNotes notes;
+    FormatDetail::ParseLon(
+        bytes, [&](const Blueprint& tree) { Read(tree, effect); }, &notes);
+    if (effect.record.report.IsParsed())
+        ReportRepeatedKeys(effect.record.report, notes);
 }
 
 bool LteFormat::Read(const Blueprint& tree, EffectData& effect)

@@ -1,4 +1,5 @@
 #include "Engine/Foundation/Json.h"
+#include "Engine/Foundation/Lon.h"
 
 #include <gtest/gtest.h>
 
@@ -103,6 +104,26 @@ TEST(Json, RepeatedKeyKeepsItsPlaceAndTheLastValue)
         JsonFormat::LoadBlueprint(std::string(70, '[') + R"({"k": 1, "k": 2})" + std::string(70, ']'), value, notes));
     ASSERT_EQ(notes.repeats.size(), 1u);
     EXPECT_EQ(notes.repeats[0].first, path + ".k");
+
+    // The LON reader notes the same paths. Past the first 64 repeats, or a path past 1,024 characters,
+    // either text is refused whole: a hostile one's paths would take memory without end.
+    JsonNotes lon;
+    ASSERT_TRUE(Lon::Parse("{ k = 1 a [ 0 { b { y = 2 y = 3 } } ] k [ 4 ] }", value, &lon));
+    ASSERT_EQ(lon.repeats.size(), 2u);
+    EXPECT_EQ(lon.repeats[0].first, "a[1].b.y");
+    EXPECT_EQ(lon.repeats[1].first, "k");
+    std::string many = "{\"k\": 0", manyLon = "{ k = 0";
+    for (int i = 0; i <= 64; ++i)
+        many += ", \"k\": 1", manyLon += " k = 1";
+    const std::string longKey(1100, 'x');
+    for (const std::string& text : {many + "}", "{\"" + longKey + "\": 1, \"" + longKey + "\": 2}"})
+    {
+        EXPECT_FALSE(JsonFormat::LoadBlueprint(text, value, notes));
+        EXPECT_NE(notes.error.find(JsonNotes::TooManyRepeats), std::string::npos) << notes.error;
+    }
+    for (const std::string& text : {manyLon + " }", "{ " + longKey + " = 1 " + longKey + " = 2 }"})
+        EXPECT_FALSE(Lon::Parse(text, value, &lon));
+    EXPECT_TRUE(Lon::Parse(manyLon + " }", value));
 }
 
 TEST(Json, MalformedTextsFailAndLeaveTheTarget)

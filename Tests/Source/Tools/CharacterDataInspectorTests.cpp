@@ -431,9 +431,12 @@ TEST(EditedFileSave, AFileNotReadWholeStaysByteForByteAndAnUnknownMemberAndEvery
         {spikes, R"(Type = "PositionMotion")", R"(Type = "Sparkle")", "whole (Emitters[0].Updaters[1].Type"},
         {spikes, "MaximumParticles = 20", "MaximumParticles = 20 Sparkle = 1", ""},
         {spikes, "MaximumParticles = 20", "MaximumParticles = 20 (((", "Effect.lte did not parse"},
+        {spikes, "MaximumParticles = 20", "MaximumParticles = 7 MaximumParticles = 20",
+         "Emitters[0].MaximumParticles holds 7"},
         {gait, "TransitionTime = 0.2", R"(TransitionTime = "lots" Sparkle = 1)", "whole (TransitionTime"},
         {gait, "PlaybackSpeed = 0.42", "PlaybackSpeed = 0.42 Sparkle = 1", ""},
         {gait, "TransitionTime = 0.2", "TransitionTime = 0.2 (((", "Moving.lon did not parse"},
+        {gait, "PlaybackSpeed = 0.42", "PlaybackSpeed = 1.5 PlaybackSpeed = 0.42", "PlaybackSpeed holds 1.5"},
     };
     // And every shipped effect and animation as it is.
     const std::filesystem::path shipped = Lumvek::Testing::SourceFolder() + "/Assets";
