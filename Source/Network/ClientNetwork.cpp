@@ -358,6 +358,9 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
         margin = 0.0f;
         spare = StartingSpare;
         updateCount = 0;
+        earlyWindows = 0;
+        lowerAfter = 1;
+        lowered = false;
         for (SentInputs& sent : sentInputs)
             sent.kept = false;
         break;
@@ -698,10 +701,21 @@ void ClientNetwork::TimeState(uint32_t serverFrame)
                        "frames ahead of its clock now",
                        std::round(margin * 10.0f) / 10.0f, std::round(spare * 10.0f) / 10.0f,
                        std::clamp(lead + static_cast<int32_t>(raised), -MaximumLead, MaximumLead));
+        // A lead that was just lowered too far waits twice as long before it comes down again.
+        if (std::exchange(lowered, false))
+            lowerAfter = std::min(2 * lowerAfter, MaximumLowerAfter);
         ChangeLead(static_cast<int32_t>(raised));
     }
-    else if (full && margin > spare + SlackFrames)
-        ChangeLead(-1);
+    else if (full)
+    {
+        earlyWindows = margin > spare + SlackFrames ? earlyWindows + 1 : 0;
+        if (earlyWindows >= lowerAfter)
+        {
+            earlyWindows = 0;
+            lowered = true;
+            ChangeLead(-1);
+        }
+    }
 }
 
 float ClientNetwork::JudgeSpare(float spread) const

@@ -42,6 +42,9 @@ public:
     // once a full window since the last change agrees; it goes up as soon as a few states show it short.
     static constexpr uint32_t MarginSamples = 30;
     static constexpr uint32_t QuickSamples = 5;
+    // The most windows in a row that must find the inputs early before the lead comes down: a lead that
+    // had to go up again right after it came down waits twice as many windows each time.
+    static constexpr uint32_t MaximumLowerAfter = 8;
     // The updates whose lateness is kept: a second of them. Their third latest sets the room for the
     // client's own late ticks; a longer stall is a move, not a spare.
     static constexpr uint32_t UpdateSamples = 60;
@@ -211,6 +214,11 @@ private:
     uint32_t marginCount = 0;
     float margin = 0.0f;
     float spare = StartingSpare;
+    // The windows in a row that found the inputs early, how many must before the lead comes down, and
+    // whether the last change lowered it.
+    uint32_t earlyWindows = 0;
+    uint32_t lowerAfter = 1;
+    bool lowered = false;
     // How late each of the last updates in play came, in frames beyond a tick, by count modulo
     // UpdateSamples.
     std::array<float, UpdateSamples> updateLateness{};
