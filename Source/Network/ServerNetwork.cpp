@@ -579,8 +579,9 @@ void ServerNetwork::HandleMessage(int client, Net::Message& message)
         else if (input.frame >= frame && input.frame - frame < InputFrames)
         {
             const uint32_t index = input.frame % InputFrames;
-            // Frame f is stepped at the deadline of the frame stepped next, plus f's distance from it.
-            if (!own->present[index])
+            // The deadline of the frame stepped next, and a frame's length for each frame beyond it; outside
+            // play the deadlines stand still.
+            if (!own->present[index] && state == NetworkState::Playing)
                 inputTiming.Add((deadline - Now()) / FrameSeconds + (input.frame - frame));
             own->inputs[index] = input.input;
             own->present[index] = true;
@@ -821,7 +822,7 @@ double ServerNetwork::InputTiming::Quantile(double share) const
     const auto rank = static_cast<uint64_t>(std::clamp(share, 0.0, 1.0) * static_cast<double>(total - 1));
     uint64_t below = 0;
     size_t bin = 0;
-    while (below + counts[bin] <= rank)
+    while (bin + 1 < counts.size() && below + counts[bin] <= rank)
         below += counts[bin++];
     return static_cast<double>(static_cast<int32_t>(bin) + LatestTenths) / 10.0;
 }
