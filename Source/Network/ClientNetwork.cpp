@@ -20,6 +20,7 @@
 #include <array>
 #include <atomic>
 #include <cmath>
+#include <numeric>
 #include <span>
 #include <string>
 #include <utility>
@@ -358,6 +359,7 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
         margin = 0.0f;
         spare = StartingSpare;
         updateCount = 0;
+        spreadCount = 0;
         earlyWindows = 0;
         lowerAfter = 1;
         lowered = false;
@@ -666,8 +668,7 @@ void ClientNetwork::TimeState(uint32_t serverFrame)
     if (serverFrame < timedFrom && !behind)
         return;
     margins[marginCount++ % MarginSamples] = timed;
-    // The newest states' median, and whether they all fall below what the spare keeps without the
-    // spread: the link got slower, or the inputs came late from the start.
+    // The newest states, sorted.
     std::array<float, QuickSamples> newest{};
     const auto recent = std::min(marginCount, QuickSamples);
     for (uint32_t i = 0; i < recent; ++i)
@@ -678,9 +679,13 @@ void ClientNetwork::TimeState(uint32_t serverFrame)
     {
         std::array<float, MarginSamples> sorted = margins;
         std::sort(sorted.begin(), sorted.end());
-        // The spread is taken down to about the 5th percentile.
+        // The spread is taken down to about the 5th percentile, and averaged over the last few seconds:
+        // one second's few lowest states say little.
         margin = sorted[MarginSamples / 2];
-        spare = JudgeSpare(margin - sorted[MarginSamples / 15]);
+        spreads[spreadCount++ % SpreadWindows] = margin - sorted[MarginSamples / 15];
+        const auto windows = std::min(spreadCount, SpreadWindows);
+        spare =
+            JudgeSpare(std::accumulate(spreads.begin(), spreads.begin() + windows, 0.0f) / static_cast<float>(windows));
         // Each second's states are judged once: judged again with every state, the median would dip
         // below the spare now and then by chance alone.
         marginCount = 0;
@@ -728,7 +733,9 @@ float ClientNetwork::JudgeSpare(float spread) const
     float copies = 0.0f;
     for (float chance = loss; copies + 1 < InputCopies && chance > 0.01f; chance *= loss)
         ++copies;
-    return MinimumSpare + spread + LateTickFrames() + copies;
+    // A path's delay changes with its length: a quarter of the round trip lets the delay of a link 100 ms
+    // long double before its inputs come late, and costs a LAN nothing.
+    return MinimumSpare + spread + LateTickFrames() + copies + RoundTripFrames() / 4.0f;
 }
 
 float ClientNetwork::LateTickFrames() const

@@ -31,20 +31,25 @@ class ClientNetwork final : public Network
 public:
     // The spare by which a client's inputs are meant to reach the server before their deadlines, beyond
     // what it measures they vary by: the spread of the margin from state to state (the jitter of both
-    // legs), its own late ticks, and a tick for each copy a lost packet makes the input wait for.
+    // legs), its own late ticks, a tick for each copy a lost packet makes the input wait for, and a
+    // quarter of the round trip for a path whose delay grows at once.
     static constexpr float MinimumSpare = 0.5f;
     // The spare a client starts a match with, before it has timed any state.
     static constexpr uint32_t StartingSpare = 4;
     // Frames beyond the spare by which the inputs may come early before the lead comes down a frame:
     // more than the frame it comes down by.
     static constexpr float SlackFrames = 1.5f;
-    // The states whose margins the spread is taken over: a second of them. The lead comes down only
-    // once a full window since the last change agrees; it goes up as soon as a few states show it short.
+    // The states judged at a time: a second of them, whose median is the margin and whose spread below
+    // it counts in the spare.
     static constexpr uint32_t MarginSamples = 30;
+    // The seconds whose spreads are averaged.
+    static constexpr uint32_t SpreadWindows = 4;
+    // The newest states that raise the lead at once when all of them fall below what the spare keeps
+    // without the spread: the link got slower, or the inputs came late from the start.
     static constexpr uint32_t QuickSamples = 5;
     // The most windows in a row that must find the inputs early before the lead comes down: a lead that
     // had to go up again right after it came down waits twice as many windows each time.
-    static constexpr uint32_t MaximumLowerAfter = 8;
+    static constexpr uint32_t MaximumLowerAfter = 2;
     // The updates whose lateness is kept: a second of them. Their third latest sets the room for the
     // client's own late ticks; a longer stall is a move, not a spare.
     static constexpr uint32_t UpdateSamples = 60;
@@ -104,10 +109,6 @@ public:
     // The frames this client keeps ahead of its clock's count since the start message; negative where
     // the server's first wait is longer than the round trip and the spare.
     int32_t GetLead() const { return lead; }
-    // The margin, in frames, the client last judged its inputs to reach the server with (the median of
-    // the states timed), and the spare it keeps for what the margin varies by.
-    float GetMargin() const { return margin; }
-    float GetSpare() const { return spare; }
     // While the match played: the ticks stepped and the packets sent.
     uint64_t GetPlayTicks() const { return playTicks; }
     uint64_t GetPlayPackets() const { return playPackets; }
@@ -158,12 +159,12 @@ private:
     void KeepInStep();
     // Measures from a state how early the inputs reach the server: it steps each frame at its deadline
     // and its state comes back the rest of a round trip later, so the frames since the state's frame
-    // was sent, less a round trip, are the margin. It raises the lead when the median margin of the
-    // states since the last change falls below the spare, and lowers it a frame when a second of them
-    // shows the inputs coming earlier than the spare and the slack.
+    // was sent, less a round trip, are the margin. It raises the lead when the median margin of a
+    // second's states falls below the spare, or as soon as QuickSamples states do so by far, and lowers
+    // it a frame when a second's states show the inputs coming earlier than the spare and the slack.
     void TimeState(uint32_t serverFrame);
     // The spare for margins of the spread below their median: the minimum, the spread, the client's
-    // late ticks and the copies a lost input waits for.
+    // late ticks, the copies a lost input waits for and a share of the round trip.
     float JudgeSpare(float spread) const;
     // The frames by which the client's recent ticks ran late: the third latest update of the last second.
     float LateTickFrames() const;
@@ -214,6 +215,9 @@ private:
     uint32_t marginCount = 0;
     float margin = 0.0f;
     float spare = StartingSpare;
+    // The spreads of the last seconds' states, by count modulo SpreadWindows.
+    std::array<float, SpreadWindows> spreads{};
+    uint32_t spreadCount = 0;
     // The windows in a row that found the inputs early, how many must before the lead comes down, and
     // whether the last change lowered it.
     uint32_t earlyWindows = 0;

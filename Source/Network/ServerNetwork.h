@@ -56,7 +56,7 @@ public:
     // Binds to HostingIp:HostingPort, or to the transport when one is given (tests run several roles in
     // one process); the transport must outlive the role. The seed picks the voting options.
     // How early the players' inputs came, by tenths of a frame before their deadlines: the first copy of
-    // each player's input for each frame counts once. Owned by the server's role with the rest of it.
+    // each player's input for each frame counts once. The application thread's, as the whole role is.
     struct InputTiming
     {
         // Earlier or later ones are counted at the ends of the range.
