@@ -360,6 +360,7 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
         spare = StartingSpare;
         updateCount = 0;
         spreadCount = 0;
+        shortWindows = 0;
         earlyWindows = 0;
         lowerAfter = 1;
         lowered = false;
@@ -695,10 +696,13 @@ void ClientNetwork::TimeState(uint32_t serverFrame)
         margin = behind ? timed : newest[QuickSamples / 2];
     else if (!full)
         return;
+    // A second's median dips below the spare now and then by chance: two seconds in a row must agree.
+    shortWindows = full && !behind && !shifted && margin < spare ? shortWindows + 1 : 0;
     // A state from a server far off the client's frames asks for no more than the lead's range.
     const float range = 2.0f * MaximumLead;
-    if (margin < spare)
+    if (margin < spare && (behind || shifted || shortWindows >= 2))
     {
+        shortWindows = 0;
         // Back to half the slack above the spare.
         const float raised = std::min(std::ceil(spare + SlackFrames / 2.0f - margin), range);
         if (TakeTimingLine())
@@ -711,7 +715,7 @@ void ClientNetwork::TimeState(uint32_t serverFrame)
             lowerAfter = std::min(2 * lowerAfter, MaximumLowerAfter);
         ChangeLead(static_cast<int32_t>(raised));
     }
-    else if (full)
+    else if (full && margin >= spare)
     {
         earlyWindows = margin > spare + SlackFrames ? earlyWindows + 1 : 0;
         if (earlyWindows >= lowerAfter)

@@ -159,8 +159,8 @@ private:
     void KeepInStep();
     // Measures from a state how early the inputs reach the server: it steps each frame at its deadline
     // and its state comes back the rest of a round trip later, so the frames since the state's frame
-    // was sent, less a round trip, are the margin. It raises the lead when the median margin of a
-    // second's states falls below the spare, or as soon as QuickSamples states do so by far, and lowers
+    // was sent, less a round trip, are the margin. It raises the lead when the median margin of two
+    // seconds' states in a row falls below the spare, or as soon as QuickSamples states do so by far, and lowers
     // it a frame when a second's states show the inputs coming earlier than the spare and the slack.
     void TimeState(uint32_t serverFrame);
     // The spare for margins of the spread below their median: the minimum, the spread, the client's
@@ -218,8 +218,9 @@ private:
     // The spreads of the last seconds' states, by count modulo SpreadWindows.
     std::array<float, SpreadWindows> spreads{};
     uint32_t spreadCount = 0;
-    // The windows in a row that found the inputs early, how many must before the lead comes down, and
-    // whether the last change lowered it.
+    // The windows in a row that found the inputs short of the spare, those that found them early, how
+    // many must before the lead comes down, and whether the last change lowered it.
+    uint32_t shortWindows = 0;
     uint32_t earlyWindows = 0;
     uint32_t lowerAfter = 1;
     bool lowered = false;
