@@ -20,6 +20,7 @@
 #include <array>
 #include <atomic>
 #include <cmath>
+#include <numeric>
 #include <span>
 #include <string>
 #include <utility>
@@ -141,7 +142,13 @@ void ClientNetwork::Update(int64_t delta)
                                        : elapsed - lastSent >= TickNanoseconds)
         SendPackets();
     if (state == NetworkState::Playing)
+    {
         playTime += delta;
+        // The ticks an update runs were due as much as its wait beyond a tick before it.
+        const double late = static_cast<double>(delta) / TickNanoseconds - 1.0;
+        updateLateness[updateCount++ % UpdateSamples] =
+            static_cast<float>(std::clamp(late, 0.0, static_cast<double>(MaximumLateFrames)));
+    }
     // The server's intermission, whose length came with the end of the match, is over: it gathers
     // players again, and the menus say so until its vote begins.
     if (state == NetworkState::Ending && timer > duration)
@@ -348,14 +355,25 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
         placed = false;
         waitTicks = 0;
         timedFrom = 0;
-        marginSum = 0.0f;
         marginCount = 0;
+        margin = 0.0f;
+        spare = StartingSpare;
+        updateCount = 0;
+        spreadCount = 0;
+        shortWindows = 0;
+        earlyWindows = 0;
+        lowerAfter = 1;
+        lowered = false;
         for (SentInputs& sent : sentInputs)
             sent.kept = false;
         break;
     case GameMessageType::EndGame:
     {
         const auto& ended = static_cast<const EndGameMessage&>(message);
+        if (state == NetworkState::Playing)
+            Log::Write("at the end of the match this client kept {} frames ahead of its clock; its inputs reached the "
+                       "server with {} frames to spare, for a spare of {}",
+                       lead, std::round(margin * 10.0f) / 10.0f, std::round(spare * 10.0f) / 10.0f);
         timer = 0.0f;
         duration = Seconds(ended.duration);
         intermission = Seconds(ended.intermission);
@@ -590,8 +608,7 @@ float ClientNetwork::RoundTripFrames() const
 
 int32_t ClientNetwork::LeadFrames() const
 {
-    // A frame more than the spare: the margin is judged short only once it falls below the spare.
-    const double frames = RoundTripFrames() + SpareFrames + 1 - AssumedForceUpdateTimeout / ServerNetwork::FrameSeconds;
+    const double frames = RoundTripFrames() + StartingSpare - AssumedForceUpdateTimeout / ServerNetwork::FrameSeconds;
     return static_cast<int32_t>(
         std::clamp(std::ceil(frames), -static_cast<double>(MaximumLead), static_cast<double>(MaximumLead)));
 }
@@ -644,35 +661,95 @@ void ClientNetwork::TimeState(uint32_t serverFrame)
     // though the game system steps its frames only after it.
     const double pending = static_cast<double>(elapsed - steppedUntil) / 1e9 / ServerNetwork::FrameSeconds;
     const double sinceSent = static_cast<double>(frame) - static_cast<double>(serverFrame) + pending;
-    const float margin = static_cast<float>(sinceSent) - RoundTripFrames();
+    const float timed = static_cast<float>(sinceSent) - RoundTripFrames();
     // A server at or past this client's frame has stepped frames whose inputs have not even left: it
     // gave up waiting for them, and every later input would come as late.
     const bool behind = sinceSent <= 0.0;
     // Of a state from before the last move only that much is sure.
     if (serverFrame < timedFrom && !behind)
         return;
-    marginSum += margin;
-    ++marginCount;
-    // Inputs that come late cost the server a frame each: a sixth of the states judges them.
-    const bool late = marginCount >= LateSamples / 6 && marginSum < 0.0f;
-    if (!behind && !late && marginCount < LateSamples)
+    margins[marginCount++ % MarginSamples] = timed;
+    // The newest states, sorted.
+    std::array<float, QuickSamples> newest{};
+    const auto recent = std::min(marginCount, QuickSamples);
+    for (uint32_t i = 0; i < recent; ++i)
+        newest[i] = margins[(marginCount - 1 - i) % MarginSamples];
+    std::sort(newest.begin(), newest.begin() + recent);
+    const bool full = marginCount >= MarginSamples;
+    if (full)
+    {
+        std::array<float, MarginSamples> sorted = margins;
+        std::sort(sorted.begin(), sorted.end());
+        // The spread is taken down to about the 5th percentile, and averaged over the last few seconds:
+        // one second's few lowest states say little.
+        margin = sorted[MarginSamples / 2];
+        spreads[spreadCount++ % SpreadWindows] = margin - sorted[MarginSamples / 15];
+        const auto windows = std::min(spreadCount, SpreadWindows);
+        spare =
+            JudgeSpare(std::accumulate(spreads.begin(), spreads.begin() + windows, 0.0f) / static_cast<float>(windows));
+        // Each second's states are judged once: judged again with every state, the median would dip
+        // below the spare now and then by chance alone.
+        marginCount = 0;
+    }
+    const bool shifted = recent == QuickSamples && newest[QuickSamples - 1] < JudgeSpare(0.0f);
+    if (behind || shifted)
+        margin = behind ? timed : newest[QuickSamples / 2];
+    else if (!full)
         return;
-    const float average = behind ? margin : marginSum / static_cast<float>(marginCount);
-    marginSum = 0.0f;
-    marginCount = 0;
+    // A second's median dips below the spare now and then by chance: two seconds in a row must agree.
+    shortWindows = full && !behind && !shifted && margin < spare ? shortWindows + 1 : 0;
     // A state from a server far off the client's frames asks for no more than the lead's range.
     const float range = 2.0f * MaximumLead;
-    if (average < SpareFrames)
+    if (margin < spare && (behind || shifted || shortWindows >= 2))
     {
-        // Back to a frame above the spare.
-        ChangeLead(static_cast<int32_t>(std::min(std::ceil(SpareFrames + 1 - average), range)));
+        shortWindows = 0;
+        // Back to half the slack above the spare.
+        const float raised = std::min(std::ceil(spare + SlackFrames / 2.0f - margin), range);
         if (TakeTimingLine())
             Log::Write("this client's inputs reach the server with {} frames to spare, fewer than {}: it keeps {} "
                        "frames ahead of its clock now",
-                       std::round(average * 10.0f) / 10.0f, SpareFrames, lead);
+                       std::round(margin * 10.0f) / 10.0f, std::round(spare * 10.0f) / 10.0f,
+                       std::clamp(lead + static_cast<int32_t>(raised), -MaximumLead, MaximumLead));
+        // A lead that was just lowered too far waits twice as long before it comes down again.
+        if (std::exchange(lowered, false))
+            lowerAfter = std::min(2 * lowerAfter, MaximumLowerAfter);
+        ChangeLead(static_cast<int32_t>(raised));
     }
-    else if (average > SpareFrames + SlackFrames)
-        ChangeLead(-static_cast<int32_t>(LowerFrames));
+    else if (full && margin >= spare)
+    {
+        earlyWindows = margin > spare + SlackFrames ? earlyWindows + 1 : 0;
+        if (earlyWindows >= lowerAfter)
+        {
+            earlyWindows = 0;
+            lowered = true;
+            ChangeLead(-1);
+        }
+    }
+}
+
+float ClientNetwork::JudgeSpare(float spread) const
+{
+    Net::NetworkInfo info;
+    client->GetNetworkInfo(info);
+    // An input whose packet is lost goes with the next tick's, a tick later: a tick for each copy that
+    // more than one input in a hundred waits for.
+    const float loss = std::isfinite(info.packetLoss) ? std::clamp(info.packetLoss / 100.0f, 0.0f, 1.0f) : 0.0f;
+    float copies = 0.0f;
+    for (float chance = loss; copies + 1 < InputCopies && chance > 0.01f; chance *= loss)
+        ++copies;
+    // A path's delay changes with its length: a quarter of the round trip lets the delay of a link 100 ms
+    // long double before its inputs come late, and costs a LAN nothing.
+    return MinimumSpare + spread + LateTickFrames() + copies + RoundTripFrames() / 4.0f;
+}
+
+float ClientNetwork::LateTickFrames() const
+{
+    std::array<float, UpdateSamples> sorted = updateLateness;
+    const auto count = std::min(updateCount, UpdateSamples);
+    if (count < 3)
+        return 0.0f;
+    std::nth_element(sorted.begin(), sorted.begin() + (count - 3), sorted.begin() + count);
+    return sorted[count - 3];
 }
 
 void ClientNetwork::ChangeLead(int32_t frames)
@@ -680,12 +757,17 @@ void ClientNetwork::ChangeLead(int32_t frames)
     const int32_t before = lead;
     lead = std::clamp(lead + frames, -MaximumLead, MaximumLead);
     if (lead > before)
+    {
         MoveTo(frame + static_cast<uint32_t>(lead - before));
+        // No stall came before it: the states of the frames from here tell of the new lead.
+        timedFrom = frame;
+    }
     else
     {
         // Sitting out a tick costs the world a tick's pause, a move back would replay frames.
         waitTicks += static_cast<uint32_t>(before - lead);
         timedFrom = frame;
+        marginCount = 0;
     }
 }
 
@@ -701,7 +783,6 @@ void ClientNetwork::MoveTo(uint32_t target)
     // States made before the move show the timing of the old place for a round trip, and a stall swells
     // the round trip the library measures for a while: a second passes before the next judgement.
     timedFrom = target + static_cast<uint32_t>(1.0 / ServerNetwork::FrameSeconds);
-    marginSum = 0.0f;
     marginCount = 0;
     if (frame > target)
     {

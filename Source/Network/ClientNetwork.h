@@ -29,16 +29,31 @@ class PlayerKilledMessage;
 class ClientNetwork final : public Network
 {
 public:
-    // Frames by which a client's inputs are meant to reach the server before their deadlines: room for
-    // the jitter of the input's leg, a lost packet whose copies follow a tick later, and a tick that a
-    // busy machine runs late. Below it the client raises its lead.
-    static constexpr uint32_t SpareFrames = 5;
-    // Frames beyond the spare by which the inputs may come early before the lead comes down: the
-    // margin is measured a frame or two apart from state to state.
-    static constexpr uint32_t SlackFrames = 4;
-    // The frames the lead comes down by at a time, fewer than the slack: each is a tick that the client
-    // sits out.
-    static constexpr uint32_t LowerFrames = 2;
+    // The spare by which a client's inputs are meant to reach the server before their deadlines, beyond
+    // what it measures they vary by: the spread of the margin from state to state (the jitter of both
+    // legs), its own late ticks, a tick for each copy a lost packet makes the input wait for, and a
+    // quarter of the round trip for a path whose delay grows at once.
+    static constexpr float MinimumSpare = 0.5f;
+    // The spare a client starts a match with, before it has timed any state.
+    static constexpr uint32_t StartingSpare = 4;
+    // Frames beyond the spare by which the inputs may come early before the lead comes down a frame:
+    // more than the frame it comes down by.
+    static constexpr float SlackFrames = 1.5f;
+    // The states judged at a time: a second of them, whose median is the margin and whose spread below
+    // it counts in the spare.
+    static constexpr uint32_t MarginSamples = 30;
+    // The seconds whose spreads are averaged.
+    static constexpr uint32_t SpreadWindows = 4;
+    // The newest states that raise the lead at once when all of them fall below what the spare keeps
+    // without the spread: the link got slower, or the inputs came late from the start.
+    static constexpr uint32_t QuickSamples = 5;
+    // The most windows in a row that must find the inputs early before the lead comes down: a lead that
+    // had to go up again right after it came down waits twice as many windows each time.
+    static constexpr uint32_t MaximumLowerAfter = 2;
+    // The updates whose lateness is kept: a second of them. Their third latest sets the room for the
+    // client's own late ticks; a longer stall is a move, not a spare.
+    static constexpr uint32_t UpdateSamples = 60;
+    static constexpr float MaximumLateFrames = 6.0f;
     // The most frames a client runs ahead of its clock's count: a second. The server takes inputs up to
     // 120 frames early and a re-simulation replays at most 99 frames.
     static constexpr int32_t MaximumLead = 60;
@@ -51,8 +66,6 @@ public:
     static constexpr uint32_t LateFrames = 2;
     // Frames a client may run beyond its place before it is moved back.
     static constexpr uint32_t FarAheadFrames = 30;
-    // The states whose timing is averaged before the client judges its margin.
-    static constexpr uint32_t LateSamples = 30;
     // The frames each input message is sent for: the frame's own, and copies of the frames before it,
     // so that a lost packet costs no frame its input.
     static constexpr uint32_t InputCopies = 3;
@@ -146,9 +159,15 @@ private:
     void KeepInStep();
     // Measures from a state how early the inputs reach the server: it steps each frame at its deadline
     // and its state comes back the rest of a round trip later, so the frames since the state's frame
-    // was sent, less a round trip, are the margin. Averaged over a second of states, it raises the lead
-    // when the margin falls below the spare and lowers it when the inputs come far earlier.
+    // was sent, less a round trip, are the margin. It raises the lead when the median margin of two
+    // seconds' states in a row falls below the spare, or as soon as QuickSamples states do so by far, and lowers
+    // it a frame when a second's states show the inputs coming earlier than the spare and the slack.
     void TimeState(uint32_t serverFrame);
+    // The spare for margins of the spread below their median: the minimum, the spread, the client's
+    // late ticks, the copies a lost input waits for and a share of the round trip.
+    float JudgeSpare(float spread) const;
+    // The frames by which the client's recent ticks ran late: the third latest update of the last second.
+    float LateTickFrames() const;
     // Changes the lead by the frames, moving the client on at once or sitting out ticks.
     void ChangeLead(int32_t frames);
     // Whether a line about the client's timing may be written now; first reports those left out.
@@ -190,9 +209,25 @@ private:
     uint32_t waitTicks = 0;
     // States before this frame tell of the time before the last move, and are not timed.
     uint32_t timedFrom = 0;
-    // The margin in frames of the states timed since the last judgement.
-    float marginSum = 0.0f;
+    // The margins in frames of the states timed since the lead last changed, the last MarginSamples of
+    // them by count modulo MarginSamples; and the last judgement's median and spare.
+    std::array<float, MarginSamples> margins{};
     uint32_t marginCount = 0;
+    float margin = 0.0f;
+    float spare = StartingSpare;
+    // The spreads of the last seconds' states, by count modulo SpreadWindows.
+    std::array<float, SpreadWindows> spreads{};
+    uint32_t spreadCount = 0;
+    // The windows in a row that found the inputs short of the spare, those that found them early, how
+    // many must before the lead comes down, and whether the last change lowered it.
+    uint32_t shortWindows = 0;
+    uint32_t earlyWindows = 0;
+    uint32_t lowerAfter = 1;
+    bool lowered = false;
+    // How late each of the last updates in play came, in frames beyond a tick, by count modulo
+    // UpdateSamples.
+    std::array<float, UpdateSamples> updateLateness{};
+    uint32_t updateCount = 0;
     // The inputs sent for the last frames, by frame modulo InputCopies, for the copies.
     struct SentInputs
     {

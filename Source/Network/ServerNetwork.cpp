@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <random>
 #include <utility>
 
@@ -109,6 +110,14 @@ bool ChangesPlay(ServerNetwork::InputBuffer& buffer, const PlayerInput& input)
 uint32_t ConfigurationCount(const GameContext& context)
 {
     return context.registry ? static_cast<uint32_t>(context.registry->configurations.Count()) : 0;
+}
+
+// A number of frames with one decimal.
+std::string Tenths(double frames)
+{
+    std::array<char, 32> text{};
+    std::snprintf(text.data(), text.size(), "%.1f", frames);
+    return text.data();
 }
 
 } // namespace
@@ -650,6 +659,10 @@ void ServerNetwork::HandleMessage(int client, Net::Message& message)
         else if (input.frame >= frame && input.frame - frame < InputFrames)
         {
             const uint32_t index = input.frame % InputFrames;
+            // The deadline of the frame stepped next, and a frame's length for each frame beyond it; outside
+            // play the deadlines stand still.
+            if (!own->present[index] && state == NetworkState::Playing)
+                inputTiming.Add((deadline - Now()) / FrameSeconds + (input.frame - frame));
             own->inputs[index] = input.input;
             own->present[index] = true;
             if (ChangesPlay(*own, input.input))
@@ -879,6 +892,38 @@ void ServerNetwork::StepFrames()
         ++frame;
         deadline += FrameSeconds;
     }
+}
+
+void ServerNetwork::InputTiming::Add(double framesEarly)
+{
+    // Written so that a time that is not a number counts as late.
+    const double tenths = std::clamp(std::round(framesEarly * 10.0), static_cast<double>(LatestTenths),
+                                     static_cast<double>(EarliestTenths));
+    ++counts[static_cast<size_t>((tenths >= LatestTenths ? tenths : LatestTenths) - LatestTenths)];
+    ++total;
+}
+
+double ServerNetwork::InputTiming::Quantile(double share) const
+{
+    if (total == 0)
+        return 0.0;
+    // The input at that rank, counting the latest first.
+    const auto rank = static_cast<uint64_t>(std::clamp(share, 0.0, 1.0) * static_cast<double>(total - 1));
+    uint64_t below = 0;
+    size_t bin = 0;
+    while (bin + 1 < counts.size() && below + counts[bin] <= rank)
+        below += counts[bin++];
+    return static_cast<double>(static_cast<int32_t>(bin) + LatestTenths) / 10.0;
+}
+
+ServerNetwork::InputTiming ServerNetwork::InputTiming::Since(const InputTiming& earlier) const
+{
+    InputTiming since;
+    for (size_t i = 0; i < counts.size(); ++i)
+        since.counts[i] = counts[i] - std::min(counts[i], earlier.counts[i]);
+    for (const uint64_t count : since.counts)
+        since.total += count;
+    return since;
 }
 
 void ServerNetwork::EndMissedStretch()
@@ -1162,8 +1207,10 @@ void ServerNetwork::Stop()
     {
         EndMissedStretch();
         Log::Write("the server played {} frames in {} ms; {} stepped with an input missing; the longest gap "
-                   "between two stepped frames was {} ms",
-                   playedFrames, playedTime / 1'000'000, incompleteFrames, std::llround(longestStepGap * 1000.0));
+                   "between two stepped frames was {} ms; inputs came a median of {} frames before their deadlines, "
+                   "{} at the 5th percentile",
+                   playedFrames, playedTime / 1'000'000, incompleteFrames, std::llround(longestStepGap * 1000.0),
+                   Tenths(inputTiming.Quantile(0.5)), Tenths(inputTiming.Quantile(0.05)));
         Log::Write("the server sent {} packets and received {}", packets.sent, packets.received);
         const Net::NetcodeCounters& counters = server->GetCounters();
         Log::Write("its connection layer took {} packets, dropped {} and left {} connection requests unread for want "

@@ -57,6 +57,23 @@ public:
 
     // Binds to HostingIp:HostingPort, or to the transport when one is given (tests run several roles in
     // one process); the transport must outlive the role. The seed picks the voting options.
+    // How early the players' inputs came, by tenths of a frame before their deadlines: the first copy of
+    // each player's input for each frame counts once. The application thread's, as the whole role is.
+    struct InputTiming
+    {
+        // Earlier or later ones are counted at the ends of the range.
+        static constexpr int32_t EarliestTenths = 10 * static_cast<int32_t>(InputFrames);
+        static constexpr int32_t LatestTenths = -100;
+        std::array<uint64_t, EarliestTenths - LatestTenths + 1> counts{};
+        uint64_t total = 0;
+
+        void Add(double framesEarly);
+        // The frames early that the share (0 to 1) of the inputs came at most; 0 while none came.
+        double Quantile(double share) const;
+        // What was counted since the earlier timing.
+        InputTiming Since(const InputTiming& earlier) const;
+    };
+
     ServerNetwork(GameContext& context, const ServerSettings& settings, uint64_t seed,
                   Net::Transport* transport = nullptr);
     ~ServerNetwork() override;
@@ -99,6 +116,8 @@ public:
     uint32_t GetFrame() const { return frame; }
     // Frames stepped, over every match, while some player's input for them had not come.
     uint64_t GetIncompleteFrames() const { return incompleteFrames; }
+    // Over every match: how early the inputs came before their frames' deadlines.
+    const InputTiming& GetInputTiming() const { return inputTiming; }
     // The longest time, in seconds of the role's clock, between two frames stepped in one match.
     double GetLongestStepGap() const { return longestStepGap; }
     const std::array<uint32_t, 3>& GetVotingOptions() const { return votingOptions; }
@@ -279,6 +298,7 @@ private:
     uint64_t playedFrames = 0;
     int64_t playedTime = 0;
     uint64_t incompleteFrames = 0;
+    InputTiming inputTiming;
     // When the last frame of the match was stepped (negative before its first), and the longest time
     // between two frames stepped: updates that stall show here, however the frames catch up after.
     double lastStepTime = -1.0;

@@ -454,6 +454,18 @@ TEST_F(Program, AServerAndTwoHeadlessClientsPlayAtTheClocksRateWithTheirInputsOv
     EXPECT_GE(rate, 50.0);
     EXPECT_LE(rate, 70.0);
     EXPECT_LE(missing, frames / 20) << Read(logs[0]) << Read(logs[1]) << Read(logs[2]);
+    const std::string server = Read(logs[0]);
+    const size_t timing = server.find("inputs came a median of ");
+    double median = -1.0, fifth = -1.0;
+    EXPECT_TRUE(timing != std::string::npos &&
+                std::sscanf(server.c_str() + timing,
+                            "inputs came a median of %lf frames before their deadlines, %lf at "
+                            "the 5th percentile",
+                            &median, &fifth) == 2 &&
+                fifth <= median)
+        << server;
+    std::printf("the inputs came a median of %.1f frames before their deadlines, %.1f at the 5th percentile\n", median,
+                fifth);
     // Packets a tick per client, each way: the server's counts are for both clients.
     for (size_t i = 0; i < logs.size(); ++i)
     {

@@ -553,38 +553,43 @@ public:
 // tick or every millisecond, or a start message came late: after the first three seconds hardly a
 // frame is stepped without an input, a client in step is never moved (a move hands the server early
 // inputs and puts the other client out of step in turn), and one that stalled and lost its backlog is
-// moved once and back in time within two. A late starter raises its lead, and lowers it on a faster link.
+// moved once and back in time within two. The inputs come no earlier than the link needs (on a quiet one
+// within 2.5 frames of their deadlines, and never late). A late starter raises its lead, lowers it on a
+// faster link and raises it within about a second on a slower one.
 TEST(ClocklikeMatch, ClientsKeepTheServerAtTheClocksRateWithTheirInputsInTime)
 {
     const auto all = [](const NetworkSettings& link) { return std::array{link, link, link}; };
     const NetworkSettings lossy = Simulated(100, 50, 5, 5);
-    const std::tuple<const char*, int64_t, std::array<NetworkSettings, 3>, int64_t> profiles[] = {
-        {"loopback", 0, {}, 0},
-        {"loopback, waking every millisecond", 1'000'000, {}, 0},
-        {"loopback, waking every three ticks", 55'000'000, {}, 0},
-        {"100 ms, 5% loss and duplication", 0, all(lossy), 0},
-        {"the same, one start held 250 ms", 0, all(lossy), ClocklikeMatch::Second / 4},
-        {"150 ms", 0, all(Simulated(150, 50)), 0},
+    // The last column is the most frames before their deadlines the inputs come at the median.
+    const std::tuple<const char*, int64_t, std::array<NetworkSettings, 3>, int64_t, double> profiles[] = {
+        {"loopback", 0, {}, 0, 2.5},
+        {"1 ms", 0, all(Simulated(1, 0)), 0, 2.5},
+        {"loopback, waking every millisecond", 1'000'000, {}, 0, 2.5},
+        {"loopback, waking every three ticks", 55'000'000, {}, 0, 4.0},
+        {"100 ms, 5% loss and duplication", 0, all(lossy), 0, 10.0},
+        {"the same, one start held 250 ms", 0, all(lossy), ClocklikeMatch::Second / 4, 10.0},
+        {"150 ms", 0, all(Simulated(150, 50)), 0, 10.0},
         // The server's end adds 5 ms to each: round trips of 20 and 400 ms.
-        {"10 and 200 ms", 0, {Simulated(5, 0), Simulated(15, 0), Simulated(395, 0)}, 0},
+        {"10 and 200 ms", 0, {Simulated(5, 0), Simulated(15, 0), Simulated(395, 0)}, 0, 2.5},
     };
-    for (const auto& [name, wakePeriod, links, held] : profiles)
+    for (const auto& [name, wakePeriod, links, held, early] : profiles)
     {
         SCOPED_TRACE(name);
         auto raises = std::make_unique<LogCapture>();
         ClocklikeMatch match(wakePeriod, links, held);
         ASSERT_GE(match.start, 0);
-        match.RunUntil(match.start + ClocklikeMatch::Second / 2);
-        const int32_t lead = match.clients[0]->GetLead();
         match.RunUntil(match.start + 3 * ClocklikeMatch::Second);
         const uint32_t frame = match.server->GetFrame();
         const uint64_t missing = match.server->GetIncompleteFrames();
+        const ServerNetwork::InputTiming timing = match.server->GetInputTiming();
         match.RunUntil(match.start + 33 * ClocklikeMatch::Second);
-        EXPECT_LE(match.server->GetIncompleteFrames() - missing, (match.server->GetFrame() - frame) / 100);
+        const ServerNetwork::InputTiming since = match.server->GetInputTiming().Since(timing);
+        EXPECT_LE(since.Quantile(0.5), early);
+        EXPECT_LE(match.server->GetIncompleteFrames() - missing,
+                  early <= 2.5 ? 0 : (match.server->GetFrame() - frame) / 100);
         EXPECT_EQ(match.clients[1]->GetRealignments(), 0u);
         // Only the late starter found its inputs late, and says so once.
         EXPECT_EQ(raises->StartingWith("this client's inputs reach the server with -").size(), held > 0 ? 1u : 0u);
-        EXPECT_GE(match.clients[0]->GetLead(), lead + (held > 0 ? 5 : 0));
         raises.reset();
 
         LogCapture log;
@@ -609,5 +614,15 @@ TEST(ClocklikeMatch, ClientsKeepTheServerAtTheClocksRateWithTheirInputsInTime)
         match.RunUntil(match.now + 10 * ClocklikeMatch::Second);
         EXPECT_LE(match.clients[0]->GetLead(), before - 3);
         EXPECT_LE(match.server->GetIncompleteFrames() - missed, 6u);
+        // Then slower by 100 ms each way, the server's end too: the inputs come late until the client
+        // notices, as soon as its round trip shows the change.
+        const int32_t faster = match.clients[0]->GetLead();
+        match.server->ApplySimulatorSettings(5, 5, 200, 50);
+        match.clients[0]->ApplySimulatorSettings(5, 5, 120, 10);
+        match.RunUntil(match.now + ClocklikeMatch::Second);
+        EXPECT_GE(match.clients[0]->GetLead(), faster + 3);
+        const uint64_t slowed = match.server->GetIncompleteFrames();
+        match.RunUntil(match.now + 5 * ClocklikeMatch::Second);
+        EXPECT_LE(match.server->GetIncompleteFrames() - slowed, 6u);
     }
 }
