@@ -291,10 +291,13 @@ bool ThemeData::Read(BlueprintReader& reader)
     {
         for (uint32_t i = 0; registry && i < list.size(); ++i)
             if (list[i].texture != InvalidId && !HasAsset(names.GetName(list[i].texture), ".png") &&
-                reader.GetMember(key) && reader.GetElement(i))
+                reader.GetMember(key))
             {
-                reader.Refuse("Texture", "no image of that name in the theme's folder");
-                reader.Pop();
+                if (reader.GetElement(i))
+                {
+                    reader.Refuse("Texture", "no image of that name in the theme's folder");
+                    reader.Pop();
+                }
                 reader.Pop();
             }
     };
