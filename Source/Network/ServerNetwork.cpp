@@ -80,13 +80,19 @@ constexpr int PlayerlessPerHost = 2;
 constexpr size_t MaxCooldowns = 256;
 // How often a client of ours that a full server denied asks again (ClientNetwork::SeatRetryNanoseconds).
 constexpr double SeatRetrySeconds = 3.0;
-// A seat freed for a waiting client is held for its next retry and the round trips of its connection.
+// A waiting client holds a seat while it asked within its retry time and the round trips of its
+// connection: it comes for the seat at its next retry.
 constexpr double SeatHoldSeconds = SeatRetrySeconds + 1.0;
 // A waiting client that missed two retries has given up.
 constexpr double WaiterSilenceSeconds = 2.0 * SeatRetrySeconds + 1.0;
-// Clients in line for a seat: first denied, first seated. Later ones, from however many addresses, join
-// the line behind them or, once it is full, are denied as before; none pushes a waiting client out.
-constexpr size_t MaxWaiters = 32;
+// Places in line one address holds: a household or friends behind one router share an address and
+// wait together, and a fifth of them takes a place once one of the four is seated. However many ports
+// and ids it uses, one address fills no more.
+constexpr size_t PlacesPerHost = 4;
+// Clients in line for a seat: first denied, first seated. Later ones join the line behind them or, once
+// it is full, are denied as before; none pushes a waiting client out. Strangers need 256 addresses that
+// receive at them to fill it, and its cost is a pass over it for each answer to a challenge.
+constexpr size_t MaxWaiters = 256 * PlacesPerHost;
 
 Net::Address HostOf(Net::Address address)
 {
@@ -184,6 +190,9 @@ void ServerNetwork::Update(int64_t delta)
     }
     elapsed += delta;
     const double time = Now();
+    // The seats that freed since the last update are held before the socket is read: a stranger's
+    // answer read first would take one held for a waiting client.
+    HoldSeats();
     // The socket is read before the payloads are taken, and the packet goes out once this update has
     // stepped and made its states: either the other way round holds a packet for a whole tick.
     server->AdvanceTime(time);
@@ -193,7 +202,6 @@ void ServerNetwork::Update(int64_t delta)
     HandleConnectionNotices();
     AcceptClients();
     AdmitClients();
-    HoldSeats();
     if (state == NetworkState::Playing)
         RemoveIdlePlayers(delta);
     if (const uint64_t leftOut = logBudget.TakeReport(time) + playerLog.TakeReport(time) + stayedLog.TakeReport(time))
@@ -380,54 +388,73 @@ void ServerNetwork::AdmitClients()
 bool ServerNetwork::Admits(const Net::Address& from, uint64_t id, bool answered)
 {
     const Net::Address host = HostOf(from);
+    const bool refused = IsHostRefused(host);
+    if (!answered && !refused)
+        return true;
+    // Free seats go to those who wait, in order, and anyone else asks behind them. A waiting client is
+    // known again by its address and id together: anyone can make a token with any id, but only one that
+    // answered the challenge at its address waits in line, and few can send from another's address. A
+    // request counts as asking only from one refused for its host, which is never challenged.
     const double time = Now();
-    int playerless = 0;
-    size_t free = 0;
-    for (int i = 0; i < server->GetMaxClients(); ++i)
+    auto waiter = waiters.end();
+    size_t ahead = 0;
+    size_t places = 0;
+    for (auto it = waiters.begin(); it != waiters.end(); ++it)
     {
-        if (!server->IsClientConnected(i))
-            ++free;
-        else if (HostOf(server->GetClientAddress(i)) == host && !clients[static_cast<size_t>(i)].HasPlayers())
-            ++playerless;
+        if (waiter == waiters.end() && it->id == id && it->address == from)
+            waiter = it;
+        ahead += waiter == waiters.end() && it->holds ? 1 : 0;
+        places += HostOf(it->address) == host ? 1 : 0;
     }
-    if (playerless >= PlayerlessPerHost ||
-        std::any_of(cooldowns.begin(), cooldowns.end(),
-                    [&](const Cooldown& cooldown) { return cooldown.host == host && cooldown.until > time; }))
+    if (waiter != waiters.end())
+        waiter->lastAsked = time;
+    if (refused)
     {
         deniedRequests += answered ? 0 : 1;
         return false;
     }
-    // Free seats go to those who waited, in order, and anyone else asks behind them. A waiting client is
-    // known again by its address and id together: anyone can make a token with any id, but only one that
-    // answered the challenge at its address waits in line, and few can send from another's address.
-    const auto waiter = std::find_if(waiters.begin(), waiters.end(),
-                                     [&](const Waiter& waiter) { return waiter.address == from && waiter.id == id; });
-    if (waiter != waiters.end())
-        waiter->lastAsked = time;
-    if (!answered || static_cast<size_t>(waiter - waiters.begin()) < free)
+    if (ahead < FreeSeats())
         return true;
-    if (waiter == waiters.end() && waiters.size() < MaxWaiters)
-        waiters.push_back({from, id, time});
+    if (waiter == waiters.end() && waiters.size() < MaxWaiters && places < PlacesPerHost)
+        waiters.push_back({from, id, time, time});
     return false;
+}
+
+bool ServerNetwork::IsHostRefused(const Net::Address& host) const
+{
+    int playerless = 0;
+    for (int i = 0; i < server->GetMaxClients(); ++i)
+        if (server->IsClientConnected(i) && HostOf(server->GetClientAddress(i)) == host &&
+            !clients[static_cast<size_t>(i)].HoldsPlayers())
+            ++playerless;
+    const double time = Now();
+    return playerless >= PlayerlessPerHost ||
+           std::any_of(cooldowns.begin(), cooldowns.end(),
+                       [&](const Cooldown& cooldown) { return cooldown.host == host && cooldown.until > time; });
+}
+
+size_t ServerNetwork::FreeSeats() const
+{
+    size_t free = 0;
+    for (int i = 0; i < server->GetMaxClients(); ++i)
+        free += server->IsClientConnected(i) ? 0 : 1;
+    return free;
 }
 
 void ServerNetwork::HoldSeats()
 {
     const double time = Now();
-    std::erase_if(waiters,
-                  [&](const Waiter& waiter)
-                  {
-                      return time - waiter.lastAsked > WaiterSilenceSeconds ||
-                             (waiter.heldSince >= 0.0 && time - waiter.heldSince > SeatHoldSeconds);
-                  });
-    size_t free = 0;
-    for (int i = 0; i < server->GetMaxClients(); ++i)
-        free += server->IsClientConnected(i) ? 0 : 1;
-    for (size_t i = 0; i < waiters.size(); ++i)
-        if (i >= free)
-            waiters[i].heldSince = -1.0;
-        else if (waiters[i].heldSince < 0.0)
-            waiters[i].heldSince = time;
+    std::erase_if(waiters, [&](const Waiter& waiter) { return time - waiter.lastAsked > WaiterSilenceSeconds; });
+    // One that has not asked again since it joined, or not within its retry time, or whose host may not
+    // connect now, is passed over: it keeps its place but holds nothing against those behind it.
+    const size_t free = FreeSeats();
+    size_t held = 0;
+    for (Waiter& waiter : waiters)
+    {
+        waiter.holds = held < free && waiter.lastAsked > waiter.joined && time - waiter.lastAsked <= SeatHoldSeconds &&
+                       !IsHostRefused(HostOf(waiter.address));
+        held += waiter.holds ? 1 : 0;
+    }
 }
 
 double ServerNetwork::CoolDown(const Net::Address& address)
@@ -748,8 +775,9 @@ void ServerNetwork::RemoveClient(int client)
     const ClientSlot& slot = clients[static_cast<size_t>(client)];
     const bool hadPlayers = slot.playerCount > 0;
     // A connection without players that leaves before it is sent away comes back as one sent away does:
-    // otherwise strangers who leave just before their time is up would hold the seats for good.
-    if (slot.playerCount == 0 && !slot.dismissed)
+    // otherwise strangers who leave just before their time is up would hold the seats for good. One whose
+    // players waited for the next match dodged no time limit: it leaves as a player does.
+    if (!slot.HoldsPlayers() && !slot.dismissed)
     {
         const double wait = CoolDown(slot.address);
         if (MayLog(client))

@@ -151,6 +151,12 @@ private:
         uint8_t heldCount = 0;
         std::array<AddPlayerMessage::Player, AddPlayerMessage::MaxPlayers> heldPlayers{};
         bool HasPlayers() const { return client >= 0 && playerCount >= 1; }
+        // Its players are in, or wait for the next match: either way it is no connection without players.
+        bool HoldsPlayers() const
+        {
+            return HasPlayers() ||
+                   (client >= 0 && heldRequest && heldCount >= 1 && heldCount <= AddPlayerMessage::MaxPlayers);
+        }
     };
     // A slot's client arriving (true) or leaving, as the library told it.
     struct ConnectionNotice
@@ -169,14 +175,18 @@ private:
     // that asked for no player within the connection timeout of their arrival or of the last Waiting's
     // start.
     void AdmitClients();
-    // Whether a connection from the address is taken now: not while its host cools down after a
-    // connection of its was sent away or left without players, nor while it holds PlayerlessPerHost
-    // connections without players, nor, once it answered the challenge, while the free seats are held
-    // for clients that waited longer. One denied then for want of a seat waits in line for one. Asked
-    // from inside the library's update, also when no seat is free; it only reads the library's slots.
+    // Whether a connection from the address is taken now: not while its host is refused (below), nor,
+    // once it answered the challenge, while the free seats are held for clients ahead of it in line.
+    // One denied then for want of a seat waits in line for one, and one refused for its host keeps its
+    // place while it asks. Asked from inside the library's update, also when no seat is free; it only
+    // reads the library's slots.
     bool Admits(const Net::Address& from, uint64_t id, bool answered);
-    // Drops the waiting clients that stopped asking or let a seat held for them go, and holds each
-    // free seat for one of the first in line.
+    // Whether the host may not connect now: it cools down after a connection of its was sent away or
+    // left without players, or holds PlayerlessPerHost connections without players.
+    bool IsHostRefused(const Net::Address& host) const;
+    size_t FreeSeats() const;
+    // Drops the waiting clients that stopped asking, and holds each free seat for one of the first in
+    // line who keep asking and may connect now.
     void HoldSeats();
     // Disconnects a client that held a seat without playing, with one line, and lets its host connect
     // again only after a cooldown.
@@ -260,14 +270,17 @@ private:
     };
     std::vector<Cooldown> cooldowns;
     // Clients a full server denied, in the order they were first denied, known again by their address
-    // and id when they ask again. The first as many as there are free seats each have one held for
-    // them, from when it freed, for as long as a retry takes.
+    // and id when they ask again. A seat is held only for one that asked again since it joined and
+    // within its retry time: an answer given once proves nothing, as anyone can give one from each of
+    // its ports.
     struct Waiter
     {
         Net::Address address;
         uint64_t id = 0;
+        double joined = 0.0;
         double lastAsked = 0.0;
-        double heldSince = -1.0;
+        // It holds one of the free seats, as the last update found.
+        bool holds = false;
     };
     std::vector<Waiter> waiters;
     // Requests denied to hosts cooling down or holding their share of connections without players.

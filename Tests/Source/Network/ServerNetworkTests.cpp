@@ -677,9 +677,9 @@ TEST_F(ServerNetworkTest, AFullServerSeatsADeniedClientAtTheTimeoutAndAnyAddress
 }
 
 // Strangers who hold seats without playing, coming straight back from many addresses when sent away or
-// leaving just before, or idling through a match with an aim that stays in its dead zone, and forged
-// requests from a challenged client's address with several tokens, leave an honest client a seat in
-// time. A configuration whose sixteen bots leave its players no room is never offered.
+// leaving just before, or idling through a match with an aim that stays in its dead zone, forged requests
+// from a challenged client's address, or answers given once, leave honest clients (friends behind one
+// address too) a seat in time. A configuration whose sixteen bots leave its players no room is never offered.
 TEST_F(ServerNetworkTest, StrangersLeaveAnHonestClientASeat)
 {
     struct Case
@@ -697,17 +697,26 @@ TEST_F(ServerNetworkTest, StrangersLeaveAnHonestClientASeat)
         double leaveAfter = 0.0;
         // The players' aim moves inside the dead zone every three seconds.
         bool wiggle = false;
+        // Honest clients on one address; holders who leave two retries after they start, to be seated
+        // within a retry (the others play on); hosts from which a fresh client a frame answers once.
+        int honestCount = 1, leaving = 0;
+        uint8_t oneShotHosts = 0;
     };
     const Case cases[] = {
         {"holders from one host", 1, 8, false, 0, false, 3.0 + 3.0},
         {"holders from eight hosts", 8, 1, false, 0, false, 3.0 + 3.0},
-        {"holders from 64 hosts", 8, 1, false, 0, false, 3.0 + 3.0, 64},
+        // Its first retry comes after the first holders are sent away: it holds a seat from the next.
+        {"holders from 64 hosts", 8, 1, false, 0, false, 3.0 + 3.0 + 0.5, 64},
         {"holders that leave first", 4, 2, false, 0, false, 3.0 + 3.0, 0, 2.0},
         {"idle players", 8, 1, true, 0, false, 10.0 + 10.0},
         {"players who aim in the dead zone", 8, 1, true, 0, false, 10.0 + 10.0, 0, 0.0, true},
         {"four forged tokens", 0, 0, false, 4, false, 1.0},
         {"five forged tokens", 0, 0, false, 5, false, 1.0},
         {"five forged tokens before the request", 0, 0, false, 5, true, 2.0},
+        {"one-shot answers from one host", 8, 1, true, 0, false, 6.0 + 3.5, 0, 0.0, false, 1, 2, 1},
+        {"one-shot answers from 64 hosts", 8, 1, true, 0, false, 6.0 + 3.5, 0, 0.0, false, 1, 2, 64},
+        // The third is refused while the first two are not yet seen to ask for players.
+        {"three friends behind one router", 8, 1, true, 0, false, 6.0 + 6.5, 0, 0.0, false, 3, 4},
     };
     settings.maximumPlayers = 8;
     settings.connectionTimeout = 3.0f;
@@ -719,6 +728,8 @@ TEST_F(ServerNetworkTest, StrangersLeaveAnHonestClientASeat)
     {
         SCOPED_TRACE(test.name);
         clients.clear();
+        context.configuration.remotePlayers.clear();
+        settings.inactivityTimeout = test.leaving ? 0.0f : 10.0f;
         LogCapture log;
         StartServer();
         EXPECT_TRUE(log.Logged("the configuration Two is left out of the vote: its 16 bots and 8 players "
@@ -743,22 +754,32 @@ TEST_F(ServerNetworkTest, StrangersLeaveAnHonestClientASeat)
         std::vector<char> asked(clients.size());
         std::vector<double> since(clients.size());
         uint8_t nextHost = 8;
-        GameContext own;
-        own.registry = &assets.registry;
-        own.configuration.players.emplace_back();
-        Net::MemoryTransport transport(network, honestAddress);
-        std::unique_ptr<ClientNetwork> honest;
+        std::vector<GameContext> owns(static_cast<size_t>(test.honestCount));
+        std::vector<std::unique_ptr<Net::MemoryTransport>> transports;
+        std::vector<std::unique_ptr<ClientNetwork>> honest;
         double begun = 0.0;
         uint64_t sent = 0;
-        for (int tick = 0; tick < 60 * 60 && own.configuration.players[0].id == Slot::NoId; ++tick)
+        const auto seated = [&] {
+            return !honest.empty() &&
+                   std::ranges::all_of(honest, [](auto& role) { return role->GetClientIndex() >= 0; });
+        };
+        for (int tick = 0; tick < 60 * 60 && !seated(); ++tick)
         {
-            for (size_t i = 0; i < clients.size(); ++i)
+            if (test.oneShotHosts)
+            {
+                auto shot = std::make_unique<TestClient>(network, uint8_t(100 + tick % test.oneShotHosts), limits,
+                                                         uint16_t(1000 + tick), time);
+                Reconnect(*shot, 100000 + uint64_t(tick));
+                (tick < 30 ? clients.emplace_back() : clients[since.size() + size_t(tick) % 30]) = std::move(shot);
+            }
+            for (size_t i = 0; i < since.size(); ++i)
             {
                 Net::Client& client = clients[i]->client;
+                const bool gone = static_cast<int>(i) < test.leaving && !honest.empty() && time - begun > 6.0;
                 since[i] = client.IsConnected() ? since[i] : time;
-                if (test.leaveAfter > 0.0 && time - since[i] > test.leaveAfter)
+                if (gone || (test.leaveAfter > 0.0 && time - since[i] > test.leaveAfter))
                     client.Disconnect();
-                if (client.IsDisconnected() || client.ConnectionFailed())
+                if (!gone && (client.IsDisconnected() || client.ConnectionFailed()))
                 {
                     if (test.rotateHosts)
                         clients[i] = std::make_unique<TestClient>(network, uint8_t(20 + nextHost++ % test.rotateHosts),
@@ -780,24 +801,32 @@ TEST_F(ServerNetworkTest, StrangersLeaveAnHonestClientASeat)
                                 message.input.aimX = int8_t(int(time / 3.0) % 2);
                             });
             TakeGameSystemSteps(*server, true);
-            if (!honest && (test.addPlayers ? server->GetState() == NetworkState::Playing : tick == 30))
+            if (honest.empty() && (test.addPlayers ? server->GetState() == NetworkState::Playing : tick == 30))
             {
-                honest = std::make_unique<ClientNetwork>(own, ClientSettings{{}, "10.0.0.1", 40000}, 9, &transport);
+                for (GameContext& own : owns)
+                {
+                    own.registry = &assets.registry;
+                    own.configuration.players.emplace_back();
+                    transports.push_back(std::make_unique<Net::MemoryTransport>(
+                        network, Net::Address(10, 0, 1, 1, uint16_t(50000 + transports.size()))));
+                    honest.push_back(std::make_unique<ClientNetwork>(own, ClientSettings{{}, "10.0.0.1", 40000},
+                                                                     9 + honest.size(), transports.back().get()));
+                }
                 begun = time;
             }
             // A thousand a second, from the start or from when the honest client was challenged, ahead of its
             // answer.
-            const double forging = test.forgedFirst ? time : honest ? time - begun - 0.5 * Tick : 0.0;
+            const double forging = test.forgedFirst ? time : !honest.empty() ? time - begun - 0.5 * Tick : 0.0;
             for (; test.forgedTokens && forging > 0.0 && sent < forging * 1000.0; ++sent)
                 network.SendFrom(honestAddress, server->GetAddress(), forged[sent % forged.size()].data(),
                                  Net::ConnectionRequestBytes);
-            if (honest)
-                honest->Update(static_cast<int64_t>(Tick * 1e9));
+            for (auto& role : honest)
+                role->Update(static_cast<int64_t>(Tick * 1e9));
             Run();
             for (uint32_t option : server->GetVotingOptions())
                 ASSERT_NE(option, 1u);
         }
-        EXPECT_NE(own.configuration.players[0].id, Slot::NoId);
+        EXPECT_TRUE(seated());
         EXPECT_LT(time - begun, test.within);
         EXPECT_EQ(sent > 0, test.forgedTokens > 0);
         // Holders who left wait to come back as those sent away do.
@@ -806,7 +835,7 @@ TEST_F(ServerNetworkTest, StrangersLeaveAnHonestClientASeat)
         const auto idle = std::count_if(log.messages.begin(), log.messages.end(),
                                         [](const std::string& line)
                                         { return line.find("sent no new input for its players in 10") != line.npos; });
-        EXPECT_EQ(idle, test.addPlayers ? 8 : 0);
+        EXPECT_EQ(idle, test.addPlayers && !test.leaving ? 8 : 0);
         server.reset();
         serverTransport.reset();
         time = 0.0;
