@@ -236,6 +236,20 @@ TEST_F(Program, BadCommandLinesEndWithAMessageAndCode1)
     }
 }
 
+// Asked for, the usage is the program's output and exit code 0; after a wrong option it goes with the
+// complaint to standard error, and standard output stays empty.
+TEST_F(Program, HelpPrintsTheUsageOnStandardOutput)
+{
+    for (const auto& [option, code] : {std::pair{"--help", 0}, std::pair{"-h", 0}, std::pair{"--bogus", 1}})
+    {
+        const pid_t child =
+            Lumvek::Testing::Spawn({"/bin/sh", "-c", "exec ./Vantorel \"$1\" 2>/dev/null", "sh", option}, folder.root,
+                                   Lumvek::Testing::EnvironmentWith({}), folder.root / "standard.txt");
+        EXPECT_EQ(Wait(child), code) << option;
+        EXPECT_EQ(Read("standard.txt").starts_with("usage: Vantorel"), code == 0) << Read("standard.txt");
+    }
+}
+
 // A dedicated server and two clients, three processes on the loopback address, play one match each
 // and exit 0; each writes a journal of the default set-up alone. The server waits for no client: its
 // load window lets a client that loads slowly join before the match (over within seconds) is over, and
