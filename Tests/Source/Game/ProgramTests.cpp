@@ -339,12 +339,14 @@ TEST_F(Program, AServerPlaysOnBesideAHostileClientAndExits0WhenInterrupted)
     const pid_t server = Start({"--headless", "--server", "--seed", "5"}, "server.txt");
     const pid_t first = Start({"--headless", "--client", "--seed", "21"}, "first.txt");
     const pid_t second = Start({"--headless", "--client", "--seed", "22"}, "second.txt");
-    // The strangers stay until each state checked below has come about, longer on a slow machine. With
-    // the two honest clients, their two connections fill the server's four slots.
+    // The strangers stay until each state checked below has come about and they have sent what is
+    // counted below, longer on a slow machine. With the two honest clients, their two connections fill
+    // the server's four slots.
     const auto logged = [&](const char* name, const char* line) { return Read(name).find(line) != std::string::npos; };
-    const auto settled = [&]
+    const auto settled = [&](const GameTesting::HostileTraffic& sent)
     {
-        return logged("first.txt", "saved journal to") && logged("second.txt", "saved journal to") &&
+        return sent.connected > 5 && sent.messages > 1000 && sent.requests > 10000 &&
+               logged("first.txt", "saved journal to") && logged("second.txt", "saved journal to") &&
                logged("server.txt", "lines about clients out of the log");
     };
     const GameTesting::HostileTraffic traffic = GameTesting::RunHostileClient(
