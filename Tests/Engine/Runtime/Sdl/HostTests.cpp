@@ -121,7 +121,6 @@ TEST(Platform, TheLanguageComesFromTheFirstLocaleVariableSet)
         ScopedEnvironment lang("LANG", c.lang);
         Testing::LogCapture capture;
         EXPECT_EQ(Platform::FindLanguage(), c.language) << (c.lang ? c.lang : "(none)");
-        // One line of information says what the game falls back to.
         const auto fallbacks =
             std::count_if(capture.messages.begin(), capture.messages.end(),
                           [](const std::string& m) { return m.ends_with(": the game's language is en-US"); });
