@@ -18,7 +18,7 @@ function(lumvek_test name)
     # are suppressed by library name in tsan.supp.
     set(tsan "TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=${CMAKE_SOURCE_DIR}/Tests/tsan.supp")
     # The sanitizer's lock-order (deadlock) detector follows the locks of Mesa's rasteriser threads too,
-    # and on a loaded machine its own bookkeeping fails a CHECK among them, which stops the program and
+    # and on a loaded machine its own bookkeeping can fail a CHECK among them, which stops the program and
     # which no suppression reaches. The programs that drive Mesa, in the test or in the windowed
     # programs they start, check races without it; every other program keeps it.
     if(arg_PIXEL)
