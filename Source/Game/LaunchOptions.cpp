@@ -35,6 +35,11 @@ bool ParseLaunchOptions(std::span<const std::string> arguments, LaunchOptions& o
     for (size_t index = 0; index < arguments.size(); ++index)
     {
         const std::string& name = arguments[index];
+        if (name == "--help" || name == "-h")
+        {
+            options.help = true;
+            return true;
+        }
         if (name == "--headless")
         {
             if (!once(0, name))
@@ -199,6 +204,7 @@ const char* LaunchUsage()
            "       Vantorel [--headless] (--server | --client) [--matches <n>] [--seed <n>]\n"
            "               [--start-screen] [--tools] [--window <width>x<height>] [--script <file>] [--fixed-step]\n"
            "               [--frame-time <ms>]\n"
+           "  --help, -h                prints this and ends with exit code 0\n"
            "  --headless                no window, sound or screens; a local match runs as fast as it can\n"
            "  --local <configuration>   plays a local match of the named game configuration\n"
            "  --seed <n>                seeds every random generator of the game (0 to 4294967295)\n"

@@ -8,6 +8,8 @@
 // What the program's command line asks for.
 struct LaunchOptions
 {
+    // The usage is asked for: the program prints it and ends, whatever else the line holds.
+    bool help = false;
     // No window, sound, screens or renderer; a local match then runs on a simulated clock, one tick a
     // frame, as fast as the machine allows.
     bool headless = false;
@@ -45,6 +47,7 @@ struct LaunchOptions
 // argument that is wrong, for an unknown option, a missing or malformed value, an option given twice,
 // --ticks and --hash-log without --local, --server with --client or --local, --matches without a role,
 // a window size that is not <width>x<height> of 1 to 16384, or a frame time that is not 1 to 1000 ms.
+// True at once with help set at --help or -h, unless an argument before it was wrong.
 bool ParseLaunchOptions(std::span<const std::string> arguments, LaunchOptions& options, std::string& error);
 
 // What the program accepts, one option a line, for the message about a bad command line.

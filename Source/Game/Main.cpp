@@ -1,8 +1,8 @@
 // The program entry: reads the command line, starts the application on the SDL host with the game's
 // system and the engine's Gui, and pumps the window's events until the application has ended.
 //
-// Exit codes: 0 when the program was closed or interrupted (SIGINT, SIGTERM), when a local match ended
-// and its journal was written, or when a server or client played its --matches;
+// Exit codes: 0 when the program was closed or interrupted (SIGINT, SIGTERM), after --help, when a local
+// match ended and its journal was written, or when a server or client played its --matches;
 // 1 for a bad command line or configuration; 2 when --ticks ran out before the match ended; 3 when the
 // match ended but its journal could not be written.
 
@@ -31,6 +31,12 @@ int main(int argc, char** argv)
     {
         std::fprintf(stderr, "Vantorel: %s\n%s\n", error.c_str(), LaunchUsage());
         return 1;
+    }
+    // Asked for, the usage is the program's output rather than a complaint.
+    if (options.help)
+    {
+        std::printf("%s\n", LaunchUsage());
+        return 0;
     }
     std::unique_ptr<HashLog> hashLog;
     if (!options.hashLogPath.empty() && !(hashLog = HashLog::Open(options.hashLogPath, error)))

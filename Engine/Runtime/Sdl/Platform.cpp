@@ -150,9 +150,11 @@ std::string FindLanguage()
         std::string language = LanguageOfLocale(locale);
         if (!language.empty())
             return language;
-        break;
+        // "C" and "POSIX", the usual locales of containers and services, name none: nothing is wrong.
+        Log::Write("the locale \"{}\" of {} names no language: the game's language is en-US", locale, variable);
+        return "en-US";
     }
-    Log::Write("failed to retrieve preferred language");
+    Log::Write("no locale is set (LC_ALL, LC_MESSAGES, LANG): the game's language is en-US");
     return "en-US";
 }
 

@@ -32,9 +32,10 @@ struct HostileTraffic
 
 struct HostileOptions
 {
-    // It runs `seconds` at least, then until `until` holds, for `limit` seconds at most.
+    // It runs `seconds` at least, then until `until` holds of what it has sent so far, for `limit`
+    // seconds at most.
     double seconds = 20.0, limit = 300.0;
-    std::function<bool()> until;
+    std::function<bool(const HostileTraffic&)> until;
     uint32_t seed = 1;
     // Connections at once, each lasting at most a second and a half but the first `reconnecting`, which
     // last until the server ends them and begin again at once; and sockets that resend valid connection
@@ -94,7 +95,7 @@ inline HostileTraffic RunHostileClient(const Net::Address& server, const Message
         bool added = false;
     };
     std::vector<Connection> connections(static_cast<size_t>(std::max(options.connections, 0)));
-    while (now() < options.seconds || (options.until && !options.until() && now() < options.limit))
+    while (now() < options.seconds || (options.until && !options.until(traffic) && now() < options.limit))
     {
         for (size_t i = 0; i < connections.size(); ++i)
         {

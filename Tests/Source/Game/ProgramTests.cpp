@@ -236,6 +236,19 @@ TEST_F(Program, BadCommandLinesEndWithAMessageAndCode1)
     }
 }
 
+// Asked for, the usage is the program's output, with exit code 0; after a wrong option it goes to
+// standard error.
+TEST_F(Program, HelpPrintsTheUsageOnStandardOutput)
+{
+    for (const auto& [option, code] : {std::pair{"--help", 0}, std::pair{"-h", 0}, std::pair{"--bogus", 1}})
+    {
+        std::vector<std::string> words{"/bin/sh", "-c", "exec ./Vantorel \"$1\" 2>/dev/null", "sh", option};
+        const auto environment = Lumvek::Testing::EnvironmentWith({});
+        EXPECT_EQ(Wait(Lumvek::Testing::Spawn(words, folder.root, environment, folder.root / "out.txt")), code);
+        EXPECT_EQ(Read("out.txt").starts_with("usage: Vantorel"), code == 0) << Read("out.txt");
+    }
+}
+
 // A dedicated server and two clients, three processes on the loopback address, play one match each
 // and exit 0; each writes a journal of the default set-up alone. The server waits for no client: its
 // load window lets a client that loads slowly join before the match (over within seconds) is over, and
@@ -325,12 +338,14 @@ TEST_F(Program, AServerPlaysOnBesideAHostileClientAndExits0WhenInterrupted)
     const pid_t server = Start({"--headless", "--server", "--seed", "5"}, "server.txt");
     const pid_t first = Start({"--headless", "--client", "--seed", "21"}, "first.txt");
     const pid_t second = Start({"--headless", "--client", "--seed", "22"}, "second.txt");
-    // The strangers stay until each state checked below has come about, longer on a slow machine. With
-    // the two honest clients, their two connections fill the server's four slots.
+    // The strangers stay until each state checked below has come about and they have sent what is
+    // counted below, longer on a slow machine. With the two honest clients, their two connections fill
+    // the server's four slots.
     const auto logged = [&](const char* name, const char* line) { return Read(name).find(line) != std::string::npos; };
-    const auto settled = [&]
+    const auto settled = [&](const GameTesting::HostileTraffic& sent)
     {
-        return logged("first.txt", "saved journal to") && logged("second.txt", "saved journal to") &&
+        return sent.connected > 5 && sent.messages > 1000 && sent.requests > 10000 &&
+               logged("first.txt", "saved journal to") && logged("second.txt", "saved journal to") &&
                logged("server.txt", "lines about clients out of the log");
     };
     const GameTesting::HostileTraffic traffic = GameTesting::RunHostileClient(
