@@ -24,7 +24,8 @@ struct Guid
 void ToString(BufferWriter& writer, bool value);
 void ToString(BufferWriter& writer, char value);
 void ToString(BufferWriter& writer, uint8_t value); // two upper-case hexadecimal digits
-void ToString(BufferWriter& writer, float value);   // "%f" with trailing zeros trimmed to one
+// Numbers read back as the value they hold: see TrimmedFloat.
+void ToString(BufferWriter& writer, float value);
 void ToString(BufferWriter& writer, double value);
 void ToString(BufferWriter& writer, StringView value);
 void ToString(BufferWriter& writer, const std::string& value);
@@ -35,8 +36,8 @@ void ToStringUnsigned(BufferWriter& writer, uint64_t value, bool wide);
 
 // Integers of 32 bits and less print with "%i" or "%u", wider ones with "%lli" or "%llu".
 template <std::integral T>
-    requires(!std::same_as<T, bool> && !std::same_as<T, char> && !std::same_as<T, uint8_t>)
-void ToString(BufferWriter& writer, T value)
+requires(!std::same_as<T, bool> && !std::same_as<T, char> &&
+         !std::same_as<T, uint8_t>) void ToString(BufferWriter& writer, T value)
 {
     if constexpr (std::is_signed_v<T>)
         ToStringSigned(writer, static_cast<int64_t>(value), sizeof(T) > 4);
@@ -46,7 +47,7 @@ void ToString(BufferWriter& writer, T value)
 
 // Enumerations print as their number unless a ToString of their own is declared.
 template <class T>
-    requires std::is_enum_v<T>
+requires std::is_enum_v<T>
 void ToString(BufferWriter& writer, T value)
 {
     ToString(writer, static_cast<std::underlying_type_t<T>>(value));
@@ -55,7 +56,11 @@ void ToString(BufferWriter& writer, T value)
 // Appends the printf-style text of one conversion; the text is measured first.
 void AppendPrinted(BufferWriter& writer, const char* conversion, ...) __attribute__((format(printf, 2, 3)));
 
-// "%f" with trailing zeros removed, keeping one digit after the point: 2 gives "2.0", 1.5 "1.5".
+// "%f" with trailing zeros removed, keeping one digit after the point: 2 gives "2.0", 1.5 "1.5". When
+// that text would read back as another number (0.0000001 as 0.0), the shortest text that reads back
+// as the value, still with a point: "1.0e-07". A float reads back as the same float, a double as the
+// same double.
+std::string TrimmedFloat(float value);
 std::string TrimmedFloat(double value);
 
 } // namespace Lumvek

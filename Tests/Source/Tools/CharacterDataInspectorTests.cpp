@@ -433,10 +433,17 @@ TEST(EditedFileSave, AFileNotReadWholeStaysByteForByteAndAnUnknownMemberAndEvery
         {spikes, "MaximumParticles = 20", "MaximumParticles = 20 (((", "Effect.lte did not parse"},
         {spikes, "MaximumParticles = 20", "MaximumParticles = 7 MaximumParticles = 20",
          "Emitters[0].MaximumParticles holds 7"},
+        // Numbers "%f" would round away, in a member the effect reads and in one it does not.
+        {spikes, "Bottom = 0.2", "Bottom = 0.0000001 Unknown = 0.00000042", ""},
+        {spikes, "Alpha [", "Alpha [ 7", "Alpha[0] holds 7"},
         {gait, "TransitionTime = 0.2", R"(TransitionTime = "lots" Sparkle = 1)", "whole (TransitionTime"},
         {gait, "PlaybackSpeed = 0.42", "PlaybackSpeed = 0.42 Sparkle = 1", ""},
         {gait, "TransitionTime = 0.2", "TransitionTime = 0.2 (((", "Moving.lon did not parse"},
         {gait, "PlaybackSpeed = 0.42", "PlaybackSpeed = 1.5 PlaybackSpeed = 0.42", "PlaybackSpeed holds 1.5"},
+        {gait, "PlaybackSpeed = 0.42", "PlaybackSpeed = 0.0000004", ""},
+        {gait, "Time = 0.25", "Time = 0.00000012", ""},
+        {gait, "TransitionTime = 0.2", "TransitionTime: 0.2",
+         "Moving.lon did not parse: the text is not LON: line 12, column 16"},
     };
     // And every shipped effect and animation as it is.
     const std::filesystem::path shipped = Lumvek::Testing::SourceFolder() + "/Assets";
