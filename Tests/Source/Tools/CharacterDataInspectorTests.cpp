@@ -205,7 +205,8 @@ TEST(CharacterDataInspector, SaveWritesTheWholeGaitAsLonAndSaysSoOnlyOnceWritten
     CharacterDataInspector inspector(scratch.character);
     ASSERT_TRUE(inspector.OpenAnimation(scratch.Find(AnimationChannel::Core, "Moving Running")));
     auto& gait = static_cast<CoreMovingAnimation&>(*inspector.editedAnimation);
-    gait.running.playbackSpeed = 0.75f;
+    // A number "%f" would round to 0.0.
+    gait.running.playbackSpeed = 0.0000004f;
     gait.running.FindTrack("Spine")->Insert({0.6f, 0.5f, 0.4f, 1.0f});
     const std::string relative = gait.path;
     const std::string path = Lumvek::Path::Append(scratch.assets.files.applicationRoot, relative);
@@ -241,6 +242,7 @@ TEST(CharacterDataInspector, SaveWritesTheWholeGaitAsLonAndSaysSoOnlyOnceWritten
         return Lumvek::LonFormat::SaveBlueprint(writer.GetRoot());
     };
     EXPECT_EQ(lon(loaded), lon(gait));
+    EXPECT_EQ(loaded.running.playbackSpeed, 0.0000004f);
 
     // A built-in clip has no file of its own.
     gait.path.clear();

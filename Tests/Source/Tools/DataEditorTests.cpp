@@ -414,6 +414,8 @@ TEST(PartInspectors, SaveWritesWhatTheRegistryReadsBackEqual)
         EXPECT_EQ(Written(*read), Written(*part)) << part->name;
     }
     EXPECT_EQ(after.registry.heads.Find("HelicopterHat")->skull.rotation, 0.5f);
+    EXPECT_EQ(static_cast<JetpackData&>(*after.registry.cores.Find("Jetpack")).spine.offset,
+              Lumvek::Vector2(1e-7f, 123456.79f));
 }
 
 } // namespace

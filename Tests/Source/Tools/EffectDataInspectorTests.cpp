@@ -44,6 +44,8 @@ TEST(EffectDataInspector, SaveWritesLonThatLoadsBackEqualAndSaysSoOnlyOnceWritte
     ASSERT_TRUE(Lumvek::File::WriteAllText(Lumvek::StringView(root + "/Blocked"), Lumvek::StringView("x")));
     std::unique_ptr<Lumvek::Effects::EffectData> effect = Lumvek::Testing::ParseEffect(Sparks);
     ASSERT_EQ(effect->emitters.size(), 3u);
+    // A number "%f" would write as 0.000012.
+    effect->emitters[1]->duration = 0.00001234f;
     EffectDataInspector inspector(*effect);
     struct Case
     {
@@ -64,6 +66,7 @@ TEST(EffectDataInspector, SaveWritesLonThatLoadsBackEqualAndSaysSoOnlyOnceWritte
             EXPECT_EQ(Lumvek::Testing::SaveEffect(*Lumvek::Testing::ParseEffect(text)),
                       Lumvek::Testing::SaveEffect(*effect));
             EXPECT_EQ(Lumvek::Testing::ParseEffect(text)->emitters[0]->maximumParticles, 300u);
+            EXPECT_EQ(Lumvek::Testing::ParseEffect(text)->emitters[1]->duration, 0.00001234f);
         }
     }
     std::filesystem::remove_all(root);
