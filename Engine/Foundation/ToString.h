@@ -36,8 +36,8 @@ void ToStringUnsigned(BufferWriter& writer, uint64_t value, bool wide);
 
 // Integers of 32 bits and less print with "%i" or "%u", wider ones with "%lli" or "%llu".
 template <std::integral T>
-requires(!std::same_as<T, bool> && !std::same_as<T, char> &&
-         !std::same_as<T, uint8_t>) void ToString(BufferWriter& writer, T value)
+    requires(!std::same_as<T, bool> && !std::same_as<T, char> && !std::same_as<T, uint8_t>)
+void ToString(BufferWriter& writer, T value)
 {
     if constexpr (std::is_signed_v<T>)
         ToStringSigned(writer, static_cast<int64_t>(value), sizeof(T) > 4);
@@ -47,7 +47,7 @@ requires(!std::same_as<T, bool> && !std::same_as<T, char> &&
 
 // Enumerations print as their number unless a ToString of their own is declared.
 template <class T>
-requires std::is_enum_v<T>
+    requires std::is_enum_v<T>
 void ToString(BufferWriter& writer, T value)
 {
     ToString(writer, static_cast<std::underlying_type_t<T>>(value));
@@ -58,8 +58,8 @@ void AppendPrinted(BufferWriter& writer, const char* conversion, ...) __attribut
 
 // "%f" with trailing zeros removed, keeping one digit after the point: 2 gives "2.0", 1.5 "1.5". When
 // that text would read back as another number (0.0000001 as 0.0), the shortest text that reads back
-// as the value, still with a point: "1.0e-07". A float reads back as the same float, a double as the
-// same double.
+// as the value: plain digits while they fit ("0.0000001"), else with an exponent and still a point
+// ("1.0e-30"). A float reads back as the same float, a double as the same double.
 std::string TrimmedFloat(float value);
 std::string TrimmedFloat(double value);
 
