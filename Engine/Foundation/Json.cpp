@@ -58,9 +58,11 @@ public:
     bool Int64(int64_t number) { return Integer(number); }
     bool Uint64(uint64_t number)
     {
-        if (number <= UINT32_MAX)
-            return Integer(static_cast<int64_t>(number));
-        return Slot() != nullptr;
+        Blueprint* value = Slot();
+        if (!value)
+            return false;
+        value->SetUnsignedInteger(number);
+        return true;
     }
     bool Double(double number)
     {
@@ -196,16 +198,16 @@ private:
         return true;
     }
 
-    // Integers outside the two 32-bit ranges have no Blueprint form and stay Invalid.
+    // Whole numbers keep all 64 bits, so that a Save writes back what no reader knows as the file
+    // wrote it; a reader that wants fewer refuses what does not fit. From 0 up they are unsigned.
     bool Integer(int64_t number)
     {
+        if (number >= 0)
+            return Uint64(static_cast<uint64_t>(number));
         Blueprint* value = Slot();
         if (!value)
             return false;
-        if (number >= 0 && number <= UINT32_MAX)
-            value->SetUnsignedInteger(static_cast<uint64_t>(number));
-        else if (number < 0 && number >= INT32_MIN)
-            value->SetInteger(number);
+        value->SetInteger(number);
         return true;
     }
 

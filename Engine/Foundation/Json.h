@@ -37,9 +37,9 @@ class JsonFormat : public TextFormat<Blueprint>
 public:
     using TextFormat::TextFormat;
 
-    // Parses standard JSON (no comments, no trailing commas). Integers from 0 to 4294967295 become
-    // UnsignedInteger, from -2147483648 to -1 Integer, other integers Invalid; numbers with a fraction
-    // or an exponent become Number. A repeated key keeps its first position and its last value.
+    // Parses standard JSON (no comments, no trailing commas). Integers from 0 to 2^64 - 1 become
+    // UnsignedInteger, negative ones down to -2^63 Integer, larger ones Number; numbers with a
+    // fraction or an exponent become Number. A repeated key keeps its first position and its last value.
     // False, with target untouched, for a syntax error or a root that is neither object nor array.
     static bool LoadBlueprint(StringView text, Blueprint& target);
     // The same, noting why a text did not parse and which keys are written twice.

@@ -1,6 +1,7 @@
 #include "Engine/Foundation/Lon.h"
 
 #include "Engine/Foundation/Json.h"
+#include "Engine/Foundation/Pattern.h"
 #include "Engine/Foundation/String.h"
 #include "Engine/Foundation/ToString.h"
 
@@ -279,7 +280,11 @@ void WriteScalar(BufferWriter& writer, const Blueprint& value, bool pretty, bool
         AppendPrinted(writer, "%llu", static_cast<unsigned long long>(value.GetUnsignedInteger()));
         break;
     case BlueprintType::Number:
-        ToString(writer, value.GetNumber());
+        // A number a float member wrote reads back as that float; a read one as the double it was.
+        if (value.IsFloat())
+            ToString(writer, static_cast<float>(value.GetNumber()));
+        else
+            ToString(writer, value.GetNumber());
         // "%f" prints infinities and NaN without a point, which would read back as a failed
         // integer and lose the whole text; with ".0" they read back as the Number they were.
         if (!std::isfinite(value.GetNumber()))
@@ -310,8 +315,17 @@ void WriteOpening(BufferWriter& writer, const Blueprint& container, bool pretty)
 bool Lon::Parse(StringReader& reader, Blueprint& value, JsonNotes* notes)
 {
     Blueprint root;
+    const size_t known = reader.errors.size();
     if (!ParseTree(reader, root, notes))
+    {
+        // The first error is where the text failed; those after it say what the parse was in.
+        if (notes && reader.errors.size() > known)
+        {
+            const ParseError& error = reader.errors[known];
+            notes->error = FormatText("line {}, column {}: {}", error.line, error.column, error.message);
+        }
         return false;
+    }
     value = std::move(root);
     return true;
 }

@@ -25,7 +25,7 @@ public:
     // "expected '}'", "expected '['", "expected a string", "expected a number") and value is left
     // as it was. Nesting costs heap, not call depth, so any depth of hostile text is safe.
     // With notes, each key written again later in its object is noted there (its first path and the
-    // value the later one replaced), as the JSON reader notes them.
+    // value the later one replaced), as the JSON reader notes them, and where the text failed.
     static bool Parse(StringReader& reader, Blueprint& value, JsonNotes* notes = nullptr);
     // The same with a reader of its own, whose errors end with the call.
     static bool Parse(StringView text, Blueprint& value, JsonNotes* notes = nullptr);

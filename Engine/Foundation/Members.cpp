@@ -489,10 +489,16 @@ bool ReadDuration(BlueprintReader& reader, uint32_t& ticks)
     const Blueprint& value = reader.GetCurrent();
     switch (value.GetType())
     {
+    // The low 32 bits are the count (-1 is the largest); a number beyond 32 bits is refused, as its
+    // low bits would be another count.
     case BlueprintType::Integer:
+        if (value.GetInteger() < INT32_MIN)
+            return false;
         ticks = static_cast<uint32_t>(value.GetInteger());
         return true;
     case BlueprintType::UnsignedInteger:
+        if (value.GetUnsignedInteger() > UINT32_MAX)
+            return false;
         ticks = static_cast<uint32_t>(value.GetUnsignedInteger());
         return true;
     case BlueprintType::Number:

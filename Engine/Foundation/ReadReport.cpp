@@ -5,6 +5,7 @@
 #include "Engine/Foundation/Pattern.h"
 
 #include <charconv>
+#include <span>
 #include <utility>
 
 namespace Lumvek
@@ -119,15 +120,96 @@ Blueprint MergeObjects(const Blueprint& file, const Blueprint& asRead, const Blu
     return merged;
 }
 
-bool ParseIndex(StringView path, uint32_t& at, uint32_t& index)
+// One step of a problem's path: a member's name, or an element's index.
+struct PathStep
 {
-    const char* begin = path.data + at;
-    const char* end = path.data + path.length;
-    const auto [last, error] = std::from_chars(begin, end, index);
-    if (error != std::errc() || last == end || *last != ']')
-        return false;
-    at = static_cast<uint32_t>(last - path.data) + 1;
+    StringView key;
+    uint32_t index = 0;
+    bool element = false;
+};
+
+// The steps of a path ("Emitters[0].Rate"); false when an index does not read.
+bool SplitPath(StringView path, std::vector<PathStep>& steps)
+{
+    uint32_t at = 0;
+    while (at < path.length)
+    {
+        if (path.data[at] == '.')
+            ++at;
+        if (at < path.length && path.data[at] == '[')
+        {
+            const char* begin = path.data + at + 1;
+            const char* end = path.data + path.length;
+            PathStep step;
+            step.element = true;
+            const auto [last, error] = std::from_chars(begin, end, step.index);
+            if (error != std::errc() || last == end || *last != ']')
+                return false;
+            steps.push_back(step);
+            at = static_cast<uint32_t>(last - path.data) + 1;
+            continue;
+        }
+        uint32_t end = at;
+        while (end < path.length && path.data[end] != '.' && path.data[end] != '[')
+            ++end;
+        steps.push_back(PathStep{path.Sub(at, end - at)});
+        at = end;
+    }
     return true;
+}
+
+const Blueprint* Step(const Blueprint& value, const PathStep& step)
+{
+    if (!step.element)
+        return value.GetObject().Find(step.key);
+    return value.GetType() == BlueprintType::Array && step.index < value.GetCount() ? &value.GetElement(step.index)
+                                                                                    : nullptr;
+}
+
+const Blueprint* Follow(const Blueprint& root, std::span<const PathStep> steps)
+{
+    const Blueprint* value = &root;
+    for (size_t i = 0; value && i < steps.size(); ++i)
+        value = Step(*value, steps[i]);
+    return value;
+}
+
+// How many values equal to element value holds at the steps' path, with any index at each element step.
+size_t CountAnywhere(const Blueprint& value, std::span<const PathStep> steps, const Blueprint& element)
+{
+    if (steps.empty())
+        return value == element ? 1 : 0;
+    if (!steps.front().element)
+    {
+        const Blueprint* member = value.GetObject().Find(steps.front().key);
+        return member ? CountAnywhere(*member, steps.subspan(1), element) : 0;
+    }
+    size_t count = 0;
+    for (uint32_t i = 0; value.GetType() == BlueprintType::Array && i < value.GetCount(); ++i)
+        count += CountAnywhere(value.GetElement(i), steps.subspan(1), element);
+    return count;
+}
+
+// Whether the maker has left a problem's member as it was read: it holds the same value at the same
+// path, or the list element it belongs to (the innermost on its path) stands unchanged elsewhere, where
+// removing, adding or moving the elements around it took it. Elements equal to it are counted, so
+// that removing it, or one equal to it, counts as its removal.
+bool Unset(const Blueprint& asRead, const Blueprint& edited, StringView path)
+{
+    std::vector<PathStep> steps;
+    // A path that names nothing names nothing on either side.
+    if (!SplitPath(path, steps))
+        return true;
+    const Blueprint* read = Follow(asRead, steps);
+    const Blueprint* now = Follow(edited, steps);
+    if (read == now || (read && now && *read == *now))
+        return true;
+    size_t owner = steps.size();
+    while (owner > 0 && !steps[owner - 1].element)
+        --owner;
+    const std::span<const PathStep> toOwner(steps.data(), owner);
+    const Blueprint* element = owner > 0 ? Follow(asRead, toOwner) : nullptr;
+    return element && CountAnywhere(edited, toOwner, *element) >= CountAnywhere(asRead, toOwner, *element);
 }
 
 } // namespace
@@ -175,9 +257,7 @@ bool FileRecord::Merge(const Blueprint& edited, Blueprint& out, std::string& ref
     std::vector<const ReadProblem*> pending;
     for (const ReadProblem& problem : report.GetProblems())
     {
-        const Blueprint* read = FindPath(asRead, problem.path);
-        const Blueprint* now = FindPath(edited, problem.path);
-        if (read == now || (read && now && *read == *now))
+        if (Unset(asRead, edited, problem.path))
             pending.push_back(&problem);
     }
     if (!report.IsParsed() || !pending.empty())
@@ -218,28 +298,8 @@ void ReportRepeatedKeys(ReadReport& report, const JsonNotes& notes)
 
 const Blueprint* FindPath(const Blueprint& root, StringView path)
 {
-    const Blueprint* value = &root;
-    uint32_t at = 0;
-    while (value && at < path.length)
-    {
-        if (path.data[at] == '.')
-            ++at;
-        if (at < path.length && path.data[at] == '[')
-        {
-            ++at;
-            uint32_t index = 0;
-            if (!ParseIndex(path, at, index) || value->GetType() != BlueprintType::Array || index >= value->GetCount())
-                return nullptr;
-            value = &value->GetElement(index);
-            continue;
-        }
-        uint32_t end = at;
-        while (end < path.length && path.data[end] != '.' && path.data[end] != '[')
-            ++end;
-        value = value->GetObject().Find(path.Sub(at, end - at));
-        at = end;
-    }
-    return value;
+    std::vector<PathStep> steps;
+    return SplitPath(path, steps) ? Follow(root, steps) : nullptr;
 }
 
 } // namespace Lumvek

@@ -65,7 +65,8 @@ struct FileRecord
     // The tree to save, given what the thing writes now. Refuses (false, `refusal` set to
     // "did not save {file}: it was not read whole ({first problems})") when the file did not parse,
     // or when a problem's member still holds in `edited` what it held in `asRead` (the maker has not
-    // set it). Otherwise three-way: see MergeEdits.
+    // set it), also when the list element it belongs to stands unchanged at another index (elements
+    // around it were removed, added or moved). Otherwise three-way: see MergeEdits.
     bool Merge(const Blueprint& edited, Blueprint& out, std::string& refusal) const;
     // After a successful write of `saved` (the merged tree) from `edited`: file = saved,
     // asRead = edited, report emptied (keeps the file name).

@@ -1,7 +1,12 @@
 #include "Engine/Foundation/ToString.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace Lumvek
@@ -46,17 +51,53 @@ uint32_t TrimmedLength(const char* text, uint32_t length)
     return length;
 }
 
-void AppendTrimmed(BufferWriter& writer, double value)
+bool ReadsBack(const char* text, double value)
 {
-    int length = std::snprintf(nullptr, 0, "%f", value);
+    return std::strtod(text, nullptr) == value;
+}
+
+// A float is read both ways: straight as a float ("{}" patterns, text vectors) and as a double that is
+// then narrowed (LON and JSON members).
+bool ReadsBack(const char* text, float value)
+{
+    return std::strtof(text, nullptr) == value && static_cast<float>(std::strtod(text, nullptr)) == value;
+}
+
+// The trimmed "%f" text, which is what files have always held, when it reads back as the value; else
+// the shortest text that does: in plain digits while they are few ("0.0000001", "0.1234567"), else
+// with an exponent ("1.0e-30"), always with a point so that LON reads it as a Number.
+template <class T> void AppendTrimmed(BufferWriter& writer, T value)
+{
+    int length = std::snprintf(nullptr, 0, "%f", static_cast<double>(value));
     if (length <= 0)
         return;
     std::vector<char> text(length + 1);
-    std::snprintf(text.data(), text.size(), "%f", value);
-    writer.WriteBytes(text.data(), TrimmedLength(text.data(), static_cast<uint32_t>(length)));
+    std::snprintf(text.data(), text.size(), "%f", static_cast<double>(value));
+    // Infinities and NaN have no other text.
+    if (!std::isfinite(value) || ReadsBack(text.data(), value))
+    {
+        writer.WriteBytes(text.data(), TrimmedLength(text.data(), static_cast<uint32_t>(length)));
+        return;
+    }
+    char shortest[64];
+    auto [end, error] = std::to_chars(shortest, shortest + 24, value, std::chars_format::fixed);
+    if (error != std::errc())
+        end = std::to_chars(shortest, shortest + sizeof shortest, value).ptr;
+    char* exponent = std::find(shortest, end, 'e');
+    writer.WriteBytes(shortest, static_cast<uint32_t>(exponent - shortest));
+    if (std::find(shortest, exponent, '.') == exponent)
+        writer.WriteText(".0");
+    writer.WriteBytes(exponent, static_cast<uint32_t>(end - exponent));
 }
 
 } // namespace
+
+std::string TrimmedFloat(float value)
+{
+    BufferWriter writer;
+    AppendTrimmed(writer, value);
+    return writer.ToString();
+}
 
 std::string TrimmedFloat(double value)
 {

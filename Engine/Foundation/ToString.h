@@ -24,7 +24,8 @@ struct Guid
 void ToString(BufferWriter& writer, bool value);
 void ToString(BufferWriter& writer, char value);
 void ToString(BufferWriter& writer, uint8_t value); // two upper-case hexadecimal digits
-void ToString(BufferWriter& writer, float value);   // "%f" with trailing zeros trimmed to one
+// Numbers read back as the value they hold: see TrimmedFloat.
+void ToString(BufferWriter& writer, float value);
 void ToString(BufferWriter& writer, double value);
 void ToString(BufferWriter& writer, StringView value);
 void ToString(BufferWriter& writer, const std::string& value);
@@ -55,7 +56,11 @@ void ToString(BufferWriter& writer, T value)
 // Appends the printf-style text of one conversion; the text is measured first.
 void AppendPrinted(BufferWriter& writer, const char* conversion, ...) __attribute__((format(printf, 2, 3)));
 
-// "%f" with trailing zeros removed, keeping one digit after the point: 2 gives "2.0", 1.5 "1.5".
+// "%f" with trailing zeros removed, keeping one digit after the point: 2 gives "2.0", 1.5 "1.5". When
+// that text would read back as another number (0.0000001 as 0.0), the shortest text that reads back
+// as the value: plain digits while they fit ("0.0000001"), else with an exponent and still a point
+// ("1.0e-30"). A float reads back as the same float, a double as the same double.
+std::string TrimmedFloat(float value);
 std::string TrimmedFloat(double value);
 
 } // namespace Lumvek

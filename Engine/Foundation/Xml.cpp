@@ -240,7 +240,8 @@ void WriteElement(XmlDocument& document, XmlNode& element, const Blueprint& valu
         break;
     case BlueprintType::Number:
     {
-        std::string text = TrimmedFloat(value.GetNumber());
+        std::string text =
+            value.IsFloat() ? TrimmedFloat(static_cast<float>(value.GetNumber())) : TrimmedFloat(value.GetNumber());
         SetValue(document, element, text.data(), text.size());
         break;
     }

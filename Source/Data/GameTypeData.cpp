@@ -11,17 +11,19 @@ namespace
 {
 
 // Integer settings come as either integer kind (a JSON number from 0 up is unsigned); the low 32
-// bits are kept.
+// bits are kept. A number beyond 32 bits is refused: its low bits would be another number.
 void ReadInteger(BlueprintReader& reader, StringView key, int32_t& value)
 {
     const Blueprint& current = reader.GetCurrent();
     const Blueprint* member = current.GetObject().Find(key);
     if (!member)
         return;
-    if (member->GetType() == BlueprintType::Integer)
+    if (member->GetType() == BlueprintType::Integer && member->GetInteger() >= INT32_MIN)
         value = static_cast<int32_t>(member->GetInteger());
-    else if (member->GetType() == BlueprintType::UnsignedInteger)
+    else if (member->GetType() == BlueprintType::UnsignedInteger && member->GetUnsignedInteger() <= UINT32_MAX)
         value = static_cast<int32_t>(static_cast<uint32_t>(member->GetUnsignedInteger()));
+    else if (member->GetType() == BlueprintType::Integer || member->GetType() == BlueprintType::UnsignedInteger)
+        reader.Refuse(key, "beyond the range of the field");
     else
         reader.Refuse(key, "a whole number was expected");
 }

@@ -285,24 +285,32 @@ bool ThemeData::Read(BlueprintReader& reader)
     Data::Read(reader);
     bool read = ReadListMember(reader, "Backgrounds", backgrounds);
     read = ReadListMember(reader, "Objects", objects) && read;
-    // An image the theme's folder lacks would be drawn as nothing. It is named, and kept, so that the
-    // window shows it and Save is refused until it is set.
-    const auto checkImages = [&](StringView key, auto& list, const NameSet& names)
+    // An image the theme's folder lacks would be drawn as nothing, and so would an object without
+    // one (a background without one is a gradient). Each is named, and kept, so that the window shows
+    // it and Save is refused until it is set.
+    const auto checkImages = [&](StringView key, auto& list, const NameSet& names, bool needed)
     {
         for (uint32_t i = 0; registry && i < list.size(); ++i)
-            if (list[i].texture != InvalidId && !HasAsset(names.GetName(list[i].texture), ".png") &&
-                reader.GetMember(key))
+        {
+            const bool missing = list[i].texture != InvalidId && !HasAsset(names.GetName(list[i].texture), ".png");
+            const bool none = needed && list[i].texture == InvalidId;
+            if ((missing || none) && reader.GetMember(key))
             {
                 if (reader.GetElement(i))
                 {
-                    reader.Refuse("Texture", "no image of that name in the theme's folder");
+                    if (missing)
+                        reader.Refuse("Texture", "no image of that name in the theme's folder");
+                    // An element that is no object has been named already.
+                    else if (reader.GetCurrent().GetType() == BlueprintType::Object)
+                        reader.Refuse("Texture", "an object needs the name of its image");
                     reader.Pop();
                 }
                 reader.Pop();
             }
+        }
     };
-    checkImages("Backgrounds", backgrounds, NameTableC());
-    checkImages("Objects", objects, NameTableA());
+    checkImages("Backgrounds", backgrounds, NameTableC(), false);
+    checkImages("Objects", objects, NameTableA(), true);
     // Pieces are laid out by these sizes; none but a positive one draws anything.
     for (const auto& [key, field] :
          {std::pair<StringView, float*>{"TileSize", &tileSize}, {"ConveyerSize", &conveyerSize}})

@@ -116,7 +116,8 @@ void CharacterAnimations::Load(const CharacterData& character)
                 if (!ReadLon(path, record.file, &notes))
                 {
                     // Not in the table, so nothing plays it and no editor can write over it.
-                    record.report.SetUnparsed("the text is not LON");
+                    record.report.SetUnparsed(notes.error.empty() ? "the text is not LON"
+                                                                  : "the text is not LON: " + notes.error);
                     unparsed.push_back(std::move(record.report));
                     continue;
                 }

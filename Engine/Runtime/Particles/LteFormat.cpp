@@ -19,8 +19,8 @@ namespace
 using namespace Effects;
 
 // Reads the rule list under key of the emitter the reader stands on. An element that is no rule
-// object, or names no registered type, is reported and left out.
-template <class Rule>
+// object, or names no registered type, is reported and kept in its place as a Refused rule.
+template <class Refused, class Rule>
 void ReadRules(BlueprintReader& reader, StringView key, StringView kind, std::unique_ptr<Rule> (*create)(StringView),
                std::vector<std::unique_ptr<Rule>>& rules)
 {
@@ -36,11 +36,15 @@ void ReadRules(BlueprintReader& reader, StringView key, StringView kind, std::un
             reader.Refuse("", "a rule object was expected");
         else if (!rule)
             reader.Refuse("Type", FormatText("no {} of that type", kind));
+        if (rule && reader.GetCurrent().GetType() == BlueprintType::Object)
+            rule->Read(reader);
         else
         {
-            rule->Read(reader);
-            rules.push_back(std::move(rule));
+            auto refused = std::make_unique<Refused>();
+            refused->written = reader.GetCurrent();
+            rule = std::move(refused);
         }
+        rules.push_back(std::move(rule));
         reader.Pop();
     }
     reader.Pop();
@@ -56,8 +60,13 @@ void WriteRules(BlueprintWriter& writer, StringView key, StringView (*getName)(c
     for (uint32_t i = 0; i < rules.size(); ++i)
     {
         writer.PushElement(i);
-        WriteMember(writer, "Type", getName(*rules[i]));
-        rules[i]->Write(writer);
+        if (const Blueprint* written = FindRefusedForm(*rules[i]))
+            writer.GetCurrent() = *written;
+        else
+        {
+            WriteMember(writer, "Type", getName(*rules[i]));
+            rules[i]->Write(writer);
+        }
         writer.Pop();
     }
     writer.Pop();
@@ -79,9 +88,10 @@ void ReadEmitter(BlueprintReader& reader, EmitterData& emitter)
     ReadMember(reader, "MaximumParticles", emitter.maximumParticles);
     ReadMember(reader, "LinkParticles", emitter.localSpace);
     ReadMember(reader, "ParticleSize", emitter.particleSize);
-    ReadRules(reader, "Generators", "ParticleGenerator", &CreateGenerator, emitter.generators);
-    ReadRules(reader, "Initializers", "ParticleInitializer", &CreateInitializer, emitter.initializers);
-    ReadRules(reader, "Updaters", "ParticleUpdater", &CreateUpdater, emitter.updaters);
+    ReadRules<RefusedGenerator>(reader, "Generators", "ParticleGenerator", &CreateGenerator, emitter.generators);
+    ReadRules<RefusedInitializer>(reader, "Initializers", "ParticleInitializer", &CreateInitializer,
+                                  emitter.initializers);
+    ReadRules<RefusedUpdater>(reader, "Updaters", "ParticleUpdater", &CreateUpdater, emitter.updaters);
 }
 
 } // namespace

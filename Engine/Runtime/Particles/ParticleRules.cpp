@@ -74,20 +74,34 @@ template <class V> void ReadTimelineOf(BlueprintReader& reader, StringView key, 
     if (!EnterMember(reader, key, BlueprintType::Array, "a list of keys was expected"))
         return;
     keys.clear();
+    std::vector<bool> refused;
     for (uint32_t i = 0; reader.GetElement(i); ++i)
     {
-        if (reader.GetCurrent().GetType() != BlueprintType::Object)
+        TimelineKey<V>& timelineKey = keys.emplace_back();
+        refused.push_back(reader.GetCurrent().GetType() != BlueprintType::Object);
+        if (refused.back())
             reader.Refuse("", "a key of Time and Value was expected");
         else
         {
-            TimelineKey<V> timelineKey;
             ReadNumber(reader, "Time", timelineKey.time);
             ReadNumber(reader, "Value", timelineKey.value);
-            keys.push_back(timelineKey);
         }
         reader.Pop();
     }
     reader.Pop();
+    // A key that was not read keeps its place, so that edits of the keys around it cannot drop it from
+    // the file, as a copy of the key before it (the first, of the next key read): a segment of zero
+    // length, which plays as if it were not there.
+    for (size_t i = 0; i < keys.size(); ++i)
+        if (refused[i] && i > 0)
+            keys[i] = keys[i - 1];
+        else if (refused[i])
+            for (size_t next = 1; next < keys.size(); ++next)
+                if (!refused[next])
+                {
+                    keys[i] = keys[next];
+                    break;
+                }
 }
 
 template <class V> void WritePairOf(BlueprintWriter& writer, StringView key, const ValuePair<V>& pair)

@@ -1,6 +1,7 @@
 #include "Source/Tools/Inspectors/EmitterControl.h"
 
 #include "Engine/Foundation/NameSet.h"
+#include "Engine/Runtime/Particles/LteFormat.h"
 #include "Engine/Runtime/Particles/ParticleGenerators.h"
 #include "Engine/Runtime/Particles/ParticleInitializers.h"
 #include "Engine/Runtime/Particles/ParticleSystem.h"
@@ -298,6 +299,16 @@ const void* EmitterControl::RuleAt(uint32_t kind, size_t i) const
     return kind == 0 ? at(emitter.generators) : kind == 1 ? at(emitter.initializers) : at(emitter.updaters);
 }
 
+const Lumvek::Blueprint* EmitterControl::RefusedFormAt(uint32_t kind, size_t i) const
+{
+    const void* rule = RuleAt(kind, i);
+    if (!rule)
+        return nullptr;
+    return kind == 0   ? Fx::FindRefusedForm(*static_cast<const Fx::ParticleGenerator*>(rule))
+           : kind == 1 ? Fx::FindRefusedForm(*static_cast<const Fx::ParticleInitializer*>(rule))
+                       : Fx::FindRefusedForm(*static_cast<const Fx::ParticleUpdater*>(rule));
+}
+
 void EmitterControl::RemoveRule(uint32_t kind, size_t i)
 {
     // Its curve windows point into it.
@@ -332,9 +343,14 @@ void EmitterControl::DrawRules(uint32_t kind)
     };
     for (size_t i = 0; i < count();)
     {
-        const Lumvek::StringView name = kind == 0   ? Lumvek::Effects::GetGeneratorName(*emitter.generators[i])
-                                        : kind == 1 ? Lumvek::Effects::GetInitializerName(*emitter.initializers[i])
-                                                    : Lumvek::Effects::GetUpdaterName(*emitter.updaters[i]);
+        Lumvek::StringView name = kind == 0   ? Lumvek::Effects::GetGeneratorName(*emitter.generators[i])
+                                  : kind == 1 ? Lumvek::Effects::GetInitializerName(*emitter.initializers[i])
+                                              : Lumvek::Effects::GetUpdaterName(*emitter.updaters[i]);
+        // A rule the load refused shows what the file wrote, and can only be removed.
+        const Lumvek::Blueprint* refused = RefusedFormAt(kind, i);
+        if (refused)
+            name = refused->GetObject().Find("Type") ? refused->GetObject().Find("Type")->GetString()
+                                                     : Lumvek::StringView("(no rule object)");
         PropertyInput::FreshId();
         if (name.length)
         {
@@ -347,6 +363,11 @@ void EmitterControl::DrawRules(uint32_t kind)
         // The rule that moves into place i is drawn next.
         if (remove)
             RemoveRule(kind, i);
+        else if (refused)
+        {
+            ImGui::TextWrapped("Not read: Save is refused until it is removed");
+            ++i;
+        }
         else
         {
             const RuleRows rows(effect, RuleAt(kind, i));

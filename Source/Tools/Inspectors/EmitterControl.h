@@ -4,6 +4,10 @@
 
 #include <cstdint>
 
+namespace Lumvek
+{
+class Blueprint;
+}
 namespace Lumvek::Effects
 {
 class EffectData;
@@ -38,6 +42,8 @@ public:
     void RemoveRule(uint32_t kind, size_t i);
     // Rule i of a kind; null past the end.
     const void* RuleAt(uint32_t kind, size_t i) const;
+    // Rule i of a kind as its file wrote it, when the load refused it; null for a rule that was read.
+    const Lumvek::Blueprint* RefusedFormAt(uint32_t kind, size_t i) const;
     // Sets the maximum particles and rebuilds the running states, which are sized by it.
     void SetMaximum(int32_t maximum);
 

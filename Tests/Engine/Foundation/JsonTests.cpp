@@ -38,11 +38,11 @@ TEST(Json, NumbersAndLiteralsMapToTheirTypes)
         {"0", BlueprintType::UnsignedInteger, 0, 0, 0},
         {"-0", BlueprintType::UnsignedInteger, 0, 0, 0},
         {"4294967295", BlueprintType::UnsignedInteger, 0, 4294967295u, 0},
-        {"4294967296", BlueprintType::Invalid, 0, 0, 0},
-        {"9223372036854775807", BlueprintType::Invalid, 0, 0, 0},
+        {"4294967296", BlueprintType::UnsignedInteger, 0, 4294967296u, 0},
+        {"18446744073709551615", BlueprintType::UnsignedInteger, 0, UINT64_MAX, 0},
         {"-1", BlueprintType::Integer, -1, 0, 0},
         {"-2147483648", BlueprintType::Integer, INT32_MIN, 0, 0},
-        {"-2147483649", BlueprintType::Invalid, 0, 0, 0},
+        {"-9223372036854775808", BlueprintType::Integer, INT64_MIN, 0, 0},
         {"1.0", BlueprintType::Number, 0, 0, 1.0},
         {"-0.5", BlueprintType::Number, 0, 0, -0.5},
         {"1e2", BlueprintType::Number, 0, 0, 100.0},
@@ -68,8 +68,8 @@ TEST(Json, NumbersAndLiteralsMapToTheirTypes)
     EXPECT_EQ(members.Find("a")->GetUnsignedInteger(), 1u);
     EXPECT_EQ(members.Find("b")->GetInteger(), -1);
     EXPECT_EQ(members.Find("c")->GetNumber(), 1.0);
-    EXPECT_EQ(members.Find("d")->GetType(), BlueprintType::Invalid);
-    EXPECT_EQ(members.Find("e")->GetType(), BlueprintType::Invalid);
+    EXPECT_EQ(members.Find("d")->GetUnsignedInteger(), 4294967296u);
+    EXPECT_EQ(members.Find("e")->GetInteger(), -2147483649);
     EXPECT_EQ(members.Find("f")->GetType(), BlueprintType::Boolean);
 }
 
@@ -260,7 +260,7 @@ TEST(Json, SavedScalarsReadBackAsTheTableSays)
     EXPECT_EQ(back.GetElement(0).GetType(), BlueprintType::UnsignedInteger);
     EXPECT_EQ(back.GetElement(0).GetUnsignedInteger(), 5u);
     EXPECT_EQ(back.GetElement(1).GetInteger(), -5);
-    EXPECT_EQ(back.GetElement(2).GetType(), BlueprintType::Invalid);
+    EXPECT_EQ(back.GetElement(2).GetUnsignedInteger(), 9223372036854775809u);
     EXPECT_EQ(back.GetElement(4).GetNumber(), 0.1);
     EXPECT_EQ(back.GetElement(7).GetString(), StringView("a\0\"\n", 4));
     for (uint32_t i = 10; i < std::size(cases); ++i)
@@ -338,8 +338,8 @@ TEST(Json, ZeroSignificandsAndNumbersAtTheEdgesOfTheDoubles)
         EXPECT_EQ(value.GetElement(i).GetNumber(), expected[i]) << i;
         EXPECT_EQ(std::signbit(value.GetElement(i).GetNumber()), std::signbit(expected[i])) << i;
     }
-    EXPECT_EQ(value.GetElement(7).GetType(), BlueprintType::Invalid);
-    EXPECT_EQ(value.GetElement(8).GetType(), BlueprintType::Invalid);
+    EXPECT_EQ(value.GetElement(7).GetUnsignedInteger(), 4294967296u);
+    EXPECT_EQ(value.GetElement(8).GetInteger(), -2147483649);
     EXPECT_EQ(value.GetElement(9).GetNumber(), 100.0);
 
     Blueprint target;

@@ -261,6 +261,7 @@ TEST(Members, DurationsInEveryForm)
     const Case cases[] = {{"0.5", 30},
                           {"30", 30},
                           {"-1", 4294967295u},
+                          {"4294967296", Refused},
                           {"\"1_seconds\"", 60},
                           {"\"45_ticks\"", 45},
                           {"\"010_ticks\"", 8},

@@ -205,7 +205,8 @@ TEST(CharacterDataInspector, SaveWritesTheWholeGaitAsLonAndSaysSoOnlyOnceWritten
     CharacterDataInspector inspector(scratch.character);
     ASSERT_TRUE(inspector.OpenAnimation(scratch.Find(AnimationChannel::Core, "Moving Running")));
     auto& gait = static_cast<CoreMovingAnimation&>(*inspector.editedAnimation);
-    gait.running.playbackSpeed = 0.75f;
+    // A number "%f" would round to 0.0.
+    gait.running.playbackSpeed = 0.0000004f;
     gait.running.FindTrack("Spine")->Insert({0.6f, 0.5f, 0.4f, 1.0f});
     const std::string relative = gait.path;
     const std::string path = Lumvek::Path::Append(scratch.assets.files.applicationRoot, relative);
@@ -241,6 +242,7 @@ TEST(CharacterDataInspector, SaveWritesTheWholeGaitAsLonAndSaysSoOnlyOnceWritten
         return Lumvek::LonFormat::SaveBlueprint(writer.GetRoot());
     };
     EXPECT_EQ(lon(loaded), lon(gait));
+    EXPECT_EQ(loaded.running.playbackSpeed, 0.0000004f);
 
     // A built-in clip has no file of its own.
     gait.path.clear();
@@ -433,10 +435,17 @@ TEST(EditedFileSave, AFileNotReadWholeStaysByteForByteAndAnUnknownMemberAndEvery
         {spikes, "MaximumParticles = 20", "MaximumParticles = 20 (((", "Effect.lte did not parse"},
         {spikes, "MaximumParticles = 20", "MaximumParticles = 7 MaximumParticles = 20",
          "Emitters[0].MaximumParticles holds 7"},
+        // Numbers "%f" would round away, in a member the effect reads and in one it does not.
+        {spikes, "Bottom = 0.2", "Bottom = 0.0000001 Unknown = 0.00000042", ""},
+        {spikes, "Alpha [", "Alpha [ 7", "Alpha[0] holds 7"},
         {gait, "TransitionTime = 0.2", R"(TransitionTime = "lots" Sparkle = 1)", "whole (TransitionTime"},
         {gait, "PlaybackSpeed = 0.42", "PlaybackSpeed = 0.42 Sparkle = 1", ""},
         {gait, "TransitionTime = 0.2", "TransitionTime = 0.2 (((", "Moving.lon did not parse"},
         {gait, "PlaybackSpeed = 0.42", "PlaybackSpeed = 1.5 PlaybackSpeed = 0.42", "PlaybackSpeed holds 1.5"},
+        {gait, "PlaybackSpeed = 0.42", "PlaybackSpeed = 0.0000004", ""},
+        {gait, "Time = 0.25", "Time = 0.00000012", ""},
+        {gait, "TransitionTime = 0.2", "TransitionTime: 0.2",
+         "Moving.lon did not parse: the text is not LON: line 12, column 16"},
     };
     // And every shipped effect and animation as it is.
     const std::filesystem::path shipped = Lumvek::Testing::SourceFolder() + "/Assets";

@@ -1,3 +1,4 @@
+#include "Engine/Foundation/File.h"
 #include "Engine/Foundation/FileManager.h"
 #include "Engine/Foundation/Json.h"
 #include "Source/Data/AbilityPartData.h"
@@ -372,6 +373,13 @@ TEST(PartInspectors, SaveWritesWhatTheRegistryReadsBackEqual)
     Lumvek::Testing::TestFolder folder;
     std::filesystem::copy(std::filesystem::path(Lumvek::Testing::SourceFolder()) / "Assets",
                           std::filesystem::path(folder.Root()) / "Assets", std::filesystem::copy_options::recursive);
+    // Whole numbers beyond 32 bits that no reader knows, in a part saved untouched.
+    const std::string springs = folder.Root() + "/Assets/Parts/Legs/SpringLegs/Data.json";
+    std::string text = Lumvek::File::ReadAllText(springs).second;
+    text.insert(
+        text.find("\t\"DisplayName\""),
+        "\t\"Note\": 5000000000,\n\t\"Neg\": -3000000000,\n\t\"List\": [\n\t\t1,\n\t\t5000000000,\n\t\t2\n\t],\n");
+    ASSERT_TRUE(Lumvek::File::WriteAllText(springs, text));
     LoadedRegistry before(folder.Root());
     auto& hat = static_cast<HelicopterHatData&>(*before.registry.heads.Find("HelicopterHat"));
     hat.cost = 77;
@@ -381,9 +389,10 @@ TEST(PartInspectors, SaveWritesWhatTheRegistryReadsBackEqual)
     hat.skull.leftOrder = 3;
     hat.frameRate = 7.0f;
     auto& jetpack = static_cast<JetpackData&>(*before.registry.cores.Find("Jetpack"));
-    jetpack.thrust = 0.75f;
+    // Numbers "%f" would round away, as a number and in a text vector.
+    jetpack.thrust = 0.00001234f;
     jetpack.spine.hasOffset = true;
-    jetpack.spine.offset = {0.1f, -0.2f};
+    jetpack.spine.offset = {1e-7f, 123456.79f};
     ArmsData& arms = *before.registry.arms.Find("LongArms");
     arms.rightHand.hasSize = true;
     arms.rightHand.size = {0.3f, 0.4f};
@@ -393,6 +402,8 @@ TEST(PartInspectors, SaveWritesWhatTheRegistryReadsBackEqual)
     const std::initializer_list<PartData*> parts = {&hat, &jetpack, &arms, &hitops};
     for (PartData* part : parts)
         EXPECT_TRUE(DataInspector::Save(*part, before.files)) << part->name;
+    EXPECT_TRUE(DataInspector::Save(*before.registry.legs.Find("SpringLegs"), before.files));
+    EXPECT_EQ(Lumvek::File::ReadAllText(springs).second, text);
 
     LoadedRegistry after(folder.Root());
     for (const PartData* part : parts)
@@ -403,6 +414,8 @@ TEST(PartInspectors, SaveWritesWhatTheRegistryReadsBackEqual)
         EXPECT_EQ(Written(*read), Written(*part)) << part->name;
     }
     EXPECT_EQ(after.registry.heads.Find("HelicopterHat")->skull.rotation, 0.5f);
+    EXPECT_EQ(static_cast<JetpackData&>(*after.registry.cores.Find("Jetpack")).spine.offset,
+              Lumvek::Vector2(1e-7f, 123456.79f));
 }
 
 } // namespace

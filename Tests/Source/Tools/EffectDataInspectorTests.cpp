@@ -44,6 +44,8 @@ TEST(EffectDataInspector, SaveWritesLonThatLoadsBackEqualAndSaysSoOnlyOnceWritte
     ASSERT_TRUE(Lumvek::File::WriteAllText(Lumvek::StringView(root + "/Blocked"), Lumvek::StringView("x")));
     std::unique_ptr<Lumvek::Effects::EffectData> effect = Lumvek::Testing::ParseEffect(Sparks);
     ASSERT_EQ(effect->emitters.size(), 3u);
+    // A number "%f" would write as 0.000012.
+    effect->emitters[1]->duration = 0.00001234f;
     EffectDataInspector inspector(*effect);
     struct Case
     {
@@ -64,6 +66,7 @@ TEST(EffectDataInspector, SaveWritesLonThatLoadsBackEqualAndSaysSoOnlyOnceWritte
             EXPECT_EQ(Lumvek::Testing::SaveEffect(*Lumvek::Testing::ParseEffect(text)),
                       Lumvek::Testing::SaveEffect(*effect));
             EXPECT_EQ(Lumvek::Testing::ParseEffect(text)->emitters[0]->maximumParticles, 300u);
+            EXPECT_EQ(Lumvek::Testing::ParseEffect(text)->emitters[1]->duration, 0.00001234f);
         }
     }
     std::filesystem::remove_all(root);
@@ -230,6 +233,44 @@ TEST(EmitterControl, RulesAndTheMaximumRestartTheSystemAndAnUnchosenTypeAddsNoth
     control.selectedType[0] = 0;
     EXPECT_TRUE(control.AddRule(0));
     EXPECT_EQ(effect->emitters[0]->generators.size(), 1u);
+}
+
+// A rule the load refused keeps its place as the window removes and adds the rules around it, and
+// keeps Save refused, the file as it was, until the maker removes it.
+TEST(EmitterControl, ARefusedRuleKeepsItsPlaceAndSaveUntilItIsRemoved)
+{
+    ToolsTesting::ToolsApplication app;
+    const std::string scratch = "EffectDataInspectorTests" + std::to_string(getpid()) + "/Refused.lte";
+    const std::string path = app.GetFileManager().ResolvePath(Lumvek::StringView(scratch));
+    const std::string text = R"({ Emitters [ { MaximumParticles = 5 Initializers [ { Type = "ColorSet" }
+        { Type = "NoSuchRule" Keep = 1 } { Type = "PositionArea" Left = 0.5 } ] } ] })";
+    ASSERT_TRUE(Lumvek::File::CreateDirectories(std::filesystem::path(path).parent_path().string()));
+    ASSERT_TRUE(Lumvek::File::WriteAllText(path, text));
+    std::unique_ptr<Lumvek::Effects::EffectData> effect = Lumvek::Testing::ParseEffect(text);
+    effect->path = scratch;
+    Lumvek::Effects::ParticleSystem system(effect.get(), 1);
+    EmitterControl control(*effect, system, *effect->emitters[0], 0);
+    EffectDataInspector inspector(*effect);
+    ASSERT_EQ(effect->emitters[0]->initializers.size(), 3u);
+    ASSERT_NE(control.RefusedFormAt(1, 1), nullptr);
+
+    // The rule after it, the rule before it, then one added after it.
+    control.RemoveRule(1, 2);
+    EXPECT_FALSE(inspector.Save());
+    control.RemoveRule(1, 0);
+    EXPECT_FALSE(inspector.Save());
+    control.selectedType[1] = 0;
+    ASSERT_TRUE(control.AddRule(1));
+    EXPECT_FALSE(inspector.Save());
+    EXPECT_EQ(Lumvek::File::ReadAllText(path).second, text);
+
+    ASSERT_NE(control.RefusedFormAt(1, 0), nullptr);
+    control.RemoveRule(1, 0);
+    EXPECT_TRUE(inspector.Save());
+    const std::string saved = Lumvek::File::ReadAllText(path).second;
+    EXPECT_EQ(saved.find("NoSuchRule"), std::string::npos) << saved;
+    EXPECT_EQ(Lumvek::Testing::ParseEffect(saved)->emitters[0]->initializers.size(), 1u);
+    std::filesystem::remove_all(std::filesystem::path(path).parent_path());
 }
 
 using ToolsTesting::WidgetId;

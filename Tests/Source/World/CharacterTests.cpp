@@ -191,7 +191,8 @@ TEST(Character, FilesBecomeTheirChannelsAnimationsAndUnreadableFilesAreLoggedAnd
     robot.Load(images, drawings);
     EXPECT_TRUE(log.Logged("Failed to read LON for mapping Mappings/CoreMappings"));
     EXPECT_TRUE(log.Logged("Failed to read LON for mapping Mappings/LeftArmMappings"));
-    EXPECT_TRUE(log.Logged("Assets/Characters/Robot/Animations/Head/Broken.lon did not parse: the text is not LON"));
+    EXPECT_TRUE(log.Logged("Assets/Characters/Robot/Animations/Head/Broken.lon did not parse: the text is not LON: "
+                           "line 1, column 10: expected a number"));
     EXPECT_EQ(log.messages.size(), 4u);
 
     const CharacterAnimations& animations = *robot.animations;

@@ -283,6 +283,7 @@ TEST(MapFile, EveryKindOfDefinitionIsNotSavedOverWithAMemberItCouldNotTakeAndKee
         {"Themes", "Dusk", "ConveyerSize", "-1", "Meadow"},
         {"Themes", "Glacier", "Objects[0].Texture", R"("NoSuchTexture")"},
         {"Themes", "Frost", "DataMap.Spikes", R"("NoSuchHazard")", "Glacier"},
+        {"Themes", "Hoar", "Objects[1].Texture", R"("")", "Glacier"},
         {"Characters", "Basic", "Attributes", "[]"},
         {"Characters", "Bony", "Skeleton.Root.Children[0].LeftOrder", R"("lots")", "Basic"},
         {"Items", "Token", "Rotatable", R"("yes")"},
@@ -296,7 +297,7 @@ TEST(MapFile, EveryKindOfDefinitionIsNotSavedOverWithAMemberItCouldNotTakeAndKee
         {"Interactions", "Lever", "Description", "7"},
         {"GameTypes", "Race", "Description", "false"},
     };
-    const Lumvek::StringView unknownMember = R"j({"Kept": [1, "Degrees(7)"]})j";
+    const Lumvek::StringView unknownMember = R"j({"Kept": [1, "Degrees(7)", 5000000000, -3000000000]})j";
     ShippedAssets assets;
     for (const Case& c : cases)
         if (c.copy)
@@ -315,10 +316,10 @@ TEST(MapFile, EveryKindOfDefinitionIsNotSavedOverWithAMemberItCouldNotTakeAndKee
         for (const Case& c : cases)
         {
             const std::string path = std::string(c.folder) + "/" + c.name + "/Data.json";
-            Lumvek::Blueprint file = Json(Lumvek::File::ReadAllText(Lumvek::Testing::SourceFolder() + "/Assets/" +
-                                                                    c.folder + "/" + (c.copy ? c.copy : c.name) +
-                                                                    "/Data.json")
-                                              .second);
+            Lumvek::Blueprint file =
+                Json(Lumvek::File::ReadAllText(Lumvek::Testing::SourceFolder() + "/Assets/" + c.folder + "/" +
+                                               (c.copy ? c.copy : c.name) + "/Data.json")
+                         .second);
             file.MakeObject().AddMember("Unknown", Json(unknownMember));
             const std::string member(c.member);
             const size_t dot = member.rfind('.');

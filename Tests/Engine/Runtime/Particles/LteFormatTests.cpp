@@ -1,6 +1,9 @@
 #include "Engine/Foundation/File.h"
 #include "Engine/Foundation/FileManager.h"
+#include "Engine/Foundation/Lon.h"
 #include "Engine/Foundation/NameSet.h"
+#include "Engine/Foundation/Pattern.h"
+#include "Engine/Foundation/ReadReport.h"
 #include "Engine/Runtime/Core/RuntimeFormats.h"
 #include "Engine/Runtime/Particles/ParticleGenerators.h"
 #include "Engine/Runtime/Particles/ParticleInitializers.h"
@@ -123,17 +126,27 @@ TEST(LteFormat, MissingOrMistypedKeysKeepTheDefaults)
                 ElementsAre(0, 0, 0, 0));
 }
 
-TEST(LteFormat, RulesOfUnknownTypesAreLoggedAndSkipped)
+// They keep their places, doing nothing, and are written back as the file wrote them.
+TEST(LteFormat, RulesOfUnknownTypesAreLoggedAndKeptAsWritten)
 {
     LogCapture log;
-    auto effect = OneEmitter(R"(
-        Generators [ { Type = "Fountain" } { Type = "Burst" } ]
-        Initializers [ { Type = "Sparkle" } "AngleSet" { Type = "AngleSet" } ]
-        Updaters [ { Type = "AngleSet" } { Type = "AngleMotion" } ])");
+    const std::string rules = R"(Generators [ { Type = "Fountain" } { Type = "Burst" } ]
+        Initializers [ { Type = "Sparkle" Glow = 2 } "AngleSet" { Type = "AngleSet" } ]
+        Updaters [ { Type = "AngleSet" } { Type = "AngleMotion" } ])";
+    auto effect = OneEmitter(rules);
     const EmitterData& emitter = *effect->emitters[0];
-    EXPECT_EQ(emitter.generators.size(), 1u);
-    EXPECT_EQ(emitter.initializers.size(), 1u);
-    EXPECT_EQ(emitter.updaters.size(), 1u);
+    EXPECT_NE(FindRefusedForm(*emitter.generators[0]), nullptr);
+    EXPECT_EQ(FindRefusedForm(*emitter.generators[1]), nullptr);
+    EXPECT_NE(FindRefusedForm(*emitter.initializers[1]), nullptr);
+    EXPECT_NE(FindRefusedForm(*emitter.updaters[0]), nullptr);
+    Blueprint written, expected;
+    ASSERT_TRUE(Lon::Parse(SaveEffect(*effect), written));
+    ASSERT_TRUE(Lon::Parse("{ Emitters [ { " + rules + " } ] }", expected));
+    const auto rule = [](const Blueprint& tree, StringView list, uint32_t i)
+    { return *FindPath(tree, FormatText("Emitters[0].{}[{}]", list, i)); };
+    EXPECT_TRUE(rule(written, "Initializers", 0) == rule(expected, "Initializers", 0));
+    EXPECT_TRUE(rule(written, "Initializers", 1) == rule(expected, "Initializers", 1));
+    EXPECT_TRUE(rule(written, "Generators", 0) == rule(expected, "Generators", 0));
     ASSERT_EQ(log.messages.size(), 4u);
     EXPECT_EQ(log.messages[2], R"(Test.lte: Emitters[0].Initializers[1] holds "AngleSet", which was not taken: a )"
                                "rule object was expected");
