@@ -734,7 +734,7 @@ void ClientNetwork::TimeState(uint32_t serverFrame)
         if (std::exchange(lowered, false))
             lowerAfter = 1;
         earlyWindows = margin > spare + SlackFrames ? earlyWindows + 1 : 0;
-        // Down to between half a frame and the slack above the spare, or nearer it.
+        // Down to between half a frame and the slack above the spare, or MaximumLowerStep frames nearer it.
         if (earlyWindows >= lowerAfter)
             LowerLead(margin - spare - SlackFrames + 1.0f);
     }
