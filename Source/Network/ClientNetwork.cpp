@@ -360,6 +360,7 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
         spare = StartingSpare;
         updateCount = 0;
         spreadCount = 0;
+        spread = 0.0f;
         shortWindows = 0;
         earlyWindows = 0;
         lowerAfter = 1;
@@ -661,13 +662,15 @@ void ClientNetwork::TimeState(uint32_t serverFrame)
     // though the game system steps its frames only after it.
     const double pending = static_cast<double>(elapsed - steppedUntil) / 1e9 / ServerNetwork::FrameSeconds;
     const double sinceSent = static_cast<double>(frame) - static_cast<double>(serverFrame) + pending;
-    const float timed = static_cast<float>(sinceSent) - RoundTripFrames();
+    const float roundTrip = RoundTripFrames();
+    const float timed = static_cast<float>(sinceSent) - roundTrip;
     // A server at or past this client's frame has stepped frames whose inputs have not even left: it
     // gave up waiting for them, and every later input would come as late.
     const bool behind = sinceSent <= 0.0;
     // Of a state from before the last move only that much is sure.
     if (serverFrame < timedFrom && !behind)
         return;
+    sinces[marginCount % QuickSamples] = static_cast<float>(sinceSent);
     margins[marginCount++ % MarginSamples] = timed;
     // The newest states, sorted.
     std::array<float, QuickSamples> newest{};
@@ -683,16 +686,23 @@ void ClientNetwork::TimeState(uint32_t serverFrame)
         // The spread is taken down to about the 5th percentile, and averaged over the last few seconds:
         // one second's few lowest states say little.
         margin = sorted[MarginSamples / 2];
+        judgedSince = margin + roundTrip;
         spreads[spreadCount++ % SpreadWindows] = margin - sorted[MarginSamples / 15];
         const auto windows = std::min(spreadCount, SpreadWindows);
-        spare =
-            JudgeSpare(std::accumulate(spreads.begin(), spreads.begin() + windows, 0.0f) / static_cast<float>(windows));
+        spread = std::accumulate(spreads.begin(), spreads.begin() + windows, 0.0f) / static_cast<float>(windows);
+        spare = JudgeSpare(spread);
         // Each second's states are judged once: judged again with every state, the median would dip
         // below the spare now and then by chance alone.
         marginCount = 0;
     }
     const bool shifted = recent == QuickSamples && newest[QuickSamples - 1] < JudgeSpare(0.0f);
-    if (behind || shifted)
+    // How far beyond the spare and the slack the lowest of the newest states lies, the spare taken afresh:
+    // after the link's delay fell, the round trip it counts has fallen too. Before a second was judged the
+    // spread is not known, and the starting spare stands.
+    const float above =
+        recent == QuickSamples && spreadCount > 0 && !Slower() ? newest[0] - JudgeSpare(spread) - SlackFrames : 0.0f;
+    const bool far = !full && above > 1.0f;
+    if (behind || shifted || far)
         margin = behind ? timed : newest[QuickSamples / 2];
     else if (!full)
         return;
@@ -715,16 +725,33 @@ void ClientNetwork::TimeState(uint32_t serverFrame)
             lowerAfter = std::min(2 * lowerAfter, MaximumLowerAfter);
         ChangeLead(static_cast<int32_t>(raised));
     }
+    else if (far)
+        // Each of the newest states stays beyond the spare and the slack at the lower lead.
+        LowerLead(above);
     else if (full && margin >= spare)
     {
+        // The last lowering held: the next one waits no longer than the first.
+        if (std::exchange(lowered, false))
+            lowerAfter = 1;
         earlyWindows = margin > spare + SlackFrames ? earlyWindows + 1 : 0;
+        // Down to between half a frame and the slack above the spare, or MaximumLowerStep frames nearer it.
         if (earlyWindows >= lowerAfter)
-        {
-            earlyWindows = 0;
-            lowered = true;
-            ChangeLead(-1);
-        }
+            LowerLead(margin - spare - SlackFrames + 1.0f);
     }
+}
+
+bool ClientNetwork::Slower() const
+{
+    std::array<float, QuickSamples> sorted = sinces;
+    std::nth_element(sorted.begin(), sorted.begin() + QuickSamples / 2, sorted.end());
+    return sorted[QuickSamples / 2] > judgedSince + 0.5f;
+}
+
+void ClientNetwork::LowerLead(float excess)
+{
+    earlyWindows = 0;
+    lowered = true;
+    ChangeLead(-static_cast<int32_t>(std::clamp(excess, 1.0f, static_cast<float>(MaximumLowerStep))));
 }
 
 float ClientNetwork::JudgeSpare(float spread) const

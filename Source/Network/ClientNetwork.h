@@ -36,19 +36,25 @@ public:
     static constexpr float MinimumSpare = 0.5f;
     // The spare a client starts a match with, before it has timed any state.
     static constexpr uint32_t StartingSpare = 4;
-    // Frames beyond the spare by which the inputs may come early before the lead comes down a frame:
-    // more than the frame it comes down by.
+    // Frames beyond the spare by which the inputs may come early before the lead comes down: more than
+    // the frame it comes down by at the least.
     static constexpr float SlackFrames = 1.5f;
+    // The most frames the lead comes down by at a time: the client sits out a tick for each, a pause a
+    // player does not notice.
+    static constexpr int32_t MaximumLowerStep = 2;
     // The states judged at a time: a second of them, whose median is the margin and whose spread below
     // it counts in the spare.
     static constexpr uint32_t MarginSamples = 30;
     // The seconds whose spreads are averaged.
     static constexpr uint32_t SpreadWindows = 4;
     // The newest states that raise the lead at once when all of them fall below what the spare keeps
-    // without the spread: the link got slower, or the inputs came late from the start.
+    // without the spread: the link got slower, or the inputs came late from the start. Once a second
+    // has been judged, they lower it at once when all of them lie more than a frame beyond the spare and
+    // the slack: the link got faster.
     static constexpr uint32_t QuickSamples = 5;
-    // The most windows in a row that must find the inputs early before the lead comes down: a lead that
-    // had to go up again right after it came down waits twice as many windows each time.
+    // The most windows in a row that must find the inputs early before the lead comes down: after a
+    // lowering that had to be undone (the lead went up again before a second's states found the inputs
+    // in time at it) twice as many, after one that held a single window again.
     static constexpr uint32_t MaximumLowerAfter = 2;
     // The updates whose lateness is kept: a second of them. Their third latest sets the room for the
     // client's own late ticks; a longer stall is a move, not a spare.
@@ -160,8 +166,9 @@ private:
     // Measures from a state how early the inputs reach the server: it steps each frame at its deadline
     // and its state comes back the rest of a round trip later, so the frames since the state's frame
     // was sent, less a round trip, are the margin. It raises the lead when the median margin of two
-    // seconds' states in a row falls below the spare, or as soon as QuickSamples states do so by far, and lowers
-    // it a frame when a second's states show the inputs coming earlier than the spare and the slack.
+    // seconds' states in a row falls below the spare, or as soon as QuickSamples states do so by far, and
+    // lowers it when a second's states show the inputs coming earlier than the spare and the slack, or as
+    // soon as QuickSamples states do so by more than a frame.
     void TimeState(uint32_t serverFrame);
     // The spare for margins of the spread below their median: the minimum, the spread, the client's
     // late ticks, the copies a lost input waits for and a share of the round trip.
@@ -170,6 +177,13 @@ private:
     float LateTickFrames() const;
     // Changes the lead by the frames, moving the client on at once or sitting out ticks.
     void ChangeLead(int32_t frames);
+    // Whether the newest states come later after their inputs left than the last judged second's did: the
+    // path back got slower, and until the acks of the inputs sent since come back the round trip the client
+    // measures is the old one, and their margins read too high by what it got slower by. A faster link
+    // brings its states as soon or sooner: what the inputs gain on the way there is what they now wait.
+    bool Slower() const;
+    // Lowers the lead by the whole frames of the excess, at least one and at most MaximumLowerStep.
+    void LowerLead(float excess);
     // Whether a line about the client's timing may be written now; first reports those left out.
     bool TakeTimingLine();
     // Goes on from the frame, sending and keeping the current input for the frames it skips forward.
@@ -215,11 +229,17 @@ private:
     uint32_t marginCount = 0;
     float margin = 0.0f;
     float spare = StartingSpare;
-    // The spreads of the last seconds' states, by count modulo SpreadWindows.
+    // The frames since their inputs left that the newest states came, by count modulo QuickSamples, and
+    // the round trip plus the margin the last judgement found: what a second's states came at.
+    std::array<float, QuickSamples> sinces{};
+    float judgedSince = 0.0f;
+    // The spreads of the last seconds' states, by count modulo SpreadWindows, and their average.
     std::array<float, SpreadWindows> spreads{};
     uint32_t spreadCount = 0;
+    float spread = 0.0f;
     // The windows in a row that found the inputs short of the spare, those that found them early, how
-    // many must before the lead comes down, and whether the last change lowered it.
+    // many must before the lead comes down, and whether the last change lowered it and no second's
+    // states have found the inputs in time at it yet.
     uint32_t shortWindows = 0;
     uint32_t earlyWindows = 0;
     uint32_t lowerAfter = 1;

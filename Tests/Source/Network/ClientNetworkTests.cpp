@@ -555,13 +555,24 @@ public:
 // inputs and puts the other client out of step in turn), and one that stalled and lost its backlog is
 // moved once and back in time within two. The inputs come no earlier than the link needs (on a quiet one
 // within 2.5 frames of their deadlines, and never late). A late starter raises its lead, lowers it on a
-// faster link and raises it within about a second on a slower one.
+// faster link and raises it within about a second on a slower one. After a spike in the delay the lead
+// comes back within the spare and the slack in a few seconds.
 TEST(ClocklikeMatch, ClientsKeepTheServerAtTheClocksRateWithTheirInputsInTime)
 {
     const auto all = [](const NetworkSettings& link) { return std::array{link, link, link}; };
     const NetworkSettings lossy = Simulated(100, 50, 5, 5);
-    // The last column is the most frames before their deadlines the inputs come at the median.
-    const std::tuple<const char*, int64_t, std::array<NetworkSettings, 3>, int64_t, double> profiles[] = {
+    // The fifth column is the most frames before their deadlines the inputs come at the median; the last,
+    // whether the delay then rises to 150 ms at every end for 4 s, twice.
+    struct Profile
+    {
+        const char* name;
+        int64_t wakePeriod;
+        std::array<NetworkSettings, 3> links;
+        int64_t held;
+        double early;
+        bool spikes = false;
+    };
+    const Profile profiles[] = {
         {"loopback", 0, {}, 0, 2.5},
         {"1 ms", 0, all(Simulated(1, 0)), 0, 2.5},
         {"loopback, waking every millisecond", 1'000'000, {}, 0, 2.5},
@@ -571,8 +582,9 @@ TEST(ClocklikeMatch, ClientsKeepTheServerAtTheClocksRateWithTheirInputsInTime)
         {"150 ms", 0, all(Simulated(150, 50)), 0, 10.0},
         // The server's end adds 5 ms to each: round trips of 20 and 400 ms.
         {"10 and 200 ms", 0, {Simulated(5, 0), Simulated(15, 0), Simulated(395, 0)}, 0, 2.5},
+        {"10 +- 5 ms, 150 ms for 4 s twice", 0, all(Simulated(10, 5)), 0, 2.5, true},
     };
-    for (const auto& [name, wakePeriod, links, held, early] : profiles)
+    for (const auto& [name, wakePeriod, links, held, early, spikes] : profiles)
     {
         SCOPED_TRACE(name);
         auto raises = std::make_unique<LogCapture>();
@@ -605,6 +617,22 @@ TEST(ClocklikeMatch, ClientsKeepTheServerAtTheClocksRateWithTheirInputsInTime)
         EXPECT_EQ(match.clients[0]->GetRealignments(), 0u);
         EXPECT_EQ(match.clients[1]->GetRealignments(), 1u);
         EXPECT_LE(match.clients[0]->GetPlayPackets(), 1.01 * match.clients[0]->GetPlayTicks()) << "a packet a tick";
+        for (int spike = 0; spikes && spike < 2; ++spike)
+        {
+            // The inputs come late for about a second of each rise and not after the fall: no more than at the
+            // first rise when the lead did not come back down (63 frames).
+            const uint64_t before = match.server->GetIncompleteFrames();
+            for (const float delay : {150.0f, 10.0f})
+            {
+                for (const auto& role : match.roles)
+                    role.network->ApplySimulatorSettings(0, 0, delay, 5);
+                match.RunUntil(match.now + 4 * ClocklikeMatch::Second);
+            }
+            const ServerNetwork::InputTiming timing = match.server->GetInputTiming();
+            match.RunUntil(match.now + ClocklikeMatch::Second);
+            EXPECT_LE(match.server->GetInputTiming().Since(timing).Quantile(0.5), early + ClientNetwork::SlackFrames);
+            EXPECT_LE(match.server->GetIncompleteFrames() - before, 63u);
+        }
         if (held == 0)
             continue;
         // Its link gets faster by 80 ms (its end of it).
