@@ -1,12 +1,16 @@
 include(GoogleTest)
 
-# lumvek_test(<name> LABEL <label> SOURCES <files...> LIBRARIES <targets...> [ENVIRONMENT <VAR=value...>] [PIXEL])
+# lumvek_test(<name> LABEL <label> SOURCES <files...> LIBRARIES <targets...> [ENVIRONMENT <VAR=value...>] [PIXEL]
+#             [SEVERAL <regex>])
 # One test program, its cases registered with CTest under the subsystem's label.
 # PIXEL marks programs that drive Mesa: its driver is unloaded before exit, so its leaks
 # cannot be suppressed by name and leak detection is turned off for those programs alone.
 # ENVIRONMENT adds variables to every case's environment (a video driver, for example).
+# SEVERAL names the cases that run several programs side by side (a server and its clients): CTest
+# counts each as two processors, so that on a small machine nothing runs beside them and no program of
+# theirs stalls for seconds while the others take its cores.
 function(lumvek_test name)
-    cmake_parse_arguments(arg "PIXEL" "LABEL" "SOURCES;LIBRARIES;ENVIRONMENT" ${ARGN})
+    cmake_parse_arguments(arg "PIXEL" "LABEL;SEVERAL" "SOURCES;LIBRARIES;ENVIRONMENT" ${ARGN})
     lumvek_batched_executable(${name} ${arg_SOURCES})
     target_link_libraries(${name} PRIVATE ${arg_LIBRARIES} GTest::gtest GTest::gmock GTest::gtest_main)
     lumvek_warnings(${name})
@@ -40,5 +44,13 @@ function(lumvek_test name)
         "if(${name}_TESTS)\n"
         "    set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT [==[${environment}]==])\n"
         "endif()\n")
+    if(arg_SEVERAL)
+        file(APPEND "${environment_file}"
+            "foreach(case IN LISTS ${name}_TESTS)\n"
+            "    if(case MATCHES [==[${arg_SEVERAL}]==])\n"
+            "        set_tests_properties(\${case} PROPERTIES PROCESSORS 2)\n"
+            "    endif()\n"
+            "endforeach()\n")
+    endif()
     set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${environment_file}")
 endfunction()
