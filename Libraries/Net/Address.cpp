@@ -144,6 +144,22 @@ const char* Address::ToString(char* buffer, int bytes) const
     return buffer;
 }
 
+bool Address::IsEveryAddress() const
+{
+    static constexpr uint16_t None[8] = {};
+    if (type == ADDRESS_IPV4)
+        return ipv4[0] == 0 && ipv4[1] == 0 && ipv4[2] == 0 && ipv4[3] == 0;
+    return type == ADDRESS_IPV6 && std::memcmp(ipv6, None, sizeof(ipv6)) == 0;
+}
+
+bool Address::IsLoopback() const
+{
+    static constexpr uint16_t One[8] = {0, 0, 0, 0, 0, 0, 0, 1};
+    if (type == ADDRESS_IPV4)
+        return ipv4[0] == 127;
+    return type == ADDRESS_IPV6 && std::memcmp(ipv6, One, sizeof(ipv6)) == 0;
+}
+
 bool Address::operator==(const Address& other) const
 {
     if (type != other.type || port != other.port)

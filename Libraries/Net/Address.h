@@ -36,6 +36,10 @@ public:
     const uint8_t* GetIPv4() const { return ipv4; }
     // Eight groups for IPv6; meaningless otherwise.
     const uint16_t* GetIPv6() const { return ipv6; }
+    // 0.0.0.0 or ::, which a socket binds to for every address of its machine.
+    bool IsEveryAddress() const;
+    // 127.0.0.0/8 or ::1: only this machine reaches it.
+    bool IsLoopback() const;
 
     // "a.b.c.d:port" or "[v6]:port"; "none" for an invalid address. The buffer form writes at most
     // bytes - 1 characters and a terminating zero, and returns the buffer.

@@ -105,15 +105,15 @@ void Client::TransmitPacket(void* context, int, const uint8_t* packet, int bytes
     static_cast<Client*>(context)->netcode.SendPayload(packet, bytes);
 }
 
-bool Client::SendRaw(void* context, const Address& to, const uint8_t* data, int bytes)
+bool Client::SendRaw(void* context, const Address& from, const Address& to, const uint8_t* data, int bytes)
 {
     Client& client = *static_cast<Client*>(context);
     if (client.simulator)
     {
-        client.simulator->SendPacket(0, data, bytes, to);
+        client.simulator->SendPacket(0, data, bytes, to, from);
         return true;
     }
-    return client.wire && client.wire->Send(to, data, bytes);
+    return client.wire && client.wire->SendFrom(from, to, data, bytes);
 }
 
 void Client::FlushSimulator(bool everything)

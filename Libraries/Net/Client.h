@@ -88,6 +88,8 @@ public:
     MessageFactory* GetMessageFactory();
     // Zeros unless connected.
     void GetNetworkInfo(NetworkInfo& info) const;
+    // The connection layer's counts over every connection of this client, the attempts included.
+    const NetcodeCounters& GetNetcodeCounters() const { return netcode.GetCounters(); }
 
     // Null unless config.networkSimulator was set; every outgoing packet then passes through it.
     NetworkSimulator* GetNetworkSimulator() { return simulator; }
@@ -100,7 +102,7 @@ private:
     static void TransmitPacket(void* context, int index, const uint8_t* packet, int bytes);
     // Every packet of the connection layer leaves here, so the simulator also sees requests,
     // keep-alives and disconnects.
-    static bool SendRaw(void* context, const Address& to, const uint8_t* data, int bytes);
+    static bool SendRaw(void* context, const Address& from, const Address& to, const uint8_t* data, int bytes);
     // Puts the packets that are due on the wire; all of them when everything must go now.
     void FlushSimulator(bool everything = false);
     // Follows the connection layer's state; a new connection starts with empty channels.

@@ -132,7 +132,8 @@ void NetcodeClient::ReceivePackets()
 {
     if (transport)
         ReceiveEach(*transport, receiveBuffer, sizeof(receiveBuffer), MaxPacketsPerUpdate,
-                    [this](const Address& from, uint8_t* data, int bytes) { ProcessPacket(from, data, bytes); });
+                    [this](const Address& from, const Address&, uint8_t* data, int bytes)
+                    { ProcessPacket(from, data, bytes); });
 }
 
 void NetcodeClient::ProcessPacket(const Address& from, uint8_t* data, int bytes)
@@ -219,7 +220,8 @@ void NetcodeClient::SendPackets()
     switch (state)
     {
     case NETCODE_CLIENT_STATE_SENDING_CONNECTION_REQUEST:
-        SendRaw(requestPacket, ConnectionRequestBytes);
+        if (SendRaw(requestPacket, ConnectionRequestBytes))
+            ++counters.requestsSent;
         lastSendTime = time;
         break;
     case NETCODE_CLIENT_STATE_SENDING_CONNECTION_RESPONSE:
@@ -312,12 +314,13 @@ void NetcodeClient::SendPacket(Packet& packet)
     lastSendTime = time;
 }
 
-void NetcodeClient::SendRaw(const uint8_t* data, int bytes)
+bool NetcodeClient::SendRaw(const uint8_t* data, int bytes)
 {
-    bool sent = config.sendFunction ? config.sendFunction(config.sendContext, serverAddress, data, bytes)
+    bool sent = config.sendFunction ? config.sendFunction(config.sendContext, Address(), serverAddress, data, bytes)
                                     : transport && transport->Send(serverAddress, data, bytes);
     if (sent)
         ++counters.packetsSent;
+    return sent;
 }
 
 void NetcodeClient::Drop(PacketReadResult reason)

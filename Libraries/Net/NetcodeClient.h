@@ -88,7 +88,8 @@ private:
     void Fail(NetcodeClientState failure);
     void SetState(NetcodeClientState newState);
     void SendPacket(Packet& packet);
-    void SendRaw(const uint8_t* data, int bytes);
+    // Whether the transport took the packet.
+    bool SendRaw(const uint8_t* data, int bytes);
     void Drop(PacketReadResult reason);
 
     NetcodeClientConfig config;

@@ -89,6 +89,8 @@ struct NetcodeServer::ClientSlot
     bool released = false;
     uint64_t clientId = 0;
     Address address;
+    // The address of this machine the client sends to, which its answers leave from.
+    Address local;
     uint8_t sendKey[KeyBytes] = {};
     uint8_t receiveKey[KeyBytes] = {};
     uint8_t userData[UserDataBytes] = {};
@@ -137,9 +139,7 @@ NetcodeServer::NetcodeServer(const NetcodeServerConfig& config, Transport* trans
 {
     InitializeCrypto();
     publicAddress = config.publicAddress.IsValid() || !transport ? config.publicAddress : transport->GetAddress();
-    everyAddress =
-        publicAddress.IsValid() &&
-        publicAddress == Address(publicAddress.GetType() == ADDRESS_IPV4 ? "0.0.0.0" : "::", publicAddress.GetPort());
+    everyAddress = publicAddress.IsEveryAddress();
     startTimestamp = config.timestampAtStart ? config.timestampAtStart : static_cast<uint64_t>(std::time(nullptr));
     if (this->config.payloadQueueSize < 1)
         this->config.payloadQueueSize = 1;
@@ -256,13 +256,17 @@ void NetcodeServer::ReceivePackets()
     const double begun = bounded ? ReadClock() : 0.0;
     for (int read = 0; read < MaxPacketsPerUpdate;)
     {
-        const int batch =
-            ReceiveEach(*transport, receiveBuffer, sizeof(receiveBuffer), PacketsPerClockRead,
-                        [this](const Address& from, uint8_t* data, int bytes) { ProcessPacket(from, data, bytes); });
+        const int batch = ReceiveEach(*transport, receiveBuffer, sizeof(receiveBuffer), PacketsPerClockRead,
+                                      [this](const Address& from, const Address& at, uint8_t* data, int bytes)
+                                      {
+                                          arrivedAt = at;
+                                          ProcessPacket(from, data, bytes);
+                                      });
         read += batch;
         if (batch < PacketsPerClockRead || (bounded && ReadClock() - begun >= config.receiveTimePerUpdate))
             break;
     }
+    arrivedAt = Address();
 }
 
 void NetcodeServer::ProcessPacket(const Address& from, uint8_t* data, int bytes)
@@ -294,6 +298,9 @@ void NetcodeServer::ProcessPacket(const Address& from, uint8_t* data, int bytes)
         PacketReadResult result = ReadPacket(data, bytes, context, packet);
         if (result != PACKET_READ_OK)
             return Drop(result, from);
+        // Only a packet that opened under the client's keys may move where its answers leave from.
+        if (arrivedAt.IsValid())
+            slot.local = arrivedAt;
         return ProcessClientPacket(clientIndex, packet);
     }
 
@@ -413,6 +420,7 @@ void NetcodeServer::ProcessConnectionResponse(const Address& from, PendingConnec
     slot.confirmed = false;
     slot.clientId = challenge.clientId;
     slot.address = from;
+    slot.local = arrivedAt;
     std::memcpy(slot.sendKey, connection.sendKey, KeyBytes);
     std::memcpy(slot.receiveKey, connection.receiveKey, KeyBytes);
     std::memcpy(slot.userData, challenge.userData, UserDataBytes);
@@ -775,7 +783,7 @@ void NetcodeServer::SendToUnconnected(const Address& to, Packet& packet, const u
     packet.sequence = globalSequence++;
     int bytes = WritePacket(packet, sendBuffer, sizeof(sendBuffer), key, config.protocolId);
     if (bytes > 0)
-        SendRaw(to, sendBuffer, bytes);
+        SendRaw(arrivedAt, to, sendBuffer, bytes);
 }
 
 void NetcodeServer::SendToClient(int clientIndex, Packet& packet)
@@ -785,14 +793,14 @@ void NetcodeServer::SendToClient(int clientIndex, Packet& packet)
     int bytes = WritePacket(packet, sendBuffer, sizeof(sendBuffer), slot.sendKey, config.protocolId);
     if (bytes <= 0)
         return;
-    SendRaw(slot.address, sendBuffer, bytes);
+    SendRaw(slot.local, slot.address, sendBuffer, bytes);
     slot.lastSendTime = time;
 }
 
-void NetcodeServer::SendRaw(const Address& to, const uint8_t* data, int bytes)
+void NetcodeServer::SendRaw(const Address& from, const Address& to, const uint8_t* data, int bytes)
 {
-    bool sent = config.sendFunction ? config.sendFunction(config.sendContext, to, data, bytes)
-                                    : transport && transport->Send(to, data, bytes);
+    bool sent = config.sendFunction ? config.sendFunction(config.sendContext, from, to, data, bytes)
+                                    : transport && transport->SendFrom(from, to, data, bytes);
     if (sent)
         ++counters.packetsSent;
 }

@@ -141,10 +141,11 @@ private:
     uint64_t NowTimestamp() const;
     double ReadClock() const;
 
-    // Packets to peers without a slot: sequence numbers from the server-wide counter.
+    // Packets to peers without a slot, in answer to the packet in hand: sequence numbers from the
+    // server-wide counter.
     void SendToUnconnected(const Address& to, Packet& packet, const uint8_t key[KeyBytes]);
     void SendToClient(int clientIndex, Packet& packet);
-    void SendRaw(const Address& to, const uint8_t* data, int bytes);
+    void SendRaw(const Address& from, const Address& to, const uint8_t* data, int bytes);
     void ResetClient(int clientIndex);
     void Drop(PacketReadResult reason, const Address& from);
 
@@ -154,6 +155,8 @@ private:
     // Bound to every address of its machine, the server is reached at any of them, or through a router
     // that forwards its port: a token names it with any address and its port.
     bool everyAddress = false;
+    // The address of this machine the packet in hand came to; invalid when the transport cannot tell.
+    Address arrivedAt;
     double time;
     double startTime;
     uint64_t startTimestamp;

@@ -78,7 +78,8 @@ double NetworkSimulator::Random()
     return double(z >> 11) * (1.0 / 9007199254740992.0);
 }
 
-void NetworkSimulator::Queue(int to, const uint8_t* data, int bytes, const Address& address, double delay)
+void NetworkSimulator::Queue(int to, const uint8_t* data, int bytes, const Address& address, const Address& from,
+                             double delay)
 {
     if (!entries || !pool)
         return;
@@ -100,11 +101,11 @@ void NetworkSimulator::Queue(int to, const uint8_t* data, int bytes, const Addre
         return;
     }
     std::memcpy(copy, data, size_t(bytes));
-    entries[slot] = {time + delay, copy, bytes, to, address};
+    entries[slot] = {time + delay, copy, bytes, to, address, from};
     nextEntry = (slot + 1) % numEntries;
 }
 
-void NetworkSimulator::SendPacket(int to, const uint8_t* data, int bytes, const Address& address)
+void NetworkSimulator::SendPacket(int to, const uint8_t* data, int bytes, const Address& address, const Address& from)
 {
     if (!data || bytes <= 0)
         return;
@@ -115,9 +116,9 @@ void NetworkSimulator::SendPacket(int to, const uint8_t* data, int bytes, const 
         double variation = jitter > 0.0f ? (Random() * 2.0 - 1.0) * jitter : 0.0;
         return std::max(0.0, (latency + variation) / 1000.0);
     };
-    Queue(to, data, bytes, address, delay());
+    Queue(to, data, bytes, address, from, delay());
     if (Random() * 100.0 < duplicates)
-        Queue(to, data, bytes, address, delay());
+        Queue(to, data, bytes, address, from, delay());
 }
 
 void NetworkSimulator::FreeDelivered()
@@ -164,7 +165,7 @@ int NetworkSimulator::ReceivePackets(int maxPackets, Packet packets[])
     for (int i = 0; i < numDelivered; ++i)
     {
         const Entry& entry = entries[delivered[i]];
-        packets[i] = {entry.to, entry.data, entry.bytes, entry.address};
+        packets[i] = {entry.to, entry.data, entry.bytes, entry.address, entry.from};
     }
     return numDelivered;
 }
@@ -205,7 +206,7 @@ void NetworkSimulator::Flush(Transport& wire, double now, double step, bool ever
     Packet packets[Batch];
     while (int count = ReceivePackets(Batch, packets))
         for (int i = 0; i < count; ++i)
-            wire.Send(packets[i].address, packets[i].data, packets[i].bytes);
+            wire.SendFrom(packets[i].from, packets[i].address, packets[i].data, packets[i].bytes);
     AdvanceTime(now);
 }
 

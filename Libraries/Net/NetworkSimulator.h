@@ -27,6 +27,8 @@ public:
         int bytes;
         // Where a packet on the wire goes; empty for packets sent to a plain integer only.
         Address address;
+        // The address of this machine it leaves from, as Transport::SendFrom takes it.
+        Address from;
     };
 
     NetworkSimulator(Allocator& allocator, int numPackets, double time);
@@ -42,7 +44,8 @@ public:
     // True when any setting would change a packet's fate.
     bool IsActive() const;
 
-    void SendPacket(int to, const uint8_t* data, int bytes, const Address& address = Address());
+    void SendPacket(int to, const uint8_t* data, int bytes, const Address& address = Address(),
+                    const Address& from = Address());
     void AdvanceTime(double time);
     // Fills up to maxPackets packets that are due, earliest first; returns how many.
     int ReceivePackets(int maxPackets, Packet packets[]);
@@ -65,10 +68,11 @@ private:
         int bytes;
         int to;
         Address address;
+        Address from;
     };
 
     double Random();
-    void Queue(int to, const uint8_t* data, int bytes, const Address& address, double delay);
+    void Queue(int to, const uint8_t* data, int bytes, const Address& address, const Address& from, double delay);
     void FreeDelivered();
 
     Allocator& allocator;

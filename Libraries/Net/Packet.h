@@ -53,6 +53,8 @@ enum PacketReadResult
 struct NetcodeCounters
 {
     uint64_t packetsSent = 0;
+    // A client's connection requests, which packetsSent counts as well.
+    uint64_t requestsSent = 0;
     uint64_t packetsReceived = 0;
     uint64_t packetsDropped[PACKET_READ_RESULT_COUNT] = {}; // PACKET_READ_OK stays 0
 

@@ -167,15 +167,15 @@ void Server::TransmitPacket(void* context, int clientIndex, const uint8_t* packe
     static_cast<Server*>(context)->netcode.SendPayload(clientIndex, packet, bytes);
 }
 
-bool Server::SendRaw(void* context, const Address& to, const uint8_t* data, int bytes)
+bool Server::SendRaw(void* context, const Address& from, const Address& to, const uint8_t* data, int bytes)
 {
     Server& server = *static_cast<Server*>(context);
     if (server.simulator)
     {
-        server.simulator->SendPacket(0, data, bytes, to);
+        server.simulator->SendPacket(0, data, bytes, to, from);
         return true;
     }
-    return server.wire && server.wire->Send(to, data, bytes);
+    return server.wire && server.wire->SendFrom(from, to, data, bytes);
 }
 
 void Server::FlushSimulator(bool everything)

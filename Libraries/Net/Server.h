@@ -99,7 +99,7 @@ private:
     static void TransmitPacket(void* context, int clientIndex, const uint8_t* packet, int bytes);
     // Every packet of the connection layer leaves here, so the simulator also sees challenges,
     // keep-alives and disconnects.
-    static bool SendRaw(void* context, const Address& to, const uint8_t* data, int bytes);
+    static bool SendRaw(void* context, const Address& from, const Address& to, const uint8_t* data, int bytes);
     // Puts the packets that are due on the wire; all of them when everything must go now.
     void FlushSimulator(bool everything = false);
     bool ValidSlot(int clientIndex) const { return running && clientIndex >= 0 && clientIndex < maxClients; }

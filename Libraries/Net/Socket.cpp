@@ -112,6 +112,17 @@ UdpSocket::UdpSocket(const Address& bindAddress, int sendBufferBytes, int receiv
     }
     address = bindAddress;
     address.SetPort(FromSocketAddress(bound).GetPort());
+    if (address.IsEveryAddress())
+    {
+        // Without it every answer would leave from the address the system prefers, and a peer that
+        // sent to another address of this machine would drop them all.
+        int on = 1;
+        everyAddress = family == AF_INET ? setsockopt(handle, IPPROTO_IP, IP_PKTINFO, &on, sizeof(on)) == 0
+                                         : setsockopt(handle, IPPROTO_IPV6, IPV6_RECVPKTINFO, &on, sizeof(on)) == 0;
+        if (!everyAddress)
+            NET_LOG_ERROR("udp socket: cannot learn where datagrams to %s arrive: %s",
+                          address.ToString(text, sizeof(text)), std::strerror(errno));
+    }
 }
 
 UdpSocket::~UdpSocket()
@@ -122,16 +133,59 @@ UdpSocket::~UdpSocket()
 
 bool UdpSocket::Send(const Address& to, const uint8_t* data, int bytes)
 {
+    return SendFrom(Address(), to, data, bytes);
+}
+
+bool UdpSocket::SendFrom(const Address& from, const Address& to, const uint8_t* data, int bytes)
+{
     if (handle < 0 || !data || bytes <= 0 || to.GetType() != address.GetType())
         return false;
     sockaddr_storage storage;
-    socklen_t length = ToSocketAddress(to, storage);
-    ssize_t sent = sendto(handle, data, static_cast<size_t>(bytes), MSG_DONTWAIT,
-                          reinterpret_cast<const sockaddr*>(&storage), length);
-    return sent == bytes;
+    iovec vector{const_cast<uint8_t*>(data), static_cast<size_t>(bytes)};
+    msghdr message{};
+    message.msg_name = &storage;
+    message.msg_namelen = ToSocketAddress(to, storage);
+    message.msg_iov = &vector;
+    message.msg_iovlen = 1;
+    alignas(cmsghdr) uint8_t control[CMSG_SPACE(sizeof(in6_pktinfo))] = {};
+    if (everyAddress && from.GetType() == address.GetType())
+    {
+        message.msg_control = control;
+        cmsghdr* header = reinterpret_cast<cmsghdr*>(control);
+        sockaddr_storage source;
+        ToSocketAddress(from, source);
+        if (from.GetType() == ADDRESS_IPV4)
+        {
+            // The interface is left to the routing table; only the source address is chosen.
+            in_pktinfo info{};
+            info.ipi_spec_dst = reinterpret_cast<const sockaddr_in*>(&source)->sin_addr;
+            header->cmsg_level = IPPROTO_IP;
+            header->cmsg_type = IP_PKTINFO;
+            header->cmsg_len = CMSG_LEN(sizeof(info));
+            std::memcpy(CMSG_DATA(header), &info, sizeof(info));
+            message.msg_controllen = CMSG_SPACE(sizeof(info));
+        }
+        else
+        {
+            in6_pktinfo info{};
+            info.ipi6_addr = reinterpret_cast<const sockaddr_in6*>(&source)->sin6_addr;
+            header->cmsg_level = IPPROTO_IPV6;
+            header->cmsg_type = IPV6_PKTINFO;
+            header->cmsg_len = CMSG_LEN(sizeof(info));
+            std::memcpy(CMSG_DATA(header), &info, sizeof(info));
+            message.msg_controllen = CMSG_SPACE(sizeof(info));
+        }
+    }
+    return sendmsg(handle, &message, MSG_DONTWAIT) == bytes;
 }
 
 int UdpSocket::Receive(Address& from, uint8_t* data, int maxBytes)
+{
+    Address at;
+    return ReceiveAt(from, at, data, maxBytes);
+}
+
+int UdpSocket::ReceiveAt(Address& from, Address& at, uint8_t* data, int maxBytes)
 {
     if (handle < 0 || !data || maxBytes <= 0)
         return 0;
@@ -139,15 +193,25 @@ int UdpSocket::Receive(Address& from, uint8_t* data, int maxBytes)
     for (;;)
     {
         sockaddr_storage storage;
-        socklen_t length = sizeof(storage);
-        ssize_t received = recvfrom(handle, data, static_cast<size_t>(maxBytes), MSG_TRUNC,
-                                    reinterpret_cast<sockaddr*>(&storage), &length);
+        iovec vector{data, static_cast<size_t>(maxBytes)};
+        alignas(cmsghdr) uint8_t control[CMSG_SPACE(sizeof(in6_pktinfo))];
+        msghdr message{};
+        message.msg_name = &storage;
+        message.msg_namelen = sizeof(storage);
+        message.msg_iov = &vector;
+        message.msg_iovlen = 1;
+        if (everyAddress)
+        {
+            message.msg_control = control;
+            message.msg_controllen = sizeof(control);
+        }
+        ssize_t received = recvmsg(handle, &message, MSG_TRUNC);
         if (received < 0)
         {
             if (errno == EINTR)
                 continue;
             if (errno != EAGAIN && errno != EWOULDBLOCK)
-                NET_LOG_ERROR("udp socket: recvfrom failed: %s", std::strerror(errno));
+                NET_LOG_ERROR("udp socket: recvmsg failed: %s", std::strerror(errno));
             return 0;
         }
         // MSG_TRUNC reports the datagram's full size: a cut datagram would read as a different packet.
@@ -156,7 +220,34 @@ int UdpSocket::Receive(Address& from, uint8_t* data, int maxBytes)
         Address sender = FromSocketAddress(storage);
         if (!sender.IsValid())
             continue;
+        Address destination;
+        for (cmsghdr* header = everyAddress ? CMSG_FIRSTHDR(&message) : nullptr; header;
+             header = CMSG_NXTHDR(&message, header))
+        {
+            sockaddr_storage local{};
+            if (header->cmsg_level == IPPROTO_IP && header->cmsg_type == IP_PKTINFO)
+            {
+                in_pktinfo info;
+                std::memcpy(&info, CMSG_DATA(header), sizeof(info));
+                // The local address the system would answer from: the destination itself, unless that
+                // was a broadcast.
+                local.ss_family = AF_INET;
+                reinterpret_cast<sockaddr_in*>(&local)->sin_addr = info.ipi_spec_dst;
+            }
+            else if (header->cmsg_level == IPPROTO_IPV6 && header->cmsg_type == IPV6_PKTINFO)
+            {
+                in6_pktinfo info;
+                std::memcpy(&info, CMSG_DATA(header), sizeof(info));
+                local.ss_family = AF_INET6;
+                reinterpret_cast<sockaddr_in6*>(&local)->sin6_addr = info.ipi6_addr;
+            }
+            else
+                continue;
+            destination = FromSocketAddress(local);
+            destination.SetPort(address.GetPort());
+        }
         from = sender;
+        at = destination;
         return static_cast<int>(received);
     }
 }

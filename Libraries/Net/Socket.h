@@ -24,29 +24,47 @@ public:
     virtual int Receive(Address& from, uint8_t* data, int maxBytes) = 0;
     // The address this transport is bound to, with the port it really got.
     virtual Address GetAddress() const = 0;
+
+    // A transport bound to every address of its machine is reached at any of them, and a peer takes
+    // answers only from the address it sent to. These carry that address of this machine: the one a
+    // datagram came to (invalid when the transport cannot tell), and the one a datagram leaves from
+    // (invalid lets the system choose). A transport bound to one address has no choice to make.
+    virtual int ReceiveAt(Address& from, Address& at, uint8_t* data, int maxBytes)
+    {
+        at = Address();
+        return Receive(from, data, maxBytes);
+    }
+    virtual bool SendFrom(const Address& from, const Address& to, const uint8_t* data, int bytes)
+    {
+        (void)from;
+        return Send(to, data, bytes);
+    }
 };
 
-// Hands each waiting datagram to process(from, data, bytes), at most maxPackets of them, so that a
-// flood cannot hold one update up for ever; returns how many it handed on.
+// Hands each waiting datagram to process(from, at, data, bytes), at most maxPackets of them, so that a
+// flood cannot hold one update up for ever; returns how many it handed on. At is as ReceiveAt gives it.
 template <class Process>
 int ReceiveEach(Transport& transport, uint8_t* buffer, int bufferBytes, int maxPackets, Process process)
 {
     for (int i = 0; i < maxPackets; ++i)
     {
         Address from;
-        const int bytes = transport.Receive(from, buffer, bufferBytes);
+        Address at;
+        const int bytes = transport.ReceiveAt(from, at, buffer, bufferBytes);
         if (bytes <= 0)
             return i;
-        process(from, buffer, bytes);
+        process(from, at, buffer, bytes);
     }
     return maxPackets;
 }
 
 // Lets a caller take over outgoing packets, for example to pass them through a network simulator
-// before they reach the transport. Returns what Transport::Send would.
-using PacketSendFunction = bool (*)(void* context, const Address& to, const uint8_t* data, int bytes);
+// before they reach the transport. From is as Transport::SendFrom takes it; returns what it would.
+using PacketSendFunction = bool (*)(void* context, const Address& from, const Address& to, const uint8_t* data,
+                                    int bytes);
 
-// A non-blocking UDP socket bound to one address; port 0 lets the system pick one.
+// A non-blocking UDP socket bound to one address; port 0 lets the system pick one. Bound to every
+// address (0.0.0.0 or ::), it tells which one each datagram came to and sends from the one asked for.
 class UdpSocket final : public Transport
 {
 public:
@@ -63,10 +81,14 @@ public:
     bool Send(const Address& to, const uint8_t* data, int bytes) override;
     int Receive(Address& from, uint8_t* data, int maxBytes) override;
     Address GetAddress() const override { return address; }
+    int ReceiveAt(Address& from, Address& at, uint8_t* data, int maxBytes) override;
+    bool SendFrom(const Address& from, const Address& to, const uint8_t* data, int bytes) override;
 
 private:
     int handle = -1;
     Address address;
+    // Bound to every address, with the system telling each datagram's destination.
+    bool everyAddress = false;
 };
 
 // An in-process packet switch: transports attach at an address and datagrams sent to it wait in

@@ -25,6 +25,18 @@
 
 using namespace Lumvek;
 
+namespace
+{
+
+// An address without its port, as a host writes it in a role file.
+std::string HostText(const Net::Address& address)
+{
+    const std::string text = address.ToString();
+    return text.substr(0, text.rfind(':'));
+}
+
+} // namespace
+
 void Vantorel_::StartGame()
 {
     Log::Write("the match {} starts loading", configuration.name);
@@ -274,6 +286,8 @@ std::unique_ptr<Network> Vantorel_::CreateServerNetwork(StringView path)
         return nullptr;
     }
     const ServerSettings settings = LoadRoleFile<ServerSettings>(GetApplication()->GetFileManager(), path);
+    if (!IsUsableAddress(settings, path))
+        return nullptr;
     const uint64_t seed = options.seed ? *options.seed : random.Next();
     auto role = std::make_unique<ServerNetwork>(*this, settings, seed);
     if (!role->IsListening())
@@ -286,7 +300,17 @@ std::unique_ptr<Network> Vantorel_::CreateServerNetwork(StringView path)
         return nullptr;
     }
     role->SetJournalWriter(MakeJournalWriter());
-    Log::Write("a dedicated server listens on port {}", settings.hostingPort);
+    // A host learns here whether other machines can join, rather than from players who cannot.
+    const Net::Address bound = role->GetAddress();
+    if (bound.IsEveryAddress())
+        Log::Write("a dedicated server listens on port {} at every address of this machine ({})", bound.GetPort(),
+                   HostText(bound));
+    else if (bound.IsLoopback())
+        Log::Write("a dedicated server listens on port {} at {}: only this machine can join it; for other machines "
+                   "set HostingIp = \"0.0.0.0\" in {}",
+                   bound.GetPort(), HostText(bound), path);
+    else
+        Log::Write("a dedicated server listens on port {} at {}", bound.GetPort(), HostText(bound));
     return role;
 }
 
@@ -298,6 +322,8 @@ std::unique_ptr<Network> Vantorel_::CreateClientNetwork(StringView path)
         return nullptr;
     }
     const ClientSettings settings = LoadRoleFile<ClientSettings>(GetApplication()->GetFileManager(), path);
+    if (!IsUsableAddress(settings, path))
+        return nullptr;
     // A seeded run joins as the same client every time; otherwise the id is random.
     uint64_t clientId = 0;
     if (options.seed)

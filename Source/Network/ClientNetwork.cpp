@@ -1,6 +1,7 @@
 #include "Source/Network/ClientNetwork.h"
 
 #include "Engine/Foundation/Log.h"
+#include "Engine/Foundation/Pattern.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/Profile.h"
 #include "Source/Data/TriggerData.h"
@@ -46,6 +47,19 @@ uint32_t ConfigurationCount(const GameContext& context)
 // The server's wait for its first frame, as a server made with the default settings has it. One that
 // waits longer only gets the inputs earlier; one that waits less shows it in its states.
 const double AssumedForceUpdateTimeout = ServerSettings().forceUpdateTimeout;
+
+// What a player can check when no answer came: a request that times out tells nothing of why.
+std::string WhatToCheck(const ClientSettings& settings)
+{
+    if (Net::Address(settings.matcherIp.c_str()).IsLoopback())
+        return FormatText(": nothing answered on this machine, which {} is. A server on another machine needs its "
+                          "address as MatcherIp in {}; one on this machine must run with HostingPort {} (MatcherPort)",
+                          settings.matcherIp, ClientRoleFile, settings.matcherPort);
+    return FormatText(": the server did not answer. Check that it runs, that its HostingIp is not 127.0.0.1 (only "
+                      "its own machine joins that), that its HostingPort is {} as MatcherPort is, and that UDP on "
+                      "port {} is let in to it",
+                      settings.matcherPort, settings.matcherPort);
+}
 
 // A length of time from the server. The timer never passes one that is not a number, and the end of
 // a match and of the intermission wait for it: such a length is taken as none.
@@ -195,8 +209,11 @@ void ClientNetwork::Update(int64_t delta)
                                                ? "the server went silent"
                                                : "the connection was closed");
         else
-            Log::Write("could not connect to {}:{} ({})", clientSettings.matcherIp, clientSettings.matcherPort,
-                       Net::NetcodeClientStateName(client->GetNetcodeState()));
+            Log::Write("could not connect to {}:{} ({}){}", clientSettings.matcherIp, clientSettings.matcherPort,
+                       Net::NetcodeClientStateName(client->GetNetcodeState()),
+                       client->GetNetcodeState() == Net::NETCODE_CLIENT_STATE_CONNECTION_REQUEST_TIMED_OUT
+                           ? WhatToCheck(clientSettings)
+                           : std::string());
         Stop();
         return;
     }
@@ -948,7 +965,15 @@ void ClientNetwork::Stop()
     // The game system may stop a role twice: once when it ends, again as it deletes it.
     if (!countsLogged)
     {
-        Log::Write("the client sent {} packets and received {}", packetsSent, packetsReceived);
+        // A client that never connected sent connection requests alone, which the connection's counts
+        // leave out. What came back is counted whatever it was: answers from another address than the
+        // one dialled arrive in vain, but they arrive.
+        const Net::NetcodeCounters& counts = client->GetNetcodeCounters();
+        if (clientIndex < 0)
+            Log::Write("the client sent {} connection requests and received {} packets", counts.requestsSent,
+                       counts.packetsReceived + counts.TotalDropped());
+        else
+            Log::Write("the client sent {} packets and received {}", packetsSent, packetsReceived);
         if (playTicks > 0)
             Log::Write("the client played {} ticks in {} ms and sent {} packets in them", playTicks,
                        playTime / 1'000'000, playPackets);

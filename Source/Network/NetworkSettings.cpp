@@ -5,6 +5,7 @@
 #include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Lon.h"
 #include "Engine/Foundation/Members.h"
+#include "Libraries/Net/Address.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -285,6 +286,31 @@ void ReadClientSettings(const Blueprint& root, ClientSettings& settings, StringV
 {
     ReadNetworkSimulationSettings(root, settings, path);
     ReadKeys<ClientSettings>(root, settings, ClientKeys, path);
+}
+
+namespace
+{
+
+bool ReadsAsAddress(const std::string& text, StringView key, StringView path)
+{
+    if (Net::Address(text.c_str()).IsValid())
+        return true;
+    Log::Write("{}: {} = \"{}\" is not an address: {} takes a numeric IPv4 or IPv6 address, such as "
+               "\"192.168.1.20\" (names are not looked up)",
+               path, key, text, key);
+    return false;
+}
+
+} // namespace
+
+bool IsUsableAddress(const ServerSettings& settings, StringView path)
+{
+    return settings.hostingIp.empty() || ReadsAsAddress(settings.hostingIp, "HostingIp", path);
+}
+
+bool IsUsableAddress(const ClientSettings& settings, StringView path)
+{
+    return ReadsAsAddress(settings.matcherIp, "MatcherIp", path);
 }
 
 template <class Settings> Settings ParseRoleFile(StringView text, StringView path)

@@ -92,6 +92,12 @@ void ReadNetworkSimulationSettings(const Lumvek::Blueprint& root, NetworkSetting
 bool ReadServerSettings(const Lumvek::Blueprint& root, ServerSettings& settings, Lumvek::StringView path);
 void ReadClientSettings(const Lumvek::Blueprint& root, ClientSettings& settings, Lumvek::StringView path);
 
+// Whether the address a role file gives reads as one the networking library takes: a numeric IPv4 or
+// IPv6 address, since names are not looked up. An empty HostingIp stands for every address of the
+// machine. Otherwise logs one line that names the key, the file at the path and what the key takes.
+bool IsUsableAddress(const ServerSettings& settings, Lumvek::StringView path);
+bool IsUsableAddress(const ClientSettings& settings, Lumvek::StringView path);
+
 // The settings of a role file's text: the defaults, then what the text gives. Text that is not a LON
 // object is logged with the path and gives the defaults. Settings is NetworkSettings (the local
 // role), ServerSettings or ClientSettings.

@@ -166,7 +166,7 @@ protected:
     std::unique_ptr<Server> MakeServer()
     {
         if (GetParam() == UDP)
-            return std::make_unique<Server>(serverAllocator, privateKey, Address("127.0.0.1:0"), config, serverAdapter,
+            return std::make_unique<Server>(serverAllocator, privateKey, Address(serverBind, 0), config, serverAdapter,
                                             time);
         serverTransport.reset();
         serverTransport = std::make_unique<MemoryTransport>(network, Address(10, 0, 0, 1, 40000));
@@ -182,7 +182,7 @@ protected:
         auto player = std::make_unique<Player>();
         if (GetParam() == UDP)
             player->client =
-                std::make_unique<Client>(clientAllocator, Address("0.0.0.0"), config, player->adapter, time);
+                std::make_unique<Client>(clientAllocator, Address(clientBind), config, player->adapter, time);
         else
         {
             auto host = uint8_t(2 + players.size());
@@ -205,7 +205,7 @@ protected:
                                const uint8_t* key = nullptr)
     {
         std::vector<uint8_t> token(ConnectTokenBytes);
-        Address address = server->GetAddress();
+        Address address = dialled ? Address(dialled, server->GetAddress().GetPort()) : server->GetAddress();
         EXPECT_TRUE(GenerateConnectToken(1, &address, expireSeconds, timeoutSeconds, clientId, ProtocolId, 0,
                                          key ? key : privateKey, nullptr, token.data()));
         return token;
@@ -245,6 +245,10 @@ protected:
         return TickUntil([&] { return !client.IsConnecting(); }) && client.IsConnected();
     }
 
+    // Where sockets bind, and the address a token names when not the server's own.
+    const char* serverBind = "127.0.0.1";
+    const char* clientBind = "0.0.0.0";
+    const char* dialled = nullptr;
     MemoryNetwork network;
     uint8_t privateKey[KeyBytes];
     ClientServerConfig config;
@@ -590,6 +594,57 @@ TEST_P(ClientServerTest, TheSimulatorActsOnConnectionPacketsAndKeepAlives)
     server->GetNetworkSimulator()->SetPacketLoss(100.0f);
     EXPECT_TRUE(TickUntil([&] { return client.ConnectionFailed(); }, 120));
     EXPECT_EQ(client.GetNetcodeState(), NETCODE_CLIENT_STATE_CONNECTION_TIMED_OUT);
+}
+
+// A server bound to every address of its machine is reached at each of them, and a client takes
+// packets only from the address it dialled: the server must answer each client from there, not from
+// the address the system prefers (127.0.0.1 for every 127.x, on a loopback that holds them all).
+class EveryAddress : public ClientServerTest
+{
+protected:
+    // A client dials each address, and each client and its slot send each other a message.
+    void JoinAtEach(const char* every, const std::vector<const char*>& addresses)
+    {
+        serverBind = clientBind = every;
+        StartServer(static_cast<int>(addresses.size()));
+        std::vector<End> ends;
+        for (size_t i = 0; i < addresses.size(); ++i)
+        {
+            dialled = addresses[i];
+            Client& client = AddClient();
+            ASSERT_TRUE(Connect(client, 100 + i)) << "dialling " << dialled;
+            ends.push_back({nullptr, &client});
+            ends.push_back({server.get(), nullptr, client.GetClientIndex()});
+        }
+        std::vector<std::vector<uint32_t>> received(ends.size());
+        for (size_t i = 0; i < ends.size(); ++i)
+            ASSERT_TRUE(ends[i].Send(0, uint32_t(i)));
+        ASSERT_TRUE(TickUntil(
+            [&]
+            {
+                for (size_t i = 0; i < ends.size(); ++i)
+                    for (uint32_t value : ends[i].Receive(0))
+                        received[i].push_back(value);
+                return std::none_of(received.begin(), received.end(), [](auto& values) { return values.empty(); });
+            }));
+        // A client and its slot are neighbours in the list: each has the other's message.
+        for (size_t i = 0; i < ends.size(); ++i)
+            EXPECT_EQ(received[i], std::vector<uint32_t>{uint32_t(i ^ 1)}) << addresses[i / 2];
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Sockets, EveryAddress, testing::Values(UDP));
+
+TEST_P(EveryAddress, IPv4ClientsJoinAtEachAddressOfTheMachine)
+{
+    JoinAtEach("0.0.0.0", {"127.0.0.2", "127.0.0.1"});
+}
+
+TEST_P(EveryAddress, IPv6ClientsJoinAtTheLoopback)
+{
+    if (!UdpSocket(Address("[::1]:0")).IsOpen())
+        GTEST_SKIP() << "no IPv6 loopback on this machine";
+    JoinAtEach("::", {"::1"});
 }
 
 } // namespace ClientServerTests

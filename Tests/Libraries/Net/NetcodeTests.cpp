@@ -34,7 +34,7 @@ struct Tap
     std::vector<std::pair<Address, std::vector<uint8_t>>> sent;
     std::function<bool(const uint8_t* data, int bytes)> lose;
 
-    static bool Send(void* context, const Address& to, const uint8_t* data, int bytes)
+    static bool Send(void* context, const Address&, const Address& to, const uint8_t* data, int bytes)
     {
         Tap& tap = *static_cast<Tap*>(context);
         tap.sent.emplace_back(to, std::vector<uint8_t>(data, data + bytes));

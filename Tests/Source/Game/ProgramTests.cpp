@@ -249,21 +249,23 @@ TEST_F(Program, HelpPrintsTheUsageOnStandardOutput)
     }
 }
 
-// A dedicated server and two clients, three processes on the loopback address, play one match each
-// and exit 0; each writes a journal of the default set-up alone. The server waits for no client: its
-// load window lets a client that loads slowly join before the match (over within seconds) is over, and
-// it sits out an intermission long enough for a client that lags behind to leave before it stops.
+// A dedicated server and two clients, three processes on the loopback, play one match each and exit 0;
+// each writes a journal of the default set-up alone. The server is bound to every address and the
+// clients join it at 127.0.0.2, which is this machine's but not the address the system answers from.
+// The server waits for no client: its load window lets a client that loads slowly join before the match
+// (over within seconds) is over, and it sits out an intermission long enough for a client that lags
+// behind to leave before it stops.
 TEST_F(Program, AServerAndTwoClientsPlayAMatchOverTheLoopbackAndExit)
 {
     const uint16_t port = Lumvek::Testing::FreeLoopbackPort();
     ASSERT_NE(port, 0);
     ASSERT_TRUE(Lumvek::Testing::WriteFallMatches(folder.root));
     const std::string durations = "PrepareDuration = 0.2 EndDuration = 0.2 ";
-    Write("Assets/server.config", "{ " + durations + "HostingIp = \"127.0.0.1\" HostingPort = " + std::to_string(port) +
+    Write("Assets/server.config", "{ " + durations + "HostingIp = \"0.0.0.0\" HostingPort = " + std::to_string(port) +
                                       " MinimumPlayers = 2 MaximumPlayers = 2 ConnectionTimeout = 0.2 "
                                       "IntermissionDuration = 5.0 VoteDuration = 0.2 LoadDuration = 5.0 }");
     Write("Assets/client.config",
-          "{ " + durations + "MatcherIp = \"127.0.0.1\" MatcherPort = " + std::to_string(port) + " }");
+          "{ " + durations + "MatcherIp = \"127.0.0.2\" MatcherPort = " + std::to_string(port) + " }");
 
     const pid_t server = Start({"--headless", "--server", "--matches", "1", "--seed", "3"}, "server.txt");
     const pid_t first = Start({"--headless", "--client", "--matches", "1", "--seed", "11"}, "first.txt");
@@ -273,7 +275,10 @@ TEST_F(Program, AServerAndTwoClientsPlayAMatchOverTheLoopbackAndExit)
     EXPECT_EQ(Wait(server), 0) << Read("server.txt");
 
     const std::string log = Read("server.txt");
-    for (const char* step : {"configuring", "loading", "preparing", "starting", "saved journal to", "stopping"})
+    const std::string listening =
+        "a dedicated server listens on port " + std::to_string(port) + " at every address of this machine (0.0.0.0)";
+    for (const std::string& step : std::vector<std::string>{listening, "configuring", "loading", "preparing",
+                                                            "starting", "saved journal to", "stopping"})
         EXPECT_NE(log.find(step), std::string::npos) << step << "\n" << log;
     size_t journals = 0;
     for (const auto& entry : fs::directory_iterator(folder.root / "Journals"))
@@ -282,6 +287,23 @@ TEST_F(Program, AServerAndTwoClientsPlayAMatchOverTheLoopbackAndExit)
         EXPECT_EQ(fs::file_size(entry.path()), 173u);
     }
     EXPECT_EQ(journals, 3u);
+}
+
+// A role file that names a host where an address belongs ends the role before it tries anything, with
+// a line that says which key of which file takes what.
+TEST_F(Program, ARoleWhoseAddressIsANameEndsAtOnceWithCode1)
+{
+    for (const auto& [role, key] : {std::pair{"--server", "HostingIp"}, std::pair{"--client", "MatcherIp"}})
+    {
+        const std::string file = role == std::string("--server") ? "Assets/server.config" : "Assets/client.config";
+        Write(file, std::string("{ ") + key + " = \"gameserver.lan\" }");
+        EXPECT_EQ(Run({"--headless", role}), 1) << lastOutput;
+        EXPECT_NE(lastOutput.find(file + ": " + key + " = \"gameserver.lan\" is not an address: " + key +
+                                  " takes a numeric IPv4 or IPv6 address"),
+                  std::string::npos)
+            << lastOutput;
+        EXPECT_EQ(lastOutput.find("connect"), std::string::npos) << "nothing was tried\n" << lastOutput;
+    }
 }
 
 // Clients that leave while the server shows the end of its one match leave it without players: the

@@ -161,3 +161,21 @@ TEST(NetworkSettings, MissingUnreadableOrDamagedRoleFilesGiveTheDefaults)
         EXPECT_TRUE(log.Logged(path + " gives no HostingPort as an unsigned integer: using port 40000"));
     }
 }
+
+// The networking library reads numeric addresses alone: a name or nothing cannot be joined or bound to,
+// and the line names the key and the file. An empty HostingIp is every address.
+TEST(NetworkSettings, AnAddressThatIsNotNumericIsRefusedWithTheKeyAndTheFile)
+{
+    ServerSettings server;
+    ClientSettings client;
+    LogCapture log;
+    EXPECT_TRUE(IsUsableAddress(server, TestPath));
+    EXPECT_FALSE(IsUsableAddress(client, TestPath));
+    server.hostingIp = "gameserver.lan";
+    client.matcherIp = "::1";
+    EXPECT_FALSE(IsUsableAddress(server, TestPath));
+    EXPECT_TRUE(IsUsableAddress(client, TestPath));
+    EXPECT_EQ(log.messages.size(), 2u);
+    EXPECT_TRUE(LoggedAbout(log, "MatcherIp = \"\" is not an address"));
+    EXPECT_TRUE(LoggedAbout(log, "HostingIp = \"gameserver.lan\" is not an address"));
+}
