@@ -500,7 +500,7 @@ bool LoadMapText(World& world, MapNames& names, StringView text, StringView mapN
         record.report.SetUnparsed(notes.error.empty() ? "it holds no JSON object" : notes.error);
         return false;
     }
-    ReportRepeatedKeys(record.report, notes);
+    ReportTextNotes(record.report, notes);
     BlueprintReader reader(record.file, &record.report);
     ReadMapContent(reader, MapTarget{&world, &names});
     if (!names.kept.empty())
