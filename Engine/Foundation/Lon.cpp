@@ -144,13 +144,19 @@ void ConvertNumber(StringView token, bool whole, Blueprint& value, const char*& 
         {
             int64_t integer = 0;
             if (std::from_chars(begin, end, integer).ec == std::errc())
-                return value.SetInteger(integer);
+            {
+                value.SetInteger(integer);
+                return;
+            }
         }
         else
         {
             uint64_t integer = 0;
             if (std::from_chars(begin, end, integer).ec == std::errc())
-                return value.SetUnsignedInteger(integer);
+            {
+                value.SetUnsignedInteger(integer);
+                return;
+            }
         }
         why = "a whole number beyond 64 bits";
         return;
@@ -176,6 +182,12 @@ bool ParseLiteral(StringReader& reader, Blueprint& value, const char** unread)
 {
     const uint32_t start = reader.Position();
     const StringView token = ReadUntil(reader, "\r\n\t ]}");
+    const auto fail = [&]
+    {
+        reader.SetPosition(start);
+        reader.AddError("expected a number");
+        return false;
+    };
     const char* why = nullptr;
     double special = 0.0;
     bool whole = false;
@@ -194,15 +206,11 @@ bool ParseLiteral(StringReader& reader, Blueprint& value, const char** unread)
     else if (StartsLikeANumber(token))
         why = "a number in decimal digits was expected";
     else
-        why = "";
+        return fail();
     if (!why)
         return true;
-    if (!unread || !*why)
-    {
-        reader.SetPosition(start);
-        reader.AddError("expected a number");
-        return false;
-    }
+    if (!unread)
+        return fail();
     value.SetString(token);
     *unread = why;
     return true;

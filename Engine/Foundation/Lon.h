@@ -56,7 +56,7 @@ public:
 
     // Logs each of the reader's errors, then "lon parsing failed", when the text is not LON.
     bool Read(StringReader& reader, Blueprint& content) override;
-    // The same, noting the keys written twice (Lon::Parse).
+    // The same, noting the keys written twice and the numbers the tree cannot hold as written (Lon::Parse).
     static bool ReadLogged(StringReader& reader, Blueprint& content, JsonNotes* notes);
     bool Write(BufferWriter& writer, const Blueprint& content) override;
 };
