@@ -166,7 +166,7 @@ namespace FormatDetail
 // The LON side of the blueprint formats, kept out of this header so that it needs no tree types.
 // ParseLon hands the tree parsed from the text (invalid where the text failed) to use; SaveLon lets
 // fill write into an empty tree and returns the tree's LON text. With notes, ParseLon notes there the
-// keys written twice.
+// keys written twice, the numbers the tree cannot hold as written and where the text failed.
 void ParseLon(StringView text, const std::function<void(const Blueprint&)>& use, JsonNotes* notes = nullptr);
 Buffer SaveLon(const std::function<void(Blueprint&)>& fill);
 

@@ -76,7 +76,8 @@ public:
     // land an ulp away, and its full-precision one computes the leading zeros of zero for a zero
     // significand with a large exponent ("0e55"), which is undefined. The text has passed RapidJSON's
     // number grammar. Integers keep the types the handlers above give them; an integer beyond 64
-    // bits is a Number, and a number beyond the doubles fails the text, as RapidJSON has it.
+    // bits is a Number, noted with its path, as a Save would write it as another number; a number
+    // beyond the doubles fails the text, as RapidJSON has it.
     bool RawNumber(const char* text, rapidjson::SizeType length, bool)
     {
         const char* end = text + length;
@@ -93,6 +94,11 @@ public:
                 uint64_t number = 0;
                 if (std::from_chars(text, end, number).ec == std::errc())
                     return Uint64(number);
+            }
+            if (notes && !notes->NoteNumber(ValuePath(), StringView(text, length), "a whole number beyond 64 bits"))
+            {
+                failure = JsonNotes::TooManyNumbers;
+                return false;
             }
         }
         double number = 0.0;
@@ -246,6 +252,17 @@ private:
                 path += (path.empty() ? "" : ".") + stack[open[level]].name.View().ToString();
         }
         return path;
+    }
+
+    // The path of the value about to be added: the member of the key just read, or the next element.
+    std::string ValuePath() const
+    {
+        std::string path = OpenPath();
+        if (open.empty())
+            return path;
+        if (keyPending)
+            return path + (path.empty() ? "" : ".") + stack.back().name.View().ToString();
+        return path + "[" + std::to_string(stack.size() - open.back() - 1) + "]";
     }
 
     std::vector<BlueprintMember> stack;
@@ -427,7 +444,10 @@ bool LoadTree(StringView text, Blueprint& target, JsonNotes* notes)
         return false;
     // The deep parse notes again what the first one noted before it stopped.
     if (notes)
+    {
         notes->repeats.clear();
+        notes->numbers.clear();
+    }
     TreeBuilder deepBuilder(UINT32_MAX, notes);
     if (!Parse<ParseFlags | rapidjson::kParseIterativeFlag>(text, deepBuilder, notes))
         return false;
@@ -447,6 +467,16 @@ bool JsonNotes::NoteRepeat(std::string path, const Blueprint& earlier)
     if (repeats.size() >= MostRepeats || path.size() > LongestRepeatPath)
         return false;
     repeats.emplace_back(std::move(path), earlier);
+    return true;
+}
+
+bool JsonNotes::NoteNumber(std::string path, StringView text, const char* why)
+{
+    if (numbers.size() >= MostRepeats || path.size() > LongestRepeatPath)
+        return false;
+    std::string written =
+        text.length > LongestNumberText ? text.Sub(0, LongestNumberText).ToString() + "..." : text.ToString();
+    numbers.push_back(Number{std::move(path), std::move(written), why});
     return true;
 }
 

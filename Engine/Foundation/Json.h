@@ -28,6 +28,24 @@ struct JsonNotes
     static constexpr size_t MostRepeats = 64;
     static constexpr size_t LongestRepeatPath = 1024;
     static constexpr const char* TooManyRepeats = "more keys written twice, or deeper, than a file may hold";
+
+    // A number the tree cannot hold as the text wrote it: a LON token that is only partly a number
+    // ("12abc", "0x10"), or a number beyond a double or a whole number beyond 64 bits. Its member
+    // holds what the reader made of it (see the readers); a Save would not write it back as written.
+    struct Number
+    {
+        std::string path;
+        // The text as written, cut at LongestNumberText characters.
+        std::string text;
+        const char* why;
+    };
+    std::vector<Number> numbers;
+
+    // Notes such a number. False, noting nothing, past the first MostRepeats, or for a path longer
+    // than LongestRepeatPath, for the same reason as NoteRepeat.
+    bool NoteNumber(std::string path, StringView text, const char* why);
+    static constexpr size_t LongestNumberText = 64;
+    static constexpr const char* TooManyNumbers = "more numbers that cannot be read as written than a file may hold";
 };
 
 // Converts between JSON text and Blueprint trees. Only an object or an array is a document. As the
@@ -42,7 +60,8 @@ public:
     // fraction or an exponent become Number. A repeated key keeps its first position and its last value.
     // False, with target untouched, for a syntax error or a root that is neither object nor array.
     static bool LoadBlueprint(StringView text, Blueprint& target);
-    // The same, noting why a text did not parse and which keys are written twice.
+    // The same, noting why a text did not parse, which keys are written twice and which integers lie
+    // beyond 64 bits.
     static bool LoadBlueprint(StringView text, Blueprint& target, JsonNotes& notes);
     // Pretty text indented with one tab per level up to 32; a Number reads back as the same double; Invalid members and
     // elements are left out. A root that is neither Object nor Array gives "null".

@@ -5,8 +5,12 @@
 #include "Engine/Foundation/String.h"
 #include "Engine/Foundation/ToString.h"
 
+#include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <string>
 #include <vector>
 
 namespace Lumvek
@@ -58,10 +62,135 @@ bool ParseString(StringReader& reader, Blueprint& value)
     return true;
 }
 
-bool ParseLiteral(StringReader& reader, Blueprint& value)
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// The digits from at on, moving past them.
+uint32_t SkipDigits(StringView token, uint32_t& at)
+{
+    const uint32_t first = at;
+    while (at < token.length && IsDigit(token.data[at]))
+        ++at;
+    return at - first;
+}
+
+// Whether the whole token is a decimal number: a sign, digits with or without a point (".5" and "5."
+// included), and an exponent. Nothing else: no hexadecimal, no words, nothing after it.
+bool IsDecimalNumber(StringView token, bool& whole)
+{
+    uint32_t at = 0;
+    if (at < token.length && (token.data[at] == '+' || token.data[at] == '-'))
+        ++at;
+    uint32_t digits = SkipDigits(token, at);
+    whole = true;
+    if (at < token.length && token.data[at] == '.')
+    {
+        ++at;
+        digits += SkipDigits(token, at);
+        whole = false;
+    }
+    if (digits == 0)
+        return false;
+    if (at < token.length && (token.data[at] == 'e' || token.data[at] == 'E'))
+    {
+        ++at;
+        if (at < token.length && (token.data[at] == '+' || token.data[at] == '-'))
+            ++at;
+        if (SkipDigits(token, at) == 0)
+            return false;
+        whole = false;
+    }
+    return at == token.length;
+}
+
+// A token a maker meant as a number: a digit first, or after a sign or a point.
+bool StartsLikeANumber(StringView token)
+{
+    uint32_t at = 0;
+    if (at < token.length && (token.data[at] == '+' || token.data[at] == '-'))
+        ++at;
+    if (at < token.length && token.data[at] == '.')
+        ++at;
+    return at < token.length && IsDigit(token.data[at]);
+}
+
+// The texts the writer gives an infinity or NaN: "inf.0", "-inf.0", "nan.0", "-nan.0".
+bool ReadNonFinite(StringView token, double& number)
+{
+    const bool negative = !token.IsEmpty() && token.data[0] == '-';
+    const StringView rest = token.Sub(!token.IsEmpty() && (token.data[0] == '-' || token.data[0] == '+') ? 1 : 0);
+    if (rest == "inf.0")
+        number = std::numeric_limits<double>::infinity();
+    else if (rest == "nan.0")
+        number = std::numeric_limits<double>::quiet_NaN();
+    else
+        return false;
+    number = std::copysign(number, negative ? -1.0 : 1.0);
+    return true;
+}
+
+// The value of a decimal number token; why names a number the tree cannot hold as written.
+void ConvertNumber(StringView token, bool whole, Blueprint& value, const char*& why)
+{
+    // from_chars takes no "+"; the token's grammar is checked, so all of it converts.
+    const bool plus = token.data[0] == '+';
+    const char* begin = token.data + (plus ? 1 : 0);
+    const char* end = token.data + token.length;
+    if (whole)
+    {
+        if (plus || token.data[0] == '-')
+        {
+            int64_t integer = 0;
+            if (std::from_chars(begin, end, integer).ec == std::errc())
+            {
+                value.SetInteger(integer);
+                return;
+            }
+        }
+        else
+        {
+            uint64_t integer = 0;
+            if (std::from_chars(begin, end, integer).ec == std::errc())
+            {
+                value.SetUnsignedInteger(integer);
+                return;
+            }
+        }
+        why = "a whole number beyond 64 bits";
+        return;
+    }
+    double number = 0.0;
+    if (std::from_chars(begin, end, number).ec == std::errc::result_out_of_range)
+    {
+        // Too large, or too small: strtod gives the nearest double of a tiny one, as JSON has it.
+        number = std::strtod(std::string(begin, end).c_str(), nullptr);
+        if (std::isinf(number))
+        {
+            why = "a number beyond a double";
+            return;
+        }
+    }
+    value.SetNumber(number);
+}
+
+// Reads a literal. A token that starts like a number but is not wholly one in decimal ("12abc",
+// "0x10"), or is beyond what the tree holds, fails the text as any token that is no literal does;
+// with unread, it is read as text instead and unread says why, for the caller to note.
+bool ParseLiteral(StringReader& reader, Blueprint& value, const char** unread)
 {
     const uint32_t start = reader.Position();
     const StringView token = ReadUntil(reader, "\r\n\t ]}");
+    const auto fail = [&]
+    {
+        reader.SetPosition(start);
+        reader.AddError("expected a number");
+        return false;
+    };
+    const char* why = nullptr;
+    double special = 0.0;
+    bool whole = false;
     if (token == "true")
         value.SetBoolean(true);
     else if (token == "false")
@@ -70,38 +199,20 @@ bool ParseLiteral(StringReader& reader, Blueprint& value)
         value.Clear();
     else if (token == "null")
         value.SetNull();
+    else if (ReadNonFinite(token, special))
+        value.SetNumber(special);
+    else if (IsDecimalNumber(token, whole))
+        ConvertNumber(token, whole, value, why);
+    else if (StartsLikeANumber(token))
+        why = "a number in decimal digits was expected";
     else
-    {
-        // Only a prefix of the token has to be a number: «12abc» reads as 12.
-        bool read = false;
-        if (String::IndexOf(token, ".") != String::NotFound)
-        {
-            double number = 0.0;
-            read = String::ScanNumber(token, number) > 0;
-            if (read)
-                value.SetNumber(number);
-        }
-        else if (!token.IsEmpty() && (token.data[0] == '+' || token.data[0] == '-'))
-        {
-            int64_t integer = 0;
-            read = String::ScanNumber(token, integer) > 0;
-            if (read)
-                value.SetInteger(integer);
-        }
-        else
-        {
-            uint64_t integer = 0;
-            read = String::ScanNumber(token, integer) > 0;
-            if (read)
-                value.SetUnsignedInteger(integer);
-        }
-        if (!read)
-        {
-            reader.SetPosition(start);
-            reader.AddError("expected a number");
-            return false;
-        }
-    }
+        return fail();
+    if (!why)
+        return true;
+    if (!unread)
+        return fail();
+    value.SetString(token);
+    *unread = why;
     return true;
 }
 
@@ -124,7 +235,7 @@ bool OpenContainer(StringReader& reader, Blueprint& value, char bracket)
 
 // Reads a value by its first character. A container is only opened and joins the open list; its
 // contents are read by the loop in ParseTree.
-bool StartValue(StringReader& reader, Blueprint& value, std::vector<Blueprint*>& open)
+bool StartValue(StringReader& reader, Blueprint& value, std::vector<Blueprint*>& open, const char** unread)
 {
     switch (reader.Peek())
     {
@@ -137,14 +248,15 @@ bool StartValue(StringReader& reader, Blueprint& value, std::vector<Blueprint*>&
     case '"':
         return ParseString(reader, value);
     default:
-        return ParseLiteral(reader, value);
+        return ParseLiteral(reader, value, unread);
     }
 }
 
 // Reads containers with a list of the open ones instead of recursing, so that hostile nesting costs
 // heap and never the stack. The open values stay where they are while their children are read:
 // a container only grows once every child opened after it has closed. With notes, each key written
-// again in its object is noted there with its path and the value the later one replaced.
+// again in its object is noted there with its path and the value the later one replaced, and each
+// number token the tree cannot hold as written with its path and why.
 bool ParseTree(StringReader& reader, Blueprint& root, JsonNotes* notes)
 {
     std::vector<Blueprint*> open;
@@ -158,14 +270,41 @@ bool ParseTree(StringReader& reader, Blueprint& root, JsonNotes* notes)
     };
     std::vector<Step> steps;
     Step next;
+    // The path of the value next leads to: "Emitters[0].Updaters[1].Type", as the JSON reader has it.
+    const auto path = [&]
+    {
+        std::string text;
+        for (size_t level = 1; level <= steps.size(); ++level)
+        {
+            const Step& step = level < steps.size() ? steps[level] : next;
+            if (step.element)
+                text += "[" + std::to_string(step.index) + "]";
+            else
+                text += (text.empty() ? "" : ".") + step.key.ToString();
+            if (text.size() > JsonNotes::LongestRepeatPath)
+                break;
+        }
+        return text;
+    };
+    const char* unread = nullptr;
+    const auto noteUnread = [&](const Blueprint& value)
+    {
+        if (!unread)
+            return true;
+        const bool noted = notes->NoteNumber(path(), value.GetString(), unread);
+        unread = nullptr;
+        if (!noted)
+            reader.AddError(StringView::FromCString(JsonNotes::TooManyNumbers));
+        return noted;
+    };
     const auto start = [&](Blueprint& value)
     {
         const size_t opened = open.size();
-        if (!StartValue(reader, value, open))
+        if (!StartValue(reader, value, open, notes ? &unread : nullptr))
             return false;
         if (notes && open.size() > opened)
             steps.push_back(next);
-        return true;
+        return noteUnread(value);
     };
     const auto close = [&]
     {
@@ -204,19 +343,7 @@ bool ParseTree(StringReader& reader, Blueprint& root, JsonNotes* notes)
         next = Step{key, 0, false};
         if (const Blueprint* earlier = notes ? container.GetObject().Find(key) : nullptr)
         {
-            // The same path as the JSON reader's: "Emitters[0].Updaters[1].Type".
-            std::string path;
-            for (size_t level = 1; level <= steps.size(); ++level)
-            {
-                const Step& step = level < steps.size() ? steps[level] : next;
-                if (step.element)
-                    path += "[" + std::to_string(step.index) + "]";
-                else
-                    path += (path.empty() ? "" : ".") + step.key.ToString();
-                if (path.size() > JsonNotes::LongestRepeatPath)
-                    break;
-            }
-            if (!notes->NoteRepeat(std::move(path), *earlier))
+            if (!notes->NoteRepeat(path(), *earlier))
             {
                 reader.AddError(StringView::FromCString(JsonNotes::TooManyRepeats));
                 return false;
@@ -230,8 +357,9 @@ bool ParseTree(StringReader& reader, Blueprint& root, JsonNotes* notes)
         {
             reader.Advance(1);
             reader.SkipWhitespace();
-            const bool read = reader.Peek() == '"' ? ParseString(reader, member) : ParseLiteral(reader, member);
-            if (!read)
+            const bool read = reader.Peek() == '"' ? ParseString(reader, member)
+                                                   : ParseLiteral(reader, member, notes ? &unread : nullptr);
+            if (!read || !noteUnread(member))
                 return false;
             break;
         }

@@ -10,8 +10,9 @@
 
 // LON, the engine's own text form of a Blueprint tree: braces for objects, brackets for arrays,
 // "Name = value" for scalar members, "Name {" and "Name [" for container members, whitespace as
-// the only separator. A literal's written form decides its type: a token holding "." is a Number,
-// one starting with "+" or "-" an Integer, any other an UnsignedInteger.
+// the only separator. A literal's written form decides its type: a decimal number with a point or
+// an exponent is a Number, a whole one with a sign an Integer, one without an UnsignedInteger. The
+// digits are decimal whatever they start with ("-010" is -10), and a number is the whole token.
 namespace Lumvek
 {
 
@@ -25,7 +26,10 @@ public:
     // "expected '}'", "expected '['", "expected a string", "expected a number") and value is left
     // as it was. Nesting costs heap, not call depth, so any depth of hostile text is safe.
     // With notes, each key written again later in its object is noted there (its first path and the
-    // value the later one replaced), as the JSON reader notes them, and where the text failed.
+    // value the later one replaced), as the JSON reader notes them, and where the text failed. A
+    // token that starts like a number but is not wholly one ("12abc", "0x10", "1.5.2"), or a number
+    // beyond a double or a whole one beyond 64 bits, fails the text with "expected a number";
+    // with notes it is noted instead, with its path and why, and its value holds the token as text.
     static bool Parse(StringReader& reader, Blueprint& value, JsonNotes* notes = nullptr);
     // The same with a reader of its own, whose errors end with the call.
     static bool Parse(StringView text, Blueprint& value, JsonNotes* notes = nullptr);
@@ -52,7 +56,7 @@ public:
 
     // Logs each of the reader's errors, then "lon parsing failed", when the text is not LON.
     bool Read(StringReader& reader, Blueprint& content) override;
-    // The same, noting the keys written twice (Lon::Parse).
+    // The same, noting the keys written twice and the numbers the tree cannot hold as written (Lon::Parse).
     static bool ReadLogged(StringReader& reader, Blueprint& content, JsonNotes* notes);
     bool Write(BufferWriter& writer, const Blueprint& content) override;
 };

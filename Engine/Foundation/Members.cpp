@@ -39,8 +39,9 @@ const Blueprint* TakeMember(BlueprintReader& reader, StringView key, BlueprintTy
 }
 
 // A number of any tag: files written by hand hold "Speed": 2 for 2.0. Infinite and NaN numbers,
-// which a float or a double field could not save again, and numbers beyond largest are refused.
-const Blueprint* TakeNumber(BlueprintReader& reader, StringView key, double largest, double& number)
+// which a float or a double field could not save again, and for a float field numbers that narrow to
+// an infinity are refused.
+const Blueprint* TakeNumber(BlueprintReader& reader, StringView key, bool toFloat, double& number)
 {
     const Blueprint* member = FindMember(reader, key);
     if (!member)
@@ -67,7 +68,7 @@ const Blueprint* TakeNumber(BlueprintReader& reader, StringView key, double larg
     }
     // Narrowed, such a number would become an infinity that JSON writes as null, and the field would
     // read back as its default: the definition would change on its second save.
-    if (std::fabs(number) > largest)
+    if (toFloat && !FitsFloat(number))
     {
         reader.Refuse(key, "beyond the range of a float");
         return nullptr;
@@ -217,6 +218,14 @@ float RadiansFromDegrees(float degrees)
     return radians < FullTurn ? radians : 0.0f;
 }
 
+bool FitsFloat(double number)
+{
+    // Halfway between the largest float and the next power of two, which rounds to even: the infinity.
+    // Compared rather than narrowed, as narrowing a double beyond the floats is undefined.
+    constexpr double RoundsToInfinity = (2.0 - 0x1p-24) * 0x1p127;
+    return std::fabs(number) < RoundsToInfinity;
+}
+
 bool ReadMember(BlueprintReader& reader, StringView key, bool& value)
 {
     const Blueprint* member = TakeMember(reader, key, BlueprintType::Boolean, "true or false was expected");
@@ -229,7 +238,7 @@ bool ReadMember(BlueprintReader& reader, StringView key, bool& value)
 bool ReadMember(BlueprintReader& reader, StringView key, float& value)
 {
     double number = 0.0;
-    if (!TakeNumber(reader, key, std::numeric_limits<float>::max(), number))
+    if (!TakeNumber(reader, key, true, number))
         return false;
     value = static_cast<float>(number);
     return true;
@@ -237,7 +246,7 @@ bool ReadMember(BlueprintReader& reader, StringView key, float& value)
 
 bool ReadMember(BlueprintReader& reader, StringView key, double& value)
 {
-    return TakeNumber(reader, key, std::numeric_limits<double>::max(), value) != nullptr;
+    return TakeNumber(reader, key, false, value) != nullptr;
 }
 
 bool ReadMember(BlueprintReader& reader, StringView key, int32_t& value)

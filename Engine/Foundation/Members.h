@@ -43,9 +43,14 @@ struct Duration
 // first, so that an angle beyond a turn (770) reads as exactly the angle within it (50).
 float RadiansFromDegrees(float degrees);
 
+// Whether a finite double narrows to a finite float: every number up to the largest float and those
+// that round to it ("3.4028235e38", its shortest text, lies a little above it), none that rounds to
+// an infinity.
+bool FitsFloat(double number);
+
 bool ReadMember(BlueprintReader& reader, StringView key, bool& value);
-// From a number of any tag, narrowed. Infinite and NaN numbers and numbers beyond a float's range are
-// refused: narrowed they would be infinities, which JSON cannot hold.
+// From a number of any tag, narrowed. Infinite and NaN numbers and numbers that would narrow to an
+// infinity (FitsFloat) are refused: JSON cannot hold infinities.
 bool ReadMember(BlueprintReader& reader, StringView key, float& value);
 bool ReadMember(BlueprintReader& reader, StringView key, double& value);
 // A whole number of either integer tag; one outside the field's range is refused.

@@ -4,6 +4,7 @@
 #include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Pattern.h"
 
+#include <algorithm>
 #include <charconv>
 #include <span>
 #include <utility>
@@ -222,11 +223,32 @@ void ReadReport::SetUnparsed(std::string why)
 
 void ReadReport::Add(std::string path, std::string value, std::string why)
 {
-    if (file.empty())
-        Log::Write("{} holds {}, which was not taken: {}", path, value, why);
-    else
-        Log::Write("{}: {} holds {}, which was not taken: {}", file, path, value, why);
-    problems.push_back(ReadProblem{std::move(path), std::move(value), std::move(why)});
+    // A reader refuses the text such a number was kept as; the number says better what the file holds.
+    if (std::find(numberPaths.begin(), numberPaths.end(), path) != numberPaths.end())
+        return;
+    ReadProblem problem{std::move(path), std::move(value), std::move(why)};
+    if (std::none_of(said.begin(), said.end(), [&](const ReadProblem& earlier) { return earlier == problem; }))
+    {
+        if (file.empty())
+            Log::Write("{} holds {}, which was not taken: {}", problem.path, problem.value, problem.why);
+        else
+            Log::Write("{}: {} holds {}, which was not taken: {}", file, problem.path, problem.value, problem.why);
+    }
+    problems.push_back(std::move(problem));
+}
+
+void ReadReport::AddFromText(std::string path, std::string value, std::string why, bool number)
+{
+    const auto named = [&](const ReadProblem& problem) { return problem.path == path; };
+    if (number && std::any_of(problems.begin(), problems.end(), named))
+        return;
+    const size_t count = problems.size();
+    Add(std::move(path), std::move(value), std::move(why));
+    if (problems.size() == count)
+        return;
+    fromText.push_back(problems.back());
+    if (number)
+        numberPaths.push_back(problems.back().path);
 }
 
 std::string ReadReport::DescribeProblems(size_t most) const
@@ -250,6 +272,17 @@ void ReadReport::Clear()
 {
     unparsed.clear();
     problems.clear();
+    fromText.clear();
+    numberPaths.clear();
+    said.clear();
+}
+
+void ReadReport::Renew()
+{
+    for (ReadProblem& problem : problems)
+        if (std::find(fromText.begin(), fromText.end(), problem) == fromText.end())
+            said.push_back(std::move(problem));
+    problems = fromText;
 }
 
 bool FileRecord::Merge(const Blueprint& edited, Blueprint& out, std::string& refusal) const
@@ -290,10 +323,13 @@ Blueprint MergeEdits(const Blueprint& file, const Blueprint& asRead, const Bluep
     return edited;
 }
 
-void ReportRepeatedKeys(ReadReport& report, const JsonNotes& notes)
+void ReportTextNotes(ReadReport& report, const JsonNotes& notes)
 {
     for (const auto& [path, earlier] : notes.repeats)
-        report.Add(path, DescribeValue(earlier), "the key is written again later in its object, whose value is taken");
+        report.AddFromText(path, DescribeValue(earlier),
+                           "the key is written again later in its object, whose value is taken", false);
+    for (const JsonNotes::Number& number : notes.numbers)
+        report.AddFromText(number.path, number.text, number.why, true);
 }
 
 const Blueprint* FindPath(const Blueprint& root, StringView path)

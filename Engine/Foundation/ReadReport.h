@@ -21,6 +21,8 @@ struct ReadProblem
     std::string value;
     // "a number was expected", "below 1", "no classification of that name", "not a number".
     std::string why;
+
+    bool operator==(const ReadProblem&) const = default;
 };
 
 // What a reader could not take of one file. Whoever keeps what was read keeps its report. Each
@@ -34,8 +36,12 @@ public:
     // The text did not parse: nothing could be read. Logged.
     void SetUnparsed(std::string why);
     bool IsParsed() const { return unparsed.empty(); }
-    // Logs one line "{file}: {path} holds {value}, which was not taken: {why}" and keeps the problem.
+    // Logs one line "{file}: {path} holds {value}, which was not taken: {why}" and keeps the problem;
+    // nothing for a member already named as a number the text wrote in a form the tree cannot hold.
     void Add(std::string path, std::string value, std::string why);
+    // A problem of the text itself, which reading the tree again would not find (ReportTextNotes).
+    // A number is named once, whether a reader refuses its member before or after it is added.
+    void AddFromText(std::string path, std::string value, std::string why, bool number);
     // Parsed and no problem.
     bool IsWhole() const { return IsParsed() && problems.empty(); }
     const std::vector<ReadProblem>& GetProblems() const { return problems; }
@@ -45,11 +51,19 @@ public:
     std::string DescribeProblems(size_t most = 3) const;
     // Forgets the problems and the parse failure; keeps the file name.
     void Clear();
+    // Before the tree of the same reading of the file is read again: forgets what the readers found,
+    // which they then add again without its being logged again, and keeps the text's own problems.
+    void Renew();
 
 private:
     std::string file;
     std::string unparsed;
     std::vector<ReadProblem> problems;
+    // Those of the problems added from the text, and the paths of its numbers.
+    std::vector<ReadProblem> fromText;
+    std::vector<std::string> numberPaths;
+    // The readers' problems logged before a Renew.
+    std::vector<ReadProblem> said;
 };
 
 // The file a thing was read from, kept beside it so that a Save writes back exactly what the maker
@@ -84,8 +98,10 @@ Blueprint MergeEdits(const Blueprint& file, const Blueprint& asRead, const Bluep
 
 // Adds each key the file writes twice in one object: the earlier value is the one not taken. Its
 // member holds the later value, so Save is refused until the maker sets it: the file keeps both
-// texts as written until then.
-void ReportRepeatedKeys(ReadReport& report, const JsonNotes& notes);
+// texts as written until then. Adds each number the tree could not hold as written, which Save
+// would write as another text or another number (or not at all): Save is refused until the maker
+// sets a member a reader knows, or mends the file by hand.
+void ReportTextNotes(ReadReport& report, const JsonNotes& notes);
 
 // The value a problem's path ("Emitters[0].Rate") names below root; null when there is none.
 const Blueprint* FindPath(const Blueprint& root, StringView path);

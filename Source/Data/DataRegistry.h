@@ -156,7 +156,7 @@ public:
     // Names the definition, lets it read the blueprint's root and stores it with its file's record.
     // A name already present has its item replaced in place (the old one is destroyed), so an index
     // always names the item stored there and each item's index is its position.
-    // Keys the file writes twice (notes) are reported as the file's problems.
+    // Keys the file writes twice and integers beyond 64 bits (notes) are reported as the file's problems.
     T* Add(Lumvek::StringView name, const Lumvek::Blueprint& blueprint, std::unique_ptr<T> item,
            const Lumvek::JsonNotes* notes = nullptr) requires std::derived_from<T, Data>
     {
@@ -165,7 +165,7 @@ public:
         item->record.file = blueprint;
         item->record.report.SetFile(item->GetAssetPath("Data", ".json"));
         if (notes)
-            Lumvek::ReportRepeatedKeys(item->record.report, *notes);
+            Lumvek::ReportTextNotes(item->record.report, *notes);
         Lumvek::BlueprintReader reader(blueprint, &item->record.report);
         item->Read(reader);
         item->record.asRead = item->WriteTree();
@@ -207,7 +207,7 @@ private:
         item.registryIndex = slot;
         Lumvek::ReadReport report;
         report.SetFile("Assets/" + GetFolder() + "/" + name.ToString() + ".data");
-        Lumvek::ReportRepeatedKeys(report, notes);
+        Lumvek::ReportTextNotes(report, notes);
         Lumvek::BlueprintReader reader(blueprint, &report);
         item.Read(reader, registry);
     }

@@ -5,7 +5,6 @@
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/ProjectileData.h"
 
-#include <cfloat>
 #include <cmath>
 #include <string>
 
@@ -38,7 +37,7 @@ bool ReadZoomLevels(BlueprintReader& reader, std::vector<float>& levels)
                              : type == BlueprintType::UnsignedInteger ? double(element.GetUnsignedInteger())
                              : type == BlueprintType::Integer         ? double(element.GetInteger())
                                                                       : std::nan("");
-        if (level > 0.0 && level <= FLT_MAX)
+        if (level > 0.0 && FitsFloat(level))
         {
             levels.push_back(static_cast<float>(level));
             continue;

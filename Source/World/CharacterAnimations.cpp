@@ -123,7 +123,7 @@ void CharacterAnimations::Load(const CharacterData& character)
                 }
                 std::unique_ptr<PlayerAnimation> animation = CreateFileAnimation(channel, name);
                 animation->path = record.report.GetFile();
-                ReportRepeatedKeys(record.report, notes);
+                ReportTextNotes(record.report, notes);
                 BlueprintReader reader(record.file, &record.report);
                 animation->Read(reader);
                 BlueprintWriter writer;

@@ -17,6 +17,8 @@
 #include "Source/World/World.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 using namespace Lumvek;
 
@@ -53,10 +55,11 @@ struct MapTarget
 };
 
 // Reads each element of the array member key of the reader's current Object, "Entities", with read,
-// which answers whether it made an entity; each element it made nothing of is kept in the names, as
-// read and where it was, for the writer.
+// which answers the entity it made, or null; each element it made nothing of is kept in the names, as
+// read and after the entity made before it, for the writer.
 template <class Read> void ReadElements(BlueprintReader& reader, StringView key, const MapTarget& target, Read&& read)
 {
+    EntityId previous = NoEntity;
     const Blueprint* list = reader.GetCurrent().GetObject().Find(key);
     if (!list)
         return;
@@ -69,13 +72,15 @@ template <class Read> void ReadElements(BlueprintReader& reader, StringView key,
     for (uint32_t i = 0; i < list->GetCount(); ++i)
     {
         reader.GetElement(i);
-        bool made = false;
+        decltype(read(reader, std::declval<const ElementBase&>())) made = nullptr;
         if (reader.GetCurrent().GetType() != BlueprintType::Object)
             reader.Refuse({}, "an element object was expected");
         else
             made = read(reader, ReadElementBase(reader));
-        if (!made && target.names)
-            target.names->kept.push_back({key.ToString(), i, reader.GetCurrent()});
+        if (made)
+            previous = made->id;
+        else if (target.names)
+            target.names->kept.push_back({key.ToString(), previous, reader.GetCurrent()});
         reader.Pop();
     }
     reader.Pop();
@@ -160,20 +165,20 @@ void ReadEntities(BlueprintReader& reader, const MapTarget& target)
 {
     World* world = target.world;
     ReadElements(reader, "Platforms", target,
-                 [&](BlueprintReader& reader, const ElementBase& element) -> bool
+                 [&](BlueprintReader& reader, const ElementBase& element) -> Platform*
                  {
                      Platform* platform = ReadPlatform(reader, world, element.position, element.size);
                      if (!platform)
-                         return false;
+                         return nullptr;
                      platform->fromMap = true;
                      SetName(reader, *target.names, target.names->platforms, element, platform);
-                     return true;
+                     return platform;
                  });
     // Once every platform is in the grid, each renderable can find the platforms its own touches.
     if (world)
         PrepareAllPlatforms(*world);
     ReadElements(reader, "Hazards", target,
-                 [&](BlueprintReader& reader, const ElementBase& element) -> bool
+                 [&](BlueprintReader& reader, const ElementBase& element) -> Hazard*
                  {
                      const HazardData* data = ReadDefinition<HazardData>(reader, world, "Hazards");
                      Vector2 wind(0.0f, 0.0f);
@@ -181,15 +186,15 @@ void ReadEntities(BlueprintReader& reader, const MapTarget& target)
                      Hazard* hazard =
                          data ? CreateHazardEntity(*world, element.position, element.size, *data) : nullptr;
                      if (!hazard)
-                         return false;
+                         return nullptr;
                      hazard->windDirection = wind;
                      hazard->body.rotation = element.rotation;
                      hazard->fromMap = true;
                      SetName(reader, *target.names, target.names->hazards, element, hazard);
-                     return true;
+                     return hazard;
                  });
     ReadElements(reader, "Visuals", target,
-                 [&](BlueprintReader& reader, const ElementBase& element) -> bool
+                 [&](BlueprintReader& reader, const ElementBase& element) -> Visual*
                  {
                      uint32_t texture = InvalidId;
                      ImageRef::Read(reader, "Texture", texture);
@@ -197,30 +202,30 @@ void ReadEntities(BlueprintReader& reader, const MapTarget& target)
                      ReadMember(reader, "Effect", effectName);
                      // A dedicated server makes no visuals; the element is kept as read.
                      if (!world || world->GetContext().headless)
-                         return false;
+                         return nullptr;
                      const uint32_t effect = effectName.empty() ? InvalidId : NameTableB().Add(effectName);
                      Visual* visual =
                          CreateVisualEntity(*world, element.position, element.size, Vector2(), element.rotation, 75.0f,
                                             false, false, texture, effect, InvalidId, -1, 0, 0);
                      if (!visual)
-                         return false;
+                         return nullptr;
                      visual->fromMap = true;
                      SetName(reader, *target.names, target.names->visuals, element, visual);
-                     return true;
+                     return visual;
                  });
     ReadElements(reader, "Zones", target,
-                 [&](BlueprintReader& reader, const ElementBase& element) -> bool
+                 [&](BlueprintReader& reader, const ElementBase& element) -> Zone*
                  {
                      const ZoneData* data = ReadDefinition<ZoneData>(reader, world, "Zones");
                      Zone* zone = data ? CreateZoneEntity(*world, element.position, element.size, *data) : nullptr;
                      if (!zone)
-                         return false;
+                         return nullptr;
                      zone->fromMap = true;
                      SetName(reader, *target.names, target.names->zones, element, zone);
-                     return true;
+                     return zone;
                  });
     ReadElements(reader, "Interactions", target,
-                 [&](BlueprintReader& reader, const ElementBase& element) -> bool
+                 [&](BlueprintReader& reader, const ElementBase& element) -> Interaction*
                  {
                      const InteractionData* data = ReadDefinition<InteractionData>(reader, world, "Interactions");
                      Interaction* interaction =
@@ -231,10 +236,10 @@ void ReadEntities(BlueprintReader& reader, const MapTarget& target)
                      ReadAction(reader, "Interact", target, interaction, false);
                      ReadAction(reader, "Hit", target, interaction, true);
                      if (!interaction)
-                         return false;
+                         return nullptr;
                      interaction->fromMap = true;
                      SetName(reader, *target.names, target.names->interactions, element, interaction);
-                     return true;
+                     return interaction;
                  });
 }
 
@@ -252,39 +257,41 @@ void WriteElementBase(BlueprintWriter& writer, const NameTable<Record>& names, c
 }
 
 // Writes the array member key with one object per map-made record of the view, and each element of
-// that key the load kept unmade back at its place in the file's order.
+// that key the load kept unmade back after the record it followed, deleted or not; those first that
+// followed none, and at the end those whose record is gone from the view.
 template <class Records, class Write>
 void WriteElements(BlueprintWriter& writer, StringView key, const MapNames& names, Records&& records, Write&& write)
 {
     writer.PushMember(key);
     writer.GetCurrent().SetArray();
     uint32_t index = 0;
-    auto kept = names.kept.begin();
-    // Puts back the kept elements of the key that stood before the index; all of them at the end.
-    const auto writeKept = [&](bool all)
+    std::vector<bool> written(names.kept.size(), false);
+    const auto writeKept = [&](EntityId after, bool all)
     {
-        for (; kept != names.kept.end(); ++kept)
+        for (size_t i = 0; i < names.kept.size(); ++i)
         {
-            if (!(StringView(kept->key) == key))
+            const MapNames::Kept& kept = names.kept[i];
+            if (written[i] || !(StringView(kept.key) == key) || (!all && kept.after != after))
                 continue;
-            if (!all && kept->index > index)
-                break;
+            written[i] = true;
             writer.PushElement(index++);
-            writer.GetCurrent() = kept->element;
+            writer.GetCurrent() = kept.element;
             writer.Pop();
         }
     };
+    writeKept(NoEntity, false);
     for (const auto& record : records)
     {
-        if (!record.fromMap)
-            continue;
-        writeKept(false);
-        writer.PushElement(index++);
-        writer.GetCurrent().SetObject();
-        write(record);
-        writer.Pop();
+        if (record.fromMap)
+        {
+            writer.PushElement(index++);
+            writer.GetCurrent().SetObject();
+            write(record);
+            writer.Pop();
+        }
+        writeKept(record.id, false);
     }
-    writeKept(true);
+    writeKept(NoEntity, true);
     writer.Pop();
 }
 
@@ -500,7 +507,7 @@ bool LoadMapText(World& world, MapNames& names, StringView text, StringView mapN
         record.report.SetUnparsed(notes.error.empty() ? "it holds no JSON object" : notes.error);
         return false;
     }
-    ReportRepeatedKeys(record.report, notes);
+    ReportTextNotes(record.report, notes);
     BlueprintReader reader(record.file, &record.report);
     ReadMapContent(reader, MapTarget{&world, &names});
     if (!names.kept.empty())
@@ -547,7 +554,9 @@ bool SaveMapData(World& world, const MapNames& names)
     const GameContext& context = world.GetContext();
     if (MapData* definition = context.registry->maps.Get(context.configuration.map))
     {
+        // A new reading of the file: what it holds that cannot be taken is said again.
         definition->record.file = merged;
+        definition->record.report.Clear();
         CheckMapDefinition(*definition);
     }
     Log::Write("saved to {}", path);
@@ -570,7 +579,9 @@ void CheckMapDefinition(MapData& map)
     FileRecord& record = map.record;
     if (!record.report.IsParsed())
         return;
-    record.report.Clear();
+    // The same reading of the file, checked again each time its window opens or saves: what the
+    // load logged is not logged again.
+    record.report.Renew();
     BlueprintReader reader(record.file, &record.report);
     // The definition's own members are read into a copy, so that the definition keeps the maker's edits.
     MapData own;

@@ -40,7 +40,8 @@ std::string SaveMapText(World& world, const MapNames& names);
 // Renews the map definition's report from its record's file: each member of the definition's own
 // and of the map content the map load would not take as written, checked without a world, so that the
 // data editor's Save refuses a map file not read whole as the map editor's does. Whether an element's
-// definition exists and where it can be placed is the match's to say. Application thread.
+// definition exists and where it can be placed is the match's to say. A problem the report held
+// before is not logged again: each is logged once for each reading of the file. Application thread.
 void CheckMapDefinition(MapData& map);
 
 // The first ten descriptions, then how many more there are.

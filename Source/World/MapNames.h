@@ -2,6 +2,7 @@
 
 #include "Engine/Foundation/Blueprint.h"
 #include "Engine/Foundation/StringView.h"
+#include "Source/World/EntityStorage.h"
 
 #include <algorithm>
 #include <string>
@@ -63,11 +64,13 @@ struct MapNames
     NameTable<Visual> visuals;
     NameTable<Zone> zones;
     // An element the load could not make (outside the grids, of a definition the game lacks), as read,
-    // with its array key and its place there: the writer puts it back where it was.
+    // with its array key and its place there: the id of the entity made of the nearest element before
+    // it, NoEntity when none was made. The writer puts it back after that entity, so that it keeps its
+    // place among its neighbours whatever the maker deletes or adds around it.
     struct Kept
     {
         std::string key;
-        uint32_t index = 0;
+        EntityId after = NoEntity;
         Lumvek::Blueprint element;
     };
     std::vector<Kept> kept;

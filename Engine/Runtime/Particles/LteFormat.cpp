@@ -99,26 +99,32 @@ void ReadEmitter(BlueprintReader& reader, EmitterData& emitter)
 void LteFormat::Load(StringView path, StringView bytes, EffectData& effect)
 {
     effect.record.report.SetFile(path.ToString());
-    // A key written twice is named, and keeps Save refused until it is set: merged as read, the
-    // earlier text would go without a word.
+    // A key written twice, or a number the tree cannot hold as written, is named and keeps Save
+    // refused until it is set: merged as read, the file's text would change without a word.
     JsonNotes notes;
     FormatDetail::ParseLon(
-        bytes, [&](const Blueprint& tree) { Read(tree, effect); }, &notes);
-    if (effect.record.report.IsParsed())
-        ReportRepeatedKeys(effect.record.report, notes);
+        bytes, [&](const Blueprint& tree) { Read(tree, effect, &notes); }, &notes);
 }
 
 bool LteFormat::Read(const Blueprint& tree, EffectData& effect)
+{
+    return Read(tree, effect, nullptr);
+}
+
+bool LteFormat::Read(const Blueprint& tree, EffectData& effect, const JsonNotes* notes)
 {
     FileRecord record;
     record.report.SetFile(effect.record.report.GetFile());
     if (tree.GetType() == BlueprintType::Invalid)
     {
         // The emitters of an earlier load keep running, but nothing may be saved over the file.
-        record.report.SetUnparsed("the text is not LON");
+        record.report.SetUnparsed(notes && !notes->error.empty() ? "the text is not LON: " + notes->error
+                                                                 : std::string("the text is not LON"));
         effect.record = std::move(record);
         return false;
     }
+    if (notes)
+        ReportTextNotes(record.report, *notes);
     // A reload replaces the emitters; running systems see the new version and rebuild their states.
     effect.emitters.clear();
     ++effect.version;

@@ -70,6 +70,11 @@ public:
     // record's report; the rest still loads.
     bool Read(const Blueprint& tree, Effects::EffectData& effect) override;
     bool Write(Blueprint& tree, const Effects::EffectData& effect) override;
+
+private:
+    // With the notes of the parse: where the text failed, and what of it the tree could not hold as
+    // written.
+    bool Read(const Blueprint& tree, Effects::EffectData& effect, const JsonNotes* notes);
 };
 
 } // namespace Lumvek

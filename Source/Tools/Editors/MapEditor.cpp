@@ -197,7 +197,7 @@ std::string MapEditor::KeptNote() const
     if (!tools || tools->mapNames.kept.empty())
         return std::string();
     std::vector<std::string> kept;
-    for (const auto& [key, index, element] : tools->mapNames.kept)
+    for (const auto& [key, after, element] : tools->mapNames.kept)
     {
         // "Platforms" names a platform.
         std::string item = key.substr(0, key.size() - (!key.empty() && key.back() == 's' ? 1 : 0));

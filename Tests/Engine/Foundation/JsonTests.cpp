@@ -124,6 +124,20 @@ TEST(Json, RepeatedKeyKeepsItsPlaceAndTheLastValue)
     for (const std::string& text : {manyLon + " }", "{ " + longKey + " = 1 " + longKey + " = 2 }"})
         EXPECT_FALSE(Lon::Parse(text, value, &lon));
     EXPECT_TRUE(Lon::Parse(manyLon + " }", value));
+
+    // A whole number beyond 64 bits is noted with its path: a Save would write it as another number.
+    // Past the first 64 such numbers, in JSON or LON, the text is refused whole.
+    ASSERT_TRUE(JsonFormat::LoadBlueprint(R"({"a": [0, {"b": -9223372036854775809}], "c": 18446744073709551616})",
+                                          value, notes));
+    ASSERT_EQ(notes.numbers.size(), 2u);
+    EXPECT_EQ(notes.numbers[0].path + " " + notes.numbers[0].text, "a[1].b -9223372036854775809");
+    EXPECT_EQ(notes.numbers[1].path + " " + notes.numbers[1].why, "c a whole number beyond 64 bits");
+    std::string wide = "[0", wideLon = "[";
+    for (int i = 0; i <= 64; ++i)
+        wide += ", 18446744073709551616", wideLon += " 12abc";
+    EXPECT_FALSE(JsonFormat::LoadBlueprint(wide + "]", value, notes));
+    EXPECT_NE(notes.error.find(JsonNotes::TooManyNumbers), std::string::npos) << notes.error;
+    EXPECT_FALSE(Lon::Parse(wideLon + " ]", value, &lon));
 }
 
 TEST(Json, MalformedTextsFailAndLeaveTheTarget)

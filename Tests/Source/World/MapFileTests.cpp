@@ -155,6 +155,49 @@ TEST(MapFile, SkipsElementsWhoseDefinitionIsMissingAndWritesThemBackAsReadAndThe
     EXPECT_EQ(entities.Find("Zones")->GetCount(), 1u);
 }
 
+// An element the match could not place stays after the element before it in the file when the maker
+// deletes elements around it, as the Map tab deletes them, or adds one.
+TEST(MapFile, AnElementTheMatchCouldNotPlaceKeepsItsPlaceAmongItsNeighbours)
+{
+    struct Row
+    {
+        std::vector<std::string> deleted;
+        bool added;
+        std::vector<std::string> saved;
+    };
+    const Row rows[] = {
+        {{"First"}, false, {"Ghost", "Last"}},
+        {{"First", "Last"}, false, {"Ghost"}},
+        {{}, true, {"First", "Ghost", "Last", ""}},
+        {{"Last"}, true, {"First", "Ghost", ""}},
+    };
+    for (const Row& row : rows)
+    {
+        TestGame game;
+        MapNames names;
+        auto world = game.Load(MapWith("0 0 50 50", R"("Hazards": [
+            {"Name": "First", "Position": "1 1", "Size": "2 1", "Data": "Spikes"},
+            {"Name": "Ghost", "Position": "5 1", "Size": "2 1", "Data": "NoSuchHazard"},
+            {"Name": "Last", "Position": "9 1", "Size": "2 1", "Data": "Spikes"}])"),
+                               names);
+        for (const std::string& name : row.deleted)
+            names.hazards.Find(name)->fromMap = false;
+        if (row.added)
+            CreateHazardEntity(*world, Lumvek::Vector2(20.0f, 1.0f), Lumvek::Vector2(1.0f, 1.0f),
+                               *world->hazards[0].data)
+                ->fromMap = true;
+        const Lumvek::Blueprint saved = Json(SaveMapText(*world, names));
+        const Lumvek::Blueprint& hazards = *saved.GetObject().Find("Entities")->GetObject().Find("Hazards");
+        std::vector<std::string> order;
+        for (uint32_t i = 0; i < hazards.GetCount(); ++i)
+        {
+            const Lumvek::Blueprint* name = hazards.GetElement(i).GetObject().Find("Name");
+            order.push_back(name ? name->GetString().ToString() : "");
+        }
+        EXPECT_EQ(order, row.saved) << row.deleted.size() << row.added;
+    }
+}
+
 TEST(MapFile, KeepsTheBackgroundsAsReadWhileThereIsNoRenderer)
 {
     TestGame game;
@@ -292,6 +335,8 @@ TEST(MapFile, EveryKindOfDefinitionIsNotSavedOverWithAMemberItCouldNotTakeAndKee
         {"Items", "GreenFlag", "Size", R"("0.4 wide")"},
         {"Items", "YellowFlag", "Team", R"(1, "Team": 3)"},
         {"Hazards", "Spikes", "Damage", R"("much")"},
+        // No reader knows it, and a Save would write it as another number.
+        {"Hazards", "Updraft", "Unknown.Wide", "18446744073709551616"},
         {"Zones", "Mud", "TileVertically", "1"},
         {"Triggers", "Checkpoint", "EnterAction", R"("Teleport")"},
         {"Interactions", "Lever", "Description", "7"},
@@ -508,6 +553,13 @@ TEST(MapFile, AMemberTheLoadCannotTakeIsReportedAndNoSaveWritesOverTheFile)
         game.ownRegistry.maps.Load();
         MapData& map = *game.ownRegistry.maps.Find("Hilltop");
         CheckMapDefinition(map);
+        // Checked again, as each opening of its window and each of its Saves checks it, it is not
+        // logged again: once for the match's reading of the file, once for the definition's.
+        CheckMapDefinition(map);
+        EXPECT_EQ(std::count_if(log.messages.begin(), log.messages.end(),
+                                [&](const std::string& message)
+                                { return message.find(": " + member + " holds ") != std::string::npos; }),
+                  2);
         ASSERT_EQ(map.record.report.GetProblems().size(), 1u);
         EXPECT_EQ(map.record.report.GetProblems()[0].path, member);
         EXPECT_FALSE(game.ownRegistry.Save(map));

@@ -16,6 +16,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <limits>
 
 namespace Lumvek::Testing
 {
@@ -164,9 +165,42 @@ TEST(LteFormat, TextThatIsNotLonLeavesTheEffectAsItWas)
         ASSERT_EQ(effect->emitters.size(), 1u) << text;
         EXPECT_EQ(effect->emitters[0]->duration, 3.0f);
         EXPECT_EQ(effect->version, version);
-        // Nothing may be saved over it.
+        // Nothing may be saved over it, and the report says where the text failed.
         EXPECT_FALSE(effect->record.report.IsParsed());
+        EXPECT_NE(effect->record.report.Describe().find("the text is not LON: line 1, column "), std::string::npos)
+            << effect->record.report.Describe();
     }
+}
+
+// Numbers read as written, in members the effect knows and in those it does not: an untouched Save
+// writes each back as the same value. A token the tree cannot hold as written is named with its path
+// and keeps Save refused.
+TEST(LteFormat, NumbersReadAsWrittenAndOnesThatCannotBeAreNamed)
+{
+    const std::string numbers = "Small = 1e-5 Large = 2E3 Oct = -010 Dec = 010 Bottom = 3.4028235e38";
+    auto effect = ParseEffect("{ " + numbers + " Emitters [ { Lifetime = 3.4028235e38 } ] }");
+    ASSERT_TRUE(effect->record.report.IsWhole()) << effect->record.report.Describe();
+    EXPECT_EQ(effect->emitters[0]->duration, std::numeric_limits<float>::max());
+    Blueprint merged, expected;
+    std::string refusal;
+    ASSERT_TRUE(effect->record.Merge(effect->record.asRead, merged, refusal));
+    ASSERT_TRUE(Lon::Parse(LonFormat::SaveBlueprint(merged), merged));
+    ASSERT_TRUE(Lon::Parse(
+        "{ Small = 0.00001 Large = 2000.0 Oct = -10 Dec = 10 Bottom = 340282350000000000000000000000000000000.0 }",
+        expected));
+    for (const std::string key : {"Small", "Large", "Oct", "Dec", "Bottom"})
+        EXPECT_TRUE(*merged.GetObject().Find(StringView(key)) == *expected.GetObject().Find(StringView(key))) << key;
+
+    LogCapture log;
+    effect = ParseEffect("{ Odd = 12abc Emitters [ { Lifetime = 1e400 } ] }");
+    std::vector<std::string> problems;
+    for (const ReadProblem& problem : effect->record.report.GetProblems())
+        problems.push_back(problem.path + " holds " + problem.value + ": " + problem.why);
+    EXPECT_THAT(problems, ElementsAre("Odd holds 12abc: a number in decimal digits was expected",
+                                      "Emitters[0].Lifetime holds 1e400: a number beyond a double"));
+    EXPECT_EQ(log.messages.size(), 2u);
+    EXPECT_FALSE(effect->record.Merge(effect->record.asRead, merged, refusal));
+    EXPECT_NE(refusal.find("did not save Test.lte"), std::string::npos);
 }
 
 TEST(LteFormat, EffectsLoadThroughTheFileManagerAndReloadInPlace)
