@@ -724,7 +724,7 @@ TEST_F(ServerNetworkTest, StrangersLeaveAnHonestClientASeat)
         {"three friends behind one router", 8, 1, true, 0, false, 6.0 + 6.5, 0, 0.0, false, 3, 4},
         // Eight seatings of 3 to 6 s before its own; a newcomer to a full line while the first ones hold seats.
         {"strangers from 8 addresses in line first", 8, 1, true, 0, false, 6.0 + 9 * 6.0, 0, 0.0, false, 1, 1, 0, 8},
-        {"a line filled from 256 addresses", 8, 1, true, 0, false, 6.0 + 3.5, 0, 0.0, false, 1, 1, 0, 256, true},
+        {"a line filled from 256 addresses", 8, 1, true, 0, false, 6.0 + 3 * 3.5, 0, 0.0, false, 1, 1, 0, 256, true},
     };
     struct Stranger
     {
