@@ -88,10 +88,11 @@ constexpr double WaiterSilenceSeconds = 2.0 * SeatRetrySeconds + 1.0;
 // Places in line one address holds: a household or friends behind one router share an address and
 // wait together, and a fifth of them takes a place once one of the four is seated. However many ports
 // and ids it uses, one address fills no more.
-constexpr size_t PlacesPerHost = 4;
-// Clients in line for a seat: first denied, first seated. Later ones join the line behind them or, once
-// it is full, are denied as before; none pushes a waiting client out. Strangers need 256 addresses that
-// receive at them to fill it, and its cost is a pass over it for each answer to a challenge.
+constexpr uint32_t PlacesPerHost = 4;
+// Clients in line for a seat. The addresses take turns: each one's first place stands before any
+// second, and so on. Strangers fill it from 256 addresses that receive at them, but a newcomer's
+// address then takes a place from one that holds several: to keep it out they need an address for
+// every place. Its cost is a pass over it for each answer to a challenge.
 constexpr size_t MaxWaiters = 256 * PlacesPerHost;
 
 Net::Address HostOf(Net::Address address)
@@ -146,9 +147,7 @@ ServerNetwork::ServerNetwork(GameContext& context, const ServerSettings& setting
             // same update.
             if (!connected)
                 return;
-            const Net::Address address = server->GetClientAddress(client);
-            const uint64_t id = server->GetClientId(client);
-            std::erase_if(waiters, [&](const Waiter& waiter) { return waiter.address == address && waiter.id == id; });
+            LeaveLineSeated(server->GetClientAddress(client), server->GetClientId(client));
         });
     adapter.SetAdmissionCheck([this](const Net::Address& from, uint64_t id, bool answered)
                               { return Admits(from, id, answered); });
@@ -398,13 +397,18 @@ bool ServerNetwork::Admits(const Net::Address& from, uint64_t id, bool answered)
     const double time = Now();
     auto waiter = waiters.end();
     size_t ahead = 0;
-    size_t places = 0;
+    uint32_t places = 0;
+    uint64_t lastRank = 0;
     for (auto it = waiters.begin(); it != waiters.end(); ++it)
     {
         if (waiter == waiters.end() && it->id == id && it->address == from)
             waiter = it;
         ahead += waiter == waiters.end() && it->holds ? 1 : 0;
-        places += HostOf(it->address) == host ? 1 : 0;
+        if (HostOf(it->address) == host)
+        {
+            ++places;
+            lastRank = std::max(lastRank, it->rank);
+        }
     }
     if (waiter != waiters.end())
         waiter->lastAsked = time;
@@ -415,8 +419,8 @@ bool ServerNetwork::Admits(const Net::Address& from, uint64_t id, bool answered)
     }
     if (ahead < FreeSeats())
         return true;
-    if (waiter == waiters.end() && waiters.size() < MaxWaiters && places < PlacesPerHost)
-        waiters.push_back({from, id, time, time});
+    if (waiter == waiters.end())
+        JoinLine(from, id, places, lastRank);
     return false;
 }
 
@@ -444,7 +448,17 @@ size_t ServerNetwork::FreeSeats() const
 void ServerNetwork::HoldSeats()
 {
     const double time = Now();
-    std::erase_if(waiters, [&](const Waiter& waiter) { return time - waiter.lastAsked > WaiterSilenceSeconds; });
+    std::vector<Net::Address> quiet;
+    std::erase_if(waiters,
+                  [&](const Waiter& waiter)
+                  {
+                      const bool gone = time - waiter.lastAsked > WaiterSilenceSeconds;
+                      if (gone)
+                          quiet.push_back(HostOf(waiter.address));
+                      return gone;
+                  });
+    for (const Net::Address& host : quiet)
+        CountPlaces(host, -1);
     // One that has not asked again since it joined, or not within its retry time, or whose host may not
     // connect now, is passed over: it keeps its place but holds nothing against those behind it.
     const size_t free = FreeSeats();
@@ -455,6 +469,65 @@ void ServerNetwork::HoldSeats()
                        !IsHostRefused(HostOf(waiter.address));
         held += waiter.holds ? 1 : 0;
     }
+}
+
+void ServerNetwork::JoinLine(const Net::Address& from, uint64_t id, uint32_t places, uint64_t lastRank)
+{
+    if (places >= PlacesPerHost || (waiters.size() >= MaxWaiters && places > 0))
+        return;
+    if (waiters.size() >= MaxWaiters)
+    {
+        // The newest place of an address that holds the most, if more than one: a first place is never
+        // taken, and the address that takes it waits its turn as any other's first.
+        auto newest = waiters.end();
+        for (auto it = waiters.begin(); it != waiters.end(); ++it)
+            if (it->hostPlaces > 1 && (newest == waiters.end() || std::pair(it->hostPlaces, it->arrival) >
+                                                                      std::pair(newest->hostPlaces, newest->arrival)))
+                newest = it;
+        if (newest == waiters.end())
+            return;
+        const Net::Address pushed = HostOf(newest->address);
+        waiters.erase(newest);
+        CountPlaces(pushed, -1);
+    }
+    // Behind its address's last place, and behind the places of its rank that came before it.
+    const double time = Now();
+    const uint64_t rank = places > 0 ? lastRank + 1 : 0;
+    CountPlaces(HostOf(from), 1);
+    const auto at = std::upper_bound(waiters.begin(), waiters.end(), rank,
+                                     [](uint64_t rank, const Waiter& waiter) { return rank < waiter.rank; });
+    waiters.insert(at, {from, id, time, time, rank, arrivals++, places + 1});
+}
+
+void ServerNetwork::LeaveLineSeated(const Net::Address& address, uint64_t id)
+{
+    const auto seated =
+        std::find_if(waiters.begin(), waiters.end(),
+                     [&](const Waiter& waiter) { return waiter.address == address && waiter.id == id; });
+    if (seated == waiters.end())
+        return;
+    waiters.erase(seated);
+    // Its address's other places, in their order, stand behind all those waiting now: an address seated
+    // waits for the turn of every other before its next seat, however early its places came.
+    const Net::Address host = HostOf(address);
+    CountPlaces(host, -1);
+    uint64_t back = 0;
+    for (const Waiter& waiter : waiters)
+        if (HostOf(waiter.address) != host)
+            back = std::max(back, waiter.rank + 1);
+    for (Waiter& waiter : waiters)
+        if (HostOf(waiter.address) == host)
+            waiter.rank = back++;
+    std::sort(waiters.begin(), waiters.end(),
+              [](const Waiter& a, const Waiter& b)
+              { return std::pair(a.rank, a.arrival) < std::pair(b.rank, b.arrival); });
+}
+
+void ServerNetwork::CountPlaces(const Net::Address& host, int change)
+{
+    for (Waiter& waiter : waiters)
+        if (HostOf(waiter.address) == host)
+            waiter.hostPlaces = static_cast<uint32_t>(static_cast<int64_t>(waiter.hostPlaces) + change);
 }
 
 double ServerNetwork::CoolDown(const Net::Address& address)

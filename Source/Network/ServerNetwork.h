@@ -188,6 +188,13 @@ private:
     // Drops the waiting clients that stopped asking, and holds each free seat for one of the first in
     // line who keep asking and may connect now.
     void HoldSeats();
+    // Puts a client that a full server denied in line, unless its address holds its share of places
+    // or, when the line is full, any place while another address holds more.
+    void JoinLine(const Net::Address& from, uint64_t id, uint32_t places, uint64_t lastRank);
+    // A waiting client took its seat: the other places of its address go behind every other place.
+    void LeaveLineSeated(const Net::Address& address, uint64_t id);
+    // A place of the host joined (1) or left (-1): each of its places in line counts it.
+    void CountPlaces(const Net::Address& host, int change);
     // Disconnects a client that held a seat without playing, with one line, and lets its host connect
     // again only after a cooldown.
     void SendAway(int client, const std::string& why);
@@ -269,20 +276,28 @@ private:
         double until = 0.0;
     };
     std::vector<Cooldown> cooldowns;
-    // Clients a full server denied, in the order they were first denied, known again by their address
-    // and id when they ask again. A seat is held only for one that asked again since it joined and
-    // within its retry time: an answer given once proves nothing, as anyone can give one from each of
-    // its ports.
+    // Clients a full server denied, known again by their address and id when they ask again. A seat is
+    // held only for one that asked again since it joined and within its retry time: an answer given once
+    // proves nothing, as anyone can give one from each of its ports.
     struct Waiter
     {
         Net::Address address;
         uint64_t id = 0;
         double joined = 0.0;
         double lastAsked = 0.0;
+        // Where it stands: by rank, then by arrival. An address's first place has rank 0 and each later
+        // one the rank after its address's last; a seated place sends the others of its address behind
+        // every place of the other addresses.
+        uint64_t rank = 0;
+        uint64_t arrival = 0;
+        // Places its address holds in line.
+        uint32_t hostPlaces = 0;
         // It holds one of the free seats, as the last update found.
         bool holds = false;
     };
+    // In the order they stand.
     std::vector<Waiter> waiters;
+    uint64_t arrivals = 0;
     // Requests denied to hosts cooling down or holding their share of connections without players.
     uint64_t deniedRequests = 0;
     // Since when the players present have been fewer than the high count; negative while they are not.

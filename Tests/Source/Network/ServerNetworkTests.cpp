@@ -1,5 +1,6 @@
 #include "Libraries/Net/Client.h"
 #include "Libraries/Net/ConnectToken.h"
+#include "Libraries/Net/NetcodeClient.h"
 #include "Libraries/Net/Packet.h"
 #include "Libraries/Net/Socket.h"
 #include "Source/Network/ClientNetwork.h"
@@ -701,6 +702,10 @@ TEST_F(ServerNetworkTest, StrangersLeaveAnHonestClientASeat)
         // within a retry (the others play on); hosts from which a fresh client a frame answers once.
         int honestCount = 1, leaving = 0;
         uint8_t oneShotHosts = 0;
+        // Addresses of four strangers each in line before the honest client (the first of each before the
+        // others) that ask every 3 s and hold a seat without players; the first may answer twice and stop.
+        int lineHosts = 0;
+        bool firstStops = false;
     };
     const Case cases[] = {
         {"holders from one host", 1, 8, false, 0, false, 3.0 + 3.0},
@@ -717,6 +722,18 @@ TEST_F(ServerNetworkTest, StrangersLeaveAnHonestClientASeat)
         {"one-shot answers from 64 hosts", 8, 1, true, 0, false, 6.0 + 3.5, 0, 0.0, false, 1, 2, 64},
         // The third is refused while the first two are not yet seen to ask for players.
         {"three friends behind one router", 8, 1, true, 0, false, 6.0 + 6.5, 0, 0.0, false, 3, 4},
+        // Eight seatings of 3 to 6 s before its own; a newcomer to a full line while the first ones hold seats.
+        {"strangers from 8 addresses in line first", 8, 1, true, 0, false, 6.0 + 9 * 6.0, 0, 0.0, false, 1, 1, 0, 8},
+        {"a line filled from 256 addresses", 8, 1, true, 0, false, 6.0 + 3 * 3.5, 0, 0.0, false, 1, 1, 0, 256, true},
+    };
+    struct Stranger
+    {
+        Net::Address address;
+        uint64_t id = 0;
+        bool first = false;
+        double nextAsk = 0.0;
+        std::unique_ptr<Net::MemoryTransport> transport{};
+        std::unique_ptr<Net::NetcodeClient> client{};
     };
     settings.maximumPlayers = 8;
     settings.connectionTimeout = 3.0f;
@@ -759,6 +776,12 @@ TEST_F(ServerNetworkTest, StrangersLeaveAnHonestClientASeat)
         std::vector<std::unique_ptr<ClientNetwork>> honest;
         double begun = 0.0;
         uint64_t sent = 0;
+        std::vector<Stranger> strangers;
+        for (int host = 0; host < test.lineHosts; ++host)
+            for (int place = 0; place < 4; ++place)
+                strangers.push_back({Net::Address(10, 9, uint8_t(host), 1, uint16_t(50000 + place)), id++, place == 0,
+                                     place ? 2.0 : 0.5 + (test.firstStops ? 0.0 : host * 0.2)});
+        int lateSeatings = 0;
         const auto seated = [&] {
             return !honest.empty() &&
                    std::ranges::all_of(honest, [](auto& role) { return role->GetClientIndex() >= 0; });
@@ -801,7 +824,33 @@ TEST_F(ServerNetworkTest, StrangersLeaveAnHonestClientASeat)
                                 message.input.aimX = int8_t(int(time / 3.0) % 2);
                             });
             TakeGameSystemSteps(*server, true);
-            if (honest.empty() && (test.addPlayers ? server->GetState() == NetworkState::Playing : tick == 30))
+            for (Stranger& stranger : strangers)
+            {
+                // Seated, it holds the seat; denied or sent away, it lets its address go and asks again in time.
+                const auto state = stranger.client ? stranger.client->State() : Net::NETCODE_CLIENT_STATE_DISCONNECTED;
+                lateSeatings += state == Net::NETCODE_CLIENT_STATE_CONNECTED && !stranger.first ? 1 : 0;
+                if (state <= Net::NETCODE_CLIENT_STATE_DISCONNECTED)
+                {
+                    stranger.client.reset();
+                    stranger.transport.reset();
+                }
+                if (!stranger.client && time >= stranger.nextAsk && (!stranger.first || !test.firstStops || time < 4.0))
+                {
+                    stranger.transport = std::make_unique<Net::MemoryTransport>(network, stranger.address);
+                    stranger.client = std::make_unique<Net::NetcodeClient>(Net::NetcodeClientConfig{},
+                                                                           stranger.transport.get(), time);
+                    uint8_t token[Net::ConnectTokenBytes];
+                    const Net::Address address = server->GetAddress();
+                    ASSERT_TRUE(Net::GenerateConnectToken(1, &address, 3600, 10, stranger.id, 0, stranger.id,
+                                                          GameServerKey, nullptr, token));
+                    stranger.client->Connect(token);
+                    stranger.nextAsk = time + 3.0;
+                }
+                if (stranger.client)
+                    stranger.client->Update(time);
+            }
+            if (honest.empty() && (test.addPlayers ? server->GetState() == NetworkState::Playing : tick == 30) &&
+                (!test.lineHosts || time > 3.0))
             {
                 for (GameContext& own : owns)
                 {
@@ -828,6 +877,7 @@ TEST_F(ServerNetworkTest, StrangersLeaveAnHonestClientASeat)
         }
         EXPECT_TRUE(seated());
         EXPECT_LT(time - begun, test.within);
+        EXPECT_EQ(lateSeatings, 0);
         EXPECT_EQ(sent > 0, test.forgedTokens > 0);
         // Holders who left wait to come back as those sent away do.
         EXPECT_TRUE(test.leaveAfter == 0.0 || std::none_of(clients.begin(), clients.end(),
