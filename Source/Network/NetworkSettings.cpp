@@ -2,9 +2,11 @@
 
 #include "Engine/Foundation/File.h"
 #include "Engine/Foundation/FileManager.h"
+#include "Engine/Foundation/Json.h"
 #include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Lon.h"
 #include "Engine/Foundation/Members.h"
+#include "Engine/Foundation/Pattern.h"
 #include "Libraries/Net/Address.h"
 
 #include <algorithm>
@@ -316,13 +318,25 @@ bool IsUsableAddress(const ClientSettings& settings, StringView path)
 template <class Settings> Settings ParseRoleFile(StringView text, StringView path)
 {
     Blueprint root;
-    if (!Lon::Parse(text, root))
+    StringReader reader(text);
+    JsonNotes notes;
+    if (!Lon::Parse(reader, root, &notes))
     {
-        Log::Write("the role file {} is not LON text: its settings keep their defaults", path);
+        // A host fixing a typo needs to know where it is, not only that the file was passed over.
+        if (reader.errors.empty())
+            Log::Write("the role file {} is not LON text: its settings keep their defaults", path);
+        else
+            Log::Write("the role file {} is not LON text at line {}, column {} ({}): its settings keep their "
+                       "defaults",
+                       path, reader.errors.front().line, reader.errors.front().column, reader.errors.front().message);
         root = Blueprint();
     }
     else if (root.GetType() != BlueprintType::Object)
         Log::Write("the role file {} holds no object: its settings keep their defaults", path);
+    // A number that is not one as written ("40000x", "0x9c40") is held as its text, so only its key
+    // keeps its default, named here with why and again by the key's reader.
+    for (const JsonNotes::Number& number : notes.numbers)
+        Log::Write("{}: {} = {} is not read: {}", path, number.path, number.text, number.why);
     // Read even an empty tree, so that what the role cannot do without is still named in the log.
     Settings settings;
     ReadSettings(root, settings, path);

@@ -72,6 +72,10 @@ TEST(NetworkSettings, KeysTakeOnlyTheirKindAndUsableValues)
         {"MinimumPlayers = 3.0", [](auto& s) { return s.minimumPlayers == 6; }, "MinimumPlayers = 3"},
         {"MinimumPlayers = -3", [](auto& s) { return s.minimumPlayers == 6; }, "MinimumPlayers = -3"},
         {"MinimumPlayers = +3", [](auto& s) { return s.minimumPlayers == 3; }},
+        // Decimal whatever the first digit; a token only partly a number costs its own key alone.
+        {"MinimumPlayers = 010", [](auto& s) { return s.minimumPlayers == 10; }},
+        {"PacketLoss = 12abc MinimumPlayers = 3", [](auto& s) { return s.packetLoss == 5.0f && s.minimumPlayers == 3; },
+         "PacketLoss = 12abc is not read: a number in decimal digits was expected"},
         {"ForceUpdateTimeout = 1", [](auto& s) { return s.forceUpdateTimeout == 1.0; }},
         {"ForceUpdateTimeout = 0.5", [](auto& s) { return s.forceUpdateTimeout == 0.5; }},
         {"HostingIp = 5", [](auto& s) { return s.hostingIp.empty(); }, "HostingIp = 5"},
@@ -140,8 +144,10 @@ TEST(NetworkSettings, MissingUnreadableOrDamagedRoleFilesGiveTheDefaults)
         const char* logged;
     };
     const Case cases[] = {
-        {nullptr, false, "cannot be read"},      {nullptr, true, "cannot be read"},
-        {"", false, "is not LON text"},          {"{\n\tSimulate = true\n\tPacketLoss = ", false, "is not LON text"},
+        {nullptr, false, "cannot be read"},
+        {nullptr, true, "cannot be read"},
+        {"", false, "is not LON text at line 1, column 1 (expected a number)"},
+        {"{\n\tSimulate = true\n\tPacketLoss = ", false, "is not LON text at line 3, column 15 (expected a number)"},
         {"[ 1 2 3 ]", false, "holds no object"},
     };
     for (const Case& test : cases)
