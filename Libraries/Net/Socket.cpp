@@ -15,6 +15,17 @@ namespace Net
 namespace
 {
 
+// Puts one control message, info at level and type, in the message's control buffer.
+template <class Info> void SetControl(msghdr& message, int level, int type, const Info& info)
+{
+    cmsghdr* header = reinterpret_cast<cmsghdr*>(message.msg_control);
+    header->cmsg_level = level;
+    header->cmsg_type = type;
+    header->cmsg_len = CMSG_LEN(sizeof(info));
+    std::memcpy(CMSG_DATA(header), &info, sizeof(info));
+    message.msg_controllen = CMSG_SPACE(sizeof(info));
+}
+
 socklen_t ToSocketAddress(const Address& address, sockaddr_storage& storage)
 {
     std::memset(&storage, 0, sizeof(storage));
@@ -151,29 +162,20 @@ bool UdpSocket::SendFrom(const Address& from, const Address& to, const uint8_t* 
     if (everyAddress && from.GetType() == address.GetType())
     {
         message.msg_control = control;
-        cmsghdr* header = reinterpret_cast<cmsghdr*>(control);
         sockaddr_storage source;
         ToSocketAddress(from, source);
+        // The interface is left to the routing table; only the source address is chosen.
         if (from.GetType() == ADDRESS_IPV4)
         {
-            // The interface is left to the routing table; only the source address is chosen.
             in_pktinfo info{};
             info.ipi_spec_dst = reinterpret_cast<const sockaddr_in*>(&source)->sin_addr;
-            header->cmsg_level = IPPROTO_IP;
-            header->cmsg_type = IP_PKTINFO;
-            header->cmsg_len = CMSG_LEN(sizeof(info));
-            std::memcpy(CMSG_DATA(header), &info, sizeof(info));
-            message.msg_controllen = CMSG_SPACE(sizeof(info));
+            SetControl(message, IPPROTO_IP, IP_PKTINFO, info);
         }
         else
         {
             in6_pktinfo info{};
             info.ipi6_addr = reinterpret_cast<const sockaddr_in6*>(&source)->sin6_addr;
-            header->cmsg_level = IPPROTO_IPV6;
-            header->cmsg_type = IPV6_PKTINFO;
-            header->cmsg_len = CMSG_LEN(sizeof(info));
-            std::memcpy(CMSG_DATA(header), &info, sizeof(info));
-            message.msg_controllen = CMSG_SPACE(sizeof(info));
+            SetControl(message, IPPROTO_IPV6, IPV6_PKTINFO, info);
         }
     }
     return sendmsg(handle, &message, MSG_DONTWAIT) == bytes;
