@@ -51,10 +51,13 @@ const double AssumedForceUpdateTimeout = ServerSettings().forceUpdateTimeout;
 // What a player can check when no answer came: a request that times out tells nothing of why.
 std::string WhatToCheck(const ClientSettings& settings)
 {
-    if (Net::Address(settings.matcherIp.c_str()).IsLoopback())
+    const Net::Address server(settings.matcherIp.c_str());
+    if (server.IsLoopback())
         return FormatText(": nothing answered on this machine, which {} is. A server on another machine needs its "
-                          "address as MatcherIp in {}; one on this machine must run with HostingPort {} (MatcherPort)",
-                          settings.matcherIp, ClientRoleFile, settings.matcherPort);
+                          "address as MatcherIp in {}; one on this machine must run with HostingPort {} (MatcherPort) "
+                          "and HostingIp \"{}\" or \"{}\"",
+                          settings.matcherIp, ClientRoleFile, settings.matcherPort, settings.matcherIp,
+                          server.GetType() == Net::ADDRESS_IPV4 ? "0.0.0.0" : "::");
     return FormatText(": the server did not answer. Check that it runs, that its HostingIp is not 127.0.0.1 (only "
                       "its own machine joins that), that its HostingPort is {} as MatcherPort is, and that UDP on "
                       "port {} is let in to it",
