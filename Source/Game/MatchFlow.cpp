@@ -32,7 +32,9 @@ namespace
 std::string HostText(const Net::Address& address)
 {
     const std::string text = address.ToString();
-    return text.substr(0, text.rfind(':'));
+    const size_t port = text.rfind(':');
+    // "[::1]:40000" is written "::1" in the file.
+    return text.front() == '[' ? text.substr(1, port - 2) : text.substr(0, port);
 }
 
 } // namespace
@@ -303,12 +305,13 @@ std::unique_ptr<Network> Vantorel_::CreateServerNetwork(StringView path)
     // A host learns here whether other machines can join, rather than from players who cannot.
     const Net::Address bound = role->GetAddress();
     if (bound.IsEveryAddress())
-        Log::Write("a dedicated server listens on port {} at every address of this machine ({})", bound.GetPort(),
-                   HostText(bound));
+        // A socket serves one family: bound to :: it takes no IPv4 client.
+        Log::Write("a dedicated server listens on port {} at every {}address of this machine ({})", bound.GetPort(),
+                   bound.GetType() == Net::ADDRESS_IPV6 ? "IPv6 " : "", HostText(bound));
     else if (bound.IsLoopback())
         Log::Write("a dedicated server listens on port {} at {}: only this machine can join it; for other machines "
-                   "set HostingIp = \"0.0.0.0\" in {}",
-                   bound.GetPort(), HostText(bound), path);
+                   "set HostingIp = \"{}\" in {}",
+                   bound.GetPort(), HostText(bound), bound.GetType() == Net::ADDRESS_IPV6 ? "::" : "0.0.0.0", path);
     else
         Log::Write("a dedicated server listens on port {} at {}", bound.GetPort(), HostText(bound));
     return role;
