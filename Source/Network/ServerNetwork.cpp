@@ -459,6 +459,9 @@ void ServerNetwork::HoldSeats()
                   });
     for (const Net::Address& host : quiet)
         CountPlaces(host, -1);
+    // With nobody waiting, no seated address has anyone to let go first.
+    if (waiters.empty())
+        turns.clear();
     // One that has not asked again since it joined, or not within its retry time, or whose host may not
     // connect now, is passed over: it keeps its place but holds nothing against those behind it.
     const size_t free = FreeSeats();
@@ -492,7 +495,9 @@ void ServerNetwork::JoinLine(const Net::Address& from, uint64_t id, uint32_t pla
     }
     // Behind its address's last place, and behind the places of its rank that came before it.
     const double time = Now();
-    const uint64_t rank = places > 0 ? lastRank + 1 : 0;
+    // An address seated from the line comes back behind those who waited then, even with no place left.
+    const auto turn = std::find_if(turns.begin(), turns.end(), [&](const Turn& t) { return t.host == HostOf(from); });
+    const uint64_t rank = places > 0 ? lastRank + 1 : turn != turns.end() ? turn->nextRank : 0;
     CountPlaces(HostOf(from), 1);
     const auto at = std::upper_bound(waiters.begin(), waiters.end(), rank,
                                      [](uint64_t rank, const Waiter& waiter) { return rank < waiter.rank; });
@@ -518,6 +523,15 @@ void ServerNetwork::LeaveLineSeated(const Net::Address& address, uint64_t id)
     for (Waiter& waiter : waiters)
         if (HostOf(waiter.address) == host)
             waiter.rank = back++;
+    // Its next place, should it have none left or come back later, stands there too.
+    std::erase_if(turns, [&](const Turn& turn) { return turn.host == host; });
+    if (!waiters.empty())
+    {
+        if (turns.size() >= MaxWaiters)
+            turns.erase(std::min_element(turns.begin(), turns.end(),
+                                         [](const Turn& a, const Turn& b) { return a.nextRank < b.nextRank; }));
+        turns.push_back({host, back});
+    }
     std::sort(waiters.begin(), waiters.end(),
               [](const Waiter& a, const Waiter& b)
               { return std::pair(a.rank, a.arrival) < std::pair(b.rank, b.arrival); });

@@ -286,8 +286,8 @@ private:
         double joined = 0.0;
         double lastAsked = 0.0;
         // Where it stands: by rank, then by arrival. An address's first place has rank 0 and each later
-        // one the rank after its address's last; a seated place sends the others of its address behind
-        // every place of the other addresses.
+        // one the rank after its address's last; a seated place sends the others of its address, and any
+        // it takes later (see turns), behind every place of the other addresses.
         uint64_t rank = 0;
         uint64_t arrival = 0;
         // Places its address holds in line.
@@ -298,6 +298,14 @@ private:
     // In the order they stand.
     std::vector<Waiter> waiters;
     uint64_t arrivals = 0;
+    // Addresses seated from the line while others waited, with the rank their next place takes: one
+    // sent away or that left joins again behind those who waited then, not as a first place.
+    struct Turn
+    {
+        Net::Address host;
+        uint64_t nextRank = 0;
+    };
+    std::vector<Turn> turns;
     // Requests denied to hosts cooling down or holding their share of connections without players.
     uint64_t deniedRequests = 0;
     // Since when the players present have been fewer than the high count; negative while they are not.

@@ -706,6 +706,8 @@ TEST_F(ServerNetworkTest, StrangersLeaveAnHonestClientASeat)
         // others) that ask every 3 s and hold a seat without players; the first may answer twice and stop.
         int lineHosts = 0;
         bool firstStops = false;
+        // Addresses of one stranger each that ask a second after the honest clients, as those above do.
+        int lateHosts = 0;
     };
     const Case cases[] = {
         {"holders from one host", 1, 8, false, 0, false, 3.0 + 3.0},
@@ -725,6 +727,9 @@ TEST_F(ServerNetworkTest, StrangersLeaveAnHonestClientASeat)
         // Eight seatings of 3 to 6 s before its own; a newcomer to a full line while the first ones hold seats.
         {"strangers from 8 addresses in line first", 8, 1, true, 0, false, 6.0 + 9 * 6.0, 0, 0.0, false, 1, 1, 0, 8},
         {"a line filled from 256 addresses", 8, 1, true, 0, false, 6.0 + 3 * 3.5, 0, 0.0, false, 1, 1, 0, 256, true},
+        // The second friend waits for one seat of each, not for strangers seated and sent away coming back.
+        {"friends behind one router before strangers who come back", 8, 1, true, 0, false, 6.0 + 5 * 6.0, 0, 0.0, false,
+         2, 2, 0, 0, false, 4},
     };
     struct Stranger
     {
@@ -862,6 +867,8 @@ TEST_F(ServerNetworkTest, StrangersLeaveAnHonestClientASeat)
                                                                      9 + honest.size(), transports.back().get()));
                 }
                 begun = time;
+                for (int host = 0; host < test.lateHosts; ++host)
+                    strangers.push_back({Net::Address(10, 8, uint8_t(host), 1, 50000), id++, true, time + 1.0});
             }
             // A thousand a second, from the start or from when the honest client was challenged, ahead of its
             // answer.
