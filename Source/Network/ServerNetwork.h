@@ -126,6 +126,7 @@ public:
     // The configurations the vote offers: those whose bots and MaximumPlayers players a match holds.
     // Empty when none does, and the server cannot run.
     const std::vector<uint32_t>& GetOfferedConfigurations() const { return offered; }
+    const SeatLine& GetSeatLine() const { return seatLine; }
 
 private:
     struct ClientSlot
