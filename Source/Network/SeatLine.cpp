@@ -106,14 +106,27 @@ void SeatLine::HoldSeats(double now)
     // With nobody waiting, no seated address has anyone to let go first.
     if (waiters.empty())
         turns.clear();
-    // One that has not asked again since it joined, or not within its retry time, or whose host may not
+    // A seat held stays held while its holder keeps asking: one ahead of it that asks once the seat is
+    // held takes nothing from it. Each other free seat is held for the first in line who keeps waiting;
+    // one that has not asked again since it joined, or not within its retry time, or whose host may not
     // connect now, is passed over: it keeps its place but holds nothing against those behind it.
+    const auto keepsAsking = [&](const Waiter& waiter)
+    { return now - waiter.lastAsked <= SeatHoldSeconds && !IsHostRefused(HostOf(waiter.address), now); };
     const size_t free = seats.free();
+    size_t held = 0;
+    for (Waiter& waiter : waiters)
+    {
+        waiter.holds = waiter.holds && held < free && keepsAsking(waiter);
+        held += waiter.holds ? 1 : 0;
+    }
     holders.clear();
     for (Place it = waiters.begin(); it != waiters.end(); ++it)
     {
-        it->holds = holders.size() < free && it->lastAsked > it->joined && now - it->lastAsked <= SeatHoldSeconds &&
-                    !IsHostRefused(HostOf(it->address), now);
+        if (!it->holds && held < free && it->lastAsked > it->joined && keepsAsking(*it))
+        {
+            it->holds = true;
+            ++held;
+        }
         if (it->holds)
             holders.push_back(it);
     }

@@ -92,8 +92,9 @@ public:
     // request from a refused host costs no pass over the line.
     Verdict Admits(const Net::Address& from, uint64_t id, bool answered, double now);
     bool IsHostRefused(const Net::Address& host, double now) const;
-    // Drops the waiting clients that stopped asking, and holds each free seat for one of the first in
-    // line who keep asking and may connect now. Called once an update, before the library reads.
+    // Drops the waiting clients that stopped asking, keeps each seat held while its holder keeps asking,
+    // and holds each other free seat for one of the first in line who keep asking and may connect now.
+    // Called once an update, before the library reads.
     void HoldSeats(double now);
     // A client took a seat: if it waited, the other places of its address go behind every other place.
     void Seated(const Net::Address& address, uint64_t id);

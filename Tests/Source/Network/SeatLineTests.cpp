@@ -34,8 +34,9 @@ TEST(SeatLineTest, HeldSeatsGoToTheirHoldersInLineOrderAndRefusedHostsChangeNoth
     };
     // clang-format off
     const Case cases[] = {
-        // It stands first, but asks too seldom to hold the seat: the one behind it holds it.
-        {"a stranger asking every 6.9 s before an honest client", 1, 13.0, 20.0, {2}, 1,
+        // It stands first, but asks too seldom to hold the seat, and asking once it is held takes nothing:
+        // the one behind it takes it at its next retry.
+        {"a stranger asking every 6.9 s before an honest client", 1, 13.0, 16.0, {2}, 1,
          {{"10.0.0.2:1", 1, 0.0, 6.9}, {"10.0.0.3:1", 2, 0.5}}},
         // The second asks first once they free.
         {"two seats freed in one tick", 2, 9.15, 20.0, {1, 2}, 0, {{"10.0.0.5:1", 1, 0.1}, {"10.0.0.5:2", 2, 0.2}}},
