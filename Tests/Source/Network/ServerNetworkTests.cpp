@@ -493,6 +493,54 @@ TEST_F(ServerNetworkTest, OnlyTokensThatTimeOutWithinAMinuteConnect)
         EXPECT_EQ(clients[i]->client.IsConnected(), timeouts[i] == 1 || timeouts[i] == 10) << timeouts[i];
 }
 
+// A server bound to its LAN address behind a port forward gets requests whose tokens name the router's:
+// it says so, naming both and what to set, once a minute whoever sends them (strangers can, at will), and
+// counts them all as it stops.
+TEST_F(ServerNetworkTest, RequestsForAnotherServerAreLoggedOnceAMinuteAndCountedAtTheStop)
+{
+    StartServer();
+    LogCapture log;
+    const Net::Address router(10, 80, 100, 1, 40000);
+    uint8_t bytes[Net::ConnectTokenBytes];
+    Net::ConnectToken token;
+    std::vector<uint8_t> request(Net::ConnectionRequestBytes);
+    ASSERT_TRUE(Net::GenerateConnectToken(1, &router, 3600, 10, 5, 0, 5, GameServerKey, nullptr, bytes));
+    ASSERT_TRUE(Net::ReadConnectToken(bytes, token) &&
+                Net::WriteConnectionRequest(token, request.data(), request.size()));
+    for (int i = 0; i < 61 * 60; ++i, Run())
+        network.SendFrom(Net::Address(10, 1, uint8_t(i >> 8), uint8_t(i), 50000), server->GetAddress(), request.data(),
+                         Net::ConnectionRequestBytes);
+    EXPECT_EQ(log.StartingWith("the server at 10.0.0.1:40000 dropped ").size(), 2u);
+    EXPECT_TRUE(
+        log.Logged("the server at 10.0.0.1:40000 dropped 1 connection requests whose tokens name "
+                   "10.80.100.1:40000: behind a port forward set HostingIp = \"0.0.0.0\", which takes tokens for "
+                   "the router's address too; otherwise players set MatcherIp to the server's own address (at "
+                   "most one such line a minute)"));
+    server->Stop();
+    EXPECT_TRUE(log.Logged("its connection layer took 0 packets, dropped 3660 (3660 of them connection requests whose "
+                           "tokens name another server) and left 0 connection requests unread for want of time"));
+}
+
+// Friends behind one router who ask together are challenged together, and once two of them hold
+// connections without players the next is turned away as it answers: it says it may be either cause, and
+// the server counts the denial.
+TEST_F(ServerNetworkTest, AClientTurnedAwayForItsAddressSaysSoAndTheServerCountsIt)
+{
+    StartServer();
+    Start(1, 10, 20, 50000);
+    Start(2, 10, 20, 50001);
+    Run();
+    GameContext own;
+    Net::MemoryTransport transport(network, Net::Address(10, 0, 0, 20, 50002));
+    LogCapture log;
+    ClientNetwork friendOf(own, ClientSettings{{}, "10.0.0.1", 40000}, 3, &transport);
+    ASSERT_TRUE(RunUntil([&] { return !log.StartingWith("the server 10.0.0.1:40000 turned this client away").empty(); },
+                         60, &friendOf));
+    server->Stop();
+    EXPECT_TRUE(log.Logged("the server denied 1 connection requests from addresses it had sent a connection away from "
+                           "or that held 2 connections without players"));
+}
+
 // Players who join, vote and leave before the vote is taken do not sway it.
 TEST_F(ServerNetworkTest, VotesOfPlayersWhoLeftDoNotCount)
 {
@@ -667,7 +715,10 @@ TEST_F(ServerNetworkTest, AFullServerSeatsADeniedClientAtTheTimeoutAndAnyAddress
     ClientNetwork honest(own, ClientSettings{{}, "10.0.0.1", 40000}, 9, &transport);
     ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 1; }, 600, &honest));
     EXPECT_LT(time, settings.connectionTimeout + ClientNetwork::SeatRetryNanoseconds / 1e9 + 1.0);
-    EXPECT_EQ(log.StartingWith("the server 10.0.0.1:40000 is full").size(), 1u);
+    EXPECT_EQ(log.StartingWith("the server 10.0.0.1:40000 turned this client away for now: the server is full, or "
+                               "others from this address are still joining")
+                  .size(),
+              1u);
 
     settings.hostingIp = "0.0.0.0";
     settings.hostingPort = 0;
