@@ -293,15 +293,14 @@ TEST_F(Program, AServerAndTwoClientsPlayAMatchOverTheLoopbackAndExit)
 // of its server's address.
 TEST_F(Program, AServerOnEveryIPv6AddressAndAClientDiallingItsLoopbackPlay)
 {
-    const uint16_t port = Net::UdpSocket(Net::Address("[::1]:0")).GetAddress().GetPort();
-    if (port == 0)
+    const std::string port = std::to_string(Net::UdpSocket(Net::Address("[::1]:0")).GetAddress().GetPort());
+    if (port == "0")
         GTEST_SKIP() << "this machine's loopback has no IPv6 address (::1) to play over";
     ASSERT_TRUE(Lumvek::Testing::WriteFallMatches(folder.root));
-    const std::string durations = "PrepareDuration = 0.2 EndDuration = 0.2 ";
-    Write("Assets/server.config", "{ " + durations + "HostingIp = \"::\" HostingPort = " + std::to_string(port) +
-                                      " MinimumPlayers = 1 MaximumPlayers = 1 VoteDuration = 0.2 }");
-    Write("Assets/client.config",
-          "{ " + durations + "MatcherIp = \"::1\" MatcherPort = " + std::to_string(port) + " }");
+    const std::string durations = " PrepareDuration = 0.2 EndDuration = 0.2 VoteDuration = 0.2 }";
+    Write("Assets/server.config",
+          "{ HostingIp = \"::\" MinimumPlayers = 1 MaximumPlayers = 1 HostingPort = " + port + durations);
+    Write("Assets/client.config", "{ MatcherIp = \"::1\" MatcherPort = " + port + durations);
     const pid_t server = Start({"--headless", "--server", "--matches", "1", "--seed", "3"}, "server.txt");
     EXPECT_EQ(Run({"--headless", "--client", "--matches", "1", "--seed", "11"}), 0) << lastOutput;
     EXPECT_EQ(Wait(server), 0) << Read("server.txt");

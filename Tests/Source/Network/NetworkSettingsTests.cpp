@@ -186,9 +186,8 @@ TEST(NetworkSettings, AnAddressThatIsNotNumericIsRefusedWithTheKeyAndTheFile)
     EXPECT_TRUE(LoggedAbout(log, "HostingIp = \"gameserver.lan\" is not an address"));
 }
 
-// Texts that read as addresses but cannot work: a port, which would be dropped without a word or dialled
-// twice, and an IPv4 address in IPv6 form, which no socket here binds to or reaches. The line says what to
-// write; brackets without a port are taken.
+// Texts that read as addresses but cannot work, a port (dropped without a word, or dialled twice) and an
+// IPv4 address in IPv6 form (no socket here binds to or reaches one), are refused with what to write.
 TEST(NetworkSettings, AnAddressWithAPortOrInIPv6FormIsRefusedWithWhatToWrite)
 {
     LogCapture log;

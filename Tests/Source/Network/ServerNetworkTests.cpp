@@ -493,9 +493,8 @@ TEST_F(ServerNetworkTest, OnlyTokensThatTimeOutWithinAMinuteConnect)
         EXPECT_EQ(clients[i]->client.IsConnected(), timeouts[i] == 1 || timeouts[i] == 10) << timeouts[i];
 }
 
-// A server bound to its LAN address behind a port forward gets requests whose tokens name the router's:
-// it says so, naming both and what to set, once a minute whoever sends them (strangers can, at will), and
-// counts them all as it stops.
+// A server on its LAN address behind a port forward gets tokens naming the router's: it says so, with what
+// to set, once a minute whoever sends them (strangers can, at will), and counts them all as it stops.
 TEST_F(ServerNetworkTest, RequestsForAnotherServerAreLoggedOnceAMinuteAndCountedAtTheStop)
 {
     StartServer();
@@ -511,19 +510,16 @@ TEST_F(ServerNetworkTest, RequestsForAnotherServerAreLoggedOnceAMinuteAndCounted
         network.SendFrom(Net::Address(10, 1, uint8_t(i >> 8), uint8_t(i), 50000), server->GetAddress(), request.data(),
                          Net::ConnectionRequestBytes);
     EXPECT_EQ(log.StartingWith("the server at 10.0.0.1:40000 dropped ").size(), 2u);
-    EXPECT_TRUE(
-        log.Logged("the server at 10.0.0.1:40000 dropped 1 connection requests whose tokens name "
-                   "10.80.100.1:40000: behind a port forward set HostingIp = \"0.0.0.0\", which takes tokens for "
-                   "the router's address too; otherwise players set MatcherIp to the server's own address (at "
-                   "most one such line a minute)"));
+    EXPECT_EQ(log.StartingWith("the server at 10.0.0.1:40000 dropped 1 connection requests whose tokens name "
+                               "10.80.100.1:40000: behind a port forward set HostingIp = \"0.0.0.0\"")
+                  .size(),
+              1u);
     server->Stop();
-    EXPECT_TRUE(log.Logged("its connection layer took 0 packets, dropped 3660 (3660 of them connection requests whose "
-                           "tokens name another server) and left 0 connection requests unread for want of time"));
+    EXPECT_EQ(log.StartingWith("its connection layer took 0 packets, dropped 3660 (3660 of them").size(), 1u);
 }
 
-// Friends behind one router who ask together are challenged together, and once two of them hold
-// connections without players the next is turned away as it answers: it says it may be either cause, and
-// the server counts the denial.
+// Friends behind one router who ask together are challenged together; once two hold connections without
+// players the next is turned away as it answers, says it may be either cause, and is counted.
 TEST_F(ServerNetworkTest, AClientTurnedAwayForItsAddressSaysSoAndTheServerCountsIt)
 {
     StartServer();
@@ -537,8 +533,7 @@ TEST_F(ServerNetworkTest, AClientTurnedAwayForItsAddressSaysSoAndTheServerCounts
     ASSERT_TRUE(RunUntil([&] { return !log.StartingWith("the server 10.0.0.1:40000 turned this client away").empty(); },
                          60, &friendOf));
     server->Stop();
-    EXPECT_TRUE(log.Logged("the server denied 1 connection requests from addresses it had sent a connection away from "
-                           "or that held 2 connections without players"));
+    EXPECT_EQ(log.StartingWith("the server denied 1 connection requests").size(), 1u);
 }
 
 // Players who join, vote and leave before the vote is taken do not sway it.
