@@ -160,6 +160,25 @@ bool Address::IsLoopback() const
     return type == ADDRESS_IPV6 && std::memcmp(ipv6, One, sizeof(ipv6)) == 0;
 }
 
+bool Address::IsIPv4Mapped() const
+{
+    static constexpr uint16_t Prefix[6] = {0, 0, 0, 0, 0, 0xffff};
+    return type == ADDRESS_IPV6 && std::memcmp(ipv6, Prefix, sizeof(Prefix)) == 0;
+}
+
+std::string Address::HostText() const
+{
+    if (IsIPv4Mapped())
+        return Address(static_cast<uint8_t>(ipv6[6] >> 8), static_cast<uint8_t>(ipv6[6]),
+                       static_cast<uint8_t>(ipv6[7] >> 8), static_cast<uint8_t>(ipv6[7]))
+            .HostText();
+    if (!IsValid())
+        return "none";
+    const std::string text = ToString();
+    const size_t colon = text.rfind(':');
+    return type == ADDRESS_IPV6 ? text.substr(1, colon - 2) : text.substr(0, colon);
+}
+
 bool Address::operator==(const Address& other) const
 {
     if (type != other.type || port != other.port)

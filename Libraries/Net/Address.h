@@ -40,11 +40,16 @@ public:
     bool IsEveryAddress() const;
     // 127.0.0.0/8 or ::1: only this machine reaches it.
     bool IsLoopback() const;
+    // ::ffff:a.b.c.d, an IPv4 address in IPv6 form, which sockets of either family here refuse.
+    bool IsIPv4Mapped() const;
 
     // "a.b.c.d:port" or "[v6]:port"; "none" for an invalid address. The buffer form writes at most
     // bytes - 1 characters and a terminating zero, and returns the buffer.
     std::string ToString() const;
     const char* ToString(char* buffer, int bytes) const;
+    // The host alone, as it is written without a port: "a.b.c.d" or "v6" without brackets; the IPv4 form of
+    // an IPv4-mapped address; "none" for an invalid address.
+    std::string HostText() const;
 
     bool operator==(const Address& other) const;
     bool operator!=(const Address& other) const { return !(*this == other); }

@@ -62,6 +62,9 @@ public:
     uint64_t GetClientId() const { return clientId; }
     // The address the client is bound to, with the port it really got.
     Address GetAddress() const { return netcode.GetAddress(); }
+    // The system's reason (an errno value) that nothing the client sent has left its machine: its socket
+    // did not open, or its sends fail. 0 once a packet has left.
+    int GetSendError() const { return wire ? wire->GetSendError() : 0; }
 
     // One packet to the server while connected, carrying the messages that are due and the acks.
     void SendPackets();

@@ -338,7 +338,13 @@ void NetcodeServer::ProcessConnectionRequest(const Address& from, const uint8_t*
         named = token.serverAddresses[i] == publicAddress ||
                 (everyAddress && token.serverAddresses[i].GetType() == publicAddress.GetType() &&
                  token.serverAddresses[i].GetPort() == publicAddress.GetPort());
-    if (!named || FindClientByAddress(from) >= 0 || FindClientById(token.clientId) >= 0)
+    if (!named)
+    {
+        ++counters.requestsForOtherServers;
+        otherServer = token.serverAddresses[0];
+        return Drop(PACKET_READ_REFUSED, from);
+    }
+    if (FindClientByAddress(from) >= 0 || FindClientById(token.clientId) >= 0)
         return Drop(PACKET_READ_REFUSED, from);
     // A token that never times out, or only after a long while, would let silent peers hold slots
     // and pending entries for as long as they like.

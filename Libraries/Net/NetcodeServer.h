@@ -99,6 +99,8 @@ public:
     const uint8_t* GetClientUserData(int clientIndex) const;
     Address GetAddress() const { return publicAddress; }
     const NetcodeCounters& GetCounters() const { return counters; }
+    // The first server address of the last token refused for naming other servers; invalid while none was.
+    Address GetOtherServer() const { return otherServer; }
 
 private:
     struct ClientSlot;
@@ -181,6 +183,7 @@ private:
     double requestShare = 1.0;
     uint64_t shareRandom = 1;
     NetcodeCounters counters;
+    Address otherServer;
     // Larger than any valid packet, so an oversized one still arrives whole and is counted.
     uint8_t receiveBuffer[2048];
     uint8_t sendBuffer[MaxPacketBytes];

@@ -55,6 +55,9 @@ struct NetcodeCounters
     uint64_t packetsSent = 0;
     // A client's connection requests, which packetsSent counts as well.
     uint64_t requestsSent = 0;
+    // A server's connection requests whose tokens name other servers than this one, by address or port,
+    // which packetsDropped counts as well: a port forward to the wrong address or port leaves them all so.
+    uint64_t requestsForOtherServers = 0;
     uint64_t packetsReceived = 0;
     uint64_t packetsDropped[PACKET_READ_RESULT_COUNT] = {}; // PACKET_READ_OK stays 0
 

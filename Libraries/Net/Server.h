@@ -66,6 +66,12 @@ public:
     void DisconnectAllClients();
     // The address the server is bound to, with the port it really got.
     Address GetAddress() const { return netcode.GetAddress(); }
+    // The system's reason (an errno value) that the server's socket did not open; 0 when it did, and over
+    // a caller's transport.
+    int GetOpenError() const { return socket ? socket->GetOpenError() : 0; }
+    // The first server address of the last connect token refused for naming other servers than this one
+    // (counted as requestsForOtherServers); invalid while none was.
+    Address GetOtherServer() const { return netcode.GetOtherServer(); }
 
     // A message of the type from the slot's factory, or null (no such slot or type, or the slot's
     // memory spent). Hand it to SendMessage or give it back with ReleaseMessage.

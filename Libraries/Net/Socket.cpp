@@ -83,13 +83,15 @@ UdpSocket::UdpSocket(const Address& bindAddress, int sendBufferBytes, int receiv
     if (length == 0)
     {
         NET_LOG_ERROR("udp socket: cannot bind to invalid address %s", bindAddress.ToString(text, sizeof(text)));
+        openError = EINVAL;
         return;
     }
     int family = bindAddress.GetType() == ADDRESS_IPV6 ? AF_INET6 : AF_INET;
     handle = socket(family, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_UDP);
     if (handle < 0)
     {
-        NET_LOG_ERROR("udp socket: socket() failed: %s", std::strerror(errno));
+        openError = errno;
+        NET_LOG_ERROR("udp socket: socket() failed: %s", std::strerror(openError));
         return;
     }
     if (family == AF_INET6)
@@ -106,8 +108,9 @@ UdpSocket::UdpSocket(const Address& bindAddress, int sendBufferBytes, int receiv
 
     if (bind(handle, reinterpret_cast<const sockaddr*>(&storage), length) != 0)
     {
+        openError = errno;
         NET_LOG_ERROR("udp socket: bind to %s failed: %s", bindAddress.ToString(text, sizeof(text)),
-                      std::strerror(errno));
+                      std::strerror(openError));
         close(handle);
         handle = -1;
         return;
@@ -116,7 +119,8 @@ UdpSocket::UdpSocket(const Address& bindAddress, int sendBufferBytes, int receiv
     socklen_t boundLength = sizeof(bound);
     if (getsockname(handle, reinterpret_cast<sockaddr*>(&bound), &boundLength) != 0)
     {
-        NET_LOG_ERROR("udp socket: getsockname failed: %s", std::strerror(errno));
+        openError = errno;
+        NET_LOG_ERROR("udp socket: getsockname failed: %s", std::strerror(openError));
         close(handle);
         handle = -1;
         return;
@@ -149,8 +153,11 @@ bool UdpSocket::Send(const Address& to, const uint8_t* data, int bytes)
 
 bool UdpSocket::SendFrom(const Address& from, const Address& to, const uint8_t* data, int bytes)
 {
-    if (handle < 0 || !data || bytes <= 0 || to.GetType() != address.GetType())
+    if (handle < 0 || !data || bytes <= 0)
         return false;
+    // A socket of one family cannot reach the other's addresses.
+    if (to.GetType() != address.GetType())
+        return SendFailed(to, EAFNOSUPPORT);
     sockaddr_storage storage;
     iovec vector{const_cast<uint8_t*>(data), static_cast<size_t>(bytes)};
     msghdr message{};
@@ -178,7 +185,24 @@ bool UdpSocket::SendFrom(const Address& from, const Address& to, const uint8_t* 
             SetControl(message, IPPROTO_IPV6, IPV6_PKTINFO, info);
         }
     }
-    return sendmsg(handle, &message, MSG_DONTWAIT) == bytes;
+    const ssize_t sent = sendmsg(handle, &message, MSG_DONTWAIT);
+    if (sent != bytes)
+        return SendFailed(to, sent < 0 ? errno : EMSGSIZE);
+    sentAny = true;
+    return true;
+}
+
+bool UdpSocket::SendFailed(const Address& to, int error)
+{
+    if (firstSendError == 0)
+    {
+        firstSendError = error;
+        char own[64];
+        char text[64];
+        NET_LOG_ERROR("udp socket: cannot send from %s to %s: %s (later failures are not logged)",
+                      address.ToString(own, sizeof(own)), to.ToString(text, sizeof(text)), std::strerror(error));
+    }
+    return false;
 }
 
 int UdpSocket::Receive(Address& from, uint8_t* data, int maxBytes)

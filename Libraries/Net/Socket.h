@@ -24,6 +24,9 @@ public:
     virtual int Receive(Address& from, uint8_t* data, int maxBytes) = 0;
     // The address this transport is bound to, with the port it really got.
     virtual Address GetAddress() const = 0;
+    // The system's reason (an errno value) that no datagram has left: why the transport did not open,
+    // or why its first send failed. 0 once one has left, and while none has failed.
+    virtual int GetSendError() const { return 0; }
 
     // A transport bound to every address of its machine is reached at any of them, and a peer takes
     // answers only from the address it sent to. These carry that address of this machine: the one a
@@ -78,15 +81,25 @@ public:
     UdpSocket& operator=(const UdpSocket&) = delete;
 
     bool IsOpen() const { return handle >= 0; }
+    // The system's reason (an errno value) that the socket did not open; 0 when it did.
+    int GetOpenError() const { return openError; }
     bool Send(const Address& to, const uint8_t* data, int bytes) override;
     int Receive(Address& from, uint8_t* data, int maxBytes) override;
     Address GetAddress() const override { return address; }
+    // The first failed send is logged; the rest fail as quietly as UDP loses datagrams.
+    int GetSendError() const override { return handle < 0 ? openError : sentAny ? 0 : firstSendError; }
     int ReceiveAt(Address& from, Address& at, uint8_t* data, int maxBytes) override;
     bool SendFrom(const Address& from, const Address& to, const uint8_t* data, int bytes) override;
 
 private:
+    // Keeps and logs the first failure; false.
+    bool SendFailed(const Address& to, int error);
+
     int handle = -1;
     Address address;
+    int openError = 0;
+    int firstSendError = 0;
+    bool sentAny = false;
     // Bound to every address, with the system telling each datagram's destination.
     bool everyAddress = false;
 };

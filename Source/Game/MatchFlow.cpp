@@ -25,20 +25,6 @@
 
 using namespace Lumvek;
 
-namespace
-{
-
-// An address without its port, as a host writes it in a role file.
-std::string HostText(const Net::Address& address)
-{
-    const std::string text = address.ToString();
-    const size_t port = text.rfind(':');
-    // "[::1]:40000" is written "::1" in the file.
-    return text.front() == '[' ? text.substr(1, port - 2) : text.substr(0, port);
-}
-
-} // namespace
-
 void Vantorel_::StartGame()
 {
     Log::Write("the match {} starts loading", configuration.name);
@@ -307,13 +293,13 @@ std::unique_ptr<Network> Vantorel_::CreateServerNetwork(StringView path)
     if (bound.IsEveryAddress())
         // A socket serves one family: bound to :: it takes no IPv4 client.
         Log::Write("a dedicated server listens on port {} at every {}address of this machine ({})", bound.GetPort(),
-                   bound.GetType() == Net::ADDRESS_IPV6 ? "IPv6 " : "", HostText(bound));
+                   bound.GetType() == Net::ADDRESS_IPV6 ? "IPv6 " : "", bound.HostText());
     else if (bound.IsLoopback())
         Log::Write("a dedicated server listens on port {} at {}: only this machine can join it; for other machines "
                    "set HostingIp = \"{}\" in {}",
-                   bound.GetPort(), HostText(bound), bound.GetType() == Net::ADDRESS_IPV6 ? "::" : "0.0.0.0", path);
+                   bound.GetPort(), bound.HostText(), bound.GetType() == Net::ADDRESS_IPV6 ? "::" : "0.0.0.0", path);
     else
-        Log::Write("a dedicated server listens on port {} at {}", bound.GetPort(), HostText(bound));
+        Log::Write("a dedicated server listens on port {} at {}", bound.GetPort(), bound.HostText());
     return role;
 }
 

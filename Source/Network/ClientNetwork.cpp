@@ -21,6 +21,7 @@
 #include <array>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <numeric>
 #include <span>
 #include <string>
@@ -64,6 +65,19 @@ std::string WhatToCheck(const ClientSettings& settings)
                       settings.matcherPort, settings.matcherPort);
 }
 
+// The socket of a client serves one family: the one its server's address is of.
+Net::Address EveryAddressFor(const std::string& serverIp)
+{
+    return Net::Address(Net::Address(serverIp.c_str()).GetType() == Net::ADDRESS_IPV6 ? "::" : "0.0.0.0");
+}
+
+// The server as the lines name it, an IPv6 host in brackets before its port.
+std::string ServerText(const ClientSettings& settings)
+{
+    const Net::Address address(settings.matcherIp.c_str(), settings.matcherPort);
+    return address.IsValid() ? address.ToString() : FormatText("{}:{}", settings.matcherIp, settings.matcherPort);
+}
+
 // A length of time from the server. The timer never passes one that is not a number, and the end of
 // a match and of the intermission wait for it: such a length is taken as none.
 float Seconds(float fromServer)
@@ -80,8 +94,10 @@ ClientNetwork::ClientNetwork(GameContext& context, const ClientSettings& setting
                              Net::Transport* transport)
     : Network(settings), context(context), clientSettings(settings), clientId(clientId), limits(LimitsOf(context)),
       adapter(limits),
-      client(transport ? std::make_unique<Net::Client>(allocator, *transport, config, adapter, 0.0)
-                       : std::make_unique<Net::Client>(allocator, Net::Address("0.0.0.0"), config, adapter, 0.0))
+      client(transport
+                 ? std::make_unique<Net::Client>(allocator, *transport, config, adapter, 0.0)
+                 : std::make_unique<Net::Client>(allocator, EveryAddressFor(settings.matcherIp), config, adapter, 0.0)),
+      serverText(ServerText(settings))
 {
     ConnectToServer();
     if (settings.simulate)
@@ -102,8 +118,7 @@ bool ClientNetwork::ConnectToServer()
     if (!address.IsValid() || !Net::GenerateConnectToken(1, &address, 60, 10, clientId, config.protocolId,
                                                          tokenSequence++, GameServerKey, nullptr, token))
     {
-        Log::Write("cannot make a connect token for the server {}:{}", clientSettings.matcherIp,
-                   clientSettings.matcherPort);
+        Log::Write("cannot make a connect token for the server {}", serverText);
         return false;
     }
     client->Connect(clientId, token);
@@ -115,8 +130,9 @@ bool ClientNetwork::WaitForSeat()
     if (clientIndex >= 0 || client->GetNetcodeState() != Net::NETCODE_CLIENT_STATE_CONNECTION_DENIED)
         return false;
     if (!std::exchange(seatWaitLogged, true))
-        Log::Write("the server {}:{} is full: waiting for a seat", clientSettings.matcherIp,
-                   clientSettings.matcherPort);
+        Log::Write("the server {} turned this client away for now: the server is full, or others from this address "
+                   "are still joining. It asks again every {} seconds",
+                   serverText, SeatRetryNanoseconds / 1'000'000'000);
     if (seatRetryAt < 0)
         seatRetryAt = elapsed + SeatRetryNanoseconds;
     // Each attempt makes a token of its own: a token runs out a minute after it was made.
@@ -211,8 +227,12 @@ void ClientNetwork::Update(int64_t delta)
             Log::Write("disconnected: {}", client->GetNetcodeState() == Net::NETCODE_CLIENT_STATE_CONNECTION_TIMED_OUT
                                                ? "the server went silent"
                                                : "the connection was closed");
+        // Requests that never left the machine tell nothing of the server: the system's reason is the news.
+        else if (const int error = client->GetSendError())
+            Log::Write("could not connect to {}: no connection request could be sent ({})", serverText,
+                       std::strerror(error));
         else
-            Log::Write("could not connect to {}:{} ({}){}", clientSettings.matcherIp, clientSettings.matcherPort,
+            Log::Write("could not connect to {} ({}){}", serverText,
                        Net::NetcodeClientStateName(client->GetNetcodeState()),
                        client->GetNetcodeState() == Net::NETCODE_CLIENT_STATE_CONNECTION_REQUEST_TIMED_OUT
                            ? WhatToCheck(clientSettings)
@@ -973,8 +993,9 @@ void ClientNetwork::Stop()
         // one dialled arrive in vain, but they arrive.
         const Net::NetcodeCounters& counts = client->GetNetcodeCounters();
         if (clientIndex < 0)
-            Log::Write("the client sent {} connection requests and received {} packets", counts.requestsSent,
-                       counts.packetsReceived + counts.TotalDropped());
+            Log::Write("the client sent {} connection requests and received {} packets{}", counts.requestsSent,
+                       counts.packetsReceived + counts.TotalDropped(),
+                       seatWaitLogged ? "; the server had turned it away for now" : "");
         else
             Log::Write("the client sent {} packets and received {}", packetsSent, packetsReceived);
         if (playTicks > 0)

@@ -281,4 +281,6 @@ private:
     VantorelAdapter adapter;
     Net::DefaultAllocator allocator;
     std::unique_ptr<Net::Client> client;
+    // "host:port" of the server, as every line names it.
+    std::string serverText;
 };

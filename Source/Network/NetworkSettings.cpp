@@ -293,13 +293,31 @@ void ReadClientSettings(const Blueprint& root, ClientSettings& settings, StringV
 namespace
 {
 
-bool ReadsAsAddress(const std::string& text, StringView key, StringView path)
+// A valid address's text names a port when it holds "]:", or one colon alone (IPv6 hosts hold two or more).
+bool NamesPort(const std::string& text)
 {
-    if (Net::Address(text.c_str()).IsValid())
+    const size_t colon = text.find(':');
+    return text.find("]:") != std::string::npos || (colon != std::string::npos && colon == text.rfind(':'));
+}
+
+bool ReadsAsAddress(const std::string& text, StringView key, StringView portKey, StringView path)
+{
+    const Net::Address address(text.c_str());
+    if (!address.IsValid())
+        Log::Write("{}: {} = \"{}\" is not an address: {} takes a numeric IPv4 or IPv6 address, such as "
+                   "\"192.168.1.20\" (names are not looked up)",
+                   path, key, text, key);
+    // Taken as it is, the port would be dropped without a word or the address dialled with two.
+    else if (NamesPort(text))
+        Log::Write("{}: {} = \"{}\" holds a port: write {} = \"{}\" and the port as {} = {}", path, key, text, key,
+                   address.HostText(), portKey, address.GetPort());
+    // No socket here binds to or reaches one: an IPv6 socket takes IPv6 alone, an IPv4 one IPv6 not at all.
+    else if (address.IsIPv4Mapped())
+        Log::Write("{}: {} = \"{}\" is an IPv4 address in IPv6 form, which is neither bound to nor reached: write "
+                   "{} = \"{}\"",
+                   path, key, text, key, address.HostText());
+    else
         return true;
-    Log::Write("{}: {} = \"{}\" is not an address: {} takes a numeric IPv4 or IPv6 address, such as "
-               "\"192.168.1.20\" (names are not looked up)",
-               path, key, text, key);
     return false;
 }
 
@@ -307,12 +325,12 @@ bool ReadsAsAddress(const std::string& text, StringView key, StringView path)
 
 bool IsUsableAddress(const ServerSettings& settings, StringView path)
 {
-    return settings.hostingIp.empty() || ReadsAsAddress(settings.hostingIp, "HostingIp", path);
+    return settings.hostingIp.empty() || ReadsAsAddress(settings.hostingIp, "HostingIp", "HostingPort", path);
 }
 
 bool IsUsableAddress(const ClientSettings& settings, StringView path)
 {
-    return ReadsAsAddress(settings.matcherIp, "MatcherIp", path);
+    return ReadsAsAddress(settings.matcherIp, "MatcherIp", "MatcherPort", path);
 }
 
 template <class Settings> Settings ParseRoleFile(StringView text, StringView path)

@@ -93,8 +93,9 @@ bool ReadServerSettings(const Lumvek::Blueprint& root, ServerSettings& settings,
 void ReadClientSettings(const Lumvek::Blueprint& root, ClientSettings& settings, Lumvek::StringView path);
 
 // Whether the address a role file gives reads as one the networking library takes: a numeric IPv4 or
-// IPv6 address, since names are not looked up. An empty HostingIp stands for every address of the
-// machine. Otherwise logs one line that names the key, the file at the path and what the key takes.
+// IPv6 address, since names are not looked up, without a port (the port has a key of its own) and not an
+// IPv4 address in IPv6 form. An empty HostingIp stands for every address of the machine. Otherwise logs
+// one line that names the key, the file at the path and what to write.
 bool IsUsableAddress(const ServerSettings& settings, Lumvek::StringView path);
 bool IsUsableAddress(const ClientSettings& settings, Lumvek::StringView path);
 

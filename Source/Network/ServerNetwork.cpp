@@ -13,8 +13,10 @@
 #include "Source/World/World.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <utility>
 
@@ -98,6 +100,38 @@ std::string Tenths(double frames)
     return text.data();
 }
 
+// The host of a bind that failed, and what to do about the system's reason.
+std::string WhyNotListening(const ServerSettings& settings, int error)
+{
+    const std::string host = settings.hostingIp.empty() ? "0.0.0.0" : settings.hostingIp;
+    if (error == EADDRNOTAVAIL)
+        return FormatText(": HostingIp \"{}\" is no address of this machine. Set one of its addresses, or \"{}\" for "
+                          "every one",
+                          host, Net::Address(host.c_str()).GetType() == Net::ADDRESS_IPV6 ? "::" : "0.0.0.0");
+    if (error == EADDRINUSE)
+        return FormatText(": another program, or another server, holds port {} there. Stop it or set another "
+                          "HostingPort",
+                          settings.hostingPort);
+    return std::string();
+}
+
+// What a host sets when its players' tokens name another address or port than the server's: the
+// requests came here, so a router forwards them, or the players dial what the server is not bound to.
+std::string WhatToSet(const Net::Address& own, const Net::Address& named)
+{
+    if (named.GetPort() != own.GetPort())
+        return FormatText("the ports differ. A router must forward the same port outside and in (HostingPort {}), "
+                          "and MatcherPort is that port",
+                          own.GetPort());
+    const bool ipv6 = named.GetType() == Net::ADDRESS_IPV6;
+    if (named.GetType() != own.GetType())
+        return FormatText("this server serves {} alone. For {} players set HostingIp = \"{}\"", ipv6 ? "IPv4" : "IPv6",
+                          ipv6 ? "IPv6" : "IPv4", ipv6 ? "::" : "0.0.0.0");
+    return FormatText("behind a port forward set HostingIp = \"{}\", which takes tokens for the router's address "
+                      "too; otherwise players set MatcherIp to the server's own address",
+                      ipv6 ? "::" : "0.0.0.0");
+}
+
 } // namespace
 
 ServerNetwork::ServerNetwork(GameContext& context, const ServerSettings& settings, uint64_t seed,
@@ -129,7 +163,13 @@ ServerNetwork::ServerNetwork(GameContext& context, const ServerSettings& setting
     serverSettings.maximumPlayers = std::clamp(serverSettings.maximumPlayers, 1u, MaxServerPlayers);
     ChooseOfferedConfigurations();
     if (!server->Start(static_cast<int>(serverSettings.maximumPlayers)))
-        Log::Write("the server could not start on port {}", settings.hostingPort);
+    {
+        if (const int error = server->GetOpenError())
+            Log::Write("the server cannot listen at {}: {}{}", HostingAddress(settings).ToString(),
+                       std::strerror(error), WhyNotListening(settings, error));
+        else
+            Log::Write("the server could not start its {} client slots", serverSettings.maximumPlayers);
+    }
     clients.resize(serverSettings.maximumPlayers);
     ApplySimulatorSettings(settings.packetLoss, settings.packetDuplication, settings.latencyAmount,
                            settings.latencyVariance);
@@ -180,6 +220,7 @@ void ServerNetwork::Update(int64_t delta)
         RemoveIdlePlayers(delta);
     if (const uint64_t leftOut = logBudget.TakeReport(time) + playerLog.TakeReport(time) + stayedLog.TakeReport(time))
         Log::Write("left {} lines about clients out of the log", leftOut);
+    ReportOtherServers(time);
     for (int channel = 0; channel < 2 && state != NetworkState::Stopped; ++channel)
         for (size_t i = 0; i < clients.size(); ++i)
         {
@@ -362,7 +403,7 @@ void ServerNetwork::AdmitClients()
 bool ServerNetwork::Admits(const Net::Address& from, uint64_t id, bool answered)
 {
     const SeatLine::Verdict verdict = seatLine.Admits(from, id, answered, Now());
-    deniedRequests += verdict == SeatLine::Verdict::Refused && !answered ? 1 : 0;
+    deniedRequests += verdict == SeatLine::Verdict::Refused ? 1 : 0;
     return verdict == SeatLine::Verdict::Admitted;
 }
 
@@ -1141,6 +1182,20 @@ void ServerNetwork::CountPackets()
     }
 }
 
+void ServerNetwork::ReportOtherServers(double time)
+{
+    const uint64_t count = server->GetCounters().requestsForOtherServers;
+    if (count == reportedOtherServers || time < nextOtherServersLine)
+        return;
+    nextOtherServersLine = time + OtherServersLinePeriod;
+    const Net::Address own = server->GetAddress();
+    const Net::Address named = server->GetOtherServer();
+    Log::Write("the server at {} dropped {} connection requests whose tokens name {}: {} (at most one such line a "
+               "minute)",
+               own.ToString(), count - reportedOtherServers, named.ToString(), WhatToSet(own, named));
+    reportedOtherServers = count;
+}
+
 void ServerNetwork::Stop()
 {
     if (state == NetworkState::Stopped)
@@ -1155,9 +1210,10 @@ void ServerNetwork::Stop()
                    Tenths(inputTiming.Quantile(0.5)), Tenths(inputTiming.Quantile(0.05)));
         Log::Write("the server sent {} packets and received {}", packets.sent, packets.received);
         const Net::NetcodeCounters& counters = server->GetCounters();
-        Log::Write("its connection layer took {} packets, dropped {} and left {} connection requests unread for want "
-                   "of time",
-                   counters.packetsReceived, counters.TotalDropped(), counters.packetsDropped[Net::PACKET_READ_BUSY]);
+        Log::Write("its connection layer took {} packets, dropped {} ({} of them connection requests whose tokens "
+                   "name another server) and left {} connection requests unread for want of time",
+                   counters.packetsReceived, counters.TotalDropped(), counters.requestsForOtherServers,
+                   counters.packetsDropped[Net::PACKET_READ_BUSY]);
         Log::Write("the server refused {} messages from its clients and left {} lines about them out of the log",
                    refusedMessages, logBudget.GetLeftOut() + playerLog.GetLeftOut() + stayedLog.GetLeftOut());
         Log::Write("the server denied {} connection requests from addresses it had sent a connection away from "

@@ -236,6 +236,9 @@ private:
     void StepCameras();
     // Adds what each connection sent and received since the last look to the role's totals.
     void CountPackets();
+    // Logs the requests whose tokens named another server than this one since the last such line, at most
+    // once a minute: strangers may send such tokens at will.
+    void ReportOtherServers(double time);
 
     GameContext& context;
     ServerSettings serverSettings;
@@ -307,6 +310,10 @@ private:
     };
     std::vector<PacketCounts> seenPackets;
     PacketCounts packets;
+    // The requests for another server counted by the last line about them, and when the next may come.
+    static constexpr double OtherServersLinePeriod = 60.0;
+    uint64_t reportedOtherServers = 0;
+    double nextOtherServersLine = 0.0;
     // The game system may stop a role again after it has stopped: the totals are logged once.
     bool countsLogged = false;
 };

@@ -289,6 +289,24 @@ TEST_F(Program, AServerAndTwoClientsPlayAMatchOverTheLoopbackAndExit)
     EXPECT_EQ(journals, 3u);
 }
 
+// A server on every IPv6 address and a client that dials ::1 play: the client's socket is of the family
+// of its server's address.
+TEST_F(Program, AServerOnEveryIPv6AddressAndAClientDiallingItsLoopbackPlay)
+{
+    const std::string port = std::to_string(Net::UdpSocket(Net::Address("[::1]:0")).GetAddress().GetPort());
+    if (port == "0")
+        GTEST_SKIP() << "this machine's loopback has no IPv6 address (::1) to play over";
+    ASSERT_TRUE(Lumvek::Testing::WriteFallMatches(folder.root));
+    const std::string durations = " PrepareDuration = 0.2 EndDuration = 0.2 VoteDuration = 0.2 }";
+    Write("Assets/server.config",
+          "{ HostingIp = \"::\" MinimumPlayers = 1 MaximumPlayers = 1 HostingPort = " + port + durations);
+    Write("Assets/client.config", "{ MatcherIp = \"::1\" MatcherPort = " + port + durations);
+    const pid_t server = Start({"--headless", "--server", "--matches", "1", "--seed", "3"}, "server.txt");
+    EXPECT_EQ(Run({"--headless", "--client", "--matches", "1", "--seed", "11"}), 0) << lastOutput;
+    EXPECT_EQ(Wait(server), 0) << Read("server.txt");
+    EXPECT_NE(lastOutput.find("saved journal to"), std::string::npos) << lastOutput;
+}
+
 // A role file that names a host where an address belongs ends the role before it tries anything, with
 // a line that says which key of which file takes what.
 TEST_F(Program, ARoleWhoseAddressIsANameEndsAtOnceWithCode1)

@@ -101,7 +101,7 @@ protected:
 } // namespace
 
 // The line says what a player can check, which differs when the client dialled its own machine, and
-// the counts count the requests that went unanswered.
+// the counts count the requests that went unanswered, or that could not be sent.
 TEST_F(ClientNetworkTest, AConnectionThatNeverComesAboutStopsTheRole)
 {
     const std::pair<const char*, const char*> cases[] = {
@@ -125,6 +125,16 @@ TEST_F(ClientNetworkTest, AConnectionThatNeverComesAboutStopsTheRole)
         // One request every tenth of a second for ten seconds.
         EXPECT_TRUE(log.Logged("the client sent 100 connection requests and received 0 packets")) << address;
     }
+    // Requests that cannot leave the machine (an IPv4 socket, an IPv6 server) are no silence of the server.
+    Net::UdpSocket ipv4(Net::Address("127.0.0.1:0"));
+    clientSettings.matcherIp = "fd80::1";
+    client = std::make_unique<ClientNetwork>(clientContext, clientSettings, 77, &ipv4);
+    LogCapture log;
+    ASSERT_TRUE(RunUntil([&] { return client->GetState() == NetworkState::Stopped; }, 1200));
+    EXPECT_TRUE(log.Logged("could not connect to [fd80::1]:40000: no connection request could be sent (Address "
+                           "family not supported by protocol)"));
+    EXPECT_TRUE(log.Logged("the client sent 0 connection requests and received 0 packets"));
+    client.reset();
 }
 
 TEST_F(ClientNetworkTest, FollowsTheServerFromTheVoteToTheEndAndVotesForItsNumberedPlayerOnly)

@@ -185,3 +185,21 @@ TEST(NetworkSettings, AnAddressThatIsNotNumericIsRefusedWithTheKeyAndTheFile)
     EXPECT_TRUE(LoggedAbout(log, "MatcherIp = \"\" is not an address"));
     EXPECT_TRUE(LoggedAbout(log, "HostingIp = \"gameserver.lan\" is not an address"));
 }
+
+// Texts that read as addresses but cannot work, a port (dropped without a word, or dialled twice) and an
+// IPv4 address in IPv6 form (no socket here binds to or reaches one), are refused with what to write.
+TEST(NetworkSettings, AnAddressWithAPortOrInIPv6FormIsRefusedWithWhatToWrite)
+{
+    LogCapture log;
+    EXPECT_FALSE(IsUsableAddress(ServerSettings{{}, "127.0.0.1:40000"}, TestPath));
+    EXPECT_FALSE(IsUsableAddress(ClientSettings{{}, "[fd80::1]:40001"}, TestPath));
+    EXPECT_FALSE(IsUsableAddress(ClientSettings{{}, "::ffff:10.80.0.1"}, TestPath));
+    EXPECT_TRUE(IsUsableAddress(ClientSettings{{}, "[::1]"}, TestPath));
+    EXPECT_EQ(log.messages, (std::vector<std::string>{
+                                "Assets/test.config: HostingIp = \"127.0.0.1:40000\" holds a port: write HostingIp = "
+                                "\"127.0.0.1\" and the port as HostingPort = 40000",
+                                "Assets/test.config: MatcherIp = \"[fd80::1]:40001\" holds a port: write MatcherIp = "
+                                "\"fd80::1\" and the port as MatcherPort = 40001",
+                                "Assets/test.config: MatcherIp = \"::ffff:10.80.0.1\" is an IPv4 address in IPv6 form, "
+                                "which is neither bound to nor reached: write MatcherIp = \"10.80.0.1\""}));
+}

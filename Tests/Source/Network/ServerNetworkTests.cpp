@@ -493,6 +493,49 @@ TEST_F(ServerNetworkTest, OnlyTokensThatTimeOutWithinAMinuteConnect)
         EXPECT_EQ(clients[i]->client.IsConnected(), timeouts[i] == 1 || timeouts[i] == 10) << timeouts[i];
 }
 
+// A server on its LAN address behind a port forward gets tokens naming the router's: it says so, with what
+// to set, once a minute whoever sends them (strangers can, at will), and counts them all as it stops.
+TEST_F(ServerNetworkTest, RequestsForAnotherServerAreLoggedOnceAMinuteAndCountedAtTheStop)
+{
+    StartServer();
+    LogCapture log;
+    const Net::Address router(10, 80, 100, 1, 40000);
+    uint8_t bytes[Net::ConnectTokenBytes];
+    Net::ConnectToken token;
+    std::vector<uint8_t> request(Net::ConnectionRequestBytes);
+    ASSERT_TRUE(Net::GenerateConnectToken(1, &router, 3600, 10, 5, 0, 5, GameServerKey, nullptr, bytes));
+    ASSERT_TRUE(Net::ReadConnectToken(bytes, token) &&
+                Net::WriteConnectionRequest(token, request.data(), request.size()));
+    for (int i = 0; i < 61 * 60; ++i, Run())
+        network.SendFrom(Net::Address(10, 1, uint8_t(i >> 8), uint8_t(i), 50000), server->GetAddress(), request.data(),
+                         Net::ConnectionRequestBytes);
+    EXPECT_EQ(log.StartingWith("the server at 10.0.0.1:40000 dropped ").size(), 2u);
+    EXPECT_EQ(log.StartingWith("the server at 10.0.0.1:40000 dropped 1 connection requests whose tokens name "
+                               "10.80.100.1:40000: behind a port forward set HostingIp = \"0.0.0.0\"")
+                  .size(),
+              1u);
+    server->Stop();
+    EXPECT_EQ(log.StartingWith("its connection layer took 0 packets, dropped 3660 (3660 of them").size(), 1u);
+}
+
+// Friends behind one router who ask together are challenged together; once two hold connections without
+// players the next is turned away as it answers, says it may be either cause, and is counted.
+TEST_F(ServerNetworkTest, AClientTurnedAwayForItsAddressSaysSoAndTheServerCountsIt)
+{
+    StartServer();
+    Start(1, 10, 20, 50000);
+    Start(2, 10, 20, 50001);
+    Run();
+    GameContext own;
+    Net::MemoryTransport transport(network, Net::Address(10, 0, 0, 20, 50002));
+    LogCapture log;
+    ClientNetwork friendOf(own, ClientSettings{{}, "10.0.0.1", 40000}, 3, &transport);
+    ASSERT_TRUE(RunUntil([&] { return !log.StartingWith("the server 10.0.0.1:40000 turned this client away").empty(); },
+                         60, &friendOf));
+    server->Stop();
+    EXPECT_EQ(log.StartingWith("the server denied 1 connection requests").size(), 1u);
+}
+
 // Players who join, vote and leave before the vote is taken do not sway it.
 TEST_F(ServerNetworkTest, VotesOfPlayersWhoLeftDoNotCount)
 {
@@ -667,7 +710,7 @@ TEST_F(ServerNetworkTest, AFullServerSeatsADeniedClientAtTheTimeoutAndAnyAddress
     ClientNetwork honest(own, ClientSettings{{}, "10.0.0.1", 40000}, 9, &transport);
     ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 1; }, 600, &honest));
     EXPECT_LT(time, settings.connectionTimeout + ClientNetwork::SeatRetryNanoseconds / 1e9 + 1.0);
-    EXPECT_EQ(log.StartingWith("the server 10.0.0.1:40000 is full").size(), 1u);
+    EXPECT_EQ(log.StartingWith("the server 10.0.0.1:40000 turned this client away for now").size(), 1u);
 
     settings.hostingIp = "0.0.0.0";
     settings.hostingPort = 0;
