@@ -1,5 +1,7 @@
 #include "Source/Network/LogBudget.h"
 
+#include "Source/Network/SeatLine.h"
+
 #include <algorithm>
 
 LogBudget::LogBudget(double hostLines, double allLines) : hostLines(hostLines), allLines(allLines), all{allLines, 0.0}
@@ -14,8 +16,7 @@ void LogBudget::Allowance::Refill(double size, double now)
 
 bool LogBudget::Take(const Net::Address& peer, double time)
 {
-    Net::Address address = peer;
-    address.SetPort(0);
+    const Net::Address address = SeatLine::HostOf(peer);
     // The host's entry, else a free one, else the one whose allowance was touched last.
     Host* host = nullptr;
     for (Host& candidate : hosts)

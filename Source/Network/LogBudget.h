@@ -19,8 +19,8 @@ public:
     LogBudget(double hostLines, double allLines);
 
     // Takes one line about the peer at the time (seconds, never going back): false, and counted as left
-    // out, when the host's or the server-wide allowance is spent. The port plays no part: a peer's new
-    // connections come from new ports.
+    // out, when the host's or the server-wide allowance is spent. The host is the one the seat rules
+    // count (SeatLine::HostOf): a peer's new connections come from new ports, and new IPv6 addresses.
     bool Take(const Net::Address& peer, double time);
     // The lines left out since the last report, at most once a period; 0 when none or too soon.
     uint64_t TakeReport(double time);

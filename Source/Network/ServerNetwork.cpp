@@ -71,37 +71,8 @@ constexpr double ClientLogLines = 120.0;
 // that it is connected and its request comes back a round trip after the server counted it, later on
 // a slow link or a busy machine.
 constexpr double LeastJoinSeconds = 3.0;
-// A host whose connection was sent away waits this many join times before it connects again: a
-// stranger who comes straight back holds a seat a quarter of the time at most, and an honest client,
-// denied meanwhile, asks again every few seconds.
-constexpr double CooldownJoins = 3.0;
-// Connections without players one host holds at once: players behind one router join one after
-// another, and a stranger from one address holds no more.
-constexpr int PlayerlessPerHost = 2;
-// Hosts remembered cooling down; each was sent away after a whole connection, so a few are enough.
-constexpr size_t MaxCooldowns = 256;
-// How often a client of ours that a full server denied asks again (ClientNetwork::SeatRetryNanoseconds).
-constexpr double SeatRetrySeconds = 3.0;
-// A waiting client holds a seat while it asked within its retry time and the round trips of its
-// connection: it comes for the seat at its next retry.
-constexpr double SeatHoldSeconds = SeatRetrySeconds + 1.0;
-// A waiting client that missed two retries has given up.
-constexpr double WaiterSilenceSeconds = 2.0 * SeatRetrySeconds + 1.0;
-// Places in line one address holds: a household or friends behind one router share an address and
-// wait together, and a fifth of them takes a place once one of the four is seated. However many ports
-// and ids it uses, one address fills no more.
-constexpr uint32_t PlacesPerHost = 4;
-// Clients in line for a seat. The addresses take turns: each one's first place stands before any
-// second, and so on. Strangers fill it from 256 addresses that receive at them, but a newcomer's
-// address then takes a place from one that holds several: to keep it out they need an address for
-// every place. Its cost is a pass over it for each answer to a challenge.
-constexpr size_t MaxWaiters = 256 * PlacesPerHost;
-
-Net::Address HostOf(Net::Address address)
-{
-    address.SetPort(0);
-    return address;
-}
+// The stop line names the connections without players one host holds at once.
+constexpr int PlayerlessPerHost = SeatLine::PlayerlessPerHost;
 
 // Whether the input changes the game from the player's last one: its move or buttons, or the way the
 // player aims, which an aim inside the dead zone leaves as it was. Only the controls: the history a
@@ -167,7 +138,11 @@ ServerNetwork::ServerNetwork(GameContext& context, const ServerSettings& setting
                              Net::Transport* transport)
     : Network(settings), context(context), serverSettings(settings), optionSeed(seed), limits(LimitsOf(context)),
       logBudget(HostLogLines, ClientLogLines), playerLog(HostLogLines, ClientLogLines),
-      stayedLog(HostLogLines, ClientLogLines), adapter(limits),
+      stayedLog(HostLogLines, ClientLogLines),
+      seatLine(
+          {[this] { return FreeSeats(); }, [this](const Net::Address& host) { return PlayerlessConnections(host); }},
+          std::max<double>(settings.connectionTimeout, LeastJoinSeconds)),
+      adapter(limits),
       server(transport ? std::make_unique<Net::Server>(allocator, GameServerKey, *transport, AdmittingConfig(config),
                                                        adapter, 0.0)
                        : std::make_unique<Net::Server>(allocator, GameServerKey, HostingAddress(settings),
@@ -181,7 +156,7 @@ ServerNetwork::ServerNetwork(GameContext& context, const ServerSettings& setting
             // same update.
             if (!connected)
                 return;
-            LeaveLineSeated(server->GetClientAddress(client), server->GetClientId(client));
+            seatLine.Seated(server->GetClientAddress(client), server->GetClientId(client));
         });
     adapter.SetAdmissionCheck([this](const Net::Address& from, uint64_t id, bool answered)
                               { return Admits(from, id, answered); });
@@ -231,7 +206,7 @@ void ServerNetwork::Update(int64_t delta)
     const double time = Now();
     // The seats that freed since the last update are held before the socket is read: a stranger's
     // answer read first would take one held for a waiting client.
-    HoldSeats();
+    seatLine.HoldSeats(time);
     // The socket is read before the payloads are taken, and the packet goes out once this update has
     // stepped and made its states: either the other way round holds a packet for a whole tick.
     server->AdvanceTime(time);
@@ -427,55 +402,9 @@ void ServerNetwork::AdmitClients()
 
 bool ServerNetwork::Admits(const Net::Address& from, uint64_t id, bool answered)
 {
-    const Net::Address host = HostOf(from);
-    const bool refused = IsHostRefused(host);
-    if (!answered && !refused)
-        return true;
-    // Free seats go to those who wait, in order, and anyone else asks behind them. A waiting client is
-    // known again by its address and id together: anyone can make a token with any id, but only one that
-    // answered the challenge at its address waits in line, and few can send from another's address. A
-    // request counts as asking only from one refused for its host, which is never challenged.
-    const double time = Now();
-    auto waiter = waiters.end();
-    size_t ahead = 0;
-    uint32_t places = 0;
-    uint64_t lastRank = 0;
-    for (auto it = waiters.begin(); it != waiters.end(); ++it)
-    {
-        if (waiter == waiters.end() && it->id == id && it->address == from)
-            waiter = it;
-        ahead += waiter == waiters.end() && it->holds ? 1 : 0;
-        if (HostOf(it->address) == host)
-        {
-            ++places;
-            lastRank = std::max(lastRank, it->rank);
-        }
-    }
-    if (waiter != waiters.end())
-        waiter->lastAsked = time;
-    if (refused)
-    {
-        ++deniedRequests;
-        return false;
-    }
-    if (ahead < FreeSeats())
-        return true;
-    if (waiter == waiters.end())
-        JoinLine(from, id, places, lastRank);
-    return false;
-}
-
-bool ServerNetwork::IsHostRefused(const Net::Address& host) const
-{
-    int playerless = 0;
-    for (int i = 0; i < server->GetMaxClients(); ++i)
-        if (server->IsClientConnected(i) && HostOf(server->GetClientAddress(i)) == host &&
-            !clients[static_cast<size_t>(i)].HoldsPlayers())
-            ++playerless;
-    const double time = Now();
-    return playerless >= PlayerlessPerHost ||
-           std::any_of(cooldowns.begin(), cooldowns.end(),
-                       [&](const Cooldown& cooldown) { return cooldown.host == host && cooldown.until > time; });
+    const SeatLine::Verdict verdict = seatLine.Admits(from, id, answered, Now());
+    deniedRequests += verdict == SeatLine::Verdict::Refused ? 1 : 0;
+    return verdict == SeatLine::Verdict::Admitted;
 }
 
 size_t ServerNetwork::FreeSeats() const
@@ -486,116 +415,14 @@ size_t ServerNetwork::FreeSeats() const
     return free;
 }
 
-void ServerNetwork::HoldSeats()
+int ServerNetwork::PlayerlessConnections(const Net::Address& host) const
 {
-    const double time = Now();
-    std::vector<Net::Address> quiet;
-    std::erase_if(waiters,
-                  [&](const Waiter& waiter)
-                  {
-                      const bool gone = time - waiter.lastAsked > WaiterSilenceSeconds;
-                      if (gone)
-                          quiet.push_back(HostOf(waiter.address));
-                      return gone;
-                  });
-    for (const Net::Address& host : quiet)
-        CountPlaces(host, -1);
-    // With nobody waiting, no seated address has anyone to let go first.
-    if (waiters.empty())
-        turns.clear();
-    // One that has not asked again since it joined, or not within its retry time, or whose host may not
-    // connect now, is passed over: it keeps its place but holds nothing against those behind it.
-    const size_t free = FreeSeats();
-    size_t held = 0;
-    for (Waiter& waiter : waiters)
-    {
-        waiter.holds = held < free && waiter.lastAsked > waiter.joined && time - waiter.lastAsked <= SeatHoldSeconds &&
-                       !IsHostRefused(HostOf(waiter.address));
-        held += waiter.holds ? 1 : 0;
-    }
-}
-
-void ServerNetwork::JoinLine(const Net::Address& from, uint64_t id, uint32_t places, uint64_t lastRank)
-{
-    if (places >= PlacesPerHost || (waiters.size() >= MaxWaiters && places > 0))
-        return;
-    if (waiters.size() >= MaxWaiters)
-    {
-        // The newest place of an address that holds the most, if more than one: a first place is never
-        // taken, and the address that takes it waits its turn as any other's first.
-        auto newest = waiters.end();
-        for (auto it = waiters.begin(); it != waiters.end(); ++it)
-            if (it->hostPlaces > 1 && (newest == waiters.end() || std::pair(it->hostPlaces, it->arrival) >
-                                                                      std::pair(newest->hostPlaces, newest->arrival)))
-                newest = it;
-        if (newest == waiters.end())
-            return;
-        const Net::Address pushed = HostOf(newest->address);
-        waiters.erase(newest);
-        CountPlaces(pushed, -1);
-    }
-    // Behind its address's last place, and behind the places of its rank that came before it.
-    const double time = Now();
-    // An address seated from the line comes back behind those who waited then, even with no place left.
-    const auto turn = std::find_if(turns.begin(), turns.end(), [&](const Turn& t) { return t.host == HostOf(from); });
-    const uint64_t rank = places > 0 ? lastRank + 1 : turn != turns.end() ? turn->nextRank : 0;
-    CountPlaces(HostOf(from), 1);
-    const auto at = std::upper_bound(waiters.begin(), waiters.end(), rank,
-                                     [](uint64_t rank, const Waiter& waiter) { return rank < waiter.rank; });
-    waiters.insert(at, {from, id, time, time, rank, arrivals++, places + 1});
-}
-
-void ServerNetwork::LeaveLineSeated(const Net::Address& address, uint64_t id)
-{
-    const auto seated =
-        std::find_if(waiters.begin(), waiters.end(),
-                     [&](const Waiter& waiter) { return waiter.address == address && waiter.id == id; });
-    if (seated == waiters.end())
-        return;
-    waiters.erase(seated);
-    // Its address's other places, in their order, stand behind all those waiting now: an address seated
-    // waits for the turn of every other before its next seat, however early its places came.
-    const Net::Address host = HostOf(address);
-    CountPlaces(host, -1);
-    uint64_t back = 0;
-    for (const Waiter& waiter : waiters)
-        if (HostOf(waiter.address) != host)
-            back = std::max(back, waiter.rank + 1);
-    for (Waiter& waiter : waiters)
-        if (HostOf(waiter.address) == host)
-            waiter.rank = back++;
-    // Its next place, should it have none left or come back later, stands there too.
-    std::erase_if(turns, [&](const Turn& turn) { return turn.host == host; });
-    if (!waiters.empty())
-    {
-        if (turns.size() >= MaxWaiters)
-            turns.erase(std::min_element(turns.begin(), turns.end(),
-                                         [](const Turn& a, const Turn& b) { return a.nextRank < b.nextRank; }));
-        turns.push_back({host, back});
-    }
-    std::sort(waiters.begin(), waiters.end(),
-              [](const Waiter& a, const Waiter& b)
-              { return std::pair(a.rank, a.arrival) < std::pair(b.rank, b.arrival); });
-}
-
-void ServerNetwork::CountPlaces(const Net::Address& host, int change)
-{
-    for (Waiter& waiter : waiters)
-        if (HostOf(waiter.address) == host)
-            waiter.hostPlaces = static_cast<uint32_t>(static_cast<int64_t>(waiter.hostPlaces) + change);
-}
-
-double ServerNetwork::CoolDown(const Net::Address& address)
-{
-    const double time = Now();
-    const double wait = CooldownJoins * std::max<double>(serverSettings.connectionTimeout, LeastJoinSeconds);
-    const Net::Address host = HostOf(address);
-    std::erase_if(cooldowns, [&](const Cooldown& cooldown) { return cooldown.until <= time || cooldown.host == host; });
-    if (cooldowns.size() == MaxCooldowns)
-        cooldowns.erase(std::min_element(cooldowns.begin(), cooldowns.end(),
-                                         [](const Cooldown& a, const Cooldown& b) { return a.until < b.until; }));
-    cooldowns.push_back({host, time + wait});
-    return wait;
+    int playerless = 0;
+    for (int i = 0; i < server->GetMaxClients(); ++i)
+        if (server->IsClientConnected(i) && SeatLine::HostOf(server->GetClientAddress(i)) == host &&
+            !clients[static_cast<size_t>(i)].HoldsPlayers())
+            ++playerless;
+    return playerless;
 }
 
 void ServerNetwork::Dismiss(int client)
@@ -606,7 +433,7 @@ void ServerNetwork::Dismiss(int client)
 
 void ServerNetwork::SendAway(int client, const std::string& why)
 {
-    const double wait = CoolDown(clients[static_cast<size_t>(client)].address);
+    const double wait = seatLine.CoolDown(clients[static_cast<size_t>(client)].address, Now());
     if (MayLog(client))
         Log::Write("client {} {}: disconnecting it; its address may connect again in {} seconds", client, why, wait);
     Dismiss(client);
@@ -907,7 +734,7 @@ void ServerNetwork::RemoveClient(int client)
     // players waited for the next match dodged no time limit: it leaves as a player does.
     if (!slot.HoldsPlayers() && !slot.dismissed)
     {
-        const double wait = CoolDown(slot.address);
+        const double wait = seatLine.CoolDown(slot.address, Now());
         if (MayLog(client))
             Log::Write("client {} disconnected without players: its address may connect again in {} seconds", client,
                        wait);

@@ -9,6 +9,7 @@
 #include "Source/Network/Messages/MessageLimits.h"
 #include "Source/Network/Messages/VantorelAdapter.h"
 #include "Source/Network/Network.h"
+#include "Source/Network/SeatLine.h"
 #include "Source/World/PlayerInput.h"
 
 #include <array>
@@ -125,6 +126,7 @@ public:
     // The configurations the vote offers: those whose bots and MaximumPlayers players a match holds.
     // Empty when none does, and the server cannot run.
     const std::vector<uint32_t>& GetOfferedConfigurations() const { return offered; }
+    const SeatLine& GetSeatLine() const { return seatLine; }
 
 private:
     struct ClientSlot
@@ -175,31 +177,15 @@ private:
     // that asked for no player within the connection timeout of their arrival or of the last Waiting's
     // start.
     void AdmitClients();
-    // Whether a connection from the address is taken now: not while its host is refused (below), nor,
-    // once it answered the challenge, while the free seats are held for clients ahead of it in line.
-    // One denied then for want of a seat waits in line for one, and one refused for its host keeps its
-    // place while it asks. Asked from inside the library's update, also when no seat is free; it only
-    // reads the library's slots.
+    // Whether the line lets a connection from the address in now; counts the requests refused for their
+    // host. Asked from inside the library's update, also when no seat is free.
     bool Admits(const Net::Address& from, uint64_t id, bool answered);
-    // Whether the host may not connect now: it cools down after a connection of its was sent away or
-    // left without players, or holds PlayerlessPerHost connections without players.
-    bool IsHostRefused(const Net::Address& host) const;
     size_t FreeSeats() const;
-    // Drops the waiting clients that stopped asking, and holds each free seat for one of the first in
-    // line who keep asking and may connect now.
-    void HoldSeats();
-    // Puts a client that a full server denied in line, unless its address holds its share of places
-    // or, when the line is full, any place while another address holds more.
-    void JoinLine(const Net::Address& from, uint64_t id, uint32_t places, uint64_t lastRank);
-    // A waiting client took its seat: the other places of its address go behind every other place.
-    void LeaveLineSeated(const Net::Address& address, uint64_t id);
-    // A place of the host joined (1) or left (-1): each of its places in line counts it.
-    void CountPlaces(const Net::Address& host, int change);
+    // The host's connections that hold no players and wait for none: it may hold only a few.
+    int PlayerlessConnections(const Net::Address& host) const;
     // Disconnects a client that held a seat without playing, with one line, and lets its host connect
     // again only after a cooldown.
     void SendAway(int client, const std::string& why);
-    // Denies the address's host for a while; returns how long, in seconds.
-    double CoolDown(const Net::Address& address);
     // The server's own disconnect of a client, as opposed to one that leaves.
     void Dismiss(int client);
     // During play, removes the players whose client sent no input that changes the game for
@@ -272,43 +258,8 @@ private:
     LogBudget playerLog;
     LogBudget stayedLog;
     std::vector<uint32_t> offered;
-    // Hosts whose connection was sent away, with the time until which their requests are denied.
-    struct Cooldown
-    {
-        Net::Address host;
-        double until = 0.0;
-    };
-    std::vector<Cooldown> cooldowns;
-    // Clients a full server denied, known again by their address and id when they ask again. A seat is
-    // held only for one that asked again since it joined and within its retry time: an answer given once
-    // proves nothing, as anyone can give one from each of its ports.
-    struct Waiter
-    {
-        Net::Address address;
-        uint64_t id = 0;
-        double joined = 0.0;
-        double lastAsked = 0.0;
-        // Where it stands: by rank, then by arrival. An address's first place has rank 0 and each later
-        // one the rank after its address's last; a seated place sends the others of its address, and any
-        // it takes later (see turns), behind every place of the other addresses.
-        uint64_t rank = 0;
-        uint64_t arrival = 0;
-        // Places its address holds in line.
-        uint32_t hostPlaces = 0;
-        // It holds one of the free seats, as the last update found.
-        bool holds = false;
-    };
-    // In the order they stand.
-    std::vector<Waiter> waiters;
-    uint64_t arrivals = 0;
-    // Addresses seated from the line while others waited, with the rank their next place takes: one
-    // sent away or that left joins again behind those who waited then, not as a first place.
-    struct Turn
-    {
-        Net::Address host;
-        uint64_t nextRank = 0;
-    };
-    std::vector<Turn> turns;
+    // Who takes the seats of a full server, and which hosts may not connect for now.
+    SeatLine seatLine;
     // Requests denied to hosts cooling down or holding their share of connections without players.
     uint64_t deniedRequests = 0;
     // Since when the players present have been fewer than the high count; negative while they are not.
