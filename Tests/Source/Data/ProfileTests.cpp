@@ -153,8 +153,9 @@ TEST_F(ProfileTest, ADamagedFileIsReportedAndKeptAndAMissingOneGivesTheDefaults)
     EXPECT_TRUE(ada.damaged);
     EXPECT_EQ(ada.gold, 0u);
     EXPECT_TRUE(profiles.Find("List")->damaged);
-    EXPECT_TRUE(log.Logged("the profile " + assets.folder.Path("Assets/Ada.profile") +
-                           " is no JSON object: it keeps its defaults and its file is not saved over"));
+    EXPECT_EQ(log.messages, (std::vector<std::string>{
+                                "Assets/Ada.profile did not parse: line 1, column 30: missing a name for object member",
+                                "Assets/List.profile did not parse: it holds no JSON object"}));
 
     ada.name = "Ada";
     EXPECT_FALSE(ada.Save(assets.Root(), assets.registry));
@@ -174,7 +175,7 @@ TEST_F(ProfileTest, SaveKeepsWhatTheFileHeldThatThePlayerDidNotChange)
     Testing::LogCapture log;
     Profile profile;
     ASSERT_TRUE(profile.Load(assets.folder.Path("Assets/Bea.profile"), assets.registry));
-    EXPECT_EQ(log.StartingWith(assets.folder.Path("Assets/Bea.profile") + ": Gold holds \"lots\"").size(), 1u);
+    EXPECT_EQ(log.StartingWith("Assets/Bea.profile: Gold holds \"lots\"").size(), 1u);
     profile.ink = 5;
 
     ASSERT_TRUE(profile.Save(assets.Root(), assets.registry));
@@ -184,4 +185,32 @@ TEST_F(ProfileTest, SaveKeepsWhatTheFileHeldThatThePlayerDidNotChange)
     EXPECT_EQ(saved.GetObject().Find("Ink")->GetUnsignedInteger(), 5u);
     // Loadouts left at the defaults the file never held stay out of it.
     EXPECT_EQ(saved.GetObject().Find("Loadouts"), nullptr);
+}
+
+// A number JSON cannot hold as written, or a key written twice, costs that member alone and is named;
+// Save writes what the profile holds, never another number than the file wrote.
+TEST_F(ProfileTest, ANumberBeyond64BitsIsRefusedAndSaveNeverWritesItAsAnotherNumber)
+{
+    assets.Write("Cy.profile",
+                 R"({"Name": "Cy", "Gold": 18446744073709551616, "Ink": 3, "Ink": 4, "Luck": 18446744073709551617})");
+    Testing::LogCapture log;
+    Profile profile;
+    ASSERT_TRUE(profile.Load(assets.folder.Path("Assets/Cy.profile"), assets.registry));
+    const std::string why = ", which was not taken: ";
+    EXPECT_EQ(log.messages,
+              (std::vector<std::string>{
+                  "Assets/Cy.profile: Ink holds 3" + why +
+                      "the key is written again later in its object, whose value is taken",
+                  "Assets/Cy.profile: Gold holds 18446744073709551616" + why + "a whole number beyond 64 bits",
+                  "Assets/Cy.profile: Luck holds 18446744073709551617" + why + "a whole number beyond 64 bits"}));
+    EXPECT_EQ(profile.gold, 0u);
+    EXPECT_EQ(profile.ink, 4u);
+
+    ASSERT_TRUE(profile.Save(assets.Root(), assets.registry));
+    const std::string saved = assets.ReadText("Cy.profile");
+    EXPECT_EQ(saved.find("1844674407370955"), std::string::npos) << saved;
+    const Blueprint json = assets.ReadJson("Cy.profile");
+    EXPECT_EQ(json.GetObject().Find("Gold")->GetUnsignedInteger(), 0u);
+    EXPECT_EQ(json.GetObject().Find("Ink")->GetUnsignedInteger(), 4u);
+    EXPECT_EQ(json.GetObject().Find("Luck"), nullptr);
 }
