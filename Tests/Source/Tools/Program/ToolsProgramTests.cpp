@@ -336,7 +336,7 @@ TEST_F(ToolsProgram, TheEffectWindowOffersNoSaveForAnEffectThatDidNotParseAndIts
     ASSERT_EQ(RunSpikesEffectWindow(""), 0) << output;
     // Once, named from the application folder, with where and why.
     const size_t line = output.find("Assets/Hazards/Spikes/Effect.lte did not parse: the text is not LON: line ");
-    EXPECT_TRUE(line != std::string::npos && output.find("did not parse", line + 1) == std::string::npos) << output;
+    EXPECT_TRUE(line != std::string::npos && output.find("lon parsing failed") == std::string::npos) << output;
     EXPECT_EQ(output.find("saved EffectData"), std::string::npos) << output;
     EXPECT_TRUE(Lumvek::File::ReadAllText(effect.string()).second == text);
 }
