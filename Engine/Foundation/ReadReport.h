@@ -126,7 +126,7 @@ Blueprint MergeEdits(const Blueprint& file, const Blueprint& asRead, const Bluep
 // sets a member a reader knows, or mends the file by hand.
 void ReportTextNotes(ReadReport& report, const JsonNotes& notes);
 
-// Parse the text of the file the report names into tree. False, with the report marked unparsed (which
+// Parses the text of the file the report names into tree. False, with the report marked unparsed (which
 // logs where and why: "the text is not LON: line 3, column 9: expected '}'", "line 1, column 30: ...")
 // and tree left Invalid, when it does not parse, or for JSON when its root is no object; otherwise the
 // keys it writes twice and the numbers the tree cannot hold as written go into the report
