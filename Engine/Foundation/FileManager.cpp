@@ -101,6 +101,14 @@ std::string FileManager::ResolvePath(StringView path) const
     return resolved;
 }
 
+std::string FileManager::NameFile(StringView path) const
+{
+    if (applicationRoot.empty() || !IsInside(path, applicationRoot) || path.length == applicationRoot.size())
+        return path.ToString();
+    const std::string_view name = path.ToStdView().substr(applicationRoot.size());
+    return std::string(name.substr(std::min(name.find_first_not_of('/'), name.size())));
+}
+
 bool FileManager::IsInside(StringView path, StringView root)
 {
     const std::string_view inside = path.ToStdView();

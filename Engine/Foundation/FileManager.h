@@ -52,6 +52,9 @@ public:
     // climbs out of its root is refused with a message naming it, and resolves to the empty path,
     // which names no file.
     std::string ResolvePath(StringView path) const;
+    // A resolved path as messages name it: from the application root ("Assets/Maps/Hilltop/Data.json")
+    // when it lies there, so that a line reads the same on every machine; otherwise as given.
+    std::string NameFile(StringView path) const;
     // Whether a resolved path is the root or lies under it (an empty root: a relative path that does
     // not climb above it).
     static bool IsInside(StringView path, StringView root);

@@ -7,6 +7,7 @@
 #include "Engine/Foundation/Members.h"
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Path.h"
+#include "Engine/Foundation/ReadReport.h"
 
 #include <string>
 #include <utility>
@@ -72,12 +73,15 @@ bool IsTextureSide(uint32_t side)
     return side >= 1 && side <= Texture::MaximumSize;
 }
 
-bool Parse(const Blueprint& value, Description& description, uint32_t depth = 1)
+// Values a description cannot take are refused through the report, each costing its own key; without
+// a report they are logged.
+bool Parse(const Blueprint& value, Description& description, ReadReport* report, const std::string& path,
+           uint32_t depth = 1)
 {
-    BlueprintReader reader(value);
+    BlueprintReader reader(value, report, path);
     std::string type;
-    if (ReadMember(reader, "Type", type))
-        DescriptionTypeNames().ParseName(description.type, type);
+    if (ReadMember(reader, "Type", type) && !DescriptionTypeNames().ParseName(description.type, type))
+        reader.Refuse("Type", "no texture description type of that name");
     ReadMember(reader, "Filename", description.filename);
     ReadMember(reader, "X", description.x);
     ReadMember(reader, "Y", description.y);
@@ -107,7 +111,8 @@ bool Parse(const Blueprint& value, Description& description, uint32_t depth = 1)
             const StringView name = member.name.View();
             LogSection section = Log::BeginSection("Region {}", name);
             Description nested;
-            if (Parse(member.value, nested, depth + 1))
+            const std::string regionPath = (path.empty() ? "Regions." : path + ".Regions.") + name.ToString();
+            if (Parse(member.value, nested, report, regionPath, depth + 1))
             {
                 description.regionNames.push_back(name.ToString());
                 description.regions.push_back(std::move(nested));
@@ -332,10 +337,24 @@ private:
 
 } // namespace
 
+void LtdFormat::Load(StringView path, StringView bytes, Texture& texture)
+{
+    ReadReport report;
+    report.SetFile(manager ? manager->NameFile(path) : path.ToString());
+    Blueprint tree;
+    if (ParseLonText(bytes, tree, report))
+        Read(tree, texture, &report);
+}
+
 bool LtdFormat::Read(const Blueprint& tree, Texture& texture)
 {
+    return Read(tree, texture, nullptr);
+}
+
+bool LtdFormat::Read(const Blueprint& tree, Texture& texture, ReadReport* report)
+{
     Description description;
-    if (!Parse(tree, description))
+    if (!Parse(tree, description, report, std::string()))
         return false;
     FileManager* files = manager ? manager : texture.table ? texture.table->files : nullptr;
     return Builder(files, texture).Build(description);

@@ -2,6 +2,7 @@
 
 #include "Engine/Foundation/Json.h"
 #include "Engine/Foundation/Log.h"
+#include "Engine/Foundation/Lon.h"
 #include "Engine/Foundation/Pattern.h"
 
 #include <algorithm>
@@ -215,6 +216,21 @@ bool Unset(const Blueprint& asRead, const Blueprint& edited, StringView path)
 
 } // namespace
 
+bool SaidProblems::Tell(const ReadProblem& problem)
+{
+    std::lock_guard lock(mutex);
+    if (std::find(said.begin(), said.end(), problem) != said.end())
+        return false;
+    said.push_back(problem);
+    return true;
+}
+
+void SaidProblems::Forget()
+{
+    std::lock_guard lock(mutex);
+    said.clear();
+}
+
 void ReadReport::SetUnparsed(std::string why)
 {
     unparsed = std::move(why);
@@ -227,7 +243,8 @@ void ReadReport::Add(std::string path, std::string value, std::string why)
     if (std::find(numberPaths.begin(), numberPaths.end(), path) != numberPaths.end())
         return;
     ReadProblem problem{std::move(path), std::move(value), std::move(why)};
-    if (std::none_of(said.begin(), said.end(), [&](const ReadProblem& earlier) { return earlier == problem; }))
+    if (std::none_of(said.begin(), said.end(), [&](const ReadProblem& earlier) { return earlier == problem; }) &&
+        (!shared || shared->Tell(problem)))
     {
         if (file.empty())
             Log::Write("{} holds {}, which was not taken: {}", problem.path, problem.value, problem.why);
@@ -332,10 +349,46 @@ void ReportTextNotes(ReadReport& report, const JsonNotes& notes)
         report.AddFromText(number.path, number.text, number.why, true);
 }
 
+bool ParseLonText(StringView text, Blueprint& tree, ReadReport& report)
+{
+    JsonNotes notes;
+    Blueprint parsed;
+    if (!Lon::Parse(text, parsed, &notes))
+    {
+        tree.Clear();
+        report.SetUnparsed(notes.error.empty() ? "the text is not LON" : "the text is not LON: " + notes.error);
+        return false;
+    }
+    tree = std::move(parsed);
+    ReportTextNotes(report, notes);
+    return true;
+}
+
+bool ParseJsonObject(StringView text, Blueprint& tree, ReadReport& report)
+{
+    JsonNotes notes;
+    Blueprint parsed;
+    if (!JsonFormat::LoadBlueprint(text, parsed, notes) || parsed.GetType() != BlueprintType::Object)
+    {
+        tree.Clear();
+        report.SetUnparsed(notes.error.empty() ? "it holds no JSON object" : notes.error);
+        return false;
+    }
+    tree = std::move(parsed);
+    ReportTextNotes(report, notes);
+    return true;
+}
+
 const Blueprint* FindPath(const Blueprint& root, StringView path)
 {
     std::vector<PathStep> steps;
     return SplitPath(path, steps) ? Follow(root, steps) : nullptr;
+}
+
+Blueprint* FindPath(Blueprint& root, StringView path)
+{
+    // The same walk; the tree is the caller's to change.
+    return const_cast<Blueprint*>(FindPath(std::as_const(root), path));
 }
 
 } // namespace Lumvek

@@ -4,6 +4,8 @@
 #include "Engine/Foundation/StringView.h"
 
 #include <cstddef>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,22 @@ struct ReadProblem
     std::string why;
 
     bool operator==(const ReadProblem&) const = default;
+};
+
+// The problems the readings of one text have logged, shared by the reports of the readers that read
+// the same text apart (a map's file: the match's load on its loader thread, the definition's window on
+// the application thread), so that each problem is logged by the first that finds it. Any thread.
+class SaidProblems
+{
+public:
+    // True the first time the problem is told, false after.
+    bool Tell(const ReadProblem& problem);
+    // The text changed: what the new one holds is said again.
+    void Forget();
+
+private:
+    std::mutex mutex;
+    std::vector<ReadProblem> said;
 };
 
 // What a reader could not take of one file. Whoever keeps what was read keeps its report. Each
@@ -45,12 +63,16 @@ public:
     // Parsed and no problem.
     bool IsWhole() const { return IsParsed() && problems.empty(); }
     const std::vector<ReadProblem>& GetProblems() const { return problems; }
+    // The paths of the numbers the text wrote that the tree cannot hold as written (AddFromText).
+    const std::vector<std::string>& GetUnwritableNumbers() const { return numberPaths; }
     // For messages and panels: the file and its first `most` problems (or why it did not parse).
     std::string Describe(size_t most = 3) const;
     // The first `most` problems alone, "and n more" after them.
     std::string DescribeProblems(size_t most = 3) const;
     // Forgets the problems and the parse failure; keeps the file name.
     void Clear();
+    // Logs from now on only the problems that no report sharing `problems` has logged.
+    void ShareSaid(std::shared_ptr<SaidProblems> problems) { shared = std::move(problems); }
     // Before the tree of the same reading of the file is read again: forgets what the readers found,
     // which they then add again without its being logged again, and keeps the text's own problems.
     void Renew();
@@ -64,6 +86,7 @@ private:
     std::vector<std::string> numberPaths;
     // The readers' problems logged before a Renew.
     std::vector<ReadProblem> said;
+    std::shared_ptr<SaidProblems> shared;
 };
 
 // The file a thing was read from, kept beside it so that a Save writes back exactly what the maker
@@ -103,7 +126,16 @@ Blueprint MergeEdits(const Blueprint& file, const Blueprint& asRead, const Bluep
 // sets a member a reader knows, or mends the file by hand.
 void ReportTextNotes(ReadReport& report, const JsonNotes& notes);
 
+// Parses the text of the file the report names into tree. False, with the report marked unparsed (which
+// logs where and why: "the text is not LON: line 3, column 9: expected '}'", "line 1, column 30: ...")
+// and tree left Invalid, when it does not parse, or for JSON when its root is no object; otherwise the
+// keys it writes twice and the numbers the tree cannot hold as written go into the report
+// (ReportTextNotes), and the readers add theirs.
+bool ParseLonText(StringView text, Blueprint& tree, ReadReport& report);
+bool ParseJsonObject(StringView text, Blueprint& tree, ReadReport& report);
+
 // The value a problem's path ("Emitters[0].Rate") names below root; null when there is none.
 const Blueprint* FindPath(const Blueprint& root, StringView path);
+Blueprint* FindPath(Blueprint& root, StringView path);
 
 } // namespace Lumvek

@@ -84,10 +84,7 @@ bool DataCollectionBase::LoadItemFile(const std::string& path, StringView name, 
     if (read && JsonFormat::LoadBlueprint(text, blueprint, notes) && blueprint.GetType() == BlueprintType::Object)
         return true;
     // Named as the definitions' reports name their files: from the application root.
-    std::string file = path;
-    const std::string& root = GetFileManager().applicationRoot;
-    if (!root.empty() && file.compare(0, root.size(), root) == 0)
-        file.erase(0, file.find_first_not_of('/', root.size()));
+    const std::string file = GetFileManager().NameFile(path);
     std::string why;
     if (!read)
     {

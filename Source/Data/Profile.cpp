@@ -1,11 +1,13 @@
 #include "Source/Data/Profile.h"
 
 #include "Engine/Foundation/File.h"
+#include "Engine/Foundation/FileManager.h"
 #include "Engine/Foundation/Json.h"
 #include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Members.h"
 #include "Engine/Foundation/Path.h"
 #include "Engine/Foundation/Pattern.h"
+#include "Engine/Foundation/ReadReport.h"
 #include "Engine/Foundation/String.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/Loadout.h"
@@ -72,17 +74,16 @@ void WriteLoadout(BlueprintWriter& writer, const DataRegistry& registry, const P
 }
 
 // Reads profile text into a new or default profile. Text that is no JSON object leaves the defaults and
-// marks the profile damaged.
+// marks the profile damaged; the report logs where and why it did not parse.
 bool ReadProfileText(Profile& profile, StringView text, StringView path, const DataRegistry& registry)
 {
     Blueprint root;
-    if (!JsonFormat::LoadBlueprint(text, root) || root.GetType() != BlueprintType::Object)
+    profile.record.report.SetFile(registry.GetFiles().NameFile(path));
+    if (!ParseJsonObject(text, root, profile.record.report))
     {
-        Log::Write("the profile {} is no JSON object: it keeps its defaults and its file is not saved over", path);
         profile.damaged = true;
         return false;
     }
-    profile.record.report.SetFile(path.ToString());
     BlueprintReader reader(root, &profile.record.report);
     const bool read = profile.Read(reader, registry);
     profile.record.file = std::move(root);
@@ -90,6 +91,22 @@ bool ReadProfileText(Profile& profile, StringView text, StringView path, const D
     profile.Write(writer, registry);
     profile.record.asRead = writer.GetRoot();
     return read;
+}
+
+// The file as read, but for the numbers it wrote that JSON text cannot hold (a whole number beyond 64
+// bits, which would be written back as another number): each holds what the profile read there, and
+// one no reader knows is left out. So Save writes what the profile holds, never a number the file
+// did not write.
+Blueprint WritableFile(const FileRecord& record)
+{
+    Blueprint file = record.file;
+    for (const std::string& path : record.report.GetUnwritableNumbers())
+        if (Blueprint* number = FindPath(file, path))
+        {
+            const Blueprint* held = FindPath(record.asRead, path);
+            *number = held ? *held : Blueprint();
+        }
+    return file;
 }
 
 } // namespace
@@ -216,7 +233,8 @@ bool Profile::Load(StringView path, const DataRegistry& registry)
     auto [read, text] = File::ReadAllText(path);
     if (!read)
     {
-        Log::Write("the profile {} cannot be read: it keeps its defaults and its file is not saved over", path);
+        Log::Write("the profile {} cannot be read: it keeps its defaults and its file is not saved over",
+                   registry.GetFiles().NameFile(path));
         damaged = true;
         return false;
     }
@@ -244,7 +262,7 @@ bool Profile::Save(StringView applicationRoot, const DataRegistry& registry) con
     // refused for them: what the player changed must not be lost.
     const bool fromFile = record.file.GetType() == BlueprintType::Object;
     const std::string text = JsonFormat::SaveBlueprint(
-        fromFile ? MergeEdits(record.file, record.asRead, writer.GetRoot()) : writer.GetRoot());
+        fromFile ? MergeEdits(WritableFile(record), record.asRead, writer.GetRoot()) : writer.GetRoot());
     if (!File::WriteAllText(Path::AppendCopy(applicationRoot, relative), text))
     {
         Log::Write("failed to save the profile {} to {}", name, relative);
@@ -290,7 +308,7 @@ void Profile::LoadAll(ProfileCollection& profiles, StringView applicationRoot, c
         auto [read, text] = File::ReadAllText(path);
         if (!read)
         {
-            Log::Write("skipped the profile {}: the file cannot be read", path);
+            Log::Write("skipped the profile {}: the file cannot be read", registry.GetFiles().NameFile(path));
             continue;
         }
         ReadProfileText(profiles.Add(Path::GetFileName(path)), text, path, registry);

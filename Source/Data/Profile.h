@@ -75,12 +75,15 @@ public:
     void Write(Lumvek::BlueprintWriter& writer, const DataRegistry& registry) const;
 
     // Reads the profile file at path. A file that does not exist leaves the defaults and answers
-    // true. A file that cannot be read or parsed answers false with a message and marks the profile
-    // damaged, so that saving does not replace what it held.
+    // true. A file that cannot be read or parsed answers false with a message (the file from the
+    // application folder, the line and column) and marks the profile damaged, so that saving does not
+    // replace what it held. A value it cannot take costs its own member, named with the file and path.
     bool Load(Lumvek::StringView path, const DataRegistry& registry);
     // Writes the profile to "Assets/<name>.profile" below the application root: what changed since
     // the load merged over the file it was read from (MergeEdits), the whole profile for one that had
-    // no file. Refused, with a message, for a damaged profile and for a name that is no plain file name.
+    // no file. A number the file wrote that JSON cannot hold (beyond 64 bits) is written as the profile
+    // holds it, never as another number. Refused, with a message, for a damaged profile and for a name
+    // that is no plain file name.
     bool Save(Lumvek::StringView applicationRoot, const DataRegistry& registry) const;
 
     // The flag of the first of Heads, Cores, Arms and Legs that holds the part; false when none does.

@@ -43,8 +43,9 @@ struct CharacterState
 struct AnimationMapping
 {
     // The keys "Animation", "Health", "Movement", "Air", "Weapon", "Item" (names of the states, in any
-    // letter case) and "Weight" (digits only). A key that is absent, of another kind or names no state
-    // keeps its field, unreported. True.
+    // letter case) and "Weight" (a whole number in decimal digits). A key that is absent keeps its field;
+    // one of another kind, out of range or naming no state keeps it too and is refused through the
+    // reader, which names it in the file's report. True.
     bool Read(Lumvek::BlueprintReader& reader);
     // Whether the mapping takes the state, and its score for it.
     bool Matches(const CharacterState& state, uint64_t& score) const;

@@ -2,9 +2,6 @@
 
 #include "Engine/Foundation/File.h"
 #include "Engine/Foundation/FileManager.h"
-#include "Engine/Foundation/Json.h"
-#include "Engine/Foundation/Log.h"
-#include "Engine/Foundation/Lon.h"
 #include "Engine/Foundation/Path.h"
 #include "Engine/Foundation/Pattern.h"
 #include "Source/Data/CharacterData.h"
@@ -48,12 +45,15 @@ std::unique_ptr<PlayerAnimation> CreateFileAnimation(AnimationChannel channel, S
     }
 }
 
-// The file's text as LON; false when it cannot be read or parsed. With notes, the keys it writes twice
-// are noted there.
-bool ReadLon(const std::string& path, Blueprint& value, JsonNotes* notes = nullptr)
+// The file's text as LON, with what the text itself holds that cannot be taken in the report; false,
+// the report saying why, when it cannot be read or parsed.
+bool ReadLon(const std::string& path, Blueprint& value, ReadReport& report)
 {
     auto [read, text] = File::ReadAllText(path);
-    return read && Lon::Parse(text, value, notes);
+    if (read)
+        return ParseLonText(text, value, report);
+    report.SetUnparsed("the file cannot be read");
+    return false;
 }
 
 // The regular files of a folder, sorted, so that of two files of one name the same one always wins.
@@ -91,17 +91,14 @@ void CharacterAnimations::Load(const CharacterData& character)
         const std::string& root = character.registry->GetFiles().applicationRoot;
         for (AnimationChannel channel : Channels)
         {
-            const StringView mappingName = GetMappingName(channel);
-            Blueprint value;
-            if (!ReadLon(Path::AppendCopy(root, character.GetAssetPath(mappingName, ".data")), value))
-            {
-                Log::Write("Failed to read LON for mapping {}", mappingName);
-                value = Blueprint();
-            }
-            // The mappings have no editor Save: what they cannot take is logged with the file.
+            // The mappings have no editor Save: what they cannot take is logged with the file, and a value
+            // they cannot take costs its own key alone.
+            const std::string file = character.GetAssetPath(GetMappingName(channel), ".data");
             ReadReport report;
-            report.SetFile(character.GetAssetPath(mappingName, ".data"));
-            ReadAnimationMappings(value, GetMappings(channel), &report);
+            report.SetFile(file);
+            Blueprint value;
+            if (ReadLon(Path::AppendCopy(root, file), value, report))
+                ReadAnimationMappings(value, GetMappings(channel), &report);
         }
         for (AnimationChannel channel : Channels)
         {
@@ -112,18 +109,14 @@ void CharacterAnimations::Load(const CharacterData& character)
                 const std::string name = Path::GetFileName(path);
                 FileRecord record;
                 record.report.SetFile(Path::MakeRelative(root, path));
-                JsonNotes notes;
-                if (!ReadLon(path, record.file, &notes))
+                if (!ReadLon(path, record.file, record.report))
                 {
                     // Not in the table, so nothing plays it and no editor can write over it.
-                    record.report.SetUnparsed(notes.error.empty() ? "the text is not LON"
-                                                                  : "the text is not LON: " + notes.error);
                     unparsed.push_back(std::move(record.report));
                     continue;
                 }
                 std::unique_ptr<PlayerAnimation> animation = CreateFileAnimation(channel, name);
                 animation->path = record.report.GetFile();
-                ReportTextNotes(record.report, notes);
                 BlueprintReader reader(record.file, &record.report);
                 animation->Read(reader);
                 BlueprintWriter writer;

@@ -23,9 +23,10 @@ public:
     // Reads the four mapping files (Assets/Characters/<name>/Mappings/<Channel>Mappings.data) and every
     // file of the four animation folders (Assets/Characters/<name>/Animations/<Channel>/), each as LON,
     // below the application folder of the character's registry, then adds the built-in animations,
-    // which take the place of files of their names. A file that does not read as LON is logged
-    // ("Failed to read LON for mapping {}"; an animation's through its report, kept in unparsed) and
-    // skipped: its channel keeps no mappings, or the table no animation of that name. Each animation
+    // which take the place of files of their names. A file that does not read as LON is logged with its
+    // path from the application folder, line and column (an animation's report is kept in unparsed) and
+    // skipped: its channel keeps no mappings, or the table no animation of that name. A value a mapping
+    // cannot take is logged with the file and its path and costs only its own key. Each animation
     // keeps its file's record. Without a registry only the built-ins are added.
     void Load(const CharacterData& character);
     // Forgets every mapping and destroys every animation.

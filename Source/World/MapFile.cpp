@@ -488,13 +488,15 @@ bool LoadMapData(World& world, MapNames& names)
             .report.SetUnparsed("there is no map definition of that index");
         return false;
     }
+    // Named as the definition's window names it, the same on every machine.
+    const std::string file = world.GetContext().registry->GetFiles().NameFile(path);
     auto [read, text] = File::ReadAllText(path);
     if (!read)
     {
-        StartLoad(world, names, path).report.SetUnparsed("the file cannot be read");
+        StartLoad(world, names, file).report.SetUnparsed("the file cannot be read");
         return false;
     }
-    return LoadMapText(world, names, text, path);
+    return LoadMapText(world, names, text, file);
 }
 
 bool LoadMapText(World& world, MapNames& names, StringView text, StringView mapName)
@@ -507,6 +509,10 @@ bool LoadMapText(World& world, MapNames& names, StringView text, StringView mapN
         record.report.SetUnparsed(notes.error.empty() ? "it holds no JSON object" : notes.error);
         return false;
     }
+    // The definition's window checks the text its definition read: when it is this text, a problem that
+    // either reading logged is not logged again.
+    if (world.map && world.map->record.file == record.file)
+        record.report.ShareSaid(world.map->said);
     ReportTextNotes(record.report, notes);
     BlueprintReader reader(record.file, &record.report);
     ReadMapContent(reader, MapTarget{&world, &names});
@@ -557,6 +563,7 @@ bool SaveMapData(World& world, const MapNames& names)
         // A new reading of the file: what it holds that cannot be taken is said again.
         definition->record.file = merged;
         definition->record.report.Clear();
+        definition->said->Forget();
         CheckMapDefinition(*definition);
     }
     Log::Write("saved to {}", path);
@@ -580,8 +587,9 @@ void CheckMapDefinition(MapData& map)
     if (!record.report.IsParsed())
         return;
     // The same reading of the file, checked again each time its window opens or saves: what the
-    // load logged is not logged again.
+    // load or a match's load of the same text logged is not logged again.
     record.report.Renew();
+    record.report.ShareSaid(map.said);
     BlueprintReader reader(record.file, &record.report);
     // The definition's own members are read into a copy, so that the definition keeps the maker's edits.
     MapData own;

@@ -1,7 +1,7 @@
 #include "Engine/Runtime/Particles/LteFormat.h"
 
 #include "Engine/Foundation/Blueprint.h"
-#include "Engine/Foundation/Json.h"
+#include "Engine/Foundation/FileManager.h"
 #include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Members.h"
 #include "Engine/Foundation/NameSet.h"
@@ -98,37 +98,36 @@ void ReadEmitter(BlueprintReader& reader, EmitterData& emitter)
 
 void LteFormat::Load(StringView path, StringView bytes, EffectData& effect)
 {
-    effect.record.report.SetFile(path.ToString());
+    FileRecord record;
+    record.report.SetFile(manager ? manager->NameFile(path) : path.ToString());
     // A key written twice, or a number the tree cannot hold as written, is named and keeps Save
     // refused until it is set: merged as read, the file's text would change without a word.
-    JsonNotes notes;
-    FormatDetail::ParseLon(
-        bytes, [&](const Blueprint& tree) { Read(tree, effect, &notes); }, &notes);
+    ParseLonText(bytes, record.file, record.report);
+    Take(std::move(record), effect);
 }
 
 bool LteFormat::Read(const Blueprint& tree, EffectData& effect)
 {
-    return Read(tree, effect, nullptr);
-}
-
-bool LteFormat::Read(const Blueprint& tree, EffectData& effect, const JsonNotes* notes)
-{
     FileRecord record;
     record.report.SetFile(effect.record.report.GetFile());
+    record.file = tree;
     if (tree.GetType() == BlueprintType::Invalid)
+        record.report.SetUnparsed("the text is not LON");
+    return Take(std::move(record), effect);
+}
+
+bool LteFormat::Take(FileRecord record, EffectData& effect)
+{
+    if (!record.report.IsParsed())
     {
         // The emitters of an earlier load keep running, but nothing may be saved over the file.
-        record.report.SetUnparsed(notes && !notes->error.empty() ? "the text is not LON: " + notes->error
-                                                                 : std::string("the text is not LON"));
         effect.record = std::move(record);
         return false;
     }
-    if (notes)
-        ReportTextNotes(record.report, *notes);
     // A reload replaces the emitters; running systems see the new version and rebuild their states.
     effect.emitters.clear();
     ++effect.version;
-    BlueprintReader reader(tree, &record.report);
+    BlueprintReader reader(record.file, &record.report);
     if (reader.GetMember("Emitters"))
     {
         if (reader.GetCurrent().GetType() != BlueprintType::Array)
@@ -141,7 +140,6 @@ bool LteFormat::Read(const Blueprint& tree, EffectData& effect, const JsonNotes*
         }
         reader.Pop();
     }
-    record.file = tree;
     Write(record.asRead, effect);
     effect.record = std::move(record);
     return true;

@@ -72,9 +72,9 @@ public:
     bool Write(Blueprint& tree, const Effects::EffectData& effect) override;
 
 private:
-    // With the notes of the parse: where the text failed, and what of it the tree could not hold as
-    // written.
-    bool Read(const Blueprint& tree, Effects::EffectData& effect, const JsonNotes* notes);
+    // Reads the record's parsed file into the effect, which then keeps the record; an unparsed one
+    // only replaces the effect's record.
+    bool Take(FileRecord record, Effects::EffectData& effect);
 };
 
 } // namespace Lumvek

@@ -154,8 +154,8 @@ TEST(LtdFormat, FaultyDescriptionsAreReportedAndBuildNothing)
         {R"({ Type = "Streaming" Width = 8 Height = 8 CellHeight = 2 })", cells},
         {R"({ Filename = "Missing.png" })", "the size of the image Missing.png cannot be read"},
         {R"({ Filename = "Texture.ltd" })", "the size of the image Texture.ltd cannot be read"},
-        {R"({ Width = 8 )", sizes},
-        {"", sizes},
+        {R"({ Width = 8 )", "Texture.ltd did not parse: the text is not LON: line 1, column 13: expected '}'"},
+        {"", "Texture.ltd did not parse: the text is not LON: line 1, column 1: expected a number"},
     };
     Descriptions descriptions;
     for (const auto& [text, message] : cases)
@@ -173,6 +173,23 @@ TEST(LtdFormat, FaultyDescriptionsAreReportedAndBuildNothing)
         EXPECT_EQ(texture.width, 0u) << text;
         EXPECT_TRUE(texture.regions.empty()) << text;
     }
+}
+
+// A value the description cannot take costs its own key alone, named with the file and its path: the
+// atlas packs without a border, its region takes the later Width.
+TEST(LtdFormat, AValueItCannotTakeCostsOnlyItsOwnKey)
+{
+    Descriptions descriptions;
+    LogCapture log;
+    Texture& texture = descriptions.Load(R"({ Type = "Atlas" Width = 32 Height = 32 Border = 0x2
+        Regions { LtdTestKept { Width = 4 Height = 4 Width = 5 X = -1 } } })");
+    EXPECT_EQ(log.messages.size(), 3u); // and one names the earlier Width
+    EXPECT_TRUE(
+        log.Logged("Texture.ltd: Border holds 0x2, which was not taken: a number in decimal digits was expected"));
+    EXPECT_TRUE(log.Logged("Texture.ltd: Regions.LtdTestKept.X holds -1, which was not taken: below 0"));
+    const TextureRegion* kept = texture.GetRegion(NameTableA().Add("LtdTestKept"));
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(std::tie(kept->x, kept->y, kept->width, kept->height), std::make_tuple(0u, 0u, 5u, 4u));
 }
 
 TEST(LtdFormat, AtlasesNestOnlyToTheLimit)

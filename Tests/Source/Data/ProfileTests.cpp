@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 using namespace Lumvek;
 using DataTesting::RegistryTestFolder;
@@ -153,8 +154,9 @@ TEST_F(ProfileTest, ADamagedFileIsReportedAndKeptAndAMissingOneGivesTheDefaults)
     EXPECT_TRUE(ada.damaged);
     EXPECT_EQ(ada.gold, 0u);
     EXPECT_TRUE(profiles.Find("List")->damaged);
-    EXPECT_TRUE(log.Logged("the profile " + assets.folder.Path("Assets/Ada.profile") +
-                           " is no JSON object: it keeps its defaults and its file is not saved over"));
+    EXPECT_EQ(log.messages, (std::vector<std::string>{
+                                "Assets/Ada.profile did not parse: line 1, column 30: missing a name for object member",
+                                "Assets/List.profile did not parse: it holds no JSON object"}));
 
     ada.name = "Ada";
     EXPECT_FALSE(ada.Save(assets.Root(), assets.registry));
@@ -174,7 +176,7 @@ TEST_F(ProfileTest, SaveKeepsWhatTheFileHeldThatThePlayerDidNotChange)
     Testing::LogCapture log;
     Profile profile;
     ASSERT_TRUE(profile.Load(assets.folder.Path("Assets/Bea.profile"), assets.registry));
-    EXPECT_EQ(log.StartingWith(assets.folder.Path("Assets/Bea.profile") + ": Gold holds \"lots\"").size(), 1u);
+    EXPECT_EQ(log.StartingWith("Assets/Bea.profile: Gold holds \"lots\"").size(), 1u);
     profile.ink = 5;
 
     ASSERT_TRUE(profile.Save(assets.Root(), assets.registry));
@@ -184,4 +186,24 @@ TEST_F(ProfileTest, SaveKeepsWhatTheFileHeldThatThePlayerDidNotChange)
     EXPECT_EQ(saved.GetObject().Find("Ink")->GetUnsignedInteger(), 5u);
     // Loadouts left at the defaults the file never held stay out of it.
     EXPECT_EQ(saved.GetObject().Find("Loadouts"), nullptr);
+}
+
+// A number JSON cannot hold as written costs its member alone; Save writes what the profile holds.
+TEST_F(ProfileTest, ANumberBeyond64BitsIsRefusedAndSaveNeverWritesItAsAnotherNumber)
+{
+    assets.Write("Cy.profile",
+                 R"({"Name": "Cy", "Gold": 18446744073709551616, "Ink": 3, "Ink": 4, "Luck": 18446744073709551617})");
+    Testing::LogCapture log;
+    Profile profile;
+    ASSERT_TRUE(profile.Load(assets.folder.Path("Assets/Cy.profile"), assets.registry));
+    EXPECT_EQ(log.StartingWith("Assets/Cy.profile: ").size(), 3u);
+    EXPECT_TRUE(log.Logged("Assets/Cy.profile: Gold holds 18446744073709551616, which was not taken: a whole number "
+                           "beyond 64 bits"));
+    EXPECT_EQ(std::tie(profile.gold, profile.ink), std::make_tuple(0u, 4u));
+    ASSERT_TRUE(profile.Save(assets.Root(), assets.registry));
+    const Blueprint file = assets.ReadJson("Cy.profile");
+    const ValueObject& saved = file.GetObject();
+    EXPECT_EQ(saved.Find("Gold")->GetUnsignedInteger(), 0u);
+    EXPECT_EQ(saved.Find("Ink")->GetUnsignedInteger(), 4u);
+    EXPECT_EQ(saved.Find("Luck"), nullptr);
 }

@@ -19,6 +19,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <tuple>
 
 using namespace Lumvek;
 using AnimationTesting::Scene;
@@ -174,7 +175,9 @@ TEST(Character, FilesBecomeTheirChannelsAnimationsAndUnreadableFilesAreLoggedAnd
     CharacterData& robot = *game.Add(game.ownRegistry.characters, "Robot", "{}");
     const auto write = [&](const std::string& path, StringView text)
     { ASSERT_TRUE(File::WriteAllText(game.folder.Path("Assets/Characters/Robot/" + path), text)); };
-    write("Mappings/HeadMappings.data", R"([ { Animation = "Looking" Health = "Any" } ])");
+    // A Weight the mapping cannot take costs that key alone: its mapping and the others stay.
+    write("Mappings/HeadMappings.data",
+          R"([ { Animation = "Looking" Health = "Any" } { Animation = "Nod" Weight = 0x10 } { Animation = "Idle" } ])");
     write("Mappings/CoreMappings.data", R"([ { Animation = "Idle" )");
     const std::string clip = R"({ TransitionTime = 0.5 })";
     for (const char* name : {"MovingRun", "movingRun", "Movin", "Moving", "Idle"})
@@ -189,14 +192,21 @@ TEST(Character, FilesBecomeTheirChannelsAnimationsAndUnreadableFilesAreLoggedAnd
     Texture images;
     Texture drawings;
     robot.Load(images, drawings);
-    EXPECT_TRUE(log.Logged("Failed to read LON for mapping Mappings/CoreMappings"));
-    EXPECT_TRUE(log.Logged("Failed to read LON for mapping Mappings/LeftArmMappings"));
-    EXPECT_TRUE(log.Logged("Assets/Characters/Robot/Animations/Head/Broken.lon did not parse: the text is not LON: "
-                           "line 1, column 10: expected a number"));
-    EXPECT_EQ(log.messages.size(), 4u);
+    const std::string mappings = "Assets/Characters/Robot/Mappings/";
+    EXPECT_EQ(log.messages,
+              (std::vector<std::string>{
+                  mappings + "HeadMappings.data: [1].Weight holds 0x10, which was not taken: a number in decimal "
+                             "digits was expected",
+                  mappings + "CoreMappings.data did not parse: the text is not LON: line 1, column 24: expected '}'",
+                  mappings + "LeftArmMappings.data did not parse: the file cannot be read",
+                  mappings + "RightArmMappings.data did not parse: the file cannot be read",
+                  "Assets/Characters/Robot/Animations/Head/Broken.lon did not parse: the text is not LON: line 1, "
+                  "column 10: expected a number"}));
 
     const CharacterAnimations& animations = *robot.animations;
-    EXPECT_EQ(animations.GetMappings(AnimationChannel::Head).size(), 1u);
+    const AnimationMappings& heads = animations.GetMappings(AnimationChannel::Head);
+    ASSERT_EQ(heads.size(), 3u);
+    EXPECT_EQ(std::tie(heads[1].animation, heads[1].weight), std::make_tuple(std::string("Nod"), 1u));
     EXPECT_TRUE(animations.GetMappings(AnimationChannel::Core).empty());
     const AnimationTable& core = animations.GetTable(AnimationChannel::Core);
     EXPECT_NE(dynamic_cast<CoreMovingAnimation*>(core.Find("MovingRun")), nullptr);
