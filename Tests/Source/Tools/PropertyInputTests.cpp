@@ -1,4 +1,5 @@
 #include "Source/Tools/PropertyInput.h"
+#include "Tests/LogCapture.h"
 #include "Tests/Source/Tools/ToolsTesting.h"
 
 #include <gtest/gtest.h>
@@ -92,66 +93,104 @@ TEST(PropertyInput, AnglesAreEnteredInDegreesAndStoredWithinOneTurn)
     }
 }
 
-TEST(PropertyInput, DurationsAreEditedAsSecondsAndRatesInWholeTicks)
+// The number rows, each over a field of its own type, and what typing a text into one leaves there.
+enum class Field
 {
+    Float,
+    Int,
+    Count,
+    Index,
+    Seconds,
+    Rate
+};
+
+template <class T, class Widget> double TypeInto(T value, const std::string& text, Widget widget)
+{
+    WidgetRow row([&] { return widget(&value); });
+    row.Enter(text);
+    return double(value);
+}
+
+double TypeInto(Field field, double before, const std::string& text)
+{
+    using namespace PropertyInput;
+    switch (field)
+    {
+    case Field::Float:
+        return TypeInto(float(before), text, [](float* value) { return Float("Lifetime", value); });
+    case Field::Int:
+        return TypeInto(int32_t(before), text, [](int32_t* value) { return Int("Count", value); });
+    case Field::Count:
+        return TypeInto(uint32_t(before), text, [](uint32_t* value) { return Count("Clip Size", value); });
+    case Field::Index:
+        return TypeInto(uint32_t(before), text, [](uint32_t* value) { return OptionalIndex("Left Order", value); });
+    case Field::Seconds:
+        return TypeInto(uint32_t(before), text, [](uint32_t* ticks) { return FramesAsSeconds("Reload Time", ticks); });
+    case Field::Rate:
+        return TypeInto(uint32_t(before), text, [](uint32_t* ticks) { return FramesAsRate("Auto Rate", ticks); });
+    }
+    return before;
+}
+
+TEST(PropertyInput, TypedNumbersReadAsFilesDoOrAreRefusedWithALine)
+{
+    const std::string seventy(70, '1');
     struct Case
     {
-        bool rate;
-        uint32_t ticks;
-        const char* typed;
-        uint32_t stored;
+        Field field;
+        double before;
+        std::string typed;
+        double after;
+        const char* refusal; // what the line says after the text, when the text is refused
     };
     const Case cases[] = {
-        {false, 30, "0.51", 31}, {false, 30, "-2", 0}, {false, 30, "99999999999", 4294967295u},
-        {true, 60, "2", 30},     {true, 60, "0", 60},  {true, 60, "-5", 60}, // a rate of 0 or less is refused
-        {true, 60, "1000", 1},   {true, 0, "60", 1},
+        {Field::Float, 1, "2E3", 2000, nullptr},
+        {Field::Float, 1, "1e-5", double(1e-5f), nullptr},
+        {Field::Float, 1, "-010", -10, nullptr},
+        {Field::Float, 1, "1e400", 1, "a number beyond a double"},
+        {Field::Float, 1, seventy, 1, "a whole number beyond 64 bits"},
+        {Field::Float, 1, "fast", 1, "not a number"},
+        {Field::Float, 1, "12abc", 1, "a number in decimal digits was expected"},
+        {Field::Int, 5, "-010", -10, nullptr},
+        {Field::Int, 5, "2E3", 5, "a whole number was expected"},
+        {Field::Count, 5, "12", 12, nullptr},
+        {Field::Count, 5, "2E3", 5, "a whole number was expected"},
+        {Field::Count, 5, "1e-5", 5, "a whole number was expected"},
+        {Field::Count, 5, "-010", 5, "below 0"},
+        {Field::Count, 5, "1e400", 5, "a number beyond a double"},
+        {Field::Count, 5, seventy, 5, "a whole number beyond 64 bits"},
+        {Field::Count, 5, "99999999999", 5, "above 4294967295"},
+        {Field::Count, 5, "0x10", 5, "a number in decimal digits was expected"},
+        {Field::Index, 3, "-1", Lumvek::InvalidId, nullptr},
+        {Field::Index, 3, "-7", 3, "below -1"},
+        {Field::Index, Lumvek::InvalidId, "2", 2, nullptr},
+        {Field::Seconds, 30, "0.51", 31, nullptr},
+        {Field::Seconds, 30, "2E0", 120, nullptr},
+        {Field::Seconds, 30, "1e-5", 0, nullptr},
+        {Field::Seconds, 30, "-2", 30, "below 0"},
+        {Field::Seconds, 30, "99999999999", 30, "beyond the longest duration"},
+        {Field::Seconds, 30, "1e400", 30, "a number beyond a double"},
+        {Field::Rate, 60, "2", 30, nullptr},
+        {Field::Rate, 60, "0", 60, "not above 0"},
+        {Field::Rate, 60, "1000", 1, nullptr}, // faster than a tick
+        {Field::Rate, 0, "60", 1, nullptr},
     };
+    const char* names[] = {"Lifetime", "Count", "Clip Size", "Left Order", "Reload Time", "Auto Rate"};
     for (const Case& c : cases)
     {
-        uint32_t ticks = c.ticks;
-        WidgetRow row(
-            [&] {
-                return c.rate ? PropertyInput::FramesAsRate("Rate", &ticks)
-                              : PropertyInput::FramesAsSeconds("Time", &ticks);
-            });
-        row.Enter(c.typed);
-        EXPECT_EQ(ticks, c.stored) << c.typed;
+        Lumvek::Testing::LogCapture log;
+        EXPECT_EQ(TypeInto(c.field, c.before, c.typed), c.after) << c.typed;
+        const std::string name = names[int(c.field)];
+        const std::vector<std::string> lines = log.StartingWith(name + ": ");
+        if (c.refusal)
+            EXPECT_EQ(lines, std::vector<std::string>{name + ": \"" + c.typed + "\" was not taken: " + c.refusal});
+        else
+            EXPECT_TRUE(lines.empty()) << c.typed;
     }
     // What the rows show.
     EXPECT_FLOAT_EQ(30 * PropertyInput::TickSeconds, 0.5f);
     EXPECT_FLOAT_EQ(PropertyInput::TicksToRate(60), 1.0f);
     EXPECT_EQ(PropertyInput::TicksToRate(0), 0.0f);
-}
-
-TEST(PropertyInput, CountsStayUnsignedAndUnsetIndicesStayReachable)
-{
-    struct Case
-    {
-        bool optional;
-        uint32_t value;
-        const char* typed;
-        uint32_t stored;
-    };
-    const Case cases[] = {
-        {false, 5, "-1", 0},
-        {false, 5, "99999999999", 4294967295u},
-        {false, 5, "12", 12},
-        {true, 3, "-1", Lumvek::InvalidId},
-        {true, 3, "-7", Lumvek::InvalidId},
-        {true, Lumvek::InvalidId, "2", 2},
-    };
-    for (const Case& c : cases)
-    {
-        uint32_t value = c.value;
-        WidgetRow row(
-            [&]
-            {
-                return c.optional ? PropertyInput::OptionalIndex("Left Order", &value)
-                                  : PropertyInput::Count("Clip Size", &value);
-            });
-        row.Enter(c.typed);
-        EXPECT_EQ(value, c.stored) << c.typed;
-    }
 }
 
 TEST(PropertyInput, TextEditsKeepAtMost127Bytes)
@@ -172,7 +211,7 @@ TEST(PropertyInput, TextEditsKeepAtMost127Bytes)
     EXPECT_EQ(text, original.substr(0, 126));
 }
 
-TEST(PropertyInput, RangedValueStepsWithItsRangeAndClamps)
+TEST(PropertyInput, RangedValueRefusesATypedValueOutsideItsRange)
 {
     float value = 0.25f;
     ToolsApplication app;
@@ -189,8 +228,15 @@ TEST(PropertyInput, RangedValueStepsWithItsRangeAndClamps)
     focus = true;
     app.Frame();
     app.Frame();
+    Lumvek::Testing::LogCapture log;
     app.Type("0.7");
-    EXPECT_EQ(value, 0.5f);
+    EXPECT_EQ(value, 0.25f);
+    EXPECT_TRUE(log.Logged("Value: \"0.7\" was not taken: outside 0.0 to 0.5"));
+    focus = true;
+    app.Frame();
+    app.Frame();
+    app.Type("4e-1");
+    EXPECT_EQ(value, 0.4f);
 }
 
 TEST(PropertyInput, ColourBytesSurviveARoundTrip)
