@@ -137,11 +137,10 @@ struct AnyNumber
     std::string operator()(float) const { return {}; }
 };
 
-// Row step 3 and 4 for a float, without the row's ID and label: the typed text (checked) or a step
-// from the buttons, taken when finite.
+// FloatInput's, with a check of the typed value of the row's own.
 template <class Check = AnyNumber>
-bool FloatInput(const char* id, Lumvek::StringView field, float* value, float step, float fastStep, int decimals,
-                Check check = {})
+bool CheckedFloatInput(const char* id, Lumvek::StringView field, float* value, float step, float fastStep, int decimals,
+                       Check check = {})
 {
     char shown[64];
     std::snprintf(shown, sizeof(shown), "%.*f", decimals, double(*value));
@@ -174,43 +173,25 @@ bool FloatRow(Lumvek::StringView label, Lumvek::StringView field, float* value, 
               int decimals, Check check = {})
 {
     BeginRow(label);
-    const bool changed = FloatInput("##Input", field, value, step, fastStep, decimals, check);
+    const bool changed = CheckedFloatInput("##Input", field, value, step, fastStep, decimals, check);
     EndRow();
     return changed;
 }
 
-// A whole number within [minimum, maximum]: a typed one outside is refused, a step stops at the end.
+// What a typed number outside [minimum, maximum] is refused with; empty within.
+template <class T> std::string OutsideOf(T value, T minimum, T maximum)
+{
+    if (value < minimum)
+        return Lumvek::FormatText("below {}", minimum);
+    if (value > maximum)
+        return Lumvek::FormatText("above {}", maximum);
+    return {};
+}
+
 bool WholeRow(Lumvek::StringView label, int64_t& value, int64_t minimum, int64_t maximum)
 {
     BeginRow(label);
-    char shown[32];
-    std::snprintf(shown, sizeof(shown), "%lld", static_cast<long long>(value));
-    int64_t edited = value;
-    const int64_t by = ImGui::GetIO().KeyCtrl ? 10 : 1;
-    switch (NumberInput("##Input", shown))
-    {
-    case NumberEdit::Typed:
-        TakeTyped(label, edited,
-                  [&](int64_t read) -> std::string
-                  {
-                      if (read < minimum)
-                          return Lumvek::FormatText("below {}", minimum);
-                      if (read > maximum)
-                          return Lumvek::FormatText("above {}", maximum);
-                      return {};
-                  });
-        break;
-    case NumberEdit::Down:
-        edited = std::max(minimum, value - by);
-        break;
-    case NumberEdit::Up:
-        edited = std::min(maximum, value + by);
-        break;
-    case NumberEdit::None:
-        break;
-    }
-    const bool changed = edited != value;
-    value = edited;
+    const bool changed = WholeInput("##Input", label, &value, minimum, maximum);
     EndRow();
     return changed;
 }
@@ -580,17 +561,43 @@ bool RangedValue(float* value, float minimum, float maximum)
     ImGui::AlignTextToFramePadding();
     ImGui::TextUnformatted("Value");
     ImGui::SameLine(labelWidths.back());
-    const auto within = [&](float typedValue) -> std::string
-    {
-        if (typedValue < minimum || typedValue > maximum)
-            return Lumvek::FormatText("outside {} to {}", minimum, maximum);
-        return {};
-    };
-    if (!FloatInput("##ValueInput", "Value", value, step, fastStep, decimals, within))
+    return FloatInput("##ValueInput", "Value", value, minimum, maximum, step, fastStep, decimals);
+}
+
+bool FloatInput(const char* id, Lumvek::StringView field, float* value, float minimum, float maximum, float step,
+                float fastStep, int decimals)
+{
+    const auto within = [&](float typedValue) { return OutsideOf(typedValue, minimum, maximum); };
+    if (!CheckedFloatInput(id, field, value, step, fastStep, decimals, within))
         return false;
     // A step past an end stops there.
     *value = std::clamp(*value, minimum, maximum);
     return true;
+}
+
+bool WholeInput(const char* id, Lumvek::StringView field, int64_t* value, int64_t minimum, int64_t maximum)
+{
+    char shown[32];
+    std::snprintf(shown, sizeof(shown), "%lld", static_cast<long long>(*value));
+    int64_t edited = *value;
+    const int64_t by = ImGui::GetIO().KeyCtrl ? 10 : 1;
+    switch (NumberInput(id, shown))
+    {
+    case NumberEdit::Typed:
+        TakeTyped(field, edited, [&](int64_t read) { return OutsideOf(read, minimum, maximum); });
+        break;
+    case NumberEdit::Down:
+        edited = std::max(minimum, *value - by);
+        break;
+    case NumberEdit::Up:
+        edited = std::min(maximum, *value + by);
+        break;
+    case NumberEdit::None:
+        break;
+    }
+    const bool changed = edited != *value;
+    *value = edited;
+    return changed;
 }
 
 bool InvisibleButton(const char* id, float width, float height)

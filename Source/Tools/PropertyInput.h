@@ -95,6 +95,12 @@ void DefinitionImage(Lumvek::StringView name, uint32_t image, std::vector<Lumvek
 // "Value" kept within [minimum, maximum], with steps that suit the range: a typed value outside is
 // refused, a step stops at the end.
 bool RangedValue(float* value, float minimum, float maximum);
+// A number input of id without a row, for a caller that draws its own label: it reads what is typed as
+// the rows do, refuses a typed value outside [minimum, maximum] with a line naming field, and stops a
+// step at the end.
+bool FloatInput(const char* id, Lumvek::StringView field, float* value, float minimum, float maximum, float step,
+                float fastStep, int decimals);
+bool WholeInput(const char* id, Lumvek::StringView field, int64_t* value, int64_t minimum, int64_t maximum);
 
 // A zero-size invisible button aborts Dear ImGui as Debian builds it; this one is at least one pixel
 // on each side.

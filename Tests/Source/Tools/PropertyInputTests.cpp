@@ -231,7 +231,7 @@ TEST(PropertyInput, RangedValueRefusesATypedValueOutsideItsRange)
     Lumvek::Testing::LogCapture log;
     app.Type("0.7");
     EXPECT_EQ(value, 0.25f);
-    EXPECT_TRUE(log.Logged("Value: \"0.7\" was not taken: outside 0.0 to 0.5"));
+    EXPECT_TRUE(log.Logged("Value: \"0.7\" was not taken: above 0.5"));
     focus = true;
     app.Frame();
     app.Frame();
