@@ -6,6 +6,7 @@
 
 #include <imgui_internal.h>
 
+#include <functional>
 #include <numbers>
 
 namespace
@@ -93,104 +94,78 @@ TEST(PropertyInput, AnglesAreEnteredInDegreesAndStoredWithinOneTurn)
     }
 }
 
-// The number rows, each over a field of its own type, and what typing a text into one leaves there.
-enum class Field
+// A number row over a field of its own type: what typing a text into it leaves in the field.
+struct NumberRow
 {
-    Float,
-    Int,
-    Count,
-    Index,
-    Seconds,
-    Rate
+    std::string name;
+    std::function<double(double, const std::string&)> type;
 };
 
-template <class T, class Widget> double TypeInto(T value, const std::string& text, Widget widget)
+template <class T> NumberRow Row(bool (*widget)(Lumvek::StringView, T*), std::string name)
 {
-    WidgetRow row([&] { return widget(&value); });
-    row.Enter(text);
-    return double(value);
-}
-
-double TypeInto(Field field, double before, const std::string& text)
-{
-    using namespace PropertyInput;
-    switch (field)
-    {
-    case Field::Float:
-        return TypeInto(float(before), text, [](float* value) { return Float("Lifetime", value); });
-    case Field::Int:
-        return TypeInto(int32_t(before), text, [](int32_t* value) { return Int("Count", value); });
-    case Field::Count:
-        return TypeInto(uint32_t(before), text, [](uint32_t* value) { return Count("Clip Size", value); });
-    case Field::Index:
-        return TypeInto(uint32_t(before), text, [](uint32_t* value) { return OptionalIndex("Left Order", value); });
-    case Field::Seconds:
-        return TypeInto(uint32_t(before), text, [](uint32_t* ticks) { return FramesAsSeconds("Reload Time", ticks); });
-    case Field::Rate:
-        return TypeInto(uint32_t(before), text, [](uint32_t* ticks) { return FramesAsRate("Auto Rate", ticks); });
-    }
-    return before;
+    return {name, [=](double before, const std::string& text)
+            {
+                T value = T(before);
+                WidgetRow row([&] { return widget(name, &value); });
+                row.Enter(text);
+                return double(value);
+            }};
 }
 
 TEST(PropertyInput, TypedNumbersReadAsFilesDoOrAreRefusedWithALine)
 {
+    using namespace PropertyInput;
+    const NumberRow lifetime = Row(&Float, "Lifetime"), count = Row(&Int, "Count"), clip = Row(&Count, "Clip Size"),
+                    order = Row(&OptionalIndex, "Left Order"), reload = Row(&FramesAsSeconds, "Reload Time"),
+                    rate = Row(&FramesAsRate, "Auto Rate");
     const std::string seventy(70, '1');
     struct Case
     {
-        Field field;
+        const NumberRow& row;
         double before;
         std::string typed;
         double after;
         const char* refusal; // what the line says after the text, when the text is refused
     };
     const Case cases[] = {
-        {Field::Float, 1, "2E3", 2000, nullptr},
-        {Field::Float, 1, "1e-5", double(1e-5f), nullptr},
-        {Field::Float, 1, "-010", -10, nullptr},
-        {Field::Float, 1, "1e400", 1, "a number beyond a double"},
-        {Field::Float, 1, seventy, 1, "a whole number beyond 64 bits"},
-        {Field::Float, 1, "fast", 1, "not a number"},
-        {Field::Float, 1, "12abc", 1, "a number in decimal digits was expected"},
-        {Field::Int, 5, "-010", -10, nullptr},
-        {Field::Int, 5, "2E3", 5, "a whole number was expected"},
-        {Field::Count, 5, "12", 12, nullptr},
-        {Field::Count, 5, "2E3", 5, "a whole number was expected"},
-        {Field::Count, 5, "1e-5", 5, "a whole number was expected"},
-        {Field::Count, 5, "-010", 5, "below 0"},
-        {Field::Count, 5, "1e400", 5, "a number beyond a double"},
-        {Field::Count, 5, seventy, 5, "a whole number beyond 64 bits"},
-        {Field::Count, 5, "99999999999", 5, "above 4294967295"},
-        {Field::Count, 5, "0x10", 5, "a number in decimal digits was expected"},
-        {Field::Index, 3, "-1", Lumvek::InvalidId, nullptr},
-        {Field::Index, 3, "-7", 3, "below -1"},
-        {Field::Index, Lumvek::InvalidId, "2", 2, nullptr},
-        {Field::Seconds, 30, "0.51", 31, nullptr},
-        {Field::Seconds, 30, "2E0", 120, nullptr},
-        {Field::Seconds, 30, "1e-5", 0, nullptr},
-        {Field::Seconds, 30, "-2", 30, "below 0"},
-        {Field::Seconds, 30, "99999999999", 30, "beyond the longest duration"},
-        {Field::Seconds, 30, "1e400", 30, "a number beyond a double"},
-        {Field::Rate, 60, "2", 30, nullptr},
-        {Field::Rate, 60, "0", 60, "not above 0"},
-        {Field::Rate, 60, "1000", 1, nullptr}, // faster than a tick
-        {Field::Rate, 0, "60", 1, nullptr},
+        {lifetime, 1, "2E3", 2000, nullptr},
+        {lifetime, 1, "1e-5", double(1e-5f), nullptr},
+        {lifetime, 1, "-010", -10, nullptr},
+        {lifetime, 1, "1e400", 1, "a number beyond a double"},
+        {lifetime, 1, seventy, 1, "a whole number beyond 64 bits"},
+        {lifetime, 1, "fast", 1, "not a number"},
+        {count, 5, "-010", -10, nullptr},
+        {clip, 5, "2E3", 5, "a whole number was expected"},
+        {clip, 5, "1e-5", 5, "a whole number was expected"},
+        {clip, 5, "-010", 5, "below 0"},
+        {clip, 5, "1e400", 5, "a number beyond a double"},
+        {clip, 5, seventy, 5, "a whole number beyond 64 bits"},
+        {clip, 5, "99999999999", 5, "above 4294967295"},
+        {clip, 5, "12abc", 5, "a number in decimal digits was expected"},
+        {order, 3, "-1", Lumvek::InvalidId, nullptr},
+        {order, 3, "-7", 3, "below -1"},
+        {order, Lumvek::InvalidId, "2", 2, nullptr},
+        {reload, 30, "0.51", 31, nullptr},
+        {reload, 30, "2E0", 120, nullptr},
+        {reload, 30, "-2", 30, "below 0"},
+        {reload, 30, "99999999999", 30, "beyond the longest duration"},
+        {rate, 60, "2", 30, nullptr},
+        {rate, 60, "0", 60, "not above 0"},
+        {rate, 60, "1000", 1, nullptr}, // faster than a tick
     };
-    const char* names[] = {"Lifetime", "Count", "Clip Size", "Left Order", "Reload Time", "Auto Rate"};
     for (const Case& c : cases)
     {
         Lumvek::Testing::LogCapture log;
-        EXPECT_EQ(TypeInto(c.field, c.before, c.typed), c.after) << c.typed;
-        const std::string name = names[int(c.field)];
-        const std::vector<std::string> lines = log.StartingWith(name + ": ");
+        EXPECT_EQ(c.row.type(c.before, c.typed), c.after) << c.typed;
+        std::vector<std::string> refusal;
         if (c.refusal)
-            EXPECT_EQ(lines, std::vector<std::string>{name + ": \"" + c.typed + "\" was not taken: " + c.refusal});
-        else
-            EXPECT_TRUE(lines.empty()) << c.typed;
+            refusal.push_back(c.row.name + ": \"" + c.typed + "\" was not taken: " + c.refusal);
+        EXPECT_EQ(log.StartingWith(c.row.name + ": "), refusal) << c.typed;
     }
     // What the rows show.
-    EXPECT_FLOAT_EQ(30 * PropertyInput::TickSeconds, 0.5f);
-    EXPECT_FLOAT_EQ(PropertyInput::TicksToRate(60), 1.0f);
-    EXPECT_EQ(PropertyInput::TicksToRate(0), 0.0f);
+    EXPECT_FLOAT_EQ(30 * TickSeconds, 0.5f);
+    EXPECT_FLOAT_EQ(TicksToRate(60), 1.0f);
+    EXPECT_EQ(TicksToRate(0), 0.0f);
 }
 
 TEST(PropertyInput, TextEditsKeepAtMost127Bytes)
