@@ -61,7 +61,7 @@ void EndRow()
 
 // The text typed into the number input being edited, kept from frame to frame: an input shows its
 // value's text every frame, and what was typed is read once the maker leaves it (Enter, Tab, a click
-// elsewhere), so that "1e" on the way to "1e5" is never taken.
+// elsewhere), so that "1e" on the way to "1e5" is never taken. Application thread only, as every widget.
 ImGuiID typedId = 0;
 std::string typed;
 
