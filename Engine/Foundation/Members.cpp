@@ -575,34 +575,19 @@ bool ReadDuration(BlueprintReader& reader, uint32_t& ticks)
     return false;
 }
 
-std::string ReadNumberText(StringView text, float& value)
+template <class T> std::string ReadNumberText(StringView text, T& value)
 {
-    return NumberFromText(text, value);
+    if constexpr (std::is_floating_point_v<T>)
+        return NumberFromText(text, value);
+    else
+        return WholeFromText(text, value);
 }
 
-std::string ReadNumberText(StringView text, double& value)
-{
-    return NumberFromText(text, value);
-}
-
-std::string ReadNumberText(StringView text, int32_t& value)
-{
-    return WholeFromText(text, value);
-}
-
-std::string ReadNumberText(StringView text, uint32_t& value)
-{
-    return WholeFromText(text, value);
-}
-
-std::string ReadNumberText(StringView text, int64_t& value)
-{
-    return WholeFromText(text, value);
-}
-
-std::string ReadNumberText(StringView text, uint64_t& value)
-{
-    return WholeFromText(text, value);
-}
+template std::string ReadNumberText(StringView, float&);
+template std::string ReadNumberText(StringView, double&);
+template std::string ReadNumberText(StringView, int32_t&);
+template std::string ReadNumberText(StringView, uint32_t&);
+template std::string ReadNumberText(StringView, int64_t&);
+template std::string ReadNumberText(StringView, uint64_t&);
 
 } // namespace Lumvek

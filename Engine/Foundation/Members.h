@@ -137,12 +137,7 @@ bool ReadDuration(BlueprintReader& reader, uint32_t& ticks);
 // Reads a whole text typed or written as one number (Lon::ReadNumber's rule) into a field of the
 // type, taking what ReadMember would take from a member holding that number: empty when taken,
 // otherwise why not ("beyond the range of a float", "below 0", "a whole number was expected").
-// value is written only when taken.
-std::string ReadNumberText(StringView text, float& value);
-std::string ReadNumberText(StringView text, double& value);
-std::string ReadNumberText(StringView text, int32_t& value);
-std::string ReadNumberText(StringView text, uint32_t& value);
-std::string ReadNumberText(StringView text, int64_t& value);
-std::string ReadNumberText(StringView text, uint64_t& value);
+// value is written only when taken. For float, double and the 32- and 64-bit integers.
+template <class T> std::string ReadNumberText(StringView text, T& value);
 
 } // namespace Lumvek
