@@ -130,7 +130,6 @@ TEST(PropertyInput, TypedNumbersReadAsFilesDoOrAreRefusedWithALine)
     const Case cases[] = {
         {lifetime, 1, "2E3", 2000, nullptr},
         {lifetime, 1, "1e-5", double(1e-5f), nullptr},
-        {lifetime, 1, "-010", -10, nullptr},
         {lifetime, 1, "1e400", 1, "a number beyond a double"},
         {lifetime, 1, seventy, 1, "a whole number beyond 64 bits"},
         {lifetime, 1, "fast", 1, "not a number"},
@@ -138,7 +137,6 @@ TEST(PropertyInput, TypedNumbersReadAsFilesDoOrAreRefusedWithALine)
         {clip, 5, "2E3", 5, "a whole number was expected"},
         {clip, 5, "1e-5", 5, "a whole number was expected"},
         {clip, 5, "-010", 5, "below 0"},
-        {clip, 5, "1e400", 5, "a number beyond a double"},
         {clip, 5, seventy, 5, "a whole number beyond 64 bits"},
         {clip, 5, "99999999999", 5, "above 4294967295"},
         {clip, 5, "12abc", 5, "a number in decimal digits was expected"},
@@ -146,7 +144,6 @@ TEST(PropertyInput, TypedNumbersReadAsFilesDoOrAreRefusedWithALine)
         {order, 3, "-7", 3, "below -1"},
         {order, Lumvek::InvalidId, "2", 2, nullptr},
         {reload, 30, "0.51", 31, nullptr},
-        {reload, 30, "2E0", 120, nullptr},
         {reload, 30, "-2", 30, "below 0"},
         {reload, 30, "99999999999", 30, "beyond the longest duration"},
         {rate, 60, "2", 30, nullptr},

@@ -131,7 +131,6 @@ TEST(TimelineInspector, TypedValuesAndTimesOutsideTheCanvasAreRefused)
         Timeline<float> curve = {{0.0f, 10.0f}, {1.0f, 20.0f}};
         auto& window = c.Open(std::make_unique<FloatTimelineInspector>(curve, -180.0f, 180.0f, nullptr, nullptr));
         TypeInto(c, window, curve, 0, text);
-        // Near 10: the click that opens the editor takes the key's value at its pixel.
         EXPECT_NEAR(curve[0].value, 10.0f, 1.0f) << text;
     }
     // A time past the end is refused; one past the next key moves the key, and the editor follows it.
