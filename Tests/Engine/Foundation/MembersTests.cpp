@@ -291,21 +291,14 @@ TEST(Members, TextFormsReadTheirNumbersAsFilesDo)
         std::string value;
     };
     const Case cases[] = {
-        {vector, "010 -010", "10.0 -10.0"},
-        {vector, "2E3 1e-5", "2000.0 0.00001"},
-        {vector, "0x10 1", "refused"},
-        {vector, "1 2abc", "refused"},
-        {vector, "1 2 3", "refused"},
-        {angle, "Degrees(9E1)", "1.5707964"},
-        {angle, "Degrees(0x10)", "refused"},
-        {duration, "010_ticks", "10"},
-        {duration, "1e1_seconds", "600"},
-        {duration, "0x10_seconds", "refused"},
+        {vector, "010 -010", "10.0 -10.0"},    {vector, "2E3 1e-5", "2000.0 0.00001"},
+        {vector, "0x10 1", "refused"},         {vector, "1 2abc", "refused"},
+        {vector, "1 2 3", "refused"},          {angle, "Degrees(9E1)", "1.5707964"},
+        {angle, "Degrees(0x10)", "refused"},   {duration, "010_ticks", "10"},
+        {duration, "1e1_seconds", "600"},      {duration, "0x10_seconds", "refused"},
         {duration, "2E1_ticks", "refused"}, // a count is whole, as a whole-number key in a file
-        {colour, "010 20 30", "10 20 30 255"},
-        {colour, "300 0 0 255", "refused"},
-        {colour, "-1 0 0 255", "refused"},
-        {colour, "256 0 0", "refused"},
+        {colour, "010 20 30", "10 20 30 255"}, {colour, "300 0 0 255", "refused"},
+        {colour, "-1 0 0 255", "refused"},     {colour, "256 0 0", "refused"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.read(c.text), c.value) << c.text;
