@@ -893,8 +893,12 @@ std::string DescribeValue(const Blueprint& value)
         return "\"" + value.GetString().ToString() + "\"";
     case BlueprintType::Number:
     {
+        // With a point, as the writers write a Number: "30" would read as a whole number was written.
         char text[32];
-        return std::string(text, std::to_chars(text, text + sizeof text, value.GetNumber()).ptr);
+        std::string shown(text, std::to_chars(text, text + sizeof text, value.GetNumber()).ptr);
+        if (shown.find_first_of(".en") == std::string::npos)
+            shown += ".0";
+        return shown;
     }
     case BlueprintType::Integer:
         return std::to_string(value.GetInteger());

@@ -41,9 +41,9 @@ bool ReadHexChannel(StringReader& reader, uint8_t& channel)
     return true;
 }
 
-uint8_t LowByte(int32_t value)
+bool IsChannel(int32_t value)
 {
-    return static_cast<uint8_t>(static_cast<uint32_t>(value) & 0xFFu);
+    return value >= 0 && value <= 255;
 }
 
 uint8_t ChannelByte(float value)
@@ -73,12 +73,17 @@ bool Color::Parse(Color& color, StringReader& reader)
             return true;
 
     int32_t r = 0, g = 0, b = 0, a = 255;
-    if (Lumvek::Parse(reader, "{} {} {} {}", r, g, b, a) || Lumvek::Parse(reader, "{} {} {}", r, g, b))
+    const uint32_t start = reader.Position();
+    if (!Lumvek::Parse(reader, "{} {} {} {}", r, g, b, a) && !Lumvek::Parse(reader, "{} {} {}", r, g, b))
+        return false;
+    // A channel beyond a byte is no colour: its low bits would be another one ("300" 44, "-1" 255).
+    if (!IsChannel(r) || !IsChannel(g) || !IsChannel(b) || !IsChannel(a))
     {
-        color = {LowByte(r), LowByte(g), LowByte(b), LowByte(a)};
-        return true;
+        reader.SetPosition(start);
+        return false;
     }
-    return false;
+    color = {static_cast<uint8_t>(r), static_cast<uint8_t>(g), static_cast<uint8_t>(b), static_cast<uint8_t>(a)};
+    return true;
 }
 
 void Color::ToName(const Color& color, BufferWriter& writer)

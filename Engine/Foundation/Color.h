@@ -32,8 +32,9 @@ struct Color
 
     // Reads a colour at the reader's position and moves past it. Names match ignoring case and only
     // the start of the text has to match («Reddish» reads Red and leaves «dish»). A failed "#" form
-    // keeps the channels read before the failure; the errors of failed number forms stay in the
-    // reader's list.
+    // keeps the channels read before the failure. Channel lists read decimal numbers, each from 0 to
+    // 255; a list with a channel outside that range fails and leaves the position where it was. The
+    // errors of failed number forms stay in the reader's list.
     static bool Parse(Color& color, StringReader& reader);
     // Appends the first name whose colour equals this one exactly, otherwise "#RRGGBBAA".
     static void ToName(const Color& color, BufferWriter& writer);

@@ -190,7 +190,6 @@ bool ParseLiteral(StringReader& reader, Blueprint& value, const char** unread)
     };
     const char* why = nullptr;
     double special = 0.0;
-    bool whole = false;
     if (token == "true")
         value.SetBoolean(true);
     else if (token == "false")
@@ -201,11 +200,7 @@ bool ParseLiteral(StringReader& reader, Blueprint& value, const char** unread)
         value.SetNull();
     else if (ReadNonFinite(token, special))
         value.SetNumber(special);
-    else if (IsDecimalNumber(token, whole))
-        ConvertNumber(token, whole, value, why);
-    else if (StartsLikeANumber(token))
-        why = "a number in decimal digits was expected";
-    else
+    else if ((why = Lon::ReadNumber(token, value)) == Lon::NotANumber)
         return fail();
     if (!why)
         return true;
@@ -456,6 +451,19 @@ bool Lon::Parse(StringReader& reader, Blueprint& value, JsonNotes* notes)
     }
     value = std::move(root);
     return true;
+}
+
+const char* Lon::ReadNumber(StringView text, Blueprint& value)
+{
+    bool whole = false;
+    if (!IsDecimalNumber(text, whole))
+        return StartsLikeANumber(text) ? "a number in decimal digits was expected" : NotANumber;
+    const char* why = nullptr;
+    Blueprint number;
+    ConvertNumber(text, whole, number, why);
+    if (!why)
+        value = std::move(number);
+    return why;
 }
 
 bool Lon::Parse(StringView text, Blueprint& value, JsonNotes* notes)

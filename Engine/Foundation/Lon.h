@@ -33,6 +33,15 @@ public:
     static bool Parse(StringReader& reader, Blueprint& value, JsonNotes* notes = nullptr);
     // The same with a reader of its own, whose errors end with the call.
     static bool Parse(StringView text, Blueprint& value, JsonNotes* notes = nullptr);
+
+    // The rule every number a maker writes or types is read by, in a file, in a text form ("1 2",
+    // "Degrees(90)", "5_ticks") and in an editor field: the whole text is one decimal number, with a
+    // sign, a point and an exponent where wanted ("010" is 10, "2E3" 2000.0), and nothing else
+    // ("0x10", "12abc" and "1_000" are refused). A whole one is an Integer when signed and an
+    // UnsignedInteger otherwise; one with a point or an exponent is a Number. Null when value was
+    // set; otherwise why not, NotANumber for a text that does not even start like a number.
+    static const char* ReadNumber(StringView text, Blueprint& value);
+    static constexpr const char* NotANumber = "not a number";
 };
 
 // The LON writer, and the load and save pair that the file formats call as they call JsonFormat's;

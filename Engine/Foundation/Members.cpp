@@ -1,6 +1,7 @@
 #include "Engine/Foundation/Members.h"
 
 #include "Engine/Foundation/Log.h"
+#include "Engine/Foundation/Lon.h"
 #include "Engine/Foundation/Pattern.h"
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <limits>
 #include <span>
+#include <type_traits>
 
 namespace Lumvek
 {
@@ -40,79 +42,114 @@ const Blueprint* TakeMember(BlueprintReader& reader, StringView key, BlueprintTy
 
 // A number of any tag: files written by hand hold "Speed": 2 for 2.0. Infinite and NaN numbers,
 // which a float or a double field could not save again, and for a float field numbers that narrow to
-// an infinity are refused.
+// an infinity are refused. Empty when taken, otherwise why not.
+std::string NumberFrom(const Blueprint& member, bool toFloat, double& number)
+{
+    switch (member.GetType())
+    {
+    case BlueprintType::Number:
+        number = member.GetNumber();
+        break;
+    case BlueprintType::Integer:
+        number = static_cast<double>(member.GetInteger());
+        break;
+    case BlueprintType::UnsignedInteger:
+        number = static_cast<double>(member.GetUnsignedInteger());
+        break;
+    default:
+        return "a number was expected";
+    }
+    if (!std::isfinite(number))
+        return "not a finite number";
+    // Narrowed, such a number would become an infinity that JSON writes as null, and the field would
+    // read back as its default: the definition would change on its second save.
+    if (toFloat && !FitsFloat(number))
+        return "beyond the range of a float";
+    return {};
+}
+
+// A whole number inside the range of T. A signed field takes an UnsignedInteger too, as JSON gives
+// every number from 0 up that tag; an unsigned field takes no Integer, which is negative in JSON and
+// written with a sign in LON. Empty when taken, otherwise why not.
+template <class T> std::string WholeFrom(const Blueprint& member, T& value)
+{
+    using Limits = std::numeric_limits<T>;
+    if (member.GetType() == BlueprintType::Integer && Limits::is_signed)
+    {
+        const int64_t number = member.GetInteger();
+        if (number < static_cast<int64_t>(Limits::min()) || number > static_cast<int64_t>(Limits::max()))
+            return "beyond the range of the field";
+        value = static_cast<T>(number);
+        return {};
+    }
+    if (member.GetType() == BlueprintType::UnsignedInteger)
+    {
+        const uint64_t number = member.GetUnsignedInteger();
+        if (number > static_cast<uint64_t>(Limits::max()))
+            return FormatText("above {}", static_cast<uint64_t>(Limits::max()));
+        value = static_cast<T>(number);
+        return {};
+    }
+    if (member.GetType() == BlueprintType::Integer && member.GetInteger() < 0)
+        return "below 0";
+    return Limits::is_signed ? "a whole number was expected" : "a whole number from 0 up, without a sign, was expected";
+}
+
 const Blueprint* TakeNumber(BlueprintReader& reader, StringView key, bool toFloat, double& number)
 {
     const Blueprint* member = FindMember(reader, key);
     if (!member)
         return nullptr;
-    switch (member->GetType())
-    {
-    case BlueprintType::Number:
-        number = member->GetNumber();
-        break;
-    case BlueprintType::Integer:
-        number = static_cast<double>(member->GetInteger());
-        break;
-    case BlueprintType::UnsignedInteger:
-        number = static_cast<double>(member->GetUnsignedInteger());
-        break;
-    default:
-        reader.Refuse(key, "a number was expected");
-        return nullptr;
-    }
-    if (!std::isfinite(number))
-    {
-        reader.Refuse(key, "not a finite number");
-        return nullptr;
-    }
-    // Narrowed, such a number would become an infinity that JSON writes as null, and the field would
-    // read back as its default: the definition would change on its second save.
-    if (toFloat && !FitsFloat(number))
-    {
-        reader.Refuse(key, "beyond the range of a float");
-        return nullptr;
-    }
-    return member;
+    const std::string why = NumberFrom(*member, toFloat, number);
+    if (why.empty())
+        return member;
+    reader.Refuse(key, why);
+    return nullptr;
 }
 
-// A whole number inside the range of T. A signed field takes an UnsignedInteger too, as JSON gives
-// every number from 0 up that tag; an unsigned field takes no Integer, which is negative in JSON and
-// written with a sign in LON.
 template <class T> bool TakeWhole(BlueprintReader& reader, StringView key, T& value)
 {
     const Blueprint* member = FindMember(reader, key);
     if (!member)
         return false;
-    using Limits = std::numeric_limits<T>;
-    if (member->GetType() == BlueprintType::Integer && Limits::is_signed)
-    {
-        const int64_t number = member->GetInteger();
-        if (number < static_cast<int64_t>(Limits::min()) || number > static_cast<int64_t>(Limits::max()))
-        {
-            reader.Refuse(key, "beyond the range of the field");
-            return false;
-        }
-        value = static_cast<T>(number);
-        return true;
-    }
-    if (member->GetType() == BlueprintType::UnsignedInteger)
-    {
-        const uint64_t number = member->GetUnsignedInteger();
-        if (number > static_cast<uint64_t>(Limits::max()))
-        {
-            reader.Refuse(key, FormatText("above {}", static_cast<uint64_t>(Limits::max())));
-            return false;
-        }
-        value = static_cast<T>(number);
-        return true;
-    }
-    if (member->GetType() == BlueprintType::Integer && member->GetInteger() < 0)
-        reader.Refuse(key, "below 0");
-    else
-        reader.Refuse(key, Limits::is_signed ? StringView("a whole number was expected")
-                                             : StringView("a whole number from 0 up, without a sign, was expected"));
-    return false;
+    const std::string why = WholeFrom(*member, value);
+    if (!why.empty())
+        reader.Refuse(key, why);
+    return why.empty();
+}
+
+// The text as a member holding it would be: read by the files' rule, then taken by take.
+template <class Take> std::string FromText(StringView text, Take take)
+{
+    Blueprint number;
+    const char* why = Lon::ReadNumber(text, number);
+    return why ? std::string(why) : take(number);
+}
+
+template <class T> std::string WholeFromText(StringView text, T& value)
+{
+    return FromText(text, [&](const Blueprint& number) { return WholeFrom(number, value); });
+}
+
+template <class T> std::string NumberFromText(StringView text, T& value)
+{
+    return FromText(text,
+                    [&](const Blueprint& number)
+                    {
+                        double read = 0.0;
+                        std::string why = NumberFrom(number, std::is_same_v<T, float>, read);
+                        if (why.empty())
+                            value = static_cast<T>(read);
+                        return why;
+                    });
+}
+
+// After a text form: only blanks may follow what it read. "1 2 3" is no two-vector, "Degrees(9)0"
+// no angle.
+bool AtEndOfForm(StringReader& reader)
+{
+    reader.SkipWhitespace();
+    return reader.AtEnd();
 }
 
 constexpr StringView VectorExpected = "two finite numbers \"x y\" were expected";
@@ -133,12 +170,12 @@ bool ParseAngle(StringView text, float& radians)
     float number = 0.0f;
     if (Parse(reader, "Degrees({})", number))
     {
-        if (!std::isfinite(number))
+        if (!std::isfinite(number) || !AtEndOfForm(reader))
             return false;
         radians = RadiansFromDegrees(number);
         return true;
     }
-    if (Parse(reader, "Radians({})", number) && std::isfinite(number))
+    if (Parse(reader, "Radians({})", number) && std::isfinite(number) && AtEndOfForm(reader))
     {
         radians = number;
         return true;
@@ -201,6 +238,16 @@ bool TicksFromSeconds(double seconds, uint32_t& ticks)
         return false;
     const float count = std::round(static_cast<float>(seconds) / Duration::TickSeconds);
     ticks = count >= 4294967296.0f ? UINT32_MAX : static_cast<uint32_t>(count);
+    return true;
+}
+
+// A whole count of ticks: -1 stands for the largest, as its low 32 bits are; any other count below 0
+// or beyond 32 bits is refused, as its low bits would be another count.
+bool TicksFromCount(int64_t count, uint32_t& ticks)
+{
+    if (count < -1 || count > static_cast<int64_t>(UINT32_MAX))
+        return false;
+    ticks = count == -1 ? UINT32_MAX : static_cast<uint32_t>(count);
     return true;
 }
 
@@ -338,9 +385,10 @@ bool ReadMember(BlueprintReader& reader, StringView key, Color& value)
         return false;
     StringReader text(member->GetString());
     Color color;
-    if (member->GetType() != BlueprintType::String || !Color::Parse(color, text))
+    if (member->GetType() != BlueprintType::String || !Color::Parse(color, text) || !AtEndOfForm(text))
     {
-        reader.Refuse(key, "a colour was expected");
+        reader.Refuse(key, "a colour was expected: a name, \"#RRGGBBAA\", or \"r g b\" or \"r g b a\" with each "
+                           "channel from 0 to 255");
         return false;
     }
     value = color;
@@ -354,8 +402,8 @@ bool ReadMember(BlueprintReader& reader, StringView key, Duration& value)
     const bool read = ReadDuration(reader, value.ticks);
     reader.Pop();
     if (!read)
-        reader.Refuse(key, "a duration was expected: seconds from 0 up, or \"{}_seconds\", \"{}_ticks\" or "
-                           "\"{}_hertz\"");
+        reader.Refuse(key, "a duration was expected: seconds from 0 up, a whole count of ticks from 0 up (-1 for the "
+                           "largest), or \"{}_seconds\", \"{}_ticks\" or \"{}_hertz\" alike");
     return read;
 }
 
@@ -482,7 +530,7 @@ bool ParseVector2(StringView text, Vector2& value)
     float x = 0.0f;
     float y = 0.0f;
     // NaN, an infinity and a number beyond a float ("1e39") are no place, size or direction.
-    if (!Parse(reader, "{} {}", x, y) || !std::isfinite(x) || !std::isfinite(y))
+    if (!Parse(reader, "{} {}", x, y) || !AtEndOfForm(reader) || !std::isfinite(x) || !std::isfinite(y))
         return false;
     value = Vector2(x, y);
     return true;
@@ -498,13 +546,8 @@ bool ReadDuration(BlueprintReader& reader, uint32_t& ticks)
     const Blueprint& value = reader.GetCurrent();
     switch (value.GetType())
     {
-    // The low 32 bits are the count (-1 is the largest); a number beyond 32 bits is refused, as its
-    // low bits would be another count.
     case BlueprintType::Integer:
-        if (value.GetInteger() < INT32_MIN)
-            return false;
-        ticks = static_cast<uint32_t>(value.GetInteger());
-        return true;
+        return TicksFromCount(value.GetInteger(), ticks);
     case BlueprintType::UnsignedInteger:
         if (value.GetUnsignedInteger() > UINT32_MAX)
             return false;
@@ -522,17 +565,29 @@ bool ReadDuration(BlueprintReader& reader, uint32_t& ticks)
     StringReader text(value.GetString());
     float seconds = 0.0f;
     if (Parse(text, "{}_seconds", seconds))
-        return TicksFromSeconds(seconds, ticks);
-    int32_t count = 0;
+        return AtEndOfForm(text) && TicksFromSeconds(seconds, ticks);
+    int64_t count = 0;
     if (Parse(text, "{}_ticks", count))
-    {
-        ticks = static_cast<uint32_t>(count);
-        return true;
-    }
+        return AtEndOfForm(text) && TicksFromCount(count, ticks);
     float rate = 0.0f;
     if (Parse(text, "{}_hertz", rate))
-        return rate > 0.0f && std::isfinite(rate) && TicksFromSeconds(1.0f / rate, ticks);
+        return AtEndOfForm(text) && rate > 0.0f && std::isfinite(rate) && TicksFromSeconds(1.0f / rate, ticks);
     return false;
 }
+
+template <class T> std::string ReadNumberText(StringView text, T& value)
+{
+    if constexpr (std::is_floating_point_v<T>)
+        return NumberFromText(text, value);
+    else
+        return WholeFromText(text, value);
+}
+
+template std::string ReadNumberText(StringView, float&);
+template std::string ReadNumberText(StringView, double&);
+template std::string ReadNumberText(StringView, int32_t&);
+template std::string ReadNumberText(StringView, uint32_t&);
+template std::string ReadNumberText(StringView, int64_t&);
+template std::string ReadNumberText(StringView, uint64_t&);
 
 } // namespace Lumvek

@@ -120,17 +120,24 @@ template <class Read> bool ReadObjectMember(BlueprintReader& reader, StringView 
     return answer;
 }
 
-// Reads "x y" at the start of text (blanks before each number and text after the second one are
-// allowed). NaN, infinities and numbers beyond a float fail. The vector is written only on success.
+// Reads the whole text "x y" (blanks before and after each number are allowed; nothing else may
+// follow). NaN, infinities and numbers beyond a float fail. The vector is written only on success.
 bool ParseVector2(StringView text, Vector2& value);
 // Makes the writer's current value the String "x y", each number in the trimmed float form.
 bool WriteVector2Text(BlueprintWriter& writer, Vector2 value);
 
-// Reads the reader's current value as a tick count: an Integer or UnsignedInteger is ticks (low 32
-// bits); a Number, a String "{}_seconds" and a String "{}_hertz" (one period) are seconds rounded to
-// the nearest tick; a String "{}_ticks" is ticks. Negative, infinite and NaN seconds and rates that
-// are not above zero are refused; a count beyond 32 bits becomes the largest one. ticks is written
-// only on success.
+// Reads the reader's current value as a tick count: an Integer or UnsignedInteger is ticks; a Number,
+// a String "{}_seconds" and a String "{}_hertz" (one period) are seconds rounded to the nearest tick;
+// a String "{}_ticks" is ticks. A count of -1 is the largest; other negative counts, counts beyond
+// 32 bits, negative, infinite and NaN seconds, rates that are not above zero and texts with more
+// after the form are refused; seconds beyond the largest count become the largest one. ticks is
+// written only on success.
 bool ReadDuration(BlueprintReader& reader, uint32_t& ticks);
+
+// Reads a whole text typed or written as one number (Lon::ReadNumber's rule) into a field of the
+// type, taking what ReadMember would take from a member holding that number: empty when taken,
+// otherwise why not ("beyond the range of a float", "below 0", "a whole number was expected").
+// value is written only when taken. For float, double and the 32- and 64-bit integers.
+template <class T> std::string ReadNumberText(StringView text, T& value);
 
 } // namespace Lumvek

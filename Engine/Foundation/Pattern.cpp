@@ -1,5 +1,7 @@
 #include "Engine/Foundation/Pattern.h"
 
+#include "Engine/Foundation/Members.h"
+
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>
 
@@ -163,11 +165,26 @@ void AddPatternError(StringReader& reader, StringView message, uint32_t start, S
     reader.errors.push_back(error);
 }
 
+bool InNumberRun(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '.' || c == '+' ||
+           c == '-';
+}
+
+// A number item is the run of characters that could belong to one (digits, letters, points, signs),
+// read whole by the rule of the files: "0x10" and "12abc" fail rather than read as 0 and 12, and "010"
+// is 10. Blanks before it are skipped.
 template <class T> bool ParseNumber(StringReader& reader, T& value)
 {
-    uint32_t consumed = String::ScanNumber(reader.Rest(), value);
-    reader.Advance(consumed);
-    return consumed > 0;
+    reader.SkipWhitespace();
+    const StringView rest = reader.Rest();
+    uint32_t length = 0;
+    while (length < rest.length && InNumberRun(rest.data[length]))
+        ++length;
+    if (length == 0 || !ReadNumberText(rest.Sub(0, length), value).empty())
+        return false;
+    reader.Advance(length);
+    return true;
 }
 
 } // namespace

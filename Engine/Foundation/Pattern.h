@@ -118,8 +118,10 @@ private:
 };
 
 // Readers of one placeholder's output. Each reads at the reader's position and moves past what it
-// read; on failure it returns false. Other types join the pattern language by declaring an
-// overload of ParseItem beside themselves (found by argument-dependent lookup).
+// read; on failure it returns false. Numbers are read as a file's are (ReadNumberText): the whole run
+// of digits, letters, points and signs at the position must be one decimal number the type takes.
+// Other types join the pattern language by declaring an overload of ParseItem beside themselves
+// (found by argument-dependent lookup).
 bool ParseItem(StringReader& reader, float& value);
 bool ParseItem(StringReader& reader, double& value);
 bool ParseItem(StringReader& reader, int32_t& value);

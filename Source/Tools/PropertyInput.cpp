@@ -1,5 +1,6 @@
 #include "Source/Tools/PropertyInput.h"
 
+#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Members.h"
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Pattern.h"
@@ -58,29 +59,139 @@ void EndRow()
     ImGui::PopID();
 }
 
-bool FloatRow(Lumvek::StringView label, float* value, float step, float fastStep, int decimals)
+// The text typed into the number input being edited, kept from frame to frame: an input shows its
+// value's text every frame, and what was typed is read once the maker leaves it (Enter, Tab, a click
+// elsewhere), so that "1e" on the way to "1e5" is never taken. Application thread only, as every widget.
+ImGuiID typedId = 0;
+std::string typed;
+
+enum class NumberEdit
 {
-    BeginRow(label);
-    char format[16];
-    std::snprintf(format, sizeof(format), "%%.%df", decimals);
-    // Forty nines read as infinity, which no field can hold (the physics, the grids and the files all
-    // refuse it): such a number leaves the value as it was.
+    None,
+    Typed,
+    Down,
+    Up
+};
+
+// A number input as ImGui's scalar input draws it (a text input of id, then "-" and "+" buttons that
+// repeat while held), but with the text left to the caller: ImGui's own reading keeps only digits
+// and "+-*/." as they are typed (2E3 became 23) and clamps or wraps what does not fit the type.
+NumberEdit NumberInput(const char* id, const char* shown)
+{
+    const ImGuiStyle& style = ImGui::GetStyle();
+    const float button = ImGui::GetFrameHeight();
+    // Room for seventy digits and more, so that a long text is refused whole rather than cut.
+    char buffer[256];
+    std::snprintf(buffer, sizeof(buffer), "%s", shown);
+    NumberEdit edit = NumberEdit::None;
+    ImGui::BeginGroup();
+    ImGui::PushID(id);
+    const ImGuiID inputId = ImGui::GetID("");
+    ImGui::SetNextItemWidth(std::max(1.0f, ImGui::CalcItemWidth() - (button + style.ItemInnerSpacing.x) * 2.0f));
+    if (ImGui::InputText("", buffer, sizeof(buffer), ImGuiInputTextFlags_AutoSelectAll))
+    {
+        typedId = inputId;
+        typed = buffer;
+    }
+    if (ImGui::IsItemDeactivatedAfterEdit() && typedId == inputId)
+    {
+        typedId = 0;
+        // Escape puts back the text shown, which is no edit (and would round the value to its decimals).
+        if (typed != shown)
+            edit = NumberEdit::Typed;
+    }
+    ImGui::PushStyleVar(ImGuiStyleVar_FramePadding, ImVec2(style.FramePadding.y, style.FramePadding.y));
+    ImGui::PushButtonRepeat(true);
+    ImGui::SameLine(0.0f, style.ItemInnerSpacing.x);
+    if (ImGui::Button("-", ImVec2(button, button)))
+        edit = NumberEdit::Down;
+    ImGui::SameLine(0.0f, style.ItemInnerSpacing.x);
+    if (ImGui::Button("+", ImVec2(button, button)))
+        edit = NumberEdit::Up;
+    ImGui::PopButtonRepeat();
+    ImGui::PopStyleVar();
+    ImGui::PopID();
+    ImGui::EndGroup();
+    return edit;
+}
+
+// Reads the typed text into value as a file's number is read, then by check (empty when it takes the
+// number, otherwise why not). A refused text is logged with the field's name and leaves value.
+template <class T, class Check> bool TakeTyped(Lumvek::StringView field, T& value, Check check)
+{
+    T read{};
+    std::string why = Lumvek::ReadNumberText(typed, read);
+    if (why.empty())
+        why = check(read);
+    if (why.empty())
+    {
+        value = read;
+        return true;
+    }
+    Lumvek::Log::Write("{}: \"{}\" was not taken: {}", field, typed, why);
+    return false;
+}
+
+struct AnyNumber
+{
+    std::string operator()(float) const { return {}; }
+};
+
+// FloatInput's, with a check of the typed value of the row's own.
+template <class Check = AnyNumber>
+bool CheckedFloatInput(const char* id, Lumvek::StringView field, float* value, float step, float fastStep, int decimals,
+                       Check check = {})
+{
+    char shown[64];
+    std::snprintf(shown, sizeof(shown), "%.*f", decimals, double(*value));
     float edited = *value;
-    const bool changed =
-        ImGui::InputScalar("##Input", ImGuiDataType_Float, &edited, &step, &fastStep, format) && std::isfinite(edited);
+    const float by = ImGui::GetIO().KeyCtrl ? fastStep : step;
+    switch (NumberInput(id, shown))
+    {
+    case NumberEdit::Typed:
+        TakeTyped(field, edited, check);
+        break;
+    case NumberEdit::Down:
+        edited -= by;
+        break;
+    case NumberEdit::Up:
+        edited += by;
+        break;
+    case NumberEdit::None:
+        break;
+    }
+    // A step past the largest float reaches infinity, which no field can hold (the physics, the grids
+    // and the files all refuse it).
+    const bool changed = edited != *value && std::isfinite(edited);
     if (changed)
         *value = edited;
+    return changed;
+}
+
+template <class Check = AnyNumber>
+bool FloatRow(Lumvek::StringView label, Lumvek::StringView field, float* value, float step, float fastStep,
+              int decimals, Check check = {})
+{
+    BeginRow(label);
+    const bool changed = CheckedFloatInput("##Input", field, value, step, fastStep, decimals, check);
     EndRow();
     return changed;
 }
 
-// Edits a copy wide enough for anything typed, and hands it back for the caller to bring into range.
-bool WideIntRow(Lumvek::StringView label, int64_t& value)
+// What a typed number outside [minimum, maximum] is refused with; empty within.
+template <class T> std::string OutsideOf(T value, T minimum, T maximum)
+{
+    if (value < minimum)
+        return Lumvek::FormatText("below {}", minimum);
+    if (value > maximum)
+        return Lumvek::FormatText("above {}", maximum);
+    return {};
+}
+
+bool WholeRow(Lumvek::StringView label, int64_t& value, int64_t minimum, int64_t maximum)
 {
     BeginRow(label);
-    const int64_t step = 1;
-    const int64_t fastStep = 10;
-    const bool changed = ImGui::InputScalar("##Input", ImGuiDataType_S64, &value, &step, &fastStep, "%lld");
+    const bool changed = WholeInput("##Input", label, &value, minimum, maximum);
     EndRow();
     return changed;
 }
@@ -177,62 +288,56 @@ bool RestoreStackDepths(const StackDepths& depths)
 
 bool Int(Lumvek::StringView label, int32_t* value)
 {
-    BeginRow(label);
-    const int32_t step = 1;
-    const int32_t fastStep = 10;
-    const bool changed = ImGui::InputScalar("##Input", ImGuiDataType_S32, value, &step, &fastStep, "%d");
-    EndRow();
-    return changed;
+    int64_t wide = *value;
+    if (!WholeRow(label, wide, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()))
+        return false;
+    *value = static_cast<int32_t>(wide);
+    return true;
 }
 
 bool Count(Lumvek::StringView label, uint32_t* value)
 {
     int64_t wide = *value;
-    if (!WideIntRow(label, wide))
+    if (!WholeRow(label, wide, 0, std::numeric_limits<uint32_t>::max()))
         return false;
-    const auto clamped = static_cast<uint32_t>(std::clamp<int64_t>(wide, 0, std::numeric_limits<uint32_t>::max()));
-    const bool changed = clamped != *value;
-    *value = clamped;
-    return changed;
+    *value = static_cast<uint32_t>(wide);
+    return true;
 }
 
 bool OptionalIndex(Lumvek::StringView label, uint32_t* value)
 {
     int64_t wide = *value == Lumvek::InvalidId ? -1 : int64_t(*value);
-    if (!WideIntRow(label, wide))
-        return false;
     // All ones is "none" and cannot also be an index.
-    wide = std::clamp<int64_t>(wide, -1, int64_t(Lumvek::InvalidId) - 1);
-    const uint32_t stored = wide < 0 ? Lumvek::InvalidId : static_cast<uint32_t>(wide);
-    const bool changed = stored != *value;
-    *value = stored;
-    return changed;
+    if (!WholeRow(label, wide, -1, int64_t(Lumvek::InvalidId) - 1))
+        return false;
+    *value = wide < 0 ? Lumvek::InvalidId : static_cast<uint32_t>(wide);
+    return true;
 }
 
 bool Float(Lumvek::StringView label, float* value)
 {
-    return FloatRow(label, value, 0.1f, 1.0f, 2);
+    return FloatRow(label, label, value, 0.1f, 1.0f, 2);
 }
 
 bool FloatFine(Lumvek::StringView label, float* value)
 {
-    return FloatRow(label, value, 0.001f, 0.01f, 4);
+    return FloatRow(label, label, value, 0.001f, 0.01f, 4);
 }
 
 bool FloatSmall(Lumvek::StringView label, float* value)
 {
-    return FloatRow(label, value, 0.01f, 0.1f, 3);
+    return FloatRow(label, label, value, 0.01f, 0.1f, 3);
 }
 
 void FloatCoarse(Lumvek::StringView label, float* value)
 {
-    FloatRow(label, value, 1.0f, 10.0f, 1);
+    FloatRow(label, label, value, 1.0f, 10.0f, 1);
 }
 
 bool Angle(Lumvek::StringView label, float* radians)
 {
     float degrees = *radians * 57.29578f;
-    if (!FloatRow(label, &degrees, 1.0f, 15.0f, 1) || !std::isfinite(degrees))
+    if (!FloatRow(label, label, &degrees, 1.0f, 15.0f, 1))
         return false;
     // As a file's "Degrees(d)" reads, so that the angle saves as the degrees typed.
     *radians = Lumvek::RadiansFromDegrees(degrees);
@@ -264,7 +369,16 @@ float TicksToRate(uint32_t ticks)
 bool FramesAsSeconds(Lumvek::StringView label, uint32_t* ticks)
 {
     float seconds = float(*ticks) * TickSeconds;
-    if (!FloatRow(label, &seconds, 0.1f, 1.0f, 3) || std::isnan(seconds))
+    // Typed seconds outside the counts are refused; a step below 0 stops at 0.
+    const auto within = [](float typedSeconds) -> std::string
+    {
+        if (typedSeconds < 0.0f)
+            return "below 0";
+        if (std::round(double(typedSeconds) / double(TickSeconds)) > double(std::numeric_limits<uint32_t>::max()))
+            return "beyond the longest duration";
+        return {};
+    };
+    if (!FloatRow(label, label, &seconds, 0.1f, 1.0f, 3, within))
         return false;
     *ticks = SecondsToTicks(seconds);
     return true;
@@ -273,7 +387,8 @@ bool FramesAsSeconds(Lumvek::StringView label, uint32_t* ticks)
 bool FramesAsRate(Lumvek::StringView label, uint32_t* ticks)
 {
     float hertz = TicksToRate(*ticks);
-    if (!FloatRow(label, &hertz, 0.1f, 1.0f, 3))
+    const auto aboveZero = [](float rate) { return rate > 0.0f ? std::string() : std::string("not above 0"); };
+    if (!FloatRow(label, label, &hertz, 0.1f, 1.0f, 3, aboveZero))
         return false;
     return RateToTicks(hertz, *ticks);
 }
@@ -281,7 +396,7 @@ bool FramesAsRate(Lumvek::StringView label, uint32_t* ticks)
 bool Vector2(Lumvek::StringView label, Lumvek::Vector2* value)
 {
     const bool x = Float(label, &value->x);
-    const bool y = Float(" ", &value->y);
+    const bool y = FloatRow(" ", Lumvek::FormatText("{} (y)", label), &value->y, 0.1f, 1.0f, 2);
     return x || y;
 }
 
@@ -446,12 +561,43 @@ bool RangedValue(float* value, float minimum, float maximum)
     ImGui::AlignTextToFramePadding();
     ImGui::TextUnformatted("Value");
     ImGui::SameLine(labelWidths.back());
-    char format[16];
-    std::snprintf(format, sizeof(format), "%%.%df", decimals);
-    if (!ImGui::InputScalar("##ValueInput", ImGuiDataType_Float, value, &step, &fastStep, format))
+    return FloatInput("##ValueInput", "Value", value, minimum, maximum, step, fastStep, decimals);
+}
+
+bool FloatInput(const char* id, Lumvek::StringView field, float* value, float minimum, float maximum, float step,
+                float fastStep, int decimals)
+{
+    const auto within = [&](float typedValue) { return OutsideOf(typedValue, minimum, maximum); };
+    if (!CheckedFloatInput(id, field, value, step, fastStep, decimals, within))
         return false;
-    *value = std::isnan(*value) ? minimum : std::clamp(*value, minimum, maximum);
+    // A step past an end stops there.
+    *value = std::clamp(*value, minimum, maximum);
     return true;
+}
+
+bool WholeInput(const char* id, Lumvek::StringView field, int64_t* value, int64_t minimum, int64_t maximum)
+{
+    char shown[32];
+    std::snprintf(shown, sizeof(shown), "%lld", static_cast<long long>(*value));
+    int64_t edited = *value;
+    const int64_t by = ImGui::GetIO().KeyCtrl ? 10 : 1;
+    switch (NumberInput(id, shown))
+    {
+    case NumberEdit::Typed:
+        TakeTyped(field, edited, [&](int64_t read) { return OutsideOf(read, minimum, maximum); });
+        break;
+    case NumberEdit::Down:
+        edited = std::max(minimum, *value - by);
+        break;
+    case NumberEdit::Up:
+        edited = std::min(maximum, *value + by);
+        break;
+    case NumberEdit::None:
+        break;
+    }
+    const bool changed = edited != *value;
+    *value = edited;
+    return changed;
 }
 
 bool InvisibleButton(const char* id, float width, float height)

@@ -51,11 +51,15 @@ StackDepths GetStackDepths();
 bool RestoreStackDepths(const StackDepths& depths);
 float GetLabelWidth();
 
-// Value widgets. A float row refuses a number that is not finite.
+// Value widgets. A number row takes a typed text when the maker leaves the field, read whole as a
+// file's number is (ReadNumberText: decimal digits, a sign, a point, an exponent): "2E3" is 2000.0,
+// "-010" is -10. A text that is not wholly a number, or is outside the row's range, is refused with a
+// log line naming the field and the text, and the value stays as it was. The step buttons stop at the
+// ends of the range; a float row never takes a number that is not finite.
 bool Int(Lumvek::StringView label, int32_t* value);
-// An unsigned count: whatever is typed or stepped, it stays within 0 and 4294967295.
+// An unsigned count, from 0 to 4294967295.
 bool Count(Lumvek::StringView label, uint32_t* value);
-// An index where all ones means none, shown and entered as -1; below -1 is taken as -1.
+// An index where all ones means none, shown and entered as -1.
 bool OptionalIndex(Lumvek::StringView label, uint32_t* value);
 bool Float(Lumvek::StringView label, float* value);
 bool FloatFine(Lumvek::StringView label, float* value);
@@ -63,7 +67,7 @@ bool FloatSmall(Lumvek::StringView label, float* value);
 void FloatCoarse(Lumvek::StringView label, float* value);
 // Radians shown in degrees; a change is stored within [0, 2 pi).
 bool Angle(Lumvek::StringView label, float* radians);
-// Ticks shown as seconds; a negative time is stored as 0 ticks, one beyond the range as the most.
+// Ticks shown as seconds; typed seconds below 0 or beyond the largest count are refused.
 bool FramesAsSeconds(Lumvek::StringView label, uint32_t* ticks);
 // Ticks shown as a rate in hertz (0 ticks shows 0); a rate of 0 or less is refused, and a rate faster
 // than one a tick is stored as one tick.
@@ -88,8 +92,15 @@ void TexturePreview(uint32_t textureSlot, uint32_t region, float size, std::vect
 // load has no image id yet, and reads "<name> is not loaded" instead of passing the whole atlas off as
 // its image.
 void DefinitionImage(Lumvek::StringView name, uint32_t image, std::vector<Lumvek::Vector2>* shape);
-// "Value" kept within [minimum, maximum], with steps that suit the range.
+// "Value" kept within [minimum, maximum], with steps that suit the range: a typed value outside is
+// refused, a step stops at the end.
 bool RangedValue(float* value, float minimum, float maximum);
+// A number input of id without a row, for a caller that draws its own label: it reads what is typed as
+// the rows do, refuses a typed value outside [minimum, maximum] with a line naming field, and stops a
+// step at the end.
+bool FloatInput(const char* id, Lumvek::StringView field, float* value, float minimum, float maximum, float step,
+                float fastStep, int decimals);
+bool WholeInput(const char* id, Lumvek::StringView field, int64_t* value, int64_t minimum, int64_t maximum);
 
 // A zero-size invisible button aborts Dear ImGui as Debian builds it; this one is at least one pixel
 // on each side.

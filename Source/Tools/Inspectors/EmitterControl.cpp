@@ -208,9 +208,7 @@ void DrawGenerator(const RuleRows& rows, Fx::ParticleGenerator& rule)
 {
     if (auto* burst = dynamic_cast<Fx::BurstGenerator*>(&rule))
     {
-        int32_t count = static_cast<int32_t>(std::min<uint32_t>(burst->count, INT32_MAX));
-        if (PropertyInput::Int("Count", &count))
-            burst->count = static_cast<uint32_t>(std::max(count, 0));
+        PropertyInput::Count("Count", &burst->count);
     }
     else if (auto* interpolate = dynamic_cast<Fx::InterpolateGenerator*>(&rule))
     {
@@ -328,9 +326,9 @@ void EmitterControl::RemoveRule(uint32_t kind, size_t i)
         Changed();
 }
 
-void EmitterControl::SetMaximum(int32_t maximum)
+void EmitterControl::SetMaximum(uint32_t maximum)
 {
-    emitter.maximumParticles = static_cast<uint32_t>(std::max(maximum, 0));
+    emitter.maximumParticles = maximum;
     Changed();
 }
 
@@ -434,8 +432,8 @@ void EmitterControl::Draw()
     PropertyInput::Float("Lifetime", &emitter.duration);
     ImGui::Checkbox("Loop", &emitter.loop);
     ImGui::Checkbox("Link Particles", &emitter.localSpace);
-    int32_t maximum = static_cast<int32_t>(std::min<uint32_t>(emitter.maximumParticles, INT32_MAX));
-    if (PropertyInput::Int("Maximum", &maximum))
+    uint32_t maximum = emitter.maximumParticles;
+    if (PropertyInput::Count("Maximum", &maximum))
         SetMaximum(maximum);
     PropertyInput::FloatSmall("Width", &emitter.particleSize.x);
     PropertyInput::FloatSmall("Height", &emitter.particleSize.y);

@@ -45,7 +45,7 @@ public:
     // Rule i of a kind as its file wrote it, when the load refused it; null for a rule that was read.
     const Lumvek::Blueprint* RefusedFormAt(uint32_t kind, size_t i) const;
     // Sets the maximum particles and rebuilds the running states, which are sized by it.
-    void SetMaximum(int32_t maximum);
+    void SetMaximum(uint32_t maximum);
 
     Lumvek::Effects::EffectData& effect;
     Lumvek::Effects::ParticleSystem& system;

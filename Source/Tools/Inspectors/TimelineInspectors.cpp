@@ -86,14 +86,10 @@ template <class V> void CurveInspector<V>::DrawFrameEditor()
         ImGui::AlignTextToFramePadding();
         ImGui::TextUnformatted("Time");
         ImGui::SameLine(PropertyInput::GetLabelWidth());
-        float time = keys[edited].time;
-        if (ImGui::InputFloat("##TimeInput", &time, 0.01f, 0.1f, "%.2f"))
-        {
-            // Times outside the canvas would let a later key sort in front of the first, whose time
-            // the rules take as 0.
-            keys[edited].time = Clamp01(time);
+        // Times outside the canvas would let a later key sort in front of the first, whose time the
+        // rules take as 0.
+        if (PropertyInput::FloatInput("##TimeInput", "Time", &keys[edited].time, 0.0f, 1.0f, 0.01f, 0.1f, 2))
             edited = Resort(edited);
-        }
     }
     if (edited < keys.size())
     {
@@ -104,9 +100,9 @@ template <class V> void CurveInspector<V>::DrawFrameEditor()
             ImGui::AlignTextToFramePadding();
             ImGui::TextUnformatted("Value");
             ImGui::SameLine(PropertyInput::GetLabelWidth());
-            int value = keys[edited].value;
-            if (ImGui::InputInt("##ValueInput", &value, 1, 10))
-                keys[edited].value = static_cast<uint8_t>(std::clamp(value, 0, 255));
+            int64_t value = keys[edited].value;
+            if (PropertyInput::WholeInput("##ValueInput", "Value", &value, 0, 255))
+                keys[edited].value = static_cast<uint8_t>(value);
         }
     }
     ImGui::EndPopup();

@@ -45,7 +45,7 @@ TEST(Color, ParsesEveryTextForm)
         {"#1234567", "18 52 86 7", ""}, // a channel takes at most two digits
         {"10 20 30", "10 20 30 255", ""},
         {"10 20 30 x", "10 20 30 255", " x"},
-        {"300 -1 0x10", "44 255 16 255", ""}, // the low 8 bits of each number
+        {"010 0 255", "10 0 255 255", ""}, // decimal digits, each a byte
     };
     for (const Case& c : cases)
     {

@@ -33,6 +33,6 @@ TEST(AbilityPartData, AFallingSpeedFactorThatCannotBeUndoneCountsAsOne)
     hat.name = "Rotor";
     ReadDefinition(hat, R"({"MaximumFallingSpeedModifier": 0.0})");
     EXPECT_TRUE(
-        log.Logged("MaximumFallingSpeedModifier holds 0, which was not taken: 0 cannot be undone; it counts as 1"))
+        log.Logged("MaximumFallingSpeedModifier holds 0.0, which was not taken: 0 cannot be undone; it counts as 1"))
         << (log.messages.empty() ? std::string() : log.messages.front());
 }

@@ -108,7 +108,7 @@ TEST_F(GameConfigurationTest, MistypedUnknownAndOutOfRangeMembersKeepTheirFields
     const Case cases[] = {
         {R"({})", 2, 4, nullptr},
         {R"({"TeamCount": 2.0})", 2, 4,
-         "TeamCount holds 2, which was not taken: a whole number from 0 up, without a sign, was expected"},
+         "TeamCount holds 2.0, which was not taken: a whole number from 0 up, without a sign, was expected"},
         {R"({"TeamCount": 4})", 4, 4, nullptr},
         {R"({"TeamCount": 0})", 2, 4, "ignored the TeamCount 0 of Test: a game has 1 to 4 teams"},
         {R"({"TeamCount": 5})", 2, 4, "ignored the TeamCount 5 of Test: a game has 1 to 4 teams"},

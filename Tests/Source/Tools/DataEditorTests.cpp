@@ -238,8 +238,7 @@ TEST(PartInspectors, ABoneEditRebuildsEveryLocalRigInItsFrameAndAFlagAloneDoesNo
     // The skull's left order is the first row of its scope; both rigs take it, and the size with it,
     // in the very frame it changes.
     ASSERT_TRUE(panel.Click(app, {"Bones", "Bones", "#0", "Bone", "Bone", "#0", "##Input"}, {170.0f}));
-    ImGui::GetIO().AddInputCharacter('7');
-    app.Frame();
+    app.Type("7");
     ASSERT_EQ(helmet->skull.leftOrder, 7u);
     for (int i : {0, 1})
     {
@@ -320,11 +319,11 @@ TEST(DefinitionWindows, RowsShowAndStoreTheirUnits)
          "10.000",
          "4",
          [](const WeaponData& weapon, const HeadData&) { return weapon.autoRateOfFire.ticks == 15; }},
-        {"clip size -1",
+        {"clip size -1", // refused: a count is not below 0
          {"#7"},
          "10",
          "-1",
-         [](const WeaponData& weapon, const HeadData&) { return weapon.clipSize == 0; }},
+         [](const WeaponData& weapon, const HeadData&) { return weapon.clipSize == 10; }},
         {"clip size 25",
          {"#7"},
          "10",

@@ -1,10 +1,12 @@
 #include "Source/Tools/PropertyInput.h"
+#include "Tests/LogCapture.h"
 #include "Tests/Source/Tools/ToolsTesting.h"
 
 #include <gtest/gtest.h>
 
 #include <imgui_internal.h>
 
+#include <functional>
 #include <numbers>
 
 namespace
@@ -92,66 +94,75 @@ TEST(PropertyInput, AnglesAreEnteredInDegreesAndStoredWithinOneTurn)
     }
 }
 
-TEST(PropertyInput, DurationsAreEditedAsSecondsAndRatesInWholeTicks)
+// A number row over a field of its own type: what typing a text into it leaves in the field.
+struct NumberRow
 {
-    struct Case
-    {
-        bool rate;
-        uint32_t ticks;
-        const char* typed;
-        uint32_t stored;
-    };
-    const Case cases[] = {
-        {false, 30, "0.51", 31}, {false, 30, "-2", 0}, {false, 30, "99999999999", 4294967295u},
-        {true, 60, "2", 30},     {true, 60, "0", 60},  {true, 60, "-5", 60}, // a rate of 0 or less is refused
-        {true, 60, "1000", 1},   {true, 0, "60", 1},
-    };
-    for (const Case& c : cases)
-    {
-        uint32_t ticks = c.ticks;
-        WidgetRow row(
-            [&] {
-                return c.rate ? PropertyInput::FramesAsRate("Rate", &ticks)
-                              : PropertyInput::FramesAsSeconds("Time", &ticks);
-            });
-        row.Enter(c.typed);
-        EXPECT_EQ(ticks, c.stored) << c.typed;
-    }
-    // What the rows show.
-    EXPECT_FLOAT_EQ(30 * PropertyInput::TickSeconds, 0.5f);
-    EXPECT_FLOAT_EQ(PropertyInput::TicksToRate(60), 1.0f);
-    EXPECT_EQ(PropertyInput::TicksToRate(0), 0.0f);
+    std::string name;
+    std::function<double(double, const std::string&)> type;
+};
+
+template <class T> NumberRow Row(bool (*widget)(Lumvek::StringView, T*), std::string name)
+{
+    return {name, [=](double before, const std::string& text)
+            {
+                T value = T(before);
+                WidgetRow row([&] { return widget(name, &value); });
+                row.Enter(text);
+                return double(value);
+            }};
 }
 
-TEST(PropertyInput, CountsStayUnsignedAndUnsetIndicesStayReachable)
+TEST(PropertyInput, TypedNumbersReadAsFilesDoOrAreRefusedWithALine)
 {
+    using namespace PropertyInput;
+    const NumberRow lifetime = Row(&Float, "Lifetime"), count = Row(&Int, "Count"), clip = Row(&Count, "Clip Size"),
+                    order = Row(&OptionalIndex, "Left Order"), reload = Row(&FramesAsSeconds, "Reload Time"),
+                    rate = Row(&FramesAsRate, "Auto Rate");
+    const std::string seventy(70, '1');
     struct Case
     {
-        bool optional;
-        uint32_t value;
-        const char* typed;
-        uint32_t stored;
+        const NumberRow& row;
+        double before;
+        std::string typed;
+        double after;
+        const char* refusal; // what the line says after the text, when the text is refused
     };
     const Case cases[] = {
-        {false, 5, "-1", 0},
-        {false, 5, "99999999999", 4294967295u},
-        {false, 5, "12", 12},
-        {true, 3, "-1", Lumvek::InvalidId},
-        {true, 3, "-7", Lumvek::InvalidId},
-        {true, Lumvek::InvalidId, "2", 2},
+        {lifetime, 1, "2E3", 2000, nullptr},
+        {lifetime, 1, "1e-5", double(1e-5f), nullptr},
+        {lifetime, 1, "1e400", 1, "a number beyond a double"},
+        {lifetime, 1, seventy, 1, "a whole number beyond 64 bits"},
+        {lifetime, 1, "fast", 1, "not a number"},
+        {count, 5, "-010", -10, nullptr},
+        {clip, 5, "2E3", 5, "a whole number was expected"},
+        {clip, 5, "1e-5", 5, "a whole number was expected"},
+        {clip, 5, "-010", 5, "below 0"},
+        {clip, 5, seventy, 5, "a whole number beyond 64 bits"},
+        {clip, 5, "99999999999", 5, "above 4294967295"},
+        {clip, 5, "12abc", 5, "a number in decimal digits was expected"},
+        {order, 3, "-1", Lumvek::InvalidId, nullptr},
+        {order, 3, "-7", 3, "below -1"},
+        {order, Lumvek::InvalidId, "2", 2, nullptr},
+        {reload, 30, "0.51", 31, nullptr},
+        {reload, 30, "-2", 30, "below 0"},
+        {reload, 30, "99999999999", 30, "beyond the longest duration"},
+        {rate, 60, "2", 30, nullptr},
+        {rate, 60, "0", 60, "not above 0"},
+        {rate, 60, "1000", 1, nullptr}, // faster than a tick
     };
     for (const Case& c : cases)
     {
-        uint32_t value = c.value;
-        WidgetRow row(
-            [&]
-            {
-                return c.optional ? PropertyInput::OptionalIndex("Left Order", &value)
-                                  : PropertyInput::Count("Clip Size", &value);
-            });
-        row.Enter(c.typed);
-        EXPECT_EQ(value, c.stored) << c.typed;
+        Lumvek::Testing::LogCapture log;
+        EXPECT_EQ(c.row.type(c.before, c.typed), c.after) << c.typed;
+        std::vector<std::string> refusal;
+        if (c.refusal)
+            refusal.push_back(c.row.name + ": \"" + c.typed + "\" was not taken: " + c.refusal);
+        EXPECT_EQ(log.StartingWith(c.row.name + ": "), refusal) << c.typed;
     }
+    // What the rows show.
+    EXPECT_FLOAT_EQ(30 * TickSeconds, 0.5f);
+    EXPECT_FLOAT_EQ(TicksToRate(60), 1.0f);
+    EXPECT_EQ(TicksToRate(0), 0.0f);
 }
 
 TEST(PropertyInput, TextEditsKeepAtMost127Bytes)
@@ -172,7 +183,7 @@ TEST(PropertyInput, TextEditsKeepAtMost127Bytes)
     EXPECT_EQ(text, original.substr(0, 126));
 }
 
-TEST(PropertyInput, RangedValueStepsWithItsRangeAndClamps)
+TEST(PropertyInput, RangedValueRefusesATypedValueOutsideItsRange)
 {
     float value = 0.25f;
     ToolsApplication app;
@@ -189,8 +200,15 @@ TEST(PropertyInput, RangedValueStepsWithItsRangeAndClamps)
     focus = true;
     app.Frame();
     app.Frame();
+    Lumvek::Testing::LogCapture log;
     app.Type("0.7");
-    EXPECT_EQ(value, 0.5f);
+    EXPECT_EQ(value, 0.25f);
+    EXPECT_TRUE(log.Logged("Value: \"0.7\" was not taken: above 0.5"));
+    focus = true;
+    app.Frame();
+    app.Frame();
+    app.Type("4e-1");
+    EXPECT_EQ(value, 0.4f);
 }
 
 TEST(PropertyInput, ColourBytesSurviveARoundTrip)
