@@ -188,10 +188,55 @@ template <class T> std::string OutsideOf(T value, T minimum, T maximum)
     return {};
 }
 
+// What a typed whole number past an end of its range does: a row's is refused, as a file's would be; a
+// curve's is brought to the end, as the canvas holds nothing past it.
+enum class PastAnEnd
+{
+    Refused,
+    BroughtIn,
+};
+
+bool WholeNumberInput(const char* id, Lumvek::StringView field, int64_t* value, int64_t minimum, int64_t maximum,
+                      PastAnEnd pastAnEnd)
+{
+    char shown[32];
+    std::snprintf(shown, sizeof(shown), "%lld", static_cast<long long>(*value));
+    int64_t edited = *value;
+    const int64_t by = ImGui::GetIO().KeyCtrl ? 10 : 1;
+    std::string outside;
+    switch (NumberInput(id, shown))
+    {
+    case NumberEdit::Typed:
+        TakeTyped(field, edited,
+                  [&](int64_t read)
+                  {
+                      outside = OutsideOf(read, minimum, maximum);
+                      return pastAnEnd == PastAnEnd::Refused ? outside : std::string();
+                  });
+        break;
+    case NumberEdit::Down:
+        edited = std::max(minimum, *value - by);
+        break;
+    case NumberEdit::Up:
+        edited = std::min(maximum, *value + by);
+        break;
+    case NumberEdit::None:
+        break;
+    }
+    if (pastAnEnd == PastAnEnd::BroughtIn && !outside.empty())
+    {
+        edited = std::clamp(edited, minimum, maximum);
+        Lumvek::Log::Write("{}: \"{}\" is {}: {} was taken", field, typed, outside, edited);
+    }
+    const bool changed = edited != *value;
+    *value = edited;
+    return changed;
+}
+
 bool WholeRow(Lumvek::StringView label, int64_t& value, int64_t minimum, int64_t maximum)
 {
     BeginRow(label);
-    const bool changed = WholeInput("##Input", label, &value, minimum, maximum);
+    const bool changed = WholeNumberInput("##Input", label, &value, minimum, maximum, PastAnEnd::Refused);
     EndRow();
     return changed;
 }
@@ -567,37 +612,25 @@ bool RangedValue(float* value, float minimum, float maximum)
 bool FloatInput(const char* id, Lumvek::StringView field, float* value, float minimum, float maximum, float step,
                 float fastStep, int decimals)
 {
-    const auto within = [&](float typedValue) { return OutsideOf(typedValue, minimum, maximum); };
-    if (!CheckedFloatInput(id, field, value, step, fastStep, decimals, within))
+    // The canvas holds no key outside its range: a typed number past an end is brought to that end, as a
+    // step is, and the line says so.
+    std::string outside;
+    const auto note = [&](float read)
+    {
+        outside = OutsideOf(read, minimum, maximum);
+        return std::string();
+    };
+    if (!CheckedFloatInput(id, field, value, step, fastStep, decimals, note))
         return false;
-    // A step past an end stops there.
     *value = std::clamp(*value, minimum, maximum);
+    if (!outside.empty())
+        Lumvek::Log::Write("{}: \"{}\" is {}: {} was taken", field, typed, outside, *value);
     return true;
 }
 
 bool WholeInput(const char* id, Lumvek::StringView field, int64_t* value, int64_t minimum, int64_t maximum)
 {
-    char shown[32];
-    std::snprintf(shown, sizeof(shown), "%lld", static_cast<long long>(*value));
-    int64_t edited = *value;
-    const int64_t by = ImGui::GetIO().KeyCtrl ? 10 : 1;
-    switch (NumberInput(id, shown))
-    {
-    case NumberEdit::Typed:
-        TakeTyped(field, edited, [&](int64_t read) { return OutsideOf(read, minimum, maximum); });
-        break;
-    case NumberEdit::Down:
-        edited = std::max(minimum, *value - by);
-        break;
-    case NumberEdit::Up:
-        edited = std::min(maximum, *value + by);
-        break;
-    case NumberEdit::None:
-        break;
-    }
-    const bool changed = edited != *value;
-    *value = edited;
-    return changed;
+    return WholeNumberInput(id, field, value, minimum, maximum, PastAnEnd::BroughtIn);
 }
 
 bool InvisibleButton(const char* id, float width, float height)

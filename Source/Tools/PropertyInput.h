@@ -93,11 +93,11 @@ void TexturePreview(uint32_t textureSlot, uint32_t region, float size, std::vect
 // its image.
 void DefinitionImage(Lumvek::StringView name, uint32_t image, std::vector<Lumvek::Vector2>* shape);
 // "Value" kept within [minimum, maximum], with steps that suit the range: a typed value outside is
-// refused, a step stops at the end.
+// brought to the nearer end with a line, a step stops there.
 bool RangedValue(float* value, float minimum, float maximum);
 // A number input of id without a row, for a caller that draws its own label: it reads what is typed as
-// the rows do, refuses a typed value outside [minimum, maximum] with a line naming field, and stops a
-// step at the end.
+// the rows do (a text that is not wholly a number is refused with a line naming field), and brings a
+// typed value or a step outside [minimum, maximum] to the nearer end, a typed one with a line.
 bool FloatInput(const char* id, Lumvek::StringView field, float* value, float minimum, float maximum, float step,
                 float fastStep, int decimals);
 bool WholeInput(const char* id, Lumvek::StringView field, int64_t* value, int64_t minimum, int64_t maximum);

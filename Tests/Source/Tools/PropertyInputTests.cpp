@@ -183,7 +183,7 @@ TEST(PropertyInput, TextEditsKeepAtMost127Bytes)
     EXPECT_EQ(text, original.substr(0, 126));
 }
 
-TEST(PropertyInput, RangedValueRefusesATypedValueOutsideItsRange)
+TEST(PropertyInput, RangedValueBringsATypedValueOutsideItsRangeToTheEndWithALine)
 {
     float value = 0.25f;
     ToolsApplication app;
@@ -202,8 +202,8 @@ TEST(PropertyInput, RangedValueRefusesATypedValueOutsideItsRange)
     app.Frame();
     Lumvek::Testing::LogCapture log;
     app.Type("0.7");
-    EXPECT_EQ(value, 0.25f);
-    EXPECT_TRUE(log.Logged("Value: \"0.7\" was not taken: above 0.5"));
+    EXPECT_EQ(value, 0.5f);
+    EXPECT_TRUE(log.Logged("Value: \"0.7\" is above 0.5: 0.5 was taken"));
     focus = true;
     app.Frame();
     app.Frame();

@@ -114,7 +114,7 @@ void TypeInto(Canvas& c, W& window, Timeline<V>& curve, uint32_t key, const std:
     c.app.Type(text);
 }
 
-TEST(TimelineInspector, TypedValuesAndTimesOutsideTheCanvasAreRefused)
+TEST(TimelineInspector, TypedValuesAndTimesStayWithinTheCanvas)
 {
     {
         Canvas c;
@@ -122,25 +122,29 @@ TEST(TimelineInspector, TypedValuesAndTimesOutsideTheCanvasAreRefused)
         auto& window = c.Open(std::make_unique<ByteTimelineInspector>(curve, nullptr, nullptr));
         Lumvek::Testing::LogCapture log;
         TypeInto(c, window, curve, 0, "300");
-        EXPECT_EQ(curve[0].value, 10);
-        EXPECT_TRUE(log.Logged("Value: \"300\" was not taken: above 255"));
+        EXPECT_EQ(curve[0].value, 255);
+        EXPECT_TRUE(log.Logged("Value: \"300\" is above 255: 255 was taken"));
     }
-    for (const char* text : {"500", "-500", "0x10"})
+    struct Case
+    {
+        const char* text;
+        float stored;
+    };
+    // A text that is not wholly a number leaves the key as it was.
+    for (const Case& typed : {Case{"500", 180.0f}, Case{"-500", -180.0f}, Case{"0x10", 10.0f}})
     {
         Canvas c;
         Timeline<float> curve = {{0.0f, 10.0f}, {1.0f, 20.0f}};
         auto& window = c.Open(std::make_unique<FloatTimelineInspector>(curve, -180.0f, 180.0f, nullptr, nullptr));
-        TypeInto(c, window, curve, 0, text);
-        EXPECT_NEAR(curve[0].value, 10.0f, 1.0f) << text;
+        TypeInto(c, window, curve, 0, typed.text);
+        EXPECT_NEAR(curve[0].value, typed.stored, 1.0f) << typed.text;
     }
-    // A time past the end is refused; one past the next key moves the key, and the editor follows it.
+    // A time past the end is kept at the end, and the editor follows its key there.
     Canvas c;
     Timeline<float> curve = {{0.0f, 10.0f}, {0.5f, 20.0f}, {0.9f, 30.0f}};
     auto& window = c.Open(std::make_unique<FloatTimelineInspector>(curve, -180.0f, 180.0f, nullptr, nullptr));
-    TypeInto(c, window, curve, 1, "5");
-    EXPECT_EQ(curve[1].time, 0.5f);
-    TypeInto(c, window, curve, 1, "95e-2");
-    EXPECT_EQ(curve[2].time, 0.95f);
+    TypeInto(c, window, curve, 1, "5e0");
+    EXPECT_EQ(curve[2].time, 1.0f);
     EXPECT_NEAR(curve[2].value, 20.0f, 3.0f);
     EXPECT_EQ(window.edited, 2u);
 }
