@@ -144,14 +144,6 @@ template <class T> std::string NumberFromText(StringView text, T& value)
                     });
 }
 
-// After a text form: only blanks may follow what it read. "1 2 3" is no two-vector, "Degrees(9)0"
-// no angle.
-bool AtEndOfForm(StringReader& reader)
-{
-    reader.SkipWhitespace();
-    return reader.AtEnd();
-}
-
 constexpr StringView VectorExpected = "two finite numbers \"x y\" were expected";
 
 // Runs store on the member key of the writer's current value, made an Object when needed, and
@@ -589,5 +581,11 @@ template std::string ReadNumberText(StringView, int32_t&);
 template std::string ReadNumberText(StringView, uint32_t&);
 template std::string ReadNumberText(StringView, int64_t&);
 template std::string ReadNumberText(StringView, uint64_t&);
+
+bool AtEndOfForm(StringReader& reader)
+{
+    reader.SkipWhitespace();
+    return reader.AtEnd();
+}
 
 } // namespace Lumvek

@@ -43,6 +43,11 @@ struct Duration
 // first, so that an angle beyond a turn (770) reads as exactly the angle within it (50).
 float RadiansFromDegrees(float degrees);
 
+// After a text form: only blanks may follow what it read. "1 2 3" is no two-vector, "Degrees(9)0"
+// no angle.
+class StringReader;
+bool AtEndOfForm(StringReader& reader);
+
 // Whether a finite double narrows to a finite float: every number up to the largest float and those
 // that round to it ("3.4028235e38", its shortest text, lies a little above it), none that rounds to
 // an infinity.

@@ -377,7 +377,7 @@ void ReadMapContent(BlueprintReader& reader, const MapTarget& target)
         Rectangle bounds;
         StringReader text(member->GetString());
         if (member->GetType() != BlueprintType::String ||
-            !Parse(text, "{} {} {} {}", bounds.x, bounds.y, bounds.width, bounds.height))
+            !Parse(text, "{} {} {} {}", bounds.x, bounds.y, bounds.width, bounds.height) || !AtEndOfForm(text))
             return reader.Refuse("WorldBounds", "four numbers were expected");
         if (!World::CanLayOut(bounds))
             return reader.Refuse("WorldBounds", "bounds the world cannot hold");

@@ -52,7 +52,7 @@ TEST(MapFile, LaysTheGridsOverTheBoundsGrownByTen)
 TEST(MapFile, RefusesBoundsTheGridsCannotHoldAndSaysWhichMapAndASaveDoesNotWriteOverIt)
 {
     for (const char* bounds : {"0 0 -20 10", "0 0 10 -25", "0 0 0 10", "0 0 nan 10", "0 0 1e30 1e30",
-                               "0 0 100000 100000", "1e38 0 1e38 10", "0 0 40"})
+                               "0 0 100000 100000", "1e38 0 1e38 10", "0 0 40", "0 0 40 40 5"})
     {
         SCOPED_TRACE(bounds);
         TestGame game;
