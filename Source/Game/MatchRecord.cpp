@@ -19,10 +19,13 @@ void MatchRecord::Clear()
 {
     players = {};
     peakVisuals = 0;
+    closed = false;
 }
 
 void MatchRecord::Tick(const World& world, const GameType* gameType)
 {
+    if (closed)
+        return;
     peakVisuals = std::max(peakVisuals, world.visuals.Count());
     for (const Player& player : world.players)
     {
@@ -53,6 +56,9 @@ void MatchRecord::Tick(const World& world, const GameType* gameType)
     for (const GameTypeEvent& event : gameType->GetFeed())
         if (event.kind == killed && event.ticks == GameTypeEvent::ShownTicks - 1 && event.a < players.size())
             ++players[event.a].kills;
+    // The tick that ended the match is its last: what the players do under the scoreboard is no part
+    // of it.
+    closed = gameType->IsEnded();
 }
 
 void MatchRecord::Log() const

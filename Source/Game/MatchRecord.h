@@ -14,7 +14,7 @@ class MatchRecord
 public:
     // Forgets the last match.
     void Clear();
-    // After each tick of the match.
+    // After each tick of the match, up to the one that ends it.
     void Tick(const World& world, const GameType* gameType);
     // A line for the visuals and one for each player the match had.
     void Log() const;
@@ -36,4 +36,6 @@ private:
 
     std::array<PlayerRecord, 16> players{};
     uint32_t peakVisuals = 0;
+    // Set by the tick in which the match ended: later ticks add nothing.
+    bool closed = false;
 };

@@ -91,7 +91,7 @@ void Deathmatch::Recount()
     const int32_t initial = InitialTeamScore(settings.scoring);
     for (ScoreEntry& team : teamScores)
         team.score = initial;
-    counted.fill(false);
+    countedTeams.fill(false);
     const bool freeForAll = GetTeamCount() == 1;
     if (World* world = context.world)
         for (const Player* player : world->activePlayers)
@@ -115,17 +115,13 @@ void Deathmatch::Recount()
             if (!team)
                 continue;
             team->score = CombineTeamScore(settings.scoring, team->score, score);
-            counted[key] = true;
+            countedTeams[key] = true;
         }
-    SortScores(teamScores);
+    RankTeams();
     SortScores(playerScores);
     UpdateLeader();
 
-    // A team without players keeps the rule's initial score, which under TeamMinimum would lead and
-    // win at once: only teams with players can win.
-    const auto best = std::find_if(teamScores.begin(), teamScores.end(),
-                                   [this](const ScoreEntry& team) { return counted[team.index]; });
-    if (best != teamScores.end() && best->score >= settings.pointsToWin)
+    if (FirstTeamReached(settings.pointsToWin))
         EndAndNotify();
     else if (IsServer())
         SendScores();

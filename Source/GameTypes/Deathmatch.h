@@ -60,6 +60,4 @@ private:
     // One record per player, found by player index.
     std::vector<Statistics> statistics;
     uint8_t leader = NoLeader;
-    // By score entry index: whether a player in the world counted towards that team this recount.
-    std::array<bool, 256> counted{};
 };

@@ -241,6 +241,25 @@ void GameType::SortScores(std::vector<ScoreEntry>& scores)
     std::sort(scores.begin(), scores.end(), [](const ScoreEntry& a, const ScoreEntry& b) { return a.score > b.score; });
 }
 
+void GameType::RankTeams()
+{
+    for (ScoreEntry& team : teamScores)
+        if (!countedTeams[team.index])
+            team.score = 0;
+    std::sort(teamScores.begin(), teamScores.end(),
+              [this](const ScoreEntry& a, const ScoreEntry& b)
+              {
+                  if (countedTeams[a.index] != countedTeams[b.index])
+                      return countedTeams[a.index];
+                  return a.score > b.score;
+              });
+}
+
+bool GameType::FirstTeamReached(int32_t target) const
+{
+    return !teamScores.empty() && countedTeams[teamScores.front().index] && teamScores.front().score >= target;
+}
+
 ScoreEntry* GameType::FindScore(std::vector<ScoreEntry>& scores, uint8_t index)
 {
     const auto found =

@@ -310,6 +310,16 @@ protected:
     // What a team starts a recount with under the scoring rule, and how a player's score joins it.
     static int32_t InitialTeamScore(TeamScoring scoring);
     static int32_t CombineTeamScore(TeamScoring scoring, int32_t team, int32_t player);
+    // Sorts the team list at the end of a recount. A team no player counted towards has no score of its
+    // own: it shows 0, never the rule's starting value, and stands after every team with players, so
+    // that the first entry the screens and the clients read is the best team that has players.
+    void RankTeams();
+    // Whether the first team of the ranking has players and at least target points.
+    bool FirstTeamReached(int32_t target) const;
+
+    // By team entry index: whether a player in the world counted towards that team in the last recount.
+    // A mode's recount clears it and marks each team a player's score joins.
+    std::array<bool, 256> countedTeams{};
     // The texts a format is filled with; empty names and the neutral colour for indices outside their
     // tables. A team's name is the neutral one for a value outside the teams (arguments arrive from
     // the wire).

@@ -77,7 +77,9 @@ void GameType::DamagePlayer(Player& player, const HitInfo& hit)
 
 void GameType::KillPlayer(Player& victim, const HitInfo& hit)
 {
-    if (!ended)
+    // The kill that ends the match is told; once it has ended, kills under the scoreboard are not.
+    const bool running = !ended;
+    if (running)
         OnPlayerKilled(victim, hit);
     if (IsServer())
         SendPlayerKilled(victim, hit);
@@ -89,12 +91,14 @@ void GameType::KillPlayer(Player& victim, const HitInfo& hit)
         // Players without a team are nobody's team-mates.
         if (victim.team != Player::NoTeam && victim.team == attacker->team)
             victim.respawnPenalty += settings.betrayalPenalty;
-        PostFeedEvent(sharedKinds.killed, attacker->index, victim.index, GameTypeEvent::NoArgument);
+        if (running)
+            PostFeedEvent(sharedKinds.killed, attacker->index, victim.index, GameTypeEvent::NoArgument);
     }
     else
     {
         victim.respawnPenalty += settings.suicidePenalty;
-        PostFeedEvent(sharedKinds.died, victim.index, GameTypeEvent::NoArgument, GameTypeEvent::NoArgument);
+        if (running)
+            PostFeedEvent(sharedKinds.died, victim.index, GameTypeEvent::NoArgument, GameTypeEvent::NoArgument);
     }
 
     victim.interactionId = Player::NoInteraction;

@@ -158,7 +158,7 @@ void Keepaway::Recount()
     const int32_t initial = InitialTeamScore(settings.scoring);
     for (ScoreEntry& team : teamScores)
         team.score = initial;
-    counted.fill(false);
+    countedTeams.fill(false);
     if (World* world = context.world)
         for (const Player* player : world->activePlayers)
         {
@@ -174,9 +174,9 @@ void Keepaway::Recount()
             if (!team)
                 continue;
             team->score = CombineTeamScore(settings.scoring, team->score, score);
-            counted[key] = true;
+            countedTeams[key] = true;
         }
-    SortScores(teamScores);
+    RankTeams();
     SortScores(playerScores);
 
     uint8_t next = playerScores.empty() ? NoLeader : playerScores.front().index;
@@ -194,11 +194,7 @@ void Keepaway::Recount()
         leader = next;
     }
 
-    // A team without players keeps the rule's initial score, which under TeamMinimum would lead and
-    // win at once: only teams with players can win.
-    const auto best = std::find_if(teamScores.begin(), teamScores.end(),
-                                   [this](const ScoreEntry& team) { return counted[team.index]; });
-    if (best != teamScores.end() && best->score >= settings.timeToWin)
+    if (FirstTeamReached(settings.timeToWin))
         EndAndNotify();
     else if (IsServer())
         SendScores(false);

@@ -98,6 +98,4 @@ private:
     // The tokens placed at set-up; owned by their pickups or holders.
     std::vector<KeepawayToken*> tokens;
     uint8_t leader = NoLeader;
-    // By team entry index: whether a player in the world counted towards that team this recount.
-    std::array<bool, 256> counted{};
 };

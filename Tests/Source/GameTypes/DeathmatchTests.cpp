@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <limits>
 #include <utility>
 #include <vector>
 
@@ -177,8 +176,8 @@ TEST(Deathmatch, UnderTeamMinimumATeamWithoutPlayersNeitherLeadsToAnEndNorWins)
                 });
     Deathmatch& rules = arena.Rules();
     arena.Kill(0, 1);
-    // The empty team keeps its initial score at the top of the list, but cannot end the match.
-    EXPECT_EQ(rules.GetTeamScores(), Scores({{2, std::numeric_limits<int32_t>::max()}, {0, 1}, {1, 0}}));
+    // The empty team has no score to lead with, and cannot end the match.
+    EXPECT_EQ(rules.GetTeamScores(), Scores({{0, 1}, {1, 0}, {2, 0}}));
     EXPECT_FALSE(rules.IsEnded());
     arena.Kill(0, 1);
     EXPECT_TRUE(rules.IsEnded());

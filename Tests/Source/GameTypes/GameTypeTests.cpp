@@ -1,7 +1,10 @@
 #include "Source/GameTypes/GameType.h"
 
 #include "Source/Data/WeaponData.h"
+#include "Source/GameTypes/HitInfo.h"
+#include "Source/GameTypes/Keepaway.h"
 #include "Source/World/BotSteering.h"
+#include "Source/World/EntityFactory.h"
 #include "Tests/Source/GameTypes/MatchTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -191,6 +194,57 @@ TEST(GameType, AddPointFindsEntriesByIndexAndEndsExactlyAtTheTarget)
         for (const ScoreEntry& entry : rules.GetTeamScores())
             EXPECT_EQ(entry.score, static_cast<int>(entry.index) == c.team ? 3 : 0);
     }
+}
+
+// Team 1 has nobody, between two teams that have players: below 0 after deathmatch suicides, above it
+// with keepaway holding time. Under every scoring rule it stands last and shows 0, never the rule's
+// starting value, and the first entry is the best team with players.
+TEST(GameType, ATeamWithoutPlayersStandsLastInEveryRecountAndShowsNoScore)
+{
+    for (const bool keepaway : {false, true})
+        for (const TeamScoring scoring : {TeamScoring::SumOfTeam, TeamScoring::TeamMaximum, TeamScoring::TeamMinimum})
+        {
+            Match match;
+            match.configuration.teamCount = 3;
+            if (keepaway)
+            {
+                match.UseMode("Keepaway");
+                match.SettingsOf<KeepawayConfiguration>().scoring = scoring;
+            }
+            else
+                match.Settings().scoring = scoring;
+            match.AddLocal(0, 0, 0);
+            match.AddLocal(1, 2, 1);
+            match.Load("Hilltop");
+            GameType& rules = match.CreateRules();
+            match.Begin();
+            match.Place(0, {3.0f, 2.0f});
+            match.Place(1, {3.5f, 2.0f});
+            std::vector<ScoreEntry> expected;
+            if (keepaway)
+            {
+                // Player 0 holds the token for two seconds.
+                KeepawayToken& token = *match.RulesOf<Keepaway>().GetTokens().front();
+                for (Pickup& pickup : match.world->pickups.View())
+                    if (pickup.item.get() == &token && pickup.body->active)
+                        pickup.GiveTo(match.PlayerOf(0));
+                Player& holder = match.PlayerOf(0);
+                ASSERT_NE(holder.handItem, nullptr);
+                holder.CarryItem(std::move(holder.handItem));
+                match.Tick(120);
+                expected = {{0, 2}, {2, 0}, {1, 0}};
+            }
+            else
+            {
+                for (const uint8_t victim : {0, 0, 1})
+                {
+                    rules.KillPlayer(match.PlayerOf(victim), HitInfo{});
+                    match.Place(victim, {3.0f, 2.0f});
+                }
+                expected = {{2, -1}, {0, -2}, {1, 0}};
+            }
+            EXPECT_EQ(rules.GetTeamScores(), expected) << keepaway << " " << static_cast<int>(scoring);
+        }
 }
 
 TEST(GameType, BaseBotsAimAtTheFirstLocalPlayerAndWithoutOneHuntTheNearestEnemy)
