@@ -79,7 +79,7 @@ SeatLine::Verdict SeatLine::Admits(const Net::Address& from, uint64_t id, bool a
     // held for those behind it.
     if (waiter != waiters.end() && waiter->holds)
         return holders.front() == waiter ? Verdict::Admitted : Verdict::Full;
-    if (holders.size() < seats.free())
+    if (holders.size() + seatedSinceHeld < freeWhenHeld)
         return Verdict::Admitted;
     if (waiter == waiters.end())
         JoinLine(from, id, now);
@@ -113,6 +113,8 @@ void SeatLine::HoldSeats(double now)
     const auto keepsAsking = [&](const Waiter& waiter)
     { return now - waiter.lastAsked <= SeatHoldSeconds && !IsHostRefused(HostOf(waiter.address), now); };
     const size_t free = seats.free();
+    freeWhenHeld = free;
+    seatedSinceHeld = 0;
     size_t held = 0;
     for (Waiter& waiter : waiters)
     {
@@ -134,6 +136,7 @@ void SeatLine::HoldSeats(double now)
 
 void SeatLine::Seated(const Net::Address& address, uint64_t id)
 {
+    ++seatedSinceHeld;
     const Place seated = Find(address, id);
     if (seated == waiters.end())
         return;

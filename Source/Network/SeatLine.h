@@ -44,7 +44,8 @@ public:
     // denied meanwhile, asks again every few seconds.
     static constexpr double CooldownJoins = 3.0;
 
-    // What the line reads of the server's seats, as they stand when it asks.
+    // What the line reads of the server's seats, as they stand when it asks. It counts the free ones
+    // when it holds them: one freed within an update is held at the next.
     struct Seats
     {
         std::function<size_t()> free;
@@ -96,7 +97,8 @@ public:
     // and holds each other free seat for one of the first in line who keep asking and may connect now.
     // Called once an update, before the library reads.
     void HoldSeats(double now);
-    // A client took a seat: if it waited, the other places of its address go behind every other place.
+    // A client took a seat (every connection, whether it waited or not): if it waited, the other places
+    // of its address go behind every other place.
     void Seated(const Net::Address& address, uint64_t id);
     // Denies the address's host for a while; returns how long, in seconds.
     double CoolDown(const Net::Address& address, double now);
@@ -138,6 +140,10 @@ private:
     std::unordered_map<Net::Address, HostPlaces, HostHash> hosts;
     // The waiters that hold a seat, in the order they stand: seats freed together go to them in turn.
     std::vector<Place> holders;
+    // The free seats when they were last held and the clients seated since: within an update only those
+    // seats go to clients that hold none, as the server hands out a seat freed in it at the next.
+    size_t freeWhenHeld = 0;
+    size_t seatedSinceHeld = 0;
     uint64_t arrivals = 0;
     std::vector<Turn> turns;
     // Hosts whose connection was sent away, with the time until which their requests are denied.

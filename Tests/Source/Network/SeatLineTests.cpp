@@ -31,6 +31,8 @@ TEST(SeatLineTest, HeldSeatsGoToTheirHoldersInLineOrderAndRefusedHostsChangeNoth
         std::vector<uint64_t> seated;
         size_t line = 0;
         std::vector<Asker> askers;
+        // A seat freed at this time once the seats were held, as one read in the server's update.
+        double freeAfterHoldAt = -1.0;
     };
     // clang-format off
     const Case cases[] = {
@@ -49,6 +51,9 @@ TEST(SeatLineTest, HeldSeatsGoToTheirHoldersInLineOrderAndRefusedHostsChangeNoth
         // The cooling host's other addresses are refused, the next /64's are not.
         {"a /64 cooling down", 1, 4.0, 8.0, {3}, 0,
          {{"[2001:db8::1]:1", 1, 0.0, 3.0, 0.0}, {"[2001:db8::2]:1", 2, 0.1}, {"[2001:db8:0:1::1]:1", 3, 0.2}}},
+        // The stranger asks every tick: the seat freed within its tick is held for the second at the next.
+        {"a seat freed within a tick", 1, 6.0, 8.0, {1, 2}, 1,
+         {{"10.0.0.2:1", 1, 0.1}, {"10.0.0.3:1", 2, 0.2}, {"10.0.0.4:1", 3, 0.3, 1.0 / 60.0}}, 6.05},
     };
     // clang-format on
     for (const Case& test : cases)
@@ -76,6 +81,8 @@ TEST(SeatLineTest, HeldSeatsGoToTheirHoldersInLineOrderAndRefusedHostsChangeNoth
                 if (tick == static_cast<int>(asker.cooledAt * 60.0))
                     line.CoolDown(Net::Address(asker.address), now);
             line.HoldSeats(now);
+            if (tick == static_cast<int>(test.freeAfterHoldAt * 60.0))
+                ++free;
             for (size_t i = 0; i < test.askers.size(); ++i)
             {
                 const Asker& asker = test.askers[i];
