@@ -90,6 +90,18 @@ TEST(UdpSocket, ExchangesDatagramsOnIPv6Loopback)
     EXPECT_EQ(from, a.GetAddress());
 }
 
+// A socket for one peer is bound to the address it reaches the peer from; with no route (a link-local address
+// needs its interface), to every address of the peer's family, as before.
+TEST(UdpSocket, ASocketReachingAPeerIsBoundToTheAddressItSendsFrom)
+{
+    EXPECT_EQ(UdpSocket::Reaching(Address("127.0.0.1:9"))->GetAddress().HostText(), "127.0.0.1");
+    EXPECT_EQ(UdpSocket::Reaching(Address())->GetAddress().HostText(), "0.0.0.0");
+    if (UdpSocket(Address("[::1]:0")).IsOpen())
+    {
+        EXPECT_EQ(UdpSocket::Reaching(Address("[fe80::1]:9"))->GetAddress().HostText(), "::");
+    }
+}
+
 TEST(MemoryNetwork, DeliversInOrderToTheAddressedTransport)
 {
     MemoryNetwork network(4, 32);
