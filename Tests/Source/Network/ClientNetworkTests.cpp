@@ -162,16 +162,14 @@ TEST_F(ClientNetworkTest, AClientAnsweredFromAnotherAddressNamesItWhenItGivesUp)
     EXPECT_TRUE(RunUntil([&] { return client->GetState() == NetworkState::Stopped; }, 1200));
     server.reset();
     const std::string port = std::to_string(clientSettings.matcherPort);
-    const std::string gaveUp = "could not connect to 127.0.0.1:" + port + " (connection request timed out): ";
-    const std::vector<std::string> lines = log.StartingWith(gaveUp);
+    const std::vector<std::string> lines =
+        log.StartingWith("could not connect to 127.0.0.1:" + port + " (connection request timed out): ");
     ASSERT_EQ(lines.size(), 1u);
-    // The answer to each request that the server took in time.
-    const std::string answers = lines[0].substr(gaveUp.size(), lines[0].find(' ', gaveUp.size()) - gaveUp.size());
-    EXPECT_GE(std::stoi(answers), 1);
-    EXPECT_EQ(lines[0], gaveUp + answers + " answers came from 127.0.0.2:" + port +
-                            ", and a client takes answers only from the address it dials. Set MatcherIp = "
-                            "\"127.0.0.2\" in Assets/client.config (a router that forwards its address to a server "
-                            "on its own network, without rewriting the answers, does this)");
+    EXPECT_TRUE(lines[0].ends_with(" answers came from 127.0.0.2:" + port +
+                                   ", and a client takes answers only from the address it dials. Set MatcherIp = "
+                                   "\"127.0.0.2\" in Assets/client.config (a router that forwards its address to a "
+                                   "server on its own network, without rewriting the answers, does this)"))
+        << lines[0];
 }
 
 TEST_F(ClientNetworkTest, FollowsTheServerFromTheVoteToTheEndAndVotesForItsNumberedPlayerOnly)
