@@ -3,6 +3,7 @@
 #include "Net/Log.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace Net
 {
@@ -10,6 +11,12 @@ namespace Net
 Client::Client(Allocator& allocator, const Address& address, const ClientServerConfig& config, Adapter& adapter,
                double time)
     : Client(allocator, std::make_unique<UdpSocket>(address), nullptr, config, adapter, time)
+{
+}
+
+Client::Client(Allocator& allocator, std::unique_ptr<UdpSocket> socket, const ClientServerConfig& config,
+               Adapter& adapter, double time)
+    : Client(allocator, std::move(socket), nullptr, config, adapter, time)
 {
 }
 

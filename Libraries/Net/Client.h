@@ -37,6 +37,9 @@ public:
     // Over a UDP socket bound to the address (port 0 lets the system pick one).
     Client(Allocator& allocator, const Address& address, const ClientServerConfig& config, Adapter& adapter,
            double time);
+    // Over a UDP socket it takes over, such as UdpSocket::Reaching the server.
+    Client(Allocator& allocator, std::unique_ptr<UdpSocket> socket, const ClientServerConfig& config, Adapter& adapter,
+           double time);
     // Over a transport the caller owns, such as a MemoryTransport; it must outlive the client.
     Client(Allocator& allocator, Transport& transport, const ClientServerConfig& config, Adapter& adapter, double time);
     ~Client();
@@ -93,6 +96,9 @@ public:
     void GetNetworkInfo(NetworkInfo& info) const;
     // The connection layer's counts over every connection of this client, the attempts included.
     const NetcodeCounters& GetNetcodeCounters() const { return netcode.GetCounters(); }
+    // Where the server's answers came from when they came from another address than the one dialled (the
+    // last of them, counted as strayAnswers); invalid when none did.
+    Address GetStrayAnswerAddress() const { return netcode.StrayAnswerAddress(); }
 
     // Null unless config.networkSimulator was set; every outgoing packet then passes through it.
     NetworkSimulator* GetNetworkSimulator() { return simulator; }

@@ -158,7 +158,10 @@ void NetcodeClient::ProcessPacket(const Address& from, uint8_t* data, int bytes)
         return Drop(PACKET_READ_NOT_EXPECTED);
     }
     if (from != serverAddress)
+    {
+        NoteStray(from, data, bytes, context);
         return Drop(PACKET_READ_NOT_EXPECTED);
+    }
 
     Packet packet;
     PacketReadResult result = ReadPacket(data, bytes, context, packet);
@@ -321,6 +324,18 @@ bool NetcodeClient::SendRaw(const uint8_t* data, int bytes)
     if (sent)
         ++counters.packetsSent;
     return sent;
+}
+
+void NetcodeClient::NoteStray(const Address& from, uint8_t* data, int bytes, const PacketReadContext& context)
+{
+    // Opened without the replay window, which a packet that is not taken must not move.
+    PacketReadContext unguarded = context;
+    unguarded.replay = nullptr;
+    Packet packet;
+    if (ReadPacket(data, bytes, unguarded, packet) != PACKET_READ_OK)
+        return;
+    ++counters.strayAnswers;
+    strayAnswerAddress = from;
 }
 
 void NetcodeClient::Drop(PacketReadResult reason)

@@ -76,6 +76,8 @@ public:
     Address ServerAddress() const { return serverAddress; }
     Address GetAddress() const { return transport ? transport->GetAddress() : Address(); }
     const NetcodeCounters& GetCounters() const { return counters; }
+    // The address the last of the counters' stray answers came from; invalid while none came.
+    Address StrayAnswerAddress() const { return strayAnswerAddress; }
 
 private:
     void ReceivePackets();
@@ -91,6 +93,9 @@ private:
     // Whether the transport took the packet.
     bool SendRaw(const uint8_t* data, int bytes);
     void Drop(PacketReadResult reason);
+    // Notes a packet from another address than the server's that opens under the server's key. It is
+    // dropped all the same: taking it would move the connection wherever a forger points it.
+    void NoteStray(const Address& from, uint8_t* data, int bytes, const PacketReadContext& context);
 
     NetcodeClientConfig config;
     Transport* transport;
@@ -110,6 +115,7 @@ private:
     int maxClients = 0;
     PayloadQueue payloads;
     NetcodeCounters counters;
+    Address strayAnswerAddress;
     uint8_t requestPacket[ConnectionRequestBytes] = {};
     uint8_t receiveBuffer[2048];
     uint8_t sendBuffer[MaxPacketBytes];

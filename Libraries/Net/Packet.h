@@ -58,6 +58,10 @@ struct NetcodeCounters
     // A server's connection requests whose tokens name other servers than this one, by address or port,
     // which packetsDropped counts as well: a port forward to the wrong address or port leaves them all so.
     uint64_t requestsForOtherServers = 0;
+    // A client's packets that open under its server's key but came from another address than the one it
+    // sends to, which packetsDropped counts as well: a router that forwards its address to a server on its
+    // own network without rewriting the answers leaves them all so.
+    uint64_t strayAnswers = 0;
     uint64_t packetsReceived = 0;
     uint64_t packetsDropped[PACKET_READ_RESULT_COUNT] = {}; // PACKET_READ_OK stays 0
 

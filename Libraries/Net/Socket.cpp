@@ -26,7 +26,7 @@ template <class Info> void SetControl(msghdr& message, int level, int type, cons
     message.msg_controllen = CMSG_SPACE(sizeof(info));
 }
 
-socklen_t ToSocketAddress(const Address& address, sockaddr_storage& storage)
+socklen_t ToSocketAddress(const Address& address, sockaddr_storage& storage, uint32_t scope = 0)
 {
     std::memset(&storage, 0, sizeof(storage));
     if (address.GetType() == ADDRESS_IPV4)
@@ -42,6 +42,7 @@ socklen_t ToSocketAddress(const Address& address, sockaddr_storage& storage)
         auto* socketAddress = reinterpret_cast<sockaddr_in6*>(&storage);
         socketAddress->sin6_family = AF_INET6;
         socketAddress->sin6_port = htons(address.GetPort());
+        socketAddress->sin6_scope_id = scope;
         for (int i = 0; i < 8; ++i)
         {
             socketAddress->sin6_addr.s6_addr[i * 2] = static_cast<uint8_t>(address.GetIPv6()[i] >> 8);
@@ -73,13 +74,51 @@ Address FromSocketAddress(const sockaddr_storage& storage)
     return Address();
 }
 
+// The address of this machine, port 0, that the system sends to peer from, with its scope; invalid when
+// the system has no route to it. Connecting a UDP socket sends nothing: it only picks the route.
+Address SourceFor(const Address& peer, uint32_t& scope)
+{
+    sockaddr_storage storage;
+    const socklen_t length = ToSocketAddress(peer, storage);
+    if (length == 0 || peer.IsEveryAddress())
+        return Address();
+    const int probe = socket(storage.ss_family, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_UDP);
+    if (probe < 0)
+        return Address();
+    sockaddr_storage source{};
+    socklen_t sourceLength = sizeof(source);
+    const bool found = connect(probe, reinterpret_cast<const sockaddr*>(&storage), length) == 0 &&
+                       getsockname(probe, reinterpret_cast<sockaddr*>(&source), &sourceLength) == 0;
+    close(probe);
+    if (!found)
+        return Address();
+    scope = source.ss_family == AF_INET6 ? reinterpret_cast<const sockaddr_in6*>(&source)->sin6_scope_id : 0;
+    Address address = FromSocketAddress(source);
+    address.SetPort(0);
+    return address;
+}
+
 } // namespace
 
+std::unique_ptr<UdpSocket> UdpSocket::Reaching(const Address& peer)
+{
+    uint32_t scope = 0;
+    const Address source = SourceFor(peer, scope);
+    const Address every(peer.GetType() == ADDRESS_IPV6 ? "::" : "0.0.0.0");
+    return std::unique_ptr<UdpSocket>(
+        new UdpSocket(source.IsValid() ? source : every, scope, DefaultSendBufferBytes, DefaultReceiveBufferBytes));
+}
+
 UdpSocket::UdpSocket(const Address& bindAddress, int sendBufferBytes, int receiveBufferBytes)
+    : UdpSocket(bindAddress, 0, sendBufferBytes, receiveBufferBytes)
+{
+}
+
+UdpSocket::UdpSocket(const Address& bindAddress, uint32_t scope, int sendBufferBytes, int receiveBufferBytes)
 {
     char text[64];
     sockaddr_storage storage;
-    socklen_t length = ToSocketAddress(bindAddress, storage);
+    socklen_t length = ToSocketAddress(bindAddress, storage, scope);
     if (length == 0)
     {
         NET_LOG_ERROR("udp socket: cannot bind to invalid address %s", bindAddress.ToString(text, sizeof(text)));

@@ -71,11 +71,21 @@ using PacketSendFunction = bool (*)(void* context, const Address& from, const Ad
 class UdpSocket final : public Transport
 {
 public:
+    static constexpr int DefaultSendBufferBytes = 1 << 20;
+    static constexpr int DefaultReceiveBufferBytes = 8 << 20;
+
     // Opening failures are logged and leave the socket closed: IsOpen() is false, Send fails and
     // Receive returns 0. The receive buffer holds what arrives between two reads: at 100,000 requests
     // a second of about 2 KB each to the system, two frames of them take 8 MB. The system may grant
     // less (net.core.rmem_max).
-    explicit UdpSocket(const Address& address, int sendBufferBytes = 1 << 20, int receiveBufferBytes = 8 << 20);
+    explicit UdpSocket(const Address& address, int sendBufferBytes = DefaultSendBufferBytes,
+                       int receiveBufferBytes = DefaultReceiveBufferBytes);
+    // A socket for talking to one peer: bound (port 0) to the address of this machine that the system picks
+    // to reach it, so every datagram leaves from that one address even after the system comes to prefer
+    // another, as it does when a temporary IPv6 address is replaced. Bound to every address of the peer's
+    // family where the system picks none (no route) or the peer is invalid (IPv4 then). It is not connected:
+    // datagrams from other addresses still arrive.
+    static std::unique_ptr<UdpSocket> Reaching(const Address& peer);
     ~UdpSocket() override;
     UdpSocket(const UdpSocket&) = delete;
     UdpSocket& operator=(const UdpSocket&) = delete;
@@ -92,6 +102,8 @@ public:
     bool SendFrom(const Address& from, const Address& to, const uint8_t* data, int bytes) override;
 
 private:
+    // A link-local address is bound with its interface, the scope: the address alone does not say which.
+    UdpSocket(const Address& address, uint32_t scope, int sendBufferBytes, int receiveBufferBytes);
     // Keeps and logs the first failure; false.
     bool SendFailed(const Address& to, int error);
 

@@ -49,26 +49,35 @@ uint32_t ConfigurationCount(const GameContext& context)
 // waits longer only gets the inputs earlier; one that waits less shows it in its states.
 const double AssumedForceUpdateTimeout = ServerSettings().forceUpdateTimeout;
 
-// What a player can check when no answer came: a request that times out tells nothing of why.
-std::string WhatToCheck(const ClientSettings& settings)
+// What a player can check when no answer came: a request that times out tells nothing of why, unless the
+// answers came from another address than the one dialled.
+std::string WhatToCheck(const ClientSettings& settings, const Net::Client& client)
 {
     const Net::Address server(settings.matcherIp.c_str());
+    const bool ipv6 = server.GetType() == Net::ADDRESS_IPV6;
+    const Net::Address elsewhere = client.GetStrayAnswerAddress();
+    if (elsewhere.IsValid())
+        return FormatText(": {} answers came from {}, and a client takes answers only from the address it dials. Set "
+                          "MatcherIp = \"{}\"{} in {} (a router that forwards its address to a server on its own "
+                          "network, without rewriting the answers, does this)",
+                          client.GetNetcodeCounters().strayAnswers, elsewhere.ToString(), elsewhere.HostText(),
+                          elsewhere.GetPort() == settings.matcherPort
+                              ? std::string()
+                              : FormatText(" and MatcherPort = {}", elsewhere.GetPort()),
+                          ClientRoleFile);
     if (server.IsLoopback())
         return FormatText(": nothing answered on this machine, which {} is. A server on another machine needs its "
                           "address as MatcherIp in {}; one on this machine must run with HostingPort {} (MatcherPort) "
                           "and HostingIp \"{}\" or \"{}\"",
                           settings.matcherIp, ClientRoleFile, settings.matcherPort, settings.matcherIp,
-                          server.GetType() == Net::ADDRESS_IPV4 ? "0.0.0.0" : "::");
-    return FormatText(": the server did not answer. Check that it runs, that its HostingIp is not 127.0.0.1 (only "
-                      "its own machine joins that), that its HostingPort is {} as MatcherPort is, and that UDP on "
-                      "port {} is let in to it",
-                      settings.matcherPort, settings.matcherPort);
-}
-
-// The socket of a client serves one family: the one its server's address is of.
-Net::Address EveryAddressFor(const std::string& serverIp)
-{
-    return Net::Address(Net::Address(serverIp.c_str()).GetType() == Net::ADDRESS_IPV6 ? "::" : "0.0.0.0");
+                          ipv6 ? "::" : "0.0.0.0");
+    // A server serves one family, and one bound to an address is reached at that address alone.
+    return FormatText(": the server did not answer. Check that it runs, that its HostingIp is \"{}\" or \"{}\", the "
+                      "address dialled (one on \"{}\" takes no {} client, and one on 127.0.0.1 or on another of its "
+                      "machine's addresses is not reached at {}), that its HostingPort is {} as MatcherPort is, and "
+                      "that UDP on port {} is let in to it",
+                      ipv6 ? "::" : "0.0.0.0", server.HostText(), ipv6 ? "0.0.0.0" : "::", ipv6 ? "IPv6" : "IPv4",
+                      server.HostText(), settings.matcherPort, settings.matcherPort);
 }
 
 // The server as the lines name it, an IPv6 host in brackets before its port.
@@ -94,9 +103,11 @@ ClientNetwork::ClientNetwork(GameContext& context, const ClientSettings& setting
                              Net::Transport* transport)
     : Network(settings), context(context), clientSettings(settings), clientId(clientId), limits(LimitsOf(context)),
       adapter(limits),
-      client(transport
-                 ? std::make_unique<Net::Client>(allocator, *transport, config, adapter, 0.0)
-                 : std::make_unique<Net::Client>(allocator, EveryAddressFor(settings.matcherIp), config, adapter, 0.0)),
+      client(transport ? std::make_unique<Net::Client>(allocator, *transport, config, adapter, 0.0)
+                       : std::make_unique<Net::Client>(
+                             allocator,
+                             Net::UdpSocket::Reaching(Net::Address(settings.matcherIp.c_str(), settings.matcherPort)),
+                             config, adapter, 0.0)),
       serverText(ServerText(settings))
 {
     ConnectToServer();
@@ -235,7 +246,7 @@ void ClientNetwork::Update(int64_t delta)
             Log::Write("could not connect to {} ({}){}", serverText,
                        Net::NetcodeClientStateName(client->GetNetcodeState()),
                        client->GetNetcodeState() == Net::NETCODE_CLIENT_STATE_CONNECTION_REQUEST_TIMED_OUT
-                           ? WhatToCheck(clientSettings)
+                           ? WhatToCheck(clientSettings, *client)
                            : std::string());
         Stop();
         return;

@@ -300,13 +300,55 @@ bool NamesPort(const std::string& text)
     return text.find("]:") != std::string::npos || (colon != std::string::npos && colon == text.rfind(':'));
 }
 
-bool ReadsAsAddress(const std::string& text, StringView key, StringView portKey, StringView path)
+// The blank a text begins or ends with, named.
+const char* BlankName(char blank)
 {
-    const Net::Address address(text.c_str());
-    if (!address.IsValid())
+    return blank == ' ' ? "a space" : blank == '\t' ? "a tab" : "a blank";
+}
+
+// A text that is no address as it stands. Blanks around an address, and a zone after one, are named: the
+// quotes in the line hide the one and the other looks like a way to write an address.
+void RefuseNonAddress(const std::string& text, StringView key, StringView path)
+{
+    constexpr const char* Blanks = " \t\r\n";
+    const size_t first = text.find_first_not_of(Blanks);
+    const std::string trimmed =
+        first == std::string::npos ? std::string() : text.substr(first, text.find_last_not_of(Blanks) - first + 1);
+    const size_t percent = trimmed.find('%');
+    std::string unzoned = trimmed;
+    if (percent != std::string::npos)
+        unzoned.erase(percent, trimmed.find(']', percent) - percent);
+    const Net::Address withoutZone(unzoned.c_str());
+    if (!trimmed.empty() && trimmed != text && Net::Address(trimmed.c_str()).IsValid())
+    {
+        const bool begins = first > 0;
+        const bool ends = text.size() - first > trimmed.size();
+        Log::Write("{}: {} = \"{}\" {} {}: write {} = \"{}\"", path, key, text,
+                   begins && ends ? "begins and ends with"
+                   : begins       ? "begins with"
+                                  : "ends with",
+                   BlankName(begins ? text.front() : text.back()), key, trimmed);
+    }
+    // The library's addresses carry no zone, and the system picks the interface. An address of fe80::/10 needs
+    // one, so none of them can be used.
+    else if (percent != std::string::npos && withoutZone.GetType() == Net::ADDRESS_IPV6)
+        Log::Write("{}: {} = \"{}\" names a zone ({}), which is not taken: {}", path, key, text,
+                   trimmed.substr(percent, trimmed.size() - unzoned.size()),
+                   (withoutZone.GetIPv6()[0] & 0xffc0) == 0xfe80
+                       ? std::string("a link-local address needs one, so write another address of the machine")
+                       : FormatText("write {} = \"{}\"", key, withoutZone.HostText()));
+    else
         Log::Write("{}: {} = \"{}\" is not an address: {} takes a numeric IPv4 or IPv6 address, such as "
                    "\"192.168.1.20\" (names are not looked up)",
                    path, key, text, key);
+}
+
+// A server's address may stand for every address of its machine; the address a client dials may not.
+bool ReadsAsAddress(const std::string& text, StringView key, StringView portKey, StringView path, bool dialled)
+{
+    const Net::Address address(text.c_str());
+    if (!address.IsValid())
+        RefuseNonAddress(text, key, path);
     // Taken as it is, the port would be dropped without a word or the address dialled with two.
     else if (NamesPort(text))
         Log::Write("{}: {} = \"{}\" holds a port: write {} = \"{}\" and the port as {} = {}", path, key, text, key,
@@ -316,6 +358,11 @@ bool ReadsAsAddress(const std::string& text, StringView key, StringView portKey,
         Log::Write("{}: {} = \"{}\" is an IPv4 address in IPv6 form, which is neither bound to nor reached: write "
                    "{} = \"{}\"",
                    path, key, text, key, address.HostText());
+    // Requests sent there go nowhere, or to this machine by chance, and their tokens name no server.
+    else if (dialled && address.IsEveryAddress())
+        Log::Write("{}: {} = \"{}\" stands for every address of a machine, which a server listens at but a client "
+                   "cannot dial: write the server's address, or {} = \"{}\" for a server on this machine",
+                   path, key, text, key, address.GetType() == Net::ADDRESS_IPV6 ? "::1" : "127.0.0.1");
     else
         return true;
     return false;
@@ -325,12 +372,12 @@ bool ReadsAsAddress(const std::string& text, StringView key, StringView portKey,
 
 bool IsUsableAddress(const ServerSettings& settings, StringView path)
 {
-    return settings.hostingIp.empty() || ReadsAsAddress(settings.hostingIp, "HostingIp", "HostingPort", path);
+    return settings.hostingIp.empty() || ReadsAsAddress(settings.hostingIp, "HostingIp", "HostingPort", path, false);
 }
 
 bool IsUsableAddress(const ClientSettings& settings, StringView path)
 {
-    return ReadsAsAddress(settings.matcherIp, "MatcherIp", "MatcherPort", path);
+    return ReadsAsAddress(settings.matcherIp, "MatcherIp", "MatcherPort", path, true);
 }
 
 template <class Settings> Settings ParseRoleFile(StringView text, StringView path)

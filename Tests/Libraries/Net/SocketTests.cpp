@@ -2,24 +2,30 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <fcntl.h>
+#include <sched.h>
+#include <unistd.h>
 
 using namespace Net;
 
 namespace
 {
 
-// Loopback delivery is immediate on Linux; the bounded polling only absorbs scheduling.
+// Delivery is immediate on loopback, and over a virtual link once the neighbour is found; the wait only
+// absorbs scheduling.
 int ReceiveWithin(Transport& transport, Address& from, uint8_t* data, int maxBytes)
 {
-    for (int attempt = 0; attempt < 100000; ++attempt)
-    {
+    for (const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+         std::chrono::steady_clock::now() < until; std::this_thread::yield())
         if (int bytes = transport.Receive(from, data, maxBytes))
             return bytes;
-        std::this_thread::yield();
-    }
     return 0;
 }
 
@@ -88,6 +94,52 @@ TEST(UdpSocket, ExchangesDatagramsOnIPv6Loopback)
     uint8_t buffer[16];
     ASSERT_EQ(ReceiveWithin(b, from, buffer, sizeof(buffer)), 3);
     EXPECT_EQ(from, a.GetAddress());
+}
+
+// A socket for one peer is bound to the address it reaches the peer from, or to every address of the peer's
+// family where no route is known. A temporary IPv6 address gives way to one the system prefers, the old one
+// staying valid: the socket still sends from the old one, by which its server knows it. Two network
+// namespaces of the test's own, joined by a virtual link, stand for the two machines.
+TEST(UdpSocket, ASocketReachingAPeerSendsFromOneAddressWhenTheSystemComesToPreferAnother)
+{
+    EXPECT_EQ(UdpSocket::Reaching(Address("127.0.0.1:9"))->GetAddress().HostText(), "127.0.0.1");
+    EXPECT_EQ(UdpSocket::Reaching(Address())->GetAddress().HostText(), "0.0.0.0");
+    struct Spaces
+    {
+        int home = open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
+        int server = -1;
+        ~Spaces()
+        {
+            setns(home, CLONE_NEWNET);
+            close(home);
+            close(server);
+        }
+    } spaces;
+    // The server's socket is opened in the first namespace, bound before its address exists there.
+    const bool apart = spaces.home >= 0 && unshare(CLONE_NEWNET) == 0;
+    UdpSocket server(Address("[::]:0"));
+    spaces.server = open("/proc/thread-self/ns/net", O_RDONLY);
+    const std::string serverSpace = "/proc/self/fd/" + std::to_string(spaces.server);
+    const std::string link = "ip link add vc type veth peer name vs netns " + serverSpace +
+                             " && ip link set vc up && ip -6 addr add fd00::2/64 dev vc nodad && ip -6 addr add "
+                             "fd00::3/64 dev vc nodad && nsenter --net=" +
+                             serverSpace + " sh -c 'ip link set vs up && ip -6 addr add fd00::1/64 dev vs nodad'";
+    if (!apart || unshare(CLONE_NEWNET) != 0 || std::system((link + " >/dev/null 2>&1").c_str()) != 0)
+        GTEST_SKIP() << "no network namespaces of the test's own here (they take root, ip and nsenter)";
+    const Address dialled("fd00::1", server.GetAddress().GetPort());
+    const std::unique_ptr<UdpSocket> client = UdpSocket::Reaching(dialled);
+    const std::string bound = client->GetAddress().HostText();
+    for (const bool replaced : {false, true})
+    {
+        const std::string change = "ip -6 addr change " + bound + "/64 dev vc preferred_lft 0";
+        ASSERT_TRUE(!replaced || std::system(change.c_str()) == 0);
+        uint8_t byte = 1;
+        ASSERT_TRUE(client->Send(dialled, &byte, 1));
+        Address from;
+        ASSERT_EQ(ReceiveWithin(server, from, &byte, 1), 1) << replaced;
+        EXPECT_EQ(from, client->GetAddress()) << replaced;
+    }
+    EXPECT_NE(UdpSocket::Reaching(dialled)->GetAddress().HostText(), bound) << "the system prefers it still";
 }
 
 TEST(MemoryNetwork, DeliversInOrderToTheAddressedTransport)

@@ -106,8 +106,10 @@ TEST_F(ClientNetworkTest, AConnectionThatNeverComesAboutStopsTheRole)
 {
     const std::pair<const char*, const char*> cases[] = {
         {"10.0.0.1", "could not connect to 10.0.0.1:40000 (connection request timed out): the server did not answer. "
-                     "Check that it runs, that its HostingIp is not 127.0.0.1 (only its own machine joins that), "
-                     "that its HostingPort is 40000 as MatcherPort is, and that UDP on port 40000 is let in to it"},
+                     "Check that it runs, that its HostingIp is \"0.0.0.0\" or \"10.0.0.1\", the address dialled "
+                     "(one on \"::\" takes no IPv4 client, and one on 127.0.0.1 or on another of its machine's "
+                     "addresses is not reached at 10.0.0.1), that its HostingPort is 40000 as MatcherPort is, and "
+                     "that UDP on port 40000 is let in to it"},
         {"127.0.0.1", "could not connect to 127.0.0.1:40000 (connection request timed out): nothing answered on this "
                       "machine, which 127.0.0.1 is. A server on another machine needs its address as MatcherIp in "
                       "Assets/client.config; one on this machine must run with HostingPort 40000 (MatcherPort) "
@@ -135,6 +137,39 @@ TEST_F(ClientNetworkTest, AConnectionThatNeverComesAboutStopsTheRole)
                            "family not supported by protocol)"));
     EXPECT_TRUE(log.Logged("the client sent 0 connection requests and received 0 packets"));
     client.reset();
+}
+
+// Behind a router that forwards its address to a server on its own network without rewriting the answers,
+// the server answers from its own address. The client, bound to the address it dials from, still sees those
+// answers and takes none, and says where they came from and what to dial.
+TEST_F(ClientNetworkTest, AClientAnsweredFromAnotherAddressNamesItWhenItGivesUp)
+{
+    struct AnsweringFrom final : Net::Transport
+    {
+        Net::UdpSocket socket{Net::Address("0.0.0.0:0")};
+        bool Send(const Net::Address& to, const uint8_t* data, int bytes) override
+        {
+            return socket.SendFrom(Net::Address("127.0.0.2"), to, data, bytes);
+        }
+        int Receive(Net::Address& from, uint8_t* data, int bytes) override { return socket.Receive(from, data, bytes); }
+        Net::Address GetAddress() const override { return socket.GetAddress(); }
+    } lan;
+    server = std::make_unique<ServerNetwork>(serverContext, serverSettings, 5, &lan);
+    clientSettings.matcherIp = "127.0.0.1";
+    clientSettings.matcherPort = lan.GetAddress().GetPort();
+    client = std::make_unique<ClientNetwork>(clientContext, clientSettings, 77);
+    LogCapture log;
+    EXPECT_TRUE(RunUntil([&] { return client->GetState() == NetworkState::Stopped; }, 1200));
+    server.reset();
+    const std::string port = std::to_string(clientSettings.matcherPort);
+    const std::vector<std::string> lines =
+        log.StartingWith("could not connect to 127.0.0.1:" + port + " (connection request timed out): ");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(lines[0].ends_with(" answers came from 127.0.0.2:" + port +
+                                   ", and a client takes answers only from the address it dials. Set MatcherIp = "
+                                   "\"127.0.0.2\" in Assets/client.config (a router that forwards its address to a "
+                                   "server on its own network, without rewriting the answers, does this)"))
+        << lines[0];
 }
 
 TEST_F(ClientNetworkTest, FollowsTheServerFromTheVoteToTheEndAndVotesForItsNumberedPlayerOnly)

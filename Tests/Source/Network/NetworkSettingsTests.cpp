@@ -186,8 +186,9 @@ TEST(NetworkSettings, AnAddressThatIsNotNumericIsRefusedWithTheKeyAndTheFile)
     EXPECT_TRUE(LoggedAbout(log, "HostingIp = \"gameserver.lan\" is not an address"));
 }
 
-// Texts that read as addresses but cannot work, a port (dropped without a word, or dialled twice) and an
-// IPv4 address in IPv6 form (no socket here binds to or reaches one), are refused with what to write.
+// Texts that read as addresses but cannot work, a port (dropped without a word, or dialled twice), an IPv4
+// address in IPv6 form (no socket here binds to or reaches one) and every address of a machine to dial, and
+// texts that would read as addresses without a blank around them or a zone, are refused with what to write.
 TEST(NetworkSettings, AnAddressWithAPortOrInIPv6FormIsRefusedWithWhatToWrite)
 {
     LogCapture log;
@@ -195,11 +196,24 @@ TEST(NetworkSettings, AnAddressWithAPortOrInIPv6FormIsRefusedWithWhatToWrite)
     EXPECT_FALSE(IsUsableAddress(ClientSettings{{}, "[fd80::1]:40001"}, TestPath));
     EXPECT_FALSE(IsUsableAddress(ClientSettings{{}, "::ffff:10.80.0.1"}, TestPath));
     EXPECT_TRUE(IsUsableAddress(ClientSettings{{}, "[::1]"}, TestPath));
+    EXPECT_TRUE(IsUsableAddress(ServerSettings{{}, "::"}, TestPath));
+    for (const char* refused : {"::", "0.0.0.0", " 10.0.0.1", "fd81::1%eth0 "})
+        EXPECT_FALSE(IsUsableAddress(ClientSettings{{}, refused}, TestPath)) << refused;
     EXPECT_EQ(log.messages, (std::vector<std::string>{
                                 "Assets/test.config: HostingIp = \"127.0.0.1:40000\" holds a port: write HostingIp = "
                                 "\"127.0.0.1\" and the port as HostingPort = 40000",
                                 "Assets/test.config: MatcherIp = \"[fd80::1]:40001\" holds a port: write MatcherIp = "
                                 "\"fd80::1\" and the port as MatcherPort = 40001",
                                 "Assets/test.config: MatcherIp = \"::ffff:10.80.0.1\" is an IPv4 address in IPv6 form, "
-                                "which is neither bound to nor reached: write MatcherIp = \"10.80.0.1\""}));
+                                "which is neither bound to nor reached: write MatcherIp = \"10.80.0.1\"",
+                                "Assets/test.config: MatcherIp = \"::\" stands for every address of a machine, which a "
+                                "server listens at but a client cannot dial: write the server's address, or MatcherIp "
+                                "= \"::1\" for a server on this machine",
+                                "Assets/test.config: MatcherIp = \"0.0.0.0\" stands for every address of a machine, "
+                                "which a server listens at but a client cannot dial: write the server's address, or "
+                                "MatcherIp = \"127.0.0.1\" for a server on this machine",
+                                "Assets/test.config: MatcherIp = \" 10.0.0.1\" begins with a space: write MatcherIp = "
+                                "\"10.0.0.1\"",
+                                "Assets/test.config: MatcherIp = \"fd81::1%eth0 \" names a zone (%eth0), which is not "
+                                "taken: write MatcherIp = \"fd81::1\""}));
 }
