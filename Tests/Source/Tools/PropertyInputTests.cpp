@@ -165,6 +165,56 @@ TEST(PropertyInput, TypedNumbersReadAsFilesDoOrAreRefusedWithALine)
     EXPECT_EQ(TicksToRate(0), 0.0f);
 }
 
+// Typed a key a frame, then left with a key: the field takes the text it shows when left, and
+// nothing when left with Escape or without a keystroke.
+TEST(PropertyInput, LeavingANumberRowTakesTheTextShownAndEscapeTakesNothing)
+{
+    using Lumvek::Key;
+    struct Case
+    {
+        double before;
+        std::string typed;
+        std::vector<Key> keys; // after the typing; the last one leaves the field
+        double after;
+    };
+    const std::vector<Case> floatCases = {
+        {1, "9", {Key::Escape}, 1},
+        {1, "1.005", {Key::Backspace, Key::Enter}, 1},
+        {2.125, "2.12", {Key::Enter}, double(2.12f)},
+        {2.125, "", {Key::Enter}, 2.125},
+        {1, "3", {Key::Tab}, 3},
+    };
+    const std::vector<Case> countCases = {
+        {7, "9", {Key::Escape}, 7},
+        {20, "205", {Key::Backspace, Key::Enter}, 20},
+        {20, "21", {Key::Backspace, Key::Enter}, 2},
+    };
+    const auto check = [](const Case& c, auto value, auto widget)
+    {
+        WidgetRow row([&] { return widget(&value); });
+        row.window.focusNext = true;
+        row.app.Frame();
+        row.app.Frame();
+        row.app.TypeKeys(c.typed);
+        for (const Key key : c.keys)
+            row.app.PressKey(key);
+        row.app.Frame();
+        EXPECT_EQ(double(value), c.after) << c.typed;
+        EXPECT_EQ(row.changes, double(value) != c.before ? 1u : 0u) << c.typed;
+    };
+    for (const Case& c : floatCases)
+        check(c, float(c.before),
+              [](float* value)
+              {
+                  const bool changed = PropertyInput::FloatSmall("Spread", value);
+                  float next = 0.0f; // where Tab goes
+                  PropertyInput::FloatSmall("Next", &next);
+                  return changed;
+              });
+    for (const Case& c : countCases)
+        check(c, int32_t(c.before), [](int32_t* value) { return PropertyInput::Int("Maximum", value); });
+}
+
 TEST(PropertyInput, TextEditsKeepAtMost127Bytes)
 {
     std::string text(200, 'x');
@@ -173,6 +223,14 @@ TEST(PropertyInput, TextEditsKeepAtMost127Bytes)
     const std::string original = text;
     WidgetRow row([&] { return PropertyInput::Text("Name", &text); });
     EXPECT_EQ(text, original); // shown, not yet edited
+    // Escape puts the whole text back.
+    row.window.focusNext = true;
+    row.app.Frame();
+    row.app.Frame();
+    row.app.TypeKeys("ab");
+    EXPECT_EQ(text, "ab");
+    row.app.PressKey(Lumvek::Key::Escape);
+    EXPECT_EQ(text, original);
     row.changes = 0;
     row.window.focusNext = true;
     row.app.Frame();
@@ -219,6 +277,48 @@ TEST(PropertyInput, ColourBytesSurviveARoundTrip)
     EXPECT_EQ(color, (Lumvek::Color{255, 0, 128, 255}));
 }
 
+TEST(PropertyInput, ColourChannelsReadAsCountsDo)
+{
+    struct Case
+    {
+        std::string typed; // into red, then after a Tab into green
+        Lumvek::Color after;
+        const char* refusal; // of the red channel's text
+    };
+    const Case cases[] = {
+        {"2E3", {10, 20, 30, 40}, "a whole number was expected"},
+        {"+5", {5, 20, 30, 40}, nullptr}, // as a count row reads it: 5, not 5 more
+        {"256", {10, 20, 30, 40}, "above 255"},
+        {"-1", {10, 20, 30, 40}, "below 0"},
+        {"0x10", {10, 20, 30, 40}, "a number in decimal digits was expected"},
+        {"200", {200, 20, 30, 40}, nullptr},
+        {"200\t7", {200, 7, 30, 40}, nullptr},
+    };
+    for (const Case& c : cases)
+    {
+        Lumvek::Color color{10, 20, 30, 40};
+        WidgetRow row([&] { return PropertyInput::Color("Tint", &color); });
+        Lumvek::Testing::LogCapture log;
+        row.window.focusNext = true;
+        row.window.focusOffset = 1; // past the swatch
+        row.app.Frame();
+        row.app.Frame();
+        const size_t tab = c.typed.find('\t');
+        row.app.TypeKeys(c.typed.substr(0, tab));
+        if (tab != std::string::npos)
+        {
+            row.app.PressKey(Lumvek::Key::Tab);
+            row.app.TypeKeys(c.typed.substr(tab + 1));
+        }
+        row.app.PressKey(Lumvek::Key::Enter);
+        EXPECT_EQ(color, c.after) << c.typed;
+        std::vector<std::string> refusal;
+        if (c.refusal)
+            refusal.push_back("Tint (red): \"" + c.typed + "\" was not taken: " + c.refusal);
+        EXPECT_EQ(log.StartingWith("Tint"), refusal) << c.typed;
+    }
+}
+
 // The vertices of the picker that a colour row's swatch opens; an alpha bar adds its checkerboard.
 float PickerVertices(const std::function<void()>& row)
 {
@@ -254,11 +354,20 @@ TEST(PropertyInput, TheColourPickerShowsAnAlphaBar)
     Lumvek::Color color{10, 20, 30, 40};
     const float withRow = PickerVertices([&] { PropertyInput::Color("Tint", &color); });
     float plain[4] = {0.1f, 0.2f, 0.3f, 0.4f};
+    // The same picker, without the bar.
     const float withoutBar = PickerVertices(
         [&]
         {
             PropertyInput::FreshId();
-            ImGui::ColorEdit4("##Picker", plain, 0);
+            ImGui::PushID("##Picker");
+            if (ImGui::BeginPopup("picker"))
+            {
+                ImGui::ColorPicker4("##picker", plain,
+                                    ImGuiColorEditFlags_NoInputs | ImGuiColorEditFlags_NoLabel |
+                                        ImGuiColorEditFlags_AlphaPreviewHalf);
+                ImGui::EndPopup();
+            }
+            ImGui::PopID();
             ImGui::PopID();
         });
     ASSERT_GT(withoutBar, 0.0f);

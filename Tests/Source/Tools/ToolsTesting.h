@@ -88,12 +88,19 @@ public:
         Frame();
         mouse->current.released.Clear();
     }
-    // Types the text into the active ImGui input and presses Enter.
-    void Type(const std::string& text)
+    // Types the text into the active ImGui input, a character a frame as a person does.
+    void TypeKeys(const std::string& text)
     {
         for (char character : text)
+        {
             ImGui::GetIO().AddInputCharacter(static_cast<unsigned char>(character));
-        Frame();
+            Frame();
+        }
+    }
+    // Types the text and presses Enter.
+    void Type(const std::string& text)
+    {
+        TypeKeys(text);
         PressKey(Lumvek::Key::Enter);
     }
     void PressKey(Lumvek::Key key)
@@ -202,17 +209,19 @@ public:
     }
     bool IsWorldBound() const override { return worldBound; }
 
-    // Call inside contents just before the widget to focus.
+    // Call inside contents just before the widget to focus; focusOffset counts the focusable items
+    // to pass over first.
     void FocusHere()
     {
         if (focusNext)
-            ImGui::SetKeyboardFocusHere();
+            ImGui::SetKeyboardFocusHere(focusOffset);
         focusNext = false;
     }
 
     std::function<void(TestWindow&)> contents;
     bool worldBound = false;
     bool focusNext = false;
+    int focusOffset = 0;
     uint32_t draws = 0;
     bool* destroyed = nullptr;
 };
