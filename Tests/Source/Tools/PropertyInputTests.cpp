@@ -31,15 +31,15 @@ public:
         app.Frame();
     }
 
-    // Focuses the input, which selects its text, types and presses Enter; the number of frames that
-    // reported a change.
-    uint32_t Enter(const std::string& text)
+    // Focuses the input, which selects its text, and types the keys (ToolsApplication::TypeKeys); the
+    // number of frames that reported a change.
+    uint32_t Enter(const std::string& keys)
     {
         changes = 0;
         window.focusNext = true;
         app.Frame();
         app.Frame();
-        app.Type(text);
+        app.TypeKeys(keys);
         return changes;
     }
 
@@ -87,7 +87,7 @@ TEST(PropertyInput, AnglesAreEnteredInDegreesAndStoredWithinOneTurn)
     {
         float angle = 1.0f;
         WidgetRow row([&] { return PropertyInput::Angle("Angle", &angle); });
-        EXPECT_GT(row.Enter(c.typed), 0u) << c.typed;
+        EXPECT_GT(row.Enter(std::string(c.typed) + "\n"), 0u) << c.typed;
         EXPECT_NEAR(angle, c.stored, 1e-4f) << c.typed;
         EXPECT_GE(angle, 0.0f);
         EXPECT_LT(angle, 2.0f * std::numbers::pi_v<float>);
@@ -107,7 +107,7 @@ template <class T> NumberRow Row(bool (*widget)(Lumvek::StringView, T*), std::st
             {
                 T value = T(before);
                 WidgetRow row([&] { return widget(name, &value); });
-                row.Enter(text);
+                row.Enter(text + "\n");
                 return double(value);
             }};
 }
@@ -165,54 +165,38 @@ TEST(PropertyInput, TypedNumbersReadAsFilesDoOrAreRefusedWithALine)
     EXPECT_EQ(TicksToRate(0), 0.0f);
 }
 
-// Typed a key a frame, then left with a key: the field takes the text it shows when left, and
-// nothing when left with Escape or without a keystroke.
-TEST(PropertyInput, LeavingANumberRowTakesTheTextShownAndEscapeTakesNothing)
+// The value a row holds once the keys are typed into it (ToolsApplication::TypeKeys); a row whose
+// value stayed reported no change.
+template <class T> T Typed(T value, const std::string& keys, bool (*widget)(Lumvek::StringView, T*), int offset = 0)
 {
-    using Lumvek::Key;
-    struct Case
-    {
-        double before;
-        std::string typed;
-        std::vector<Key> keys; // after the typing; the last one leaves the field
-        double after;
-    };
-    const std::vector<Case> floatCases = {
-        {1, "9", {Key::Escape}, 1},
-        {1, "1.005", {Key::Backspace, Key::Enter}, 1},
-        {2.125, "2.12", {Key::Enter}, double(2.12f)},
-        {2.125, "", {Key::Enter}, 2.125},
-        {1, "3", {Key::Tab}, 3},
-    };
-    const std::vector<Case> countCases = {
-        {7, "9", {Key::Escape}, 7},
-        {20, "205", {Key::Backspace, Key::Enter}, 20},
-        {20, "21", {Key::Backspace, Key::Enter}, 2},
-    };
-    const auto check = [](const Case& c, auto value, auto widget)
-    {
-        WidgetRow row([&] { return widget(&value); });
-        row.window.focusNext = true;
-        row.app.Frame();
-        row.app.Frame();
-        row.app.TypeKeys(c.typed);
-        for (const Key key : c.keys)
-            row.app.PressKey(key);
-        row.app.Frame();
-        EXPECT_EQ(double(value), c.after) << c.typed;
-        EXPECT_EQ(row.changes, double(value) != c.before ? 1u : 0u) << c.typed;
-    };
-    for (const Case& c : floatCases)
-        check(c, float(c.before),
-              [](float* value)
-              {
-                  const bool changed = PropertyInput::FloatSmall("Spread", value);
-                  float next = 0.0f; // where Tab goes
-                  PropertyInput::FloatSmall("Next", &next);
-                  return changed;
-              });
-    for (const Case& c : countCases)
-        check(c, int32_t(c.before), [](int32_t* value) { return PropertyInput::Int("Maximum", value); });
+    const T before = value;
+    WidgetRow row([&] { return widget(Lumvek::StringView("Tint"), &value); });
+    row.window.focusOffset = offset;
+    row.Enter(keys);
+    EXPECT_EQ(row.changes > 0, !(value == before)) << keys;
+    return value;
+}
+
+TEST(PropertyInput, ARowTakesTheTextItShowsWhenLeftAndNothingOnEscape)
+{
+    using namespace PropertyInput;
+    EXPECT_EQ(Typed(1.0f, "9\x1b", Float), 1.0f);
+    EXPECT_EQ(Typed(1.0f, "1.005\b\n", Float), 1.0f);
+    EXPECT_EQ(Typed(2.125f, "2.12\n", Float), 2.12f); // a keystroke, so the text shown is taken
+    EXPECT_EQ(Typed(2.125f, "\n", Float), 2.125f);
+    EXPECT_EQ(Typed(7, "9\x1b", Int), 7);
+    EXPECT_EQ(Typed(20, "205\b\n", Int), 20);
+    // Colour channels (past the swatch) read as counts do: "+5" is 5, not 5 more; Tab takes it.
+    const Lumvek::Color tint{10, 20, 30, 40};
+    Lumvek::Testing::LogCapture log;
+    for (const char* refused : {"2E3\n", "256\n", "0x10\n"})
+        EXPECT_EQ(Typed(tint, refused, Color, 1), tint);
+    EXPECT_EQ(Typed(tint, "+5\t7\n", Color, 1), (Lumvek::Color{5, 7, 30, 40}));
+    EXPECT_EQ(
+        log.StartingWith("Tint (red)"),
+        (std::vector<std::string>{"Tint (red): \"2E3\" was not taken: a whole number was expected",
+                                  "Tint (red): \"256\" was not taken: above 255",
+                                  "Tint (red): \"0x10\" was not taken: a number in decimal digits was expected"}));
 }
 
 TEST(PropertyInput, TextEditsKeepAtMost127Bytes)
@@ -223,13 +207,7 @@ TEST(PropertyInput, TextEditsKeepAtMost127Bytes)
     const std::string original = text;
     WidgetRow row([&] { return PropertyInput::Text("Name", &text); });
     EXPECT_EQ(text, original); // shown, not yet edited
-    // Escape puts the whole text back.
-    row.window.focusNext = true;
-    row.app.Frame();
-    row.app.Frame();
-    row.app.TypeKeys("ab");
-    EXPECT_EQ(text, "ab");
-    row.app.PressKey(Lumvek::Key::Escape);
+    row.Enter("ab\x1b");       // Escape puts the whole text back
     EXPECT_EQ(text, original);
     row.changes = 0;
     row.window.focusNext = true;
@@ -277,48 +255,6 @@ TEST(PropertyInput, ColourBytesSurviveARoundTrip)
     EXPECT_EQ(color, (Lumvek::Color{255, 0, 128, 255}));
 }
 
-TEST(PropertyInput, ColourChannelsReadAsCountsDo)
-{
-    struct Case
-    {
-        std::string typed; // into red, then after a Tab into green
-        Lumvek::Color after;
-        const char* refusal; // of the red channel's text
-    };
-    const Case cases[] = {
-        {"2E3", {10, 20, 30, 40}, "a whole number was expected"},
-        {"+5", {5, 20, 30, 40}, nullptr}, // as a count row reads it: 5, not 5 more
-        {"256", {10, 20, 30, 40}, "above 255"},
-        {"-1", {10, 20, 30, 40}, "below 0"},
-        {"0x10", {10, 20, 30, 40}, "a number in decimal digits was expected"},
-        {"200", {200, 20, 30, 40}, nullptr},
-        {"200\t7", {200, 7, 30, 40}, nullptr},
-    };
-    for (const Case& c : cases)
-    {
-        Lumvek::Color color{10, 20, 30, 40};
-        WidgetRow row([&] { return PropertyInput::Color("Tint", &color); });
-        Lumvek::Testing::LogCapture log;
-        row.window.focusNext = true;
-        row.window.focusOffset = 1; // past the swatch
-        row.app.Frame();
-        row.app.Frame();
-        const size_t tab = c.typed.find('\t');
-        row.app.TypeKeys(c.typed.substr(0, tab));
-        if (tab != std::string::npos)
-        {
-            row.app.PressKey(Lumvek::Key::Tab);
-            row.app.TypeKeys(c.typed.substr(tab + 1));
-        }
-        row.app.PressKey(Lumvek::Key::Enter);
-        EXPECT_EQ(color, c.after) << c.typed;
-        std::vector<std::string> refusal;
-        if (c.refusal)
-            refusal.push_back("Tint (red): \"" + c.typed + "\" was not taken: " + c.refusal);
-        EXPECT_EQ(log.StartingWith("Tint"), refusal) << c.typed;
-    }
-}
-
 // The vertices of the picker that a colour row's swatch opens; an alpha bar adds its checkerboard.
 float PickerVertices(const std::function<void()>& row)
 {
@@ -362,9 +298,7 @@ TEST(PropertyInput, TheColourPickerShowsAnAlphaBar)
             ImGui::PushID("##Picker");
             if (ImGui::BeginPopup("picker"))
             {
-                ImGui::ColorPicker4("##picker", plain,
-                                    ImGuiColorEditFlags_NoInputs | ImGuiColorEditFlags_NoLabel |
-                                        ImGuiColorEditFlags_AlphaPreviewHalf);
+                ImGui::ColorPicker4("##picker", plain, ImGuiColorEditFlags_NoInputs | ImGuiColorEditFlags_NoLabel);
                 ImGui::EndPopup();
             }
             ImGui::PopID();
