@@ -69,6 +69,8 @@ void EndRow()
 ImGuiID editedId = 0;
 int editedFrame = -1;
 char editedText[256];
+// The input a key changed the text of since it was entered, even back to the text it had.
+ImGuiID keyedId = 0;
 std::string typed;
 
 enum class NumberEdit
@@ -97,7 +99,7 @@ NumberEdit NumberInput(const char* id, const char* shown, bool steps = true)
     NumberEdit edit = NumberEdit::None;
     ImGui::BeginGroup();
     ImGui::PushID(id);
-    const ImGuiID inputId = ImGui::GetID("");
+    ImGuiID inputId = ImGui::GetID("");
     // ImGui lets go of an active input that is not drawn for a frame: an edit seen in the last frame
     // is the one still going on.
     const bool editing = editedId == inputId && editedFrame == ImGui::GetFrameCount() - 1;
@@ -108,7 +110,18 @@ NumberEdit NumberInput(const char* id, const char* shown, bool steps = true)
         std::snprintf(fresh, sizeof(fresh), "%s", shown);
     const float width = ImGui::CalcItemWidth() - (steps ? (button + style.ItemInnerSpacing.x) * 2.0f : 0.0f);
     ImGui::SetNextItemWidth(std::max(1.0f, width));
-    ImGui::InputText("", buffer, sizeof(editedText), ImGuiInputTextFlags_AutoSelectAll);
+    // What an edit left behind that was never finished (the input was not drawn while active).
+    if (!editing && keyedId == inputId)
+        keyedId = 0;
+    // ImGui reports no edit when the keys of one frame (a paste, a quick typist) leave the text as it
+    // was; every insertion and deletion calls this.
+    const auto onKey = [](ImGuiInputTextCallbackData* data)
+    {
+        keyedId = *static_cast<const ImGuiID*>(data->UserData);
+        return 0;
+    };
+    ImGui::InputText("", buffer, sizeof(editedText),
+                     ImGuiInputTextFlags_AutoSelectAll | ImGuiInputTextFlags_CallbackEdit, onKey, &inputId);
     if (ImGui::IsItemActive())
     {
         if (!editing)
@@ -119,7 +132,9 @@ NumberEdit NumberInput(const char* id, const char* shown, bool steps = true)
     else if (editing && ImGui::IsItemDeactivated())
     {
         editedId = 0;
-        if (ImGui::IsItemDeactivatedAfterEdit() && !EscapePressed())
+        const bool keyed = keyedId == inputId;
+        keyedId = 0;
+        if (keyed && !EscapePressed())
         {
             typed = editedText;
             edit = NumberEdit::Typed;
