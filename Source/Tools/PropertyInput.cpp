@@ -18,6 +18,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <string_view>
 
 namespace PropertyInput
 {
@@ -29,6 +30,8 @@ namespace
 std::vector<uint32_t> counters{0};
 std::vector<float> labelWidths{100.0f};
 char textBuffer[128];
+// The text a text input held when it was entered, put back whole when it is left with Escape.
+std::string textBefore;
 // The combo's item pointers, kept between frames so that a combo allocates nothing once warm.
 std::vector<const char*> comboItems;
 std::vector<std::string> resourceNames;
@@ -59,10 +62,15 @@ void EndRow()
     ImGui::PopID();
 }
 
-// The text typed into the number input being edited, kept from frame to frame: an input shows its
-// value's text every frame, and what was typed is read once the maker leaves it (Enter, Tab, a click
-// elsewhere), so that "1e" on the way to "1e5" is never taken. Application thread only, as every widget.
-ImGuiID typedId = 0;
+// The number input being edited and its text, kept from frame to frame while it is active: the input
+// shows what was typed, not its value, and the text is read only once the maker leaves it (Return,
+// Tab, a click elsewhere), so that "1e" on the way to "1e5" is never taken. typed is the text taken
+// last, for the lines about it. Application thread only, as every widget.
+ImGuiID editedId = 0;
+int editedFrame = -1;
+char editedText[256];
+// The input a key changed the text of since it was entered, even back to the text it had.
+ImGuiID keyedId = 0;
 std::string typed;
 
 enum class NumberEdit
@@ -73,43 +81,78 @@ enum class NumberEdit
     Up
 };
 
-// A number input as ImGui's scalar input draws it (a text input of id, then "-" and "+" buttons that
-// repeat while held), but with the text left to the caller: ImGui's own reading keeps only digits
-// and "+-*/." as they are typed (2E3 became 23) and clamps or wraps what does not fit the type.
-NumberEdit NumberInput(const char* id, const char* shown)
+bool EscapePressed()
+{
+    return ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape), false);
+}
+
+// A number input as ImGui's scalar input draws it (a text input of id, then, with steps, "-" and "+"
+// buttons that repeat while held), but with the text left to the caller: ImGui's own reading keeps
+// only digits and "+-*/." as they are typed (2E3 became 23) and clamps or wraps what does not fit the
+// type. Left after a keystroke, the input hands over the text it shows, even one that reads as the
+// value shown; entered and left untouched, or left with Escape (which puts back the value's text),
+// it hands over nothing.
+NumberEdit NumberInput(const char* id, const char* shown, bool steps = true)
 {
     const ImGuiStyle& style = ImGui::GetStyle();
     const float button = ImGui::GetFrameHeight();
-    // Room for seventy digits and more, so that a long text is refused whole rather than cut.
-    char buffer[256];
-    std::snprintf(buffer, sizeof(buffer), "%s", shown);
     NumberEdit edit = NumberEdit::None;
     ImGui::BeginGroup();
     ImGui::PushID(id);
-    const ImGuiID inputId = ImGui::GetID("");
-    ImGui::SetNextItemWidth(std::max(1.0f, ImGui::CalcItemWidth() - (button + style.ItemInnerSpacing.x) * 2.0f));
-    if (ImGui::InputText("", buffer, sizeof(buffer), ImGuiInputTextFlags_AutoSelectAll))
+    ImGuiID inputId = ImGui::GetID("");
+    // ImGui lets go of an active input that is not drawn for a frame: an edit seen in the last frame
+    // is the one still going on.
+    const bool editing = editedId == inputId && editedFrame == ImGui::GetFrameCount() - 1;
+    // Room for seventy digits and more, so that a long text is refused whole rather than cut.
+    char fresh[sizeof(editedText)];
+    char* buffer = editing ? editedText : fresh;
+    if (!editing)
+        std::snprintf(fresh, sizeof(fresh), "%s", shown);
+    const float width = ImGui::CalcItemWidth() - (steps ? (button + style.ItemInnerSpacing.x) * 2.0f : 0.0f);
+    ImGui::SetNextItemWidth(std::max(1.0f, width));
+    // What an edit left behind that was never finished (the input was not drawn while active).
+    if (!editing && keyedId == inputId)
+        keyedId = 0;
+    // ImGui reports no edit when the keys of one frame (a paste, a quick typist) leave the text as it
+    // was; every insertion and deletion calls this.
+    const auto onKey = [](ImGuiInputTextCallbackData* data)
     {
-        typedId = inputId;
-        typed = buffer;
+        keyedId = *static_cast<const ImGuiID*>(data->UserData);
+        return 0;
+    };
+    ImGui::InputText("", buffer, sizeof(editedText),
+                     ImGuiInputTextFlags_AutoSelectAll | ImGuiInputTextFlags_CallbackEdit, onKey, &inputId);
+    if (ImGui::IsItemActive())
+    {
+        if (!editing)
+            std::memcpy(editedText, fresh, sizeof(editedText));
+        editedId = inputId;
+        editedFrame = ImGui::GetFrameCount();
     }
-    if (ImGui::IsItemDeactivatedAfterEdit() && typedId == inputId)
+    else if (editing && ImGui::IsItemDeactivated())
     {
-        typedId = 0;
-        // Escape puts back the text shown, which is no edit (and would round the value to its decimals).
-        if (typed != shown)
+        editedId = 0;
+        const bool keyed = keyedId == inputId;
+        keyedId = 0;
+        if (keyed && !EscapePressed())
+        {
+            typed = editedText;
             edit = NumberEdit::Typed;
+        }
     }
-    ImGui::PushStyleVar(ImGuiStyleVar_FramePadding, ImVec2(style.FramePadding.y, style.FramePadding.y));
-    ImGui::PushButtonRepeat(true);
-    ImGui::SameLine(0.0f, style.ItemInnerSpacing.x);
-    if (ImGui::Button("-", ImVec2(button, button)))
-        edit = NumberEdit::Down;
-    ImGui::SameLine(0.0f, style.ItemInnerSpacing.x);
-    if (ImGui::Button("+", ImVec2(button, button)))
-        edit = NumberEdit::Up;
-    ImGui::PopButtonRepeat();
-    ImGui::PopStyleVar();
+    if (steps)
+    {
+        ImGui::PushStyleVar(ImGuiStyleVar_FramePadding, ImVec2(style.FramePadding.y, style.FramePadding.y));
+        ImGui::PushButtonRepeat(true);
+        ImGui::SameLine(0.0f, style.ItemInnerSpacing.x);
+        if (ImGui::Button("-", ImVec2(button, button)))
+            edit = NumberEdit::Down;
+        ImGui::SameLine(0.0f, style.ItemInnerSpacing.x);
+        if (ImGui::Button("+", ImVec2(button, button)))
+            edit = NumberEdit::Up;
+        ImGui::PopButtonRepeat();
+        ImGui::PopStyleVar();
+    }
     ImGui::PopID();
     ImGui::EndGroup();
     return edit;
@@ -197,14 +240,14 @@ enum class PastAnEnd
 };
 
 bool WholeNumberInput(const char* id, Lumvek::StringView field, int64_t* value, int64_t minimum, int64_t maximum,
-                      PastAnEnd pastAnEnd)
+                      PastAnEnd pastAnEnd, bool steps = true)
 {
     char shown[32];
     std::snprintf(shown, sizeof(shown), "%lld", static_cast<long long>(*value));
     int64_t edited = *value;
     const int64_t by = ImGui::GetIO().KeyCtrl ? 10 : 1;
     std::string outside;
-    switch (NumberInput(id, shown))
+    switch (NumberInput(id, shown, steps))
     {
     case NumberEdit::Typed:
         TakeTyped(field, edited,
@@ -451,11 +494,30 @@ bool Text(Lumvek::StringView label, std::string* value)
     const size_t length = std::min<size_t>(value->size(), sizeof(textBuffer) - 1);
     std::memcpy(textBuffer, value->data(), length);
     textBuffer[length] = 0;
-    const bool changed = ImGui::InputText("##Input", textBuffer, sizeof(textBuffer));
-    if (changed)
-        value->assign(textBuffer, strnlen(textBuffer, sizeof(textBuffer)));
+    const bool edited = ImGui::InputText("##Input", textBuffer, sizeof(textBuffer));
+    const bool changed = TakeEditedText(value, textBuffer, sizeof(textBuffer), edited);
     EndRow();
     return changed;
+}
+
+bool TakeEditedText(std::string* value, const char* buffer, size_t size, bool edited)
+{
+    if (ImGui::IsItemActivated())
+        textBefore = *value;
+    // Escape puts back the input's text from before the edit, which is only the first bytes of a long
+    // value: the whole value goes back.
+    if (ImGui::IsItemDeactivated() && EscapePressed())
+    {
+        if (*value == textBefore)
+            return false;
+        *value = textBefore;
+        return true;
+    }
+    const std::string_view text(buffer, strnlen(buffer, size));
+    if (!edited || *value == text)
+        return false;
+    value->assign(text);
+    return true;
 }
 
 bool Combo(Lumvek::StringView label, uint32_t* index, const std::vector<std::string>& items)
@@ -472,18 +534,54 @@ bool Combo(Lumvek::StringView label, uint32_t* index, const std::vector<std::str
 bool Color(Lumvek::StringView label, Lumvek::Color* value)
 {
     BeginRow(label);
+    const ImGuiStyle& style = ImGui::GetStyle();
+    const float swatch = ImGui::GetFrameHeight();
+    const float channelWidth = (ImGui::CalcItemWidth() - swatch - 4.0f * style.ItemInnerSpacing.x) / 4.0f;
+    bool changed = false;
+
+    // The swatch opens a picker for the mouse; the channels are typed in the four inputs beside it, so
+    // the picker has no inputs of its own, which would read typed text ImGui's way.
+    ImGui::PushID("##Picker");
     float channels[4] = {value->r / 255.0f, value->g / 255.0f, value->b / 255.0f, value->a / 255.0f};
-    const bool changed = ImGui::ColorEdit4("##Picker", channels, ImGuiColorEditFlags_AlphaBar);
-    if (changed)
+    const ImGuiColorEditFlags previewFlags = ImGuiColorEditFlags_AlphaPreviewHalf;
+    if (ImGui::ColorButton("##ColorButton", ImVec4(channels[0], channels[1], channels[2], channels[3]), previewFlags))
+        ImGui::OpenPopup("picker");
+    if (ImGui::BeginPopup("picker"))
     {
-        uint8_t bytes[4];
-        for (int i = 0; i < 4; ++i)
+        if (ImGui::ColorPicker4("##picker", channels,
+                                previewFlags | ImGuiColorEditFlags_AlphaBar | ImGuiColorEditFlags_NoInputs |
+                                    ImGuiColorEditFlags_NoLabel))
         {
-            const float scaled = channels[i] * 256.0f;
-            bytes[i] = static_cast<uint8_t>(std::isnan(scaled) ? 0.0f : std::clamp(std::trunc(scaled), 0.0f, 255.0f));
+            Lumvek::Color picked;
+            Lumvek::Color::ToBytes(channels, picked);
+            changed = picked != *value;
+            *value = picked;
         }
-        *value = {bytes[0], bytes[1], bytes[2], bytes[3]};
+        ImGui::EndPopup();
     }
+    ImGui::PopID();
+
+    // Each channel reads as a count does, from 0 to 255.
+    static const char* const ids[4] = {"##Red", "##Green", "##Blue", "##Alpha"};
+    static const char* const names[4] = {"red", "green", "blue", "alpha"};
+    uint8_t* const bytes[4] = {&value->r, &value->g, &value->b, &value->a};
+    ImGui::PushItemWidth(std::max(1.0f, channelWidth));
+    for (int i = 0; i < 4; ++i)
+    {
+        ImGui::SameLine(0.0f, style.ItemInnerSpacing.x);
+        int64_t channel = *bytes[i];
+        char field[288];
+        const int length = std::snprintf(field, sizeof(field), "%.*s (%s)", int(label.length), label.data, names[i]);
+        const Lumvek::StringView fieldName(field, uint32_t(std::clamp(length, 0, int(sizeof(field)) - 1)));
+        if (WholeNumberInput(ids[i], fieldName, &channel, 0, 255, PastAnEnd::Refused, false))
+        {
+            *bytes[i] = static_cast<uint8_t>(channel);
+            changed = true;
+        }
+        if (ImGui::IsItemHovered())
+            ImGui::SetTooltip("%s", names[i]);
+    }
+    ImGui::PopItemWidth();
     EndRow();
     return changed;
 }

@@ -78,9 +78,9 @@ void DataInspector::DrawHeader()
     std::memcpy(description, data->description.data(), length);
     description[length] = 0;
     PropertyInput::FreshId();
-    if (ImGui::InputTextMultiline("##Input", description, sizeof(description),
-                                  ImVec2(0.0f, ImGui::GetFontSize() * 4.0f)))
-        data->description.assign(description, strnlen(description, sizeof(description)));
+    const bool edited = ImGui::InputTextMultiline("##Input", description, sizeof(description),
+                                                  ImVec2(0.0f, ImGui::GetFontSize() * 4.0f));
+    PropertyInput::TakeEditedText(&data->description, description, sizeof(description), edited);
     ImGui::PopID();
     ImGui::PopItemWidth();
 }

@@ -188,6 +188,9 @@ template <class V> void CurveInspector<V>::Draw()
         }
         else if (ImGui::IsMouseClicked(ImGuiMouseButton_Left))
         {
+            // A new key goes under the mouse at once; a key clicked stays where it is until the mouse
+            // moves past ImGui's drag threshold while held.
+            followsMouse = hovered == None;
             if (hovered == None)
             {
                 Lumvek::Effects::TimelineKey<V> key;
@@ -208,7 +211,7 @@ template <class V> void CurveInspector<V>::Draw()
     if (edited != None)
         DrawFrameEditor();
 
-    if (dragged != None)
+    if (dragged != None && (followsMouse || ImGui::IsMouseDragging(ImGuiMouseButton_Left)))
     {
         keys[dragged].time = dragged == 0 ? 0.0f : at.x;
         StoreValue(at.y, keys[dragged].value);

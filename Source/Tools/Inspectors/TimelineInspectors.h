@@ -36,6 +36,8 @@ public:
     float maximum = 1.0f;
     uint32_t hovered = None;
     uint32_t dragged = None;
+    // Whether the dragged key is at the mouse already (a key just added) or waits for the mouse to move.
+    bool followsMouse = false;
     uint32_t edited = None;
     Lumvek::Vector2 editorPosition;
     // The effect and the rule the curve lives in; they only identify the window's owners.

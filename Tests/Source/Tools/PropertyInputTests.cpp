@@ -31,15 +31,15 @@ public:
         app.Frame();
     }
 
-    // Focuses the input, which selects its text, types and presses Enter; the number of frames that
-    // reported a change.
-    uint32_t Enter(const std::string& text)
+    // Focuses the input, which selects its text, and types the keys (ToolsApplication::TypeKeys); the
+    // number of frames that reported a change.
+    uint32_t Enter(const std::string& keys)
     {
         changes = 0;
         window.focusNext = true;
         app.Frame();
         app.Frame();
-        app.Type(text);
+        app.TypeKeys(keys);
         return changes;
     }
 
@@ -87,7 +87,7 @@ TEST(PropertyInput, AnglesAreEnteredInDegreesAndStoredWithinOneTurn)
     {
         float angle = 1.0f;
         WidgetRow row([&] { return PropertyInput::Angle("Angle", &angle); });
-        EXPECT_GT(row.Enter(c.typed), 0u) << c.typed;
+        EXPECT_GT(row.Enter(std::string(c.typed) + "\n"), 0u) << c.typed;
         EXPECT_NEAR(angle, c.stored, 1e-4f) << c.typed;
         EXPECT_GE(angle, 0.0f);
         EXPECT_LT(angle, 2.0f * std::numbers::pi_v<float>);
@@ -107,7 +107,7 @@ template <class T> NumberRow Row(bool (*widget)(Lumvek::StringView, T*), std::st
             {
                 T value = T(before);
                 WidgetRow row([&] { return widget(name, &value); });
-                row.Enter(text);
+                row.Enter(text + "\n");
                 return double(value);
             }};
 }
@@ -165,6 +165,40 @@ TEST(PropertyInput, TypedNumbersReadAsFilesDoOrAreRefusedWithALine)
     EXPECT_EQ(TicksToRate(0), 0.0f);
 }
 
+// The value a row holds once the keys are typed into it (ToolsApplication::TypeKeys); a row whose
+// value stayed reported no change.
+template <class T> T Typed(T value, const std::string& keys, bool (*widget)(Lumvek::StringView, T*), int offset = 0)
+{
+    const T before = value;
+    WidgetRow row([&] { return widget(Lumvek::StringView("Tint"), &value); });
+    row.window.focusOffset = offset;
+    row.Enter(keys);
+    EXPECT_EQ(row.changes > 0, !(value == before)) << keys;
+    return value;
+}
+
+TEST(PropertyInput, ARowTakesTheTextItShowsWhenLeftAndNothingOnEscape)
+{
+    using namespace PropertyInput;
+    EXPECT_EQ(Typed(1.0f, "9\x1b", Float), 1.0f);
+    EXPECT_EQ(Typed(1.0f, "1.005\b\n", Float), 1.0f);
+    EXPECT_EQ(Typed(2.125f, "2.12\n", Float), 2.12f); // a keystroke, so the text shown is taken
+    EXPECT_EQ(Typed(2.125f, "\n", Float), 2.125f);
+    EXPECT_EQ(Typed(7, "9\x1b", Int), 7);
+    EXPECT_EQ(Typed(20, "205\b\n", Int), 20);
+    // Colour channels (past the swatch) read as counts do: "+5" is 5, not 5 more; Tab takes it.
+    const Lumvek::Color tint{10, 20, 30, 40};
+    Lumvek::Testing::LogCapture log;
+    for (const char* refused : {"2E3\n", "256\n", "0x10\n"})
+        EXPECT_EQ(Typed(tint, refused, Color, 1), tint);
+    EXPECT_EQ(Typed(tint, "+5\t7\n", Color, 1), (Lumvek::Color{5, 7, 30, 40}));
+    EXPECT_EQ(
+        log.StartingWith("Tint (red)"),
+        (std::vector<std::string>{"Tint (red): \"2E3\" was not taken: a whole number was expected",
+                                  "Tint (red): \"256\" was not taken: above 255",
+                                  "Tint (red): \"0x10\" was not taken: a number in decimal digits was expected"}));
+}
+
 TEST(PropertyInput, TextEditsKeepAtMost127Bytes)
 {
     std::string text(200, 'x');
@@ -173,6 +207,8 @@ TEST(PropertyInput, TextEditsKeepAtMost127Bytes)
     const std::string original = text;
     WidgetRow row([&] { return PropertyInput::Text("Name", &text); });
     EXPECT_EQ(text, original); // shown, not yet edited
+    row.Enter("ab\x1b");       // Escape puts the whole text back
+    EXPECT_EQ(text, original);
     row.changes = 0;
     row.window.focusNext = true;
     row.app.Frame();
@@ -254,11 +290,18 @@ TEST(PropertyInput, TheColourPickerShowsAnAlphaBar)
     Lumvek::Color color{10, 20, 30, 40};
     const float withRow = PickerVertices([&] { PropertyInput::Color("Tint", &color); });
     float plain[4] = {0.1f, 0.2f, 0.3f, 0.4f};
+    // The same picker, without the bar.
     const float withoutBar = PickerVertices(
         [&]
         {
             PropertyInput::FreshId();
-            ImGui::ColorEdit4("##Picker", plain, 0);
+            ImGui::PushID("##Picker");
+            if (ImGui::BeginPopup("picker"))
+            {
+                ImGui::ColorPicker4("##picker", plain, ImGuiColorEditFlags_NoInputs | ImGuiColorEditFlags_NoLabel);
+                ImGui::EndPopup();
+            }
+            ImGui::PopID();
             ImGui::PopID();
         });
     ASSERT_GT(withoutBar, 0.0f);

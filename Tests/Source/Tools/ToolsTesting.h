@@ -88,14 +88,25 @@ public:
         Frame();
         mouse->current.released.Clear();
     }
-    // Types the text into the active ImGui input and presses Enter.
-    void Type(const std::string& text)
+    // Types the keys into the active ImGui input a frame each, as a person does: '\b' is Backspace, '\t'
+    // Tab, '\n' Enter and '\x1b' Escape.
+    void TypeKeys(const std::string& keys)
     {
-        for (char character : text)
-            ImGui::GetIO().AddInputCharacter(static_cast<unsigned char>(character));
-        Frame();
-        PressKey(Lumvek::Key::Enter);
+        using Lumvek::Key;
+        for (const char key : keys)
+            if (key == '\b' || key == '\t' || key == '\n' || key == '\x1b')
+                PressKey(key == '\b'   ? Key::Backspace
+                         : key == '\t' ? Key::Tab
+                         : key == '\n' ? Key::Enter
+                                       : Key::Escape);
+            else
+            {
+                ImGui::GetIO().AddInputCharacter(static_cast<unsigned char>(key));
+                Frame();
+            }
     }
+    // Types the text and presses Enter.
+    void Type(const std::string& text) { TypeKeys(text + "\n"); }
     void PressKey(Lumvek::Key key)
     {
         keyboard->current.held[key] = 1;
@@ -202,17 +213,19 @@ public:
     }
     bool IsWorldBound() const override { return worldBound; }
 
-    // Call inside contents just before the widget to focus.
+    // Call inside contents just before the widget to focus; focusOffset counts the focusable items
+    // to pass over first.
     void FocusHere()
     {
         if (focusNext)
-            ImGui::SetKeyboardFocusHere();
+            ImGui::SetKeyboardFocusHere(focusOffset);
         focusNext = false;
     }
 
     std::function<void(TestWindow&)> contents;
     bool worldBound = false;
     bool focusNext = false;
+    int focusOffset = 0;
     uint32_t draws = 0;
     bool* destroyed = nullptr;
 };
