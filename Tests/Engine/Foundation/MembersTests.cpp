@@ -219,8 +219,12 @@ TEST(Members, VectorsAnglesColoursAndBoneTransforms)
     Color color = Color::Blue;
     EXPECT_TRUE(ReadText("red", color));
     EXPECT_EQ(color, Color::Red);
-    EXPECT_FALSE(ReadText("#FF0000", color));
+    Testing::LogCapture log;
+    EXPECT_FALSE(ReadText("#ff0000f", color)); // not alpha 15
     EXPECT_EQ(color, Color::Red);
+    EXPECT_EQ(log.messages, std::vector<std::string>{"Key holds \"#ff0000f\", which was not taken: a \"#\" colour "
+                                                     "needs six or eight hexadecimal digits: \"#RRGGBB\" or "
+                                                     "\"#RRGGBBAA\""});
 
     const Blueprint tree = ReadLon("{ Full { Position = \"1 2\" Rotation = \"Degrees(90)\" }"
                                    "  Part { Rotation = \"Radians(1)\" Position = \"oops\" } }");
@@ -291,14 +295,15 @@ TEST(Members, TextFormsReadTheirNumbersAsFilesDo)
         std::string value;
     };
     const Case cases[] = {
-        {vector, "010 -010", "10.0 -10.0"},    {vector, "2E3 1e-5", "2000.0 0.00001"},
-        {vector, "0x10 1", "refused"},         {vector, "1 2abc", "refused"},
-        {vector, "1 2 3", "refused"},          {angle, "Degrees(9E1)", "1.5707964"},
-        {angle, "Degrees(0x10)", "refused"},   {duration, "010_ticks", "10"},
-        {duration, "1e1_seconds", "600"},      {duration, "0x10_seconds", "refused"},
+        {vector, "010 -010", "10.0 -10.0"},     {vector, "2E3 1e-5", "2000.0 0.00001"},
+        {vector, "0x10 1", "refused"},          {vector, "1 2abc", "refused"},
+        {vector, "1 2 3", "refused"},           {angle, "Degrees(9E1)", "1.5707964"},
+        {angle, "Degrees(0x10)", "refused"},    {duration, "010_ticks", "10"},
+        {duration, "1e1_seconds", "600"},       {duration, "0x10_seconds", "refused"},
         {duration, "2E1_ticks", "refused"}, // a count is whole, as a whole-number key in a file
-        {colour, "010 20 30", "10 20 30 255"}, {colour, "300 0 0 255", "refused"},
-        {colour, "-1 0 0 255", "refused"},     {colour, "256 0 0", "refused"},
+        {colour, "010 20 30", "10 20 30 255"},  {colour, "300 0 0 255", "refused"},
+        {colour, "-1 0 0 255", "refused"},      {colour, "256 0 0", "refused"},
+        {colour, "#C9D8E4", "201 216 228 255"}, {colour, "#C9D8E4F", "refused"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.read(c.text), c.value) << c.text;
@@ -347,22 +352,37 @@ TEST(Members, DurationsInEveryForm)
         EXPECT_EQ(reader.GetDepth(), 0u);
     }
 
-    // Written as seconds, read back as the same count, the largest included.
-    for (uint32_t ticks : {0u, 1u, 59u, 3600u, 123456u, 4294967295u})
-    {
-        BlueprintWriter writer;
-        WriteMember(writer, "Delay", Duration{ticks});
-        const Blueprint back = ReadLon(LonFormat::SaveBlueprint(writer.GetRoot()));
-        BlueprintReader reader(back);
-        Duration duration;
-        EXPECT_TRUE(ReadMember(reader, "Delay", duration));
-        EXPECT_EQ(duration.ticks, ticks);
-    }
+    // Written as seconds, every count reads back as itself through each text form: past 2^23 ticks a
+    // float of seconds holds no single tick (59999997 was written 999999.94 and read as 59999992).
+    std::vector<uint32_t> counts{0, 1, 59, 3600, 123456, 7864326, 59999997, 4294966816, 4294967294, 4294967295};
+    for (uint32_t power = 23; power < 32; ++power)
+        for (const int64_t near : {-1, 0, 1})
+            counts.push_back(static_cast<uint32_t>((int64_t{1} << power) + near));
+    for (uint64_t i = 0; i < 20000; ++i)
+        counts.push_back(static_cast<uint32_t>(i * 214745u + i % 61));
+    const std::pair<std::string (*)(const Blueprint&), bool (*)(StringView, Blueprint&)> forms[] = {
+        {&LonFormat::SaveBlueprint, &LonFormat::LoadBlueprint},
+        {&JsonFormat::SaveBlueprint, &JsonFormat::LoadBlueprint},
+    };
+    for (const auto& [save, load] : forms)
+        for (const uint32_t ticks : counts)
+        {
+            BlueprintWriter writer;
+            WriteMember(writer, "Delay", Duration{ticks});
+            Blueprint back;
+            ASSERT_TRUE(load(save(writer.GetRoot()), back));
+            BlueprintReader reader(back);
+            Duration duration;
+            EXPECT_TRUE(ReadMember(reader, "Delay", duration));
+            ASSERT_EQ(duration.ticks, ticks) << save(writer.GetRoot());
+        }
     // The seconds a maker wrote come back as written, not off in their last float digit.
-    for (const auto& [ticks, seconds] : {std::pair{6u, 0.1f}, std::pair{90u, 1.5f}, std::pair{132u, 2.2f}})
+    for (const auto& [ticks, seconds] :
+         {std::pair{6u, "0.1"}, std::pair{90u, "1.5"}, std::pair{132u, "2.2"}, std::pair{1u, "0.016666668"},
+          std::pair{59999997u, "999999.95"}, std::pair{4294967295u, "71582792.0"}})
     {
         BlueprintWriter writer;
         WriteMember(writer, "Delay", Duration{ticks});
-        EXPECT_EQ(static_cast<float>(writer.GetRoot().GetObject().Find("Delay")->GetNumber()), seconds) << ticks;
+        EXPECT_EQ(JsonFormat::SaveBlueprint(writer.GetRoot()), "{\n\t\"Delay\": " + std::string(seconds) + "\n}");
     }
 }
