@@ -237,13 +237,13 @@ bool TicksFromSeconds(double seconds, uint32_t& ticks)
     return true;
 }
 
-// Whether a text of seconds, as a file holds it, reads as the count.
+// Whether a text of seconds, as a file holds it, reads as the count: as the count itself, not as seconds
+// beyond the largest that become it.
 bool ReadsAsTicks(const std::string& text, uint32_t ticks)
 {
     double seconds = 0.0;
-    uint32_t read = 0;
     return std::from_chars(text.data(), text.data() + text.size(), seconds).ec == std::errc() &&
-           TicksFromSeconds(seconds, read) && read == ticks;
+           std::round(seconds * 60.0) == static_cast<double>(ticks);
 }
 
 // A whole count of ticks: -1 stands for the largest, as its low 32 bits are; any other count below 0
@@ -518,9 +518,11 @@ bool WriteMember(BlueprintWriter& writer, StringView key, Duration value)
     // The float nearest the seconds, in the texts the float writers give it (JSON's shortest, LON's and
     // XML's "%f"), while they read back as the count: so the files hold what they always have, 0.5 and
     // 0.016666668. Past a day and a half some no longer do (59999997 ticks became 999999.94, which reads
-    // as 59999996).
+    // as 59999996), and JSON's shortest text of a round float is an exponent (1e+06).
     const auto single = static_cast<float>(exact);
-    if (ReadsAsTicks(ShortestText(single), value.ticks) && ReadsAsTicks(TrimmedFloat(single), value.ticks))
+    const std::string shortest = ShortestText(single);
+    if (shortest.find('e') == std::string::npos && ReadsAsTicks(shortest, value.ticks) &&
+        ReadsAsTicks(TrimmedFloat(single), value.ticks))
         return StoreMember(writer, key, [&](Blueprint& member) { member.SetFloat(single); });
     // Then the fewest decimals that read back: two always do, being within 0.005 s, under a third of a
     // tick, of the count. The writers give the double the text it was read from.

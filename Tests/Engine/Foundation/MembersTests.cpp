@@ -379,7 +379,7 @@ TEST(Members, DurationsInEveryForm)
     // The seconds a maker wrote come back as written, not off in their last float digit.
     for (const auto& [ticks, seconds] :
          {std::pair{6u, "0.1"}, std::pair{90u, "1.5"}, std::pair{132u, "2.2"}, std::pair{1u, "0.016666668"},
-          std::pair{59999997u, "999999.95"}, std::pair{4294967295u, "71582792.0"}})
+          std::pair{59999997u, "999999.95"}, std::pair{60000000u, "1000000.0"}, std::pair{4294967295u, "71582788.25"}})
     {
         BlueprintWriter writer;
         WriteMember(writer, "Delay", Duration{ticks});
