@@ -222,9 +222,8 @@ TEST(Members, VectorsAnglesColoursAndBoneTransforms)
     Testing::LogCapture log;
     EXPECT_FALSE(ReadText("#ff0000f", color)); // not alpha 15
     EXPECT_EQ(color, Color::Red);
-    EXPECT_EQ(log.messages, std::vector<std::string>{"Key holds \"#ff0000f\", which was not taken: a \"#\" colour "
-                                                     "needs six or eight hexadecimal digits: \"#RRGGBB\" or "
-                                                     "\"#RRGGBBAA\""});
+    EXPECT_TRUE(log.Logged("Key holds \"#ff0000f\", which was not taken: a \"#\" colour needs six or eight "
+                           "hexadecimal digits: \"#RRGGBB\" or \"#RRGGBBAA\""));
 
     const Blueprint tree = ReadLon("{ Full { Position = \"1 2\" Rotation = \"Degrees(90)\" }"
                                    "  Part { Rotation = \"Radians(1)\" Position = \"oops\" } }");
@@ -295,15 +294,14 @@ TEST(Members, TextFormsReadTheirNumbersAsFilesDo)
         std::string value;
     };
     const Case cases[] = {
-        {vector, "010 -010", "10.0 -10.0"},     {vector, "2E3 1e-5", "2000.0 0.00001"},
-        {vector, "0x10 1", "refused"},          {vector, "1 2abc", "refused"},
-        {vector, "1 2 3", "refused"},           {angle, "Degrees(9E1)", "1.5707964"},
-        {angle, "Degrees(0x10)", "refused"},    {duration, "010_ticks", "10"},
-        {duration, "1e1_seconds", "600"},       {duration, "0x10_seconds", "refused"},
+        {vector, "010 -010", "10.0 -10.0"},    {vector, "2E3 1e-5", "2000.0 0.00001"},
+        {vector, "0x10 1", "refused"},         {vector, "1 2abc", "refused"},
+        {vector, "1 2 3", "refused"},          {angle, "Degrees(9E1)", "1.5707964"},
+        {angle, "Degrees(0x10)", "refused"},   {duration, "010_ticks", "10"},
+        {duration, "1e1_seconds", "600"},      {duration, "0x10_seconds", "refused"},
         {duration, "2E1_ticks", "refused"}, // a count is whole, as a whole-number key in a file
-        {colour, "010 20 30", "10 20 30 255"},  {colour, "300 0 0 255", "refused"},
-        {colour, "-1 0 0 255", "refused"},      {colour, "256 0 0", "refused"},
-        {colour, "#C9D8E4", "201 216 228 255"}, {colour, "#C9D8E4F", "refused"},
+        {colour, "010 20 30", "10 20 30 255"}, {colour, "300 0 0 255", "refused"},
+        {colour, "-1 0 0 255", "refused"},     {colour, "256 0 0", "refused"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.read(c.text), c.value) << c.text;
@@ -354,17 +352,15 @@ TEST(Members, DurationsInEveryForm)
 
     // Written as seconds, every count reads back as itself through each text form: past 2^23 ticks a
     // float of seconds holds no single tick (59999997 was written 999999.94 and read as 59999992).
-    std::vector<uint32_t> counts{0, 1, 59, 3600, 123456, 7864326, 59999997, 4294966816, 4294967294, 4294967295};
+    std::vector<uint32_t> counts{0, 1, 59, 7864326, 59999997, 4294966816, 4294967295};
     for (uint32_t power = 23; power < 32; ++power)
-        for (const int64_t near : {-1, 0, 1})
-            counts.push_back(static_cast<uint32_t>((int64_t{1} << power) + near));
+        counts.insert(counts.end(), {(1u << power) - 1, 1u << power, (1u << power) + 1});
     for (uint64_t i = 0; i < 20000; ++i)
         counts.push_back(static_cast<uint32_t>(i * 214745u + i % 61));
-    const std::pair<std::string (*)(const Blueprint&), bool (*)(StringView, Blueprint&)> forms[] = {
-        {&LonFormat::SaveBlueprint, &LonFormat::LoadBlueprint},
-        {&JsonFormat::SaveBlueprint, &JsonFormat::LoadBlueprint},
-    };
-    for (const auto& [save, load] : forms)
+    using Save = std::string (*)(const Blueprint&);
+    using Load = bool (*)(StringView, Blueprint&);
+    for (const auto& [save, load] : {std::pair<Save, Load>{&LonFormat::SaveBlueprint, &LonFormat::LoadBlueprint},
+                                     std::pair<Save, Load>{&JsonFormat::SaveBlueprint, &JsonFormat::LoadBlueprint}})
         for (const uint32_t ticks : counts)
         {
             BlueprintWriter writer;
