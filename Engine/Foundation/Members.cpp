@@ -224,7 +224,7 @@ std::string AngleText(float radians)
 }
 
 // Seconds are counted in double, times sixty: a float of seconds holds no single tick past a day and
-// a half of them, and the float tick length (0.016666668) is long by a tick in every 22 million.
+// a half of them, and the float tick length (0.016666668) is long by a tick in every 19 million.
 // Converting a negative, infinite or NaN number to an unsigned count is undefined, so such seconds are
 // refused; counts past 32 bits saturate, so that the seconds files have held for the largest count
 // (71582792.0, the float nearest to it) still read as it.

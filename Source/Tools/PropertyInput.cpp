@@ -395,7 +395,7 @@ uint32_t SecondsToTicks(double seconds)
     if (!(seconds > 0.0))
         return 0;
     // Sixty to the second in double, as a file's seconds read: the float tick length is long by a tick
-    // in every 22 million.
+    // in every 19 million.
     const double ticks = std::round(seconds * 60.0);
     return ticks >= double(std::numeric_limits<uint32_t>::max()) ? std::numeric_limits<uint32_t>::max()
                                                                  : static_cast<uint32_t>(ticks);
