@@ -20,24 +20,21 @@ int HexDigit(char c)
     return -1;
 }
 
-// One channel of the "#" form: one or two hexadecimal digits.
-bool ReadHexChannel(StringReader& reader, uint8_t& channel)
+// The "#" form at the reader's "#": six hexadecimal digits (opaque) or eight, and no other count, so that
+// "#C9D8E4F" is no colour, not one with alpha 15. False, the colour and the reader untouched, otherwise.
+bool ReadHexDigits(StringReader& reader, Color& color)
 {
-    StringView rest = reader.Rest();
-    int high = rest.length > 0 ? HexDigit(rest.data[0]) : -1;
-    if (high < 0)
+    const StringView digits = reader.Rest().Sub(1);
+    uint32_t count = 0;
+    while (count < digits.length && HexDigit(digits.data[count]) >= 0)
+        ++count;
+    if (count != 6 && count != 8)
         return false;
-    int low = rest.length > 1 ? HexDigit(rest.data[1]) : -1;
-    if (low < 0)
-    {
-        channel = static_cast<uint8_t>(high);
-        reader.Advance(1);
-    }
-    else
-    {
-        channel = static_cast<uint8_t>(high * 16 + low);
-        reader.Advance(2);
-    }
+    uint8_t channels[4] = {0, 0, 0, 255};
+    for (uint32_t i = 0; i < count / 2; ++i)
+        channels[i] = static_cast<uint8_t>(HexDigit(digits.data[2 * i]) * 16 + HexDigit(digits.data[2 * i + 1]));
+    color = {channels[0], channels[1], channels[2], channels[3]};
+    reader.Advance(1 + count);
     return true;
 }
 
@@ -62,11 +59,7 @@ uint8_t ChannelByte(float value)
 bool Color::Parse(Color& color, StringReader& reader)
 {
     if (reader.Peek() == '#')
-    {
-        reader.Advance(1);
-        return ReadHexChannel(reader, color.r) && ReadHexChannel(reader, color.g) && ReadHexChannel(reader, color.b) &&
-               ReadHexChannel(reader, color.a);
-    }
+        return ReadHexDigits(reader, color);
 
     for (const NamedColor& named : NamedColors)
         if (MatchName(color, reader, named.name, named.color))

@@ -10,7 +10,8 @@ namespace Lumvek
 {
 
 // A colour as drawn: four 8-bit channels, alpha 255 opaque. Its text forms are a name of the
-// NamedColors table, "#RRGGBBAA", or three or four channel numbers ("10 20 30" is opaque).
+// NamedColors table, "#RRGGBBAA" or "#RRGGBB" (opaque), or three or four channel numbers ("10 20 30"
+// is opaque).
 struct Color
 {
     uint8_t r = 0;
@@ -31,10 +32,11 @@ struct Color
     static const Color Transparent;
 
     // Reads a colour at the reader's position and moves past it. Names match ignoring case and only
-    // the start of the text has to match («Reddish» reads Red and leaves «dish»). A failed "#" form
-    // keeps the channels read before the failure. Channel lists read decimal numbers, each from 0 to
-    // 255; a list with a channel outside that range fails and leaves the position where it was. The
-    // errors of failed number forms stay in the reader's list.
+    // the start of the text has to match («Reddish» reads Red and leaves «dish»). A "#" form takes
+    // exactly six or eight hexadecimal digits; with any other count it fails and changes nothing.
+    // Channel lists read decimal numbers, each from 0 to 255; a list with a channel outside that range
+    // fails and leaves the position where it was. The errors of failed number forms stay in the
+    // reader's list.
     static bool Parse(Color& color, StringReader& reader);
     // Appends the first name whose colour equals this one exactly, otherwise "#RRGGBBAA".
     static void ToName(const Color& color, BufferWriter& writer);

@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <span>
 #include <type_traits>
@@ -222,15 +223,27 @@ std::string AngleText(float radians)
     return "Radians(" + ShortestText(radians) + ")";
 }
 
-// Converting a negative, infinite or NaN float to an unsigned count is undefined, so such seconds
-// are refused; counts past 32 bits saturate, which makes the largest count read back as itself.
+// Seconds are counted in double, times sixty: a float of seconds holds no single tick past a day and
+// a half of them, and the float tick length (0.016666668) is long by a tick in every 19 million.
+// Converting a negative, infinite or NaN number to an unsigned count is undefined, so such seconds are
+// refused; counts past 32 bits saturate, so that the seconds files have held for the largest count
+// (71582792.0, the float nearest to it) still read as it.
 bool TicksFromSeconds(double seconds, uint32_t& ticks)
 {
     if (!(seconds >= 0.0) || std::isinf(seconds))
         return false;
-    const float count = std::round(static_cast<float>(seconds) / Duration::TickSeconds);
-    ticks = count >= 4294967296.0f ? UINT32_MAX : static_cast<uint32_t>(count);
+    const double count = std::round(seconds * 60.0);
+    ticks = count >= 4294967296.0 ? UINT32_MAX : static_cast<uint32_t>(count);
     return true;
+}
+
+// Whether a text of seconds, as a file holds it, reads as the count: as the count itself, not as seconds
+// beyond the largest that become it.
+bool ReadsAsTicks(const std::string& text, uint32_t ticks)
+{
+    double seconds = 0.0;
+    return std::from_chars(text.data(), text.data() + text.size(), seconds).ec == std::errc() &&
+           std::round(seconds * 60.0) == static_cast<double>(ticks);
 }
 
 // A whole count of ticks: -1 stands for the largest, as its low 32 bits are; any other count below 0
@@ -377,10 +390,14 @@ bool ReadMember(BlueprintReader& reader, StringView key, Color& value)
         return false;
     StringReader text(member->GetString());
     Color color;
-    if (member->GetType() != BlueprintType::String || !Color::Parse(color, text) || !AtEndOfForm(text))
+    const bool parsed = member->GetType() == BlueprintType::String && Color::Parse(color, text);
+    if (!parsed || !AtEndOfForm(text))
     {
-        reader.Refuse(key, "a colour was expected: a name, \"#RRGGBBAA\", or \"r g b\" or \"r g b a\" with each "
-                           "channel from 0 to 255");
+        if (!parsed && text.Peek() == '#')
+            reader.Refuse(key, "a \"#\" colour needs six or eight hexadecimal digits: \"#RRGGBB\" or \"#RRGGBBAA\"");
+        else
+            reader.Refuse(key, "a colour was expected: a name, \"#RRGGBB\", \"#RRGGBBAA\", or \"r g b\" or \"r g b a\" "
+                               "with each channel from 0 to 255");
         return false;
     }
     value = color;
@@ -497,8 +514,30 @@ bool WriteMember(BlueprintWriter& writer, StringView key, const Color& value)
 bool WriteMember(BlueprintWriter& writer, StringView key, Duration value)
 {
     // Divided in double: ticks times the rounded tick length would write 1.5000001 for 90 ticks.
-    const auto seconds = static_cast<float>(static_cast<double>(value.ticks) / 60.0);
-    return StoreMember(writer, key, [&](Blueprint& member) { member.SetFloat(seconds); });
+    const double exact = static_cast<double>(value.ticks) / 60.0;
+    // The float nearest the seconds, in the texts the float writers give it (JSON's shortest, LON's and
+    // XML's "%f"), while they read back as the count: so the files hold what they always have, 0.5 and
+    // 0.016666668. Past a day and a half some no longer do (59999997 ticks became 999999.94, which reads
+    // as 59999996), and JSON's shortest text of a round float is an exponent (1e+06).
+    const auto single = static_cast<float>(exact);
+    const std::string shortest = ShortestText(single);
+    if (shortest.find('e') == std::string::npos && ReadsAsTicks(shortest, value.ticks) &&
+        ReadsAsTicks(TrimmedFloat(single), value.ticks))
+        return StoreMember(writer, key, [&](Blueprint& member) { member.SetFloat(single); });
+    // Then the fewest decimals that read back: two always do, being within 0.005 s, under a third of a
+    // tick, of the count. The writers give the double the text it was read from.
+    double seconds = exact;
+    for (int decimals = 1; decimals <= 2; ++decimals)
+    {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.*f", decimals, exact);
+        if (ReadsAsTicks(text, value.ticks))
+        {
+            seconds = std::strtod(text, nullptr);
+            break;
+        }
+    }
+    return StoreMember(writer, key, [&](Blueprint& member) { member.SetNumber(seconds); });
 }
 
 bool WriteMember(BlueprintWriter& writer, StringView key, const std::vector<Vector2>& points)
@@ -555,15 +594,15 @@ bool ReadDuration(BlueprintReader& reader, uint32_t& ticks)
 
     // The forms are tried in turn on one reader; a failed attempt leaves the position at the start.
     StringReader text(value.GetString());
-    float seconds = 0.0f;
+    double seconds = 0.0;
     if (Parse(text, "{}_seconds", seconds))
         return AtEndOfForm(text) && TicksFromSeconds(seconds, ticks);
     int64_t count = 0;
     if (Parse(text, "{}_ticks", count))
         return AtEndOfForm(text) && TicksFromCount(count, ticks);
-    float rate = 0.0f;
+    double rate = 0.0;
     if (Parse(text, "{}_hertz", rate))
-        return AtEndOfForm(text) && rate > 0.0f && std::isfinite(rate) && TicksFromSeconds(1.0f / rate, ticks);
+        return AtEndOfForm(text) && rate > 0.0 && std::isfinite(rate) && TicksFromSeconds(1.0 / rate, ticks);
     return false;
 }
 

@@ -103,7 +103,8 @@ bool WriteMember(BlueprintWriter& writer, StringView key, Angle value);
 bool WriteMember(BlueprintWriter& writer, StringView key, Name value);
 // As Color::ToName's text.
 bool WriteMember(BlueprintWriter& writer, StringView key, const Color& value);
-// As a Number of seconds.
+// As a Number of seconds that reads back as the same count: the float nearest the seconds where its
+// text does ("0.5", "0.016666668"), otherwise with one or two decimals ("999999.95").
 bool WriteMember(BlueprintWriter& writer, StringView key, Duration value);
 // As an Array of "x y" texts.
 bool WriteMember(BlueprintWriter& writer, StringView key, const std::vector<Vector2>& points);
@@ -133,10 +134,11 @@ bool WriteVector2Text(BlueprintWriter& writer, Vector2 value);
 
 // Reads the reader's current value as a tick count: an Integer or UnsignedInteger is ticks; a Number,
 // a String "{}_seconds" and a String "{}_hertz" (one period) are seconds rounded to the nearest tick;
-// a String "{}_ticks" is ticks. A count of -1 is the largest; other negative counts, counts beyond
-// 32 bits, negative, infinite and NaN seconds, rates that are not above zero and texts with more
-// after the form are refused; seconds beyond the largest count become the largest one. ticks is
-// written only on success.
+// a String "{}_ticks" is ticks. Seconds are read in double, sixty ticks to the second, so that every
+// count written as seconds reads back as itself. A count of -1 is the largest; other negative counts,
+// counts beyond 32 bits, negative, infinite and NaN seconds, rates that are not above zero and texts
+// with more after the form are refused; seconds beyond the largest count become the largest one.
+// ticks is written only on success.
 bool ReadDuration(BlueprintReader& reader, uint32_t& ticks);
 
 // Reads a whole text typed or written as one number (Lon::ReadNumber's rule) into a field of the

@@ -2,6 +2,7 @@
 
 #include "Engine/Foundation/Members.h"
 #include "Engine/Foundation/Pattern.h"
+#include "Engine/Foundation/String.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/NamedAssets.h"
 
@@ -57,7 +58,14 @@ bool ReadScoring(BlueprintReader& reader, TeamScoring& scoring)
     int32_t value = -1;
     if (Parse(parser, "<{:[A-Za-z_.]+}:{}>", typeName, value) && parser.AtEnd())
     {
-        if (!(typeName == ScoringTypeName) || value < 0 || static_cast<uint32_t>(value) >= EnumNames(scoring).Count())
+        // Letter case is ignored in the type name, as it is in the scorings' own names.
+        if (!String::Equals(typeName, ScoringTypeName, true))
+        {
+            reader.Refuse("Scoring",
+                          FormatText("no type of that name: \"<{}:{}>\" was expected", ScoringTypeName, value));
+            return false;
+        }
+        if (value < 0 || static_cast<uint32_t>(value) >= EnumNames(scoring).Count())
         {
             reader.Refuse("Scoring", "no scoring of that number");
             return false;

@@ -39,11 +39,14 @@ bool ControllerBindings::Read(BlueprintReader& reader)
     std::string text;
     for (uint32_t action = 0; action < PlayerActionCount; ++action)
     {
+        if (!ReadMember(reader, ActionMembers[action], text))
+            continue;
         uint32_t button = 0;
         // "Count" closes the name table but is no button; holding it would index past a pad's buttons.
-        if (ReadMember(reader, ActionMembers[action], text) && ControllerButtonNames().ParseName(button, text) &&
-            button < ControllerButtonCount)
+        if (ControllerButtonNames().ParseName(button, text) && button < ControllerButtonCount)
             buttons[action] = button;
+        else
+            reader.Refuse(ActionMembers[action], "no controller button of that name");
     }
     return true;
 }
@@ -83,8 +86,11 @@ bool KeyboardBindings::Read(BlueprintReader& reader)
 {
     std::string text;
     for (uint32_t action = 0; action < PlayerActionCount; ++action)
-        if (ReadMember(reader, ActionMembers[action], text))
-            actions[action].Parse(text);
+        // The empty text is what a mouse binding without a button is written as: the action keeps its
+        // binding, as it would with no member.
+        if (ReadMember(reader, ActionMembers[action], text) && !text.empty() && !actions[action].Parse(text))
+            reader.Refuse(ActionMembers[action],
+                          "no key or mouse button of that name: \"Keyboard <key>\" or \"Mouse <button>\" was expected");
     return true;
 }
 

@@ -38,7 +38,8 @@ Lumvek::StringView GetActionMemberName(PlayerAction action);
 struct ControllerBindings
 {
     // Reads "SwapSticks" and each action's button name (letter case ignored) from the reader's current
-    // object. A member that is missing, not a string or no button's name keeps its binding. True.
+    // object. A member that is missing, not a string or no button's name keeps its binding; the last
+    // two are refused through the reader, which names them with the file and path. True.
     bool Read(Lumvek::BlueprintReader& reader);
     void Write(Lumvek::BlueprintWriter& writer) const;
 
@@ -103,8 +104,9 @@ struct KeyBinding
 struct KeyboardBindings
 {
     // Reads each action's binding text from the reader's current object. A member that is missing, not
-    // a string or naming nothing keeps its binding. The movement bindings are not part of the file.
-    // True.
+    // a string or naming nothing keeps its binding; one that is not a string or names nothing (but the
+    // empty text, a mouse binding without a button) is refused through the reader. The movement
+    // bindings are not part of the file. True.
     bool Read(Lumvek::BlueprintReader& reader);
     void Write(Lumvek::BlueprintWriter& writer) const;
 

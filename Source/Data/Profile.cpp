@@ -57,8 +57,15 @@ void ReadLoadout(BlueprintReader& reader, const DataRegistry& registry, ProfileL
     {
         std::string part;
         // An empty name is what an index the registry did not hold was saved as: keep the part.
-        if (ReadMember(reader, LoadoutParts[position].member, part) && !part.empty())
-            FindDefinitionIndex(registry, Loadout::GetFolder(position), part, loadout.*LoadoutParts[position].field);
+        if (!ReadMember(reader, LoadoutParts[position].member, part) || part.empty())
+            continue;
+        const StringView folder = Loadout::GetFolder(position);
+        const DataCollectionBase* parts = FindCollection(registry, folder);
+        const uint32_t index = parts ? parts->FindIndex(part) : Loadout::None;
+        if (index == Loadout::None)
+            reader.Refuse(LoadoutParts[position].member, FormatText("no definition of that name in {}", folder));
+        else
+            loadout.*LoadoutParts[position].field = index;
     }
 }
 
@@ -243,15 +250,20 @@ bool Profile::Load(StringView path, const DataRegistry& registry)
 
 bool Profile::Save(StringView applicationRoot, const DataRegistry& registry) const
 {
+    // The name may have changed since loading; only the damaged file itself is protected. A file that
+    // did not parse gave no name: its profile is refused for that, not for the empty name.
+    if (damaged && (name == key || name.empty()))
+    {
+        if (record.report.IsParsed())
+            Log::Write("did not save the profile {}: its file could not be read and is kept as it is", key);
+        else
+            Log::Write("did not save the profile {}: {}; its file is kept as it is", record.report.GetFile(),
+                       record.report.DescribeProblems());
+        return false;
+    }
     if (!IsFileName(name))
     {
         Log::Write("did not save the profile \"{}\": its name cannot name a file in Assets", name);
-        return false;
-    }
-    // The name may have changed since loading; only the damaged file itself is protected.
-    if (damaged && name == key)
-    {
-        Log::Write("did not save the profile {}: its file could not be read and is kept as it is", name);
         return false;
     }
     const std::string relative = FormatText("Assets/{}.profile", name);

@@ -67,8 +67,9 @@ class Profile
 public:
     static constexpr uint32_t LoadoutCount = 5;
 
-    // Reads the root object of a profile file; missing or mistyped members keep their fields, and
-    // loadout parts the registry does not know keep theirs with a message. True.
+    // Reads the root object of a profile file; missing or mistyped members keep their fields, and so
+    // do button names and loadout parts the game does not know, each refused through the reader (which
+    // names it with the file and path). True.
     bool Read(Lumvek::BlueprintReader& reader, const DataRegistry& registry);
     // Writes every member of the file, loadout parts by their definitions' names (empty for an index
     // the registry does not hold).
@@ -82,8 +83,8 @@ public:
     // Writes the profile to "Assets/<name>.profile" below the application root: what changed since
     // the load merged over the file it was read from (MergeEdits), the whole profile for one that had
     // no file. A number the file wrote that JSON cannot hold (beyond 64 bits) is written as the profile
-    // holds it, never as another number. Refused, with a message, for a damaged profile and for a name
-    // that is no plain file name.
+    // holds it, never as another number. Refused, with a message, for a damaged profile (saying why: its
+    // file could not be read, or did not parse and where) and for a name that is no plain file name.
     bool Save(Lumvek::StringView applicationRoot, const DataRegistry& registry) const;
 
     // The flag of the first of Heads, Cores, Arms and Legs that holds the part; false when none does.

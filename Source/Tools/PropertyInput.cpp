@@ -18,6 +18,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 namespace PropertyInput
@@ -436,7 +437,9 @@ uint32_t SecondsToTicks(double seconds)
 {
     if (!(seconds > 0.0))
         return 0;
-    const double ticks = std::round(seconds / double(TickSeconds));
+    // Sixty to the second in double, as a file's seconds read: the float tick length is long by a tick
+    // in every 19 million.
+    const double ticks = std::round(seconds * 60.0);
     return ticks >= double(std::numeric_limits<uint32_t>::max()) ? std::numeric_limits<uint32_t>::max()
                                                                  : static_cast<uint32_t>(ticks);
 }
@@ -445,40 +448,72 @@ bool RateToTicks(double hertz, uint32_t& ticks)
 {
     if (!(hertz > 0.0) || !std::isfinite(hertz))
         return false;
+    // A period past the longest duration has no count: taking the longest would change the rate.
+    if (std::round(60.0 / hertz) > double(std::numeric_limits<uint32_t>::max()))
+        return false;
     ticks = std::max<uint32_t>(1, SecondsToTicks(1.0 / hertz));
     return true;
 }
 
 float TicksToRate(uint32_t ticks)
 {
-    return ticks == 0 ? 0.0f : 1.0f / (float(ticks) * TickSeconds);
+    return ticks == 0 ? 0.0f : float(60.0 / double(ticks));
 }
+
+namespace
+{
+
+// The duration rows show a float, which holds no single tick past 2^24 of them; what was typed is read
+// again in double by check (empty when taken), so that it becomes the nearest tick however long.
+template <class Check> bool DurationRow(Lumvek::StringView label, float shown, uint32_t* ticks, Check check)
+{
+    std::optional<uint32_t> typedTicks;
+    const auto exactly = [&](float) -> std::string
+    {
+        double number = 0.0;
+        std::string why = Lumvek::ReadNumberText(typed, number);
+        return why.empty() ? check(number, typedTicks) : why;
+    };
+    float edited = shown;
+    if (!FloatRow(label, label, &edited, 0.1f, 1.0f, 3, exactly) && !typedTicks)
+        return false;
+    if (!typedTicks)
+        // A step: the float the buttons left is taken as if typed, one below 0 as 0.
+        check(std::max(0.0, double(edited)), typedTicks);
+    const uint32_t before = *ticks;
+    *ticks = typedTicks.value_or(before);
+    return *ticks != before;
+}
+
+} // namespace
 
 bool FramesAsSeconds(Lumvek::StringView label, uint32_t* ticks)
 {
-    float seconds = float(*ticks) * TickSeconds;
-    // Typed seconds outside the counts are refused; a step below 0 stops at 0.
-    const auto within = [](float typedSeconds) -> std::string
-    {
-        if (typedSeconds < 0.0f)
-            return "below 0";
-        if (std::round(double(typedSeconds) / double(TickSeconds)) > double(std::numeric_limits<uint32_t>::max()))
-            return "beyond the longest duration";
-        return {};
-    };
-    if (!FloatRow(label, label, &seconds, 0.1f, 1.0f, 3, within))
-        return false;
-    *ticks = SecondsToTicks(seconds);
-    return true;
+    return DurationRow(label, float(double(*ticks) / 60.0), ticks,
+                       [](double seconds, std::optional<uint32_t>& taken) -> std::string
+                       {
+                           if (seconds < 0.0)
+                               return "below 0";
+                           if (std::round(seconds * 60.0) > double(std::numeric_limits<uint32_t>::max()))
+                               return "beyond the longest duration";
+                           taken = SecondsToTicks(seconds);
+                           return {};
+                       });
 }
 
 bool FramesAsRate(Lumvek::StringView label, uint32_t* ticks)
 {
-    float hertz = TicksToRate(*ticks);
-    const auto aboveZero = [](float rate) { return rate > 0.0f ? std::string() : std::string("not above 0"); };
-    if (!FloatRow(label, label, &hertz, 0.1f, 1.0f, 3, aboveZero))
-        return false;
-    return RateToTicks(hertz, *ticks);
+    return DurationRow(label, TicksToRate(*ticks), ticks,
+                       [](double hertz, std::optional<uint32_t>& taken) -> std::string
+                       {
+                           if (!(hertz > 0.0))
+                               return "not above 0";
+                           uint32_t read = 0;
+                           if (!RateToTicks(hertz, read))
+                               return "its period is beyond the longest duration";
+                           taken = read;
+                           return {};
+                       });
 }
 
 bool Vector2(Lumvek::StringView label, Lumvek::Vector2* value)

@@ -67,10 +67,12 @@ bool FloatSmall(Lumvek::StringView label, float* value);
 void FloatCoarse(Lumvek::StringView label, float* value);
 // Radians shown in degrees; a change is stored within [0, 2 pi).
 bool Angle(Lumvek::StringView label, float* radians);
-// Ticks shown as seconds; typed seconds below 0 or beyond the largest count are refused.
+// Ticks shown as seconds; typed seconds become the nearest tick, sixty to the second, as a file's
+// seconds read. Seconds below 0 or beyond the largest count are refused.
 bool FramesAsSeconds(Lumvek::StringView label, uint32_t* ticks);
-// Ticks shown as a rate in hertz (0 ticks shows 0); a rate of 0 or less is refused, and a rate faster
-// than one a tick is stored as one tick.
+// Ticks shown as a rate in hertz (0 ticks shows 0); a typed rate becomes the nearest tick of its
+// period. A rate of 0 or less, or one whose period is beyond the largest count, is refused, and a rate
+// faster than one a tick is stored as one tick.
 bool FramesAsRate(Lumvek::StringView label, uint32_t* ticks);
 bool Vector2(Lumvek::StringView label, Lumvek::Vector2* value);
 // At most 127 bytes are edited; a longer text is cut once it is edited, and left whole by Escape.
@@ -115,7 +117,7 @@ void SetDevice(Lumvek::GraphicsDevice* device);
 
 // The conversions the duration widgets write back, exposed for their callers' checks.
 uint32_t SecondsToTicks(double seconds);
-// False for a rate that is not a positive number.
+// False for a rate that is not a positive number, or whose period is beyond the largest count.
 bool RateToTicks(double hertz, uint32_t& ticks);
 float TicksToRate(uint32_t ticks);
 

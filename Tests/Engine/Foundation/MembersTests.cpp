@@ -219,8 +219,11 @@ TEST(Members, VectorsAnglesColoursAndBoneTransforms)
     Color color = Color::Blue;
     EXPECT_TRUE(ReadText("red", color));
     EXPECT_EQ(color, Color::Red);
-    EXPECT_FALSE(ReadText("#FF0000", color));
+    Testing::LogCapture log;
+    EXPECT_FALSE(ReadText("#ff0000f", color)); // not alpha 15
     EXPECT_EQ(color, Color::Red);
+    EXPECT_TRUE(log.Logged("Key holds \"#ff0000f\", which was not taken: a \"#\" colour needs six or eight "
+                           "hexadecimal digits: \"#RRGGBB\" or \"#RRGGBBAA\""));
 
     const Blueprint tree = ReadLon("{ Full { Position = \"1 2\" Rotation = \"Degrees(90)\" }"
                                    "  Part { Rotation = \"Radians(1)\" Position = \"oops\" } }");
@@ -347,22 +350,35 @@ TEST(Members, DurationsInEveryForm)
         EXPECT_EQ(reader.GetDepth(), 0u);
     }
 
-    // Written as seconds, read back as the same count, the largest included.
-    for (uint32_t ticks : {0u, 1u, 59u, 3600u, 123456u, 4294967295u})
-    {
-        BlueprintWriter writer;
-        WriteMember(writer, "Delay", Duration{ticks});
-        const Blueprint back = ReadLon(LonFormat::SaveBlueprint(writer.GetRoot()));
-        BlueprintReader reader(back);
-        Duration duration;
-        EXPECT_TRUE(ReadMember(reader, "Delay", duration));
-        EXPECT_EQ(duration.ticks, ticks);
-    }
+    // Written as seconds, every count reads back as itself through each text form: past 2^23 ticks a
+    // float of seconds holds no single tick (59999997 was written 999999.94 and read as 59999992).
+    std::vector<uint32_t> counts{0, 1, 59, 7864326, 59999997, 4294966816, 4294967295};
+    for (uint32_t power = 23; power < 32; ++power)
+        counts.insert(counts.end(), {(1u << power) - 1, 1u << power, (1u << power) + 1});
+    for (uint64_t i = 0; i < 20000; ++i)
+        counts.push_back(static_cast<uint32_t>(i * 214745u + i % 61));
+    using Save = std::string (*)(const Blueprint&);
+    using Load = bool (*)(StringView, Blueprint&);
+    for (const auto& [save, load] : {std::pair<Save, Load>{&LonFormat::SaveBlueprint, &LonFormat::LoadBlueprint},
+                                     std::pair<Save, Load>{&JsonFormat::SaveBlueprint, &JsonFormat::LoadBlueprint}})
+        for (const uint32_t ticks : counts)
+        {
+            BlueprintWriter writer;
+            WriteMember(writer, "Delay", Duration{ticks});
+            Blueprint back;
+            ASSERT_TRUE(load(save(writer.GetRoot()), back));
+            BlueprintReader reader(back);
+            Duration duration;
+            EXPECT_TRUE(ReadMember(reader, "Delay", duration));
+            ASSERT_EQ(duration.ticks, ticks) << save(writer.GetRoot());
+        }
     // The seconds a maker wrote come back as written, not off in their last float digit.
-    for (const auto& [ticks, seconds] : {std::pair{6u, 0.1f}, std::pair{90u, 1.5f}, std::pair{132u, 2.2f}})
+    for (const auto& [ticks, seconds] :
+         {std::pair{6u, "0.1"}, std::pair{90u, "1.5"}, std::pair{132u, "2.2"}, std::pair{1u, "0.016666668"},
+          std::pair{59999997u, "999999.95"}, std::pair{60000000u, "1000000.0"}, std::pair{4294967295u, "71582788.25"}})
     {
         BlueprintWriter writer;
         WriteMember(writer, "Delay", Duration{ticks});
-        EXPECT_EQ(static_cast<float>(writer.GetRoot().GetObject().Find("Delay")->GetNumber()), seconds) << ticks;
+        EXPECT_EQ(JsonFormat::SaveBlueprint(writer.GetRoot()), "{\n\t\"Delay\": " + std::string(seconds) + "\n}");
     }
 }

@@ -126,6 +126,7 @@ TEST(GameTypeConfigurations, ScoringReadsItsTextFormAndItsNameIgnoringCase)
     const Case cases[] = {
         {R"({"Scoring": "<ScoreType:1>"})", TeamScoring::TeamMaximum},
         {R"({"Scoring": "teamminimum"})", TeamScoring::TeamMinimum},
+        {R"({"Scoring": "<scoretype:2>"})", TeamScoring::TeamMinimum},
         // Anything else keeps the rule it had (TeamMaximum here).
         {R"({"Scoring": "<ScoreType:3>"})", TeamScoring::TeamMaximum},
         {R"({"Scoring": "<TeamScoring:0>"})", TeamScoring::TeamMaximum},

@@ -57,7 +57,8 @@ TEST_F(ProfileTest, ReadsEveryMember)
     EXPECT_EQ(profile.loadouts[0], (ProfileLoadout{"Fast", 2, 1, 1, 1}));
     // An unknown part keeps its index, with a message; elements past the fifth are ignored.
     EXPECT_EQ(profile.loadouts[1], ProfileLoadout());
-    EXPECT_EQ(log.messages, std::vector<std::string>{"no definition is named Crown in Parts/Heads"});
+    EXPECT_EQ(log.messages, std::vector<std::string>{"Loadouts[1].Head holds \"Crown\", which was not taken: no "
+                                                     "definition of that name in Parts/Heads"});
     EXPECT_EQ(profile.loadouts[4], ProfileLoadout());
 
     // A name given twice keeps one entry with the later flag; the first set holding a name decides.
@@ -158,6 +159,12 @@ TEST_F(ProfileTest, ADamagedFileIsReportedAndKeptAndAMissingOneGivesTheDefaults)
                                 "Assets/Ada.profile did not parse: line 1, column 30: missing a name for object member",
                                 "Assets/List.profile did not parse: it holds no JSON object"}));
 
+    // Its name was never read: the refusal says why, not that the empty name names no file.
+    log.messages.clear();
+    EXPECT_FALSE(ada.Save(assets.Root(), assets.registry));
+    EXPECT_EQ(log.messages, std::vector<std::string>{"did not save the profile Assets/Ada.profile: it did not parse: "
+                                                     "line 1, column 30: missing a name for object member; its file "
+                                                     "is kept as it is"});
     ada.name = "Ada";
     EXPECT_FALSE(ada.Save(assets.Root(), assets.registry));
     EXPECT_EQ(assets.ReadText("Ada.profile"), damaged);
@@ -206,4 +213,29 @@ TEST_F(ProfileTest, ANumberBeyond64BitsIsRefusedAndSaveNeverWritesItAsAnotherNum
     EXPECT_EQ(saved.Find("Gold")->GetUnsignedInteger(), 0u);
     EXPECT_EQ(saved.Find("Ink")->GetUnsignedInteger(), 4u);
     EXPECT_EQ(saved.Find("Luck"), nullptr);
+}
+
+// An unknown name is named with the file and path and costs its member alone; Save keeps the file.
+TEST_F(ProfileTest, UnknownButtonsAndPartsAreNamedWithTheFile)
+{
+    Blueprint written;
+    ASSERT_TRUE(JsonFormat::LoadBlueprint(
+        R"({"Name": "Dee", "Controller": {"InteractButton": "Xx", "JumpButton": "B"}, "Keyboard":
+        {"InteractButton": "Xx", "UseButton": "", "JumpButton": "Keyboard J"}, "Loadouts": [{"Head": "helmet"}]})",
+        written));
+    const std::string text = JsonFormat::SaveBlueprint(written);
+    assets.Write("Dee.profile", text);
+    Testing::LogCapture log;
+    Profile profile;
+    ASSERT_TRUE(profile.Load(assets.folder.Path("Assets/Dee.profile"), assets.registry));
+    EXPECT_EQ(log.messages, (std::vector<std::string>{
+                                "Assets/Dee.profile: Controller.InteractButton holds \"Xx\", which was not taken: no "
+                                "controller button of that name",
+                                "Assets/Dee.profile: Keyboard.InteractButton holds \"Xx\", which was not taken: no key "
+                                "or mouse button of that name: \"Keyboard <key>\" or \"Mouse <button>\" was expected",
+                                "Assets/Dee.profile: Loadouts[0].Head holds \"helmet\", which was not taken: no "
+                                "definition of that name in Parts/Heads"}));
+    EXPECT_EQ(profile.keyboard[PlayerAction::Jump], KeyBinding::Of(Key::J));
+    ASSERT_TRUE(profile.Save(assets.Root(), assets.registry));
+    EXPECT_EQ(assets.ReadText("Dee.profile"), text);
 }

@@ -146,8 +146,11 @@ TEST(PropertyInput, TypedNumbersReadAsFilesDoOrAreRefusedWithALine)
         {reload, 30, "0.51", 31, nullptr},
         {reload, 30, "-2", 30, "below 0"},
         {reload, 30, "99999999999", 30, "beyond the longest duration"},
+        {reload, 30, "1000000", 60000000, nullptr}, // the nearest tick, not the float's 59999997
+        {reload, 30, "71582788.26", 30, "beyond the longest duration"},
         {rate, 60, "2", 30, nullptr},
         {rate, 60, "0", 60, "not above 0"},
+        {rate, 60, "1e-30", 60, "its period is beyond the longest duration"},
         {rate, 60, "1000", 1, nullptr}, // faster than a tick
     };
     for (const Case& c : cases)
