@@ -68,9 +68,9 @@ std::string WhatToCheck(const ClientSettings& settings, const Net::Client& clien
     if (server.IsLoopback())
         return FormatText(": nothing answered on this machine, which {} is. A server on another machine needs its "
                           "address as MatcherIp in {}; one on this machine must run with HostingPort {} (MatcherPort) "
-                          "and HostingIp \"{}\" or \"{}\"",
+                          "and HostingIp \"{}\" or \"{}\" (one on \"{}\" takes no {} client)",
                           settings.matcherIp, ClientRoleFile, settings.matcherPort, settings.matcherIp,
-                          ipv6 ? "::" : "0.0.0.0");
+                          ipv6 ? "::" : "0.0.0.0", ipv6 ? "0.0.0.0" : "::", ipv6 ? "IPv6" : "IPv4");
     // A server serves one family, and one bound to an address is reached at that address alone.
     return FormatText(": the server did not answer. Check that it runs, that its HostingIp is \"{}\" or \"{}\", the "
                       "address dialled (one on \"{}\" takes no {} client, and one on 127.0.0.1 or on another of its "

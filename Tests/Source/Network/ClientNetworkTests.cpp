@@ -113,7 +113,7 @@ TEST_F(ClientNetworkTest, AConnectionThatNeverComesAboutStopsTheRole)
         {"127.0.0.1", "could not connect to 127.0.0.1:40000 (connection request timed out): nothing answered on this "
                       "machine, which 127.0.0.1 is. A server on another machine needs its address as MatcherIp in "
                       "Assets/client.config; one on this machine must run with HostingPort 40000 (MatcherPort) "
-                      "and HostingIp \"127.0.0.1\" or \"0.0.0.0\""},
+                      "and HostingIp \"127.0.0.1\" or \"0.0.0.0\" (one on \"::\" takes no IPv4 client)"},
     };
     for (const auto& [address, line] : cases)
     {
