@@ -11,6 +11,8 @@
 #include "Source/Tools/Tools.h"
 
 #include <imgui.h>
+#include <imgui_internal.h>
+#include <imgui_stdlib.h>
 
 #include <algorithm>
 #include <cmath>
@@ -30,9 +32,6 @@ namespace
 // Program-wide, application thread only. Each holds its outermost entry from the start.
 std::vector<uint32_t> counters{0};
 std::vector<float> labelWidths{100.0f};
-char textBuffer[128];
-// The text a text input held when it was entered, put back whole when it is left with Escape.
-std::string textBefore;
 // The combo's item pointers, kept between frames so that a combo allocates nothing once warm.
 std::vector<const char*> comboItems;
 std::vector<std::string> resourceNames;
@@ -63,15 +62,21 @@ void EndRow()
     ImGui::PopID();
 }
 
-// The number input being edited and its text, kept from frame to frame while it is active: the input
-// shows what was typed, not its value, and the text is read only once the maker leaves it (Return,
-// Tab, a click elsewhere), so that "1e" on the way to "1e5" is never taken. typed is the text taken
-// last, for the lines about it. Application thread only, as every widget.
-ImGuiID editedId = 0;
-int editedFrame = -1;
-char editedText[256];
-// The input a key changed the text of since it was entered, even back to the text it had.
-ImGuiID keyedId = 0;
+// The text of each number input that has been entered and not yet handed over, by the input's ImGui ID,
+// kept from frame to frame: the input shows what was typed, not its value, and the text is read only
+// once the maker leaves it, so that "1e" on the way to "1e5" is never taken. Each input keeps its own,
+// so that an input entered in a frame, drawn before the one just left, leaves that one's text alone:
+// it is handed over when its own input is next drawn. keyed says whether a key changed the text since
+// the input was entered, even back to the text it had. typed is the text taken last, for the lines
+// about it. Application thread only, as every widget.
+struct PendingText
+{
+    ImGuiID id = 0;
+    std::string text;
+    bool keyed = false;
+};
+std::vector<PendingText> pendingTexts;
+std::string freshText;
 std::string typed;
 
 enum class NumberEdit
@@ -100,46 +105,42 @@ NumberEdit NumberInput(const char* id, const char* shown, bool steps = true)
     NumberEdit edit = NumberEdit::None;
     ImGui::BeginGroup();
     ImGui::PushID(id);
-    ImGuiID inputId = ImGui::GetID("");
-    // ImGui lets go of an active input that is not drawn for a frame: an edit seen in the last frame
-    // is the one still going on.
-    const bool editing = editedId == inputId && editedFrame == ImGui::GetFrameCount() - 1;
-    // Room for seventy digits and more, so that a long text is refused whole rather than cut.
-    char fresh[sizeof(editedText)];
-    char* buffer = editing ? editedText : fresh;
-    if (!editing)
-        std::snprintf(fresh, sizeof(fresh), "%s", shown);
+    const ImGuiID inputId = ImGui::GetID("");
+    auto pending = std::find_if(pendingTexts.begin(), pendingTexts.end(),
+                                [&](const PendingText& entry) { return entry.id == inputId; });
+    std::string* text = &freshText;
+    if (pending != pendingTexts.end())
+        text = &pending->text;
+    else
+        freshText = shown;
     const float width = ImGui::CalcItemWidth() - (steps ? (button + style.ItemInnerSpacing.x) * 2.0f : 0.0f);
     ImGui::SetNextItemWidth(std::max(1.0f, width));
-    // What an edit left behind that was never finished (the input was not drawn while active).
-    if (!editing && keyedId == inputId)
-        keyedId = 0;
     // ImGui reports no edit when the keys of one frame (a paste, a quick typist) leave the text as it
-    // was; every insertion and deletion calls this.
+    // was; every insertion and deletion calls this. The text grows as typed, so that a long text is
+    // refused whole rather than cut.
+    bool keyed = false;
     const auto onKey = [](ImGuiInputTextCallbackData* data)
     {
-        keyedId = *static_cast<const ImGuiID*>(data->UserData);
+        *static_cast<bool*>(data->UserData) = true;
         return 0;
     };
-    ImGui::InputText("", buffer, sizeof(editedText),
-                     ImGuiInputTextFlags_AutoSelectAll | ImGuiInputTextFlags_CallbackEdit, onKey, &inputId);
+    ImGui::InputText("", text, ImGuiInputTextFlags_AutoSelectAll | ImGuiInputTextFlags_CallbackEdit, onKey, &keyed);
     if (ImGui::IsItemActive())
     {
-        if (!editing)
-            std::memcpy(editedText, fresh, sizeof(editedText));
-        editedId = inputId;
-        editedFrame = ImGui::GetFrameCount();
+        if (pending == pendingTexts.end())
+            pending = pendingTexts.insert(pendingTexts.end(), PendingText{inputId, freshText, false});
+        pending->keyed = pending->keyed || keyed;
     }
-    else if (editing && ImGui::IsItemDeactivated())
+    else if (pending != pendingTexts.end())
     {
-        editedId = 0;
-        const bool keyed = keyedId == inputId;
-        keyedId = 0;
-        if (keyed && !EscapePressed())
+        // Left since it was last drawn, however: Return, Tab, a click anywhere, or its window or
+        // panel not drawn for a frame. Escape has put back the value's text.
+        if (pending->keyed && !EscapePressed())
         {
-            typed = editedText;
+            typed = std::move(pending->text);
             edit = NumberEdit::Typed;
         }
+        pendingTexts.erase(pending);
     }
     if (steps)
     {
@@ -526,33 +527,33 @@ bool Vector2(Lumvek::StringView label, Lumvek::Vector2* value)
 bool Text(Lumvek::StringView label, std::string* value)
 {
     BeginRow(label);
-    const size_t length = std::min<size_t>(value->size(), sizeof(textBuffer) - 1);
-    std::memcpy(textBuffer, value->data(), length);
-    textBuffer[length] = 0;
-    const bool edited = ImGui::InputText("##Input", textBuffer, sizeof(textBuffer));
-    const bool changed = TakeEditedText(value, textBuffer, sizeof(textBuffer), edited);
+    const bool changed = TextInput("##Input", value);
     EndRow();
     return changed;
 }
 
-bool TakeEditedText(std::string* value, const char* buffer, size_t size, bool edited)
+bool TextInput(const char* id, std::string* value, float height)
 {
-    if (ImGui::IsItemActivated())
-        textBefore = *value;
-    // Escape puts back the input's text from before the edit, which is only the first bytes of a long
-    // value: the whole value goes back.
-    if (ImGui::IsItemDeactivated() && EscapePressed())
+    // Dear ImGui as Debian builds it edits a text as 16-bit characters up to its first zero byte: a
+    // character past U+FFFF, a byte that is not UTF-8 or a zero byte would come back replaced or cut.
+    // Such a text is shown, not edited.
+    bool whole = true;
+    for (const char* at = value->data(); whole && at < value->data() + value->size();)
     {
-        if (*value == textBefore)
-            return false;
-        *value = textBefore;
-        return true;
+        unsigned int character = 0;
+        const int length = ImTextCharFromUtf8(&character, at, value->data() + value->size());
+        char encoded[5];
+        ImTextCharToUtf8(encoded, character);
+        whole = character != 0 && character <= 0xFFFF && std::strlen(encoded) == size_t(length) &&
+                std::memcmp(encoded, at, size_t(length)) == 0;
+        at += std::max(length, 1);
     }
-    const std::string_view text(buffer, strnlen(buffer, size));
-    if (!edited || *value == text)
-        return false;
-    value->assign(text);
-    return true;
+    const ImGuiInputTextFlags flags = whole ? ImGuiInputTextFlags_None : ImGuiInputTextFlags_ReadOnly;
+    const bool changed = height > 0.0f ? ImGui::InputTextMultiline(id, value, ImVec2(0.0f, height), flags)
+                                       : ImGui::InputText(id, value, flags);
+    if (!whole && ImGui::IsItemHovered())
+        ImGui::SetTooltip("This text holds characters the tools cannot keep: edit it in its file.");
+    return changed;
 }
 
 bool Combo(Lumvek::StringView label, uint32_t* index, const std::vector<std::string>& items)

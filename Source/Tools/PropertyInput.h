@@ -75,12 +75,12 @@ bool FramesAsSeconds(Lumvek::StringView label, uint32_t* ticks);
 // faster than one a tick is stored as one tick.
 bool FramesAsRate(Lumvek::StringView label, uint32_t* ticks);
 bool Vector2(Lumvek::StringView label, Lumvek::Vector2* value);
-// At most 127 bytes are edited; a longer text is cut once it is edited, and left whole by Escape.
+// Edits the whole text as it is typed, however long; Escape puts back the text it held when entered.
+// A text the input could not give back byte for byte (a character past U+FFFF, bytes that are not
+// UTF-8, a zero byte) is shown and not edited.
 bool Text(Lumvek::StringView label, std::string* value);
-// For a text input that edits value as it is typed, called just after it with what it returned: takes
-// the buffer's text into value, and on Escape puts back the whole value held before the edit (the
-// input holds only its first bytes). True when value changed.
-bool TakeEditedText(std::string* value, const char* buffer, size_t size, bool edited);
+// Text's input of id without a row, several lines of the height in pixels when it is above 0.
+bool TextInput(const char* id, std::string* value, float height = 0.0f);
 bool Combo(Lumvek::StringView label, uint32_t* index, const std::vector<std::string>& items);
 bool Color(Lumvek::StringView label, Lumvek::Color* value);
 

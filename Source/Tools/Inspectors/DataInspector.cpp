@@ -13,8 +13,6 @@
 
 #include <imgui.h>
 
-#include <algorithm>
-#include <cstring>
 #include <memory>
 
 bool DataInspector::Save(Data& definition, const Lumvek::FileManager&, std::string* refusal)
@@ -74,13 +72,8 @@ void DataInspector::DrawHeader()
     ImGui::AlignTextToFramePadding();
     ImGui::TextUnformatted("Description");
     ImGui::SameLine(PropertyInput::GetLabelWidth());
-    const size_t length = std::min(data->description.size(), sizeof(description) - 1);
-    std::memcpy(description, data->description.data(), length);
-    description[length] = 0;
     PropertyInput::FreshId();
-    const bool edited = ImGui::InputTextMultiline("##Input", description, sizeof(description),
-                                                  ImVec2(0.0f, ImGui::GetFontSize() * 4.0f));
-    PropertyInput::TakeEditedText(&data->description, description, sizeof(description), edited);
+    PropertyInput::TextInput("##Input", &data->description, ImGui::GetFontSize() * 4.0f);
     ImGui::PopID();
     ImGui::PopItemWidth();
 }

@@ -41,8 +41,6 @@ private:
     void DrawReport();
 
     std::string saveRefusal;
-    // The description's edit buffer, 511 bytes of text.
-    char description[512] = {};
 };
 
 // The full-width "Modifiers" button of a part or a weapon, in a fresh ID: it opens an attribute window
