@@ -210,7 +210,7 @@ enum class Leave
     Return,
     Tab,
     ShiftTab,
-    ClickBefore, // into the field drawn just before it: the row above, the channel or component to its left
+    ClickBefore, // into the field drawn just before it: the row above, a channel or component to its left
     ClickBelow,
     ClickOtherWindow, // a window drawn before this one
     ClickGround,
@@ -220,15 +220,22 @@ enum class Leave
 TEST(PropertyInput, AFieldLeftAnyWayHandsOverTheTextItShowsAndEscapeKeepsTheValue)
 {
     ToolsApplication app;
-    float timescale = 1.0f, above = 2.0f, below = 3.0f, bottom = 0.2f;
-    uint32_t clipSize = 30, reload = 60, autoRate = 6;
-    Lumvek::Color tint{10, 20, 66, 255};
-    Lumvek::Vector2 size{0.4f, 0.5f};
-    std::string name = "Rifle";
+    float timescale, above, below, bottom;
+    uint32_t clipSize, reload, autoRate;
+    Lumvek::Color tint;
+    Lumvek::Vector2 size;
+    std::string name, odd;
     FlagData item;
-    item.description = "A gun.";
     DataInspector header(&item);
+    std::string longName;
+    for (size_t i = 0; i < 200; ++i)
+        longName += char('a' + i % 26);
+    // A two-byte character at bytes 510 and 511, past what a fixed buffer of 512 held.
+    const std::string longDescription = std::string(510, 'd') + "\xc3\xa9" + std::string(88, 'e');
+    // A character past U+FFFF and a byte that is not UTF-8, which the input would replace.
+    const std::string oddName = "Rifle\xF0\x9F\x98\x80\xFF";
     const auto text = [](auto number) { return std::to_string(number); };
+    const auto last = [] { return ImRect(ImGui::GetItemRectMin(), ImGui::GetItemRectMax()); };
     struct Kind
     {
         const char* name;
@@ -239,7 +246,6 @@ TEST(PropertyInput, AFieldLeftAnyWayHandsOverTheTextItShowsAndEscapeKeepsTheValu
         std::function<std::string()> value;
         std::string typed, kept;
     };
-    const auto last = [] { return ImRect(ImGui::GetItemRectMin(), ImGui::GetItemRectMax()); };
     const Kind kinds[] = {
         {"float", [&](ImRect& typed, ImRect&) { PropertyInput::Float("Bottom", &bottom), typed = last(); }, false,
          "0.3", [&] { return text(bottom); }, text(0.3f), text(0.2f)},
@@ -251,7 +257,7 @@ TEST(PropertyInput, AFieldLeftAnyWayHandsOverTheTextItShowsAndEscapeKeepsTheValu
              // Blue, and red two channels to its left.
              PropertyInput::Color("Tint", &tint);
              const float channel = last().GetWidth() + ImGui::GetStyle().ItemInnerSpacing.x;
-             typed = last(), before = last();
+             typed = before = last();
              typed.Translate(ImVec2(-channel, 0.0f));
              before.Translate(ImVec2(-3.0f * channel, 0.0f));
          },
@@ -261,7 +267,7 @@ TEST(PropertyInput, AFieldLeftAnyWayHandsOverTheTextItShowsAndEscapeKeepsTheValu
          {
              // y, and x above it.
              PropertyInput::Vector2("Size", &size);
-             typed = last(), before = last();
+             typed = before = last();
              before.Translate(ImVec2(0.0f, -(last().GetHeight() + ImGui::GetStyle().ItemSpacing.y)));
          },
          false, "0.45", [&] { return text(size.x) + " " + text(size.y); }, text(0.4f) + " " + text(0.45f),
@@ -270,21 +276,22 @@ TEST(PropertyInput, AFieldLeftAnyWayHandsOverTheTextItShowsAndEscapeKeepsTheValu
          false, "0.5", [&] { return text(reload); }, "30", "60"},
         {"rate", [&](ImRect& typed, ImRect&) { PropertyInput::FramesAsRate("Auto Rate", &autoRate), typed = last(); },
          false, "20", [&] { return text(autoRate); }, "3", "6"},
-        {"text", [&](ImRect& typed, ImRect&) { PropertyInput::Text("Display Name", &name), typed = last(); }, true, "X",
-         [&] { return name; }, "RifleX", "Rifle"},
-        {"description", [&](ImRect& typed, ImRect&) { header.DrawHeader(), typed = last(); }, true, "!",
-         [&] { return item.description; }, "A gun.!", "A gun."},
+        // A long text loses only the byte taken.
+        {"text", [&](ImRect& typed, ImRect&) { PropertyInput::Text("Display Name", &name), typed = last(); }, true,
+         "\b", [&] { return name; }, longName.substr(0, 199), longName},
+        {"description", [&](ImRect& typed, ImRect&) { header.DrawHeader(), typed = last(); }, true, "\b",
+         [&] { return item.description; }, longDescription.substr(0, 599), longDescription},
+        // Shown, not edited.
+        {"text the input cannot hold",
+         [&](ImRect& typed, ImRect&) { PropertyInput::Text("Name", &odd), typed = last(); }, true, "\bX",
+         [&] { return odd; }, oddName, oddName},
     };
 
     size_t kind = 0;
     ImRect otherField, aboveField, belowField, typedField, beforeField;
     app.MoveMouse(20.0f, 20.0f);
     OpenTestWindow(*app.tools, "Other",
-                   [&](TestWindow&)
-                   {
-                       PropertyInput::Float("Timescale", &timescale);
-                       otherField = last();
-                   });
+                   [&](TestWindow&) { PropertyInput::Float("Timescale", &timescale), otherField = last(); });
     app.MoveMouse(600.0f, 20.0f);
     OpenTestWindow(*app.tools, "Rows",
                    [&](TestWindow&)
@@ -295,105 +302,48 @@ TEST(PropertyInput, AFieldLeftAnyWayHandsOverTheTextItShowsAndEscapeKeepsTheValu
                        PropertyInput::Float("Below", &below);
                        belowField = last();
                    });
+    const ImRect ground(1800.0f, 1000.0f, 1810.0f, 1010.0f);
     const auto click = [&](const ImRect& field)
     {
         app.MoveMouse(field.Min.x + 6.0f, field.GetCenter().y);
         app.Frame();
         app.Click();
     };
-    const auto leave = [&](Leave how)
-    {
-        switch (how)
-        {
-        case Leave::Return:
-            return app.TypeKeys("\n");
-        case Leave::Tab:
-            return app.TypeKeys("\t");
-        case Leave::ShiftTab:
-            app.keyboard->current.held[Lumvek::Key::LeftShift] = 1;
-            app.TypeKeys("\t");
-            app.keyboard->current.held[Lumvek::Key::LeftShift] = 0;
-            return;
-        case Leave::ClickBefore:
-            return click(beforeField);
-        case Leave::ClickBelow:
-            return click(belowField);
-        case Leave::ClickOtherWindow:
-            return click(otherField);
-        case Leave::ClickGround:
-            return click(ImRect(1800.0f, 1000.0f, 1810.0f, 1010.0f));
-        case Leave::Escape:
-            return app.TypeKeys("\x1b");
-        }
-    };
     for (kind = 0; kind < std::size(kinds); ++kind)
-        for (int way = 0; way <= int(Leave::Escape); ++way)
+        for (const Leave way : {Leave::Return, Leave::Tab, Leave::ShiftTab, Leave::ClickBefore, Leave::ClickBelow,
+                                Leave::ClickOtherWindow, Leave::ClickGround, Leave::Escape})
         {
             const Kind& row = kinds[kind];
             timescale = 1.0f, above = 2.0f, below = 3.0f, bottom = 0.2f;
             clipSize = 30, reload = 60, autoRate = 6;
             tint = {10, 20, 66, 255}, size = {0.4f, 0.5f};
-            name = "Rifle", item.description = "A gun.";
+            name = longName, item.description = longDescription, odd = oddName;
             app.Frame();
             app.Frame();
             click(typedField);
             if (row.atEnd)
                 app.PressKey(Lumvek::Key::End);
             app.TypeKeys(row.keys);
-            leave(Leave(way));
+            app.keyboard->current.held[Lumvek::Key::LeftShift] = way == Leave::ShiftTab;
+            way == Leave::Return                          ? app.TypeKeys("\n")
+            : way == Leave::Tab || way == Leave::ShiftTab ? app.TypeKeys("\t")
+            : way == Leave::Escape                        ? app.TypeKeys("\x1b")
+            : way == Leave::ClickBefore                   ? click(beforeField)
+            : way == Leave::ClickBelow                    ? click(belowField)
+            : way == Leave::ClickOtherWindow              ? click(otherField)
+                                                          : click(ground);
+            app.keyboard->current.held[Lumvek::Key::LeftShift] = 0;
             app.Frame();
             app.Frame();
             // A description takes Return as a new line and stays in the field.
-            const std::string expected = Leave(way) == Leave::Escape ? row.kept
-                                         : std::string(row.name) == "description" && Leave(way) == Leave::Return
-                                             ? row.typed + "\n"
-                                             : row.typed;
-            EXPECT_EQ(row.value(), expected) << row.name << ", left by way " << way;
-            EXPECT_EQ(timescale + above + below, 6.0f) << row.name << ", left by way " << way;
-            click(ImRect(1800.0f, 1000.0f, 1810.0f, 1010.0f));
+            const bool newLine = std::string(row.name) == "description" && way == Leave::Return;
+            EXPECT_EQ(row.value(), way == Leave::Escape ? row.kept
+                                   : newLine            ? row.typed + "\n"
+                                                        : row.typed)
+                << row.name << ", left by way " << int(way);
+            EXPECT_EQ(timescale + above + below, 6.0f) << row.name << ", left by way " << int(way);
+            click(ground);
         }
-}
-
-TEST(PropertyInput, ALongTextEditedByOneKeyKeepsTheRestWhole)
-{
-    std::string name;
-    for (size_t i = 0; i < 200; ++i)
-        name += char('a' + i % 26);
-    FlagData item;
-    // A two-byte character at bytes 510 and 511, past what a fixed buffer of 512 held.
-    item.description = std::string(510, 'd') + "\xc3\xa9" + std::string(88, 'e');
-    const std::string original = name, description = item.description;
-    DataInspector header(&item);
-    ToolsApplication app;
-    ImRect nameField, descriptionField;
-    OpenTestWindow(*app.tools, "Header",
-                   [&](TestWindow&)
-                   {
-                       PropertyInput::Text("Name", &name);
-                       nameField = ImRect(ImGui::GetItemRectMin(), ImGui::GetItemRectMax());
-                       header.DrawHeader();
-                       descriptionField = ImRect(ImGui::GetItemRectMin(), ImGui::GetItemRectMax());
-                   });
-    app.Frame();
-    app.Frame();
-    const auto edit = [&](const ImRect& field, const std::string& keys)
-    {
-        app.MoveMouse(field.Min.x + 6.0f, field.Min.y + 6.0f);
-        app.Frame();
-        app.Click();
-        app.PressKey(Lumvek::Key::End);
-        app.TypeKeys(keys);
-    };
-    edit(nameField, "\b\n");
-    EXPECT_EQ(name, original.substr(0, 199));
-    edit(descriptionField, "\b\x1b");
-    EXPECT_EQ(item.description, description);
-    edit(descriptionField, "\b");
-    EXPECT_EQ(item.description, description.substr(0, 599));
-    // A character past U+FFFF and a byte that is not UTF-8, which the input would replace: shown only.
-    name = "Rifle\xF0\x9F\x98\x80\xFF";
-    edit(nameField, "\bX\n");
-    EXPECT_EQ(name, "Rifle\xF0\x9F\x98\x80\xFF");
 }
 
 TEST(PropertyInput, RangedValueBringsATypedValueOutsideItsRangeToTheEndWithALine)
