@@ -568,8 +568,8 @@ uint32_t StepRate(uint32_t ticks, bool faster, bool fast)
     uint32_t stepped = ticks;
     if (RateToTicks(faster ? rate + by : rate - by, stepped) && stepped != ticks)
         return stepped;
-    // From 3.5 Hz up a tenth of a hertz is less than a tick, and below it no rate is left: the next
-    // period, whose rate shows otherwise (each count's text is its own).
+    // From 3.5 Hz up a tenth of a hertz is less than a tick, and below a tenth of a hertz a slower step
+    // leaves no rate: then the neighbouring period, whose text differs, as each count's text is its own.
     if (ticks == 0)
         return ticks;
     if (faster)
