@@ -337,10 +337,12 @@ bool ThemeData::Read(BlueprintReader& reader)
                 reader.Refuse(member.name.View(), "a name was expected");
                 read = false;
             }
-            else if (registry && !NamesElement(*registry, member.value.GetString()))
+            else if (const std::string why = CheckReplacement(member.name.View(), member.value.GetString());
+                     !why.empty())
             {
-                // Kept, so that the theme writes back what its file held until the maker sets it.
-                reader.Refuse(member.name.View(), "no hazard, interaction or zone of that name");
+                // Kept, so that the theme writes back what its file held until the maker sets it. An
+                // entry without a name is named by the map that holds it.
+                reader.Refuse(member.name.View(), why);
                 read = false;
             }
             dataMap.Set(member.name.View(), member.value.GetString());
@@ -362,6 +364,15 @@ void ThemeData::Write(BlueprintWriter& writer) const
     for (const auto& [element, replacement] : dataMap.GetEntries())
         WriteMember(writer, element, StringView(replacement));
     writer.Pop();
+}
+
+std::string ThemeData::CheckReplacement(StringView name, StringView replacement) const
+{
+    if (name.IsEmpty())
+        return "an entry needs the name of the element it replaces";
+    if (registry && !NamesElement(*registry, replacement))
+        return "no hazard, interaction or zone of that name";
+    return {};
 }
 
 Data* ThemeData::FindElement(StringView folder, StringView element) const

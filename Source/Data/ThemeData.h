@@ -130,8 +130,8 @@ class ThemeData : public Data
 {
 public:
     // False when "Backgrounds" or "Objects" is no Array (the list is emptied), "DataMap" is no Object,
-    // or one of its entries is no String (its name maps to the empty text) or names no hazard,
-    // interaction or zone; everything readable is read regardless. An image the theme's folder lacks
+    // or one of its entries is no String (its name maps to the empty text) or is refused by
+    // CheckReplacement; everything readable is read regardless. An image the theme's folder lacks
     // and a TileSize or ConveyerSize not above 0 are refused too, through the reader.
     bool Read(Lumvek::BlueprintReader& reader) override;
     void Write(Lumvek::BlueprintWriter& writer) const override;
@@ -142,6 +142,10 @@ public:
     Data* GetHazard(Lumvek::StringView name) const;
     Data* GetInteraction(Lumvek::StringView name) const;
     Data* GetZone(Lumvek::StringView name) const;
+    // Why the data map takes no entry replacing name by replacement, as its file is read and as the
+    // tools add one; empty when it takes it. A name is needed, and the replacement must name a hazard,
+    // interaction or zone (looked for only in the theme's registry).
+    std::string CheckReplacement(Lumvek::StringView name, Lumvek::StringView replacement) const;
 
     // Loads what the renderer draws and plays of this theme: a device texture per background layer,
     // the object images into regions of the object texture, the platform pieces at their fixed places

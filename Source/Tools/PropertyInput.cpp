@@ -456,65 +456,136 @@ bool RateToTicks(double hertz, uint32_t& ticks)
     return true;
 }
 
-float TicksToRate(uint32_t ticks)
-{
-    return ticks == 0 ? 0.0f : float(60.0 / double(ticks));
-}
-
 namespace
 {
 
-// The duration rows show a float, which holds no single tick past 2^24 of them; what was typed is read
-// again in double by check (empty when taken), so that it becomes the nearest tick however long.
-template <class Check> bool DurationRow(Lumvek::StringView label, float shown, uint32_t* ticks, Check check)
+constexpr uint32_t LongestDuration = std::numeric_limits<uint32_t>::max();
+
+// The text of a value that stands for a count of ticks, worked in double: three decimals, or as many
+// more as it takes for the text to read back through read as the same count. A float holds no single
+// tick past 2^24 of them, so its text stood for another count; every count's seconds read back at
+// three, and a slow rate needs more (0.009 Hz would be 6667 ticks, not 7000).
+std::string TicksText(double value, uint32_t ticks, std::string (*read)(Lumvek::StringView, uint32_t&))
 {
-    std::optional<uint32_t> typedTicks;
-    const auto exactly = [&](float) -> std::string
+    // Twenty decimals reach the slowest rate, one period of the longest duration, with room to spare.
+    char text[48];
+    for (int decimals = 3;; ++decimals)
     {
-        double number = 0.0;
-        std::string why = Lumvek::ReadNumberText(typed, number);
-        return why.empty() ? check(number, typedTicks) : why;
-    };
-    float edited = shown;
-    if (!FloatRow(label, label, &edited, 0.1f, 1.0f, 3, exactly) && !typedTicks)
-        return false;
-    if (!typedTicks)
-        // A step: the float the buttons left is taken as if typed, one below 0 as 0.
-        check(std::max(0.0, double(edited)), typedTicks);
-    const uint32_t before = *ticks;
-    *ticks = typedTicks.value_or(before);
-    return *ticks != before;
+        const int length = std::snprintf(text, sizeof(text), "%.*f", decimals, value);
+        const Lumvek::StringView shown(text, uint32_t(std::clamp(length, 0, int(sizeof(text)) - 1)));
+        uint32_t back = 0;
+        if (decimals >= 20 || (read(shown, back).empty() && back == ticks))
+            return text;
+    }
+}
+
+// What a tick row shows, how it reads a typed text, and where its "-" and "+" (up) go, with Ctrl held
+// or not.
+struct TickForm
+{
+    std::string (*show)(uint32_t ticks);
+    std::string (*read)(Lumvek::StringView text, uint32_t& ticks);
+    uint32_t (*step)(uint32_t ticks, bool up, bool fast);
+};
+
+// A row over a count of ticks, which is never carried in a float: the text shown and taken back is the
+// same count, and the steps move it by whole ticks.
+bool TickRow(Lumvek::StringView label, uint32_t* ticks, const TickForm& form)
+{
+    BeginRow(label);
+    uint32_t edited = *ticks;
+    const bool fast = ImGui::GetIO().KeyCtrl;
+    switch (NumberInput("##Input", form.show(*ticks).c_str()))
+    {
+    case NumberEdit::Typed:
+        if (const std::string why = form.read(typed, edited); !why.empty())
+            Lumvek::Log::Write("{}: \"{}\" was not taken: {}", label, typed, why);
+        break;
+    case NumberEdit::Down:
+        edited = form.step(*ticks, false, fast);
+        break;
+    case NumberEdit::Up:
+        edited = form.step(*ticks, true, fast);
+        break;
+    case NumberEdit::None:
+        break;
+    }
+    EndRow();
+    const bool changed = edited != *ticks;
+    *ticks = edited;
+    return changed;
 }
 
 } // namespace
 
+std::string SecondsText(uint32_t ticks)
+{
+    return TicksText(double(ticks) / 60.0, ticks, ReadSeconds);
+}
+
+std::string ReadSeconds(Lumvek::StringView text, uint32_t& ticks)
+{
+    double seconds = 0.0;
+    if (std::string why = Lumvek::ReadNumberText(text, seconds); !why.empty())
+        return why;
+    if (seconds < 0.0)
+        return "below 0";
+    if (std::round(seconds * 60.0) > double(LongestDuration))
+        return "beyond the longest duration";
+    ticks = SecondsToTicks(seconds);
+    return {};
+}
+
+uint32_t StepSeconds(uint32_t ticks, bool up, bool fast)
+{
+    const uint32_t by = fast ? 60 : 6;
+    if (up)
+        return LongestDuration - ticks < by ? LongestDuration : ticks + by;
+    return ticks < by ? 0 : ticks - by;
+}
+
+std::string RateText(uint32_t ticks)
+{
+    // No rate has a period of 0 ticks to read back as.
+    return ticks == 0 ? std::string("0.000") : TicksText(60.0 / double(ticks), ticks, ReadRate);
+}
+
+std::string ReadRate(Lumvek::StringView text, uint32_t& ticks)
+{
+    double hertz = 0.0;
+    if (std::string why = Lumvek::ReadNumberText(text, hertz); !why.empty())
+        return why;
+    if (!(hertz > 0.0))
+        return "not above 0";
+    if (!RateToTicks(hertz, ticks))
+        return "its period is beyond the longest duration";
+    return {};
+}
+
+uint32_t StepRate(uint32_t ticks, bool faster, bool fast)
+{
+    const double by = fast ? 1.0 : 0.1;
+    const double rate = ticks == 0 ? 0.0 : 60.0 / double(ticks);
+    uint32_t stepped = ticks;
+    if (RateToTicks(faster ? rate + by : rate - by, stepped) && stepped != ticks)
+        return stepped;
+    // From 3.5 Hz up a tenth of a hertz is less than a tick, and below a tenth of a hertz a slower step
+    // leaves no rate: then the neighbouring period, whose text differs, as each count's text is its own.
+    if (ticks == 0)
+        return ticks;
+    if (faster)
+        return std::max<uint32_t>(1, ticks - 1);
+    return ticks == LongestDuration ? ticks : ticks + 1;
+}
+
 bool FramesAsSeconds(Lumvek::StringView label, uint32_t* ticks)
 {
-    return DurationRow(label, float(double(*ticks) / 60.0), ticks,
-                       [](double seconds, std::optional<uint32_t>& taken) -> std::string
-                       {
-                           if (seconds < 0.0)
-                               return "below 0";
-                           if (std::round(seconds * 60.0) > double(std::numeric_limits<uint32_t>::max()))
-                               return "beyond the longest duration";
-                           taken = SecondsToTicks(seconds);
-                           return {};
-                       });
+    return TickRow(label, ticks, {SecondsText, ReadSeconds, StepSeconds});
 }
 
 bool FramesAsRate(Lumvek::StringView label, uint32_t* ticks)
 {
-    return DurationRow(label, TicksToRate(*ticks), ticks,
-                       [](double hertz, std::optional<uint32_t>& taken) -> std::string
-                       {
-                           if (!(hertz > 0.0))
-                               return "not above 0";
-                           uint32_t read = 0;
-                           if (!RateToTicks(hertz, read))
-                               return "its period is beyond the longest duration";
-                           taken = read;
-                           return {};
-                       });
+    return TickRow(label, ticks, {RateText, ReadRate, StepRate});
 }
 
 bool Vector2(Lumvek::StringView label, Lumvek::Vector2* value)

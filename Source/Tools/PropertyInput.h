@@ -67,12 +67,13 @@ bool FloatSmall(Lumvek::StringView label, float* value);
 void FloatCoarse(Lumvek::StringView label, float* value);
 // Radians shown in degrees; a change is stored within [0, 2 pi).
 bool Angle(Lumvek::StringView label, float* radians);
-// Ticks shown as seconds; typed seconds become the nearest tick, sixty to the second, as a file's
-// seconds read. Seconds below 0 or beyond the largest count are refused.
+// Ticks shown as seconds (SecondsText); typed seconds become the nearest tick, sixty to the second, as
+// a file's seconds read, and the steps are a tenth of a second (a second with Ctrl) in whole ticks.
+// Seconds below 0 or beyond the largest count are refused.
 bool FramesAsSeconds(Lumvek::StringView label, uint32_t* ticks);
-// Ticks shown as a rate in hertz (0 ticks shows 0); a typed rate becomes the nearest tick of its
-// period. A rate of 0 or less, or one whose period is beyond the largest count, is refused, and a rate
-// faster than one a tick is stored as one tick.
+// Ticks shown as a rate in hertz (RateText; 0 ticks shows 0); a typed rate becomes the nearest tick of
+// its period. A rate of 0 or less, or one whose period is beyond the largest count, is refused, and a
+// rate faster than one a tick is stored as one tick. The steps: StepRate.
 bool FramesAsRate(Lumvek::StringView label, uint32_t* ticks);
 bool Vector2(Lumvek::StringView label, Lumvek::Vector2* value);
 // Edits the whole text as it is typed, however long; Escape puts back the text it held when entered.
@@ -115,10 +116,22 @@ bool InvisibleButton(const char* id, float width, float height);
 // The device the resource pickers read; set by the tools host.
 void SetDevice(Lumvek::GraphicsDevice* device);
 
-// The conversions the duration widgets write back, exposed for their callers' checks.
+// The texts, readings and steps of the two duration rows. A text shows the count in double, with three
+// decimals or as many more as it takes to read back as the same count; a reading is empty when it
+// takes the text into ticks (written only then), otherwise why not.
+std::string SecondsText(uint32_t ticks);
+std::string ReadSeconds(Lumvek::StringView text, uint32_t& ticks);
+// Six ticks, sixty when fast, stopping at 0 and at the largest count.
+uint32_t StepSeconds(uint32_t ticks, bool up, bool fast);
+std::string RateText(uint32_t ticks);
+std::string ReadRate(Lumvek::StringView text, uint32_t& ticks);
+// To the period nearest the rate a tenth of a hertz (a hertz when fast) faster or slower, or, where
+// that is the same period or no rate, to the neighbouring period, so that a step always changes the
+// rate shown while there is a period left that way.
+uint32_t StepRate(uint32_t ticks, bool faster, bool fast);
+// Seconds as the nearest whole tick, sixty to the second: 0 for none, the largest count beyond it.
 uint32_t SecondsToTicks(double seconds);
 // False for a rate that is not a positive number, or whose period is beyond the largest count.
 bool RateToTicks(double hertz, uint32_t& ticks);
-float TicksToRate(uint32_t ticks);
 
 } // namespace PropertyInput

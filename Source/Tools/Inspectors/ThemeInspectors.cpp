@@ -97,12 +97,21 @@ void Edges(float& left, float& right, float& bottom, float& top)
 
 ThemeDataInspector::ThemeDataInspector(ThemeData* theme) : DataInspector(theme), theme(theme) {}
 
-void ThemeDataInspector::AddEntry()
+bool ThemeDataInspector::AddEntry()
 {
-    if (theme)
-        theme->dataMap.Set(newKey, newValue);
+    if (!theme)
+        return false;
+    // Refused as the theme's file would be at the next start; the typed pair stays to be mended.
+    if (const std::string why = theme->CheckReplacement(newKey, newValue); !why.empty())
+    {
+        Lumvek::Log::Write("the data map of the theme {} does not take \"{}\" -> \"{}\": {}", theme->name, newKey,
+                           newValue, why);
+        return false;
+    }
+    theme->dataMap.Set(newKey, newValue);
     newKey.clear();
     newValue.clear();
+    return true;
 }
 
 void ThemeDataInspector::Draw()

@@ -21,8 +21,9 @@ public:
     void Draw() override;
 
     // Takes the typed key and value into the data map (a key there already takes the new value in
-    // its place) and empties both.
-    void AddEntry();
+    // its place) and empties both; an entry the theme's file would refuse (ThemeData::CheckReplacement)
+    // is refused with a line and both are kept. True when taken.
+    bool AddEntry();
 
     ThemeData* theme;
     // The data-map entry being typed in.

@@ -150,6 +150,8 @@ TEST(ThemeData, MistypedMembersKeepTheirFieldsAndMisshapenListsAreReported)
         {R"({"DataMap": {"Spikes": 4, "Fan": "Propeller"}})", false, "DataMap",
          R"({"Fan": "Propeller", "Spikes": ""})"},
         {R"({"DataMap": ["Spikes"]})", false, "DataMap", R"({"Fan": "Blower"})"},
+        // An entry without a name replaces nothing; it is kept, to be written back as it was.
+        {R"({"DataMap": {"": "Blower"}})", false, "DataMap", R"({"Fan": "Blower", "": "Blower"})"},
     };
     for (const Case& test : cases)
     {

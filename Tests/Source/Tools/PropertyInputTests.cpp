@@ -164,10 +164,54 @@ TEST(PropertyInput, TypedNumbersReadAsFilesDoOrAreRefusedWithALine)
             refusal.push_back(c.row.name + ": \"" + c.typed + "\" was not taken: " + c.refusal);
         EXPECT_EQ(log.StartingWith(c.row.name + ": "), refusal) << c.typed;
     }
-    // What the rows show.
-    EXPECT_FLOAT_EQ(30 * TickSeconds, 0.5f);
-    EXPECT_FLOAT_EQ(TicksToRate(60), 1.0f);
-    EXPECT_EQ(TicksToRate(0), 0.0f);
+}
+
+// Counts over the whole range, the longest among them: a duration row's text reads back as its count
+// and a step moves it six ticks; a rate's text reads back, and each step changes it.
+TEST(PropertyInput, DurationTextsReadBackAsTheirCountAndStepByWholeTicks)
+{
+    using namespace PropertyInput;
+    for (uint64_t wide = 0; wide <= UINT32_MAX; wide += wide < 5000 || wide > UINT32_MAX - 5000 ? 1 : 65521)
+    {
+        const auto count = uint32_t(wide);
+        uint32_t seconds = 0, period = 0;
+        ASSERT_TRUE(ReadSeconds(SecondsText(count), seconds).empty() && seconds == count) << SecondsText(count);
+        ASSERT_EQ(StepSeconds(count, true, false) - count, std::min(UINT32_MAX - count, 6u)) << count;
+        ASSERT_EQ(count - StepSeconds(count, false, false), std::min(count, 6u)) << count;
+        ASSERT_TRUE(count == 0 || (ReadRate(RateText(count), period).empty() && period == count)) << RateText(count);
+        ASSERT_TRUE(count < 2 || count > 600 ||
+                    (RateText(StepRate(count, true, false)) != RateText(count) &&
+                     RateText(StepRate(count, false, false)) != RateText(count)));
+    }
+    EXPECT_EQ(SecondsText(60000006), "1000000.100");
+    EXPECT_EQ(SecondsText(UINT32_MAX), "71582788.250");
+    EXPECT_EQ(RateText(7000), "0.008571"); // 0.009 would read as 6667 ticks
+}
+
+// A duration row's "-" and "+" step whole ticks; a rate row's change the period at 10 Hz and 30 Hz.
+TEST(PropertyInput, DurationRowButtonsStepWholeTicks)
+{
+    using namespace PropertyInput;
+    struct Case
+    {
+        bool (*widget)(Lumvek::StringView, uint32_t*);
+        uint32_t before;
+        const char* button;
+        uint32_t after;
+    };
+    for (const Case& c : {Case{FramesAsSeconds, 60000006, "-", 60000000},
+                          {FramesAsSeconds, 60000006, "+", 60000012},
+                          {FramesAsSeconds, UINT32_MAX, "-", UINT32_MAX - 6},
+                          {FramesAsRate, 6, "+", 5},
+                          {FramesAsRate, 6, "-", 7},
+                          {FramesAsRate, 2, "+", 1},
+                          {FramesAsRate, 2, "-", 3}})
+    {
+        uint32_t ticks = c.before;
+        WidgetRow row([&] { return c.widget(Lumvek::StringView("Duration"), &ticks); });
+        ASSERT_TRUE(row.app.ClickItem("Row", WidgetId("Row", {"Window", "Row", 0, "##Input", c.button})));
+        EXPECT_EQ(ticks, c.after) << c.before << c.button;
+    }
 }
 
 // The value a row holds once the keys are typed into it (ToolsApplication::TypeKeys); a row whose

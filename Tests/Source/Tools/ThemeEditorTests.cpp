@@ -5,6 +5,7 @@
 #include "Source/Tools/Editors/ThemeEditor.h"
 #include "Source/Tools/Inspectors/ThemeInspectors.h"
 #include "Source/World/PlatformRenderable.h"
+#include "Tests/LogCapture.h"
 #include "Tests/Source/Tools/ToolsTesting.h"
 #include "Tests/Source/World/WorldTestSupport.h"
 
@@ -220,6 +221,24 @@ TEST_F(ThemeEditing, LayersAreLabelledByTextureOrBottomColourAndOneTitleOpensOne
     game.configuration.theme = 7;
     app.Frame();
     EXPECT_EQ(drawn.bottom, drawn.top);
+}
+
+// Add takes an entry only where the theme's file would take it at the next start.
+TEST_F(ThemeEditing, TheDataMapRefusesAtAddWhatTheFileWouldRefuse)
+{
+    ThemeDataInspector inspector(theme);
+    Lumvek::Testing::LogCapture log;
+    for (const auto& [key, value] : {std::pair{"Spikes", "Nothingz"}, {"", ""}, {"", "Icicles"}, {"Spikes", "Icicles"}})
+    {
+        inspector.newKey = key;
+        inspector.newValue = value;
+        EXPECT_EQ(inspector.AddEntry(), *key && *value == 'I') << key << " -> " << value;
+    }
+    const std::string line = "the data map of the theme Plain does not take ";
+    EXPECT_EQ(log.StartingWith(line).size(), 3u);
+    EXPECT_TRUE(log.Logged(line + "\"Spikes\" -> \"Nothingz\": no hazard, interaction or zone of that name"));
+    EXPECT_TRUE(log.Logged(line + "\"\" -> \"\": an entry needs the name of the element it replaces"));
+    EXPECT_EQ(theme->dataMap.GetEntries(), (std::vector<ThemeNameMap::Entry>{{"Spikes", "Icicles"}}));
 }
 
 } // namespace
