@@ -20,7 +20,6 @@
 #include <cstring>
 #include <limits>
 #include <memory>
-#include <optional>
 #include <string_view>
 
 namespace PropertyInput
