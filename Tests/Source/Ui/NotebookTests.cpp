@@ -332,6 +332,12 @@ TEST_F(NotebookScreens, TenHeadsMakeRowsOfSixAndFourAndTheCardsFollowTheProfileU
                (notebook->GetElement("View")->visible ? "V" : "-");
     };
     EXPECT_EQ(hints(), "EV");
+    // The focused card's name keeps the script font, which a long name fits, and is inked on the green band.
+    ASSERT_TRUE(notebook->IsFocused(*cards->GetChildren()[0]));
+    const auto& focusedName =
+        static_cast<const Lumvek::TextContent&>(*cards->GetChildren()[0]->GetChildren()[2]->content);
+    EXPECT_EQ(focusedName.font, GraphicsResources::ScriptFont);
+    EXPECT_EQ(focusedName.fillColor, UnpackColor(InkColor));
 
     // Known but not owned: name and band, A does nothing.
     Tap(ControllerButton::Right);
@@ -389,8 +395,14 @@ TEST_F(NotebookScreens, TenHeadsMakeRowsOfSixAndFourAndTheCardsFollowTheProfileU
     EXPECT_EQ(notebook->tab, 1u);
     EXPECT_EQ(notebook->SelectedCard(), 0u);
     EXPECT_EQ(cards->GetChildren().size(), 3u);
-    Tap(ControllerButton::LeftBumper);
-    Tap(ControllerButton::LeftBumper);
+    // On the red band of LEGS, ink hardly shows: the names there, focused or not, are written in white.
+    Tap(ControllerButton::RightBumper);
+    Tap(ControllerButton::RightBumper);
+    for (const auto& card : cards->GetChildren())
+        EXPECT_EQ(static_cast<const Lumvek::TextContent&>(*card->GetChildren()[2]->content).fillColor,
+                  Lumvek::Color::White);
+    for (int i = 0; i < 4; ++i)
+        Tap(ControllerButton::LeftBumper);
     EXPECT_EQ(notebook->tab, 0u);
     EXPECT_EQ(notebook->SelectedCard(), 0u);
 }
@@ -444,10 +456,9 @@ TEST_F(NotebookScreens, PartsOutsideTheirCollectionsShowAQuestionMark)
         EXPECT_FALSE(StarOf(*card));
 }
 
-TEST_F(NotebookScreens, CraftingPaysTheCostInMemoryAndEquipSaves)
+TEST_F(NotebookScreens, CraftingSavesTheUnlockAndTheSpentInkAtOnce)
 {
     profile->ink = 13; // K0P3 costs 13
-    profile->activeLoadout = 0;
     profile->heads.Set("K0P3", false);
     Notebook* notebook = OpenNotebook(0);
     ASSERT_NE(notebook, nullptr);
@@ -466,33 +477,62 @@ TEST_F(NotebookScreens, CraftingPaysTheCostInMemoryAndEquipSaves)
 
     Tap(ControllerButton::Y);
     EXPECT_EQ(profile->ink, 0u);
-    EXPECT_TRUE(profile->IsUnlocked("K0P3"));
     EXPECT_EQ(card->GetElement("Craft")->visible, 0);
     EXPECT_NE(card->GetElement("Equip")->visible, 0);
     EXPECT_EQ(TextOf(card->GetElement("Ink")), "0");
-    EXPECT_FALSE(Saved()); // a craft alone writes nothing
+    ASSERT_TRUE(Saved());
     Tap(ControllerButton::Y);
     EXPECT_EQ(profile->ink, 0u);
 
-    Tap(ControllerButton::A);
-    EXPECT_EQ(profile->loadouts[0].head, 3u);
-    EXPECT_EQ(configuration.players[0].loadout.head, 3u);
-    ASSERT_TRUE(Saved());
-    const Profile read = ReadBack();
-    EXPECT_EQ(read.ink, 0u);
-    EXPECT_EQ(read.loadouts[0].head, 3u);
-    EXPECT_TRUE(read.IsUnlocked("K0P3"));
-
-    // Back: the notebook comes back with the card owned and starred and the ink shown again.
+    // Back: the notebook comes back with the card owned and the ink shown again; leaving it and the
+    // loadouts for the main menu keeps the craft on disk, the loadout untouched.
     Tap(ControllerButton::B);
     EXPECT_EQ(Settle<Notebook>(), notebook);
     EXPECT_NE(notebook->GetElement("Ink")->visible, 0);
     EXPECT_EQ(TextOf(notebook->GetElement("InkAmount")), "0");
     const Element* crafted = notebook->FindCard(3);
     ASSERT_NE(crafted, nullptr);
-    EXPECT_TRUE(StarOf(*crafted));
+    EXPECT_FALSE(StarOf(*crafted));
     EXPECT_TRUE(static_cast<const Notebook::Card&>(*crafted->actions).owned);
     EXPECT_TRUE(notebook->IsFocused(*crafted));
+    Tap(ControllerButton::B);
+    ASSERT_NE(Settle<LoadoutsScreen>(), nullptr);
+    Tap(ControllerButton::B);
+    ASSERT_NE(Settle<MainMenu>(), nullptr);
+    const Profile read = ReadBack();
+    EXPECT_EQ(read.ink, 0u);
+    EXPECT_TRUE(read.IsUnlocked("K0P3"));
+    EXPECT_EQ(read.loadouts[0].head, 0u);
+}
+
+// The card view equips into the loadout on screen; the slot wears it only when it is the active one.
+TEST_F(NotebookScreens, TheCardViewEquipsIntoTheLoadoutTheNotebookEdits)
+{
+    profile->heads.Set("K0P3", true);
+    profile->activeLoadout = 0;
+    for (const uint32_t edited : {1u, 0u})
+    {
+        Notebook* notebook = OpenNotebook(edited);
+        ASSERT_NE(notebook, nullptr);
+        for (int i = 0; i < 3; ++i)
+            Tap(ControllerButton::Right);
+        Tap(ControllerButton::X);
+        CardView* card = Settle<CardView>();
+        ASSERT_NE(card, nullptr);
+        const Element& star = *card->GetElement("Card")->GetChildren()[4];
+        EXPECT_EQ(star.visible, 0) << edited;
+        Tap(ControllerButton::A);
+        EXPECT_NE(star.visible, 0) << edited;
+        const Profile read = ReadBack();
+        EXPECT_EQ(read.loadouts[edited].head, 3u);
+        EXPECT_EQ(read.loadouts[0].head, edited == 0 ? 3u : 0u) << "the active loadout";
+        EXPECT_EQ(read.activeLoadout, 0u);
+        EXPECT_EQ(configuration.players[0].loadout.head, edited == 0 ? 3u : 0u);
+        Tap(ControllerButton::B);
+        EXPECT_TRUE(StarOf(*Settle<Notebook>()->FindCard(3)));
+        app.gui->CloseMenu(*notebook, nullptr);
+        app.Frame();
+    }
 }
 
 TEST_F(NotebookScreens, OnlineTheCardIsLockedWithoutCraft)
