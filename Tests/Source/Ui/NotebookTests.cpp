@@ -458,14 +458,27 @@ TEST_F(NotebookScreens, PartsOutsideTheirCollectionsShowAQuestionMark)
 
 TEST_F(NotebookScreens, CraftingSavesTheUnlockAndTheSpentInkAtOnce)
 {
-    profile->ink = 13; // K0P3 costs 13
+    profile->ink = 13; // K0P3 costs 13, K0P4 14
     profile->heads.Set("K0P3", false);
+    profile->heads.Set("K0P4", false);
     Notebook* notebook = OpenNotebook(0);
     ASSERT_NE(notebook, nullptr);
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 4; ++i)
         Tap(ControllerButton::Right);
     Tap(ControllerButton::X);
     CardView* card = Settle<CardView>();
+    ASSERT_NE(card, nullptr);
+    EXPECT_EQ(TextOf(card->GetElement("Description")), "NOT ENOUGH INK TO CREATE");
+    EXPECT_EQ(card->GetElement("Craft")->visible, 0);
+    Tap(ControllerButton::Y);
+    EXPECT_EQ(profile->ink, 13u);
+    EXPECT_FALSE(profile->IsUnlocked("K0P4"));
+    EXPECT_FALSE(Saved());
+    Tap(ControllerButton::B);
+    Settle<Notebook>();
+    Tap(ControllerButton::Left);
+    Tap(ControllerButton::X);
+    card = Settle<CardView>();
     ASSERT_NE(card, nullptr);
     EXPECT_TRUE(card->craftable);
     EXPECT_EQ(TextOf(card->GetElement("Description")), "CREATE FOR 13 INK?");
