@@ -537,7 +537,8 @@ void WriteCardName(Lumvek::TextContent& name, bool onBand, uint32_t band)
     name.outerStrokeRadius = white ? 0.3f : 0.0f;
 }
 
-void SetCardName(Element& card, bool onBand, uint32_t band)
+// Shows or hides a card's band, with its name written to read over what is then behind it.
+void ShowCardBand(Element& card, bool onBand, uint32_t band)
 {
     const auto& children = card.GetChildren();
     children[CardBand]->visible = onBand ? 1 : 0;
@@ -554,7 +555,7 @@ void Notebook::Card::Focus()
         return;
     SetSliceRegion(*children[CardFrame], Images::Outline);
     SetSliceRegion(*children[CardBand], Images::Outline);
-    SetCardName(element, true, PartKindColor(notebook.tab));
+    ShowCardBand(element, true, PartKindColor(notebook.tab));
     // The name keeps the script font: the heading font's broad letters do not fit a long name into a
     // card this narrow without running into each other. The outline and the icon mark the focus.
     children[CardOutline]->visible = 1;
@@ -574,7 +575,7 @@ void Notebook::Card::Blur()
         return;
     SetSliceRegion(*children[CardFrame], Images::SketchOutline);
     SetSliceRegion(*children[CardBand], Images::SketchOutline);
-    SetCardName(element, !owned, PartKindColor(notebook.tab));
+    ShowCardBand(element, !owned, PartKindColor(notebook.tab));
     children[CardOutline]->visible = 0;
     if (auto* picture = dynamic_cast<Lumvek::ImageContent*>(children[CardPicture]->content.get()))
     {
