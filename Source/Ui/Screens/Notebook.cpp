@@ -90,6 +90,14 @@ Element& AddStoreHint(Lumvek::Menu& menu, Element& root)
     return store;
 }
 
+// The element spans its parent's width less the inset on either side, as a name inside a frame's padding.
+void InsetSides(Element& element, float points)
+{
+    element.SetWidth({});
+    SetOffsetPoints(element, YGEdgeLeft, points);
+    SetOffsetPoints(element, YGEdgeRight, points);
+}
+
 Element& AddStar(Element& parent, float width, float height)
 {
     Element& star = AddElement(parent, width, height, 0);
@@ -753,9 +761,7 @@ void Notebook::BuildCards()
         name.shrinkToFit = 1;
         name.letterSpacing = -0.06f;
         WriteCardName(name, !owned, color);
-        title.SetWidth({});
-        SetOffsetPoints(title, YGEdgeLeft, CardPadding);
-        SetOffsetPoints(title, YGEdgeRight, CardPadding);
+        InsetSides(title, CardPadding);
         SetOffset(title, YGEdgeBottom, 3.0f);
         Element& outline = AddElement(card, 125.0f, 118.51852f, 0);
         AddNineSlice(outline, Images::Outline, {Lumvek::UnitRectangle::Percent, 7.5f}, InkColor);
@@ -999,10 +1005,11 @@ void CardView::Setup()
     AlignCentre(card);
     SetOffset(card, YGEdgeTop, 17.5f);
 
+    constexpr float padding = 8.0f;
     const auto addSlices = [](Element& element, uint32_t inner)
     {
         AddNineSlice(element, Images::Outline, {Lumvek::UnitRectangle::Pixels, 9.0f}, InkColor);
-        element.SetPadding({ElementLength::Points, 8.0f});
+        element.SetPadding({ElementLength::Points, padding});
         element.fill = UnpackColor(inner);
     };
     Element& paper = AddElement(card, 100.0f, 100.0f, 0);
@@ -1012,7 +1019,10 @@ void CardView::Setup()
     addSlices(band, PartKindColor(kind));
     SetOffset(band, YGEdgeBottom, 0.0f);
     Element& name = AddElement(card, 100.0f, 8.0f, 0);
-    AddText(name, 100.0f, part.displayName, GraphicsResources::HeadingFont, InkColor, TextAlignment::Centre);
+    // A long name in the broad heading font is written smaller, to keep clear of the band's line.
+    AddText(name, 100.0f, part.displayName, GraphicsResources::HeadingFont, InkColor, TextAlignment::Centre)
+        .shrinkToFit = 1;
+    InsetSides(name, padding);
     SetOffset(name, YGEdgeBottom, 6.0f);
 
     std::string description = part.description;
