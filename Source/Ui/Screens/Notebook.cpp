@@ -27,6 +27,8 @@ namespace
 {
 
 constexpr float UnfocusedCircle = 74.07407f;
+// The padding of a notebook card's frame, in pixels, which its sketched line is drawn within.
+constexpr float CardPadding = 3.0f;
 constexpr const char* TabLabels[PartKindCount] = {"HEAD", "CORE", "ARMS", "LEGS"};
 constexpr float TabOffsets[PartKindCount] = {12.0f, 21.0f, 30.0f, 39.0f};
 constexpr const char* NameLabels[PartKindCount] = {"HEAD:", "CORE:", "ARMS:", "LEGS:"};
@@ -86,6 +88,14 @@ Element& AddStoreHint(Lumvek::Menu& menu, Element& root)
     SetOffset(store, YGEdgeLeft, 5.5f);
     menu.SetElementName(store, "Store");
     return store;
+}
+
+// The element spans its parent's width less the inset on either side, as a name inside a frame's padding.
+void InsetSides(Element& element, float points)
+{
+    element.SetWidth({});
+    SetOffsetPoints(element, YGEdgeLeft, points);
+    SetOffsetPoints(element, YGEdgeRight, points);
 }
 
 Element& AddStar(Element& parent, float width, float height)
@@ -260,11 +270,6 @@ UnlockedSet& UnlockedParts(Profile& profile, uint32_t kind)
     }
 }
 
-ProfileLoadout* ActiveLoadout(Profile& profile)
-{
-    return profile.activeLoadout < Profile::LoadoutCount ? &profile.loadouts[profile.activeLoadout] : nullptr;
-}
-
 NotebookOwner FindNotebookOwner(FrontEnd& frontEnd, uint32_t owner)
 {
     for (PlayerSlot& slot : frontEnd.configuration.players)
@@ -281,6 +286,20 @@ bool SaveNotebookProfile(FrontEnd& frontEnd, const Profile& profile)
         return false;
     }
     return profile.Save(frontEnd.applicationRoot, *frontEnd.registry);
+}
+
+bool EquipPart(FrontEnd& frontEnd, const NotebookOwner& target, uint32_t loadout, uint32_t kind, uint32_t part)
+{
+    if (!target.profile || loadout >= Profile::LoadoutCount || kind >= PartKindCount)
+        return false;
+    Profile& profile = *target.profile;
+    ProfileLoadout& edited = profile.loadouts[loadout];
+    LoadoutPart(edited, kind) = part;
+    // The slot wears the active loadout only; another one changes on paper until it is made active.
+    if (profile.activeLoadout == loadout && target.slot)
+        ApplySlotLoadout(frontEnd, *target.slot, edited);
+    SaveNotebookProfile(frontEnd, profile);
+    return true;
 }
 
 void ApplySlotLoadout(FrontEnd& frontEnd, PlayerSlot& slot, const ProfileLoadout& loadout)
@@ -512,6 +531,29 @@ void SetSliceRegion(Element& element, uint32_t region)
         slices->region = region;
 }
 
+// A card's name is written in ink on its paper; on its band, in ink or white, whichever stands out more
+// from the band's colour. White letters (on the red and blue bands, where ink hardly shows) are
+// outlined in ink, to read also where the band's padding leaves the white paper behind them.
+void WriteCardName(Lumvek::TextContent& name, bool onBand, uint32_t band)
+{
+    const Lumvek::Color ink = UnpackColor(InkColor);
+    const Lumvek::Color behind = UnpackColor(band);
+    const bool white = onBand && Lumvek::TextContent::Contrast(Lumvek::Color::White, behind) >
+                                     Lumvek::TextContent::Contrast(ink, behind);
+    name.fillColor = white ? Lumvek::Color::White : ink;
+    name.strokeColor = ink;
+    name.outerStrokeRadius = white ? 0.3f : 0.0f;
+}
+
+// Shows or hides a card's band, with its name written to read over what is then behind it.
+void ShowCardBand(Element& card, bool onBand, uint32_t band)
+{
+    const auto& children = card.GetChildren();
+    children[CardBand]->visible = onBand ? 1 : 0;
+    if (auto* title = dynamic_cast<Lumvek::TextContent*>(children[CardTitle]->content.get()))
+        WriteCardName(*title, onBand, band);
+}
+
 } // namespace
 
 void Notebook::Card::Focus()
@@ -521,9 +563,9 @@ void Notebook::Card::Focus()
         return;
     SetSliceRegion(*children[CardFrame], Images::Outline);
     SetSliceRegion(*children[CardBand], Images::Outline);
-    children[CardBand]->visible = 1;
-    if (auto* title = dynamic_cast<Lumvek::TextContent*>(children[CardTitle]->content.get()))
-        title->font = GraphicsResources::HeadingFont;
+    ShowCardBand(element, true, PartKindColor(notebook.tab));
+    // The name keeps the script font: the heading font's broad letters do not fit a long name into a
+    // card this narrow without running into each other. The outline and the icon mark the focus.
     children[CardOutline]->visible = 1;
     if (auto* picture = dynamic_cast<Lumvek::ImageContent*>(children[CardPicture]->content.get()))
     {
@@ -541,9 +583,7 @@ void Notebook::Card::Blur()
         return;
     SetSliceRegion(*children[CardFrame], Images::SketchOutline);
     SetSliceRegion(*children[CardBand], Images::SketchOutline);
-    children[CardBand]->visible = owned ? 0 : 1;
-    if (auto* title = dynamic_cast<Lumvek::TextContent*>(children[CardTitle]->content.get()))
-        title->font = GraphicsResources::ScriptFont;
+    ShowCardBand(element, !owned, PartKindColor(notebook.tab));
     children[CardOutline]->visible = 0;
     if (auto* picture = dynamic_cast<Lumvek::ImageContent*>(children[CardPicture]->content.get()))
     {
@@ -703,7 +743,7 @@ void Notebook::BuildCards()
 
         Element& frame = AddElement(card, 100.0f, 100.0f, 0);
         AddNineSlice(frame, Images::SketchOutline, {Lumvek::UnitRectangle::Pixels, 4.0f}, InkColor);
-        frame.SetPadding({ElementLength::Points, 3.0f});
+        frame.SetPadding({ElementLength::Points, CardPadding});
         frame.fill = UnpackColor(paper);
         Element& band = AddElement(card, 100.0f, 20.0f, 0);
         AddNineSlice(band, Images::SketchOutline, {Lumvek::UnitRectangle::Pixels, 4.0f}, InkColor);
@@ -712,13 +752,16 @@ void Notebook::BuildCards()
         band.fill = UnpackColor(color);
         band.visible = owned ? 0 : 1;
         // A card is a twentieth of the screen wide: its name takes most of the band's height, with its
-        // letters closer than the fonts' own spacing, to be read at 1280 x 720; a long name is written
-        // smaller to keep inside the card.
+        // letters closer than the script font's own spacing, to be read at 1280 x 720; a long name is
+        // written smaller to keep within the frame's padding, clear of its line. Focus leaves it as it
+        // is (Card::Focus).
         Element& title = AddElement(card, 100.0f, 18.0f, 0);
         Lumvek::TextContent& name = AddText(title, 100.0f, known ? part->displayName : "?",
                                             GraphicsResources::ScriptFont, InkColor, TextAlignment::Centre);
         name.shrinkToFit = 1;
         name.letterSpacing = -0.06f;
+        WriteCardName(name, !owned, color);
+        InsetSides(title, CardPadding);
         SetOffset(title, YGEdgeBottom, 3.0f);
         Element& outline = AddElement(card, 125.0f, 118.51852f, 0);
         AddNineSlice(outline, Images::Outline, {Lumvek::UnitRectangle::Percent, 7.5f}, InkColor);
@@ -900,14 +943,10 @@ void Notebook::OnSelect(uint32_t player)
     const auto* actions = card ? dynamic_cast<const Card*>(card->actions.get()) : nullptr;
     if (left || !edited || !actions || !actions->owned)
         return;
-    uint32_t& part = LoadoutPart(*edited, tab);
-    if (Element* old = FindCard(part))
+    if (Element* old = FindCard(LoadoutPart(*edited, tab)))
         old->GetChildren()[CardStar]->visible = 0;
-    part = SelectedCard();
-    if (target.profile->activeLoadout == loadout && target.slot)
-        ApplySlotLoadout(frontEnd, *target.slot, *edited);
+    EquipPart(frontEnd, target, loadout, tab, SelectedCard());
     card->GetChildren()[CardStar]->visible = 1;
-    SaveNotebookProfile(frontEnd, *target.profile);
     RefreshPreview();
 }
 
@@ -922,7 +961,7 @@ void Notebook::OnAction(uint32_t player)
     SetVisible(GetElement("Equip"), false);
     SetVisible(GetElement("View"), false);
     BlurCard();
-    Screen::Open<CardView>(GetScreenGui(), nullptr, owner, frontEnd, actions->part, tab);
+    Screen::Open<CardView>(GetScreenGui(), nullptr, owner, frontEnd, actions->part, tab, loadout);
 }
 
 void Notebook::AttachPreview(Element& panel)
@@ -966,10 +1005,11 @@ void CardView::Setup()
     AlignCentre(card);
     SetOffset(card, YGEdgeTop, 17.5f);
 
+    constexpr float padding = 8.0f;
     const auto addSlices = [](Element& element, uint32_t inner)
     {
         AddNineSlice(element, Images::Outline, {Lumvek::UnitRectangle::Pixels, 9.0f}, InkColor);
-        element.SetPadding({ElementLength::Points, 8.0f});
+        element.SetPadding({ElementLength::Points, padding});
         element.fill = UnpackColor(inner);
     };
     Element& paper = AddElement(card, 100.0f, 100.0f, 0);
@@ -979,7 +1019,10 @@ void CardView::Setup()
     addSlices(band, PartKindColor(kind));
     SetOffset(band, YGEdgeBottom, 0.0f);
     Element& name = AddElement(card, 100.0f, 8.0f, 0);
-    AddText(name, 100.0f, part.displayName, GraphicsResources::HeadingFont, InkColor, TextAlignment::Centre);
+    // A long name in the broad heading font is written smaller, to keep clear of the band's line.
+    AddText(name, 100.0f, part.displayName, GraphicsResources::HeadingFont, InkColor, TextAlignment::Centre)
+        .shrinkToFit = 1;
+    InsetSides(name, padding);
     SetOffset(name, YGEdgeBottom, 6.0f);
 
     std::string description = part.description;
@@ -995,8 +1038,9 @@ void CardView::Setup()
     star = &AddStar(card, 42.0f, 31.25f);
     SetOffset(*star, YGEdgeRight, -18.9f);
     SetOffset(*star, YGEdgeTop, -14.0625f);
-    const ProfileLoadout* active = profile ? ActiveLoadout(*profile) : nullptr;
-    star->visible = active && LoadoutPart(*active, kind) == part.index ? 1 : 0;
+    const bool equipped =
+        profile && loadout < Profile::LoadoutCount && LoadoutPart(profile->loadouts[loadout], kind) == part.index;
+    star->visible = equipped ? 1 : 0;
 
     if (!online)
     {
@@ -1058,26 +1102,17 @@ void CardView::OnAlternate(uint32_t player)
         if (auto* text = dynamic_cast<Lumvek::TextContent*>(description->content.get()))
             text->text = part.displayName;
     SetText(GetElement("Ink"), std::to_string(profile->ink));
+    // The ink is spent: the part is kept whether or not it is equipped before the player leaves.
+    SaveNotebookProfile(frontEnd, *profile);
 }
 
 void CardView::OnSelect(uint32_t player)
 {
     (void)player;
-    Profile* profile = target.profile;
-    if (left || !profile || !unlocked || kind >= PartKindCount)
+    if (left || !unlocked)
         return;
-    ProfileLoadout* active = ActiveLoadout(*profile);
-    if (!active)
-    {
-        // No loadout is active, so there is none to equip into; the stored choice stays as it is.
-        Lumvek::Log::Write("profile {} has no active loadout: {} is not equipped", profile->name, part.name);
-        return;
-    }
-    LoadoutPart(*active, kind) = part.index;
-    if (target.slot)
-        ApplySlotLoadout(frontEnd, *target.slot, *active);
-    SetVisible(star, true);
-    SaveNotebookProfile(frontEnd, *profile);
+    if (EquipPart(frontEnd, target, loadout, kind, part.index))
+        SetVisible(star, true);
 }
 
 void CardView::OnBack(uint32_t player)

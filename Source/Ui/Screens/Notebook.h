@@ -38,9 +38,6 @@ std::string PartDisplayName(const DataRegistry* registry, uint32_t kind, uint32_
 // The profile's unlocked set of the kind.
 UnlockedSet& UnlockedParts(Profile& profile, uint32_t kind);
 
-// The active loadout of the profile; null when none is (a stored value of 5 or more means none).
-ProfileLoadout* ActiveLoadout(Profile& profile);
-
 // What a screen of the notebook works on: the player slot of its owner and that slot's profile.
 struct NotebookOwner
 {
@@ -50,6 +47,10 @@ struct NotebookOwner
 NotebookOwner FindNotebookOwner(FrontEnd& frontEnd, uint32_t owner);
 // Saves the profile where it was loaded from; logged and refused without a registry.
 bool SaveNotebookProfile(FrontEnd& frontEnd, const Profile& profile);
+// Puts the part into the profile's loadout of that number and saves the profile; the owner's slot takes
+// the loadout when it is the active one. False, changing nothing, without a profile or for a loadout or
+// kind out of range.
+bool EquipPart(FrontEnd& frontEnd, const NotebookOwner& target, uint32_t loadout, uint32_t kind, uint32_t part);
 // Gives the slot the loadout's parts and, with a client role, tells the server.
 void ApplySlotLoadout(FrontEnd& frontEnd, PlayerSlot& slot, const ProfileLoadout& loadout);
 
@@ -190,11 +191,15 @@ private:
 };
 
 // One part's card laid over the notebook: CRAFT pays its cost in ink to unlock it (never during an
-// online intermission), EQUIP puts it into the active loadout. Owned by the Gui; application thread.
+// online intermission), EQUIP puts it into the loadout the notebook edits; each saves the profile at
+// once. Owned by the Gui; application thread.
 class CardView final : public Screen
 {
 public:
-    CardView(FrontEnd& frontEnd, const PartData& part, uint32_t kind) : part(part), kind(kind), frontEnd(frontEnd) {}
+    CardView(FrontEnd& frontEnd, const PartData& part, uint32_t kind, uint32_t loadout)
+        : part(part), kind(kind), loadout(loadout), frontEnd(frontEnd)
+    {
+    }
 
     void Setup() override;
     void Update(float seconds) override;
@@ -204,6 +209,8 @@ public:
 
     const PartData& part;
     uint32_t kind;
+    // The number of the profile loadout the notebook beneath edits.
+    uint32_t loadout;
     bool online = false;
     bool unlocked = false;
     bool craftable = false;

@@ -332,6 +332,9 @@ TEST_F(NotebookScreens, TenHeadsMakeRowsOfSixAndFourAndTheCardsFollowTheProfileU
                (notebook->GetElement("View")->visible ? "V" : "-");
     };
     EXPECT_EQ(hints(), "EV");
+    // Focus keeps the name in the script font, which a long name fits.
+    EXPECT_EQ(static_cast<const Lumvek::TextContent&>(*cards->GetChildren()[0]->GetChildren()[2]->content).font,
+              GraphicsResources::ScriptFont);
 
     // Known but not owned: name and band, A does nothing.
     Tap(ControllerButton::Right);
@@ -444,12 +447,13 @@ TEST_F(NotebookScreens, PartsOutsideTheirCollectionsShowAQuestionMark)
         EXPECT_FALSE(StarOf(*card));
 }
 
-TEST_F(NotebookScreens, CraftingPaysTheCostInMemoryAndEquipSaves)
+// The card view is opened on loadout 1 while 0 is the active one.
+TEST_F(NotebookScreens, CraftingSavesAtOnceAndEquipFillsTheLoadoutOnScreen)
 {
     profile->ink = 13; // K0P3 costs 13
     profile->activeLoadout = 0;
     profile->heads.Set("K0P3", false);
-    Notebook* notebook = OpenNotebook(0);
+    Notebook* notebook = OpenNotebook(1);
     ASSERT_NE(notebook, nullptr);
     for (int i = 0; i < 3; ++i)
         Tap(ControllerButton::Right);
@@ -461,6 +465,7 @@ TEST_F(NotebookScreens, CraftingPaysTheCostInMemoryAndEquipSaves)
     EXPECT_NE(card->GetElement("Craft")->visible, 0);
     EXPECT_EQ(card->GetElement("Equip")->visible, 0);
     EXPECT_EQ(notebook->GetElement("Ink")->visible, 0);
+    const Element& star = *card->GetElement("Card")->GetChildren()[4];
     Tap(ControllerButton::A); // locked: nothing
     EXPECT_FALSE(Saved());
 
@@ -470,17 +475,20 @@ TEST_F(NotebookScreens, CraftingPaysTheCostInMemoryAndEquipSaves)
     EXPECT_EQ(card->GetElement("Craft")->visible, 0);
     EXPECT_NE(card->GetElement("Equip")->visible, 0);
     EXPECT_EQ(TextOf(card->GetElement("Ink")), "0");
-    EXPECT_FALSE(Saved()); // a craft alone writes nothing
+    ASSERT_TRUE(Saved()); // at once, whether or not the part is equipped before leaving
+    EXPECT_EQ(ReadBack().ink, 0u);
+    EXPECT_TRUE(ReadBack().IsUnlocked("K0P3"));
     Tap(ControllerButton::Y);
     EXPECT_EQ(profile->ink, 0u);
 
+    EXPECT_EQ(star.visible, 0);
     Tap(ControllerButton::A);
-    EXPECT_EQ(profile->loadouts[0].head, 3u);
-    EXPECT_EQ(configuration.players[0].loadout.head, 3u);
-    ASSERT_TRUE(Saved());
+    EXPECT_NE(star.visible, 0);
+    EXPECT_EQ(profile->loadouts[0].head, 0u);
+    EXPECT_EQ(configuration.players[0].loadout.head, 0u);
     const Profile read = ReadBack();
     EXPECT_EQ(read.ink, 0u);
-    EXPECT_EQ(read.loadouts[0].head, 3u);
+    EXPECT_EQ(read.loadouts[1].head, 3u);
     EXPECT_TRUE(read.IsUnlocked("K0P3"));
 
     // Back: the notebook comes back with the card owned and starred and the ink shown again.
