@@ -29,8 +29,9 @@ public:
     virtual void OnServerClientDisconnected(int clientIndex);
     // Whether the server takes a connection from the address, by the client id its token names, now:
     // asked of each valid request (answered false) and again when its client answers the challenge
-    // (answered true), also when a full server denies it whatever the answer; false denies it. The
-    // default takes every one.
+    // (answered true), also when a full server denies it whatever the answer; false denies it. An answer
+    // read when the only slot is one freed in this update is asked too, and neither taken nor denied: the
+    // client's next answer comes for the slot. The default takes every one.
     virtual bool AdmitServerClient(const Address& from, uint64_t clientId, bool answered);
 };
 

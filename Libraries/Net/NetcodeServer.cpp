@@ -409,9 +409,13 @@ void NetcodeServer::ProcessConnectionResponse(const Address& from, PendingConnec
     ++counters.packetsReceived;
 
     int clientIndex = FindFreeSlot();
-    // A slot freed in this update: the client's next response, a tenth of a second on, takes it.
+    // A slot freed in this update: the client's next response, a tenth of a second on, takes it. The
+    // admission check still hears the answer, as the client asked now, whatever it would say.
     if (clientIndex < 0 && HasFreeOrReleasedSlot())
+    {
+        Admits(from, challenge.clientId, true);
         return;
+    }
     if (!Admits(from, challenge.clientId, true) || clientIndex < 0)
     {
         Deny(from, connection.sendKey);

@@ -19,6 +19,8 @@ using ClientConnectFunction = void (*)(void* context, int clientIndex, bool conn
 // Whether a connection from the address, by the client id its token names, is taken now; asked of each
 // valid request (answered false) and of each answer to a challenge (answered true), also when no slot
 // is free, which denies it whatever the answer but lets the application learn who asked; false denies it.
+// An answer read when the only slot freed in this update is asked too, and neither taken nor denied: the
+// client's next answer comes for the slot.
 using ClientAdmitFunction = bool (*)(void* context, const Address& from, uint64_t clientId, bool answered);
 
 struct NetcodeServerConfig

@@ -74,12 +74,11 @@ SeatLine::Verdict SeatLine::Admits(const Net::Address& from, uint64_t id, bool a
         waiter->lastAsked = now;
     if (refused)
         return Verdict::Refused;
-    // A held seat goes to its holder once those before it took theirs, and anyone else asks behind every
-    // holder, wherever they stand: one that came first but asks too seldom to hold a seat takes none
-    // held for those behind it.
+    // A held seat goes to its holder when it asks, and anyone else asks behind every holder, wherever they
+    // stand: one that came first but asks too seldom to hold a seat takes none held for those behind it.
     if (waiter != waiters.end() && waiter->holds)
-        return holders.front() == waiter ? Verdict::Admitted : Verdict::Full;
-    if (holders.size() + seatedSinceHeld < freeWhenHeld)
+        return Verdict::Admitted;
+    if (holders + seatedSinceHeld < freeWhenHeld)
         return Verdict::Admitted;
     if (waiter == waiters.end())
         JoinLine(from, id, now);
@@ -96,20 +95,35 @@ bool SeatLine::IsHostRefused(const Net::Address& host, double now) const
 
 void SeatLine::HoldSeats(double now)
 {
-    for (Place it = waiters.begin(); it != waiters.end();)
+    // A place that stopped asking gives its standing to one of its address that came after its last
+    // answer and keeps asking: a client that comes back from its address under a new port and id stands
+    // no later than its first place would. Friends who wait together keep their order, and an address
+    // keeps its places' ranks. Those silent for long leave the line.
+    const auto takesOver = [&](const Waiter& later, const Waiter& earlier)
     {
-        const Place next = std::next(it);
-        if (now - it->lastAsked > WaiterSilenceSeconds)
-            Leave(it);
-        it = next;
+        return now - earlier.lastAsked > SeatHoldSeconds && now - later.lastAsked <= SeatHoldSeconds &&
+               later.joined > earlier.lastAsked;
+    };
+    std::vector<Place> silent;
+    for (auto& [host, held] : hosts)
+    {
+        for (uint32_t i = 1; i < held.count; ++i)
+            for (uint32_t j = i; j > 0 && takesOver(*held.places[j], *held.places[j - 1]); --j)
+                Exchange(held, j - 1);
+        for (uint32_t i = 0; i < held.count; ++i)
+            if (now - held.places[i]->lastAsked > WaiterSilenceSeconds)
+                silent.push_back(held.places[i]);
     }
+    for (const Place place : silent)
+        Leave(place);
     // With nobody waiting, no seated address has anyone to let go first.
     if (waiters.empty())
         turns.clear();
     // A seat held stays held while its holder keeps asking: one ahead of it that asks once the seat is
     // held takes nothing from it. Each other free seat is held for the first in line who keeps waiting;
-    // one that has not asked again since it joined, or not within its retry time, or whose host may not
-    // connect now, is passed over: it keeps its place but holds nothing against those behind it.
+    // one that has not asked again since it joined, or not within its retry time and round trips, or
+    // whose host may not connect now, is passed over: it keeps its place but holds nothing against those
+    // behind it.
     const auto keepsAsking = [&](const Waiter& waiter)
     { return now - waiter.lastAsked <= SeatHoldSeconds && !IsHostRefused(HostOf(waiter.address), now); };
     const size_t free = seats.free();
@@ -121,17 +135,13 @@ void SeatLine::HoldSeats(double now)
         waiter.holds = waiter.holds && held < free && keepsAsking(waiter);
         held += waiter.holds ? 1 : 0;
     }
-    holders.clear();
-    for (Place it = waiters.begin(); it != waiters.end(); ++it)
-    {
-        if (!it->holds && held < free && it->lastAsked > it->joined && keepsAsking(*it))
+    for (Waiter& waiter : waiters)
+        if (!waiter.holds && held < free && waiter.lastAsked > waiter.joined && keepsAsking(waiter))
         {
-            it->holds = true;
+            waiter.holds = true;
             ++held;
         }
-        if (it->holds)
-            holders.push_back(it);
-    }
+    holders = held;
 }
 
 void SeatLine::Seated(const Net::Address& address, uint64_t id)
@@ -161,7 +171,6 @@ void SeatLine::Seated(const Net::Address& address, uint64_t id)
         turns.push_back({host, back});
     }
     waiters.sort(StandsBefore);
-    std::sort(holders.begin(), holders.end(), [](Place a, Place b) { return StandsBefore(*a, *b); });
 }
 
 double SeatLine::CoolDown(const Net::Address& address, double now)
@@ -184,6 +193,22 @@ SeatLine::Place SeatLine::Find(const Net::Address& from, uint64_t id)
     const auto found = std::find_if(places, places + host->second.count,
                                     [&](Place place) { return place->id == id && place->address == from; });
     return found != places + host->second.count ? *found : waiters.end();
+}
+
+void SeatLine::Exchange(HostPlaces& held, uint32_t index)
+{
+    const Place first = held.places[index], second = held.places[index + 1];
+    std::swap(first->rank, second->rank);
+    std::swap(first->arrival, second->arrival);
+    const Place afterFirst = std::next(first);
+    if (afterFirst == second)
+        waiters.splice(first, waiters, second);
+    else
+    {
+        waiters.splice(std::next(second), waiters, first);
+        waiters.splice(afterFirst, waiters, second);
+    }
+    std::swap(held.places[index], held.places[index + 1]);
 }
 
 void SeatLine::JoinLine(const Net::Address& from, uint64_t id, double now)
@@ -243,6 +268,6 @@ void SeatLine::Leave(Place place)
             hosts.erase(host);
     }
     if (place->holds)
-        std::erase(holders, place);
+        --holders;
     waiters.erase(place);
 }

@@ -20,11 +20,16 @@ class SeatLine
 public:
     // How often a client of ours that a full server denied asks again (ClientNetwork::SeatRetryNanoseconds).
     static constexpr double SeatRetrySeconds = 3.0;
-    // A waiting client holds a seat while it asked within its retry time and the round trips of its
-    // connection: it comes for the seat at its next retry.
-    static constexpr double SeatHoldSeconds = SeatRetrySeconds + 1.0;
+    // The longest round trip of a waiting client that still holds its seat. It asks again its retry time
+    // after its denial reached it, and its answer comes a round trip after that request: its answers are
+    // its retry time and two round trips apart.
+    static constexpr double FarRoundTripSeconds = 1.0;
+    // A waiting client holds a seat while it asked within its retry time, the round trips of a far
+    // connection and a margin for a lost request or two (it sends ten a second): it comes for the seat at
+    // its next retry. One that asks less often holds none.
+    static constexpr double SeatHoldSeconds = SeatRetrySeconds + 2.0 * FarRoundTripSeconds + 0.5;
     // A waiting client that missed two retries has given up.
-    static constexpr double WaiterSilenceSeconds = 2.0 * SeatRetrySeconds + 1.0;
+    static constexpr double WaiterSilenceSeconds = 2.0 * SeatHoldSeconds;
     // Connections without players one host holds at once: players behind one router join one after
     // another, and a stranger from one address holds no more.
     static constexpr int PlayerlessPerHost = 2;
@@ -72,7 +77,9 @@ public:
         double lastAsked = 0.0;
         // Where it stands: by rank, then by arrival. An address's first place has rank 0 and each later
         // one the rank after its address's last; a seated place sends the others of its address, and any
-        // it takes later (see turns), behind every place of the other addresses.
+        // it takes later (see turns), behind every place of the other addresses. A client that comes back
+        // from its address under a new port and id, once its place there stopped asking, takes that
+        // place's standing.
         uint64_t rank = 0;
         uint64_t arrival = 0;
         // It holds one of the free seats, as the last HoldSeats found.
@@ -93,9 +100,10 @@ public:
     // request from a refused host costs no pass over the line.
     Verdict Admits(const Net::Address& from, uint64_t id, bool answered, double now);
     bool IsHostRefused(const Net::Address& host, double now) const;
-    // Drops the waiting clients that stopped asking, keeps each seat held while its holder keeps asking,
-    // and holds each other free seat for one of the first in line who keep asking and may connect now.
-    // Called once an update, before the library reads.
+    // Gives a client that came back the standing of its place that stopped asking, drops the waiting
+    // clients that stopped long ago, keeps each seat held while its holder keeps asking, and holds each
+    // other free seat for one of the first in line who keep asking and may connect now. Called once an
+    // update, before the library reads.
     void HoldSeats(double now);
     // A client took a seat (every connection, whether it waited or not): if it waited, the other places
     // of its address go behind every other place.
@@ -112,7 +120,7 @@ private:
     {
         size_t operator()(const Net::Address& host) const;
     };
-    // The places one host holds in line, as they came.
+    // The places one host holds in line, in the order they stand.
     struct HostPlaces
     {
         std::array<Place, PlacesPerHost> places{};
@@ -127,6 +135,8 @@ private:
     };
 
     Place Find(const Net::Address& from, uint64_t id);
+    // The host's place at the index and the next one change where they stand.
+    void Exchange(HostPlaces& held, uint32_t index);
     // Puts a client that a full server denied in line, unless its address holds its share of places
     // or, when the line is full, any place while another address holds more.
     void JoinLine(const Net::Address& from, uint64_t id, double now);
@@ -138,8 +148,8 @@ private:
     // Every waiter's place by its host, kept as places join and leave: a host's places are found without
     // a pass over the line.
     std::unordered_map<Net::Address, HostPlaces, HostHash> hosts;
-    // The waiters that hold a seat, in the order they stand: seats freed together go to them in turn.
-    std::vector<Place> holders;
+    // The waiters that hold a seat.
+    size_t holders = 0;
     // The free seats when they were last held and the clients seated since: within an update only those
     // seats go to clients that hold none, as the server hands out a seat freed in it at the next.
     size_t freeWhenHeld = 0;

@@ -54,9 +54,17 @@ struct Tap
 struct Events
 {
     std::vector<std::pair<int, bool>> list;
+    // The client ids whose answers the admission check heard.
+    std::vector<uint64_t> answers;
     static void Record(void* context, int clientIndex, bool connected)
     {
         static_cast<Events*>(context)->list.emplace_back(clientIndex, connected);
+    }
+    static bool Admit(void* context, const Address&, uint64_t clientId, bool answered)
+    {
+        if (answered)
+            static_cast<Events*>(context)->answers.push_back(clientId);
+        return true;
     }
 };
 
@@ -570,10 +578,13 @@ TEST_F(NetcodeTest, PayloadsWaitInABoundedQueue)
 
 // A client's goodbye and a newcomer's response to a full server in one batch: the freed slot goes to
 // nobody in that update, so whoever polls between updates sees the departure before the newcomer, who
-// takes the slot in the next update instead of being denied.
+// takes the slot in the next update instead of being denied. The admission check hears that answer: a
+// client that waits for a seat asked then.
 TEST_F(NetcodeTest, ASlotFreedInAnUpdateGoesToNobodyElseInIt)
 {
-    StartServer(2);
+    NetcodeServerConfig config = ServerConfig();
+    config.admitCallback = &Events::Admit;
+    StartServer(2, config);
     NetcodeClient& leaving = AddPlayer(Address(10, 0, 0, 2, 1));
     NetcodeClient& staying = AddPlayer(Address(10, 0, 0, 3, 1));
     NetcodeClient& newcomer = AddPlayer(Address(10, 0, 0, 4, 1));
@@ -585,8 +596,10 @@ TEST_F(NetcodeTest, ASlotFreedInAnUpdateGoesToNobodyElseInIt)
     while (newcomerTap.Count(PACKET_CONNECTION_RESPONSE) == responses)
         Tick(false, true);
     events.list.clear();
+    events.answers.clear();
     server->Update(time);
     EXPECT_EQ(events.list, (std::vector<std::pair<int, bool>>{{0, false}}));
+    EXPECT_EQ(events.answers, std::vector<uint64_t>{3});
     EXPECT_FALSE(server->IsClientConnected(0));
     EXPECT_EQ(newcomer.State(), NETCODE_CLIENT_STATE_SENDING_CONNECTION_RESPONSE);
 

@@ -10,17 +10,17 @@
 namespace SeatLineTests
 {
 
-// Clients that ask (a request and its answer) from a first time on, at their retry; seats free at one
-// time; hosts cool down at theirs. A refused request leaves the line as it was, whoever asks.
-TEST(SeatLineTest, HeldSeatsGoToTheirHoldersInLineOrderAndRefusedHostsChangeNothing)
+// Clients that ask (a request and its answer) from a first time on, at their retry, until a last time;
+// seats free at one time; hosts cool down at theirs. A refused request leaves the line as it was, whoever asks.
+TEST(SeatLineTest, HeldSeatsGoToTheirHoldersWhenTheyAskAndRefusedHostsChangeNothing)
 {
     struct Asker
     {
         const char* address;
         uint64_t id = 0;
         double first = 0.0, retry = SeatLine::SeatRetrySeconds;
-        // When its host begins to cool down; never when negative.
-        double cooledAt = -1.0;
+        // When its host begins to cool down; never when negative. It asks no more after the last time.
+        double cooledAt = -1.0, last = 1e9;
     };
     struct Case
     {
@@ -40,8 +40,8 @@ TEST(SeatLineTest, HeldSeatsGoToTheirHoldersInLineOrderAndRefusedHostsChangeNoth
         // the one behind it takes it at its next retry.
         {"a stranger asking every 6.9 s before an honest client", 1, 13.0, 16.0, {2}, 1,
          {{"10.0.0.2:1", 1, 0.0, 6.9}, {"10.0.0.3:1", 2, 0.5}}},
-        // The second asks first once they free.
-        {"two seats freed in one tick", 2, 9.15, 20.0, {1, 2}, 0, {{"10.0.0.5:1", 1, 0.1}, {"10.0.0.5:2", 2, 0.2}}},
+        // The second asks first once they free, and takes its seat then.
+        {"two seats freed in one tick", 2, 9.15, 20.0, {2, 1}, 0, {{"10.0.0.5:1", 1, 0.1}, {"10.0.0.5:2", 2, 0.2}}},
         {"refused hosts with a place and without", 1, 6.0, 8.9, {2}, 1,
          {{"10.0.0.2:1", 1, 0.0, 3.0, 5.0}, {"10.0.0.3:1", 2, 0.5}, {"10.0.0.4:1", 3, 0.0, 0.05, 0.0}}},
         {"strangers from one /64 and from one IPv4 address", 0, 0.0, 5.0, {}, 8,
@@ -54,6 +54,15 @@ TEST(SeatLineTest, HeldSeatsGoToTheirHoldersInLineOrderAndRefusedHostsChangeNoth
         // The stranger asks every tick: the seat freed within its tick is held for the second at the next.
         {"a seat freed within a tick", 1, 6.0, 8.0, {1, 2}, 1,
          {{"10.0.0.2:1", 1, 0.1}, {"10.0.0.3:1", 2, 0.2}, {"10.0.0.4:1", 3, 0.3, 1.0 / 60.0}}, 6.05},
+        // It comes back at once from its address under a new port and id, before one that comes later.
+        {"a client back at once from its address", 2, 20.0, 23.0, {3, 2}, 1,
+         {{"10.0.0.2:1", 1, 0.0, 3.0, -1.0, 3.05}, {"10.0.0.3:1", 2, 1.5}, {"10.0.0.2:2", 3, 4.4},
+          {"10.0.0.4:1", 4, 14.5}}},
+        // Its answers come its retry and two round trips of 550 ms apart.
+        {"a 550 ms client first in line", 1, 10.0, 13.0, {1}, 1, {{"10.0.0.2:1", 1, 0.0, 4.1}, {"10.0.0.3:1", 2, 0.9}}},
+        // The first stops asking just before two seats free; the stranger asks every tick.
+        {"a second holder while the first stops asking", 2, 6.15, 9.0, {2}, 2,
+         {{"10.0.0.2:1", 1, 0.1, 3.0, -1.0, 6.12}, {"10.0.0.3:1", 2, 0.2}, {"10.0.0.4:1", 3, 0.3, 1.0 / 60.0}}},
     };
     // clang-format on
     for (const Case& test : cases)
@@ -86,7 +95,7 @@ TEST(SeatLineTest, HeldSeatsGoToTheirHoldersInLineOrderAndRefusedHostsChangeNoth
             for (size_t i = 0; i < test.askers.size(); ++i)
             {
                 const Asker& asker = test.askers[i];
-                if (now < next[i])
+                if (now < next[i] || now > asker.last)
                     continue;
                 next[i] += asker.retry;
                 const Net::Address from(asker.address);
