@@ -159,6 +159,7 @@ TEST_F(GameConfigurationTest, PreparingTheSlotsNamesNumbersAndResolvesEachOnce)
     replay.NameBots(sameSeed);
 
     EXPECT_EQ(configuration.players[0].name, "Ada");
+    EXPECT_EQ(configuration.players[1].name, "PLAYER");
     EXPECT_EQ(configuration.players[0].team, 4u);
     EXPECT_EQ(configuration.players[0].loadout.core, 0u);
     std::set<uint32_t> heads;
@@ -179,6 +180,37 @@ TEST_F(GameConfigurationTest, PreparingTheSlotsNamesNumbersAndResolvesEachOnce)
     EXPECT_LT(configuration.bots[0].loadout.core, 2u);
     EXPECT_EQ(configuration.bots[0].loadout.arms, 1u);
     EXPECT_EQ(configuration.bots[0].loadout.secondaryWeapon, None);
+}
+
+// No message carries a name: a server, whose players are all remote, and each client, whose own player
+// is local, name every player alike, the client's own player too.
+TEST_F(GameConfigurationTest, OnlinePeersNameEveryPlayerAlike)
+{
+    Profile own;
+    own.name = "player1";
+    const auto peer = [&](int local)
+    {
+        GameConfiguration configuration = Read(R"({"Bots": [{}]})");
+        for (uint8_t id = 0; id < 3; ++id)
+        {
+            if (id == local)
+                configuration.players.emplace_back(&own, 0).id = id;
+            else
+                configuration.remotePlayers.emplace_back().id = id;
+        }
+        std::mt19937 random(5);
+        configuration.NameBots(random, PlayerNaming::Ids);
+        return configuration;
+    };
+    GameConfiguration server = peer(-1);
+    GameConfiguration client = peer(1);
+    for (uint8_t id = 0; id < 4; ++id)
+    {
+        EXPECT_FALSE(server.GetPlayer(id).name.empty()) << int(id);
+        EXPECT_EQ(server.GetPlayer(id).name, client.GetPlayer(id).name) << int(id);
+    }
+    EXPECT_EQ(client.GetPlayer(1).name, "PLAYER 2");
+    EXPECT_EQ(client.GetPlayer(3).name, "BOT 1");
 }
 
 TEST_F(GameConfigurationTest, BotsTakeTheIdsLeftFreeWhenAPlayerHasLeft)

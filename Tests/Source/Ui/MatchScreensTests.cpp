@@ -499,8 +499,27 @@ TEST_F(Results, FreeForAllNamesTheWinningBotInInkWithOneBadge)
     const auto& tint = dynamic_cast<const Lumvek::ImageContent&>(*badges.GetChildren()[0]->content).color;
     EXPECT_EQ(tint, UnpackColor(InkColor));
     EXPECT_EQ(TextOf(*badges.GetChildren()[0]->GetChildren()[1]), "5");
-    // Placed among both ranking entries, not as the only badge.
-    EXPECT_EQ(Left(*badges.GetChildren()[0]), 130.0f - 105.0f);
+}
+
+// However many play and whichever wins, the winner's badge stands in the middle of the screen.
+TEST_F(Results, AFreeForAllWinnersBadgeIsCentredAtAnyPlayerCount)
+{
+    for (const uint8_t players : {2, 16})
+    {
+        Screen::CloseAll(*app.gui);
+        app.Frame();
+        std::vector<ScoreEntry> ranking{{uint8_t(players - 1), 5}};
+        for (uint8_t index = 0; index + 1 < players; ++index)
+            ranking.push_back({index, 1});
+        Scoreboard& board = Show(1, ranking);
+        const Element& row = Badges(board);
+        ASSERT_EQ(row.GetChildren().size(), 1u);
+        const Lumvek::Rectangle screen = board.GetRoot().LayoutRectangle({});
+        const Lumvek::Rectangle line = row.LayoutRectangle({screen.x, screen.y});
+        const Lumvek::Rectangle badge = row.GetChildren()[0]->LayoutRectangle({line.x, line.y});
+        EXPECT_FLOAT_EQ(badge.x + badge.width / 2, screen.x + screen.width / 2) << int(players);
+        EXPECT_EQ(TextOf(*row.GetChildren()[0]->GetChildren()[1]), "5");
+    }
 }
 
 TEST_F(Results, TeamsAreNamedInTheirColourAndBadgesStandByTeamNumber)
