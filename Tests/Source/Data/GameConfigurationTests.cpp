@@ -182,35 +182,30 @@ TEST_F(GameConfigurationTest, PreparingTheSlotsNamesNumbersAndResolvesEachOnce)
     EXPECT_EQ(configuration.bots[0].loadout.secondaryWeapon, None);
 }
 
-// No message carries a name: a server, whose players are all remote, and each client, whose own player
-// is local, name every player alike, the client's own player too.
+// No message carries a name: a server, whose players are all remote, and a client, whose own player is
+// local, name every player alike.
 TEST_F(GameConfigurationTest, OnlinePeersNameEveryPlayerAlike)
 {
     Profile own;
     own.name = "player1";
-    const auto peer = [&](int local)
+    GameConfiguration server = Read(R"({"Bots": [{}]})"), client = Read(R"({"Bots": [{}]})");
+    for (uint8_t id = 0; id < 3; ++id)
     {
-        GameConfiguration configuration = Read(R"({"Bots": [{}]})");
-        for (uint8_t id = 0; id < 3; ++id)
-        {
-            if (id == local)
-                configuration.players.emplace_back(&own, 0).id = id;
-            else
-                configuration.remotePlayers.emplace_back().id = id;
-        }
-        std::mt19937 random(5);
-        configuration.NameBots(random, PlayerNaming::Ids);
-        return configuration;
-    };
-    GameConfiguration server = peer(-1);
-    GameConfiguration client = peer(1);
+        server.remotePlayers.emplace_back().id = id;
+        if (id == 1)
+            client.players.emplace_back(&own, 0).id = id;
+        else
+            client.remotePlayers.emplace_back().id = id;
+    }
+    std::mt19937 random(5);
+    server.NameBots(random, PlayerNaming::Ids);
+    client.NameBots(random, PlayerNaming::Ids);
+    const char* names[] = {"PLAYER 1", "PLAYER 2", "PLAYER 3", "BOT 1"};
     for (uint8_t id = 0; id < 4; ++id)
     {
-        EXPECT_FALSE(server.GetPlayer(id).name.empty()) << int(id);
-        EXPECT_EQ(server.GetPlayer(id).name, client.GetPlayer(id).name) << int(id);
+        EXPECT_EQ(server.GetPlayer(id).name, names[id]);
+        EXPECT_EQ(client.GetPlayer(id).name, names[id]);
     }
-    EXPECT_EQ(client.GetPlayer(1).name, "PLAYER 2");
-    EXPECT_EQ(client.GetPlayer(3).name, "BOT 1");
 }
 
 TEST_F(GameConfigurationTest, BotsTakeTheIdsLeftFreeWhenAPlayerHasLeft)
