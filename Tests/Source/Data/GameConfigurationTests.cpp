@@ -189,14 +189,11 @@ TEST_F(GameConfigurationTest, OnlinePeersNameEveryPlayerAlike)
     Profile own;
     own.name = "player1";
     GameConfiguration server = Read(R"({"Bots": [{}]})"), client = Read(R"({"Bots": [{}]})");
-    for (uint8_t id = 0; id < 3; ++id)
-    {
+    client.players.emplace_back(&own, 0).id = 1;
+    for (const uint8_t id : {0, 1, 2})
         server.remotePlayers.emplace_back().id = id;
-        if (id == 1)
-            client.players.emplace_back(&own, 0).id = id;
-        else
-            client.remotePlayers.emplace_back().id = id;
-    }
+    for (const uint8_t id : {0, 2})
+        client.remotePlayers.emplace_back().id = id;
     std::mt19937 random(5);
     server.NameBots(random, PlayerNaming::Ids);
     client.NameBots(random, PlayerNaming::Ids);
