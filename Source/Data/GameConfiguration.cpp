@@ -34,6 +34,12 @@ template <class Configuration, class Visit> void ForEachSlot(Configuration& conf
         visit(slot);
 }
 
+// Counted from 1, as bots are. A slot without an id has no player in the world to show the name on.
+std::string NameById(uint8_t id)
+{
+    return id < Slot::NoId ? FormatText("PLAYER {}", id + 1) : std::string("PLAYER");
+}
+
 void ClearMatchState(Slot& slot)
 {
     slot.pendingSpawn = false;
@@ -210,21 +216,22 @@ void GameConfiguration::ReadGameSettings(BlueprintReader& reader)
     reader.Pop();
 }
 
-void GameConfiguration::NameBots(std::mt19937& random)
+void GameConfiguration::NameBots(std::mt19937& random, PlayerNaming naming)
 {
     for (PlayerSlot& slot : players)
     {
         if (teamCount == 1)
             slot.team = NoTeam;
         slot.loadout = ResolveLoadout(loadout, slot.loadout, registry, random);
-        if (slot.profile)
-            slot.name = slot.profile->name;
+        const bool profiled = naming == PlayerNaming::Profiles && slot.profile && !slot.profile->name.empty();
+        slot.name = profiled ? slot.profile->name : NameById(slot.id);
     }
     for (RemotePlayerSlot& slot : remotePlayers)
     {
         if (teamCount == 1)
             slot.team = NoTeam;
         slot.loadout = ResolveLoadout(loadout, slot.loadout, registry, random);
+        slot.name = NameById(slot.id);
     }
     // Bots take the lowest ids no player holds: after a remote player left, the ids that remain
     // have gaps, and counting past the players would hand a bot an id that is taken. Players

@@ -38,6 +38,15 @@ enum class GameOrigin : uint32_t
     DemoMultiplayer = 5,
 };
 
+// Where the people of a match take their names from. No message carries a name: in an online match
+// every peer names each of them by his player id, the one thing all peers know alike, so that a
+// player's own machine calls him what the others do.
+enum class PlayerNaming
+{
+    Profiles,
+    Ids,
+};
+
 // The general rules of a match.
 struct GameSettings
 {
@@ -134,10 +143,11 @@ public:
     bool Read(Lumvek::BlueprintReader& reader, const DataRegistry& registry);
 
     // Prepares every slot when the match starts: without teams everybody is neutral, each slot's
-    // loadout is resolved against the configuration's, local players take their profiles' names, and
-    // bots take the lowest ids no player holds (players without an id keep the lowest free ones) and
-    // are named "BOT 1", "BOT 2", ...
-    void NameBots(std::mt19937& random);
+    // loadout is resolved against the configuration's, and bots take the lowest ids no player holds
+    // (players without an id keep the lowest free ones) and are named "BOT 1", "BOT 2", ... Local
+    // players take their profiles' names unless naming is by ids; remote players, and local ones
+    // without a profile name, are named by their ids ("PLAYER 1" for id 0). No slot is left nameless.
+    void NameBots(std::mt19937& random, PlayerNaming naming = PlayerNaming::Profiles);
     // Replaces a Random theme, starting or secondary weapon and spawned weapon with one of its
     // collection, one draw of random each in that order; an empty or missing collection gives None.
     // Done when the match starts, so every peer and the journal see the pick and not Random.

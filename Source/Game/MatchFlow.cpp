@@ -59,7 +59,8 @@ void Vantorel_::StartGame()
     if (configuration.origin == GameOrigin::CustomGame)
         chosenSetUp = configuration;
     configuration.ResolveRandomPicks(random.engine);
-    configuration.NameBots(random.engine);
+    configuration.NameBots(random.engine,
+                           dynamic_cast<const LocalNetwork*>(network) ? PlayerNaming::Profiles : PlayerNaming::Ids);
     // The world's and the rules' generators take their seeds from the game's, so one seed replays the
     // whole run.
     // Windows on the world's objects close while those still exist.
@@ -410,12 +411,13 @@ void Vantorel_::DriveLocalRun()
         matchRecord.Log();
         if (role && !role->GetSavedJournal().empty())
         {
-            Log::Write("the match ended after {} ticks; its journal is {}", matchTicks, role->GetSavedJournal());
+            Log::Write("the match ended after {} ticks; its journal is {}", matchRecord.GetTicks(),
+                       role->GetSavedJournal());
             Finish(0);
         }
         else
         {
-            Log::Write("the match ended after {} ticks, but its journal could not be written", matchTicks);
+            Log::Write("the match ended after {} ticks, but its journal could not be written", matchRecord.GetTicks());
             Finish(3);
         }
     }

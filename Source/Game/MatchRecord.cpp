@@ -19,6 +19,7 @@ void MatchRecord::Clear()
 {
     players = {};
     peakVisuals = 0;
+    ticks = 0;
     closed = false;
 }
 
@@ -26,6 +27,7 @@ void MatchRecord::Tick(const World& world, const GameType* gameType)
 {
     if (closed)
         return;
+    ++ticks;
     peakVisuals = std::max(peakVisuals, world.visuals.Count());
     for (const Player& player : world.players)
     {

@@ -18,6 +18,8 @@ public:
     void Tick(const World& world, const GameType* gameType);
     // A line for the visuals and one for each player the match had.
     void Log() const;
+    // The ticks up to and including the one in which the match ended: the scoreboard's are not counted.
+    uint64_t GetTicks() const { return ticks; }
 
 private:
     struct PlayerRecord
@@ -36,6 +38,7 @@ private:
 
     std::array<PlayerRecord, 16> players{};
     uint32_t peakVisuals = 0;
+    uint64_t ticks = 0;
     // Set by the tick in which the match ended: later ticks add nothing.
     bool closed = false;
 };

@@ -43,6 +43,12 @@ std::string ColorCode(uint32_t packed)
     return code;
 }
 
+// The left edge, from the middle of the row, of badge place of places: 80 points wide, 130 apart.
+int64_t BadgeLeft(uint32_t place, size_t places)
+{
+    return int64_t(place) * 130 + (50 - int64_t(places) * 130) / 2;
+}
+
 } // namespace
 
 Scoreboard& Scoreboard::Open(Lumvek::Gui& gui, FrontEnd& frontEnd)
@@ -94,15 +100,13 @@ void Scoreboard::Setup()
     SetOffset(row, YGEdgeTop, 35.0f);
     const bool freeForAll = setUp.teamCount <= 1;
     const auto shown = static_cast<uint32_t>(std::min<size_t>(std::max(setUp.teamCount, 1u), ranking.size()));
-    // The row is centred for every ranking entry, shown or not: free for all shows only the winner's
-    // badge, in the place its index gives it among all the players.
-    const auto entries = static_cast<int64_t>(ranking.size());
     for (uint32_t i = 0; i < shown; ++i)
     {
         const ScoreEntry& entry = ranking[i];
         const uint32_t tint = freeForAll ? FreeForAllTint : TeamTint(entry.index);
-        // Placed by team number, centred as a group.
-        const int64_t left = int64_t(entry.index) * 130 + (50 - entries * 130) / 2;
+        // Teams' badges stand by team number, centred as a group. Free for all shows the winner's alone,
+        // in the middle: placed by player number among up to sixteen, most would stand off the screen.
+        const int64_t left = freeForAll ? BadgeLeft(0, 1) : BadgeLeft(entry.index, ranking.size());
         Element& badge = AddElementPoints(row, 80, 80, 0);
         SetImage(badge, GraphicsResources::UiAtlas, Images::CircleSketch, Lumvek::InvalidId).color = UnpackColor(tint);
         SetOffsetPoints(badge, YGEdgeLeft, static_cast<float>(left));

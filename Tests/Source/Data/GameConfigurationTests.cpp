@@ -159,6 +159,7 @@ TEST_F(GameConfigurationTest, PreparingTheSlotsNamesNumbersAndResolvesEachOnce)
     replay.NameBots(sameSeed);
 
     EXPECT_EQ(configuration.players[0].name, "Ada");
+    EXPECT_EQ(configuration.players[1].name, "PLAYER");
     EXPECT_EQ(configuration.players[0].team, 4u);
     EXPECT_EQ(configuration.players[0].loadout.core, 0u);
     std::set<uint32_t> heads;
@@ -179,6 +180,29 @@ TEST_F(GameConfigurationTest, PreparingTheSlotsNamesNumbersAndResolvesEachOnce)
     EXPECT_LT(configuration.bots[0].loadout.core, 2u);
     EXPECT_EQ(configuration.bots[0].loadout.arms, 1u);
     EXPECT_EQ(configuration.bots[0].loadout.secondaryWeapon, None);
+}
+
+// No message carries a name: a server, whose players are all remote, and a client, whose own player is
+// local, name every player alike.
+TEST_F(GameConfigurationTest, OnlinePeersNameEveryPlayerAlike)
+{
+    Profile own;
+    own.name = "player1";
+    GameConfiguration server = Read(R"({"Bots": [{}]})"), client = Read(R"({"Bots": [{}]})");
+    client.players.emplace_back(&own, 0).id = 1;
+    for (const uint8_t id : {0, 1, 2})
+        server.remotePlayers.emplace_back().id = id;
+    for (const uint8_t id : {0, 2})
+        client.remotePlayers.emplace_back().id = id;
+    std::mt19937 random(5);
+    server.NameBots(random, PlayerNaming::Ids);
+    client.NameBots(random, PlayerNaming::Ids);
+    const char* names[] = {"PLAYER 1", "PLAYER 2", "PLAYER 3", "BOT 1"};
+    for (uint8_t id = 0; id < 4; ++id)
+    {
+        EXPECT_EQ(server.GetPlayer(id).name, names[id]);
+        EXPECT_EQ(client.GetPlayer(id).name, names[id]);
+    }
 }
 
 TEST_F(GameConfigurationTest, BotsTakeTheIdsLeftFreeWhenAPlayerHasLeft)

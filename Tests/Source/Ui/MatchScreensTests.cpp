@@ -485,11 +485,16 @@ protected:
 };
 
 // The neutral colour is near-white, as pale as a sky behind the board: the winner is written in ink.
+// Of sixteen players, whichever wins, his badge alone stands in the middle of the screen.
 TEST_F(Results, FreeForAllNamesTheWinningBotInInkWithOneBadge)
 {
     match.AddLocal(0, 4, 0, "ANNA");
     match.AddBot(1, 4, "BOT 1");
-    Scoreboard& board = Show(1, {{1, 5}, {0, 2}});
+    std::vector<ScoreEntry> ranking{{1, 5}};
+    for (uint8_t index = 0; index < 16; ++index)
+        if (index != 1)
+            ranking.push_back({index, 2});
+    Scoreboard& board = Show(1, ranking);
     EXPECT_EQ(board.WinnerTitle(), "#414042FFBOT 1 #414042FFWINS!");
     EXPECT_EQ(board.mouseInput, 0);
     for (uint8_t input : board.playerInput)
@@ -499,8 +504,10 @@ TEST_F(Results, FreeForAllNamesTheWinningBotInInkWithOneBadge)
     const auto& tint = dynamic_cast<const Lumvek::ImageContent&>(*badges.GetChildren()[0]->content).color;
     EXPECT_EQ(tint, UnpackColor(InkColor));
     EXPECT_EQ(TextOf(*badges.GetChildren()[0]->GetChildren()[1]), "5");
-    // Placed among both ranking entries, not as the only badge.
-    EXPECT_EQ(Left(*badges.GetChildren()[0]), 130.0f - 105.0f);
+    const Lumvek::Rectangle screen = board.GetRoot().LayoutRectangle({});
+    const Lumvek::Rectangle row = badges.LayoutRectangle({screen.x, screen.y});
+    const Lumvek::Rectangle badge = badges.GetChildren()[0]->LayoutRectangle({row.x, row.y});
+    EXPECT_FLOAT_EQ(badge.x + badge.width / 2, screen.x + screen.width / 2);
 }
 
 TEST_F(Results, TeamsAreNamedInTheirColourAndBadgesStandByTeamNumber)
