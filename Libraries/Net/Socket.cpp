@@ -104,6 +104,12 @@ Address SourceFor(const Address& peer, uint32_t& scope)
 
 } // namespace
 
+Address UdpSocket::SourceReaching(const Address& peer)
+{
+    uint32_t scope = 0;
+    return SourceFor(peer, scope);
+}
+
 std::unique_ptr<UdpSocket> UdpSocket::Reaching(const Address& peer)
 {
     uint32_t scope = 0;

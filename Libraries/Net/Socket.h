@@ -92,6 +92,9 @@ public:
     // for it) or where the peer is invalid (IPv4 then). It is not connected: datagrams from other addresses
     // still arrive.
     static std::unique_ptr<UdpSocket> Reaching(const Address& peer);
+    // The address of this machine, port 0, that the system sends to the peer from; invalid when it has no
+    // route to it.
+    static Address SourceReaching(const Address& peer);
     ~UdpSocket() override;
     UdpSocket(const UdpSocket&) = delete;
     UdpSocket& operator=(const UdpSocket&) = delete;

@@ -113,6 +113,14 @@ ClientNetwork::ClientNetwork(GameContext& context, const ClientSettings& setting
                              config, adapter, 0.0)),
       serverText(ServerText(settings))
 {
+    // Such a source goes beyond its link on no router, and answers to it need its interface, which a server
+    // does not keep: the requests leave all the same, and the player learns now why none is answered.
+    const Net::Address server(settings.matcherIp.c_str(), settings.matcherPort);
+    const Net::Address source = transport ? Net::Address() : Net::UdpSocket::SourceReaching(server);
+    if (source.IsLinkLocal())
+        Log::Write("this machine reaches the server {} from its link-local address {} alone, which a server cannot "
+                   "answer: give it an IPv6 address of the server's network",
+                   serverText, source.HostText());
     ConnectToServer();
     if (settings.simulate)
         ApplySimulatorSettings(settings.packetLoss, settings.packetDuplication, settings.latencyAmount,
