@@ -1,7 +1,5 @@
 #pragma once
 
-// Two machines for a network test: network namespaces of the test's own, joined by a virtual link.
-
 #include <cstdlib>
 #include <string>
 
@@ -12,38 +10,24 @@
 namespace Lumvek::Testing
 {
 
-// Made, it moves the calling thread into a namespace of its own, the server's: a socket opened now stays
-// there. Link then moves the thread into a second one, the client's, joined to the first by a virtual link
-// (vc on the client's side, vs on the server's). The thread goes home with it. Namespaces take root, ip and
-// nsenter; a test skips where they cannot be made.
+// Two machines for a network test. Made, it moves the calling thread into a network namespace of its own, the
+// server's, where a socket opened now stays; Link moves it into a second, the client's, joined to the first by
+// a virtual link (vc here, vs there), and runs each side's shell commands. The thread goes home with it. Link is
+// false where namespaces cannot be made (they take root, ip and nsenter).
 class NetworkNamespaces
 {
 public:
-    NetworkNamespaces() : home(open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC))
-    {
-        apart = home >= 0 && unshare(CLONE_NEWNET) == 0;
-    }
+    NetworkNamespaces() { apart = home >= 0 && unshare(CLONE_NEWNET) == 0; }
     ~NetworkNamespaces()
     {
-        if (home >= 0)
-        {
-            setns(home, CLONE_NEWNET);
-            close(home);
-        }
-        if (server >= 0)
-            close(server);
+        setns(home, CLONE_NEWNET);
+        close(home);
+        close(server);
     }
-    NetworkNamespaces(const NetworkNamespaces&) = delete;
-    NetworkNamespaces& operator=(const NetworkNamespaces&) = delete;
-
-    // Moves to the client's namespace, brings the link up at both ends and runs the shell commands of each
-    // side there (its addresses, say); false when any of it fails.
     bool Link(const std::string& clientSide, const std::string& serverSide)
     {
-        if (!apart)
-            return false;
         // Inherited by the shell, which names the server's namespace by it.
-        server = open("/proc/thread-self/ns/net", O_RDONLY);
+        server = apart ? open("/proc/thread-self/ns/net", O_RDONLY) : -1;
         const std::string space = "/proc/self/fd/" + std::to_string(server);
         const std::string link = "(ip link add vc type veth peer name vs netns " + space + " && ip link set vc up && " +
                                  clientSide + " && nsenter --net=" + space + " sh -c 'ip link set vs up && " +
@@ -52,7 +36,7 @@ public:
     }
 
 private:
-    int home;
+    int home = open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
     int server = -1;
     bool apart = false;
 };

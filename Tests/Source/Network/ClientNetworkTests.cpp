@@ -191,8 +191,7 @@ TEST_F(ClientNetworkTest, AClientWhoseAddressWentAwaySaysSoWhenItsConnectionTime
     clientTransport = Net::UdpSocket::Reaching(Net::Address("fd00::1", 40000));
     ASSERT_EQ(clientTransport->GetAddress().HostText(), "fd00::2");
     client = std::make_unique<ClientNetwork>(clientContext, clientSettings, 77, clientTransport.get());
-    // The packets cross the link as the system delivers them, while the roles' clock runs a frame at a time:
-    // a millisecond a frame lets them arrive well within the time-outs.
+    // A millisecond a frame lets the link's packets arrive well within the roles' time-outs.
     ASSERT_TRUE(RunUntil(
         [&]
         {
