@@ -32,7 +32,12 @@ public:
         const std::string link = "(ip link add vc type veth peer name vs netns " + space + " && ip link set vc up && " +
                                  clientSide + " && nsenter --net=" + space + " sh -c 'ip link set vs up && " +
                                  serverSide + "') >/dev/null 2>&1";
-        return server >= 0 && unshare(CLONE_NEWNET) == 0 && std::system(link.c_str()) == 0;
+        // A link carries nothing until the system has seen both ends up, which on a busy machine takes a while.
+        const std::string up =
+            "timeout 10 sh -c 'until ip link show vc | grep -q \"state UP\" && nsenter --net=" + space +
+            " ip link show vs | grep -q \"state UP\"; do sleep 0.01; done'";
+        return server >= 0 && unshare(CLONE_NEWNET) == 0 && std::system(link.c_str()) == 0 &&
+               std::system(up.c_str()) == 0;
     }
 
 private:
