@@ -42,6 +42,8 @@ public:
     bool IsLoopback() const;
     // ::ffff:a.b.c.d, an IPv4 address in IPv6 form, which sockets of either family here refuse.
     bool IsIPv4Mapped() const;
+    // fe80::/10: an address of one link, which a socket takes only with its interface (a zone).
+    bool IsLinkLocal() const { return type == ADDRESS_IPV6 && (ipv6[0] & 0xffc0) == 0xfe80; }
 
     // "a.b.c.d:port" or "[v6]:port"; "none" for an invalid address. The buffer form writes at most
     // bytes - 1 characters and a terminating zero, and returns the buffer.

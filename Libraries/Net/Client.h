@@ -68,6 +68,10 @@ public:
     // The system's reason (an errno value) that nothing the client sent has left its machine: its socket
     // did not open, or its sends fail. 0 once a packet has left.
     int GetSendError() const { return wire ? wire->GetSendError() : 0; }
+    // The system's reason that the last packet did not leave; 0 when it left.
+    int GetLastSendError() const { return wire ? wire->GetLastSendError() : 0; }
+    // False when the client is bound to one address that its machine no longer holds.
+    bool HoldsItsAddress() const { return !wire || wire->HoldsItsAddress(); }
 
     // One packet to the server while connected, carrying the messages that are due and the acks.
     void SendPackets();

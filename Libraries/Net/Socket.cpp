@@ -15,6 +15,10 @@ namespace Net
 namespace
 {
 
+// Sends that went to a peer after a failure before it counts as recovered: a link that fails and recovers
+// at once, over and over, then logs no more than a line in so many sends.
+constexpr int RecoveredSends = 100;
+
 // Puts one control message, info at level and type, in the message's control buffer.
 template <class Info> void SetControl(msghdr& message, int level, int type, const Info& info)
 {
@@ -100,13 +104,22 @@ Address SourceFor(const Address& peer, uint32_t& scope)
 
 } // namespace
 
+Address UdpSocket::SourceReaching(const Address& peer)
+{
+    uint32_t scope = 0;
+    return SourceFor(peer, scope);
+}
+
 std::unique_ptr<UdpSocket> UdpSocket::Reaching(const Address& peer)
 {
     uint32_t scope = 0;
     const Address source = SourceFor(peer, scope);
     const Address every(peer.GetType() == ADDRESS_IPV6 ? "::" : "0.0.0.0");
-    return std::unique_ptr<UdpSocket>(
-        new UdpSocket(source.IsValid() ? source : every, scope, DefaultSendBufferBytes, DefaultReceiveBufferBytes));
+    // The system gives a link-local source without its interface, and such an address cannot be bound without
+    // one: bound to every address, the socket lets the system pick it for each datagram.
+    const bool bindable = source.IsValid() && (!source.IsLinkLocal() || scope != 0);
+    return std::unique_ptr<UdpSocket>(new UdpSocket(bindable ? source : every, bindable ? scope : 0,
+                                                    DefaultSendBufferBytes, DefaultReceiveBufferBytes));
 }
 
 UdpSocket::UdpSocket(const Address& bindAddress, int sendBufferBytes, int receiveBufferBytes)
@@ -115,6 +128,7 @@ UdpSocket::UdpSocket(const Address& bindAddress, int sendBufferBytes, int receiv
 }
 
 UdpSocket::UdpSocket(const Address& bindAddress, uint32_t scope, int sendBufferBytes, int receiveBufferBytes)
+    : scope(scope)
 {
     char text[64];
     sockaddr_storage storage;
@@ -228,20 +242,54 @@ bool UdpSocket::SendFrom(const Address& from, const Address& to, const uint8_t* 
     if (sent != bytes)
         return SendFailed(to, sent < 0 ? errno : EMSGSIZE);
     sentAny = true;
+    lastSendError = 0;
+    if (failingPeer.IsValid() && to == failingPeer && ++sentSinceFailure == RecoveredSends)
+    {
+        char own[64];
+        char text[64];
+        NET_LOG_ERROR("udp socket: sends from %s to %s go again", address.ToString(own, sizeof(own)),
+                      to.ToString(text, sizeof(text)));
+        failingPeer = Address();
+    }
     return true;
 }
 
 bool UdpSocket::SendFailed(const Address& to, int error)
 {
     if (firstSendError == 0)
-    {
         firstSendError = error;
+    lastSendError = error;
+    if (to == failingPeer)
+        sentSinceFailure = 0;
+    // One line a failure that lasts: one that recovered does not keep the next from being told.
+    if (!failingPeer.IsValid())
+    {
+        failingPeer = to;
+        sentSinceFailure = 0;
         char own[64];
         char text[64];
-        NET_LOG_ERROR("udp socket: cannot send from %s to %s: %s (later failures are not logged)",
+        NET_LOG_ERROR("udp socket: cannot send from %s to %s: %s (later failures are not logged until sends there "
+                      "go again)",
                       address.ToString(own, sizeof(own)), to.ToString(text, sizeof(text)), std::strerror(error));
     }
     return false;
+}
+
+bool UdpSocket::HoldsItsAddress() const
+{
+    if (handle < 0 || address.IsEveryAddress())
+        return true;
+    // A second socket binds to the address only while the machine holds it.
+    sockaddr_storage storage;
+    Address anyPort = address;
+    anyPort.SetPort(0);
+    const socklen_t length = ToSocketAddress(anyPort, storage, scope);
+    const int probe = socket(storage.ss_family, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_UDP);
+    if (probe < 0)
+        return true;
+    const bool held = bind(probe, reinterpret_cast<const sockaddr*>(&storage), length) == 0 || errno != EADDRNOTAVAIL;
+    close(probe);
+    return held;
 }
 
 int UdpSocket::Receive(Address& from, uint8_t* data, int maxBytes)

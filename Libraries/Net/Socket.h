@@ -27,6 +27,11 @@ public:
     // The system's reason (an errno value) that no datagram has left: why the transport did not open,
     // or why its first send failed. 0 once one has left, and while none has failed.
     virtual int GetSendError() const { return 0; }
+    // The system's reason (an errno value) that the last datagram did not leave; 0 when it left.
+    virtual int GetLastSendError() const { return 0; }
+    // False when the transport is bound to one address that its machine no longer holds: nothing leaves
+    // from it any more, and nothing sent to it arrives.
+    virtual bool HoldsItsAddress() const { return true; }
 
     // A transport bound to every address of its machine is reached at any of them, and a peer takes
     // answers only from the address it sent to. These carry that address of this machine: the one a
@@ -83,9 +88,13 @@ public:
     // A socket for talking to one peer: bound (port 0) to the address of this machine that the system picks
     // to reach it, so every datagram leaves from that one address even after the system comes to prefer
     // another, as it does when a temporary IPv6 address is replaced. Bound to every address of the peer's
-    // family where the system picks none (no route) or the peer is invalid (IPv4 then). It is not connected:
-    // datagrams from other addresses still arrive.
+    // family where the system picks none (no route), where it picks a link-local address (it names no interface
+    // for it) or where the peer is invalid (IPv4 then). It is not connected: datagrams from other addresses
+    // still arrive.
     static std::unique_ptr<UdpSocket> Reaching(const Address& peer);
+    // The address of this machine, port 0, that the system sends to the peer from; invalid when it has no
+    // route to it.
+    static Address SourceReaching(const Address& peer);
     ~UdpSocket() override;
     UdpSocket(const UdpSocket&) = delete;
     UdpSocket& operator=(const UdpSocket&) = delete;
@@ -96,8 +105,11 @@ public:
     bool Send(const Address& to, const uint8_t* data, int bytes) override;
     int Receive(Address& from, uint8_t* data, int maxBytes) override;
     Address GetAddress() const override { return address; }
-    // The first failed send is logged; the rest fail as quietly as UDP loses datagrams.
+    // A failed send is logged, and the failures after it fail as quietly as UDP loses datagrams until sends to
+    // the same peer go again for a while: that is logged too, and the next failure is.
     int GetSendError() const override { return handle < 0 ? openError : sentAny ? 0 : firstSendError; }
+    int GetLastSendError() const override { return handle < 0 ? openError : lastSendError; }
+    bool HoldsItsAddress() const override;
     int ReceiveAt(Address& from, Address& at, uint8_t* data, int maxBytes) override;
     bool SendFrom(const Address& from, const Address& to, const uint8_t* data, int bytes) override;
 
@@ -111,7 +123,13 @@ private:
     Address address;
     int openError = 0;
     int firstSendError = 0;
+    int lastSendError = 0;
     bool sentAny = false;
+    // The peer of the failure last logged, while sends to it have not gone again for RecoveredSends in a row;
+    // invalid when none is.
+    Address failingPeer;
+    int sentSinceFailure = 0;
+    uint32_t scope = 0;
     // Bound to every address, with the system telling each datagram's destination.
     bool everyAddress = false;
 };

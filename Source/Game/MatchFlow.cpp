@@ -206,7 +206,8 @@ void Vantorel_::LeaveGame()
     renderer = nullptr;
     mapBackgrounds = nullptr;
     rendererOwner.reset();
-    if (network)
+    // A role stopped during the match has ended already.
+    if (network && network->GetState() != NetworkState::Stopped)
         network->BeginEnding();
     if (!headless)
         OpenScreenAfterMatch(false);
@@ -220,6 +221,8 @@ void Vantorel_::LeaveGame()
 
 void Vantorel_::ShowStartScreen()
 {
+    if (const auto* server = dynamic_cast<const ServerNetwork*>(network))
+        lastPlayerLeft = server->LastPlayerLeft();
     network = nullptr;
     networkOwner.reset();
     if (!headless)
@@ -371,7 +374,8 @@ void Vantorel_::DriveRoleRun()
     if (!network)
     {
         Log::Write("the {} ended after {} matches", options.server ? "server" : "client", matchesLeft);
-        Finish(done ? 0 : 1);
+        // A server whose players all left after a match stops as it should, with or without --matches.
+        Finish(done || lastPlayerLeft ? 0 : 1);
     }
 }
 

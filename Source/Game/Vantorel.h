@@ -265,6 +265,8 @@ private:
     // role is in has been.
     uint64_t matchesLeft = 0;
     bool matchCounted = false;
+    // The server role stopped because its last player left after a match.
+    bool lastPlayerLeft = false;
     bool finished = false;
     uint64_t matchTicks = 0;
     // What the local run's match amounted to, logged when the run stops.

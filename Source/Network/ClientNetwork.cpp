@@ -71,13 +71,16 @@ std::string WhatToCheck(const ClientSettings& settings, const Net::Client& clien
                           "and HostingIp \"{}\" or \"{}\" (one on \"{}\" takes no {} client)",
                           settings.matcherIp, ClientRoleFile, settings.matcherPort, settings.matcherIp,
                           ipv6 ? "::" : "0.0.0.0", ipv6 ? "0.0.0.0" : "::", ipv6 ? "IPv6" : "IPv4");
-    // A server serves one family, and one bound to an address is reached at that address alone.
+    // A server serves one family, and one bound to an address is reached at that address alone. A router's
+    // address is none a server can bind: the router forwards the port to it.
+    const char* every = ipv6 ? "::" : "0.0.0.0";
     return FormatText(": the server did not answer. Check that it runs, that its HostingIp is \"{}\" or \"{}\", the "
                       "address dialled (one on \"{}\" takes no {} client, and one on 127.0.0.1 or on another of its "
                       "machine's addresses is not reached at {}), that its HostingPort is {} as MatcherPort is, and "
-                      "that UDP on port {} is let in to it",
-                      ipv6 ? "::" : "0.0.0.0", server.HostText(), ipv6 ? "0.0.0.0" : "::", ipv6 ? "IPv6" : "IPv4",
-                      server.HostText(), settings.matcherPort, settings.matcherPort);
+                      "that UDP on port {} is let in to it. If {} is a router's address, the router must forward UDP "
+                      "port {} to the server's machine, whose HostingIp is then \"{}\"",
+                      every, server.HostText(), ipv6 ? "0.0.0.0" : "::", ipv6 ? "IPv6" : "IPv4", server.HostText(),
+                      settings.matcherPort, settings.matcherPort, server.HostText(), settings.matcherPort, every);
 }
 
 // The server as the lines name it, an IPv6 host in brackets before its port.
@@ -110,6 +113,14 @@ ClientNetwork::ClientNetwork(GameContext& context, const ClientSettings& setting
                              config, adapter, 0.0)),
       serverText(ServerText(settings))
 {
+    // Such a source goes beyond its link on no router, and answers to it need its interface, which a server
+    // does not keep: the requests leave all the same, and the player learns now why none is answered.
+    const Net::Address server(settings.matcherIp.c_str(), settings.matcherPort);
+    const Net::Address source = transport ? Net::Address() : Net::UdpSocket::SourceReaching(server);
+    if (source.IsLinkLocal())
+        Log::Write("this machine reaches the server {} from its link-local address {} alone, which a server cannot "
+                   "answer: give it an IPv6 address of the server's network",
+                   serverText, source.HostText());
     ConnectToServer();
     if (settings.simulate)
         ApplySimulatorSettings(settings.packetLoss, settings.packetDuplication, settings.latencyAmount,
@@ -233,11 +244,8 @@ void ClientNetwork::Update(int64_t delta)
     // the role: waiting on would wait for ever. A full server's seats free as its players leave.
     if (client->IsDisconnected() && !WaitForSeat())
     {
-        // A server that stopped says goodbye; one that is lost goes silent.
         if (clientIndex >= 0)
-            Log::Write("disconnected: {}", client->GetNetcodeState() == Net::NETCODE_CLIENT_STATE_CONNECTION_TIMED_OUT
-                                               ? "the server went silent"
-                                               : "the connection was closed");
+            Log::Write("disconnected: {}", WhyDisconnected());
         // Requests that never left the machine tell nothing of the server: the system's reason is the news.
         else if (const int error = client->GetSendError())
             Log::Write("could not connect to {}: no connection request could be sent ({})", serverText,
@@ -253,6 +261,7 @@ void ClientNetwork::Update(int64_t delta)
     }
     if (!client->IsConnected())
         return;
+    NoteWaitForPlayers();
     Net::NetworkInfo info;
     client->GetNetworkInfo(info);
     packetsSent = info.numPacketsSent;
@@ -289,6 +298,47 @@ void ClientNetwork::Update(int64_t delta)
         ApplyMessage(*newestState);
         client->ReleaseMessage(newestState);
     }
+}
+
+std::string ClientNetwork::WhyDisconnected() const
+{
+    // A server that stopped says goodbye.
+    if (client->GetNetcodeState() != Net::NETCODE_CLIENT_STATE_CONNECTION_TIMED_OUT)
+        return "the connection was closed";
+    // A silence may be this machine's own: the server may have answered all along.
+    if (!client->HoldsItsAddress())
+        return FormatText("this machine no longer holds the address the connection left from ({}), so nothing more "
+                          "reached the server {} or came back from it: start the client again to join from an address "
+                          "the machine holds",
+                          client->GetAddress().HostText(), serverText);
+    if (const int error = client->GetLastSendError())
+        return FormatText("nothing could be sent to the server {} ({}): start the client again once this machine "
+                          "reaches it",
+                          serverText, std::strerror(error));
+    return FormatText("the server {} went silent: it stopped, or the way to it broke. Start the client again to join "
+                      "it once it runs",
+                      serverText);
+}
+
+void ClientNetwork::NoteWaitForPlayers()
+{
+    if (state != NetworkState::Waiting || clientIndex < 0)
+    {
+        waitingSince = -1;
+        playerWaitLogged = false;
+        return;
+    }
+    if (waitingSince < 0)
+        waitingSince = elapsed;
+    if (elapsed - waitingSince < PlayerWaitLineNanoseconds || std::exchange(playerWaitLogged, true))
+        return;
+    const GameConfiguration& configuration = context.configuration;
+    const auto here = std::count_if(configuration.players.begin(), configuration.players.end(),
+                                    [](const PlayerSlot& slot) { return slot.id != Slot::NoId; }) +
+                      std::count_if(configuration.remotePlayers.begin(), configuration.remotePlayers.end(),
+                                    [](const RemotePlayerSlot& slot) { return !slot.removed; });
+    Log::Write("this client waits for players: the server {} begins a vote once enough have joined ({} here now)",
+               serverText, here);
 }
 
 bool ClientNetwork::IsValidLoadout(uint32_t head, uint32_t core, uint32_t arms, uint32_t legs) const

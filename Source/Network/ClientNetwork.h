@@ -196,6 +196,14 @@ private:
     void RemovePickup(uint16_t id, bool fade);
     void RemoveProjectile(uint16_t id);
     void RemoveTrigger(uint16_t id);
+    // Why a connection that had come about ended, as far as this machine can tell.
+    std::string WhyDisconnected() const;
+    // Says once in each wait for a vote that lasts that the client waits for players.
+    void NoteWaitForPlayers();
+
+    // A wait for the vote this long is told: longer than the shipped server waits for newcomers
+    // (ConnectionTimeout), so a server that has its players begins its vote first.
+    static constexpr int64_t PlayerWaitLineNanoseconds = 15'000'000'000;
 
     GameContext& context;
     ClientSettings clientSettings;
@@ -266,6 +274,9 @@ private:
     uint64_t playTicks = 0;
     uint64_t playPackets = 0;
     bool countsLogged = false;
+    // When the client, connected, began to wait for a vote; negative while it does not wait.
+    int64_t waitingSince = -1;
+    bool playerWaitLogged = false;
     bool holdingMessages = false;
     float intermission = 0.0f;
     std::array<uint32_t, 3> votingOptions{};

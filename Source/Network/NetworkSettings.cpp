@@ -334,7 +334,7 @@ void RefuseNonAddress(const std::string& text, StringView key, StringView path)
     else if (percent != std::string::npos && withoutZone.GetType() == Net::ADDRESS_IPV6)
         Log::Write("{}: {} = \"{}\" names a zone ({}), which is not taken: {}", path, key, text,
                    trimmed.substr(percent, trimmed.size() - unzoned.size()),
-                   (withoutZone.GetIPv6()[0] & 0xffc0) == 0xfe80
+                   withoutZone.IsLinkLocal()
                        ? std::string("a link-local address needs one, so write another address of the machine")
                        : FormatText("write {} = \"{}\"", key, withoutZone.HostText()));
     else
@@ -358,6 +358,12 @@ bool ReadsAsAddress(const std::string& text, StringView key, StringView portKey,
         Log::Write("{}: {} = \"{}\" is an IPv4 address in IPv6 form, which is neither bound to nor reached: write "
                    "{} = \"{}\"",
                    path, key, text, key, address.HostText());
+    // Without its interface the system cannot tell which link such an address is on: a server bound to "::"
+    // answers none, and a socket bound to it fails.
+    else if (address.IsLinkLocal())
+        Log::Write("{}: {} = \"{}\" is a link-local address, which needs a zone, and zones are not taken: write "
+                   "another address of the machine",
+                   path, key, text);
     // Requests sent there go nowhere, or to this machine by chance, and their tokens name no server.
     else if (dialled && address.IsEveryAddress())
         Log::Write("{}: {} = \"{}\" stands for every address of a machine, which a server listens at but a client "

@@ -242,7 +242,12 @@ void ServerNetwork::Update(int64_t delta)
         const bool expired = AdvanceTimer(delta);
         LowerMostPlayers();
         const size_t count = players.size();
-        if (count == serverSettings.maximumPlayers || (expired && count >= serverSettings.minimumPlayers && count > 0))
+        const bool enough = count >= serverSettings.minimumPlayers && count > 0;
+        // Players who wait for others learn why nothing begins: once a wait, when it has lasted its time.
+        if (expired && !enough && count > 0 && !std::exchange(fewPlayersLogged, true))
+            Log::Write("the server has {} of the {} players a vote needs (MinimumPlayers): it waits for more", count,
+                       serverSettings.minimumPlayers);
+        if (count == serverSettings.maximumPlayers || (expired && enough))
         {
             Log::Write("configuring");
             MarkStayedClients();
@@ -524,6 +529,7 @@ void ServerNetwork::BeginWaiting()
 {
     Log::Write("waiting for players");
     BeginTimedState(NetworkState::Waiting, serverSettings.connectionTimeout);
+    fewPlayersLogged = false;
     mostPlayers = players.size();
     belowMostSince = -1.0;
     waitingSince = Now();
@@ -759,7 +765,12 @@ void ServerNetwork::RemoveClient(int client)
     if (hadPlayers && players.empty())
     {
         if (endedMatches > 0)
+        {
+            Log::Write("the last player left after {} matches: the server stops. Start it again to host more",
+                       endedMatches);
+            lastPlayerLeft = true;
             Stop();
+        }
         else
             ReturnToWaiting();
     }
@@ -1158,6 +1169,9 @@ void ServerNetwork::SaveJournal()
 
 void ServerNetwork::BeginEnding()
 {
+    // A server stopped in a match has ended already: the game system still leaves the match.
+    if (state == NetworkState::Stopped)
+        return;
     Log::Write("intermission");
     BeginTimedState(NetworkState::Ending, serverSettings.intermissionDuration);
 }

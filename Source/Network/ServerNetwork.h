@@ -112,6 +112,8 @@ public:
     const ServerSettings& GetServerSettings() const { return serverSettings; }
     // False when the socket did not open or the slots did not fit: the role stops at its first update.
     bool IsListening() const { return server->IsRunning(); }
+    // The server stopped by itself because its last player left after a match: what it was run for is done.
+    bool LastPlayerLeft() const { return lastPlayerLeft; }
     Net::Address GetAddress() const { return server->GetAddress(); }
     const std::vector<InputBuffer>& GetPlayers() const { return players; }
     uint32_t GetFrame() const { return frame; }
@@ -274,6 +276,10 @@ private:
     // Matches whose end was reached; until one is, the server waits on for players when the last
     // leaves.
     uint32_t endedMatches = 0;
+    // The server stopped because its last player left after a match.
+    bool lastPlayerLeft = false;
+    // The wait for players said that they are too few for a vote.
+    bool fewPlayersLogged = false;
     // Stays at its default set-up with no frames: the journal records only that a match was played.
     Journal journal;
     JournalWriter journalWriter;

@@ -1,4 +1,5 @@
 #include "Net/Socket.h"
+#include "Tests/NetworkNamespaces.h"
 
 #include <gtest/gtest.h>
 
@@ -8,10 +9,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <fcntl.h>
-#include <sched.h>
-#include <unistd.h>
 
 using namespace Net;
 
@@ -104,27 +101,11 @@ TEST(UdpSocket, ASocketReachingAPeerSendsFromOneAddressWhenTheSystemComesToPrefe
 {
     EXPECT_EQ(UdpSocket::Reaching(Address("127.0.0.1:9"))->GetAddress().HostText(), "127.0.0.1");
     EXPECT_EQ(UdpSocket::Reaching(Address())->GetAddress().HostText(), "0.0.0.0");
-    struct Spaces
-    {
-        int home = open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
-        int server = -1;
-        ~Spaces()
-        {
-            setns(home, CLONE_NEWNET);
-            close(home);
-            close(server);
-        }
-    } spaces;
-    // The server's socket is opened in the first namespace, bound before its address exists there.
-    const bool apart = spaces.home >= 0 && unshare(CLONE_NEWNET) == 0;
+    // The server's socket is opened in its namespace, bound before its address exists there.
+    Lumvek::Testing::NetworkNamespaces machines;
     UdpSocket server(Address("[::]:0"));
-    spaces.server = open("/proc/thread-self/ns/net", O_RDONLY);
-    const std::string serverSpace = "/proc/self/fd/" + std::to_string(spaces.server);
-    const std::string link = "ip link add vc type veth peer name vs netns " + serverSpace +
-                             " && ip link set vc up && ip -6 addr add fd00::2/64 dev vc nodad && ip -6 addr add "
-                             "fd00::3/64 dev vc nodad && nsenter --net=" +
-                             serverSpace + " sh -c 'ip link set vs up && ip -6 addr add fd00::1/64 dev vs nodad'";
-    if (!apart || unshare(CLONE_NEWNET) != 0 || std::system((link + " >/dev/null 2>&1").c_str()) != 0)
+    if (!machines.Link("ip -6 addr add fd00::2/64 dev vc nodad && ip -6 addr add fd00::3/64 dev vc nodad",
+                       "ip -6 addr add fd00::1/64 dev vs nodad"))
         GTEST_SKIP() << "no network namespaces of the test's own here (they take root, ip and nsenter)";
     const Address dialled("fd00::1", server.GetAddress().GetPort());
     const std::unique_ptr<UdpSocket> client = UdpSocket::Reaching(dialled);

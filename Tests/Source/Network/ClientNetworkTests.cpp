@@ -11,6 +11,7 @@
 #include "Source/World/GameContext.h"
 #include "Source/World/World.h"
 #include "Tests/LogCapture.h"
+#include "Tests/NetworkNamespaces.h"
 #include "Tests/SimulatedLink.h"
 #include "Tests/Source/Data/RegistryTestFolder.h"
 #include "Tests/Source/GameTypes/MatchTestSupport.h"
@@ -20,10 +21,13 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <limits>
 #include <memory>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -92,8 +96,9 @@ protected:
     ServerSettings serverSettings;
     ClientSettings clientSettings;
     Net::MemoryNetwork network;
-    std::unique_ptr<Net::MemoryTransport> serverTransport;
-    std::unique_ptr<Net::MemoryTransport> clientTransport;
+    // Memory transports, or sockets where a test needs the system's network.
+    std::unique_ptr<Net::Transport> serverTransport;
+    std::unique_ptr<Net::Transport> clientTransport;
     std::unique_ptr<ServerNetwork> server;
     std::unique_ptr<ClientNetwork> client;
 };
@@ -109,7 +114,8 @@ TEST_F(ClientNetworkTest, AConnectionThatNeverComesAboutStopsTheRole)
                      "Check that it runs, that its HostingIp is \"0.0.0.0\" or \"10.0.0.1\", the address dialled "
                      "(one on \"::\" takes no IPv4 client, and one on 127.0.0.1 or on another of its machine's "
                      "addresses is not reached at 10.0.0.1), that its HostingPort is 40000 as MatcherPort is, and "
-                     "that UDP on port 40000 is let in to it"},
+                     "that UDP on port 40000 is let in to it. If 10.0.0.1 is a router's address, the router must "
+                     "forward UDP port 40000 to the server's machine, whose HostingIp is then \"0.0.0.0\""},
         {"127.0.0.1", "could not connect to 127.0.0.1:40000 (connection request timed out): nothing answered on this "
                       "machine, which 127.0.0.1 is. A server on another machine needs its address as MatcherIp in "
                       "Assets/client.config; one on this machine must run with HostingPort 40000 (MatcherPort) "
@@ -170,6 +176,36 @@ TEST_F(ClientNetworkTest, AClientAnsweredFromAnotherAddressNamesItWhenItGivesUp)
                                    "\"127.0.0.2\" in Assets/client.config (a router that forwards its address to a "
                                    "server on its own network, without rewriting the answers, does this)"))
         << lines[0];
+}
+
+// A client whose own address goes away mid-match hears nothing more, though the server may have answered all
+// along: its last line says so, and that starting again joins, rather than that the server went silent.
+TEST_F(ClientNetworkTest, AClientWhoseAddressWentAwaySaysSoWhenItsConnectionTimesOut)
+{
+    Lumvek::Testing::NetworkNamespaces machines;
+    serverTransport = std::make_unique<Net::UdpSocket>(Net::Address("[::]:40000"));
+    if (!machines.Link("ip -6 addr add fd00::2/64 dev vc nodad", "ip -6 addr add fd00::1/64 dev vs nodad"))
+        GTEST_SKIP() << "no network namespaces of the test's own here (they take root, ip and nsenter)";
+    server = std::make_unique<ServerNetwork>(serverContext, serverSettings, 5, serverTransport.get());
+    clientSettings.matcherIp = "fd00::1";
+    clientTransport = Net::UdpSocket::Reaching(Net::Address("fd00::1", 40000));
+    ASSERT_EQ(clientTransport->GetAddress().HostText(), "fd00::2");
+    client = std::make_unique<ClientNetwork>(clientContext, clientSettings, 77, clientTransport.get());
+    // A millisecond a frame lets the link's packets arrive well within the roles' time-outs.
+    ASSERT_TRUE(RunUntil(
+        [&]
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            return server->GetState() == NetworkState::Playing;
+        }));
+    ASSERT_EQ(std::system("ip -6 addr del fd00::2/64 dev vc"), 0);
+    LogCapture log;
+    ASSERT_TRUE(RunUntil([&] { return client->GetState() == NetworkState::Stopped; }));
+    EXPECT_EQ(log.StartingWith("disconnected: "),
+              std::vector<std::string>{"disconnected: this machine no longer holds the address the connection left "
+                                       "from (fd00::2), so nothing more reached the server [fd00::1]:40000 or came "
+                                       "back from it: start the client again to join from an address the machine "
+                                       "holds"});
 }
 
 TEST_F(ClientNetworkTest, FollowsTheServerFromTheVoteToTheEndAndVotesForItsNumberedPlayerOnly)

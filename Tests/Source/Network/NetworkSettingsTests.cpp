@@ -187,8 +187,9 @@ TEST(NetworkSettings, AnAddressThatIsNotNumericIsRefusedWithTheKeyAndTheFile)
 }
 
 // Texts that read as addresses but cannot work, a port (dropped without a word, or dialled twice), an IPv4
-// address in IPv6 form (no socket here binds to or reaches one) and every address of a machine to dial, and
-// texts that would read as addresses without a blank around them or a zone, are refused with what to write.
+// address in IPv6 form (no socket here binds to or reaches one), a link-local address without the zone it
+// needs and every address of a machine to dial, and texts that would read as addresses without a blank around
+// them or a zone, are refused with what to write.
 TEST(NetworkSettings, AnAddressWithAPortOrInIPv6FormIsRefusedWithWhatToWrite)
 {
     LogCapture log;
@@ -197,6 +198,8 @@ TEST(NetworkSettings, AnAddressWithAPortOrInIPv6FormIsRefusedWithWhatToWrite)
     EXPECT_FALSE(IsUsableAddress(ClientSettings{{}, "::ffff:10.80.0.1"}, TestPath));
     EXPECT_TRUE(IsUsableAddress(ClientSettings{{}, "[::1]"}, TestPath));
     EXPECT_TRUE(IsUsableAddress(ServerSettings{{}, "::"}, TestPath));
+    EXPECT_FALSE(IsUsableAddress(ServerSettings{{}, "fe80::1"}, TestPath));
+    EXPECT_FALSE(IsUsableAddress(ClientSettings{{}, "fe80::1"}, TestPath));
     for (const char* refused : {"::", "0.0.0.0", " 10.0.0.1", "fd81::1%eth0 "})
         EXPECT_FALSE(IsUsableAddress(ClientSettings{{}, refused}, TestPath)) << refused;
     EXPECT_EQ(log.messages, (std::vector<std::string>{
@@ -206,6 +209,10 @@ TEST(NetworkSettings, AnAddressWithAPortOrInIPv6FormIsRefusedWithWhatToWrite)
                                 "\"fd80::1\" and the port as MatcherPort = 40001",
                                 "Assets/test.config: MatcherIp = \"::ffff:10.80.0.1\" is an IPv4 address in IPv6 form, "
                                 "which is neither bound to nor reached: write MatcherIp = \"10.80.0.1\"",
+                                "Assets/test.config: HostingIp = \"fe80::1\" is a link-local address, which needs a "
+                                "zone, and zones are not taken: write another address of the machine",
+                                "Assets/test.config: MatcherIp = \"fe80::1\" is a link-local address, which needs a "
+                                "zone, and zones are not taken: write another address of the machine",
                                 "Assets/test.config: MatcherIp = \"::\" stands for every address of a machine, which a "
                                 "server listens at but a client cannot dial: write the server's address, or MatcherIp "
                                 "= \"::1\" for a server on this machine",
