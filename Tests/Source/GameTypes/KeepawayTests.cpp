@@ -216,6 +216,45 @@ TEST(Keepaway, ATokenDroppedWithEveryPickupInUseAppearsAtATokenPointOnceOneIsFre
     EXPECT_TRUE(atPoint) << placed->body->x << " " << placed->body->y;
 }
 
+// A token put down at rest at each of Hilltop's token points lies there ten seconds later, on the
+// balconies' and the summit's one-way platforms as on solid ground; one let go in the air falls to the
+// ground.
+TEST(Keepaway, ATokenPutDownAtAPointRestsThereAndOneInTheAirFalls)
+{
+    TokenMatch game(1, {{0, 0}}, [](KeepawayConfiguration& settings) { settings.tokenCount = 0; });
+    World& world = *game.match.world;
+    SpawnMask mask;
+    mask.Parse("Race|Objective|FreeForAll");
+    const SpawnQuery points = world.QuerySpawnPoints(mask);
+    ASSERT_EQ(points.Count(), 6u);
+    struct Placed
+    {
+        EntityId id;
+        Lumvek::Vector2 restsAt;
+    };
+    std::vector<Placed> placed;
+    for (uint32_t n = 0; n <= points.Count(); ++n)
+    {
+        std::unique_ptr<Item> token = game.Rules().CreateItem(0);
+        ASSERT_NE(token, nullptr);
+        const bool inTheAir = n == points.Count();
+        const SpawnPoint air{36.0f, 8.0f, 0.0f, 0.0f, 0.0f, false, SpawnMask()};
+        const SpawnPoint at = inTheAir ? air : RestingPlacement(points.GetNth(n), *token);
+        Pickup* pickup = CreatePickupEntity(world, at, 0.0f, {}, true, token, -1);
+        ASSERT_NE(pickup, nullptr);
+        placed.push_back({pickup->id, inTheAir ? Lumvek::Vector2{36.0f, 2.0f}
+                                               : Lumvek::Vector2{points.GetNth(n).x, points.GetNth(n).y}});
+    }
+    game.match.Tick(600);
+    for (const Placed& token : placed)
+    {
+        const Pickup* pickup = world.pickups.Find(token.id);
+        ASSERT_NE(pickup, nullptr);
+        EXPECT_NEAR(pickup->body->x, token.restsAt.x, 0.05f) << token.restsAt.y;
+        EXPECT_NEAR(pickup->body->GetLowestPoint(), token.restsAt.y, 0.05f) << token.restsAt.x;
+    }
+}
+
 TEST(Keepaway, AClientsCopyOfTheTokenIsDroppedRatherThanLaidOut)
 {
     TokenMatch game(2, {{0, 0}});
