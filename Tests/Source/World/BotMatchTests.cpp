@@ -472,6 +472,62 @@ TEST(BotMatch, AMatchPlaysAlikeWhetherOrNotAWindowShowsIt)
     EXPECT_EQ(hashes[1], hashes[0]);
 }
 
+// Flag Run and Token Chase as `--local` plays them, bots alone on Hilltop: in every window of the match
+// each bot travels and fires. Bots that chose a fighting spot pressed against the hill under a step, with
+// their muzzles in its side, counted on a shot their weapons refused and stood there for the rest of
+// the match (seed 1 of both, at about tick 1,500).
+TEST(BotMatch, BotsOfTheObjectiveModesKeepTravellingAndFiringThroughTheMatch)
+{
+    constexpr uint32_t Window = 3000;
+    constexpr uint32_t Windows = 10;
+    constexpr float LeastTravel = 20.0f;
+    // A respawn moves a player further than this in a tick; nothing else does.
+    constexpr float LongestStep = 1.0f;
+    for (const char* name : {"FlagRun", "TokenChase"})
+        for (uint32_t seed = 1; seed <= 20; ++seed)
+        {
+            BotMatchRun run;
+            const GameConfiguration* shipped = run.registry.configurations.Find(std::string_view(name));
+            ASSERT_NE(shipped, nullptr) << name;
+            run.configuration = *shipped;
+            std::mt19937 names(seed);
+            run.configuration.NameBots(names);
+            for (const auto& character : run.registry.characters.GetItems())
+                character->LoadAnimations();
+            run.Begin(seed);
+            const std::vector<BotState>& bots = run.world->navigator.bots;
+            ASSERT_EQ(bots.size(), 2u);
+            struct Progress
+            {
+                Lumvek::Vector2 at;
+                float travelled = 0.0f;
+                uint32_t shots = 0;
+            };
+            std::vector<Progress> progress(bots.size());
+            for (uint32_t tick = 1; tick <= Window * Windows && !run.rules->IsEnded(); ++tick)
+            {
+                run.world->Step(World::TickSeconds);
+                run.rules->Update(World::TickSeconds);
+                for (size_t i = 0; i < bots.size(); ++i)
+                {
+                    const Player& bot = *bots[i].player;
+                    const Lumvek::Vector2 at{bot.body.x, bot.body.y};
+                    const float step = (at - progress[i].at).Length();
+                    progress[i].travelled += step < LongestStep ? step : 0.0f;
+                    progress[i].at = at;
+                    if (tick % Window != 0)
+                        continue;
+                    EXPECT_GE(progress[i].travelled, LeastTravel)
+                        << name << " seed " << seed << " bot " << i << " by tick " << tick;
+                    EXPECT_GT(bot.shotsFired, progress[i].shots)
+                        << name << " seed " << seed << " bot " << i << " by tick " << tick;
+                    progress[i].travelled = 0.0f;
+                    progress[i].shots = bot.shotsFired;
+                }
+            }
+        }
+}
+
 // The demo's keepaway with its player standing still on top of the bunker: the bots follow him there
 // and shoot him dead within thirty seconds, rather than stand against him with their muzzles in its roof.
 TEST(BotMatch, BotsFollowingAStillPlayerInTheDemosKeepawayShootHimWithinThirtySeconds)
