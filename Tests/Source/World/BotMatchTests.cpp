@@ -472,10 +472,11 @@ TEST(BotMatch, AMatchPlaysAlikeWhetherOrNotAWindowShowsIt)
     EXPECT_EQ(hashes[1], hashes[0]);
 }
 
-// Flag Run and Token Chase as `--local` plays them, bots alone on Hilltop: in every window of the match
-// each bot travels and fires. Bots that chose a fighting spot pressed against the hill under a step, with
-// their muzzles in its side, counted on a shot their weapons refused and stood there for the rest of
-// the match (seed 1 of both, at about tick 1,500).
+// Flag Run and Token Chase with their bots alone on Hilltop, seeds 1 to 20: in every 3,000 ticks of
+// 30,000 each bot travels and fires. Bots stood for the rest of such matches pressed against the hill
+// with their muzzles in its side, counting on shots their weapons refused; under a platform they found
+// no way onto, or on their target itself, with no shot; and on the edge of the conveyor above their
+// way down.
 TEST(BotMatch, BotsOfTheObjectiveModesKeepTravellingAndFiringThroughTheMatch)
 {
     constexpr uint32_t Window = 3000;
