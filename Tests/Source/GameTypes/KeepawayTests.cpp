@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <set>
+
 using MatchTesting::Match;
 
 namespace
@@ -216,42 +219,25 @@ TEST(Keepaway, ATokenDroppedWithEveryPickupInUseAppearsAtATokenPointOnceOneIsFre
     EXPECT_TRUE(atPoint) << placed->body->x << " " << placed->body->y;
 }
 
-// A token put down at rest at each of Hilltop's token points lies there ten seconds later, on the
-// balconies' and the summit's one-way platforms as on solid ground; one let go in the air falls to the
-// ground.
-TEST(Keepaway, ATokenPutDownAtAPointRestsThereAndOneInTheAirFalls)
+// Six tokens, one at each of Hilltop's token points, lie there ten seconds later, on the one-way
+// balconies and summit as on solid ground; one let go in the air falls to the ground.
+TEST(Keepaway, TokensRestAtTheirPointsAndOneInTheAirFalls)
 {
-    TokenMatch game(1, {{0, 0}}, [](KeepawayConfiguration& settings) { settings.tokenCount = 0; });
-    World& world = *game.match.world;
-    SpawnMask mask;
-    mask.Parse("Race|Objective|FreeForAll");
-    const SpawnQuery points = world.QuerySpawnPoints(mask);
-    ASSERT_EQ(points.Count(), 6u);
-    struct Placed
-    {
-        EntityId id;
-        Lumvek::Vector2 restsAt;
-    };
-    std::vector<Placed> placed;
-    for (uint32_t n = 0; n <= points.Count(); ++n)
-    {
-        std::unique_ptr<Item> token = game.Rules().CreateItem(0);
-        ASSERT_NE(token, nullptr);
-        const bool inTheAir = n == points.Count();
-        const SpawnPoint air{36.0f, 8.0f, 0.0f, 0.0f, 0.0f, false, SpawnMask()};
-        const SpawnPoint at = inTheAir ? air : RestingPlacement(points.GetNth(n), *token);
-        Pickup* pickup = CreatePickupEntity(world, at, 0.0f, {}, true, token, -1);
-        ASSERT_NE(pickup, nullptr);
-        placed.push_back({pickup->id, inTheAir ? Lumvek::Vector2{36.0f, 2.0f}
-                                               : Lumvek::Vector2{points.GetNth(n).x, points.GetNth(n).y}});
-    }
+    TokenMatch game(1, {{0, 0}}, [](KeepawayConfiguration& settings) { settings.tokenCount = 6; });
+    std::unique_ptr<Item> loose = game.Rules().CreateItem(0);
+    const SpawnPoint air{36.0f, 8.0f, 0.0f, 0.0f, 0.0f, false, SpawnMask()};
+    const Pickup* falling = CreatePickupEntity(*game.match.world, air, 0.0f, {}, true, loose, -1);
+    ASSERT_NE(falling, nullptr);
     game.match.Tick(600);
-    for (const Placed& token : placed)
+    EXPECT_NEAR(falling->body->GetLowestPoint(), 2.0f, 0.05f);
+    std::set<std::pair<float, float>> points{{10, 2}, {20, 9}, {30, 2}, {36, 12.5f}, {20, 17.5f}, {4, 12.5f}};
+    for (const KeepawayToken* token : game.Rules().GetTokens())
     {
-        const Pickup* pickup = world.pickups.Find(token.id);
+        const Pickup* pickup = game.PickupOf(*token);
         ASSERT_NE(pickup, nullptr);
-        EXPECT_NEAR(pickup->body->x, token.restsAt.x, 0.05f) << token.restsAt.y;
-        EXPECT_NEAR(pickup->body->GetLowestPoint(), token.restsAt.y, 0.05f) << token.restsAt.x;
+        const float x = std::round(pickup->body->x * 20.0f) / 20.0f;
+        const float y = std::round(pickup->body->GetLowestPoint() * 20.0f) / 20.0f;
+        EXPECT_EQ(points.erase({x, y}), 1u) << x << " " << y;
     }
 }
 

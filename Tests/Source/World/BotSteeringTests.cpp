@@ -154,18 +154,6 @@ TEST(BotSteering, ShootsOnlyWhatItSeesWithinReach)
     }
 }
 
-// Box2D's ray meets no polygon it starts inside: a weapon pressed into a wall sees nothing beyond it, where
-// a one-way ledge it stands in hides nothing.
-TEST(BotSteering, SeesNothingFromInsideAWallButThroughAOneWayLedge)
-{
-    BotMatch match(GroundWithLedge + R"(, {"Name": "Wall", "Position": "12 1", "Size": "0.5 6"})");
-    World& world = *match.world;
-    EXPECT_FALSE(BotSteering::InSight(world, {12.25f, 3.0f}, {16.0f, 3.0f}));
-    EXPECT_FALSE(BotSteering::InSight(world, {12.25f, 3.0f}, {8.0f, 3.0f}));
-    EXPECT_TRUE(BotSteering::InSight(world, {11.9f, 3.0f}, {8.0f, 3.0f}));
-    EXPECT_TRUE(BotSteering::InSight(world, {22.0f, 3.25f}, {16.0f, 3.25f}));
-}
-
 TEST(BotSteering, ReloadsAnEmptyClipAndTopsUpWithoutATarget)
 {
     struct Case
