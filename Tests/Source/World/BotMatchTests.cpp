@@ -482,9 +482,8 @@ TEST(BotMatch, AMatchPlaysAlikeWhetherOrNotAWindowShowsIt)
     EXPECT_EQ(hashes[1], hashes[0]);
 }
 
-// Flag Run and Token Chase, bots alone on Hilltop: every 3,000 ticks each bot has travelled and fired.
-// Bots stood for good with their muzzles in the hill's side, under a platform they found no way onto, on
-// their target with no shot, and on the conveyor's edge above their way down.
+// Flag Run and Token Chase, bots alone on Hilltop: every 3,000 ticks each bot has travelled and fired, where
+// bots stood for good with muzzles in walls, under platforms out of reach, or on a conveyor's edge.
 TEST(BotMatch, BotsOfTheObjectiveModesKeepTravellingAndFiringThroughTheMatch)
 {
     for (const char* name : {"FlagRun", "TokenChase"})
