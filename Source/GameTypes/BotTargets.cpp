@@ -272,10 +272,24 @@ void GameType::HuntBotTarget(BotState& bot)
         NavNode* node = NodeOf(world, *target);
         if (!node)
             return;
+        if (bot.detour && !bot.arrived)
+            return;
+        bot.detour = 0;
+        // Come with no shot to the end of a way that stopped short of the platform it made for, or to the
+        // target itself, the bot has nowhere nearer to go from where it stands: rather than wait there for
+        // good, it goes somewhere else and hunts from there.
+        const bool hasShot = BotSteering::HasShot(world, self, *target);
+        if (bot.arrived && !hasShot && bot.goal && (bot.closingIn || NodeOf(world, self) != bot.goal))
+        {
+            bot.detour = 1;
+            bot.closingIn = 0;
+            Wander(world, bot);
+            return;
+        }
         bot.state = BotState::Chase;
         // A fighting spot from which the target cannot be shot (a wall or a bunker in between) is no
         // place to wait: the bot makes for the target until it has a shot.
-        if (BotSteering::HasShot(world, self, *target))
+        if (hasShot)
             bot.closingIn = 0;
         else if (bot.arrived)
             bot.closingIn = 1;

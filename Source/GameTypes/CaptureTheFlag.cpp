@@ -106,7 +106,8 @@ void CaptureTheFlag::SetupObjectives()
                 flag->data = flagData;
                 placed = flag.get();
                 flags.push_back(placed);
-                world->PlaceItem(std::move(flag), point, 0.0f, {}, false);
+                const SpawnPoint resting = RestingPlacement(point, *flag);
+                world->PlaceItem(std::move(flag), resting, 0.0f, {}, false);
             }
             if (!standData)
                 continue;
@@ -156,7 +157,7 @@ void CaptureTheFlag::ReturnItem(std::unique_ptr<Item>& item)
     const uint8_t team = flag->team;
     const SpawnPoint& home =
         team < flagQueries.size() ? flagQueries[team].GetNth(flag->spawnNumber) : SpawnQuery::Empty();
-    CreatePickupEntity(*world, home, 0.0f, {}, false, item, -1);
+    CreatePickupEntity(*world, RestingPlacement(home, *flag), 0.0f, {}, false, item, -1);
     // A flag no pickup could be made for waits in the world and comes back here: it is announced once,
     // when it is home.
     if (!item)

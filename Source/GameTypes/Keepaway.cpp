@@ -105,7 +105,7 @@ void Keepaway::ReturnItem(std::unique_ptr<Item>& item)
         return;
     }
     if (World* world = context.world)
-        CreatePickupEntity(*world, tokenQuery.TakeRandom(random), 0.0f, {}, true, item, -1);
+        CreatePickupEntity(*world, RestingPlacement(tokenQuery.TakeRandom(random), *token), 0.0f, {}, true, item, -1);
 }
 
 void Keepaway::OnTokenTaken(KeepawayToken& token)

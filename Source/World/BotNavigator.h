@@ -111,6 +111,9 @@ struct BotState
     // Set while a chasing bot that came to its fighting spot without a shot at its target closes in on
     // the target itself; cleared once it has a shot or stops chasing.
     uint8_t closingIn = 0;
+    // Set while a bot that came to the end of its way short of its target's platform goes somewhere else
+    // to hunt it from there; cleared when it gets there.
+    uint8_t detour = 0;
     // Where the bot last made headway (its x and the platform under it), and the ticks since.
     float progressX = 0.0f;
     const Platform* progressPlatform = nullptr;

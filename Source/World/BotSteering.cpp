@@ -210,6 +210,15 @@ void BotSteering::Steer(BotState& bot)
             input[PlayerAction::FallThrough] = 1;
             input[PlayerAction::Jump] = 1;
         }
+        // A way down that starts at the very end of this platform: within its width of it the bot would
+        // still stand on the edge, so it walks on until it is off.
+        else if (input.move == 0 && OverlapsHorizontally(box, current))
+        {
+            if (way->x <= current.x + w)
+                input.move = FullLeft;
+            else if (way->x >= current.x + current.width - w)
+                input.move = FullRight;
+        }
     }
     else
     {
@@ -285,7 +294,10 @@ bool BotSteering::HasShot(World& world, const Player& shooter, const Player& tar
         return false;
     const Vector2 from = BonePosition(shooter, PlayerBone::Weapon);
     const Vector2 to = BonePosition(target, PlayerBone::Spine);
-    return (to - from).Length() < weapon->data->maxDistance && InSight(world, from, to);
+    // A weapon held into a wall fires nothing: a bot that counted that as a shot would stand at its
+    // fighting spot pulling the trigger for the rest of the match.
+    return (to - from).Length() < weapon->data->maxDistance && InSight(world, from, to) &&
+           !weapon->GetMuzzle(true).blocked;
 }
 
 bool BotSteering::InSight(World& world, Vector2 from, Vector2 to)
@@ -294,6 +306,9 @@ bool BotSteering::InSight(World& world, Vector2 from, Vector2 to)
     // Box2D refuses a ray of no length; nothing lies between a point and itself.
     if (!physics || (to - from).Length() < 0.0001f)
         return true;
+    // Box2D's ray meets no polygon it starts inside: from within a wall it would see straight through.
+    if (IsInSolidGround(world, from))
+        return false;
     SightBlocker blocker;
     physics->RayCast(&blocker, b2Vec2(from.x, from.y), b2Vec2(to.x, to.y));
     return !blocker.blocked;

@@ -38,12 +38,15 @@ public:
     void Aim(BotState& bot, float dt);
     void Shoot(BotState& bot);
 
+    // Whether the shooter's weapon has the target in sight and within its reach, and its muzzle is out
+    // in the open where a shot leaves it, so that a bot would fire at it.
+    static bool HasShot(World& world, const Player& shooter, const Player& target);
+    // Whether nothing solid lies between the two points, nor around the first: one-way platforms and
+    // moving or dynamic bodies do not block.
+    static bool InSight(World& world, Lumvek::Vector2 from, Lumvek::Vector2 to);
+
     // Whether a jump from `from` with horizontal speed vx comes down onto `to`: over it, at or above
     // its height, before falling below it. A body that is not pulled down never comes down: no.
-    // Whether the shooter's weapon has the target in sight and within its reach, so that a bot would
-    // fire at it.
-    static bool HasShot(World& world, const Player& shooter, const Player& target);
-
     static bool CanJumpTo(const BotMotion& motion, Lumvek::Vector2 from, Lumvek::Vector2 to, float vx);
     static bool CanJumpTo(const Player& player, Lumvek::Vector2 from, Lumvek::Vector2 to, float vx);
     // Whether a body of that rectangle walking off current with horizontal speed vx lands on next: yes
@@ -61,9 +64,6 @@ private:
     void KeepTrackOfProgress(BotState& bot);
     // The game mode's choice of target, goal and state for the bot.
     void ChooseTarget(BotState& bot);
-    // Whether nothing solid lies between the two points: one-way platforms and moving or dynamic
-    // bodies do not block.
-    static bool InSight(World& world, Lumvek::Vector2 from, Lumvek::Vector2 to);
     // Whether the player stands within its reach of a pickup.
     bool TouchesPickup(const Player& player) const;
 

@@ -8,6 +8,7 @@
 #include <box2d/box2d.h>
 
 #include <algorithm>
+#include <cmath>
 
 using Lumvek::Vector2;
 
@@ -64,6 +65,18 @@ void DynamicBody::SetPoints(const std::vector<Vector2>& unitShape, Vector2 veloc
     for (Vector2 unit : unitShape)
         points.push_back({(unit.x - 0.5f) * width, ((flipY ? 1.0f - unit.y : unit.y) - 0.5f) * height});
     initialVelocity = velocity;
+}
+
+float DynamicBody::GetLowestPoint() const
+{
+    if (points.empty())
+        return GetBounds().y;
+    const float c = std::cos(rotation);
+    const float s = std::sin(rotation);
+    float lowest = points.front().x * s + points.front().y * c;
+    for (Vector2 point : points)
+        lowest = std::min(lowest, point.x * s + point.y * c);
+    return GetCenter().y + lowest;
 }
 
 void DynamicBody::CreateFixture()

@@ -36,6 +36,9 @@ public:
     // upside down when flipped vertically) and keeps the velocity for the Box2D body to start with.
     void SetPoints(const std::vector<Lumvek::Vector2>& unitShape, Lumvek::Vector2 velocity);
 
+    // The height of the outline's lowest corner as the body lies now; the bottom of its box without one.
+    float GetLowestPoint() const;
+
     uint8_t collidesWithTriggers = 0;
     float density = 0.0f;
     float restitution = 0.0f;

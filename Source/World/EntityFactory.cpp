@@ -327,11 +327,9 @@ namespace
 // The falling body and image a weapon or an item lies as; both definitions give size, pivot, shape and
 // image alike.
 template <class Definition>
-DynamicBody& PlacePickupBody(World& world, Pickup& pickup, const SpawnPoint& placement, float angle, Vector2 velocity,
-                             bool rotates, const Definition& data)
+void ShapePickupBody(DynamicBody& body, const SpawnPoint& placement, float angle, Vector2 velocity, bool rotates,
+                     const Definition& data)
 {
-    DynamicBody& body = *pickup.body;
-    SetUpBody(world, body, {placement.x, placement.y}, data.size);
     body.pivotX = data.offset.x;
     body.pivotY = data.offset.y;
     body.rotation = WrapAngle(placement.flipped ? 180.0f * 0.017453292f - angle : angle);
@@ -341,6 +339,15 @@ DynamicBody& PlacePickupBody(World& world, Pickup& pickup, const SpawnPoint& pla
     body.friction = 0.4f;
     body.rotates = rotates;
     body.SetPoints(data.shape, velocity);
+}
+
+template <class Definition>
+DynamicBody& PlacePickupBody(World& world, Pickup& pickup, const SpawnPoint& placement, float angle, Vector2 velocity,
+                             bool rotates, const Definition& data)
+{
+    DynamicBody& body = *pickup.body;
+    SetUpBody(world, body, {placement.x, placement.y}, data.size);
+    ShapePickupBody(body, placement, angle, velocity, rotates, data);
     body.CreateFixture();
     pickup.image = CreateImage(world, data.image, 75.0f);
     return body;
@@ -384,6 +391,22 @@ Pickup* CreateWeaponPickupEntity(World& world, const SpawnPoint& placement, floa
         return nullptr;
     }
     return pickup;
+}
+
+SpawnPoint RestingPlacement(const SpawnPoint& point, const Item& item)
+{
+    if (!item.data)
+        return point;
+    DynamicBody body;
+    body.x = point.x;
+    body.y = point.y;
+    body.width = item.data->size.x;
+    body.height = item.data->size.y;
+    body.Reset();
+    ShapePickupBody(body, point, 0.0f, {}, false, *item.data);
+    SpawnPoint raised = point;
+    raised.y += point.y - body.GetLowestPoint();
+    return raised;
 }
 
 Pickup* CreatePickupEntity(World& world, const SpawnPoint& placement, float angle, Vector2 velocity, bool rotates,

@@ -56,6 +56,10 @@ Pickup* CreateWeaponPickupEntity(World& world, const SpawnPoint& placement, floa
 // no pickup could be made for goes back to the caller rather than with the record.
 Pickup* CreatePickupEntity(World& world, const SpawnPoint& placement, float angle, Lumvek::Vector2 velocity,
                            bool rotates, std::unique_ptr<Item>& item, int32_t lifetime);
+// Where an item put down at rest at the point (angle 0, not moving) has its lowest point on the point.
+// Centred on it instead, an item would start with its lower half inside the platform the point lies
+// on, and a one-way platform lets through a body whose centre starts inside it.
+SpawnPoint RestingPlacement(const SpawnPoint& point, const Item& item);
 // A shot of the weapon's projectile flying at the angle and speed from the placement, begun.
 Projectile* CreateProjectileEntity(World& world, float angle, float speed, const SpawnPoint& placement,
                                    const WeaponData& weapon, Player* owner);

@@ -36,7 +36,7 @@ Vector2 BoneWorldPosition(Bone& bone)
     return bone.GetWorldTransform().TransformPoint(bone.offset);
 }
 
-// Whether a Box2D fixture is solid ground that a muzzle cannot be in: a platform that is not one-way.
+// Whether a Box2D fixture is solid ground that covers the point: a platform that is not one-way.
 class MuzzleQuery final : public b2QueryCallback
 {
 public:
@@ -232,16 +232,20 @@ MuzzleInfo Weapon::GetMuzzle(bool checkBlocked) const
     muzzle.x = origin.x + reach.x + offset.x * c - offset.y * s;
     muzzle.y = origin.y + reach.y + offset.x * s + offset.y * c;
 
-    World* world = owner->body.world;
-    if (checkBlocked && world && world->GetPhysics() && std::isfinite(muzzle.x) && std::isfinite(muzzle.y))
-    {
-        MuzzleQuery query(b2Vec2(muzzle.x, muzzle.y));
-        b2AABB box;
-        box.lowerBound = box.upperBound = query.point;
-        world->GetPhysics()->QueryAABB(&query, box);
-        muzzle.blocked = query.blocked;
-    }
+    if (checkBlocked && owner->body.world)
+        muzzle.blocked = IsInSolidGround(*owner->body.world, {muzzle.x, muzzle.y});
     return muzzle;
+}
+
+bool IsInSolidGround(World& world, Vector2 point)
+{
+    if (!world.GetPhysics() || !std::isfinite(point.x) || !std::isfinite(point.y))
+        return false;
+    MuzzleQuery query(b2Vec2(point.x, point.y));
+    b2AABB box;
+    box.lowerBound = box.upperBound = query.point;
+    world.GetPhysics()->QueryAABB(&query, box);
+    return query.blocked;
 }
 
 void Weapon::Spread(float& angleOffset, float& speed)

@@ -21,6 +21,10 @@ struct MuzzleInfo
     uint8_t blocked = 0;
 };
 
+// Whether the point lies inside solid ground (a platform that is not one-way), where no shot leaves a
+// muzzle and no ray started there sees out.
+bool IsInSolidGround(World& world, Lumvek::Vector2 point);
+
 // A weapon in a match: held by a player (current, stowed or being picked up), or lying in a pickup,
 // which owns it. Made by its weapon definition with no ammunition and no owner. The holder's weapon
 // state machine calls its operations; the buttons reach it through Update once per tick. Application

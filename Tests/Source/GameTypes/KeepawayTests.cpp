@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <set>
+
 using MatchTesting::Match;
 
 namespace
@@ -214,6 +217,21 @@ TEST(Keepaway, ATokenDroppedWithEveryPickupInUseAppearsAtATokenPointOnceOneIsFre
     for (uint32_t n = 0; n < points.Count(); ++n)
         atPoint = atPoint || std::abs(points.GetNth(n).x - placed->body->x) < 0.5f;
     EXPECT_TRUE(atPoint) << placed->body->x << " " << placed->body->y;
+}
+
+// Six tokens, one at each of Hilltop's token points, lie there ten seconds later, on the one-way
+// balconies and summit as on solid ground; one let go in the air falls to the ground.
+TEST(Keepaway, TokensRestAtTheirPointsAndOneInTheAirFalls)
+{
+    TokenMatch game(1, {{0, 0}}, [](KeepawayConfiguration& settings) { settings.tokenCount = 6; });
+    std::unique_ptr<Item> loose = game.Rules().CreateItem(0);
+    CreatePickupEntity(*game.match.world, {36.0f, 8.0f, 0.0f, 0.0f, 0.0f, false, {}}, 0.0f, {}, true, loose, -1);
+    game.match.Tick(600);
+    std::multiset<std::pair<float, float>> lying;
+    for (const Pickup& pickup : game.match.world->pickups.View())
+        lying.insert(
+            {std::round(pickup.body->x * 20.0f) / 20.0f, std::round(pickup.body->GetLowestPoint() * 20.0f) / 20.0f});
+    EXPECT_EQ(lying, (decltype(lying){{10, 2}, {20, 9}, {30, 2}, {36, 12.5f}, {20, 17.5f}, {4, 12.5f}, {36, 2}}));
 }
 
 TEST(Keepaway, AClientsCopyOfTheTokenIsDroppedRatherThanLaidOut)
