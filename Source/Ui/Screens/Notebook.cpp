@@ -484,6 +484,25 @@ void LoadoutsScreen::OnBack(uint32_t player)
 
 // --- Notebook -------------------------------------------------------------------------------------
 
+namespace
+{
+
+// A name is written in ink on paper; on a part kind's colour (a card's band, the chosen tab), in ink or
+// white, whichever stands out more from that colour. White letters (on the red and blue, where ink
+// hardly shows) are outlined in ink, to read also where padding leaves the white paper behind them.
+void WriteCardName(Lumvek::TextContent& name, bool onBand, uint32_t band)
+{
+    const Lumvek::Color ink = UnpackColor(InkColor);
+    const Lumvek::Color behind = UnpackColor(band);
+    const bool white = onBand && Lumvek::TextContent::Contrast(Lumvek::Color::White, behind) >
+                                     Lumvek::TextContent::Contrast(ink, behind);
+    name.fillColor = white ? Lumvek::Color::White : ink;
+    name.strokeColor = ink;
+    name.outerStrokeRadius = white ? 0.3f : 0.0f;
+}
+
+} // namespace
+
 void Notebook::Tab::Focus()
 {
     element.SetWidth({ElementLength::Percent, 100.0f});
@@ -494,7 +513,10 @@ void Notebook::Tab::Focus()
         slices->region = Images::Outline;
     if (!element.GetChildren().empty())
         if (auto* label = dynamic_cast<Lumvek::TextContent*>(element.GetChildren()[0]->content.get()))
+        {
             label->font = GraphicsResources::HeadingFont;
+            WriteCardName(*label, true, color);
+        }
 }
 
 void Notebook::Tab::Blur()
@@ -507,7 +529,10 @@ void Notebook::Tab::Blur()
         slices->region = Images::SketchOutline;
     if (!element.GetChildren().empty())
         if (auto* label = dynamic_cast<Lumvek::TextContent*>(element.GetChildren()[0]->content.get()))
+        {
             label->font = GraphicsResources::ScriptFont;
+            WriteCardName(*label, false, color);
+        }
 }
 
 namespace
@@ -529,20 +554,6 @@ void SetSliceRegion(Element& element, uint32_t region)
 {
     if (auto* slices = dynamic_cast<Lumvek::NineSliceContent*>(element.content.get()))
         slices->region = region;
-}
-
-// A card's name is written in ink on its paper; on its band, in ink or white, whichever stands out more
-// from the band's colour. White letters (on the red and blue bands, where ink hardly shows) are
-// outlined in ink, to read also where the band's padding leaves the white paper behind them.
-void WriteCardName(Lumvek::TextContent& name, bool onBand, uint32_t band)
-{
-    const Lumvek::Color ink = UnpackColor(InkColor);
-    const Lumvek::Color behind = UnpackColor(band);
-    const bool white = onBand && Lumvek::TextContent::Contrast(Lumvek::Color::White, behind) >
-                                     Lumvek::TextContent::Contrast(ink, behind);
-    name.fillColor = white ? Lumvek::Color::White : ink;
-    name.strokeColor = ink;
-    name.outerStrokeRadius = white ? 0.3f : 0.0f;
 }
 
 // Shows or hides a card's band, with its name written to read over what is then behind it.
@@ -1020,8 +1031,10 @@ void CardView::Setup()
     SetOffset(band, YGEdgeBottom, 0.0f);
     Element& name = AddElement(card, 100.0f, 8.0f, 0);
     // A long name in the broad heading font is written smaller, to keep clear of the band's line.
-    AddText(name, 100.0f, part.displayName, GraphicsResources::HeadingFont, InkColor, TextAlignment::Centre)
-        .shrinkToFit = 1;
+    Lumvek::TextContent& title =
+        AddText(name, 100.0f, part.displayName, GraphicsResources::HeadingFont, InkColor, TextAlignment::Centre);
+    title.shrinkToFit = 1;
+    WriteCardName(title, true, PartKindColor(kind));
     InsetSides(name, padding);
     SetOffset(name, YGEdgeBottom, 6.0f);
 

@@ -396,6 +396,15 @@ TEST_F(NotebookScreens, TenHeadsMakeRowsOfSixAndFourAndTheCardsFollowTheProfileU
     Tap(ControllerButton::LeftBumper);
     EXPECT_EQ(notebook->tab, 0u);
     EXPECT_EQ(notebook->SelectedCard(), 0u);
+
+    // The chosen LEGS tab writes its name white on its red, where ink hardly shows; ink once left.
+    const Element& legs = *notebook->GetElement("TabContainer")->GetChildren()[3]->GetChildren()[0];
+    const auto& name = static_cast<const Lumvek::TextContent&>(*legs.GetChildren()[0]->content);
+    for (int i = 0; i < 3; ++i)
+        Tap(ControllerButton::RightBumper);
+    EXPECT_EQ(name.fillColor, Lumvek::Color::White);
+    Tap(ControllerButton::LeftBumper);
+    EXPECT_EQ(name.fillColor, UnpackColor(InkColor));
 }
 
 TEST_F(NotebookScreens, TwentyDefinitionsScrollByRows)
