@@ -197,12 +197,9 @@ TEST_F(GameConfigurationTest, OnlinePeersNameEveryPlayerAlike)
     std::mt19937 random(5);
     server.NameBots(random, PlayerNaming::Ids);
     client.NameBots(random, PlayerNaming::Ids);
-    const char* names[] = {"PLAYER 1", "PLAYER 2", "PLAYER 3", "BOT 1"};
-    for (uint8_t id = 0; id < 4; ++id)
-    {
-        EXPECT_EQ(server.GetPlayer(id).name, names[id]);
-        EXPECT_EQ(client.GetPlayer(id).name, names[id]);
-    }
+    for (const uint8_t id : {0, 1, 2, 3})
+        for (GameConfiguration* peer : {&server, &client})
+            EXPECT_EQ(peer->GetPlayer(id).name, id < 3 ? "PLAYER " + std::to_string(id + 1) : "BOT 1");
 }
 
 TEST_F(GameConfigurationTest, BotsTakeTheIdsLeftFreeWhenAPlayerHasLeft)

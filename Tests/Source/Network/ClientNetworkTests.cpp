@@ -192,12 +192,9 @@ TEST_F(ClientNetworkTest, AClientWhoseAddressWentAwaySaysSoWhenItsConnectionTime
     ASSERT_EQ(clientTransport->GetAddress().HostText(), "fd00::2");
     client = std::make_unique<ClientNetwork>(clientContext, clientSettings, 77, clientTransport.get());
     // A millisecond a frame lets the link's packets arrive well within the roles' time-outs.
-    ASSERT_TRUE(RunUntil(
-        [&]
-        {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            return server->GetState() == NetworkState::Playing;
-        }));
+    using namespace std::chrono_literals;
+    ASSERT_TRUE(
+        RunUntil([&] { return std::this_thread::sleep_for(1ms), server->GetState() == NetworkState::Playing; }));
     ASSERT_EQ(std::system("ip -6 addr del fd00::2/64 dev vc"), 0);
     LogCapture log;
     ASSERT_TRUE(RunUntil([&] { return client->GetState() == NetworkState::Stopped; }));
