@@ -95,10 +95,11 @@ bool SeatLine::IsHostRefused(const Net::Address& host, double now) const
 
 void SeatLine::HoldSeats(double now)
 {
-    // A place that stopped asking gives its standing to one of its address that came after its last
-    // answer and keeps asking: a client that comes back from its address under a new port and id stands
-    // no later than its first place would. Friends who wait together keep their order, and an address
-    // keeps its places' ranks. Those silent for long leave the line.
+    // A place that stopped asking gives its standing to the one other place of its address, when that
+    // came after its last answer and keeps asking: a client that comes back from its address under a new
+    // port and id stands no later than its first place would. An address with more places keeps their
+    // ranks, so that strangers whose first places stop asking hand no standing down the line (their
+    // answers may have been turned away before they reached it). Those silent for long leave the line.
     const auto takesOver = [&](const Waiter& later, const Waiter& earlier)
     {
         return now - earlier.lastAsked > SeatHoldSeconds && now - later.lastAsked <= SeatHoldSeconds &&
@@ -107,9 +108,8 @@ void SeatLine::HoldSeats(double now)
     std::vector<Place> silent;
     for (auto& [host, held] : hosts)
     {
-        for (uint32_t i = 1; i < held.count; ++i)
-            for (uint32_t j = i; j > 0 && takesOver(*held.places[j], *held.places[j - 1]); --j)
-                Exchange(held, j - 1);
+        if (held.count == 2 && takesOver(*held.places[1], *held.places[0]))
+            Exchange(held, 0);
         for (uint32_t i = 0; i < held.count; ++i)
             if (now - held.places[i]->lastAsked > WaiterSilenceSeconds)
                 silent.push_back(held.places[i]);
