@@ -75,11 +75,12 @@ std::string WhatToCheck(const ClientSettings& settings, const Net::Client& clien
     // address is none a server can bind: the router forwards the port to it.
     const char* every = ipv6 ? "::" : "0.0.0.0";
     return FormatText(": the server did not answer. Check that it runs, that its HostingIp is \"{}\" or \"{}\", the "
-                      "address dialled (one on \"{}\" takes no {} client, and one on 127.0.0.1 or on another of its "
+                      "address dialled (one on \"{}\" takes no {} client, and one on {} or on another of its "
                       "machine's addresses is not reached at {}), that its HostingPort is {} as MatcherPort is, and "
                       "that UDP on port {} is let in to it. If {} is a router's address, the router must forward UDP "
                       "port {} to the server's machine, whose HostingIp is then \"{}\"",
-                      every, server.HostText(), ipv6 ? "0.0.0.0" : "::", ipv6 ? "IPv6" : "IPv4", server.HostText(),
+                      every, server.HostText(), ipv6 ? "0.0.0.0" : "::", ipv6 ? "IPv6" : "IPv4",
+                      ipv6 ? "::1" : "127.0.0.1", server.HostText(),
                       settings.matcherPort, settings.matcherPort, server.HostText(), settings.matcherPort, every);
 }
 

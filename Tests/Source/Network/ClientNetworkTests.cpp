@@ -116,6 +116,12 @@ TEST_F(ClientNetworkTest, AConnectionThatNeverComesAboutStopsTheRole)
                      "addresses is not reached at 10.0.0.1), that its HostingPort is 40000 as MatcherPort is, and "
                      "that UDP on port 40000 is let in to it. If 10.0.0.1 is a router's address, the router must "
                      "forward UDP port 40000 to the server's machine, whose HostingIp is then \"0.0.0.0\""},
+        {"fd80::1", "could not connect to [fd80::1]:40000 (connection request timed out): the server did not "
+                    "answer. Check that it runs, that its HostingIp is \"::\" or \"fd80::1\", the address dialled "
+                    "(one on \"0.0.0.0\" takes no IPv6 client, and one on ::1 or on another of its machine's "
+                    "addresses is not reached at fd80::1), that its HostingPort is 40000 as MatcherPort is, and that "
+                    "UDP on port 40000 is let in to it. If fd80::1 is a router's address, the router must forward "
+                    "UDP port 40000 to the server's machine, whose HostingIp is then \"::\""},
         {"127.0.0.1", "could not connect to 127.0.0.1:40000 (connection request timed out): nothing answered on this "
                       "machine, which 127.0.0.1 is. A server on another machine needs its address as MatcherIp in "
                       "Assets/client.config; one on this machine must run with HostingPort 40000 (MatcherPort) "

@@ -200,7 +200,7 @@ TEST(NetworkSettings, AnAddressWithAPortOrInIPv6FormIsRefusedWithWhatToWrite)
     EXPECT_TRUE(IsUsableAddress(ServerSettings{{}, "::"}, TestPath));
     EXPECT_FALSE(IsUsableAddress(ServerSettings{{}, "fe80::1"}, TestPath));
     EXPECT_FALSE(IsUsableAddress(ClientSettings{{}, "fe80::1"}, TestPath));
-    for (const char* refused : {"::", "0.0.0.0", " 10.0.0.1", "fd81::1%eth0 "})
+    for (const char* refused : {"::", "0.0.0.0", " 10.0.0.1", "fd81::1%eth0 ", "fe80::1%eth0"})
         EXPECT_FALSE(IsUsableAddress(ClientSettings{{}, refused}, TestPath)) << refused;
     EXPECT_EQ(log.messages, (std::vector<std::string>{
                                 "Assets/test.config: HostingIp = \"127.0.0.1:40000\" holds a port: write HostingIp = "
@@ -210,9 +210,9 @@ TEST(NetworkSettings, AnAddressWithAPortOrInIPv6FormIsRefusedWithWhatToWrite)
                                 "Assets/test.config: MatcherIp = \"::ffff:10.80.0.1\" is an IPv4 address in IPv6 form, "
                                 "which is neither bound to nor reached: write MatcherIp = \"10.80.0.1\"",
                                 "Assets/test.config: HostingIp = \"fe80::1\" is a link-local address, which needs a "
-                                "zone, and zones are not taken: write another address of the machine",
+                                "zone, and zones are not taken: write another address of this machine",
                                 "Assets/test.config: MatcherIp = \"fe80::1\" is a link-local address, which needs a "
-                                "zone, and zones are not taken: write another address of the machine",
+                                "zone, and zones are not taken: write another address of the server's machine",
                                 "Assets/test.config: MatcherIp = \"::\" stands for every address of a machine, which a "
                                 "server listens at but a client cannot dial: write the server's address, or MatcherIp "
                                 "= \"::1\" for a server on this machine",
@@ -222,5 +222,8 @@ TEST(NetworkSettings, AnAddressWithAPortOrInIPv6FormIsRefusedWithWhatToWrite)
                                 "Assets/test.config: MatcherIp = \" 10.0.0.1\" begins with a space: write MatcherIp = "
                                 "\"10.0.0.1\"",
                                 "Assets/test.config: MatcherIp = \"fd81::1%eth0 \" names a zone (%eth0), which is not "
-                                "taken: write MatcherIp = \"fd81::1\""}));
+                                "taken: write MatcherIp = \"fd81::1\"",
+                                "Assets/test.config: MatcherIp = \"fe80::1%eth0\" names a zone (%eth0), which is not "
+                                "taken: a link-local address needs one, so write another address of the server's "
+                                "machine"}));
 }
