@@ -21,6 +21,7 @@
 #include <array>
 #include <atomic>
 #include <cmath>
+#include <cerrno>
 #include <cstring>
 #include <numeric>
 #include <span>
@@ -82,6 +83,23 @@ std::string WhatToCheck(const ClientSettings& settings, const Net::Client& clien
                       every, server.HostText(), ipv6 ? "0.0.0.0" : "::", ipv6 ? "IPv6" : "IPv4",
                       ipv6 ? "::1" : "127.0.0.1", server.HostText(),
                       settings.matcherPort, settings.matcherPort, server.HostText(), settings.matcherPort, every);
+}
+
+// What a player can check when no request left: the system's reason is this machine's, not the server's.
+std::string WhatToCheckUnsent(int error, const ClientSettings& settings)
+{
+    const Net::Address server(settings.matcherIp.c_str());
+    const bool ipv6 = server.GetType() == Net::ADDRESS_IPV6;
+    if (error == EAFNOSUPPORT)
+        return FormatText(": this machine has no {}. Set MatcherIp to the server's {} address in {}",
+                          ipv6 ? "IPv6" : "IPv4", ipv6 ? "IPv4" : "IPv6", ClientRoleFile);
+    if (server.IsLoopback())
+        return FormatText(": this machine does not reach its own address {}, so its loopback interface (lo) is down "
+                          "or it runs without a network. Bring lo up, then start the client again",
+                          server.HostText());
+    return FormatText(": this machine has no way to {}. Check that it is on a network that reaches the server, then "
+                      "start the client again",
+                      server.HostText());
 }
 
 // The server as the lines name it, an IPv6 host in brackets before its port.
@@ -249,8 +267,8 @@ void ClientNetwork::Update(int64_t delta)
             Log::Write("disconnected: {}", WhyDisconnected());
         // Requests that never left the machine tell nothing of the server: the system's reason is the news.
         else if (const int error = client->GetSendError())
-            Log::Write("could not connect to {}: no connection request could be sent ({})", serverText,
-                       std::strerror(error));
+            Log::Write("could not connect to {}: no connection request could be sent ({}){}", serverText,
+                       std::strerror(error), WhatToCheckUnsent(error, clientSettings));
         else
             Log::Write("could not connect to {} ({}){}", serverText,
                        Net::NetcodeClientStateName(client->GetNetcodeState()),
@@ -303,9 +321,11 @@ void ClientNetwork::Update(int64_t delta)
 
 std::string ClientNetwork::WhyDisconnected() const
 {
-    // A server that stopped says goodbye.
+    // A server that stopped says goodbye, and so does one that sends a client away (its own log says why).
     if (client->GetNetcodeState() != Net::NETCODE_CLIENT_STATE_CONNECTION_TIMED_OUT)
-        return "the connection was closed";
+        return FormatText("the server {} closed the connection: it stopped, or sent this client away (its log says "
+                          "why). Start the client again to join it once it runs",
+                          serverText);
     // A silence may be this machine's own: the server may have answered all along.
     if (!client->HoldsItsAddress())
         return FormatText("this machine no longer holds the address the connection left from ({}), so nothing more "

@@ -139,16 +139,35 @@ TEST_F(ClientNetworkTest, AConnectionThatNeverComesAboutStopsTheRole)
         // One request every tenth of a second for ten seconds.
         EXPECT_TRUE(log.Logged("the client sent 100 connection requests and received 0 packets")) << address;
     }
-    // Requests that cannot leave the machine (an IPv4 socket, an IPv6 server) are no silence of the server.
+    // Requests that cannot leave the machine (an IPv4 socket, an IPv6 server; a machine without a network) are
+    // no silence of the server: the line says what to check on this machine.
+    struct Unreachable final : Net::Transport
+    {
+        bool Send(const Net::Address&, const uint8_t*, int) override { return false; }
+        int Receive(Net::Address&, uint8_t*, int) override { return 0; }
+        Net::Address GetAddress() const override { return Net::Address("0.0.0.0:50000"); }
+        int GetSendError() const override { return ENETUNREACH; }
+    } unreachable;
     Net::UdpSocket ipv4(Net::Address("127.0.0.1:0"));
-    clientSettings.matcherIp = "fd80::1";
-    client = std::make_unique<ClientNetwork>(clientContext, clientSettings, 77, &ipv4);
-    LogCapture log;
-    ASSERT_TRUE(RunUntil([&] { return client->GetState() == NetworkState::Stopped; }, 1200));
-    EXPECT_TRUE(log.Logged("could not connect to [fd80::1]:40000: no connection request could be sent (Address "
-                           "family not supported by protocol)"));
-    EXPECT_TRUE(log.Logged("the client sent 0 connection requests and received 0 packets"));
-    client.reset();
+    const std::tuple<const char*, Net::Transport*, const char*> unsent[] = {
+        {"fd80::1", &ipv4,
+         "could not connect to [fd80::1]:40000: no connection request could be sent (Address family not supported "
+         "by protocol): this machine has no IPv6. Set MatcherIp to the server's IPv4 address in Assets/client.config"},
+        {"127.0.0.1", &unreachable,
+         "could not connect to 127.0.0.1:40000: no connection request could be sent (Network is unreachable): this "
+         "machine does not reach its own address 127.0.0.1, so its loopback interface (lo) is down or it runs "
+         "without a network. Bring lo up, then start the client again"},
+    };
+    for (const auto& [address, transport, line] : unsent)
+    {
+        clientSettings.matcherIp = address;
+        client = std::make_unique<ClientNetwork>(clientContext, clientSettings, 77, transport);
+        LogCapture log;
+        ASSERT_TRUE(RunUntil([&] { return client->GetState() == NetworkState::Stopped; }, 1200));
+        EXPECT_TRUE(log.Logged(line)) << address;
+        EXPECT_TRUE(log.Logged("the client sent 0 connection requests and received 0 packets")) << address;
+        client.reset();
+    }
 }
 
 // Behind a router that forwards its address to a server on its own network without rewriting the answers,
@@ -212,6 +231,21 @@ TEST_F(ClientNetworkTest, AClientWhoseAddressWentAwaySaysSoWhenItsConnectionTime
                                        "from (fd00::2), so nothing more reached the server [fd00::1]:40000 or came "
                                        "back from it: start the client again to join from an address the machine "
                                        "holds"});
+}
+
+// A server that stops says goodbye: its client's last line names it and says how to join again.
+TEST_F(ClientNetworkTest, AClientWhoseServerStopsSaysTheServerClosedTheConnection)
+{
+    StartServer();
+    StartClient();
+    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Waiting && client->GetClientIndex() >= 0; }));
+    server->Stop();
+    LogCapture log;
+    ASSERT_TRUE(RunUntil([&] { return client->GetState() == NetworkState::Stopped; }));
+    EXPECT_EQ(log.StartingWith("disconnected: "),
+              std::vector<std::string>{"disconnected: the server 10.0.0.1:40000 closed the connection: it stopped, or "
+                                       "sent this client away (its log says why). Start the client again to join it "
+                                       "once it runs"});
 }
 
 TEST_F(ClientNetworkTest, FollowsTheServerFromTheVoteToTheEndAndVotesForItsNumberedPlayerOnly)
