@@ -20,8 +20,8 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <cmath>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <numeric>
 #include <span>
@@ -81,8 +81,8 @@ std::string WhatToCheck(const ClientSettings& settings, const Net::Client& clien
                       "that UDP on port {} is let in to it. If {} is a router's address, the router must forward UDP "
                       "port {} to the server's machine, whose HostingIp is then \"{}\"",
                       every, server.HostText(), ipv6 ? "0.0.0.0" : "::", ipv6 ? "IPv6" : "IPv4",
-                      ipv6 ? "::1" : "127.0.0.1", server.HostText(),
-                      settings.matcherPort, settings.matcherPort, server.HostText(), settings.matcherPort, every);
+                      ipv6 ? "::1" : "127.0.0.1", server.HostText(), settings.matcherPort, settings.matcherPort,
+                      server.HostText(), settings.matcherPort, every);
 }
 
 // What a player can check when no request left: the system's reason is this machine's, not the server's.
@@ -156,8 +156,9 @@ bool ClientNetwork::ConnectToServer()
 {
     const Net::Address address(clientSettings.matcherIp.c_str(), clientSettings.matcherPort);
     uint8_t token[Net::ConnectTokenBytes];
-    if (!address.IsValid() || !Net::GenerateConnectToken(1, &address, 60, 10, clientId, config.protocolId,
-                                                         tokenSequence++, GameServerKey, nullptr, token))
+    if (!address.IsValid() ||
+        !Net::GenerateConnectToken(1, &address, 60, ConnectionTimeoutSeconds, clientId, config.protocolId,
+                                   tokenSequence++, GameServerKey, nullptr, token))
     {
         Log::Write("cannot make a connect token for the server {}", serverText);
         return false;
@@ -204,6 +205,12 @@ void ClientNetwork::Update(int64_t delta)
     timer += static_cast<float>(static_cast<double>(delta) / 1e9);
     steppedUntil = elapsed;
     elapsed += delta;
+    // Away that long, this client sent nothing the server heard: the server let its connection go.
+    if (delta >= int64_t{ConnectionTimeoutSeconds} * 1'000'000'000)
+    {
+        stall = delta;
+        stallEnded = elapsed;
+    }
     // The library keeps its clock while disconnected too. It reads the socket as it advances, and the
     // payloads are taken after that, not an update later.
     client->AdvanceTime(Now());
@@ -332,6 +339,12 @@ std::string ClientNetwork::WhyDisconnected() const
                           "reached the server {} or came back from it: start the client again to join from an address "
                           "the machine holds",
                           client->GetAddress().HostText(), serverText);
+    // The silence was this client's own when it did not run for a whole time-out shortly before.
+    if (stall > 0 && elapsed - stallEnded <= 2 * int64_t{ConnectionTimeoutSeconds} * 1'000'000'000)
+        return FormatText("this client did not run for {} seconds (the process was stopped, or the machine "
+                          "suspended or too busy), so the server {} heard nothing from it and let the connection "
+                          "go: start the client again to join",
+                          std::round(static_cast<double>(stall) / 1e8) / 10.0, serverText);
     if (const int error = client->GetLastSendError())
         return FormatText("nothing could be sent to the server {} ({}): start the client again once this machine "
                           "reaches it",

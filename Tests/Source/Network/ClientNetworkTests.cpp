@@ -233,19 +233,41 @@ TEST_F(ClientNetworkTest, AClientWhoseAddressWentAwaySaysSoWhenItsConnectionTime
                                        "holds"});
 }
 
-// A server that stops says goodbye: its client's last line names it and says how to join again.
-TEST_F(ClientNetworkTest, AClientWhoseServerStopsSaysTheServerClosedTheConnection)
+// A client's last line names who ended the connection and how to join again: a server that stops says goodbye,
+// and a server that heard nothing for a whole time-out from a client that did not run lets it go.
+TEST_F(ClientNetworkTest, AClientSaysWhoEndedItsConnection)
 {
-    StartServer();
-    StartClient();
-    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Waiting && client->GetClientIndex() >= 0; }));
-    server->Stop();
-    LogCapture log;
-    ASSERT_TRUE(RunUntil([&] { return client->GetState() == NetworkState::Stopped; }));
-    EXPECT_EQ(log.StartingWith("disconnected: "),
-              std::vector<std::string>{"disconnected: the server 10.0.0.1:40000 closed the connection: it stopped, or "
-                                       "sent this client away (its log says why). Start the client again to join it "
-                                       "once it runs"});
+    const std::pair<std::function<void()>, const char*> cases[] = {
+        {[&] { server->Stop(); },
+         "disconnected: the server 10.0.0.1:40000 closed the connection: it stopped, or sent this client away (its "
+         "log says why). Start the client again to join it once it runs"},
+        {[&]
+         {
+             for (int tick = 0; tick < 11 * 60; ++tick)
+             {
+                 server->Update(::TickNanoseconds);
+                 TakeGameSystemSteps(*server);
+             }
+             client->Update(11'500'000'000);
+         },
+         "disconnected: this client did not run for 11.5 seconds (the process was stopped, or the machine suspended or "
+         "too busy), so the server 10.0.0.1:40000 heard nothing from it and let the connection go: start the client "
+         "again to join"},
+    };
+    for (const auto& [end, line] : cases)
+    {
+        client.reset();
+        server.reset();
+        clientTransport.reset();
+        serverTransport.reset();
+        StartServer();
+        StartClient();
+        ASSERT_TRUE(RunUntil([&] { return client->GetClientIndex() >= 0; }));
+        LogCapture log;
+        end();
+        ASSERT_TRUE(RunUntil([&] { return client->GetState() == NetworkState::Stopped; }));
+        EXPECT_EQ(log.StartingWith("disconnected: "), std::vector<std::string>{line});
+    }
 }
 
 TEST_F(ClientNetworkTest, FollowsTheServerFromTheVoteToTheEndAndVotesForItsNumberedPlayerOnly)
