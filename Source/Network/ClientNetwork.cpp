@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <numeric>
@@ -75,12 +76,30 @@ std::string WhatToCheck(const ClientSettings& settings, const Net::Client& clien
     // address is none a server can bind: the router forwards the port to it.
     const char* every = ipv6 ? "::" : "0.0.0.0";
     return FormatText(": the server did not answer. Check that it runs, that its HostingIp is \"{}\" or \"{}\", the "
-                      "address dialled (one on \"{}\" takes no {} client, and one on 127.0.0.1 or on another of its "
+                      "address dialled (one on \"{}\" takes no {} client, and one on {} or on another of its "
                       "machine's addresses is not reached at {}), that its HostingPort is {} as MatcherPort is, and "
                       "that UDP on port {} is let in to it. If {} is a router's address, the router must forward UDP "
                       "port {} to the server's machine, whose HostingIp is then \"{}\"",
-                      every, server.HostText(), ipv6 ? "0.0.0.0" : "::", ipv6 ? "IPv6" : "IPv4", server.HostText(),
-                      settings.matcherPort, settings.matcherPort, server.HostText(), settings.matcherPort, every);
+                      every, server.HostText(), ipv6 ? "0.0.0.0" : "::", ipv6 ? "IPv6" : "IPv4",
+                      ipv6 ? "::1" : "127.0.0.1", server.HostText(), settings.matcherPort, settings.matcherPort,
+                      server.HostText(), settings.matcherPort, every);
+}
+
+// What a player can check when no request left: the system's reason is this machine's, not the server's.
+std::string WhatToCheckUnsent(int error, const ClientSettings& settings)
+{
+    const Net::Address server(settings.matcherIp.c_str());
+    const bool ipv6 = server.GetType() == Net::ADDRESS_IPV6;
+    if (error == EAFNOSUPPORT)
+        return FormatText(": this machine has no {}. Set MatcherIp to the server's {} address in {}",
+                          ipv6 ? "IPv6" : "IPv4", ipv6 ? "IPv4" : "IPv6", ClientRoleFile);
+    if (server.IsLoopback())
+        return FormatText(": this machine does not reach its own address {}, so its loopback interface (lo) is down "
+                          "or it runs without a network. Bring lo up, then start the client again",
+                          server.HostText());
+    return FormatText(": this machine has no way to {}. Check that it is on a network that reaches the server, then "
+                      "start the client again",
+                      server.HostText());
 }
 
 // The server as the lines name it, an IPv6 host in brackets before its port.
@@ -137,8 +156,9 @@ bool ClientNetwork::ConnectToServer()
 {
     const Net::Address address(clientSettings.matcherIp.c_str(), clientSettings.matcherPort);
     uint8_t token[Net::ConnectTokenBytes];
-    if (!address.IsValid() || !Net::GenerateConnectToken(1, &address, 60, 10, clientId, config.protocolId,
-                                                         tokenSequence++, GameServerKey, nullptr, token))
+    if (!address.IsValid() ||
+        !Net::GenerateConnectToken(1, &address, 60, ConnectionTimeoutSeconds, clientId, config.protocolId,
+                                   tokenSequence++, GameServerKey, nullptr, token))
     {
         Log::Write("cannot make a connect token for the server {}", serverText);
         return false;
@@ -185,6 +205,12 @@ void ClientNetwork::Update(int64_t delta)
     timer += static_cast<float>(static_cast<double>(delta) / 1e9);
     steppedUntil = elapsed;
     elapsed += delta;
+    // Away that long, this client sent nothing the server heard: the server let its connection go.
+    if (delta >= int64_t{ConnectionTimeoutSeconds} * 1'000'000'000)
+    {
+        stall = delta;
+        stallEnded = elapsed;
+    }
     // The library keeps its clock while disconnected too. It reads the socket as it advances, and the
     // payloads are taken after that, not an update later.
     client->AdvanceTime(Now());
@@ -248,8 +274,8 @@ void ClientNetwork::Update(int64_t delta)
             Log::Write("disconnected: {}", WhyDisconnected());
         // Requests that never left the machine tell nothing of the server: the system's reason is the news.
         else if (const int error = client->GetSendError())
-            Log::Write("could not connect to {}: no connection request could be sent ({})", serverText,
-                       std::strerror(error));
+            Log::Write("could not connect to {}: no connection request could be sent ({}){}", serverText,
+                       std::strerror(error), WhatToCheckUnsent(error, clientSettings));
         else
             Log::Write("could not connect to {} ({}){}", serverText,
                        Net::NetcodeClientStateName(client->GetNetcodeState()),
@@ -302,15 +328,23 @@ void ClientNetwork::Update(int64_t delta)
 
 std::string ClientNetwork::WhyDisconnected() const
 {
-    // A server that stopped says goodbye.
+    // A server that stopped says goodbye, and so does one that sends a client away (its own log says why).
     if (client->GetNetcodeState() != Net::NETCODE_CLIENT_STATE_CONNECTION_TIMED_OUT)
-        return "the connection was closed";
+        return FormatText("the server {} closed the connection: it stopped, or sent this client away (its log says "
+                          "why). Start the client again to join it once it runs",
+                          serverText);
     // A silence may be this machine's own: the server may have answered all along.
     if (!client->HoldsItsAddress())
         return FormatText("this machine no longer holds the address the connection left from ({}), so nothing more "
                           "reached the server {} or came back from it: start the client again to join from an address "
                           "the machine holds",
                           client->GetAddress().HostText(), serverText);
+    // The silence was this client's own when it did not run for a whole time-out shortly before.
+    if (stall > 0 && elapsed - stallEnded <= 2 * int64_t{ConnectionTimeoutSeconds} * 1'000'000'000)
+        return FormatText("this client did not run for {} seconds (the process was stopped, or the machine "
+                          "suspended or too busy), so the server {} heard nothing from it and let the connection "
+                          "go: start the client again to join",
+                          std::round(static_cast<double>(stall) / 1e8) / 10.0, serverText);
     if (const int error = client->GetLastSendError())
         return FormatText("nothing could be sent to the server {} ({}): start the client again once this machine "
                           "reaches it",

@@ -204,6 +204,8 @@ private:
     // A wait for the vote this long is told: longer than the shipped server waits for newcomers
     // (ConnectionTimeout), so a server that has its players begins its vote first.
     static constexpr int64_t PlayerWaitLineNanoseconds = 15'000'000'000;
+    // Seconds either end of a connection waits, hearing nothing, before it lets the connection go.
+    static constexpr int ConnectionTimeoutSeconds = 10;
 
     GameContext& context;
     ClientSettings clientSettings;
@@ -277,6 +279,10 @@ private:
     // When the client, connected, began to wait for a vote; negative while it does not wait.
     int64_t waitingSince = -1;
     bool playerWaitLogged = false;
+    // The last update that came a whole connection time-out after the one before (the process stopped, the
+    // machine suspended or too busy), and the role's clock when it came; zero before one did.
+    int64_t stall = 0;
+    int64_t stallEnded = 0;
     bool holdingMessages = false;
     float intermission = 0.0f;
     std::array<uint32_t, 3> votingOptions{};

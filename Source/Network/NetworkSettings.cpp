@@ -306,9 +306,15 @@ const char* BlankName(char blank)
     return blank == ' ' ? "a space" : blank == '\t' ? "a tab" : "a blank";
 }
 
+// What to write instead of a link-local address: the client's key names the server's machine, not its own.
+const char* OtherAddress(bool dialled)
+{
+    return dialled ? "another address of the server's machine" : "another address of this machine";
+}
+
 // A text that is no address as it stands. Blanks around an address, and a zone after one, are named: the
 // quotes in the line hide the one and the other looks like a way to write an address.
-void RefuseNonAddress(const std::string& text, StringView key, StringView path)
+void RefuseNonAddress(const std::string& text, StringView key, StringView path, bool dialled)
 {
     constexpr const char* Blanks = " \t\r\n";
     const size_t first = text.find_first_not_of(Blanks);
@@ -335,7 +341,7 @@ void RefuseNonAddress(const std::string& text, StringView key, StringView path)
         Log::Write("{}: {} = \"{}\" names a zone ({}), which is not taken: {}", path, key, text,
                    trimmed.substr(percent, trimmed.size() - unzoned.size()),
                    withoutZone.IsLinkLocal()
-                       ? std::string("a link-local address needs one, so write another address of the machine")
+                       ? FormatText("a link-local address needs one, so write {}", OtherAddress(dialled))
                        : FormatText("write {} = \"{}\"", key, withoutZone.HostText()));
     else
         Log::Write("{}: {} = \"{}\" is not an address: {} takes a numeric IPv4 or IPv6 address, such as "
@@ -348,7 +354,7 @@ bool ReadsAsAddress(const std::string& text, StringView key, StringView portKey,
 {
     const Net::Address address(text.c_str());
     if (!address.IsValid())
-        RefuseNonAddress(text, key, path);
+        RefuseNonAddress(text, key, path, dialled);
     // Taken as it is, the port would be dropped without a word or the address dialled with two.
     else if (NamesPort(text))
         Log::Write("{}: {} = \"{}\" holds a port: write {} = \"{}\" and the port as {} = {}", path, key, text, key,
@@ -361,9 +367,8 @@ bool ReadsAsAddress(const std::string& text, StringView key, StringView portKey,
     // Without its interface the system cannot tell which link such an address is on: a server bound to "::"
     // answers none, and a socket bound to it fails.
     else if (address.IsLinkLocal())
-        Log::Write("{}: {} = \"{}\" is a link-local address, which needs a zone, and zones are not taken: write "
-                   "another address of the machine",
-                   path, key, text);
+        Log::Write("{}: {} = \"{}\" is a link-local address, which needs a zone, and zones are not taken: write {}",
+                   path, key, text, OtherAddress(dialled));
     // Requests sent there go nowhere, or to this machine by chance, and their tokens name no server.
     else if (dialled && address.IsEveryAddress())
         Log::Write("{}: {} = \"{}\" stands for every address of a machine, which a server listens at but a client "

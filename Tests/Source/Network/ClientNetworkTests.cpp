@@ -140,7 +140,8 @@ TEST_F(ClientNetworkTest, AConnectionThatNeverComesAboutStopsTheRole)
     LogCapture log;
     ASSERT_TRUE(RunUntil([&] { return client->GetState() == NetworkState::Stopped; }, 1200));
     EXPECT_TRUE(log.Logged("could not connect to [fd80::1]:40000: no connection request could be sent (Address "
-                           "family not supported by protocol)"));
+                           "family not supported by protocol): this machine has no IPv6. Set MatcherIp to the "
+                           "server's IPv4 address in Assets/client.config"));
     EXPECT_TRUE(log.Logged("the client sent 0 connection requests and received 0 packets"));
     client.reset();
 }
@@ -203,6 +204,22 @@ TEST_F(ClientNetworkTest, AClientWhoseAddressWentAwaySaysSoWhenItsConnectionTime
                                        "from (fd00::2), so nothing more reached the server [fd00::1]:40000 or came "
                                        "back from it: start the client again to join from an address the machine "
                                        "holds"});
+}
+
+// A client that did not run for a whole time-out was let go by the server, which went on: it says so.
+TEST_F(ClientNetworkTest, AClientThatDidNotRunForATimeOutSaysSo)
+{
+    StartServer();
+    StartClient();
+    ASSERT_TRUE(RunUntil([&] { return client->GetClientIndex() >= 0; }));
+    LogCapture log;
+    for (int tick = 0; tick < 11 * 60; ++tick)
+        server->Update(::TickNanoseconds);
+    client->Update(11'500'000'000);
+    ASSERT_TRUE(RunUntil([&] { return client->GetState() == NetworkState::Stopped; }));
+    EXPECT_TRUE(log.Logged("disconnected: this client did not run for 11.5 seconds (the process was stopped, or the "
+                           "machine suspended or too busy), so the server 10.0.0.1:40000 heard nothing from it and "
+                           "let the connection go: start the client again to join"));
 }
 
 TEST_F(ClientNetworkTest, FollowsTheServerFromTheVoteToTheEndAndVotesForItsNumberedPlayerOnly)

@@ -210,9 +210,9 @@ TEST(NetworkSettings, AnAddressWithAPortOrInIPv6FormIsRefusedWithWhatToWrite)
                                 "Assets/test.config: MatcherIp = \"::ffff:10.80.0.1\" is an IPv4 address in IPv6 form, "
                                 "which is neither bound to nor reached: write MatcherIp = \"10.80.0.1\"",
                                 "Assets/test.config: HostingIp = \"fe80::1\" is a link-local address, which needs a "
-                                "zone, and zones are not taken: write another address of the machine",
+                                "zone, and zones are not taken: write another address of this machine",
                                 "Assets/test.config: MatcherIp = \"fe80::1\" is a link-local address, which needs a "
-                                "zone, and zones are not taken: write another address of the machine",
+                                "zone, and zones are not taken: write another address of the server's machine",
                                 "Assets/test.config: MatcherIp = \"::\" stands for every address of a machine, which a "
                                 "server listens at but a client cannot dial: write the server's address, or MatcherIp "
                                 "= \"::1\" for a server on this machine",
