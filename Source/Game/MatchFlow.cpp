@@ -180,6 +180,16 @@ void Vantorel_::EndDrawing()
     rendererOwner->views.clear();
 }
 
+void Vantorel_::PauseMatch(bool pause)
+{
+    paused = frozen = pause;
+    AudioDevice* audio = headless ? nullptr : GetApplication()->GetAudioDevice();
+    if (audio && pause)
+        audio->PauseAll();
+    else if (audio)
+        audio->ResumeAll();
+}
+
 void Vantorel_::LeaveGame()
 {
     // The match loader and the render-resource loader fill the objects deleted below.

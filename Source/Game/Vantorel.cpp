@@ -169,7 +169,7 @@ void Vantorel_::OpenSplash(Application& application)
         if (auto* local = dynamic_cast<LocalNetwork*>(network))
             local->BeginVoting();
     };
-    demo->setPaused = [this](bool pause) { paused = frozen = pause; };
+    demo->setPaused = [this](bool pause) { PauseMatch(pause); };
     demo->requestIcon = [this, device](uint32_t region, const std::string& path)
     { iconAtlas.RequestTextureRegion(device, region, path); };
     demo->applicationRoot = application.GetFileManager().applicationRoot;

@@ -117,6 +117,9 @@ public:
     void BeginPlay();
     void LeaveGame();
     void ShowStartScreen();
+    // Sets or clears paused and frozen together, and holds the match's sounds (every sound the device
+    // plays, which in a match are all the match's) where they are or lets them go on.
+    void PauseMatch(bool pause);
     // Makes a local role from "Assets/local.config" the current one; returns it.
     LocalNetwork* StartLocalGame();
     // Opens the play menu on the entry for the player; null without screens.

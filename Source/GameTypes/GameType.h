@@ -337,6 +337,10 @@ private:
     // What a killed player held falls where it died: its items as pickups, its weapons as pickups or
     // back to their spawns.
     void DropHeldThings(Player& victim);
+    // What every death does, on every machine, to a victim whose health is 0: its parts stop being
+    // used, its rig flies apart as debris (drawn from the generator), the death sound, its body leaves
+    // the physics, and it waits in the respawn queue.
+    void LayDown(Player& victim, Lumvek::RandomGenerator& debrisRandom, float angle, float push);
     // The match's end reaches the network role, which records the journal and enters its ending.
     void NotifyEnd();
     std::string GetWeaponName(uint32_t weaponIndex) const;

@@ -105,14 +105,21 @@ void GameType::KillPlayer(Player& victim, const HitInfo& hit)
     victim.health = 0.0f;
     victim.pickupId = Player::NoPickup;
     DropHeldThings(victim);
+    LayDown(victim, random, hit.angle, hit.push);
+}
+
+void GameType::LayDown(Player& victim, Lumvek::RandomGenerator& debrisRandom, float angle, float push)
+{
     victim.UpdateStates();
+    // A dead player uses none of its parts, so that their loops end with it.
     victim.UpdateParts(0.0f);
 
     PlayerBody& body = victim.body;
     if (World* world = context.world)
-        world->CreateDebris(random, body.skeleton, body.skeleton.scale.x < 0.0f, body.velocity, hit.angle, hit.push);
+        world->CreateDebris(debrisRandom, body.skeleton, body.skeleton.scale.x < 0.0f, body.velocity, angle, push);
     if (!context.headless)
         context.PlaySound(Sounds::PlayerDeath, {body.x, body.y}, body.velocity, 1.0f);
+    // Nothing moves a dead player: on a client the server's states leave it where it fell.
     if (body.physicsBody)
     {
         body.physicsBody->GetWorld()->DestroyBody(body.physicsBody);
@@ -120,6 +127,7 @@ void GameType::KillPlayer(Player& victim, const HitInfo& hit)
     }
 
     body.active = 0;
+    const GameSettings& settings = context.configuration.settings;
     const float respawnSpeed = std::max(0.0f, victim.GetEffective(&Attributes::respawnSpeed));
     const float delay =
         (static_cast<float>(settings.respawnTime) + static_cast<float>(victim.respawnPenalty)) * respawnSpeed;
@@ -129,30 +137,11 @@ void GameType::KillPlayer(Player& victim, const HitInfo& hit)
 
 void GameType::ReceiveKill(Player& victim, float angle, float speed)
 {
-    PlayerBody& body = victim.body;
-    if (World* world = context.world)
-        world->CreateDebris(world->gameRandom, body.skeleton, body.skeleton.scale.x < 0.0f, body.velocity, angle,
-                            speed);
-    if (!context.headless)
-        context.PlaySound(Sounds::PlayerDeath, {body.x, body.y}, body.velocity, 1.0f);
     victim.health = 0.0f;
-    victim.UpdateStates();
-    // The server's states leave a dead player of this client where it fell: nothing may move it.
-    if (body.physicsBody)
-    {
-        body.physicsBody->GetWorld()->DestroyBody(body.physicsBody);
-        body.physicsBody = nullptr;
-    }
-    body.active = 0;
-    const GameSettings& settings = context.configuration.settings;
-    const float respawnSpeed = std::max(0.0f, victim.GetEffective(&Attributes::respawnSpeed));
-    const float delay =
-        (static_cast<float>(settings.respawnTime) + static_cast<float>(victim.respawnPenalty)) * respawnSpeed;
-    victim.respawnPenalty = 0;
     // A client does not count respawns down (the server's spawn message brings the player back), so an
     // earlier death's entry is replaced rather than kept.
     std::erase_if(respawns, [&victim](const Respawn& respawn) { return respawn.player == &victim; });
-    respawns.push_back({&victim, delay});
+    LayDown(victim, context.world ? context.world->gameRandom : random, angle, speed);
 }
 
 void GameType::ReceiveScores(std::span<const ScoreEntry> teams, std::span<const ScoreEntry> players)

@@ -58,6 +58,13 @@ Lumvek::SoundInstance PlayLoop(const Player& owner, uint32_t sound, Vector2 posi
     return instance;
 }
 
+// Keeps a looping sound with its player while the part is in use.
+void MoveLoop(const Player& owner, const Lumvek::SoundInstance& voice, Vector2 position)
+{
+    if (voice.device)
+        voice.device->SetPosition(voice.id, position, owner.body.velocity);
+}
+
 } // namespace
 
 std::unique_ptr<Head> HelicopterHatData::CreatePart() const
@@ -136,10 +143,8 @@ void HelicopterHat::OnUseStarted()
 
 void HelicopterHat::OnUsing()
 {
-    Lumvek::AudioDevice* audio = voice.device;
-    Bone* spine = owner->body.GetBone(PlayerBone::Spine);
-    if (audio && spine)
-        audio->SetPosition(voice.id, WorldPosition(*spine), owner->body.velocity);
+    if (Bone* spine = owner->body.GetBone(PlayerBone::Spine))
+        MoveLoop(*owner, voice, WorldPosition(*spine));
 }
 
 void HelicopterHat::OnUseEnded()
@@ -239,6 +244,7 @@ void Jetpack::OnUseStarted()
 void Jetpack::OnUsing()
 {
     owner->body.impulse.y += GetData().thrust;
+    MoveLoop(*owner, voice, Position(*owner));
 }
 
 void Jetpack::OnUseEnded()

@@ -17,6 +17,9 @@ namespace
 
 // Attenuation starts beyond this many units and then falls as ReferenceDistance / distance.
 constexpr float ReferenceDistance = 5.0f;
+// Within this many units an effect is spread over both ears rather than heard from a point: a
+// player's own weapon, a fraction of a unit to one side of its listener, is not heard in one ear only.
+constexpr float InnerRadius = 1.0f;
 constexpr float SpeedOfSound = 343.5f;
 // Volumes may amplify: without a higher limit OpenAL would cap every source's gain at 1.
 constexpr float MaximumGain = 16777216.0f;
@@ -102,19 +105,24 @@ OpenALAudioDevice::OpenALAudioDevice(ResourceTable* resources, bool debug, float
     alSpeedOfSound(SpeedOfSound);
     alListenerf(AL_GAIN, masterVolume);
     hasFloatSamples = alIsExtensionPresent("AL_EXT_FLOAT32");
+    hasSourceRadius = alIsExtensionPresent("AL_EXT_SOURCE_RADIUS");
     alGetError();
 }
 
 bool OpenALAudioDevice::OpenSystem()
 {
     device = alcOpenDevice(nullptr);
-    return CreateContext(nullptr);
+    const ALCint attributes[] = {0};
+    return CreateContext(attributes);
 }
 
 bool OpenALAudioDevice::OpenLoopback()
 {
     if (!alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback"))
-        return CreateContext(nullptr);
+    {
+        const ALCint none[] = {0};
+        return CreateContext(none);
+    }
     auto openLoopback =
         reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
     renderSamples = reinterpret_cast<LPALCRENDERSAMPLESSOFT>(alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
@@ -140,7 +148,15 @@ bool OpenALAudioDevice::CreateContext(const ALCint* attributes)
         renderSamples = nullptr;
         return false;
     }
-    context = alcCreateContext(device, attributes);
+    // However many voices play at once, the output is limited rather than clipped, whether or not the
+    // output's sample type would have had OpenAL limit it anyway.
+    std::vector<ALCint> asked;
+    for (const ALCint* attribute = attributes; *attribute; attribute += 2)
+        asked.insert(asked.end(), {attribute[0], attribute[1]});
+    if (alcIsExtensionPresent(device, "ALC_SOFT_output_limiter"))
+        asked.insert(asked.end(), {ALC_OUTPUT_LIMITER_SOFT, ALC_TRUE});
+    asked.push_back(0);
+    context = alcCreateContext(device, asked.data());
     if (context && alcMakeContextCurrent(context))
         return true;
     Log::Write("failed to create the master voice");
@@ -233,6 +249,8 @@ ALuint OpenALAudioDevice::AcquireVoice(AudioGroup mixer)
     alSourcef(voice, AL_MAX_GAIN, MaximumGain);
     alSourcef(voice, AL_REFERENCE_DISTANCE, ReferenceDistance);
     alSourcef(voice, AL_ROLLOFF_FACTOR, mixer == AudioGroup::Effect ? 1.0f : 0.0f);
+    if (mixer == AudioGroup::Effect && hasSourceRadius)
+        alSourcef(voice, AL_SOURCE_RADIUS, InnerRadius);
     return voice;
 }
 
@@ -311,14 +329,9 @@ uint32_t OpenALAudioDevice::Play(const Sound& sound)
         return InvalidId;
     const Registration& registration = found->second;
     uint32_t id = NextInstanceId();
-
-    uint32_t required = RequiredChannels(registration.mixer);
-    if (sound.format.channels != required)
-    {
-        Log::Write("wrong number of channels for sound {} - should be {} but is {}",
-                   NameSet::Global().GetName(sound.soundId), required, sound.format.channels);
+    // Samples that did not load, or that do not suit the mixer, were named once when they came.
+    if (registration.buffer == 0)
         return InvalidId;
-    }
     ALuint voice = AcquireVoice(registration.mixer);
     if (voice == 0)
         return InvalidId;
@@ -513,13 +526,18 @@ void OpenALAudioDevice::SetSoundData(const Sound& sound)
         if (alGetError() != AL_NO_ERROR)
             registration.buffer = 0;
     }
+    uint32_t required = RequiredChannels(registration.mixer);
     if (registration.buffer == 0 || !FillBuffer(registration.buffer, sound, hasFloatSamples))
-    {
         Log::Write("sound {} has samples that cannot be played: {} channels of {} bits at {} Hz",
                    NameSet::Global().GetName(sound.soundId), sound.format.channels, sound.format.bitsPerSample,
                    sound.format.sampleRate);
-        DeleteBuffer(registration);
-    }
+    else if (sound.format.channels != required)
+        Log::Write("wrong number of channels for sound {} - should be {} but is {}",
+                   NameSet::Global().GetName(sound.soundId), required, sound.format.channels);
+    else
+        return;
+    // Said once here, the sound is then played as nothing, silently.
+    DeleteBuffer(registration);
 }
 
 uint8_t OpenALAudioDevice::AddListener()

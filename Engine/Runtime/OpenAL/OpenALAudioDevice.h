@@ -115,7 +115,8 @@ private:
 
     bool OpenSystem();
     bool OpenLoopback();
-    // Creates and makes current the context of the opened device; on failure closes the device.
+    // Creates and makes current the context of the opened device, with the attributes (pairs ending
+    // in 0) and the output limiter where OpenAL has one; on failure closes the device.
     bool CreateContext(const ALCint* attributes);
     // Makes this device's context the current one; false without one.
     bool Enter() const;
@@ -141,6 +142,7 @@ private:
     ALCcontext* context = nullptr;
     LPALCRENDERSAMPLESSOFT renderSamples = nullptr;
     bool hasFloatSamples = false;
+    bool hasSourceRadius = false;
     // Cleared by PauseAll: every voice then holds still, whatever the game asked of it.
     bool running = true;
     float masterVolume = 1.0f;

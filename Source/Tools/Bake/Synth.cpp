@@ -12,6 +12,10 @@ namespace
 constexpr float Pi = std::numbers::pi_v<float>;
 constexpr float EndFade = 0.008f;
 constexpr float Headroom = 0.9f;
+// Every sound is written at half its voices' level (6 dB down), louder ones first brought under
+// Headroom: a match plays many at once, and one player's own weapon, heard at its listener, leaves
+// room for the rest of the mix.
+constexpr float Level = 0.5f;
 
 float Oscillate(Wave wave, float phase)
 {
@@ -102,7 +106,7 @@ void Synth::WriteWav(Buffer& wav) const
     float peak = 0.0f;
     for (float sample : samples)
         peak = std::max(peak, std::fabs(sample));
-    const float gain = peak > Headroom ? Headroom / peak : 1.0f;
+    const float gain = Level * (peak > Headroom ? Headroom / peak : 1.0f);
 
     const auto dataSize = uint32_t(samples.size() * 2);
     wav = Buffer();

@@ -48,7 +48,7 @@ public:
     void Noise(float start, float duration, float fromHz, float toHz, float volume, Envelope envelope,
                float pan = 0.0f);
 
-    // Scales the mix down when it would clip, and writes it.
+    // Scales the mix down to the level sounds are baked at, and further when it would clip, and writes it.
     void WriteWav(Lumvek::Buffer& wav) const;
 
     uint32_t channels;

@@ -1,5 +1,7 @@
 #include "Source/Ui/Screens/PauseMenu.h"
 
+#include "Engine/Runtime/Audio/AudioDevice.h"
+#include "Engine/Runtime/Core/Application.h"
 #include "Source/Data/NamedAssets.h"
 #include "Source/Network/Network.h"
 #include "Source/Ui/Builders.h"
@@ -136,6 +138,10 @@ void QuitConfirmation::Setup()
 void QuitConfirmation::OnSelect(uint32_t player)
 {
     (void)player;
+    // The match's sounds end here rather than go on until the match is left.
+    Lumvek::Application* application = GetScreenGui().GetApplication();
+    if (Lumvek::AudioDevice* audio = application ? application->GetAudioDevice() : nullptr)
+        audio->StopAll();
     if (frontEnd.setPaused)
         frontEnd.setPaused(false);
     if (frontEnd.game && frontEnd.game->network)

@@ -3,6 +3,7 @@
 
 #include "Tests/LogCapture.h"
 #include "Tests/TestFolder.h"
+#include "Tests/TestPaths.h"
 #include "Tests/WavFiles.h"
 
 #include "Engine/Foundation/File.h"
@@ -10,9 +11,11 @@
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Resource.h"
 #include "Engine/Runtime/Audio/Sound.h"
+#include "Engine/Runtime/Audio/Wav.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -260,6 +263,10 @@ TEST(OpenALAudioDevice, SoundsOfTheWrongChannelCountAreRefused)
     EXPECT_EQ(mix.device.Play(unregistered), InvalidId);
     // Refused sounds still use up an id; unregistered ones do not.
     EXPECT_EQ(mix.device.Play(monoEffect), 3u);
+    // Each is said once, when its samples come; one whose file never loaded was said by its loader.
+    Sound* missing = mix.Register("OpenALTests.Missing", AudioGroup::Effect, false);
+    for (int play = 0; play < 100; ++play)
+        EXPECT_EQ(mix.device.Play(*missing) & mix.device.Play(stereoEffect), InvalidId);
     EXPECT_EQ(log.messages, (std::vector<std::string>{
                                 "wrong number of channels for sound OpenALTests.StereoEffect - should be 1 but is 2",
                                 "wrong number of channels for sound OpenALTests.MonoMusic - should be 2 but is 1"}));
@@ -274,9 +281,9 @@ TEST(OpenALAudioDevice, EffectsAreHeardFromTheNearestListenerFadingBeyondFiveUni
     mix.device.SetListener(second, {100.0f, 50.0f}, {});
     uint32_t id =
         mix.device.Play(mix.Add("OpenALTests.Effect", AudioGroup::Effect, true, 1, SquareWave(Rate, 16, {0.25})));
-    auto heardAt = [&](uint32_t instance, float x)
+    auto heardAt = [&](uint32_t instance, float x, float y = 50.0f)
     {
-        mix.device.SetPosition(instance, {x, 50.0f}, {});
+        mix.device.SetPosition(instance, {x, y}, {});
         mix.device.Update();
         return mix.Settled();
     };
@@ -291,16 +298,56 @@ TEST(OpenALAudioDevice, EffectsAreHeardFromTheNearestListenerFadingBeyondFiveUni
             << positions[i];
     }
     double near = heardAt(id, 103.0f).right;
-    const float distances[] = {1.0f, 5.0f, 7.5f, 10.0f, 20.0f, 40.0f};
+    const float distances[] = {5.0f, 7.5f, 10.0f, 20.0f, 40.0f};
     for (float distance : distances)
         EXPECT_NEAR(heardAt(id, 100.0f + distance).right, near * std::min(1.0f, 5.0f / distance), 0.02 * near)
             << distance;
+    // Within a unit, as a player's own weapon is of its listener, an effect is heard in both ears; ten
+    // units to the right it is still heard on the right.
+    for (float x : {0.6f, -0.6f, 10.0f})
+    {
+        Levels heard = heardAt(id, 100.0f + x, 49.7f);
+        double louderOnTheRight = 20.0 * std::log10(heard.right / heard.left);
+        if (x > 1.0f)
+            EXPECT_GT(louderOnTheRight, 10.0);
+        else
+            EXPECT_LT(std::abs(louderOnTheRight), 6.0) << x;
+    }
 
     // A listener added later comes after those already there, even under a freed id.
     EXPECT_TRUE(mix.device.RemoveListener(first));
     mix.device.SetListener(mix.device.AddListener(), {-100.0f, 50.0f}, {});
     Levels tie = heardAt(id, 0.0f);
     EXPECT_GT(tie.left, 4 * tie.right);
+}
+
+TEST(OpenALAudioDevice, OneRifleLeavesHeadroomAndSixteenFiredTogetherStayBelowFullScale)
+{
+    // The rifle as baked into the checkout's Assets, fired from its weapon bone beside the listener.
+    auto [read, wav] = File::ReadBytes(SourceFolder() + "/Assets/Weapons/Rifle/Fire.wav");
+    ASSERT_TRUE(read);
+    Mix mix;
+    Sound* rifle = mix.Register("OpenALTests.Rifle", AudioGroup::Effect, false);
+    BufferReader reader(wav);
+    ASSERT_TRUE(WavFormat().Read(reader, *rifle));
+    mix.device.AddListener();
+    auto peakOf = [&](int rifles)
+    {
+        for (int shot = 0; shot < rifles; ++shot)
+        {
+            uint32_t id = mix.device.Play(*rifle);
+            mix.device.SetPosition(id, {0.6f, -0.3f}, {});
+            mix.device.ReleaseWhenDone(id);
+        }
+        mix.device.Update();
+        mix.Render(Rate);
+        int peak = 0;
+        for (int16_t sample : mix.rendered)
+            peak = std::max(peak, std::abs(int(sample)));
+        return peak;
+    };
+    EXPECT_LT(peakOf(1), 32767 / 2);
+    EXPECT_LT(peakOf(16), 32767);
 }
 
 TEST(OpenALAudioDevice, ListenerIdsComeRoundAgainButNeverAsTheFailureValue)
