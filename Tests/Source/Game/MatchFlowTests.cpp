@@ -1,13 +1,11 @@
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Runtime/Audio/Sound.h"
-#include "Engine/Runtime/OpenAL/OpenALAudioDevice.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/GameTypes/GameType.h"
 #include "Source/Network/LocalNetwork.h"
 #include "Source/World/World.h"
 #include "Tests/Engine/Runtime/Audio/RecordingDevices.h"
 #include "Tests/Source/Game/GameTestSupport.h"
-#include "Tests/WavFiles.h"
 
 #include <atomic>
 #include <filesystem>
@@ -190,39 +188,6 @@ TEST(MatchFlow, ACustomGamePlaysItsRandomPicksAndComesBackToTheChoicesMade)
     EXPECT_EQ(configuration.weapons[0].weapon, Loadout::Random);
     EXPECT_FLOAT_EQ(configuration.attributes[0], 2.0f);
     EXPECT_EQ(configuration.origin, GameOrigin::CustomGame);
-}
-
-TEST(MatchFlow, APauseSilencesTheMatchsSoundsAndResumingBringsThemBack)
-{
-    GameFixture fixture(false, false);
-    auto owned = std::make_unique<OpenAL::OpenALAudioDevice>(&fixture.application->GetResources(), false, 1.0f, 1.0f,
-                                                             1.0f, OpenAL::AudioOutput::Loopback);
-    OpenAL::OpenALAudioDevice& audio = *owned;
-    fixture.application->SetAudioDevice(std::move(owned));
-    Sound loop;
-    loop.soundId = NameSet::Global().Add("MatchFlowTestLoop");
-    loop.format = {2, OpenAL::OpenALAudioDevice::LoopbackRate, 16};
-    loop.samples.Append(Testing::SquareWave(1000, 16, {0.25, 0.25}));
-    audio.AddSound(loop.soundId, AudioGroup::Music, true);
-    audio.SetSoundData(loop);
-    ASSERT_NE(audio.Play(loop), InvalidId);
-    // The mean size of the left channel's samples over the second half of the next 4096 frames.
-    const auto heard = [&]
-    {
-        std::vector<int16_t> samples(2 * 4096);
-        audio.Render(samples.data(), 4096);
-        double sum = 0.0;
-        for (size_t frame = 2048; frame < 4096; ++frame)
-            sum += std::abs(samples[2 * frame]);
-        return sum / 2048.0;
-    };
-    EXPECT_GT(heard(), 4000.0);
-    fixture.game->PauseMatch(true);
-    EXPECT_TRUE(fixture.game->paused && fixture.game->frozen);
-    EXPECT_LT(heard(), 1.0);
-    fixture.game->PauseMatch(false);
-    EXPECT_FALSE(fixture.game->paused || fixture.game->frozen);
-    EXPECT_GT(heard(), 4000.0);
 }
 
 TEST(MatchFlow, ASoundPlaysOnceAndFinishesUnlessHeadlessOrNone)

@@ -240,26 +240,6 @@ TEST(GameTypeDamage, AKillBreaksTheRigIntoDebrisAndPlaysTheDeathSound)
     EXPECT_EQ(victim.body.physicsBody, nullptr);
 }
 
-TEST(GameTypeDamage, ADeathEndsThePartsUseOnTheServerAndOnAClient)
-{
-    for (bool client : {false, true})
-    {
-        Match match;
-        match.AddLocal(0, 0, 0, "ANNA").loadout.core = match.registry->cores.FindIndex("Jetpack");
-        match.Load("Crossroads");
-        match.CreateRules();
-        Player& victim = match.Place(0, {10.0f, 2.0f});
-        victim.input[PlayerAction::Use] = 1;
-        match.Tick();
-        ASSERT_TRUE(victim.core->discharging) << client;
-        if (client)
-            match.rules->ReceiveKill(victim, 0.0f, 5.0f);
-        else
-            match.rules->KillPlayer(victim, HitInfo());
-        EXPECT_FALSE(victim.core->discharging) << client;
-    }
-}
-
 TEST(GameTypeDamage, AHeadlessMatchMakesNoDebrisSpawnVisualsOrSoundsAndLogsNothing)
 {
     Lumvek::Testing::LogCapture log;
