@@ -203,6 +203,9 @@ void Vantorel_::LeaveGame()
             audio->StopAll();
         EndDrawing();
     }
+    // A match left while paused must not leave the next one frozen or the device held.
+    if (paused)
+        PauseMatch(false);
     load.SetProgress(100);
     load.SetState(LoadState::MatchUnloaded);
 
