@@ -37,15 +37,12 @@ bool HasGlyph(char c)
 
 float TextContent::ResolveSize(float elementHeight) const
 {
-    switch (size.unit)
-    {
-    case Pixels:
-        return size.value;
-    case PercentOfHeight:
-        return size.value / 100.0f * elementHeight;
-    default:
-        return elementHeight;
-    }
+    float resolved = elementHeight;
+    if (size.unit == Pixels)
+        resolved = size.value;
+    else if (size.unit == PercentOfHeight)
+        resolved = size.value / 100.0f * elementHeight;
+    return std::max(resolved, minimumSize);
 }
 
 bool TextContent::ReadColorCode(StringView text, uint32_t at, Color& color)
@@ -86,9 +83,10 @@ float TextContent::FitSize(const TextureFontRegion& fontRegion, const Rectangle&
     width = MeasureWidth(fontRegion, text, lineSize);
     if (shrinkToFit && width > rectangle.width && width > 0.0f)
     {
-        const float scale = std::max(rectangle.width, 0.0f) / width;
-        lineSize *= scale;
-        width *= scale;
+        // The width is above 0, so the line height is too.
+        const float fitted = std::max(lineSize * std::max(rectangle.width, 0.0f) / width, minimumSize);
+        width *= fitted / lineSize;
+        lineSize = fitted;
     }
     return lineSize;
 }

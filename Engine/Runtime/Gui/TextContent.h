@@ -34,7 +34,7 @@ public:
     void Render(float seconds, DrawList& drawList, Geometry& vertexBuffer, Geometry& indexBuffer,
                 GraphicsDevice& device, Menu& menu, const Rectangle& rectangle) override;
 
-    // The line height in pixels in an element of the given height.
+    // The line height in pixels in an element of the given height, never below minimumSize.
     float ResolveSize(float elementHeight) const;
 
     // When text[at] starts a colour code that Color::Parse reads whole, stores its colour.
@@ -42,7 +42,8 @@ public:
     // The width of the text in pixels at line height size: the font's measure of the text without its
     // colour codes (when colorCodes is set), plus the letter spacing between its glyphs.
     float MeasureWidth(const TextureFontRegion& font, StringView text, float size);
-    // The line height the whole text is drawn at in the rectangle, and its width there.
+    // The line height the whole text is drawn at in the rectangle, and its width there; shrinkToFit
+    // stops at minimumSize, where the line may stand wider than the rectangle.
     float FitSize(const TextureFontRegion& font, const Rectangle& rectangle, float& width);
     // WCAG's relative luminance of a colour, 0 for black to 1 for white.
     static float Luminance(const Color& color);
@@ -53,6 +54,9 @@ public:
     // Device slot of a texture holding a font region.
     uint32_t font = InvalidId;
     UnitRectangle::Measure size;
+    // The least line height in pixels the text is drawn at, whatever its element's height: a glyph of a
+    // distance-field font drawn much smaller than it was baked loses its thin strokes between the pixels.
+    float minimumSize = 0.0f;
     Color fillColor = Color::White;
     Color strokeColor = Color::Black;
     // Fractions of the distance field's range; the shader takes them clamped to [0, 0.49] and halved.

@@ -668,7 +668,9 @@ void Notebook::Setup()
         face.SetPadding({ElementLength::Points, 3.0f});
         face.actions = std::make_unique<Tab>(face, PartKindColor(t));
         Element& label = AddElement(face, 100.0f, 60.0f, 0);
-        AddText(label, 100.0f, TabLabels[t], GraphicsResources::ScriptFont, InkColor, TextAlignment::Centre);
+        // Spaced closer than the other labels, to keep inside the face at the least text size.
+        AddText(label, 100.0f, TabLabels[t], GraphicsResources::ScriptFont, InkColor, TextAlignment::Centre)
+            .letterSpacing = 0.1f;
         SetOffset(label, YGEdgeTop, 20.0f);
         tabFaces[t] = &face;
     }
@@ -714,7 +716,11 @@ void Notebook::Setup()
                             TextAlignment::Centre));
         Element& value = AddElement(holder, 100.0f, 75.0f, 0);
         const std::string name = edited ? PartDisplayName(frontEnd.registry, k, LoadoutPart(*edited, k)) : "";
-        AddDrawInText(value, 100.0f, 1.0f, name, GraphicsResources::ScriptFont, InkColor, TextAlignment::Centre);
+        // Spaced as the script font is, so that four names at the least text size keep apart.
+        DrawInText& written =
+            AddDrawInText(value, 100.0f, 1.0f, name, GraphicsResources::ScriptFont, InkColor, TextAlignment::Centre);
+        written.letterSpacing = 0.0f;
+        written.shrinkToFit = 1;
         SetOffset(value, YGEdgeTop, 125.0f);
         SetElementName(value, std::string(NameValues[k]));
     }
@@ -762,10 +768,13 @@ void Notebook::BuildCards()
         SetOffset(band, YGEdgeBottom, 0.0f);
         band.fill = UnpackColor(color);
         band.visible = owned ? 0 : 1;
+        // In a small window the name stops at the least text size: the band grows to hold it.
+        YGNodeStyleSetMinHeight(band.GetNode(), ReadableTextSize + 2.0f * CardPadding);
         // A card is a twentieth of the screen wide: its name takes most of the band's height, with its
         // letters closer than the script font's own spacing, to be read at 1280 x 720; a long name is
-        // written smaller to keep within the frame's padding, clear of its line. Focus leaves it as it
-        // is (Card::Focus).
+        // written smaller to keep within the frame's padding, clear of its line, but never below the
+        // least text size, where it reaches past the card's sides into the gap between the cards.
+        // Focus leaves it as it is (Card::Focus).
         Element& title = AddElement(card, 100.0f, 18.0f, 0);
         Lumvek::TextContent& name = AddText(title, 100.0f, known ? part->displayName : "?",
                                             GraphicsResources::ScriptFont, InkColor, TextAlignment::Centre);
@@ -774,6 +783,7 @@ void Notebook::BuildCards()
         WriteCardName(name, !owned, color);
         InsetSides(title, CardPadding);
         SetOffset(title, YGEdgeBottom, 3.0f);
+        YGNodeStyleSetMinHeight(title.GetNode(), ReadableTextSize);
         Element& outline = AddElement(card, 125.0f, 118.51852f, 0);
         AddNineSlice(outline, Images::Outline, {Lumvek::UnitRectangle::Percent, 7.5f}, InkColor);
         AlignCentre(outline);
