@@ -172,6 +172,8 @@ TEST_F(ContentTest, TextIsPlacedByItsSizeAlignmentLetterSpacingAndKerning)
         ContentAlignment horizontal, vertical;
         float letterSpacing;
         std::array<float, 4> drawn;
+        float minimumSize = 0.0f;
+        uint8_t shrinkToFit = 0;
     } cases[] = {
         {Pixels(40), Start, Start, 0, {100, 50, 60, 40}},
         {Pixels(40), Center, Center, 0, {170, 70, 60, 40}},
@@ -180,6 +182,10 @@ TEST_F(ContentTest, TextIsPlacedByItsSizeAlignmentLetterSpacingAndKerning)
         {{TextContent::ElementHeight, 7}, Start, Start, 0, {100, 50, 120, 80}},
         {{TextContent::PercentOfHeight, 25}, Start, Start, 0, {100, 50, 30, 20}},
         {Pixels(40), Center, Start, 0.5f, {150, 50, 100, 40}}, // spacing between glyphs only
+        // A line too wide shrinks to the element's width, but no share or shrink goes below the least size.
+        {Pixels(200), Start, Start, 0, {100, 50, 200, 133.33333f}, 0, 1},
+        {Pixels(200), Start, Start, 0, {100, 50, 240, 160}, 160, 1},
+        {{TextContent::PercentOfHeight, 25}, Start, Start, 0, {100, 50, 45, 30}, 30},
     };
     for (const auto& test : cases)
     {
@@ -188,6 +194,8 @@ TEST_F(ContentTest, TextIsPlacedByItsSizeAlignmentLetterSpacingAndKerning)
         text.horizontalAlignment = uint32_t(test.horizontal);
         text.verticalAlignment = uint32_t(test.vertical);
         text.letterSpacing = test.letterSpacing;
+        text.minimumSize = test.minimumSize;
+        text.shrinkToFit = test.shrinkToFit;
         const auto quads = RenderText(text, {100, 50, 200, 80});
         EXPECT_NEAR4(Values(text.drawnRectangle), test.drawn);
         const auto [x, y, width, size] = test.drawn;
