@@ -668,9 +668,7 @@ void Notebook::Setup()
         face.SetPadding({ElementLength::Points, 3.0f});
         face.actions = std::make_unique<Tab>(face, PartKindColor(t));
         Element& label = AddElement(face, 100.0f, 60.0f, 0);
-        // Spaced closer than the other labels, to keep inside the face at the least text size.
-        AddText(label, 100.0f, TabLabels[t], GraphicsResources::ScriptFont, InkColor, TextAlignment::Centre)
-            .letterSpacing = 0.1f;
+        AddText(label, 100.0f, TabLabels[t], GraphicsResources::ScriptFont, InkColor, TextAlignment::Centre);
         SetOffset(label, YGEdgeTop, 20.0f);
         tabFaces[t] = &face;
     }
@@ -716,11 +714,7 @@ void Notebook::Setup()
                             TextAlignment::Centre));
         Element& value = AddElement(holder, 100.0f, 75.0f, 0);
         const std::string name = edited ? PartDisplayName(frontEnd.registry, k, LoadoutPart(*edited, k)) : "";
-        // Spaced as the script font is, so that four names at the least text size keep apart.
-        DrawInText& written =
-            AddDrawInText(value, 100.0f, 1.0f, name, GraphicsResources::ScriptFont, InkColor, TextAlignment::Centre);
-        written.letterSpacing = 0.0f;
-        written.shrinkToFit = 1;
+        AddDrawInText(value, 100.0f, 1.0f, name, GraphicsResources::ScriptFont, InkColor, TextAlignment::Centre);
         SetOffset(value, YGEdgeTop, 125.0f);
         SetElementName(value, std::string(NameValues[k]));
     }

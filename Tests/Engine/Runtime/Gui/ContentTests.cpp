@@ -182,10 +182,11 @@ TEST_F(ContentTest, TextIsPlacedByItsSizeAlignmentLetterSpacingAndKerning)
         {{TextContent::ElementHeight, 7}, Start, Start, 0, {100, 50, 120, 80}},
         {{TextContent::PercentOfHeight, 25}, Start, Start, 0, {100, 50, 30, 20}},
         {Pixels(40), Center, Start, 0.5f, {150, 50, 100, 40}}, // spacing between glyphs only
-        // A line too wide shrinks to the element's width, but no share or shrink goes below the least size.
+        // A line too wide shrinks to the element's width, but no share or shrink goes below the least size,
+        // and a line raised to it drops its letter spacing.
         {Pixels(200), Start, Start, 0, {100, 50, 200, 133.33333f}, 0, 1},
         {Pixels(200), Start, Start, 0, {100, 50, 240, 160}, 160, 1},
-        {{TextContent::PercentOfHeight, 25}, Start, Start, 0, {100, 50, 45, 30}, 30},
+        {{TextContent::PercentOfHeight, 25}, Start, Start, 0.5f, {100, 50, 45, 30}, 30},
     };
     for (const auto& test : cases)
     {
@@ -199,12 +200,14 @@ TEST_F(ContentTest, TextIsPlacedByItsSizeAlignmentLetterSpacingAndKerning)
         const auto quads = RenderText(text, {100, 50, 200, 80});
         EXPECT_NEAR4(Values(text.drawnRectangle), test.drawn);
         const auto [x, y, width, size] = test.drawn;
+        // Three glyphs half a size wide and the spacing twice between them.
+        const float spacing = (width / size - 1.5f) / 2.0f;
         ASSERT_EQ(quads.size(), 3u);
         for (size_t i = 0; i < quads.size(); ++i)
         {
             // The baseline is 0.25 above the line's bottom and the glyph reaches 0.1 below it.
-            EXPECT_NEAR4(quads[i].area, {x + float(i) * (0.5f + test.letterSpacing) * size + 0.05f * size,
-                                         y + 0.05f * size, 0.4f * size, 0.8f * size});
+            EXPECT_NEAR4(quads[i].area, {x + float(i) * (0.5f + spacing) * size + 0.05f * size, y + 0.05f * size,
+                                         0.4f * size, 0.8f * size});
             EXPECT_NEAR4(quads[i].uv, {1.0f / 16, 4.0f / 8, 1.0f / 16, 1.0f / 8}); // 'A' is 65
         }
     }
