@@ -182,9 +182,7 @@ TEST_F(ContentTest, TextIsPlacedByItsSizeAlignmentLetterSpacingAndKerning)
         {{TextContent::ElementHeight, 7}, Start, Start, 0, {100, 50, 120, 80}},
         {{TextContent::PercentOfHeight, 25}, Start, Start, 0, {100, 50, 30, 20}},
         {Pixels(40), Center, Start, 0.5f, {150, 50, 100, 40}}, // spacing between glyphs only
-        // A line too wide shrinks to the element's width, but no share or shrink goes below the least size,
-        // and a line raised to it drops its letter spacing.
-        {Pixels(200), Start, Start, 0, {100, 50, 200, 133.33333f}, 0, 1},
+        // Shrunk or sized by its share, a line stops at the least size, and drops its letter spacing there.
         {Pixels(200), Start, Start, 0, {100, 50, 240, 160}, 160, 1},
         {{TextContent::PercentOfHeight, 25}, Start, Start, 0.5f, {100, 50, 45, 30}, 30},
     };
