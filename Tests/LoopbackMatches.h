@@ -56,7 +56,8 @@ inline bool WriteFallMatches(const std::filesystem::path& root)
     for (const char* name : {"FallA", "FallB", "FallC"})
         written = written && write(std::string("Assets/Configurations/") + name + ".data",
                                    std::string(R"({"Name": ")") + name +
-                                       R"(", "Map": "Drop", "Theme": "Meadow", "GameType": "Deathmatch",
+                                       R"(", "Description": "Nothing to stand on: the first to fall scores the only point.",
+    "Map": "Drop", "Theme": "Meadow", "GameType": "Deathmatch",
     "TeamCount": 2, "Loadout": {"StartingWeapon": "Rifle"},
     "GameTypeSettings": {"PointsToWin": 1, "PointsPerSuicide": 1}})");
     return written;

@@ -73,6 +73,7 @@ void FillText(Lumvek::TextContent& content, float size, const std::string& text,
     content.verticalAlignment = static_cast<uint32_t>(Lumvek::ContentAlignment::Center);
     content.letterSpacing = 0.25f;
     content.colorCodes = 1;
+    content.minimumSize = ReadableTextSize;
 }
 
 } // namespace

@@ -23,6 +23,11 @@ enum class TextAlignment : uint32_t
 
 Lumvek::Color UnpackColor(uint32_t packed);
 
+// The least line height, in pixels, of the screens' text: smaller, the fonts' thin strokes drop out
+// between the pixels. A line sized as a share of its element stops there in a small window, and the
+// layouts leave it room at 640 x 360.
+constexpr float ReadableTextSize = 12.0f;
+
 Lumvek::Element& AddElement(Lumvek::Element& parent, float width, float height, uint32_t background);
 Lumvek::Element& AddElementPoints(Lumvek::Element& parent, uint32_t width, uint32_t height, uint32_t background);
 // Shows the texture's region (the whole texture for no region), keeping its aspect at the element's

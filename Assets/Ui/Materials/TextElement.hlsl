@@ -43,7 +43,19 @@ float4 pixel_main(PixelInput input) : SV_Target
     float fillEdge = 0.5 + input.strokeRadii.x;
     float strokeEdge = 0.5 - input.strokeRadii.y;
     float fill = smoothstep(fillEdge - smoothing, fillEdge + smoothing, distance);
-    float coverage = smoothstep(strokeEdge - smoothing, strokeEdge + smoothing, distance);
+    // A pixel is covered as much as at its centre, or as four samples a quarter of a pixel from the
+    // centre each way together, whichever is more: a glyph drawn far smaller than it was baked keeps
+    // strokes thinner than a pixel that pass between the centres.
+    float2 across = ddx(input.textureCoordinate) * 0.25;
+    float2 down = ddy(input.textureCoordinate) * 0.25;
+    float around = 0.0;
+    for (int i = 0; i < 4; ++i)
+    {
+        float2 offset = (i % 2 == 0 ? -across : across) + (i < 2 ? -down : down);
+        float sampled = glyphs.Sample(glyphSampler, input.textureCoordinate + offset).a;
+        around += smoothstep(strokeEdge - smoothing, strokeEdge + smoothing, sampled) * 0.25;
+    }
+    float coverage = max(smoothstep(strokeEdge - smoothing, strokeEdge + smoothing, distance), around);
     float4 color = lerp(input.strokeColor, input.fillColor, fill);
     return float4(color.rgb, color.a * coverage);
 }

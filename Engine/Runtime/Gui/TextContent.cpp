@@ -48,6 +48,16 @@ float TextContent::ResolveSize(float elementHeight) const
     }
 }
 
+float TextContent::RaiseToMinimum(float lineSize)
+{
+    drawnSpacing = letterSpacing;
+    if (!(lineSize < minimumSize))
+        return lineSize;
+    // Small text has no room for wide spacing: raised, its letters stand as the font spaces them.
+    drawnSpacing = std::min(letterSpacing, 0.0f);
+    return minimumSize;
+}
+
 bool TextContent::ReadColorCode(StringView text, uint32_t at, Color& color)
 {
     if (at >= text.length || text.length - at < ColorCodeLength || text.data[at] != '#')
@@ -77,19 +87,19 @@ float TextContent::MeasureWidth(const TextureFontRegion& font, StringView line, 
     }
     if (glyphs == 0)
         return 0.0f;
-    return (font.MeasureText(measured) + float(glyphs - 1) * letterSpacing) * lineSize;
+    return (font.MeasureText(measured) + float(glyphs - 1) * drawnSpacing) * lineSize;
 }
 
 float TextContent::FitSize(const TextureFontRegion& fontRegion, const Rectangle& rectangle, float& width)
 {
+    drawnSpacing = letterSpacing;
     float lineSize = ResolveSize(rectangle.height);
     width = MeasureWidth(fontRegion, text, lineSize);
+    // The width is above 0, so the line height is too.
     if (shrinkToFit && width > rectangle.width && width > 0.0f)
-    {
-        const float scale = std::max(rectangle.width, 0.0f) / width;
-        lineSize *= scale;
-        width *= scale;
-    }
+        lineSize *= std::max(rectangle.width, 0.0f) / width;
+    lineSize = RaiseToMinimum(lineSize);
+    width = MeasureWidth(fontRegion, text, lineSize);
     return lineSize;
 }
 
@@ -230,7 +240,7 @@ TextContent::Pen TextContent::MakePen(DrawList& drawList, Geometry& vertexBuffer
 bool TextContent::DrawLine(Pen& pen, uint32_t first, uint32_t last, float x, float bottom) const
 {
     const StringView line(text);
-    const float spacing = letterSpacing * pen.size;
+    const float spacing = drawnSpacing * pen.size;
     char previous = 0;
     for (uint32_t i = first; i < last; ++i)
     {
@@ -305,7 +315,7 @@ void MultilineTextContent::BreakLines(const TextureFontRegion& fontRegion, float
 {
     lines.clear();
     const StringView all(text);
-    const float spacing = letterSpacing * lineSize;
+    const float spacing = drawnSpacing * lineSize;
     uint32_t start = 0;
     while (start < all.length)
     {
@@ -370,7 +380,7 @@ void MultilineTextContent::Render(float, DrawList& drawList, Geometry& vertexBuf
                                                    "MultilineTextContent::Render - Texture {} is not a font");
     if (!fontRegion)
         return;
-    const float lineSize = ResolveSize(rectangle.height);
+    const float lineSize = RaiseToMinimum(ResolveSize(rectangle.height));
     BreakLines(*fontRegion, lineSize, rectangle.width);
     float y = 0.0f, placedHeight = 0.0f;
     const float blockHeight = float(lines.size()) * lineSize;

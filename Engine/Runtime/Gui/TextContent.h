@@ -40,9 +40,11 @@ public:
     // When text[at] starts a colour code that Color::Parse reads whole, stores its colour.
     static bool ReadColorCode(StringView text, uint32_t at, Color& color);
     // The width of the text in pixels at line height size: the font's measure of the text without its
-    // colour codes (when colorCodes is set), plus the letter spacing between its glyphs.
+    // colour codes (when colorCodes is set), plus the letter spacing it is drawn with between its glyphs.
     float MeasureWidth(const TextureFontRegion& font, StringView text, float size);
-    // The line height the whole text is drawn at in the rectangle, and its width there.
+    // The line height the whole text is drawn at in the rectangle, and its width there; shrinkToFit
+    // stops at minimumSize, where the line may stand wider than the rectangle. Sets the letter spacing
+    // it is drawn with.
     float FitSize(const TextureFontRegion& font, const Rectangle& rectangle, float& width);
     // WCAG's relative luminance of a colour, 0 for black to 1 for white.
     static float Luminance(const Color& color);
@@ -53,6 +55,10 @@ public:
     // Device slot of a texture holding a font region.
     uint32_t font = InvalidId;
     UnitRectangle::Measure size;
+    // The least line height in pixels the text is drawn at, whatever its element's height or
+    // shrinkToFit: a glyph of a distance-field font drawn much smaller than it was baked loses its thin
+    // strokes between the pixels. A line raised to it is drawn without a letter spacing above 0.
+    float minimumSize = 0.0f;
     Color fillColor = Color::White;
     Color strokeColor = Color::Black;
     // Fractions of the distance field's range; the shader takes them clamped to [0, 0.49] and halved.
@@ -115,8 +121,14 @@ protected:
     // the Gui's buffers are full.
     bool DrawLine(Pen& pen, uint32_t first, uint32_t last, float x, float bottom) const;
 
+    // The line height at least minimumSize, and sets the letter spacing it is drawn with.
+    float RaiseToMinimum(float lineSize);
+
     // Reused by every Render, so drawing allocates nothing once it has run.
     std::string measured;
+    // The letter spacing the text is measured and drawn with: letterSpacing, or none once a Render
+    // raised the line to minimumSize.
+    float drawnSpacing = 0.0f;
 };
 
 // Text wrapped at its element's width: lines break at the last space or newline that fits, a word

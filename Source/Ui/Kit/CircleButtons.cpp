@@ -260,6 +260,7 @@ Element& AddMultilineText(Element& parent, float width, float height, float size
     content->horizontalAlignment = static_cast<uint32_t>(Lumvek::ContentAlignment::Center);
     content->verticalAlignment = static_cast<uint32_t>(Lumvek::ContentAlignment::Center);
     content->letterSpacing = 0.25f;
+    content->minimumSize = ReadableTextSize;
     element.content = std::move(content);
     return element;
 }

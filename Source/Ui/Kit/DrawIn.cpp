@@ -162,7 +162,7 @@ void DrawInText::Render(float seconds, Lumvek::DrawList& drawList, Lumvek::Geome
     // the share negative, so that the text never finished writing.
     const float share = 1.0f / std::max({length - 7.0f * tags, sharers, 1.0f});
     const float progress = clock.Progress();
-    const float spacing = letterSpacing * lineSize;
+    const float spacing = drawnSpacing * lineSize;
     const auto screen = device.GetSize();
     const auto screenWidth = static_cast<float>(screen.width), screenHeight = static_cast<float>(screen.height);
 

@@ -21,10 +21,13 @@ struct HudLayout
     static constexpr float CentreHalfWidth = 110.0f;
     static constexpr float AmmoWidth = 200.0f;
     static constexpr float AmmoTop = 80.0f;
-    // Two circles of 75 points, the secondary 30 points left of the primary.
-    static constexpr float CirclesWidth = 105.0f;
+    // Two weapon circles side by side, the secondary a gap left of the primary, so that neither covers
+    // the other's icon.
+    static constexpr float CircleSize = 75.0f;
+    static constexpr float SecondaryCircleRight = Margin + CircleSize + Gap;
+    static constexpr float CirclesWidth = 2.0f * CircleSize + Gap;
     static constexpr float CirclesTop = 140.0f;
-    static constexpr float CirclesBottom = CirclesTop + 75.0f;
+    static constexpr float CirclesBottom = CirclesTop + CircleSize;
     static constexpr float FeedLineHeight = 20.0f;
     // Room for this many feed lines under the rest, or the display is scaled down.
     static constexpr float FeedLinesAtLeast = 3.0f;

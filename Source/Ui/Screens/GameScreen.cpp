@@ -259,12 +259,13 @@ void GameScreen::Setup()
         Lumvek::ImageContent** icon;
         uint32_t region;
         float right;
-    } circles[] = {{&primaryCircle, &primaryIcon, Images::CircleBackground, 30.0f},
-                   {&secondaryCircle, &secondaryIcon, Images::CircleSketch, 60.0f}};
+    } circles[] = {{&primaryCircle, &primaryIcon, Images::CircleBackground, HudLayout::Margin},
+                   {&secondaryCircle, &secondaryIcon, Images::CircleSketch, HudLayout::SecondaryCircleRight}};
     // Under the ammunition row, where the message lines keep clear of them.
     for (const auto& circle : circles)
     {
-        Element& element = AddElementPoints(root, 75, 75, 0);
+        constexpr auto size = static_cast<uint32_t>(HudLayout::CircleSize);
+        Element& element = AddElementPoints(root, size, size, 0);
         Lumvek::ImageContent& image = SetImage(element, atlas, circle.region, Lumvek::InvalidId);
         if (circle.region == Images::CircleSketch)
             image.color = UnpackColor(InkColor);

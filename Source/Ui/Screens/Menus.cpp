@@ -166,10 +166,9 @@ void PlayMenu::Setup()
 {
     Element& root = GetRoot();
     AddPaper(root);
-    Element& logo = AddElementPoints(root, 85, 108, 0);
-    SetImage(logo, GraphicsResources::UiAtlas, Images::SmallLogo, Lumvek::InvalidId);
-    SetOffsetPoints(logo, YGEdgeRight, 30.0f);
-    SetOffsetPoints(logo, YGEdgeBottom, 30.0f);
+    // In percent of the window, as on the other pages: in points it would stand over the last circle's label in
+    // a small window.
+    AddSmallLogo(root);
 
     Element& title = AddElement(root, 100.0f, 3.0f, 0);
     AddText(title, 100.0f, "-PLAY-", GraphicsResources::HeadingFont, InkColor, TextAlignment::Centre);

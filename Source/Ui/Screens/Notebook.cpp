@@ -762,10 +762,13 @@ void Notebook::BuildCards()
         SetOffset(band, YGEdgeBottom, 0.0f);
         band.fill = UnpackColor(color);
         band.visible = owned ? 0 : 1;
+        // In a small window the name stops at the least text size: the band grows to hold it.
+        YGNodeStyleSetMinHeight(band.GetNode(), ReadableTextSize + 2.0f * CardPadding);
         // A card is a twentieth of the screen wide: its name takes most of the band's height, with its
         // letters closer than the script font's own spacing, to be read at 1280 x 720; a long name is
-        // written smaller to keep within the frame's padding, clear of its line. Focus leaves it as it
-        // is (Card::Focus).
+        // written smaller to keep within the frame's padding, clear of its line, but never below the
+        // least text size, where it reaches past the card's sides into the gap between the cards.
+        // Focus leaves it as it is (Card::Focus).
         Element& title = AddElement(card, 100.0f, 18.0f, 0);
         Lumvek::TextContent& name = AddText(title, 100.0f, known ? part->displayName : "?",
                                             GraphicsResources::ScriptFont, InkColor, TextAlignment::Centre);
@@ -774,6 +777,7 @@ void Notebook::BuildCards()
         WriteCardName(name, !owned, color);
         InsetSides(title, CardPadding);
         SetOffset(title, YGEdgeBottom, 3.0f);
+        YGNodeStyleSetMinHeight(title.GetNode(), ReadableTextSize);
         Element& outline = AddElement(card, 125.0f, 118.51852f, 0);
         AddNineSlice(outline, Images::Outline, {Lumvek::UnitRectangle::Percent, 7.5f}, InkColor);
         AlignCentre(outline);

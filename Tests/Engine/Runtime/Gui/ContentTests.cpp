@@ -172,6 +172,8 @@ TEST_F(ContentTest, TextIsPlacedByItsSizeAlignmentLetterSpacingAndKerning)
         ContentAlignment horizontal, vertical;
         float letterSpacing;
         std::array<float, 4> drawn;
+        float minimumSize = 0.0f;
+        uint8_t shrinkToFit = 0;
     } cases[] = {
         {Pixels(40), Start, Start, 0, {100, 50, 60, 40}},
         {Pixels(40), Center, Center, 0, {170, 70, 60, 40}},
@@ -180,6 +182,9 @@ TEST_F(ContentTest, TextIsPlacedByItsSizeAlignmentLetterSpacingAndKerning)
         {{TextContent::ElementHeight, 7}, Start, Start, 0, {100, 50, 120, 80}},
         {{TextContent::PercentOfHeight, 25}, Start, Start, 0, {100, 50, 30, 20}},
         {Pixels(40), Center, Start, 0.5f, {150, 50, 100, 40}}, // spacing between glyphs only
+        // Shrunk or sized by its share, a line stops at the least size, and drops its letter spacing there.
+        {Pixels(200), Start, Start, 0, {100, 50, 240, 160}, 160, 1},
+        {{TextContent::PercentOfHeight, 25}, Start, Start, 0.5f, {100, 50, 45, 30}, 30},
     };
     for (const auto& test : cases)
     {
@@ -188,15 +193,19 @@ TEST_F(ContentTest, TextIsPlacedByItsSizeAlignmentLetterSpacingAndKerning)
         text.horizontalAlignment = uint32_t(test.horizontal);
         text.verticalAlignment = uint32_t(test.vertical);
         text.letterSpacing = test.letterSpacing;
+        text.minimumSize = test.minimumSize;
+        text.shrinkToFit = test.shrinkToFit;
         const auto quads = RenderText(text, {100, 50, 200, 80});
         EXPECT_NEAR4(Values(text.drawnRectangle), test.drawn);
         const auto [x, y, width, size] = test.drawn;
+        // Three glyphs half a size wide and the spacing twice between them.
+        const float spacing = (width / size - 1.5f) / 2.0f;
         ASSERT_EQ(quads.size(), 3u);
         for (size_t i = 0; i < quads.size(); ++i)
         {
             // The baseline is 0.25 above the line's bottom and the glyph reaches 0.1 below it.
-            EXPECT_NEAR4(quads[i].area, {x + float(i) * (0.5f + test.letterSpacing) * size + 0.05f * size,
-                                         y + 0.05f * size, 0.4f * size, 0.8f * size});
+            EXPECT_NEAR4(quads[i].area, {x + float(i) * (0.5f + spacing) * size + 0.05f * size, y + 0.05f * size,
+                                         0.4f * size, 0.8f * size});
             EXPECT_NEAR4(quads[i].uv, {1.0f / 16, 4.0f / 8, 1.0f / 16, 1.0f / 8}); // 'A' is 65
         }
     }

@@ -63,14 +63,15 @@ protected:
     }
 };
 
-// SINGLE PLAYER's second challenge; then at 640 x 360 with three ability dials and the longest weapon name.
+// SINGLE PLAYER's second challenge; then at 640 x 360 with three ability dials, the longest weapon name and a
+// stowed shotgun.
 TEST_F(ScreenshotSet, TheDemosKeepawayAfter200TicksAndWithAFullHudIn640x360)
 {
     const std::string keepaway = IntoDemo + Press("A") + "screen DemoSinglePlayer frames 10 " + Press("Right") +
                                  Press("A", 15) + "screen GameScreen frames 200 ";
     Take("DemoKeepaway", keepaway);
     Edit("player1.profile", {{"BasicHead", "HelicopterHat"}, {"BasicCore", "Jetpack"}, {"BasicLegs", "SpaceBoots"}});
-    Edit("DemoChallenges/DemoKeepaway.data", {{"\"Rifle\"", "\"GrenadeLauncher\""}});
+    Edit("DemoChallenges/DemoKeepaway.data", {{"\"Rifle\"", "\"GrenadeLauncher\", \"SecondaryWeapon\": \"Shotgun\""}});
     Take("Keepaway640x360", keepaway, "", "640x360");
 }
 
