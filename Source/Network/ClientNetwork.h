@@ -3,6 +3,7 @@
 #include "Engine/Runtime/Input/Input.h"
 #include "Libraries/Net/Client.h"
 #include "Libraries/Net/Memory.h"
+#include "Source/Network/ClientLines.h"
 #include "Source/Network/Journal.h"
 #include "Source/Network/LocalDevices.h"
 #include "Source/Network/LogBudget.h"
@@ -107,6 +108,9 @@ public:
     const std::string& GetSavedJournal() const { return savedJournal; }
 
     int32_t GetClientIndex() const { return clientIndex; }
+    // Connected, the client's request for its players is held by the server until the match, vote or
+    // intermission it is in with other players has passed: it is added at the server's next wait.
+    bool WaitsForNextMatch() const;
     uint32_t GetFrame() const { return frame; }
     uint32_t GetNextStateFrame() const { return nextStateFrame; }
     // How often, after its place at the start, the client was moved because its ticks fell behind its
@@ -196,14 +200,20 @@ private:
     void RemovePickup(uint16_t id, bool fade);
     void RemoveProjectile(uint16_t id);
     void RemoveTrigger(uint16_t id);
-    // Why a connection that had come about ended, as far as this machine can tell.
-    std::string WhyDisconnected() const;
-    // Says once in each wait for a vote that lasts that the client waits for players.
+    // What this machine can tell of why a connection that had come about ended.
+    ClientLines::Ended Ending() const;
+    // Says once in each wait for a vote that lasts that the client waits for players, or for the next
+    // vote where the server holds its request.
     void NoteWaitForPlayers();
+    // The server has added a local player: it took the request rather than hold it for its next wait.
+    bool HasPlayersAdded() const;
 
     // A wait for the vote this long is told: longer than the shipped server waits for newcomers
     // (ConnectionTimeout), so a server that has its players begins its vote first.
     static constexpr int64_t PlayerWaitLineNanoseconds = 15'000'000'000;
+    // A request unanswered this long after the connection came about is held by the server: it adds the
+    // players of one it takes within a round trip.
+    static constexpr int64_t HeldAfterNanoseconds = 3'000'000'000;
     // Seconds either end of a connection waits, hearing nothing, before it lets the connection go.
     static constexpr int ConnectionTimeoutSeconds = 10;
 
@@ -276,9 +286,13 @@ private:
     uint64_t playTicks = 0;
     uint64_t playPackets = 0;
     bool countsLogged = false;
-    // When the client, connected, began to wait for a vote; negative while it does not wait.
+    // When the client, connected, began to wait for a vote, and whether its players had been added then;
+    // negative while it does not wait.
     int64_t waitingSince = -1;
+    bool waitAdded = false;
     bool playerWaitLogged = false;
+    // When the connection came about, by the role's clock.
+    int64_t connectedAt = 0;
     // The last update that came a whole connection time-out after the one before (the process stopped, the
     // machine suspended or too busy), and the role's clock when it came; zero before one did.
     int64_t stall = 0;
