@@ -14,6 +14,7 @@
 #include "Source/GameTypes/GameType.h"
 #include "Source/Network/ClientNetwork.h"
 #include "Source/Network/LocalNetwork.h"
+#include "Source/Network/ServerLines.h"
 #include "Source/Network/ServerNetwork.h"
 #include "Source/Tools/Tools.h"
 #include "Source/World/World.h"
@@ -274,7 +275,7 @@ std::unique_ptr<Network> Vantorel_::CreateServerNetwork(StringView path)
 {
     if (!cryptoReady)
     {
-        Log::Write("a dedicated server cannot start without libsodium: {} is not used", path);
+        Log::Write(ServerLines::NoLibsodium(path));
         return nullptr;
     }
     const ServerSettings settings = LoadRoleFile<ServerSettings>(GetApplication()->GetFileManager(), path);
@@ -286,24 +287,12 @@ std::unique_ptr<Network> Vantorel_::CreateServerNetwork(StringView path)
         return nullptr;
     if (role->GetOfferedConfigurations().empty())
     {
-        Log::Write("no game configuration has room for its bots and {} players (MaximumPlayers in {}): the "
-                   "server does not start",
-                   settings.maximumPlayers, path);
+        Log::Write(ServerLines::NoConfigurationFits(settings.maximumPlayers, path));
         return nullptr;
     }
     role->SetJournalWriter(MakeJournalWriter());
     // A host learns here whether other machines can join, rather than from players who cannot.
-    const Net::Address bound = role->GetAddress();
-    if (bound.IsEveryAddress())
-        // A socket serves one family: bound to :: it takes no IPv4 client.
-        Log::Write("a dedicated server listens on port {} at every {}address of this machine ({})", bound.GetPort(),
-                   bound.GetType() == Net::ADDRESS_IPV6 ? "IPv6 " : "", bound.HostText());
-    else if (bound.IsLoopback())
-        Log::Write("a dedicated server listens on port {} at {}: only this machine can join it; for other machines "
-                   "set HostingIp = \"{}\" in {}",
-                   bound.GetPort(), bound.HostText(), bound.GetType() == Net::ADDRESS_IPV6 ? "::" : "0.0.0.0", path);
-    else
-        Log::Write("a dedicated server listens on port {} at {}", bound.GetPort(), bound.HostText());
+    Log::Write(ServerLines::Listens(role->GetAddress(), path));
     return role;
 }
 
@@ -311,7 +300,7 @@ std::unique_ptr<Network> Vantorel_::CreateClientNetwork(StringView path)
 {
     if (!cryptoReady)
     {
-        Log::Write("a client cannot join a server without libsodium: {} is not used", path);
+        Log::Write(ClientLines::NoLibsodium(path));
         return nullptr;
     }
     const ClientSettings settings = LoadRoleFile<ClientSettings>(GetApplication()->GetFileManager(), path);

@@ -84,6 +84,11 @@ std::string ServerName(const std::string& matcherIp, uint16_t matcherPort)
     return address.IsValid() ? address.ToString() : FormatText("{}:{}", matcherIp, matcherPort);
 }
 
+std::string NoLibsodium(Lumvek::StringView path)
+{
+    return FormatText("a client cannot join a server without libsodium: {} is not used", path);
+}
+
 std::string LinkLocalSource(const std::string& server, const Net::Address& source)
 {
     return FormatText("this machine reaches the server {} from its link-local address {} alone, which a server cannot "

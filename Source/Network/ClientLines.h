@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Engine/Foundation/StringView.h"
 #include "Libraries/Net/Address.h"
 
 #include <cstdint>
@@ -47,6 +48,8 @@ struct Ended
 // The server as every line names it: an IPv6 host in brackets before its port.
 std::string ServerName(const std::string& matcherIp, uint16_t matcherPort);
 
+// The role cannot be made: connect tokens are sealed with libsodium.
+std::string NoLibsodium(Lumvek::StringView path);
 // As it starts, a client whose machine reaches the server from a link-local address alone.
 std::string LinkLocalSource(const std::string& server, const Net::Address& source);
 // The client could not make itself a token (an address the settings check let through, or no libsodium).

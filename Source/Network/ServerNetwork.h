@@ -320,6 +320,10 @@ private:
     static constexpr double OtherServersLinePeriod = 60.0;
     uint64_t reportedOtherServers = 0;
     double nextOtherServersLine = 0.0;
+    // How often, in seconds of the role's clock, the server asks whether its machine still holds the address
+    // it is bound to, and when it asks next.
+    static constexpr double AddressCheckSeconds = 1.0;
+    double nextAddressCheck = 0.0;
     // The game system may stop a role again after it has stopped: the totals are logged once.
     bool countsLogged = false;
 };
