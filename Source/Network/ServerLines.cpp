@@ -45,11 +45,14 @@ std::string WhatToSet(const Net::Address& own, const Net::Address& named)
 
 // Connections that end while nothing leaves for them ended on this machine's side: its address or its way
 // to them went. The last send tells, since the server sends to every connection every update.
-std::string WhileSendsFail(int sendError, const char* whom)
+std::string WhileSendsFail(int sendError, bool several)
 {
-    return FormatText(" while nothing could be sent to {} ({}): this machine lost the address {} reached it at, or "
-                      "its way to them",
-                      whom, std::strerror(sendError), whom);
+    return several ? FormatText(" while nothing could be sent to them ({}): this machine lost the address they reached "
+                                "it at, or its way to them",
+                                std::strerror(sendError))
+                   : FormatText(" while nothing could be sent to it ({}): this machine lost the address the client "
+                                "reached it at, or its way to the client",
+                                std::strerror(sendError));
 }
 
 } // namespace
@@ -172,7 +175,7 @@ std::string Stayed(int client, int32_t players)
 std::string Disconnected(int client, int sendError)
 {
     if (sendError != 0)
-        return FormatText("client {}'s connection ended{}", client, WhileSendsFail(sendError, "it"));
+        return FormatText("client {}'s connection ended{}", client, WhileSendsFail(sendError, false));
     return FormatText("client {} disconnected", client);
 }
 
@@ -209,7 +212,7 @@ std::string EveryPlayerLeft(NetworkState state, int sendError)
     const bool voting = state == NetworkState::Voting;
     if (sendError != 0)
         return FormatText("every player's connection ended before the {} ended{}{}", voting ? "vote" : "match",
-                          WhileSendsFail(sendError, "them"), voting ? "" : ". Leaving the match");
+                          WhileSendsFail(sendError, true), voting ? "" : ". Leaving the match");
     return voting ? "every player left before the vote ended" : "every player left before the match ended: leaving it";
 }
 
@@ -218,7 +221,7 @@ std::string LastPlayerLeft(uint32_t matches, int sendError)
     if (sendError != 0)
         return FormatText("the last player's connection ended after {} matches{}. The server stops: start it again "
                           "to host more",
-                          matches, WhileSendsFail(sendError, "it"));
+                          matches, WhileSendsFail(sendError, false));
     return FormatText("the last player left after {} matches: the server stops. Start it again to host more", matches);
 }
 

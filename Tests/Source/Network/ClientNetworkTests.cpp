@@ -216,6 +216,7 @@ TEST_F(ClientNetworkTest, AClientThatDidNotRunForATimeOutSaysSo)
     for (int tick = 0; tick < 11 * 60; ++tick)
         server->Update(::TickNanoseconds);
     client->Update(11'500'000'000);
+    EXPECT_EQ(client->GetState(), NetworkState::Stopped) << "what came meanwhile is a match that went on without it";
     ASSERT_TRUE(RunUntil([&] { return client->GetState() == NetworkState::Stopped; }));
     EXPECT_TRUE(log.Logged("disconnected: this client did not run for 11.5 seconds (the process was stopped, or the "
                            "machine suspended or too busy), so the server 10.0.0.1:40000 heard nothing from it and "

@@ -943,3 +943,58 @@ TEST_F(ServerNetworkTest, StrangersLeaveAnHonestClientASeat)
 }
 
 } // namespace ServerNetworkTests
+
+namespace ServerNetworkTests
+{
+
+// A server bound to one address that its machine gives up (a lease ended, the address deleted) is reached
+// by no one any more: it says so and stops within a second, rather than blame its players or wait for good.
+// A client that arrives during a match is told, and its screen shown, that it joins at the next vote.
+TEST_F(ServerNetworkTest, AServerWhoseAddressWentStopsAndAHeldClientWaitsForTheNextVote)
+{
+    struct Losable final : Net::Transport
+    {
+        Losable(Net::MemoryNetwork& network) : memory(network, Net::Address(10, 0, 0, 1, 40000)) {}
+        bool Send(const Net::Address& to, const uint8_t* data, int bytes) override
+        {
+            return memory.Send(to, data, bytes);
+        }
+        int Receive(Net::Address& from, uint8_t* data, int bytes) override { return memory.Receive(from, data, bytes); }
+        Net::Address GetAddress() const override { return memory.GetAddress(); }
+        bool HoldsItsAddress() const override { return held; }
+        Net::MemoryTransport memory;
+        bool held = true;
+    } losable(network);
+    settings.connectionTimeout = 1.0f;
+    server = std::make_unique<ServerNetwork>(context, settings, 7, &losable);
+    Connect(140, 1);
+    Connect(141, 1);
+    ASSERT_NO_FATAL_FAILURE(StartMatch());
+    GameContext own;
+    own.registry = &assets.registry;
+    own.configuration.players.emplace_back();
+    Net::MemoryTransport transport(network, Net::Address(10, 0, 1, 1, 50000));
+    ClientNetwork late(own, ClientSettings{{}, "10.0.0.1", 40000}, 9, &transport);
+    LogCapture log;
+    ASSERT_TRUE(RunUntil([&] { return late.WaitsForNextMatch(); }, 600, &late));
+    ASSERT_TRUE(RunUntil([&] { return !log.StartingWith("this client waits").empty(); }, 1200, &late));
+    EXPECT_EQ(log.StartingWith("this client waits"),
+              std::vector<std::string>{"this client waits for the next vote: the server 10.0.0.1:40000 is in a match "
+                                       "with other players, in its vote or in the intermission after a match, and "
+                                       "adds this client's players once it waits for players again"});
+    server->SaveJournal();
+    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Leaving; }, 600, &late));
+    server->BeginEnding();
+    ASSERT_TRUE(RunUntil([&] { return own.configuration.players[0].id != Slot::NoId; }, 1200, &late));
+    EXPECT_FALSE(late.WaitsForNextMatch());
+
+    losable.held = false;
+    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Stopped; }, 61, &late));
+    EXPECT_TRUE(log.Logged("this machine no longer holds 10.0.0.1, the address the server listens at: nothing "
+                           "reaches it at 10.0.0.1:40000 and nothing leaves from there, so the server stops. Start it "
+                           "again once the machine holds that address, or with HostingIp = \"0.0.0.0\" in "
+                           "Assets/server.config for every address of the machine"));
+    EXPECT_FALSE(server->LastPlayerLeft());
+}
+
+} // namespace ServerNetworkTests
