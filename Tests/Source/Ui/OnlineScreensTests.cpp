@@ -62,7 +62,7 @@ protected:
         {
             NetworkStatus status;
             if (const Network* current = match.network)
-                status = {true, clientRole, current->GetState(), current->timer, current->duration};
+                status = {true, clientRole, current->GetState(), current->timer, current->duration, held};
             return status;
         };
         frontEnd.votingOptions = [this] { return offered; };
@@ -99,14 +99,30 @@ protected:
         return screen.GetElement(Lumvek::StringView::FromCString(name))->visible == 1;
     }
 
-    // Whether the current role is a client of a server, rather than a local game's.
+    // Whether the current role is a client of a server, rather than a local game's, and one whose server
+    // holds its request for the next match.
     bool clientRole = true;
+    bool held = false;
     int32_t clientsMade = 0;
     int32_t serversMade = 0;
     std::array<uint32_t, 3> offered{0, 1, 2};
     std::vector<std::pair<uint8_t, uint32_t>> sent;
     std::vector<uint32_t> reports;
 };
+
+// A client whose server plays a match with others is not searching for anyone: its screen says what it waits for.
+TEST_F(OnlineScreens, MatchmakingSaysWhenTheClientWaitsForTheNextMatch)
+{
+    MakeRole();
+    MatchmakingScreen& screen = MatchmakingScreen::Open(*app.gui, frontEnd, nullptr, 0);
+    for (const bool waits : {true, false})
+    {
+        held = waits;
+        app.Frame();
+        app.Frame();
+        EXPECT_EQ(TextOf(*screen.GetElement("Header")), waits ? "WAITING FOR THE NEXT MATCH" : "SEARCHING FOR PLAYERS");
+    }
+}
 
 TEST_F(OnlineScreens, MatchmakingMakesTheClientRoleOnlyWhenThereIsNoneAndDrawsItsCircleOver30Seconds)
 {
