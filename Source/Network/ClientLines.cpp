@@ -163,8 +163,9 @@ std::string WaitsForPlayers(const std::string& server, bool added, size_t here)
                           "its vote or in the intermission after a match, and adds this client's players once it "
                           "waits for players again",
                           server);
-    return FormatText("this client waits for players: the server {} begins a vote once enough have joined ({} here now)",
-                      server, here);
+    return FormatText(
+        "this client waits for players: the server {} begins a vote once enough have joined ({} here now)", server,
+        here);
 }
 
 std::string RequestCounts(uint64_t requests, uint64_t received, bool turnedAway)

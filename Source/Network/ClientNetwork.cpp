@@ -21,9 +21,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <cerrno>
 #include <cmath>
-#include <cstring>
 #include <numeric>
 #include <span>
 #include <string>
@@ -795,9 +793,8 @@ void ClientNetwork::TimeState(uint32_t serverFrame)
         // Back to half the slack above the spare.
         const float raised = std::min(std::ceil(spare + SlackFrames / 2.0f - margin), range);
         if (TakeTimingLine())
-            Log::Write(ClientLines::InputsShort(margin, spare,
-                                                std::clamp(lead + static_cast<int32_t>(raised), -MaximumLead,
-                                                           MaximumLead)));
+            Log::Write(ClientLines::InputsShort(
+                margin, spare, std::clamp(lead + static_cast<int32_t>(raised), -MaximumLead, MaximumLead)));
         // A lead that was just lowered too far waits twice as long before it comes down again.
         if (std::exchange(lowered, false))
             lowerAfter = std::min(2 * lowerAfter, MaximumLowerAfter);

@@ -86,8 +86,7 @@ std::string NoSlots(uint32_t slots)
     return FormatText("the server could not start its {} client slots", slots);
 }
 
-std::string LeftOutOfVote(const std::string& configuration, size_t bots, uint32_t maximumPlayers,
-                          uint32_t matchPlayers)
+std::string LeftOutOfVote(const std::string& configuration, size_t bots, uint32_t maximumPlayers, uint32_t matchPlayers)
 {
     return FormatText("the configuration {} is left out of the vote: its {} bots and {} players (MaximumPlayers) "
                       "would not all have a place among the {} players of a match",
@@ -197,8 +196,7 @@ std::string NoNewInput(double seconds)
 
 std::string SentAway(int client, const std::string& why, double wait)
 {
-    return FormatText("client {} {}: disconnecting it; its address may connect again in {} seconds", client, why,
-                      wait);
+    return FormatText("client {} {}: disconnecting it; its address may connect again in {} seconds", client, why, wait);
 }
 
 std::string IdlePlayersRemoved(int client, size_t players, double seconds)

@@ -14,10 +14,7 @@
 #include "Source/World/World.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <random>
 #include <utility>
 

@@ -16,8 +16,8 @@ TEST(RoleLines, EachLineTellsWhatTheFactsShow)
     ClientLines::Ended addressGoneSendsFail = addressGone;
     addressGoneSendsFail.sendError = EADDRNOTAVAIL;
     const ClientLines::Ended stalled{"10.0.0.1:40000", true, true, Net::Address("10.0.0.2"), 15.04, 0};
-    const ClientLines::Unconnected turnedAwayThenSilent{"10.0.0.1", 40000, "connection request timed out", true, 0,
-                                                        Net::Address(), 0, true};
+    const ClientLines::Unconnected turnedAwayThenSilent{
+        "10.0.0.1", 40000, "connection request timed out", true, 0, Net::Address(), 0, true};
     const std::pair<std::string, const char*> rows[] = {
         // Held out of the match in play, as opposed to waiting with the server for more players.
         {ClientLines::WaitsForPlayers("10.0.0.1:40000", false, 0),
