@@ -291,7 +291,9 @@ void ServerNetwork::Update(int64_t delta)
         {
             StepCameras();
             SendGameStates(false);
-            nextStateTime = time + serverSettings.gameStateUpdateRate;
+            // The schedule runs on from the state that was due, not from this update, or every period
+            // would round up to whole updates; after a stall it starts again rather than bursting.
+            nextStateTime = std::max(nextStateTime + serverSettings.gameStateUpdateRate, time);
             nextStateFrame = frame + 1;
         }
         break;
@@ -735,6 +737,7 @@ void ServerNetwork::RemoveClient(int client)
 {
     const ClientSlot& slot = clients[static_cast<size_t>(client)];
     const bool hadPlayers = slot.playerCount > 0;
+    const bool heldPlayers = slot.HoldsPlayers();
     // A connection without players that leaves before it is sent away comes back as one sent away does:
     // otherwise strangers who leave just before their time is up would hold the seats for good. One whose
     // players waited for the next match dodged no time limit: it leaves as a player does.
@@ -761,18 +764,25 @@ void ServerNetwork::RemoveClient(int client)
         mostPlayers = std::min(mostPlayers, players.size());
     // A client that never added a player (a refused or probing connection) leaves the server running,
     // and so does the last player's before a match has ended: a stranger who joins and leaves before
-    // the honest players have played would otherwise stop it.
-    if (hadPlayers && players.empty())
+    // the honest players have played would otherwise stop it. So does one while another connection's
+    // players wait for the next match: it is not the last.
+    const auto waiting = std::count_if(clients.begin(), clients.end(),
+                                       [](const ClientSlot& other) { return other.HoldsPlayers(); });
+    if (heldPlayers && players.empty())
     {
-        if (endedMatches > 0)
+        if (endedMatches > 0 && waiting == 0)
         {
             Log::Write("the last player left after {} matches: the server stops. Start it again to host more",
                        endedMatches);
             lastPlayerLeft = true;
             Stop();
+            return;
         }
-        else
-            ReturnToWaiting();
+        if (endedMatches > 0)
+            Log::Write("the last player left after {} matches, but {} connections wait to add players: the server "
+                       "waits for players again",
+                       endedMatches, waiting);
+        ReturnToWaiting();
     }
 }
 

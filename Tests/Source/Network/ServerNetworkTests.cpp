@@ -413,7 +413,7 @@ TEST_F(ServerNetworkTest, StatesGoOutOncePerPeriodAndTheEndSendsAReliableOneAndA
     TestClient& client = Connect(51, 1);
     ASSERT_NO_FATAL_FAILURE(StartMatch());
     // One state at once for frame 0, then none until frame 1 is stepped at its deadline a quarter of a
-    // second on, and from then one a tenth of a second.
+    // second on, and from then one a tenth of a second, not one every seven updates.
     Run(61);
     client.client.SendPackets();
     client.client.ReceivePackets();
@@ -430,8 +430,8 @@ TEST_F(ServerNetworkTest, StatesGoOutOncePerPeriodAndTheEndSendsAReliableOneAndA
         }
         client.client.ReleaseMessage(message);
     }
-    EXPECT_GE(states, 7);
-    EXPECT_LE(states, 9);
+    EXPECT_GE(states, 9);
+    EXPECT_LE(states, 10);
     client.Drain();
 
     server->SaveJournal();
@@ -444,6 +444,36 @@ TEST_F(ServerNetworkTest, StatesGoOutOncePerPeriodAndTheEndSendsAReliableOneAndA
     client.client.ReceivePackets();
     EXPECT_EQ(client.Drain(1), (std::vector<GameMessageType>{GameMessageType::GameState, GameMessageType::EndGame}));
 }
+
+// States keep to the configured rate on average, whole updates or not; one a frame at most.
+class StateRateTest : public ServerNetworkTest, public testing::WithParamInterface<std::tuple<double, int>>
+{
+};
+
+TEST_P(StateRateTest, StatesKeepTheirRateOverTenSecondsOfUpdates)
+{
+    const auto [period, expected] = GetParam();
+    settings.maximumPlayers = 1;
+    settings.gameStateUpdateRate = period;
+    StartServer();
+    TestClient& client = Connect(51, 1);
+    ASSERT_NO_FATAL_FAILURE(StartMatch());
+    ASSERT_TRUE(RunUntil([&] { return server->GetFrame() >= 1; }));
+    client.Drain();
+    int states = 0;
+    for (int i = 0; i < 600; ++i)
+    {
+        Run();
+        const std::vector<GameMessageType> types = client.Drain();
+        states += static_cast<int>(std::count(types.begin(), types.end(), GameMessageType::GameState));
+    }
+    EXPECT_GE(states, expected - 1);
+    EXPECT_LE(states, expected + 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Periods, StateRateTest,
+                         testing::Values(std::make_tuple(1.0 / 30.0, 300), std::make_tuple(0.05, 200),
+                                         std::make_tuple(0.1, 100)));
 
 // A client leaves as a newcomer answers its challenge, and the server reads both in one update: the
 // leaver's player goes at once, and the newcomer, whatever slot it gets, never drives it.
@@ -690,6 +720,41 @@ TEST_F(ServerNetworkTest, PlayersWhoLeftSpendNeitherTheCountdownNorTheServer)
         ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().empty(); }));
         EXPECT_EQ(server->GetState(), round == 0 ? NetworkState::Waiting : NetworkState::Leaving);
     }
+}
+
+// A client that joins during a later match holds its request for the next Waiting: the playing players
+// leaving does not stop the server under it, and it is seated.
+TEST_F(ServerNetworkTest, AHeldConnectionKeepsTheServerWhenTheLastPlayerLeaves)
+{
+    settings.intermissionDuration = 0.5f;
+    settings.connectionTimeout = 1.0f;
+    StartServer();
+    TestClient& first = Connect(121, 1);
+    TestClient& second = Connect(122, 1);
+    for (int match = 0; match < 2; ++match)
+    {
+        ASSERT_NO_FATAL_FAILURE(StartMatch());
+        if (match == 1)
+            break;
+        server->SaveJournal();
+        ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Leaving; }));
+        server->BeginEnding();
+        ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Waiting; }));
+    }
+    TestClient& late = Connect(123, 1);
+    Run(10);
+    LogCapture log;
+    first.client.Disconnect();
+    second.client.Disconnect();
+    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Leaving; }));
+    EXPECT_FALSE(server->LastPlayerLeft());
+    EXPECT_EQ(log.StartingWith("the last player left after 1 matches, but 1 connections wait").size(), 1u);
+    server->BeginEnding();
+    ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 1; }));
+    EXPECT_EQ(server->GetPlayers()[0].client, late.client.GetClientIndex());
+    late.client.Disconnect();
+    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Stopped; }));
+    EXPECT_TRUE(server->LastPlayerLeft());
 }
 
 // Eight connections without players fill the server; a client it denies says so once and gets a seat
