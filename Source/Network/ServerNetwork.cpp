@@ -92,6 +92,13 @@ uint32_t ConfigurationCount(const GameContext& context)
     return context.registry ? static_cast<uint32_t>(context.registry->configurations.Count()) : 0;
 }
 
+// The name a configuration travels by; empty for one the server does not have.
+std::string_view ConfigurationKey(const GameContext& context, uint32_t index)
+{
+    const GameConfiguration* configuration = context.registry ? context.registry->configurations.Get(index) : nullptr;
+    return configuration ? std::string_view(configuration->key) : std::string_view();
+}
+
 // A number of frames with one decimal.
 std::string Tenths(double frames)
 {
@@ -257,7 +264,8 @@ void ServerNetwork::Update(int64_t delta)
                                             [&](VotingOptionsMessage& message)
                                             {
                                                 message.duration = serverSettings.voteDuration;
-                                                message.options = votingOptions;
+                                                for (size_t i = 0; i < votingOptions.size(); ++i)
+                                                    message.options[i].Set(ConfigurationKey(context, votingOptions[i]));
                                             });
         }
         break;
@@ -518,7 +526,11 @@ void ServerNetwork::ChooseOfferedConfigurations()
             continue;
         // Bots take the ids the players leave, and every one needs a player record of the world.
         const size_t bots = configuration->bots.size();
-        if (bots + serverSettings.maximumPlayers <= World::PlayerCount)
+        if (configuration->key.size() > ConfigurationName::MaxLength)
+            Log::Write("the configuration {} is left out of the vote: its name is longer than the {} bytes a vote "
+                       "sends",
+                       configuration->key, ConfigurationName::MaxLength);
+        else if (bots + serverSettings.maximumPlayers <= World::PlayerCount)
             offered.push_back(i);
         else
             Log::Write("the configuration {} is left out of the vote: its {} bots and {} players (MaximumPlayers) "
@@ -658,6 +670,23 @@ void ServerNetwork::HandleMessage(int client, Net::Message& message)
             if (ChangesPlay(*own, input.input))
                 own->idleSeconds = 0.0;
         }
+        break;
+    }
+    case GameMessageType::MissingConfiguration:
+    {
+        // Only a client the vote was sent to has a say: a stranger would leave without its cool-down.
+        const auto& missing = static_cast<const MissingConfigurationMessage&>(message);
+        if (!clients[static_cast<size_t>(client)].HasPlayers())
+        {
+            if (Refuse(client, GameMessageType::MissingConfiguration))
+                Log::Write("client {} without players says it lacks a configuration: ignored", client);
+            break;
+        }
+        if (MayLog(client, true))
+            Log::Write("client {} does not have the configuration {} that the vote offers: its configurations "
+                       "(Assets/Configurations/Configurations.json) differ from the server's. Disconnecting it",
+                       client, ConfigurationKey(context, votingOptions[missing.option]));
+        Dismiss(client);
         break;
     }
     default:
@@ -1113,7 +1142,7 @@ void ServerNetwork::BeginLoading()
                                        [&](SetConfigurationMessage& message)
                                        {
                                            message.duration = serverSettings.loadDuration;
-                                           message.configuration = chosenOption;
+                                           message.configuration.Set(ConfigurationKey(context, chosenOption));
                                        });
 }
 
