@@ -41,7 +41,6 @@ MessageLimits LimitsOf(const GameContext& context)
     return context.registry ? MessageLimits::FromRegistry(*context.registry) : MessageLimits();
 }
 
-
 // The server's wait for its first frame, as a server made with the default settings has it. One that
 // waits longer only gets the inputs earlier; one that waits less shows it in its states.
 const double AssumedForceUpdateTimeout = ServerSettings().forceUpdateTimeout;

@@ -105,8 +105,7 @@ void SeatLine::HoldSeats(double now)
     for (auto& [host, held] : hosts)
     {
         const auto begin = held.places.begin(), end = begin + held.count;
-        const auto newest =
-            std::max_element(begin, end, [](Place a, Place b) { return a->joined < b->joined; });
+        const auto newest = std::max_element(begin, end, [](Place a, Place b) { return a->joined < b->joined; });
         const auto handsDown = [&](Place other)
         { return other == *newest || (stopped(*other) && (*newest)->joined > other->lastAsked); };
         if (newest != begin && !stopped(**newest) && std::all_of(begin, end, handsDown))

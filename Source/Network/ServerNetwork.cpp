@@ -795,8 +795,8 @@ void ServerNetwork::RemoveClient(int client)
     // and so does the last player's before a match has ended: a stranger who joins and leaves before
     // the honest players have played would otherwise stop it. So does one while another connection's
     // players wait for the next match: it is not the last.
-    const auto waiting = std::count_if(clients.begin(), clients.end(),
-                                       [](const ClientSlot& other) { return other.HoldsPlayers(); });
+    const auto waiting =
+        std::count_if(clients.begin(), clients.end(), [](const ClientSlot& other) { return other.HoldsPlayers(); });
     if (heldPlayers && players.empty())
     {
         if (endedMatches > 0 && waiting == 0)

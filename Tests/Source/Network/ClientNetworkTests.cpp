@@ -308,80 +308,44 @@ TEST_F(ClientNetworkTest, AfterTheIntermissionTheClientWaitsWithTheServerForTheN
     EXPECT_FLOAT_EQ(client->duration, serverSettings.voteDuration - 0.5f);
 }
 
-// The vote and its choice name the server's configurations: a client whose list is in another order
-// or longer votes among and plays the server's; one that lacks an option says so at once, tells the
-// server and leaves without loading any.
-TEST_F(ClientNetworkTest, AClientWhoseConfigurationsDifferPlaysTheServersOrLeaves)
+// The vote and its choice name the server's configurations (Quick and Long): a client whose list is in
+// another order or longer plays the server's; one that lacks an option says so, and the server names
+// it, and it leaves. Either way it never loads another than the server's.
+class DifferingConfigurations : public ClientNetworkTest,
+                                public testing::WithParamInterface<std::pair<const char*, bool>>
 {
-    const auto writeAssets = [](DataTesting::RegistryTestFolder& folder, const std::vector<std::string>& list)
-    {
-        folder.WriteStandardDefinitions();
-        std::string text;
-        for (const std::string& name : list)
+};
+
+TEST_P(DifferingConfigurations, AClientPlaysTheServersConfigurationOrSaysItLacksOneAndLeaves)
+{
+    const auto& [list, plays] = GetParam();
+    DataTesting::RegistryTestFolder own;
+    own.WriteStandardDefinitions();
+    for (const std::string name : {"Quick", "Long", "Extra", "Lung"})
+        own.Write("Configurations/" + name + ".data", R"({"Name": ")" + name + R"(", "GameType": "Deathmatch"})");
+    own.Write("Configurations/Configurations.json", std::string(list));
+    own.registry.LoadAll();
+    clientContext.registry = &own.registry;
+    StartServer();
+    StartClient();
+    LogCapture log;
+    RunUntil(
+        [&]
         {
-            text += (text.empty() ? "[\"" : ", \"") + name + "\"";
-            folder.Write("Configurations/" + name + ".data", R"({"Name": ")" + name + R"(", "GameType": "Deathmatch"})");
-        }
-        folder.Write("Configurations/Configurations.json", text + "]");
-        folder.registry.LoadAll();
-    };
-    DataTesting::RegistryTestFolder serverAssets;
-    writeAssets(serverAssets, {"Quick", "Long", "Wide"});
-    struct Case
-    {
-        const char* name;
-        std::vector<std::string> list;
-        bool plays;
-    };
-    const Case cases[] = {
-        {"in another order", {"Wide", "Long", "Quick"}, true},
-        {"longer", {"Extra", "Quick", "Long", "Wide"}, true},
-        {"shorter", {"Quick", "Long"}, false},
-        {"one name differs", {"Quick", "Lung", "Wide"}, false},
-    };
-    for (const Case& test : cases)
-    {
-        SCOPED_TRACE(test.name);
-        DataTesting::RegistryTestFolder clientAssets;
-        writeAssets(clientAssets, test.list);
-        GameContext serverSide, clientSide;
-        serverSide.registry = &serverAssets.registry;
-        clientSide.registry = &clientAssets.registry;
-        clientSide.configuration.players.emplace_back(nullptr, 0);
-        Net::MemoryNetwork memory;
-        Net::MemoryTransport serverEnd(memory, Net::Address(10, 0, 0, 1, 40000));
-        Net::MemoryTransport clientEnd(memory, Net::Address(10, 0, 0, 2, 50000));
-        ServerNetwork host(serverSide, serverSettings, 5, &serverEnd);
-        ClientNetwork player(clientSide, clientSettings, 77, &clientEnd);
-        const auto key = [](const DataRegistry& registry, uint32_t index)
-        { return index < registry.configurations.Count() ? registry.configurations.At(index).key : std::string(); };
-        LogCapture log;
-        for (int tick = 0; tick < 1200 && player.GetState() != NetworkState::Playing &&
-                           player.GetState() != NetworkState::Stopped;
-             ++tick)
-        {
-            player.Update(16'666'667);
-            player.Step(Tick);
-            host.Update(16'666'667);
-            TakeGameSystemSteps(host);
-            TakeGameSystemSteps(player);
-            for (size_t i = 0; i < 3 && player.GetState() == NetworkState::Voting; ++i)
-            {
-                EXPECT_EQ(key(clientAssets.registry, player.GetVotingOptions()[i]),
-                          key(serverAssets.registry, host.GetVotingOptions()[i]));
-            }
-            if (!clientSide.configuration.key.empty())
-            {
-                EXPECT_EQ(clientSide.configuration.key, serverSide.configuration.key);
-            }
-        }
-        EXPECT_EQ(player.ConfigurationsDiffer(), !test.plays);
-        EXPECT_EQ(player.GetState(), test.plays ? NetworkState::Playing : NetworkState::Stopped);
-        EXPECT_EQ(clientSide.configuration.key, test.plays ? serverSide.configuration.key : std::string());
-        EXPECT_EQ(log.StartingWith("client 0 does not have the configuration").size(), test.plays ? 0u : 1u);
-        EXPECT_EQ(log.StartingWith("the server 10.0.0.1:40000 offers the configuration").size(), test.plays ? 0u : 1u);
-    }
+            EXPECT_TRUE(clientContext.configuration.key.empty() ||
+                        clientContext.configuration.key == serverContext.configuration.key);
+            return client->GetState() == NetworkState::Playing || client->GetState() == NetworkState::Stopped;
+        });
+    EXPECT_EQ(client->GetState(), plays ? NetworkState::Playing : NetworkState::Stopped);
+    EXPECT_EQ(client->ConfigurationsDiffer(), !plays);
+    EXPECT_EQ(log.StartingWith("client 0 does not have the configuration").size(), plays ? 0u : 1u);
+    EXPECT_EQ(log.StartingWith("the server 10.0.0.1:40000 offers the configuration").size(), plays ? 0u : 1u);
 }
+
+INSTANTIATE_TEST_SUITE_P(Lists, DifferingConfigurations,
+                         testing::Values(std::pair(R"(["Long", "Quick"])", true),
+                                         std::pair(R"(["Extra", "Quick", "Long"])", true),
+                                         std::pair(R"(["Quick"])", false), std::pair(R"(["Quick", "Lung"])", false)));
 
 TEST_F(ClientNetworkTest, ItIgnoresWhatItCannotHoldAndDropsOldStates)
 {

@@ -197,8 +197,9 @@ void FillGameMessageSample(Net::Message& message, const MessageLimits& limits, u
         break;
     case GameMessageType::SetConfiguration:
         As<SetConfigurationMessage>(message).duration = middle ? 5.0f : -0.0f;
-        As<SetConfigurationMessage>(message).configuration.Set(
-            top ? std::string(ConfigurationName::MaxLength, 'z') : middle ? "Default" : "");
+        As<SetConfigurationMessage>(message).configuration.Set(top      ? std::string(ConfigurationName::MaxLength, 'z')
+                                                               : middle ? "Default"
+                                                                        : "");
         break;
     case GameMessageType::SetLoadouts:
     {
