@@ -224,6 +224,8 @@ void Vantorel_::ShowStartScreen()
 {
     if (const auto* server = dynamic_cast<const ServerNetwork*>(network))
         lastPlayerLeft = server->LastPlayerLeft();
+    if (const auto* client = dynamic_cast<const ClientNetwork*>(network))
+        configurationsDiffer = client->ConfigurationsDiffer();
     network = nullptr;
     networkOwner.reset();
     if (!headless)
@@ -364,7 +366,7 @@ void Vantorel_::DriveRoleRun()
     {
         Log::Write("the {} ended after {} matches", options.server ? "server" : "client", matchesLeft);
         // A server whose players all left after a match stops as it should, with or without --matches.
-        Finish(done || lastPlayerLeft ? 0 : 1);
+        Finish(done || lastPlayerLeft ? 0 : configurationsDiffer ? 4 : 1);
     }
 }
 

@@ -208,6 +208,15 @@ std::string LeadAtEnd(int32_t lead, float margin, float spare)
                       lead, Tenths(margin), Tenths(spare));
 }
 
+std::string ConfigurationMissing(const std::string& server, bool offered, std::string_view configuration)
+{
+    return FormatText("the server {} {} the configuration \"{}\", which this game's "
+                      "Assets/Configurations/Configurations.json does not name: its configurations differ from the "
+                      "server's, so this client cannot play its matches and leaves. Give this machine the server's "
+                      "Assets/Configurations, then start the client again",
+                      server, offered ? "offers" : "chose", configuration);
+}
+
 std::string LengthNotANumber(float seconds)
 {
     return FormatText("the server gave a length of time of {} seconds: taken as 0", seconds);

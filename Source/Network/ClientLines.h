@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // Every line a client writes for its player: why it could not connect or lost its connection and what
 // to do about it, how it waits, what of the server's messages it could not take and how its timing went.
@@ -77,6 +78,10 @@ std::string MovedToClock(uint32_t frame, uint32_t target);
 std::string InputsShort(float margin, float spare, int32_t lead);
 std::string TimingLeftOut(uint64_t count);
 std::string LeadAtEnd(int32_t lead, float margin, float spare);
+
+// The server offered (in its vote) or chose a configuration, by name, that this game's list does not
+// name: the lists differ, and the client leaves.
+std::string ConfigurationMissing(const std::string& server, bool offered, std::string_view configuration);
 
 // What the client does not take from the server, or does not send.
 std::string LengthNotANumber(float seconds);

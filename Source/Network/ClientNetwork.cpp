@@ -40,11 +40,6 @@ MessageLimits LimitsOf(const GameContext& context)
     return context.registry ? MessageLimits::FromRegistry(*context.registry) : MessageLimits();
 }
 
-uint32_t ConfigurationCount(const GameContext& context)
-{
-    return context.registry ? context.registry->configurations.Count() : 0;
-}
-
 // The server's wait for its first frame, as a server made with the default settings has it. One that
 // waits longer only gets the inputs earlier; one that waits less shows it in its states.
 const double AssumedForceUpdateTimeout = ServerSettings().forceUpdateTimeout;
@@ -212,6 +207,12 @@ void ClientNetwork::Update(int64_t delta)
                 client->ReleaseMessage(message);
         }
     }
+    // A client whose configurations differ has said why it leaves; the server sends it away once it heard.
+    if (ConfigurationsDiffer() && (client->IsDisconnected() || elapsed >= leaveForConfigurationsAt))
+    {
+        Stop();
+        return;
+    }
     // A connection that broke, and one that never came about (no server, refused, timed out), both end
     // the role: waiting on would wait for ever. A full server's seats free as its players leave.
     if (client->IsDisconnected() && !WaitForSeat())
@@ -321,6 +322,33 @@ bool ClientNetwork::WaitsForNextMatch() const
            elapsed - connectedAt >= HeldAfterNanoseconds;
 }
 
+uint32_t ClientNetwork::FindConfiguration(std::string_view name) const
+{
+    if (!context.registry || name.empty())
+        return NoVotingOption;
+    const uint32_t index = context.registry->configurations.FindIndex(name);
+    return context.registry->configurations.Get(index) ? index : NoVotingOption;
+}
+
+void ClientNetwork::LeaveForConfigurations(std::string_view name, int option)
+{
+    if (ConfigurationsDiffer())
+        return;
+    leaveForConfigurationsAt = elapsed + 1'000'000'000;
+    Log::Write(ClientLines::ConfigurationMissing(serverText, option >= 0, name));
+    const int channel = static_cast<int>(GameChannel::Reliable);
+    auto* missing = option >= 0 ? static_cast<MissingConfigurationMessage*>(
+                                      client->CreateMessage(static_cast<int>(MissingConfigurationMessage::Type)))
+                                : nullptr;
+    if (!missing)
+        return;
+    missing->option = static_cast<uint32_t>(option);
+    if (client->CanSendMessage(channel))
+        client->SendMessage(channel, missing);
+    else
+        client->ReleaseMessage(missing);
+}
+
 bool ClientNetwork::IsValidLoadout(uint32_t head, uint32_t core, uint32_t arms, uint32_t legs) const
 {
     return head < limits.heads && core < limits.cores && arms < limits.arms && legs < limits.legs;
@@ -328,6 +356,9 @@ bool ClientNetwork::IsValidLoadout(uint32_t head, uint32_t core, uint32_t arms, 
 
 void ClientNetwork::ApplyMessage(const Net::Message& message)
 {
+    // Leaving for its configurations, the client follows the server no further.
+    if (ConfigurationsDiffer())
+        return;
     GameConfiguration& configuration = context.configuration;
     switch (static_cast<GameMessageType>(message.GetType()))
     {
@@ -365,38 +396,28 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
     }
     case GameMessageType::VotingOptions:
     {
+        // The options travel by name: a list in another order still finds the server's configurations,
+        // and one that lacks any of them cannot play the server's matches.
         const auto& voting = static_cast<const VotingOptionsMessage&>(message);
-        // A server with other data, or a forged message, may name configurations this game lacks:
-        // those options stay empty and the vote goes on with the others.
-        const uint32_t count = ConfigurationCount(context);
-        bool logged = false;
-        for (uint32_t i = 0; i < votingOptions.size(); ++i)
+        std::array<uint32_t, 3> found{};
+        for (uint32_t i = 0; i < found.size(); ++i)
         {
-            const uint32_t option = voting.options[i];
-            votingOptions[i] = option < count ? option : NoVotingOption;
-            if (option >= count && !logged)
-            {
-                Log::Write("the server offers configuration {}, which this game does not have: the option stays empty",
-                           option);
-                logged = true;
-            }
+            found[i] = FindConfiguration(voting.options[i].Get());
+            if (found[i] == NoVotingOption)
+                return LeaveForConfigurations(voting.options[i].Get(), static_cast<int>(i));
         }
+        votingOptions = found;
         BeginTimedState(NetworkState::Voting, Seconds(voting.duration) - 0.5f);
         break;
     }
     case GameMessageType::SetConfiguration:
     {
         const auto& chosen = static_cast<const SetConfigurationMessage&>(message);
-        const GameConfiguration* next =
-            context.registry ? context.registry->configurations.Get(chosen.configuration) : nullptr;
-        if (!next)
-        {
-            Log::Write("the server chose configuration {}, which this game does not have: ignored",
-                       chosen.configuration);
-            return;
-        }
-        chosenOption = chosen.configuration;
-        configuration = *next;
+        const uint32_t index = FindConfiguration(chosen.configuration.Get());
+        if (index == NoVotingOption)
+            return LeaveForConfigurations(chosen.configuration.Get(), -1);
+        chosenOption = index;
+        configuration = *context.registry->configurations.Get(index);
         limits.SetConfiguration(configuration);
         BeginTimedState(NetworkState::Configured, Seconds(chosen.duration));
         break;

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 
 class GameContext;
@@ -125,6 +126,9 @@ public:
     // By registry index; NoVotingOption for an option this game does not have.
     const std::array<uint32_t, 3>& GetVotingOptions() const { return votingOptions; }
     uint32_t GetChosenOption() const { return chosenOption; }
+    // The server offered or chose a configuration this game's list does not name: the client said so
+    // and left, or is leaving.
+    bool ConfigurationsDiffer() const { return leaveForConfigurationsAt >= 0; }
 
     // Tells the server of a local player's new parts on the reliable channel. Parts outside their
     // collections and players without a match id are not sent (logged); false then, or when the
@@ -207,6 +211,11 @@ private:
     void NoteWaitForPlayers();
     // The server has added a local player: it took the request rather than hold it for its next wait.
     bool HasPlayersAdded() const;
+    // The registry index of the loaded configuration of that name; NoVotingOption when there is none.
+    uint32_t FindConfiguration(std::string_view name) const;
+    // The server named a configuration this game lacks: says so once, tells the server which of its
+    // options (none when negative), and leaves once the server lets it go or a second has passed.
+    void LeaveForConfigurations(std::string_view name, int option);
 
     // A wait for the vote this long is told: longer than the shipped server waits for newcomers
     // (ConnectionTimeout), so a server that has its players begins its vote first.
@@ -298,6 +307,9 @@ private:
     int64_t stall = 0;
     int64_t stallEnded = 0;
     bool holdingMessages = false;
+    // When a client whose configurations differ from the server's leaves at the latest; negative while
+    // they do not.
+    int64_t leaveForConfigurationsAt = -1;
     float intermission = 0.0f;
     std::array<uint32_t, 3> votingOptions{};
     uint32_t chosenOption = 0;

@@ -93,6 +93,13 @@ std::string LeftOutOfVote(const std::string& configuration, size_t bots, uint32_
                       configuration, bots, maximumPlayers, matchPlayers);
 }
 
+std::string NameTooLongForVote(std::string_view configuration, size_t maximumLength)
+{
+    return FormatText("the configuration {} is left out of the vote: its name is longer than the {} bytes a vote "
+                      "sends",
+                      configuration, maximumLength);
+}
+
 std::string NoConfigurationFits(uint32_t maximumPlayers, StringView path)
 {
     return FormatText("no game configuration has room for its bots and {} players (MaximumPlayers in {}): the "
@@ -221,6 +228,25 @@ std::string LastPlayerLeft(uint32_t matches, int sendError)
                           "to host more",
                           matches, WhileSendsFail(sendError, false));
     return FormatText("the last player left after {} matches: the server stops. Start it again to host more", matches);
+}
+
+std::string LastPlayerLeftWhileOthersWait(uint32_t matches, size_t waiting)
+{
+    return FormatText("the last player left after {} matches, but {} connections wait to add players: the server "
+                      "waits for players again",
+                      matches, waiting);
+}
+
+std::string LacksConfiguration(int client, std::string_view configuration)
+{
+    return FormatText("client {} does not have the configuration {} that the vote offers: its configurations "
+                      "(Assets/Configurations/Configurations.json) differ from the server's. Disconnecting it",
+                      client, configuration);
+}
+
+std::string LacksConfigurationWithoutPlayers(int client)
+{
+    return FormatText("client {} without players says it lacks a configuration: ignored", client);
 }
 
 std::string RefusalsUnlogged(int client, size_t type)

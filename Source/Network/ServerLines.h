@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // Every line a dedicated server writes for its host: where it listens or why it cannot, how its wait
 // for players goes, who joins, leaves or is sent away and why, what it refuses of its clients, and its
@@ -35,6 +36,8 @@ std::string CannotListen(const std::string& hostingIp, uint16_t hostingPort, int
 std::string NoSlots(uint32_t slots);
 std::string LeftOutOfVote(const std::string& configuration, size_t bots, uint32_t maximumPlayers,
                           uint32_t matchPlayers);
+// A configuration whose name, which the vote sends, is longer than a vote's message holds.
+std::string NameTooLongForVote(std::string_view configuration, size_t maximumLength);
 std::string NoConfigurationFits(uint32_t maximumPlayers, Lumvek::StringView path);
 // Where it listens, with what to set for other machines when only this one can join.
 std::string Listens(const Net::Address& bound, Lumvek::StringView path);
@@ -64,6 +67,11 @@ std::string IdlePlayersRemoved(int client, size_t players, double seconds);
 std::string EveryPlayerLeft(NetworkState state, int sendError);
 // The last player's connection ended after a match: the server stops.
 std::string LastPlayerLeft(uint32_t matches, int sendError);
+// The same while connections that joined during the match wait to add their players: it waits again.
+std::string LastPlayerLeftWhileOthersWait(uint32_t matches, size_t waiting);
+// A client lacks a configuration the vote offers (by name): its list differs from the server's.
+std::string LacksConfiguration(int client, std::string_view configuration);
+std::string LacksConfigurationWithoutPlayers(int client);
 
 // What the server refuses of its clients.
 std::string RefusalsUnlogged(int client, size_t type);

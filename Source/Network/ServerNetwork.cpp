@@ -90,6 +90,13 @@ uint32_t ConfigurationCount(const GameContext& context)
     return context.registry ? static_cast<uint32_t>(context.registry->configurations.Count()) : 0;
 }
 
+// The name a configuration travels by; empty for one the server does not have.
+std::string_view ConfigurationKey(const GameContext& context, uint32_t index)
+{
+    const GameConfiguration* configuration = context.registry ? context.registry->configurations.Get(index) : nullptr;
+    return configuration ? std::string_view(configuration->key) : std::string_view();
+}
+
 } // namespace
 
 ServerNetwork::ServerNetwork(GameContext& context, const ServerSettings& settings, uint64_t seed,
@@ -227,7 +234,8 @@ void ServerNetwork::Update(int64_t delta)
                                             [&](VotingOptionsMessage& message)
                                             {
                                                 message.duration = serverSettings.voteDuration;
-                                                message.options = votingOptions;
+                                                for (size_t i = 0; i < votingOptions.size(); ++i)
+                                                    message.options[i].Set(ConfigurationKey(context, votingOptions[i]));
                                             });
         }
         break;
@@ -261,7 +269,9 @@ void ServerNetwork::Update(int64_t delta)
         {
             StepCameras();
             SendGameStates(false);
-            nextStateTime = time + serverSettings.gameStateUpdateRate;
+            // The schedule runs on from the state that was due, not from this update, or every period
+            // would round up to whole updates; after a stall it starts again rather than bursting.
+            nextStateTime = std::max(nextStateTime + serverSettings.gameStateUpdateRate, time);
             nextStateFrame = frame + 1;
         }
         break;
@@ -485,7 +495,9 @@ void ServerNetwork::ChooseOfferedConfigurations()
             continue;
         // Bots take the ids the players leave, and every one needs a player record of the world.
         const size_t bots = configuration->bots.size();
-        if (bots + serverSettings.maximumPlayers <= World::PlayerCount)
+        if (configuration->key.size() > ConfigurationName::MaxLength)
+            Log::Write(ServerLines::NameTooLongForVote(configuration->key, ConfigurationName::MaxLength));
+        else if (bots + serverSettings.maximumPlayers <= World::PlayerCount)
             offered.push_back(i);
         else
             Log::Write(ServerLines::LeftOutOfVote(configuration->name, bots, serverSettings.maximumPlayers,
@@ -624,6 +636,22 @@ void ServerNetwork::HandleMessage(int client, Net::Message& message)
         }
         break;
     }
+    case GameMessageType::MissingConfiguration:
+    {
+        // Only a client the vote was sent to has a say: a stranger would leave without its cool-down.
+        const auto& missing = static_cast<const MissingConfigurationMessage&>(message);
+        if (!clients[static_cast<size_t>(client)].HasPlayers())
+        {
+            if (Refuse(client, GameMessageType::MissingConfiguration))
+                Log::Write(ServerLines::LacksConfigurationWithoutPlayers(client));
+            break;
+        }
+        if (MayLog(client, true))
+            Log::Write(
+                ServerLines::LacksConfiguration(client, ConfigurationKey(context, votingOptions[missing.option])));
+        Dismiss(client);
+        break;
+    }
     default:
         if (Refuse(client, static_cast<GameMessageType>(message.GetType())))
             Log::Write(ServerLines::ServerOnlyMessage(client, message.GetType()));
@@ -699,6 +727,7 @@ void ServerNetwork::RemoveClient(int client)
 {
     const ClientSlot& slot = clients[static_cast<size_t>(client)];
     const bool hadPlayers = slot.playerCount > 0;
+    const bool heldPlayers = slot.HoldsPlayers();
     // A connection without players that leaves before it is sent away comes back as one sent away does:
     // otherwise strangers who leave just before their time is up would hold the seats for good. One whose
     // players waited for the next match dodged no time limit: it leaves as a player does.
@@ -724,17 +753,22 @@ void ServerNetwork::RemoveClient(int client)
         mostPlayers = std::min(mostPlayers, players.size());
     // A client that never added a player (a refused or probing connection) leaves the server running,
     // and so does the last player's before a match has ended: a stranger who joins and leaves before
-    // the honest players have played would otherwise stop it.
-    if (hadPlayers && players.empty())
+    // the honest players have played would otherwise stop it. So does one while another connection's
+    // players wait for the next match: it is not the last.
+    const auto waiting =
+        std::count_if(clients.begin(), clients.end(), [](const ClientSlot& other) { return other.HoldsPlayers(); });
+    if (heldPlayers && players.empty())
     {
-        if (endedMatches > 0)
+        if (endedMatches > 0 && waiting == 0)
         {
             Log::Write(ServerLines::LastPlayerLeft(endedMatches, server->GetLastSendError()));
             lastPlayerLeft = true;
             Stop();
+            return;
         }
-        else
-            ReturnToWaiting();
+        if (endedMatches > 0)
+            Log::Write(ServerLines::LastPlayerLeftWhileOthersWait(endedMatches, static_cast<size_t>(waiting)));
+        ReturnToWaiting();
     }
 }
 
@@ -1064,7 +1098,7 @@ void ServerNetwork::BeginLoading()
                                        [&](SetConfigurationMessage& message)
                                        {
                                            message.duration = serverSettings.loadDuration;
-                                           message.configuration = chosenOption;
+                                           message.configuration.Set(ConfigurationKey(context, chosenOption));
                                        });
 }
 

@@ -201,8 +201,8 @@ private:
     void MarkStayedClients();
     // Leaves out of the vote the configurations whose bots and players a match cannot hold.
     void ChooseOfferedConfigurations();
-    // The last player left before any match ended: the server goes back to waiting for players,
-    // leaving the match it was starting, if any.
+    // The last player left before any match ended, or while other connections wait to add players: the
+    // server goes back to waiting for players, leaving the match it was starting, if any.
     void ReturnToWaiting();
     void BeginWaiting();
     // Counts a message refused from the client: true while refusals of its type are still logged. A

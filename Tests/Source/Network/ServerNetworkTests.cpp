@@ -398,10 +398,15 @@ TEST_F(ServerNetworkTest, TheFirstDeadlineFollowsTheCountdownFrame120RepeatsReco
     EXPECT_LE(log.StartingWith("Missed input").size(), 3 * 60u) << "an allowance of 60 a minute, full at the start";
 }
 
-TEST_F(ServerNetworkTest, StatesGoOutOncePerPeriodAndTheEndSendsAReliableOneAndAJournal)
+// By the period, and the states a period sends in 600 updates.
+class StatesTest : public ServerNetworkTest, public testing::WithParamInterface<std::pair<double, int>>
+{
+};
+
+TEST_P(StatesTest, StatesGoOutOncePerPeriodAndTheEndSendsAReliableOneAndAJournal)
 {
     settings.maximumPlayers = 1;
-    settings.gameStateUpdateRate = 0.1;
+    settings.gameStateUpdateRate = GetParam().first;
     StartServer();
     std::vector<std::string> journals;
     server->SetJournalWriter(
@@ -413,8 +418,9 @@ TEST_F(ServerNetworkTest, StatesGoOutOncePerPeriodAndTheEndSendsAReliableOneAndA
     TestClient& client = Connect(51, 1);
     ASSERT_NO_FATAL_FAILURE(StartMatch());
     // One state at once for frame 0, then none until frame 1 is stepped at its deadline a quarter of a
-    // second on, and from then one a tenth of a second.
-    Run(61);
+    // second on, and from then the period's on average, whole updates or not.
+    ASSERT_TRUE(RunUntil([&] { return server->GetFrame() >= 1; }));
+    Run(600);
     client.client.SendPackets();
     client.client.ReceivePackets();
     int states = 0;
@@ -430,8 +436,7 @@ TEST_F(ServerNetworkTest, StatesGoOutOncePerPeriodAndTheEndSendsAReliableOneAndA
         }
         client.client.ReleaseMessage(message);
     }
-    EXPECT_GE(states, 7);
-    EXPECT_LE(states, 9);
+    EXPECT_NEAR(states, 2 + GetParam().second, 1);
     client.Drain();
 
     server->SaveJournal();
@@ -444,6 +449,9 @@ TEST_F(ServerNetworkTest, StatesGoOutOncePerPeriodAndTheEndSendsAReliableOneAndA
     client.client.ReceivePackets();
     EXPECT_EQ(client.Drain(1), (std::vector<GameMessageType>{GameMessageType::GameState, GameMessageType::EndGame}));
 }
+
+INSTANTIATE_TEST_SUITE_P(Periods, StatesTest,
+                         testing::Values(std::pair(1.0 / 30.0, 300), std::pair(0.05, 200), std::pair(0.1, 100)));
 
 // A client leaves as a newcomer answers its challenge, and the server reads both in one update: the
 // leaver's player goes at once, and the newcomer, whatever slot it gets, never drives it.
@@ -690,6 +698,34 @@ TEST_F(ServerNetworkTest, PlayersWhoLeftSpendNeitherTheCountdownNorTheServer)
         ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().empty(); }));
         EXPECT_EQ(server->GetState(), round == 0 ? NetworkState::Waiting : NetworkState::Leaving);
     }
+}
+
+// A client that joins during a later match holds its request for the next Waiting: the playing players
+// leaving does not stop the server under it, and it is seated.
+TEST_F(ServerNetworkTest, AHeldConnectionKeepsTheServerWhenTheLastPlayerLeaves)
+{
+    settings.intermissionDuration = 0.5f;
+    settings.connectionTimeout = 1.0f;
+    StartServer();
+    TestClient& first = Connect(121, 1);
+    TestClient& second = Connect(122, 1);
+    ASSERT_NO_FATAL_FAILURE(StartMatch());
+    server->SaveJournal();
+    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Leaving; }));
+    server->BeginEnding();
+    ASSERT_NO_FATAL_FAILURE(StartMatch());
+    TestClient& late = Connect(123, 1);
+    Run(10);
+    LogCapture log;
+    first.client.Disconnect();
+    second.client.Disconnect();
+    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Leaving; }));
+    EXPECT_EQ(log.StartingWith("the last player left after 1 matches, but 1 connections wait").size(), 1u);
+    server->BeginEnding();
+    ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 1; }));
+    EXPECT_EQ(server->GetPlayers()[0].client, late.client.GetClientIndex());
+    late.client.Disconnect();
+    EXPECT_TRUE(RunUntil([&] { return server->LastPlayerLeft(); }));
 }
 
 // Eight connections without players fill the server; a client it denies says so once and gets a seat
