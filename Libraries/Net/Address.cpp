@@ -160,6 +160,18 @@ bool Address::IsLoopback() const
     return type == ADDRESS_IPV6 && std::memcmp(ipv6, One, sizeof(ipv6)) == 0;
 }
 
+bool Address::IsMulticast() const
+{
+    if (type == ADDRESS_IPV4)
+        return (ipv4[0] & 0xf0) == 0xe0;
+    return type == ADDRESS_IPV6 && (ipv6[0] & 0xff00) == 0xff00;
+}
+
+bool Address::IsBroadcast() const
+{
+    return type == ADDRESS_IPV4 && ipv4[0] == 255 && ipv4[1] == 255 && ipv4[2] == 255 && ipv4[3] == 255;
+}
+
 bool Address::IsIPv4Mapped() const
 {
     static constexpr uint16_t Prefix[6] = {0, 0, 0, 0, 0, 0xffff};

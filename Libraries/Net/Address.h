@@ -42,6 +42,10 @@ public:
     bool IsLoopback() const;
     // ::ffff:a.b.c.d, an IPv4 address in IPv6 form, which sockets of either family here refuse.
     bool IsIPv4Mapped() const;
+    // 224.0.0.0/4 or ff00::/8: a group that machines join, not the address of one.
+    bool IsMulticast() const;
+    // 255.255.255.255, which reaches every machine of the link it leaves on.
+    bool IsBroadcast() const;
     // fe80::/10: an address of one link, which a socket takes only with its interface (a zone).
     bool IsLinkLocal() const { return type == ADDRESS_IPV6 && (ipv6[0] & 0xffc0) == 0xfe80; }
 

@@ -69,6 +69,10 @@ public:
     // The system's reason (an errno value) that the server's socket did not open; 0 when it did, and over
     // a caller's transport.
     int GetOpenError() const { return socket ? socket->GetOpenError() : 0; }
+    // The system's reason (an errno value) that the last datagram did not leave; 0 when it left.
+    int GetLastSendError() const { return wire ? wire->GetLastSendError() : 0; }
+    // False when the server is bound to one address that its machine no longer holds.
+    bool HoldsItsAddress() const { return !wire || wire->HoldsItsAddress(); }
     // The first server address of the last connect token refused for naming other servers than this one
     // (counted as requestsForOtherServers); invalid while none was.
     Address GetOtherServer() const { return netcode.GetOtherServer(); }

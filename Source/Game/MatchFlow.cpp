@@ -14,6 +14,7 @@
 #include "Source/GameTypes/GameType.h"
 #include "Source/Network/ClientNetwork.h"
 #include "Source/Network/LocalNetwork.h"
+#include "Source/Network/ServerLines.h"
 #include "Source/Network/ServerNetwork.h"
 #include "Source/Tools/Tools.h"
 #include "Source/World/World.h"
@@ -236,6 +237,8 @@ void Vantorel_::ShowStartScreen()
 {
     if (const auto* server = dynamic_cast<const ServerNetwork*>(network))
         lastPlayerLeft = server->LastPlayerLeft();
+    if (const auto* client = dynamic_cast<const ClientNetwork*>(network))
+        configurationsDiffer = client->ConfigurationsDiffer();
     network = nullptr;
     networkOwner.reset();
     if (!headless)
@@ -287,7 +290,7 @@ std::unique_ptr<Network> Vantorel_::CreateServerNetwork(StringView path)
 {
     if (!cryptoReady)
     {
-        Log::Write("a dedicated server cannot start without libsodium: {} is not used", path);
+        Log::Write(ServerLines::NoLibsodium(path));
         return nullptr;
     }
     const ServerSettings settings = LoadRoleFile<ServerSettings>(GetApplication()->GetFileManager(), path);
@@ -299,24 +302,12 @@ std::unique_ptr<Network> Vantorel_::CreateServerNetwork(StringView path)
         return nullptr;
     if (role->GetOfferedConfigurations().empty())
     {
-        Log::Write("no game configuration has room for its bots and {} players (MaximumPlayers in {}): the "
-                   "server does not start",
-                   settings.maximumPlayers, path);
+        Log::Write(ServerLines::NoConfigurationFits(settings.maximumPlayers, path));
         return nullptr;
     }
     role->SetJournalWriter(MakeJournalWriter());
     // A host learns here whether other machines can join, rather than from players who cannot.
-    const Net::Address bound = role->GetAddress();
-    if (bound.IsEveryAddress())
-        // A socket serves one family: bound to :: it takes no IPv4 client.
-        Log::Write("a dedicated server listens on port {} at every {}address of this machine ({})", bound.GetPort(),
-                   bound.GetType() == Net::ADDRESS_IPV6 ? "IPv6 " : "", bound.HostText());
-    else if (bound.IsLoopback())
-        Log::Write("a dedicated server listens on port {} at {}: only this machine can join it; for other machines "
-                   "set HostingIp = \"{}\" in {}",
-                   bound.GetPort(), bound.HostText(), bound.GetType() == Net::ADDRESS_IPV6 ? "::" : "0.0.0.0", path);
-    else
-        Log::Write("a dedicated server listens on port {} at {}", bound.GetPort(), bound.HostText());
+    Log::Write(ServerLines::Listens(role->GetAddress(), path));
     return role;
 }
 
@@ -324,7 +315,7 @@ std::unique_ptr<Network> Vantorel_::CreateClientNetwork(StringView path)
 {
     if (!cryptoReady)
     {
-        Log::Write("a client cannot join a server without libsodium: {} is not used", path);
+        Log::Write(ClientLines::NoLibsodium(path));
         return nullptr;
     }
     const ClientSettings settings = LoadRoleFile<ClientSettings>(GetApplication()->GetFileManager(), path);
@@ -388,7 +379,7 @@ void Vantorel_::DriveRoleRun()
     {
         Log::Write("the {} ended after {} matches", options.server ? "server" : "client", matchesLeft);
         // A server whose players all left after a match stops as it should, with or without --matches.
-        Finish(done || lastPlayerLeft ? 0 : 1);
+        Finish(done || lastPlayerLeft ? 0 : configurationsDiffer ? 4 : 1);
     }
 }
 

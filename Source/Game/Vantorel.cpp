@@ -180,7 +180,9 @@ void Vantorel_::OpenSplash(Application& application)
         if (const Network* role = network)
         {
             status.running = true;
-            status.client = dynamic_cast<const ClientNetwork*>(role) != nullptr;
+            const auto* client = dynamic_cast<const ClientNetwork*>(role);
+            status.client = client != nullptr;
+            status.waitsForNextMatch = client && client->WaitsForNextMatch();
             status.state = role->GetState();
             status.elapsed = role->timer;
             status.duration = role->duration;

@@ -270,6 +270,8 @@ private:
     bool matchCounted = false;
     // The server role stopped because its last player left after a match.
     bool lastPlayerLeft = false;
+    // The client role left because its configurations differ from its server's.
+    bool configurationsDiffer = false;
     bool finished = false;
     uint64_t matchTicks = 0;
     // What the local run's match amounted to, logged when the run stops.

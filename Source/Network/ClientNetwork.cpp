@@ -6,6 +6,7 @@
 #include "Source/Data/Profile.h"
 #include "Source/Data/TriggerData.h"
 #include "Source/GameTypes/GameType.h"
+#include "Source/Network/ClientLines.h"
 #include "Source/Network/Messages/ControlMessages.h"
 #include "Source/Network/Messages/EventMessages.h"
 #include "Source/Network/Messages/GameStateMessage.h"
@@ -20,9 +21,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <cerrno>
 #include <cmath>
-#include <cstring>
 #include <numeric>
 #include <span>
 #include <string>
@@ -41,73 +40,9 @@ MessageLimits LimitsOf(const GameContext& context)
     return context.registry ? MessageLimits::FromRegistry(*context.registry) : MessageLimits();
 }
 
-uint32_t ConfigurationCount(const GameContext& context)
-{
-    return context.registry ? context.registry->configurations.Count() : 0;
-}
-
 // The server's wait for its first frame, as a server made with the default settings has it. One that
 // waits longer only gets the inputs earlier; one that waits less shows it in its states.
 const double AssumedForceUpdateTimeout = ServerSettings().forceUpdateTimeout;
-
-// What a player can check when no answer came: a request that times out tells nothing of why, unless the
-// answers came from another address than the one dialled.
-std::string WhatToCheck(const ClientSettings& settings, const Net::Client& client)
-{
-    const Net::Address server(settings.matcherIp.c_str());
-    const bool ipv6 = server.GetType() == Net::ADDRESS_IPV6;
-    const Net::Address elsewhere = client.GetStrayAnswerAddress();
-    if (elsewhere.IsValid())
-        return FormatText(": {} answers came from {}, and a client takes answers only from the address it dials. Set "
-                          "MatcherIp = \"{}\"{} in {} (a router that forwards its address to a server on its own "
-                          "network, without rewriting the answers, does this)",
-                          client.GetNetcodeCounters().strayAnswers, elsewhere.ToString(), elsewhere.HostText(),
-                          elsewhere.GetPort() == settings.matcherPort
-                              ? std::string()
-                              : FormatText(" and MatcherPort = {}", elsewhere.GetPort()),
-                          ClientRoleFile);
-    if (server.IsLoopback())
-        return FormatText(": nothing answered on this machine, which {} is. A server on another machine needs its "
-                          "address as MatcherIp in {}; one on this machine must run with HostingPort {} (MatcherPort) "
-                          "and HostingIp \"{}\" or \"{}\" (one on \"{}\" takes no {} client)",
-                          settings.matcherIp, ClientRoleFile, settings.matcherPort, settings.matcherIp,
-                          ipv6 ? "::" : "0.0.0.0", ipv6 ? "0.0.0.0" : "::", ipv6 ? "IPv6" : "IPv4");
-    // A server serves one family, and one bound to an address is reached at that address alone. A router's
-    // address is none a server can bind: the router forwards the port to it.
-    const char* every = ipv6 ? "::" : "0.0.0.0";
-    return FormatText(": the server did not answer. Check that it runs, that its HostingIp is \"{}\" or \"{}\", the "
-                      "address dialled (one on \"{}\" takes no {} client, and one on {} or on another of its "
-                      "machine's addresses is not reached at {}), that its HostingPort is {} as MatcherPort is, and "
-                      "that UDP on port {} is let in to it. If {} is a router's address, the router must forward UDP "
-                      "port {} to the server's machine, whose HostingIp is then \"{}\"",
-                      every, server.HostText(), ipv6 ? "0.0.0.0" : "::", ipv6 ? "IPv6" : "IPv4",
-                      ipv6 ? "::1" : "127.0.0.1", server.HostText(), settings.matcherPort, settings.matcherPort,
-                      server.HostText(), settings.matcherPort, every);
-}
-
-// What a player can check when no request left: the system's reason is this machine's, not the server's.
-std::string WhatToCheckUnsent(int error, const ClientSettings& settings)
-{
-    const Net::Address server(settings.matcherIp.c_str());
-    const bool ipv6 = server.GetType() == Net::ADDRESS_IPV6;
-    if (error == EAFNOSUPPORT)
-        return FormatText(": this machine has no {}. Set MatcherIp to the server's {} address in {}",
-                          ipv6 ? "IPv6" : "IPv4", ipv6 ? "IPv4" : "IPv6", ClientRoleFile);
-    if (server.IsLoopback())
-        return FormatText(": this machine does not reach its own address {}, so its loopback interface (lo) is down "
-                          "or it runs without a network. Bring lo up, then start the client again",
-                          server.HostText());
-    return FormatText(": this machine has no way to {}. Check that it is on a network that reaches the server, then "
-                      "start the client again",
-                      server.HostText());
-}
-
-// The server as the lines name it, an IPv6 host in brackets before its port.
-std::string ServerText(const ClientSettings& settings)
-{
-    const Net::Address address(settings.matcherIp.c_str(), settings.matcherPort);
-    return address.IsValid() ? address.ToString() : FormatText("{}:{}", settings.matcherIp, settings.matcherPort);
-}
 
 // A length of time from the server. The timer never passes one that is not a number, and the end of
 // a match and of the intermission wait for it: such a length is taken as none.
@@ -115,7 +50,7 @@ float Seconds(float fromServer)
 {
     if (std::isfinite(fromServer))
         return fromServer;
-    Log::Write("the server gave a length of time of {} seconds: taken as 0", fromServer);
+    Log::Write(ClientLines::LengthNotANumber(fromServer));
     return 0.0f;
 }
 
@@ -130,16 +65,14 @@ ClientNetwork::ClientNetwork(GameContext& context, const ClientSettings& setting
                              allocator,
                              Net::UdpSocket::Reaching(Net::Address(settings.matcherIp.c_str(), settings.matcherPort)),
                              config, adapter, 0.0)),
-      serverText(ServerText(settings))
+      serverText(ClientLines::ServerName(settings.matcherIp, settings.matcherPort))
 {
     // Such a source goes beyond its link on no router, and answers to it need its interface, which a server
     // does not keep: the requests leave all the same, and the player learns now why none is answered.
     const Net::Address server(settings.matcherIp.c_str(), settings.matcherPort);
     const Net::Address source = transport ? Net::Address() : Net::UdpSocket::SourceReaching(server);
     if (source.IsLinkLocal())
-        Log::Write("this machine reaches the server {} from its link-local address {} alone, which a server cannot "
-                   "answer: give it an IPv6 address of the server's network",
-                   serverText, source.HostText());
+        Log::Write(ClientLines::LinkLocalSource(serverText, source));
     ConnectToServer();
     if (settings.simulate)
         ApplySimulatorSettings(settings.packetLoss, settings.packetDuplication, settings.latencyAmount,
@@ -160,7 +93,7 @@ bool ClientNetwork::ConnectToServer()
         !Net::GenerateConnectToken(1, &address, 60, ConnectionTimeoutSeconds, clientId, config.protocolId,
                                    tokenSequence++, GameServerKey, nullptr, token))
     {
-        Log::Write("cannot make a connect token for the server {}", serverText);
+        Log::Write(ClientLines::NoToken(serverText));
         return false;
     }
     client->Connect(clientId, token);
@@ -172,9 +105,7 @@ bool ClientNetwork::WaitForSeat()
     if (clientIndex >= 0 || client->GetNetcodeState() != Net::NETCODE_CLIENT_STATE_CONNECTION_DENIED)
         return false;
     if (!std::exchange(seatWaitLogged, true))
-        Log::Write("the server {} turned this client away for now: the server is full, or others from this address "
-                   "are still joining. It asks again every {} seconds",
-                   serverText, SeatRetryNanoseconds / 1'000'000'000);
+        Log::Write(ClientLines::TurnedAway(serverText, SeatRetryNanoseconds / 1'000'000'000));
     if (seatRetryAt < 0)
         seatRetryAt = elapsed + SeatRetryNanoseconds;
     // Each attempt makes a token of its own: a token runs out a minute after it was made.
@@ -205,11 +136,20 @@ void ClientNetwork::Update(int64_t delta)
     timer += static_cast<float>(static_cast<double>(delta) / 1e9);
     steppedUntil = elapsed;
     elapsed += delta;
-    // Away that long, this client sent nothing the server heard: the server let its connection go.
+    // Away that long, this client sent nothing the server heard: the server let its connection go, and what
+    // came from it meanwhile tells of a match that goes on without this client.
     if (delta >= int64_t{ConnectionTimeoutSeconds} * 1'000'000'000)
     {
         stall = delta;
         stallEnded = elapsed;
+        if (clientIndex >= 0 && client->IsConnected())
+        {
+            ClientLines::Ended facts = Ending();
+            facts.timedOut = true;
+            Log::Write(ClientLines::Disconnected(facts));
+            Stop();
+            return;
+        }
     }
     // The library keeps its clock while disconnected too. It reads the socket as it advances, and the
     // payloads are taken after that, not an update later.
@@ -242,7 +182,8 @@ void ClientNetwork::Update(int64_t delta)
     if (state == NetworkState::Waiting && clientIndex < 0 && client->IsConnected())
     {
         clientIndex = client->GetClientIndex();
-        Log::Write("connecting as {}", clientIndex);
+        connectedAt = elapsed;
+        Log::Write(ClientLines::Connecting(clientIndex));
         auto* message = static_cast<AddPlayerMessage*>(client->CreateMessage(static_cast<int>(AddPlayerMessage::Type)));
         if (message)
         {
@@ -266,22 +207,26 @@ void ClientNetwork::Update(int64_t delta)
                 client->ReleaseMessage(message);
         }
     }
+    // A client whose configurations differ has said why it leaves; the server sends it away once it heard.
+    if (ConfigurationsDiffer() && (client->IsDisconnected() || elapsed >= leaveForConfigurationsAt))
+    {
+        Stop();
+        return;
+    }
     // A connection that broke, and one that never came about (no server, refused, timed out), both end
     // the role: waiting on would wait for ever. A full server's seats free as its players leave.
     if (client->IsDisconnected() && !WaitForSeat())
     {
         if (clientIndex >= 0)
-            Log::Write("disconnected: {}", WhyDisconnected());
-        // Requests that never left the machine tell nothing of the server: the system's reason is the news.
-        else if (const int error = client->GetSendError())
-            Log::Write("could not connect to {}: no connection request could be sent ({}){}", serverText,
-                       std::strerror(error), WhatToCheckUnsent(error, clientSettings));
+            Log::Write(ClientLines::Disconnected(Ending()));
         else
-            Log::Write("could not connect to {} ({}){}", serverText,
-                       Net::NetcodeClientStateName(client->GetNetcodeState()),
-                       client->GetNetcodeState() == Net::NETCODE_CLIENT_STATE_CONNECTION_REQUEST_TIMED_OUT
-                           ? WhatToCheck(clientSettings, *client)
-                           : std::string());
+        {
+            const Net::NetcodeClientState failed = client->GetNetcodeState();
+            Log::Write(ClientLines::NotConnected(
+                {clientSettings.matcherIp, clientSettings.matcherPort, Net::NetcodeClientStateName(failed),
+                 failed == Net::NETCODE_CLIENT_STATE_CONNECTION_REQUEST_TIMED_OUT, client->GetSendError(),
+                 client->GetStrayAnswerAddress(), client->GetNetcodeCounters().strayAnswers, seatWaitLogged}));
+        }
         Stop();
         return;
     }
@@ -326,32 +271,16 @@ void ClientNetwork::Update(int64_t delta)
     }
 }
 
-std::string ClientNetwork::WhyDisconnected() const
+ClientLines::Ended ClientNetwork::Ending() const
 {
-    // A server that stopped says goodbye, and so does one that sends a client away (its own log says why).
-    if (client->GetNetcodeState() != Net::NETCODE_CLIENT_STATE_CONNECTION_TIMED_OUT)
-        return FormatText("the server {} closed the connection: it stopped, or sent this client away (its log says "
-                          "why). Start the client again to join it once it runs",
-                          serverText);
-    // A silence may be this machine's own: the server may have answered all along.
-    if (!client->HoldsItsAddress())
-        return FormatText("this machine no longer holds the address the connection left from ({}), so nothing more "
-                          "reached the server {} or came back from it: start the client again to join from an address "
-                          "the machine holds",
-                          client->GetAddress().HostText(), serverText);
-    // The silence was this client's own when it did not run for a whole time-out shortly before.
-    if (stall > 0 && elapsed - stallEnded <= 2 * int64_t{ConnectionTimeoutSeconds} * 1'000'000'000)
-        return FormatText("this client did not run for {} seconds (the process was stopped, or the machine "
-                          "suspended or too busy), so the server {} heard nothing from it and let the connection "
-                          "go: start the client again to join",
-                          std::round(static_cast<double>(stall) / 1e8) / 10.0, serverText);
-    if (const int error = client->GetLastSendError())
-        return FormatText("nothing could be sent to the server {} ({}): start the client again once this machine "
-                          "reaches it",
-                          serverText, std::strerror(error));
-    return FormatText("the server {} went silent: it stopped, or the way to it broke. Start the client again to join "
-                      "it once it runs",
-                      serverText);
+    // A stall counts when it ended within two time-outs: the server let the connection go meanwhile.
+    const bool stalled = stall > 0 && elapsed - stallEnded <= 2 * int64_t{ConnectionTimeoutSeconds} * 1'000'000'000;
+    return {serverText,
+            client->GetNetcodeState() == Net::NETCODE_CLIENT_STATE_CONNECTION_TIMED_OUT,
+            client->HoldsItsAddress(),
+            client->GetAddress(),
+            stalled ? static_cast<double>(stall) / 1e9 : 0.0,
+            client->GetLastSendError()};
 }
 
 void ClientNetwork::NoteWaitForPlayers()
@@ -362,8 +291,14 @@ void ClientNetwork::NoteWaitForPlayers()
         playerWaitLogged = false;
         return;
     }
-    if (waitingSince < 0)
+    // A request the server holds for its next wait is added then: the wait for players begins anew.
+    const bool added = HasPlayersAdded();
+    if (waitingSince < 0 || added != waitAdded)
+    {
         waitingSince = elapsed;
+        waitAdded = added;
+        playerWaitLogged = false;
+    }
     if (elapsed - waitingSince < PlayerWaitLineNanoseconds || std::exchange(playerWaitLogged, true))
         return;
     const GameConfiguration& configuration = context.configuration;
@@ -371,8 +306,47 @@ void ClientNetwork::NoteWaitForPlayers()
                                     [](const PlayerSlot& slot) { return slot.id != Slot::NoId; }) +
                       std::count_if(configuration.remotePlayers.begin(), configuration.remotePlayers.end(),
                                     [](const RemotePlayerSlot& slot) { return !slot.removed; });
-    Log::Write("this client waits for players: the server {} begins a vote once enough have joined ({} here now)",
-               serverText, here);
+    Log::Write(ClientLines::WaitsForPlayers(serverText, added, static_cast<size_t>(here)));
+}
+
+bool ClientNetwork::HasPlayersAdded() const
+{
+    const auto& own = context.configuration.players;
+    return std::any_of(own.begin(), own.end(), [](const PlayerSlot& slot) { return slot.id != Slot::NoId; });
+}
+
+bool ClientNetwork::WaitsForNextMatch() const
+{
+    // The server answers a request it takes within a round trip, and holds one made outside its wait.
+    return state == NetworkState::Waiting && clientIndex >= 0 && client->IsConnected() && !HasPlayersAdded() &&
+           elapsed - connectedAt >= HeldAfterNanoseconds;
+}
+
+uint32_t ClientNetwork::FindConfiguration(std::string_view name) const
+{
+    if (!context.registry || name.empty())
+        return NoVotingOption;
+    const uint32_t index = context.registry->configurations.FindIndex(name);
+    return context.registry->configurations.Get(index) ? index : NoVotingOption;
+}
+
+void ClientNetwork::LeaveForConfigurations(std::string_view name, int option)
+{
+    if (ConfigurationsDiffer())
+        return;
+    leaveForConfigurationsAt = elapsed + 1'000'000'000;
+    Log::Write(ClientLines::ConfigurationMissing(serverText, option >= 0, name));
+    const int channel = static_cast<int>(GameChannel::Reliable);
+    auto* missing = option >= 0 ? static_cast<MissingConfigurationMessage*>(
+                                      client->CreateMessage(static_cast<int>(MissingConfigurationMessage::Type)))
+                                : nullptr;
+    if (!missing)
+        return;
+    missing->option = static_cast<uint32_t>(option);
+    if (client->CanSendMessage(channel))
+        client->SendMessage(channel, missing);
+    else
+        client->ReleaseMessage(missing);
 }
 
 bool ClientNetwork::IsValidLoadout(uint32_t head, uint32_t core, uint32_t arms, uint32_t legs) const
@@ -382,6 +356,9 @@ bool ClientNetwork::IsValidLoadout(uint32_t head, uint32_t core, uint32_t arms, 
 
 void ClientNetwork::ApplyMessage(const Net::Message& message)
 {
+    // Leaving for its configurations, the client follows the server no further.
+    if (ConfigurationsDiffer())
+        return;
     GameConfiguration& configuration = context.configuration;
     switch (static_cast<GameMessageType>(message.GetType()))
     {
@@ -419,38 +396,28 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
     }
     case GameMessageType::VotingOptions:
     {
+        // The options travel by name: a list in another order still finds the server's configurations,
+        // and one that lacks any of them cannot play the server's matches.
         const auto& voting = static_cast<const VotingOptionsMessage&>(message);
-        // A server with other data, or a forged message, may name configurations this game lacks:
-        // those options stay empty and the vote goes on with the others.
-        const uint32_t count = ConfigurationCount(context);
-        bool logged = false;
-        for (uint32_t i = 0; i < votingOptions.size(); ++i)
+        std::array<uint32_t, 3> found{};
+        for (uint32_t i = 0; i < found.size(); ++i)
         {
-            const uint32_t option = voting.options[i];
-            votingOptions[i] = option < count ? option : NoVotingOption;
-            if (option >= count && !logged)
-            {
-                Log::Write("the server offers configuration {}, which this game does not have: the option stays empty",
-                           option);
-                logged = true;
-            }
+            found[i] = FindConfiguration(voting.options[i].Get());
+            if (found[i] == NoVotingOption)
+                return LeaveForConfigurations(voting.options[i].Get(), static_cast<int>(i));
         }
+        votingOptions = found;
         BeginTimedState(NetworkState::Voting, Seconds(voting.duration) - 0.5f);
         break;
     }
     case GameMessageType::SetConfiguration:
     {
         const auto& chosen = static_cast<const SetConfigurationMessage&>(message);
-        const GameConfiguration* next =
-            context.registry ? context.registry->configurations.Get(chosen.configuration) : nullptr;
-        if (!next)
-        {
-            Log::Write("the server chose configuration {}, which this game does not have: ignored",
-                       chosen.configuration);
-            return;
-        }
-        chosenOption = chosen.configuration;
-        configuration = *next;
+        const uint32_t index = FindConfiguration(chosen.configuration.Get());
+        if (index == NoVotingOption)
+            return LeaveForConfigurations(chosen.configuration.Get(), -1);
+        chosenOption = index;
+        configuration = *context.registry->configurations.Get(index);
         limits.SetConfiguration(configuration);
         BeginTimedState(NetworkState::Configured, Seconds(chosen.duration));
         break;
@@ -469,8 +436,7 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
             // A part index equal to its list's count travels, but no part lies there.
             if (!IsValidLoadout(parts.head, parts.core, parts.arms, parts.legs))
             {
-                Log::Write("the server gave player {} a part past the part lists: it keeps its parts",
-                           uint32_t(entry.player));
+                Log::Write(ClientLines::PartPastLists(entry.player));
                 continue;
             }
             slot.loadout.head = parts.head;
@@ -507,9 +473,7 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
     {
         const auto& ended = static_cast<const EndGameMessage&>(message);
         if (state == NetworkState::Playing)
-            Log::Write("at the end of the match this client kept {} frames ahead of its clock; its inputs reached the "
-                       "server with {} frames to spare, for a spare of {}",
-                       lead, std::round(margin * 10.0f) / 10.0f, std::round(spare * 10.0f) / 10.0f);
+            Log::Write(ClientLines::LeadAtEnd(lead, margin, spare));
         timer = 0.0f;
         duration = Seconds(ended.duration);
         intermission = Seconds(ended.intermission);
@@ -612,7 +576,7 @@ bool ClientNetwork::SendSetLoadout(uint8_t player, uint32_t head, uint32_t core,
 {
     if (player >= 16 || !IsValidLoadout(head, core, arms, legs))
     {
-        Log::Write("the loadout of player {} is not sent: it names parts this game does not have", uint32_t(player));
+        Log::Write(ClientLines::LoadoutNotSent(player));
         return false;
     }
     const int channel = static_cast<int>(GameChannel::Reliable);
@@ -632,8 +596,7 @@ bool ClientNetwork::SendVote(uint8_t player, uint32_t choice)
     // The message holds players 0 to 15 and options 0 to 2: an unnumbered player has nothing to send.
     if (player >= 16 || choice > 2)
     {
-        Log::Write("the vote of player {} for option {} is not sent: outside what the server takes", uint32_t(player),
-                   choice);
+        Log::Write(ClientLines::VoteNotSent(player, choice));
         return false;
     }
     const int channel = static_cast<int>(GameChannel::Reliable);
@@ -783,7 +746,7 @@ void ClientNetwork::KeepInStep()
     ++realignments;
     const auto target = static_cast<uint32_t>(std::max(std::ceil(place), 0.0));
     if (TakeTimingLine())
-        Log::Write("this client was at frame {} where its clock put it at {}: going on from there", frame, target);
+        Log::Write(ClientLines::MovedToClock(frame, target));
     waitTicks = 0;
     MoveTo(target);
 }
@@ -851,10 +814,8 @@ void ClientNetwork::TimeState(uint32_t serverFrame)
         // Back to half the slack above the spare.
         const float raised = std::min(std::ceil(spare + SlackFrames / 2.0f - margin), range);
         if (TakeTimingLine())
-            Log::Write("this client's inputs reach the server with {} frames to spare, fewer than {}: it keeps {} "
-                       "frames ahead of its clock now",
-                       std::round(margin * 10.0f) / 10.0f, std::round(spare * 10.0f) / 10.0f,
-                       std::clamp(lead + static_cast<int32_t>(raised), -MaximumLead, MaximumLead));
+            Log::Write(ClientLines::InputsShort(
+                margin, spare, std::clamp(lead + static_cast<int32_t>(raised), -MaximumLead, MaximumLead)));
         // A lead that was just lowered too far waits twice as long before it comes down again.
         if (std::exchange(lowered, false))
             lowerAfter = std::min(2 * lowerAfter, MaximumLowerAfter);
@@ -936,7 +897,7 @@ void ClientNetwork::ChangeLead(int32_t frames)
 bool ClientNetwork::TakeTimingLine()
 {
     if (const uint64_t leftOut = timingLines.TakeReport(Now()))
-        Log::Write("lines about this client's timing left out of the log: {}", leftOut);
+        Log::Write(ClientLines::TimingLeftOut(leftOut));
     return timingLines.Take(Net::Address(), Now());
 }
 
@@ -1088,14 +1049,12 @@ void ClientNetwork::Stop()
         // one dialled arrive in vain, but they arrive.
         const Net::NetcodeCounters& counts = client->GetNetcodeCounters();
         if (clientIndex < 0)
-            Log::Write("the client sent {} connection requests and received {} packets{}", counts.requestsSent,
-                       counts.packetsReceived + counts.TotalDropped(),
-                       seatWaitLogged ? "; the server had turned it away for now" : "");
+            Log::Write(ClientLines::RequestCounts(counts.requestsSent, counts.packetsReceived + counts.TotalDropped(),
+                                                  seatWaitLogged));
         else
-            Log::Write("the client sent {} packets and received {}", packetsSent, packetsReceived);
+            Log::Write(ClientLines::PacketCounts(packetsSent, packetsReceived));
         if (playTicks > 0)
-            Log::Write("the client played {} ticks in {} ms and sent {} packets in them", playTicks,
-                       playTime / 1'000'000, playPackets);
+            Log::Write(ClientLines::PlayCounts(playTicks, playTime / 1'000'000, playPackets));
     }
     countsLogged = true;
     state = NetworkState::Stopped;

@@ -3,6 +3,7 @@
 #include "Engine/Runtime/Input/Input.h"
 #include "Libraries/Net/Client.h"
 #include "Libraries/Net/Memory.h"
+#include "Source/Network/ClientLines.h"
 #include "Source/Network/Journal.h"
 #include "Source/Network/LocalDevices.h"
 #include "Source/Network/LogBudget.h"
@@ -16,6 +17,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 
 class GameContext;
@@ -107,6 +109,9 @@ public:
     const std::string& GetSavedJournal() const { return savedJournal; }
 
     int32_t GetClientIndex() const { return clientIndex; }
+    // Connected, the client's request for its players is held by the server until the match, vote or
+    // intermission it is in with other players has passed: it is added at the server's next wait.
+    bool WaitsForNextMatch() const;
     uint32_t GetFrame() const { return frame; }
     uint32_t GetNextStateFrame() const { return nextStateFrame; }
     // How often, after its place at the start, the client was moved because its ticks fell behind its
@@ -121,6 +126,9 @@ public:
     // By registry index; NoVotingOption for an option this game does not have.
     const std::array<uint32_t, 3>& GetVotingOptions() const { return votingOptions; }
     uint32_t GetChosenOption() const { return chosenOption; }
+    // The server offered or chose a configuration this game's list does not name: the client said so
+    // and left, or is leaving.
+    bool ConfigurationsDiffer() const { return leaveForConfigurationsAt >= 0; }
 
     // Tells the server of a local player's new parts on the reliable channel. Parts outside their
     // collections and players without a match id are not sent (logged); false then, or when the
@@ -196,14 +204,25 @@ private:
     void RemovePickup(uint16_t id, bool fade);
     void RemoveProjectile(uint16_t id);
     void RemoveTrigger(uint16_t id);
-    // Why a connection that had come about ended, as far as this machine can tell.
-    std::string WhyDisconnected() const;
-    // Says once in each wait for a vote that lasts that the client waits for players.
+    // What this machine can tell of why a connection that had come about ended.
+    ClientLines::Ended Ending() const;
+    // Says once in each wait for a vote that lasts that the client waits for players, or for the next
+    // vote where the server holds its request.
     void NoteWaitForPlayers();
+    // The server has added a local player: it took the request rather than hold it for its next wait.
+    bool HasPlayersAdded() const;
+    // The registry index of the loaded configuration of that name; NoVotingOption when there is none.
+    uint32_t FindConfiguration(std::string_view name) const;
+    // The server named a configuration this game lacks: says so once, tells the server which of its
+    // options (none when negative), and leaves once the server lets it go or a second has passed.
+    void LeaveForConfigurations(std::string_view name, int option);
 
     // A wait for the vote this long is told: longer than the shipped server waits for newcomers
     // (ConnectionTimeout), so a server that has its players begins its vote first.
     static constexpr int64_t PlayerWaitLineNanoseconds = 15'000'000'000;
+    // A request unanswered this long after the connection came about is held by the server: it adds the
+    // players of one it takes within a round trip.
+    static constexpr int64_t HeldAfterNanoseconds = 3'000'000'000;
     // Seconds either end of a connection waits, hearing nothing, before it lets the connection go.
     static constexpr int ConnectionTimeoutSeconds = 10;
 
@@ -276,14 +295,21 @@ private:
     uint64_t playTicks = 0;
     uint64_t playPackets = 0;
     bool countsLogged = false;
-    // When the client, connected, began to wait for a vote; negative while it does not wait.
+    // When the client, connected, began to wait for a vote, and whether its players had been added then;
+    // negative while it does not wait.
     int64_t waitingSince = -1;
+    bool waitAdded = false;
     bool playerWaitLogged = false;
+    // When the connection came about, by the role's clock.
+    int64_t connectedAt = 0;
     // The last update that came a whole connection time-out after the one before (the process stopped, the
     // machine suspended or too busy), and the role's clock when it came; zero before one did.
     int64_t stall = 0;
     int64_t stallEnded = 0;
     bool holdingMessages = false;
+    // When a client whose configurations differ from the server's leaves at the latest; negative while
+    // they do not.
+    int64_t leaveForConfigurationsAt = -1;
     float intermission = 0.0f;
     std::array<uint32_t, 3> votingOptions{};
     uint32_t chosenOption = 0;

@@ -281,6 +281,13 @@ bool ReadServerSettings(const Blueprint& root, ServerSettings& settings, StringV
                    players);
         settings.maximumPlayers = players;
     }
+    // A full server votes at once, so a vote never waits for more players than it seats.
+    if (settings.minimumPlayers > settings.maximumPlayers)
+    {
+        Log::Write("{}: MinimumPlayers {} is more than MaximumPlayers {}, and a full server votes at once: using {}",
+                   path, settings.minimumPlayers, settings.maximumPlayers, settings.maximumPlayers);
+        settings.minimumPlayers = settings.maximumPlayers;
+    }
     return true;
 }
 
@@ -353,6 +360,7 @@ void RefuseNonAddress(const std::string& text, StringView key, StringView path, 
 bool ReadsAsAddress(const std::string& text, StringView key, StringView portKey, StringView path, bool dialled)
 {
     const Net::Address address(text.c_str());
+    const bool ipv6 = address.GetType() == Net::ADDRESS_IPV6;
     if (!address.IsValid())
         RefuseNonAddress(text, key, path, dialled);
     // Taken as it is, the port would be dropped without a word or the address dialled with two.
@@ -369,11 +377,20 @@ bool ReadsAsAddress(const std::string& text, StringView key, StringView portKey,
     else if (address.IsLinkLocal())
         Log::Write("{}: {} = \"{}\" is a link-local address, which needs a zone, and zones are not taken: write {}",
                    path, key, text, OtherAddress(dialled));
+    // No one machine has such an address: a client's requests would reach no server, or several, and a server
+    // bound there would hear only what is sent to everyone.
+    else if (address.IsBroadcast() || address.IsMulticast())
+        Log::Write("{}: {} = \"{}\" is {}, which names no one machine: write {}", path, key, text,
+                   address.IsBroadcast() ? "the broadcast address" : "a multicast address",
+                   dialled ? FormatText("the server's address, or {} = \"{}\" for a server on this machine", key,
+                                        ipv6 ? "::1" : "127.0.0.1")
+                           : FormatText("one of this machine's addresses, or {} = \"{}\" for every one", key,
+                                        ipv6 ? "::" : "0.0.0.0"));
     // Requests sent there go nowhere, or to this machine by chance, and their tokens name no server.
     else if (dialled && address.IsEveryAddress())
         Log::Write("{}: {} = \"{}\" stands for every address of a machine, which a server listens at but a client "
                    "cannot dial: write the server's address, or {} = \"{}\" for a server on this machine",
-                   path, key, text, key, address.GetType() == Net::ADDRESS_IPV6 ? "::1" : "127.0.0.1");
+                   path, key, text, key, ipv6 ? "::1" : "127.0.0.1");
     else
         return true;
     return false;

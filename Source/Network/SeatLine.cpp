@@ -95,21 +95,22 @@ bool SeatLine::IsHostRefused(const Net::Address& host, double now) const
 
 void SeatLine::HoldSeats(double now)
 {
-    // A place that stopped asking gives its standing to the one other place of its address, when that
-    // came after its last answer and keeps asking: a client that comes back from its address under a new
-    // port and id stands no later than its first place would. An address with more places keeps their
-    // ranks, so that strangers whose first places stop asking hand no standing down the line (their
-    // answers may have been turned away before they reached it). Those silent for long leave the line.
-    const auto takesOver = [&](const Waiter& later, const Waiter& earlier)
-    {
-        return now - earlier.lastAsked > SeatHoldSeconds && now - later.lastAsked <= SeatHoldSeconds &&
-               later.joined > earlier.lastAsked;
-    };
+    // Once every other place of an address stopped asking, its newest place takes the first one's
+    // standing, if it came after their last answers and keeps asking: a client that comes back from its
+    // address under a new port and id, once or more, stands no later than its first place would. While
+    // another of them asks, the places keep their ranks, so a household asking together hands nothing
+    // down the line. Those silent for long leave the line.
+    const auto stopped = [&](const Waiter& waiter) { return now - waiter.lastAsked > SeatHoldSeconds; };
     std::vector<Place> silent;
     for (auto& [host, held] : hosts)
     {
-        if (held.count == 2 && takesOver(*held.places[1], *held.places[0]))
-            Exchange(held, 0);
+        const auto begin = held.places.begin(), end = begin + held.count;
+        const auto newest = std::max_element(begin, end, [](Place a, Place b) { return a->joined < b->joined; });
+        const auto handsDown = [&](Place other)
+        { return other == *newest || (stopped(*other) && (*newest)->joined > other->lastAsked); };
+        if (newest != begin && !stopped(**newest) && std::all_of(begin, end, handsDown))
+            for (auto i = static_cast<uint32_t>(newest - begin); i-- > 0;)
+                Exchange(held, i);
         for (uint32_t i = 0; i < held.count; ++i)
             if (now - held.places[i]->lastAsked > WaiterSilenceSeconds)
                 silent.push_back(held.places[i]);

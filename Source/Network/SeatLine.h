@@ -78,8 +78,8 @@ public:
         // Where it stands: by rank, then by arrival. An address's first place has rank 0 and each later
         // one the rank after its address's last; a seated place sends the others of its address, and any
         // it takes later (see turns), behind every place of the other addresses. A client that comes back
-        // from its address under a new port and id, once its place there stopped asking, takes that
-        // place's standing.
+        // from its address under a new port and id, once every other place there stopped asking, takes
+        // the first one's standing.
         uint64_t rank = 0;
         uint64_t arrival = 0;
         // It holds one of the free seats, as the last HoldSeats found.
@@ -100,7 +100,7 @@ public:
     // request from a refused host costs no pass over the line.
     Verdict Admits(const Net::Address& from, uint64_t id, bool answered, double now);
     bool IsHostRefused(const Net::Address& host, double now) const;
-    // Gives a client that came back the standing of its place that stopped asking, drops the waiting
+    // Gives a client that came back the standing of its places that stopped asking, drops the waiting
     // clients that stopped long ago, keeps each seat held while its holder keeps asking, and holds each
     // other free seat for one of the first in line who keep asking and may connect now. Called once an
     // update, before the library reads.

@@ -8,15 +8,13 @@
 #include "Source/Network/Messages/EventMessages.h"
 #include "Source/Network/Messages/GameStateMessage.h"
 #include "Source/Network/Messages/InputMessage.h"
+#include "Source/Network/ServerLines.h"
 #include "Source/Network/WorldState.h"
 #include "Source/World/GameContext.h"
 #include "Source/World/World.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <random>
 #include <utility>
 
@@ -92,44 +90,11 @@ uint32_t ConfigurationCount(const GameContext& context)
     return context.registry ? static_cast<uint32_t>(context.registry->configurations.Count()) : 0;
 }
 
-// A number of frames with one decimal.
-std::string Tenths(double frames)
+// The name a configuration travels by; empty for one the server does not have.
+std::string_view ConfigurationKey(const GameContext& context, uint32_t index)
 {
-    std::array<char, 32> text{};
-    std::snprintf(text.data(), text.size(), "%.1f", frames);
-    return text.data();
-}
-
-// The host of a bind that failed, and what to do about the system's reason.
-std::string WhyNotListening(const ServerSettings& settings, int error)
-{
-    const std::string host = settings.hostingIp.empty() ? "0.0.0.0" : settings.hostingIp;
-    if (error == EADDRNOTAVAIL)
-        return FormatText(": HostingIp \"{}\" is no address of this machine. Set one of its addresses, or \"{}\" for "
-                          "every one",
-                          host, Net::Address(host.c_str()).GetType() == Net::ADDRESS_IPV6 ? "::" : "0.0.0.0");
-    if (error == EADDRINUSE)
-        return FormatText(": another program, or another server, holds port {} there. Stop it or set another "
-                          "HostingPort",
-                          settings.hostingPort);
-    return std::string();
-}
-
-// What a host sets when its players' tokens name another address or port than the server's: the
-// requests came here, so a router forwards them, or the players dial what the server is not bound to.
-std::string WhatToSet(const Net::Address& own, const Net::Address& named)
-{
-    if (named.GetPort() != own.GetPort())
-        return FormatText("the ports differ. A router must forward the same port outside and in (HostingPort {}), "
-                          "and MatcherPort is that port",
-                          own.GetPort());
-    const bool ipv6 = named.GetType() == Net::ADDRESS_IPV6;
-    if (named.GetType() != own.GetType())
-        return FormatText("this server serves {} alone. For {} players set HostingIp = \"{}\"", ipv6 ? "IPv4" : "IPv6",
-                          ipv6 ? "IPv6" : "IPv4", ipv6 ? "::" : "0.0.0.0");
-    return FormatText("behind a port forward set HostingIp = \"{}\", which takes tokens for the router's address "
-                      "too; otherwise players set MatcherIp to the server's own address",
-                      ipv6 ? "::" : "0.0.0.0");
+    const GameConfiguration* configuration = context.registry ? context.registry->configurations.Get(index) : nullptr;
+    return configuration ? std::string_view(configuration->key) : std::string_view();
 }
 
 } // namespace
@@ -161,14 +126,15 @@ ServerNetwork::ServerNetwork(GameContext& context, const ServerSettings& setting
     adapter.SetAdmissionCheck([this](const Net::Address& from, uint64_t id, bool answered)
                               { return Admits(from, id, answered); });
     serverSettings.maximumPlayers = std::clamp(serverSettings.maximumPlayers, 1u, MaxServerPlayers);
+    // A full server votes at once: more players than it seats are never needed.
+    serverSettings.minimumPlayers = std::min(serverSettings.minimumPlayers, serverSettings.maximumPlayers);
     ChooseOfferedConfigurations();
     if (!server->Start(static_cast<int>(serverSettings.maximumPlayers)))
     {
         if (const int error = server->GetOpenError())
-            Log::Write("the server cannot listen at {}: {}{}", HostingAddress(settings).ToString(),
-                       std::strerror(error), WhyNotListening(settings, error));
+            Log::Write(ServerLines::CannotListen(settings.hostingIp, settings.hostingPort, error));
         else
-            Log::Write("the server could not start its {} client slots", serverSettings.maximumPlayers);
+            Log::Write(ServerLines::NoSlots(serverSettings.maximumPlayers));
     }
     clients.resize(serverSettings.maximumPlayers);
     ApplySimulatorSettings(settings.packetLoss, settings.packetDuplication, settings.latencyAmount,
@@ -204,6 +170,18 @@ void ServerNetwork::Update(int64_t delta)
     }
     elapsed += delta;
     const double time = Now();
+    // Bound to one address, the server is reached there alone: once the machine no longer holds it no client
+    // ever will, and waiting on would wait for good.
+    if (time >= nextAddressCheck)
+    {
+        nextAddressCheck = time + AddressCheckSeconds;
+        if (!server->HoldsItsAddress())
+        {
+            Log::Write(ServerLines::AddressLost(server->GetAddress()));
+            Stop();
+            return;
+        }
+    }
     // The seats that freed since the last update are held before the socket is read: a stranger's
     // answer read first would take one held for a waiting client.
     seatLine.HoldSeats(time);
@@ -219,7 +197,7 @@ void ServerNetwork::Update(int64_t delta)
     if (state == NetworkState::Playing)
         RemoveIdlePlayers(delta);
     if (const uint64_t leftOut = logBudget.TakeReport(time) + playerLog.TakeReport(time) + stayedLog.TakeReport(time))
-        Log::Write("left {} lines about clients out of the log", leftOut);
+        Log::Write(ServerLines::LinesLeftOut(leftOut));
     ReportOtherServers(time);
     for (int channel = 0; channel < 2 && state != NetworkState::Stopped; ++channel)
         for (size_t i = 0; i < clients.size(); ++i)
@@ -245,11 +223,10 @@ void ServerNetwork::Update(int64_t delta)
         const bool enough = count >= serverSettings.minimumPlayers && count > 0;
         // Players who wait for others learn why nothing begins: once a wait, when it has lasted its time.
         if (expired && !enough && count > 0 && !std::exchange(fewPlayersLogged, true))
-            Log::Write("the server has {} of the {} players a vote needs (MinimumPlayers): it waits for more", count,
-                       serverSettings.minimumPlayers);
+            Log::Write(ServerLines::FewPlayers(count, serverSettings.minimumPlayers));
         if (count == serverSettings.maximumPlayers || (expired && enough))
         {
-            Log::Write("configuring");
+            Log::Write(ServerLines::Entered(NetworkState::Voting));
             MarkStayedClients();
             BeginTimedState(NetworkState::Voting, serverSettings.voteDuration);
             ChooseOptions();
@@ -257,7 +234,8 @@ void ServerNetwork::Update(int64_t delta)
                                             [&](VotingOptionsMessage& message)
                                             {
                                                 message.duration = serverSettings.voteDuration;
-                                                message.options = votingOptions;
+                                                for (size_t i = 0; i < votingOptions.size(); ++i)
+                                                    message.options[i].Set(ConfigurationKey(context, votingOptions[i]));
                                             });
         }
         break;
@@ -265,7 +243,7 @@ void ServerNetwork::Update(int64_t delta)
     case NetworkState::Voting:
         if (AdvanceTimer(delta))
         {
-            Log::Write("configured");
+            Log::Write(ServerLines::Entered(NetworkState::Configured));
             TallyVotes();
             state = NetworkState::Configured;
         }
@@ -291,7 +269,9 @@ void ServerNetwork::Update(int64_t delta)
         {
             StepCameras();
             SendGameStates(false);
-            nextStateTime = time + serverSettings.gameStateUpdateRate;
+            // The schedule runs on from the state that was due, not from this update, or every period
+            // would round up to whole updates; after a stall it starts again rather than bursting.
+            nextStateTime = std::max(nextStateTime + serverSettings.gameStateUpdateRate, time);
             nextStateFrame = frame + 1;
         }
         break;
@@ -299,7 +279,7 @@ void ServerNetwork::Update(int64_t delta)
     case NetworkState::Ended:
         if (AdvanceTimer(delta))
         {
-            Log::Write("leaving");
+            Log::Write(ServerLines::Entered(NetworkState::Leaving));
             state = NetworkState::Leaving;
         }
         break;
@@ -337,11 +317,11 @@ bool ServerNetwork::Refuse(int client, GameMessageType type)
     const uint32_t count = ++slot.refusals[kind];
     ++refusedMessages;
     if (count == LoggedRefusals + 1 && MayLog(client))
-        Log::Write("client {} keeps sending refused messages of type {}: no more of them are logged", client, kind);
+        Log::Write(ServerLines::RefusalsUnlogged(client, kind));
     if (++slot.refusedTotal == RefusalLimit)
     {
         if (MayLog(client))
-            Log::Write("client {} sent {} refused messages: disconnecting it", client, RefusalLimit);
+            Log::Write(ServerLines::TooManyRefusals(client, RefusalLimit));
         Dismiss(client);
     }
     return count <= LoggedRefusals && MayLog(client);
@@ -366,7 +346,7 @@ void ServerNetwork::AcceptClients()
         // still leave before the next Waiting, where a full server turns newcomers away.
         slot.address = server->GetClientAddress(i);
         if (MayLog(i))
-            Log::Write("client {} connected", i);
+            Log::Write(ServerLines::Connected(i));
         if (state != NetworkState::Waiting || players.size() < serverSettings.maximumPlayers)
         {
             slot.client = i;
@@ -401,7 +381,7 @@ void ServerNetwork::AdmitClients()
         // next Waiting reaches first has its time from then.
         const double limit = std::max<double>(serverSettings.connectionTimeout, LeastJoinSeconds);
         if (time - std::max(slot.arrival, waitingSince) > limit)
-            SendAway(static_cast<int>(i), FormatText("added no player within {} seconds", limit));
+            SendAway(static_cast<int>(i), ServerLines::NoPlayerWithin(limit));
     }
 }
 
@@ -440,7 +420,7 @@ void ServerNetwork::SendAway(int client, const std::string& why)
 {
     const double wait = seatLine.CoolDown(clients[static_cast<size_t>(client)].address, Now());
     if (MayLog(client))
-        Log::Write("client {} {}: disconnecting it; its address may connect again in {} seconds", client, why, wait);
+        Log::Write(ServerLines::SentAway(client, why, wait));
     Dismiss(client);
 }
 
@@ -465,10 +445,9 @@ void ServerNetwork::RemoveIdlePlayers(int64_t delta)
         if (!slot.HasPlayers() || count == 0)
             continue;
         if (count == slot.playerCount)
-            SendAway(client, FormatText("sent no new input for its players in {} seconds of play", limit));
+            SendAway(client, ServerLines::NoNewInput(limit));
         else if (MayLog(client, true))
-            Log::Write("client {} sent no new input for {} of its players in {} seconds of play: removing them", client,
-                       count, limit);
+            Log::Write(ServerLines::IdlePlayersRemoved(client, static_cast<size_t>(count), limit));
         // Its players go now, whether or not the client does: the match plays on without them.
         for (auto it = players.begin(); it != players.end();)
             it = idle(*it) ? (RemovePlayer(it), players.begin()) : std::next(it);
@@ -502,7 +481,7 @@ void ServerNetwork::MarkStayedClients()
         if (!slot.HasPlayers() || std::exchange(slot.stayed, true))
             continue;
         if (!slot.joinLogged && MayLog(static_cast<int>(i), true))
-            Log::Write("client {} stayed to the vote with {} players", i, slot.playerCount);
+            Log::Write(ServerLines::Stayed(static_cast<int>(i), slot.playerCount));
         slot.joinLogged = true;
     }
 }
@@ -516,18 +495,19 @@ void ServerNetwork::ChooseOfferedConfigurations()
             continue;
         // Bots take the ids the players leave, and every one needs a player record of the world.
         const size_t bots = configuration->bots.size();
-        if (bots + serverSettings.maximumPlayers <= World::PlayerCount)
+        if (configuration->key.size() > ConfigurationName::MaxLength)
+            Log::Write(ServerLines::NameTooLongForVote(configuration->key, ConfigurationName::MaxLength));
+        else if (bots + serverSettings.maximumPlayers <= World::PlayerCount)
             offered.push_back(i);
         else
-            Log::Write("the configuration {} is left out of the vote: its {} bots and {} players (MaximumPlayers) "
-                       "would not all have a place among the {} players of a match",
-                       configuration->name, bots, serverSettings.maximumPlayers, unsigned(World::PlayerCount));
+            Log::Write(ServerLines::LeftOutOfVote(configuration->name, bots, serverSettings.maximumPlayers,
+                                                  World::PlayerCount));
     }
 }
 
 void ServerNetwork::BeginWaiting()
 {
-    Log::Write("waiting for players");
+    Log::Write(ServerLines::Entered(NetworkState::Waiting));
     BeginTimedState(NetworkState::Waiting, serverSettings.connectionTimeout);
     fewPlayersLogged = false;
     mostPlayers = players.size();
@@ -540,7 +520,7 @@ void ServerNetwork::ReturnToWaiting()
     switch (state)
     {
     case NetworkState::Voting:
-        Log::Write("every player left before the vote ended");
+        Log::Write(ServerLines::EveryPlayerLeft(state, server->GetLastSendError()));
         BeginWaiting();
         break;
     case NetworkState::Configured:
@@ -550,7 +530,7 @@ void ServerNetwork::ReturnToWaiting()
     case NetworkState::Prepared:
     case NetworkState::Playing:
         // The game system leaves the match, and the intermission leads back to Waiting.
-        Log::Write("every player left before the match ended: leaving it");
+        Log::Write(ServerLines::EveryPlayerLeft(state, server->GetLastSendError()));
         state = NetworkState::Leaving;
         break;
     default:
@@ -574,7 +554,7 @@ Slot* ServerNetwork::OwnPlayer(int client, uint32_t player, GameMessageType type
         if (buffer.player == player && buffer.client == client)
             return RemoteSlot(player);
     if (Refuse(client, type))
-        Log::Write("client {} sent {} for player {}, which is not one of its players: ignored", client, what, player);
+        Log::Write(ServerLines::NotItsPlayer(client, what, player));
     return nullptr;
 }
 
@@ -611,8 +591,7 @@ void ServerNetwork::HandleMessage(int client, Net::Message& message)
         if (slot && !IsValidLoadout(loadout.parts))
         {
             if (Refuse(client, GameMessageType::SetLoadout))
-                Log::Write("client {} asked for a part past the part lists for player {}: ignored", client,
-                           uint32_t(loadout.player));
+                Log::Write(ServerLines::PartPastLists(client, loadout.player, false));
         }
         else if (slot)
         {
@@ -639,8 +618,7 @@ void ServerNetwork::HandleMessage(int client, Net::Message& message)
         if (own == players.end())
         {
             if (Refuse(client, GameMessageType::Input))
-                Log::Write("client {} sent input for player {}, which is not one of its players: ignored", client,
-                           input.player);
+                Log::Write(ServerLines::NotItsPlayer(client, "input", input.player));
         }
         // A frame already stepped or one too far ahead comes from a client that fell out of step: dropped
         // quietly.
@@ -658,10 +636,25 @@ void ServerNetwork::HandleMessage(int client, Net::Message& message)
         }
         break;
     }
+    case GameMessageType::MissingConfiguration:
+    {
+        // Only a client the vote was sent to has a say: a stranger would leave without its cool-down.
+        const auto& missing = static_cast<const MissingConfigurationMessage&>(message);
+        if (!clients[static_cast<size_t>(client)].HasPlayers())
+        {
+            if (Refuse(client, GameMessageType::MissingConfiguration))
+                Log::Write(ServerLines::LacksConfigurationWithoutPlayers(client));
+            break;
+        }
+        if (MayLog(client, true))
+            Log::Write(
+                ServerLines::LacksConfiguration(client, ConfigurationKey(context, votingOptions[missing.option])));
+        Dismiss(client);
+        break;
+    }
     default:
         if (Refuse(client, static_cast<GameMessageType>(message.GetType())))
-            Log::Write("client {} sent a message of type {}, which only servers send: ignored", client,
-                       message.GetType());
+            Log::Write(ServerLines::ServerOnlyMessage(client, message.GetType()));
         break;
     }
 }
@@ -674,7 +667,7 @@ void ServerNetwork::AddPlayers(int client, uint32_t requested, const AddPlayerMe
                       players.size() + count <= serverSettings.maximumPlayers;
     slot.joinLogged = MayLog(client, fits && count > 0);
     if (slot.joinLogged)
-        Log::Write("adding {} players for {}", count, client);
+        Log::Write(ServerLines::Adding(count, client));
     if (!fits)
     {
         Dismiss(client);
@@ -716,8 +709,7 @@ void ServerNetwork::AddPlayers(int client, uint32_t requested, const AddPlayerMe
             remote.loadout.legs = entry.parts.legs;
         }
         else if (MayLog(client))
-            Log::Write("client {} asked for a part past the part lists for its player {}: ignored", client,
-                       uint32_t(id));
+            Log::Write(ServerLines::PartPastLists(client, id, true));
         for (size_t to = 0; to < clients.size(); ++to)
             if (clients[to].HasPlayers())
                 SendPlayerAdded(static_cast<int>(to), buffer);
@@ -735,6 +727,7 @@ void ServerNetwork::RemoveClient(int client)
 {
     const ClientSlot& slot = clients[static_cast<size_t>(client)];
     const bool hadPlayers = slot.playerCount > 0;
+    const bool heldPlayers = slot.HoldsPlayers();
     // A connection without players that leaves before it is sent away comes back as one sent away does:
     // otherwise strangers who leave just before their time is up would hold the seats for good. One whose
     // players waited for the next match dodged no time limit: it leaves as a player does.
@@ -742,11 +735,10 @@ void ServerNetwork::RemoveClient(int client)
     {
         const double wait = seatLine.CoolDown(slot.address, Now());
         if (MayLog(client))
-            Log::Write("client {} disconnected without players: its address may connect again in {} seconds", client,
-                       wait);
+            Log::Write(ServerLines::LeftWithoutPlayers(client, wait));
     }
     else if (MayLog(client, hadPlayers))
-        Log::Write("client {} disconnected", client);
+        Log::Write(ServerLines::Disconnected(client, slot.dismissed ? 0 : server->GetLastSendError()));
     clients[static_cast<size_t>(client)] = ClientSlot();
     for (auto it = players.begin(); it != players.end();)
         it = it->client == client ? (RemovePlayer(it), players.begin()) : std::next(it);
@@ -761,18 +753,22 @@ void ServerNetwork::RemoveClient(int client)
         mostPlayers = std::min(mostPlayers, players.size());
     // A client that never added a player (a refused or probing connection) leaves the server running,
     // and so does the last player's before a match has ended: a stranger who joins and leaves before
-    // the honest players have played would otherwise stop it.
-    if (hadPlayers && players.empty())
+    // the honest players have played would otherwise stop it. So does one while another connection's
+    // players wait for the next match: it is not the last.
+    const auto waiting =
+        std::count_if(clients.begin(), clients.end(), [](const ClientSlot& other) { return other.HoldsPlayers(); });
+    if (heldPlayers && players.empty())
     {
-        if (endedMatches > 0)
+        if (endedMatches > 0 && waiting == 0)
         {
-            Log::Write("the last player left after {} matches: the server stops. Start it again to host more",
-                       endedMatches);
+            Log::Write(ServerLines::LastPlayerLeft(endedMatches, server->GetLastSendError()));
             lastPlayerLeft = true;
             Stop();
+            return;
         }
-        else
-            ReturnToWaiting();
+        if (endedMatches > 0)
+            Log::Write(ServerLines::LastPlayerLeftWhileOthersWait(endedMatches, static_cast<size_t>(waiting)));
+        ReturnToWaiting();
     }
 }
 
@@ -865,7 +861,7 @@ void ServerNetwork::StepFrames()
         {
             ++incompleteFrames;
             if (++missedStretch <= LoggedMissedFrames && missedLines.Take(Net::Address(), time))
-                Log::Write("Missed input on frame {}", frame);
+                Log::Write(ServerLines::MissedInput(frame));
             lastMissedFrame = frame;
         }
         else
@@ -923,8 +919,7 @@ ServerNetwork::InputTiming ServerNetwork::InputTiming::Since(const InputTiming& 
 void ServerNetwork::EndMissedStretch()
 {
     if (missedStretch > LoggedMissedFrames && missedLines.Take(Net::Address(), Now()))
-        Log::Write("Missed input on {} more frames, up to frame {}", missedStretch - LoggedMissedFrames,
-                   lastMissedFrame);
+        Log::Write(ServerLines::MissedMore(missedStretch - LoggedMissedFrames, lastMissedFrame));
     missedStretch = 0;
 }
 
@@ -1092,7 +1087,7 @@ void ServerNetwork::SendGameTypeEvent(GameTypeEventClass eventClass, const GameT
 
 void ServerNetwork::BeginLoading()
 {
-    Log::Write("loading");
+    Log::Write(ServerLines::Entered(NetworkState::Loading));
     limits.SetConfiguration(context.configuration);
     // Both ends measure lines and scores by the same rules: the clients made theirs from the same
     // configuration.
@@ -1103,13 +1098,13 @@ void ServerNetwork::BeginLoading()
                                        [&](SetConfigurationMessage& message)
                                        {
                                            message.duration = serverSettings.loadDuration;
-                                           message.configuration = chosenOption;
+                                           message.configuration.Set(ConfigurationKey(context, chosenOption));
                                        });
 }
 
 void ServerNetwork::BeginPreparing()
 {
-    Log::Write("preparing");
+    Log::Write(ServerLines::Entered(NetworkState::Preparing));
     BeginTimedState(NetworkState::Preparing, settings.prepareDuration);
     Broadcast<SetLoadoutsMessage>(
         true,
@@ -1133,7 +1128,7 @@ void ServerNetwork::BeginPreparing()
 
 void ServerNetwork::BeginStarting()
 {
-    Log::Write("starting");
+    Log::Write(ServerLines::Entered(NetworkState::Playing));
     state = NetworkState::Playing;
     Broadcast<StartGameMessage>(true, [](StartGameMessage&) {});
     // The clients count their frames from this message, and the first deadline from when the countdown
@@ -1159,7 +1154,7 @@ void ServerNetwork::SaveJournal()
                                   message.duration = settings.endDuration;
                                   message.intermission = serverSettings.intermissionDuration;
                               });
-    Log::Write("ended");
+    Log::Write(ServerLines::Entered(NetworkState::Ended));
     ++endedMatches;
     EndMissedStretch();
     if (journalWriter)
@@ -1172,7 +1167,7 @@ void ServerNetwork::BeginEnding()
     // A server stopped in a match has ended already: the game system still leaves the match.
     if (state == NetworkState::Stopped)
         return;
-    Log::Write("intermission");
+    Log::Write(ServerLines::Entered(NetworkState::Ending));
     BeginTimedState(NetworkState::Ending, serverSettings.intermissionDuration);
 }
 
@@ -1204,9 +1199,7 @@ void ServerNetwork::ReportOtherServers(double time)
     nextOtherServersLine = time + OtherServersLinePeriod;
     const Net::Address own = server->GetAddress();
     const Net::Address named = server->GetOtherServer();
-    Log::Write("the server at {} dropped {} connection requests whose tokens name {}: {} (at most one such line a "
-               "minute)",
-               own.ToString(), count - reportedOtherServers, named.ToString(), WhatToSet(own, named));
+    Log::Write(ServerLines::OtherServers(own, count - reportedOtherServers, named));
     reportedOtherServers = count;
 }
 
@@ -1217,25 +1210,20 @@ void ServerNetwork::Stop()
     if (!countsLogged)
     {
         EndMissedStretch();
-        Log::Write("the server played {} frames in {} ms; {} stepped with an input missing; the longest gap "
-                   "between two stepped frames was {} ms; inputs came a median of {} frames before their deadlines, "
-                   "{} at the 5th percentile",
-                   playedFrames, playedTime / 1'000'000, incompleteFrames, std::llround(longestStepGap * 1000.0),
-                   Tenths(inputTiming.Quantile(0.5)), Tenths(inputTiming.Quantile(0.05)));
-        Log::Write("the server sent {} packets and received {}", packets.sent, packets.received);
+        Log::Write(ServerLines::PlayTotals({playedFrames, playedTime / 1'000'000, incompleteFrames,
+                                            std::llround(longestStepGap * 1000.0), inputTiming.total,
+                                            inputTiming.Quantile(0.5), inputTiming.Quantile(0.05)}));
+        Log::Write(ServerLines::PacketTotals(packets.sent, packets.received));
         const Net::NetcodeCounters& counters = server->GetCounters();
-        Log::Write("its connection layer took {} packets, dropped {} ({} of them connection requests whose tokens "
-                   "name another server) and left {} connection requests unread for want of time",
-                   counters.packetsReceived, counters.TotalDropped(), counters.requestsForOtherServers,
-                   counters.packetsDropped[Net::PACKET_READ_BUSY]);
-        Log::Write("the server refused {} messages from its clients and left {} lines about them out of the log",
-                   refusedMessages, logBudget.GetLeftOut() + playerLog.GetLeftOut() + stayedLog.GetLeftOut());
-        Log::Write("the server denied {} connection requests from addresses it had sent a connection away from "
-                   "or that held {} connections without players",
-                   deniedRequests, PlayerlessPerHost);
+        Log::Write(ServerLines::ConnectionLayerTotals(counters.packetsReceived, counters.TotalDropped(),
+                                                      counters.requestsForOtherServers,
+                                                      counters.packetsDropped[Net::PACKET_READ_BUSY]));
+        Log::Write(ServerLines::RefusalTotals(refusedMessages, logBudget.GetLeftOut() + playerLog.GetLeftOut() +
+                                                                   stayedLog.GetLeftOut()));
+        Log::Write(ServerLines::DeniedTotals(deniedRequests, PlayerlessPerHost));
         countsLogged = true;
     }
-    Log::Write("stopping");
+    Log::Write(ServerLines::Entered(NetworkState::Stopped));
     state = NetworkState::Stopped;
     server->DisconnectAllClients();
     server->Stop();

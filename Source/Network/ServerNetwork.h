@@ -201,8 +201,8 @@ private:
     void MarkStayedClients();
     // Leaves out of the vote the configurations whose bots and players a match cannot hold.
     void ChooseOfferedConfigurations();
-    // The last player left before any match ended: the server goes back to waiting for players,
-    // leaving the match it was starting, if any.
+    // The last player left before any match ended, or while other connections wait to add players: the
+    // server goes back to waiting for players, leaving the match it was starting, if any.
     void ReturnToWaiting();
     void BeginWaiting();
     // Counts a message refused from the client: true while refusals of its type are still logged. A
@@ -320,6 +320,10 @@ private:
     static constexpr double OtherServersLinePeriod = 60.0;
     uint64_t reportedOtherServers = 0;
     double nextOtherServersLine = 0.0;
+    // How often, in seconds of the role's clock, the server asks whether its machine still holds the address
+    // it is bound to, and when it asks next.
+    static constexpr double AddressCheckSeconds = 1.0;
+    double nextAddressCheck = 0.0;
     // The game system may stop a role again after it has stopped: the totals are logged once.
     bool countsLogged = false;
 };

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 // The control messages: the server walks its clients through voting, loading, preparing, playing and
 // ending with these, and a client adds its players, changes a loadout and votes with the last three.
@@ -56,6 +57,47 @@ public:
     uint8_t player = 0;
 };
 
+// A configuration by its name in the configurations list (Assets/Configurations/Configurations.json):
+// every machine holds that list in its own order, and an index would name another configuration on one
+// whose list differs. Up to MaxLength bytes, none of them zero.
+struct ConfigurationName
+{
+    static constexpr size_t MaxLength = 63;
+
+    // False, leaving the name empty, when the text cannot travel: too long, or holding a zero byte.
+    bool Set(std::string_view name)
+    {
+        text.fill('\0');
+        if (name.size() > MaxLength || name.find('\0') != std::string_view::npos)
+            return false;
+        std::copy(name.begin(), name.end(), text.begin());
+        return true;
+    }
+    std::string_view Get() const { return text.data(); }
+
+    // The length, then each byte as 1 to 255: a zero byte cannot travel, and no padding is sent.
+    template <class Stream> bool Serialize(Stream& stream)
+    {
+        uint32_t length = 0;
+        if constexpr (!Stream::IsReading)
+            length = static_cast<uint32_t>(std::find(text.begin(), text.end(), '\0') - text.begin());
+        if (!Wire::Ranged(stream, length, 0, MaxLength))
+            return false;
+        for (uint32_t i = 0; i < length; ++i)
+        {
+            auto byte = static_cast<uint8_t>(text[i]);
+            if (!Wire::Ranged(stream, byte, 1, 255))
+                return false;
+            text[i] = static_cast<char>(byte);
+        }
+        if constexpr (Stream::IsReading)
+            text[length] = '\0';
+        return true;
+    }
+
+    std::array<char, MaxLength + 1> text{};
+};
+
 // Server to client: the vote has begun.
 class VotingOptionsMessage final : public GameMessage<VotingOptionsMessage, GameMessageType::VotingOptions>
 {
@@ -66,16 +108,16 @@ public:
     {
         if (!Wire::Raw(stream, duration))
             return false;
-        for (uint32_t& option : options)
-            if (!Wire::Ranged(stream, option, 0, 64))
+        for (ConfigurationName& option : options)
+            if (!option.Serialize(stream))
                 return false;
         return true;
     }
 
     // Seconds the vote lasts.
     float duration = 0.0f;
-    // The configurations offered, by index in the server's list.
-    std::array<uint32_t, 3> options{};
+    // The configurations offered.
+    std::array<ConfigurationName, 3> options{};
 };
 
 // Server to client: the configuration the vote chose; loading begins.
@@ -86,12 +128,12 @@ public:
 
     template <class Stream> bool Serialize(Stream& stream)
     {
-        return Wire::Raw(stream, duration) && Wire::Ranged(stream, configuration, 0, 64);
+        return Wire::Raw(stream, duration) && configuration.Serialize(stream);
     }
 
     // Seconds of loading.
     float duration = 0.0f;
-    uint32_t configuration = 0;
+    ConfigurationName configuration;
 };
 
 // Server to client: every player's team and parts; preparing begins.
@@ -217,4 +259,18 @@ public:
     uint32_t player = 0;
     // Which of the three options.
     uint32_t choice = 0;
+};
+
+// Client to server: the vote offers a configuration this client's list does not name, so it cannot
+// play the server's matches and leaves.
+class MissingConfigurationMessage final
+    : public GameMessage<MissingConfigurationMessage, GameMessageType::MissingConfiguration>
+{
+public:
+    using GameMessage::GameMessage;
+
+    template <class Stream> bool Serialize(Stream& stream) { return Wire::Ranged(stream, option, 0, 2); }
+
+    // Which of the three options.
+    uint32_t option = 0;
 };

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 
-// The twenty messages of the game protocol by their type ids, which travel on the wire: a new message
+// The twenty-one messages of the game protocol by their type ids, which travel on the wire: a new message
 // goes at the end.
 enum class GameMessageType : uint32_t
 {
@@ -31,6 +31,7 @@ enum class GameMessageType : uint32_t
     SetLoadout,
     SetVote,
     Input,
+    MissingConfiguration,
     Count
 };
 inline constexpr int GameMessageTypeCount = static_cast<int>(GameMessageType::Count);

@@ -55,6 +55,8 @@ Net::Message* VantorelMessageFactory::CreateMessageInternal(int type)
         return NET_NEW(allocator, SetVoteMessage, limits);
     case GameMessageType::Input:
         return NET_NEW(allocator, InputMessage, limits);
+    case GameMessageType::MissingConfiguration:
+        return NET_NEW(allocator, MissingConfigurationMessage, limits);
     case GameMessageType::Count:
         break;
     }

@@ -13,7 +13,7 @@ public:
     VantorelMessageFactory(Net::Allocator& allocator, const MessageLimits& limits);
 
 protected:
-    // Null for a type outside the twenty.
+    // Null for a type outside the twenty-one.
     Net::Message* CreateMessageInternal(int type) override;
 
 private:

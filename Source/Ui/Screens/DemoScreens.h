@@ -27,6 +27,9 @@ struct NetworkStatus
     // The timer of the current timed state and its length, in seconds.
     float elapsed = 0.0f;
     float duration = 0.0f;
+    // A client whose server holds its players' request until the match, vote or intermission it is in
+    // has passed.
+    bool waitsForNextMatch = false;
 };
 
 // What the front end's screens take from the game system: its profiles, its current set-up, the

@@ -151,6 +151,10 @@ void MatchmakingScreen::Update(float seconds)
 {
     if (left)
         return;
+    // A server in a match with others holds this client's players for its next vote: nobody is sought.
+    if (Element* header = GetElement("Header"))
+        if (auto* text = dynamic_cast<Lumvek::TextContent*>(header->content.get()))
+            text->text = StatusOf(frontEnd).waitsForNextMatch ? "WAITING FOR THE NEXT MATCH" : "SEARCHING FOR PLAYERS";
     if (PastAndNotEnding(frontEnd, NetworkState::Voting))
     {
         left = true;

@@ -216,6 +216,7 @@ TEST_F(ClientNetworkTest, AClientThatDidNotRunForATimeOutSaysSo)
     for (int tick = 0; tick < 11 * 60; ++tick)
         server->Update(::TickNanoseconds);
     client->Update(11'500'000'000);
+    EXPECT_EQ(client->GetState(), NetworkState::Stopped) << "what came meanwhile is a match that went on without it";
     ASSERT_TRUE(RunUntil([&] { return client->GetState() == NetworkState::Stopped; }));
     EXPECT_TRUE(log.Logged("disconnected: this client did not run for 11.5 seconds (the process was stopped, or the "
                            "machine suspended or too busy), so the server 10.0.0.1:40000 heard nothing from it and "
@@ -308,6 +309,45 @@ TEST_F(ClientNetworkTest, AfterTheIntermissionTheClientWaitsWithTheServerForTheN
     EXPECT_FLOAT_EQ(client->duration, serverSettings.voteDuration - 0.5f);
 }
 
+// The vote and its choice name the server's configurations (Quick and Long): a client whose list is in
+// another order or longer plays the server's; one that lacks an option says so, and the server names
+// it, and it leaves. Either way it never loads another than the server's.
+class DifferingConfigurations : public ClientNetworkTest,
+                                public testing::WithParamInterface<std::pair<const char*, bool>>
+{
+};
+
+TEST_P(DifferingConfigurations, AClientPlaysTheServersConfigurationOrSaysItLacksOneAndLeaves)
+{
+    const auto& [list, plays] = GetParam();
+    DataTesting::RegistryTestFolder own;
+    own.WriteStandardDefinitions();
+    for (const std::string name : {"Quick", "Long", "Extra", "Lung"})
+        own.Write("Configurations/" + name + ".data", R"({"Name": ")" + name + R"(", "GameType": "Deathmatch"})");
+    own.Write("Configurations/Configurations.json", std::string(list));
+    own.registry.LoadAll();
+    clientContext.registry = &own.registry;
+    StartServer();
+    StartClient();
+    LogCapture log;
+    RunUntil(
+        [&]
+        {
+            EXPECT_TRUE(clientContext.configuration.key.empty() ||
+                        clientContext.configuration.key == serverContext.configuration.key);
+            return client->GetState() == NetworkState::Playing || client->GetState() == NetworkState::Stopped;
+        });
+    EXPECT_EQ(client->GetState(), plays ? NetworkState::Playing : NetworkState::Stopped);
+    EXPECT_EQ(client->ConfigurationsDiffer(), !plays);
+    EXPECT_EQ(log.StartingWith("client 0 does not have the configuration").size(), plays ? 0u : 1u);
+    EXPECT_EQ(log.StartingWith("the server 10.0.0.1:40000 offers the configuration").size(), plays ? 0u : 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lists, DifferingConfigurations,
+                         testing::Values(std::pair(R"(["Long", "Quick"])", true),
+                                         std::pair(R"(["Extra", "Quick", "Long"])", true),
+                                         std::pair(R"(["Quick"])", false), std::pair(R"(["Quick", "Lung"])", false)));
+
 TEST_F(ClientNetworkTest, ItIgnoresWhatItCannotHoldAndDropsOldStates)
 {
     StartClient();
@@ -346,17 +386,13 @@ TEST_F(ClientNetworkTest, ItIgnoresWhatItCannotHoldAndDropsOldStates)
 
     auto& voting = make(std::type_identity<VotingOptionsMessage>());
     voting.duration = 3.0f;
-    voting.options = {1, 64, 2};
+    for (size_t i = 0; i < voting.options.size(); ++i)
+        voting.options[i].Set(i < 2 ? "Long" : "Quick");
     client->ApplyMessage(voting);
-    // There is no configuration 2 nor 64: those options stay empty, logged once, and the vote goes on.
+    // The options travel by name; a server with fewer configurations repeats one.
     EXPECT_EQ(client->GetState(), NetworkState::Voting);
-    EXPECT_EQ(client->GetVotingOptions(), (std::array<uint32_t, 3>{1, NoVotingOption, NoVotingOption}));
-    EXPECT_EQ(log.messages.size(), 1u);
-    auto& chosen = make(std::type_identity<SetConfigurationMessage>());
-    chosen.configuration = 64;
-    client->ApplyMessage(chosen);
-    EXPECT_EQ(client->GetState(), NetworkState::Voting);
-    EXPECT_EQ(log.messages.size(), 2u);
+    EXPECT_EQ(client->GetVotingOptions(), (std::array<uint32_t, 3>{1, 1, 0}));
+    EXPECT_TRUE(log.messages.empty());
     // A player the server has not numbered yet has no vote to send.
     EXPECT_FALSE(client->SendVote(Slot::NoId, 1));
 

@@ -73,7 +73,10 @@ TEST(NetworkSettings, KeysTakeOnlyTheirKindAndUsableValues)
         {"MinimumPlayers = -3", [](auto& s) { return s.minimumPlayers == 6; }, "MinimumPlayers = -3"},
         {"MinimumPlayers = +3", [](auto& s) { return s.minimumPlayers == 3; }},
         // Decimal whatever the first digit; a token only partly a number costs its own key alone.
-        {"MinimumPlayers = 010", [](auto& s) { return s.minimumPlayers == 10; }},
+        {"MaximumPlayers = 12 MinimumPlayers = 010", [](auto& s) { return s.minimumPlayers == 10; }},
+        // A full server votes at once: the host learns at start that no more are waited for.
+        {"MinimumPlayers = 5 MaximumPlayers = 2", [](auto& s) { return s.minimumPlayers == 2; },
+         "MinimumPlayers 5 is more than MaximumPlayers 2, and a full server votes at once: using 2"},
         {"PacketLoss = 12abc MinimumPlayers = 3", [](auto& s) { return s.packetLoss == 5.0f && s.minimumPlayers == 3; },
          "PacketLoss = 12abc is not read: a number in decimal digits was expected"},
         {"ForceUpdateTimeout = 1", [](auto& s) { return s.forceUpdateTimeout == 1.0; }},
@@ -223,4 +226,28 @@ TEST(NetworkSettings, AnAddressWithAPortOrInIPv6FormIsRefusedWithWhatToWrite)
                                 "\"10.0.0.1\"",
                                 "Assets/test.config: MatcherIp = \"fd81::1%eth0 \" names a zone (%eth0), which is not "
                                 "taken: write MatcherIp = \"fd81::1\""}));
+}
+
+// The broadcast address and multicast groups are no one machine's: refused as the other forms are, at once,
+// rather than dialled into silence.
+TEST(NetworkSettings, BroadcastAndMulticastAddressesAreRefusedWithWhatToWrite)
+{
+    LogCapture log;
+    for (const char* refused : {"255.255.255.255", "239.1.2.3", "ff02::1"})
+        EXPECT_FALSE(IsUsableAddress(ClientSettings{{}, refused}, TestPath)) << refused;
+    EXPECT_FALSE(IsUsableAddress(ServerSettings{{}, "224.0.0.1"}, TestPath));
+    EXPECT_TRUE(IsUsableAddress(ClientSettings{{}, "223.255.255.255"}, TestPath));
+    EXPECT_EQ(log.messages, (std::vector<std::string>{
+                                "Assets/test.config: MatcherIp = \"255.255.255.255\" is the broadcast address, which "
+                                "names no one machine: write the server's address, or MatcherIp = \"127.0.0.1\" for a "
+                                "server on this machine",
+                                "Assets/test.config: MatcherIp = \"239.1.2.3\" is a multicast address, which names no "
+                                "one machine: write the server's address, or MatcherIp = \"127.0.0.1\" for a server on "
+                                "this machine",
+                                "Assets/test.config: MatcherIp = \"ff02::1\" is a multicast address, which names no "
+                                "one machine: write the server's address, or MatcherIp = \"::1\" for a server on this "
+                                "machine",
+                                "Assets/test.config: HostingIp = \"224.0.0.1\" is a multicast address, which names no "
+                                "one machine: write one of this machine's addresses, or HostingIp = \"0.0.0.0\" for "
+                                "every one"}));
 }

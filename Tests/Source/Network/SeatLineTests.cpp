@@ -58,6 +58,10 @@ TEST(SeatLineTest, HeldSeatsGoToTheirHoldersWhenTheyAskAndRefusedHostsChangeNoth
         {"a client back at once from its address", 2, 20.0, 23.0, {3, 2}, 1,
          {{"10.0.0.2:1", 1, 0.0, 3.0, -1.0, 3.05}, {"10.0.0.3:1", 2, 1.5}, {"10.0.0.2:2", 3, 4.4},
           {"10.0.0.4:1", 4, 14.5}}},
+        // It quits and comes back twice, one arriving between: the newest place takes the first's turn.
+        {"back twice at once", 1, 20.0, 23.0, {5}, 1,
+         {{"10.0.0.2:1", 1, 0.0, 3.0, -1.0, 5.9}, {"10.0.0.2:2", 3, 6.0, 3.0, -1.0, 8.05}, {"10.0.0.4:1", 4, 7.0},
+          {"10.0.0.2:3", 5, 8.1}}},
         // Its answers come its retry and two round trips of 550 ms apart.
         {"a 550 ms client first in line", 1, 10.0, 13.0, {1}, 1, {{"10.0.0.2:1", 1, 0.0, 4.1}, {"10.0.0.3:1", 2, 0.9}}},
         // The first stops asking just before two seats free; the stranger asks every tick.

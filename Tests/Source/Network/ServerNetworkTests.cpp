@@ -398,10 +398,15 @@ TEST_F(ServerNetworkTest, TheFirstDeadlineFollowsTheCountdownFrame120RepeatsReco
     EXPECT_LE(log.StartingWith("Missed input").size(), 3 * 60u) << "an allowance of 60 a minute, full at the start";
 }
 
-TEST_F(ServerNetworkTest, StatesGoOutOncePerPeriodAndTheEndSendsAReliableOneAndAJournal)
+// By the period, and the states a period sends in 600 updates.
+class StatesTest : public ServerNetworkTest, public testing::WithParamInterface<std::pair<double, int>>
+{
+};
+
+TEST_P(StatesTest, StatesGoOutOncePerPeriodAndTheEndSendsAReliableOneAndAJournal)
 {
     settings.maximumPlayers = 1;
-    settings.gameStateUpdateRate = 0.1;
+    settings.gameStateUpdateRate = GetParam().first;
     StartServer();
     std::vector<std::string> journals;
     server->SetJournalWriter(
@@ -413,8 +418,9 @@ TEST_F(ServerNetworkTest, StatesGoOutOncePerPeriodAndTheEndSendsAReliableOneAndA
     TestClient& client = Connect(51, 1);
     ASSERT_NO_FATAL_FAILURE(StartMatch());
     // One state at once for frame 0, then none until frame 1 is stepped at its deadline a quarter of a
-    // second on, and from then one a tenth of a second.
-    Run(61);
+    // second on, and from then the period's on average, whole updates or not.
+    ASSERT_TRUE(RunUntil([&] { return server->GetFrame() >= 1; }));
+    Run(600);
     client.client.SendPackets();
     client.client.ReceivePackets();
     int states = 0;
@@ -430,8 +436,7 @@ TEST_F(ServerNetworkTest, StatesGoOutOncePerPeriodAndTheEndSendsAReliableOneAndA
         }
         client.client.ReleaseMessage(message);
     }
-    EXPECT_GE(states, 7);
-    EXPECT_LE(states, 9);
+    EXPECT_NEAR(states, 2 + GetParam().second, 1);
     client.Drain();
 
     server->SaveJournal();
@@ -444,6 +449,9 @@ TEST_F(ServerNetworkTest, StatesGoOutOncePerPeriodAndTheEndSendsAReliableOneAndA
     client.client.ReceivePackets();
     EXPECT_EQ(client.Drain(1), (std::vector<GameMessageType>{GameMessageType::GameState, GameMessageType::EndGame}));
 }
+
+INSTANTIATE_TEST_SUITE_P(Periods, StatesTest,
+                         testing::Values(std::pair(1.0 / 30.0, 300), std::pair(0.05, 200), std::pair(0.1, 100)));
 
 // A client leaves as a newcomer answers its challenge, and the server reads both in one update: the
 // leaver's player goes at once, and the newcomer, whatever slot it gets, never drives it.
@@ -690,6 +698,34 @@ TEST_F(ServerNetworkTest, PlayersWhoLeftSpendNeitherTheCountdownNorTheServer)
         ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().empty(); }));
         EXPECT_EQ(server->GetState(), round == 0 ? NetworkState::Waiting : NetworkState::Leaving);
     }
+}
+
+// A client that joins during a later match holds its request for the next Waiting: the playing players
+// leaving does not stop the server under it, and it is seated.
+TEST_F(ServerNetworkTest, AHeldConnectionKeepsTheServerWhenTheLastPlayerLeaves)
+{
+    settings.intermissionDuration = 0.5f;
+    settings.connectionTimeout = 1.0f;
+    StartServer();
+    TestClient& first = Connect(121, 1);
+    TestClient& second = Connect(122, 1);
+    ASSERT_NO_FATAL_FAILURE(StartMatch());
+    server->SaveJournal();
+    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Leaving; }));
+    server->BeginEnding();
+    ASSERT_NO_FATAL_FAILURE(StartMatch());
+    TestClient& late = Connect(123, 1);
+    Run(10);
+    LogCapture log;
+    first.client.Disconnect();
+    second.client.Disconnect();
+    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Leaving; }));
+    EXPECT_EQ(log.StartingWith("the last player left after 1 matches, but 1 connections wait").size(), 1u);
+    server->BeginEnding();
+    ASSERT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 1; }));
+    EXPECT_EQ(server->GetPlayers()[0].client, late.client.GetClientIndex());
+    late.client.Disconnect();
+    EXPECT_TRUE(RunUntil([&] { return server->LastPlayerLeft(); }));
 }
 
 // Eight connections without players fill the server; a client it denies says so once and gets a seat
@@ -940,6 +976,61 @@ TEST_F(ServerNetworkTest, StrangersLeaveAnHonestClientASeat)
         serverTransport.reset();
         time = 0.0;
     }
+}
+
+} // namespace ServerNetworkTests
+
+namespace ServerNetworkTests
+{
+
+// A server bound to one address that its machine gives up (a lease ended, the address deleted) is reached
+// by no one any more: it says so and stops within a second, rather than blame its players or wait for good.
+// A client that arrives during a match is told, and its screen shown, that it joins at the next vote.
+TEST_F(ServerNetworkTest, AServerWhoseAddressWentStopsAndAHeldClientWaitsForTheNextVote)
+{
+    struct Losable final : Net::Transport
+    {
+        Losable(Net::MemoryNetwork& network) : memory(network, Net::Address(10, 0, 0, 1, 40000)) {}
+        bool Send(const Net::Address& to, const uint8_t* data, int bytes) override
+        {
+            return memory.Send(to, data, bytes);
+        }
+        int Receive(Net::Address& from, uint8_t* data, int bytes) override { return memory.Receive(from, data, bytes); }
+        Net::Address GetAddress() const override { return memory.GetAddress(); }
+        bool HoldsItsAddress() const override { return held; }
+        Net::MemoryTransport memory;
+        bool held = true;
+    } losable(network);
+    settings.connectionTimeout = 1.0f;
+    server = std::make_unique<ServerNetwork>(context, settings, 7, &losable);
+    Connect(140, 1);
+    Connect(141, 1);
+    ASSERT_NO_FATAL_FAILURE(StartMatch());
+    GameContext own;
+    own.registry = &assets.registry;
+    own.configuration.players.emplace_back();
+    Net::MemoryTransport transport(network, Net::Address(10, 0, 1, 1, 50000));
+    ClientNetwork late(own, ClientSettings{{}, "10.0.0.1", 40000}, 9, &transport);
+    LogCapture log;
+    ASSERT_TRUE(RunUntil([&] { return late.WaitsForNextMatch(); }, 600, &late));
+    ASSERT_TRUE(RunUntil([&] { return !log.StartingWith("this client waits").empty(); }, 1200, &late));
+    EXPECT_EQ(log.StartingWith("this client waits"),
+              std::vector<std::string>{"this client waits for the next vote: the server 10.0.0.1:40000 is in a match "
+                                       "with other players, in its vote or in the intermission after a match, and "
+                                       "adds this client's players once it waits for players again"});
+    server->SaveJournal();
+    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Leaving; }, 600, &late));
+    server->BeginEnding();
+    ASSERT_TRUE(RunUntil([&] { return own.configuration.players[0].id != Slot::NoId; }, 1200, &late));
+    EXPECT_FALSE(late.WaitsForNextMatch());
+
+    losable.held = false;
+    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Stopped; }, 61, &late));
+    EXPECT_TRUE(log.Logged("this machine no longer holds 10.0.0.1, the address the server listens at: nothing "
+                           "reaches it at 10.0.0.1:40000 and nothing leaves from there, so the server stops. Start it "
+                           "again once the machine holds that address, or with HostingIp = \"0.0.0.0\" in "
+                           "Assets/server.config for every address of the machine"));
+    EXPECT_FALSE(server->LastPlayerLeft());
 }
 
 } // namespace ServerNetworkTests

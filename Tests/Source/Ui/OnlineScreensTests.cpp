@@ -62,7 +62,7 @@ protected:
         {
             NetworkStatus status;
             if (const Network* current = match.network)
-                status = {true, clientRole, current->GetState(), current->timer, current->duration};
+                status = {true, clientRole, current->GetState(), current->timer, current->duration, held};
             return status;
         };
         frontEnd.votingOptions = [this] { return offered; };
@@ -99,14 +99,30 @@ protected:
         return screen.GetElement(Lumvek::StringView::FromCString(name))->visible == 1;
     }
 
-    // Whether the current role is a client of a server, rather than a local game's.
+    // Whether the current role is a client of a server, rather than a local game's, and one whose server
+    // holds its request for the next match.
     bool clientRole = true;
+    bool held = false;
     int32_t clientsMade = 0;
     int32_t serversMade = 0;
     std::array<uint32_t, 3> offered{0, 1, 2};
     std::vector<std::pair<uint8_t, uint32_t>> sent;
     std::vector<uint32_t> reports;
 };
+
+// A client whose server plays a match with others is not searching for anyone: its screen says what it waits for.
+TEST_F(OnlineScreens, MatchmakingSaysWhenTheClientWaitsForTheNextMatch)
+{
+    MakeRole();
+    MatchmakingScreen& screen = MatchmakingScreen::Open(*app.gui, frontEnd, nullptr, 0);
+    for (const bool waits : {true, false})
+    {
+        held = waits;
+        app.Frame();
+        app.Frame();
+        EXPECT_EQ(TextOf(*screen.GetElement("Header")), waits ? "WAITING FOR THE NEXT MATCH" : "SEARCHING FOR PLAYERS");
+    }
+}
 
 TEST_F(OnlineScreens, MatchmakingMakesTheClientRoleOnlyWhenThereIsNoneAndDrawsItsCircleOver30Seconds)
 {
@@ -285,8 +301,8 @@ TEST_F(OnlineScreens, AnOptionThisGameDoesNotHaveShowsAnEmptyButtonAndTheVoteGoe
     }
 }
 
-// The client role itself, fed a forged offer: it keeps running and the screen shows the empty option.
-TEST_F(OnlineScreens, AForgedOfferReachesTheVoteAsAnEmptyButtonThroughTheClientRole)
+// The client role itself: the offer names the server's configurations, and the screen shows them.
+TEST_F(OnlineScreens, TheServersOfferReachesTheVoteByNameThroughTheClientRole)
 {
     Net::MemoryNetwork network;
     Net::MemoryTransport transport(network, Net::Address(10, 0, 0, 2, 50000));
@@ -309,22 +325,17 @@ TEST_F(OnlineScreens, AForgedOfferReachesTheVoteAsAnEmptyButtonThroughTheClientR
         static_cast<VotingOptionsMessage*>(factory.CreateMessage(static_cast<int>(VotingOptionsMessage::Type)));
     ASSERT_NE(offer, nullptr);
     offer->duration = 5.0f;
-    offer->options = {2, 64, 0};
-    {
-        Lumvek::Testing::LogCapture log;
-        client.ApplyMessage(*offer);
-        EXPECT_EQ(std::count_if(log.messages.begin(), log.messages.end(),
-                                [](const std::string& message) { return message.find("64") != std::string::npos; }),
-                  1);
-    }
+    for (const uint32_t index : {2u, 1u, 0u})
+        offer->options[2 - index].Set(match.ownRegistry.configurations.At(index).key);
+    client.ApplyMessage(*offer);
     factory.ReleaseMessage(offer);
     EXPECT_EQ(client.GetState(), NetworkState::Voting);
     app.Frame();
     app.Frame();
     VotingScreen* voting = FindOne<VotingScreen>();
     ASSERT_NE(voting, nullptr);
-    EXPECT_EQ(voting->shown, (std::array<uint32_t, 3>{2, NoVotingOption, 0}));
-    EXPECT_EQ(TextOf(*Button(*voting, 1).GetChildren()[1]), "");
+    EXPECT_EQ(voting->shown, (std::array<uint32_t, 3>{2, 1, 0}));
+    EXPECT_EQ(TextOf(*Button(*voting, 1).GetChildren()[1]), match.ownRegistry.configurations.At(1).name);
     Tap(0, ControllerButton::Right);
     Tap(0, ControllerButton::A);
     EXPECT_EQ(voting->voted, 2u);

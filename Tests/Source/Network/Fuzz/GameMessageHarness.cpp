@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
 
 namespace
 {
@@ -191,12 +192,14 @@ void FillGameMessageSample(Net::Message& message, const MessageLimits& limits, u
         break;
     case GameMessageType::VotingOptions:
         As<VotingOptionsMessage>(message).duration = top ? 1.0e30f : middle ? 3.0f : 0.0f;
-        As<VotingOptionsMessage>(message).options =
-            top ? std::array<uint32_t, 3>{64, 63, 64} : std::array<uint32_t, 3>{0, middle ? 17u : 0u, 1};
+        for (ConfigurationName& option : As<VotingOptionsMessage>(message).options)
+            option.Set(top ? std::string(ConfigurationName::MaxLength, 'z') : middle ? "FlagRun" : "");
         break;
     case GameMessageType::SetConfiguration:
         As<SetConfigurationMessage>(message).duration = middle ? 5.0f : -0.0f;
-        As<SetConfigurationMessage>(message).configuration = top ? 64 : middle ? 12 : 0;
+        As<SetConfigurationMessage>(message).configuration.Set(top      ? std::string(ConfigurationName::MaxLength, 'z')
+                                                               : middle ? "Default"
+                                                                        : "");
         break;
     case GameMessageType::SetLoadouts:
     {
@@ -305,6 +308,9 @@ void FillGameMessageSample(Net::Message& message, const MessageLimits& limits, u
             input.input.buttons[i] = top || (middle && i % 3 == 0) ? 1 : 0;
         break;
     }
+    case GameMessageType::MissingConfiguration:
+        As<MissingConfigurationMessage>(message).option = top ? 2 : middle ? 1 : 0;
+        break;
     case GameMessageType::Count:
         break;
     }

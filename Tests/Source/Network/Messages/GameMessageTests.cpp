@@ -30,7 +30,7 @@ using GameMessagesTest = MessageTest;
 TEST_F(GameMessagesTest, FactoryMakesEveryTypeWithItsFieldsAtZero)
 {
     const std::array<int, GameMessageTypeCount> freshBits = {
-        10, 4, 53, 39, 36, 0, 64, 54, 69, 68, 17, 16, 16, 242, 40, 50, -1, 16, 6, 76,
+        10, 4, 50, 38, 36, 0, 64, 54, 69, 68, 17, 16, 16, 242, 40, 50, -1, 16, 6, 76, 2,
     };
     for (int type = 0; type < GameMessageTypeCount; ++type)
     {
@@ -334,8 +334,11 @@ TEST_F(GameMessagesTest, ReadsRefuseValuesOutsideTheirRanges)
         {"player 17", GameMessageType::GameTypeEvent, BitLayout().Add(0, 2).Add(0, 3).Add(0, 27).Add(17, 5).Add(0, 3)},
         {"team 6", GameMessageType::GameTypeEvent, BitLayout().Add(1, 2).Add(0, 3).Add(0, 27).Add(16, 5).Add(6, 3)},
         {"choice 3", GameMessageType::SetVote, BitLayout().Add(1, 4).Add(3, 2)},
-        {"configuration 65", GameMessageType::SetConfiguration, BitLayout().Add(0, 32).Add(65, 7)},
-        {"option 127", GameMessageType::VotingOptions, BitLayout().Add(0, 32).Add(0, 7).Add(127, 7).Add(0, 7)},
+        {"a name's byte past 255", GameMessageType::SetConfiguration,
+         BitLayout().Add(0, 32).Add(2, 6).Add('A' - 1, 8).Add(255, 8)},
+        {"an option's byte past 255", GameMessageType::VotingOptions,
+         BitLayout().Add(0, 32).Add(1, 6).Add(255, 8).Add(0, 6).Add(0, 6)},
+        {"missing option 3", GameMessageType::MissingConfiguration, BitLayout().Add(3, 2)},
         {"pickup 65535", GameMessageType::PickupRemoved, BitLayout().Add(65535, 16).Add(1, 1)},
         {"projectile 65535", GameMessageType::ProjectileRemoved, BitLayout().Add(65535, 16)},
         {"trigger 65535", GameMessageType::TriggerRemoved, BitLayout().Add(65535, 16)},
