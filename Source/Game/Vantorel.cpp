@@ -605,19 +605,36 @@ void Vantorel_::UpdateCameras(float dt, float alpha)
     if (!device)
         return;
     const DeviceSize size = device->GetSize();
+    // The mouse aims from where the player shows, which only the views know.
+    LocalDevices* devices = network ? network->GetLocalDevices() : nullptr;
+    if (devices)
+    {
+        devices->SetWindow({size.width, size.height});
+        devices->ClearScreenPoints();
+    }
     for (CameraView* view : rendererOwner->views)
     {
         if (!view)
             continue;
         view->Fit(size.width, size.height);
         Player* player = view->player;
-        if (!player || !world || (player->IsDead() && !view->dirty))
+        if (!player || !world)
             continue;
         const PlayerBody& body = player->GetBody();
         const Vector2 followed{body.previousX + (body.x - body.previousX) * alpha,
                                body.previousY + (body.y - body.previousY) * alpha};
-        const float aspect = view->Aspect();
-        view->camera->Step(dt, std::sqrt(144.0f / aspect), aspect, followed, player->GetCameraFocus(), world->bounds);
+        if (!player->IsDead() || view->dirty)
+        {
+            const float aspect = view->Aspect();
+            view->camera->Step(dt, std::sqrt(144.0f / aspect), aspect, followed, player->GetCameraFocus(),
+                               world->bounds);
+        }
+        if (devices && view->active)
+            for (const PlayerSlot& slot : configuration.players)
+                if (slot.player == player)
+                    devices->SetScreenPoint(
+                        slot.localIndex, view->camera->ToWindow(followed + body.GetCenter() - Vector2(body.x, body.y),
+                                                                static_cast<float>(size.height)));
     }
 }
 

@@ -97,7 +97,7 @@ TEST_F(ProfileTest, SaveWritesWhatLoadReadsBack)
     profile.key = "Old";
     profile.name = "New";
     profile.gold = 40;
-    profile.controller[PlayerAction::Drop] = static_cast<uint32_t>(ControllerButton::Start);
+    profile.controller[PlayerAction::Drop] = static_cast<uint32_t>(ControllerButton::RightStickUp);
     profile.keyboard[PlayerAction::Scope] = KeyBinding::Of(Key::F5);
     profile.keyboard.moveLeft = KeyBinding::Of(Key::Left);
     profile.loadouts[3] = ProfileLoadout{"Heavy", 1, 1, 0, 1};
@@ -215,6 +215,50 @@ TEST_F(ProfileTest, ANumberBeyond64BitsIsRefusedAndSaveNeverWritesItAsAnotherNum
     EXPECT_EQ(saved.Find("Luck"), nullptr);
 }
 
+// A binding that could never work, or would pause the match, is refused with a line and the default
+// kept; a button that does two things is said once and kept. Save keeps the file as it was.
+TEST_F(ProfileTest, BindingsThatCannotWorkAreRefusedAndSharedButtonsSaid)
+{
+    const struct
+    {
+        const char* file;
+        PlayerAction action;
+        uint32_t button;
+        KeyBinding key;
+        const char* line;
+    } cases[] = {
+        {R"({"Name": "Eve", "Controller": {"JumpButton": "unknown"}})", PlayerAction::Jump,
+         uint32_t(ControllerButton::A), KeyBinding::Of(Key::Space),
+         "Controller.JumpButton holds \"unknown\", which was not taken: no controller reports that button, so the "
+         "action could never be used"},
+        {R"({"Name": "Eve", "Controller": {"PrimaryButton": "Start"}})", PlayerAction::Primary,
+         uint32_t(ControllerButton::RightTrigger), KeyBinding::Of(MouseButton::Left),
+         "Controller.PrimaryButton holds \"Start\", which was not taken: Start pauses the match and performs no "
+         "action"},
+        {R"({"Name": "Eve", "Controller": {"ReloadButton": "X", "ScopeButton": "X"}})", PlayerAction::Reload,
+         uint32_t(ControllerButton::X), KeyBinding::Of(Key::Q),
+         "Controller binds \"X\" to InteractButton, ReloadButton and ScopeButton: one press does each of them"},
+        {R"({"Name": "Eve", "Keyboard": {"JumpButton": "Keyboard D"}})", PlayerAction::Jump,
+         uint32_t(ControllerButton::A), KeyBinding::Of(Key::D),
+         "Keyboard binds \"Keyboard D\" to JumpButton and moving right: one press does each of them"},
+    };
+    for (const auto& test : cases)
+    {
+        Blueprint written;
+        ASSERT_TRUE(JsonFormat::LoadBlueprint(StringView::FromCString(test.file), written));
+        const std::string text = JsonFormat::SaveBlueprint(written);
+        assets.Write("Eve.profile", text);
+        Testing::LogCapture log;
+        Profile profile;
+        ASSERT_TRUE(profile.Load(assets.folder.Path("Assets/Eve.profile"), assets.registry));
+        EXPECT_EQ(log.messages, std::vector<std::string>{"Assets/Eve.profile: " + std::string(test.line)});
+        EXPECT_EQ(profile.controller[test.action], test.button) << test.file;
+        EXPECT_EQ(profile.keyboard[test.action], test.key) << test.file;
+        ASSERT_TRUE(profile.Save(assets.Root(), assets.registry));
+        EXPECT_EQ(assets.ReadText("Eve.profile"), text);
+    }
+}
+
 // An unknown name is named with the file and path and costs its member alone; Save keeps the file.
 TEST_F(ProfileTest, UnknownButtonsAndPartsAreNamedWithTheFile)
 {
@@ -231,6 +275,8 @@ TEST_F(ProfileTest, UnknownButtonsAndPartsAreNamedWithTheFile)
     EXPECT_EQ(log.messages, (std::vector<std::string>{
                                 "Assets/Dee.profile: Controller.InteractButton holds \"Xx\", which was not taken: no "
                                 "controller button of that name",
+                                "Assets/Dee.profile: Controller binds \"B\" to JumpButton and UseButton: one press "
+                                "does each of them",
                                 "Assets/Dee.profile: Keyboard.InteractButton holds \"Xx\", which was not taken: no key "
                                 "or mouse button of that name: \"Keyboard <key>\" or \"Mouse <button>\" was expected",
                                 "Assets/Dee.profile: Loadouts[0].Head holds \"helmet\", which was not taken: no "

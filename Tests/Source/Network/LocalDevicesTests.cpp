@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace Lumvek;
 
 // The pad plays while it is connected; without it the keyboard stands in, only where asked.
@@ -38,4 +40,25 @@ TEST(LocalDevices, TheKeyboardStandsInForAPadThatIsNotConnectedOnlyWhereAsked)
             const int32_t move = connected ? PlayerInput::AxisRange : standsIn ? -PlayerInput::AxisRange : 0;
             EXPECT_EQ(static_cast<int32_t>(devices.Read(PlayerSlot(nullptr, 0)).move), move) << connected << standsIn;
         }
+}
+
+// The mouse aims from where the game last showed the player; a player no view shows, from the centre.
+TEST(LocalDevices, TheMouseAimsFromThePlayersScreenPointOrTheWindowsCentre)
+{
+    struct Mouse final : MouseDevice
+    {
+        uint32_t Update(MouseState& state, uint32_t cursor) override
+        {
+            state.position = {100.0f, 100.0f};
+            return cursor;
+        }
+    } mouse;
+    LocalDevices devices(nullptr, nullptr, &mouse, {1920, 1080});
+    devices.SetWindow({640, 360});
+    devices.SetScreenPoint(4, {100.0f, 300.0f});
+    devices.Poll();
+    const PlayerInput shown = devices.Read(PlayerSlot(nullptr, 4));
+    EXPECT_EQ(std::make_tuple(shown.aimX, shown.aimY), std::make_tuple(0, 127));
+    const PlayerInput unseen = devices.Read(PlayerSlot(nullptr, 5));
+    EXPECT_EQ(std::make_tuple(unseen.aimX, unseen.aimY), std::make_tuple(-119, 43));
 }
