@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 using namespace Lumvek;
 
 // The pad plays while it is connected; without it the keyboard stands in, only where asked.
@@ -47,18 +45,15 @@ TEST(LocalDevices, TheMouseAimsFromThePlayersScreenPointOrTheWindowsCentre)
 {
     struct Mouse final : MouseDevice
     {
-        uint32_t Update(MouseState& state, uint32_t cursor) override
-        {
-            state.position = {100.0f, 100.0f};
-            return cursor;
-        }
+        uint32_t Update(MouseState& state, uint32_t cursor) override { return state.position = {100, 100}, cursor; }
     } mouse;
     LocalDevices devices(nullptr, nullptr, &mouse, {1920, 1080});
     devices.SetWindow({640, 360});
     devices.SetScreenPoint(4, {100.0f, 300.0f});
     devices.Poll();
-    const PlayerInput shown = devices.Read(PlayerSlot(nullptr, 4));
-    EXPECT_EQ(std::make_tuple(shown.aimX, shown.aimY), std::make_tuple(0, 127));
-    const PlayerInput unseen = devices.Read(PlayerSlot(nullptr, 5));
-    EXPECT_EQ(std::make_tuple(unseen.aimX, unseen.aimY), std::make_tuple(-119, 43));
+    for (const auto& [localIndex, aimX, aimY] : {std::tuple(4, 0, 127), std::tuple(5, -119, 43)})
+    {
+        const PlayerInput& input = devices.Read(PlayerSlot(nullptr, localIndex));
+        EXPECT_EQ(std::make_tuple(int(input.aimX), int(input.aimY)), std::make_tuple(aimX, aimY)) << localIndex;
+    }
 }
