@@ -14,6 +14,7 @@
 #include <cctype>
 #include <iterator>
 #include <string_view>
+#include <tuple>
 
 using Lumvek::Element;
 
@@ -293,10 +294,10 @@ void ControlsScreen::Setup()
     SetOffset(title, YGEdgeTop, 5.0f);
 
     // Two columns, each row as tall as the window allows, so that labels read at 640 by 360.
-    Element& table = AddElement(root, 88.0f, 72.0f, 0);
+    Element& table = AddElement(root, 92.0f, 72.0f, 0);
     table.flow = 1;
     YGNodeStyleSetFlexDirection(table.GetNode(), YGFlexDirectionRow);
-    SetOffset(table, YGEdgeLeft, 6.0f);
+    SetOffset(table, YGEdgeLeft, 4.0f);
     SetOffset(table, YGEdgeTop, 14.0f);
     const size_t perColumn = (rows.size() + 1) / 2;
     for (size_t first = 0; first < rows.size(); first += perColumn)
@@ -311,18 +312,24 @@ void ControlsScreen::Setup()
             line.flow = 1;
             YGNodeStyleSetFlexDirection(line.GetNode(), YGFlexDirectionRow);
             YGNodeStyleSetAlignItems(line.GetNode(), YGAlignCenter);
-            Element& glyph = AddElement(line, 8.0f, 80.0f, 0);
+            Element& glyph = AddElement(line, 7.0f, 80.0f, 0);
             if (row.glyph != Lumvek::InvalidId)
                 SetImage(glyph, GraphicsResources::UiAtlas, row.glyph, Images::PendingIcon);
-            Element& input = AddElement(line, row.glyph != Lumvek::InvalidId ? 17.0f : 25.0f, 65.0f, 0);
-            AddText(input, 100.0f, row.input, GraphicsResources::HeadingFont, InkColor, TextAlignment::Start)
-                .shrinkToFit = 1;
-            Element& label = AddElement(line, 64.0f, 65.0f, 0);
-            AddText(label, 100.0f, row.action, GraphicsResources::HeadingFont, InkColor, TextAlignment::Start)
-                .shrinkToFit = 1;
+            // The input's name, then what it does, each shrunk to its own cell rather than run into the next.
+            for (const auto& [text, width, gap] :
+                 {std::tuple(&row.input, 18.0f, 2.0f), std::tuple(&row.action, 70.0f, 3.0f)})
+            {
+                Element& cell = AddElement(line, width, 65.0f, 0);
+                cell.SetMargin(YGEdgeLeft, {Lumvek::ElementLength::Percent, gap});
+                Lumvek::TextContent& content =
+                    AddText(cell, 100.0f, *text, GraphicsResources::HeadingFont, InkColor, TextAlignment::Start);
+                content.shrinkToFit = 1;
+                content.letterSpacing = 0.1f;
+            }
         }
     }
-    AddButtonHint(root, Images::BButton, "BACK", 7.5f, 30.0f, 4.0f);
+    Element& back = AddButtonHint(root, Images::BButton, "BACK", 12.0f, 30.0f, 4.0f);
+    back.SetHeight({Lumvek::ElementLength::Percent, 5.0f});
 }
 
 void ControlsScreen::OnBack(uint32_t player)
