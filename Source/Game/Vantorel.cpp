@@ -618,17 +618,14 @@ void Vantorel_::UpdateCameras(float dt, float alpha)
             continue;
         view->Fit(size.width, size.height);
         Player* player = view->player;
-        if (!player || !world)
+        if (!player || !world || (player->IsDead() && !view->dirty))
             continue;
         const PlayerBody& body = player->GetBody();
         const Vector2 followed{body.previousX + (body.x - body.previousX) * alpha,
                                body.previousY + (body.y - body.previousY) * alpha};
-        if (!player->IsDead() || view->dirty)
-        {
-            const float aspect = view->Aspect();
-            view->camera->Step(dt, std::sqrt(144.0f / aspect), aspect, followed, player->GetCameraFocus(),
-                               world->bounds);
-        }
+        const float aspect = view->Aspect();
+        view->camera->Step(dt, std::sqrt(144.0f / aspect), aspect, followed, player->GetCameraFocus(), world->bounds);
+        // A dead player, whom the camera no longer follows, aims from the window's centre.
         if (devices && view->active)
             for (const PlayerSlot& slot : configuration.players)
                 if (slot.player == player)
