@@ -1,8 +1,15 @@
 #include "Source/Data/InputBindings.h"
 
+#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Members.h"
 #include "Engine/Foundation/Pattern.h"
+#include "Engine/Foundation/ReadReport.h"
 #include "Engine/Foundation/String.h"
+
+#include <algorithm>
+#include <span>
+#include <utility>
+#include <vector>
 
 using namespace Lumvek;
 
@@ -25,6 +32,32 @@ bool StartsWith(StringView text, StringView word)
     return text.length >= word.length && String::Equals(text.Sub(0, word.length), word, true);
 }
 
+// Says, once for each input that more than one action is bound to, which actions share it: one press
+// does them all. inputs holds each action's input as text by action name; an empty text binds nothing.
+void SayShared(const BlueprintReader& reader, std::span<const std::pair<StringView, std::string>> inputs)
+{
+    const ReadReport* report = reader.GetReport();
+    const std::string where = report && !report->GetFile().empty() ? report->GetFile() + ": " : std::string();
+    for (size_t i = 0; i < inputs.size(); ++i)
+    {
+        const std::string& input = inputs[i].second;
+        const auto sameInput = [&input](const std::pair<StringView, std::string>& other)
+        { return other.second == input; };
+        if (input.empty() || std::any_of(inputs.begin(), inputs.begin() + static_cast<ptrdiff_t>(i), sameInput))
+            continue;
+        std::vector<StringView> sharing{inputs[i].first};
+        for (size_t j = i + 1; j < inputs.size(); ++j)
+            if (sameInput(inputs[j]))
+                sharing.push_back(inputs[j].first);
+        if (sharing.size() < 2)
+            continue;
+        std::string names(sharing.front().ToStdView());
+        for (size_t j = 1; j < sharing.size(); ++j)
+            names += FormatText("{}{}", j + 1 < sharing.size() ? ", " : " and ", sharing[j]);
+        Log::Write("{}{} binds \"{}\" to {}: one press does each of them", where, reader.GetPath(), input, names);
+    }
+}
+
 } // namespace
 
 StringView GetActionMemberName(PlayerAction action)
@@ -43,11 +76,21 @@ bool ControllerBindings::Read(BlueprintReader& reader)
             continue;
         uint32_t button = 0;
         // "Count" closes the name table but is no button; holding it would index past a pad's buttons.
-        if (ControllerButtonNames().ParseName(button, text) && button < ControllerButtonCount)
-            buttons[action] = button;
-        else
+        if (!ControllerButtonNames().ParseName(button, text) || button >= ControllerButtonCount)
             reader.Refuse(ActionMembers[action], "no controller button of that name");
+        else if (button == static_cast<uint32_t>(ControllerButton::Unknown))
+            reader.Refuse(ActionMembers[action],
+                          "no controller reports that button, so the action could never be used");
+        else if (button == static_cast<uint32_t>(ControllerButton::Start))
+            reader.Refuse(ActionMembers[action], "Start pauses the match and performs no action");
+        else
+            buttons[action] = button;
     }
+    std::pair<StringView, std::string> inputs[PlayerActionCount];
+    for (uint32_t action = 0; action < PlayerActionCount; ++action)
+        inputs[action] = {ActionMembers[action],
+                          std::string(ControllerButtonNames().GetName(buttons[action]).ToStdView())};
+    SayShared(reader, inputs);
     return true;
 }
 
@@ -91,6 +134,13 @@ bool KeyboardBindings::Read(BlueprintReader& reader)
         if (ReadMember(reader, ActionMembers[action], text) && !text.empty() && !actions[action].Parse(text))
             reader.Refuse(ActionMembers[action],
                           "no key or mouse button of that name: \"Keyboard <key>\" or \"Mouse <button>\" was expected");
+    // Moving is no file member, but a key that moves and acts does both.
+    std::pair<StringView, std::string> inputs[PlayerActionCount + 2];
+    for (uint32_t action = 0; action < PlayerActionCount; ++action)
+        inputs[action] = {ActionMembers[action], actions[action].ToText()};
+    inputs[PlayerActionCount] = {"moving left", moveLeft.ToText()};
+    inputs[PlayerActionCount + 1] = {"moving right", moveRight.ToText()};
+    SayShared(reader, inputs);
     return true;
 }
 

@@ -38,8 +38,10 @@ Lumvek::StringView GetActionMemberName(PlayerAction action);
 struct ControllerBindings
 {
     // Reads "SwapSticks" and each action's button name (letter case ignored) from the reader's current
-    // object. A member that is missing, not a string or no button's name keeps its binding; the last
-    // two are refused through the reader, which names them with the file and path. True.
+    // object. A member that is missing, not a string, no button's name, "Unknown" (no pad reports it)
+    // or "Start" (which pauses) keeps its binding; all but the first are refused through the reader,
+    // which names them with the file and path. A button left bound to several actions is logged once,
+    // with the actions. True.
     bool Read(Lumvek::BlueprintReader& reader);
     void Write(Lumvek::BlueprintWriter& writer) const;
 
@@ -106,7 +108,8 @@ struct KeyboardBindings
     // Reads each action's binding text from the reader's current object. A member that is missing, not
     // a string or naming nothing keeps its binding; one that is not a string or names nothing (but the
     // empty text, a mouse binding without a button) is refused through the reader. The movement
-    // bindings are not part of the file. True.
+    // bindings are not part of the file. An input left bound to several actions, moving included, is
+    // logged once, with the actions. True.
     bool Read(Lumvek::BlueprintReader& reader);
     void Write(Lumvek::BlueprintWriter& writer) const;
 

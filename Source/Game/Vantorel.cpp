@@ -607,6 +607,13 @@ void Vantorel_::UpdateCameras(float dt, float alpha)
     if (!device)
         return;
     const DeviceSize size = device->GetSize();
+    // The mouse aims from where the player shows, which only the views know.
+    LocalDevices* devices = network ? network->GetLocalDevices() : nullptr;
+    if (devices)
+    {
+        devices->SetWindow({size.width, size.height});
+        devices->ClearScreenPoints();
+    }
     for (CameraView* view : rendererOwner->views)
     {
         if (!view)
@@ -620,6 +627,13 @@ void Vantorel_::UpdateCameras(float dt, float alpha)
                                body.previousY + (body.y - body.previousY) * alpha};
         const float aspect = view->Aspect();
         view->camera->Step(dt, std::sqrt(144.0f / aspect), aspect, followed, player->GetCameraFocus(), world->bounds);
+        // A dead player, whom the camera no longer follows, aims from the window's centre.
+        if (devices && view->active)
+            for (const PlayerSlot& slot : configuration.players)
+                if (slot.player == player)
+                    devices->SetScreenPoint(
+                        slot.localIndex, view->camera->ToWindow(followed + body.GetCenter() - Vector2(body.x, body.y),
+                                                                static_cast<float>(size.height)));
     }
 }
 

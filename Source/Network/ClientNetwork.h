@@ -98,9 +98,10 @@ public:
     // Logs the packets the connection sent and received.
     void Stop() override;
     void ApplySimulatorSettings(float packetLoss, float duplication, float latency, float jitter) override;
+    LocalDevices* GetLocalDevices() override { return &devices; }
 
     // The devices the local players play with; any may be null, and reads as nothing pressed. The
-    // mouse aims from the window's centre.
+    // mouse aims from the window's centre until the game says where its views show the players.
     void SetDevices(Lumvek::ControllerDevice* controllerDevice, Lumvek::KeyboardDevice* keyboardDevice,
                     Lumvek::MouseDevice* mouseDevice, WindowSize windowSize, bool keyboardStandsIn = false);
     // What writes the journal when a match ends; without one none is written.

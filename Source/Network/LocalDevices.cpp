@@ -30,11 +30,21 @@ PlayerInput& LocalDevices::Read(const PlayerSlot& slot)
     static const Profile defaultProfile;
     const Profile& profile = slot.profile ? *slot.profile : defaultProfile;
     PlayerInput& input = InputOf(slot);
-    uint32_t device = slot.localIndex;
-    if (keyboardStandsIn && device < ControllerCount && !controllerState[device].connected)
-        device = PlayerInput::KeyboardDevice;
-    input.Read(profile.controller, profile.keyboard, controllerState, keyboardState, mouseState, device, window);
+    Vector2 origin(0.5f * static_cast<float>(window.width), 0.5f * static_cast<float>(window.height));
+    for (const auto& [localIndex, point] : screenPoints)
+        if (localIndex == slot.localIndex)
+            origin = point;
+    input.Read(profile.controller, profile.keyboard, controllerState, keyboardState, mouseState, DeviceOf(slot),
+               origin);
     return input;
+}
+
+uint32_t LocalDevices::DeviceOf(const PlayerSlot& slot) const
+{
+    const uint32_t device = slot.localIndex;
+    if (keyboardStandsIn && device < ControllerCount && !controllerState[device].connected)
+        return PlayerInput::KeyboardDevice;
+    return device;
 }
 
 PlayerInput& LocalDevices::InputOf(const PlayerSlot& slot)

@@ -4,6 +4,8 @@
 #include "Source/World/PlayerInput.h"
 
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 struct PlayerSlot;
 
@@ -14,9 +16,9 @@ class LocalDevices
 {
 public:
     LocalDevices() = default;
-    // Any device may be null and reads as one with nothing pressed. The mouse aims from the window's
-    // centre. With keyboardStandsIn, a player whose controller is not connected plays on the keyboard
-    // and mouse instead.
+    // Any device may be null and reads as one with nothing pressed. The mouse aims from a player's point
+    // on screen, from the window's centre while no view shows the player. With keyboardStandsIn, a
+    // player whose controller is not connected plays on the keyboard and mouse instead.
     LocalDevices(Lumvek::ControllerDevice* controller, Lumvek::KeyboardDevice* keyboard, Lumvek::MouseDevice* mouse,
                  WindowSize window, bool keyboardStandsIn = false);
 
@@ -29,12 +31,22 @@ public:
     PlayerInput& Read(const PlayerSlot& slot);
     // The record a slot's input is read into: its player's, or the spare one.
     PlayerInput& InputOf(const PlayerSlot& slot);
+    // The device the slot's input is read from at the last poll: its controller, or KeyboardDevice.
+    uint32_t DeviceOf(const PlayerSlot& slot) const;
+
+    // What the game knows of its views, refreshed every drawn frame: the window's size, and where each
+    // local player (by local index) stands on screen, in client pixels with y down. A player left out
+    // aims from the window's centre.
+    void SetWindow(WindowSize size) { window = size; }
+    void ClearScreenPoints() { screenPoints.clear(); }
+    void SetScreenPoint(uint32_t localIndex, Lumvek::Vector2 point) { screenPoints.emplace_back(localIndex, point); }
 
 private:
     Lumvek::ControllerDevice* controller = nullptr;
     Lumvek::KeyboardDevice* keyboard = nullptr;
     Lumvek::MouseDevice* mouse = nullptr;
     WindowSize window;
+    std::vector<std::pair<uint32_t, Lumvek::Vector2>> screenPoints;
     bool keyboardStandsIn = false;
     // What the last polls returned, and where each poll goes on from.
     Lumvek::ControllerStates controllerState{};

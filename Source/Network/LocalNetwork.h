@@ -46,6 +46,7 @@ public:
     void SaveJournal() override;
     void BeginEnding() override;
     void Stop() override;
+    LocalDevices* GetLocalDevices() override { return &devices; }
 
     const Journal& GetJournal() const { return journal; }
     // The path the last SaveJournal wrote to, resolved; empty until a journal has been written.

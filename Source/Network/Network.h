@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+class LocalDevices;
+
 // Where a network role stands in the match it drives; the game system reads it every frame to decide
 // when to start, load, begin, step, show the results of and leave a match.
 enum class NetworkState : int32_t
@@ -76,6 +78,8 @@ public:
     // Hands loss and duplication (percent), latency and jitter (milliseconds) to the library's network
     // simulator, when the role has one.
     virtual void ApplySimulatorSettings(float packetLoss, float duplication, float latency, float jitter);
+    // The devices this machine's players play with; null for a role without local players.
+    virtual LocalDevices* GetLocalDevices() { return nullptr; }
 
     // The front end took a countdown back before it ran out: Waiting, with the timer at 0.
     void CancelCountdown()

@@ -15,6 +15,7 @@
 #include "Source/Tools/Editors/ResourcesEditor.h"
 #include "Source/Tools/Editors/ThemeEditor.h"
 #include "Source/Tools/PropertyInput.h"
+#include "Source/World/Camera.h"
 
 #include <imgui.h>
 #include <imgui_internal.h>
@@ -87,14 +88,8 @@ Lumvek::Vector2 ScreenToWorld(std::span<const ToolsView> views, Lumvek::Vector2 
 Lumvek::Vector2 WorldToScreen(std::span<const ToolsView> views, Lumvek::Vector2 point)
 {
     for (const ToolsView& view : views)
-    {
-        if (!view.active)
-            continue;
-        const Lumvek::Rectangle& port = view.viewport;
-        const float u = (point.x - (view.centre.x - view.size.x / 2.0f)) / view.size.x;
-        const float v = 1.0f - (point.y - (view.centre.y - view.size.y / 2.0f)) / view.size.y;
-        return {port.x + u * port.width, port.y + v * port.height};
-    }
+        if (view.active)
+            return ViewToWindow(view.centre, view.size, view.viewport, point);
     return {0.0f, 0.0f};
 }
 

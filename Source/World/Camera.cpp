@@ -113,6 +113,13 @@ float ImprovedNoise(float x, float y, float z)
     return (Lerp(w, front, back) + 1.0f) * 0.5f;
 }
 
+Vector2 ViewToWindow(Vector2 centre, Vector2 size, const Rectangle& viewport, Vector2 point)
+{
+    const float u = (point.x - (centre.x - size.x / 2.0f)) / size.x;
+    const float v = 1.0f - (point.y - (centre.y - size.y / 2.0f)) / size.y;
+    return {viewport.x + u * viewport.width, viewport.y + v * viewport.height};
+}
+
 void Camera::Step(float dt, float baseWidth, float viewAspect, Vector2 followedPosition, const CameraFocus& focus,
                   const Rectangle& bounds)
 {
@@ -194,4 +201,12 @@ Matrix4x4 Camera::GetTransform() const
     scaling.m[0] = viewRect.width * pixelRect.width / viewSize.x;
     scaling.m[5] = viewRect.height * pixelRect.height / viewSize.y;
     return translation.Multiply(scaling).Multiply(baseTransform);
+}
+
+Vector2 Camera::ToWindow(Vector2 point, float windowHeight) const
+{
+    // The pixel rectangle counts its rows up from the window's bottom.
+    return ViewToWindow(
+        position, viewSize,
+        {pixelRect.x, windowHeight - (pixelRect.y + pixelRect.height), pixelRect.width, pixelRect.height}, point);
 }

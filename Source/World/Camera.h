@@ -8,6 +8,11 @@
 // every lattice point. Smooth, so a shake that walks it moves the view without jumps.
 float ImprovedNoise(float x, float y, float z);
 
+// Where a world point shows in a window: through a view centred on centre that shows size world units
+// in viewport (client pixels, y down), the client pixel (y down) of the point.
+Lumvek::Vector2 ViewToWindow(Lumvek::Vector2 centre, Lumvek::Vector2 size, const Lumvek::Rectangle& viewport,
+                             Lumvek::Vector2 point);
+
 // What a camera reads each step of the player it follows. The player's code fills it from the player
 // record: its aim direction, its camera zoom (its CameraZoom modifier, plus that of the weapon being
 // picked up, times its base CameraZoom) and the current zoom level of its weapon in hand, else of the
@@ -38,6 +43,8 @@ public:
     // World space to the window's pixels: the view's rectangle of the world fills its rectangle of the
     // window, then the base transform applies.
     Lumvek::Matrix4x4 GetTransform() const;
+    // The client pixel (y down) GetTransform takes a world point to, in a window windowHeight pixels high.
+    Lumvek::Vector2 ToWindow(Lumvek::Vector2 point, float windowHeight) const;
 
     // The view's rectangle as fractions of the window.
     Lumvek::Rectangle viewRect = {0.0f, 0.0f, 1.0f, 1.0f};

@@ -45,7 +45,7 @@ uint8_t GetBindingState(const KeyBinding& binding, const InputFlags<Key, KeyCoun
 
 void PlayerInput::Read(const ControllerBindings& controllerBindings, const KeyboardBindings& keyboardBindings,
                        const ControllerStates& controllers, const KeyboardState& keyboard, const MouseState& mouse,
-                       uint32_t device, WindowSize window)
+                       uint32_t device, Vector2 aimOrigin)
 {
     if (device < KeyboardDevice)
     {
@@ -67,9 +67,9 @@ void PlayerInput::Read(const ControllerBindings& controllerBindings, const Keybo
     const int32_t left = GetBindingState(keyboardBindings.moveLeft, keyboard.held, mouse.held);
     move = static_cast<int8_t>(AxisRange * (right - left));
 
-    // The window's y grows downwards and the world's upwards: a cursor above the centre aims up.
-    const float dx = mouse.position.x - 0.5f * static_cast<float>(window.width);
-    const float dy = 0.5f * static_cast<float>(window.height) - mouse.position.y;
+    // The window's y grows downwards and the world's upwards: a cursor above the origin aims up.
+    const float dx = mouse.position.x - aimOrigin.x;
+    const float dy = aimOrigin.y - mouse.position.y;
     const float length = std::sqrt(dx * dx + dy * dy);
     if (length > 0.0f && std::isfinite(length))
     {

@@ -23,7 +23,7 @@ struct PlayerInputEntry
 };
 static_assert(sizeof(PlayerInputEntry) == 7);
 
-// The window's client size in pixels: the mouse aims from its centre.
+// The window's client size in pixels: the mouse aims from its centre while no view shows the player.
 struct WindowSize
 {
     uint32_t width = 0;
@@ -45,10 +45,12 @@ struct PlayerInput
     static constexpr uint32_t KeyboardDevice = Lumvek::ControllerCount;
 
     // Fills the current controls from controller device, or from the keyboard and mouse when device is
-    // KeyboardDevice or more, through the player's bindings. The history is left alone.
+    // KeyboardDevice or more, through the player's bindings. The mouse aims from aimOrigin towards the
+    // cursor, both in client pixels with y down: from the player's point on screen, so that the gun
+    // points where the cursor shows. The history is left alone.
     void Read(const ControllerBindings& controllerBindings, const KeyboardBindings& keyboardBindings,
               const Lumvek::ControllerStates& controllers, const Lumvek::KeyboardState& keyboard,
-              const Lumvek::MouseState& mouse, uint32_t device, WindowSize window);
+              const Lumvek::MouseState& mouse, uint32_t device, Lumvek::Vector2 aimOrigin);
 
     // Stores the current controls as the history entry of the frame.
     void SaveHistory(uint32_t frame);

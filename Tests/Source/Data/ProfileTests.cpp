@@ -97,7 +97,7 @@ TEST_F(ProfileTest, SaveWritesWhatLoadReadsBack)
     profile.key = "Old";
     profile.name = "New";
     profile.gold = 40;
-    profile.controller[PlayerAction::Drop] = static_cast<uint32_t>(ControllerButton::Start);
+    profile.controller[PlayerAction::Drop] = static_cast<uint32_t>(ControllerButton::RightStickUp);
     profile.keyboard[PlayerAction::Scope] = KeyBinding::Of(Key::F5);
     profile.keyboard.moveLeft = KeyBinding::Of(Key::Left);
     profile.loadouts[3] = ProfileLoadout{"Heavy", 1, 1, 0, 1};
@@ -215,6 +215,39 @@ TEST_F(ProfileTest, ANumberBeyond64BitsIsRefusedAndSaveNeverWritesItAsAnotherNum
     EXPECT_EQ(saved.Find("Luck"), nullptr);
 }
 
+// A binding that could never work, or would pause the match, is refused with a line and the default
+// kept; a button that does two things is said once and kept.
+TEST_F(ProfileTest, BindingsThatCannotWorkAreRefusedAndSharedButtonsSaid)
+{
+    const std::tuple<const char*, PlayerAction, ControllerButton, KeyBinding, const char*> cases[] = {
+        {R"({"Controller": {"JumpButton": "unknown"}})", PlayerAction::Jump, ControllerButton::A,
+         KeyBinding::Of(Key::Space),
+         "Controller.JumpButton holds \"unknown\", which was not taken: no controller reports that button, so the "
+         "action could never be used"},
+        {R"({"Controller": {"PrimaryButton": "Start"}})", PlayerAction::Primary, ControllerButton::RightTrigger,
+         KeyBinding::Of(MouseButton::Left),
+         "Controller.PrimaryButton holds \"Start\", which was not taken: Start pauses the match and performs no "
+         "action"},
+        {R"({"Controller": {"ReloadButton": "X", "ScopeButton": "X"}})", PlayerAction::Reload, ControllerButton::X,
+         KeyBinding::Of(Key::Q),
+         "Controller binds \"X\" to InteractButton, ReloadButton and ScopeButton: one press does each of them"},
+        {R"({"Keyboard": {"JumpButton": "Keyboard D"}})", PlayerAction::Jump, ControllerButton::A,
+         KeyBinding::Of(Key::D),
+         "Keyboard binds \"Keyboard D\" to JumpButton and moving right: one press does each of them"},
+    };
+    for (const auto& [file, action, button, key, line] : cases)
+    {
+        assets.Write("Eve.profile", StringView::FromCString(file));
+        Testing::LogCapture log;
+        Profile profile;
+        ASSERT_TRUE(profile.Load(assets.folder.Path("Assets/Eve.profile"), assets.registry));
+        EXPECT_EQ(log.messages, std::vector<std::string>{"Assets/Eve.profile: " + std::string(line)});
+        EXPECT_EQ(std::make_pair(profile.controller[action], profile.keyboard[action]),
+                  std::make_pair(static_cast<uint32_t>(button), key))
+            << file;
+    }
+}
+
 // An unknown name is named with the file and path and costs its member alone; Save keeps the file.
 TEST_F(ProfileTest, UnknownButtonsAndPartsAreNamedWithTheFile)
 {
@@ -231,6 +264,8 @@ TEST_F(ProfileTest, UnknownButtonsAndPartsAreNamedWithTheFile)
     EXPECT_EQ(log.messages, (std::vector<std::string>{
                                 "Assets/Dee.profile: Controller.InteractButton holds \"Xx\", which was not taken: no "
                                 "controller button of that name",
+                                "Assets/Dee.profile: Controller binds \"B\" to JumpButton and UseButton: one press "
+                                "does each of them",
                                 "Assets/Dee.profile: Keyboard.InteractButton holds \"Xx\", which was not taken: no key "
                                 "or mouse button of that name: \"Keyboard <key>\" or \"Mouse <button>\" was expected",
                                 "Assets/Dee.profile: Loadouts[0].Head holds \"helmet\", which was not taken: no "

@@ -39,3 +39,21 @@ TEST(LocalDevices, TheKeyboardStandsInForAPadThatIsNotConnectedOnlyWhereAsked)
             EXPECT_EQ(static_cast<int32_t>(devices.Read(PlayerSlot(nullptr, 0)).move), move) << connected << standsIn;
         }
 }
+
+// The mouse aims from where the game last showed the player; a player no view shows, from the centre.
+TEST(LocalDevices, TheMouseAimsFromThePlayersScreenPointOrTheWindowsCentre)
+{
+    struct Mouse final : MouseDevice
+    {
+        uint32_t Update(MouseState& state, uint32_t cursor) override { return state.position = {100, 100}, cursor; }
+    } mouse;
+    LocalDevices devices(nullptr, nullptr, &mouse, {1920, 1080});
+    devices.SetWindow({640, 360});
+    devices.SetScreenPoint(4, {100.0f, 300.0f});
+    devices.Poll();
+    for (const auto& [localIndex, aimX, aimY] : {std::tuple(4, 0, 127), std::tuple(5, -119, 43)})
+    {
+        const PlayerInput& input = devices.Read(PlayerSlot(nullptr, localIndex));
+        EXPECT_EQ(std::make_tuple(int(input.aimX), int(input.aimY)), std::make_tuple(aimX, aimY)) << localIndex;
+    }
+}

@@ -428,6 +428,7 @@ TEST_F(Hud, PauseControlsAndQuit)
     Tap(0, ControllerButton::Left);
     Tap(0, ControllerButton::A);
     ASSERT_NE(FindOne<ControlsScreen>(), nullptr);
+    EXPECT_EQ(pause.GetRoot().visible, 0); // the controls show over the game, not this menu
     for (ControllerButton button : {ControllerButton::A, ControllerButton::X, ControllerButton::Y,
                                     ControllerButton::Start, ControllerButton::Back})
         Tap(0, button);
@@ -437,6 +438,7 @@ TEST_F(Hud, PauseControlsAndQuit)
     app.Frame();
     EXPECT_EQ(FindOne<ControlsScreen>(), nullptr);
     EXPECT_TRUE(IsActive(pause));
+    EXPECT_EQ(pause.GetRoot().visible, 1);
 
     // Resume reopens a game screen per player in its area and lets the match run.
     Tap(0, ControllerButton::Left);
@@ -544,3 +546,31 @@ TEST_F(Results, AnEmptyRankingShowsNoWinnerAndNoBadge)
 }
 
 } // namespace
+
+// The rows follow the bindings in force, on the pad or on the keyboard, with moving, aiming and pausing.
+TEST(ControlsScreen, RowsShowTheBindingsInForce)
+{
+    ControllerBindings pad{.swapSticks = true};
+    pad[PlayerAction::Jump] = static_cast<uint32_t>(ControllerButton::X);
+    pad[PlayerAction::Primary] = static_cast<uint32_t>(ControllerButton::RightBumper);
+    KeyboardBindings keys;
+    keys[PlayerAction::Jump] = KeyBinding::Of(Lumvek::Key::W);
+    keys[PlayerAction::Primary] = KeyBinding::Of(Lumvek::Key::J);
+    const uint32_t none = Lumvek::InvalidId;
+    const std::tuple<size_t, ControlRow, ControlRow> cases[] = {
+        {0, {Images::RightStick, "TILT", "MOVE"}, {none, "A / D", "MOVE"}},
+        {1, {Images::LeftStick, "TILT", "AIM"}, {none, "MOUSE", "AIM"}},
+        {2, {Images::XButton, "", "JUMP"}, {none, "W", "JUMP"}},
+        {3, {Images::LeftStick, "DOWN", "DROP THROUGH A PLATFORM"}, {none, "S", "DROP THROUGH A PLATFORM"}},
+        {6, {Images::YButton, "", "SWITCH WEAPON"}, {none, "LEFT SHIFT", "SWITCH WEAPON"}},
+        {7, {Images::RightBumper, "", "PRIMARY FIRE"}, {none, "J", "PRIMARY FIRE"}},
+        {12, {Images::LeftStick, "PRESS", "TOGGLE PART"}, {none, "TAB", "TOGGLE PART"}},
+        {17, {Images::BackButton, "", "SHOW TEAM-MATES"}, {none, "C", "SHOW TEAM-MATES"}},
+        {18, {Images::StartButton, "", "PAUSE"}, {Images::StartButton, "", "PAUSE"}},
+    };
+    const std::vector<ControlRow> padRows = GetControlRows(pad, keys, false);
+    const std::vector<ControlRow> keyRows = GetControlRows(pad, keys, true);
+    ASSERT_EQ(std::make_pair(padRows.size(), keyRows.size()), std::make_pair(size_t(19), size_t(19)));
+    for (const auto& [row, onPad, onKeyboard] : cases)
+        EXPECT_EQ(std::make_pair(padRows[row], keyRows[row]), std::make_pair(onPad, onKeyboard)) << row;
+}

@@ -1,5 +1,7 @@
 #include "Source/World/PlayerInput.h"
 
+#include "Source/World/Camera.h"
+
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -20,7 +22,7 @@ struct Devices
 {
     PlayerInput Read(uint32_t device, PlayerInput input = PlayerInput()) const
     {
-        input.Read(controllerBindings, keyboardBindings, controllers, keyboard, mouse, device, WindowSize{800, 600});
+        input.Read(controllerBindings, keyboardBindings, controllers, keyboard, mouse, device, origin);
         return input;
     }
 
@@ -29,6 +31,8 @@ struct Devices
     Lumvek::ControllerStates controllers{};
     Lumvek::KeyboardState keyboard;
     Lumvek::MouseState mouse;
+    // The centre of an 800 by 600 window.
+    Vector2 origin{400.0f, 300.0f};
 };
 
 const float NaN = std::numeric_limits<float>::quiet_NaN();
@@ -129,6 +133,30 @@ TEST(PlayerInput, TheMouseAimsFromTheWindowCentreTowardsTheCursor)
         const PlayerInput input = devices.Read(Keyboard);
         EXPECT_EQ(input.aimX, test.aimX) << test.what;
         EXPECT_EQ(input.aimY, test.aimY) << test.what;
+    }
+}
+
+// The camera leads the aim and stops at the map's edges: at 640 by 360, showing 16 by 9 units, the player
+// shows at (280, 220) mid-map and at (80, 220) against the left edge, and the mouse aims from there.
+TEST(PlayerInput, TheMouseAimsFromThePlayersPointOnScreen)
+{
+    const std::tuple<const char*, Vector2, Vector2, int8_t, int8_t> cases[] = {
+        {"mid-map, 110 right and 72 up", {50.0f, 50.0f}, {390.0f, 148.0f}, 106, 69},
+        {"between the window's centre and the player", {50.0f, 50.0f}, {300.0f, 200.0f}, 89, 89},
+        {"at the left edge, up and to the right", {2.0f, 5.0f}, {300.0f, 190.0f}, 125, 17},
+        {"at the left edge, left of the window's centre", {2.0f, 5.0f}, {20.0f, 220.0f}, -127, 0},
+    };
+    for (const auto& [what, player, cursor, aimX, aimY] : cases)
+    {
+        Camera camera;
+        camera.pixelRect = {0.0f, 0.0f, 640.0f, 360.0f};
+        camera.snap = true;
+        camera.Step(1.0f / 60.0f, 16.0f, 0.5625f, player, CameraFocus(), {0.0f, 0.0f, 100.0f, 100.0f});
+        Devices devices;
+        devices.origin = camera.ToWindow(player, 360.0f);
+        devices.mouse.position = {cursor.x, cursor.y};
+        const PlayerInput input = devices.Read(Keyboard);
+        EXPECT_EQ(std::make_tuple(input.aimX, input.aimY), std::make_tuple(aimX, aimY)) << what;
     }
 }
 
