@@ -305,3 +305,53 @@ TEST(BotSteering, JumpsAndWalkOffsEndAndSayNoWithoutGravity)
     EXPECT_TRUE(BotSteering::CanWalkOffTo(weightless, body, ledge, {2.0f, 0.0f, 4.0f, 1.0f}, 0.0f));
     EXPECT_FALSE(BotSteering::CanWalkOffTo(BaseMotion(), body, ledge, {5.0f, 5.0f, 4.0f, 1.0f}, 0.0f));
 }
+
+// A bot on the ground at 12 makes for 30 past something in its way at 18 to 21: a lift stopped low,
+// over which it jumps and walks on; a lift stopped too high to jump onto yet too low to walk under, and a
+// wall, short of which its way ends, where it arrives at once rather than push against them until its
+// stuck check gives up.
+TEST(BotSteering, GetsPastALiftStoppedLowAndArrivesShortOfWhatItCannotGetPast)
+{
+    struct Case
+    {
+        const char* name;
+        std::string obstacle;
+        bool passes;
+    };
+    const std::string lift = R"({"Name": "Lift", "Position": "18 1.6", "Moving": true, "Path": [
+        {"Time": 0, "Value": {"Position": "18 1.6", "Action": "Normal"}},
+        {"Time": 4, "Value": {"Position": "18 10", "Action": "Normal"}}], "Size": )";
+    const Case cases[] = {
+        {"a lift stopped low", lift + R"("3 0.5"})", true},
+        {"a lift stopped too high to jump onto", lift + R"("3 3"})", false},
+        {"a wall", R"({"Name": "Wall", "Position": "18 1", "Size": "3 4"})", false},
+    };
+    for (const Case& test : cases)
+    {
+        SCOPED_TRACE(test.name);
+        // The ledges give the ground waypoints either side of the obstacle.
+        BotMatch match(R"({"Name": "Ground", "Position": "0 0", "Size": "40 1"},
+            {"Name": "LeftLedge", "Position": "8 3", "Size": "4 0.5", "OneWay": true},
+            {"Name": "RightLedge", "Position": "28 3", "Size": "4 0.5", "OneWay": true}, )" +
+                       test.obstacle);
+        for (Platform* moving : match.world->GetMovingPlatforms())
+            moving->GetPathedBody()->stopped = 1;
+        BotState& bot = match.AddBot(12.0f);
+        ASSERT_GT(bot.player->body.boxHeight, 0.6f);
+        bot.goal = &match.Node("Ground");
+        bot.goalX = 30.0f;
+        bot.state = BotState::Wander;
+        int ticks = 0;
+        float furthest = 0.0f;
+        for (; ticks < 6 * 60 && !bot.arrived; ++ticks)
+        {
+            PlayerTesting::Step(*match.world);
+            furthest = std::max(furthest, bot.player->body.x);
+        }
+        EXPECT_TRUE(bot.arrived) << "at " << bot.player->body.x << " after " << ticks << " ticks";
+        if (test.passes)
+            EXPECT_NEAR(bot.player->body.x, 30.0f, bot.player->body.boxWidth);
+        else
+            EXPECT_LT(furthest + bot.player->body.boxWidth, 18.0f);
+    }
+}
