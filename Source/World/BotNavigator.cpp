@@ -133,18 +133,6 @@ bool Blocked(World& world, Vector2 from, Vector2 to, const Platform* first, cons
     return blocker.blocked;
 }
 
-// The bounds of a moving platform halted where it stands (stopped on its path, or at its end) when
-// they hang over the top between lo and hi lower than height above it; false otherwise.
-bool StoppedInTheWay(Platform& platform, float top, float lo, float hi, float height, Rectangle& bounds)
-{
-    const PathedBody* body = platform.GetPathedBody();
-    if (!body || !body->active || !body->physicsBody || platform.oneWay || !(body->stopped || body->finished))
-        return false;
-    bounds = body->GetBounds();
-    return bounds.x < hi && bounds.x + bounds.width > lo && bounds.y < top + height &&
-           bounds.y + bounds.height > top;
-}
-
 } // namespace
 
 void BotNavigator::ClearGraph()
@@ -359,13 +347,15 @@ const Platform* BotNavigator::FindStoppedLift(World& world, float top, float x, 
 {
     const Platform* nearest = nullptr;
     float nearestDistance = 0.0f;
-    Rectangle bounds;
     for (Platform* platform : world.GetMovingPlatforms())
     {
-        if (!StoppedInTheWay(*platform, top, std::min(x, toX), std::max(x, toX), height, bounds))
+        const PathedBody* body = platform->GetPathedBody();
+        if (!body || !body->active || !body->physicsBody || platform->oneWay || !(body->stopped || body->finished))
             continue;
-        const float distance = toX < x ? x - (bounds.x + bounds.width) : bounds.x - x;
-        if (!nearest || distance < nearestDistance)
+        const Rectangle b = body->GetBounds();
+        const float distance = toX < x ? x - (b.x + b.width) : b.x - x;
+        if (b.x < std::max(x, toX) && b.x + b.width > std::min(x, toX) && b.y < top + height && b.y + b.height > top &&
+            (!nearest || distance < nearestDistance))
         {
             nearest = platform;
             nearestDistance = distance;
@@ -387,15 +377,11 @@ bool BotNavigator::CanWalkAlong(const BotMotion& motion, const NavNode& node, co
                                 const Waypoint& to) const
 {
     World* world = node.platform->GetBody().world;
-    if (!world)
+    const Platform* lift = world ? FindStoppedLift(*world, node.Top(), from.x, to.x, motion.height) : nullptr;
+    if (!lift)
         return true;
-    const float top = node.Top();
-    Rectangle bounds;
-    for (Platform* platform : world->GetMovingPlatforms())
-        if (StoppedInTheWay(*platform, top, std::min(from.x, to.x), std::max(from.x, to.x), motion.height, bounds) &&
-            !BotSteering::CanJumpTo(motion, {0.0f, top}, {0.0f, bounds.y + bounds.height}, motion.speed))
-            return false;
-    return true;
+    const Rectangle bounds = lift->GetBody().GetBounds();
+    return BotSteering::CanJumpTo(motion, {0.0f, node.Top()}, {0.0f, bounds.y + bounds.height}, motion.speed);
 }
 
 void BotNavigator::ForgetErrand(const Player& player)

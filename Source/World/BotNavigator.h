@@ -172,8 +172,8 @@ public:
     // one lands on the near end of the other, or, where they overlap, reaches the other's height. The
     // path search takes a step between nodes only where this holds.
     static bool CanStep(const BotMotion& motion, const NavNode& from, const NavNode& to);
-    // The stopped moving platform of the world that stands in the way of a body of that height walking
-    // along a top from x to toX, low enough that the body cannot pass under it; null for none.
+    // The stopped moving platform (halted on its path or at its end) nearest x that stands in the way of
+    // a body of that height walking along a top from x to toX, too low to pass under; null for none.
     static const Platform* FindStoppedLift(World& world, float top, float x, float toX, float height);
 
     std::span<const std::unique_ptr<NavNode>> GetNodes() const { return nodes; }
@@ -204,7 +204,7 @@ private:
     bool Search(const BotMotion& motion, const NavNode& start, float startX, const NavNode& goal, float goalX,
                 std::vector<Waypoint*>& path);
     // Whether a bot of the motion can walk along the node's top from one waypoint to the other: no
-    // stopped moving platform hangs in the way too low to pass under and too high to jump onto.
+    // stopped moving platform in the way, or one it can jump onto.
     bool CanWalkAlong(const BotMotion& motion, const NavNode& node, const Waypoint& from, const Waypoint& to) const;
 
     // Sorted higher top first, then by smaller x.

@@ -192,6 +192,7 @@ void BotSteering::Steer(BotState& bot)
             const float open = BotNavigator::WalkAlongTop(world, *node, p.x, toX);
             if (open != toX)
                 toX = open + (toX < p.x ? w : -w);
+            toX = JumpOntoStoppedLift(bot, node->Top(), toX);
         }
         const float d = toX - p.x;
         if (d < -w)
@@ -208,11 +209,10 @@ void BotSteering::Steer(BotState& bot)
             if (bot.state == BotState::Fetch && TouchesPickup(player))
                 bot.interactTicks = InteractHoldTicks;
             input.move = 0;
+            input[PlayerAction::Jump] = 0;
             bot.state = 0;
             bot.arrived = 1;
         }
-        if (node)
-            JumpOntoStoppedLift(bot, node->Top(), toX);
         return;
     }
 
@@ -275,28 +275,27 @@ void BotSteering::Steer(BotState& bot)
     input[PlayerAction::Interact] = 0;
 }
 
-void BotSteering::JumpOntoStoppedLift(BotState& bot, float top, float toX)
+float BotSteering::JumpOntoStoppedLift(BotState& bot, float top, float toX)
 {
     Player& player = *bot.player;
     const PlayerBody& body = player.body;
-    if (player.input.move == 0)
-        return;
     const Platform* lift = BotNavigator::FindStoppedLift(world, top, body.x, toX, body.boxHeight);
     if (!lift)
-        return;
+        return toX;
     const Rectangle bounds = lift->GetBody().GetBounds();
     const Vector2 corner{toX < body.x ? bounds.x + bounds.width : bounds.x, bounds.y + bounds.height};
-    uint8_t& jump = player.input[PlayerAction::Jump];
-    jump = CanJumpTo(player, {body.x, body.y}, corner, body.velocity.x) ? 1 : 0;
-    if (jump || std::fabs(corner.x - body.x) > body.boxWidth)
-        return;
-    // Against its side the bot jumps where the path search would have it; where the search would not
-    // (the lift stopped after the bot planned, or the bot has since stepped into something that weakens
-    // its jump), it plans again from here.
+    // Where the path search would not take this way (the lift stopped after the bot planned, or the bot
+    // has since stepped into something that weakens its jump), the bot plans again and stops short of it.
     const BotMotion motion = BotMotion::Of(player);
-    jump = CanJumpTo(motion, {0.0f, top}, {0.0f, corner.y}, motion.speed) ? 1 : 0;
-    if (!jump)
+    if (!CanJumpTo(motion, {0.0f, top}, {0.0f, corner.y}, motion.speed))
+    {
         bot.lastStart = nullptr;
+        return corner.x + (toX < body.x ? body.boxWidth : -body.boxWidth);
+    }
+    // Against its side a jump from a standstill lands too.
+    const bool lands = CanJumpTo(player, {body.x, body.y}, corner, body.velocity.x);
+    player.input[PlayerAction::Jump] = lands || std::fabs(corner.x - body.x) <= body.boxWidth ? 1 : 0;
+    return toX;
 }
 
 void BotSteering::Aim(BotState& bot, float dt)

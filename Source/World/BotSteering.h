@@ -61,9 +61,9 @@ private:
     // Aims as the state says: at the target when it is Chase, where the bot walks otherwise.
     void Aim(BotState& bot, uint32_t state, float dt);
     // Where a moving platform stopped low hangs between the bot walking on the top and toX, too low to
-    // walk under, the bot jumps as soon as the jump lands on it; against it where no jump would, it plans
-    // again.
-    void JumpOntoStoppedLift(BotState& bot, float top, float toX);
+    // walk under, the bot jumps as soon as the jump lands on it; where no jump of its would, it plans again
+    // and walks only to within its width of it. The x to walk to.
+    float JumpOntoStoppedLift(BotState& bot, float top, float toX);
     // Notices a bot that gets nowhere and makes it plan afresh.
     void KeepTrackOfProgress(BotState& bot);
     // The game mode's choice of target, goal and state for the bot.
