@@ -267,7 +267,7 @@ TEST(BotTargets, WandersToANodeTheGameGeneratorPicksAndKeepsItOnTheWay)
     state.arrived = 1;
     arena.Choose();
     EXPECT_NE(world.gameRandom.Next(), game.Next());
-    // On its way again and then dead, once respawned it picks afresh.
+    // On its way again when it dies, once respawned it picks afresh.
     state.arrived = 0;
     arena.match.Rules().RespawnPlayer(arena.Bot());
     arena.Arm(10, 0, 0, 0);
