@@ -191,7 +191,7 @@ public:
     // A player starts spawning in: shown, not yet physical, for SpawnInSeconds.
     void SpawnPlayer(Player& player);
     // Puts the player at a spawn point of its team (of the first query for a free-for-all, a player
-    // without a team or a team without points of its own).
+    // without a team or a team without points of its own), and starts its bot's record afresh.
     void RespawnPlayer(Player& player);
     // Ends a spawn-in: the visuals go, the player gets its health and its Box2D box and takes part.
     void FinishSpawn(Player& player, std::span<const EntityId> visuals);

@@ -326,6 +326,9 @@ void GameType::RespawnPlayer(Player& player)
     }
     const SpawnPoint& point = query ? ChooseSpawn(player, *query) : SpawnQuery::Empty();
     player.Spawn(point);
+    // A bot's errand ends with its life: one kept would send it back to whatever killed it.
+    if (World* world = context.world)
+        world->navigator.ForgetErrand(player);
     if (IsServer())
         SendPlayerSpawned(player);
 }

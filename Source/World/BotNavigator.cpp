@@ -343,6 +343,59 @@ float BotNavigator::WalkAlongTop(World& world, const NavNode& node, float x, flo
     return x + (toX - x) * blocker.nearest;
 }
 
+const Platform* BotNavigator::FindStoppedLift(World& world, float top, float x, float toX, float height)
+{
+    const Platform* nearest = nullptr;
+    float nearestDistance = 0.0f;
+    for (Platform* platform : world.GetMovingPlatforms())
+    {
+        const PathedBody* body = platform->GetPathedBody();
+        if (!body || !body->active || !body->physicsBody || platform->oneWay || !(body->stopped || body->finished))
+            continue;
+        const Rectangle b = body->GetBounds();
+        const float distance = toX < x ? x - (b.x + b.width) : b.x - x;
+        if (b.x < std::max(x, toX) && b.x + b.width > std::min(x, toX) && b.y < top + height && b.y + b.height > top &&
+            (!nearest || distance < nearestDistance))
+        {
+            nearest = platform;
+            nearestDistance = distance;
+        }
+    }
+    return nearest;
+}
+
+bool BotNavigator::CanStep(const BotMotion& motion, const NavNode& from, const NavNode& to)
+{
+    if (EntirelyLeftOf(to, from))
+        return BotSteering::CanJumpTo(motion, {from.bounds.x, from.Top()}, {to.Right(), to.Top()}, -motion.speed);
+    if (EntirelyRightOf(to, from))
+        return BotSteering::CanJumpTo(motion, {from.Right(), from.Top()}, {to.bounds.x, to.Top()}, motion.speed);
+    return BotSteering::CanJumpTo(motion, {0.0f, from.Top()}, {0.0f, to.Top()}, motion.speed);
+}
+
+bool BotNavigator::CanWalkAlong(const BotMotion& motion, const NavNode& node, const Waypoint& from,
+                                const Waypoint& to) const
+{
+    World* world = node.platform->GetBody().world;
+    const Platform* lift = world ? FindStoppedLift(*world, node.Top(), from.x, to.x, motion.height) : nullptr;
+    if (!lift)
+        return true;
+    const Rectangle bounds = lift->GetBody().GetBounds();
+    return BotSteering::CanJumpTo(motion, {0.0f, node.Top()}, {0.0f, bounds.y + bounds.height}, motion.speed);
+}
+
+void BotNavigator::ForgetErrand(const Player& player)
+{
+    for (BotState& bot : bots)
+        if (bot.player == &player)
+        {
+            BotState fresh;
+            fresh.player = bot.player;
+            fresh.randomOffset = bot.randomOffset;
+            bot = std::move(fresh);
+        }
+}
+
 NavNode* BotNavigator::FindNearestNode(World& world, Vector2 point, float radius, bool underPoint,
                                        const NavNode* except) const
 {
@@ -371,22 +424,20 @@ NavNode* BotNavigator::FindNearestNode(World& world, Vector2 point, float radius
     return nearest;
 }
 
-void BotNavigator::FindPath(const BotMotion& motion, const NavNode& start, float startX, const NavNode& goal,
+bool BotNavigator::FindPath(const BotMotion& motion, const NavNode& start, float startX, const NavNode& goal,
                             float goalX, std::vector<Waypoint*>& path)
 {
     ++searchCount;
     if (!timeSearches)
-    {
-        Search(motion, start, startX, goal, goalX, path);
-        return;
-    }
+        return Search(motion, start, startX, goal, goalX, path);
     const auto begin = std::chrono::steady_clock::now();
-    Search(motion, start, startX, goal, goalX, path);
+    const bool reached = Search(motion, start, startX, goal, goalX, path);
     searchNanoseconds += static_cast<uint64_t>(
         std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - begin).count());
+    return reached;
 }
 
-void BotNavigator::Search(const BotMotion& motion, const NavNode& start, float startX, const NavNode& goal, float goalX,
+bool BotNavigator::Search(const BotMotion& motion, const NavNode& start, float startX, const NavNode& goal, float goalX,
                           std::vector<Waypoint*>& path)
 {
     path.clear();
@@ -399,12 +450,11 @@ void BotNavigator::Search(const BotMotion& motion, const NavNode& start, float s
         generation = 1;
     }
     if (start.waypoints.empty() || goal.waypoints.empty())
-        return;
+        return false;
     Waypoint* const s = NearestWaypoint(start, startX);
     Waypoint* const g = NearestWaypoint(goal, goalX);
     Waypoint* best = s;
     float bestH = Distance(*g, *s);
-    const float speed = motion.speed;
 
     // A min-heap on f; push_heap moves a new entry up only past parents of larger f.
     const auto later = [](const OpenEntry& a, const OpenEntry& b) { return a.f > b.f; };
@@ -426,18 +476,8 @@ void BotNavigator::Search(const BotMotion& motion, const NavNode& start, float s
         {
             Waypoint& next = *neighbour.waypoint;
             const NavNode& there = *next.node;
-            bool reachable = &there == &here;
-            if (!reachable)
-            {
-                if (EntirelyLeftOf(there, here))
-                    reachable = BotSteering::CanJumpTo(motion, {here.bounds.x, here.Top()},
-                                                       {there.Right(), there.Top()}, -speed);
-                else if (EntirelyRightOf(there, here))
-                    reachable = BotSteering::CanJumpTo(motion, {here.Right(), here.Top()},
-                                                       {there.bounds.x, there.Top()}, speed);
-                else
-                    reachable = BotSteering::CanJumpTo(motion, {0.0f, here.Top()}, {0.0f, there.Top()}, speed);
-            }
+            const bool reachable =
+                &there == &here ? CanWalkAlong(motion, here, current, next) : CanStep(motion, here, there);
             const float t = entry.g + neighbour.cost;
             if (!reachable || (next.generation == generation && !(t < next.g)))
                 continue;
@@ -455,9 +495,11 @@ void BotNavigator::Search(const BotMotion& motion, const NavNode& start, float s
         }
     }
     // A goal that was reached at all was reached by the time the open list ran dry.
-    Waypoint* end = g->generation == generation ? g : best;
+    const bool reached = g->generation == generation;
+    Waypoint* end = reached ? g : best;
     lastCost = end->g;
     for (Waypoint* at = end; at; at = at->parent)
         path.push_back(at);
     std::reverse(path.begin(), path.end());
+    return reached;
 }

@@ -33,6 +33,8 @@ struct BotMotion
     int32_t hangTicks = 0;
     // Gravity times weight: the vertical change of speed per second (negative when it pulls down).
     float fall = 0.0f;
+    // The height of its box: it walks under nothing that hangs lower over the ground.
+    float height = 0.0f;
 };
 
 // A point on a node's top that paths run through, joined to its neighbours by the distance between
@@ -97,6 +99,9 @@ struct BotState
     NavNode* previousGoal = nullptr;
     NavNode* goal = nullptr;
     std::vector<Waypoint*> path;
+    // Set while the path reaches the goal's waypoint. A path that ends short of it takes the bot only as
+    // far as it goes, where the bot counts as arrived.
+    uint8_t reachesGoal = 0;
     // Chase aims at the target; cleared on arrival.
     uint32_t state = 0;
     float goalX = 0.0f;
@@ -157,14 +162,27 @@ public:
     // A* from the start node's waypoint nearest startX (where the bot stands) to the goal node's
     // waypoint nearest goalX: the path from start to goal, or to the waypoint nearest the goal when the
     // goal cannot be reached. A step between two platforms is taken only where a jump with the motion
-    // reaches. Empty when either node has no waypoint. (Starting from a node's first waypoint instead
-    // would start a bot beyond a wall that parts its platform from wherever it stands.)
-    void FindPath(const BotMotion& motion, const NavNode& start, float startX, const NavNode& goal, float goalX,
+    // reaches, and a step along a top under a stopped moving platform (a lift halted low) only where the
+    // bot fits under it or a jump with the motion lands on it. Empty when either node has no waypoint.
+    // (Starting from a node's first waypoint instead would start a bot beyond a wall that parts its
+    // platform from wherever it stands.) True when the path reaches the goal's waypoint.
+    bool FindPath(const BotMotion& motion, const NavNode& start, float startX, const NavNode& goal, float goalX,
                   std::vector<Waypoint*>& path);
+    // Whether a bot of the motion can get from one node onto another: a jump from the near end of the
+    // one lands on the near end of the other, or, where they overlap, reaches the other's height. The
+    // path search takes a step between nodes only where this holds.
+    static bool CanStep(const BotMotion& motion, const NavNode& from, const NavNode& to);
+    // The stopped moving platform (halted on its path or at its end) nearest x that stands in the way of
+    // a body of that height walking along a top from x to toX, too low to pass under; null for none.
+    static const Platform* FindStoppedLift(World& world, float top, float x, float toX, float height);
 
     std::span<const std::unique_ptr<NavNode>> GetNodes() const { return nodes; }
     // The path cost of the waypoint the last search ended on.
     float GetLastCost() const { return lastCost; }
+
+    // Starts the record of the player's bot afresh, keeping only its player and offset: whatever it
+    // was doing ended with its life, and the game mode chooses again. Nothing for a player that is no bot.
+    void ForgetErrand(const Player& player);
 
     std::vector<BotState> bots;
     // While set, bots choose targets and paths but are not steered.
@@ -183,8 +201,11 @@ private:
     };
 
     Waypoint& WaypointAt(NavNode& node, float x, float y);
-    void Search(const BotMotion& motion, const NavNode& start, float startX, const NavNode& goal, float goalX,
+    bool Search(const BotMotion& motion, const NavNode& start, float startX, const NavNode& goal, float goalX,
                 std::vector<Waypoint*>& path);
+    // Whether a bot of the motion can walk along the node's top from one waypoint to the other: no
+    // stopped moving platform in the way, or one it can jump onto.
+    bool CanWalkAlong(const BotMotion& motion, const NavNode& node, const Waypoint& from, const Waypoint& to) const;
 
     // Sorted higher top first, then by smaller x.
     std::vector<std::unique_ptr<NavNode>> nodes;

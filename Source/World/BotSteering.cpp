@@ -33,17 +33,18 @@ Vector2 BonePosition(const Player& player, PlayerBone which)
     return bone ? bone->GetWorldTransform().TransformPoint(bone->offset) : player.body.GetCenter();
 }
 
-// Anything static but a one-way platform ends the ray.
+// Anything static but a one-way platform ends the ray, and so does a moving platform, which stops shots
+// as a wall does.
 class SightBlocker final : public b2RayCastCallback
 {
 public:
     float ReportFixture(b2Fixture* fixture, const b2Vec2&, const b2Vec2&, float) override
     {
-        if (fixture->GetBody()->GetType() != b2_staticBody)
-            return -1.0f;
         const auto* body = reinterpret_cast<const Body*>(fixture->GetUserData().pointer);
-        if (const auto* platform = dynamic_cast<const PlatformBody*>(body);
-            platform && platform->platform && platform->platform->oneWay)
+        const auto* platform = dynamic_cast<const PlatformBody*>(body);
+        if (fixture->GetBody()->GetType() != b2_staticBody && !platform)
+            return -1.0f;
+        if (platform && platform->platform && platform->platform->oneWay)
             return -1.0f;
         blocked = true;
         return 0.0f;
@@ -74,6 +75,7 @@ BotMotion BotMotion::Of(const Player& player)
         weight += player.stowedWeapon->data->modifiers.weight;
     weight *= player.baseAttributes.weight;
     motion.fall = player.GetContext().configuration.settings.gravity.y * weight;
+    motion.height = player.body.boxHeight;
     return motion;
 }
 
@@ -94,9 +96,13 @@ void BotSteering::Tick(BotState& bot, float dt)
     NavNode* start = navigator.NodeOf(standing);
     if (start && bot.goal && (bot.goal != bot.previousGoal || standing != bot.lastStart))
     {
-        navigator.FindPath(BotMotion::Of(player), *start, player.body.x, *bot.goal, bot.goalX, bot.path);
+        bot.reachesGoal =
+            navigator.FindPath(BotMotion::Of(player), *start, player.body.x, *bot.goal, bot.goalX, bot.path) ? 1 : 0;
         bot.lastStart = standing;
     }
+    // Off the graph (on a lift) the bot plans again wherever it comes down.
+    else if (!start)
+        bot.lastStart = nullptr;
 
     PlayerInput& input = player.input;
     for (PlayerAction action : {PlayerAction::Primary, PlayerAction::Reload, PlayerAction::SwitchWeapon,
@@ -172,9 +178,23 @@ void BotSteering::Steer(BotState& bot)
 
     // A lift or anything else outside the graph is no place on the path: off it the bot walks for its
     // goal as if in the air, until it stands on a platform it can plan from.
-    if (!last || next == last || !world.navigator.NodeOf(last))
+    const NavNode* node = world.navigator.NodeOf(last);
+    if (!last || next == last || !node)
     {
-        const float d = bot.goalX - p.x;
+        float toX = bot.goalX;
+        if (node)
+        {
+            // A path short of the goal ends where the bot can get to: there it has arrived, and the game
+            // mode chooses again. Something solid standing on the top (a wall, a bunker) ends the walk
+            // within the bot's width of it.
+            if (!bot.reachesGoal)
+                toX = bot.path.back()->x;
+            const float open = BotNavigator::WalkAlongTop(world, *node, p.x, toX);
+            if (open != toX)
+                toX = open + (toX < p.x ? w : -w);
+            toX = JumpOntoStoppedLift(bot, node->Top(), toX);
+        }
+        const float d = toX - p.x;
         if (d < -w)
             input.move = FullLeft;
         else if (d > w)
@@ -189,6 +209,7 @@ void BotSteering::Steer(BotState& bot)
             if (bot.state == BotState::Fetch && TouchesPickup(player))
                 bot.interactTicks = InteractHoldTicks;
             input.move = 0;
+            input[PlayerAction::Jump] = 0;
             bot.state = 0;
             bot.arrived = 1;
         }
@@ -219,6 +240,7 @@ void BotSteering::Steer(BotState& bot)
             else if (way->x >= current.x + current.width - w)
                 input.move = FullRight;
         }
+        JumpOntoStoppedLift(bot, current.y + current.height, way->x);
     }
     else
     {
@@ -238,6 +260,12 @@ void BotSteering::Steer(BotState& bot)
         else if (vx < 0.0f)
             input.move = FullRight;
         input[PlayerAction::Jump] = CanJumpTo(player, p, aimPoint, vx) ? 1 : 0;
+        if (!input[PlayerAction::Jump])
+            JumpOntoStoppedLift(bot, current.y + current.height, aimPoint.x);
+        // A step the bot can no longer make as it is now (it walked into mud after it planned) is
+        // planned again from here.
+        if (!BotNavigator::CanStep(BotMotion::Of(player), *node, *way->node))
+            bot.lastStart = nullptr;
     }
     if (body.jumpTime >= player.GetEffective(&Attributes::hangTime))
     {
@@ -245,6 +273,29 @@ void BotSteering::Steer(BotState& bot)
         input[PlayerAction::Jump] = 0;
     }
     input[PlayerAction::Interact] = 0;
+}
+
+float BotSteering::JumpOntoStoppedLift(BotState& bot, float top, float toX)
+{
+    Player& player = *bot.player;
+    const PlayerBody& body = player.body;
+    const Platform* lift = BotNavigator::FindStoppedLift(world, top, body.x, toX, body.boxHeight);
+    if (!lift)
+        return toX;
+    const Rectangle bounds = lift->GetBody().GetBounds();
+    const Vector2 corner{toX < body.x ? bounds.x + bounds.width : bounds.x, bounds.y + bounds.height};
+    // Where the path search would not take this way (the lift stopped after the bot planned, or the bot
+    // has since stepped into something that weakens its jump), the bot plans again and stops short of it.
+    const BotMotion motion = BotMotion::Of(player);
+    if (!CanJumpTo(motion, {0.0f, top}, {0.0f, corner.y}, motion.speed))
+    {
+        bot.lastStart = nullptr;
+        return corner.x + (toX < body.x ? body.boxWidth : -body.boxWidth);
+    }
+    // Against its side a jump from a standstill lands too.
+    const bool lands = CanJumpTo(player, {body.x, body.y}, corner, body.velocity.x);
+    player.input[PlayerAction::Jump] = lands || std::fabs(corner.x - body.x) <= body.boxWidth ? 1 : 0;
+    return toX;
 }
 
 void BotSteering::Aim(BotState& bot, float dt)

@@ -41,8 +41,8 @@ public:
     // Whether the shooter's weapon has the target in sight and within its reach, and its muzzle is out
     // in the open where a shot leaves it, so that a bot would fire at it.
     static bool HasShot(World& world, const Player& shooter, const Player& target);
-    // Whether nothing solid lies between the two points, nor around the first: one-way platforms and
-    // moving or dynamic bodies do not block.
+    // Whether nothing solid lies between the two points, nor around the first: one-way platforms,
+    // players and dynamic bodies do not block; moving platforms do.
     static bool InSight(World& world, Lumvek::Vector2 from, Lumvek::Vector2 to);
 
     // Whether a jump from `from` with horizontal speed vx comes down onto `to`: over it, at or above
@@ -60,6 +60,10 @@ public:
 private:
     // Aims as the state says: at the target when it is Chase, where the bot walks otherwise.
     void Aim(BotState& bot, uint32_t state, float dt);
+    // Where a moving platform stopped low hangs between the bot walking on the top and toX, too low to
+    // walk under, the bot jumps as soon as the jump lands on it; where no jump of its would, it plans again
+    // and walks only to within its width of it. The x to walk to.
+    float JumpOntoStoppedLift(BotState& bot, float top, float toX);
     // Notices a bot that gets nowhere and makes it plan afresh.
     void KeepTrackOfProgress(BotState& bot);
     // The game mode's choice of target, goal and state for the bot.

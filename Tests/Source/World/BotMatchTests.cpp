@@ -267,6 +267,13 @@ TEST(BotTargets, WandersToANodeTheGameGeneratorPicksAndKeepsItOnTheWay)
     state.arrived = 1;
     arena.Choose();
     EXPECT_NE(world.gameRandom.Next(), game.Next());
+    // On its way again when it dies, once respawned it picks afresh.
+    state.arrived = 0;
+    arena.match.Rules().RespawnPlayer(arena.Bot());
+    arena.Arm(10, 0, 0, 0);
+    game = world.gameRandom;
+    arena.Choose();
+    EXPECT_NE(world.gameRandom.Next(), game.Next());
 }
 
 TEST(BotTargets, APausedNavigatorStillChoosesAndPlansButLeavesTheControlsAlone)
@@ -482,28 +489,44 @@ TEST(BotMatch, AMatchPlaysAlikeWhetherOrNotAWindowShowsIt)
     EXPECT_EQ(hashes[1], hashes[0]);
 }
 
-// Flag Run and Token Chase, bots alone on Hilltop: every 3,000 ticks each bot has travelled and fired, where
-// bots stood for good with muzzles in walls, under platforms out of reach, or on a conveyor's edge.
-TEST(BotMatch, BotsOfTheObjectiveModesKeepTravellingAndFiringThroughTheMatch)
+// Every shipped configuration on its own map and the other: every 3,000 ticks each armed bot has travelled and
+// fired, and no bot alive stays within half a unit of one spot for ten seconds (stands before, with these seeds:
+// against a wall, a lift stopped low or mud, on a lift shooting into it). The longest stand is reported.
+TEST(BotMatch, BotsOfEveryConfigurationKeepMovingOnEitherMap)
 {
-    for (const char* name : {"FlagRun", "TokenChase"})
-        for (uint32_t seed = 1; seed <= 20; ++seed)
+    const std::tuple<const char*, const char*, uint32_t, uint32_t, uint32_t> sweeps[] = {
+        {"FlagRun", "Hilltop", 1, 20, 30000}, {"TokenChase", "Hilltop", 1, 20, 30000}, {"Brawl", "Hilltop", 9, 9, 4500},
+        {"FlagRun", "Crossroads", 18, 18, 24000}, {"TokenChase", "Crossroads", 7, 7, 10500},
+        {"Demo", "Hilltop", 16, 16, 9000}, {"Default", "Crossroads", 14, 14, 18500},
+        {"Default", "Hilltop", 12, 12, 2500}, {"Demo", "Crossroads", 18, 18, 3600}, {"Brawl", "Crossroads", 1, 1, 6000},
+        {"TeamRace", "Hilltop", 16, 16, 16000}, {"TeamRace", "Crossroads", 1, 1, 6000},
+        {"CheckpointRace", "Crossroads", 20, 20, 9300}, {"CheckpointRace", "Hilltop", 16, 16, 21500}};
+    for (const auto& [name, map, firstSeed, lastSeed, ticks] : sweeps)
+    {
+        uint32_t longest = 0;
+        for (uint32_t seed = firstSeed; seed <= lastSeed; ++seed)
         {
             BotMatchRun run;
             run.configuration = *run.registry.configurations.Find(std::string_view(name));
+            run.configuration.map = run.registry.maps.FindIndex(std::string_view(map));
             run.Prepare(seed);
-            float travelled[2] = {};
-            uint32_t shots[2] = {};
-            for (uint32_t tick = 1; tick <= 30000; ++tick)
+            float travelled[16] = {};
+            uint32_t shots[16] = {}, still[16] = {};
+            Lumvek::Vector2 spot[16];
+            for (uint32_t tick = 1; tick <= ticks && !run.rules->IsEnded(); ++tick)
             {
                 run.world->Step(World::TickSeconds);
                 run.rules->Update(World::TickSeconds);
-                for (size_t i = 0; i < 2; ++i)
+                for (size_t i = 0; i < run.world->navigator.bots.size(); ++i)
                 {
                     const Player& bot = *run.world->navigator.bots.at(i).player;
                     const float step = std::hypot(bot.body.x - bot.body.previousX, bot.body.y - bot.body.previousY);
                     travelled[i] += bot.IsDead() ? 0.0f : step;
-                    if (tick % 3000 != 0)
+                    const Lumvek::Vector2 at{bot.body.x, bot.body.y};
+                    still[i] = bot.body.active && !bot.IsDead() && (at - spot[i]).Length() < 0.5f ? still[i] + 1 : 0;
+                    spot[i] = still[i] ? spot[i] : at;
+                    longest = std::max(longest, still[i]);
+                    if (tick % 3000 != 0 || std::string_view(name).ends_with("Race"))
                         continue;
                     EXPECT_TRUE(travelled[i] > 20.0f && bot.shotsFired > shots[i])
                         << name << " seed " << seed << " bot " << i << " tick " << tick << " " << travelled[i];
@@ -512,6 +535,9 @@ TEST(BotMatch, BotsOfTheObjectiveModesKeepTravellingAndFiringThroughTheMatch)
                 }
             }
         }
+        std::printf("%s on %s: the longest stand of a bot alive is %u ticks\n", name, map, longest);
+        EXPECT_LT(longest, 10u * 60u) << name << " on " << map;
+    }
 }
 
 // The demo's keepaway with its player standing still on top of the bunker: the bots follow him there

@@ -305,3 +305,26 @@ TEST(BotSteering, JumpsAndWalkOffsEndAndSayNoWithoutGravity)
     EXPECT_TRUE(BotSteering::CanWalkOffTo(weightless, body, ledge, {2.0f, 0.0f, 4.0f, 1.0f}, 0.0f));
     EXPECT_FALSE(BotSteering::CanWalkOffTo(BaseMotion(), body, ledge, {5.0f, 5.0f, 4.0f, 1.0f}, 0.0f));
 }
+
+// A bot on the ground at 12 makes for 30 past something at 18 to 21: onto a lift halted low it jumps and walks on;
+// short of a lift halted too high to jump onto yet too low to walk under, and of a wall, it arrives at once.
+TEST(BotSteering, GetsPastALiftStoppedLowAndArrivesShortOfWhatItCannotGetPast)
+{
+    const std::string lift = R"({"Name": "Lift", "Moving": true, "Position": "18 1.6", "Path": [{"Time": 0, "Value":
+        {"Position": "18 1.6", "Action": "Finished"}}], "Size": )";
+    for (const auto& [obstacle, passes] : {std::pair{lift + R"("3 0.5"})", true}, {lift + R"("3 3"})", false},
+                                           {R"({"Name": "Wall", "Position": "18 1", "Size": "3 4"})", false}})
+    {
+        // The ledges give the ground waypoints either side.
+        BotMatch match(R"({"Name": "Ground", "Position": "0 0", "Size": "40 1"}, {"Name": "Left", "Position": "8 3",
+            "Size": "4 0.5", "OneWay": true}, {"Name": "Right", "Position": "28 3", "Size": "4 0.5",
+            "OneWay": true}, )" + obstacle);
+        BotState& bot = match.AddBot(12.0f);
+        bot.goal = &match.Node("Ground");
+        bot.goalX = 30.0f;
+        float furthest = 0.0f;
+        for (int ticks = 0; ticks < 6 * 60 && !bot.arrived; ++ticks, furthest = std::max(furthest, bot.player->body.x))
+            PlayerTesting::Step(*match.world);
+        EXPECT_TRUE(bot.arrived && (passes ? bot.player->body.x > 29.0f : furthest < 17.7f)) << obstacle << furthest;
+    }
+}
