@@ -124,7 +124,7 @@ public:
     // While the match played: the ticks stepped and the packets sent.
     uint64_t GetPlayTicks() const { return playTicks; }
     uint64_t GetPlayPackets() const { return playPackets; }
-    // By registry index; NoVotingOption for an option this game does not have.
+    // By index in this game's registry, found by the names the server offered.
     const std::array<uint32_t, 3>& GetVotingOptions() const { return votingOptions; }
     uint32_t GetChosenOption() const { return chosenOption; }
     // The server offered or chose a configuration this game's list does not name: the client said so
