@@ -10,7 +10,9 @@
 
 #include <functional>
 #include <numbers>
+#include <optional>
 #include <tuple>
+#include <utility>
 
 namespace
 {
@@ -214,11 +216,13 @@ TEST(PropertyInput, ARowTakesTheTextItShowsWhenLeftAndNothingOnEscape)
                                   "Tint (red): \"0x10\" was not taken: a number in decimal digits was expected"}));
 }
 
-// A field typed into, left each way a maker leaves it, between rows of its own label and below a window: the
-// value is the text it shows, or on Escape what it was, and no other row changes. Drawing keeps a colour's bytes.
+// A field typed into, left each way a maker leaves it, between rows of its own label and below a window, in
+// a section, a header and a tab: the value is the text it shows, or on Escape what it was, and no other row
+// changes, also where the press acts at once and the field is not drawn again. A program asked to quit
+// drops a number's text, and no later program's field takes it. Drawing keeps a colour's bytes.
 TEST(PropertyInput, AFieldLeftAnyWayHandsOverTheTextItShowsAndEscapeKeepsTheValue)
 {
-    ToolsApplication app;
+    std::optional<ToolsApplication> app;
     float timescale, above, below, bottom;
     uint32_t clipSize, reload, autoRate;
     Lumvek::Color tint;
@@ -286,60 +290,140 @@ TEST(PropertyInput, AFieldLeftAnyWayHandsOverTheTextItShowsAndEscapeKeepsTheValu
     };
 
     size_t kind = 0;
-    ImRect otherField, belowField, typedField, beforeField;
-    app.MoveMouse(20.0f, 20.0f);
-    OpenTestWindow(*app.tools, "Other",
-                   [&](TestWindow&) { PropertyInput::Float("Timescale", &timescale), otherField = last(); });
-    app.MoveMouse(600.0f, 20.0f);
-    OpenTestWindow(*app.tools, "Rows",
-                   [&](TestWindow&)
-                   {
-                       PropertyInput::Float("Bottom", &above);
-                       beforeField = last();
-                       kinds[kind].draw(typedField, beforeField);
-                       PropertyInput::Float("Bottom", &below);
-                       belowField = last();
-                   });
+    uint32_t shape = 0;
+    bool reopenNext = true;
+    ImRect otherField, belowField, typedField, beforeField, combo, tab, section, arrow, later, closeBox;
+    const auto openRows = [&]
+    {
+        app->MoveMouse(600.0f, 20.0f);
+        app->Frame();
+        OpenTestWindow(*app->tools, "Rows",
+                       [&](TestWindow&)
+                       {
+                           // Above the rows: a combo, a tab bar, a tree node and a header, each open.
+                           const bool reopen = std::exchange(reopenNext, false);
+                           const ImGuiWindow& window = *ImGui::GetCurrentWindow();
+                           const float box = window.TitleBarRect().Max.x - ImGui::GetStyle().FramePadding.x -
+                                             ImGui::GetFontSize() * 0.5f - 6.0f;
+                           closeBox = ImRect(box, window.Pos.y, box + 12.0f, window.Pos.y + window.TitleBarHeight());
+                           PropertyInput::Combo("Shape", &shape, {"Box", "Circle"});
+                           combo = last();
+                           const ImGuiCond cond = reopen ? ImGuiCond_Always : ImGuiCond_Once;
+                           if (!ImGui::BeginTabBar("Tabs"))
+                               return;
+                           const bool rows =
+                               ImGui::BeginTabItem("Rows", nullptr, reopen ? ImGuiTabItemFlags_SetSelected : 0);
+                           if (rows)
+                               ImGui::EndTabItem();
+                           const bool other = ImGui::BeginTabItem("Other");
+                           tab = last();
+                           if (other)
+                               ImGui::EndTabItem();
+                           ImGui::EndTabBar();
+                           if (!rows)
+                               return;
+                           ImGui::SetNextItemOpen(true, cond);
+                           if (const bool open = ImGui::TreeNode("Section"); section = last(), open)
+                           {
+                               ImGui::SetNextItemOpen(true, cond);
+                               if (const bool shown = ImGui::CollapsingHeader("Header"); arrow = last(), shown)
+                               {
+                                   PropertyInput::Float("Bottom", &above);
+                                   beforeField = last();
+                                   kinds[kind].draw(typedField, beforeField);
+                                   PropertyInput::Float("Bottom", &below);
+                                   belowField = last();
+                               }
+                               ImGui::TreePop();
+                           }
+                           ImGui::SetNextItemOpen(false, cond);
+                           if (const bool open = ImGui::TreeNode("Later"); later = last(), open)
+                               ImGui::TreePop();
+                       });
+    };
+    const auto start = [&]
+    {
+        app.emplace();
+        app->MoveMouse(20.0f, 20.0f);
+        OpenTestWindow(*app->tools, "Other",
+                       [&](TestWindow&) { PropertyInput::Float("Timescale", &timescale), otherField = last(); });
+        openRows();
+    };
+    start();
     const auto click = [&](const ImRect& field)
     {
-        app.MoveMouse(field.Min.x + 6.0f, field.GetCenter().y);
-        app.Frame();
-        app.Click();
+        app->MoveMouse(field.Min.x + 6.0f, field.GetCenter().y);
+        app->Frame();
+        app->Click();
     };
     const ImRect ground(1800.0f, 1000.0f, 1810.0f, 1010.0f);
     for (kind = 0; kind < std::size(kinds); ++kind)
-        for (const std::string way : {"Return", "Tab", "Shift+Tab", "Escape", "a click before", "a click below",
-                                      "a click in the other window", "a click on the ground"})
+        for (const std::string way :
+             {"Return", "Tab", "Shift+Tab", "Escape", "a click before", "a click below", "a click in the other window",
+              "a click on the ground", "the arrow of the section above", "the arrow of a tree node below",
+              "the arrow of the header", "a tab of the tab bar", "the window's close button", "the combo opened",
+              "the program asked to quit"})
         {
             const Kind& row = kinds[kind];
             timescale = 1.0f, above = 2.0f, below = 3.0f, bottom = 0.2f;
             clipSize = 30, reload = 60, autoRate = 6;
             tint = {10, 20, 128, 255}, size = {0.4f, 0.5f};
             name = longName, item.description = longDescription, odd = oddName;
-            app.Frame();
-            app.Frame();
+            if (!app->tools->IsWindowOpen("Rows"))
+                openRows();
+            reopenNext = true;
+            app->Frame();
+            app->Frame();
             click(typedField);
             if (row.atEnd)
-                app.PressKey(Lumvek::Key::End);
-            app.TypeKeys(row.keys);
-            app.keyboard->current.held[Lumvek::Key::LeftShift] = way == "Shift+Tab";
-            way == "Return"           ? app.TypeKeys("\n")
-            : way.ends_with("Tab")    ? app.TypeKeys("\t")
-            : way == "Escape"         ? app.TypeKeys("\x1b")
-            : way.ends_with("before") ? click(beforeField)
-            : way.ends_with("below")  ? click(belowField)
-            : way.ends_with("window") ? click(otherField)
-                                      : click(ground);
-            app.keyboard->current.held[Lumvek::Key::LeftShift] = 0;
-            app.Frame();
-            app.Frame();
-            // A description takes Return as a new line and stays in the field.
+                app->PressKey(Lumvek::Key::End);
+            app->TypeKeys(row.keys);
+            app->keyboard->current.held[Lumvek::Key::LeftShift] = way == "Shift+Tab";
+            way == "Return"               ? app->TypeKeys("\n")
+            : way.ends_with("Tab")        ? app->TypeKeys("\t")
+            : way == "Escape"             ? app->TypeKeys("\x1b")
+            : way.ends_with("before")     ? click(beforeField)
+            : way.ends_with("click below") ? click(belowField)
+            : way.ends_with("window")     ? click(otherField)
+            : way.ends_with("above")      ? click(section)
+            : way.ends_with("node below") ? click(later)
+            : way.ends_with("header")     ? click(arrow)
+            : way.ends_with("bar")        ? click(tab)
+            : way.ends_with("button")     ? click(closeBox)
+            : way.ends_with("opened")     ? click(combo)
+            : way.ends_with("quit")       ? start()
+                                          : click(ground);
+            app->keyboard->current.held[Lumvek::Key::LeftShift] = 0;
+            app->Frame();
+            app->Frame();
+            // A description takes Return as a new line and stays in the field; a text is the field's as typed.
             const bool newLine = std::string(row.name) == "description" && way == "Return";
-            EXPECT_EQ(row.value(), way == "Escape" ? row.kept : row.typed + (newLine ? "\n" : ""))
+            const bool kept = way == "Escape" || (way.ends_with("quit") && !row.atEnd);
+            EXPECT_EQ(row.value(), kept ? row.kept : row.typed + (newLine ? "\n" : ""))
                 << row.name << ", left by " << way;
             EXPECT_EQ(timescale + above + below, 6.0f) << row.name << ", left by " << way;
             click(ground);
         }
+}
+
+// The packaged Dear ImGui would type U+FFFD for a character past U+FFFF.
+TEST(PropertyInput, ACharacterPastUFFFFTypedIsRefusedWithALineAndTheRestOfTheTextKept)
+{
+    std::string name = "Rifle";
+    WidgetRow row([&] { return PropertyInput::Text("Display Name", &name); });
+    Lumvek::Testing::LogCapture log;
+    row.Enter("");
+    row.app.PressKey(Lumvek::Key::End);
+    for (const uint32_t character : {0x41u, 0x62u, 0x1F600u, 0x63u, 0x10FFFFu})
+    {
+        PropertyInput::TypeCharacter(character);
+        row.app.Frame();
+    }
+    row.app.TypeKeys("\n");
+    EXPECT_EQ(name, "RifleAbc");
+    const std::string line = " was not typed: the tools hold no character past U+FFFF";
+    EXPECT_EQ(log.StartingWith("Display Name"),
+              (std::vector<std::string>{"Display Name: U+1F600" + line, "Display Name: U+10FFFF" + line}));
 }
 
 TEST(PropertyInput, RangedValueBringsATypedValueOutsideItsRangeToTheEndWithALine)

@@ -107,24 +107,29 @@ TEST(ThemeWindows, LayerRowsFollowTheTextureEdgesAndScrolls)
     EXPECT_TRUE(layer.pinRight);
 }
 
-TEST(ThemeWindows, TheDataMapAddsReplacesAndRemovesInPlace)
+// A key added again would replace its entry unseen: it is refused with a line, and the typed pair kept.
+TEST(ThemeWindows, TheDataMapAddsAndRemovesInPlaceAndRefusesAKeyAddedTwice)
 {
     ThemeData theme;
+    theme.name = "Meadow";
     ThemeDataInspector inspector(&theme);
     const auto add = [&](const char* key, const char* value)
     {
         inspector.newKey = key;
         inspector.newValue = value;
-        inspector.AddEntry();
+        return inspector.AddEntry();
     };
-    add("Spikes", "Icicles");
-    add("Mud", "Snow");
-    add("Lever", "Switch");
-    add("Mud", "Slush");
+    Lumvek::Testing::LogCapture log;
+    EXPECT_TRUE(add("Spikes", "Icicles") && add("Mud", "Snow") && add("Lever", "Switch"));
     EXPECT_TRUE(inspector.newKey.empty() && inspector.newValue.empty());
+    EXPECT_FALSE(add("Mud", "Slush"));
+    EXPECT_TRUE(inspector.newKey == "Mud" && inspector.newValue == "Slush");
+    EXPECT_EQ(log.StartingWith("the data map"),
+              (std::vector<std::string>{"the data map of the theme Meadow does not take \"Mud\" -> \"Slush\": the map "
+                                        "has an entry of that name; remove it first"}));
     ASSERT_TRUE(theme.dataMap.Remove(0));
     add("Pit", "Crevasse");
-    const std::vector<ThemeNameMap::Entry> expected{{"Mud", "Slush"}, {"Lever", "Switch"}, {"Pit", "Crevasse"}};
+    const std::vector<ThemeNameMap::Entry> expected{{"Mud", "Snow"}, {"Lever", "Switch"}, {"Pit", "Crevasse"}};
     EXPECT_EQ(theme.dataMap.GetEntries(), expected);
     // Each name still finds its own replacement once the removal has moved it up.
     for (const auto& [key, value] : expected)
