@@ -139,7 +139,8 @@ void ThemeDataInspector::Draw()
             // Within the label column, cut with an ellipsis and whole when hovered: a long name would
             // widen the window past the screen, or lie under the button.
             const std::string entry = Lumvek::FormatText("{} -> {}", entries[i].first, entries[i].second);
-            const float width = PropertyInput::GetLabelWidth() - ImGui::GetCursorPosX() - ImGui::GetStyle().ItemSpacing.x;
+            const float width =
+                PropertyInput::GetLabelWidth() - ImGui::GetCursorPosX() - ImGui::GetStyle().ItemSpacing.x;
             const ImVec2 at = ImGui::GetCursorScreenPos();
             PropertyInput::InvisibleButton("##Entry", width, ImGui::GetFrameHeight());
             const ImVec2 end(at.x + std::max(width, 1.0f), at.y + ImGui::GetFrameHeight());

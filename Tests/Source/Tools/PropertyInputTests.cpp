@@ -222,7 +222,9 @@ TEST(PropertyInput, ARowTakesTheTextItShowsWhenLeftAndNothingOnEscape)
 // drops a number's text, and no later program's field takes it. Drawing keeps a colour's bytes.
 TEST(PropertyInput, AFieldLeftAnyWayHandsOverTheTextItShowsAndEscapeKeepsTheValue)
 {
-    std::optional<ToolsApplication> app;
+    // The program asked to quit is replaced by a new one in the same place.
+    std::optional<ToolsApplication> program(std::in_place);
+    ToolsApplication& app = *program;
     float timescale, above, below, bottom;
     uint32_t clipSize, reload, autoRate;
     Lumvek::Color tint;
@@ -291,70 +293,59 @@ TEST(PropertyInput, AFieldLeftAnyWayHandsOverTheTextItShowsAndEscapeKeepsTheValu
 
     size_t kind = 0;
     uint32_t shape = 0;
-    bool reopenNext = true;
+    bool reopen = true;
     ImRect otherField, belowField, typedField, beforeField, combo, tab, section, arrow, later, closeBox;
-    const auto openRows = [&]
+    const auto rows = [&](TestWindow&)
     {
-        app->MoveMouse(600.0f, 20.0f);
-        app->Frame();
-        OpenTestWindow(*app->tools, "Rows",
-                       [&](TestWindow&)
-                       {
-                           // Above the rows: a combo, a tab bar, a tree node and a header, each open.
-                           const bool reopen = std::exchange(reopenNext, false);
-                           const ImGuiWindow& window = *ImGui::GetCurrentWindow();
-                           const float box = window.TitleBarRect().Max.x - ImGui::GetStyle().FramePadding.x -
-                                             ImGui::GetFontSize() * 0.5f - 6.0f;
-                           closeBox = ImRect(box, window.Pos.y, box + 12.0f, window.Pos.y + window.TitleBarHeight());
-                           PropertyInput::Combo("Shape", &shape, {"Box", "Circle"});
-                           combo = last();
-                           const ImGuiCond cond = reopen ? ImGuiCond_Always : ImGuiCond_Once;
-                           if (!ImGui::BeginTabBar("Tabs"))
-                               return;
-                           const bool rows =
-                               ImGui::BeginTabItem("Rows", nullptr, reopen ? ImGuiTabItemFlags_SetSelected : 0);
-                           if (rows)
-                               ImGui::EndTabItem();
-                           const bool other = ImGui::BeginTabItem("Other");
-                           tab = last();
-                           if (other)
-                               ImGui::EndTabItem();
-                           ImGui::EndTabBar();
-                           if (!rows)
-                               return;
-                           ImGui::SetNextItemOpen(true, cond);
-                           if (const bool open = ImGui::TreeNode("Section"); section = last(), open)
-                           {
-                               ImGui::SetNextItemOpen(true, cond);
-                               if (const bool shown = ImGui::CollapsingHeader("Header"); arrow = last(), shown)
-                               {
-                                   PropertyInput::Float("Bottom", &above);
-                                   beforeField = last();
-                                   kinds[kind].draw(typedField, beforeField);
-                                   PropertyInput::Float("Bottom", &below);
-                                   belowField = last();
-                               }
-                               ImGui::TreePop();
-                           }
-                           ImGui::SetNextItemOpen(false, cond);
-                           if (const bool open = ImGui::TreeNode("Later"); later = last(), open)
-                               ImGui::TreePop();
-                       });
+        // Above the rows, open: a combo, a tab bar, a tree node and a header; below them a closed node.
+        const ImGuiCond cond = std::exchange(reopen, false) ? ImGuiCond_Always : ImGuiCond_Once;
+        const ImGuiWindow& window = *ImGui::GetCurrentWindow();
+        const float box = window.TitleBarRect().Max.x - ImGui::GetStyle().FramePadding.x - ImGui::GetFontSize() / 2;
+        closeBox = ImRect(box - 6.0f, window.Pos.y, box + 6.0f, window.Pos.y + window.TitleBarHeight());
+        PropertyInput::Combo("Shape", &shape, {"Box", "Circle"});
+        combo = last();
+        ImGui::BeginTabBar("Tabs");
+        const bool shown =
+            ImGui::BeginTabItem("Rows", nullptr, cond == ImGuiCond_Always ? ImGuiTabItemFlags_SetSelected : 0);
+        if (shown)
+            ImGui::EndTabItem();
+        if (ImGui::BeginTabItem("Other"))
+            ImGui::EndTabItem();
+        tab = last();
+        ImGui::EndTabBar();
+        if (!shown)
+            return;
+        ImGui::SetNextItemOpen(true, cond);
+        if (!ImGui::TreeNode("Section") || (section = last(), false))
+            return;
+        ImGui::SetNextItemOpen(true, cond);
+        if (const bool open = ImGui::CollapsingHeader("Header"); arrow = last(), open)
+        {
+            PropertyInput::Float("Bottom", &above);
+            beforeField = last();
+            kinds[kind].draw(typedField, beforeField);
+            PropertyInput::Float("Bottom", &below);
+            belowField = last();
+        }
+        ImGui::TreePop();
+        ImGui::SetNextItemOpen(false, cond);
+        if (const bool open = ImGui::TreeNode("Later"); later = last(), open)
+            ImGui::TreePop();
     };
+    const auto openRows = [&] { app.MoveMouse(600.0f, 20.0f), app.Frame(), OpenTestWindow(*app.tools, "Rows", rows); };
     const auto start = [&]
     {
-        app.emplace();
-        app->MoveMouse(20.0f, 20.0f);
-        OpenTestWindow(*app->tools, "Other",
+        app.MoveMouse(20.0f, 20.0f);
+        OpenTestWindow(*app.tools, "Other",
                        [&](TestWindow&) { PropertyInput::Float("Timescale", &timescale), otherField = last(); });
         openRows();
     };
     start();
     const auto click = [&](const ImRect& field)
     {
-        app->MoveMouse(field.Min.x + 6.0f, field.GetCenter().y);
-        app->Frame();
-        app->Click();
+        app.MoveMouse(field.Min.x + 6.0f, field.GetCenter().y);
+        app.Frame();
+        app.Click();
     };
     const ImRect ground(1800.0f, 1000.0f, 1810.0f, 1010.0f);
     for (kind = 0; kind < std::size(kinds); ++kind)
@@ -369,33 +360,33 @@ TEST(PropertyInput, AFieldLeftAnyWayHandsOverTheTextItShowsAndEscapeKeepsTheValu
             clipSize = 30, reload = 60, autoRate = 6;
             tint = {10, 20, 128, 255}, size = {0.4f, 0.5f};
             name = longName, item.description = longDescription, odd = oddName;
-            if (!app->tools->IsWindowOpen("Rows"))
+            if (!app.tools->IsWindowOpen("Rows"))
                 openRows();
-            reopenNext = true;
-            app->Frame();
-            app->Frame();
+            reopen = true;
+            app.Frame();
+            app.Frame();
             click(typedField);
             if (row.atEnd)
-                app->PressKey(Lumvek::Key::End);
-            app->TypeKeys(row.keys);
-            app->keyboard->current.held[Lumvek::Key::LeftShift] = way == "Shift+Tab";
-            way == "Return"               ? app->TypeKeys("\n")
-            : way.ends_with("Tab")        ? app->TypeKeys("\t")
-            : way == "Escape"             ? app->TypeKeys("\x1b")
-            : way.ends_with("before")     ? click(beforeField)
+                app.PressKey(Lumvek::Key::End);
+            app.TypeKeys(row.keys);
+            app.keyboard->current.held[Lumvek::Key::LeftShift] = way == "Shift+Tab";
+            way == "Return"                ? app.TypeKeys("\n")
+            : way.ends_with("Tab")         ? app.TypeKeys("\t")
+            : way == "Escape"              ? app.TypeKeys("\x1b")
+            : way.ends_with("before")      ? click(beforeField)
             : way.ends_with("click below") ? click(belowField)
-            : way.ends_with("window")     ? click(otherField)
-            : way.ends_with("above")      ? click(section)
-            : way.ends_with("node below") ? click(later)
-            : way.ends_with("header")     ? click(arrow)
-            : way.ends_with("bar")        ? click(tab)
-            : way.ends_with("button")     ? click(closeBox)
-            : way.ends_with("opened")     ? click(combo)
-            : way.ends_with("quit")       ? start()
-                                          : click(ground);
-            app->keyboard->current.held[Lumvek::Key::LeftShift] = 0;
-            app->Frame();
-            app->Frame();
+            : way.ends_with("window")      ? click(otherField)
+            : way.ends_with("above")       ? click(section)
+            : way.ends_with("node below")  ? click(later)
+            : way.ends_with("header")      ? click(arrow)
+            : way.ends_with("bar")         ? click(tab)
+            : way.ends_with("button")      ? click(closeBox)
+            : way.ends_with("opened")      ? click(combo)
+            : way.ends_with("quit")        ? (program.emplace(), start())
+                                           : click(ground);
+            app.keyboard->current.held[Lumvek::Key::LeftShift] = 0;
+            app.Frame();
+            app.Frame();
             // A description takes Return as a new line and stays in the field; a text is the field's as typed.
             const bool newLine = std::string(row.name) == "description" && way == "Return";
             const bool kept = way == "Escape" || (way.ends_with("quit") && !row.atEnd);
