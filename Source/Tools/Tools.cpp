@@ -360,6 +360,7 @@ void Tools::FeedInput(float seconds)
     io.DeltaTime = std::isfinite(seconds) ? std::max(seconds, MinimumDeltaTime) : MinimumDeltaTime;
 
     io.MousePos = ImVec2(mouse.position.x, mouse.position.y);
+    // A press and release within one frame still counts as a click.
     const auto down = [&](MouseButton button)
     { return (mouse.held[button] || mouse.pressed[button]) && !mouse.released[button]; };
     // No press reaches a widget while a number field is typed into, until the field has been left.
