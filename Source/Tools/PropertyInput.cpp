@@ -77,6 +77,23 @@ struct PendingText
 std::vector<PendingText> pendingTexts;
 std::string freshText;
 std::string typed;
+// Set by the host for the frame in which it holds a left press back from Dear ImGui (LeftButtonDown).
+bool pressHeldBack = false;
+// Characters typed this frame that Dear ImGui cannot hold, for the field typed into to refuse.
+std::vector<uint32_t> refusedCharacters;
+
+// The field being typed into, drawn, refuses the characters the host kept from Dear ImGui, a line each.
+void RefuseCharacters(Lumvek::StringView field)
+{
+    for (const uint32_t character : refusedCharacters)
+    {
+        char code[16];
+        std::snprintf(code, sizeof(code), "U+%04X", character);
+        Lumvek::Log::Write("{}: {} was not typed: the tools hold no character past U+FFFF", field,
+                           Lumvek::StringView::FromCString(code));
+    }
+    refusedCharacters.clear();
+}
 
 enum class NumberEdit
 {
@@ -96,8 +113,9 @@ bool EscapePressed()
 // only digits and "+-*/." as they are typed (2E3 became 23) and clamps or wraps what does not fit the
 // type. Left after a keystroke, the input hands over the text it shows, even one that reads as the
 // value shown; entered and left untouched, or left with Escape (which puts back the value's text),
-// it hands over nothing.
-NumberEdit NumberInput(const char* id, const char* shown, bool steps = true)
+// it hands over nothing. A press the host held back that is not on the input leaves it here, so that
+// the text is handed over before the press reaches what it was aimed at.
+NumberEdit NumberInput(const char* id, Lumvek::StringView field, const char* shown, bool steps = true)
 {
     const ImGuiStyle& style = ImGui::GetStyle();
     const float button = ImGui::GetFrameHeight();
@@ -124,7 +142,17 @@ NumberEdit NumberInput(const char* id, const char* shown, bool steps = true)
         return 0;
     };
     ImGui::InputText("", text, ImGuiInputTextFlags_AutoSelectAll | ImGuiInputTextFlags_CallbackEdit, onKey, &keyed);
-    if (ImGui::IsItemActive())
+    bool active = ImGui::IsItemActive();
+    if (active)
+        RefuseCharacters(field);
+    if (active && pressHeldBack &&
+        !(ImGui::IsMouseHoveringRect(ImGui::GetItemRectMin(), ImGui::GetItemRectMax()) &&
+          ImGui::IsWindowHovered(ImGuiHoveredFlags_AllowWhenBlockedByActiveItem)))
+    {
+        ImGui::ClearActiveID();
+        active = false;
+    }
+    if (active)
     {
         if (pending == pendingTexts.end())
             pending = pendingTexts.insert(pendingTexts.end(), PendingText{inputId, freshText, false});
@@ -132,8 +160,8 @@ NumberEdit NumberInput(const char* id, const char* shown, bool steps = true)
     }
     else if (pending != pendingTexts.end())
     {
-        // Left since it was last drawn, however: Return, Tab, a click anywhere, or its window or
-        // panel not drawn for a frame. Escape has put back the value's text.
+        // Left since it was last drawn, however: Return, Tab, a press held back above, a click, or its
+        // window or panel not drawn for a frame. Escape has put back the value's text.
         if (pending->keyed && !EscapePressed())
         {
             typed = std::move(pending->text);
@@ -190,7 +218,7 @@ bool CheckedFloatInput(const char* id, Lumvek::StringView field, float* value, f
     std::snprintf(shown, sizeof(shown), "%.*f", decimals, double(*value));
     float edited = *value;
     const float by = ImGui::GetIO().KeyCtrl ? fastStep : step;
-    switch (NumberInput(id, shown))
+    switch (NumberInput(id, field, shown))
     {
     case NumberEdit::Typed:
         TakeTyped(field, edited, check);
@@ -248,7 +276,7 @@ bool WholeNumberInput(const char* id, Lumvek::StringView field, int64_t* value, 
     int64_t edited = *value;
     const int64_t by = ImGui::GetIO().KeyCtrl ? 10 : 1;
     std::string outside;
-    switch (NumberInput(id, shown, steps))
+    switch (NumberInput(id, field, shown, steps))
     {
     case NumberEdit::Typed:
         TakeTyped(field, edited,
@@ -494,7 +522,7 @@ bool TickRow(Lumvek::StringView label, uint32_t* ticks, const TickForm& form)
     BeginRow(label);
     uint32_t edited = *ticks;
     const bool fast = ImGui::GetIO().KeyCtrl;
-    switch (NumberInput("##Input", form.show(*ticks).c_str()))
+    switch (NumberInput("##Input", label, form.show(*ticks).c_str()))
     {
     case NumberEdit::Typed:
         if (const std::string why = form.read(typed, edited); !why.empty())
@@ -597,12 +625,12 @@ bool Vector2(Lumvek::StringView label, Lumvek::Vector2* value)
 bool Text(Lumvek::StringView label, std::string* value)
 {
     BeginRow(label);
-    const bool changed = TextInput("##Input", value);
+    const bool changed = TextInput("##Input", label, value);
     EndRow();
     return changed;
 }
 
-bool TextInput(const char* id, std::string* value, float height)
+bool TextInput(const char* id, Lumvek::StringView field, std::string* value, float height)
 {
     // Dear ImGui as Debian builds it edits a text as 16-bit characters up to its first zero byte: a
     // character past U+FFFF, a byte that is not UTF-8 or a zero byte would come back replaced or cut.
@@ -621,6 +649,8 @@ bool TextInput(const char* id, std::string* value, float height)
     const ImGuiInputTextFlags flags = whole ? ImGuiInputTextFlags_None : ImGuiInputTextFlags_ReadOnly;
     const bool changed = height > 0.0f ? ImGui::InputTextMultiline(id, value, ImVec2(0.0f, height), flags)
                                        : ImGui::InputText(id, value, flags);
+    if (ImGui::IsItemActive())
+        RefuseCharacters(field);
     if (!whole && ImGui::IsItemHovered())
         ImGui::SetTooltip("This text holds characters the tools cannot keep: edit it in its file.");
     return changed;
@@ -842,6 +872,44 @@ bool InvisibleButton(const char* id, float width, float height)
     const float w = std::isfinite(width) ? std::max(width, 1.0f) : 1.0f;
     const float h = std::isfinite(height) ? std::max(height, 1.0f) : 1.0f;
     return ImGui::InvisibleButton(id, ImVec2(w, h));
+}
+
+bool IsTypingNumber()
+{
+    const ImGuiID active = ImGui::GetActiveID();
+    return active != 0 && std::any_of(pendingTexts.begin(), pendingTexts.end(),
+                                      [&](const PendingText& entry) { return entry.id == active; });
+}
+
+bool LeftButtonDown(bool down)
+{
+    if (pressHeldBack)
+    {
+        pressHeldBack = false;
+        return true;
+    }
+    pressHeldBack = down && !ImGui::GetIO().MouseDown[ImGuiMouseButton_Left] && IsTypingNumber();
+    return down && !pressHeldBack;
+}
+
+void TypeCharacter(uint32_t codePoint)
+{
+    if (codePoint > IM_UNICODE_CODEPOINT_MAX)
+        refusedCharacters.push_back(codePoint);
+    else
+        ImGui::GetIO().AddInputCharacter(codePoint);
+}
+
+void EndFrame()
+{
+    refusedCharacters.clear();
+}
+
+void ForgetEdits()
+{
+    pendingTexts.clear();
+    pressHeldBack = false;
+    refusedCharacters.clear();
 }
 
 void SetDevice(Lumvek::GraphicsDevice* graphicsDevice)

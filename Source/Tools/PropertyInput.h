@@ -78,10 +78,12 @@ bool FramesAsRate(Lumvek::StringView label, uint32_t* ticks);
 bool Vector2(Lumvek::StringView label, Lumvek::Vector2* value);
 // Edits the whole text as it is typed, however long; Escape puts back the text it held when entered.
 // A text the input could not give back byte for byte (a character past U+FFFF, bytes that are not
-// UTF-8, a zero byte) is shown and not edited.
+// UTF-8, a zero byte) is shown and not edited, and such a character typed is refused with a line
+// naming the field (TypeCharacter).
 bool Text(Lumvek::StringView label, std::string* value);
-// Text's input of id without a row, several lines of the height in pixels when it is above 0.
-bool TextInput(const char* id, std::string* value, float height = 0.0f);
+// Text's input of id without a row, named field in its lines, several lines of the height in pixels
+// when it is above 0.
+bool TextInput(const char* id, Lumvek::StringView field, std::string* value, float height = 0.0f);
 bool Combo(Lumvek::StringView label, uint32_t* index, const std::vector<std::string>& items);
 bool Color(Lumvek::StringView label, Lumvek::Color* value);
 
@@ -112,6 +114,25 @@ bool WholeInput(const char* id, Lumvek::StringView field, int64_t* value, int64_
 // A zero-size invisible button aborts Dear ImGui as Debian builds it; this one is at least one pixel
 // on each side.
 bool InvisibleButton(const char* id, float width, float height);
+
+// The host's part in a frame, called by it around Dear ImGui's. Dear ImGui hands a press to the
+// first widget under it, and a tree node's arrow, a tab, a header or a combo acts at once: a number
+// field typed into below it would not be drawn again to hand its text over. So no press reaches Dear
+// ImGui while one is typed into: LeftButtonDown, given the device's left button before the frame,
+// holds a new press back for that frame (false), in which the field, drawn, is left unless the press
+// is on it, and hands its text over; the press reaches Dear ImGui in the next frame (true).
+bool LeftButtonDown(bool down);
+// Whether a number field holds a text typed and not yet handed over, and is Dear ImGui's active item.
+bool IsTypingNumber();
+// Gives Dear ImGui a typed character. The packaged Dear ImGui holds 16-bit characters and would type
+// U+FFFD for one past U+FFFF: that one is kept back, and the field typed into refuses it with a line
+// naming the field, the rest of the text kept.
+void TypeCharacter(uint32_t codePoint);
+// After Dear ImGui's frame: characters no field took are dropped, as Dear ImGui drops them.
+void EndFrame();
+// The host's Dear ImGui goes: a text typed and not handed over is dropped with it, so that no field of
+// a later one shows it or takes it.
+void ForgetEdits();
 
 // The device the resource pickers read; set by the tools host.
 void SetDevice(Lumvek::GraphicsDevice* device);

@@ -67,6 +67,16 @@ ImVec2 FreeEditorPlace(const std::vector<std::unique_ptr<Editor>>& editors, ImVe
     return place;
 }
 
+// How many bytes of the text to show in at most limit: a UTF-8 character is shown whole or not at all.
+size_t CharacterBoundary(const std::string& text, size_t limit)
+{
+    if (text.size() <= limit)
+        return text.size();
+    while (limit > 0 && (static_cast<unsigned char>(text[limit]) & 0xC0) == 0x80)
+        --limit;
+    return limit;
+}
+
 } // namespace
 
 Lumvek::Vector2 ScreenToWorld(std::span<const ToolsView> views, Lumvek::Vector2 cursor)
@@ -123,7 +133,10 @@ Tools::~Tools()
         PropertyInput::SetDevice(nullptr);
     }
     if (context)
+    {
+        PropertyInput::ForgetEdits();
         ImGui::DestroyContext(context);
+    }
 }
 
 Tools* Tools::Current()
@@ -135,8 +148,29 @@ void Tools::Setup()
 {
     current = this;
     PropertyInput::SetDevice(GetDevice());
-    if (auto* sdl = dynamic_cast<Lumvek::SdlApplication*>(GetApplication()))
-        textCursor = sdl->textRing.WriteIndex();
+    auto* sdl = dynamic_cast<Lumvek::SdlApplication*>(GetApplication());
+    if (!sdl)
+        return;
+    textCursor = sdl->textRing.WriteIndex();
+    // Ctrl+C and Ctrl+V reach other programs through the system's clipboard, which needs a window;
+    // without one Dear ImGui keeps its own, between the tools' fields.
+    if (!sdl->GetWindow())
+        return;
+    ImGui::SetCurrentContext(context);
+    ImGuiIO& io = ImGui::GetIO();
+    io.ClipboardUserData = this;
+    io.SetClipboardTextFn = [](void* tools, const char* text)
+    {
+        if (auto* host = dynamic_cast<Lumvek::SdlApplication*>(static_cast<Tools*>(tools)->GetApplication()))
+            host->SetClipboardText(text);
+    };
+    io.GetClipboardTextFn = [](void* tools) -> const char*
+    {
+        Tools& self = *static_cast<Tools*>(tools);
+        auto* host = dynamic_cast<Lumvek::SdlApplication*>(self.GetApplication());
+        self.clipboard = host ? host->GetClipboardText() : std::string();
+        return self.clipboard.c_str();
+    };
 }
 
 Lumvek::GraphicsDevice* Tools::GetDevice() const
@@ -322,9 +356,12 @@ void Tools::FeedInput(float seconds)
 
     io.MousePos = ImVec2(mouse.position.x, mouse.position.y);
     // A press and release within one frame still counts as a click.
-    const MouseButton buttons[3] = {MouseButton::Left, MouseButton::Right, MouseButton::Middle};
-    for (int i = 0; i < 3; ++i)
-        io.MouseDown[i] = (mouse.held[buttons[i]] || mouse.pressed[buttons[i]]) && !mouse.released[buttons[i]];
+    const auto down = [&](MouseButton button)
+    { return (mouse.held[button] || mouse.pressed[button]) && !mouse.released[button]; };
+    // No press reaches a widget while a number field is typed into, until the field has been left.
+    io.MouseDown[0] = PropertyInput::LeftButtonDown(down(MouseButton::Left));
+    io.MouseDown[1] = down(MouseButton::Right);
+    io.MouseDown[2] = down(MouseButton::Middle);
     io.MouseWheel = mouse.wheel.y - mouse.previousWheel.y;
     io.MouseWheelH = mouse.wheel.x - mouse.previousWheel.x;
 
@@ -337,8 +374,8 @@ void Tools::FeedInput(float seconds)
     io.KeySuper = keyboard.held[Key::LeftCommand] || keyboard.held[Key::RightCommand];
 
     if (auto* sdl = dynamic_cast<Lumvek::SdlApplication*>(application))
-        textCursor = sdl->textRing.Read(textCursor, [&io](const Lumvek::TextEvent& event)
-                                        { io.AddInputCharacter(event.codePoint); });
+        textCursor = sdl->textRing.Read(textCursor, [](const Lumvek::TextEvent& event)
+                                        { PropertyInput::TypeCharacter(event.codePoint); });
 }
 
 void Tools::SteerCamera()
@@ -462,7 +499,7 @@ void Tools::Frame(float seconds)
         inspector.firstFrame = 0;
         // Windows of one name stay apart: each is known to ImGui by its id.
         char title[320];
-        std::snprintf(title, sizeof(title), "%.*s###Window%u", int(std::min<size_t>(inspector.name.size(), 256)),
+        std::snprintf(title, sizeof(title), "%.*s###Window%u", int(CharacterBoundary(inspector.name, 256)),
                       inspector.name.c_str(), inspector.windowId);
         bool open = true;
         const PropertyInput::StackDepths depths = PropertyInput::GetStackDepths();
@@ -495,6 +532,7 @@ void Tools::Frame(float seconds)
 
     // 7: the windows, above the game and the menus.
     ImGui::Render();
+    PropertyInput::EndFrame();
     if (device)
         imgui.Submit(*device, *ImGui::GetDrawData());
     inFrame = false;

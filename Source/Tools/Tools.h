@@ -165,6 +165,8 @@ private:
     std::vector<std::unique_ptr<Inspector>> inspectors;
     uint32_t nextWindowId = 0;
     bool inFrame = false;
+    // The system clipboard's text as Dear ImGui last asked for it, which it reads until it asks again.
+    std::string clipboard;
 
     // The application thread's view of the devices.
     uint32_t keyboardCursor = 0;

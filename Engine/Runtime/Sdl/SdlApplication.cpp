@@ -12,6 +12,9 @@
 #include "Engine/Runtime/Sdl/SdlKeyboardDevice.h"
 #include "Engine/Runtime/Sdl/SdlMouseDevice.h"
 
+#include <chrono>
+#include <utility>
+
 namespace Lumvek
 {
 
@@ -32,7 +35,10 @@ SdlApplication::SdlApplication(StringView name, StringView language, const Appli
                   temporaryFolder)
 {
     if (SDL_InitSubSystem(SDL_INIT_EVENTS) == 0)
+    {
         initializedSubsystems |= SDL_INIT_EVENTS;
+        clipboardEvent = SDL_RegisterEvents(1);
+    }
     else
         Log::Write("{}: {}", "failed to start the event queue", SDL_GetError());
 
@@ -191,8 +197,80 @@ int32_t SdlApplication::MessageLoop()
     return GetExitCode();
 }
 
+void SdlApplication::SetClipboardText(std::string text)
+{
+    {
+        std::lock_guard lock(clipboardMutex);
+        clipboardToSet = std::move(text);
+    }
+    if (std::this_thread::get_id() == mainThread)
+        ServeClipboard();
+    else if (clipboardEvent != ~uint32_t(0))
+    {
+        SDL_Event event{};
+        event.type = clipboardEvent;
+        SDL_PushEvent(&event);
+    }
+}
+
+std::string SdlApplication::GetClipboardText()
+{
+    std::unique_lock lock(clipboardMutex);
+    const uint64_t ticket = ++clipboardReadsAsked;
+    if (std::this_thread::get_id() == mainThread)
+    {
+        lock.unlock();
+        ServeClipboard();
+        lock.lock();
+    }
+    else
+    {
+        SDL_Event event{};
+        event.type = clipboardEvent;
+        if (clipboardEvent == ~uint32_t(0) || SDL_PushEvent(&event) != 1 ||
+            !clipboardAnswered.wait_for(lock, std::chrono::seconds(1),
+                                        [&] { return clipboardReadsAnswered >= ticket; }))
+            return {};
+    }
+    return clipboardRead;
+}
+
+void SdlApplication::ServeClipboard()
+{
+    std::unique_lock lock(clipboardMutex);
+    const std::optional<std::string> text = std::exchange(clipboardToSet, std::nullopt);
+    const uint64_t asked = clipboardReadsAsked;
+    const bool read = clipboardReadsAnswered < asked;
+    lock.unlock();
+    if (text && SDL_SetClipboardText(text->c_str()) != 0)
+        Log::Write("the clipboard did not take the text: {}", SDL_GetError());
+    std::string answer;
+    if (read)
+    {
+        // SDL's copy is the caller's to free.
+        if (char* held = SDL_GetClipboardText())
+        {
+            answer = held;
+            SDL_free(held);
+        }
+    }
+    lock.lock();
+    if (read)
+    {
+        clipboardRead = std::move(answer);
+        clipboardReadsAnswered = asked;
+    }
+    lock.unlock();
+    clipboardAnswered.notify_all();
+}
+
 void SdlApplication::HandleEvent(const SDL_Event& event)
 {
+    if (event.type == clipboardEvent)
+    {
+        ServeClipboard();
+        return;
+    }
     switch (event.type)
     {
     case SDL_QUIT:

@@ -6,7 +6,12 @@
 #include <SDL.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
 
 namespace Lumvek
 {
@@ -40,6 +45,12 @@ public:
     // Null when there is no window, and once it has been destroyed.
     SDL_Window* GetWindow() const { return window; }
 
+    // The system clipboard's text, from any thread. SDL's clipboard is the main thread's, which sets it
+    // and reads it when its loop is asked to; a read from another thread waits for the answer at most a
+    // second, and is empty after that (the main thread is ending the program).
+    void SetClipboardText(std::string text);
+    std::string GetClipboardText();
+
     // Written by the main thread from SDL's events, read by the input devices on the application
     // thread.
     KeyboardRing keyboardRing;
@@ -61,6 +72,8 @@ private:
     // What closing the window does: ends the frame loop, joins the application thread, destroys the
     // window and ends the message loop.
     void Destroy();
+    // Main thread: sets the text another thread gave, then answers the reads asked for.
+    void ServeClipboard();
 
     SDL_Window* window = nullptr;
     uint32_t windowId = 0;
@@ -75,6 +88,17 @@ private:
     uint32_t initializedSubsystems = 0;
     // Main thread only.
     bool ended = false;
+    std::thread::id mainThread = std::this_thread::get_id();
+    // The event that asks the main thread to serve the clipboard; all ones when SDL had none to give.
+    uint32_t clipboardEvent = ~uint32_t(0);
+    // The other threads' clipboard requests, under the mutex: a text to set, and reads asked for and
+    // answered (the last answer in read).
+    std::mutex clipboardMutex;
+    std::condition_variable clipboardAnswered;
+    std::optional<std::string> clipboardToSet;
+    uint64_t clipboardReadsAsked = 0;
+    uint64_t clipboardReadsAnswered = 0;
+    std::string clipboardRead;
 };
 
 } // namespace Lumvek

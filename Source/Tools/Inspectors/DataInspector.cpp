@@ -73,7 +73,7 @@ void DataInspector::DrawHeader()
     ImGui::TextUnformatted("Description");
     ImGui::SameLine(PropertyInput::GetLabelWidth());
     PropertyInput::FreshId();
-    PropertyInput::TextInput("##Input", &data->description, ImGui::GetFontSize() * 4.0f);
+    PropertyInput::TextInput("##Input", "Description", &data->description, ImGui::GetFontSize() * 4.0f);
     ImGui::PopID();
     ImGui::PopItemWidth();
 }

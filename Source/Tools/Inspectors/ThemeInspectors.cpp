@@ -12,7 +12,9 @@
 #include "Source/World/World.h"
 
 #include <imgui.h>
+#include <imgui_internal.h>
 
+#include <algorithm>
 #include <optional>
 
 namespace
@@ -101,8 +103,12 @@ bool ThemeDataInspector::AddEntry()
 {
     if (!theme)
         return false;
-    // Refused as the theme's file would be at the next start; the typed pair stays to be mended.
-    if (const std::string why = theme->CheckReplacement(newKey, newValue); !why.empty())
+    // Refused as the theme's file would be at the next start, or where it would replace an entry
+    // unseen; the typed pair stays to be mended.
+    std::string why = theme->CheckReplacement(newKey, newValue);
+    if (why.empty() && theme->dataMap.Find(newKey))
+        why = "the map has an entry of that name; remove it first";
+    if (!why.empty())
     {
         Lumvek::Log::Write("the data map of the theme {} does not take \"{}\" -> \"{}\": {}", theme->name, newKey,
                            newValue, why);
@@ -129,10 +135,21 @@ void ThemeDataInspector::Draw()
         const std::vector<ThemeNameMap::Entry>& entries = theme->dataMap.GetEntries();
         for (size_t i = 0; i < entries.size(); ++i)
         {
-            ImGui::AlignTextToFramePadding();
-            ImGui::Text("%s -> %s", entries[i].first.c_str(), entries[i].second.c_str());
-            ImGui::SameLine(PropertyInput::GetLabelWidth());
             ImGui::PushID(static_cast<int>(i));
+            // Within the label column, cut with an ellipsis and whole when hovered: a long name would
+            // widen the window past the screen, or lie under the button.
+            const std::string entry = Lumvek::FormatText("{} -> {}", entries[i].first, entries[i].second);
+            const float width =
+                PropertyInput::GetLabelWidth() - ImGui::GetCursorPosX() - ImGui::GetStyle().ItemSpacing.x;
+            const ImVec2 at = ImGui::GetCursorScreenPos();
+            PropertyInput::InvisibleButton("##Entry", width, ImGui::GetFrameHeight());
+            const ImVec2 end(at.x + std::max(width, 1.0f), at.y + ImGui::GetFrameHeight());
+            const ImVec2 text(at.x, at.y + ImGui::GetStyle().FramePadding.y);
+            ImGui::RenderTextEllipsis(ImGui::GetWindowDrawList(), text, end, end.x, end.x, entry.data(),
+                                      entry.data() + entry.size(), nullptr);
+            if (ImGui::IsItemHovered())
+                ImGui::SetTooltip("%s", entry.c_str());
+            ImGui::SameLine(PropertyInput::GetLabelWidth());
             if (ImGui::Button("Remove"))
                 removed = i;
             ImGui::PopID();

@@ -20,9 +20,9 @@ public:
     explicit ThemeDataInspector(ThemeData* theme);
     void Draw() override;
 
-    // Takes the typed key and value into the data map (a key there already takes the new value in
-    // its place) and empties both; an entry the theme's file would refuse (ThemeData::CheckReplacement)
-    // is refused with a line and both are kept. True when taken.
+    // Adds the typed key and value to the end of the data map and empties both; an entry the theme's
+    // file would refuse (ThemeData::CheckReplacement), or a key the map holds already, is refused with a
+    // line and both are kept. True when taken.
     bool AddEntry();
 
     ThemeData* theme;

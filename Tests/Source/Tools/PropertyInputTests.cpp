@@ -10,7 +10,9 @@
 
 #include <functional>
 #include <numbers>
+#include <optional>
 #include <tuple>
+#include <utility>
 
 namespace
 {
@@ -214,11 +216,13 @@ TEST(PropertyInput, ARowTakesTheTextItShowsWhenLeftAndNothingOnEscape)
                                   "Tint (red): \"0x10\" was not taken: a number in decimal digits was expected"}));
 }
 
-// A field typed into, left each way a maker leaves it, between rows of its own label and below a window: the
-// value is the text it shows, or on Escape what it was, and no other row changes. Drawing keeps a colour's bytes.
+// A field typed into, left each way a maker leaves it, between rows of its own label and below a window, in a
+// section, header and tab: the value is the text it shows (a quit drops a number's), or on Escape what it was,
+// and no other row changes, also where a press acts at once. Drawing keeps a colour's bytes.
 TEST(PropertyInput, AFieldLeftAnyWayHandsOverTheTextItShowsAndEscapeKeepsTheValue)
 {
-    ToolsApplication app;
+    std::optional<ToolsApplication> program(std::in_place);
+    ToolsApplication& app = *program;
     float timescale, above, below, bottom;
     uint32_t clipSize, reload, autoRate;
     Lumvek::Color tint;
@@ -286,20 +290,52 @@ TEST(PropertyInput, AFieldLeftAnyWayHandsOverTheTextItShowsAndEscapeKeepsTheValu
     };
 
     size_t kind = 0;
-    ImRect otherField, belowField, typedField, beforeField;
-    app.MoveMouse(20.0f, 20.0f);
-    OpenTestWindow(*app.tools, "Other",
-                   [&](TestWindow&) { PropertyInput::Float("Timescale", &timescale), otherField = last(); });
-    app.MoveMouse(600.0f, 20.0f);
-    OpenTestWindow(*app.tools, "Rows",
-                   [&](TestWindow&)
-                   {
-                       PropertyInput::Float("Bottom", &above);
-                       beforeField = last();
-                       kinds[kind].draw(typedField, beforeField);
-                       PropertyInput::Float("Bottom", &below);
-                       belowField = last();
-                   });
+    uint32_t shape = 0;
+    bool reopen = true;
+    ImRect otherField, belowField, typedField, beforeField, combo, tab, section, arrow, later, closeBox;
+    const auto rows = [&](TestWindow&)
+    {
+        // Above the rows, open: a combo, a tab bar, a tree node and a header; below them a closed node.
+        const int select = std::exchange(reopen, false) ? ImGuiTabItemFlags_SetSelected : 0;
+        const ImGuiCond cond = select ? ImGuiCond_Always : ImGuiCond_Once;
+        const auto item = [&](bool open, ImRect& rect) { return rect = last(), open; };
+        const ImRect bar = ImGui::GetCurrentWindow()->TitleBarRect();
+        closeBox = ImRect(bar.Max.x - ImGui::GetFontSize() / 2.0f - 10.0f, bar.Min.y, bar.Max.x, bar.Max.y);
+        item(PropertyInput::Combo("Shape", &shape, {"Box", "Circle"}), combo);
+        ImGui::BeginTabBar("Tabs");
+        const bool shown = ImGui::BeginTabItem("Rows", nullptr, select);
+        if (shown)
+            ImGui::EndTabItem();
+        if (item(ImGui::BeginTabItem("Other"), tab))
+            ImGui::EndTabItem();
+        ImGui::EndTabBar();
+        if (!shown)
+            return;
+        ImGui::SetNextItemOpen(true, cond);
+        if (!item(ImGui::TreeNode("Section"), section))
+            return;
+        ImGui::SetNextItemOpen(true, cond);
+        if (item(ImGui::CollapsingHeader("Header"), arrow))
+        {
+            PropertyInput::Float("Bottom", &above);
+            beforeField = last();
+            kinds[kind].draw(typedField, beforeField);
+            PropertyInput::Float("Bottom", &below);
+            belowField = last();
+        }
+        ImGui::TreePop();
+        if (item(ImGui::TreeNode("Later"), later))
+            ImGui::TreePop();
+    };
+    const auto start = [&]
+    {
+        program.emplace();
+        app.MoveMouse(20.0f, 20.0f);
+        OpenTestWindow(*app.tools, "Other",
+                       [&](TestWindow&) { PropertyInput::Float("Timescale", &timescale), otherField = last(); });
+        app.MoveMouse(600.0f, 20.0f), app.Frame();
+        OpenTestWindow(*app.tools, "Rows", rows);
+    };
     const auto click = [&](const ImRect& field)
     {
         app.MoveMouse(field.Min.x + 6.0f, field.GetCenter().y);
@@ -308,14 +344,20 @@ TEST(PropertyInput, AFieldLeftAnyWayHandsOverTheTextItShowsAndEscapeKeepsTheValu
     };
     const ImRect ground(1800.0f, 1000.0f, 1810.0f, 1010.0f);
     for (kind = 0; kind < std::size(kinds); ++kind)
-        for (const std::string way : {"Return", "Tab", "Shift+Tab", "Escape", "a click before", "a click below",
-                                      "a click in the other window", "a click on the ground"})
+        for (const std::string way :
+             {"Return", "Tab", "Shift+Tab", "Escape", "a click before", "a click below", "a click in the other window",
+              "a click on the ground", "the arrow of the section above", "the arrow of a node below, which opens",
+              "the arrow of the header", "a tab of the tab bar", "the combo, opened", "the program asked to quit",
+              "the window's close box"})
         {
             const Kind& row = kinds[kind];
             timescale = 1.0f, above = 2.0f, below = 3.0f, bottom = 0.2f;
             clipSize = 30, reload = 60, autoRate = 6;
             tint = {10, 20, 128, 255}, size = {0.4f, 0.5f};
             name = longName, item.description = longDescription, odd = oddName;
+            if (way == "Return")
+                start();
+            reopen = true;
             app.Frame();
             app.Frame();
             click(typedField);
@@ -329,17 +371,38 @@ TEST(PropertyInput, AFieldLeftAnyWayHandsOverTheTextItShowsAndEscapeKeepsTheValu
             : way.ends_with("before") ? click(beforeField)
             : way.ends_with("below")  ? click(belowField)
             : way.ends_with("window") ? click(otherField)
+            : way.ends_with("above")  ? click(section)
+            : way.ends_with("opens")  ? click(later)
+            : way.ends_with("header") ? click(arrow)
+            : way.ends_with("bar")    ? click(tab)
+            : way.ends_with("box")    ? click(closeBox)
+            : way.ends_with("opened") ? click(combo)
+            : way.ends_with("quit")   ? start()
                                       : click(ground);
             app.keyboard->current.held[Lumvek::Key::LeftShift] = 0;
             app.Frame();
             app.Frame();
             // A description takes Return as a new line and stays in the field.
             const bool newLine = std::string(row.name) == "description" && way == "Return";
-            EXPECT_EQ(row.value(), way == "Escape" ? row.kept : row.typed + (newLine ? "\n" : ""))
+            const bool kept = way == "Escape" || (way.ends_with("quit") && !row.atEnd);
+            EXPECT_EQ(row.value(), kept ? row.kept : row.typed + (newLine ? "\n" : ""))
                 << row.name << ", left by " << way;
             EXPECT_EQ(timescale + above + below, 6.0f) << row.name << ", left by " << way;
             click(ground);
         }
+}
+
+TEST(PropertyInput, ACharacterPastUFFFFTypedIsRefusedWithALineAndTheRestOfTheTextKept)
+{
+    std::string name = "Rifle";
+    WidgetRow row([&] { return PropertyInput::Text("Display Name", &name); });
+    Lumvek::Testing::LogCapture log;
+    row.Enter("");
+    row.app.PressKey(Lumvek::Key::End);
+    for (const uint32_t character : {0x41u, 0x1F600u, 0x62u})
+        PropertyInput::TypeCharacter(character), row.app.Frame();
+    EXPECT_EQ(name, "RifleAb");
+    EXPECT_TRUE(log.Logged("Display Name: U+1F600 was not typed: the tools hold no character past U+FFFF"));
 }
 
 TEST(PropertyInput, RangedValueBringsATypedValueOutsideItsRangeToTheEndWithALine)

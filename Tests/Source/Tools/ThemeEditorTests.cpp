@@ -107,7 +107,7 @@ TEST(ThemeWindows, LayerRowsFollowTheTextureEdgesAndScrolls)
     EXPECT_TRUE(layer.pinRight);
 }
 
-TEST(ThemeWindows, TheDataMapAddsReplacesAndRemovesInPlace)
+TEST(ThemeWindows, TheDataMapAddsAndRemovesInPlace)
 {
     ThemeData theme;
     ThemeDataInspector inspector(&theme);
@@ -120,11 +120,10 @@ TEST(ThemeWindows, TheDataMapAddsReplacesAndRemovesInPlace)
     add("Spikes", "Icicles");
     add("Mud", "Snow");
     add("Lever", "Switch");
-    add("Mud", "Slush");
     EXPECT_TRUE(inspector.newKey.empty() && inspector.newValue.empty());
     ASSERT_TRUE(theme.dataMap.Remove(0));
     add("Pit", "Crevasse");
-    const std::vector<ThemeNameMap::Entry> expected{{"Mud", "Slush"}, {"Lever", "Switch"}, {"Pit", "Crevasse"}};
+    const std::vector<ThemeNameMap::Entry> expected{{"Mud", "Snow"}, {"Lever", "Switch"}, {"Pit", "Crevasse"}};
     EXPECT_EQ(theme.dataMap.GetEntries(), expected);
     // Each name still finds its own replacement once the removal has moved it up.
     for (const auto& [key, value] : expected)
@@ -224,18 +223,21 @@ TEST_F(ThemeEditing, LayersAreLabelledByTextureOrBottomColourAndOneTitleOpensOne
 }
 
 // Add takes an entry only where the theme's file would take it at the next start.
-TEST_F(ThemeEditing, TheDataMapRefusesAtAddWhatTheFileWouldRefuse)
+TEST_F(ThemeEditing, TheDataMapRefusesAtAddWhatTheFileWouldRefuseAndAKeyAddedTwice)
 {
     ThemeDataInspector inspector(theme);
     Lumvek::Testing::LogCapture log;
-    for (const auto& [key, value] : {std::pair{"Spikes", "Nothingz"}, {"", ""}, {"", "Icicles"}, {"Spikes", "Icicles"}})
+    int added = 0;
+    for (const auto& [key, value] :
+         {std::pair{"Spikes", "Nothingz"}, {"", ""}, {"", "Icicles"}, {"Spikes", "Icicles"}, {"Spikes", "Icicles"}})
     {
         inspector.newKey = key;
         inspector.newValue = value;
-        EXPECT_EQ(inspector.AddEntry(), *key && *value == 'I') << key << " -> " << value;
+        EXPECT_EQ(inspector.AddEntry(), *key && *value == 'I' && added++ == 0) << key << " -> " << value;
     }
     const std::string line = "the data map of the theme Plain does not take ";
-    EXPECT_EQ(log.StartingWith(line).size(), 3u);
+    EXPECT_EQ(log.StartingWith(line).size(), 4u);
+    EXPECT_TRUE(log.Logged(line + "\"Spikes\" -> \"Icicles\": the map has an entry of that name; remove it first"));
     EXPECT_TRUE(log.Logged(line + "\"Spikes\" -> \"Nothingz\": no hazard, interaction or zone of that name"));
     EXPECT_TRUE(log.Logged(line + "\"\" -> \"\": an entry needs the name of the element it replaces"));
     EXPECT_EQ(theme->dataMap.GetEntries(), (std::vector<ThemeNameMap::Entry>{{"Spikes", "Icicles"}}));
