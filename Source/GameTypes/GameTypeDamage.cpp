@@ -9,6 +9,7 @@
 #include "Source/GameTypes/HitInfo.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/GameContext.h"
+#include "Source/World/MatchEvents.h"
 #include "Source/World/Player.h"
 #include "Source/World/World.h"
 
@@ -82,7 +83,7 @@ void GameType::KillPlayer(Player& victim, const HitInfo& hit)
     if (running)
         OnPlayerKilled(victim, hit);
     if (IsServer())
-        SendPlayerKilled(victim, hit);
+        context.events->SendPlayerKilled(victim, hit.angle, hit.push);
 
     const GameSettings& settings = context.configuration.settings;
     const Player* attacker = hit.shooter;

@@ -13,6 +13,7 @@
 #include "Source/World/Collision.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/GameContext.h"
+#include "Source/World/MatchEvents.h"
 #include "Source/World/Player.h"
 #include "Source/World/Weapon.h"
 #include "Source/World/World.h"
@@ -327,7 +328,7 @@ void GameType::RespawnPlayer(Player& player)
     const SpawnPoint& point = query ? ChooseSpawn(player, *query) : SpawnQuery::Empty();
     player.Spawn(point);
     if (IsServer())
-        SendPlayerSpawned(player);
+        context.events->SendPlayerSpawned(player);
 }
 
 void GameType::QueueWeaponSpawn(std::unique_ptr<Weapon> weapon)

@@ -5,6 +5,7 @@
 #include "Source/GameTypes/HitInfo.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/GameContext.h"
+#include "Source/World/MatchEvents.h"
 #include "Source/World/Player.h"
 
 #include <algorithm>
@@ -197,7 +198,7 @@ void Keepaway::Recount()
     if (FirstTeamReached(settings.timeToWin))
         EndAndNotify();
     else if (IsServer())
-        SendScores(false);
+        context.events->SendScore(teamScores, playerScores, false);
 }
 
 void Keepaway::OnPlayerKilled(Player& victim, const HitInfo& hit)

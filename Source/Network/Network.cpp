@@ -25,6 +25,28 @@ Network::Network(const NetworkSettings& settings) : settings(settings)
 
 Network::~Network() = default;
 
+const std::array<uint32_t, 3>& Network::GetVotingOptions() const
+{
+    static constexpr std::array<uint32_t, 3> none{NoVotingOption, NoVotingOption, NoVotingOption};
+    return none;
+}
+
+bool Network::SendVote(uint8_t, uint32_t)
+{
+    return false;
+}
+
+bool Network::SendSetLoadout(uint8_t, uint32_t, uint32_t, uint32_t, uint32_t)
+{
+    return false;
+}
+
+const std::string& Network::GetSavedJournal() const
+{
+    static const std::string none;
+    return none;
+}
+
 void Network::ApplySimulatorSettings(float, float, float, float) {}
 
 bool Network::AdvanceTimer(int64_t elapsed)

@@ -1,9 +1,13 @@
 #pragma once
 
 #include "Libraries/Net/Config.h"
+#include "Source/Data/GameConfiguration.h"
 #include "Source/Network/NetworkSettings.h"
+#include "Source/World/MatchEvents.h"
 
+#include <array>
 #include <cstdint>
+#include <string>
 
 // Where a network role stands in the match it drives; the game system reads it every frame to decide
 // when to start, load, begin, step, show the results of and leave a match.
@@ -43,8 +47,9 @@ inline constexpr int64_t TickNanoseconds = 16'666'666;
 // The network role of the running game: a local game, a dedicated server or a client. All three drive
 // a match through the same NetworkState machine; the base keeps the state, the timer of timed states,
 // the networking library's configuration and the settings the role was made with. Owned by the game
-// system, which deletes it after Stop; every operation runs on the application thread.
-class Network
+// system, which deletes it after Stop; every operation runs on the application thread. It hears the
+// match's events; a server passes them on to its clients.
+class Network : public MatchEvents
 {
 public:
     // Fills the library's configuration: channel 0 reliable and ordered, channel 1 unreliable,
@@ -53,7 +58,7 @@ public:
     explicit Network(const NetworkSettings& settings);
     Network(const Network&) = delete;
     Network& operator=(const Network&) = delete;
-    virtual ~Network();
+    ~Network() override;
 
     // Once per frame, before the game system reads the state: the library's traffic, and the timed
     // transitions.
@@ -68,7 +73,7 @@ public:
     // steps the world and the game rules.
     virtual void Step(float dt) = 0;
     // The game rules ended the match: enters Ended and writes the match's journal.
-    virtual void SaveJournal() = 0;
+    void SaveJournal() override = 0;
     // The game system left the match in Leaving.
     virtual void BeginEnding() = 0;
     // Enters Stopped and shuts the library's client or server down; called before the role is deleted.
@@ -76,6 +81,26 @@ public:
     // Hands loss and duplication (percent), latency and jitter (milliseconds) to the library's network
     // simulator, when the role has one.
     virtual void ApplySimulatorSettings(float packetLoss, float duplication, float latency, float jitter);
+
+    // What the game system and its screens ask of whichever role runs; a role a question means nothing
+    // to answers none and ignores the call.
+    // A client of a dedicated server, which wants to hear of the local players' choices.
+    virtual bool IsClient() const { return false; }
+    // How the match's bots are named: from the profiles on a local game, by their ids online.
+    virtual PlayerNaming GetBotNaming() const { return PlayerNaming::Ids; }
+    // The front end started a local game.
+    virtual void BeginVoting() {}
+    // The vote's three options by registry index; NoVotingOption for an option there is none of.
+    virtual const std::array<uint32_t, 3>& GetVotingOptions() const;
+    // A local player's vote and new parts, told to the server; false when not sent.
+    virtual bool SendVote(uint8_t player, uint32_t choice);
+    virtual bool SendSetLoadout(uint8_t player, uint32_t head, uint32_t core, uint32_t arms, uint32_t legs);
+    // The match loader fills the world while this holds: the server's messages wait until it ends.
+    virtual void HoldMessages(bool) {}
+    // The role stopped by itself because its last player left after a match.
+    virtual bool LastPlayerLeft() const { return false; }
+    // The path the last journal was written to, resolved; empty until one was.
+    virtual const std::string& GetSavedJournal() const;
 
     // The front end took a countdown back before it ran out: Waiting, with the timer at 0.
     void CancelCountdown()
