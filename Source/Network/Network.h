@@ -37,6 +37,26 @@ enum class NetworkState : int32_t
     Stopped = 11,
 };
 
+// The match's progress, asked by name: the states' numbers are no order to compare by (Ending, the
+// intermission after a match, comes after Ended). Loaded, Leaving and Stopped answer none of them.
+// No match runs: its world is not made yet or is gone, and nothing refers to the configuration's player
+// slots (waiting, voting, the intermission).
+constexpr bool IsBetweenMatches(NetworkState state)
+{
+    return state == NetworkState::Waiting || state == NetworkState::Voting || state == NetworkState::Ending;
+}
+// The chosen match is being loaded.
+constexpr bool IsLoading(NetworkState state)
+{
+    return state == NetworkState::Configured || state == NetworkState::Loading;
+}
+// The players see the match: its countdown, play and results.
+constexpr bool IsInPlay(NetworkState state)
+{
+    return state == NetworkState::Preparing || state == NetworkState::Prepared || state == NetworkState::Playing ||
+           state == NetworkState::Ended;
+}
+
 // A vote option that names no configuration of this game: its button stays empty.
 inline constexpr uint32_t NoVotingOption = 0xFFFFFFFFu;
 
@@ -123,12 +143,7 @@ protected:
     bool AdvanceTimer(int64_t elapsed);
     // Starts a timed state.
     void BeginTimedState(NetworkState next, float seconds);
-    // No match runs: its world is not made yet or is gone, and nothing refers to the configuration's
-    // player slots.
-    bool IsBetweenMatches() const
-    {
-        return state == NetworkState::Waiting || state == NetworkState::Voting || state == NetworkState::Ending;
-    }
+    bool IsBetweenMatches() const { return ::IsBetweenMatches(state); }
 
     NetworkState state = NetworkState::Waiting;
     Net::ClientServerConfig config;

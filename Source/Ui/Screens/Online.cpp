@@ -45,11 +45,17 @@ NetworkStatus StatusOf(const FrontEnd& frontEnd)
     return status;
 }
 
-// The online screens move on while the role is past the state and not between matches.
-bool PastAndNotEnding(const FrontEnd& frontEnd, NetworkState state)
+// The online screens move on once the role's vote has begun, or once a match runs.
+bool VoteBegun(const FrontEnd& frontEnd)
 {
     const NetworkStatus role = StatusOf(frontEnd);
-    return role.running && role.state >= state && role.state != NetworkState::Ending;
+    return role.running && (role.state == NetworkState::Voting || !IsBetweenMatches(role.state));
+}
+
+bool MatchRuns(const FrontEnd& frontEnd)
+{
+    const NetworkStatus role = StatusOf(frontEnd);
+    return role.running && !IsBetweenMatches(role.state);
 }
 
 void AddPage(Screen& screen, const char* title, const char* header)
@@ -151,7 +157,7 @@ void MatchmakingScreen::Update(float seconds)
 {
     if (left)
         return;
-    if (PastAndNotEnding(frontEnd, NetworkState::Voting))
+    if (VoteBegun(frontEnd))
     {
         left = true;
         Lumvek::Gui& gui = GetScreenGui();
@@ -246,7 +252,7 @@ void VotingScreen::Update(float seconds)
     if (left)
         return;
     UpdateTimer(*this, frontEnd);
-    if (PastAndNotEnding(frontEnd, NetworkState::Configured))
+    if (MatchRuns(frontEnd))
     {
         left = true;
         Lumvek::Gui& gui = GetScreenGui();
@@ -434,7 +440,7 @@ void ConfiguringScreen::Update(float seconds)
     if (Element* list = GetElement("Container"))
         FillServerList(*list, frontEnd.configuration, true);
     const NetworkStatus role = StatusOf(frontEnd);
-    if (role.running && role.state >= NetworkState::Loading)
+    if (role.running && !IsBetweenMatches(role.state) && role.state != NetworkState::Configured)
     {
         Lumvek::Gui& gui = GetScreenGui();
         gui.CloseMenu(*this, nullptr);
