@@ -522,7 +522,7 @@ void Vantorel_::Render(int64_t elapsed)
     DecayRumble(elapsed);
 
     const double dt = static_cast<double>(elapsed) / 1e9 * timeScale;
-    const double alpha = interpolate ? static_cast<double>(accumulator) / 1e9 / (1.0 / 60.0) : 1.0;
+    const double alpha = interpolate ? static_cast<double>(accumulator) / 1e9 / Lumvek::PreciseTickSeconds : 1.0;
     // The visuals keep to the world's time, and like the world's backlog no more than a quarter of a
     // second of it counts.
     const double worldDt = static_cast<double>(std::min(elapsed, MaximumBacklog)) / 1e9 * timeScale;

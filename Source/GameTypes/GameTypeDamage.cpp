@@ -209,7 +209,8 @@ void World::CreateDebris(Lumvek::RandomGenerator& random, Bone& node, bool facin
         const float pieceSpeed = random.NextRange(speed - DebrisSpeedSpread, speed + DebrisSpeedSpread);
         const Vector2 pieceVelocity =
             velocity + Vector2(std::cos(direction) * pieceSpeed, std::sin(direction) * pieceSpeed);
-        const auto lifetime = static_cast<int32_t>(std::lround((random.NextFraction() + DebrisSeconds) / TickSeconds));
+        const auto lifetime =
+            static_cast<int32_t>(std::lround((random.NextFraction() + DebrisSeconds) / Lumvek::TickSeconds));
         // The draws are made headless too, so that a server and its clients draw alike.
         if (!context.headless)
         {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "Engine/Foundation/Tick.h"
 #include "Libraries/Net/Config.h"
+#include "Libraries/Net/ConnectToken.h"
 #include "Source/Data/GameConfiguration.h"
 #include "Source/Network/NetworkSettings.h"
 #include "Source/World/MatchEvents.h"
@@ -60,9 +62,11 @@ constexpr bool IsInPlay(NetworkState state)
 // A vote option that names no configuration of this game: its button stays empty.
 inline constexpr uint32_t NoVotingOption = 0xFFFFFFFFu;
 
-// One tick of the match, 1/60 s, truncated to whole nanoseconds: the game system's fixed step, and the
-// client's pace of one packet a tick.
-inline constexpr int64_t TickNanoseconds = 16'666'666;
+// The tick the roles count their clocks in.
+using Lumvek::TickNanoseconds;
+
+// The key connect tokens are sealed with: the server opens them with it, a client seals its own.
+extern const uint8_t GameServerKey[Net::KeyBytes];
 
 // The network role of the running game: a local game, a dedicated server or a client. All three drive
 // a match through the same NetworkState machine; the base keeps the state, the timer of timed states,

@@ -650,7 +650,7 @@ void ServerNetwork::HandleMessage(int client, Net::Message& message)
             // The deadline of the frame stepped next, and a frame's length for each frame beyond it; outside
             // play the deadlines stand still.
             if (!own->present[index] && state == NetworkState::Playing)
-                inputTiming.Add((deadline - Now()) / FrameSeconds + (input.frame - frame));
+                inputTiming.Add((deadline - Now()) / Lumvek::PreciseTickSeconds + (input.frame - frame));
             own->inputs[index] = input.input;
             own->present[index] = true;
             if (ChangesPlay(*own, input.input))
@@ -878,13 +878,13 @@ void ServerNetwork::StepFrames()
                 slot->player->input = buffer.inputs[index];
             buffer.present[index] = false;
         }
-        const float dt = static_cast<float>(FrameSeconds);
+        const float dt = static_cast<float>(Lumvek::PreciseTickSeconds);
         if (context.world)
             context.world->Step(dt);
         if (context.gameType)
             context.gameType->Update(dt);
         ++frame;
-        deadline += FrameSeconds;
+        deadline += Lumvek::PreciseTickSeconds;
     }
 }
 

@@ -27,9 +27,6 @@ struct ScoreEntry;
 struct Trigger;
 enum class GameTypeEventClass : uint32_t;
 
-// The key connect tokens are sealed with; the client role holds the same one.
-extern const uint8_t GameServerKey[Net::KeyBytes];
-
 // The authoritative role of a dedicated server: it takes clients and their players, runs the vote
 // among three configurations, paces the clients through loading, preparing and starting, steps the
 // match in ticks of 1/60 s from the players' inputs (up to a deadline, repeating a late player's last
@@ -39,7 +36,6 @@ class ServerNetwork final : public Network
 {
 public:
     static constexpr uint32_t InputFrames = 120;
-    static constexpr double FrameSeconds = 1.0 / 60.0;
 
     // One player added by a client, with its inputs by frame modulo InputFrames.
     struct InputBuffer

@@ -253,7 +253,7 @@ void World::Resimulate(std::span<const uint16_t> statePlatforms, uint32_t firstF
             Platform& platform = platforms[index];
             if (PathedBody* body = platform.GetPathedBody())
             {
-                body->Step(TickSeconds);
+                body->Step(Lumvek::TickSeconds);
                 if (!platformGrid.Reinsert(platform))
                     body->active = 0;
             }

@@ -4,6 +4,7 @@
 #include "Engine/Foundation/Math.h"
 #include "Engine/Foundation/Random.h"
 #include "Engine/Foundation/ReadReport.h"
+#include "Engine/Foundation/Tick.h"
 #include "Source/World/BotNavigator.h"
 #include "Source/World/Entities.h"
 #include "Source/World/EntityGrid.h"
@@ -43,8 +44,6 @@ public:
 class World
 {
 public:
-    // The tick every role steps the world by.
-    static constexpr float TickSeconds = 0.016666668f;
     // A client's input history holds this many frames.
     static constexpr uint32_t InputHistoryFrames = 100;
     // Player indices run below this.
