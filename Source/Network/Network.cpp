@@ -1,5 +1,6 @@
 #include "Source/Network/Network.h"
 
+#include "Engine/Foundation/Assert.h"
 #include "Engine/Foundation/Log.h"
 
 #include <cstdarg>
@@ -57,6 +58,9 @@ bool Network::AdvanceTimer(int64_t elapsed)
 
 void Network::BeginTimedState(NetworkState next, float seconds)
 {
+    LUMVEK_ASSERT(state != NetworkState::Stopped,
+                  "a stopped role was asked to enter state {}: the game system deletes a role once it stopped",
+                  static_cast<int32_t>(next));
     duration = seconds;
     timer = 0.0f;
     state = next;
