@@ -40,11 +40,6 @@ MessageLimits LimitsOf(const GameContext& context)
     return context.registry ? MessageLimits::FromRegistry(*context.registry) : MessageLimits();
 }
 
-uint32_t ConfigurationCount(const GameContext& context)
-{
-    return context.registry ? context.registry->configurations.Count() : 0;
-}
-
 // The server's wait for its first frame, as a server made with the default settings has it. One that
 // waits longer only gets the inputs earlier; one that waits less shows it in its states.
 const double AssumedForceUpdateTimeout = ServerSettings().forceUpdateTimeout;

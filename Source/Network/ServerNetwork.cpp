@@ -87,11 +87,6 @@ bool ChangesPlay(ServerNetwork::InputBuffer& buffer, const PlayerInput& input)
     return changed;
 }
 
-uint32_t ConfigurationCount(const GameContext& context)
-{
-    return context.registry ? static_cast<uint32_t>(context.registry->configurations.Count()) : 0;
-}
-
 // A number of frames with one decimal.
 std::string Tenths(double frames)
 {

@@ -60,3 +60,6 @@ public:
     // Not owned; the pads local players play with, which hits rumble. Null without pads.
     Lumvek::ControllerDevice* controllers = nullptr;
 };
+
+// The configurations of the context's registry; none without a registry.
+uint32_t ConfigurationCount(const GameContext& context);
