@@ -145,8 +145,8 @@ public:
 
     void Tick()
     {
-        ownWorld->Step(World::TickSeconds);
-        rules->Update(World::TickSeconds);
+        ownWorld->Step(Lumvek::TickSeconds);
+        rules->Update(Lumvek::TickSeconds);
     }
 
     bool ready = false;

@@ -125,7 +125,7 @@ void PlayerMoveSixteenPlayers(benchmark::State& state)
             Player& player = *shipped.players[i];
             Script(player.input, i, frame);
             player.UpdateAim();
-            player.body.Move(World::TickSeconds);
+            player.body.Move(Lumvek::TickSeconds);
         }
         if (++frame % 600 == 0)
             shipped.Place();

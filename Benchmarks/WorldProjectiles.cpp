@@ -133,7 +133,7 @@ void StepProjectiles(benchmark::State& state, bool grenades)
     constexpr int BaselineTicks = 200;
     const auto baselineStart = std::chrono::steady_clock::now();
     for (int tick = 0; tick < BaselineTicks; ++tick)
-        shooting.world->Step(World::TickSeconds);
+        shooting.world->Step(Lumvek::TickSeconds);
     const double baseline = std::chrono::duration<double>(std::chrono::steady_clock::now() - baselineStart).count() *
                             1000.0 / BaselineTicks;
     double seconds = 0.0;
@@ -143,7 +143,7 @@ void StepProjectiles(benchmark::State& state, bool grenades)
         shooting.Fill(definition, count);
         state.ResumeTiming();
         const auto start = std::chrono::steady_clock::now();
-        shooting.world->Step(World::TickSeconds);
+        shooting.world->Step(Lumvek::TickSeconds);
         seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
     const double milliseconds = seconds * 1000.0 / static_cast<double>(state.iterations());

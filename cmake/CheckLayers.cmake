@@ -2,10 +2,20 @@
 # The game's layers point one way: a folder may include what lies below it and never what lies
 # above. Each rule names a folder and the folder its files must not include; every offending include
 # is listed with its file and line, and the run fails when there is one.
+# The world and the game rules post the match's events through MatchEvents and never name a network
+# role; the definitions lie below everything that plays them; the match library (definitions, world,
+# rules, roles) lies below the game system, its screens and its tools.
 set(rules
     "Source/World|Source/Network"
+    "Source/GameTypes|Source/Network"
     "Source/Data|Source/World"
+    "Source/Data|Source/GameTypes"
     "Source/Data|Source/Network")
+foreach(match IN ITEMS Data World GameTypes Network)
+    foreach(game IN ITEMS Game Ui Tools)
+        list(APPEND rules "Source/${match}|Source/${game}")
+    endforeach()
+endforeach()
 
 if(NOT ROOT)
     message(FATAL_ERROR "ROOT names the checkout to check")

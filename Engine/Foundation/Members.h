@@ -5,6 +5,7 @@
 #include "Engine/Foundation/Math.h"
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/StringView.h"
+#include "Engine/Foundation/Tick.h"
 
 #include <cstdint>
 #include <string>
@@ -31,9 +32,6 @@ namespace Lumvek
 // A span of time in ticks of the fixed simulation step.
 struct Duration
 {
-    // Seconds per tick: the float nearest to 1/60.
-    static constexpr float TickSeconds = 0.016666668f;
-
     uint32_t ticks = 0;
 
     constexpr bool operator==(const Duration&) const = default;

@@ -60,8 +60,7 @@ void Vantorel_::StartGame()
     if (configuration.origin == GameOrigin::CustomGame)
         chosenSetUp = configuration;
     configuration.ResolveRandomPicks(random.engine);
-    configuration.NameBots(random.engine,
-                           dynamic_cast<const LocalNetwork*>(network) ? PlayerNaming::Profiles : PlayerNaming::Ids);
+    configuration.NameBots(random.engine, network ? network->GetBotNaming() : PlayerNaming::Ids);
     // The world's and the rules' generators take their seeds from the game's, so one seed replays the
     // whole run.
     // Windows on the world's objects close while those still exist.
@@ -235,11 +234,13 @@ void Vantorel_::LeaveGame()
 
 void Vantorel_::ShowStartScreen()
 {
-    if (const auto* server = dynamic_cast<const ServerNetwork*>(network))
-        lastPlayerLeft = server->LastPlayerLeft();
-    if (const auto* client = dynamic_cast<const ClientNetwork*>(network))
-        configurationsDiffer = client->ConfigurationsDiffer();
+    if (network)
+    {
+        lastPlayerLeft = network->LastPlayerLeft();
+        configurationsDiffer = network->ConfigurationsDiffer();
+    }
     network = nullptr;
+    events = nullptr;
     networkOwner.reset();
     if (!headless)
         OpenScreenAfterMatch(true);
@@ -257,8 +258,10 @@ LocalNetwork* Vantorel_::StartLocalGame()
 void Vantorel_::SetNetwork(std::unique_ptr<Network> role, bool isAuthority, bool interpolates)
 {
     network = nullptr;
+    events = nullptr;
     networkOwner = std::move(role);
     network = networkOwner.get();
+    events = network;
     authority = isAuthority;
     interpolate = interpolates;
     matchFlow = MatchFlow::NetworkCreated;
@@ -415,7 +418,7 @@ void Vantorel_::DriveLocalRun()
 
     if (localMatchLeft)
     {
-        const auto* role = dynamic_cast<const LocalNetwork*>(network);
+        const Network* role = network;
         matchRecord.Log();
         if (role && !role->GetSavedJournal().empty())
         {

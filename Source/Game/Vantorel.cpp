@@ -104,6 +104,7 @@ Vantorel_::~Vantorel_()
     if (instance == this)
         instance = nullptr;
     network = nullptr;
+    events = nullptr;
     networkOwner.reset();
     registry = nullptr;
 }
@@ -166,8 +167,8 @@ void Vantorel_::OpenSplash(Application& application)
     demo->startLocalGame = [this] { StartLocalGame(); };
     demo->beginVoting = [this]
     {
-        if (auto* local = dynamic_cast<LocalNetwork*>(network))
-            local->BeginVoting();
+        if (network)
+            network->BeginVoting();
     };
     demo->setPaused = [this](bool pause) { PauseMatch(pause); };
     demo->requestIcon = [this, device](uint32_t region, const std::string& path)
@@ -180,9 +181,8 @@ void Vantorel_::OpenSplash(Application& application)
         if (const Network* role = network)
         {
             status.running = true;
-            const auto* client = dynamic_cast<const ClientNetwork*>(role);
-            status.client = client != nullptr;
-            status.waitsForNextMatch = client && client->WaitsForNextMatch();
+            status.client = role->IsClient();
+            status.waitsForNextMatch = role->WaitsForNextMatch();
             status.state = role->GetState();
             status.elapsed = role->timer;
             status.duration = role->duration;
@@ -193,8 +193,8 @@ void Vantorel_::OpenSplash(Application& application)
     { previewAtlas.RequestTextureRegion(device, cell, path); };
     demo->sendLoadout = [this](uint8_t slotId, const ProfileLoadout& loadout)
     {
-        if (auto* client = dynamic_cast<ClientNetwork*>(network))
-            client->SendSetLoadout(slotId, loadout.head, loadout.core, loadout.arms, loadout.legs);
+        if (network)
+            network->SendSetLoadout(slotId, loadout.head, loadout.core, loadout.arms, loadout.legs);
     };
     demo->stopNetwork = [this]
     {
@@ -221,15 +221,12 @@ void Vantorel_::OpenSplash(Application& application)
     };
     demo->votingOptions = [this]
     {
-        if (const auto* client = dynamic_cast<const ClientNetwork*>(network))
-            return client->GetVotingOptions();
+        // A server's own options are its clients' to vote on: its screens show none.
+        if (network && network->IsClient())
+            return network->GetVotingOptions();
         return std::array<uint32_t, 3>{NoVotingOption, NoVotingOption, NoVotingOption};
     };
-    demo->sendVote = [this](uint8_t player, uint32_t choice)
-    {
-        auto* client = dynamic_cast<ClientNetwork*>(network);
-        return client && client->SendVote(player, choice);
-    };
+    demo->sendVote = [this](uint8_t player, uint32_t choice) { return network && network->SendVote(player, choice); };
     demo->openCarnageReport = [this](Gui&, std::unique_ptr<Transition> opening, uint32_t owner)
     { OpenCarnageReport(std::move(opening), owner); };
     demo->openLobby = [this](Gui& gui, std::unique_ptr<Transition> opening, uint32_t owner)
@@ -392,8 +389,7 @@ void Vantorel_::LateUpdate(int64_t elapsed)
     if (!network || finished)
         return;
 
-    if (auto* client = dynamic_cast<ClientNetwork*>(network))
-        client->HoldMessages(load.GetState() == LoadState::MatchLoading);
+    network->HoldMessages(load.GetState() == LoadState::MatchLoading);
     network->Update(elapsed);
     const LoadState loadState = load.GetState();
     switch (network->GetState())
@@ -527,7 +523,7 @@ void Vantorel_::Render(int64_t elapsed)
     DecayRumble(elapsed);
 
     const double dt = static_cast<double>(elapsed) / 1e9 * timeScale;
-    const double alpha = interpolate ? static_cast<double>(accumulator) / 1e9 / (1.0 / 60.0) : 1.0;
+    const double alpha = interpolate ? static_cast<double>(accumulator) / 1e9 / Lumvek::PreciseTickSeconds : 1.0;
     // The visuals keep to the world's time, and like the world's backlog no more than a quarter of a
     // second of it counts.
     const double worldDt = static_cast<double>(std::min(elapsed, MaximumBacklog)) / 1e9 * timeScale;

@@ -7,6 +7,7 @@
 #include "Source/GameTypes/HitInfo.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/GameContext.h"
+#include "Source/World/MatchEvents.h"
 #include "Source/World/Player.h"
 
 using Lumvek::FormatText;
@@ -121,7 +122,7 @@ void CaptureTheFlag::SetupObjectives()
                     standAction->flag = placed;
                 }
             if (IsServer())
-                SendTriggerCreated(*stand);
+                context.events->SendTriggerCreated(*stand);
         }
     }
 }
@@ -204,7 +205,8 @@ void CaptureTheFlag::Update(float dt)
         if (!pickup || !pickup->item)
             continue;
         std::unique_ptr<Item> flag = std::move(pickup->item);
-        SendPickupRemoved(*pickup, true);
+        if (IsServer())
+            context.events->SendPickupRemoved(pickup->id, true);
         world->RemovePickup(*pickup);
         world->ReturnItem(std::move(flag));
     }

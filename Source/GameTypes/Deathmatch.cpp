@@ -2,6 +2,7 @@
 
 #include "Source/GameTypes/HitInfo.h"
 #include "Source/World/GameContext.h"
+#include "Source/World/MatchEvents.h"
 #include "Source/World/Player.h"
 #include "Source/World/World.h"
 
@@ -124,7 +125,7 @@ void Deathmatch::Recount()
     if (FirstTeamReached(settings.pointsToWin))
         EndAndNotify();
     else if (IsServer())
-        SendScores();
+        context.events->SendScore(teamScores, playerScores, true);
 }
 
 void Deathmatch::UpdateLeader()

@@ -9,10 +9,9 @@
 #include "Source/Data/NameTables.h"
 #include "Source/Data/WeaponData.h"
 #include "Source/GameTypes/HitInfo.h"
-#include "Source/Network/Network.h"
-#include "Source/Network/ServerNetwork.h"
 #include "Source/World/GameContext.h"
 #include "Source/World/Item.h"
+#include "Source/World/MatchEvents.h"
 #include "Source/World/Player.h"
 #include "Source/World/Projectile.h"
 #include "Source/World/Weapon.h"
@@ -31,8 +30,6 @@ std::unique_ptr<GameType> GameTypeData::CreateGameType(GameContext&, uint32_t) c
 
 GameType::GameType(GameContext& context, uint32_t seed) : context(context), random(seed)
 {
-    // A server's rules send their lines, scores, spawns and kills; every other role keeps its own.
-    server = dynamic_cast<ServerNetwork*>(context.network);
     const GameConfiguration& configuration = context.configuration;
     data = context.registry ? context.registry->gameTypes.Get(configuration.gameType) : nullptr;
 
@@ -94,8 +91,8 @@ void GameType::End()
 
 void GameType::NotifyEnd()
 {
-    if (context.network)
-        context.network->SaveJournal();
+    if (context.events)
+        context.events->SaveJournal();
 }
 
 Player* GameType::FindBaseBotTarget() const
@@ -185,7 +182,7 @@ void GameType::Post(GameTypeEventClass eventClass, GameTypeEvent event)
     // A server shows nothing itself: its clients post what it sends.
     if (IsServer())
     {
-        SendEvent(eventClass, event);
+        context.events->SendGameTypeEvent(eventClass, event);
         return;
     }
     if (eventClass == GameTypeEventClass::Feed)
@@ -278,7 +275,7 @@ void GameType::AddPoint(Player& player, int32_t target)
     if (!teamScores.empty() && teamScores.front().score >= target)
         EndAndNotify();
     else if (IsServer())
-        SendScores();
+        context.events->SendScore(teamScores, playerScores, true);
 }
 
 std::string GameType::GetPlayerName(uint32_t playerIndex) const
@@ -370,50 +367,7 @@ void GameType::FormatFeed(GameTypeEvent& event)
 
 void GameType::AfterGameState(uint32_t, uint32_t) {}
 
-void GameType::SendEvent(GameTypeEventClass eventClass, const GameTypeEvent& event)
+bool GameType::IsServer() const
 {
-    if (server)
-        server->SendGameTypeEvent(eventClass, event);
-}
-
-void GameType::SendScores(bool reliable)
-{
-    if (server)
-        server->SendScore(teamScores, playerScores, reliable);
-}
-
-void GameType::SendPlayerSpawned(Player& player)
-{
-    if (server)
-        server->SendPlayerSpawned(player);
-}
-
-void GameType::SendPlayerKilled(Player& victim, const HitInfo& hit)
-{
-    if (server)
-        server->SendPlayerKilled(victim, hit.angle, hit.push);
-}
-
-void GameType::SendPickupRemoved(const Pickup& pickup, bool hadContents)
-{
-    if (server)
-        server->SendPickupRemoved(pickup.id, hadContents);
-}
-
-void GameType::SendProjectileRemoved(const Projectile& projectile)
-{
-    if (server)
-        server->SendProjectileRemoved(projectile.id);
-}
-
-void GameType::SendTriggerCreated(const Trigger& trigger)
-{
-    if (server)
-        server->SendTriggerCreated(trigger);
-}
-
-void GameType::SendTriggerRemoved(const Trigger& trigger)
-{
-    if (server)
-        server->SendTriggerRemoved(trigger.id);
+    return context.events && context.events->HasListeners();
 }

@@ -20,9 +20,6 @@ class GameContext;
 class GameTypeData;
 class Item;
 class Player;
-struct Pickup;
-class Projectile;
-class ServerNetwork;
 struct Trigger;
 class Weapon;
 class World;
@@ -209,13 +206,6 @@ public:
     // players' screens and the scoreboard read these.
     void ReceiveScores(std::span<const ScoreEntry> teams, std::span<const ScoreEntry> players);
 
-    // What the world and the modes tell a server's clients of the entities they remove and make; nothing
-    // on a local game or a client.
-    void SendPickupRemoved(const Pickup& pickup, bool hadContents);
-    void SendProjectileRemoved(const Projectile& projectile);
-    void SendTriggerCreated(const Trigger& trigger);
-    void SendTriggerRemoved(const Trigger& trigger);
-
     // Health, push, flinch, rumble and shake of a hit; a hit that empties the health kills.
     void DamagePlayer(Player& player, const HitInfo& hit);
     // Penalties, the feed line, the debris and death sound, and the respawn of a kill.
@@ -268,13 +258,9 @@ protected:
     // its team otherwise.
     uint8_t GetTeamKey(const Player& player) const;
     uint32_t GetTeamCount() const;
-    bool IsServer() const { return server != nullptr; }
-    // The server's messages to every client with players; nothing on a local game or a client.
-    void SendEvent(GameTypeEventClass eventClass, const GameTypeEvent& event);
-    // Reliably by default; a mode that sends its scores every tick may send them unreliably.
-    void SendScores(bool reliable = true);
-    void SendPlayerSpawned(Player& player);
-    void SendPlayerKilled(Player& victim, const HitInfo& hit);
+    // Whether other machines hear the match's events (a server's clients): then the rules send their
+    // lines, scores, spawns and kills through the context's events and keep no lines of their own.
+    bool IsServer() const;
 
     GameContext& context;
     // The registry's definition the configuration names; null when it names none.
@@ -299,8 +285,6 @@ protected:
     std::vector<Respawn> respawns;
     std::vector<SpawnIn> spawnIns;
     std::vector<WeaponRespawn> weaponRespawns;
-    // The network role when it is a server; null on a local game and a client.
-    ServerNetwork* server = nullptr;
     Lumvek::SoundInstance ambience;
     SharedKinds sharedKinds;
 

@@ -5,6 +5,7 @@
 #include "Source/GameTypes/HitInfo.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/GameContext.h"
+#include "Source/World/MatchEvents.h"
 #include "Source/World/Player.h"
 
 #include <algorithm>
@@ -14,8 +15,6 @@ namespace
 {
 
 constexpr uint32_t None = GameTypeEvent::NoArgument;
-// Holding time is counted in ticks and scored in seconds.
-constexpr float SecondsPerTick = World::TickSeconds;
 
 } // namespace
 
@@ -165,7 +164,7 @@ void Keepaway::Recount()
             if (player->index >= statistics.size())
                 continue;
             const auto score = static_cast<int32_t>(
-                std::min(static_cast<float>(statistics[player->index].ticksHeld) * SecondsPerTick, 2147483520.0f));
+                std::min(static_cast<float>(statistics[player->index].ticksHeld) * Lumvek::TickSeconds, 2147483520.0f));
             if (ScoreEntry* own = FindScore(playerScores, player->index))
                 own->score = score;
             // A player without a team in a team game counts for no team.
@@ -197,7 +196,7 @@ void Keepaway::Recount()
     if (FirstTeamReached(settings.timeToWin))
         EndAndNotify();
     else if (IsServer())
-        SendScores(false);
+        context.events->SendScore(teamScores, playerScores, false);
 }
 
 void Keepaway::OnPlayerKilled(Player& victim, const HitInfo& hit)
@@ -209,7 +208,7 @@ void Keepaway::OnPlayerKilled(Player& victim, const HitInfo& hit)
         ++statistics[shooter->index].carrierKills;
     if ((shooter->carriedItem || shooter->handItem) && settings.killsWhileHoldingBonus != 0)
     {
-        const int64_t bonus = std::lround(static_cast<float>(settings.killsWhileHoldingBonus) / SecondsPerTick);
+        const int64_t bonus = std::lround(static_cast<float>(settings.killsWhileHoldingBonus) / Lumvek::TickSeconds);
         const int64_t held = static_cast<int64_t>(statistics[shooter->index].ticksHeld) + bonus;
         statistics[shooter->index].ticksHeld = static_cast<uint32_t>(std::clamp<int64_t>(held, 0, UINT32_MAX));
     }

@@ -6,6 +6,7 @@
 #include "Source/Data/TriggerData.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/GameContext.h"
+#include "Source/World/MatchEvents.h"
 #include "Source/World/Player.h"
 
 #include <cmath>
@@ -70,7 +71,7 @@ void Race::SetupObjectives()
                 action->team = freeForAll ? CheckpointAction::AnyTeam : team;
             list.push_back({trigger->id, point});
             if (IsServer())
-                SendTriggerCreated(*trigger);
+                context.events->SendTriggerCreated(*trigger);
         }
         if (settings.crazy)
             for (size_t i = list.size() - 1; list.size() > 1 && i >= 1; --i)

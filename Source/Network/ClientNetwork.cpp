@@ -12,7 +12,6 @@
 #include "Source/Network/Messages/GameStateMessage.h"
 #include "Source/Network/Messages/InputMessage.h"
 #include "Source/Network/ReceivedEntities.h"
-#include "Source/Network/ServerNetwork.h"
 #include "Source/Network/WorldState.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/GameContext.h"
@@ -707,14 +706,14 @@ float ClientNetwork::RoundTripFrames() const
 
 int32_t ClientNetwork::LeadFrames() const
 {
-    const double frames = RoundTripFrames() + StartingSpare - AssumedForceUpdateTimeout / ServerNetwork::FrameSeconds;
+    const double frames = RoundTripFrames() + StartingSpare - AssumedForceUpdateTimeout / Lumvek::PreciseTickSeconds;
     return static_cast<int32_t>(
         std::clamp(std::ceil(frames), -static_cast<double>(MaximumLead), static_cast<double>(MaximumLead)));
 }
 
 double ClientNetwork::PlaceFrame(int64_t at) const
 {
-    return (static_cast<double>(at) / 1e9 - startTime) / ServerNetwork::FrameSeconds + lead;
+    return (static_cast<double>(at) / 1e9 - startTime) / Lumvek::PreciseTickSeconds + lead;
 }
 
 void ClientNetwork::KeepInStep()
@@ -758,7 +757,7 @@ void ClientNetwork::TimeState(uint32_t serverFrame)
         return;
     // The frames since the input for the state's frame left; the time this update brought counts too,
     // though the game system steps its frames only after it.
-    const double pending = static_cast<double>(elapsed - steppedUntil) / 1e9 / ServerNetwork::FrameSeconds;
+    const double pending = static_cast<double>(elapsed - steppedUntil) / 1e9 / Lumvek::PreciseTickSeconds;
     const double sinceSent = static_cast<double>(frame) - static_cast<double>(serverFrame) + pending;
     const float roundTrip = RoundTripFrames();
     const float timed = static_cast<float>(sinceSent) - roundTrip;
@@ -905,7 +904,7 @@ void ClientNetwork::MoveTo(uint32_t target)
 {
     // States made before the move show the timing of the old place for a round trip, and a stall swells
     // the round trip the library measures for a while: a second passes before the next judgement.
-    timedFrom = target + static_cast<uint32_t>(1.0 / ServerNetwork::FrameSeconds);
+    timedFrom = target + static_cast<uint32_t>(1.0 / Lumvek::PreciseTickSeconds);
     marginCount = 0;
     if (frame > target)
     {

@@ -99,6 +99,7 @@ public:
     void Stop() override;
     void ApplySimulatorSettings(float packetLoss, float duplication, float latency, float jitter) override;
     LocalDevices* GetLocalDevices() override { return &devices; }
+    bool IsClient() const override { return true; }
 
     // The devices the local players play with; any may be null, and reads as nothing pressed. The
     // mouse aims from the window's centre until the game says where its views show the players.
@@ -107,12 +108,10 @@ public:
     // What writes the journal when a match ends; without one none is written.
     void SetJournalWriter(JournalWriter writer) { journalWriter = std::move(writer); }
     // The path the last journal was written to, resolved; empty until one was.
-    const std::string& GetSavedJournal() const { return savedJournal; }
+    const std::string& GetSavedJournal() const override { return savedJournal; }
 
     int32_t GetClientIndex() const { return clientIndex; }
-    // Connected, the client's request for its players is held by the server until the match, vote or
-    // intermission it is in with other players has passed: it is added at the server's next wait.
-    bool WaitsForNextMatch() const;
+    bool WaitsForNextMatch() const override;
     uint32_t GetFrame() const { return frame; }
     uint32_t GetNextStateFrame() const { return nextStateFrame; }
     // How often, after its place at the start, the client was moved because its ticks fell behind its
@@ -124,28 +123,27 @@ public:
     // While the match played: the ticks stepped and the packets sent.
     uint64_t GetPlayTicks() const { return playTicks; }
     uint64_t GetPlayPackets() const { return playPackets; }
-    // By index in this game's registry, found by the names the server offered.
-    const std::array<uint32_t, 3>& GetVotingOptions() const { return votingOptions; }
+    // By index in this game's registry, found by the names the server offered; NoVotingOption for an
+    // option this game does not have.
+    const std::array<uint32_t, 3>& GetVotingOptions() const override { return votingOptions; }
     uint32_t GetChosenOption() const { return chosenOption; }
-    // The server offered or chose a configuration this game's list does not name: the client said so
-    // and left, or is leaving.
-    bool ConfigurationsDiffer() const { return leaveForConfigurationsAt >= 0; }
+    bool ConfigurationsDiffer() const override { return leaveForConfigurationsAt >= 0; }
 
     // Tells the server of a local player's new parts on the reliable channel. Parts outside their
     // collections and players without a match id are not sent (logged); false then, or when the
     // connection cannot take the message now.
-    bool SendSetLoadout(uint8_t player, uint32_t head, uint32_t core, uint32_t arms, uint32_t legs);
+    bool SendSetLoadout(uint8_t player, uint32_t head, uint32_t core, uint32_t arms, uint32_t legs) override;
 
     // Tells the server of a local player's vote for option 0 to 2 on the reliable channel; players
     // without a match id are not sent (logged). False then, or when the connection cannot take it now.
-    bool SendVote(uint8_t player, uint32_t choice);
+    bool SendVote(uint8_t player, uint32_t choice) override;
 
     // Applies one message from the server, as Update does with each that arrives; the caller keeps it.
     void ApplyMessage(const Net::Message& message);
     // Set by the game system, before each Update, while its match loader fills the world: the world is
     // that thread's until it has finished, so the server's messages wait in the library's queues, in
     // order (a reliable one that finds no room there is sent again).
-    void HoldMessages(bool hold) { holdingMessages = hold; }
+    void HoldMessages(bool hold) override { holdingMessages = hold; }
 
 private:
     // Asks the server for a connection with a token of its own; false (logged) when none can be made.

@@ -29,7 +29,8 @@ public:
 
     // The front end started a local game: the countdown of StartDuration, and every local player slot
     // takes the parts of its profile's active loadout.
-    void BeginVoting();
+    void BeginVoting() override;
+    PlayerNaming GetBotNaming() const override { return PlayerNaming::Profiles; }
 
     // In Voting, Preparing and Ended only: the timer runs, and past its duration the state moves on to
     // Configured, Prepared and Leaving.
@@ -50,7 +51,7 @@ public:
 
     const Journal& GetJournal() const { return journal; }
     // The path the last SaveJournal wrote to, resolved; empty until a journal has been written.
-    const std::string& GetSavedJournal() const { return savedJournal; }
+    const std::string& GetSavedJournal() const override { return savedJournal; }
 
 private:
     GameContext& context;

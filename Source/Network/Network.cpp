@@ -1,5 +1,6 @@
 #include "Source/Network/Network.h"
 
+#include "Engine/Foundation/Assert.h"
 #include "Engine/Foundation/Log.h"
 
 #include <cstdarg>
@@ -25,6 +26,28 @@ Network::Network(const NetworkSettings& settings) : settings(settings)
 
 Network::~Network() = default;
 
+const std::array<uint32_t, 3>& Network::GetVotingOptions() const
+{
+    static constexpr std::array<uint32_t, 3> none{NoVotingOption, NoVotingOption, NoVotingOption};
+    return none;
+}
+
+bool Network::SendVote(uint8_t, uint32_t)
+{
+    return false;
+}
+
+bool Network::SendSetLoadout(uint8_t, uint32_t, uint32_t, uint32_t, uint32_t)
+{
+    return false;
+}
+
+const std::string& Network::GetSavedJournal() const
+{
+    static const std::string none;
+    return none;
+}
+
 void Network::ApplySimulatorSettings(float, float, float, float) {}
 
 bool Network::AdvanceTimer(int64_t elapsed)
@@ -35,6 +58,9 @@ bool Network::AdvanceTimer(int64_t elapsed)
 
 void Network::BeginTimedState(NetworkState next, float seconds)
 {
+    LUMVEK_ASSERT(state != NetworkState::Stopped,
+                  "a stopped role was asked to enter state {}: the game system deletes a role once it stopped",
+                  static_cast<int32_t>(next));
     duration = seconds;
     timer = 0.0f;
     state = next;

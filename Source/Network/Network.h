@@ -1,9 +1,15 @@
 #pragma once
 
+#include "Engine/Foundation/Tick.h"
 #include "Libraries/Net/Config.h"
+#include "Libraries/Net/ConnectToken.h"
+#include "Source/Data/GameConfiguration.h"
 #include "Source/Network/NetworkSettings.h"
+#include "Source/World/MatchEvents.h"
 
+#include <array>
 #include <cstdint>
+#include <string>
 
 class LocalDevices;
 
@@ -35,18 +41,41 @@ enum class NetworkState : int32_t
     Stopped = 11,
 };
 
+// The match's progress, asked by name: the states' numbers are no order to compare by (Ending, the
+// intermission after a match, comes after Ended). Loaded, Leaving and Stopped answer none of them.
+// No match runs: its world is not made yet or is gone, and nothing refers to the configuration's player
+// slots (waiting, voting, the intermission).
+constexpr bool IsBetweenMatches(NetworkState state)
+{
+    return state == NetworkState::Waiting || state == NetworkState::Voting || state == NetworkState::Ending;
+}
+// The chosen match is being loaded.
+constexpr bool IsLoading(NetworkState state)
+{
+    return state == NetworkState::Configured || state == NetworkState::Loading;
+}
+// The players see the match: its countdown, play and results.
+constexpr bool IsInPlay(NetworkState state)
+{
+    return state == NetworkState::Preparing || state == NetworkState::Prepared || state == NetworkState::Playing ||
+           state == NetworkState::Ended;
+}
+
 // A vote option that names no configuration of this game: its button stays empty.
 inline constexpr uint32_t NoVotingOption = 0xFFFFFFFFu;
 
-// One tick of the match, 1/60 s, truncated to whole nanoseconds: the game system's fixed step, and the
-// client's pace of one packet a tick.
-inline constexpr int64_t TickNanoseconds = 16'666'666;
+// The tick the roles count their clocks in.
+using Lumvek::TickNanoseconds;
+
+// The key connect tokens are sealed with: the server opens them with it, a client seals its own.
+extern const uint8_t GameServerKey[Net::KeyBytes];
 
 // The network role of the running game: a local game, a dedicated server or a client. All three drive
 // a match through the same NetworkState machine; the base keeps the state, the timer of timed states,
 // the networking library's configuration and the settings the role was made with. Owned by the game
-// system, which deletes it after Stop; every operation runs on the application thread.
-class Network
+// system, which deletes it after Stop; every operation runs on the application thread. It hears the
+// match's events; a server passes them on to its clients.
+class Network : public MatchEvents
 {
 public:
     // Fills the library's configuration: channel 0 reliable and ordered, channel 1 unreliable,
@@ -55,7 +84,7 @@ public:
     explicit Network(const NetworkSettings& settings);
     Network(const Network&) = delete;
     Network& operator=(const Network&) = delete;
-    virtual ~Network();
+    ~Network() override;
 
     // Once per frame, before the game system reads the state: the library's traffic, and the timed
     // transitions.
@@ -70,7 +99,7 @@ public:
     // steps the world and the game rules.
     virtual void Step(float dt) = 0;
     // The game rules ended the match: enters Ended and writes the match's journal.
-    virtual void SaveJournal() = 0;
+    void SaveJournal() override = 0;
     // The game system left the match in Leaving.
     virtual void BeginEnding() = 0;
     // Enters Stopped and shuts the library's client or server down; called before the role is deleted.
@@ -80,6 +109,32 @@ public:
     virtual void ApplySimulatorSettings(float packetLoss, float duplication, float latency, float jitter);
     // The devices this machine's players play with; null for a role without local players.
     virtual LocalDevices* GetLocalDevices() { return nullptr; }
+
+    // What the game system and its screens ask of whichever role runs; a role a question means nothing
+    // to answers none and ignores the call.
+    // A client of a dedicated server, which wants to hear of the local players' choices.
+    virtual bool IsClient() const { return false; }
+    // How the match's bots are named: from the profiles on a local game, by their ids online.
+    virtual PlayerNaming GetBotNaming() const { return PlayerNaming::Ids; }
+    // The front end started a local game.
+    virtual void BeginVoting() {}
+    // The vote's three options by registry index; NoVotingOption for an option there is none of.
+    virtual const std::array<uint32_t, 3>& GetVotingOptions() const;
+    // A local player's vote and new parts, told to the server; false when not sent.
+    virtual bool SendVote(uint8_t player, uint32_t choice);
+    virtual bool SendSetLoadout(uint8_t player, uint32_t head, uint32_t core, uint32_t arms, uint32_t legs);
+    // The match loader fills the world while this holds: the server's messages wait until it ends.
+    virtual void HoldMessages(bool) {}
+    // The role stopped by itself because its last player left after a match.
+    virtual bool LastPlayerLeft() const { return false; }
+    // Connected, the client's request for its players is held by the server until the match, vote or
+    // intermission it is in with other players has passed: it is added at the server's next wait.
+    virtual bool WaitsForNextMatch() const { return false; }
+    // The server offered or chose a configuration this game's list does not name: the client said so
+    // and left, or is leaving.
+    virtual bool ConfigurationsDiffer() const { return false; }
+    // The path the last journal was written to, resolved; empty until one was.
+    virtual const std::string& GetSavedJournal() const;
 
     // The front end took a countdown back before it ran out: Waiting, with the timer at 0.
     void CancelCountdown()
@@ -102,12 +157,7 @@ protected:
     bool AdvanceTimer(int64_t elapsed);
     // Starts a timed state.
     void BeginTimedState(NetworkState next, float seconds);
-    // No match runs: its world is not made yet or is gone, and nothing refers to the configuration's
-    // player slots.
-    bool IsBetweenMatches() const
-    {
-        return state == NetworkState::Waiting || state == NetworkState::Voting || state == NetworkState::Ending;
-    }
+    bool IsBetweenMatches() const { return ::IsBetweenMatches(state); }
 
     NetworkState state = NetworkState::Waiting;
     Net::ClientServerConfig config;

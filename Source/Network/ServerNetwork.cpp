@@ -85,11 +85,6 @@ bool ChangesPlay(ServerNetwork::InputBuffer& buffer, const PlayerInput& input)
     return changed;
 }
 
-uint32_t ConfigurationCount(const GameContext& context)
-{
-    return context.registry ? static_cast<uint32_t>(context.registry->configurations.Count()) : 0;
-}
-
 // The name a configuration travels by; empty for one the server does not have.
 std::string_view ConfigurationKey(const GameContext& context, uint32_t index)
 {
@@ -628,7 +623,7 @@ void ServerNetwork::HandleMessage(int client, Net::Message& message)
             // The deadline of the frame stepped next, and a frame's length for each frame beyond it; outside
             // play the deadlines stand still.
             if (!own->present[index] && state == NetworkState::Playing)
-                inputTiming.Add((deadline - Now()) / FrameSeconds + (input.frame - frame));
+                inputTiming.Add((deadline - Now()) / Lumvek::PreciseTickSeconds + (input.frame - frame));
             own->inputs[index] = input.input;
             own->present[index] = true;
             if (ChangesPlay(*own, input.input))
@@ -874,13 +869,13 @@ void ServerNetwork::StepFrames()
                 slot->player->input = buffer.inputs[index];
             buffer.present[index] = false;
         }
-        const float dt = static_cast<float>(FrameSeconds);
+        const float dt = static_cast<float>(Lumvek::PreciseTickSeconds);
         if (context.world)
             context.world->Step(dt);
         if (context.gameType)
             context.gameType->Update(dt);
         ++frame;
-        deadline += FrameSeconds;
+        deadline += Lumvek::PreciseTickSeconds;
     }
 }
 

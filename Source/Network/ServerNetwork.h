@@ -27,9 +27,6 @@ struct ScoreEntry;
 struct Trigger;
 enum class GameTypeEventClass : uint32_t;
 
-// The key connect tokens are sealed with; the client role holds the same one.
-extern const uint8_t GameServerKey[Net::KeyBytes];
-
 // The authoritative role of a dedicated server: it takes clients and their players, runs the vote
 // among three configurations, paces the clients through loading, preparing and starting, steps the
 // match in ticks of 1/60 s from the players' inputs (up to a deadline, repeating a late player's last
@@ -39,7 +36,6 @@ class ServerNetwork final : public Network
 {
 public:
     static constexpr uint32_t InputFrames = 120;
-    static constexpr double FrameSeconds = 1.0 / 60.0;
 
     // One player added by a client, with its inputs by frame modulo InputFrames.
     struct InputBuffer
@@ -95,25 +91,26 @@ public:
     // What writes the journal when a match ends; without one none is written.
     void SetJournalWriter(JournalWriter writer) { journalWriter = std::move(writer); }
     // The path the last journal was written to, resolved; empty until one was.
-    const std::string& GetSavedJournal() const { return savedJournal; }
+    const std::string& GetSavedJournal() const override { return savedJournal; }
 
     // What the game rules and the world tell every client with players, as it happens. Each message
     // goes only where the channel can take it.
-    void SendScore(const std::vector<ScoreEntry>& teams, const std::vector<ScoreEntry>& players, bool reliable);
-    void SendPlayerSpawned(const Player& player);
-    // The kill's debris direction (radians) and speed.
-    void SendPlayerKilled(const Player& victim, float angle, float speed);
-    void SendPickupRemoved(uint16_t pickup, bool hadContents);
-    void SendProjectileRemoved(uint16_t projectile);
-    void SendTriggerCreated(const Trigger& trigger);
-    void SendTriggerRemoved(uint16_t trigger);
-    void SendGameTypeEvent(GameTypeEventClass eventClass, const GameTypeEvent& event);
+    bool HasListeners() const override { return true; }
+    void SendScore(const std::vector<ScoreEntry>& teams, const std::vector<ScoreEntry>& players,
+                   bool reliable) override;
+    void SendPlayerSpawned(const Player& player) override;
+    void SendPlayerKilled(const Player& victim, float angle, float speed) override;
+    void SendPickupRemoved(uint16_t pickup, bool hadContents) override;
+    void SendProjectileRemoved(uint16_t projectile) override;
+    void SendTriggerCreated(const Trigger& trigger) override;
+    void SendTriggerRemoved(uint16_t trigger) override;
+    void SendGameTypeEvent(GameTypeEventClass eventClass, const GameTypeEvent& event) override;
 
     const ServerSettings& GetServerSettings() const { return serverSettings; }
     // False when the socket did not open or the slots did not fit: the role stops at its first update.
     bool IsListening() const { return server->IsRunning(); }
     // The server stopped by itself because its last player left after a match: what it was run for is done.
-    bool LastPlayerLeft() const { return lastPlayerLeft; }
+    bool LastPlayerLeft() const override { return lastPlayerLeft; }
     Net::Address GetAddress() const { return server->GetAddress(); }
     const std::vector<InputBuffer>& GetPlayers() const { return players; }
     uint32_t GetFrame() const { return frame; }
@@ -123,7 +120,7 @@ public:
     const InputTiming& GetInputTiming() const { return inputTiming; }
     // The longest time, in seconds of the role's clock, between two frames stepped in one match.
     double GetLongestStepGap() const { return longestStepGap; }
-    const std::array<uint32_t, 3>& GetVotingOptions() const { return votingOptions; }
+    const std::array<uint32_t, 3>& GetVotingOptions() const override { return votingOptions; }
     uint32_t GetChosenOption() const { return chosenOption; }
     // The configurations the vote offers: those whose bots and MaximumPlayers players a match holds.
     // Empty when none does, and the server cannot run.

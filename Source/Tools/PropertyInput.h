@@ -3,6 +3,7 @@
 #include "Engine/Foundation/Color.h"
 #include "Engine/Foundation/Math.h"
 #include "Engine/Foundation/StringView.h"
+#include "Engine/Foundation/Tick.h"
 
 #include <cstdint>
 #include <string>
@@ -20,9 +21,6 @@ class GraphicsDevice;
 // host has begun. Value widgets return true when the user changed the value this frame.
 namespace PropertyInput
 {
-
-// One tick of the fixed step, in seconds, as durations are stored.
-inline constexpr float TickSeconds = 0.016666668f;
 
 // Scopes and layout.
 void PushScope(Lumvek::StringView name);

@@ -15,7 +15,6 @@ using namespace Lumvek;
 namespace
 {
 
-constexpr float TickLength = 1.0f / 60.0f;
 constexpr int8_t FullLeft = -127;
 constexpr int8_t FullRight = 127;
 constexpr float DegreesToRadians = 0.017453292f;
@@ -69,7 +68,7 @@ BotMotion BotMotion::Of(const Player& player)
     motion.agility = player.GetEffective(&Attributes::agility);
     motion.hops = player.GetEffective(&Attributes::hops);
     motion.hangAmount = player.GetEffective(&Attributes::hangAmount);
-    motion.hangTicks = static_cast<int32_t>(std::round(player.GetEffective(&Attributes::hangTime) / TickLength));
+    motion.hangTicks = static_cast<int32_t>(std::round(player.GetEffective(&Attributes::hangTime) / TickSeconds));
     float weight = player.modifiers[&Attributes::weight];
     if (player.stowedWeapon && player.stowedWeapon->data)
         weight += player.stowedWeapon->data->modifiers.weight;
@@ -409,10 +408,10 @@ bool BotSteering::CanJumpTo(const BotMotion& motion, Vector2 from, Vector2 to, f
             return false;
         if (tick < motion.hangTicks)
             vy += motion.hangAmount;
-        vx = std::clamp(vx + (left ? -turn : turn) * TickLength, -speed, speed);
-        x += vx * TickLength;
-        vy += motion.fall * TickLength;
-        y += vy * TickLength;
+        vx = std::clamp(vx + (left ? -turn : turn) * TickSeconds, -speed, speed);
+        x += vx * TickSeconds;
+        vy += motion.fall * TickSeconds;
+        y += vy * TickSeconds;
         if (y >= to.y && (left ? x <= to.x : x >= to.x))
             return true;
     }
@@ -449,11 +448,11 @@ bool BotSteering::CanWalkOffTo(const BotMotion& motion, const Rectangle& body, c
                 vx = target;
         }
         else
-            vx = std::clamp(vx + direction * motion.maneuverability * TickLength, -motion.speed, motion.speed);
-        vy += motion.fall * TickLength;
+            vx = std::clamp(vx + direction * motion.maneuverability * TickSeconds, -motion.speed, motion.speed);
+        vy += motion.fall * TickSeconds;
         const float previousBottom = box.y;
-        box.x += vx * TickLength;
-        box.y += vy * TickLength;
+        box.x += vx * TickSeconds;
+        box.y += vy * TickSeconds;
         if (OverlapsHorizontally(box, next) && previousBottom >= nextTop && box.y <= nextTop)
             return true;
         if (OverlapsHorizontally(box, current) && previousBottom >= currentTop && box.y <= currentTop)

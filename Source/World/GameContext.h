@@ -15,6 +15,7 @@ class DataRegistry;
 struct ThemeBackground;
 class GameRenderer;
 class GameType;
+class MatchEvents;
 class Network;
 class World;
 
@@ -44,6 +45,8 @@ public:
     // The running match's objects, owned by the game system; null outside a match. The renderer is
     // also null on a dedicated server.
     Network* network = nullptr;
+    // The same role as network, as what the world and the rules tell of the match; null with it.
+    MatchEvents* events = nullptr;
     GameType* gameType = nullptr;
     World* world = nullptr;
     GameRenderer* renderer = nullptr;
@@ -57,3 +60,6 @@ public:
     // Not owned; the pads local players play with, which hits rumble. Null without pads.
     Lumvek::ControllerDevice* controllers = nullptr;
 };
+
+// The configurations of the context's registry; none without a registry.
+uint32_t ConfigurationCount(const GameContext& context);

@@ -276,7 +276,7 @@ void IkAnimation::SolveTwoBones(Bone& upper, Bone& lower, Bone& end, Bone& targe
 float IkAnimation::ActionSeconds(const Player& player, uint32_t ticks)
 {
     return static_cast<float>(DivideTicks(static_cast<float>(ticks), player.GetEffective(&Attributes::dexterity))) *
-           Duration::TickSeconds;
+           Lumvek::TickSeconds;
 }
 
 float IkAnimation::Progress(const AnimationPlayback& playback, int32_t timer, float interpolation)

@@ -9,6 +9,7 @@
 #include "Source/World/Entities.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/Item.h"
+#include "Source/World/MatchEvents.h"
 #include "Source/World/Player.h"
 #include "Source/World/World.h"
 
@@ -63,8 +64,8 @@ void Pickup::CreateFadeVisual()
 void Pickup::End()
 {
     World& world = *body->world;
-    if (GameType* gameType = world.GetContext().gameType)
-        gameType->SendPickupRemoved(*this, weapon || item);
+    if (MatchEvents* events = world.GetContext().events)
+        events->SendPickupRemoved(id, weapon || item);
     if (weapon)
     {
         // QueueWeaponSpawn drops a weapon that came from no spawn.
@@ -119,8 +120,8 @@ void Pickup::GiveTo(Player& player)
         if (GameType* gameType = world.GetContext().gameType; gameType && data)
             gameType->PostStatus(gameType->GetSharedKinds().pickedUpWeapon, data->index, GameTypeEvent::NoArgument,
                                  GameTypeEvent::NoArgument, player.index, GameTypeEvent::EveryTeam);
-        if (GameType* gameType = world.GetContext().gameType)
-            gameType->SendPickupRemoved(*this, true);
+        if (MatchEvents* events = world.GetContext().events)
+            events->SendPickupRemoved(id, true);
         world.RemovePickup(*this);
     }
     else if (item)
@@ -130,8 +131,8 @@ void Pickup::GiveTo(Player& player)
         Item& taken = *item;
         player.HoldItem(std::move(item), position, body->rotation, body->flipY);
         taken.OnTaken();
-        if (GameType* gameType = world.GetContext().gameType)
-            gameType->SendPickupRemoved(*this, true);
+        if (MatchEvents* events = world.GetContext().events)
+            events->SendPickupRemoved(id, true);
         world.RemovePickup(*this);
     }
 }

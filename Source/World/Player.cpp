@@ -2,6 +2,7 @@
 
 #include "Engine/Foundation/Log.h"
 #include "Engine/Runtime/Audio/AudioDevice.h"
+#include "Source/Data/CharacterData.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/InteractionData.h"
 #include "Source/Data/PartData.h"
@@ -12,7 +13,10 @@
 #include "Source/World/Item.h"
 #include "Source/World/PlayerRenderable.h"
 #include "Source/World/PlayerRig.h"
+#include "Source/World/Weapon.h"
 #include "Source/World/World.h"
+
+#include <box2d/box2d.h>
 
 #include <algorithm>
 #include <array>
@@ -555,4 +559,75 @@ Player* CreatePlayerEntity(World& world, const PlayerPlacement& placement)
     player.viewToggle = true;
     player.Spawn({placement.position.x, placement.position.y, 0.0f, 0.0f, 0.0f, placement.flipped, SpawnMask()});
     return &player;
+}
+
+namespace
+{
+
+// The pose of the character's skeleton on the player's rig: its built tree, or while none is built
+// the tree its file gives.
+void ResetPose(Bone& skeleton, const CharacterData* character)
+{
+    if (!character)
+        return;
+    if (!character->root.empty() && character->root.front())
+    {
+        skeleton.CopyRotations(*character->root.front());
+    }
+    else
+    {
+        const Lumvek::Blueprint& trees = character->skeleton;
+        const Lumvek::Blueprint* tree =
+            trees.GetType() == Lumvek::BlueprintType::Object ? trees.GetObject().Find("Root") : nullptr;
+        if (!tree || tree->GetType() != Lumvek::BlueprintType::Object)
+            return;
+        Bone pose;
+        Lumvek::BlueprintReader reader(*tree);
+        pose.Read(reader);
+        skeleton.CopyRotations(pose);
+    }
+    skeleton.MarkDirty();
+}
+
+// The loadout's weapon of that position (the configuration's when the slot has none), full, picked up
+// by the player; null when neither names a weapon.
+std::unique_ptr<Weapon> CreateLoadoutWeapon(Player& player, uint32_t Loadout::*position)
+{
+    GameContext& context = player.GetContext();
+    if (!context.registry)
+        return nullptr;
+    uint32_t index = context.configuration.GetPlayer(player.index).loadout.*position;
+    if (index == Loadout::None)
+        index = context.configuration.loadout.*position;
+    const WeaponData* definition = index == Loadout::None ? nullptr : context.registry->weapons.Get(index);
+    if (!definition)
+        return nullptr;
+    std::unique_ptr<Weapon> weapon = CreateSpawnWeapon(*definition, Weapon::NoSpawn, Weapon::NoSpawn);
+    weapon->OnPickedUp(player);
+    return weapon;
+}
+
+// The loadout's secondary weapon goes into the holster, its starting weapon into the hand.
+void HandOverLoadoutWeapons(Player& player)
+{
+    // What the player still held goes, a spawn without a death (the match's start) included.
+    player.LetGoOfWeapons();
+    player.StowWeapon(CreateLoadoutWeapon(player, &Loadout::secondaryWeapon));
+    player.EquipWeapon(CreateLoadoutWeapon(player, &Loadout::startingWeapon), false);
+}
+
+} // namespace
+
+void Player::Spawn(const SpawnPoint& point)
+{
+    aimDirection = point.flipped ? Vector2(-1.0f, 0.0f) : Vector2(1.0f, 0.0f);
+    // A spawning player is not physical until its spawn-in ends, which gives it a box where it now is.
+    if (body.physicsBody)
+    {
+        body.physicsBody->GetWorld()->DestroyBody(body.physicsBody);
+        body.physicsBody = nullptr;
+    }
+    body.Reset({point.x, point.y}, point.flipped);
+    ResetPose(body.skeleton, character);
+    HandOverLoadoutWeapons(*this);
 }

@@ -9,6 +9,7 @@
 #include "Source/World/DynamicBody.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/LinearBody.h"
+#include "Source/World/MatchEvents.h"
 #include "Source/World/World.h"
 
 #include <box2d/box2d.h>
@@ -260,8 +261,8 @@ void Projectile::Destroy()
     Explode(true);
     RemoveTrail();
     OnDestroy(age);
-    if (GameType* gameType = GetWorld().GetContext().gameType)
-        gameType->SendProjectileRemoved(*this);
+    if (MatchEvents* events = GetWorld().GetContext().events)
+        events->SendProjectileRemoved(id);
     GetWorld().RemoveProjectile(*this);
 }
 

@@ -500,3 +500,14 @@ std::unique_ptr<Weapon> GrenadeLauncherData::Create() const
 {
     return std::make_unique<GrenadeLauncher>();
 }
+
+std::unique_ptr<Weapon> CreateSpawnWeapon(const WeaponData& definition, uint32_t slot, uint32_t number)
+{
+    std::unique_ptr<Weapon> weapon = definition.Create();
+    weapon->data = &definition;
+    weapon->spawnSlot = slot;
+    weapon->spawnNumber = number;
+    weapon->clip = definition.clipSize;
+    weapon->reserve = definition.defaultAmmo;
+    return weapon;
+}

@@ -3,6 +3,7 @@
 #include "Engine/Foundation/Math.h"
 
 #include <cstdint>
+#include <memory>
 
 class Player;
 class World;
@@ -157,3 +158,7 @@ public:
     // Ticks the primary button has been held; -1 for an uncharged shot.
     int32_t charge = 0;
 };
+
+// A weapon of the definition as it lies at a weapon spawn (slot and number, or NoSpawn for a weapon
+// of no spawn): full clip and its default reserve.
+std::unique_ptr<Weapon> CreateSpawnWeapon(const WeaponData& definition, uint32_t slot, uint32_t number);

@@ -1,5 +1,6 @@
 #include "Source/World/World.h"
 
+#include "Engine/Foundation/Assert.h"
 #include "Source/Data/HazardData.h"
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/ZoneData.h"
@@ -203,6 +204,8 @@ void World::Begin()
 
 void World::Step(float dt)
 {
+    LUMVEK_ASSERT(!stepping, "World::Step called from inside a tick: step the world only from the role's tick");
+    stepping = true;
     StepAnimations(dt);
     StepBots(dt);
     StepMovingPlatforms(dt);
@@ -218,10 +221,14 @@ void World::Step(float dt)
     StepZoneTouches();
     RunDeferredRemovals();
     StepAwareness(dt);
+    stepping = false;
 }
 
 void World::StepPredicted(float dt)
 {
+    LUMVEK_ASSERT(!stepping,
+                  "World::StepPredicted called from inside a tick: step the world only from the role's tick");
+    stepping = true;
     StepAnimations(dt);
     StepMovingPlatforms(dt);
     StepPhysics(dt);
@@ -231,6 +238,7 @@ void World::StepPredicted(float dt)
     StepProjectiles(dt, true);
     StepVisualLifetimes();
     RunDeferredRemovals();
+    stepping = false;
 }
 
 void World::Resimulate(std::span<const uint16_t> statePlatforms, uint32_t firstFrame, uint32_t lastFrame)
@@ -253,7 +261,7 @@ void World::Resimulate(std::span<const uint16_t> statePlatforms, uint32_t firstF
             Platform& platform = platforms[index];
             if (PathedBody* body = platform.GetPathedBody())
             {
-                body->Step(TickSeconds);
+                body->Step(Lumvek::TickSeconds);
                 if (!platformGrid.Reinsert(platform))
                     body->active = 0;
             }

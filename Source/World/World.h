@@ -4,6 +4,7 @@
 #include "Engine/Foundation/Math.h"
 #include "Engine/Foundation/Random.h"
 #include "Engine/Foundation/ReadReport.h"
+#include "Engine/Foundation/Tick.h"
 #include "Source/World/BotNavigator.h"
 #include "Source/World/Entities.h"
 #include "Source/World/EntityGrid.h"
@@ -43,8 +44,6 @@ public:
 class World
 {
 public:
-    // The tick every role steps the world by.
-    static constexpr float TickSeconds = 0.016666668f;
     // A client's input history holds this many frames.
     static constexpr uint32_t InputHistoryFrames = 100;
     // Player indices run below this.
@@ -82,9 +81,10 @@ public:
     // Once, when play begins: the map's hazard and zone effects, then the players of the active slots
     // and the bots' states.
     void Begin();
-    // The full tick of a local game or a server.
+    // The full tick of a local game or a server. Never from inside a tick (a hook of the rules or an
+    // entity): the tick's removals would run twice and its entities move twice.
     void Step(float dt);
-    // A client's tick: only what the client predicts.
+    // A client's tick: only what the client predicts; never from inside a tick either.
     void StepPredicted(float dt);
     // After a client applied a state: replays its own players over the frames first to last - 1 from
     // its input history, stepping each moving platform the state names once per frame. Only the frames
@@ -255,4 +255,6 @@ private:
     std::vector<DeferredRemoval> deferredRemovals;
     std::vector<Platform*> movingPlatforms;
     std::vector<Platform*> hotZonePlatforms;
+    // A tick runs: Step and StepPredicted check that none begins inside another.
+    bool stepping = false;
 };

@@ -107,7 +107,7 @@ void World::ResimulatePlayers(uint32_t frame)
             return;
         if (fromHistory)
             player.input.LoadHistory(frame);
-        player.body.Move(TickSeconds);
+        player.body.Move(Lumvek::TickSeconds);
         player.UpdateAim();
         player.UpdateWeaponPredicted();
         player.UpdateStates();

@@ -430,7 +430,7 @@ Vector2 GetBodyVelocity(const Body& body)
     if (const auto* moving = dynamic_cast<const MovingBody*>(&body))
         return {moving->velocityX, moving->velocityY};
     // Bodies the world places every tick move by what they moved in the last one.
-    return {(body.x - body.previousX) / World::TickSeconds, (body.y - body.previousY) / World::TickSeconds};
+    return {(body.x - body.previousX) / Lumvek::TickSeconds, (body.y - body.previousY) / Lumvek::TickSeconds};
 }
 
 void EntityRenderer::AdvanceEffects(float alpha, float dt)

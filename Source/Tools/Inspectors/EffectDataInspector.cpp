@@ -134,7 +134,7 @@ void EffectDataInspector::DrawPlayback(Lumvek::Effects::ParticleSystem& system)
     {
         ImGui::SameLine();
         if (ImGui::Button("Step"))
-            system.Advance(PropertyInput::TickSeconds);
+            system.Advance(Lumvek::TickSeconds);
     }
     PropertyInput::PopScope();
     PropertyInput::FloatSmall("Timescale", &system.timeScale);

@@ -168,7 +168,8 @@ void CarnageReport::Update(float seconds)
             text->text =
                 std::to_string(role.elapsed > role.duration ? 0 : static_cast<int32_t>(role.duration - role.elapsed));
     }
-    if (role.state >= NetworkState::Voting && role.state != NetworkState::Ending)
+    // The next vote began, or a match runs.
+    if (role.state == NetworkState::Voting || !IsBetweenMatches(role.state))
         OnBack(owner);
 }
 

@@ -121,7 +121,7 @@ void DemoSetupScreen::Update(float seconds)
     if (Element* timer = GetElement("Timer"))
         UpdateTimerDial(*timer, role ? role->timer : 0.0f, role ? role->duration : 0.0f);
     const NetworkState state = role ? role->GetState() : NetworkState::Waiting;
-    if (state >= NetworkState::Loaded && state <= NetworkState::Ended)
+    if (state == NetworkState::Loaded || IsInPlay(state))
     {
         Lumvek::Gui& gui = GetScreenGui();
         LoadingScreen::Open(gui, frontEnd, CloseForward());

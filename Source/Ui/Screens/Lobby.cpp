@@ -123,14 +123,13 @@ void GameLobby::Update(float seconds)
     if (Element* timer = GetElement("Timer"))
         UpdateTimerDial(*timer, role ? role->timer : 0.0f, role ? role->duration : 0.0f);
     const NetworkState state = StateOf(frontEnd);
-    const bool running = state <= NetworkState::Ended;
-    if (WaitsForStart() && running && state >= NetworkState::Loaded)
+    if (WaitsForStart() && (state == NetworkState::Loaded || IsInPlay(state)))
     {
         Lumvek::Gui& gui = GetScreenGui();
         LoadingScreen::Open(gui, frontEnd, CloseForward());
         return;
     }
-    if (!WaitsForStart() && running && state >= NetworkState::Preparing)
+    if (!WaitsForStart() && IsInPlay(state))
     {
         // The game system opens the game screens.
         CloseForward();

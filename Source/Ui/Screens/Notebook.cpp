@@ -317,12 +317,11 @@ MatchLeave CheckMatchLeave(GameOrigin origin, const NetworkStatus& status)
 {
     if (!status.running)
         return MatchLeave::Stay;
-    const auto state = static_cast<int32_t>(status.state);
-    if ((origin == GameOrigin::Challenges || origin == GameOrigin::CustomGame) &&
-        state >= static_cast<int32_t>(NetworkState::Loaded))
+    // Past the vote and the load: a local game has loaded its match, an online one has begun it.
+    const bool loaded = !IsBetweenMatches(status.state) && !IsLoading(status.state);
+    if ((origin == GameOrigin::Challenges || origin == GameOrigin::CustomGame) && loaded)
         return MatchLeave::ToLoading;
-    if (origin == GameOrigin::Matchmaking && state > static_cast<int32_t>(NetworkState::Loaded) &&
-        status.state != NetworkState::Ending)
+    if (origin == GameOrigin::Matchmaking && loaded && status.state != NetworkState::Loaded)
         return MatchLeave::Close;
     return MatchLeave::Stay;
 }

@@ -45,11 +45,17 @@ NetworkStatus StatusOf(const FrontEnd& frontEnd)
     return status;
 }
 
-// The online screens move on while the role is past the state and not between matches.
-bool PastAndNotEnding(const FrontEnd& frontEnd, NetworkState state)
+// The online screens move on once the role's vote has begun, or once a match runs.
+bool VoteBegun(const FrontEnd& frontEnd)
 {
     const NetworkStatus role = StatusOf(frontEnd);
-    return role.running && role.state >= state && role.state != NetworkState::Ending;
+    return role.running && (role.state == NetworkState::Voting || !IsBetweenMatches(role.state));
+}
+
+bool MatchRuns(const FrontEnd& frontEnd)
+{
+    const NetworkStatus role = StatusOf(frontEnd);
+    return role.running && !IsBetweenMatches(role.state);
 }
 
 void AddPage(Screen& screen, const char* title, const char* header)
@@ -155,7 +161,7 @@ void MatchmakingScreen::Update(float seconds)
     if (Element* header = GetElement("Header"))
         if (auto* text = dynamic_cast<Lumvek::TextContent*>(header->content.get()))
             text->text = StatusOf(frontEnd).waitsForNextMatch ? "WAITING FOR THE NEXT MATCH" : "SEARCHING FOR PLAYERS";
-    if (PastAndNotEnding(frontEnd, NetworkState::Voting))
+    if (VoteBegun(frontEnd))
     {
         left = true;
         Lumvek::Gui& gui = GetScreenGui();
@@ -250,7 +256,7 @@ void VotingScreen::Update(float seconds)
     if (left)
         return;
     UpdateTimer(*this, frontEnd);
-    if (PastAndNotEnding(frontEnd, NetworkState::Configured))
+    if (MatchRuns(frontEnd))
     {
         left = true;
         Lumvek::Gui& gui = GetScreenGui();
@@ -438,7 +444,7 @@ void ConfiguringScreen::Update(float seconds)
     if (Element* list = GetElement("Container"))
         FillServerList(*list, frontEnd.configuration, true);
     const NetworkStatus role = StatusOf(frontEnd);
-    if (role.running && role.state >= NetworkState::Loading)
+    if (role.running && !IsBetweenMatches(role.state) && role.state != NetworkState::Configured)
     {
         Lumvek::Gui& gui = GetScreenGui();
         gui.CloseMenu(*this, nullptr);

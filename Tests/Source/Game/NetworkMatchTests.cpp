@@ -161,7 +161,7 @@ public:
                 machines[i].fixture.Frame();
                 if (client && rushFrames > 0 && client->GetState() == NetworkState::Playing)
                     for (; rushFrames > 0; --rushFrames)
-                        Game(i).network->Step(World::TickSeconds);
+                        Game(i).network->Step(Lumvek::TickSeconds);
                 const Network* role = Game(i).network;
                 if (role && role->GetState() == NetworkState::Ended)
                     ended[i] = true;
@@ -216,7 +216,7 @@ private:
             {
                 client.SendPackets();
                 client.ReceivePackets();
-                client.AdvanceTime(time += World::TickSeconds);
+                client.AdvanceTime(time += Lumvek::TickSeconds);
                 while (Net::Message* message = client.ReceiveMessage(0))
                     client.ReleaseMessage(message);
                 machines[0].fixture.Frame();

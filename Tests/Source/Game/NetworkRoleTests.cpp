@@ -172,14 +172,14 @@ TEST(NetworkRoles, TheLocalRoleRecordsTicksWhilePlayingAndAfterTheEndOnly)
     LocalNetwork& role = local.Make();
     role.BeginVoting();
     role.BeginLoading();
-    role.Step(World::TickSeconds); // Loaded: nothing
+    role.Step(Lumvek::TickSeconds); // Loaded: nothing
     role.BeginPreparing();
-    role.Step(World::TickSeconds); // Preparing: nothing
+    role.Step(Lumvek::TickSeconds); // Preparing: nothing
     role.BeginStarting();
-    role.Step(World::TickSeconds);
-    role.Step(World::TickSeconds);
+    role.Step(Lumvek::TickSeconds);
+    role.Step(Lumvek::TickSeconds);
     role.SaveJournal();
-    role.Step(World::TickSeconds);
+    role.Step(Lumvek::TickSeconds);
     EXPECT_EQ(role.GetJournal().GetFrameCount(), 3u);
     // With no local player slots every tick holds no input.
     for (uint32_t frame = 0; frame < 3; ++frame)
@@ -188,7 +188,7 @@ TEST(NetworkRoles, TheLocalRoleRecordsTicksWhilePlayingAndAfterTheEndOnly)
     EXPECT_EQ(std::filesystem::file_size(role.GetSavedJournal()), 173u + 4u * 2u);
 
     role.BeginEnding();
-    role.Step(World::TickSeconds);
+    role.Step(Lumvek::TickSeconds);
     EXPECT_EQ(role.GetJournal().GetFrameCount(), 3u);
 }
 
@@ -201,7 +201,7 @@ TEST(NetworkRoles, TheLocalRoleRecordsOneInputPerLocalPlayerInSlotOrder)
     role.BeginVoting();
     role.BeginLoading();
     role.BeginStarting();
-    role.Step(World::TickSeconds);
+    role.Step(Lumvek::TickSeconds);
     ASSERT_EQ(role.GetJournal().GetFrame(0).size(), 2u);
     // Nothing is pressed on absent devices.
     for (const JournalInput& input : role.GetJournal().GetFrame(0))

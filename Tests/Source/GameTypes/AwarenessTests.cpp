@@ -19,7 +19,7 @@ using MatchTesting::Match;
 namespace
 {
 
-constexpr float Tick = World::TickSeconds;
+constexpr float Tick = Lumvek::TickSeconds;
 
 // An empty world of two players, the observer (0, team 0) and the other (1, of the given team).
 struct Sight

@@ -185,7 +185,7 @@ TEST(GameTypeDamage, CrossroadsSpikesHurtByTheirDamageEachTickAndTheUpdraftPushe
     // The spikes lie from 27 to 30 along the ground, the updraft rises from 19 to 21.
     Player& spiked = match.Place(0, {28.5f, 2.0f});
     Player& lifted = match.Place(1, {20.0f, 2.0f});
-    const float perTick = 40.0f * World::TickSeconds;
+    const float perTick = 40.0f * Lumvek::TickSeconds;
     match.Tick();
     EXPECT_FLOAT_EQ(spiked.health, 100.0f - perTick);
     // Set by the hit, then counted down by the player's own update in the same tick.

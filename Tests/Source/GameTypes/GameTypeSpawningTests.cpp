@@ -171,7 +171,7 @@ TEST(GameTypeSpawning, ARespawnDelayOfZeroRespawnsOnTheNextTick)
     rules.KillPlayer(player, HitInfo());
     ASSERT_EQ(rules.GetRespawns().size(), 1u);
     EXPECT_EQ(rules.GetRespawns().front().seconds, 0.0f);
-    rules.Update(World::TickSeconds);
+    rules.Update(Lumvek::TickSeconds);
     EXPECT_TRUE(rules.GetRespawns().empty());
     ASSERT_EQ(rules.GetSpawnIns().size(), 1u);
     EXPECT_TRUE(IsAmong({player.body.x, player.body.y}, Team1Points));
@@ -244,7 +244,7 @@ TEST(GameTypeSpawning, APickupThatLeavesTheWorldSendsItsWeaponBackToItsSpawn)
     rules.SetupObjectives();
     ASSERT_EQ(CountPickups(world), 1u);
     for (int tick = 0; tick < 600 && rules.GetWeaponRespawns().empty(); ++tick)
-        world.Step(World::TickSeconds);
+        world.Step(Lumvek::TickSeconds);
     ASSERT_EQ(rules.GetWeaponRespawns().size(), 1u);
     EXPECT_EQ(rules.GetWeaponRespawns().front().weapon->spawnSlot, 1u);
     EXPECT_EQ(CountPickups(world), 0u);

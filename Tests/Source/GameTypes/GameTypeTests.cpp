@@ -245,13 +245,13 @@ TEST(GameType, BaseBotsAimAtTheFirstLocalPlayerAndWithoutOneHuntTheNearestEnemy)
         bot.weapon->clip = rifle.clipSize;
         bot.weapon->owner = &bot;
         for (Player* player : {&bot, &other})
-            player->body.Move(World::TickSeconds);
+            player->body.Move(Lumvek::TickSeconds);
         BotState& state = match.world->navigator.bots.front();
         BotSteering steering(*match.world);
         for (int tick = 0; tick < 31; ++tick)
         {
             World::Notice(bot.awareness, AwarenessMarker::PlayerKind, 3, {});
-            steering.Tick(state, World::TickSeconds);
+            steering.Tick(state, Lumvek::TickSeconds);
         }
         EXPECT_EQ(state.target, &other) << local;
         EXPECT_GT(bot.input.aimY, 20) << local;

@@ -188,8 +188,8 @@ public:
     {
         for (uint32_t i = 0; i < count; ++i)
         {
-            world->Step(World::TickSeconds);
-            rules->Update(World::TickSeconds);
+            world->Step(Lumvek::TickSeconds);
+            rules->Update(Lumvek::TickSeconds);
         }
     }
 

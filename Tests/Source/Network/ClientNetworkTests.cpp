@@ -661,7 +661,7 @@ public:
         {
             role.accumulator = std::min(role.accumulator + elapsed, MaximumBacklog);
             for (; role.accumulator >= TickNanoseconds; role.accumulator -= TickNanoseconds)
-                network.Step(static_cast<float>(ServerNetwork::FrameSeconds));
+                network.Step(static_cast<float>(Lumvek::PreciseTickSeconds));
         }
         role.nextWake = now + (wakePeriod > 0 ? wakePeriod : TickNanoseconds - (role.client ? role.accumulator : 0));
     }

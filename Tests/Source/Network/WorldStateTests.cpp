@@ -263,7 +263,7 @@ TEST(WorldState, ApplyingAStateTwiceIsApplyingItOnce)
     worlds.server.PlayerOf(0).camera.position = {15.0f, 6.0f};
     worlds.server.PlayerOf(1).camera.position = {40.0f, 20.0f};
     for (int tick = 0; tick < 30; ++tick)
-        worlds.server.world->Step(World::TickSeconds);
+        worlds.server.world->Step(Lumvek::TickSeconds);
     const GameState state = worlds.Collect(ServerClient);
     ASSERT_EQ(state.pickupCount, 1u);
     ASSERT_EQ(state.projectileCount, 1u);

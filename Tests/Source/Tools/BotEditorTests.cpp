@@ -145,7 +145,7 @@ TEST_F(BotEditing, DisableInputFreezesTheBotsUntilCleared)
     bot.goalX = 35.0f;
     bot.state = BotState::Wander;
     for (int i = 0; i < 5; ++i)
-        world->Step(World::TickSeconds);
+        world->Step(Lumvek::TickSeconds);
     ASSERT_EQ(player.body.lastPlatform, PlatformAt(0));
     // The panel's check box, pressed through ImGui, sets and clears the world's flag.
     app.Frame();
@@ -168,7 +168,7 @@ TEST_F(BotEditing, DisableInputFreezesTheBotsUntilCleared)
         bot.state = BotState::Wander;
         bot.goalX = 35.0f;
         bot.arrived = 0;
-        BotSteering(*world).Tick(bot, World::TickSeconds);
+        BotSteering(*world).Tick(bot, Lumvek::TickSeconds);
         EXPECT_FALSE(bot.path.empty()) << "a stopped bot still plans";
         EXPECT_EQ(player.input.move, disabled ? 0 : 127) << int(disabled);
     }

@@ -357,7 +357,7 @@ TEST(CharacterDataInspector, ItsVisualsFollowTheRigShownAndGoWithTheWindow)
     const std::vector<uint16_t> handles = inspector.visuals;
     inspector.open = 0;
     app.Frame();
-    world.Step(World::TickSeconds);
+    world.Step(Lumvek::TickSeconds);
     for (const uint16_t handle : handles)
         EXPECT_EQ(world.visuals.Find(handle), nullptr);
     EXPECT_EQ(character.root.front()->scale.x, 1.0f);

@@ -132,7 +132,7 @@ TEST(EffectDataInspector, ThePreviewRestartsOnlyWithAutoRestartAndGoesWithTheWin
     {
         inspector->autoRestart = autoRestart;
         for (int i = 0; i < 6000 && !visual->effect->IsFinished(); ++i)
-            visual->effect->Advance(PropertyInput::TickSeconds);
+            visual->effect->Advance(Lumvek::TickSeconds);
         ASSERT_TRUE(visual->effect->IsFinished());
         inspector->Update();
         EXPECT_EQ(visual->effect->IsFinished(), autoRestart == 0) << int(autoRestart);
@@ -147,7 +147,7 @@ TEST(EffectDataInspector, ThePreviewRestartsOnlyWithAutoRestartAndGoesWithTheWin
     const uint16_t id = inspector->preview;
     inspector.reset();
     // The world finishes removals at its next tick.
-    m.world->Step(World::TickSeconds);
+    m.world->Step(Lumvek::TickSeconds);
     EXPECT_EQ(m.world->visuals.Find(id), nullptr);
 }
 
@@ -208,12 +208,12 @@ TEST(EmitterControl, RulesAndTheMaximumRestartTheSystemAndAnUnchosenTypeAddsNoth
         R"({ Emitters [ { Lifetime = 5 MaximumParticles = 50 Generators [ { Type = "Burst" Count = 10 } ] } ] })");
     Lumvek::Effects::ParticleSystem system(effect.get(), 1);
     EmitterControl control(*effect, system, *effect->emitters[0], 0);
-    system.Advance(PropertyInput::TickSeconds);
+    system.Advance(Lumvek::TickSeconds);
     ASSERT_EQ(system.emitters[0]->count, 10u);
 
     // Lifetime is read as the system runs: no restart.
     effect->emitters[0]->duration = 6.0f;
-    system.Advance(PropertyInput::TickSeconds);
+    system.Advance(Lumvek::TickSeconds);
     EXPECT_EQ(system.emitters[0]->count, 10u);
 
     EXPECT_FALSE(control.AddRule(0));
@@ -227,7 +227,7 @@ TEST(EmitterControl, RulesAndTheMaximumRestartTheSystemAndAnUnchosenTypeAddsNoth
     control.RemoveRule(0, 0);
     EXPECT_TRUE(effect->emitters[0]->generators.empty());
     for (int i = 0; i < 10; ++i)
-        system.Advance(PropertyInput::TickSeconds);
+        system.Advance(Lumvek::TickSeconds);
     EXPECT_EQ(system.emitters[0]->count, 0u);
 
     control.selectedType[0] = 0;
@@ -380,13 +380,13 @@ TEST(EffectDataInspector, EmittersRemovedAndAddedWithTheMouseReachEverySystemRun
     EXPECT_EQ(inspector.GetDrawnEmitters(), (std::vector<size_t>{0, 0, 1}));
     EXPECT_EQ(m.effect->emitters[0].get(), second);
     // The hazard's system runs the shortened list: nothing of it reads the removed emitter.
-    running.Advance(PropertyInput::TickSeconds);
+    running.Advance(Lumvek::TickSeconds);
     ASSERT_EQ(running.emitters.size(), 2u);
     EXPECT_EQ(running.emitters[0]->data, second);
 
     ASSERT_TRUE(m.app.ClickItem("Puff", WidgetId("Puff", {"Window", "World Running", "Emitters", "Add Emitter"})));
     ASSERT_EQ(m.effect->emitters.size(), 3u);
-    running.Advance(PropertyInput::TickSeconds);
+    running.Advance(Lumvek::TickSeconds);
     ASSERT_EQ(running.emitters.size(), 3u);
     EXPECT_EQ(running.emitters[2]->data, m.effect->emitters[2].get());
 }

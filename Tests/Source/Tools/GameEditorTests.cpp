@@ -64,7 +64,7 @@ TEST(GameEditor, PicksShowsAndDeletesLiveEntities)
     app.PressKey(Key::Delete);
     EXPECT_EQ(editor->selected, EntityReference{});
     EXPECT_EQ(world.playerList.Query(standing).count, 0u);
-    world.Step(World::TickSeconds);
+    world.Step(Lumvek::TickSeconds);
     EXPECT_TRUE(world.activePlayers.empty());
     EXPECT_FALSE(player.present);
     EXPECT_EQ(player.visual, nullptr);
@@ -89,7 +89,7 @@ TEST(GameEditor, AMovedGrenadeFliesOnFromItsNewPlace)
     ASSERT_NE(grenade, nullptr);
     auto* body = dynamic_cast<DynamicBody*>(&grenade->GetBody());
     ASSERT_NE(body, nullptr);
-    world.Step(World::TickSeconds);
+    world.Step(Lumvek::TickSeconds);
     ASSERT_NE(body->physicsBody, nullptr);
     const b2Vec2 velocity = body->physicsBody->GetLinearVelocity();
 
@@ -110,8 +110,8 @@ TEST(GameEditor, AMovedGrenadeFliesOnFromItsNewPlace)
     EXPECT_NEAR(body->physicsBody->GetPosition().y, centre.y, 1e-4f);
     EXPECT_NEAR(body->physicsBody->GetLinearVelocity().x, velocity.x, 1e-4f);
     EXPECT_NEAR(body->physicsBody->GetLinearVelocity().y, velocity.y, 1e-4f);
-    world.Step(World::TickSeconds);
-    EXPECT_NEAR(body->x, moved.x + velocity.x * World::TickSeconds, 0.1f);
+    world.Step(Lumvek::TickSeconds);
+    EXPECT_NEAR(body->x, moved.x + velocity.x * Lumvek::TickSeconds, 0.1f);
     app.tools->editedWorld = nullptr;
 }
 

@@ -65,7 +65,7 @@ public:
     Player& Stand(uint8_t id, float x, float y = 2.0f)
     {
         Player& player = match.Place(id, {x, y});
-        player.body.Move(World::TickSeconds);
+        player.body.Move(Lumvek::TickSeconds);
         return player;
     }
     void Aware(uint8_t id) { World::Notice(Bot().awareness, AwarenessMarker::PlayerKind, id, {0.0f, 0.0f}); }
@@ -153,7 +153,7 @@ TEST(BotTargets, ChasesToASpotWithAShotAndClosesInWhereItHasNone)
         const NavNode* spot = state.goal;
         const float spotX = state.goalX;
         bot.body.Reset({state.goalX, goal.Top()}, false);
-        bot.body.Move(World::TickSeconds);
+        bot.body.Move(Lumvek::TickSeconds);
         arena.Choose();
         if (BotSteering::HasShot(*arena.match.world, bot, enemy))
         {
@@ -354,8 +354,8 @@ public:
         visualCounts.clear();
         for (uint32_t tick = 0; tick < maximumTicks && !rules->IsEnded(); ++tick)
         {
-            world->Step(World::TickSeconds);
-            rules->Update(World::TickSeconds);
+            world->Step(Lumvek::TickSeconds);
+            rules->Update(Lumvek::TickSeconds);
             if (!headless)
                 ShowFrame();
             WorldHash hash;
@@ -396,13 +396,13 @@ public:
     void ShowFrame()
     {
         for (Player* player : world->activePlayers)
-            Character::AnimateParts(*player, World::TickSeconds);
+            Character::AnimateParts(*player, Lumvek::TickSeconds);
         for (Visual& visual : world->visuals.View())
         {
             if (visual.effect)
-                visual.effect->Advance(World::TickSeconds);
+                visual.effect->Advance(Lumvek::TickSeconds);
             if (ImageInstance* image = visual.image.get(); image && (image->drawIn || image->erasing))
-                image->elapsed += image->erasing ? -World::TickSeconds : World::TickSeconds;
+                image->elapsed += image->erasing ? -Lumvek::TickSeconds : Lumvek::TickSeconds;
         }
         visualCounts.push_back(world->visuals.Count());
     }
@@ -515,8 +515,8 @@ TEST(BotMatch, BotsOfEveryConfigurationKeepMovingOnEitherMap)
             Lumvek::Vector2 spot[16];
             for (uint32_t tick = 1; tick <= ticks && !run.rules->IsEnded(); ++tick)
             {
-                run.world->Step(World::TickSeconds);
-                run.rules->Update(World::TickSeconds);
+                run.world->Step(Lumvek::TickSeconds);
+                run.rules->Update(Lumvek::TickSeconds);
                 for (size_t i = 0; i < run.world->navigator.bots.size(); ++i)
                 {
                     const Player& bot = *run.world->navigator.bots.at(i).player;
@@ -551,15 +551,15 @@ TEST(BotMatch, BotsFollowingAStillPlayerInTheDemosKeepawayShootHimWithinThirtySe
     run.Prepare(3);
     const auto tick = [&run]
     {
-        run.world->Step(World::TickSeconds);
-        run.rules->Update(World::TickSeconds);
+        run.world->Step(Lumvek::TickSeconds);
+        run.rules->Update(Lumvek::TickSeconds);
     };
     constexpr uint32_t ThirtySeconds = 30 * 60;
     Player& player = run.world->players.at(0);
     for (uint32_t i = 0; i < ThirtySeconds && (!player.body.active || player.IsDead()); ++i)
         tick();
     player.body.Reset({24.0f, 5.0f}, false);
-    player.body.Move(World::TickSeconds);
+    player.body.Move(Lumvek::TickSeconds);
     for (uint32_t i = 0; i < ThirtySeconds && !player.IsDead(); ++i)
         tick();
     EXPECT_TRUE(player.IsDead()) << "nobody shot him dead";

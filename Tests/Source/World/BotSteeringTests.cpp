@@ -63,7 +63,7 @@ public:
         EXPECT_NE(node, nullptr) << name;
         return *node;
     }
-    void Tick(BotState& bot) { BotSteering(*world).Tick(bot, World::TickSeconds); }
+    void Tick(BotState& bot) { BotSteering(*world).Tick(bot, Lumvek::TickSeconds); }
     // Ticks only the bot, as often as asked, and counts the ticks it pulled the trigger on.
     int CountShots(BotState& bot, int ticks)
     {

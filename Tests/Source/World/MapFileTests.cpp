@@ -225,7 +225,7 @@ TEST(MapFile, AMovingPlatformWithoutKeysStandsStillWithAMessage)
         EXPECT_FALSE(world->platforms[0].moving);
         EXPECT_TRUE(world->GetMovingPlatforms().empty());
         EXPECT_TRUE(LoggedContaining(log, "Entities.Platforms[0].Path"));
-        world->Step(World::TickSeconds);
+        world->Step(Lumvek::TickSeconds);
     }
 }
 
@@ -582,7 +582,7 @@ TEST(MapFile, UnknownMembersAndRepeatedNamesAreSavedAsReadAndARunningMatchMovesN
 
     static_cast<PathStartAction&>(*names.interactions.Find("FerryLever")->interactAction).Toggle();
     for (int tick = 0; tick < 120; ++tick)
-        world.Step(World::TickSeconds);
+        world.Step(Lumvek::TickSeconds);
     ASSERT_NE(names.platforms.Find("Ferry")->GetBody().y, 12.0f);
     ASSERT_TRUE(SaveMapData(world, names));
     EXPECT_TRUE(Lumvek::File::ReadAllText(game.MapPath("Hilltop")).second == text);

@@ -92,7 +92,7 @@ struct EnergyCase
     }
 
     // One tick of the part selected, with the use button as given.
-    void Tick(bool use) { part->Update(World::TickSeconds, true, use); }
+    void Tick(bool use) { part->Update(Lumvek::TickSeconds, true, use); }
 
     CoreData definition;
     std::unique_ptr<Core> part;
@@ -142,7 +142,7 @@ TEST(Part, EnergyIsPaidDrainedAndRechargedByTheRulesAndTheirModifiers)
         for (int tick = 0; tick < 3; ++tick)
             use.Tick(true);
         EXPECT_EQ(use.part->energy, test.expected) << test.requirement;
-        EXPECT_NEAR(use.part->usedTime, 2.0f * World::TickSeconds, 1e-6f);
+        EXPECT_NEAR(use.part->usedTime, 2.0f * Lumvek::TickSeconds, 1e-6f);
     }
 
     // A discharge time of 0 ticks drains everything: the use ends on its second tick.
@@ -288,7 +288,7 @@ TEST(Part, TheAmmoBeltFillsTheClipFromTheReserve)
     {
         player.weapon->clip = test.clip;
         player.weapon->reserve = test.reserve;
-        player.core->Update(World::TickSeconds, false, false);
+        player.core->Update(Lumvek::TickSeconds, false, false);
         EXPECT_EQ(player.weapon->clip, test.expectedClip) << test.clip << " " << test.reserve;
         EXPECT_EQ(player.weapon->reserve, test.expectedReserve);
     }

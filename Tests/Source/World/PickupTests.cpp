@@ -85,7 +85,7 @@ TEST(Pickup, AWeaponOfAKindHeldOnlyTopsTheReserveUp)
     {
         ImageInstance& copy = *world.visuals.View()[visuals].image;
         EXPECT_TRUE(copy.erasing && copy.erasePattern == Images::Erase1 && copy.region == definition->image);
-        copy.elapsed -= World::TickSeconds;
+        copy.elapsed -= Lumvek::TickSeconds;
         match.Step();
     }
     EXPECT_NEAR(ticks, 60, 1);
@@ -102,7 +102,7 @@ TEST(Pickup, ALifetimeOfMinusOneNeverEndsAndOneEndsAtTheFirstUpdate)
         int32_t updates = 0;
         while (pickup->body->active && updates < 1000)
         {
-            pickup->Update(World::TickSeconds);
+            pickup->Update(Lumvek::TickSeconds);
             ++updates;
         }
         EXPECT_EQ(updates, lifetime < 0 ? 1000 : lifetime);
@@ -122,7 +122,7 @@ TEST(Pickup, AnExpiredWeaponGoesBackToItsSpawnOrIsGone)
         weapon->spawnNumber = 0;
         Pickup* pickup = match.LayDown(std::move(weapon), {10.0f, 3.0f}, 1);
         ASSERT_NE(pickup, nullptr);
-        pickup->Update(World::TickSeconds);
+        pickup->Update(Lumvek::TickSeconds);
         EXPECT_FALSE(pickup->body->active);
         EXPECT_EQ(match.rules->GetWeaponRespawns().size(), slot == Weapon::NoSpawn ? 0u : 1u);
     }

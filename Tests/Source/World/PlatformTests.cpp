@@ -31,8 +31,8 @@ std::string PathKeyText(float time, const char* position, const char* state)
 // Steps the world's moving platforms tick by tick until the path clock reaches the time.
 void StepFor(World& world, float seconds)
 {
-    for (int ticks = static_cast<int>(std::lround(seconds / World::TickSeconds)); ticks > 0; --ticks)
-        world.Step(World::TickSeconds);
+    for (int ticks = static_cast<int>(std::lround(seconds / Lumvek::TickSeconds)); ticks > 0; --ticks)
+        world.Step(Lumvek::TickSeconds);
 }
 
 } // namespace
@@ -126,7 +126,7 @@ TEST(MovingPlatform, AHiddenStretchDestroysTheBox2DBodyOnceAndMakesItAgain)
     bool had = true;
     for (int tick = 0; tick < 170; ++tick)
     {
-        world->Step(World::TickSeconds);
+        world->Step(Lumvek::TickSeconds);
         const bool has = lift.body->physicsBody != nullptr;
         destroyed += had && !has;
         created += !had && has;

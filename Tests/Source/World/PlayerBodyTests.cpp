@@ -450,7 +450,7 @@ TEST(PlayerBody, TheHilltopConveyorCarriesAStandingPlayer)
     {
         const float before = player.body.x;
         Step(*world);
-        EXPECT_NEAR(player.body.x - before, 2.0f * World::TickSeconds, 1e-5f) << tick;
+        EXPECT_NEAR(player.body.x - before, 2.0f * Lumvek::TickSeconds, 1e-5f) << tick;
         EXPECT_EQ(player.body.velocity.x, 0.0f);
     }
 }

@@ -127,7 +127,7 @@ inline std::string PlatformMap(const std::string& platforms, const std::string& 
 inline void Step(World& world, uint32_t n = 1)
 {
     for (uint32_t i = 0; i < n; ++i)
-        world.Step(World::TickSeconds);
+        world.Step(Lumvek::TickSeconds);
 }
 
 } // namespace PlayerTesting

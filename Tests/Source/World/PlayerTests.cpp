@@ -144,7 +144,7 @@ TEST(Player, HealthRegeneratesOnceTheDelayHasRunOutAndStopsAtTheMaximum)
     player.modifiers.Add(&Attributes::healthRegeneration, 6.0f);
     player.health = 99.0f;
     player.regenerationDelay = 2;
-    const float dt = World::TickSeconds;
+    const float dt = Lumvek::TickSeconds;
     player.UpdateHealth(dt);
     player.UpdateHealth(dt);
     EXPECT_EQ(player.health, 99.0f);
@@ -181,7 +181,7 @@ TEST(Player, TogglingWalksTheAbilityPartsCoreHeadLegsArms)
             if (press > 0)
             {
                 player.input[PlayerAction::TogglePart] = 1;
-                player.UpdateParts(World::TickSeconds);
+                player.UpdateParts(Lumvek::TickSeconds);
             }
             const int expected = test.selected[static_cast<size_t>(press)];
             EXPECT_EQ(player.abilityPart, expected < 0 ? nullptr : player.GetPart(static_cast<uint32_t>(expected)))
@@ -191,7 +191,7 @@ TEST(Player, TogglingWalksTheAbilityPartsCoreHeadLegsArms)
         player.input[PlayerAction::TogglePart] = 0;
         Part* before = player.abilityPart;
         player.input[PlayerAction::SelectArms] = 1;
-        player.UpdateParts(World::TickSeconds);
+        player.UpdateParts(Lumvek::TickSeconds);
         EXPECT_EQ(player.abilityPart, before);
     }
 }
@@ -208,7 +208,7 @@ TEST(Player, TheHandTimerHoldsWhenModifiersCancelDexterity)
         Attributes set = Player::IdentityModifiers();
         set.dexterity = dexterity;
         player.modifiers = set;
-        player.Update(World::TickSeconds);
+        player.Update(Lumvek::TickSeconds);
         EXPECT_EQ(player.handTimer, ticks) << dexterity;
     }
 }

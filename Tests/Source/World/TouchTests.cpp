@@ -178,6 +178,6 @@ TEST(Actions, PullingAHilltopLeverStartsTheFerry)
 
     const Vector2 start(path.x, path.y);
     for (int tick = 0; tick < 30; ++tick)
-        world.Step(World::TickSeconds);
+        world.Step(Lumvek::TickSeconds);
     EXPECT_NE(Vector2(path.x, path.y), start);
 }

@@ -210,9 +210,9 @@ public:
     {
         for (uint32_t i = 0; i < n; ++i)
         {
-            world->Step(World::TickSeconds);
+            world->Step(Lumvek::TickSeconds);
             if (gameType)
-                gameType->Update(World::TickSeconds);
+                gameType->Update(Lumvek::TickSeconds);
         }
     }
 

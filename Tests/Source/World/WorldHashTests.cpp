@@ -27,7 +27,7 @@ std::vector<uint64_t> Replay(ShippedGame& game, uint32_t ticks)
     std::vector<uint64_t> hashes;
     for (uint32_t tick = 0; tick < ticks; ++tick)
     {
-        world.Step(World::TickSeconds);
+        world.Step(Lumvek::TickSeconds);
         hashes.push_back(Hash(world));
     }
     return hashes;

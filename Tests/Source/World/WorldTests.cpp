@@ -41,7 +41,7 @@ std::unique_ptr<DynamicBody> MakeBox(World& world, Vector2 position, Vector2 vel
 void StepTicks(World& world, int ticks)
 {
     for (int i = 0; i < ticks; ++i)
-        world.Step(World::TickSeconds);
+        world.Step(Lumvek::TickSeconds);
 }
 
 } // namespace
@@ -74,7 +74,7 @@ TEST(Body, ADynamicBodyReadsItsAngleBackIntoOneTurn)
     auto world = game.Load(R"({"WorldBounds": "-50 -50 100 100"})", names);
     auto box = MakeBox(*world, {0.0f, 0.0f}, {});
     box->physicsBody->SetTransform(box->physicsBody->GetPosition(), -0.1f);
-    box->Step(World::TickSeconds);
+    box->Step(Lumvek::TickSeconds);
     EXPECT_EQ(box->rotation, 6.1831855f);
     EXPECT_EQ(WrapAngle(-0.1f), 6.1831855f);
     EXPECT_EQ(WrapAngle(1e30f) < TwoPi, true);
@@ -145,12 +145,12 @@ TEST(World, ResimulationStepsEachNamedPlatformOncePerFrameOverTheHistoryItHolds)
     PathedBody& lift = *names.platforms.Find("Lift")->GetPathedBody();
     const std::vector<uint16_t> named{0, 0, 7};
     world->Resimulate(named, 10, 20);
-    EXPECT_NEAR(lift.time, 10 * World::TickSeconds, 1e-5f);
+    EXPECT_NEAR(lift.time, 10 * Lumvek::TickSeconds, 1e-5f);
     // From frame 0 to 250 the history holds only the last 99 frames.
     world->Resimulate(std::vector<uint16_t>{0}, 0, 250);
-    EXPECT_NEAR(lift.time, 109 * World::TickSeconds, 1e-4f);
+    EXPECT_NEAR(lift.time, 109 * Lumvek::TickSeconds, 1e-4f);
     world->Resimulate(std::vector<uint16_t>{0}, 30, 30);
-    EXPECT_NEAR(lift.time, 109 * World::TickSeconds, 1e-4f);
+    EXPECT_NEAR(lift.time, 109 * Lumvek::TickSeconds, 1e-4f);
 }
 
 TEST(World, VisualsEndWhenTheirLifetimeRunsOutAndLeaveAtTheEndOfTheTick)

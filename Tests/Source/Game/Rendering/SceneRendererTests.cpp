@@ -265,8 +265,8 @@ TEST(EntityRenderer, AnExplosionOutOfEveryViewEndsOnTimeAndAnEffectMovesWithItsB
     int frames = 0;
     for (; frames < 600 && bench.world->visuals.Count() != 0; ++frames)
     {
-        bench.world->Step(World::TickSeconds);
-        bench.renderer.AdvanceEffects(1.0f, World::TickSeconds);
+        bench.world->Step(Lumvek::TickSeconds);
+        bench.renderer.AdvanceEffects(1.0f, Lumvek::TickSeconds);
         bench.DrawnEntities();
     }
     // Births for half a second, each living a second.
@@ -284,7 +284,7 @@ TEST(EntityRenderer, AnExplosionOutOfEveryViewEndsOnTimeAndAnEffectMovesWithItsB
     visual->effect = std::make_unique<Effects::ParticleSystem>(moving.get(), 1);
     visual->GetBody().x = 1.5f;
     bench.renderer.AdvanceEffects(1.0f, 0.0f);
-    EXPECT_EQ(visual->effect->velocityX, 0.5f / World::TickSeconds);
+    EXPECT_EQ(visual->effect->velocityX, 0.5f / Lumvek::TickSeconds);
 }
 
 TEST(IndicatorGeometry, TargetsInsideTheEllipseStayWhereTheyAreAndOthersArePinnedToIt)

@@ -85,7 +85,7 @@ int FuzzMapFile(const uint8_t* data, size_t size)
     const bool whole = LoadMapText(*world, names, text, "Fuzz");
     CheckWorld(*world);
     for (int tick = 0; tick < 3; ++tick)
-        world->Step(World::TickSeconds);
+        world->Step(Lumvek::TickSeconds);
     CheckWorld(*world);
 
     const std::string saved = SaveMapText(*world, names);
