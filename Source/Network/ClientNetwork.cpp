@@ -10,7 +10,6 @@
 #include "Source/Network/Messages/ControlMessages.h"
 #include "Source/Network/Messages/EventMessages.h"
 #include "Source/Network/Messages/GameStateMessage.h"
-#include "Source/Network/Messages/InputMessage.h"
 #include "Source/Network/ReceivedEntities.h"
 #include "Source/Network/WorldState.h"
 #include "Source/World/EntityFactory.h"
@@ -21,7 +20,6 @@
 #include <array>
 #include <atomic>
 #include <cmath>
-#include <numeric>
 #include <span>
 #include <string>
 #include <utility>
@@ -38,10 +36,6 @@ MessageLimits LimitsOf(const GameContext& context)
 {
     return context.registry ? MessageLimits::FromRegistry(*context.registry) : MessageLimits();
 }
-
-// The server's wait for its first frame, as a server made with the default settings has it. One that
-// waits longer only gets the inputs earlier; one that waits less shows it in its states.
-const double AssumedForceUpdateTimeout = ServerSettings().forceUpdateTimeout;
 
 // A length of time from the server. The timer never passes one that is not a number, and the end of
 // a match and of the intermission wait for it: such a length is taken as none.
@@ -164,10 +158,7 @@ void ClientNetwork::Update(int64_t delta)
     if (state == NetworkState::Playing)
     {
         playTime += delta;
-        // The ticks an update runs were due as much as its wait beyond a tick before it.
-        const double late = static_cast<double>(delta) / TickNanoseconds - 1.0;
-        updateLateness[updateCount++ % UpdateSamples] =
-            static_cast<float>(std::clamp(late, 0.0, static_cast<double>(MaximumLateFrames)));
+        inputLead.NoteUpdate(delta);
     }
     // The server's intermission, whose length came with the end of the match, is over: it gathers
     // players again, and the menus say so until its vote begins.
@@ -450,29 +441,14 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
         state = NetworkState::Prepared;
         frame = 0;
         nextStateFrame = 0;
-        startTime = Now();
-        lead = LeadFrames();
-        placed = false;
-        waitTicks = 0;
-        timedFrom = 0;
-        marginCount = 0;
-        margin = 0.0f;
-        spare = StartingSpare;
-        updateCount = 0;
-        spreadCount = 0;
-        spread = 0.0f;
-        shortWindows = 0;
-        earlyWindows = 0;
-        lowerAfter = 1;
-        lowered = false;
-        for (SentInputs& sent : sentInputs)
-            sent.kept = false;
+        inputLead.Start(elapsed, MeasuredLink());
+        inputs.Forget();
         break;
     case GameMessageType::EndGame:
     {
         const auto& ended = static_cast<const EndGameMessage&>(message);
         if (state == NetworkState::Playing)
-            Log::Write(ClientLines::LeadAtEnd(lead, margin, spare));
+            Log::Write(ClientLines::LeadAtEnd(inputLead.GetLead(), inputLead.GetMargin(), inputLead.GetSpare()));
         timer = 0.0f;
         duration = Seconds(ended.duration);
         intermission = Seconds(ended.intermission);
@@ -487,7 +463,8 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
             break;
         nextStateFrame = received.frame + 1;
         if (state == NetworkState::Playing)
-            TimeState(received.frame);
+            inputs.Skip(*client, configuration.players, frame,
+                        inputLead.TimeState(frame, received.frame, elapsed, steppedUntil, MeasuredLink()));
         ApplyGameState(received);
         break;
     }
@@ -685,242 +662,19 @@ void ClientNetwork::RemoveTrigger(uint16_t id)
 void ClientNetwork::SetDevices(ControllerDevice* controllerDevice, KeyboardDevice* keyboardDevice,
                                MouseDevice* mouseDevice, WindowSize windowSize, bool keyboardStandsIn)
 {
-    devices = LocalDevices(controllerDevice, keyboardDevice, mouseDevice, windowSize, keyboardStandsIn);
+    inputs.Devices() = LocalDevices(controllerDevice, keyboardDevice, mouseDevice, windowSize, keyboardStandsIn);
 }
 
-void ClientNetwork::GatherInput(uint32_t forFrame)
-{
-    devices.Poll();
-    for (const PlayerSlot& slot : context.configuration.players)
-        devices.Read(slot).SaveHistory(forFrame);
-}
-
-float ClientNetwork::RoundTripFrames() const
+InputLead::Link ClientNetwork::MeasuredLink() const
 {
     Net::NetworkInfo info;
     client->GetNetworkInfo(info);
-    // Written so that an estimate that is not a number counts as none.
-    const float milliseconds = info.rtt > 0.0f ? std::min(info.rtt, 1e6f) : 0.0f;
-    return std::min(milliseconds * 0.06f, static_cast<float>(MaximumRoundTrip));
-}
-
-int32_t ClientNetwork::LeadFrames() const
-{
-    const double frames = RoundTripFrames() + StartingSpare - AssumedForceUpdateTimeout / Lumvek::PreciseTickSeconds;
-    return static_cast<int32_t>(
-        std::clamp(std::ceil(frames), -static_cast<double>(MaximumLead), static_cast<double>(MaximumLead)));
-}
-
-double ClientNetwork::PlaceFrame(int64_t at) const
-{
-    return (static_cast<double>(at) / 1e9 - startTime) / Lumvek::PreciseTickSeconds + lead;
+    return {info.rtt, info.packetLoss};
 }
 
 void ClientNetwork::KeepInStep()
 {
-    if (!placed)
-    {
-        // The first move only takes the client to its place, one it could not know before the start.
-        // A place before frame 0 is waited for: the client is nearer the server than its first wait.
-        placed = true;
-        const auto target = static_cast<int64_t>(std::ceil(PlaceFrame(elapsed)));
-        if (target > frame)
-            MoveTo(static_cast<uint32_t>(target));
-        else
-        {
-            frame = static_cast<uint32_t>(std::max<int64_t>(target, 0));
-            waitTicks = static_cast<uint32_t>(std::max<int64_t>(-target, 0));
-        }
-        // No stall came before it: the states are timed from here.
-        timedFrom = frame;
-        return;
-    }
-    // Judged by the time the game system has stepped frames up to: the time this update brought is
-    // stepped after it, unless there is more of it than the game system catches up with.
-    const double place = PlaceFrame(steppedUntil);
-    // Behind, after a stall or a dropped backlog, its inputs come late; far ahead, they are refused as
-    // too early. Within the band it stays where it is.
-    if (frame + LateFrames >= place && frame <= place + FarAheadFrames + waitTicks)
-        return;
-    ++realignments;
-    const auto target = static_cast<uint32_t>(std::max(std::ceil(place), 0.0));
-    if (TakeTimingLine())
-        Log::Write(ClientLines::MovedToClock(frame, target));
-    waitTicks = 0;
-    MoveTo(target);
-}
-
-void ClientNetwork::TimeState(uint32_t serverFrame)
-{
-    // While it sits out ticks the client's frames do not follow its clock.
-    if (waitTicks > 0)
-        return;
-    // The frames since the input for the state's frame left; the time this update brought counts too,
-    // though the game system steps its frames only after it.
-    const double pending = static_cast<double>(elapsed - steppedUntil) / 1e9 / Lumvek::PreciseTickSeconds;
-    const double sinceSent = static_cast<double>(frame) - static_cast<double>(serverFrame) + pending;
-    const float roundTrip = RoundTripFrames();
-    const float timed = static_cast<float>(sinceSent) - roundTrip;
-    // A server at or past this client's frame has stepped frames whose inputs have not even left: it
-    // gave up waiting for them, and every later input would come as late.
-    const bool behind = sinceSent <= 0.0;
-    // Of a state from before the last move only that much is sure.
-    if (serverFrame < timedFrom && !behind)
-        return;
-    sinces[marginCount % QuickSamples] = static_cast<float>(sinceSent);
-    margins[marginCount++ % MarginSamples] = timed;
-    // The newest states, sorted.
-    std::array<float, QuickSamples> newest{};
-    const auto recent = std::min(marginCount, QuickSamples);
-    for (uint32_t i = 0; i < recent; ++i)
-        newest[i] = margins[(marginCount - 1 - i) % MarginSamples];
-    std::sort(newest.begin(), newest.begin() + recent);
-    const bool full = marginCount >= MarginSamples;
-    if (full)
-    {
-        std::array<float, MarginSamples> sorted = margins;
-        std::sort(sorted.begin(), sorted.end());
-        // The spread is taken down to about the 5th percentile, and averaged over the last few seconds:
-        // one second's few lowest states say little.
-        margin = sorted[MarginSamples / 2];
-        judgedSince = margin + roundTrip;
-        spreads[spreadCount++ % SpreadWindows] = margin - sorted[MarginSamples / 15];
-        const auto windows = std::min(spreadCount, SpreadWindows);
-        spread = std::accumulate(spreads.begin(), spreads.begin() + windows, 0.0f) / static_cast<float>(windows);
-        spare = JudgeSpare(spread);
-        // Each second's states are judged once: judged again with every state, the median would dip
-        // below the spare now and then by chance alone.
-        marginCount = 0;
-    }
-    const bool shifted = recent == QuickSamples && newest[QuickSamples - 1] < JudgeSpare(0.0f);
-    // How far beyond the spare and the slack the lowest of the newest states lies, the spare taken afresh:
-    // after the link's delay fell, the round trip it counts has fallen too. Before a second was judged the
-    // spread is not known, and the starting spare stands.
-    const float above =
-        recent == QuickSamples && spreadCount > 0 && !Slower() ? newest[0] - JudgeSpare(spread) - SlackFrames : 0.0f;
-    const bool far = !full && above > 1.0f;
-    if (behind || shifted || far)
-        margin = behind ? timed : newest[QuickSamples / 2];
-    else if (!full)
-        return;
-    // A second's median dips below the spare now and then by chance: two seconds in a row must agree.
-    shortWindows = full && !behind && !shifted && margin < spare ? shortWindows + 1 : 0;
-    // A state from a server far off the client's frames asks for no more than the lead's range.
-    const float range = 2.0f * MaximumLead;
-    if (margin < spare && (behind || shifted || shortWindows >= 2))
-    {
-        shortWindows = 0;
-        // Back to half the slack above the spare.
-        const float raised = std::min(std::ceil(spare + SlackFrames / 2.0f - margin), range);
-        if (TakeTimingLine())
-            Log::Write(ClientLines::InputsShort(
-                margin, spare, std::clamp(lead + static_cast<int32_t>(raised), -MaximumLead, MaximumLead)));
-        // A lead that was just lowered too far waits twice as long before it comes down again.
-        if (std::exchange(lowered, false))
-            lowerAfter = std::min(2 * lowerAfter, MaximumLowerAfter);
-        ChangeLead(static_cast<int32_t>(raised));
-    }
-    else if (far)
-        // Each of the newest states stays beyond the spare and the slack at the lower lead.
-        LowerLead(above);
-    else if (full && margin >= spare)
-    {
-        // The last lowering held: the next one waits no longer than the first.
-        if (std::exchange(lowered, false))
-            lowerAfter = 1;
-        earlyWindows = margin > spare + SlackFrames ? earlyWindows + 1 : 0;
-        // Down to between half a frame and the slack above the spare, or MaximumLowerStep frames nearer it.
-        if (earlyWindows >= lowerAfter)
-            LowerLead(margin - spare - SlackFrames + 1.0f);
-    }
-}
-
-bool ClientNetwork::Slower() const
-{
-    std::array<float, QuickSamples> sorted = sinces;
-    std::nth_element(sorted.begin(), sorted.begin() + QuickSamples / 2, sorted.end());
-    return sorted[QuickSamples / 2] > judgedSince + 0.5f;
-}
-
-void ClientNetwork::LowerLead(float excess)
-{
-    earlyWindows = 0;
-    lowered = true;
-    ChangeLead(-static_cast<int32_t>(std::clamp(excess, 1.0f, static_cast<float>(MaximumLowerStep))));
-}
-
-float ClientNetwork::JudgeSpare(float spread) const
-{
-    Net::NetworkInfo info;
-    client->GetNetworkInfo(info);
-    // An input whose packet is lost goes with the next tick's, a tick later: a tick for each copy that
-    // more than one input in a hundred waits for.
-    const float loss = std::isfinite(info.packetLoss) ? std::clamp(info.packetLoss / 100.0f, 0.0f, 1.0f) : 0.0f;
-    float copies = 0.0f;
-    for (float chance = loss; copies + 1 < InputCopies && chance > 0.01f; chance *= loss)
-        ++copies;
-    // A path's delay changes with its length: a quarter of the round trip lets the delay of a link 100 ms
-    // long double before its inputs come late, and costs a LAN nothing.
-    return MinimumSpare + spread + LateTickFrames() + copies + RoundTripFrames() / 4.0f;
-}
-
-float ClientNetwork::LateTickFrames() const
-{
-    std::array<float, UpdateSamples> sorted = updateLateness;
-    const auto count = std::min(updateCount, UpdateSamples);
-    if (count < 3)
-        return 0.0f;
-    std::nth_element(sorted.begin(), sorted.begin() + (count - 3), sorted.begin() + count);
-    return sorted[count - 3];
-}
-
-void ClientNetwork::ChangeLead(int32_t frames)
-{
-    const int32_t before = lead;
-    lead = std::clamp(lead + frames, -MaximumLead, MaximumLead);
-    if (lead > before)
-    {
-        MoveTo(frame + static_cast<uint32_t>(lead - before));
-        // No stall came before it: the states of the frames from here tell of the new lead.
-        timedFrom = frame;
-    }
-    else
-    {
-        // Sitting out a tick costs the world a tick's pause, a move back would replay frames.
-        waitTicks += static_cast<uint32_t>(before - lead);
-        timedFrom = frame;
-        marginCount = 0;
-    }
-}
-
-bool ClientNetwork::TakeTimingLine()
-{
-    if (const uint64_t leftOut = timingLines.TakeReport(Now()))
-        Log::Write(ClientLines::TimingLeftOut(leftOut));
-    return timingLines.Take(Net::Address(), Now());
-}
-
-void ClientNetwork::MoveTo(uint32_t target)
-{
-    // States made before the move show the timing of the old place for a round trip, and a stall swells
-    // the round trip the library measures for a while: a second passes before the next judgement.
-    timedFrom = target + static_cast<uint32_t>(1.0 / Lumvek::PreciseTickSeconds);
-    marginCount = 0;
-    if (frame > target)
-    {
-        // The server has stepped none of the frames given up: they are simply counted again.
-        frame = target;
-        return;
-    }
-    // The frames skipped get the current input, kept for a re-simulation and sent where the server may
-    // still wait for them: older ones it has stepped at their deadlines.
-    for (; frame < target; ++frame)
-    {
-        for (PlayerSlot& slot : context.configuration.players)
-            devices.InputOf(slot).SaveHistory(frame);
-        if (target - frame <= MaximumLead)
-            SendInputs(frame, 1);
-    }
+    inputs.Skip(*client, context.configuration.players, frame, inputLead.KeepInStep(frame, elapsed, steppedUntil));
 }
 
 void ClientNetwork::SendPackets()
@@ -929,39 +683,6 @@ void ClientNetwork::SendPackets()
         ++playPackets;
     client->SendPackets();
     lastSent = elapsed;
-}
-
-void ClientNetwork::SendInputs(uint32_t forFrame, uint32_t copies)
-{
-    SentInputs& kept = sentInputs[forFrame % InputCopies];
-    kept.frame = forFrame;
-    kept.kept = true;
-    const auto& slots = context.configuration.players;
-    for (size_t i = 0; i < slots.size() && i < kept.inputs.size(); ++i)
-        kept.inputs[i] = slots[i].player ? slots[i].player->input : PlayerInput();
-    const int channel = static_cast<int>(GameChannel::Unreliable);
-    // The oldest copy first: the server takes any input at or after the frame it steps next, and a
-    // second write of the same input changes nothing.
-    for (uint32_t back = std::min(copies, InputCopies); back-- > 0;)
-    {
-        if (back > forFrame)
-            continue;
-        const SentInputs& sent = sentInputs[(forFrame - back) % InputCopies];
-        if (!sent.kept || sent.frame != forFrame - back)
-            continue;
-        for (size_t i = 0; i < slots.size() && i < sent.inputs.size(); ++i)
-        {
-            if (slots[i].id >= 16 || !client->CanSendMessage(channel))
-                continue;
-            auto* message = static_cast<InputMessage*>(client->CreateMessage(static_cast<int>(InputMessage::Type)));
-            if (!message)
-                continue;
-            message->frame = sent.frame;
-            message->player = slots[i].id;
-            message->input = sent.inputs[i];
-            client->SendMessage(channel, message);
-        }
-    }
 }
 
 void ClientNetwork::Step(float dt)
@@ -973,13 +694,10 @@ void ClientNetwork::Step(float dt)
         break;
     case NetworkState::Playing:
         // A tick sat out to come down to the client's place sends nothing and steps nothing.
-        if (waitTicks > 0)
-        {
-            --waitTicks;
+        if (inputLead.SitOut())
             break;
-        }
-        GatherInput(frame);
-        SendInputs(frame);
+        inputs.Gather(context.configuration.players, frame);
+        inputs.Send(*client, context.configuration.players, frame);
         // The inputs leave in the tick they were read, rather than wait a frame for the next update.
         SendPackets();
         ++playTicks;
@@ -993,7 +711,7 @@ void ClientNetwork::Step(float dt)
         if (timer > duration)
             state = NetworkState::Leaving;
         // The match goes on showing under the results; nothing is sent any more.
-        GatherInput(frame);
+        inputs.Gather(context.configuration.players, frame);
         ++frame;
         if (context.world)
             context.world->StepPredicted(dt);

@@ -780,7 +780,7 @@ TEST(ClocklikeMatch, ClientsKeepTheServerAtTheClocksRateWithTheirInputsInTime)
             }
             const ServerNetwork::InputTiming timing = match.server->GetInputTiming();
             match.RunUntil(match.now + ClocklikeMatch::Second);
-            EXPECT_LE(match.server->GetInputTiming().Since(timing).Quantile(0.5), early + ClientNetwork::SlackFrames);
+            EXPECT_LE(match.server->GetInputTiming().Since(timing).Quantile(0.5), early + InputLead::SlackFrames);
             EXPECT_LE(match.server->GetIncompleteFrames() - before, 63u);
         }
         if (held == 0)
