@@ -214,8 +214,7 @@ float InputLead::JudgeSpare(float spread, Link link) const
 {
     // An input whose packet is lost goes with the next tick's, a tick later: a tick for each copy that
     // more than one input in a hundred waits for.
-    const float loss =
-        std::isfinite(link.packetLoss) ? std::clamp(link.packetLoss / 100.0f, 0.0f, 1.0f) : 0.0f;
+    const float loss = std::isfinite(link.packetLoss) ? std::clamp(link.packetLoss / 100.0f, 0.0f, 1.0f) : 0.0f;
     float copies = 0.0f;
     for (float chance = loss; copies + 1 < InputCopies && chance > 0.01f; chance *= loss)
         ++copies;
