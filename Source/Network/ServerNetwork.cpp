@@ -54,9 +54,6 @@ Net::ClientServerConfig AdmittingConfig(Net::ClientServerConfig config)
     return config;
 }
 
-// Frames stepped with an input missing that are logged one by one at the start of each stretch of them.
-constexpr uint32_t LoggedMissedFrames = 3;
-
 // A client's refused messages of one type that are logged, and the refusals of all types after which
 // it is disconnected: an honest client sends none.
 constexpr uint32_t LoggedRefusals = 3;
@@ -71,19 +68,6 @@ constexpr double ClientLogLines = 120.0;
 constexpr double LeastJoinSeconds = 3.0;
 // The stop line names the connections without players one host holds at once.
 constexpr int PlayerlessPerHost = SeatLine::PlayerlessPerHost;
-
-// Whether the input changes the game from the player's last one: its move or buttons, or the way the
-// player aims, which an aim inside the dead zone leaves as it was. Only the controls: the history a
-// client sends changes from frame to frame whatever its player does. Keeps the input for the next.
-bool ChangesPlay(ServerNetwork::InputBuffer& buffer, const PlayerInput& input)
-{
-    const Vector2 aim = input.GetAimDirection(buffer.aim);
-    const bool changed = input.move != buffer.lastInput.move || input.buttons != buffer.lastInput.buttons ||
-                         aim.x != buffer.aim.x || aim.y != buffer.aim.y;
-    buffer.lastInput = input;
-    buffer.aim = aim;
-    return changed;
-}
 
 // The name a configuration travels by; empty for one the server does not have.
 std::string_view ConfigurationKey(const GameContext& context, uint32_t index)
@@ -256,18 +240,18 @@ void ServerNetwork::Update(int64_t delta)
         break;
     case NetworkState::Playing:
     {
-        const uint32_t before = frame;
+        const uint32_t before = lockstep.GetFrame();
         StepFrames();
-        playedFrames += frame - before;
+        playedFrames += lockstep.GetFrame() - before;
         playedTime += delta;
-        if (state == NetworkState::Playing && time >= nextStateTime && frame >= nextStateFrame)
+        if (state == NetworkState::Playing && time >= nextStateTime && lockstep.GetFrame() >= nextStateFrame)
         {
             StepCameras();
             SendGameStates(false);
             // The schedule runs on from the state that was due, not from this update, or every period
             // would round up to whole updates; after a stall it starts again rather than bursting.
             nextStateTime = std::max(nextStateTime + serverSettings.gameStateUpdateRate, time);
-            nextStateFrame = frame + 1;
+            nextStateFrame = lockstep.GetFrame() + 1;
         }
         break;
     }
@@ -615,20 +599,8 @@ void ServerNetwork::HandleMessage(int client, Net::Message& message)
             if (Refuse(client, GameMessageType::Input))
                 Log::Write(ServerLines::NotItsPlayer(client, "input", input.player));
         }
-        // A frame already stepped or one too far ahead comes from a client that fell out of step: dropped
-        // quietly.
-        else if (input.frame >= frame && input.frame - frame < InputFrames)
-        {
-            const uint32_t index = input.frame % InputFrames;
-            // The deadline of the frame stepped next, and a frame's length for each frame beyond it; outside
-            // play the deadlines stand still.
-            if (!own->present[index] && state == NetworkState::Playing)
-                inputTiming.Add((deadline - Now()) / Lumvek::PreciseTickSeconds + (input.frame - frame));
-            own->inputs[index] = input.input;
-            own->present[index] = true;
-            if (ChangesPlay(*own, input.input))
-                own->idleSeconds = 0.0;
-        }
+        else
+            lockstep.Receive(*own, input.frame, input.input, state == NetworkState::Playing, Now());
         break;
     }
     case GameMessageType::MissingConfiguration:
@@ -844,78 +816,19 @@ void ServerNetwork::StepFrames()
     // deadline's clock, against which each client measures how early its own inputs arrive and keeps
     // its lead (a client whose start message came late learns so from them). The cost is that the
     // states come later by the clients' spare.
-    while (state == NetworkState::Playing && time >= deadline)
+    while (state == NetworkState::Playing && lockstep.IsDue(time))
     {
-        const uint32_t index = frame % InputFrames;
-        const bool complete = std::all_of(players.begin(), players.end(),
-                                          [&](const InputBuffer& buffer) { return buffer.present[index]; });
-        if (lastStepTime >= 0.0)
-            longestStepGap = std::max(longestStepGap, time - lastStepTime);
-        lastStepTime = time;
-        if (!complete)
-        {
-            ++incompleteFrames;
-            if (++missedStretch <= LoggedMissedFrames && missedLines.Take(Net::Address(), time))
-                Log::Write(ServerLines::MissedInput(frame));
-            lastMissedFrame = frame;
-        }
-        else
-            EndMissedStretch();
-        for (InputBuffer& buffer : players)
-        {
-            if (!buffer.present[index])
-                buffer.inputs[index] = buffer.inputs[(index + InputFrames - 1) % InputFrames];
+        const uint32_t index = lockstep.TakeFrame(time);
+        for (const InputBuffer& buffer : players)
             if (Slot* slot = RemoteSlot(buffer.player); slot && slot->player)
                 slot->player->input = buffer.inputs[index];
-            buffer.present[index] = false;
-        }
         const float dt = static_cast<float>(Lumvek::PreciseTickSeconds);
         if (context.world)
             context.world->Step(dt);
         if (context.gameType)
             context.gameType->Update(dt);
-        ++frame;
-        deadline += Lumvek::PreciseTickSeconds;
+        lockstep.Advance();
     }
-}
-
-void ServerNetwork::InputTiming::Add(double framesEarly)
-{
-    // Written so that a time that is not a number counts as late.
-    const double tenths = std::clamp(std::round(framesEarly * 10.0), static_cast<double>(LatestTenths),
-                                     static_cast<double>(EarliestTenths));
-    ++counts[static_cast<size_t>((tenths >= LatestTenths ? tenths : LatestTenths) - LatestTenths)];
-    ++total;
-}
-
-double ServerNetwork::InputTiming::Quantile(double share) const
-{
-    if (total == 0)
-        return 0.0;
-    // The input at that rank, counting the latest first.
-    const auto rank = static_cast<uint64_t>(std::clamp(share, 0.0, 1.0) * static_cast<double>(total - 1));
-    uint64_t below = 0;
-    size_t bin = 0;
-    while (bin + 1 < counts.size() && below + counts[bin] <= rank)
-        below += counts[bin++];
-    return static_cast<double>(static_cast<int32_t>(bin) + LatestTenths) / 10.0;
-}
-
-ServerNetwork::InputTiming ServerNetwork::InputTiming::Since(const InputTiming& earlier) const
-{
-    InputTiming since;
-    for (size_t i = 0; i < counts.size(); ++i)
-        since.counts[i] = counts[i] - std::min(counts[i], earlier.counts[i]);
-    for (const uint64_t count : since.counts)
-        since.total += count;
-    return since;
-}
-
-void ServerNetwork::EndMissedStretch()
-{
-    if (missedStretch > LoggedMissedFrames && missedLines.Take(Net::Address(), Now()))
-        Log::Write(ServerLines::MissedMore(missedStretch - LoggedMissedFrames, lastMissedFrame));
-    missedStretch = 0;
 }
 
 template <class Message, class Fill> void ServerNetwork::SendTo(int client, bool reliable, const Fill& fill)
@@ -957,7 +870,7 @@ void ServerNetwork::SendGameStates(bool reliable)
             SendTo<GameStateMessage>(static_cast<int>(i), reliable,
                                      [&](GameStateMessage& message)
                                      {
-                                         message.frame = frame;
+                                         message.frame = lockstep.GetFrame();
                                          GameState& seen = message.state;
                                          seen.ownCount = seen.playerCount = seen.pickupCount = 0;
                                          seen.platformCount = seen.projectileCount = 0;
@@ -1129,13 +1042,9 @@ void ServerNetwork::BeginStarting()
     // The clients count their frames from this message, and the first deadline from when the countdown
     // ended: it leaves now rather than with the next update's packet.
     server->SendPackets();
-    frame = 0;
     nextStateFrame = 0;
     nextStateTime = 0.0;
-    deadline = preparedTime + serverSettings.forceUpdateTimeout;
-    lastStepTime = -1.0;
-    for (InputBuffer& buffer : players)
-        buffer.present.fill(false);
+    lockstep.Start(preparedTime + serverSettings.forceUpdateTimeout);
 }
 
 void ServerNetwork::SaveJournal()
@@ -1151,7 +1060,7 @@ void ServerNetwork::SaveJournal()
                               });
     Log::Write(ServerLines::Entered(NetworkState::Ended));
     ++endedMatches;
-    EndMissedStretch();
+    lockstep.EndMissedStretch(Now());
     if (journalWriter)
         savedJournal = journalWriter(journal);
     BeginTimedState(NetworkState::Ended, settings.endDuration);
@@ -1204,10 +1113,11 @@ void ServerNetwork::Stop()
         return;
     if (!countsLogged)
     {
-        EndMissedStretch();
-        Log::Write(ServerLines::PlayTotals({playedFrames, playedTime / 1'000'000, incompleteFrames,
-                                            std::llround(longestStepGap * 1000.0), inputTiming.total,
-                                            inputTiming.Quantile(0.5), inputTiming.Quantile(0.05)}));
+        lockstep.EndMissedStretch(Now());
+        const InputTiming& timing = lockstep.GetInputTiming();
+        Log::Write(ServerLines::PlayTotals({playedFrames, playedTime / 1'000'000, lockstep.GetIncompleteFrames(),
+                                            std::llround(lockstep.GetLongestStepGap() * 1000.0), timing.total,
+                                            timing.Quantile(0.5), timing.Quantile(0.05)}));
         Log::Write(ServerLines::PacketTotals(packets.sent, packets.received));
         const Net::NetcodeCounters& counters = server->GetCounters();
         Log::Write(ServerLines::ConnectionLayerTotals(counters.packetsReceived, counters.TotalDropped(),

@@ -3,6 +3,7 @@
 #include "Libraries/Net/Memory.h"
 #include "Libraries/Net/Server.h"
 #include "Source/Network/Journal.h"
+#include "Source/Network/Lockstep.h"
 #include "Source/Network/LogBudget.h"
 #include "Source/Network/Messages/ControlMessages.h"
 #include "Source/Network/Messages/GameMessage.h"
@@ -35,42 +36,12 @@ enum class GameTypeEventClass : uint32_t;
 class ServerNetwork final : public Network
 {
 public:
-    static constexpr uint32_t InputFrames = 120;
-
-    // One player added by a client, with its inputs by frame modulo InputFrames.
-    struct InputBuffer
-    {
-        uint8_t player = 0;
-        int32_t client = 0;
-        uint32_t localSlot = 0;
-        std::array<PlayerInput, InputFrames> inputs{};
-        std::array<bool, InputFrames> present{};
-        // The last input the client sent for the player, the way its aim last pointed (zero before it
-        // pointed any way), and the seconds of play since they last changed the game.
-        PlayerInput lastInput{};
-        Lumvek::Vector2 aim{};
-        double idleSeconds = 0.0;
-    };
+    static constexpr uint32_t InputFrames = Lockstep::InputFrames;
+    using InputBuffer = Lockstep::InputBuffer;
+    using InputTiming = Lockstep::InputTiming;
 
     // Binds to HostingIp:HostingPort, or to the transport when one is given (tests run several roles in
     // one process); the transport must outlive the role. The seed picks the voting options.
-    // How early the players' inputs came, by tenths of a frame before their deadlines: the first copy of
-    // each player's input for each frame counts once. The application thread's, as the whole role is.
-    struct InputTiming
-    {
-        // Earlier or later ones are counted at the ends of the range.
-        static constexpr int32_t EarliestTenths = 10 * static_cast<int32_t>(InputFrames);
-        static constexpr int32_t LatestTenths = -100;
-        std::array<uint64_t, EarliestTenths - LatestTenths + 1> counts{};
-        uint64_t total = 0;
-
-        void Add(double framesEarly);
-        // The frames early that the share (0 to 1) of the inputs came at most; 0 while none came.
-        double Quantile(double share) const;
-        // What was counted since the earlier timing.
-        InputTiming Since(const InputTiming& earlier) const;
-    };
-
     ServerNetwork(GameContext& context, const ServerSettings& settings, uint64_t seed,
                   Net::Transport* transport = nullptr);
     ~ServerNetwork() override;
@@ -113,13 +84,13 @@ public:
     bool LastPlayerLeft() const override { return lastPlayerLeft; }
     Net::Address GetAddress() const { return server->GetAddress(); }
     const std::vector<InputBuffer>& GetPlayers() const { return players; }
-    uint32_t GetFrame() const { return frame; }
+    uint32_t GetFrame() const { return lockstep.GetFrame(); }
     // Frames stepped, over every match, while some player's input for them had not come.
-    uint64_t GetIncompleteFrames() const { return incompleteFrames; }
+    uint64_t GetIncompleteFrames() const { return lockstep.GetIncompleteFrames(); }
     // Over every match: how early the inputs came before their frames' deadlines.
-    const InputTiming& GetInputTiming() const { return inputTiming; }
+    const InputTiming& GetInputTiming() const { return lockstep.GetInputTiming(); }
     // The longest time, in seconds of the role's clock, between two frames stepped in one match.
-    double GetLongestStepGap() const { return longestStepGap; }
+    double GetLongestStepGap() const { return lockstep.GetLongestStepGap(); }
     const std::array<uint32_t, 3>& GetVotingOptions() const override { return votingOptions; }
     uint32_t GetChosenOption() const { return chosenOption; }
     // The configurations the vote offers: those whose bots and MaximumPlayers players a match holds.
@@ -214,9 +185,8 @@ private:
     void RemoveClient(int client);
     void ChooseOptions();
     void TallyVotes();
+    // Steps every frame whose deadline has come, while the match lasts.
     void StepFrames();
-    // Logs how many frames of the stretch with an input missing went unlogged, and starts a new one.
-    void EndMissedStretch();
     // The configuration player a client's message names; null (with a message) when the id is not one
     // of that client's players.
     struct Slot* OwnPlayer(int client, uint32_t player, GameMessageType type, const char* what);
@@ -242,13 +212,13 @@ private:
     GameContext& context;
     ServerSettings serverSettings;
     int64_t elapsed = 0;
-    uint32_t frame = 0;
     uint32_t nextStateFrame = 0;
     double preparedTime = 0.0;
     double nextStateTime = 0.0;
-    double deadline = 0.0;
     std::vector<ClientSlot> clients;
-    std::vector<InputBuffer> players;
+    Lockstep lockstep;
+    // The lockstep's players, which the role adds and removes.
+    std::vector<InputBuffer>& players = lockstep.players;
     std::array<uint32_t, 3> votingOptions{};
     uint32_t chosenOption = 0;
     uint64_t optionSeed;
@@ -286,24 +256,9 @@ private:
     std::vector<ConnectionNotice> notices;
     Net::DefaultAllocator allocator;
     std::unique_ptr<Net::Server> server;
-    // Over every match of the role: frames stepped, the time spent playing them, and the frames stepped
-    // while some player's input was not there.
+    // Over every match of the role: frames stepped and the time spent playing them.
     uint64_t playedFrames = 0;
     int64_t playedTime = 0;
-    uint64_t incompleteFrames = 0;
-    InputTiming inputTiming;
-    // When the last frame of the match was stepped (negative before its first), and the longest time
-    // between two frames stepped: updates that stall show here, however the frames catch up after.
-    double lastStepTime = -1.0;
-    double longestStepGap = 0.0;
-    // The frames stepped with an input missing in a row, up to the one stepped last: only the first of
-    // them are logged one by one, the rest as a count once the stretch ends.
-    uint32_t missedStretch = 0;
-    uint32_t lastMissedFrame = 0;
-    // A client that sends its inputs every other frame starts a stretch each time: the lines about
-    // stretches come out of an allowance of their own, 60 a minute whoever is late, and the stop line
-    // counts every frame.
-    LogBudget missedLines{60.0, 60.0};
     // The library's counts per slot as last seen, which start again with each new connection, and the
     // totals they add up to.
     struct PacketCounts
