@@ -9,13 +9,13 @@
 #include "Source/Network/Messages/GameStateMessage.h"
 #include "Source/Network/Messages/InputMessage.h"
 #include "Source/Network/ServerLines.h"
+#include "Source/Network/Vote.h"
 #include "Source/Network/WorldState.h"
 #include "Source/World/GameContext.h"
 #include "Source/World/World.h"
 
 #include <algorithm>
 #include <cmath>
-#include <random>
 #include <utility>
 
 using namespace Lumvek;
@@ -107,7 +107,7 @@ ServerNetwork::ServerNetwork(GameContext& context, const ServerSettings& setting
     serverSettings.maximumPlayers = std::clamp(serverSettings.maximumPlayers, 1u, MaxServerPlayers);
     // A full server votes at once: more players than it seats are never needed.
     serverSettings.minimumPlayers = std::min(serverSettings.minimumPlayers, serverSettings.maximumPlayers);
-    ChooseOfferedConfigurations();
+    offered = Vote::OfferedConfigurations(context, serverSettings.maximumPlayers);
     if (!server->Start(static_cast<int>(serverSettings.maximumPlayers)))
     {
         if (const int error = server->GetOpenError())
@@ -208,7 +208,8 @@ void ServerNetwork::Update(int64_t delta)
             Log::Write(ServerLines::Entered(NetworkState::Voting));
             MarkStayedClients();
             BeginTimedState(NetworkState::Voting, serverSettings.voteDuration);
-            ChooseOptions();
+            // Only configurations that exist and fit are offered.
+            votingOptions = Vote::ChooseOptions(offered, optionSeed);
             Broadcast<VotingOptionsMessage>(true,
                                             [&](VotingOptionsMessage& message)
                                             {
@@ -462,25 +463,6 @@ void ServerNetwork::MarkStayedClients()
         if (!slot.joinLogged && MayLog(static_cast<int>(i), true))
             Log::Write(ServerLines::Stayed(static_cast<int>(i), slot.playerCount));
         slot.joinLogged = true;
-    }
-}
-
-void ServerNetwork::ChooseOfferedConfigurations()
-{
-    for (uint32_t i = 0; i < ConfigurationCount(context); ++i)
-    {
-        const GameConfiguration* configuration = context.registry->configurations.Get(i);
-        if (!configuration)
-            continue;
-        // Bots take the ids the players leave, and every one needs a player record of the world.
-        const size_t bots = configuration->bots.size();
-        if (configuration->key.size() > ConfigurationName::MaxLength)
-            Log::Write(ServerLines::NameTooLongForVote(configuration->key, ConfigurationName::MaxLength));
-        else if (bots + serverSettings.maximumPlayers <= World::PlayerCount)
-            offered.push_back(i);
-        else
-            Log::Write(ServerLines::LeftOutOfVote(configuration->name, bots, serverSettings.maximumPlayers,
-                                                  World::PlayerCount));
     }
 }
 
@@ -753,32 +735,10 @@ void ServerNetwork::RemovePlayer(std::vector<InputBuffer>::iterator buffer)
     }
 }
 
-void ServerNetwork::ChooseOptions()
-{
-    // Only configurations that exist and fit are offered: with fewer than three, the list repeats.
-    std::mt19937 random(static_cast<uint32_t>(optionSeed ^ (optionSeed >> 32)));
-    optionSeed = optionSeed * 6364136223846793005ull + 1442695040888963407ull;
-    std::array<uint32_t, 3> order = {1, 2, 0};
-    if (random() % 3 == 2)
-        order = {2, 1, 0};
-    for (uint32_t i = 0; i < 3; ++i)
-        votingOptions[i] = offered.empty() ? 0 : offered[order[i] % offered.size()];
-}
-
 void ServerNetwork::TallyVotes()
 {
-    std::array<uint32_t, 3> counts{};
     // Players who left keep their slots until the match ends, not their say.
-    for (const RemotePlayerSlot& slot : context.configuration.remotePlayers)
-        if (!slot.removed && slot.vote < 3)
-            ++counts[slot.vote];
-    uint32_t best = 0;
-    for (uint32_t i = 0; i < 3; ++i)
-        if (counts[i] > best)
-        {
-            best = counts[i];
-            chosenOption = votingOptions[i];
-        }
+    chosenOption = Vote::Tally(context.configuration.remotePlayers, votingOptions, chosenOption);
     if (context.registry && chosenOption < ConfigurationCount(context))
         if (const GameConfiguration* chosen = context.registry->configurations.Get(chosenOption))
             context.configuration = *chosen;

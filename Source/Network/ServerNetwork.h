@@ -167,8 +167,6 @@ private:
     void LowerMostPlayers();
     // As a vote begins: its clients' players stayed, and a joining whose line was left out is told now.
     void MarkStayedClients();
-    // Leaves out of the vote the configurations whose bots and players a match cannot hold.
-    void ChooseOfferedConfigurations();
     // The last player left before any match ended, or while other connections wait to add players: the
     // server goes back to waiting for players, leaving the match it was starting, if any.
     void ReturnToWaiting();
@@ -183,7 +181,7 @@ private:
     void HandleMessage(int client, Net::Message& message);
     void AddPlayers(int client, uint32_t count, const AddPlayerMessage::Player* entries);
     void RemoveClient(int client);
-    void ChooseOptions();
+    // Takes the vote, and shares the players over the chosen configuration's teams.
     void TallyVotes();
     // Steps every frame whose deadline has come, while the match lasts.
     void StepFrames();
