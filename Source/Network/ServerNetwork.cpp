@@ -54,18 +54,6 @@ Net::ClientServerConfig AdmittingConfig(Net::ClientServerConfig config)
     return config;
 }
 
-// A client's refused messages of one type that are logged, and the refusals of all types after which
-// it is disconnected: an honest client sends none.
-constexpr uint32_t LoggedRefusals = 3;
-constexpr uint32_t RefusalLimit = 100;
-// Lines a minute about one host's clients and about all clients: room for a full server's players to
-// come and go, and a few megabytes a day at most whatever strangers do.
-constexpr double HostLogLines = 20.0;
-constexpr double ClientLogLines = 120.0;
-// The least time a connection has to add its players, however short the countdown: a client learns
-// that it is connected and its request comes back a round trip after the server counted it, later on
-// a slow link or a busy machine.
-constexpr double LeastJoinSeconds = 3.0;
 // The stop line names the connections without players one host holds at once.
 constexpr int PlayerlessPerHost = SeatLine::PlayerlessPerHost;
 
@@ -81,16 +69,12 @@ std::string_view ConfigurationKey(const GameContext& context, uint32_t index)
 ServerNetwork::ServerNetwork(GameContext& context, const ServerSettings& settings, uint64_t seed,
                              Net::Transport* transport)
     : Network(settings), context(context), serverSettings(settings), optionSeed(seed), limits(LimitsOf(context)),
-      logBudget(HostLogLines, ClientLogLines), playerLog(HostLogLines, ClientLogLines),
-      stayedLog(HostLogLines, ClientLogLines),
-      seatLine(
-          {[this] { return FreeSeats(); }, [this](const Net::Address& host) { return PlayerlessConnections(host); }},
-          std::max<double>(settings.connectionTimeout, LeastJoinSeconds)),
       adapter(limits),
       server(transport ? std::make_unique<Net::Server>(allocator, GameServerKey, *transport, AdmittingConfig(config),
                                                        adapter, 0.0)
                        : std::make_unique<Net::Server>(allocator, GameServerKey, HostingAddress(settings),
-                                                       AdmittingConfig(config), adapter, 0.0))
+                                                       AdmittingConfig(config), adapter, 0.0)),
+      admission(*server, settings.connectionTimeout)
 {
     adapter.SetConnectionListener(
         [this](int client, bool connected)
@@ -100,10 +84,10 @@ ServerNetwork::ServerNetwork(GameContext& context, const ServerSettings& setting
             // same update.
             if (!connected)
                 return;
-            seatLine.Seated(server->GetClientAddress(client), server->GetClientId(client));
+            admission.GetSeatLine().Seated(server->GetClientAddress(client), server->GetClientId(client));
         });
     adapter.SetAdmissionCheck([this](const Net::Address& from, uint64_t id, bool answered)
-                              { return Admits(from, id, answered); });
+                              { return admission.Admits(from, id, answered, Now()); });
     serverSettings.maximumPlayers = std::clamp(serverSettings.maximumPlayers, 1u, MaxServerPlayers);
     // A full server votes at once: more players than it seats are never needed.
     serverSettings.minimumPlayers = std::min(serverSettings.minimumPlayers, serverSettings.maximumPlayers);
@@ -163,7 +147,7 @@ void ServerNetwork::Update(int64_t delta)
     }
     // The seats that freed since the last update are held before the socket is read: a stranger's
     // answer read first would take one held for a waiting client.
-    seatLine.HoldSeats(time);
+    admission.GetSeatLine().HoldSeats(time);
     // The socket is read before the payloads are taken, and the packet goes out once this update has
     // stepped and made its states: either the other way round holds a packet for a whole tick.
     server->AdvanceTime(time);
@@ -171,11 +155,12 @@ void ServerNetwork::Update(int64_t delta)
     CountPackets();
 
     HandleConnectionNotices();
-    AcceptClients();
+    // A full server turns newcomers away in Waiting; during a match players may still leave before it.
+    admission.Accept(state != NetworkState::Waiting || players.size() < serverSettings.maximumPlayers, time);
     AdmitClients();
     if (state == NetworkState::Playing)
         RemoveIdlePlayers(delta);
-    if (const uint64_t leftOut = logBudget.TakeReport(time) + playerLog.TakeReport(time) + stayedLog.TakeReport(time))
+    if (const uint64_t leftOut = admission.TakeLinesLeftOut(time))
         Log::Write(ServerLines::LinesLeftOut(leftOut));
     ReportOtherServers(time);
     for (int channel = 0; channel < 2 && state != NetworkState::Stopped; ++channel)
@@ -290,54 +275,6 @@ void ServerNetwork::HandleConnectionNotices()
     notices.clear();
 }
 
-bool ServerNetwork::Refuse(int client, GameMessageType type)
-{
-    ClientSlot& slot = clients[static_cast<size_t>(client)];
-    const size_t kind = std::min(static_cast<size_t>(type), slot.refusals.size() - 1);
-    const uint32_t count = ++slot.refusals[kind];
-    ++refusedMessages;
-    if (count == LoggedRefusals + 1 && MayLog(client))
-        Log::Write(ServerLines::RefusalsUnlogged(client, kind));
-    if (++slot.refusedTotal == RefusalLimit)
-    {
-        if (MayLog(client))
-            Log::Write(ServerLines::TooManyRefusals(client, RefusalLimit));
-        Dismiss(client);
-    }
-    return count <= LoggedRefusals && MayLog(client);
-}
-
-bool ServerNetwork::MayLog(int client, bool aboutPlayers)
-{
-    const ClientSlot& slot = clients[static_cast<size_t>(client)];
-    LogBudget& budget = !aboutPlayers ? logBudget : slot.stayed ? stayedLog : playerLog;
-    return budget.Take(slot.address, Now());
-}
-
-void ServerNetwork::AcceptClients()
-{
-    for (int i = 0; i < server->GetMaxClients(); ++i)
-    {
-        ClientSlot& slot = clients[static_cast<size_t>(i)];
-        if (slot.client >= 0 || !server->IsClientConnected(i))
-            continue;
-        // The countdown goes on: a connection without players, every few seconds, would otherwise hold
-        // the server in Waiting for good. Players restart it as they come. During a match players may
-        // still leave before the next Waiting, where a full server turns newcomers away.
-        slot.address = server->GetClientAddress(i);
-        if (MayLog(i))
-            Log::Write(ServerLines::Connected(i));
-        if (state != NetworkState::Waiting || players.size() < serverSettings.maximumPlayers)
-        {
-            slot.client = i;
-            slot.playerCount = 0;
-            slot.arrival = Now();
-        }
-        else
-            server->DisconnectClient(i);
-    }
-}
-
 void ServerNetwork::AdmitClients()
 {
     const double time = Now();
@@ -359,49 +296,10 @@ void ServerNetwork::AdmitClients()
         // Connections that only keep themselves alive would hold the slots, in a match as in Waiting,
         // and every honest player who comes after them would be denied. One made in a match that the
         // next Waiting reaches first has its time from then.
-        const double limit = std::max<double>(serverSettings.connectionTimeout, LeastJoinSeconds);
+        const double limit = admission.GetJoinSeconds();
         if (time - std::max(slot.arrival, waitingSince) > limit)
-            SendAway(static_cast<int>(i), ServerLines::NoPlayerWithin(limit));
+            admission.SendAway(static_cast<int>(i), ServerLines::NoPlayerWithin(limit), time);
     }
-}
-
-bool ServerNetwork::Admits(const Net::Address& from, uint64_t id, bool answered)
-{
-    const SeatLine::Verdict verdict = seatLine.Admits(from, id, answered, Now());
-    deniedRequests += verdict == SeatLine::Verdict::Refused ? 1 : 0;
-    return verdict == SeatLine::Verdict::Admitted;
-}
-
-size_t ServerNetwork::FreeSeats() const
-{
-    size_t free = 0;
-    for (int i = 0; i < server->GetMaxClients(); ++i)
-        free += server->IsClientConnected(i) ? 0 : 1;
-    return free;
-}
-
-int ServerNetwork::PlayerlessConnections(const Net::Address& host) const
-{
-    int playerless = 0;
-    for (int i = 0; i < server->GetMaxClients(); ++i)
-        if (server->IsClientConnected(i) && SeatLine::HostOf(server->GetClientAddress(i)) == host &&
-            !clients[static_cast<size_t>(i)].HoldsPlayers())
-            ++playerless;
-    return playerless;
-}
-
-void ServerNetwork::Dismiss(int client)
-{
-    clients[static_cast<size_t>(client)].dismissed = true;
-    server->DisconnectClient(client);
-}
-
-void ServerNetwork::SendAway(int client, const std::string& why)
-{
-    const double wait = seatLine.CoolDown(clients[static_cast<size_t>(client)].address, Now());
-    if (MayLog(client))
-        Log::Write(ServerLines::SentAway(client, why, wait));
-    Dismiss(client);
 }
 
 void ServerNetwork::RemoveIdlePlayers(int64_t delta)
@@ -425,7 +323,7 @@ void ServerNetwork::RemoveIdlePlayers(int64_t delta)
         if (!slot.HasPlayers() || count == 0)
             continue;
         if (count == slot.playerCount)
-            SendAway(client, ServerLines::NoNewInput(limit));
+            admission.SendAway(client, ServerLines::NoNewInput(limit), Now());
         else if (MayLog(client, true))
             Log::Write(ServerLines::IdlePlayersRemoved(client, static_cast<size_t>(count), limit));
         // Its players go now, whether or not the client does: the match plays on without them.
@@ -598,7 +496,7 @@ void ServerNetwork::HandleMessage(int client, Net::Message& message)
         if (MayLog(client, true))
             Log::Write(
                 ServerLines::LacksConfiguration(client, ConfigurationKey(context, votingOptions[missing.option])));
-        Dismiss(client);
+        admission.Dismiss(client);
         break;
     }
     default:
@@ -619,7 +517,7 @@ void ServerNetwork::AddPlayers(int client, uint32_t requested, const AddPlayerMe
         Log::Write(ServerLines::Adding(count, client));
     if (!fits)
     {
-        Dismiss(client);
+        admission.Dismiss(client);
         return;
     }
     slot.playerCount = static_cast<int32_t>(count);
@@ -682,7 +580,7 @@ void ServerNetwork::RemoveClient(int client)
     // players waited for the next match dodged no time limit: it leaves as a player does.
     if (!slot.HoldsPlayers() && !slot.dismissed)
     {
-        const double wait = seatLine.CoolDown(slot.address, Now());
+        const double wait = admission.GetSeatLine().CoolDown(slot.address, Now());
         if (MayLog(client))
             Log::Write(ServerLines::LeftWithoutPlayers(client, wait));
     }
@@ -1083,9 +981,8 @@ void ServerNetwork::Stop()
         Log::Write(ServerLines::ConnectionLayerTotals(counters.packetsReceived, counters.TotalDropped(),
                                                       counters.requestsForOtherServers,
                                                       counters.packetsDropped[Net::PACKET_READ_BUSY]));
-        Log::Write(ServerLines::RefusalTotals(refusedMessages, logBudget.GetLeftOut() + playerLog.GetLeftOut() +
-                                                                   stayedLog.GetLeftOut()));
-        Log::Write(ServerLines::DeniedTotals(deniedRequests, PlayerlessPerHost));
+        Log::Write(ServerLines::RefusalTotals(admission.GetRefusedMessages(), admission.GetLinesLeftOut()));
+        Log::Write(ServerLines::DeniedTotals(admission.GetDeniedRequests(), PlayerlessPerHost));
         countsLogged = true;
     }
     Log::Write(ServerLines::Entered(NetworkState::Stopped));

@@ -2,6 +2,7 @@
 
 #include "Libraries/Net/Memory.h"
 #include "Libraries/Net/Server.h"
+#include "Source/Network/Admission.h"
 #include "Source/Network/Journal.h"
 #include "Source/Network/Lockstep.h"
 #include "Source/Network/LogBudget.h"
@@ -96,40 +97,10 @@ public:
     // The configurations the vote offers: those whose bots and MaximumPlayers players a match holds.
     // Empty when none does, and the server cannot run.
     const std::vector<uint32_t>& GetOfferedConfigurations() const { return offered; }
-    const SeatLine& GetSeatLine() const { return seatLine; }
+    const SeatLine& GetSeatLine() const { return admission.GetSeatLine(); }
 
 private:
-    struct ClientSlot
-    {
-        int32_t client = -1;
-        int32_t playerCount = -1;
-        // Where the connection came from, for the log's budget; kept until the slot is cleared.
-        Net::Address address;
-        // Messages refused from the connection, by type and in all.
-        std::array<uint32_t, GameMessageTypeCount> refusals{};
-        uint32_t refusedTotal = 0;
-        // When the connection was taken in: it has the connection timeout from then, or from the start
-        // of Waiting if later, to add its players.
-        double arrival = 0.0;
-        // A request for players that came outside Waiting, made once Waiting begins.
-        bool heldRequest = false;
-        // Its players were there when a vote began, and the line about its joining was written: lines
-        // about clients that stayed come from an allowance strangers who leave within seconds cannot
-        // spend.
-        bool stayed = false;
-        bool joinLogged = false;
-        // The server disconnected it: its leaving was not its own.
-        bool dismissed = false;
-        uint8_t heldCount = 0;
-        std::array<AddPlayerMessage::Player, AddPlayerMessage::MaxPlayers> heldPlayers{};
-        bool HasPlayers() const { return client >= 0 && playerCount >= 1; }
-        // Its players are in, or wait for the next match: either way it is no connection without players.
-        bool HoldsPlayers() const
-        {
-            return HasPlayers() ||
-                   (client >= 0 && heldRequest && heldCount >= 1 && heldCount <= AddPlayerMessage::MaxPlayers);
-        }
-    };
+    using ClientSlot = Admission::ClientSlot;
     // A slot's client arriving (true) or leaving, as the library told it.
     struct ConnectionNotice
     {
@@ -141,23 +112,10 @@ private:
     // Removes the players of every client the library saw leave since the last call, before the slot
     // can pass to anyone else.
     void HandleConnectionNotices();
-    // Takes in every new connection, whatever the state, so that what it sends is read.
-    void AcceptClients();
     // In Waiting makes the requests held since the match; in any state disconnects the connections
     // that asked for no player within the connection timeout of their arrival or of the last Waiting's
     // start.
     void AdmitClients();
-    // Whether the line lets a connection from the address in now; counts the requests refused for their
-    // host. Asked from inside the library's update, also when no seat is free.
-    bool Admits(const Net::Address& from, uint64_t id, bool answered);
-    size_t FreeSeats() const;
-    // The host's connections that hold no players and wait for none: it may hold only a few.
-    int PlayerlessConnections(const Net::Address& host) const;
-    // Disconnects a client that held a seat without playing, with one line, and lets its host connect
-    // again only after a cooldown.
-    void SendAway(int client, const std::string& why);
-    // The server's own disconnect of a client, as opposed to one that leaves.
-    void Dismiss(int client);
     // During play, removes the players whose client sent no input that changes the game for
     // InactivityTimeout seconds; a client left without players is sent away.
     void RemoveIdlePlayers(int64_t delta);
@@ -171,13 +129,9 @@ private:
     // server goes back to waiting for players, leaving the match it was starting, if any.
     void ReturnToWaiting();
     void BeginWaiting();
-    // Counts a message refused from the client: true while refusals of its type are still logged. A
-    // client that keeps sending them is disconnected.
-    bool Refuse(int client, GameMessageType type);
-    // Whether a line about the client may be logged now; each one that may is counted against the
-    // budget of its host and of all clients. Lines about players joining and leaving come out of budgets
-    // of their own, which the refusals of strangers' messages cannot spend.
-    bool MayLog(int client, bool aboutPlayers = false);
+    // Through the admission, at the role's clock.
+    bool Refuse(int client, GameMessageType type) { return admission.Refuse(client, type, Now()); }
+    bool MayLog(int client, bool aboutPlayers = false) { return admission.MayLog(client, aboutPlayers, Now()); }
     void HandleMessage(int client, Net::Message& message);
     void AddPlayers(int client, uint32_t count, const AddPlayerMessage::Player* entries);
     void RemoveClient(int client);
@@ -213,7 +167,6 @@ private:
     uint32_t nextStateFrame = 0;
     double preparedTime = 0.0;
     double nextStateTime = 0.0;
-    std::vector<ClientSlot> clients;
     Lockstep lockstep;
     // The lockstep's players, which the role adds and removes.
     std::vector<InputBuffer>& players = lockstep.players;
@@ -221,18 +174,9 @@ private:
     uint32_t chosenOption = 0;
     uint64_t optionSeed;
     MessageLimits limits;
-    LogBudget logBudget;
-    LogBudget playerLog;
-    LogBudget stayedLog;
     std::vector<uint32_t> offered;
-    // Who takes the seats of a full server, and which hosts may not connect for now.
-    SeatLine seatLine;
-    // Requests denied to hosts cooling down or holding their share of connections without players.
-    uint64_t deniedRequests = 0;
     // Since when the players present have been fewer than the high count; negative while they are not.
     double belowMostSince = -1.0;
-    // Messages refused from every client over the role's life.
-    uint64_t refusedMessages = 0;
     // The most players since Waiting began, or since the players were last too few for a vote; only a
     // higher count restarts its countdown.
     size_t mostPlayers = 0;
@@ -254,6 +198,9 @@ private:
     std::vector<ConnectionNotice> notices;
     Net::DefaultAllocator allocator;
     std::unique_ptr<Net::Server> server;
+    // The slots of the library's clients and who may take them.
+    Admission admission;
+    std::vector<ClientSlot>& clients = admission.clients;
     // Over every match of the role: frames stepped and the time spent playing them.
     uint64_t playedFrames = 0;
     int64_t playedTime = 0;
