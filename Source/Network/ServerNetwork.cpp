@@ -2,15 +2,10 @@
 
 #include "Engine/Foundation/Log.h"
 #include "Source/Data/DataRegistry.h"
-#include "Source/Data/TriggerData.h"
 #include "Source/GameTypes/GameType.h"
 #include "Source/Network/Messages/ControlMessages.h"
-#include "Source/Network/Messages/EventMessages.h"
-#include "Source/Network/Messages/GameStateMessage.h"
-#include "Source/Network/Messages/InputMessage.h"
 #include "Source/Network/ServerLines.h"
 #include "Source/Network/Vote.h"
-#include "Source/Network/WorldState.h"
 #include "Source/World/GameContext.h"
 #include "Source/World/World.h"
 
@@ -56,13 +51,6 @@ Net::ClientServerConfig AdmittingConfig(Net::ClientServerConfig config)
 
 // The stop line names the connections without players one host holds at once.
 constexpr int PlayerlessPerHost = SeatLine::PlayerlessPerHost;
-
-// The name a configuration travels by; empty for one the server does not have.
-std::string_view ConfigurationKey(const GameContext& context, uint32_t index)
-{
-    const GameConfiguration* configuration = context.registry ? context.registry->configurations.Get(index) : nullptr;
-    return configuration ? std::string_view(configuration->key) : std::string_view();
-}
 
 } // namespace
 
@@ -200,7 +188,7 @@ void ServerNetwork::Update(int64_t delta)
                                             {
                                                 message.duration = serverSettings.voteDuration;
                                                 for (size_t i = 0; i < votingOptions.size(); ++i)
-                                                    message.options[i].Set(ConfigurationKey(context, votingOptions[i]));
+                                                    message.options[i].Set(Vote::ConfigurationKey(context, votingOptions[i]));
                                             });
         }
         break;
@@ -407,105 +395,6 @@ RemotePlayerSlot* ServerNetwork::RemoteSlot(uint32_t player)
     return nullptr;
 }
 
-Slot* ServerNetwork::OwnPlayer(int client, uint32_t player, GameMessageType type, const char* what)
-{
-    for (const InputBuffer& buffer : players)
-        if (buffer.player == player && buffer.client == client)
-            return RemoteSlot(player);
-    if (Refuse(client, type))
-        Log::Write(ServerLines::NotItsPlayer(client, what, player));
-    return nullptr;
-}
-
-bool ServerNetwork::IsValidLoadout(const LoadoutParts& parts) const
-{
-    // The wire lets a part index equal to its list's count through; no part lies there.
-    return parts.head < limits.heads && parts.core < limits.cores && parts.arms < limits.arms &&
-           parts.legs < limits.legs;
-}
-
-void ServerNetwork::HandleMessage(int client, Net::Message& message)
-{
-    switch (static_cast<GameMessageType>(message.GetType()))
-    {
-    case GameMessageType::AddPlayer:
-    {
-        const auto& request = static_cast<const AddPlayerMessage&>(message);
-        ClientSlot& slot = clients[static_cast<size_t>(client)];
-        // A client that joins during a match waits for the next one, as its first request does.
-        if (state != NetworkState::Waiting && slot.playerCount == 0 && !slot.heldRequest)
-        {
-            slot.heldRequest = true;
-            slot.heldCount = request.count;
-            slot.heldPlayers = request.players;
-            break;
-        }
-        AddPlayers(client, request.count, request.players.data());
-        break;
-    }
-    case GameMessageType::SetLoadout:
-    {
-        const auto& loadout = static_cast<const SetLoadoutMessage&>(message);
-        Slot* slot = OwnPlayer(client, loadout.player, GameMessageType::SetLoadout, "a loadout");
-        if (slot && !IsValidLoadout(loadout.parts))
-        {
-            if (Refuse(client, GameMessageType::SetLoadout))
-                Log::Write(ServerLines::PartPastLists(client, loadout.player, false));
-        }
-        else if (slot)
-        {
-            slot->loadout.head = loadout.parts.head;
-            slot->loadout.core = loadout.parts.core;
-            slot->loadout.arms = loadout.parts.arms;
-            slot->loadout.legs = loadout.parts.legs;
-        }
-        break;
-    }
-    case GameMessageType::SetVote:
-    {
-        const auto& vote = static_cast<const SetVoteMessage&>(message);
-        if (Slot* slot = OwnPlayer(client, vote.player, GameMessageType::SetVote, "a vote"))
-            slot->vote = vote.choice;
-        break;
-    }
-    case GameMessageType::Input:
-    {
-        const auto& input = static_cast<const InputMessage&>(message);
-        const auto own = std::find_if(players.begin(), players.end(),
-                                      [&](const InputBuffer& buffer)
-                                      { return buffer.player == input.player && buffer.client == client; });
-        if (own == players.end())
-        {
-            if (Refuse(client, GameMessageType::Input))
-                Log::Write(ServerLines::NotItsPlayer(client, "input", input.player));
-        }
-        else
-            lockstep.Receive(*own, input.frame, input.input, state == NetworkState::Playing, Now());
-        break;
-    }
-    case GameMessageType::MissingConfiguration:
-    {
-        // Only a client the vote was sent to has a say: a stranger would leave without its cool-down.
-        const auto& missing = static_cast<const MissingConfigurationMessage&>(message);
-        if (!clients[static_cast<size_t>(client)].HasPlayers())
-        {
-            if (Refuse(client, GameMessageType::MissingConfiguration))
-                Log::Write(ServerLines::LacksConfigurationWithoutPlayers(client));
-            break;
-        }
-        if (MayLog(client, true))
-            Log::Write(
-                ServerLines::LacksConfiguration(client, ConfigurationKey(context, votingOptions[missing.option])));
-        admission.Dismiss(client);
-        break;
-    }
-    default:
-        if (Refuse(client, static_cast<GameMessageType>(message.GetType())))
-            Log::Write(ServerLines::ServerOnlyMessage(client, message.GetType()));
-        break;
-    }
-}
-
 void ServerNetwork::AddPlayers(int client, uint32_t requested, const AddPlayerMessage::Player* entries)
 {
     const uint32_t count = requested <= AddPlayerMessage::MaxPlayers ? requested : 0;
@@ -689,168 +578,6 @@ void ServerNetwork::StepFrames()
     }
 }
 
-template <class Message, class Fill> void ServerNetwork::SendTo(int client, bool reliable, const Fill& fill)
-{
-    constexpr GameMessageType type = Message::Type;
-    Net::Message* created = server->CreateMessage(client, static_cast<int>(type));
-    if (!created)
-        return;
-    fill(static_cast<Message&>(*created));
-    const int channel = static_cast<int>(GetMessageChannel(type, reliable));
-    if (server->CanSendMessage(client, channel))
-        server->SendMessage(client, channel, created);
-    else
-        server->ReleaseMessage(client, created);
-}
-
-template <class Message, class Fill> void ServerNetwork::Broadcast(bool reliable, const Fill& fill)
-{
-    for (size_t i = 0; i < clients.size(); ++i)
-        if (clients[i].HasPlayers())
-            SendTo<Message>(static_cast<int>(i), reliable, fill);
-}
-
-void ServerNetwork::SendPlayerAdded(int to, const InputBuffer& buffer)
-{
-    SendTo<PlayerAddedMessage>(to, true,
-                               [&](PlayerAddedMessage& message)
-                               {
-                                   message.client = static_cast<uint32_t>(buffer.client);
-                                   message.player = buffer.player;
-                                   message.localSlot = buffer.localSlot;
-                               });
-}
-
-void ServerNetwork::SendGameStates(bool reliable)
-{
-    for (size_t i = 0; i < clients.size(); ++i)
-        if (clients[i].HasPlayers())
-            SendTo<GameStateMessage>(static_cast<int>(i), reliable,
-                                     [&](GameStateMessage& message)
-                                     {
-                                         message.frame = lockstep.GetFrame();
-                                         GameState& seen = message.state;
-                                         seen.ownCount = seen.playerCount = seen.pickupCount = 0;
-                                         seen.platformCount = seen.projectileCount = 0;
-                                         // The buffers are walked in place: nothing is gathered per state.
-                                         for (const InputBuffer& buffer : players)
-                                             CollectViewer(context, seen,
-                                                           {buffer.player, static_cast<uint32_t>(buffer.client)},
-                                                           static_cast<uint32_t>(i));
-                                     });
-}
-
-void ServerNetwork::StepCameras()
-{
-    World* world = context.world;
-    if (!world)
-        return;
-    // The view of a client's player as the client's own screen would frame it.
-    static const float zoom = std::sqrt(512.0f);
-    constexpr float aspect = 0.75f;
-    const auto dt = static_cast<float>(serverSettings.gameStateUpdateRate);
-    for (Player* player : world->activePlayers)
-    {
-        Camera& camera = player->camera;
-        if (player->IsDead() && !camera.snap)
-            continue;
-        camera.Step(dt, zoom, aspect, {player->body.x, player->body.y}, player->GetCameraFocus(), world->bounds);
-    }
-}
-
-void ServerNetwork::SendScore(const std::vector<ScoreEntry>& teams, const std::vector<ScoreEntry>& scores,
-                              bool reliable)
-{
-    Broadcast<ScoreMessage>(reliable,
-                            [&](ScoreMessage& message)
-                            {
-                                const auto copy = [](const std::vector<ScoreEntry>& from, auto& to, uint32_t& count)
-                                {
-                                    count = static_cast<uint32_t>(std::min<size_t>(from.size(), to.size()));
-                                    for (uint32_t i = 0; i < count; ++i)
-                                        to[i] = {from[i].index, from[i].score};
-                                };
-                                copy(teams, message.teams, message.teamCount);
-                                copy(scores, message.players, message.playerCount);
-                            });
-}
-
-void ServerNetwork::SendPlayerSpawned(const Player& player)
-{
-    Broadcast<PlayerSpawnedMessage>(true,
-                                    [&](PlayerSpawnedMessage& message)
-                                    {
-                                        message.player = player.index;
-                                        message.position = {player.body.x, player.body.y};
-                                        message.facesLeft = player.aimDirection.x < 0.0f;
-                                    });
-}
-
-void ServerNetwork::SendPlayerKilled(const Player& victim, float angle, float speed)
-{
-    Broadcast<PlayerKilledMessage>(true,
-                                   [&](PlayerKilledMessage& message)
-                                   {
-                                       message.player = victim.index;
-                                       message.debrisAngle = angle * 57.29578f;
-                                       message.debrisSpeed = speed;
-                                   });
-}
-
-void ServerNetwork::SendPickupRemoved(uint16_t pickup, bool hadContents)
-{
-    Broadcast<PickupRemovedMessage>(true,
-                                    [&](PickupRemovedMessage& message)
-                                    {
-                                        message.pickup = pickup;
-                                        message.hasContents = hadContents;
-                                    });
-}
-
-void ServerNetwork::SendProjectileRemoved(uint16_t projectile)
-{
-    Broadcast<ProjectileRemovedMessage>(true, [&](ProjectileRemovedMessage& message) { message.entity = projectile; });
-}
-
-void ServerNetwork::SendTriggerRemoved(uint16_t trigger)
-{
-    Broadcast<TriggerRemovedMessage>(true, [&](TriggerRemovedMessage& message) { message.entity = trigger; });
-}
-
-void ServerNetwork::SendTriggerCreated(const Trigger& trigger)
-{
-    // A trigger without a definition could not be made again on the other side.
-    if (!trigger.data || !trigger.body)
-        return;
-    Broadcast<TriggerCreatedMessage>(true,
-                                     [&](TriggerCreatedMessage& message)
-                                     {
-                                         const TransformBody& body = *trigger.body;
-                                         message.trigger = trigger.id;
-                                         message.definition = trigger.data->index;
-                                         message.position = {body.x, body.y};
-                                         message.size = {body.width, body.height};
-                                         message.pivot = {body.pivotX, body.pivotY};
-                                         message.rotation = body.rotation * 57.29578f;
-                                         message.flipped = body.flipX != 0;
-                                     });
-}
-
-void ServerNetwork::SendGameTypeEvent(GameTypeEventClass eventClass, const GameTypeEvent& event)
-{
-    Broadcast<GameTypeEventMessage>(true,
-                                    [&](GameTypeEventMessage& message)
-                                    {
-                                        message.eventClass = static_cast<uint32_t>(eventClass);
-                                        message.kind = event.kind;
-                                        message.a = event.a;
-                                        message.b = event.b;
-                                        message.c = event.c;
-                                        message.player = event.player;
-                                        message.team = event.team;
-                                    });
-}
-
 void ServerNetwork::BeginLoading()
 {
     Log::Write(ServerLines::Entered(NetworkState::Loading));
@@ -864,7 +591,7 @@ void ServerNetwork::BeginLoading()
                                        [&](SetConfigurationMessage& message)
                                        {
                                            message.duration = serverSettings.loadDuration;
-                                           message.configuration.Set(ConfigurationKey(context, chosenOption));
+                                           message.configuration.Set(Vote::ConfigurationKey(context, chosenOption));
                                        });
 }
 

@@ -33,7 +33,9 @@ enum class GameTypeEventClass : uint32_t;
 // among three configurations, paces the clients through loading, preparing and starting, steps the
 // match in ticks of 1/60 s from the players' inputs (up to a deadline, repeating a late player's last
 // input), and ends each match with an intermission before the next vote. Owned by the game system;
-// everything, the library server included, runs on the application thread.
+// everything, the library server included, runs on the application thread. Its admission, vote and
+// lockstep are units of their own that it feeds; what it tells its clients is in ServerBroadcasts.cpp
+// and what it does with their messages in ServerMessages.cpp.
 class ServerNetwork final : public Network
 {
 public:
@@ -224,3 +226,24 @@ private:
     // The game system may stop a role again after it has stopped: the totals are logged once.
     bool countsLogged = false;
 };
+
+template <class Message, class Fill> inline void ServerNetwork::SendTo(int client, bool reliable, const Fill& fill)
+{
+    constexpr GameMessageType type = Message::Type;
+    Net::Message* created = server->CreateMessage(client, static_cast<int>(type));
+    if (!created)
+        return;
+    fill(static_cast<Message&>(*created));
+    const int channel = static_cast<int>(GetMessageChannel(type, reliable));
+    if (server->CanSendMessage(client, channel))
+        server->SendMessage(client, channel, created);
+    else
+        server->ReleaseMessage(client, created);
+}
+
+template <class Message, class Fill> inline void ServerNetwork::Broadcast(bool reliable, const Fill& fill)
+{
+    for (size_t i = 0; i < clients.size(); ++i)
+        if (clients[i].HasPlayers())
+            SendTo<Message>(static_cast<int>(i), reliable, fill);
+}

@@ -14,6 +14,12 @@ using namespace Lumvek;
 namespace Vote
 {
 
+std::string_view ConfigurationKey(const GameContext& context, uint32_t index)
+{
+    const GameConfiguration* configuration = context.registry ? context.registry->configurations.Get(index) : nullptr;
+    return configuration ? std::string_view(configuration->key) : std::string_view();
+}
+
 std::vector<uint32_t> OfferedConfigurations(const GameContext& context, uint32_t maximumPlayers)
 {
     std::vector<uint32_t> offered;

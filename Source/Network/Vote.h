@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string_view>
 #include <vector>
 
 class GameContext;
@@ -15,6 +16,9 @@ namespace Vote
 {
 
 using Options = std::array<uint32_t, 3>;
+
+// The name a configuration travels by; empty for one the server does not have.
+std::string_view ConfigurationKey(const GameContext& context, uint32_t index);
 
 // The configurations a vote may offer, by index: those whose key a message can carry and whose bots
 // and maximumPlayers players a match holds. Each one left out is logged.
