@@ -29,8 +29,9 @@ constexpr double LeastJoinSeconds = 3.0;
 Admission::Admission(Net::Server& server, double joinSeconds)
     : server(server), joinSeconds(std::max(joinSeconds, LeastJoinSeconds)), logBudget(HostLogLines, ClientLogLines),
       playerLog(HostLogLines, ClientLogLines), stayedLog(HostLogLines, ClientLogLines),
-      seatLine({[this] { return FreeSeats(); }, [this](const Net::Address& host) { return PlayerlessConnections(host); }},
-               this->joinSeconds)
+      seatLine(
+          {[this] { return FreeSeats(); }, [this](const Net::Address& host) { return PlayerlessConnections(host); }},
+          this->joinSeconds)
 {
 }
 

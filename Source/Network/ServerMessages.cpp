@@ -100,8 +100,8 @@ void ServerNetwork::HandleMessage(int client, Net::Message& message)
             break;
         }
         if (MayLog(client, true))
-            Log::Write(
-                ServerLines::LacksConfiguration(client, Vote::ConfigurationKey(context, votingOptions[missing.option])));
+            Log::Write(ServerLines::LacksConfiguration(client,
+                                                       Vote::ConfigurationKey(context, votingOptions[missing.option])));
         admission.Dismiss(client);
         break;
     }

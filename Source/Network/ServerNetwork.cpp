@@ -188,7 +188,8 @@ void ServerNetwork::Update(int64_t delta)
                                             {
                                                 message.duration = serverSettings.voteDuration;
                                                 for (size_t i = 0; i < votingOptions.size(); ++i)
-                                                    message.options[i].Set(Vote::ConfigurationKey(context, votingOptions[i]));
+                                                    message.options[i].Set(
+                                                        Vote::ConfigurationKey(context, votingOptions[i]));
                                             });
         }
         break;

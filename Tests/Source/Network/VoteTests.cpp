@@ -5,39 +5,17 @@
 
 #include <vector>
 
-// A namespace of its own: the program compiles its files in batches.
-namespace VoteTests
-{
-
-// The players' votes (a negative one is a player who left), and the configuration they choose among
-// the options 7, 8 and 9 after the previous vote chose 5.
+// The players' votes (-1 one of a player who left) and what they choose of 7, 8 and 9 after a vote for 5.
 TEST(VoteTest, TheMostVotedOptionWinsTheFirstOfATieAndWithoutAVoteThePreviousStands)
 {
-    struct Case
-    {
-        std::vector<int> votes;
-        uint32_t chosen;
+    const std::pair<std::vector<int>, uint32_t> rows[] = {
+        {{}, 5}, {{3, 4}, 5}, {{-1}, 5}, {{0}, 7}, {{2, 1, 2}, 9}, {{2, 1}, 8}, {{2, -1, 1}, 8}, {{0, 2, 2, 1, 1}, 8},
     };
-    const Case cases[] = {
-        {{}, 5},
-        {{3, 4}, 5},
-        {{-1}, 5},
-        {{0}, 7},
-        {{2, 1, 2}, 9},
-        {{2, 1}, 8},
-        {{2, -3, 1}, 8},
-        {{0, 2, 2, 1, 1}, 8},
-    };
-    for (const Case& row : cases)
+    for (const auto& [votes, chosen] : rows)
     {
-        std::vector<RemotePlayerSlot> voters(row.votes.size());
-        for (size_t i = 0; i < voters.size(); ++i)
-        {
-            voters[i].vote = static_cast<uint32_t>(row.votes[i] < 0 ? -row.votes[i] - 1 : row.votes[i]);
-            voters[i].removed = row.votes[i] < 0;
-        }
-        EXPECT_EQ(Vote::Tally(voters, {7, 8, 9}, 5), row.chosen) << testing::PrintToString(row.votes);
+        std::vector<RemotePlayerSlot> voters(votes.size());
+        for (size_t i = 0; i < votes.size(); ++i)
+            voters[i].vote = votes[i] < 0 ? 2 : static_cast<uint32_t>(votes[i]), voters[i].removed = votes[i] < 0;
+        EXPECT_EQ(Vote::Tally(voters, {7, 8, 9}, 5), chosen) << testing::PrintToString(votes);
     }
 }
-
-} // namespace VoteTests
