@@ -5,7 +5,6 @@
 #include "Source/Network/Admission.h"
 #include "Source/Network/Journal.h"
 #include "Source/Network/Lockstep.h"
-#include "Source/Network/LogBudget.h"
 #include "Source/Network/Messages/ControlMessages.h"
 #include "Source/Network/Messages/GameMessage.h"
 #include "Source/Network/Messages/MessageLimits.h"
