@@ -2,20 +2,15 @@
 
 #include "Engine/Foundation/Log.h"
 #include "Source/Data/DataRegistry.h"
-#include "Source/Data/TriggerData.h"
 #include "Source/GameTypes/GameType.h"
 #include "Source/Network/Messages/ControlMessages.h"
-#include "Source/Network/Messages/EventMessages.h"
-#include "Source/Network/Messages/GameStateMessage.h"
-#include "Source/Network/Messages/InputMessage.h"
 #include "Source/Network/ServerLines.h"
-#include "Source/Network/WorldState.h"
+#include "Source/Network/Vote.h"
 #include "Source/World/GameContext.h"
 #include "Source/World/World.h"
 
 #include <algorithm>
 #include <cmath>
-#include <random>
 #include <utility>
 
 using namespace Lumvek;
@@ -54,59 +49,20 @@ Net::ClientServerConfig AdmittingConfig(Net::ClientServerConfig config)
     return config;
 }
 
-// Frames stepped with an input missing that are logged one by one at the start of each stretch of them.
-constexpr uint32_t LoggedMissedFrames = 3;
-
-// A client's refused messages of one type that are logged, and the refusals of all types after which
-// it is disconnected: an honest client sends none.
-constexpr uint32_t LoggedRefusals = 3;
-constexpr uint32_t RefusalLimit = 100;
-// Lines a minute about one host's clients and about all clients: room for a full server's players to
-// come and go, and a few megabytes a day at most whatever strangers do.
-constexpr double HostLogLines = 20.0;
-constexpr double ClientLogLines = 120.0;
-// The least time a connection has to add its players, however short the countdown: a client learns
-// that it is connected and its request comes back a round trip after the server counted it, later on
-// a slow link or a busy machine.
-constexpr double LeastJoinSeconds = 3.0;
 // The stop line names the connections without players one host holds at once.
 constexpr int PlayerlessPerHost = SeatLine::PlayerlessPerHost;
-
-// Whether the input changes the game from the player's last one: its move or buttons, or the way the
-// player aims, which an aim inside the dead zone leaves as it was. Only the controls: the history a
-// client sends changes from frame to frame whatever its player does. Keeps the input for the next.
-bool ChangesPlay(ServerNetwork::InputBuffer& buffer, const PlayerInput& input)
-{
-    const Vector2 aim = input.GetAimDirection(buffer.aim);
-    const bool changed = input.move != buffer.lastInput.move || input.buttons != buffer.lastInput.buttons ||
-                         aim.x != buffer.aim.x || aim.y != buffer.aim.y;
-    buffer.lastInput = input;
-    buffer.aim = aim;
-    return changed;
-}
-
-// The name a configuration travels by; empty for one the server does not have.
-std::string_view ConfigurationKey(const GameContext& context, uint32_t index)
-{
-    const GameConfiguration* configuration = context.registry ? context.registry->configurations.Get(index) : nullptr;
-    return configuration ? std::string_view(configuration->key) : std::string_view();
-}
 
 } // namespace
 
 ServerNetwork::ServerNetwork(GameContext& context, const ServerSettings& settings, uint64_t seed,
                              Net::Transport* transport)
     : Network(settings), context(context), serverSettings(settings), optionSeed(seed), limits(LimitsOf(context)),
-      logBudget(HostLogLines, ClientLogLines), playerLog(HostLogLines, ClientLogLines),
-      stayedLog(HostLogLines, ClientLogLines),
-      seatLine(
-          {[this] { return FreeSeats(); }, [this](const Net::Address& host) { return PlayerlessConnections(host); }},
-          std::max<double>(settings.connectionTimeout, LeastJoinSeconds)),
       adapter(limits),
       server(transport ? std::make_unique<Net::Server>(allocator, GameServerKey, *transport, AdmittingConfig(config),
                                                        adapter, 0.0)
                        : std::make_unique<Net::Server>(allocator, GameServerKey, HostingAddress(settings),
-                                                       AdmittingConfig(config), adapter, 0.0))
+                                                       AdmittingConfig(config), adapter, 0.0)),
+      admission(*server, settings.connectionTimeout)
 {
     adapter.SetConnectionListener(
         [this](int client, bool connected)
@@ -116,14 +72,14 @@ ServerNetwork::ServerNetwork(GameContext& context, const ServerSettings& setting
             // same update.
             if (!connected)
                 return;
-            seatLine.Seated(server->GetClientAddress(client), server->GetClientId(client));
+            admission.GetSeatLine().Seated(server->GetClientAddress(client), server->GetClientId(client));
         });
     adapter.SetAdmissionCheck([this](const Net::Address& from, uint64_t id, bool answered)
-                              { return Admits(from, id, answered); });
+                              { return admission.Admits(from, id, answered, Now()); });
     serverSettings.maximumPlayers = std::clamp(serverSettings.maximumPlayers, 1u, MaxServerPlayers);
     // A full server votes at once: more players than it seats are never needed.
     serverSettings.minimumPlayers = std::min(serverSettings.minimumPlayers, serverSettings.maximumPlayers);
-    ChooseOfferedConfigurations();
+    offered = Vote::OfferedConfigurations(context, serverSettings.maximumPlayers);
     if (!server->Start(static_cast<int>(serverSettings.maximumPlayers)))
     {
         if (const int error = server->GetOpenError())
@@ -179,7 +135,7 @@ void ServerNetwork::Update(int64_t delta)
     }
     // The seats that freed since the last update are held before the socket is read: a stranger's
     // answer read first would take one held for a waiting client.
-    seatLine.HoldSeats(time);
+    admission.GetSeatLine().HoldSeats(time);
     // The socket is read before the payloads are taken, and the packet goes out once this update has
     // stepped and made its states: either the other way round holds a packet for a whole tick.
     server->AdvanceTime(time);
@@ -187,11 +143,12 @@ void ServerNetwork::Update(int64_t delta)
     CountPackets();
 
     HandleConnectionNotices();
-    AcceptClients();
+    // A full server turns newcomers away in Waiting; during a match players may still leave before it.
+    admission.Accept(state != NetworkState::Waiting || players.size() < serverSettings.maximumPlayers, time);
     AdmitClients();
     if (state == NetworkState::Playing)
         RemoveIdlePlayers(delta);
-    if (const uint64_t leftOut = logBudget.TakeReport(time) + playerLog.TakeReport(time) + stayedLog.TakeReport(time))
+    if (const uint64_t leftOut = admission.TakeLinesLeftOut(time))
         Log::Write(ServerLines::LinesLeftOut(leftOut));
     ReportOtherServers(time);
     for (int channel = 0; channel < 2 && state != NetworkState::Stopped; ++channel)
@@ -224,13 +181,15 @@ void ServerNetwork::Update(int64_t delta)
             Log::Write(ServerLines::Entered(NetworkState::Voting));
             MarkStayedClients();
             BeginTimedState(NetworkState::Voting, serverSettings.voteDuration);
-            ChooseOptions();
+            // Only configurations that exist and fit are offered.
+            votingOptions = Vote::ChooseOptions(offered, optionSeed);
             Broadcast<VotingOptionsMessage>(true,
                                             [&](VotingOptionsMessage& message)
                                             {
                                                 message.duration = serverSettings.voteDuration;
                                                 for (size_t i = 0; i < votingOptions.size(); ++i)
-                                                    message.options[i].Set(ConfigurationKey(context, votingOptions[i]));
+                                                    message.options[i].Set(
+                                                        Vote::ConfigurationKey(context, votingOptions[i]));
                                             });
         }
         break;
@@ -256,18 +215,18 @@ void ServerNetwork::Update(int64_t delta)
         break;
     case NetworkState::Playing:
     {
-        const uint32_t before = frame;
+        const uint32_t before = lockstep.GetFrame();
         StepFrames();
-        playedFrames += frame - before;
+        playedFrames += lockstep.GetFrame() - before;
         playedTime += delta;
-        if (state == NetworkState::Playing && time >= nextStateTime && frame >= nextStateFrame)
+        if (state == NetworkState::Playing && time >= nextStateTime && lockstep.GetFrame() >= nextStateFrame)
         {
             StepCameras();
             SendGameStates(false);
             // The schedule runs on from the state that was due, not from this update, or every period
             // would round up to whole updates; after a stall it starts again rather than bursting.
             nextStateTime = std::max(nextStateTime + serverSettings.gameStateUpdateRate, time);
-            nextStateFrame = frame + 1;
+            nextStateFrame = lockstep.GetFrame() + 1;
         }
         break;
     }
@@ -305,54 +264,6 @@ void ServerNetwork::HandleConnectionNotices()
     notices.clear();
 }
 
-bool ServerNetwork::Refuse(int client, GameMessageType type)
-{
-    ClientSlot& slot = clients[static_cast<size_t>(client)];
-    const size_t kind = std::min(static_cast<size_t>(type), slot.refusals.size() - 1);
-    const uint32_t count = ++slot.refusals[kind];
-    ++refusedMessages;
-    if (count == LoggedRefusals + 1 && MayLog(client))
-        Log::Write(ServerLines::RefusalsUnlogged(client, kind));
-    if (++slot.refusedTotal == RefusalLimit)
-    {
-        if (MayLog(client))
-            Log::Write(ServerLines::TooManyRefusals(client, RefusalLimit));
-        Dismiss(client);
-    }
-    return count <= LoggedRefusals && MayLog(client);
-}
-
-bool ServerNetwork::MayLog(int client, bool aboutPlayers)
-{
-    const ClientSlot& slot = clients[static_cast<size_t>(client)];
-    LogBudget& budget = !aboutPlayers ? logBudget : slot.stayed ? stayedLog : playerLog;
-    return budget.Take(slot.address, Now());
-}
-
-void ServerNetwork::AcceptClients()
-{
-    for (int i = 0; i < server->GetMaxClients(); ++i)
-    {
-        ClientSlot& slot = clients[static_cast<size_t>(i)];
-        if (slot.client >= 0 || !server->IsClientConnected(i))
-            continue;
-        // The countdown goes on: a connection without players, every few seconds, would otherwise hold
-        // the server in Waiting for good. Players restart it as they come. During a match players may
-        // still leave before the next Waiting, where a full server turns newcomers away.
-        slot.address = server->GetClientAddress(i);
-        if (MayLog(i))
-            Log::Write(ServerLines::Connected(i));
-        if (state != NetworkState::Waiting || players.size() < serverSettings.maximumPlayers)
-        {
-            slot.client = i;
-            slot.playerCount = 0;
-            slot.arrival = Now();
-        }
-        else
-            server->DisconnectClient(i);
-    }
-}
-
 void ServerNetwork::AdmitClients()
 {
     const double time = Now();
@@ -374,49 +285,10 @@ void ServerNetwork::AdmitClients()
         // Connections that only keep themselves alive would hold the slots, in a match as in Waiting,
         // and every honest player who comes after them would be denied. One made in a match that the
         // next Waiting reaches first has its time from then.
-        const double limit = std::max<double>(serverSettings.connectionTimeout, LeastJoinSeconds);
+        const double limit = admission.GetJoinSeconds();
         if (time - std::max(slot.arrival, waitingSince) > limit)
-            SendAway(static_cast<int>(i), ServerLines::NoPlayerWithin(limit));
+            admission.SendAway(static_cast<int>(i), ServerLines::NoPlayerWithin(limit), time);
     }
-}
-
-bool ServerNetwork::Admits(const Net::Address& from, uint64_t id, bool answered)
-{
-    const SeatLine::Verdict verdict = seatLine.Admits(from, id, answered, Now());
-    deniedRequests += verdict == SeatLine::Verdict::Refused ? 1 : 0;
-    return verdict == SeatLine::Verdict::Admitted;
-}
-
-size_t ServerNetwork::FreeSeats() const
-{
-    size_t free = 0;
-    for (int i = 0; i < server->GetMaxClients(); ++i)
-        free += server->IsClientConnected(i) ? 0 : 1;
-    return free;
-}
-
-int ServerNetwork::PlayerlessConnections(const Net::Address& host) const
-{
-    int playerless = 0;
-    for (int i = 0; i < server->GetMaxClients(); ++i)
-        if (server->IsClientConnected(i) && SeatLine::HostOf(server->GetClientAddress(i)) == host &&
-            !clients[static_cast<size_t>(i)].HoldsPlayers())
-            ++playerless;
-    return playerless;
-}
-
-void ServerNetwork::Dismiss(int client)
-{
-    clients[static_cast<size_t>(client)].dismissed = true;
-    server->DisconnectClient(client);
-}
-
-void ServerNetwork::SendAway(int client, const std::string& why)
-{
-    const double wait = seatLine.CoolDown(clients[static_cast<size_t>(client)].address, Now());
-    if (MayLog(client))
-        Log::Write(ServerLines::SentAway(client, why, wait));
-    Dismiss(client);
 }
 
 void ServerNetwork::RemoveIdlePlayers(int64_t delta)
@@ -440,7 +312,7 @@ void ServerNetwork::RemoveIdlePlayers(int64_t delta)
         if (!slot.HasPlayers() || count == 0)
             continue;
         if (count == slot.playerCount)
-            SendAway(client, ServerLines::NoNewInput(limit));
+            admission.SendAway(client, ServerLines::NoNewInput(limit), Now());
         else if (MayLog(client, true))
             Log::Write(ServerLines::IdlePlayersRemoved(client, static_cast<size_t>(count), limit));
         // Its players go now, whether or not the client does: the match plays on without them.
@@ -478,25 +350,6 @@ void ServerNetwork::MarkStayedClients()
         if (!slot.joinLogged && MayLog(static_cast<int>(i), true))
             Log::Write(ServerLines::Stayed(static_cast<int>(i), slot.playerCount));
         slot.joinLogged = true;
-    }
-}
-
-void ServerNetwork::ChooseOfferedConfigurations()
-{
-    for (uint32_t i = 0; i < ConfigurationCount(context); ++i)
-    {
-        const GameConfiguration* configuration = context.registry->configurations.Get(i);
-        if (!configuration)
-            continue;
-        // Bots take the ids the players leave, and every one needs a player record of the world.
-        const size_t bots = configuration->bots.size();
-        if (configuration->key.size() > ConfigurationName::MaxLength)
-            Log::Write(ServerLines::NameTooLongForVote(configuration->key, ConfigurationName::MaxLength));
-        else if (bots + serverSettings.maximumPlayers <= World::PlayerCount)
-            offered.push_back(i);
-        else
-            Log::Write(ServerLines::LeftOutOfVote(configuration->name, bots, serverSettings.maximumPlayers,
-                                                  World::PlayerCount));
     }
 }
 
@@ -543,117 +396,6 @@ RemotePlayerSlot* ServerNetwork::RemoteSlot(uint32_t player)
     return nullptr;
 }
 
-Slot* ServerNetwork::OwnPlayer(int client, uint32_t player, GameMessageType type, const char* what)
-{
-    for (const InputBuffer& buffer : players)
-        if (buffer.player == player && buffer.client == client)
-            return RemoteSlot(player);
-    if (Refuse(client, type))
-        Log::Write(ServerLines::NotItsPlayer(client, what, player));
-    return nullptr;
-}
-
-bool ServerNetwork::IsValidLoadout(const LoadoutParts& parts) const
-{
-    // The wire lets a part index equal to its list's count through; no part lies there.
-    return parts.head < limits.heads && parts.core < limits.cores && parts.arms < limits.arms &&
-           parts.legs < limits.legs;
-}
-
-void ServerNetwork::HandleMessage(int client, Net::Message& message)
-{
-    switch (static_cast<GameMessageType>(message.GetType()))
-    {
-    case GameMessageType::AddPlayer:
-    {
-        const auto& request = static_cast<const AddPlayerMessage&>(message);
-        ClientSlot& slot = clients[static_cast<size_t>(client)];
-        // A client that joins during a match waits for the next one, as its first request does.
-        if (state != NetworkState::Waiting && slot.playerCount == 0 && !slot.heldRequest)
-        {
-            slot.heldRequest = true;
-            slot.heldCount = request.count;
-            slot.heldPlayers = request.players;
-            break;
-        }
-        AddPlayers(client, request.count, request.players.data());
-        break;
-    }
-    case GameMessageType::SetLoadout:
-    {
-        const auto& loadout = static_cast<const SetLoadoutMessage&>(message);
-        Slot* slot = OwnPlayer(client, loadout.player, GameMessageType::SetLoadout, "a loadout");
-        if (slot && !IsValidLoadout(loadout.parts))
-        {
-            if (Refuse(client, GameMessageType::SetLoadout))
-                Log::Write(ServerLines::PartPastLists(client, loadout.player, false));
-        }
-        else if (slot)
-        {
-            slot->loadout.head = loadout.parts.head;
-            slot->loadout.core = loadout.parts.core;
-            slot->loadout.arms = loadout.parts.arms;
-            slot->loadout.legs = loadout.parts.legs;
-        }
-        break;
-    }
-    case GameMessageType::SetVote:
-    {
-        const auto& vote = static_cast<const SetVoteMessage&>(message);
-        if (Slot* slot = OwnPlayer(client, vote.player, GameMessageType::SetVote, "a vote"))
-            slot->vote = vote.choice;
-        break;
-    }
-    case GameMessageType::Input:
-    {
-        const auto& input = static_cast<const InputMessage&>(message);
-        const auto own = std::find_if(players.begin(), players.end(),
-                                      [&](const InputBuffer& buffer)
-                                      { return buffer.player == input.player && buffer.client == client; });
-        if (own == players.end())
-        {
-            if (Refuse(client, GameMessageType::Input))
-                Log::Write(ServerLines::NotItsPlayer(client, "input", input.player));
-        }
-        // A frame already stepped or one too far ahead comes from a client that fell out of step: dropped
-        // quietly.
-        else if (input.frame >= frame && input.frame - frame < InputFrames)
-        {
-            const uint32_t index = input.frame % InputFrames;
-            // The deadline of the frame stepped next, and a frame's length for each frame beyond it; outside
-            // play the deadlines stand still.
-            if (!own->present[index] && state == NetworkState::Playing)
-                inputTiming.Add((deadline - Now()) / Lumvek::PreciseTickSeconds + (input.frame - frame));
-            own->inputs[index] = input.input;
-            own->present[index] = true;
-            if (ChangesPlay(*own, input.input))
-                own->idleSeconds = 0.0;
-        }
-        break;
-    }
-    case GameMessageType::MissingConfiguration:
-    {
-        // Only a client the vote was sent to has a say: a stranger would leave without its cool-down.
-        const auto& missing = static_cast<const MissingConfigurationMessage&>(message);
-        if (!clients[static_cast<size_t>(client)].HasPlayers())
-        {
-            if (Refuse(client, GameMessageType::MissingConfiguration))
-                Log::Write(ServerLines::LacksConfigurationWithoutPlayers(client));
-            break;
-        }
-        if (MayLog(client, true))
-            Log::Write(
-                ServerLines::LacksConfiguration(client, ConfigurationKey(context, votingOptions[missing.option])));
-        Dismiss(client);
-        break;
-    }
-    default:
-        if (Refuse(client, static_cast<GameMessageType>(message.GetType())))
-            Log::Write(ServerLines::ServerOnlyMessage(client, message.GetType()));
-        break;
-    }
-}
-
 void ServerNetwork::AddPlayers(int client, uint32_t requested, const AddPlayerMessage::Player* entries)
 {
     const uint32_t count = requested <= AddPlayerMessage::MaxPlayers ? requested : 0;
@@ -665,7 +407,7 @@ void ServerNetwork::AddPlayers(int client, uint32_t requested, const AddPlayerMe
         Log::Write(ServerLines::Adding(count, client));
     if (!fits)
     {
-        Dismiss(client);
+        admission.Dismiss(client);
         return;
     }
     slot.playerCount = static_cast<int32_t>(count);
@@ -728,7 +470,7 @@ void ServerNetwork::RemoveClient(int client)
     // players waited for the next match dodged no time limit: it leaves as a player does.
     if (!slot.HoldsPlayers() && !slot.dismissed)
     {
-        const double wait = seatLine.CoolDown(slot.address, Now());
+        const double wait = admission.GetSeatLine().CoolDown(slot.address, Now());
         if (MayLog(client))
             Log::Write(ServerLines::LeftWithoutPlayers(client, wait));
     }
@@ -781,32 +523,10 @@ void ServerNetwork::RemovePlayer(std::vector<InputBuffer>::iterator buffer)
     }
 }
 
-void ServerNetwork::ChooseOptions()
-{
-    // Only configurations that exist and fit are offered: with fewer than three, the list repeats.
-    std::mt19937 random(static_cast<uint32_t>(optionSeed ^ (optionSeed >> 32)));
-    optionSeed = optionSeed * 6364136223846793005ull + 1442695040888963407ull;
-    std::array<uint32_t, 3> order = {1, 2, 0};
-    if (random() % 3 == 2)
-        order = {2, 1, 0};
-    for (uint32_t i = 0; i < 3; ++i)
-        votingOptions[i] = offered.empty() ? 0 : offered[order[i] % offered.size()];
-}
-
 void ServerNetwork::TallyVotes()
 {
-    std::array<uint32_t, 3> counts{};
     // Players who left keep their slots until the match ends, not their say.
-    for (const RemotePlayerSlot& slot : context.configuration.remotePlayers)
-        if (!slot.removed && slot.vote < 3)
-            ++counts[slot.vote];
-    uint32_t best = 0;
-    for (uint32_t i = 0; i < 3; ++i)
-        if (counts[i] > best)
-        {
-            best = counts[i];
-            chosenOption = votingOptions[i];
-        }
+    chosenOption = Vote::Tally(context.configuration.remotePlayers, votingOptions, chosenOption);
     if (context.registry && chosenOption < ConfigurationCount(context))
         if (const GameConfiguration* chosen = context.registry->configurations.Get(chosenOption))
             context.configuration = *chosen;
@@ -844,240 +564,19 @@ void ServerNetwork::StepFrames()
     // deadline's clock, against which each client measures how early its own inputs arrive and keeps
     // its lead (a client whose start message came late learns so from them). The cost is that the
     // states come later by the clients' spare.
-    while (state == NetworkState::Playing && time >= deadline)
+    while (state == NetworkState::Playing && lockstep.IsDue(time))
     {
-        const uint32_t index = frame % InputFrames;
-        const bool complete = std::all_of(players.begin(), players.end(),
-                                          [&](const InputBuffer& buffer) { return buffer.present[index]; });
-        if (lastStepTime >= 0.0)
-            longestStepGap = std::max(longestStepGap, time - lastStepTime);
-        lastStepTime = time;
-        if (!complete)
-        {
-            ++incompleteFrames;
-            if (++missedStretch <= LoggedMissedFrames && missedLines.Take(Net::Address(), time))
-                Log::Write(ServerLines::MissedInput(frame));
-            lastMissedFrame = frame;
-        }
-        else
-            EndMissedStretch();
-        for (InputBuffer& buffer : players)
-        {
-            if (!buffer.present[index])
-                buffer.inputs[index] = buffer.inputs[(index + InputFrames - 1) % InputFrames];
+        const uint32_t index = lockstep.TakeFrame(time);
+        for (const InputBuffer& buffer : players)
             if (Slot* slot = RemoteSlot(buffer.player); slot && slot->player)
                 slot->player->input = buffer.inputs[index];
-            buffer.present[index] = false;
-        }
         const float dt = static_cast<float>(Lumvek::PreciseTickSeconds);
         if (context.world)
             context.world->Step(dt);
         if (context.gameType)
             context.gameType->Update(dt);
-        ++frame;
-        deadline += Lumvek::PreciseTickSeconds;
+        lockstep.Advance();
     }
-}
-
-void ServerNetwork::InputTiming::Add(double framesEarly)
-{
-    // Written so that a time that is not a number counts as late.
-    const double tenths = std::clamp(std::round(framesEarly * 10.0), static_cast<double>(LatestTenths),
-                                     static_cast<double>(EarliestTenths));
-    ++counts[static_cast<size_t>((tenths >= LatestTenths ? tenths : LatestTenths) - LatestTenths)];
-    ++total;
-}
-
-double ServerNetwork::InputTiming::Quantile(double share) const
-{
-    if (total == 0)
-        return 0.0;
-    // The input at that rank, counting the latest first.
-    const auto rank = static_cast<uint64_t>(std::clamp(share, 0.0, 1.0) * static_cast<double>(total - 1));
-    uint64_t below = 0;
-    size_t bin = 0;
-    while (bin + 1 < counts.size() && below + counts[bin] <= rank)
-        below += counts[bin++];
-    return static_cast<double>(static_cast<int32_t>(bin) + LatestTenths) / 10.0;
-}
-
-ServerNetwork::InputTiming ServerNetwork::InputTiming::Since(const InputTiming& earlier) const
-{
-    InputTiming since;
-    for (size_t i = 0; i < counts.size(); ++i)
-        since.counts[i] = counts[i] - std::min(counts[i], earlier.counts[i]);
-    for (const uint64_t count : since.counts)
-        since.total += count;
-    return since;
-}
-
-void ServerNetwork::EndMissedStretch()
-{
-    if (missedStretch > LoggedMissedFrames && missedLines.Take(Net::Address(), Now()))
-        Log::Write(ServerLines::MissedMore(missedStretch - LoggedMissedFrames, lastMissedFrame));
-    missedStretch = 0;
-}
-
-template <class Message, class Fill> void ServerNetwork::SendTo(int client, bool reliable, const Fill& fill)
-{
-    constexpr GameMessageType type = Message::Type;
-    Net::Message* created = server->CreateMessage(client, static_cast<int>(type));
-    if (!created)
-        return;
-    fill(static_cast<Message&>(*created));
-    const int channel = static_cast<int>(GetMessageChannel(type, reliable));
-    if (server->CanSendMessage(client, channel))
-        server->SendMessage(client, channel, created);
-    else
-        server->ReleaseMessage(client, created);
-}
-
-template <class Message, class Fill> void ServerNetwork::Broadcast(bool reliable, const Fill& fill)
-{
-    for (size_t i = 0; i < clients.size(); ++i)
-        if (clients[i].HasPlayers())
-            SendTo<Message>(static_cast<int>(i), reliable, fill);
-}
-
-void ServerNetwork::SendPlayerAdded(int to, const InputBuffer& buffer)
-{
-    SendTo<PlayerAddedMessage>(to, true,
-                               [&](PlayerAddedMessage& message)
-                               {
-                                   message.client = static_cast<uint32_t>(buffer.client);
-                                   message.player = buffer.player;
-                                   message.localSlot = buffer.localSlot;
-                               });
-}
-
-void ServerNetwork::SendGameStates(bool reliable)
-{
-    for (size_t i = 0; i < clients.size(); ++i)
-        if (clients[i].HasPlayers())
-            SendTo<GameStateMessage>(static_cast<int>(i), reliable,
-                                     [&](GameStateMessage& message)
-                                     {
-                                         message.frame = frame;
-                                         GameState& seen = message.state;
-                                         seen.ownCount = seen.playerCount = seen.pickupCount = 0;
-                                         seen.platformCount = seen.projectileCount = 0;
-                                         // The buffers are walked in place: nothing is gathered per state.
-                                         for (const InputBuffer& buffer : players)
-                                             CollectViewer(context, seen,
-                                                           {buffer.player, static_cast<uint32_t>(buffer.client)},
-                                                           static_cast<uint32_t>(i));
-                                     });
-}
-
-void ServerNetwork::StepCameras()
-{
-    World* world = context.world;
-    if (!world)
-        return;
-    // The view of a client's player as the client's own screen would frame it.
-    static const float zoom = std::sqrt(512.0f);
-    constexpr float aspect = 0.75f;
-    const auto dt = static_cast<float>(serverSettings.gameStateUpdateRate);
-    for (Player* player : world->activePlayers)
-    {
-        Camera& camera = player->camera;
-        if (player->IsDead() && !camera.snap)
-            continue;
-        camera.Step(dt, zoom, aspect, {player->body.x, player->body.y}, player->GetCameraFocus(), world->bounds);
-    }
-}
-
-void ServerNetwork::SendScore(const std::vector<ScoreEntry>& teams, const std::vector<ScoreEntry>& scores,
-                              bool reliable)
-{
-    Broadcast<ScoreMessage>(reliable,
-                            [&](ScoreMessage& message)
-                            {
-                                const auto copy = [](const std::vector<ScoreEntry>& from, auto& to, uint32_t& count)
-                                {
-                                    count = static_cast<uint32_t>(std::min<size_t>(from.size(), to.size()));
-                                    for (uint32_t i = 0; i < count; ++i)
-                                        to[i] = {from[i].index, from[i].score};
-                                };
-                                copy(teams, message.teams, message.teamCount);
-                                copy(scores, message.players, message.playerCount);
-                            });
-}
-
-void ServerNetwork::SendPlayerSpawned(const Player& player)
-{
-    Broadcast<PlayerSpawnedMessage>(true,
-                                    [&](PlayerSpawnedMessage& message)
-                                    {
-                                        message.player = player.index;
-                                        message.position = {player.body.x, player.body.y};
-                                        message.facesLeft = player.aimDirection.x < 0.0f;
-                                    });
-}
-
-void ServerNetwork::SendPlayerKilled(const Player& victim, float angle, float speed)
-{
-    Broadcast<PlayerKilledMessage>(true,
-                                   [&](PlayerKilledMessage& message)
-                                   {
-                                       message.player = victim.index;
-                                       message.debrisAngle = angle * 57.29578f;
-                                       message.debrisSpeed = speed;
-                                   });
-}
-
-void ServerNetwork::SendPickupRemoved(uint16_t pickup, bool hadContents)
-{
-    Broadcast<PickupRemovedMessage>(true,
-                                    [&](PickupRemovedMessage& message)
-                                    {
-                                        message.pickup = pickup;
-                                        message.hasContents = hadContents;
-                                    });
-}
-
-void ServerNetwork::SendProjectileRemoved(uint16_t projectile)
-{
-    Broadcast<ProjectileRemovedMessage>(true, [&](ProjectileRemovedMessage& message) { message.entity = projectile; });
-}
-
-void ServerNetwork::SendTriggerRemoved(uint16_t trigger)
-{
-    Broadcast<TriggerRemovedMessage>(true, [&](TriggerRemovedMessage& message) { message.entity = trigger; });
-}
-
-void ServerNetwork::SendTriggerCreated(const Trigger& trigger)
-{
-    // A trigger without a definition could not be made again on the other side.
-    if (!trigger.data || !trigger.body)
-        return;
-    Broadcast<TriggerCreatedMessage>(true,
-                                     [&](TriggerCreatedMessage& message)
-                                     {
-                                         const TransformBody& body = *trigger.body;
-                                         message.trigger = trigger.id;
-                                         message.definition = trigger.data->index;
-                                         message.position = {body.x, body.y};
-                                         message.size = {body.width, body.height};
-                                         message.pivot = {body.pivotX, body.pivotY};
-                                         message.rotation = body.rotation * 57.29578f;
-                                         message.flipped = body.flipX != 0;
-                                     });
-}
-
-void ServerNetwork::SendGameTypeEvent(GameTypeEventClass eventClass, const GameTypeEvent& event)
-{
-    Broadcast<GameTypeEventMessage>(true,
-                                    [&](GameTypeEventMessage& message)
-                                    {
-                                        message.eventClass = static_cast<uint32_t>(eventClass);
-                                        message.kind = event.kind;
-                                        message.a = event.a;
-                                        message.b = event.b;
-                                        message.c = event.c;
-                                        message.player = event.player;
-                                        message.team = event.team;
-                                    });
 }
 
 void ServerNetwork::BeginLoading()
@@ -1093,7 +592,7 @@ void ServerNetwork::BeginLoading()
                                        [&](SetConfigurationMessage& message)
                                        {
                                            message.duration = serverSettings.loadDuration;
-                                           message.configuration.Set(ConfigurationKey(context, chosenOption));
+                                           message.configuration.Set(Vote::ConfigurationKey(context, chosenOption));
                                        });
 }
 
@@ -1129,13 +628,9 @@ void ServerNetwork::BeginStarting()
     // The clients count their frames from this message, and the first deadline from when the countdown
     // ended: it leaves now rather than with the next update's packet.
     server->SendPackets();
-    frame = 0;
     nextStateFrame = 0;
     nextStateTime = 0.0;
-    deadline = preparedTime + serverSettings.forceUpdateTimeout;
-    lastStepTime = -1.0;
-    for (InputBuffer& buffer : players)
-        buffer.present.fill(false);
+    lockstep.Start(preparedTime + serverSettings.forceUpdateTimeout);
 }
 
 void ServerNetwork::SaveJournal()
@@ -1151,7 +646,7 @@ void ServerNetwork::SaveJournal()
                               });
     Log::Write(ServerLines::Entered(NetworkState::Ended));
     ++endedMatches;
-    EndMissedStretch();
+    lockstep.EndMissedStretch(Now());
     if (journalWriter)
         savedJournal = journalWriter(journal);
     BeginTimedState(NetworkState::Ended, settings.endDuration);
@@ -1204,18 +699,18 @@ void ServerNetwork::Stop()
         return;
     if (!countsLogged)
     {
-        EndMissedStretch();
-        Log::Write(ServerLines::PlayTotals({playedFrames, playedTime / 1'000'000, incompleteFrames,
-                                            std::llround(longestStepGap * 1000.0), inputTiming.total,
-                                            inputTiming.Quantile(0.5), inputTiming.Quantile(0.05)}));
+        lockstep.EndMissedStretch(Now());
+        const InputTiming& timing = lockstep.GetInputTiming();
+        Log::Write(ServerLines::PlayTotals({playedFrames, playedTime / 1'000'000, lockstep.GetIncompleteFrames(),
+                                            std::llround(lockstep.GetLongestStepGap() * 1000.0), timing.total,
+                                            timing.Quantile(0.5), timing.Quantile(0.05)}));
         Log::Write(ServerLines::PacketTotals(packets.sent, packets.received));
         const Net::NetcodeCounters& counters = server->GetCounters();
         Log::Write(ServerLines::ConnectionLayerTotals(counters.packetsReceived, counters.TotalDropped(),
                                                       counters.requestsForOtherServers,
                                                       counters.packetsDropped[Net::PACKET_READ_BUSY]));
-        Log::Write(ServerLines::RefusalTotals(refusedMessages, logBudget.GetLeftOut() + playerLog.GetLeftOut() +
-                                                                   stayedLog.GetLeftOut()));
-        Log::Write(ServerLines::DeniedTotals(deniedRequests, PlayerlessPerHost));
+        Log::Write(ServerLines::RefusalTotals(admission.GetRefusedMessages(), admission.GetLinesLeftOut()));
+        Log::Write(ServerLines::DeniedTotals(admission.GetDeniedRequests(), PlayerlessPerHost));
         countsLogged = true;
     }
     Log::Write(ServerLines::Entered(NetworkState::Stopped));

@@ -2,8 +2,9 @@
 
 #include "Libraries/Net/Memory.h"
 #include "Libraries/Net/Server.h"
+#include "Source/Network/Admission.h"
 #include "Source/Network/Journal.h"
-#include "Source/Network/LogBudget.h"
+#include "Source/Network/Lockstep.h"
 #include "Source/Network/Messages/ControlMessages.h"
 #include "Source/Network/Messages/GameMessage.h"
 #include "Source/Network/Messages/MessageLimits.h"
@@ -31,46 +32,18 @@ enum class GameTypeEventClass : uint32_t;
 // among three configurations, paces the clients through loading, preparing and starting, steps the
 // match in ticks of 1/60 s from the players' inputs (up to a deadline, repeating a late player's last
 // input), and ends each match with an intermission before the next vote. Owned by the game system;
-// everything, the library server included, runs on the application thread.
+// everything, the library server included, runs on the application thread. Its admission, vote and
+// lockstep are units of their own that it feeds; what it tells its clients is in ServerBroadcasts.cpp
+// and what it does with their messages in ServerMessages.cpp.
 class ServerNetwork final : public Network
 {
 public:
-    static constexpr uint32_t InputFrames = 120;
-
-    // One player added by a client, with its inputs by frame modulo InputFrames.
-    struct InputBuffer
-    {
-        uint8_t player = 0;
-        int32_t client = 0;
-        uint32_t localSlot = 0;
-        std::array<PlayerInput, InputFrames> inputs{};
-        std::array<bool, InputFrames> present{};
-        // The last input the client sent for the player, the way its aim last pointed (zero before it
-        // pointed any way), and the seconds of play since they last changed the game.
-        PlayerInput lastInput{};
-        Lumvek::Vector2 aim{};
-        double idleSeconds = 0.0;
-    };
+    static constexpr uint32_t InputFrames = Lockstep::InputFrames;
+    using InputBuffer = Lockstep::InputBuffer;
+    using InputTiming = Lockstep::InputTiming;
 
     // Binds to HostingIp:HostingPort, or to the transport when one is given (tests run several roles in
     // one process); the transport must outlive the role. The seed picks the voting options.
-    // How early the players' inputs came, by tenths of a frame before their deadlines: the first copy of
-    // each player's input for each frame counts once. The application thread's, as the whole role is.
-    struct InputTiming
-    {
-        // Earlier or later ones are counted at the ends of the range.
-        static constexpr int32_t EarliestTenths = 10 * static_cast<int32_t>(InputFrames);
-        static constexpr int32_t LatestTenths = -100;
-        std::array<uint64_t, EarliestTenths - LatestTenths + 1> counts{};
-        uint64_t total = 0;
-
-        void Add(double framesEarly);
-        // The frames early that the share (0 to 1) of the inputs came at most; 0 while none came.
-        double Quantile(double share) const;
-        // What was counted since the earlier timing.
-        InputTiming Since(const InputTiming& earlier) const;
-    };
-
     ServerNetwork(GameContext& context, const ServerSettings& settings, uint64_t seed,
                   Net::Transport* transport = nullptr);
     ~ServerNetwork() override;
@@ -113,52 +86,22 @@ public:
     bool LastPlayerLeft() const override { return lastPlayerLeft; }
     Net::Address GetAddress() const { return server->GetAddress(); }
     const std::vector<InputBuffer>& GetPlayers() const { return players; }
-    uint32_t GetFrame() const { return frame; }
+    uint32_t GetFrame() const { return lockstep.GetFrame(); }
     // Frames stepped, over every match, while some player's input for them had not come.
-    uint64_t GetIncompleteFrames() const { return incompleteFrames; }
+    uint64_t GetIncompleteFrames() const { return lockstep.GetIncompleteFrames(); }
     // Over every match: how early the inputs came before their frames' deadlines.
-    const InputTiming& GetInputTiming() const { return inputTiming; }
+    const InputTiming& GetInputTiming() const { return lockstep.GetInputTiming(); }
     // The longest time, in seconds of the role's clock, between two frames stepped in one match.
-    double GetLongestStepGap() const { return longestStepGap; }
+    double GetLongestStepGap() const { return lockstep.GetLongestStepGap(); }
     const std::array<uint32_t, 3>& GetVotingOptions() const override { return votingOptions; }
     uint32_t GetChosenOption() const { return chosenOption; }
     // The configurations the vote offers: those whose bots and MaximumPlayers players a match holds.
     // Empty when none does, and the server cannot run.
     const std::vector<uint32_t>& GetOfferedConfigurations() const { return offered; }
-    const SeatLine& GetSeatLine() const { return seatLine; }
+    const SeatLine& GetSeatLine() const { return admission.GetSeatLine(); }
 
 private:
-    struct ClientSlot
-    {
-        int32_t client = -1;
-        int32_t playerCount = -1;
-        // Where the connection came from, for the log's budget; kept until the slot is cleared.
-        Net::Address address;
-        // Messages refused from the connection, by type and in all.
-        std::array<uint32_t, GameMessageTypeCount> refusals{};
-        uint32_t refusedTotal = 0;
-        // When the connection was taken in: it has the connection timeout from then, or from the start
-        // of Waiting if later, to add its players.
-        double arrival = 0.0;
-        // A request for players that came outside Waiting, made once Waiting begins.
-        bool heldRequest = false;
-        // Its players were there when a vote began, and the line about its joining was written: lines
-        // about clients that stayed come from an allowance strangers who leave within seconds cannot
-        // spend.
-        bool stayed = false;
-        bool joinLogged = false;
-        // The server disconnected it: its leaving was not its own.
-        bool dismissed = false;
-        uint8_t heldCount = 0;
-        std::array<AddPlayerMessage::Player, AddPlayerMessage::MaxPlayers> heldPlayers{};
-        bool HasPlayers() const { return client >= 0 && playerCount >= 1; }
-        // Its players are in, or wait for the next match: either way it is no connection without players.
-        bool HoldsPlayers() const
-        {
-            return HasPlayers() ||
-                   (client >= 0 && heldRequest && heldCount >= 1 && heldCount <= AddPlayerMessage::MaxPlayers);
-        }
-    };
+    using ClientSlot = Admission::ClientSlot;
     // A slot's client arriving (true) or leaving, as the library told it.
     struct ConnectionNotice
     {
@@ -170,23 +113,10 @@ private:
     // Removes the players of every client the library saw leave since the last call, before the slot
     // can pass to anyone else.
     void HandleConnectionNotices();
-    // Takes in every new connection, whatever the state, so that what it sends is read.
-    void AcceptClients();
     // In Waiting makes the requests held since the match; in any state disconnects the connections
     // that asked for no player within the connection timeout of their arrival or of the last Waiting's
     // start.
     void AdmitClients();
-    // Whether the line lets a connection from the address in now; counts the requests refused for their
-    // host. Asked from inside the library's update, also when no seat is free.
-    bool Admits(const Net::Address& from, uint64_t id, bool answered);
-    size_t FreeSeats() const;
-    // The host's connections that hold no players and wait for none: it may hold only a few.
-    int PlayerlessConnections(const Net::Address& host) const;
-    // Disconnects a client that held a seat without playing, with one line, and lets its host connect
-    // again only after a cooldown.
-    void SendAway(int client, const std::string& why);
-    // The server's own disconnect of a client, as opposed to one that leaves.
-    void Dismiss(int client);
     // During play, removes the players whose client sent no input that changes the game for
     // InactivityTimeout seconds; a client left without players is sent away.
     void RemoveIdlePlayers(int64_t delta);
@@ -196,27 +126,20 @@ private:
     void LowerMostPlayers();
     // As a vote begins: its clients' players stayed, and a joining whose line was left out is told now.
     void MarkStayedClients();
-    // Leaves out of the vote the configurations whose bots and players a match cannot hold.
-    void ChooseOfferedConfigurations();
     // The last player left before any match ended, or while other connections wait to add players: the
     // server goes back to waiting for players, leaving the match it was starting, if any.
     void ReturnToWaiting();
     void BeginWaiting();
-    // Counts a message refused from the client: true while refusals of its type are still logged. A
-    // client that keeps sending them is disconnected.
-    bool Refuse(int client, GameMessageType type);
-    // Whether a line about the client may be logged now; each one that may is counted against the
-    // budget of its host and of all clients. Lines about players joining and leaving come out of budgets
-    // of their own, which the refusals of strangers' messages cannot spend.
-    bool MayLog(int client, bool aboutPlayers = false);
+    // Through the admission, at the role's clock.
+    bool Refuse(int client, GameMessageType type) { return admission.Refuse(client, type, Now()); }
+    bool MayLog(int client, bool aboutPlayers = false) { return admission.MayLog(client, aboutPlayers, Now()); }
     void HandleMessage(int client, Net::Message& message);
     void AddPlayers(int client, uint32_t count, const AddPlayerMessage::Player* entries);
     void RemoveClient(int client);
-    void ChooseOptions();
+    // Takes the vote, and shares the players over the chosen configuration's teams.
     void TallyVotes();
+    // Steps every frame whose deadline has come, while the match lasts.
     void StepFrames();
-    // Logs how many frames of the stretch with an input missing went unlogged, and starts a new one.
-    void EndMissedStretch();
     // The configuration player a client's message names; null (with a message) when the id is not one
     // of that client's players.
     struct Slot* OwnPlayer(int client, uint32_t player, GameMessageType type, const char* what);
@@ -242,29 +165,19 @@ private:
     GameContext& context;
     ServerSettings serverSettings;
     int64_t elapsed = 0;
-    uint32_t frame = 0;
     uint32_t nextStateFrame = 0;
     double preparedTime = 0.0;
     double nextStateTime = 0.0;
-    double deadline = 0.0;
-    std::vector<ClientSlot> clients;
-    std::vector<InputBuffer> players;
+    Lockstep lockstep;
+    // The lockstep's players, which the role adds and removes.
+    std::vector<InputBuffer>& players = lockstep.players;
     std::array<uint32_t, 3> votingOptions{};
     uint32_t chosenOption = 0;
     uint64_t optionSeed;
     MessageLimits limits;
-    LogBudget logBudget;
-    LogBudget playerLog;
-    LogBudget stayedLog;
     std::vector<uint32_t> offered;
-    // Who takes the seats of a full server, and which hosts may not connect for now.
-    SeatLine seatLine;
-    // Requests denied to hosts cooling down or holding their share of connections without players.
-    uint64_t deniedRequests = 0;
     // Since when the players present have been fewer than the high count; negative while they are not.
     double belowMostSince = -1.0;
-    // Messages refused from every client over the role's life.
-    uint64_t refusedMessages = 0;
     // The most players since Waiting began, or since the players were last too few for a vote; only a
     // higher count restarts its countdown.
     size_t mostPlayers = 0;
@@ -286,24 +199,12 @@ private:
     std::vector<ConnectionNotice> notices;
     Net::DefaultAllocator allocator;
     std::unique_ptr<Net::Server> server;
-    // Over every match of the role: frames stepped, the time spent playing them, and the frames stepped
-    // while some player's input was not there.
+    // The slots of the library's clients and who may take them.
+    Admission admission;
+    std::vector<ClientSlot>& clients = admission.clients;
+    // Over every match of the role: frames stepped and the time spent playing them.
     uint64_t playedFrames = 0;
     int64_t playedTime = 0;
-    uint64_t incompleteFrames = 0;
-    InputTiming inputTiming;
-    // When the last frame of the match was stepped (negative before its first), and the longest time
-    // between two frames stepped: updates that stall show here, however the frames catch up after.
-    double lastStepTime = -1.0;
-    double longestStepGap = 0.0;
-    // The frames stepped with an input missing in a row, up to the one stepped last: only the first of
-    // them are logged one by one, the rest as a count once the stretch ends.
-    uint32_t missedStretch = 0;
-    uint32_t lastMissedFrame = 0;
-    // A client that sends its inputs every other frame starts a stretch each time: the lines about
-    // stretches come out of an allowance of their own, 60 a minute whoever is late, and the stop line
-    // counts every frame.
-    LogBudget missedLines{60.0, 60.0};
     // The library's counts per slot as last seen, which start again with each new connection, and the
     // totals they add up to.
     struct PacketCounts
@@ -324,3 +225,24 @@ private:
     // The game system may stop a role again after it has stopped: the totals are logged once.
     bool countsLogged = false;
 };
+
+template <class Message, class Fill> inline void ServerNetwork::SendTo(int client, bool reliable, const Fill& fill)
+{
+    constexpr GameMessageType type = Message::Type;
+    Net::Message* created = server->CreateMessage(client, static_cast<int>(type));
+    if (!created)
+        return;
+    fill(static_cast<Message&>(*created));
+    const int channel = static_cast<int>(GetMessageChannel(type, reliable));
+    if (server->CanSendMessage(client, channel))
+        server->SendMessage(client, channel, created);
+    else
+        server->ReleaseMessage(client, created);
+}
+
+template <class Message, class Fill> inline void ServerNetwork::Broadcast(bool reliable, const Fill& fill)
+{
+    for (size_t i = 0; i < clients.size(); ++i)
+        if (clients[i].HasPlayers())
+            SendTo<Message>(static_cast<int>(i), reliable, fill);
+}
