@@ -1,3 +1,4 @@
+#include "Engine/Foundation/Tick.h"
 #include "Libraries/Net/Socket.h"
 #include "Source/Data/WeaponData.h"
 #include "Source/Network/ClientNetwork.h"
@@ -39,7 +40,7 @@ namespace
 {
 
 constexpr int64_t TickNanoseconds = 16'666'667;
-constexpr float Tick = 1.0f / 60.0f;
+constexpr float Tick = Lumvek::TickSeconds;
 
 class ClientNetworkTest : public testing::Test
 {
@@ -437,7 +438,7 @@ TEST(ClientNetworkEvents, EventsChangeWhatTheyNameOnTheClientsWorld)
 {
     MatchTesting::Match match(true);
     match.AddLocal(0, 0, 0);
-    match.AddBot(1, 1);
+    match.AddBot(1, 1).loadout.core = match.ownRegistry.cores.FindIndex("Jetpack");
     match.Load("Crossroads");
     GameType& rules = match.CreateRules();
     Player& own = match.Place(0, {8.0f, 4.0f});
@@ -475,11 +476,16 @@ TEST(ClientNetworkEvents, EventsChangeWhatTheyNameOnTheClientsWorld)
     killed.player = 16;
     client.ApplyMessage(killed);
     EXPECT_TRUE(rules.GetRespawns().empty());
+    // The victim flies its jetpack: the kill ends the part's use, and with it the loop it plays.
+    other.input[PlayerAction::Use] = 1;
+    other.UpdateParts(Lumvek::TickSeconds);
+    ASSERT_TRUE(other.core->discharging);
     killed.player = 1;
     killed.debrisAngle = 450.0f;
     killed.debrisSpeed = 3.0f;
     client.ApplyMessage(killed);
     EXPECT_TRUE(other.IsDead());
+    EXPECT_FALSE(other.core->discharging);
     EXPECT_FALSE(other.body.active);
     ASSERT_EQ(rules.GetRespawns().size(), 1u);
     EXPECT_EQ(rules.GetRespawns()[0].player, &other);

@@ -1,3 +1,4 @@
+#include "Engine/Foundation/Tick.h"
 #include "Libraries/Net/Client.h"
 #include "Libraries/Net/ConnectToken.h"
 #include "Libraries/Net/NetcodeClient.h"
@@ -31,7 +32,7 @@ namespace ServerNetworkTests
 namespace
 {
 
-constexpr double Tick = 1.0 / 60.0;
+constexpr double Tick = Lumvek::PreciseTickSeconds;
 
 // A client of the test's own making, speaking the game's messages over the in-memory network; it may
 // send what no honest client would.

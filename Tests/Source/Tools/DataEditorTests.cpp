@@ -1,3 +1,4 @@
+#include "Engine/Foundation/Tick.h"
 #include "Engine/Foundation/File.h"
 #include "Engine/Foundation/FileManager.h"
 #include "Engine/Foundation/Json.h"
@@ -271,7 +272,7 @@ TEST(PartInspectors, ARebuiltRigKeepsTheHeldWeaponAndGivesTheHatItsNewBone)
     // The blades turn on the rebuilt rig, not on the freed one.
     player.head->discharging = true;
     for (int i = 0; i < 120; ++i)
-        player.head->Animate(1.0f / 60.0f);
+        player.head->Animate(Lumvek::TickSeconds);
     game.world = nullptr;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Engine/Foundation/Tick.h"
 #include "Engine/Runtime/Core/Application.h"
 #include "Engine/Runtime/Graphics/RecordingGraphicsDevice.h"
 #include "Engine/Runtime/Gui/Gui.h"
@@ -66,7 +67,7 @@ public:
     void Quit() override {}
 
     // One frame of the Gui and the tools; the device's queue is left for the test to read.
-    void Frame(float seconds = 1.0f / 60.0f)
+    void Frame(float seconds = Lumvek::TickSeconds)
     {
         device->GetCommands().clear();
         const auto nanoseconds = static_cast<int64_t>(double(seconds) * 1e9);

@@ -1,3 +1,4 @@
+#include "Engine/Foundation/Tick.h"
 #include "Source/World/Camera.h"
 
 #include <gtest/gtest.h>
@@ -79,7 +80,7 @@ double Noise(double x, double y, double z)
 
 } // namespace Reference
 
-constexpr float Frame = 1.0f / 60.0f;
+constexpr float Frame = Lumvek::TickSeconds;
 constexpr float BaseWidth = 16.0f;
 constexpr float Aspect = 0.5f;
 // Large enough to leave the view alone.

@@ -1,3 +1,4 @@
+#include "Engine/Foundation/Tick.h"
 #include "Source/World/Character.h"
 
 #include "Engine/Foundation/File.h"
@@ -27,7 +28,7 @@ using AnimationTesting::Scene;
 namespace
 {
 
-constexpr float FrameSeconds = 1.0f / 60.0f;
+constexpr float FrameSeconds = Lumvek::TickSeconds;
 
 // A table of three animations named A, B and C.
 struct ThreeAnimations

@@ -1,3 +1,4 @@
+#include "Engine/Foundation/Tick.h"
 #include "Source/World/PlayerInput.h"
 
 #include "Source/World/Camera.h"
@@ -151,7 +152,7 @@ TEST(PlayerInput, TheMouseAimsFromThePlayersPointOnScreen)
         Camera camera;
         camera.pixelRect = {0.0f, 0.0f, 640.0f, 360.0f};
         camera.snap = true;
-        camera.Step(1.0f / 60.0f, 16.0f, 0.5625f, player, CameraFocus(), {0.0f, 0.0f, 100.0f, 100.0f});
+        camera.Step(Lumvek::TickSeconds, 16.0f, 0.5625f, player, CameraFocus(), {0.0f, 0.0f, 100.0f, 100.0f});
         Devices devices;
         devices.origin = camera.ToWindow(player, 360.0f);
         devices.mouse.position = {cursor.x, cursor.y};
