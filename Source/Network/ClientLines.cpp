@@ -163,6 +163,12 @@ std::string WaitsForPlayers(const std::string& server, bool added, size_t here)
                           "its vote or in the intermission after a match, and adds this client's players once it "
                           "waits for players again",
                           server);
+    // The client does not know the server's MinimumPlayers: with company it can say only what the vote
+    // waits for beside it.
+    if (here > 1)
+        return FormatText("this client waits for the vote: the server {} begins it once no one has joined for its "
+                          "ConnectionTimeout and MinimumPlayers are here, or at once when it is full ({} here now)",
+                          server, here);
     return FormatText(
         "this client waits for players: the server {} begins a vote once enough have joined ({} here now)", server,
         here);

@@ -25,6 +25,10 @@ TEST(RoleLines, EachLineTellsWhatTheFactsShow)
          "vote or in the intermission after a match, and adds this client's players once it waits for players again"},
         {ClientLines::WaitsForPlayers("10.0.0.1:40000", true, 1),
          "this client waits for players: the server 10.0.0.1:40000 begins a vote once enough have joined (1 here now)"},
+        // Past one player the client cannot tell whether more are needed: it names what the vote waits for.
+        {ClientLines::WaitsForPlayers("10.0.0.1:40000", true, 5),
+         "this client waits for the vote: the server 10.0.0.1:40000 begins it once no one has joined for its "
+         "ConnectionTimeout and MinimumPlayers are here, or at once when it is full (5 here now)"},
         // The server was there until it turned the client away: no checklist of a server never reached.
         {ClientLines::NotConnected(turnedAwayThenSilent),
          "could not connect to 10.0.0.1:40000 (connection request timed out): the server, which had turned this "
