@@ -412,7 +412,7 @@ bool ReadMember(BlueprintReader& reader, StringView key, Duration& value)
     reader.Pop();
     if (!read)
         reader.Refuse(key, "a duration was expected: seconds from 0 up, a whole count of ticks from 0 up (-1 for the "
-                           "largest), or \"{}_seconds\", \"{}_ticks\" or \"{}_hertz\" alike");
+                           "largest), or \"N_seconds\", \"N_ticks\" or \"N_hertz\" alike");
     return read;
 }
 

@@ -5,6 +5,8 @@
 
 #include <cerrno>
 #include <cmath>
+#include <array>
+#include <cstdio>
 #include <cstring>
 
 using namespace Lumvek;
@@ -12,9 +14,12 @@ using namespace Lumvek;
 namespace
 {
 
-float Tenths(float frames)
+// A number of frames with one decimal, as the text shows it.
+std::string Tenths(float frames)
 {
-    return std::round(frames * 10.0f) / 10.0f;
+    std::array<char, 32> text{};
+    std::snprintf(text.data(), text.size(), "%.1f", double(frames));
+    return text.data();
 }
 
 // What a player can check when no answer came: a request that times out tells nothing of why, unless the
