@@ -80,6 +80,7 @@ SdlApplication::SdlApplication(StringView name, StringView language, const Appli
         int height = 0;
         SDL_GetWindowSize(window, &width, &height);
         graphicsDevice->SetWindow(window, static_cast<float>(width), static_cast<float>(height), 1.0f);
+        deviceWindowSize = {width, height};
     }
 }
 
@@ -119,6 +120,10 @@ void SdlApplication::CreateWindow(const ApplicationConfig& config)
     const int top = desktop.y + desktop.h / 2 - height / 2;
 
     const uint32_t style = borderless ? SDL_WINDOW_BORDERLESS : 0;
+    // The click that gives the window the focus acts as well: on X11 SDL drops a press that comes
+    // with the focus unless told otherwise, so a maker back from another program clicked Save for
+    // nothing. Set before the window exists, which reads it; the environment variable still wins.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     OpenGL::OpenGLGraphicsDevice::PrepareWindowAttributes();
     window = SDL_CreateWindow(GetName().c_str(), left, top, width, height, style | SDL_WINDOW_OPENGL);
     if (window)
@@ -161,6 +166,7 @@ void SdlApplication::FrameLoop()
     ChangeState(StateRequest::Resume);
     while (running.load())
     {
+        FollowWindowSize();
         Update();
         Render();
     }
@@ -175,6 +181,18 @@ void SdlApplication::FrameLoop()
     event.type = SDL_QUIT;
     event.quit.timestamp = SDL_GetTicks();
     SDL_PushEvent(&event);
+}
+
+void SdlApplication::FollowWindowSize()
+{
+    if (!graphicsDevice || !window || !windowHasGl)
+        return;
+    std::pair<int32_t, int32_t> size;
+    cursorTracking.clientSize.Load(size.first, size.second);
+    if (size == deviceWindowSize || size.first <= 0 || size.second <= 0)
+        return;
+    deviceWindowSize = size;
+    graphicsDevice->SetSize(static_cast<float>(size.first), static_cast<float>(size.second), 1.0f);
 }
 
 int32_t SdlApplication::MessageLoop()
@@ -337,6 +355,7 @@ void SdlApplication::HandleSdlWindowEvent(const SDL_WindowEvent& event)
         HandleWindowEvent(WindowEvent::Maximized);
         break;
     case SDL_WINDOWEVENT_SIZE_CHANGED:
+        // The frame loop gives the new size to the graphics device (FollowWindowSize).
         cursorTracking.clientSize.Store(event.data1, event.data2);
         break;
     case SDL_WINDOWEVENT_CLOSE:

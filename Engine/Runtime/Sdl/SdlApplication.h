@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 
 namespace Lumvek
 {
@@ -67,6 +68,10 @@ protected:
 
 private:
     void CreateWindow(const ApplicationConfig& config);
+    // Application thread, between frames: gives the graphics device the window's size when the main
+    // thread has seen it change, so that the picture fills the window at its new size. The device
+    // resizes its target textures then, on the thread that draws with them.
+    void FollowWindowSize();
     void HandleEvent(const SDL_Event& event);
     void HandleSdlWindowEvent(const SDL_WindowEvent& event);
     // What closing the window does: ends the frame loop, joins the application thread, destroys the
@@ -77,6 +82,8 @@ private:
 
     SDL_Window* window = nullptr;
     uint32_t windowId = 0;
+    // The window size the graphics device was last given; the application thread's once it runs.
+    std::pair<int32_t, int32_t> deviceWindowSize{0, 0};
     // Whether the window can take an OpenGL context (a driver without OpenGL gives a plain one).
     bool windowHasGl = false;
     // The controller device, which takes SDL's controller events on the main thread.

@@ -425,3 +425,38 @@ TEST(SdlApplication, KeyMouseAndWheelEventsReachTheInputDevices)
     EXPECT_NE(host.application->GetControllerDevice(), nullptr);
     EXPECT_NE(host.application->GetMotionDevice(), nullptr);
 }
+
+TEST(SdlApplication, AResizedWindowResizesThePicture)
+{
+    Host host;
+    // The sizes a window manager gives, one after the other, and the picture drawn for each: the
+    // window's own size, its aspect kept within 4:3 to 16:9.
+    const struct
+    {
+        int32_t width, height;
+        DeviceSize picture;
+    } sizes[] = {{1280, 800, {1280, 800}}, {500, 400, {500, 375}}};
+    const auto resize = [&](size_t i)
+    {
+        SDL_Event event{};
+        event.type = SDL_WINDOWEVENT;
+        event.window.windowID = host.windowId;
+        event.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
+        event.window.data1 = sizes[i].width;
+        event.window.data2 = sizes[i].height;
+        PushEvent(event);
+    };
+    size_t reached = 0;
+    resize(0);
+    host.system->onUpdate = [&](int update)
+    {
+        if (host.application->GetGraphicsDevice()->GetSize() == sizes[reached].picture && ++reached < 2)
+            resize(reached);
+        // A bound on frames, not on time, for a size that never arrives.
+        if (reached == 2 || update == 100000)
+            host.application->Quit();
+    };
+    host.application->Run();
+    host.application->MessageLoop();
+    EXPECT_EQ(reached, 2u);
+}
