@@ -6,6 +6,7 @@
 #include "Engine/Foundation/Pattern.h"
 #include "Engine/Foundation/Texture.h"
 #include "Engine/Runtime/Graphics/GraphicsDevice.h"
+#include "Engine/Runtime/Input/InputEvents.h"
 #include "Source/Data/NamedAssets.h"
 #include "Source/Tools/Inspectors/PolygonInspector.h"
 #include "Source/Tools/Tools.h"
@@ -81,6 +82,8 @@ std::string typed;
 bool pressHeldBack = false;
 // Characters typed this frame that Dear ImGui cannot hold, for the field typed into to refuse.
 std::vector<uint32_t> refusedCharacters;
+// Whether the input being drawn holds one line, for a paste into it (PastedText).
+bool drawingOneLine = true;
 
 // The field being typed into, drawn, refuses the characters the host kept from Dear ImGui, a line each.
 void RefuseCharacters(Lumvek::StringView field)
@@ -463,13 +466,11 @@ bool Angle(Lumvek::StringView label, float* radians)
 
 uint32_t SecondsToTicks(double seconds)
 {
-    if (!(seconds > 0.0))
-        return 0;
-    // Sixty to the second in double, as a file's seconds read: the float tick length is long by a tick
-    // in every 19 million.
-    const double ticks = std::round(seconds * 60.0);
-    return ticks >= double(std::numeric_limits<uint32_t>::max()) ? std::numeric_limits<uint32_t>::max()
-                                                                 : static_cast<uint32_t>(ticks);
+    // As a file's seconds read; seconds beyond every count are the largest.
+    uint32_t ticks = 0;
+    if (!Lumvek::TicksFromSeconds(seconds, ticks))
+        return seconds > 0.0 ? std::numeric_limits<uint32_t>::max() : 0;
+    return ticks;
 }
 
 bool RateToTicks(double hertz, uint32_t& ticks)
@@ -477,7 +478,7 @@ bool RateToTicks(double hertz, uint32_t& ticks)
     if (!(hertz > 0.0) || !std::isfinite(hertz))
         return false;
     // A period past the longest duration has no count: taking the longest would change the rate.
-    if (std::round(60.0 / hertz) > double(std::numeric_limits<uint32_t>::max()))
+    if (std::round(Lumvek::TicksPerSecond / hertz) > double(std::numeric_limits<uint32_t>::max()))
         return false;
     ticks = std::max<uint32_t>(1, SecondsToTicks(1.0 / hertz));
     return true;
@@ -547,7 +548,7 @@ bool TickRow(Lumvek::StringView label, uint32_t* ticks, const TickForm& form)
 
 std::string SecondsText(uint32_t ticks)
 {
-    return TicksText(double(ticks) / 60.0, ticks, ReadSeconds);
+    return TicksText(double(ticks) / Lumvek::TicksPerSecond, ticks, ReadSeconds);
 }
 
 std::string ReadSeconds(Lumvek::StringView text, uint32_t& ticks)
@@ -557,7 +558,7 @@ std::string ReadSeconds(Lumvek::StringView text, uint32_t& ticks)
         return why;
     if (seconds < 0.0)
         return "below 0";
-    if (std::round(seconds * 60.0) > double(LongestDuration))
+    if (std::round(seconds * Lumvek::TicksPerSecond) > double(LongestDuration))
         return "beyond the longest duration";
     ticks = SecondsToTicks(seconds);
     return {};
@@ -565,7 +566,7 @@ std::string ReadSeconds(Lumvek::StringView text, uint32_t& ticks)
 
 uint32_t StepSeconds(uint32_t ticks, bool up, bool fast)
 {
-    const uint32_t by = fast ? 60 : 6;
+    const uint32_t by = fast ? Lumvek::TicksPerSecond : Lumvek::TicksPerSecond / 10;
     if (up)
         return LongestDuration - ticks < by ? LongestDuration : ticks + by;
     return ticks < by ? 0 : ticks - by;
@@ -574,7 +575,7 @@ uint32_t StepSeconds(uint32_t ticks, bool up, bool fast)
 std::string RateText(uint32_t ticks)
 {
     // No rate has a period of 0 ticks to read back as.
-    return ticks == 0 ? std::string("0.000") : TicksText(60.0 / double(ticks), ticks, ReadRate);
+    return ticks == 0 ? std::string("0.000") : TicksText(Lumvek::TicksPerSecond / double(ticks), ticks, ReadRate);
 }
 
 std::string ReadRate(Lumvek::StringView text, uint32_t& ticks)
@@ -592,7 +593,7 @@ std::string ReadRate(Lumvek::StringView text, uint32_t& ticks)
 uint32_t StepRate(uint32_t ticks, bool faster, bool fast)
 {
     const double by = fast ? 1.0 : 0.1;
-    const double rate = ticks == 0 ? 0.0 : 60.0 / double(ticks);
+    const double rate = ticks == 0 ? 0.0 : Lumvek::TicksPerSecond / double(ticks);
     uint32_t stepped = ticks;
     if (RateToTicks(faster ? rate + by : rate - by, stepped) && stepped != ticks)
         return stepped;
@@ -647,8 +648,10 @@ bool TextInput(const char* id, Lumvek::StringView field, std::string* value, flo
         at += std::max(length, 1);
     }
     const ImGuiInputTextFlags flags = whole ? ImGuiInputTextFlags_None : ImGuiInputTextFlags_ReadOnly;
-    const bool changed = height > 0.0f ? ImGui::InputTextMultiline(id, value, ImVec2(0.0f, height), flags)
-                                       : ImGui::InputText(id, value, flags);
+    drawingOneLine = !(height > 0.0f);
+    const bool changed = drawingOneLine ? ImGui::InputText(id, value, flags)
+                                        : ImGui::InputTextMultiline(id, value, ImVec2(0.0f, height), flags);
+    drawingOneLine = true;
     if (ImGui::IsItemActive())
         RefuseCharacters(field);
     if (!whole && ImGui::IsItemHovered())
@@ -898,6 +901,32 @@ void TypeCharacter(uint32_t codePoint)
         refusedCharacters.push_back(codePoint);
     else
         ImGui::GetIO().AddInputCharacter(codePoint);
+}
+
+std::string PastedText(const char* text)
+{
+    std::string pasted;
+    // Line breaks or tabs met since the last character kept.
+    bool apart = false;
+    for (const char32_t character : Lumvek::DecodeText(text))
+    {
+        if (character > IM_UNICODE_CODEPOINT_MAX)
+        {
+            refusedCharacters.push_back(character);
+            continue;
+        }
+        if (drawingOneLine && (character == '\n' || character == '\r' || character == '\t'))
+        {
+            apart = !pasted.empty();
+            continue;
+        }
+        if (apart && pasted.back() != ' ' && character != ' ')
+            pasted += ' ';
+        apart = false;
+        char encoded[5];
+        pasted += ImTextCharToUtf8(encoded, character);
+    }
+    return pasted;
 }
 
 void EndFrame()

@@ -126,6 +126,11 @@ bool IsTypingNumber();
 // U+FFFD for one past U+FFFF: that one is kept back, and the field typed into refuses it with a line
 // naming the field, the rest of the text kept.
 void TypeCharacter(uint32_t codePoint);
+// The clipboard's text as a paste gives it to the field being drawn, read as typed text is: bytes
+// that are not UTF-8 are dropped, and a character past U+FFFF is kept back for the field to refuse
+// with TypeCharacter's line. In a one-line field each run of line breaks and tabs between words
+// becomes one space (none at either end), so that lines pasted together keep their words apart.
+std::string PastedText(const char* text);
 // After Dear ImGui's frame: characters no field took are dropped, as Dear ImGui drops them.
 void EndFrame();
 // The host's Dear ImGui goes: a text typed and not handed over is dropped with it, so that no field of

@@ -149,26 +149,28 @@ void Tools::Setup()
     current = this;
     PropertyInput::SetDevice(GetDevice());
     auto* sdl = dynamic_cast<Lumvek::SdlApplication*>(GetApplication());
-    if (!sdl)
-        return;
-    textCursor = sdl->textRing.WriteIndex();
+    if (sdl)
+        textCursor = sdl->textRing.WriteIndex();
     // Ctrl+C and Ctrl+V reach other programs through the system's clipboard, which needs a window;
-    // without one Dear ImGui keeps its own, between the tools' fields.
-    if (!sdl->GetWindow())
-        return;
+    // without one the tools keep their own, between their fields. Either way a paste is read as typed
+    // text is, so that it puts in a field nothing typing could not.
+    systemClipboard = sdl && sdl->GetWindow() ? sdl : nullptr;
     ImGui::SetCurrentContext(context);
     ImGuiIO& io = ImGui::GetIO();
     io.ClipboardUserData = this;
     io.SetClipboardTextFn = [](void* tools, const char* text)
     {
-        if (auto* host = dynamic_cast<Lumvek::SdlApplication*>(static_cast<Tools*>(tools)->GetApplication()))
-            host->SetClipboardText(text);
+        Tools& self = *static_cast<Tools*>(tools);
+        if (self.systemClipboard)
+            self.systemClipboard->SetClipboardText(text);
+        else
+            self.ownClipboard = text;
     };
     io.GetClipboardTextFn = [](void* tools) -> const char*
     {
         Tools& self = *static_cast<Tools*>(tools);
-        auto* host = dynamic_cast<Lumvek::SdlApplication*>(self.GetApplication());
-        self.clipboard = host ? host->GetClipboardText() : std::string();
+        const std::string text = self.systemClipboard ? self.systemClipboard->GetClipboardText() : self.ownClipboard;
+        self.clipboard = PropertyInput::PastedText(text.c_str());
         return self.clipboard.c_str();
     };
 }

@@ -25,6 +25,7 @@ class World;
 namespace Lumvek
 {
 class GraphicsDevice;
+class SdlApplication;
 } // namespace Lumvek
 
 // A measured quantity the tools may show: a running count, a history of samples over a period, and
@@ -165,8 +166,12 @@ private:
     std::vector<std::unique_ptr<Inspector>> inspectors;
     uint32_t nextWindowId = 0;
     bool inFrame = false;
-    // The system clipboard's text as Dear ImGui last asked for it, which it reads until it asks again.
+    // The clipboard's text as Dear ImGui last asked for it, as a paste gives it to the field, which it
+    // reads until it asks again.
     std::string clipboard;
+    // The host whose system clipboard Ctrl+C and Ctrl+V use; without a window, the tools' own text.
+    Lumvek::SdlApplication* systemClipboard = nullptr;
+    std::string ownClipboard;
 
     // The application thread's view of the devices.
     uint32_t keyboardCursor = 0;

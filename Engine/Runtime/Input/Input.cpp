@@ -104,10 +104,11 @@ MouseButton MouseButtonFromMask(uint64_t buttonMask)
     }
 }
 
-void PushText(TextRing& ring, const char* text)
+std::u32string DecodeText(const char* text)
 {
+    std::u32string codePoints;
     if (!text)
-        return;
+        return codePoints;
     const auto* bytes = reinterpret_cast<const unsigned char*>(text);
     while (*bytes)
     {
@@ -137,9 +138,16 @@ void PushText(TextRing& ring, const char* text)
             ++bytes;
             continue;
         }
-        ring.Push({codePoint});
+        codePoints.push_back(codePoint);
         bytes += length;
     }
+    return codePoints;
+}
+
+void PushText(TextRing& ring, const char* text)
+{
+    for (const char32_t codePoint : DecodeText(text))
+        ring.Push({codePoint});
 }
 
 } // namespace Lumvek

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <type_traits>
 
 namespace Lumvek
@@ -110,7 +111,10 @@ using ControllerRing = EventRing<ControllerEvent, 40>;
 // Not a power of two: the ring's counter wraps at a multiple of its size below 2^32.
 using TextRing = EventRing<TextEvent, 60>;
 
-// Appends the code points of UTF-8 text to the ring; a malformed sequence is skipped byte by byte.
+// The code points of UTF-8 text up to its zero byte; a malformed sequence is skipped byte by byte.
+// Typed and pasted text are read alike.
+std::u32string DecodeText(const char* text);
+// Appends the code points of UTF-8 text to the ring, as DecodeText reads them.
 void PushText(TextRing& ring, const char* text);
 
 // Mouse wheel notches since start, never reset; written by the thread that receives wheel events.

@@ -405,6 +405,42 @@ TEST(PropertyInput, ACharacterPastUFFFFTypedIsRefusedWithALineAndTheRestOfTheTex
     EXPECT_TRUE(log.Logged("Display Name: U+1F600 was not typed: the tools hold no character past U+FFFF"));
 }
 
+// Ctrl+V at the end of a field's text: a paste puts in nothing typing could not, and the field says
+// what it refused in typing's line; a one-line field keeps pasted lines' words apart.
+TEST(PropertyInput, APasteIsTakenAsTypedTextIs)
+{
+    const struct
+    {
+        float height; // above 0: several lines
+        const char* pasted;
+        const char* value;
+        bool refused;
+    } cases[] = {
+        {0.0f, "Zq\xF0\x9F\x98\x80\xFFw", "RifleZqw", true},
+        {0.0f, "\ntwo\r\nlines\tapart \n", "Rifletwo lines apart ", false},
+        {60.0f, "\ntwo\r\nlines", "Rifle\ntwo\nlines", false},
+    };
+    for (const auto& c : cases)
+    {
+        std::string name = "Rifle";
+        WidgetRow row([&] { return PropertyInput::TextInput("##Name", "Display Name", &name, c.height); });
+        Lumvek::Testing::LogCapture log;
+        ImGui::SetClipboardText(c.pasted);
+        row.Enter("");
+        row.app.PressKey(Lumvek::Key::End);
+        row.app.keyboard->current.held[Lumvek::Key::LeftControl] = 1;
+        row.app.PressKey(Lumvek::Key::V);
+        row.app.keyboard->current.held[Lumvek::Key::LeftControl] = 0;
+        row.app.Frame();
+        EXPECT_EQ(name, c.value) << c.pasted;
+        EXPECT_EQ(log.messages,
+                  c.refused ? std::vector<std::string>{"Display Name: U+1F600 was not typed: the tools hold no "
+                                                       "character past U+FFFF"}
+                            : std::vector<std::string>{})
+            << c.pasted;
+    }
+}
+
 TEST(PropertyInput, RangedValueBringsATypedValueOutsideItsRangeToTheEndWithALine)
 {
     float value = 0.25f;
