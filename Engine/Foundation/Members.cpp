@@ -3,6 +3,7 @@
 #include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Lon.h"
 #include "Engine/Foundation/Pattern.h"
+#include "Engine/Foundation/Tick.h"
 
 #include <algorithm>
 #include <charconv>
@@ -223,27 +224,13 @@ std::string AngleText(float radians)
     return "Radians(" + ShortestText(radians) + ")";
 }
 
-// Seconds are counted in double, times sixty: a float of seconds holds no single tick past a day and
-// a half of them, and the float tick length (0.016666668) is long by a tick in every 19 million.
-// Converting a negative, infinite or NaN number to an unsigned count is undefined, so such seconds are
-// refused; counts past 32 bits saturate, so that the seconds files have held for the largest count
-// (71582792.0, the float nearest to it) still read as it.
-bool TicksFromSeconds(double seconds, uint32_t& ticks)
-{
-    if (!(seconds >= 0.0) || std::isinf(seconds))
-        return false;
-    const double count = std::round(seconds * 60.0);
-    ticks = count >= 4294967296.0 ? UINT32_MAX : static_cast<uint32_t>(count);
-    return true;
-}
-
 // Whether a text of seconds, as a file holds it, reads as the count: as the count itself, not as seconds
 // beyond the largest that become it.
 bool ReadsAsTicks(const std::string& text, uint32_t ticks)
 {
     double seconds = 0.0;
     return std::from_chars(text.data(), text.data() + text.size(), seconds).ec == std::errc() &&
-           std::round(seconds * 60.0) == static_cast<double>(ticks);
+           std::round(seconds * TicksPerSecond) == static_cast<double>(ticks);
 }
 
 // A whole count of ticks: -1 stands for the largest, as its low 32 bits are; any other count below 0
@@ -514,7 +501,7 @@ bool WriteMember(BlueprintWriter& writer, StringView key, const Color& value)
 bool WriteMember(BlueprintWriter& writer, StringView key, Duration value)
 {
     // Divided in double: ticks times the rounded tick length would write 1.5000001 for 90 ticks.
-    const double exact = static_cast<double>(value.ticks) / 60.0;
+    const double exact = static_cast<double>(value.ticks) / TicksPerSecond;
     // The float nearest the seconds, in the texts the float writers give it (JSON's shortest, LON's and
     // XML's "%f"), while they read back as the count: so the files hold what they always have, 0.5 and
     // 0.016666668. Past a day and a half some no longer do (59999997 ticks became 999999.94, which reads

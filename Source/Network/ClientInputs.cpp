@@ -5,6 +5,7 @@
 #include "Source/Network/Messages/GameMessage.h"
 #include "Source/Network/Messages/InputMessage.h"
 #include "Source/World/Player.h"
+#include "Source/World/World.h"
 
 #include <algorithm>
 
@@ -59,7 +60,7 @@ void ClientInputs::Send(Net::Client& client, const std::vector<PlayerSlot>& slot
             continue;
         for (size_t i = 0; i < slots.size() && i < sent.inputs.size(); ++i)
         {
-            if (slots[i].id >= 16 || !client.CanSendMessage(channel))
+            if (slots[i].id >= World::PlayerCount || !client.CanSendMessage(channel))
                 continue;
             auto* message = static_cast<InputMessage*>(client.CreateMessage(static_cast<int>(InputMessage::Type)));
             if (!message)

@@ -550,7 +550,7 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
 
 bool ClientNetwork::SendSetLoadout(uint8_t player, uint32_t head, uint32_t core, uint32_t arms, uint32_t legs)
 {
-    if (player >= 16 || !IsValidLoadout(head, core, arms, legs))
+    if (player >= World::PlayerCount || !IsValidLoadout(head, core, arms, legs))
     {
         Log::Write(ClientLines::LoadoutNotSent(player));
         return false;
@@ -569,8 +569,8 @@ bool ClientNetwork::SendSetLoadout(uint8_t player, uint32_t head, uint32_t core,
 
 bool ClientNetwork::SendVote(uint8_t player, uint32_t choice)
 {
-    // The message holds players 0 to 15 and options 0 to 2: an unnumbered player has nothing to send.
-    if (player >= 16 || choice > 2)
+    // The message holds the world's players and options 0 to 2: an unnumbered player has nothing to send.
+    if (player >= World::PlayerCount || choice > 2)
     {
         Log::Write(ClientLines::VoteNotSent(player, choice));
         return false;

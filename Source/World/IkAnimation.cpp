@@ -5,6 +5,7 @@
 #include "Source/World/AttributeDivisor.h"
 #include "Source/World/Platform.h"
 #include "Source/World/Player.h"
+#include "Engine/Foundation/Tick.h"
 
 #include <algorithm>
 #include <cmath>
@@ -112,7 +113,7 @@ float ReloadShare(const Player& player, const AnimationPlayback& playback, float
 {
     const bool reloading = player.weaponState == WeaponState::Reloading;
     const float span = playback.duration * (reloading ? ReloadingShare : FinishingShare);
-    const float remaining = (static_cast<float>(player.weaponTimer) - interpolation) / 60.0f;
+    const float remaining = (static_cast<float>(player.weaponTimer) - interpolation) / Lumvek::TicksPerSecond;
     float share = span > 0.0f ? (span - remaining) / span : 1.0f;
     if (reloading)
         share *= 2.0f;
@@ -283,7 +284,7 @@ float IkAnimation::Progress(const AnimationPlayback& playback, int32_t timer, fl
 {
     if (!(playback.duration > 0.0f))
         return 1.0f;
-    const float remaining = (static_cast<float>(timer) - interpolation) / 60.0f;
+    const float remaining = (static_cast<float>(timer) - interpolation) / Lumvek::TicksPerSecond;
     return std::clamp((playback.duration - remaining) / playback.duration, 0.0f, 1.0f);
 }
 

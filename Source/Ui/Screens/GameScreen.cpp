@@ -20,6 +20,7 @@
 #include "Source/World/Part.h"
 #include "Source/World/Player.h"
 #include "Source/World/World.h"
+#include "Engine/Foundation/Tick.h"
 
 #include <algorithm>
 #include <cmath>
@@ -150,7 +151,7 @@ uint32_t GameScreen::HealthWidth(float health, float maximum)
 
 float GameScreen::FeedShare(int32_t ticksLeft)
 {
-    const float left = static_cast<float>(ticksLeft) / 60.0f;
+    const float left = static_cast<float>(ticksLeft) / Lumvek::TicksPerSecond;
     const float share = left < 1.0f ? left : left > 2.0f ? 3.0f - left : 1.0f;
     return std::clamp(share, 0.0f, 1.0f);
 }

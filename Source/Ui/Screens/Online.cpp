@@ -15,6 +15,7 @@
 #include "Source/Ui/Transitions.h"
 #include "Source/Ui/UiResources.h"
 #include "Source/World/GameContext.h"
+#include "Source/World/World.h"
 
 #include <string>
 
@@ -284,8 +285,8 @@ void VotingScreen::OnSelect(uint32_t player)
         star->visible = 1;
     for (const PlayerSlot& slot : frontEnd.configuration.players)
     {
-        // A player the server has not numbered yet cannot vote: the message holds players 0 to 15.
-        if (slot.id >= 16)
+        // A player the server has not numbered yet cannot vote: the message holds the world's players.
+        if (slot.id >= World::PlayerCount)
         {
             Lumvek::Log::Write("the player on controller {} has no number yet: his vote is not sent", slot.localIndex);
             continue;
