@@ -3,7 +3,7 @@
 #include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Lon.h"
 #include "Engine/Foundation/Pattern.h"
-#include "Engine/Foundation/Tick.h"
+#include "Engine/Foundation/TickCount.h"
 
 #include <algorithm>
 #include <charconv>

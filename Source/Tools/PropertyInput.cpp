@@ -5,6 +5,7 @@
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Pattern.h"
 #include "Engine/Foundation/Texture.h"
+#include "Engine/Foundation/TickCount.h"
 #include "Engine/Runtime/Graphics/GraphicsDevice.h"
 #include "Engine/Runtime/Input/InputEvents.h"
 #include "Source/Data/NamedAssets.h"
