@@ -350,12 +350,10 @@ INSTANTIATE_TEST_SUITE_P(Lists, DifferingConfigurations,
                                          std::pair(R"(["Extra", "Quick", "Long"])", true),
                                          std::pair(R"(["Quick"])", false), std::pair(R"(["Quick", "Lung"])", false)),
                          // The list's names run together: a case keeps its name from build to build.
-                         [](const testing::TestParamInfo<std::pair<const char*, bool>>& info)
+                         [](const auto& info)
                          {
-                             std::string name;
-                             for (const char* at = info.param.first; *at; ++at)
-                                 if (std::isalnum(static_cast<unsigned char>(*at)))
-                                     name += *at;
+                             std::string name = info.param.first;
+                             std::erase_if(name, [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); });
                              return name;
                          });
 

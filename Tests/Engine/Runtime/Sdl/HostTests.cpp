@@ -226,12 +226,14 @@ private:
     }
 };
 
-void PushWindowEvent(uint32_t windowId, SDL_WindowEventID id)
+void PushWindowEvent(uint32_t windowId, SDL_WindowEventID id, int32_t data1 = 0, int32_t data2 = 0)
 {
     SDL_Event event{};
     event.type = SDL_WINDOWEVENT;
     event.window.windowID = windowId;
     event.window.event = static_cast<uint8_t>(id);
+    event.window.data1 = data1;
+    event.window.data2 = data2;
     SDL_PushEvent(&event);
 }
 
@@ -429,29 +431,19 @@ TEST(SdlApplication, KeyMouseAndWheelEventsReachTheInputDevices)
 TEST(SdlApplication, AResizedWindowResizesThePicture)
 {
     Host host;
-    // The sizes a window manager gives, one after the other, and the picture drawn for each: the
-    // window's own size, its aspect kept within 4:3 to 16:9.
+    // The sizes a window manager gives, in turn, and the picture drawn for each: the window's own
+    // size, its aspect kept within 4:3 to 16:9.
     const struct
     {
         int32_t width, height;
         DeviceSize picture;
     } sizes[] = {{1280, 800, {1280, 800}}, {500, 400, {500, 375}}};
-    const auto resize = [&](size_t i)
-    {
-        SDL_Event event{};
-        event.type = SDL_WINDOWEVENT;
-        event.window.windowID = host.windowId;
-        event.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
-        event.window.data1 = sizes[i].width;
-        event.window.data2 = sizes[i].height;
-        PushEvent(event);
-    };
     size_t reached = 0;
-    resize(0);
+    PushWindowEvent(host.windowId, SDL_WINDOWEVENT_SIZE_CHANGED, sizes[0].width, sizes[0].height);
     host.system->onUpdate = [&](int update)
     {
         if (host.application->GetGraphicsDevice()->GetSize() == sizes[reached].picture && ++reached < 2)
-            resize(reached);
+            PushWindowEvent(host.windowId, SDL_WINDOWEVENT_SIZE_CHANGED, sizes[1].width, sizes[1].height);
         // A bound on frames, not on time, for a size that never arrives.
         if (reached == 2 || update == 100000)
             host.application->Quit();
