@@ -315,7 +315,7 @@ TEST_F(ClientNetworkTest, AfterTheIntermissionTheClientWaitsWithTheServerForTheN
 // another order or longer plays the server's; one that lacks an option says so, and the server names
 // it, and it leaves. Either way it never loads another than the server's.
 class DifferingConfigurations : public ClientNetworkTest,
-                                public testing::WithParamInterface<std::pair<const char*, bool>>
+                                public testing::WithParamInterface<std::pair<std::string_view, bool>>
 {
 };
 
@@ -349,10 +349,11 @@ INSTANTIATE_TEST_SUITE_P(Lists, DifferingConfigurations,
                          testing::Values(std::pair(R"(["Long", "Quick"])", true),
                                          std::pair(R"(["Extra", "Quick", "Long"])", true),
                                          std::pair(R"(["Quick"])", false), std::pair(R"(["Quick", "Lung"])", false)),
-                         // The list's names run together: a case keeps its name from build to build.
+                         // The list's names run together: a case keeps its name from build to build (the
+                         // list is a view, which prints as its text where a pointer printed its address).
                          [](const auto& info)
                          {
-                             std::string name = info.param.first;
+                             std::string name(info.param.first);
                              std::erase_if(name, [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); });
                              return name;
                          });
