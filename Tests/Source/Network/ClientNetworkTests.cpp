@@ -349,8 +349,7 @@ INSTANTIATE_TEST_SUITE_P(Lists, DifferingConfigurations,
                          testing::Values(std::pair(R"(["Long", "Quick"])", true),
                                          std::pair(R"(["Extra", "Quick", "Long"])", true),
                                          std::pair(R"(["Quick"])", false), std::pair(R"(["Quick", "Lung"])", false)),
-                         // The list's names run together: a case keeps its name from build to build (the
-                         // list is a view, which prints as its text where a pointer printed its address).
+                         // Names and views (not pointers) that print the same in every build.
                          [](const auto& info)
                          {
                              std::string name(info.param.first);

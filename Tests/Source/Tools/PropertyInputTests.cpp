@@ -405,8 +405,7 @@ TEST(PropertyInput, ACharacterPastUFFFFTypedIsRefusedWithALineAndTheRestOfTheTex
     EXPECT_TRUE(log.Logged("Display Name: U+1F600 was not typed: the tools hold no character past U+FFFF"));
 }
 
-// Ctrl+V at the end of a field's text: a paste puts in nothing typing could not, and the field says
-// what it refused in typing's line; a one-line field keeps pasted lines' words apart.
+// Ctrl+V puts in nothing typing could not, with typing's line; one line keeps pasted words apart.
 TEST(PropertyInput, APasteIsTakenAsTypedTextIs)
 {
     const struct

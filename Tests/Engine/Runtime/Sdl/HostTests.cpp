@@ -431,8 +431,7 @@ TEST(SdlApplication, KeyMouseAndWheelEventsReachTheInputDevices)
 TEST(SdlApplication, AResizedWindowResizesThePicture)
 {
     Host host;
-    // The sizes a window manager gives, in turn, and the picture drawn for each: the window's own
-    // size, its aspect kept within 4:3 to 16:9.
+    // Sizes given in turn, and the picture drawn for each: the window's, its aspect within 4:3 to 16:9.
     const struct
     {
         int32_t width, height;
