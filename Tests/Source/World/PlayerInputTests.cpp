@@ -96,6 +96,20 @@ TEST(PlayerInput, EachButtonTakesItsHeldOrPressedStateFromItsBinding)
     EXPECT_EQ(mouse.Read(Keyboard + 3)[PlayerAction::Use], 0);
 }
 
+// A tap and a click down and up between two polls, as at a low frame rate, jump and shoot for a tick.
+TEST(PlayerInput, ATapAndAClickBetweenTwoPollsActForATick)
+{
+    Devices devices;
+    devices.keyboard.pressed[Key::Space] = devices.mouse.pressed[MouseButton::Left] = 1;
+    devices.controllers[0].pressed[ControllerButton::A] =
+        devices.controllers[0].pressed[ControllerButton::RightTrigger] = 1;
+    for (const uint32_t device : {0u, Keyboard})
+    {
+        const PlayerInput input = devices.Read(device);
+        EXPECT_EQ(input[PlayerAction::Jump] + input[PlayerAction::Primary], 2) << device;
+    }
+}
+
 TEST(PlayerInput, MoveKeysGiveFullMovementOrNone)
 {
     const std::tuple<bool, bool, int8_t> cases[] = {{false, false, 0}, {true, false, -127}, {true, true, 0}};
