@@ -129,11 +129,20 @@ bool KeyboardBindings::Read(BlueprintReader& reader)
 {
     std::string text;
     for (uint32_t action = 0; action < PlayerActionCount; ++action)
+    {
         // The empty text is what a mouse binding without a button is written as: the action keeps its
         // binding, as it would with no member.
-        if (ReadMember(reader, ActionMembers[action], text) && !text.empty() && !actions[action].Parse(text))
+        if (!ReadMember(reader, ActionMembers[action], text) || text.empty())
+            continue;
+        KeyBinding binding = actions[action];
+        if (!binding.Parse(text))
             reader.Refuse(ActionMembers[action],
                           "no key or mouse button of that name: \"Keyboard <key>\" or \"Mouse <button>\" was expected");
+        else if (!binding.IsMouse() && !KeyboardSends(static_cast<Key>(binding.key)))
+            reader.Refuse(ActionMembers[action], "no keyboard sends that key, so the action could never be used");
+        else
+            actions[action] = binding;
+    }
     // Moving is no file member, but a key that moves and acts does both.
     std::pair<StringView, std::string> inputs[PlayerActionCount + 2];
     for (uint32_t action = 0; action < PlayerActionCount; ++action)

@@ -106,8 +106,9 @@ struct KeyBinding
 struct KeyboardBindings
 {
     // Reads each action's binding text from the reader's current object. A member that is missing, not
-    // a string or naming nothing keeps its binding; one that is not a string or names nothing (but the
-    // empty text, a mouse binding without a button) is refused through the reader. The movement
+    // a string or naming nothing keeps its binding; one that is not a string, names nothing (but the
+    // empty text, a mouse binding without a button) or names a key no keyboard sends is refused through
+    // the reader. The movement
     // bindings are not part of the file. An input left bound to several actions, moving included, is
     // logged once, with the actions. True.
     bool Read(Lumvek::BlueprintReader& reader);

@@ -43,6 +43,17 @@ void LogRecovery(void* owner, const char* format, ...)
                        Lumvek::StringView::FromCString(text));
 }
 
+// Dear ImGui reads only how each key and button stands at a frame. A press and release between two
+// frames is shown down in this frame and up in the next, a release and new press up and then down, so
+// that neither is lost however slow the frames; shown is what Dear ImGui was told last frame.
+bool ShowButton(uint8_t held, uint8_t pressed, uint8_t released, bool& shown)
+{
+    const bool down = held != 0;
+    const bool wentAndCameBack = down ? released != 0 : pressed != 0;
+    shown = down == shown && wentAndCameBack ? !down : down;
+    return shown;
+}
+
 // Where an editor's window of that size opens first: the first place along the right edge, clear of
 // the editor list, that no open editor window holds.
 ImVec2 FreeEditorPlace(const std::vector<std::unique_ptr<Editor>>& editors, ImVec2 display, ImVec2 size)
@@ -357,9 +368,12 @@ void Tools::FeedInput(float seconds)
     io.DeltaTime = std::isfinite(seconds) ? std::max(seconds, MinimumDeltaTime) : MinimumDeltaTime;
 
     io.MousePos = ImVec2(mouse.position.x, mouse.position.y);
-    // A press and release within one frame still counts as a click.
     const auto down = [&](MouseButton button)
-    { return (mouse.held[button] || mouse.pressed[button]) && !mouse.released[button]; };
+    {
+        const uint32_t index = static_cast<uint32_t>(button);
+        return ShowButton(mouse.held.values[index], mouse.pressed.values[index], mouse.released.values[index],
+                          buttonsShown[index]);
+    };
     // No press reaches a widget while a number field is typed into, until the field has been left.
     io.MouseDown[0] = PropertyInput::LeftButtonDown(down(MouseButton::Left));
     io.MouseDown[1] = down(MouseButton::Right);
@@ -369,7 +383,8 @@ void Tools::FeedInput(float seconds)
 
     static_assert(Lumvek::KeyCount <= IM_ARRAYSIZE(ImGuiIO{}.KeysDown));
     for (uint32_t key = 0; key < Lumvek::KeyCount; ++key)
-        io.KeysDown[key] = (keyboard.held.values[key] || keyboard.pressed.values[key]) != 0;
+        io.KeysDown[key] = ShowButton(keyboard.held.values[key], keyboard.pressed.values[key],
+                                      keyboard.released.values[key], keysShown[key]);
     io.KeyCtrl = keyboard.held[Key::LeftControl] || keyboard.held[Key::RightControl];
     io.KeyShift = keyboard.held[Key::LeftShift] || keyboard.held[Key::RightShift];
     io.KeyAlt = keyboard.held[Key::LeftAlt] || keyboard.held[Key::RightAlt];

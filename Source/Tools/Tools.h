@@ -11,6 +11,7 @@
 #include "Source/Tools/LineRenderer.h"
 #include "Source/World/MapNames.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <limits>
@@ -179,4 +180,7 @@ private:
     uint32_t textCursor = 0;
     Lumvek::KeyboardState keyboard;
     Lumvek::MouseState mouse;
+    // How each key and mouse button stood as Dear ImGui was last told.
+    std::array<bool, Lumvek::KeyCount> keysShown{};
+    std::array<bool, Lumvek::MouseButtonCount> buttonsShown{};
 };

@@ -41,6 +41,14 @@ uint8_t GetBindingState(const KeyBinding& binding, const InputFlags<Key, KeyCoun
     return mouseButtons[binding.mouseButton] ? 1 : 0;
 }
 
+// Whether a binding was down at any time since the last poll: held now, or pressed and let go again
+// in between, which at a low frame rate is an ordinary tap and must still act for a tick.
+uint8_t GetBindingDown(const KeyBinding& binding, const KeyboardState& keyboard, const MouseState& mouse)
+{
+    return GetBindingState(binding, keyboard.held, mouse.held) |
+           GetBindingState(binding, keyboard.pressed, mouse.pressed);
+}
+
 } // namespace
 
 void PlayerInput::Read(const ControllerBindings& controllerBindings, const KeyboardBindings& keyboardBindings,
@@ -57,14 +65,14 @@ void PlayerInput::Read(const ControllerBindings& controllerBindings, const Keybo
         aimY = ToAxis(aimStick.y);
         for (uint32_t i = 0; i < PlayerActionCount; ++i)
         {
-            const auto& flags = ControllerTakesPress[i] ? pad.pressed : pad.held;
-            buttons[i] = flags[controllerBindings.buttons[i]] ? 1 : 0;
+            const uint32_t button = controllerBindings.buttons[i];
+            buttons[i] = pad.pressed[button] || (!ControllerTakesPress[i] && pad.held[button]) ? 1 : 0;
         }
         return;
     }
 
-    const int32_t right = GetBindingState(keyboardBindings.moveRight, keyboard.held, mouse.held);
-    const int32_t left = GetBindingState(keyboardBindings.moveLeft, keyboard.held, mouse.held);
+    const int32_t right = GetBindingDown(keyboardBindings.moveRight, keyboard, mouse);
+    const int32_t left = GetBindingDown(keyboardBindings.moveLeft, keyboard, mouse);
     move = static_cast<int8_t>(AxisRange * (right - left));
 
     // The window's y grows downwards and the world's upwards: a cursor above the origin aims up.
@@ -86,7 +94,7 @@ void PlayerInput::Read(const ControllerBindings& controllerBindings, const Keybo
     {
         const KeyBinding& binding = keyboardBindings.actions[i];
         buttons[i] = KeyboardTakesPress[i] ? GetBindingState(binding, keyboard.pressed, mouse.pressed)
-                                           : GetBindingState(binding, keyboard.held, mouse.held);
+                                           : GetBindingDown(binding, keyboard, mouse);
     }
 }
 

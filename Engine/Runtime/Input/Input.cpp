@@ -85,6 +85,11 @@ Key KeyFromVirtualKey(uint64_t virtualKey)
     return Key::Other;
 }
 
+bool KeyboardSends(Key key)
+{
+    return key != Key::Return && key != Key::Function && key < Key::Other;
+}
+
 MouseButton MouseButtonFromMask(uint64_t buttonMask)
 {
     switch (buttonMask)

@@ -81,6 +81,10 @@ const NameList& ControllerButtonNames();
 
 // The key of a Windows virtual-key code; Key::Other for codes without one.
 Key KeyFromVirtualKey(uint64_t virtualKey);
+// Whether some keyboard sends the key. "Return" and "Function" have names, but no virtual key a
+// keyboard sends becomes them (the key that ends a line is Enter), and Other stands for keys without a
+// name: a binding to any of them could never be used.
+bool KeyboardSends(Key key);
 // The button of a mouse event's mask; MouseButton::Other for masks without one.
 MouseButton MouseButtonFromMask(uint64_t buttonMask);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Engine/Runtime/Input/Input.h"
+
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -67,13 +69,18 @@ public:
     }
 
     // Calls visit(const Event&) for each event written since the cursor, oldest first, and returns
-    // the cursor to pass next time. A new reader starts with cursor 0.
-    template <typename Visitor> uint32_t Read(uint32_t cursor, Visitor&& visit) const
+    // the cursor to pass next time. A new reader starts with cursor 0. Sets *missed when events since
+    // the cursor were passed over, the reader having fallen more than the ring behind.
+    template <typename Visitor> uint32_t Read(uint32_t cursor, Visitor&& visit, bool* missed = nullptr) const
     {
         const uint32_t end = writeIndex.load(std::memory_order_acquire);
         cursor %= Limit;
+        bool passedOver = false;
         if (Distance(cursor, end) > Size)
+        {
             cursor = (end + Limit - Size) % Limit;
+            passedOver = true;
+        }
         for (; cursor != end; cursor = Next(cursor))
         {
             uint64_t words[WordCount];
@@ -81,11 +88,16 @@ public:
             for (uint32_t w = 0; w < WordCount; ++w)
                 words[w] = entries[cursor % Size][w].load(std::memory_order_acquire);
             if (Distance(cursor, overwriting.load(std::memory_order_relaxed)) >= Size)
-                continue; // lapped while being read
+            {
+                passedOver = true; // lapped while being read
+                continue;
+            }
             Event event;
             std::memcpy(&event, words, sizeof(Event));
             visit(static_cast<const Event&>(event));
         }
+        if (missed)
+            *missed = passedOver;
         return cursor;
     }
 
@@ -105,8 +117,69 @@ private:
     std::atomic<uint32_t> overwriting{0};
 };
 
-using KeyboardRing = EventRing<KeyEvent, 10>;
-using MouseRing = EventRing<MouseEvent, 10>;
+// The reader's code of a button event: a Key or a MouseButton number.
+inline uint32_t CodeOf(const KeyEvent& event)
+{
+    return static_cast<uint32_t>(KeyFromVirtualKey(event.virtualKey));
+}
+inline uint32_t CodeOf(const MouseEvent& event)
+{
+    return static_cast<uint32_t>(MouseButtonFromMask(event.buttonMask));
+}
+
+// A ring of keys or buttons going down and up that also keeps how each stands after everything
+// pushed so far. A reader that fell more than the ring behind takes the held state from there, so that
+// a release pushed out of the ring (a stalled frame while other keys go on) never leaves a key held.
+template <typename Event, uint32_t Size, uint32_t CodeCount> class ButtonRing : public EventRing<Event, Size>
+{
+public:
+    // Writer thread only. The state is stored before the event is published: a reader that sees the
+    // event sees at least that state.
+    void Push(const Event& event)
+    {
+        standing[CodeOf(event)].store(event.down ? 1 : 0, std::memory_order_relaxed);
+        EventRing<Event, Size>::Push(event);
+    }
+
+    // Clears pressed and released, then brings the flags up to date with the events since the cursor
+    // and returns the next cursor. Where events were passed over, a code that stands otherwise than
+    // held says so and counts as pressed or released.
+    template <typename Code>
+    uint32_t Apply(uint32_t cursor, InputFlags<Code, CodeCount>& held, InputFlags<Code, CodeCount>& pressed,
+                   InputFlags<Code, CodeCount>& released) const
+    {
+        pressed.Clear();
+        released.Clear();
+        bool missed = false;
+        cursor = this->Read(
+            cursor,
+            [&](const Event& event)
+            {
+                const uint32_t code = CodeOf(event);
+                const uint8_t down = event.down ? 1 : 0;
+                held.values[code] = down;
+                (down ? pressed : released).values[code] = 1;
+            },
+            &missed);
+        if (!missed)
+            return cursor;
+        for (uint32_t code = 0; code < CodeCount; ++code)
+        {
+            const uint8_t down = standing[code].load(std::memory_order_relaxed);
+            if (held.values[code] == down)
+                continue;
+            held.values[code] = down;
+            (down ? pressed : released).values[code] = 1;
+        }
+        return cursor;
+    }
+
+private:
+    std::array<std::atomic<uint8_t>, CodeCount> standing{};
+};
+
+using KeyboardRing = ButtonRing<KeyEvent, 10, KeyCount>;
+using MouseRing = ButtonRing<MouseEvent, 10, MouseButtonCount>;
 using ControllerRing = EventRing<ControllerEvent, 40>;
 // Not a power of two: the ring's counter wraps at a multiple of its size below 2^32.
 using TextRing = EventRing<TextEvent, 60>;

@@ -300,9 +300,8 @@ void SdlApplication::HandleEvent(const SDL_Event& event)
         break;
     case SDL_KEYDOWN:
     case SDL_KEYUP:
-        // Held keys repeat as further downs, as the input code expects of a keyboard.
-        keyboardRing.Push(
-            {event.type == SDL_KEYDOWN ? uint8_t(1) : uint8_t(0), SdlScancodeToVirtualKey(event.key.keysym.scancode)});
+        if (const std::optional<KeyEvent> entry = SdlKeyEventOf(event.key))
+            keyboardRing.Push(*entry);
         break;
     case SDL_TEXTINPUT:
         PushText(textRing, event.text.text);

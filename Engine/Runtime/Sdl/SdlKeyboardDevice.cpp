@@ -5,16 +5,15 @@ namespace Lumvek
 
 uint32_t SdlKeyboardDevice::Update(KeyboardState& state, uint32_t cursor)
 {
-    state.pressed.Clear();
-    state.released.Clear();
-    return ring.Read(cursor,
-                     [&state](const KeyEvent& event)
-                     {
-                         const Key key = KeyFromVirtualKey(event.virtualKey);
-                         const uint8_t down = event.down ? 1 : 0;
-                         state.held[key] = down;
-                         (down ? state.pressed : state.released)[key] = 1;
-                     });
+    return ring.Apply(cursor, state.held, state.pressed, state.released);
+}
+
+std::optional<KeyEvent> SdlKeyEventOf(const SDL_KeyboardEvent& event)
+{
+    if (event.repeat)
+        return std::nullopt;
+    return KeyEvent{event.type == SDL_KEYDOWN ? uint8_t(1) : uint8_t(0),
+                    SdlScancodeToVirtualKey(event.keysym.scancode)};
 }
 
 uint64_t SdlScancodeToVirtualKey(SDL_Scancode scancode)

@@ -5,6 +5,8 @@
 
 #include <SDL.h>
 
+#include <optional>
+
 namespace Lumvek
 {
 
@@ -25,5 +27,9 @@ private:
 // keyboard ring carries; 0 for a position without one (it reads as Key::Other). Left and right
 // modifier keys get their own codes.
 uint64_t SdlScancodeToVirtualKey(SDL_Scancode scancode);
+
+// The keyboard ring's entry for an SDL key event; none for a held key's repeat, which is no new press:
+// kept out of the ring, it neither presses a key again nor pushes a release out of the ring.
+std::optional<KeyEvent> SdlKeyEventOf(const SDL_KeyboardEvent& event);
 
 } // namespace Lumvek

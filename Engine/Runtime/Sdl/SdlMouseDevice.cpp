@@ -15,16 +15,7 @@ uint32_t SdlMouseDevice::Update(MouseState& state, uint32_t readCursor)
         state.position = {static_cast<float>(x), static_cast<float>(y)};
     state.wheel = {wheel.horizontal.load(std::memory_order_relaxed), wheel.vertical.load(std::memory_order_relaxed)};
 
-    state.pressed.Clear();
-    state.released.Clear();
-    return ring.Read(readCursor,
-                     [&state](const MouseEvent& event)
-                     {
-                         const MouseButton button = MouseButtonFromMask(event.buttonMask);
-                         const uint8_t down = event.down ? 1 : 0;
-                         state.held[button] = down;
-                         (down ? state.pressed : state.released)[button] = 1;
-                     });
+    return ring.Apply(readCursor, state.held, state.pressed, state.released);
 }
 
 uint64_t SdlMouseButtonToMask(uint8_t button)

@@ -231,6 +231,10 @@ TEST_F(ProfileTest, BindingsThatCannotWorkAreRefusedAndSharedButtonsSaid)
         {R"({"Controller": {"ReloadButton": "X", "ScopeButton": "X"}})", PlayerAction::Reload, ControllerButton::X,
          KeyBinding::Of(Key::Q),
          "Controller binds \"X\" to InteractButton, ReloadButton and ScopeButton: one press does each of them"},
+        {R"({"Keyboard": {"JumpButton": "Keyboard Return"}})", PlayerAction::Jump, ControllerButton::A,
+         KeyBinding::Of(Key::Space),
+         "Keyboard.JumpButton holds \"Keyboard Return\", which was not taken: no keyboard sends that key, so the "
+         "action could never be used"},
         {R"({"Keyboard": {"JumpButton": "Keyboard D"}})", PlayerAction::Jump, ControllerButton::A,
          KeyBinding::Of(Key::D),
          "Keyboard binds \"Keyboard D\" to JumpButton and moving right: one press does each of them"},

@@ -13,6 +13,7 @@
 #include <optional>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 namespace
 {
@@ -390,6 +391,29 @@ TEST(PropertyInput, AFieldLeftAnyWayHandsOverTheTextItShowsAndEscapeKeepsTheValu
             EXPECT_EQ(timescale + above + below, 6.0f) << row.name << ", left by " << way;
             click(ground);
         }
+}
+
+// A click down and up within one frame, as at a low frame rate, acts once, also just after a number
+// typed, which it hands over first.
+TEST(PropertyInput, AClickDownAndUpWithinOneFrameActsOnce)
+{
+    float value = 0.2f;
+    std::vector<float> saves;
+    ImVec2 save;
+    WidgetRow row(
+        [&]
+        {
+            PropertyInput::Float("Bottom", &value);
+            if (ImGui::Button("Save"))
+                saves.push_back(value);
+            return save = ImGui::GetItemRectMin(), false;
+        });
+    Lumvek::MouseState& mouse = row.app.mouse->current;
+    row.Enter("0.3");
+    row.app.MoveMouse(save.x + 4.0f, save.y + 4.0f), row.app.Frame();
+    mouse.pressed[Lumvek::MouseButton::Left] = mouse.released[Lumvek::MouseButton::Left] = 1, row.app.Frame();
+    mouse.pressed.Clear(), mouse.released.Clear(), row.app.Frame(), row.app.Frame();
+    EXPECT_EQ(saves, std::vector<float>{0.3f});
 }
 
 TEST(PropertyInput, ACharacterPastUFFFFTypedIsRefusedWithALineAndTheRestOfTheTextKept)

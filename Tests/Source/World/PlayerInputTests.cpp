@@ -83,6 +83,10 @@ TEST(PlayerInput, EachButtonTakesItsHeldOrPressedStateFromItsBinding)
     keys.keyboard.held[Key::Z] = 1;
     EXPECT_EQ(keys.Read(Keyboard)[PlayerAction::Scope], 0);
     EXPECT_EQ(keys.Read(Keyboard)[PlayerAction::Jump], 1);
+    // Down and up again between two polls, as at a low frame rate, a held button counts for the tick.
+    keys.keyboard.held[Key::Z] = 0, keys.keyboard.pressed[Key::Z] = 1;
+    pad.controllers[1].held[ControllerButton::X] = 0, pad.controllers[1].pressed[ControllerButton::X] = 1;
+    EXPECT_EQ(keys.Read(Keyboard)[PlayerAction::Jump] + pad.Read(1)[PlayerAction::Scope], 2);
 
     // A binding of neither key nor button never reads as down, even with everything down.
     Devices mouse;
