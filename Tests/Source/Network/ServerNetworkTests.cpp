@@ -5,6 +5,7 @@
 #include "Libraries/Net/Packet.h"
 #include "Libraries/Net/Socket.h"
 #include "Source/Network/ClientNetwork.h"
+#include "Source/Network/JournalSaver.h"
 #include "Source/Network/Messages/ControlMessages.h"
 #include "Source/Network/Messages/GameStateMessage.h"
 #include "Source/Network/Messages/InputMessage.h"
@@ -17,9 +18,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace Lumvek;
@@ -1032,6 +1036,167 @@ TEST_F(ServerNetworkTest, AServerWhoseAddressWentStopsAndAHeldClientWaitsForTheN
                            "again once the machine holds that address, or with HostingIp = \"0.0.0.0\" in "
                            "Assets/server.config for every address of the machine"));
     EXPECT_FALSE(server->LastPlayerLeft());
+}
+
+// A server that did not run for its clients' time-out (10 s) finds them gone, whatever they sent in the
+// meantime: it says so, ends their connections in that update and waits for players, after a match too,
+// rather than play on without their inputs and then stop as though they had left. A shorter stall drops
+// nobody. By the seconds of the stall and whether a match ended before it.
+class StallTest : public ServerNetworkTest, public testing::WithParamInterface<std::pair<double, bool>>
+{
+};
+
+TEST_P(StallTest, AServerThatDidNotRunForTheTimeOutEndsItsConnectionsAndWaits)
+{
+    const auto [seconds, afterMatch] = GetParam();
+    const bool dropped = seconds >= 10.0;
+    settings.maximumPlayers = 2;
+    StartServer();
+    Connect(61, 1);
+    Connect(62, 1);
+    ASSERT_NO_FATAL_FAILURE(StartMatch());
+    if (afterMatch)
+    {
+        server->SaveJournal();
+        ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Leaving; }));
+        server->BeginEnding();
+    }
+    const NetworkState before = server->GetState();
+    // The clients run on, and what they send waits for the server.
+    for (int tick = 0; tick < static_cast<int>(seconds * 60.0); ++tick)
+    {
+        time += Tick;
+        for (auto& client : clients)
+        {
+            client->client.SendPackets();
+            client->client.ReceivePackets();
+            client->client.AdvanceTime(time);
+        }
+    }
+    LogCapture log;
+    server->Update(static_cast<int64_t>(seconds * 1e9));
+    EXPECT_EQ(server->GetPlayers().size(), dropped ? 0u : 2u);
+    EXPECT_EQ(log.StartingWith("the server did not run for " + std::to_string(int(seconds)) + ".0 seconds: its "
+                               "clients timed out")
+                  .size(),
+              dropped ? 1u : 0u);
+    EXPECT_EQ(log.StartingWith("client ").size(), dropped ? 2u : 0u);
+    if (server->GetState() == NetworkState::Leaving)
+        server->BeginEnding();
+    EXPECT_TRUE(RunUntil([&] { return server->GetState() == (dropped ? NetworkState::Waiting : before); }));
+    Run(60);
+    EXPECT_EQ(server->GetState(), dropped ? NetworkState::Waiting : before);
+    EXPECT_FALSE(server->LastPlayerLeft());
+}
+
+INSTANTIATE_TEST_SUITE_P(ServerNetwork, StallTest,
+                         testing::Values(std::pair(5.0, false), std::pair(15.0, false), std::pair(15.0, true)));
+
+// The last player leaves as a newcomer reaches the server that has played a match: as the newcomer's
+// connection is taken in, or updates before its request for players. The newcomer counts as waiting: the
+// server waits for players and seats it rather than stop. By the updates between the leaving and the
+// request; -1 leaves in the update that takes the newcomer's connection in.
+class LastPlayerRaceTest : public ServerNetworkTest, public testing::WithParamInterface<int>
+{
+};
+
+TEST_P(LastPlayerRaceTest, TheLastPlayerLeavingAsANewcomerArrivesLeavesTheServerWaitingForIt)
+{
+    settings.maximumPlayers = 2;
+    StartServer();
+    TestClient& last = Connect(71, 1);
+    TestClient& other = Connect(72, 1);
+    ASSERT_NO_FATAL_FAILURE(StartMatch());
+    server->SaveJournal();
+    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Leaving; }));
+    server->BeginEnding();
+    other.client.Disconnect();
+    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Waiting && server->GetPlayers().size() == 1; },
+                         1200));
+    LogCapture log;
+    TestClient& newcomer = Start(74);
+    // The newcomer's answer to its challenge and the last player's leaving reach the same update.
+    for (int tick = 0; tick < 600 && GetParam() < 0 && last.client.IsConnected(); ++tick)
+    {
+        time += Tick;
+        const uint64_t sent = newcomer.client.GetNetcodeCounters().packetsSent;
+        for (auto& client : clients)
+        {
+            client->client.SendPackets();
+            client->client.ReceivePackets();
+            client->client.AdvanceTime(time);
+        }
+        if (newcomer.client.GetNetcodeState() == Net::NETCODE_CLIENT_STATE_SENDING_CONNECTION_RESPONSE &&
+            newcomer.client.GetNetcodeCounters().packetsSent > sent)
+            last.client.Disconnect();
+        server->Update(static_cast<int64_t>(Tick * 1e9));
+    }
+    ASSERT_TRUE(RunUntil([&] { return newcomer.client.IsConnected(); }));
+    if (GetParam() >= 0)
+    {
+        last.client.Disconnect();
+        Run(GetParam());
+    }
+    newcomer.AddPlayers(1);
+    const int index = newcomer.client.GetClientIndex();
+    EXPECT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 1 && server->GetPlayers()[0].client == index; }));
+    EXPECT_EQ(server->GetState(), NetworkState::Waiting);
+    EXPECT_EQ(log.StartingWith("the last player left after 1 matches, but 1 connections wait").size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(ServerNetwork, LastPlayerRaceTest, testing::Values(-1, 2, 1, 0));
+
+// A journal whose disk takes seconds to hold it holds up no update: the next match's states keep their
+// rate and the clients stay. The end of the program waits for it and for the one handed in after it.
+TEST_F(ServerNetworkTest, ASlowJournalWriteHoldsUpNoUpdateAndTheEndWaitsForIt)
+{
+    settings.maximumPlayers = 2;
+    StartServer();
+    std::mutex mutex;
+    std::condition_variable released;
+    bool open = false;
+    std::vector<std::string> written;
+    auto saver = std::make_unique<JournalSaver>(
+        [&](const std::string& path, const std::string&)
+        {
+            std::unique_lock lock(mutex);
+            released.wait(lock, [&] { return open; });
+            written.push_back(path);
+            return true;
+        });
+    int made = 0;
+    server->SetJournalWriter(
+        [&](const Journal& journal)
+        {
+            saver->Save(std::to_string(++made), journal.Write());
+            return std::to_string(made);
+        });
+    TestClient& first = Connect(81, 1);
+    TestClient& second = Connect(82, 1);
+    int states = 0;
+    for (int match = 0; match < 2; ++match)
+    {
+        ASSERT_NO_FATAL_FAILURE(StartMatch());
+        for (int tick = 0; match == 1 && tick < 720; ++tick)
+        {
+            Run();
+            for (GameMessageType type : first.Drain())
+                states += type == GameMessageType::GameState ? 1 : 0;
+        }
+        server->SaveJournal();
+        ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Leaving; }));
+        server->BeginEnding();
+    }
+    EXPECT_NEAR(states, 360, 3);
+    EXPECT_TRUE(first.client.IsConnected() && second.client.IsConnected());
+    std::thread ending([&] { saver.reset(); });
+    {
+        std::lock_guard lock(mutex);
+        open = true;
+    }
+    released.notify_all();
+    ending.join();
+    EXPECT_EQ(written, (std::vector<std::string>{"1", "2"}));
 }
 
 } // namespace ServerNetworkTests
