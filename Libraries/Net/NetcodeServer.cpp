@@ -99,6 +99,8 @@ struct NetcodeServer::ClientSlot
     double lastReceiveTime = 0.0;
     double lastSendTime = 0.0;
     uint64_t sequence = 0;
+    // Set as the connection ends, for the disconnect callback to read.
+    ClientEnd end = ClientEnd::Closed;
     ReplayProtection replay;
     PayloadQueue payloads;
 };
@@ -490,7 +492,7 @@ void NetcodeServer::ProcessClientPacket(int clientIndex, const Packet& packet)
         ++counters.packetsReceived;
         char text[64];
         NET_LOG_INFO("server: client %d at %s disconnected", clientIndex, slot.address.ToString(text, sizeof(text)));
-        ResetClient(clientIndex);
+        ResetClient(clientIndex, ClientEnd::Left);
         return;
     }
     default:
@@ -524,7 +526,7 @@ void NetcodeServer::CheckTimeouts()
             continue;
         char text[64];
         NET_LOG_INFO("server: client %d at %s timed out", i, slot.address.ToString(text, sizeof(text)));
-        ResetClient(i);
+        ResetClient(i, ClientEnd::TimedOut);
     }
     for (size_t i = 0; i < PendingSweptPerUpdate && !pending.empty(); ++i)
     {
@@ -588,7 +590,7 @@ void NetcodeServer::DisconnectClient(int clientIndex)
     char text[64];
     NET_LOG_INFO("server: disconnected client %d at %s", clientIndex,
                  clients[static_cast<size_t>(clientIndex)].address.ToString(text, sizeof(text)));
-    ResetClient(clientIndex);
+    ResetClient(clientIndex, ClientEnd::Closed);
 }
 
 void NetcodeServer::DisconnectAllClients()
@@ -618,6 +620,17 @@ uint64_t NetcodeServer::GetClientId(int clientIndex) const
 Address NetcodeServer::GetClientAddress(int clientIndex) const
 {
     return IsClientConnected(clientIndex) ? clients[static_cast<size_t>(clientIndex)].address : Address();
+}
+
+int32_t NetcodeServer::GetClientTimeout(int clientIndex) const
+{
+    return IsClientConnected(clientIndex) ? clients[static_cast<size_t>(clientIndex)].timeoutSeconds : 0;
+}
+
+ClientEnd NetcodeServer::GetClientEnd(int clientIndex) const
+{
+    return clientIndex >= 0 && clientIndex < maxClients ? clients[static_cast<size_t>(clientIndex)].end
+                                                        : ClientEnd::Closed;
 }
 
 const uint8_t* NetcodeServer::GetClientUserData(int clientIndex) const
@@ -815,9 +828,10 @@ void NetcodeServer::SendRaw(const Address& from, const Address& to, const uint8_
         ++counters.packetsSent;
 }
 
-void NetcodeServer::ResetClient(int clientIndex)
+void NetcodeServer::ResetClient(int clientIndex, ClientEnd end)
 {
     ClientSlot& slot = clients[static_cast<size_t>(clientIndex)];
+    slot.end = end;
     if (config.connectCallback)
         config.connectCallback(config.callbackContext, clientIndex, false);
     if (TokenUse* use = FindTokenUse(slot.tokenMac))

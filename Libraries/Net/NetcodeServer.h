@@ -23,6 +23,15 @@ using ClientConnectFunction = void (*)(void* context, int clientIndex, bool conn
 // client's next answer comes for the slot.
 using ClientAdmitFunction = bool (*)(void* context, const Address& from, uint64_t clientId, bool answered);
 
+// How a client's connection ended: this server closed it (DisconnectClient, Stop, a failed connection),
+// the client said it was leaving (its disconnect packet), or nothing came from it for its time-out.
+enum class ClientEnd
+{
+    Closed,
+    Left,
+    TimedOut,
+};
+
 struct NetcodeServerConfig
 {
     uint64_t protocolId = 0;
@@ -97,6 +106,11 @@ public:
     bool IsClientConnected(int clientIndex) const;
     uint64_t GetClientId(int clientIndex) const;
     Address GetClientAddress(int clientIndex) const;
+    // The seconds of silence after which the connected client times out, as its token named; negative for
+    // never, 0 for a free slot.
+    int32_t GetClientTimeout(int clientIndex) const;
+    // How the slot's last client went; read it in the disconnect callback, before the slot is taken again.
+    ClientEnd GetClientEnd(int clientIndex) const;
     // UserDataBytes from the client's connect token, or null for a free slot.
     const uint8_t* GetClientUserData(int clientIndex) const;
     Address GetAddress() const { return publicAddress; }
@@ -150,7 +164,7 @@ private:
     void SendToUnconnected(const Address& to, Packet& packet, const uint8_t key[KeyBytes]);
     void SendToClient(int clientIndex, Packet& packet);
     void SendRaw(const Address& from, const Address& to, const uint8_t* data, int bytes);
-    void ResetClient(int clientIndex);
+    void ResetClient(int clientIndex, ClientEnd end);
     void Drop(PacketReadResult reason, const Address& from);
 
     NetcodeServerConfig config;

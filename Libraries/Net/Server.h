@@ -62,6 +62,12 @@ public:
     uint64_t GetClientId(int clientIndex) const { return netcode.GetClientId(clientIndex); }
     // Where the client's packets come from; invalid for a free slot.
     Address GetClientAddress(int clientIndex) const { return netcode.GetClientAddress(clientIndex); }
+    // The seconds of silence after which the connected client times out, as its token named; negative for
+    // never, 0 for a free slot.
+    int32_t GetClientTimeout(int clientIndex) const { return netcode.GetClientTimeout(clientIndex); }
+    // How the slot's last client went (closed by this server, left, timed out): read it while the adapter
+    // is told of the departure.
+    ClientEnd GetClientEnd(int clientIndex) const { return netcode.GetClientEnd(clientIndex); }
     void DisconnectClient(int clientIndex);
     void DisconnectAllClients();
     // The address the server is bound to, with the port it really got.

@@ -282,10 +282,12 @@ std::unique_ptr<LocalNetwork> Vantorel_::CreateLocalNetwork(StringView path)
 JournalWriter Vantorel_::MakeJournalWriter()
 {
     const FileManager& files = GetApplication()->GetFileManager();
-    return [&files](const Journal& journal)
+    // The bytes are made here and written on the saver's thread, while the role's updates go on.
+    return [&files, this](const Journal& journal)
     {
-        const std::string path = FormatText("Journals/{}.vjrn", Guid::Create());
-        return journal.Save(files, path) ? files.ResolvePath(path) : std::string();
+        std::string path = files.ResolvePath(FormatText("Journals/{}.vjrn", Guid::Create()));
+        journalSaver.Save(path, journal.Write());
+        return path;
     };
 }
 
@@ -305,7 +307,7 @@ std::unique_ptr<Network> Vantorel_::CreateServerNetwork(StringView path)
         return nullptr;
     if (role->GetOfferedConfigurations().empty())
     {
-        Log::Write(ServerLines::NoConfigurationFits(settings.maximumPlayers, path));
+        Log::Write(ServerLines::NoConfigurationFits(settings.maximumPlayers, role->GetUnoffered(), path));
         return nullptr;
     }
     role->SetJournalWriter(MakeJournalWriter());

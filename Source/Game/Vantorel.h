@@ -12,6 +12,7 @@
 #include "Source/Game/MatchRecord.h"
 #include "Source/Game/Rendering/CameraView.h"
 #include "Source/Network/Journal.h"
+#include "Source/Network/JournalSaver.h"
 #include "Source/Network/Network.h"
 #include "Source/World/GameContext.h"
 
@@ -142,7 +143,8 @@ public:
     std::unique_ptr<LocalNetwork> CreateLocalNetwork(Lumvek::StringView path);
     std::unique_ptr<Network> CreateServerNetwork(Lumvek::StringView path);
     std::unique_ptr<Network> CreateClientNetwork(Lumvek::StringView path);
-    // Writes a network role's journal to "Journals/<new GUID>.vjrn" below the application folder.
+    // Writes a network role's journal to "Journals/<new GUID>.vjrn" below the application folder, on the
+    // journal saver's thread.
     JournalWriter MakeJournalWriter();
     // Deletes the current role, makes this one current and publishes it; match flow 1.
     void SetNetwork(std::unique_ptr<Network> role, bool isAuthority, bool interpolates);
@@ -253,6 +255,9 @@ private:
     // Point into the world's players while a match is drawn; the renderer points at them.
     std::array<CameraView, 4> cameraViews;
 
+    // Writes the network roles' journals off the application thread; destroyed after the role, it waits for
+    // the journals handed in as the program ends.
+    JournalSaver journalSaver;
     // The networking library's memory of last resort, and whether its cryptography started.
     Net::DefaultAllocator netAllocator;
     bool cryptoReady = false;

@@ -1,6 +1,7 @@
 #include "Source/Network/ClientLines.h"
 
 #include "Engine/Foundation/Pattern.h"
+#include "Libraries/Net/NetcodeClient.h"
 #include "Source/Network/NetworkSettings.h"
 
 #include <cerrno>
@@ -125,6 +126,17 @@ std::string NotConnected(const Unconnected& facts)
     if (facts.sendError != 0)
         return FormatText("could not connect to {}: no connection request could be sent ({}){}", server,
                           std::strerror(facts.sendError), WhatToCheckUnsent(facts));
+    // The server answered: what it did next is the reason.
+    if (facts.state == Net::NetcodeClientStateName(Net::NETCODE_CLIENT_STATE_DISCONNECTED))
+        return FormatText("could not connect to {} ({}): the server took the connection and closed it at once: it "
+                          "stopped, or sent this client away (its log says why). Start the client again to join it "
+                          "once it runs",
+                          server, facts.state);
+    if (facts.state == Net::NetcodeClientStateName(Net::NETCODE_CLIENT_STATE_CONNECTION_RESPONSE_TIMED_OUT) ||
+        facts.state == Net::NetcodeClientStateName(Net::NETCODE_CLIENT_STATE_CONNECTION_TIMED_OUT))
+        return FormatText("could not connect to {} ({}): the server answered, then went silent: it stopped, or the "
+                          "way to it broke. Start the client again to join it once it runs",
+                          server, facts.state);
     return FormatText("could not connect to {} ({}){}", server, facts.state,
                       facts.requestTimedOut ? WhatToCheck(facts) : std::string());
 }

@@ -122,11 +122,15 @@ bool Journal::Save(const FileManager& files, StringView path) const
 {
     const std::string bytes = Write();
     const std::string resolved = files.ResolvePath(path);
-    if (!File::WriteAllText(resolved, bytes))
-    {
+    const bool saved = File::WriteAllText(resolved, bytes);
+    LogSave(saved, resolved);
+    return saved;
+}
+
+void Journal::LogSave(bool saved, StringView resolved)
+{
+    if (saved)
+        Log::Write("saved journal to {}", resolved);
+    else
         Log::Write("failed to save journal to {}", resolved);
-        return false;
-    }
-    Log::Write("saved journal to {}", resolved);
-    return true;
 }

@@ -63,6 +63,8 @@ public:
     // Writes the file at the path that files resolves, replacing any file there whole or not at all,
     // and logs where it went. False, logged, when the file could not be written.
     bool Save(const Lumvek::FileManager& files, Lumvek::StringView path) const;
+    // The line that tells where a journal went, or that it could not be written there.
+    static void LogSave(bool saved, Lumvek::StringView resolved);
 
     GameConfiguration configuration;
 
@@ -74,5 +76,6 @@ private:
 };
 
 // Writes a finished match's journal where the program keeps them and returns the resolved path, or an
-// empty text when it could not. The game system's writes "Journals/<new GUID>.vjrn".
+// empty text when it could not. The game system's writes "Journals/<new GUID>.vjrn" on a thread of its
+// own (JournalSaver): the path is where the journal goes, and a write that fails there says so in the log.
 using JournalWriter = std::function<std::string(const Journal&)>;

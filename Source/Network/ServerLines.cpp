@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -100,11 +101,23 @@ std::string NameTooLongForVote(std::string_view configuration, size_t maximumLen
                       configuration, maximumLength);
 }
 
-std::string NoConfigurationFits(uint32_t maximumPlayers, StringView path)
+std::string NoConfigurationFits(uint32_t maximumPlayers, const Unoffered& leftOut, StringView path)
 {
-    return FormatText("no game configuration has room for its bots and {} players (MaximumPlayers in {}): the "
-                      "server does not start",
-                      maximumPlayers, path);
+    if (leftOut.namesTooLong == 0 && leftOut.withoutRoom == 0)
+        return "there is no game configuration to vote on: Assets/Configurations/Configurations.json names none "
+               "that could be read (the lines above say why). The server does not start";
+    if (leftOut.namesTooLong == 0)
+        return FormatText("no game configuration has room for its bots and {} players (MaximumPlayers in {}): the "
+                          "server does not start",
+                          maximumPlayers, path);
+    const std::string names = FormatText("{} configurations have names longer than a vote sends (the lines above "
+                                         "name them): shorten them in Assets/Configurations/Configurations.json",
+                                         leftOut.namesTooLong);
+    if (leftOut.withoutRoom == 0)
+        return FormatText("no game configuration can be voted on: {}. The server does not start", names);
+    return FormatText("no game configuration can be voted on: {}; the other {} have no room for their bots and {} "
+                      "players (lower MaximumPlayers in {}). The server does not start",
+                      names, leftOut.withoutRoom, maximumPlayers, path);
 }
 
 std::string Listens(const Net::Address& bound, StringView path)
@@ -178,11 +191,41 @@ std::string Stayed(int client, int32_t players)
     return FormatText("client {} stayed to the vote with {} players", client, players);
 }
 
-std::string Disconnected(int client, int sendError)
+std::string Disconnected(int client, const Departure& how)
 {
-    if (sendError != 0)
-        return FormatText("client {}'s connection ended{}", client, WhileSendsFail(sendError, false));
-    return FormatText("client {} disconnected", client);
+    if (how.serverStalled)
+        return FormatText("client {} disconnected: it timed out while the server did not run", client);
+    if (how.sendError != 0)
+        return FormatText("client {}'s connection ended{}", client, WhileSendsFail(how.sendError, false));
+    switch (how.end)
+    {
+    case Net::ClientEnd::Left:
+        return FormatText("client {} disconnected: it left (its program closed the connection)", client);
+    case Net::ClientEnd::TimedOut:
+        return FormatText("client {} disconnected: it timed out, as nothing came from it for {} seconds: its program "
+                          "stopped or died, or its link to this machine went. It may join again once it runs",
+                          client, how.timeoutSeconds);
+    case Net::ClientEnd::Closed:
+        break;
+    }
+    return FormatText("client {} disconnected: this server closed its connection", client);
+}
+
+std::string HoldsForNextMatch(int client, uint32_t players, NetworkState state)
+{
+    const char* during = state == NetworkState::Voting   ? "its vote"
+                         : state == NetworkState::Ending ? "the intermission after a match"
+                                                         : "a match";
+    return FormatText("holding client {}'s {} players for the next match: the server is in {}, and adds them once it "
+                      "waits for players again",
+                      client, players, during);
+}
+
+std::string DidNotRun(double seconds, size_t connections)
+{
+    return FormatText("the server did not run for {} seconds: its clients timed out (the process was stopped, or "
+                      "the machine suspended or too busy). Ending their {} connections and waiting for players again",
+                      std::round(seconds * 10.0) / 10.0, connections);
 }
 
 std::string LeftWithoutPlayers(int client, double wait)

@@ -2,6 +2,7 @@
 
 #include "Engine/Foundation/StringView.h"
 #include "Libraries/Net/Address.h"
+#include "Libraries/Net/NetcodeServer.h"
 #include "Source/Network/Network.h"
 
 #include <cstdint>
@@ -29,6 +30,27 @@ struct Play
     double fifthPercentile = 0.0;
 };
 
+// How a connection that held players, or waited to add them, ended.
+struct Departure
+{
+    Net::ClientEnd end = Net::ClientEnd::Closed;
+    // The seconds of silence after which the client times out.
+    int32_t timeoutSeconds = 0;
+    // A failing send (an errno value, 0 when the last one left) tells of this machine's network rather than
+    // the client's leaving.
+    int sendError = 0;
+    // The server did not run for the client's time-out just before.
+    bool serverStalled = false;
+};
+
+// Why the vote has no configuration to offer: the configurations whose names a vote cannot send, and those
+// without room for their bots and MaximumPlayers players.
+struct Unoffered
+{
+    size_t namesTooLong = 0;
+    size_t withoutRoom = 0;
+};
+
 // As the role is made.
 std::string NoLibsodium(Lumvek::StringView path);
 // The socket did not open: the address, the system's reason and what to do about it.
@@ -38,7 +60,7 @@ std::string LeftOutOfVote(const std::string& configuration, size_t bots, uint32_
                           uint32_t matchPlayers);
 // A configuration whose name, which the vote sends, is longer than a vote's message holds.
 std::string NameTooLongForVote(std::string_view configuration, size_t maximumLength);
-std::string NoConfigurationFits(uint32_t maximumPlayers, Lumvek::StringView path);
+std::string NoConfigurationFits(uint32_t maximumPlayers, const Unoffered& leftOut, Lumvek::StringView path);
 // Where it listens, with what to set for other machines when only this one can join.
 std::string Listens(const Net::Address& bound, Lumvek::StringView path);
 // Checked once a second: the machine no longer holds the one address the server is bound to, and the
@@ -54,9 +76,13 @@ std::string FewPlayers(size_t players, uint32_t minimumPlayers);
 std::string Connected(int client);
 std::string Adding(uint32_t players, int client);
 std::string Stayed(int client, int32_t players);
-// A connection that held players, or waited to add them, ended. A failing send (an errno value, 0 when
-// the last one left) tells of this machine's network rather than the client's leaving.
-std::string Disconnected(int client, int sendError);
+// A connection that held players, or waited to add them, ended: which way, and what to do about it.
+std::string Disconnected(int client, const Departure& how);
+// A request for players that came during a vote, a match or an intermission waits for the next wait for
+// players.
+std::string HoldsForNextMatch(int client, uint32_t players, NetworkState state);
+// The update after the server did not run for its clients' time-out: it ends their connections.
+std::string DidNotRun(double seconds, size_t connections);
 std::string LeftWithoutPlayers(int client, double wait);
 // Why a connection is sent away, and the line: its address may connect again after the wait.
 std::string NoPlayerWithin(double seconds);

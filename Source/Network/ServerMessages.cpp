@@ -44,6 +44,9 @@ void ServerNetwork::HandleMessage(int client, Net::Message& message)
             slot.heldRequest = true;
             slot.heldCount = request.count;
             slot.heldPlayers = request.players;
+            // Otherwise the host reads that the client connected, then nothing for a whole match.
+            if (slot.HoldsPlayers() && MayLog(client, true))
+                Log::Write(ServerLines::HoldsForNextMatch(client, request.count, state));
             break;
         }
         AddPlayers(client, request.count, request.players.data());

@@ -67,7 +67,8 @@ ServerNetwork::ServerNetwork(GameContext& context, const ServerSettings& setting
     adapter.SetConnectionListener(
         [this](int client, bool connected)
         {
-            notices.push_back({client, connected});
+            // Only now can the library say how the connection ended.
+            notices.push_back({client, connected, server->GetClientEnd(client), server->GetClientTimeout(client)});
             // A waiting client that took its seat leaves the line at once: the next in it may ask in the
             // same update.
             if (!connected)
@@ -79,7 +80,7 @@ ServerNetwork::ServerNetwork(GameContext& context, const ServerSettings& setting
     serverSettings.maximumPlayers = std::clamp(serverSettings.maximumPlayers, 1u, MaxServerPlayers);
     // A full server votes at once: more players than it seats are never needed.
     serverSettings.minimumPlayers = std::min(serverSettings.minimumPlayers, serverSettings.maximumPlayers);
-    offered = Vote::OfferedConfigurations(context, serverSettings.maximumPlayers);
+    offered = Vote::OfferedConfigurations(context, serverSettings.maximumPlayers, unoffered);
     if (!server->Start(static_cast<int>(serverSettings.maximumPlayers)))
     {
         if (const int error = server->GetOpenError())
@@ -136,6 +137,9 @@ void ServerNetwork::Update(int64_t delta)
     // The seats that freed since the last update are held before the socket is read: a stranger's
     // answer read first would take one held for a waiting client.
     admission.GetSeatLine().HoldSeats(time);
+    // Before the socket is read: what the clients sent during the stall is still in it, and the library
+    // would count them heard now.
+    stalled = EndStalledConnections(delta);
     // The socket is read before the payloads are taken, and the packet goes out once this update has
     // stepped and made its states: either the other way round holds a packet for a whole tick.
     server->AdvanceTime(time);
@@ -259,9 +263,55 @@ void ServerNetwork::HandleConnectionNotices()
         // after its last client left.
         if (notice.client >= 0 && static_cast<size_t>(notice.client) < clients.size() &&
             clients[static_cast<size_t>(notice.client)].client >= 0)
-            RemoveClient(notice.client);
+            RemoveClient(notice);
     }
     notices.clear();
+}
+
+bool ServerNetwork::EndStalledConnections(int64_t delta)
+{
+    const double seconds = static_cast<double>(delta) / 1e9;
+    // A client hears from its server at least every tenth of a second while the server runs: a server
+    // that did not run for a client's time-out left it that long in silence, and it has left.
+    const auto timedOut = [&](int i)
+    {
+        const int32_t timeout = server->GetClientTimeout(i);
+        return server->IsClientConnected(i) && timeout > 0 && seconds >= static_cast<double>(timeout);
+    };
+    size_t count = 0;
+    for (int i = 0; i < server->GetMaxClients(); ++i)
+        count += timedOut(i) ? 1 : 0;
+    if (count == 0)
+        return false;
+    Log::Write(ServerLines::DidNotRun(seconds, count));
+    for (int i = 0; i < server->GetMaxClients(); ++i)
+    {
+        if (!timedOut(i))
+            continue;
+        // A connection without players is sent away by the server, not left of its own accord: its address
+        // is not held back.
+        if (clients[static_cast<size_t>(i)].client >= 0)
+            admission.Dismiss(i);
+        else
+            server->DisconnectClient(i);
+    }
+    return true;
+}
+
+size_t ServerNetwork::WaitingConnections() const
+{
+    size_t waiting = 0;
+    for (size_t i = 0; i < clients.size(); ++i)
+    {
+        const ClientSlot& slot = clients[i];
+        // A connection the library took in this update is not in the slots yet; one taken in before may
+        // have its request for players on the way. Either may be a newcomer that has just reached the
+        // server.
+        const bool newcomer = server->IsClientConnected(static_cast<int>(i)) && slot.playerCount <= 0 &&
+                              !slot.dismissed;
+        waiting += slot.HoldsPlayers() || newcomer ? 1 : 0;
+    }
+    return waiting;
 }
 
 void ServerNetwork::AdmitClients()
@@ -363,12 +413,13 @@ void ServerNetwork::BeginWaiting()
     waitingSince = Now();
 }
 
-void ServerNetwork::ReturnToWaiting()
+void ServerNetwork::ReturnToWaiting(bool announce)
 {
+    if (announce && state >= NetworkState::Voting && state <= NetworkState::Playing)
+        Log::Write(ServerLines::EveryPlayerLeft(state, server->GetLastSendError()));
     switch (state)
     {
     case NetworkState::Voting:
-        Log::Write(ServerLines::EveryPlayerLeft(state, server->GetLastSendError()));
         BeginWaiting();
         break;
     case NetworkState::Configured:
@@ -378,7 +429,6 @@ void ServerNetwork::ReturnToWaiting()
     case NetworkState::Prepared:
     case NetworkState::Playing:
         // The game system leaves the match, and the intermission leads back to Waiting.
-        Log::Write(ServerLines::EveryPlayerLeft(state, server->GetLastSendError()));
         state = NetworkState::Leaving;
         break;
     default:
@@ -411,6 +461,8 @@ void ServerNetwork::AddPlayers(int client, uint32_t requested, const AddPlayerMe
         return;
     }
     slot.playerCount = static_cast<int32_t>(count);
+    // Players are here again: the next last one to leave stops the server as the rule says.
+    stopOwed = stopOwed && count == 0;
     for (const InputBuffer& buffer : players)
         SendPlayerAdded(client, buffer);
     GameConfiguration& configuration = context.configuration;
@@ -460,8 +512,9 @@ void ServerNetwork::AddPlayers(int client, uint32_t requested, const AddPlayerMe
     }
 }
 
-void ServerNetwork::RemoveClient(int client)
+void ServerNetwork::RemoveClient(const ConnectionNotice& departure)
 {
+    const int client = departure.client;
     const ClientSlot& slot = clients[static_cast<size_t>(client)];
     const bool hadPlayers = slot.playerCount > 0;
     const bool heldPlayers = slot.HoldsPlayers();
@@ -475,7 +528,9 @@ void ServerNetwork::RemoveClient(int client)
             Log::Write(ServerLines::LeftWithoutPlayers(client, wait));
     }
     else if (MayLog(client, hadPlayers))
-        Log::Write(ServerLines::Disconnected(client, slot.dismissed ? 0 : server->GetLastSendError()));
+        Log::Write(ServerLines::Disconnected(client, {slot.dismissed ? Net::ClientEnd::Closed : departure.end,
+                                                      departure.timeout,
+                                                      slot.dismissed ? 0 : server->GetLastSendError(), stalled}));
     clients[static_cast<size_t>(client)] = ClientSlot();
     for (auto it = players.begin(); it != players.end();)
         it = it->client == client ? (RemovePlayer(it), players.begin()) : std::next(it);
@@ -490,11 +545,19 @@ void ServerNetwork::RemoveClient(int client)
         mostPlayers = std::min(mostPlayers, players.size());
     // A client that never added a player (a refused or probing connection) leaves the server running,
     // and so does the last player's before a match has ended: a stranger who joins and leaves before
-    // the honest players have played would otherwise stop it. So does one while another connection's
-    // players wait for the next match: it is not the last.
-    const auto waiting =
-        std::count_if(clients.begin(), clients.end(), [](const ClientSlot& other) { return other.HoldsPlayers(); });
-    if (heldPlayers && players.empty())
+    // the honest players have played would otherwise stop it. So does one while another connection waits
+    // to add players, held for the next match or a newcomer whose request is on its way: it is not the
+    // last. Should those go without adding any, the server stops then. Players whose connections ended
+    // because the server did not run have not left it: it waits for them.
+    if (stalled)
+    {
+        stopOwed = false;
+        if (heldPlayers && players.empty())
+            ReturnToWaiting(false);
+        return;
+    }
+    const size_t waiting = WaitingConnections();
+    if ((heldPlayers || stopOwed) && players.empty())
     {
         if (endedMatches > 0 && waiting == 0)
         {
@@ -503,8 +566,9 @@ void ServerNetwork::RemoveClient(int client)
             Stop();
             return;
         }
-        if (endedMatches > 0)
-            Log::Write(ServerLines::LastPlayerLeftWhileOthersWait(endedMatches, static_cast<size_t>(waiting)));
+        if (endedMatches > 0 && !stopOwed)
+            Log::Write(ServerLines::LastPlayerLeftWhileOthersWait(endedMatches, waiting));
+        stopOwed = endedMatches > 0;
         ReturnToWaiting();
     }
 }

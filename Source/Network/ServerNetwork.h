@@ -11,6 +11,7 @@
 #include "Source/Network/Messages/VantorelAdapter.h"
 #include "Source/Network/Network.h"
 #include "Source/Network/SeatLine.h"
+#include "Source/Network/ServerLines.h"
 #include "Source/World/PlayerInput.h"
 
 #include <array>
@@ -98,6 +99,8 @@ public:
     // The configurations the vote offers: those whose bots and MaximumPlayers players a match holds.
     // Empty when none does, and the server cannot run.
     const std::vector<uint32_t>& GetOfferedConfigurations() const { return offered; }
+    // Why the configurations the vote does not offer are left out.
+    const ServerLines::Unoffered& GetUnoffered() const { return unoffered; }
     const SeatLine& GetSeatLine() const { return admission.GetSeatLine(); }
 
 private:
@@ -107,12 +110,21 @@ private:
     {
         int client = 0;
         bool connected = false;
+        // How a departure ended, and the client's time-out.
+        Net::ClientEnd end = Net::ClientEnd::Closed;
+        int32_t timeout = 0;
     };
 
     double Now() const { return static_cast<double>(elapsed) / 1e9; }
     // Removes the players of every client the library saw leave since the last call, before the slot
     // can pass to anyone else.
     void HandleConnectionNotices();
+    // After an update that came the clients' time-out or more after the last, those clients have timed out
+    // at their end: ends their connections, with a line. True when it ended any.
+    bool EndStalledConnections(int64_t delta);
+    // Connections that hold players, or wait to add them (held for the next match, or newcomers whose
+    // request is on its way): while one does, the last player's leaving does not stop the server.
+    size_t WaitingConnections() const;
     // In Waiting makes the requests held since the match; in any state disconnects the connections
     // that asked for no player within the connection timeout of their arrival or of the last Waiting's
     // start.
@@ -128,14 +140,14 @@ private:
     void MarkStayedClients();
     // The last player left before any match ended, or while other connections wait to add players: the
     // server goes back to waiting for players, leaving the match it was starting, if any.
-    void ReturnToWaiting();
+    void ReturnToWaiting(bool announce = true);
     void BeginWaiting();
     // Through the admission, at the role's clock.
     bool Refuse(int client, GameMessageType type) { return admission.Refuse(client, type, Now()); }
     bool MayLog(int client, bool aboutPlayers = false) { return admission.MayLog(client, aboutPlayers, Now()); }
     void HandleMessage(int client, Net::Message& message);
     void AddPlayers(int client, uint32_t count, const AddPlayerMessage::Player* entries);
-    void RemoveClient(int client);
+    void RemoveClient(const ConnectionNotice& departure);
     // Takes the vote, and shares the players over the chosen configuration's teams.
     void TallyVotes();
     // Steps every frame whose deadline has come, while the match lasts.
@@ -176,6 +188,7 @@ private:
     uint64_t optionSeed;
     MessageLimits limits;
     std::vector<uint32_t> offered;
+    ServerLines::Unoffered unoffered;
     // Since when the players present have been fewer than the high count; negative while they are not.
     double belowMostSince = -1.0;
     // The most players since Waiting began, or since the players were last too few for a vote; only a
@@ -188,6 +201,11 @@ private:
     uint32_t endedMatches = 0;
     // The server stopped because its last player left after a match.
     bool lastPlayerLeft = false;
+    // The last player left after a match while other connections waited to add players: should they all
+    // go without adding any, the server stops as it would have then.
+    bool stopOwed = false;
+    // The connections this update ends went because the server did not run for their time-out.
+    bool stalled = false;
     // The wait for players said that they are too few for a vote.
     bool fewPlayersLogged = false;
     // Stays at its default set-up with no frames: the journal records only that a match was played.

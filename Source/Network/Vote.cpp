@@ -20,8 +20,10 @@ std::string_view ConfigurationKey(const GameContext& context, uint32_t index)
     return configuration ? std::string_view(configuration->key) : std::string_view();
 }
 
-std::vector<uint32_t> OfferedConfigurations(const GameContext& context, uint32_t maximumPlayers)
+std::vector<uint32_t> OfferedConfigurations(const GameContext& context, uint32_t maximumPlayers,
+                                            ServerLines::Unoffered& leftOut)
 {
+    leftOut = {};
     std::vector<uint32_t> offered;
     for (uint32_t i = 0; i < ConfigurationCount(context); ++i)
     {
@@ -31,11 +33,17 @@ std::vector<uint32_t> OfferedConfigurations(const GameContext& context, uint32_t
         // Bots take the ids the players leave, and every one needs a player record of the world.
         const size_t bots = configuration->bots.size();
         if (configuration->key.size() > ConfigurationName::MaxLength)
+        {
             Log::Write(ServerLines::NameTooLongForVote(configuration->key, ConfigurationName::MaxLength));
+            ++leftOut.namesTooLong;
+        }
         else if (bots + maximumPlayers <= World::PlayerCount)
             offered.push_back(i);
         else
+        {
             Log::Write(ServerLines::LeftOutOfVote(configuration->name, bots, maximumPlayers, World::PlayerCount));
+            ++leftOut.withoutRoom;
+        }
     }
     return offered;
 }

@@ -8,6 +8,10 @@
 
 class GameContext;
 struct RemotePlayerSlot;
+namespace ServerLines
+{
+struct Unoffered;
+}
 
 // The server's vote among three configurations, as choices over the configurations it has and the
 // players' votes: no sockets and no state of its own. Called by the server role on the application
@@ -21,8 +25,9 @@ using Options = std::array<uint32_t, 3>;
 std::string_view ConfigurationKey(const GameContext& context, uint32_t index);
 
 // The configurations a vote may offer, by index: those whose key a message can carry and whose bots
-// and maximumPlayers players a match holds. Each one left out is logged.
-std::vector<uint32_t> OfferedConfigurations(const GameContext& context, uint32_t maximumPlayers);
+// and maximumPlayers players a match holds. Each one left out is logged and counted in leftOut.
+std::vector<uint32_t> OfferedConfigurations(const GameContext& context, uint32_t maximumPlayers,
+                                            ServerLines::Unoffered& leftOut);
 // The three options of a vote from the configurations offered, picked by the seed, which moves on for
 // the next vote. With fewer than three offered the list repeats; with none, every option is 0.
 Options ChooseOptions(const std::vector<uint32_t>& offered, uint64_t& seed);

@@ -34,6 +34,9 @@ TEST(RoleLines, EachLineTellsWhatTheFactsShow)
          "could not connect to 10.0.0.1:40000 (connection request timed out): the server, which had turned this "
          "client away for now, stopped answering: it stopped, or the way to it broke. Start the client again to join "
          "it once it runs"},
+        {ClientLines::NotConnected({"127.0.0.1", 40000, "disconnected", false, 0, Net::Address(), 0, false}),
+         "could not connect to 127.0.0.1:40000 (disconnected): the server took the connection and closed it at once: "
+         "it stopped, or sent this client away (its log says why). Start the client again to join it once it runs"},
         // Sends from a deleted address still leave on some systems: the client cannot say they did not arrive.
         {ClientLines::Disconnected(addressGone),
          "disconnected: this machine no longer holds the address the connection left from (fd00::2), so what the "
@@ -48,9 +51,22 @@ TEST(RoleLines, EachLineTellsWhatTheFactsShow)
          "too busy), so the server 10.0.0.1:40000 heard nothing from it and let the connection go: start the client "
          "again to join"},
         // A server that lost its own way out says so, not that its players left.
-        {ServerLines::Disconnected(0, ENETUNREACH),
+        {ServerLines::Disconnected(0, {Net::ClientEnd::TimedOut, 10, ENETUNREACH}),
          "client 0's connection ended while nothing could be sent to it (Network is unreachable): this machine lost "
          "the address the client reached it at, or its way to the client"},
+        // A player who quit, one whose program died and one the stalled server lost read differently.
+        {ServerLines::Disconnected(3, {Net::ClientEnd::Left, 10}),
+         "client 3 disconnected: it left (its program closed the connection)"},
+        {ServerLines::Disconnected(3, {Net::ClientEnd::TimedOut, 10}),
+         "client 3 disconnected: it timed out, as nothing came from it for 10 seconds: its program stopped or died, or "
+         "its link to this machine went. It may join again once it runs"},
+        {ServerLines::HoldsForNextMatch(2, 1, NetworkState::Playing),
+         "holding client 2's 1 players for the next match: the server is in a match, and adds them once it waits for "
+         "players again"},
+        {ServerLines::NoConfigurationFits(15, {1, 2}, "Assets/server.config"),
+         "no game configuration can be voted on: 1 configurations have names longer than a vote sends (the lines "
+         "above name them): shorten them in Assets/Configurations/Configurations.json; the other 2 have no room for "
+         "their bots and 15 players (lower MaximumPlayers in Assets/server.config). The server does not start"},
         {ServerLines::EveryPlayerLeft(NetworkState::Playing, ENETUNREACH),
          "every player's connection ended before the match ended while nothing could be sent to them (Network is "
          "unreachable): this machine lost the address they reached it at, or its way to them. Leaving the match"},

@@ -5,6 +5,7 @@
 #include "Libraries/Net/Packet.h"
 #include "Libraries/Net/Socket.h"
 #include "Source/Network/ClientNetwork.h"
+#include "Source/Network/JournalSaver.h"
 #include "Source/Network/Messages/ControlMessages.h"
 #include "Source/Network/Messages/GameStateMessage.h"
 #include "Source/Network/Messages/InputMessage.h"
@@ -18,8 +19,10 @@
 
 #include <algorithm>
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace Lumvek;
@@ -161,7 +164,15 @@ protected:
         ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Prepared; }));
         server->BeginStarting();
     }
-    void Run(int ticks = 1)
+    void PlayMatch()
+    {
+        ASSERT_NO_FATAL_FAILURE(StartMatch());
+        server->SaveJournal();
+        ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Leaving; }));
+        server->BeginEnding();
+    }
+    // One tick of the test's clients, and of the server unless it stands still.
+    void Run(int ticks = 1, bool serverRuns = true)
     {
         for (int i = 0; i < ticks; ++i)
         {
@@ -172,7 +183,8 @@ protected:
                 client->client.ReceivePackets();
                 client->client.AdvanceTime(time);
             }
-            server->Update(static_cast<int64_t>(Tick * 1e9));
+            if (serverRuns)
+                server->Update(static_cast<int64_t>(Tick * 1e9));
         }
     }
     // With a role, the game's own client runs beside the test's.
@@ -1032,6 +1044,117 @@ TEST_F(ServerNetworkTest, AServerWhoseAddressWentStopsAndAHeldClientWaitsForTheN
                            "again once the machine holds that address, or with HostingIp = \"0.0.0.0\" in "
                            "Assets/server.config for every address of the machine"));
     EXPECT_FALSE(server->LastPlayerLeft());
+}
+
+// A server that did not run for its clients' time-out (10 s) finds them gone, whatever they sent meanwhile:
+// it says so, ends their connections at once and waits for players, after a match too, rather than stop as
+// though they had left. A shorter stall drops nobody. By the stall's seconds and whether a match ended.
+class StallTest : public ServerNetworkTest, public testing::WithParamInterface<std::pair<double, bool>>
+{
+};
+
+TEST_P(StallTest, AServerThatDidNotRunForTheTimeOutEndsItsConnectionsAndWaits)
+{
+    const auto [seconds, afterMatch] = GetParam();
+    const bool dropped = seconds >= 10.0;
+    settings.maximumPlayers = 2;
+    StartServer();
+    Connect(61, 1);
+    Connect(62, 1);
+    ASSERT_NO_FATAL_FAILURE(afterMatch ? PlayMatch() : StartMatch());
+    const NetworkState before = server->GetState();
+    // The clients run on, and what they send waits for the server.
+    Run(static_cast<int>(seconds * 60.0), false);
+    LogCapture log;
+    server->Update(static_cast<int64_t>(seconds * 1e9));
+    EXPECT_EQ(server->GetPlayers().size(), dropped ? 0u : 2u);
+    EXPECT_EQ(log.StartingWith("the server did not run for 15.0 seconds: its clients timed out").size(), dropped);
+    EXPECT_EQ(log.StartingWith("client 1 disconnected: it timed out while the server did not run").size(), dropped);
+    if (server->GetState() == NetworkState::Leaving)
+        server->BeginEnding();
+    EXPECT_TRUE(RunUntil([&] { return server->GetState() == (dropped ? NetworkState::Waiting : before); }));
+    EXPECT_FALSE(server->LastPlayerLeft());
+}
+
+INSTANTIATE_TEST_SUITE_P(ServerNetwork, StallTest,
+                         testing::Values(std::pair(5.0, false), std::pair(15.0, false), std::pair(15.0, true)));
+
+// The last player leaves after a match as a newcomer's connection is taken in (-1) or updates before its request.
+class LastPlayerRaceTest : public ServerNetworkTest, public testing::WithParamInterface<int>
+{
+};
+
+TEST_P(LastPlayerRaceTest, TheLastPlayerLeavingAsANewcomerArrivesLeavesTheServerWaitingForIt)
+{
+    settings.maximumPlayers = 2;
+    StartServer();
+    TestClient& last = Connect(71, 1);
+    Connect(72, 1);
+    ASSERT_NO_FATAL_FAILURE(PlayMatch());
+    clients[1]->client.Disconnect();
+    ASSERT_TRUE(RunUntil(
+        [&] { return server->GetState() == NetworkState::Waiting && server->GetPlayers().size() == 1; }, 1200));
+    TestClient& newcomer = Start(74);
+    // The newcomer's answer to its challenge and the last player's leaving reach the same update.
+    for (int tick = 0; tick < 600 && GetParam() < 0 && last.client.IsConnected(); ++tick)
+    {
+        const uint64_t sent = newcomer.client.GetNetcodeCounters().packetsSent;
+        Run(1, false);
+        if (newcomer.client.GetNetcodeState() == Net::NETCODE_CLIENT_STATE_SENDING_CONNECTION_RESPONSE &&
+            newcomer.client.GetNetcodeCounters().packetsSent > sent)
+            last.client.Disconnect();
+        server->Update(static_cast<int64_t>(Tick * 1e9));
+    }
+    ASSERT_TRUE(RunUntil([&] { return newcomer.client.IsConnected(); }));
+    if (GetParam() >= 0)
+    {
+        last.client.Disconnect();
+        Run(GetParam());
+    }
+    newcomer.AddPlayers(1);
+    const int seat = newcomer.client.GetClientIndex();
+    EXPECT_TRUE(RunUntil([&] { return server->GetPlayers().size() == 1 && server->GetPlayers()[0].client == seat; }));
+}
+
+INSTANTIATE_TEST_SUITE_P(ServerNetwork, LastPlayerRaceTest, testing::Values(-1, 2, 1, 0));
+
+// A journal whose disk takes seconds to hold it holds up no update: the next match's states keep their
+// rate and the clients stay. The end of the program waits for it and for the one handed in after it.
+TEST_F(ServerNetworkTest, ASlowJournalWriteHoldsUpNoUpdateAndTheEndWaitsForIt)
+{
+    settings.maximumPlayers = 2;
+    StartServer();
+    std::promise<void> release;
+    std::vector<std::string> written;
+    auto saver = std::make_unique<JournalSaver>(
+        [&, gate = release.get_future().share()](const std::string& path, const std::string&)
+        {
+            gate.wait();
+            written.push_back(path);
+            return true;
+        });
+    int made = 0;
+    server->SetJournalWriter(
+        [&](const Journal& journal)
+        {
+            saver->Save(std::to_string(++made), journal.Write());
+            return std::to_string(made);
+        });
+    TestClient& first = Connect(81, 1);
+    Connect(82, 1);
+    ASSERT_NO_FATAL_FAILURE(PlayMatch());
+    ASSERT_NO_FATAL_FAILURE(StartMatch());
+    // While the first journal is written: a state at once, none until the first frame's deadline 0.25 s on,
+    // then 30 a second.
+    Run(720);
+    const std::vector<GameMessageType> types = first.Drain();
+    EXPECT_NEAR(std::count(types.begin(), types.end(), GameMessageType::GameState), 354, 2);
+    server->SaveJournal();
+    EXPECT_EQ(server->GetPlayers().size(), 2u);
+    std::thread ending([&] { saver.reset(); });
+    release.set_value();
+    ending.join();
+    EXPECT_EQ(written, (std::vector<std::string>{"1", "2"}));
 }
 
 } // namespace ServerNetworkTests
