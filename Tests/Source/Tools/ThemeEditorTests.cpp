@@ -1,5 +1,7 @@
 // The theme windows and the "Theme" tab, pressed through headless Dear ImGui on a scratch world.
 
+#include "Engine/Foundation/File.h"
+#include "Engine/Foundation/ReadReport.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/ThemeData.h"
 #include "Source/Tools/Editors/ThemeEditor.h"
@@ -13,6 +15,7 @@
 
 #include <imgui_internal.h>
 
+#include <cmath>
 #include <filesystem>
 
 namespace
@@ -220,6 +223,58 @@ TEST_F(ThemeEditing, LayersAreLabelledByTextureOrBottomColourAndOneTitleOpensOne
     game.configuration.theme = 7;
     app.Frame();
     EXPECT_EQ(drawn.bottom, drawn.top);
+}
+
+// A layer's Texture list offers what loads for the theme, its folder's images, after "none", which gives
+// the gradient back with the colours the layer had; Escape closes the open list without choosing.
+TEST_F(ThemeEditing, TheTextureListHoldsNoneAndTheThemesImagesAndNoneGivesTheColoursBack)
+{
+    std::filesystem::create_directories(game.folder.Path("Assets/Themes/Plain"));
+    for (const char* file : {"Sky.png", "Hills.png", "Ambience.wav", "Data.json"})
+        ASSERT_TRUE(Lumvek::File::WriteAllText(game.folder.Path(std::string("Assets/Themes/Plain/") + file), "x"));
+    theme->backgrounds.assign(1, Layer(Lumvek::Color::Red, Lumvek::Color::Blue));
+    ThemeBackgroundInspector inspector(&theme->backgrounds, 0, false);
+    DrawnWindow drawn(*app.tools, [&] { inspector.Draw(); });
+    app.Frame();
+    // Rows: "Regenerate", "Depth", then the list.
+    const int row = 2;
+    const ImGuiID list = ImHashStr("##Input", 0, ImHashData(&row, sizeof(row), drawn.base));
+    // Opens the list; the number of its entries.
+    const auto open = [&]
+    {
+        ImGui::ActivateItem(list);
+        app.Frame();
+        app.Frame();
+        const ImGuiWindow* popup = ImGui::FindWindowByName("##Combo_00");
+        if (!popup || !popup->Active)
+            return 0;
+        const float spacing = ImGui::GetStyle().ItemSpacing.y;
+        return int(std::lround((popup->ContentSize.y + spacing) / (ImGui::GetFontSize() + spacing)));
+    };
+    const auto choose = [&](int entry, const char* name)
+    {
+        ASSERT_EQ(open(), 3) << name;
+        const ImGuiWindow* popup = ImGui::FindWindowByName("##Combo_00");
+        ImGui::ActivateItem(ImHashStr(name, 0, ImHashData(&entry, sizeof(entry), popup->ID)));
+        app.Frame();
+        app.Frame();
+    };
+    const auto written = [&](const char* key)
+    { return Lumvek::FindPath(theme->WriteTree(), std::string("Backgrounds[0].") + key) != nullptr; };
+
+    choose(2, "Sky");
+    EXPECT_EQ(Lumvek::NameTableC().GetName(theme->backgrounds[0].texture), "Sky");
+    EXPECT_TRUE(written("Texture") && !written("TopColor") && !written("BottomColor"));
+    choose(0, "none");
+    EXPECT_EQ(theme->backgrounds[0].texture, Lumvek::InvalidId);
+    EXPECT_TRUE(!written("Texture") && written("TopColor") && written("BottomColor"));
+    EXPECT_EQ(theme->backgrounds[0].topColor, Lumvek::Color::Blue);
+    EXPECT_EQ(theme->backgrounds[0].bottomColor, Lumvek::Color::Red);
+
+    ASSERT_EQ(open(), 3);
+    app.PressKey(Lumvek::Key::Escape);
+    EXPECT_FALSE(ImGui::FindWindowByName("##Combo_00")->Active);
+    EXPECT_EQ(theme->backgrounds[0].texture, Lumvek::InvalidId);
 }
 
 // Add takes an entry only where the theme's file would take it at the next start.
