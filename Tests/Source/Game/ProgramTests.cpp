@@ -236,37 +236,6 @@ TEST_F(Program, BadCommandLinesEndWithAMessageAndCode1)
     }
 }
 
-// A maker's slips in a weapon and in the configuration that plays it are each named once as the data
-// loads, with the file and the member: a name that finds no weapon, a listed weapon without a folder and
-// a weapon whose projectile does not exist. The bots' shots with that weapon make nothing and say nothing.
-TEST_F(Program, AWeaponsSlipsAreNamedOnceWithTheirFileAndMemberAndNotAtEveryShot)
-{
-    std::string rifle = Read("Assets/Weapons/Rifle/Data.json");
-    ASSERT_NE(rifle.find("\"Bullet\""), std::string::npos);
-    Write("Assets/Weapons/Rifle/Data.json", rifle.replace(rifle.find("\"Bullet\""), 8, "\"Bolts\""));
-    Write("Assets/Weapons/Weapons.json", R"(["Rifle", "Shotgun", "SniperRifle", "GrenadeLauncher", "Blaster"])");
-    std::string slips = ShortMatch;
-    slips.replace(slips.find("\"Head\": \"Random\""), 0, "\"SecondaryWeapon\": \"Blastr\", ");
-    Write("Assets/Configurations/Short.data", slips);
-    const int code = Run({"--headless", "--local", "Short", "--seed", "5", "--ticks", "3000"});
-    EXPECT_TRUE(code == 0 || code == 2) << lastOutput;
-    const auto count = [&](const std::string& line)
-    {
-        size_t found = 0;
-        for (size_t at = lastOutput.find(line); at != std::string::npos; at = lastOutput.find(line, at + 1))
-            ++found;
-        return found;
-    };
-    for (const std::string line :
-         {"Assets/Configurations/Short.data: Bots[0].Loadout.SecondaryWeapon holds \"Blastr\", which was not taken: "
-          "no definition is named Blastr in Weapons",
-          "Assets/Weapons/Blaster/Data.json cannot be read: Blaster is listed, but its folder Assets/Weapons/Blaster "
-          "does not exist",
-          "Assets/Weapons/Rifle/Data.json: Projectile holds \"Bolts\", which was not taken: no projectile of that name"})
-        EXPECT_EQ(count(line), 1u) << line << "\n" << lastOutput;
-    EXPECT_EQ(count("failed to create Projectile"), 0u) << lastOutput;
-}
-
 // Asked for, the usage is the program's output, with exit code 0; after a wrong option it goes to
 // standard error.
 TEST_F(Program, HelpPrintsTheUsageOnStandardOutput)
