@@ -255,7 +255,7 @@ TEST_F(ThemeEditing, TheTextureListHoldsNoneAndTheThemesImagesAndNoneGivesTheCol
         ImGui::ActivateItem(ImHashStr(name, 0, ImHashData(&entry, sizeof(entry), list->ID)));
         app.Frame();
         app.Frame();
-        EXPECT_EQ(Lumvek::NameTableC().GetName(theme->backgrounds[0].texture), entry ? name : "") << name;
+        EXPECT_EQ(Lumvek::NameTableC().GetName(theme->backgrounds[0].texture).ToString(), entry ? name : "") << name;
         EXPECT_TRUE(written("Texture") == (entry > 0) && written("TopColor") == (entry == 0)) << name;
     }
     EXPECT_EQ(theme->backgrounds[0].topColor, Lumvek::Color::Blue);
