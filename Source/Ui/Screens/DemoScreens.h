@@ -31,7 +31,7 @@ struct NetworkStatus
     // has passed.
     bool waitsForNextMatch = false;
     // Without a role: why the last one gave up on its server, until its screen is left.
-    ClientLines::OnScreen stopReason;
+    ClientLines::OnScreen stopReason = {};
 };
 
 // What the front end's screens take from the game system: its profiles, its current set-up, the
