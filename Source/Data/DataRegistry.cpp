@@ -10,6 +10,7 @@
 #include "Engine/Foundation/String.h"
 
 #include <algorithm>
+#include <filesystem>
 
 using namespace Lumvek;
 
@@ -90,7 +91,13 @@ bool DataCollectionBase::LoadItemFile(const std::string& path, StringView name, 
     {
         Log::Write("Failed to read JSON data for {} in {}", Path::GetFileName(path),
                    Path::GetLastComponent(Path::GetDirectory(path)));
-        why = file + " cannot be read";
+        // A name listed before its folder was made is the usual cause: the line names what was looked for.
+        const std::string folder = Path::GetDirectory(path);
+        std::error_code error;
+        why = std::filesystem::is_directory(folder, error) ? file + " cannot be read"
+                                   : FormatText("{} cannot be read: {} is listed, but its folder {} does not exist",
+                                                file, name, GetFileManager().NameFile(folder));
+        Log::Write(why);
     }
     else if (!notes.error.empty())
     {

@@ -122,15 +122,16 @@ bool GameConfiguration::Read(BlueprintReader& reader, const DataRegistry& regist
     ReadGameSettings(reader);
 
     if (!mapName.empty())
-        FindDefinitionIndex(registry, "Maps", mapName, map);
+        FindDefinitionIndex(registry, "Maps", mapName, map, reader, "Map");
     if (!themeName.empty())
-        FindDefinitionIndex(registry, "Themes", themeName, theme);
+        FindDefinitionIndex(registry, "Themes", themeName, theme, reader, "Theme");
     if (!gameTypeName.empty())
     {
         const GameTypeData* definition = registry.gameTypes.Find(gameTypeName);
         if (!definition)
         {
-            Log::Write("no definition is named {} in {}", gameTypeName, registry.gameTypes.GetFolder());
+            reader.Refuse("GameType", FormatText("no definition is named {} in {}", gameTypeName,
+                                                 registry.gameTypes.GetFolder()));
             return true;
         }
         gameType = definition->index;
@@ -195,7 +196,7 @@ void GameConfiguration::ReadWeapons(BlueprintReader& reader, const DataRegistry&
             if (weapon.empty())
                 spawn.weapon = Loadout::None;
             else
-                FindDefinitionIndex(registry, "Weapons", weapon, spawn.weapon);
+                FindDefinitionIndex(registry, "Weapons", weapon, spawn.weapon, reader, "Weapon");
             ReadMember(reader, "SpawnTime", spawn.spawnTime);
             reader.Pop();
         }

@@ -3,6 +3,7 @@
 #include "Engine/Foundation/Exceptions.h"
 #include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Members.h"
+#include "Engine/Foundation/Pattern.h"
 #include "Source/Data/DataRegistry.h"
 
 #include <cmath>
@@ -67,7 +68,8 @@ void Loadout::Read(BlueprintReader& reader, const DataRegistry& registry)
         else if (position < PartCount && name == "Random")
             value = Random;
         else
-            FindDefinitionIndex(registry, Positions[position].folder, name, value);
+            FindDefinitionIndex(registry, Positions[position].folder, name, value, reader,
+                                Positions[position].member);
     }
 }
 
@@ -79,13 +81,14 @@ const DataCollectionBase* FindCollection(const DataRegistry& registry, StringVie
     return nullptr;
 }
 
-bool FindDefinitionIndex(const DataRegistry& registry, StringView folder, StringView name, uint32_t& index)
+bool FindDefinitionIndex(const DataRegistry& registry, StringView folder, StringView name, uint32_t& index,
+                         BlueprintReader& reader, StringView key)
 {
     const DataCollectionBase* collection = FindCollection(registry, folder);
     const uint32_t found = collection ? collection->FindIndex(name) : Loadout::None;
     if (found == Loadout::None)
     {
-        Log::Write("no definition is named {} in {}", name, folder);
+        reader.Refuse(key, FormatText("no definition is named {} in {}", name, folder));
         return false;
     }
     index = found;

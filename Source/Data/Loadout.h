@@ -48,10 +48,11 @@ struct Loadout
 // none.
 const DataCollectionBase* FindCollection(const DataRegistry& registry, Lumvek::StringView folder);
 
-// The index of the definition named name in the collection of folder. False, logged, when there is
-// no such definition; index is then left as it was.
+// The index of the definition named name in the collection of folder. False when there is no such
+// definition: the member key of the reader's current Object, which named it, is refused through the
+// reader (so the line names the file and the member), and index is left as it was.
 bool FindDefinitionIndex(const DataRegistry& registry, Lumvek::StringView folder, Lumvek::StringView name,
-                         uint32_t& index);
+                         uint32_t& index, Lumvek::BlueprintReader& reader, Lumvek::StringView key);
 
 // A uniform-looking pick among count items from one 32-bit draw, whose first and last index come up
 // half as often as the others; None when count is 0.

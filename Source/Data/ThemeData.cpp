@@ -5,12 +5,14 @@
 #include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Members.h"
 #include "Engine/Foundation/NameSet.h"
+#include "Engine/Foundation/Pattern.h"
 #include "Engine/Foundation/Texture.h"
 #include "Engine/Runtime/Graphics/GraphicsDevice.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/ImageRef.h"
 
 #include <algorithm>
+#include <filesystem>
 
 using namespace Lumvek;
 
@@ -278,6 +280,20 @@ bool ThemeNameMap::Remove(size_t position)
             --place;
     entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(position));
     return true;
+}
+
+std::vector<std::string> ThemeData::ListImages() const
+{
+    std::vector<std::string> names;
+    if (!registry)
+        return names;
+    const std::string folder = registry->GetFiles().ResolvePath(FormatText("Assets/{}/{}", GetFolder(), name));
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error))
+        if (entry->path().extension() == ".png" && entry->is_regular_file(error))
+            names.push_back(entry->path().stem().string());
+    return names;
 }
 
 bool ThemeData::Read(BlueprintReader& reader)

@@ -146,6 +146,9 @@ public:
     // tools add one; empty when it takes it. A name is needed, and the replacement must name a hazard,
     // interaction or zone (looked for only in the theme's registry).
     std::string CheckReplacement(Lumvek::StringView name, Lumvek::StringView replacement) const;
+    // The names, without ".png", of the images in the theme's folder: those a background's Texture
+    // may name. Empty without a registry or a folder.
+    std::vector<std::string> ListImages() const;
 
     // Loads what the renderer draws and plays of this theme: a device texture per background layer,
     // the object images into regions of the object texture, the platform pieces at their fixed places

@@ -218,5 +218,11 @@ const char* LaunchUsage()
            "  --window <width>x<height> the window's size in pixels (a test hook; 1920x1080 without it)\n"
            "  --script <file>           plays the test script's steps against the program (a test hook)\n"
            "  --fixed-step              one tick of 1/60 s a frame instead of the wall clock (a test hook)\n"
-           "  --frame-time <ms>         every frame lasts at least that long, as on a slow machine (a test hook)";
+           "  --frame-time <ms>         every frame lasts at least that long, as on a slow machine (a test hook)\n"
+           "The menus need a game controller: no menu answers the keyboard or the mouse, which play only in the\n"
+           "match of a windowed --client without a controller (docs/matches.md lists the keys).\n"
+           "Exit codes: 0 done (also --help, the window closed, an interrupt, or a client's player left by QUIT\n"
+           "or BACK); 1 a bad command line or configuration, or a server or client that stopped before its\n"
+           "matches; 2 --ticks ran out; 3 the match's journal could not be written; 4 a client whose\n"
+           "configurations differ from its server's";
 }

@@ -23,6 +23,7 @@
 #include <sodium.h>
 
 #include <array>
+#include <cstdio>
 
 using namespace Lumvek;
 
@@ -238,6 +239,8 @@ void Vantorel_::ShowStartScreen()
     {
         lastPlayerLeft = network->LastPlayerLeft();
         configurationsDiffer = network->ConfigurationsDiffer();
+        stopReason = network->GetStopReason();
+        roleGaveUp = roleGaveUp || !stopReason.what.empty();
     }
     network = nullptr;
     events = nullptr;
@@ -259,6 +262,7 @@ void Vantorel_::SetNetwork(std::unique_ptr<Network> role, bool isAuthority, bool
 {
     network = nullptr;
     events = nullptr;
+    stopReason = {};
     networkOwner = std::move(role);
     network = networkOwner.get();
     events = network;
@@ -382,9 +386,16 @@ void Vantorel_::DriveRoleRun()
         network->Stop();
     if (!network)
     {
-        Log::Write("the {} ended after {} matches", options.server ? "server" : "client", matchesLeft);
+        // A windowed client that gave up on its server shows why until its player leaves that screen.
+        if (roleGaveUp && !playerLeft && !done && options.client && !headless && ui.gui)
+            return;
+        // Leaving is the player's choice, not a failure; leaving the screen that says why the role gave
+        // up is not.
+        const bool left = playerLeft && !roleGaveUp;
+        Log::Write("the {} ended after {} matches{}", options.server ? "server" : "client", matchesLeft,
+                   left ? ": its player left" : "");
         // A server whose players all left after a match stops as it should, with or without --matches.
-        Finish(done || lastPlayerLeft ? 0 : configurationsDiffer ? 4 : 1);
+        Finish(done || lastPlayerLeft || left ? 0 : configurationsDiffer ? 4 : 1);
     }
 }
 
@@ -401,12 +412,19 @@ void Vantorel_::DriveLocalRun()
         const GameConfiguration* chosen = registry->configurations.Find(options.localConfiguration);
         if (!chosen)
         {
+            // A mistake of the command line: said where its other mistakes are, on standard error.
+            std::string line;
             if (const std::string* why = registry->configurations.FindUnread(options.localConfiguration))
-                Log::Write("there is no game configuration named {}: {}", options.localConfiguration, *why);
+                line = FormatText("there is no game configuration named {}: {}", options.localConfiguration, *why);
             else
-                Log::Write("there is no game configuration named {}: the game configurations are in "
-                           "Assets/Configurations",
-                           options.localConfiguration);
+            {
+                std::string names;
+                for (const std::string& name : registry->configurations.GetNames())
+                    names += (names.empty() ? "" : ", ") + name;
+                line = FormatText("there is no game configuration named {}: Assets/Configurations holds {}",
+                                  options.localConfiguration, names.empty() ? std::string("none") : names);
+            }
+            std::fprintf(stderr, "Vantorel: %s\n", line.c_str());
             Finish(1);
             return;
         }

@@ -187,6 +187,8 @@ void Vantorel_::OpenSplash(Application& application)
             status.elapsed = role->timer;
             status.duration = role->duration;
         }
+        else
+            status.stopReason = stopReason;
         return status;
     };
     demo->requestPreviewImage = [this, device](uint32_t cell, const std::string& path)
@@ -198,11 +200,16 @@ void Vantorel_::OpenSplash(Application& application)
     };
     demo->stopNetwork = [this]
     {
+        playerLeft = true;
         if (network)
             network->Stop();
         else
-            // No role came about (its file or the network failed): nothing will bring the menus back.
+        {
+            // No role came about (its file or the network failed), or it gave up and its screen said
+            // why: nothing else will bring the menus back.
+            stopReason = {};
             OpenScreenAfterMatch(true);
+        }
     };
     // Replaces any other role, such as a local game's left waiting after its match.
     demo->createClientNetwork = [this]
@@ -304,6 +311,14 @@ void Vantorel_::OpenScreenAfterMatch(bool roleStopped)
     Screen::CloseAll(*ui.gui);
     using Origin = GameOrigin;
     const Origin origin = configuration.origin;
+    // A role that gave up on its server leaves its player on matchmaking, which says why.
+    if (roleStopped && !stopReason.what.empty() && (origin == Origin::Matchmaking || options.client))
+    {
+        const uint32_t owner =
+            configuration.players.empty() ? Screen::EveryPlayer : configuration.players[0].localIndex;
+        MatchmakingScreen::Open(*ui.gui, *demo, MakePageTransition(0.3f, PageTransition::Backward), owner);
+        return;
+    }
     if (roleStopped && (configuration.players.empty() || origin == Origin::None))
     {
         Screen::Open<StartScreen>(*ui.gui, MakePageTransition(0.3f, PageTransition::Backward), Screen::EveryPlayer,

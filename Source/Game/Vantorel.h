@@ -277,6 +277,12 @@ private:
     bool lastPlayerLeft = false;
     // The client role left because its configurations differ from its server's.
     bool configurationsDiffer = false;
+    // Why the last role gave up on its server, shown until its player leaves the screen that says so;
+    // and whether a role of the run gave up.
+    ClientLines::OnScreen stopReason;
+    bool roleGaveUp = false;
+    // The player left the online flow by QUIT or BACK.
+    bool playerLeft = false;
     bool finished = false;
     uint64_t matchTicks = 0;
     // What the local run's match amounted to, logged when the run stops.

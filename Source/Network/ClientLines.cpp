@@ -141,6 +141,27 @@ std::string NotConnected(const Unconnected& facts)
                       facts.requestTimedOut ? WhatToCheck(facts) : std::string());
 }
 
+OnScreen NotConnectedOnScreen(const Unconnected& facts)
+{
+    const std::string server = ServerName(facts.matcherIp, facts.matcherPort);
+    if (facts.sendError != 0)
+        return {FormatText("NO REQUEST COULD LEAVE FOR {}", server),
+                FormatText("This machine reaches no network that way ({})", std::strerror(facts.sendError))};
+    if (facts.turnedAway)
+        return {FormatText("THE SERVER AT {} STOPPED ANSWERING", server), "Start the game again once it runs"};
+    if (facts.requestTimedOut)
+        return {FormatText("NO SERVER ANSWERED AT {}", server),
+                FormatText("Is a server running there? Its address is MatcherIp in {}", ClientRoleFile)};
+    return {FormatText("COULD NOT CONNECT TO {}", server), "The game's log says why"};
+}
+
+OnScreen DisconnectedOnScreen(const Ended& facts)
+{
+    return {FormatText("THE CONNECTION TO {} ENDED", facts.server),
+            facts.timedOut ? "The server stopped answering: is it still running?"
+                           : "The server stopped, or sent this game away"};
+}
+
 std::string Disconnected(const Ended& facts)
 {
     // A server that stopped says goodbye, and so does one that sends a client away (its own log says why).

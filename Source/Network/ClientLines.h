@@ -46,6 +46,13 @@ struct Ended
     int sendError = 0;
 };
 
+// What a screen tells a player of a role that gave up on its server: what happened, and what to check.
+struct OnScreen
+{
+    std::string what;
+    std::string check;
+};
+
 // The server as every line names it: an IPv6 host in brackets before its port.
 std::string ServerName(const std::string& matcherIp, uint16_t matcherPort);
 
@@ -62,6 +69,9 @@ std::string Connecting(int32_t clientIndex);
 std::string NotConnected(const Unconnected& facts);
 // The role ends: the connection that had come about ended.
 std::string Disconnected(const Ended& facts);
+// The same two ends as the screen tells them; the log's line says more.
+OnScreen NotConnectedOnScreen(const Unconnected& facts);
+OnScreen DisconnectedOnScreen(const Ended& facts);
 // Once a wait for a vote that lasts: whether the server added the client's players (it waits for more
 // players to vote) or holds its request for the next wait, as it does for one made during its vote, a
 // match or its intermission; and the players the client knows of.

@@ -208,14 +208,20 @@ void ClientNetwork::Update(int64_t delta)
     if (client->IsDisconnected() && !WaitForSeat())
     {
         if (clientIndex >= 0)
-            Log::Write(ClientLines::Disconnected(Ending()));
+        {
+            const ClientLines::Ended ended = Ending();
+            Log::Write(ClientLines::Disconnected(ended));
+            stopReason = ClientLines::DisconnectedOnScreen(ended);
+        }
         else
         {
             const Net::NetcodeClientState failed = client->GetNetcodeState();
-            Log::Write(ClientLines::NotConnected(
-                {clientSettings.matcherIp, clientSettings.matcherPort, Net::NetcodeClientStateName(failed),
-                 failed == Net::NETCODE_CLIENT_STATE_CONNECTION_REQUEST_TIMED_OUT, client->GetSendError(),
-                 client->GetStrayAnswerAddress(), client->GetNetcodeCounters().strayAnswers, seatWaitLogged}));
+            const ClientLines::Unconnected facts{
+                clientSettings.matcherIp, clientSettings.matcherPort, Net::NetcodeClientStateName(failed),
+                failed == Net::NETCODE_CLIENT_STATE_CONNECTION_REQUEST_TIMED_OUT, client->GetSendError(),
+                client->GetStrayAnswerAddress(), client->GetNetcodeCounters().strayAnswers, seatWaitLogged};
+            Log::Write(ClientLines::NotConnected(facts));
+            stopReason = ClientLines::NotConnectedOnScreen(facts);
         }
         Stop();
         return;

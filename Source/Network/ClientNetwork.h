@@ -63,6 +63,7 @@ public:
     void SetJournalWriter(JournalWriter writer) { journalWriter = std::move(writer); }
     // The path the last journal was written to, resolved; empty until one was.
     const std::string& GetSavedJournal() const override { return savedJournal; }
+    const ClientLines::OnScreen& GetStopReason() const override { return stopReason; }
 
     int32_t GetClientIndex() const { return clientIndex; }
     bool WaitsForNextMatch() const override;
@@ -189,6 +190,8 @@ private:
     Journal journal;
     JournalWriter journalWriter;
     std::string savedJournal;
+    // Why the role gave up on its server, for the screen.
+    ClientLines::OnScreen stopReason;
     VantorelAdapter adapter;
     Net::DefaultAllocator allocator;
     std::unique_ptr<Net::Client> client;

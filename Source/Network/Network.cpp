@@ -48,6 +48,12 @@ const std::string& Network::GetSavedJournal() const
     return none;
 }
 
+const ClientLines::OnScreen& Network::GetStopReason() const
+{
+    static const ClientLines::OnScreen none;
+    return none;
+}
+
 void Network::ApplySimulatorSettings(float, float, float, float) {}
 
 bool Network::AdvanceTimer(int64_t elapsed)

@@ -4,6 +4,7 @@
 #include "Libraries/Net/Config.h"
 #include "Libraries/Net/ConnectToken.h"
 #include "Source/Data/GameConfiguration.h"
+#include "Source/Network/ClientLines.h"
 #include "Source/Network/NetworkSettings.h"
 #include "Source/World/MatchEvents.h"
 
@@ -135,6 +136,9 @@ public:
     virtual bool ConfigurationsDiffer() const { return false; }
     // The path the last journal was written to, resolved; empty until one was.
     virtual const std::string& GetSavedJournal() const;
+    // Why the role gave up on its server, in a player's words for the screen: what happened, and what
+    // to check. Both empty when it did not (it stopped as asked, or serves no one but itself).
+    virtual const ClientLines::OnScreen& GetStopReason() const;
 
     // The front end took a countdown back before it ran out: Waiting, with the timer at 0.
     void CancelCountdown()

@@ -17,6 +17,7 @@
 #include <imgui_stdlib.h>
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -33,8 +34,6 @@ namespace
 // Program-wide, application thread only. Each holds its outermost entry from the start.
 std::vector<uint32_t> counters{0};
 std::vector<float> labelWidths{100.0f};
-// The combo's item pointers, kept between frames so that a combo allocates nothing once warm.
-std::vector<const char*> comboItems;
 std::vector<std::string> resourceNames;
 Lumvek::GraphicsDevice* device = nullptr;
 
@@ -317,18 +316,43 @@ bool WholeRow(Lumvek::StringView label, int64_t& value, int64_t minimum, int64_t
     return changed;
 }
 
+// ImGui's combo, seven entries high, whose open list Escape closes without choosing: a click meant for
+// a row below would otherwise choose the entry under it.
 bool ComboOver(const std::vector<std::string>& items, int& current)
 {
-    comboItems.clear();
-    for (const std::string& item : items)
-        comboItems.push_back(item.c_str());
-    return ImGui::Combo("##Input", &current, comboItems.data(), static_cast<int>(comboItems.size()), 7);
+    const ImGuiStyle& style = ImGui::GetStyle();
+    const float listHeight =
+        (ImGui::GetFontSize() + style.ItemSpacing.y) * 7.0f - style.ItemSpacing.y + style.WindowPadding.y * 2.0f;
+    ImGui::SetNextWindowSizeConstraints(ImVec2(0.0f, 0.0f), ImVec2(FLT_MAX, listHeight));
+    const bool shown = current >= 0 && size_t(current) < items.size();
+    if (!ImGui::BeginCombo("##Input", shown ? items[size_t(current)].c_str() : ""))
+        return false;
+    bool changed = false;
+    if (EscapePressed())
+        ImGui::CloseCurrentPopup();
+    else
+        for (size_t i = 0; i < items.size(); ++i)
+        {
+            ImGui::PushID(static_cast<int>(i));
+            const bool selected = int(i) == current;
+            if (ImGui::Selectable(items[i].c_str(), selected) && !selected)
+            {
+                current = static_cast<int>(i);
+                changed = true;
+            }
+            if (selected)
+                ImGui::SetItemDefaultFocus();
+            ImGui::PopID();
+        }
+    ImGui::EndCombo();
+    return changed;
 }
 
-// Sorted by bytes, the shorter of two names with equal beginnings first: std::string's own order.
-void SortNames(std::vector<std::string>& names)
+// Sorted by bytes, the shorter of two names with equal beginnings first: std::string's own order. The
+// first entries kept in place stay first.
+void SortNames(std::vector<std::string>& names, size_t kept = 0)
 {
-    std::sort(names.begin(), names.end());
+    std::sort(names.begin() + std::ptrdiff_t(std::min(kept, names.size())), names.end());
 }
 
 } // namespace
@@ -726,29 +750,23 @@ bool Color(Lumvek::StringView label, Lumvek::Color* value)
     return changed;
 }
 
-bool TextureName(Lumvek::StringView label, uint32_t* textureSlot)
+bool TextureName(Lumvek::StringView label, uint32_t* textureSlot, const std::vector<std::string>& names)
 {
-    resourceNames.clear();
-    if (device)
+    resourceNames.assign(1, "none");
+    resourceNames.insert(resourceNames.end(), names.begin(), names.end());
+    SortNames(resourceNames, 1);
+    int selected = 0;
+    if (*textureSlot != Lumvek::InvalidId)
     {
-        const uint32_t slots = device->GetSlotCount();
-        for (uint32_t slot = 0; slot < slots; ++slot)
-        {
-            const Lumvek::Texture* texture = device->GetTexture(slot);
-            if (texture && texture->format == Lumvek::TextureFormat::ColorBuffer4x8)
-                resourceNames.push_back(Lumvek::NameTableC().GetName(slot).ToString());
-        }
+        // A name the list lacks (one its file held and that was refused) shows as no entry.
+        const std::string current = Lumvek::NameTableC().GetName(*textureSlot).ToString();
+        const auto found = std::find(resourceNames.begin() + 1, resourceNames.end(), current);
+        selected = found == resourceNames.end() ? -1 : static_cast<int>(found - resourceNames.begin());
     }
-    SortNames(resourceNames);
-    const std::string current = Lumvek::NameTableC().GetName(*textureSlot).ToString();
-    const auto found = std::find(resourceNames.begin(), resourceNames.end(), current);
-    int selected = found == resourceNames.end() || *textureSlot == Lumvek::InvalidId
-                       ? -1
-                       : static_cast<int>(found - resourceNames.begin());
     BeginRow(label);
     const bool changed = ComboOver(resourceNames, selected) && selected >= 0;
     if (changed)
-        *textureSlot = Lumvek::NameTableC().Add(resourceNames[size_t(selected)]);
+        *textureSlot = selected == 0 ? Lumvek::InvalidId : Lumvek::NameTableC().Add(resourceNames[size_t(selected)]);
     EndRow();
     return changed;
 }

@@ -85,10 +85,10 @@ bool TextInput(const char* id, Lumvek::StringView field, std::string* value, flo
 bool Combo(Lumvek::StringView label, uint32_t* index, const std::vector<std::string>& items);
 bool Color(Lumvek::StringView label, Lumvek::Color* value);
 
-// Resource pickers over the device's slots. The texture names list every colour-buffer texture of the
-// device, sorted; a region picker lists the regions of the texture, sorted, or nothing when it is
-// not loaded.
-bool TextureName(Lumvek::StringView label, uint32_t* textureSlot);
+// Resource pickers. The texture names list "none" (no texture: InvalidId) and then the names given,
+// sorted: those of the images that can load where the value is used. A region picker lists the regions
+// of the device's texture, sorted, or nothing when it is not loaded.
+bool TextureName(Lumvek::StringView label, uint32_t* textureSlot, const std::vector<std::string>& names);
 bool RegionName(Lumvek::StringView label, uint32_t textureSlot, uint32_t* regionName);
 // Draws the region (all ones: the whole texture) as an image: a negative size is a fraction of the
 // item width, a positive one the width in pixels, 0 the region's own size. Draws nothing for a texture

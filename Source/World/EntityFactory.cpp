@@ -440,7 +440,10 @@ Pickup* CreatePickupEntity(World& world, const SpawnPoint& placement, float angl
 Projectile* CreateProjectileEntity(World& world, float angle, float speed, const SpawnPoint& placement,
                                    const WeaponData& weapon, Player* owner)
 {
-    std::unique_ptr<Projectile>* slot = weapon.projectile ? world.projectiles.Allocate() : nullptr;
+    // A weapon without its projectile was named as its file was read: its shots make nothing, unsaid.
+    if (!weapon.projectile)
+        return nullptr;
+    std::unique_ptr<Projectile>* slot = world.projectiles.Allocate();
     if (!slot)
         return Refuse<Projectile>("Projectile");
     const EntityId id = world.projectiles.IdOf(*slot);

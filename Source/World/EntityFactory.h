@@ -60,7 +60,8 @@ Pickup* CreatePickupEntity(World& world, const SpawnPoint& placement, float angl
 // Centred on it instead, an item would start with its lower half inside the platform the point lies
 // on, and a one-way platform lets through a body whose centre starts inside it.
 SpawnPoint RestingPlacement(const SpawnPoint& point, const Item& item);
-// A shot of the weapon's projectile flying at the angle and speed from the placement, begun.
+// A shot of the weapon's projectile flying at the angle and speed from the placement, begun. Null, and
+// unsaid, for a weapon without a projectile: its file's reading named it once.
 Projectile* CreateProjectileEntity(World& world, float angle, float speed, const SpawnPoint& placement,
                                    const WeaponData& weapon, Player* owner);
 

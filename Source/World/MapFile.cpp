@@ -566,7 +566,8 @@ bool SaveMapData(World& world, const MapNames& names)
         definition->said->Forget();
         CheckMapDefinition(*definition);
     }
-    Log::Write("saved to {}", path);
+    // Named as a definition's Save names its file: from the application root.
+    Log::Write("saved to {}", world.GetContext().registry->GetFiles().NameFile(path));
     return true;
 }
 

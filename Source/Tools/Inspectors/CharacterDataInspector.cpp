@@ -433,7 +433,7 @@ bool CharacterDataInspector::Save()
         return false;
     }
     animation->record.Saved(tree, writer.GetRoot());
-    Lumvek::Log::Write("saved {} to {}", selectedLabel, path);
+    Lumvek::Log::Write("saved {} to {}", selectedLabel, character->registry->GetFiles().NameFile(path));
     return true;
 }
 

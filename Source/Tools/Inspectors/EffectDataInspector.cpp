@@ -203,7 +203,7 @@ bool EffectDataInspector::Save()
         return false;
     }
     effect.record.Saved(tree, edited);
-    Lumvek::Log::Write("saved EffectData to {}", path);
+    Lumvek::Log::Write("saved EffectData to {}", files.NameFile(path));
     return true;
 }
 

@@ -219,7 +219,10 @@ void ThemeBackgroundInspector::Draw()
             layer->UpdateBounds(world->bounds, Tools::Current()->GetDevice());
     ImGui::PushItemWidth(150.0f);
     PropertyInput::Float("Depth", &layer->depth);
-    PropertyInput::TextureName("Texture", &layer->texture);
+    // Only the theme's own images load as a layer; "none" gives back the gradient, whose colours the
+    // layer kept meanwhile.
+    const ThemeData* theme = ThemeEditor::CurrentTheme();
+    PropertyInput::TextureName("Texture", &layer->texture, theme ? theme->ListImages() : std::vector<std::string>());
 
     PropertyInput::PushScope("Texture Region");
     if (layer->texture != Lumvek::InvalidId)

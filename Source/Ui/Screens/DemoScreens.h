@@ -30,6 +30,8 @@ struct NetworkStatus
     // A client whose server holds its players' request until the match, vote or intermission it is in
     // has passed.
     bool waitsForNextMatch = false;
+    // Without a role: why the last one gave up on its server, until its screen is left.
+    ClientLines::OnScreen stopReason = {};
 };
 
 // What the front end's screens take from the game system: its profiles, its current set-up, the

@@ -765,13 +765,14 @@ void Notebook::BuildCards()
         YGNodeStyleSetMinHeight(band.GetNode(), ReadableTextSize + 2.0f * CardPadding);
         // A card is a twentieth of the screen wide: its name takes most of the band's height, with its
         // letters closer than the script font's own spacing, to be read at 1280 x 720; a long name is
-        // written smaller to keep within the frame's padding, clear of its line, but never below the
-        // least text size, where it reaches past the card's sides into the gap between the cards.
+        // written smaller to keep within the frame's padding, clear of its line, below the least text
+        // size too where the window is small: a name past the card's sides reads as its neighbour's.
         // Focus leaves it as it is (Card::Focus).
         Element& title = AddElement(card, 100.0f, 18.0f, 0);
         Lumvek::TextContent& name = AddText(title, 100.0f, known ? part->displayName : "?",
                                             GraphicsResources::ScriptFont, InkColor, TextAlignment::Centre);
         name.shrinkToFit = 1;
+        name.minimumSize = 0.0f;
         name.letterSpacing = -0.06f;
         WriteCardName(name, !owned, color);
         InsetSides(title, CardPadding);

@@ -125,6 +125,7 @@ void StartSearchCircle(Screen& screen)
     circle.clock.direction = 1;
     circle.clock.speed = 1.0f;
     screen.SetElementName(ring, "Timer");
+    screen.SetElementName(dial, "Search");
 }
 
 } // namespace
@@ -139,8 +140,9 @@ void MatchmakingScreen::Setup()
 {
     // Coming back from an intermission the client role is still there and is kept; a local game's
     // role, left waiting after its match, is replaced.
+    // A role that gave up is not tried again behind its player's back: the screen says why it gave up.
     const NetworkStatus role = StatusOf(frontEnd);
-    if ((!role.running || !role.client) && frontEnd.createClientNetwork)
+    if ((!role.running || !role.client) && role.stopReason.what.empty() && frontEnd.createClientNetwork)
         frontEnd.createClientNetwork();
     frontEnd.configuration.origin = GameOrigin::Matchmaking;
 
@@ -150,6 +152,7 @@ void MatchmakingScreen::Setup()
     Element& prepare = AddElement(root, 100.0f, 3.0f, 0);
     AddText(prepare, 100.0f, "PREPARE TO FIGHT...", GraphicsResources::HeadingFont, InkColor, TextAlignment::Centre);
     SetOffset(prepare, YGEdgeBottom, 15.5f);
+    SetElementName(prepare, "Prepare");
     AddButtonHint(root, Images::BackButton, "NOTEBOOK", 10.0f, 30.0f, 9.0f);
     AddButtonHint(root, Images::BButton, "BACK", 7.5f, 45.0f, 4.0f);
 }
@@ -158,10 +161,25 @@ void MatchmakingScreen::Update(float seconds)
 {
     if (left)
         return;
+    const NetworkStatus role = StatusOf(frontEnd);
+    const auto show = [this](Lumvek::StringView name, const std::string& shown)
+    {
+        if (Element* element = GetElement(name))
+            if (auto* text = dynamic_cast<Lumvek::TextContent*>(element->content.get()))
+                text->text = shown;
+    };
+    // The role gave up on its server: what happened and what to check stand in place of the search,
+    // until the player leaves.
+    if (!role.running && !role.stopReason.what.empty())
+    {
+        show("Header", role.stopReason.what);
+        show("Prepare", role.stopReason.check);
+        if (Element* search = GetElement("Search"))
+            search->visible = 0;
+    }
     // A server in a match with others holds this client's players for its next vote: nobody is sought.
-    if (Element* header = GetElement("Header"))
-        if (auto* text = dynamic_cast<Lumvek::TextContent*>(header->content.get()))
-            text->text = StatusOf(frontEnd).waitsForNextMatch ? "WAITING FOR THE NEXT MATCH" : "SEARCHING FOR PLAYERS";
+    else
+        show("Header", role.waitsForNextMatch ? "WAITING FOR THE NEXT MATCH" : "SEARCHING FOR PLAYERS");
     if (VoteBegun(frontEnd))
     {
         left = true;

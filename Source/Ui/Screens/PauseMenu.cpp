@@ -155,8 +155,14 @@ void QuitConfirmation::OnSelect(uint32_t player)
         audio->StopAll();
     if (frontEnd.setPaused)
         frontEnd.setPaused(false);
+    // Through the game system where there is one, which then knows that its player chose to leave.
     if (frontEnd.game && frontEnd.game->network)
-        frontEnd.game->network->Stop();
+    {
+        if (frontEnd.stopNetwork)
+            frontEnd.stopNetwork();
+        else
+            frontEnd.game->network->Stop();
+    }
 }
 
 void QuitConfirmation::OnBack(uint32_t player)
@@ -321,9 +327,10 @@ void ControlsScreen::Setup()
             Element& glyph = AddElement(line, 7.0f, 80.0f, 0);
             if (row.glyph != Lumvek::InvalidId)
                 SetImage(glyph, GraphicsResources::UiAtlas, row.glyph, Images::PendingIcon);
-            // The input's name, then what it does, each shrunk to its own cell rather than run into the next.
+            // The input's name, then what it does, each shrunk to its own cell rather than run into the next;
+            // the action's cell stops short of the column's end, so that it reads apart from the next column.
             for (const auto& [text, width, gap] :
-                 {std::tuple(&row.input, 18.0f, 2.0f), std::tuple(&row.action, 70.0f, 3.0f)})
+                 {std::tuple(&row.input, 18.0f, 2.0f), std::tuple(&row.action, 64.0f, 3.0f)})
             {
                 Element& cell = AddElement(line, width, 65.0f, 0);
                 cell.SetMargin(YGEdgeLeft, {Lumvek::ElementLength::Percent, gap});

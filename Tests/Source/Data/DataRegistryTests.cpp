@@ -123,6 +123,8 @@ TEST(DataRegistry, LoadsEveryCollectionInListOrderWithConsecutiveIndices)
     EXPECT_EQ(listMessages, missingLists);
     std::vector<std::string> expected{
         "Failed to read JSON data for Data in Missing",
+        "Assets/Perils/Missing/Data.json cannot be read: Missing is listed, but its folder Assets/Perils/Missing "
+        "does not exist",
         "Assets/Perils/Acid/Data.json: DisplayName holds 7, which was not taken: a text in quotes was expected",
         "Assets/Perils/Acid/Data.json: Damage holds \"much\", which was not taken: a number was expected",
         "Failed to read JSON data for Data in Broken",
@@ -139,7 +141,7 @@ TEST(DataRegistry, LoadsEveryCollectionInListOrderWithConsecutiveIndices)
              "Assets/Configurations/Huge.data did not parse: line 2, column 11: a number beyond a double",
              "Assets/Configurations/Listed.data holds an array, where its file holds one object; it is skipped"});
     EXPECT_EQ(itemMessages, expected);
-    EXPECT_EQ(*registry.configurations.FindUnread("Huge"), expected[9]);
+    EXPECT_EQ(*registry.configurations.FindUnread("Huge"), expected[10]);
     EXPECT_EQ(registry.configurations.FindUnread("Long"), nullptr);
 }
 

@@ -116,9 +116,11 @@ TEST_F(GameConfigurationTest, MistypedUnknownAndOutOfRangeMembersKeepTheirFields
         {R"({"Bots": [{"TeamId": 5}]})", 2, 4, "ignored the TeamId 5 of bot 1 in Test: teams are numbered 0 to 4"},
         // Cut to 8 bits this would be team 1.
         {R"({"Bots": [{"TeamId": 257}]})", 2, 4, "ignored the TeamId 257 of bot 1 in Test: teams are numbered 0 to 4"},
-        {R"({"Map": "Moon"})", 2, 4, "no definition is named Moon in Maps"},
-        {R"({"GameType": "Tag"})", 2, 4, "no definition is named Tag in GameTypes"},
-        {R"({"Bots": [{"Loadout": {"Head": "Hat"}}]})", 2, 4, "no definition is named Hat in Parts/Heads"},
+        {R"({"Map": "Moon"})", 2, 4, "Map holds \"Moon\", which was not taken: no definition is named Moon in Maps"},
+        {R"({"GameType": "Tag"})", 2, 4,
+         "GameType holds \"Tag\", which was not taken: no definition is named Tag in GameTypes"},
+        {R"({"Bots": [{"Loadout": {"Head": "Hat"}}]})", 2, 4,
+         "Bots[0].Loadout.Head holds \"Hat\", which was not taken: no definition is named Hat in Parts/Heads"},
     };
     for (const Case& c : cases)
     {

@@ -223,7 +223,7 @@ TEST(CharacterDataInspector, SaveWritesTheWholeGaitAsLonAndSaysSoOnlyOnceWritten
         const std::string resolved = Lumvek::Path::Append(scratch.assets.files.applicationRoot, c.path);
         Lumvek::Testing::LogCapture log;
         EXPECT_EQ(inspector.Save(), c.saved) << c.path;
-        EXPECT_EQ(log.Logged("saved Moving Running to " + resolved), c.saved) << c.path;
+        EXPECT_EQ(log.Logged("saved Moving Running to " + c.path), c.saved) << c.path;
         EXPECT_EQ(log.Logged("could not save Moving Running to " + resolved), !c.saved) << c.path;
     }
 

@@ -58,7 +58,7 @@ TEST(EffectDataInspector, SaveWritesLonThatLoadsBackEqualAndSaysSoOnlyOnceWritte
         effect->path = c.path;
         const std::string resolved = app.GetFileManager().ResolvePath(Lumvek::StringView(c.path));
         EXPECT_EQ(inspector.Save(), c.saved) << c.path;
-        EXPECT_EQ(log.Logged("saved EffectData to " + resolved), c.saved) << c.path;
+        EXPECT_EQ(log.Logged("saved EffectData to " + c.path), c.saved) << c.path;
         if (c.saved)
         {
             const auto [read, text] = Lumvek::File::ReadAllText(Lumvek::StringView(resolved));

@@ -1,5 +1,7 @@
 // The theme windows and the "Theme" tab, pressed through headless Dear ImGui on a scratch world.
 
+#include "Engine/Foundation/File.h"
+#include "Engine/Foundation/ReadReport.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/ThemeData.h"
 #include "Source/Tools/Editors/ThemeEditor.h"
@@ -13,6 +15,7 @@
 
 #include <imgui_internal.h>
 
+#include <cmath>
 #include <filesystem>
 
 namespace
@@ -220,6 +223,42 @@ TEST_F(ThemeEditing, LayersAreLabelledByTextureOrBottomColourAndOneTitleOpensOne
     game.configuration.theme = 7;
     app.Frame();
     EXPECT_EQ(drawn.bottom, drawn.top);
+}
+
+// A layer's Texture list holds "none" and the theme folder's images alone; none gives the gradient back
+// with the layer's colours.
+TEST_F(ThemeEditing, TheTextureListHoldsNoneAndTheThemesImagesAndNoneGivesTheColoursBack)
+{
+    for (const char* file : {"Sky.png", "Hills.png", "Ambience.wav"})
+        ASSERT_TRUE(Lumvek::File::WriteAllText(game.folder.Path(std::string("Assets/Themes/Plain/") + file), "x"));
+    theme->backgrounds.assign(1, Layer(Lumvek::Color::Red, Lumvek::Color::Blue));
+    ThemeBackgroundInspector inspector(&theme->backgrounds, 0, false);
+    DrawnWindow drawn(*app.tools, [&] { inspector.Draw(); });
+    app.Frame();
+    const int row = 2; // after "Regenerate" and "Depth"
+    const ImGuiWindow* list = nullptr;
+    const auto open = [&] // the number of entries the opened list holds
+    {
+        ImGui::ActivateItem(ImHashStr("##Input", 0, ImHashData(&row, sizeof(row), drawn.base)));
+        app.Frame();
+        app.Frame();
+        list = ImGui::FindWindowByName("##Combo_00");
+        const float spacing = ImGui::GetStyle().ItemSpacing.y;
+        return list && list->Active ? std::lround((list->ContentSize.y + spacing) / (ImGui::GetFontSize() + spacing))
+                                    : 0;
+    };
+    const auto written = [&](const char* key)
+    { return Lumvek::FindPath(theme->WriteTree(), std::string("Backgrounds[0].") + key) != nullptr; };
+    for (const auto& [entry, name] : {std::pair{2, "Sky"}, std::pair{0, "none"}})
+    {
+        ASSERT_EQ(open(), 3);
+        ImGui::ActivateItem(ImHashStr(name, 0, ImHashData(&entry, sizeof(entry), list->ID)));
+        app.Frame();
+        app.Frame();
+        EXPECT_EQ(Lumvek::NameTableC().GetName(theme->backgrounds[0].texture).ToString(), entry ? name : "") << name;
+        EXPECT_TRUE(written("Texture") == (entry > 0) && written("TopColor") == (entry == 0)) << name;
+    }
+    EXPECT_EQ(theme->backgrounds[0].topColor, Lumvek::Color::Blue);
 }
 
 // Add takes an entry only where the theme's file would take it at the next start.

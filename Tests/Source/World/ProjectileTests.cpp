@@ -102,6 +102,18 @@ TEST(Projectile, ADynamicBodyDropsItsBox2DBodyOnResetAndDestroysTheOneItHolds)
     EXPECT_EQ(world.GetBodyList(), dropped);
 }
 
+// A weapon whose projectile does not exist was named as its file was read: its shots make nothing, unsaid.
+TEST(Projectile, AWeaponWithoutItsProjectileShootsNothingAndSaysNothing)
+{
+    Match match;
+    World& world = match.LoadText(PlatformMapWithSpawn(""));
+    Lumvek::Testing::LogCapture log;
+    const SpawnPoint placement{2.0f, 3.0f, 0.0f, 0.0f, 0.0f, false, SpawnMask()};
+    EXPECT_EQ(CreateProjectileEntity(world, 0.0f, 40.0f, placement, *MakeShootingWeapon(match, "Bolts"), nullptr),
+              nullptr);
+    EXPECT_TRUE(log.messages.empty());
+}
+
 // After a bounce at most the bounce lifetime remains; a later bounce changes nothing.
 TEST(Projectile, ABounceLeavesAtMostTheBounceLifetime)
 {

@@ -214,6 +214,25 @@ TEST_F(LoopbackRun, AWindowedClientOfTheCommandLineShowsItsMatchAndSendsAboutAPa
     EXPECT_LE(sent, 1.05 * ticks) << log.substr(play);
 }
 
+// A windowed client with no server: its player's own BACK while it searches ends the run with 0; a
+// player who waits is told on the screen that nothing answered where it looked, and leaving then fails.
+TEST_F(LoopbackRun, AWindowedClientWithNoServerSaysWhyOnItsScreenAndItsPlayersOwnBackEndsWithZero)
+{
+    const uint16_t port = Lumvek::Testing::FreeLoopbackPort();
+    ASSERT_TRUE(Lumvek::File::WriteAllText((root / "Assets/client.config").string(),
+                                           "{ MatcherIp = \"127.0.0.1\" MatcherPort = " + std::to_string(port) + " }"));
+    const auto limit = std::chrono::steady_clock::now() + Lumvek::Testing::ProgramLimit;
+    const pid_t left = Start("left", "screen MatchmakingScreen frames 5 " + Press("B"), {"--client"});
+    const pid_t told =
+        Start("told",
+              "screen MatchmakingScreen shows \"NO SERVER ANSWERED AT 127.0.0.1:" + std::to_string(port) +
+                  "\" frames 5 screenshot no-server.png\n" + Press("B"),
+              {"--client"});
+    EXPECT_EQ(Lumvek::Testing::WaitForExit(left, limit), 0) << OutputOf("left");
+    EXPECT_NE(OutputOf("left").find("the client ended after 0 matches: its player left"), std::string::npos);
+    EXPECT_EQ(Lumvek::Testing::WaitForExit(told, limit), 1) << OutputOf("told");
+}
+
 // A local run's match has bots only, so a window has no view of it: the run says so as it starts.
 TEST_F(LoopbackRun, AWindowedLocalRunSaysItShowsNoView)
 {
