@@ -1,4 +1,3 @@
-#include "Tests/Engine/Runtime/Audio/RecordingDevices.h"
 #include "Tests/Source/Game/GameTestSupport.h"
 
 #include <array>
@@ -82,41 +81,6 @@ TEST(FrameLoop, PausedTimeIsNeverReplayed)
     loop.game->LateUpdate(10'000'000);
     EXPECT_EQ(loop.role->steps, 1);
     EXPECT_EQ(loop.game->GetAccumulator(), 20'000'000 - Vantorel_::StepLength);
-}
-
-// A slow frame's ticks play their sounds each a tick after the one before; sounds played between
-// frames start at once.
-TEST(FrameLoop, TheTicksOfASlowFramePlayTheirSoundsATickApart)
-{
-    // A role whose ticks note when the sounds they play would start.
-    class DelayedNetwork : public ScriptedNetwork
-    {
-    public:
-        explicit DelayedNetwork(const AudioDevice& audio) : ScriptedNetwork(NetworkState::Playing), audio(audio) {}
-        void Step(float dt) override
-        {
-            delays.push_back(audio.playDelay);
-            ScriptedNetwork::Step(dt);
-        }
-        const AudioDevice& audio;
-        std::vector<float> delays;
-    };
-    GameFixture fixture(true, false);
-    Testing::DeviceCalls record;
-    auto owned = std::make_unique<Testing::RecordingAudioDevice>(&fixture.application->GetResources(), record);
-    const AudioDevice& audio = *owned;
-    fixture.application->SetAudioDevice(std::move(owned));
-    auto scripted = std::make_unique<DelayedNetwork>(audio);
-    DelayedNetwork& role = *scripted;
-    fixture.game->SetNetwork(std::move(scripted), true, true);
-
-    fixture.game->LateUpdate(5 * Vantorel_::StepLength + 1000);
-    fixture.game->LateUpdate(Vantorel_::StepLength);
-    const std::vector<float> tick = {0.0f, 1 / 60.0f, 2 / 60.0f, 3 / 60.0f, 4 / 60.0f, 0.0f};
-    ASSERT_EQ(role.delays.size(), tick.size());
-    for (size_t i = 0; i < tick.size(); ++i)
-        EXPECT_NEAR(role.delays[i], tick[i], 1e-6) << i;
-    EXPECT_EQ(audio.playDelay, 0.0f);
 }
 
 TEST(FrameLoop, StepsOnlyWhilePreparedPlayingOrEnded)
