@@ -422,7 +422,9 @@ void Vantorel_::LateUpdate(int64_t elapsed)
         // play now and joins the running match, rather than sit out the match behind its loading screen.
         if (matchFlow == MatchFlow::NetworkCreated && loadState == LoadState::MatchLoaded)
             BeginPlay();
-        if (loadState == LoadState::RenderResourcesLoaded)
+        // Only a match this machine began has screens to open: a role that went on to the next match
+        // while this one still showed its end has loaded nothing for it.
+        if (matchFlow == MatchFlow::PlayBegun && loadState == LoadState::RenderResourcesLoaded)
         {
             if (gameType)
             {
@@ -464,6 +466,10 @@ void Vantorel_::LateUpdate(int64_t elapsed)
         if (matchFlow == MatchFlow::Running)
         {
             Log::Write("the match {} has ended: the scoreboard shows", configuration.name);
+            // The end closes the pause menu with every other, and so ends the pause: a paused game
+            // would step no more, and a client would never follow its server out of the match.
+            if (paused)
+                PauseMatch(false);
             if (!headless && ui.gui && demo)
             {
                 Screen::CloseAll(*ui.gui);
@@ -508,11 +514,20 @@ void Vantorel_::FixedUpdate(int64_t elapsed)
     if (paused)
         return;
     accumulator = std::min(accumulator + elapsed, MaximumBacklog);
+    // The ticks one frame catches up are stepped at once, but each plays its sounds at its own place in
+    // the frame, so that shots a tick apart are heard a tick apart.
+    AudioDevice* audio = GetApplication() ? GetApplication()->GetAudioDevice() : nullptr;
+    int64_t place = 0;
     while (accumulator >= StepLength && !finished)
     {
+        if (audio)
+            audio->playDelay = static_cast<float>(static_cast<double>(place) / 1e9);
         Step(static_cast<double>(StepLength) / 1e9);
         accumulator -= StepLength;
+        place += StepLength;
     }
+    if (audio)
+        audio->playDelay = 0.0f;
 }
 
 void Vantorel_::Step(double seconds)

@@ -137,13 +137,19 @@ public:
     virtual bool IsPlaying(uint32_t id) const = 0;
     // Gives the instance's voice back at the first Update after its sound has ended.
     virtual void ReleaseWhenDone(uint32_t id) = 0;
-    // Moves an Effect instance's emitter; heard from there after the next Update.
+    // Moves an Effect instance's emitter; heard from there after the next Update. A sound played since
+    // the last Update is first heard from there.
     virtual void SetPosition(uint32_t id, Vector2 position, Vector2 velocity) = 0;
     // Once per frame, after every system has updated.
     virtual void Update() = 0;
 
     ResourceTable* resources = nullptr;
     std::vector<AudioListener> listeners;
+    // Seconds by which the sounds played from now on start after those played with none, up to a
+    // quarter of a second. The game sets it to each tick's place in its frame, so that the sounds of
+    // several ticks caught up in one frame keep their ticks' spacing. Looping sounds start undelayed.
+    // Application thread only, as the plays that read it.
+    float playDelay = 0.0f;
 
 protected:
     // Removes every listener record from the device; called by the subclass's destructor.

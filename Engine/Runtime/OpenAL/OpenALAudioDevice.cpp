@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <limits>
 
@@ -18,11 +19,14 @@ namespace
 // Attenuation starts beyond this many units and then falls as ReferenceDistance / distance.
 constexpr float ReferenceDistance = 5.0f;
 // Within this many units an effect is spread over both ears rather than heard from a point: a
-// player's own weapon, a fraction of a unit to one side of its listener, is not heard in one ear only.
-constexpr float InnerRadius = 1.0f;
+// player's own weapon, up to a unit and a half to one side of its listener, is heard in both ears within
+// 6 dB, where one 3 units away is still heard on its side.
+constexpr float InnerRadius = 2.0f;
 constexpr float SpeedOfSound = 343.5f;
 // Volumes may amplify: without a higher limit OpenAL would cap every source's gain at 1.
 constexpr float MaximumGain = 16777216.0f;
+// The longest a start is delayed: the game catches up no more than a quarter of a second in one frame.
+constexpr float MaximumDelay = 0.25f;
 
 uint32_t RequiredChannels(AudioGroup mixer)
 {
@@ -51,40 +55,67 @@ std::vector<float> ToFloats(const uint8_t* bytes, uint32_t count, uint32_t bytes
     return floats;
 }
 
-// Fills buffer with the sound's samples; false when OpenAL cannot take them.
-bool FillBuffer(ALuint buffer, const Sound& sound, bool hasFloatSamples)
+// Fills buffer with the sound's samples; the OpenAL format they took, or AL_NONE when OpenAL cannot
+// take them.
+ALenum FillBuffer(ALuint buffer, const Sound& sound, bool hasFloatSamples)
 {
     const WaveFormat& format = sound.format;
     if (format.channels < 1 || format.channels > 2 || format.sampleRate == 0 || format.sampleRate > INT_MAX)
-        return false;
+        return AL_NONE;
     bool mono = format.channels == 1;
     uint32_t bytesPerSample = format.bitsPerSample / 8;
     if (format.bitsPerSample % 8 != 0 || bytesPerSample < 1 || bytesPerSample > 4)
-        return false;
+        return AL_NONE;
     // A cut last frame would make OpenAL refuse the whole buffer.
     uint32_t frameSize = bytesPerSample * format.channels;
     uint32_t size = sound.samples.Size() - sound.samples.Size() % frameSize;
     if (size > INT_MAX)
-        return false;
+        return AL_NONE;
     ALsizei rate = static_cast<ALsizei>(format.sampleRate);
 
     alGetError();
+    ALenum type = AL_NONE;
     if (bytesPerSample == 1 || bytesPerSample == 2)
     {
-        ALenum type = bytesPerSample == 1 ? (mono ? AL_FORMAT_MONO8 : AL_FORMAT_STEREO8)
-                                          : (mono ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16);
+        type = bytesPerSample == 1 ? (mono ? AL_FORMAT_MONO8 : AL_FORMAT_STEREO8)
+                                   : (mono ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16);
         alBufferData(buffer, type, sound.samples.Data(), static_cast<ALsizei>(size), rate);
     }
     else
     {
         uint32_t count = size / bytesPerSample;
         if (!hasFloatSamples || uint64_t(count) * sizeof(float) > INT_MAX)
-            return false;
+            return AL_NONE;
         std::vector<float> floats = ToFloats(sound.samples.Data(), count, bytesPerSample);
-        alBufferData(buffer, mono ? AL_FORMAT_MONO_FLOAT32 : AL_FORMAT_STEREO_FLOAT32, floats.data(),
-                     static_cast<ALsizei>(floats.size() * sizeof(float)), rate);
+        type = mono ? AL_FORMAT_MONO_FLOAT32 : AL_FORMAT_STEREO_FLOAT32;
+        alBufferData(buffer, type, floats.data(), static_cast<ALsizei>(floats.size() * sizeof(float)), rate);
     }
-    return alGetError() == AL_NO_ERROR;
+    return alGetError() == AL_NO_ERROR ? type : AL_NONE;
+}
+
+// The length of a silence at the sample rate: the longest delay, in frames.
+ALint SilenceFrames(uint32_t sampleRate)
+{
+    return static_cast<ALint>(std::ceil(MaximumDelay * static_cast<float>(sampleRate)));
+}
+
+// The bytes of one frame of silence in an OpenAL format: unsigned 8-bit samples rest at 128.
+std::vector<uint8_t> SilentFrame(ALenum format)
+{
+    switch (format)
+    {
+    case AL_FORMAT_MONO8:
+        return {128};
+    case AL_FORMAT_STEREO8:
+        return {128, 128};
+    case AL_FORMAT_MONO16:
+        return std::vector<uint8_t>(2, 0);
+    case AL_FORMAT_STEREO16:
+    case AL_FORMAT_MONO_FLOAT32:
+        return std::vector<uint8_t>(4, 0);
+    default:
+        return std::vector<uint8_t>(8, 0);
+    }
 }
 
 } // namespace
@@ -186,6 +217,8 @@ OpenALAudioDevice::~OpenALAudioDevice()
     for (auto& [id, registration] : registrations)
         if (registration.buffer)
             alDeleteBuffers(1, &registration.buffer);
+    for (auto& [format, silence] : silences)
+        alDeleteBuffers(1, &silence);
     alcMakeContextCurrent(nullptr);
     alcDestroyContext(context);
     alcCloseDevice(device);
@@ -269,7 +302,7 @@ void OpenALAudioDevice::ApplyGain(const Instance& instance)
 void OpenALAudioDevice::StartVoice(Instance& instance)
 {
     instance.started = true;
-    if (!running)
+    if (!running || instance.waiting)
         return;
     // Playing a stopped source would start it over, and a playing one from the beginning.
     ALint state = VoiceState(instance.voice);
@@ -293,6 +326,7 @@ void OpenALAudioDevice::ReleaseVoice(uint32_t id)
     // Rewound, so that the next instance can tell a sound not started yet from one that has ended.
     alSourceStop(voice);
     alSourceRewind(voice);
+    // Detaches the samples, and any silence queued ahead of them.
     alSourcei(voice, AL_BUFFER, 0);
     mixers[uint32_t(found->second.mixer)].idleVoices.push_back(voice);
     instances.erase(found);
@@ -317,6 +351,50 @@ void OpenALAudioDevice::DeleteBuffer(Registration& registration)
     ReleaseUsersOf(registration.buffer);
     alDeleteBuffers(1, &registration.buffer);
     registration.buffer = 0;
+    registration.silence = 0;
+}
+
+ALuint OpenALAudioDevice::Silence(ALenum format, uint32_t sampleRate)
+{
+    const std::pair key{format, sampleRate};
+    for (const auto& [made, silence] : silences)
+        if (made == key)
+            return silence;
+    const std::vector<uint8_t> frame = SilentFrame(format);
+    std::vector<uint8_t> samples(static_cast<size_t>(SilenceFrames(sampleRate)) * frame.size());
+    for (size_t at = 0; at < samples.size(); at += frame.size())
+        std::copy(frame.begin(), frame.end(), samples.begin() + static_cast<ptrdiff_t>(at));
+    alGetError();
+    ALuint silence = 0;
+    alGenBuffers(1, &silence);
+    if (alGetError() != AL_NO_ERROR)
+        return 0;
+    alBufferData(silence, format, samples.data(), static_cast<ALsizei>(samples.size()),
+                 static_cast<ALsizei>(sampleRate));
+    if (alGetError() != AL_NO_ERROR)
+    {
+        alDeleteBuffers(1, &silence);
+        return 0;
+    }
+    silences.push_back({key, silence});
+    return silence;
+}
+
+void OpenALAudioDevice::QueueSamples(ALuint voice, const Registration& registration, float delay)
+{
+    // A looping source would loop its silence too.
+    ALint silentFrames = 0;
+    if (!registration.looping && registration.silence && delay > 0.0f)
+        silentFrames = static_cast<ALint>(std::lround(std::min(delay, MaximumDelay) * float(registration.sampleRate)));
+    if (silentFrames <= 0)
+    {
+        alSourcei(voice, AL_BUFFER, static_cast<ALint>(registration.buffer));
+        return;
+    }
+    // The voice starts this far into the silence, so that what is left of it is the delay.
+    const ALuint queue[] = {registration.silence, registration.buffer};
+    alSourceQueueBuffers(voice, 2, queue);
+    alSourcei(voice, AL_SAMPLE_OFFSET, std::max(0, SilenceFrames(registration.sampleRate) - silentFrames));
 }
 
 uint32_t OpenALAudioDevice::Play(const Sound& sound)
@@ -340,10 +418,17 @@ uint32_t OpenALAudioDevice::Play(const Sound& sound)
     instance.voice = voice;
     instance.buffer = registration.buffer;
     instance.mixer = registration.mixer;
-    alSourcei(voice, AL_BUFFER, static_cast<ALint>(registration.buffer));
+    // Not a number, or less than nothing, is no delay.
+    const float delay = playDelay > 0.0f ? playDelay : 0.0f;
+    QueueSamples(voice, registration, delay);
     alSourcei(voice, AL_LOOPING, registration.looping ? AL_TRUE : AL_FALSE);
     alSource3f(voice, AL_POSITION, 0.0f, 0.0f, 0.0f);
     ApplyGain(instance);
+    // An effect waits for its place, which the game gives after playing it; a delayed sound waits to
+    // start with the others of its frame, the delays counting from there.
+    instance.waiting = registration.mixer == AudioGroup::Effect || delay > 0.0f;
+    if (instance.waiting)
+        waitingStarts.push_back(id);
     StartVoice(instance);
     return id;
 }
@@ -527,7 +612,8 @@ void OpenALAudioDevice::SetSoundData(const Sound& sound)
             registration.buffer = 0;
     }
     uint32_t required = RequiredChannels(registration.mixer);
-    if (registration.buffer == 0 || !FillBuffer(registration.buffer, sound, hasFloatSamples))
+    const ALenum format = registration.buffer ? FillBuffer(registration.buffer, sound, hasFloatSamples) : AL_NONE;
+    if (format == AL_NONE)
         Log::Write("sound {} has samples that cannot be played: {} channels of {} bits at {} Hz",
                    NameSet::Global().GetName(sound.soundId), sound.format.channels, sound.format.bitsPerSample,
                    sound.format.sampleRate);
@@ -535,7 +621,11 @@ void OpenALAudioDevice::SetSoundData(const Sound& sound)
         Log::Write("wrong number of channels for sound {} - should be {} but is {}",
                    NameSet::Global().GetName(sound.soundId), required, sound.format.channels);
     else
+    {
+        registration.silence = Silence(format, sound.format.sampleRate);
+        registration.sampleRate = sound.format.sampleRate;
         return;
+    }
     // Said once here, the sound is then played as nothing, silently.
     DeleteBuffer(registration);
 }
@@ -640,6 +730,20 @@ void OpenALAudioDevice::Update()
                        instance->position.y - nearest->position.y, 0.0f);
     }
     positionUpdates.clear();
+
+    // Placed now, the voices played since the last Update start in one call, and so in the same mix:
+    // the silences queued ahead of them keep the spacing of the ticks that played them.
+    std::vector<ALuint> starting;
+    for (uint32_t id : waitingStarts)
+        if (Instance* instance = FindInstance(id); instance && instance->waiting)
+        {
+            instance->waiting = false;
+            if (instance->started && running)
+                starting.push_back(instance->voice);
+        }
+    waitingStarts.clear();
+    if (!starting.empty())
+        alSourcePlayv(static_cast<ALsizei>(starting.size()), starting.data());
 
     // Ids still playing move down over those that are done, keeping their order.
     size_t kept = 0;

@@ -27,8 +27,10 @@ enum class AudioOutput
 
 // The audio device on OpenAL Soft. Each instance plays on a pooled OpenAL source of its mixer; a
 // mixer's volume is applied to its sources' gain and the master volume to the listener's. Effect
-// sources are placed relative to their nearest listener, which OpenAL hears at its origin. Without an
-// output device every operation does nothing and the getters give the failure values. Owned by the
+// sources are placed relative to their nearest listener, which OpenAL hears at its origin. An Effect
+// instance, or one played with a delay, starts at the next Update, placed and together with the others
+// of its frame; a delay is a stretch of silence queued ahead of the sound, so that it is exact to the
+// sample. Without an output device every operation does nothing and the getters give the failure values. Owned by the
 // application. The game calls it from the application thread, but loader threads register sounds and
 // hand over their samples while the game plays: one mutex keeps the calls apart.
 class OpenALAudioDevice : public AudioDevice
@@ -84,6 +86,9 @@ private:
         bool looping = false;
         // The samples as OpenAL holds them; 0 until they are given, or when they cannot be played.
         ALuint buffer = 0;
+        // Silence in the samples' format, queued ahead of them to delay a start; 0 without one.
+        ALuint silence = 0;
+        uint32_t sampleRate = 0;
     };
 
     struct Mixer
@@ -109,6 +114,8 @@ private:
         float volume = 1.0f;
         // Whether the game wants it running; it runs only while the device is not paused as a whole.
         bool started = false;
+        // Held for the next Update, which places it and starts it with the others of its frame.
+        bool waiting = false;
         Vector2 position;
         Vector2 velocity;
     };
@@ -134,6 +141,10 @@ private:
     // Releases every instance playing the buffer, so that OpenAL lets it be changed or deleted.
     void ReleaseUsersOf(ALuint buffer);
     void DeleteBuffer(Registration& registration);
+    // A MaximumDelay of silence in the format and rate, made once and shared; 0 when OpenAL has none.
+    ALuint Silence(ALenum format, uint32_t sampleRate);
+    // Gives the voice the registration's samples, after delay seconds of silence where it has some.
+    void QueueSamples(ALuint voice, const Registration& registration, float delay);
     ALint VoiceState(ALuint voice) const;
 
     mutable std::mutex mutex;
@@ -158,6 +169,10 @@ private:
     // Instance ids in the order they were asked for, duplicates allowed.
     std::vector<uint32_t> positionUpdates;
     std::vector<uint32_t> finishWatches;
+    // Instances played since the last Update that wait for it to start them.
+    std::vector<uint32_t> waitingStarts;
+    // The silences made so far, by OpenAL format and sample rate.
+    std::vector<std::pair<std::pair<ALenum, uint32_t>, ALuint>> silences;
 };
 
 } // namespace Lumvek::OpenAL

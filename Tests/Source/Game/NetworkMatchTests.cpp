@@ -128,6 +128,15 @@ public:
 
     Vantorel_& Game(size_t i) { return *machines[i].fixture.game; }
 
+    // Frames on every machine until done, or the limit; whether done came.
+    bool RunUntil(int32_t frames, const std::function<bool()>& done)
+    {
+        for (int32_t frame = 0; frame < frames && !done(); ++frame)
+            for (Machine& machine : machines)
+                machine.fixture.Frame();
+        return done();
+    }
+
     // Frames until every role has ended a match, or the limit. The first client may stand still for
     // some frames once it has played stallAt of its own, as a machine that stalls does.
     // The first client may also run rushFrames frames ahead as it starts, as one does that counted
@@ -334,4 +343,20 @@ TEST(NetworkMatch, ANewcomerAfterThreeDeparturesIsOnEveryMachine)
     for (size_t i = 0; i < 3; ++i)
         EXPECT_NE(match.Game(i).configuration.GetPlayer(newcomer).player, nullptr) << i;
     EXPECT_FALSE(log.Logged("failed to create Player"));
+}
+
+// A client paused when the server ends the match is let go by the end, and plays the next match too.
+TEST(NetworkMatch, AClientPausedWhenItsMatchEndsGoesOnWithTheServerToTheNextMatch)
+{
+    NetworkMatch match(MatchSeed, {});
+    Vantorel_& client = match.Game(1);
+    const auto reaches = [&](size_t i, NetworkState state)
+    { return match.RunUntil(FrameLimit, [&] { return match.Game(i).network->GetState() == state; }); };
+    ASSERT_TRUE(reaches(1, NetworkState::Playing));
+    client.PauseMatch(true);
+    ASSERT_TRUE(reaches(0, NetworkState::Ended));
+    ASSERT_TRUE(reaches(0, NetworkState::Playing));
+    const auto* role = static_cast<const ClientNetwork*>(client.network);
+    EXPECT_TRUE(match.RunUntil(FrameLimit, [&] { return role->GetFrame() > 60; }));
+    EXPECT_EQ(client.GetMatchFlow(), MatchFlow::Running);
 }

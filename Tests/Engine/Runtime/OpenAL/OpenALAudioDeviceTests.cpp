@@ -331,6 +331,33 @@ TEST(OpenALAudioDevice, OneRifleLeavesHeadroomAndSixteenFiredTogetherStayBelowFu
     }
 }
 
+// Shots of five ticks of one slow frame: none sounds before the Update that places them, the first (far
+// right) on the right alone, the others a tick apart and, 1.5 units to the right, in both ears within 6 dB.
+TEST(OpenALAudioDevice, EffectsSoundFromTheirPlaceAndTheTicksOfOneFrameKeepTheirSpacing)
+{
+    Mix mix;
+    Sound& click = mix.Add("OpenALTests.Click", AudioGroup::Effect, false, 1, SquareWave(200, 16, {0.25}));
+    mix.device.SetListener(mix.device.AddListener(), {10.0f, 5.0f}, {});
+    for (int shot = 0; shot < 5; ++shot)
+    {
+        mix.device.playDelay = float(shot) / 60.0f;
+        mix.device.SetPosition(mix.device.Play(click), {shot ? 11.5f : 30.0f, 5.0f}, {});
+    }
+    // The mixer may run between the plays and their Update.
+    mix.Render(256);
+    EXPECT_LT(mix.Heard(0, 256).left + mix.Heard(0, 256).right, Silence);
+    mix.device.Update();
+    const uint32_t tick = Rate / 60;
+    mix.Render(5 * tick);
+    for (uint32_t shot = 0; shot < 5; ++shot)
+    {
+        Levels heard = mix.Heard(shot * tick + 60, shot * tick + 240);
+        EXPECT_GT(heard.right, shot ? heard.left : 10 * heard.left) << shot;
+        EXPECT_LT(heard.right, 2 * heard.left + (shot ? 0.0 : Quarter)) << shot;
+        EXPECT_LT(mix.Heard(shot * tick + 300, (shot + 1) * tick).right, Silence) << shot;
+    }
+}
+
 TEST(OpenALAudioDevice, ListenerIdsComeRoundAgainButNeverAsTheFailureValue)
 {
     Mix mix;
