@@ -102,6 +102,9 @@ void Vantorel_::BeginPlay()
     world->Begin();
     if (authority && gameType)
         gameType->Start();
+    else if (gameType)
+        // A client's rules start nothing but the theme's ambience: the server places the players.
+        gameType->RestartAmbience();
     load.SetProgress(0);
     load.SetState(LoadState::RenderResourcesLoading);
     StartLoader(&Loader::LoadRenderResources);

@@ -129,6 +129,8 @@ void Vantorel_::Setup()
     registryOwner =
         std::make_unique<DataRegistry>(application.GetFileManager(), headless ? nullptr : application.GetAudioDevice());
     registry = registryOwner.get();
+    // The pads hits rumble; the game's own decay (DecayRumble) stops them again.
+    controllers = headless ? nullptr : application.GetControllerDevice();
     for (const std::unique_ptr<System>& system : application.GetSystems())
         if (auto* found = dynamic_cast<Tools*>(system.get()))
         {

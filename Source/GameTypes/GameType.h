@@ -208,6 +208,9 @@ public:
 
     // Health, push, flinch, rumble and shake of a hit; a hit that empties the health kills.
     void DamagePlayer(Player& player, const HitInfo& hit);
+    // What a client's players feel of a hit its own world sees, the health and the kill being the
+    // server's: the push, the flinch, the rumble of a local player's pad and the camera's shake.
+    void FeelHit(Player& player, const HitInfo& hit);
     // Penalties, the feed line, the debris and death sound, and the respawn of a kill.
     void KillPlayer(Player& victim, const HitInfo& hit);
 
@@ -312,6 +315,9 @@ protected:
     static Lumvek::StringView GetTeamUpperName(uint32_t team);
 
 private:
+    // The hit's push and flinch; then its rumble and shake.
+    static void KnockBack(Player& player, const HitInfo& hit);
+    void ShakeAndRumble(Player& player, const HitInfo& hit);
     // The three count-downs of a tick: spawn-ins ending, players respawning, weapons returning.
     void StepSpawnIns(float dt);
     void StepRespawns(float dt);

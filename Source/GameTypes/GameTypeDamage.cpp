@@ -25,14 +25,31 @@ void GameType::DamagePlayer(Player& player, const HitInfo& hit)
     player.health -= hit.damage;
     if (!ended)
         OnPlayerDamaged(player, hit);
-    PlayerBody& body = player.body;
-    body.impulse += hit.impulse;
-    body.flinchAngle = std::clamp(body.flinchAngle + hit.spin, -MaximumFlinch, MaximumFlinch);
+    KnockBack(player, hit);
     if (hit.damage > 0.0f)
         player.regenerationDelay = Player::RegenerationDelayTicks;
     if (player.health <= 0.0f)
         KillPlayer(player, hit);
+    ShakeAndRumble(player, hit);
+}
 
+void GameType::FeelHit(Player& player, const HitInfo& hit)
+{
+    if (player.IsDead())
+        return;
+    KnockBack(player, hit);
+    ShakeAndRumble(player, hit);
+}
+
+void GameType::KnockBack(Player& player, const HitInfo& hit)
+{
+    PlayerBody& body = player.body;
+    body.impulse += hit.impulse;
+    body.flinchAngle = std::clamp(body.flinchAngle + hit.spin, -MaximumFlinch, MaximumFlinch);
+}
+
+void GameType::ShakeAndRumble(Player& player, const HitInfo& hit)
+{
     if (context.controllers)
         for (const PlayerSlot& slot : context.configuration.players)
         {

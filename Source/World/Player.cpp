@@ -93,6 +93,15 @@ GameContext& Player::GetContext() const
     return body.world->GetContext();
 }
 
+bool Player::IsLocal() const
+{
+    if (!body.world)
+        return false;
+    const std::vector<PlayerSlot>& slots = GetContext().configuration.players;
+    return std::any_of(slots.begin(), slots.end(),
+                       [this](const PlayerSlot& slot) { return !slot.removed && slot.player == this; });
+}
+
 Part* Player::GetPart(uint32_t position) const
 {
     switch (position)
@@ -371,6 +380,9 @@ void Player::UpdatePredicted(float dt)
     UpdateHealth(dt);
     UpdateAim();
     UpdateWeaponPredicted();
+    // Another machine's players fire where the server's states show their projectiles.
+    if (IsLocal())
+        TickWeapons(true);
     UpdateStates();
     if (input[PlayerAction::ToggleView])
         viewToggle = !viewToggle;

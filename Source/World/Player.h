@@ -82,7 +82,8 @@ public:
     void RebuildRig();
     // The authoritative tick.
     void Update(float dt);
-    // What a client predicts of its players each tick: health, aim, the weapon's timers and states.
+    // What a client predicts of its players each tick: health, aim, the weapon's timers and states, and
+    // for its own players the shots, which show, sound and kick at once.
     void UpdatePredicted(float dt);
     // Regeneration while the delay after damage has run out, up to the maximum.
     void UpdateHealth(float dt);
@@ -90,6 +91,9 @@ public:
     void UpdateInteraction();
     void UpdateWeapon();
     void UpdateWeaponPredicted();
+    // The weapons' input tick: the one in hand takes the buttons while the player aims, the others
+    // let theirs go. Predicted, the shots show without projectiles (Weapon::UpdatePredicted).
+    void TickWeapons(bool predicted);
     void UpdateParts(float dt);
     void UpdateStates();
 
@@ -100,6 +104,8 @@ public:
     // The current noise level, which the movement step and weapons make.
     float GetNoise() const { return baseAttributes.noisiness; }
     GameContext& GetContext() const;
+    // Whether this machine plays the player: a local slot of the configuration holds it.
+    bool IsLocal() const;
     // What a camera following the player reads: its aim, its camera zoom and its weapon's zoom level.
     CameraFocus GetCameraFocus() const;
     PlayerBody& GetBody() { return body; }

@@ -92,17 +92,24 @@ void Player::SetWeaponState(WeaponState state)
 void Player::UpdateWeapon()
 {
     StepWeaponState(false);
+    TickWeapons(false);
+}
+
+void Player::TickWeapons(bool predicted)
+{
     if (pendingWeapon)
         pendingWeapon->ReleaseButtons();
     if (stowedWeapon)
         stowedWeapon->ReleaseButtons();
-    if (weapon)
-    {
-        if (weaponState == WeaponState::Aiming)
-            weapon->Update(input[PlayerAction::Primary], input[PlayerAction::Secondary], input[PlayerAction::Scope]);
-        else
-            weapon->ReleaseButtons();
-    }
+    if (!weapon)
+        return;
+    if (weaponState != WeaponState::Aiming)
+        weapon->ReleaseButtons();
+    else if (predicted)
+        weapon->UpdatePredicted(input[PlayerAction::Primary], input[PlayerAction::Secondary],
+                                input[PlayerAction::Scope]);
+    else
+        weapon->Update(input[PlayerAction::Primary], input[PlayerAction::Secondary], input[PlayerAction::Scope]);
 }
 
 void Player::UpdateWeaponPredicted()

@@ -216,7 +216,11 @@ void Projectile::UpdatePredicted()
         MoveTrail();
         return;
     }
-    // What it hit and whether it explodes is the server's to say.
+    // The player it met feels the hit at once; the damage, and whether it explodes, is the server's
+    // to say.
+    if (contact.kind > ContactKind::Interaction && contact.player)
+        if (GameType* gameType = GetWorld().GetContext().gameType)
+            gameType->FeelHit(*contact.player, DirectHit(*contact.player, contact.kind));
     RemoveTrail();
     GetWorld().RemoveProjectile(*this);
 }
@@ -229,11 +233,11 @@ void Projectile::HitInteraction(Interaction& interaction)
         interaction.hitAction->RunByProjectile(*this);
 }
 
-void Projectile::HitPlayer(Player& player, uint32_t kind)
+HitInfo Projectile::DirectHit(const Player& player, uint32_t kind) const
 {
-    GameType* gameType = GetWorld().GetContext().gameType;
-    if (!gameType || !weapon)
-        return;
+    HitInfo hit;
+    if (!weapon)
+        return hit;
     float modifier = 1.0f;
     if (kind == ContactKind::Head)
         modifier = player.GetEffective(&Attributes::headshotModifier);
@@ -242,7 +246,6 @@ void Projectile::HitPlayer(Player& player, uint32_t kind)
     else if (kind == ContactKind::Limb)
         modifier = player.GetEffective(&Attributes::limbshotModifier);
     const auto& moving = static_cast<const MovingBody&>(*body);
-    HitInfo hit;
     hit.shooter = owner;
     hit.damage = weapon->contactDamage * modifier;
     const float spin = hit.damage * 0.5f * RadiansPerDegree;
@@ -253,7 +256,15 @@ void Projectile::HitPlayer(Player& player, uint32_t kind)
     hit.angle = moving.rotation;
     hit.push = weapon->speed * 0.15f;
     hit.firstRumble = hit.secondRumble = hit.damage * 0.5f;
-    gameType->DamagePlayer(player, hit);
+    return hit;
+}
+
+void Projectile::HitPlayer(Player& player, uint32_t kind)
+{
+    GameType* gameType = GetWorld().GetContext().gameType;
+    if (!gameType || !weapon)
+        return;
+    gameType->DamagePlayer(player, DirectHit(player, kind));
 }
 
 void Projectile::Destroy()
@@ -284,9 +295,7 @@ void Projectile::Explode(bool applyEffects)
             visual->image->depth = ShotDepth;
             visual->image->layer = VisualLayer::Shots;
         }
-    if (!applyEffects)
-        return;
-
+    // Without its effects (a client's), the players around only feel the blast.
     if (GameType* gameType = world.GetContext().gameType)
     {
         const PlayersAround around = QueryRadius(world, point, ShakeRadius);
@@ -314,9 +323,14 @@ void Projectile::Explode(bool applyEffects)
             hit.angle = WrapAngle(std::atan2(away.y, away.x));
             hit.push = fall * weapon->explosionImpulse;
             hit.firstRumble = hit.secondRumble = hit.damage * 0.5f;
-            gameType->DamagePlayer(player, hit);
+            if (applyEffects)
+                gameType->DamagePlayer(player, hit);
+            else
+                gameType->FeelHit(player, hit);
         }
     }
+    if (!applyEffects)
+        return;
 
     const Rectangle area{point.x - outer, point.y - outer, outer * 2.0f, outer * 2.0f};
     for (Pickup& pickup : world.pickupGrid.Query(area))

@@ -9,6 +9,7 @@
 
 class Player;
 class WeaponData;
+struct HitInfo;
 class World;
 struct ImageInstance;
 struct Interaction;
@@ -72,7 +73,8 @@ public:
     void Begin();
     // The full tick: ages, and ends on a contact or at its lifetime.
     void Update();
-    // A client's tick: ages and flies, and goes quietly once it hit or its time ran out.
+    // A client's tick: ages and flies, and goes quietly once it hit or its time ran out; a player it
+    // met feels the hit.
     void UpdatePredicted();
     // Explodes, and leaves the world at the end of the tick.
     void Destroy();
@@ -107,6 +109,8 @@ private:
     // The interaction's sound, and its hit action run with this projectile.
     void HitInteraction(Interaction& interaction);
     void HitPlayer(Player& player, uint32_t kind);
+    // The record of a direct hit on the player in the zone of the contact kind.
+    HitInfo DirectHit(const Player& player, uint32_t kind) const;
     // The trail follows the body.
     void MoveTrail();
 };

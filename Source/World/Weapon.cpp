@@ -268,23 +268,31 @@ void Weapon::Shoot(const MuzzleInfo& muzzle)
     World* world = GetWorld();
     if (!world || !data)
         return;
-    float angleOffset = 0.0f;
-    float speed = 0.0f;
-    Spread(angleOffset, speed);
-    const float angle = WrapAngle(muzzle.angle + angleOffset);
-    const SpawnPoint placement{muzzle.x, muzzle.y, 0.0f, 0.0f, 0.0f, muzzle.facingLeft != 0, SpawnMask()};
-    CreateProjectileEntity(*world, angle, speed, placement, *data, owner);
-    if (data->flash != InvalidId)
+    if (!predicted)
+    {
+        float angleOffset = 0.0f;
+        float speed = 0.0f;
+        Spread(angleOffset, speed);
+        const float angle = WrapAngle(muzzle.angle + angleOffset);
+        const SpawnPoint placement{muzzle.x, muzzle.y, 0.0f, 0.0f, 0.0f, muzzle.facingLeft != 0, SpawnMask()};
+        CreateProjectileEntity(*world, angle, speed, placement, *data, owner);
+    }
+    ShowShot(*world, *data, muzzle);
+}
+
+void ShowShot(World& world, const WeaponData& data, const MuzzleInfo& muzzle)
+{
+    if (data.flash != InvalidId)
         if (Visual* flash =
-                CreateVisualEntity(*world, {muzzle.x, muzzle.y}, FlashSize, {0.0f, 0.5f}, muzzle.angle, ShotDepth,
-                                   false, muzzle.facingLeft != 0, data->flash, InvalidId, InvalidId, FlashTicks, 0, 0);
+                CreateVisualEntity(world, {muzzle.x, muzzle.y}, FlashSize, {0.0f, 0.5f}, muzzle.angle, ShotDepth, false,
+                                   muzzle.facingLeft != 0, data.flash, InvalidId, InvalidId, FlashTicks, 0, 0);
             flash && flash->image)
         {
             flash->image->depth = ShotDepth;
             flash->image->layer = VisualLayer::Shots;
         }
-    if (data->fireSound != InvalidId)
-        owner->GetContext().PlaySound(data->fireSound, {muzzle.x, muzzle.y}, Vector2(), 1.0f);
+    if (data.fireSound != InvalidId)
+        world.GetContext().PlaySound(data.fireSound, {muzzle.x, muzzle.y}, Vector2(), 1.0f);
 }
 
 void Weapon::Update(bool primary, bool secondary, bool scope)
@@ -314,6 +322,13 @@ void Weapon::Update(bool primary, bool secondary, bool scope)
     previousPrimary = primary;
     previousSecondary = secondary;
     previousScope = scope;
+}
+
+void Weapon::UpdatePredicted(bool primary, bool secondary, bool scope)
+{
+    predicted = true;
+    Update(primary, secondary, scope);
+    predicted = false;
 }
 
 void Weapon::ReleaseButtons()

@@ -26,6 +26,10 @@ struct MuzzleInfo
 // muzzle and no ray started there sees out.
 bool IsInSolidGround(World& world, Lumvek::Vector2 point);
 
+// What one projectile of a shot shows and sounds: the weapon's flash at the muzzle, turned to its
+// angle, and its fire sound there.
+void ShowShot(World& world, const WeaponData& data, const MuzzleInfo& muzzle);
+
 // A weapon in a match: held by a player (current, stowed or being picked up), or lying in a pickup,
 // which owns it. Made by its weapon definition with no ammunition and no owner. The holder's weapon
 // state machine calls its operations; the buttons reach it through Update once per tick. Application
@@ -81,6 +85,9 @@ public:
 
     // The input update of one tick while the holder aims: the counter, the button events, the tick.
     void Update(bool primary, bool secondary, bool scope);
+    // The same on a client for one of its own players: a shot flashes, sounds and kicks at once, and
+    // uses the clip, but makes no projectile; the server makes it, and its states bring it.
+    void UpdatePredicted(bool primary, bool secondary, bool scope);
     // The input update of a weapon whose holder does not aim, or that lies loose: every button still
     // held is let go.
     void ReleaseButtons();
@@ -109,6 +116,9 @@ public:
     uint8_t previousScope = 0;
 
 protected:
+    // Set during UpdatePredicted.
+    bool predicted = false;
+
     virtual void OnPickedUpHook() {}
     virtual void OnDroppedHook() {}
     virtual void TakeOutHook() {}
