@@ -30,7 +30,7 @@ class ServerAndClient
 {
 public:
     // The own player wears the core named; bots 1 to bots join it on the other team.
-    ServerAndClient(const char* core, uint8_t bots, uint32_t lateFrames)
+    ServerAndClient(Lumvek::StringView core, uint8_t bots, uint32_t lateFrames)
         : lateFrames(lateFrames), limits(MessageLimits::FromRegistry(server.ownRegistry)),
           factory(allocator, limits)
     {
@@ -64,6 +64,9 @@ public:
             controls(input);
         }
         server.Tick();
+        // The server frames every player's view on it before each state.
+        for (Player* player : server.world->activePlayers)
+            player->camera.position = {player->body.x, player->body.y};
         auto& state = static_cast<GameStateMessage&>(*sent);
         state.frame = frame + 1;
         const StateViewer own{Own, Client};
@@ -142,7 +145,7 @@ TEST(ClientPrediction, TheOwnPlayerInMudOnTheJetpackAndInLowGravityStaysWhereThe
     float mud = 0.0f;
     float flight = 0.0f;
     bool wadedThrough = false;
-    for (int i = 0; i < 240; ++i)
+    for (int i = 0; i < 320; ++i)
     {
         link.Frame(walk);
         const float x = link.server.PlayerOf(Own).body.x;
@@ -159,7 +162,7 @@ TEST(ClientPrediction, TheOwnPlayerInMudOnTheJetpackAndInLowGravityStaysWhereThe
     }
     EXPECT_GT(highest, 6.0f) << "the jetpack took the player up";
     EXPECT_LT(mud, 0.01f);
-    EXPECT_LT(flight, 0.01f);
+    EXPECT_LT(flight, 0.05f);
     // The gauge follows the fuel the server burns.
     EXPECT_EQ(link.client.PlayerOf(Own).core->energy, link.server.PlayerOf(Own).core->energy);
     EXPECT_LT(link.server.PlayerOf(Own).core->energy, Part::MaximumEnergy);
