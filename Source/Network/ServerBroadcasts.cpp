@@ -43,6 +43,7 @@ void ServerNetwork::SendGameStates(bool reliable)
                                              CollectViewer(context, seen,
                                                            {buffer.player, static_cast<uint32_t>(buffer.client)},
                                                            static_cast<uint32_t>(i));
+                                         CollectBots(context, seen, static_cast<uint32_t>(i));
                                      });
 }
 

@@ -7,7 +7,9 @@
 #include "Source/GameTypes/GameType.h"
 #include "Source/Network/ReceivedEntities.h"
 #include "Source/World/EntityFactory.h"
+#include "Source/World/Entities.h"
 #include "Source/World/Item.h"
+#include "Source/World/Part.h"
 #include "Source/World/Player.h"
 #include "Source/World/World.h"
 
@@ -108,6 +110,72 @@ template <class Record> void CollectCommon(Record& record, const Player& player)
     record.weaponTimer = player.weaponTimer;
     record.handState = static_cast<uint32_t>(player.handState);
     record.handTimer = player.handTimer;
+}
+
+void CollectDrive(PlayerDrive& drive, const Player& player)
+{
+    const PlayerBody& body = player.body;
+    drive.impulse = body.impulse;
+    drive.windImpulse = body.windImpulse;
+    drive.windSpeed = body.windSpeed;
+    const Part* part = player.abilityPart;
+    drive.energy = part ? part->energy : 0;
+    drive.rechargeDelay = part ? part->rechargeDelay : 0;
+    drive.discharging = part && part->discharging;
+    const Attributes identity = Player::IdentityModifiers();
+    const Attributes& values = player.modifiers.Get();
+    drive.modifierMask = 0;
+    for (uint32_t i = 0; i < Attributes::Count; ++i)
+    {
+        const bool changed = values[i] != identity[i];
+        drive.modifierMask |= changed ? 1u << i : 0u;
+        drive.modifiers[i] = changed ? values[i] : 0.0f;
+    }
+}
+
+// After the movement and the equipment, whose weapons put their own modifiers on: the server's set
+// replaces whatever the client has summed.
+void ApplyDrive(const PlayerDrive& drive, Player& player)
+{
+    PlayerBody& body = player.body;
+    body.impulse = drive.impulse;
+    body.windImpulse = drive.windImpulse;
+    body.windSpeed = drive.windSpeed;
+    if (Part* part = player.abilityPart)
+    {
+        part->energy = std::min(drive.energy, Part::MaximumEnergy);
+        part->rechargeDelay = drive.rechargeDelay;
+        // A use that began or ended on the server shows and sounds here too (the jetpack's flame and
+        // loop); what it does to the modifiers the server's set below already holds.
+        if (drive.discharging != part->discharging)
+        {
+            part->discharging = drive.discharging;
+            if (drive.discharging)
+                part->OnUseStarted();
+            else
+            {
+                part->usedTime = 0.0f;
+                part->OnUseEnded();
+            }
+        }
+    }
+    Attributes values = Player::IdentityModifiers();
+    for (uint32_t i = 0; i < Attributes::Count; ++i)
+        if ((drive.modifierMask >> i) & 1u)
+            values[i] = drive.modifiers[i];
+    player.modifiers = values;
+    // The zones it stands in are those whose modifiers the set holds: the next step enters or leaves
+    // them from there.
+    for (Zone& zone : body.world->GetZones())
+        zone.MarkTouch(player);
+}
+
+// The reliable kill and spawn messages decide whether a client's player lives: a state that disagrees
+// was collected on the other side of one of them, and would put a player spawned since back where it
+// died, or move a dead one.
+bool AgreesOnLife(float recordHealth, const Player& player)
+{
+    return (recordHealth > 0.0f) == (player.health > 0.0f);
 }
 
 // False for a pickup a state cannot carry: one holding nothing the registry knows.
@@ -273,6 +341,7 @@ void CollectFullPlayerState(FullPlayerState& record, const Player& player)
     record.health = player.health;
     record.clip = player.weapon ? player.weapon->clip : 0;
     record.reserve = player.weapon ? player.weapon->reserve : 0;
+    CollectDrive(record.drive, player);
 }
 
 void CollectPlayerState(PlayerState& record, const Player& player)
@@ -283,6 +352,8 @@ void CollectPlayerState(PlayerState& record, const Player& player)
     record.aimY = player.input.aimY;
     record.fallThrough = player.input[PlayerAction::FallThrough] ? 1 : 0;
     record.jump = player.input[PlayerAction::Jump] ? 1 : 0;
+    record.use = player.input[PlayerAction::Use] ? 1 : 0;
+    CollectDrive(record.drive, player);
 }
 
 void CollectViewer(GameContext& context, GameState& state, const StateViewer& viewer, uint32_t client)
@@ -312,6 +383,13 @@ void CollectGameState(GameContext& context, GameState& state, std::span<const St
         CollectViewer(context, state, viewer, client);
 }
 
+void CollectBots(GameContext& context, GameState& state, uint32_t client)
+{
+    for (const BotSlot& slot : context.configuration.bots)
+        if (!slot.removed && slot.player)
+            CollectViewer(context, state, {slot.id, StateViewer::ServerPlayer}, client);
+}
+
 void ApplyFullPlayerState(const FullPlayerState& record, Player& player)
 {
     ApplyMovement(record, player);
@@ -319,6 +397,7 @@ void ApplyFullPlayerState(const FullPlayerState& record, Player& player)
     ApplyEquipment(record, player, record.clip, record.reserve);
     player.health = record.health;
     ApplyStates(record, player);
+    ApplyDrive(record.drive, player);
 }
 
 void ApplyPlayerState(const PlayerState& record, Player& player)
@@ -329,9 +408,11 @@ void ApplyPlayerState(const PlayerState& record, Player& player)
     player.input.aimY = record.aimY;
     player.input[PlayerAction::FallThrough] = record.fallThrough;
     player.input[PlayerAction::Jump] = record.jump;
+    player.input[PlayerAction::Use] = record.use;
     ApplyAbilityPart(record, player);
     ApplyEquipment(record, player, 0, 0);
     ApplyStates(record, player);
+    ApplyDrive(record.drive, player);
 }
 
 void ApplyGameState(GameContext& context, const GameState& state)
@@ -340,10 +421,12 @@ void ApplyGameState(GameContext& context, const GameState& state)
         return;
     World& world = *context.world;
     for (uint32_t i = 0; i < std::min(state.ownCount, GameState::MaxOwnPlayers); ++i)
-        if (Player* player = FindPlayer(context, state.ownPlayers[i].player))
+        if (Player* player = FindPlayer(context, state.ownPlayers[i].player);
+            player && AgreesOnLife(state.ownPlayers[i].health, *player))
             ApplyFullPlayerState(state.ownPlayers[i], *player);
+    // Only living players travel here: one the client has dead was sent before its kill.
     for (uint32_t i = 0; i < std::min(state.playerCount, GameState::MaxPlayers); ++i)
-        if (Player* player = FindPlayer(context, state.players[i].player))
+        if (Player* player = FindPlayer(context, state.players[i].player); player && player->health > 0.0f)
             ApplyPlayerState(state.players[i], *player);
 
     for (uint32_t i = 0; i < std::min(state.pickupCount, GameState::MaxPickups); ++i)

@@ -91,6 +91,11 @@ struct Zone : Entity<Zone>
     // Puts the definition's modifiers on each player that came in this tick and takes them off each
     // player that left.
     void UpdateTouches(World& world);
+    // One player's share of UpdateTouches, where a client steps that player alone.
+    void UpdateTouch(Player& player);
+    // Notes whether the player is inside now without putting the modifiers on or off: for a client
+    // given a modifier set that already holds them.
+    void MarkTouch(Player& player);
 
     StaticBody body;
     std::unique_ptr<ImageInstance> image;

@@ -108,6 +108,7 @@ void PlayerInput::SaveHistory(uint32_t frame)
     entry.jump = (*this)[PlayerAction::Jump];
     entry.switchWeapon = (*this)[PlayerAction::SwitchWeapon];
     entry.reload = (*this)[PlayerAction::Reload];
+    entry.use = (*this)[PlayerAction::Use];
 }
 
 void PlayerInput::LoadHistory(uint32_t frame)
@@ -120,6 +121,7 @@ void PlayerInput::LoadHistory(uint32_t frame)
     (*this)[PlayerAction::Jump] = entry.jump;
     (*this)[PlayerAction::SwitchWeapon] = entry.switchWeapon;
     (*this)[PlayerAction::Reload] = entry.reload;
+    (*this)[PlayerAction::Use] = entry.use;
 }
 
 float PlayerInput::GetMoveAxis() const

@@ -7,8 +7,9 @@
 #include <array>
 #include <cstdint>
 
-// What a re-simulated tick needs of one tick's controls, seven bytes: the history a client replays its
-// own players from, and the match journal stores with every frame. AimX comes before AimY here.
+// What a re-simulated tick needs of one tick's controls, eight bytes: the history a client replays its
+// own players from, and the match journal stores with every frame. AimX comes before AimY here; use
+// is the ability's button, whose thrust moves the player.
 struct PlayerInputEntry
 {
     bool operator==(const PlayerInputEntry&) const = default;
@@ -20,8 +21,9 @@ struct PlayerInputEntry
     uint8_t jump = 0;
     uint8_t switchWeapon = 0;
     uint8_t reload = 0;
+    uint8_t use = 0;
 };
-static_assert(sizeof(PlayerInputEntry) == 7);
+static_assert(sizeof(PlayerInputEntry) == 8);
 
 // The window's client size in pixels: the mouse aims from its centre while no view shows the player.
 struct WindowSize

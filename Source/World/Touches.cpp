@@ -20,26 +20,40 @@ struct TouchingPlayers
     uint32_t count = 0;
 };
 
+bool BoxOverlaps(const Player& player, const Lumvek::Rectangle& area)
+{
+    const PlayerBody& body = player.body;
+    const Lumvek::Rectangle box{body.x - body.boxWidth * 0.5f, body.y, body.boxWidth, body.boxHeight};
+    return EntityDetail::Overlaps(box, area);
+}
+
 TouchingPlayers FindTouchingPlayers(World& world, const Lumvek::Rectangle& area)
 {
     TouchingPlayers found;
     for (Player& player : world.playerList.Query(area))
-    {
-        const PlayerBody& body = player.body;
-        const Lumvek::Rectangle box{body.x - body.boxWidth * 0.5f, body.y, body.boxWidth, body.boxHeight};
-        if (EntityDetail::Overlaps(box, area) && found.count < found.players.size())
+        if (BoxOverlaps(player, area) && found.count < found.players.size())
             found.players[found.count++] = &player;
-    }
+    return found;
+}
+
+// The player alone, as FindTouchingPlayers would find it: the list holds active bodies only.
+TouchingPlayers FindTouchingPlayer(Player& player, const Lumvek::Rectangle& area)
+{
+    TouchingPlayers found;
+    if (player.body.active && BoxOverlaps(player, area))
+        found.players[found.count++] = &player;
     return found;
 }
 
 // Marks the touches of the players found, appending the newcomers; calls stay for those already there
 // and enter for the newcomers. Then calls leave for each touch no longer touching, and drops it.
+// With only, the touches of other players are left as they are.
 template <class Stay, class Enter, class Leave>
-void Track(std::vector<Touch>& touches, const TouchingPlayers& found, Stay stay, Enter enter, Leave leave)
+void Track(std::vector<Touch>& touches, const TouchingPlayers& found, Stay stay, Enter enter, Leave leave,
+           const Player* only = nullptr)
 {
     for (Touch& touch : touches)
-        touch.touching = false;
+        touch.touching = only && touch.player != only;
     for (uint32_t i = 0; i < found.count; ++i)
     {
         Player& player = *found.players[i];
@@ -95,4 +109,23 @@ void Zone::UpdateTouches(World& world)
     Track(
         touches, found, [](Player&) {}, [&modifiers](Player& player) { player.modifiers += modifiers; },
         [&modifiers](Player& player) { player.modifiers -= modifiers; });
+}
+
+void Zone::UpdateTouch(Player& player)
+{
+    if (!data)
+        return;
+    const Attributes& modifiers = data->modifiers;
+    Track(
+        touches, FindTouchingPlayer(player, body.GetBounds()), [](Player&) {},
+        [&modifiers](Player& touching) { touching.modifiers += modifiers; },
+        [&modifiers](Player& leaving) { leaving.modifiers -= modifiers; }, &player);
+}
+
+void Zone::MarkTouch(Player& player)
+{
+    if (!data)
+        return;
+    const auto none = [](Player&) {};
+    Track(touches, FindTouchingPlayer(player, body.GetBounds()), none, none, none, &player);
 }

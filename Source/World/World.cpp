@@ -212,7 +212,7 @@ void World::Step(float dt)
     StepPhysics(dt);
     StepPlayerMovement(dt, true);
     StepMovingEntities(dt, true);
-    StepHazards(dt);
+    StepHazards(dt, true);
     StepPickups(dt);
     StepPlayers(dt, false);
     StepProjectiles(dt, false);
@@ -234,9 +234,12 @@ void World::StepPredicted(float dt)
     StepPhysics(dt);
     StepPlayerMovement(dt, false);
     StepMovingEntities(dt, false);
+    // The players move as the server moves them: in its wind and zones, with their abilities.
+    StepHazards(dt, false);
     StepPlayers(dt, true);
     StepProjectiles(dt, true);
     StepVisualLifetimes();
+    StepZoneTouches();
     RunDeferredRemovals();
     stepping = false;
 }
@@ -500,7 +503,7 @@ void World::BeginBots()
     }
 }
 
-void World::StepHazards(float dt)
+void World::StepHazards(float dt, bool harm, Player* only)
 {
     for (Hazard& hazard : GetHazards())
     {
@@ -512,9 +515,9 @@ void World::StepHazards(float dt)
         {
             PlayerBody& body = player.body;
             const Rectangle box{body.x - body.boxWidth * 0.5f, body.y, body.boxWidth, body.boxHeight};
-            if (!EntityDetail::Overlaps(box, area))
+            if ((only && &player != only) || !EntityDetail::Overlaps(box, area))
                 continue;
-            if (data.damage > 0.0f && context.gameType)
+            if (harm && data.damage > 0.0f && context.gameType)
             {
                 HitInfo hit;
                 hit.damage = data.damage * dt;

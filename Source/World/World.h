@@ -87,7 +87,7 @@ public:
     // A client's tick: only what the client predicts; never from inside a tick either.
     void StepPredicted(float dt);
     // After a client applied a state: replays its own players over the frames first to last - 1 from
-    // its input history, stepping each moving platform the state names once per frame. Only the frames
+    // its input history, and the others from the input they hold, stepping each moving platform the state names once per frame. Only the frames
     // the history still holds (the last 99) are replayed.
     void Resimulate(std::span<const uint16_t> statePlatforms, uint32_t firstFrame, uint32_t lastFrame);
 
@@ -218,11 +218,13 @@ private:
     void StepBots(float dt);
     // Each active player's movement, and the kill of a player who left the bounds (a full tick only).
     void StepPlayerMovement(float dt, bool killOutOfBounds);
-    // Hazard damage and wind on the players inside each hazard.
-    void StepHazards(float dt);
+    // Hazard damage and wind on the players inside each hazard: the damage where harm is set (the
+    // authority's tick), the wind always; with only, on that player alone.
+    void StepHazards(float dt, bool harm, Player* only = nullptr);
     // The pickups' own update (expiry, fading, items).
     void StepPickups(float dt);
-    // Each active player's update (full tick), or its health, aim, weapon and states (predicted).
+    // Each active player's update (full tick), or its health, aim, weapon, abilities and states
+    // (predicted).
     void StepPlayers(float dt, bool predicted);
     // The projectiles' own update (age, lifetime, explosions).
     void StepProjectiles(float dt, bool predicted);
@@ -235,7 +237,7 @@ private:
     void HandBackPickup(Pickup& pickup);
     // Each active player's pose for the tick to read, first thing in the tick.
     void StepAnimations(float dt);
-    // One re-simulated frame of the client's own players.
+    // One re-simulated frame of the client's players: its own, and the others from the input they hold.
     void ResimulatePlayers(uint32_t frame);
     // The player records of the active slots, local players, remote players then bots.
     void BeginPlayers();

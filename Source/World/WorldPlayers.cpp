@@ -84,7 +84,11 @@ void World::StepPlayers(float dt, bool predicted)
         if (!player->body.active)
             continue;
         if (predicted)
+        {
             player->UpdatePredicted(dt);
+            // The abilities move players (the jetpack's thrust): a client steps them as the server does.
+            player->UpdateParts(dt);
+        }
         else
             player->Update(dt);
     }
@@ -100,20 +104,27 @@ void World::StepAnimations(float dt)
 
 void World::ResimulatePlayers(uint32_t frame)
 {
-    // Local players replay their own input of the frame; remote players keep the input they hold.
-    const auto replay = [frame](Player& player, bool fromHistory)
+    // Local players replay their own input of the frame; remote players and bots keep the input they
+    // hold. Each frame is the predicted tick's share of one player: its move, the wind on it, its aim,
+    // weapon and abilities, and the zones it enters or leaves.
+    const auto replay = [this, frame](Player& player, bool fromHistory)
     {
         if (!player.body.active)
             return;
         if (fromHistory)
             player.input.LoadHistory(frame);
         player.body.Move(Lumvek::TickSeconds);
+        StepHazards(Lumvek::TickSeconds, false, &player);
         player.UpdateAim();
         player.UpdateWeaponPredicted();
+        player.UpdateParts(Lumvek::TickSeconds);
         player.UpdateStates();
+        for (Zone& zone : zones.View())
+            zone.UpdateTouch(player);
         if (player.visual)
             player.visual->moved = true;
     };
     ForEachSlotPlayer(context.configuration.players, [&](Player& player) { replay(player, true); });
     ForEachSlotPlayer(context.configuration.remotePlayers, [&](Player& player) { replay(player, false); });
+    ForEachSlotPlayer(context.configuration.bots, [&](Player& player) { replay(player, false); });
 }

@@ -11,6 +11,8 @@ constexpr int64_t MaxEntityId = 65534;
 constexpr int64_t MaxClip = 127;
 constexpr int64_t MaxReserve = 511;
 constexpr int64_t MaxTimer = 511;
+// A part's energy never runs past its maximum.
+constexpr int64_t MaxEnergy = 1000;
 
 template <class Stream> bool SerializeVector(Stream& stream, Lumvek::Vector2& vector)
 {
@@ -77,6 +79,41 @@ template <class Stream, class Record> bool SerializeStates(Stream& stream, Recor
            Wire::Clamped(stream, record.handTimer, 0, MaxTimer);
 }
 
+// A vector that is often zero: a bit, and the two components when it is not.
+template <class Stream> bool SerializePush(Stream& stream, Lumvek::Vector2& push)
+{
+    bool present = push.x != 0.0f || push.y != 0.0f;
+    if (!Wire::Flag(stream, present))
+        return false;
+    if (present)
+        return SerializeVector(stream, push);
+    if constexpr (Stream::IsReading)
+        push = Lumvek::Vector2();
+    return true;
+}
+
+template <class Stream> bool SerializeDrive(Stream& stream, PlayerDrive& drive)
+{
+    if (!SerializePush(stream, drive.impulse) || !SerializePush(stream, drive.windImpulse) ||
+        !SerializePush(stream, drive.windSpeed) || !Wire::Clamped(stream, drive.energy, 0, MaxEnergy) ||
+        !Wire::Clamped(stream, drive.rechargeDelay, 0, MaxTimer) || !Wire::Flag(stream, drive.discharging))
+        return false;
+    for (uint32_t i = 0; i < Attributes::Count; ++i)
+    {
+        bool changed = (drive.modifierMask >> i) & 1u;
+        if (!Wire::Flag(stream, changed))
+            return false;
+        if constexpr (Stream::IsReading)
+        {
+            drive.modifierMask = changed ? drive.modifierMask | (1u << i) : drive.modifierMask & ~(1u << i);
+            drive.modifiers[i] = 0.0f;
+        }
+        if (changed && !Wire::Raw(stream, drive.modifiers[i]))
+            return false;
+    }
+    return true;
+}
+
 template <class Stream> bool SerializeFullPlayer(Stream& stream, FullPlayerState& record, const MessageLimits& limits)
 {
     if (!SerializeBody(stream, record) || !SerializeEquipment(stream, record, limits) ||
@@ -85,15 +122,17 @@ template <class Stream> bool SerializeFullPlayer(Stream& stream, FullPlayerState
     if (record.currentWeapon < limits.weapons &&
         (!Wire::Clamped(stream, record.clip, 0, MaxClip) || !Wire::Clamped(stream, record.reserve, 0, MaxReserve)))
         return false;
-    return SerializeHands(stream, record, limits) && SerializeStates(stream, record);
+    return SerializeHands(stream, record, limits) && SerializeStates(stream, record) &&
+           SerializeDrive(stream, record.drive);
 }
 
 template <class Stream> bool SerializePlayer(Stream& stream, PlayerState& record, const MessageLimits& limits)
 {
     return SerializeBody(stream, record) && Wire::Axis(stream, record.move) && Wire::Axis(stream, record.aimX) &&
            Wire::Axis(stream, record.aimY) && Wire::Flag(stream, record.fallThrough) &&
-           Wire::Flag(stream, record.jump) && SerializeEquipment(stream, record, limits) &&
-           SerializeHands(stream, record, limits) && SerializeStates(stream, record);
+           Wire::Flag(stream, record.jump) && Wire::Flag(stream, record.use) &&
+           SerializeEquipment(stream, record, limits) && SerializeHands(stream, record, limits) &&
+           SerializeStates(stream, record) && SerializeDrive(stream, record.drive);
 }
 
 template <class Stream> bool SerializePickup(Stream& stream, PickupState& record, const MessageLimits& limits)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Engine/Foundation/Math.h"
+#include "Source/Data/Attributes.h"
 #include "Source/Network/Messages/MessageLimits.h"
 
 #include <array>
@@ -21,6 +22,28 @@ struct HeldTransform
     Lumvek::Vector2 position;
     float rotation = 0.0f;
     bool mirrored = false;
+};
+
+// What a player's movement and ability step needs beyond its place and controls, so that a client
+// steps it as the server does: the pushes waiting for its next move, the energy of its ability part,
+// and the modifiers in effect (zones, parts in use, the game mode's bonuses).
+struct PlayerDrive
+{
+    bool operator==(const PlayerDrive&) const = default;
+
+    // The body's impulse (thrust, recoil, knockback), wind impulse and wind speed.
+    Lumvek::Vector2 impulse;
+    Lumvek::Vector2 windImpulse;
+    Lumvek::Vector2 windSpeed;
+    // Of the ability part: its energy (0 to 1000), the ticks before it recharges (they travel as 0 to
+    // 511) and whether its ability is in use.
+    uint32_t energy = 0;
+    int32_t rechargeDelay = 0;
+    bool discharging = false;
+    // The components of the modifier set that differ from the set that changes nothing, one bit each
+    // in Attributes order, and their values; the others hold 0.
+    uint32_t modifierMask = 0;
+    std::array<float, Attributes::Count> modifiers{};
 };
 
 // A player of the receiving client: everything its prediction starts from.
@@ -61,10 +84,11 @@ struct FullPlayerState
     int32_t weaponTimer = 0;
     uint32_t handState = 0;
     int32_t handTimer = 0;
+    PlayerDrive drive;
 };
 
-// Another client's player: what shows it and lets its movement be guessed, with its current controls in
-// place of its health and ammunition.
+// Another player, another client's or one the server steps itself: what shows it and lets its
+// movement be guessed, with its current controls in place of its health and ammunition.
 struct PlayerState
 {
     bool operator==(const PlayerState&) const = default;
@@ -82,6 +106,8 @@ struct PlayerState
     int8_t aimY = 0;
     uint8_t fallThrough = 0;
     uint8_t jump = 0;
+    // Whether it holds its ability's button.
+    uint8_t use = 0;
     uint32_t abilityPart = 0;
     uint32_t secondaryWeapon = 0;
     uint32_t currentWeapon = 0;
@@ -95,6 +121,7 @@ struct PlayerState
     int32_t weaponTimer = 0;
     uint32_t handState = 0;
     int32_t handTimer = 0;
+    PlayerDrive drive;
 };
 
 // A weapon or an item lying in the world.
