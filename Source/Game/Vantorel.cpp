@@ -495,16 +495,16 @@ void Vantorel_::FixedUpdate(int64_t elapsed)
     accumulator = std::min(accumulator + elapsed, MaximumBacklog);
     while (accumulator >= StepLength && !finished)
     {
-        Step(static_cast<double>(StepLength) / 1e9);
+        Step(Lumvek::TickSeconds);
         accumulator -= StepLength;
     }
 }
 
-void Vantorel_::Step(double seconds)
+void Vantorel_::Step(float seconds)
 {
     const int64_t start = Now();
     const NetworkState before = network->GetState();
-    network->Step(static_cast<float>(seconds));
+    network->Step(seconds);
     stepDuration = Now() - start;
     // A role steps the world only while the match plays or shows its end.
     if (world && (before == NetworkState::Playing || before == NetworkState::Ended))

@@ -5,6 +5,10 @@
 #include "Engine/Foundation/FileManager.h"
 #include "Engine/Runtime/Core/RuntimeFormats.h"
 #include "Source/Data/DataRegistry.h"
+#include "Source/GameTypes/GameType.h"
+#include "Source/World/MapFile.h"
+#include "Source/World/World.h"
+#include "Source/World/WorldHash.h"
 #include "Tests/LoopbackMatches.h"
 #include "Tests/ScriptedProgram.h"
 #include "Tests/Source/Game/HostileClient.h"
@@ -20,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cinttypes>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -208,6 +213,83 @@ TEST_F(Program, ABotMatchPlaysToItsEndTheSameWayForOneSeed)
     EXPECT_EQ(first, second);
     // The bots' parts and spawn points are drawn from the seed.
     EXPECT_NE(hashes, Read("other.txt"));
+}
+
+// The headless program's match of a configuration and seed is the one the tests play by stepping the
+// world and the rules by the tick's length themselves: the same hash line for line. (The program once
+// stepped by its clock's whole nanoseconds, a float a hair shorter: its lifts ran another path, and no
+// seed a test played was a match the program plays.)
+TEST_F(Program, ItsMatchOfASeedIsTheOneTheTestsStep)
+{
+    constexpr uint32_t Seed = 12;
+    constexpr uint32_t Ticks = 900;
+    ASSERT_EQ(Run({"--headless", "--local", "Default", "--seed", std::to_string(Seed), "--ticks",
+                   std::to_string(Ticks), "--hash-log", (folder.root / "program.txt").string()}),
+              2)
+        << lastOutput;
+
+    struct Stepper : GameContext
+    {
+        ~Stepper() override
+        {
+            gameType = nullptr;
+            rules.reset();
+            world = nullptr;
+            ownWorld.reset();
+        }
+        std::unique_ptr<World> ownWorld;
+        std::unique_ptr<GameType> rules;
+    };
+    const std::string source = Lumvek::Testing::SourceFolder();
+    Lumvek::FileManager files(source, source, source, source);
+    files.RegisterFormats();
+    DataRegistry registry(files);
+    registry.LoadAll();
+    for (const auto& character : registry.characters.GetItems())
+        character->LoadAnimations();
+    Stepper run;
+    run.registry = &registry;
+    run.headless = true;
+    const GameConfiguration* shipped = registry.configurations.Find(std::string_view("Default"));
+    ASSERT_NE(shipped, nullptr);
+    run.configuration = *shipped;
+    // The game's generator draws as a local match starts: the picks, the bots' names, then the seeds of
+    // the world and of the rules.
+    Lumvek::RandomGenerator random(Seed);
+    run.configuration.ResolveRandomPicks(random.engine);
+    run.configuration.NameBots(random.engine, PlayerNaming::Profiles);
+    run.ownWorld = std::make_unique<World>(run, random.Next());
+    run.world = run.ownWorld.get();
+    run.rules = registry.gameTypes.At(run.configuration.gameType).CreateGameType(run, random.Next());
+    run.gameType = run.rules.get();
+    MapNames names;
+    ASSERT_TRUE(LoadMapData(*run.world, names));
+    run.world->Begin();
+    run.rules->Start();
+    run.rules->SetupObjectives();
+    std::string stepped;
+    for (uint32_t tick = 1; tick <= Ticks; ++tick)
+    {
+        run.world->Step(Lumvek::TickSeconds);
+        run.rules->Update(Lumvek::TickSeconds);
+        WorldHash hash;
+        hash.AddWorld(*run.world);
+        for (const ScoreEntry& score : run.rules->GetTeamScores())
+            hash.AddScore(score.index, score.score);
+        for (const ScoreEntry& score : run.rules->GetPlayerScores())
+            hash.AddScore(score.index, score.score);
+        char line[40];
+        std::snprintf(line, sizeof line, "%u %016" PRIx64 "\n", tick, hash.Get());
+        stepped += line;
+    }
+    std::istringstream program(Read("program.txt")), tests(stepped);
+    std::string programLine, testsLine;
+    for (uint32_t tick = 1; tick <= Ticks; ++tick)
+    {
+        ASSERT_TRUE(std::getline(program, programLine)) << "the program's log ends before tick " << tick;
+        std::getline(tests, testsLine);
+        ASSERT_EQ(programLine, testsLine);
+    }
 }
 
 TEST_F(Program, BadCommandLinesEndWithAMessageAndCode1)
