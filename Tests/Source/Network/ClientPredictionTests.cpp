@@ -2,7 +2,6 @@
 // its own bots; the client predicts every tick and, six frames late as over a link, takes the server's
 // state through its wire form and replays the frames since, as its network role does.
 
-#include "Source/Data/PartData.h"
 #include "Source/Network/Messages/GameStateMessage.h"
 #include "Source/Network/WorldState.h"
 #include "Source/World/Part.h"

@@ -75,6 +75,7 @@ TEST(ShotFeedback, AClientShowsHearsAndFeelsEachShotOnceAsALocalMatchDoes)
         EXPECT_EQ(online[0], 4u);
         EXPECT_EQ(online[2], 4u);
         for (size_t i = 0; i < local.size(); ++i)
-            EXPECT_TRUE(online[i] <= local[i] && online[i] * 4 >= local[i] * 3) << i << ": " << online[i];
+            EXPECT_TRUE(online[i] <= local[i] && online[i] * 4 >= local[i] * 3)
+                << i << ": " << online[i] << " of " << local[i];
     }
 }
