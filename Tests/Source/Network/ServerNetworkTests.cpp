@@ -164,6 +164,14 @@ protected:
         ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Prepared; }));
         server->BeginStarting();
     }
+    // Two clients with a player each fill a server of two.
+    void FillServer(uint64_t id)
+    {
+        settings.maximumPlayers = 2;
+        StartServer();
+        Connect(id, 1);
+        Connect(id + 1, 1);
+    }
     void PlayMatch()
     {
         ASSERT_NO_FATAL_FAILURE(StartMatch());
@@ -1046,9 +1054,8 @@ TEST_F(ServerNetworkTest, AServerWhoseAddressWentStopsAndAHeldClientWaitsForTheN
     EXPECT_FALSE(server->LastPlayerLeft());
 }
 
-// A server that did not run for its clients' time-out (10 s) finds them gone, whatever they sent meanwhile:
-// it says so, ends their connections at once and waits for players, after a match too, rather than stop as
-// though they had left. A shorter stall drops nobody. By the stall's seconds and whether a match ended.
+// A server that did not run for its clients' time-out (10 s) finds them gone, whatever they sent meanwhile: it
+// says so, ends their connections and waits for players, after a match too. A shorter stall drops nobody.
 class StallTest : public ServerNetworkTest, public testing::WithParamInterface<std::pair<double, bool>>
 {
 };
@@ -1057,13 +1064,9 @@ TEST_P(StallTest, AServerThatDidNotRunForTheTimeOutEndsItsConnectionsAndWaits)
 {
     const auto [seconds, afterMatch] = GetParam();
     const bool dropped = seconds >= 10.0;
-    settings.maximumPlayers = 2;
-    StartServer();
-    Connect(61, 1);
-    Connect(62, 1);
+    FillServer(61);
     ASSERT_NO_FATAL_FAILURE(afterMatch ? PlayMatch() : StartMatch());
     const NetworkState before = server->GetState();
-    // The clients run on, and what they send waits for the server.
     Run(static_cast<int>(seconds * 60.0), false);
     LogCapture log;
     server->Update(static_cast<int64_t>(seconds * 1e9));
@@ -1086,11 +1089,9 @@ class LastPlayerRaceTest : public ServerNetworkTest, public testing::WithParamIn
 
 TEST_P(LastPlayerRaceTest, TheLastPlayerLeavingAsANewcomerArrivesLeavesTheServerWaitingForIt)
 {
-    settings.maximumPlayers = 2;
-    StartServer();
-    TestClient& last = Connect(71, 1);
-    Connect(72, 1);
+    FillServer(71);
     ASSERT_NO_FATAL_FAILURE(PlayMatch());
+    TestClient& last = *clients[0];
     clients[1]->client.Disconnect();
     ASSERT_TRUE(RunUntil(
         [&] { return server->GetState() == NetworkState::Waiting && server->GetPlayers().size() == 1; }, 1200));
@@ -1118,12 +1119,11 @@ TEST_P(LastPlayerRaceTest, TheLastPlayerLeavingAsANewcomerArrivesLeavesTheServer
 
 INSTANTIATE_TEST_SUITE_P(ServerNetwork, LastPlayerRaceTest, testing::Values(-1, 2, 1, 0));
 
-// A journal whose disk takes seconds to hold it holds up no update: the next match's states keep their
-// rate and the clients stay. The end of the program waits for it and for the one handed in after it.
+// A journal whose disk takes seconds holds up no update: the next match's states keep their rate and the
+// clients stay. The end of the program waits for it and for the one handed in after it.
 TEST_F(ServerNetworkTest, ASlowJournalWriteHoldsUpNoUpdateAndTheEndWaitsForIt)
 {
-    settings.maximumPlayers = 2;
-    StartServer();
+    FillServer(81);
     std::promise<void> release;
     std::vector<std::string> written;
     auto saver = std::make_unique<JournalSaver>(
@@ -1133,21 +1133,17 @@ TEST_F(ServerNetworkTest, ASlowJournalWriteHoldsUpNoUpdateAndTheEndWaitsForIt)
             written.push_back(path);
             return true;
         });
-    int made = 0;
     server->SetJournalWriter(
-        [&](const Journal& journal)
+        [&, made = 0](const Journal& journal) mutable
         {
             saver->Save(std::to_string(++made), journal.Write());
             return std::to_string(made);
         });
-    TestClient& first = Connect(81, 1);
-    Connect(82, 1);
     ASSERT_NO_FATAL_FAILURE(PlayMatch());
     ASSERT_NO_FATAL_FAILURE(StartMatch());
-    // While the first journal is written: a state at once, none until the first frame's deadline 0.25 s on,
-    // then 30 a second.
+    // While the first journal is written: a state at once, then 30 a second from the first deadline 0.25 s on.
     Run(720);
-    const std::vector<GameMessageType> types = first.Drain();
+    const std::vector<GameMessageType> types = clients[0]->Drain();
     EXPECT_NEAR(std::count(types.begin(), types.end(), GameMessageType::GameState), 354, 2);
     server->SaveJournal();
     EXPECT_EQ(server->GetPlayers().size(), 2u);
