@@ -156,11 +156,11 @@ bool BotSteering::MuzzleBeyond(const Player& shooter, const Player& target)
     const Weapon* weapon = shooter.weapon.get();
     if (!weapon || !weapon->data || target.IsDead())
         return false;
-    // Measured from the bodies, which play alike whether or not a window shows the match: the muzzle
-    // stands the weapon's reach out from the body along the aim.
-    const Vector2 shoulder = shooter.body.GetCenter();
-    const Vector2 from = shoulder + weapon->data->aimRadius * shooter.aimDirection;
-    const Vector2 to = target.body.GetCenter();
+    const MuzzleInfo muzzle = weapon->GetMuzzle(false);
+    const Vector2 from{muzzle.x, muzzle.y};
+    // The weapon is held out from the shoulder.
+    const Vector2 shoulder = BonePosition(shooter, PlayerBone::RightHumerus);
+    const Vector2 to = BonePosition(target, PlayerBone::Spine);
     return Dot(to - from, to - shoulder) <= 0.0f;
 }
 
