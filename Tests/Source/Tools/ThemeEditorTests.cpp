@@ -259,6 +259,12 @@ TEST_F(ThemeEditing, TheTextureListHoldsNoneAndTheThemesImagesAndNoneGivesTheCol
         EXPECT_TRUE(written("Texture") == (entry > 0) && written("TopColor") == (entry == 0)) << name;
     }
     EXPECT_EQ(theme->backgrounds[0].topColor, Lumvek::Color::Blue);
+    // Escape closes the open list choosing nothing, so a click meant for a row below lands there.
+    ASSERT_EQ(open(), 3);
+    app.TypeKeys("\x1b");
+    app.Frame();
+    EXPECT_FALSE(list->Active);
+    EXPECT_EQ(theme->backgrounds[0].texture, Lumvek::InvalidId);
 }
 
 // Add takes an entry only where the theme's file would take it at the next start.
