@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Engine/Foundation/Tick.h"
 #include "Source/Network/LogBudget.h"
 
 #include <array>
@@ -45,15 +46,15 @@ public:
     static constexpr uint32_t MaximumLowerAfter = 2;
     // The updates whose lateness is kept: a second of them. Their third latest sets the room for the
     // client's own late ticks; a longer stall is a move, not a spare.
-    static constexpr uint32_t UpdateSamples = 60;
+    static constexpr uint32_t UpdateSamples = Lumvek::TicksPerSecond;
     static constexpr float MaximumLateFrames = 6.0f;
     // The most frames a client runs ahead of its clock's count: a second. The server takes inputs up to
     // 120 frames early and a re-simulation replays at most 99 frames.
-    static constexpr int32_t MaximumLead = 60;
+    static constexpr int32_t MaximumLead = Lumvek::TicksPerSecond;
     // The longest round trip the lead allows for, in frames: half a second. A stall holds up the acks
     // and swells the smoothed round trip for seconds after it, which would throw the client as far
     // ahead as the stall was long.
-    static constexpr uint32_t MaximumRoundTrip = 30;
+    static constexpr uint32_t MaximumRoundTrip = Lumvek::TicksPerSecond / 2;
     // Frames a client may fall behind its place before it is moved: its ticks fall anywhere within a
     // frame of the clock, and the round trip it is placed by wavers.
     static constexpr uint32_t LateFrames = 2;
