@@ -228,10 +228,12 @@ public:
         world->Begin();
         rules = std::make_unique<FullFeedRules>(*this);
         gameType = rules.get();
+        matchRules = gameType;
     }
     ~ScreenMatch() override
     {
         gameType = nullptr;
+        matchRules = nullptr;
         rules.reset();
         world = nullptr;
         ownWorld.reset();

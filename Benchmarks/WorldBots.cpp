@@ -128,6 +128,7 @@ public:
         ownWorld->Begin();
         rules = ownRegistry.gameTypes.At(configuration.gameType).CreateGameType(*this, seed);
         gameType = rules.get();
+        matchRules = gameType;
         if (!rules)
             return;
         rules->Start();
@@ -138,6 +139,7 @@ public:
     {
         // The rules name the world's players.
         gameType = nullptr;
+        matchRules = nullptr;
         rules.reset();
         world = nullptr;
         ownWorld.reset();

@@ -3,10 +3,12 @@
 # above. Each rule names a folder and the folder its files must not include; every offending include
 # is listed with its file and line, and the run fails when there is one.
 # The world and the game rules post the match's events through MatchEvents and never name a network
-# role; the definitions lie below everything that plays them; the match library (definitions, world,
-# rules, roles) lies below the game system, its screens and its tools.
+# role; the world asks the running rules through MatchRules and never names a game mode, so the rules
+# lie above the world; the definitions lie below everything that plays them; the match library
+# (definitions, world, rules, roles) lies below the game system, its screens and its tools.
 set(rules
     "Source/World|Source/Network"
+    "Source/World|Source/GameTypes"
     "Source/GameTypes|Source/Network"
     "Source/Data|Source/World"
     "Source/Data|Source/GameTypes"

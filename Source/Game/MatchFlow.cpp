@@ -68,6 +68,7 @@ void Vantorel_::StartGame()
     if (tools && Tools::Current() == tools)
         tools->WorldDestroyed();
     gameType = nullptr;
+    matchRules = nullptr;
     gameTypeOwner.reset();
     world = nullptr;
     worldOwner.reset();
@@ -79,6 +80,7 @@ void Vantorel_::StartGame()
     else
         Log::Write("the configuration {} names no game type: the match runs without rules", configuration.name);
     gameType = gameTypeOwner.get();
+    matchRules = gameType;
     // A renderer left over would hold the device slots the new one makes.
     EndDrawing();
     if (!headless)
@@ -217,6 +219,7 @@ void Vantorel_::LeaveGame()
     if (tools && Tools::Current() == tools)
         tools->WorldDestroyed();
     gameType = nullptr;
+    matchRules = nullptr;
     gameTypeOwner.reset();
     world = nullptr;
     worldOwner.reset();

@@ -4,9 +4,9 @@
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/ItemData.h"
 #include "Source/Data/TriggerData.h"
-#include "Source/GameTypes/HitInfo.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/GameContext.h"
+#include "Source/World/HitInfo.h"
 #include "Source/World/MatchEvents.h"
 #include "Source/World/Player.h"
 

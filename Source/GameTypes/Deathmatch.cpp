@@ -1,7 +1,7 @@
 #include "Source/GameTypes/Deathmatch.h"
 
-#include "Source/GameTypes/HitInfo.h"
 #include "Source/World/GameContext.h"
+#include "Source/World/HitInfo.h"
 #include "Source/World/MatchEvents.h"
 #include "Source/World/Player.h"
 #include "Source/World/World.h"

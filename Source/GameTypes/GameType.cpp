@@ -8,8 +8,8 @@
 #include "Source/Data/GameTypeData.h"
 #include "Source/Data/NameTables.h"
 #include "Source/Data/WeaponData.h"
-#include "Source/GameTypes/HitInfo.h"
 #include "Source/World/GameContext.h"
+#include "Source/World/HitInfo.h"
 #include "Source/World/Item.h"
 #include "Source/World/MatchEvents.h"
 #include "Source/World/Player.h"
@@ -169,6 +169,18 @@ void GameType::PostEvent(uint32_t kind, uint32_t a, uint32_t b, uint32_t c, uint
 void GameType::PostStatus(uint32_t kind, uint32_t a, uint32_t b, uint32_t c, uint8_t player, uint8_t team)
 {
     Post(GameTypeEventClass::Status, {kind, a, b, c, player, team, GameTypeEvent::ShownTicks, {}});
+}
+
+void GameType::NoticeWeaponPickedUp(const Player& player, uint32_t weaponIndex)
+{
+    PostStatus(sharedKinds.pickedUpWeapon, weaponIndex, GameTypeEvent::NoArgument, GameTypeEvent::NoArgument,
+               player.index, GameTypeEvent::EveryTeam);
+}
+
+void GameType::NoticeAmmoPickedUp(const Player& player, uint32_t rounds, uint32_t weaponIndex)
+{
+    PostStatus(sharedKinds.pickedUpAmmo, rounds, weaponIndex, GameTypeEvent::NoArgument, player.index,
+               GameTypeEvent::EveryTeam);
 }
 
 void GameType::PostFeedEvent(uint32_t kind, uint32_t a, uint32_t b, uint32_t c)

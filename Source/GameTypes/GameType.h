@@ -6,6 +6,7 @@
 #include "Engine/Runtime/Audio/AudioDevice.h"
 #include "Source/Data/GameConfiguration.h"
 #include "Source/World/EntityStorage.h"
+#include "Source/World/MatchRules.h"
 #include "Source/World/SpawnPoint.h"
 
 #include <array>
@@ -73,8 +74,9 @@ enum class GameTypeEventClass : uint32_t
 // when the match ends. Exactly one exists while a match runs, made through its mode's definition when
 // the game starts and owned by the game system, which hands it the match's context; each mode derives
 // from it. A local game and a server run the full rules; a client runs the common part and receives
-// events, scores, spawns and kills from the server. Application thread only.
-class GameType
+// events, scores, spawns and kills from the server. The world reaches it as its MatchRules.
+// Application thread only.
+class GameType : public MatchRules
 {
 public:
     static constexpr uint32_t ScreenCount = 4;
@@ -119,7 +121,7 @@ public:
     GameType(const GameType&) = delete;
     GameType& operator=(const GameType&) = delete;
     // Stops the ambience.
-    virtual ~GameType();
+    ~GameType() override;
 
     // When play begins on a local game or a server: the spawn queries of the players, the
     // configuration's attribute settings on every player, each player at a spawn point, the ambience.
@@ -142,15 +144,15 @@ public:
     // A bot's choice of target and goal, each tick before it plans its path: the base makes for the
     // first local player's platform and aims at the player on it; without a local player (a
     // dedicated server, a headless match) it hunts as deathmatch bots do (BotTargets.cpp).
-    virtual void ChooseBotTarget(BotState& bot);
+    void ChooseBotTarget(BotState& bot) override;
     // The item of a pickup a client places from the server's state; the modes without items give none.
-    virtual std::unique_ptr<Item> CreateItem(uint32_t itemIndex);
+    std::unique_ptr<Item> CreateItem(uint32_t itemIndex) override;
     // How far a score has come towards the mode's target, from 0 to 1.
     virtual float GetProgress(int32_t score) const = 0;
     // An item that left the world, or could not be put down, goes back where the mode keeps it: the
     // mode takes it out of item when it placed it, and leaves it there when it could not (no pickup
     // free), for the world to keep until it can. A mode without items drops it.
-    virtual void ReturnItem(std::unique_ptr<Item>& item);
+    void ReturnItem(std::unique_ptr<Item>& item) override;
     // Where a player appears: the next point of a shuffled pass over the query.
     virtual const SpawnPoint& ChooseSpawn(Player& player, SpawnQuery& query);
     // Fill a line's text from its format and arguments; kinds a mode does not know keep no text.
@@ -168,6 +170,9 @@ public:
     // Posting a line: kept for the local screens it is meant for, or sent to the clients by a server.
     void PostEvent(uint32_t kind, uint32_t a, uint32_t b, uint32_t c, uint8_t player, uint8_t team);
     void PostStatus(uint32_t kind, uint32_t a, uint32_t b, uint32_t c, uint8_t player, uint8_t team);
+    // The shared status lines of a player's pickups, for that player alone.
+    void NoticeWeaponPickedUp(const Player& player, uint32_t weaponIndex) override;
+    void NoticeAmmoPickedUp(const Player& player, uint32_t rounds, uint32_t weaponIndex) override;
     // For every player and team.
     void PostFeedEvent(uint32_t kind, uint32_t a, uint32_t b, uint32_t c);
     // Registers a format of a class and returns its kind. The same formats are registered in the same
@@ -197,7 +202,7 @@ public:
     // Shows the rig from node down as still images in the world, noted in the spawn-in.
     void CreateSpawnVisuals(Bone& node, bool facingLeft, SpawnIn& spawnIn);
     // A weapon taken from a weapon spawn returns there after the spawn's time; any other is dropped.
-    void QueueWeaponSpawn(std::unique_ptr<Weapon> weapon);
+    void QueueWeaponSpawn(std::unique_ptr<Weapon> weapon) override;
 
     // A kill the server reported, on a client: the debris (drawn from the world's game generator), the
     // death sound, the player dead and out of the physics, and its place in the respawn queue.
@@ -207,12 +212,12 @@ public:
     void ReceiveScores(std::span<const ScoreEntry> teams, std::span<const ScoreEntry> players);
 
     // Health, push, flinch, rumble and shake of a hit; a hit that empties the health kills.
-    void DamagePlayer(Player& player, const HitInfo& hit);
+    void DamagePlayer(Player& player, const HitInfo& hit) override;
     // What a client's players feel of a hit its own world sees, the health and the kill being the
     // server's: the push, the flinch, the rumble of a local player's pad and the camera's shake.
-    void FeelHit(Player& player, const HitInfo& hit);
+    void FeelHit(Player& player, const HitInfo& hit) override;
     // Penalties, the feed line, the debris and death sound, and the respawn of a kill.
-    void KillPlayer(Player& victim, const HitInfo& hit);
+    void KillPlayer(Player& victim, const HitInfo& hit) override;
 
     bool IsEnded() const { return ended; }
     const GameTypeData* GetData() const { return data; }

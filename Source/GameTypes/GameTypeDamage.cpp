@@ -5,8 +5,8 @@
 
 #include "Engine/Runtime/Input/Input.h"
 #include "Source/Data/NamedAssets.h"
-#include "Source/GameTypes/HitInfo.h"
 #include "Source/World/GameContext.h"
+#include "Source/World/HitInfo.h"
 #include "Source/World/MatchEvents.h"
 #include "Source/World/Player.h"
 #include "Source/World/World.h"

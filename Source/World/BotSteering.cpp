@@ -1,7 +1,7 @@
 #include "Source/World/BotSteering.h"
 
 #include "Source/Data/WeaponData.h"
-#include "Source/GameTypes/GameType.h"
+#include "Source/World/MatchRules.h"
 #include "Source/World/Player.h"
 #include "Source/World/World.h"
 
@@ -149,8 +149,8 @@ void BotSteering::KeepTrackOfProgress(BotState& bot)
 
 void BotSteering::ChooseTarget(BotState& bot)
 {
-    if (GameType* gameType = world.GetContext().gameType)
-        gameType->ChooseBotTarget(bot);
+    if (MatchRules* rules = world.GetContext().matchRules)
+        rules->ChooseBotTarget(bot);
 }
 
 void BotSteering::Steer(BotState& bot)

@@ -7,8 +7,8 @@
 #include "Source/Data/ProjectileData.h"
 #include "Source/Data/TriggerData.h"
 #include "Source/Data/WeaponData.h"
-#include "Source/GameTypes/GameType.h"
 #include "Source/World/Collision.h"
+#include "Source/World/MatchRules.h"
 #include "Source/World/Projectile.h"
 #include "Source/World/World.h"
 
@@ -511,19 +511,19 @@ Pickup* PlacePickupFromState(World& world, const ReceivedPickup& state)
     std::unique_ptr<Item> item;
     if (weapon)
         weapon->data = weaponData;
-    else if (!state.holdsWeapon && context.gameType)
-        item = context.gameType->CreateItem(state.definition);
+    else if (!state.holdsWeapon && context.matchRules)
+        item = context.matchRules->CreateItem(state.definition);
     if (!weapon && !(item && item->data))
     {
         if (item)
-            context.gameType->ReturnItem(item);
+            context.matchRules->ReturnItem(item);
         return Refuse<Pickup>("Pickup");
     }
     // The game mode may point at an item the record still holds, so it goes back to the mode.
     const auto giveBack = [&context](std::unique_ptr<Item>& held)
     {
-        if (held && context.gameType)
-            context.gameType->ReturnItem(held);
+        if (held && context.matchRules)
+            context.matchRules->ReturnItem(held);
         held.reset();
     };
     Pickup* pickup = world.pickups.Place(state.id,

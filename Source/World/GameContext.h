@@ -16,6 +16,7 @@ struct ThemeBackground;
 class GameRenderer;
 class GameType;
 class MatchEvents;
+class MatchRules;
 class Network;
 class World;
 
@@ -48,6 +49,8 @@ public:
     // The same role as network, as what the world and the rules tell of the match; null with it.
     MatchEvents* events = nullptr;
     GameType* gameType = nullptr;
+    // The same game mode, as what the world asks of the rules; set and cleared together with gameType.
+    MatchRules* matchRules = nullptr;
     World* world = nullptr;
     GameRenderer* renderer = nullptr;
     // The renderer's list of the map's own background layers, which the map loader fills from the map

@@ -5,11 +5,11 @@
 #include "Engine/Foundation/Log.h"
 #include "Source/Data/ItemData.h"
 #include "Source/Data/WeaponData.h"
-#include "Source/GameTypes/GameType.h"
 #include "Source/World/Entities.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/Item.h"
 #include "Source/World/MatchEvents.h"
+#include "Source/World/MatchRules.h"
 #include "Source/World/Player.h"
 #include "Source/World/World.h"
 
@@ -69,8 +69,8 @@ void Pickup::End()
     if (weapon)
     {
         // QueueWeaponSpawn drops a weapon that came from no spawn.
-        if (GameType* gameType = world.GetContext().gameType)
-            gameType->QueueWeaponSpawn(std::move(weapon));
+        if (MatchRules* rules = world.GetContext().matchRules)
+            rules->QueueWeaponSpawn(std::move(weapon));
         weapon.reset();
     }
     if (item)
@@ -117,9 +117,8 @@ void Pickup::GiveTo(Player& player)
             return;
         const WeaponData* data = weapon->data;
         player.HoldWeapon(std::move(weapon), position, body->rotation, body->flipY);
-        if (GameType* gameType = world.GetContext().gameType; gameType && data)
-            gameType->PostStatus(gameType->GetSharedKinds().pickedUpWeapon, data->index, GameTypeEvent::NoArgument,
-                                 GameTypeEvent::NoArgument, player.index, GameTypeEvent::EveryTeam);
+        if (MatchRules* rules = world.GetContext().matchRules; rules && data)
+            rules->NoticeWeaponPickedUp(player, data->index);
         if (MatchEvents* events = world.GetContext().events)
             events->SendPickupRemoved(id, true);
         world.RemovePickup(*this);
@@ -163,8 +162,8 @@ void World::ReturnItem(std::unique_ptr<Item> item)
 {
     if (!item)
         return;
-    if (context.gameType && HasFreePickup(*this))
-        context.gameType->ReturnItem(item);
+    if (context.matchRules && HasFreePickup(*this))
+        context.matchRules->ReturnItem(item);
     if (!item)
         return;
     Lumvek::Log::Write("no pickup could be made for the {}: it waits until one can",
@@ -174,9 +173,9 @@ void World::ReturnItem(std::unique_ptr<Item> item)
 
 void World::PlaceUnplacedItems()
 {
-    for (size_t i = 0; i < unplacedItems.size() && context.gameType && HasFreePickup(*this);)
+    for (size_t i = 0; i < unplacedItems.size() && context.matchRules && HasFreePickup(*this);)
     {
-        context.gameType->ReturnItem(unplacedItems[i]);
+        context.matchRules->ReturnItem(unplacedItems[i]);
         if (unplacedItems[i])
             ++i;
         else

@@ -5,10 +5,10 @@
 #include "Source/Data/ItemData.h"
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/WeaponData.h"
-#include "Source/GameTypes/GameType.h"
 #include "Source/World/AttributeDivisor.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/Item.h"
+#include "Source/World/MatchRules.h"
 #include "Source/World/Player.h"
 #include "Source/World/World.h"
 
@@ -329,7 +329,7 @@ void Player::DropItem(std::unique_ptr<Item>& slot)
 
 void Player::LetGoOfWeapons()
 {
-    GameType* gameType = GetContext().gameType;
+    MatchRules* rules = GetContext().matchRules;
     if (weapon)
         weapon->PutAway();
     for (std::unique_ptr<Weapon>* slot : {&weapon, &stowedWeapon, &pendingWeapon})
@@ -337,8 +337,8 @@ void Player::LetGoOfWeapons()
         if (!*slot)
             continue;
         (*slot)->OnDropped();
-        if (gameType)
-            gameType->QueueWeaponSpawn(std::move(*slot));
+        if (rules)
+            rules->QueueWeaponSpawn(std::move(*slot));
         slot->reset();
     }
 }
@@ -354,7 +354,7 @@ void Player::DropWeapon(std::unique_ptr<Weapon>& slot)
     const Vector2 point = bone ? BoneWorldPosition(*bone) : body.GetCenter();
     const float rotation = bone ? bone->GetWorldRotation() : 0.0f;
     const bool facingLeft = IsFacingLeft();
-    GameType* gameType = GetContext().gameType;
+    MatchRules* rules = GetContext().matchRules;
     if (dropped->clip == 0 && dropped->reserve == 0)
     {
         // An empty weapon is of no use to anybody: its shell falls and fades, and the weapon itself
@@ -375,8 +375,8 @@ void Player::DropWeapon(std::unique_ptr<Weapon>& slot)
         CreateWeaponPickupEntity(world, placement, rotation, body.velocity, true, dropped, DroppedWeaponTicks, 1);
     }
     // What could not be laid down goes back to its spawn, or is gone when it has none.
-    if (dropped && gameType)
-        gameType->QueueWeaponSpawn(std::move(dropped));
+    if (dropped && rules)
+        rules->QueueWeaponSpawn(std::move(dropped));
 }
 
 void Player::TakeAmmo(Weapon& source, Weapon& target)
@@ -410,7 +410,6 @@ void Player::TakeAmmo(Weapon& source, Weapon& target)
         return;
     GameContext& context = GetContext();
     context.PlaySound(Sounds::PickUpAmmo, {body.x, body.y}, body.velocity, 1.0f);
-    if (context.gameType)
-        context.gameType->PostStatus(context.gameType->GetSharedKinds().pickedUpAmmo, taken, target.data->index,
-                                     GameTypeEvent::NoArgument, index, GameTypeEvent::EveryTeam);
+    if (context.matchRules)
+        context.matchRules->NoticeAmmoPickedUp(*this, taken, target.data->index);
 }

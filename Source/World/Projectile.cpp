@@ -4,12 +4,12 @@
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/ProjectileData.h"
 #include "Source/Data/WeaponData.h"
-#include "Source/GameTypes/GameType.h"
-#include "Source/GameTypes/HitInfo.h"
 #include "Source/World/DynamicBody.h"
 #include "Source/World/EntityFactory.h"
+#include "Source/World/HitInfo.h"
 #include "Source/World/LinearBody.h"
 #include "Source/World/MatchEvents.h"
+#include "Source/World/MatchRules.h"
 #include "Source/World/World.h"
 
 #include <box2d/box2d.h>
@@ -219,8 +219,8 @@ void Projectile::UpdatePredicted()
     // The player it met feels the hit at once; the damage, and whether it explodes, is the server's
     // to say.
     if (contact.kind > ContactKind::Interaction && contact.player)
-        if (GameType* gameType = GetWorld().GetContext().gameType)
-            gameType->FeelHit(*contact.player, DirectHit(*contact.player, contact.kind));
+        if (MatchRules* rules = GetWorld().GetContext().matchRules)
+            rules->FeelHit(*contact.player, DirectHit(*contact.player, contact.kind));
     RemoveTrail();
     GetWorld().RemoveProjectile(*this);
 }
@@ -261,10 +261,10 @@ HitInfo Projectile::DirectHit(const Player& player, uint32_t kind) const
 
 void Projectile::HitPlayer(Player& player, uint32_t kind)
 {
-    GameType* gameType = GetWorld().GetContext().gameType;
-    if (!gameType || !weapon)
+    MatchRules* rules = GetWorld().GetContext().matchRules;
+    if (!rules || !weapon)
         return;
-    gameType->DamagePlayer(player, DirectHit(player, kind));
+    rules->DamagePlayer(player, DirectHit(player, kind));
 }
 
 void Projectile::Destroy()
@@ -296,7 +296,7 @@ void Projectile::Explode(bool applyEffects)
             visual->image->layer = VisualLayer::Shots;
         }
     // Without its effects (a client's), the players around only feel the blast.
-    if (GameType* gameType = world.GetContext().gameType)
+    if (MatchRules* rules = world.GetContext().matchRules)
     {
         const PlayersAround around = QueryRadius(world, point, ShakeRadius);
         for (uint32_t i = 0; i < around.count; ++i)
@@ -324,9 +324,9 @@ void Projectile::Explode(bool applyEffects)
             hit.push = fall * weapon->explosionImpulse;
             hit.firstRumble = hit.secondRumble = hit.damage * 0.5f;
             if (applyEffects)
-                gameType->DamagePlayer(player, hit);
+                rules->DamagePlayer(player, hit);
             else
-                gameType->FeelHit(player, hit);
+                rules->FeelHit(player, hit);
         }
     }
     if (!applyEffects)

@@ -4,11 +4,11 @@
 #include "Source/Data/HazardData.h"
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/ZoneData.h"
-#include "Source/GameTypes/GameType.h"
-#include "Source/GameTypes/HitInfo.h"
 #include "Source/World/BotSteering.h"
 #include "Source/World/EntityFactory.h"
+#include "Source/World/HitInfo.h"
 #include "Source/World/LinearBody.h"
+#include "Source/World/MatchRules.h"
 #include "Source/World/Part.h"
 #include "Source/World/PlayerRenderable.h"
 
@@ -517,14 +517,14 @@ void World::StepHazards(float dt, bool harm, Player* only)
             const Rectangle box{body.x - body.boxWidth * 0.5f, body.y, body.boxWidth, body.boxHeight};
             if ((only && &player != only) || !EntityDetail::Overlaps(box, area))
                 continue;
-            if (harm && data.damage > 0.0f && context.gameType)
+            if (harm && data.damage > 0.0f && context.matchRules)
             {
                 HitInfo hit;
                 hit.damage = data.damage * dt;
                 hit.spin = hit.damage * 0.5f * 0.017453292f;
                 hit.firstRumble = hit.secondRumble = hit.damage * 0.5f;
                 hit.zone = HitInfo::BodyZone;
-                context.gameType->DamagePlayer(player, hit);
+                context.matchRules->DamagePlayer(player, hit);
             }
             body.windImpulse += data.windImpulse * hazard.windDirection;
             body.windSpeed += data.windSpeed * hazard.windDirection;
@@ -582,8 +582,8 @@ void World::StepAwareness(float dt)
 
 void World::HandBackPickup(Pickup& pickup)
 {
-    if (pickup.weapon && context.gameType)
-        context.gameType->QueueWeaponSpawn(std::move(pickup.weapon));
+    if (pickup.weapon && context.matchRules)
+        context.matchRules->QueueWeaponSpawn(std::move(pickup.weapon));
     if (pickup.item)
         ReturnItem(std::move(pickup.item));
 }

@@ -3,9 +3,9 @@
 
 #include "Source/World/World.h"
 
-#include "Source/GameTypes/GameType.h"
-#include "Source/GameTypes/HitInfo.h"
 #include "Source/World/Character.h"
+#include "Source/World/HitInfo.h"
+#include "Source/World/MatchRules.h"
 #include "Source/World/PlayerRenderable.h"
 
 #include <algorithm>
@@ -65,14 +65,14 @@ void World::StepPlayerMovement(float dt, bool killOutOfBounds)
             continue;
         body.Move(dt);
         // Leaving the bounds below, or far above, kills the player.
-        if (!killOutOfBounds || !context.gameType)
+        if (!killOutOfBounds || !context.matchRules)
             continue;
         const float floor = bounds.y + 1.0f;
         if (body.y < floor || body.y + body.boxHeight > floor + bounds.height + 1.0f)
         {
             HitInfo hit;
             hit.zone = HitInfo::BodyZone;
-            context.gameType->KillPlayer(*player, hit);
+            context.matchRules->KillPlayer(*player, hit);
         }
     }
 }

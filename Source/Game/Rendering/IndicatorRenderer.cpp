@@ -6,10 +6,11 @@
 #include "Engine/Runtime/Graphics/GraphicsDevice.h"
 #include "Source/Data/NamedAssets.h"
 #include "Source/Game/Rendering/CameraView.h"
+#include "Source/Game/Rendering/IndicatorMarkers.h"
 #include "Source/Game/Rendering/RenderMaterials.h"
 #include "Source/Game/Rendering/RenderRecords.h"
-#include "Source/GameTypes/Awareness.h"
 #include "Source/Ui/Kit/HudLayout.h"
+#include "Source/World/Awareness.h"
 #include "Source/World/GameContext.h"
 #include "Source/World/World.h"
 

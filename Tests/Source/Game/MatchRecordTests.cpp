@@ -2,7 +2,7 @@
 
 #include "Source/Game/MatchRecord.h"
 
-#include "Source/GameTypes/HitInfo.h"
+#include "Source/World/HitInfo.h"
 #include "Tests/LogCapture.h"
 #include "Tests/Source/GameTypes/MatchTestSupport.h"
 #include "Tests/Source/World/WeaponTestSupport.h"

@@ -1,6 +1,6 @@
 #include "Source/GameTypes/CaptureTheFlag.h"
 
-#include "Source/GameTypes/HitInfo.h"
+#include "Source/World/HitInfo.h"
 #include "Tests/Source/GameTypes/MatchTestSupport.h"
 
 #include <gtest/gtest.h>

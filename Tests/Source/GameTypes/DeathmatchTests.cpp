@@ -1,7 +1,7 @@
 #include "Source/GameTypes/Deathmatch.h"
 
-#include "Source/GameTypes/HitInfo.h"
 #include "Source/World/EntityFactory.h"
+#include "Source/World/HitInfo.h"
 #include "Tests/Source/GameTypes/MatchTestSupport.h"
 
 #include <gtest/gtest.h>

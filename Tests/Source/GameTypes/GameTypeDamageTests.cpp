@@ -1,7 +1,7 @@
 #include "Source/GameTypes/GameType.h"
 
 #include "Source/Data/NamedAssets.h"
-#include "Source/GameTypes/HitInfo.h"
+#include "Source/World/HitInfo.h"
 #include "Tests/LogCapture.h"
 #include "Tests/Source/GameTypes/MatchTestSupport.h"
 

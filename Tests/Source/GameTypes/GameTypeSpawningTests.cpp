@@ -1,8 +1,8 @@
 #include "Source/GameTypes/GameType.h"
 
 #include "Source/Data/WeaponData.h"
-#include "Source/GameTypes/HitInfo.h"
 #include "Source/World/Collision.h"
+#include "Source/World/HitInfo.h"
 #include "Tests/Source/GameTypes/MatchTestSupport.h"
 
 #include <box2d/box2d.h>

@@ -1,10 +1,10 @@
 #include "Source/GameTypes/GameType.h"
 
 #include "Source/Data/WeaponData.h"
-#include "Source/GameTypes/HitInfo.h"
 #include "Source/GameTypes/Keepaway.h"
 #include "Source/World/BotSteering.h"
 #include "Source/World/EntityFactory.h"
+#include "Source/World/HitInfo.h"
 #include "Tests/Source/GameTypes/MatchTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "Source/GameTypes/Keepaway.h"
 
 #include "Source/Data/WeaponData.h"
-#include "Source/GameTypes/HitInfo.h"
 #include "Source/World/EntityFactory.h"
+#include "Source/World/HitInfo.h"
 #include "Tests/Source/GameTypes/MatchTestSupport.h"
 
 #include <gtest/gtest.h>

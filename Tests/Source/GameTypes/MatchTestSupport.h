@@ -81,6 +81,7 @@ public:
     {
         // The rules go before the world whose players they name.
         gameType = nullptr;
+        matchRules = nullptr;
         rules.reset();
         world = nullptr;
         ownWorld.reset();
@@ -171,6 +172,7 @@ public:
         rules = ownRegistry.gameTypes.At(configuration.gameType).CreateGameType(*this, seed);
         EXPECT_NE(rules, nullptr);
         gameType = rules.get();
+        matchRules = gameType;
         return *rules;
     }
 

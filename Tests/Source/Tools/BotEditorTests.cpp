@@ -161,6 +161,7 @@ TEST_F(BotEditing, DisableInputFreezesTheBotsUntilCleared)
     // The game mode would choose its own goal for the bot.
     GameType* rules = match.gameType;
     match.gameType = nullptr;
+    match.matchRules = nullptr;
     for (const uint8_t disabled : {1, 0, 1})
     {
         world->navigator.paused = disabled;
@@ -173,6 +174,7 @@ TEST_F(BotEditing, DisableInputFreezesTheBotsUntilCleared)
         EXPECT_EQ(player.input.move, disabled ? 0 : 127) << int(disabled);
     }
     match.gameType = rules;
+    match.matchRules = rules;
 }
 
 TEST_F(BotEditing, EndingTheMatchForgetsItsPlatformsAndPath)

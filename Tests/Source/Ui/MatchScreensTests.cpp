@@ -216,11 +216,13 @@ protected:
         match.Load("Hilltop");
         rules = std::make_unique<ScriptedRules>(match, 1);
         match.gameType = rules.get();
+        match.matchRules = match.gameType;
         MakeRole().Set(NetworkState::Playing);
     }
     ~Hud() override
     {
         match.gameType = nullptr;
+        match.matchRules = nullptr;
         if (match.world)
             for (Player& player : match.world->players)
                 player.weapon.reset();
@@ -475,11 +477,16 @@ protected:
         rules = std::make_unique<ScriptedRules>(match, 1);
         rules->Ranking() = std::move(ranking);
         match.gameType = rules.get();
+        match.matchRules = match.gameType;
         Scoreboard& board = Scoreboard::Open(*app.gui, frontEnd);
         app.Frame();
         return board;
     }
-    ~Results() override { match.gameType = nullptr; }
+    ~Results() override
+    {
+        match.gameType = nullptr;
+        match.matchRules = nullptr;
+    }
     // The badges' row: the root's second child.
     const Element& Badges(Scoreboard& board) { return *board.GetRoot().GetChildren().at(1); }
 

@@ -319,6 +319,7 @@ public:
     ~BotMatchRun() override
     {
         gameType = nullptr;
+        matchRules = nullptr;
         rules.reset();
         world = nullptr;
         ownWorld.reset();
@@ -387,6 +388,7 @@ public:
         world->Begin();
         rules = registry.gameTypes.At(configuration.gameType).CreateGameType(*this, seed);
         gameType = rules.get();
+        matchRules = gameType;
         rules->Start();
         rules->SetupObjectives();
     }

@@ -45,6 +45,7 @@ TEST(CrossroadsFight, OnePlayerShootsAnotherUntilItDiesAndRespawns)
     match.rules = deathmatch.CreateGameType(match, 1);
     ASSERT_NE(match.rules, nullptr);
     match.gameType = match.rules.get();
+    match.matchRules = match.gameType;
     world.Begin();
     match.rules->Start();
     match.rules->SetupObjectives();

@@ -1,7 +1,7 @@
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/WeaponData.h"
-#include "Source/GameTypes/HitInfo.h"
 #include "Source/World/Entities.h"
+#include "Source/World/HitInfo.h"
 #include "Tests/LogCapture.h"
 #include "Tests/Source/World/WeaponTestSupport.h"
 

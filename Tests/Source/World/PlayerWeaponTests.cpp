@@ -1,6 +1,6 @@
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/WeaponData.h"
-#include "Source/GameTypes/HitInfo.h"
+#include "Source/World/HitInfo.h"
 #include "Source/World/IkAnimation.h"
 #include "Source/World/Player.h"
 #include "Tests/Source/World/WeaponTestSupport.h"

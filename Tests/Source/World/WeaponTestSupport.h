@@ -5,9 +5,9 @@
 #include "Source/Data/ItemData.h"
 #include "Source/Data/WeaponData.h"
 #include "Source/GameTypes/GameType.h"
-#include "Source/GameTypes/HitInfo.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/GameContext.h"
+#include "Source/World/HitInfo.h"
 #include "Source/World/Item.h"
 #include "Source/World/MapFile.h"
 #include "Source/World/Player.h"
@@ -229,11 +229,13 @@ private:
     void Open(uint32_t seed)
     {
         gameType = nullptr;
+        matchRules = nullptr;
         rules.reset();
         ownWorld = std::make_unique<World>(*this, seed);
         world = ownWorld.get();
         rules = std::make_unique<RecordingRules>(*this, seed);
         gameType = rules.get();
+        matchRules = gameType;
     }
 };
 

@@ -18,7 +18,7 @@
 #include "Source/Data/ThemeData.h"
 #include "Source/Data/WeaponData.h"
 #include "Source/Game/Rendering/CameraView.h"
-#include "Source/GameTypes/Awareness.h"
+#include "Source/World/Awareness.h"
 #include "Source/World/Bone.h"
 #include "Source/World/DynamicBody.h"
 #include "Source/World/Entities.h"

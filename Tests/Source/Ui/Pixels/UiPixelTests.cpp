@@ -404,6 +404,7 @@ TEST_F(UiPixels, TheScoreboardNamesTheWinnerInItsColourAndTintsTheBadgeRings)
     MatchScreenTesting::ScriptedRules rules(match, 1);
     rules.Ranking() = {{1, 7}, {0, 3}};
     match.gameType = &rules;
+    match.matchRules = &rules;
     ProfileCollection profiles;
     FrontEnd frontEnd{profiles, match.configuration, {}, {}, {}};
     frontEnd.game = &match;
@@ -411,6 +412,7 @@ TEST_F(UiPixels, TheScoreboardNamesTheWinnerInItsColourAndTintsTheBadgeRings)
     Frame(0.0f, "ScoreboardFirst");
     const Testing::Image image = Frame(0.0f, "Scoreboard");
     match.gameType = nullptr;
+    match.matchRules = nullptr;
 
     const auto count = [&](uint32_t left, uint32_t right, uint32_t top, uint32_t bottom, auto test)
     {
@@ -449,6 +451,8 @@ protected:
     ~HudPixels() override
     {
         match.gameType = nullptr;
+        match.matchRules = nullptr;
+    match.matchRules = nullptr;
         for (Player& player : match.world->players)
             player.weapon.reset(), player.stowedWeapon.reset();
     }
@@ -466,6 +470,8 @@ protected:
         }
         match.Load("Hilltop");
         match.gameType = &rules;
+        match.matchRules = &rules;
+    match.matchRules = &rules;
         frontEnd.game = &match;
         WeaponData& launcher = registry.weapons.At(registry.weapons.FindIndex("GrenadeLauncher"));
         WeaponData& sniper = registry.weapons.At(registry.weapons.FindIndex("SniperRifle"));

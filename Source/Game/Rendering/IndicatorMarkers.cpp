@@ -1,10 +1,11 @@
-#include "Source/GameTypes/Awareness.h"
+#include "Source/Game/Rendering/IndicatorMarkers.h"
 
 #include "Source/Data/ItemData.h"
 #include "Source/Data/NameTables.h"
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/TriggerData.h"
 #include "Source/Data/WeaponData.h"
+#include "Source/World/Awareness.h"
 #include "Source/World/Item.h"
 #include "Source/World/Player.h"
 #include "Source/World/World.h"

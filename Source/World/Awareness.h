@@ -4,8 +4,6 @@
 
 #include <cstdint>
 
-class World;
-
 // One thing a player is aware of: another player it sees or hears, or a pickup or trigger highlighted
 // for it. Kept in a list in each player record, in the order first noticed, and refreshed by the world
 // at the end of every full tick. The heads-up display draws a marker for each entry, and deathmatch
@@ -35,13 +33,3 @@ struct AwarenessMarker
 
 // Pickups and triggers carry who they are highlighted for: this value in both bytes is nobody.
 constexpr uint8_t NoHighlight = 255;
-
-// The colour of a marker for the heads-up display, as four bytes red, green, blue, alpha in memory read
-// as one little-endian number: for a player still in the match, white while it leads (when the leader
-// is shown) and otherwise its team's colour, fading out with the marker's age; white otherwise.
-uint32_t GetMarkerColor(const World& world, const AwarenessMarker& marker);
-// The same without the leader's white.
-uint32_t GetMarkerTeamColor(const World& world, const AwarenessMarker& marker);
-// The image drawn in the marker: "Death" for a dead player, "LeaderIcon" for the leader, the icon of a
-// weapon lying in a pickup or of a trigger's definition; -1 for none.
-int32_t GetMarkerIcon(const World& world, const AwarenessMarker& marker);
