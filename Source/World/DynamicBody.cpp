@@ -23,6 +23,7 @@ void DynamicBody::Reset()
     TransformBody::Reset();
     collideWithOneWay = 1;
     collidesWithTriggers = 0;
+    visualOnly = 0;
     physicsBody = nullptr;
 }
 
@@ -81,7 +82,8 @@ float DynamicBody::GetLowestPoint() const
 
 void DynamicBody::CreateFixture()
 {
-    if (physicsBody || !world || !world->GetPhysics())
+    b2World* physics = !world ? nullptr : visualOnly ? world->GetVisualPhysics() : world->GetPhysics();
+    if (physicsBody || !physics)
         return;
     b2BodyDef definition;
     definition.type = b2_dynamicBody;
@@ -90,7 +92,7 @@ void DynamicBody::CreateFixture()
     definition.angle = rotation;
     definition.linearVelocity.Set(initialVelocity.x, initialVelocity.y);
     definition.fixedRotation = !rotates;
-    physicsBody = world->GetPhysics()->CreateBody(&definition);
+    physicsBody = physics->CreateBody(&definition);
 
     // Box2D takes 3 to 8 points that enclose an area; an outline it cannot take leaves the body
     // without a fixture rather than failing inside Box2D.

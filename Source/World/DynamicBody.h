@@ -45,6 +45,9 @@ public:
     float friction = 0.0f;
     // Zero makes the Box2D body keep its angle.
     uint8_t rotates = 0;
+    // A visual's body (a dead player's debris) lives in the world's Box2D world of visuals, apart from
+    // the match's.
+    uint8_t visualOnly = 0;
     b2Body* physicsBody = nullptr;
     // The outline in local coordinates around the centre.
     std::vector<Lumvek::Vector2> points;

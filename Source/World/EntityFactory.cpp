@@ -305,6 +305,7 @@ void CreateDynamicBody(World& world, Visual& visual, Vector2 position, Vector2 s
     body->restitution = 0.4f;
     body->friction = 0.4f;
     body->rotates = 1;
+    body->visualOnly = 1;
     body->SetPoints(unitShape, velocity);
     body->CreateFixture();
     visual.body = std::move(body);

@@ -5,6 +5,7 @@
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/ZoneData.h"
 #include "Source/World/BotSteering.h"
+#include "Source/World/Collision.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/HitInfo.h"
 #include "Source/World/LinearBody.h"
@@ -49,12 +50,16 @@ World::~World()
 {
     // Entities destroy their Box2D bodies in the Box2D world, which must still be there.
     ClearEntities();
+    platformCopies.clear();
+    visualPhysics.reset();
     physics.reset();
 }
 
 void World::Reset(Vector2 gravity)
 {
     ClearEntities();
+    platformCopies.clear();
+    visualPhysics.reset();
     LayOutGrids();
     physics = std::make_unique<b2World>(b2Vec2(gravity.x, gravity.y));
     physics->SetContactListener(&contacts);
@@ -288,8 +293,82 @@ void World::StepMovingPlatforms(float dt)
 
 void World::StepPhysics(float dt)
 {
-    if (physics)
-        physics->Step(dt, 8, 3);
+    if (!physics)
+        return;
+    // The copies start the step where the platforms start it and move with them through it.
+    if (visualPhysics)
+        CopyPlatforms();
+    physics->Step(dt, 8, 3);
+    if (visualPhysics)
+    {
+        visualPhysics->SetGravity(physics->GetGravity());
+        visualPhysics->Step(dt, 8, 3);
+    }
+}
+
+b2World* World::GetVisualPhysics()
+{
+    if (!visualPhysics && physics)
+    {
+        visualPhysics = std::make_unique<b2World>(physics->GetGravity());
+        // The copies carry their sources' bodies, so the one-way rule holds there too.
+        visualPhysics->SetContactListener(&contacts);
+        CopyPlatforms();
+    }
+    return visualPhysics.get();
+}
+
+void World::CopyPlatforms()
+{
+    std::vector<PlatformCopy> copies;
+    for (b2Body* source = physics->GetBodyList(); source; source = source->GetNext())
+    {
+        if (source->GetType() == b2_dynamicBody)
+            continue;
+        // A body kept from the last time is the same body while its fixtures are (a body made where a
+        // destroyed one was is copied anew).
+        const auto kept = std::find_if(platformCopies.begin(), platformCopies.end(),
+                                       [&](const PlatformCopy& copy) { return copy.source == source; });
+        PlatformCopy copy;
+        if (kept != platformCopies.end() && kept->fixtures == source->GetFixtureList())
+        {
+            copy = *kept;
+            kept->copy = nullptr;
+        }
+        else
+        {
+            bool solid = false;
+            for (const b2Fixture* fixture = source->GetFixtureList(); fixture; fixture = fixture->GetNext())
+                solid = solid || (fixture->GetFilterData().categoryBits & Collision::SolidBit) != 0;
+            if (!solid)
+                continue;
+            b2BodyDef definition;
+            definition.type = source->GetType();
+            definition.position = source->GetPosition();
+            definition.angle = source->GetAngle();
+            copy = {source, source->GetFixtureList(), visualPhysics->CreateBody(&definition)};
+            for (b2Fixture* fixture = source->GetFixtureList(); fixture; fixture = fixture->GetNext())
+            {
+                b2FixtureDef shape;
+                shape.shape = fixture->GetShape();
+                shape.friction = fixture->GetFriction();
+                shape.restitution = fixture->GetRestitution();
+                shape.isSensor = fixture->IsSensor();
+                shape.filter = fixture->GetFilterData();
+                shape.userData = fixture->GetUserData();
+                copy.copy->CreateFixture(&shape);
+            }
+        }
+        if (copy.copy->GetPosition() != source->GetPosition() || copy.copy->GetAngle() != source->GetAngle())
+            copy.copy->SetTransform(source->GetPosition(), source->GetAngle());
+        copy.copy->SetLinearVelocity(source->GetLinearVelocity());
+        copy.copy->SetAngularVelocity(source->GetAngularVelocity());
+        copies.push_back(copy);
+    }
+    for (const PlatformCopy& gone : platformCopies)
+        if (gone.copy)
+            visualPhysics->DestroyBody(gone.copy);
+    platformCopies = std::move(copies);
 }
 
 namespace

@@ -59,6 +59,12 @@ public:
     GameContext& GetContext() { return context; }
     const GameContext& GetContext() const { return context; }
     b2World* GetPhysics() { return physics.get(); }
+    // The Box2D world of the visuals' bodies (a dead player's debris), made with the first of them; null
+    // while the match has no Box2D world. Visuals are made only where a window shows the match, and
+    // bodies of theirs in the match's Box2D world would change the order in which Box2D meets and solves
+    // the match's own contacts, so that a match played apart with and without a window (a server and its
+    // clients). They meet the platforms there through copies that follow the match's.
+    b2World* GetVisualPhysics();
 
     // Empties the world of every entity, spawn point and pending removal, and replaces the Box2D world
     // by a new one with the gravity.
@@ -253,6 +259,19 @@ private:
 
     GameContext& context;
     std::unique_ptr<b2World> physics;
+    // What a visual meets: for each body of the match's Box2D world with a solid fixture, its copy in
+    // visualPhysics and the fixture list it was copied from.
+    struct PlatformCopy
+    {
+        const b2Body* source = nullptr;
+        const b2Fixture* fixtures = nullptr;
+        b2Body* copy = nullptr;
+    };
+    std::unique_ptr<b2World> visualPhysics;
+    std::vector<PlatformCopy> platformCopies;
+    // Brings the copies up to the match's Box2D world as it stands: new bodies copied, gone ones
+    // dropped, moving ones placed where their sources are, with their velocities.
+    void CopyPlatforms();
     ContactListener contacts;
     std::vector<DeferredRemoval> deferredRemovals;
     std::vector<Platform*> movingPlatforms;

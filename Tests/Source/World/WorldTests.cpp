@@ -182,6 +182,31 @@ TEST(World, VisualsEndWhenTheirLifetimeRunsOutAndLeaveAtTheEndOfTheTick)
     EXPECT_NE(world->visuals.Find(lastingId), nullptr);
 }
 
+// Debris meets the platforms in a Box2D world of its own, through copies of them, and a platform gone
+// from the match is gone there too.
+TEST(World, DebrisLandsOnTheMatchsPlatformsFromABox2DWorldOfItsOwn)
+{
+    TestGame game;
+    MapNames names;
+    auto world = game.Load(R"({"WorldBounds": "-50 -50 100 100", "Entities": {"Platforms": [
+        {"Position": "-5 0", "Size": "10 0.5"}]}})",
+                           names);
+    const int32_t matchBodies = world->GetPhysics()->GetBodyCount();
+    const auto drop = [&]
+    {
+        Visual* debris = world->visuals.Allocate();
+        CreateDynamicBody(*world, *debris, {0.0f, 3.0f}, {0.5f, 0.5f}, {0.5f, 0.5f}, 0.0f, false, false, UnitSquare,
+                          {0.0f, 0.0f}, -1, 0, Lumvek::InvalidId, Lumvek::InvalidId);
+        EXPECT_TRUE(world->visualGrid.Insert(*debris));
+        StepTicks(*world, 120);
+        return static_cast<const DynamicBody*>(debris->body.get())->physicsBody->GetPosition().y;
+    };
+    EXPECT_NEAR(drop(), 0.75f, 0.05f);
+    EXPECT_EQ(world->GetPhysics()->GetBodyCount(), matchBodies);
+    world->platforms[0].body->DestroyPhysics();
+    EXPECT_LT(drop(), -1.0f);
+}
+
 TEST(World, DebrisThatFallsOutOfTheWorldIsRemovedWithItsBox2DBody)
 {
     TestGame game;
@@ -192,8 +217,10 @@ TEST(World, DebrisThatFallsOutOfTheWorldIsRemovedWithItsBox2DBody)
                       {0.0f, 0.0f}, -1, 0, Lumvek::InvalidId, Lumvek::InvalidId);
     ASSERT_TRUE(world->visualGrid.Insert(*debris));
     const EntityId id = debris->id;
-    EXPECT_EQ(world->GetPhysics()->GetBodyCount(), 1);
+    // Its body is the visuals' alone: the match's Box2D world holds nothing of it.
+    EXPECT_EQ(world->GetPhysics()->GetBodyCount(), 0);
+    EXPECT_EQ(world->GetVisualPhysics()->GetBodyCount(), 1);
     StepTicks(*world, 180);
     EXPECT_EQ(world->visuals.Find(id), nullptr);
-    EXPECT_EQ(world->GetPhysics()->GetBodyCount(), 0);
+    EXPECT_EQ(world->GetVisualPhysics()->GetBodyCount(), 0);
 }
