@@ -27,8 +27,9 @@ constexpr double LeastJoinSeconds = 3.0;
 } // namespace
 
 Admission::Admission(Connections& connections, double joinSeconds)
-    : connections(connections), joinSeconds(std::max(joinSeconds, LeastJoinSeconds)), logBudget(HostLogLines, ClientLogLines),
-      playerLog(HostLogLines, ClientLogLines), stayedLog(HostLogLines, ClientLogLines),
+    : connections(connections), joinSeconds(std::max(joinSeconds, LeastJoinSeconds)),
+      logBudget(HostLogLines, ClientLogLines), playerLog(HostLogLines, ClientLogLines),
+      stayedLog(HostLogLines, ClientLogLines),
       seatLine(
           {[this] { return FreeSeats(); }, [this](const Net::Address& host) { return PlayerlessConnections(host); }},
           this->joinSeconds)

@@ -76,7 +76,8 @@ public:
     // The connection in the slot was taken in, and has not left since.
     bool IsSeated(int client) const
     {
-        return client >= 0 && static_cast<size_t>(client) < clients.size() && clients[static_cast<size_t>(client)].client >= 0;
+        return client >= 0 && static_cast<size_t>(client) < clients.size() &&
+               clients[static_cast<size_t>(client)].client >= 0;
     }
     bool HasPlayers(int client) const { return IsSeated(client) && connections.CountPlayers(client) >= 1; }
     // Seated and has added no player yet.

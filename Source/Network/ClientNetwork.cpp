@@ -705,7 +705,8 @@ void ClientNetwork::InputConnection::SendInput(uint32_t frame, uint8_t player, c
 
 void ClientNetwork::KeepInStep()
 {
-    inputs.Skip(inputConnection, context.configuration.players, frame, inputLead.KeepInStep(frame, elapsed, steppedUntil));
+    inputs.Skip(inputConnection, context.configuration.players, frame,
+                inputLead.KeepInStep(frame, elapsed, steppedUntil));
 }
 
 void ClientNetwork::SendPackets()

@@ -40,20 +40,22 @@ Lockstep::InputBuffer& Lockstep::AddPlayer(uint8_t player, int32_t client, uint3
 
 Lockstep::InputBuffer* Lockstep::FindPlayer(uint8_t player, int32_t client)
 {
-    const auto found = std::find_if(players.begin(), players.end(), [&](const InputBuffer& buffer)
-                                    { return buffer.player == player && buffer.client == client; });
+    const auto found =
+        std::find_if(players.begin(), players.end(),
+                     [&](const InputBuffer& buffer) { return buffer.player == player && buffer.client == client; });
     return found != players.end() ? &*found : nullptr;
 }
 
 size_t Lockstep::CountPlayers(int32_t client) const
 {
-    return static_cast<size_t>(
-        std::count_if(players.begin(), players.end(), [&](const InputBuffer& buffer) { return buffer.client == client; }));
+    return static_cast<size_t>(std::count_if(players.begin(), players.end(),
+                                             [&](const InputBuffer& buffer) { return buffer.client == client; }));
 }
 
 size_t Lockstep::CountIdlePlayers(int32_t client, double limit) const
 {
-    return static_cast<size_t>(std::count_if(players.begin(), players.end(), [&](const InputBuffer& buffer)
+    return static_cast<size_t>(std::count_if(players.begin(), players.end(),
+                                             [&](const InputBuffer& buffer)
                                              { return buffer.client == client && buffer.idleSeconds > limit; }));
 }
 

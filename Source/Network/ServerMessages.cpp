@@ -76,9 +76,8 @@ void ServerNetwork::HandleMessage(int client, Net::Message& message)
     case GameMessageType::Input:
     {
         const auto& input = static_cast<const InputMessage&>(message);
-        InputBuffer* own = input.player <= UINT8_MAX
-                               ? lockstep.FindPlayer(static_cast<uint8_t>(input.player), client)
-                               : nullptr;
+        InputBuffer* own =
+            input.player <= UINT8_MAX ? lockstep.FindPlayer(static_cast<uint8_t>(input.player), client) : nullptr;
         if (!own)
         {
             if (Refuse(client, GameMessageType::Input))

@@ -148,8 +148,7 @@ void ServerNetwork::Update(int64_t delta)
 
     HandleConnectionNotices();
     // A full server turns newcomers away in Waiting; during a match players may still leave before it.
-    admission.Accept(state != NetworkState::Waiting || lockstep.GetPlayerCount() < serverSettings.maximumPlayers,
-                     time);
+    admission.Accept(state != NetworkState::Waiting || lockstep.GetPlayerCount() < serverSettings.maximumPlayers, time);
     AdmitClients();
     if (state == NetworkState::Playing)
         RemoveIdlePlayers(delta);
@@ -563,8 +562,7 @@ void ServerNetwork::TallyVotes()
             context.configuration = *chosen;
 
     const uint32_t teams = std::max(context.configuration.teamCount, 1u);
-    const auto perTeam =
-        static_cast<uint32_t>(std::ceil(static_cast<float>(lockstep.GetPlayerCount()) / float(teams)));
+    const auto perTeam = static_cast<uint32_t>(std::ceil(static_cast<float>(lockstep.GetPlayerCount()) / float(teams)));
     uint32_t team = 0;
     uint32_t inTeam = 0;
     for (size_t client = 0; client < admission.GetSlotCount(); ++client)

@@ -27,10 +27,7 @@ struct Recorded final : ClientInputs::Sender
 TEST(ClientInputsTest, EachSendCarriesTheFramesBeforeItAsTheyWereSent)
 {
     const std::pair<std::vector<uint32_t>, std::string> rows[] = {
-        {{0}, "0:1 "},
-        {{0, 1, 2}, "0:1 1:2 2:3 "},
-        {{0, 2}, "0:1 2:2 "},
-        {{0, 1, 2, 3, 4}, "2:3 3:4 4:5 "},
+        {{0}, "0:1 "},    {{0, 1, 2}, "0:1 1:2 2:3 "}, {{0, 2}, "0:1 2:2 "}, {{0, 1, 2, 3, 4}, "2:3 3:4 4:5 "},
         {{5, 1}, "1:2 "},
     };
     for (const auto& [frames, last] : rows)
