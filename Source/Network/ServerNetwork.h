@@ -35,7 +35,7 @@ enum class GameTypeEventClass : uint32_t;
 // input), and ends each match with an intermission before the next vote. Owned by the game system;
 // everything, the library server included, runs on the application thread. Its admission, vote and
 // lockstep are units of their own that it feeds; what it tells its clients is in ServerBroadcasts.cpp
-// and what it does with their messages in ServerMessages.cpp.
+// and what it does with their messages in ServerReceive.cpp.
 class ServerNetwork final : public Network
 {
 public:

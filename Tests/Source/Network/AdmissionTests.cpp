@@ -33,12 +33,10 @@ TEST(AdmissionTest, SeatsHoldsRefusesAndBudgetsItsLinesOverTheFactsItIsGiven)
         bool seats;
         size_t players;
         uint8_t held;
-        int refusals;
-        int lines;
+        int refusals, lines;
         bool aboutPlayers;
         // What the admission made of it.
-        bool seated;
-        bool holds;
+        bool seated, holds;
         size_t waiting;
         bool disconnected;
         int logged;
