@@ -1,10 +1,10 @@
 #include "Source/Network/Admission.h"
 
 #include "Engine/Foundation/Log.h"
-#include "Libraries/Net/Server.h"
 #include "Source/Network/ServerLines.h"
 
 #include <algorithm>
+#include <utility>
 
 using namespace Lumvek;
 
@@ -26,9 +26,10 @@ constexpr double LeastJoinSeconds = 3.0;
 
 } // namespace
 
-Admission::Admission(Net::Server& server, double joinSeconds)
-    : server(server), joinSeconds(std::max(joinSeconds, LeastJoinSeconds)), logBudget(HostLogLines, ClientLogLines),
-      playerLog(HostLogLines, ClientLogLines), stayedLog(HostLogLines, ClientLogLines),
+Admission::Admission(Connections& connections, double joinSeconds)
+    : connections(connections), joinSeconds(std::max(joinSeconds, LeastJoinSeconds)),
+      logBudget(HostLogLines, ClientLogLines), playerLog(HostLogLines, ClientLogLines),
+      stayedLog(HostLogLines, ClientLogLines),
       seatLine(
           {[this] { return FreeSeats(); }, [this](const Net::Address& host) { return PlayerlessConnections(host); }},
           this->joinSeconds)
@@ -71,25 +72,24 @@ bool Admission::MayLog(int client, bool aboutPlayers, double now)
 
 void Admission::Accept(bool seatsNewcomers, double now)
 {
-    for (int i = 0; i < server.GetMaxClients(); ++i)
+    for (int i = 0; i < connections.GetMaxClients(); ++i)
     {
         ClientSlot& slot = clients[static_cast<size_t>(i)];
-        if (slot.client >= 0 || !server.IsClientConnected(i))
+        if (slot.client >= 0 || !connections.IsConnected(i))
             continue;
         // The countdown goes on: a connection without players, every few seconds, would otherwise hold
         // the server in Waiting for good. Players restart it as they come. During a match players may
         // still leave before the next Waiting, where a full server turns newcomers away.
-        slot.address = server.GetClientAddress(i);
+        slot.address = connections.GetAddress(i);
         if (MayLog(i, false, now))
             Log::Write(ServerLines::Connected(i));
         if (seatsNewcomers)
         {
             slot.client = i;
-            slot.playerCount = 0;
             slot.arrival = now;
         }
         else
-            server.DisconnectClient(i);
+            connections.Disconnect(i);
     }
 }
 
@@ -103,25 +103,83 @@ bool Admission::Admits(const Net::Address& from, uint64_t id, bool answered, dou
 size_t Admission::FreeSeats() const
 {
     size_t free = 0;
-    for (int i = 0; i < server.GetMaxClients(); ++i)
-        free += server.IsClientConnected(i) ? 0 : 1;
+    for (int i = 0; i < connections.GetMaxClients(); ++i)
+        free += connections.IsConnected(i) ? 0 : 1;
     return free;
 }
 
 int Admission::PlayerlessConnections(const Net::Address& host) const
 {
     int playerless = 0;
-    for (int i = 0; i < server.GetMaxClients(); ++i)
-        if (server.IsClientConnected(i) && SeatLine::HostOf(server.GetClientAddress(i)) == host &&
-            !clients[static_cast<size_t>(i)].HoldsPlayers())
+    for (int i = 0; i < connections.GetMaxClients(); ++i)
+        if (connections.IsConnected(i) && SeatLine::HostOf(connections.GetAddress(i)) == host && !HoldsPlayers(i))
             ++playerless;
     return playerless;
+}
+
+bool Admission::HoldsPlayers(int client) const
+{
+    if (!IsSeated(client))
+        return false;
+    const ClientSlot& slot = clients[static_cast<size_t>(client)];
+    return connections.CountPlayers(client) >= 1 ||
+           (slot.heldRequest && slot.held.count >= 1 && slot.held.count <= AddPlayerMessage::MaxPlayers);
+}
+
+size_t Admission::WaitingConnections() const
+{
+    size_t waiting = 0;
+    for (size_t i = 0; i < clients.size(); ++i)
+    {
+        const int client = static_cast<int>(i);
+        // A connection the library took in this update is not in the slots yet; one taken in before may
+        // have its request for players on the way. Either may be a newcomer that has just reached the
+        // server.
+        const bool newcomer =
+            connections.IsConnected(client) && connections.CountPlayers(client) == 0 && !clients[i].dismissed;
+        waiting += HoldsPlayers(client) || newcomer ? 1 : 0;
+    }
+    return waiting;
+}
+
+bool Admission::Hold(int client, const HeldRequest& request)
+{
+    ClientSlot& slot = clients[static_cast<size_t>(client)];
+    slot.heldRequest = true;
+    slot.held = request;
+    return HoldsPlayers(client);
+}
+
+Admission::HeldRequest Admission::TakeHeld(int client)
+{
+    ClientSlot& slot = clients[static_cast<size_t>(client)];
+    slot.heldRequest = false;
+    return slot.held;
+}
+
+bool Admission::LogJoin(int client, bool aboutPlayers, double now)
+{
+    return clients[static_cast<size_t>(client)].joinLogged = MayLog(client, aboutPlayers, now);
+}
+
+void Admission::MarkStayed(double now)
+{
+    for (size_t i = 0; i < clients.size(); ++i)
+    {
+        ClientSlot& slot = clients[i];
+        const int client = static_cast<int>(i);
+        if (!HasPlayers(client) || std::exchange(slot.stayed, true))
+            continue;
+        if (!slot.joinLogged && MayLog(client, true, now))
+            Log::Write(ServerLines::Stayed(client, static_cast<int32_t>(connections.CountPlayers(client))));
+        slot.joinLogged = true;
+    }
 }
 
 void Admission::Dismiss(int client)
 {
     clients[static_cast<size_t>(client)].dismissed = true;
-    server.DisconnectClient(client);
+    connections.Disconnect(client);
 }
 
 void Admission::SendAway(int client, const std::string& why, double now)

@@ -11,23 +11,40 @@
 #include <string>
 #include <vector>
 
-namespace Net
-{
-class Server;
-}
-
 // Who holds the server's connection slots: a slot per client the library seats, the line for the seats
 // of a full server with the hosts refused for a while, the messages refused from each client, and the
-// budgets of the lines about clients. It asks the library about the connections and disconnects those it
-// sends away; the players are the server's. Owned by the server role, on the application thread, as the
-// whole role is: the library asks Admits from inside its update.
+// budgets of the lines about clients. It decides over what the connections it is given tell of the
+// library's slots and of the players each client has in, and disconnects through them those it sends away;
+// the players are the server's. Owned by the server role, on the application thread, as the whole role is:
+// the library asks Admits from inside its update.
 class Admission
 {
 public:
+    // The library's slots as the admission sees them, and the one thing it does to them: in the server the
+    // library and the lockstep's players, in tests a table.
+    class Connections
+    {
+    public:
+        virtual ~Connections() = default;
+        virtual int GetMaxClients() const = 0;
+        virtual bool IsConnected(int client) const = 0;
+        virtual Net::Address GetAddress(int client) const = 0;
+        // The players the client has in.
+        virtual size_t CountPlayers(int client) const = 0;
+        virtual void Disconnect(int client) = 0;
+    };
+
+    // A request for players made outside Waiting, kept for the next.
+    struct HeldRequest
+    {
+        uint8_t count = 0;
+        std::array<AddPlayerMessage::Player, AddPlayerMessage::MaxPlayers> players{};
+    };
+
     struct ClientSlot
     {
+        // The slot's index once the admission took its connection in; -1 before.
         int32_t client = -1;
-        int32_t playerCount = -1;
         // Where the connection came from, for the log's budget; kept until the slot is cleared.
         Net::Address address;
         // Messages refused from the connection, by type and in all.
@@ -45,22 +62,41 @@ public:
         bool joinLogged = false;
         // The server disconnected it: its leaving was not its own.
         bool dismissed = false;
-        uint8_t heldCount = 0;
-        std::array<AddPlayerMessage::Player, AddPlayerMessage::MaxPlayers> heldPlayers{};
-        bool HasPlayers() const { return client >= 0 && playerCount >= 1; }
-        // Its players are in, or wait for the next match: either way it is no connection without players.
-        bool HoldsPlayers() const
-        {
-            return HasPlayers() ||
-                   (client >= 0 && heldRequest && heldCount >= 1 && heldCount <= AddPlayerMessage::MaxPlayers);
-        }
+        HeldRequest held;
     };
 
-    // A connection without players has the join time (at least a few seconds) to add them.
-    Admission(Net::Server& server, double joinSeconds);
+    // A connection without players has the join time (at least a few seconds) to add them. The
+    // connections must outlive the admission.
+    Admission(Connections& connections, double joinSeconds);
 
-    // By slot of the library; the server sizes it to its seats.
-    std::vector<ClientSlot> clients;
+    // One slot per seat of the library; the server sizes them to its seats.
+    void SetSlotCount(size_t seats) { clients.resize(seats); }
+    size_t GetSlotCount() const { return clients.size(); }
+    const ClientSlot& GetClient(int client) const { return clients[static_cast<size_t>(client)]; }
+    // The connection in the slot was taken in, and has not left since.
+    bool IsSeated(int client) const
+    {
+        return client >= 0 && static_cast<size_t>(client) < clients.size() &&
+               clients[static_cast<size_t>(client)].client >= 0;
+    }
+    bool HasPlayers(int client) const { return IsSeated(client) && connections.CountPlayers(client) >= 1; }
+    // Seated and has added no player yet.
+    bool AwaitsPlayers(int client) const { return IsSeated(client) && connections.CountPlayers(client) == 0; }
+    // Its players are in, or wait for the next match: either way it is no connection without players.
+    bool HoldsPlayers(int client) const;
+    // Connections that hold players, or wait to add them (held for the next match, or newcomers whose
+    // request is on its way).
+    size_t WaitingConnections() const;
+    // Keeps a request for players made outside Waiting for the next: true when it holds players.
+    bool Hold(int client, const HeldRequest& request);
+    // The held request, no longer held.
+    HeldRequest TakeHeld(int client);
+    // Whether the line about the client's players joining may be logged now, remembered for the vote.
+    bool LogJoin(int client, bool aboutPlayers, double now);
+    // As a vote begins: the clients with players stayed, and a joining whose line was left out is logged.
+    void MarkStayed(double now);
+    // The slot's client left: the slot is empty for the next.
+    void Clear(int client) { clients[static_cast<size_t>(client)] = ClientSlot(); }
 
     double GetJoinSeconds() const { return joinSeconds; }
     SeatLine& GetSeatLine() { return seatLine; }
@@ -96,7 +132,9 @@ private:
     // The host's connections that hold no players and wait for none: it may hold only a few.
     int PlayerlessConnections(const Net::Address& host) const;
 
-    Net::Server& server;
+    Connections& connections;
+    // By slot of the library.
+    std::vector<ClientSlot> clients;
     double joinSeconds;
     LogBudget logBudget;
     LogBudget playerLog;

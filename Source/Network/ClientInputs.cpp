@@ -1,9 +1,6 @@
 #include "Source/Network/ClientInputs.h"
 
-#include "Libraries/Net/Client.h"
 #include "Source/Data/GameConfiguration.h"
-#include "Source/Network/Messages/GameMessage.h"
-#include "Source/Network/Messages/InputMessage.h"
 #include "Source/World/Player.h"
 #include "Source/World/World.h"
 
@@ -22,7 +19,7 @@ void ClientInputs::Gather(const std::vector<PlayerSlot>& players, uint32_t frame
         devices.Read(slot).SaveHistory(frame);
 }
 
-void ClientInputs::Skip(Net::Client& client, const std::vector<PlayerSlot>& players, uint32_t& frame, uint32_t target)
+void ClientInputs::Skip(Sender& sender, const std::vector<PlayerSlot>& players, uint32_t& frame, uint32_t target)
 {
     if (frame > target)
     {
@@ -37,18 +34,17 @@ void ClientInputs::Skip(Net::Client& client, const std::vector<PlayerSlot>& play
         for (const PlayerSlot& slot : players)
             devices.InputOf(slot).SaveHistory(frame);
         if (target - frame <= InputLead::MaximumLead)
-            Send(client, players, frame, 1);
+            Send(sender, players, frame, 1);
     }
 }
 
-void ClientInputs::Send(Net::Client& client, const std::vector<PlayerSlot>& slots, uint32_t forFrame, uint32_t copies)
+void ClientInputs::Send(Sender& sender, const std::vector<PlayerSlot>& slots, uint32_t forFrame, uint32_t copies)
 {
     SentInputs& kept = sentInputs[forFrame % Copies];
     kept.frame = forFrame;
     kept.kept = true;
     for (size_t i = 0; i < slots.size() && i < kept.inputs.size(); ++i)
         kept.inputs[i] = slots[i].player ? slots[i].player->input : PlayerInput();
-    const int channel = static_cast<int>(GameChannel::Unreliable);
     // The oldest copy first: the server takes any input at or after the frame it steps next, and a
     // second write of the same input changes nothing.
     for (uint32_t back = std::min(copies, Copies); back-- > 0;)
@@ -60,15 +56,8 @@ void ClientInputs::Send(Net::Client& client, const std::vector<PlayerSlot>& slot
             continue;
         for (size_t i = 0; i < slots.size() && i < sent.inputs.size(); ++i)
         {
-            if (slots[i].id >= World::PlayerCount || !client.CanSendMessage(channel))
-                continue;
-            auto* message = static_cast<InputMessage*>(client.CreateMessage(static_cast<int>(InputMessage::Type)));
-            if (!message)
-                continue;
-            message->frame = sent.frame;
-            message->player = slots[i].id;
-            message->input = sent.inputs[i];
-            client.SendMessage(channel, message);
+            if (slots[i].id < World::PlayerCount)
+                sender.SendInput(sent.frame, slots[i].id, sent.inputs[i]);
         }
     }
 }

@@ -9,19 +9,22 @@
 #include <cstdint>
 #include <vector>
 
-namespace Net
-{
-class Client;
-}
-
 // The inputs of a client's local players: read from their devices each tick into their world players,
 // kept as the frame's history entry that a re-simulation replays, and sent to the server with copies of
-// the frames before, so that a lost packet costs no frame its input. Owned by the client's role; the
-// application thread's, as the role is.
+// the frames before, so that a lost packet costs no frame its input. Holds no socket: what it sends goes
+// through the sender it is given. Owned by the client's role; the application thread's, as the role is.
 class ClientInputs
 {
 public:
     static constexpr uint32_t Copies = InputLead::InputCopies;
+
+    // Where the inputs go: the client's connection in play. An input the channel cannot take is dropped.
+    class Sender
+    {
+    public:
+        virtual ~Sender() = default;
+        virtual void SendInput(uint32_t frame, uint8_t player, const PlayerInput& input) = 0;
+    };
 
     // The devices the local players play with.
     LocalDevices& Devices() { return devices; }
@@ -32,10 +35,10 @@ public:
     void Gather(const std::vector<PlayerSlot>& players, uint32_t frame);
     // Keeps every local player's input for the frame as it stands and sends it, with the copies kept of
     // the frames before it.
-    void Send(Net::Client& client, const std::vector<PlayerSlot>& players, uint32_t frame, uint32_t copies = Copies);
+    void Send(Sender& sender, const std::vector<PlayerSlot>& players, uint32_t frame, uint32_t copies = Copies);
     // Goes on from the frame to the target. The frames skipped forward get the current input, kept for a
     // re-simulation and sent where the server may still wait for them; frames given up are counted again.
-    void Skip(Net::Client& client, const std::vector<PlayerSlot>& players, uint32_t& frame, uint32_t target);
+    void Skip(Sender& sender, const std::vector<PlayerSlot>& players, uint32_t& frame, uint32_t target);
 
 private:
     LocalDevices devices;

@@ -11,6 +11,7 @@
 #include "Source/Network/Messages/ControlMessages.h"
 #include "Source/Network/Messages/EventMessages.h"
 #include "Source/Network/Messages/GameStateMessage.h"
+#include "Source/Network/Messages/InputMessage.h"
 #include "Source/Network/ReceivedEntities.h"
 #include "Source/Network/WorldState.h"
 #include "Source/World/EntityFactory.h"
@@ -470,7 +471,7 @@ void ClientNetwork::ApplyMessage(const Net::Message& message)
             break;
         nextStateFrame = received.frame + 1;
         if (state == NetworkState::Playing)
-            inputs.Skip(*client, configuration.players, frame,
+            inputs.Skip(inputConnection, configuration.players, frame,
                         inputLead.TimeState(frame, received.frame, elapsed, steppedUntil, MeasuredLink()));
         ApplyGameState(received);
         break;
@@ -688,9 +689,24 @@ InputLead::Link ClientNetwork::MeasuredLink() const
     return {info.rtt, info.packetLoss};
 }
 
+void ClientNetwork::InputConnection::SendInput(uint32_t frame, uint8_t player, const PlayerInput& input)
+{
+    const int channel = static_cast<int>(GameChannel::Unreliable);
+    if (!client.CanSendMessage(channel))
+        return;
+    auto* message = static_cast<InputMessage*>(client.CreateMessage(static_cast<int>(InputMessage::Type)));
+    if (!message)
+        return;
+    message->frame = frame;
+    message->player = player;
+    message->input = input;
+    client.SendMessage(channel, message);
+}
+
 void ClientNetwork::KeepInStep()
 {
-    inputs.Skip(*client, context.configuration.players, frame, inputLead.KeepInStep(frame, elapsed, steppedUntil));
+    inputs.Skip(inputConnection, context.configuration.players, frame,
+                inputLead.KeepInStep(frame, elapsed, steppedUntil));
 }
 
 void ClientNetwork::SendPackets()
@@ -713,7 +729,7 @@ void ClientNetwork::Step(float dt)
         if (inputLead.SitOut())
             break;
         inputs.Gather(context.configuration.players, frame);
-        inputs.Send(*client, context.configuration.players, frame);
+        inputs.Send(inputConnection, context.configuration.players, frame);
         // The inputs leave in the tick they were read, rather than wait a frame for the next update.
         SendPackets();
         ++playTicks;

@@ -195,6 +195,17 @@ private:
     VantorelAdapter adapter;
     Net::DefaultAllocator allocator;
     std::unique_ptr<Net::Client> client;
+    // The local players' inputs go out through the connection, on the unreliable channel.
+    class InputConnection final : public ClientInputs::Sender
+    {
+    public:
+        explicit InputConnection(Net::Client& client) : client(client) {}
+        void SendInput(uint32_t frame, uint8_t player, const PlayerInput& input) override;
+
+    private:
+        Net::Client& client;
+    };
+    InputConnection inputConnection{*client};
     // "host:port" of the server, as every line names it.
     std::string serverText;
 };

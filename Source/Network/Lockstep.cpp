@@ -29,6 +29,52 @@ bool ChangesPlay(Lockstep::InputBuffer& buffer, const PlayerInput& input)
 
 } // namespace
 
+Lockstep::InputBuffer& Lockstep::AddPlayer(uint8_t player, int32_t client, uint32_t localSlot)
+{
+    InputBuffer& buffer = players.emplace_back();
+    buffer.player = player;
+    buffer.client = client;
+    buffer.localSlot = localSlot;
+    return buffer;
+}
+
+Lockstep::InputBuffer* Lockstep::FindPlayer(uint8_t player, int32_t client)
+{
+    const auto found =
+        std::find_if(players.begin(), players.end(),
+                     [&](const InputBuffer& buffer) { return buffer.player == player && buffer.client == client; });
+    return found != players.end() ? &*found : nullptr;
+}
+
+size_t Lockstep::CountPlayers(int32_t client) const
+{
+    return static_cast<size_t>(std::count_if(players.begin(), players.end(),
+                                             [&](const InputBuffer& buffer) { return buffer.client == client; }));
+}
+
+size_t Lockstep::CountIdlePlayers(int32_t client, double limit) const
+{
+    return static_cast<size_t>(std::count_if(players.begin(), players.end(),
+                                             [&](const InputBuffer& buffer)
+                                             { return buffer.client == client && buffer.idleSeconds > limit; }));
+}
+
+bool Lockstep::AddIdleTime(double seconds, double limit)
+{
+    bool idle = false;
+    for (InputBuffer& buffer : players)
+    {
+        buffer.idleSeconds += seconds;
+        idle = idle || buffer.idleSeconds > limit;
+    }
+    return idle;
+}
+
+void Lockstep::RemovePlayer(uint8_t player)
+{
+    std::erase_if(players, [player](const InputBuffer& buffer) { return buffer.player == player; });
+}
+
 void Lockstep::Start(double firstDeadline)
 {
     frame = 0;

@@ -11,7 +11,9 @@
 // The server's lockstep: each player's inputs by frame, how early they came, and the frames stepped at
 // their deadlines, a player whose input did not come repeating its last one. Knows no sockets and no
 // world: the server feeds it the inputs it receives and steps the world for each frame it hands out.
-// Owned by the server role; the application thread's, as the whole role is.
+// Its buffers are the server's one record of each remote player and of which client added it: the
+// admission counts a client's players here. Owned by the server role; the application thread's, as the
+// whole role is.
 class Lockstep
 {
 public:
@@ -49,8 +51,19 @@ public:
         InputTiming Since(const InputTiming& earlier) const;
     };
 
-    // The players in the order they were added; the server adds and removes them.
-    std::vector<InputBuffer> players;
+    // The players in the order they were added.
+    const std::vector<InputBuffer>& GetPlayers() const { return players; }
+    size_t GetPlayerCount() const { return players.size(); }
+    // A client's player comes, with no input yet.
+    InputBuffer& AddPlayer(uint8_t player, int32_t client, uint32_t localSlot);
+    // The client's player with the id; null when the client added none with it.
+    InputBuffer* FindPlayer(uint8_t player, int32_t client);
+    size_t CountPlayers(int32_t client) const;
+    // The client's players idle for longer than the limit.
+    size_t CountIdlePlayers(int32_t client, double limit) const;
+    // The seconds of play pass for every player; true when one has been idle for longer than the limit.
+    bool AddIdleTime(double seconds, double limit);
+    void RemovePlayer(uint8_t player);
 
     // A match begins: frame 0 is due at the first deadline, and no input is there yet.
     void Start(double firstDeadline);
@@ -83,6 +96,7 @@ public:
     double GetLongestStepGap() const { return longestStepGap; }
 
 private:
+    std::vector<InputBuffer> players;
     uint32_t frame = 0;
     double deadline = 0.0;
     uint64_t incompleteFrames = 0;

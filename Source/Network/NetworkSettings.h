@@ -2,6 +2,7 @@
 
 #include "Engine/Foundation/Blueprint.h"
 #include "Engine/Foundation/StringView.h"
+#include "Source/Network/Messages/ControlMessages.h"
 
 #include <cstdint>
 #include <string>
@@ -42,9 +43,8 @@ struct NetworkSettings
 };
 
 // A dedicated server's settings.
-// The most players a server takes: the game messages carry player ids up to 15 and at most 15
-// loadout entries.
-constexpr uint32_t MaxServerPlayers = 15;
+// The most players a server takes: the game messages carry at most this many loadout entries.
+constexpr uint32_t MaxServerPlayers = SetLoadoutsMessage::MaxEntries;
 
 struct ServerSettings : NetworkSettings
 {

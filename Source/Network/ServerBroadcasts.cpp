@@ -29,8 +29,8 @@ void ServerNetwork::SendPlayerAdded(int to, const InputBuffer& buffer)
 
 void ServerNetwork::SendGameStates(bool reliable)
 {
-    for (size_t i = 0; i < clients.size(); ++i)
-        if (clients[i].HasPlayers())
+    for (size_t i = 0; i < admission.GetSlotCount(); ++i)
+        if (admission.HasPlayers(static_cast<int>(i)))
             SendTo<GameStateMessage>(static_cast<int>(i), reliable,
                                      [&](GameStateMessage& message)
                                      {
@@ -39,7 +39,7 @@ void ServerNetwork::SendGameStates(bool reliable)
                                          seen.ownCount = seen.playerCount = seen.pickupCount = 0;
                                          seen.platformCount = seen.projectileCount = 0;
                                          // The buffers are walked in place: nothing is gathered per state.
-                                         for (const InputBuffer& buffer : players)
+                                         for (const InputBuffer& buffer : lockstep.GetPlayers())
                                              CollectViewer(context, seen,
                                                            {buffer.player, static_cast<uint32_t>(buffer.client)},
                                                            static_cast<uint32_t>(i));

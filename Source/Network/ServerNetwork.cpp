@@ -62,7 +62,7 @@ ServerNetwork::ServerNetwork(GameContext& context, const ServerSettings& setting
                                                        adapter, 0.0)
                        : std::make_unique<Net::Server>(allocator, GameServerKey, HostingAddress(settings),
                                                        AdmittingConfig(config), adapter, 0.0)),
-      admission(*server, settings.connectionTimeout)
+      connections(*server, lockstep), admission(connections, settings.connectionTimeout)
 {
     adapter.SetConnectionListener(
         [this](int client, bool connected)
@@ -88,7 +88,7 @@ ServerNetwork::ServerNetwork(GameContext& context, const ServerSettings& setting
         else
             Log::Write(ServerLines::NoSlots(serverSettings.maximumPlayers));
     }
-    clients.resize(serverSettings.maximumPlayers);
+    admission.SetSlotCount(serverSettings.maximumPlayers);
     ApplySimulatorSettings(settings.packetLoss, settings.packetDuplication, settings.latencyAmount,
                            settings.latencyVariance);
     BeginTimedState(NetworkState::Waiting, serverSettings.connectionTimeout);
@@ -148,7 +148,7 @@ void ServerNetwork::Update(int64_t delta)
 
     HandleConnectionNotices();
     // A full server turns newcomers away in Waiting; during a match players may still leave before it.
-    admission.Accept(state != NetworkState::Waiting || players.size() < serverSettings.maximumPlayers, time);
+    admission.Accept(state != NetworkState::Waiting || lockstep.GetPlayerCount() < serverSettings.maximumPlayers, time);
     AdmitClients();
     if (state == NetworkState::Playing)
         RemoveIdlePlayers(delta);
@@ -156,9 +156,9 @@ void ServerNetwork::Update(int64_t delta)
         Log::Write(ServerLines::LinesLeftOut(leftOut));
     ReportOtherServers(time);
     for (int channel = 0; channel < 2 && state != NetworkState::Stopped; ++channel)
-        for (size_t i = 0; i < clients.size(); ++i)
+        for (size_t i = 0; i < admission.GetSlotCount(); ++i)
         {
-            if (clients[i].client < 0)
+            if (!admission.IsSeated(static_cast<int>(i)))
                 continue;
             while (Net::Message* message = server->ReceiveMessage(static_cast<int>(i), channel))
             {
@@ -175,7 +175,7 @@ void ServerNetwork::Update(int64_t delta)
     {
         const bool expired = AdvanceTimer(delta);
         LowerMostPlayers();
-        const size_t count = players.size();
+        const size_t count = lockstep.GetPlayerCount();
         const bool enough = count >= serverSettings.minimumPlayers && count > 0;
         // Players who wait for others learn why nothing begins: once a wait, when it has lasted its time.
         if (expired && !enough && count > 0 && !std::exchange(fewPlayersLogged, true))
@@ -183,7 +183,7 @@ void ServerNetwork::Update(int64_t delta)
         if (count == serverSettings.maximumPlayers || (expired && enough))
         {
             Log::Write(ServerLines::Entered(NetworkState::Voting));
-            MarkStayedClients();
+            admission.MarkStayed(time);
             BeginTimedState(NetworkState::Voting, serverSettings.voteDuration);
             // Only configurations that exist and fit are offered.
             votingOptions = Vote::ChooseOptions(offered, optionSeed);
@@ -261,8 +261,7 @@ void ServerNetwork::HandleConnectionNotices()
         const ConnectionNotice notice = notices[i];
         // Either way the slot's accepted client, if any, is gone: a slot is only given to a newcomer
         // after its last client left.
-        if (notice.client >= 0 && static_cast<size_t>(notice.client) < clients.size() &&
-            clients[static_cast<size_t>(notice.client)].client >= 0)
+        if (admission.IsSeated(notice.client))
             RemoveClient(notice);
     }
     notices.clear();
@@ -290,7 +289,7 @@ bool ServerNetwork::EndStalledConnections(int64_t delta)
             continue;
         // A connection without players is sent away by the server, not left of its own accord: its address
         // is not held back.
-        if (clients[static_cast<size_t>(i)].client >= 0)
+        if (admission.IsSeated(i))
             admission.Dismiss(i);
         else
             server->DisconnectClient(i);
@@ -298,37 +297,22 @@ bool ServerNetwork::EndStalledConnections(int64_t delta)
     return true;
 }
 
-size_t ServerNetwork::WaitingConnections() const
-{
-    size_t waiting = 0;
-    for (size_t i = 0; i < clients.size(); ++i)
-    {
-        const ClientSlot& slot = clients[i];
-        // A connection the library took in this update is not in the slots yet; one taken in before may
-        // have its request for players on the way. Either may be a newcomer that has just reached the
-        // server.
-        const bool newcomer = server->IsClientConnected(static_cast<int>(i)) && slot.playerCount <= 0 &&
-                              !slot.dismissed;
-        waiting += slot.HoldsPlayers() || newcomer ? 1 : 0;
-    }
-    return waiting;
-}
-
 void ServerNetwork::AdmitClients()
 {
     const double time = Now();
-    for (size_t i = 0; i < clients.size() && state != NetworkState::Stopped; ++i)
+    for (size_t i = 0; i < admission.GetSlotCount() && state != NetworkState::Stopped; ++i)
     {
-        ClientSlot& slot = clients[i];
-        if (slot.client < 0 || slot.playerCount != 0)
+        const int client = static_cast<int>(i);
+        if (!admission.AwaitsPlayers(client))
             continue;
+        const ClientSlot& slot = admission.GetClient(client);
         // A request held since the match waits for the next Waiting, where it is made.
         if (slot.heldRequest)
         {
             if (state == NetworkState::Waiting)
             {
-                slot.heldRequest = false;
-                AddPlayers(static_cast<int>(i), slot.heldCount, slot.heldPlayers.data());
+                const Admission::HeldRequest held = admission.TakeHeld(client);
+                AddPlayers(client, held.count, held.players.data());
             }
             continue;
         }
@@ -337,7 +321,7 @@ void ServerNetwork::AdmitClients()
         // next Waiting reaches first has its time from then.
         const double limit = admission.GetJoinSeconds();
         if (time - std::max(slot.arrival, waitingSince) > limit)
-            admission.SendAway(static_cast<int>(i), ServerLines::NoPlayerWithin(limit), time);
+            admission.SendAway(client, ServerLines::NoPlayerWithin(limit), time);
     }
 }
 
@@ -346,60 +330,43 @@ void ServerNetwork::RemoveIdlePlayers(int64_t delta)
     const double limit = serverSettings.inactivityTimeout;
     if (limit <= 0.0)
         return;
-    const double seconds = static_cast<double>(delta) / 1e9;
-    for (InputBuffer& buffer : players)
-        buffer.idleSeconds += seconds;
-    if (std::none_of(players.begin(), players.end(),
-                     [&](const InputBuffer& buffer) { return buffer.idleSeconds > limit; }))
+    if (!lockstep.AddIdleTime(static_cast<double>(delta) / 1e9, limit))
         return;
-    for (size_t i = 0; i < clients.size() && state == NetworkState::Playing; ++i)
+    for (size_t i = 0; i < admission.GetSlotCount() && state == NetworkState::Playing; ++i)
     {
-        ClientSlot& slot = clients[i];
         const int client = static_cast<int>(i);
-        const auto idle = [&](const InputBuffer& buffer)
-        { return buffer.client == client && buffer.idleSeconds > limit; };
-        const auto count = std::count_if(players.begin(), players.end(), idle);
-        if (!slot.HasPlayers() || count == 0)
+        const size_t count = lockstep.CountIdlePlayers(client, limit);
+        if (!admission.HasPlayers(client) || count == 0)
             continue;
-        if (count == slot.playerCount)
+        if (count == lockstep.CountPlayers(client))
             admission.SendAway(client, ServerLines::NoNewInput(limit), Now());
         else if (MayLog(client, true))
-            Log::Write(ServerLines::IdlePlayersRemoved(client, static_cast<size_t>(count), limit));
+            Log::Write(ServerLines::IdlePlayersRemoved(client, count, limit));
         // Its players go now, whether or not the client does: the match plays on without them.
-        for (auto it = players.begin(); it != players.end();)
-            it = idle(*it) ? (RemovePlayer(it), players.begin()) : std::next(it);
-        slot.playerCount -= static_cast<int32_t>(count);
+        std::vector<uint8_t> idle;
+        for (const InputBuffer& buffer : lockstep.GetPlayers())
+            if (buffer.client == client && buffer.idleSeconds > limit)
+                idle.push_back(buffer.player);
+        for (const uint8_t player : idle)
+            RemovePlayer(player);
     }
     // Removed by the server, not gone of their own accord: the server waits for players again rather
     // than stopping.
-    if (players.empty() && state == NetworkState::Playing)
+    if (lockstep.GetPlayerCount() == 0 && state == NetworkState::Playing)
         ReturnToWaiting();
 }
 
 void ServerNetwork::LowerMostPlayers()
 {
     const double time = Now();
-    if (players.size() >= mostPlayers)
+    if (lockstep.GetPlayerCount() >= mostPlayers)
         belowMostSince = -1.0;
     else if (belowMostSince < 0.0)
         belowMostSince = time;
     else if (time - belowMostSince > serverSettings.connectionTimeout)
     {
-        mostPlayers = players.size();
+        mostPlayers = lockstep.GetPlayerCount();
         belowMostSince = -1.0;
-    }
-}
-
-void ServerNetwork::MarkStayedClients()
-{
-    for (size_t i = 0; i < clients.size(); ++i)
-    {
-        ClientSlot& slot = clients[i];
-        if (!slot.HasPlayers() || std::exchange(slot.stayed, true))
-            continue;
-        if (!slot.joinLogged && MayLog(static_cast<int>(i), true))
-            Log::Write(ServerLines::Stayed(static_cast<int>(i), slot.playerCount));
-        slot.joinLogged = true;
     }
 }
 
@@ -408,7 +375,7 @@ void ServerNetwork::BeginWaiting()
     Log::Write(ServerLines::Entered(NetworkState::Waiting));
     BeginTimedState(NetworkState::Waiting, serverSettings.connectionTimeout);
     fewPlayersLogged = false;
-    mostPlayers = players.size();
+    mostPlayers = lockstep.GetPlayerCount();
     belowMostSince = -1.0;
     waitingSince = Now();
 }
@@ -449,21 +416,19 @@ RemotePlayerSlot* ServerNetwork::RemoteSlot(uint32_t player)
 void ServerNetwork::AddPlayers(int client, uint32_t requested, const AddPlayerMessage::Player* entries)
 {
     const uint32_t count = requested <= AddPlayerMessage::MaxPlayers ? requested : 0;
-    ClientSlot& slot = clients[static_cast<size_t>(client)];
-    const bool fits = state == NetworkState::Waiting && slot.playerCount == 0 && !slot.heldRequest &&
-                      players.size() + count <= serverSettings.maximumPlayers;
-    slot.joinLogged = MayLog(client, fits && count > 0);
-    if (slot.joinLogged)
+    const bool fits = state == NetworkState::Waiting && admission.AwaitsPlayers(client) &&
+                      !admission.GetClient(client).heldRequest &&
+                      lockstep.GetPlayerCount() + count <= serverSettings.maximumPlayers;
+    if (admission.LogJoin(client, fits && count > 0, Now()))
         Log::Write(ServerLines::Adding(count, client));
     if (!fits)
     {
         admission.Dismiss(client);
         return;
     }
-    slot.playerCount = static_cast<int32_t>(count);
     // Players are here again: the next last one to leave stops the server as the rule says.
     stopOwed = stopOwed && count == 0;
-    for (const InputBuffer& buffer : players)
+    for (const InputBuffer& buffer : lockstep.GetPlayers())
         SendPlayerAdded(client, buffer);
     GameConfiguration& configuration = context.configuration;
     for (uint32_t i = 0; i < count; ++i)
@@ -480,12 +445,7 @@ void ServerNetwork::AddPlayers(int client, uint32_t requested, const AddPlayerMe
         uint8_t id = 0;
         while (id < Slot::NoId && taken(id))
             ++id;
-        InputBuffer& buffer = players.emplace_back();
-        buffer.player = id;
-        buffer.client = client;
-        buffer.localSlot = entry.localSlot;
-        for (PlayerInput& input : buffer.inputs)
-            input = PlayerInput();
+        const InputBuffer& buffer = lockstep.AddPlayer(id, client, entry.localSlot);
         RemotePlayerSlot& remote = configuration.remotePlayers.emplace_back();
         remote.id = id;
         remote.clientId = static_cast<uint32_t>(client);
@@ -499,15 +459,15 @@ void ServerNetwork::AddPlayers(int client, uint32_t requested, const AddPlayerMe
         }
         else if (MayLog(client))
             Log::Write(ServerLines::PartPastLists(client, id, true));
-        for (size_t to = 0; to < clients.size(); ++to)
-            if (clients[to].HasPlayers())
+        for (size_t to = 0; to < admission.GetSlotCount(); ++to)
+            if (admission.HasPlayers(static_cast<int>(to)))
                 SendPlayerAdded(static_cast<int>(to), buffer);
     }
     // Newcomers give others time to join; players who leave and join again, or come and go, only
     // bring back a count already counted down from.
-    if (players.size() > mostPlayers)
+    if (lockstep.GetPlayerCount() > mostPlayers)
     {
-        mostPlayers = players.size();
+        mostPlayers = lockstep.GetPlayerCount();
         timer = 0.0f;
     }
 }
@@ -515,13 +475,13 @@ void ServerNetwork::AddPlayers(int client, uint32_t requested, const AddPlayerMe
 void ServerNetwork::RemoveClient(const ConnectionNotice& departure)
 {
     const int client = departure.client;
-    const ClientSlot& slot = clients[static_cast<size_t>(client)];
-    const bool hadPlayers = slot.playerCount > 0;
-    const bool heldPlayers = slot.HoldsPlayers();
+    const ClientSlot& slot = admission.GetClient(client);
+    const bool hadPlayers = admission.HasPlayers(client);
+    const bool heldPlayers = admission.HoldsPlayers(client);
     // A connection without players that leaves before it is sent away comes back as one sent away does:
     // otherwise strangers who leave just before their time is up would hold the seats for good. One whose
     // players waited for the next match dodged no time limit: it leaves as a player does.
-    if (!slot.HoldsPlayers() && !slot.dismissed)
+    if (!heldPlayers && !slot.dismissed)
     {
         const double wait = admission.GetSeatLine().CoolDown(slot.address, Now());
         if (MayLog(client))
@@ -531,9 +491,13 @@ void ServerNetwork::RemoveClient(const ConnectionNotice& departure)
         Log::Write(ServerLines::Disconnected(client, {slot.dismissed ? Net::ClientEnd::Closed : departure.end,
                                                       departure.timeout,
                                                       slot.dismissed ? 0 : server->GetLastSendError(), stalled}));
-    clients[static_cast<size_t>(client)] = ClientSlot();
-    for (auto it = players.begin(); it != players.end();)
-        it = it->client == client ? (RemovePlayer(it), players.begin()) : std::next(it);
+    admission.Clear(client);
+    std::vector<uint8_t> gone;
+    for (const InputBuffer& buffer : lockstep.GetPlayers())
+        if (buffer.client == client)
+            gone.push_back(buffer.player);
+    for (const uint8_t player : gone)
+        RemovePlayer(player);
     // Outside a match nothing refers to the slots of players who left: they go, or players who come and
     // go would grow the configuration for as long as no match ends.
     if (IsBetweenMatches())
@@ -541,8 +505,8 @@ void ServerNetwork::RemoveClient(const ConnectionNotice& departure)
     // Once the players are too few for a vote, the countdown is owed to whoever comes next: a stranger
     // whose players came and went would otherwise have spent it. While enough stay, players who come
     // and go only bring back a count already counted down from.
-    if (players.size() < serverSettings.minimumPlayers)
-        mostPlayers = std::min(mostPlayers, players.size());
+    if (lockstep.GetPlayerCount() < serverSettings.minimumPlayers)
+        mostPlayers = std::min(mostPlayers, lockstep.GetPlayerCount());
     // A client that never added a player (a refused or probing connection) leaves the server running,
     // and so does the last player's before a match has ended: a stranger who joins and leaves before
     // the honest players have played would otherwise stop it. So does one while another connection waits
@@ -552,12 +516,14 @@ void ServerNetwork::RemoveClient(const ConnectionNotice& departure)
     if (stalled)
     {
         stopOwed = false;
-        if (heldPlayers && players.empty())
+        if (heldPlayers && lockstep.GetPlayerCount() == 0)
             ReturnToWaiting(false);
         return;
     }
-    const size_t waiting = WaitingConnections();
-    if ((heldPlayers || stopOwed) && players.empty())
+    // While a connection holds players or waits to add them, the last player's leaving does not stop the
+    // server.
+    const size_t waiting = admission.WaitingConnections();
+    if ((heldPlayers || stopOwed) && lockstep.GetPlayerCount() == 0)
     {
         if (endedMatches > 0 && waiting == 0)
         {
@@ -573,11 +539,11 @@ void ServerNetwork::RemoveClient(const ConnectionNotice& departure)
     }
 }
 
-void ServerNetwork::RemovePlayer(std::vector<InputBuffer>::iterator buffer)
+void ServerNetwork::RemovePlayer(uint8_t id)
 {
-    const uint8_t id = buffer->player;
-    players.erase(buffer);
+    // Told before the player goes from the lockstep: a client whose last player goes hears of it too.
     Broadcast<PlayerRemovedMessage>(true, [&](PlayerRemovedMessage& message) { message.player = id; });
+    lockstep.RemovePlayer(id);
     if (RemotePlayerSlot* slot = RemoteSlot(id))
     {
         if (slot->player && context.world)
@@ -596,13 +562,13 @@ void ServerNetwork::TallyVotes()
             context.configuration = *chosen;
 
     const uint32_t teams = std::max(context.configuration.teamCount, 1u);
-    const auto perTeam = static_cast<uint32_t>(std::ceil(static_cast<float>(players.size()) / float(teams)));
+    const auto perTeam = static_cast<uint32_t>(std::ceil(static_cast<float>(lockstep.GetPlayerCount()) / float(teams)));
     uint32_t team = 0;
     uint32_t inTeam = 0;
-    for (const ClientSlot& client : clients)
-        for (const InputBuffer& buffer : players)
+    for (size_t client = 0; client < admission.GetSlotCount(); ++client)
+        for (const InputBuffer& buffer : lockstep.GetPlayers())
         {
-            if (client.client < 0 || buffer.client != client.client)
+            if (!admission.IsSeated(static_cast<int>(client)) || buffer.client != static_cast<int32_t>(client))
                 continue;
             Slot* slot = RemoteSlot(buffer.player);
             if (!slot)
@@ -631,7 +597,7 @@ void ServerNetwork::StepFrames()
     while (state == NetworkState::Playing && lockstep.IsDue(time))
     {
         const uint32_t index = lockstep.TakeFrame(time);
-        for (const InputBuffer& buffer : players)
+        for (const InputBuffer& buffer : lockstep.GetPlayers())
             if (Slot* slot = RemoteSlot(buffer.player); slot && slot->player)
                 slot->player->input = buffer.inputs[index];
         const float dt = static_cast<float>(Lumvek::PreciseTickSeconds);
@@ -670,7 +636,7 @@ void ServerNetwork::BeginPreparing()
         {
             message.duration = settings.prepareDuration;
             message.count = 0;
-            for (const InputBuffer& buffer : players)
+            for (const InputBuffer& buffer : lockstep.GetPlayers())
             {
                 if (message.count == SetLoadoutsMessage::MaxEntries)
                     break;

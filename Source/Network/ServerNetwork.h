@@ -35,7 +35,7 @@ enum class GameTypeEventClass : uint32_t;
 // input), and ends each match with an intermission before the next vote. Owned by the game system;
 // everything, the library server included, runs on the application thread. Its admission, vote and
 // lockstep are units of their own that it feeds; what it tells its clients is in ServerBroadcasts.cpp
-// and what it does with their messages in ServerMessages.cpp.
+// and what it does with their messages in ServerReceive.cpp.
 class ServerNetwork final : public Network
 {
 public:
@@ -86,7 +86,7 @@ public:
     // The server stopped by itself because its last player left after a match: what it was run for is done.
     bool LastPlayerLeft() const override { return lastPlayerLeft; }
     Net::Address GetAddress() const { return server->GetAddress(); }
-    const std::vector<InputBuffer>& GetPlayers() const { return players; }
+    const std::vector<InputBuffer>& GetPlayers() const { return lockstep.GetPlayers(); }
     uint32_t GetFrame() const { return lockstep.GetFrame(); }
     // Frames stepped, over every match, while some player's input for them had not come.
     uint64_t GetIncompleteFrames() const { return lockstep.GetIncompleteFrames(); }
@@ -122,9 +122,6 @@ private:
     // After an update that came the clients' time-out or more after the last, those clients have timed out
     // at their end: ends their connections, with a line. True when it ended any.
     bool EndStalledConnections(int64_t delta);
-    // Connections that hold players, or wait to add them (held for the next match, or newcomers whose
-    // request is on its way): while one does, the last player's leaving does not stop the server.
-    size_t WaitingConnections() const;
     // In Waiting makes the requests held since the match; in any state disconnects the connections
     // that asked for no player within the connection timeout of their arrival or of the last Waiting's
     // start.
@@ -132,12 +129,12 @@ private:
     // During play, removes the players whose client sent no input that changes the game for
     // InactivityTimeout seconds; a client left without players is sent away.
     void RemoveIdlePlayers(int64_t delta);
-    void RemovePlayer(std::vector<InputBuffer>::iterator buffer);
+    // Tells the clients with players, the one's own included, that the player left, and takes it out of the
+    // lockstep and the world.
+    void RemovePlayer(uint8_t player);
     // Brings the vote's high count down to the players present once they stayed below it for longer
     // than the connection timeout.
     void LowerMostPlayers();
-    // As a vote begins: its clients' players stayed, and a joining whose line was left out is told now.
-    void MarkStayedClients();
     // The last player left before any match ended, or while other connections wait to add players: the
     // server goes back to waiting for players, leaving the match it was starting, if any.
     void ReturnToWaiting(bool announce = true);
@@ -180,9 +177,8 @@ private:
     uint32_t nextStateFrame = 0;
     double preparedTime = 0.0;
     double nextStateTime = 0.0;
+    // Holds the one record of each remote player: the admission and the configuration's slots go by it.
     Lockstep lockstep;
-    // The lockstep's players, which the role adds and removes.
-    std::vector<InputBuffer>& players = lockstep.players;
     std::array<uint32_t, 3> votingOptions{};
     uint32_t chosenOption = 0;
     uint64_t optionSeed;
@@ -217,9 +213,24 @@ private:
     std::vector<ConnectionNotice> notices;
     Net::DefaultAllocator allocator;
     std::unique_ptr<Net::Server> server;
+    // What the admission knows of the library's slots: the library's connections and the lockstep's players.
+    class SlotConnections final : public Admission::Connections
+    {
+    public:
+        SlotConnections(Net::Server& server, const Lockstep& lockstep) : server(server), lockstep(lockstep) {}
+        int GetMaxClients() const override { return server.GetMaxClients(); }
+        bool IsConnected(int client) const override { return server.IsClientConnected(client); }
+        Net::Address GetAddress(int client) const override { return server.GetClientAddress(client); }
+        size_t CountPlayers(int client) const override { return lockstep.CountPlayers(client); }
+        void Disconnect(int client) override { server.DisconnectClient(client); }
+
+    private:
+        Net::Server& server;
+        const Lockstep& lockstep;
+    };
+    SlotConnections connections;
     // The slots of the library's clients and who may take them.
     Admission admission;
-    std::vector<ClientSlot>& clients = admission.clients;
     // Over every match of the role: frames stepped and the time spent playing them.
     uint64_t playedFrames = 0;
     int64_t playedTime = 0;
@@ -260,7 +271,7 @@ template <class Message, class Fill> inline void ServerNetwork::SendTo(int clien
 
 template <class Message, class Fill> inline void ServerNetwork::Broadcast(bool reliable, const Fill& fill)
 {
-    for (size_t i = 0; i < clients.size(); ++i)
-        if (clients[i].HasPlayers())
+    for (size_t i = 0; i < admission.GetSlotCount(); ++i)
+        if (admission.HasPlayers(static_cast<int>(i)))
             SendTo<Message>(static_cast<int>(i), reliable, fill);
 }

@@ -36,7 +36,7 @@ public:
 
     template <class Stream> bool Serialize(Stream& stream)
     {
-        return Wire::Ranged(stream, client, 0, 15) && Wire::Ranged(stream, player, 0, 15) &&
+        return Wire::Ranged(stream, client, 0, 15) && Wire::Ranged(stream, player, 0, HighestPlayerIndex) &&
                Wire::Ranged(stream, localSlot, 0, 3);
     }
 
@@ -52,7 +52,10 @@ class PlayerRemovedMessage final : public GameMessage<PlayerRemovedMessage, Game
 public:
     using GameMessage::GameMessage;
 
-    template <class Stream> bool Serialize(Stream& stream) { return Wire::Ranged(stream, player, 0, 15); }
+    template <class Stream> bool Serialize(Stream& stream)
+    {
+        return Wire::Ranged(stream, player, 0, HighestPlayerIndex);
+    }
 
     uint8_t player = 0;
 };
@@ -140,8 +143,8 @@ public:
 class SetLoadoutsMessage final : public GameMessage<SetLoadoutsMessage, GameMessageType::SetLoadouts>
 {
 public:
-    // The count travels in 4 bits, so one of the sixteen slots never does.
-    static constexpr uint32_t MaxEntries = 15;
+    // The count travels in 4 bits, so one of the world's sixteen players never does.
+    static constexpr uint32_t MaxEntries = World::PlayerCount - 1;
 
     struct Entry
     {
@@ -161,8 +164,8 @@ public:
         for (uint32_t i = 0; i < count; ++i)
         {
             Entry& entry = entries[i];
-            if (!Wire::Ranged(stream, entry.player, 0, 15) || !Wire::Ranged(stream, entry.team, 0, 15) ||
-                !entry.parts.Serialize(stream, GetLimits()))
+            if (!Wire::Ranged(stream, entry.player, 0, HighestPlayerIndex) ||
+                !Wire::Ranged(stream, entry.team, 0, 15) || !entry.parts.Serialize(stream, GetLimits()))
                 return false;
         }
         return true;
@@ -171,7 +174,7 @@ public:
     // Seconds of preparing.
     float duration = 0.0f;
     uint32_t count = 0;
-    std::array<Entry, 16> entries{};
+    std::array<Entry, World::PlayerCount> entries{};
 };
 
 // Server to client: play begins.
@@ -238,7 +241,7 @@ public:
 
     template <class Stream> bool Serialize(Stream& stream)
     {
-        return Wire::Ranged(stream, player, 0, 15) && parts.Serialize(stream, GetLimits());
+        return Wire::Ranged(stream, player, 0, HighestPlayerIndex) && parts.Serialize(stream, GetLimits());
     }
 
     uint8_t player = 0;
@@ -253,7 +256,7 @@ public:
 
     template <class Stream> bool Serialize(Stream& stream)
     {
-        return Wire::Ranged(stream, player, 0, 15) && Wire::Ranged(stream, choice, 0, 2);
+        return Wire::Ranged(stream, player, 0, HighestPlayerIndex) && Wire::Ranged(stream, choice, 0, 2);
     }
 
     uint32_t player = 0;

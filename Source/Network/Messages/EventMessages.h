@@ -18,8 +18,8 @@ public:
 
     template <class Stream> bool Serialize(Stream& stream)
     {
-        return Wire::Ranged(stream, player, 0, 15) && Wire::Raw(stream, position.x) && Wire::Raw(stream, position.y) &&
-               Wire::Flag(stream, facesLeft);
+        return Wire::Ranged(stream, player, 0, HighestPlayerIndex) && Wire::Raw(stream, position.x) &&
+               Wire::Raw(stream, position.y) && Wire::Flag(stream, facesLeft);
     }
 
     uint8_t player = 0;
@@ -35,7 +35,8 @@ public:
 
     template <class Stream> bool Serialize(Stream& stream)
     {
-        return Wire::Ranged(stream, player, 0, 15) && Wire::Raw(stream, debrisAngle) && Wire::Raw(stream, debrisSpeed);
+        return Wire::Ranged(stream, player, 0, HighestPlayerIndex) && Wire::Raw(stream, debrisAngle) &&
+               Wire::Raw(stream, debrisSpeed);
     }
 
     uint8_t player = 0;
@@ -121,7 +122,7 @@ public:
         // A feed line is for everybody, so it names no one.
         if (eventClass == FeedClass)
             return true;
-        return Wire::Ranged(stream, player, 0, 16) && Wire::Ranged(stream, team, 0, 5);
+        return Wire::Ranged(stream, player, 0, World::PlayerCount) && Wire::Ranged(stream, team, 0, 5);
     }
 
     uint32_t eventClass = 0;
@@ -129,7 +130,7 @@ public:
     uint32_t a = 0;
     uint32_t b = 0;
     uint32_t c = 0;
-    // Who sees it: a player index or 16 for every player, a team or 4 for every team.
+    // Who sees it: a player index or World::PlayerCount for every player, a team or 4 for every team.
     uint8_t player = 0;
     uint8_t team = 0;
 };
@@ -141,8 +142,8 @@ public:
 class ScoreMessage final : public GameMessage<ScoreMessage, GameMessageType::Score>
 {
 public:
-    // A world has sixteen players, and no game more teams than players.
-    static constexpr uint32_t Capacity = 16;
+    // No game has more teams than the world has players.
+    static constexpr uint32_t Capacity = World::PlayerCount;
 
     struct Entry
     {
@@ -159,8 +160,9 @@ public:
     {
         const MessageLimits& limits = GetLimits();
         const uint32_t teamEntries = limits.GetTeamScoreCount();
-        return SerializeList(stream, teams, teamCount, teamEntries, limits.TeamScoresByPlayer() ? 15 : teamEntries) &&
-               SerializeList(stream, players, playerCount, limits.GetPlayerScoreCount(), 15);
+        return SerializeList(stream, teams, teamCount, teamEntries,
+                             limits.TeamScoresByPlayer() ? HighestPlayerIndex : teamEntries) &&
+               SerializeList(stream, players, playerCount, limits.GetPlayerScoreCount(), HighestPlayerIndex);
     }
 
     // The lists as the sender fills them, highest score first. Exactly as many entries as the limits

@@ -3,6 +3,7 @@
 #include "Net/Message.h"
 #include "Net/Stream.h"
 #include "Source/Network/Messages/MessageLimits.h"
+#include "Source/World/World.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -35,6 +36,9 @@ enum class GameMessageType : uint32_t
     Count
 };
 inline constexpr int GameMessageTypeCount = static_cast<int>(GameMessageType::Count);
+
+// The highest player index the messages carry: one for each of the world's players.
+inline constexpr uint32_t HighestPlayerIndex = World::PlayerCount - 1u;
 
 // The connection's two channels, by their index in the library's channel list.
 enum class GameChannel : int

@@ -29,7 +29,7 @@ template <class Stream> bool SerializeTransform(Stream& stream, HeldTransform& t
 // platforms.
 template <class Stream, class Record> bool SerializeBody(Stream& stream, Record& record)
 {
-    if (!Wire::Ranged(stream, record.player, 0, 15) || !SerializeVector(stream, record.position) ||
+    if (!Wire::Ranged(stream, record.player, 0, HighestPlayerIndex) || !SerializeVector(stream, record.position) ||
         !SerializeVector(stream, record.velocity) || !Wire::Raw(stream, record.jumpTime) ||
         !Wire::Flag(stream, record.onPlatform))
         return false;
@@ -157,7 +157,7 @@ template <class Stream> bool SerializeProjectile(Stream& stream, ProjectileState
         return false;
     if (record.hasOwner)
     {
-        if (!Wire::Ranged(stream, record.owner, 0, 15))
+        if (!Wire::Ranged(stream, record.owner, 0, HighestPlayerIndex))
             return false;
     }
     else if constexpr (Stream::IsReading)

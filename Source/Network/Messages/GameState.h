@@ -2,7 +2,9 @@
 
 #include "Engine/Foundation/Math.h"
 #include "Source/Data/Attributes.h"
+#include "Source/Network/Messages/ControlMessages.h"
 #include "Source/Network/Messages/MessageLimits.h"
+#include "Source/World/World.h"
 
 #include <array>
 #include <cstdint>
@@ -176,8 +178,8 @@ struct ProjectileState
 // entries of each list mean anything.
 struct GameState
 {
-    static constexpr uint32_t MaxOwnPlayers = 4;
-    static constexpr uint32_t MaxPlayers = 16;
+    static constexpr uint32_t MaxOwnPlayers = AddPlayerMessage::MaxPlayers;
+    static constexpr uint32_t MaxPlayers = World::PlayerCount;
     static constexpr uint32_t MaxPickups = 50;
     static constexpr uint32_t MaxPlatforms = 8;
     static constexpr uint32_t MaxProjectiles = 8;

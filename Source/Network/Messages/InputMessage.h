@@ -15,8 +15,8 @@ public:
     // The axes travel Move, AimX, AimY, then the sixteen buttons as one bit each in the record's order.
     template <class Stream> bool Serialize(Stream& stream)
     {
-        if (!Wire::Raw(stream, frame) || !Wire::Ranged(stream, player, 0, 15) || !Wire::Axis(stream, input.move) ||
-            !Wire::Axis(stream, input.aimX) || !Wire::Axis(stream, input.aimY))
+        if (!Wire::Raw(stream, frame) || !Wire::Ranged(stream, player, 0, HighestPlayerIndex) ||
+            !Wire::Axis(stream, input.move) || !Wire::Axis(stream, input.aimX) || !Wire::Axis(stream, input.aimY))
             return false;
         for (uint8_t& button : input.buttons)
             if (!Wire::Flag(stream, button))

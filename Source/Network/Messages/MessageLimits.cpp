@@ -3,13 +3,14 @@
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/GameConfiguration.h"
 #include "Source/GameTypes/GameType.h"
+#include "Source/World/World.h"
 
 #include <algorithm>
 
 namespace
 {
-// A world has sixteen player records: no score list is longer.
-constexpr uint32_t MaxScoreEntries = 16;
+// No score list is longer than the world's player records.
+constexpr uint32_t MaxScoreEntries = World::PlayerCount;
 } // namespace
 
 MessageLimits MessageLimits::FromRegistry(const DataRegistry& registry)

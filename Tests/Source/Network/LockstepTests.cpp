@@ -28,7 +28,7 @@ TEST(LockstepTest, ALateInputRepeatsThePlayersLastAndLongStretchesAreLoggedAsACo
     {
         Lumvek::Testing::LogCapture log;
         Lockstep lockstep;
-        Lockstep::InputBuffer& buffer = lockstep.players.emplace_back();
+        Lockstep::InputBuffer& buffer = lockstep.AddPlayer(0, 0, 0);
         lockstep.Start(1.0);
         for (uint32_t frame = 0; frame < came.size(); ++frame)
             if (PlayerInput input; came[frame] != '.')
@@ -63,7 +63,7 @@ TEST(LockstepTest, TimingQuantilesCountEachInputInItsTenthOfAFrame)
 
     // Only the first copy counts, in play, against the frame due's deadline and a tick for each frame beyond.
     Lockstep lockstep;
-    Lockstep::InputBuffer& buffer = lockstep.players.emplace_back();
+    Lockstep::InputBuffer& buffer = lockstep.AddPlayer(0, 0, 0);
     lockstep.Start(1.0);
     for (const uint32_t frame : {0u, 1u, 1u, Lockstep::InputFrames})
         lockstep.Receive(buffer, frame, PlayerInput(), frame > 0, 1.0 - 2 * PreciseTickSeconds);

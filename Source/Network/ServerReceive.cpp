@@ -15,9 +15,8 @@ using namespace Lumvek;
 
 Slot* ServerNetwork::OwnPlayer(int client, uint32_t player, GameMessageType type, const char* what)
 {
-    for (const InputBuffer& buffer : players)
-        if (buffer.player == player && buffer.client == client)
-            return RemoteSlot(player);
+    if (player <= UINT8_MAX && lockstep.FindPlayer(static_cast<uint8_t>(player), client))
+        return RemoteSlot(player);
     if (Refuse(client, type))
         Log::Write(ServerLines::NotItsPlayer(client, what, player));
     return nullptr;
@@ -37,15 +36,12 @@ void ServerNetwork::HandleMessage(int client, Net::Message& message)
     case GameMessageType::AddPlayer:
     {
         const auto& request = static_cast<const AddPlayerMessage&>(message);
-        ClientSlot& slot = clients[static_cast<size_t>(client)];
         // A client that joins during a match waits for the next one, as its first request does.
-        if (state != NetworkState::Waiting && slot.playerCount == 0 && !slot.heldRequest)
+        if (state != NetworkState::Waiting && admission.AwaitsPlayers(client) &&
+            !admission.GetClient(client).heldRequest)
         {
-            slot.heldRequest = true;
-            slot.heldCount = request.count;
-            slot.heldPlayers = request.players;
             // Otherwise the host reads that the client connected, then nothing for a whole match.
-            if (slot.HoldsPlayers() && MayLog(client, true))
+            if (admission.Hold(client, {static_cast<uint8_t>(request.count), request.players}) && MayLog(client, true))
                 Log::Write(ServerLines::HoldsForNextMatch(client, request.count, state));
             break;
         }
@@ -80,10 +76,9 @@ void ServerNetwork::HandleMessage(int client, Net::Message& message)
     case GameMessageType::Input:
     {
         const auto& input = static_cast<const InputMessage&>(message);
-        const auto own = std::find_if(players.begin(), players.end(),
-                                      [&](const InputBuffer& buffer)
-                                      { return buffer.player == input.player && buffer.client == client; });
-        if (own == players.end())
+        InputBuffer* own =
+            input.player <= UINT8_MAX ? lockstep.FindPlayer(static_cast<uint8_t>(input.player), client) : nullptr;
+        if (!own)
         {
             if (Refuse(client, GameMessageType::Input))
                 Log::Write(ServerLines::NotItsPlayer(client, "input", input.player));
@@ -96,7 +91,7 @@ void ServerNetwork::HandleMessage(int client, Net::Message& message)
     {
         // Only a client the vote was sent to has a say: a stranger would leave without its cool-down.
         const auto& missing = static_cast<const MissingConfigurationMessage&>(message);
-        if (!clients[static_cast<size_t>(client)].HasPlayers())
+        if (!admission.HasPlayers(client))
         {
             if (Refuse(client, GameMessageType::MissingConfiguration))
                 Log::Write(ServerLines::LacksConfigurationWithoutPlayers(client));
