@@ -10,6 +10,31 @@
 
 using namespace Lumvek;
 
+namespace
+{
+
+// The front end starts the countdown; the game system loads and begins each match. The front end may
+// take back the countdown, and the game system leaves a match in whatever state it is in, both back
+// to the wait; the role stops from anywhere.
+constexpr StateChanges LocalChanges()
+{
+    using enum NetworkState;
+    StateChanges changes;
+    changes.Allow({Waiting}, Voting)
+        .Allow({Voting}, Configured)
+        .Allow({Configured}, Loaded)
+        .Allow({Loaded}, Preparing)
+        .Allow({Preparing}, Prepared)
+        .Allow({Prepared}, Playing)
+        .Allow({Playing}, Ended)
+        .Allow({Ended}, Leaving)
+        .AllowFromAny(Waiting)
+        .AllowFromAny(Stopped);
+    return changes;
+}
+
+} // namespace
+
 JournalInput ToJournalInput(const PlayerInput& input)
 {
     static_assert(PlayerActionCount == JournalInput::ButtonCount, "the journal keeps one bit per action");
@@ -19,9 +44,8 @@ JournalInput ToJournalInput(const PlayerInput& input)
 LocalNetwork::LocalNetwork(GameContext& context, const NetworkSettings& settings, const FileManager& files,
                            ControllerDevice* controller, KeyboardDevice* keyboard, MouseDevice* mouse,
                            WindowSize window)
-    : Network(settings), context(context), files(files), devices(controller, keyboard, mouse, window)
+    : Network(settings, LocalChanges()), context(context), files(files), devices(controller, keyboard, mouse, window)
 {
-    state = NetworkState::Waiting;
 }
 
 void LocalNetwork::BeginVoting()
@@ -46,15 +70,15 @@ void LocalNetwork::Update(int64_t elapsed)
     {
     case NetworkState::Voting:
         if (AdvanceTimer(elapsed))
-            state = NetworkState::Configured;
+            Enter(NetworkState::Configured);
         break;
     case NetworkState::Preparing:
         if (AdvanceTimer(elapsed))
-            state = NetworkState::Prepared;
+            Enter(NetworkState::Prepared);
         break;
     case NetworkState::Ended:
         if (AdvanceTimer(elapsed))
-            state = NetworkState::Leaving;
+            Enter(NetworkState::Leaving);
         break;
     default:
         break;
@@ -64,7 +88,7 @@ void LocalNetwork::Update(int64_t elapsed)
 void LocalNetwork::BeginLoading()
 {
     journal.Begin(context.configuration);
-    state = NetworkState::Loaded;
+    Enter(NetworkState::Loaded);
 }
 
 void LocalNetwork::BeginPreparing()
@@ -74,7 +98,7 @@ void LocalNetwork::BeginPreparing()
 
 void LocalNetwork::BeginStarting()
 {
-    state = NetworkState::Playing;
+    Enter(NetworkState::Playing);
 }
 
 void LocalNetwork::Step(float dt)
@@ -103,10 +127,10 @@ void LocalNetwork::SaveJournal()
 
 void LocalNetwork::BeginEnding()
 {
-    state = NetworkState::Waiting;
+    Enter(NetworkState::Waiting);
 }
 
 void LocalNetwork::Stop()
 {
-    state = NetworkState::Stopped;
+    Enter(NetworkState::Stopped);
 }

@@ -52,11 +52,34 @@ Net::ClientServerConfig AdmittingConfig(Net::ClientServerConfig config)
 // The stop line names the connections without players one host holds at once.
 constexpr int PlayerlessPerHost = SeatLine::PlayerlessPerHost;
 
+// The timers lead from the wait through the vote and the match to the intermission and back; the game
+// system loads and begins each match, and leaves one in whatever state it is in for the intermission;
+// once every player left, the vote returns to the wait and a match in any state to Leaving. The server
+// stops from anywhere.
+constexpr StateChanges ServerChanges()
+{
+    using enum NetworkState;
+    StateChanges changes;
+    changes.Allow({Waiting, Voting, Ending}, Waiting)
+        .Allow({Waiting}, Voting)
+        .Allow({Voting}, Configured)
+        .Allow({Configured}, Loading)
+        .Allow({Loading}, Loaded)
+        .Allow({Loaded}, Preparing)
+        .Allow({Preparing}, Prepared)
+        .Allow({Prepared}, Playing)
+        .Allow({Playing}, Ended)
+        .Allow({Configured, Loading, Loaded, Preparing, Prepared, Playing, Ended}, Leaving)
+        .AllowFromAny(Ending)
+        .AllowFromAny(Stopped);
+    return changes;
+}
+
 } // namespace
 
 ServerNetwork::ServerNetwork(GameContext& context, const ServerSettings& settings, uint64_t seed,
                              Net::Transport* transport)
-    : Network(settings), context(context), serverSettings(settings), optionSeed(seed), limits(LimitsOf(context)),
+    : Network(settings, ServerChanges()), context(context), serverSettings(settings), optionSeed(seed), limits(LimitsOf(context)),
       adapter(limits),
       server(transport ? std::make_unique<Net::Server>(allocator, GameServerKey, *transport, AdmittingConfig(config),
                                                        adapter, 0.0)
@@ -203,18 +226,18 @@ void ServerNetwork::Update(int64_t delta)
         {
             Log::Write(ServerLines::Entered(NetworkState::Configured));
             TallyVotes();
-            state = NetworkState::Configured;
+            Enter(NetworkState::Configured);
         }
         break;
     case NetworkState::Loading:
         if (AdvanceTimer(delta))
-            state = NetworkState::Loaded;
+            Enter(NetworkState::Loaded);
         break;
     case NetworkState::Preparing:
         if (AdvanceTimer(delta))
         {
             preparedTime = time;
-            state = NetworkState::Prepared;
+            Enter(NetworkState::Prepared);
         }
         break;
     case NetworkState::Playing:
@@ -238,7 +261,7 @@ void ServerNetwork::Update(int64_t delta)
         if (AdvanceTimer(delta))
         {
             Log::Write(ServerLines::Entered(NetworkState::Leaving));
-            state = NetworkState::Leaving;
+            Enter(NetworkState::Leaving);
         }
         break;
     case NetworkState::Ending:
@@ -415,7 +438,8 @@ void ServerNetwork::BeginWaiting()
 
 void ServerNetwork::ReturnToWaiting(bool announce)
 {
-    if (announce && state >= NetworkState::Voting && state <= NetworkState::Playing)
+    if (announce && (state == NetworkState::Voting || IsLoading(state) || state == NetworkState::Loaded ||
+                     (IsInPlay(state) && state != NetworkState::Ended)))
         Log::Write(ServerLines::EveryPlayerLeft(state, server->GetLastSendError()));
     switch (state)
     {
@@ -429,7 +453,7 @@ void ServerNetwork::ReturnToWaiting(bool announce)
     case NetworkState::Prepared:
     case NetworkState::Playing:
         // The game system leaves the match, and the intermission leads back to Waiting.
-        state = NetworkState::Leaving;
+        Enter(NetworkState::Leaving);
         break;
     default:
         // Waiting, and the states on the way back to it.
@@ -490,7 +514,7 @@ void ServerNetwork::AddPlayers(int client, uint32_t requested, const AddPlayerMe
         remote.id = id;
         remote.clientId = static_cast<uint32_t>(client);
         // A part past its list keeps the configuration's choice for the slot.
-        if (IsValidLoadout(entry.parts))
+        if (IsValidLoadout(entry.parts, limits))
         {
             remote.loadout.head = entry.parts.head;
             remote.loadout.core = entry.parts.core;
@@ -687,7 +711,7 @@ void ServerNetwork::BeginPreparing()
 void ServerNetwork::BeginStarting()
 {
     Log::Write(ServerLines::Entered(NetworkState::Playing));
-    state = NetworkState::Playing;
+    Enter(NetworkState::Playing);
     Broadcast<StartGameMessage>(true, [](StartGameMessage&) {});
     // The clients count their frames from this message, and the first deadline from when the countdown
     // ended: it leaves now rather than with the next update's packet.
@@ -778,7 +802,7 @@ void ServerNetwork::Stop()
         countsLogged = true;
     }
     Log::Write(ServerLines::Entered(NetworkState::Stopped));
-    state = NetworkState::Stopped;
+    Enter(NetworkState::Stopped);
     server->DisconnectAllClients();
     server->Stop();
 }

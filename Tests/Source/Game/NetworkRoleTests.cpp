@@ -166,6 +166,36 @@ TEST(NetworkRoles, TheLocalRoleRunsTheStatesOfAMatchWithoutLoading)
                                                  NetworkState::Waiting, NetworkState::Stopped}));
 }
 
+// A call made in a state the role never leaves that way stops where it was made, naming both states.
+TEST(NetworkRolesDeathTest, TheLocalRoleRefusesAChangeItNeverMakes)
+{
+#ifdef NDEBUG
+    GTEST_SKIP() << "a release build checks no invariants";
+#endif
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    struct Case
+    {
+        const char* name;
+        void (*call)(LocalNetwork&);
+        const char* says;
+    };
+    const Case cases[] = {
+        {"started before loading", [](LocalNetwork& role) { role.BeginStarting(); }, "from state 0 to state 7"},
+        {"loaded during the vote", [](LocalNetwork& role) { role.BeginVoting(), role.BeginLoading(); },
+         "from state 1 to state 4"},
+        {"ended during the vote", [](LocalNetwork& role) { role.BeginVoting(), role.SaveJournal(); },
+         "from state 1 to state 8"},
+        {"voting once stopped", [](LocalNetwork& role) { role.Stop(), role.BeginVoting(); },
+         "a stopped role was asked to enter state 1"},
+    };
+    for (const Case& test : cases)
+    {
+        LocalRole local;
+        LocalNetwork& role = local.Make();
+        EXPECT_DEATH(test.call(role), test.says) << test.name;
+    }
+}
+
 TEST(NetworkRoles, TheLocalRoleRecordsTicksWhilePlayingAndAfterTheEndOnly)
 {
     LocalRole local;
