@@ -50,8 +50,8 @@ float Seconds(float fromServer)
 
 // What the server says moves the client on whatever state it is in: the vote, the chosen match, the
 // loadouts, the start and the end come as they come. The game system loads and begins each match, and
-// leaves one in whatever state it is in for the intermission, whose timer leads back to the wait. The client stops from anywhere, again when
-// stopped.
+// leaves one in whatever state it is in for the intermission, whose timer leads back to the wait. The client stops from
+// anywhere, again when stopped.
 constexpr StateChanges ClientChanges()
 {
     using enum NetworkState;
@@ -76,8 +76,8 @@ constexpr StateChanges ClientChanges()
 
 ClientNetwork::ClientNetwork(GameContext& context, const ClientSettings& settings, uint64_t clientId,
                              Net::Transport* transport)
-    : Network(settings, ClientChanges()), context(context), clientSettings(settings), clientId(clientId), limits(LimitsOf(context)),
-      adapter(limits),
+    : Network(settings, ClientChanges()), context(context), clientSettings(settings), clientId(clientId),
+      limits(LimitsOf(context)), adapter(limits),
       client(transport ? std::make_unique<Net::Client>(allocator, *transport, config, adapter, 0.0)
                        : std::make_unique<Net::Client>(
                              allocator,
@@ -565,8 +565,8 @@ void ClientNetwork::ApplyGameTypeEvent(const GameTypeEventMessage& line)
     {
         rules->PostStatus(line.kind, line.a, line.b, line.c, line.player, line.team);
         // Ammunition taken on the server sounds at the player who took it, as it does locally.
-        if (line.kind == rules->GetSharedKinds().pickedUpAmmo && context.world &&
-            line.player < World::PlayerCount && context.world->players[line.player].present)
+        if (line.kind == rules->GetSharedKinds().pickedUpAmmo && context.world && line.player < World::PlayerCount &&
+            context.world->players[line.player].present)
         {
             const PlayerBody& body = context.world->players[line.player].body;
             context.PlaySound(Sounds::PickUpAmmo, {body.x, body.y}, body.velocity, 1.0f);

@@ -15,8 +15,7 @@ constexpr size_t LogMessageCapacity = 1024;
 
 } // namespace
 
-Network::Network(const NetworkSettings& settings, const StateChanges& changes)
-    : changes(changes), settings(settings)
+Network::Network(const NetworkSettings& settings, const StateChanges& changes) : changes(changes), settings(settings)
 {
     config.numChannels = 2;
     config.channel[0].type = Net::CHANNEL_TYPE_RELIABLE_ORDERED;

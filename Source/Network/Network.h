@@ -78,10 +78,7 @@ public:
         return *this;
     }
 
-    constexpr bool Allows(NetworkState from, NetworkState to) const
-    {
-        return (allowed[Index(from)] & Bit(to)) != 0;
-    }
+    constexpr bool Allows(NetworkState from, NetworkState to) const { return (allowed[Index(from)] & Bit(to)) != 0; }
 
 private:
     static constexpr uint16_t AllStates = (1u << NetworkStateCount) - 1u;
@@ -131,8 +128,7 @@ public:
     // Fills the library's configuration: channel 0 reliable and ordered, channel 1 unreliable,
     // protocol 0, the simulator exactly when the settings ask for it. The role starts in Waiting and
     // changes state only as `changes` allows; the timer and the duration are the subclass's to set.
-    explicit Network(const NetworkSettings& settings,
-                     const StateChanges& changes = StateChanges::AnyButFromStopped());
+    explicit Network(const NetworkSettings& settings, const StateChanges& changes = StateChanges::AnyButFromStopped());
     Network(const Network&) = delete;
     Network& operator=(const Network&) = delete;
     ~Network() override;

@@ -79,8 +79,8 @@ constexpr StateChanges ServerChanges()
 
 ServerNetwork::ServerNetwork(GameContext& context, const ServerSettings& settings, uint64_t seed,
                              Net::Transport* transport)
-    : Network(settings, ServerChanges()), context(context), serverSettings(settings), optionSeed(seed), limits(LimitsOf(context)),
-      adapter(limits),
+    : Network(settings, ServerChanges()), context(context), serverSettings(settings), optionSeed(seed),
+      limits(LimitsOf(context)), adapter(limits),
       server(transport ? std::make_unique<Net::Server>(allocator, GameServerKey, *transport, AdmittingConfig(config),
                                                        adapter, 0.0)
                        : std::make_unique<Net::Server>(allocator, GameServerKey, HostingAddress(settings),
