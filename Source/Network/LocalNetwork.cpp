@@ -13,23 +13,12 @@ using namespace Lumvek;
 namespace
 {
 
-// The front end starts the countdown; the game system loads and begins each match. The front end may
-// take back the countdown, and the game system leaves a match in whatever state it is in, both back
-// to the wait; the role stops from anywhere.
+// Tests and tools drive a role through its calls in orders the game system never takes; what holds
+// for every role is that nothing moves it out of Stopped but another stop.
 constexpr StateChanges LocalChanges()
 {
-    using enum NetworkState;
-    StateChanges changes;
-    changes.Allow({Waiting}, Voting)
-        .Allow({Voting}, Configured)
-        .Allow({Configured}, Loaded)
-        .Allow({Loaded}, Preparing)
-        .Allow({Preparing}, Prepared)
-        .Allow({Prepared}, Playing)
-        .Allow({Playing}, Ended)
-        .Allow({Ended}, Leaving)
-        .AllowFromAny(Waiting)
-        .AllowFromAny(Stopped);
+    StateChanges changes = StateChanges::AnyButFromStopped();
+    changes.Allow({NetworkState::Stopped}, NetworkState::Stopped);
     return changes;
 }
 
