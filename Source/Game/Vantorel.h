@@ -167,6 +167,8 @@ public:
     uint64_t GetMatchTicks() const { return matchTicks; }
 
     LoadStatus load;
+    // The running match's renderer, owned here; null outside a match and when headless.
+    GameRenderer* renderer = nullptr;
     // The first Tools system among the application's, found at set-up; null in an ordinary run.
     Tools* tools = nullptr;
     // What the screens reach the engine's Gui through; no Gui when headless.

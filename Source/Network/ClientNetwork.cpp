@@ -49,12 +49,21 @@ float Seconds(float fromServer)
     return 0.0f;
 }
 
+// Tests and tools drive a role through its calls in orders the game system never takes; what holds
+// for every role is that nothing moves it out of Stopped but another stop.
+constexpr StateChanges ClientChanges()
+{
+    StateChanges changes = StateChanges::AnyButFromStopped();
+    changes.Allow({NetworkState::Stopped}, NetworkState::Stopped);
+    return changes;
+}
+
 } // namespace
 
 ClientNetwork::ClientNetwork(GameContext& context, const ClientSettings& settings, uint64_t clientId,
                              Net::Transport* transport)
-    : Network(settings), context(context), clientSettings(settings), clientId(clientId), limits(LimitsOf(context)),
-      adapter(limits),
+    : Network(settings, ClientChanges()), context(context), clientSettings(settings), clientId(clientId),
+      limits(LimitsOf(context)), adapter(limits),
       client(transport ? std::make_unique<Net::Client>(allocator, *transport, config, adapter, 0.0)
                        : std::make_unique<Net::Client>(
                              allocator,
@@ -72,7 +81,6 @@ ClientNetwork::ClientNetwork(GameContext& context, const ClientSettings& setting
     if (settings.simulate)
         ApplySimulatorSettings(settings.packetLoss, settings.packetDuplication, settings.latencyAmount,
                                settings.latencyVariance);
-    state = NetworkState::Waiting;
 }
 
 ClientNetwork::~ClientNetwork()
@@ -168,7 +176,7 @@ void ClientNetwork::Update(int64_t delta)
     {
         timer = 0.0f;
         duration = 0.0f;
-        state = NetworkState::Waiting;
+        Enter(NetworkState::Waiting);
     }
 
     if (state == NetworkState::Waiting && clientIndex < 0 && client->IsConnected())
@@ -347,227 +355,216 @@ void ClientNetwork::LeaveForConfigurations(std::string_view name, int option)
         client->ReleaseMessage(missing);
 }
 
-bool ClientNetwork::IsValidLoadout(uint32_t head, uint32_t core, uint32_t arms, uint32_t legs) const
-{
-    return head < limits.heads && core < limits.cores && arms < limits.arms && legs < limits.legs;
-}
-
 void ClientNetwork::ApplyMessage(const Net::Message& message)
 {
     // Leaving for its configurations, the client follows the server no further.
     if (ConfigurationsDiffer())
         return;
-    GameConfiguration& configuration = context.configuration;
     switch (static_cast<GameMessageType>(message.GetType()))
     {
     case GameMessageType::PlayerAdded:
-    {
-        const auto& added = static_cast<const PlayerAddedMessage&>(message);
-        if (static_cast<int32_t>(added.client) != clientIndex)
-        {
-            RemotePlayerSlot& slot = configuration.remotePlayers.emplace_back();
-            slot.id = static_cast<uint8_t>(added.player);
-            slot.clientId = added.client;
-        }
-        else
-            for (PlayerSlot& slot : configuration.players)
-                if (slot.localIndex == added.localSlot)
-                {
-                    slot.id = static_cast<uint8_t>(added.player);
-                    break;
-                }
-        break;
-    }
+        return ApplyPlayerAdded(static_cast<const PlayerAddedMessage&>(message));
     case GameMessageType::PlayerRemoved:
-    {
-        const auto& removed = static_cast<const PlayerRemovedMessage&>(message);
-        Slot& slot = configuration.GetPlayer(removed.player);
-        if (slot.player && context.world)
-            context.world->RemovePlayer(*slot.player);
-        slot.player = nullptr;
-        slot.removed = true;
-        // Outside a match nothing refers to the slot any more, and players who come and go would grow
-        // the list for as long as no match ends.
-        if (IsBetweenMatches())
-            configuration.DropRemovedPlayers();
-        break;
-    }
+        return ApplyPlayerRemoved(static_cast<const PlayerRemovedMessage&>(message));
     case GameMessageType::VotingOptions:
-    {
-        // The options travel by name: a list in another order still finds the server's configurations,
-        // and one that lacks any of them cannot play the server's matches.
-        const auto& voting = static_cast<const VotingOptionsMessage&>(message);
-        std::array<uint32_t, 3> found{};
-        for (uint32_t i = 0; i < found.size(); ++i)
-        {
-            found[i] = FindConfiguration(voting.options[i].Get());
-            if (found[i] == NoVotingOption)
-                return LeaveForConfigurations(voting.options[i].Get(), static_cast<int>(i));
-        }
-        votingOptions = found;
-        BeginTimedState(NetworkState::Voting, Seconds(voting.duration) - 0.5f);
-        break;
-    }
+        return ApplyVotingOptions(static_cast<const VotingOptionsMessage&>(message));
     case GameMessageType::SetConfiguration:
-    {
-        const auto& chosen = static_cast<const SetConfigurationMessage&>(message);
-        const uint32_t index = FindConfiguration(chosen.configuration.Get());
-        if (index == NoVotingOption)
-            return LeaveForConfigurations(chosen.configuration.Get(), -1);
-        chosenOption = index;
-        configuration = *context.registry->configurations.Get(index);
-        limits.SetConfiguration(configuration);
-        BeginTimedState(NetworkState::Configured, Seconds(chosen.duration));
-        break;
-    }
+        return ApplySetConfiguration(static_cast<const SetConfigurationMessage&>(message));
     case GameMessageType::SetLoadouts:
-    {
-        const auto& loadouts = static_cast<const SetLoadoutsMessage&>(message);
-        for (uint32_t i = 0; i < loadouts.count && i < SetLoadoutsMessage::MaxEntries; ++i)
-        {
-            const SetLoadoutsMessage::Entry& entry = loadouts.entries[i];
-            Slot& slot = configuration.GetPlayer(entry.player);
-            if (slot.removed)
-                continue;
-            slot.team = entry.team;
-            const LoadoutParts& parts = entry.parts;
-            // A part index equal to its list's count travels, but no part lies there.
-            if (!IsValidLoadout(parts.head, parts.core, parts.arms, parts.legs))
-            {
-                Log::Write(ClientLines::PartPastLists(entry.player));
-                continue;
-            }
-            slot.loadout.head = parts.head;
-            slot.loadout.core = parts.core;
-            slot.loadout.arms = parts.arms;
-            slot.loadout.legs = parts.legs;
-        }
-        BeginTimedState(NetworkState::Loaded, Seconds(loadouts.duration));
-        break;
-    }
+        return ApplySetLoadouts(static_cast<const SetLoadoutsMessage&>(message));
     case GameMessageType::StartGame:
-        state = NetworkState::Prepared;
-        frame = 0;
-        nextStateFrame = 0;
-        inputLead.Start(elapsed, MeasuredLink());
-        inputs.Forget();
-        break;
+        return ApplyStartGame();
     case GameMessageType::EndGame:
-    {
-        const auto& ended = static_cast<const EndGameMessage&>(message);
-        if (state == NetworkState::Playing)
-            Log::Write(ClientLines::LeadAtEnd(inputLead.GetLead(), inputLead.GetMargin(), inputLead.GetSpare()));
-        timer = 0.0f;
-        duration = Seconds(ended.duration);
-        intermission = Seconds(ended.intermission);
-        SaveJournal();
-        break;
-    }
+        return ApplyEndGame(static_cast<const EndGameMessage&>(message));
     case GameMessageType::GameState:
-    {
-        const auto& received = static_cast<const GameStateMessage&>(message);
-        // Older or repeated states are dropped.
-        if (received.frame < nextStateFrame)
-            break;
-        nextStateFrame = received.frame + 1;
-        if (state == NetworkState::Playing)
-            inputs.Skip(inputConnection, configuration.players, frame,
-                        inputLead.TimeState(frame, received.frame, elapsed, steppedUntil, MeasuredLink()));
-        ApplyGameState(received);
-        break;
-    }
+        return ApplyGameState(static_cast<const GameStateMessage&>(message));
     case GameMessageType::PlayerSpawned:
-    {
-        const auto& spawned = static_cast<const PlayerSpawnedMessage&>(message);
-        Slot& slot = configuration.GetPlayer(spawned.player);
-        if (slot.removed)
-            break;
-        if (!slot.player)
-        {
-            // The world makes the player there when it creates it.
-            slot.pendingSpawn = true;
-            slot.spawnPosition = spawned.position;
-            slot.spawnFlag = spawned.facesLeft;
-            break;
-        }
-        SpawnPoint point;
-        point.x = spawned.position.x;
-        point.y = spawned.position.y;
-        point.flipped = spawned.facesLeft;
-        slot.player->Spawn(point);
-        if (context.gameType)
-            context.gameType->SpawnPlayer(*slot.player);
-        break;
-    }
+        return ApplyPlayerSpawned(static_cast<const PlayerSpawnedMessage&>(message));
     case GameMessageType::PlayerKilled:
-        ApplyKill(static_cast<const PlayerKilledMessage&>(message));
-        break;
+        return ApplyKill(static_cast<const PlayerKilledMessage&>(message));
     case GameMessageType::PickupRemoved:
-    {
-        const auto& removed = static_cast<const PickupRemovedMessage&>(message);
-        RemovePickup(removed.pickup, removed.hasContents);
-        break;
-    }
+        return RemovePickup(static_cast<const PickupRemovedMessage&>(message));
     case GameMessageType::ProjectileRemoved:
-        RemoveProjectile(static_cast<const ProjectileRemovedMessage&>(message).entity);
-        break;
+        return RemoveProjectile(static_cast<const ProjectileRemovedMessage&>(message).entity);
     case GameMessageType::TriggerRemoved:
-        RemoveTrigger(static_cast<const TriggerRemovedMessage&>(message).entity);
-        break;
+        return RemoveTrigger(static_cast<const TriggerRemovedMessage&>(message).entity);
     case GameMessageType::TriggerCreated:
-        if (context.world)
-            CreateTriggerFromMessage(*context.world, ToReceived(static_cast<const TriggerCreatedMessage&>(message)));
-        break;
+        return CreateTrigger(static_cast<const TriggerCreatedMessage&>(message));
     case GameMessageType::Score:
-    {
-        // The last count comes before the end on the reliable channel; a copy that arrives after the
-        // end was sent before it, unreliably, and is out of date.
-        if (!context.gameType || state >= NetworkState::Ended)
-            break;
-        const auto& scores = static_cast<const ScoreMessage&>(message);
-        std::array<ScoreEntry, ScoreMessage::Capacity> teams{};
-        std::array<ScoreEntry, ScoreMessage::Capacity> players{};
-        const uint32_t teamCount = std::min<uint32_t>(scores.teamCount, ScoreMessage::Capacity);
-        const uint32_t playerCount = std::min<uint32_t>(scores.playerCount, ScoreMessage::Capacity);
-        for (uint32_t i = 0; i < teamCount; ++i)
-            teams[i] = {scores.teams[i].index, scores.teams[i].score};
-        for (uint32_t i = 0; i < playerCount; ++i)
-            players[i] = {scores.players[i].index, scores.players[i].score};
-        context.gameType->ReceiveScores(std::span(teams.data(), teamCount), std::span(players.data(), playerCount));
-        break;
-    }
+        return ApplyScore(static_cast<const ScoreMessage&>(message));
     case GameMessageType::GameTypeEvent:
-    {
-        const auto& line = static_cast<const GameTypeEventMessage&>(message);
-        GameType* rules = context.gameType;
-        if (!rules)
-            break;
-        if (line.eventClass == GameTypeEventMessage::EventClass)
-            rules->PostEvent(line.kind, line.a, line.b, line.c, line.player, line.team);
-        else if (line.eventClass == GameTypeEventMessage::StatusClass)
-        {
-            rules->PostStatus(line.kind, line.a, line.b, line.c, line.player, line.team);
-            // Ammunition taken on the server sounds at the player who took it, as it does locally.
-            if (line.kind == rules->GetSharedKinds().pickedUpAmmo && context.world &&
-                line.player < World::PlayerCount && context.world->players[line.player].present)
-            {
-                const PlayerBody& body = context.world->players[line.player].body;
-                context.PlaySound(Sounds::PickUpAmmo, {body.x, body.y}, body.velocity, 1.0f);
-            }
-        }
-        else
-            rules->PostFeedEvent(line.kind, line.a, line.b, line.c);
-        break;
-    }
+        return ApplyGameTypeEvent(static_cast<const GameTypeEventMessage&>(message));
     default:
         // What only a server reads changes nothing here.
-        break;
+        return;
     }
+}
+
+void ClientNetwork::ApplyPlayerAdded(const PlayerAddedMessage& added)
+{
+    if (static_cast<int32_t>(added.client) != clientIndex)
+    {
+        RemotePlayerSlot& slot = context.configuration.remotePlayers.emplace_back();
+        slot.id = static_cast<uint8_t>(added.player);
+        slot.clientId = added.client;
+    }
+    else
+        for (PlayerSlot& slot : context.configuration.players)
+            if (slot.localIndex == added.localSlot)
+            {
+                slot.id = static_cast<uint8_t>(added.player);
+                break;
+            }
+}
+
+void ClientNetwork::ApplyPlayerRemoved(const PlayerRemovedMessage& removed)
+{
+    GameConfiguration& configuration = context.configuration;
+    Slot& slot = configuration.GetPlayer(removed.player);
+    if (slot.player && context.world)
+        context.world->RemovePlayer(*slot.player);
+    slot.player = nullptr;
+    slot.removed = true;
+    // Outside a match nothing refers to the slot any more, and players who come and go would grow
+    // the list for as long as no match ends.
+    if (IsBetweenMatches())
+        configuration.DropRemovedPlayers();
+}
+
+void ClientNetwork::ApplyVotingOptions(const VotingOptionsMessage& voting)
+{
+    // The options travel by name: a list in another order still finds the server's configurations,
+    // and one that lacks any of them cannot play the server's matches.
+    std::array<uint32_t, 3> found{};
+    for (uint32_t i = 0; i < found.size(); ++i)
+    {
+        found[i] = FindConfiguration(voting.options[i].Get());
+        if (found[i] == NoVotingOption)
+            return LeaveForConfigurations(voting.options[i].Get(), static_cast<int>(i));
+    }
+    votingOptions = found;
+    BeginTimedState(NetworkState::Voting, Seconds(voting.duration) - 0.5f);
+}
+
+void ClientNetwork::ApplySetConfiguration(const SetConfigurationMessage& chosen)
+{
+    const uint32_t index = FindConfiguration(chosen.configuration.Get());
+    if (index == NoVotingOption)
+        return LeaveForConfigurations(chosen.configuration.Get(), -1);
+    chosenOption = index;
+    context.configuration = *context.registry->configurations.Get(index);
+    limits.SetConfiguration(context.configuration);
+    BeginTimedState(NetworkState::Configured, Seconds(chosen.duration));
+}
+
+void ClientNetwork::ApplySetLoadouts(const SetLoadoutsMessage& loadouts)
+{
+    for (uint32_t i = 0; i < loadouts.count && i < SetLoadoutsMessage::MaxEntries; ++i)
+    {
+        const SetLoadoutsMessage::Entry& entry = loadouts.entries[i];
+        Slot& slot = context.configuration.GetPlayer(entry.player);
+        if (slot.removed)
+            continue;
+        slot.team = entry.team;
+        const LoadoutParts& parts = entry.parts;
+        // A part index equal to its list's count travels, but no part lies there.
+        if (!IsValidLoadout(parts, limits))
+        {
+            Log::Write(ClientLines::PartPastLists(entry.player));
+            continue;
+        }
+        slot.loadout.head = parts.head;
+        slot.loadout.core = parts.core;
+        slot.loadout.arms = parts.arms;
+        slot.loadout.legs = parts.legs;
+    }
+    BeginTimedState(NetworkState::Loaded, Seconds(loadouts.duration));
+}
+
+void ClientNetwork::ApplyStartGame()
+{
+    Enter(NetworkState::Prepared);
+    frame = 0;
+    nextStateFrame = 0;
+    inputLead.Start(elapsed, MeasuredLink());
+    inputs.Forget();
+}
+
+void ClientNetwork::ApplyEndGame(const EndGameMessage& ended)
+{
+    if (state == NetworkState::Playing)
+        Log::Write(ClientLines::LeadAtEnd(inputLead.GetLead(), inputLead.GetMargin(), inputLead.GetSpare()));
+    timer = 0.0f;
+    duration = Seconds(ended.duration);
+    intermission = Seconds(ended.intermission);
+    SaveJournal();
+}
+
+void ClientNetwork::ApplyPlayerSpawned(const PlayerSpawnedMessage& spawned)
+{
+    Slot& slot = context.configuration.GetPlayer(spawned.player);
+    if (slot.removed)
+        return;
+    if (!slot.player)
+    {
+        // The world makes the player there when it creates it.
+        slot.pendingSpawn = true;
+        slot.spawnPosition = spawned.position;
+        slot.spawnFlag = spawned.facesLeft;
+        return;
+    }
+    SpawnPoint point;
+    point.x = spawned.position.x;
+    point.y = spawned.position.y;
+    point.flipped = spawned.facesLeft;
+    slot.player->Spawn(point);
+    if (context.gameType)
+        context.gameType->SpawnPlayer(*slot.player);
+}
+
+void ClientNetwork::ApplyScore(const ScoreMessage& scores)
+{
+    // The last count comes before the end on the reliable channel; a copy that arrives after the
+    // end was sent before it, unreliably, and is out of date.
+    if (!context.gameType || state == NetworkState::Ended || state == NetworkState::Leaving ||
+        state == NetworkState::Ending || state == NetworkState::Stopped)
+        return;
+    std::array<ScoreEntry, ScoreMessage::Capacity> teams{};
+    std::array<ScoreEntry, ScoreMessage::Capacity> players{};
+    const uint32_t teamCount = std::min<uint32_t>(scores.teamCount, ScoreMessage::Capacity);
+    const uint32_t playerCount = std::min<uint32_t>(scores.playerCount, ScoreMessage::Capacity);
+    for (uint32_t i = 0; i < teamCount; ++i)
+        teams[i] = {scores.teams[i].index, scores.teams[i].score};
+    for (uint32_t i = 0; i < playerCount; ++i)
+        players[i] = {scores.players[i].index, scores.players[i].score};
+    context.gameType->ReceiveScores(std::span(teams.data(), teamCount), std::span(players.data(), playerCount));
+}
+
+void ClientNetwork::ApplyGameTypeEvent(const GameTypeEventMessage& line)
+{
+    GameType* rules = context.gameType;
+    if (!rules)
+        return;
+    if (line.eventClass == GameTypeEventMessage::EventClass)
+        rules->PostEvent(line.kind, line.a, line.b, line.c, line.player, line.team);
+    else if (line.eventClass == GameTypeEventMessage::StatusClass)
+    {
+        rules->PostStatus(line.kind, line.a, line.b, line.c, line.player, line.team);
+        // Ammunition taken on the server sounds at the player who took it, as it does locally.
+        if (line.kind == rules->GetSharedKinds().pickedUpAmmo && context.world && line.player < World::PlayerCount &&
+            context.world->players[line.player].present)
+        {
+            const PlayerBody& body = context.world->players[line.player].body;
+            context.PlaySound(Sounds::PickUpAmmo, {body.x, body.y}, body.velocity, 1.0f);
+        }
+    }
+    else
+        rules->PostFeedEvent(line.kind, line.a, line.b, line.c);
 }
 
 bool ClientNetwork::SendSetLoadout(uint8_t player, uint32_t head, uint32_t core, uint32_t arms, uint32_t legs)
 {
-    if (player >= World::PlayerCount || !IsValidLoadout(head, core, arms, legs))
+    if (player >= World::PlayerCount || !IsValidLoadout({head, core, arms, legs}, limits))
     {
         Log::Write(ClientLines::LoadoutNotSent(player));
         return false;
@@ -606,6 +603,13 @@ bool ClientNetwork::SendVote(uint8_t player, uint32_t choice)
 
 void ClientNetwork::ApplyGameState(const GameStateMessage& received)
 {
+    // Older or repeated states are dropped.
+    if (received.frame < nextStateFrame)
+        return;
+    nextStateFrame = received.frame + 1;
+    if (state == NetworkState::Playing)
+        inputs.Skip(inputConnection, context.configuration.players, frame,
+                    inputLead.TimeState(frame, received.frame, elapsed, steppedUntil, MeasuredLink()));
     World* world = context.world;
     if (!world)
         return;
@@ -632,14 +636,14 @@ void ClientNetwork::ApplyKill(const PlayerKilledMessage& killed)
         context.gameType->ReceiveKill(victim, angle, killed.debrisSpeed);
 }
 
-void ClientNetwork::RemovePickup(uint16_t id, bool fade)
+void ClientNetwork::RemovePickup(const PickupRemovedMessage& removed)
 {
     World* world = context.world;
-    Pickup* pickup = world ? world->pickups.Find(id) : nullptr;
+    Pickup* pickup = world ? world->pickups.Find(removed.pickup) : nullptr;
     // A pickup already on its way out is not removed twice.
     if (!pickup || !pickup->body->active)
         return;
-    if (fade)
+    if (removed.hasContents)
         pickup->CreateFadeVisual();
     world->RemovePickup(*pickup);
 }
@@ -674,6 +678,12 @@ void ClientNetwork::RemoveTrigger(uint16_t id)
             visual->image->layer = VisualLayer::Remains;
         }
     world->RemoveTrigger(*trigger);
+}
+
+void ClientNetwork::CreateTrigger(const TriggerCreatedMessage& created)
+{
+    if (context.world)
+        CreateTriggerFromMessage(*context.world, ToReceived(created));
 }
 
 void ClientNetwork::SetDevices(ControllerDevice* controllerDevice, KeyboardDevice* keyboardDevice,
@@ -741,7 +751,7 @@ void ClientNetwork::Step(float dt)
         break;
     case NetworkState::Ended:
         if (timer > duration)
-            state = NetworkState::Leaving;
+            Enter(NetworkState::Leaving);
         // The match goes on showing under the results; nothing is sent any more.
         inputs.Gather(context.configuration.players, frame);
         ++frame;
@@ -762,23 +772,23 @@ void ClientNetwork::BeginLoading()
     // now; the server measures by the same.
     if (context.gameType)
         limits.SetGameType(*context.gameType);
-    state = NetworkState::Loading;
+    Enter(NetworkState::Loading);
 }
 
 void ClientNetwork::BeginPreparing()
 {
-    state = NetworkState::Preparing;
+    Enter(NetworkState::Preparing);
 }
 
 void ClientNetwork::BeginStarting()
 {
-    state = NetworkState::Playing;
+    Enter(NetworkState::Playing);
     KeepInStep();
 }
 
 void ClientNetwork::SaveJournal()
 {
-    state = NetworkState::Ended;
+    Enter(NetworkState::Ended);
     if (journalWriter)
         savedJournal = journalWriter(journal);
 }
@@ -806,7 +816,7 @@ void ClientNetwork::Stop()
             Log::Write(ClientLines::PlayCounts(playTicks, playTime / 1'000'000, playPackets));
     }
     countsLogged = true;
-    state = NetworkState::Stopped;
+    Enter(NetworkState::Stopped);
     if (!client->IsDisconnected())
         client->Disconnect();
 }

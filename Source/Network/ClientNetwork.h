@@ -22,7 +22,12 @@
 
 class GameContext;
 class GameStateMessage;
+class GameTypeEventMessage;
+class PickupRemovedMessage;
 class PlayerKilledMessage;
+class PlayerSpawnedMessage;
+class ScoreMessage;
+class TriggerCreatedMessage;
 
 // The role of a player's machine that joins a dedicated server: it connects with a token it makes
 // itself, announces its local players, follows the server through the vote, loading, preparing and
@@ -103,7 +108,6 @@ private:
     // A full server denied the connection: the client asks again every few seconds, for as long as it
     // runs, and takes the seat a leaving player frees. False when the failure was another.
     bool WaitForSeat();
-    bool IsValidLoadout(uint32_t head, uint32_t core, uint32_t arms, uint32_t legs) const;
     // Sends the connection's packet now, counted when the match plays.
     void SendPackets();
     // The role's clock in seconds.
@@ -112,12 +116,26 @@ private:
     void KeepInStep();
     // What the connection measures now of the link, for the lead.
     InputLead::Link MeasuredLink() const;
-    // The event messages, each on the client's own world.
+    // The server's messages, one each, as ApplyMessage hands them on: the players and the control
+    // messages on the client's configuration and state,
+    void ApplyPlayerAdded(const PlayerAddedMessage& added);
+    void ApplyPlayerRemoved(const PlayerRemovedMessage& removed);
+    void ApplyVotingOptions(const VotingOptionsMessage& voting);
+    void ApplySetConfiguration(const SetConfigurationMessage& chosen);
+    void ApplySetLoadouts(const SetLoadoutsMessage& loadouts);
+    void ApplyStartGame();
+    void ApplyEndGame(const EndGameMessage& ended);
+    // the states and the event messages on the client's own world,
     void ApplyGameState(const GameStateMessage& received);
+    void ApplyPlayerSpawned(const PlayerSpawnedMessage& spawned);
     void ApplyKill(const PlayerKilledMessage& killed);
-    void RemovePickup(uint16_t id, bool fade);
+    void RemovePickup(const PickupRemovedMessage& removed);
     void RemoveProjectile(uint16_t id);
     void RemoveTrigger(uint16_t id);
+    void CreateTrigger(const TriggerCreatedMessage& created);
+    // and the scores and lines on the rules.
+    void ApplyScore(const ScoreMessage& scores);
+    void ApplyGameTypeEvent(const GameTypeEventMessage& line);
     // What this machine can tell of why a connection that had come about ended.
     ClientLines::Ended Ending() const;
     // Says once in each wait for a vote that lasts that the client waits for players, or for the next

@@ -10,6 +10,20 @@
 
 using namespace Lumvek;
 
+namespace
+{
+
+// Tests and tools drive a role through its calls in orders the game system never takes; what holds
+// for every role is that nothing moves it out of Stopped but another stop.
+constexpr StateChanges LocalChanges()
+{
+    StateChanges changes = StateChanges::AnyButFromStopped();
+    changes.Allow({NetworkState::Stopped}, NetworkState::Stopped);
+    return changes;
+}
+
+} // namespace
+
 JournalInput ToJournalInput(const PlayerInput& input)
 {
     static_assert(PlayerActionCount == JournalInput::ButtonCount, "the journal keeps one bit per action");
@@ -19,9 +33,8 @@ JournalInput ToJournalInput(const PlayerInput& input)
 LocalNetwork::LocalNetwork(GameContext& context, const NetworkSettings& settings, const FileManager& files,
                            ControllerDevice* controller, KeyboardDevice* keyboard, MouseDevice* mouse,
                            WindowSize window)
-    : Network(settings), context(context), files(files), devices(controller, keyboard, mouse, window)
+    : Network(settings, LocalChanges()), context(context), files(files), devices(controller, keyboard, mouse, window)
 {
-    state = NetworkState::Waiting;
 }
 
 void LocalNetwork::BeginVoting()
@@ -46,15 +59,15 @@ void LocalNetwork::Update(int64_t elapsed)
     {
     case NetworkState::Voting:
         if (AdvanceTimer(elapsed))
-            state = NetworkState::Configured;
+            Enter(NetworkState::Configured);
         break;
     case NetworkState::Preparing:
         if (AdvanceTimer(elapsed))
-            state = NetworkState::Prepared;
+            Enter(NetworkState::Prepared);
         break;
     case NetworkState::Ended:
         if (AdvanceTimer(elapsed))
-            state = NetworkState::Leaving;
+            Enter(NetworkState::Leaving);
         break;
     default:
         break;
@@ -64,7 +77,7 @@ void LocalNetwork::Update(int64_t elapsed)
 void LocalNetwork::BeginLoading()
 {
     journal.Begin(context.configuration);
-    state = NetworkState::Loaded;
+    Enter(NetworkState::Loaded);
 }
 
 void LocalNetwork::BeginPreparing()
@@ -74,7 +87,7 @@ void LocalNetwork::BeginPreparing()
 
 void LocalNetwork::BeginStarting()
 {
-    state = NetworkState::Playing;
+    Enter(NetworkState::Playing);
 }
 
 void LocalNetwork::Step(float dt)
@@ -103,10 +116,10 @@ void LocalNetwork::SaveJournal()
 
 void LocalNetwork::BeginEnding()
 {
-    state = NetworkState::Waiting;
+    Enter(NetworkState::Waiting);
 }
 
 void LocalNetwork::Stop()
 {
-    state = NetworkState::Stopped;
+    Enter(NetworkState::Stopped);
 }

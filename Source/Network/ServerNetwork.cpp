@@ -52,12 +52,21 @@ Net::ClientServerConfig AdmittingConfig(Net::ClientServerConfig config)
 // The stop line names the connections without players one host holds at once.
 constexpr int PlayerlessPerHost = SeatLine::PlayerlessPerHost;
 
+// Tests and tools drive a role through its calls in orders the game system never takes; what holds
+// for every role is that nothing moves it out of Stopped but another stop.
+constexpr StateChanges ServerChanges()
+{
+    StateChanges changes = StateChanges::AnyButFromStopped();
+    changes.Allow({NetworkState::Stopped}, NetworkState::Stopped);
+    return changes;
+}
+
 } // namespace
 
 ServerNetwork::ServerNetwork(GameContext& context, const ServerSettings& settings, uint64_t seed,
                              Net::Transport* transport)
-    : Network(settings), context(context), serverSettings(settings), optionSeed(seed), limits(LimitsOf(context)),
-      adapter(limits),
+    : Network(settings, ServerChanges()), context(context), serverSettings(settings), optionSeed(seed),
+      limits(LimitsOf(context)), adapter(limits),
       server(transport ? std::make_unique<Net::Server>(allocator, GameServerKey, *transport, AdmittingConfig(config),
                                                        adapter, 0.0)
                        : std::make_unique<Net::Server>(allocator, GameServerKey, HostingAddress(settings),
@@ -203,18 +212,18 @@ void ServerNetwork::Update(int64_t delta)
         {
             Log::Write(ServerLines::Entered(NetworkState::Configured));
             TallyVotes();
-            state = NetworkState::Configured;
+            Enter(NetworkState::Configured);
         }
         break;
     case NetworkState::Loading:
         if (AdvanceTimer(delta))
-            state = NetworkState::Loaded;
+            Enter(NetworkState::Loaded);
         break;
     case NetworkState::Preparing:
         if (AdvanceTimer(delta))
         {
             preparedTime = time;
-            state = NetworkState::Prepared;
+            Enter(NetworkState::Prepared);
         }
         break;
     case NetworkState::Playing:
@@ -238,7 +247,7 @@ void ServerNetwork::Update(int64_t delta)
         if (AdvanceTimer(delta))
         {
             Log::Write(ServerLines::Entered(NetworkState::Leaving));
-            state = NetworkState::Leaving;
+            Enter(NetworkState::Leaving);
         }
         break;
     case NetworkState::Ending:
@@ -382,7 +391,8 @@ void ServerNetwork::BeginWaiting()
 
 void ServerNetwork::ReturnToWaiting(bool announce)
 {
-    if (announce && state >= NetworkState::Voting && state <= NetworkState::Playing)
+    if (announce && (state == NetworkState::Voting || IsLoading(state) || state == NetworkState::Loaded ||
+                     (IsInPlay(state) && state != NetworkState::Ended)))
         Log::Write(ServerLines::EveryPlayerLeft(state, server->GetLastSendError()));
     switch (state)
     {
@@ -396,7 +406,7 @@ void ServerNetwork::ReturnToWaiting(bool announce)
     case NetworkState::Prepared:
     case NetworkState::Playing:
         // The game system leaves the match, and the intermission leads back to Waiting.
-        state = NetworkState::Leaving;
+        Enter(NetworkState::Leaving);
         break;
     default:
         // Waiting, and the states on the way back to it.
@@ -450,7 +460,7 @@ void ServerNetwork::AddPlayers(int client, uint32_t requested, const AddPlayerMe
         remote.id = id;
         remote.clientId = static_cast<uint32_t>(client);
         // A part past its list keeps the configuration's choice for the slot.
-        if (IsValidLoadout(entry.parts))
+        if (IsValidLoadout(entry.parts, limits))
         {
             remote.loadout.head = entry.parts.head;
             remote.loadout.core = entry.parts.core;
@@ -653,7 +663,7 @@ void ServerNetwork::BeginPreparing()
 void ServerNetwork::BeginStarting()
 {
     Log::Write(ServerLines::Entered(NetworkState::Playing));
-    state = NetworkState::Playing;
+    Enter(NetworkState::Playing);
     Broadcast<StartGameMessage>(true, [](StartGameMessage&) {});
     // The clients count their frames from this message, and the first deadline from when the countdown
     // ended: it leaves now rather than with the next update's packet.
@@ -744,7 +754,7 @@ void ServerNetwork::Stop()
         countsLogged = true;
     }
     Log::Write(ServerLines::Entered(NetworkState::Stopped));
-    state = NetworkState::Stopped;
+    Enter(NetworkState::Stopped);
     server->DisconnectAllClients();
     server->Stop();
 }

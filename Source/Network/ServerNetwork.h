@@ -24,7 +24,6 @@
 class GameContext;
 class Player;
 struct GameTypeEvent;
-struct LoadoutParts;
 struct ScoreEntry;
 struct Trigger;
 enum class GameTypeEventClass : uint32_t;
@@ -154,7 +153,6 @@ private:
     struct Slot* OwnPlayer(int client, uint32_t player, GameMessageType type, const char* what);
     // The remote player with the id that has not left; null when there is none.
     struct RemotePlayerSlot* RemoteSlot(uint32_t player);
-    bool IsValidLoadout(const LoadoutParts& parts) const;
     // Creates, fills and sends a message to every slot with players; a channel that cannot take it
     // drops it.
     template <class Message, class Fill> void Broadcast(bool reliable, const Fill& fill);

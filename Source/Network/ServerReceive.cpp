@@ -22,13 +22,6 @@ Slot* ServerNetwork::OwnPlayer(int client, uint32_t player, GameMessageType type
     return nullptr;
 }
 
-bool ServerNetwork::IsValidLoadout(const LoadoutParts& parts) const
-{
-    // The wire lets a part index equal to its list's count through; no part lies there.
-    return parts.head < limits.heads && parts.core < limits.cores && parts.arms < limits.arms &&
-           parts.legs < limits.legs;
-}
-
 void ServerNetwork::HandleMessage(int client, Net::Message& message)
 {
     switch (static_cast<GameMessageType>(message.GetType()))
@@ -52,7 +45,7 @@ void ServerNetwork::HandleMessage(int client, Net::Message& message)
     {
         const auto& loadout = static_cast<const SetLoadoutMessage&>(message);
         Slot* slot = OwnPlayer(client, loadout.player, GameMessageType::SetLoadout, "a loadout");
-        if (slot && !IsValidLoadout(loadout.parts))
+        if (slot && !IsValidLoadout(loadout.parts, limits))
         {
             if (Refuse(client, GameMessageType::SetLoadout))
                 Log::Write(ServerLines::PartPastLists(client, loadout.player, false));

@@ -13,7 +13,6 @@ class ControllerDevice;
 
 class DataRegistry;
 struct ThemeBackground;
-class GameRenderer;
 class GameType;
 class MatchEvents;
 class MatchRules;
@@ -43,8 +42,8 @@ public:
     // players, remote players, bots. A slot marked removed is inactive and gets no player record; the
     // world fills each active slot's player when play begins.
     GameConfiguration configuration;
-    // The running match's objects, owned by the game system; null outside a match. The renderer is
-    // also null on a dedicated server.
+    // The running match's objects, owned by the game system; null outside a match. The front end's
+    // screens reach the network role here.
     Network* network = nullptr;
     // The same role as network, as what the world and the rules tell of the match; null with it.
     MatchEvents* events = nullptr;
@@ -52,10 +51,9 @@ public:
     // The same game mode, as what the world asks of the rules; set and cleared together with gameType.
     MatchRules* matchRules = nullptr;
     World* world = nullptr;
-    GameRenderer* renderer = nullptr;
-    // The renderer's list of the map's own background layers, which the map loader fills from the map
-    // file and the map writer writes back; null while no renderer exists. Set and cleared together with
-    // renderer.
+    // The game system's renderer's list of the map's own background layers, which the map loader fills
+    // from the map file and the map writer writes back; null while no renderer exists (always on a
+    // dedicated server).
     std::vector<ThemeBackground>* mapBackgrounds = nullptr;
     // A dedicated server: no images, particle effects, visuals, sounds or renderables are made, while
     // bodies and physics are made as usual.

@@ -28,6 +28,14 @@ struct LoadoutParts
     uint32_t legs = 0;
 };
 
+// Every part names a definition of its list: the wire lets an index equal to the list's count through,
+// and no part lies there.
+inline bool IsValidLoadout(const LoadoutParts& parts, const MessageLimits& limits)
+{
+    return parts.head < limits.heads && parts.core < limits.cores && parts.arms < limits.arms &&
+           parts.legs < limits.legs;
+}
+
 // Server to client: a client's player has joined and has this index.
 class PlayerAddedMessage final : public GameMessage<PlayerAddedMessage, GameMessageType::PlayerAdded>
 {

@@ -166,6 +166,35 @@ TEST(NetworkRoles, TheLocalRoleRunsTheStatesOfAMatchWithoutLoading)
                                                  NetworkState::Waiting, NetworkState::Stopped}));
 }
 
+// A call that would move a stopped role stops where it was made, naming the state asked for.
+TEST(NetworkRolesDeathTest, AStoppedLocalRoleRefusesToMoveOn)
+{
+#ifdef NDEBUG
+    GTEST_SKIP() << "a release build checks no invariants";
+#endif
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    struct Case
+    {
+        const char* name;
+        void (*call)(LocalNetwork&);
+        const char* says;
+    };
+    const Case cases[] = {
+        {"voting once stopped", [](LocalNetwork& role) { role.Stop(), role.BeginVoting(); },
+         "a stopped role was asked to enter state 1"},
+        {"started once stopped", [](LocalNetwork& role) { role.Stop(), role.BeginStarting(); },
+         "a stopped role was asked to enter state 7"},
+        {"left once stopped", [](LocalNetwork& role) { role.Stop(), role.BeginEnding(); },
+         "a stopped role was asked to enter state 0"},
+    };
+    for (const Case& test : cases)
+    {
+        LocalRole local;
+        LocalNetwork& role = local.Make();
+        EXPECT_DEATH(test.call(role), test.says) << test.name;
+    }
+}
+
 TEST(NetworkRoles, TheLocalRoleRecordsTicksWhilePlayingAndAfterTheEndOnly)
 {
     LocalRole local;

@@ -93,7 +93,6 @@ protected:
         ASSERT_TRUE(LoadMapText(*world, names, StringView(SceneMap), "PixelScene"));
 
         renderer = std::make_unique<GameRenderer>(context);
-        context.renderer = renderer.get();
         renderer->Load(*device, nullptr);
 
         // The upper view looks at the blocks' middle, the lower one a little to the right and above.
@@ -113,7 +112,6 @@ protected:
     {
         if (renderer && device)
             renderer->Unload(*device);
-        context.renderer = nullptr;
         context.world = nullptr;
         renderer.reset();
         world.reset();
