@@ -47,7 +47,10 @@ void Wander(World& world, BotState& bot)
         return;
     const float draw = static_cast<float>(world.gameRandom.Next()) * 2.3283064e-10f;
     const size_t last = nodes.size() - 1;
-    const size_t index = std::min(static_cast<size_t>(std::round(draw * static_cast<float>(last))), last);
+    size_t index = std::min(static_cast<size_t>(std::round(draw * static_cast<float>(last))), last);
+    // Nothing is to be had where a body has fallen out of the world: the bot takes the node before.
+    for (size_t tries = 0; tries < last && BotNavigator::BelowTheWorld(*nodes[index]); ++tries)
+        index = index == 0 ? last : index - 1;
     NavNode& node = *nodes[index];
     bot.goal = &node;
     bot.state = BotState::Wander;

@@ -409,12 +409,17 @@ bool BotNavigator::IsTrap(NavNode& node, float rise) const
     if (node.trapGeneration == generation)
         return node.trap;
     node.trapGeneration = generation;
-    // A body standing on a top this low has fallen out of the world.
-    const World* world = node.platform ? node.platform->GetBody().world : nullptr;
-    node.trap = (world && node.Top() < world->bounds.y + 1.0f) ||
+    node.trap = BelowTheWorld(node) ||
                 std::none_of(node.links.begin(), node.links.end(),
                              [&](const NavLink& link) { return link.other->Top() <= node.Top() + rise; });
     return node.trap;
+}
+
+bool BotNavigator::BelowTheWorld(const NavNode& node)
+{
+    // A body standing on a top this low has fallen out of the world.
+    const World* world = node.platform ? node.platform->GetBody().world : nullptr;
+    return world && node.Top() < world->bounds.y + 1.0f;
 }
 
 bool BotNavigator::Harms(float top, float x0, float x1, float height) const
@@ -537,6 +542,7 @@ bool BotNavigator::Search(const BotMotion& motion, const NavNode& start, float s
     Waypoint* const g = NearestWaypoint(goal, goalX);
     Waypoint* best = s;
     float bestH = Distance(*g, *s);
+    bool bestHarmed = false;
 
     // A min-heap on f; push_heap moves a new entry up only past parents of larger f.
     const auto later = [](const OpenEntry& a, const OpenEntry& b) { return a.f > b.f; };
@@ -576,10 +582,14 @@ bool BotNavigator::Search(const BotMotion& motion, const NavNode& start, float s
             next.g = t;
             open.push_back({&next, t, t + h});
             std::push_heap(open.begin(), open.end(), later);
-            if (h < bestH)
+            // A way short of the goal ends nearest it among the waypoints the bot gets to unharmed, where
+            // there are any: the nearest of all may lie in a pit or on spikes.
+            const bool harmed = t >= HarmCost;
+            if (harmed < bestHarmed || (harmed == bestHarmed && h < bestH))
             {
                 best = &next;
                 bestH = h;
+                bestHarmed = harmed;
             }
         }
     }

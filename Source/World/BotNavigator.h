@@ -164,6 +164,8 @@ public:
     // standing on the top (a wall, a bunker) stops it.
     static float WalkAlongTop(World& world, const NavNode& node, float x, float toX);
 
+    // Whether a body standing on the node's top has fallen out of the world (a pit cut below its floor).
+    static bool BelowTheWorld(const NavNode& node);
     // The first active hazard that harms (its damage is above 0) overlapping the box; null for none.
     static const Hazard* FindHarm(World& world, const Lumvek::Rectangle& box);
     // Where on a top a body of that width and height that wants to stand at x stands clear of every

@@ -542,7 +542,7 @@ TEST(BotMatch, BotsOfEveryConfigurationKeepMovingOnEitherMap)
         {"Brawl", "Hilltop", 2, 2, 3000, true}, {"Brawl", "Crossroads", 2, 2, 3000, true},
         {"TeamRace", "Hilltop", 3, 3, 6000, true}, {"TeamRace", "Crossroads", 28, 28, 6000, true},
         {"CheckpointRace", "Hilltop", 5, 5, 6000, true}, {"CheckpointRace", "Crossroads", 6, 6, 6000, true},
-        {"TeamRace", "Crossroads", 28, 28, 9000, false, true},
+        {"Default", "Crossroads", 12, 12, 9000, false, true}, {"TeamRace", "Crossroads", 28, 28, 9000, false, true},
         {"FlagRun", "Crossroads", 7, 7, 9000, false, true}};
     const std::string edited = CrossroadsWithSpikesOnALedgeAndAPit();
     for (const Row& row : sweeps)
