@@ -49,30 +49,32 @@ void World::CreateDebris(Lumvek::RandomGenerator& random, Bone& node, bool facin
             velocity + Vector2(std::cos(direction) * pieceSpeed, std::sin(direction) * pieceSpeed);
         const auto lifetime =
             static_cast<int32_t>(std::lround((random.NextFraction() + DebrisSeconds) / Lumvek::TickSeconds));
-        // The pieces are bodies in the match's physics, made headless too: a window only draws them, and a
-        // world that held them only when drawn would solve its contacts in another order and play apart.
-        if (Visual* visual = visuals.Allocate(); !visual)
+        // The draws are made headless too, so that a server and its clients draw alike.
+        if (!context.headless)
         {
-            Lumvek::Log::Write("failed to create {}", "Visual");
-        }
-        else
-        {
-            const Vector2 position = node.GetWorldTransform().TransformPoint(node.offset);
-            const Vector2 size(std::fabs(node.scale.x), std::fabs(node.scale.y));
-            // The renderer orders images by their first index.
-            const uint32_t drawOrder = facingLeft ? 50u - node.leftOrder : node.rightOrder;
-            CreateDynamicBody(*this, *visual, position, size, node.offset, worldAngle, false, facingLeft,
-                              UnitSquare(), pieceVelocity, lifetime, 0, node.region, drawOrder);
-            if (!visualGrid.Insert(*visual))
+            if (Visual* visual = visuals.Allocate(); !visual)
             {
-                Lumvek::Log::Write("failed to add {} to database", "Visual");
-                visual->body->DestroyFixture();
-                visual->image.reset();
-                visuals.Remove(visual->id);
+                Lumvek::Log::Write("failed to create {}", "Visual");
             }
-            else if (visual->sound != InvalidId)
+            else
             {
-                context.PlaySound(visual->sound, visual->body->GetCenter(), Vector2(), 1.0f);
+                const Vector2 position = node.GetWorldTransform().TransformPoint(node.offset);
+                const Vector2 size(std::fabs(node.scale.x), std::fabs(node.scale.y));
+                // The renderer orders images by their first index.
+                const uint32_t drawOrder = facingLeft ? 50u - node.leftOrder : node.rightOrder;
+                CreateDynamicBody(*this, *visual, position, size, node.offset, worldAngle, false, facingLeft,
+                                  UnitSquare(), pieceVelocity, lifetime, 0, node.region, drawOrder);
+                if (!visualGrid.Insert(*visual))
+                {
+                    Lumvek::Log::Write("failed to add {} to database", "Visual");
+                    visual->body->DestroyFixture();
+                    visual->image.reset();
+                    visuals.Remove(visual->id);
+                }
+                else if (visual->sound != InvalidId)
+                {
+                    context.PlaySound(visual->sound, visual->body->GetCenter(), Vector2(), 1.0f);
+                }
             }
         }
     }

@@ -125,7 +125,7 @@ public:
     static void Notice(std::vector<AwarenessMarker>& markers, uint32_t kind, uint64_t identifier,
                        Lumvek::Vector2 position);
     // Breaks the rig from the node down into pieces of debris flying from velocity along angle at
-    // about speed; headless too, since the pieces are bodies in the match's physics.
+    // about speed. The draws are made headless too, where no debris is made.
     void CreateDebris(Lumvek::RandomGenerator& random, Bone& node, bool facingLeft, Lumvek::Vector2 velocity,
                       float angle, float speed);
 
