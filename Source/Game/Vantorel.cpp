@@ -524,7 +524,7 @@ void Vantorel_::FixedUpdate(int64_t elapsed)
     {
         if (audio)
             audio->playDelay = static_cast<float>(static_cast<double>(place) / 1e9);
-        Step(static_cast<double>(StepLength) / 1e9);
+        Step(Lumvek::TickSeconds);
         accumulator -= StepLength;
         place += StepLength;
     }
@@ -532,11 +532,11 @@ void Vantorel_::FixedUpdate(int64_t elapsed)
         audio->playDelay = 0.0f;
 }
 
-void Vantorel_::Step(double seconds)
+void Vantorel_::Step(float seconds)
 {
     const int64_t start = Now();
     const NetworkState before = network->GetState();
-    network->Step(static_cast<float>(seconds));
+    network->Step(seconds);
     stepDuration = Now() - start;
     // A role steps the world only while the match plays or shows its end.
     if (world && (before == NetworkState::Playing || before == NetworkState::Ended))

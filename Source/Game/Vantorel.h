@@ -103,8 +103,9 @@ public:
     // Adds the time to the backlog (unless paused) and runs one Step per whole tick it holds. A backlog
     // beyond MaximumBacklog is cut to it first.
     void FixedUpdate(int64_t elapsed);
-    // One tick of the network role, timed into the step duration.
-    void Step(double seconds);
+    // One tick of the network role, timed into the step duration. FixedUpdate steps by TickSeconds, the
+    // same float every other stepper of a match uses, so a seed plays one match wherever it runs.
+    void Step(float seconds);
     void VisualUpdate(double dt, double alpha);
     // Starts a loader that waited for the streaming atlases, or serves them; then the renderer's pass.
     void RenderFrame(double dt, double alpha);

@@ -47,7 +47,10 @@ void Wander(World& world, BotState& bot)
         return;
     const float draw = static_cast<float>(world.gameRandom.Next()) * 2.3283064e-10f;
     const size_t last = nodes.size() - 1;
-    const size_t index = std::min(static_cast<size_t>(std::round(draw * static_cast<float>(last))), last);
+    size_t index = std::min(static_cast<size_t>(std::round(draw * static_cast<float>(last))), last);
+    // Nothing is to be had where a body has fallen out of the world: the bot takes the node before.
+    for (size_t tries = 0; tries < last && BotNavigator::BelowTheWorld(*nodes[index]); ++tries)
+        index = index == 0 ? last : index - 1;
     NavNode& node = *nodes[index];
     bot.goal = &node;
     bot.state = BotState::Wander;
@@ -193,6 +196,40 @@ float FollowingSpot(World& world, const BotState& bot, const Player& target, con
     return best;
 }
 
+// Chases the target on its node: to the fighting spot `place` sets, or, where the bot came to it with no
+// shot, to the target itself. Come with no shot to the end of a way that stopped short of the platform it
+// made for, or to the target itself, the bot has nowhere nearer to go from where it stands: rather than
+// wait there for good, it goes somewhere else and hunts from there, and chases again once it got there.
+template <class Place> void Chase(World& world, BotState& bot, const Player& target, NavNode& node, Place place)
+{
+    const Player& self = *bot.player;
+    if (bot.detour && !bot.arrived)
+        return;
+    bot.detour = 0;
+    const bool hasShot = BotSteering::HasShot(world, self, target);
+    if (bot.arrived && !hasShot && bot.goal && (bot.closingIn || NodeOf(world, self) != bot.goal))
+    {
+        bot.detour = 1;
+        bot.closingIn = 0;
+        Wander(world, bot);
+        return;
+    }
+    bot.state = BotState::Chase;
+    // A fighting spot from which the target cannot be shot (a wall or a bunker in between) is no place to
+    // wait: the bot makes for the target until it has a shot.
+    if (hasShot)
+        bot.closingIn = 0;
+    else if (bot.arrived)
+        bot.closingIn = 1;
+    if (bot.closingIn)
+    {
+        bot.goal = &node;
+        bot.goalX = target.body.x;
+        return;
+    }
+    place();
+}
+
 } // namespace
 
 void GameType::ChooseBotTarget(BotState& bot)
@@ -200,19 +237,34 @@ void GameType::ChooseBotTarget(BotState& bot)
     if (!bot.player || !bot.player->body.world)
         return;
     Player* target = FindBaseBotTarget();
-    // Nobody plays on this machine: a bot that waited for a player here would stand still all match.
-    if (!target)
+    // Nobody plays on this machine: a bot that waited for a player here would stand still all match. Nor
+    // does a bot of the player's own team follow him about, to stand beside him and shoot at him: it
+    // hunts the other team.
+    if (!target || (target->team != Player::NoTeam && target->team == bot.player->team))
     {
         HuntBotTarget(bot);
         return;
     }
     World& world = *bot.player->body.world;
+    if (target != bot.target)
+        bot.closingIn = 0;
     bot.target = target;
-    bot.goal = NodeOf(world, *target);
+    NavNode* node = NodeOf(world, *target);
+    if (!node)
+    {
+        bot.goal = nullptr;
+        bot.goalX = target->body.x;
+        bot.state = BotState::Chase;
+        return;
+    }
     // The base names no point on the goal: the bot keeps its fighting distance from the player on his
-    // platform, and aims at what it shoots.
-    bot.goalX = bot.goal ? FollowingSpot(world, bot, *target, *bot.goal) : target->body.x;
-    bot.state = BotState::Chase;
+    // platform, and aims at what it shoots; it hunts him as the deathmatch bots hunt their targets.
+    Chase(world, bot, *target, *node,
+          [&]
+          {
+              bot.goal = node;
+              bot.goalX = FollowingSpot(world, bot, *target, *node);
+          });
 }
 
 Player* GameType::FindNearestEnemy(const Player& bot) const
@@ -272,34 +324,7 @@ void GameType::HuntBotTarget(BotState& bot)
         NavNode* node = NodeOf(world, *target);
         if (!node)
             return;
-        if (bot.detour && !bot.arrived)
-            return;
-        bot.detour = 0;
-        // Come with no shot to the end of a way that stopped short of the platform it made for, or to the
-        // target itself, the bot has nowhere nearer to go from where it stands: rather than wait there for
-        // good, it goes somewhere else and hunts from there.
-        const bool hasShot = BotSteering::HasShot(world, self, *target);
-        if (bot.arrived && !hasShot && bot.goal && (bot.closingIn || NodeOf(world, self) != bot.goal))
-        {
-            bot.detour = 1;
-            bot.closingIn = 0;
-            Wander(world, bot);
-            return;
-        }
-        bot.state = BotState::Chase;
-        // A fighting spot from which the target cannot be shot (a wall or a bunker in between) is no
-        // place to wait: the bot makes for the target until it has a shot.
-        if (hasShot)
-            bot.closingIn = 0;
-        else if (bot.arrived)
-            bot.closingIn = 1;
-        if (bot.closingIn)
-        {
-            bot.goal = node;
-            bot.goalX = target->body.x;
-            return;
-        }
-        PlaceAtFightingDistance(world, bot, *target, *node);
+        Chase(world, bot, *target, *node, [&] { PlaceAtFightingDistance(world, bot, *target, *node); });
         return;
     }
     bot.closingIn = 0;

@@ -1,5 +1,6 @@
 #include "Source/World/BotNavigator.h"
 
+#include "Source/Data/HazardData.h"
 #include "Source/World/BotSteering.h"
 #include "Source/World/World.h"
 
@@ -121,6 +122,25 @@ public:
 private:
     const Platform* own;
 };
+
+// How far above its start a jump of the motion rises, as the jump simulation moves it.
+float JumpRise(const BotMotion& motion)
+{
+    if (!(motion.fall < 0.0f))
+        return 0.0f;
+    float vy = motion.hops;
+    float y = 0.0f;
+    float highest = 0.0f;
+    for (int32_t tick = 0; tick < BotSteering::MaximumSimulatedTicks && (vy > 0.0f || tick < motion.hangTicks); ++tick)
+    {
+        if (tick < motion.hangTicks)
+            vy += motion.hangAmount;
+        vy += motion.fall * TickSeconds;
+        y += vy * TickSeconds;
+        highest = std::max(highest, y);
+    }
+    return highest;
+}
 
 bool Blocked(World& world, Vector2 from, Vector2 to, const Platform* first, const Platform* second)
 {
@@ -384,6 +404,67 @@ bool BotNavigator::CanWalkAlong(const BotMotion& motion, const NavNode& node, co
     return BotSteering::CanJumpTo(motion, {0.0f, node.Top()}, {0.0f, bounds.y + bounds.height}, motion.speed);
 }
 
+bool BotNavigator::IsTrap(NavNode& node, float rise) const
+{
+    if (node.trapGeneration == generation)
+        return node.trap;
+    node.trapGeneration = generation;
+    node.trap = BelowTheWorld(node) ||
+                std::none_of(node.links.begin(), node.links.end(),
+                             [&](const NavLink& link) { return link.other->Top() <= node.Top() + rise; });
+    return node.trap;
+}
+
+bool BotNavigator::BelowTheWorld(const NavNode& node)
+{
+    // A body standing on a top this low has fallen out of the world.
+    const World* world = node.platform ? node.platform->GetBody().world : nullptr;
+    return world && node.Top() < world->bounds.y + 1.0f;
+}
+
+bool BotNavigator::Harms(float top, float x0, float x1, float height) const
+{
+    const float lo = std::min(x0, x1);
+    const float hi = std::max(x0, x1);
+    height = std::max(height, Probe);
+    return std::any_of(harms.begin(), harms.end(),
+                       [&](const Rectangle& area)
+                       {
+                           return area.x < hi && area.x + area.width > lo && area.y < top + height &&
+                                  area.y + area.height > top;
+                       });
+}
+
+const Hazard* BotNavigator::FindHarm(World& world, const Rectangle& box)
+{
+    for (const Hazard& hazard : world.GetHazards())
+    {
+        if (!hazard.body.active || !hazard.data || !(hazard.data->damage > 0.0f))
+            continue;
+        const Rectangle area = hazard.body.GetBounds();
+        if (area.x < box.x + box.width && area.x + area.width > box.x && area.y < box.y + box.height &&
+            area.y + area.height > box.y)
+            return &hazard;
+    }
+    return nullptr;
+}
+
+float BotNavigator::StandClearOfHarm(World& world, float top, float x, float from, float width, float height)
+{
+    // A few hazards side by side are stepped past one after another.
+    for (int32_t tries = 0; tries < 4; ++tries)
+    {
+        const Hazard* hazard = FindHarm(world, {x - width * 0.5f, top, width, height});
+        if (!hazard)
+            return x;
+        const Rectangle area = hazard->body.GetBounds();
+        const float left = area.x - width;
+        const float right = area.x + area.width + width;
+        x = std::fabs(from - left) <= std::fabs(from - right) ? left : right;
+    }
+    return x;
+}
+
 void BotNavigator::ForgetErrand(const Player& player)
 {
     for (BotState& bot : bots)
@@ -451,10 +532,17 @@ bool BotNavigator::Search(const BotMotion& motion, const NavNode& start, float s
     }
     if (start.waypoints.empty() || goal.waypoints.empty())
         return false;
+    harms.clear();
+    if (World* world = start.platform ? start.platform->GetBody().world : nullptr)
+        for (const Hazard& hazard : world->GetHazards())
+            if (hazard.body.active && hazard.data && hazard.data->damage > 0.0f)
+                harms.push_back(hazard.body.GetBounds());
+    const float rise = JumpRise(motion);
     Waypoint* const s = NearestWaypoint(start, startX);
     Waypoint* const g = NearestWaypoint(goal, goalX);
     Waypoint* best = s;
     float bestH = Distance(*g, *s);
+    bool bestHarmed = false;
 
     // A min-heap on f; push_heap moves a new entry up only past parents of larger f.
     const auto later = [](const OpenEntry& a, const OpenEntry& b) { return a.f > b.f; };
@@ -478,8 +566,15 @@ bool BotNavigator::Search(const BotMotion& motion, const NavNode& start, float s
             const NavNode& there = *next.node;
             const bool reachable =
                 &there == &here ? CanWalkAlong(motion, here, current, next) : CanStep(motion, here, there);
-            const float t = entry.g + neighbour.cost;
-            if (!reachable || (next.generation == generation && !(t < next.g)))
+            if (!reachable)
+                continue;
+            // Walking through a hazard that harms, landing in one, or dropping into a pit with no way out
+            // is the last way the search takes.
+            const bool harmful =
+                Harms(there.Top(), &there == &here ? current.x : next.x, next.x, motion.height) ||
+                (&there != &here && &there != &goal && IsTrap(*next.node, rise));
+            const float t = entry.g + neighbour.cost + (harmful ? HarmCost : 0.0f);
+            if (next.generation == generation && !(t < next.g))
                 continue;
             const float h = Distance(*g, next);
             next.generation = generation;
@@ -487,10 +582,14 @@ bool BotNavigator::Search(const BotMotion& motion, const NavNode& start, float s
             next.g = t;
             open.push_back({&next, t, t + h});
             std::push_heap(open.begin(), open.end(), later);
-            if (h < bestH)
+            // A way short of the goal ends nearest it among the waypoints the bot gets to unharmed, where
+            // there are any: the nearest of all may lie in a pit or on spikes.
+            const bool harmed = t >= HarmCost;
+            if (harmed < bestHarmed || (harmed == bestHarmed && h < bestH))
             {
                 best = &next;
                 bestH = h;
+                bestHarmed = harmed;
             }
         }
     }

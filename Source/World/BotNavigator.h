@@ -9,6 +9,7 @@
 
 class Player;
 class World;
+struct Hazard;
 struct NavNode;
 struct Platform;
 
@@ -78,6 +79,10 @@ struct NavNode
     std::vector<NavLink> links;
     // Sorted by x once built.
     std::vector<std::unique_ptr<Waypoint>> waypoints;
+    // The search that last asked whether the node is a trap (no step of that search's bot leads off it
+    // onto another node), and the answer.
+    uint32_t trapGeneration = 0;
+    bool trap = false;
 };
 
 // One bot's wishes and plan: what the game mode chose (target, goal node and x, state), the path the
@@ -159,11 +164,22 @@ public:
     // standing on the top (a wall, a bunker) stops it.
     static float WalkAlongTop(World& world, const NavNode& node, float x, float toX);
 
+    // Whether a body standing on the node's top has fallen out of the world (a pit cut below its floor).
+    static bool BelowTheWorld(const NavNode& node);
+    // The first active hazard that harms (its damage is above 0) overlapping the box; null for none.
+    static const Hazard* FindHarm(World& world, const Lumvek::Rectangle& box);
+    // Where on a top a body of that width and height that wants to stand at x stands clear of every
+    // hazard that harms there: x itself, or just beside the hazard, on the side nearer from.
+    static float StandClearOfHarm(World& world, float top, float x, float from, float width, float height);
+
     // A* from the start node's waypoint nearest startX (where the bot stands) to the goal node's
     // waypoint nearest goalX: the path from start to goal, or to the waypoint nearest the goal when the
     // goal cannot be reached. A step between two platforms is taken only where a jump with the motion
     // reaches, and a step along a top under a stopped moving platform (a lift halted low) only where the
-    // bot fits under it or a jump with the motion lands on it. Empty when either node has no waypoint.
+    // bot fits under it or a jump with the motion lands on it. A step that walks or lands the bot in a
+    // hazard that harms, or drops it onto a node other than the goal's that it cannot jump off again (a
+    // pit), costs HarmCost more than its length: the search takes it only where no other way goes.
+    // Empty when either node has no waypoint.
     // (Starting from a node's first waypoint instead would start a bot beyond a wall that parts its
     // platform from wherever it stands.) True when the path reaches the goal's waypoint.
     bool FindPath(const BotMotion& motion, const NavNode& start, float startX, const NavNode& goal, float goalX,
@@ -175,6 +191,9 @@ public:
     // The stopped moving platform (halted on its path or at its end) nearest x that stands in the way of
     // a body of that height walking along a top from x to toX, too low to pass under; null for none.
     static const Platform* FindStoppedLift(World& world, float top, float x, float toX, float height);
+
+    // More than any way over a map's tops is long.
+    static constexpr float HarmCost = 10000.0f;
 
     std::span<const std::unique_ptr<NavNode>> GetNodes() const { return nodes; }
     // The path cost of the waypoint the last search ended on.
@@ -206,6 +225,11 @@ private:
     // Whether a bot of the motion can walk along the node's top from one waypoint to the other: no
     // stopped moving platform in the way, or one it can jump onto.
     bool CanWalkAlong(const BotMotion& motion, const NavNode& node, const Waypoint& from, const Waypoint& to) const;
+    // Whether no other node the node is linked to lies lower than its top plus the rise of the searching
+    // bot's jump, or its top lies where a body has fallen out of the world; asked once a search.
+    bool IsTrap(NavNode& node, float rise) const;
+    // Whether a body of the height walking along a top between the two x meets one of the harms.
+    bool Harms(float top, float x0, float x1, float height) const;
 
     // Sorted higher top first, then by smaller x.
     std::vector<std::unique_ptr<NavNode>> nodes;
@@ -213,6 +237,7 @@ private:
     std::vector<NavNode*> platformNodes;
     uint32_t generation = 0;
     float lastCost = 0.0f;
-    // Reused by every search.
+    // Reused by every search: the open list, and the areas of the hazards that harm.
     std::vector<OpenEntry> open;
+    std::vector<Lumvek::Rectangle> harms;
 };

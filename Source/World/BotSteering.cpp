@@ -1,5 +1,6 @@
 #include "Source/World/BotSteering.h"
 
+#include "Source/Data/HazardData.h"
 #include "Source/Data/WeaponData.h"
 #include "Source/World/MatchRules.h"
 #include "Source/World/Player.h"
@@ -114,6 +115,7 @@ void BotSteering::Tick(BotState& bot, float dt)
     Steer(bot);
     Aim(bot, chosen, dt);
     Shoot(bot);
+    KeepClear(bot);
     KeepTrackOfProgress(bot);
     if (bot.interactTicks > 0)
     {
@@ -124,6 +126,42 @@ void BotSteering::Tick(BotState& bot, float dt)
     const bool emptyClip = weapon && !HasAmmunitionInClip(*weapon);
     const bool topUp = weapon && !bot.target && weapon->data && weapon->clip < weapon->data->clipSize;
     input[PlayerAction::Reload] = emptyClip || topUp ? 1 : 0;
+}
+
+void BotSteering::KeepClear(BotState& bot)
+{
+    Player& player = *bot.player;
+    const PlayerBody& body = player.body;
+    PlayerInput& input = player.input;
+    if (player.IsDead())
+        return;
+    // Face to face, its muzzle held out beyond the target, every shot would leave away from it: the bot
+    // backs off until its muzzle is on its own side again.
+    if (bot.target && MuzzleBeyond(player, *bot.target))
+        input.move = bot.target->body.x < body.x ? FullRight : FullLeft;
+    // Standing in a hazard that harms, it walks out by the nearer side, once it took what it came to fetch
+    // there; one that walks on through it is left to go on.
+    if (input.move != 0 || bot.interactTicks > 0)
+        return;
+    if (const Hazard* hazard =
+            BotNavigator::FindHarm(world, {body.x - body.boxWidth * 0.5f, body.y, body.boxWidth, body.boxHeight}))
+    {
+        const Rectangle area = hazard->body.GetBounds();
+        input.move = body.x - area.x < area.x + area.width - body.x ? FullLeft : FullRight;
+    }
+}
+
+bool BotSteering::MuzzleBeyond(const Player& shooter, const Player& target)
+{
+    const Weapon* weapon = shooter.weapon.get();
+    if (!weapon || !weapon->data || target.IsDead())
+        return false;
+    const MuzzleInfo muzzle = weapon->GetMuzzle(false);
+    const Vector2 from{muzzle.x, muzzle.y};
+    // The weapon is held out from the shoulder.
+    const Vector2 shoulder = BonePosition(shooter, PlayerBone::RightHumerus);
+    const Vector2 to = BonePosition(target, PlayerBone::Spine);
+    return Dot(to - from, to - shoulder) <= 0.0f;
 }
 
 void BotSteering::KeepTrackOfProgress(BotState& bot)
@@ -192,6 +230,10 @@ void BotSteering::Steer(BotState& bot)
             if (open != toX)
                 toX = open + (toX < p.x ? w : -w);
             toX = JumpOntoStoppedLift(bot, node->Top(), toX);
+            // No place to stand is inside a hazard that harms: the bot stops beside it, unless it came
+            // to fetch a pickup lying there.
+            if (bot.state != BotState::Fetch)
+                toX = BotNavigator::StandClearOfHarm(world, node->Top(), toX, p.x, w, body.boxHeight);
         }
         const float d = toX - p.x;
         if (d < -w)
@@ -347,7 +389,7 @@ bool BotSteering::HasShot(World& world, const Player& shooter, const Player& tar
     // A weapon held into a wall fires nothing: a bot that counted that as a shot would stand at its
     // fighting spot pulling the trigger for the rest of the match.
     return (to - from).Length() < weapon->data->maxDistance && InSight(world, from, to) &&
-           !weapon->GetMuzzle(true).blocked;
+           !weapon->GetMuzzle(true).blocked && !MuzzleBeyond(shooter, target);
 }
 
 bool BotSteering::InSight(World& world, Vector2 from, Vector2 to)

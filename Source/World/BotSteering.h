@@ -39,8 +39,11 @@ public:
     void Shoot(BotState& bot);
 
     // Whether the shooter's weapon has the target in sight and within its reach, and its muzzle is out
-    // in the open where a shot leaves it, so that a bot would fire at it.
+    // in the open where a shot leaves it and on its own side of the target, so that a bot would fire at it.
     static bool HasShot(World& world, const Player& shooter, const Player& target);
+    // Whether the shooter's muzzle lies past the target's centre, as seen from its shoulder: face to face at
+    // close range, where its shots start beyond the target and leave away from it.
+    static bool MuzzleBeyond(const Player& shooter, const Player& target);
     // Whether nothing solid lies between the two points, nor around the first: one-way platforms,
     // players and dynamic bodies do not block; moving platforms do.
     static bool InSight(World& world, Lumvek::Vector2 from, Lumvek::Vector2 to);
@@ -64,6 +67,9 @@ private:
     // walk under, the bot jumps as soon as the jump lands on it; where no jump of its would, it plans again
     // and walks only to within its width of it. The x to walk to.
     float JumpOntoStoppedLift(BotState& bot, float top, float toX);
+    // Backs the bot off a target its muzzle reaches past, and walks a bot that stands in a hazard that
+    // harms out of it.
+    void KeepClear(BotState& bot);
     // Notices a bot that gets nowhere and makes it plan afresh.
     void KeepTrackOfProgress(BotState& bot);
     // The game mode's choice of target, goal and state for the bot.

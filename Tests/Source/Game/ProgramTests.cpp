@@ -5,6 +5,10 @@
 #include "Engine/Foundation/FileManager.h"
 #include "Engine/Runtime/Core/RuntimeFormats.h"
 #include "Source/Data/DataRegistry.h"
+#include "Source/GameTypes/GameType.h"
+#include "Source/World/MapFile.h"
+#include "Source/World/World.h"
+#include "Source/World/WorldHash.h"
 #include "Tests/LoopbackMatches.h"
 #include "Tests/ScriptedProgram.h"
 #include "Tests/Source/Game/HostileClient.h"
@@ -208,6 +212,55 @@ TEST_F(Program, ABotMatchPlaysToItsEndTheSameWayForOneSeed)
     EXPECT_EQ(first, second);
     // The bots' parts and spawn points are drawn from the seed.
     EXPECT_NE(hashes, Read("other.txt"));
+}
+
+// The headless program's match of a seed is the one a test plays stepping the world and the rules by the
+// tick's length itself, hash for hash; once the program stepped a float a hair shorter and no seed a test
+// played was a match the program plays.
+TEST_F(Program, ItsMatchOfASeedIsTheOneATestSteps)
+{
+    ASSERT_EQ(Run({"--headless", "--local", "Default", "--seed", "12", "--ticks", "900", "--hash-log", "hashes.txt"}), 2);
+    struct Stepper : GameContext
+    {
+        ~Stepper() override { gameType = nullptr, rules.reset(), world = nullptr, own.reset(); }
+        std::unique_ptr<World> own;
+        std::unique_ptr<GameType> rules;
+    } run;
+    const std::string source = Lumvek::Testing::SourceFolder();
+    Lumvek::FileManager files(source, source, source, source);
+    files.RegisterFormats();
+    DataRegistry registry(files);
+    registry.LoadAll();
+    for (const auto& character : registry.characters.GetItems())
+        character->LoadAnimations();
+    run.registry = &registry;
+    run.headless = true;
+    run.configuration = *registry.configurations.Find(std::string_view("Default"));
+    // The game's generator draws as a local match starts: picks, bots' names, the world's and rules' seeds.
+    Lumvek::RandomGenerator random(12);
+    run.configuration.ResolveRandomPicks(random.engine);
+    run.configuration.NameBots(random.engine, PlayerNaming::Profiles);
+    run.world = (run.own = std::make_unique<World>(run, random.Next())).get();
+    run.gameType = (run.rules = registry.gameTypes.At(run.configuration.gameType).CreateGameType(run, random.Next())).get();
+    MapNames names;
+    ASSERT_TRUE(LoadMapData(*run.world, names));
+    run.world->Begin();
+    run.rules->Start();
+    run.rules->SetupObjectives();
+    std::istringstream log(Read("hashes.txt"));
+    for (uint32_t tick = 1, logged = 0; tick <= 900; ++tick)
+    {
+        run.world->Step(Lumvek::TickSeconds);
+        run.rules->Update(Lumvek::TickSeconds);
+        WorldHash hash;
+        hash.AddWorld(*run.world);
+        for (const auto* scores : {&run.rules->GetTeamScores(), &run.rules->GetPlayerScores()})
+            for (const ScoreEntry& score : *scores)
+                hash.AddScore(score.index, score.score);
+        std::string programHash;
+        ASSERT_TRUE(log >> logged >> programHash) << "tick " << tick;
+        ASSERT_EQ(std::stoull(programHash, nullptr, 16), hash.Get()) << "tick " << tick;
+    }
 }
 
 TEST_F(Program, BadCommandLinesEndWithAMessageAndCode1)

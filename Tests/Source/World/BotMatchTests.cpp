@@ -8,8 +8,10 @@
 #include "Source/World/BotSteering.h"
 #include "Source/World/Character.h"
 #include "Source/World/EntityFactory.h"
+#include "Source/World/MapFile.h"
 #include "Source/World/World.h"
 #include "Source/World/WorldHash.h"
+#include "Engine/Foundation/File.h"
 #include "Tests/LogCapture.h"
 #include "Tests/Source/GameTypes/MatchTestSupport.h"
 #include "Tests/TestPaths.h"
@@ -384,7 +386,7 @@ public:
         ownWorld = std::make_unique<World>(*this, seed);
         world = ownWorld.get();
         MapNames mapNames;
-        EXPECT_TRUE(LoadMapData(*world, mapNames));
+        EXPECT_TRUE(mapText.empty() ? LoadMapData(*world, mapNames) : LoadMapText(*world, mapNames, mapText, "Edited"));
         world->Begin();
         rules = registry.gameTypes.At(configuration.gameType).CreateGameType(*this, seed);
         gameType = rules.get();
@@ -418,6 +420,8 @@ public:
     std::vector<uint64_t> hashes;
     const char* configurationName = "Default";
     std::vector<uint32_t> visualCounts;
+    // The map's own text, when set, instead of the configuration's map file.
+    std::string mapText;
 };
 
 constexpr uint32_t TenMinutes = 10 * 60 * 60;
@@ -491,31 +495,81 @@ TEST(BotMatch, AMatchPlaysAlikeWhetherOrNotAWindowShowsIt)
     EXPECT_EQ(hashes[1], hashes[0]);
 }
 
-// Every shipped configuration on its own map and the other: every 3,000 ticks each armed bot has travelled and
-// fired, and no bot alive stays within half a unit of one spot for ten seconds (stands before, with these seeds:
-// against a wall, a lift stopped low or mud, on a lift shooting into it). The longest stand is reported.
+// Crossroads edited: spikes on the left ledge, and a pit three wide cut into the ground under it, its
+// floor so low that a body in it has fallen out of the world.
+std::string CrossroadsWithSpikesOnALedgeAndAPit()
+{
+    std::string text = Lumvek::File::ReadAllText(Lumvek::Testing::SourceFolder() + "/Assets/Maps/Crossroads/Data.json").second;
+    const auto replace = [&text](const std::string& from, const std::string& to)
+    {
+        const size_t at = text.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        if (at != std::string::npos)
+            text.replace(at, from.size(), to);
+    };
+    replace("\"Size\": \"48 2\"\n\t\t\t},",
+            R"("Size": "8 2"}, {"Name": "GroundEast", "Position": "11 0", "Size": "37 2"},)"
+            R"( {"Name": "PitFloor", "Position": "8 0", "Size": "3 0.5"},)");
+    replace(R"("Hazards": [)", R"("Hazards": [{"Name": "LedgeSpikes", "Position": "8 6.5", "Size": "3 0.5", "Data": "Spikes"},)");
+    return text;
+}
+
+// Every shipped configuration on its own map and the other, with nobody else and with a local player who stands
+// where he spawned giving no input, and some on Crossroads edited to hold spikes on a ledge and a pit: every 3,000
+// ticks each armed bot has travelled and fired, no bot alive stays within half a unit of one spot for ten seconds
+// (stands before, with these seeds: against a wall, a lift stopped low or mud, on a lift shooting into it, at the
+// end of a way short of a still player), and no bot dies three times running in a hazard that harms. The longest
+// stand is reported.
 TEST(BotMatch, BotsOfEveryConfigurationKeepMovingOnEitherMap)
 {
-    const std::tuple<const char*, const char*, uint32_t, uint32_t, uint32_t> sweeps[] = {
+    struct Row
+    {
+        const char* name;
+        const char* map;
+        uint32_t firstSeed, lastSeed, ticks;
+        bool stillPlayer = false;
+        bool edited = false;
+    };
+    const Row sweeps[] = {
         {"FlagRun", "Hilltop", 1, 20, 30000}, {"TokenChase", "Hilltop", 1, 20, 30000}, {"Brawl", "Hilltop", 9, 9, 4500},
         {"FlagRun", "Crossroads", 18, 18, 24000}, {"TokenChase", "Crossroads", 7, 7, 10500},
         {"Demo", "Hilltop", 16, 16, 9000}, {"Default", "Crossroads", 14, 14, 18500},
         {"Default", "Hilltop", 12, 12, 2500}, {"Demo", "Crossroads", 18, 18, 3600}, {"Brawl", "Crossroads", 1, 1, 6000},
         {"TeamRace", "Hilltop", 16, 16, 16000}, {"TeamRace", "Crossroads", 1, 1, 6000},
-        {"CheckpointRace", "Crossroads", 20, 20, 9300}, {"CheckpointRace", "Hilltop", 16, 16, 21500}};
-    for (const auto& [name, map, firstSeed, lastSeed, ticks] : sweeps)
+        {"CheckpointRace", "Crossroads", 20, 20, 9300}, {"CheckpointRace", "Hilltop", 16, 16, 21500},
+        {"FlagRun", "Hilltop", 3, 3, 6000, true}, {"TokenChase", "Hilltop", 1, 4, 6000, true},
+        {"FlagRun", "Crossroads", 5, 5, 6000, true}, {"TokenChase", "Crossroads", 2, 2, 6000, true},
+        {"Demo", "Hilltop", 6, 6, 6000, true}, {"Demo", "Crossroads", 8, 8, 6000, true},
+        {"Default", "Hilltop", 4, 4, 6000, true}, {"Default", "Crossroads", 12, 12, 6000, true},
+        {"Brawl", "Hilltop", 2, 2, 3000, true}, {"Brawl", "Crossroads", 2, 2, 3000, true},
+        {"TeamRace", "Hilltop", 3, 3, 6000, true}, {"TeamRace", "Crossroads", 28, 28, 6000, true},
+        {"CheckpointRace", "Hilltop", 5, 5, 6000, true}, {"CheckpointRace", "Crossroads", 6, 6, 6000, true},
+        {"Default", "Crossroads", 12, 12, 9000, false, true}, {"TeamRace", "Crossroads", 28, 28, 9000, false, true},
+        {"FlagRun", "Crossroads", 7, 7, 9000, false, true}};
+    const std::string edited = CrossroadsWithSpikesOnALedgeAndAPit();
+    for (const Row& row : sweeps)
     {
-        uint32_t longest = 0;
-        for (uint32_t seed = firstSeed; seed <= lastSeed; ++seed)
+        const char* name = row.name;
+        const std::string map = std::string(row.map) + (row.edited ? " edited" : "") + (row.stillPlayer ? " with a still player" : "");
+        uint32_t longest = 0, harmDeaths = 0;
+        for (uint32_t seed = row.firstSeed; seed <= row.lastSeed; ++seed)
         {
             BotMatchRun run;
             run.configuration = *run.registry.configurations.Find(std::string_view(name));
-            run.configuration.map = run.registry.maps.FindIndex(std::string_view(map));
+            run.configuration.map = run.registry.maps.FindIndex(std::string_view(row.map));
+            if (row.edited)
+                run.mapText = edited;
+            if (row.stillPlayer)
+            {
+                run.configuration.players.emplace_back(nullptr, 0).id = 0;
+                run.configuration.players.back().team = 0;
+            }
             run.Prepare(seed);
             float travelled[16] = {};
-            uint32_t shots[16] = {}, still[16] = {};
+            uint32_t shots[16] = {}, still[16] = {}, harmedRunning[16] = {};
+            bool dead[16] = {};
             Lumvek::Vector2 spot[16];
-            for (uint32_t tick = 1; tick <= ticks && !run.rules->IsEnded(); ++tick)
+            for (uint32_t tick = 1; tick <= row.ticks && !run.rules->IsEnded(); ++tick)
             {
                 run.world->Step(Lumvek::TickSeconds);
                 run.rules->Update(Lumvek::TickSeconds);
@@ -528,16 +582,31 @@ TEST(BotMatch, BotsOfEveryConfigurationKeepMovingOnEitherMap)
                     still[i] = bot.body.active && !bot.IsDead() && (at - spot[i]).Length() < 0.5f ? still[i] + 1 : 0;
                     spot[i] = still[i] ? spot[i] : at;
                     longest = std::max(longest, still[i]);
-                    if (tick % 3000 != 0 || std::string_view(name).ends_with("Race"))
+                    if (bot.IsDead() && !dead[i])
+                    {
+                        const Lumvek::Rectangle box{at.x - bot.body.boxWidth * 0.5f, at.y, bot.body.boxWidth,
+                                                    bot.body.boxHeight};
+                        const bool harmed = BotNavigator::FindHarm(*run.world, box) ||
+                                            at.y < run.world->bounds.y + 1.0f;
+                        harmedRunning[i] = harmed ? harmedRunning[i] + 1 : 0;
+                        harmDeaths += harmed ? 1 : 0;
+                        EXPECT_LT(harmedRunning[i], 3u) << name << " on " << map << " seed " << seed << " bot " << i
+                                                        << " tick " << tick << " at " << at.x << ", " << at.y;
+                    }
+                    dead[i] = bot.IsDead();
+                    // Beside a still player of their own team the bots may have no enemy to fire at.
+                    if (tick % 3000 != 0 || std::string_view(name).ends_with("Race") || row.stillPlayer)
                         continue;
                     EXPECT_TRUE(travelled[i] > 20.0f && bot.shotsFired > shots[i])
-                        << name << " seed " << seed << " bot " << i << " tick " << tick << " " << travelled[i];
+                        << name << " on " << map << " seed " << seed << " bot " << i << " tick " << tick << " "
+                        << travelled[i];
                     travelled[i] = 0.0f;
                     shots[i] = bot.shotsFired;
                 }
             }
         }
-        std::printf("%s on %s: the longest stand of a bot alive is %u ticks\n", name, map, longest);
+        std::printf("%s on %s: the longest stand of a bot alive is %u ticks; %u deaths in harm or a fall\n", name,
+                    map.c_str(), longest, harmDeaths);
         EXPECT_LT(longest, 10u * 60u) << name << " on " << map;
     }
 }
@@ -565,4 +634,31 @@ TEST(BotMatch, BotsFollowingAStillPlayerInTheDemosKeepawayShootHimWithinThirtySe
     for (uint32_t i = 0; i < ThirtySeconds && !player.IsDead(); ++i)
         tick();
     EXPECT_TRUE(player.IsDead()) << "nobody shot him dead";
+}
+
+// Two bots face to face 0.4 apart on a step two wide, each one's muzzle held out past the other: rather
+// than fire away from each other for as long as they stand there, they back off and one shoots the other.
+TEST(BotMatch, TwoBotsFaceToFaceOnANarrowStepScoreAKill)
+{
+    BotMatchRun run;
+    run.configuration = *run.registry.configurations.Find(std::string_view("Default"));
+    run.Prepare(30);
+    Player& left = *run.world->navigator.bots.at(0).player;
+    Player& right = *run.world->navigator.bots.at(1).player;
+    uint32_t ticks = 0;
+    for (bool placed = false; ticks < 30 * 60 && !left.IsDead() && !right.IsDead(); ++ticks)
+    {
+        // Once both have spawned: on RightPerchStep3, facing each other and aware of each other.
+        if (!placed && (placed = left.body.active && right.body.active))
+        {
+            ticks = 0;
+            left.body.Reset({41.8f, 10.55f}, false);
+            right.body.Reset({42.2f, 10.55f}, true);
+            World::Notice(left.awareness, AwarenessMarker::PlayerKind, right.index, {0.0f, 0.0f});
+            World::Notice(right.awareness, AwarenessMarker::PlayerKind, left.index, {0.0f, 0.0f});
+        }
+        run.world->Step(Lumvek::TickSeconds);
+        run.rules->Update(Lumvek::TickSeconds);
+    }
+    EXPECT_LT(ticks, 15u * 60u) << "no kill";
 }
