@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Source/World/World.h"
+
 #include <array>
 #include <cstdint>
 
@@ -36,7 +38,7 @@ private:
         uint32_t kills = 0;
     };
 
-    std::array<PlayerRecord, 16> players{};
+    std::array<PlayerRecord, World::PlayerCount> players{};
     uint32_t peakVisuals = 0;
     uint64_t ticks = 0;
     // Set by the tick in which the match ended: later ticks add nothing.

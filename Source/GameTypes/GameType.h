@@ -8,6 +8,7 @@
 #include "Source/World/EntityStorage.h"
 #include "Source/World/MatchRules.h"
 #include "Source/World/SpawnPoint.h"
+#include "Source/World/World.h"
 
 #include <array>
 #include <cstdint>
@@ -44,7 +45,7 @@ struct ScoreEntry
 struct GameTypeEvent
 {
     static constexpr uint32_t NoArgument = 511;
-    static constexpr uint8_t EveryPlayer = 16;
+    static constexpr uint8_t EveryPlayer = World::PlayerCount;
     static constexpr uint8_t EveryTeam = 4;
     // How long a line stays on screen when posted: 3 s.
     static constexpr int32_t ShownTicks = 180;

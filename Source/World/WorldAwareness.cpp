@@ -20,7 +20,7 @@ constexpr float NoiseFalloff = 0.00125f;
 constexpr float PerfectAwareness = 100.0f;
 // A marker stands this far above the point it marks.
 constexpr float MarkerLift = 0.05f;
-constexpr uint8_t EveryPlayer = 16;
+constexpr uint8_t EveryPlayer = World::PlayerCount;
 constexpr uint8_t EveryTeam = 4;
 
 // Whether the pickup or trigger is highlighted for the observer.
