@@ -86,7 +86,14 @@ template <class Stream> bool SerializePush(Stream& stream, Lumvek::Vector2& push
     if (!Wire::Flag(stream, present))
         return false;
     if (present)
-        return SerializeVector(stream, push);
+    {
+        if (!SerializeVector(stream, push))
+            return false;
+        // A push said to be there is not nothing: the writer flags a zero push absent.
+        if constexpr (Stream::IsReading)
+            return push.x != 0.0f || push.y != 0.0f;
+        return true;
+    }
     if constexpr (Stream::IsReading)
         push = Lumvek::Vector2();
     return true;
