@@ -326,8 +326,12 @@ void World::CopyPlatforms()
         if (source->GetType() == b2_dynamicBody)
             continue;
         // A body kept from the last time is the same body while its fixtures are (a body made where a
-        // destroyed one was is copied anew).
-        const auto kept = std::find_if(platformCopies.begin(), platformCopies.end(),
+        // destroyed one was is copied anew). Box2D keeps its list in order, so the copy is most often
+        // the one at this place in the last list.
+        const size_t place = copies.size();
+        auto kept = place < platformCopies.size() && platformCopies[place].source == source
+                        ? platformCopies.begin() + static_cast<std::ptrdiff_t>(place)
+                        : std::find_if(platformCopies.begin(), platformCopies.end(),
                                        [&](const PlatformCopy& copy) { return copy.source == source; });
         PlatformCopy copy;
         if (kept != platformCopies.end() && kept->fixtures == source->GetFixtureList())
