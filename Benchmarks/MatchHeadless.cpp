@@ -63,7 +63,7 @@ void HeadlessDefaultMatch(benchmark::State& state)
         if (game.GetMatchFlow() != MatchFlow::Running)
         {
             state.PauseTiming();
-            while (game.network->GetState() != NetworkState::Waiting)
+            while (game.GetNetwork()->GetState() != NetworkState::Waiting)
                 Frame(game);
             BeginMatch(game, *chosen);
             state.ResumeTiming();

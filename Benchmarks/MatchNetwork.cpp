@@ -160,10 +160,10 @@ void ServerWithFifteenPlayers(benchmark::State& state)
     {
         const NetworkState before = server.GetState();
         Frame(game);
-        if (before == NetworkState::Configured && game.gameType)
+        if (before == NetworkState::Configured && game.GetGameType())
         {
             limits.SetConfiguration(game.configuration);
-            limits.SetGameType(*game.gameType);
+            limits.SetGameType(*game.GetGameType());
         }
         tickClients();
     }

@@ -227,13 +227,11 @@ public:
         world = ownWorld.get();
         world->Begin();
         rules = std::make_unique<FullFeedRules>(*this);
-        gameType = rules.get();
-        matchRules = gameType;
+        SetGameType(rules.get());
     }
     ~ScreenMatch() override
     {
-        gameType = nullptr;
-        matchRules = nullptr;
+        SetGameType(nullptr);
         rules.reset();
         world = nullptr;
         ownWorld.reset();

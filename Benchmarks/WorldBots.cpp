@@ -127,8 +127,7 @@ public:
             return;
         ownWorld->Begin();
         rules = ownRegistry.gameTypes.At(configuration.gameType).CreateGameType(*this, seed);
-        gameType = rules.get();
-        matchRules = gameType;
+        SetGameType(rules.get());
         if (!rules)
             return;
         rules->Start();
@@ -138,8 +137,7 @@ public:
     ~Brawl() override
     {
         // The rules name the world's players.
-        gameType = nullptr;
-        matchRules = nullptr;
+        SetGameType(nullptr);
         rules.reset();
         world = nullptr;
         ownWorld.reset();

@@ -67,8 +67,7 @@ void Vantorel_::StartGame()
     // Windows on the world's objects close while those still exist.
     if (tools && Tools::Current() == tools)
         tools->WorldDestroyed();
-    gameType = nullptr;
-    matchRules = nullptr;
+    SetGameType(nullptr);
     gameTypeOwner.reset();
     world = nullptr;
     worldOwner.reset();
@@ -79,8 +78,7 @@ void Vantorel_::StartGame()
         gameTypeOwner = rules->CreateGameType(*this, rulesSeed);
     else
         Log::Write("the configuration {} names no game type: the match runs without rules", configuration.name);
-    gameType = gameTypeOwner.get();
-    matchRules = gameType;
+    SetGameType(gameTypeOwner.get());
     // A renderer left over would hold the device slots the new one makes.
     EndDrawing();
     if (!headless)
@@ -102,11 +100,11 @@ void Vantorel_::BeginPlay()
 {
     Log::Write("the match {} has loaded: play begins", configuration.name);
     world->Begin();
-    if (authority && gameType)
-        gameType->Start();
-    else if (gameType)
+    if (GameType* rules = GetGameType(); rules && authority)
+        rules->Start();
+    else if (rules)
         // A client's rules start nothing but the theme's ambience: the server places the players.
-        gameType->RestartAmbience();
+        rules->RestartAmbience();
     load.SetProgress(0);
     load.SetState(LoadState::RenderResourcesLoading);
     StartLoader(&Loader::LoadRenderResources);
@@ -218,8 +216,7 @@ void Vantorel_::LeaveGame()
     // Windows on the world's objects close while those still exist.
     if (tools && Tools::Current() == tools)
         tools->WorldDestroyed();
-    gameType = nullptr;
-    matchRules = nullptr;
+    SetGameType(nullptr);
     gameTypeOwner.reset();
     world = nullptr;
     worldOwner.reset();
@@ -467,17 +464,17 @@ void Vantorel_::RecordTick()
     {
         WorldHash hash;
         hash.AddWorld(*world);
-        if (gameType)
+        if (const GameType* rules = GetGameType())
         {
-            for (const ScoreEntry& score : gameType->GetTeamScores())
+            for (const ScoreEntry& score : rules->GetTeamScores())
                 hash.AddScore(score.index, score.score);
-            for (const ScoreEntry& score : gameType->GetPlayerScores())
+            for (const ScoreEntry& score : rules->GetPlayerScores())
                 hash.AddScore(score.index, score.score);
         }
         hashLog->Write(matchTicks, hash.Get());
     }
     if (!options.localConfiguration.empty())
-        matchRecord.Tick(*world, gameType);
+        matchRecord.Tick(*world, GetGameType());
     // A match that has ended is only showing its results: its journal is written already.
     if (options.tickLimit != 0 && matchTicks >= options.tickLimit && network->GetState() != NetworkState::Ended)
     {

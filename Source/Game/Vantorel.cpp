@@ -165,6 +165,7 @@ void Vantorel_::OpenSplash(Application& application)
                                                { OpenDemoMultiplayer(std::move(opening), owner); },
                                                [this] { return StartDemoMatch(); }});
     demo->game = this;
+    demo->currentNetwork = [this] { return network; };
     demo->load = &load;
     demo->startLocalGame = [this] { StartLocalGame(); };
     demo->beginVoting = [this]
@@ -428,12 +429,12 @@ void Vantorel_::LateUpdate(int64_t elapsed)
         // while this one still showed its end has loaded nothing for it.
         if (matchFlow == MatchFlow::PlayBegun && loadState == LoadState::RenderResourcesLoaded)
         {
-            if (gameType)
+            if (GameType* rules = GetGameType())
             {
                 if (authority)
-                    gameType->SetupObjectives();
+                    rules->SetupObjectives();
                 else
-                    gameType->ResetPlayers();
+                    rules->ResetPlayers();
             }
             if (!headless)
             {

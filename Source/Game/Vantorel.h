@@ -155,6 +155,8 @@ public:
     // Whether either streaming atlas has an image in flight.
     bool IsStreaming() const { return iconAtlas.IsBusy() || previewAtlas.IsBusy(); }
 
+    // The running network role; null while none runs.
+    Network* GetNetwork() const { return network; }
     // The renderer of the running match; null outside a match and when headless.
     GameRenderer* GetRenderer() const { return rendererOwner.get(); }
     // The local players' views, by the position of their slot among the player slots.
@@ -215,7 +217,7 @@ private:
     // A loader is due: it starts now unless an image is in flight, in which case the render starts it.
     void StartLoader(void (*loader)(Vantorel_&));
     // The match has objects to leave.
-    bool HasMatch() const { return world != nullptr || gameType != nullptr || rendererOwner != nullptr; }
+    bool HasMatch() const { return world != nullptr || GetGameType() != nullptr || rendererOwner != nullptr; }
     // The windowed part of BeginPlay: the views, the listeners, the draw-in and the icons.
     void BeginDrawing();
     // The windowed part of LeaveGame: the listeners and the renderer's device resources.
@@ -252,6 +254,8 @@ private:
 
     std::unique_ptr<DataRegistry> registryOwner;
     std::unique_ptr<Network> networkOwner;
+    // The running role; null while none runs. The context's events are the same role.
+    Network* network = nullptr;
     std::unique_ptr<GameType> gameTypeOwner;
     std::unique_ptr<World> worldOwner;
     std::unique_ptr<GameRenderer> rendererOwner;

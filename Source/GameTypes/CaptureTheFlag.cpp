@@ -55,7 +55,7 @@ void CtfFlag::OnDropped()
 
 void CtfFlagStandAction::Run(Player& player)
 {
-    if (auto* rules = dynamic_cast<CaptureTheFlag*>(player.GetContext().gameType))
+    if (auto* rules = dynamic_cast<CaptureTheFlag*>(player.GetContext().GetGameType()))
         rules->Capture(*this, player);
 }
 

@@ -24,7 +24,7 @@ void CheckpointAction::Run(Player& player)
 {
     if (team != AnyTeam && team != player.team)
         return;
-    if (auto* rules = dynamic_cast<Race*>(player.GetContext().gameType))
+    if (auto* rules = dynamic_cast<Race*>(player.GetContext().GetGameType()))
         rules->ReachCheckpoint(player, number);
 }
 

@@ -49,21 +49,12 @@ float Seconds(float fromServer)
     return 0.0f;
 }
 
-// Tests and tools drive a role through its calls in orders the game system never takes; what holds
-// for every role is that nothing moves it out of Stopped but another stop.
-constexpr StateChanges ClientChanges()
-{
-    StateChanges changes = StateChanges::AnyButFromStopped();
-    changes.Allow({NetworkState::Stopped}, NetworkState::Stopped);
-    return changes;
-}
-
 } // namespace
 
 ClientNetwork::ClientNetwork(GameContext& context, const ClientSettings& settings, uint64_t clientId,
                              Net::Transport* transport)
-    : Network(settings, ClientChanges()), context(context), clientSettings(settings), clientId(clientId),
-      limits(LimitsOf(context)), adapter(limits),
+    : Network(settings), context(context), clientSettings(settings), clientId(clientId), limits(LimitsOf(context)),
+      adapter(limits),
       client(transport ? std::make_unique<Net::Client>(allocator, *transport, config, adapter, 0.0)
                        : std::make_unique<Net::Client>(
                              allocator,
@@ -518,15 +509,15 @@ void ClientNetwork::ApplyPlayerSpawned(const PlayerSpawnedMessage& spawned)
     point.y = spawned.position.y;
     point.flipped = spawned.facesLeft;
     slot.player->Spawn(point);
-    if (context.gameType)
-        context.gameType->SpawnPlayer(*slot.player);
+    if (context.GetGameType())
+        context.GetGameType()->SpawnPlayer(*slot.player);
 }
 
 void ClientNetwork::ApplyScore(const ScoreMessage& scores)
 {
     // The last count comes before the end on the reliable channel; a copy that arrives after the
     // end was sent before it, unreliably, and is out of date.
-    if (!context.gameType || state == NetworkState::Ended || state == NetworkState::Leaving ||
+    if (!context.GetGameType() || state == NetworkState::Ended || state == NetworkState::Leaving ||
         state == NetworkState::Ending || state == NetworkState::Stopped)
         return;
     std::array<ScoreEntry, ScoreMessage::Capacity> teams{};
@@ -537,12 +528,12 @@ void ClientNetwork::ApplyScore(const ScoreMessage& scores)
         teams[i] = {scores.teams[i].index, scores.teams[i].score};
     for (uint32_t i = 0; i < playerCount; ++i)
         players[i] = {scores.players[i].index, scores.players[i].score};
-    context.gameType->ReceiveScores(std::span(teams.data(), teamCount), std::span(players.data(), playerCount));
+    context.GetGameType()->ReceiveScores(std::span(teams.data(), teamCount), std::span(players.data(), playerCount));
 }
 
 void ClientNetwork::ApplyGameTypeEvent(const GameTypeEventMessage& line)
 {
-    GameType* rules = context.gameType;
+    GameType* rules = context.GetGameType();
     if (!rules)
         return;
     if (line.eventClass == GameTypeEventMessage::EventClass)
@@ -620,8 +611,8 @@ void ClientNetwork::ApplyGameState(const GameStateMessage& received)
     for (uint32_t i = 0; i < platforms; ++i)
         statePlatforms[i] = applied.platforms[i].platform;
     world->Resimulate(std::span<const uint16_t>(statePlatforms.data(), platforms), received.frame, frame);
-    if (context.gameType)
-        context.gameType->AfterGameState(received.frame, frame);
+    if (context.GetGameType())
+        context.GetGameType()->AfterGameState(received.frame, frame);
 }
 
 void ClientNetwork::ApplyKill(const PlayerKilledMessage& killed)
@@ -632,8 +623,8 @@ void ClientNetwork::ApplyKill(const PlayerKilledMessage& killed)
     if (!victim.present)
         return;
     const float angle = StateAngle(killed.debrisAngle);
-    if (context.gameType)
-        context.gameType->ReceiveKill(victim, angle, killed.debrisSpeed);
+    if (context.GetGameType())
+        context.GetGameType()->ReceiveKill(victim, angle, killed.debrisSpeed);
 }
 
 void ClientNetwork::RemovePickup(const PickupRemovedMessage& removed)
@@ -746,8 +737,8 @@ void ClientNetwork::Step(float dt)
         ++frame;
         if (context.world)
             context.world->StepPredicted(dt);
-        if (context.gameType)
-            context.gameType->UpdateCommon(dt);
+        if (context.GetGameType())
+            context.GetGameType()->UpdateCommon(dt);
         break;
     case NetworkState::Ended:
         if (timer > duration)
@@ -757,8 +748,8 @@ void ClientNetwork::Step(float dt)
         ++frame;
         if (context.world)
             context.world->StepPredicted(dt);
-        if (context.gameType)
-            context.gameType->UpdateCommon(dt);
+        if (context.GetGameType())
+            context.GetGameType()->UpdateCommon(dt);
         break;
     default:
         break;
@@ -770,8 +761,8 @@ void ClientNetwork::BeginLoading()
     // The players were counted when the configuration arrived, where the server counted them in the
     // stream of reliable messages: one who left since then is still counted at both ends. The rules exist
     // now; the server measures by the same.
-    if (context.gameType)
-        limits.SetGameType(*context.gameType);
+    if (context.GetGameType())
+        limits.SetGameType(*context.GetGameType());
     Enter(NetworkState::Loading);
 }
 

@@ -10,20 +10,6 @@
 
 using namespace Lumvek;
 
-namespace
-{
-
-// Tests and tools drive a role through its calls in orders the game system never takes; what holds
-// for every role is that nothing moves it out of Stopped but another stop.
-constexpr StateChanges LocalChanges()
-{
-    StateChanges changes = StateChanges::AnyButFromStopped();
-    changes.Allow({NetworkState::Stopped}, NetworkState::Stopped);
-    return changes;
-}
-
-} // namespace
-
 JournalInput ToJournalInput(const PlayerInput& input)
 {
     static_assert(PlayerActionCount == JournalInput::ButtonCount, "the journal keeps one bit per action");
@@ -33,7 +19,7 @@ JournalInput ToJournalInput(const PlayerInput& input)
 LocalNetwork::LocalNetwork(GameContext& context, const NetworkSettings& settings, const FileManager& files,
                            ControllerDevice* controller, KeyboardDevice* keyboard, MouseDevice* mouse,
                            WindowSize window)
-    : Network(settings, LocalChanges()), context(context), files(files), devices(controller, keyboard, mouse, window)
+    : Network(settings), context(context), files(files), devices(controller, keyboard, mouse, window)
 {
 }
 
@@ -102,8 +88,8 @@ void LocalNetwork::Step(float dt)
 
     if (context.world)
         context.world->Step(dt);
-    if (context.gameType)
-        context.gameType->Update(dt);
+    if (context.GetGameType())
+        context.GetGameType()->Update(dt);
 }
 
 void LocalNetwork::SaveJournal()

@@ -15,7 +15,7 @@ constexpr size_t LogMessageCapacity = 1024;
 
 } // namespace
 
-Network::Network(const NetworkSettings& settings, const StateChanges& changes) : changes(changes), settings(settings)
+Network::Network(const NetworkSettings& settings) : settings(settings)
 {
     config.numChannels = 2;
     config.channel[0].type = Net::CHANNEL_TYPE_RELIABLE_ORDERED;
@@ -67,10 +67,6 @@ void Network::Enter(NetworkState next)
     LUMVEK_ASSERT(state != NetworkState::Stopped || next == NetworkState::Stopped,
                   "a stopped role was asked to enter state {}: the game system deletes a role once it stopped",
                   static_cast<int32_t>(next));
-    LUMVEK_ASSERT(changes.Allows(state, next),
-                  "the role was asked to go from state {} to state {}, a change it never makes: the caller "
-                  "acted on a state it did not check",
-                  static_cast<int32_t>(state), static_cast<int32_t>(next));
     state = next;
 }
 

@@ -9,9 +9,7 @@
 #include "Source/World/MatchEvents.h"
 
 #include <array>
-#include <cstddef>
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 
 class LocalDevices;
@@ -42,50 +40,6 @@ enum class NetworkState : int32_t
     Ending = 10,
     // The role has stopped; the game system leaves any match and deletes the role.
     Stopped = 11,
-};
-
-inline constexpr size_t NetworkStateCount = 12;
-
-// The state changes a role makes: for each state, the states it may go to from there. A role hands its
-// own to the base, which refuses any other change; the base's own allows every change but one out of
-// Stopped.
-class StateChanges
-{
-public:
-    // Every change, none out of Stopped.
-    static constexpr StateChanges AnyButFromStopped()
-    {
-        StateChanges changes;
-        for (size_t from = 0; from < NetworkStateCount; ++from)
-            if (static_cast<NetworkState>(from) != NetworkState::Stopped)
-                changes.allowed[from] = AllStates;
-        return changes;
-    }
-
-    // Allows entering `to` from each of `from`.
-    constexpr StateChanges& Allow(std::initializer_list<NetworkState> from, NetworkState to)
-    {
-        for (const NetworkState state : from)
-            allowed[Index(state)] |= Bit(to);
-        return *this;
-    }
-    // Allows entering `to` from every state but Stopped.
-    constexpr StateChanges& AllowFromAny(NetworkState to)
-    {
-        for (size_t from = 0; from < NetworkStateCount; ++from)
-            if (static_cast<NetworkState>(from) != NetworkState::Stopped)
-                allowed[from] |= Bit(to);
-        return *this;
-    }
-
-    constexpr bool Allows(NetworkState from, NetworkState to) const { return (allowed[Index(from)] & Bit(to)) != 0; }
-
-private:
-    static constexpr uint16_t AllStates = (1u << NetworkStateCount) - 1u;
-    static constexpr size_t Index(NetworkState state) { return static_cast<size_t>(state); }
-    static constexpr uint16_t Bit(NetworkState state) { return static_cast<uint16_t>(1u << Index(state)); }
-
-    std::array<uint16_t, NetworkStateCount> allowed{};
 };
 
 // The match's progress, asked by name: the states' numbers are no order to compare by (Ending, the
@@ -127,8 +81,8 @@ class Network : public MatchEvents
 public:
     // Fills the library's configuration: channel 0 reliable and ordered, channel 1 unreliable,
     // protocol 0, the simulator exactly when the settings ask for it. The role starts in Waiting and
-    // changes state only as `changes` allows; the timer and the duration are the subclass's to set.
-    explicit Network(const NetworkSettings& settings, const StateChanges& changes = StateChanges::AnyButFromStopped());
+    // changes state only through Enter; the timer and the duration are the subclass's to set.
+    explicit Network(const NetworkSettings& settings);
     Network(const Network&) = delete;
     Network& operator=(const Network&) = delete;
     ~Network() override;
@@ -205,14 +159,15 @@ public:
 protected:
     // Adds the frame's time to the timer; true once the timer is strictly past the duration.
     bool AdvanceTimer(int64_t elapsed);
-    // Every change of the state goes through here: it asserts that the role allows the change.
+    // Every change of the state goes through here. Tests and tools drive a role through its calls in
+    // orders the game system never takes, so the one rule it asserts is the one that holds for every
+    // role: nothing moves a role out of Stopped but another stop.
     void Enter(NetworkState next);
     // Starts a timed state.
     void BeginTimedState(NetworkState next, float seconds);
     bool IsBetweenMatches() const { return ::IsBetweenMatches(state); }
 
     NetworkState state = NetworkState::Waiting;
-    StateChanges changes;
     Net::ClientServerConfig config;
     NetworkSettings settings;
 };

@@ -52,21 +52,12 @@ Net::ClientServerConfig AdmittingConfig(Net::ClientServerConfig config)
 // The stop line names the connections without players one host holds at once.
 constexpr int PlayerlessPerHost = SeatLine::PlayerlessPerHost;
 
-// Tests and tools drive a role through its calls in orders the game system never takes; what holds
-// for every role is that nothing moves it out of Stopped but another stop.
-constexpr StateChanges ServerChanges()
-{
-    StateChanges changes = StateChanges::AnyButFromStopped();
-    changes.Allow({NetworkState::Stopped}, NetworkState::Stopped);
-    return changes;
-}
-
 } // namespace
 
 ServerNetwork::ServerNetwork(GameContext& context, const ServerSettings& settings, uint64_t seed,
                              Net::Transport* transport)
-    : Network(settings, ServerChanges()), context(context), serverSettings(settings), optionSeed(seed),
-      limits(LimitsOf(context)), adapter(limits),
+    : Network(settings), context(context), serverSettings(settings), optionSeed(seed), limits(LimitsOf(context)),
+      adapter(limits),
       server(transport ? std::make_unique<Net::Server>(allocator, GameServerKey, *transport, AdmittingConfig(config),
                                                        adapter, 0.0)
                        : std::make_unique<Net::Server>(allocator, GameServerKey, HostingAddress(settings),
@@ -613,8 +604,8 @@ void ServerNetwork::StepFrames()
         const float dt = static_cast<float>(Lumvek::PreciseTickSeconds);
         if (context.world)
             context.world->Step(dt);
-        if (context.gameType)
-            context.gameType->Update(dt);
+        if (context.GetGameType())
+            context.GetGameType()->Update(dt);
         lockstep.Advance();
     }
 }
@@ -625,8 +616,8 @@ void ServerNetwork::BeginLoading()
     limits.SetConfiguration(context.configuration);
     // Both ends measure lines and scores by the same rules: the clients made theirs from the same
     // configuration.
-    if (context.gameType)
-        limits.SetGameType(*context.gameType);
+    if (context.GetGameType())
+        limits.SetGameType(*context.GetGameType());
     BeginTimedState(NetworkState::Loading, serverSettings.loadDuration);
     Broadcast<SetConfigurationMessage>(true,
                                        [&](SetConfigurationMessage& message)
@@ -676,8 +667,8 @@ void ServerNetwork::BeginStarting()
 void ServerNetwork::SaveJournal()
 {
     SendGameStates(true);
-    if (context.gameType)
-        SendScore(context.gameType->GetTeamScores(), context.gameType->GetPlayerScores(), true);
+    if (context.GetGameType())
+        SendScore(context.GetGameType()->GetTeamScores(), context.GetGameType()->GetPlayerScores(), true);
     Broadcast<EndGameMessage>(true,
                               [&](EndGameMessage& message)
                               {

@@ -309,14 +309,14 @@ std::unique_ptr<Weapon> MakeWeapon(Player& player, uint32_t index)
 
 std::unique_ptr<Item> MakeItem(Player& player, uint32_t index)
 {
-    GameType* rules = player.GetContext().gameType;
+    GameType* rules = player.GetContext().GetGameType();
     return rules ? rules->CreateItem(index) : nullptr;
 }
 
 // The game mode may point at its items, so one let go of goes back to it rather than away.
 void GiveBackItem(Player& player, std::unique_ptr<Item>& item)
 {
-    if (GameType* rules = player.GetContext().gameType)
+    if (GameType* rules = player.GetContext().GetGameType())
         rules->ReturnItem(item);
     item.reset();
 }

@@ -187,7 +187,7 @@ void BotSteering::KeepTrackOfProgress(BotState& bot)
 
 void BotSteering::ChooseTarget(BotState& bot)
 {
-    if (MatchRules* rules = world.GetContext().matchRules)
+    if (MatchRules* rules = world.GetContext().GetMatchRules())
         rules->ChooseBotTarget(bot);
 }
 

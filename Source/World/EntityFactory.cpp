@@ -512,19 +512,19 @@ Pickup* PlacePickupFromState(World& world, const ReceivedPickup& state)
     std::unique_ptr<Item> item;
     if (weapon)
         weapon->data = weaponData;
-    else if (!state.holdsWeapon && context.matchRules)
-        item = context.matchRules->CreateItem(state.definition);
+    else if (!state.holdsWeapon && context.GetMatchRules())
+        item = context.GetMatchRules()->CreateItem(state.definition);
     if (!weapon && !(item && item->data))
     {
         if (item)
-            context.matchRules->ReturnItem(item);
+            context.GetMatchRules()->ReturnItem(item);
         return Refuse<Pickup>("Pickup");
     }
     // The game mode may point at an item the record still holds, so it goes back to the mode.
     const auto giveBack = [&context](std::unique_ptr<Item>& held)
     {
-        if (held && context.matchRules)
-            context.matchRules->ReturnItem(held);
+        if (held && context.GetMatchRules())
+            context.GetMatchRules()->ReturnItem(held);
         held.reset();
     };
     Pickup* pickup = world.pickups.Place(state.id,

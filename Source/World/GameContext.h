@@ -3,6 +3,7 @@
 #include "Engine/Foundation/Math.h"
 #include "Source/Data/GameConfiguration.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -16,7 +17,6 @@ struct ThemeBackground;
 class GameType;
 class MatchEvents;
 class MatchRules;
-class Network;
 class World;
 
 // What the world, the game mode and the network role read of the game system: the registry, the
@@ -42,14 +42,9 @@ public:
     // players, remote players, bots. A slot marked removed is inactive and gets no player record; the
     // world fills each active slot's player when play begins.
     GameConfiguration configuration;
-    // The running match's objects, owned by the game system; null outside a match. The front end's
-    // screens reach the network role here.
-    Network* network = nullptr;
-    // The same role as network, as what the world and the rules tell of the match; null with it.
+    // The running match's objects, owned by the game system; null outside a match. The network role,
+    // as what the world and the rules tell of the match: null while no role runs.
     MatchEvents* events = nullptr;
-    GameType* gameType = nullptr;
-    // The same game mode, as what the world asks of the rules; set and cleared together with gameType.
-    MatchRules* matchRules = nullptr;
     World* world = nullptr;
     // The game system's renderer's list of the map's own background layers, which the map loader fills
     // from the map file and the map writer writes back; null while no renderer exists (always on a
@@ -60,6 +55,22 @@ public:
     bool headless = false;
     // Not owned; the pads local players play with, which hits rumble. Null without pads.
     Lumvek::ControllerDevice* controllers = nullptr;
+
+    // The running match's game mode, and the same object as what the world asks of the rules; both null
+    // outside a match. They are set together, so the two never name different objects: the rules of any
+    // game mode are what its class derives from besides.
+    template <class Rules> void SetGameType(Rules* rules)
+    {
+        gameType = rules;
+        matchRules = rules;
+    }
+    void SetGameType(std::nullptr_t) { gameType = nullptr, matchRules = nullptr; }
+    GameType* GetGameType() const { return gameType; }
+    MatchRules* GetMatchRules() const { return matchRules; }
+
+private:
+    GameType* gameType = nullptr;
+    MatchRules* matchRules = nullptr;
 };
 
 // The configurations of the context's registry; none without a registry.

@@ -69,7 +69,7 @@ void Pickup::End()
     if (weapon)
     {
         // QueueWeaponSpawn drops a weapon that came from no spawn.
-        if (MatchRules* rules = world.GetContext().matchRules)
+        if (MatchRules* rules = world.GetContext().GetMatchRules())
             rules->QueueWeaponSpawn(std::move(weapon));
         weapon.reset();
     }
@@ -117,7 +117,7 @@ void Pickup::GiveTo(Player& player)
             return;
         const WeaponData* data = weapon->data;
         player.HoldWeapon(std::move(weapon), position, body->rotation, body->flipY);
-        if (MatchRules* rules = world.GetContext().matchRules; rules && data)
+        if (MatchRules* rules = world.GetContext().GetMatchRules(); rules && data)
             rules->NoticeWeaponPickedUp(player, data->index);
         if (MatchEvents* events = world.GetContext().events)
             events->SendPickupRemoved(id, true);
@@ -162,8 +162,8 @@ void World::ReturnItem(std::unique_ptr<Item> item)
 {
     if (!item)
         return;
-    if (context.matchRules && HasFreePickup(*this))
-        context.matchRules->ReturnItem(item);
+    if (context.GetMatchRules() && HasFreePickup(*this))
+        context.GetMatchRules()->ReturnItem(item);
     if (!item)
         return;
     Lumvek::Log::Write("no pickup could be made for the {}: it waits until one can",
@@ -173,9 +173,9 @@ void World::ReturnItem(std::unique_ptr<Item> item)
 
 void World::PlaceUnplacedItems()
 {
-    for (size_t i = 0; i < unplacedItems.size() && context.matchRules && HasFreePickup(*this);)
+    for (size_t i = 0; i < unplacedItems.size() && context.GetMatchRules() && HasFreePickup(*this);)
     {
-        context.matchRules->ReturnItem(unplacedItems[i]);
+        context.GetMatchRules()->ReturnItem(unplacedItems[i]);
         if (unplacedItems[i])
             ++i;
         else

@@ -329,7 +329,7 @@ void Player::DropItem(std::unique_ptr<Item>& slot)
 
 void Player::LetGoOfWeapons()
 {
-    MatchRules* rules = GetContext().matchRules;
+    MatchRules* rules = GetContext().GetMatchRules();
     if (weapon)
         weapon->PutAway();
     for (std::unique_ptr<Weapon>* slot : {&weapon, &stowedWeapon, &pendingWeapon})
@@ -354,7 +354,7 @@ void Player::DropWeapon(std::unique_ptr<Weapon>& slot)
     const Vector2 point = bone ? BoneWorldPosition(*bone) : body.GetCenter();
     const float rotation = bone ? bone->GetWorldRotation() : 0.0f;
     const bool facingLeft = IsFacingLeft();
-    MatchRules* rules = GetContext().matchRules;
+    MatchRules* rules = GetContext().GetMatchRules();
     if (dropped->clip == 0 && dropped->reserve == 0)
     {
         // An empty weapon is of no use to anybody: its shell falls and fades, and the weapon itself
@@ -410,6 +410,6 @@ void Player::TakeAmmo(Weapon& source, Weapon& target)
         return;
     GameContext& context = GetContext();
     context.PlaySound(Sounds::PickUpAmmo, {body.x, body.y}, body.velocity, 1.0f);
-    if (context.matchRules)
-        context.matchRules->NoticeAmmoPickedUp(*this, taken, target.data->index);
+    if (context.GetMatchRules())
+        context.GetMatchRules()->NoticeAmmoPickedUp(*this, taken, target.data->index);
 }

@@ -219,7 +219,7 @@ void Projectile::UpdatePredicted()
     // The player it met feels the hit at once; the damage, and whether it explodes, is the server's
     // to say.
     if (contact.kind > ContactKind::Interaction && contact.player)
-        if (MatchRules* rules = GetWorld().GetContext().matchRules)
+        if (MatchRules* rules = GetWorld().GetContext().GetMatchRules())
             rules->FeelHit(*contact.player, DirectHit(*contact.player, contact.kind));
     RemoveTrail();
     GetWorld().RemoveProjectile(*this);
@@ -261,7 +261,7 @@ HitInfo Projectile::DirectHit(const Player& player, uint32_t kind) const
 
 void Projectile::HitPlayer(Player& player, uint32_t kind)
 {
-    MatchRules* rules = GetWorld().GetContext().matchRules;
+    MatchRules* rules = GetWorld().GetContext().GetMatchRules();
     if (!rules || !weapon)
         return;
     rules->DamagePlayer(player, DirectHit(player, kind));
@@ -296,7 +296,7 @@ void Projectile::Explode(bool applyEffects)
             visual->image->layer = VisualLayer::Shots;
         }
     // Without its effects (a client's), the players around only feel the blast.
-    if (MatchRules* rules = world.GetContext().matchRules)
+    if (MatchRules* rules = world.GetContext().GetMatchRules())
     {
         const PlayersAround around = QueryRadius(world, point, ShakeRadius);
         for (uint32_t i = 0; i < around.count; ++i)

@@ -600,14 +600,14 @@ void World::StepHazards(float dt, bool harm, Player* only)
             const Rectangle box{body.x - body.boxWidth * 0.5f, body.y, body.boxWidth, body.boxHeight};
             if ((only && &player != only) || !EntityDetail::Overlaps(box, area))
                 continue;
-            if (harm && data.damage > 0.0f && context.matchRules)
+            if (harm && data.damage > 0.0f && context.GetMatchRules())
             {
                 HitInfo hit;
                 hit.damage = data.damage * dt;
                 hit.spin = hit.damage * 0.5f * 0.017453292f;
                 hit.firstRumble = hit.secondRumble = hit.damage * 0.5f;
                 hit.zone = HitInfo::BodyZone;
-                context.matchRules->DamagePlayer(player, hit);
+                context.GetMatchRules()->DamagePlayer(player, hit);
             }
             body.windImpulse += data.windImpulse * hazard.windDirection;
             body.windSpeed += data.windSpeed * hazard.windDirection;
@@ -665,8 +665,8 @@ void World::StepAwareness(float dt)
 
 void World::HandBackPickup(Pickup& pickup)
 {
-    if (pickup.weapon && context.matchRules)
-        context.matchRules->QueueWeaponSpawn(std::move(pickup.weapon));
+    if (pickup.weapon && context.GetMatchRules())
+        context.GetMatchRules()->QueueWeaponSpawn(std::move(pickup.weapon));
     if (pickup.item)
         ReturnItem(std::move(pickup.item));
 }

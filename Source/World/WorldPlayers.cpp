@@ -65,14 +65,14 @@ void World::StepPlayerMovement(float dt, bool killOutOfBounds)
             continue;
         body.Move(dt);
         // Leaving the bounds below, or far above, kills the player.
-        if (!killOutOfBounds || !context.matchRules)
+        if (!killOutOfBounds || !context.GetMatchRules())
             continue;
         const float floor = bounds.y + 1.0f;
         if (body.y < floor || body.y + body.boxHeight > floor + bounds.height + 1.0f)
         {
             HitInfo hit;
             hit.zone = HitInfo::BodyZone;
-            context.matchRules->KillPlayer(*player, hit);
+            context.GetMatchRules()->KillPlayer(*player, hit);
         }
     }
 }

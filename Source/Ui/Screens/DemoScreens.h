@@ -68,13 +68,17 @@ struct FrontEnd
     // of the id; nothing is streamed while this is empty.
     std::function<void(uint32_t cell, const std::string& path)> requestPreviewImage;
 
+    // The running role itself, for the match's screens; none runs while this is empty.
+    std::function<Network*()> currentNetwork;
+
     NetworkStatus GetNetworkStatus() const { return networkStatus ? networkStatus() : NetworkStatus{}; }
+    Network* GetNetwork() const { return currentNetwork ? currentNetwork() : nullptr; }
     // Streams the definition's "IconImage" and "IconSketch" into its icon and sketch regions of the
     // icon atlas; a region that holds its image already stays.
     void RequestIcons(const Data& definition) const;
 
-    // What the match's screens read besides: the game's registry, network role, game type and world,
-    // and its load progress. Null where a test builds the menus alone.
+    // What the match's screens read besides: the game's registry, game type and world, and its load
+    // progress. Null where a test builds the menus alone.
     GameContext* game = nullptr;
     const LoadStatus* load = nullptr;
     // Makes a local network role the current one, in place of any other.

@@ -48,7 +48,7 @@ SketchScroller* DemoSetupScreen::Strip() const
 
 Network* DemoSetupScreen::Role() const
 {
-    return frontEnd.game ? frontEnd.game->network : nullptr;
+    return frontEnd.GetNetwork();
 }
 
 void DemoSetupScreen::Setup()

@@ -346,7 +346,7 @@ void GameScreen::Update(float seconds)
     UpdateWeapons(*player);
     UpdateScores(*player);
 
-    const GameType* rules = frontEnd.game ? frontEnd.game->gameType : nullptr;
+    const GameType* rules = frontEnd.game ? frontEnd.game->GetGameType() : nullptr;
     statusText->text.clear();
     eventText->text.clear();
     if (rules && owner < GameType::ScreenCount)
@@ -408,7 +408,7 @@ void GameScreen::UpdateWeapons(Player& player)
 
 void GameScreen::UpdateScores(const Player& player)
 {
-    const GameType* rules = frontEnd.game ? frontEnd.game->gameType : nullptr;
+    const GameType* rules = frontEnd.game ? frontEnd.game->GetGameType() : nullptr;
     if (!rules)
         return;
     const std::vector<ScoreEntry>& scores = rules->GetTeamScores();
@@ -436,7 +436,7 @@ void GameScreen::UpdateScores(const Player& player)
 
 void GameScreen::UpdateFeed()
 {
-    const GameType* rules = frontEnd.game ? frontEnd.game->gameType : nullptr;
+    const GameType* rules = frontEnd.game ? frontEnd.game->GetGameType() : nullptr;
     const std::vector<GameTypeEvent> none;
     const std::vector<GameTypeEvent>& feed = rules ? rules->GetFeed() : none;
     // The newest lines that fit the list's height.

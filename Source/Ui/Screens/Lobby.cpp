@@ -61,7 +61,7 @@ void AddTitles(Element& root, const GameConfiguration& configuration)
 
 const Network* RoleOf(const FrontEnd& frontEnd)
 {
-    return frontEnd.game ? frontEnd.game->network : nullptr;
+    return frontEnd.GetNetwork();
 }
 
 NetworkState StateOf(const FrontEnd& frontEnd)
@@ -170,8 +170,8 @@ void GameLobby::OnBack(uint32_t player)
     if (countdown != 0)
     {
         countdown = 0;
-        if (frontEnd.game && frontEnd.game->network)
-            frontEnd.game->network->CancelCountdown();
+        if (Network* role = frontEnd.GetNetwork())
+            role->CancelCountdown();
         if (Element* timer = GetElement("Timer"))
             timer->visible = 0;
         return;

@@ -35,7 +35,7 @@ NetworkStatus StatusOf(const FrontEnd& frontEnd)
     if (frontEnd.networkStatus)
         return frontEnd.networkStatus();
     NetworkStatus status;
-    if (const Network* role = frontEnd.game ? frontEnd.game->network : nullptr)
+    if (const Network* role = frontEnd.GetNetwork())
     {
         status.running = true;
         status.client = true;

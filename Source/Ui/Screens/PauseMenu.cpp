@@ -156,12 +156,12 @@ void QuitConfirmation::OnSelect(uint32_t player)
     if (frontEnd.setPaused)
         frontEnd.setPaused(false);
     // Through the game system where there is one, which then knows that its player chose to leave.
-    if (frontEnd.game && frontEnd.game->network)
+    if (Network* role = frontEnd.GetNetwork())
     {
         if (frontEnd.stopNetwork)
             frontEnd.stopNetwork();
         else
-            frontEnd.game->network->Stop();
+            role->Stop();
     }
 }
 
@@ -294,7 +294,7 @@ void ControlsScreen::Setup()
             slot = &player;
     static const Profile defaults;
     const Profile& profile = slot && slot->profile ? *slot->profile : defaults;
-    Network* network = frontEnd.game ? frontEnd.game->network : nullptr;
+    Network* network = frontEnd.GetNetwork();
     LocalDevices* devices = network ? network->GetLocalDevices() : nullptr;
     const bool onKeyboard = slot && devices && devices->DeviceOf(*slot) >= PlayerInput::KeyboardDevice;
     const std::vector<ControlRow> rows = GetControlRows(profile.controller, profile.keyboard, onKeyboard);

@@ -20,7 +20,7 @@ const std::vector<ScoreEntry> NoRanking;
 
 const std::vector<ScoreEntry>& RankingOf(const FrontEnd& frontEnd)
 {
-    const GameType* rules = frontEnd.game ? frontEnd.game->gameType : nullptr;
+    const GameType* rules = frontEnd.game ? frontEnd.game->GetGameType() : nullptr;
     return rules ? rules->GetTeamScores() : NoRanking;
 }
 
@@ -87,7 +87,7 @@ void Scoreboard::Setup()
     Element& root = GetRoot();
     const std::vector<ScoreEntry>& ranking = RankingOf(frontEnd);
     const GameConfiguration& setUp = frontEnd.configuration;
-    const GameType* rules = frontEnd.game ? frontEnd.game->gameType : nullptr;
+    const GameType* rules = frontEnd.game ? frontEnd.game->GetGameType() : nullptr;
 
     Element& title = AddElement(root, 100.0f, 6.0f, 0);
     // The scoreboard stands over the last frame of the match: its team colours are outlined.

@@ -142,7 +142,7 @@ TEST(FrameLoop, StoppedLeavesAnyMatchAndDropsTheRole)
         loop.recorder.Take();
         loop.game->LateUpdate(0);
 
-        EXPECT_EQ(loop.game->network, nullptr);
+        EXPECT_EQ(loop.game->GetNetwork(), nullptr);
         EXPECT_EQ(loop.game->world, nullptr);
         EXPECT_EQ(loop.game->GetMatchFlow(), MatchFlow::FrontEnd);
         // Leaving waits for the match loader the start began.

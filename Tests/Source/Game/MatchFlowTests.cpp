@@ -34,7 +34,7 @@ struct LocalMatch : GameFixture
             game->configuration = *chosen;
     }
 
-    LocalNetwork& Role() { return *static_cast<LocalNetwork*>(game->network); }
+    LocalNetwork& Role() { return *static_cast<LocalNetwork*>(game->GetNetwork()); }
 
     // The match flow after every frame until the condition holds, without repeats.
     Strings FlowUntil(const std::function<bool()>& condition)
@@ -64,10 +64,10 @@ struct LocalMatch : GameFixture
         Strings flows = FlowUntil([this] { return game->GetMatchFlow() == MatchFlow::Running; });
         Strings playing = FlowUntil([&] { return game->GetMatchTicks() - start == ticks; });
         // A match is won: the rules end it and the role records it.
-        EXPECT_NE(game->gameType, nullptr);
-        if (game->gameType)
-            game->gameType->EndAndNotify();
-        Strings ended = FlowUntil([this] { return game->network->GetState() == NetworkState::Waiting; });
+        EXPECT_NE(game->GetGameType(), nullptr);
+        if (game->GetGameType())
+            game->GetGameType()->EndAndNotify();
+        Strings ended = FlowUntil([this] { return game->GetNetwork()->GetState() == NetworkState::Waiting; });
         for (const Strings* more : {&playing, &ended})
             for (const std::string& flow : *more)
                 if (flows.back() != flow)
@@ -99,7 +99,7 @@ TEST(MatchFlow, OneLocalMatchRunsEveryLoadStateAndFlowInOrder)
     EXPECT_EQ(match.recorder.Take(), (Strings{"P0", "S3", "P25", "P50", "P75", "P100", "S4", "P0", "S5", "P50", "P80",
                                               "S6", "P0", "S7", "P100", "S8"}));
     EXPECT_EQ(match.game->world, nullptr);
-    EXPECT_EQ(match.game->gameType, nullptr);
+    EXPECT_EQ(match.game->GetGameType(), nullptr);
     EXPECT_TRUE(match.game->configuration.bots.size() > 0);
     EXPECT_EQ(match.game->configuration.bots[0].player, nullptr);
     EXPECT_TRUE(std::filesystem::exists(match.Role().GetSavedJournal()));
@@ -163,7 +163,7 @@ TEST(MatchFlow, ALeaveWhileTheMatchLoadsWaitsForTheLoader)
     // The loader finished filling the world before the leave deleted it.
     EXPECT_EQ(held.Take(), (Strings{"P0", "S3", "P25", "P50", "P75", "P100", "S4", "P0", "S7", "P100", "S8"}));
     EXPECT_EQ(match.game->world, nullptr);
-    EXPECT_EQ(match.game->gameType, nullptr);
+    EXPECT_EQ(match.game->GetGameType(), nullptr);
 }
 
 TEST(MatchFlow, ACustomGamePlaysItsRandomPicksAndComesBackToTheChoicesMade)
@@ -182,8 +182,8 @@ TEST(MatchFlow, ACustomGamePlaysItsRandomPicksAndComesBackToTheChoicesMade)
     ASSERT_NE(match.game->world, nullptr);
     EXPECT_NE(match.game->world->theme, nullptr);
 
-    match.game->gameType->EndAndNotify();
-    match.FlowUntil([&] { return match.game->network->GetState() == NetworkState::Waiting; });
+    match.game->GetGameType()->EndAndNotify();
+    match.FlowUntil([&] { return match.game->GetNetwork()->GetState() == NetworkState::Waiting; });
     EXPECT_EQ(configuration.theme, Loadout::Random);
     EXPECT_EQ(configuration.weapons[0].weapon, Loadout::Random);
     EXPECT_FLOAT_EQ(configuration.attributes[0], 2.0f);

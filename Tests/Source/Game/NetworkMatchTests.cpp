@@ -153,7 +153,7 @@ public:
         {
             for (size_t i = 0; i < machines.size(); ++i)
             {
-                const auto* client = i == 1 ? dynamic_cast<const ClientNetwork*>(Game(i).network) : nullptr;
+                const auto* client = i == 1 ? dynamic_cast<const ClientNetwork*>(Game(i).GetNetwork()) : nullptr;
                 if (client && stallFrames > 0 && client->GetState() == NetworkState::Playing &&
                     client->GetFrame() >= stallAt)
                 {
@@ -164,30 +164,30 @@ public:
                     (client->GetState() == NetworkState::Loading || client->GetState() == NetworkState::Loaded))
                 {
                     // Its game system is busy loading: only the role hears the server.
-                    Game(i).network->Update(Vantorel_::StepLength);
+                    Game(i).GetNetwork()->Update(Vantorel_::StepLength);
                     continue;
                 }
                 machines[i].fixture.Frame();
                 if (client && rushFrames > 0 && client->GetState() == NetworkState::Playing)
                     for (; rushFrames > 0; --rushFrames)
-                        Game(i).network->Step(Lumvek::TickSeconds);
-                const Network* role = Game(i).network;
+                        Game(i).GetNetwork()->Step(Lumvek::TickSeconds);
+                const Network* role = Game(i).GetNetwork();
                 if (role && role->GetState() == NetworkState::Ended)
                     ended[i] = true;
             }
             Track(serverPositions, clientPositions);
         }
         outcome.allEnded = ended[0] && ended[1] && ended[2];
-        if (const auto* server = dynamic_cast<const ServerNetwork*>(Game(0).network))
+        if (const auto* server = dynamic_cast<const ServerNetwork*>(Game(0).GetNetwork()))
         {
             outcome.serverFrame = server->GetFrame();
             outcome.incompleteFrames = server->GetIncompleteFrames();
         }
-        if (const GameType* rules = Game(0).gameType)
+        if (const GameType* rules = Game(0).GetGameType())
             for (const ScoreEntry& entry : rules->GetTeamScores())
                 outcome.serverScores.push_back(entry.score);
         for (size_t i = 1; i < machines.size(); ++i)
-            if (const auto* client = dynamic_cast<const ClientNetwork*>(Game(i).network))
+            if (const auto* client = dynamic_cast<const ClientNetwork*>(Game(i).GetNetwork()))
                 outcome.clientFrames[i - 1] = client->GetFrame();
         for (const Machine& machine : machines)
             for (const std::string& journal : machine.journals)
@@ -213,12 +213,12 @@ private:
         VantorelAdapter adapter(limits);
         Net::DefaultAllocator allocator;
         double time = 0.0;
-        Net::Client client(allocator, transport, Game(0).network->GetConfig(), adapter, time);
+        Net::Client client(allocator, transport, Game(0).GetNetwork()->GetConfig(), adapter, time);
         uint8_t token[Net::ConnectTokenBytes];
         const Net::Address server(10, 0, 0, 1, 40000);
         ASSERT_TRUE(Net::GenerateConnectToken(1, &server, 60, 10, host, 0, host, GameServerKey, nullptr, token));
         client.Connect(host, token);
-        const auto& players = static_cast<const ServerNetwork*>(Game(0).network)->GetPlayers();
+        const auto& players = static_cast<const ServerNetwork*>(Game(0).GetNetwork())->GetPlayers();
         const auto frameUntil = [&](const std::function<bool()>& done)
         {
             for (int frame = 0; frame < 600 && !done(); ++frame)
@@ -229,7 +229,7 @@ private:
                 while (Net::Message* message = client.ReceiveMessage(0))
                     client.ReleaseMessage(message);
                 machines[0].fixture.Frame();
-                if (Game(1).network)
+                if (Game(1).GetNetwork())
                     machines[1].fixture.Frame();
             }
             return done();
@@ -247,8 +247,8 @@ private:
     // each side has stepped.
     void Track(std::map<uint32_t, Vector2>& onServer, std::map<uint32_t, Vector2>& onClient)
     {
-        const auto* server = dynamic_cast<const ServerNetwork*>(Game(0).network);
-        const auto* client = dynamic_cast<const ClientNetwork*>(Game(1).network);
+        const auto* server = dynamic_cast<const ServerNetwork*>(Game(0).GetNetwork());
+        const auto* client = dynamic_cast<const ClientNetwork*>(Game(1).GetNetwork());
         if (!server || !client || server->GetState() != NetworkState::Playing ||
             client->GetState() != NetworkState::Playing || Game(1).configuration.players.empty())
             return;
@@ -351,12 +351,12 @@ TEST(NetworkMatch, AClientPausedWhenItsMatchEndsGoesOnWithTheServerToTheNextMatc
     NetworkMatch match(MatchSeed, {});
     Vantorel_& client = match.Game(1);
     const auto reaches = [&](size_t i, NetworkState state)
-    { return match.RunUntil(FrameLimit, [&] { return match.Game(i).network->GetState() == state; }); };
+    { return match.RunUntil(FrameLimit, [&] { return match.Game(i).GetNetwork()->GetState() == state; }); };
     ASSERT_TRUE(reaches(1, NetworkState::Playing));
     client.PauseMatch(true);
     ASSERT_TRUE(reaches(0, NetworkState::Ended));
     ASSERT_TRUE(reaches(0, NetworkState::Playing));
-    const auto* role = static_cast<const ClientNetwork*>(client.network);
+    const auto* role = static_cast<const ClientNetwork*>(client.GetNetwork());
     EXPECT_TRUE(match.RunUntil(FrameLimit, [&] { return role->GetFrame() > 60; }));
     EXPECT_EQ(client.GetMatchFlow(), MatchFlow::Running);
 }

@@ -78,7 +78,7 @@ TEST(NetworkRoles, ASecondLocalGameReplacesTheFirstRole)
     local.game->authority = false;
     LocalNetwork* second = &local.Make();
     EXPECT_NE(first, second);
-    EXPECT_EQ(local.game->network, second);
+    EXPECT_EQ(local.game->GetNetwork(), second);
     EXPECT_TRUE(local.game->authority);
 }
 

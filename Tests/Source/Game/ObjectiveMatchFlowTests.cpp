@@ -51,7 +51,7 @@ struct LocalObjectiveMatch : GameFixture
     }
     bool RunToTheEnd()
     {
-        return RunUntil([this] { return game->network && game->network->GetState() == NetworkState::Ended; }, 60 * 60);
+        return RunUntil([this] { return game->GetNetwork() && game->GetNetwork()->GetState() == NetworkState::Ended; }, 60 * 60);
     }
 
     Player* Bot() { return game->configuration.bots.empty() ? nullptr : game->configuration.bots.front().player; }
@@ -82,7 +82,7 @@ TEST(ObjectiveMatchFlow, ALocalCaptureTheFlagMatchEndsWithTheFlagAtTheStand)
 {
     LocalObjectiveMatch match(ModeMatch("CaptureTheFlag", "Hilltop", 2, R"({"CapturesToWin": 1})"));
     ASSERT_TRUE(match.StartPlaying());
-    auto& rules = dynamic_cast<CaptureTheFlag&>(*match.game->gameType);
+    auto& rules = dynamic_cast<CaptureTheFlag&>(*match.game->GetGameType());
     match.Take(*rules.GetFlags().at(1));
     for (const Trigger& trigger : match.game->world->triggers.View())
         if (const auto* stand = dynamic_cast<const CtfFlagStandAction*>(trigger.enterAction.get());
@@ -96,7 +96,7 @@ TEST(ObjectiveMatchFlow, ALocalKeepawayMatchEndsWhileTheTokenIsHeld)
 {
     LocalObjectiveMatch match(ModeMatch("Keepaway", "Hilltop", 1, R"({"TimeToWin": 2})"));
     ASSERT_TRUE(match.StartPlaying());
-    auto& rules = dynamic_cast<Keepaway&>(*match.game->gameType);
+    auto& rules = dynamic_cast<Keepaway&>(*match.game->GetGameType());
     match.Take(*rules.GetTokens().at(0));
     EXPECT_TRUE(match.RunToTheEnd());
     EXPECT_TRUE(rules.IsEnded());
@@ -107,7 +107,7 @@ TEST(ObjectiveMatchFlow, ALocalRaceEndsOnceEveryCheckpointIsTouched)
 {
     LocalObjectiveMatch match(ModeMatch("Race", "Crossroads", 1, R"({"CheckpointsToWin": 6, "Crazy": true})"));
     ASSERT_TRUE(match.StartPlaying());
-    auto& rules = dynamic_cast<Race&>(*match.game->gameType);
+    auto& rules = dynamic_cast<Race&>(*match.game->GetGameType());
     for (const Race::Checkpoint& checkpoint : rules.GetCheckpoints().at(0))
     {
         match.Place({checkpoint.point.x, checkpoint.point.y});

@@ -86,7 +86,7 @@ public:
 
     Vantorel_& Server() { return *machines[0].game; }
     Vantorel_& Client() { return *machines[1].game; }
-    NetworkState StateOf(Vantorel_& game) { return game.network ? game.network->GetState() : NetworkState::Stopped; }
+    NetworkState StateOf(Vantorel_& game) { return game.GetNetwork() ? game.GetNetwork()->GetState() : NetworkState::Stopped; }
 
     void Frame()
     {
@@ -174,7 +174,7 @@ TEST(ObjectiveNetworkMatch, AFlagCarriedToItsStandOnTheServerEndsTheMatchTheClie
 {
     ObjectiveMatch match(ModeMatch("Flags", "CaptureTheFlag", "Hilltop", 2, R"({"CapturesToWin": 1})"));
     ASSERT_TRUE(match.StartPlaying());
-    auto& rules = dynamic_cast<CaptureTheFlag&>(*match.Server().gameType);
+    auto& rules = dynamic_cast<CaptureTheFlag&>(*match.Server().GetGameType());
     ASSERT_TRUE(match.RunUntil([&] { return match.CountClientTriggers("FlagStand") == 2; }));
     Player& player = *match.ServerPlayer();
     ASSERT_EQ(player.team, 0);
@@ -198,7 +198,7 @@ TEST(ObjectiveNetworkMatch, AHeldTokenEndsTheMatchWhileTheClientsStatesKeepArriv
 {
     ObjectiveMatch match(ModeMatch("Tokens", "Keepaway", "Hilltop", 1, R"({"TimeToWin": 30, "TokenCount": 1})"));
     ASSERT_TRUE(match.StartPlaying());
-    auto& rules = dynamic_cast<Keepaway&>(*match.Server().gameType);
+    auto& rules = dynamic_cast<Keepaway&>(*match.Server().GetGameType());
     // Standing by the token, the client sees it lie there.
     const KeepawayToken& token = *rules.GetTokens().at(0);
     for (const Pickup& pickup : match.Server().world->pickups.View())
@@ -206,7 +206,7 @@ TEST(ObjectiveNetworkMatch, AHeldTokenEndsTheMatchWhileTheClientsStatesKeepArriv
             match.Place({pickup.body->x + 1.0f, pickup.body->y});
     EXPECT_TRUE(match.RunUntil([&] { return match.CountClientPickups<KeepawayToken>() == 1; }, 120));
     match.Take(token);
-    auto* client = dynamic_cast<ClientNetwork*>(match.Client().network);
+    auto* client = dynamic_cast<ClientNetwork*>(match.Client().GetNetwork());
     ASSERT_NE(client, nullptr);
     // States arrive every few frames while the token is held in the client's own view.
     uint32_t lastState = client->GetNextStateFrame();
@@ -230,7 +230,7 @@ TEST(ObjectiveNetworkMatch, EveryCheckpointTouchedOnTheServerEndsTheRaceTheClien
 {
     ObjectiveMatch match(ModeMatch("Course", "Race", "Crossroads", 1, R"({"CheckpointsToWin": 6, "Crazy": true})"));
     ASSERT_TRUE(match.StartPlaying());
-    auto& rules = dynamic_cast<Race&>(*match.Server().gameType);
+    auto& rules = dynamic_cast<Race&>(*match.Server().GetGameType());
     ASSERT_TRUE(match.RunUntil([&] { return match.CountClientTriggers("Checkpoint") == 6; }));
     for (const Race::Checkpoint& checkpoint : rules.GetCheckpoints().at(0))
     {

@@ -222,7 +222,7 @@ TEST_F(Program, ItsMatchOfASeedIsTheOneATestSteps)
     ASSERT_EQ(Run({"--headless", "--local", "Default", "--seed", "12", "--ticks", "900", "--hash-log", "hashes.txt"}), 2);
     struct Stepper : GameContext
     {
-        ~Stepper() override { gameType = nullptr, matchRules = nullptr, rules.reset(), world = nullptr, own.reset(); }
+        ~Stepper() override { SetGameType(nullptr), rules.reset(), world = nullptr, own.reset(); }
         std::unique_ptr<World> own;
         std::unique_ptr<GameType> rules;
     } run;
@@ -241,8 +241,8 @@ TEST_F(Program, ItsMatchOfASeedIsTheOneATestSteps)
     run.configuration.ResolveRandomPicks(random.engine);
     run.configuration.NameBots(random.engine, PlayerNaming::Profiles);
     run.world = (run.own = std::make_unique<World>(run, random.Next())).get();
-    run.gameType = (run.rules = registry.gameTypes.At(run.configuration.gameType).CreateGameType(run, random.Next())).get();
-    run.matchRules = run.gameType;
+    run.rules = registry.gameTypes.At(run.configuration.gameType).CreateGameType(run, random.Next());
+    run.SetGameType(run.rules.get());
     MapNames names;
     ASSERT_TRUE(LoadMapData(*run.world, names));
     run.world->Begin();

@@ -80,8 +80,7 @@ public:
     ~Match() override
     {
         // The rules go before the world whose players they name.
-        gameType = nullptr;
-        matchRules = nullptr;
+        SetGameType(nullptr);
         rules.reset();
         world = nullptr;
         ownWorld.reset();
@@ -171,8 +170,7 @@ public:
     {
         rules = ownRegistry.gameTypes.At(configuration.gameType).CreateGameType(*this, seed);
         EXPECT_NE(rules, nullptr);
-        gameType = rules.get();
-        matchRules = gameType;
+        SetGameType(rules.get());
         return *rules;
     }
 

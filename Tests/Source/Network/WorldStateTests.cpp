@@ -427,8 +427,7 @@ TEST(WorldState, ATokenTravelsWithItsItemIndex)
 {
     TwoWorlds worlds;
     ItemGame clientGame(worlds.client, 1);
-    worlds.client.gameType = &clientGame;
-    worlds.client.matchRules = &clientGame;
+    worlds.client.SetGameType(&clientGame);
     const ItemData& token = *worlds.server.ownRegistry.items.Find("Token");
     auto item = std::make_unique<Item>();
     item->data = &token;
@@ -460,6 +459,5 @@ TEST(WorldState, ATokenTravelsWithItsItemIndex)
     EXPECT_EQ(player.carriedItem, nullptr);
     EXPECT_EQ(clientGame.returned, returned + 1);
     EXPECT_EQ(clientGame.made, 2u);
-    worlds.client.gameType = nullptr;
-    worlds.client.matchRules = nullptr;
+    worlds.client.SetGameType(nullptr);
 }

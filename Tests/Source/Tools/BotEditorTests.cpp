@@ -159,9 +159,8 @@ TEST_F(BotEditing, DisableInputFreezesTheBotsUntilCleared)
         EXPECT_EQ(world->navigator.paused, expected);
     }
     // The game mode would choose its own goal for the bot.
-    GameType* rules = match.gameType;
-    match.gameType = nullptr;
-    match.matchRules = nullptr;
+    GameType* rules = match.GetGameType();
+    match.SetGameType(nullptr);
     for (const uint8_t disabled : {1, 0, 1})
     {
         world->navigator.paused = disabled;
@@ -173,8 +172,7 @@ TEST_F(BotEditing, DisableInputFreezesTheBotsUntilCleared)
         EXPECT_FALSE(bot.path.empty()) << "a stopped bot still plans";
         EXPECT_EQ(player.input.move, disabled ? 0 : 127) << int(disabled);
     }
-    match.gameType = rules;
-    match.matchRules = rules;
+    match.SetGameType(rules);
 }
 
 TEST_F(BotEditing, EndingTheMatchForgetsItsPlatformsAndPath)

@@ -69,6 +69,7 @@ protected:
         match.ownRegistry.demoChallenges.Load();
         match.ownRegistry.demoConfigurations.Load();
         frontEnd.game = &match;
+        frontEnd.currentNetwork = [this] { return network; };
         frontEnd.load = &load;
         frontEnd.startLocalGame = [this] { MakeRole(); };
         frontEnd.beginVoting = [this]
@@ -79,13 +80,11 @@ protected:
         };
         frontEnd.setPaused = [this](bool pause) { paused = pause; };
     }
-    ~ScreensTest() override { match.network = nullptr; }
-
     ScriptedRole& MakeRole()
     {
         ownRole = std::make_unique<ScriptedRole>();
         role = ownRole.get();
-        match.network = role;
+        network = role;
         return *role;
     }
 
@@ -126,6 +125,8 @@ protected:
     LoadStatus load;
     std::unique_ptr<ScriptedRole> ownRole;
     ScriptedRole* role = nullptr;
+    // The role the front end sees: the scripted one, or one a test makes.
+    Network* network = nullptr;
     int32_t votes = 0;
     bool paused = false;
     FrontEnd frontEnd{profiles, match.configuration, {}, {}, {}};

@@ -215,14 +215,12 @@ protected:
         }
         match.Load("Hilltop");
         rules = std::make_unique<ScriptedRules>(match, 1);
-        match.gameType = rules.get();
-        match.matchRules = match.gameType;
+        match.SetGameType(rules.get());
         MakeRole().Set(NetworkState::Playing);
     }
     ~Hud() override
     {
-        match.gameType = nullptr;
-        match.matchRules = nullptr;
+        match.SetGameType(nullptr);
         if (match.world)
             for (Player& player : match.world->players)
                 player.weapon.reset();
@@ -476,17 +474,12 @@ protected:
         match.configuration.teamCount = teamCount;
         rules = std::make_unique<ScriptedRules>(match, 1);
         rules->Ranking() = std::move(ranking);
-        match.gameType = rules.get();
-        match.matchRules = match.gameType;
+        match.SetGameType(rules.get());
         Scoreboard& board = Scoreboard::Open(*app.gui, frontEnd);
         app.Frame();
         return board;
     }
-    ~Results() override
-    {
-        match.gameType = nullptr;
-        match.matchRules = nullptr;
-    }
+    ~Results() override { match.SetGameType(nullptr); }
     // The badges' row: the root's second child.
     const Element& Badges(Scoreboard& board) { return *board.GetRoot().GetChildren().at(1); }
 

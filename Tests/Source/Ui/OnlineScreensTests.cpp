@@ -61,7 +61,7 @@ protected:
         frontEnd.networkStatus = [this]
         {
             NetworkStatus status;
-            if (const Network* current = match.network)
+            if (const Network* current = network)
                 status = {true, clientRole, current->GetState(), current->timer, current->duration, held};
             return status;
         };
@@ -135,7 +135,7 @@ TEST_F(OnlineScreens, MatchmakingMakesTheClientRoleOnlyWhenThereIsNoneAndDrawsIt
     {
         SCOPED_TRACE(testing::Message() << c.role << c.client);
         clientsMade = 0;
-        match.network = nullptr;
+        network = nullptr;
         clientRole = c.client;
         if (c.role)
             MakeRole();
@@ -304,14 +304,14 @@ TEST_F(OnlineScreens, AnOptionThisGameDoesNotHaveShowsAnEmptyButtonAndTheVoteGoe
 // The client role itself: the offer names the server's configurations, and the screen shows them.
 TEST_F(OnlineScreens, TheServersOfferReachesTheVoteByNameThroughTheClientRole)
 {
-    Net::MemoryNetwork network;
-    Net::MemoryTransport transport(network, Net::Address(10, 0, 0, 2, 50000));
+    Net::MemoryNetwork wire;
+    Net::MemoryTransport transport(wire, Net::Address(10, 0, 0, 2, 50000));
     ClientSettings settings;
     settings.matcherIp = "10.0.0.1";
     settings.matcherPort = 40000;
     AddLocal(0, 4);
     ClientNetwork client(match, settings, 9, &transport);
-    match.network = &client;
+    network = &client;
     frontEnd.votingOptions = [&client] { return client.GetVotingOptions(); };
     frontEnd.sendVote = [&client](uint8_t player, uint32_t choice) { return client.SendVote(player, choice); };
     MatchmakingScreen::Open(*app.gui, frontEnd, nullptr, 0);
@@ -342,7 +342,7 @@ TEST_F(OnlineScreens, TheServersOfferReachesTheVoteByNameThroughTheClientRole)
     EXPECT_EQ(client.GetState(), NetworkState::Voting);
     Screen::CloseAll(*app.gui);
     app.Frame();
-    match.network = nullptr;
+    network = nullptr;
     client.Stop();
 }
 
@@ -419,7 +419,7 @@ TEST_F(OnlineScreens, ThePlayMenusMatchmakingAndTheStartScreensBackLeadOnline)
     Screen::CloseAll(*app.gui);
     app.Frame();
 
-    match.network = nullptr;
+    network = nullptr;
     Screen::Open<StartScreen>(*app.gui, nullptr, Screen::EveryPlayer, frontEnd);
     app.Frame();
     Tap(3, ControllerButton::Back);

@@ -320,8 +320,7 @@ public:
     }
     ~BotMatchRun() override
     {
-        gameType = nullptr;
-        matchRules = nullptr;
+        SetGameType(nullptr);
         rules.reset();
         world = nullptr;
         ownWorld.reset();
@@ -389,8 +388,7 @@ public:
         EXPECT_TRUE(mapText.empty() ? LoadMapData(*world, mapNames) : LoadMapText(*world, mapNames, mapText, "Edited"));
         world->Begin();
         rules = registry.gameTypes.At(configuration.gameType).CreateGameType(*this, seed);
-        gameType = rules.get();
-        matchRules = gameType;
+        SetGameType(rules.get());
         rules->Start();
         rules->SetupObjectives();
     }

@@ -44,8 +44,7 @@ TEST(CrossroadsFight, OnePlayerShootsAnotherUntilItDiesAndRespawns)
     World& world = match.LoadShipped("Crossroads");
     match.rules = deathmatch.CreateGameType(match, 1);
     ASSERT_NE(match.rules, nullptr);
-    match.gameType = match.rules.get();
-    match.matchRules = match.gameType;
+    match.SetGameType(match.rules.get());
     world.Begin();
     match.rules->Start();
     match.rules->SetupObjectives();

@@ -211,8 +211,8 @@ public:
         for (uint32_t i = 0; i < n; ++i)
         {
             world->Step(Lumvek::TickSeconds);
-            if (gameType)
-                gameType->Update(Lumvek::TickSeconds);
+            if (GetGameType())
+                GetGameType()->Update(Lumvek::TickSeconds);
         }
     }
 
@@ -228,14 +228,12 @@ public:
 private:
     void Open(uint32_t seed)
     {
-        gameType = nullptr;
-        matchRules = nullptr;
+        SetGameType(nullptr);
         rules.reset();
         ownWorld = std::make_unique<World>(*this, seed);
         world = ownWorld.get();
         rules = std::make_unique<RecordingRules>(*this, seed);
-        gameType = rules.get();
-        matchRules = gameType;
+        SetGameType(rules.get());
     }
 };
 

@@ -133,7 +133,7 @@ TEST(DrawnMatch, EachLocalPlayerGetsAViewThatDrawsInThenPlaysAndLeavingReturnsEv
     // View 0 has the upper half of the window, view 1 the lower.
     EXPECT_EQ(renderer->views[0]->NormalizedViewport(), (Rectangle{0.0f, 0.5f, 1.0f, 0.5f}));
     EXPECT_EQ(renderer->views[1]->NormalizedViewport(), (Rectangle{0.0f, 0.0f, 1.0f, 0.5f}));
-    EXPECT_FLOAT_EQ(renderer->drawInDuration, game.network->GetSettings().prepareDuration);
+    EXPECT_FLOAT_EQ(renderer->drawInDuration, game.GetNetwork()->GetSettings().prepareDuration);
     EXPECT_LT(renderer->time, renderer->drawInDuration);
 
     // The views are fitted to the back buffer by the visual update before they are drawn.
@@ -203,7 +203,7 @@ TEST(DrawnMatch, QuittingWhileTheMatchLoadsWaitsForTheLoaderThatFillsTheRenderer
 
     // The leave the role asks for while the loader still fills the renderer.
     held.Release();
-    static_cast<LocalNetwork*>(game.network)->Stop();
+    static_cast<LocalNetwork*>(game.GetNetwork())->Stop();
     game.LateUpdate(Vantorel_::StepLength);
     EXPECT_EQ(held.Take(), (Strings{"P0", "S3", "P25", "P50", "P75", "P100", "S4", "P0", "S7", "P100", "S8"}));
     EXPECT_EQ(game.GetRenderer(), nullptr);

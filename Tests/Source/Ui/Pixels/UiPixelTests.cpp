@@ -403,16 +403,14 @@ TEST_F(UiPixels, TheScoreboardNamesTheWinnerInItsColourAndTintsTheBadgeRings)
     match.configuration.teamCount = 2;
     MatchScreenTesting::ScriptedRules rules(match, 1);
     rules.Ranking() = {{1, 7}, {0, 3}};
-    match.gameType = &rules;
-    match.matchRules = &rules;
+    match.SetGameType(&rules);
     ProfileCollection profiles;
     FrontEnd frontEnd{profiles, match.configuration, {}, {}, {}};
     frontEnd.game = &match;
     Scoreboard::Open(*gui, frontEnd);
     Frame(0.0f, "ScoreboardFirst");
     const Testing::Image image = Frame(0.0f, "Scoreboard");
-    match.gameType = nullptr;
-    match.matchRules = nullptr;
+    match.SetGameType(nullptr);
 
     const auto count = [&](uint32_t left, uint32_t right, uint32_t top, uint32_t bottom, auto test)
     {
@@ -450,9 +448,7 @@ class HudPixels : public UiPixels
 protected:
     ~HudPixels() override
     {
-        match.gameType = nullptr;
-        match.matchRules = nullptr;
-    match.matchRules = nullptr;
+        match.SetGameType(nullptr);
         for (Player& player : match.world->players)
             player.weapon.reset(), player.stowedWeapon.reset();
     }
@@ -469,9 +465,7 @@ protected:
                            registry.legs.FindIndex("SpaceBoots"));
         }
         match.Load("Hilltop");
-        match.gameType = &rules;
-        match.matchRules = &rules;
-    match.matchRules = &rules;
+        match.SetGameType(&rules);
         frontEnd.game = &match;
         WeaponData& launcher = registry.weapons.At(registry.weapons.FindIndex("GrenadeLauncher"));
         WeaponData& sniper = registry.weapons.At(registry.weapons.FindIndex("SniperRifle"));
