@@ -46,11 +46,6 @@ SketchScroller* DemoSetupScreen::Strip() const
     return strip ? dynamic_cast<SketchScroller*>(strip->actions.get()) : nullptr;
 }
 
-Network* DemoSetupScreen::Role() const
-{
-    return frontEnd.GetNetwork();
-}
-
 void DemoSetupScreen::Setup()
 {
     GameConfiguration& setUp = frontEnd.configuration;
@@ -61,7 +56,7 @@ void DemoSetupScreen::Setup()
             Lumvek::Log::Write("no profile \"player2\": the second player plays without a loadout");
         setUp.players.emplace_back(profile, DemoMultiplayer::SecondPad(owner));
     }
-    if (!Role() && frontEnd.startLocalGame)
+    if (!frontEnd.GetNetwork() && frontEnd.startLocalGame)
         frontEnd.startLocalGame();
 
     Element& root = GetRoot();
@@ -117,7 +112,7 @@ void DemoSetupScreen::Update(float seconds)
     if (Element* right = GetElement("RightArrow"))
         right->visible = resting && scroller->selected + 1 < count ? 1 : 0;
 
-    const Network* role = Role();
+    const Network* role = frontEnd.GetNetwork();
     if (Element* timer = GetElement("Timer"))
         UpdateTimerDial(*timer, role ? role->timer : 0.0f, role ? role->duration : 0.0f);
     const NetworkState state = role ? role->GetState() : NetworkState::Waiting;
@@ -169,7 +164,7 @@ void DemoSetupScreen::OnBack(uint32_t player)
     if (started != 0)
     {
         started = 0;
-        if (Network* role = Role())
+        if (Network* role = frontEnd.GetNetwork())
             role->CancelCountdown();
         if (scroller)
             FocusElement(scroller->element);

@@ -7,7 +7,6 @@
 #include <vector>
 
 class GameConfiguration;
-class Network;
 class SketchScroller;
 
 // The demo's road into a local match: a strip of prepared set-ups; choosing one copies it into the
@@ -34,7 +33,6 @@ protected:
     // The prepared set-ups the strip offers; empty without a registry.
     const std::vector<std::unique_ptr<GameConfiguration>>& Entries() const;
     SketchScroller* Strip() const;
-    Network* Role() const;
 
     FrontEnd& frontEnd;
     const bool multiplayer;

@@ -59,14 +59,9 @@ void AddTitles(Element& root, const GameConfiguration& configuration)
     SetOffset(subtitle, YGEdgeTop, 15.0f);
 }
 
-const Network* RoleOf(const FrontEnd& frontEnd)
-{
-    return frontEnd.GetNetwork();
-}
-
 NetworkState StateOf(const FrontEnd& frontEnd)
 {
-    const Network* role = RoleOf(frontEnd);
+    const Network* role = frontEnd.GetNetwork();
     return role ? role->GetState() : NetworkState::Waiting;
 }
 
@@ -119,7 +114,7 @@ void GameLobby::Setup()
 
 void GameLobby::Update(float seconds)
 {
-    const Network* role = RoleOf(frontEnd);
+    const Network* role = frontEnd.GetNetwork();
     if (Element* timer = GetElement("Timer"))
         UpdateTimerDial(*timer, role ? role->timer : 0.0f, role ? role->duration : 0.0f);
     const NetworkState state = StateOf(frontEnd);
