@@ -117,14 +117,13 @@ struct ServerAndClient
 // out of the client's step or of the state, and the gauge follows the fuel the server burns.
 TEST(ClientPrediction, TheOwnPlayerInMudOnTheJetpackAndInLowGravityStaysWhereTheServerHasIt)
 {
+    // On the jetpack for the first frames of every 100; the server's player gets past the mark on the axis.
     struct Leg
     {
         const char* name;
-        int frames;
-        int flyingOfEach100; // on the jetpack for the first frames of every 100
+        int frames, flyingOfEach100;
         float Lumvek::Vector2::*axis;
-        float mark; // where the server's player gets past
-        float farthest;
+        float mark, farthest;
     };
     const Leg legs[] = {{"through the mud", 320, 0, &Lumvek::Vector2::x, 17.0f, 0.01f},
                         {"on the jetpack", 200, 70, &Lumvek::Vector2::y, 6.0f, 0.05f}};

@@ -172,12 +172,17 @@ protected:
         Connect(id, 1);
         Connect(id + 1, 1);
     }
+    // From the end of a match to the intermission, with the game's own client running beside when there is one.
+    void EndMatch(ClientNetwork* role = nullptr)
+    {
+        server->SaveJournal();
+        ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Leaving; }, 600, role));
+        server->BeginEnding();
+    }
     void PlayMatch()
     {
         ASSERT_NO_FATAL_FAILURE(StartMatch());
-        server->SaveJournal();
-        ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Leaving; }));
-        server->BeginEnding();
+        ASSERT_NO_FATAL_FAILURE(EndMatch());
     }
     // One tick of the test's clients, and of the server unless it stands still.
     void Run(int ticks = 1, bool serverRuns = true)
@@ -679,9 +684,7 @@ TEST_F(ServerNetworkTest, ConnectionsMadeDuringAMatchAreReadAndWaitForTheNextWai
     ASSERT_TRUE(RunUntil([&] { return lateIdle.client.IsDisconnected(); }));
     EXPECT_GT(time - arrived, 3.0);
     EXPECT_EQ(server->GetState(), NetworkState::Playing);
-    server->SaveJournal();
-    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Leaving; }));
-    server->BeginEnding();
+    ASSERT_NO_FATAL_FAILURE(EndMatch());
     leaving.client.Disconnect();
     TestClient& intermissionIdle = Connect(96);
     ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Waiting; }));
@@ -730,10 +733,7 @@ TEST_F(ServerNetworkTest, AHeldConnectionKeepsTheServerWhenTheLastPlayerLeaves)
     StartServer();
     TestClient& first = Connect(121, 1);
     TestClient& second = Connect(122, 1);
-    ASSERT_NO_FATAL_FAILURE(StartMatch());
-    server->SaveJournal();
-    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Leaving; }));
-    server->BeginEnding();
+    ASSERT_NO_FATAL_FAILURE(PlayMatch());
     ASSERT_NO_FATAL_FAILURE(StartMatch());
     TestClient& late = Connect(123, 1);
     Run(10);
@@ -1039,9 +1039,7 @@ TEST_F(ServerNetworkTest, AServerWhoseAddressWentStopsAndAHeldClientWaitsForTheN
               std::vector<std::string>{"this client waits for the next vote: the server 10.0.0.1:40000 is in a match "
                                        "with other players, in its vote or in the intermission after a match, and "
                                        "adds this client's players once it waits for players again"});
-    server->SaveJournal();
-    ASSERT_TRUE(RunUntil([&] { return server->GetState() == NetworkState::Leaving; }, 600, &late));
-    server->BeginEnding();
+    ASSERT_NO_FATAL_FAILURE(EndMatch(&late));
     ASSERT_TRUE(RunUntil([&] { return own.configuration.players[0].id != Slot::NoId; }, 1200, &late));
     EXPECT_FALSE(late.WaitsForNextMatch());
 

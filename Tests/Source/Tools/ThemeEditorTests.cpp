@@ -17,6 +17,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <tuple>
 
 namespace
 {
@@ -108,33 +109,6 @@ TEST(ThemeWindows, LayerRowsFollowTheTextureEdgesAndScrolls)
     drawn.Press(app, {"Texture Region", "Scroll X Region", "Pin Left"});
     EXPECT_FALSE(layer.scrollX || layer.pinLeft);
     EXPECT_TRUE(layer.pinRight);
-}
-
-TEST(ThemeWindows, TheDataMapAddsAndRemovesInPlace)
-{
-    ThemeData theme;
-    ThemeDataInspector inspector(&theme);
-    const auto add = [&](const char* key, const char* value)
-    {
-        inspector.newKey = key;
-        inspector.newValue = value;
-        inspector.AddEntry();
-    };
-    add("Spikes", "Icicles");
-    add("Mud", "Snow");
-    add("Lever", "Switch");
-    EXPECT_TRUE(inspector.newKey.empty() && inspector.newValue.empty());
-    ASSERT_TRUE(theme.dataMap.Remove(0));
-    add("Pit", "Crevasse");
-    const std::vector<ThemeNameMap::Entry> expected{{"Mud", "Snow"}, {"Lever", "Switch"}, {"Pit", "Crevasse"}};
-    EXPECT_EQ(theme.dataMap.GetEntries(), expected);
-    // Each name still finds its own replacement once the removal has moved it up.
-    for (const auto& [key, value] : expected)
-    {
-        const std::string* found = theme.dataMap.Find(key);
-        EXPECT_TRUE(found && *found == value) << key;
-    }
-    EXPECT_EQ(theme.dataMap.Find("Spikes"), nullptr);
 }
 
 struct ThemeEditing : ::testing::Test
@@ -267,25 +241,41 @@ TEST_F(ThemeEditing, TheTextureListHoldsNoneAndTheThemesImagesAndNoneGivesTheCol
     EXPECT_EQ(theme->backgrounds[0].texture, Lumvek::InvalidId);
 }
 
-// Add takes an entry only where the theme's file would take it at the next start.
-TEST_F(ThemeEditing, TheDataMapRefusesAtAddWhatTheFileWouldRefuseAndAKeyAddedTwice)
+// Add takes an entry only where the theme's file would take it at the next start, and empties the typed pair;
+// a removal moves the entries after it up, each still finding its own replacement.
+TEST_F(ThemeEditing, TheDataMapAddsAndRemovesInPlaceAndRefusesWhatTheFileWouldAndAKeyAddedTwice)
 {
     ThemeDataInspector inspector(theme);
     Lumvek::Testing::LogCapture log;
-    int added = 0;
-    for (const auto& [key, value] :
-         {std::pair{"Spikes", "Nothingz"}, {"", ""}, {"", "Icicles"}, {"Spikes", "Icicles"}, {"Spikes", "Icicles"}})
+    // A refused pair stays typed, to be mended.
+    const auto add = [&](const char* key, const char* value)
     {
-        inspector.newKey = key;
-        inspector.newValue = value;
-        EXPECT_EQ(inspector.AddEntry(), *key && *value == 'I' && added++ == 0) << key << " -> " << value;
-    }
+        inspector.newKey = key, inspector.newValue = value;
+        const bool added = inspector.AddEntry();
+        EXPECT_EQ(inspector.newKey + inspector.newValue, added ? "" : std::string(key) + value);
+        return added;
+    };
+    const std::tuple<const char*, const char*, bool> entries[] = {
+        {"Spikes", "Nothingz", false}, {"", "", false},        {"", "Icicles", false}, {"Spikes", "Icicles", true},
+        {"Spikes", "Icicles", false},  {"Mud", "Lever", true}, {"Lever", "Mud", true}};
+    for (const auto& [key, value, taken] : entries)
+        EXPECT_EQ(add(key, value), taken) << key << " -> " << value;
     const std::string line = "the data map of the theme Plain does not take ";
     EXPECT_EQ(log.StartingWith(line).size(), 4u);
     EXPECT_TRUE(log.Logged(line + "\"Spikes\" -> \"Icicles\": the map has an entry of that name; remove it first"));
     EXPECT_TRUE(log.Logged(line + "\"Spikes\" -> \"Nothingz\": no hazard, interaction or zone of that name"));
     EXPECT_TRUE(log.Logged(line + "\"\" -> \"\": an entry needs the name of the element it replaces"));
-    EXPECT_EQ(theme->dataMap.GetEntries(), (std::vector<ThemeNameMap::Entry>{{"Spikes", "Icicles"}}));
+
+    ASSERT_TRUE(theme->dataMap.Remove(0));
+    EXPECT_TRUE(add("Pit", "Spikes"));
+    const std::vector<ThemeNameMap::Entry> expected{{"Mud", "Lever"}, {"Lever", "Mud"}, {"Pit", "Spikes"}};
+    EXPECT_EQ(theme->dataMap.GetEntries(), expected);
+    for (const auto& [key, value] : expected)
+    {
+        const std::string* found = theme->dataMap.Find(key);
+        EXPECT_TRUE(found && *found == value) << key;
+    }
+    EXPECT_EQ(theme->dataMap.Find("Spikes"), nullptr);
 }
 
 } // namespace

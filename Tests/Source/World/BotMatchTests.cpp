@@ -90,34 +90,20 @@ public:
 
 } // namespace
 
-TEST(BotTargets, ChasesTheNearestEnemyItIsAwareOfToFightingDistance)
-{
-    BotArena arena;
-    arena.Arm(10, 0, 0, 0);
-    Player& bot = arena.Stand(0, 2.0f);
-    Player& near = arena.Stand(1, 13.0f);
-    arena.Stand(2, 6.0f);
-    // Player 2 is nearer but the bot does not know of it.
-    arena.Aware(1);
-    arena.Choose();
-    BotState& state = arena.State();
-    EXPECT_EQ(state.target, &near);
-    EXPECT_EQ(state.state, BotState::Chase);
-    EXPECT_EQ(state.goal, arena.Node("Ground"));
-    // The target is to the right: the bot keeps its weapon's distance (varied by its offset) to the left.
-    const float range = bot.weapon->data->optimalDistance + state.randomOffset;
-    EXPECT_FLOAT_EQ(state.goalX, near.body.x - range);
-}
-
-TEST(BotTargets, ChasesToASpotWithAShotAndClosesInWhereItHasNone)
+// A bot chases the nearest enemy it knows of (player 2, when it stands, is unknown to it) to a spot at its weapon's
+// distance (varied by its offset) where it has a shot.
+TEST(BotTargets, ChasesTheNearestEnemyItKnowsOfToASpotWithAShotAndClosesInWhereItHasNone)
 {
     struct Case
     {
         const char* name;
         Lumvek::Vector2 bot;
         Lumvek::Vector2 enemy;
+        float unknownX = 0.0f;
     };
     const Case cases[] = {
+        // Nothing moves the spot from the weapon's distance.
+        {"the nearest it knows of", {2.0f, 2.0f}, {13.0f, 2.0f}, 6.0f},
         // The weapon's distance from the enemy, on the enemy's ground, lies inside the bunker.
         {"behind the bunker", {33.0f, 2.0f}, {19.0f, 2.0f}},
         {"behind the bunker, from the left", {15.0f, 2.0f}, {28.0f, 2.0f}},
@@ -132,14 +118,22 @@ TEST(BotTargets, ChasesToASpotWithAShotAndClosesInWhereItHasNone)
         arena.Arm(10, 0, 0, 0);
         Player& bot = arena.Stand(0, test.bot.x, test.bot.y);
         Player& enemy = arena.Stand(1, test.enemy.x, test.enemy.y);
+        if (test.unknownX)
+            arena.Stand(2, test.unknownX);
         ASSERT_NE(bot.body.lastPlatform, nullptr);
         ASSERT_NE(enemy.body.lastPlatform, nullptr);
         arena.Aware(1);
         arena.Choose();
         BotState& state = arena.State();
+        EXPECT_EQ(state.target, &enemy);
         EXPECT_EQ(state.state, BotState::Chase);
         ASSERT_NE(state.goal, nullptr);
         const NavNode& goal = *state.goal;
+        if (test.unknownX)
+        {
+            EXPECT_EQ(goal.platform, enemy.body.lastPlatform);
+            EXPECT_FLOAT_EQ(state.goalX, enemy.body.x - bot.weapon->data->optimalDistance - state.randomOffset);
+        }
         EXPECT_GE(state.goalX, goal.bounds.x);
         EXPECT_LE(state.goalX, goal.Right());
         EXPECT_GE(std::fabs(state.goalX - enemy.body.x), 2.0f) << "at " << state.goalX;
@@ -170,57 +164,47 @@ TEST(BotTargets, ChasesToASpotWithAShotAndClosesInWhereItHasNone)
     }
 }
 
-TEST(BotTargets, RetreatsToTheFarSideWithOnlyItsStowedWeaponLoaded)
+// A bot at 20 whose rifle is empty, going to 40: with its stowed weapon loaded it retreats from an enemy it knows
+// of to the perch at the world's edge away from the enemy, half way along; with nothing loaded it fetches a weapon
+// lying within 10, and keeps on its way past one further off.
+TEST(BotTargets, RetreatsWithOnlyItsStowedWeaponLoadedAndFetchesAWeaponLyingWithinTen)
 {
     struct Case
     {
-        float enemyX;
-        const char* refuge;
+        const char* name;
+        float enemyX, pickupX; // 0: none
+        const char* goal;
+        float goalX; // 0: the middle of the goal, with the bot's offset
     };
-    // The point lies at the world's edge away from the enemy, half way up: the perch on that side.
-    const Case cases[] = {{10.0f, "RightPerch"}, {30.0f, "LeftPerch"}};
+    const Case cases[] = {
+        {"retreat from the left", 10.0f, 0.0f, "RightPerch", 0.0f},
+        {"retreat from the right", 30.0f, 0.0f, "LeftPerch", 0.0f},
+        {"fetch at 27", 0.0f, 27.0f, "Ground", 27.0f},
+        {"fetch at 10.5", 0.0f, 10.5f, "Ground", 10.5f},
+        // Under a step whose centre is nearer than the ground's, out of the bot's reach.
+        {"fetch at 13", 0.0f, 13.0f, "Ground", 13.0f},
+        {"none within 10", 0.0f, 30.5f, "Ground", 40.0f},
+    };
     for (const Case& test : cases)
     {
-        SCOPED_TRACE(test.refuge);
+        SCOPED_TRACE(test.name);
         BotArena arena;
-        arena.Arm(0, 0, 5, 0);
+        arena.Arm(0, 0, test.enemyX ? 5 : 0, 0);
         arena.Stand(0, 20.0f);
-        Player& enemy = arena.Stand(1, test.enemyX);
-        arena.Aware(1);
-        arena.Choose();
+        const Player* enemy = test.enemyX ? &arena.Stand(1, test.enemyX) : nullptr;
+        if (enemy)
+            arena.Aware(1);
+        else
+            ASSERT_NE(arena.DropWeapon(test.pickupX), nullptr);
         BotState& state = arena.State();
-        EXPECT_EQ(state.target, &enemy);
-        EXPECT_EQ(state.state, BotState::Wander);
-        ASSERT_EQ(state.goal, arena.Node(test.refuge));
-        EXPECT_FLOAT_EQ(state.goalX, state.goal->bounds.x + state.goal->bounds.width * 0.5f + state.randomOffset);
-    }
-}
-
-TEST(BotTargets, FetchesAWeaponLyingWithinTen)
-{
-    struct Case
-    {
-        float pickupX;
-        bool fetches;
-    };
-    // At 13 the pickup lies under a step whose centre is nearer than the ground's, out of the bot's reach.
-    const Case cases[] = {{27.0f, true}, {10.5f, true}, {13.0f, true}, {30.5f, false}};
-    for (const Case& test : cases)
-    {
-        SCOPED_TRACE(test.pickupX);
-        BotArena arena;
-        arena.Arm(0, 0, 0, 0);
-        arena.Stand(0, 20.0f);
-        ASSERT_NE(arena.DropWeapon(test.pickupX), nullptr);
-        BotState& state = arena.State();
-        // Where it was going before its weapons ran dry.
         state.goal = arena.Node("Ground");
         state.goalX = 40.0f;
         arena.Choose();
-        EXPECT_EQ(state.target, nullptr);
-        EXPECT_EQ(state.state, BotState::Fetch);
-        EXPECT_EQ(state.goal, arena.Node("Ground"));
-        EXPECT_FLOAT_EQ(state.goalX, test.fetches ? test.pickupX : 40.0f);
+        EXPECT_EQ(state.target, enemy);
+        EXPECT_EQ(state.state, enemy ? BotState::Wander : BotState::Fetch);
+        ASSERT_EQ(state.goal, arena.Node(test.goal));
+        const float middle = state.goal->bounds.x + state.goal->bounds.width * 0.5f + state.randomOffset;
+        EXPECT_FLOAT_EQ(state.goalX, test.goalX ? test.goalX : middle);
     }
 }
 
@@ -356,8 +340,7 @@ public:
         visualCounts.clear();
         for (uint32_t tick = 0; tick < maximumTicks && !rules->IsEnded(); ++tick)
         {
-            world->Step(Lumvek::TickSeconds);
-            rules->Update(Lumvek::TickSeconds);
+            Step();
             if (!headless)
                 ShowFrame();
             WorldHash hash;
@@ -391,6 +374,13 @@ public:
         SetGameType(rules.get());
         rules->Start();
         rules->SetupObjectives();
+    }
+
+    // A tick as a local game steps it: the world's, then the rules'.
+    void Step()
+    {
+        world->Step(Lumvek::TickSeconds);
+        rules->Update(Lumvek::TickSeconds);
     }
 
     // What a frame of one tick does to the visuals when a window shows the match: their effects run
@@ -459,27 +449,15 @@ TEST(BotMatch, ShortMatchesEndWithinTwoMinutesWhateverTheSeed)
     }
 }
 
-// Sixteen bots of the shipped Brawl with the world's visuals made, as a window shows them: shots,
-// trails, debris, spawn-ins and dropped weapons come and go, so that at the end of the match the world
-// holds no more of them than when all sixteen spawned in at once, and it never runs out.
-TEST(BotMatch, ABrawlWithVisualsNeverRunsOutOfThem)
+// Sixteen bots of the shipped Brawl, played headless and with the world's visuals made as a window shows them:
+// the two play alike, tick for tick. Shots, trails, debris, spawn-ins and dropped weapons come and go, so that at
+// the end of the match the world holds no more of them than when all sixteen spawned in at once, and it never runs
+// out.
+TEST(BotMatch, ABrawlPlaysAlikeWhetherOrNotAWindowShowsItAndNeverRunsOutOfVisuals)
 {
     Lumvek::Testing::LogCapture log;
-    BotMatchRun run;
-    run.configurationName = "Brawl";
-    run.headless = false;
-    run.Play(7, 12000, 1000);
-    ASSERT_EQ(run.visualCounts.size(), 12000u);
-    EXPECT_EQ(std::count(log.messages.begin(), log.messages.end(), "failed to create Visual"), 0);
-    const auto first = run.visualCounts.begin(), last = run.visualCounts.end();
-    const uint32_t atTheStart = *std::max_element(first, first + 1000);
-    EXPECT_GT(atTheStart, 16u * 10u);
-    EXPECT_LE(*std::max_element(last - 2000, last), atTheStart);
-}
-
-TEST(BotMatch, AMatchPlaysAlikeWhetherOrNotAWindowShowsIt)
-{
     std::vector<uint64_t> hashes[2];
+    std::vector<uint32_t> visualCounts;
     for (bool shown : {false, true})
     {
         BotMatchRun run;
@@ -487,10 +465,18 @@ TEST(BotMatch, AMatchPlaysAlikeWhetherOrNotAWindowShowsIt)
         run.headless = !shown;
         for (const auto& character : run.registry.characters.GetItems())
             character->LoadAnimations();
-        run.Play(2, 600);
+        run.Play(2, 12000, 1000);
         hashes[shown] = run.hashes;
+        if (shown)
+            visualCounts = run.visualCounts;
     }
     EXPECT_EQ(hashes[1], hashes[0]);
+    ASSERT_EQ(visualCounts.size(), 12000u);
+    EXPECT_EQ(std::count(log.messages.begin(), log.messages.end(), "failed to create Visual"), 0);
+    const auto first = visualCounts.begin(), last = visualCounts.end();
+    const uint32_t atTheStart = *std::max_element(first, first + 1000);
+    EXPECT_GT(atTheStart, 16u * 10u);
+    EXPECT_LE(*std::max_element(last - 2000, last), atTheStart);
 }
 
 // Crossroads edited: spikes on the left ledge, and a pit three wide cut into the ground under it, its
@@ -569,8 +555,7 @@ TEST(BotMatch, BotsOfEveryConfigurationKeepMovingOnEitherMap)
             Lumvek::Vector2 spot[16];
             for (uint32_t tick = 1; tick <= row.ticks && !run.rules->IsEnded(); ++tick)
             {
-                run.world->Step(Lumvek::TickSeconds);
-                run.rules->Update(Lumvek::TickSeconds);
+                run.Step();
                 for (size_t i = 0; i < run.world->navigator.bots.size(); ++i)
                 {
                     const Player& bot = *run.world->navigator.bots.at(i).player;
@@ -618,19 +603,14 @@ TEST(BotMatch, BotsFollowingAStillPlayerInTheDemosKeepawayShootHimWithinThirtySe
     run.configuration.players.emplace_back(nullptr, 0).id = 0;
     run.configuration.players.back().team = Player::NoTeam;
     run.Prepare(3);
-    const auto tick = [&run]
-    {
-        run.world->Step(Lumvek::TickSeconds);
-        run.rules->Update(Lumvek::TickSeconds);
-    };
     constexpr uint32_t ThirtySeconds = 30 * 60;
     Player& player = run.world->players.at(0);
     for (uint32_t i = 0; i < ThirtySeconds && (!player.body.active || player.IsDead()); ++i)
-        tick();
+        run.Step();
     player.body.Reset({24.0f, 5.0f}, false);
     player.body.Move(Lumvek::TickSeconds);
     for (uint32_t i = 0; i < ThirtySeconds && !player.IsDead(); ++i)
-        tick();
+        run.Step();
     EXPECT_TRUE(player.IsDead()) << "nobody shot him dead";
 }
 
@@ -655,8 +635,7 @@ TEST(BotMatch, TwoBotsFaceToFaceOnANarrowStepScoreAKill)
             World::Notice(left.awareness, AwarenessMarker::PlayerKind, right.index, {0.0f, 0.0f});
             World::Notice(right.awareness, AwarenessMarker::PlayerKind, left.index, {0.0f, 0.0f});
         }
-        run.world->Step(Lumvek::TickSeconds);
-        run.rules->Update(Lumvek::TickSeconds);
+        run.Step();
     }
     EXPECT_LT(ticks, 15u * 60u) << "no kill";
 }
