@@ -530,6 +530,10 @@ bool BotNavigator::Search(const BotMotion& motion, const NavNode& start, float s
                 waypoint->generation = 0;
         generation = 1;
     }
+    // A platform with no way to another holds no waypoints; a goal on the platform the bot stands on is
+    // reached by walking its top, with no path.
+    if (&start == &goal && start.waypoints.empty())
+        return true;
     if (start.waypoints.empty() || goal.waypoints.empty())
         return false;
     harms.clear();

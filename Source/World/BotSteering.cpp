@@ -200,18 +200,21 @@ void BotSteering::Steer(BotState& bot)
     const float w = body.boxWidth;
     const Rectangle box{p.x - w * 0.5f, p.y, w, body.boxHeight};
     bot.arrived = 0;
-    if (bot.path.empty())
+    const Platform* last = body.lastPlatform;
+    // A platform with no way to another holds no waypoints: the way to a goal on it is no path, only the
+    // walk along its top.
+    const bool alongTop = bot.path.empty() && bot.reachesGoal && bot.goal && bot.goal->platform == last;
+    if (bot.path.empty() && !alongTop)
         return;
 
-    const Platform* last = body.lastPlatform;
-    const Waypoint* way = bot.path.back();
+    const Waypoint* way = alongTop ? nullptr : bot.path.back();
     for (const Waypoint* waypoint : bot.path)
         if (waypoint->node->platform != last)
         {
             way = waypoint;
             break;
         }
-    const Platform* next = way->node->platform;
+    const Platform* next = way ? way->node->platform : last;
 
     // A lift or anything else outside the graph is no place on the path: off it the bot walks for its
     // goal as if in the air, until it stands on a platform it can plan from.
@@ -235,9 +238,14 @@ void BotSteering::Steer(BotState& bot)
             if (bot.state != BotState::Fetch)
                 toX = BotNavigator::StandClearOfHarm(world, node->Top(), toX, p.x, w, body.boxHeight);
         }
+        // The bot faces the way it walks, either way: facing right alone, one walking left met its
+        // enemy with its back to him, and of two bots the one that came from the left won.
         const float d = toX - p.x;
         if (d < -w)
+        {
             input.move = FullLeft;
+            input.aimX = FullLeft;
+        }
         else if (d > w)
         {
             input.move = FullRight;

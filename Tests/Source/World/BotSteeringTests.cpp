@@ -87,30 +87,39 @@ const std::string GroundWithLedge = R"({"Name": "Ground", "Position": "0 0", "Si
 
 } // namespace
 
+// A bot looks where it walks, either way, chasing or not; a chasing bot's aim between its half-second
+// aims included. Ground with no other platform has no waypoints: the bot walks its top all the same.
 TEST(BotSteering, ArrivingWithinItsWidthStopsAndClearsTheState)
 {
+    const std::string groundAlone = R"({"Name": "Ground", "Position": "0 0", "Size": "40 1"})";
     struct Case
     {
+        const std::string& platforms;
         float goalX;
+        uint32_t chosen;
         int8_t move;
         uint8_t arrived;
         uint32_t state;
     };
-    const Case cases[] = {{10.1f, 0, 1, 0}, {15.0f, 127, 0, BotState::Wander}, {5.0f, -127, 0, BotState::Wander}};
+    const Case cases[] = {{GroundWithLedge, 10.1f, BotState::Wander, 0, 1, 0},
+                          {GroundWithLedge, 15.0f, BotState::Wander, 127, 0, BotState::Wander},
+                          {GroundWithLedge, 5.0f, BotState::Wander, -127, 0, BotState::Wander},
+                          {GroundWithLedge, 5.0f, BotState::Chase, -127, 0, BotState::Chase},
+                          {groundAlone, 15.0f, BotState::Wander, 127, 0, BotState::Wander},
+                          {groundAlone, 10.1f, BotState::Wander, 0, 1, 0}};
     for (const Case& test : cases)
     {
-        SCOPED_TRACE(test.goalX);
-        BotMatch match(GroundWithLedge);
+        SCOPED_TRACE(testing::Message() << test.goalX << (&test.platforms == &groundAlone ? " alone" : ""));
+        BotMatch match(test.platforms);
         BotState& bot = match.AddBot(10.0f);
         bot.goal = &match.Node("Ground");
         bot.goalX = test.goalX;
-        bot.state = BotState::Wander;
+        bot.state = test.chosen;
         match.Tick(bot);
-        ASSERT_FALSE(bot.path.empty());
+        EXPECT_TRUE(bot.reachesGoal);
         EXPECT_EQ(bot.player->input.move, test.move);
         EXPECT_EQ(bot.arrived, test.arrived);
         EXPECT_EQ(bot.state, test.state);
-        // Not chasing: the bot looks where it walks.
         EXPECT_EQ(bot.player->input.aimX, test.move);
         EXPECT_EQ(bot.player->input.aimY, 0);
     }
