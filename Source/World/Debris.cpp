@@ -54,10 +54,13 @@ void World::CreateDebris(Lumvek::RandomGenerator& random, Bone& node, bool facin
         {
             if (Visual* visual = visuals.Allocate(); !visual)
             {
-                Lumvek::Log::Write("failed to create {}", "Visual");
+                if (!visualsFull)
+                    Lumvek::Log::Write("failed to create {}", "Visual");
+                visualsFull = true;
             }
             else
             {
+                visualsFull = false;
                 const Vector2 position = node.GetWorldTransform().TransformPoint(node.offset);
                 const Vector2 size(std::fabs(node.scale.x), std::fabs(node.scale.y));
                 // The renderer orders images by their first index.

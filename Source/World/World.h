@@ -186,6 +186,11 @@ public:
     PlayerList<Player, PlayerCount> playerList;
 
 private:
+    // Set once debris found the visuals' storage full, until a piece finds room again: the line saying
+    // so is written once a time. A paused client goes on making debris of the kills it hears of, while
+    // no tick counts the pieces' lifetimes down.
+    bool visualsFull = false;
+
     // A removal run at the end of the tick: the finishing function looks the id up again.
     struct DeferredRemoval
     {

@@ -1,7 +1,9 @@
 #include "Source/World/World.h"
 
+#include "Source/World/Bone.h"
 #include "Source/World/DynamicBody.h"
 #include "Source/World/EntityFactory.h"
+#include "Tests/LogCapture.h"
 #include "Tests/Source/World/WorldTestSupport.h"
 
 #include <box2d/box2d.h>
@@ -205,6 +207,30 @@ TEST(World, DebrisLandsOnTheMatchsPlatformsFromABox2DWorldOfItsOwn)
     EXPECT_EQ(world->GetPhysics()->GetBodyCount(), matchBodies);
     world->platforms[0].body->DestroyPhysics();
     EXPECT_LT(drop(), -1.0f);
+}
+
+// A paused client makes debris of every kill it hears of while no tick ends any: the full storage is
+// said once, and again only after pieces found room in between.
+TEST(World, DebrisThatFindsTheVisualsFullSaysSoOncePerTime)
+{
+    TestGame game;
+    MapNames names;
+    auto world = game.Load(R"({"WorldBounds": "-50 -50 100 100"})", names);
+    Bone bone;
+    bone.region = 1;
+    Lumvek::RandomGenerator random(1);
+    Lumvek::Testing::LogCapture log;
+    const auto kill = [&]
+    {
+        for (int piece = 0; piece < 300; ++piece)
+            world->CreateDebris(random, bone, false, {}, 0.0f, 5.0f);
+    };
+    kill();
+    EXPECT_EQ(world->visuals.Count(), 256u);
+    EXPECT_EQ(log.StartingWith("failed to create Visual").size(), 1u);
+    StepTicks(*world, 600);
+    kill();
+    EXPECT_EQ(log.StartingWith("failed to create Visual").size(), 2u);
 }
 
 TEST(World, DebrisThatFallsOutOfTheWorldIsRemovedWithItsBox2DBody)
