@@ -66,11 +66,11 @@ void SetDrawnShare(Element& element, float share)
 Element& AddTimerDial(Element& parent, bool shown)
 {
     const uint32_t atlas = GraphicsResources::UiAtlas;
-    Element& dial = AddElementPoints(parent, 80, 80, 0);
+    Element& dial = AddElementPoints(parent, TimerDialSize, TimerDialSize, 0);
     SetImage(dial, atlas, Images::CircleSketch, Lumvek::InvalidId).color = UnpackColor(CountdownColor);
     Register(dial, "Timer");
-    SetOffsetPoints(dial, YGEdgeRight, 30.0f);
-    SetOffsetPoints(dial, YGEdgeTop, 30.0f);
+    SetOffsetPoints(dial, YGEdgeRight, TimerDialMargin);
+    SetOffsetPoints(dial, YGEdgeTop, TimerDialMargin);
     dial.visible = shown ? 1 : 0;
 
     Element& ring = AddElement(dial, 100.0f, 100.0f, 0);

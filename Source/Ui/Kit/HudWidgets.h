@@ -24,6 +24,12 @@ float RemainingShare(float elapsed, float duration);
 // registered as "Timer", with its drawn-in ring (child 0) and its whole seconds (child 1). Shown as
 // asked.
 Lumvek::Element& AddTimerDial(Lumvek::Element& parent, bool shown);
+constexpr uint32_t TimerDialSize = 80;
+constexpr float TimerDialMargin = 30.0f;
+// The points from a window's side that a line across the top keeps clear of, at either end so that it
+// stays centred: the dial, its margin and a gap. In points, unlike the screens' shares of the window,
+// so the dial takes a larger share of a small window.
+constexpr float TimerDialRoom = TimerDialMargin + float(TimerDialSize) + 10.0f;
 // Sets the dial's ring and seconds from a timer.
 void UpdateTimerDial(Lumvek::Element& dial, float elapsed, float duration);
 // The drawn-in share of a draw-in image element: its elapsed time := share x its duration, with the

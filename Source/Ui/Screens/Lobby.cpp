@@ -50,13 +50,19 @@ void AddTitles(Element& root, const GameConfiguration& configuration)
     Element& background = AddElement(root, 100.0f, 100.0f, 0);
     AddImageContent(background).texture = GraphicsResources::CanvasBackground;
     AddSmallLogo(root);
-    Element& title = AddElement(root, 100.0f, 3.0f, 0);
-    AddText(title, 100.0f, MatchTitle(configuration), GraphicsResources::HeadingFont, InkColor, TextAlignment::Centre);
-    SetOffset(title, YGEdgeTop, 7.5f);
-    Element& subtitle = AddElement(root, 100.0f, 6.0f, 0);
-    AddText(subtitle, 100.0f, MatchSubtitle(configuration), GraphicsResources::HeadingFont, InkColor,
-            TextAlignment::Centre);
-    SetOffset(subtitle, YGEdgeTop, 15.0f);
+    // Both lines stand level with the countdown dial: a long name is written smaller rather than run
+    // under it, which in a small window a game type and map of ordinary length already would.
+    const auto addLine = [&root](float height, float top, const std::string& text)
+    {
+        Element& line = AddElement(root, 100.0f, height, 0);
+        AddText(line, 100.0f, text, GraphicsResources::HeadingFont, InkColor, TextAlignment::Centre).shrinkToFit = 1;
+        line.SetWidth({});
+        SetOffsetPoints(line, YGEdgeLeft, TimerDialRoom);
+        SetOffsetPoints(line, YGEdgeRight, TimerDialRoom);
+        SetOffset(line, YGEdgeTop, top);
+    };
+    addLine(3.0f, 7.5f, MatchTitle(configuration));
+    addLine(6.0f, 15.0f, MatchSubtitle(configuration));
 }
 
 NetworkState StateOf(const FrontEnd& frontEnd)

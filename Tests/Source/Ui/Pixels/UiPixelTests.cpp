@@ -19,6 +19,7 @@
 #include "Source/Ui/Kit/PlayerPreview.h"
 #include "Source/Ui/Screens/DemoScreens.h"
 #include "Source/Ui/Screens/GameScreen.h"
+#include "Source/Ui/Screens/Lobby.h"
 #include "Source/Ui/Screens/Notebook.h"
 #include "Source/Ui/Screens/Scoreboard.h"
 #include "Source/Ui/Screens/SplashScreen.h"
@@ -439,6 +440,40 @@ TEST_F(UiPixels, TheScoreboardNamesTheWinnerInItsColourAndTintsTheBadgeRings)
     EXPECT_EQ(count(middle - 105, middle - 25, badgeTop, badgeBottom, blue), 0u);
     EXPECT_GT(count(middle + 25, middle + 105, badgeTop, badgeBottom, blue), 50u) << "team 1's ring in blue";
     EXPECT_EQ(count(middle + 25, middle + 105, badgeTop, badgeBottom, red), 0u);
+}
+
+// A custom game's lobby before its countdown, in the smallest window: the longest game type and map of the
+// shipped data keep clear of the square where the countdown's dial comes, not written under it.
+TEST_F(UiPixels, TheLobbysLinesKeepClearOfTheCountdownDial)
+{
+    UiResources::Load(*device);
+    MatchTesting::Match match;
+    match.UseMode("CaptureTheFlag");
+    match.configuration.map = match.ownRegistry.maps.FindIndex("Crossroads");
+    match.configuration.name = "Custom Game";
+    match.configuration.origin = GameOrigin::CustomGame;
+    ProfileCollection profiles;
+    FrontEnd frontEnd{profiles, match.configuration, {}, {}, {}};
+    frontEnd.game = &match;
+    GameLobby::Open(*gui, frontEnd, nullptr, Screen::EveryPlayer);
+    Frame(0.0f, "LobbyFirst");
+    const Testing::Image image = Frame(0.0f, "Lobby");
+
+    const auto ink = [](const Testing::Rgba& p)
+    { return p[0] < 110 && std::abs(int(p[0]) - int(p[2])) < 16 && std::abs(int(p[1]) - int(p[2])) < 16; };
+    const auto count = [&](uint32_t left, uint32_t right, uint32_t top, uint32_t bottom)
+    {
+        uint32_t found = 0;
+        for (uint32_t y = top; y < bottom; ++y)
+            for (uint32_t x = left; x < right; ++x)
+                found += ink(image.At(x, y)) ? 1 : 0;
+        return found;
+    };
+    const auto dialLeft = static_cast<uint32_t>(Width - TimerDialMargin) - TimerDialSize;
+    const auto dialTop = static_cast<uint32_t>(TimerDialMargin);
+    // "CAPTURE THE FLAG ON CROSSROADS", 15 % to 21 % from the top.
+    EXPECT_GT(count(Width / 4, Width * 3 / 4, Height * 15 / 100, Height * 21 / 100), 200u) << "the line is written";
+    EXPECT_EQ(count(dialLeft, dialLeft + TimerDialSize, dialTop, dialTop + TimerDialSize), 0u);
 }
 
 // Two team-mates of this machine, each with three abilities, a grenade launcher and a stowed sniper rifle,
