@@ -27,12 +27,16 @@ void ClientInputs::Skip(Sender& sender, const std::vector<PlayerSlot>& players, 
         frame = target;
         return;
     }
-    // The frames skipped get the current input, kept for a re-simulation and sent where the server may
-    // still wait for them: older ones it has stepped at their deadlines.
+    // The frames skipped get the controls as they stand, kept for a re-simulation and sent where the
+    // server may still wait for them: older ones it has stepped at their deadlines. A tap the last tick
+    // took counts for that tick alone; copied into every frame skipped it would hold a trigger down for
+    // as many frames, long enough at a low frame rate for a second automatic shot. The devices are not
+    // polled here: a tap since the last tick waits for the next, whose frame the server still steps.
+    devices.ForgetPresses();
     for (; frame < target; ++frame)
     {
         for (const PlayerSlot& slot : players)
-            devices.InputOf(slot).SaveHistory(frame);
+            devices.Read(slot).SaveHistory(frame);
         if (target - frame <= InputLead::MaximumLead)
             Send(sender, players, frame, 1);
     }

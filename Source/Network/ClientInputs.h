@@ -36,8 +36,9 @@ public:
     // Keeps every local player's input for the frame as it stands and sends it, with the copies kept of
     // the frames before it.
     void Send(Sender& sender, const std::vector<PlayerSlot>& players, uint32_t frame, uint32_t copies = Copies);
-    // Goes on from the frame to the target. The frames skipped forward get the current input, kept for a
-    // re-simulation and sent where the server may still wait for them; frames given up are counted again.
+    // Goes on from the frame to the target. The frames skipped forward get the controls held now, without
+    // the last tick's taps, kept for a re-simulation and sent where the server may still wait for them; frames given
+    // up are counted again.
     void Skip(Sender& sender, const std::vector<PlayerSlot>& players, uint32_t& frame, uint32_t target);
 
 private:

@@ -25,6 +25,19 @@ void LocalDevices::Poll()
         mouseCursor = mouse->Update(mouseState, mouseCursor);
 }
 
+void LocalDevices::ForgetPresses()
+{
+    for (ControllerState& pad : controllerState)
+    {
+        pad.pressed.Clear();
+        pad.released.Clear();
+    }
+    keyboardState.pressed.Clear();
+    keyboardState.released.Clear();
+    mouseState.pressed.Clear();
+    mouseState.released.Clear();
+}
+
 PlayerInput& LocalDevices::Read(const PlayerSlot& slot)
 {
     static const Profile defaultProfile;

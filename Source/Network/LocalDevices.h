@@ -29,6 +29,9 @@ public:
     // profile, into the slot's player, or into a spare record while the slot has no world record.
     // Returns the record read into.
     PlayerInput& Read(const PlayerSlot& slot);
+    // Drops the presses and releases of the last poll, which the tick that polled has taken, so that a
+    // read until the next poll sees only what is held.
+    void ForgetPresses();
     // The record a slot's input is read into: its player's, or the spare one.
     PlayerInput& InputOf(const PlayerSlot& slot);
     // The device the slot's input is read from at the last poll: its controller, or KeyboardDevice.

@@ -49,4 +49,58 @@ TEST(ClientInputsTest, EachSendCarriesTheFramesBeforeItAsTheyWereSent)
     }
 }
 
+// The left button tapped between two ticks, or held, as the mouse reports it at the first poll; later
+// polls bring no new event.
+struct TappedMouse final : Lumvek::MouseDevice
+{
+    bool held = false;
+    uint32_t Update(Lumvek::MouseState& state, uint32_t cursor) override
+    {
+        state.pressed.Clear();
+        if (cursor == 0)
+        {
+            state.pressed[Lumvek::MouseButton::Left] = 1;
+            state.held[Lumvek::MouseButton::Left] = held ? 1 : 0;
+        }
+        return 1;
+    }
+};
+
+// What went out, as the frames whose input pulls the trigger.
+struct Triggers final : ClientInputs::Sender
+{
+    std::string sent;
+    void SendInput(uint32_t frame, uint8_t, const PlayerInput& input) override
+    {
+        if (input[PlayerAction::Primary])
+            sent += std::to_string(frame) + " ";
+    }
+};
+
+// A slow frame that skips the client forward after a tick that took a tap: the tap pulls the trigger in
+// that tick alone, while a button still held holds it in every frame skipped. A skipped frame that
+// repeated the tap held the trigger long enough for a second automatic shot.
+TEST(ClientInputsTest, FramesSkippedAfterATapDoNotRepeatIt)
+{
+    for (const auto& [held, sent] : {std::pair(false, "0 "), std::pair(true, "0 1 2 3 4 5 6 7 8 ")})
+    {
+        TappedMouse mouse;
+        mouse.held = held;
+        Player player;
+        PlayerSlot slot;
+        slot.id = 0;
+        slot.player = &player;
+        const std::vector<PlayerSlot> slots{slot};
+        ClientInputs inputs;
+        inputs.Devices() = LocalDevices(nullptr, nullptr, &mouse, {640, 360}, true);
+        Triggers sender;
+        inputs.Gather(slots, 0);
+        inputs.Send(sender, slots, 0, 1);
+        uint32_t frame = 1;
+        inputs.Skip(sender, slots, frame, 9);
+        EXPECT_EQ(sender.sent, sent) << held;
+        EXPECT_EQ(frame, 9u);
+    }
+}
+
 } // namespace ClientInputsTests
