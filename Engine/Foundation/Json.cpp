@@ -381,16 +381,16 @@ void WriteEnd(JsonWriter& writer, const Blueprint& container)
 
 // The shortest text that reads back as the float. A whole number keeps a ".0", so that it reads back
 // as a Number and not as an integer, which a reader may take in another unit (a duration as ticks).
+// The float's shortest text, written as the writer writes the double that text reads as: read back, the
+// value is that double, and a later Save writes it in the same text. (Its own shortest text, "1e-05",
+// came back as "0.00001" from a Save that changed nothing.)
 void WriteFloat(JsonWriter& writer, float number)
 {
     char text[32];
-    char* end = std::to_chars(text, text + sizeof text - 2, number).ptr;
-    if (std::find_if(text, end, [](char c) { return c == '.' || c == 'e'; }) == end)
-    {
-        *end++ = '.';
-        *end++ = '0';
-    }
-    writer.RawValue(text, static_cast<size_t>(end - text), rapidjson::kNumberType);
+    const char* end = std::to_chars(text, text + sizeof text, number).ptr;
+    double shortest = 0.0;
+    std::from_chars(text, end, shortest);
+    writer.Double(shortest);
 }
 
 void WriteScalar(JsonWriter& writer, const Blueprint& value)

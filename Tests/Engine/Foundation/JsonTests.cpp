@@ -232,8 +232,9 @@ TEST(Json, SavesPrettyTextWithTabs)
     EXPECT_EQ(JsonFormat::SaveBlueprint(Blueprint()), "null");
 }
 
-// Floats are written in the shortest text that reads back as the float; whole ones keep a fraction, which makes
-// them Numbers, and a copy is still a float.
+// Floats are written in the shortest text that reads back as the float, in the form a double read back from it is
+// written in, so that a second Save writes what the first did; whole ones keep a fraction, which makes them Numbers,
+// and a copy is still a float.
 TEST(Json, SavedScalarsReadBackAsTheTableSays)
 {
     struct Case
@@ -241,7 +242,7 @@ TEST(Json, SavedScalarsReadBackAsTheTableSays)
         Blueprint value;
         const char* text;
     };
-    Case cases[18];
+    Case cases[19];
     cases[0].value.SetInteger(5), cases[0].text = "5";
     cases[1].value.SetInteger(-5), cases[1].text = "-5";
     cases[2].value.SetUnsignedInteger(9223372036854775809u), cases[2].text = "9223372036854775809";
@@ -256,15 +257,18 @@ TEST(Json, SavedScalarsReadBackAsTheTableSays)
     cases[11].value.SetFloat(2.2f), cases[11].text = "2.2";
     cases[12].value.SetFloat(2.0f), cases[12].text = "2.0";
     cases[13].value.SetFloat(-0.0f), cases[13].text = "-0.0";
-    cases[14].value.SetFloat(1e30f), cases[14].text = "1e+30";
+    cases[14].value.SetFloat(1e30f), cases[14].text = "1e30";
     cases[15].value.SetFloat(16777216.0f), cases[15].text = "16777216.0";
-    cases[16].value.SetFloat(3.4028235e38f), cases[16].text = "3.4028235e+38";
+    cases[16].value.SetFloat(3.4028235e38f), cases[16].text = "3.4028235e38";
     cases[17].value.SetFloat(1e-45f), cases[17].text = "1e-45";
+    cases[18].value.SetFloat(1e-5f), cases[18].text = "0.00001";
     for (const Case& c : cases)
     {
         Blueprint array;
         array.AppendElement(c.value);
-        EXPECT_EQ(JsonFormat::SaveBlueprint(Blueprint(array)), "[\n\t" + std::string(c.text) + "\n]");
+        const std::string saved = JsonFormat::SaveBlueprint(Blueprint(array));
+        EXPECT_EQ(saved, "[\n\t" + std::string(c.text) + "\n]");
+        EXPECT_EQ(JsonFormat::SaveBlueprint(Load(saved)), saved);
     }
 
     Blueprint round;
