@@ -11,6 +11,14 @@
 namespace ClientInputsTests
 {
 
+std::vector<PlayerSlot> OneSlot(Player& player, uint8_t id)
+{
+    PlayerSlot slot;
+    slot.id = id;
+    slot.player = &player;
+    return {slot};
+}
+
 // What went out, as frame:move of each input in the order sent.
 struct Recorded final : ClientInputs::Sender
 {
@@ -33,10 +41,7 @@ TEST(ClientInputsTest, EachSendCarriesTheFramesBeforeItAsTheyWereSent)
     for (const auto& [frames, last] : rows)
     {
         Player player;
-        PlayerSlot slot;
-        slot.id = 3;
-        slot.player = &player;
-        const std::vector<PlayerSlot> slots{slot};
+        const std::vector<PlayerSlot> slots = OneSlot(player, 3);
         ClientInputs inputs;
         Recorded sender;
         for (size_t i = 0; i < frames.size(); ++i)
@@ -87,10 +92,7 @@ TEST(ClientInputsTest, FramesSkippedAfterATapDoNotRepeatIt)
         TappedMouse mouse;
         mouse.held = held;
         Player player;
-        PlayerSlot slot;
-        slot.id = 0;
-        slot.player = &player;
-        const std::vector<PlayerSlot> slots{slot};
+        const std::vector<PlayerSlot> slots = OneSlot(player, 0);
         ClientInputs inputs;
         inputs.Devices() = LocalDevices(nullptr, nullptr, &mouse, {640, 360}, true);
         Triggers sender;

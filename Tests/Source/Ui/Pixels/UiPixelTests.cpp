@@ -52,6 +52,18 @@ using namespace Lumvek;
 constexpr uint32_t Width = 640;
 constexpr uint32_t Height = 360;
 
+// The pixels of [left, right) x [top, bottom) that pass the test.
+template <class Test>
+uint32_t CountPixels(const Testing::Image& image, uint32_t left, uint32_t right, uint32_t top, uint32_t bottom,
+                     Test test)
+{
+    uint32_t found = 0;
+    for (uint32_t y = top; y < bottom; ++y)
+        for (uint32_t x = left; x < right; ++x)
+            found += test(image.At(x, y)) ? 1 : 0;
+    return found;
+}
+
 // An application over the checkout whose thread never runs, with the OpenGL device the test made.
 class PixelApplication : public Application
 {
@@ -414,13 +426,7 @@ TEST_F(UiPixels, TheScoreboardNamesTheWinnerInItsColourAndTintsTheBadgeRings)
     match.SetGameType(nullptr);
 
     const auto count = [&](uint32_t left, uint32_t right, uint32_t top, uint32_t bottom, auto test)
-    {
-        uint32_t found = 0;
-        for (uint32_t y = top; y < bottom; ++y)
-            for (uint32_t x = left; x < right; ++x)
-                found += test(image.At(x, y)) ? 1 : 0;
-        return found;
-    };
+    { return CountPixels(image, left, right, top, bottom, test); };
     const auto blue = [](const Testing::Rgba& p) { return p[2] > 120 && p[2] > p[0] + 80; };
     const auto red = [](const Testing::Rgba& p) { return p[0] > 120 && p[0] > p[2] + 80 && p[1] < 80; };
     // The ink: a dark grey whose channels stay together.
@@ -462,13 +468,7 @@ TEST_F(UiPixels, TheLobbysLinesKeepClearOfTheCountdownDial)
     const auto ink = [](const Testing::Rgba& p)
     { return p[0] < 110 && std::abs(int(p[0]) - int(p[2])) < 16 && std::abs(int(p[1]) - int(p[2])) < 16; };
     const auto count = [&](uint32_t left, uint32_t right, uint32_t top, uint32_t bottom)
-    {
-        uint32_t found = 0;
-        for (uint32_t y = top; y < bottom; ++y)
-            for (uint32_t x = left; x < right; ++x)
-                found += ink(image.At(x, y)) ? 1 : 0;
-        return found;
-    };
+    { return CountPixels(image, left, right, top, bottom, ink); };
     const auto dialLeft = static_cast<uint32_t>(Width - TimerDialMargin) - TimerDialSize;
     const auto dialTop = static_cast<uint32_t>(TimerDialMargin);
     // "CAPTURE THE FLAG ON CROSSROADS", 15 % to 21 % from the top.
