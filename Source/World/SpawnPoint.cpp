@@ -119,42 +119,46 @@ void WriteSpawnPoints(BlueprintWriter& writer, const std::vector<SpawnPoint>& po
     }
 }
 
-SpawnQuery::SpawnQuery(std::span<const SpawnPoint> points, SpawnMask mask) : points(points), mask(mask)
+uint32_t SpawnQuery::Count() const
 {
-    for (const SpawnPoint& point : points)
-        if (point.mask.Contains(mask))
-            ++count;
-    // The first TakeRandom starts a pass.
-    next = count;
+    uint32_t count = 0;
+    if (points)
+        for (const SpawnPoint& point : *points)
+            count += point.mask.Contains(mask) ? 1 : 0;
+    return count;
 }
 
 const SpawnPoint& SpawnQuery::GetNth(uint32_t n) const
 {
-    for (const SpawnPoint& point : points)
-        if (point.mask.Contains(mask) && n-- == 0)
-            return point;
+    if (points)
+        for (const SpawnPoint& point : *points)
+            if (point.mask.Contains(mask) && n-- == 0)
+                return point;
     return Empty();
 }
 
 const SpawnPoint& SpawnQuery::TakeRandom(RandomGenerator& random)
 {
-    if (count == 0)
+    if (!points)
         return Empty();
-    if (next != count)
-        return *shuffled[next++];
+    if (next < shuffled.size() && passListSize == points->size())
+        return (*points)[shuffled[next++]];
     shuffled.clear();
-    for (const SpawnPoint& point : points)
-        if (point.mask.Contains(mask))
-            shuffled.push_back(&point);
-    for (uint32_t i = count - 1; i >= 1; --i)
+    for (uint32_t i = 0; i < points->size(); ++i)
+        if ((*points)[i].mask.Contains(mask))
+            shuffled.push_back(i);
+    if (shuffled.empty())
+        return Empty();
+    for (uint32_t i = static_cast<uint32_t>(shuffled.size()) - 1; i >= 1; --i)
     {
         const uint32_t draw = random.Next();
         const uint32_t j =
             static_cast<uint32_t>(std::nearbyint(static_cast<float>(draw) * (static_cast<float>(i) * 2.3283064e-10f)));
         std::swap(shuffled[i], shuffled[std::min(j, i)]);
     }
+    passListSize = points->size();
     next = 0;
-    return *shuffled[next++];
+    return (*points)[shuffled[next++]];
 }
 
 const SpawnPoint& SpawnQuery::Empty()

@@ -5,7 +5,6 @@
 #include "Engine/Foundation/StringView.h"
 
 #include <cstdint>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -56,27 +55,30 @@ void ReadSpawnPoints(Lumvek::BlueprintReader& reader, std::vector<SpawnPoint>& p
 void WriteSpawnPoints(Lumvek::BlueprintWriter& writer, const std::vector<SpawnPoint>& points);
 
 // The spawn points that carry every tag of a mask, to be taken by position or in shuffled passes.
-// Valid while the point list it was made over is unchanged.
+// Reads the list as it stands at each call, since the map editor adds and erases points during a
+// match: valid while the list object itself lives (the world's, for a game mode's queries).
 class SpawnQuery
 {
 public:
     SpawnQuery() = default;
-    SpawnQuery(std::span<const SpawnPoint> points, SpawnMask mask);
+    SpawnQuery(const std::vector<SpawnPoint>& points, SpawnMask mask) : points(&points), mask(mask) {}
 
     // The n-th matching point in list order; the empty point when fewer match.
     const SpawnPoint& GetNth(uint32_t n) const;
     // The next point of a shuffled pass over the matches: every match is handed out once before any
-    // repeats. The empty point when nothing matches.
+    // repeats; a pass drawn before the list changed length is dropped for a new one. The empty point
+    // when nothing matches.
     const SpawnPoint& TakeRandom(Lumvek::RandomGenerator& random);
-    uint32_t Count() const { return count; }
+    uint32_t Count() const;
 
     // One shared all-zero point.
     static const SpawnPoint& Empty();
 
 private:
-    std::span<const SpawnPoint> points;
+    const std::vector<SpawnPoint>* points = nullptr;
     SpawnMask mask;
-    uint32_t count = 0;
-    std::vector<const SpawnPoint*> shuffled;
+    // The current pass: the matches' places in the list, and the length of the list they were taken from.
+    std::vector<uint32_t> shuffled;
+    size_t passListSize = 0;
     uint32_t next = 0;
 };
