@@ -55,6 +55,13 @@ void BeginRow(Lumvek::StringView label)
     ImGui::AlignTextToFramePadding();
     ImGui::TextUnformatted(shown, shown + length);
     ImGui::SameLine(labelWidths.back());
+    // An editor's window keeps the size it was given and scrolls only up and down: an input as wide
+    // as it asks would push its end, and the row's "-" and "+", past the right edge, where nothing
+    // reaches them. There the input ends at the edge. A window that fits itself to its rows grows to
+    // take them whole.
+    if (!(ImGui::GetCurrentWindowRead()->Flags & ImGuiWindowFlags_AlwaysAutoResize))
+        if (const float room = ImGui::GetContentRegionAvail().x; ImGui::CalcItemWidth() > room)
+            ImGui::SetNextItemWidth(std::max(1.0f, room));
 }
 
 void EndRow()

@@ -48,11 +48,18 @@ void BodyInspector::Draw()
         changed = true;
     }
     Vector2 size{body->width, body->height};
+    // Every body these windows show collides as a box, which needs both sides above 0: a platform of
+    // width -4 stood without collision or picture, and its map kept it so, unsaid.
     if (PropertyInput::Vector2("Size", &size))
     {
-        body->width = size.x;
-        body->height = size.y;
-        changed = true;
+        if (size.x > 0.0f && size.y > 0.0f)
+        {
+            body->width = size.x;
+            body->height = size.y;
+            changed = true;
+        }
+        else
+            Lumvek::Log::Write("Size: {} {} was not taken: a body needs a width and a height above 0", size.x, size.y);
     }
     ImGui::Text("Previous Position: %g %g", double(body->previousX), double(body->previousY));
 }

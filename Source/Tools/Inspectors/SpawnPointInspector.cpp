@@ -1,5 +1,6 @@
 #include "Source/Tools/Inspectors/SpawnPointInspector.h"
 
+#include "Engine/Foundation/Log.h"
 #include "Source/Data/NameTables.h"
 #include "Source/Tools/Editors/WorldEditor.h"
 #include "Source/Tools/PropertyInput.h"
@@ -30,8 +31,19 @@ void SpawnPointInspector::Draw()
     Lumvek::Vector2 position{point.x, point.y};
     if (PropertyInput::Vector2("Position", &position))
     {
-        point.x = position.x;
-        point.y = position.y;
+        // Inside the bounds, as a drag holds the point and the bounds are held around it: a player put
+        // on a point outside would play outside the world.
+        const Lumvek::Rectangle& bounds = world->bounds;
+        if (position.x >= bounds.x && position.x <= bounds.x + bounds.width && position.y >= bounds.y &&
+            position.y <= bounds.y + bounds.height)
+        {
+            point.x = position.x;
+            point.y = position.y;
+        }
+        else
+            Lumvek::Log::Write(
+                "Spawn Point {}: the position {} {} is refused: it lies outside the world bounds {} {} {} {}", index,
+                position.x, position.y, bounds.x, bounds.y, bounds.width, bounds.height);
     }
     Lumvek::Vector2 size{point.width, point.height};
     if (PropertyInput::Vector2("Size", &size))

@@ -403,6 +403,29 @@ TEST(PropertyInput, AClickDownAndUpWithinOneFrameActsOnce)
     EXPECT_EQ(saves, std::vector<float>{0.3f});
 }
 
+// In an editor's window, which keeps its size, a row ends at the right edge, a number row's "+" included.
+TEST(PropertyInput, ARowInAWindowOfSetSizeEndsAtItsRightEdge)
+{
+    float number = 0.5f;
+    uint32_t choice = 0;
+    float end = 0.0f, edge = 0.0f;
+    WidgetRow row(
+        [&]
+        {
+            ImGui::BeginChild("Editor", ImVec2(250.0f, 200.0f));
+            PropertyInput::PushLabelWidth(160.0f);
+            PropertyInput::Float("TileSize", &number);
+            end = ImGui::GetItemRectMax().x;
+            PropertyInput::Combo("Mode", &choice, {"Create Platform"});
+            end = std::max(end, ImGui::GetItemRectMax().x);
+            edge = ImGui::GetWindowPos().x + ImGui::GetWindowContentRegionMax().x;
+            PropertyInput::PopLabelWidth();
+            ImGui::EndChild();
+            return false;
+        });
+    EXPECT_LE(end, edge);
+}
+
 // Ctrl+V puts in nothing typing could not, with typing's line; one line keeps pasted words apart. A character
 // past U+FFFF typed is refused with that line too, and the rest of the text kept.
 TEST(PropertyInput, APasteIsTakenAsTypedTextIs)

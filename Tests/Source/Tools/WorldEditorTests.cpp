@@ -711,7 +711,8 @@ TEST_F(MapEditing, EachMaskBoxFlipsItsOwnBitOnly)
 }
 
 // Numbers typed into the rows of the real entity windows reach the world: angles within one turn, a
-// moved platform's collision with it, and a number that overflows (39 nines) nowhere.
+// moved platform's collision with it, and neither a number that overflows (39 nines), a spawn point
+// outside the bounds nor a platform's negative width.
 TEST_F(MapEditing, NumbersTypedIntoEntityWindowsReachTheWorld)
 {
     editor->open = 0;
@@ -729,7 +730,9 @@ TEST_F(MapEditing, NumbersTypedIntoEntityWindowsReachTheWorld)
         {{EntityKind::SpawnPoint, 0}, "Spawn Point 0", nullptr, 4, "370", &world->spawnPoints[0].angle, 0.17453292f},
         {Pit, "Hazard 0", "Transform Body", 4, "370", &world->hazards[0].body.rotation, 0.17453292f},
         {Stack, "Platform 0", "Platform Body", 0, "5", &stack.body->x, 5.0f},
+        {Stack, "Platform 0", "Platform Body", 2, "-4", &stack.body->width, 2.0f},
         {{EntityKind::SpawnPoint, 1}, "Spawn Point 1", nullptr, 0, std::string(39, '9'), &world->spawnPoints[1].x, -8},
+        {{EntityKind::SpawnPoint, 2}, "Spawn Point 2", nullptr, 0, "1000", &world->spawnPoints[2].x, -6},
     };
     for (const auto& c : cases)
     {
