@@ -3,7 +3,6 @@
 #include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Pattern.h"
 #include "Source/Data/DataRegistry.h"
-#include "Source/Data/NamedAssets.h"
 #include "Source/Data/Profile.h"
 #include "Source/Data/TriggerData.h"
 #include "Source/GameTypes/GameType.h"
@@ -539,16 +538,7 @@ void ClientNetwork::ApplyGameTypeEvent(const GameTypeEventMessage& line)
     if (line.eventClass == GameTypeEventMessage::EventClass)
         rules->PostEvent(line.kind, line.a, line.b, line.c, line.player, line.team);
     else if (line.eventClass == GameTypeEventMessage::StatusClass)
-    {
-        rules->PostStatus(line.kind, line.a, line.b, line.c, line.player, line.team);
-        // Ammunition taken on the server sounds at the player who took it, as it does locally.
-        if (line.kind == rules->GetSharedKinds().pickedUpAmmo && context.world && line.player < World::PlayerCount &&
-            context.world->players[line.player].present)
-        {
-            const PlayerBody& body = context.world->players[line.player].body;
-            context.PlaySound(Sounds::PickUpAmmo, {body.x, body.y}, body.velocity, 1.0f);
-        }
-    }
+        rules->ReceiveStatus(line.kind, line.a, line.b, line.c, line.player, line.team);
     else
         rules->PostFeedEvent(line.kind, line.a, line.b, line.c);
 }
