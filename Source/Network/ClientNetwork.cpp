@@ -700,6 +700,20 @@ void ClientNetwork::KeepInStep()
                 inputLead.KeepInStep(frame, elapsed, steppedUntil));
 }
 
+void ClientNetwork::StepWorld(float dt)
+{
+    World* world = context.world;
+    if (!world)
+        return;
+    world->StepPredicted(dt);
+    // The markers of the heads-up displays: the players this machine's players see or hear, as in a
+    // local match. The server's awareness steers its bots and reaches no client; the other players'
+    // lists stay empty here.
+    for (PlayerSlot& slot : context.configuration.players)
+        if (!slot.removed && slot.player)
+            world->UpdateAwareness(*slot.player, dt);
+}
+
 void ClientNetwork::SendPackets()
 {
     if (state == NetworkState::Playing && client->IsConnected())
@@ -725,8 +739,7 @@ void ClientNetwork::Step(float dt)
         SendPackets();
         ++playTicks;
         ++frame;
-        if (context.world)
-            context.world->StepPredicted(dt);
+        StepWorld(dt);
         if (context.GetGameType())
             context.GetGameType()->UpdateCommon(dt);
         break;
@@ -736,8 +749,7 @@ void ClientNetwork::Step(float dt)
         // The match goes on showing under the results; nothing is sent any more.
         inputs.Gather(context.configuration.players, frame);
         ++frame;
-        if (context.world)
-            context.world->StepPredicted(dt);
+        StepWorld(dt);
         if (context.GetGameType())
             context.GetGameType()->UpdateCommon(dt);
         break;
