@@ -7,6 +7,7 @@
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/GameTypeData.h"
 #include "Source/Data/NameTables.h"
+#include "Source/Data/NamedAssets.h"
 #include "Source/Data/WeaponData.h"
 #include "Source/World/GameContext.h"
 #include "Source/World/HitInfo.h"
@@ -169,6 +170,22 @@ void GameType::PostEvent(uint32_t kind, uint32_t a, uint32_t b, uint32_t c, uint
 void GameType::PostStatus(uint32_t kind, uint32_t a, uint32_t b, uint32_t c, uint8_t player, uint8_t team)
 {
     Post(GameTypeEventClass::Status, {kind, a, b, c, player, team, GameTypeEvent::ShownTicks, {}});
+}
+
+void GameType::ReceiveStatus(uint32_t kind, uint32_t a, uint32_t b, uint32_t c, uint8_t player, uint8_t team)
+{
+    PostStatus(kind, a, b, c, player, team);
+    if (kind != sharedKinds.pickedUpAmmo)
+        return;
+    if (const Player* taker = FindPresentPlayer(player))
+        context.PlaySound(Sounds::PickUpAmmo, {taker->body.x, taker->body.y}, taker->body.velocity, 1.0f);
+}
+
+Player* GameType::FindPresentPlayer(uint32_t index) const
+{
+    if (!context.world || index >= World::PlayerCount || !context.world->players[index].present)
+        return nullptr;
+    return &context.world->players[index];
 }
 
 void GameType::NoticeWeaponPickedUp(const Player& player, uint32_t weaponIndex)

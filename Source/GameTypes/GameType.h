@@ -211,6 +211,10 @@ public:
     // The scores the server counted, highest first, on a client: its own rules count none, and its
     // players' screens and the scoreboard read these.
     void ReceiveScores(std::span<const ScoreEntry> teams, std::span<const ScoreEntry> players);
+    // A status line the server sent, on a client: posted for the screens it is meant for, with the
+    // sound a local match plays as the thing happens (the server's own is heard by nobody).
+    // Ammunition taken sounds at the player who took it; the modes add their own.
+    virtual void ReceiveStatus(uint32_t kind, uint32_t a, uint32_t b, uint32_t c, uint8_t player, uint8_t team);
 
     // Health, push, flinch, rumble and shake of a hit; a hit that empties the health kills.
     void DamagePlayer(Player& player, const HitInfo& hit) override;
@@ -256,6 +260,8 @@ public:
     Player* FindNearestEnemy(const Player& bot) const;
 
 protected:
+    // The player of that index while it is in the match; null for any other index, as from the wire.
+    Player* FindPresentPlayer(uint32_t index) const;
     // The bot hunts the nearest enemy it is aware of, retreats when only its stowed weapon is loaded,
     // fetches a weapon when both are empty and wanders otherwise, over the world's navigation graph.
     void HuntBotTarget(BotState& bot);

@@ -151,6 +151,15 @@ const SpawnPoint& Race::ChooseSpawn(Player& player, SpawnQuery& query)
     return query.TakeRandom(random);
 }
 
+void Race::ReceiveStatus(uint32_t kind, uint32_t a, uint32_t b, uint32_t c, uint8_t player, uint8_t team)
+{
+    GameType::ReceiveStatus(kind, a, b, c, player, team);
+    // The line is for every player: its first argument names the racer.
+    if (kind == reachedKind)
+        if (const Player* racer = FindPresentPlayer(a))
+            context.PlaySound(Sounds::CheckpointReached, {racer->body.x, racer->body.y}, {}, 1.0f);
+}
+
 void Race::FormatStatus(GameTypeEvent& event)
 {
     if (event.kind == reachedKind && event.kind < statusFormats.size())

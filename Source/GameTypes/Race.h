@@ -40,6 +40,8 @@ public:
     // before the first.
     const SpawnPoint& ChooseSpawn(Player& player, SpawnQuery& query) override;
     void FormatStatus(GameTypeEvent& event) override;
+    // A checkpoint reached chimes at the racer, as it does in a local match.
+    void ReceiveStatus(uint32_t kind, uint32_t a, uint32_t b, uint32_t c, uint8_t player, uint8_t team) override;
     float GetProgress(int32_t score) const override;
 
     // A player touched the checkpoint of that number: it counts when it is the next one of the

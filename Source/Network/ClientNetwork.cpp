@@ -3,7 +3,6 @@
 #include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/Pattern.h"
 #include "Source/Data/DataRegistry.h"
-#include "Source/Data/NamedAssets.h"
 #include "Source/Data/Profile.h"
 #include "Source/Data/TriggerData.h"
 #include "Source/GameTypes/GameType.h"
@@ -539,16 +538,7 @@ void ClientNetwork::ApplyGameTypeEvent(const GameTypeEventMessage& line)
     if (line.eventClass == GameTypeEventMessage::EventClass)
         rules->PostEvent(line.kind, line.a, line.b, line.c, line.player, line.team);
     else if (line.eventClass == GameTypeEventMessage::StatusClass)
-    {
-        rules->PostStatus(line.kind, line.a, line.b, line.c, line.player, line.team);
-        // Ammunition taken on the server sounds at the player who took it, as it does locally.
-        if (line.kind == rules->GetSharedKinds().pickedUpAmmo && context.world && line.player < World::PlayerCount &&
-            context.world->players[line.player].present)
-        {
-            const PlayerBody& body = context.world->players[line.player].body;
-            context.PlaySound(Sounds::PickUpAmmo, {body.x, body.y}, body.velocity, 1.0f);
-        }
-    }
+        rules->ReceiveStatus(line.kind, line.a, line.b, line.c, line.player, line.team);
     else
         rules->PostFeedEvent(line.kind, line.a, line.b, line.c);
 }
@@ -710,6 +700,20 @@ void ClientNetwork::KeepInStep()
                 inputLead.KeepInStep(frame, elapsed, steppedUntil));
 }
 
+void ClientNetwork::StepWorld(float dt)
+{
+    World* world = context.world;
+    if (!world)
+        return;
+    world->StepPredicted(dt);
+    // The markers of the heads-up displays: the players this machine's players see or hear, as in a
+    // local match. The server's awareness steers its bots and reaches no client; the other players'
+    // lists stay empty here.
+    for (PlayerSlot& slot : context.configuration.players)
+        if (!slot.removed && slot.player)
+            world->UpdateAwareness(*slot.player, dt);
+}
+
 void ClientNetwork::SendPackets()
 {
     if (state == NetworkState::Playing && client->IsConnected())
@@ -735,8 +739,7 @@ void ClientNetwork::Step(float dt)
         SendPackets();
         ++playTicks;
         ++frame;
-        if (context.world)
-            context.world->StepPredicted(dt);
+        StepWorld(dt);
         if (context.GetGameType())
             context.GetGameType()->UpdateCommon(dt);
         break;
@@ -746,8 +749,7 @@ void ClientNetwork::Step(float dt)
         // The match goes on showing under the results; nothing is sent any more.
         inputs.Gather(context.configuration.players, frame);
         ++frame;
-        if (context.world)
-            context.world->StepPredicted(dt);
+        StepWorld(dt);
         if (context.GetGameType())
             context.GetGameType()->UpdateCommon(dt);
         break;

@@ -114,6 +114,8 @@ private:
     double Now() const { return static_cast<double>(elapsed) / 1e9; }
     // Moves the client to the frame its lead names at this update, where it fell out of step.
     void KeepInStep();
+    // A predicted tick of the world, and what this machine's players notice in it.
+    void StepWorld(float dt);
     // What the connection measures now of the link, for the lead.
     InputLead::Link MeasuredLink() const;
     // The server's messages, one each, as ApplyMessage hands them on: the players and the control

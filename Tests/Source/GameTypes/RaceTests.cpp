@@ -162,3 +162,18 @@ TEST(Race, APlayerRespawnsAtTheLastCheckpointItsTeamReachedInItsOwnOrder)
     }
     FAIL() << "no seed shuffled the first checkpoint away";
 }
+
+// A client chimes a checkpoint reached at the racer the server's line names; nobody present, nothing.
+TEST(Race, AClientChimesACheckpointReachedAtTheRacerTheServersLineNames)
+{
+    RaceMatch race(1, {{3, 4}, {7, 4}});
+    Race& rules = race.Rules();
+    for (const uint32_t racer : {5u, 7u, 300u})
+        rules.ReceiveStatus(rules.GetReachedKind(), racer, 1, GameTypeEvent::NoArgument, GameTypeEvent::EveryPlayer,
+                            GameTypeEvent::EveryTeam);
+    EXPECT_EQ(rules.GetStatus(1).kind, rules.GetReachedKind());
+    ASSERT_EQ(race.match.sounds.size(), 1u);
+    EXPECT_EQ(race.match.sounds[0].sound, Sounds::CheckpointReached);
+    const Player& racer = race.match.PlayerOf(7);
+    EXPECT_EQ(race.match.sounds[0].position, Lumvek::Vector2(racer.body.x, racer.body.y));
+}

@@ -458,6 +458,13 @@ TEST(ClientNetworkEvents, EventsChangeWhatTheyNameOnTheClientsWorld)
     settings.matcherIp = "10.0.0.1";
     settings.matcherPort = 40000;
     ClientNetwork client(match, settings, 5, &transport);
+    // As it plays, its own player notices the player near it, for its heads-up display's marker, as in a
+    // local match; the others' lists are the server's.
+    client.BeginStarting();
+    client.Step(Tick);
+    ASSERT_EQ(own.awareness.size(), 1u);
+    EXPECT_EQ(own.awareness[0].identifier, 1u);
+    EXPECT_TRUE(other.awareness.empty());
     const MessageLimits limits = MessageLimits::FromRegistry(match.ownRegistry);
     Net::DefaultAllocator allocator;
     VantorelMessageFactory factory(allocator, limits);
