@@ -76,11 +76,16 @@ protected:
     int stops = 0;
 };
 
-TEST_F(CustomGameFlow, ARandomThemeIsKeptOnASecondVisitAndAChallengeResetsToDefault)
+TEST_F(CustomGameFlow, ARandomThemeIsKeptOnASecondVisitAndAChallengeResetsToDefaultWithThePlayersOnItsTeams)
 {
     Load();
+    // Of two teams, red has a bot and a player: the player on no team joins blue.
+    assets.registry.configurations.Find("Default")->bots.emplace_back().team = 0;
+    configuration.players.emplace_back(nullptr, 0).team = 0;
+    configuration.players.emplace_back(nullptr, 1);
     configuration.origin = GameOrigin::Challenges;
     OpenFlow();
+    EXPECT_EQ(configuration.players[1].team, 1);
     ASSERT_NE(Top<CustomGameMenu>(), nullptr);
     EXPECT_EQ(localGames, 1);
     EXPECT_EQ(configuration.origin, GameOrigin::CustomGame);
@@ -233,16 +238,6 @@ TEST_F(CustomGameFlow, PickingTheSameGameTypeStartsItsRulesAnew)
     EXPECT_EQ(configuration.gameType, 1u);
     EXPECT_NE(configuration.gameTypeSettings.get(), before);
     EXPECT_NE(configuration.gameTypeSettings, nullptr);
-}
-
-TEST_F(CustomGameFlow, APlayerOnNoTeamJoinsTheSmallestTeamAndOneOnATeamKeepsIt)
-{
-    Load();
-    assets.registry.configurations.Find("Default")->bots.emplace_back().team = 0;
-    configuration.players.emplace_back(nullptr, 0).team = 0;
-    configuration.players.emplace_back(nullptr, 1);
-    OpenFlow();
-    EXPECT_EQ(configuration.players[1].team, 1);
 }
 
 TEST_F(CustomGameFlow, PickersAndTheirRowsAskForTheIconsTheyShow)
