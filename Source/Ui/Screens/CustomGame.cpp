@@ -7,6 +7,7 @@
 #include "Engine/Foundation/Pattern.h"
 #include "Source/Data/DataRegistry.h"
 #include "Source/Data/GameConfiguration.h"
+#include "Source/Data/NameTables.h"
 #include "Source/Data/NamedAssets.h"
 #include "Source/Ui/Builders.h"
 #include "Source/Ui/Kit/CircleButtons.h"
@@ -15,6 +16,7 @@
 #include "Source/Ui/UiResources.h"
 
 #include <algorithm>
+#include <array>
 
 using Lumvek::Element;
 
@@ -66,6 +68,28 @@ template <class Data> std::vector<const Data*> ItemsOf(const DataCollection<Data
     return items;
 }
 
+// This machine's players join a set-up on no team. A set-up of teams taken from a file would leave
+// them belonging to nobody, unable to score: each joins the team with the fewest participants, the
+// lowest of equals. Players already on one of its teams keep it.
+void SeatPlayersInTeams(GameConfiguration& configuration)
+{
+    const uint32_t teams = std::min(configuration.teamCount, MaximumTeamCount);
+    if (teams < 2)
+        return;
+    std::array<size_t, MaximumTeamCount> members{};
+    for (const Slot* slot : CollectParticipants(configuration))
+        if (slot->team < teams)
+            ++members[slot->team];
+    for (PlayerSlot& slot : configuration.players)
+    {
+        if (slot.team < teams)
+            continue;
+        const auto fewest = std::min_element(members.begin(), members.begin() + teams);
+        slot.team = static_cast<uint8_t>(fewest - members.begin());
+        ++*fewest;
+    }
+}
+
 } // namespace
 
 template <class Collection> std::string DisplayNameAt(const Collection* collection, uint32_t index, const char* what)
@@ -106,6 +130,7 @@ void CustomGameScreen::Setup()
     else
         Lumvek::Log::Write("no configuration \"Default\": the custom game starts from the current set-up");
     configuration.origin = GameOrigin::CustomGame;
+    SeatPlayersInTeams(configuration);
 }
 
 std::string CustomGameMenu::RowLabel(uint32_t row)

@@ -76,11 +76,16 @@ protected:
     int stops = 0;
 };
 
-TEST_F(CustomGameFlow, ARandomThemeIsKeptOnASecondVisitAndAChallengeResetsToDefault)
+TEST_F(CustomGameFlow, ARandomThemeIsKeptOnASecondVisitAndAChallengeResetsToDefaultWithThePlayersOnItsTeams)
 {
     Load();
+    // Of two teams, red has a bot and a player: the player on no team joins blue.
+    assets.registry.configurations.Find("Default")->bots.emplace_back().team = 0;
+    configuration.players.emplace_back(nullptr, 0).team = 0;
+    configuration.players.emplace_back(nullptr, 1);
     configuration.origin = GameOrigin::Challenges;
     OpenFlow();
+    EXPECT_EQ(configuration.players[1].team, 1);
     ASSERT_NE(Top<CustomGameMenu>(), nullptr);
     EXPECT_EQ(localGames, 1);
     EXPECT_EQ(configuration.origin, GameOrigin::CustomGame);
