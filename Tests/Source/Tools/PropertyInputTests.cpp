@@ -406,9 +406,7 @@ TEST(PropertyInput, AClickDownAndUpWithinOneFrameActsOnce)
 // In an editor's window, which keeps its size, a row ends at the right edge, a number row's "+" included.
 TEST(PropertyInput, ARowInAWindowOfSetSizeEndsAtItsRightEdge)
 {
-    float number = 0.5f;
-    uint32_t choice = 0;
-    float end = 0.0f, edge = 0.0f;
+    float number = 0.5f, end = 0.0f, edge = 0.0f;
     WidgetRow row(
         [&]
         {
@@ -416,8 +414,6 @@ TEST(PropertyInput, ARowInAWindowOfSetSizeEndsAtItsRightEdge)
             PropertyInput::PushLabelWidth(160.0f);
             PropertyInput::Float("TileSize", &number);
             end = ImGui::GetItemRectMax().x;
-            PropertyInput::Combo("Mode", &choice, {"Create Platform"});
-            end = std::max(end, ImGui::GetItemRectMax().x);
             edge = ImGui::GetWindowPos().x + ImGui::GetWindowContentRegionMax().x;
             PropertyInput::PopLabelWidth();
             ImGui::EndChild();
