@@ -126,6 +126,14 @@ inline uint32_t CodeOf(const MouseEvent& event)
 {
     return static_cast<uint32_t>(MouseButtonFromMask(event.buttonMask));
 }
+// A pad button's code counts the buttons of the pad slots before it; beyond the slots or buttons it
+// is ControllerCount * ControllerButtonCount, which names no button.
+inline uint32_t CodeOf(const ControllerEvent& event)
+{
+    if (event.padIndex >= ControllerCount || event.button >= ControllerButtonCount)
+        return ControllerCount * ControllerButtonCount;
+    return event.padIndex * ControllerButtonCount + event.button;
+}
 
 // A ring of keys or buttons going down and up that also keeps how each stands after everything
 // pushed so far. A reader that fell more than the ring behind takes the held state from there, so that
@@ -137,8 +145,22 @@ public:
     // event sees at least that state.
     void Push(const Event& event)
     {
-        standing[CodeOf(event)].store(event.down ? 1 : 0, std::memory_order_relaxed);
+        if (const uint32_t code = CodeOf(event); code < CodeCount)
+            standing[code].store(event.down ? 1 : 0, std::memory_order_relaxed);
         EventRing<Event, Size>::Push(event);
+    }
+
+    // Writer thread only: the code goes up without an event, its source having gone away.
+    void Lift(uint32_t code)
+    {
+        if (code < CodeCount)
+            standing[code].store(0, std::memory_order_relaxed);
+    }
+
+    // How the code stands: as of the last event the reader has read, or of one pushed since.
+    bool Standing(uint32_t code) const
+    {
+        return code < CodeCount && standing[code].load(std::memory_order_relaxed) != 0;
     }
 
     // Clears pressed and released, then brings the flags up to date with the events since the cursor
@@ -165,7 +187,7 @@ public:
             return cursor;
         for (uint32_t code = 0; code < CodeCount; ++code)
         {
-            const uint8_t down = standing[code].load(std::memory_order_relaxed);
+            const uint8_t down = Standing(code) ? 1 : 0;
             if (held.values[code] == down)
                 continue;
             held.values[code] = down;
@@ -180,7 +202,7 @@ private:
 
 using KeyboardRing = ButtonRing<KeyEvent, 10, KeyCount>;
 using MouseRing = ButtonRing<MouseEvent, 10, MouseButtonCount>;
-using ControllerRing = EventRing<ControllerEvent, 40>;
+using ControllerRing = ButtonRing<ControllerEvent, 40, ControllerCount * ControllerButtonCount>;
 // Not a power of two: the ring's counter wraps at a multiple of its size below 2^32.
 using TextRing = EventRing<TextEvent, 60>;
 

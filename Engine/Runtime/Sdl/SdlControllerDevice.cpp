@@ -180,6 +180,9 @@ void SdlControllerDevice::Disconnect(SDL_JoystickID instance)
     if (instance < 0 || slot < 0)
         return;
     slots[slot].store(-1, std::memory_order_release);
+    // The buttons it left down are up for whichever pad takes the slot next.
+    for (uint32_t button = 0; button < ControllerButtonCount; ++button)
+        ring.Lift(static_cast<uint32_t>(slot) * ControllerButtonCount + button);
     {
         JoystickLock lock;
         if (SDL_GameController* controller = SDL_GameControllerFromInstanceID(instance))
@@ -261,17 +264,39 @@ uint32_t SdlControllerDevice::Update(ControllerStates& states, uint32_t cursor)
         DeriveButtons(state);
     }
 
-    return ring.Read(cursor,
-                     [&states, &polled](const ControllerEvent& event)
-                     {
-                         if (event.padIndex >= ControllerCount || event.button >= DigitalButtonCount ||
-                             event.connection < 0 || polled[event.padIndex] != event.connection)
-                             return;
-                         ControllerState& state = states[event.padIndex];
-                         const uint8_t down = event.down ? 1 : 0;
-                         state.held.values[event.button] = down;
-                         (down ? state.pressed : state.released).values[event.button] = 1;
-                     });
+    bool missed = false;
+    cursor = ring.Read(
+        cursor,
+        [&states, &polled](const ControllerEvent& event)
+        {
+            if (event.padIndex >= ControllerCount || event.button >= DigitalButtonCount || event.connection < 0 ||
+                polled[event.padIndex] != event.connection)
+                return;
+            ControllerState& state = states[event.padIndex];
+            const uint8_t down = event.down ? 1 : 0;
+            state.held.values[event.button] = down;
+            (down ? state.pressed : state.released).values[event.button] = 1;
+        },
+        &missed);
+    if (!missed)
+        return cursor;
+    // Events were passed over (a stalled frame while buttons went on changing): a button that stands
+    // otherwise than held says so, so that a release pushed out of the ring leaves nothing held.
+    for (uint32_t pad = 0; pad < ControllerCount; ++pad)
+    {
+        if (polled[pad] < 0)
+            continue;
+        ControllerState& state = states[pad];
+        for (uint32_t button = 0; button < DigitalButtonCount; ++button)
+        {
+            const uint8_t down = ring.Standing(pad * ControllerButtonCount + button) ? 1 : 0;
+            if (state.held.values[button] == down)
+                continue;
+            state.held.values[button] = down;
+            (down ? state.pressed : state.released).values[button] = 1;
+        }
+    }
+    return cursor;
 }
 
 void SdlControllerDevice::SetVibration(float highFrequency, float lowFrequency, uint32_t padIndex)

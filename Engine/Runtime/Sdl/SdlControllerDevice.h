@@ -42,6 +42,7 @@ private:
 
     // The instance id of the pad in each slot, -1 for none. Written on the main thread, read on both.
     std::array<std::atomic<SDL_JoystickID>, ControllerCount> slots;
+    // Pushed on the main thread, read on the application thread.
     ControllerRing ring;
     const float deadZone;
 

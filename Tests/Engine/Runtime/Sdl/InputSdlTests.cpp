@@ -450,3 +450,27 @@ TEST_F(SdlControllerTest, VibrationReachesTheMotorsAndIsKept)
         device->SetVibration(1.0f, 1.0f, padIndex);
     EXPECT_EQ(motors.calls, calls);
 }
+
+TEST_F(SdlControllerTest, AStallThatOverrunsTheRingLosesNoRelease)
+{
+    SDL_Joystick* pads[] = {Attach(), Attach()};
+    device = std::make_unique<SdlControllerDevice>();
+    for (auto [pad, button] :
+         {std::pair{0, SDL_CONTROLLER_BUTTON_B}, {0, SDL_CONTROLLER_BUTTON_Y}, {1, SDL_CONTROLLER_BUTTON_A}})
+        SetButton(pads[pad], button, true);
+    PumpAndPoll();
+    // Stalled: B up, X down, the second pad replaced with A down; then more taps than the ring holds.
+    SetButton(pads[0], SDL_CONTROLLER_BUTTON_B, false);
+    SetButton(pads[0], SDL_CONTROLLER_BUTTON_X, true);
+    Detach(pads[1]);
+    Pump();
+    Attach();
+    for (uint32_t i = 0; i < ControllerRing::Capacity; ++i)
+        SetButton(pads[0], SDL_CONTROLLER_BUTTON_DPAD_UP, i % 2 == 0);
+    PumpAndPoll();
+    const std::pair<ControllerButton, std::array<int, 3>> expected[] = {
+        {ControllerButton::B, {0, 0, 1}}, {ControllerButton::Y, {1, 0, 0}}, {ControllerButton::X, {1, 1, 0}}};
+    for (const auto& [button, flags] : expected)
+        EXPECT_EQ(Flags(states[0], button), flags) << static_cast<uint32_t>(button);
+    EXPECT_EQ(Flags(states[1], ControllerButton::A), (std::array{0, 0, 1}));
+}
