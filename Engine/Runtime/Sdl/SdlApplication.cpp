@@ -326,6 +326,7 @@ void SdlApplication::HandleEvent(const SDL_Event& event)
     case SDL_CONTROLLERDEVICEREMOVED:
     case SDL_CONTROLLERBUTTONDOWN:
     case SDL_CONTROLLERBUTTONUP:
+    case SDL_CONTROLLERAXISMOTION:
         if (controllers)
             controllers->HandleEvent(event);
         break;

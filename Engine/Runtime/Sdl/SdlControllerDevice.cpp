@@ -18,6 +18,7 @@ constexpr float StickPressedBeyond = 0.5f;
 // SDL ends a rumble after at most 65 seconds; sending it again well before keeps it until changed.
 constexpr uint64_t VibrationResendMilliseconds = 30000;
 constexpr uint32_t DigitalButtonCount = static_cast<uint32_t>(ControllerButton::LeftTrigger);
+constexpr uint32_t DerivedButtonCount = static_cast<uint32_t>(ControllerButton::Unknown) - DigitalButtonCount;
 
 // The pad button of each SDL game controller button; Unknown for those the Xbox layout lacks.
 ControllerButton ButtonFromSdl(uint8_t button)
@@ -65,26 +66,49 @@ float Trigger(SDL_GameController* controller, SDL_GameControllerAxis axis)
     return static_cast<float>(SDL_GameControllerGetAxis(controller, axis)) / 32767.0f;
 }
 
-void SetDerived(ControllerState& state, ControllerButton button, bool condition)
+// Whether each button derived from the triggers and sticks is down, in order from LeftTrigger.
+std::array<bool, DerivedButtonCount> DerivedButtons(const ControllerState& state)
 {
-    const bool before = state.held[button] != 0;
-    state.held[button] = condition;
-    state.pressed[button] = condition && !before;
-    state.released[button] = before && !condition;
+    const InputVector left = state.leftStick;
+    const InputVector right = state.rightStick;
+    const float beyond = StickPressedBeyond;
+    return {state.leftTrigger > TriggerPressedAbove,
+            state.rightTrigger > TriggerPressedAbove,
+            (left.x < -beyond),
+            (left.x > beyond),
+            (left.y > beyond),
+            (left.y < -beyond),
+            (right.x < -beyond),
+            (right.x > beyond),
+            (right.y > beyond),
+            (right.y < -beyond)};
 }
 
 void DeriveButtons(ControllerState& state)
 {
-    SetDerived(state, ControllerButton::LeftTrigger, state.leftTrigger > TriggerPressedAbove);
-    SetDerived(state, ControllerButton::RightTrigger, state.rightTrigger > TriggerPressedAbove);
-    SetDerived(state, ControllerButton::LeftStickLeft, state.leftStick.x < -StickPressedBeyond);
-    SetDerived(state, ControllerButton::LeftStickRight, state.leftStick.x > StickPressedBeyond);
-    SetDerived(state, ControllerButton::LeftStickUp, state.leftStick.y > StickPressedBeyond);
-    SetDerived(state, ControllerButton::LeftStickDown, state.leftStick.y < -StickPressedBeyond);
-    SetDerived(state, ControllerButton::RightStickLeft, state.rightStick.x < -StickPressedBeyond);
-    SetDerived(state, ControllerButton::RightStickRight, state.rightStick.x > StickPressedBeyond);
-    SetDerived(state, ControllerButton::RightStickUp, state.rightStick.y > StickPressedBeyond);
-    SetDerived(state, ControllerButton::RightStickDown, state.rightStick.y < -StickPressedBeyond);
+    const std::array<bool, DerivedButtonCount> down = DerivedButtons(state);
+    for (uint32_t i = 0; i < DerivedButtonCount; ++i)
+    {
+        const uint32_t button = DigitalButtonCount + i;
+        const bool before = state.held.values[button] != 0;
+        state.held.values[button] = down[i];
+        state.pressed.values[button] = down[i] && !before;
+        state.released.values[button] = before && !down[i];
+    }
+}
+
+// The sticks and triggers as SDL reports them, through the dead zones, into the state.
+void ReadAxes(ControllerState& state, SDL_GameController* controller, float deadZone)
+{
+    // SDL's y axes grow downwards.
+    const InputVector left{Stick(controller, SDL_CONTROLLER_AXIS_LEFTX), -Stick(controller, SDL_CONTROLLER_AXIS_LEFTY)};
+    const InputVector right{Stick(controller, SDL_CONTROLLER_AXIS_RIGHTX),
+                            -Stick(controller, SDL_CONTROLLER_AXIS_RIGHTY)};
+    const float triggerThreshold = std::max(TriggerThreshold, deadZone);
+    state.leftTrigger = ApplyTriggerDeadZone(Trigger(controller, SDL_CONTROLLER_AXIS_TRIGGERLEFT), triggerThreshold);
+    state.rightTrigger = ApplyTriggerDeadZone(Trigger(controller, SDL_CONTROLLER_AXIS_TRIGGERRIGHT), triggerThreshold);
+    state.leftStick = ApplyStickDeadZone(left, std::max(LeftStickThreshold, deadZone));
+    state.rightStick = ApplyStickDeadZone(right, std::max(RightStickThreshold, deadZone));
 }
 
 // A motor speed: the value times 1000, kept inside what a motor takes.
@@ -139,6 +163,9 @@ void SdlControllerDevice::HandleEvent(const SDL_Event& event)
     case SDL_CONTROLLERDEVICEREMOVED:
         Disconnect(event.cdevice.which);
         break;
+    case SDL_CONTROLLERAXISMOTION:
+        PushDerivedPresses(event.caxis.which);
+        break;
     case SDL_CONTROLLERBUTTONDOWN:
     case SDL_CONTROLLERBUTTONUP:
     {
@@ -153,6 +180,26 @@ void SdlControllerDevice::HandleEvent(const SDL_Event& event)
     default:
         break;
     }
+}
+
+void SdlControllerDevice::PushDerivedPresses(SDL_JoystickID instance)
+{
+    const int slot = instance >= 0 ? FindSlot(instance) : -1;
+    SDL_GameController* controller = slot >= 0 ? SDL_GameControllerFromInstanceID(instance) : nullptr;
+    if (!controller)
+        return;
+    ControllerState state;
+    ReadAxes(state, controller, deadZone);
+    const std::array<bool, DerivedButtonCount> down = DerivedButtons(state);
+    uint32_t& before = derivedDown[slot];
+    for (uint32_t i = 0; i < DerivedButtonCount; ++i)
+    {
+        if (down[i] && !(before & 1u << i))
+            ring.Push({static_cast<uint32_t>(slot), 1, DigitalButtonCount + i, instance});
+    }
+    before = 0;
+    for (uint32_t i = 0; i < DerivedButtonCount; ++i)
+        before |= down[i] ? 1u << i : 0u;
 }
 
 void SdlControllerDevice::Connect(int deviceIndex)
@@ -171,6 +218,7 @@ void SdlControllerDevice::Connect(int deviceIndex)
         Log::Write("failed to open game controller {}: {}", deviceIndex, StringView::FromCString(SDL_GetError()));
         return;
     }
+    derivedDown[free] = 0;
     slots[free].store(instance, std::memory_order_release);
 }
 
@@ -212,14 +260,12 @@ uint32_t SdlControllerDevice::Update(ControllerStates& states, uint32_t cursor)
 {
     // The pad each slot held during this poll: button events of any other pad are stale.
     std::array<SDL_JoystickID, ControllerCount> polled;
+    // Whether each derived button was held at the last poll.
+    std::array<std::array<uint8_t, DerivedButtonCount>, ControllerCount> heldBefore{};
     for (uint32_t pad = 0; pad < ControllerCount; ++pad)
     {
         ControllerState& state = states[pad];
         polled[pad] = slots[pad].load(std::memory_order_acquire);
-        InputVector left;
-        InputVector right;
-        float leftTrigger = 0.0f;
-        float rightTrigger = 0.0f;
         bool connected = false;
         {
             JoystickLock lock;
@@ -227,11 +273,7 @@ uint32_t SdlControllerDevice::Update(ControllerStates& states, uint32_t cursor)
             if (controller && SDL_GameControllerGetAttached(controller))
             {
                 connected = true;
-                // SDL's y axes grow downwards.
-                left = {Stick(controller, SDL_CONTROLLER_AXIS_LEFTX), -Stick(controller, SDL_CONTROLLER_AXIS_LEFTY)};
-                right = {Stick(controller, SDL_CONTROLLER_AXIS_RIGHTX), -Stick(controller, SDL_CONTROLLER_AXIS_RIGHTY)};
-                leftTrigger = Trigger(controller, SDL_CONTROLLER_AXIS_TRIGGERLEFT);
-                rightTrigger = Trigger(controller, SDL_CONTROLLER_AXIS_TRIGGERRIGHT);
+                ReadAxes(state, controller, deadZone);
                 SendVibration(pad, controller);
             }
         }
@@ -251,28 +293,37 @@ uint32_t SdlControllerDevice::Update(ControllerStates& states, uint32_t cursor)
             continue;
         }
 
-        const float triggerThreshold = std::max(TriggerThreshold, deadZone);
-        state.leftTrigger = ApplyTriggerDeadZone(leftTrigger, triggerThreshold);
-        state.rightTrigger = ApplyTriggerDeadZone(rightTrigger, triggerThreshold);
-        state.leftStick = ApplyStickDeadZone(left, std::max(LeftStickThreshold, deadZone));
-        state.rightStick = ApplyStickDeadZone(right, std::max(RightStickThreshold, deadZone));
         for (uint32_t button = 0; button < DigitalButtonCount; ++button)
         {
             state.pressed.values[button] = 0;
             state.released.values[button] = 0;
         }
+        for (uint32_t i = 0; i < DerivedButtonCount; ++i)
+            heldBefore[pad][i] = state.held.values[DigitalButtonCount + i];
         DeriveButtons(state);
     }
 
     bool missed = false;
     cursor = ring.Read(
         cursor,
-        [&states, &polled](const ControllerEvent& event)
+        [&states, &polled, &heldBefore](const ControllerEvent& event)
         {
-            if (event.padIndex >= ControllerCount || event.button >= DigitalButtonCount || event.connection < 0 ||
-                polled[event.padIndex] != event.connection)
+            if (event.padIndex >= ControllerCount || event.button >= DigitalButtonCount + DerivedButtonCount ||
+                event.connection < 0 || polled[event.padIndex] != event.connection)
                 return;
             ControllerState& state = states[event.padIndex];
+            if (event.button >= DigitalButtonCount)
+            {
+                // A trigger or stick direction that went down since the last poll, maybe up again by
+                // now: a tap inside one frame still presses it once. One that was held at the last
+                // poll has had its press, whose event may arrive a poll late.
+                if (!event.down || heldBefore[event.padIndex][event.button - DigitalButtonCount])
+                    return;
+                state.pressed.values[event.button] = 1;
+                if (!state.held.values[event.button])
+                    state.released.values[event.button] = 1;
+                return;
+            }
             const uint8_t down = event.down ? 1 : 0;
             state.held.values[event.button] = down;
             (down ? state.pressed : state.released).values[event.button] = 1;

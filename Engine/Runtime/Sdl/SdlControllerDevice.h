@@ -24,8 +24,8 @@ public:
     explicit SdlControllerDevice(float deadZone = 0.0f);
     ~SdlControllerDevice() override;
 
-    // Main thread: takes SDL_CONTROLLERDEVICEADDED, SDL_CONTROLLERDEVICEREMOVED, SDL_CONTROLLERBUTTONDOWN
-    // and SDL_CONTROLLERBUTTONUP; ignores every other event.
+    // Main thread: takes SDL_CONTROLLERDEVICEADDED, SDL_CONTROLLERDEVICEREMOVED, SDL_CONTROLLERBUTTONDOWN,
+    // SDL_CONTROLLERBUTTONUP and SDL_CONTROLLERAXISMOTION; ignores every other event.
     void HandleEvent(const SDL_Event& event);
 
     uint32_t Update(ControllerStates& states, uint32_t cursor) override;
@@ -37,6 +37,9 @@ private:
     // Gives free slots to attached pads that have none, except the one named.
     void ConnectWaiting(SDL_JoystickID except);
     int FindSlot(SDL_JoystickID instance) const;
+    // Pushes a press for each trigger or stick direction of the pad that went down since its last
+    // axis event, so that one pressed and let go between two polls is not lost.
+    void PushDerivedPresses(SDL_JoystickID instance);
     // Sends the pad's vibration when it changed since it was last sent or SDL is about to end it.
     void SendVibration(uint32_t padIndex, SDL_GameController* controller);
 
@@ -45,6 +48,9 @@ private:
     // Pushed on the main thread, read on the application thread.
     ControllerRing ring;
     const float deadZone;
+    // Main thread: the trigger and stick directions each slot's pad had down at its last axis event,
+    // a bit each from LeftTrigger on.
+    std::array<uint32_t, ControllerCount> derivedDown{};
 
     // Application thread: what was last sent to each slot's motors, to whom and when.
     struct SentVibration

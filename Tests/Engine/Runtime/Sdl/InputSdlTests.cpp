@@ -474,3 +474,26 @@ TEST_F(SdlControllerTest, AStallThatOverrunsTheRingLosesNoRelease)
         EXPECT_EQ(Flags(states[0], button), flags) << static_cast<uint32_t>(button);
     EXPECT_EQ(Flags(states[1], ControllerButton::A), (std::array{0, 0, 1}));
 }
+
+TEST_F(SdlControllerTest, ATriggerOrStickTapBetweenPollsPressesOnce)
+{
+    SDL_Joystick* pad = Attach();
+    device = std::make_unique<SdlControllerDevice>();
+    const ControllerState& state = states[0];
+    PumpAndPoll();
+    SetTrigger(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767);
+    SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTX, 32767);
+    Pump();
+    SetTrigger(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 0);
+    SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTX, 0);
+    PumpAndPoll();
+    EXPECT_EQ(Flags(state, ControllerButton::RightTrigger), (std::array{0, 1, 1}));
+    EXPECT_EQ(Flags(state, ControllerButton::LeftStickRight), (std::array{0, 1, 1}));
+    // A pull the poll saw before its event came through is not pressed again by the late event.
+    SetTrigger(pad, SDL_CONTROLLER_AXIS_TRIGGERLEFT, 32767);
+    SDL_GameControllerUpdate();
+    cursor = device->Update(states, cursor);
+    ASSERT_EQ(Flags(state, ControllerButton::LeftTrigger), (std::array{1, 1, 0}));
+    PumpAndPoll();
+    EXPECT_EQ(Flags(state, ControllerButton::LeftTrigger), (std::array{1, 0, 0}));
+}
