@@ -56,16 +56,6 @@ InputVector ApplyStickDeadZone(InputVector stick, float threshold)
     return {stick.x / length * target, stick.y / length * target};
 }
 
-float Stick(SDL_GameController* controller, SDL_GameControllerAxis axis)
-{
-    return static_cast<float>(SDL_GameControllerGetAxis(controller, axis)) / 32768.0f;
-}
-
-float Trigger(SDL_GameController* controller, SDL_GameControllerAxis axis)
-{
-    return static_cast<float>(SDL_GameControllerGetAxis(controller, axis)) / 32767.0f;
-}
-
 // Whether each button derived from the triggers and sticks is down, in order from LeftTrigger.
 std::array<bool, DerivedButtonCount> DerivedButtons(const ControllerState& state)
 {
@@ -97,16 +87,17 @@ void DeriveButtons(ControllerState& state)
     }
 }
 
-// The sticks and triggers as SDL reports them, through the dead zones, into the state.
-void ReadAxes(ControllerState& state, SDL_GameController* controller, float deadZone)
+// The sticks and triggers from SDL's axis values, through the dead zones, into the state.
+void SetAxes(ControllerState& state, const SdlControllerDevice::AxisValues& axis, float deadZone)
 {
+    const auto stick = [&axis](SDL_GameControllerAxis at) { return static_cast<float>(axis[at]) / 32768.0f; };
+    const auto trigger = [&axis](SDL_GameControllerAxis at) { return static_cast<float>(axis[at]) / 32767.0f; };
     // SDL's y axes grow downwards.
-    const InputVector left{Stick(controller, SDL_CONTROLLER_AXIS_LEFTX), -Stick(controller, SDL_CONTROLLER_AXIS_LEFTY)};
-    const InputVector right{Stick(controller, SDL_CONTROLLER_AXIS_RIGHTX),
-                            -Stick(controller, SDL_CONTROLLER_AXIS_RIGHTY)};
+    const InputVector left{stick(SDL_CONTROLLER_AXIS_LEFTX), -stick(SDL_CONTROLLER_AXIS_LEFTY)};
+    const InputVector right{stick(SDL_CONTROLLER_AXIS_RIGHTX), -stick(SDL_CONTROLLER_AXIS_RIGHTY)};
     const float triggerThreshold = std::max(TriggerThreshold, deadZone);
-    state.leftTrigger = ApplyTriggerDeadZone(Trigger(controller, SDL_CONTROLLER_AXIS_TRIGGERLEFT), triggerThreshold);
-    state.rightTrigger = ApplyTriggerDeadZone(Trigger(controller, SDL_CONTROLLER_AXIS_TRIGGERRIGHT), triggerThreshold);
+    state.leftTrigger = ApplyTriggerDeadZone(trigger(SDL_CONTROLLER_AXIS_TRIGGERLEFT), triggerThreshold);
+    state.rightTrigger = ApplyTriggerDeadZone(trigger(SDL_CONTROLLER_AXIS_TRIGGERRIGHT), triggerThreshold);
     state.leftStick = ApplyStickDeadZone(left, std::max(LeftStickThreshold, deadZone));
     state.rightStick = ApplyStickDeadZone(right, std::max(RightStickThreshold, deadZone));
 }
@@ -164,7 +155,7 @@ void SdlControllerDevice::HandleEvent(const SDL_Event& event)
         Disconnect(event.cdevice.which);
         break;
     case SDL_CONTROLLERAXISMOTION:
-        PushDerivedPresses(event.caxis.which);
+        PushDerivedPresses(event.caxis);
         break;
     case SDL_CONTROLLERBUTTONDOWN:
     case SDL_CONTROLLERBUTTONUP:
@@ -182,20 +173,22 @@ void SdlControllerDevice::HandleEvent(const SDL_Event& event)
     }
 }
 
-void SdlControllerDevice::PushDerivedPresses(SDL_JoystickID instance)
+void SdlControllerDevice::PushDerivedPresses(const SDL_ControllerAxisEvent& motion)
 {
-    const int slot = instance >= 0 ? FindSlot(instance) : -1;
-    SDL_GameController* controller = slot >= 0 ? SDL_GameControllerFromInstanceID(instance) : nullptr;
-    if (!controller)
+    // The event's own value, not the pad's: a tap's motion up has already reached the pad by the time
+    // its motion down is handled, where both came in one pump.
+    const int slot = motion.which >= 0 ? FindSlot(motion.which) : -1;
+    if (slot < 0 || motion.axis >= SDL_CONTROLLER_AXIS_MAX)
         return;
+    axes[slot][motion.axis] = motion.value;
     ControllerState state;
-    ReadAxes(state, controller, deadZone);
+    SetAxes(state, axes[slot], deadZone);
     const std::array<bool, DerivedButtonCount> down = DerivedButtons(state);
     uint32_t& before = derivedDown[slot];
     for (uint32_t i = 0; i < DerivedButtonCount; ++i)
     {
         if (down[i] && !(before & 1u << i))
-            ring.Push({static_cast<uint32_t>(slot), 1, DigitalButtonCount + i, instance});
+            ring.Push({static_cast<uint32_t>(slot), 1, DigitalButtonCount + i, motion.which});
     }
     before = 0;
     for (uint32_t i = 0; i < DerivedButtonCount; ++i)
@@ -219,6 +212,7 @@ void SdlControllerDevice::Connect(int deviceIndex)
         return;
     }
     derivedDown[free] = 0;
+    axes[free] = {};
     slots[free].store(instance, std::memory_order_release);
 }
 
@@ -273,7 +267,10 @@ uint32_t SdlControllerDevice::Update(ControllerStates& states, uint32_t cursor)
             if (controller && SDL_GameControllerGetAttached(controller))
             {
                 connected = true;
-                ReadAxes(state, controller, deadZone);
+                AxisValues axis;
+                for (int at = 0; at < SDL_CONTROLLER_AXIS_MAX; ++at)
+                    axis[at] = SDL_GameControllerGetAxis(controller, static_cast<SDL_GameControllerAxis>(at));
+                SetAxes(state, axis, deadZone);
                 SendVibration(pad, controller);
             }
         }

@@ -29,6 +29,9 @@ public:
     void HandleEvent(const SDL_Event& event);
 
     uint32_t Update(ControllerStates& states, uint32_t cursor) override;
+
+    // A pad's axes in SDL's values, by SDL_GameControllerAxis.
+    using AxisValues = std::array<int16_t, SDL_CONTROLLER_AXIS_MAX>;
     void SetVibration(float highFrequency, float lowFrequency, uint32_t padIndex) override;
 
 private:
@@ -39,7 +42,7 @@ private:
     int FindSlot(SDL_JoystickID instance) const;
     // Pushes a press for each trigger or stick direction of the pad that went down since its last
     // axis event, so that one pressed and let go between two polls is not lost.
-    void PushDerivedPresses(SDL_JoystickID instance);
+    void PushDerivedPresses(const SDL_ControllerAxisEvent& motion);
     // Sends the pad's vibration when it changed since it was last sent or SDL is about to end it.
     void SendVibration(uint32_t padIndex, SDL_GameController* controller);
 
@@ -51,6 +54,8 @@ private:
     // Main thread: the trigger and stick directions each slot's pad had down at its last axis event,
     // a bit each from LeftTrigger on.
     std::array<uint32_t, ControllerCount> derivedDown{};
+    // Main thread: each slot's pad's axes as its motion events last gave them.
+    std::array<AxisValues, ControllerCount> axes{};
 
     // Application thread: what was last sent to each slot's motors, to whom and when.
     struct SentVibration
