@@ -43,15 +43,33 @@ void LogRecovery(void* owner, const char* format, ...)
                        Lumvek::StringView::FromCString(text));
 }
 
-// Dear ImGui reads only how each key and button stands at a frame. A press and release between two
-// frames is shown down in this frame and up in the next, a release and new press up and then down, so
-// that neither is lost however slow the frames; shown is what Dear ImGui was told last frame.
-bool ShowButton(uint8_t held, uint8_t pressed, uint8_t released, bool& shown)
+// Dear ImGui reads only how each key and button stands at a frame, so every change is shown for a frame
+// of its own. A press and release between two frames is shown down in this frame and up in the next, a
+// release and new press up and then down; a tap that comes while earlier changes are still owed waits
+// behind them, so that no tap is lost or merged with another however slow the frames. Before the
+// changes owed, the button stood as they leave it; held, pressed and released are this frame's flags.
+bool ShowButton(uint8_t held, uint8_t pressed, uint8_t released, Tools::ShownButton& shown)
 {
+    // A key struck faster than this many changes a frame could keep the window behind its input for
+    // long: taps beyond it are dropped in pairs, so that the key still ends as it stands.
+    constexpr uint8_t MostOwed = 16;
     const bool down = held != 0;
-    const bool wentAndCameBack = down ? released != 0 : pressed != 0;
-    shown = down == shown && wentAndCameBack ? !down : down;
-    return shown;
+    const bool before = shown.down != (shown.owed % 2 != 0);
+    uint32_t changes = 0;
+    if (down == before)
+        changes = (down ? released : pressed) != 0 ? 2 : 0;
+    else
+        changes = pressed != 0 && released != 0 ? 3 : 1;
+    uint32_t owed = shown.owed + changes;
+    while (owed > MostOwed)
+        owed -= 2;
+    if (owed > 0)
+    {
+        shown.down = !shown.down;
+        --owed;
+    }
+    shown.owed = static_cast<uint8_t>(owed);
+    return shown.down;
 }
 
 // Where an editor's window of that size opens first: the first place along the right edge, clear of
