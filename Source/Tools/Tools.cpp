@@ -72,6 +72,28 @@ bool ShowButton(uint8_t held, uint8_t pressed, uint8_t released, Tools::ShownBut
     return shown.down;
 }
 
+// Moves the window, before this frame's Begin, up and left as far as it must to lie wholly on the screen
+// at the size it is about to take. One larger than the screen goes to its top or left edge, where its
+// title bar stays on the screen; one that already lies on the screen, or that the user is dragging,
+// stays where it is.
+void MoveOntoScreen(const char* title)
+{
+    ImGuiWindow* window = ImGui::FindWindowByName(title);
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    if (!window || window->Collapsed || ImGui::GetCurrentContext()->MovingWindow == window || display.x <= 0.0f ||
+        display.y <= 0.0f)
+        return;
+    const ImVec2 size =
+        window->Flags & ImGuiWindowFlags_AlwaysAutoResize ? ImGui::CalcWindowNextAutoFitSize(window) : window->SizeFull;
+    ImVec2 place = window->Pos;
+    if (place.x + size.x > display.x)
+        place.x = std::max(0.0f, display.x - size.x);
+    if (place.y + size.y > display.y)
+        place.y = std::max(0.0f, display.y - size.y);
+    if (place.x != window->Pos.x || place.y != window->Pos.y)
+        ImGui::SetNextWindowPos(place);
+}
+
 // Where an editor's window of that size opens first: the first place along the right edge, clear of
 // the editor list, that no open editor window holds.
 ImVec2 FreeEditorPlace(const std::vector<std::unique_ptr<Editor>>& editors, ImVec2 display, ImVec2 size)
@@ -529,13 +551,18 @@ void Tools::Frame(float seconds)
         if (!inspector.open)
             continue;
         inspector.Update();
-        if (inspector.firstFrame)
-            ImGui::SetNextWindowPos(ImVec2(inspector.x, inspector.y));
-        inspector.firstFrame = 0;
         // Windows of one name stay apart: each is known to ImGui by its id.
         char title[320];
         std::snprintf(title, sizeof(title), "%.*s###Window%u", int(CharacterBoundary(inspector.name, 256)),
                       inspector.name.c_str(), inspector.windowId);
+        if (inspector.firstFrame)
+            ImGui::SetNextWindowPos(ImVec2(inspector.x, inspector.y));
+        else if (inspector.fittingFrames > 0)
+        {
+            --inspector.fittingFrames;
+            MoveOntoScreen(title);
+        }
+        inspector.firstFrame = 0;
         bool open = true;
         const PropertyInput::StackDepths depths = PropertyInput::GetStackDepths();
         if (ImGui::Begin(title, &open, ImGuiWindowFlags_AlwaysAutoResize))

@@ -39,6 +39,39 @@ TEST(ToolsHost, PlacesANewWindowBesideTheMouseAwayFromTheScreensEdge)
     }
 }
 
+// A window that would hang over the screen's edge beside the mouse opens moved up or left onto it; one taller
+// than the screen opens at its top, title bar shown, as tall as Dear ImGui lets it be. One that fits stays
+// beside the mouse. Edge marks a window expected to end at the screen's right or bottom edge.
+TEST(ToolsHost, ANewWindowOpensOnTheScreen)
+{
+    constexpr float Edge = -1.0f;
+    struct Case
+    {
+        float mouseX, mouseY, width, height, x, y;
+    };
+    const Case cases[] = {
+        {600.0f, 40.0f, 200.0f, 300.0f, 625.0f, 40.0f},
+        {600.0f, 1000.0f, 200.0f, 300.0f, 625.0f, Edge},
+        {1900.0f, 40.0f, 400.0f, 300.0f, Edge, 40.0f},
+        {600.0f, 1000.0f, 200.0f, 1500.0f, 625.0f, Edge},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << c.mouseX << ", " << c.mouseY << ": " << c.width << " x " << c.height);
+        ToolsApplication app;
+        app.MoveMouse(c.mouseX, c.mouseY);
+        app.Frame();
+        OpenTestWindow(*app.tools, "Tall", [&c](TestWindow&) { ImGui::Dummy(ImVec2(c.width, c.height)); });
+        for (int frame = 0; frame < 5; ++frame)
+            app.Frame();
+        const ImGuiWindow* shown = ImGui::FindWindowByName("Tall###Window0");
+        ASSERT_NE(shown, nullptr);
+        EXPECT_EQ(shown->Pos.x, c.x == Edge ? 1920.0f - shown->Size.x : c.x);
+        EXPECT_EQ(shown->Pos.y, c.y == Edge ? 1080.0f - shown->Size.y : c.y);
+        EXPECT_GE(shown->Pos.y, 0.0f);
+    }
+}
+
 TEST(ToolsHost, WindowIdsOnlyGrowAndNamesMatchExactly)
 {
     ToolsApplication app;
