@@ -45,24 +45,22 @@ void LogRecovery(void* owner, const char* format, ...)
 
 // Dear ImGui reads only how each key and button stands at a frame, so every change is shown for a frame
 // of its own. A press and release between two frames is shown down in this frame and up in the next, a
-// release and new press up and then down; a tap that comes while earlier changes are still owed waits
-// behind them, so that no tap is lost or merged with another however slow the frames. Before the
-// changes owed, the button stood as they leave it; held, pressed and released are this frame's flags.
+// release and new press up and then down; taps that come while earlier changes are still owed, or
+// several between two frames (pressed and released count them), wait behind them, so that no tap is
+// lost or merged with another however slow the frames. Before the changes owed, the button stood as
+// they leave it; held, pressed and released are this frame's.
 bool ShowButton(uint8_t held, uint8_t pressed, uint8_t released, Tools::ShownButton& shown)
 {
     // A key struck faster than this many changes a frame could keep the window behind its input for
     // long: taps beyond it are dropped in pairs, so that the key still ends as it stands.
-    constexpr uint8_t MostOwed = 16;
+    constexpr uint32_t MostOwed = 16;
     const bool down = held != 0;
     const bool before = shown.down != (shown.owed % 2 != 0);
-    uint32_t changes = 0;
-    if (down == before)
-        changes = (down ? released : pressed) != 0 ? 2 : 0;
-    else
-        changes = pressed != 0 && released != 0 ? 3 : 1;
+    // Each release of a key down now, or press of one up now, was a tap on the way.
+    const uint32_t changes = (down != before ? 1u : 0u) + 2u * (down ? released : pressed);
     uint32_t owed = shown.owed + changes;
-    while (owed > MostOwed)
-        owed -= 2;
+    if (owed > MostOwed)
+        owed -= (owed - MostOwed + 1) / 2 * 2;
     if (owed > 0)
     {
         shown.down = !shown.down;

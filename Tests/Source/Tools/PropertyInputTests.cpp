@@ -404,7 +404,8 @@ TEST(PropertyInput, AClickDownAndUpWithinOneFrameActsOnce)
 }
 
 // Taps quicker than the frames each act once, in order: a tap in each of three frames, a held button let go
-// and pressed again between two frames, a tap before a press held, and a key like a button.
+// and pressed again between two frames, a tap before a press held, a key like a button, and taps counted
+// between two frames.
 TEST(PropertyInput, EveryTapBetweenFramesActsOnce)
 {
     struct Flags
@@ -423,6 +424,7 @@ TEST(PropertyInput, EveryTapBetweenFramesActsOnce)
         {"held, let go and pressed again", false, {{1, 0, 1}, {1, 1, 1}, {0, 1, 0}}, 2},
         {"a tap, then a press held", false, {{1, 1, 0}, {1, 0, 1}, {0, 0, 1}, {0, 1, 0}}, 2},
         {"Backspace tapped a frame", true, {{1, 1, 0}, {1, 1, 0}}, 2},
+        {"two taps between two frames, then one", false, {{2, 2, 0}, {1, 1, 0}}, 3},
     };
     for (const Case& test : cases)
     {
