@@ -43,15 +43,53 @@ void LogRecovery(void* owner, const char* format, ...)
                        Lumvek::StringView::FromCString(text));
 }
 
-// Dear ImGui reads only how each key and button stands at a frame. A press and release between two
-// frames is shown down in this frame and up in the next, a release and new press up and then down, so
-// that neither is lost however slow the frames; shown is what Dear ImGui was told last frame.
-bool ShowButton(uint8_t held, uint8_t pressed, uint8_t released, bool& shown)
+// Dear ImGui reads only how each key and button stands at a frame, so every change is shown for a frame
+// of its own. A press and release between two frames is shown down in this frame and up in the next, a
+// release and new press up and then down; taps that come while earlier changes are still owed, or
+// several between two frames (pressed and released count them), wait behind them, so that no tap is
+// lost or merged with another however slow the frames. Before the changes owed, the button stood as
+// they leave it; held, pressed and released are this frame's.
+bool ShowButton(uint8_t held, uint8_t pressed, uint8_t released, Tools::ShownButton& shown)
 {
+    // A key struck faster than this many changes a frame could keep the window behind its input for
+    // long: taps beyond it are dropped in pairs, so that the key still ends as it stands.
+    constexpr uint32_t MostOwed = 16;
     const bool down = held != 0;
-    const bool wentAndCameBack = down ? released != 0 : pressed != 0;
-    shown = down == shown && wentAndCameBack ? !down : down;
-    return shown;
+    const bool before = shown.down != (shown.owed % 2 != 0);
+    // Each release of a key down now, or press of one up now, was a tap on the way.
+    const uint32_t changes = (down != before ? 1u : 0u) + 2u * (down ? released : pressed);
+    uint32_t owed = shown.owed + changes;
+    if (owed > MostOwed)
+        owed -= (owed - MostOwed + 1) / 2 * 2;
+    if (owed > 0)
+    {
+        shown.down = !shown.down;
+        --owed;
+    }
+    shown.owed = static_cast<uint8_t>(owed);
+    return shown.down;
+}
+
+// Moves the window, before this frame's Begin, up and left as far as it must to lie wholly on the screen
+// at the size it is about to take. One larger than the screen goes to its top or left edge, where its
+// title bar stays on the screen; one that already lies on the screen, or that the user is dragging,
+// stays where it is.
+void MoveOntoScreen(const char* title)
+{
+    ImGuiWindow* window = ImGui::FindWindowByName(title);
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    if (!window || window->Collapsed || ImGui::GetCurrentContext()->MovingWindow == window || display.x <= 0.0f ||
+        display.y <= 0.0f)
+        return;
+    const ImVec2 size =
+        window->Flags & ImGuiWindowFlags_AlwaysAutoResize ? ImGui::CalcWindowNextAutoFitSize(window) : window->SizeFull;
+    ImVec2 place = window->Pos;
+    if (place.x + size.x > display.x)
+        place.x = std::max(0.0f, display.x - size.x);
+    if (place.y + size.y > display.y)
+        place.y = std::max(0.0f, display.y - size.y);
+    if (place.x != window->Pos.x || place.y != window->Pos.y)
+        ImGui::SetNextWindowPos(place);
 }
 
 // Where an editor's window of that size opens first: the first place along the right edge, clear of
@@ -511,13 +549,18 @@ void Tools::Frame(float seconds)
         if (!inspector.open)
             continue;
         inspector.Update();
-        if (inspector.firstFrame)
-            ImGui::SetNextWindowPos(ImVec2(inspector.x, inspector.y));
-        inspector.firstFrame = 0;
         // Windows of one name stay apart: each is known to ImGui by its id.
         char title[320];
         std::snprintf(title, sizeof(title), "%.*s###Window%u", int(CharacterBoundary(inspector.name, 256)),
                       inspector.name.c_str(), inspector.windowId);
+        if (inspector.firstFrame)
+            ImGui::SetNextWindowPos(ImVec2(inspector.x, inspector.y));
+        else if (inspector.fittingFrames > 0)
+        {
+            --inspector.fittingFrames;
+            MoveOntoScreen(title);
+        }
+        inspector.firstFrame = 0;
         bool open = true;
         const PropertyInput::StackDepths depths = PropertyInput::GetStackDepths();
         if (ImGui::Begin(title, &open, ImGuiWindowFlags_AlwaysAutoResize))

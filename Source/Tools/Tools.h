@@ -73,6 +73,14 @@ Lumvek::Vector2 WorldToScreen(std::span<const ToolsView> views, Lumvek::Vector2 
 class Tools : public Lumvek::System
 {
 public:
+    // How a key or mouse button stood as Dear ImGui was last told, and how many of its changes are
+    // still to be shown, one a frame: taps that come quicker than frames are all shown, in order.
+    struct ShownButton
+    {
+        bool down = false;
+        uint8_t owed = 0;
+    };
+
     // The shortest frame time Dear ImGui is given: it refuses a frame of no time at all.
     static constexpr float MinimumDeltaTime = 1.0f / 10000.0f;
 
@@ -180,7 +188,7 @@ private:
     uint32_t textCursor = 0;
     Lumvek::KeyboardState keyboard;
     Lumvek::MouseState mouse;
-    // How each key and mouse button stood as Dear ImGui was last told.
-    std::array<bool, Lumvek::KeyCount> keysShown{};
-    std::array<bool, Lumvek::MouseButtonCount> buttonsShown{};
+    // How each key and mouse button stood as Dear ImGui was last told, with its changes still owed.
+    std::array<ShownButton, Lumvek::KeyCount> keysShown{};
+    std::array<ShownButton, Lumvek::MouseButtonCount> buttonsShown{};
 };

@@ -88,8 +88,9 @@ bool KeyboardSends(Key key);
 // The button of a mouse event's mask; MouseButton::Other for masks without one.
 MouseButton MouseButtonFromMask(uint64_t buttonMask);
 
-// A byte per code: held, pressed or released. Read by code number too, since bindings keep codes
-// as numbers; a number beyond the codes reads as 0.
+// A byte per code: held (0 or 1), or pressed or released (how many times since the last poll, where
+// the device counts them; any other than 0 means it happened). Read by code number too, since bindings
+// keep codes as numbers; a number beyond the codes reads as 0.
 template <typename Code, uint32_t Count> struct InputFlags
 {
     uint8_t& operator[](Code code) { return values[static_cast<uint32_t>(code)]; }

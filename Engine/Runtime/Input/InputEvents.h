@@ -164,8 +164,9 @@ public:
     }
 
     // Clears pressed and released, then brings the flags up to date with the events since the cursor
-    // and returns the next cursor. Where events were passed over, a code that stands otherwise than
-    // held says so and counts as pressed or released.
+    // and returns the next cursor: pressed and released count the presses and releases (up to 255), so
+    // that two taps between polls are told from one. Where events were passed over, a code that stands
+    // otherwise than held says so and counts as pressed or released once more.
     template <typename Code>
     uint32_t Apply(uint32_t cursor, InputFlags<Code, CodeCount>& held, InputFlags<Code, CodeCount>& pressed,
                    InputFlags<Code, CodeCount>& released) const
@@ -180,7 +181,7 @@ public:
                 const uint32_t code = CodeOf(event);
                 const uint8_t down = event.down ? 1 : 0;
                 held.values[code] = down;
-                (down ? pressed : released).values[code] = 1;
+                Count((down ? pressed : released).values[code]);
             },
             &missed);
         if (!missed)
@@ -191,12 +192,18 @@ public:
             if (held.values[code] == down)
                 continue;
             held.values[code] = down;
-            (down ? pressed : released).values[code] = 1;
+            Count((down ? pressed : released).values[code]);
         }
         return cursor;
     }
 
 private:
+    static void Count(uint8_t& times)
+    {
+        if (times < UINT8_MAX)
+            ++times;
+    }
+
     std::array<std::atomic<uint8_t>, CodeCount> standing{};
 };
 

@@ -746,26 +746,23 @@ void WorldEditor::NudgeSelection(const Lumvek::KeyboardState& keyboard)
     if (keyboard.held[Key::LeftShift] || keyboard.held[Key::RightShift])
         step *= 10.0f;
     Vector2 offset;
-    bool arrow = true;
-    if (keyboard.pressed[Key::Left])
+    // Each press since the last frame nudges once: two quick taps between slow frames move it twice.
+    uint8_t presses = 0;
+    if ((presses = keyboard.pressed[Key::Left]) != 0)
         offset = {-step, 0.0f};
-    else if (keyboard.pressed[Key::Right])
+    else if ((presses = keyboard.pressed[Key::Right]) != 0)
         offset = {step, 0.0f};
-    else if (keyboard.pressed[Key::Down])
+    else if ((presses = keyboard.pressed[Key::Down]) != 0)
         offset = {0.0f, -step};
-    else if (keyboard.pressed[Key::Up])
+    else if ((presses = keyboard.pressed[Key::Up]) != 0)
         offset = {0.0f, step};
-    else
-        arrow = false;
-    if (arrow)
-    {
-        Nudge mode = Nudge::Move;
-        if (resizes && (keyboard.held[Key::LeftControl] || keyboard.held[Key::RightControl]))
-            mode = Nudge::Grow;
-        else if (resizes && (keyboard.held[Key::LeftAlt] || keyboard.held[Key::RightAlt]))
-            mode = Nudge::Shrink;
+    Nudge mode = Nudge::Move;
+    if (resizes && (keyboard.held[Key::LeftControl] || keyboard.held[Key::RightControl]))
+        mode = Nudge::Grow;
+    else if (resizes && (keyboard.held[Key::LeftAlt] || keyboard.held[Key::RightAlt]))
+        mode = Nudge::Shrink;
+    for (uint8_t press = 0; press < presses; ++press)
         NudgeEntity(selected, offset, mode);
-    }
 }
 
 void WorldEditor::Update(uint32_t unused, const Lumvek::KeyboardState& keyboard, const Lumvek::MouseState& mouse)

@@ -54,6 +54,9 @@ public:
     uint8_t open = 1;
     // Set until the window has been shown once, when it is placed at (x, y).
     uint8_t firstFrame = 1;
+    // The frames after the first in which the window, once Dear ImGui knows its size, is still moved onto
+    // the screen; later it stays wherever the user drags it.
+    uint8_t fittingFrames = 2;
     float x = 0.0f;
     float y = 0.0f;
 };

@@ -403,6 +403,47 @@ TEST(PropertyInput, AClickDownAndUpWithinOneFrameActsOnce)
     EXPECT_EQ(saves, std::vector<float>{0.3f});
 }
 
+// Taps quicker than the frames each act once: one a frame, a held button let go and pressed again, a tap
+// before a press held, a key like a button, and taps counted between two frames.
+TEST(PropertyInput, EveryTapBetweenFramesActsOnce)
+{
+    using Frames = std::vector<std::tuple<uint8_t, uint8_t, uint8_t>>; // pressed, released, held
+    const std::tuple<bool, Frames, uint32_t> cases[] = {{false, {{1, 1, 0}, {1, 1, 0}, {1, 1, 0}}, 3},
+                                                        {false, {{1, 0, 1}, {1, 1, 1}, {0, 1, 0}}, 2},
+                                                        {false, {{1, 1, 0}, {1, 0, 1}, {0, 0, 1}, {0, 1, 0}}, 2},
+                                                        {true, {{1, 1, 0}, {1, 1, 0}}, 2},
+                                                        {false, {{2, 2, 0}, {1, 1, 0}}, 3}};
+    for (const auto& [key, frames, expected] : cases)
+    {
+        uint32_t acts = 0;
+        ImVec2 button;
+        WidgetRow row(
+            [&]
+            {
+                acts += ImGui::Button("Act") || ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Backspace), false);
+                return button = ImGui::GetItemRectMin(), false;
+            });
+        row.app.MoveMouse(button.x + 4.0f, button.y + 4.0f), row.app.Frame();
+        Lumvek::KeyboardState& keys = row.app.keyboard->current;
+        Lumvek::MouseState& mouse = row.app.mouse->current;
+        using Lumvek::Key, Lumvek::MouseButton;
+        for (const auto& frame : frames)
+        {
+            if (key)
+                std::tie(keys.pressed[Key::Backspace], keys.released[Key::Backspace], keys.held[Key::Backspace]) =
+                    frame;
+            else
+                std::tie(mouse.pressed[MouseButton::Left], mouse.released[MouseButton::Left],
+                         mouse.held[MouseButton::Left]) = frame;
+            row.app.Frame();
+            keys.pressed.Clear(), keys.released.Clear(), mouse.pressed.Clear(), mouse.released.Clear();
+        }
+        for (int frame = 0; frame < 8; ++frame)
+            row.app.Frame();
+        EXPECT_EQ(acts, expected) << frames.size();
+    }
+}
+
 // In an editor's window, which keeps its size, a row ends at the right edge, a number row's "+" included.
 TEST(PropertyInput, ARowInAWindowOfSetSizeEndsAtItsRightEdge)
 {

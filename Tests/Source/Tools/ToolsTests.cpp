@@ -13,29 +13,37 @@ namespace
 
 using namespace ToolsTesting;
 
+// A window opens beside the mouse; one that would hang over the screen's edge there is moved up or left
+// to end at it (Edge), one taller than the screen as far as its top, title bar shown.
 TEST(ToolsHost, PlacesANewWindowBesideTheMouseAwayFromTheScreensEdge)
 {
+    constexpr float Beside = -2.0f, Edge = -1.0f;
     struct Case
     {
-        float mouseX, mouseY, x, y;
+        float mouseX, mouseY, x, y, width = 0.0f, height = 0.0f, shownX = Beside, shownY = Beside;
     };
-    const Case cases[] = {{600.0f, 40.0f, 625.0f, 40.0f}, {1000.0f, 400.0f, 725.0f, 375.0f}};
+    const Case cases[] = {{600.0f, 40.0f, 625.0f, 40.0f},
+                          {1000.0f, 400.0f, 725.0f, 375.0f},
+                          {600.0f, 1000.0f, 625.0f, 975.0f, 200.0f, 300.0f, Beside, Edge},
+                          {1900.0f, 40.0f, 1625.0f, 40.0f, 400.0f, 300.0f, Edge, Beside},
+                          {600.0f, 1000.0f, 625.0f, 975.0f, 200.0f, 1500.0f, Beside, Edge}};
     for (const Case& c : cases)
     {
         ToolsApplication app;
         app.MoveMouse(c.mouseX, c.mouseY);
         app.Frame();
-        OpenTestWindow(*app.tools, "Placed");
+        OpenTestWindow(*app.tools, "Placed", [&c](TestWindow&) { ImGui::Dummy(ImVec2(c.width, c.height)); });
         const Inspector& window = *app.tools->GetInspectors().back();
         EXPECT_EQ(window.x, c.x) << c.mouseX;
         EXPECT_EQ(window.y, c.y) << c.mouseY;
-        // The window appears there.
+        // The window appears there, or moved onto the screen.
         app.Frame();
         app.Frame();
         const ImGuiWindow* shown = ImGui::FindWindowByName("Placed###Window0");
         ASSERT_NE(shown, nullptr);
-        EXPECT_EQ(shown->Pos.x, c.x);
-        EXPECT_EQ(shown->Pos.y, c.y);
+        EXPECT_EQ(shown->Pos.x, c.shownX == Beside ? c.x : 1920.0f - shown->Size.x) << c.mouseX;
+        EXPECT_EQ(shown->Pos.y, c.shownY == Beside ? c.y : 1080.0f - shown->Size.y) << c.height;
+        EXPECT_GE(shown->Pos.y, 0.0f);
     }
 }
 

@@ -48,6 +48,11 @@ TEST(SdlKeyboardDevice, EachReaderSeesTheLatestTenEventsOnce)
     ring.Push(KeyEventOf(SDL_SCANCODE_SPACE, false));
     earlyCursor = keyboard.Update(early, earlyCursor);
     EXPECT_EQ(Flags(early, Key::Space), (std::array{0, 1, 1}));
+    // Two taps between polls count twice.
+    for (const bool down : {true, false, true, false})
+        ring.Push(KeyEventOf(SDL_SCANCODE_SPACE, down));
+    earlyCursor = keyboard.Update(early, earlyCursor);
+    EXPECT_EQ(Flags(early, Key::Space), (std::array{0, 2, 2}));
 
     for (int key = SDL_SCANCODE_A; key <= SDL_SCANCODE_K; ++key)
         ring.Push(KeyEventOf(static_cast<SDL_Scancode>(key), true));

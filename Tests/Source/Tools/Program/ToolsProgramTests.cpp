@@ -259,8 +259,8 @@ TEST_F(ToolsProgram, TheDataTabDoesNotSaveOverAWeaponWhoseMaxAmmoIsNoNumber)
     ASSERT_TRUE(Lumvek::File::WriteAllText((root / "Assets/DemoChallenges/DemoRace.data").string(),
                                            std::string(LongChallenge)));
     // The editor list's "Data" toggle at (27, 184); in the tab the tenth header, "Weapons", at
-    // (900, 253) and, once open, its first button, "Rifle", at (900, 276). The Rifle window opens
-    // beside the mouse with "Save" at (700, 287), the problems listed below it.
+    // (900, 253) and, once open, its first button, "Rifle", at (900, 276). The Rifle window, taller than
+    // the screen, opens at its top with "Save" at (700, 42), the problems listed below it.
     const int code = Run(std::string(IntoDemoSinglePlayer) + "screen GameScreen frames 30 move 27 184\n"
                                                              "mousedown Left\n"
                                                              "mouseup Left\n"
@@ -270,7 +270,7 @@ TEST_F(ToolsProgram, TheDataTabDoesNotSaveOverAWeaponWhoseMaxAmmoIsNoNumber)
                                                              "frames 5 move 900 276\n"
                                                              "mousedown Left\n"
                                                              "mouseup Left\n"
-                                                             "frames 5 move 700 287\n"
+                                                             "frames 5 move 700 42\n"
                                                              "mousedown Left\n"
                                                              "mouseup Left\n"
                                                              "frames 5 exit 0\n",
@@ -293,8 +293,10 @@ namespace
 
 // During a long match, opens the spikes' effect: the editor list's sixth toggle, "Resources", at
 // (27, 161) opens the tab, whose "Effects" header at (450, 138) lists the effect sixth, at (500, 253).
-// The tab is closed and the effect window dragged by its title to the top right. Then plays the
-// steps, clicks where the window's "Save" stands, at (493, 55), and exits.
+// The effect window opens moved up onto the screen, its title at (350, 229); the tab is closed and the
+// window dragged by its title to the top right. Then plays the steps, brings the window in front of any
+// the steps opened over it by its title, at (493, 10), clicks where its "Save" stands, at (493, 55), and
+// exits.
 int ToolsProgram::RunSpikesEffectWindow(const std::string& steps)
 {
     EXPECT_TRUE(Lumvek::File::WriteAllText((root / "Assets/DemoChallenges/DemoRace.data").string(),
@@ -302,8 +304,9 @@ int ToolsProgram::RunSpikesEffectWindow(const std::string& steps)
     const std::string click = "mousedown Left\nmouseup Left\n";
     return Run(std::string(IntoDemoSinglePlayer) + "screen GameScreen frames 30 move 27 161\n" + click +
                    "frames 5 move 450 138\n" + click + "frames 5 move 500 253\n" + click + "frames 5 move 27 161\n" +
-                   click + "frames 5 move 350 237\nmousedown Left\nframes 2 move 400 100\nframes 2 move 500 10\n" +
-                   "frames 2 mouseup Left\n" + steps + "frames 5 move 493 55\n" + click + "frames 5 exit 0\n",
+                   click + "frames 5 move 350 229\nmousedown Left\nframes 2 move 400 100\nframes 2 move 500 10\n" +
+                   "frames 2 mouseup Left\n" + steps + "frames 5 move 493 10\n" + click + "frames 5 move 493 55\n" +
+                   click + "frames 5 exit 0\n",
                "--tools --seed 3");
 }
 
@@ -311,11 +314,11 @@ TEST_F(ToolsProgram, TheEffectWindowSavesAHazardEffectsChangedMaximum)
 {
     const fs::path effect = root / "Assets/Hazards/Spikes/Effect.lte";
     ASSERT_NE(Lumvek::File::ReadAllText(effect.string()).second.find("MaximumParticles = 20"), std::string::npos);
-    // Its "Emitters" header opened at (450, 123) and the emitter's window opened from (460, 146), with
-    // "Maximum"'s "-" at (617, 306), pressed three times.
+    // Its "Emitters" header opened at (450, 123) and the emitter's window opened from (460, 146), moved
+    // up and left onto the screen, with "Maximum"'s "-" at (604, 227), pressed three times.
     const int code = RunSpikesEffectWindow("frames 5 move 450 123\nmousedown Left\nmouseup Left\n"
                                            "frames 5 move 460 146\nmousedown Left\nmouseup Left\n"
-                                           "frames 5 move 617 306\nmousedown Left\nmouseup Left\n"
+                                           "frames 5 move 604 227\nmousedown Left\nmouseup Left\n"
                                            "frames 2 mousedown Left\nmouseup Left\n"
                                            "frames 2 mousedown Left\nmouseup Left\n");
     ASSERT_EQ(code, 0) << output;
