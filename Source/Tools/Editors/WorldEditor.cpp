@@ -105,11 +105,13 @@ constexpr float MinimumSpawnSize = 0.1f;
 // next load of the saved map, would refuse it.
 constexpr float WorldMargin = 0.25f;
 
-// Shifts the span [low, low + size] on one axis inside the world's span, its low edge first.
-void HoldInside(float& low, float size, float boundsLow, float boundsSize)
+// Shifts the span [low, low + size] on one axis inside the world's span, its low edge first. Where the
+// span stood before the move lies inside too: a map's own floor, as wide as the world, keeps its place
+// rather than being pushed out past the other edge, and an axis not moved stays where it is.
+void HoldInside(float& low, float size, float boundsLow, float boundsSize, float before)
 {
-    const float lowLimit = boundsLow + WorldMargin;
-    const float highLimit = boundsLow + boundsSize - WorldMargin;
+    const float lowLimit = std::min(boundsLow + WorldMargin, before);
+    const float highLimit = std::max(boundsLow + boundsSize - WorldMargin, before + size);
     // Both excesses are measured before either correction.
     const float lowExcess = low - lowLimit;
     const float highExcess = low + size - highLimit;
@@ -527,6 +529,7 @@ bool WorldEditor::IsOverHandle(Vector2 point, Vector2 mousePosition) const
 void WorldEditor::NudgeEntity(EntityReference reference, Vector2 offset, Nudge mode)
 {
     Rectangle r = GetEntityBounds(reference);
+    const Rectangle before = r;
     const float step = GetGridSize();
     const auto shrink = [step](float& low, float& size, float delta)
     {
@@ -568,8 +571,8 @@ void WorldEditor::NudgeEntity(EntityReference reference, Vector2 offset, Nudge m
         r.y += offset.y;
         if (const World* world = GetWorld())
         {
-            HoldInside(r.x, r.width, world->bounds.x, world->bounds.width);
-            HoldInside(r.y, r.height, world->bounds.y, world->bounds.height);
+            HoldInside(r.x, r.width, world->bounds.x, world->bounds.width, before.x);
+            HoldInside(r.y, r.height, world->bounds.y, world->bounds.height, before.y);
         }
         break;
     case Nudge::Grow:
@@ -593,6 +596,7 @@ void WorldEditor::MoveEntity(EntityReference reference, Vector2 mouse, bool snap
     if (!world)
         return;
     Rectangle r = GetEntityBounds(reference);
+    const Rectangle before = r;
     r.x = mouse.x - anchor.x;
     r.y = mouse.y - anchor.y;
     if (snap)
@@ -606,8 +610,8 @@ void WorldEditor::MoveEntity(EntityReference reference, Vector2 mouse, bool snap
         align(r.x, r.width);
         align(r.y, r.height);
     }
-    HoldInside(r.x, r.width, world->bounds.x, world->bounds.width);
-    HoldInside(r.y, r.height, world->bounds.y, world->bounds.height);
+    HoldInside(r.x, r.width, world->bounds.x, world->bounds.width, before.x);
+    HoldInside(r.y, r.height, world->bounds.y, world->bounds.height, before.y);
     SetEntityBounds(reference, r);
 }
 

@@ -203,6 +203,12 @@ TEST_F(MapEditing, ArrowsMoveGrowAndShrinkByGridSteps)
     }
     // The nudged hazard is found where it went.
     EXPECT_EQ(editor->GetEntitiesAt(*world, {-4.0f, 1.0f}), (std::vector<EntityReference>{Pit}));
+    // A floor as wide as the world keeps its place: Right neither pushes it past the left edge nor lifts it.
+    const EntityReference floor{EntityKind::Platform, 0};
+    editor->SetEntityBounds(floor, {-15.0f, -8.0f, 30.0f, 2.0f});
+    editor->selected = floor;
+    app.PressKey(Key::Right);
+    EXPECT_EQ(Bounds(floor), (Rectangle{-15.0f, -8.0f, 30.0f, 2.0f}));
 }
 
 TEST_F(MapEditing, HandlesResizeAcrossTheAnchorAndSpaceDragsCreate)
