@@ -168,6 +168,10 @@ public:
     void RemoveHazard(Hazard& hazard);
     void RemoveZone(Zone& zone);
     void RemoveInteraction(Interaction& interaction);
+    // Adds a spawn point at the end of the list, answering its index; removes the one at the index,
+    // the later ones moving down.
+    uint32_t AddSpawnPoint(const SpawnPoint& point);
+    void RemoveSpawnPoint(uint32_t index);
     // Builds the bots' graph again over the platforms as they stand.
     void RebuildGraph();
     // Drops the debris world's copy of a Box2D body that is about to go: Box2D hands its memory

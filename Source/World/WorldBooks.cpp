@@ -128,6 +128,18 @@ void World::RemoveInteraction(Interaction& interaction)
     interaction.body.active = 0;
 }
 
+uint32_t World::AddSpawnPoint(const SpawnPoint& point)
+{
+    spawnPoints.push_back(point);
+    return static_cast<uint32_t>(spawnPoints.size() - 1);
+}
+
+void World::RemoveSpawnPoint(uint32_t index)
+{
+    if (index < spawnPoints.size())
+        spawnPoints.erase(spawnPoints.begin() + index);
+}
+
 void World::RebuildGraph()
 {
     navigator.Build(*this);

@@ -314,7 +314,7 @@ void WorldEditor::DeleteEntity(EntityReference reference)
     {
         if (reference.index >= world->spawnPoints.size())
             return;
-        world->spawnPoints.erase(world->spawnPoints.begin() + reference.index);
+        world->RemoveSpawnPoint(reference.index);
         // Every later point moved down: a window of one of them would now edit its neighbour.
         if (tools)
             CloseIndexedWindows(*tools, 0, reference.index);
@@ -434,8 +434,7 @@ EntityReference WorldEditor::MakeEntity(Vector2 position, Vector2 size)
         SpawnPoint point;
         point.x = position.x;
         point.y = position.y;
-        world->spawnPoints.push_back(point);
-        return {EntityKind::SpawnPoint, static_cast<uint32_t>(world->spawnPoints.size() - 1)};
+        return {EntityKind::SpawnPoint, world->AddSpawnPoint(point)};
     }
     case EntityKind::Hazard:
         if (registry && hazardChoice < registry->hazards.Count())
