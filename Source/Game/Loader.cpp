@@ -76,7 +76,10 @@ void LoadMatch(Vantorel_& game)
             MapNames names;
             LoadMapData(*game.worldOwner, names);
             if (game.tools)
+            {
                 game.tools->mapNames = std::move(names);
+                NameUnsavedCopy(*game.worldOwner);
+            }
             game.load.SetProgress(50);
             if (GameRenderer* renderer = game.GetRenderer())
                 if (Lumvek::GraphicsDevice* device = game.GetApplication()->GetGraphicsDevice())

@@ -16,6 +16,7 @@
 #include "Source/Tools/Editors/ThemeEditor.h"
 #include "Source/Tools/PropertyInput.h"
 #include "Source/World/Camera.h"
+#include "Source/World/MapFile.h"
 
 #include <imgui.h>
 #include <imgui_internal.h>
@@ -362,6 +363,9 @@ void Tools::FollowRendererViews(std::span<CameraView* const> views)
 
 void Tools::WorldDestroyed()
 {
+    // Map edits not saved are kept beside the map before the world goes with them.
+    if (World* world = GetWorld())
+        KeepUnsavedEdits(*world, mapNames);
     for (std::unique_ptr<Inspector>& inspector : inspectors)
         if (inspector->IsWorldBound())
             inspector->open = 0;

@@ -173,6 +173,7 @@ void BotNavigator::ClearGraph()
 void BotNavigator::Build(World& world)
 {
     ClearGraph();
+    ++builds;
     BuildNodes(world);
     BuildLinks(world);
     BuildWaypoints(world);
@@ -428,8 +429,7 @@ bool BotNavigator::Harms(float top, float x0, float x1, float height) const
     const float hi = std::max(x0, x1);
     height = std::max(height, Probe);
     return std::any_of(harms.begin(), harms.end(),
-                       [&](const Rectangle& area)
-                       {
+                       [&](const Rectangle& area) {
                            return area.x < hi && area.x + area.width > lo && area.y < top + height &&
                                   area.y + area.height > top;
                        });
@@ -574,9 +574,8 @@ bool BotNavigator::Search(const BotMotion& motion, const NavNode& start, float s
                 continue;
             // Walking through a hazard that harms, landing in one, or dropping into a pit with no way out
             // is the last way the search takes.
-            const bool harmful =
-                Harms(there.Top(), &there == &here ? current.x : next.x, next.x, motion.height) ||
-                (&there != &here && &there != &goal && IsTrap(*next.node, rise));
+            const bool harmful = Harms(there.Top(), &there == &here ? current.x : next.x, next.x, motion.height) ||
+                                 (&there != &here && &there != &goal && IsTrap(*next.node, rise));
             const float t = entry.g + neighbour.cost + (harmful ? HarmCost : 0.0f);
             if (next.generation == generation && !(t < next.g))
                 continue;

@@ -146,6 +146,8 @@ public:
     void ClearGraph();
     // Clears the graph and builds it anew over the world's platforms.
     void Build(World& world);
+    // How many times the graph was built: a holder of its nodes or waypoints drops them once it grows.
+    uint32_t GetBuilds() const { return builds; }
     // The three steps of the build, in this order.
     void BuildNodes(World& world);
     void BuildLinks(World& world);
@@ -236,6 +238,7 @@ private:
     // The node of each platform by its index in the world's platform array.
     std::vector<NavNode*> platformNodes;
     uint32_t generation = 0;
+    uint32_t builds = 0;
     float lastCost = 0.0f;
     // Reused by every search: the open list, and the areas of the hazards that harm.
     std::vector<OpenEntry> open;

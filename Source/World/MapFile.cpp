@@ -517,8 +517,24 @@ bool LoadMapText(World& world, MapNames& names, StringView text, StringView mapN
     BlueprintReader reader(record.file, &record.report);
     ReadMapContent(reader, MapTarget{&world, &names});
     if (!names.kept.empty())
-        Log::Write("the map {} has {} entities this match could not place; saving it keeps them as read", mapName,
-                   names.kept.size());
+    {
+        // Each named as the maker would find it in the file: by its name, else by its position.
+        std::vector<std::string> unplaced;
+        for (const MapNames::Kept& kept : names.kept)
+        {
+            const bool object = kept.element.GetType() == BlueprintType::Object;
+            const Blueprint* name = object ? kept.element.GetObject().Find("Name") : nullptr;
+            const Blueprint* position = object ? kept.element.GetObject().Find("Position") : nullptr;
+            if (name && name->GetType() == BlueprintType::String)
+                unplaced.push_back(FormatText("{} \"{}\"", kept.key, name->GetString()));
+            else if (position && position->GetType() == BlueprintType::String)
+                unplaced.push_back(FormatText("{} at {}", kept.key, position->GetString()));
+            else
+                unplaced.push_back(kept.key);
+        }
+        Log::Write("the map {} has {} entities this match could not place ({}); saving it keeps them as read", mapName,
+                   names.kept.size(), ListSome(unplaced));
+    }
     if (!names.repeatedNames.empty())
         Log::Write("{}: these entities take a name an earlier one of their kind has, and Save keeps each name: {}",
                    mapName, ListSome(names.repeatedNames));
@@ -569,6 +585,51 @@ bool SaveMapData(World& world, const MapNames& names)
     // Named as a definition's Save names its file: from the application root.
     Log::Write("saved to {}", world.GetContext().registry->GetFiles().NameFile(path));
     return true;
+}
+
+std::string GetUnsavedMapPath(const World& world)
+{
+    // The map the world holds, whatever the configuration names by now: a new match may have chosen
+    // another before this one's world goes.
+    const GameContext& context = world.GetContext();
+    if (!world.map || !context.registry)
+        return std::string();
+    return Lumvek::Path::AppendCopy(context.registry->GetFiles().applicationRoot,
+                                    FormatText("Assets/Maps/{}/Data.unsaved.json", world.map->name));
+}
+
+bool KeepUnsavedEdits(World& world, const MapNames& names)
+{
+    const std::string path = GetUnsavedMapPath(world);
+    // A file that did not parse was never in the world to be edited.
+    if (path.empty() || !world.mapFile.report.IsParsed() || world.mapFile.file.GetType() == BlueprintType::Invalid)
+        return false;
+    const Blueprint edited = WriteMapTree(world, names);
+    if (edited == world.mapFile.asRead)
+        return false;
+    // As Save would write it when it could; otherwise what the world holds, for the maker to mend.
+    Blueprint merged;
+    std::string refusal;
+    const std::string text = JsonFormat::SaveBlueprint(world.mapFile.Merge(edited, merged, refusal) ? merged : edited);
+    const std::string named = world.GetContext().registry->GetFiles().NameFile(path);
+    if (!File::WriteAllText(path, text))
+    {
+        Log::Write("the map {} had edits not saved, and they could not be kept in {}", world.mapFile.report.GetFile(),
+                   named);
+        return false;
+    }
+    Log::Write("the map {} had edits not saved: they are kept in {}; the map itself is unchanged",
+               world.mapFile.report.GetFile(), named);
+    return true;
+}
+
+void NameUnsavedCopy(const World& world)
+{
+    const std::string path = GetUnsavedMapPath(world);
+    if (!path.empty() && File::Exists(path))
+        Log::Write("{} holds edits of this map an earlier match did not save: copy it over Data.json to take "
+                   "them up, or remove it",
+                   world.GetContext().registry->GetFiles().NameFile(path));
 }
 
 std::string ListSome(const std::vector<std::string>& items)

@@ -44,6 +44,18 @@ std::string SaveMapText(World& world, const MapNames& names);
 // before is not logged again: each is logged once for each reading of the file. Application thread.
 void CheckMapDefinition(MapData& map);
 
+// "Assets/Maps/<name>/Data.unsaved.json" beside the map's file: where KeepUnsavedEdits writes; empty
+// without a map definition.
+std::string GetUnsavedMapPath(const World& world);
+// When the world holds map edits no Save wrote (what Save would write differs from what the file held
+// after its load or last Save), writes what Save would write to the unsaved copy beside the map,
+// through the temporary-file writer, and logs a line naming the copy; the map's own file is never
+// written here. True when a copy was written. For a world about to go: the end of a match, a new one.
+bool KeepUnsavedEdits(World& world, const MapNames& names);
+// Logs a line naming the unsaved copy of the world's map when one stands beside it, for the maker to
+// take up or remove.
+void NameUnsavedCopy(const World& world);
+
 // The first ten descriptions, then how many more there are.
 std::string ListSome(const std::vector<std::string>& items);
 

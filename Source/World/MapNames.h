@@ -43,6 +43,20 @@ public:
                                   [record](const auto& entry) { return entry.second == record; });
         return found == entries.end() ? nullptr : &found->first;
     }
+    // Gives the entity this one name in place of any it had; an empty name leaves it unnamed. False,
+    // with nothing changed, when another entity has the name.
+    bool Rename(Lumvek::StringView name, Record* record)
+    {
+        if (Record* holder = Find(name); holder && holder != record)
+            return false;
+        std::erase_if(entries, [record](const auto& entry) { return entry.second == record; });
+        if (!name.IsEmpty())
+            entries.emplace_back(name.ToString(), record);
+        lookup.clear();
+        for (size_t i = 0; i < entries.size(); ++i)
+            lookup.insert_or_assign(entries[i].first, i);
+        return true;
+    }
     void Clear()
     {
         entries.clear();

@@ -70,6 +70,8 @@ void PlatformBody::Reset()
 
 void PlatformBody::DestroyPhysics()
 {
+    if (physicsBody && world)
+        world->ForgetPlatformCopy(physicsBody);
     if (physicsBody)
         physicsBody->GetWorld()->DestroyBody(physicsBody);
     physicsBody = nullptr;
@@ -166,7 +168,7 @@ void PathedBody::Step(float dt)
 
 void Platform::SetMoving(World& world, bool value)
 {
-    std::vector<Platform*>& list = world.GetMovingPlatforms();
+    std::vector<Platform*>& list = world.movingPlatforms;
     body.reset();
     if (value)
     {
@@ -188,7 +190,7 @@ void Platform::SetMoving(World& world, bool value)
 
 void Platform::SetHotZone(World& world, bool value)
 {
-    std::vector<Platform*>& list = world.GetHotZonePlatforms();
+    std::vector<Platform*>& list = world.hotZonePlatforms;
     if (value)
         list.push_back(this);
     else if (auto found = std::find(list.begin(), list.end(), this); found != list.end())

@@ -43,6 +43,9 @@ public:
 // stepped in ticks of 1/60 s on the application thread. Large: keep it on the heap.
 class World
 {
+    // A platform's SetMoving and SetHotZone keep its place in the moving and hot-zone lists.
+    friend struct Platform;
+
 public:
     // A client's input history holds this many frames.
     static constexpr uint32_t InputHistoryFrames = 100;
@@ -93,8 +96,8 @@ public:
     // A client's tick: only what the client predicts; never from inside a tick either.
     void StepPredicted(float dt);
     // After a client applied a state: replays its own players over the frames first to last - 1 from
-    // its input history, and the others from the input they hold, stepping each moving platform the state names once per frame. Only the frames
-    // the history still holds (the last 99) are replayed.
+    // its input history, and the others from the input they hold, stepping each moving platform the state names once
+    // per frame. Only the frames the history still holds (the last 99) are replayed.
     void Resimulate(std::span<const uint16_t> statePlatforms, uint32_t firstFrame, uint32_t lastFrame);
 
     // Take an entity out of physics and its grid now, and out of its storage at the end of the tick.
@@ -137,8 +140,43 @@ public:
 
     std::span<Hazard> GetHazards() { return hazards.View(); }
     std::span<Zone> GetZones() { return zones.View(); }
-    std::vector<Platform*>& GetMovingPlatforms() { return movingPlatforms; }
-    std::vector<Platform*>& GetHotZonePlatforms() { return hotZonePlatforms; }
+    // Kept by the platforms' own SetMoving and SetHotZone and by the books below.
+    const std::vector<Platform*>& GetMovingPlatforms() const { return movingPlatforms; }
+    const std::vector<Platform*>& GetHotZonePlatforms() const { return hotZonePlatforms; }
+
+    // The world's books: the one way an editor changes a placed entity, each keeping the entity's grid,
+    // its Box2D body, the moving and hot-zone lists, the debris world's copy and the bots' graph in
+    // step. Application thread, never inside a tick. (A platform is made by CreatePlatformEntity,
+    // which keeps the same books, and a map loader's platforms join the graph once the load is done.)
+    // Makes a map platform, solid and still, at the place, in the graph at once; null, after the
+    // factory's line, when it cannot be made there.
+    Platform* AddPlatform(Lumvek::Vector2 position, Lumvek::Vector2 size);
+    // Moves and resizes the platform to place; a moving platform's path moves with it, so that it
+    // goes on from where it was put. False, with nothing changed, for a place of no positive finite
+    // size or one the platform grid cannot hold.
+    bool PlacePlatform(Platform& platform, const Lumvek::Rectangle& place);
+    // Gives the platform a body that follows a one-key path from where it stands, or one that stands
+    // still, at the same place.
+    void SetPlatformMoving(Platform& platform, bool moving);
+    // Takes the platform out of play for good: its record stays (ids are positions) but nothing finds,
+    // steps, meets or saves it.
+    void RemovePlatform(Platform& platform);
+    // Takes a pickup out of play as the match's own removal of a lost one does: its weapon goes back
+    // to its spawn and its item to the game mode first, so that no mode keeps pointing at it.
+    void DeletePickup(Pickup& pickup);
+    // Takes a map hazard, zone or interaction out of play for good, as RemovePlatform does.
+    void RemoveHazard(Hazard& hazard);
+    void RemoveZone(Zone& zone);
+    void RemoveInteraction(Interaction& interaction);
+    // Adds a spawn point at the end of the list, answering its index; removes the one at the index,
+    // the later ones moving down.
+    uint32_t AddSpawnPoint(const SpawnPoint& point);
+    void RemoveSpawnPoint(uint32_t index);
+    // Builds the bots' graph again over the platforms as they stand.
+    void RebuildGraph();
+    // Drops the debris world's copy of a Box2D body that is about to go: Box2D hands its memory
+    // straight to the next body made, which the copy would otherwise take for the old one.
+    void ForgetPlatformCopy(const b2Body* source);
 
     // Default, 0 0 1 1; read from the map.
     Lumvek::Rectangle bounds{0.0f, 0.0f, 1.0f, 1.0f};

@@ -83,6 +83,7 @@ void BotEditor::Go()
     const float fromX = from->bounds.x + from->bounds.width / 2.0f;
     const float toX = to->bounds.x + to->bounds.width / 2.0f;
     world->navigator.FindPath(BotMotion::Of(*world->activePlayers.front()), *from, fromX, *to, toX, path);
+    pathBuild = world->navigator.GetBuilds();
 }
 
 void BotEditor::Draw()
@@ -145,6 +146,8 @@ void BotEditor::DrawWorld(const ToolsView&, LineRenderer& lines)
     if (drawPaths)
         for (const BotState& bot : world->navigator.bots)
             DrawPath(lines, bot.path);
+    if (pathBuild != world->navigator.GetBuilds())
+        path.clear();
     DrawPath(lines, path);
 }
 

@@ -49,6 +49,8 @@ public:
     Platform* start = nullptr;
     Platform* end = nullptr;
     std::vector<Waypoint*> path;
+    // The graph's build the path was found in: a map edit builds the graph again, and the path goes.
+    uint32_t pathBuild = 0;
     // Why the last "Go" did not search; empty when it did.
     std::string goProblem;
 

@@ -213,6 +213,11 @@ void WorldEditor::SetEntityBounds(EntityReference reference, const Rectangle& bo
         point.height = bounds.height > MinimumSpawnSize ? bounds.height : 0.0f;
         return;
     }
+    if (reference.kind == EntityKind::Platform && reference.index < world->platforms.Count())
+    {
+        world->PlacePlatform(world->platforms[reference.index], bounds);
+        return;
+    }
     if (Body* body = FindBody(*world, reference))
     {
         body->x = bounds.x;
@@ -264,12 +269,9 @@ void RefreshEntity(World& world, EntityReference reference)
         break;
     case EntityKind::Platform:
     {
+        // Where its body now stands, kept by the world's books.
         Platform& platform = world.platforms[reference.index];
-        world.platformGrid.Reinsert(platform);
-        platform.body->DestroyPhysics();
-        platform.body->CreatePhysics(platform.moving ? 1 : 0);
-        if (platform.renderable)
-            platform.renderable->Prepare(platform, true);
+        world.PlacePlatform(platform, platform.GetBody().GetBounds());
         break;
     }
     case EntityKind::Pickup:
@@ -312,7 +314,7 @@ void WorldEditor::DeleteEntity(EntityReference reference)
     {
         if (reference.index >= world->spawnPoints.size())
             return;
-        world->spawnPoints.erase(world->spawnPoints.begin() + reference.index);
+        world->RemoveSpawnPoint(reference.index);
         // Every later point moved down: a window of one of them would now edit its neighbour.
         if (tools)
             CloseIndexedWindows(*tools, 0, reference.index);
@@ -325,51 +327,20 @@ void WorldEditor::DeleteEntity(EntityReference reference)
     switch (reference.kind)
     {
     case EntityKind::Hazard:
-    {
-        // Out of the grid as well, so that nothing finds, touches or draws it from now on.
-        Hazard& hazard = world->hazards[reference.index];
-        world->hazardGrid.Remove(hazard);
-        hazard.fromMap = false;
-        hazard.body.active = 0;
+        world->RemoveHazard(world->hazards[reference.index]);
         break;
-    }
     case EntityKind::Interaction:
-    {
-        Interaction& interaction = world->interactions[reference.index];
-        world->interactionGrid.Remove(interaction);
-        interaction.SetHitAction(TriggerAction::None, *world);
-        interaction.fromMap = false;
-        interaction.body.active = 0;
+        world->RemoveInteraction(world->interactions[reference.index]);
         break;
-    }
     case EntityKind::Zone:
-    {
-        Zone& zone = world->zones[reference.index];
-        world->zoneGrid.Remove(zone);
-        zone.fromMap = false;
-        zone.body.active = 0;
+        world->RemoveZone(world->zones[reference.index]);
         break;
-    }
     case EntityKind::Platform:
-    {
-        Platform& platform = world->platforms[reference.index];
-        world->platformGrid.Remove(platform);
-        platform.fromMap = false;
-        platform.body->DestroyPhysics();
-        platform.body->active = 0;
-        // Its record stays (ids are positions), so the lists that step and score platforms drop it.
-        std::erase(world->GetMovingPlatforms(), &platform);
-        std::erase(world->GetHotZonePlatforms(), &platform);
-        // The neighbours it joined are prepared again without it, so no join tile points at a gap.
-        if (platform.renderable)
-            platform.renderable->Prepare(platform, true);
-        platform.renderable.reset();
-        if (!world->navigator.GetNodes().empty())
-            world->navigator.Build(*world);
+        world->RemovePlatform(world->platforms[reference.index]);
         break;
-    }
     case EntityKind::Pickup:
-        world->RemovePickup(*world->pickups.Find(id));
+        // A flag's or a token's pickup gives its item back to the game mode first, which holds it.
+        world->DeletePickup(*world->pickups.Find(id));
         break;
     case EntityKind::Projectile:
         world->RemoveProjectile(**world->projectiles.Find(id));
@@ -463,8 +434,7 @@ EntityReference WorldEditor::MakeEntity(Vector2 position, Vector2 size)
         SpawnPoint point;
         point.x = position.x;
         point.y = position.y;
-        world->spawnPoints.push_back(point);
-        return {EntityKind::SpawnPoint, static_cast<uint32_t>(world->spawnPoints.size() - 1)};
+        return {EntityKind::SpawnPoint, world->AddSpawnPoint(point)};
     }
     case EntityKind::Hazard:
         if (registry && hazardChoice < registry->hazards.Count())
@@ -504,11 +474,11 @@ EntityReference WorldEditor::MakeEntity(Vector2 position, Vector2 size)
         }
         return none;
     case EntityKind::Platform:
-        if (Platform* platform = CreatePlatformEntity(*world, position, size, false, false, false, false))
+        if (Platform* platform = world->AddPlatform(position, size))
         {
-            platform->fromMap = true;
-            if (platform->renderable)
-                platform->renderable->Prepare(*platform, true);
+            // Named, so that a lever or a button can start it and Save keeps what they point at.
+            if (Tools* tools = Host())
+                NamePlatform(tools->mapNames, *platform);
             return {EntityKind::Platform, platform->id};
         }
         return none;
@@ -618,14 +588,15 @@ void WorldEditor::MoveEntity(EntityReference reference, Vector2 mouse, bool snap
 void WorldEditor::ResizeEntity(EntityReference reference, Vector2 mouse, bool snap)
 {
     Rectangle r = GetEntityBounds(reference);
+    // The dragged edge lands on the grid, on whichever side of the anchor it is: with the anchor on the
+    // grid too, both edges do.
     const auto resize = [this, snap](float& low, float& size, float to, float from)
     {
-        const float d = to - from;
-        size = snap ? SnapToGrid(std::abs(d)) : std::abs(d);
+        const float d = (snap ? SnapToGrid(to) : to) - from;
+        size = std::abs(d);
         if (size == 0.0f)
             size = GetGridSize();
-        if (d < 0.0f)
-            low = from - size;
+        low = d < 0.0f ? from - size : from;
     };
     const bool width = dragMode == DragMode::ResizeWidth || dragMode == DragMode::ResizeBoth;
     const bool height = dragMode == DragMode::ResizeHeight || dragMode == DragMode::ResizeBoth;
@@ -714,8 +685,9 @@ void WorldEditor::HoldLeft(Vector2 point, const Lumvek::KeyboardState& keyboard,
         }
         else if (selected.kind != EntityKind::None && resizes)
         {
+            // From the snapped corner it was made at: a drag down or to the left ends on the grid too.
             dragMode = DragMode::ResizeBoth;
-            anchor = point;
+            anchor = {SnapToGrid(point.x), SnapToGrid(point.y)};
         }
     }
     if (selected.kind != EntityKind::None)
@@ -881,4 +853,12 @@ void WorldEditor::DrawWorld(const ToolsView& view, LineRenderer& lines)
                                    {8.0f * lines.pixelSize.x, 8.0f * lines.pixelSize.y}, 1.0f, 0xFF000000u, true,
                                    0xFFFFFFFFu);
     }
+}
+
+void NamePlatform(MapNames& names, Platform& platform)
+{
+    std::string name = "Platform " + std::to_string(platform.id);
+    for (uint32_t more = 2; names.platforms.Find(name); ++more)
+        name = "Platform " + std::to_string(platform.id) + " " + std::to_string(more);
+    names.platforms.Rename(name, &platform);
 }

@@ -10,6 +10,8 @@
 class Data;
 class Tools;
 class World;
+struct MapNames;
+struct Platform;
 
 // The kinds of entity the world editors pick, in the order their references number them.
 namespace EntityKind
@@ -142,3 +144,7 @@ void RefreshEntity(World& world, EntityReference reference);
 // index i, every such window of that owner at index i or more closes, so that none reads past the list
 // or edits another entry. Owner 0 is the spawn point list; a platform's path is its platform id + 1.
 void CloseIndexedWindows(Tools& tools, uint32_t owner, uint32_t firstIndex);
+
+// Gives a platform made in the tools a name no other platform has ("Platform 3", the id, or after it
+// "Platform 3 2" and on), by which an interaction's action starts it and Save writes it.
+void NamePlatform(MapNames& names, Platform& platform);

@@ -1,5 +1,6 @@
 #include "Source/Tools/Inspectors/EntityInspectors.h"
 
+#include "Engine/Foundation/Log.h"
 #include "Source/Data/NameTables.h"
 #include "Source/Tools/Editors/WorldEditor.h"
 #include "Source/Tools/Inspectors/BodyInspectors.h"
@@ -12,6 +13,7 @@
 
 #include <imgui.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -104,6 +106,65 @@ void PlatformRow(const char* label, Action* action, const Tools& tools)
         return;
     path->platform = platforms[chosen]->id;
     path->unresolved.clear();
+}
+
+// The platform's name, by which an interaction's action starts it; a name another platform has is
+// refused with a line.
+void NameRow(MapNames& names, Platform& platform)
+{
+    const std::string* held = names.platforms.FindName(&platform);
+    std::string name = held ? *held : std::string();
+    if (PropertyInput::Text("Name", &name) && !names.platforms.Rename(name, &platform))
+        Lumvek::Log::Write("Platform {}: the name \"{}\" is refused: another platform has it", platform.id, name);
+}
+
+// Where a typed rectangle may go: inside the world bounds, or no further out than the platform already
+// stood (a floor as wide as the world keeps its place).
+bool StaysInWorld(const World& world, const Lumvek::Rectangle& to, const Lumvek::Rectangle& from)
+{
+    const Lumvek::Rectangle& b = world.bounds;
+    return to.x >= std::min(b.x, from.x) && to.y >= std::min(b.y, from.y) &&
+           to.x + to.width <= std::max(b.x + b.width, from.x + from.width) &&
+           to.y + to.height <= std::max(b.y + b.height, from.y + from.height);
+}
+
+// The platform's position and size, through the world's books; a rectangle that leaves the world or
+// has no size is refused with a line naming the platform.
+void PlatformBodyRows(World& world, Platform& platform)
+{
+    const Body& body = platform.GetBody();
+    const Lumvek::Rectangle before = body.GetBounds();
+    Lumvek::Rectangle wanted = before;
+    Lumvek::Vector2 position{body.x, body.y};
+    Lumvek::Vector2 size{body.width, body.height};
+    const char* row = nullptr;
+    static constexpr const char* PositionRow = "position";
+    if (PropertyInput::Vector2("Position", &position))
+    {
+        wanted.x = position.x;
+        wanted.y = position.y;
+        row = PositionRow;
+    }
+    if (PropertyInput::Vector2("Size", &size))
+    {
+        wanted.width = size.x;
+        wanted.height = size.y;
+        row = "size";
+    }
+    ImGui::Text("Previous Position: %g %g", double(body.previousX), double(body.previousY));
+    if (!row)
+        return;
+    const Lumvek::Rectangle& b = world.bounds;
+    if (!(wanted.width > 0.0f && wanted.height > 0.0f))
+        Lumvek::Log::Write("Platform {}: the size {} {} is refused: a platform needs a width and a height above 0",
+                           platform.id, wanted.width, wanted.height);
+    else if (!StaysInWorld(world, wanted, before) || !world.PlacePlatform(platform, wanted))
+    {
+        const Lumvek::Vector2 typed = row == PositionRow ? position : size;
+        Lumvek::Log::Write("Platform {}: the {} {} {} is refused: it would leave the world bounds {} {} {} {}",
+                           platform.id, Lumvek::StringView::FromCString(row), typed.x, typed.y, b.x, b.y, b.width,
+                           b.height);
+    }
 }
 
 } // namespace
@@ -226,6 +287,8 @@ bool EntityInspector::DrawInteraction(World& world)
 bool EntityInspector::DrawPlatform(World& world)
 {
     Platform& platform = world.platforms[index];
+    if (Tools* tools = Tools::Current())
+        NameRow(tools->mapNames, platform);
     bool hidden = platform.hidden != 0;
     if (ImGui::Checkbox("Hidden", &hidden))
     {
@@ -241,18 +304,7 @@ bool EntityInspector::DrawPlatform(World& world)
     bool moving = platform.moving != 0;
     if (ImGui::Checkbox("Moving", &moving))
     {
-        const Body& before = platform.GetBody();
-        const float x = before.x, y = before.y, width = before.width, height = before.height;
-        // The old body's Box2D body goes with it.
-        platform.body->DestroyPhysics();
-        platform.SetMoving(world, moving);
-        Body& body = platform.GetBody();
-        body.x = body.previousX = x;
-        body.y = body.previousY = y;
-        body.width = width;
-        body.height = height;
-        body.active = 1;
-        platform.body->Reset();
+        world.SetPlatformMoving(platform, moving);
         RebuildPlatformRenderable(world, platform);
     }
     bool impassable = platform.impassable != 0;
@@ -265,10 +317,7 @@ bool EntityInspector::DrawPlatform(World& world)
     Section("Platform Body",
             [&]
             {
-                BodyInspector body(platform.body.get());
-                body.Draw();
-                if (body.changed)
-                    RefreshEntity(world, {kind, index});
+                PlatformBodyRows(world, platform);
                 if (platform.moving)
                 {
                     PropertyInput::PushScope("Pathed Body");

@@ -48,8 +48,16 @@ void SpawnPointInspector::Draw()
     Lumvek::Vector2 size{point.width, point.height};
     if (PropertyInput::Vector2("Size", &size))
     {
-        point.width = size.x;
-        point.height = size.y;
+        // A point of no size places its players nowhere a drag can grab it; the editor's own zeroed
+        // points are made that way, a typed one is not.
+        if (size.x > 0.0f && size.y > 0.0f)
+        {
+            point.width = size.x;
+            point.height = size.y;
+        }
+        else
+            Lumvek::Log::Write("Spawn Point {}: the size {} {} is refused: a width and a height above 0 are needed",
+                               index, size.x, size.y);
     }
     PropertyInput::Angle("Angle", &point.angle);
     ImGui::Checkbox("Flipped", &point.flipped);

@@ -175,13 +175,16 @@ TEST_F(BotEditing, DisableInputFreezesTheBotsUntilCleared)
     match.SetGameType(rules);
 }
 
-TEST_F(BotEditing, EndingTheMatchForgetsItsPlatformsAndPath)
+TEST_F(BotEditing, AMapEditForgetsThePathAndEndingTheMatchItsPlatformsToo)
 {
     match.AddPlayer({20.0f, 2.0f});
     editor->selected = editor->hovered = editor->start = PlatformAt(0);
     editor->end = PlatformAt(1);
     editor->Go();
     ASSERT_FALSE(editor->path.empty());
+    world->RebuildGraph();
+    EXPECT_EQ(Overlay().count(BotEditor::PathColor), 0u);
+    editor->Go();
     app.tools->WorldDestroyed();
     EXPECT_EQ(editor->selected, nullptr);
     EXPECT_EQ(editor->hovered, nullptr);

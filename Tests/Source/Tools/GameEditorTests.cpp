@@ -2,9 +2,11 @@
 // shown and deleted through the tools' frame.
 
 #include "Source/Data/WeaponData.h"
+#include "Source/GameTypes/CaptureTheFlag.h"
 #include "Source/Tools/Editors/GameEditor.h"
 #include "Source/World/DynamicBody.h"
 #include "Source/World/EntityFactory.h"
+#include "Tests/Source/GameTypes/MatchTestSupport.h"
 #include "Tests/Source/Tools/ToolsTesting.h"
 #include "Tests/Source/World/WeaponTestSupport.h"
 
@@ -113,6 +115,42 @@ TEST(GameEditor, AMovedGrenadeFliesOnFromItsNewPlace)
     world.Step(Lumvek::TickSeconds);
     EXPECT_NEAR(body->x, moved.x + velocity.x * Lumvek::TickSeconds, 0.1f);
     app.tools->editedWorld = nullptr;
+}
+
+// A deleted pickup's item goes back to the mode holding it, as the match's own removal does.
+TEST(GameEditor, ADeletedFlagOrTokenPickupGoesBackToItsModeAndHome)
+{
+    for (const char* mode : {"CaptureTheFlag", "Keepaway"})
+    {
+        MatchTesting::Match match;
+        match.UseMode(Lumvek::StringView::FromCString(mode));
+        match.AddLocal(0, 0, 0);
+        match.AddLocal(1, 1, 1);
+        World& world = match.Load("Hilltop");
+        match.CreateRules();
+        match.Begin();
+        match.Tick();
+        ToolsTesting::ToolsApplication app;
+        app.tools->editedWorld = &world;
+        auto* editor = static_cast<GameEditor*>(app.tools->FindEditor("Game"));
+        editor->open = 1;
+        std::vector<const Item*> items;
+        for (Pickup& pickup : world.pickups.View())
+            if (pickup.item && pickup.body->active && items.emplace_back(pickup.item.get()) == items.front())
+                editor->selected = {EntityKind::Pickup, pickup.id};
+        ASSERT_FALSE(items.empty()) << mode;
+        app.MoveMouse(10.0f, 1070.0f);
+        app.PressKey(Lumvek::Key::Delete);
+        match.Tick(60);
+        for (const Item* item : items)
+            EXPECT_EQ(std::ranges::count_if(world.pickups.View(),
+                                            [item](const Pickup& p) { return p.item.get() == item && p.body->active; }),
+                      1)
+                << mode;
+        const auto* flags = dynamic_cast<CaptureTheFlag*>(match.rules.get());
+        EXPECT_TRUE(!flags || flags->GetFlags().front()->atHome);
+        app.tools->editedWorld = nullptr;
+    }
 }
 
 } // namespace

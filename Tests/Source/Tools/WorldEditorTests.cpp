@@ -10,10 +10,12 @@
 #include "Source/Tools/Inspectors/DefinitionInspectors.h"
 #include "Source/Tools/Inspectors/SpawnPointInspector.h"
 #include "Source/Tools/PropertyInput.h"
+#include "Source/World/Action.h"
 #include "Source/World/EntityFactory.h"
 #include "Source/World/PlatformRenderable.h"
 #include "Tests/LogCapture.h"
 #include "Tests/Source/Tools/ToolsTesting.h"
+#include "Tests/Source/World/BotTestSupport.h"
 #include "Tests/Source/World/WorldTestSupport.h"
 
 #include <box2d/box2d.h>
@@ -312,6 +314,81 @@ TEST_F(MapEditing, DeletedEntitiesLeaveTheirGridsPhysicsGraphAndWindows)
     EXPECT_NE(saved.find("\"Right\""), std::string::npos);
 }
 
+// A made platform is named and in the bots' graph at once, follows each edit there, and Save keeps it
+// as a lever's target; a drag down and to the left ends on the grid.
+TEST_F(MapEditing, AMadePlatformIsNamedAndInTheGraphAtOnceAndADragDownLeftEndsOnTheGrid)
+{
+    Hold(Key::Space);
+    Drag({{9.8f, -3.2f}, {9.8f, -3.2f}, {-1.8f, -4.4f}});
+    Release(Key::Space);
+    const EntityReference bridge = editor->selected;
+    ASSERT_EQ(bridge.kind, EntityKind::Platform);
+    EXPECT_EQ(Bounds(bridge), (Rectangle{-2.0f, -4.5f, 12.0f, 1.5f}));
+    Platform& platform = world->platforms[bridge.index];
+    std::vector<Waypoint*> path;
+    world->navigator.FindPath(BotTesting::BaseMotion(), *world->navigator.NodeOf(&world->platforms[1]), -5.0f,
+                              *world->navigator.NodeOf(&platform), 8.0f, path);
+    EXPECT_FALSE(path.empty());
+    editor->SetEntityBounds(bridge, {-2.0f, 5.0f, 12.0f, 1.5f});
+    EXPECT_GE(world->navigator.NodeOf(&platform)->bounds.y, 5.0f);
+
+    Interaction* lever = CreateInteractionEntity(*world, "Interaction", {0.0f, 3.0f}, {1.0f, 1.0f},
+                                                 *game.ownRegistry.interactions.Find("Lever"));
+    lever->fromMap = true;
+    lever->SetInteractAction(TriggerAction::PathStartAction, *world);
+    static_cast<PathStartAction&>(*lever->interactAction).platform = platform.id;
+    const std::string saved = SaveMapText(*world, names), quoted = "\"" + *names.platforms.FindName(&platform) + "\"";
+    EXPECT_NE(saved.find(quoted), saved.rfind(quoted)) << saved;
+    editor->DeleteEntity(bridge);
+    EXPECT_EQ(world->navigator.NodeOf(&platform), nullptr);
+}
+
+TEST_F(MapEditing, AWorldGoingWithEditsNotSavedKeepsThemBesideTheMapAndSaysWhere)
+{
+    const std::string copy = game.folder.Path("Assets/Maps/Test/Data.unsaved.json");
+    Lumvek::Testing::LogCapture log;
+    app.tools->WorldDestroyed();
+    EXPECT_FALSE(std::filesystem::exists(copy));
+    world = game.Load(Lumvek::StringView::FromCString(ScratchMap), names);
+    app.tools->editedWorld = world.get();
+    editor->CreateEntity({8.0f, 4.0f}, {2.0f, 1.0f});
+    app.tools->WorldDestroyed();
+    EXPECT_FALSE(std::filesystem::exists(game.folder.Path("Assets/Maps/Test/Data.json")));
+    EXPECT_NE(Lumvek::File::ReadAllText(copy).second.find("\"Platform 3\""), std::string::npos);
+    ASSERT_EQ(log.messages.size(), 1u);
+    EXPECT_NE(log.messages[0].find("Assets/Maps/Test/Data.unsaved.json"), std::string::npos) << log.messages[0];
+    NameUnsavedCopy(*world);
+    EXPECT_EQ(log.messages.size(), 2u);
+}
+
+// Debris meets the platforms through copies, none of which may outlive the body it copied.
+TEST_F(MapEditing, PlatformsMadeMovingMovedAndResizedUnderDebrisLeaveNoStaleCopy)
+{
+    b2World& debris = *world->GetVisualPhysics();
+    b2BodyDef piece;
+    piece.type = b2_dynamicBody;
+    piece.position.Set(1.0f, 2.3f);
+    b2CircleShape pebble;
+    debris.CreateBody(&piece)->CreateFixture(&pebble, 1.0f);
+    world->Step(Lumvek::TickSeconds);
+    world->SetPlatformMoving(world->platforms[0], true);
+    ASSERT_TRUE(world->PlacePlatform(world->platforms[1], {-7.0f, -6.0f, 3.0f, 2.0f}));
+    for (int tick = 0; tick < 60; ++tick)
+        world->Step(Lumvek::TickSeconds);
+    for (b2Body* copy = debris.GetBodyList(); copy; copy = copy->GetNext())
+    {
+        if (copy->GetType() == b2_dynamicBody)
+            continue;
+        b2Body* source = world->GetPhysics()->GetBodyList();
+        while (source &&
+               source->GetFixtureList()->GetUserData().pointer != copy->GetFixtureList()->GetUserData().pointer)
+            source = source->GetNext();
+        ASSERT_NE(source, nullptr);
+        EXPECT_EQ(copy->GetPosition(), source->GetPosition());
+        EXPECT_EQ(copy->GetFixtureList()->GetAABB(0).upperBound, source->GetFixtureList()->GetAABB(0).upperBound);
+    }
+}
+
 TEST_F(MapEditing, SaveWritesTheEditedMapAndReloadsTheSameEntities)
 {
     editor->selected = Stack;
@@ -451,14 +528,15 @@ TEST_F(MapEditing, EntityWindowsOpenOncePerEntityEditPlatformsAndCloseWhenTheEnt
         app.Click();
         app.Frame();
     };
-    clickBox(0);
+    // Below the name row.
+    clickBox(1);
     EXPECT_EQ(platform.hidden, 1);
     EXPECT_EQ(platform.renderable, nullptr);
-    clickBox(0);
+    clickBox(1);
     EXPECT_EQ(platform.hidden, 0);
     EXPECT_NE(dynamic_cast<JoinedPlatformRenderable*>(platform.renderable.get()), nullptr);
     const Rectangle before = platform.GetBody().GetBounds();
-    clickBox(2);
+    clickBox(3);
     ASSERT_EQ(platform.moving, 1);
     ASSERT_NE(platform.GetPathedBody(), nullptr);
     EXPECT_EQ(platform.GetBody().GetBounds(), before);
@@ -737,9 +815,12 @@ TEST_F(MapEditing, NumbersTypedIntoEntityWindowsReachTheWorld)
         {Pit, "Hazard 0", "Transform Body", 4, "370", &world->hazards[0].body.rotation, 0.17453292f},
         {Stack, "Platform 0", "Platform Body", 0, "5", &stack.body->x, 5.0f},
         {Stack, "Platform 0", "Platform Body", 2, "-4", &stack.body->width, 2.0f},
+        {Stack, "Platform 0", "Platform Body", 0, "100", &stack.body->x, 5.0f},
+        {{EntityKind::SpawnPoint, 0}, "Spawn Point 0", nullptr, 2, "0", &world->spawnPoints[0].width, 1.0f},
         {{EntityKind::SpawnPoint, 1}, "Spawn Point 1", nullptr, 0, std::string(39, '9'), &world->spawnPoints[1].x, -8},
         {{EntityKind::SpawnPoint, 2}, "Spawn Point 2", nullptr, 0, "1000", &world->spawnPoints[2].x, -6},
     };
+    Lumvek::Testing::LogCapture log;
     for (const auto& c : cases)
     {
         app.MoveMouse(100.0f, 100.0f);
@@ -760,6 +841,9 @@ TEST_F(MapEditing, NumbersTypedIntoEntityWindowsReachTheWorld)
         for (const std::unique_ptr<Inspector>& inspector : app.tools->GetInspectors())
             inspector->open = 0;
     }
+    // Each refusal names its entity.
+    for (const char* start : {"Platform 0: the position 100", "Spawn Point 0: the size 0"})
+        EXPECT_TRUE(std::ranges::any_of(log.messages, [&](const std::string& m) { return m.starts_with(start); }));
     // The moved platform collides and is found at its new place.
     EXPECT_EQ(stack.body->physicsBody->GetPosition().x, 6.0f);
     EXPECT_EQ(editor->GetEntitiesAt(*world, {6.0f, 1.0f}), (std::vector<EntityReference>{Stack}));

@@ -53,11 +53,14 @@ class Explorer
 public:
     Explorer(PlayerGame& game, Lumvek::StringView map) : world(game.LoadShipped(map))
     {
-        world->GetMovingPlatforms().clear();
         for (Platform& platform : world->platforms.View())
         {
-            if (platform.moving)
-                platform.body->active = 0;
+            if (PathedBody* lift = platform.GetPathedBody())
+            {
+                // Stopped, the lift stays out of play: nothing here starts it again.
+                lift->stopped = 1;
+                lift->active = 0;
+            }
             else if (!platform.hidden)
                 platforms.push_back(&platform);
         }
