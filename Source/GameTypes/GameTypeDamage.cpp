@@ -50,6 +50,8 @@ void GameType::KnockBack(Player& player, const HitInfo& hit)
 
 void GameType::ShakeAndRumble(Player& player, const HitInfo& hit)
 {
+    if (!context.FeedbackOpen())
+        return;
     if (context.controllers)
         for (const PlayerSlot& slot : context.configuration.players)
         {

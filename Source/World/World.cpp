@@ -260,6 +260,8 @@ void World::Resimulate(std::span<const uint16_t> statePlatforms, uint32_t firstF
     for (uint16_t index : statePlatforms)
         if (index < platforms.Count())
             named.set(index);
+    // These frames were stepped once already, and heard and seen then.
+    context.replaying = true;
     for (uint32_t frame = firstFrame; frame < lastFrame; ++frame)
     {
         for (uint32_t index = 0; index < platforms.Count(); ++index)
@@ -276,6 +278,7 @@ void World::Resimulate(std::span<const uint16_t> statePlatforms, uint32_t firstF
         }
         ResimulatePlayers(frame);
     }
+    context.replaying = false;
 }
 
 void World::StepMovingPlatforms(float dt)
@@ -600,14 +603,19 @@ void World::StepHazards(float dt, bool harm, Player* only)
             const Rectangle box{body.x - body.boxWidth * 0.5f, body.y, body.boxWidth, body.boxHeight};
             if ((only && &player != only) || !EntityDetail::Overlaps(box, area))
                 continue;
-            if (harm && data.damage > 0.0f && context.GetMatchRules())
+            // A client's step harms no one (the health is the server's), yet its players feel the hit
+            // as a local match's do: once, the first time the frame is stepped.
+            if (data.damage > 0.0f && context.GetMatchRules() && (harm || context.FeedbackOpen()))
             {
                 HitInfo hit;
                 hit.damage = data.damage * dt;
                 hit.spin = hit.damage * 0.5f * 0.017453292f;
                 hit.firstRumble = hit.secondRumble = hit.damage * 0.5f;
                 hit.zone = HitInfo::BodyZone;
-                context.GetMatchRules()->DamagePlayer(player, hit);
+                if (harm)
+                    context.GetMatchRules()->DamagePlayer(player, hit);
+                else
+                    context.GetMatchRules()->FeelHit(player, hit);
             }
             body.windImpulse += data.windImpulse * hazard.windDirection;
             body.windSpeed += data.windSpeed * hazard.windDirection;
