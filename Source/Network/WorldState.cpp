@@ -6,8 +6,8 @@
 #include "Source/Data/WeaponData.h"
 #include "Source/GameTypes/GameType.h"
 #include "Source/Network/ReceivedEntities.h"
-#include "Source/World/EntityFactory.h"
 #include "Source/World/Entities.h"
+#include "Source/World/EntityFactory.h"
 #include "Source/World/Item.h"
 #include "Source/World/Part.h"
 #include "Source/World/Player.h"
@@ -146,8 +146,10 @@ void ApplyDrive(const PlayerDrive& drive, Player& player)
         part->energy = std::min(drive.energy, Part::MaximumEnergy);
         part->rechargeDelay = drive.rechargeDelay;
         // A use that began or ended on the server shows and sounds here too (the jetpack's flame and
-        // loop); what it does to the modifiers the server's set below already holds.
-        if (drive.discharging != part->discharging)
+        // loop); what it does to the modifiers the server's set below already holds. This machine's own
+        // player predicts its use: the state's, older than its frame, would end a use still held (and
+        // start it again in the replay) or start one already let go.
+        if (drive.discharging != part->discharging && !player.IsLocal())
         {
             part->discharging = drive.discharging;
             if (drive.discharging)

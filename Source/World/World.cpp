@@ -249,7 +249,8 @@ void World::StepPredicted(float dt)
     stepping = false;
 }
 
-void World::Resimulate(std::span<const uint16_t> statePlatforms, uint32_t firstFrame, uint32_t lastFrame)
+void World::Resimulate(std::span<const uint16_t> statePlatforms, uint32_t firstFrame, uint32_t lastFrame,
+                       uint32_t firstUnstepped)
 {
     // The history holds the last InputHistoryFrames frames, the newest of which may already be
     // overwritten by the current one: older frames would replay another frame's input.
@@ -260,10 +261,10 @@ void World::Resimulate(std::span<const uint16_t> statePlatforms, uint32_t firstF
     for (uint16_t index : statePlatforms)
         if (index < platforms.Count())
             named.set(index);
-    // These frames were stepped once already, and heard and seen then.
-    context.replaying = true;
     for (uint32_t frame = firstFrame; frame < lastFrame; ++frame)
     {
+        // A frame stepped once already was heard and seen then.
+        context.replaying = frame < firstUnstepped;
         for (uint32_t index = 0; index < platforms.Count(); ++index)
         {
             if (!named.test(index))

@@ -95,7 +95,11 @@ public:
     // After a client applied a state: replays its own players over the frames first to last - 1 from
     // its input history, and the others from the input they hold, stepping each moving platform the state names once
     // per frame. Only the frames the history still holds (the last 99) are replayed.
-    void Resimulate(std::span<const uint16_t> statePlatforms, uint32_t firstFrame, uint32_t lastFrame);
+    // The frames from firstUnstepped on were never stepped here (the client skipped forward over them):
+    // their replay is their first step, which makes their feedback and fires the own players' shots as
+    // the predicted step does; the frames before it replay silent and unseen.
+    void Resimulate(std::span<const uint16_t> statePlatforms, uint32_t firstFrame, uint32_t lastFrame,
+                    uint32_t firstUnstepped = UINT32_MAX);
 
     // Take an entity out of physics and its grid now, and out of its storage at the end of the tick.
     void RemovePickup(Pickup& pickup);
