@@ -147,18 +147,17 @@ void ApplyDrive(const PlayerDrive& drive, Player& player)
         part->rechargeDelay = drive.rechargeDelay;
         // A use that began or ended on the server shows and sounds here too (the jetpack's flame and
         // loop); what it does to the modifiers the server's set below already holds. This machine's own
-        // player predicts its use: the state's, older than its frame, would end a use still held (and
-        // start it again in the replay) or start one already let go.
-        if (drive.discharging != part->discharging && !player.IsLocal())
+        // player has shown its use as it predicted it: the state's, older than its frame, is taken
+        // silently, and the replay from there neither ends a use still held nor starts it again.
+        if (drive.discharging != part->discharging)
         {
             part->discharging = drive.discharging;
-            if (drive.discharging)
-                part->OnUseStarted();
-            else
-            {
+            if (!drive.discharging)
                 part->usedTime = 0.0f;
+            if (!player.IsLocal() && drive.discharging)
+                part->OnUseStarted();
+            else if (!player.IsLocal())
                 part->OnUseEnded();
-            }
         }
     }
     Attributes values = Player::IdentityModifiers();

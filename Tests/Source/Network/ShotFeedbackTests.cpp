@@ -1,9 +1,11 @@
+#include "Source/Data/NamedAssets.h"
 #include "Source/Data/ProjectileData.h"
 #include "Source/Data/WeaponData.h"
 #include "Source/Network/WorldState.h"
 #include "Tests/Source/GameTypes/MatchTestSupport.h"
 
 #include <array>
+#include <deque>
 #include <set>
 
 // Four rifle shots, which kill nobody, between player 0 at 5 2 and player 1 of another machine at 9 2,
@@ -77,5 +79,83 @@ TEST(ShotFeedback, AClientShowsHearsAndFeelsEachShotOnceAsALocalMatchDoes)
         for (size_t i = 0; i < local.size(); ++i)
             EXPECT_TRUE(online[i] <= local[i] && online[i] * 4 >= local[i] * 3)
                 << i << ": " << online[i] << " of " << local[i];
+    }
+}
+
+// Player 0 fires, jumps, lands and reloads, in a local match and on a client that predicts it and
+// takes each state six frames late, one state lost and one twice, replaying the frames since as its
+// network role does: the client plays each sound and shows each flash as often as the local match. A
+// shotgun's shot, whatever its pellets, flashes and sounds once.
+TEST(ShotFeedback, LateStatesReplayTheirFramesUnheardAndUnseen)
+{
+    for (const bool shotgun : {false, true})
+    {
+        SCOPED_TRACE(shotgun);
+        std::array<MatchTesting::Match, 2> matches;
+        for (MatchTesting::Match& match : matches)
+        {
+            WeaponData& weapon =
+                shotgun ? *match.ownRegistry.weapons.Find("Shotgun") : *match.ownRegistry.weapons.Find("Rifle");
+            weapon.flash = 60000;
+            weapon.fireSound = 60002;
+            weapon.reloadSound = 60003;
+            match.configuration.loadout.startingWeapon = weapon.index;
+            match.AddLocal(0, 0, 0);
+            match.Load("Crossroads");
+            match.CreateRules();
+            match.Place(0, {5.0f, 2.0f});
+        }
+        matches[0].Begin();
+        const StateViewer viewer{0, 1};
+        std::deque<GameState> inFlight;
+        std::array<std::array<size_t, 5>, 2> counts{};
+        std::array<std::set<EntityId>, 2> seen;
+        for (uint32_t frame = 0; frame < 200; ++frame)
+        {
+            for (MatchTesting::Match& match : matches)
+            {
+                PlayerInput& input = match.PlayerOf(0).input;
+                input.buttons.fill(0);
+                input.aimX = PlayerInput::AxisRange;
+                input[PlayerAction::Primary] = frame >= 10 && frame < 14;
+                input[PlayerAction::Jump] = frame == 40;
+                input[PlayerAction::Reload] = frame == 90;
+            }
+            matches[0].Tick();
+            matches[0].PlayerOf(0).camera.position = {5.0f, 2.0f};
+            CollectGameState(matches[0], inFlight.emplace_back(), std::span(&viewer, 1), 1);
+            MatchTesting::Match& client = matches[1];
+            client.PlayerOf(0).input.SaveHistory(frame);
+            client.world->StepPredicted(Lumvek::TickSeconds);
+            if (inFlight.size() > 6)
+            {
+                // The state made after frame - 6 was stepped.
+                const uint32_t stateFrame = frame - 5;
+                for (int copy = 0; copy < (stateFrame == 120 ? 2 : 1) && stateFrame != 100; ++copy)
+                {
+                    ApplyGameState(client, inFlight.front());
+                    client.world->Resimulate({}, stateFrame, frame + 1);
+                }
+                inFlight.pop_front();
+            }
+            for (size_t i = 0; i < 2; ++i)
+            {
+                std::set<EntityId> live;
+                for (const Visual& visual : matches[i].world->visuals.View())
+                    if (visual.body->active && visual.image && visual.image->region == 60000 &&
+                        live.insert(visual.id).second && !seen[i].contains(visual.id))
+                        ++counts[i][0];
+                seen[i] = std::move(live);
+                counts[i][1] = matches[i].CountSounds(60002);
+                counts[i][2] = matches[i].CountSounds(60003);
+                counts[i][3] = matches[i].CountSounds(Sounds::Jump);
+                counts[i][4] = matches[i].CountSounds(Sounds::Land);
+            }
+        }
+        const auto& [local, online] = counts;
+        EXPECT_EQ(local, (std::array<size_t, 5>{local[1], local[1], 1, 1, 1}));
+        // One trigger pull of the shotgun, whatever its pellets; the rifle's rate gives more.
+        EXPECT_TRUE(!shotgun || local[1] == 1u) << local[1];
+        EXPECT_EQ(online, local);
     }
 }
