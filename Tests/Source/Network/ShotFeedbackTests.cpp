@@ -2,11 +2,13 @@
 #include "Source/Data/ProjectileData.h"
 #include "Source/Data/WeaponData.h"
 #include "Source/Network/WorldState.h"
+#include "Source/World/EntityFactory.h"
 #include "Tests/Source/GameTypes/MatchTestSupport.h"
 
 #include <array>
 #include <deque>
 #include <set>
+#include <utility>
 
 // Four rifle shots, which kill nobody, between player 0 at 5 2 and player 1 of another machine at 9 2,
 // in a local match and on a client that predicts player 0 and takes a state of that match every other
@@ -82,10 +84,11 @@ TEST(ShotFeedback, AClientShowsHearsAndFeelsEachShotOnceAsALocalMatchDoes)
     }
 }
 
-// Player 0 fires, jumps, lands and reloads, in a local match and on a client that predicts it and
-// takes each state six frames late, one state lost and one twice, replaying the frames since as its
-// network role does: the client plays each sound and shows each flash as often as the local match. A
-// shotgun's shot, whatever its pellets, flashes and sounds once.
+// Player 0 fires, jumps, lands, reloads and flies the jetpack, in a local match and on a client that
+// predicts it and takes each state six frames late, one state lost and one twice, replaying the frames
+// since as its network role does; the client skips forward over the frames of the first shot, so the
+// replay steps them first. The client plays each sound and shows each flash as often as the local
+// match, and the jetpack's use, which the late states call over, makes it jump and land no more.
 TEST(ShotFeedback, LateStatesReplayTheirFramesUnheardAndUnseen)
 {
     for (const bool shotgun : {false, true})
@@ -100,16 +103,18 @@ TEST(ShotFeedback, LateStatesReplayTheirFramesUnheardAndUnseen)
             weapon.fireSound = 60002;
             weapon.reloadSound = 60003;
             match.configuration.loadout.startingWeapon = weapon.index;
-            match.AddLocal(0, 0, 0);
+            match.AddLocal(0, 0, 0).loadout.core = match.ownRegistry.cores.FindIndex("Jetpack");
             match.Load("Crossroads");
             match.CreateRules();
             match.Place(0, {5.0f, 2.0f});
         }
         matches[0].Begin();
         const StateViewer viewer{0, 1};
-        std::deque<GameState> inFlight;
+        std::deque<std::pair<uint32_t, GameState>> inFlight;
+        // Flashes, fire sounds, reloads, jumps and landings of each match.
         std::array<std::array<size_t, 5>, 2> counts{};
         std::array<std::set<EntityId>, 2> seen;
+        uint32_t stepped = 0;
         for (uint32_t frame = 0; frame < 200; ++frame)
         {
             for (MatchTesting::Match& match : matches)
@@ -117,27 +122,26 @@ TEST(ShotFeedback, LateStatesReplayTheirFramesUnheardAndUnseen)
                 PlayerInput& input = match.PlayerOf(0).input;
                 input.buttons.fill(0);
                 input.aimX = PlayerInput::AxisRange;
-                input[PlayerAction::Primary] = frame >= 10 && frame < 14;
+                input[PlayerAction::Primary] = frame >= 10 && frame < 30;
                 input[PlayerAction::Jump] = frame == 40;
                 input[PlayerAction::Reload] = frame == 90;
+                input[PlayerAction::Use] = frame >= 140 && frame < 150;
             }
             matches[0].Tick();
             matches[0].PlayerOf(0).camera.position = {5.0f, 2.0f};
-            CollectGameState(matches[0], inFlight.emplace_back(), std::span(&viewer, 1), 1);
+            CollectGameState(matches[0], inFlight.emplace_back(frame + 1, GameState()).second, std::span(&viewer, 1),
+                             1);
             MatchTesting::Match& client = matches[1];
             client.PlayerOf(0).input.SaveHistory(frame);
-            client.world->StepPredicted(Lumvek::TickSeconds);
-            if (inFlight.size() > 6)
-            {
-                // The state made after frame - 6 was stepped.
-                const uint32_t stateFrame = frame - 5;
-                for (int copy = 0; copy < (stateFrame == 120 ? 2 : 1) && stateFrame != 100; ++copy)
+            if (frame < 10 || frame >= 14)
+                client.world->StepPredicted(Lumvek::TickSeconds), stepped = frame + 1;
+            for (; inFlight.size() > 6 && (frame < 10 || frame >= 13); inFlight.pop_front())
+                for (int copy = 0; copy < (inFlight.front().first == 120) + (inFlight.front().first != 100); ++copy)
                 {
-                    ApplyGameState(client, inFlight.front());
-                    client.world->Resimulate({}, stateFrame, frame + 1);
+                    ApplyGameState(client, inFlight.front().second);
+                    client.world->Resimulate({}, inFlight.front().first, frame + 1, stepped);
+                    stepped = frame + 1;
                 }
-                inFlight.pop_front();
-            }
             for (size_t i = 0; i < 2; ++i)
             {
                 std::set<EntityId> live;
@@ -153,9 +157,48 @@ TEST(ShotFeedback, LateStatesReplayTheirFramesUnheardAndUnseen)
             }
         }
         const auto& [local, online] = counts;
-        EXPECT_EQ(local, (std::array<size_t, 5>{local[1], local[1], 1, 1, 1}));
-        // One trigger pull of the shotgun, whatever its pellets; the rifle's rate gives more.
-        EXPECT_TRUE(!shotgun || local[1] == 1u) << local[1];
+        EXPECT_EQ(local[0], local[1]);
+        EXPECT_EQ(local[1] == 1u, shotgun) << local[1];
+        EXPECT_EQ(local[2], 1u);
+        EXPECT_GE(local[3], 1u);
         EXPECT_EQ(online, local);
     }
+}
+
+// On spikes, a client's player feels every tick's hit once (a spike's hit rumbles and does not shake),
+// as a local player does, though its step harms no one and replays the frames after each state, which
+// comes six frames late.
+TEST(ShotFeedback, AClientsPlayerOnSpikesShakesAndRumblesAsLocally)
+{
+    std::array<MatchTesting::Match, 2> matches;
+    for (MatchTesting::Match& match : matches)
+    {
+        match.AddLocal(0, 0, 0);
+        match.Load("Crossroads");
+        match.CreateRules();
+    }
+    matches[0].Begin();
+    for (MatchTesting::Match& match : matches)
+    {
+        match.Place(0, {5.0f, 2.0f});
+        CreateHazardEntity(*match.world, {4.0f, 1.5f}, {2.0f, 2.0f}, *match.ownRegistry.hazards.Find("Spikes"));
+    }
+    const StateViewer viewer{0, 1};
+    std::deque<GameState> inFlight;
+    for (uint32_t frame = 0; frame < 30; ++frame)
+    {
+        matches[0].Tick();
+        CollectGameState(matches[0], inFlight.emplace_back(), std::span(&viewer, 1), 1);
+        matches[1].PlayerOf(0).input.SaveHistory(frame);
+        matches[1].world->StepPredicted(Lumvek::TickSeconds);
+        if (inFlight.size() > 6)
+        {
+            ApplyGameState(matches[1], inFlight.front());
+            matches[1].world->Resimulate({}, frame - 5, frame + 1);
+            inFlight.pop_front();
+        }
+    }
+    EXPECT_EQ(matches[0].pads.sets.size(), 30u);
+    EXPECT_EQ(matches[1].pads.sets.size(), 30u);
+    EXPECT_LT(matches[1].PlayerOf(0).health, matches[1].PlayerOf(0).GetEffective(&Attributes::maximumHealth));
 }
