@@ -701,7 +701,7 @@ void Vantorel_::RenderFrame(double dt, double alpha)
     renderDuration = Now() - start;
 }
 
-void Vantorel_::PlaySound(uint32_t soundId, Vector2 position, Vector2 velocity, float volume)
+void Vantorel_::EmitSound(uint32_t soundId, Vector2 position, Vector2 velocity, float volume)
 {
     if (headless || soundId == InvalidId)
         return;

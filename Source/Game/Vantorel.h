@@ -135,7 +135,7 @@ public:
     // The report of the match just left, for the player; null without screens.
     CarnageReport* OpenCarnageReport(std::unique_ptr<Lumvek::Transition> transition, uint32_t owner);
     // Plays the sound once at the position, unless headless or the id is -1.
-    void PlaySound(uint32_t soundId, Lumvek::Vector2 position, Lumvek::Vector2 velocity, float volume) override;
+    void EmitSound(uint32_t soundId, Lumvek::Vector2 position, Lumvek::Vector2 velocity, float volume) override;
 
     // The network roles from their role files. A file that cannot be read leaves the defaults, logged.
     // The server and client roles refuse, with a message, when the cryptography library could not

@@ -38,6 +38,10 @@ void GameType::FeelHit(Player& player, const HitInfo& hit)
     if (player.IsDead())
         return;
     KnockBack(player, hit);
+    // The server pauses the regeneration of a hurt player: so does the client's step, whose health
+    // would otherwise climb above the states' while a hazard or a hit wears it down.
+    if (hit.damage > 0.0f)
+        player.regenerationDelay = Player::RegenerationDelayTicks;
     ShakeAndRumble(player, hit);
 }
 
@@ -50,6 +54,8 @@ void GameType::KnockBack(Player& player, const HitInfo& hit)
 
 void GameType::ShakeAndRumble(Player& player, const HitInfo& hit)
 {
+    if (!context.FeedbackOpen())
+        return;
     if (context.controllers)
         for (const PlayerSlot& slot : context.configuration.players)
         {

@@ -216,10 +216,14 @@ void ClientNetwork::Update(int64_t delta)
         else
         {
             const Net::NetcodeClientState failed = client->GetNetcodeState();
-            const ClientLines::Unconnected facts{
-                clientSettings.matcherIp, clientSettings.matcherPort, Net::NetcodeClientStateName(failed),
-                failed == Net::NETCODE_CLIENT_STATE_CONNECTION_REQUEST_TIMED_OUT, client->GetSendError(),
-                client->GetStrayAnswerAddress(), client->GetNetcodeCounters().strayAnswers, seatWaitLogged};
+            const ClientLines::Unconnected facts{clientSettings.matcherIp,
+                                                 clientSettings.matcherPort,
+                                                 Net::NetcodeClientStateName(failed),
+                                                 failed == Net::NETCODE_CLIENT_STATE_CONNECTION_REQUEST_TIMED_OUT,
+                                                 client->GetSendError(),
+                                                 client->GetStrayAnswerAddress(),
+                                                 client->GetNetcodeCounters().strayAnswers,
+                                                 seatWaitLogged};
             Log::Write(ClientLines::NotConnected(facts));
             stopReason = ClientLines::NotConnectedOnScreen(facts);
         }
@@ -588,6 +592,8 @@ void ClientNetwork::ApplyGameState(const GameStateMessage& received)
     if (received.frame < nextStateFrame)
         return;
     nextStateFrame = received.frame + 1;
+    // The frames the skip goes over are stepped first by the replay below, which makes their feedback.
+    const uint32_t firstUnstepped = state == NetworkState::Playing ? frame : UINT32_MAX;
     if (state == NetworkState::Playing)
         inputs.Skip(inputConnection, context.configuration.players, frame,
                     inputLead.TimeState(frame, received.frame, elapsed, steppedUntil, MeasuredLink()));
@@ -600,7 +606,8 @@ void ClientNetwork::ApplyGameState(const GameStateMessage& received)
     const uint32_t platforms = std::min<uint32_t>(applied.platformCount, static_cast<uint32_t>(statePlatforms.size()));
     for (uint32_t i = 0; i < platforms; ++i)
         statePlatforms[i] = applied.platforms[i].platform;
-    world->Resimulate(std::span<const uint16_t>(statePlatforms.data(), platforms), received.frame, frame);
+    world->Resimulate(std::span<const uint16_t>(statePlatforms.data(), platforms), received.frame, frame,
+                      firstUnstepped);
     if (context.GetGameType())
         context.GetGameType()->AfterGameState(received.frame, frame);
 }

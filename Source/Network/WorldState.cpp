@@ -6,8 +6,8 @@
 #include "Source/Data/WeaponData.h"
 #include "Source/GameTypes/GameType.h"
 #include "Source/Network/ReceivedEntities.h"
-#include "Source/World/EntityFactory.h"
 #include "Source/World/Entities.h"
+#include "Source/World/EntityFactory.h"
 #include "Source/World/Item.h"
 #include "Source/World/Part.h"
 #include "Source/World/Player.h"
@@ -146,17 +146,18 @@ void ApplyDrive(const PlayerDrive& drive, Player& player)
         part->energy = std::min(drive.energy, Part::MaximumEnergy);
         part->rechargeDelay = drive.rechargeDelay;
         // A use that began or ended on the server shows and sounds here too (the jetpack's flame and
-        // loop); what it does to the modifiers the server's set below already holds.
+        // loop); what it does to the modifiers the server's set below already holds. This machine's own
+        // player has shown its use as it predicted it: the state's, older than its frame, is taken
+        // silently, and the replay from there neither ends a use still held nor starts it again.
         if (drive.discharging != part->discharging)
         {
             part->discharging = drive.discharging;
-            if (drive.discharging)
-                part->OnUseStarted();
-            else
-            {
+            if (!drive.discharging)
                 part->usedTime = 0.0f;
+            if (!player.IsLocal() && drive.discharging)
+                part->OnUseStarted();
+            else if (!player.IsLocal())
                 part->OnUseEnded();
-            }
         }
     }
     Attributes values = Player::IdentityModifiers();

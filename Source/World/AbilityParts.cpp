@@ -46,16 +46,26 @@ Lumvek::AudioDevice* GetAudio(const Player& owner)
     return context.headless || !context.registry ? nullptr : context.registry->GetAudio();
 }
 
-// Starts the looping sound at the position; nothing plays without an audio device.
-Lumvek::SoundInstance PlayLoop(const Player& owner, uint32_t sound, Vector2 position)
+// Starts the looping sound at the position in place of the voice's; nothing plays without an audio
+// device. A replayed frame leaves the voice as the frame's first step left it.
+void PlayLoop(const Player& owner, Lumvek::SoundInstance& voice, uint32_t sound, Vector2 position)
 {
+    if (!owner.GetContext().FeedbackOpen())
+        return;
+    voice.Release();
     Lumvek::AudioDevice* audio = GetAudio(owner);
     if (!audio || sound == Lumvek::InvalidId)
-        return Lumvek::SoundInstance();
-    Lumvek::SoundInstance instance = audio->Play(sound);
-    if (instance.id != Lumvek::InvalidId)
-        audio->SetPosition(instance.id, position, owner.body.velocity);
-    return instance;
+        return;
+    voice = audio->Play(sound);
+    if (voice.id != Lumvek::InvalidId)
+        audio->SetPosition(voice.id, position, owner.body.velocity);
+}
+
+// Ends the looping sound, unless in a replayed frame.
+void StopLoop(const Player& owner, Lumvek::SoundInstance& voice)
+{
+    if (owner.GetContext().FeedbackOpen())
+        voice.Release();
 }
 
 // Keeps a looping sound with its player while the part is in use.
@@ -132,9 +142,9 @@ void HelicopterHat::OnUseStarted()
 {
     const HelicopterHatData& hat = GetData();
     if (Bone* spine = owner->body.GetBone(PlayerBone::Spine))
-        voice = PlayLoop(*owner, hat.sound, WorldPosition(*spine));
+        PlayLoop(*owner, voice, hat.sound, WorldPosition(*spine));
     else
-        voice = PlayLoop(*owner, hat.sound, Position(*owner));
+        PlayLoop(*owner, voice, hat.sound, Position(*owner));
     PlayerModifiers& modifiers = owner->modifiers;
     modifiers.Add(&Attributes::aerodynamics, hat.aerodynamicsModifier);
     modifiers.Add(&Attributes::maneuverability, hat.maneuverabilityModifier);
@@ -154,7 +164,7 @@ void HelicopterHat::OnUseEnded()
     modifiers.Add(&Attributes::aerodynamics, -hat.aerodynamicsModifier);
     modifiers.Add(&Attributes::maneuverability, -hat.maneuverabilityModifier);
     modifiers.Divide(&Attributes::maximumFallingSpeed, hat.maximumFallingSpeedModifier);
-    voice.Release();
+    StopLoop(*owner, voice);
 }
 
 void AmmoBelt::Update(float, bool, bool)
@@ -182,8 +192,9 @@ const JetpackData& Jetpack::GetData() const
 
 void Jetpack::SetEmitting(bool emitting)
 {
+    // The flame goes with the loop: a replayed frame leaves both as they were.
     Visual* visual = owner->body.world->visuals.Find(trail);
-    if (!visual || !visual->effect)
+    if (!visual || !visual->effect || !owner->GetContext().FeedbackOpen())
         return;
     visual->effect->emitting = emitting ? 1 : 0;
     if (emitting)
@@ -200,6 +211,9 @@ void Jetpack::RemoveTrail()
 
 void Jetpack::OnSelected(float)
 {
+    // The trail is a sight of the frame that selected the part: a replay keeps the one made then.
+    if (!owner->GetContext().FeedbackOpen())
+        return;
     RemoveTrail();
     Bone& node = FindNode(*owner, "EmissionPoint");
     const float parentRotation = node.parent ? node.parent->GetWorldRotation() : 0.0f;
@@ -216,7 +230,8 @@ void Jetpack::OnSelected(float)
 
 void Jetpack::OnDeselected(float)
 {
-    RemoveTrail();
+    if (owner->GetContext().FeedbackOpen())
+        RemoveTrail();
 }
 
 void Jetpack::Animate(float)
@@ -238,7 +253,7 @@ void Jetpack::Animate(float)
 void Jetpack::OnUseStarted()
 {
     SetEmitting(true);
-    voice = PlayLoop(*owner, GetData().sound, Position(*owner));
+    PlayLoop(*owner, voice, GetData().sound, Position(*owner));
 }
 
 void Jetpack::OnUsing()
@@ -250,7 +265,7 @@ void Jetpack::OnUsing()
 void Jetpack::OnUseEnded()
 {
     SetEmitting(false);
-    voice.Release();
+    StopLoop(*owner, voice);
 }
 
 const BonusHitopsData& BonusHitops::GetData() const

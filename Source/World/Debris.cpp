@@ -52,15 +52,8 @@ void World::CreateDebris(Lumvek::RandomGenerator& random, Bone& node, bool facin
         // The draws are made headless too, so that a server and its clients draw alike.
         if (!context.headless)
         {
-            if (Visual* visual = visuals.Allocate(); !visual)
+            if (Visual* visual = visuals.Allocate(); NoteVisualRoom(visual != nullptr))
             {
-                if (!visualsFull)
-                    Lumvek::Log::Write("failed to create {}", "Visual");
-                visualsFull = true;
-            }
-            else
-            {
-                visualsFull = false;
                 const Vector2 position = node.GetWorldTransform().TransformPoint(node.offset);
                 const Vector2 size(std::fabs(node.scale.x), std::fabs(node.scale.y));
                 // The renderer orders images by their first index.
@@ -83,4 +76,12 @@ void World::CreateDebris(Lumvek::RandomGenerator& random, Bone& node, bool facin
     }
     for (Bone& child : node.children)
         CreateDebris(random, child, facingLeft, velocity, angle, speed);
+}
+
+bool World::NoteVisualRoom(bool room)
+{
+    if (!room && !visualsFull)
+        Lumvek::Log::Write("failed to create {}", "Visual");
+    visualsFull = !room;
+    return room;
 }

@@ -256,11 +256,11 @@ Visual* CreateVisualEntity(World& world, Vector2 position, Vector2 size, Vector2
                            float effectDepth, bool flipX, bool flipY, uint32_t image, uint32_t effect, uint32_t sound,
                            int32_t lifetime, uint8_t erase, uint8_t moving)
 {
-    if (world.GetContext().headless)
+    if (world.GetContext().headless || !world.GetContext().FeedbackOpen())
         return nullptr;
     Visual* visual = world.visuals.Allocate();
-    if (!visual)
-        return Refuse<Visual>("Visual");
+    if (!world.NoteVisualRoom(visual != nullptr))
+        return nullptr;
     visual->body = std::make_unique<TransformBody>();
     TransformBody& body = *visual->body;
     SetUpBody(world, body, position, size);

@@ -4,7 +4,7 @@
 
 GameContext::~GameContext() = default;
 
-void GameContext::PlaySound(uint32_t, Lumvek::Vector2, Lumvek::Vector2, float) {}
+void GameContext::EmitSound(uint32_t, Lumvek::Vector2, Lumvek::Vector2, float) {}
 
 uint32_t ConfigurationCount(const GameContext& context)
 {

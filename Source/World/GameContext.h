@@ -32,9 +32,19 @@ public:
     GameContext& operator=(const GameContext&) = delete;
     virtual ~GameContext();
 
-    // Plays the sound once as a sound placed in the world. The base has no audio and plays nothing; the
-    // game system plays through its audio device, except when headless or for the id -1.
-    virtual void PlaySound(uint32_t soundId, Lumvek::Vector2 position, Lumvek::Vector2 velocity, float volume);
+    // Plays the sound once as a sound placed in the world, while the feedback gate is open.
+    void PlaySound(uint32_t soundId, Lumvek::Vector2 position, Lumvek::Vector2 velocity, float volume)
+    {
+        if (FeedbackOpen())
+            EmitSound(soundId, position, velocity, volume);
+    }
+
+    // The one gate of what a step shows, plays or shakes: sounds, ability loops, flashes, trails and
+    // other visuals, camera shakes and rumble. A frame makes its feedback the first time it is stepped
+    // on this machine; a client replaying frames after a state (World::Resimulate) closes the gate, since
+    // those frames were heard and seen when they were predicted. Local matches and servers never close it.
+    bool FeedbackOpen() const { return !replaying; }
+    bool replaying = false;
 
     // Not owned; the definitions every match object refers to.
     DataRegistry* registry = nullptr;
@@ -67,6 +77,11 @@ public:
     void SetGameType(std::nullptr_t) { gameType = nullptr, matchRules = nullptr; }
     GameType* GetGameType() const { return gameType; }
     MatchRules* GetMatchRules() const { return matchRules; }
+
+protected:
+    // Plays the sound through the game system's audio device. The base has no audio and plays nothing;
+    // the game system plays nothing either when headless or for the id -1.
+    virtual void EmitSound(uint32_t soundId, Lumvek::Vector2 position, Lumvek::Vector2 velocity, float volume);
 
 private:
     GameType* gameType = nullptr;

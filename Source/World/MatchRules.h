@@ -21,7 +21,7 @@ public:
     // Health, push, flinch, rumble and shake of a hit; a hit that empties the health kills.
     virtual void DamagePlayer(Player& player, const HitInfo& hit) = 0;
     // What a client's players feel of a hit its own world sees, the health and the kill being the
-    // server's: the push, the flinch, the rumble and the shake.
+    // server's: the push, the flinch, the pause of the regeneration, the rumble and the shake.
     virtual void FeelHit(Player& player, const HitInfo& hit) = 0;
     // Penalties, the feed line, the debris and death sound, and the respawn of a kill.
     virtual void KillPlayer(Player& victim, const HitInfo& hit) = 0;

@@ -198,6 +198,9 @@ void Weapon::Fire()
     const uint32_t bullets = std::min(data->bulletCount, MaximumBullets);
     for (uint32_t i = 0; i < bullets; ++i)
         Shoot(muzzle);
+    // One shot is one flash and one report, however many pellets it throws.
+    if (World* world = GetWorld())
+        ShowShot(*world, *data, muzzle);
     owner->baseAttributes.noisiness += data->fireNoise;
     owner->body.impulse -= data->recoil * owner->aimDirection;
 }
@@ -277,7 +280,6 @@ void Weapon::Shoot(const MuzzleInfo& muzzle)
         const SpawnPoint placement{muzzle.x, muzzle.y, 0.0f, 0.0f, 0.0f, muzzle.facingLeft != 0, SpawnMask()};
         CreateProjectileEntity(*world, angle, speed, placement, *data, owner);
     }
-    ShowShot(*world, *data, muzzle);
 }
 
 void ShowShot(World& world, const WeaponData& data, const MuzzleInfo& muzzle)

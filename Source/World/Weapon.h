@@ -78,7 +78,7 @@ public:
     virtual void ScopeReleased() {}
     // Where a shot would leave; checkBlocked asks Box2D whether solid ground covers the muzzle.
     virtual MuzzleInfo GetMuzzle(bool checkBlocked) const;
-    // One projectile from the muzzle, with its own spread, and the flash and fire sound.
+    // One projectile from the muzzle, with its own spread; Fire shows the shot once for all of them.
     virtual void Shoot(const MuzzleInfo& muzzle);
     // The angle offset (radians) and speed of one projectile.
     virtual void Spread(float& angleOffset, float& speed);

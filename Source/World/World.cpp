@@ -249,7 +249,8 @@ void World::StepPredicted(float dt)
     stepping = false;
 }
 
-void World::Resimulate(std::span<const uint16_t> statePlatforms, uint32_t firstFrame, uint32_t lastFrame)
+void World::Resimulate(std::span<const uint16_t> statePlatforms, uint32_t firstFrame, uint32_t lastFrame,
+                       uint32_t firstUnstepped)
 {
     // The history holds the last InputHistoryFrames frames, the newest of which may already be
     // overwritten by the current one: older frames would replay another frame's input.
@@ -262,6 +263,8 @@ void World::Resimulate(std::span<const uint16_t> statePlatforms, uint32_t firstF
             named.set(index);
     for (uint32_t frame = firstFrame; frame < lastFrame; ++frame)
     {
+        // A frame stepped once already was heard and seen then.
+        context.replaying = frame < firstUnstepped;
         for (uint32_t index = 0; index < platforms.Count(); ++index)
         {
             if (!named.test(index))
@@ -276,6 +279,7 @@ void World::Resimulate(std::span<const uint16_t> statePlatforms, uint32_t firstF
         }
         ResimulatePlayers(frame);
     }
+    context.replaying = false;
 }
 
 void World::StepMovingPlatforms(float dt)
@@ -600,14 +604,19 @@ void World::StepHazards(float dt, bool harm, Player* only)
             const Rectangle box{body.x - body.boxWidth * 0.5f, body.y, body.boxWidth, body.boxHeight};
             if ((only && &player != only) || !EntityDetail::Overlaps(box, area))
                 continue;
-            if (harm && data.damage > 0.0f && context.GetMatchRules())
+            // A client's step harms no one (the health is the server's), yet its players feel the hit
+            // as a local match's do: once, the first time the frame is stepped.
+            if (data.damage > 0.0f && context.GetMatchRules() && (harm || context.FeedbackOpen()))
             {
                 HitInfo hit;
                 hit.damage = data.damage * dt;
                 hit.spin = hit.damage * 0.5f * 0.017453292f;
                 hit.firstRumble = hit.secondRumble = hit.damage * 0.5f;
                 hit.zone = HitInfo::BodyZone;
-                context.GetMatchRules()->DamagePlayer(player, hit);
+                if (harm)
+                    context.GetMatchRules()->DamagePlayer(player, hit);
+                else
+                    context.GetMatchRules()->FeelHit(player, hit);
             }
             body.windImpulse += data.windImpulse * hazard.windDirection;
             body.windSpeed += data.windSpeed * hazard.windDirection;

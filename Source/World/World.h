@@ -98,7 +98,11 @@ public:
     // After a client applied a state: replays its own players over the frames first to last - 1 from
     // its input history, and the others from the input they hold, stepping each moving platform the state names once
     // per frame. Only the frames the history still holds (the last 99) are replayed.
-    void Resimulate(std::span<const uint16_t> statePlatforms, uint32_t firstFrame, uint32_t lastFrame);
+    // The frames from firstUnstepped on were never stepped here (the client skipped forward over them):
+    // their replay is their first step, which makes their feedback and fires the own players' shots as
+    // the predicted step does; the frames before it replay silent and unseen.
+    void Resimulate(std::span<const uint16_t> statePlatforms, uint32_t firstFrame, uint32_t lastFrame,
+                    uint32_t firstUnstepped = UINT32_MAX);
 
     // Take an entity out of physics and its grid now, and out of its storage at the end of the tick.
     void RemovePickup(Pickup& pickup);
@@ -223,10 +227,14 @@ public:
     std::vector<Player*> activePlayers;
     PlayerList<Player, PlayerCount> playerList;
 
+    // Whether a visual found room (true passes through); the first refusal since the storage last had
+    // room is logged, the rest are not. Every maker of visuals asks it.
+    bool NoteVisualRoom(bool room);
+
 private:
-    // Set once debris found the visuals' storage full, until a piece finds room again: the line saying
-    // so is written once a time. A paused client goes on making debris of the kills it hears of, while
-    // no tick counts the pieces' lifetimes down.
+    // Set once a visual found the storage full, until one finds room again: the line saying so is
+    // written once a time. A paused client goes on making debris and shots of what it hears of, while no
+    // tick counts the visuals' lifetimes down.
     bool visualsFull = false;
 
     // A removal run at the end of the tick: the finishing function looks the id up again.

@@ -117,6 +117,9 @@ void World::ResimulatePlayers(uint32_t frame)
         StepHazards(Lumvek::TickSeconds, false, &player);
         player.UpdateAim();
         player.UpdateWeaponPredicted();
+        // A frame stepped here for the first time fires the own player's shots, as the predicted step.
+        if (fromHistory && !context.replaying)
+            player.TickWeapons(true);
         player.UpdateParts(Lumvek::TickSeconds);
         player.UpdateStates();
         for (Zone& zone : zones.View())

@@ -86,7 +86,7 @@ public:
         ownWorld.reset();
     }
 
-    void PlaySound(uint32_t sound, Lumvek::Vector2 position, Lumvek::Vector2, float) override
+    void EmitSound(uint32_t sound, Lumvek::Vector2 position, Lumvek::Vector2, float) override
     {
         sounds.push_back({sound, position});
     }

@@ -1,17 +1,25 @@
+#include "Source/Data/NamedAssets.h"
 #include "Source/Data/ProjectileData.h"
 #include "Source/Data/WeaponData.h"
 #include "Source/Network/WorldState.h"
+#include "Source/World/EntityFactory.h"
 #include "Tests/Source/GameTypes/MatchTestSupport.h"
 
+#include <algorithm>
 #include <array>
+#include <deque>
 #include <set>
+#include <utility>
+#include <vector>
 
 // Four rifle shots, which kill nobody, between player 0 at 5 2 and player 1 of another machine at 9 2,
-// in a local match and on a client that predicts player 0 and takes a state of that match every other
-// tick. Each shot flashes and sounds once on the client as locally, whoever fires: the own player's at
-// once, another's when a state first names its projectile, which a remote player's own pressed trigger
-// does not repeat. A hit rumbles the pad of this machine's player. A projectile that lands between two
-// states is never seen there.
+// then player 0's jump, reload and jetpack, in a local match and on a client that predicts player 0 and
+// takes each state six frames late (one lost, one twice), replaying the frames since; it skips forward
+// over the first shot's frames, which the replay steps first. Each shot flashes and sounds once on the
+// client as locally, whoever fires: the own player's at once, another's when a state first names its
+// projectile, which a remote player's own pressed trigger does not repeat. A hit rumbles the pad of this
+// machine's player. A projectile that lands between two states is never seen there. A replayed frame
+// plays nothing again.
 TEST(ShotFeedback, AClientShowsHearsAndFeelsEachShotOnceAsALocalMatchDoes)
 {
     for (const uint8_t shooter : {uint8_t(0), uint8_t(1)})
@@ -25,9 +33,10 @@ TEST(ShotFeedback, AClientShowsHearsAndFeelsEachShotOnceAsALocalMatchDoes)
             WeaponData& rifle = *match.ownRegistry.weapons.Find("Rifle");
             rifle.flash = 60000;
             rifle.fireSound = 60002;
+            rifle.reloadSound = 60003;
             match.ownRegistry.projectiles.Find(rifle.projectile->name)->trail = 60001;
             match.configuration.loadout.startingWeapon = rifle.index;
-            match.AddLocal(0, 0, 0);
+            match.AddLocal(0, 0, 0).loadout.core = match.ownRegistry.cores.FindIndex("Jetpack");
             RemotePlayerSlot& other = match.configuration.remotePlayers.emplace_back();
             other.id = other.team = 1;
             other.loadout = match.BasicLoadout();
@@ -37,9 +46,10 @@ TEST(ShotFeedback, AClientShowsHearsAndFeelsEachShotOnceAsALocalMatchDoes)
         matches[0].Begin();
         matches[0].Tick(130);
         const StateViewer viewers[] = {{0, 0}, {1, 1}};
-        GameState state;
-        // Flashes, trails, fire sounds and rumbles of each match; the visuals each has counted.
-        std::array<std::array<size_t, 4>, 2> counts{};
+        std::deque<std::pair<uint32_t, GameState>> inFlight;
+        uint32_t stepped = 0;
+        // Flashes, trails, fire sounds, rumbles, reloads, jumps and landings of each match.
+        std::array<std::array<size_t, 7>, 2> counts{};
         std::array<std::set<EntityId>, 2> seen;
         for (int32_t tick = -1; tick < 90; ++tick)
         {
@@ -49,15 +59,24 @@ TEST(ShotFeedback, AClientShowsHearsAndFeelsEachShotOnceAsALocalMatchDoes)
                     Player& player = tick < 0 ? match.Place(id, {id ? 9.0f : 5.0f, 2.0f}) : match.PlayerOf(id);
                     player.input.aimX = id ? -PlayerInput::AxisRange : PlayerInput::AxisRange;
                     player.input[PlayerAction::Primary] = id == shooter && tick >= 0 && tick < 19 ? 1 : 0;
+                    player.input[PlayerAction::Jump] = id == 0 && tick == 40;
+                    player.input[PlayerAction::Reload] = id == 0 && tick == 25;
+                    player.input[PlayerAction::Use] = id == 0 && tick >= 55 && tick < 65;
                 }
-            if (tick % 2 != 0)
-            {
-                matches[0].PlayerOf(0).camera.position = {5.0f, 2.0f};
-                CollectGameState(matches[0], state, viewers, 0);
-                ApplyGameState(matches[1], state);
-            }
+            const auto frame = static_cast<uint32_t>(tick + 1);
             matches[0].Tick();
-            matches[1].world->StepPredicted(Lumvek::TickSeconds);
+            matches[0].PlayerOf(0).camera.position = {5.0f, 2.0f};
+            CollectGameState(matches[0], inFlight.emplace_back(frame + 1, GameState()).second, viewers, 0);
+            matches[1].PlayerOf(0).input.SaveHistory(frame);
+            if (frame < 7 || frame > 9)
+                matches[1].world->StepPredicted(Lumvek::TickSeconds), stepped = frame + 1;
+            for (; inFlight.size() > 6 && frame != 7 && frame != 8; inFlight.pop_front())
+                for (int copy = 0; copy < (inFlight.front().first == 60) + (inFlight.front().first != 50); ++copy)
+                {
+                    ApplyGameState(matches[1], inFlight.front().second);
+                    matches[1].world->Resimulate({}, inFlight.front().first, frame + 1, stepped);
+                    stepped = frame + 1;
+                }
             for (size_t i = 0; i < 2; ++i)
             {
                 std::set<EntityId> live;
@@ -68,14 +87,40 @@ TEST(ShotFeedback, AClientShowsHearsAndFeelsEachShotOnceAsALocalMatchDoes)
                 seen[i] = std::move(live);
                 counts[i][2] = matches[i].CountSounds(60002);
                 counts[i][3] = matches[i].pads.sets.size();
+                for (const uint32_t sound : {60003u, Sounds::Jump, Sounds::Land})
+                    counts[i][4 + (sound == Sounds::Jump) + 2 * (sound == Sounds::Land)] =
+                        matches[i].CountSounds(sound);
             }
         }
         const auto& [local, online] = counts;
-        EXPECT_EQ(local, (std::array<size_t, 4>{4, 4, 4, shooter == 1 ? 4u : 0u}));
+        EXPECT_EQ(std::vector(local.begin(), local.begin() + 5),
+                  (std::vector<size_t>{4, 4, 4, shooter == 1 ? 4u : 0u, shooter == 0 ? 1u : 0u}));
+        EXPECT_GE(local[5], 1u);
         EXPECT_EQ(online[0], 4u);
         EXPECT_EQ(online[2], 4u);
-        for (size_t i = 0; i < local.size(); ++i)
+        EXPECT_EQ(std::vector(online.begin() + 4, online.end()), std::vector(local.begin() + 4, local.end()));
+        for (size_t i = 0; i < 4; ++i)
             EXPECT_TRUE(online[i] <= local[i] && online[i] * 4 >= local[i] * 3)
                 << i << ": " << online[i] << " of " << local[i];
     }
+}
+
+// On spikes, a client's player feels every tick's hit once (a spike's hit rumbles and does not shake),
+// as a local player does, though its step harms no one and it replays the six frames before each.
+TEST(ShotFeedback, AClientsPlayerOnSpikesRumblesOnceATick)
+{
+    MatchTesting::Match client;
+    client.AddLocal(0, 0, 0);
+    client.Load("Crossroads");
+    client.CreateRules();
+    Player& player = client.Place(0, {5.0f, 2.0f});
+    CreateHazardEntity(*client.world, {4.0f, 1.5f}, {2.0f, 2.0f}, *client.ownRegistry.hazards.Find("Spikes"));
+    for (uint32_t frame = 0; frame < 30; ++frame)
+    {
+        player.input.SaveHistory(frame);
+        client.world->StepPredicted(Lumvek::TickSeconds);
+        client.world->Resimulate({}, std::max(frame, 5u) - 5, frame + 1);
+    }
+    EXPECT_EQ(client.pads.sets.size(), 30u);
+    EXPECT_EQ(player.health, player.GetEffective(&Attributes::maximumHealth));
 }

@@ -48,7 +48,7 @@ public:
         configuration.theme = 0;
     }
 
-    void PlaySound(uint32_t sound, Lumvek::Vector2 position, Lumvek::Vector2, float volume) override
+    void EmitSound(uint32_t sound, Lumvek::Vector2 position, Lumvek::Vector2, float volume) override
     {
         sounds.push_back({sound, position, volume});
     }

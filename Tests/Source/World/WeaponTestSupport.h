@@ -98,7 +98,7 @@ public:
         rules.reset();
     }
 
-    void PlaySound(uint32_t sound, Lumvek::Vector2 position, Lumvek::Vector2, float volume) override
+    void EmitSound(uint32_t sound, Lumvek::Vector2 position, Lumvek::Vector2, float volume) override
     {
         sounds.push_back({sound, position, volume});
     }

@@ -171,7 +171,7 @@ TEST(Weapon, AMuzzleInSolidGroundDoesNothing)
     }
 }
 
-TEST(Weapon, OneRoundOfFiveBulletsMakesFiveShotsEachWithItsOwnSpread)
+TEST(Weapon, OneRoundOfFiveBulletsMakesFiveShotsEachWithItsOwnSpreadAndOneReport)
 {
     Match match;
     match.LoadText(PlatformMapWithSpawn(""));
@@ -179,6 +179,7 @@ TEST(Weapon, OneRoundOfFiveBulletsMakesFiveShotsEachWithItsOwnSpread)
     auto definition = MakeDefinition(match);
     definition->bulletCount = 5;
     definition->spread = 10.0f;
+    definition->fireSound = 60002;
     Weapon& weapon = Match::Arm(player, Match::MakeWeapon(*definition, 10, 0));
     const float aim = weapon.GetMuzzle(false).angle;
     Pull(player, true);
@@ -193,6 +194,7 @@ TEST(Weapon, OneRoundOfFiveBulletsMakesFiveShotsEachWithItsOwnSpread)
         EXPECT_LE(std::fabs(AngleBetween(rotation, aim)), 10.0f * RadiansPerDegree);
     }
     EXPECT_EQ(angles.size(), 5u);
+    EXPECT_EQ(match.CountSounds(60002), 1u);
 }
 
 TEST(Weapon, AReloadFillsTheClipAsFarAsTheReserveGoes)
