@@ -68,6 +68,16 @@ void StopLoop(const Player& owner, Lumvek::SoundInstance& voice)
         voice.Release();
 }
 
+// A use that a replayed frame ended leaves its loop playing, since a replay is unheard: the next
+// drawn frame stops the loop no use is left to play. True when it stopped one.
+bool EndUnusedLoop(const Player& owner, bool discharging, Lumvek::SoundInstance& voice)
+{
+    if (discharging || voice.id == Lumvek::InvalidId || !owner.GetContext().FeedbackOpen())
+        return false;
+    voice.Release();
+    return true;
+}
+
 // Keeps a looping sound with its player while the part is in use.
 void MoveLoop(const Player& owner, const Lumvek::SoundInstance& voice, Vector2 position)
 {
@@ -121,6 +131,7 @@ void HelicopterHat::Attach()
 
 void HelicopterHat::Animate(float dt)
 {
+    EndUnusedLoop(*owner, discharging, voice);
     if (!discharging || !hatNode || !(frameTime > 0.0f) || !(dt > 0.0f))
         return;
     accumulatedTime += dt;
@@ -236,6 +247,8 @@ void Jetpack::OnDeselected(float)
 
 void Jetpack::Animate(float)
 {
+    if (EndUnusedLoop(*owner, discharging, voice))
+        SetEmitting(false);
     Visual* visual = owner->body.world->visuals.Find(trail);
     if (!visual)
         return;
