@@ -392,6 +392,7 @@ void ClientNetwork::ApplyGameState(const GameStateMessage& received)
     World* world = context.world;
     if (!world)
         return;
+    world->NoteDrawnPlayers();
     ::ApplyGameState(context, received.state);
     // The platforms the state put back are stepped again with the players that stand on them.
     const GameState& applied = received.state;
@@ -399,6 +400,7 @@ void ClientNetwork::ApplyGameState(const GameStateMessage& received)
     for (uint32_t i = 0; i < platforms; ++i)
         statePlatforms[i] = applied.platforms[i].platform;
     world->Resimulate(std::span<const uint16_t>(statePlatforms.data(), platforms), received.frame, frame);
+    world->EaseDrawnCorrections();
     if (context.GetGameType())
         context.GetGameType()->AfterGameState(received.frame, frame);
 }
@@ -504,6 +506,7 @@ void ClientNetwork::StepWorld(float dt)
     if (!world)
         return;
     world->StepPredicted(dt);
+    world->EaseDrawnPlayers();
     // The markers of the heads-up displays: the players this machine's players see or hear, as in a
     // local match. The server's awareness steers its bots and reaches no client; the other players'
     // lists stay empty here.

@@ -93,9 +93,14 @@ public:
     // A client's tick: only what the client predicts; never from inside a tick either.
     void StepPredicted(float dt);
     // After a client applied a state: replays its own players over the frames first to last - 1 from
-    // its input history, and the others from the input they hold, stepping each moving platform the state names once per frame. Only the frames
-    // the history still holds (the last 99) are replayed.
+    // its input history, and the others from the input they hold, stepping each moving platform the state names once
+    // per frame. Only the frames the history still holds (the last 99) are replayed.
     void Resimulate(std::span<const uint16_t> statePlatforms, uint32_t firstFrame, uint32_t lastFrame);
+    // Drawing only, on a client: every player's drawn body noted before a state is applied, eased into
+    // the correction after its replay, and eased on by each predicted tick (PlayerBody::NoteDrawn).
+    void NoteDrawnPlayers();
+    void EaseDrawnCorrections();
+    void EaseDrawnPlayers();
 
     // Take an entity out of physics and its grid now, and out of its storage at the end of the tick.
     void RemovePickup(Pickup& pickup);
