@@ -14,6 +14,7 @@
 #include "Source/World/World.h"
 
 #include <algorithm>
+#include <cmath>
 
 using namespace Lumvek;
 
@@ -354,6 +355,9 @@ void CollectPlayerState(PlayerState& record, const Player& player)
     record.fallThrough = player.input[PlayerAction::FallThrough] ? 1 : 0;
     record.jump = player.input[PlayerAction::Jump] ? 1 : 0;
     record.use = player.input[PlayerAction::Use] ? 1 : 0;
+    record.health = std::isfinite(player.health) && player.health > 0.0f
+                        ? static_cast<uint32_t>(std::min(std::ceil(player.health), float(PlayerState::MaxHealth)))
+                        : 0;
     CollectDrive(record.drive, player);
 }
 
@@ -412,6 +416,9 @@ void ApplyPlayerState(const PlayerState& record, Player& player)
     player.input[PlayerAction::Use] = record.use;
     ApplyAbilityPart(record, player);
     ApplyEquipment(record, player, 0, 0);
+    // The reliable kill message decides a death; a record says only how hurt a living player is.
+    if (record.health > 0)
+        player.health = static_cast<float>(record.health);
     ApplyStates(record, player);
     ApplyDrive(record.drive, player);
 }

@@ -97,6 +97,8 @@ void PlayerBody::Reset()
 void PlayerBody::Reset(Vector2 position, bool facingLeft)
 {
     ClearMovement();
+    drawOffset = previousDrawOffset = Vector2();
+    drawnNoted = false;
     placed = true;
     previousX = x = position.x;
     previousY = y = position.y;
@@ -501,4 +503,42 @@ void PlayerBody::ResolveContacts(const Rectangle& box)
             contact.support += amount;
         }
     }
+}
+
+Vector2 PlayerBody::GetInterpolatedPosition(float alpha) const
+{
+    return Body::GetInterpolatedPosition(alpha) + previousDrawOffset + (drawOffset - previousDrawOffset) * alpha;
+}
+
+void PlayerBody::NoteDrawn()
+{
+    notedPrevious = {previousX, previousY};
+    noted = {x, y};
+    drawnNoted = true;
+}
+
+void PlayerBody::EaseCorrection()
+{
+    if (!drawnNoted)
+        return;
+    drawnNoted = false;
+    const Vector2 offset = drawOffset + noted - Vector2(x, y);
+    if (offset.Length() > SnapDistance)
+    {
+        drawOffset = previousDrawOffset = Vector2();
+        easeStep = 0.0f;
+        return;
+    }
+    // Both ends of the tick being drawn keep their place, so the frame after the state shows the
+    // body where the frame before it did.
+    previousDrawOffset = previousDrawOffset + notedPrevious - Vector2(previousX, previousY);
+    drawOffset = offset;
+    easeStep = offset.Length() / EaseTicks;
+}
+
+void PlayerBody::EaseDrawn()
+{
+    previousDrawOffset = drawOffset;
+    const float length = drawOffset.Length();
+    drawOffset = length <= easeStep ? Vector2() : drawOffset * ((length - easeStep) / length);
 }

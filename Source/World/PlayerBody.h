@@ -108,6 +108,8 @@ public:
 
     // The middle of the player's box.
     Lumvek::Vector2 GetCenter() const override;
+    // With what is left of the last correction's ease added (see EaseCorrection).
+    Lumvek::Vector2 GetInterpolatedPosition(float alpha) const override;
     // A fixed 2 by 2 box around the feet, whatever the player's size: what the player list files it
     // under.
     Lumvek::Rectangle GetBounds() const override;
@@ -192,6 +194,18 @@ public:
     // there; not read by movement, cleared by resets.
     float flinchAngle = 0.0f;
 
+    // Drawing only, on a client: a state and its replay may move the body by a step the screen would
+    // show as a snap. NoteDrawn before the state, EaseCorrection after its replay: the body is drawn
+    // where it was and eases to where it now is over EaseTicks ticks of EaseDrawn. A correction of more
+    // than SnapDistance units, or a reset, moves it at once. Neither stepping nor hashes read these.
+    static constexpr float SnapDistance = 3.0f;
+    static constexpr float EaseTicks = 6.0f;
+    void NoteDrawn();
+    void EaseCorrection();
+    void EaseDrawn();
+    Lumvek::Vector2 drawOffset;
+    Lumvek::Vector2 previousDrawOffset;
+
 private:
     // What one platform offers the box: its least penetrated face.
     struct Candidate
@@ -209,4 +223,10 @@ private:
 
     // Reused by every ResolveContacts.
     std::vector<Candidate> candidates;
+    // Set by NoteDrawn for the next EaseCorrection.
+    Lumvek::Vector2 notedPrevious;
+    Lumvek::Vector2 noted;
+    bool drawnNoted = false;
+    // Units the offset shrinks by each tick, from the last correction.
+    float easeStep = 0.0f;
 };

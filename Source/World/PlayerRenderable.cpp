@@ -35,5 +35,4 @@ void PlayerRenderable::Rebuild(PlayerBody& body)
                      [](const Bone* a, const Bone* b) { return a->leftOrder < b->leftOrder; });
     std::stable_sort(rightBones.begin(), rightBones.end(),
                      [](const Bone* a, const Bone* b) { return a->rightOrder < b->rightOrder; });
-    displayed = {body.x, body.y};
 }

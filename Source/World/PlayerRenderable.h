@@ -28,6 +28,4 @@ public:
     // The bones with a draw order for facing left, and for facing right, each in that order.
     std::vector<Bone*> leftBones;
     std::vector<Bone*> rightBones;
-    // Where the character was last drawn.
-    Lumvek::Vector2 displayed;
 };

@@ -103,6 +103,11 @@ public:
     // the predicted step does; the frames before it replay silent and unseen.
     void Resimulate(std::span<const uint16_t> statePlatforms, uint32_t firstFrame, uint32_t lastFrame,
                     uint32_t firstUnstepped = UINT32_MAX);
+    // Drawing only, on a client: every player's drawn body noted before a state is applied, eased into
+    // the correction after its replay, and eased on by each predicted tick (PlayerBody::NoteDrawn).
+    void NoteDrawnPlayers();
+    void EaseDrawnCorrections();
+    void EaseDrawnPlayers();
 
     // Take an entity out of physics and its grid now, and out of its storage at the end of the tick.
     void RemovePickup(Pickup& pickup);

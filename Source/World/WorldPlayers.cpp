@@ -131,3 +131,31 @@ void World::ResimulatePlayers(uint32_t frame)
     ForEachSlotPlayer(context.configuration.remotePlayers, [&](Player& player) { replay(player, false); });
     ForEachSlotPlayer(context.configuration.bots, [&](Player& player) { replay(player, false); });
 }
+
+namespace
+{
+
+template <class Function> void ForEachPlayerBody(GameConfiguration& configuration, Function function)
+{
+    const auto body = [&](Player& player) { function(player.GetBody()); };
+    ForEachSlotPlayer(configuration.players, body);
+    ForEachSlotPlayer(configuration.remotePlayers, body);
+    ForEachSlotPlayer(configuration.bots, body);
+}
+
+} // namespace
+
+void World::NoteDrawnPlayers()
+{
+    ForEachPlayerBody(context.configuration, [](PlayerBody& body) { body.NoteDrawn(); });
+}
+
+void World::EaseDrawnCorrections()
+{
+    ForEachPlayerBody(context.configuration, [](PlayerBody& body) { body.EaseCorrection(); });
+}
+
+void World::EaseDrawnPlayers()
+{
+    ForEachPlayerBody(context.configuration, [](PlayerBody& body) { body.EaseDrawn(); });
+}

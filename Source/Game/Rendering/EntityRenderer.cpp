@@ -394,15 +394,8 @@ void EntityRenderer::DrawSkeleton(Player& player, const Texture* worldAtlas, flo
     if (!visual || !player.GetBody().active || !entityInstances)
         return;
     PlayerBody& body = player.GetBody();
-    const Vector2 target = body.GetInterpolatedPosition(alpha);
-    Vector2 shown = target;
-    // A player moved by a re-simulation glides to where it now is rather than jumping.
-    if (visual->moved &&
-        (std::fabs(target.x - visual->displayed.x) >= 0.0001f || std::fabs(target.y - visual->displayed.y) >= 0.0001f))
-        shown = visual->displayed + (target - visual->displayed) * 0.2f;
-    else
-        visual->moved = false;
-    visual->displayed = shown;
+    // A player moved by a re-simulation eases to where it now is there (PlayerBody::EaseCorrection).
+    const Vector2 shown = body.GetInterpolatedPosition(alpha);
     const Vector2 shift = shown - body.skeleton.position;
     for (Bone* root : {&body.skeleton, &body.leftPickup, &body.rightPickup})
     {

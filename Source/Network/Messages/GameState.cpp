@@ -138,6 +138,7 @@ template <class Stream> bool SerializePlayer(Stream& stream, PlayerState& record
     return SerializeBody(stream, record) && Wire::Axis(stream, record.move) && Wire::Axis(stream, record.aimX) &&
            Wire::Axis(stream, record.aimY) && Wire::Flag(stream, record.fallThrough) &&
            Wire::Flag(stream, record.jump) && Wire::Flag(stream, record.use) &&
+           Wire::Clamped(stream, record.health, 0, PlayerState::MaxHealth) &&
            SerializeEquipment(stream, record, limits) && SerializeHands(stream, record, limits) &&
            SerializeStates(stream, record) && SerializeDrive(stream, record.drive);
 }

@@ -90,7 +90,7 @@ struct FullPlayerState
 };
 
 // Another player, another client's or one the server steps itself: what shows it and lets its
-// movement be guessed, with its current controls in place of its health and ammunition.
+// movement be guessed, with its current controls in place of its ammunition.
 struct PlayerState
 {
     bool operator==(const PlayerState&) const = default;
@@ -110,6 +110,10 @@ struct PlayerState
     uint8_t jump = 0;
     // Whether it holds its ability's button.
     uint8_t use = 0;
+    // Whole points, rounded up so a living player never reads as dead; enough for the wounded look and
+    // the markers. It travels as at most MaxHealth.
+    static constexpr uint32_t MaxHealth = 1023;
+    uint32_t health = 0;
     uint32_t abilityPart = 0;
     uint32_t secondaryWeapon = 0;
     uint32_t currentWeapon = 0;

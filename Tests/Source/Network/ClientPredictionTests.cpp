@@ -30,6 +30,11 @@ struct Watch
     Lumvek::Vector2 reach;
     std::array<uint32_t, 2> starts{};
     std::array<std::array<const PlayerAnimation*, AnimationChannelCount>, 2> last{};
+    // The client's largest move in one frame of the body and of where it is drawn.
+    float bodyStep = 0.0f;
+    float drawnStep = 0.0f;
+    Lumvek::Vector2 lastBody;
+    Lumvek::Vector2 lastDrawn;
 };
 
 // The own player wears the core named; bots 1 to bots join it on the other team.
@@ -71,12 +76,15 @@ struct ServerAndClient
 
         client.PlayerOf(Own).input.SaveHistory(frame++);
         client.world->StepPredicted(Lumvek::TickSeconds);
+        client.world->EaseDrawnPlayers();
         if (inFlight.size() > 6)
         {
             ASSERT_GT(MessageTesting::Read(received, inFlight.front()), 0);
             inFlight.pop_front();
+            client.world->NoteDrawnPlayers();
             ApplyGameState(client, received.state);
             client.world->Resimulate({}, received.frame, frame);
+            client.world->EaseDrawnCorrections();
         }
         for (uint8_t id = 0; id < watches.size(); ++id)
         {
@@ -90,6 +98,15 @@ struct ServerAndClient
             const PlayerBody& here = players[1]->body;
             if (!there.active || !here.active)
                 continue;
+            const Lumvek::Vector2 body{here.x, here.y};
+            const Lumvek::Vector2 drawn = here.GetInterpolatedPosition(1.0f);
+            if (watch.frames > 0)
+            {
+                watch.bodyStep = std::max(watch.bodyStep, (body - watch.lastBody).Length());
+                watch.drawnStep = std::max(watch.drawnStep, (drawn - watch.lastDrawn).Length());
+            }
+            watch.lastBody = body;
+            watch.lastDrawn = drawn;
             watch.travelled += std::fabs(there.x - there.previousX);
             watch.reach = {std::max(watch.reach.x, there.x), std::max(watch.reach.y, there.y)};
             const float apart = std::hypot(there.x - here.x, there.y - here.y);
@@ -146,7 +163,8 @@ TEST(ClientPrediction, TheOwnPlayerInMudOnTheJetpackAndInLowGravityStaysWhereThe
 }
 
 // A client sees the server's bots where they are, a few frames' guess away, and animating about as
-// often as on the server.
+// often as on the server; each state's correction of a bot that changed its mind is eased into, not
+// drawn as a snap.
 TEST(ClientPrediction, BotsMoveAndAnimateOnAClientAsOnTheServer)
 {
     ServerAndClient link("BasicCore", 3);
@@ -162,6 +180,10 @@ TEST(ClientPrediction, BotsMoveAndAnimateOnAClientAsOnTheServer)
         EXPECT_GE(bot.starts[1], bot.starts[0] * 2 / 3);
         EXPECT_LE(bot.starts[1], bot.starts[0] * 3 / 2);
         EXPECT_LT(bot.farthest, 1.5f);
+        // The replays move the body by a unit at once; the drawn body moves no more than a run's step
+        // and a sixth of a correction.
+        EXPECT_GT(bot.bodyStep, 0.8f);
+        EXPECT_LT(bot.drawnStep, 0.45f);
         apart += bot.apart;
         compared += bot.frames;
     }

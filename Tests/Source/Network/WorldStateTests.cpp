@@ -189,13 +189,17 @@ TEST(WorldState, PlayersAppliedOnTheClientCollectAsTheServerSentThem)
     EXPECT_EQ(received.body.GetContact(CollisionSide::Bottom).platform, nullptr);
     EXPECT_EQ(received.body.passThroughPlatforms.size(), 5u);
 
-    // The other client's view of the same player carries its controls instead of health and ammunition.
+    // The other client's view of the same player carries its controls and its health in whole points
+    // (rounded up: a living player never reads as dead) instead of its ammunition.
+    sent.health = 41.2f;
     GameState other = worlds.Collect(OtherClient);
     ASSERT_EQ(other.playerCount, 2u);
     const PlayerState& seen = other.players[0].player == 0 ? other.players[0] : other.players[1];
     EXPECT_EQ(seen.move, -90);
     EXPECT_EQ(seen.jump, 1);
+    EXPECT_EQ(seen.health, 42u);
     ApplyPlayerState(seen, worlds.client.PlayerOf(2));
+    EXPECT_EQ(worlds.client.PlayerOf(2).health, 42.0f);
     PlayerState seenAgain;
     CollectPlayerState(seenAgain, worlds.client.PlayerOf(2));
     seenAgain.player = 0;

@@ -92,7 +92,7 @@ TEST_F(GameStateTest, EachRecordMeasuresWhatItsPresentFieldsTake)
          },
          242 + Drive + 10 + 6 * 10 + 16 + 97 + 97},
         {"other player with empty places", [](GameStateTest& t) { t.AddPlayer(); },
-         4 + 160 + 1 + 3 + 3 * 8 + 3 + 2 + 3 * 3 + 2 * 3 + 25 + Drive},
+         4 + 160 + 1 + 3 + 3 * 8 + 3 + 10 + 2 + 3 * 3 + 2 * 3 + 25 + Drive},
         {"other player on a platform picking up a weapon",
          [](GameStateTest& t)
          {
@@ -102,7 +102,7 @@ TEST_F(GameStateTest, EachRecordMeasuresWhatItsPresentFieldsTake)
              other.currentWeapon = 1;
              other.pickedUpWeapon = 0;
          },
-         237 + Drive + 10 + 2 * 10 + 97},
+         247 + Drive + 10 + 2 * 10 + 97},
         {"pickup of a weapon", [](GameStateTest& t) { t.State().pickups[t.State().pickupCount++].holdsWeapon = true; },
          16 + 1 + 2 + 162},
         {"pickup of an item", [](GameStateTest& t) { t.State().pickupCount++; }, 16 + 1 + 3 + 162},
@@ -137,6 +137,7 @@ TEST_F(GameStateTest, ValuesPastTheirFieldsTravelAsTheNearestTheyHold)
     other.weaponTimer = INT_MAX;
     other.handTimer = INT_MIN;
     other.move = -128;
+    other.health = 5000;
 
     auto read = RoundTrip();
     const GameState& state = read->state;
@@ -147,6 +148,7 @@ TEST_F(GameStateTest, ValuesPastTheirFieldsTravelAsTheNearestTheyHold)
     EXPECT_EQ(state.players[0].weaponTimer, 511);
     EXPECT_EQ(state.players[0].handTimer, 0);
     EXPECT_EQ(state.players[0].move, -127);
+    EXPECT_EQ(state.players[0].health, 1023u);
 }
 
 // The shipped definitions hold more items than weapons: an item pickup's index travels in the items'
