@@ -226,9 +226,10 @@ bool DataRegistry::Save(Data& data, std::string* refusal) const
         return false;
     }
     std::string text = JsonFormat::SaveBlueprint(merged);
-    if (!File::WriteAllText(Path::AppendCopy(files.applicationRoot, relative), text))
+    std::error_code error;
+    if (!File::WriteAllText(Path::AppendCopy(files.applicationRoot, relative), text, error))
     {
-        Log::Write("failed to save {} to {}", data.name, relative);
+        Log::Write("failed to save {} to {}: {}", data.name, relative, error.message());
         return false;
     }
     data.record.Saved(merged, edited);

@@ -269,7 +269,7 @@ TEST(DataRegistry, ASaveThatCannotWriteReportsTheFailure)
     EXPECT_FALSE(registry.Save(*registry.perils.Find("Deep")));
     EXPECT_FALSE(registry.Save(outside));
     EXPECT_FALSE(registry.Save(unnamed));
-    EXPECT_EQ(log.messages, (std::vector<std::string>{"failed to save Deep to Assets/Perils/Deep/Data.json",
+    EXPECT_EQ(log.messages, (std::vector<std::string>{"failed to save Deep to Assets/Perils/Deep/Data.json: Is a directory",
                                                       "failed to save ..: the name is no folder name",
                                                       "failed to save : the name is no folder name"}));
     EXPECT_FALSE(Lumvek::File::Exists(assets.folder.Path("Assets/Perils/Data.json")));
