@@ -239,7 +239,8 @@ bool WriteAllText(StringView path, const void* bytes, uint64_t size, std::error_
 {
     error.clear();
     // errno is read at the step that failed, before the clean-up below can overwrite it.
-    auto fail = [&error](int code) {
+    auto fail = [&error](int code)
+    {
         error = std::error_code(code, std::generic_category());
         return false;
     };

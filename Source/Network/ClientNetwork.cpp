@@ -216,10 +216,14 @@ void ClientNetwork::Update(int64_t delta)
         else
         {
             const Net::NetcodeClientState failed = client->GetNetcodeState();
-            const ClientLines::Unconnected facts{
-                clientSettings.matcherIp, clientSettings.matcherPort, Net::NetcodeClientStateName(failed),
-                failed == Net::NETCODE_CLIENT_STATE_CONNECTION_REQUEST_TIMED_OUT, client->GetSendError(),
-                client->GetStrayAnswerAddress(), client->GetNetcodeCounters().strayAnswers, seatWaitLogged};
+            const ClientLines::Unconnected facts{clientSettings.matcherIp,
+                                                 clientSettings.matcherPort,
+                                                 Net::NetcodeClientStateName(failed),
+                                                 failed == Net::NETCODE_CLIENT_STATE_CONNECTION_REQUEST_TIMED_OUT,
+                                                 client->GetSendError(),
+                                                 client->GetStrayAnswerAddress(),
+                                                 client->GetNetcodeCounters().strayAnswers,
+                                                 seatWaitLogged};
             Log::Write(ClientLines::NotConnected(facts));
             stopReason = ClientLines::NotConnectedOnScreen(facts);
         }

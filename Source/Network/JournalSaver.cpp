@@ -11,7 +11,7 @@ using namespace Lumvek;
 JournalSaver::JournalSaver(WriteFile write)
     : write(write ? std::move(write)
                   : [](const std::string& path, const std::string& bytes, std::error_code& error)
-                  { return File::WriteAllText(path, bytes, error); })
+                { return File::WriteAllText(path, bytes, error); })
 {
 }
 

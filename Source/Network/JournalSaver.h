@@ -22,8 +22,7 @@ class JournalSaver
 public:
     // Writes the bytes to the resolved path; false, with the system's reason in error, when the file
     // could not be written.
-    using WriteFile =
-        std::function<bool(const std::string& path, const std::string& bytes, std::error_code& error)>;
+    using WriteFile = std::function<bool(const std::string& path, const std::string& bytes, std::error_code& error)>;
 
     // Writes with the durable replacing write of File, unless another write is given (tests hold one).
     explicit JournalSaver(WriteFile write = {});
