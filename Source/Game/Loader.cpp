@@ -94,7 +94,10 @@ void LoadMatch(Vantorel_& game)
                     Log::Write("{}", line);
             }
             if (game.tools)
+            {
                 game.tools->mapNames = std::move(names);
+                game.tools->mapCheck = game.mapCheck;
+            }
             game.load.SetProgress(50);
             if (GameRenderer* renderer = game.GetRenderer())
                 if (Lumvek::GraphicsDevice* device = game.GetApplication()->GetGraphicsDevice())
