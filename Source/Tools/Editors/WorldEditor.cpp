@@ -463,6 +463,7 @@ EntityReference WorldEditor::MakeEntity(Vector2 position, Vector2 size)
         SpawnPoint point;
         point.x = position.x;
         point.y = position.y;
+        point.mask = SpawnMask::ForNewPoint();
         world->spawnPoints.push_back(point);
         return {EntityKind::SpawnPoint, static_cast<uint32_t>(world->spawnPoints.size() - 1)};
     }
