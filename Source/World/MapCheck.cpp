@@ -201,7 +201,8 @@ public:
                    "\"x y width height\")");
         Keys(root);
         if (world.platforms.View().empty())
-            Refuse("Entities.Platforms holds no platform: players would fall forever");
+            // Named but not refused: matches that end by falls alone (the network tests' maps) rely on it.
+            Say("Entities.Platforms holds no platform: players fall until they die, over and over");
         if (!mode.IsEmpty())
             Objectives(teams);
         return std::move(check);

@@ -14,8 +14,8 @@ struct MapCheck
 {
     // In the order found; empty for a map that plays as its configuration asks.
     std::vector<std::string> lines;
-    // Why no match can start on the map (its players would never spawn, fall forever, or an objective
-    // of the mode is missing); empty when one can.
+    // Why no match can start on the map (its players would never spawn, it has no bounds, or an
+    // objective of the mode is missing); empty when one can.
     std::string unplayable;
 };
 
