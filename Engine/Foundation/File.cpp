@@ -111,6 +111,8 @@ bool WriteFully(int fd, const uint8_t* bytes, uint64_t size)
         ssize_t count = ::write(fd, bytes + done, std::min<uint64_t>(size - done, 1u << 30));
         if (count < 0 && errno == EINTR)
             continue;
+        if (count == 0)
+            errno = EIO;
         if (count <= 0)
             return false;
         done += static_cast<uint64_t>(count);
@@ -229,9 +231,22 @@ bool CreateDirectories(StringView path)
 
 bool WriteAllText(StringView path, const void* bytes, uint64_t size)
 {
+    std::error_code error;
+    return WriteAllText(path, bytes, size, error);
+}
+
+bool WriteAllText(StringView path, const void* bytes, uint64_t size, std::error_code& error)
+{
+    error.clear();
+    // errno is read at the step that failed, before the clean-up below can overwrite it.
+    auto fail = [&error](int code)
+    {
+        error = std::error_code(code, std::generic_category());
+        return false;
+    };
     std::string target;
     if (!ToNative(path, target) || target.back() == '/')
-        return false;
+        return fail(EINVAL);
     // Whether the folders could be made is left to the open below to tell.
     std::string folder = Path::GetDirectory(target);
     if (!folder.empty())
@@ -240,19 +255,24 @@ bool WriteAllText(StringView path, const void* bytes, uint64_t size)
     std::string temporary;
     Descriptor file(CreateTemporaryBeside(target, temporary));
     if (!file.IsOpen())
-        return false;
+        return fail(errno);
 
     // The replacement keeps the permissions of the file it replaces.
     struct stat previous;
     if (::stat(target.c_str(), &previous) == 0 && S_ISREG(previous.st_mode))
         ::fchmod(file.Get(), previous.st_mode & 07777);
 
-    bool written = WriteFully(file.Get(), static_cast<const uint8_t*>(bytes), size) && ::fsync(file.Get()) == 0;
-    written = file.Close() && written;
-    if (!written || ::rename(temporary.c_str(), target.c_str()) != 0)
+    int code = 0;
+    if (!WriteFully(file.Get(), static_cast<const uint8_t*>(bytes), size) || ::fsync(file.Get()) != 0)
+        code = errno;
+    if (!file.Close() && code == 0)
+        code = errno;
+    if (code == 0 && ::rename(temporary.c_str(), target.c_str()) != 0)
+        code = errno;
+    if (code != 0)
     {
         ::unlink(temporary.c_str());
-        return false;
+        return fail(code);
     }
     FlushFolder(target);
     return true;

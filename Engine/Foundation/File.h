@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <system_error>
 #include <utility>
 
 namespace Lumvek
@@ -29,10 +30,17 @@ bool CreateDirectories(StringView path);
 // The one way the engine saves a file. The bytes go to a new file beside the target, which is flushed
 // to the disk and then renamed over the target, so the previous file is replaced whole or not at all.
 // Missing folders are created first. On any failure the new file is removed and false returned.
+// The form taking error gives the system's reason for a failure (no space, read-only, not a folder),
+// for the caller to name in its line; error.message() is that reason's text.
 bool WriteAllText(StringView path, const void* bytes, uint64_t size);
+bool WriteAllText(StringView path, const void* bytes, uint64_t size, std::error_code& error);
 inline bool WriteAllText(StringView path, StringView text)
 {
     return WriteAllText(path, text.data, text.length);
+}
+inline bool WriteAllText(StringView path, StringView text, std::error_code& error)
+{
+    return WriteAllText(path, text.data, text.length, error);
 }
 
 } // namespace File

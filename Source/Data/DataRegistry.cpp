@@ -87,22 +87,21 @@ bool DataCollectionBase::LoadItemFile(const std::string& path, StringView name, 
     // Named as the definitions' reports name their files: from the application root.
     const std::string file = GetFileManager().NameFile(path);
     std::string why;
+    // Each case's one line names the file: a line naming only "Data" and the folder's last part told
+    // nothing more, and a missing definition was reported twice.
     if (!read)
     {
-        Log::Write("Failed to read JSON data for {} in {}", Path::GetFileName(path),
-                   Path::GetLastComponent(Path::GetDirectory(path)));
         // A name listed before its folder was made is the usual cause: the line names what was looked for.
         const std::string folder = Path::GetDirectory(path);
         std::error_code error;
-        why = std::filesystem::is_directory(folder, error) ? file + " cannot be read"
-                                   : FormatText("{} cannot be read: {} is listed, but its folder {} does not exist",
-                                                file, name, GetFileManager().NameFile(folder));
+        why = std::filesystem::is_directory(folder, error)
+                  ? file + " cannot be read"
+                  : FormatText("{} cannot be read: {} is listed, but its folder {} does not exist", file, name,
+                               GetFileManager().NameFile(folder));
         Log::Write(why);
     }
     else if (!notes.error.empty())
     {
-        Log::Write("Failed to read JSON data for {} in {}", Path::GetFileName(path),
-                   Path::GetLastComponent(Path::GetDirectory(path)));
         why = file + " did not parse: " + notes.error;
         Log::Write(why);
     }
@@ -226,9 +225,10 @@ bool DataRegistry::Save(Data& data, std::string* refusal) const
         return false;
     }
     std::string text = JsonFormat::SaveBlueprint(merged);
-    if (!File::WriteAllText(Path::AppendCopy(files.applicationRoot, relative), text))
+    std::error_code error;
+    if (!File::WriteAllText(Path::AppendCopy(files.applicationRoot, relative), text, error))
     {
-        Log::Write("failed to save {} to {}", data.name, relative);
+        Log::Write("failed to save {} to {}: {}", data.name, relative, error.message());
         return false;
     }
     data.record.Saved(merged, edited);

@@ -121,9 +121,15 @@ bool GameConfiguration::Read(BlueprintReader& reader, const DataRegistry& regist
     ReadMember(reader, "Attributes", attributes);
     ReadGameSettings(reader);
 
-    if (!mapName.empty())
+    // An empty or missing name is named as a misspelt one is: the first definition would play in its
+    // place, and a maker could not tell which map the configuration meant.
+    if (mapName.empty())
+        reader.Refuse("Map", "a configuration names its map; none is given");
+    else
         FindDefinitionIndex(registry, "Maps", mapName, map, reader, "Map");
-    if (!themeName.empty())
+    if (themeName.empty())
+        reader.Refuse("Theme", "a configuration names its theme; none is given");
+    else
         FindDefinitionIndex(registry, "Themes", themeName, theme, reader, "Theme");
     if (!gameTypeName.empty())
     {

@@ -275,9 +275,10 @@ bool Profile::Save(StringView applicationRoot, const DataRegistry& registry) con
     const bool fromFile = record.file.GetType() == BlueprintType::Object;
     const std::string text = JsonFormat::SaveBlueprint(
         fromFile ? MergeEdits(WritableFile(record), record.asRead, writer.GetRoot()) : writer.GetRoot());
-    if (!File::WriteAllText(Path::AppendCopy(applicationRoot, relative), text))
+    std::error_code error;
+    if (!File::WriteAllText(Path::AppendCopy(applicationRoot, relative), text, error))
     {
-        Log::Write("failed to save the profile {} to {}", name, relative);
+        Log::Write("failed to save the profile {} to {}: {}", name, relative, error.message());
         return false;
     }
     return true;

@@ -4,16 +4,21 @@
 #include "Engine/Runtime/Graphics/GraphicsDevice.h"
 #include "Source/Ui/UiResources.h"
 
+#include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/NameSet.h"
+#include "Engine/Foundation/Pattern.h"
 #include "Engine/Foundation/Texture.h"
 #include "Engine/Foundation/TextureRegion.h"
 #include "Engine/Runtime/Core/Application.h"
 #include "Engine/Runtime/Graphics/GraphicsDevice.h"
 #include "Source/Data/CharacterData.h"
 #include "Source/Data/DataRegistry.h"
+#include "Source/Data/GameTypeData.h"
+#include "Source/Data/MapData.h"
 #include "Source/Game/Rendering/GameRenderer.h"
 #include "Source/Game/Vantorel.h"
 #include "Source/Tools/Tools.h"
+#include "Source/World/MapCheck.h"
 #include "Source/World/MapFile.h"
 #include "Source/World/MapNames.h"
 
@@ -75,10 +80,24 @@ void LoadMatch(Vantorel_& game)
             // The entity names the map gives are kept by the tools, whose map editor writes them back.
             MapNames names;
             LoadMapData(*game.worldOwner, names);
+            // What the map lacks for the configuration's mode and teams, kept for the match's start and the
+            // tools' Map panel.
+            {
+                const GameContext& context = game.worldOwner->GetContext();
+                const DataRegistry* registry = context.registry;
+                const MapData* map = registry ? registry->maps.Get(context.configuration.map) : nullptr;
+                const GameTypeData* mode = registry ? registry->gameTypes.Get(context.configuration.gameType) : nullptr;
+                const std::string file =
+                    map ? FormatText("Assets/Maps/{}/Data.json", map->name) : std::string("the map");
+                game.mapCheck = CheckMap(*game.worldOwner, file, mode ? StringView(mode->name) : StringView());
+                for (const std::string& line : game.mapCheck.lines)
+                    Log::Write("{}", line);
+            }
             if (game.tools)
             {
                 game.tools->mapNames = std::move(names);
                 NameUnsavedCopy(*game.worldOwner);
+                game.tools->mapCheck = game.mapCheck;
             }
             game.load.SetProgress(50);
             if (GameRenderer* renderer = game.GetRenderer())

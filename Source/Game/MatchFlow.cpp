@@ -98,6 +98,19 @@ void Vantorel_::StartGame()
 
 void Vantorel_::BeginPlay()
 {
+    // A map that cannot be played would run a match that never ends. The tools play it anyway, so that
+    // the maker can mend it in the Map editor, whose panel names what it lacks.
+    if (!mapCheck.unplayable.empty() && !tools && authority)
+    {
+        const std::string line =
+            FormatText("the match {} cannot start on its map: {}", configuration.name, mapCheck.unplayable);
+        Log::Write("{}", line);
+        std::fprintf(stderr, "Vantorel: %s\n", line.c_str());
+        if (network)
+            network->Stop();
+        Finish(5);
+        return;
+    }
     Log::Write("the match {} has loaded: play begins", configuration.name);
     world->Begin();
     if (GameType* rules = GetGameType(); rules && authority)

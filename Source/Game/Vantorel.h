@@ -15,6 +15,7 @@
 #include "Source/Network/JournalSaver.h"
 #include "Source/Network/Network.h"
 #include "Source/World/GameContext.h"
+#include "Source/World/MapCheck.h"
 
 #include <array>
 #include <cstdint>
@@ -174,6 +175,9 @@ public:
     GameRenderer* renderer = nullptr;
     // The first Tools system among the application's, found at set-up; null in an ordinary run.
     Tools* tools = nullptr;
+    // What the map of the match being loaded lacks. Written by the match loader before it reports the
+    // match loaded, read on the application thread after.
+    MapCheck mapCheck;
     // What the screens reach the engine's Gui through; no Gui when headless.
     struct UiContext
     {

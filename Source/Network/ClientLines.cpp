@@ -4,9 +4,9 @@
 #include "Libraries/Net/NetcodeClient.h"
 #include "Source/Network/NetworkSettings.h"
 
+#include <array>
 #include <cerrno>
 #include <cmath>
-#include <array>
 #include <cstdio>
 #include <cstring>
 

@@ -122,15 +122,16 @@ bool Journal::Save(const FileManager& files, StringView path) const
 {
     const std::string bytes = Write();
     const std::string resolved = files.ResolvePath(path);
-    const bool saved = File::WriteAllText(resolved, bytes);
-    LogSave(saved, resolved);
+    std::error_code error;
+    const bool saved = File::WriteAllText(resolved, bytes, error);
+    LogSave(saved, resolved, error);
     return saved;
 }
 
-void Journal::LogSave(bool saved, StringView resolved)
+void Journal::LogSave(bool saved, StringView resolved, const std::error_code& error)
 {
     if (saved)
         Log::Write("saved journal to {}", resolved);
     else
-        Log::Write("failed to save journal to {}", resolved);
+        Log::Write("failed to save journal to {}: {}", resolved, error.message());
 }

@@ -64,7 +64,8 @@ public:
     // and logs where it went. False, logged, when the file could not be written.
     bool Save(const Lumvek::FileManager& files, Lumvek::StringView path) const;
     // The line that tells where a journal went, or that it could not be written there.
-    static void LogSave(bool saved, Lumvek::StringView resolved);
+    // A failure names the system's reason (no space, read-only, not a folder).
+    static void LogSave(bool saved, Lumvek::StringView resolved, const std::error_code& error);
 
     GameConfiguration configuration;
 

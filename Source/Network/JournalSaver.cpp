@@ -10,7 +10,8 @@ using namespace Lumvek;
 
 JournalSaver::JournalSaver(WriteFile write)
     : write(write ? std::move(write)
-                  : [](const std::string& path, const std::string& bytes) { return File::WriteAllText(path, bytes); })
+                  : [](const std::string& path, const std::string& bytes, std::error_code& error)
+                { return File::WriteAllText(path, bytes, error); })
 {
 }
 
@@ -57,6 +58,8 @@ void JournalSaver::Run()
             queue.pop_front();
             writing = next.path;
         }
-        Journal::LogSave(write(next.path, next.bytes), next.path);
+        std::error_code error;
+        const bool saved = write(next.path, next.bytes, error);
+        Journal::LogSave(saved, next.path, error);
     }
 }

@@ -4,6 +4,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <thread>
 
 // Writes the journals of the network roles off the application thread, so that no update waits on the
@@ -19,8 +20,9 @@
 class JournalSaver
 {
 public:
-    // Writes the bytes to the resolved path; false when the file could not be written.
-    using WriteFile = std::function<bool(const std::string& path, const std::string& bytes)>;
+    // Writes the bytes to the resolved path; false, with the system's reason in error, when the file
+    // could not be written.
+    using WriteFile = std::function<bool(const std::string& path, const std::string& bytes, std::error_code& error)>;
 
     // Writes with the durable replacing write of File, unless another write is given (tests hold one).
     explicit JournalSaver(WriteFile write = {});

@@ -92,15 +92,30 @@ std::vector<uint32_t> refusedCharacters;
 // Whether the input being drawn holds one line, for a paste into it (PastedText).
 bool drawingOneLine = true;
 
-// The field being typed into, drawn, refuses the characters the host kept from Dear ImGui, a line each.
+// The field being typed into, drawn, refuses the characters the host kept from Dear ImGui: a line for
+// each character, with its count, in the order first met (a paste of thousands writes one line, not
+// thousands).
 void RefuseCharacters(Lumvek::StringView field)
 {
+    std::vector<std::pair<uint32_t, uint32_t>> counts;
     for (const uint32_t character : refusedCharacters)
+    {
+        auto found = std::find_if(counts.begin(), counts.end(), [&](const auto& c) { return c.first == character; });
+        if (found == counts.end())
+            counts.emplace_back(character, 1u);
+        else
+            ++found->second;
+    }
+    for (const auto& [character, count] : counts)
     {
         char code[16];
         std::snprintf(code, sizeof(code), "U+%04X", character);
-        Lumvek::Log::Write("{}: {} was not typed: the tools hold no character past U+FFFF", field,
-                           Lumvek::StringView::FromCString(code));
+        if (count == 1)
+            Lumvek::Log::Write("{}: {} was not typed: the tools hold no character past U+FFFF", field,
+                               Lumvek::StringView::FromCString(code));
+        else
+            Lumvek::Log::Write("{}: {} was not typed ({} times): the tools hold no character past U+FFFF", field,
+                               Lumvek::StringView::FromCString(code), count);
     }
     refusedCharacters.clear();
 }
@@ -929,16 +944,33 @@ void TypeCharacter(uint32_t codePoint)
         ImGui::GetIO().AddInputCharacter(codePoint);
 }
 
-std::string PastedText(const char* text)
+std::string PastedText(const std::string& text)
 {
     std::string pasted;
     // Line breaks or tabs met since the last character kept.
     bool apart = false;
-    for (const char32_t character : Lumvek::DecodeText(text))
+    // Dear ImGui takes the paste as a C string, which a NUL would end: each is left out, named, and the
+    // text after it kept.
+    std::u32string characters;
+    uint32_t nulls = 0;
+    for (size_t start = 0; start <= text.size(); ++nulls)
+    {
+        const size_t end = std::min(text.find('\0', start), text.size());
+        characters += Lumvek::DecodeText(text.substr(start, end - start).c_str());
+        start = end + 1;
+    }
+    --nulls;
+    for (const char32_t character : characters)
     {
         if (character > IM_UNICODE_CODEPOINT_MAX)
         {
             refusedCharacters.push_back(character);
+            continue;
+        }
+        // A multi-line field takes no tab (Dear ImGui drops it): a space keeps the words apart.
+        if (!drawingOneLine && character == '\t')
+        {
+            pasted += ' ';
             continue;
         }
         if (drawingOneLine && (character == '\n' || character == '\r' || character == '\t'))
@@ -952,6 +984,8 @@ std::string PastedText(const char* text)
         char encoded[5];
         pasted += ImTextCharToUtf8(encoded, character);
     }
+    if (nulls > 0)
+        Lumvek::Log::Write("the paste held {} NUL byte(s), which were left out; the text after them is kept", nulls);
     return pasted;
 }
 

@@ -129,8 +129,10 @@ void TypeCharacter(uint32_t codePoint);
 // The clipboard's text as a paste gives it to the field being drawn, read as typed text is: bytes
 // that are not UTF-8 are dropped, and a character past U+FFFF is kept back for the field to refuse
 // with TypeCharacter's line. In a one-line field each run of line breaks and tabs between words
-// becomes one space (none at either end), so that lines pasted together keep their words apart.
-std::string PastedText(const char* text);
+// becomes one space (none at either end), so that lines pasted together keep their words apart; in a
+// field of several lines a tab becomes a space. A NUL byte, which would end the text Dear ImGui takes,
+// is left out with a line, and the text after it kept.
+std::string PastedText(const std::string& text);
 // After Dear ImGui's frame: characters no field took are dropped, as Dear ImGui drops them.
 void EndFrame();
 // The host's Dear ImGui goes: a text typed and not handed over is dropped with it, so that no field of

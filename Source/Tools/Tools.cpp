@@ -220,7 +220,7 @@ void Tools::Setup()
     {
         Tools& self = *static_cast<Tools*>(tools);
         const std::string text = self.systemClipboard ? self.systemClipboard->GetClipboardText() : self.ownClipboard;
-        self.clipboard = PropertyInput::PastedText(text.c_str());
+        self.clipboard = PropertyInput::PastedText(text);
         return self.clipboard.c_str();
     };
 }

@@ -9,6 +9,7 @@
 #include "Source/Tools/ImGuiRenderer.h"
 #include "Source/Tools/Inspectors/Inspector.h"
 #include "Source/Tools/LineRenderer.h"
+#include "Source/World/MapCheck.h"
 #include "Source/World/MapNames.h"
 
 #include <array>
@@ -152,6 +153,9 @@ public:
     // point into the world: written by the match loader before the match has loaded, read by the
     // application thread only after that, and cleared before the world goes.
     MapNames mapNames;
+    // What the loaded map lacks for the match, as the loader found it; the Map panel shows it and checks
+    // again on request.
+    MapCheck mapCheck;
     // A world the tools edit when no game publishes one (tools run on a world of their own).
     World* editedWorld = nullptr;
     // The game renderer's camera views, in its order; empty without a renderer.

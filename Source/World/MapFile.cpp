@@ -565,9 +565,10 @@ bool SaveMapData(World& world, const MapNames& names)
         Log::Write("{}", refusal);
         return false;
     }
-    if (!File::WriteAllText(path, JsonFormat::SaveBlueprint(merged)))
+    std::error_code error;
+    if (!File::WriteAllText(path, JsonFormat::SaveBlueprint(merged), error))
     {
-        Log::Write("failed to save the map to {}", path);
+        Log::Write("failed to save the map to {}: {}", path, error.message());
         return false;
     }
     world.mapFile.Saved(merged, edited);

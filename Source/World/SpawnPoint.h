@@ -25,6 +25,15 @@ struct SpawnMask
     // tag, is reported to the reader.
     static bool Read(Lumvek::BlueprintReader& reader, Lumvek::StringView key, SpawnMask& mask);
 
+    // What a point made in the editor carries: every player query of every mode and team matches it, so
+    // that it spawns players at once, and the maker takes away tags to narrow it.
+    static SpawnMask ForNewPoint()
+    {
+        SpawnMask mask;
+        mask.Parse("Player|FreeForAll|Team0|Team1|Team2|Team3|Deathmatch|CaptureTheFlag|Keepaway|Race");
+        return mask;
+    }
+
     // A point matches a query when it carries every tag of the query.
     bool Contains(SpawnMask query) const { return (bits & query.bits) == query.bits; }
 

@@ -1,13 +1,16 @@
 #include "Source/Tools/Editors/MapEditor.h"
 
 #include "Engine/Foundation/Buffer.h"
+#include "Engine/Foundation/FileManager.h"
 #include "Engine/Foundation/Log.h"
 #include "Engine/Foundation/NameSet.h"
 #include "Engine/Foundation/Pattern.h"
 #include "Source/Data/DataRegistry.h"
+#include "Source/Data/GameTypeData.h"
 #include "Source/Tools/Editors/ThemeEditor.h"
 #include "Source/Tools/PropertyInput.h"
 #include "Source/Tools/Tools.h"
+#include "Source/World/MapCheck.h"
 #include "Source/World/MapFile.h"
 #include "Source/World/World.h"
 
@@ -255,6 +258,40 @@ void MapEditor::Show(EntityReference reference, Vector2 position)
     OpenEntityInspector(reference);
 }
 
+void MapEditor::DrawCheck(World& world)
+{
+    Tools* tools = Host();
+    if (!tools)
+        return;
+    ImGui::Separator();
+    ImGui::TextUnformatted("Map check");
+    // Checks the map as it stands in the editor, with the mode and teams of the match.
+    if (ImGui::Button("Check again", ImVec2(-1.0f, 0.0f)))
+    {
+        const GameContext& context = world.GetContext();
+        const DataRegistry* registry = context.registry;
+        const GameTypeData* mode = registry ? registry->gameTypes.Get(context.configuration.gameType) : nullptr;
+        const std::string path = GetMapPath(world);
+        const std::string file = registry && !path.empty() ? registry->GetFiles().NameFile(path) : "the map";
+        tools->mapCheck = CheckMap(world, file, mode ? Lumvek::StringView(mode->name) : Lumvek::StringView());
+        for (const std::string& line : tools->mapCheck.lines)
+            Lumvek::Log::Write("{}", line);
+    }
+    const MapCheck& check = tools->mapCheck;
+    if (check.lines.empty())
+        ImGui::TextWrapped("The map has what its match needs.");
+    else if (!check.unplayable.empty())
+    {
+        ImGui::PushStyleColor(ImGuiCol_Text, ImVec4(1.0f, 0.45f, 0.4f, 1.0f));
+        ImGui::TextWrapped("The map cannot be played; outside the tools no match starts on it.");
+        ImGui::PopStyleColor();
+    }
+    else
+        ImGui::TextWrapped("The map plays, but not fully:");
+    for (const std::string& line : check.lines)
+        ImGui::TextWrapped("- %s", line.c_str());
+}
+
 void MapEditor::Draw()
 {
     World* world = GetWorld();
@@ -288,6 +325,7 @@ void MapEditor::Draw()
         ImGui::TextWrapped("%s", createProblem.c_str());
     if (!resizeProblem.empty())
         ImGui::TextWrapped("%s", resizeProblem.c_str());
+    DrawCheck(*world);
 
     const DataRegistry* registry = world->GetContext().registry;
     if (registry)

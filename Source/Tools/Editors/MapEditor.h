@@ -18,6 +18,8 @@ public:
 
     std::vector<EntityReference> GetEntitiesAt(World& world, Lumvek::Vector2 point) override;
     void Draw() override;
+    // The panel's section of the map check: what the map lacks, and a button to check it again.
+    void DrawCheck(World& world);
 
     // Writes the running world to its map file; false (logged by the writer) when it cannot, or when
     // the match's load did not read the whole file, which the panel then says.

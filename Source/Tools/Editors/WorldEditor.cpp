@@ -434,6 +434,7 @@ EntityReference WorldEditor::MakeEntity(Vector2 position, Vector2 size)
         SpawnPoint point;
         point.x = position.x;
         point.y = position.y;
+        point.mask = SpawnMask::ForNewPoint();
         return {EntityKind::SpawnPoint, world->AddSpawnPoint(point)};
     }
     case EntityKind::Hazard:

@@ -427,9 +427,10 @@ bool CharacterDataInspector::Save()
         return false;
     }
     const std::string text = Lumvek::LonFormat::SaveBlueprint(tree);
-    if (!Lumvek::File::WriteAllText(Lumvek::StringView(path), Lumvek::StringView(text)))
+    std::error_code error;
+    if (!Lumvek::File::WriteAllText(Lumvek::StringView(path), Lumvek::StringView(text), error))
     {
-        Lumvek::Log::Write("could not save {} to {}", selectedLabel, path);
+        Lumvek::Log::Write("could not save {} to {}: {}", selectedLabel, path, error.message());
         return false;
     }
     animation->record.Saved(tree, writer.GetRoot());

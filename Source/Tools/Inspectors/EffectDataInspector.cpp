@@ -197,9 +197,10 @@ bool EffectDataInspector::Save()
         Lumvek::Log::Write("could not make the folder {} for EffectData", folder);
         return false;
     }
-    if (!Lumvek::File::WriteAllText(Lumvek::StringView(path), Lumvek::StringView(text)))
+    std::error_code error;
+    if (!Lumvek::File::WriteAllText(Lumvek::StringView(path), Lumvek::StringView(text), error))
     {
-        Lumvek::Log::Write("could not save EffectData to {}", path);
+        Lumvek::Log::Write("could not save EffectData to {}: {}", path, error.message());
         return false;
     }
     effect.record.Saved(tree, edited);

@@ -65,8 +65,14 @@ void SpawnPointInspector::Draw()
     {
         PropertyInput::PushScope("Spawn Mask");
         const Lumvek::NameList& names = SpawnMaskNames();
+        // Three tags a row: one a row made the window taller than a small screen, hiding the last tags.
+        // Laid out by hand, as a table would give the boxes other ids.
+        const float left = ImGui::GetCursorPosX();
+        const float column = ImGui::GetContentRegionAvail().x / 3.0f;
         for (uint32_t bit = 0; bit < 17; ++bit)
         {
+            if (bit % 3 != 0)
+                ImGui::SameLine(left + column * static_cast<float>(bit % 3));
             bool set = (point.mask.bits >> bit & 1u) != 0;
             const std::string label =
                 bit < names.Count() ? std::string(names.GetName(bit).ToStdView()) : std::to_string(bit);

@@ -122,26 +122,34 @@ TEST(DataRegistry, LoadsEveryCollectionInListOrderWithConsecutiveIndices)
         (message.starts_with("Failed to read JSON description file") ? listMessages : itemMessages).push_back(message);
     EXPECT_EQ(listMessages, missingLists);
     std::vector<std::string> expected{
-        "Failed to read JSON data for Data in Missing",
         "Assets/Perils/Missing/Data.json cannot be read: Missing is listed, but its folder Assets/Perils/Missing "
         "does not exist",
         "Assets/Perils/Acid/Data.json: DisplayName holds 7, which was not taken: a text in quotes was expected",
         "Assets/Perils/Acid/Data.json: Damage holds \"much\", which was not taken: a number was expected",
-        "Failed to read JSON data for Data in Broken",
         "Assets/GameTypes/Broken/Data.json did not parse: line 1, column 2: missing a name for object member",
         "Skipped Ghost in Parts/Things: no definition class has the DataType \"Phantom\"",
         "Skipped Plain in Parts/Things: no definition class has the DataType \"\"",
     };
-    // The game's configurations and the fixture's both read the folder.
+    // The game's configurations and the fixture's both read the folder; the game's also want a map and theme.
+    const std::string noMap = ": Map holds missing, which was not taken: a configuration names its map; none is given";
+    const std::string noTheme =
+        ": Theme holds missing, which was not taken: a configuration names its theme; none is given";
+    expected.insert(expected.end(),
+                    {"Assets/Configurations/Quick.data" + noMap, "Assets/Configurations/Quick.data" + noTheme});
     for (int collection = 0; collection < 2; ++collection)
+    {
+        expected.push_back(
+            "Assets/Configurations/Long.data: Name holds 2, which was not taken: a text in quotes was expected");
+        if (collection == 0)
+            expected.insert(expected.end(),
+                            {"Assets/Configurations/Long.data" + noMap, "Assets/Configurations/Long.data" + noTheme});
         expected.insert(
             expected.end(),
-            {"Assets/Configurations/Long.data: Name holds 2, which was not taken: a text in quotes was expected",
-             "Failed to read JSON data for Huge in Configurations",
-             "Assets/Configurations/Huge.data did not parse: line 2, column 11: a number beyond a double",
+            {"Assets/Configurations/Huge.data did not parse: line 2, column 11: a number beyond a double",
              "Assets/Configurations/Listed.data holds an array, where its file holds one object; it is skipped"});
+    }
     EXPECT_EQ(itemMessages, expected);
-    EXPECT_EQ(*registry.configurations.FindUnread("Huge"), expected[10]);
+    EXPECT_EQ(*registry.configurations.FindUnread("Huge"), expected[11]);
     EXPECT_EQ(registry.configurations.FindUnread("Long"), nullptr);
 }
 
@@ -269,9 +277,10 @@ TEST(DataRegistry, ASaveThatCannotWriteReportsTheFailure)
     EXPECT_FALSE(registry.Save(*registry.perils.Find("Deep")));
     EXPECT_FALSE(registry.Save(outside));
     EXPECT_FALSE(registry.Save(unnamed));
-    EXPECT_EQ(log.messages, (std::vector<std::string>{"failed to save Deep to Assets/Perils/Deep/Data.json",
-                                                      "failed to save ..: the name is no folder name",
-                                                      "failed to save : the name is no folder name"}));
+    EXPECT_EQ(log.messages,
+              (std::vector<std::string>{"failed to save Deep to Assets/Perils/Deep/Data.json: Is a directory",
+                                        "failed to save ..: the name is no folder name",
+                                        "failed to save : the name is no folder name"}));
     EXPECT_FALSE(Lumvek::File::Exists(assets.folder.Path("Assets/Perils/Data.json")));
     EXPECT_FALSE(Lumvek::File::Exists(assets.folder.Path("Assets/Perils/Perils/Data.json")));
 }

@@ -219,7 +219,8 @@ TEST_F(Program, ABotMatchPlaysToItsEndTheSameWayForOneSeed)
 // played was a match the program plays.
 TEST_F(Program, ItsMatchOfASeedIsTheOneATestSteps)
 {
-    ASSERT_EQ(Run({"--headless", "--local", "Default", "--seed", "12", "--ticks", "900", "--hash-log", "hashes.txt"}), 2);
+    ASSERT_EQ(Run({"--headless", "--local", "Default", "--seed", "12", "--ticks", "900", "--hash-log", "hashes.txt"}),
+              2);
     struct Stepper : GameContext
     {
         ~Stepper() override { SetGameType(nullptr), rules.reset(), world = nullptr, own.reset(); }
@@ -288,6 +289,24 @@ TEST_F(Program, BadCommandLinesEndWithAMessageAndCode1)
         EXPECT_EQ(Run(test.arguments), 1) << test.message;
         EXPECT_NE(lastOutput.find(test.message), std::string::npos) << lastOutput;
     }
+}
+
+// A map without a player spawn point would run a match in which nobody ever spawns: the match does not
+// start, the line names the map's file and member, and the run ends with 5 at once.
+TEST_F(Program, AMatchDoesNotStartOnAMapThatCannotBePlayed)
+{
+    Write("Assets/Maps/Half/Data.json",
+          R"({"WorldBounds": "0 0 40 20", "Entities": {"Platforms": [{"Position": "0 0", "Size": "40 2"}]}})");
+    Write("Assets/Maps/Maps.json", R"(["Crossroads", "Hilltop", "Half"])");
+    std::string half = ShortMatch;
+    half.replace(half.find("Crossroads"), 10, "Half");
+    Write("Assets/Configurations/Short.data", half);
+    EXPECT_EQ(Run({"--headless", "--local", "Short", "--seed", "1", "--ticks", "100000"}), 5) << lastOutput;
+    EXPECT_NE(lastOutput.find("Assets/Maps/Half/Data.json: SpawnPoints: no player spawn point for Team0 in "
+                              "Deathmatch"),
+              std::string::npos)
+        << lastOutput;
+    EXPECT_NE(lastOutput.find("the match Short cannot start on its map"), std::string::npos) << lastOutput;
 }
 
 // Asked for, the usage is the program's output, with exit code 0; after a wrong option it goes to
@@ -459,7 +478,9 @@ TEST_F(Program, AServerPlaysOnBesideAHostileClientAndExits0WhenInterrupted)
     {
         const std::string log = Read(name);
         EXPECT_NE(log.find("saved journal to"), std::string::npos) << name << "\n" << log;
-        EXPECT_NE(log.find(" closed the connection: it stopped, or sent this client away"), std::string::npos) << name << "\n" << log;
+        EXPECT_NE(log.find(" closed the connection: it stopped, or sent this client away"), std::string::npos)
+            << name << "\n"
+            << log;
         EXPECT_EQ(log.find("failed to create Player"), std::string::npos) << name << "\n" << log;
     }
     const std::string log = Read("server.txt");

@@ -156,13 +156,15 @@ TEST_F(JournalTest, PlayerSlotsAreThirtyBytesEach)
     EXPECT_EQ(bytes.substr(16, slots.text.size()), slots.text);
 }
 
-TEST_F(JournalTest, FailedWriteIsReportedAndLeavesWhatWasThere)
+// The line names the system's reason, so that a full or read-only disk is told from a misplaced file.
+TEST_F(JournalTest, FailedWriteIsReportedWithItsReasonAndLeavesWhatWasThere)
 {
     // A file stands where the journal's folder should be.
     ASSERT_TRUE(File::WriteAllText(folder.Path("Journals"), StringView("not a folder")));
     LogCapture log;
     EXPECT_FALSE(Journal().Save(files, "Journals/match.vjrn"));
     EXPECT_EQ(log.messages,
-              std::vector<std::string>{"failed to save journal to " + folder.Path("Journals/match.vjrn")});
+              std::vector<std::string>{"failed to save journal to " + folder.Path("Journals/match.vjrn") +
+                                       ": Not a directory"});
     EXPECT_EQ(File::ReadAllText(folder.Path("Journals")).second, "not a folder");
 }

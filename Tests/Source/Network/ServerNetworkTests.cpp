@@ -1125,7 +1125,7 @@ TEST_F(ServerNetworkTest, ASlowJournalWriteHoldsUpNoUpdateAndTheEndWaitsForIt)
     std::promise<void> release;
     std::vector<std::string> written;
     auto saver = std::make_unique<JournalSaver>(
-        [&, gate = release.get_future().share()](const std::string& path, const std::string&)
+        [&, gate = release.get_future().share()](const std::string& path, const std::string&, std::error_code&)
         {
             gate.wait();
             written.push_back(path);

@@ -224,7 +224,7 @@ TEST(CharacterDataInspector, SaveWritesTheWholeGaitAsLonAndSaysSoOnlyOnceWritten
         Lumvek::Testing::LogCapture log;
         EXPECT_EQ(inspector.Save(), c.saved) << c.path;
         EXPECT_EQ(log.Logged("saved Moving Running to " + c.path), c.saved) << c.path;
-        EXPECT_EQ(log.Logged("could not save Moving Running to " + resolved), !c.saved) << c.path;
+        EXPECT_EQ(log.Logged("could not save Moving Running to " + resolved + ": Not a directory"), !c.saved) << c.path;
     }
 
     const auto [read, text] = Lumvek::File::ReadAllText(Lumvek::StringView(path));

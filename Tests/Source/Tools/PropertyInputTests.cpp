@@ -463,16 +463,22 @@ TEST(PropertyInput, ARowInAWindowOfSetSizeEndsAtItsRightEdge)
     EXPECT_LE(end, edge);
 }
 
-// Ctrl+V puts in nothing typing could not, with typing's line; one line keeps pasted words apart. A character
-// past U+FFFF typed is refused with that line too, and the rest of the text kept.
+// Ctrl+V puts in nothing typing could not, with typing's line, once for each character however often it
+// is pasted; one line keeps pasted words apart, and several lines turn a tab into a space. A character past
+// U+FFFF typed is refused with that line too, and the rest of the text kept.
 TEST(PropertyInput, APasteIsTakenAsTypedTextIs)
 {
+    std::string thousand;
+    for (int i = 0; i < 1000; ++i)
+        thousand += "\xF0\x9F\x98\x80";
     const struct
     {
         float height;               // above 0: several lines
         const char *pasted, *value; // typed instead when none is pasted: A, U+1F600, b
         size_t lines;
     } cases[] = {{0.0f, nullptr, "RifleAb", 1},
+                 {60.0f, thousand.c_str(), "Rifle", 1},
+                 {60.0f, "two\tlines", "Rifletwo lines", 0},
                  {0.0f, "Zq\xF0\x9F\x98\x80\xFFw", "RifleZqw", 1},
                  {0.0f, "\ntwo\r\nlines\tapart \n", "Rifletwo lines apart ", 0},
                  {60.0f, "\ntwo\r\nlines", "Rifle\ntwo\nlines", 0}};
@@ -497,8 +503,10 @@ TEST(PropertyInput, APasteIsTakenAsTypedTextIs)
         row.app.Frame();
         EXPECT_EQ(name, c.value);
         EXPECT_EQ(log.messages.size(), c.lines);
-        EXPECT_EQ(log.Logged("Display Name: U+1F600 was not typed: the tools hold no character past U+FFFF"),
-                  c.lines == 1);
+        const std::string times = c.pasted == thousand.c_str() ? " (1000 times)" : "";
+        EXPECT_EQ(
+            log.Logged("Display Name: U+1F600 was not typed" + times + ": the tools hold no character past U+FFFF"),
+            c.lines == 1);
     }
 }
 

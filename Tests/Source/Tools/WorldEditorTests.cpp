@@ -764,6 +764,8 @@ TEST_F(MapEditing, EachMaskBoxFlipsItsOwnBitOnly)
     SpawnPointInspector spawn(0);
     bool openHeader = true;
     float left = 0.0f;
+    // The boxes stand three to a row.
+    float third = 0.0f;
     // The check box of the case's label inside the spawn mask's scope.
     const char* box = "Player";
     ImGuiID boxId = 0;
@@ -773,6 +775,7 @@ TEST_F(MapEditing, EachMaskBoxFlipsItsOwnBitOnly)
                                      ImGui::SetWindowPos(ImVec2(1300.0f, 20.0f));
                                      ImGui::SetWindowSize(ImVec2(600.0f, 1040.0f));
                                      left = ImGui::GetCursorScreenPos().x;
+                                     third = ImGui::GetContentRegionAvail().x / 3.0f;
                                      spawn.Draw();
                                      PropertyInput::PushScope("Spawn Mask");
                                      boxId = ImGui::GetID(box);
@@ -787,7 +790,10 @@ TEST_F(MapEditing, EachMaskBoxFlipsItsOwnBitOnly)
         box = c.box;
         app.Frame();
         app.Frame();
-        ASSERT_TRUE(PointAt(app, *HostWindow(*app.tools, "Under Test"), boxId, left + 6.0f)) << c.box;
+        bool found = false;
+        for (int column = 0; column < 3 && !found; ++column)
+            found = PointAt(app, *HostWindow(*app.tools, "Under Test"), boxId, left + 6.0f + third * column);
+        ASSERT_TRUE(found) << c.box;
         app.Click();
         EXPECT_EQ(world->spawnPoints[0].mask.bits, c.expected) << c.box;
         EXPECT_EQ(world->spawnPoints[1].mask.bits, world->spawnPoints[2].mask.bits) << c.box;

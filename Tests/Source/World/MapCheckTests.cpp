@@ -1,0 +1,86 @@
+#include "Source/World/MapCheck.h"
+
+#include "Source/World/MapFile.h"
+#include "Source/World/World.h"
+#include "Tests/Source/World/WorldTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace WorldTesting;
+
+namespace
+{
+
+// Two teams' players and flags standing on a floor from 0 to 2, in a world of 40 x 20.
+std::string FlagMap(const std::string& points, const std::string& platforms, const char* bounds = "0 0 40 20")
+{
+    std::string text = "{";
+    if (bounds)
+        text += R"("WorldBounds": ")" + std::string(bounds) + R"(", )";
+    return text + R"("SpawnPoints": [)" + points + R"(], "Entities": {)" + platforms + "}}";
+}
+
+const std::string Floor = R"("Platforms": [{"Position": "0 0", "Size": "40 2"}, {"Position": "20 2", "Size": "2 6"}])";
+const std::string Players = R"({"Position": "3 2", "Size": "0.5 1", "Mask": "Player|CaptureTheFlag|Team0"},
+                               {"Position": "30 2", "Size": "0.5 1", "Mask": "Player|CaptureTheFlag|Team1"})";
+const std::string Flags = R"(, {"Position": "5 2", "Size": "1 1", "Mask": "Objective|CaptureTheFlag|Team0"},
+                             {"Position": "35 2", "Size": "1 1", "Mask": "Objective|CaptureTheFlag|Team1"})";
+
+} // namespace
+
+// Each half-made map is named with its file and member, and none that would run a match forever (its
+// players never spawning, falling for ever, or its flag missing) is playable; a misspelt key is named
+// with the key meant.
+TEST(MapCheck, NamesWhatAHalfMadeMapLacksAndRefusesTheMapsThatWouldPlayForever)
+{
+    struct Case
+    {
+        const char* name;
+        std::string map;
+        const char* line;
+        bool playable;
+    };
+    const std::string inWall = R"({"Position": "20.5 3", "Size": "0.5 1", "Mask": "Player|CaptureTheFlag|Team1"})";
+    const Case cases[] = {
+        {"whole", FlagMap(Players + Flags, Floor), nullptr, true},
+        {"no player spawn points", FlagMap(Flags.substr(1), Floor),
+         "Test: SpawnPoints: no player spawn point for Team0 in CaptureTheFlag", false},
+        {"no platforms", FlagMap(Players + Flags, R"("Platforms": [])"), "Test: Entities.Platforms holds no platform",
+         true},
+        {"Platfroms", FlagMap(Players + Flags, R"("Platfroms": [{"Position": "0 0", "Size": "40 2"}])"),
+         "Test: Entities.Platfroms is no key the map reader takes, and is skipped; the nearest is \"Platforms\"",
+         true},
+        {"one flag", FlagMap(Players + Flags.substr(0, Flags.find("},") + 1), Floor),
+         "Test: SpawnPoints: no flag for Team1 in CaptureTheFlag", false},
+        {"a point inside a wall", FlagMap(Players.substr(0, Players.find("},") + 2) + inWall + Flags, Floor),
+         "Test: SpawnPoints[1] (Player|Team1|CaptureTheFlag) stands inside a solid platform", false},
+        {"no WorldBounds", FlagMap(Players + Flags, Floor, nullptr), "Test: WorldBounds is missing", false},
+        {"SpawnPoint", R"({"WorldBounds": "0 0 40 20", "SpawnPoint": [], "Entities": {)" + Floor + "}}",
+         "Test: SpawnPoint is no key the map reader takes, and is skipped; the nearest is \"SpawnPoints\"", false},
+        {"Oneway", FlagMap(Players + Flags, R"("Platforms": [{"Position": "0 0", "Size": "40 2", "Oneway": true}])"),
+         "Test: Entities.Platforms[0].Oneway is no key the map reader takes, and is skipped; the nearest is "
+         "\"OneWay\"",
+         true},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        TestGame game;
+        game.configuration.teamCount = 2;
+        MapNames names;
+        auto world = game.Load(c.map, names);
+        const MapCheck check = CheckMap(*world, "Test", "CaptureTheFlag");
+        EXPECT_EQ(check.unplayable.empty(), c.playable) << check.unplayable;
+        if (!c.line)
+        {
+            EXPECT_TRUE(check.lines.empty()) << check.lines.front();
+            continue;
+        }
+        bool named = false;
+        for (const std::string& line : check.lines)
+            named |= line.starts_with(c.line);
+        EXPECT_TRUE(named) << testing::PrintToString(check.lines);
+    }
+}
