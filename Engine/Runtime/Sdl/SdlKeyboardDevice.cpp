@@ -5,7 +5,7 @@ namespace Lumvek
 
 uint32_t SdlKeyboardDevice::Update(KeyboardState& state, uint32_t cursor)
 {
-    return ring.Apply(cursor, state.held, state.pressed, state.released);
+    return ring.Apply(cursor, state.held, state.pressed, state.released, state.taken);
 }
 
 std::optional<KeyEvent> SdlKeyEventOf(const SDL_KeyboardEvent& event)

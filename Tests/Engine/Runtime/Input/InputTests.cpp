@@ -25,6 +25,38 @@ TEST(EventRing, ExactlyARingsWorthBetweenPollsIsReadLapAfterLap)
     }
 }
 
+// A stall of 25 key events, more than twice the ring: six W taps, one tap each of D, Space, A, E and Q,
+// and S held, each counted as often as it went down. A new reader takes only the ring's latest events, not
+// every tap made before it.
+// Taps pushed out of the ring used to be lost.
+TEST(EventRing, AStallKeepsEveryTapOfEachKey)
+{
+    KeyboardRing ring;
+    KeyboardState reader;
+    uint32_t cursor = ring.Apply(0, reader.held, reader.pressed, reader.released, reader.taken);
+    for (const uint64_t key : {'W', 'W', 'W', 'D', 'W', ' ', 'W', 'A', 'E', 'W', 'Q'})
+        for (const uint8_t down : {1, 0})
+            ring.Push({down, key});
+    ring.Push({1, 'S'});
+    ring.Push({1, 'W'});
+    ring.Push({0, 'W'});
+    KeyboardState late;
+    ring.Apply(0, late.held, late.pressed, late.released, late.taken);
+    cursor = ring.Apply(cursor, reader.held, reader.pressed, reader.released, reader.taken);
+    for (const auto& [key, taps, lateTaps] :
+         {std::tuple(Key::W, 7, 2), std::tuple(Key::D, 1, 0), std::tuple(Key::Space, 1, 0), std::tuple(Key::A, 1, 0),
+          std::tuple(Key::E, 1, 1), std::tuple(Key::Q, 1, 1), std::tuple(Key::S, 1, 1)})
+    {
+        EXPECT_EQ(reader.pressed[key], taps) << static_cast<int>(key);
+        EXPECT_EQ(reader.released[key], key == Key::S ? 0 : taps) << static_cast<int>(key);
+        EXPECT_EQ(late.pressed[key], lateTaps) << static_cast<int>(key);
+    }
+    EXPECT_TRUE(reader.held[Key::S] && late.held[Key::S]);
+    // Read up to date, the next read takes nothing again.
+    ring.Apply(cursor, reader.held, reader.pressed, reader.released, reader.taken);
+    EXPECT_EQ(reader.pressed[Key::W], 0);
+}
+
 TEST(EventRing, AReaderRacingTheWriterSeesWholeEventsInOrder)
 {
     ControllerRing ring;
