@@ -123,6 +123,8 @@ struct KeyboardState
     InputFlags<Key, KeyCount> held;
     InputFlags<Key, KeyCount> pressed;
     InputFlags<Key, KeyCount> released;
+    // How often a held key repeated at the system's rate: for the tools' nudges, never a player's.
+    InputFlags<Key, KeyCount> repeated;
     ButtonTally<KeyCount> taken;
 };
 

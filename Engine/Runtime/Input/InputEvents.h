@@ -19,6 +19,9 @@ struct KeyEvent
 {
     uint8_t down = 0;
     uint64_t virtualKey = 0;
+    // A held key's repeat at the system's rate: it neither presses nor releases the key, and only
+    // readers that ask for repeats see it.
+    uint8_t repeat = 0;
 };
 
 // A mouse button going down or up. Masks: 1 left, 2 right, 16 middle, 32 and 64 the extra buttons.
@@ -136,6 +139,20 @@ inline uint32_t CodeOf(const ControllerEvent& event)
     return event.padIndex * ControllerButtonCount + event.button;
 }
 
+// Whether the event repeats a held key; no other button repeats.
+inline bool IsRepeat(const KeyEvent& event)
+{
+    return event.repeat != 0;
+}
+inline bool IsRepeat(const MouseEvent&)
+{
+    return false;
+}
+inline bool IsRepeat(const ControllerEvent&)
+{
+    return false;
+}
+
 // A ring of keys or buttons going down and up that also keeps how each stands after everything
 // pushed so far, and how often each has gone down and up. A reader that fell more than the ring behind
 // takes the held state and the taps from these, so that neither a release nor a tap pushed out of the
@@ -147,7 +164,7 @@ public:
     // sees the event sees at least those.
     void Push(const Event& event)
     {
-        if (const uint32_t code = CodeOf(event); code < CodeCount)
+        if (const uint32_t code = CodeOf(event); code < CodeCount && !IsRepeat(event))
         {
             standing[code].store(event.down ? 1 : 0, std::memory_order_relaxed);
             std::atomic<uint32_t>& times = event.down ? presses[code] : releases[code];
@@ -172,19 +189,29 @@ public:
     // Clears pressed and released, then brings the flags up to date with the events since the cursor
     // and returns the next cursor: pressed and released count the presses and releases (up to 255), so
     // that two taps between polls are told from one. Where events were passed over, each code adds the
-    // presses and releases counted since the reader's tally, and stands as it stands now.
+    // presses and releases counted since the reader's tally, and stands as it stands now. A held key's
+    // repeats are counted in repeated, where given, and are lost to a stall.
     template <typename Code>
     uint32_t Apply(uint32_t cursor, InputFlags<Code, CodeCount>& held, InputFlags<Code, CodeCount>& pressed,
-                   InputFlags<Code, CodeCount>& released, ButtonTally<CodeCount>& taken) const
+                   InputFlags<Code, CodeCount>& released, ButtonTally<CodeCount>& taken,
+                   InputFlags<Code, CodeCount>* repeated = nullptr) const
     {
         pressed.Clear();
         released.Clear();
+        if (repeated)
+            repeated->Clear();
         bool missed = false;
         cursor = this->Read(
             cursor,
             [&](const Event& event)
             {
                 const uint32_t code = CodeOf(event);
+                if (IsRepeat(event))
+                {
+                    if (repeated)
+                        Count(repeated->values[code]);
+                    return;
+                }
                 const uint8_t down = event.down ? 1 : 0;
                 held.values[code] = down;
                 Count((down ? pressed : released).values[code]);

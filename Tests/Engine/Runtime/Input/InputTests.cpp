@@ -57,6 +57,35 @@ TEST(EventRing, AStallKeepsEveryTapOfEachKey)
     EXPECT_EQ(reader.pressed[Key::W], 0);
 }
 
+// Right and Tab held, each repeating ten times, read a frame per event: a reader that asks for repeats
+// nudges eleven times with Right; Tab, a toggle, is pressed once for it and for a player who asks not.
+TEST(EventRing, RepeatsReachOnlyAReaderThatAsksAndPressNothing)
+{
+    KeyboardRing ring;
+    KeyboardState tools;
+    KeyboardState player;
+    uint32_t toolsCursor = 0;
+    uint32_t playerCursor = 0;
+    uint32_t nudges = 0;
+    uint32_t toggles = 0;
+    uint32_t playerToggles = 0;
+    for (const uint64_t key : {39, 9})
+        for (uint8_t repeat = 0; repeat <= 10; ++repeat)
+        {
+            ring.Push({1, key, repeat != 0});
+            toolsCursor =
+                ring.Apply(toolsCursor, tools.held, tools.pressed, tools.released, tools.taken, &tools.repeated);
+            playerCursor = ring.Apply(playerCursor, player.held, player.pressed, player.released, player.taken);
+            nudges += tools.pressed[Key::Right] + tools.repeated[Key::Right];
+            toggles += tools.pressed[Key::Tab];
+            playerToggles += player.pressed[Key::Tab] + player.pressed[Key::Right];
+        }
+    EXPECT_EQ(nudges, 11u);
+    EXPECT_EQ(toggles, 1u);
+    EXPECT_EQ(playerToggles, 2u);
+    EXPECT_TRUE(player.held[Key::Right] && player.held[Key::Tab]);
+}
+
 TEST(EventRing, AReaderRacingTheWriterSeesWholeEventsInOrder)
 {
     ControllerRing ring;
