@@ -200,6 +200,9 @@ void Vantorel_::EndDrawing()
 void Vantorel_::PauseMatch(bool pause)
 {
     paused = frozen = pause;
+    // A paused game reads no device: what is pressed in the pause menu must not act on the resume.
+    if (LocalDevices* devices = pause && network ? network->GetLocalDevices() : nullptr)
+        devices->Suspend();
     AudioDevice* audio = headless ? nullptr : GetApplication()->GetAudioDevice();
     if (audio && pause)
         audio->PauseAll();

@@ -10,6 +10,8 @@ void ClientInputs::Forget()
 {
     for (SentInputs& sent : sentInputs)
         sent.kept = false;
+    // What was pressed in the menus before the match stays there.
+    devices.Suspend();
 }
 
 void ClientInputs::Gather(const std::vector<PlayerSlot>& players, uint32_t frame)

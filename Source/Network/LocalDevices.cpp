@@ -23,6 +23,9 @@ void LocalDevices::Poll()
     mouseState.SavePrevious();
     if (mouse)
         mouseCursor = mouse->Update(mouseState, mouseCursor);
+    if (suspended)
+        ForgetPresses();
+    suspended = false;
 }
 
 void LocalDevices::ForgetPresses()

@@ -29,6 +29,10 @@ public:
     // profile, into the slot's player, or into a spare record while the slot has no world record.
     // Returns the record read into.
     PlayerInput& Read(const PlayerSlot& slot);
+    // Presses from now until the next poll were made on another screen (a pause, the menus before a
+    // match) and must not act in play: that poll takes how every button stands, held or not, and counts
+    // nothing as pressed or released, so that a direction held through the pause still moves.
+    void Suspend() { suspended = true; }
     // Drops the presses and releases of the last poll, which the tick that polled has taken, so that a
     // read until the next poll sees only what is held.
     void ForgetPresses();
@@ -58,5 +62,6 @@ private:
     uint32_t controllerCursor = 0;
     uint32_t keyboardCursor = 0;
     uint32_t mouseCursor = 0;
+    bool suspended = false;
     PlayerInput spareInput;
 };

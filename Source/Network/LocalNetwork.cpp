@@ -73,6 +73,8 @@ void LocalNetwork::BeginPreparing()
 
 void LocalNetwork::BeginStarting()
 {
+    // The devices were last read before the menus, if ever: what was pressed there stays there.
+    devices.Suspend();
     Enter(NetworkState::Playing);
 }
 

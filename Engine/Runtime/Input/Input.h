@@ -107,12 +107,25 @@ struct InputVector
     float y = 0.0f;
 };
 
+// How many presses and releases of each code a reader has taken since the device began: a reader
+// that fell behind the device's ring takes the taps it passed over from the difference.
+template <uint32_t Count> struct ButtonTally
+{
+    std::array<uint32_t, Count> presses{};
+    std::array<uint32_t, Count> releases{};
+    // False until the reader's first read, which takes the device's counts as they stand.
+    bool begun = false;
+};
+
 // One reader's view of the keyboard.
 struct KeyboardState
 {
     InputFlags<Key, KeyCount> held;
     InputFlags<Key, KeyCount> pressed;
     InputFlags<Key, KeyCount> released;
+    // How often a held key repeated at the system's rate: for the tools' nudges, never a player's.
+    InputFlags<Key, KeyCount> repeated;
+    ButtonTally<KeyCount> taken;
 };
 
 // One reader's view of the mouse. The device writes the current fields and the buttons; the reader
@@ -132,6 +145,7 @@ struct MouseState
     InputFlags<MouseButton, MouseButtonCount> pressed;
     InputFlags<MouseButton, MouseButtonCount> released;
     InputFlags<MouseButton, MouseButtonCount> held;
+    ButtonTally<MouseButtonCount> taken;
 };
 
 // One reader's view of one pad. The device writes the current fields and the buttons; the reader

@@ -2,6 +2,7 @@
 
 #include "Engine/Runtime/Input/Input.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -18,6 +19,9 @@ struct KeyEvent
 {
     uint8_t down = 0;
     uint64_t virtualKey = 0;
+    // A held key's repeat at the system's rate: it neither presses nor releases the key, and only
+    // readers that ask for repeats see it.
+    uint8_t repeat = 0;
 };
 
 // A mouse button going down or up. Masks: 1 left, 2 right, 16 middle, 32 and 64 the extra buttons.
@@ -135,18 +139,37 @@ inline uint32_t CodeOf(const ControllerEvent& event)
     return event.padIndex * ControllerButtonCount + event.button;
 }
 
+// Whether the event repeats a held key; no other button repeats.
+inline bool IsRepeat(const KeyEvent& event)
+{
+    return event.repeat != 0;
+}
+inline bool IsRepeat(const MouseEvent&)
+{
+    return false;
+}
+inline bool IsRepeat(const ControllerEvent&)
+{
+    return false;
+}
+
 // A ring of keys or buttons going down and up that also keeps how each stands after everything
-// pushed so far. A reader that fell more than the ring behind takes the held state from there, so that
-// a release pushed out of the ring (a stalled frame while other keys go on) never leaves a key held.
+// pushed so far, and how often each has gone down and up. A reader that fell more than the ring behind
+// takes the held state and the taps from these, so that neither a release nor a tap pushed out of the
+// ring (a stalled frame while other keys go on) is lost.
 template <typename Event, uint32_t Size, uint32_t CodeCount> class ButtonRing : public EventRing<Event, Size>
 {
 public:
-    // Writer thread only. The state is stored before the event is published: a reader that sees the
-    // event sees at least that state.
+    // Writer thread only. The state and counts are stored before the event is published: a reader that
+    // sees the event sees at least those.
     void Push(const Event& event)
     {
-        if (const uint32_t code = CodeOf(event); code < CodeCount)
+        if (const uint32_t code = CodeOf(event); code < CodeCount && !IsRepeat(event))
+        {
             standing[code].store(event.down ? 1 : 0, std::memory_order_relaxed);
+            std::atomic<uint32_t>& times = event.down ? presses[code] : releases[code];
+            times.store(times.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+        }
         EventRing<Event, Size>::Push(event);
     }
 
@@ -165,34 +188,60 @@ public:
 
     // Clears pressed and released, then brings the flags up to date with the events since the cursor
     // and returns the next cursor: pressed and released count the presses and releases (up to 255), so
-    // that two taps between polls are told from one. Where events were passed over, a code that stands
-    // otherwise than held says so and counts as pressed or released once more.
+    // that two taps between polls are told from one. Where events were passed over, each code adds the
+    // presses and releases counted since the reader's tally, and stands as it stands now. A held key's
+    // repeats are counted in repeated, where given, and are lost to a stall.
     template <typename Code>
     uint32_t Apply(uint32_t cursor, InputFlags<Code, CodeCount>& held, InputFlags<Code, CodeCount>& pressed,
-                   InputFlags<Code, CodeCount>& released) const
+                   InputFlags<Code, CodeCount>& released, ButtonTally<CodeCount>& taken,
+                   InputFlags<Code, CodeCount>* repeated = nullptr) const
     {
         pressed.Clear();
         released.Clear();
+        if (repeated)
+            repeated->Clear();
         bool missed = false;
         cursor = this->Read(
             cursor,
             [&](const Event& event)
             {
                 const uint32_t code = CodeOf(event);
+                if (IsRepeat(event))
+                {
+                    if (repeated)
+                        Count(repeated->values[code]);
+                    return;
+                }
                 const uint8_t down = event.down ? 1 : 0;
                 held.values[code] = down;
                 Count((down ? pressed : released).values[code]);
+                ++(down ? taken.presses : taken.releases)[code];
             },
             &missed);
-        if (!missed)
+        // A new reader takes the counts as they stand: the taps before it were not made for it. Until then a
+        // code that stands otherwise than held counts as pressed or released once more.
+        const bool first = !taken.begun;
+        taken.begun = true;
+        if (!missed && !first)
             return cursor;
         for (uint32_t code = 0; code < CodeCount; ++code)
         {
-            const uint8_t down = Standing(code) ? 1 : 0;
-            if (held.values[code] == down)
-                continue;
-            held.values[code] = down;
-            Count((down ? pressed : released).values[code]);
+            const uint32_t down = presses[code].load(std::memory_order_relaxed);
+            const uint32_t up = releases[code].load(std::memory_order_relaxed);
+            const uint8_t stands = Standing(code) ? 1 : 0;
+            if (missed && first && held.values[code] != stands)
+                Count((stands ? pressed : released).values[code]);
+            else if (missed && !first)
+            {
+                // An event pushed while this runs is counted here and again when it is read: a tap
+                // counted twice, only when a stall already overran the ring.
+                Add(pressed.values[code], down - taken.presses[code]);
+                Add(released.values[code], up - taken.releases[code]);
+            }
+            if (missed)
+                held.values[code] = stands;
+            taken.presses[code] = down;
+            taken.releases[code] = up;
         }
         return cursor;
     }
@@ -203,8 +252,16 @@ private:
         if (times < UINT8_MAX)
             ++times;
     }
+    // Adds a difference of counts, which a count read ahead of its event may make negative.
+    static void Add(uint8_t& times, uint32_t more)
+    {
+        const int64_t sum = int64_t(times) + std::max<int32_t>(static_cast<int32_t>(more), 0);
+        times = static_cast<uint8_t>(std::min<int64_t>(sum, UINT8_MAX));
+    }
 
     std::array<std::atomic<uint8_t>, CodeCount> standing{};
+    std::array<std::atomic<uint32_t>, CodeCount> presses{};
+    std::array<std::atomic<uint32_t>, CodeCount> releases{};
 };
 
 using KeyboardRing = ButtonRing<KeyEvent, 10, KeyCount>;

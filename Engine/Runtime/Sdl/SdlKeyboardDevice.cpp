@@ -5,15 +5,13 @@ namespace Lumvek
 
 uint32_t SdlKeyboardDevice::Update(KeyboardState& state, uint32_t cursor)
 {
-    return ring.Apply(cursor, state.held, state.pressed, state.released);
+    return ring.Apply(cursor, state.held, state.pressed, state.released, state.taken, &state.repeated);
 }
 
 std::optional<KeyEvent> SdlKeyEventOf(const SDL_KeyboardEvent& event)
 {
-    if (event.repeat)
-        return std::nullopt;
-    return KeyEvent{event.type == SDL_KEYDOWN ? uint8_t(1) : uint8_t(0),
-                    SdlScancodeToVirtualKey(event.keysym.scancode)};
+    return KeyEvent{event.type == SDL_KEYDOWN ? uint8_t(1) : uint8_t(0), SdlScancodeToVirtualKey(event.keysym.scancode),
+                    event.repeat ? uint8_t(1) : uint8_t(0)};
 }
 
 uint64_t SdlScancodeToVirtualKey(SDL_Scancode scancode)

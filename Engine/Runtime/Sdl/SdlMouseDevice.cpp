@@ -15,7 +15,7 @@ uint32_t SdlMouseDevice::Update(MouseState& state, uint32_t readCursor)
         state.position = {static_cast<float>(x), static_cast<float>(y)};
     state.wheel = {wheel.horizontal.load(std::memory_order_relaxed), wheel.vertical.load(std::memory_order_relaxed)};
 
-    return ring.Apply(readCursor, state.held, state.pressed, state.released);
+    return ring.Apply(readCursor, state.held, state.pressed, state.released, state.taken);
 }
 
 uint64_t SdlMouseButtonToMask(uint8_t button)

@@ -723,22 +723,24 @@ void WorldEditor::NudgeSelection(const Lumvek::KeyboardState& keyboard)
     if (keyboard.held[Key::LeftShift] || keyboard.held[Key::RightShift])
         step *= 10.0f;
     Vector2 offset;
-    // Each press since the last frame nudges once: two quick taps between slow frames move it twice.
-    uint8_t presses = 0;
-    if ((presses = keyboard.pressed[Key::Left]) != 0)
+    // Each press since the last frame nudges once: two quick taps between slow frames move it twice. A
+    // held arrow goes on nudging at the system's repeat rate.
+    const auto times = [&keyboard](Key key) { return uint32_t(keyboard.pressed[key]) + keyboard.repeated[key]; };
+    uint32_t presses = 0;
+    if ((presses = times(Key::Left)) != 0)
         offset = {-step, 0.0f};
-    else if ((presses = keyboard.pressed[Key::Right]) != 0)
+    else if ((presses = times(Key::Right)) != 0)
         offset = {step, 0.0f};
-    else if ((presses = keyboard.pressed[Key::Down]) != 0)
+    else if ((presses = times(Key::Down)) != 0)
         offset = {0.0f, -step};
-    else if ((presses = keyboard.pressed[Key::Up]) != 0)
+    else if ((presses = times(Key::Up)) != 0)
         offset = {0.0f, step};
     Nudge mode = Nudge::Move;
     if (resizes && (keyboard.held[Key::LeftControl] || keyboard.held[Key::RightControl]))
         mode = Nudge::Grow;
     else if (resizes && (keyboard.held[Key::LeftAlt] || keyboard.held[Key::RightAlt]))
         mode = Nudge::Shrink;
-    for (uint8_t press = 0; press < presses; ++press)
+    for (uint32_t press = 0; press < presses; ++press)
         NudgeEntity(selected, offset, mode);
 }
 

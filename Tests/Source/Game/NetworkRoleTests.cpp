@@ -1,7 +1,9 @@
 #include "Source/Network/LocalNetwork.h"
+#include "Source/World/GameContext.h"
 #include "Source/World/World.h"
 #include "Tests/LogCapture.h"
 #include "Tests/Source/Game/GameTestSupport.h"
+#include "Tests/Source/Network/EventPad.h"
 
 #include <memory>
 #include <string>
@@ -260,4 +262,24 @@ TEST(NetworkRoles, TheLibrarysMessagesReachTheLogCutTo1023Characters)
         ASSERT_EQ(capture.messages.size(), 1u);
         EXPECT_EQ(capture.messages[0], test.logged);
     }
+}
+
+// The local role's devices, made before the menus, start the match with none of the menus' presses:
+// the A that chose the set-up and the menu's Right gave Jump and SelectArms at the first tick.
+TEST(NetworkRoles, TheMenusPressesDoNotActAtALocalMatchsFirstTick)
+{
+    NetworkTesting::EventPad pad;
+    GameContext context;
+    context.configuration.players.emplace_back(nullptr, 0);
+    FileManager files;
+    LocalNetwork role(context, NetworkSettings(), files, &pad, nullptr, nullptr, {640, 360});
+    pad.Press(ControllerButton::A, true);
+    pad.Press(ControllerButton::A, false);
+    pad.Press(ControllerButton::Right, true);
+    role.BeginLoading();
+    role.BeginStarting();
+    role.Step(TickSeconds);
+    const PlayerInput& input = role.GetLocalDevices()->InputOf(context.configuration.players[0]);
+    EXPECT_EQ(input[PlayerAction::Jump], 0);
+    EXPECT_EQ(input[PlayerAction::SelectArms], 0);
 }

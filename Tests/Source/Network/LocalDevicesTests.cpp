@@ -3,6 +3,7 @@
 #include "Source/Network/LocalDevices.h"
 
 #include "Source/Data/GameConfiguration.h"
+#include "Tests/Source/Network/EventPad.h"
 
 #include <gtest/gtest.h>
 
@@ -55,5 +56,33 @@ TEST(LocalDevices, TheMouseAimsFromThePlayersScreenPointOrTheWindowsCentre)
     {
         const PlayerInput& input = devices.Read(PlayerSlot(nullptr, localIndex));
         EXPECT_EQ(std::make_tuple(int(input.aimX), int(input.aimY)), std::make_tuple(aimX, aimY)) << localIndex;
+    }
+}
+
+// A's tap and Right's press made while the match was paused or before it began, with the stick held
+// right through it: after the resume the player moves but neither jumps nor selects. The resume's read
+// used to act every press the pause had kept.
+TEST(LocalDevices, PressesMadeWhileSuspendedDoNotActButHeldControlsStillDo)
+{
+    for (const bool suspended : {false, true})
+    {
+        NetworkTesting::EventPad pad;
+        LocalDevices devices(&pad, nullptr, nullptr, {640, 360});
+        devices.Poll();
+        pad.stickX = 1.0f;
+        if (suspended)
+            devices.Suspend();
+        pad.Press(ControllerButton::A, true);
+        pad.Press(ControllerButton::A, false);
+        pad.Press(ControllerButton::Right, true);
+        devices.Poll();
+        const PlayerInput& input = devices.Read(PlayerSlot(nullptr, 0));
+        EXPECT_EQ(input[PlayerAction::Jump], suspended ? 0 : 1);
+        EXPECT_EQ(input[PlayerAction::SelectArms], suspended ? 0 : 1);
+        EXPECT_EQ(input.move, PlayerInput::AxisRange);
+        // A press after the resume acts.
+        pad.Press(ControllerButton::A, true);
+        devices.Poll();
+        EXPECT_EQ(devices.Read(PlayerSlot(nullptr, 0))[PlayerAction::Jump], 1);
     }
 }

@@ -25,6 +25,67 @@ TEST(EventRing, ExactlyARingsWorthBetweenPollsIsReadLapAfterLap)
     }
 }
 
+// A stall of 25 key events, more than twice the ring: six W taps, one tap each of D, Space, A, E and Q,
+// and S held, each counted as often as it went down. A new reader takes only the ring's latest events, not
+// every tap made before it.
+// Taps pushed out of the ring used to be lost.
+TEST(EventRing, AStallKeepsEveryTapOfEachKey)
+{
+    KeyboardRing ring;
+    KeyboardState reader;
+    uint32_t cursor = ring.Apply(0, reader.held, reader.pressed, reader.released, reader.taken);
+    for (const uint64_t key : {'W', 'W', 'W', 'D', 'W', ' ', 'W', 'A', 'E', 'W', 'Q'})
+        for (const uint8_t down : {1, 0})
+            ring.Push({down, key});
+    ring.Push({1, 'S'});
+    ring.Push({1, 'W'});
+    ring.Push({0, 'W'});
+    KeyboardState late;
+    ring.Apply(0, late.held, late.pressed, late.released, late.taken);
+    cursor = ring.Apply(cursor, reader.held, reader.pressed, reader.released, reader.taken);
+    for (const auto& [key, taps, lateTaps] :
+         {std::tuple(Key::W, 7, 2), std::tuple(Key::D, 1, 0), std::tuple(Key::Space, 1, 0), std::tuple(Key::A, 1, 0),
+          std::tuple(Key::E, 1, 1), std::tuple(Key::Q, 1, 1), std::tuple(Key::S, 1, 1)})
+    {
+        EXPECT_EQ(reader.pressed[key], taps) << static_cast<int>(key);
+        EXPECT_EQ(reader.released[key], key == Key::S ? 0 : taps) << static_cast<int>(key);
+        EXPECT_EQ(late.pressed[key], lateTaps) << static_cast<int>(key);
+    }
+    EXPECT_TRUE(reader.held[Key::S] && late.held[Key::S]);
+    // Read up to date, the next read takes nothing again.
+    ring.Apply(cursor, reader.held, reader.pressed, reader.released, reader.taken);
+    EXPECT_EQ(reader.pressed[Key::W], 0);
+}
+
+// Right and Tab held, each repeating ten times, read a frame per event: a reader that asks for repeats
+// nudges eleven times with Right; Tab, a toggle, is pressed once for it and for a player who asks not.
+TEST(EventRing, RepeatsReachOnlyAReaderThatAsksAndPressNothing)
+{
+    KeyboardRing ring;
+    KeyboardState tools;
+    KeyboardState player;
+    uint32_t toolsCursor = 0;
+    uint32_t playerCursor = 0;
+    uint32_t nudges = 0;
+    uint32_t toggles = 0;
+    uint32_t playerToggles = 0;
+    for (const uint64_t key : {39, 9})
+        for (uint8_t repeat = 0; repeat <= 10; ++repeat)
+        {
+            ring.Push({1, key, repeat != 0});
+            toolsCursor =
+                ring.Apply(toolsCursor, tools.held, tools.pressed, tools.released, tools.taken, &tools.repeated);
+            playerCursor = ring.Apply(playerCursor, player.held, player.pressed, player.released, player.taken);
+            nudges += tools.pressed[Key::Right] + tools.repeated[Key::Right];
+            toggles += tools.pressed[Key::Tab];
+            playerToggles += player.pressed[Key::Tab] + player.pressed[Key::Right];
+        }
+    EXPECT_EQ(nudges, 11u);
+    EXPECT_EQ(toggles, 1u);
+    EXPECT_EQ(playerToggles, 2u);
+    EXPECT_TRUE(player.held[Key::Right] && player.held[Key::Tab]);
+}
+
 TEST(EventRing, AReaderRacingTheWriterSeesWholeEventsInOrder)
 {
     ControllerRing ring;
