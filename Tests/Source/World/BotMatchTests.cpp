@@ -282,6 +282,21 @@ TEST(BotTargets, APausedNavigatorStillChoosesAndPlansButLeavesTheControlsAlone)
     EXPECT_EQ(input[PlayerAction::Primary], 0);
 }
 
+// Its rifle spent and a loaded shotgun stowed, with an enemy in view: the bot takes out the shotgun
+// rather than stand at the world's edge with an empty gun in hand.
+TEST(BotTargets, SwitchesToALoadedStowedGunWhenTheOneInHandIsSpent)
+{
+    BotArena arena;
+    arena.Arm(0, 0, 4, 20);
+    arena.Stand(0, 10.0f);
+    arena.Stand(1, 16.0f);
+    arena.Aware(1);
+    const WeaponData* shotgun = arena.match.ownRegistry.weapons.Find(std::string_view("Shotgun"));
+    for (uint32_t tick = 0; tick < 120 && arena.Bot().weapon->data != shotgun; ++tick)
+        arena.match.Tick();
+    EXPECT_EQ(arena.Bot().weapon->data, shotgun);
+}
+
 namespace
 {
 
@@ -638,4 +653,47 @@ TEST(BotMatch, TwoBotsFaceToFaceOnANarrowStepScoreAKill)
         run.Step();
     }
     EXPECT_LT(ticks, 15u * 60u) << "no kill";
+}
+
+// A still player on Hilltop's Ferry, stopped until its lever is pulled: a lift is no node of the bots'
+// graph, yet the bots hunt him from the platforms below and beside it rather than stand for ten seconds.
+TEST(BotMatch, BotsHuntAStillPlayerOnTheStoppedFerry)
+{
+    for (const char* name : {"Default", "Demo"})
+        for (uint32_t seed : {1u, 7u})
+        {
+            BotMatchRun run;
+            run.configuration = *run.registry.configurations.Find(std::string_view(name));
+            run.configuration.map = run.registry.maps.FindIndex(std::string_view("Hilltop"));
+            run.configuration.players.emplace_back(nullptr, 0).id = 0;
+            run.configuration.players.back().team = 0;
+            run.Prepare(seed);
+            Player& player = run.world->players.at(0);
+            uint32_t still[16] = {}, longest = 0;
+            Lumvek::Vector2 spot[16];
+            bool wasActive = false;
+            for (uint32_t tick = 1; tick <= 6000 && !run.rules->IsEnded(); ++tick)
+            {
+                // Each time he spawns he is put back on the Ferry.
+                const bool active = player.body.active && !player.IsDead();
+                if (active && !wasActive)
+                {
+                    player.body.Reset({28.5f, 12.6f}, false);
+                    player.body.Move(Lumvek::TickSeconds);
+                }
+                wasActive = active;
+                run.Step();
+                for (size_t i = 0; i < run.world->navigator.bots.size(); ++i)
+                {
+                    const Player& bot = *run.world->navigator.bots.at(i).player;
+                    const Lumvek::Vector2 at{bot.body.x, bot.body.y};
+                    still[i] = bot.body.active && !bot.IsDead() && (at - spot[i]).Length() < 0.5f ? still[i] + 1 : 0;
+                    spot[i] = still[i] ? spot[i] : at;
+                    longest = std::max(longest, still[i]);
+                }
+            }
+            std::printf("%s seed %u: the longest stand is %u ticks, he is at %g, %g\n", name, seed, longest,
+                        player.body.x, player.body.y);
+            EXPECT_LT(longest, 10u * 60u) << name << " seed " << seed;
+        }
 }
