@@ -77,8 +77,18 @@ void Wander(World& world, BotState& bot)
 // node under the goal it had, or, once there, wherever wandering takes it.
 void Fetch(World& world, BotState& bot)
 {
-    if (bot.state == BotState::Fetch && !bot.arrived)
+    if ((bot.state == BotState::Fetch || bot.detour) && !bot.arrived)
         return;
+    // A way that ended short of the pickup (the bot in mud, a wall between) is no arrival: from where it
+    // stands it would make for the same pickup by the same short way for good, so it goes elsewhere first
+    // and tries again from there.
+    if (bot.arrived && !bot.detour && !bot.reachesGoal && bot.goal && bot.arrivedFrom == BotState::Fetch)
+    {
+        bot.detour = 1;
+        Wander(world, bot);
+        return;
+    }
+    bot.detour = 0;
     const Player& self = *bot.player;
     const Vector2 at{self.body.x, self.body.y};
     // The goal point's height is the top of the goal's node, where the bot walks.

@@ -112,6 +112,8 @@ struct BotState
     float goalX = 0.0f;
     // Set while the bot stands within its own width of goal x on the goal's platform.
     uint8_t arrived = 0;
+    // The state the bot was in when it last arrived.
+    uint32_t arrivedFrom = 0;
     // In [-1, 1): varies the distance the bot keeps and where it wanders to.
     float randomOffset = 0.0f;
     // Seconds since the aim last changed.

@@ -265,6 +265,7 @@ void BotSteering::Steer(BotState& bot)
                 bot.interactTicks = InteractHoldTicks;
             input.move = 0;
             input[PlayerAction::Jump] = 0;
+            bot.arrivedFrom = bot.state;
             bot.state = 0;
             bot.arrived = 1;
         }
