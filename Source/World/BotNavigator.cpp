@@ -2,6 +2,7 @@
 
 #include "Source/Data/HazardData.h"
 #include "Source/World/BotSteering.h"
+#include "Source/World/Weapon.h"
 #include "Source/World/World.h"
 
 #include <box2d/box2d.h>
@@ -428,8 +429,7 @@ bool BotNavigator::Harms(float top, float x0, float x1, float height) const
     const float hi = std::max(x0, x1);
     height = std::max(height, Probe);
     return std::any_of(harms.begin(), harms.end(),
-                       [&](const Rectangle& area)
-                       {
+                       [&](const Rectangle& area) {
                            return area.x < hi && area.x + area.width > lo && area.y < top + height &&
                                   area.y + area.height > top;
                        });
@@ -460,9 +460,18 @@ float BotNavigator::StandClearOfHarm(World& world, float top, float x, float fro
         const Rectangle area = hazard->body.GetBounds();
         const float left = area.x - width;
         const float right = area.x + area.width + width;
-        x = std::fabs(from - left) <= std::fabs(from - right) ? left : right;
+        // Spikes against a wall: the side inside the wall is no place to stand, however near.
+        const bool leftOpen = !WalledOff(world, top, left, height);
+        const bool rightOpen = !WalledOff(world, top, right, height);
+        const bool nearerLeft = std::fabs(from - left) <= std::fabs(from - right);
+        x = leftOpen && (nearerLeft || !rightOpen) ? left : rightOpen ? right : nearerLeft ? left : right;
     }
     return x;
+}
+
+bool BotNavigator::WalledOff(World& world, float top, float x, float height)
+{
+    return IsInSolidGround(world, {x, top + std::max(height, Probe) * 0.5f});
 }
 
 void BotNavigator::ForgetErrand(const Player& player)
@@ -574,9 +583,8 @@ bool BotNavigator::Search(const BotMotion& motion, const NavNode& start, float s
                 continue;
             // Walking through a hazard that harms, landing in one, or dropping into a pit with no way out
             // is the last way the search takes.
-            const bool harmful =
-                Harms(there.Top(), &there == &here ? current.x : next.x, next.x, motion.height) ||
-                (&there != &here && &there != &goal && IsTrap(*next.node, rise));
+            const bool harmful = Harms(there.Top(), &there == &here ? current.x : next.x, next.x, motion.height) ||
+                                 (&there != &here && &there != &goal && IsTrap(*next.node, rise));
             const float t = entry.g + neighbour.cost + (harmful ? HarmCost : 0.0f);
             if (next.generation == generation && !(t < next.g))
                 continue;

@@ -321,6 +321,14 @@ TEST(BotTargets, AWayToAPickupThatEndedShortIsNoArrival)
     EXPECT_EQ(state.state, BotState::Wander) << "back to the pickup before it got anywhere else";
 }
 
+// The bunker's spikes lie against its wall: the side of them nearer a bot coming from the left is inside
+// the wall, so it stands beyond them on the right.
+TEST(BotTargets, SpikesAgainstAWallAreLeftByTheOpenSide)
+{
+    BotArena arena;
+    EXPECT_GT(BotNavigator::StandClearOfHarm(*arena.match.world, 2.0f, 28.0f, 20.0f, 0.8f, 1.8f), 30.0f);
+}
+
 namespace
 {
 
