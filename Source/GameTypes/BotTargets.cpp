@@ -32,9 +32,24 @@ bool HasAmmunition(const Weapon* weapon)
     return weapon && (weapon->clip != 0 || weapon->reserve != 0);
 }
 
+// A target off the graph (on a lift, a moving platform, in the air) is hunted from the node nearest
+// below it, or else beside it: from there the bot can shoot at it or wait for it to come down, rather than
+// stand with no goal for as long as the target stays there.
+constexpr float OffGraphNodeRadius = 8.0f;
+
 NavNode* NodeOf(World& world, const Player& player)
 {
     return world.navigator.NodeOf(player.body.lastPlatform);
+}
+
+NavNode* TargetNode(World& world, const Player& target)
+{
+    if (NavNode* node = NodeOf(world, target))
+        return node;
+    const Vector2 at{target.body.x, target.body.y};
+    if (NavNode* below = world.navigator.FindNearestNode(world, at, OffGraphNodeRadius, true))
+        return below;
+    return world.navigator.FindNearestNode(world, at, OffGraphNodeRadius);
 }
 
 // Wanders to a node the game's generator picks, unless already on its way to one.
@@ -62,8 +77,18 @@ void Wander(World& world, BotState& bot)
 // node under the goal it had, or, once there, wherever wandering takes it.
 void Fetch(World& world, BotState& bot)
 {
-    if (bot.state == BotState::Fetch && !bot.arrived)
+    if ((bot.state == BotState::Fetch || bot.detour) && !bot.arrived)
         return;
+    // A way that ended short of the pickup (the bot in mud, a wall between) is no arrival: from where it
+    // stands it would make for the same pickup by the same short way for good, so it goes elsewhere first
+    // and tries again from there.
+    if (bot.arrived && !bot.detour && !bot.reachesGoal && bot.goal && bot.arrivedFrom == BotState::Fetch)
+    {
+        bot.detour = 1;
+        Wander(world, bot);
+        return;
+    }
+    bot.detour = 0;
     const Player& self = *bot.player;
     const Vector2 at{self.body.x, self.body.y};
     // The goal point's height is the top of the goal's node, where the bot walks.
@@ -249,7 +274,7 @@ void GameType::ChooseBotTarget(BotState& bot)
     if (target != bot.target)
         bot.closingIn = 0;
     bot.target = target;
-    NavNode* node = NodeOf(world, *target);
+    NavNode* node = TargetNode(world, *target);
     if (!node)
     {
         bot.goal = nullptr;
@@ -321,7 +346,7 @@ void GameType::HuntBotTarget(BotState& bot)
     }
     if (armed)
     {
-        NavNode* node = NodeOf(world, *target);
+        NavNode* node = TargetNode(world, *target);
         if (!node)
             return;
         Chase(world, bot, *target, *node, [&] { PlaceAtFightingDistance(world, bot, *target, *node); });

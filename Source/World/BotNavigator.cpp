@@ -2,6 +2,7 @@
 
 #include "Source/Data/HazardData.h"
 #include "Source/World/BotSteering.h"
+#include "Source/World/Weapon.h"
 #include "Source/World/World.h"
 
 #include <box2d/box2d.h>
@@ -460,9 +461,18 @@ float BotNavigator::StandClearOfHarm(World& world, float top, float x, float fro
         const Rectangle area = hazard->body.GetBounds();
         const float left = area.x - width;
         const float right = area.x + area.width + width;
-        x = std::fabs(from - left) <= std::fabs(from - right) ? left : right;
+        // Spikes against a wall: the side inside the wall is no place to stand, however near.
+        const bool leftOpen = !WalledOff(world, top, left, height);
+        const bool rightOpen = !WalledOff(world, top, right, height);
+        const bool nearerLeft = std::fabs(from - left) <= std::fabs(from - right);
+        x = leftOpen && (nearerLeft || !rightOpen) ? left : rightOpen ? right : nearerLeft ? left : right;
     }
     return x;
+}
+
+bool BotNavigator::WalledOff(World& world, float top, float x, float height)
+{
+    return IsInSolidGround(world, {x, top + std::max(height, Probe) * 0.5f});
 }
 
 void BotNavigator::ForgetErrand(const Player& player)

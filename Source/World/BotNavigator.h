@@ -112,6 +112,8 @@ struct BotState
     float goalX = 0.0f;
     // Set while the bot stands within its own width of goal x on the goal's platform.
     uint8_t arrived = 0;
+    // The state the bot was in when it last arrived.
+    uint32_t arrivedFrom = 0;
     // In [-1, 1): varies the distance the bot keeps and where it wanders to.
     float randomOffset = 0.0f;
     // Seconds since the aim last changed.
@@ -171,8 +173,11 @@ public:
     // The first active hazard that harms (its damage is above 0) overlapping the box; null for none.
     static const Hazard* FindHarm(World& world, const Lumvek::Rectangle& box);
     // Where on a top a body of that width and height that wants to stand at x stands clear of every
-    // hazard that harms there: x itself, or just beside the hazard, on the side nearer from.
+    // hazard that harms there: x itself, or just beside the hazard, on the side nearer from that is not
+    // walled off.
     static float StandClearOfHarm(World& world, float top, float x, float from, float width, float height);
+    // Whether a body of that height standing at x on a top would stand inside something solid (a wall).
+    static bool WalledOff(World& world, float top, float x, float height);
 
     // A* from the start node's waypoint nearest startX (where the bot stands) to the goal node's
     // waypoint nearest goalX: the path from start to goal, or to the waypoint nearest the goal when the

@@ -125,7 +125,13 @@ void BotSteering::Tick(BotState& bot, float dt)
     const Weapon* weapon = player.weapon.get();
     const bool emptyClip = weapon && !HasAmmunitionInClip(*weapon);
     const bool topUp = weapon && !bot.target && weapon->data && weapon->clip < weapon->data->clipSize;
-    input[PlayerAction::Reload] = emptyClip || topUp ? 1 : 0;
+    // Out of everything in hand with a loaded gun stowed, it takes that one out rather than go on
+    // reloading nothing.
+    const Weapon* stowed = player.stowedWeapon.get();
+    const bool spent = weapon && emptyClip && weapon->reserve == 0;
+    const bool swap = spent && stowed && (stowed->clip != 0 || stowed->reserve != 0);
+    input[PlayerAction::SwitchWeapon] = swap ? 1 : 0;
+    input[PlayerAction::Reload] = (emptyClip || topUp) && !swap ? 1 : 0;
 }
 
 void BotSteering::KeepClear(BotState& bot)
@@ -259,6 +265,7 @@ void BotSteering::Steer(BotState& bot)
                 bot.interactTicks = InteractHoldTicks;
             input.move = 0;
             input[PlayerAction::Jump] = 0;
+            bot.arrivedFrom = bot.state;
             bot.state = 0;
             bot.arrived = 1;
         }

@@ -33,12 +33,12 @@ namespace
 class BotArena
 {
 public:
-    BotArena()
+    explicit BotArena(Lumvek::StringView map = "Crossroads")
     {
         match.AddBot(0, 0);
         match.AddLocal(1, 1, 0);
         match.AddLocal(2, 1, 1);
-        match.Load("Crossroads");
+        match.Load(map);
         match.CreateRules();
     }
 
@@ -76,12 +76,12 @@ public:
     {
         return match.world->navigator.NodeOf(match.names.platforms.Find(std::string_view(platform)));
     }
-    Pickup* DropWeapon(float x)
+    Pickup* DropWeapon(float x, float y = 2.2f)
     {
         std::unique_ptr<Weapon> weapon = MakeWeapon("Shotgun", 4, 20);
         SpawnPoint placement;
         placement.x = x;
-        placement.y = 2.2f;
+        placement.y = y;
         return CreateWeaponPickupEntity(*match.world, placement, 0.0f, {}, false, weapon, -1, 0);
     }
 
@@ -280,6 +280,53 @@ TEST(BotTargets, APausedNavigatorStillChoosesAndPlansButLeavesTheControlsAlone)
     EXPECT_EQ(input.move, 0);
     EXPECT_EQ(input[PlayerAction::Jump], 0);
     EXPECT_EQ(input[PlayerAction::Primary], 0);
+}
+
+// Its rifle spent and a loaded shotgun stowed, with an enemy in view: the bot takes out the shotgun
+// rather than stand at the world's edge with an empty gun in hand.
+TEST(BotTargets, SwitchesToALoadedStowedGunWhenTheOneInHandIsSpent)
+{
+    BotArena arena;
+    arena.Arm(0, 0, 4, 20);
+    arena.Stand(0, 10.0f);
+    arena.Stand(1, 16.0f);
+    arena.Aware(1);
+    const WeaponData* shotgun = arena.match.ownRegistry.weapons.Find(std::string_view("Shotgun"));
+    for (uint32_t tick = 0; tick < 120 && arena.Bot().weapon->data != shotgun; ++tick)
+        arena.match.Tick();
+    EXPECT_EQ(arena.Bot().weapon->data, shotgun);
+}
+
+// An unarmed bot whose way to a pickup ended short of it (from mud, past a wall) has not got there: rather
+// than count that as arrival and make for the same pickup from the same spot for good, it goes elsewhere.
+TEST(BotTargets, AWayToAPickupThatEndedShortIsNoArrival)
+{
+    BotArena arena;
+    arena.Stand(0, 10.0f);
+    arena.Bot().weapon.reset();
+    arena.Bot().stowedWeapon.reset();
+    arena.DropWeapon(16.0f);
+    arena.Choose();
+    BotState& state = arena.State();
+    ASSERT_EQ(state.state, BotState::Fetch);
+    // What steering leaves at the end of a way short of its goal.
+    state.arrived = 1;
+    state.reachesGoal = 0;
+    state.arrivedFrom = state.state;
+    state.state = 0;
+    arena.Choose();
+    EXPECT_EQ(state.state, BotState::Wander);
+    state.arrived = 0;
+    arena.Choose();
+    EXPECT_EQ(state.state, BotState::Wander) << "back to the pickup before it got anywhere else";
+}
+
+// The bunker's spikes lie against its wall: the side of them nearer a bot coming from the left is inside
+// the wall, so it stands beyond them on the right.
+TEST(BotTargets, SpikesAgainstAWallAreLeftByTheOpenSide)
+{
+    BotArena arena;
+    EXPECT_GT(BotNavigator::StandClearOfHarm(*arena.match.world, 2.0f, 28.0f, 20.0f, 0.8f, 1.8f), 30.0f);
 }
 
 namespace
@@ -502,7 +549,7 @@ std::string CrossroadsWithSpikesOnALedgeAndAPit()
 // where he spawned giving no input, and some on Crossroads edited to hold spikes on a ledge and a pit: every 3,000
 // ticks each armed bot has travelled and fired, no bot alive stays within half a unit of one spot for ten seconds
 // (stands before, with these seeds: against a wall, a lift stopped low or mud, on a lift shooting into it, at the
-// end of a way short of a still player), and no bot dies three times running in a hazard that harms. The longest
+// end of a way short of a still player, below a still player on the stopped Ferry), and no bot dies three times running in a hazard that harms. The longest
 // stand is reported.
 TEST(BotMatch, BotsOfEveryConfigurationKeepMovingOnEitherMap)
 {
@@ -513,6 +560,8 @@ TEST(BotMatch, BotsOfEveryConfigurationKeepMovingOnEitherMap)
         uint32_t firstSeed, lastSeed, ticks;
         bool stillPlayer = false;
         bool edited = false;
+        // The still player put back on Hilltop's Ferry, stopped until its lever is pulled, each time he spawns.
+        bool onFerry = false;
     };
     const Row sweeps[] = {
         {"FlagRun", "Hilltop", 1, 20, 30000}, {"TokenChase", "Hilltop", 1, 20, 30000}, {"Brawl", "Hilltop", 9, 9, 4500},
@@ -529,12 +578,14 @@ TEST(BotMatch, BotsOfEveryConfigurationKeepMovingOnEitherMap)
         {"TeamRace", "Hilltop", 3, 3, 6000, true}, {"TeamRace", "Crossroads", 28, 28, 6000, true},
         {"CheckpointRace", "Hilltop", 5, 5, 6000, true}, {"CheckpointRace", "Crossroads", 6, 6, 6000, true},
         {"Default", "Crossroads", 12, 12, 9000, false, true}, {"TeamRace", "Crossroads", 28, 28, 9000, false, true},
-        {"FlagRun", "Crossroads", 7, 7, 9000, false, true}};
+        {"FlagRun", "Crossroads", 7, 7, 9000, false, true}, {"Default", "Hilltop", 1, 1, 6000, true, false, true},
+        {"Demo", "Hilltop", 7, 7, 6000, true, false, true}};
     const std::string edited = CrossroadsWithSpikesOnALedgeAndAPit();
     for (const Row& row : sweeps)
     {
         const char* name = row.name;
-        const std::string map = std::string(row.map) + (row.edited ? " edited" : "") + (row.stillPlayer ? " with a still player" : "");
+        const std::string map = std::string(row.map) + (row.edited ? " edited" : "") +
+                                (row.stillPlayer ? " with a still player" : "") + (row.onFerry ? " on the Ferry" : "");
         uint32_t longest = 0, harmDeaths = 0;
         for (uint32_t seed = row.firstSeed; seed <= row.lastSeed; ++seed)
         {
@@ -553,8 +604,17 @@ TEST(BotMatch, BotsOfEveryConfigurationKeepMovingOnEitherMap)
             uint32_t shots[16] = {}, still[16] = {}, harmedRunning[16] = {};
             bool dead[16] = {};
             Lumvek::Vector2 spot[16];
+            bool wasAlive = false;
             for (uint32_t tick = 1; tick <= row.ticks && !run.rules->IsEnded(); ++tick)
             {
+                Player& player = run.world->players.at(0);
+                const bool alive = player.body.active && !player.IsDead();
+                if (row.onFerry && alive && !wasAlive)
+                {
+                    player.body.Reset({28.5f, 12.6f}, false);
+                    player.body.Move(Lumvek::TickSeconds);
+                }
+                wasAlive = alive;
                 run.Step();
                 for (size_t i = 0; i < run.world->navigator.bots.size(); ++i)
                 {
