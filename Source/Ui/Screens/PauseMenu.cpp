@@ -26,6 +26,18 @@ namespace
 // Light paper, about 78 % opaque: bytes R 0xE6, G 0xE7, B 0xE8, A 0xC8.
 constexpr uint32_t OverlayColor = 0xC8E8E7E6;
 
+// Names the owner where two or more play at this machine: on the same bindings nothing else tells
+// whose pause or whose controls a screen shows.
+void AddOwnerLine(Element& root, const FrontEnd& frontEnd, uint32_t owner, float top)
+{
+    if (frontEnd.configuration.players.size() < 2)
+        return;
+    Element& line = AddElement(root, 100.0f, 5.0f, 0);
+    AddText(line, 100.0f, Lumvek::FormatText("PLAYER {}", owner + 1), GraphicsResources::HeadingFont, InkColor,
+            TextAlignment::Centre);
+    SetOffset(line, YGEdgeTop, top);
+}
+
 } // namespace
 
 PauseMenu& PauseMenu::Open(Lumvek::Gui& gui, FrontEnd& frontEnd, uint32_t player)
@@ -41,6 +53,7 @@ void PauseMenu::Setup()
     Element& logo = AddElement(root, 100.0f, 10.0f, 0);
     SetImage(logo, GraphicsResources::WideLogo, Lumvek::InvalidId, Images::PendingIcon);
     SetOffset(logo, YGEdgeTop, 15.0f);
+    AddOwnerLine(root, frontEnd, owner, 27.0f);
 
     Element& row = AddButtonRow(root);
     SetOffset(AddCircleButton(row, "RESUME", "", Images::PlayIcon, Images::PlayIconSketch, false, true), YGEdgeLeft,
@@ -304,6 +317,7 @@ void ControlsScreen::Setup()
     Element& title = AddElement(root, 100.0f, 5.0f, 0);
     AddText(title, 100.0f, "-CONTROLS-", GraphicsResources::HeadingFont, InkColor, TextAlignment::Centre);
     SetOffset(title, YGEdgeTop, 5.0f);
+    AddOwnerLine(root, frontEnd, owner, 10.0f);
 
     // Two columns, each row as tall as the window allows, so that labels read at 640 by 360.
     Element& table = AddElement(root, 92.0f, 72.0f, 0);
