@@ -48,18 +48,55 @@ Blueprint MergeArrays(const Blueprint& file, const Blueprint& asRead, const Blue
     // of a read one: a refused element would shift them.
     const bool corresponding = file.GetCount() == asRead.GetCount();
     std::vector<bool> used(asRead.GetCount(), false);
+    std::vector<uint32_t> match(count, UINT32_MAX);
     for (uint32_t i = 0; i < count; ++i)
     {
         const Blueprint& element = edited.GetElement(i);
-        uint32_t match = UINT32_MAX;
         if (i < asRead.GetCount() && !used[i] && asRead.GetElement(i) == element)
-            match = i;
-        for (uint32_t j = 0; match == UINT32_MAX && j < asRead.GetCount(); ++j)
+            match[i] = i;
+        for (uint32_t j = 0; match[i] == UINT32_MAX && j < asRead.GetCount(); ++j)
             if (!used[j] && asRead.GetElement(j) == element)
-                match = j;
-        if (match != UINT32_MAX)
-            used[match] = true;
-        merged.AppendElement(match != UINT32_MAX && corresponding ? file.GetElement(match) : element);
+                match[i] = j;
+        if (match[i] != UINT32_MAX)
+            used[match[i]] = true;
+    }
+    // A changed element is the read one left between the same unchanged neighbours, taken in order:
+    // merged with it, its untouched members keep their text even when other elements were added or
+    // removed around it.
+    std::vector<bool> changed(count, false);
+    for (uint32_t i = 0, low = 0; i < count; ++i)
+    {
+        if (match[i] != UINT32_MAX)
+        {
+            low = match[i] + 1;
+            continue;
+        }
+        uint32_t high = asRead.GetCount();
+        for (uint32_t k = i + 1; k < count; ++k)
+            if (match[k] != UINT32_MAX)
+            {
+                high = match[k];
+                break;
+            }
+        for (uint32_t j = low; j < high; ++j)
+            if (!used[j])
+            {
+                used[j] = true;
+                match[i] = j;
+                changed[i] = true;
+                low = j + 1;
+                break;
+            }
+    }
+    for (uint32_t i = 0; i < count; ++i)
+    {
+        const Blueprint& element = edited.GetElement(i);
+        if (match[i] == UINT32_MAX || !corresponding)
+            merged.AppendElement(element);
+        else if (changed[i])
+            merged.AppendElement(MergeEdits(file.GetElement(match[i]), asRead.GetElement(match[i]), element));
+        else
+            merged.AppendElement(file.GetElement(match[i]));
     }
     return merged;
 }

@@ -116,7 +116,8 @@ struct FileRecord
 // members asRead had and edited lacks are removed, members only the file has (unknown to every
 // reader) are kept in place. Arrays
 // of equal length on all three sides merge element by element; otherwise each edited element that
-// equals an unused asRead element keeps that element's file form, the rest take edited's.
+// equals an unused asRead element keeps that element's file form, one that lies between the same
+// unchanged neighbours as an unused asRead element merges with it, the rest take edited's.
 Blueprint MergeEdits(const Blueprint& file, const Blueprint& asRead, const Blueprint& edited);
 
 // Adds each key the file writes twice in one object: the earlier value is the one not taken. Its

@@ -384,8 +384,20 @@ void WorldEditor::OpenEntityInspector(EntityReference reference)
 EntityReference WorldEditor::CreateEntity(Vector2 position, Vector2 size)
 {
     createProblem.clear();
-    const EntityReference made = MakeEntity(position, size);
     World* world = GetWorld();
+    if (world && createKind != EntityKind::None)
+    {
+        // Held inside the world as a move holds what it drags: a point, placed by its centre and
+        // drawn at least its smallest size, as its rectangle is.
+        const bool point = createKind == EntityKind::SpawnPoint;
+        const Vector2 extent = point ? Vector2{MinimumSpawnSize, MinimumSpawnSize} : size;
+        Vector2 low = point ? Vector2{position.x - extent.x / 2.0f, position.y - extent.y / 2.0f} : position;
+        const Rectangle& bounds = world->bounds;
+        HoldInside(low.x, extent.x, bounds.x, bounds.width, bounds.x + WorldMargin);
+        HoldInside(low.y, extent.y, bounds.y, bounds.height, bounds.y + WorldMargin);
+        position = point ? Vector2{low.x + extent.x / 2.0f, low.y + extent.y / 2.0f} : low;
+    }
+    const EntityReference made = MakeEntity(position, size);
     if (made.kind != EntityKind::None || !world || createKind == EntityKind::None || createKind >= std::size(KindWords))
         return made;
     const Rectangle place{position.x, position.y, size.x, size.y};
@@ -686,9 +698,11 @@ void WorldEditor::HoldLeft(Vector2 point, const Lumvek::KeyboardState& keyboard,
         }
         else if (selected.kind != EntityKind::None && resizes)
         {
-            // From the snapped corner it was made at: a drag down or to the left ends on the grid too.
+            // From the corner it was made at, snapped unless the world's edge held it: a drag down or to
+            // the left ends on the grid too.
             dragMode = DragMode::ResizeBoth;
-            anchor = {SnapToGrid(point.x), SnapToGrid(point.y)};
+            const Rectangle made = GetEntityBounds(selected);
+            anchor = {made.x, made.y};
         }
     }
     if (selected.kind != EntityKind::None)

@@ -78,7 +78,8 @@ public:
     // Takes the entity out of the world: its grid, its physics, its drawing and its open windows.
     void DeleteEntity(EntityReference reference);
     void OpenEntityInspector(EntityReference reference);
-    // A new entity of the create kind; none (index 0xFFFFFFFF) when it cannot be made, and then
+    // A new entity of the create kind, held inside the world's bounds as a move holds what it drags;
+    // none (index 0xFFFFFFFF) when it cannot be made, and then
     // createProblem says why, as it does when the entity was made but its image could not be loaded.
     EntityReference CreateEntity(Lumvek::Vector2 position, Lumvek::Vector2 size);
     // Whether the mouse lies over a handle at the world point, seen through the first active view.

@@ -59,6 +59,11 @@ TEST(ReadReport, MergeKeepsWhatTheMakerDidNotChangeAsTheFileWroteIt)
          R"j({"L": [1, 5.0, "Degrees(90)", 3]})j"},
         {R"j({"L": [1, "Degrees(90)", 3]})j", R"j({"L": [1.0, "Degrees(90.0)", 3.0]})j", R"j({"L": [1.0, 3.0]})j",
          R"j({"L": [1, 3]})j"},
+        // A point mended while another was added: its untouched members keep their text.
+        {R"j({"P": [{"Position": "30 10", "Size": "1 1", "Mask": "A"}, {"Position": "5 5"}]})j",
+         R"j({"P": [{"Position": "30.0 10.0", "Size": "1.0 1.0", "Mask": "A"}, {"Position": "5.0 5.0"}]})j",
+         R"j({"P": [{"Position": "30.0 10.0", "Size": "1.0 1.0", "Mask": "B"}, {"Position": "5.0 5.0"}, {}]})j",
+         R"j({"P": [{"Position": "30 10", "Size": "1 1", "Mask": "B"}, {"Position": "5 5"}, {}]})j"},
         // A file array that was not read element for element gives no form to the edit.
         {R"j({"Z": [1, 1e39, 2.4]})j", R"j({"Z": [1.0, 2.4]})j", R"j({"Z": [1.0, 2.4, 3.0]})j",
          R"j({"Z": [1.0, 2.4, 3.0]})j"},

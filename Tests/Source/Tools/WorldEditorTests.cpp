@@ -159,6 +159,8 @@ TEST_F(MapEditing, DragsSnapPlatformsOnlyAndStayAQuarterInsideTheBounds)
         Vector2 grab, to;
         bool shift;
         Rectangle expected;
+        // Made by Space and the drag, in the Spawn Point mode.
+        bool create = false;
     } cases[] = {
         // Others move freely unless Shift is held.
         {Pit, {0.5f, 0.5f}, {0.8f, 0.6f}, false, {0.3f, 0.1f, 2.0f, 2.0f}},
@@ -167,14 +169,22 @@ TEST_F(MapEditing, DragsSnapPlatformsOnlyAndStayAQuarterInsideTheBounds)
         {Pit, {1.0f, 1.0f}, {15.9f, 1.0f}, false, {12.75f, 0.0f, 2.0f, 2.0f}},
         // Grabbed below the map panel, which keeps the clicks on it.
         {Pit, {13.0f, 0.5f}, {13.0f, -8.9f}, false, {12.75f, -7.75f, 2.0f, 2.0f}},
+        // A point made outside the world is held inside as the drag goes on.
+        {{EntityKind::SpawnPoint, 3}, {13.0f, -8.6f}, {13.2f, -8.9f}, false, {13.2f, -7.75f, 0.1f, 0.1f}, true},
     };
     for (const Case& c : cases)
     {
         editor->selected = c.entity;
+        editor->SetMode(c.create ? 1 : 0);
         if (c.shift)
             Hold(Key::LeftShift);
-        Drag({c.grab, c.to});
+        if (c.create)
+            Hold(Key::Space);
+        Drag(c.create ? std::initializer_list<Vector2>{c.grab, c.grab, c.to}
+                      : std::initializer_list<Vector2>{c.grab, c.to});
         Release(Key::LeftShift);
+        Release(Key::Space);
+        ASSERT_EQ(editor->selected, c.entity);
         ExpectNear(Bounds(c.entity), c.expected);
     }
 }
@@ -932,17 +942,22 @@ TEST_F(MapEditing, BoundsUnderAUnitAndCreatesTheGridsRefuseLeaveNothing)
 
     ASSERT_TRUE(editor->SetWorldBounds({-45.0f, -8.0f, 90.0f, 16.0f}));
     log.messages.clear();
-    // Past the grids (they end at 55), held over several frames: one try, one line, nothing left.
+    // Past the world (and the grids, which end at 55) a create is held at the edge; one that cannot be
+    // made, held over several frames, is named in the panel and leaves nothing.
     b2World& physics = *world->GetPhysics();
     const int32_t bodies = physics.GetBodyCount();
     const uint32_t platforms = world->platforms.Count();
+    const uint32_t hazards = world->hazards.Count();
     app.tools->rendererViews.front().centre = {60.0f, 0.0f};
+    editor->SetMode(2);
+    editor->hazardChoice = 99;
     Hold(Key::Space);
     Drag({{60.1f, 1.1f}, {60.1f, 1.1f}, {60.6f, 1.6f}, {61.1f, 2.1f}});
     Release(Key::Space);
-    EXPECT_EQ(log.messages.size(), 1u);
-    EXPECT_NE(editor->createProblem.find("Platform at 60.0 1.0 not created"), std::string::npos)
+    EXPECT_EQ(world->hazards.Count(), hazards);
+    EXPECT_NE(editor->createProblem.find("Hazard at 44.25 1.0 not created"), std::string::npos)
         << editor->createProblem;
+    editor->SetMode(0);
     // Inside the grids but over more cells than the platform grid has nodes: taken back after all.
     ASSERT_TRUE(editor->SetWorldBounds({-300.0f, -300.0f, 600.0f, 600.0f}));
     EXPECT_EQ(editor->CreateEntity({-250.0f, -250.0f}, {500.0f, 500.0f}), EntityReference{});
