@@ -6,6 +6,7 @@
 #include "Source/GameTypes/GameType.h"
 #include "Source/World/BotNavigator.h"
 #include "Source/World/BotSteering.h"
+#include "Source/World/GameContext.h"
 #include "Source/World/Player.h"
 #include "Source/World/World.h"
 
@@ -52,7 +53,10 @@ NavNode* TargetNode(World& world, const Player& target)
     return world.navigator.FindNearestNode(world, at, OffGraphNodeRadius);
 }
 
-// Wanders to a node the game's generator picks, unless already on its way to one.
+// Wanders to a node the game's generator picks, unless already on its way to one. Where the mode has
+// places to reach (a race's checkpoints) the bot makes for those instead: on a map of one platform the
+// node's centre would be the same spot every time, and a race bot would stand there all match. Come to
+// such a place without it counting (a checkpoint out of reach above the node), it takes a node once.
 void Wander(World& world, BotState& bot)
 {
     if (bot.state == BotState::Wander && !bot.arrived)
@@ -61,6 +65,23 @@ void Wander(World& world, BotState& bot)
     if (nodes.empty())
         return;
     const float draw = static_cast<float>(world.gameRandom.Next()) * 2.3283064e-10f;
+    Vector2 place;
+    if (GameType* rules = bot.player->GetContext().GetGameType();
+        rules && rules->FindWanderPoint(*bot.player, draw, place))
+    {
+        NavNode* node = world.navigator.FindNearestNode(world, place, OffGraphNodeRadius, true);
+        if (!node)
+            node = world.navigator.FindNearestNode(world, place, OffGraphNodeRadius);
+        const bool cameBefore = bot.arrived && bot.goal == node && bot.goalX == place.x;
+        if (node && !cameBefore)
+        {
+            bot.goal = node;
+            bot.state = BotState::Wander;
+            bot.goalX = place.x;
+            bot.target = nullptr;
+            return;
+        }
+    }
     const size_t last = nodes.size() - 1;
     size_t index = std::min(static_cast<size_t>(std::round(draw * static_cast<float>(last))), last);
     // Nothing is to be had where a body has fallen out of the world: the bot takes the node before.

@@ -156,6 +156,9 @@ public:
     void ReturnItem(std::unique_ptr<Item>& item) override;
     // Where a player appears: the next point of a shuffled pass over the query.
     virtual const SpawnPoint& ChooseSpawn(Player& player, SpawnQuery& query);
+    // Where a wandering bot goes instead of the node the draw (a fraction from 0 to 1 of the game's
+    // generator) picks: false for the node; the modes with places to reach name them.
+    virtual bool FindWanderPoint(const Player&, float, Lumvek::Vector2&) { return false; }
     // Fill a line's text from its format and arguments; kinds a mode does not know keep no text.
     virtual void FormatEvent(GameTypeEvent& event);
     virtual void FormatStatus(GameTypeEvent& event);

@@ -9,6 +9,7 @@
 #include "Source/World/MatchEvents.h"
 #include "Source/World/Player.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -139,6 +140,19 @@ void Race::ReachCheckpoint(Player& player, uint32_t number)
         }
     }
     AddPoint(player, settings.checkpointsToWin);
+}
+
+bool Race::FindWanderPoint(const Player& player, float draw, Lumvek::Vector2& point)
+{
+    const std::vector<Checkpoint>* list = FindList(player);
+    if (!list || list->empty())
+        return false;
+    const int32_t reached = GetReached(player);
+    size_t index = static_cast<size_t>(std::max(reached, 0));
+    if (index >= list->size())
+        index = std::min(static_cast<size_t>(draw * static_cast<float>(list->size())), list->size() - 1);
+    point = {(*list)[index].point.x, (*list)[index].point.y};
+    return true;
 }
 
 const SpawnPoint& Race::ChooseSpawn(Player& player, SpawnQuery& query)

@@ -43,6 +43,8 @@ public:
     // A checkpoint reached chimes at the racer, as it does in a local match.
     void ReceiveStatus(uint32_t kind, uint32_t a, uint32_t b, uint32_t c, uint8_t player, uint8_t team) override;
     float GetProgress(int32_t score) const override;
+    // The next checkpoint of the bot's list; past the last, one of them the draw picks.
+    bool FindWanderPoint(const Player& player, float draw, Lumvek::Vector2& point) override;
 
     // A player touched the checkpoint of that number: it counts when it is the next one of the
     // player's team (of the player, in a free-for-all) and the match runs.

@@ -1,9 +1,11 @@
 // Bots in a deathmatch: what they choose to do, and how they play it out.
 
+#include "Engine/Foundation/File.h"
 #include "Engine/Foundation/Texture.h"
 #include "Source/Data/ProjectileData.h"
 #include "Source/Data/WeaponData.h"
 #include "Source/GameTypes/Deathmatch.h"
+#include "Source/GameTypes/Race.h"
 #include "Source/World/BotNavigator.h"
 #include "Source/World/BotSteering.h"
 #include "Source/World/Character.h"
@@ -11,7 +13,6 @@
 #include "Source/World/MapFile.h"
 #include "Source/World/World.h"
 #include "Source/World/WorldHash.h"
-#include "Engine/Foundation/File.h"
 #include "Tests/LogCapture.h"
 #include "Tests/Source/GameTypes/MatchTestSupport.h"
 #include "Tests/TestPaths.h"
@@ -321,6 +322,29 @@ TEST(BotTargets, AWayToAPickupThatEndedShortIsNoArrival)
     EXPECT_EQ(state.state, BotState::Wander) << "back to the pickup before it got anywhere else";
 }
 
+// A lone race bot on a map of one platform, the checkpoints all on one side of its centre: wandering to the
+// centre it would stand there all match; it makes for each checkpoint in turn.
+TEST(BotTargets, ALoneRaceBotOnOnePlatformWandersToTheCheckpoints)
+{
+    MatchTesting::Match match;
+    match.UseMode("Race");
+    match.configuration.teamCount = 1;
+    match.SettingsOf<RaceConfiguration>().checkpointsToWin = 3;
+    match.AddBot(0, 0);
+    const char* objective = R"(, "Size": "1 1", "Mask": "Objective|Race|FreeForAll"})";
+    match.LoadText(MatchTesting::MapText(std::string(R"({"Position": "26 2")") + objective +
+                                             R"(, {"Position": "36 2")" + objective + R"(, {"Position": "30 2")" +
+                                             objective,
+                                         R"({"Position": "0 0", "Size": "40 2"})"));
+    match.CreateRules();
+    match.Begin();
+    match.Place(0, {20.0f, 2.0f});
+    const Race& race = match.RulesOf<Race>();
+    for (uint32_t tick = 0; tick < 30 * 60 && race.GetCheckpointsReached(0) < 3; ++tick)
+        match.Tick();
+    EXPECT_EQ(race.GetCheckpointsReached(0), 3u);
+}
+
 // The bunker's spikes lie against its wall: the side of them nearer a bot coming from the left is inside
 // the wall, so it stands beyond them on the right.
 TEST(BotTargets, SpikesAgainstAWallAreLeftByTheOpenSide)
@@ -530,7 +554,8 @@ TEST(BotMatch, ABrawlPlaysAlikeWhetherOrNotAWindowShowsItAndNeverRunsOutOfVisual
 // floor so low that a body in it has fallen out of the world.
 std::string CrossroadsWithSpikesOnALedgeAndAPit()
 {
-    std::string text = Lumvek::File::ReadAllText(Lumvek::Testing::SourceFolder() + "/Assets/Maps/Crossroads/Data.json").second;
+    std::string text =
+        Lumvek::File::ReadAllText(Lumvek::Testing::SourceFolder() + "/Assets/Maps/Crossroads/Data.json").second;
     const auto replace = [&text](const std::string& from, const std::string& to)
     {
         const size_t at = text.find(from);
@@ -541,7 +566,8 @@ std::string CrossroadsWithSpikesOnALedgeAndAPit()
     replace("\"Size\": \"48 2\"\n\t\t\t},",
             R"("Size": "8 2"}, {"Name": "GroundEast", "Position": "11 0", "Size": "37 2"},)"
             R"( {"Name": "PitFloor", "Position": "8 0", "Size": "3 0.5"},)");
-    replace(R"("Hazards": [)", R"("Hazards": [{"Name": "LedgeSpikes", "Position": "8 6.5", "Size": "3 0.5", "Data": "Spikes"},)");
+    replace(R"("Hazards": [)",
+            R"("Hazards": [{"Name": "LedgeSpikes", "Position": "8 6.5", "Size": "3 0.5", "Data": "Spikes"},)");
     return text;
 }
 
@@ -549,8 +575,8 @@ std::string CrossroadsWithSpikesOnALedgeAndAPit()
 // where he spawned giving no input, and some on Crossroads edited to hold spikes on a ledge and a pit: every 3,000
 // ticks each armed bot has travelled and fired, no bot alive stays within half a unit of one spot for ten seconds
 // (stands before, with these seeds: against a wall, a lift stopped low or mud, on a lift shooting into it, at the
-// end of a way short of a still player, below a still player on the stopped Ferry), and no bot dies three times running in a hazard that harms. The longest
-// stand is reported.
+// end of a way short of a still player, below a still player on the stopped Ferry), and no bot dies three times running
+// in a hazard that harms. The longest stand is reported.
 TEST(BotMatch, BotsOfEveryConfigurationKeepMovingOnEitherMap)
 {
     struct Row
@@ -563,23 +589,39 @@ TEST(BotMatch, BotsOfEveryConfigurationKeepMovingOnEitherMap)
         // The still player put back on Hilltop's Ferry, stopped until its lever is pulled, each time he spawns.
         bool onFerry = false;
     };
-    const Row sweeps[] = {
-        {"FlagRun", "Hilltop", 1, 20, 30000}, {"TokenChase", "Hilltop", 1, 20, 30000}, {"Brawl", "Hilltop", 9, 9, 4500},
-        {"FlagRun", "Crossroads", 18, 18, 24000}, {"TokenChase", "Crossroads", 7, 7, 10500},
-        {"Demo", "Hilltop", 16, 16, 9000}, {"Default", "Crossroads", 14, 14, 18500},
-        {"Default", "Hilltop", 12, 12, 2500}, {"Demo", "Crossroads", 18, 18, 3600}, {"Brawl", "Crossroads", 1, 1, 6000},
-        {"TeamRace", "Hilltop", 16, 16, 16000}, {"TeamRace", "Crossroads", 1, 1, 6000},
-        {"CheckpointRace", "Crossroads", 20, 20, 9300}, {"CheckpointRace", "Hilltop", 16, 16, 21500},
-        {"FlagRun", "Hilltop", 3, 3, 6000, true}, {"TokenChase", "Hilltop", 1, 4, 6000, true},
-        {"FlagRun", "Crossroads", 5, 5, 6000, true}, {"TokenChase", "Crossroads", 2, 2, 6000, true},
-        {"Demo", "Hilltop", 6, 6, 6000, true}, {"Demo", "Crossroads", 8, 8, 6000, true},
-        {"Default", "Hilltop", 4, 4, 6000, true}, {"Default", "Crossroads", 12, 12, 6000, true},
-        {"Brawl", "Hilltop", 2, 2, 3000, true}, {"Brawl", "Crossroads", 2, 2, 3000, true},
-        {"TeamRace", "Hilltop", 3, 3, 6000, true}, {"TeamRace", "Crossroads", 28, 28, 6000, true},
-        {"CheckpointRace", "Hilltop", 5, 5, 6000, true}, {"CheckpointRace", "Crossroads", 6, 6, 6000, true},
-        {"Default", "Crossroads", 12, 12, 9000, false, true}, {"TeamRace", "Crossroads", 28, 28, 9000, false, true},
-        {"FlagRun", "Crossroads", 7, 7, 9000, false, true}, {"Default", "Hilltop", 1, 1, 6000, true, false, true},
-        {"Demo", "Hilltop", 7, 7, 6000, true, false, true}};
+    const Row sweeps[] = {{"FlagRun", "Hilltop", 1, 20, 30000},
+                          {"TokenChase", "Hilltop", 1, 20, 30000},
+                          {"Brawl", "Hilltop", 9, 9, 4500},
+                          {"FlagRun", "Crossroads", 18, 18, 24000},
+                          {"TokenChase", "Crossroads", 7, 7, 10500},
+                          {"Demo", "Hilltop", 16, 16, 9000},
+                          {"Default", "Crossroads", 14, 14, 18500},
+                          {"Default", "Hilltop", 12, 12, 2500},
+                          {"Demo", "Crossroads", 18, 18, 3600},
+                          {"Brawl", "Crossroads", 1, 1, 6000},
+                          {"TeamRace", "Hilltop", 16, 16, 16000},
+                          {"TeamRace", "Crossroads", 1, 1, 6000},
+                          {"CheckpointRace", "Crossroads", 20, 20, 9300},
+                          {"CheckpointRace", "Hilltop", 16, 16, 21500},
+                          {"FlagRun", "Hilltop", 3, 3, 6000, true},
+                          {"TokenChase", "Hilltop", 1, 4, 6000, true},
+                          {"FlagRun", "Crossroads", 5, 5, 6000, true},
+                          {"TokenChase", "Crossroads", 2, 2, 6000, true},
+                          {"Demo", "Hilltop", 6, 6, 6000, true},
+                          {"Demo", "Crossroads", 8, 8, 6000, true},
+                          {"Default", "Hilltop", 4, 4, 6000, true},
+                          {"Default", "Crossroads", 12, 12, 6000, true},
+                          {"Brawl", "Hilltop", 2, 2, 3000, true},
+                          {"Brawl", "Crossroads", 2, 2, 3000, true},
+                          {"TeamRace", "Hilltop", 3, 3, 6000, true},
+                          {"TeamRace", "Crossroads", 28, 28, 6000, true},
+                          {"CheckpointRace", "Hilltop", 5, 5, 6000, true},
+                          {"CheckpointRace", "Crossroads", 6, 6, 6000, true},
+                          {"Default", "Crossroads", 12, 12, 9000, false, true},
+                          {"TeamRace", "Crossroads", 28, 28, 9000, false, true},
+                          {"FlagRun", "Crossroads", 7, 7, 9000, false, true},
+                          {"Default", "Hilltop", 1, 1, 6000, true, false, true},
+                          {"Demo", "Hilltop", 7, 7, 6000, true, false, true}};
     const std::string edited = CrossroadsWithSpikesOnALedgeAndAPit();
     for (const Row& row : sweeps)
     {
@@ -629,8 +671,8 @@ TEST(BotMatch, BotsOfEveryConfigurationKeepMovingOnEitherMap)
                     {
                         const Lumvek::Rectangle box{at.x - bot.body.boxWidth * 0.5f, at.y, bot.body.boxWidth,
                                                     bot.body.boxHeight};
-                        const bool harmed = BotNavigator::FindHarm(*run.world, box) ||
-                                            at.y < run.world->bounds.y + 1.0f;
+                        const bool harmed =
+                            BotNavigator::FindHarm(*run.world, box) || at.y < run.world->bounds.y + 1.0f;
                         harmedRunning[i] = harmed ? harmedRunning[i] + 1 : 0;
                         harmDeaths += harmed ? 1 : 0;
                         EXPECT_LT(harmedRunning[i], 3u) << name << " on " << map << " seed " << seed << " bot " << i
