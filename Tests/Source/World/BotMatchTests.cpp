@@ -589,39 +589,26 @@ TEST(BotMatch, BotsOfEveryConfigurationKeepMovingOnEitherMap)
         // The still player put back on Hilltop's Ferry, stopped until its lever is pulled, each time he spawns.
         bool onFerry = false;
     };
-    const Row sweeps[] = {{"FlagRun", "Hilltop", 1, 20, 30000},
-                          {"TokenChase", "Hilltop", 1, 20, 30000},
-                          {"Brawl", "Hilltop", 9, 9, 4500},
-                          {"FlagRun", "Crossroads", 18, 18, 24000},
-                          {"TokenChase", "Crossroads", 7, 7, 10500},
-                          {"Demo", "Hilltop", 16, 16, 9000},
-                          {"Default", "Crossroads", 14, 14, 18500},
-                          {"Default", "Hilltop", 12, 12, 2500},
-                          {"Demo", "Crossroads", 18, 18, 3600},
-                          {"Brawl", "Crossroads", 1, 1, 6000},
-                          {"TeamRace", "Hilltop", 16, 16, 16000},
-                          {"TeamRace", "Crossroads", 1, 1, 6000},
-                          {"CheckpointRace", "Crossroads", 20, 20, 9300},
-                          {"CheckpointRace", "Hilltop", 16, 16, 21500},
-                          {"FlagRun", "Hilltop", 3, 3, 6000, true},
-                          {"TokenChase", "Hilltop", 1, 4, 6000, true},
-                          {"FlagRun", "Crossroads", 5, 5, 6000, true},
-                          {"TokenChase", "Crossroads", 2, 2, 6000, true},
-                          {"Demo", "Hilltop", 6, 6, 6000, true},
-                          {"Demo", "Crossroads", 8, 8, 6000, true},
-                          {"Default", "Hilltop", 4, 4, 6000, true},
-                          {"Default", "Crossroads", 12, 12, 6000, true},
-                          {"Brawl", "Hilltop", 2, 2, 3000, true},
-                          {"Brawl", "Crossroads", 2, 2, 3000, true},
-                          {"TeamRace", "Hilltop", 3, 3, 6000, true},
-                          {"TeamRace", "Crossroads", 28, 28, 6000, true},
-                          {"CheckpointRace", "Hilltop", 5, 5, 6000, true},
-                          {"CheckpointRace", "Crossroads", 6, 6, 6000, true},
-                          {"Default", "Crossroads", 12, 12, 9000, false, true},
-                          {"TeamRace", "Crossroads", 28, 28, 9000, false, true},
-                          {"FlagRun", "Crossroads", 7, 7, 9000, false, true},
-                          {"Default", "Hilltop", 1, 1, 6000, true, false, true},
-                          {"Demo", "Hilltop", 7, 7, 6000, true, false, true}};
+    // clang-format off
+    const Row sweeps[] = {
+        {"FlagRun", "Hilltop", 1, 20, 30000}, {"TokenChase", "Hilltop", 1, 20, 30000},
+        {"Brawl", "Hilltop", 9, 9, 4500}, {"FlagRun", "Crossroads", 18, 18, 24000},
+        {"TokenChase", "Crossroads", 7, 7, 10500}, {"Demo", "Hilltop", 16, 16, 9000},
+        {"Default", "Crossroads", 14, 14, 18500}, {"Default", "Hilltop", 12, 12, 2500},
+        {"Demo", "Crossroads", 18, 18, 3600}, {"Brawl", "Crossroads", 1, 1, 6000},
+        {"TeamRace", "Hilltop", 16, 16, 16000}, {"TeamRace", "Crossroads", 1, 1, 6000},
+        {"CheckpointRace", "Crossroads", 20, 20, 9300}, {"CheckpointRace", "Hilltop", 16, 16, 21500},
+        {"FlagRun", "Hilltop", 3, 3, 6000, true}, {"TokenChase", "Hilltop", 1, 4, 6000, true},
+        {"FlagRun", "Crossroads", 5, 5, 6000, true}, {"TokenChase", "Crossroads", 2, 2, 6000, true},
+        {"Demo", "Hilltop", 6, 6, 6000, true}, {"Demo", "Crossroads", 8, 8, 6000, true},
+        {"Default", "Hilltop", 4, 4, 6000, true}, {"Default", "Crossroads", 12, 12, 6000, true},
+        {"Brawl", "Hilltop", 2, 2, 3000, true}, {"Brawl", "Crossroads", 2, 2, 3000, true},
+        {"TeamRace", "Hilltop", 3, 3, 6000, true}, {"TeamRace", "Crossroads", 28, 28, 6000, true},
+        {"CheckpointRace", "Hilltop", 5, 5, 6000, true}, {"CheckpointRace", "Crossroads", 6, 6, 6000, true},
+        {"Default", "Crossroads", 12, 12, 9000, false, true}, {"TeamRace", "Crossroads", 28, 28, 9000, false, true},
+        {"FlagRun", "Crossroads", 7, 7, 9000, false, true}, {"Default", "Hilltop", 1, 1, 6000, true, false, true},
+        {"Demo", "Hilltop", 7, 7, 6000, true, false, true}};
+    // clang-format on
     const std::string edited = CrossroadsWithSpikesOnALedgeAndAPit();
     for (const Row& row : sweeps)
     {
