@@ -27,7 +27,7 @@ const Keys PathKeys{"Time", "Value"};
 const Keys PathValueKeys{"Position", "Action"};
 // An interaction's Interact and Hit: the action, and the platform a path start moves.
 const Keys ActionKeys{"Action", "Platform"};
-const Keys BackgroundKeys{"Texture", "BottomColor", "TopColor", "Left",  "Right",    "Bottom",  "Top",
+const Keys BackgroundKeys{"Texture", "BottomColor", "TopColor", "Left",    "Right",    "Bottom",    "Top",
                           "Depth",   "ScrollX",     "ScrollY",  "PinLeft", "PinRight", "PinBottom", "PinTop"};
 
 // The keys the map reader takes of an element of that kind.
@@ -101,8 +101,7 @@ public:
     // Names the unknown keys of each element of the array member key of object, then hands each element
     // and its path to nested for the members inside it.
     template <class Nested>
-    void Elements(const Blueprint& object, StringView key, const std::string& path, const Keys& known,
-                  Nested&& nested)
+    void Elements(const Blueprint& object, StringView key, const std::string& path, const Keys& known, Nested&& nested)
     {
         const Blueprint* list = object.GetType() == BlueprintType::Object ? object.GetObject().Find(key) : nullptr;
         if (!list || list->GetType() != BlueprintType::Array)
@@ -118,7 +117,8 @@ public:
     // The object member key of object, named by path, with its unknown keys named.
     void Member(const Blueprint& object, StringView key, const std::string& path, const Keys& known)
     {
-        if (const Blueprint* member = object.GetType() == BlueprintType::Object ? object.GetObject().Find(key) : nullptr)
+        if (const Blueprint* member =
+                object.GetType() == BlueprintType::Object ? object.GetObject().Find(key) : nullptr)
             UnknownKeys(*member, FormatText("{}{}.", path, key), known);
     }
 
@@ -136,7 +136,8 @@ public:
             Elements(*entities, kind, "Entities.", ElementKeys(kind),
                      [&](const Blueprint& element, const std::string& path)
                      {
-                         Elements(element, "Path", path, PathKeys, [&](const Blueprint& key, const std::string& at)
+                         Elements(element, "Path", path, PathKeys,
+                                  [&](const Blueprint& key, const std::string& at)
                                   { Member(key, "Value", at, PathValueKeys); });
                          if (kind == "Interactions")
                          {
@@ -242,8 +243,8 @@ public:
     // nothing to stand on still ends.
     bool FallsEndTheMatch() const
     {
-        const auto* deathmatch = dynamic_cast<const DeathmatchConfiguration*>(
-            world.GetContext().configuration.gameTypeSettings.get());
+        const auto* deathmatch =
+            dynamic_cast<const DeathmatchConfiguration*>(world.GetContext().configuration.gameTypeSettings.get());
         return mode == "Deathmatch" && deathmatch && deathmatch->pointsPerSuicide > 0 && deathmatch->pointsToWin > 0;
     }
 

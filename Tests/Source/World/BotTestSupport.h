@@ -2,7 +2,6 @@
 
 #include "Source/World/BotNavigator.h"
 
-
 namespace BotTesting
 {
 

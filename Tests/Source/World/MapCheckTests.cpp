@@ -75,8 +75,9 @@ TEST(MapCheck, NamesWhatAHalfMadeMapLacksAndRefusesTheMapsThatWouldPlayForever)
          "Test: Entities.Interactions[0].Hit.Platfrom is no key the map reader takes, and is skipped; the nearest "
          "is \"Platform\"",
          true},
-        {"a flag no way leads to", FlagMap(Players + Flags.substr(0, Flags.find("},") + 1) + HighFlag,
-                                           Floor.substr(0, Floor.size() - 1) + R"(, {"Position": "10 12",
+        {"a flag no way leads to",
+         FlagMap(Players + Flags.substr(0, Flags.find("},") + 1) + HighFlag,
+                 Floor.substr(0, Floor.size() - 1) + R"(, {"Position": "10 12",
              "Size": "4 1"}])"),
          "Test: SpawnPoints[3], a flag, is out of the bots' reach from Team0's spawn points", true},
     };
