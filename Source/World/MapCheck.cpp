@@ -168,9 +168,9 @@ public:
         SpawnMask mask;
         mask.Parse(tags);
         uint32_t free = 0;
-        for (size_t i = 0; i < world.spawnPoints.size(); ++i)
+        for (size_t i = 0; i < world.GetSpawnPoints().size(); ++i)
         {
-            const SpawnPoint& point = world.spawnPoints[i];
+            const SpawnPoint& point = world.GetSpawnPoints()[i];
             if (!point.mask.Contains(mask))
                 continue;
             if (SolidAround(point))
@@ -205,9 +205,9 @@ public:
         SpawnMask mask;
         mask.Parse(tags);
         std::vector<Waypoint*> path;
-        for (size_t i = 0; i < world.spawnPoints.size(); ++i)
+        for (size_t i = 0; i < world.GetSpawnPoints().size(); ++i)
         {
-            const SpawnPoint& point = world.spawnPoints[i];
+            const SpawnPoint& point = world.GetSpawnPoints()[i];
             if (!point.mask.Contains(mask) || SolidAround(point))
                 continue;
             const float goalX = point.x + point.width * 0.5f;
@@ -224,7 +224,7 @@ public:
                 SpawnMask players;
                 players.Parse(FormatText("Player|{}|{}", mode, side));
                 bool reached = false, started = false;
-                for (const SpawnPoint& start : world.spawnPoints)
+                for (const SpawnPoint& start : world.GetSpawnPoints())
                     if (const NavNode* from = start.mask.Contains(players) ? Landing(start) : nullptr)
                     {
                         started = true;

@@ -588,7 +588,9 @@ TEST(MapFile, UnknownMembersAndRepeatedNamesAreSavedAsReadAndARunningMatchMovesN
     EXPECT_TRUE(Lumvek::File::ReadAllText(game.MapPath("Hilltop")).second == text);
 
     // An edit is written, and only the edit.
-    world.spawnPoints[0].x = 3.0f;
+    SpawnPoint moved = world.GetSpawnPoints()[0];
+    moved.x = 3.0f;
+    world.SetSpawnPoint(0, moved);
     ASSERT_TRUE(SaveMapData(world, names));
     Lumvek::Blueprint saved = Json(Lumvek::File::ReadAllText(game.MapPath("Hilltop")).second);
     Lumvek::Blueprint& position =
