@@ -248,6 +248,14 @@ public:
         return mode == "Deathmatch" && deathmatch && deathmatch->pointsPerSuicide > 0 && deathmatch->pointsToWin > 0;
     }
 
+    // The checkpoints a race is won by; 0 for another mode.
+    int32_t CheckpointsToWin() const
+    {
+        const auto* race =
+            dynamic_cast<const RaceConfiguration*>(world.GetContext().configuration.gameTypeSettings.get());
+        return race ? race->checkpointsToWin : 0;
+    }
+
     void Objectives(uint32_t teams)
     {
         const bool freeForAll = teams == 1;
@@ -269,9 +277,15 @@ public:
                 objective = FormatText("Race|Objective|{}", side);
             if (objective.empty())
                 continue;
-            if (FreePoints(objective) == 0)
+            const uint32_t free = FreePoints(objective);
+            if (free == 0)
                 Refuse(FormatText("SpawnPoints: no {} for {} in {} (a point whose Mask holds {})",
                                   mode == "Race" ? "checkpoint" : "flag", side, mode, objective));
+            else if (const int32_t toWin = CheckpointsToWin(); mode == "Race" && free < static_cast<uint32_t>(toWin))
+                // Each checkpoint counts once, in its order: a side that took them all has no next one.
+                Refuse(FormatText("SpawnPoints: {} checkpoints for {} in Race (points whose Mask holds {}), fewer "
+                                  "than the configuration's CheckpointsToWin, {}: nobody could win",
+                                  free, side, objective, toWin));
             // A flag is taken by every other side and brought home by its own; a checkpoint is its own side's.
             if (mode == "Race")
                 Reach(objective, "a checkpoint", {side});

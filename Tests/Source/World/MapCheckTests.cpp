@@ -1,5 +1,7 @@
 #include "Source/World/MapCheck.h"
 
+#include "Source/Data/GameTypeData.h"
+
 #include "Source/World/MapFile.h"
 #include "Source/World/World.h"
 #include "Tests/Source/World/WorldTestSupport.h"
@@ -43,6 +45,7 @@ TEST(MapCheck, NamesWhatAHalfMadeMapLacksAndRefusesTheMapsThatWouldPlayForever)
         std::string map;
         const char* line;
         bool playable;
+        const char* mode = "CaptureTheFlag";
     };
     const std::string inWall = R"({"Position": "20.5 2", "Size": "0.5 1", "Mask": "Player|CaptureTheFlag|Team1"})";
     const Case cases[] = {
@@ -80,16 +83,24 @@ TEST(MapCheck, NamesWhatAHalfMadeMapLacksAndRefusesTheMapsThatWouldPlayForever)
                  Floor.substr(0, Floor.size() - 1) + R"(, {"Position": "10 12",
              "Size": "4 1"}])"),
          "Test: SpawnPoints[3], a flag, is out of the bots' reach from Team0's spawn points", true},
+        {"fewer checkpoints than a race is won by",
+         FlagMap(R"({"Position": "3 2", "Size": "0.5 1", "Mask": "Player|Race|Team0|Team1"},
+                    {"Position": "8 2", "Size": "1 1", "Mask": "Objective|Race|Team0|Team1"},
+                    {"Position": "12 2", "Size": "1 1", "Mask": "Objective|Race|Team0|Team1"})",
+                 Floor),
+         "Test: SpawnPoints: 2 checkpoints for Team0 in Race", false, "Race"},
     };
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.name);
         TestGame game;
         game.configuration.teamCount = 2;
+        // Five checkpoints win a race by default.
+        game.configuration.gameTypeSettings = std::make_unique<RaceConfiguration>();
         MapNames names;
         auto world = game.Load(c.map, names);
         world->navigator.Build(*world);
-        const MapCheck check = CheckMap(*world, "Test", "CaptureTheFlag");
+        const MapCheck check = CheckMap(*world, "Test", Lumvek::StringView::FromCString(c.mode));
         EXPECT_EQ(check.unplayable.empty(), c.playable) << check.unplayable;
         if (!c.line)
         {
