@@ -182,10 +182,11 @@ public:
         return free;
     }
 
-    // The node a body dropped from the point lands on: the highest top below its middle; null for none.
+    // The node a body dropped from the point lands on: the highest top below it; null for none. A point's
+    // x is the middle of what stands there.
     const NavNode* Landing(const SpawnPoint& point) const
     {
-        const float x = point.x + point.width * 0.5f;
+        const float x = point.x;
         const NavNode* landing = nullptr;
         for (const std::unique_ptr<NavNode>& node : world.navigator.GetNodes())
             if (x > node->bounds.x && x < node->Right() && node->Top() <= point.y + 0.01f &&
@@ -210,7 +211,7 @@ public:
             const SpawnPoint& point = world.GetSpawnPoints()[i];
             if (!point.mask.Contains(mask) || SolidAround(point))
                 continue;
-            const float goalX = point.x + point.width * 0.5f;
+            const float goalX = point.x;
             const NavNode* goal = world.navigator.FindNearestNode(world, {goalX, point.y}, 2.0f, true);
             if (!goal)
             {
@@ -228,8 +229,7 @@ public:
                     if (const NavNode* from = start.mask.Contains(players) ? Landing(start) : nullptr)
                     {
                         started = true;
-                        reached = reached || world.navigator.FindPath(motion, *from, start.x + start.width * 0.5f,
-                                                                      *goal, goalX, path);
+                        reached = reached || world.navigator.FindPath(motion, *from, start.x, *goal, goalX, path);
                     }
                 if (started && !reached)
                     Say(FormatText("SpawnPoints[{}], {}, is out of the bots' reach from {}'s spawn points: no way "
