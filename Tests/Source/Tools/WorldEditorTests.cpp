@@ -829,13 +829,25 @@ TEST_F(MapEditing, NumbersTypedIntoEntityWindowsReachTheWorld)
         const float* value;
         float expected;
     } cases[] = {
-        {{EntityKind::SpawnPoint, 0}, "Spawn Point 0", nullptr, 4, "370", &world->GetSpawnPoints()[0].angle, 0.17453292f},
+        {{EntityKind::SpawnPoint, 0},
+         "Spawn Point 0",
+         nullptr,
+         4,
+         "370",
+         &world->GetSpawnPoints()[0].angle,
+         0.17453292f},
         {Pit, "Hazard 0", "Transform Body", 4, "370", &world->hazards[0].body.rotation, 0.17453292f},
         {Stack, "Platform 0", "Platform Body", 0, "5", &stack.body->x, 5.0f},
         {Stack, "Platform 0", "Platform Body", 2, "-4", &stack.body->width, 2.0f},
         {Stack, "Platform 0", "Platform Body", 0, "100", &stack.body->x, 5.0f},
         {{EntityKind::SpawnPoint, 0}, "Spawn Point 0", nullptr, 2, "0", &world->GetSpawnPoints()[0].width, 1.0f},
-        {{EntityKind::SpawnPoint, 1}, "Spawn Point 1", nullptr, 0, std::string(39, '9'), &world->GetSpawnPoints()[1].x, -8},
+        {{EntityKind::SpawnPoint, 1},
+         "Spawn Point 1",
+         nullptr,
+         0,
+         std::string(39, '9'),
+         &world->GetSpawnPoints()[1].x,
+         -8},
         {{EntityKind::SpawnPoint, 2}, "Spawn Point 2", nullptr, 0, "1000", &world->GetSpawnPoints()[2].x, -6},
     };
     Lumvek::Testing::LogCapture log;

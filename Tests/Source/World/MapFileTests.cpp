@@ -438,9 +438,7 @@ TEST(MapFile, EveryShippedMapAndDefinitionSavedWithoutAnEditIsTheSameBytesAndAnE
         MapNames names;
         LogCapture log;
         ASSERT_TRUE(LoadMapData(world, names) && SaveMapData(world, names)) << path;
-        EXPECT_EQ(log.messages,
-                  std::vector<std::string>{"saved to Assets/" + path + "/Data.json"})
-            << path;
+        EXPECT_EQ(log.messages, std::vector<std::string>{"saved to Assets/" + path + "/Data.json"}) << path;
         EXPECT_EQ(file(path), held) << path;
         // The Map tab moves the first platform, which both shipped maps place at "0 0": that line alone changes.
         Body& ground = world.platforms.View().front().GetBody();
