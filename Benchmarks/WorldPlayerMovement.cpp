@@ -66,7 +66,7 @@ public:
             world.reset();
             return;
         }
-        for (const SpawnPoint& point : world->spawnPoints)
+        for (const SpawnPoint& point : world->GetSpawnPoints())
             if (point.mask.bits & 1u)
                 spawns.push_back(point);
         for (uint32_t i = 0; i < count; ++i)

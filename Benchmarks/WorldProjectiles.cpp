@@ -63,7 +63,7 @@ public:
             return;
         }
         uint8_t index = 0;
-        for (const SpawnPoint& point : world->spawnPoints)
+        for (const SpawnPoint& point : world->GetSpawnPoints())
         {
             if (!(point.mask.bits & 1u) || index == World::PlayerCount)
                 continue;

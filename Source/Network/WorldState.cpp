@@ -443,7 +443,7 @@ void ApplyGameState(GameContext& context, const GameState& state)
         if (Pickup* pickup = world.pickups.Find(record.id))
         {
             pickup->body->Place(record.position, record.velocity, StateAngle(record.rotation));
-            if (pickup->body->active && !world.pickupGrid.Reinsert(*pickup))
+            if (pickup->body->active && !world.Refile(*pickup))
                 pickup->body->active = 0;
         }
         else
@@ -475,7 +475,7 @@ void ApplyGameState(GameContext& context, const GameState& state)
             body->CreatePhysics(1);
             body->active = 1;
         }
-        if (body->active && !world.platformGrid.Reinsert(*platform))
+        if (body->active && !world.Refile(*platform))
             body->active = 0;
     }
 
@@ -487,7 +487,7 @@ void ApplyGameState(GameContext& context, const GameState& state)
             Projectile& projectile = **slot;
             static_cast<MovingBody&>(projectile.GetBody())
                 .Place(record.position, record.velocity, StateAngle(record.rotation));
-            if (projectile.GetBody().active && !world.projectileGrid.Reinsert(projectile))
+            if (projectile.GetBody().active && !world.Refile(projectile))
                 projectile.GetBody().active = 0;
         }
         else

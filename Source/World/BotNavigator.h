@@ -20,6 +20,9 @@ struct BotMotion
 {
     // The player's effective values under its game's gravity; its weight counts its stowed weapon's.
     static BotMotion Of(const Player& player);
+    // A player of the base attributes, carrying nothing, under a vertical gravity: what a bot of any
+    // loadout can be counted on to do, with no height (nothing hanging low stops it).
+    static BotMotion Base(float gravity);
 
     // The larger of the forward and backward speeds.
     float speed = 0.0f;

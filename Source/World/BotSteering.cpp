@@ -79,6 +79,20 @@ BotMotion BotMotion::Of(const Player& player)
     return motion;
 }
 
+BotMotion BotMotion::Base(float gravity)
+{
+    const Attributes base;
+    BotMotion motion;
+    motion.speed = std::max(base.maximumForwardSpeed, base.maximumBackwardSpeed);
+    motion.maneuverability = base.maneuverability;
+    motion.agility = base.agility;
+    motion.hops = base.hops;
+    motion.hangAmount = base.hangAmount;
+    motion.hangTicks = static_cast<int32_t>(std::round(base.hangTime / TickSeconds));
+    motion.fall = gravity * base.weight;
+    return motion;
+}
+
 void BotSteering::Tick(BotState& bot, float dt)
 {
     if (!bot.player)

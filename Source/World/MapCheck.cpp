@@ -2,6 +2,8 @@
 
 #include "Engine/Foundation/Blueprint.h"
 #include "Engine/Foundation/Pattern.h"
+#include "Source/Data/GameConfiguration.h"
+#include "Source/Data/GameTypeData.h"
 #include "Source/World/BotNavigator.h"
 #include "Source/World/Platform.h"
 #include "Source/World/SpawnPoint.h"
@@ -20,6 +22,13 @@ using Keys = std::vector<StringView>;
 const Keys RootKeys{"DisplayName", "Description", "WorldBounds", "SpawnPoints", "Entities", "Backgrounds"};
 const Keys EntityKinds{"Platforms", "Hazards", "Visuals", "Zones", "Interactions"};
 const Keys SpawnPointKeys{"Position", "Size", "Angle", "Flipped", "Mask"};
+// A moving platform's path: its keys, and each key's value.
+const Keys PathKeys{"Time", "Value"};
+const Keys PathValueKeys{"Position", "Action"};
+// An interaction's Interact and Hit: the action, and the platform a path start moves.
+const Keys ActionKeys{"Action", "Platform"};
+const Keys BackgroundKeys{"Texture", "BottomColor", "TopColor", "Left",    "Right",    "Bottom",    "Top",
+                          "Depth",   "ScrollX",     "ScrollY",  "PinLeft", "PinRight", "PinBottom", "PinTop"};
 
 // The keys the map reader takes of an element of that kind.
 Keys ElementKeys(StringView kind)
@@ -89,22 +98,53 @@ public:
         }
     }
 
-    void Keys(const Blueprint& root)
+    // Names the unknown keys of each element of the array member key of object, then hands each element
+    // and its path to nested for the members inside it.
+    template <class Nested>
+    void Elements(const Blueprint& object, StringView key, const std::string& path, const Keys& known, Nested&& nested)
     {
+        const Blueprint* list = object.GetType() == BlueprintType::Object ? object.GetObject().Find(key) : nullptr;
+        if (!list || list->GetType() != BlueprintType::Array)
+            return;
+        for (uint32_t i = 0; i < list->GetCount(); ++i)
+        {
+            const std::string element = FormatText("{}{}[{}].", path, key, i);
+            UnknownKeys(list->GetElement(i), element, known);
+            nested(list->GetElement(i), element);
+        }
+    }
+
+    // The object member key of object, named by path, with its unknown keys named.
+    void Member(const Blueprint& object, StringView key, const std::string& path, const Keys& known)
+    {
+        if (const Blueprint* member =
+                object.GetType() == BlueprintType::Object ? object.GetObject().Find(key) : nullptr)
+            UnknownKeys(*member, FormatText("{}{}.", path, key), known);
+    }
+
+    void AllKeys(const Blueprint& root)
+    {
+        const auto none = [](const Blueprint&, const std::string&) {};
         UnknownKeys(root, "", RootKeys);
-        if (const Blueprint* points = root.GetObject().Find("SpawnPoints");
-            points && points->GetType() == BlueprintType::Array)
-            for (uint32_t i = 0; i < points->GetCount(); ++i)
-                UnknownKeys(points->GetElement(i), FormatText("SpawnPoints[{}].", i), SpawnPointKeys);
+        Elements(root, "SpawnPoints", "", SpawnPointKeys, none);
+        Elements(root, "Backgrounds", "", BackgroundKeys, none);
         const Blueprint* entities = root.GetObject().Find("Entities");
         if (!entities || entities->GetType() != BlueprintType::Object)
             return;
         UnknownKeys(*entities, "Entities.", EntityKinds);
         for (StringView kind : EntityKinds)
-            if (const Blueprint* list = entities->GetObject().Find(kind);
-                list && list->GetType() == BlueprintType::Array)
-                for (uint32_t i = 0; i < list->GetCount(); ++i)
-                    UnknownKeys(list->GetElement(i), FormatText("Entities.{}[{}].", kind, i), ElementKeys(kind));
+            Elements(*entities, kind, "Entities.", ElementKeys(kind),
+                     [&](const Blueprint& element, const std::string& path)
+                     {
+                         Elements(element, "Path", path, PathKeys,
+                                  [&](const Blueprint& key, const std::string& at)
+                                  { Member(key, "Value", at, PathValueKeys); });
+                         if (kind == "Interactions")
+                         {
+                             Member(element, "Interact", path, ActionKeys);
+                             Member(element, "Hit", path, ActionKeys);
+                         }
+                     });
     }
 
     // Whether the point's middle stands inside a platform that holds players up from every side.
@@ -128,9 +168,9 @@ public:
         SpawnMask mask;
         mask.Parse(tags);
         uint32_t free = 0;
-        for (size_t i = 0; i < world.spawnPoints.size(); ++i)
+        for (size_t i = 0; i < world.GetSpawnPoints().size(); ++i)
         {
-            const SpawnPoint& point = world.spawnPoints[i];
+            const SpawnPoint& point = world.GetSpawnPoints()[i];
             if (!point.mask.Contains(mask))
                 continue;
             if (SolidAround(point))
@@ -142,29 +182,89 @@ public:
         return free;
     }
 
-    // Objectives with no platform of the bots' graph under them, which bots never come to.
-    void Reach(const std::string& tags, StringView what)
+    // The node a body dropped from the point lands on: the highest top below it; null for none. A point's
+    // x is the middle of what stands there.
+    const NavNode* Landing(const SpawnPoint& point) const
+    {
+        const float x = point.x;
+        const NavNode* landing = nullptr;
+        for (const std::unique_ptr<NavNode>& node : world.navigator.GetNodes())
+            if (x > node->bounds.x && x < node->Right() && node->Top() <= point.y + 0.01f &&
+                (!landing || node->Top() > landing->Top()))
+                landing = node.get();
+        return landing;
+    }
+
+    // Names each objective carrying the tags that bots of some side never come to: no platform of their
+    // graph under it, or no way over the graph from any of that side's player spawn points, searched as
+    // the bots' own navigator searches for a bot of the base attributes.
+    void Reach(const std::string& tags, StringView what, const std::vector<std::string>& sides)
     {
         if (world.navigator.GetNodes().empty())
             return;
+        const BotMotion motion = BotMotion::Base(world.GetContext().configuration.settings.gravity.y);
         SpawnMask mask;
         mask.Parse(tags);
-        for (size_t i = 0; i < world.spawnPoints.size(); ++i)
+        std::vector<Waypoint*> path;
+        for (size_t i = 0; i < world.GetSpawnPoints().size(); ++i)
         {
-            const SpawnPoint& point = world.spawnPoints[i];
-            if (point.mask.Contains(mask) && !world.navigator.FindNearestNode(world, {point.x, point.y}, 2.0f, true))
+            const SpawnPoint& point = world.GetSpawnPoints()[i];
+            if (!point.mask.Contains(mask) || SolidAround(point))
+                continue;
+            const float goalX = point.x;
+            const NavNode* goal = world.navigator.FindNearestNode(world, {goalX, point.y}, 2.0f, true);
+            if (!goal)
+            {
                 Say(FormatText("SpawnPoints[{}], {}, is out of the bots' reach: no platform of their graph "
                                "lies under it; the match plays, but bots never take it",
                                i, what));
+                continue;
+            }
+            for (const std::string& side : sides)
+            {
+                SpawnMask players;
+                players.Parse(FormatText("Player|{}|{}", mode, side));
+                bool reached = false, started = false;
+                for (const SpawnPoint& start : world.GetSpawnPoints())
+                    if (const NavNode* from = start.mask.Contains(players) ? Landing(start) : nullptr)
+                    {
+                        started = true;
+                        reached = reached || world.navigator.FindPath(motion, *from, start.x, *goal, goalX, path);
+                    }
+                if (started && !reached)
+                    Say(FormatText("SpawnPoints[{}], {}, is out of the bots' reach from {}'s spawn points: no way "
+                                   "over their graph leads there; the match plays, but bots never take it",
+                                   i, what, side));
+            }
         }
+    }
+
+    // Whether a player's fall out of the world scores towards the win, so that a match on a map with
+    // nothing to stand on still ends.
+    bool FallsEndTheMatch() const
+    {
+        const auto* deathmatch =
+            dynamic_cast<const DeathmatchConfiguration*>(world.GetContext().configuration.gameTypeSettings.get());
+        return mode == "Deathmatch" && deathmatch && deathmatch->pointsPerSuicide > 0 && deathmatch->pointsToWin > 0;
+    }
+
+    // The checkpoints a race is won by; 0 for another mode.
+    int32_t CheckpointsToWin() const
+    {
+        const auto* race =
+            dynamic_cast<const RaceConfiguration*>(world.GetContext().configuration.gameTypeSettings.get());
+        return race ? race->checkpointsToWin : 0;
     }
 
     void Objectives(uint32_t teams)
     {
         const bool freeForAll = teams == 1;
+        std::vector<std::string> sides;
+        for (uint32_t team = 0; team < teams; ++team)
+            sides.push_back(freeForAll ? std::string("FreeForAll") : FormatText("Team{}", team));
         for (uint32_t team = 0; team < teams; ++team)
         {
-            const std::string side = freeForAll ? std::string("FreeForAll") : FormatText("Team{}", team);
+            const std::string& side = sides[team];
             const std::string players = FormatText("Player|{}|{}", mode, side);
             if (FreePoints(players) == 0)
                 Refuse(FormatText("SpawnPoints: no player spawn point for {} in {} (a point whose Mask holds {} "
@@ -177,10 +277,20 @@ public:
                 objective = FormatText("Race|Objective|{}", side);
             if (objective.empty())
                 continue;
-            if (FreePoints(objective) == 0)
+            const uint32_t free = FreePoints(objective);
+            if (free == 0)
                 Refuse(FormatText("SpawnPoints: no {} for {} in {} (a point whose Mask holds {})",
                                   mode == "Race" ? "checkpoint" : "flag", side, mode, objective));
-            Reach(objective, mode == "Race" ? StringView("a checkpoint") : StringView("a flag"));
+            else if (const int32_t toWin = CheckpointsToWin(); mode == "Race" && free < static_cast<uint32_t>(toWin))
+                // Each checkpoint counts once, in its order: a side that took them all has no next one.
+                Refuse(FormatText("SpawnPoints: {} checkpoints for {} in Race (points whose Mask holds {}), fewer "
+                                  "than the configuration's CheckpointsToWin, {}: nobody could win",
+                                  free, side, objective, toWin));
+            // A flag is taken by every other side and brought home by its own; a checkpoint is its own side's.
+            if (mode == "Race")
+                Reach(objective, "a checkpoint", {side});
+            else
+                Reach(objective, "a flag", sides);
         }
         if (mode == "Keepaway")
         {
@@ -188,7 +298,7 @@ public:
             const std::string token = "Race|Objective|FreeForAll";
             if (FreePoints(token) == 0)
                 Refuse(FormatText("SpawnPoints: no token for Keepaway (a point whose Mask holds {})", token));
-            Reach(token, "the token");
+            Reach(token, "the token", sides);
         }
     }
 
@@ -199,10 +309,13 @@ public:
         if (!root.GetObject().Find("WorldBounds"))
             Refuse("WorldBounds is missing: the world would be 1 x 1 and place nothing (write \"WorldBounds\": "
                    "\"x y width height\")");
-        Keys(root);
-        if (world.platforms.View().empty())
-            // Named but not refused: matches that end by falls alone (the network tests' maps) rely on it.
-            Say("Entities.Platforms holds no platform: players fall until they die, over and over");
+        AllKeys(root);
+        if (world.platforms.View().empty() && FallsEndTheMatch())
+            Say("Entities.Platforms holds no platform: players fall until they die, and the first falls end the "
+                "match");
+        else if (world.platforms.View().empty())
+            Refuse("Entities.Platforms holds no platform: players would fall until they die, over and over, and "
+                   "the match would never end");
         if (!mode.IsEmpty())
             Objectives(teams);
         return std::move(check);

@@ -388,7 +388,9 @@ void ReadMapContent(BlueprintReader& reader, const MapTarget& target)
         }
     }
     std::vector<SpawnPoint> points;
-    ReadSpawnPoints(reader, world ? world->spawnPoints : points);
+    ReadSpawnPoints(reader, points);
+    if (world)
+        world->SetSpawnPoints(std::move(points));
     if (const Blueprint* entities = root.Find("Entities"); entities && entities->GetType() != BlueprintType::Object)
         reader.Refuse("Entities", "an object of element arrays was expected");
     else if (entities)
@@ -427,7 +429,7 @@ Blueprint WriteMapTree(World& world, const MapNames& names)
     WriteMember(writer, "WorldBounds",
                 StringView(FormatText("{} {} {} {}", bounds.x, bounds.y, bounds.width, bounds.height)));
     writer.PushMember("SpawnPoints");
-    WriteSpawnPoints(writer, world.spawnPoints);
+    WriteSpawnPoints(writer, world.GetSpawnPoints());
     writer.Pop();
     writer.PushMember("Entities");
     writer.GetCurrent().SetObject();

@@ -99,7 +99,7 @@ void ReadSpawnPoints(BlueprintReader& reader, std::vector<SpawnPoint>& points)
     reader.Pop();
 }
 
-void WriteSpawnPoints(BlueprintWriter& writer, const std::vector<SpawnPoint>& points)
+void WriteSpawnPoints(BlueprintWriter& writer, std::span<const SpawnPoint> points)
 {
     writer.GetCurrent().SetArray();
     for (uint32_t i = 0; i < points.size(); ++i)

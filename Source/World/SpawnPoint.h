@@ -5,6 +5,7 @@
 #include "Engine/Foundation/StringView.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -61,7 +62,7 @@ struct SpawnPoint
 // into it; each member it cannot take is reported to the reader.
 void ReadSpawnPoints(Lumvek::BlueprintReader& reader, std::vector<SpawnPoint>& points);
 // Writes the list as the writer's current value, an Array.
-void WriteSpawnPoints(Lumvek::BlueprintWriter& writer, const std::vector<SpawnPoint>& points);
+void WriteSpawnPoints(Lumvek::BlueprintWriter& writer, std::span<const SpawnPoint> points);
 
 // The spawn points that carry every tag of a mask, to be taken by position or in shuffled passes.
 // Reads the list as it stands at each call, since the map editor adds and erases points during a

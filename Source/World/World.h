@@ -181,6 +181,28 @@ public:
     // the later ones moving down.
     uint32_t AddSpawnPoint(const SpawnPoint& point);
     void RemoveSpawnPoint(uint32_t index);
+    // Puts the point in place of the one at the index, which keeps its address; nothing for an index
+    // past the list.
+    void SetSpawnPoint(uint32_t index, const SpawnPoint& point);
+    // The map loader's list, in place of every point the world had.
+    void SetSpawnPoints(std::vector<SpawnPoint> points);
+    // In the map's order.
+    std::span<const SpawnPoint> GetSpawnPoints() const { return spawnPoints; }
+    // Files the record again in its grid where its body now stands, after a caller placed the body from
+    // outside a tick (an editor's move, a client's state); false where the grid cannot hold it.
+    bool Refile(Hazard& hazard);
+    bool Refile(Interaction& interaction);
+    bool Refile(Zone& zone);
+    bool Refile(Platform& platform);
+    bool Refile(Pickup& pickup);
+    bool Refile(Projectile& projectile);
+    bool Refile(Trigger& trigger);
+    bool Refile(Visual& visual);
+    // An editor's move of a body Box2D simulates: filed again, with a new Box2D fixture at the new place
+    // (a Box2D body stays where it was made) that keeps the velocity it had.
+    void Relocate(Pickup& pickup);
+    void Relocate(Projectile& projectile);
+    void Relocate(Visual& visual);
     // Builds the bots' graph again over the platforms as they stand.
     void RebuildGraph();
     // Drops the debris world's copy of a Box2D body that is about to go: Box2D hands its memory
@@ -206,8 +228,8 @@ public:
     Lumvek::RandomGenerator gameRandom;
     // The spread of every shot of the match.
     Lumvek::RandomGenerator shotRandom;
-    std::vector<SpawnPoint> spawnPoints;
 
+    // The grids find records by place; a record moved from outside a tick is filed again by Refile.
     EntityGrid<Hazard, 512> hazardGrid;
     EntityGrid<Interaction, 64> interactionGrid;
     EntityGrid<Pickup, 256> pickupGrid;
@@ -237,6 +259,7 @@ public:
     bool NoteVisualRoom(bool room);
 
 private:
+    std::vector<SpawnPoint> spawnPoints;
     // Set once a visual found the storage full, until one finds room again: the line saying so is
     // written once a time. A paused client goes on making debris and shots of what it hears of, while no
     // tick counts the visuals' lifetimes down.

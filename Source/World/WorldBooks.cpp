@@ -140,6 +140,89 @@ void World::RemoveSpawnPoint(uint32_t index)
         spawnPoints.erase(spawnPoints.begin() + index);
 }
 
+void World::SetSpawnPoint(uint32_t index, const SpawnPoint& point)
+{
+    if (index < spawnPoints.size())
+        spawnPoints[index] = point;
+}
+
+void World::SetSpawnPoints(std::vector<SpawnPoint> points)
+{
+    spawnPoints = std::move(points);
+}
+
+bool World::Refile(Hazard& hazard)
+{
+    return hazardGrid.Reinsert(hazard);
+}
+
+bool World::Refile(Interaction& interaction)
+{
+    return interactionGrid.Reinsert(interaction);
+}
+
+bool World::Refile(Zone& zone)
+{
+    return zoneGrid.Reinsert(zone);
+}
+
+bool World::Refile(Platform& platform)
+{
+    return platformGrid.Reinsert(platform);
+}
+
+bool World::Refile(Pickup& pickup)
+{
+    return pickupGrid.Reinsert(pickup);
+}
+
+bool World::Refile(Projectile& projectile)
+{
+    return projectileGrid.Reinsert(projectile);
+}
+
+bool World::Refile(Trigger& trigger)
+{
+    return triggerGrid.Reinsert(trigger);
+}
+
+bool World::Refile(Visual& visual)
+{
+    return visualGrid.Reinsert(visual);
+}
+
+namespace
+{
+
+void RecreateFixture(TransformBody& body)
+{
+    if (auto* simulated = dynamic_cast<DynamicBody*>(&body))
+        simulated->initialVelocity = {simulated->velocityX, simulated->velocityY};
+    body.DestroyFixture();
+    body.CreateFixture();
+}
+
+} // namespace
+
+void World::Relocate(Pickup& pickup)
+{
+    Refile(pickup);
+    RecreateFixture(*pickup.body);
+}
+
+void World::Relocate(Projectile& projectile)
+{
+    Refile(projectile);
+    if (auto* moving = dynamic_cast<TransformBody*>(&projectile.GetBody()))
+        RecreateFixture(*moving);
+}
+
+void World::Relocate(Visual& visual)
+{
+    Refile(visual);
+    RecreateFixture(*visual.body);
+}
+
 void World::RebuildGraph()
 {
     navigator.Build(*this);

@@ -265,7 +265,8 @@ void SdlApplication::ServeClipboard()
     std::string answer;
     if (read)
     {
-        // SDL's copy is the caller's to free.
+        // SDL's copy is the caller's to free. It is a C string: another program's text ends at its first
+        // zero byte, which SDL 2 gives no way to see past or to count.
         if (char* held = SDL_GetClipboardText())
         {
             answer = held;

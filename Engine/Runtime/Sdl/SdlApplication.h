@@ -48,7 +48,8 @@ public:
 
     // The system clipboard's text, from any thread. SDL's clipboard is the main thread's, which sets it
     // and reads it when its loop is asked to; a read from another thread waits for the answer at most a
-    // second, and is empty after that (the main thread is ending the program).
+    // second, and is empty after that (the main thread is ending the program). Text read or set ends at
+    // its first zero byte.
     void SetClipboardText(std::string text);
     std::string GetClipboardText();
 

@@ -59,9 +59,9 @@ MapEditor::MapEditor(std::string name) : WorldEditor(std::move(name), true, Enti
 std::vector<EntityReference> MapEditor::GetEntitiesAt(World& world, Vector2 point)
 {
     std::vector<EntityReference> found;
-    for (size_t i = 0; i < world.spawnPoints.size(); ++i)
+    for (size_t i = 0; i < world.GetSpawnPoints().size(); ++i)
     {
-        const SpawnPoint& spawn = world.spawnPoints[i];
+        const SpawnPoint& spawn = world.GetSpawnPoints()[i];
         const float w = std::max(spawn.width, 0.1f), h = std::max(spawn.height, 0.1f);
         if (std::abs(point.x - spawn.x) < w / 2.0f && std::abs(point.y - spawn.y) < h / 2.0f)
         {
@@ -186,8 +186,8 @@ std::string MapEditor::FindOutside(World& world, const Rectangle& bounds) const
     check("Interaction", world.interactions.View(), names.interactions);
     check("Visual", world.visuals.View(), names.visuals);
     // A player put on a point outside would play outside the world.
-    for (size_t i = 0; i < world.spawnPoints.size(); ++i)
-        if (const SpawnPoint& point = world.spawnPoints[i];
+    for (size_t i = 0; i < world.GetSpawnPoints().size(); ++i)
+        if (const SpawnPoint& point = world.GetSpawnPoints()[i];
             !(point.x >= bounds.x && point.x <= bounds.x + bounds.width && point.y >= bounds.y &&
               point.y <= bounds.y + bounds.height))
             outside.push_back(Lumvek::FormatText("Spawn Point {}", i));
@@ -346,10 +346,10 @@ void MapEditor::Draw()
     }
 
     if (ImGui::CollapsingHeader("Spawn Points"))
-        for (size_t i = 0; i < world->spawnPoints.size(); ++i)
+        for (size_t i = 0; i < world->GetSpawnPoints().size(); ++i)
             if (ImGui::Button(("Spawn Point " + std::to_string(i)).c_str(), ImVec2(-1.0f, 0.0f)))
             {
-                const SpawnPoint& point = world->spawnPoints[i];
+                const SpawnPoint& point = world->GetSpawnPoints()[i];
                 Show({EntityKind::SpawnPoint, static_cast<uint32_t>(i)}, {point.x, point.y});
                 // The list may have changed under the click; nothing more is read from it this frame.
                 break;

@@ -185,9 +185,9 @@ Rectangle WorldEditor::GetEntityBounds(EntityReference reference) const
         return {0.0f, 0.0f, 1.0f, 1.0f};
     if (reference.kind == EntityKind::SpawnPoint)
     {
-        if (reference.index >= world->spawnPoints.size())
+        if (reference.index >= world->GetSpawnPoints().size())
             return {0.0f, 0.0f, 1.0f, 1.0f};
-        const SpawnPoint& point = world->spawnPoints[reference.index];
+        const SpawnPoint& point = world->GetSpawnPoints()[reference.index];
         const float w = std::max(point.width, MinimumSpawnSize);
         const float h = std::max(point.height, MinimumSpawnSize);
         return {point.x - w / 2.0f, point.y - h / 2.0f, w, h};
@@ -204,13 +204,14 @@ void WorldEditor::SetEntityBounds(EntityReference reference, const Rectangle& bo
         return;
     if (reference.kind == EntityKind::SpawnPoint)
     {
-        if (reference.index >= world->spawnPoints.size())
+        if (reference.index >= world->GetSpawnPoints().size())
             return;
-        SpawnPoint& point = world->spawnPoints[reference.index];
+        SpawnPoint point = world->GetSpawnPoints()[reference.index];
         point.x = bounds.x + bounds.width / 2.0f;
         point.y = bounds.y + bounds.height / 2.0f;
         point.width = bounds.width > MinimumSpawnSize ? bounds.width : 0.0f;
         point.height = bounds.height > MinimumSpawnSize ? bounds.height : 0.0f;
+        world->SetSpawnPoint(reference.index, point);
         return;
     }
     if (reference.kind == EntityKind::Platform && reference.index < world->platforms.Count())
@@ -226,21 +227,6 @@ void WorldEditor::SetEntityBounds(EntityReference reference, const Rectangle& bo
         body->height = bounds.height;
     }
 }
-
-namespace
-{
-
-// A Box2D body stays where it was made, so a moved body gets a new one at its new place; a simulated
-// one keeps the velocity it had rather than the one it was launched with.
-void RecreateFixture(TransformBody& body)
-{
-    if (auto* simulated = dynamic_cast<DynamicBody*>(&body))
-        simulated->initialVelocity = {simulated->velocityX, simulated->velocityY};
-    body.DestroyFixture();
-    body.CreateFixture();
-}
-
-} // namespace
 
 void WorldEditor::RefreshEntity(EntityReference reference)
 {
@@ -259,13 +245,13 @@ void RefreshEntity(World& world, EntityReference reference)
     switch (reference.kind)
     {
     case EntityKind::Hazard:
-        world.hazardGrid.Reinsert(world.hazards[reference.index]);
+        world.Refile(world.hazards[reference.index]);
         break;
     case EntityKind::Interaction:
-        world.interactionGrid.Reinsert(world.interactions[reference.index]);
+        world.Refile(world.interactions[reference.index]);
         break;
     case EntityKind::Zone:
-        world.zoneGrid.Reinsert(world.zones[reference.index]);
+        world.Refile(world.zones[reference.index]);
         break;
     case EntityKind::Platform:
     {
@@ -275,30 +261,17 @@ void RefreshEntity(World& world, EntityReference reference)
         break;
     }
     case EntityKind::Pickup:
-    {
-        Pickup& pickup = *world.pickups.Find(id);
-        world.pickupGrid.Reinsert(pickup);
-        RecreateFixture(*pickup.body);
+        world.Relocate(*world.pickups.Find(id));
         break;
-    }
     case EntityKind::Projectile:
-    {
-        Projectile& projectile = **world.projectiles.Find(id);
-        world.projectileGrid.Reinsert(projectile);
-        if (auto* moving = dynamic_cast<TransformBody*>(&projectile.GetBody()))
-            RecreateFixture(*moving);
+        world.Relocate(**world.projectiles.Find(id));
         break;
-    }
     case EntityKind::Trigger:
-        world.triggerGrid.Reinsert(*world.triggers.Find(id));
+        world.Refile(*world.triggers.Find(id));
         break;
     case EntityKind::Visual:
-    {
-        Visual& visual = *world.visuals.Find(id);
-        world.visualGrid.Reinsert(visual);
-        RecreateFixture(*visual.body);
+        world.Relocate(*world.visuals.Find(id));
         break;
-    }
     default:
         break;
     }
@@ -312,7 +285,7 @@ void WorldEditor::DeleteEntity(EntityReference reference)
         return;
     if (reference.kind == EntityKind::SpawnPoint)
     {
-        if (reference.index >= world->spawnPoints.size())
+        if (reference.index >= world->GetSpawnPoints().size())
             return;
         world->RemoveSpawnPoint(reference.index);
         // Every later point moved down: a window of one of them would now edit its neighbour.
@@ -372,7 +345,7 @@ void WorldEditor::OpenEntityInspector(EntityReference reference)
     {
         // One window a point, as for every other entity.
         const std::string name = "Spawn Point " + std::to_string(reference.index);
-        if (reference.index < world->spawnPoints.size() && !tools->IsWindowOpen(name))
+        if (reference.index < world->GetSpawnPoints().size() && !tools->IsWindowOpen(name))
             tools->OpenWindow(name, std::make_unique<SpawnPointInspector>(reference.index));
         return;
     }
@@ -831,7 +804,7 @@ void WorldEditor::DrawWorld(const ToolsView& view, LineRenderer& lines)
     World* world = GetWorld();
     if (!open || !world)
         return;
-    for (const SpawnPoint& point : world->spawnPoints)
+    for (const SpawnPoint& point : world->GetSpawnPoints())
         lines.DrawRotatedRect({point.x, point.y}, {0.5f, 0.5f},
                               {std::max(point.width, MinimumSpawnSize), std::max(point.height, MinimumSpawnSize)},
                               point.angle, 1.0f, 0xFF000000u, true, 0x44FF00FFu);

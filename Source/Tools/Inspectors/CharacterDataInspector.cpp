@@ -261,7 +261,7 @@ void CharacterDataInspector::Synchronise(Bone& node)
         body.flipX = flipped != 0;
         if (visual->image)
             visual->image->region = node.region;
-        world->visualGrid.Reinsert(*visual);
+        world->Refile(*visual);
     }
     for (Bone& child : node.children)
         Synchronise(child);

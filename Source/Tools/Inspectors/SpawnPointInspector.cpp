@@ -22,12 +22,13 @@ void SpawnPointInspector::Draw()
     World* world = tools ? tools->GetWorld() : nullptr;
     // The match may have ended or the list shrunk by other means: a window past the list has nothing to
     // show and must not read another point.
-    if (!world || index >= world->spawnPoints.size())
+    if (!world || index >= world->GetSpawnPoints().size())
     {
         open = 0;
         return;
     }
-    SpawnPoint& point = world->spawnPoints[index];
+    // Edited as a copy and handed back through the world's books.
+    SpawnPoint point = world->GetSpawnPoints()[index];
     Lumvek::Vector2 position{point.x, point.y};
     if (PropertyInput::Vector2("Position", &position))
     {
@@ -81,4 +82,6 @@ void SpawnPointInspector::Draw()
         }
         PropertyInput::PopScope();
     }
+    if (!(point == world->GetSpawnPoints()[index]))
+        world->SetSpawnPoint(index, point);
 }

@@ -429,7 +429,7 @@ TEST_F(MapEditing, SaveWritesTheEditedMapAndReloadsTheSameEntities)
     MapNames reloadedNames;
     auto reloaded = std::make_unique<World>(game, 1);
     ASSERT_TRUE(LoadMapData(*reloaded, reloadedNames));
-    EXPECT_EQ(reloaded->spawnPoints.size(), 4u);
+    EXPECT_EQ(reloaded->GetSpawnPoints().size(), 4u);
     ExpectNear(reloaded->platforms[0].GetBody().GetBounds(), {2.0f, 0.0f, 2.0f, 2.0f});
     EXPECT_EQ(std::make_tuple(reloaded->platforms.Count(), reloaded->hazards.Count(), reloaded->zones.Count()),
               std::make_tuple(5u, 4u, 2u));
@@ -796,7 +796,9 @@ TEST_F(MapEditing, EachMaskBoxFlipsItsOwnBitOnly)
                                  });
     for (const auto& c : cases)
     {
-        world->spawnPoints[0].mask.bits = c.bits;
+        SpawnPoint tagged = world->GetSpawnPoints()[0];
+        tagged.mask.bits = c.bits;
+        world->SetSpawnPoint(0, tagged);
         box = c.box;
         app.Frame();
         app.Frame();
@@ -805,8 +807,8 @@ TEST_F(MapEditing, EachMaskBoxFlipsItsOwnBitOnly)
             found = PointAt(app, *HostWindow(*app.tools, "Under Test"), boxId, left + 6.0f + third * column);
         ASSERT_TRUE(found) << c.box;
         app.Click();
-        EXPECT_EQ(world->spawnPoints[0].mask.bits, c.expected) << c.box;
-        EXPECT_EQ(world->spawnPoints[1].mask.bits, world->spawnPoints[2].mask.bits) << c.box;
+        EXPECT_EQ(world->GetSpawnPoints()[0].mask.bits, c.expected) << c.box;
+        EXPECT_EQ(world->GetSpawnPoints()[1].mask.bits, world->GetSpawnPoints()[2].mask.bits) << c.box;
     }
 }
 
@@ -824,17 +826,29 @@ TEST_F(MapEditing, NumbersTypedIntoEntityWindowsReachTheWorld)
         const char* section;
         int row;
         std::string typed;
-        float* value;
+        const float* value;
         float expected;
     } cases[] = {
-        {{EntityKind::SpawnPoint, 0}, "Spawn Point 0", nullptr, 4, "370", &world->spawnPoints[0].angle, 0.17453292f},
+        {{EntityKind::SpawnPoint, 0},
+         "Spawn Point 0",
+         nullptr,
+         4,
+         "370",
+         &world->GetSpawnPoints()[0].angle,
+         0.17453292f},
         {Pit, "Hazard 0", "Transform Body", 4, "370", &world->hazards[0].body.rotation, 0.17453292f},
         {Stack, "Platform 0", "Platform Body", 0, "5", &stack.body->x, 5.0f},
         {Stack, "Platform 0", "Platform Body", 2, "-4", &stack.body->width, 2.0f},
         {Stack, "Platform 0", "Platform Body", 0, "100", &stack.body->x, 5.0f},
-        {{EntityKind::SpawnPoint, 0}, "Spawn Point 0", nullptr, 2, "0", &world->spawnPoints[0].width, 1.0f},
-        {{EntityKind::SpawnPoint, 1}, "Spawn Point 1", nullptr, 0, std::string(39, '9'), &world->spawnPoints[1].x, -8},
-        {{EntityKind::SpawnPoint, 2}, "Spawn Point 2", nullptr, 0, "1000", &world->spawnPoints[2].x, -6},
+        {{EntityKind::SpawnPoint, 0}, "Spawn Point 0", nullptr, 2, "0", &world->GetSpawnPoints()[0].width, 1.0f},
+        {{EntityKind::SpawnPoint, 1},
+         "Spawn Point 1",
+         nullptr,
+         0,
+         std::string(39, '9'),
+         &world->GetSpawnPoints()[1].x,
+         -8},
+        {{EntityKind::SpawnPoint, 2}, "Spawn Point 2", nullptr, 0, "1000", &world->GetSpawnPoints()[2].x, -6},
     };
     Lumvek::Testing::LogCapture log;
     for (const auto& c : cases)
@@ -970,9 +984,10 @@ TEST_F(MapEditing, BoundsUnderAUnitAndCreatesTheGridsRefuseLeaveNothing)
 // selection under it is neither deleted, moved nor changed.
 TEST_F(MapEditing, KeysAndClicksOnAWindowLeaveTheSelectionAlone)
 {
-    world->spawnPoints.push_back({});
-    world->spawnPoints.back().x = 12.0f;
-    world->spawnPoints.back().y = 5.0f;
+    SpawnPoint point;
+    point.x = 12.0f;
+    point.y = 5.0f;
+    world->AddSpawnPoint(point);
     app.MoveMouse(100.0f, 100.0f);
     app.Frame();
     editor->OpenEntityInspector(Stack);
@@ -1028,12 +1043,12 @@ TEST_F(MapEditing, SpawnButtonsAndWindowsShowTheirPointWhileItHoldsItsIndex)
     EXPECT_TRUE(app.tools->IsWindowOpen("Spawn Point 0"));
     EXPECT_FALSE(app.tools->IsWindowOpen("Spawn Point 1"));
     EXPECT_FALSE(app.tools->IsWindowOpen("Spawn Point 2"));
-    EXPECT_EQ(world->spawnPoints.size(), 2u);
+    EXPECT_EQ(world->GetSpawnPoints().size(), 2u);
 
     // A window whose point went by other means closes itself instead of reading past the list.
     editor->OpenEntityInspector({EntityKind::SpawnPoint, 1});
     app.Frame();
-    world->spawnPoints.pop_back();
+    world->RemoveSpawnPoint(1);
     app.Frame();
     app.Frame();
     EXPECT_FALSE(app.tools->IsWindowOpen("Spawn Point 1"));

@@ -314,7 +314,7 @@ TEST_P(ShippedMapGraph, HasANodeForEveryStaticPlatformAndJoinsThePlayersSpawns)
     std::vector<std::pair<NavNode*, float>> spawns;
     SpawnMask player;
     player.Parse("Player");
-    for (const SpawnPoint& point : world->spawnPoints)
+    for (const SpawnPoint& point : world->GetSpawnPoints())
     {
         if (!point.mask.Contains(player))
             continue;

@@ -438,9 +438,7 @@ TEST(MapFile, EveryShippedMapAndDefinitionSavedWithoutAnEditIsTheSameBytesAndAnE
         MapNames names;
         LogCapture log;
         ASSERT_TRUE(LoadMapData(world, names) && SaveMapData(world, names)) << path;
-        EXPECT_EQ(log.messages,
-                  std::vector<std::string>{"saved to Assets/" + path + "/Data.json"})
-            << path;
+        EXPECT_EQ(log.messages, std::vector<std::string>{"saved to Assets/" + path + "/Data.json"}) << path;
         EXPECT_EQ(file(path), held) << path;
         // The Map tab moves the first platform, which both shipped maps place at "0 0": that line alone changes.
         Body& ground = world.platforms.View().front().GetBody();
@@ -588,7 +586,9 @@ TEST(MapFile, UnknownMembersAndRepeatedNamesAreSavedAsReadAndARunningMatchMovesN
     EXPECT_TRUE(Lumvek::File::ReadAllText(game.MapPath("Hilltop")).second == text);
 
     // An edit is written, and only the edit.
-    world.spawnPoints[0].x = 3.0f;
+    SpawnPoint moved = world.GetSpawnPoints()[0];
+    moved.x = 3.0f;
+    world.SetSpawnPoint(0, moved);
     ASSERT_TRUE(SaveMapData(world, names));
     Lumvek::Blueprint saved = Json(Lumvek::File::ReadAllText(game.MapPath("Hilltop")).second);
     Lumvek::Blueprint& position =

@@ -190,7 +190,7 @@ TEST_P(ShippedMapOnFoot, EverySpawnAreaReachesEveryOtherOnFootWithTheHeaviestLoa
     PlayerGame game;
     Explorer explorer(game, std::string(GetParam()));
     std::set<const Platform*> areas;
-    for (const SpawnPoint& point : explorer.world->spawnPoints)
+    for (const SpawnPoint& point : explorer.world->GetSpawnPoints())
     {
         if (!(point.mask.bits & 1u))
             continue;

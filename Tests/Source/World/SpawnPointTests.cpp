@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <set>
 #include <vector>
 
@@ -94,8 +96,8 @@ TEST(SpawnPoints, WriteOnlyWhatIsSetAndReadBackTheSame)
         {"Position": "3 4", "Size": "0.5 1", "Angle": "Degrees(90)", "Flipped": true, "Mask": "Objective|Team1"},
         {"Mask": 7}]})j",
                            names);
-    ASSERT_EQ(world->spawnPoints.size(), 3u);
-    EXPECT_EQ(world->spawnPoints[2], SpawnPoint{});
+    ASSERT_EQ(world->GetSpawnPoints().size(), 3u);
+    EXPECT_EQ(world->GetSpawnPoints()[2], SpawnPoint{});
     const Lumvek::Blueprint saved = Json(SaveMapText(*world, names));
     EXPECT_EQ(Text(*saved.GetObject().Find("SpawnPoints")), Text(Json(R"j([
         {"Position": "1.0 2.0", "Mask": "Player"},
@@ -103,6 +105,6 @@ TEST(SpawnPoints, WriteOnlyWhatIsSetAndReadBackTheSame)
         {"Position": "0.0 0.0", "Mask": ""}])j")));
     MapNames again;
     auto reloaded = game.Load(SaveMapText(*world, names), again);
-    EXPECT_TRUE(reloaded->spawnPoints == world->spawnPoints);
+    EXPECT_TRUE(std::ranges::equal(reloaded->GetSpawnPoints(), world->GetSpawnPoints()));
     EXPECT_EQ(reloaded->QuerySpawnPoints(SpawnMask{0x200}).Count(), 1u);
 }
