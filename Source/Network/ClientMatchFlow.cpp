@@ -121,6 +121,7 @@ void ClientNetwork::ApplyStartGame()
     Enter(NetworkState::Prepared);
     frame = 0;
     nextStateFrame = 0;
+    heardShots.Clear();
     inputLead.Start(elapsed, MeasuredLink());
     inputs.Forget();
 }

@@ -240,6 +240,12 @@ void ClientNetwork::Update(int64_t delta)
     for (int channel = 0; channel < 2; ++channel)
         while (Net::Message* message = client->ReceiveMessage(channel))
         {
+            // Every state's shots are heard, also those of a state older than one applied already.
+            if (message->GetType() == static_cast<int>(GameMessageType::GameState))
+            {
+                const auto& received = static_cast<const GameStateMessage&>(*message);
+                heardShots.Hear(context, received.state, received.frame);
+            }
             if (channel == unreliable && message->GetType() == static_cast<int>(GameMessageType::GameState))
             {
                 const auto frameOf = [](const Net::Message* state)

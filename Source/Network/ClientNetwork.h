@@ -11,6 +11,7 @@
 #include "Source/Network/Messages/MessageLimits.h"
 #include "Source/Network/Messages/VantorelAdapter.h"
 #include "Source/Network/Network.h"
+#include "Source/Network/RemoteShots.h"
 #include "Source/World/PlayerInput.h"
 
 #include <array>
@@ -204,6 +205,8 @@ private:
     // The lead by which the inputs go ahead of the clock, and the inputs sent.
     InputLead inputLead;
     ClientInputs inputs;
+    // The shots of other machines' players the states named, each played once.
+    HeardShots heardShots;
     // The platforms a state named, handed to the re-simulation; room for a full state's list.
     std::array<uint16_t, 8> statePlatforms{};
     // Stays at its default set-up with no frames: the journal records only that a match was played.

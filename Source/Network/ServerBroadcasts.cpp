@@ -37,14 +37,21 @@ void ServerNetwork::SendGameStates(bool reliable)
                                          message.frame = lockstep.GetFrame();
                                          GameState& seen = message.state;
                                          seen.ownCount = seen.playerCount = seen.pickupCount = 0;
-                                         seen.platformCount = seen.projectileCount = 0;
+                                         seen.platformCount = seen.projectileCount = seen.shotCount = 0;
                                          // The buffers are walked in place: nothing is gathered per state.
                                          for (const InputBuffer& buffer : lockstep.GetPlayers())
                                              CollectViewer(context, seen,
                                                            {buffer.player, static_cast<uint32_t>(buffer.client)},
                                                            static_cast<uint32_t>(i));
                                          CollectBots(context, seen, static_cast<uint32_t>(i));
+                                         shots.Collect(seen, message.frame);
                                      });
+    shots.StateSent(lockstep.GetFrame());
+}
+
+void ServerNetwork::SendShotFired(const Player& shooter, const WeaponData& weapon, const MuzzleInfo& muzzle)
+{
+    shots.Add(lockstep.GetFrame(), shooter, weapon, muzzle);
 }
 
 void ServerNetwork::StepCameras()

@@ -661,6 +661,7 @@ void ServerNetwork::BeginStarting()
     server->SendPackets();
     nextStateFrame = 0;
     nextStateTime = 0.0;
+    shots.Clear();
     lockstep.Start(preparedTime + serverSettings.forceUpdateTimeout);
 }
 

@@ -10,6 +10,7 @@
 #include "Source/Network/Messages/MessageLimits.h"
 #include "Source/Network/Messages/VantorelAdapter.h"
 #include "Source/Network/Network.h"
+#include "Source/Network/RemoteShots.h"
 #include "Source/Network/SeatLine.h"
 #include "Source/Network/ServerLines.h"
 #include "Source/World/PlayerInput.h"
@@ -75,6 +76,7 @@ public:
     void SendPlayerKilled(const Player& victim, float angle, float speed) override;
     void SendPickupRemoved(uint16_t pickup, bool hadContents) override;
     void SendProjectileRemoved(uint16_t projectile) override;
+    void SendShotFired(const Player& shooter, const WeaponData& weapon, const MuzzleInfo& muzzle) override;
     void SendTriggerCreated(const Trigger& trigger) override;
     void SendTriggerRemoved(uint16_t trigger) override;
     void SendGameTypeEvent(GameTypeEventClass eventClass, const GameTypeEvent& event) override;
@@ -175,6 +177,8 @@ private:
     uint32_t nextStateFrame = 0;
     double preparedTime = 0.0;
     double nextStateTime = 0.0;
+    // The shots the states tell the clients of.
+    ShotLog shots;
     // Holds the one record of each remote player: the admission and the configuration's slots go by it.
     Lockstep lockstep;
     std::array<uint32_t, 3> votingOptions{};

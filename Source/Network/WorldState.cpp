@@ -384,6 +384,7 @@ void CollectViewer(GameContext& context, GameState& state, const StateViewer& vi
 void CollectGameState(GameContext& context, GameState& state, std::span<const StateViewer> viewers, uint32_t client)
 {
     state.ownCount = state.playerCount = state.pickupCount = state.platformCount = state.projectileCount = 0;
+    state.shotCount = 0;
     for (const StateViewer& viewer : viewers)
         CollectViewer(context, state, viewer, client);
 }

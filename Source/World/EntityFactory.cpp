@@ -485,22 +485,6 @@ namespace
 
 constexpr float ReceivedRadiansPerDegree = 0.017453292f;
 
-// Where a projectile a state brings was fired from: the muzzle of its owner's weapon when that is the
-// weapon that fired it, else where the projectile is, turned its way.
-MuzzleInfo ShotMuzzle(const Projectile& projectile)
-{
-    const Player* owner = projectile.owner;
-    if (owner && owner->weapon && owner->weapon->data == projectile.weapon)
-        return owner->weapon->GetMuzzle(false);
-    const auto& body = static_cast<const TransformBody&>(*projectile.body);
-    MuzzleInfo muzzle;
-    muzzle.x = body.x;
-    muzzle.y = body.y;
-    muzzle.angle = body.rotation;
-    muzzle.facingLeft = body.flipY;
-    return muzzle;
-}
-
 } // namespace
 
 Pickup* PlacePickupFromState(World& world, const ReceivedPickup& state)
@@ -587,7 +571,6 @@ Projectile* PlaceProjectileFromState(World& world, const ReceivedProjectile& sta
     const WeaponData* weapon = registry ? registry->weapons.Get(state.definition) : nullptr;
     if (!weapon || !weapon->projectile)
         return Refuse<Projectile>("Projectile");
-    const bool toldBefore = world.projectiles.HeldBefore(state.id);
     std::unique_ptr<Projectile>* slot =
         world.projectiles.Place(state.id,
                                 [&world](std::unique_ptr<Projectile>& occupant)
@@ -629,11 +612,6 @@ Projectile* PlaceProjectileFromState(World& world, const ReceivedProjectile& sta
         return nullptr;
     }
     projectile.Begin();
-    // The shot that made it is heard of first here, unless this machine's own player fired it (its
-    // shots showed as they were fired) or the projectile was placed before (it went here sooner than
-    // on the server, or a later state names it again).
-    if (!toldBefore && !(projectile.owner && projectile.owner->IsLocal()))
-        ShowShot(world, *weapon, ShotMuzzle(projectile));
     return &projectile;
 }
 

@@ -111,7 +111,7 @@ struct ReceivedTrigger
 // Rotations are kept as they came (a flipped pickup's is not mirrored again); a trigger on a client
 // gets no actions and is drawn at the map's depth. A record still holding the id is taken out of its
 // grid and physics first. Null after "failed to create {}" when the definition or the object cannot
-// be had.
+// be had. A projectile shows no shot: the state's list of shots tells of those.
 Pickup* PlacePickupFromState(World& world, const ReceivedPickup& state);
 Projectile* PlaceProjectileFromState(World& world, const ReceivedProjectile& state);
 Trigger* CreateTriggerFromMessage(World& world, const ReceivedTrigger& received);

@@ -154,10 +154,6 @@ public:
         return &records[entry.index];
     }
 
-    // Whether the id is the last its slot held, live or removed since: a client told again of a record
-    // it had placed before.
-    bool HeldBefore(EntityId id) const { return id != NoEntity && slots[id % C].id == id; }
-
     // The id of a live record of this storage.
     EntityId IdOf(const Record& record) const
     {

@@ -4,16 +4,18 @@
 #include <vector>
 
 class Player;
+class WeaponData;
 struct GameTypeEvent;
+struct MuzzleInfo;
 struct ScoreEntry;
 struct Trigger;
 enum class GameTypeEventClass : uint32_t;
 
 // What the world and the game rules tell of a running match as it happens: the entities they remove
-// and make, spawns and kills, the rules' lines and scores, and the match's end. The network role
-// implements it and decides who hears each event: a server sends them to its clients with players,
-// a local game and a client keep them to themselves, and every role records the end. The game system
-// sets it in the game context beside the role; application thread only.
+// and make, the shots fired, spawns and kills, the rules' lines and scores, and the match's end. The
+// network role implements it and decides who hears each event: a server sends them to its clients
+// with players, a local game and a client keep them to themselves, and every role records the end.
+// The game system sets it in the game context beside the role; application thread only.
 class MatchEvents
 {
 public:
@@ -32,6 +34,8 @@ public:
     virtual void SendPlayerKilled(const Player& victim, float angle, float speed);
     virtual void SendPickupRemoved(uint16_t pickup, bool hadContents);
     virtual void SendProjectileRemoved(uint16_t projectile);
+    // A player's weapon fired one shot, whatever its pellets, from the muzzle.
+    virtual void SendShotFired(const Player& shooter, const WeaponData& weapon, const MuzzleInfo& muzzle);
     virtual void SendTriggerCreated(const Trigger& trigger);
     virtual void SendTriggerRemoved(uint16_t trigger);
     virtual void SendGameTypeEvent(GameTypeEventClass eventClass, const GameTypeEvent& event);

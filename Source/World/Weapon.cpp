@@ -4,6 +4,7 @@
 #include "Source/Data/WeaponData.h"
 #include "Source/World/AttributeDivisor.h"
 #include "Source/World/EntityFactory.h"
+#include "Source/World/MatchEvents.h"
 #include "Source/World/Platform.h"
 #include "Source/World/Player.h"
 #include "Source/World/World.h"
@@ -198,9 +199,14 @@ void Weapon::Fire()
     const uint32_t bullets = std::min(data->bulletCount, MaximumBullets);
     for (uint32_t i = 0; i < bullets; ++i)
         Shoot(muzzle);
-    // One shot is one flash and one report, however many pellets it throws.
+    // One shot is one flash and one report, however many pellets it throws; other machines hear of it
+    // through the role.
     if (World* world = GetWorld())
+    {
         ShowShot(*world, *data, muzzle);
+        if (MatchEvents* events = world->GetContext().events)
+            events->SendShotFired(*owner, *data, muzzle);
+    }
     owner->baseAttributes.noisiness += data->fireNoise;
     owner->body.impulse -= data->recoil * owner->aimDirection;
 }

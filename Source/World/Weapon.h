@@ -26,7 +26,7 @@ struct MuzzleInfo
 // muzzle and no ray started there sees out.
 bool IsInSolidGround(World& world, Lumvek::Vector2 point);
 
-// What one projectile of a shot shows and sounds: the weapon's flash at the muzzle, turned to its
+// What one shot shows and sounds, whatever its pellets: the weapon's flash at the muzzle, turned to its
 // angle, and its fire sound there.
 void ShowShot(World& world, const WeaponData& data, const MuzzleInfo& muzzle);
 

@@ -177,6 +177,15 @@ template <class Stream> bool SerializeProjectile(Stream& stream, ProjectileState
            Wire::Flag(stream, record.flipY);
 }
 
+template <class Stream> bool SerializeShot(Stream& stream, ShotState& record, const MessageLimits& limits)
+{
+    return Wire::Ranged(stream, record.shooter, 0, HighestPlayerIndex) &&
+           Wire::Ranged(stream, record.age, 0, ShotState::MaxAge) &&
+           Wire::IndexBelow(stream, record.definition, limits.weapons) && SerializeVector(stream, record.position) &&
+           Wire::Ranged(stream, record.heading, 0, ShotState::HeadingSteps - 1) &&
+           Wire::Flag(stream, record.facingLeft);
+}
+
 } // namespace
 
 template <class Stream> bool SerializeGameState(Stream& stream, GameState& state, const MessageLimits& limits)
@@ -185,7 +194,8 @@ template <class Stream> bool SerializeGameState(Stream& stream, GameState& state
         !Wire::Ranged(stream, state.playerCount, 0, GameState::MaxPlayers) ||
         !Wire::Ranged(stream, state.pickupCount, 0, GameState::MaxPickups) ||
         !Wire::Ranged(stream, state.platformCount, 0, GameState::MaxPlatforms) ||
-        !Wire::Ranged(stream, state.projectileCount, 0, GameState::MaxProjectiles))
+        !Wire::Ranged(stream, state.projectileCount, 0, GameState::MaxProjectiles) ||
+        !Wire::Ranged(stream, state.shotCount, 0, GameState::MaxShots))
         return false;
     for (uint32_t i = 0; i < state.ownCount; ++i)
         if (!SerializeFullPlayer(stream, state.ownPlayers[i], limits))
@@ -201,6 +211,9 @@ template <class Stream> bool SerializeGameState(Stream& stream, GameState& state
             return false;
     for (uint32_t i = 0; i < state.projectileCount; ++i)
         if (!SerializeProjectile(stream, state.projectiles[i], limits))
+            return false;
+    for (uint32_t i = 0; i < state.shotCount; ++i)
+        if (!SerializeShot(stream, state.shots[i], limits))
             return false;
     return true;
 }

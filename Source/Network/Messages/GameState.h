@@ -10,7 +10,8 @@
 #include <cstdint>
 
 // The records of one client's part of the world as a game state carries them: its own players in full,
-// the other players it can see, and the pickups, moving platforms and projectiles around its players.
+// the other players it can see, the pickups, moving platforms and projectiles around its players, and
+// the shots other players fired lately.
 // Plain values filled by the server's collection and read by the client's application. A weapon or item
 // place holds the index of its object's definition, or the list's count when the place is empty. Angles
 // are in degrees.
@@ -178,6 +179,28 @@ struct ProjectileState
     uint8_t flipY = 0;
 };
 
+// A shot another machine's player fired lately: where it left the muzzle, so that the receiving client
+// hears it there once, whether or not its projectile ever comes into view.
+struct ShotState
+{
+    // A shot older than this many frames before its state's frame does not travel.
+    static constexpr uint32_t MaxAge = 127;
+    // The muzzle's direction travels in steps of a turn over this.
+    static constexpr uint32_t HeadingSteps = 256;
+
+    bool operator==(const ShotState&) const = default;
+
+    uint8_t shooter = 0;
+    // It was fired in the frame age + 1 before the state's frame.
+    uint32_t age = 0;
+    // The weapon definition that fired it.
+    uint32_t definition = 0;
+    Lumvek::Vector2 position;
+    // Of HeadingSteps to a turn, counterclockwise from the right.
+    uint32_t heading = 0;
+    bool facingLeft = false;
+};
+
 // One client's part of the world, with room for as much as one state may carry. Only the first count
 // entries of each list mean anything.
 struct GameState
@@ -187,6 +210,7 @@ struct GameState
     static constexpr uint32_t MaxPickups = 50;
     static constexpr uint32_t MaxPlatforms = 8;
     static constexpr uint32_t MaxProjectiles = 8;
+    static constexpr uint32_t MaxShots = 32;
 
     bool operator==(const GameState&) const = default;
 
@@ -198,11 +222,13 @@ struct GameState
     uint32_t pickupCount = 0;
     uint32_t platformCount = 0;
     uint32_t projectileCount = 0;
+    uint32_t shotCount = 0;
     std::array<FullPlayerState, MaxOwnPlayers> ownPlayers{};
     std::array<PlayerState, MaxPlayers> players{};
     std::array<PickupState, MaxPickups> pickups{};
     std::array<PlatformState, MaxPlatforms> platforms{};
     std::array<ProjectileState, MaxProjectiles> projectiles{};
+    std::array<ShotState, MaxShots> shots{};
 };
 
 // Measures, writes or reads a game state, for the three streams of the networking library. Every count

@@ -1,8 +1,10 @@
 #include "Source/Data/NamedAssets.h"
 #include "Source/Data/ProjectileData.h"
 #include "Source/Data/WeaponData.h"
+#include "Source/Network/RemoteShots.h"
 #include "Source/Network/WorldState.h"
 #include "Source/World/EntityFactory.h"
+#include "Source/World/MatchEvents.h"
 #include "Tests/Source/GameTypes/MatchTestSupport.h"
 
 #include <algorithm>
@@ -12,30 +14,64 @@
 #include <utility>
 #include <vector>
 
-// Four rifle shots, which kill nobody, between player 0 at 5 2 and player 1 of another machine at 9 2,
-// then player 0's jump, reload and jetpack, in a local match and on a client that predicts player 0 and
-// takes each state six frames late (one lost, one twice), replaying the frames since; it skips forward
-// over the first shot's frames, which the replay steps first. Each shot flashes and sounds once on the
-// client as locally, whoever fires: the own player's at once, another's when a state first names its
-// projectile, which a remote player's own pressed trigger does not repeat. A hit rumbles the pad of this
-// machine's player. A projectile that lands between two states is never seen there. A replayed frame
-// plays nothing again.
+namespace
+{
+
+// The server role's part in a shot: the log its states name the shots from.
+struct ServerShots final : MatchEvents
+{
+    void SaveJournal() override {}
+    void SendShotFired(const Player& shooter, const WeaponData& weapon, const MuzzleInfo& muzzle) override
+    {
+        log.Add(frame, shooter, weapon, muzzle);
+    }
+
+    ShotLog log;
+    uint32_t frame = 0;
+};
+
+} // namespace
+
+// Four rifle shots, which kill nobody, between player 0 at 5 2 and player 1 of another machine at 9 2
+// facing it, or 20 units away on the bunker facing away, where neither it nor its projectiles come into
+// the view; then player 0's jump, reload and jetpack, in a local match and on a client that predicts
+// player 0 and takes each state six frames late (the first after the third shot and another lost, one
+// twice), replaying the frames since; it skips forward over the first shot's frames, which the replay
+// steps first. Each shot flashes and sounds once on the client as locally, whoever fires and wherever:
+// the own player's at once, another's where it was fired when a state first names it, which a remote
+// player's own pressed trigger does not repeat. A hit rumbles the pad of this machine's player. A
+// projectile that lands between two states is never seen there. A replayed frame plays nothing again.
 TEST(ShotFeedback, AClientShowsHearsAndFeelsEachShotOnceAsALocalMatchDoes)
 {
-    for (const uint8_t shooter : {uint8_t(0), uint8_t(1)})
+    struct Case
     {
-        SCOPED_TRACE(static_cast<int>(shooter));
-        // The rifle's images and sound have ids as when the match's resources are loaded; the flash's
+        uint8_t shooter;
+        Lumvek::Vector2 other;
+        const char* weapon;
+        // The local match's flashes, trails, fire sounds, rumbles and reloads.
+        std::vector<size_t> local;
+    };
+    const Case cases[] = {{0, {9.0f, 2.0f}, "Rifle", {4, 4, 4, 0, 1}},
+                          {1, {9.0f, 2.0f}, "Rifle", {4, 4, 4, 4, 0}},
+                          {1, {25.0f, 5.0f}, "Rifle", {4, 4, 4, 0, 0}},
+                          {1, {9.0f, 2.0f}, "Shotgun", {1, 6, 1, 6, 0}}};
+    for (const auto& [shooter, other, weapon, expected] : cases)
+    {
+        SCOPED_TRACE(testing::Message() << int(shooter) << " " << other.x << " " << weapon);
+        const bool far = other.x > 20.0f;
+        ServerShots server;
+        HeardShots heard;
+        // The weapon's images and sound have ids as when the match's resources are loaded; the flash's
         // and the trail's count at 0 and 1.
         std::array<MatchTesting::Match, 2> matches;
         for (MatchTesting::Match& match : matches)
         {
-            WeaponData& rifle = *match.ownRegistry.weapons.Find("Rifle");
-            rifle.flash = 60000;
-            rifle.fireSound = 60002;
-            rifle.reloadSound = 60003;
-            match.ownRegistry.projectiles.Find(rifle.projectile->name)->trail = 60001;
-            match.configuration.loadout.startingWeapon = rifle.index;
+            WeaponData& gun = *match.ownRegistry.weapons.Find(std::string_view(weapon));
+            gun.flash = 60000;
+            gun.fireSound = 60002;
+            gun.reloadSound = 60003;
+            match.ownRegistry.projectiles.Find(gun.projectile->name)->trail = 60001;
+            match.configuration.loadout.startingWeapon = gun.index;
             match.AddLocal(0, 0, 0).loadout.core = match.ownRegistry.cores.FindIndex("Jetpack");
             RemotePlayerSlot& other = match.configuration.remotePlayers.emplace_back();
             other.id = other.team = 1;
@@ -43,6 +79,7 @@ TEST(ShotFeedback, AClientShowsHearsAndFeelsEachShotOnceAsALocalMatchDoes)
             match.Load("Crossroads");
             match.CreateRules();
         }
+        matches[0].events = &server;
         matches[0].Begin();
         matches[0].Tick(130);
         const StateViewer viewers[] = {{0, 0}, {1, 1}};
@@ -56,23 +93,29 @@ TEST(ShotFeedback, AClientShowsHearsAndFeelsEachShotOnceAsALocalMatchDoes)
             for (MatchTesting::Match& match : matches)
                 for (uint8_t id = 0; id < 2; ++id)
                 {
-                    Player& player = tick < 0 ? match.Place(id, {id ? 9.0f : 5.0f, 2.0f}) : match.PlayerOf(id);
-                    player.input.aimX = id ? -PlayerInput::AxisRange : PlayerInput::AxisRange;
+                    Player& player =
+                        tick < 0 ? match.Place(id, id ? other : Lumvek::Vector2(5.0f, 2.0f)) : match.PlayerOf(id);
+                    player.input.aimX = id && !far ? -PlayerInput::AxisRange : PlayerInput::AxisRange;
                     player.input[PlayerAction::Primary] = id == shooter && tick >= 0 && tick < 19 ? 1 : 0;
                     player.input[PlayerAction::Jump] = id == 0 && tick == 40;
                     player.input[PlayerAction::Reload] = id == 0 && tick == 25;
                     player.input[PlayerAction::Use] = id == 0 && tick >= 55 && tick < 65;
                 }
             const auto frame = static_cast<uint32_t>(tick + 1);
+            server.frame = frame;
             matches[0].Tick();
             matches[0].PlayerOf(0).camera.position = {5.0f, 2.0f};
-            CollectGameState(matches[0], inFlight.emplace_back(frame + 1, GameState()).second, viewers, 0);
+            GameState& state = inFlight.emplace_back(frame + 1, GameState()).second;
+            CollectGameState(matches[0], state, viewers, 0);
+            server.log.Collect(state, frame + 1);
+            server.log.StateSent(frame + 1);
             matches[1].PlayerOf(0).input.SaveHistory(frame);
             if (frame < 7 || frame > 9)
                 matches[1].world->StepPredicted(Lumvek::TickSeconds), stepped = frame + 1;
             for (; inFlight.size() > 6 && frame != 7 && frame != 8; inFlight.pop_front())
-                for (int copy = 0; copy < (inFlight.front().first == 60) + (inFlight.front().first != 50); ++copy)
+                for (int copy = 0; copy < (inFlight.front().first == 60) + (inFlight.front().first % 36 != 14); ++copy)
                 {
+                    heard.Hear(matches[1], inFlight.front().second, inFlight.front().first);
                     ApplyGameState(matches[1], inFlight.front().second);
                     matches[1].world->Resimulate({}, inFlight.front().first, frame + 1, stepped);
                     stepped = frame + 1;
@@ -93,15 +136,22 @@ TEST(ShotFeedback, AClientShowsHearsAndFeelsEachShotOnceAsALocalMatchDoes)
             }
         }
         const auto& [local, online] = counts;
-        EXPECT_EQ(std::vector(local.begin(), local.begin() + 5),
-                  (std::vector<size_t>{4, 4, 4, shooter == 1 ? 4u : 0u, shooter == 0 ? 1u : 0u}));
+        EXPECT_EQ(std::vector(local.begin(), local.begin() + 5), expected);
         EXPECT_GE(local[5], 1u);
-        EXPECT_EQ(online[0], 4u);
-        EXPECT_EQ(online[2], 4u);
+        EXPECT_EQ(online[0], local[0]);
+        EXPECT_EQ(online[2], local[2]);
         EXPECT_EQ(std::vector(online.begin() + 4, online.end()), std::vector(local.begin() + 4, local.end()));
+        // A projectile that never comes into view never trails there.
         for (size_t i = 0; i < 4; ++i)
-            EXPECT_TRUE(online[i] <= local[i] && online[i] * 4 >= local[i] * 3)
+            EXPECT_TRUE((i == 1 && far) || (online[i] <= local[i] && online[i] * 4 >= local[i] * 3))
                 << i << ": " << online[i] << " of " << local[i];
+        // Another's shot is heard at the muzzle the server fired it from.
+        std::array<std::vector<Lumvek::Vector2>, 2> firedFrom;
+        for (size_t i = 0; i < 2; ++i)
+            for (const MatchTesting::PlayedSound& played : matches[i].sounds)
+                if (played.sound == 60002)
+                    firedFrom[i].push_back(played.position);
+        EXPECT_TRUE(shooter == 0 || firedFrom[0] == firedFrom[1]);
     }
 }
 

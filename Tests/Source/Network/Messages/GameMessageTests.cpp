@@ -30,7 +30,7 @@ using GameMessagesTest = MessageTest;
 TEST_F(GameMessagesTest, FactoryMakesEveryTypeWithItsFieldsAtZero)
 {
     const std::array<int, GameMessageTypeCount> freshBits = {
-        10, 4, 50, 38, 36, 0, 64, 54, 69, 68, 17, 16, 16, 242, 40, 50, -1, 16, 6, 76, 2,
+        10, 4, 50, 38, 36, 0, 64, 60, 69, 68, 17, 16, 16, 242, 40, 50, -1, 16, 6, 76, 2,
     };
     for (int type = 0; type < GameMessageTypeCount; ++type)
     {
@@ -140,12 +140,12 @@ TEST_F(GameMessagesTest, MessagesWriteTheBytesWorkedOutByHand)
          },
          {0x48, 0x2C},
          16},
-        // Frame 7 and five zero counts.
+        // Frame 7 and six zero counts.
         {"empty GameState",
          GameMessageType::GameState,
          [](Net::Message& m) { static_cast<GameStateMessage&>(m).frame = 7; },
-         {0x07, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00},
-         54},
+         {0x07, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00},
+         60},
     };
     for (const Case& test : cases)
     {

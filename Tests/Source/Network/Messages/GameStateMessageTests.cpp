@@ -13,8 +13,8 @@ using namespace MessageTesting;
 namespace
 {
 
-// The frame and the five counts.
-constexpr int HeaderBits = 54;
+// The frame and the six counts.
+constexpr int HeaderBits = 60;
 
 // The test's limits have four weapons and five items: a weapon place travels in [0, 4] and an item place
 // in [0, 5], 3 bits each; a pickup's weapon in [0, 3] and its item in [0, 4].
@@ -111,6 +111,7 @@ TEST_F(GameStateTest, EachRecordMeasuresWhatItsPresentFieldsTake)
          [](GameStateTest& t) { t.State().projectiles[t.State().projectileCount++].hasOwner = true; },
          16 + 1 + 4 + 2 + 161},
         {"projectile without an owner", [](GameStateTest& t) { t.State().projectileCount++; }, 16 + 1 + 2 + 161},
+        {"shot", [](GameStateTest& t) { t.State().shotCount++; }, 4 + 7 + 2 + 64 + 8 + 1},
     };
     for (const Case& test : cases)
     {
@@ -189,6 +190,8 @@ TEST_F(GameStateTest, ReadsRefuseCountsAndIndexesOutsideTheirRanges)
         {"fifty-one pickups", nullptr, 4, 40, 6, 51},
         {"nine platforms", nullptr, 4, 46, 4, 9},
         {"nine projectiles", nullptr, 4, 50, 4, 9},
+        {"thirty-three shots", nullptr, 4, 54, 6, 33},
+        {"a shot fired by the weapon count", [](GameStateTest& t) { t.State().shotCount++; }, 5, HeaderBits + 11, 3, 5},
         {"seven pass-through platforms", [](GameStateTest& t) { t.AddOwnPlayer(); }, 4, passThrough, 3, 7},
         {"seven pass-through platforms of another player", [](GameStateTest& t) { t.AddPlayer(); }, 4, passThrough, 3,
          7},
