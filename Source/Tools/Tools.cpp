@@ -44,7 +44,7 @@ void LogRecovery(void* owner, const char* format, ...)
                        Lumvek::StringView::FromCString(text));
 }
 
-// Dear ImGui reads only how each key and button stands at a frame, so every change is shown for a frame
+// Dear ImGui reads only how each mouse button stands at a frame, so every change is shown for a frame
 // of its own. A press and release between two frames is shown down in this frame and up in the next, a
 // release and new press up and then down; taps that come while earlier changes are still owed, or
 // several between two frames (pressed and released count them), wait behind them, so that no tap is
@@ -200,7 +200,9 @@ void Tools::Setup()
     PropertyInput::SetDevice(GetDevice());
     auto* sdl = dynamic_cast<Lumvek::SdlApplication*>(GetApplication());
     if (sdl)
-        textCursor = sdl->textRing.WriteIndex();
+        typedText = &sdl->textRing;
+    if (typedText)
+        textCursor = typedText->WriteIndex();
     // Ctrl+C and Ctrl+V reach other programs through the system's clipboard, which needs a window;
     // without one the tools keep their own, between their fields. Either way a paste is read as typed
     // text is, so that it puts in a field nothing typing could not.
@@ -394,12 +396,16 @@ void Tools::Render(int64_t elapsed)
 
 void Tools::FeedInput(float seconds)
 {
-    using Lumvek::Key;
     using Lumvek::MouseButton;
     ImGuiIO& io = ImGui::GetIO();
     Lumvek::Application* application = GetApplication();
+    // Text first: every key event a character came after has then been pushed before the keys are read.
+    if (typedText)
+        textCursor = typedText->Read(textCursor, [this](const Lumvek::TextEvent& event)
+                                     { keys.TakeCharacter(event.codePoint, event.keysBefore); });
     if (application && application->GetKeyboardDevice())
         keyboardCursor = application->GetKeyboardDevice()->Update(keyboard, keyboardCursor);
+    keys.TakeKeys(keyboard);
     mouse.SavePrevious();
     if (application && application->GetMouseDevice())
         mouseCursor = application->GetMouseDevice()->Update(mouse, mouseCursor);
@@ -423,18 +429,7 @@ void Tools::FeedInput(float seconds)
     io.MouseWheel = mouse.wheel.y - mouse.previousWheel.y;
     io.MouseWheelH = mouse.wheel.x - mouse.previousWheel.x;
 
-    static_assert(Lumvek::KeyCount <= IM_ARRAYSIZE(ImGuiIO{}.KeysDown));
-    for (uint32_t key = 0; key < Lumvek::KeyCount; ++key)
-        io.KeysDown[key] = ShowButton(keyboard.held.values[key], keyboard.pressed.values[key],
-                                      keyboard.released.values[key], keysShown[key]);
-    io.KeyCtrl = keyboard.held[Key::LeftControl] || keyboard.held[Key::RightControl];
-    io.KeyShift = keyboard.held[Key::LeftShift] || keyboard.held[Key::RightShift];
-    io.KeyAlt = keyboard.held[Key::LeftAlt] || keyboard.held[Key::RightAlt];
-    io.KeySuper = keyboard.held[Key::LeftCommand] || keyboard.held[Key::RightCommand];
-
-    if (auto* sdl = dynamic_cast<Lumvek::SdlApplication*>(application))
-        textCursor = sdl->textRing.Read(textCursor, [](const Lumvek::TextEvent& event)
-                                        { PropertyInput::TypeCharacter(event.codePoint); });
+    keys.ShowFrame(io);
 }
 
 void Tools::SteerCamera()

@@ -4,10 +4,12 @@
 #include "Engine/Foundation/StringView.h"
 #include "Engine/Runtime/Core/System.h"
 #include "Engine/Runtime/Input/Input.h"
+#include "Engine/Runtime/Input/InputEvents.h"
 #include "Source/Game/Rendering/CameraView.h"
 #include "Source/Tools/Editors/Editor.h"
 #include "Source/Tools/ImGuiRenderer.h"
 #include "Source/Tools/Inspectors/Inspector.h"
+#include "Source/Tools/KeyReplay.h"
 #include "Source/Tools/LineRenderer.h"
 #include "Source/World/MapCheck.h"
 #include "Source/World/MapNames.h"
@@ -74,8 +76,8 @@ Lumvek::Vector2 WorldToScreen(std::span<const ToolsView> views, Lumvek::Vector2 
 class Tools : public Lumvek::System
 {
 public:
-    // How a key or mouse button stood as Dear ImGui was last told, and how many of its changes are
-    // still to be shown, one a frame: taps that come quicker than frames are all shown, in order.
+    // How a mouse button stood as Dear ImGui was last told, and how many of its changes are still to be
+    // shown, one a frame: taps that come quicker than frames are all shown, in order.
     struct ShownButton
     {
         bool down = false;
@@ -160,6 +162,9 @@ public:
     World* editedWorld = nullptr;
     // The game renderer's camera views, in its order; empty without a renderer.
     std::vector<ToolsView> rendererViews;
+    // Where typed text is read from: the window's, found by Setup; a test without a window may set a
+    // fresh one of its own.
+    const Lumvek::TextRing* typedText = nullptr;
 
 private:
     void FeedInput(float seconds);
@@ -192,7 +197,7 @@ private:
     uint32_t textCursor = 0;
     Lumvek::KeyboardState keyboard;
     Lumvek::MouseState mouse;
-    // How each key and mouse button stood as Dear ImGui was last told, with its changes still owed.
-    std::array<ShownButton, Lumvek::KeyCount> keysShown{};
+    // How each mouse button stood as Dear ImGui was last told, with its changes still owed.
     std::array<ShownButton, Lumvek::MouseButtonCount> buttonsShown{};
+    KeyReplay keys;
 };

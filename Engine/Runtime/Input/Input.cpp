@@ -149,10 +149,10 @@ std::u32string DecodeText(const char* text)
     return codePoints;
 }
 
-void PushText(TextRing& ring, const char* text)
+void PushText(TextRing& ring, const char* text, uint32_t keysBefore)
 {
     for (const char32_t codePoint : DecodeText(text))
-        ring.Push({codePoint});
+        ring.Push({codePoint, keysBefore});
 }
 
 } // namespace Lumvek

@@ -117,6 +117,17 @@ template <uint32_t Count> struct ButtonTally
     bool begun = false;
 };
 
+// A key going down or up as one poll read it, with its place in the keyboard's order of events.
+struct KeyStep
+{
+    Key key = Key::Other;
+    uint8_t down = 0;
+    uint32_t place = 0;
+};
+
+// The most key events the keyboard keeps for a reader between two polls.
+inline constexpr uint32_t KeyEventCapacity = 10;
+
 // One reader's view of the keyboard.
 struct KeyboardState
 {
@@ -126,6 +137,12 @@ struct KeyboardState
     // How often a held key repeated at the system's rate: for the tools' nudges, never a player's.
     InputFlags<Key, KeyCount> repeated;
     ButtonTally<KeyCount> taken;
+    // The poll's presses and releases (no repeats) in the order they came, for a reader that replays
+    // them: ordered says they are all here. A device that keeps no order, or a poll that fell more than
+    // the device keeps behind, leaves it false, and only the counts above are whole.
+    std::array<KeyStep, KeyEventCapacity> steps{};
+    uint8_t stepCount = 0;
+    bool ordered = false;
 };
 
 // One reader's view of the mouse. The device writes the current fields and the buttons; the reader

@@ -31,10 +31,12 @@ struct MouseEvent
     uint64_t buttonMask = 0;
 };
 
-// One character of typed text, as a Unicode code point.
+// One character of typed text, as a Unicode code point. keysBefore is the keyboard ring's write index
+// when it was typed: the character came after the key events placed before it, and before the rest.
 struct TextEvent
 {
     uint32_t codePoint = 0;
+    uint32_t keysBefore = 0;
 };
 
 // A controller button going down or up on one of the four pad slots. connection names the pad that
@@ -72,9 +74,10 @@ public:
         writeIndex.store(Next(index), std::memory_order_release);
     }
 
-    // Calls visit(const Event&) for each event written since the cursor, oldest first, and returns
-    // the cursor to pass next time. A new reader starts with cursor 0. Sets *missed when events since
-    // the cursor were passed over, the reader having fallen more than the ring behind.
+    // Calls visit(const Event&), or visit(const Event&, uint32_t place) with the event's write index, for
+    // each event written since the cursor, oldest first, and returns the cursor to pass next time. A new
+    // reader starts with cursor 0. Sets *missed when events since the cursor were passed over, the reader
+    // having fallen more than the ring behind.
     template <typename Visitor> uint32_t Read(uint32_t cursor, Visitor&& visit, bool* missed = nullptr) const
     {
         const uint32_t end = writeIndex.load(std::memory_order_acquire);
@@ -98,7 +101,10 @@ public:
             }
             Event event;
             std::memcpy(&event, words, sizeof(Event));
-            visit(static_cast<const Event&>(event));
+            if constexpr (std::is_invocable_v<Visitor&, const Event&, uint32_t>)
+                visit(static_cast<const Event&>(event), cursor);
+            else
+                visit(static_cast<const Event&>(event));
         }
         if (missed)
             *missed = passedOver;
@@ -107,6 +113,14 @@ public:
 
     // The cursor a reader would get back after reading everything written so far.
     uint32_t WriteIndex() const { return writeIndex.load(std::memory_order_acquire); }
+
+    // Whether the event written at place came before mark, a write index taken later or earlier than it
+    // by less than half the counter's range.
+    static bool Precedes(uint32_t place, uint32_t mark)
+    {
+        const uint64_t distance = Distance(place, mark);
+        return distance != 0 && distance < Limit / 2;
+    }
 
 private:
     static constexpr uint32_t WordCount = (sizeof(Event) + 7) / 8;
@@ -190,11 +204,13 @@ public:
     // and returns the next cursor: pressed and released count the presses and releases (up to 255), so
     // that two taps between polls are told from one. Where events were passed over, each code adds the
     // presses and releases counted since the reader's tally, and stands as it stands now. A held key's
-    // repeats are counted in repeated, where given, and are lost to a stall.
-    template <typename Code>
+    // repeats are counted in repeated, where given, and are lost to a stall. step(event, place) is told
+    // each press and release read, in order; *passedOver whether events were passed over.
+    template <typename Code, typename Step = void (*)(const Event&, uint32_t)>
     uint32_t Apply(uint32_t cursor, InputFlags<Code, CodeCount>& held, InputFlags<Code, CodeCount>& pressed,
                    InputFlags<Code, CodeCount>& released, ButtonTally<CodeCount>& taken,
-                   InputFlags<Code, CodeCount>* repeated = nullptr) const
+                   InputFlags<Code, CodeCount>* repeated = nullptr, Step&& step = nullptr,
+                   bool* passedOver = nullptr) const
     {
         pressed.Clear();
         released.Clear();
@@ -203,7 +219,7 @@ public:
         bool missed = false;
         cursor = this->Read(
             cursor,
-            [&](const Event& event)
+            [&](const Event& event, uint32_t place)
             {
                 const uint32_t code = CodeOf(event);
                 if (IsRepeat(event))
@@ -216,8 +232,14 @@ public:
                 held.values[code] = down;
                 Count((down ? pressed : released).values[code]);
                 ++(down ? taken.presses : taken.releases)[code];
+                if constexpr (!std::is_pointer_v<std::decay_t<Step>>)
+                    step(event, place);
+                else if (step)
+                    step(event, place);
             },
             &missed);
+        if (passedOver)
+            *passedOver = missed;
         // A new reader takes the counts as they stand: the taps before it were not made for it. Until then a
         // code that stands otherwise than held counts as pressed or released once more.
         const bool first = !taken.begun;
@@ -264,7 +286,7 @@ private:
     std::array<std::atomic<uint32_t>, CodeCount> releases{};
 };
 
-using KeyboardRing = ButtonRing<KeyEvent, 10, KeyCount>;
+using KeyboardRing = ButtonRing<KeyEvent, KeyEventCapacity, KeyCount>;
 using MouseRing = ButtonRing<MouseEvent, 10, MouseButtonCount>;
 using ControllerRing = ButtonRing<ControllerEvent, 40, ControllerCount * ControllerButtonCount>;
 // Not a power of two: the ring's counter wraps at a multiple of its size below 2^32.
@@ -273,8 +295,9 @@ using TextRing = EventRing<TextEvent, 60>;
 // The code points of UTF-8 text up to its zero byte; a malformed sequence is skipped byte by byte.
 // Typed and pasted text are read alike.
 std::u32string DecodeText(const char* text);
-// Appends the code points of UTF-8 text to the ring, as DecodeText reads them.
-void PushText(TextRing& ring, const char* text);
+// Appends the code points of UTF-8 text to the ring, as DecodeText reads them, each typed after the
+// key events placed before keysBefore.
+void PushText(TextRing& ring, const char* text, uint32_t keysBefore = 0);
 
 // Mouse wheel notches since start, never reset; written by the thread that receives wheel events.
 struct WheelTotals

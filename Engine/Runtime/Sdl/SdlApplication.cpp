@@ -305,7 +305,7 @@ void SdlApplication::HandleEvent(const SDL_Event& event)
             keyboardRing.Push(*entry);
         break;
     case SDL_TEXTINPUT:
-        PushText(textRing, event.text.text);
+        PushText(textRing, event.text.text, keyboardRing.WriteIndex());
         break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:

@@ -5,7 +5,23 @@ namespace Lumvek
 
 uint32_t SdlKeyboardDevice::Update(KeyboardState& state, uint32_t cursor)
 {
-    return ring.Apply(cursor, state.held, state.pressed, state.released, state.taken, &state.repeated);
+    state.stepCount = 0;
+    bool whole = true;
+    bool passedOver = false;
+    cursor = ring.Apply(
+        cursor, state.held, state.pressed, state.released, state.taken, &state.repeated,
+        [&](const KeyEvent& event, uint32_t place)
+        {
+            if (state.stepCount == state.steps.size())
+            {
+                whole = false;
+                return;
+            }
+            state.steps[state.stepCount++] = {KeyFromVirtualKey(event.virtualKey), event.down, place};
+        },
+        &passedOver);
+    state.ordered = whole && !passedOver;
+    return cursor;
 }
 
 std::optional<KeyEvent> SdlKeyEventOf(const SDL_KeyboardEvent& event)

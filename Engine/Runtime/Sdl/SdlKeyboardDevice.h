@@ -28,8 +28,8 @@ private:
 // modifier keys get their own codes.
 uint64_t SdlScancodeToVirtualKey(SDL_Scancode scancode);
 
-// The keyboard ring's entry for an SDL key event; none for a held key's repeat, which is no new press:
-// kept out of the ring, it neither presses a key again nor pushes a release out of the ring.
+// The keyboard ring's entry for an SDL key event; a held key's repeat is marked as one, so that it
+// neither presses the key again nor counts as a press for readers that ignore repeats.
 std::optional<KeyEvent> SdlKeyEventOf(const SDL_KeyboardEvent& event);
 
 } // namespace Lumvek

@@ -1,7 +1,6 @@
 #include "Source/Data/GameConfiguration.h"
 #include "Source/Network/ClientInputs.h"
 #include "Source/World/Player.h"
-#include "Tests/Source/Network/EventPad.h"
 
 #include <gtest/gtest.h>
 
@@ -94,26 +93,6 @@ TEST(ClientInputsTest, FramesSkippedAfterATapDoNotRepeatIt)
         EXPECT_EQ(sender.sent, sent) << held;
         EXPECT_EQ(frame, 9u);
     }
-}
-
-// A match's start takes none of the menus' presses: A tapped and Right pressed before it give no Jump or
-// SelectArms at its first frame, while the stick held through it moves.
-TEST(ClientInputsTest, TheMenusPressesDoNotActAtAMatchsFirstFrame)
-{
-    NetworkTesting::EventPad pad;
-    Player player;
-    const std::vector<PlayerSlot> slots = OneSlot(player, 0);
-    ClientInputs inputs;
-    inputs.Devices() = LocalDevices(&pad, nullptr, nullptr, {640, 360});
-    pad.Press(Lumvek::ControllerButton::A, true);
-    pad.Press(Lumvek::ControllerButton::A, false);
-    pad.Press(Lumvek::ControllerButton::Right, true);
-    pad.stickX = 1.0f;
-    inputs.Forget();
-    inputs.Gather(slots, 0);
-    EXPECT_EQ(player.input[PlayerAction::Jump], 0);
-    EXPECT_EQ(player.input[PlayerAction::SelectArms], 0);
-    EXPECT_EQ(player.input.move, PlayerInput::AxisRange);
 }
 
 } // namespace ClientInputsTests

@@ -3,6 +3,8 @@
 #include "Source/Network/LocalDevices.h"
 
 #include "Source/Data/GameConfiguration.h"
+#include "Source/Network/ClientInputs.h"
+#include "Source/World/Player.h"
 #include "Tests/Source/Network/EventPad.h"
 
 #include <gtest/gtest.h>
@@ -59,26 +61,39 @@ TEST(LocalDevices, TheMouseAimsFromThePlayersScreenPointOrTheWindowsCentre)
     }
 }
 
-// A's tap and Right's press made while the match was paused or before it began, with the stick held
-// right through it: after the resume the player moves but neither jumps nor selects. The resume's read
-// used to act every press the pause had kept.
+// A's tap and Right's press made while the match was paused or before a client's match began, with the
+// stick held right through it: after the resume or the start the player moves but neither jumps nor
+// selects. The first read used to act every press the pause or the menus had kept; live devices act them.
 TEST(LocalDevices, PressesMadeWhileSuspendedDoNotActButHeldControlsStillDo)
 {
-    for (const bool suspended : {false, true})
+    enum Way
+    {
+        Live,
+        Paused,
+        ClientStart
+    };
+    for (const Way way : {Live, Paused, ClientStart})
     {
         NetworkTesting::EventPad pad;
-        LocalDevices devices(&pad, nullptr, nullptr, {640, 360});
+        ClientInputs client;
+        Player player;
+        std::vector<PlayerSlot> slots(1);
+        slots[0].player = &player;
+        LocalDevices& devices = client.Devices() = LocalDevices(&pad, nullptr, nullptr, {640, 360});
         devices.Poll();
         pad.stickX = 1.0f;
-        if (suspended)
+        if (way == Paused)
             devices.Suspend();
         pad.Press(ControllerButton::A, true);
         pad.Press(ControllerButton::A, false);
         pad.Press(ControllerButton::Right, true);
-        devices.Poll();
-        const PlayerInput& input = devices.Read(PlayerSlot(nullptr, 0));
-        EXPECT_EQ(input[PlayerAction::Jump], suspended ? 0 : 1);
-        EXPECT_EQ(input[PlayerAction::SelectArms], suspended ? 0 : 1);
+        if (way == ClientStart)
+            client.Forget(), client.Gather(slots, 0);
+        else
+            devices.Poll();
+        const PlayerInput& input = way == ClientStart ? player.input : devices.Read(PlayerSlot(nullptr, 0));
+        EXPECT_EQ(input[PlayerAction::Jump], way == Live ? 1 : 0);
+        EXPECT_EQ(input[PlayerAction::SelectArms], way == Live ? 1 : 0);
         EXPECT_EQ(input.move, PlayerInput::AxisRange);
         // A press after the resume acts.
         pad.Press(ControllerButton::A, true);

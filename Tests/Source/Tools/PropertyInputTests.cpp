@@ -510,6 +510,50 @@ TEST(PropertyInput, APasteIsTakenAsTypedTextIs)
     }
 }
 
+// Keys and characters that come within one slow frame reach the field in their order, each press with
+// the modifiers that stood when it was made.
+TEST(PropertyInput, KeysAndTextWithinOneFrameActInTheirOrder)
+{
+    using Lumvek::Key;
+    // Pairs: "+" a key down, "-" up ("^" Ctrl, "<" Backspace, else a letter); "'" a character typed.
+    const std::pair<std::string, const char*> cases[] = {{"+^+A-A-^+Z'Z-Z", "Z"},
+                                                         {"+^-^+A'a-A", "Riflea"},
+                                                         {"+A'a-A+<+B'b-<-B", "Rifleb"},
+                                                         {"+<+^-<-^", "Rifl"},
+                                                         {"'b+^+A-A-^", "Rifleb"}};
+    for (const auto& [events, expected] : cases)
+    {
+        std::string name = "Rifle";
+        WidgetRow row([&] { return PropertyInput::TextInput("##Name", "Display Name", &name); });
+        Lumvek::TextRing text;
+        row.app.tools->typedText = &text;
+        row.Enter("");
+        row.app.PressKey(Key::End);
+        Lumvek::KeyboardState& keys = row.app.keyboard->current;
+        keys.ordered = true;
+        uint32_t place = 0;
+        for (size_t at = 0; at + 1 < events.size(); at += 2)
+        {
+            const char what = events[at], which = events[at + 1];
+            if (what == '\'')
+            {
+                text.Push({static_cast<uint32_t>(which), place});
+                continue;
+            }
+            const Key key = which == '^' ? Key::LeftControl : which == '<' ? Key::Backspace : Key(which - 'A');
+            const bool down = what == '+';
+            keys.steps[keys.stepCount++] = {key, down, place++};
+            keys.held[key] = down;
+            ++(down ? keys.pressed : keys.released)[key];
+        }
+        row.app.Frame();
+        keys.stepCount = 0, keys.pressed.Clear(), keys.released.Clear();
+        for (int frame = 0; frame < 8; ++frame)
+            row.app.Frame();
+        EXPECT_EQ(name, expected) << events;
+    }
+}
+
 TEST(PropertyInput, RangedValueBringsATypedValueOutsideItsRangeToTheEndWithALine)
 {
     float value = 0.25f;

@@ -62,13 +62,8 @@ TEST(EventRing, AStallKeepsEveryTapOfEachKey)
 TEST(EventRing, RepeatsReachOnlyAReaderThatAsksAndPressNothing)
 {
     KeyboardRing ring;
-    KeyboardState tools;
-    KeyboardState player;
-    uint32_t toolsCursor = 0;
-    uint32_t playerCursor = 0;
-    uint32_t nudges = 0;
-    uint32_t toggles = 0;
-    uint32_t playerToggles = 0;
+    KeyboardState tools, player;
+    uint32_t toolsCursor = 0, playerCursor = 0, nudges = 0, toggles = 0, playerToggles = 0;
     for (const uint64_t key : {39, 9})
         for (uint8_t repeat = 0; repeat <= 10; ++repeat)
         {

@@ -48,6 +48,9 @@ TEST(SdlKeyboardDevice, EachReaderSeesTheLatestTenEventsOnce)
     ring.Push(KeyEventOf(SDL_SCANCODE_SPACE, false));
     earlyCursor = keyboard.Update(early, earlyCursor);
     EXPECT_EQ(Flags(early, Key::Space), (std::array{0, 1, 1}));
+    // In order, each with its place among the ring's events.
+    EXPECT_TRUE(early.ordered && early.stepCount == 2 && early.steps[0].down && !early.steps[1].down &&
+                early.steps[1].key == Key::Space && early.steps[1].place == 1);
     // Two taps between polls count twice.
     for (const bool down : {true, false, true, false})
         ring.Push(KeyEventOf(SDL_SCANCODE_SPACE, down));
@@ -60,6 +63,7 @@ TEST(SdlKeyboardDevice, EachReaderSeesTheLatestTenEventsOnce)
     EXPECT_EQ(Flags(early, Key::A), (std::array{1, 1, 0}));
     EXPECT_EQ(Flags(early, Key::B), (std::array{1, 1, 0}));
     EXPECT_EQ(Flags(early, Key::Space), (std::array{0, 0, 0}));
+    EXPECT_FALSE(early.ordered); // the order of what was passed over is gone
 
     // The second reader, polling later, sees the last ten of everything; then each sees only the new.
     ring.Push(KeyEventOf(SDL_SCANCODE_K, false));
