@@ -242,6 +242,13 @@ float FollowingSpot(World& world, const BotState& bot, const Player& target, con
     return best;
 }
 
+// Whether the target stands elsewhere than when the bot chose to close in on him: on another platform, or
+// further along than it takes to step aside of a shot.
+bool TargetMoved(const BotState& bot, const Player& target, const NavNode& node)
+{
+    return node.Top() != bot.closeInTop || std::fabs(target.body.x - bot.closeInX) > CloseRange;
+}
+
 // Chases the target on its node: to the fighting spot `place` sets, or, where the bot came to it with no
 // shot, to the target itself. Come with no shot to the end of a way that stopped short of the platform it
 // made for, or to the target itself, the bot has nowhere nearer to go from where it stands: rather than
@@ -262,11 +269,18 @@ template <class Place> void Chase(World& world, BotState& bot, const Player& tar
     }
     bot.state = BotState::Chase;
     // A fighting spot from which the target cannot be shot (a wall or a bunker in between) is no place to
-    // wait: the bot makes for the target until it has a shot.
-    if (hasShot)
+    // wait: the bot makes for the target. It keeps to that until it has fired, or the target has moved on
+    // and its fighting spot with him: let go at the first glimpse of a shot, it went back to the spot
+    // without one, lost the shot on the way and came again, pacing to and fro without firing.
+    if (bot.closingIn && (self.shotsFired != bot.closeInShots || TargetMoved(bot, target, node)))
         bot.closingIn = 0;
-    else if (bot.arrived)
+    else if (!bot.closingIn && !hasShot && bot.arrived)
+    {
         bot.closingIn = 1;
+        bot.closeInX = target.body.x;
+        bot.closeInTop = node.Top();
+        bot.closeInShots = self.shotsFired;
+    }
     if (bot.closingIn)
     {
         bot.goal = &node;
