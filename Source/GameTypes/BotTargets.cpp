@@ -27,6 +27,8 @@ constexpr float RetreatNodeRadius = 5.0f;
 constexpr float CloseRange = 2.0f;
 // How far from its fighting point a bot looks for somewhere else to stand.
 constexpr float StandOffRadius = 3.0f;
+// A bot that went somewhere else to hunt from gives up on getting there after this many ticks (15 s).
+constexpr int32_t DetourTicks = 15 * 60;
 
 bool HasAmmunition(const Weapon* weapon)
 {
@@ -306,13 +308,15 @@ template <class Place>
 void Chase(World& world, BotState& bot, const Player& target, NavNode& node, Place place, bool fromVantage = false)
 {
     const Player& self = *bot.player;
-    if (bot.detour && !bot.arrived)
+    // A place it cannot get to (a jump onto it that keeps failing) would hold it on its way for good.
+    if (bot.detour && !bot.arrived && ++bot.detourTicks < DetourTicks)
         return;
     bot.detour = 0;
     const bool hasShot = BotSteering::HasShot(world, self, target);
     if (bot.arrived && !hasShot && bot.goal && (bot.closingIn || fromVantage || NodeOf(world, self) != bot.goal))
     {
         bot.detour = 1;
+        bot.detourTicks = 0;
         bot.closingIn = 0;
         Wander(world, bot);
         return;
@@ -359,6 +363,14 @@ void GameType::ChooseBotTarget(BotState& bot)
     if (target != bot.target)
         bot.closingIn = 0;
     bot.target = target;
+    // With nothing to fire in hand or stowed it fetches a weapon, as a hunting bot does: following the
+    // player with an empty gun it stood at its spot beside him for the rest of the match.
+    if (!HasAmmunition(bot.player->weapon.get()) && !HasAmmunition(bot.player->stowedWeapon.get()))
+    {
+        bot.closingIn = 0;
+        Fetch(world, bot);
+        return;
+    }
     if (const Vantage vantage = NodeOf(world, *target) ? Vantage() : FindVantage(world, bot, *target); vantage.node)
     {
         Chase(

@@ -133,8 +133,10 @@ struct BotState
     float closeInTop = 0.0f;
     uint32_t closeInShots = 0;
     // Set while a bot that came to the end of its way short of its target's platform goes somewhere else
-    // to hunt it from there; cleared when it gets there.
+    // to hunt it from there; cleared when it gets there, or gives up after a while. The ticks it has been
+    // on its way.
     uint8_t detour = 0;
+    int32_t detourTicks = 0;
     // Where the bot last made headway (its x and the platform under it), and the ticks since.
     float progressX = 0.0f;
     const Platform* progressPlatform = nullptr;

@@ -264,8 +264,9 @@ void BotSteering::Steer(BotState& bot)
         else
         {
             // A bot sent to fetch a pickup takes it when it gets there, before its arrival ends the
-            // errand.
-            if (bot.state == BotState::Fetch && TouchesPickup(player))
+            // errand. A hold that took nothing (the bot was reloading) is let go before the next: a player
+            // takes a pickup only with a fresh press, and held on for good it never would.
+            if (bot.state == BotState::Fetch && TouchesPickup(player) && bot.interactTicks == 0 && player.interactReady)
                 bot.interactTicks = InteractHoldTicks;
             input.move = 0;
             input[PlayerAction::Jump] = 0;
