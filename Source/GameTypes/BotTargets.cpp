@@ -88,8 +88,8 @@ Vantage FindVantage(World& world, const BotState& bot, const Player& target)
         const Rectangle& b = node->bounds;
         for (const float x : {aimAt.x - range, aimAt.x + range, aimAt.x})
         {
-            const float at = b.width > 2.0f * margin ? std::clamp(x, b.x + margin, b.x + b.width - margin)
-                                                     : b.x + b.width * 0.5f;
+            const float at =
+                b.width > 2.0f * margin ? std::clamp(x, b.x + margin, b.x + b.width - margin) : b.x + b.width * 0.5f;
             const Vector2 from{at, node->Top() + held};
             const float distance = (aimAt - from).Length();
             const float miss = std::fabs(distance - range);
@@ -455,8 +455,7 @@ void GameType::HuntBotTarget(BotState& bot)
     }
     if (armed)
     {
-        if (const Vantage vantage = NodeOf(world, *target) ? Vantage() : FindVantage(world, bot, *target);
-            vantage.node)
+        if (const Vantage vantage = NodeOf(world, *target) ? Vantage() : FindVantage(world, bot, *target); vantage.node)
         {
             Chase(
                 world, bot, *target, *vantage.node,
