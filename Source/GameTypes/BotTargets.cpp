@@ -27,6 +27,8 @@ constexpr float RetreatNodeRadius = 5.0f;
 constexpr float CloseRange = 2.0f;
 // How far from its fighting point a bot looks for somewhere else to stand.
 constexpr float StandOffRadius = 3.0f;
+// A bot that went somewhere else to hunt from gives up on getting there after this many ticks (15 s).
+constexpr int32_t DetourTicks = 15 * 60;
 
 bool HasAmmunition(const Weapon* weapon)
 {
@@ -51,6 +53,54 @@ NavNode* TargetNode(World& world, const Player& target)
     if (NavNode* below = world.navigator.FindNearestNode(world, at, OffGraphNodeRadius, true))
         return below;
     return world.navigator.FindNearestNode(world, at, OffGraphNodeRadius);
+}
+
+// Where a bot stands to shoot at a target off the graph (on a lift): on a node within its weapon's reach,
+// at its fighting distance from the target on either side or under him, a spot from which nothing solid
+// crosses its line to him; of those, the one whose distance from him comes nearest its fighting distance.
+// A lift stops shots as a wall does: from the node right under it the bot would never have a shot, and
+// would hold its fire for as long as the target stayed there.
+struct Vantage
+{
+    NavNode* node = nullptr;
+    float x = 0.0f;
+};
+
+Vantage FindVantage(World& world, const BotState& bot, const Player& target)
+{
+    const Player& self = *bot.player;
+    Vantage best;
+    const WeaponData* weapon = self.weapon ? self.weapon->data : nullptr;
+    if (!weapon)
+        return best;
+    const float range = weapon->optimalDistance + bot.randomOffset;
+    const float reach = weapon->maxDistance;
+    const float margin = std::max(std::fabs(bot.randomOffset), self.body.boxWidth);
+    // The bot's weapon is held out at about the height of its middle.
+    const float held = self.body.GetCenter().y - self.body.y;
+    const Vector2 aimAt = target.body.GetCenter();
+    float bestMiss = 0.0f;
+    for (Platform& platform : world.platformGrid.Query({aimAt.x - reach, aimAt.y - reach, 2.0f * reach, 2.0f * reach}))
+    {
+        NavNode* node = world.navigator.NodeOf(&platform);
+        if (!node || BotNavigator::BelowTheWorld(*node))
+            continue;
+        const Rectangle& b = node->bounds;
+        for (const float x : {aimAt.x - range, aimAt.x + range, aimAt.x})
+        {
+            const float at =
+                b.width > 2.0f * margin ? std::clamp(x, b.x + margin, b.x + b.width - margin) : b.x + b.width * 0.5f;
+            const Vector2 from{at, node->Top() + held};
+            const float distance = (aimAt - from).Length();
+            const float miss = std::fabs(distance - range);
+            if (!(distance < reach) || std::fabs(at - aimAt.x) < CloseRange || (best.node && !(miss < bestMiss)) ||
+                !BotSteering::InSight(world, from, aimAt))
+                continue;
+            best = {node, at};
+            bestMiss = miss;
+        }
+    }
+    return best;
 }
 
 // Wanders to a node the game's generator picks, unless already on its way to one. Where the mode has
@@ -242,31 +292,49 @@ float FollowingSpot(World& world, const BotState& bot, const Player& target, con
     return best;
 }
 
+// Whether the target stands elsewhere than when the bot chose to close in on him: on another platform, or
+// further along than it takes to step aside of a shot.
+bool TargetMoved(const BotState& bot, const Player& target, const NavNode& node)
+{
+    return node.Top() != bot.closeInTop || std::fabs(target.body.x - bot.closeInX) > CloseRange;
+}
+
 // Chases the target on its node: to the fighting spot `place` sets, or, where the bot came to it with no
-// shot, to the target itself. Come with no shot to the end of a way that stopped short of the platform it
+// shot, to the target itself; a target off the graph is shot at from a vantage, never closed in on from
+// below. Come with no shot to the end of a way that stopped short of the platform it
 // made for, or to the target itself, the bot has nowhere nearer to go from where it stands: rather than
 // wait there for good, it goes somewhere else and hunts from there, and chases again once it got there.
-template <class Place> void Chase(World& world, BotState& bot, const Player& target, NavNode& node, Place place)
+template <class Place>
+void Chase(World& world, BotState& bot, const Player& target, NavNode& node, Place place, bool fromVantage = false)
 {
     const Player& self = *bot.player;
-    if (bot.detour && !bot.arrived)
+    // A place it cannot get to (a jump onto it that keeps failing) would hold it on its way for good.
+    if (bot.detour && !bot.arrived && ++bot.detourTicks < DetourTicks)
         return;
     bot.detour = 0;
     const bool hasShot = BotSteering::HasShot(world, self, target);
-    if (bot.arrived && !hasShot && bot.goal && (bot.closingIn || NodeOf(world, self) != bot.goal))
+    if (bot.arrived && !hasShot && bot.goal && (bot.closingIn || fromVantage || NodeOf(world, self) != bot.goal))
     {
         bot.detour = 1;
+        bot.detourTicks = 0;
         bot.closingIn = 0;
         Wander(world, bot);
         return;
     }
     bot.state = BotState::Chase;
     // A fighting spot from which the target cannot be shot (a wall or a bunker in between) is no place to
-    // wait: the bot makes for the target until it has a shot.
-    if (hasShot)
+    // wait: the bot makes for the target. It keeps to that until it has fired, or the target has moved on
+    // and its fighting spot with him: let go at the first glimpse of a shot, it went back to the spot
+    // without one, lost the shot on the way and came again, pacing to and fro without firing.
+    if (bot.closingIn && (self.shotsFired != bot.closeInShots || TargetMoved(bot, target, node)))
         bot.closingIn = 0;
-    else if (bot.arrived)
+    else if (!bot.closingIn && !hasShot && bot.arrived && !fromVantage)
+    {
         bot.closingIn = 1;
+        bot.closeInX = target.body.x;
+        bot.closeInTop = node.Top();
+        bot.closeInShots = self.shotsFired;
+    }
     if (bot.closingIn)
     {
         bot.goal = &node;
@@ -295,6 +363,26 @@ void GameType::ChooseBotTarget(BotState& bot)
     if (target != bot.target)
         bot.closingIn = 0;
     bot.target = target;
+    // With nothing to fire in hand or stowed it fetches a weapon, as a hunting bot does: following the
+    // player with an empty gun it stood at its spot beside him for the rest of the match.
+    if (!HasAmmunition(bot.player->weapon.get()) && !HasAmmunition(bot.player->stowedWeapon.get()))
+    {
+        bot.closingIn = 0;
+        Fetch(world, bot);
+        return;
+    }
+    if (const Vantage vantage = NodeOf(world, *target) ? Vantage() : FindVantage(world, bot, *target); vantage.node)
+    {
+        Chase(
+            world, bot, *target, *vantage.node,
+            [&]
+            {
+                bot.goal = vantage.node;
+                bot.goalX = vantage.x;
+            },
+            true);
+        return;
+    }
     NavNode* node = TargetNode(world, *target);
     if (!node)
     {
@@ -367,6 +455,18 @@ void GameType::HuntBotTarget(BotState& bot)
     }
     if (armed)
     {
+        if (const Vantage vantage = NodeOf(world, *target) ? Vantage() : FindVantage(world, bot, *target); vantage.node)
+        {
+            Chase(
+                world, bot, *target, *vantage.node,
+                [&]
+                {
+                    bot.goal = vantage.node;
+                    bot.goalX = vantage.x;
+                },
+                true);
+            return;
+        }
         NavNode* node = TargetNode(world, *target);
         if (!node)
             return;

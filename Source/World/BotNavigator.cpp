@@ -309,13 +309,17 @@ void BotNavigator::BuildWaypoints(World& world)
                          [](const std::unique_ptr<Waypoint>& a, const std::unique_ptr<Waypoint>& b)
                          { return a->x < b->x; });
         // A solid platform standing on the top (a wall, a bunker) parts the waypoints either side of it:
-        // walking along the top runs into it.
+        // walking along the top runs into it. One that only rises at the end of the top, where a
+        // waypoint lies against its side, parts nothing: the walk stops short of its face. The floor of
+        // a pit below the world stays parted, so that no way runs through it.
         const float above = owner->Top() + Probe;
+        const bool pit = BelowTheWorld(*owner);
         for (size_t k = 1; k < waypoints.size(); ++k)
         {
             Waypoint& a = *waypoints[k - 1];
             Waypoint& b = *waypoints[k];
-            if (!Blocked(world, {a.x, above}, {b.x, above}, owner->platform, owner->platform))
+            const float inset = pit ? 0.0f : std::min(Probe, (b.x - a.x) * 0.25f);
+            if (!Blocked(world, {a.x + inset, above}, {b.x - inset, above}, owner->platform, owner->platform))
                 Join(a, b, Distance(a, b));
         }
     }

@@ -39,6 +39,8 @@ struct BotMotion
     float fall = 0.0f;
     // The height of its box: it walks under nothing that hangs lower over the ground.
     float height = 0.0f;
+
+    bool operator==(const BotMotion&) const = default;
 };
 
 // A point on a node's top that paths run through, joined to its neighbours by the distance between
@@ -110,6 +112,9 @@ struct BotState
     // Set while the path reaches the goal's waypoint. A path that ends short of it takes the bot only as
     // far as it goes, where the bot counts as arrived.
     uint8_t reachesGoal = 0;
+    // The movement the path was searched with: a way that fell short with a weaker body (in mud, a heavy
+    // gun stowed) is searched again once the body changes.
+    BotMotion plannedWith;
     // Chase aims at the target; cleared on arrival.
     uint32_t state = 0;
     float goalX = 0.0f;
@@ -124,11 +129,17 @@ struct BotState
     // Ticks Interact is still held for a pickup the bot came to fetch.
     int32_t interactTicks = 0;
     // Set while a chasing bot that came to its fighting spot without a shot at its target closes in on
-    // the target itself; cleared once it has a shot or stops chasing.
+    // the target itself; cleared once it has fired, the target has moved on or it stops chasing. Where the
+    // target stood (its x and the top of its node) and the bot's shots fired when it chose to close in.
     uint8_t closingIn = 0;
+    float closeInX = 0.0f;
+    float closeInTop = 0.0f;
+    uint32_t closeInShots = 0;
     // Set while a bot that came to the end of its way short of its target's platform goes somewhere else
-    // to hunt it from there; cleared when it gets there.
+    // to hunt it from there; cleared when it gets there, or gives up after a while. The ticks it has been
+    // on its way.
     uint8_t detour = 0;
+    int32_t detourTicks = 0;
     // Where the bot last made headway (its x and the platform under it), and the ticks since.
     float progressX = 0.0f;
     const Platform* progressPlatform = nullptr;

@@ -108,11 +108,15 @@ void BotSteering::Tick(BotState& bot, float dt)
 
     const Platform* standing = player.body.lastPlatform;
     NavNode* start = navigator.NodeOf(standing);
-    if (start && bot.goal && (bot.goal != bot.previousGoal || standing != bot.lastStart))
+    // Planned from mud, a way up falls short; out of it the bot would otherwise stand at the way's end for
+    // as long as its goal stays, under a target it could have climbed to.
+    const BotMotion motion = BotMotion::Of(player);
+    const bool changedBody = !bot.reachesGoal && !(motion == bot.plannedWith);
+    if (start && bot.goal && (bot.goal != bot.previousGoal || standing != bot.lastStart || changedBody))
     {
-        bot.reachesGoal =
-            navigator.FindPath(BotMotion::Of(player), *start, player.body.x, *bot.goal, bot.goalX, bot.path) ? 1 : 0;
+        bot.reachesGoal = navigator.FindPath(motion, *start, player.body.x, *bot.goal, bot.goalX, bot.path) ? 1 : 0;
         bot.lastStart = standing;
+        bot.plannedWith = motion;
     }
     // Off the graph (on a lift) the bot plans again wherever it comes down.
     else if (!start)
@@ -274,8 +278,9 @@ void BotSteering::Steer(BotState& bot)
         else
         {
             // A bot sent to fetch a pickup takes it when it gets there, before its arrival ends the
-            // errand.
-            if (bot.state == BotState::Fetch && TouchesPickup(player))
+            // errand. A hold that took nothing (the bot was reloading) is let go before the next: a player
+            // takes a pickup only with a fresh press, and held on for good it never would.
+            if (bot.state == BotState::Fetch && TouchesPickup(player) && bot.interactTicks == 0 && player.interactReady)
                 bot.interactTicks = InteractHoldTicks;
             input.move = 0;
             input[PlayerAction::Jump] = 0;

@@ -165,6 +165,24 @@ TEST(BotTargets, ChasesTheNearestEnemyItKnowsOfToASpotWithAShotAndClosesInWhereI
     }
 }
 
+// Under a target on Hilltop's stopped Ferry the lift stops its shots as a wall does: the bot makes for a spot from
+// where it has a shot at him, not for the node under the lift, where it held its fire for good.
+TEST(BotTargets, ShootsAtATargetOnALiftFromWhereTheLiftIsNotInTheWay)
+{
+    BotArena arena("Hilltop");
+    arena.Arm(10, 0, 0, 0);
+    Player& bot = arena.Stand(0, 28.5f, 6.5f);
+    Player& enemy = arena.Stand(1, 28.5f, 12.6f);
+    arena.Aware(1);
+    ASSERT_FALSE(BotSteering::HasShot(*arena.match.world, bot, enemy));
+    arena.Choose();
+    const BotState& state = arena.State();
+    ASSERT_NE(state.goal, nullptr);
+    bot.body.Reset({state.goalX, state.goal->Top()}, false);
+    bot.body.Move(Lumvek::TickSeconds);
+    EXPECT_TRUE(BotSteering::HasShot(*arena.match.world, bot, enemy)) << "at " << state.goalX;
+}
+
 // A bot at 20 whose rifle is empty, going to 40: with its stowed weapon loaded it retreats from an enemy it knows
 // of to the perch at the world's edge away from the enemy, half way along; with nothing loaded it fetches a weapon
 // lying within 10, and keeps on its way past one further off.
@@ -575,8 +593,9 @@ std::string CrossroadsWithSpikesOnALedgeAndAPit()
 // where he spawned giving no input, and some on Crossroads edited to hold spikes on a ledge and a pit: every 3,000
 // ticks each armed bot has travelled and fired, no bot alive stays within half a unit of one spot for ten seconds
 // (stands before, with these seeds: against a wall, a lift stopped low or mud, on a lift shooting into it, at the
-// end of a way short of a still player, below a still player on the stopped Ferry), and no bot dies three times running
-// in a hazard that harms. The longest stand is reported.
+// end of a way short of a still player, below him on the stopped Ferry or, from mud, his perch, with an empty gun),
+// no bot paces (walks 15 units within 2 for ten seconds) twice a row, no bot dies three times running in a hazard
+// that harms, and a still player put on the Ferry or the perch, out of reach of shots from below, is shot dead.
 TEST(BotMatch, BotsOfEveryConfigurationKeepMovingOnEitherMap)
 {
     struct Row
@@ -586,9 +605,10 @@ TEST(BotMatch, BotsOfEveryConfigurationKeepMovingOnEitherMap)
         uint32_t firstSeed, lastSeed, ticks;
         bool stillPlayer = false;
         bool edited = false;
-        // The still player put back on Hilltop's Ferry, stopped until its lever is pulled, each time he spawns.
-        bool onFerry = false;
+        // Where the still player is put back each time he spawns (Hilltop's stopped Ferry, Crossroads' perch).
+        Lumvek::Vector2 put{};
     };
+    const Lumvek::Vector2 ferry{28.5f, 12.6f}, perch{8.0f, 14.6f};
     // clang-format off
     const Row sweeps[] = {
         {"FlagRun", "Hilltop", 1, 20, 30000}, {"TokenChase", "Hilltop", 1, 20, 30000},
@@ -606,16 +626,18 @@ TEST(BotMatch, BotsOfEveryConfigurationKeepMovingOnEitherMap)
         {"TeamRace", "Hilltop", 3, 3, 6000, true}, {"TeamRace", "Crossroads", 28, 28, 6000, true},
         {"CheckpointRace", "Hilltop", 5, 5, 6000, true}, {"CheckpointRace", "Crossroads", 6, 6, 6000, true},
         {"Default", "Crossroads", 12, 12, 9000, false, true}, {"TeamRace", "Crossroads", 28, 28, 9000, false, true},
-        {"FlagRun", "Crossroads", 7, 7, 9000, false, true}, {"Default", "Hilltop", 1, 1, 6000, true, false, true},
-        {"Demo", "Hilltop", 7, 7, 6000, true, false, true}};
+        {"FlagRun", "Crossroads", 7, 7, 9000, false, true}, {"Default", "Hilltop", 1, 1, 6000, true, false, ferry},
+        {"Demo", "Hilltop", 7, 7, 6000, true, false, ferry}, {"TokenChase", "Hilltop", 2, 2, 9000, true, false, ferry},
+        {"TokenChase", "Hilltop", 4, 4, 13500, true, false, ferry},
+        {"TokenChase", "Crossroads", 5, 5, 6000, true, false, perch}};
     // clang-format on
     const std::string edited = CrossroadsWithSpikesOnALedgeAndAPit();
     for (const Row& row : sweeps)
     {
         const char* name = row.name;
         const std::string map = std::string(row.map) + (row.edited ? " edited" : "") +
-                                (row.stillPlayer ? " with a still player" : "") + (row.onFerry ? " on the Ferry" : "");
-        uint32_t longest = 0, harmDeaths = 0;
+                                (row.stillPlayer ? " with a still player" : "") + (row.put.x ? " put up high" : "");
+        uint32_t longest = 0, harmDeaths = 0, paced = 0, putDeaths = 0;
         for (uint32_t seed = row.firstSeed; seed <= row.lastSeed; ++seed)
         {
             BotMatchRun run;
@@ -632,17 +654,19 @@ TEST(BotMatch, BotsOfEveryConfigurationKeepMovingOnEitherMap)
             float travelled[16] = {};
             uint32_t shots[16] = {}, still[16] = {}, harmedRunning[16] = {};
             bool dead[16] = {};
-            Lumvek::Vector2 spot[16];
+            Lumvek::Vector2 spot[16], low[16], high[16];
+            float walked[16] = {};
             bool wasAlive = false;
             for (uint32_t tick = 1; tick <= row.ticks && !run.rules->IsEnded(); ++tick)
             {
                 Player& player = run.world->players.at(0);
                 const bool alive = player.body.active && !player.IsDead();
-                if (row.onFerry && alive && !wasAlive)
+                if (row.put.x && alive && !wasAlive)
                 {
-                    player.body.Reset({28.5f, 12.6f}, false);
+                    player.body.Reset(row.put, false);
                     player.body.Move(Lumvek::TickSeconds);
                 }
+                putDeaths += row.put.x && wasAlive && !alive ? 1 : 0;
                 wasAlive = alive;
                 run.Step();
                 for (size_t i = 0; i < run.world->navigator.bots.size(); ++i)
@@ -654,6 +678,11 @@ TEST(BotMatch, BotsOfEveryConfigurationKeepMovingOnEitherMap)
                     still[i] = bot.body.active && !bot.IsDead() && (at - spot[i]).Length() < 0.5f ? still[i] + 1 : 0;
                     spot[i] = still[i] ? spot[i] : at;
                     longest = std::max(longest, still[i]);
+                    const bool fresh = tick % 600 == 1 || bot.IsDead();
+                    walked[i] = fresh ? 0.0f : walked[i] + step;
+                    low[i] = fresh ? at : Lumvek::Vector2{std::min(low[i].x, at.x), std::min(low[i].y, at.y)};
+                    high[i] = fresh ? at : Lumvek::Vector2{std::max(high[i].x, at.x), std::max(high[i].y, at.y)};
+                    paced += tick % 600 == 0 && walked[i] > 15.0f && (high[i] - low[i]).Length() < 2.0f ? 1 : 0;
                     if (bot.IsDead() && !dead[i])
                     {
                         const Lumvek::Rectangle box{at.x - bot.body.boxWidth * 0.5f, at.y, bot.body.boxWidth,
@@ -677,9 +706,12 @@ TEST(BotMatch, BotsOfEveryConfigurationKeepMovingOnEitherMap)
                 }
             }
         }
-        std::printf("%s on %s: the longest stand of a bot alive is %u ticks; %u deaths in harm or a fall\n", name,
-                    map.c_str(), longest, harmDeaths);
+        std::printf("%s on %s: the longest stand of a bot alive is %u ticks; %u deaths in harm or a fall; %u ten "
+                    "seconds of pacing; the player put up high died %u times\n",
+                    name, map.c_str(), longest, harmDeaths, paced, putDeaths);
         EXPECT_LT(longest, 10u * 60u) << name << " on " << map;
+        EXPECT_LT(paced, 2u) << name << " on " << map;
+        EXPECT_TRUE(!row.put.x || putDeaths > 0) << name << " on " << map;
     }
 }
 
