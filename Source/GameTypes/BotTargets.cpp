@@ -344,6 +344,24 @@ void Chase(World& world, BotState& bot, const Player& target, NavNode& node, Pla
     place();
 }
 
+// Chases a target off the graph (on a lift) from a vantage; false where the target is on the graph or no
+// vantage has a shot at him.
+bool ChaseFromVantage(World& world, BotState& bot, const Player& target)
+{
+    const Vantage vantage = NodeOf(world, target) ? Vantage() : FindVantage(world, bot, target);
+    if (!vantage.node)
+        return false;
+    Chase(
+        world, bot, target, *vantage.node,
+        [&]
+        {
+            bot.goal = vantage.node;
+            bot.goalX = vantage.x;
+        },
+        true);
+    return true;
+}
+
 } // namespace
 
 void GameType::ChooseBotTarget(BotState& bot)
@@ -371,18 +389,8 @@ void GameType::ChooseBotTarget(BotState& bot)
         Fetch(world, bot);
         return;
     }
-    if (const Vantage vantage = NodeOf(world, *target) ? Vantage() : FindVantage(world, bot, *target); vantage.node)
-    {
-        Chase(
-            world, bot, *target, *vantage.node,
-            [&]
-            {
-                bot.goal = vantage.node;
-                bot.goalX = vantage.x;
-            },
-            true);
+    if (ChaseFromVantage(world, bot, *target))
         return;
-    }
     NavNode* node = TargetNode(world, *target);
     if (!node)
     {
@@ -455,18 +463,8 @@ void GameType::HuntBotTarget(BotState& bot)
     }
     if (armed)
     {
-        if (const Vantage vantage = NodeOf(world, *target) ? Vantage() : FindVantage(world, bot, *target); vantage.node)
-        {
-            Chase(
-                world, bot, *target, *vantage.node,
-                [&]
-                {
-                    bot.goal = vantage.node;
-                    bot.goalX = vantage.x;
-                },
-                true);
+        if (ChaseFromVantage(world, bot, *target))
             return;
-        }
         NavNode* node = TargetNode(world, *target);
         if (!node)
             return;
