@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 using namespace Lumvek;
 
@@ -76,6 +77,7 @@ BotMotion BotMotion::Of(const Player& player)
     weight *= player.baseAttributes.weight;
     motion.fall = player.GetContext().configuration.settings.gravity.y * weight;
     motion.height = player.body.boxHeight;
+    motion.width = player.body.boxWidth;
     return motion;
 }
 
@@ -145,16 +147,22 @@ void BotSteering::KeepClear(BotState& bot)
     // backs off until its muzzle is on its own side again.
     if (bot.target && MuzzleBeyond(player, *bot.target))
         input.move = bot.target->body.x < body.x ? FullRight : FullLeft;
-    // Standing in a hazard that harms, it walks out by the nearer side, once it took what it came to fetch
-    // there; one that walks on through it is left to go on.
-    if (input.move != 0 || bot.interactTicks > 0)
+    // In a hazard that harms, once it took what it came to fetch there, it walks out by the nearer side
+    // that is not walled off. One that walks on through it towards an open side is left to go on; one
+    // that walks towards a wall (spikes against the bunker) would stand pressed into it until it died.
+    if (bot.interactTicks > 0)
         return;
-    if (const Hazard* hazard =
-            BotNavigator::FindHarm(world, {body.x - body.boxWidth * 0.5f, body.y, body.boxWidth, body.boxHeight}))
-    {
-        const Rectangle area = hazard->body.GetBounds();
-        input.move = body.x - area.x < area.x + area.width - body.x ? FullLeft : FullRight;
-    }
+    const Hazard* hazard =
+        BotNavigator::FindHarm(world, {body.x - body.boxWidth * 0.5f, body.y, body.boxWidth, body.boxHeight});
+    if (!hazard)
+        return;
+    const Rectangle area = hazard->body.GetBounds();
+    const bool leftOpen = !BotNavigator::WalledOff(world, body.y, area.x - body.boxWidth, body.boxHeight);
+    const bool rightOpen = !BotNavigator::WalledOff(world, body.y, area.x + area.width + body.boxWidth, body.boxHeight);
+    if ((input.move < 0 && leftOpen) || (input.move > 0 && rightOpen))
+        return;
+    const bool nearerLeft = body.x - area.x < area.x + area.width - body.x;
+    input.move = (leftOpen != rightOpen ? leftOpen : nearerLeft) ? FullLeft : FullRight;
 }
 
 bool BotSteering::MuzzleBeyond(const Player& shooter, const Player& target)
@@ -243,6 +251,9 @@ void BotSteering::Steer(BotState& bot)
             // to fetch a pickup lying there.
             if (bot.state != BotState::Fetch)
                 toX = BotNavigator::StandClearOfHarm(world, node->Top(), toX, p.x, w, body.boxHeight);
+            // Nor is the very edge of a pit, where a shot's push or the least slip tips the body over it.
+            if (const Vector2 clear = BotNavigator::LandingClearOfPits(*node, w); clear.x <= clear.y)
+                toX = std::clamp(toX, clear.x, clear.y);
         }
         // The bot faces the way it walks, either way: facing right alone, one walking left met its
         // enemy with its back to him, and of two bots the one that came from the left won.
@@ -282,7 +293,9 @@ void BotSteering::Steer(BotState& bot)
     {
         const float d = way->x - p.x;
         input.move = d < -w ? FullLeft : d > w ? FullRight : 0;
-        if (dr > 0.0f && dl < 0.0f && last->oneWay)
+        // Dropping through a one-way top where it stands, the bot comes down where its speed carries it:
+        // not there while that is in or beside a hazard that harms (spikes under a step); it walks on.
+        if (dr > 0.0f && dl < 0.0f && last->oneWay && !LandsBesideHarm(player, targetTop))
         {
             input[PlayerAction::FallThrough] = 1;
             input[PlayerAction::Jump] = 1;
@@ -300,16 +313,19 @@ void BotSteering::Steer(BotState& bot)
     }
     else
     {
+        // Across a gap onto a top whose near end drops into a pit the jump must carry the bot a body's
+        // width past that end: landing on its very corner, the body slides off it into the pit.
+        const Vector2 clear = BotNavigator::LandingClearOfPits(*way->node, w);
         Vector2 aimPoint{p.x, targetTop};
         if (dr < 0.0f)
         {
             input.move = FullLeft;
-            aimPoint.x = target.x + target.width;
+            aimPoint.x = clear.x <= clear.y ? clear.y : target.x + target.width;
         }
         else if (dl > 0.0f)
         {
             input.move = FullRight;
-            aimPoint.x = target.x;
+            aimPoint.x = clear.x <= clear.y ? clear.x : target.x;
         }
         else if (vx > 0.0f)
             input.move = FullLeft;
@@ -323,12 +339,47 @@ void BotSteering::Steer(BotState& bot)
         if (!BotNavigator::CanStep(BotMotion::Of(player), *node, *way->node))
             bot.lastStart = nullptr;
     }
+    LandClearOfPits(bot, *way->node);
     if (body.jumpTime >= player.GetEffective(&Attributes::hangTime))
     {
         input[PlayerAction::FallThrough] = 0;
         input[PlayerAction::Jump] = 0;
     }
     input[PlayerAction::Interact] = 0;
+}
+
+bool BotSteering::LandsBesideHarm(const Player& player, float top) const
+{
+    const PlayerBody& body = player.body;
+    const float w = body.boxWidth;
+    const float x = LandingX(player, top);
+    return !std::isnan(x) && BotNavigator::FindHarm(world, {x - w, top, 2.0f * w, body.boxHeight});
+}
+
+void BotSteering::LandClearOfPits(BotState& bot, const NavNode& onto)
+{
+    Player& player = *bot.player;
+    if ((!onto.pitLeft && !onto.pitRight) || player.body.IsOnGround())
+        return;
+    // In the air a body keeps its speed across: steered by where it is, a bot over its landing spot
+    // drifts on past the edge. It steers by where it will come down.
+    const float x = LandingX(player, onto.Top());
+    const Vector2 clear = BotNavigator::LandingClearOfPits(onto, player.body.boxWidth);
+    if (x < clear.x)
+        player.input.move = FullRight;
+    else if (x > clear.y)
+        player.input.move = FullLeft;
+}
+
+float BotSteering::LandingX(const Player& player, float top)
+{
+    const PlayerBody& body = player.body;
+    const float fall = BotMotion::Of(player).fall;
+    const float height = body.y - top;
+    if (height < 0.0f || !(fall < 0.0f))
+        return std::numeric_limits<float>::quiet_NaN();
+    const float vy = body.velocity.y;
+    return body.x + body.velocity.x * (vy + std::sqrt(vy * vy - 2.0f * fall * height)) / -fall;
 }
 
 float BotSteering::JumpOntoStoppedLift(BotState& bot, float top, float toX)

@@ -67,6 +67,14 @@ private:
     // walk under, the bot jumps as soon as the jump lands on it; where no jump of its would, it plans again
     // and walks only to within its width of it. The x to walk to.
     float JumpOntoStoppedLift(BotState& bot, float top, float toX);
+    // Whether the player, falling from where it is at its speed, comes down on the top within its width of
+    // a hazard that harms.
+    bool LandsBesideHarm(const Player& player, float top) const;
+    // In the air over a node with an end that drops into a pit: steers so as to come down clear of it.
+    void LandClearOfPits(BotState& bot, const NavNode& onto);
+    // Where the player comes down on a top below it if it keeps its speed across; NaN where it is not
+    // above the top or nothing pulls it down.
+    static float LandingX(const Player& player, float top);
     // Backs the bot off a target its muzzle reaches past, and walks a bot that stands in a hazard that
     // harms out of it.
     void KeepClear(BotState& bot);
