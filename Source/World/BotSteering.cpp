@@ -236,6 +236,7 @@ void BotSteering::Steer(BotState& bot)
     if (!last || next == last || !node)
     {
         float toX = bot.goalX;
+        float reach = w;
         if (node)
         {
             // A path short of the goal ends where the bot can get to: there it has arrived, and the game
@@ -249,21 +250,27 @@ void BotSteering::Steer(BotState& bot)
             toX = JumpOntoStoppedLift(bot, node->Top(), toX);
             // No place to stand is inside a hazard that harms: the bot stops beside it, unless it came
             // to fetch a pickup lying there.
+            const float wanted = toX;
             if (bot.state != BotState::Fetch)
                 toX = BotNavigator::StandClearOfHarm(world, node->Top(), toX, p.x, w, body.boxHeight);
             // Nor is the very edge of a pit, where a shot's push or the least slip tips the body over it.
             if (const Vector2 clear = BotNavigator::LandingClearOfPits(*node, w); clear.x <= clear.y)
                 toX = std::clamp(toX, clear.x, clear.y);
+            // Beside either the bot lets go while its slide still ends there: at a run it slides further
+            // than its width, on into the spikes or over the edge.
+            const float agility = BotMotion::Of(player).agility;
+            if (toX != wanted && agility > 0.0f && (toX - p.x) * body.velocity.x > 0.0f)
+                reach = std::max(w, body.velocity.x * body.velocity.x * TickSeconds / (2.0f * agility));
         }
         // The bot faces the way it walks, either way: facing right alone, one walking left met its
         // enemy with its back to him, and of two bots the one that came from the left won.
         const float d = toX - p.x;
-        if (d < -w)
+        if (d < -reach)
         {
             input.move = FullLeft;
             input.aimX = FullLeft;
         }
-        else if (d > w)
+        else if (d > reach)
         {
             input.move = FullRight;
             input.aimX = FullRight;
@@ -294,8 +301,9 @@ void BotSteering::Steer(BotState& bot)
         const float d = way->x - p.x;
         input.move = d < -w ? FullLeft : d > w ? FullRight : 0;
         // Dropping through a one-way top where it stands, the bot comes down where its speed carries it:
-        // not there while that is in or beside a hazard that harms (spikes under a step); it walks on.
-        if (dr > 0.0f && dl < 0.0f && last->oneWay && !LandsBesideHarm(player, targetTop))
+        // not while the way down passes through or lands within its width of a hazard that harms (spikes
+        // under a step, or beside it on the top); it walks on.
+        if (dr > 0.0f && dl < 0.0f && last->oneWay && !FallMeetsHarm(player, targetTop))
         {
             input[PlayerAction::FallThrough] = 1;
             input[PlayerAction::Jump] = 1;
@@ -348,12 +356,16 @@ void BotSteering::Steer(BotState& bot)
     input[PlayerAction::Interact] = 0;
 }
 
-bool BotSteering::LandsBesideHarm(const Player& player, float top) const
+bool BotSteering::FallMeetsHarm(const Player& player, float top) const
 {
     const PlayerBody& body = player.body;
     const float w = body.boxWidth;
     const float x = LandingX(player, top);
-    return !std::isnan(x) && BotNavigator::FindHarm(world, {x - w, top, 2.0f * w, body.boxHeight});
+    if (std::isnan(x))
+        return false;
+    const float lo = std::min(x, body.x) - w;
+    const float hi = std::max(x, body.x) + w;
+    return BotNavigator::FindHarm(world, {lo, top, hi - lo, body.y + body.boxHeight - top});
 }
 
 void BotSteering::LandClearOfPits(BotState& bot, const NavNode& onto)

@@ -67,9 +67,9 @@ private:
     // walk under, the bot jumps as soon as the jump lands on it; where no jump of its would, it plans again
     // and walks only to within its width of it. The x to walk to.
     float JumpOntoStoppedLift(BotState& bot, float top, float toX);
-    // Whether the player, falling from where it is at its speed, comes down on the top within its width of
-    // a hazard that harms.
-    bool LandsBesideHarm(const Player& player, float top) const;
+    // Whether the player, falling from where it is at its speed onto the top, passes through or comes down
+    // within its width of a hazard that harms.
+    bool FallMeetsHarm(const Player& player, float top) const;
     // In the air over a node with an end that drops into a pit: steers so as to come down clear of it.
     void LandClearOfPits(BotState& bot, const NavNode& onto);
     // Where the player comes down on a top below it if it keeps its speed across; NaN where it is not
