@@ -424,6 +424,17 @@ bool BotNavigator::CanWalkAlong(const BotMotion& motion, const NavNode& node, co
     return BotSteering::CanJumpTo(motion, {0.0f, node.Top()}, {0.0f, bounds.y + bounds.height}, motion.speed);
 }
 
+bool BotNavigator::JumpAcrossHarms(const BotMotion& motion, const NavNode& from, const NavNode& to) const
+{
+    if (EntirelyLeftOf(to, from))
+        return BotSteering::JumpMeetsHarm(motion, {from.bounds.x, from.Top()}, {to.Right(), to.Top()}, -motion.speed,
+                                          harms);
+    if (EntirelyRightOf(to, from))
+        return BotSteering::JumpMeetsHarm(motion, {from.Right(), from.Top()}, {to.bounds.x, to.Top()}, motion.speed,
+                                          harms);
+    return false;
+}
+
 bool BotNavigator::IsTrap(NavNode& node, float rise) const
 {
     if (node.trapGeneration == generation)
@@ -644,7 +655,8 @@ bool BotNavigator::Search(const BotMotion& motion, const NavNode& start, float s
             const bool across = &there != &here;
             const bool harmful = Harms(there.Top(), across ? next.x : current.x, next.x, motion.height) ||
                                  (across && &there != &goal && IsTrap(*next.node, rise)) ||
-                                 (across && !LandsClearOfPits(motion, here, current.x, there, next.x));
+                                 (across && !LandsClearOfPits(motion, here, current.x, there, next.x)) ||
+                                 (across && JumpAcrossHarms(motion, here, there));
             const float t = entry.g + neighbour.cost + (harmful ? HarmCost : 0.0f);
             if (next.generation == generation && !(t < next.g))
                 continue;

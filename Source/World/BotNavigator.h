@@ -9,6 +9,7 @@
 
 class Player;
 class World;
+struct Attributes;
 struct Hazard;
 struct NavNode;
 struct Platform;
@@ -20,6 +21,10 @@ struct BotMotion
 {
     // The player's effective values under its game's gravity; its weight counts its stowed weapon's.
     static BotMotion Of(const Player& player);
+    // The same with the modifiers given in place of the player's.
+    static BotMotion Of(const Player& player, const Attributes& modifiers);
+    // The player's motion out of the zones it stands in (mud).
+    static BotMotion OutsideZones(const Player& player);
 
     // The larger of the forward and backward speeds.
     float speed = 0.0f;
@@ -198,8 +203,8 @@ public:
     // reaches, and a step along a top under a stopped moving platform (a lift halted low) only where the
     // bot fits under it or a jump with the motion lands on it. A step that walks or lands the bot in a
     // hazard that harms, drops it onto a node other than the goal's that it cannot jump off again (a
-    // pit), or lands it where it cannot come down clear of a pit's edge, costs HarmCost more than its
-    // length: the search takes it only where no other way goes.
+    // pit), lands it where it cannot come down clear of a pit's edge, or jumps it across a gap through
+    // such a hazard, costs HarmCost more than its length: the search takes it only where no other way goes.
     // Empty when either node has no waypoint.
     // (Starting from a node's first waypoint instead would start a bot beyond a wall that parts its
     // platform from wherever it stands.) True when the path reaches the goal's waypoint.
@@ -249,6 +254,9 @@ private:
     // Whether no other node the node is linked to lies lower than its top plus the rise of the searching
     // bot's jump, or its top lies where a body has fallen out of the world; asked once a search.
     bool IsTrap(NavNode& node, float rise) const;
+    // Whether the jump across a gap from one node onto the other, from the near end at full speed, carries
+    // the bot through one of the harms (spikes on a ledge over the gap).
+    bool JumpAcrossHarms(const BotMotion& motion, const NavNode& from, const NavNode& to) const;
     // Whether a body of the height walking along a top between the two x meets one of the harms.
     bool Harms(float top, float x0, float x1, float height) const;
 

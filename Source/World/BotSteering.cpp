@@ -2,6 +2,7 @@
 
 #include "Source/Data/HazardData.h"
 #include "Source/Data/WeaponData.h"
+#include "Source/Data/ZoneData.h"
 #include "Source/World/MatchRules.h"
 #include "Source/World/Player.h"
 #include "Source/World/World.h"
@@ -21,6 +22,8 @@ constexpr int8_t FullLeft = -127;
 constexpr int8_t FullRight = 127;
 constexpr float DegreesToRadians = 0.017453292f;
 constexpr float DrawToFraction = 2.3283064e-10f;
+// Less than a tick's walk at the slowest: a body on the ground that moved less got nowhere.
+constexpr float PressedStep = 0.001f;
 
 bool OverlapsHorizontally(const Rectangle& a, const Rectangle& b)
 {
@@ -63,22 +66,45 @@ bool HasAmmunitionInClip(const Weapon& weapon)
 
 BotMotion BotMotion::Of(const Player& player)
 {
+    return Of(player, player.modifiers.Get());
+}
+
+BotMotion BotMotion::Of(const Player& player, const Attributes& modifiers)
+{
+    const Attributes& base = player.baseAttributes;
+    const auto effective = [&](float Attributes::*attribute)
+    {
+        return Player::IsAdditive(attribute) ? modifiers.*attribute + base.*attribute
+                                             : modifiers.*attribute * base.*attribute;
+    };
     BotMotion motion;
-    motion.speed = std::max(player.GetEffective(&Attributes::maximumForwardSpeed),
-                            player.GetEffective(&Attributes::maximumBackwardSpeed));
-    motion.maneuverability = player.GetEffective(&Attributes::maneuverability);
-    motion.agility = player.GetEffective(&Attributes::agility);
-    motion.hops = player.GetEffective(&Attributes::hops);
-    motion.hangAmount = player.GetEffective(&Attributes::hangAmount);
-    motion.hangTicks = static_cast<int32_t>(std::round(player.GetEffective(&Attributes::hangTime) / TickSeconds));
-    float weight = player.modifiers[&Attributes::weight];
+    motion.speed = std::max(effective(&Attributes::maximumForwardSpeed), effective(&Attributes::maximumBackwardSpeed));
+    motion.maneuverability = effective(&Attributes::maneuverability);
+    motion.agility = effective(&Attributes::agility);
+    motion.hops = effective(&Attributes::hops);
+    motion.hangAmount = effective(&Attributes::hangAmount);
+    motion.hangTicks = static_cast<int32_t>(std::round(effective(&Attributes::hangTime) / TickSeconds));
+    float weight = modifiers.weight;
     if (player.stowedWeapon && player.stowedWeapon->data)
         weight += player.stowedWeapon->data->modifiers.weight;
-    weight *= player.baseAttributes.weight;
+    weight *= base.weight;
     motion.fall = player.GetContext().configuration.settings.gravity.y * weight;
     motion.height = player.body.boxHeight;
     motion.width = player.body.boxWidth;
     return motion;
+}
+
+BotMotion BotMotion::OutsideZones(const Player& player)
+{
+    World* world = player.body.world;
+    if (!world)
+        return Of(player);
+    PlayerModifiers modifiers = player.modifiers;
+    for (const Zone& zone : world->GetZones())
+        if (zone.data && std::any_of(zone.touches.begin(), zone.touches.end(),
+                                     [&player](const Touch& touch) { return touch.player == &player; }))
+            modifiers -= zone.data->modifiers;
+    return Of(player, modifiers.Get());
 }
 
 void BotSteering::Tick(BotState& bot, float dt)
@@ -98,8 +124,25 @@ void BotSteering::Tick(BotState& bot, float dt)
     NavNode* start = navigator.NodeOf(standing);
     if (start && bot.goal && (bot.goal != bot.previousGoal || standing != bot.lastStart))
     {
-        bot.reachesGoal =
-            navigator.FindPath(BotMotion::Of(player), *start, player.body.x, *bot.goal, bot.goalX, bot.path) ? 1 : 0;
+        const BotMotion now = BotMotion::Of(player);
+        bot.reachesGoal = navigator.FindPath(now, *start, player.body.x, *bot.goal, bot.goalX, bot.path) ? 1 : 0;
+        // In mud with no way but through harm, the bot plans as it will be once out of it: a gap it cannot
+        // jump from the mud is its way once out, where the way through spikes it took instead killed it,
+        // and planned again out of the mud, the gap led it back in.
+        if (navigator.GetLastCost() >= BotNavigator::HarmCost)
+        {
+            const BotMotion outside = BotMotion::OutsideZones(player);
+            if (outside.speed != now.speed || outside.hops != now.hops || outside.fall != now.fall)
+            {
+                const bool reaches =
+                    navigator.FindPath(outside, *start, player.body.x, *bot.goal, bot.goalX, outsidePath);
+                if (navigator.GetLastCost() < BotNavigator::HarmCost && (reaches || !bot.reachesGoal))
+                {
+                    bot.path.swap(outsidePath);
+                    bot.reachesGoal = reaches ? 1 : 0;
+                }
+            }
+        }
         bot.lastStart = standing;
     }
     // Off the graph (on a lift) the bot plans again wherever it comes down.
@@ -147,20 +190,20 @@ void BotSteering::KeepClear(BotState& bot)
     // backs off until its muzzle is on its own side again.
     if (bot.target && MuzzleBeyond(player, *bot.target))
         input.move = bot.target->body.x < body.x ? FullRight : FullLeft;
-    // In a hazard that harms, once it took what it came to fetch there, it walks out by the nearer side
-    // that is not walled off. One that walks on through it towards an open side is left to go on; one
-    // that walks towards a wall (spikes against the bunker) would stand pressed into it until it died.
+    // In a hazard that harms, once it took what it came to fetch there, a bot that stands, or presses
+    // against something it gets no further into (spikes against the bunker's wall), walks out by the
+    // nearer side that is not walled off; pressed into the wall it stood there until it died. One that
+    // walks on through it is left to go on.
     if (bot.interactTicks > 0)
         return;
     const Hazard* hazard =
         BotNavigator::FindHarm(world, {body.x - body.boxWidth * 0.5f, body.y, body.boxWidth, body.boxHeight});
-    if (!hazard)
+    const bool pressed = body.IsOnGround() && std::fabs(body.x - body.previousX) < PressedStep;
+    if (!hazard || (input.move != 0 && !pressed))
         return;
     const Rectangle area = hazard->body.GetBounds();
     const bool leftOpen = !BotNavigator::WalledOff(world, body.y, area.x - body.boxWidth, body.boxHeight);
     const bool rightOpen = !BotNavigator::WalledOff(world, body.y, area.x + area.width + body.boxWidth, body.boxHeight);
-    if ((input.move < 0 && leftOpen) || (input.move > 0 && rightOpen))
-        return;
     const bool nearerLeft = body.x - area.x < area.x + area.width - body.x;
     input.move = (leftOpen != rightOpen ? leftOpen : nearerLeft) ? FullLeft : FullRight;
 }
@@ -300,10 +343,10 @@ void BotSteering::Steer(BotState& bot)
     {
         const float d = way->x - p.x;
         input.move = d < -w ? FullLeft : d > w ? FullRight : 0;
-        // Dropping through a one-way top where it stands, the bot comes down where its speed carries it:
-        // not while the way down passes through or lands within its width of a hazard that harms (spikes
-        // under a step, or beside it on the top); it walks on.
-        if (dr > 0.0f && dl < 0.0f && last->oneWay && !FallMeetsHarm(player, targetTop))
+        // Dropping through a one-way top short of where its way goes down, the bot comes down where its
+        // speed carries it: not while the way down passes through a hazard that harms or lands within its
+        // width of one (spikes under a step, or on the top beside it); it walks on to where its way drops.
+        if (dr > 0.0f && dl < 0.0f && last->oneWay && (input.move == 0 || !FallMeetsHarm(player, targetTop)))
         {
             input[PlayerAction::FallThrough] = 1;
             input[PlayerAction::Jump] = 1;
@@ -363,9 +406,10 @@ bool BotSteering::FallMeetsHarm(const Player& player, float top) const
     const float x = LandingX(player, top);
     if (std::isnan(x))
         return false;
-    const float lo = std::min(x, body.x) - w;
-    const float hi = std::max(x, body.x) + w;
-    return BotNavigator::FindHarm(world, {lo, top, hi - lo, body.y + body.boxHeight - top});
+    const float lo = std::min(x, body.x) - w * 0.5f;
+    const float hi = std::max(x, body.x) + w * 0.5f;
+    return BotNavigator::FindHarm(world, {lo, top, hi - lo, body.y + body.boxHeight - top}) ||
+           BotNavigator::FindHarm(world, {x - w, top, 2.0f * w, body.boxHeight});
 }
 
 void BotSteering::LandClearOfPits(BotState& bot, const NavNode& onto)
@@ -534,6 +578,45 @@ bool BotSteering::CanJumpTo(const BotMotion& motion, Vector2 from, Vector2 to, f
         y += vy * TickSeconds;
         if (y >= to.y && (left ? x <= to.x : x >= to.x))
             return true;
+    }
+    return false;
+}
+
+bool BotSteering::JumpMeetsHarm(const BotMotion& motion, Vector2 from, Vector2 to, float vx,
+                                std::span<const Rectangle> harms)
+{
+    if (harms.empty() || !(motion.fall < 0.0f))
+        return false;
+    // The jump CanJumpTo simulates, with the body's box around each point of it.
+    const bool left = to.x - from.x < 0.0f;
+    float vy = motion.hops;
+    float x = from.x;
+    float y = from.y;
+    const auto meets = [&]
+    {
+        const float lo = x - motion.width * 0.5f;
+        const float hi = x + motion.width * 0.5f;
+        return std::any_of(harms.begin(), harms.end(),
+                           [&](const Rectangle& area) {
+                               return area.x < hi && area.x + area.width > lo && area.y < y + motion.height &&
+                                      area.y + area.height > y;
+                           });
+    };
+    for (int32_t tick = 0; tick < MaximumSimulatedTicks; ++tick)
+    {
+        if (y < to.y && vy <= 0.0f)
+            return false;
+        if (tick < motion.hangTicks)
+            vy += motion.hangAmount;
+        vx = std::clamp(vx + (left ? -motion.maneuverability : motion.maneuverability) * TickSeconds, -motion.speed,
+                        motion.speed);
+        x += vx * TickSeconds;
+        vy += motion.fall * TickSeconds;
+        y += vy * TickSeconds;
+        if (meets())
+            return true;
+        if (y >= to.y && (left ? x <= to.x : x >= to.x))
+            return false;
     }
     return false;
 }

@@ -4,6 +4,8 @@
 #include "Source/World/BotNavigator.h"
 
 #include <cstdint>
+#include <span>
+#include <vector>
 
 class Player;
 class World;
@@ -52,6 +54,10 @@ public:
     // its height, before falling below it. A body that is not pulled down never comes down: no.
     static bool CanJumpTo(const BotMotion& motion, Lumvek::Vector2 from, Lumvek::Vector2 to, float vx);
     static bool CanJumpTo(const Player& player, Lumvek::Vector2 from, Lumvek::Vector2 to, float vx);
+    // Whether that jump carries a body of the motion's width and height through one of the areas before it
+    // lands.
+    static bool JumpMeetsHarm(const BotMotion& motion, Lumvek::Vector2 from, Lumvek::Vector2 to, float vx,
+                              std::span<const Lumvek::Rectangle> harms);
     // Whether a body of that rectangle walking off current with horizontal speed vx lands on next: yes
     // at once when next overlaps current horizontally, no when next is higher, otherwise as a walk
     // over current's edge with gravity every tick shows within MaximumSimulatedTicks.
@@ -86,4 +92,6 @@ private:
     bool TouchesPickup(const Player& player) const;
 
     World& world;
+    // The path searched for a bot in mud as it will be out of it; kept to reuse its storage.
+    std::vector<Waypoint*> outsidePath;
 };
