@@ -575,8 +575,11 @@ std::string CrossroadsWithSpikesOnALedgeAndAPit()
 // where he spawned giving no input, and some on Crossroads edited to hold spikes on a ledge and a pit: every 3,000
 // ticks each armed bot has travelled and fired, no bot alive stays within half a unit of one spot for ten seconds
 // (stands before, with these seeds: against a wall, a lift stopped low or mud, on a lift shooting into it, at the
-// end of a way short of a still player, below a still player on the stopped Ferry), and no bot dies three times running
-// in a hazard that harms. The longest stand is reported.
+// end of a way short of a still player, below a still player on the stopped Ferry, beside the ledge's spikes waiting
+// to drop), and no bot dies three times running in a hazard that harms or by a fall (before, with these seeds: race
+// bots fell into the edited pit dozens of times running off its edge or drifting past it, and jumped over it into the
+// ledge's spikes; a bot hunting the player on LeftPerch died on the bunker's spikes against its wall). The longest
+// stand is reported.
 TEST(BotMatch, BotsOfEveryConfigurationKeepMovingOnEitherMap)
 {
     struct Row
@@ -586,9 +589,11 @@ TEST(BotMatch, BotsOfEveryConfigurationKeepMovingOnEitherMap)
         uint32_t firstSeed, lastSeed, ticks;
         bool stillPlayer = false;
         bool edited = false;
-        // The still player put back on Hilltop's Ferry, stopped until its lever is pulled, each time he spawns.
-        bool onFerry = false;
+        // Where the still player is put back each time he spawns, if anywhere: on Hilltop's Ferry, stopped until
+        // its lever is pulled, or on Crossroads' LeftPerch, which the bots hunt him on past the bunker's spikes.
+        Lumvek::Vector2 putAt{};
     };
+    constexpr Lumvek::Vector2 Ferry{28.5f, 12.6f}, LeftPerch{8.0f, 14.6f};
     // clang-format off
     const Row sweeps[] = {
         {"FlagRun", "Hilltop", 1, 20, 30000}, {"TokenChase", "Hilltop", 1, 20, 30000},
@@ -606,15 +611,18 @@ TEST(BotMatch, BotsOfEveryConfigurationKeepMovingOnEitherMap)
         {"TeamRace", "Hilltop", 3, 3, 6000, true}, {"TeamRace", "Crossroads", 28, 28, 6000, true},
         {"CheckpointRace", "Hilltop", 5, 5, 6000, true}, {"CheckpointRace", "Crossroads", 6, 6, 6000, true},
         {"Default", "Crossroads", 12, 12, 9000, false, true}, {"TeamRace", "Crossroads", 28, 28, 9000, false, true},
-        {"FlagRun", "Crossroads", 7, 7, 9000, false, true}, {"Default", "Hilltop", 1, 1, 6000, true, false, true},
-        {"Demo", "Hilltop", 7, 7, 6000, true, false, true}};
+        {"FlagRun", "Crossroads", 7, 7, 9000, false, true}, {"Default", "Hilltop", 1, 1, 6000, true, false, Ferry},
+        {"Demo", "Hilltop", 7, 7, 6000, true, false, Ferry}, {"CheckpointRace", "Crossroads", 9, 9, 4000, false, true},
+        {"TeamRace", "Crossroads", 10, 10, 5000, false, true}, {"CheckpointRace", "Crossroads", 4, 4, 6000, true, true},
+        {"FlagRun", "Crossroads", 3, 3, 6000, true, false, LeftPerch}};
     // clang-format on
     const std::string edited = CrossroadsWithSpikesOnALedgeAndAPit();
     for (const Row& row : sweeps)
     {
         const char* name = row.name;
         const std::string map = std::string(row.map) + (row.edited ? " edited" : "") +
-                                (row.stillPlayer ? " with a still player" : "") + (row.onFerry ? " on the Ferry" : "");
+                                (row.stillPlayer ? " with a still player" : "") +
+                                (row.putAt.x != 0.0f ? " put back in place" : "");
         uint32_t longest = 0, harmDeaths = 0;
         for (uint32_t seed = row.firstSeed; seed <= row.lastSeed; ++seed)
         {
@@ -638,9 +646,9 @@ TEST(BotMatch, BotsOfEveryConfigurationKeepMovingOnEitherMap)
             {
                 Player& player = run.world->players.at(0);
                 const bool alive = player.body.active && !player.IsDead();
-                if (row.onFerry && alive && !wasAlive)
+                if (row.putAt.x != 0.0f && alive && !wasAlive)
                 {
-                    player.body.Reset({28.5f, 12.6f}, false);
+                    player.body.Reset(row.putAt, false);
                     player.body.Move(Lumvek::TickSeconds);
                 }
                 wasAlive = alive;
