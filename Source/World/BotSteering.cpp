@@ -330,6 +330,8 @@ void BotSteering::Steer(BotState& bot)
             bot.state = 0;
             bot.arrived = 1;
         }
+        if (node)
+            LandClearOfPits(bot, *node);
         return;
     }
 

@@ -321,13 +321,15 @@ TEST(BotSteering, GetsPastALiftStoppedLowAndArrivesShortOfWhatItCannotGetPast)
 {
     const std::string lift = R"({"Name": "Lift", "Moving": true, "Position": "18 1.6", "Path": [{"Time": 0, "Value":
         {"Position": "18 1.6", "Action": "Finished"}}], "Size": )";
-    for (const auto& [obstacle, passes] : {std::pair{lift + R"("3 0.5"})", true}, {lift + R"("3 3"})", false},
+    for (const auto& [obstacle, passes] : {std::pair{lift + R"("3 0.5"})", true},
+                                           {lift + R"("3 3"})", false},
                                            {R"({"Name": "Wall", "Position": "18 1", "Size": "3 4"})", false}})
     {
         // The ledges give the ground waypoints either side.
         BotMatch match(R"({"Name": "Ground", "Position": "0 0", "Size": "40 1"}, {"Name": "Left", "Position": "8 3",
             "Size": "4 0.5", "OneWay": true}, {"Name": "Right", "Position": "28 3", "Size": "4 0.5",
-            "OneWay": true}, )" + obstacle);
+            "OneWay": true}, )" +
+                       obstacle);
         BotState& bot = match.AddBot(12.0f);
         bot.goal = &match.Node("Ground");
         bot.goalX = 30.0f;
@@ -336,4 +338,23 @@ TEST(BotSteering, GetsPastALiftStoppedLowAndArrivesShortOfWhatItCannotGetPast)
             PlayerTesting::Step(*match.world);
         EXPECT_TRUE(bot.arrived && (passes ? bot.player->body.x > 29.0f : furthest < 17.7f)) << obstacle << furthest;
     }
+}
+
+// In the air over its goal beside a pit's edge, drifting towards the pit: a bot that went by where it was stopped
+// steering over the goal and drifted on into the pit; it steers by where it will come down.
+TEST(BotSteering, InTheAirBesideAPitItSteersByWhereItWillComeDown)
+{
+    BotMatch match(R"({"Name": "A", "Position": "0 0", "Size": "8 1"},
+        {"Name": "B", "Position": "11 0", "Size": "29 1"})");
+    BotState& bot = match.AddBot(15.0f);
+    bot.goal = &match.Node("B");
+    bot.goalX = 11.0f;
+    bot.state = BotState::Wander;
+    PlayerBody& body = bot.player->body;
+    body.Reset({11.8f, 3.0f}, true);
+    body.velocity.x = -4.0f;
+    body.lastPlatform = match.Node("B").platform;
+    PlayerTesting::Step(*match.world, 90);
+    EXPECT_NEAR(body.y, 1.0f, 0.01f);
+    EXPECT_GE(body.x, 11.0f);
 }
