@@ -126,9 +126,10 @@ void BotSteering::Tick(BotState& bot, float dt)
     {
         const BotMotion now = BotMotion::Of(player);
         bot.reachesGoal = navigator.FindPath(now, *start, player.body.x, *bot.goal, bot.goalX, bot.path) ? 1 : 0;
-        // In mud with no way but through harm, the bot plans as it will be once out of it: a gap it cannot
-        // jump from the mud is its way once out, where the way through spikes it took instead killed it,
-        // and planned again out of the mud, the gap led it back in.
+        // In mud with no way but through harm, the bot plans as it will be once out of it, where that way
+        // walks it out of the mud before its first step off the top: a gap it cannot jump from the mud is its
+        // way once out. It took the way through spikes instead, and planned again out of the mud, the gap
+        // led it back in.
         if (navigator.GetLastCost() >= BotNavigator::HarmCost)
         {
             const BotMotion outside = BotMotion::OutsideZones(player);
@@ -136,7 +137,8 @@ void BotSteering::Tick(BotState& bot, float dt)
             {
                 const bool reaches =
                     navigator.FindPath(outside, *start, player.body.x, *bot.goal, bot.goalX, outsidePath);
-                if (navigator.GetLastCost() < BotNavigator::HarmCost && (reaches || !bot.reachesGoal))
+                if (navigator.GetLastCost() < BotNavigator::HarmCost && (reaches || !bot.reachesGoal) &&
+                    LeavesZonesFirst(player, outsidePath))
                 {
                     bot.path.swap(outsidePath);
                     bot.reachesGoal = reaches ? 1 : 0;
@@ -177,6 +179,26 @@ void BotSteering::Tick(BotState& bot, float dt)
     const bool swap = spent && stowed && (stowed->clip != 0 || stowed->reserve != 0);
     input[PlayerAction::SwitchWeapon] = swap ? 1 : 0;
     input[PlayerAction::Reload] = (emptyClip || topUp) && !swap ? 1 : 0;
+}
+
+bool BotSteering::LeavesZonesFirst(const Player& player, std::span<Waypoint* const> path) const
+{
+    size_t step = 0;
+    while (step + 1 < path.size() && path[step + 1]->node == path[step]->node)
+        ++step;
+    if (path.empty() || step + 1 == path.size())
+        return true;
+    const Vector2 takeOff{path[step]->x, path[step]->y + 0.1f};
+    for (const Zone& zone : world.GetZones())
+    {
+        const Rectangle area = zone.body.GetBounds();
+        const bool inside = std::any_of(zone.touches.begin(), zone.touches.end(),
+                                        [&player](const Touch& touch) { return touch.player == &player; });
+        if (inside && takeOff.x >= area.x && takeOff.x <= area.x + area.width && takeOff.y >= area.y &&
+            takeOff.y <= area.y + area.height)
+            return false;
+    }
+    return true;
 }
 
 void BotSteering::KeepClear(BotState& bot)

@@ -81,6 +81,9 @@ private:
     // Where the player comes down on a top below it if it keeps its speed across; NaN where it is not
     // above the top or nothing pulls it down.
     static float LandingX(const Player& player, float top);
+    // Whether the path takes its first step off the top it starts on from outside every zone the player
+    // stands in (the mud it is in).
+    bool LeavesZonesFirst(const Player& player, std::span<Waypoint* const> path) const;
     // Backs the bot off a target its muzzle reaches past, and walks a bot that stands in a hazard that
     // harms out of it.
     void KeepClear(BotState& bot);
