@@ -321,15 +321,13 @@ TEST(BotSteering, GetsPastALiftStoppedLowAndArrivesShortOfWhatItCannotGetPast)
 {
     const std::string lift = R"({"Name": "Lift", "Moving": true, "Position": "18 1.6", "Path": [{"Time": 0, "Value":
         {"Position": "18 1.6", "Action": "Finished"}}], "Size": )";
-    for (const auto& [obstacle, passes] : {std::pair{lift + R"("3 0.5"})", true},
-                                           {lift + R"("3 3"})", false},
+    for (const auto& [obstacle, passes] : {std::pair{lift + R"("3 0.5"})", true}, {lift + R"("3 3"})", false},
                                            {R"({"Name": "Wall", "Position": "18 1", "Size": "3 4"})", false}})
     {
         // The ledges give the ground waypoints either side.
         BotMatch match(R"({"Name": "Ground", "Position": "0 0", "Size": "40 1"}, {"Name": "Left", "Position": "8 3",
             "Size": "4 0.5", "OneWay": true}, {"Name": "Right", "Position": "28 3", "Size": "4 0.5",
-            "OneWay": true}, )" +
-                       obstacle);
+            "OneWay": true}, )" + obstacle);
         BotState& bot = match.AddBot(12.0f);
         bot.goal = &match.Node("Ground");
         bot.goalX = 30.0f;
