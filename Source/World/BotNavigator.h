@@ -205,7 +205,8 @@ public:
     // hazard that harms, drops it onto a node other than the goal's that it cannot jump off again (a
     // pit), lands it where it cannot come down clear of a pit's edge, or jumps it across a gap through
     // such a hazard, costs HarmCost more than its length: the search takes it only where no other way goes.
-    // Empty when either node has no waypoint.
+    // A step onto a top below the world is never taken, whatever the goal. Empty when either node has no
+    // waypoint.
     // (Starting from a node's first waypoint instead would start a bot beyond a wall that parts its
     // platform from wherever it stands.) True when the path reaches the goal's waypoint.
     bool FindPath(const BotMotion& motion, const NavNode& start, float startX, const NavNode& goal, float goalX,
