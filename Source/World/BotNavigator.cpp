@@ -205,6 +205,24 @@ void BotNavigator::BuildNodes(World& world)
 
 void BotNavigator::BuildLinks(World& world)
 {
+    // Beyond an end of a top: no floor carries on at its height and nothing solid stands there, and the
+    // first node below is one where a body has fallen out of the world, or there is none.
+    const auto pitBeyond = [&](const NavNode& node, float x)
+    {
+        const float top = node.Top();
+        if (FindPlatformAt(world, x, top) || IsInSolidGround(world, {x, top + Probe}))
+            return false;
+        for (const std::unique_ptr<NavNode>& below : nodes)
+            if (below->Top() < top && below->bounds.x < x && x < below->Right())
+                return BelowTheWorld(*below);
+        return true;
+    };
+    for (const std::unique_ptr<NavNode>& node : nodes)
+    {
+        node->pitLeft = pitBeyond(*node, node->bounds.x - Probe);
+        node->pitRight = pitBeyond(*node, node->Right() + Probe);
+    }
+
     std::vector<Span> spans;
     std::vector<Span> kept;
     for (size_t i = 0; i < nodes.size(); ++i)
@@ -410,6 +428,17 @@ bool BotNavigator::CanWalkAlong(const BotMotion& motion, const NavNode& node, co
     return BotSteering::CanJumpTo(motion, {0.0f, node.Top()}, {0.0f, bounds.y + bounds.height}, motion.speed);
 }
 
+bool BotNavigator::JumpAcrossHarms(const BotMotion& motion, const NavNode& from, const NavNode& to) const
+{
+    if (EntirelyLeftOf(to, from))
+        return BotSteering::JumpMeetsHarm(motion, {from.bounds.x, from.Top()}, {to.Right(), to.Top()}, -motion.speed,
+                                          harms);
+    if (EntirelyRightOf(to, from))
+        return BotSteering::JumpMeetsHarm(motion, {from.Right(), from.Top()}, {to.bounds.x, to.Top()}, motion.speed,
+                                          harms);
+    return false;
+}
+
 bool BotNavigator::IsTrap(NavNode& node, float rise) const
 {
     if (node.trapGeneration == generation)
@@ -477,6 +506,43 @@ float BotNavigator::StandClearOfHarm(World& world, float top, float x, float fro
 bool BotNavigator::WalledOff(World& world, float top, float x, float height)
 {
     return IsInSolidGround(world, {x, top + std::max(height, Probe) * 0.5f});
+}
+
+Vector2 BotNavigator::LandingClearOfPits(const NavNode& node, float width)
+{
+    return {node.bounds.x + (node.pitLeft ? width : 0.0f), node.Right() - (node.pitRight ? width : 0.0f)};
+}
+
+bool BotNavigator::LandsClearOfPits(const BotMotion& motion, const NavNode& from, float x, const NavNode& onto,
+                                    float toX)
+{
+    if (!onto.pitLeft && !onto.pitRight)
+        return true;
+    const Vector2 clear = LandingClearOfPits(onto, motion.width);
+    if (clear.x > clear.y)
+        return false;
+    const Vector2 landing{std::clamp(toX, clear.x, clear.y), onto.Top()};
+    if (EntirelyLeftOf(onto, from))
+        return BotSteering::CanJumpTo(motion, {from.bounds.x, from.Top()}, landing, -motion.speed);
+    if (EntirelyRightOf(onto, from))
+        return BotSteering::CanJumpTo(motion, {from.Right(), from.Top()}, landing, motion.speed);
+    if (!(onto.Top() < from.Top()) || !(motion.fall < 0.0f))
+        return true;
+    // A bot that comes off the top running towards the nearer pit edge, steering away from it all the way
+    // down: where it comes down is the nearest it can land to the clear stretch.
+    const bool towardsLeft = onto.pitLeft && (!onto.pitRight || toX - onto.bounds.x <= onto.Right() - toX);
+    const float away = towardsLeft ? 1.0f : -1.0f;
+    float vx = -away * motion.speed;
+    float vy = 0.0f;
+    float y = from.Top();
+    for (int32_t tick = 0; tick < BotSteering::MaximumSimulatedTicks && y > onto.Top(); ++tick)
+    {
+        vx = std::clamp(vx + away * motion.maneuverability * TickSeconds, -motion.speed, motion.speed);
+        x += vx * TickSeconds;
+        vy += motion.fall * TickSeconds;
+        y += vy * TickSeconds;
+    }
+    return towardsLeft ? x >= clear.x : x <= clear.y;
 }
 
 void BotNavigator::ForgetErrand(const Player& player)
@@ -582,14 +648,19 @@ bool BotNavigator::Search(const BotMotion& motion, const NavNode& start, float s
         {
             Waypoint& next = *neighbour.waypoint;
             const NavNode& there = *next.node;
-            const bool reachable =
-                &there == &here ? CanWalkAlong(motion, here, current, next) : CanStep(motion, here, there);
+            // A body on a top below the world has fallen out of it: no goal is worth that step, not even
+            // a target's that stands over the pit.
+            const bool reachable = &there == &here ? CanWalkAlong(motion, here, current, next)
+                                                   : !BelowTheWorld(there) && CanStep(motion, here, there);
             if (!reachable)
                 continue;
-            // Walking through a hazard that harms, landing in one, or dropping into a pit with no way out
-            // is the last way the search takes.
-            const bool harmful = Harms(there.Top(), &there == &here ? current.x : next.x, next.x, motion.height) ||
-                                 (&there != &here && &there != &goal && IsTrap(*next.node, rise));
+            // Walking through a hazard that harms, landing in one, dropping into a pit with no way out or
+            // landing where the bot cannot come down clear of a pit's edge is the last way the search takes.
+            const bool across = &there != &here;
+            const bool harmful = Harms(there.Top(), across ? next.x : current.x, next.x, motion.height) ||
+                                 (across && &there != &goal && IsTrap(*next.node, rise)) ||
+                                 (across && !LandsClearOfPits(motion, here, current.x, there, next.x)) ||
+                                 (across && JumpAcrossHarms(motion, here, there));
             const float t = entry.g + neighbour.cost + (harmful ? HarmCost : 0.0f);
             if (next.generation == generation && !(t < next.g))
                 continue;

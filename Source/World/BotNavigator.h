@@ -9,6 +9,7 @@
 
 class Player;
 class World;
+struct Attributes;
 struct Hazard;
 struct NavNode;
 struct Platform;
@@ -23,6 +24,10 @@ struct BotMotion
     // A player of the base attributes, carrying nothing, under a vertical gravity: what a bot of any
     // loadout can be counted on to do, with no height (nothing hanging low stops it).
     static BotMotion Base(float gravity);
+    // The same with the modifiers given in place of the player's.
+    static BotMotion Of(const Player& player, const Attributes& modifiers);
+    // The player's motion out of the zones it stands in (mud).
+    static BotMotion OutsideZones(const Player& player);
 
     // The larger of the forward and backward speeds.
     float speed = 0.0f;
@@ -39,6 +44,8 @@ struct BotMotion
     float fall = 0.0f;
     // The height of its box: it walks under nothing that hangs lower over the ground.
     float height = 0.0f;
+    // The width of its box: coming down within it of a pit's edge, the least drift carries it over.
+    float width = 0.0f;
 
     bool operator==(const BotMotion&) const = default;
 };
@@ -88,6 +95,9 @@ struct NavNode
     // onto another node), and the answer.
     uint32_t trapGeneration = 0;
     bool trap = false;
+    // Set where a body walking off that end of the top falls into a pit or out of the world.
+    bool pitLeft = false;
+    bool pitRight = false;
 };
 
 // One bot's wishes and plan: what the game mode chose (target, goal node and x, state), the path the
@@ -192,15 +202,25 @@ public:
     static float StandClearOfHarm(World& world, float top, float x, float from, float width, float height);
     // Whether a body of that height standing at x on a top would stand inside something solid (a wall).
     static bool WalledOff(World& world, float top, float x, float height);
+    // The stretch [lo, hi] of the node's top where a body of that width comes down clear of the ends that
+    // drop into a pit: the whole top where none does; lo > hi where the top is too narrow.
+    static Lumvek::Vector2 LandingClearOfPits(const NavNode& node, float width);
+    // Whether a bot of the motion stepping off one node at x onto another, where it means to land at toX,
+    // can come down clear of the other's pit edges: a jump across a gap from the near end reaches the
+    // clear stretch, and a drop that starts moving towards the nearer pit edge at full speed can be
+    // steered back onto it before it lands.
+    static bool LandsClearOfPits(const BotMotion& motion, const NavNode& from, float x, const NavNode& onto, float toX);
 
     // A* from the start node's waypoint nearest startX (where the bot stands) to the goal node's
     // waypoint nearest goalX: the path from start to goal, or to the waypoint nearest the goal when the
     // goal cannot be reached. A step between two platforms is taken only where a jump with the motion
     // reaches, and a step along a top under a stopped moving platform (a lift halted low) only where the
     // bot fits under it or a jump with the motion lands on it. A step that walks or lands the bot in a
-    // hazard that harms, or drops it onto a node other than the goal's that it cannot jump off again (a
-    // pit), costs HarmCost more than its length: the search takes it only where no other way goes.
-    // Empty when either node has no waypoint.
+    // hazard that harms, drops it onto a node other than the goal's that it cannot jump off again (a
+    // pit), lands it where it cannot come down clear of a pit's edge, or jumps it across a gap through
+    // such a hazard, costs HarmCost more than its length: the search takes it only where no other way goes.
+    // A step onto a top below the world is never taken, whatever the goal. Empty when either node has no
+    // waypoint.
     // (Starting from a node's first waypoint instead would start a bot beyond a wall that parts its
     // platform from wherever it stands.) True when the path reaches the goal's waypoint.
     bool FindPath(const BotMotion& motion, const NavNode& start, float startX, const NavNode& goal, float goalX,
@@ -249,6 +269,9 @@ private:
     // Whether no other node the node is linked to lies lower than its top plus the rise of the searching
     // bot's jump, or its top lies where a body has fallen out of the world; asked once a search.
     bool IsTrap(NavNode& node, float rise) const;
+    // Whether the jump across a gap from one node onto the other, from the near end at full speed, carries
+    // the bot through one of the harms (spikes on a ledge over the gap).
+    bool JumpAcrossHarms(const BotMotion& motion, const NavNode& from, const NavNode& to) const;
     // Whether a body of the height walking along a top between the two x meets one of the harms.
     bool Harms(float top, float x0, float x1, float height) const;
 

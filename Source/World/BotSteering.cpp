@@ -2,6 +2,7 @@
 
 #include "Source/Data/HazardData.h"
 #include "Source/Data/WeaponData.h"
+#include "Source/Data/ZoneData.h"
 #include "Source/World/MatchRules.h"
 #include "Source/World/Player.h"
 #include "Source/World/World.h"
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 using namespace Lumvek;
 
@@ -20,6 +22,8 @@ constexpr int8_t FullLeft = -127;
 constexpr int8_t FullRight = 127;
 constexpr float DegreesToRadians = 0.017453292f;
 constexpr float DrawToFraction = 2.3283064e-10f;
+// Less than a tick's walk at the slowest: a body on the ground that moved less got nowhere.
+constexpr float PressedStep = 0.001f;
 
 bool OverlapsHorizontally(const Rectangle& a, const Rectangle& b)
 {
@@ -62,20 +66,31 @@ bool HasAmmunitionInClip(const Weapon& weapon)
 
 BotMotion BotMotion::Of(const Player& player)
 {
+    return Of(player, player.modifiers.Get());
+}
+
+BotMotion BotMotion::Of(const Player& player, const Attributes& modifiers)
+{
+    const Attributes& base = player.baseAttributes;
+    const auto effective = [&](float Attributes::*attribute)
+    {
+        return Player::IsAdditive(attribute) ? modifiers.*attribute + base.*attribute
+                                             : modifiers.*attribute * base.*attribute;
+    };
     BotMotion motion;
-    motion.speed = std::max(player.GetEffective(&Attributes::maximumForwardSpeed),
-                            player.GetEffective(&Attributes::maximumBackwardSpeed));
-    motion.maneuverability = player.GetEffective(&Attributes::maneuverability);
-    motion.agility = player.GetEffective(&Attributes::agility);
-    motion.hops = player.GetEffective(&Attributes::hops);
-    motion.hangAmount = player.GetEffective(&Attributes::hangAmount);
-    motion.hangTicks = static_cast<int32_t>(std::round(player.GetEffective(&Attributes::hangTime) / TickSeconds));
-    float weight = player.modifiers[&Attributes::weight];
+    motion.speed = std::max(effective(&Attributes::maximumForwardSpeed), effective(&Attributes::maximumBackwardSpeed));
+    motion.maneuverability = effective(&Attributes::maneuverability);
+    motion.agility = effective(&Attributes::agility);
+    motion.hops = effective(&Attributes::hops);
+    motion.hangAmount = effective(&Attributes::hangAmount);
+    motion.hangTicks = static_cast<int32_t>(std::round(effective(&Attributes::hangTime) / TickSeconds));
+    float weight = modifiers.weight;
     if (player.stowedWeapon && player.stowedWeapon->data)
         weight += player.stowedWeapon->data->modifiers.weight;
-    weight *= player.baseAttributes.weight;
+    weight *= base.weight;
     motion.fall = player.GetContext().configuration.settings.gravity.y * weight;
     motion.height = player.body.boxHeight;
+    motion.width = player.body.boxWidth;
     return motion;
 }
 
@@ -91,6 +106,19 @@ BotMotion BotMotion::Base(float gravity)
     motion.hangTicks = static_cast<int32_t>(std::round(base.hangTime / TickSeconds));
     motion.fall = gravity * base.weight;
     return motion;
+}
+
+BotMotion BotMotion::OutsideZones(const Player& player)
+{
+    World* world = player.body.world;
+    if (!world)
+        return Of(player);
+    PlayerModifiers modifiers = player.modifiers;
+    for (const Zone& zone : world->GetZones())
+        if (zone.data && std::any_of(zone.touches.begin(), zone.touches.end(),
+                                     [&player](const Touch& touch) { return touch.player == &player; }))
+            modifiers -= zone.data->modifiers;
+    return Of(player, modifiers.Get());
 }
 
 void BotSteering::Tick(BotState& bot, float dt)
@@ -115,6 +143,25 @@ void BotSteering::Tick(BotState& bot, float dt)
     if (start && bot.goal && (bot.goal != bot.previousGoal || standing != bot.lastStart || changedBody))
     {
         bot.reachesGoal = navigator.FindPath(motion, *start, player.body.x, *bot.goal, bot.goalX, bot.path) ? 1 : 0;
+        // In mud with no way but through harm, the bot plans as it will be once out of it, where that way
+        // walks it out of the mud before its first step off the top: a gap it cannot jump from the mud is its
+        // way once out. It took the way through spikes instead, and planned again out of the mud, the gap
+        // led it back in.
+        if (navigator.GetLastCost() >= BotNavigator::HarmCost)
+        {
+            const BotMotion outside = BotMotion::OutsideZones(player);
+            if (outside.speed != motion.speed || outside.hops != motion.hops || outside.fall != motion.fall)
+            {
+                const bool reaches =
+                    navigator.FindPath(outside, *start, player.body.x, *bot.goal, bot.goalX, outsidePath);
+                if (navigator.GetLastCost() < BotNavigator::HarmCost && (reaches || !bot.reachesGoal) &&
+                    LeavesZonesFirst(player, outsidePath))
+                {
+                    bot.path.swap(outsidePath);
+                    bot.reachesGoal = reaches ? 1 : 0;
+                }
+            }
+        }
         bot.lastStart = standing;
         bot.plannedWith = motion;
     }
@@ -152,6 +199,26 @@ void BotSteering::Tick(BotState& bot, float dt)
     input[PlayerAction::Reload] = (emptyClip || topUp) && !swap ? 1 : 0;
 }
 
+bool BotSteering::LeavesZonesFirst(const Player& player, std::span<Waypoint* const> path) const
+{
+    size_t step = 0;
+    while (step + 1 < path.size() && path[step + 1]->node == path[step]->node)
+        ++step;
+    if (path.empty() || step + 1 == path.size())
+        return true;
+    const Vector2 takeOff{path[step]->x, path[step]->y + 0.1f};
+    for (const Zone& zone : world.GetZones())
+    {
+        const Rectangle area = zone.body.GetBounds();
+        const bool inside = std::any_of(zone.touches.begin(), zone.touches.end(),
+                                        [&player](const Touch& touch) { return touch.player == &player; });
+        if (inside && takeOff.x >= area.x && takeOff.x <= area.x + area.width && takeOff.y >= area.y &&
+            takeOff.y <= area.y + area.height)
+            return false;
+    }
+    return true;
+}
+
 void BotSteering::KeepClear(BotState& bot)
 {
     Player& player = *bot.player;
@@ -163,16 +230,22 @@ void BotSteering::KeepClear(BotState& bot)
     // backs off until its muzzle is on its own side again.
     if (bot.target && MuzzleBeyond(player, *bot.target))
         input.move = bot.target->body.x < body.x ? FullRight : FullLeft;
-    // Standing in a hazard that harms, it walks out by the nearer side, once it took what it came to fetch
-    // there; one that walks on through it is left to go on.
-    if (input.move != 0 || bot.interactTicks > 0)
+    // In a hazard that harms, once it took what it came to fetch there, a bot that stands, or presses
+    // against something it gets no further into (spikes against the bunker's wall), walks out by the
+    // nearer side that is not walled off; pressed into the wall it stood there until it died. One that
+    // walks on through it is left to go on.
+    if (bot.interactTicks > 0)
         return;
-    if (const Hazard* hazard =
-            BotNavigator::FindHarm(world, {body.x - body.boxWidth * 0.5f, body.y, body.boxWidth, body.boxHeight}))
-    {
-        const Rectangle area = hazard->body.GetBounds();
-        input.move = body.x - area.x < area.x + area.width - body.x ? FullLeft : FullRight;
-    }
+    const Hazard* hazard =
+        BotNavigator::FindHarm(world, {body.x - body.boxWidth * 0.5f, body.y, body.boxWidth, body.boxHeight});
+    const bool pressed = body.IsOnGround() && std::fabs(body.x - body.previousX) < PressedStep;
+    if (!hazard || (input.move != 0 && !pressed))
+        return;
+    const Rectangle area = hazard->body.GetBounds();
+    const bool leftOpen = !BotNavigator::WalledOff(world, body.y, area.x - body.boxWidth, body.boxHeight);
+    const bool rightOpen = !BotNavigator::WalledOff(world, body.y, area.x + area.width + body.boxWidth, body.boxHeight);
+    const bool nearerLeft = body.x - area.x < area.x + area.width - body.x;
+    input.move = (leftOpen != rightOpen ? leftOpen : nearerLeft) ? FullLeft : FullRight;
 }
 
 bool BotSteering::MuzzleBeyond(const Player& shooter, const Player& target)
@@ -246,6 +319,7 @@ void BotSteering::Steer(BotState& bot)
     if (!last || next == last || !node)
     {
         float toX = bot.goalX;
+        float reach = w;
         if (node)
         {
             // A path short of the goal ends where the bot can get to: there it has arrived, and the game
@@ -259,18 +333,27 @@ void BotSteering::Steer(BotState& bot)
             toX = JumpOntoStoppedLift(bot, node->Top(), toX);
             // No place to stand is inside a hazard that harms: the bot stops beside it, unless it came
             // to fetch a pickup lying there.
+            const float wanted = toX;
             if (bot.state != BotState::Fetch)
                 toX = BotNavigator::StandClearOfHarm(world, node->Top(), toX, p.x, w, body.boxHeight);
+            // Nor is the very edge of a pit, where a shot's push or the least slip tips the body over it.
+            if (const Vector2 clear = BotNavigator::LandingClearOfPits(*node, w); clear.x <= clear.y)
+                toX = std::clamp(toX, clear.x, clear.y);
+            // Beside either the bot lets go while its slide still ends there: at a run it slides further
+            // than its width, on into the spikes or over the edge.
+            const float agility = BotMotion::Of(player).agility;
+            if (toX != wanted && agility > 0.0f && (toX - p.x) * body.velocity.x > 0.0f)
+                reach = std::max(w, body.velocity.x * body.velocity.x * TickSeconds / (2.0f * agility));
         }
         // The bot faces the way it walks, either way: facing right alone, one walking left met its
         // enemy with its back to him, and of two bots the one that came from the left won.
         const float d = toX - p.x;
-        if (d < -w)
+        if (d < -reach)
         {
             input.move = FullLeft;
             input.aimX = FullLeft;
         }
-        else if (d > w)
+        else if (d > reach)
         {
             input.move = FullRight;
             input.aimX = FullRight;
@@ -288,6 +371,8 @@ void BotSteering::Steer(BotState& bot)
             bot.state = 0;
             bot.arrived = 1;
         }
+        if (node)
+            LandClearOfPits(bot, *node);
         return;
     }
 
@@ -301,7 +386,10 @@ void BotSteering::Steer(BotState& bot)
     {
         const float d = way->x - p.x;
         input.move = d < -w ? FullLeft : d > w ? FullRight : 0;
-        if (dr > 0.0f && dl < 0.0f && last->oneWay)
+        // Dropping through a one-way top short of where its way goes down, the bot comes down where its
+        // speed carries it: not while the way down passes through a hazard that harms or lands within its
+        // width of one (spikes under a step, or on the top beside it); it walks on to where its way drops.
+        if (dr > 0.0f && dl < 0.0f && last->oneWay && (input.move == 0 || !FallMeetsHarm(player, targetTop)))
         {
             input[PlayerAction::FallThrough] = 1;
             input[PlayerAction::Jump] = 1;
@@ -319,16 +407,19 @@ void BotSteering::Steer(BotState& bot)
     }
     else
     {
+        // Across a gap onto a top whose near end drops into a pit the jump must carry the bot a body's
+        // width past that end: landing on its very corner, the body slides off it into the pit.
+        const Vector2 clear = BotNavigator::LandingClearOfPits(*way->node, w);
         Vector2 aimPoint{p.x, targetTop};
         if (dr < 0.0f)
         {
             input.move = FullLeft;
-            aimPoint.x = target.x + target.width;
+            aimPoint.x = clear.x <= clear.y ? clear.y : target.x + target.width;
         }
         else if (dl > 0.0f)
         {
             input.move = FullRight;
-            aimPoint.x = target.x;
+            aimPoint.x = clear.x <= clear.y ? clear.x : target.x;
         }
         else if (vx > 0.0f)
             input.move = FullLeft;
@@ -342,12 +433,52 @@ void BotSteering::Steer(BotState& bot)
         if (!BotNavigator::CanStep(BotMotion::Of(player), *node, *way->node))
             bot.lastStart = nullptr;
     }
+    LandClearOfPits(bot, *way->node);
     if (body.jumpTime >= player.GetEffective(&Attributes::hangTime))
     {
         input[PlayerAction::FallThrough] = 0;
         input[PlayerAction::Jump] = 0;
     }
     input[PlayerAction::Interact] = 0;
+}
+
+bool BotSteering::FallMeetsHarm(const Player& player, float top) const
+{
+    const PlayerBody& body = player.body;
+    const float w = body.boxWidth;
+    const float x = LandingX(player, top);
+    if (std::isnan(x))
+        return false;
+    const float lo = std::min(x, body.x) - w * 0.5f;
+    const float hi = std::max(x, body.x) + w * 0.5f;
+    return BotNavigator::FindHarm(world, {lo, top, hi - lo, body.y + body.boxHeight - top}) ||
+           BotNavigator::FindHarm(world, {x - w, top, 2.0f * w, body.boxHeight});
+}
+
+void BotSteering::LandClearOfPits(BotState& bot, const NavNode& onto)
+{
+    Player& player = *bot.player;
+    if ((!onto.pitLeft && !onto.pitRight) || player.body.IsOnGround())
+        return;
+    // In the air a body keeps its speed across: steered by where it is, a bot over its landing spot
+    // drifts on past the edge. It steers by where it will come down.
+    const float x = LandingX(player, onto.Top());
+    const Vector2 clear = BotNavigator::LandingClearOfPits(onto, player.body.boxWidth);
+    if (x < clear.x)
+        player.input.move = FullRight;
+    else if (x > clear.y)
+        player.input.move = FullLeft;
+}
+
+float BotSteering::LandingX(const Player& player, float top)
+{
+    const PlayerBody& body = player.body;
+    const float fall = BotMotion::Of(player).fall;
+    const float height = body.y - top;
+    if (height < 0.0f || !(fall < 0.0f))
+        return std::numeric_limits<float>::quiet_NaN();
+    const float vy = body.velocity.y;
+    return body.x + body.velocity.x * (vy + std::sqrt(vy * vy - 2.0f * fall * height)) / -fall;
 }
 
 float BotSteering::JumpOntoStoppedLift(BotState& bot, float top, float toX)
@@ -490,6 +621,45 @@ bool BotSteering::CanJumpTo(const BotMotion& motion, Vector2 from, Vector2 to, f
         y += vy * TickSeconds;
         if (y >= to.y && (left ? x <= to.x : x >= to.x))
             return true;
+    }
+    return false;
+}
+
+bool BotSteering::JumpMeetsHarm(const BotMotion& motion, Vector2 from, Vector2 to, float vx,
+                                std::span<const Rectangle> harms)
+{
+    if (harms.empty() || !(motion.fall < 0.0f))
+        return false;
+    // The jump CanJumpTo simulates, with the body's box around each point of it.
+    const bool left = to.x - from.x < 0.0f;
+    float vy = motion.hops;
+    float x = from.x;
+    float y = from.y;
+    const auto meets = [&]
+    {
+        const float lo = x - motion.width * 0.5f;
+        const float hi = x + motion.width * 0.5f;
+        return std::any_of(harms.begin(), harms.end(),
+                           [&](const Rectangle& area) {
+                               return area.x < hi && area.x + area.width > lo && area.y < y + motion.height &&
+                                      area.y + area.height > y;
+                           });
+    };
+    for (int32_t tick = 0; tick < MaximumSimulatedTicks; ++tick)
+    {
+        if (y < to.y && vy <= 0.0f)
+            return false;
+        if (tick < motion.hangTicks)
+            vy += motion.hangAmount;
+        vx = std::clamp(vx + (left ? -motion.maneuverability : motion.maneuverability) * TickSeconds, -motion.speed,
+                        motion.speed);
+        x += vx * TickSeconds;
+        vy += motion.fall * TickSeconds;
+        y += vy * TickSeconds;
+        if (meets())
+            return true;
+        if (y >= to.y && (left ? x <= to.x : x >= to.x))
+            return false;
     }
     return false;
 }

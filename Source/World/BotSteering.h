@@ -4,6 +4,8 @@
 #include "Source/World/BotNavigator.h"
 
 #include <cstdint>
+#include <span>
+#include <vector>
 
 class Player;
 class World;
@@ -52,6 +54,10 @@ public:
     // its height, before falling below it. A body that is not pulled down never comes down: no.
     static bool CanJumpTo(const BotMotion& motion, Lumvek::Vector2 from, Lumvek::Vector2 to, float vx);
     static bool CanJumpTo(const Player& player, Lumvek::Vector2 from, Lumvek::Vector2 to, float vx);
+    // Whether that jump carries a body of the motion's width and height through one of the areas before it
+    // lands.
+    static bool JumpMeetsHarm(const BotMotion& motion, Lumvek::Vector2 from, Lumvek::Vector2 to, float vx,
+                              std::span<const Lumvek::Rectangle> harms);
     // Whether a body of that rectangle walking off current with horizontal speed vx lands on next: yes
     // at once when next overlaps current horizontally, no when next is higher, otherwise as a walk
     // over current's edge with gravity every tick shows within MaximumSimulatedTicks.
@@ -67,6 +73,17 @@ private:
     // walk under, the bot jumps as soon as the jump lands on it; where no jump of its would, it plans again
     // and walks only to within its width of it. The x to walk to.
     float JumpOntoStoppedLift(BotState& bot, float top, float toX);
+    // Whether the player, falling from where it is at its speed onto the top, passes through or comes down
+    // within its width of a hazard that harms.
+    bool FallMeetsHarm(const Player& player, float top) const;
+    // In the air over a node with an end that drops into a pit: steers so as to come down clear of it.
+    void LandClearOfPits(BotState& bot, const NavNode& onto);
+    // Where the player comes down on a top below it if it keeps its speed across; NaN where it is not
+    // above the top or nothing pulls it down.
+    static float LandingX(const Player& player, float top);
+    // Whether the path takes its first step off the top it starts on from outside every zone the player
+    // stands in (the mud it is in).
+    bool LeavesZonesFirst(const Player& player, std::span<Waypoint* const> path) const;
     // Backs the bot off a target its muzzle reaches past, and walks a bot that stands in a hazard that
     // harms out of it.
     void KeepClear(BotState& bot);
@@ -78,4 +95,6 @@ private:
     bool TouchesPickup(const Player& player) const;
 
     World& world;
+    // The path searched for a bot in mud as it will be out of it; kept to reuse its storage.
+    std::vector<Waypoint*> outsidePath;
 };

@@ -593,9 +593,12 @@ std::string CrossroadsWithSpikesOnALedgeAndAPit()
 // where he spawned giving no input, and some on Crossroads edited to hold spikes on a ledge and a pit: every 3,000
 // ticks each armed bot has travelled and fired, no bot alive stays within half a unit of one spot for ten seconds
 // (stands before, with these seeds: against a wall, a lift stopped low or mud, on a lift shooting into it, at the
-// end of a way short of a still player, below him on the stopped Ferry or, from mud, his perch, with an empty gun),
-// no bot paces (walks 15 units within 2 for ten seconds) twice a row, no bot dies three times running in a hazard
-// that harms, and a still player put on the Ferry or the perch, out of reach of shots from below, is shot dead.
+// end of a way short of a still player, below him on the stopped Ferry or, from mud, his perch, with an empty gun,
+// beside the ledge's spikes waiting to drop), no bot paces (walks 15 units within 2 for ten seconds) twice a row, no
+// bot dies three times running in a hazard that harms or by a fall (before, with these seeds: race bots fell into the
+// edited pit dozens of times running off its edge or drifting past it, and jumped over it into the ledge's spikes; a
+// bot hunting the player on LeftPerch died on the bunker's spikes against its wall), and a still player put on the
+// Ferry or the perch, out of reach of shots from below, is shot dead.
 TEST(BotMatch, BotsOfEveryConfigurationKeepMovingOnEitherMap)
 {
     struct Row
@@ -629,7 +632,9 @@ TEST(BotMatch, BotsOfEveryConfigurationKeepMovingOnEitherMap)
         {"FlagRun", "Crossroads", 7, 7, 9000, false, true}, {"Default", "Hilltop", 1, 1, 6000, true, false, ferry},
         {"Demo", "Hilltop", 7, 7, 6000, true, false, ferry}, {"TokenChase", "Hilltop", 2, 2, 9000, true, false, ferry},
         {"TokenChase", "Hilltop", 4, 4, 13500, true, false, ferry},
-        {"TokenChase", "Crossroads", 5, 5, 6000, true, false, perch}};
+        {"TokenChase", "Crossroads", 5, 5, 6000, true, false, perch}, {"FlagRun", "Crossroads", 3, 3, 6000, true, false, perch},
+        {"CheckpointRace", "Crossroads", 9, 9, 4000, false, true}, {"TeamRace", "Crossroads", 10, 10, 5000, false, true},
+        {"CheckpointRace", "Crossroads", 4, 4, 6000, true, true}};
     // clang-format on
     const std::string edited = CrossroadsWithSpikesOnALedgeAndAPit();
     for (const Row& row : sweeps)
@@ -705,6 +710,10 @@ TEST(BotMatch, BotsOfEveryConfigurationKeepMovingOnEitherMap)
                     shots[i] = bot.shotsFired;
                 }
             }
+            // Race bots with nobody else race to the end: on the edited map one went round and round between the
+            // mud, where it could not jump the pit, and the way through the spikes.
+            EXPECT_TRUE(!std::string_view(name).ends_with("Race") || row.stillPlayer || run.rules->IsEnded())
+                << name << " on " << map << " seed " << seed;
         }
         std::printf("%s on %s: the longest stand of a bot alive is %u ticks; %u deaths in harm or a fall; %u ten "
                     "seconds of pacing; the player put up high died %u times\n",

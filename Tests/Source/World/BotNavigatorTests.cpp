@@ -340,3 +340,57 @@ TEST_P(ShippedMapGraph, HasANodeForEveryStaticPlatformAndJoinsThePlayersSpawns)
 }
 
 INSTANTIATE_TEST_SUITE_P(Maps, ShippedMapGraph, ::testing::Values("Crossroads", "Hilltop"));
+
+// Ground cut by a pit three wide whose floor lies below the world, a wall at the left end and a one-way ledge over
+// the pit. Only the ends over the pit, and the far end with nothing under it, drop into one; a landing within a
+// body's width of such an end is no landing, unless the jump or the steered fall brings the bot clear of it; and no
+// goal takes a bot onto the floor below the world.
+TEST(BotNavigator, APitsEdgeIsNoPlaceToLandAndItsFloorNoPlaceToGo)
+{
+    BotGame game;
+    game.LoadPlatforms({{"A", "0 0", "8 2"},
+                        {"B", "11 0", "9 2"},
+                        {"Floor", "8 -20", "3 0.5"},
+                        {"Ledge", "6 6", "8 0.5", OneWay},
+                        {"Wall", "-1 0", "1 24", Impassable}});
+    const NavNode& a = game.Node("A");
+    const NavNode& b = game.Node("B");
+    const NavNode& ledge = game.Node("Ledge");
+    EXPECT_FALSE(a.pitLeft);
+    EXPECT_TRUE(a.pitRight && b.pitLeft && b.pitRight);
+    EXPECT_FALSE(ledge.pitLeft || ledge.pitRight);
+    EXPECT_EQ(BotNavigator::LandingClearOfPits(b, 0.5f), Lumvek::Vector2(11.5f, 19.5f));
+    EXPECT_EQ(BotNavigator::LandingClearOfPits(ledge, 0.5f), Lumvek::Vector2(6.0f, 14.0f));
+
+    BotMotion motion = BaseMotion();
+    motion.width = 0.5f;
+    BotMotion slow = motion;
+    slow.speed *= 0.5f;
+    BotMotion stiff = motion;
+    stiff.maneuverability = 0.0f;
+    struct Case
+    {
+        const char* name;
+        const BotMotion& motion;
+        const NavNode& from;
+        float x, toX;
+        bool clear;
+    };
+    const Case cases[] = {
+        {"a jump across that carries it a width in", motion, a, 8.0f, 11.0f, true},
+        {"a jump across too short for that", slow, a, 8.0f, 11.0f, false},
+        {"a drop steered back from its drift", motion, ledge, 11.25f, 11.25f, true},
+        {"a drop that cannot be steered", stiff, ledge, 11.25f, 11.25f, false},
+        {"a drop onto the middle, unsteered", stiff, ledge, 13.9f, 16.0f, true},
+    };
+    for (const Case& test : cases)
+    {
+        SCOPED_TRACE(test.name);
+        EXPECT_EQ(BotNavigator::LandsClearOfPits(test.motion, test.from, test.x, b, test.toX), test.clear);
+    }
+
+    std::vector<Waypoint*> path;
+    EXPECT_FALSE(game.world->navigator.FindPath(motion, a, 4.0f, game.Node("Floor"), 9.5f, path));
+    EXPECT_TRUE(std::none_of(path.begin(), path.end(),
+                             [&](const Waypoint* waypoint) { return waypoint->node == &game.Node("Floor"); }));
+}

@@ -337,3 +337,22 @@ TEST(BotSteering, GetsPastALiftStoppedLowAndArrivesShortOfWhatItCannotGetPast)
         EXPECT_TRUE(bot.arrived && (passes ? bot.player->body.x > 29.0f : furthest < 17.7f)) << obstacle << furthest;
     }
 }
+
+// In the air over its goal beside a pit's edge, drifting towards the pit: a bot that went by where it was stopped
+// steering over the goal and drifted on into the pit; it steers by where it will come down.
+TEST(BotSteering, InTheAirBesideAPitItSteersByWhereItWillComeDown)
+{
+    BotMatch match(R"({"Name": "A", "Position": "0 0", "Size": "8 1"},
+        {"Name": "B", "Position": "11 0", "Size": "29 1"})");
+    BotState& bot = match.AddBot(15.0f);
+    bot.goal = &match.Node("B");
+    bot.goalX = 11.0f;
+    bot.state = BotState::Wander;
+    PlayerBody& body = bot.player->body;
+    body.Reset({11.8f, 3.0f}, true);
+    body.velocity.x = -4.0f;
+    body.lastPlatform = match.Node("B").platform;
+    PlayerTesting::Step(*match.world, 90);
+    EXPECT_NEAR(body.y, 1.0f, 0.01f);
+    EXPECT_GE(body.x, 11.0f);
+}
