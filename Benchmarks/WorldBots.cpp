@@ -33,16 +33,7 @@ constexpr double TickMilliseconds = 1000.0 / 60.0;
 // What a character of the base attributes can do under the default gravity.
 BotMotion BaseMotion()
 {
-    const Attributes base;
-    BotMotion motion;
-    motion.speed = std::max(base.maximumForwardSpeed, base.maximumBackwardSpeed);
-    motion.maneuverability = base.maneuverability;
-    motion.agility = base.agility;
-    motion.hops = base.hops;
-    motion.hangAmount = base.hangAmount;
-    motion.hangTicks = static_cast<int32_t>(std::lround(base.hangTime * 60.0f));
-    motion.fall = -10.0f * base.weight;
-    return motion;
+    return BotMotion::Base(-10.0f);
 }
 
 // Crossroads with its navigation graph, headless.
