@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 using namespace WorldTesting;
@@ -102,14 +103,8 @@ TEST(MapCheck, NamesWhatAHalfMadeMapLacksAndRefusesTheMapsThatWouldPlayForever)
         world->navigator.Build(*world);
         const MapCheck check = CheckMap(*world, "Test", Lumvek::StringView::FromCString(c.mode));
         EXPECT_EQ(check.unplayable.empty(), c.playable) << check.unplayable;
-        if (!c.line)
-        {
-            EXPECT_TRUE(check.lines.empty()) << check.lines.front();
-            continue;
-        }
-        bool named = false;
-        for (const std::string& line : check.lines)
-            named |= line.starts_with(c.line);
-        EXPECT_TRUE(named) << testing::PrintToString(check.lines);
+        const auto named = [&](const std::string& line) { return line.starts_with(c.line); };
+        EXPECT_TRUE(c.line ? std::ranges::any_of(check.lines, named) : check.lines.empty())
+            << testing::PrintToString(check.lines);
     }
 }
