@@ -358,6 +358,7 @@ TEST(BotNavigator, APitsEdgeIsNoPlaceToLandAndItsFloorNoPlaceToGo)
     const NavNode& ledge = game.Node("Ledge");
     EXPECT_EQ(std::vector<bool>({a.pitLeft, a.pitRight, b.pitLeft, b.pitRight, ledge.pitLeft, ledge.pitRight}),
               std::vector<bool>({false, true, true, true, false, false}));
+    EXPECT_EQ(BotNavigator::LandingClearOfPits(b, 0.5f), Lumvek::Vector2(11.5f, 19.5f));
 
     BotMotion motion = BaseMotion();
     motion.width = 0.5f;
