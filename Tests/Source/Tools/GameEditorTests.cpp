@@ -132,15 +132,13 @@ TEST(GameEditor, ADeletedFlagOrTokenPickupGoesBackToItsModeAndHome)
         match.Tick();
         ToolsTesting::ToolsApplication app;
         app.tools->editedWorld = &world;
-        auto* editor = static_cast<GameEditor*>(app.tools->FindEditor("Game"));
-        editor->open = 1;
         std::vector<const Item*> items;
+        EntityReference first;
         for (Pickup& pickup : world.pickups.View())
             if (pickup.item && pickup.body->active && items.emplace_back(pickup.item.get()) == items.front())
-                editor->selected = {EntityKind::Pickup, pickup.id};
+                first = {EntityKind::Pickup, pickup.id};
         ASSERT_FALSE(items.empty()) << mode;
-        app.MoveMouse(10.0f, 1070.0f);
-        app.PressKey(Lumvek::Key::Delete);
+        static_cast<GameEditor*>(app.tools->FindEditor("Game"))->DeleteEntity(first);
         match.Tick(60);
         for (const Item* item : items)
             EXPECT_EQ(std::ranges::count_if(world.pickups.View(),

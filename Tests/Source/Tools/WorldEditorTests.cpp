@@ -973,10 +973,7 @@ TEST_F(MapEditing, BoundsUnderAUnitAndCreatesTheGridsRefuseLeaveNothing)
 // selection under it is neither deleted, moved nor changed.
 TEST_F(MapEditing, KeysAndClicksOnAWindowLeaveTheSelectionAlone)
 {
-    SpawnPoint point;
-    point.x = 12.0f;
-    point.y = 5.0f;
-    world->AddSpawnPoint(point);
+    world->AddSpawnPoint({12.0f, 5.0f, 0.0f, 0.0f, 0.0f, false, SpawnMask()});
     app.MoveMouse(100.0f, 100.0f);
     app.Frame();
     editor->OpenEntityInspector(Stack);

@@ -37,9 +37,8 @@ TEST(EventRing, AStallKeepsEveryTapOfEachKey)
     for (const uint64_t key : {'W', 'W', 'W', 'D', 'W', ' ', 'W', 'A', 'E', 'W', 'Q'})
         for (const uint8_t down : {1, 0})
             ring.Push({down, key});
-    ring.Push({1, 'S'});
-    ring.Push({1, 'W'});
-    ring.Push({0, 'W'});
+    for (const KeyEvent event : {KeyEvent{1, 'S'}, KeyEvent{1, 'W'}, KeyEvent{0, 'W'}})
+        ring.Push(event);
     KeyboardState late;
     ring.Apply(0, late.held, late.pressed, late.released, late.taken);
     cursor = ring.Apply(cursor, reader.held, reader.pressed, reader.released, reader.taken);
