@@ -176,10 +176,8 @@ TEST_F(MapEditing, DragsSnapPlatformsOnlyAndStayAQuarterInsideTheBounds)
     {
         editor->selected = c.entity;
         editor->SetMode(c.create ? 1 : 0);
-        if (c.shift)
-            Hold(Key::LeftShift);
-        if (c.create)
-            Hold(Key::Space);
+        if (c.shift || c.create)
+            Hold(c.create ? Key::Space : Key::LeftShift);
         Drag(c.create ? std::initializer_list<Vector2>{c.grab, c.grab, c.to}
                       : std::initializer_list<Vector2>{c.grab, c.to});
         Release(Key::LeftShift);

@@ -19,10 +19,8 @@ namespace
 // Two teams' players and flags standing on a floor from 0 to 2 parted by a low wall, in a world of 40 x 20.
 std::string FlagMap(const std::string& points, const std::string& platforms, const char* bounds = "0 0 40 20")
 {
-    std::string text = "{";
-    if (bounds)
-        text += R"("WorldBounds": ")" + std::string(bounds) + R"(", )";
-    return text + R"("SpawnPoints": [)" + points + R"(], "Entities": {)" + platforms + "}}";
+    const std::string worldBounds = bounds ? R"("WorldBounds": ")" + std::string(bounds) + R"(", )" : "";
+    return "{" + worldBounds + R"("SpawnPoints": [)" + points + R"(], "Entities": {)" + platforms + "}}";
 }
 
 const std::string Floor = R"("Platforms": [{"Position": "0 0", "Size": "40 2"}, {"Position": "20 2", "Size": "2 1"}])";

@@ -25,10 +25,9 @@ TEST(EventRing, ExactlyARingsWorthBetweenPollsIsReadLapAfterLap)
     }
 }
 
-// A stall of 25 key events, more than twice the ring: six W taps, one tap each of D, Space, A, E and Q,
-// and S held, each counted as often as it went down. A new reader takes only the ring's latest events, not
-// every tap made before it.
-// Taps pushed out of the ring used to be lost.
+// A stall of 25 key events, more than twice the ring: six W taps, one tap each of D, Space, A, E and Q, and S
+// held, each counted as often as it went down (taps pushed out of the ring used to be lost). A new reader
+// takes only the ring's latest events, not every tap made before it.
 TEST(EventRing, AStallKeepsEveryTapOfEachKey)
 {
     KeyboardRing ring;
