@@ -7,6 +7,7 @@
 
 #include <numbers>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 using namespace Lumvek;
@@ -44,11 +45,9 @@ TEST(EventRing, AStallKeepsEveryTapOfEachKey)
     for (const auto& [key, taps, lateTaps] :
          {std::tuple(Key::W, 7, 2), std::tuple(Key::D, 1, 0), std::tuple(Key::Space, 1, 0), std::tuple(Key::A, 1, 0),
           std::tuple(Key::E, 1, 1), std::tuple(Key::Q, 1, 1), std::tuple(Key::S, 1, 1)})
-    {
-        EXPECT_EQ(reader.pressed[key], taps) << static_cast<int>(key);
-        EXPECT_EQ(reader.released[key], key == Key::S ? 0 : taps) << static_cast<int>(key);
-        EXPECT_EQ(late.pressed[key], lateTaps) << static_cast<int>(key);
-    }
+        EXPECT_EQ(std::tuple(int(reader.pressed[key]), int(reader.released[key]), int(late.pressed[key])),
+                  std::tuple(taps, key == Key::S ? 0 : taps, lateTaps))
+            << static_cast<int>(key);
     EXPECT_TRUE(reader.held[Key::S] && late.held[Key::S]);
     // Read up to date, the next read takes nothing again.
     ring.Apply(cursor, reader.held, reader.pressed, reader.released, reader.taken);
@@ -73,9 +72,7 @@ TEST(EventRing, RepeatsReachOnlyAReaderThatAsksAndPressNothing)
             toggles += tools.pressed[Key::Tab];
             playerToggles += player.pressed[Key::Tab] + player.pressed[Key::Right];
         }
-    EXPECT_EQ(nudges, 11u);
-    EXPECT_EQ(toggles, 1u);
-    EXPECT_EQ(playerToggles, 2u);
+    EXPECT_EQ(std::tuple(nudges, toggles, playerToggles), std::tuple(11u, 1u, 2u));
     EXPECT_TRUE(player.held[Key::Right] && player.held[Key::Tab]);
 }
 
