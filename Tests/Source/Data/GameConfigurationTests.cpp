@@ -145,10 +145,7 @@ TEST_F(GameConfigurationTest, MistypedUnknownAndOutOfRangeMembersKeepTheirFields
         if (!std::string_view(c.json).starts_with(R"({"Map")"))
             expected.push_back("Map holds missing, which was not taken: a configuration names its map; none is given");
         expected.push_back("Theme holds missing, which was not taken: a configuration names its theme; none is given");
-        std::vector<std::string> logged = log.messages;
-        std::sort(logged.begin(), logged.end());
-        std::sort(expected.begin(), expected.end());
-        EXPECT_EQ(logged, expected) << c.json;
+        EXPECT_TRUE(std::ranges::is_permutation(log.messages, expected)) << testing::PrintToString(log.messages);
     }
 }
 

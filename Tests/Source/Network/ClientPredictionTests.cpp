@@ -31,10 +31,8 @@ struct Watch
     std::array<uint32_t, 2> starts{};
     std::array<std::array<const PlayerAnimation*, AnimationChannelCount>, 2> last{};
     // The client's largest move in one frame of the body and of where it is drawn.
-    float bodyStep = 0.0f;
-    float drawnStep = 0.0f;
-    Lumvek::Vector2 lastBody;
-    Lumvek::Vector2 lastDrawn;
+    float bodyStep = 0.0f, drawnStep = 0.0f;
+    Lumvek::Vector2 lastBody, lastDrawn;
 };
 
 // The own player wears the core named; bots 1 to bots join it on the other team.
@@ -98,8 +96,7 @@ struct ServerAndClient
             const PlayerBody& here = players[1]->body;
             if (!there.active || !here.active)
                 continue;
-            const Lumvek::Vector2 body{here.x, here.y};
-            const Lumvek::Vector2 drawn = here.GetInterpolatedPosition(1.0f);
+            const Lumvek::Vector2 body{here.x, here.y}, drawn = here.GetInterpolatedPosition(1.0f);
             if (watch.frames > 0)
             {
                 watch.bodyStep = std::max(watch.bodyStep, (body - watch.lastBody).Length());

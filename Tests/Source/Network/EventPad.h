@@ -8,15 +8,15 @@
 namespace NetworkTesting
 {
 
-// Pad 0, connected, reporting its buttons as events in order, each read once, and its left stick as it
-// stands.
+// Pad 0, connected unless told, reporting its buttons as events in order, each read once, and its left
+// stick as it stands.
 struct EventPad final : Lumvek::ControllerDevice
 {
     void Press(Lumvek::ControllerButton button, bool down) { events.emplace_back(button, down); }
     uint32_t Update(Lumvek::ControllerStates& states, uint32_t cursor) override
     {
         Lumvek::ControllerState& pad = states[0];
-        pad.connected = 1;
+        pad.connected = connected ? 1 : 0;
         pad.leftStick.x = stickX;
         pad.pressed.Clear();
         pad.released.Clear();
@@ -32,6 +32,7 @@ struct EventPad final : Lumvek::ControllerDevice
 
     std::vector<std::pair<Lumvek::ControllerButton, bool>> events;
     float stickX = 0.0f;
+    bool connected = true;
 };
 
 } // namespace NetworkTesting

@@ -9,34 +9,25 @@
 
 #include <gtest/gtest.h>
 
+#include <string_view>
+
 using namespace Lumvek;
 
 // The pad plays while it is connected; without it the keyboard stands in, only where asked.
 TEST(LocalDevices, TheKeyboardStandsInForAPadThatIsNotConnectedOnlyWhereAsked)
 {
     // Pad 0, connected or not, with its stick pushed right; the keyboard with its A (move left) held.
-    struct Devices final : ControllerDevice, KeyboardDevice
+    struct HeldA final : KeyboardDevice
     {
-        uint32_t Update(ControllerStates& states, uint32_t cursor) override
-        {
-            states[0].connected = connected ? 1 : 0;
-            states[0].leftStick.x = connected ? 1.0f : 0.0f;
-            return cursor;
-        }
-        uint32_t Update(KeyboardState& state, uint32_t cursor) override
-        {
-            state.held[Key::A] = 1;
-            return cursor;
-        }
-        void SetVibration(float, float, uint32_t) override {}
-        bool connected = false;
-    };
+        uint32_t Update(KeyboardState& state, uint32_t cursor) override { return state.held[Key::A] = 1, cursor; }
+    } keyboard;
     for (const bool connected : {true, false})
         for (const bool standsIn : {true, false})
         {
-            Devices pads;
-            pads.connected = connected;
-            LocalDevices devices(&pads, &pads, nullptr, {640, 360}, standsIn);
+            NetworkTesting::EventPad pad;
+            pad.connected = connected;
+            pad.stickX = connected ? 1.0f : 0.0f;
+            LocalDevices devices(&pad, &keyboard, nullptr, {640, 360}, standsIn);
             devices.Poll();
             const int32_t move = connected ? PlayerInput::AxisRange : standsIn ? -PlayerInput::AxisRange : 0;
             EXPECT_EQ(static_cast<int32_t>(devices.Read(PlayerSlot(nullptr, 0)).move), move) << connected << standsIn;
@@ -66,14 +57,9 @@ TEST(LocalDevices, TheMouseAimsFromThePlayersScreenPointOrTheWindowsCentre)
 // selects. The first read used to act every press the pause or the menus had kept; live devices act them.
 TEST(LocalDevices, PressesMadeWhileSuspendedDoNotActButHeldControlsStillDo)
 {
-    enum Way
+    for (const std::string_view way : {"live", "paused", "a client's start"})
     {
-        Live,
-        Paused,
-        ClientStart
-    };
-    for (const Way way : {Live, Paused, ClientStart})
-    {
+        const bool live = way == "live", paused = way == "paused", clientStart = !live && !paused;
         NetworkTesting::EventPad pad;
         ClientInputs client;
         Player player;
@@ -82,18 +68,18 @@ TEST(LocalDevices, PressesMadeWhileSuspendedDoNotActButHeldControlsStillDo)
         LocalDevices& devices = client.Devices() = LocalDevices(&pad, nullptr, nullptr, {640, 360});
         devices.Poll();
         pad.stickX = 1.0f;
-        if (way == Paused)
+        if (paused)
             devices.Suspend();
         pad.Press(ControllerButton::A, true);
         pad.Press(ControllerButton::A, false);
         pad.Press(ControllerButton::Right, true);
-        if (way == ClientStart)
+        if (clientStart)
             client.Forget(), client.Gather(slots, 0);
         else
             devices.Poll();
-        const PlayerInput& input = way == ClientStart ? player.input : devices.Read(PlayerSlot(nullptr, 0));
-        EXPECT_EQ(input[PlayerAction::Jump], way == Live ? 1 : 0);
-        EXPECT_EQ(input[PlayerAction::SelectArms], way == Live ? 1 : 0);
+        const PlayerInput& input = clientStart ? player.input : devices.Read(PlayerSlot(nullptr, 0));
+        EXPECT_EQ(input[PlayerAction::Jump], live);
+        EXPECT_EQ(input[PlayerAction::SelectArms], live);
         EXPECT_EQ(input.move, PlayerInput::AxisRange);
         // A press after the resume acts.
         pad.Press(ControllerButton::A, true);

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <deque>
+#include <ranges>
 #include <set>
 #include <utility>
 #include <vector>
@@ -43,18 +44,17 @@ struct ServerShots final : MatchEvents
 // projectile that lands between two states is never seen there. A replayed frame plays nothing again.
 TEST(ShotFeedback, AClientShowsHearsAndFeelsEachShotOnceAsALocalMatchDoes)
 {
-    struct Case
+    const struct
     {
         uint8_t shooter;
         Lumvek::Vector2 other;
         const char* weapon;
         // The local match's flashes, trails, fire sounds, rumbles and reloads.
         std::vector<size_t> local;
-    };
-    const Case cases[] = {{0, {9.0f, 2.0f}, "Rifle", {4, 4, 4, 0, 1}},
-                          {1, {9.0f, 2.0f}, "Rifle", {4, 4, 4, 4, 0}},
-                          {1, {25.0f, 5.0f}, "Rifle", {4, 4, 4, 0, 0}},
-                          {1, {9.0f, 2.0f}, "Shotgun", {1, 6, 1, 6, 0}}};
+    } cases[] = {{0, {9.0f, 2.0f}, "Rifle", {4, 4, 4, 0, 1}},
+                 {1, {9.0f, 2.0f}, "Rifle", {4, 4, 4, 4, 0}},
+                 {1, {25.0f, 5.0f}, "Rifle", {4, 4, 4, 0, 0}},
+                 {1, {9.0f, 2.0f}, "Shotgun", {1, 6, 1, 6, 0}}};
     for (const auto& [shooter, other, weapon, expected] : cases)
     {
         SCOPED_TRACE(testing::Message() << int(shooter) << " " << other.x << " " << weapon);
@@ -128,30 +128,26 @@ TEST(ShotFeedback, AClientShowsHearsAndFeelsEachShotOnceAsALocalMatchDoes)
                         !seen[i].contains(visual.id) && visual.image->region - 60000 < 2)
                         ++counts[i][visual.image->region - 60000];
                 seen[i] = std::move(live);
-                counts[i][2] = matches[i].CountSounds(60002);
                 counts[i][3] = matches[i].pads.sets.size();
-                for (const uint32_t sound : {60003u, Sounds::Jump, Sounds::Land})
-                    counts[i][4 + (sound == Sounds::Jump) + 2 * (sound == Sounds::Land)] =
-                        matches[i].CountSounds(sound);
+                for (const auto& [at, sound] : std::initializer_list<std::pair<size_t, uint32_t>>{
+                         {2, 60002}, {4, 60003}, {5, Sounds::Jump}, {6, Sounds::Land}})
+                    counts[i][at] = matches[i].CountSounds(sound);
             }
         }
         const auto& [local, online] = counts;
         EXPECT_EQ(std::vector(local.begin(), local.begin() + 5), expected);
         EXPECT_GE(local[5], 1u);
-        EXPECT_EQ(online[0], local[0]);
-        EXPECT_EQ(online[2], local[2]);
+        EXPECT_EQ(std::tie(online[0], online[2]), std::tie(local[0], local[2]));
         EXPECT_EQ(std::vector(online.begin() + 4, online.end()), std::vector(local.begin() + 4, local.end()));
         // A projectile that never comes into view never trails there.
         for (size_t i = 0; i < 4; ++i)
             EXPECT_TRUE((i == 1 && far) || (online[i] <= local[i] && online[i] * 4 >= local[i] * 3))
                 << i << ": " << online[i] << " of " << local[i];
         // Another's shot is heard at the muzzle the server fired it from.
-        std::array<std::vector<Lumvek::Vector2>, 2> firedFrom;
-        for (size_t i = 0; i < 2; ++i)
-            for (const MatchTesting::PlayedSound& played : matches[i].sounds)
-                if (played.sound == 60002)
-                    firedFrom[i].push_back(played.position);
-        EXPECT_TRUE(shooter == 0 || firedFrom[0] == firedFrom[1]);
+        const auto fired = [](const MatchTesting::PlayedSound& played) { return played.sound == 60002; };
+        const auto at = &MatchTesting::PlayedSound::position;
+        EXPECT_TRUE(shooter == 0 || std::ranges::equal(matches[0].sounds | std::views::filter(fired),
+                                                       matches[1].sounds | std::views::filter(fired), {}, at, at));
     }
 }
 

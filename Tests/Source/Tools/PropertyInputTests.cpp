@@ -465,76 +465,60 @@ TEST(PropertyInput, ARowInAWindowOfSetSizeEndsAtItsRightEdge)
 
 // Ctrl+V puts in nothing typing could not, with typing's line, once for each character however often it
 // is pasted; one line keeps pasted words apart, and several lines turn a tab into a space. A character past
-// U+FFFF typed is refused with that line too, and the rest of the text kept.
-TEST(PropertyInput, APasteIsTakenAsTypedTextIs)
+// U+FFFF typed is refused with that line too, and the rest of the text kept. Keys and characters that come
+// within one slow frame reach the field in their order, each press with the modifiers that stood when it
+// was made.
+TEST(PropertyInput, APasteIsTakenAsTypedTextIsAndKeysWithinAFrameActInTheirOrder)
 {
+    using Lumvek::Key;
     std::string thousand;
     for (int i = 0; i < 1000; ++i)
         thousand += "\xF0\x9F\x98\x80";
     const struct
     {
         float height;               // above 0: several lines
-        const char *pasted, *value; // typed instead when none is pasted: A, U+1F600, b
+        const char *pasted, *value; // typed instead when none is pasted or keyed: A, U+1F600, b
         size_t lines;
+        // Pairs within one frame: "+" a key down, "-" up ("^" Ctrl, "<" Backspace, else a letter); "'" a
+        // character typed.
+        std::string keyed = "";
     } cases[] = {{0.0f, nullptr, "RifleAb", 1},
                  {60.0f, thousand.c_str(), "Rifle", 1},
                  {60.0f, "two\tlines", "Rifletwo lines", 0},
                  {0.0f, "Zq\xF0\x9F\x98\x80\xFFw", "RifleZqw", 1},
                  {0.0f, "\ntwo\r\nlines\tapart \n", "Rifletwo lines apart ", 0},
-                 {60.0f, "\ntwo\r\nlines", "Rifle\ntwo\nlines", 0}};
+                 {60.0f, "\ntwo\r\nlines", "Rifle\ntwo\nlines", 0},
+                 {0.0f, nullptr, "Z", 0, "+^+A-A-^+Z'Z-Z"},
+                 {0.0f, nullptr, "Riflea", 0, "+^-^+A'a-A"},
+                 {0.0f, nullptr, "Rifleb", 0, "+A'a-A+<+B'b-<-B"},
+                 {0.0f, nullptr, "Rifl", 0, "+<+^-<-^"},
+                 {0.0f, nullptr, "Rifleb", 0, "'b+^+A-A-^"}};
     for (const auto& c : cases)
     {
-        SCOPED_TRACE(c.value);
+        SCOPED_TRACE(c.value + c.keyed);
         std::string name = "Rifle";
         WidgetRow row([&] { return PropertyInput::TextInput("##Name", "Display Name", &name, c.height); });
         Lumvek::Testing::LogCapture log;
-        row.Enter("");
-        row.app.PressKey(Lumvek::Key::End);
-        if (c.pasted)
-        {
-            ImGui::SetClipboardText(c.pasted);
-            row.app.keyboard->current.held[Lumvek::Key::LeftControl] = 1;
-            row.app.PressKey(Lumvek::Key::V);
-            row.app.keyboard->current.held[Lumvek::Key::LeftControl] = 0;
-        }
-        else
-            for (const uint32_t character : {0x41u, 0x1F600u, 0x62u})
-                PropertyInput::TypeCharacter(character), row.app.Frame();
-        row.app.Frame();
-        EXPECT_EQ(name, c.value);
-        EXPECT_EQ(log.messages.size(), c.lines);
-        const std::string times = c.pasted == thousand.c_str() ? " (1000 times)" : "";
-        EXPECT_EQ(
-            log.Logged("Display Name: U+1F600 was not typed" + times + ": the tools hold no character past U+FFFF"),
-            c.lines == 1);
-    }
-}
-
-// Keys and characters that come within one slow frame reach the field in their order, each press with
-// the modifiers that stood when it was made.
-TEST(PropertyInput, KeysAndTextWithinOneFrameActInTheirOrder)
-{
-    using Lumvek::Key;
-    // Pairs: "+" a key down, "-" up ("^" Ctrl, "<" Backspace, else a letter); "'" a character typed.
-    const std::pair<std::string, const char*> cases[] = {{"+^+A-A-^+Z'Z-Z", "Z"},
-                                                         {"+^-^+A'a-A", "Riflea"},
-                                                         {"+A'a-A+<+B'b-<-B", "Rifleb"},
-                                                         {"+<+^-<-^", "Rifl"},
-                                                         {"'b+^+A-A-^", "Rifleb"}};
-    for (const auto& [events, expected] : cases)
-    {
-        std::string name = "Rifle";
-        WidgetRow row([&] { return PropertyInput::TextInput("##Name", "Display Name", &name); });
         Lumvek::TextRing text;
         row.app.tools->typedText = &text;
         row.Enter("");
         row.app.PressKey(Key::End);
         Lumvek::KeyboardState& keys = row.app.keyboard->current;
-        keys.ordered = true;
-        uint32_t place = 0;
-        for (size_t at = 0; at + 1 < events.size(); at += 2)
+        if (c.pasted)
         {
-            const char what = events[at], which = events[at + 1];
+            ImGui::SetClipboardText(c.pasted);
+            keys.held[Key::LeftControl] = 1;
+            row.app.PressKey(Key::V);
+            keys.held[Key::LeftControl] = 0;
+        }
+        else if (c.keyed.empty())
+            for (const uint32_t character : {0x41u, 0x1F600u, 0x62u})
+                PropertyInput::TypeCharacter(character), row.app.Frame();
+        keys.ordered = !c.keyed.empty();
+        uint32_t place = 0;
+        for (size_t at = 0; at + 1 < c.keyed.size(); at += 2)
+        {
+            const char what = c.keyed[at], which = c.keyed[at + 1];
             if (what == '\'')
             {
                 text.Push({static_cast<uint32_t>(which), place});
@@ -550,7 +534,12 @@ TEST(PropertyInput, KeysAndTextWithinOneFrameActInTheirOrder)
         keys.stepCount = 0, keys.pressed.Clear(), keys.released.Clear();
         for (int frame = 0; frame < 8; ++frame)
             row.app.Frame();
-        EXPECT_EQ(name, expected) << events;
+        EXPECT_EQ(name, c.value);
+        EXPECT_EQ(log.messages.size(), c.lines);
+        const std::string times = c.pasted == thousand.c_str() ? " (1000 times)" : "";
+        EXPECT_EQ(
+            log.Logged("Display Name: U+1F600 was not typed" + times + ": the tools hold no character past U+FFFF"),
+            c.lines == 1);
     }
 }
 

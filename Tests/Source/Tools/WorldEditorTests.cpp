@@ -176,10 +176,8 @@ TEST_F(MapEditing, DragsSnapPlatformsOnlyAndStayAQuarterInsideTheBounds)
     {
         editor->selected = c.entity;
         editor->SetMode(c.create ? 1 : 0);
-        if (c.shift)
-            Hold(Key::LeftShift);
-        if (c.create)
-            Hold(Key::Space);
+        if (c.shift || c.create)
+            Hold(c.create ? Key::Space : Key::LeftShift);
         Drag(c.create ? std::initializer_list<Vector2>{c.grab, c.grab, c.to}
                       : std::initializer_list<Vector2>{c.grab, c.to});
         Release(Key::LeftShift);
@@ -819,6 +817,7 @@ TEST_F(MapEditing, NumbersTypedIntoEntityWindowsReachTheWorld)
 {
     editor->open = 0;
     Platform& stack = world->platforms[0];
+    const auto points = world->GetSpawnPoints();
     const struct
     {
         EntityReference entity;
@@ -829,26 +828,14 @@ TEST_F(MapEditing, NumbersTypedIntoEntityWindowsReachTheWorld)
         const float* value;
         float expected;
     } cases[] = {
-        {{EntityKind::SpawnPoint, 0},
-         "Spawn Point 0",
-         nullptr,
-         4,
-         "370",
-         &world->GetSpawnPoints()[0].angle,
-         0.17453292f},
+        {{EntityKind::SpawnPoint, 0}, "Spawn Point 0", nullptr, 4, "370", &points[0].angle, 0.17453292f},
         {Pit, "Hazard 0", "Transform Body", 4, "370", &world->hazards[0].body.rotation, 0.17453292f},
         {Stack, "Platform 0", "Platform Body", 0, "5", &stack.body->x, 5.0f},
         {Stack, "Platform 0", "Platform Body", 2, "-4", &stack.body->width, 2.0f},
         {Stack, "Platform 0", "Platform Body", 0, "100", &stack.body->x, 5.0f},
-        {{EntityKind::SpawnPoint, 0}, "Spawn Point 0", nullptr, 2, "0", &world->GetSpawnPoints()[0].width, 1.0f},
-        {{EntityKind::SpawnPoint, 1},
-         "Spawn Point 1",
-         nullptr,
-         0,
-         std::string(39, '9'),
-         &world->GetSpawnPoints()[1].x,
-         -8},
-        {{EntityKind::SpawnPoint, 2}, "Spawn Point 2", nullptr, 0, "1000", &world->GetSpawnPoints()[2].x, -6},
+        {{EntityKind::SpawnPoint, 0}, "Spawn Point 0", nullptr, 2, "0", &points[0].width, 1.0f},
+        {{EntityKind::SpawnPoint, 1}, "Spawn Point 1", nullptr, 0, std::string(39, '9'), &points[1].x, -8},
+        {{EntityKind::SpawnPoint, 2}, "Spawn Point 2", nullptr, 0, "1000", &points[2].x, -6},
     };
     Lumvek::Testing::LogCapture log;
     for (const auto& c : cases)
@@ -984,10 +971,7 @@ TEST_F(MapEditing, BoundsUnderAUnitAndCreatesTheGridsRefuseLeaveNothing)
 // selection under it is neither deleted, moved nor changed.
 TEST_F(MapEditing, KeysAndClicksOnAWindowLeaveTheSelectionAlone)
 {
-    SpawnPoint point;
-    point.x = 12.0f;
-    point.y = 5.0f;
-    world->AddSpawnPoint(point);
+    world->AddSpawnPoint({12.0f, 5.0f, 0.0f, 0.0f, 0.0f, false, SpawnMask()});
     app.MoveMouse(100.0f, 100.0f);
     app.Frame();
     editor->OpenEntityInspector(Stack);

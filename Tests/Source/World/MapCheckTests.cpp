@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 using namespace WorldTesting;
@@ -18,10 +19,8 @@ namespace
 // Two teams' players and flags standing on a floor from 0 to 2 parted by a low wall, in a world of 40 x 20.
 std::string FlagMap(const std::string& points, const std::string& platforms, const char* bounds = "0 0 40 20")
 {
-    std::string text = "{";
-    if (bounds)
-        text += R"("WorldBounds": ")" + std::string(bounds) + R"(", )";
-    return text + R"("SpawnPoints": [)" + points + R"(], "Entities": {)" + platforms + "}}";
+    const std::string worldBounds = bounds ? R"("WorldBounds": ")" + std::string(bounds) + R"(", )" : "";
+    return "{" + worldBounds + R"("SpawnPoints": [)" + points + R"(], "Entities": {)" + platforms + "}}";
 }
 
 const std::string Floor = R"("Platforms": [{"Position": "0 0", "Size": "40 2"}, {"Position": "20 2", "Size": "2 1"}])";
@@ -102,14 +101,8 @@ TEST(MapCheck, NamesWhatAHalfMadeMapLacksAndRefusesTheMapsThatWouldPlayForever)
         world->navigator.Build(*world);
         const MapCheck check = CheckMap(*world, "Test", Lumvek::StringView::FromCString(c.mode));
         EXPECT_EQ(check.unplayable.empty(), c.playable) << check.unplayable;
-        if (!c.line)
-        {
-            EXPECT_TRUE(check.lines.empty()) << check.lines.front();
-            continue;
-        }
-        bool named = false;
-        for (const std::string& line : check.lines)
-            named |= line.starts_with(c.line);
-        EXPECT_TRUE(named) << testing::PrintToString(check.lines);
+        const auto named = [&](const std::string& line) { return line.starts_with(c.line); };
+        EXPECT_TRUE(c.line ? std::ranges::any_of(check.lines, named) : check.lines.empty())
+            << testing::PrintToString(check.lines);
     }
 }

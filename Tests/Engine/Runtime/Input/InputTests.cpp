@@ -7,6 +7,7 @@
 
 #include <numbers>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 using namespace Lumvek;
@@ -25,10 +26,9 @@ TEST(EventRing, ExactlyARingsWorthBetweenPollsIsReadLapAfterLap)
     }
 }
 
-// A stall of 25 key events, more than twice the ring: six W taps, one tap each of D, Space, A, E and Q,
-// and S held, each counted as often as it went down. A new reader takes only the ring's latest events, not
-// every tap made before it.
-// Taps pushed out of the ring used to be lost.
+// A stall of 25 key events, more than twice the ring: six W taps, one tap each of D, Space, A, E and Q, and S
+// held, each counted as often as it went down (taps pushed out of the ring used to be lost). A new reader
+// takes only the ring's latest events, not every tap made before it.
 TEST(EventRing, AStallKeepsEveryTapOfEachKey)
 {
     KeyboardRing ring;
@@ -37,20 +37,17 @@ TEST(EventRing, AStallKeepsEveryTapOfEachKey)
     for (const uint64_t key : {'W', 'W', 'W', 'D', 'W', ' ', 'W', 'A', 'E', 'W', 'Q'})
         for (const uint8_t down : {1, 0})
             ring.Push({down, key});
-    ring.Push({1, 'S'});
-    ring.Push({1, 'W'});
-    ring.Push({0, 'W'});
+    for (const KeyEvent event : {KeyEvent{1, 'S'}, KeyEvent{1, 'W'}, KeyEvent{0, 'W'}})
+        ring.Push(event);
     KeyboardState late;
     ring.Apply(0, late.held, late.pressed, late.released, late.taken);
     cursor = ring.Apply(cursor, reader.held, reader.pressed, reader.released, reader.taken);
     for (const auto& [key, taps, lateTaps] :
          {std::tuple(Key::W, 7, 2), std::tuple(Key::D, 1, 0), std::tuple(Key::Space, 1, 0), std::tuple(Key::A, 1, 0),
           std::tuple(Key::E, 1, 1), std::tuple(Key::Q, 1, 1), std::tuple(Key::S, 1, 1)})
-    {
-        EXPECT_EQ(reader.pressed[key], taps) << static_cast<int>(key);
-        EXPECT_EQ(reader.released[key], key == Key::S ? 0 : taps) << static_cast<int>(key);
-        EXPECT_EQ(late.pressed[key], lateTaps) << static_cast<int>(key);
-    }
+        EXPECT_EQ(std::tuple(int(reader.pressed[key]), int(reader.released[key]), int(late.pressed[key])),
+                  std::tuple(taps, key == Key::S ? 0 : taps, lateTaps))
+            << static_cast<int>(key);
     EXPECT_TRUE(reader.held[Key::S] && late.held[Key::S]);
     // Read up to date, the next read takes nothing again.
     ring.Apply(cursor, reader.held, reader.pressed, reader.released, reader.taken);
@@ -75,9 +72,7 @@ TEST(EventRing, RepeatsReachOnlyAReaderThatAsksAndPressNothing)
             toggles += tools.pressed[Key::Tab];
             playerToggles += player.pressed[Key::Tab] + player.pressed[Key::Right];
         }
-    EXPECT_EQ(nudges, 11u);
-    EXPECT_EQ(toggles, 1u);
-    EXPECT_EQ(playerToggles, 2u);
+    EXPECT_EQ(std::tuple(nudges, toggles, playerToggles), std::tuple(11u, 1u, 2u));
     EXPECT_TRUE(player.held[Key::Right] && player.held[Key::Tab]);
 }
 

@@ -10,6 +10,7 @@
 #include "Source/World/World.h"
 #include "Tests/LogCapture.h"
 #include "Tests/Source/Game/GameTestSupport.h"
+#include "Tests/Source/Network/EventPad.h"
 
 #include <map>
 
@@ -148,21 +149,13 @@ TEST(SlowFrames, ErasedVisualsStillGoAndABrawlNeverRunsOutOfThem)
 // advances and the player walks; at those and at 0.15 s his view follows him after the first, a hitch.
 TEST(SlowFrames, TheMatchGoesOnAndTheCameraKeepsThePlayerInView)
 {
-    struct StickRight final : ControllerDevice
-    {
-        uint32_t Update(ControllerStates& states, uint32_t cursor) override
-        {
-            states[0].connected = 1;
-            states[0].leftStick.x = 1.0f;
-            return cursor;
-        }
-        void SetVibration(float, float, uint32_t) override {}
-    };
     for (const int64_t length : {400'000'000, 150'000'000})
     {
         SCOPED_TRACE(length);
         ScreenedMatch match({0});
-        match.application->SetControllerDevice(std::make_unique<StickRight>());
+        auto stickRight = std::make_unique<NetworkTesting::EventPad>();
+        stickRight->stickX = 1.0f;
+        match.application->SetControllerDevice(std::move(stickRight));
         match.game->configuration.bots.clear();
         ASSERT_TRUE(match.StartRunning());
         const PlayerBody& body = match.game->configuration.players[0].player->GetBody();
