@@ -281,6 +281,27 @@ TEST(BotTargets, WandersToANodeTheGameGeneratorPicksAndKeepsItOnTheWay)
     EXPECT_NE(world.gameRandom.Next(), game.Next());
 }
 
+// Hilltop's ground has its centre under the hill: a wandering bot is never sent inside it.
+TEST(BotTargets, AWanderingBotIsNeverSentUnderSomethingSolid)
+{
+    BotArena arena("Hilltop");
+    arena.Arm(10, 0, 0, 0);
+    arena.Stand(0, 4.0f);
+    BotState& state = arena.State();
+    const PlayerBody& body = arena.Bot().body;
+    bool onTheGround = false;
+    for (int32_t pick = 0; pick < 200; ++pick)
+    {
+        state.arrived = 1;
+        arena.Choose();
+        ASSERT_NE(state.goal, nullptr);
+        onTheGround = onTheGround || state.goal == arena.Node("Ground");
+        for (const float x : {state.goalX - body.boxWidth * 0.5f, state.goalX + body.boxWidth * 0.5f})
+            EXPECT_FALSE(BotNavigator::WalledOff(*arena.match.world, state.goal->Top(), x, body.boxHeight)) << pick;
+    }
+    EXPECT_TRUE(onTheGround);
+}
+
 TEST(BotTargets, APausedNavigatorStillChoosesAndPlansButLeavesTheControlsAlone)
 {
     BotArena arena;
