@@ -103,6 +103,14 @@ Vantage FindVantage(World& world, const BotState& bot, const Player& target)
     return best;
 }
 
+// A node's centre can lie under something solid resting on its top (the ground's under a hill): a bot sent
+// there gets no nearer than the foot of the hill, where its way may keep it hopping between steps for good.
+// It goes to the nearest spot of the top where it stands in the open instead.
+float OpenSpot(World& world, const Player& self, const NavNode& node, float x)
+{
+    return BotNavigator::OpenSpotOn(world, node, x, self.body.boxWidth, self.body.boxHeight);
+}
+
 // Wanders to a node the game's generator picks, unless already on its way to one. Where the mode has
 // places to reach (a race's checkpoints) the bot makes for those instead: on a map of one platform the
 // node's centre would be the same spot every time, and a race bot would stand there all match. Come to
@@ -140,7 +148,7 @@ void Wander(World& world, BotState& bot)
     NavNode& node = *nodes[index];
     bot.goal = &node;
     bot.state = BotState::Wander;
-    bot.goalX = node.bounds.x + node.bounds.width * 0.5f + bot.randomOffset;
+    bot.goalX = OpenSpot(world, *bot.player, node, node.bounds.x + node.bounds.width * 0.5f + bot.randomOffset);
     bot.target = nullptr;
 }
 
@@ -485,7 +493,7 @@ void GameType::HuntBotTarget(BotState& bot)
         }
         bot.goal = node;
         bot.state = BotState::Wander;
-        bot.goalX = node->bounds.x + node->bounds.width * 0.5f + bot.randomOffset;
+        bot.goalX = OpenSpot(world, self, *node, node->bounds.x + node->bounds.width * 0.5f + bot.randomOffset);
         return;
     }
     Fetch(world, bot);

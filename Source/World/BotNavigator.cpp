@@ -508,6 +508,36 @@ bool BotNavigator::WalledOff(World& world, float top, float x, float height)
     return IsInSolidGround(world, {x, top + std::max(height, Probe) * 0.5f});
 }
 
+float BotNavigator::OpenSpotOn(World& world, const NavNode& node, float x, float width, float height)
+{
+    const float top = node.Top();
+    const float half = width * 0.5f;
+    const auto open = [&](float at)
+    {
+        return !WalledOff(world, top, at - half, height) && !WalledOff(world, top, at, height) &&
+               !WalledOff(world, top, at + half, height);
+    };
+    if (open(x))
+        return x;
+    const float lo = node.bounds.x + half;
+    const float hi = node.Right() - half;
+    if (!(lo < hi))
+        return x;
+    const float from = std::clamp(x, lo, hi);
+    if (open(from))
+        return from;
+    // Steps of a quarter of the body's width find a gap it fits in; the nearer side wins, the left on a tie.
+    const float step = std::max(width * 0.25f, Probe);
+    for (float d = step; from - d >= lo || from + d <= hi; d += step)
+    {
+        if (from - d >= lo && open(from - d))
+            return from - d;
+        if (from + d <= hi && open(from + d))
+            return from + d;
+    }
+    return x;
+}
+
 Vector2 BotNavigator::LandingClearOfPits(const NavNode& node, float width)
 {
     return {node.bounds.x + (node.pitLeft ? width : 0.0f), node.Right() - (node.pitRight ? width : 0.0f)};

@@ -202,6 +202,10 @@ public:
     static float StandClearOfHarm(World& world, float top, float x, float from, float width, float height);
     // Whether a body of that height standing at x on a top would stand inside something solid (a wall).
     static bool WalledOff(World& world, float top, float x, float height);
+    // Where on the node's top nearest x a body of that width and height stands clear of anything solid
+    // resting on it (a hill, a bunker): x itself where it does, else the nearest such spot within the top;
+    // x where the whole top is covered.
+    static float OpenSpotOn(World& world, const NavNode& node, float x, float width, float height);
     // The stretch [lo, hi] of the node's top where a body of that width comes down clear of the ends that
     // drop into a pit: the whole top where none does; lo > hi where the top is too narrow.
     static Lumvek::Vector2 LandingClearOfPits(const NavNode& node, float width);

@@ -281,6 +281,20 @@ TEST(BotTargets, WandersToANodeTheGameGeneratorPicksAndKeepsItOnTheWay)
     EXPECT_NE(world.gameRandom.Next(), game.Next());
 }
 
+// Hilltop's ground has its centre under the hill: a wandering bot is never sent inside it.
+TEST(BotTargets, AWanderingBotIsNeverSentUnderSomethingSolid)
+{
+    BotArena arena("Hilltop");
+    arena.Arm(10, 0, 0, 0);
+    const float height = arena.Stand(0, 4.0f).body.boxHeight;
+    for (int32_t pick = 0; pick < 200; ++pick, arena.State().arrived = 1)
+    {
+        arena.Choose();
+        const BotState& state = arena.State();
+        EXPECT_FALSE(BotNavigator::WalledOff(*arena.match.world, state.goal->Top(), state.goalX, height)) << pick;
+    }
+}
+
 TEST(BotTargets, APausedNavigatorStillChoosesAndPlansButLeavesTheControlsAlone)
 {
     BotArena arena;
