@@ -29,6 +29,8 @@ constexpr float CloseRange = 2.0f;
 constexpr float StandOffRadius = 3.0f;
 // A bot that went somewhere else to hunt from gives up on getting there after this many ticks (15 s).
 constexpr int32_t DetourTicks = 15 * 60;
+// A fighting spot that moved less than this with its target is as good as the one the bot had.
+constexpr float StandOffSlack = 2.0f;
 
 bool HasAmmunition(const Weapon* weapon)
 {
@@ -321,7 +323,19 @@ void Chase(World& world, BotState& bot, const Player& target, NavNode& node, Pla
         return;
     bot.detour = 0;
     const bool hasShot = BotSteering::HasShot(world, self, target);
-    if (bot.arrived && !hasShot && bot.goal && (bot.closingIn || fromVantage || NodeOf(world, self) != bot.goal))
+    const bool shortOfGoal = bot.arrived && bot.goal && NodeOf(world, self) != bot.goal;
+    // Mud weakens the bot's jump, so a way planned from in it falls short of a spot a step up: at its end,
+    // in the mud, the bot stood shooting for as long as it had a shot, seldom hitting a target it could
+    // have climbed nearer to. It walks out and plans again from firm ground.
+    if (shortOfGoal && !bot.reachesGoal && !(BotMotion::Of(self) == BotMotion::OutsideZones(self)))
+    {
+        bot.detour = 1;
+        bot.detourTicks = 0;
+        bot.closingIn = 0;
+        Wander(world, bot);
+        return;
+    }
+    if (bot.arrived && !hasShot && bot.goal && (bot.closingIn || fromVantage || shortOfGoal))
     {
         bot.detour = 1;
         bot.detourTicks = 0;
@@ -349,7 +363,16 @@ void Chase(World& world, BotState& bot, const Player& target, NavNode& node, Pla
         bot.goalX = target.body.x;
         return;
     }
+    const NavNode* before = bot.goal;
+    const float beforeX = bot.goalX;
     place();
+    // A target that steps or hops about moves the fighting spot with him: a bot that followed each shift
+    // walked to and fro on the spot for as long as the fight lasted. With a shot from where it stands, it
+    // keeps the place it had while that is on his same side and not against him.
+    const float kept = beforeX - target.body.x;
+    if (hasShot && !fromVantage && bot.goal == before && std::fabs(bot.goalX - beforeX) < StandOffSlack &&
+        std::fabs(kept) >= CloseRange && kept * (bot.goalX - target.body.x) > 0.0f)
+        bot.goalX = beforeX;
 }
 
 // Chases a target off the graph (on a lift) from a vantage; false where the target is on the graph or no
