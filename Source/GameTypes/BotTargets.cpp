@@ -29,8 +29,6 @@ constexpr float CloseRange = 2.0f;
 constexpr float StandOffRadius = 3.0f;
 // A bot that went somewhere else to hunt from gives up on getting there after this many ticks (15 s).
 constexpr int32_t DetourTicks = 15 * 60;
-// A fighting spot that moved less than this with its target is as good as the one the bot had.
-constexpr float StandOffSlack = 2.0f;
 
 bool HasAmmunition(const Weapon* weapon)
 {
@@ -363,16 +361,7 @@ void Chase(World& world, BotState& bot, const Player& target, NavNode& node, Pla
         bot.goalX = target.body.x;
         return;
     }
-    const NavNode* before = bot.goal;
-    const float beforeX = bot.goalX;
     place();
-    // A target that steps or hops about moves the fighting spot with him: a bot that followed each shift
-    // walked to and fro on the spot for as long as the fight lasted. With a shot from where it stands, it
-    // keeps the place it had while that is on his same side and not against him.
-    const float kept = beforeX - target.body.x;
-    if (hasShot && !fromVantage && bot.goal == before && std::fabs(bot.goalX - beforeX) < StandOffSlack &&
-        std::fabs(kept) >= CloseRange && kept * (bot.goalX - target.body.x) > 0.0f)
-        bot.goalX = beforeX;
 }
 
 // Chases a target off the graph (on a lift) from a vantage; false where the target is on the graph or no
