@@ -610,7 +610,9 @@ std::string CrossroadsWithSpikesOnALedgeAndAPit()
 // end of a way short of a still player, below him on the stopped Ferry or, from mud, his perch, with an empty gun,
 // beside the ledge's spikes waiting to drop), no bot paces (walks 15 units within 2 for ten seconds) twice a row, no
 // bot dies three times running in a hazard that harms or by a fall (before, with these seeds: race bots fell into the
-// edited pit dozens of times running off its edge or drifting past it, and jumped over it into the ledge's spikes; a
+// edited pit dozens of times running off its edge or drifting past it, and jumped over it into the ledge's spikes;
+// fighting bots jumped it facing their target at their backward speed, ran off its edge unable to jump, or turned
+// back over it in mid-air when their errand changed; a
 // bot hunting the player on LeftPerch died on the bunker's spikes against its wall), and a still player put on the
 // Ferry or the perch, out of reach of shots from below, is shot dead.
 TEST(BotMatch, BotsOfEveryConfigurationKeepMovingOnEitherMap)
@@ -648,7 +650,7 @@ TEST(BotMatch, BotsOfEveryConfigurationKeepMovingOnEitherMap)
         {"TokenChase", "Hilltop", 4, 4, 13500, true, false, ferry},
         {"TokenChase", "Crossroads", 5, 5, 6000, true, false, perch}, {"FlagRun", "Crossroads", 3, 3, 6000, true, false, perch},
         {"CheckpointRace", "Crossroads", 9, 9, 4000, false, true}, {"TeamRace", "Crossroads", 10, 10, 5000, false, true},
-        {"CheckpointRace", "Crossroads", 4, 4, 6000, true, true}};
+        {"CheckpointRace", "Crossroads", 4, 4, 6000, true, true}, {"Brawl", "Crossroads", 5, 5, 6000, false, true}};
     // clang-format on
     const std::string edited = CrossroadsWithSpikesOnALedgeAndAPit();
     for (const Row& row : sweeps)
