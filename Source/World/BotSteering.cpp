@@ -178,6 +178,7 @@ void BotSteering::Tick(BotState& bot, float dt)
         return;
 
     Steer(bot);
+    KeepOutOfPits(bot);
     Aim(bot, chosen, dt);
     Shoot(bot);
     KeepClear(bot);
@@ -389,7 +390,12 @@ void BotSteering::Steer(BotState& bot)
         // Dropping through a one-way top short of where its way goes down, the bot comes down where its
         // speed carries it: not while the way down passes through a hazard that harms or lands within its
         // width of one (spikes under a step, or on the top beside it); it walks on to where its way drops.
-        if (dr > 0.0f && dl < 0.0f && last->oneWay && (input.move == 0 || !FallMeetsHarm(player, targetTop)))
+        // Nor while it would come down in a pit's edge.
+        const Vector2 clear = BotNavigator::LandingClearOfPits(*way->node, w);
+        const float landing = LandingX(player, targetTop);
+        const bool intoPit = !std::isnan(landing) && (landing < clear.x || landing > clear.y);
+        if (dr > 0.0f && dl < 0.0f && last->oneWay && (input.move == 0 || !FallMeetsHarm(player, targetTop)) &&
+            !intoPit)
         {
             input[PlayerAction::FallThrough] = 1;
             input[PlayerAction::Jump] = 1;
@@ -428,6 +434,19 @@ void BotSteering::Steer(BotState& bot)
         input[PlayerAction::Jump] = CanJumpTo(player, p, aimPoint, vx) ? 1 : 0;
         if (!input[PlayerAction::Jump])
             JumpOntoStoppedLift(bot, current.y + current.height, aimPoint.x);
+        // Jumping off this top's end across a pit the bot faces the way it jumps, on the run-up and in the
+        // air: turned to shoot at a target behind it, it ran at its backward speed, a quarter short of the
+        // jump it planned, and came down in the pit.
+        const bool beyondRight = input.move > 0 && target.x >= current.x + current.width;
+        const bool beyondLeft = input.move < 0 && target.x + target.width <= current.x;
+        const bool pitAhead = (beyondRight && node->pitRight) || (beyondLeft && node->pitLeft);
+        if (pitAhead || (beyondRight && way->node->pitLeft) || (beyondLeft && way->node->pitRight))
+            FaceTheWayItMoves(bot);
+        // Over an edge that drops into a pit a bot that cannot jump yet must not run on: with its centre past
+        // the edge the body tips over it. It runs on only while the speed it will have there carries the jump
+        // across; else it brakes in time, or, standing too near to get up that speed, backs off for a run-up.
+        if (pitAhead && !input[PlayerAction::Jump] && body.IsOnGround())
+            TakeARunUp(bot, input.move > 0 ? current.x + current.width : current.x, aimPoint);
         // A step the bot can no longer make as it is now (it walked into mud after it planned) is
         // planned again from here.
         if (!BotNavigator::CanStep(BotMotion::Of(player), *node, *way->node))
@@ -468,6 +487,75 @@ void BotSteering::LandClearOfPits(BotState& bot, const NavNode& onto)
         player.input.move = FullRight;
     else if (x > clear.y)
         player.input.move = FullLeft;
+    else
+        return;
+    FaceTheWayItMoves(bot);
+}
+
+void BotSteering::KeepOutOfPits(BotState& bot)
+{
+    Player& player = *bot.player;
+    const PlayerBody& body = player.body;
+    if (body.IsOnGround() || player.IsDead())
+        return;
+    const float w = body.boxWidth;
+    for (const std::unique_ptr<NavNode>& near : world.navigator.GetNodes())
+    {
+        if (!near->pitRight || body.y < near->Top())
+            continue;
+        const float x = LandingX(player, near->Top());
+        const float lo = near->Right() - w;
+        if (std::isnan(x) || x <= lo)
+            continue;
+        // The far side of the pit: the nearest top at that height whose left end drops into it.
+        float hi = std::numeric_limits<float>::infinity();
+        for (const std::unique_ptr<NavNode>& far : world.navigator.GetNodes())
+            if (far->pitLeft && std::fabs(far->Top() - near->Top()) < 0.01f && far->bounds.x >= near->Right())
+                hi = std::min(hi, far->bounds.x + w);
+        // The end of the world with no far side is no pit a bot jumps: it never steers over it.
+        if (x >= hi || !std::isfinite(hi))
+            continue;
+        // Coming down into the pit (a jump that falls short, a way changed in mid-air, a drop from above):
+        // the bot steers for the nearer side, whatever its way says.
+        player.input.move = x - lo < hi - x ? FullLeft : FullRight;
+        FaceTheWayItMoves(bot);
+        return;
+    }
+}
+
+void BotSteering::TakeARunUp(BotState& bot, float edge, Vector2 aimPoint)
+{
+    Player& player = *bot.player;
+    const PlayerBody& body = player.body;
+    PlayerInput& input = player.input;
+    const BotMotion motion = BotMotion::Of(player);
+    if (!(motion.agility > 0.0f) || input.move == 0)
+        return;
+    const float way = input.move > 0 ? 1.0f : -1.0f;
+    const float ahead = (edge - body.x) * way;
+    const float towards = std::max(0.0f, body.velocity.x * way);
+    // On the ground the speed changes by agility a tick.
+    const float acceleration = motion.agility / TickSeconds;
+    const float reached =
+        std::min(motion.speed, std::sqrt(towards * towards + 2.0f * acceleration * std::max(0.0f, ahead)));
+    // Only where a jump at full speed from the edge makes it does speed decide; a jump that nothing makes
+    // is the search's to avoid.
+    if (!CanJumpTo(motion, {edge, body.y}, aimPoint, motion.speed * way) ||
+        CanJumpTo(motion, {edge, body.y}, aimPoint, reached * way))
+        return;
+    const float slide = towards * towards / (2.0f * acceleration);
+    if (towards > 0.0f && ahead > slide + body.boxWidth * 0.5f + towards * TickSeconds)
+        return;
+    input.move = towards > 0.0f ? 0 : static_cast<int8_t>(-input.move);
+}
+
+void BotSteering::FaceTheWayItMoves(BotState& bot)
+{
+    // The aim holds until its timer runs out: started afresh, the aim at a target waits until this is over.
+    PlayerInput& input = bot.player->input;
+    input.aimX = input.move;
+    input.aimY = 0;
+    bot.aimTimer = 0.0f;
 }
 
 float BotSteering::LandingX(const Player& player, float top)

@@ -78,6 +78,15 @@ private:
     bool FallMeetsHarm(const Player& player, float top) const;
     // In the air over a node with an end that drops into a pit: steers so as to come down clear of it.
     void LandClearOfPits(BotState& bot, const NavNode& onto);
+    // In the air coming down into a pit between two tops: steers for the nearer of them.
+    void KeepOutOfPits(BotState& bot);
+    // Running along its top for a jump off the edge at x onto the aim point: runs on while the speed it gets
+    // up by the edge makes the jump, brakes while its slide still ends short of the edge, and backs off for
+    // a run-up when it stands too near.
+    void TakeARunUp(BotState& bot, float edge, Lumvek::Vector2 aimPoint);
+    // Turns the bot's aim the way it walks, where the speed of its facing matters more than its shots: a
+    // body runs slower backwards.
+    void FaceTheWayItMoves(BotState& bot);
     // Where the player comes down on a top below it if it keeps its speed across; NaN where it is not
     // above the top or nothing pulls it down.
     static float LandingX(const Player& player, float top);

@@ -611,9 +611,10 @@ std::string CrossroadsWithSpikesOnALedgeAndAPit()
 // beside the ledge's spikes waiting to drop, in mud a step short of its fighting spot firing at a bot hopping about),
 // no bot paces (walks 15 units within 2 for ten seconds) twice a row, no bot dies three times running in a hazard that
 // harms or by a fall (before, with these seeds: race bots fell into the edited pit dozens of times running off its edge
-// or drifting past it, and jumped over it into the ledge's spikes; a bot hunting the player on LeftPerch died on the
-// bunker's spikes against its wall), and a still player put on the Ferry or the perch, out of reach of shots from
-// below, is shot dead.
+// or drifting past it, and jumped over it into the ledge's spikes; fighting bots jumped it facing their target at their
+// backward speed, ran off its edge unable to jump, or turned back over it in mid-air when their errand changed; a bot
+// hunting the player on LeftPerch died on the bunker's spikes against its wall), and a still player put on the Ferry or
+// the perch, out of reach of shots from below, is shot dead.
 TEST(BotMatch, BotsOfEveryConfigurationKeepMovingOnEitherMap)
 {
     struct Row
@@ -649,7 +650,8 @@ TEST(BotMatch, BotsOfEveryConfigurationKeepMovingOnEitherMap)
         {"TokenChase", "Hilltop", 4, 4, 13500, true, false, ferry},
         {"TokenChase", "Crossroads", 5, 5, 6000, true, false, perch}, {"FlagRun", "Crossroads", 3, 3, 6000, true, false, perch},
         {"CheckpointRace", "Crossroads", 9, 9, 4000, false, true}, {"TeamRace", "Crossroads", 10, 10, 5000, false, true},
-        {"CheckpointRace", "Crossroads", 4, 4, 6000, true, true}, {"Demo", "Crossroads", 10, 10, 7000, true}};
+        {"CheckpointRace", "Crossroads", 4, 4, 6000, true, true}, {"Demo", "Crossroads", 10, 10, 7000, true},
+        {"Brawl", "Crossroads", 5, 5, 6000, false, true}};
     // clang-format on
     const std::string edited = CrossroadsWithSpikesOnALedgeAndAPit();
     for (const Row& row : sweeps)
