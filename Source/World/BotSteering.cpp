@@ -373,7 +373,10 @@ void BotSteering::Steer(BotState& bot)
             bot.arrived = 1;
         }
         if (node)
+        {
+            CrossHarmOnTop(bot, *node, toX);
             LandClearOfPits(bot, *node);
+        }
         return;
     }
 
@@ -452,6 +455,10 @@ void BotSteering::Steer(BotState& bot)
         if (!BotNavigator::CanStep(BotMotion::Of(player), *node, *way->node))
             bot.lastStart = nullptr;
     }
+    // The walk along this top to where its way leaves it passes no spikes either: the search costs the steps
+    // between tops, not the walk along one.
+    if (!input[PlayerAction::FallThrough] && (!input[PlayerAction::Jump] || !body.IsOnGround()))
+        CrossHarmOnTop(bot, *node, std::clamp(way->x, current.x, current.x + current.width));
     LandClearOfPits(bot, *way->node);
     if (body.jumpTime >= player.GetEffective(&Attributes::hangTime))
     {
@@ -515,6 +522,19 @@ void BotSteering::KeepOutOfPits(BotState& bot)
         // The end of the world with no far side is no pit a bot jumps: it never steers over it.
         if (x >= hi || !std::isfinite(hi))
             continue;
+        // Steered in the air the way it goes, a jump still makes that side: the bot keeps to it. Turned back
+        // for the nearer side by where it would come down at the speed it has, it hopped up and down at the
+        // pit's edge for good, its way taking it back across at each landing.
+        if (player.input.move != 0)
+        {
+            const Vector2 side{player.input.move > 0 ? hi : lo, near->Top()};
+            const float hangTime = player.GetEffective(&Attributes::hangTime);
+            const int32_t hangLeft = player.input[PlayerAction::Jump] && body.jumpTime < hangTime
+                                         ? static_cast<int32_t>((hangTime - body.jumpTime) / TickSeconds)
+                                         : 0;
+            if (Reaches(BotMotion::Of(player), {body.x, body.y}, side, body.velocity.x, body.velocity.y, hangLeft))
+                return;
+        }
         // Coming down into the pit (a jump that falls short, a way changed in mid-air, a drop from above):
         // the bot steers for the nearer side, whatever its way says.
         player.input.move = x - lo < hi - x ? FullLeft : FullRight;
@@ -547,6 +567,56 @@ void BotSteering::TakeARunUp(BotState& bot, float edge, Vector2 aimPoint)
     if (towards > 0.0f && ahead > slide + body.boxWidth * 0.5f + towards * TickSeconds)
         return;
     input.move = towards > 0.0f ? 0 : static_cast<int8_t>(-input.move);
+}
+
+void BotSteering::CrossHarmOnTop(BotState& bot, const NavNode& node, float toX)
+{
+    Player& player = *bot.player;
+    const PlayerBody& body = player.body;
+    PlayerInput& input = player.input;
+    if (input.move == 0)
+        return;
+    const float w = body.boxWidth;
+    const float top = node.Top();
+    const float way = input.move > 0 ? 1.0f : -1.0f;
+    const float lo = way > 0.0f ? body.x + w * 0.5f : toX - w * 0.5f;
+    const float hi = way > 0.0f ? toX + w * 0.5f : body.x - w * 0.5f;
+    if (!(hi > lo))
+        return;
+    const Hazard* hazard = BotNavigator::FindHarm(world, {lo, top, hi - lo, body.boxHeight});
+    if (!hazard)
+        return;
+    const Rectangle area = hazard->body.GetBounds();
+    // Come to stand in it (a pickup lying there) or already in it, the bot walks on: out of it is the walk-out's.
+    const auto touches = [&](float x) { return x + w * 0.5f > area.x && x - w * 0.5f < area.x + area.width; };
+    if (touches(toX) || touches(body.x))
+        return;
+    const BotMotion motion = BotMotion::Of(player);
+    const float edge = way > 0.0f ? area.x - w * 0.5f : area.x + area.width + w * 0.5f;
+    const Vector2 over{way > 0.0f ? area.x + area.width + w * 0.5f : area.x - w * 0.5f, top};
+    const Vector2 at{body.x, body.y};
+    const Rectangle harms[] = {area};
+    // In the air over it the jump is held for as long as it lifts the body.
+    if (!body.IsOnGround())
+    {
+        input[PlayerAction::Jump] = body.jumpTime < player.GetEffective(&Attributes::hangTime) ? 1 : 0;
+        return;
+    }
+    if (CanJumpTo(motion, at, over, body.velocity.x) && !JumpMeetsHarm(motion, at, over, body.velocity.x, harms))
+    {
+        input[PlayerAction::Jump] = 1;
+        return;
+    }
+    if (CanJumpTo(motion, {edge, top}, over, motion.speed * way))
+    {
+        TakeARunUp(bot, edge, over);
+        return;
+    }
+    // Nothing jumps it from here: the bot stops short of it rather than walk through.
+    const float towards = std::max(0.0f, body.velocity.x * way);
+    const float slide = motion.agility > 0.0f ? towards * towards * TickSeconds / (2.0f * motion.agility) : 0.0f;
+    if ((edge - body.x) * way <= slide + w * 0.5f + towards * TickSeconds)
+        input.move = 0;
 }
 
 void BotSteering::FaceTheWayItMoves(BotState& bot)
@@ -688,20 +758,24 @@ bool BotSteering::CanWalkOffTo(const Player& player, const Rectangle& body, cons
 
 bool BotSteering::CanJumpTo(const BotMotion& motion, Vector2 from, Vector2 to, float vx)
 {
+    return Reaches(motion, from, to, vx, motion.hops, motion.hangTicks);
+}
+
+bool BotSteering::Reaches(const BotMotion& motion, Vector2 from, Vector2 to, float vx, float vy, int32_t hangTicks)
+{
     // Without a pull downwards the jump rises for ever and lands on nothing.
     if (!(motion.fall < 0.0f))
         return false;
     const float speed = motion.speed;
     const float turn = motion.maneuverability;
     const bool left = to.x - from.x < 0.0f;
-    float vy = motion.hops;
     float x = from.x;
     float y = from.y;
     for (int32_t tick = 0; tick < MaximumSimulatedTicks; ++tick)
     {
         if (y < to.y && vy <= 0.0f)
             return false;
-        if (tick < motion.hangTicks)
+        if (tick < hangTicks)
             vy += motion.hangAmount;
         vx = std::clamp(vx + (left ? -turn : turn) * TickSeconds, -speed, speed);
         x += vx * TickSeconds;

@@ -54,6 +54,10 @@ public:
     // its height, before falling below it. A body that is not pulled down never comes down: no.
     static bool CanJumpTo(const BotMotion& motion, Lumvek::Vector2 from, Lumvek::Vector2 to, float vx);
     static bool CanJumpTo(const Player& player, Lumvek::Vector2 from, Lumvek::Vector2 to, float vx);
+    // Whether a body in the air at from, moving at vx and vy and lifted for hangTicks more ticks, comes down at
+    // or past to, steering for it all the way.
+    static bool Reaches(const BotMotion& motion, Lumvek::Vector2 from, Lumvek::Vector2 to, float vx, float vy,
+                        int32_t hangTicks);
     // Whether that jump carries a body of the motion's width and height through one of the areas before it
     // lands.
     static bool JumpMeetsHarm(const BotMotion& motion, Lumvek::Vector2 from, Lumvek::Vector2 to, float vx,
@@ -84,6 +88,10 @@ private:
     // up by the edge makes the jump, brakes while its slide still ends short of the edge, and backs off for
     // a run-up when it stands too near.
     void TakeARunUp(BotState& bot, float edge, Lumvek::Vector2 aimPoint);
+    // Walking along its top towards x past spikes lying on it (a ledge with spikes across it): jumps them where
+    // a jump clears them, takes a run-up where one would, or else stops short of them. Walked through, they
+    // killed a bot that came up on the far side of them again and again.
+    void CrossHarmOnTop(BotState& bot, const NavNode& node, float x);
     // Turns the bot's aim the way it walks, where the speed of its facing matters more than its shots: a
     // body runs slower backwards.
     void FaceTheWayItMoves(BotState& bot);

@@ -613,7 +613,9 @@ std::string CrossroadsWithSpikesOnALedgeAndAPit()
 // harms or by a fall (before, with these seeds: race bots fell into the edited pit dozens of times running off its edge
 // or drifting past it, and jumped over it into the ledge's spikes; fighting bots jumped it facing their target at their
 // backward speed, ran off its edge unable to jump, or turned back over it in mid-air when their errand changed; a bot
-// hunting the player on LeftPerch died on the bunker's spikes against its wall), and a still player put on the Ferry or
+// walked along the ledge through its spikes to where its way left it; a bot hunting the player on LeftPerch died on
+// the bunker's spikes against its wall; and a bot hopped at the pit's edge, steered back in the air from a jump it
+// would have made), and a still player put on the Ferry or
 // the perch, out of reach of shots from below, is shot dead.
 TEST(BotMatch, BotsOfEveryConfigurationKeepMovingOnEitherMap)
 {
@@ -645,13 +647,13 @@ TEST(BotMatch, BotsOfEveryConfigurationKeepMovingOnEitherMap)
         {"TeamRace", "Hilltop", 3, 3, 6000, true}, {"TeamRace", "Crossroads", 28, 28, 6000, true},
         {"CheckpointRace", "Hilltop", 5, 5, 6000, true}, {"CheckpointRace", "Crossroads", 6, 6, 6000, true},
         {"Default", "Crossroads", 12, 12, 9000, false, true}, {"TeamRace", "Crossroads", 28, 28, 9000, false, true},
-        {"FlagRun", "Crossroads", 7, 7, 9000, false, true}, {"Default", "Hilltop", 1, 1, 6000, true, false, ferry},
+        {"FlagRun", "Crossroads", 7, 7, 17000, false, true}, {"Default", "Hilltop", 1, 1, 6000, true, false, ferry},
         {"Demo", "Hilltop", 7, 7, 6000, true, false, ferry}, {"TokenChase", "Hilltop", 2, 2, 9000, true, false, ferry},
         {"TokenChase", "Hilltop", 4, 4, 13500, true, false, ferry},
         {"TokenChase", "Crossroads", 5, 5, 6000, true, false, perch}, {"FlagRun", "Crossroads", 3, 3, 6000, true, false, perch},
         {"CheckpointRace", "Crossroads", 9, 9, 4000, false, true}, {"TeamRace", "Crossroads", 10, 10, 5000, false, true},
         {"CheckpointRace", "Crossroads", 4, 4, 6000, true, true}, {"Demo", "Crossroads", 10, 10, 7000, true},
-        {"Brawl", "Crossroads", 5, 5, 6000, false, true}};
+        {"Brawl", "Crossroads", 5, 5, 6000, false, true}, {"FlagRun", "Crossroads", 6, 6, 9000, false, true}};
     // clang-format on
     const std::string edited = CrossroadsWithSpikesOnALedgeAndAPit();
     for (const Row& row : sweeps)
