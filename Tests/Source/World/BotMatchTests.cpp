@@ -161,6 +161,39 @@ TEST(BotTargets, ChasesTheNearestEnemyItKnowsOfToASpotWithAShotAndClosesInWhereI
         {
             EXPECT_EQ(state.goal, arena.match.world->navigator.NodeOf(enemy.body.lastPlatform));
             EXPECT_FLOAT_EQ(state.goalX, enemy.body.x);
+            // On its way it keeps to that while the target steps about, until the target has moved more than
+            // two along or the bot has fired; let go sooner it walked back to the spot and paced.
+            state.arrived = 0;
+            const float from = enemy.body.x;
+            const struct
+            {
+                float along;
+                bool fired;
+                bool keeps;
+            } steps[] = {{0.0f, false, true}, {1.5f, false, true}, {2.5f, false, false}, {0.0f, true, false}};
+            for (const auto& step : steps)
+            {
+                state.closingIn = 1;
+                state.closeInX = from;
+                state.closeInShots = bot.shotsFired - (step.fired ? 1 : 0);
+                enemy.body.x = from + step.along;
+                arena.Choose();
+                EXPECT_EQ(state.goalX == enemy.body.x, step.keeps) << step.along << (step.fired ? " fired" : "");
+            }
+            // Come to the target still without a shot, it goes elsewhere; a place it cannot get to holds it
+            // there for no more than 15 s before it hunts again.
+            enemy.body.x = from;
+            state.closingIn = 1;
+            state.closeInShots = bot.shotsFired;
+            state.arrived = 1;
+            arena.Choose();
+            ASSERT_EQ(state.state, BotState::Wander);
+            state.arrived = 0;
+            for (int tick = 1; tick < 15 * 60; ++tick)
+                arena.Choose();
+            EXPECT_EQ(state.state, BotState::Wander);
+            arena.Choose();
+            EXPECT_EQ(state.state, BotState::Chase);
         }
     }
 }
