@@ -605,9 +605,13 @@ void BotSteering::Shoot(BotState& bot)
     PlayerInput& input = player.input;
     input[PlayerAction::Primary] = std::round(draw) < 11.0 ? 1 : 0;
     Lob lob;
-    if (!input[PlayerAction::Primary] || !launcher || launcher->clip == 0 ||
-        !PlanLob(player, *launcher, *bot.target, -1, lob))
+    if (!input[PlayerAction::Primary] || !launcher || launcher->clip == 0)
         return;
+    if (!PlanLob(player, *launcher, *bot.target, -1, lob))
+    {
+        input[PlayerAction::Primary] = 0;
+        return;
+    }
     // Let go before the launcher is ready again, the charge would throw nothing: the bot waits to press.
     if (launcher->ticksSinceLastShot + lob.charge + 1 < static_cast<int64_t>(launcher->data->semiRateOfFire.ticks))
     {
