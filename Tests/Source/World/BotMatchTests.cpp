@@ -821,18 +821,16 @@ TEST(BotMatch, TwoBotsFaceToFaceOnANarrowStepScoreAKill)
 // within 1.5 of him. Tapped, every throw left at the launcher's least speed, level, and came down short of him.
 TEST(BotSteering, AGrenadeLobbedAtAStillEnemyGoesOffAtHim)
 {
-    const struct
+    // Where the bot and the enemy stand along the ground.
+    const Lumvek::Vector2 cases[] = {{2.0f, 8.0f}, {3.0f, 9.0f}, {2.0f, 9.0f}};
+    for (const Lumvek::Vector2 test : cases)
     {
-        float bot, enemy;
-    } cases[] = {{2.0f, 8.0f}, {3.0f, 9.0f}, {2.0f, 9.0f}};
-    for (const auto& test : cases)
-    {
-        SCOPED_TRACE(std::to_string(test.bot) + " to " + std::to_string(test.enemy));
+        SCOPED_TRACE(std::to_string(test.x) + " to " + std::to_string(test.y));
         BotArena arena;
         arena.Bot().weapon = arena.MakeWeapon("GrenadeLauncher", 1, 0);
         arena.Bot().weapon->owner = &arena.Bot();
-        arena.Stand(0, test.bot);
-        Player& enemy = arena.Stand(1, test.enemy);
+        arena.Stand(0, test.x);
+        Player& enemy = arena.Stand(1, test.y);
         arena.Aware(1);
         Lumvek::Vector2 last{};
         bool thrown = false;
