@@ -138,6 +138,8 @@ struct BotState
     float aimTimer = 0.0f;
     // Ticks Interact is still held for a pickup the bot came to fetch.
     int32_t interactTicks = 0;
+    // Set while Primary is held to charge a grenade, until the bot lets it go at the charge its throw needs.
+    uint8_t charging = 0;
     // Set while a chasing bot that came to its fighting spot without a shot at its target closes in on
     // the target itself; cleared once it has fired, the target has moved on or it stops chasing. Where the
     // target stood (its x and the top of its node) and the bot's shots fired when it chose to close in.

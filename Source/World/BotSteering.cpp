@@ -1,10 +1,12 @@
 #include "Source/World/BotSteering.h"
 
 #include "Source/Data/HazardData.h"
+#include "Source/Data/ProjectileData.h"
 #include "Source/Data/WeaponData.h"
 #include "Source/Data/ZoneData.h"
 #include "Source/World/MatchRules.h"
 #include "Source/World/Player.h"
+#include "Source/World/Weapon.h"
 #include "Source/World/World.h"
 
 #include <box2d/box2d.h>
@@ -21,6 +23,9 @@ namespace
 constexpr int8_t FullLeft = -127;
 constexpr int8_t FullRight = 127;
 constexpr float DegreesToRadians = 0.017453292f;
+constexpr float Pi = 3.14159265f;
+// A lob is checked for walls and platforms at this many points along its flight.
+constexpr int32_t LobChecks = 12;
 constexpr float DrawToFraction = 2.3283064e-10f;
 // Less than a tick's walk at the slowest: a body on the ground that moved less got nowhere.
 constexpr float PressedStep = 0.001f;
@@ -54,6 +59,52 @@ public:
         return 0.0f;
     }
 
+    bool blocked = false;
+};
+
+// Where the weapon's muzzle would be with the player aiming at that angle, as the weapon places it.
+Vector2 MuzzleAt(const Player& player, const WeaponData& data, float angle)
+{
+    const Vector2 aim(std::cos(angle), std::sin(angle));
+    Vector2 offset((data.muzzleOffset.x - data.offset.x) * data.size.x,
+                   (data.muzzleOffset.y - data.offset.y) * data.size.y);
+    if (aim.x < 0.0f)
+        offset.y = -offset.y;
+    return BonePosition(player, PlayerBone::RightHumerus) + data.aimRadius * aim +
+           Vector2(offset.x * aim.x - offset.y * aim.y, offset.x * aim.y + offset.y * aim.x);
+}
+
+// The aim stick pushed as far as it goes toward the angle: the larger component at full tilt keeps the
+// most of the angle a steep lob needs.
+void AimAt(PlayerInput& input, float angle)
+{
+    const float c = std::cos(angle);
+    const float s = std::sin(angle);
+    const float scale = 127.0f / std::max(std::fabs(c), std::fabs(s));
+    input.aimX = static_cast<int8_t>(std::round(c * scale));
+    input.aimY = static_cast<int8_t>(std::round(s * scale));
+}
+
+// What a grenade meets in flight: solid ground, any platform (one-way ones too when it collides with
+// them) and moving platforms; players, pickups and sensors it passes or bounces off on its way.
+class ArcBlocker final : public b2RayCastCallback
+{
+public:
+    explicit ArcBlocker(bool oneWay) : oneWay(oneWay) {}
+
+    float ReportFixture(b2Fixture* fixture, const b2Vec2&, const b2Vec2&, float) override
+    {
+        const auto* body = reinterpret_cast<const Body*>(fixture->GetUserData().pointer);
+        const auto* platform = dynamic_cast<const PlatformBody*>(body);
+        if (fixture->IsSensor() || (fixture->GetBody()->GetType() != b2_staticBody && !platform))
+            return -1.0f;
+        if (platform && platform->platform && platform->platform->oneWay && !oneWay)
+            return -1.0f;
+        blocked = true;
+        return 0.0f;
+    }
+
+    bool oneWay;
     bool blocked = false;
 };
 
@@ -694,12 +745,147 @@ void BotSteering::Aim(BotState& bot, uint32_t state, float dt)
 
 void BotSteering::Shoot(BotState& bot)
 {
-    const Player& player = *bot.player;
+    Player& player = *bot.player;
+    auto* launcher = dynamic_cast<GrenadeLauncher*>(player.weapon.get());
+    if (bot.charging)
+    {
+        bot.charging = 0;
+        if (launcher)
+        {
+            ChargeThrow(bot, *launcher);
+            return;
+        }
+    }
     if (!bot.target || !HasShot(world, player, *bot.target))
         return;
     // About one tick in ten.
     const double draw = static_cast<double>(world.botRandom.Next()) * 100.0 / 4294967296.0;
-    bot.player->input[PlayerAction::Primary] = std::round(draw) < 11.0 ? 1 : 0;
+    PlayerInput& input = player.input;
+    input[PlayerAction::Primary] = std::round(draw) < 11.0 ? 1 : 0;
+    Lob lob;
+    if (!input[PlayerAction::Primary] || !launcher || launcher->clip == 0)
+        return;
+    if (!PlanLob(player, *launcher, *bot.target, -1, lob))
+    {
+        input[PlayerAction::Primary] = 0;
+        return;
+    }
+    // Let go before the launcher is ready again, the charge would throw nothing: the bot waits to press.
+    if (launcher->ticksSinceLastShot + lob.charge + 1 < static_cast<int64_t>(launcher->data->semiRateOfFire.ticks))
+    {
+        input[PlayerAction::Primary] = 0;
+        return;
+    }
+    bot.charging = 1;
+    AimAt(input, lob.angle);
+}
+
+void BotSteering::ChargeThrow(BotState& bot, GrenadeLauncher& launcher)
+{
+    Player& player = *bot.player;
+    PlayerInput& input = player.input;
+    // With its target gone or out of reach the bot lets go where it aims.
+    Lob lob;
+    if (!bot.target || bot.target->IsDead() || !PlanLob(player, launcher, *bot.target, -1, lob))
+        return;
+    // The throw is planned afresh every tick: the bot and its target move while it charges.
+    const bool ready = launcher.ticksSinceLastShot + 1 >= static_cast<int64_t>(launcher.data->semiRateOfFire.ticks);
+    if (launcher.charge < lob.charge || !ready)
+    {
+        bot.charging = 1;
+        input[PlayerAction::Primary] = 1;
+        AimAt(input, lob.angle);
+        return;
+    }
+    if (Lob now; PlanLob(player, launcher, *bot.target, launcher.charge, now))
+        lob = now;
+    AimAt(input, lob.angle);
+}
+
+bool BotSteering::PlanLob(const Player& player, const GrenadeLauncher& launcher, const Player& target,
+                          int32_t onlyCharge, Lob& lob) const
+{
+    const auto* data = dynamic_cast<const GrenadeLauncherData*>(launcher.data);
+    const auto* grenade = data ? dynamic_cast<const DynamicProjectileData*>(data->projectile) : nullptr;
+    const float fall = -world.GetContext().configuration.settings.gravity.y;
+    b2World* physics = world.GetPhysics();
+    if (!grenade || !physics || !(fall > 0.0f) || data->lifetime.ticks < 3)
+        return false;
+    const int32_t rate = static_cast<int32_t>(std::min<uint32_t>(data->chargeRate.ticks, 6000));
+    const auto speedOf = [&](int32_t charge)
+    {
+        const float t =
+            rate == 0 ? 1.0f : std::clamp(static_cast<float>(charge) / static_cast<float>(rate), 0.0f, 1.0f);
+        return data->minimumSpeed + (data->maximumSpeed - data->minimumSpeed) * t;
+    };
+    // At his feet: a grenade that meets his body bounces off it and rolls away before it goes off.
+    const Vector2 feet{target.body.x, target.body.y};
+    // Where a throw at that speed on the high or the low arc leaves from, its angle and its time in the air;
+    // solved from the shoulder, then again from the muzzle that angle puts in place.
+    const auto solve = [&](float speed, bool high, Vector2& from, float& angle, float& flight)
+    {
+        from = BonePosition(player, PlayerBone::RightHumerus);
+        for (int32_t pass = 0; pass < 2; ++pass)
+        {
+            if (pass == 1)
+                from = MuzzleAt(player, *data, angle);
+            const float dx = std::max(std::fabs(feet.x - from.x), 0.05f);
+            const float dy = feet.y - from.y;
+            const float v2 = speed * speed;
+            const float root = v2 * v2 - fall * (fall * dx * dx + 2.0f * dy * v2);
+            if (root < 0.0f || !(speed > 0.0f))
+                return false;
+            const float rise = std::atan2(high ? v2 + std::sqrt(root) : v2 - std::sqrt(root), fall * dx);
+            angle = feet.x < from.x ? Pi - rise : rise;
+            flight = dx / (speed * std::cos(rise));
+        }
+        return std::isfinite(flight);
+    };
+    // Short of the ground at the target's feet, which ends every flight.
+    const auto clear = [&](Vector2 from, float angle, float speed, float flight)
+    {
+        if (IsInSolidGround(world, from))
+            return false;
+        const Vector2 velocity = speed * Vector2(std::cos(angle), std::sin(angle));
+        Vector2 previous = from;
+        for (int32_t i = 1; i <= LobChecks; ++i)
+        {
+            const float t = flight * 0.95f * static_cast<float>(i) / static_cast<float>(LobChecks);
+            const Vector2 next = from + t * velocity - Vector2(0.0f, 0.5f * fall * t * t);
+            ArcBlocker blocker(grenade->collideWithOneWay);
+            if ((next - previous).Length() > 0.0001f)
+                physics->RayCast(&blocker, b2Vec2(previous.x, previous.y), b2Vec2(next.x, next.y));
+            if (blocker.blocked)
+                return false;
+            previous = next;
+        }
+        return true;
+    };
+    // Landing two ticks before the fuse runs out, it goes off where it comes down; a grenade that touches
+    // anything sooner lives on for its bounce lifetime and rolls away.
+    const float fuse = static_cast<float>(data->lifetime.ticks - 2) * TickSeconds;
+    const auto tryCharge = [&](int32_t charge, bool high, float longest)
+    {
+        Vector2 from;
+        float angle = 0.0f;
+        float flight = 0.0f;
+        if (!solve(speedOf(charge), high, from, angle, flight) || flight > longest ||
+            !clear(from, angle, speedOf(charge), flight))
+            return false;
+        lob = {charge, angle};
+        return true;
+    };
+    const float never = std::numeric_limits<float>::max();
+    if (onlyCharge >= 0)
+        return tryCharge(onlyCharge, true, static_cast<float>(data->lifetime.ticks) * TickSeconds) ||
+               tryCharge(onlyCharge, false, never);
+    for (int32_t charge = rate; charge >= 0; --charge)
+        if (tryCharge(charge, true, fuse))
+            return true;
+    for (int32_t charge = 0; charge <= rate; ++charge)
+        if (tryCharge(charge, false, never))
+            return true;
+    return false;
 }
 
 bool BotSteering::HasShot(World& world, const Player& shooter, const Player& target)

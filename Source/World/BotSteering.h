@@ -7,6 +7,7 @@
 #include <span>
 #include <vector>
 
+class GrenadeLauncher;
 class Player;
 class World;
 
@@ -73,6 +74,22 @@ public:
 private:
     // Aims as the state says: at the target when it is Chase, where the bot walks otherwise.
     void Aim(BotState& bot, uint32_t state, float dt);
+    // A throw of the launcher that comes down at the target's feet: the charge it is let go at and the
+    // angle it leaves at.
+    struct Lob
+    {
+        int32_t charge = 0;
+        float angle = 0.0f;
+    };
+    // The lob with the most charge at or below the most the launcher takes whose grenade, clear of walls
+    // and platforms all the way, lands at the target's feet just before its fuse runs out, so that it goes
+    // off there rather than bounce or roll on; failing that, the slowest flat throw that gets there. With
+    // onlyCharge, the one thrown at that charge. No lob when nothing the bot could throw gets there clear.
+    bool PlanLob(const Player& player, const GrenadeLauncher& launcher, const Player& target, int32_t onlyCharge,
+                 Lob& lob) const;
+    // Holds, aims and lets go a charged throw; a bot that tapped the trigger threw every grenade at the
+    // launcher's least speed, level, and they fell short.
+    void ChargeThrow(BotState& bot, GrenadeLauncher& launcher);
     // Where a moving platform stopped low hangs between the bot walking on the top and toX, too low to
     // walk under, the bot jumps as soon as the jump lands on it; where no jump of its would, it plans again
     // and walks only to within its width of it. The x to walk to.
