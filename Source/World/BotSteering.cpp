@@ -639,8 +639,9 @@ void BotSteering::CrossHarmOnTop(BotState& bot, const NavNode& node, float toX)
         return;
     const Rectangle area = hazard->body.GetBounds();
     // Come to stand in it (a pickup lying there) or already in it, the bot walks on: out of it is the walk-out's.
-    const auto touches = [&](float x) { return x + w * 0.5f > area.x && x - w * 0.5f < area.x + area.width; };
-    if (touches(toX) || touches(body.x))
+    // Only brushing its end, it is not yet in: walked on from there, a bot at its last few points of health died.
+    const bool goalTouches = toX + w * 0.5f > area.x && toX - w * 0.5f < area.x + area.width;
+    if (goalTouches || (body.x > area.x && body.x < area.x + area.width))
         return;
     const BotMotion motion = BotMotion::Of(player);
     const float edge = way > 0.0f ? area.x - w * 0.5f : area.x + area.width + w * 0.5f;
