@@ -26,6 +26,8 @@ constexpr float DegreesToRadians = 0.017453292f;
 constexpr float Pi = 3.14159265f;
 // A lob is checked for walls and platforms at this many points along its flight.
 constexpr int32_t LobChecks = 12;
+// The most charges a lob is planned at: every tick of the shipped launcher's charge and a little more.
+constexpr int32_t LobCharges = 96;
 constexpr float DrawToFraction = 2.3283064e-10f;
 // Less than a tick's walk at the slowest: a body on the ground that moved less got nowhere.
 constexpr float PressedStep = 0.001f;
@@ -880,11 +882,15 @@ bool BotSteering::PlanLob(const Player& player, const GrenadeLauncher& launcher,
     if (onlyCharge >= 0)
         return tryCharge(onlyCharge, true, static_cast<float>(data->lifetime.ticks) * TickSeconds) ||
                tryCharge(onlyCharge, false, never);
-    for (int32_t charge = rate; charge >= 0; --charge)
-        if (tryCharge(charge, true, fuse))
+    // Every tick of charge is a throw to try, each with its flight checked for walls, and this runs each tick a
+    // bot charges: a charge rate a maker set to minutes would try thousands. Past LobCharges the bot tries
+    // evenly spaced charges instead, the least and the most among them.
+    const int32_t step = std::max(1, (rate + LobCharges - 1) / LobCharges);
+    for (int32_t charge = rate; charge > -step; charge -= step)
+        if (tryCharge(std::max(charge, 0), true, fuse))
             return true;
-    for (int32_t charge = 0; charge <= rate; ++charge)
-        if (tryCharge(charge, false, never))
+    for (int32_t charge = 0; charge < rate + step; charge += step)
+        if (tryCharge(std::min(charge, rate), false, never))
             return true;
     return false;
 }
